@@ -1,0 +1,7 @@
+#include "calculators/state.h"
+
+namespace mv {
+
+void ResetCalculatorsState() {}
+
+}  // namespace mv

@@ -1,0 +1,9 @@
+// Program-wide values owned by this subsystem.
+#pragma once
+#include <cstdint>
+
+namespace mv {
+
+void ResetCalculatorsState();
+
+}  // namespace mv

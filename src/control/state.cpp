@@ -1,0 +1,7 @@
+#include "control/state.h"
+
+namespace mv {
+
+void ResetControlState() {}
+
+}  // namespace mv

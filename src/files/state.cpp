@@ -1,0 +1,7 @@
+#include "files/state.h"
+
+namespace mv {
+
+void ResetFilesState() {}
+
+}  // namespace mv

@@ -1,0 +1,26 @@
+// The program's clocks: one epoch for the microsecond clock and the 1/60 s tick
+// count. Tests may replace the real clock by a virtual one that only moves when
+// told to (or when the program delays).
+#pragma once
+#include <cstdint>
+
+namespace mv::rt {
+
+// Microseconds since the epoch of this process (or of the virtual clock).
+uint64_t Microseconds();
+// Ticks of 1/60 s since the same epoch; 32-bit like the original counts.
+uint32_t TickCount();
+// Pauses for ms milliseconds without pumping events. On the virtual clock it
+// advances the clock instead of sleeping.
+void Delay(int ms);
+// Sleeps until the microsecond clock reaches the given value (at most the
+// given cap of milliseconds, so a wrong deadline never hangs the program).
+void SleepUntilMicroseconds(uint64_t target, int capMs = 1000);
+
+// Virtual clock for tests.
+void UseVirtualClock(bool on);
+bool VirtualClockInUse();
+void SetVirtualMicroseconds(uint64_t us);
+void AdvanceVirtualClock(double seconds);
+
+}  // namespace mv::rt

@@ -1,0 +1,92 @@
+// The event pump and its installable handler slots, the key map and the mouse.
+//
+// Dialog events carry a kind and an item:
+//   1 a control was clicked (item: control number)
+//   3 a click in a window that is not the front window (item: window number)
+//   4 a close box was clicked (item: window number)
+//   5 a window's content must be drawn (item: window number)
+//  16 a key typed while no edit field has the focus (item: character code)
+//  18 a window activated or deactivated by the user (item: number, negative on deactivation)
+//  19 the application came to the front (1) or went to the back (2)
+//  24 a key typed with Ctrl while no edit field has the focus (item: character code)
+//
+// Keys typed into a focused edit field: arrows, Backspace, Delete and Ctrl
+// combinations act in the field directly. Every other key is handed to the
+// edit-key handler as a one-character Mac Roman string and is inserted only if
+// the handler calls InsertIntoFocusedField.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "runtime/types.h"
+
+namespace mv::rt {
+
+using DialogHandler = std::function<void(int16_t kind, int16_t item)>;
+using EditKeyHandler = std::function<void(const std::string& key)>;
+using MenuHandler = std::function<void(int16_t menu, int16_t item)>;
+using MouseHandler = std::function<void(int clickCount)>;
+using ErrorHandler = std::function<void(int code)>;
+using OpenDocumentHandler = std::function<void(const std::vector<std::string>& paths)>;
+
+void SetDialogHandler(DialogHandler handler);
+void SetEditKeyHandler(EditKeyHandler handler);
+void SetMenuHandler(MenuHandler handler);
+void SetMouseHandler(MouseHandler handler);
+void SetErrorHandler(ErrorHandler handler);
+void SetOpenDocumentHandler(OpenDocumentHandler handler);
+void ReportError(int code);   // calls the installed error handler, if any
+
+// Hands the documents named on the command line to the open-document handler.
+void DeliverOpenDocuments(const std::vector<std::string>& paths);
+
+// One pass of the event pump. When nothing was pending it waits up to
+// idleWaitMs for something to arrive, so idle modal loops do not spin.
+void PumpEvents(int idleWaitMs = 5);
+// Discards pending user input (keys and clicks) without delivering it.
+void FlushEvents();
+// Lets the window system breathe without delivering user input.
+void PeekEvents();
+
+// A hook called at the start of every pump pass (the script driver uses it).
+void SetPumpHook(std::function<void()> hook);
+// True while events wait in the queue for the program's handlers.
+bool EventsPending();
+
+// ---- key map --------------------------------------------------------------------
+// 128 keys by their classic virtual key codes: key k is bit (k & 7) of byte k >> 3.
+// Ctrl stands for Command and Alt for Option.
+using KeyMap = std::array<uint8_t, 16>;
+KeyMap GetKeys();
+bool KeyIsDown(int code);
+// Word w of the key map as the program reads it: bytes 2w (low) and 2w+1 (high).
+uint16_t KeyMapWord(const KeyMap& map, int w);
+void ClearKeyMap();
+void SetKeyDown(int code, bool down);   // used by the driver's hold and release
+
+namespace key {
+constexpr int A = 0, S = 1, D = 2, F = 3, H = 4, G = 5, Z = 6, X = 7, C = 8, V = 9, B = 11, Q = 12,
+              W = 13, E = 14, R = 15, Y = 16, T = 17, N1 = 18, N2 = 19, N3 = 20, N4 = 21, N6 = 22,
+              N5 = 23, Equal = 24, N9 = 25, N7 = 26, Minus = 27, N8 = 28, N0 = 29, RightBracket = 30,
+              O = 31, U = 32, LeftBracket = 33, I = 34, P = 35, Return = 36, L = 37, J = 38, Quote = 39,
+              K = 40, Semicolon = 41, Backslash = 42, Comma = 43, Slash = 44, N = 45, M = 46,
+              Period = 47, Tab = 48, Space = 49, Grave = 50, Backspace = 51, Escape = 53,
+              Command = 55, Shift = 56, CapsLock = 57, Option = 58, Control = 59, KeypadEnter = 76,
+              Home = 115, PageUp = 116, ForwardDelete = 117, End = 119, PageDown = 121, Left = 123,
+              Right = 124, Down = 125, Up = 126;
+}
+
+// ---- mouse ------------------------------------------------------------------------
+bool Button();                 // the mouse button is down now
+Point GetMouse();              // in the output window's coordinates
+int LastClickCount();          // click count of the last mouse event (0 after a release-only event)
+Point LastClickPosition();     // window coordinates of the last click
+int16_t LastClickWindow();
+
+// ---- application ----------------------------------------------------------------
+bool ApplicationIsActive();
+
+}  // namespace mv::rt

@@ -1,0 +1,105 @@
+// Internal structures of the runtime: the window registry and the event queue.
+// Included only by the runtime's own .cpp files and qt_bridge.cpp.
+#pragma once
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "runtime/types.h"
+#include "runtime/windows.h"
+
+class QAbstractButton;
+
+namespace mv::rt::detail {
+
+struct ControlRec {
+  ControlType type = ControlType::PushButton;
+  QPointer<QWidget> widget;
+  int16_t state = 1;
+  int value = 0, minimum = 0, maximum = 1;
+  int16_t menu = 0;     // popup controls: the menu that holds the items
+  Str255 title;
+};
+
+struct FieldRec {
+  int16_t type = 1;
+  QPointer<QWidget> widget;
+};
+
+class WindowWidget;
+
+struct WindowRec {
+  int16_t number = 0;
+  int16_t kind = 6;
+  QPointer<WindowWidget> widget;
+  QImage canvas;
+  RGBColor background{0xEEEE, 0xEEEE, 0xEEEE};
+  std::map<int16_t, ControlRec> controls;
+  std::map<int16_t, FieldRec> fields;
+  FontSpec textFont;
+  RGBColor textColor{0, 0, 0};
+  Point pen;
+  uint64_t activationOrder = 0;
+};
+
+// The top-level widget of a numbered window: shows its canvas.
+class WindowWidget : public QWidget {
+  Q_OBJECT
+ public:
+  WindowWidget(int16_t number, Qt::WindowFlags flags);
+  int16_t number() const { return number_; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  int16_t number_;
+};
+
+std::map<int16_t, std::unique_ptr<WindowRec>>& Windows();
+WindowRec* FindWindow(int16_t number);
+WindowRec* OutputRec();                       // the current output window, or null
+WindowRec* RecOfWidget(const QWidget* w);     // the numbered window a widget belongs to
+int16_t WindowNumberOf(const QWidget* w);     // 0 when not one of ours
+void CloseAllWindows();
+
+// The queue of events waiting to be handed to the program's handlers; one is
+// delivered per pump pass, as a window loop expects one event per pass.
+struct QueuedEvent {
+  enum Kind { Dialog, EditKey, Menu, Mouse } kind = Dialog;
+  int16_t a = 0, b = 0;      // dialog kind and item; menu and item; click count
+  std::string key;           // edit key
+  int16_t window = 0;        // the window the event belongs to
+};
+void Enqueue(QueuedEvent e);
+void ClearQueue();
+bool QueueEmpty();
+
+// Window activations the program causes itself are not reported as events.
+void SuppressActivationEvents();
+void NoteActivated(int16_t number);
+void ReactivateFrontWindow();
+
+// Installs the event filter (once) and resets input state.
+void InstallEventFilter();
+void ResetEvents();
+void ResetMenus();
+void ResetPanels();
+QWidget* MenuBarWindow();
+void TriggerMenuItem(int16_t menu, int16_t item);
+void FillPopup(ControlRec& rec);
+
+QColor ToQColor(RGBColor c);
+QString ToQString(std::string_view macRoman);
+std::string FromQString(const QString& s);
+QFont ToQFont(const FontSpec& f);
+
+}  // namespace mv::rt::detail

@@ -1,0 +1,254 @@
+// The menu model and the menu-bar window that shows it.
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "runtime/internal.h"
+#include "runtime/macroman.h"
+#include "runtime/menus.h"
+#include "runtime/system.h"
+
+namespace mv::rt {
+
+using namespace detail;
+
+namespace {
+
+struct Menu {
+  std::string title;  // UTF-8
+  std::vector<MenuItem> items;
+  bool enabled = true;
+};
+
+std::map<int16_t, Menu>& Model() {
+  static std::map<int16_t, Menu> m;
+  return m;
+}
+
+std::vector<int16_t>& Bar() {
+  static std::vector<int16_t> b;
+  return b;
+}
+
+QPointer<QWidget> gBarWindow;
+QPointer<QMenuBar> gBarWidget;
+
+MenuItem* Item(int16_t menu, int16_t item, bool create) {
+  auto it = Model().find(menu);
+  if (it == Model().end()) {
+    if (!create) return nullptr;
+    it = Model().emplace(menu, Menu{}).first;
+  }
+  auto& items = it->second.items;
+  if (item < 1) return nullptr;
+  if (static_cast<std::size_t>(item) > items.size()) {
+    if (!create) return nullptr;
+    items.resize(item);
+  }
+  return &items[item - 1];
+}
+
+void SetText(MenuItem& mi, const std::string& utf8) {
+  mi.text = utf8;
+  mi.separator = utf8 == "-";
+}
+
+QString Label(const MenuItem& mi) {
+  QString t = QString::fromStdString(mi.text);
+  t.replace('&', "&&");
+  if (mi.key) t += QString("\tCtrl+%1").arg(QChar(mi.key));
+  return t;
+}
+
+void FillQMenu(QMenu* qm, int16_t menu, int depth) {
+  auto it = Model().find(menu);
+  if (it == Model().end()) return;
+  qm->setEnabled(it->second.enabled);
+  int16_t n = 0;
+  for (const MenuItem& mi : it->second.items) {
+    ++n;
+    if (mi.separator) {
+      qm->addSeparator();
+      continue;
+    }
+    if (mi.submenu && depth < 4 && Model().count(mi.submenu)) {
+      QMenu* sub = qm->addMenu(QString::fromStdString(mi.text));
+      FillQMenu(sub, mi.submenu, depth + 1);
+      sub->setEnabled(mi.enabled && it->second.enabled);
+      continue;
+    }
+    QAction* a = qm->addAction(Label(mi));
+    a->setEnabled(mi.enabled);
+    a->setCheckable(mi.checked);
+    a->setChecked(mi.checked);
+    int16_t item = n;
+    QObject::connect(a, &QAction::triggered, a, [menu, item] { TriggerMenuItem(menu, item); });
+  }
+}
+
+void EnsureBarWindow() {
+  if (gBarWindow || !QApplication::instance()) return;
+  // A slim window at the top of the screen holds the bar, so every numbered
+  // window keeps its exact content geometry. It never takes the focus, so
+  // using the menus does not deactivate the program's front window.
+  auto* w = new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                                     Qt::WindowStaysOnTopHint);
+  w->setAttribute(Qt::WA_ShowWithoutActivating);
+  w->setWindowTitle("Mirevant");
+  auto* layout = new QVBoxLayout(w);
+  layout->setContentsMargins(0, 0, 0, 0);
+  gBarWidget = new QMenuBar(w);
+  gBarWidget->setNativeMenuBar(false);
+  layout->addWidget(gBarWidget);
+  w->setGeometry(0, 0, std::max(400, DisplayWidth()), 22);
+  gBarWindow = w;
+}
+
+}  // namespace
+
+void detail::TriggerMenuItem(int16_t menu, int16_t item) { Enqueue({QueuedEvent::Menu, menu, item, {}, 0}); }
+
+void detail::ResetMenus() {
+  Model().clear();
+  Bar().clear();
+  if (gBarWindow) {
+    gBarWindow->hide();
+    delete gBarWindow.data();
+  }
+  gBarWindow = nullptr;
+  gBarWidget = nullptr;
+}
+
+QWidget* detail::MenuBarWindow() { return gBarWindow; }
+
+void NewMenu(int16_t menu, const Str255& title) {
+  Menu m;
+  m.title = MacRomanToUtf8(title);
+  Model()[menu] = m;
+}
+
+void DeleteMenu(int16_t menu) {
+  Model().erase(menu);
+  auto& b = Bar();
+  b.erase(std::remove(b.begin(), b.end(), menu), b.end());
+}
+
+bool MenuExists(int16_t menu) { return Model().count(menu) != 0; }
+
+void SetMenuItem(int16_t menu, int16_t item, const Str255& text) {
+  if (MenuItem* mi = Item(menu, item, true)) SetText(*mi, MacRomanToUtf8(text));
+}
+
+void SetMenuItemUtf8(int16_t menu, int16_t item, const std::string& text) {
+  if (MenuItem* mi = Item(menu, item, true)) SetText(*mi, text);
+}
+
+void AppendMenuItems(int16_t menu, int16_t fromItem, const std::string& utf8List) {
+  int16_t n = fromItem;
+  std::size_t start = 0;
+  while (start <= utf8List.size()) {
+    std::size_t end = utf8List.find(';', start);
+    if (end == std::string::npos) end = utf8List.size();
+    SetMenuItemUtf8(menu, n++, utf8List.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+void RemoveMenuItem(int16_t menu, int16_t item) {
+  auto it = Model().find(menu);
+  if (it == Model().end() || item < 1 || static_cast<std::size_t>(item) > it->second.items.size()) return;
+  it->second.items.erase(it->second.items.begin() + (item - 1));
+}
+
+int16_t MenuItemCount(int16_t menu) {
+  auto it = Model().find(menu);
+  return it == Model().end() ? 0 : static_cast<int16_t>(it->second.items.size());
+}
+
+MenuItem GetMenuItem(int16_t menu, int16_t item) {
+  MenuItem* mi = Item(menu, item, false);
+  return mi ? *mi : MenuItem{};
+}
+
+Str255 MenuItemText(int16_t menu, int16_t item) {
+  MenuItem* mi = Item(menu, item, false);
+  return mi ? Str255(Utf8ToMacRoman(mi->text)) : Str255();
+}
+
+void EnableMenuItem(int16_t menu, int16_t item, bool enabled) {
+  if (item == 0) {
+    if (auto it = Model().find(menu); it != Model().end()) it->second.enabled = enabled;
+    return;
+  }
+  if (MenuItem* mi = Item(menu, item, false)) mi->enabled = enabled;
+}
+
+bool MenuItemEnabled(int16_t menu, int16_t item) {
+  auto it = Model().find(menu);
+  if (it == Model().end()) return false;
+  if (item == 0) return it->second.enabled;
+  MenuItem* mi = Item(menu, item, false);
+  return mi && mi->enabled && it->second.enabled;
+}
+
+void CheckMenuItem(int16_t menu, int16_t item, bool checked) {
+  if (MenuItem* mi = Item(menu, item, false)) mi->checked = checked;
+}
+
+bool MenuItemChecked(int16_t menu, int16_t item) {
+  MenuItem* mi = Item(menu, item, false);
+  return mi && mi->checked;
+}
+
+void SetMenuItemKey(int16_t menu, int16_t item, char key) {
+  if (MenuItem* mi = Item(menu, item, false))
+    mi->key = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+}
+
+void SetSubmenu(int16_t menu, int16_t item, int16_t submenu) {
+  if (MenuItem* mi = Item(menu, item, true)) mi->submenu = submenu;
+}
+
+void SetMenuBar(const std::vector<int16_t>& menus) { Bar() = menus; }
+std::vector<int16_t> MenuBar() { return Bar(); }
+
+void DrawMenuBar() {
+  EnsureBarWindow();
+  if (!gBarWidget) return;
+  gBarWidget->clear();
+  for (int16_t m : Bar()) {
+    auto it = Model().find(m);
+    if (it == Model().end()) continue;
+    QMenu* qm = gBarWidget->addMenu(QString::fromStdString(it->second.title));
+    FillQMenu(qm, m, 0);
+  }
+  if (!Bar().empty()) gBarWindow->show();
+  else gBarWindow->hide();
+}
+
+bool FindMenuKey(char key, int16_t& menu, int16_t& item) {
+  char k = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+  if (!k) return false;
+  for (int16_t m : Bar()) {
+    auto it = Model().find(m);
+    if (it == Model().end() || !it->second.enabled) continue;
+    for (std::size_t i = 0; i < it->second.items.size(); ++i) {
+      const MenuItem& mi = it->second.items[i];
+      if (mi.key == k && mi.enabled && !mi.separator) {
+        menu = m;
+        item = static_cast<int16_t>(i + 1);
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace mv::rt

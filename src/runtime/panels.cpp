@@ -1,0 +1,89 @@
+// Open and save panels and the colour picker, answered by the script driver
+// when one runs.
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+
+#include <chrono>
+#include <deque>
+
+#include "runtime/events.h"
+#include "runtime/internal.h"
+#include "runtime/panels.h"
+
+namespace mv::rt {
+namespace {
+
+std::deque<std::optional<std::string>> gPanelAnswers;
+std::deque<std::optional<RGBColor>> gColorAnswers;
+bool gScripted = false;
+
+// A scripted panel waits for the script to answer it, for at most 30 s.
+template <typename Queue>
+bool WaitForAnswer(Queue& q) {
+  if (!q.empty() || !gScripted) return !q.empty();
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (q.empty() && std::chrono::steady_clock::now() < end) PumpEvents(5);
+  return !q.empty();
+}
+
+}  // namespace
+
+void detail::ResetPanels() {
+  gPanelAnswers.clear();
+  gColorAnswers.clear();
+  gScripted = false;
+}
+
+void QueuePanelAnswer(std::optional<std::string> path) { gPanelAnswers.push_back(std::move(path)); }
+void QueueColorAnswer(std::optional<RGBColor> color) { gColorAnswers.push_back(color); }
+bool HasQueuedPanelAnswer() { return !gPanelAnswers.empty(); }
+void SetScriptedPanels(bool scripted) { gScripted = scripted; }
+
+std::optional<std::string> OpenFilePanel(const std::string& prompt, const std::vector<std::string>& extensions) {
+  if (WaitForAnswer(gPanelAnswers)) {
+    auto a = gPanelAnswers.front();
+    gPanelAnswers.pop_front();
+    return a;
+  }
+  if (gScripted) return std::nullopt;
+  QString filter;
+  if (!extensions.empty()) {
+    filter = "Files (";
+    for (const auto& e : extensions) filter += QString("*.%1 ").arg(QString::fromStdString(e));
+    filter += ");;All files (*)";
+  }
+  QString f = QFileDialog::getOpenFileName(nullptr, QString::fromStdString(prompt), QString(), filter);
+  if (f.isEmpty()) return std::nullopt;
+  return f.toStdString();
+}
+
+std::optional<std::string> SaveFilePanel(const std::string& prompt, const std::string& proposedName) {
+  if (WaitForAnswer(gPanelAnswers)) {
+    auto a = gPanelAnswers.front();
+    gPanelAnswers.pop_front();
+    return a;
+  }
+  if (gScripted) return std::nullopt;
+  QString f = QFileDialog::getSaveFileName(nullptr, QString::fromStdString(prompt), QString::fromStdString(proposedName));
+  if (f.isEmpty()) return std::nullopt;
+  return f.toStdString();
+}
+
+bool PickColor(const std::string& prompt, RGBColor& color) {
+  if (WaitForAnswer(gColorAnswers)) {
+    auto a = gColorAnswers.front();
+    gColorAnswers.pop_front();
+    if (!a) return false;
+    color = *a;
+    return true;
+  }
+  if (gScripted) return false;
+  QColor c = QColorDialog::getColor(detail::ToQColor(color), nullptr, QString::fromStdString(prompt));
+  if (!c.isValid()) return false;
+  color = RGBColor{static_cast<uint16_t>(c.red() * 257), static_cast<uint16_t>(c.green() * 257),
+                   static_cast<uint16_t>(c.blue() * 257)};
+  return true;
+}
+
+}  // namespace mv::rt

@@ -1,0 +1,32 @@
+#include "runtime/qt_bridge.h"
+
+#include "runtime/internal.h"
+
+namespace mv::rt::bridge {
+
+using namespace detail;
+
+QWidget* WindowWidget(int16_t window) {
+  WindowRec* r = FindWindow(window);
+  return r ? r->widget.data() : nullptr;
+}
+
+QWidget* ControlWidget(int16_t window, int16_t control) {
+  WindowRec* r = FindWindow(window);
+  if (!r) return nullptr;
+  auto it = r->controls.find(control);
+  return it == r->controls.end() ? nullptr : it->second.widget.data();
+}
+
+QWidget* EditFieldWidget(int16_t window, int16_t field) {
+  WindowRec* r = FindWindow(window);
+  if (!r) return nullptr;
+  auto it = r->fields.find(field);
+  return it == r->fields.end() ? nullptr : it->second.widget.data();
+}
+
+QWidget* MenuBarWindow() { return detail::MenuBarWindow(); }
+
+void ChooseMenuItem(int16_t menu, int16_t item) { TriggerMenuItem(menu, item); }
+
+}  // namespace mv::rt::bridge

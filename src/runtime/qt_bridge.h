@@ -1,0 +1,17 @@
+// Access to the Qt widgets behind numbered windows, controls and fields, for
+// the script driver and the runtime's own tests. The program never uses it.
+#pragma once
+#include <cstdint>
+
+class QWidget;
+
+namespace mv::rt::bridge {
+
+QWidget* WindowWidget(int16_t window);
+QWidget* ControlWidget(int16_t window, int16_t control);
+QWidget* EditFieldWidget(int16_t window, int16_t field);
+QWidget* MenuBarWindow();
+// Chooses a menu item as the menu bar would.
+void ChooseMenuItem(int16_t menu, int16_t item);
+
+}  // namespace mv::rt::bridge

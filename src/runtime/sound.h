@@ -1,0 +1,18 @@
+// Sound playback of named files. Without an audio device nothing plays and
+// SoundIsPlaying is false, so waits for a sound to end never hang.
+#pragma once
+#include <functional>
+#include <string>
+
+namespace mv::rt {
+
+// Plays the file; a missing file plays nothing and reports nothing.
+void PlaySoundFile(const std::string& path);
+bool SoundIsPlaying();
+void StopSounds();
+// Waits (pumping nothing) until no sound plays, at most capMs milliseconds.
+void WaitForSoundEnd(int capMs = 10000);
+// Tests install a sink that receives every path asked for instead of playing it.
+void SetSoundSink(std::function<void(const std::string& path)> sink);
+
+}  // namespace mv::rt

@@ -1,0 +1,41 @@
+// The modal window protocol: the installed handlers that turn events into the
+// program-wide codes Action, EventID, MENUID and item, and the helpers every
+// window loop uses.
+//
+// A window loop: build the window; Action = EventID = 0; install the handlers;
+// repeat { PumpEvents(); act on Action/EventID; Action = 0 } until its own end.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace mv {
+
+// Dialog-event handler of every window.
+void doDIALOG(int16_t kind, int16_t eventItem);
+// Edit-key handler of every window with edit fields (except the calculator).
+void CheckRETURN(const std::string& key);
+// Edit-key handler of the simple calculator.
+void CALCCHECKRETURN(const std::string& key);
+// Menu handlers that ignore the menu bar (dialogs; the whole of a recording).
+void NoMENU(int16_t menu, int16_t menuItem);
+void MenusOFF(int16_t menu, int16_t menuItem);
+// Mouse handlers.
+void noMOUSE(int clickCount);
+void MOUSECLICK(int clickCount);
+
+// Runs the event pump five times, then clears Action.
+void WINDOWCLEAR();
+// Lets the system see the program is alive during long computations.
+void KillSpinningCursor();
+// Flips a preference slot: 0 becomes 1, anything else 0.
+void TogglePrefs(int16_t slot);
+
+// Installs doDIALOG, CheckRETURN, the given menu handler and noMOUSE, the
+// usual set of a dialog window.
+using MenuHandlerFn = void (*)(int16_t, int16_t);
+void InstallDialogHandlers(MenuHandlerFn menuHandler = NoMENU);
+
+// The sun-cycle calculator's world map is hidden when the program goes to the back.
+constexpr int16_t kWorldMapWindow = 776;
+
+}  // namespace mv

@@ -1,0 +1,267 @@
+// The runtime's numbered windows, controls, fields, canvas, menus and key map
+// under the offscreen platform.
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QTest>
+
+#include <filesystem>
+
+#include "common/test_support.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/menus.h"
+#include "runtime/qt_bridge.h"
+#include "runtime/str255.h"
+#include "runtime/system.h"
+#include "runtime/windows.h"
+
+namespace mv {
+namespace {
+
+using RuntimeTest = test::ProgramTest;
+
+void Drain() {
+  for (int i = 0; i < 50 && rt::EventsPending(); ++i) rt::PumpEvents(0);
+}
+
+TEST_F(RuntimeTest, WindowContentRectangleAndCurrentOutputWindow) {
+  rt::OpenWindow(12, "Twelve", Rect{100, 120, 420, 360}, 6);
+  Rect r = rt::WindowContentRect(12);
+  EXPECT_EQ(r.left, 100);
+  EXPECT_EQ(r.top, 120);
+  EXPECT_EQ(r.width(), 320);
+  EXPECT_EQ(r.height(), 240);
+  EXPECT_EQ(rt::OutputWindow(), 12);
+  rt::OpenWindow(13, "Thirteen", Rect{0, 0, 50, 50}, 262);
+  EXPECT_EQ(rt::OutputWindow(), 13);
+  rt::SetOutputWindow(12);
+  EXPECT_EQ(rt::OutputWindow(), 12);
+  rt::SetOutputWindow(99);  // not open: unchanged
+  EXPECT_EQ(rt::OutputWindow(), 12);
+  rt::CloseWindow(12);
+  EXPECT_FALSE(rt::WindowExists(12));
+  EXPECT_EQ(rt::OutputWindow(), 0);
+  rt::FillWindow(RGBColor{1, 2, 3});  // no output window: nothing happens
+  EXPECT_EQ(rt::NextFreeWindowNumber(), 1);
+}
+
+TEST_F(RuntimeTest, CanvasKeepsDrawingAndInvertedLinesUndoThemselves) {
+  rt::OpenWindow(2, "Canvas", Rect{0, 0, 100, 60}, 6);
+  rt::FillWindow(RGBColor{65535, 65535, 65535});
+  rt::StrokeLine(10.5, 20.5, 60.5, 20.5, rt::StrokeStyle{1, 0, 0, 1, 1});
+  EXPECT_EQ(rt::CanvasPixel(30, 20), (RGBColor{65535, 0, 0}));
+  EXPECT_EQ(rt::CanvasPixel(30, 21), (RGBColor{65535, 65535, 65535})) << "a one-pixel line on a pixel centre";
+  rt::StrokeStyle inv;
+  inv.invert = true;
+  rt::StrokeLine(5.5, 5.5, 80.5, 40.5, inv);
+  RGBColor mid = rt::CanvasPixel(43, 23);
+  rt::StrokeLine(5.5, 5.5, 80.5, 40.5, inv);
+  EXPECT_EQ(rt::CanvasPixel(30, 20), (RGBColor{65535, 0, 0}));
+  QImage before = rt::bridge::WindowWidget(2)->grab().toImage();
+  (void)mid;
+  rt::FillRect(0, 0, 10, 10, 0, 0, 1);
+  EXPECT_EQ(rt::CanvasPixel(5, 5), (RGBColor{0, 0, 65535}));
+  EXPECT_FALSE(before.isNull());
+}
+
+TEST_F(RuntimeTest, DoubleInversionRestoresEveryPixel) {
+  rt::OpenWindow(2, "Canvas", Rect{0, 0, 60, 60}, 6);
+  rt::FillWindow(RGBColor{30000, 40000, 50000});
+  rt::StrokeLine(3.5, 3.5, 50.5, 30.5, rt::StrokeStyle{0, 0.5, 0, 1, 2});
+  auto snapshot = [] {
+    std::vector<RGBColor> v;
+    for (int y = 0; y < 60; ++y)
+      for (int x = 0; x < 60; ++x) v.push_back(rt::CanvasPixel(x, y));
+    return v;
+  };
+  auto before = snapshot();
+  rt::StrokeStyle inv;
+  inv.invert = true;
+  for (int i = 0; i < 2; ++i) {
+    rt::StrokeLine(0.5, 50.5, 59.5, 2.5, inv);
+    rt::StrokeRect(10.5, 10.5, 30, 20, inv);
+  }
+  EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(RuntimeTest, FieldsKeepMacRomanTextAndMoveWhenRecreated) {
+  rt::OpenWindow(2, "Fields", Rect{0, 0, 300, 200}, 6);
+  std::string degrees = "25\xA1" "C";  // Mac Roman degree sign
+  rt::NewEditField(1, degrees, Rect{10, 10, 100, 30}, 3, 3);
+  EXPECT_EQ(rt::EditText(1), degrees);
+  EXPECT_EQ(rt::EditSelection(1), (std::pair<int, int>{0, 4})) << "editable fields start all selected";
+  rt::NewEditField(1, "moved", Rect{20, 40, 120, 60}, 3, 1);
+  EXPECT_EQ(rt::EditText(1), "moved");
+  EXPECT_EQ(rt::bridge::EditFieldWidget(2, 1)->geometry().topLeft(), QPoint(20, 40));
+  rt::NewEditField(2, "line one\rline two", Rect{10, 70, 200, 150}, 2, 1);
+  EXPECT_EQ(rt::EditText(2), "line one\rline two") << "several-line fields keep CR line ends";
+  rt::NewEditField(9, "static", Rect{10, 160, 200, 180}, 7, 2);
+  rt::FocusEditField(9);
+  EXPECT_EQ(rt::FocusedEditField(), 0) << "static text never takes the focus";
+  rt::FocusEditField(1);
+  EXPECT_EQ(rt::FocusedEditField(), 1);
+  rt::InsertIntoFocusedField("\x1b");  // control characters are never text
+  EXPECT_EQ(rt::EditText(1), "moved");
+}
+
+TEST_F(RuntimeTest, ProgressBarClampsValuesOutOfRange) {
+  rt::OpenWindow(2, "Progress", Rect{0, 0, 300, 60}, 5);
+  rt::NewProgressBar(899, Rect{10, 10, 290, 30}, 1, 2400, 1);
+  rt::SetControlValue(899, 2720);
+  EXPECT_EQ(rt::ControlValue(899), 2400);
+  rt::SetControlValue(899, -5);
+  EXPECT_EQ(rt::ControlValue(899), 1);
+}
+
+TEST_F(RuntimeTest, PopupControlTakesItsItemsFromANumberedMenu) {
+  rt::NewMenu(128, "");
+  rt::AppendMenuItems(128, 1, "300;1200;2400;4800");
+  rt::AppendMenuItems(128, 5, "9600;19,200");
+  rt::SetMenuItem(128, 3, "-");
+  rt::OpenWindow(2, "Popup", Rect{0, 0, 300, 60}, 6);
+  rt::NewPopupControl(4, 128, "", Rect{10, 10, 150, 30}, 5);
+  auto* combo = qobject_cast<QComboBox*>(rt::bridge::ControlWidget(2, 4));
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->count(), 6);
+  EXPECT_EQ(combo->currentText(), "9600");
+  Drain();
+  std::vector<std::pair<int16_t, int16_t>> events;
+  rt::SetDialogHandler([&](int16_t k, int16_t i) { events.push_back({k, i}); });
+  combo->setCurrentIndex(5);
+  emit combo->activated(5);
+  Drain();
+  EXPECT_EQ(rt::ControlValue(4), 6);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0], (std::pair<int16_t, int16_t>{1, 4}));
+}
+
+TEST_F(RuntimeTest, MenuKeyEquivalentsReachTheMenuHandlerFromAnyWindow) {
+  rt::NewMenu(1, "File");
+  rt::SetMenuItem(1, 1, "Open");
+  rt::SetMenuItemKey(1, 1, 'o');
+  rt::SetMenuItem(1, 2, "Close");
+  rt::SetMenuItemKey(1, 2, 'W');
+  rt::EnableMenuItem(1, 2, false);
+  rt::SetMenuBar({1});
+  rt::DrawMenuBar();
+  rt::OpenWindow(2, "Any", Rect{0, 0, 200, 100}, 6);
+  std::vector<std::pair<int16_t, int16_t>> menus, dialogs;
+  rt::SetMenuHandler([&](int16_t m, int16_t i) { menus.push_back({m, i}); });
+  rt::SetDialogHandler([&](int16_t k, int16_t i) { dialogs.push_back({k, i}); });
+  Drain();
+  dialogs.clear();
+  QTest::keyClick(rt::bridge::WindowWidget(2), Qt::Key_O, Qt::ControlModifier);
+  QTest::keyClick(rt::bridge::WindowWidget(2), Qt::Key_W, Qt::ControlModifier);
+  Drain();
+  ASSERT_EQ(menus.size(), 1u);
+  EXPECT_EQ(menus[0], (std::pair<int16_t, int16_t>{1, 1}));
+  ASSERT_EQ(dialogs.size(), 1u) << "a dimmed item's key is an ordinary Ctrl key";
+  EXPECT_EQ(dialogs[0], (std::pair<int16_t, int16_t>{24, 'w'}));
+}
+
+TEST_F(RuntimeTest, MenuModelItemsTextsAndStates) {
+  rt::NewMenu(66, "");
+  rt::AppendMenuItems(66, 16, "a;DUMMY;DUMMY;b");
+  rt::SetMenuItemUtf8(66, 17, "\xC2\xB0" "C - g H\xE2\x82\x82O");  // °C, subscript two
+  EXPECT_EQ(rt::MenuItemCount(66), 19);
+  EXPECT_EQ(rt::GetMenuItem(66, 17).text, "\xC2\xB0" "C - g H\xE2\x82\x82O");
+  EXPECT_EQ(rt::MenuItemText(66, 17).str(), "\xA1" "C - g H?O") << "Mac Roman lacks the subscript";
+  rt::CheckMenuItem(66, 16, true);
+  EXPECT_TRUE(rt::MenuItemChecked(66, 16));
+  rt::EnableMenuItem(66, 0, false);
+  EXPECT_FALSE(rt::MenuItemEnabled(66, 16)) << "a dimmed menu dims its items";
+}
+
+TEST_F(RuntimeTest, KeyMapWordsFollowTheClassicLayout) {
+  rt::ClearKeyMap();
+  rt::SetKeyDown(rt::key::Tab, true);
+  EXPECT_EQ(rt::KeyMapWord(rt::GetKeys(), 3), 1);
+  rt::ClearKeyMap();
+  const std::pair<int, uint16_t> modifiers[] = {{rt::key::Escape, 32},   {rt::key::Command, 128},
+                                                {rt::key::Shift, 256},   {rt::key::CapsLock, 512},
+                                                {rt::key::Option, 1024}};
+  for (auto [code, word] : modifiers) {
+    rt::ClearKeyMap();
+    rt::SetKeyDown(code, true);
+    EXPECT_EQ(rt::KeyMapWord(rt::GetKeys(), 3), word) << code;
+  }
+  rt::ClearKeyMap();
+  rt::OpenWindow(2, "Keys", Rect{0, 0, 100, 100}, 6);
+  QTest::keyPress(rt::bridge::WindowWidget(2), Qt::Key_Control);
+  EXPECT_TRUE(rt::KeyIsDown(rt::key::Command)) << "Ctrl stands for Command";
+  QTest::keyRelease(rt::bridge::WindowWidget(2), Qt::Key_Control);
+  EXPECT_FALSE(rt::KeyIsDown(rt::key::Command));
+  QTest::keyPress(rt::bridge::WindowWidget(2), Qt::Key_S);
+  EXPECT_TRUE(rt::KeyIsDown(rt::key::S));
+  QTest::keyRelease(rt::bridge::WindowWidget(2), Qt::Key_S);
+  EXPECT_FALSE(rt::KeyIsDown(rt::key::S));
+}
+
+TEST_F(RuntimeTest, ClickOnAWindowBehindOnlyBringsItForward) {
+  rt::OpenWindow(4, "Behind", Rect{0, 0, 200, 100}, 6);
+  rt::NewControl(1, rt::ControlType::PushButton, "OK", Rect{10, 10, 80, 30}, 1);
+  rt::OpenWindow(5, "Front", Rect{300, 0, 500, 100}, 6);
+  std::vector<std::pair<int16_t, int16_t>> dialogs;
+  rt::SetDialogHandler([&](int16_t k, int16_t i) { dialogs.push_back({k, i}); });
+  Drain();
+  dialogs.clear();
+  QTest::mouseClick(rt::bridge::ControlWidget(4, 1), Qt::LeftButton);
+  Drain();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0], (std::pair<int16_t, int16_t>{3, 4}));
+  EXPECT_EQ(rt::FrontWindow(), 4);
+  QTest::mouseClick(rt::bridge::ControlWidget(4, 1), Qt::LeftButton);
+  Drain();
+  ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_EQ(dialogs[1], (std::pair<int16_t, int16_t>{1, 1}));
+}
+
+TEST_F(RuntimeTest, ScreenshotOfAWindowIsNotBlank) {
+  rt::OpenWindow(3, "Shot", Rect{0, 0, 120, 80}, 6);
+  rt::FillWindow(RGBColor{65535, 65535, 65535});
+  rt::DrawText(10, 40, "Shot", rt::FontSpec{"", 20, true}, RGBColor{0, 0, 0});
+  auto path = test::TestOutputDir() / "w3-runtime-shot.png";
+  ASSERT_TRUE(rt::SaveWindowImage(3, path.string()));
+  QImage img(QString::fromStdString(path.string()));
+  ASSERT_FALSE(img.isNull());
+  int dark = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (qGray(img.pixel(x, y)) < 100) ++dark;
+  EXPECT_GT(dark, 20);
+}
+
+TEST_F(RuntimeTest, DisplaySizeOverride) {
+  setenv("MV_DISPLAY_SIZE", "1000x700", 1);
+  EXPECT_EQ(rt::DisplayWidth(), 1000);
+  EXPECT_EQ(rt::DisplayHeight(), 700);
+  unsetenv("MV_DISPLAY_SIZE");
+}
+
+TEST_F(RuntimeTest, VirtualClockTicksAndDelays) {
+  rt::SetVirtualMicroseconds(0);
+  EXPECT_EQ(rt::TickCount(), 0u);
+  rt::Delay(1000);
+  EXPECT_EQ(rt::TickCount(), 60u);
+  rt::AdvanceVirtualClock(0.5);
+  EXPECT_EQ(rt::Microseconds(), 1'500'000u);
+  rt::SleepUntilMicroseconds(1'600'000);
+  EXPECT_EQ(rt::Microseconds(), 1'600'000u);
+  rt::SetVirtualMicroseconds(uint64_t{1} << 40);  // past 32-bit microseconds
+  EXPECT_EQ(rt::TickCount(), static_cast<uint32_t>((uint64_t{1} << 40) * 60 / 1'000'000));
+}
+
+TEST(Str255Test, TruncatesAt255Bytes) {
+  Str255 s(std::string(300, 'a'));
+  EXPECT_EQ(s.size(), 255u);
+  Str255 t("abc");
+  t += std::string(260, 'b');
+  EXPECT_EQ(t.size(), 255u);
+  EXPECT_EQ((Str255("ab") + "cd").str(), "abcd");
+  EXPECT_EQ(Str255("hello").mid(2, 3).str(), "ell");
+  EXPECT_EQ(Str255("hello").mid(9).str(), "");
+}
+
+}  // namespace
+}  // namespace mv

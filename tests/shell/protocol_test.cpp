@@ -1,0 +1,287 @@
+// The modal window protocol against the real runtime under the offscreen platform:
+// keys typed into real fields, real window activation, the virtual clock.
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include <chrono>
+#include <thread>
+
+#include "common/test_support.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/system.h"
+#include "runtime/qt_bridge.h"
+#include "runtime/windows.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/services.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+class ProtocolTest : public test::ProgramTest {
+ protected:
+  void OpenFieldWindow(int16_t fieldType) {
+    rt::OpenWindow(7, "Fields", Rect{50, 50, 350, 200}, 6);
+    rt::NewEditField(1, "", Rect{10, 10, 200, 30}, fieldType, 1);
+    rt::FocusEditField(1);
+    InstallDialogHandlers(NoMENU);
+    Drain();
+    Action = 0;
+    EventID = 0;
+  }
+  // Delivers everything queued; Action keeps the last effect.
+  void Drain() {
+    for (int i = 0; i < 50 && (rt::EventsPending() || i < 2); ++i) rt::PumpEvents(0);
+  }
+  QWidget* Field() { return rt::bridge::EditFieldWidget(7, 1); }
+  void Type(Qt::Key key, const QString& text = {}) {
+    QTest::keyClick(Field(), key, Qt::NoModifier);
+    (void)text;
+    Drain();
+  }
+  void TypeText(const char* text) {
+    QTest::keyClicks(Field(), text);
+    Drain();
+  }
+};
+
+TEST_F(ProtocolTest, CheckReturnTableInSingleLineFieldsOfBothTypes) {
+  for (int16_t type : {1, 3}) {
+    SCOPED_TRACE(type);
+    OpenFieldWindow(type);
+    EventID = 77;
+    Type(Qt::Key_Return);
+    EXPECT_EQ(Action, 16);
+    EXPECT_EQ(EventID, 77) << "Return in a field leaves EventID alone";
+    Action = 0;
+    Type(Qt::Key_Enter);
+    EXPECT_EQ(Action, 16);
+    Action = 0;
+    Type(Qt::Key_Tab);
+    EXPECT_EQ(Action, 7);
+    EXPECT_EQ(rt::EditText(1), "") << "Return, Enter and Tab are not inserted";
+    Action = 0;
+    TypeText("ab");
+    EXPECT_EQ(Action, 0);
+    TypeText(" ");
+    EXPECT_EQ(Action, -990) << "a space reports -990";
+    Action = 0;
+    TypeText("c");
+    EXPECT_EQ(rt::EditText(1), "ab c") << "and is inserted";
+    rt::CloseWindow(7);
+  }
+}
+
+TEST_F(ProtocolTest, ArrowsBackspaceAndDeleteActInTheFieldWithoutSettingAction) {
+  OpenFieldWindow(3);
+  TypeText("1234");
+  Action = 0;
+  for (Qt::Key k : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left}) {
+    Type(k);
+    EXPECT_EQ(Action, 0);
+  }
+  Type(Qt::Key_Backspace);  // caret was at the end: Up/Down moved it to the ends
+  EXPECT_EQ(Action, 0);
+  rt::SelectEditText(1, 1, 1);
+  Type(Qt::Key_Delete);
+  EXPECT_EQ(Action, 0);
+  TypeText("x");
+  EXPECT_EQ(rt::EditText(1).size(), 3u);
+  EXPECT_EQ(rt::EditText(1)[1], 'x');
+}
+
+TEST_F(ProtocolTest, CalculatorKeysSetTheOperationAndMinusIsASign) {
+  OpenFieldWindow(3);
+  rt::SetEditKeyHandler(CALCCHECKRETURN);
+  const std::pair<const char*, int16_t> ops[] = {{"+", 1}, {"_", 2}, {"*", 3}, {"/", 4}, {"^", 5}};
+  for (auto [key, op] : ops) {
+    MathOperation = 0;
+    TypeText(key);
+    EXPECT_EQ(MathOperation, op) << key;
+  }
+  EXPECT_EQ(rt::EditText(1), "") << "operators are not inserted";
+  TypeText("-2");
+  EXPECT_EQ(MathOperation, 0) << "each key clears the pending operation first";
+  EXPECT_EQ(rt::EditText(1), "-2");
+  Type(Qt::Key_Tab);
+  EXPECT_EQ(Action, 7);
+  Action = 0;
+  Type(Qt::Key_Return);
+  EXPECT_EQ(Action, 16);
+}
+
+TEST_F(ProtocolTest, KeysWithNoFocusedFieldReportTheCharacter) {
+  rt::OpenWindow(3, "Keys", Rect{50, 50, 250, 150}, 6);
+  InstallDialogHandlers(NoMENU);
+  Drain();
+  Action = 0;
+  QTest::keyClick(rt::bridge::WindowWidget(3), Qt::Key_M, Qt::NoModifier);
+  Drain();
+  EXPECT_EQ(Action, 16);
+  EXPECT_EQ(EventID, 'm');
+}
+
+TEST_F(ProtocolTest, CtrlQOutsideFieldsGoesThroughTheQuitProcedure) {
+  int quits = 0;
+  services::Quit = [&] { ++quits; };
+  rt::OpenWindow(3, "Keys", Rect{50, 50, 250, 150}, 6);
+  InstallDialogHandlers(NoMENU);
+  Drain();
+  QTest::keyClick(rt::bridge::WindowWidget(3), Qt::Key_Q, Qt::ControlModifier);
+  Drain();
+  EXPECT_EQ(quits, 1);
+  doDIALOG(24, 'q');
+  EXPECT_EQ(quits, 2);
+  doDIALOG(24, 'w');
+  EXPECT_EQ(quits, 2);
+  EXPECT_EQ(Action, 24);
+  EXPECT_EQ(EventID, 'w');
+}
+
+TEST_F(ProtocolTest, DefaultQuitEndsTheProgram) {
+  try {
+    doDIALOG(24, 'Q');
+    FAIL() << "the program should have ended";
+  } catch (const rt::ProgramExit& e) {
+    EXPECT_EQ(e.status, 0);
+  }
+}
+
+TEST_F(ProtocolTest, RedrawWithin21TicksIsDropped) {
+  rt::SetVirtualMicroseconds(1'000'000'000);  // far from tick 0
+  doDIALOG(5, 9);
+  EXPECT_EQ(Action, 5) << "the first redraw always passes";
+  EXPECT_EQ(EventID, 9);
+  rt::AdvanceVirtualClock(20.0 / 60.0);
+  doDIALOG(5, 9);
+  EXPECT_EQ(Action, 0) << "20 ticks later it is dropped";
+  rt::AdvanceVirtualClock(1.0 / 60.0);
+  doDIALOG(5, 9);
+  EXPECT_EQ(Action, 5) << "21 ticks after the last accepted one it passes";
+}
+
+TEST_F(ProtocolTest, UserDeactivationGivesActionThreeWithNegativeWindow) {
+  rt::OpenWindow(4, "First", Rect{50, 50, 250, 150}, 6);
+  rt::OpenWindow(5, "Second", Rect{300, 50, 500, 150}, 6);
+  InstallDialogHandlers(NoMENU);
+  Drain();
+  Action = 0;
+  EXPECT_EQ(rt::FrontWindow(), 5) << "the program's own opening made no 18 events";
+  // Let the grace period of the program's own window calls pass, then the
+  // user activates window 4.
+  std::this_thread::sleep_for(std::chrono::milliseconds(350));
+  QApplication::setActiveWindow(rt::bridge::WindowWidget(4));
+  bool sawDeactivate = false, sawActivate = false;
+  for (int i = 0; i < 10; ++i) {
+    rt::PumpEvents(0);
+    if (Action == 3 && EventID == -5) sawDeactivate = true;
+    if (Action == 3 && EventID == 4) sawActivate = true;
+    Action = 0;
+  }
+  EXPECT_TRUE(sawDeactivate);
+  EXPECT_TRUE(sawActivate);
+}
+
+TEST_F(ProtocolTest, ClosingAWindowReactivatesTheOneBehind) {
+  rt::OpenWindow(4, "First", Rect{50, 50, 250, 150}, 6);
+  rt::NewEditField(1, "", Rect{10, 10, 150, 30}, 3, 1);
+  rt::OpenWindow(5, "Second", Rect{300, 50, 500, 150}, 6);
+  rt::CloseWindow(5);
+  Drain();
+  EXPECT_EQ(rt::FrontWindow(), 4);
+  rt::SetOutputWindow(4);
+  rt::FocusEditField(1);
+  InstallDialogHandlers(NoMENU);
+  QTest::keyClicks(rt::bridge::EditFieldWidget(4, 1), "7");
+  Drain();
+  EXPECT_EQ(rt::EditText(1), "7") << "keys still reach the window left in front";
+}
+
+TEST_F(ProtocolTest, CloseBoxIsReportedAndDoesNotClose) {
+  rt::OpenWindow(6, "Closable", Rect{50, 50, 250, 150}, 6);
+  InstallDialogHandlers(NoMENU);
+  Drain();
+  rt::bridge::WindowWidget(6)->close();
+  Drain();
+  EXPECT_EQ(Action, 4);
+  EXPECT_EQ(EventID, 6);
+  EXPECT_TRUE(rt::WindowVisible(6));
+}
+
+TEST_F(ProtocolTest, ControlClickReportsTheNumberAndPausesEightMs) {
+  rt::OpenWindow(6, "Buttons", Rect{50, 50, 250, 150}, 6);
+  rt::NewControl(12, rt::ControlType::CheckBox, "Check", Rect{10, 10, 100, 30}, 1);
+  InstallDialogHandlers(NoMENU);
+  Drain();
+  uint64_t before = rt::Microseconds();
+  QTest::mouseClick(rt::bridge::ControlWidget(6, 12), Qt::LeftButton);
+  Drain();
+  EXPECT_EQ(Action, 1);
+  EXPECT_EQ(EventID, 12);
+  EXPECT_GE(rt::Microseconds() - before, 8000u);
+  EXPECT_EQ(rt::ControlState(12), 1) << "a click does not toggle: the program sets states";
+}
+
+TEST_F(ProtocolTest, ApplicationFrontAndBack) {
+  doDIALOG(19, 1);
+  EXPECT_EQ(Action, 19);
+  EXPECT_EQ(MV_ProcessSelected, 1);
+  rt::OpenWindow(kWorldMapWindow, "Map", Rect{50, 50, 250, 150}, 6);
+  doDIALOG(19, 2);
+  EXPECT_FALSE(rt::WindowVisible(kWorldMapWindow));
+}
+
+TEST_F(ProtocolTest, HandlersThatIgnoreInput) {
+  Action = 5;
+  EventID = 9;
+  noMOUSE(1);
+  EXPECT_EQ(Action, 0);
+  EXPECT_EQ(EventID, 0);
+  EventID = 9;
+  MOUSECLICK(0);
+  EXPECT_EQ(Action, 0);
+  MOUSECLICK(2);
+  EXPECT_EQ(Action, 1);
+  EXPECT_EQ(EventID, 9);
+  EditFieldWasSelected = 1;
+  doDIALOG(1, 3);
+  EXPECT_EQ(EditFieldWasSelected, 0);
+}
+
+TEST_F(ProtocolTest, MenusOffDiscardsPendingEvents) {
+  rt::OpenWindow(3, "Keys", Rect{50, 50, 250, 150}, 6);
+  InstallDialogHandlers(MenusOFF);
+  Drain();
+  QTest::keyClick(rt::bridge::WindowWidget(3), Qt::Key_A);
+  QTest::keyClick(rt::bridge::WindowWidget(3), Qt::Key_B);
+  MenusOFF(1, 1);
+  Action = 0;
+  Drain();
+  EXPECT_EQ(Action, 0);
+}
+
+TEST_F(ProtocolTest, WindowClearSpendsBuildEventsAndClearsAction) {
+  rt::OpenWindow(3, "Built", Rect{50, 50, 250, 150}, 6);
+  InstallDialogHandlers(NoMENU);
+  WINDOWCLEAR();
+  EXPECT_EQ(Action, 0);
+  EXPECT_FALSE(rt::EventsPending());
+}
+
+TEST(TogglePrefsTest, FlipsBetweenZeroAndOne) {
+  PrefsArray.fill(0);
+  TogglePrefs(22);
+  EXPECT_EQ(PrefsArray[22], 1);
+  TogglePrefs(22);
+  EXPECT_EQ(PrefsArray[22], 0);
+  PrefsArray[22] = 2;
+  TogglePrefs(22);
+  EXPECT_EQ(PrefsArray[22], 0);
+  TogglePrefs(71);  // out of the table: ignored
+  TogglePrefs(-1);
+}
+
+}  // namespace
+}  // namespace mv

@@ -1,0 +1,40 @@
+// mv-drive SCRIPT [--selftest]: runs the program under the offscreen platform
+// from a script of user actions. Exits 0 when every line succeeded.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "drive/script.h"
+#include "drive/selftest.h"
+#include "runtime/application.h"
+#include "shell/main_body.h"
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  mv::rt::InitRuntime(argc, argv);
+  std::string script;
+  bool selftest = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--selftest") == 0) selftest = true;
+    else script = argv[i];
+  }
+  if (script.empty()) {
+    std::fprintf(stderr, "usage: mv-drive SCRIPT [--selftest]\n");
+    return 2;
+  }
+  auto runner = mv::drive::ScriptRunner::FromFile(script);
+  if (!runner) {
+    std::fprintf(stderr, "mv-drive: cannot read %s\n", script.c_str());
+    return 2;
+  }
+  mv::drive::Program program = selftest ? mv::drive::Program(mv::drive::SelfTestProgram)
+                                        : mv::drive::Program(mv::MainBody);
+  auto result = runner->Run(program);
+  if (!result.ok) {
+    std::fprintf(stderr, "mv-drive: %s\n", mv::drive::FormatFailure(result).c_str());
+    return 1;
+  }
+  std::printf("mv-drive: %s: all lines passed\n", script.c_str());
+  return 0;
+}

@@ -1,0 +1,469 @@
+#include "drive/script.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTest>
+
+#include <charconv>
+#include <cstdlib>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "runtime/application.h"
+#include "runtime/events.h"
+#include "runtime/menus.h"
+#include "runtime/panels.h"
+#include "runtime/qt_bridge.h"
+#include "runtime/system.h"
+#include "runtime/windows.h"
+
+namespace mv::drive {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct ScriptFailure {
+  std::string message;
+};
+struct ScriptDone {};
+
+std::vector<std::string> Split(const std::string& line, int maxParts = 0) {
+  std::vector<std::string> out;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size()) break;
+    if (maxParts && static_cast<int>(out.size()) == maxParts - 1) {
+      out.push_back(line.substr(i));
+      break;
+    }
+    std::size_t j = i;
+    while (j < line.size() && line[j] != ' ' && line[j] != '\t') ++j;
+    out.push_back(line.substr(i, j - i));
+    i = j;
+  }
+  return out;
+}
+
+int ToInt(const std::string& s) {
+  int v = 0;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (r.ec != std::errc() || r.ptr != s.data() + s.size()) throw ScriptFailure{"not a whole number: " + s};
+  return v;
+}
+
+double ToDouble(const std::string& s) {
+  double v = 0;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (r.ec != std::errc() || r.ptr != s.data() + s.size()) throw ScriptFailure{"not a number: " + s};
+  return v;
+}
+
+struct KeySpec {
+  Qt::Key key = Qt::Key_unknown;
+  QString text;
+  Qt::KeyboardModifiers mods;
+  int macCode = -1;
+};
+
+int MacCodeForChar(char c) {
+  static const char* letters = "asdfhgzxcv\0bqweryt123465=97-80]ou[ip\0lj'k;\\,/nm.";
+  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (int i = 0; i < 48; ++i)
+    if (letters[i] == c && c) return i;
+  if (c == ' ') return rt::key::Space;
+  return -1;
+}
+
+KeySpec ParseKey(const std::string& spec) {
+  KeySpec k;
+  std::string rest = spec;
+  for (;;) {
+    auto plus = rest.find('+');
+    if (plus == std::string::npos || plus == rest.size() - 1) break;
+    std::string mod = rest.substr(0, plus);
+    if (mod == "ctrl") k.mods |= Qt::ControlModifier;
+    else if (mod == "alt") k.mods |= Qt::AltModifier;
+    else if (mod == "shift") k.mods |= Qt::ShiftModifier;
+    else throw ScriptFailure{"unknown modifier: " + mod};
+    rest = rest.substr(plus + 1);
+  }
+  static const std::pair<const char*, std::pair<Qt::Key, int>> named[] = {
+      {"Return", {Qt::Key_Return, rt::key::Return}},   {"Enter", {Qt::Key_Enter, rt::key::KeypadEnter}},
+      {"Tab", {Qt::Key_Tab, rt::key::Tab}},            {"Escape", {Qt::Key_Escape, rt::key::Escape}},
+      {"Space", {Qt::Key_Space, rt::key::Space}},      {"Left", {Qt::Key_Left, rt::key::Left}},
+      {"Right", {Qt::Key_Right, rt::key::Right}},      {"Up", {Qt::Key_Up, rt::key::Up}},
+      {"Down", {Qt::Key_Down, rt::key::Down}},         {"Backspace", {Qt::Key_Backspace, rt::key::Backspace}},
+      {"Delete", {Qt::Key_Delete, rt::key::ForwardDelete}}, {"Home", {Qt::Key_Home, rt::key::Home}},
+      {"ctrl", {Qt::Key_Control, rt::key::Command}},   {"alt", {Qt::Key_Alt, rt::key::Option}},
+      {"shift", {Qt::Key_Shift, rt::key::Shift}},
+  };
+  for (auto& [name, v] : named) {
+    if (rest == name) {
+      k.key = v.first;
+      k.macCode = v.second;
+      if (rest == "Space") k.text = " ";
+      return k;
+    }
+  }
+  QString q = QString::fromStdString(rest);
+  if (q.size() != 1) throw ScriptFailure{"unknown key: " + rest};
+  QChar c = q.at(0);
+  k.text = (k.mods & Qt::ControlModifier) ? QString() : q;
+  k.key = c.isLetter() ? static_cast<Qt::Key>(Qt::Key_A + (c.toUpper().unicode() - 'A'))
+                       : static_cast<Qt::Key>(c.unicode());
+  if (c.isUpper()) k.mods |= Qt::ShiftModifier;
+  k.macCode = MacCodeForChar(static_cast<char>(c.unicode()));
+  return k;
+}
+
+void SendKey(QWidget* target, const KeySpec& k) {
+  QKeyEvent press(QEvent::KeyPress, k.key, k.mods, k.text);
+  QKeyEvent release(QEvent::KeyRelease, k.key, k.mods, k.text);
+  QApplication::sendEvent(target, &press);
+  QApplication::sendEvent(target, &release);
+}
+
+}  // namespace
+
+struct ScriptRunner::Impl {
+  std::vector<std::string> lines;
+  std::string baseDir;
+  std::size_t next = 0;          // index of the line to run
+  bool programRunning = false;
+  std::optional<Clock::time_point> deadline;
+  ScriptResult result;
+  int seenPasses = 0;
+  static constexpr int kSettlePasses = 10;
+
+  std::string Resolve(const std::string& path) const {
+    std::filesystem::path p(path);
+    if (p.is_absolute()) return path;
+    return (std::filesystem::path(baseDir) / p).string();
+  }
+
+  // Screenshots with a relative name go to MV_SHOT_DIR when it is set (the
+  // tests' output folder), else beside the script.
+  std::string ShotPath(const std::string& path) const {
+    const char* dir = std::getenv("MV_SHOT_DIR");
+    if (std::filesystem::path(path).is_absolute() || !dir || !*dir) return Resolve(path);
+    return (std::filesystem::path(dir) / path).string();
+  }
+
+  QWidget* Window(int16_t w) {
+    QWidget* widget = rt::bridge::WindowWidget(w);
+    if (!widget) throw ScriptFailure{"window " + std::to_string(w) + " is not open"};
+    return widget;
+  }
+
+  void Front(int16_t w) {
+    Window(w);
+    if (rt::FrontWindow() != w) rt::BringWindowForward(w);
+  }
+
+  QWidget* Control(int16_t w, int16_t n) {
+    Front(w);
+    QWidget* c = rt::bridge::ControlWidget(w, n);
+    if (!c) throw ScriptFailure{"window " + std::to_string(w) + " has no control " + std::to_string(n)};
+    if (!c->isEnabled()) throw ScriptFailure{"control " + std::to_string(n) + " is dimmed"};
+    return c;
+  }
+
+  // Waits: returns false while the condition is not met (the program runs on).
+  bool WaitFor(bool met, double seconds, const std::string& what) {
+    if (met) {
+      deadline.reset();
+      return true;
+    }
+    if (!deadline) deadline = Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    if (Clock::now() > *deadline) throw ScriptFailure{"timed out waiting for " + what};
+    return false;
+  }
+
+  // Runs one line. Returns false when the line waits and must be run again.
+  bool Step(const std::string& line) {
+    auto parts = Split(line);
+    if (parts.empty() || parts[0][0] == '#') return true;
+    const std::string& cmd = parts[0];
+    auto need = [&](std::size_t n) {
+      if (parts.size() < n + 1) throw ScriptFailure{cmd + " needs " + std::to_string(n) + " arguments"};
+    };
+    if (cmd == "wait") {
+      need(1);
+      if (!deadline) deadline = Clock::now() + std::chrono::milliseconds(static_cast<int>(ToDouble(parts[1]) * 1000));
+      if (Clock::now() < *deadline) return false;
+      deadline.reset();
+      return true;
+    }
+    if (cmd == "until") {
+      need(1);
+      int16_t w = static_cast<int16_t>(ToInt(parts[1]));
+      // A window counts as open once its loop runs: a freshly built window
+      // spends a few pump passes before it installs its handlers.
+      seenPasses = rt::WindowExists(w) ? seenPasses + 1 : 0;
+      bool ready = seenPasses > kSettlePasses;
+      if (ready) seenPasses = 0;
+      return WaitFor(ready, parts.size() > 2 ? ToDouble(parts[2]) : 10, "window " + parts[1]);
+    }
+    if (cmd == "gone") {
+      need(1);
+      int16_t w = static_cast<int16_t>(ToInt(parts[1]));
+      return WaitFor(!rt::WindowExists(w), parts.size() > 2 ? ToDouble(parts[2]) : 10,
+                     "window " + parts[1] + " to close");
+    }
+    if (cmd == "expect-exit") {
+      if (!programRunning) return CheckExit(parts);
+      return WaitFor(false, 10, "the program to end");
+    }
+    if (cmd == "panel") {
+      need(1);
+      rt::QueuePanelAnswer(parts[1] == "cancel" ? std::nullopt : std::optional<std::string>(Resolve(Split(line, 2)[1])));
+      return true;
+    }
+    if (cmd == "color") {
+      need(3);
+      rt::QueueColorAnswer(RGBColor{static_cast<uint16_t>(ToInt(parts[1])), static_cast<uint16_t>(ToInt(parts[2])),
+                                    static_cast<uint16_t>(ToInt(parts[3]))});
+      return true;
+    }
+    if (cmd == "hold" || cmd == "release") {
+      need(1);
+      KeySpec k = ParseKey(parts[1]);
+      if (k.macCode < 0) throw ScriptFailure{"no key code for " + parts[1]};
+      rt::SetKeyDown(k.macCode, cmd == "hold");
+      if (k.mods & Qt::ControlModifier) rt::SetKeyDown(rt::key::Command, cmd == "hold");
+      if (k.mods & Qt::AltModifier) rt::SetKeyDown(rt::key::Option, cmd == "hold");
+      if (k.mods & Qt::ShiftModifier) rt::SetKeyDown(rt::key::Shift, cmd == "hold");
+      return true;
+    }
+    if (!programRunning) {
+      if (cmd == "start") return true;  // handled by Run
+      throw ScriptFailure{"the program is not running"};
+    }
+    if (cmd == "start") throw ScriptFailure{"the program is running already"};
+    // Actions wait until the program has taken the events of the previous one.
+    if (rt::EventsPending()) return false;
+    return Act(cmd, parts, line);
+  }
+
+  bool CheckExit(const std::vector<std::string>& parts) {
+    if (!result.exitStatus) throw ScriptFailure{"the program has not ended"};
+    if (parts.size() > 1 && ToInt(parts[1]) != *result.exitStatus)
+      throw ScriptFailure{"exit status " + std::to_string(*result.exitStatus) + ", expected " + parts[1]};
+    return true;
+  }
+
+  bool Act(const std::string& cmd, const std::vector<std::string>& parts, const std::string& line) {
+    auto need = [&](std::size_t n) {
+      if (parts.size() < n + 1) throw ScriptFailure{cmd + " needs " + std::to_string(n) + " arguments"};
+    };
+    if (cmd == "click") {
+      need(2);
+      QWidget* c = Control(static_cast<int16_t>(ToInt(parts[1])), static_cast<int16_t>(ToInt(parts[2])));
+      QTest::mouseClick(c, Qt::LeftButton, {}, c->rect().center());
+      return true;
+    }
+    if (cmd == "click-label") {
+      need(2);
+      int16_t w = static_cast<int16_t>(ToInt(parts[1]));
+      std::string text = Split(line, 3)[2];
+      rt::SetOutputWindow(w);
+      for (int16_t n : rt::Controls(w)) {
+        if (rt::ControlTitle(n).str().find(text) != std::string::npos) {
+          QWidget* c = Control(w, n);
+          QTest::mouseClick(c, Qt::LeftButton, {}, c->rect().center());
+          return true;
+        }
+      }
+      throw ScriptFailure{"no control titled " + text};
+    }
+    if (cmd == "pick") {
+      need(3);
+      QWidget* c = Control(static_cast<int16_t>(ToInt(parts[1])), static_cast<int16_t>(ToInt(parts[2])));
+      int index = ToInt(parts[3]) - 1;
+      if (auto* combo = qobject_cast<QComboBox*>(c)) {
+        if (index < 0 || index >= combo->count()) throw ScriptFailure{"no item " + parts[3]};
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+      } else if (auto* tabs = qobject_cast<QTabBar*>(c)) {
+        if (index < 0 || index >= tabs->count()) throw ScriptFailure{"no tab " + parts[3]};
+        tabs->setCurrentIndex(index);
+        emit tabs->tabBarClicked(index);
+      } else {
+        throw ScriptFailure{"control " + parts[2] + " is not a popup"};
+      }
+      return true;
+    }
+    if (cmd == "type") {
+      need(2);
+      int16_t w = static_cast<int16_t>(ToInt(parts[1]));
+      int16_t f = static_cast<int16_t>(ToInt(parts[2]));
+      Front(w);
+      QWidget* field = rt::bridge::EditFieldWidget(w, f);
+      if (!field) throw ScriptFailure{"window " + parts[1] + " has no field " + parts[2]};
+      field->setFocus(Qt::OtherFocusReason);
+      auto all = Split(line, 4);
+      QString text = all.size() > 3 ? QString::fromStdString(all[3]) : QString();
+      for (QChar ch : text) {
+        KeySpec k;
+        k.text = QString(ch);
+        k.key = ch.isLetter() ? static_cast<Qt::Key>(Qt::Key_A + (ch.toUpper().unicode() - 'A'))
+                              : static_cast<Qt::Key>(ch.unicode());
+        if (ch.unicode() > 127) k.key = Qt::Key_unknown;
+        SendKey(field, k);
+      }
+      return true;
+    }
+    if (cmd == "key") {
+      need(1);
+      KeySpec k = ParseKey(parts[1]);
+      int16_t front = rt::FrontWindow();
+      QWidget* target = QApplication::focusWidget();
+      if (!target && front) target = rt::bridge::WindowWidget(front);
+      if (!target) throw ScriptFailure{"no window to type into"};
+      SendKey(target, k);
+      return true;
+    }
+    if (cmd == "menu") {
+      need(2);
+      int16_t m = static_cast<int16_t>(ToInt(parts[1])), i = static_cast<int16_t>(ToInt(parts[2]));
+      if (!rt::MenuExists(m) || i < 1 || i > rt::MenuItemCount(m)) throw ScriptFailure{"no menu item " + parts[1] + " " + parts[2]};
+      if (!rt::MenuItemEnabled(m, i)) throw ScriptFailure{"menu item " + parts[1] + " " + parts[2] + " is dimmed"};
+      rt::bridge::ChooseMenuItem(m, i);
+      return true;
+    }
+    if (cmd == "mouse") {
+      need(3);
+      int16_t w = static_cast<int16_t>(ToInt(parts[1]));
+      Front(w);
+      QTest::mouseClick(Window(w), Qt::LeftButton, {}, QPoint(ToInt(parts[2]), ToInt(parts[3])));
+      return true;
+    }
+    if (cmd == "shot") {
+      need(2);
+      int16_t w = static_cast<int16_t>(ToInt(parts[1]));
+      Window(w);
+      std::string path = ShotPath(Split(line, 3)[2]);
+      std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+      if (!rt::SaveWindowImage(w, path)) throw ScriptFailure{"could not save " + path};
+      return true;
+    }
+    throw ScriptFailure{"unknown command: " + cmd};
+  }
+
+  // The pump hook: runs lines until one waits or an action was sent.
+  void Agent() {
+    while (next < lines.size()) {
+      auto parts = Split(lines[next]);
+      bool isAction = !parts.empty() && parts[0][0] != '#' &&
+                      (parts[0] == "click" || parts[0] == "click-label" || parts[0] == "pick" || parts[0] == "type" ||
+                       parts[0] == "key" || parts[0] == "menu" || parts[0] == "mouse");
+      if (!RunLine()) return;
+      if (isAction) return;
+    }
+    throw ScriptDone{};
+  }
+
+  bool RunLine() {
+    try {
+      if (!Step(lines[next])) return false;
+    } catch (ScriptFailure& f) {
+      Fail(f.message);
+      throw;
+    }
+    ++next;
+    return true;
+  }
+
+  void Fail(const std::string& message) {
+    if (!result.ok) return;
+    result.ok = false;
+    result.failedLine = static_cast<int>(next) + 1;
+    result.lineText = next < lines.size() ? lines[next] : "";
+    result.message = message;
+  }
+};
+
+ScriptRunner::ScriptRunner(std::string scriptText, std::string baseDir)
+    : text_(std::move(scriptText)), baseDir_(std::move(baseDir)) {}
+
+std::optional<ScriptRunner> ScriptRunner::FromFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ScriptRunner(ss.str(), std::filesystem::path(path).parent_path().string());
+}
+
+ScriptResult ScriptRunner::Run(const Program& program) {
+  Impl impl;
+  impl.baseDir = baseDir_.empty() ? "." : baseDir_;
+  std::string line;
+  for (char c : text_) {
+    if (c == '\r' || c == '\n') {
+      impl.lines.push_back(line);
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) impl.lines.push_back(line);
+
+  rt::SetScriptedPanels(true);
+  rt::SetExitInterceptor([](int status) { throw rt::ProgramExit{status}; });
+  try {
+    while (impl.next < impl.lines.size()) {
+      auto parts = Split(impl.lines[impl.next]);
+      if (!parts.empty() && parts[0] == "start") {
+        if (impl.result.exitStatus) throw ScriptFailure{"the program has ended"};
+        std::vector<std::string> args{"mirevant"};
+        args.insert(args.end(), parts.begin() + 1, parts.end());
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ++impl.next;
+        impl.programRunning = true;
+        rt::SetPumpHook([&impl] { impl.Agent(); });
+        try {
+          program(static_cast<int>(args.size()), argv.data());
+          impl.result.exitStatus = 0;
+        } catch (rt::ProgramExit& e) {
+          impl.result.exitStatus = e.status;
+        } catch (ScriptDone&) {
+        }
+        impl.programRunning = false;
+        rt::SetPumpHook(nullptr);
+        continue;
+      }
+      if (!impl.RunLine()) {
+        if (!parts.empty() && parts[0] == "wait") {
+          // Outside the program a wait simply passes the time.
+          rt::PumpEvents(5);
+          continue;
+        }
+        throw ScriptFailure{"the program is not running"};
+      }
+    }
+  } catch (ScriptFailure& f) {
+    impl.Fail(f.message);
+  }
+  rt::SetPumpHook(nullptr);
+  rt::SetScriptedPanels(false);
+  rt::SetExitInterceptor(nullptr);
+  return impl.result;
+}
+
+std::string FormatFailure(const ScriptResult& r) {
+  if (r.ok) return "ok";
+  return "line " + std::to_string(r.failedLine) + ": " + r.lineText + ": " + r.message;
+}
+
+}  // namespace mv::drive

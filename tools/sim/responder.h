@@ -1,0 +1,47 @@
+// What an instrument says: a responder turns received bytes (and the passing of time,
+// for instruments that talk unasked) into replies. The framework applies pacing and
+// injected faults to the replies.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/sim.h"
+
+namespace mv::sim {
+
+using Clock = std::chrono::steady_clock;
+
+struct Reply {
+  std::string bytes;
+  int delayMs = 0;        // after the request (or now, for unasked output)
+  bool faultable = true;  // injected faults apply to it
+};
+
+class Responder {
+ public:
+  virtual ~Responder() = default;
+  // Bytes from the program, in arrival order; commands may be split across calls.
+  virtual void Received(std::string_view bytes, std::vector<Reply>& out) = 0;
+  // Called on every pass of the simulator's loop, for unasked output.
+  virtual void Tick(Clock::time_point now, std::vector<Reply>& out) {}
+  // When the next Tick has something to do (the loop sleeps no longer than this).
+  virtual Clock::time_point NextTick() const { return Clock::time_point::max(); }
+  // The program's time-out for one reply, in milliseconds (a late reply comes after it).
+  virtual int TimeoutMs() const = 0;
+  // A partial reply's rest follows after a gap (a line split in mid-transmission).
+  virtual bool PartialRestFollows() const { return false; }
+  // Sable settings; other instruments ignore them.
+  virtual void SetWord(uint8_t command, uint16_t word) {}
+  virtual void SetInstrumentLine(std::string line) {}
+};
+
+std::unique_ptr<Responder> MakeSableResponder(bool ui3);
+std::unique_ptr<Responder> MakeStreamResponder(const Options& options);
+// For the kinds not simulated yet: answers nothing.
+std::unique_ptr<Responder> MakeSilentResponder();
+
+}  // namespace mv::sim

@@ -1,0 +1,90 @@
+// The Sable UI2 and UI3: one-byte commands answered by two-byte little-endian words,
+// the firmware text, the serial instrument's line, and the device and analog output
+// commands that share the line (accepted, and logged by the framework).
+#include <array>
+#include <string>
+
+#include "sim/responder.h"
+
+namespace mv::sim {
+
+namespace {
+
+constexpr uint8_t kCR = 0x0D;
+
+class SableResponder : public Responder {
+ public:
+  explicit SableResponder(bool ui3) : ui3_(ui3) {
+    words_.fill(-1);
+    for (int i = 1; i <= 8; ++i) words_[(ui3 ? 0x7F : 0x8F) + i] = 32768 + 1000 * i;
+    for (int k = 0; k < 4; ++k) {
+      words_[0xB0 + k] = (25 + k) * 1000 + 5000;  // 25 .. 28 degrees Celsius
+      words_[0xB4 + k] = 32768;                   // about 2.5 V
+    }
+    words_['c'] = 1234;
+    words_[0xC1] = 20000;
+  }
+
+  void Received(std::string_view bytes, std::vector<Reply>& out) override {
+    pending_.append(bytes);
+    size_t used = 0;
+    while (used < pending_.size()) {
+      size_t n = Command(std::string_view(pending_).substr(used), out);
+      if (n == 0) break;  // the command's arguments have not all come
+      used += n;
+    }
+    pending_.erase(0, used);
+  }
+
+  int TimeoutMs() const override { return 1000; }
+  void SetWord(uint8_t command, uint16_t word) override { words_[command] = word; }
+  void SetInstrumentLine(std::string line) override { line_ = std::move(line); }
+
+ private:
+  // Answers the command at the start of `in`; returns the bytes it takes, 0 when incomplete.
+  size_t Command(std::string_view in, std::vector<Reply>& out) {
+    const auto b = static_cast<uint8_t>(in[0]);
+    if (words_[b] >= 0) {
+      const auto w = static_cast<uint16_t>(words_[b]);
+      out.push_back({std::string{static_cast<char>(w & 0xFF), static_cast<char>(w >> 8)}});
+      return 1;
+    }
+    switch (b) {
+      case 'e':
+        out.push_back({ui3_ ? std::string("301\r\n") : std::string("205\r")});
+        return 1;
+      case 'i':
+        if (in.size() < 2) return 0;
+        if (static_cast<uint8_t>(in[1]) != kCR) return 1;
+        out.push_back({line_ + "\r"});
+        return 2;
+      case 'o':
+      case 'm':
+        if (in.size() < 3) return 0;
+        out.push_back({"K", 0, false});
+        return 3;
+      case 'D':
+        return in.size() < 6 ? 0 : 6;
+      default:  // 'f' (a UI2 switches to 115,200), 0xD0 at a run's start, and unknown bytes
+        return 1;
+    }
+  }
+
+  bool ui3_;
+  std::array<int32_t, 256> words_{};
+  std::string line_ = "SIM123,12.5,3.2 %:7";
+  std::string pending_;
+};
+
+class SilentResponder : public Responder {
+ public:
+  void Received(std::string_view, std::vector<Reply>&) override {}
+  int TimeoutMs() const override { return 1000; }
+};
+
+}  // namespace
+
+std::unique_ptr<Responder> MakeSableResponder(bool ui3) { return std::make_unique<SableResponder>(ui3); }
+std::unique_ptr<Responder> MakeSilentResponder() { return std::make_unique<SilentResponder>(); }
+
+}  // namespace mv::sim

@@ -1,0 +1,81 @@
+// Simulated instruments on pseudo-terminals. A simulator creates a pseudo-terminal,
+// keeps its own descriptor of the terminal side open (so the program may close and
+// reopen the port at will), links a path to it, answers the instrument's protocol,
+// and logs every byte. It can pace its bytes at a baud rate and inject faults.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mv::sim {
+
+enum class Kind { UI2, UI3, DT500, DT50, DT800, DT80, DT85, ADAM, ADC1, Stream };
+enum class Fault {
+  None,
+  Silent,   // no reply at all
+  Late,     // the reply comes after the program's time-out
+  Partial,  // half the reply (a stream line: the rest follows later)
+  Stale,    // the previous reply is sent again after this one, left for the next request
+  Garbage,  // random bytes in place of the reply
+};
+
+std::optional<Kind> KindFromName(std::string_view name);
+std::optional<Fault> FaultFromName(std::string_view name);
+const char* KindName(Kind kind);
+// Whether the kind has a responder yet; the others answer nothing.
+bool KindIsSimulated(Kind kind);
+
+struct Options {
+  Kind kind = Kind::UI3;
+  std::string link;     // symbolic link made to the terminal side; empty: none
+  int baud = 0;         // pace bytes at this rate (10 bits a byte); 0: at once
+  Fault fault = Fault::None;
+  int faultCount = -1;  // replies that get the fault, then the instrument is well; -1: all
+  std::string logPath;  // every byte received and sent, one line per chunk; empty: none
+  uint32_t seed = 1;    // garbage bytes
+
+  // Streaming instrument.
+  int periodMs = 200;                                // between lines (or bursts)
+  int burst = 1;                                     // lines sent together
+  std::string nameLine = "!!!:SIM-1:";               // sent first; empty: none
+  std::vector<std::string> lines = {"T=21.5C, RH=40%"};  // sent in turn, each + CR
+};
+
+class Simulator {
+ public:
+  explicit Simulator(Options options);
+  ~Simulator();
+  Simulator(const Simulator&) = delete;
+  Simulator& operator=(const Simulator&) = delete;
+
+  // Creates the terminal and the link and starts answering; false with a reason.
+  bool Start(std::string* error);
+  void Stop();
+
+  // The terminal side's path (/dev/pts/N), which the link points to.
+  const std::string& TerminalPath() const;
+  // Every byte received so far.
+  std::string Received() const;
+  // Every byte sent so far.
+  std::string Sent() const;
+
+  void SetFault(Fault fault, int count);
+  // Sable: the reply word to a one-byte command.
+  void SetWord(uint8_t command, uint16_t word);
+  // Sable: the serial instrument's line (without CR) answered to "i" CR.
+  void SetInstrumentLine(std::string line);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The mv-sim command line: parses the arguments, or gives the reason they are wrong.
+std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, std::string* error);
+// Runs mv-sim until SIGINT, SIGTERM or SIGHUP; returns the exit status.
+int RunCommandLine(int argc, char** argv);
+
+}  // namespace mv::sim

@@ -1,0 +1,328 @@
+// The pseudo-terminal framework shared by every simulated instrument: the terminal and
+// its link, the answering thread, pacing at a baud rate, injected faults and the log.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <random>
+#include <thread>
+
+#include "sim/responder.h"
+
+namespace mv::sim {
+
+namespace {
+
+// Bytes nobody reads are kept up to this many, then the oldest are lost, as on a line
+// that nobody listens to.
+constexpr size_t kMaxUnread = 65536;
+// A late reply comes this long after the program's time-out (5 ticks).
+constexpr int kLateExtraMs = 84;
+// The rest of a split line follows after this gap.
+constexpr int kSplitGapMs = 50;
+
+std::string Hex(std::string_view bytes) {
+  static const char* kDigits = "0123456789ABCDEF";
+  std::string s;
+  for (unsigned char c : bytes) {
+    s += ' ';
+    s += kDigits[c >> 4];
+    s += kDigits[c & 15];
+  }
+  return s;
+}
+
+}  // namespace
+
+struct Simulator::Impl {
+  struct Scheduled {
+    Clock::time_point due;
+    std::string bytes;
+  };
+
+  Options opt;
+  std::unique_ptr<Responder> responder;
+  int master = -1, slave = -1, wake[2] = {-1, -1};
+  std::string terminal;
+  std::thread thread;
+  std::atomic<bool> stop{false};
+  mutable std::mutex mu;
+  std::string received, sent;
+  Fault fault = Fault::None;
+  int faultLeft = -1;
+  std::string previousReply;
+  std::mt19937 rng;
+  std::vector<Scheduled> scheduled;
+  std::deque<std::pair<Clock::time_point, char>> wire;
+  Clock::time_point txFree{}, rxFree{}, start{};
+  std::FILE* log = nullptr;
+
+  Clock::duration ByteTime() const {
+    return opt.baud > 0 ? std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / opt.baud))
+                        : Clock::duration::zero();
+  }
+
+  void Log(const char* dir, std::string_view bytes) {
+    if (!log) return;
+    auto us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+    char num[32];
+    auto r = std::to_chars(num, num + sizeof num, us);
+    std::string line(num, r.ptr);
+    line += ' ';
+    line += dir;
+    line += Hex(bytes);
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), log);
+    std::fflush(log);
+  }
+
+  // The pieces actually sent for one reply, with the fault applied.
+  std::vector<Reply> Faulted(Reply r) {
+    if (!r.faultable) return {r};
+    Fault f = faultLeft == 0 ? Fault::None : fault;
+    if (f != Fault::None && faultLeft > 0) --faultLeft;
+    std::string previous = previousReply.empty() ? r.bytes : previousReply;
+    previousReply = r.bytes;
+    switch (f) {
+      case Fault::None:
+        return {r};
+      case Fault::Silent:
+        return {};
+      case Fault::Late:
+        r.delayMs += responder->TimeoutMs() + kLateExtraMs;
+        return {r};
+      case Fault::Partial: {
+        size_t half = std::max<size_t>(1, r.bytes.size() / 2);
+        std::vector<Reply> pieces{{r.bytes.substr(0, half), r.delayMs}};
+        if (responder->PartialRestFollows() && half < r.bytes.size())
+          pieces.push_back({r.bytes.substr(half), r.delayMs + kSplitGapMs});
+        return pieces;
+      }
+      case Fault::Stale:
+        return {{r.bytes + previous, r.delayMs}};
+      case Fault::Garbage: {
+        std::string junk(r.bytes.size() + 3, '\0');
+        for (auto& c : junk) c = static_cast<char>(rng() & 0xFF);
+        return {{junk, r.delayMs}};
+      }
+    }
+    return {r};
+  }
+
+  void Schedule(std::vector<Reply>& replies, Clock::time_point base) {
+    for (auto& r : replies)
+      for (auto& piece : Faulted(std::move(r)))
+        scheduled.push_back({base + std::chrono::milliseconds(piece.delayMs), std::move(piece.bytes)});
+    replies.clear();
+    std::stable_sort(scheduled.begin(), scheduled.end(),
+                     [](const Scheduled& a, const Scheduled& b) { return a.due < b.due; });
+  }
+
+  // Moves due replies onto the wire, each byte at its paced time.
+  void Release(Clock::time_point now) {
+    const auto byteTime = ByteTime();
+    while (!scheduled.empty() && scheduled.front().due <= now) {
+      Scheduled s = std::move(scheduled.front());
+      scheduled.erase(scheduled.begin());
+      txFree = std::max(txFree, s.due);
+      for (char c : s.bytes) {
+        txFree += byteTime;
+        wire.emplace_back(byteTime == Clock::duration::zero() ? now : txFree, c);
+      }
+    }
+    while (wire.size() > kMaxUnread) wire.pop_front();
+  }
+
+  void Transmit(Clock::time_point now) {
+    std::string out;
+    for (const auto& [due, c] : wire) {
+      if (due > now) break;
+      out += c;
+    }
+    if (out.empty()) return;
+    ssize_t w = ::write(master, out.data(), out.size());
+    if (w <= 0) return;
+    wire.erase(wire.begin(), wire.begin() + w);
+    std::string_view done(out.data(), static_cast<size_t>(w));
+    sent.append(done);
+    Log("tx", done);
+  }
+
+  void Receive(Clock::time_point now) {
+    char buf[4096];
+    ssize_t n = ::read(master, buf, sizeof buf);
+    if (n <= 0) return;
+    std::string_view in(buf, static_cast<size_t>(n));
+    received.append(in);
+    Log("rx", in);
+    // The request is complete only when its last byte has crossed the wire.
+    rxFree = std::max(rxFree, now) + ByteTime() * n;
+    std::vector<Reply> replies;
+    responder->Received(in, replies);
+    Schedule(replies, opt.baud > 0 ? rxFree : now);
+  }
+
+  Clock::time_point NextEvent() const {
+    Clock::time_point next = responder->NextTick();
+    if (!scheduled.empty()) next = std::min(next, scheduled.front().due);
+    if (!wire.empty()) next = std::min(next, wire.front().first);
+    return next;
+  }
+
+  void Loop() {
+    while (!stop.load()) {
+      Clock::duration wait;
+      {
+        std::lock_guard<std::mutex> lock(mu);
+        auto now = Clock::now();
+        std::vector<Reply> replies;
+        responder->Tick(now, replies);
+        Schedule(replies, now);
+        Release(now);
+        Transmit(now);
+        wait = std::clamp<Clock::duration>(NextEvent() - Clock::now(), Clock::duration::zero(),
+                                           std::chrono::milliseconds(50));
+      }
+      pollfd p[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
+      auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+      timespec ts{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+      int r = ::ppoll(p, 2, &ts, nullptr);
+      if (r > 0 && (p[0].revents & POLLIN)) {
+        std::lock_guard<std::mutex> lock(mu);
+        Receive(Clock::now());
+      } else if (r > 0 && (p[0].revents & (POLLHUP | POLLERR))) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    }
+  }
+};
+
+Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
+  impl_->opt = std::move(options);
+  impl_->fault = impl_->opt.fault;
+  impl_->faultLeft = impl_->opt.faultCount;
+  impl_->rng.seed(impl_->opt.seed);
+  switch (impl_->opt.kind) {
+    case Kind::UI2:
+      impl_->responder = MakeSableResponder(false);
+      break;
+    case Kind::UI3:
+      impl_->responder = MakeSableResponder(true);
+      break;
+    case Kind::Stream:
+      impl_->responder = MakeStreamResponder(impl_->opt);
+      break;
+    default:
+      impl_->responder = MakeSilentResponder();
+      break;
+  }
+}
+
+Simulator::~Simulator() { Stop(); }
+
+bool Simulator::Start(std::string* error) {
+  Impl& m = *impl_;
+  auto fail = [&](const std::string& what) {
+    if (error) *error = what + ": " + std::strerror(errno);
+    Stop();
+    return false;
+  };
+  m.master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (m.master < 0) return fail("posix_openpt");
+  char name[128];
+  if (::grantpt(m.master) != 0 || ::unlockpt(m.master) != 0 || ::ptsname_r(m.master, name, sizeof name) != 0)
+    return fail("pseudo-terminal set-up");
+  m.terminal = name;
+  // Held open for the simulator's whole life: without a terminal-side descriptor the
+  // pseudo-terminal hangs up whenever the program closes its port.
+  m.slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (m.slave < 0) return fail(m.terminal);
+  termios t{};
+  ::tcgetattr(m.slave, &t);
+  ::cfmakeraw(&t);
+  ::tcsetattr(m.slave, TCSANOW, &t);
+  ::fcntl(m.master, F_SETFL, ::fcntl(m.master, F_GETFL) | O_NONBLOCK);
+  if (::pipe2(m.wake, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe");
+
+  if (!m.opt.link.empty()) {
+    struct stat st{};
+    if (::lstat(m.opt.link.c_str(), &st) == 0) {
+      if (!S_ISLNK(st.st_mode)) {
+        errno = EEXIST;
+        return fail(m.opt.link + " exists and is not a symbolic link");
+      }
+      ::unlink(m.opt.link.c_str());
+    }
+    if (::symlink(m.terminal.c_str(), m.opt.link.c_str()) != 0) return fail(m.opt.link);
+  }
+  if (!m.opt.logPath.empty()) {
+    m.log = std::fopen(m.opt.logPath.c_str(), "w");
+    if (!m.log) return fail(m.opt.logPath);
+  }
+  m.start = Clock::now();
+  m.stop = false;
+  m.thread = std::thread([&m] { m.Loop(); });
+  return true;
+}
+
+void Simulator::Stop() {
+  Impl& m = *impl_;
+  if (m.thread.joinable()) {
+    m.stop = true;
+    char c = 1;
+    [[maybe_unused]] ssize_t w = ::write(m.wake[1], &c, 1);
+    m.thread.join();
+  }
+  if (!m.opt.link.empty() && !m.terminal.empty()) {
+    char target[256];
+    ssize_t n = ::readlink(m.opt.link.c_str(), target, sizeof target - 1);
+    if (n > 0 && std::string_view(target, static_cast<size_t>(n)) == m.terminal) ::unlink(m.opt.link.c_str());
+  }
+  for (int* fd : {&m.master, &m.slave, &m.wake[0], &m.wake[1]}) {
+    if (*fd >= 0) ::close(*fd);
+    *fd = -1;
+  }
+  if (m.log) std::fclose(m.log);
+  m.log = nullptr;
+}
+
+const std::string& Simulator::TerminalPath() const { return impl_->terminal; }
+
+std::string Simulator::Received() const {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return impl_->received;
+}
+
+std::string Simulator::Sent() const {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return impl_->sent;
+}
+
+void Simulator::SetFault(Fault fault, int count) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->fault = fault;
+  impl_->faultLeft = count;
+}
+
+void Simulator::SetWord(uint8_t command, uint16_t word) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->responder->SetWord(command, word);
+}
+
+void Simulator::SetInstrumentLine(std::string line) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->responder->SetInstrumentLine(std::move(line));
+}
+
+}  // namespace mv::sim

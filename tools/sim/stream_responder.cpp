@@ -1,0 +1,60 @@
+// A streaming serial instrument: an optional name line, then text lines sent unasked
+// every period (several at once in a burst). It ignores what it receives.
+#include <string>
+
+#include "sim/responder.h"
+
+namespace mv::sim {
+
+namespace {
+
+class StreamResponder : public Responder {
+ public:
+  explicit StreamResponder(const Options& o)
+      : period_(std::chrono::milliseconds(o.periodMs > 0 ? o.periodMs : 1)),
+        burst_(o.burst > 0 ? o.burst : 1),
+        name_(o.nameLine),
+        lines_(o.lines) {
+    if (lines_.empty()) lines_.push_back("");
+  }
+
+  void Received(std::string_view, std::vector<Reply>&) override {}
+
+  void Tick(Clock::time_point now, std::vector<Reply>& out) override {
+    if (!started_) {
+      started_ = true;
+      next_ = now + period_;
+      if (!name_.empty()) out.push_back({name_ + "\r", 0, false});
+      return;
+    }
+    if (now < next_) return;
+    for (int k = 0; k < burst_; ++k) {
+      out.push_back({lines_[index_] + "\r"});
+      index_ = (index_ + 1) % lines_.size();
+    }
+    next_ += period_;
+    if (next_ < now) next_ = now + period_;  // never catch up in a rush after a stall
+  }
+
+  Clock::time_point NextTick() const override { return started_ ? next_ : Clock::now(); }
+  // The program gives up on the name line after 65 ticks.
+  int TimeoutMs() const override { return 1084; }
+  bool PartialRestFollows() const override { return true; }
+
+ private:
+  Clock::duration period_;
+  int burst_;
+  std::string name_;
+  std::vector<std::string> lines_;
+  size_t index_ = 0;
+  bool started_ = false;
+  Clock::time_point next_{};
+};
+
+}  // namespace
+
+std::unique_ptr<Responder> MakeStreamResponder(const Options& options) {
+  return std::make_unique<StreamResponder>(options);
+}
+
+}  // namespace mv::sim
