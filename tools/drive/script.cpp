@@ -83,9 +83,9 @@ int MacCodeForChar(char c) {
   return -1;
 }
 
-KeySpec ParseKey(const std::string& spec) {
+KeySpec ParseKey(const std::string& keyText) {
   KeySpec k;
-  std::string rest = spec;
+  std::string rest = keyText;
   for (;;) {
     auto plus = rest.find('+');
     if (plus == std::string::npos || plus == rest.size() - 1) break;

@@ -15,8 +15,8 @@ struct NamedKind {
   Kind kind;
 };
 constexpr NamedKind kKinds[] = {
-    {"ui2", Kind::UI2},     {"ui3", Kind::UI3},   {"dt500", Kind::DT500}, {"dt50", Kind::DT50},
-    {"dt800", Kind::DT800}, {"dt80", Kind::DT80}, {"dt85", Kind::DT85},   {"adam", Kind::ADAM},
+    {"ui2", Kind::UI2},     {"ui3", Kind::UI3},       {"dt500", Kind::DT500}, {"dt50", Kind::DT50},
+    {"dt800", Kind::DT800}, {"dt80", Kind::DT80},     {"dt85", Kind::DT85},   {"adam", Kind::ADAM},
     {"adc1", Kind::ADC1},   {"stream", Kind::Stream},
 };
 
@@ -63,7 +63,9 @@ const char* KindName(Kind kind) {
   return "?";
 }
 
-bool KindIsSimulated(Kind kind) { return kind == Kind::UI2 || kind == Kind::UI3 || kind == Kind::Stream; }
+bool KindIsSimulated(Kind kind) {
+  return kind == Kind::UI2 || kind == Kind::UI3 || kind == Kind::Stream;
+}
 
 std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, std::string* error) {
   Options o;
@@ -96,7 +98,8 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
       if (!ownLines) o.lines.clear();
       ownLines = true;
       o.lines.push_back(v);
-    } else if ((a == "--baud" || a == "--fault-count" || a == "--period" || a == "--burst" || a == "--seed") &&
+    } else if ((a == "--baud" || a == "--fault-count" || a == "--period" || a == "--burst" ||
+                a == "--seed") &&
                value(&v)) {
       if (!ToInt(v, &n) || n < (a == "--fault-count" ? -1 : 0))
         return *error = a + " needs a whole number, not \"" + v + "\"", std::nullopt;
@@ -139,10 +142,11 @@ int RunCommandLine(int argc, char** argv) {
     return 1;
   }
   if (!KindIsSimulated(options->kind))
-    std::fprintf(stderr, "mv-sim: %s: kind not yet simulated; bytes received are logged, nothing is answered\n",
+    std::fprintf(stderr,
+                 "mv-sim: %s: kind not yet simulated; bytes received are logged, nothing is answered\n",
                  KindName(options->kind));
-  std::fprintf(stderr, "mv-sim: %s on %s, linked at %s\n", KindName(options->kind), sim.TerminalPath().c_str(),
-               options->link.c_str());
+  std::fprintf(stderr, "mv-sim: %s on %s, linked at %s\n", KindName(options->kind),
+               sim.TerminalPath().c_str(), options->link.c_str());
   int sig = 0;
   sigwait(&set, &sig);
   sim.Stop();

@@ -84,7 +84,11 @@ class SilentResponder : public Responder {
 
 }  // namespace
 
-std::unique_ptr<Responder> MakeSableResponder(bool ui3) { return std::make_unique<SableResponder>(ui3); }
-std::unique_ptr<Responder> MakeSilentResponder() { return std::make_unique<SilentResponder>(); }
+std::unique_ptr<Responder> MakeSableResponder(bool ui3) {
+  return std::make_unique<SableResponder>(ui3);
+}
+std::unique_ptr<Responder> MakeSilentResponder() {
+  return std::make_unique<SilentResponder>();
+}
 
 }  // namespace mv::sim

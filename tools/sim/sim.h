@@ -30,17 +30,17 @@ bool KindIsSimulated(Kind kind);
 
 struct Options {
   Kind kind = Kind::UI3;
-  std::string link;     // symbolic link made to the terminal side; empty: none
-  int baud = 0;         // pace bytes at this rate (10 bits a byte); 0: at once
+  std::string link;  // symbolic link made to the terminal side; empty: none
+  int baud = 0;      // pace bytes at this rate (10 bits a byte); 0: at once
   Fault fault = Fault::None;
   int faultCount = -1;  // replies that get the fault, then the instrument is well; -1: all
   std::string logPath;  // every byte received and sent, one line per chunk; empty: none
   uint32_t seed = 1;    // garbage bytes
 
   // Streaming instrument.
-  int periodMs = 200;                                // between lines (or bursts)
-  int burst = 1;                                     // lines sent together
-  std::string nameLine = "!!!:SIM-1:";               // sent first; empty: none
+  int periodMs = 200;                                    // between lines (or bursts)
+  int burst = 1;                                         // lines sent together
+  std::string nameLine = "!!!:SIM-1:";                   // sent first; empty: none
   std::vector<std::string> lines = {"T=21.5C, RH=40%"};  // sent in turn, each + CR
 };
 

@@ -2,6 +2,7 @@
 // its link, the answering thread, pacing at a baud rate, injected faults and the log.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -31,6 +32,8 @@ constexpr size_t kMaxUnread = 65536;
 constexpr int kLateExtraMs = 84;
 // The rest of a split line follows after this gap.
 constexpr int kSplitGapMs = 50;
+// Waits shorter than this are spun (yielding), so paced bytes leave on time.
+constexpr auto kSpinBelow = std::chrono::microseconds(300);
 
 std::string Hex(std::string_view bytes) {
   static const char* kDigits = "0123456789ABCDEF";
@@ -69,7 +72,8 @@ struct Simulator::Impl {
   std::FILE* log = nullptr;
 
   Clock::duration ByteTime() const {
-    return opt.baud > 0 ? std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / opt.baud))
+    return opt.baud > 0 ? std::chrono::duration_cast<Clock::duration>(
+                              std::chrono::nanoseconds(10'000'000'000LL / opt.baud))
                         : Clock::duration::zero();
   }
 
@@ -121,12 +125,14 @@ struct Simulator::Impl {
   }
 
   void Schedule(std::vector<Reply>& replies, Clock::time_point base) {
+    // An instrument answers in order: a reply held back holds back the ones after it.
     for (auto& r : replies)
-      for (auto& piece : Faulted(std::move(r)))
-        scheduled.push_back({base + std::chrono::milliseconds(piece.delayMs), std::move(piece.bytes)});
+      for (auto& piece : Faulted(std::move(r))) {
+        auto due = base + std::chrono::milliseconds(piece.delayMs);
+        if (!scheduled.empty()) due = std::max(due, scheduled.back().due);
+        scheduled.push_back({due, std::move(piece.bytes)});
+      }
     replies.clear();
-    std::stable_sort(scheduled.begin(), scheduled.end(),
-                     [](const Scheduled& a, const Scheduled& b) { return a.due < b.due; });
   }
 
   // Moves due replies onto the wire, each byte at its paced time.
@@ -181,6 +187,9 @@ struct Simulator::Impl {
   }
 
   void Loop() {
+    // Paced bytes are due every few tens of microseconds; the default timer slack of
+    // 50 microseconds would stretch every reply.
+    ::prctl(PR_SET_TIMERSLACK, 1UL);
     while (!stop.load()) {
       Clock::duration wait;
       {
@@ -194,10 +203,17 @@ struct Simulator::Impl {
         wait = std::clamp<Clock::duration>(NextEvent() - Clock::now(), Clock::duration::zero(),
                                            std::chrono::milliseconds(50));
       }
+      int timeoutMs = 0;
+      if (wait >= std::chrono::milliseconds(1)) {
+        timeoutMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count());
+      } else if (wait >= kSpinBelow) {
+        std::this_thread::sleep_for(wait);
+      } else if (wait > Clock::duration::zero()) {
+        // A sleep this short wakes too late for paced bytes; look again at once.
+        std::this_thread::yield();
+      }
       pollfd p[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
-      auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
-      timespec ts{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-      int r = ::ppoll(p, 2, &ts, nullptr);
+      int r = ::poll(p, 2, timeoutMs);
       if (r > 0 && (p[0].revents & POLLIN)) {
         std::lock_guard<std::mutex> lock(mu);
         Receive(Clock::now());
@@ -229,7 +245,9 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
   }
 }
 
-Simulator::~Simulator() { Stop(); }
+Simulator::~Simulator() {
+  Stop();
+}
 
 bool Simulator::Start(std::string* error) {
   Impl& m = *impl_;
@@ -256,7 +274,7 @@ bool Simulator::Start(std::string* error) {
   if (::pipe2(m.wake, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe");
 
   if (!m.opt.link.empty()) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(m.opt.link.c_str(), &st) == 0) {
       if (!S_ISLNK(st.st_mode)) {
         errno = EEXIST;
@@ -297,7 +315,9 @@ void Simulator::Stop() {
   m.log = nullptr;
 }
 
-const std::string& Simulator::TerminalPath() const { return impl_->terminal; }
+const std::string& Simulator::TerminalPath() const {
+  return impl_->terminal;
+}
 
 std::string Simulator::Received() const {
   std::lock_guard<std::mutex> lock(impl_->mu);

@@ -1,0 +1,36 @@
+// What every serial reader does while it waits for a reply, and when none came:
+// keep the recording's notes and toolbar alive, bound the wait by the tick clock,
+// drain a reply that comes too late, and apply the bad-reading rule and the buzz.
+#pragma once
+#include <cstdint>
+
+#include "devices/serial_port.h"
+
+namespace mv {
+
+// After a time-out the reader keeps discarding what arrives for this many more ticks,
+// so that a late reply is never taken for the next channel's value.
+constexpr uint32_t kLateReplyGraceTicks = 10;
+
+// True once the tick clock has passed the deadline (wrap-safe).
+bool TickPassed(uint32_t deadline);
+
+// One pass of a wait: during a recording that is not paused, the note window (when
+// open) and then the toolbar each get one pass of the event pump.
+void ServiceRecordingWait(int16_t duringRecording);
+
+// Polls until at least `need` bytes wait (true) or the clock passes the deadline
+// (false). A reply that arrives at the deadline tick is still taken.
+bool WaitForBytes(SerialPort& port, int need, uint32_t deadline, int16_t duringRecording);
+
+// Discards everything that arrives until the clock passes `untilTick`.
+void DrainLateReply(SerialPort& port, uint32_t untilTick);
+
+// The bad-reading rule: the channel's last value when the rule's preference holds and
+// the run has taken 2 or more samples, else -99999.
+float BadReadingResult(float lastValue, bool keepLastValue);
+
+// "AlarmBUZZ.mp3" when SerialWarningBuzz is set.
+void BuzzFailedRead();
+
+}  // namespace mv

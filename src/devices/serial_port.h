@@ -1,0 +1,103 @@
+// The serial line to the A/D interfaces and instruments: a port interface, its
+// termios implementation (USB adapters, built-in ports and pseudo-terminals), the
+// port list, and the program's one open line that every reader uses.
+//
+// Every read here takes only the bytes already waiting; nothing blocks. Readers
+// wait by polling BytesWaiting with Pause between looks, against the tick clock.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mv {
+
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+
+  virtual bool IsOpen() const = 0;
+  virtual void Close() = 0;
+  // Bytes received and not yet read.
+  virtual int BytesWaiting() = 0;
+  // Takes up to n of the bytes waiting (fewer when fewer wait); never waits.
+  virtual std::string ReadBytes(int n) = 0;
+  // Sends the bytes; false when the line refused them (closed, hung up, stalled).
+  virtual bool Write(std::string_view bytes) = 0;
+  // One pause of a polling loop: returns when input may have arrived or after about
+  // maxMs milliseconds, without spinning the processor.
+  virtual void Pause(int maxMs) = 0;
+
+  // Bytes up to CR (the CR is taken off the line and not returned), at most 255,
+  // ending early when no byte waits. A LF left at the start by a CR LF ending is skipped.
+  std::string ReadLine();
+  // One number: blanks and line ends before it are skipped; the item ends at a comma,
+  // a blank, a line end, 255 bytes or when no byte waits. The leading number of the
+  // item, 0 when it has none.
+  double ReadNumber();
+  // Throws away every byte waiting; returns how many.
+  int Discard();
+};
+
+// Result of opening a port: empty reason on success.
+struct SerialOpenResult {
+  bool ok = false;
+  std::string reason;
+};
+
+// A termios port: raw 8N1 without flow control, non-blocking. Works on USB serial
+// adapters, built-in ports and pseudo-terminals.
+class PosixSerialPort : public SerialPort {
+ public:
+  PosixSerialPort() = default;
+  ~PosixSerialPort() override;
+  PosixSerialPort(const PosixSerialPort&) = delete;
+  PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+  SerialOpenResult Open(const std::string& path, int32_t baud);
+  bool IsOpen() const override { return fd_ >= 0; }
+  void Close() override;
+  int BytesWaiting() override;
+  std::string ReadBytes(int n) override;
+  bool Write(std::string_view bytes) override;
+  void Pause(int maxMs) override;
+
+  const std::string& Path() const { return path_; }
+  int32_t Baud() const { return baud_; }
+  // Whether the driver accepted the low-latency request (USB adapters).
+  bool LowLatency() const { return lowLatency_; }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+  int32_t baud_ = 0;
+  bool lowLatency_ = false;
+  // The count of a reply that has partly arrived, and since when it has stood.
+  int partialCount_ = 0;
+  std::chrono::steady_clock::time_point partialSince_{};
+};
+
+// True for the rates the line can be set to (the termios speeds 50 ... 4,000,000).
+bool IsSupportedBaudRate(int32_t baud);
+
+// ---- the port list ---------------------------------------------------------------------
+// /dev/ttyUSB*, /dev/ttyACM* and the /dev/ttyS* that have a real device behind them, in
+// number order, then the extra paths (command line first, then MV_EXTRA_PORTS=P[:P...]).
+std::vector<std::string> ListSerialPorts();
+// Extra port paths given on the command line.
+void SetExtraSerialPorts(std::vector<std::string> paths);
+
+// ---- the program's serial line -----------------------------------------------------------
+// Opens port number `port` of the list (-k: the k-th port; a positive k is taken as -k) at
+// the rate, closing any earlier opening. 0 or a number past the list fails with a reason.
+SerialOpenResult OpenSerialPort(int16_t port, int32_t baud);
+SerialOpenResult OpenSerialPortPath(const std::string& path, int32_t baud);
+void CloseSerialPort();
+// The open line, or a closed line that reads nothing and refuses writes.
+SerialPort& SerialLine();
+// Puts a port of the caller's making in place of the line (tests, in-process simulators).
+void InstallSerialPort(std::unique_ptr<SerialPort> port);
+
+}  // namespace mv

@@ -1,0 +1,41 @@
+#include "devices/state.h"
+
+namespace mv {
+
+int16_t External_AD = 0;
+int16_t DemonstrationMODE = 0;
+int16_t ActiveSerialPort = -1;
+int32_t baudrate = 9600;
+int16_t SerialWarningBuzz = 1;
+float volts = 0.0f;
+int16_t hardwareADchannel = 0;
+std::array<float, 17> lastvoltage{};
+std::array<float, 51> LastVoltageArray{};
+std::array<int32_t, 17> voltagespikes{};
+std::array<int16_t, 17> ADsensorType{};
+std::array<int16_t, 5> TInputMode{};
+Str255 lastserialstring;
+int32_t lastSample = 0;
+int16_t serialWasRead = 0;
+std::array<std::array<float, 3>, 17> serialArray{};
+
+void ResetDevicesState() {
+  External_AD = 0;
+  DemonstrationMODE = 0;
+  ActiveSerialPort = -1;
+  baudrate = 9600;
+  SerialWarningBuzz = 1;
+  volts = 0.0f;
+  hardwareADchannel = 0;
+  lastvoltage.fill(0.0f);
+  LastVoltageArray.fill(0.0f);
+  voltagespikes.fill(0);
+  ADsensorType.fill(0);
+  TInputMode.fill(0);
+  lastserialstring.clear();
+  lastSample = 0;
+  serialWasRead = 0;
+  for (auto& row : serialArray) row.fill(0.0f);
+}
+
+}  // namespace mv

@@ -1,0 +1,244 @@
+// The Sable reader on a scripted port with the virtual clock: time-outs to the tick,
+// the bad-reading rule, the sounds, and the services kept alive while it waits.
+#include "devices/sable_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acquisition/state.h"
+#include "common/test_support.h"
+#include "devices/dispatcher.h"
+#include "devices/read_wait.h"
+#include "devices/scripted_port.h"
+#include "devices/state.h"
+#include "runtime/clock.h"
+#include "setup/state.h"
+#include "shell/kit/services.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+using namespace std::string_literals;
+
+class SableReaderTest : public test::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    auto p = std::make_unique<ScriptedSerialPort>();
+    port = p.get();
+    InstallSerialPort(std::move(p));
+    External_AD = ExternalADCode::SableUI2;
+    services::PlaySound = [this](const std::string& file, const std::string& folder) {
+      events.push_back("play " + folder + "/" + file);
+    };
+    services::StopSampleBeep = [this] { events.push_back("stop beep"); };
+  }
+  void TearDown() override {
+    CloseSerialPort();
+    ProgramTest::TearDown();
+  }
+  void OnInput(int channel, float input) { ChannelVariables[channel][1] = input; }
+
+  ScriptedSerialPort* port = nullptr;
+  std::vector<std::string> events;
+};
+
+TEST_F(SableReaderTest, AnalogInputOfAUI2) {
+  OnInput(1, 3);
+  port->ReplyNext("\x00\x80"s, 5);
+  volts = 7;
+  ReadSABLE(1, 0);
+  EXPECT_EQ(port->Written(), "\x92");
+  EXPECT_EQ(hardwareADchannel, 3);
+  EXPECT_FLOAT_EQ(volts, 0.0f);
+  EXPECT_FLOAT_EQ(lastvoltage[1], 0.0f);
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(SableReaderTest, TemperatureInputsFollowTheirOwnModes) {
+  External_AD = ExternalADCode::SableUI3;
+  OnInput(2, 10);  // T2
+  TInputMode[2] = 0;
+  ADsensorType[2] = 2;  // a serial-field number of channel 2 must not change T2's mode
+  port->ReplyNext("\x88\x13"s);
+  ReadSABLE(2, 0);
+  EXPECT_EQ(port->Written(), "\xB1");
+  EXPECT_FLOAT_EQ(volts, 0.0f);
+
+  TInputMode[2] = 2;
+  port->ReplyNext("\x00\x80"s);
+  ReadSABLE(2, 0);
+  EXPECT_EQ(port->Writes().back(), "\xB5");
+  EXPECT_NEAR(volts, 100000.0f, 10.0f);
+}
+
+TEST_F(SableReaderTest, InputsOutsideTheTableReadNothing) {
+  for (float input : {0.0f, 16.0f, -3.0f, 1e30f}) {
+    OnInput(4, input);
+    volts = 1.25f;
+    ReadSABLE(4, 0);
+    EXPECT_FLOAT_EQ(volts, 1.25f) << input;
+  }
+  EXPECT_TRUE(port->Written().empty());
+}
+
+TEST_F(SableReaderTest, AReplyAtTick60IsTakenNoneAt61) {
+  OnInput(1, 1);
+  port->ReplyNext("\x00\x80"s, 60);
+  volts = 3;
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, 0.0f);
+  EXPECT_TRUE(events.empty());
+
+  port->ReplyNext("\x00\x80"s, 61);
+  const uint32_t before = rt::TickCount();
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+  EXPECT_GE(rt::TickCount() - before, 61u);
+  EXPECT_LE(rt::TickCount() - before, 61u + kLateReplyGraceTicks + 1);
+  EXPECT_EQ(events, (std::vector<std::string>{"stop beep", "play MVsounds/AlarmBUZZ.mp3"}));
+}
+
+TEST_F(SableReaderTest, NoBuzzWhenTheWarningIsOff) {
+  OnInput(1, 1);
+  SerialWarningBuzz = 0;
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+  EXPECT_EQ(events, (std::vector<std::string>{"stop beep"}));
+}
+
+TEST_F(SableReaderTest, LastValueRuleNeedsTheSecondSample) {
+  OnInput(3, 5);
+  const float good = static_cast<float>(4096 / 6553.5);
+  port->ReplyNext("\x00\x90"s);  // w = 36864
+  ReadSABLE(3, 0);
+  ASSERT_FLOAT_EQ(lastvoltage[3], good);
+
+  PrefsArray[PrefsSlot::BadReadingKeepsLast] = 1;
+  Sample = 1;
+  ReadSABLE(3, 0);
+  EXPECT_FLOAT_EQ(volts, kBadReading) << "the first sample of a run never keeps the last value";
+  EXPECT_FLOAT_EQ(lastvoltage[3], good) << "a failed read is not a last value";
+  Sample = 2;
+  ReadSABLE(3, 0);
+  EXPECT_FLOAT_EQ(volts, good);
+  PrefsArray[PrefsSlot::BadReadingKeepsLast] = 0;
+  ReadSABLE(3, 0);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+}
+
+TEST_F(SableReaderTest, AStrayByteIsNeverTakenAsAReading) {
+  OnInput(1, 1);
+  port->ReplyNext("\x40"s, 2);
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+  port->ReplyNext("\x00\x80"s, 2);
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, 0.0f) << "the stray byte was discarded, not paired with the next reply";
+}
+
+TEST_F(SableReaderTest, StaleBytesBeforeTheCommandAreNotPairedWithTheReply) {
+  OnInput(1, 13);
+  port->DeliverNow("\x55\x66\x77"s);  // e.g. the answer to the run-start byte
+  port->ReplyNext("\x10\x00"s, 1);
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, 16.0f);
+}
+
+TEST_F(SableReaderTest, ALateReplyIsNotTakenForTheNextChannel) {
+  OnInput(1, 13);
+  OnInput(2, 13);
+  port->ReplyNext("\x01\x00"s, 65);  // 5 ticks after the time-out
+  port->ReplyNext("\x02\x00"s, 10);  // the instrument answers in order
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+  ReadSABLE(2, 0);
+  EXPECT_FLOAT_EQ(volts, 2.0f);
+}
+
+TEST_F(SableReaderTest, WaitsKeepNotesAndToolbarAliveOnlyInAnUnpausedRecording) {
+  std::vector<std::string> calls;
+  services::HandleNotes = [&] { calls.push_back("notes"); };
+  services::ReadControlStrip = [&] { calls.push_back("toolbar"); };
+  OnInput(1, 1);
+  NoteWindowIsOpen = 1;
+  port->ReplyNext("\x00\x80"s, 1);
+  ReadSABLE(1, 1);
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0], "notes");
+  EXPECT_EQ(calls[1], "toolbar");
+
+  calls.clear();
+  NoteWindowIsOpen = 0;
+  port->ReplyNext("\x00\x80"s, 1);
+  ReadSABLE(1, 1);
+  ASSERT_FALSE(calls.empty());
+  for (const auto& c : calls) EXPECT_EQ(c, "toolbar");
+
+  calls.clear();
+  HavePaused = 1;
+  port->ReplyNext("\x00\x80"s, 1);
+  ReadSABLE(1, 1);
+  port->ReplyNext("\x00\x80"s, 1);
+  HavePaused = 0;
+  ReadSABLE(1, 0);
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(SableReaderTest, InstrumentTextIsRequestedOncePerSample) {
+  OnInput(1, 15);
+  OnInput(2, 15);
+  ADsensorType[1] = 1;
+  ADsensorType[2] = 2;
+  Sample = 4;
+  port->ReplyNext("N12.5,3.2 %,7\r"s, 2);
+  ReadExternalADValue(1, 1);
+  EXPECT_FLOAT_EQ(volts, 3.2f);
+  EXPECT_EQ(serialWasRead, 1);
+  EXPECT_EQ(lastSample, 4);
+  ReadExternalADValue(2, 1);
+  EXPECT_FLOAT_EQ(volts, 7.0f);
+  EXPECT_FLOAT_EQ(lastvoltage[2], 7.0f);
+  EXPECT_EQ(port->Written(), "i\r") << "the second channel reuses the text";
+
+  Sample = 5;  // a new sample asks again
+  port->ReplyNext("N1,8,9\r"s, 2);
+  ReadExternalADValue(2, 1);
+  EXPECT_FLOAT_EQ(volts, 9.0f);
+  EXPECT_EQ(port->Written(), "i\ri\r");
+}
+
+TEST_F(SableReaderTest, InstrumentTextWaitEndsAtTheDeadline) {
+  OnInput(1, 15);
+  ADsensorType[1] = 1;
+  const uint32_t before = rt::TickCount();
+  ReadSABLE(1, 1);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+  EXPECT_LE(rt::TickCount() - before, kSableTimeoutTicks + kLateReplyGraceTicks + 2);
+  EXPECT_EQ(serialWasRead, 0);
+  EXPECT_EQ(events.back(), "play MVsounds/AlarmBUZZ.mp3");
+}
+
+TEST_F(SableReaderTest, InstrumentTextWithoutLineEndEndsWhenTheLineFallsQuiet) {
+  OnInput(1, 15);
+  ADsensorType[1] = 2;
+  port->ReplyNext("N12.5,3.2,77"s, 2);
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, 77.0f);
+}
+
+TEST_F(SableReaderTest, AnEmptyFieldIsAFailedReading) {
+  OnInput(1, 15);
+  ADsensorType[1] = 3;
+  port->ReplyNext("N12.5,3.2\r"s, 2);
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+  EXPECT_EQ(events.back(), "play MVsounds/AlarmBUZZ.mp3");
+}
+
+}  // namespace
+}  // namespace mv

@@ -1,0 +1,228 @@
+// The real port code against simulated instruments on pseudo-terminals, on the real
+// clock: binary transparency, one reading of each kind, every injected fault, closing
+// and reopening, and the simulator run as a child process.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "acquisition/state.h"
+#include "common/test_support.h"
+#include "devices/dispatcher.h"
+#include "devices/sable_reader.h"
+#include "devices/serial_port.h"
+#include "devices/state.h"
+#include "runtime/clock.h"
+#include "setup/state.h"
+#include "shell/kit/services.h"
+#include "shell/state.h"
+#include "sim/sim.h"
+
+extern char** environ;
+
+namespace mv {
+namespace {
+
+using namespace std::string_literals;
+using SteadyClock = std::chrono::steady_clock;
+
+// Waits up to 2 s for a count of waiting bytes.
+bool WaitForCount(SerialPort& port, int n) {
+  auto end = SteadyClock::now() + std::chrono::seconds(2);
+  while (port.BytesWaiting() < n) {
+    if (SteadyClock::now() > end) return false;
+    port.Pause(1);
+  }
+  return true;
+}
+
+class PtyTest : public test::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    rt::UseVirtualClock(false);
+    dir = test::MakeTempDir("pty");
+    services::PlaySound = [this](const std::string& file, const std::string&) { sounds += file + ";"; };
+  }
+  void TearDown() override {
+    CloseSerialPort();
+    if (sim) sim->Stop();
+    std::filesystem::remove_all(dir);
+    ProgramTest::TearDown();
+  }
+  void StartSim(sim::Kind kind) {
+    sim::Options o;
+    o.kind = kind;
+    o.link = (dir / "port").string();
+    sim = std::make_unique<sim::Simulator>(o);
+    std::string error;
+    ASSERT_TRUE(sim->Start(&error)) << error;
+    SerialOpenResult r = OpenSerialPortPath(o.link, 115200);
+    ASSERT_TRUE(r.ok) << r.reason;
+  }
+  // Channel c on hardware input `input`, read through the dispatcher.
+  float Read(int16_t channel, float input) {
+    ChannelVariables[channel][1] = input;
+    ReadExternalADdevice(channel, 1);
+    return volts;
+  }
+
+  std::filesystem::path dir;
+  std::unique_ptr<sim::Simulator> sim;
+  std::string sounds;
+};
+
+TEST_F(PtyTest, BinaryBytesPassUnchangedBothWays) {
+  StartSim(sim::Kind::UI3);
+  const std::string binary = "\x00\x0D\x11\x13\x7F\xFF"s;
+  ASSERT_TRUE(SerialLine().Write(binary));
+  auto end = SteadyClock::now() + std::chrono::seconds(2);
+  while (sim->Received().size() < binary.size() && SteadyClock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(sim->Received(), binary);
+
+  sim->SetWord(0x80, 0x0D00);
+  sim->SetWord(0x81, 0x1311);
+  sim->SetWord(0x82, 0xFF7F);
+  ASSERT_TRUE(SerialLine().Write("\x80\x81\x82"));
+  ASSERT_TRUE(WaitForCount(SerialLine(), 6));
+  EXPECT_EQ(SerialLine().ReadBytes(64), binary);
+}
+
+TEST_F(PtyTest, OneReadingOfEachKindFromAUI3) {
+  StartSim(sim::Kind::UI3);
+  External_AD = ExternalADCode::SableUI3;
+  PrefsArray[PrefsSlot::Range512] = 1;
+  // The simulator's words: input i is 32768 + 1000 i; T1..T4 25..28 degrees or 32768;
+  // counter 1234; input 14 20000; instrument line "SIM123,12.5,3.2 %:7".
+  EXPECT_FLOAT_EQ(Read(1, 2), static_cast<float>(2000 / 6399.9));
+  EXPECT_EQ(sim->Received(), "\x81");
+  TInputMode[3] = 0;
+  EXPECT_FLOAT_EQ(Read(2, 11), 27.0f);
+  TInputMode[4] = 1;
+  EXPECT_FLOAT_EQ(Read(3, 12), static_cast<float>(32768 * 7.6295e-05));
+  TInputMode[1] = 2;
+  EXPECT_NEAR(Read(4, 9), 100002.8f, 1.0f);
+  EXPECT_FLOAT_EQ(Read(5, 13), 1234.0f);
+  EXPECT_FLOAT_EQ(Read(6, 14), static_cast<float>(20000 * 7.812608e-05));
+  ADsensorType[7] = 2;
+  EXPECT_FLOAT_EQ(Read(7, 15), 3.2f);
+  ADsensorType[8] = 3;
+  EXPECT_FLOAT_EQ(Read(8, 15), 7.0f);
+  EXPECT_EQ(sim->Received(), "\x81\xB2\xB7\xB4\x63\xC1i\r");
+  EXPECT_TRUE(sounds.empty());
+}
+
+TEST_F(PtyTest, OneReadingFromAUI2AfterReopening) {
+  StartSim(sim::Kind::UI2);
+  External_AD = ExternalADCode::SableUI2;
+  EXPECT_FLOAT_EQ(Read(1, 8), static_cast<float>(8000 / 6553.5));
+  // Closing and reopening the port (as a baud switch does) keeps the line working.
+  CloseSerialPort();
+  ASSERT_TRUE(OpenSerialPortPath((dir / "port").string(), 115200).ok);
+  EXPECT_FLOAT_EQ(Read(1, 1), static_cast<float>(1000 / 6553.5));
+  EXPECT_EQ(sim->Received(), "\x97\x90");
+}
+
+struct FaultCase {
+  sim::Fault fault;
+  bool failsFirst;
+};
+
+class PtyFaultTest : public PtyTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(PtyFaultTest, FaultGivesABadReadingInTimeAndTheNextReadingIsRight) {
+  StartSim(sim::Kind::UI3);
+  External_AD = ExternalADCode::SableUI3;
+  const float good = static_cast<float>(5000 / 6553.5);
+  sim->SetFault(GetParam().fault, 1);
+  auto start = SteadyClock::now();
+  float first = Read(1, 5);
+  auto took = SteadyClock::now() - start;
+  if (GetParam().failsFirst) {
+    EXPECT_FLOAT_EQ(first, kBadReading);
+    EXPECT_EQ(sounds, "AlarmBUZZ.mp3;");
+  } else if (GetParam().fault == sim::Fault::Stale) {
+    EXPECT_FLOAT_EQ(first, good) << "the stale copy comes after the reply";
+  }
+  EXPECT_LT(took, std::chrono::milliseconds(1400)) << "60 ticks, the late-reply drain and some slack";
+  // Other inputs next, so a reply taken for the wrong request shows.
+  EXPECT_FLOAT_EQ(Read(2, 6), static_cast<float>(6000 / 6553.5));
+  EXPECT_FLOAT_EQ(Read(3, 7), static_cast<float>(7000 / 6553.5));
+}
+
+std::string FaultName(const ::testing::TestParamInfo<FaultCase>& info) {
+  static const char* kNames[] = {"None", "Silent", "Late", "Partial", "Stale", "Garbage"};
+  return kNames[static_cast<int>(info.param.fault)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, PtyFaultTest,
+                         ::testing::Values(FaultCase{sim::Fault::Silent, true},
+                                           FaultCase{sim::Fault::Late, true},
+                                           FaultCase{sim::Fault::Partial, true},
+                                           FaultCase{sim::Fault::Stale, false},
+                                           FaultCase{sim::Fault::Garbage, false}),
+                         FaultName);
+
+TEST_F(PtyTest, SilenceInARunGivesTheLastValue) {
+  StartSim(sim::Kind::UI3);
+  External_AD = ExternalADCode::SableUI3;
+  PrefsArray[PrefsSlot::BadReadingKeepsLast] = 1;
+  Sample = 3;
+  const float good = static_cast<float>(3000 / 6553.5);
+  EXPECT_FLOAT_EQ(Read(4, 3), good);
+  sim->SetFault(sim::Fault::Silent, 1);
+  EXPECT_FLOAT_EQ(Read(4, 3), good);
+  EXPECT_EQ(sounds, "AlarmBUZZ.mp3;");
+}
+
+TEST_F(PtyTest, LinesAndNumbersFromAStreamingInstrument) {
+  sim::Options o;
+  o.kind = sim::Kind::Stream;
+  o.link = (dir / "stream").string();
+  o.periodMs = 20;
+  o.nameLine = "!!!:SIM-7:";
+  o.lines = {"1.5,22.25"};
+  sim = std::make_unique<sim::Simulator>(o);
+  std::string error;
+  ASSERT_TRUE(sim->Start(&error)) << error;
+  // The name line is sent at once; opening the port later flushes it, like a real line.
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_TRUE(OpenSerialPortPath(o.link, 9600).ok);
+  ASSERT_TRUE(WaitForCount(SerialLine(), 10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_EQ(SerialLine().ReadLine(), "1.5,22.25");
+  ASSERT_TRUE(WaitForCount(SerialLine(), 10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_EQ(SerialLine().ReadNumber(), 1.5);
+  EXPECT_EQ(SerialLine().ReadNumber(), 22.25);
+}
+
+TEST_F(PtyTest, SimulatorAsAChildProcess) {
+  const std::string link = (dir / "child").string();
+  const char* argv[] = {MV_SIM_EXE, "--kind", "ui2", "--link", link.c_str(), nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, MV_SIM_EXE, nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+  auto end = SteadyClock::now() + std::chrono::seconds(3);
+  while (!std::filesystem::exists(link) && SteadyClock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  SerialOpenResult r = OpenSerialPortPath(link, 115200);
+  EXPECT_TRUE(r.ok) << r.reason;
+  External_AD = ExternalADCode::SableUI2;
+  EXPECT_FLOAT_EQ(Read(1, 13), 1234.0f);
+  CloseSerialPort();
+  kill(pid, SIGTERM);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link))) << "the link is removed";
+}
+
+}  // namespace
+}  // namespace mv
