@@ -1,0 +1,125 @@
+#include "conversions/calibration.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "conversions/evaluate.h"
+#include "conversions/state.h"
+#include "conversions/text_fields.h"
+#include "setup/state.h"
+#include "shell/kit/format.h"
+
+namespace mv {
+
+int16_t CalibrationTypeOf(int16_t kind) {
+  if (kind == FitKind::Power) return ConversionTypeCode::Power;
+  if (kind == FitKind::Polynomial) return ConversionTypeCode::Polynomial;
+  return ConversionTypeCode::Linear;
+}
+
+float DemoCalibrationReading(double typed, int r) {
+  if (typed == 0) typed = 1e-7;
+  const double s = typed > 0 ? std::pow(typed, 0.765) : -std::pow(std::fabs(typed), 0.765);
+  return static_cast<float>((85.0 + r) * s / 100.0);
+}
+
+std::vector<FitPoint> CalibrationPoints(int n) {
+  n = std::clamp(n, 0, kMaxCalibrationPoints);
+  std::vector<FitPoint> points;
+  for (int i = 1; i <= n; ++i) points.push_back({autocalibrationArray[i][2], autocalibrationArray[i][1]});
+  return points;
+}
+
+void StoreCalibrationResiduals(int n, int16_t kind, const FitResult& fit) {
+  n = std::clamp(n, 0, kMaxCalibrationPoints);
+  for (int i = 1; i <= n; ++i) {
+    const FitPoint p{autocalibrationArray[i][2], autocalibrationArray[i][1]};
+    const float r = fit.ok() ? FitResidual(kind, fit, p) : 0.0f;
+    autocalibrationArray[i][3] = std::isfinite(r) ? r : 0.0f;
+  }
+}
+
+Str255 CalibrationTemplate(int16_t kind) {
+  if (kind == FitKind::Power) return "B*volts^exponent";
+  if (kind == FitKind::Polynomial) return "A + B*volts + C*volts^ 2 ";
+  return "A + B*volts";
+}
+
+Str255 CalibrationEquationText(int16_t kind, const FitResult& fit) {
+  if (!fit.ok()) return CalibrationTemplate(kind);
+  if (kind == FitKind::Power) return PrintedFloat(fit.b) + "* volts^" + PrintedFloat(fit.c);
+  if (kind == FitKind::Polynomial) {
+    Str255 s = PrintedFloat(fit.a) + " ";
+    if (fit.b > 0) s += " + ";
+    s += PrintedFloat(fit.b) + "*volts";
+    if (fit.c > 0) s += " + ";
+    return s + PrintedFloat(fit.c) + "*volts^ 2 ";
+  }
+  Str255 s = PrintedFloat(fit.a);
+  if (!(fit.b < 0)) s += " + ";
+  return s + PrintedFloat(fit.b) + "*volts";
+}
+
+Str255 CalibrationCountText(int n, const FitResult& fit) {
+  const Str255 count = PrintedNumber(n);
+  if (n < 3) return count + (n == 1 ? " point entered" : " points entered");
+  switch (fit.refusal) {
+    case FitRefusal::EqualX:
+      return count + " points; no fit: all volts are equal";
+    case FitRefusal::TooFewPositive:
+      return count + " points; no fit: fewer than 2 points above 0";
+    case FitRefusal::TooFewDistinctX:
+      return count + " points; no fit: fewer than 3 different volts";
+    case FitRefusal::None:
+      break;
+  }
+  return count + " points; r-squared = " + PrintedFloat(static_cast<float>(fit.r2));
+}
+
+CalibrationSnapshot TakeCalibrationSnapshot(int16_t channel) {
+  CalibrationSnapshot s;
+  s.channel = channel;
+  if (channel >= 1 && channel <= 16) s.typeCode = ChannelVariables[0][channel];
+  s.a = aval;
+  s.b = bval;
+  s.c = exponent;
+  s.miny = miny;
+  s.maxy = maxy;
+  return s;
+}
+
+void RestoreCalibrationSnapshot(const CalibrationSnapshot& s) {
+  if (s.channel >= 1 && s.channel <= 16) ChannelVariables[0][s.channel] = s.typeCode;
+  aval = s.a;
+  bval = s.b;
+  exponent = s.c;
+  miny = s.miny;
+  maxy = s.maxy;
+}
+
+void FinishCalibration(int n, int16_t type, const FitResult& lastValidFit) {
+  if (n >= 3 && lastValidFit.ok()) {
+    aval = lastValidFit.a;
+    bval = lastValidFit.b;
+    exponent = lastValidFit.c;
+  } else {
+    aval = 0.0f;
+    bval = 1.0f;
+    exponent = type == ConversionTypeCode::Power ? 1.0f : 0.0f;
+  }
+  if (n < 3) {
+    miny = 0.0f;
+    maxy = 1.0f;
+    return;
+  }
+  float low = 1e30f, high = -1e30f;
+  for (const FitPoint& p : CalibrationPoints(n)) {
+    low = std::min(low, p.y);
+    high = std::max(high, p.y);
+  }
+  WidenFlatRange(low, high);
+  miny = low;
+  maxy = high;
+}
+
+}  // namespace mv

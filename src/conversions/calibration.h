@@ -1,0 +1,52 @@
+// The rules of direct calibration that need no window: the demonstration reading,
+// the fit of the points taken, the texts of the equation and count fields, and what
+// the calibration hands back when it ends.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "conversions/fits.h"
+#include "runtime/str255.h"
+
+namespace mv {
+
+constexpr int kMaxCalibrationPoints = 100;
+
+// The conversion type each fit kind gives the channel: linear 1, power 3,
+// polynomial 2.
+int16_t CalibrationTypeOf(int16_t kind);
+
+// One simulated reading for a typed value: (85 + r)*s/100 with r from 1 to 30 and
+// s = value^0.765 above 0, -(|value|^0.765) otherwise; a typed 0 counts as 1e-7.
+float DemoCalibrationReading(double typed, int r);
+
+// Points 1 to n of autocalibrationArray (n clamped to 0..100).
+std::vector<FitPoint> CalibrationPoints(int n);
+
+// Writes each point's residual against the fit into value 3 of its row.
+void StoreCalibrationResiduals(int n, int16_t kind, const FitResult& fit);
+
+// The equation template each fit button shows before a fit.
+Str255 CalibrationTemplate(int16_t kind);
+// The equation field after a fit, numbers by the printed-number rule.
+Str255 CalibrationEquationText(int16_t kind, const FitResult& fit);
+// The count field: below 3 points "n point(s) entered"; from 3 "n points; r-squared = r2",
+// or why the fit was refused.
+Str255 CalibrationCountText(int n, const FitResult& fit);
+
+// What the channel had when the calibration opened, restored when it is abandoned.
+struct CalibrationSnapshot {
+  int16_t channel = 0;
+  float typeCode = 1, a = 0, b = 1, c = 0, miny = 0, maxy = 1;
+};
+// Takes the channel's type code (row 0) and the working coefficients and range.
+CalibrationSnapshot TakeCalibrationSnapshot(int16_t channel);
+void RestoreCalibrationSnapshot(const CalibrationSnapshot& s);
+
+// Ending with "Equation OK" (or the 100-point limit): with 2 points or fewer the
+// neutral conversion a 0, b 1, range 0 to 1, and c 1 only for a power type; from 3
+// points the last valid fit (neutral when there is none) and the range of the typed
+// values, widened when flat. Writes aval, bval, exponent, miny, maxy.
+void FinishCalibration(int n, int16_t type, const FitResult& lastValidFit);
+
+}  // namespace mv

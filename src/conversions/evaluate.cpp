@@ -1,0 +1,156 @@
+#include "conversions/evaluate.h"
+
+#include <cmath>
+
+#include "setup/state.h"
+
+namespace mv {
+namespace {
+
+float FiniteOrZero(float value) {
+  return std::isfinite(value) ? value : 0.0f;
+}
+
+// a + b*x^c with the power, the product and the sum in double precision and one
+// rounding to single precision at the end.
+float PowerTerm(float a, float b, float x, float c) {
+  return static_cast<float>(static_cast<double>(a) +
+                            static_cast<double>(b) *
+                                std::pow(static_cast<double>(x), static_cast<double>(c)));
+}
+
+bool ValidChannel(int16_t channel) {
+  return channel >= 1 && channel <= 16;
+}
+
+}  // namespace
+
+int16_t WholeCode(float stored) {
+  if (!std::isfinite(stored)) return 0;
+  const float t = std::trunc(stored);
+  if (t < -32768.0f || t > 32767.0f) return 0;
+  return static_cast<int16_t>(t);
+}
+
+float BreakpointEquation(int16_t kind, float a, float b, float c, float x, float g, float V) {
+  float result = 0.0f;
+  switch (kind) {
+    case BreakpointKindCode::Linear:
+      result = a + b * x;
+      break;
+    case BreakpointKindCode::Polynomial:
+      result = a + b * x + c * (x * x);
+      break;
+    case BreakpointKindCode::Power:
+      if (!(g > 0.0f)) return 0.0f;
+      result = PowerTerm(a, b, x, c);
+      break;
+    case BreakpointKindCode::Reciprocal: {
+      if (V == 0.0f) return 0.0f;
+      // The breakpoint window offers no c for the reciprocal, so a stored c of 0
+      // means "not given" and the equation is a + b/V.
+      const float factor = c == 0.0f ? 1.0f : c;
+      result = a + b * factor / V;
+      break;
+    }
+    default:
+      return 0.0f;
+  }
+  return FiniteOrZero(result);
+}
+
+float EvaluateBreakpoint(const BreakpointRecord& r, float V) {
+  const float initial = r[1] == 0.0f ? 0.0f : BreakpointEquation(WholeCode(r[2]), r[3], r[4], r[5], V, V, V);
+  const bool below = V < r[0];
+  const int on = below ? 6 : 11;  // on, kind, a, b, c follow in this order
+  const int op = below ? 18 : 19;
+  const int input = below ? 20 : 21;
+  if (r[on] == 0.0f) return initial;
+  const float x = r[input] == 0.0f ? initial : V;
+  const float g = below ? x : V;
+  const float side = BreakpointEquation(WholeCode(r[on + 1]), r[on + 2], r[on + 3], r[on + 4], x, g, V);
+  const float value = r[op] != 0.0f ? initial * side : initial + side;
+  return FiniteOrZero(value);
+}
+
+ConvResult EvaluateThreeWay(const ThreeWayPolyRecord& p, float V) {
+  const float scaled = V * p[6];
+  const double x = scaled;
+  const double sum = static_cast<double>(p[0]) + static_cast<double>(p[1]) * x +
+                     static_cast<double>(p[2]) * x * x + static_cast<double>(p[3]) * x * x * x;
+  const float value = static_cast<float>(sum * static_cast<double>(p[5]));
+  return {FiniteOrZero(value), scaled};
+}
+
+ConvResult ConvertReading(int16_t type, float a, float b, float c, const BreakpointRecord& bp,
+                          const ThreeWayPolyRecord& poly, int16_t asciiValue, float V) {
+  if (type == ConversionTypeCode::Keyboard) return {static_cast<float>(asciiValue), V};
+  if (V == kBadReading) return {kBadReading, V};
+  float value = V;
+  switch (type) {
+    case ConversionTypeCode::Linear:
+      value = a + b * V;
+      break;
+    case ConversionTypeCode::Polynomial:
+      value = a + b * V + c * (V * V);
+      break;
+    case ConversionTypeCode::Power:
+      if (V < 0.0f && c != std::trunc(c)) return {0.0f, V};
+      value = PowerTerm(a, b, V, c);
+      break;
+    case ConversionTypeCode::Breakpoint:
+      value = EvaluateBreakpoint(bp, V);
+      break;
+    case ConversionTypeCode::ThreeWay:
+      return EvaluateThreeWay(poly, V);
+    case ConversionTypeCode::Logarithmic:
+      if (!(V > 0.0f)) return {0.0f, V};
+      value = static_cast<float>(static_cast<double>(a) +
+                                 static_cast<double>(b) * std::log10(static_cast<double>(V)));
+      break;
+    case ConversionTypeCode::Reciprocal:
+      if (V == 0.0f) return {0.0f, V};
+      value = a + b / V;
+      break;
+    default:
+      break;
+  }
+  return {FiniteOrZero(value), V};
+}
+
+void LoadWorkingCoefficients(int16_t channel) {
+  if (!ValidChannel(channel)) {
+    ConversionType = ConversionTypeCode::None;
+    return;
+  }
+  ConversionType = WholeCode(ChannelVariables[0][channel]);
+  aval = ChannelVariables[channel][2];
+  bval = ChannelVariables[channel][3];
+  exponent = ChannelVariables[channel][4];
+}
+
+float EvaluateConversion(int16_t channel, float V, int16_t asciiValue) {
+  if (!ValidChannel(channel)) {
+    v = V;
+    return v;
+  }
+  const ConvResult r = ConvertReading(WholeCode(ChannelVariables[0][channel]), aval, bval, exponent,
+                                      BreakpointArray[channel], polyarray[channel], asciiValue, V);
+  if (WholeCode(ChannelVariables[0][channel]) == ConversionTypeCode::ThreeWay) volts = r.volts;
+  v = r.value;
+  return v;
+}
+
+bool IsKeyboardChannel(int16_t channel) {
+  if (!ValidChannel(channel)) return false;
+  return WholeCode(ChannelVariables[0][channel]) == ConversionTypeCode::Keyboard ||
+         ChannelVariables[channel][2] == -9999.0f;
+}
+
+bool IsThreeWayChannel(int16_t channel) {
+  if (!ValidChannel(channel)) return false;
+  return WholeCode(ChannelVariables[0][channel]) == ConversionTypeCode::ThreeWay ||
+         ChannelVariables[channel][2] == 9999.0f;
+}
+
+}  // namespace mv

@@ -1,0 +1,75 @@
+// Gas exchange: the per-sample step that turns a converted % O2, % CO2 or % RH
+// difference into VO2, VCO2 or evaporative water loss, with the units factor and
+// the first-order response correction; and the factors the options window stores
+// at Done.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "conversions/state.h"
+#include "runtime/str255.h"
+
+namespace mv {
+
+namespace GasComputationCode {
+constexpr int16_t None = 0, VO2 = 1, VCO2 = 2, EWL = 3;
+}
+
+// Field numbers of a GasExchangeRecord.
+namespace GasField {
+constexpr int Computation = 1, Case = 2, FlowSource = 3, Flow = 4, Units = 5, RQ = 6, Previous = 7,
+              Correction = 8, Z = 9, Save = 10, FiO2 = 11, OneMinusFiO2 = 12, FiCO2 = 13, VO2Divisor = 14,
+              VCO2Factor = 15, VCO2Divisor = 16, Temperature = 17, VapourDensity = 18;
+}
+
+constexpr int16_t kFlowFromChannel = 3;
+
+// The stored chart value of a channel at a column (the sample store's reader).
+using StoredValueReader = std::function<float(int16_t channel, int32_t column)>;
+
+struct GasStepOutcome {
+  float display;  // the value shown and plotted
+  bool save;      // the store takes the display value ("Display & Save")
+  float before;   // the converted value before the step
+};
+
+// The step for channel (1 to 16) with its record, the converted value and the
+// current chart column. The record's field 7 keeps the previous raw value. A flow
+// channel outside 1 to 16, or a column before firstStoredColumn (the first column
+// the recording writes), reads flow 0. A reading of kBadReading, or a flow of
+// kBadReading, gives kBadReading and leaves field 7 alone; any other result that
+// is no finite number gives 0.
+GasStepOutcome GasExchangeStep(int16_t channel, GasExchangeRecord& record, float value, int32_t sample,
+                               const StoredValueReader& stored, int32_t firstStoredColumn = 0);
+
+// What the chart store receives: the displayed value when saved; otherwise the
+// value before the step, or 0 when the final value is 0 (a zeroed channel).
+float GasStoredValue(const GasStepOutcome& outcome, float finalValue);
+
+// The units factor of field 5 applied to a result in ml/min or mg/min.
+float ApplyGasUnits(int16_t units, float value);
+
+// Saturation water vapour density (mg per ml of air) at t degrees Celsius.
+float SaturationVapourDensity(float t);
+
+// The numbers typed in the options window, read by the window from its fields.
+struct GasOptionsInput {
+  double vo2Flow = 0, vco2Flow = 0, ewlFlow = 0;
+  double rq = 0, fio2 = 0, fico2 = 0, z = 0, temperature = 0;
+};
+
+// The Done step: flow of the active row, a case valid for the computation, RQ (0.85
+// when 0 or less), FiO2 and its complement, FiCO2, Z (1 when 0 or less), the
+// temperature and every derived factor.
+void ApplyGasOptionsDone(GasExchangeRecord& record, const GasOptionsInput& input);
+
+// A case valid for the computation: VO2 1, 2, 4 or 5; VCO2 1 or 2; 1 otherwise.
+float ValidGasCase(int16_t computation, float gasCase);
+
+// The item text of a channel in the per-channel menus: "Ch." for menu 100
+// (conversion equations), "ch." for menu 120 (conversion options), then the channel
+// number with its leading blank, ":  " and the label.
+Str255 ChannelMenuItemText(int16_t menu, int16_t channel, std::string_view label);
+
+}  // namespace mv

@@ -1,0 +1,64 @@
+// Program-wide values owned by this subsystem: the conversion records of every
+// channel, the working coefficients, the custom conversion buttons, the
+// gas-exchange records, the spike-filter ratios and the calibration points.
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include "runtime/str255.h"
+
+namespace mv {
+
+// ---- conversion records ----------------------------------------------------------------
+// Breakpoint record: breakpoint volts, then three equations (initial, below, at or
+// above) each as on/kind/a/b/c, two spares, the two operators and the two inputs.
+constexpr int kBreakpointFields = 22;
+constexpr int kBreakpointRows = 23;  // rows 1-16 channels, 17-22 stored conversions
+using BreakpointRecord = std::array<float, kBreakpointFields>;
+extern std::array<BreakpointRecord, kBreakpointRows> BreakpointArray;
+
+// Three-way polynomial record: p0-p3, spare, result factor K, volts factor m.
+constexpr int kThreeWayFields = 7;
+using ThreeWayPolyRecord = std::array<float, kThreeWayFields>;
+extern std::array<ThreeWayPolyRecord, 17> polyarray;  // row 0: the three-way button's copy
+
+// Working coefficients a, b, c of the channel or fit in hand, the converted value,
+// the truncated type code of the channel being converted and the proposed range.
+extern float aval;
+extern float bval;
+extern float exponent;
+extern float v;
+extern int16_t ConversionType;
+extern float miny;
+extern float maxy;
+
+// ---- custom conversion buttons -----------------------------------------------------------
+constexpr int kCustomValues = 128;
+extern std::array<float, kCustomValues> conversionsArray;
+extern Str255 buttonlbls;   // nine 25-character titles
+extern Str255 butcomments;  // eight 30-character channel labels
+extern Str255 but1lbls;     // the three-way button's 30-character label
+
+// ---- gas exchange --------------------------------------------------------------------------
+constexpr int kGasFields = 21;
+using GasExchangeRecord = std::array<float, kGasFields>;
+extern std::array<GasExchangeRecord, 17> SpecialOpsArray;
+
+// ---- spike filter --------------------------------------------------------------------------
+extern std::array<float, 17> SpikeFilterArray;  // per channel; 1 or less is off
+extern float SpikeFilterRatio;
+
+// ---- direct calibration --------------------------------------------------------------------
+// Rows 1-100: value 1 the typed value, 2 the volts, 3 the residual.
+extern std::array<std::array<float, 4>, 101> autocalibrationArray;
+
+// Start-up contents of the custom buttons (table, titles, labels); also copies the
+// three-way button into polyarray row 0.
+void WriteCustomConversionPresets();
+// polyarray row 0 := the three-way button's p0-p3, K and m (values 100-105), so the
+// files that carry row 0 carry the button.
+void CopyThreeWayButtonToPolyRow0();
+
+void ResetConversionsState();
+
+}  // namespace mv

@@ -1,0 +1,32 @@
+// Fixed-width text fields of the conversion texts (button titles and labels,
+// channel labels) and the number text of single-precision results.
+#pragma once
+#include <cstddef>
+#include <string_view>
+
+#include "runtime/str255.h"
+
+namespace mv {
+
+// Mac Roman bytes of the Greek capital delta and of "degrees C".
+inline constexpr std::string_view kDeltaChar = "\xC6";
+inline constexpr std::string_view kDegCText =
+    "\xA1"
+    "C";
+
+// The text padded with blanks or cut to exactly width bytes.
+Str255 PadOrCut(std::string_view text, std::size_t width);
+
+// Field k (1-based) of a string of width-byte fields; bytes beyond the end of the
+// string read as nothing.
+Str255 TextField(const Str255& fields, int k, std::size_t width);
+
+// Overwrites field k with the text padded or cut to width; a shorter string is first
+// padded with blanks up to the field.
+void SetTextField(Str255& fields, int k, std::size_t width, std::string_view text);
+
+// The printed-number rule applied to the shortest decimal that reads back as the
+// same single-precision value, so 1.2f prints " 1.2" and not " 1.200000048".
+Str255 PrintedFloat(float value);
+
+}  // namespace mv

@@ -1,0 +1,249 @@
+// The gas-exchange step, the Done factors and the saturation vapour density.
+// Expected values are worked out by hand from the formulas.
+#include "conversions/gas_exchange.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "common/test_support.h"
+#include "conversions/evaluate.h"
+
+namespace mv {
+namespace {
+
+// RQ 0.85, FiO2 0.2095, FiCO2 0.0004, constant flow 100 ml/min, units ml/min.
+GasExchangeRecord Standard(int16_t computation, float gasCase) {
+  GasExchangeRecord r{};
+  r[GasField::Computation] = computation;
+  r[GasField::Case] = gasCase;
+  GasOptionsInput in;
+  in.vo2Flow = in.vco2Flow = in.ewlFlow = 100;
+  in.rq = 0.85, in.fio2 = 0.2095, in.fico2 = 0.0004, in.z = 1, in.temperature = 20;
+  ApplyGasOptionsDone(r, in);
+  r[GasField::FlowSource] = 1;
+  r[GasField::Units] = 2;
+  return r;
+}
+
+float Step(GasExchangeRecord& r, float value, int32_t sample = 5, int16_t channel = 1) {
+  return GasExchangeStep(channel, r, value, sample, nullptr).display;
+}
+
+TEST(GasFactors, DerivedFromRQAndTheIncurrentFractions) {
+  const GasExchangeRecord r = Standard(1, 1);
+  EXPECT_FLOAT_EQ(r[GasField::OneMinusFiO2], 0.7905f);
+  EXPECT_NEAR(r[GasField::VO2Divisor], 0.968575, 1e-7);       // 1 - 0.15*0.2095
+  EXPECT_NEAR(r[GasField::VCO2Factor], 1.0000705882, 1e-7);   // 1 + 0.17647*0.0004
+  EXPECT_NEAR(r[GasField::VCO2Divisor], 0.9991294118, 1e-7);  // 1 - 2.17647*0.0004
+  EXPECT_EQ(r[GasField::Flow], 100.0f);
+  EXPECT_FLOAT_EQ(r[GasField::RQ], 0.85f);
+}
+
+TEST(GasStep, OxygenConsumptionByCase) {
+  GasExchangeRecord r = Standard(1, 1);
+  EXPECT_NEAR(Step(r, 0.5f), 0.6285355, 2e-7);  // 0.5 / (1 - (0.2095 - 0.005))
+  r[GasField::Case] = 2;
+  EXPECT_NEAR(Step(r, 0.5f), 0.6325111, 2e-7);  // 0.5 / 0.7905
+  r[GasField::Case] = 4;
+  EXPECT_NEAR(Step(r, 0.5f), 0.5162223, 2e-7);  // 0.5 / 0.968575, not / FiCO2
+}
+
+TEST(GasStep, CarbonDioxideProductionByCase) {
+  GasExchangeRecord r = Standard(2, 1);
+  EXPECT_NEAR(Step(r, 0.5f), 0.5004357, 2e-7);  // 0.5 / 0.9991294
+  r[GasField::Case] = 2;
+  EXPECT_NEAR(Step(r, 0.5f), 0.5027148, 2e-7);  // 0.5 / (1 - 0.0054*1.0000706)
+}
+
+TEST(GasStep, EvaporativeWaterLoss) {
+  GasExchangeRecord r = Standard(3, 1);
+  EXPECT_NEAR(Step(r, 50.0f), 0.8635975, 2e-6);  // 100 * 0.5 * 0.01727195
+}
+
+TEST(GasStep, UnitsFactors) {
+  EXPECT_FLOAT_EQ(ApplyGasUnits(1, 0.5f), 500.0f);
+  EXPECT_FLOAT_EQ(ApplyGasUnits(2, 0.5f), 0.5f);
+  EXPECT_FLOAT_EQ(ApplyGasUnits(3, 0.5f), 30.0f);
+  EXPECT_FLOAT_EQ(ApplyGasUnits(4, 0.5f), 0.03f);
+  EXPECT_FLOAT_EQ(ApplyGasUnits(9, 0.5f), 0.5f);
+  GasExchangeRecord r = Standard(1, 2);
+  r[GasField::Units] = 3;
+  EXPECT_NEAR(Step(r, 0.5f), 0.6325111 * 60, 2e-5);
+}
+
+TEST(GasStep, VO2CaseFiveWithoutFormulaLeavesValueUnscaled) {
+  GasExchangeRecord r = Standard(1, 5);
+  r[GasField::Units] = 1;
+  EXPECT_EQ(Step(r, 0.5f), 0.5f);
+}
+
+TEST(GasStep, ResponseCorrectionSequence) {
+  GasExchangeRecord r{};
+  r[GasField::Correction] = 1;
+  r[GasField::Z] = 0.5f;
+  const float raw[4] = {10, 12, 14, 20};
+  const float expected[4] = {10, 12, 16, 26};  // nothing; prev = raw; 12 + 2/0.5; 14 + 6/0.5
+  for (int s = 0; s < 4; ++s) EXPECT_FLOAT_EQ(Step(r, raw[s], s), expected[s]) << "sample " << s;
+  EXPECT_EQ(r[GasField::Previous], 20.0f);
+}
+
+TEST(GasStep, StoredZOfZeroDoesNotDivideByZero) {
+  GasExchangeRecord r{};
+  r[GasField::Correction] = 1;
+  r[GasField::Z] = 0;
+  r[GasField::Previous] = 4;
+  EXPECT_FLOAT_EQ(Step(r, 10.0f, 2), 10.0f);  // Z taken as 1
+}
+
+TEST(GasStep, FlowChannelLaterInTheScanReadsThePreviousColumn) {
+  GasExchangeRecord r = Standard(1, 2);
+  r[GasField::FlowSource] = kFlowFromChannel;
+  std::vector<std::pair<int16_t, int32_t>> reads;
+  auto store = [&](int16_t ch, int32_t col) {
+    reads.push_back({ch, col});
+    return 100.0f;
+  };
+  r[GasField::Flow] = 3;
+  const float later = GasExchangeStep(2, r, 0.5f, 7, store).display;
+  r[GasField::Flow] = 1;
+  const float earlier = GasExchangeStep(2, r, 0.5f, 7, store).display;
+  ASSERT_EQ(reads.size(), 2u);
+  EXPECT_EQ(reads[0], (std::pair<int16_t, int32_t>{3, 6}));
+  EXPECT_EQ(reads[1], (std::pair<int16_t, int32_t>{1, 7}));
+  EXPECT_NEAR(later, 0.6325111, 2e-7);
+  EXPECT_NEAR(earlier, 0.6325111, 2e-7);
+}
+
+TEST(GasStep, FlowReadOutsideTheStoreGivesZeroFlow) {
+  GasExchangeRecord r = Standard(1, 2);
+  r[GasField::FlowSource] = kFlowFromChannel;
+  int reads = 0;
+  auto store = [&](int16_t, int32_t) {
+    ++reads;
+    return 100.0f;
+  };
+  r[GasField::Flow] = 3;
+  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 0, store).display, 0.0f);     // column -1
+  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 1, store, 1).display, 0.0f);  // column 0 never written
+  r[GasField::Flow] = 17;
+  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 5, store).display, 0.0f);
+  r[GasField::Flow] = 0;
+  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 5, store).display, 0.0f);
+  r[GasField::Flow] = -2;
+  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 5, store).display, 0.0f);
+  EXPECT_EQ(reads, 0);
+}
+
+TEST(GasStep, BadReadingMarkPassesThroughAndKeepsThePreviousValue) {
+  GasExchangeRecord r = Standard(1, 1);
+  r[GasField::Correction] = 1;
+  r[GasField::Previous] = 3;
+  const GasStepOutcome o = GasExchangeStep(1, r, kBadReading, 4, nullptr);
+  EXPECT_EQ(o.display, kBadReading);
+  EXPECT_EQ(GasStoredValue(o, o.display), kBadReading);
+  EXPECT_EQ(r[GasField::Previous], 3.0f);
+}
+
+TEST(GasStep, BadFlowReadingGivesTheBadReadingMark) {
+  GasExchangeRecord r = Standard(1, 1);
+  r[GasField::FlowSource] = kFlowFromChannel;
+  r[GasField::Flow] = 1;
+  auto store = [](int16_t, int32_t) { return kBadReading; };
+  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 3, store).display, kBadReading);
+}
+
+TEST(GasStep, DivisionByZeroFactorGivesZero) {
+  GasExchangeRecord r = Standard(1, 2);
+  r[GasField::OneMinusFiO2] = 0;  // FiO2 typed as 1
+  EXPECT_EQ(Step(r, 0.5f), 0.0f);
+}
+
+TEST(GasStep, DisplayOnlyStoresTheConvertedValue) {
+  GasExchangeRecord r = Standard(1, 2);
+  r[GasField::Save] = 0;
+  GasStepOutcome o = GasExchangeStep(1, r, 0.5f, 3, nullptr);
+  EXPECT_NEAR(o.display, 0.6325111, 2e-7);
+  EXPECT_FALSE(o.save);
+  EXPECT_EQ(GasStoredValue(o, o.display), 0.5f);
+  EXPECT_EQ(GasStoredValue(o, 0.0f), 0.0f);  // a zeroed channel stores 0
+  r[GasField::Save] = 1;
+  o = GasExchangeStep(1, r, 0.5f, 3, nullptr);
+  EXPECT_TRUE(o.save);
+  EXPECT_EQ(GasStoredValue(o, o.display), o.display);
+}
+
+TEST(GasStep, RecordOffLeavesTheValueAlone) {
+  GasExchangeRecord r{};
+  r[GasField::Save] = 1;
+  const GasStepOutcome o = GasExchangeStep(1, r, 0.5f, 3, nullptr);
+  EXPECT_EQ(o.display, 0.5f);
+  EXPECT_FALSE(o.save);
+  EXPECT_EQ(GasStoredValue(o, o.display), 0.5f);
+}
+
+TEST(GasStep, CorrectionWithoutComputationSavesByField10) {
+  GasExchangeRecord r{};
+  r[GasField::Correction] = 1;
+  r[GasField::Z] = 2;
+  r[GasField::Save] = 3;  // lowest bit
+  r[GasField::Previous] = 4;
+  const GasStepOutcome o = GasExchangeStep(1, r, 10.0f, 2, nullptr);
+  EXPECT_FLOAT_EQ(o.display, 7.0f);  // 4 + 6/2
+  EXPECT_TRUE(o.save);
+}
+
+TEST(GasDone, CaseBelowOneOrInvalidForTheComputationBecomesOne) {
+  GasExchangeRecord r = Standard(1, 0);
+  EXPECT_EQ(r[GasField::Case], 1.0f);
+  r = Standard(1, 3);  // the separator of the VO2 popup
+  EXPECT_EQ(r[GasField::Case], 1.0f);
+  r = Standard(2, 4);  // a VO2 case handed to VCO2
+  EXPECT_EQ(r[GasField::Case], 1.0f);
+  r = Standard(1, 5);
+  EXPECT_EQ(r[GasField::Case], 5.0f);
+  r = Standard(0, 0);  // no computation: the case is left
+  EXPECT_EQ(r[GasField::Case], 0.0f);
+}
+
+TEST(GasDone, FlowComesFromTheActiveRow) {
+  GasExchangeRecord r{};
+  r[GasField::Computation] = 2;
+  r[GasField::Flow] = 7;
+  GasOptionsInput in;
+  in.vo2Flow = 100, in.vco2Flow = 200, in.ewlFlow = 300, in.rq = 1, in.z = 1;
+  ApplyGasOptionsDone(r, in);
+  EXPECT_EQ(r[GasField::Flow], 200.0f);
+  r[GasField::Computation] = 0;
+  ApplyGasOptionsDone(r, in);
+  EXPECT_EQ(r[GasField::Flow], 200.0f);
+}
+
+TEST(GasDone, DoneStoresUsableRQAndZInsteadOfZero) {
+  GasExchangeRecord r{};
+  GasOptionsInput in;
+  in.rq = 0, in.z = -1, in.fio2 = 0.2095, in.fico2 = 0.0004;
+  ApplyGasOptionsDone(r, in);
+  EXPECT_FLOAT_EQ(r[GasField::RQ], 0.85f);
+  EXPECT_EQ(r[GasField::Z], 1.0f);
+  EXPECT_NEAR(r[GasField::VCO2Divisor], 0.9991294118, 1e-7);
+  EXPECT_NEAR(r[GasField::VCO2Factor], 1.0000705882, 1e-7);
+}
+
+TEST(VapourDensity, AtZeroTwentyAndThirtySevenDegrees) {
+  EXPECT_NEAR(SaturationVapourDensity(0), 0.0048451, 2e-7);
+  EXPECT_NEAR(SaturationVapourDensity(20), 0.0172720, 2e-7);
+  EXPECT_NEAR(SaturationVapourDensity(37), 0.0438354, 2e-7);
+}
+
+TEST(VapourDensity, AbsoluteZeroGivesZeroNotNaN) {
+  EXPECT_EQ(SaturationVapourDensity(-273.16f), 0.0f);
+}
+
+TEST(GasMenus, ChannelItemTexts) {
+  EXPECT_EQ(ChannelMenuItemText(100, 3, "O2"), Str255("Ch. 3:  O2"));
+  EXPECT_EQ(ChannelMenuItemText(120, 12, "flow"), Str255("ch. 12:  flow"));
+}
+
+}  // namespace
+}  // namespace mv
