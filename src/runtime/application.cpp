@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/help.h"
 #include "runtime/internal.h"
 
 namespace mv::rt {
@@ -43,6 +44,7 @@ void ResetRuntime() {
   detail::ResetMenus();
   detail::ResetEvents();
   detail::ResetPanels();
+  CloseHelpWindow();
   if (QApplication::instance()) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -329,6 +329,11 @@ void SetWindowBackground(RGBColor color) {
   if (WindowRec* r = OutputRec()) r->background = color;
 }
 
+RGBColor WindowBackgroundColor() {
+  WindowRec* r = OutputRec();
+  return r ? r->background : RGBColor{};
+}
+
 void FillWindow(RGBColor color) {
   CanvasPainter cp;
   if (cp) cp.p->fillRect(cp.rec->canvas.rect(), ToQColor(color));

@@ -59,6 +59,7 @@ struct FontSpec {
 
 void FillWindow(RGBColor color);
 void SetWindowBackground(RGBColor color);   // colour used by ClearWindow
+RGBColor WindowBackgroundColor();           // of the output window
 void ClearWindow();
 void StrokePolyline(const float* xy, std::size_t points, const StrokeStyle& style);  // x0,y0,x1,y1,...
 void StrokeLine(double x1, double y1, double x2, double y2, const StrokeStyle& style);

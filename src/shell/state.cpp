@@ -20,6 +20,56 @@ uint32_t PreviousUpdateTime = 0;
 int16_t MathOperation = 0;
 std::array<int16_t, kPrefsSlots> PrefsArray{};
 int16_t SignificantDigits = 5;
+int16_t RecordingMODE = 1;
+
+RGBColor LightGray, gray, DarkGray, veryDarkGray, mediumDarkGray, rgbyellow, sunset, RGBred, RGBblue;
+RGBColor lightBlue, zcyan, VeryLightGray, veryLightBlue, extremelyLightGray, manila;
+RGBColor Aqua, blueGray, B_red;
+RGBColor ChartFrameColor, ChartBackgroundColor, ChartDataColor, MarkerColor, ScopeDataColor,
+    ScopeBackgroundColor, FastScopeBackground, ScopeFrameColor;
+int16_t EFForeColor = 1;
+int16_t EFBackColor = 1;
+int16_t KestraneFont = 1;
+int16_t WindowFont = 8;
+Str255 degrees, degC, delta, bullet, piValue, divideBy, copyrightSign;
+int32_t Sound_Is_On = 1;
+int16_t DashedLine = 0;
+int16_t NIBwindowIndex = 0;
+std::string CLICKEDSetupFileCFURL;
+int16_t FileIconWasClicked = 0;
+
+namespace {
+
+void ResetColors() {
+  LightGray = {58900, 58900, 58900};
+  gray = {51200, 51200, 51200};
+  DarkGray = {39200, 39200, 39200};
+  veryDarkGray = {13110, 13110, 14098};
+  mediumDarkGray = {24110, 24110, 25098};
+  rgbyellow = {64512, 62333, 1327};
+  sunset = {65535, 65299, 25461};
+  RGBred = {65535, 0, 0};
+  RGBblue = {0, 0, 44098};
+  lightBlue = {56267, 59584, 65535};
+  zcyan = {1577, 48860, 63159};
+  VeryLightGray = {57600, 57600, 57600};
+  veryLightBlue = {59600, 59600, 65535};
+  extremelyLightGray = {61400, 61400, 61400};
+  manila = {65535, 65399, 50461};
+  Aqua = {0, 55700, 65535};
+  blueGray = {26000, 34000, 42400};
+  B_red = {65530, 0, 0};
+  ChartFrameColor = {0, 0, 54272};
+  ChartBackgroundColor = {577, 43860, 60159};
+  ChartDataColor = {0, 0, 0};
+  MarkerColor = {65535, 65535, 65535};
+  ScopeDataColor = {64512, 62333, 1327};
+  ScopeBackgroundColor = {0, 0, 54272};
+  FastScopeBackground = {56680, 2242, 1698};
+  ScopeFrameColor = {64512, 62333, 1327};
+}
+
+}  // namespace
 
 void ResetShellState() {
   Action = 0;
@@ -32,7 +82,31 @@ void ResetShellState() {
   MathOperation = 0;
   PrefsArray.fill(0);
   SignificantDigits = 5;
+  RecordingMODE = 1;
+  ResetColors();
+  EFForeColor = 1;
+  EFBackColor = 1;
+  KestraneFont = 1;
+  WindowFont = 8;
+  degrees = "\xA1";
+  degC = degrees + "C";
+  delta = "\xC6";
+  bullet = "\xA5";
+  piValue = "\xB9";
+  divideBy = "\xD6";
+  copyrightSign = "\xA9";
+  Sound_Is_On = 1;
+  DashedLine = 0;
+  NIBwindowIndex = 0;
+  CLICKEDSetupFileCFURL.clear();
+  FileIconWasClicked = 0;
 }
+
+// The shell's values hold their start-up values before main runs, so code that
+// runs before the first reset (and every test) sees them.
+namespace {
+[[maybe_unused]] const bool kShellValuesSet = (ResetShellState(), true);
+}  // namespace
 
 void ResetProgramState() {
   ResetShellState();

@@ -2,6 +2,10 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <string>
+
+#include "runtime/str255.h"
+#include "runtime/types.h"
 
 namespace mv {
 
@@ -43,10 +47,57 @@ constexpr int WeirdSounds = 2, DigitalOutputCoding = 3, ChartRedrawOption = 4, L
               DashPattern = 61;
 }
 
+// ---- recording mode --------------------------------------------------------------------
+// 1 chart, 2 oscilloscope, 3 scope plus chart; 0 sends the control loop back to the
+// mode choice (which takes it as 1).
+namespace RecordingModeCode {
+constexpr int16_t Chart = 1, Scope = 2, ScopeChart = 3;
+}
+extern int16_t RecordingMODE;
+
 // ---- number text ---------------------------------------------------------------------
 // Significant digits of the plain number-to-text rule; 5 at start-up, changed
 // only by the windows that ask for other digits and set it back.
 extern int16_t SignificantDigits;
+
+// ---- colours -------------------------------------------------------------------------
+// Fixed palette colours of the drawing kit and the views.
+extern RGBColor LightGray, gray, DarkGray, veryDarkGray, mediumDarkGray, rgbyellow, sunset, RGBred, RGBblue;
+// Light palette colours: start-up defaults here; the preferences file and the
+// colour window may replace them.
+extern RGBColor lightBlue, zcyan, VeryLightGray, veryLightBlue, extremelyLightGray, manila;
+// Colours of the embossed labels and a few windows.
+extern RGBColor Aqua, blueGray, B_red;
+// The stored chart and scope colours: start-up defaults here; the preferences
+// file and the colour window replace them.
+extern RGBColor ChartFrameColor, ChartBackgroundColor, ChartDataColor, MarkerColor, ScopeDataColor,
+    ScopeBackgroundColor, FastScopeBackground, ScopeFrameColor;
+
+// Edit-field colour codes applied by SetEditFieldColors (text, background).
+extern int16_t EFForeColor;
+extern int16_t EFBackColor;
+
+// ---- fonts, special characters, sounds ----------------------------------------------
+// Font numbers: KestraneFont stands for the display font chosen at start-up;
+// WindowFont is the font code of appearance buttons (control kind WindowFont + 32).
+extern int16_t KestraneFont;
+extern int16_t WindowFont;
+// One-character Mac Roman strings (degC is the degree sign and "C").
+extern Str255 degrees, degC, delta, bullet, piValue, divideBy, copyrightSign;
+// Sounds switched on (Edit menu "Play Sounds"; kept in the preferences file).
+extern int32_t Sound_Is_On;
+
+// ---- drawing kit -----------------------------------------------------------------------
+// The dash code last applied by the line primitives (a copy of slot 61).
+extern int16_t DashedLine;
+// Which layout the scrolling text window uses: 2 the chart-mode layout.
+extern int16_t NIBwindowIndex;
+
+// ---- document handed over at launch ---------------------------------------------------
+// The path of the last document handed over (empty: none), and 1 when that
+// document is a set-up file.
+extern std::string CLICKEDSetupFileCFURL;
+extern int16_t FileIconWasClicked;
 
 void ResetShellState();
 

@@ -1,7 +1,7 @@
 #include "shell/kit/services.h"
 
-#include "runtime/sound.h"
 #include "runtime/system.h"
+#include "shell/kit/sounds.h"
 
 namespace mv::services {
 
@@ -20,9 +20,7 @@ void ResetServices() {
   Quit = [] { rt::ExitProgram(0); };
   HandleNotes = [] {};
   ReadControlStrip = [] {};
-  PlaySound = [](const std::string& file, const std::string& folder) {
-    rt::PlaySoundFile(rt::ResourcePath(folder, file));
-  };
+  PlaySound = [](const std::string& file, const std::string& folder) { mv::PlaySound(file, folder); };
   StopSampleBeep = [] {};
   ReadDataTaker500 = [](int16_t, int16_t) {};
   ReadDataTaker800 = [](int16_t, int16_t) {};

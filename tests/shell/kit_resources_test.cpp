@@ -1,0 +1,215 @@
+// Sounds and their cue rules, the resource files the program names, the file
+// helpers and the open-document handler.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "kit_test_support.h"
+#include "runtime/system.h"
+#include "shell/kit/resources.h"
+#include "shell/kit/sounds.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+using SoundsTest = test::KitTest;
+using ResourcesTest = test::KitTest;
+
+TEST_F(SoundsTest, CuesFollowTheSoundAndWeirdSoundSwitches) {
+  struct Case {
+    int32_t soundsOn;
+    int16_t weird;
+    std::vector<std::string> played;
+  };
+  const Case cases[] = {
+      {0, 0, {}},
+      {0, 1, {}},
+      {1, 0, {"MVsounds/bup.mp3", "MVsounds/bzot.mp3", "MVsounds/upvip.mp3", "MVsounds/downvip.mp3"}},
+      {1,
+       1,
+       {"MVsounds/rip.mp3", "MVsounds/wsst.mp3", "MVsounds/wssst!.mp3", "MVsounds/bup.mp3",
+        "MVsounds/bzot.mp3", "MVsounds/upvip.mp3", "MVsounds/downvip.mp3"}},
+  };
+  for (const Case& c : cases) {
+    sounds.clear();
+    Sound_Is_On = c.soundsOn;
+    PrefsArray[PrefsSlot::WeirdSounds] = c.weird;
+    ripSound();
+    wsst();
+    wssst();
+    bup();
+    zap();
+    upVipSOUND();
+    downVipSOUND();
+    EXPECT_EQ(Played(), c.played) << c.soundsOn << " " << c.weird;
+  }
+}
+
+TEST_F(SoundsTest, ScreamAlwaysPlaysFromItsOwnFolder) {
+  Sound_Is_On = 0;
+  scream();
+  EXPECT_EQ(Played(), (std::vector<std::string>{"ZQsounds/scream.mp3"}));
+}
+
+TEST_F(SoundsTest, TickIsSilentAtExactlyTheLimitInterval) {
+  Sound_Is_On = 1;
+  TickSound(0.235);
+  TickSound(0.1);
+  EXPECT_TRUE(sounds.empty());
+  TickSound(0.236);
+  TickSound(10);
+  EXPECT_EQ(Played(), (std::vector<std::string>{"MVsounds/tick.mp3", "MVsounds/tick.mp3"}));
+  sounds.clear();
+  Sound_Is_On = 0;
+  TickSound(10);
+  EXPECT_TRUE(sounds.empty());
+}
+
+TEST_F(SoundsTest, PlaySoundIgnoresTheSwitchAndSkipsMissingFilesSilently) {
+  Sound_Is_On = 0;
+  PlaySound("ahem.mp3", "MVtimerSounds");
+  PlaySound("no such sound.mp3", "MVsounds");
+  PlaySound("bup.mp3", "NoSuchFolder");
+  PlaySound("", "MVsounds");
+  PlayNamedSound("buzz3");
+  EXPECT_EQ(Played(), (std::vector<std::string>{"MVtimerSounds/ahem.mp3", "MVsounds/buzz3.mp3"}));
+}
+
+TEST_F(ResourcesTest, EverySoundThePartsNameIsAmongTheResources) {
+  const char* mvsounds[] = {
+      "AlarmBUZZ",  "Guitar",      "VornSound",   "begin",       "big click", "boop",   "bubbles", "bup",
+      "bzot",       "cat",         "click",       "downvip",     "end",       "go",     "halt",    "mark",
+      "next",       "now",         "piiing",      "quit",        "rbubbles",  "rip",    "scream",  "setup",
+      "shortflies", "shortflies2", "shortflies3", "shortflies4", "skid",      "start",  "step",    "stop",
+      "switch",     "tick",        "upvip",       "wssst!",      "wsst",      "Sample", "buzz1",   "buzz2",
+      "buzz3",      "buzz4",       "buzz5"};
+  for (const char* n : mvsounds)
+    EXPECT_TRUE(rt::FileExistsAtPath(rt::ResourcePath("MVsounds", std::string(n) + ".mp3"))) << n;
+  const char* timer[] = {"ahem",        "don't try that",
+                         "don't do it", "start",
+                         "begin",       "go",
+                         "now",         "next",
+                         "step",        "stop",
+                         "end",         "halt",
+                         "quit",        "get on with it",
+                         "ni",          "bring out your dead"};
+  for (const char* n : timer)
+    EXPECT_TRUE(rt::FileExistsAtPath(rt::ResourcePath("MVtimerSounds", std::string(n) + ".mp3"))) << n;
+  EXPECT_TRUE(rt::FileExistsAtPath(rt::ResourcePath("ZQsounds", "scream.mp3")));
+  EXPECT_TRUE(rt::FileExistsAtPath(rt::ResourcePath("MVsplashscreens", "Zion Canyon.jpg")));
+  EXPECT_TRUE(rt::FileExistsAtPath(rt::ResourcePath("MVsplashscreens", "MV logo text.png")));
+  EXPECT_NE(CreateCGImageFromBundleResource("MVimages", "world relief map.jpg"), nullptr);
+}
+
+TEST_F(ResourcesTest, PicturesLoadAndDrawScaledIntoTheirRectangle) {
+  EXPECT_EQ(CreateCGImageFromBundleResource("MVimages", "missing.gif"), nullptr);
+  rt::ImageHandle stop = CreateCGImageFromBundleResource("MVimages", "stopIcon.gif");
+  ASSERT_NE(stop, nullptr);
+  EXPECT_EQ(rt::ImageWidth(stop), 32);
+  WhiteWindow(3, 200, 100);
+  DrawThisImage(nullptr, 0, 0, 100, 100);
+  EXPECT_EQ(rt::CanvasPixel(50, 50), kWhite);
+  DrawThisImage(stop, 100, 0, 196, 96);  // three times its size
+  RGBColor centreTop = rt::CanvasPixel(148, 20);
+  EXPECT_GT(centreTop.red, 40000);
+  EXPECT_LT(centreTop.green, 5000);
+}
+
+TEST(FileHelpers, ExistenceTestsAndPathsAndTheTextBoundary) {
+  auto dir = test::MakeTempDir("kit-files");
+  std::ofstream(dir / "a file") << "x";
+  EXPECT_EQ(FileExists((dir / "a file").string()), -1);
+  EXPECT_EQ(FileExists((dir / "none").string()), 0);
+  EXPECT_EQ(FileExists(""), 0);
+  EXPECT_EQ(FM_FileExistsAtURL((dir / "a file").string()), 1);
+  EXPECT_EQ(FM_FileExistsAtURL(""), 0);
+  EXPECT_EQ(URL_URLByAppendingPathComponent("/data", "run 1.kstr"), "/data/run 1.kstr");
+  EXPECT_EQ(URL_URLByAppendingPathComponent("/data/", "x"), "/data/x");
+  EXPECT_EQ(FM_URLForApplicationDirectory(), rt::ApplicationDir());
+  EXPECT_EQ(MakeCFString(Str255("25\xA1"
+                                "C \xA5")),
+            "25\xC2\xB0"
+            "C \xE2\x80\xA2")
+      << "degree sign and bullet";
+  std::filesystem::remove_all(dir);
+}
+
+TEST(FinderInfo, FirstLineNumbersAreParsedSafely) {
+  EXPECT_EQ(FirstLineNumber("-99\rrest"), -99);
+  EXPECT_EQ(FirstLineNumber("-9999\n1 2 3"), -9999);
+  EXPECT_EQ(FirstLineNumber("  -9998\r\n"), -9998);
+  EXPECT_EQ(FirstLineNumber("-9997"), -9997);
+  EXPECT_EQ(FirstLineNumber("+12 apples"), 12);
+  EXPECT_EQ(FirstLineNumber(""), 0);
+  EXPECT_EQ(FirstLineNumber("abc"), 0);
+  EXPECT_EQ(FirstLineNumber("\r-99"), 0) << "the number must be on the first line";
+  EXPECT_EQ(FirstLineNumber("99999999999"), 0) << "a number that does not fit 16 bits";
+  EXPECT_EQ(FirstLineNumber(std::string(150, ' ') + "-99"), 0) << "only the first 144 bytes are read";
+  EXPECT_TRUE(IsSetupFileMarker(-99));
+  EXPECT_FALSE(IsSetupFileMarker(-9996));
+  EXPECT_FALSE(IsSetupFileMarker(0));
+}
+
+class FinderInfoTest : public test::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    dir = test::MakeTempDir("finder");
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(dir);
+    ProgramTest::TearDown();
+  }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    auto p = dir / name;
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p.string();
+  }
+  std::filesystem::path dir;
+};
+
+TEST_F(FinderInfoTest, SetupMarkersOnTheFirstLineWithAnyLineEnd) {
+  for (const char* bytes : {"-99\r1\r", "-99\n1\n", "-99\r\n1\r\n", "-9999\r", "-9998", "-9997\n"}) {
+    std::string path = Write("setup.MVsetup", bytes);
+    FileIconWasClicked = 0;
+    MyFinderInfo({path});
+    EXPECT_EQ(FileIconWasClicked, 1) << bytes;
+    EXPECT_EQ(CLICKEDSetupFileCFURL, path);
+  }
+  MyFinderInfo({Write("other.txt", "-9996\r")});
+  EXPECT_EQ(FileIconWasClicked, 0);
+  MyFinderInfo({dir.string() + "/missing"});
+  EXPECT_EQ(FileIconWasClicked, 0) << "an unreadable document is no set-up file";
+}
+
+TEST_F(FinderInfoTest, TheLastDocumentDecides) {
+  std::string setup = Write("a.MVsetup", "-99\r"), text = Write("b.txt", "hello\r");
+  MyFinderInfo({setup, text});
+  EXPECT_EQ(FileIconWasClicked, 0);
+  EXPECT_EQ(CLICKEDSetupFileCFURL, text);
+  MyFinderInfo({text, setup});
+  EXPECT_EQ(FileIconWasClicked, 1);
+  EXPECT_EQ(CLICKEDSetupFileCFURL, setup);
+}
+
+TEST_F(FinderInfoTest, DataFileIsNeverTakenForASetupFile) {
+  // A long chart file starts with the same marker as the oldest set-up version.
+  for (const char* name : {"run.kstr", "sweep 1.kssc", "run.KSSable", "RUN.KSTR"}) {
+    MyFinderInfo({Write(name, "-9999\r" + std::string(4000, '\x7f'))});
+    EXPECT_EQ(FileIconWasClicked, 0) << name;
+  }
+  EXPECT_FALSE(HasDataFileExtension("/data.kstr/setup"));
+  EXPECT_TRUE(HasDataFileExtension("/x/y.kssc"));
+}
+
+TEST_F(FinderInfoTest, AFirstLineWithoutEndIsReadOnlyToItsLimit) {
+  std::string big = "-99" + std::string(1 << 20, '7');
+  MyFinderInfo({Write("huge", big)});
+  EXPECT_EQ(FileIconWasClicked, 0) << "the number runs past 16 bits";
+  MyFinderInfo({Write("binary", std::string("\x00\x01-99", 5))});
+  EXPECT_EQ(FileIconWasClicked, 0);
+}
+
+}  // namespace
+}  // namespace mv
