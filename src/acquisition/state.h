@@ -1,6 +1,10 @@
 // Program-wide values owned by this subsystem.
 #pragma once
+#include <array>
 #include <cstdint>
+
+#include "acquisition/chart_store.h"
+#include "runtime/str255.h"
 
 namespace mv {
 
@@ -10,6 +14,143 @@ extern int32_t Sample;
 extern int16_t HavePaused;
 // 1 while the recording's note window is open.
 extern int16_t NoteWindowIsOpen;
+
+// ---- X-Y plot ------------------------------------------------------------------------------
+// Regression settings, rows 1-16 of ten values (fields 1-10), kept in set-up files.
+constexpr int kXYFields = 11;
+extern std::array<std::array<float, kXYFields>, 17> XYregressionArray;
+// The plot's X-axis and Y-axis channels (whole numbers held as floats, read by
+// truncation) and its size in pixels, written when the plot window opens.
+extern float XYaxisChannelX;
+extern float XYaxisChannelY;
+extern float XYplotSize;
+// 1 while the plot window is open.
+extern int16_t XYPlotWindow;
+// Y-scale stretch flags.
+extern int16_t ExpandXYup;
+extern int16_t ExpandXYdown;
+// The first sample plotted (the sample count when the plot was last cleared).
+extern int32_t LastXYClear;
+
+// ---- views and markers -------------------------------------------------------------------------
+// Chart samples per plotted point.
+extern float ChartView;
+// The scope's range code and the step of the drawn scope positions.
+extern int16_t ScopeScale;
+extern int16_t ScopeViewSTEP;
+// Ticks of the last scope sweep.
+extern int32_t Tscope;
+// Scope x pixels per sweep position.
+extern float scopeXfactor;
+// Code of the next numbered marker.
+extern int16_t MarkerCounter;
+
+// ---- the recording's schedule and counters ------------------------------------------------------
+// The microsecond clock in seconds at the present pass, and when the next chart sample
+// is due (a negative value suspends sampling).
+extern double CurrentTimeInSeconds;
+extern double TimeOfNextChartSample;
+// Tick counts (1/60 s) of the present pass and of the last sample, and tick deadlines.
+extern int32_t timeNow;
+extern int32_t TicsAtLastSample;
+extern int32_t TimeForNextWindowFlush;
+extern int32_t NextMarkerTime;
+extern int32_t NextTimeMoreCASEs;
+extern int32_t timeToCloseRefcheck;
+extern int32_t TimeForNextCursorFix;
+// Scope sweep position; samples on the present chart screen; x of the last plotted point.
+extern int32_t ScSample;
+extern int32_t NscrnCASEs;
+extern int32_t LastNsCasx;
+// Samples one chart screen holds (W x ChartView + 1).
+extern int32_t ScreenCapacity;
+// 1 while the numeric status displays and readouts run in this recording.
+extern int16_t ShowDisplays;
+// Counts the screens of a recording longer than one screen.
+extern int16_t NewScreen;
+// Percent of the period per sample (100 / MaxSamples).
+extern float donefact;
+extern int16_t SegmentsInProgressBar;
+// The interface's input range: a reading at or beyond it is an over-range.
+extern float OverRangeVolts;
+// y of the lowest strip's bottom (where marker lines end).
+extern int16_t BottomOfPlot;
+// 1 while the scope colours are the view's colours.
+extern int16_t UseScopeColors;
+
+// ---- recording keys and the toolbar ------------------------------------------------------------
+// The key map as last read (key k is bit k % 8 of byte k / 8).
+extern std::array<uint8_t, 16> KeystrokeArray;
+// 1 while Shift or Caps Lock alone is down.
+extern int16_t ShiftON;
+// The keyboard-set value that keyboard channels record.
+extern int16_t ASCIIvalue;
+// A toolbar click is waiting, and the icon it raised.
+extern int16_t ControlStripClicked;
+extern int16_t StopIconClicked, PauseIconClicked, ResumeIconClicked, MarkerIconClicked, SaveScopeIconClicked,
+    ReplayIconClicked, TimeToRefIconClicked, AddTimeIconClicked, BackupIconClicked, SampleIconClicked,
+    ReferenceIconClicked;
+// Clears ControlStripClicked and every icon flag.
+void ClearToolbarFlags();
+// 1 while the replay window is open; toggled at each opening and closing of it.
+extern int16_t replayTheData;
+extern int16_t ReplayAutoScaling;
+// The X-Y plot is switched on for recordings.
+extern int16_t ShowXYPlot;
+
+// ---- markers and notes ---------------------------------------------------------------------------
+// Entries 1..Nmarkers: the sample (the column of the next sample to be stored) and the
+// code (a Mac Roman character, or 200 + n for numbered marker n). Entry 0 is unused.
+struct MarkerRecord {
+  int32_t spare = 0;
+  int32_t sample = 0;
+  int32_t code = 0;
+};
+constexpr int kMaxMarkers = 3200;
+extern std::array<MarkerRecord, kMaxMarkers + 1> MarkersArray;
+extern int16_t Nmarkers;
+// 1 from a marker's insertion until the next sample is taken (one marker per sample).
+extern int16_t markerFlag;
+// Notes 1..NumberOfNotes of the run: the sample number as text, the time "HH:mm:ss"
+// the note window opened, and the note (at most 250 characters). Row 0 is unused.
+struct NoteRecord {
+  Str255 sample;
+  Str255 time;
+  Str255 text;
+};
+constexpr int kMaxNotes = 50;
+constexpr std::size_t kMaxNoteLength = 250;
+extern std::array<NoteRecord, kMaxNotes + 1> fileRemarks;
+extern int16_t NumberOfNotes;
+// While the note window is open: the sample and the time it opened at.
+extern int32_t NoteSample;
+extern Str255 notetime;
+
+// ---- scan averaging ------------------------------------------------------------------------------
+// Per channel (1-16) the sum of the interval's readings, the scans of the interval and
+// the scans of the whole run.
+extern std::array<float, 17> scanvolts;
+extern int32_t scanavrg;
+extern int32_t TotalScans;
+
+// ---- the stores ----------------------------------------------------------------------------------
+extern ChartStore ChartDataArray;
+// Scope trace table: rows 1 the values, 2 the y drawn in this sweep, 3 the y of the
+// previous sweep, 4 zeros; columns 1..ScopeMax.
+constexpr int kScopeRows = 5;
+constexpr int kScopeColumns = 131'069;
+extern std::array<std::array<float, kScopeColumns>, kScopeRows> scopedata;
+// Fast-scope block buffer: raw value, block-averaged value, spare.
+struct ScopeBlockRow {
+  float raw = 0;
+  float averaged = 0;
+  float spare = 0;
+};
+constexpr int kScopeBufferRows = 262'105;
+extern std::array<ScopeBlockRow, kScopeBufferRows> ScopeBufferArray;
+
+// The recording values above to their start-up values (part of ResetAcquisitionState).
+void ResetRecordingValues();
 
 void ResetAcquisitionState();
 

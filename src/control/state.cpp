@@ -1,7 +1,130 @@
 #include "control/state.h"
 
+#include <string>
+
 namespace mv {
 
-void ResetControlState() {}
+std::array<AlarmConditionsRecord, 17> alarmsArray{};
+int16_t AudibleALARM = 0;
+
+int16_t TriggerON = 0;
+int16_t TriggerChan = 0;
+int16_t TriggerMode = 0;
+float triggerval = 0.0f;
+int16_t TriggerGain = 0;
+int16_t TriggerSequence = 1;
+int16_t TriggerSaveCount = 1;
+int16_t TempTriggrON = 0;
+
+int16_t SwitchingMode = 0;
+int16_t nGroups = 0;
+int16_t RefChan = 0;
+int16_t RefChan2 = 0;
+float refint = 0.0f;
+float switchint = 0.0f;
+int16_t SkipRefsBetweenChannels = 0;
+int16_t ShowSwitchDeviceAsMarker = 0;
+float DeviceSwitchZeroValue = 0.0f;
+int16_t SampleValve = 0;
+int16_t SampleValve2 = 0;
+int16_t PresentChan = 0;
+int16_t PresentChan2 = 0;
+int16_t RefIsON = 0;
+int32_t RefOffTime = 0;
+int32_t RefOnTime = 0;
+int32_t CycleTime = 0;
+int16_t DeviceInUse = 0;
+int16_t OldChan = 0;
+int16_t OldChan2 = 0;
+int32_t IO_Line = 0;
+int32_t tick = 0;
+std::array<int16_t, 17> DeviceSwitchArray{};
+ZeroLinkTable zerolink{};
+
+int16_t FeedbackChan = 0;
+
+void RebuildZeroBackLinks(int16_t lastChannel) {
+  if (lastChannel > 16) lastChannel = 16;
+  for (int r = 1; r <= 16; ++r) zerolink[3 * r + 2] = 0;
+  for (int r = 1; r <= lastChannel; ++r) {
+    const int a = zerolink[3 * r + 1];
+    if (a >= 1 && a <= 16) zerolink[3 * a + 2] = static_cast<int16_t>(r);
+  }
+}
+
+int16_t DoAO1 = 0, DoAO2 = 0, AO1on = 0, AO2on = 0, AO1endMode = 0, AO2endMode = 0;
+std::array<AOscriptRow, kAOscriptRows> AOscript{};
+int32_t FeedbackUpdateInterval = 60;
+int16_t NegativeFEEDBACK = 1;
+int16_t FeedbackEndMode = 1;
+float FdBkEndRange = 1.0f, FdBkEndSetpoint = 20.0f, FdBkEndMinV = 0.0f, FdBkEndMaxV = 5.0f;
+int16_t StartAlertSound = 1, ContAlertSound = 1, StopAlertSound = 1;
+float StartAlertInt = 1.0f;
+Str255 prefix;
+int16_t SequenceLabels = 0;
+int16_t SequenceChecked = 0;
+
+Str255 DefaultDeviceLabels() {
+  std::string labels;
+  for (int k = 1; k <= 8; ++k) {
+    std::string one = "device " + std::to_string(k);
+    one.resize(kDeviceLabelWidth, ' ');
+    labels += one;
+  }
+  return Str255(labels);
+}
+
+void ResetControlState() {
+  for (auto& row : alarmsArray) row.fill(0.0f);
+  AudibleALARM = 0;
+  TriggerON = 0;
+  TriggerChan = 0;
+  TriggerMode = 0;
+  triggerval = 0.0f;
+  TriggerGain = 0;
+  TriggerSequence = 1;
+  TriggerSaveCount = 1;
+  TempTriggrON = 0;
+  SwitchingMode = 0;
+  nGroups = 0;
+  RefChan = 0;
+  RefChan2 = 0;
+  refint = 0.0f;
+  switchint = 0.0f;
+  SkipRefsBetweenChannels = 0;
+  ShowSwitchDeviceAsMarker = 0;
+  DeviceSwitchZeroValue = 0.0f;
+  SampleValve = 0;
+  SampleValve2 = 0;
+  PresentChan = 0;
+  PresentChan2 = 0;
+  RefIsON = 0;
+  RefOffTime = 0;
+  RefOnTime = 0;
+  CycleTime = 0;
+  DeviceInUse = 0;
+  OldChan = 0;
+  OldChan2 = 0;
+  IO_Line = 0;
+  tick = 0;
+  DeviceSwitchArray.fill(0);
+  zerolink.fill(0);
+  FeedbackChan = 0;
+  DoAO1 = DoAO2 = AO1on = AO2on = AO1endMode = AO2endMode = 0;
+  for (auto& row : AOscript) row.fill(0.0f);
+  for (int row = 7; row <= 10; ++row) AOscript[row][0] = 1.0f;
+  FeedbackUpdateInterval = 60;
+  NegativeFEEDBACK = 1;
+  FeedbackEndMode = 1;
+  FdBkEndRange = 1.0f;
+  FdBkEndSetpoint = 20.0f;
+  FdBkEndMinV = 0.0f;
+  FdBkEndMaxV = 5.0f;
+  StartAlertSound = ContAlertSound = StopAlertSound = 1;
+  StartAlertInt = 1.0f;
+  prefix = DefaultDeviceLabels();
+  SequenceLabels = 0;
+  SequenceChecked = 0;
+}
 
 }  // namespace mv

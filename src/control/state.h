@@ -1,8 +1,115 @@
-// Program-wide values owned by this subsystem.
+// Program-wide values owned by this subsystem: the alarm records, the trigger
+// settings, the switching pattern with its run-time state and the zero links.
 #pragma once
+#include <array>
 #include <cstdint>
 
+#include "runtime/str255.h"
+
 namespace mv {
+
+// ---- alarms ------------------------------------------------------------------------------
+// One record per channel (rows 1-16; row 0 is no channel). Field 0 is the channel's
+// alarm switch (the limit checks run only while it is on); 1-3 the lower, upper and
+// over-range flags; 4 and 5 the limits; 6-11 the run's counts and last samples;
+// 21 and 22 the slope-trend flag and span. Fields 12-20 carry nothing but travel
+// with the record.
+constexpr int kAlarmFields = 23;
+using AlarmConditionsRecord = std::array<float, kAlarmFields>;
+namespace AlarmField {
+constexpr int AnyOn = 0, LowerOn = 1, UpperOn = 2, OverRangeOn = 3, LowerLimit = 4, UpperLimit = 5,
+              LowerCount = 6, LowerLast = 7, UpperCount = 8, UpperLast = 9, OverRangeCount = 10,
+              OverRangeLast = 11, SlopeTrendOn = 21, SlopeTrendSpan = 22;
+}
+extern std::array<AlarmConditionsRecord, 17> alarmsArray;
+// Alarms are heard (whatever the program-wide sound switch says).
+extern int16_t AudibleALARM;
+
+// ---- triggers ----------------------------------------------------------------------------
+extern int16_t TriggerON;
+// 1..nChannels a recorded channel; above nChannels the extra A/D input, whose input
+// number and coefficients live in channel record 16; 0 while triggering is off.
+extern int16_t TriggerChan;
+extern int16_t TriggerMode;       // 0 at or above the level, 1 at or below it
+extern float triggerval;          // in the trigger channel's units; volts for the extra input
+extern int16_t TriggerGain;       // 1, 2, 5, 10, 20, 50 or 100 from the level
+extern int16_t TriggerSequence;   // 1-4: what the scope loop does around a trigger
+extern int16_t TriggerSaveCount;  // sweeps saved after a trigger
+extern int16_t TempTriggrON;      // copy of TriggerON kept by the scope loop
+
+// ---- switching ---------------------------------------------------------------------------
+// Pattern codes (SwitchingPatternCode) held in SwitchingMode.
+namespace SwitchingPatternCode {
+constexpr int16_t Off = 0, Keyboard = 1, Keyboard2 = 2, StartEnd = 3, StartEnd2 = 4, Periodic = 5,
+                  Periodic2 = 6, KeyboardTimed = 7, KeyboardTimed2 = 8, SequentialFiles = 9,
+                  SequentialDevices = 10;
+}
+extern int16_t SwitchingMode;
+extern int16_t nGroups;   // 2 with two device groups
+extern int16_t RefChan;   // reference device of group 1 (or of the single group)
+extern int16_t RefChan2;  // reference device of group 2
+extern float refint;      // minutes of a reference period
+extern float switchint;   // minutes of a sample period between references
+extern int16_t SkipRefsBetweenChannels;
+extern int16_t ShowSwitchDeviceAsMarker;
+extern float DeviceSwitchZeroValue;
+
+// Run-time state.
+extern int16_t SampleValve;
+extern int16_t SampleValve2;
+extern int16_t PresentChan;  // channel whose device is the present sample device; 0 none yet
+extern int16_t PresentChan2;
+extern int16_t RefIsON;
+constexpr int32_t kNeverTick = 2'147'483'647;
+extern int32_t RefOffTime;
+extern int32_t RefOnTime;
+extern int32_t CycleTime;
+extern int16_t DeviceInUse;
+extern int16_t OldChan;
+extern int16_t OldChan2;
+extern int32_t IO_Line;
+extern int32_t tick;
+// Output state of devices 1-16 (entry 0 is no device); the ADC-1 path only.
+extern std::array<int16_t, 17> DeviceSwitchArray;
+
+// Zero links: word 0 switches them on; for channel r word 3r+1 names the channel
+// zeroed together with r and word 3r+2 the channel whose link names r (rebuilt
+// from the 3r+1 words); 3r+3 is spare.
+constexpr int kZeroLinkWords = 52;
+using ZeroLinkTable = std::array<int16_t, kZeroLinkWords>;
+extern ZeroLinkTable zerolink;
+// Rebuilds the back-links (words 3r+2) from the links of channels 1 to lastChannel.
+void RebuildZeroBackLinks(int16_t lastChannel = 16);
+
+// ---- analog-output feedback -------------------------------------------------------------
+// The regulated channel (1..nChannels).
+extern int16_t FeedbackChan;
+
+// ---- analog-output scripts, feedback end state, audible timer, device labels ------------
+// Script switches of outputs 1 and 2 (on, running) and their end modes.
+extern int16_t DoAO1, DoAO2, AO1on, AO2on, AO1endMode, AO2endMode;
+// The output script table: 101 rows of 7 values; column 0 of rows 7-10 holds the start
+// and stop-at-X settings of the two outputs.
+constexpr int kAOscriptRows = 101;
+constexpr int kAOscriptColumns = 7;
+using AOscriptRow = std::array<float, kAOscriptColumns>;
+extern std::array<AOscriptRow, kAOscriptRows> AOscript;
+extern int32_t FeedbackUpdateInterval;  // ticks between feedback updates
+extern int16_t NegativeFEEDBACK;        // 1 negative feedback, 0 positive
+extern int16_t FeedbackEndMode;
+extern float FdBkEndRange, FdBkEndSetpoint, FdBkEndMinV, FdBkEndMaxV;
+// Audible event timer: the sounds of its start, repeats and stop, and the start interval
+// (minutes).
+extern int16_t StartAlertSound, ContAlertSound, StopAlertSound;
+extern float StartAlertInt;
+// Labels of the switched devices: eight 20-character blank-padded fields.
+constexpr int kDeviceLabelWidth = 20;
+extern Str255 prefix;
+// 1 once the device labels of the sequential-files pattern were asked for.
+extern int16_t SequenceLabels;
+extern int16_t SequenceChecked;
+// The start-up contents of prefix: "device 1" to "device 8", each padded to 20.
+Str255 DefaultDeviceLabels();
 
 void ResetControlState();
 

@@ -18,6 +18,15 @@ Str255 lastserialstring;
 int32_t lastSample = 0;
 int16_t serialWasRead = 0;
 std::array<std::array<float, 3>, 17> serialArray{};
+std::array<DataTakerChannelsRecord, 17> DataTakerChannels{};
+int16_t DT800FastAcquisitionMode = 0;
+int16_t AnimationDoneAlready = 0;
+int16_t ADAM4050present = 0;
+
+int16_t GainSet = 1;
+int16_t mainsfrequency = 60;
+int32_t Digital_Port = 2;
+int32_t counterstart = 0;
 
 void ResetDevicesState() {
   External_AD = 0;
@@ -36,6 +45,16 @@ void ResetDevicesState() {
   lastSample = 0;
   serialWasRead = 0;
   for (auto& row : serialArray) row.fill(0.0f);
+  // Every channel starts as a voltage input.
+  for (auto& row : DataTakerChannels) row.fill(0);
+  for (int c = 1; c <= 16; ++c) DataTakerChannels[c][DataTakerWord::Kind] = 1;
+  DT800FastAcquisitionMode = 0;
+  AnimationDoneAlready = 0;
+  ADAM4050present = 0;
+  GainSet = 1;
+  mainsfrequency = 60;
+  Digital_Port = 2;
+  counterstart = 0;
 }
 
 }  // namespace mv

@@ -64,6 +64,35 @@ extern int16_t serialWasRead;
 // the chart channel fed by the variable (0 when not recorded).
 extern std::array<std::array<float, 3>, 17> serialArray;
 
+// ---- DataTaker loggers ---------------------------------------------------------------------
+// One record per channel (rows 1-16): word 0 the input kind (1 volts, 0 thermocouple,
+// other values resistance), 1 set when a thermocouple type was chosen, 2 the
+// thermocouple type (3 K, 2 J, other T), 3 the input terminal (1 plus, 2 minus,
+// 3 star, other differential), 4 non-zero for a counter input.
+constexpr int kDataTakerWords = 5;
+using DataTakerChannelsRecord = std::array<int16_t, kDataTakerWords>;
+namespace DataTakerWord {
+constexpr int Kind = 0, ThermocoupleChosen = 1, ThermocoupleType = 2, Terminal = 3, Counter = 4;
+}
+extern std::array<DataTakerChannelsRecord, 17> DataTakerChannels;
+// Non-zero: the DT800 family reads voltage inputs in its high-speed mode.
+extern int16_t DT800FastAcquisitionMode;
+
+// ---- connection ------------------------------------------------------------------------------
+// 1 once the interface animation has played in this run of the program (the start-up's redo
+// of the interface set-up clears it).
+extern int16_t AnimationDoneAlready;
+// 1 when an ADAM module answered at address 02 (the digital output module).
+extern int16_t ADAM4050present;
+
+// ---- interface settings kept in set-up files ----------------------------------------------
+// RMS ADC-1 gain mode: 1 automatic, 2 fixed low gain, 3 fixed high gain.
+extern int16_t GainSet;
+// DataTaker mains frequency (50 or 60 Hz), digital port (0 or 2) and counter start value.
+extern int16_t mainsfrequency;
+extern int32_t Digital_Port;
+extern int32_t counterstart;
+
 void ResetDevicesState();
 
 }  // namespace mv

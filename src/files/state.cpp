@@ -2,6 +2,33 @@
 
 namespace mv {
 
-void ResetFilesState() {}
+int16_t AD_Device_Code = 0;
+int32_t Max_Display_Speed = 10000;
+
+std::string CommentContainer;
+std::string OldCommentContainer;
+std::string CumulativePauseContainer;
+std::string ScratchContainer;
+int32_t TimedSaveINTERVAL = 108'000;
+Str255 backupfile;
+int32_t appendDATE = 0;
+int16_t ScopeFileComments = 0;
+float BarometricPressure = 760.0f;
+float flowrate = 100.0f;
+
+void ResetFilesState() {
+  AD_Device_Code = 0;
+  Max_Display_Speed = 10000;
+  CommentContainer.clear();
+  OldCommentContainer.clear();
+  CumulativePauseContainer.clear();
+  ScratchContainer.clear();
+  TimedSaveINTERVAL = 108'000;
+  backupfile.clear();
+  appendDATE = 0;
+  ScopeFileComments = 0;
+  BarometricPressure = 760.0f;
+  flowrate = 100.0f;
+}
 
 }  // namespace mv

@@ -1,8 +1,42 @@
 // Program-wide values owned by this subsystem.
 #pragma once
 #include <cstdint>
+#include <string>
+
+#include "runtime/str255.h"
 
 namespace mv {
+
+// The interface code the last data file carried (InterfaceFileCode): UI2 8, UI3 83,
+// DT500/DT600 and DT50 5, DT800 800, DT80 80, DT85 85, ADAM 4119, ADC-1 4, other 6;
+// 0 until a data file is written.
+extern int16_t AD_Device_Code;
+
+// StatusDisplayLimit: the shortest sample interval, in microseconds, at which the
+// numeric status displays stay on; -1 always off, 0 always on. 10,000 at start-up;
+// kept in the preferences file.
+extern int32_t Max_Display_Speed;
+
+// ---- comment texts ---------------------------------------------------------------------------
+// Mac Roman texts with CR line ends: the comment text of the data files, the comment
+// before the last edit, the pause log of the run and a scratch text.
+extern std::string CommentContainer;
+extern std::string OldCommentContainer;
+extern std::string CumulativePauseContainer;
+extern std::string ScratchContainer;
+
+// ---- saving ------------------------------------------------------------------------------------
+// Timed backup interval in ticks (0 off) and the backup file's name (at most 51 characters).
+extern int32_t TimedSaveINTERVAL;
+extern Str255 backupfile;
+// "Add Date to File Name".
+extern int32_t appendDATE;
+// 1 while the file information window describes a scope file, 0 a chart file.
+extern int16_t ScopeFileComments;
+
+// ---- experiment conditions ---------------------------------------------------------------------
+extern float BarometricPressure;  // torr
+extern float flowrate;            // ml/min
 
 void ResetFilesState();
 

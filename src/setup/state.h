@@ -8,18 +8,72 @@
 namespace mv {
 
 // ---- channel table -------------------------------------------------------------------
-// Row 0 holds each channel's conversion type code at the channel's number; rows 1 to
-// 16 are the channels' records (input, a, b, c, plot maximum and minimum, readings
-// averaged, strip geometry, switched device).
+// Row 0 holds each channel's conversion type code at the channel's number (column 0
+// belongs to the switching set-up: the one switched channel of the sequential
+// patterns); rows 1 to 16 are the channels' records.
 constexpr int kChannelFields = 18;
 constexpr int kChannelRows = 17;
 using ChannelVariablesRecord = std::array<float, kChannelFields>;
 extern std::array<ChannelVariablesRecord, kChannelRows> ChannelVariables;
 
+// Field numbers of a ChannelVariablesRecord. Whole numbers are held as floats and
+// read back by truncation toward zero.
+namespace ChanField {
+constexpr int Gain = 0;                  // ADC-1 gain code: 1 automatic, 2 fixed low, 3 fixed high
+constexpr int Input = 1;                 // 1-based hardware input
+constexpr int A = 2, B = 3, C = 4;       // conversion coefficients
+constexpr int PlotMax = 5, PlotMin = 6;  // visible range, channel units
+constexpr int Averaged = 7;              // readings per chart sample; 0 continuous
+constexpr int StripHeight = 8, StripBottom = 9, StripTop = 10, BottomLess2 = 11, BottomCopy = 12;
+constexpr int Device = 13;  // switched device; 0 none
+}  // namespace ChanField
+
 extern int16_t nChannels;
 // Channel labels, 30-character blank-padded fields: channels 1-8 and 9-16.
 extern Str255 datalabel;
 extern Str255 datalabel2;
+
+// 12 on a display exactly 480 pixels high, else 16; set once at start-up.
+extern int16_t MaximumChans;
+// First channel the chart scan records (2 in scope-plus-chart mode).
+extern int16_t FirstChan;
+// The input chosen in the input selection dialog, 1-based.
+extern int16_t InputNumber;
+// Readings averaged, as chosen in the averaging dialog.
+extern int32_t SamplesToAverage;
+
+// ---- deleting and re-ordering channels ----------------------------------------------------
+// Deletion marks by channel (1 = delete).
+extern std::array<int16_t, 17> chancut;
+// Entry p: the old number of the channel that takes position p.
+extern std::array<int16_t, 17> NewChannelOrder;
+
+// ---- sample intervals -------------------------------------------------------------------
+// The chart and scope intervals in seconds (64-bit), the scope interval as 32-bit, the
+// accepted intervals of the sample-rate window with their button codes (13 a typed
+// interval) and the typed-interval flags.
+extern double ChartIntervalInSeconds;
+extern double ScopeIntervalInSeconds;
+extern float scopeinterval;
+extern double OldChartSpeed;
+extern int16_t OldChartSpeedBut;
+extern double OldScopeSpeed;
+extern int16_t OldScopeSpeedBut;
+extern int16_t AltChartInt;
+extern int16_t AltScopeInt;
+// Relative deviation of the achieved sample rate that the rate check accepts.
+extern float SampRateError;
+// The channel the per-channel dialogs changed last (0 none).
+extern int16_t LastChanModified;
+// The chart interval as 32-bit; the interval the sample-rate window leaves for its
+// caller; the most readings that fit into one chart interval; the points of a scope
+// sweep.
+extern float ChartSampleInterval;
+extern double SampleIntervalinSeconds;
+extern int16_t MaxAvrg;
+extern int32_t ScopeMax;
+// 1 while the set-up window is open.
+extern int16_t DispSetupON;
 
 void ResetSetupState();
 

@@ -1,0 +1,39 @@
+#include "setup/channel_heading.h"
+
+#include "runtime/windows.h"
+#include "setup/channel_table.h"
+#include "setup/entry_points.h"
+#include "setup/state.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/sounds.h"
+#include "shell/state.h"
+
+namespace mv {
+
+namespace {
+
+// Where the shell makes the strip at start-up; used when it is not there yet.
+constexpr Rect kStripRect{33, 24, 643, 70};
+
+}  // namespace
+
+void CHANNELNUMBER(int16_t channel) {
+  WINDOWCLEAR();
+  if (!rt::WindowExists(kStatusStripWindow)) rt::OpenWindow(kStatusStripWindow, "", kStripRect, 13);
+  rt::SetOutputWindow(kStatusStripWindow);
+  if (!rt::WindowVisible(kStatusStripWindow)) rt::ShowWindow(kStatusStripWindow);
+  SetWindowBackground(gray, true);
+  // A field made and closed again takes the focus away from the field of the
+  // previous dialog.
+  BUILDEF(1, " ", 0, 0, 10, 10, 1, 1);
+  rt::DisposeEditField(1);
+
+  DrawIcon(static_cast<int16_t>(RecordingMODE + 127), 6, 31);
+  setup_hooks::PLACE_AD_ICON(0, 44, 1);
+  bup();
+  EmbossPrint(1, ChannelHeadingText(channel, nChannels, RecordingMODE), 18, 95, 26);
+  rt::FlushWindow();
+}
+
+}  // namespace mv

@@ -1,0 +1,13 @@
+// The status strip (window 25) in which the per-channel dialogs of a set-up draw:
+// the mode picture, the interface picture and which channel is being set up.
+#pragma once
+#include <cstdint>
+
+namespace mv {
+
+constexpr int16_t kStatusStripWindow = 25;
+
+// Prepares the strip for one channel (1-based) of nChannels.
+void CHANNELNUMBER(int16_t channel);
+
+}  // namespace mv

@@ -1,0 +1,202 @@
+#include "setup/channel_table.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "devices/state.h"
+#include "files/state.h"
+#include "setup/entry_points.h"
+#include "setup/state.h"
+#include "shell/kit/format.h"
+#include "shell/state.h"
+
+namespace mv {
+
+namespace {
+
+constexpr int16_t kDefaultWindowHeight = 768;
+// Pixels of the window height the strips leave to the toolbar and margins.
+constexpr int16_t kStripMargin = 60;
+// The first strip's bottom edge in the equal layout is k * h + 46.
+constexpr double kEqualTop = 46.0;
+
+bool ValidChannel(int16_t channel) {
+  return channel >= 1 && channel <= 16;
+}
+
+Str255& LabelStringOf(int16_t channel) {
+  return channel <= 8 ? datalabel : datalabel2;
+}
+
+// 1-based start of the channel's slot in its string.
+std::size_t SlotStart(int16_t channel) {
+  const int k = channel <= 8 ? channel : channel - 8;
+  return static_cast<std::size_t>(k - 1) * kLabelWidth + 1;
+}
+
+int16_t LaidOutCount() {
+  return static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
+}
+
+void EqualStrips(int16_t oldHeight) {
+  int16_t& height = PrefsArray[PrefsSlot::WindowHeight];
+  // An unset (or impossibly small) window height takes the default.
+  if (oldHeight == 0 || height - kStripMargin <= 0) height = kDefaultWindowHeight;
+  const int usable = height - kStripMargin;
+  const int16_t n = LaidOutCount();
+  if (n <= 0) return;
+  const float h = static_cast<float>(static_cast<double>(usable) / n);
+  for (int k = 1; k <= n; ++k) {
+    auto& r = ChannelVariables[k];
+    r[ChanField::StripHeight] = h;
+    r[ChanField::StripBottom] = static_cast<float>(k * static_cast<double>(h) + kEqualTop);
+    r[ChanField::StripTop] = r[ChanField::StripBottom] - h;
+    r[ChanField::BottomLess2] = r[ChanField::StripBottom] - 2.0f;
+    r[ChanField::BottomCopy] = r[ChanField::StripBottom];
+  }
+}
+
+// Stretches every strip by factor, stacking them from firstTop with a one-pixel gap;
+// channel 1's top field is left alone.
+void RescaleStrips(int16_t oldHeight) {
+  const int16_t h = PrefsArray[PrefsSlot::WindowHeight];
+  const float factor = static_cast<float>(static_cast<double>(h - kStripMargin) /
+                                          static_cast<double>(oldHeight - kStripMargin));
+  const float firstTop = RecordingMODE == RecordingModeCode::Chart ? 47.0f : 35.0f;
+  const int16_t n = LaidOutCount();
+  for (int k = 1; k <= n; ++k) {
+    auto& r = ChannelVariables[k];
+    const float top = k == 1 ? firstTop : std::trunc(ChannelVariables[k - 1][ChanField::StripBottom] + 1.0f);
+    r[ChanField::StripHeight] = r[ChanField::StripHeight] * factor;
+    r[ChanField::StripBottom] = r[ChanField::StripHeight] + top;
+    if (k < n) ChannelVariables[k + 1][ChanField::StripTop] = r[ChanField::StripBottom] + 1.0f;
+    r[ChanField::BottomLess2] = r[ChanField::StripBottom] - 2.0f;
+    r[ChanField::BottomCopy] = r[ChanField::StripBottom];
+  }
+}
+
+}  // namespace
+
+// ---- labels ----------------------------------------------------------------------------------
+
+Str255 ChannelLabel(int16_t channel) {
+  if (!ValidChannel(channel)) return {};
+  return LabelStringOf(channel).mid(SlotStart(channel), kLabelWidth);
+}
+
+Str255 ChannelLabelField(int16_t channel) {
+  Str255 label = ChannelLabel(channel);
+  label.resize(kLabelWidth, ' ');
+  return label;
+}
+
+void SetChannelLabel(int16_t channel, std::string_view text) {
+  if (!ValidChannel(channel)) return;
+  std::string s = LabelStringOf(channel).str();
+  const std::size_t start = SlotStart(channel) - 1;
+  if (s.size() < start + kLabelWidth) s.resize(start + kLabelWidth, ' ');
+  std::string field(text.substr(0, kLabelWidth));
+  field.resize(kLabelWidth, ' ');
+  s.replace(start, kLabelWidth, field);
+  LabelStringOf(channel) = LimitLabelString(Str255(s));
+}
+
+Str255 LimitLabelString(const Str255& s) {
+  return s.mid(1, kLabelStringLimit);
+}
+
+void BlankChannelLabels() {
+  datalabel = Str255(8 * kLabelWidth, ' ');
+  datalabel2 = Str255(8 * kLabelWidth, ' ');
+}
+
+// ---- counts ----------------------------------------------------------------------------------
+
+int16_t ChannelLimit(int16_t recordingMode) {
+  switch (recordingMode) {
+    case RecordingModeCode::Scope:
+      return 1;
+    case RecordingModeCode::ScopeChart:
+      return 5;
+    default:
+      return 16;
+  }
+}
+
+int16_t FirstMovableChannel(int16_t recordingMode) {
+  return recordingMode == RecordingModeCode::ScopeChart ? 2 : 1;
+}
+
+// ---- strip layout ----------------------------------------------------------------------------
+
+int16_t SetChanParams(int16_t oldHeight, int16_t rescale) {
+  const int16_t height = PrefsArray[PrefsSlot::WindowHeight];
+  if (rescale == 0) {
+    EqualStrips(oldHeight);
+  } else if (oldHeight - kStripMargin <= 0 || height - kStripMargin <= 0) {
+    // No old strip area to stretch from (an unset height at start-up) or none to
+    // stretch to: lay the strips out afresh over the height now stored.
+    EqualStrips(height);
+  } else {
+    RescaleStrips(oldHeight);
+  }
+  setup_hooks::CLEARARRAY();
+  return 0;
+}
+
+// ---- new set-ups -----------------------------------------------------------------------------
+
+void ClearChannelRecords() {
+  for (int c = 1; c <= 16; ++c)
+    for (int f = 1; f <= 16; ++f) ChannelVariables[c][f] = 0.0f;
+}
+
+void PrepareChannelsForMode(bool setupFromFile) {
+  ChannelVariables[1][ChanField::PlotMax] = 5.0f;
+  if (!setupFromFile && External_AD != ExternalADCode::SerialStream) BlankChannelLabels();
+}
+
+// ---- hardware inputs -------------------------------------------------------------------------
+
+int16_t HardwareInputCount(int16_t externalAD, int16_t demonstrationMode, int16_t adDeviceCode,
+                           int16_t adamSecondModule) {
+  switch (externalAD) {
+    case ExternalADCode::SableUI2:
+    case ExternalADCode::SableUI3:
+      return 15;
+    case ExternalADCode::DT500:
+      return 16;
+    case ExternalADCode::DT50:
+      return 5;
+    case ExternalADCode::DT800:
+      return 12;
+    case ExternalADCode::DT80:
+      return 5;
+    case ExternalADCode::DT85:
+      return 16;
+    case ExternalADCode::ADAM:
+      return adamSecondModule != 0 ? 16 : 8;
+    case ExternalADCode::ADC1:
+      return 16;
+    case ExternalADCode::Demonstration:
+      return (demonstrationMode == 0 && adDeviceCode <= 6) ? 8 : 16;
+    default:
+      return 16;
+  }
+}
+
+void HowManyHardwareADinputs() {
+  PrefsArray[PrefsSlot::HardwareInputs] =
+      HardwareInputCount(External_AD, DemonstrationMODE, AD_Device_Code, PrefsArray[PrefsSlot::Adam16Inputs]);
+}
+
+// ---- heading -----------------------------------------------------------------------------------
+
+Str255 ChannelHeadingText(int16_t channel, int16_t count, int16_t recordingMode) {
+  Str255 text = recordingMode == RecordingModeCode::Scope
+                    ? Str255("Oscilloscope Mode")
+                    : Str255("Channel") + NumText(channel) + " of" + NumText(count);
+  return text + ":  data entry & parameter setup";
+}
+
+}  // namespace mv

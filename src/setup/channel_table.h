@@ -1,0 +1,67 @@
+// The channel table's rules: the label slots, the channel limits of each recording
+// mode, the strip layout of the chart channels, the clearing of a set-up and the
+// count of hardware inputs an interface offers.
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "runtime/str255.h"
+
+namespace mv {
+
+// ---- labels ------------------------------------------------------------------------------
+constexpr std::size_t kLabelWidth = 30;
+// A label string is stored back with at most this many characters.
+constexpr std::size_t kLabelStringLimit = 242;
+
+// The label of channel 1-16 as stored: the 30 characters at its slot, fewer (or none)
+// when the string ends inside the slot.
+Str255 ChannelLabel(int16_t channel);
+// The same, padded with blanks to the full 30 characters.
+Str255 ChannelLabelField(int16_t channel);
+// Writes a label into the channel's slot (cut at 30, padded with blanks), filling a
+// short string with blanks up to the slot; the other slots keep their text.
+void SetChannelLabel(int16_t channel, std::string_view text);
+// A label string as stored: at most 242 characters.
+Str255 LimitLabelString(const Str255& s);
+// Both label strings as eight blank fields (240 blanks).
+void BlankChannelLabels();
+
+// ---- counts --------------------------------------------------------------------------------
+// The most channels a recording mode holds: 16 chart, 1 oscilloscope, 5 scope plus chart.
+int16_t ChannelLimit(int16_t recordingMode);
+// The first channel that may be deleted or moved (channel 1 is the scope channel in
+// scope-plus-chart mode).
+int16_t FirstMovableChannel(int16_t recordingMode);
+
+// ---- strip layout --------------------------------------------------------------------------
+// Lays out the strips of channels 1 to nChannels: with rescale 0 in equal heights
+// over the window height of preference slot 12 (768 when oldHeight is 0); otherwise
+// stretched from oldHeight to slot 12 keeping their relative heights. A rescale from
+// a height of 60 or less falls back to equal heights. Then clears the scope rows.
+int16_t SetChanParams(int16_t oldHeight, int16_t rescale);
+
+// ---- new set-ups --------------------------------------------------------------------------
+// Back to the mode choice: fields 1 to 16 of every channel record cleared (field 0,
+// field 17 and row 0 stay).
+void ClearChannelRecords();
+// The mode was chosen: channel 1's plot maximum becomes 5, and the labels are blanked
+// unless the set-up came from a file or the streaming panel supplies them.
+void PrepareChannelsForMode(bool setupFromFile);
+
+// ---- hardware inputs ------------------------------------------------------------------------
+// The inputs the input dialog offers for an interface: UI2/UI3 15, DT500/DT600 16,
+// DT50 and DT80 5, DT800 12, DT85 16, ADAM 8 (16 with a second module, slot 47),
+// ADC-1 16, the demonstration interface 8 when not in demonstration mode with a data
+// file code of 6 or less, everything else 16.
+int16_t HardwareInputCount(int16_t externalAD, int16_t demonstrationMode, int16_t adDeviceCode,
+                           int16_t adamSecondModule);
+// Slot 50 := the count for the interface in use. Run whenever the interface changes.
+void HowManyHardwareADinputs();
+
+// ---- heading of the channel set-up strip -----------------------------------------------------
+// "Channel 3 of 5:  data entry & parameter setup", or in oscilloscope mode
+// "Oscilloscope Mode:  data entry & parameter setup".
+Str255 ChannelHeadingText(int16_t channel, int16_t count, int16_t recordingMode);
+
+}  // namespace mv

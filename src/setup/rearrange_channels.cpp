@@ -1,0 +1,190 @@
+#include "setup/rearrange_channels.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "runtime/events.h"
+#include "runtime/windows.h"
+#include "setup/channel_moves.h"
+#include "setup/channel_table.h"
+#include "setup/delete_channels.h"
+#include "setup/entry_points.h"
+#include "setup/state.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/format.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/services.h"
+#include "shell/kit/sounds.h"
+#include "shell/state.h"
+
+namespace mv {
+
+namespace {
+
+constexpr int16_t kArrangeAgainButton = 28, kCancelButton = 29, kApplyButton = 30;
+constexpr int16_t kOriginalField = 100, kNewOrderField = 124, kFixedScopeField = 25;
+constexpr int16_t kRowHeight = 16, kFirstRowTop = 44;
+constexpr int16_t kWidth = 575;
+constexpr RGBColor kBlackText{0, 0, 0};
+
+enum class Answer { Waiting, Apply, Cancel };
+
+struct Arrangement {
+  int16_t channels = 0;  // the channel count when the window opened
+  int16_t limit = 16;    // positions the mode allows
+  int16_t assigned = 0;  // positions taken so far
+};
+
+int16_t RowTop(int16_t row) {
+  return static_cast<int16_t>(kFirstRowTop + kRowHeight * (row - 1));
+}
+
+int16_t WindowHeight(int16_t rows) {
+  return static_cast<int16_t>(std::max(345, kFirstRowTop + kRowHeight * rows + 80));
+}
+
+void ShowInNewOrder(int16_t field, int16_t channel, int16_t row) {
+  const int16_t top = RowTop(row);
+  EFForeColor = 1;
+  EFBackColor = 8;
+  BUILDEF(field, ChannelLabelField(channel), 330, top, 560, static_cast<int16_t>(top + 15), 5, 1);
+  EFBackColor = 1;
+}
+
+void SetNextButtons(const Arrangement& a, bool enabled) {
+  for (int16_t k = 1; k <= a.channels; ++k) {
+    const bool fixed = RecordingMODE == RecordingModeCode::ScopeChart && k == 1;
+    rt::SetControlState(k, enabled && !fixed ? 1 : 0);
+  }
+}
+
+// Back to where the window starts: every channel in its own place, and in
+// scope-plus-chart mode position 1 taken by the scope channel.
+void StartOrder(Arrangement& a) {
+  for (int16_t p = 1; p <= 16; ++p) NewChannelOrder[p] = p <= a.channels ? p : 0;
+  a.assigned = 0;
+  if (RecordingMODE == RecordingModeCode::ScopeChart && a.channels >= 1) {
+    NewChannelOrder[1] = 1;
+    ShowInNewOrder(kFixedScopeField, 1, 1);
+    a.assigned = 1;
+  }
+}
+
+void DrawColumns(const Arrangement& a, int16_t rows) {
+  const rt::FontSpec heading{kSystemFontFamily, 15, true};
+  const rt::FontSpec small = KitFont(KestraneFont, 11);
+  rt::DrawText(30, 34, "Original order", heading, kBlackText);
+  rt::DrawText(330, 34, "New order", heading, kBlackText);
+  EFForeColor = 1;
+  EFBackColor = 6;
+  for (int16_t k = 1; k <= a.channels; ++k) {
+    const int16_t top = RowTop(k);
+    rt::DrawText(6, top + 12, NumText(k).str().substr(1) + ":", small, kBlackText);
+    BUILDEF(static_cast<int16_t>(kOriginalField + k), ChannelLabelField(k), 30, top, 225,
+            static_cast<int16_t>(top + 15), 5, 1);
+    rt::NewControl(k, rt::ControlType::PushButton, "next...",
+                   Rect{232, top, 296, static_cast<int16_t>(top + 15)}, 1);
+  }
+  EFBackColor = 1;
+  for (int16_t p = 1; p <= rows; ++p)
+    rt::DrawText(306, RowTop(p) + 12, NumText(p).str().substr(1) + ".", small, mediumDarkGray);
+}
+
+void BuildRearrangeWindow(Arrangement& a) {
+  const int16_t rows = std::max(a.channels, a.limit);
+  const int16_t height = WindowHeight(rows);
+  BuildWINDOW(kChannelListWindow, "Re-arrange Channels", 40, 50, static_cast<int16_t>(40 + kWidth),
+              static_cast<int16_t>(50 + height), 6);
+  DrawColumns(a, rows);
+  const int16_t base = static_cast<int16_t>(height - 50);
+  DrawIcon(138, 14, static_cast<int16_t>(base + 38));
+  rt::DrawText(54, base + 18, "Caution:", rt::FontSpec{kSystemFontFamily, 14, true}, kBlackText);
+  rt::DrawText(54, base + 35, "Undo not possible", KitFont(KestraneFont, 13), RGBred);
+  DrawIcon(140, 180, static_cast<int16_t>(base + 37));
+  rt::NewControl(kArrangeAgainButton, rt::ControlType::PushButton, "Arrange Again",
+                 Rect{236, static_cast<int16_t>(base + 12), 346, static_cast<int16_t>(base + 38)}, 1);
+  rt::NewControl(kCancelButton, rt::ControlType::PushButton, "Cancel",
+                 Rect{354, static_cast<int16_t>(base + 12), 424, static_cast<int16_t>(base + 38)}, 1);
+  rt::NewControl(kApplyButton, rt::ControlType::DefaultButton, "Re-arrangement OK",
+                 Rect{432, static_cast<int16_t>(base + 12), 565, static_cast<int16_t>(base + 38)}, 0);
+  StartOrder(a);
+  SetNextButtons(a, true);
+  rt::FlushWindow();
+}
+
+void NextClicked(Arrangement& a, int16_t channel) {
+  if (a.assigned >= a.limit || rt::ControlState(channel) == 0) return;
+  ++a.assigned;
+  rt::SetControlState(kApplyButton, 1);
+  NewChannelOrder[a.assigned] = channel;
+  // The channel's label moves to its latest position.
+  ShowInNewOrder(static_cast<int16_t>(kNewOrderField + channel), channel, a.assigned);
+  if (a.assigned >= a.limit) SetNextButtons(a, false);
+}
+
+void ArrangeAgain(Arrangement& a) {
+  ripSound();
+  rt::SetControlState(kApplyButton, 0);
+  for (int16_t k = 1; k <= 16; ++k)
+    if (rt::EditFieldExists(static_cast<int16_t>(kNewOrderField + k)))
+      rt::DisposeEditField(static_cast<int16_t>(kNewOrderField + k));
+  if (rt::EditFieldExists(kFixedScopeField)) rt::DisposeEditField(kFixedScopeField);
+  SetNextButtons(a, true);
+  StartOrder(a);
+}
+
+Answer HandleEvent(Arrangement& a) {
+  switch (Action) {
+    case ActionCode::Click:
+      if (EventID >= 1 && EventID <= a.channels) NextClicked(a, static_cast<int16_t>(EventID));
+      if (EventID == kCancelButton) return Answer::Cancel;
+      if (EventID == kArrangeAgainButton) ArrangeAgain(a);
+      if (EventID == kApplyButton && a.assigned >= 1) return Answer::Apply;
+      return Answer::Waiting;
+    case ActionCode::WindowActivity:
+    case ActionCode::CloseBox:
+      return Answer::Cancel;
+    case ActionCode::Key:
+      return (EventID == 13 || EventID == 3) ? Answer::Cancel : Answer::Waiting;
+    default:
+      return Answer::Waiting;
+  }
+}
+
+Answer RunLoop(Arrangement& a) {
+  Action = 0;
+  EventID = 0;
+  rt::SetDialogHandler(doDIALOG);
+  rt::SetEditKeyHandler(CheckRETURN);
+  for (;;) {
+    rt::PumpEvents();
+    if (!rt::WindowExists(kChannelListWindow)) return Answer::Cancel;
+    const Answer answer = HandleEvent(a);
+    Action = 0;
+    EventID = 0;
+    if (answer != Answer::Waiting) return answer;
+  }
+}
+
+}  // namespace
+
+bool REARRANGE() {
+  Arrangement a;
+  a.channels = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
+  a.limit = std::min<int16_t>(ChannelLimit(RecordingMODE), 16);
+  // The menus stay off while the order is being built, so no menu command changes
+  // the channel list underneath it.
+  services::SetUpMENUs(0);
+  BuildRearrangeWindow(a);
+  zap();
+  const Answer answer = RunLoop(a);
+  bool applied = false;
+  if (answer == Answer::Apply) applied = ReorderChannels(NewChannelOrder, a.assigned).applied;
+  rt::CloseWindow(kChannelListWindow);
+  Action = 0;
+  item = 0;
+  services::SetUpMENUs(1);
+  return applied;
+}
+
+}  // namespace mv
