@@ -12,6 +12,8 @@ std::string ScratchContainer;
 int32_t TimedSaveINTERVAL = 108'000;
 Str255 backupfile;
 int32_t appendDATE = 0;
+int32_t NextSAVEtime = 0;
+Str255 BackupFileIndicator;
 int16_t ScopeFileComments = 0;
 float BarometricPressure = 760.0f;
 float flowrate = 100.0f;
@@ -26,6 +28,8 @@ void ResetFilesState() {
   TimedSaveINTERVAL = 108'000;
   backupfile.clear();
   appendDATE = 0;
+  NextSAVEtime = 0;
+  BackupFileIndicator.clear();
   ScopeFileComments = 0;
   BarometricPressure = 760.0f;
   flowrate = 100.0f;

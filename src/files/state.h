@@ -31,6 +31,10 @@ extern int32_t TimedSaveINTERVAL;
 extern Str255 backupfile;
 // "Add Date to File Name".
 extern int32_t appendDATE;
+// Tick count of the next timed backup, and the backup indicator text of the acquisition
+// screen.
+extern int32_t NextSAVEtime;
+extern Str255 BackupFileIndicator;
 // 1 while the file information window describes a scope file, 0 a chart file.
 extern int16_t ScopeFileComments;
 

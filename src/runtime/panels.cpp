@@ -79,10 +79,13 @@ bool PickColor(const std::string& prompt, RGBColor& color) {
     return true;
   }
   if (gScripted) return false;
-  QColor c = QColorDialog::getColor(detail::ToQColor(color), nullptr, QString::fromStdString(prompt));
+  const QColor initial = detail::ToQColor(color);
+  QColor c = QColorDialog::getColor(initial, nullptr, QString::fromStdString(prompt));
   if (!c.isValid()) return false;
-  color = RGBColor{static_cast<uint16_t>(c.red() * 257), static_cast<uint16_t>(c.green() * 257),
-                   static_cast<uint16_t>(c.blue() * 257)};
+  // The dialog works in 8 bits: a colour it hands back unchanged keeps its 16-bit components.
+  if (c.rgb() == initial.rgb()) return true;
+  const QRgba64 v = c.rgba64();
+  color = RGBColor{v.red(), v.green(), v.blue()};
   return true;
 }
 

@@ -1,0 +1,25 @@
+// Calls from the preference and file windows into code that lives in higher
+// subsystems, and the notice a failed file operation shows. Each is a hook: the
+// owner installs the real one at start-up and tests install recording fakes.
+// (The menu switch SetUpMENUs and the reduced menu handler ShortMENU come from
+// shell/kit/services.h.)
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace mv::files_hooks {
+
+// Lays the chart strips out again for the window height of slot 12, stretched from
+// oldHeight (rescale 1). Default: nothing.
+extern std::function<void(int16_t oldHeight, int16_t rescale)> SetChanParams;
+// The rate-tolerance window; it changes SampRateError. Default: nothing.
+extern std::function<void()> SampleRatePRECISION;
+// Tells the user that a file could not be read or written: a title and a message
+// (UTF-8). Default: the program's alert window (FileAlert), which waits for OK.
+extern std::function<void(const std::string& title, const std::string& message)> FileNotice;
+
+// Restores every hook to its default.
+void ResetFilesHooks();
+
+}  // namespace mv::files_hooks

@@ -1,0 +1,191 @@
+// Fixture of the file tests: a fresh configuration folder, the program's own
+// resources, a sound sink and a notice sink that record what was asked for, and
+// a small driver that acts on windows from the event pump, one step per pass, so
+// a window's modal loop runs as it does for the user.
+#pragma once
+#include <sys/resource.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QTabBar>
+#include <QWidget>
+#include <csignal>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/test_support.h"
+#include "files/entry_points.h"
+#include "runtime/events.h"
+#include "runtime/qt_bridge.h"
+#include "runtime/sound.h"
+#include "runtime/windows.h"
+
+namespace mv::test {
+
+// While it lives, no file of the process may grow past the given size: writes
+// beyond it fail (EFBIG), for the superuser too, whom folder permissions do not bind.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+class FilesTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    files_hooks::ResetFilesHooks();
+    configDir = MakeTempDir("files-config");
+    setenv("MV_CONFIG_DIR", configDir.c_str(), 1);
+    setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
+    unsetenv("MV_DISPLAY_SIZE");
+    rt::SetSoundSink([this](const std::string& path) { sounds.push_back(path); });
+    files_hooks::FileNotice = [this](const std::string& title, const std::string& message) {
+      notices.push_back(title + ": " + message);
+    };
+  }
+  void TearDown() override {
+    rt::SetPumpHook(nullptr);
+    files_hooks::ResetFilesHooks();
+    unsetenv("MV_CONFIG_DIR");
+    unsetenv("MV_RESOURCES_DIR");
+    unsetenv("MV_DISPLAY_SIZE");
+    std::error_code ec;
+    std::filesystem::permissions(configDir, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(configDir, ec);
+    ProgramTest::TearDown();
+  }
+
+  // The sound files asked for, by file name only ("upvip.mp3").
+  std::vector<std::string> Played() const {
+    std::vector<std::string> names;
+    for (const auto& p : sounds) names.push_back(std::filesystem::path(p).filename().string());
+    return names;
+  }
+  int CountPlayed(const std::string& name) const {
+    int n = 0;
+    for (const auto& s : Played()) n += s == name ? 1 : 0;
+    return n;
+  }
+
+  static std::string ReadBytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static void WriteBytes(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+
+  // ---- driving windows -------------------------------------------------------------------
+  // Steps run from the event pump, one per pass once the previous step's events are taken.
+  // A step returns false to be tried again on the next pass (waiting for a window).
+  using Step = std::function<bool()>;
+  void Drive(std::vector<Step> steps) {
+    script.assign(steps.begin(), steps.end());
+    rt::SetPumpHook([this] {
+      if (script.empty() || rt::EventsPending()) return;
+      if (++passes > 5000) {
+        ADD_FAILURE() << "a window never reached the next step";
+        script.clear();
+        return;
+      }
+      if (script.front()()) script.pop_front();
+    });
+  }
+  bool ScriptDone() const { return script.empty(); }
+
+  static Step Until(int16_t window) {
+    return [window] { return rt::WindowExists(window); };
+  }
+  static Step Click(int16_t window, int16_t control) {
+    return [window, control] {
+      auto* b = qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(window, control));
+      EXPECT_NE(b, nullptr) << "no button " << control << " in window " << window;
+      if (b) b->click();
+      return true;
+    };
+  }
+  static Step Pick(int16_t window, int16_t control, int item) {
+    return [window, control, item] {
+      QWidget* w = rt::bridge::ControlWidget(window, control);
+      if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        combo->setCurrentIndex(item - 1);
+        emit combo->activated(item - 1);
+      } else if (auto* tabs = qobject_cast<QTabBar*>(w)) {
+        tabs->setCurrentIndex(item - 1);
+        emit tabs->tabBarClicked(item - 1);
+      } else {
+        ADD_FAILURE() << "control " << control << " of window " << window << " is no popup";
+      }
+      return true;
+    };
+  }
+  static Step Type(int16_t window, int16_t field, std::string text) {
+    return [window, field, text] {
+      rt::SetOutputWindow(window);
+      rt::SetEditText(field, text);
+      return true;
+    };
+  }
+  // Presses and releases a key in an edit field, as typed by the user.
+  static Step Key(int16_t window, int16_t field, Qt::Key key, QString text) {
+    return [window, field, key, text] {
+      rt::BringWindowForward(window);
+      QWidget* w = rt::bridge::EditFieldWidget(window, field);
+      EXPECT_NE(w, nullptr);
+      if (!w) return true;
+      w->setFocus(Qt::OtherFocusReason);
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+      QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+      QApplication::sendEvent(w, &press);
+      QApplication::sendEvent(w, &release);
+      return true;
+    };
+  }
+  static Step Shot(int16_t window, std::string name) {
+    return [window, name] {
+      EXPECT_TRUE(rt::SaveWindowImage(window, (TestOutputDir() / name).string()));
+      return true;
+    };
+  }
+  static Step Do(std::function<void()> f) {
+    return [f] {
+      f();
+      return true;
+    };
+  }
+
+  std::filesystem::path configDir;
+  std::vector<std::string> sounds;
+  std::vector<std::string> notices;
+
+ private:
+  std::deque<Step> script;
+  int passes = 0;
+};
+
+}  // namespace mv::test
