@@ -1,5 +1,7 @@
 #include "acquisition/state.h"
 
+#include <algorithm>
+
 namespace mv {
 
 int32_t Sample = 0;
@@ -41,6 +43,8 @@ int16_t SegmentsInProgressBar = 0;
 float OverRangeVolts = 5.0f;
 int16_t BottomOfPlot = 0;
 int16_t UseScopeColors = 0;
+float TraceLength = 0.0f;
+int16_t minute_units = 0;
 std::array<uint8_t, 16> KeystrokeArray{};
 int16_t ShiftON = 0;
 int16_t ASCIIvalue = 0;
@@ -85,6 +89,8 @@ void ResetRecordingValues() {
   OverRangeVolts = 5.0f;
   BottomOfPlot = 0;
   UseScopeColors = 0;
+  TraceLength = 0.0f;
+  minute_units = 0;
   KeystrokeArray.fill(0);
   ShiftON = 0;
   ASCIIvalue = 0;
@@ -103,8 +109,15 @@ void ResetRecordingValues() {
   scanavrg = 0;
   TotalScans = 0;
   ChartDataArray.Release();
-  for (auto& row : scopedata) row.fill(0.0f);
-  ScopeBufferArray.fill(ScopeBlockRow{});
+  // The scope tables start as untouched zeros; writing zeros over zeros would only
+  // make their 6 MB resident.
+  for (auto& row : scopedata) {
+    if (std::any_of(row.begin(), row.end(), [](float f) { return f != 0.0f; })) row.fill(0.0f);
+  }
+  if (std::any_of(ScopeBufferArray.begin(), ScopeBufferArray.end(),
+                  [](const ScopeBlockRow& r) { return r.raw != 0.0f || r.averaged != 0.0f || r.spare != 0.0f; })) {
+    ScopeBufferArray.fill(ScopeBlockRow{});
+  }
 }
 
 void ResetAcquisitionState() {

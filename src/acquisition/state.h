@@ -77,6 +77,10 @@ extern float OverRangeVolts;
 extern int16_t BottomOfPlot;
 // 1 while the scope colours are the view's colours.
 extern int16_t UseScopeColors;
+// The recording's duration (seconds, or the display unit after the duration text was
+// made) and 1 when it is shown in minutes.
+extern float TraceLength;
+extern int16_t minute_units;
 
 // ---- recording keys and the toolbar ------------------------------------------------------------
 // The key map as last read (key k is bit k % 8 of byte k / 8).

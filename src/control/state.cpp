@@ -60,6 +60,7 @@ int16_t FeedbackEndMode = 1;
 float FdBkEndRange = 1.0f, FdBkEndSetpoint = 20.0f, FdBkEndMinV = 0.0f, FdBkEndMaxV = 5.0f;
 int16_t StartAlertSound = 1, ContAlertSound = 1, StopAlertSound = 1;
 float StartAlertInt = 1.0f;
+int16_t AlertSOUNDS = 0;
 Str255 prefix;
 int16_t SequenceLabels = 0;
 int16_t SequenceChecked = 0;
@@ -122,6 +123,7 @@ void ResetControlState() {
   FdBkEndMaxV = 5.0f;
   StartAlertSound = ContAlertSound = StopAlertSound = 1;
   StartAlertInt = 1.0f;
+  AlertSOUNDS = 0;
   prefix = DefaultDeviceLabels();
   SequenceLabels = 0;
   SequenceChecked = 0;

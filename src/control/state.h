@@ -102,6 +102,8 @@ extern float FdBkEndRange, FdBkEndSetpoint, FdBkEndMinV, FdBkEndMaxV;
 // (minutes).
 extern int16_t StartAlertSound, ContAlertSound, StopAlertSound;
 extern float StartAlertInt;
+// The audible event timer is on (the recording loops step it on every pass).
+extern int16_t AlertSOUNDS;
 // Labels of the switched devices: eight 20-character blank-padded fields.
 constexpr int kDeviceLabelWidth = 20;
 extern Str255 prefix;

@@ -44,6 +44,8 @@ struct Preset {
   float a, b, c, min, max;
 };
 
+}  // namespace
+
 void WriteBreakpointStartValues() {
   BreakpointArray[0].fill(0.0f);
   for (int row = 1; row < kBreakpointRows; ++row) {
@@ -51,8 +53,6 @@ void WriteBreakpointStartValues() {
     for (int f : {3, 5, 8, 10, 13, 15, 18, 19}) BreakpointArray[row][f] = 0.0f;
   }
 }
-
-}  // namespace
 
 void CopyThreeWayButtonToPolyRow0() {
   for (int i = 0; i < 4; ++i) polyarray[0][i] = conversionsArray[100 + i];

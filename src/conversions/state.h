@@ -52,6 +52,8 @@ extern float SpikeFilterRatio;
 // Rows 1-100: value 1 the typed value, 2 the volts, 3 the residual.
 extern std::array<std::array<float, 4>, 101> autocalibrationArray;
 
+// Start-up contents of the breakpoint rows 1-22 (row 0 zero).
+void WriteBreakpointStartValues();
 // Start-up contents of the custom buttons (table, titles, labels); also copies the
 // three-way button into polyarray row 0.
 void WriteCustomConversionPresets();

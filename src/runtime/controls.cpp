@@ -526,4 +526,32 @@ void InsertIntoFocusedField(std::string_view macRoman) {
   else if (auto* p = qobject_cast<QPlainTextEdit*>(fw)) p->insertPlainText(s);
 }
 
+bool FocusedFieldCommand(FieldCommand command) {
+  QWidget* fw = QApplication::focusWidget();
+  if (!fw || !RecOfWidget(fw)) return false;
+  if (auto* e = qobject_cast<QLineEdit*>(fw)) {
+    switch (command) {
+      case FieldCommand::Undo: e->undo(); break;
+      case FieldCommand::Cut: e->cut(); break;
+      case FieldCommand::Copy: e->copy(); break;
+      case FieldCommand::Paste: e->paste(); break;
+      case FieldCommand::Clear: e->del(); break;
+      case FieldCommand::SelectAll: e->selectAll(); break;
+    }
+    return true;
+  }
+  if (auto* p = qobject_cast<QPlainTextEdit*>(fw)) {
+    switch (command) {
+      case FieldCommand::Undo: p->undo(); break;
+      case FieldCommand::Cut: p->cut(); break;
+      case FieldCommand::Copy: p->copy(); break;
+      case FieldCommand::Paste: p->paste(); break;
+      case FieldCommand::Clear: p->textCursor().removeSelectedText(); break;
+      case FieldCommand::SelectAll: p->selectAll(); break;
+    }
+    return true;
+  }
+  return false;
+}
+
 }  // namespace mv::rt

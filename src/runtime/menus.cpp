@@ -233,21 +233,33 @@ void DrawMenuBar() {
   else gBarWindow->hide();
 }
 
+namespace {
+
+// Searches a menu and the submenus hanging from it (key equivalents of
+// hierarchical items work like those of the bar's own menus).
+bool FindKeyIn(int16_t m, char k, int depth, int16_t& menu, int16_t& item) {
+  auto it = Model().find(m);
+  if (it == Model().end() || !it->second.enabled || depth > 4) return false;
+  for (std::size_t i = 0; i < it->second.items.size(); ++i) {
+    const MenuItem& mi = it->second.items[i];
+    if (mi.key == k && mi.enabled && !mi.separator) {
+      menu = m;
+      item = static_cast<int16_t>(i + 1);
+      return true;
+    }
+  }
+  for (const MenuItem& mi : it->second.items)
+    if (mi.submenu && mi.enabled && FindKeyIn(mi.submenu, k, depth + 1, menu, item)) return true;
+  return false;
+}
+
+}  // namespace
+
 bool FindMenuKey(char key, int16_t& menu, int16_t& item) {
   char k = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
   if (!k) return false;
-  for (int16_t m : Bar()) {
-    auto it = Model().find(m);
-    if (it == Model().end() || !it->second.enabled) continue;
-    for (std::size_t i = 0; i < it->second.items.size(); ++i) {
-      const MenuItem& mi = it->second.items[i];
-      if (mi.key == k && mi.enabled && !mi.separator) {
-        menu = m;
-        item = static_cast<int16_t>(i + 1);
-        return true;
-      }
-    }
-  }
+  for (int16_t m : Bar())
+    if (FindKeyIn(m, k, 0, menu, item)) return true;
   return false;
 }
 

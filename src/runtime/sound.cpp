@@ -25,6 +25,7 @@ bool HaveAudioDevice() { return !QMediaDevices::audioOutputs().isEmpty(); }
 }  // namespace
 
 void SetSoundSink(std::function<void(const std::string&)> sink) { gSink = std::move(sink); }
+bool SoundSinkInstalled() { return static_cast<bool>(gSink); }
 
 void PlaySoundFile(const std::string& path) {
   if (gSink) {

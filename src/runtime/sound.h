@@ -12,7 +12,9 @@ bool SoundIsPlaying();
 void StopSounds();
 // Waits (pumping nothing) until no sound plays, at most capMs milliseconds.
 void WaitForSoundEnd(int capMs = 10000);
-// Tests install a sink that receives every path asked for instead of playing it.
+// Tests install a sink that receives every path asked for instead of playing it
+// (the system beep arrives there as "SysBeep").
 void SetSoundSink(std::function<void(const std::string& path)> sink);
+bool SoundSinkInstalled();
 
 }  // namespace mv::rt

@@ -1,5 +1,7 @@
 #include "runtime/system.h"
 
+#include "runtime/sound.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -119,6 +121,10 @@ void OpenURL(const std::string& url) {
 void SetURLOpener(std::function<void(const std::string&)> opener) { gUrlOpener = std::move(opener); }
 
 void SysBeep() {
+  if (SoundSinkInstalled()) {
+    PlaySoundFile("SysBeep");
+    return;
+  }
   if (QApplication::instance()) QApplication::beep();
 }
 

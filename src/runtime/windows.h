@@ -151,5 +151,9 @@ int16_t EditFieldType(int16_t number);
 std::vector<int16_t> EditFields(int16_t window);
 // Inserts text at the focused field's selection; the caret follows it.
 void InsertIntoFocusedField(std::string_view macRoman);
+// The Edit menu's text commands on the focused field of the front window.
+// Returns false when no editable field has the focus.
+enum class FieldCommand { Undo, Cut, Copy, Paste, Clear, SelectAll };
+bool FocusedFieldCommand(FieldCommand command);
 
 }  // namespace mv::rt

@@ -1,5 +1,7 @@
 #include "setup/channel_heading.h"
 
+#include "devices/connection.h"
+
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
@@ -30,7 +32,7 @@ void CHANNELNUMBER(int16_t channel) {
   rt::DisposeEditField(1);
 
   DrawIcon(static_cast<int16_t>(RecordingMODE + 127), 6, 31);
-  setup_hooks::PLACE_AD_ICON(0, 44, 1);
+  PLACE_AD_ICON(0, 0, 44);  // the small interface picture
   bup();
   EmbossPrint(1, ChannelHeadingText(channel, nChannels, RecordingMODE), 18, 95, 26);
   rt::FlushWindow();

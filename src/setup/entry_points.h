@@ -1,10 +1,13 @@
-// Calls from the channel-table code into dialogs and services that live elsewhere:
-// the per-channel dialogs (input, conversions, scaling, averaging), the switching
-// set-up, the DataTaker input-mode window, the scope rows and the
-// interface picture. Each is a hook with a harmless default; the owner installs the
-// real one at start-up and tests install recording fakes. A dialog hook returns true
-// when the user changed something; the defaults change nothing and return false,
-// so a channel added before its dialogs exist keeps its starting values.
+// Calls from the channel-table code into dialogs and services: the per-channel
+// dialogs (input, conversions, scaling, averaging), the switching set-up, the
+// DataTaker input-mode window, the scope rows, the interface picture and the
+// interface windows the channel dialogs hand over to. Each is a hook; tests
+// install recording fakes. The input, scaling and averaging dialogs and the
+// readings-averaged limit live in this subsystem and are the defaults. The others
+// have a harmless default until their owner installs the real one at start-up. A
+// dialog hook returns true when the user changed something; a default that
+// changes nothing returns false, so a channel set up before the conversions window
+// exists keeps its starting (linear) conversion.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -34,8 +37,19 @@ extern std::function<void()> SELECTNEXTVALVE;
 extern std::function<void()> DATATAKERSTATUS;
 // Clears the scope sample rows after every strip layout.
 extern std::function<void()> CLEARARRAY;
-// Draws the current interface's picture at (x, y), small when small is 1.
-extern std::function<void(int16_t x, int16_t y, int16_t small)> PLACE_AD_ICON;
+// The ADAM modules' input window, opened instead of the input selection dialog:
+// marks the inputs in use in ChannelButtonsArray and stores the choice in field 1
+// (always with storeFlag 1, with 0 only when the user picked an input).
+extern std::function<void(int16_t channel, int16_t storeFlag)> ADAMChannels;
+// The serial instrument's variable, plot limits and label of a channel on the
+// serial input of a UI2.
+extern std::function<void(int16_t channel)> InspectSerialInput;
+// Send the DT800 its high-speed or its high-accuracy parameter block.
+extern std::function<void()> SwitchDT800ToHIGHSpeed;
+extern std::function<void()> SwitchDT800ToLOWSpeed;
+// The full menu handler while a per-channel dialog is open: carries out the command
+// and sets MENUID to 255. Default: the reduced menu handler of the kit's services.
+extern std::function<void(int16_t menu, int16_t item)> DoMENU;
 
 // Restores every hook to its default.
 void ResetSetupHooks();

@@ -29,6 +29,19 @@ double SampleIntervalinSeconds = 0;
 int16_t MaxAvrg = 0;
 int32_t ScopeMax = 0;
 int16_t DispSetupON = 0;
+int16_t SamplingSpeedCode = 0;
+float NewInterval = 0;
+float interval = 0;
+float tfact = 0;
+float Vmax = 5.0f;
+int16_t ScopeGain = 1;
+float scd = 3276.5f;
+float Kfloat = 0;
+int16_t AbsoluteValue = 0;
+std::array<float, 17> ChannelButtonsArray{};
+Str255 minyString;
+Str255 maxYstring;
+float SampleInterval = 0;
 
 void ResetSetupState() {
   for (auto& row : ChannelVariables) row.fill(0.0f);
@@ -58,6 +71,19 @@ void ResetSetupState() {
   MaxAvrg = 0;
   ScopeMax = 0;
   DispSetupON = 0;
+  SamplingSpeedCode = 0;
+  NewInterval = 0;
+  interval = 0;
+  tfact = 0;
+  Vmax = 5.0f;
+  ScopeGain = 1;
+  scd = 3276.5f;
+  Kfloat = 0;
+  AbsoluteValue = 0;
+  ChannelButtonsArray.fill(0.0f);
+  minyString.clear();
+  maxYstring.clear();
+  SampleInterval = 0;
 }
 
 }  // namespace mv

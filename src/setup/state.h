@@ -74,6 +74,31 @@ extern int16_t MaxAvrg;
 extern int32_t ScopeMax;
 // 1 while the set-up window is open.
 extern int16_t DispSetupON;
+// The sample-rate window's working button code (100 while its backup box is handled),
+// the last interval typed and taken with "Use Other Interval", and the chart copy of it.
+extern int16_t SamplingSpeedCode;
+extern float NewInterval;
+extern float interval;
+// Time per sample in the unit of the duration shown (seconds, or minutes when
+// minute_units is 1).
+extern float tfact;
+// The scope channel: full-scale volts, gain, counts per volt.
+extern float Vmax;
+extern int16_t ScopeGain;
+extern float scd;
+// Scratch value some windows leave for their callers (the sample-rate window: the
+// readings averaged in high-speed DataTaker scope mode; the rate check: the ratio's
+// distance from 1).
+extern float Kfloat;
+// Continuous averaging of the last channel averages absolute values.
+extern int16_t AbsoluteValue;
+// Input-use marks by input number 1-16 (1.0 used; row 0 unused).
+extern std::array<float, 17> ChannelButtonsArray;
+// The texts of the scaling dialog's maximum and minimum (at most 22 characters).
+extern Str255 minyString;
+extern Str255 maxYstring;
+// The chart interval written into data files, as decided by the rate check.
+extern float SampleInterval;
 
 void ResetSetupState();
 

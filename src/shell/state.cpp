@@ -21,12 +21,25 @@ int16_t MathOperation = 0;
 std::array<int16_t, kPrefsSlots> PrefsArray{};
 int16_t SignificantDigits = 5;
 int16_t RecordingMODE = 1;
+int32_t MaximumSamples = 2'000'000;
+int32_t MaximumScopeSamples = 16'384;
+int32_t MaxSamples = 1024;
+int16_t FreeRunSpeed = 17000;
+int16_t CPU_is_Fast = 1;
+int16_t MENU19toggle = 0;
+int16_t SignificantFigures = 5;
+Str255 version;
+int16_t extswitchflag = 0;
+int16_t OldScopeOn = 0;
+int16_t Nflies = 0;
+std::array<std::array<int16_t, 4>, kMaxFlies + 1> FlyPositionArray{};
 
 RGBColor LightGray, gray, DarkGray, veryDarkGray, mediumDarkGray, rgbyellow, sunset, RGBred, RGBblue;
 RGBColor lightBlue, zcyan, VeryLightGray, veryLightBlue, extremelyLightGray, manila;
 RGBColor Aqua, blueGray, B_red;
 RGBColor ChartFrameColor, ChartBackgroundColor, ChartDataColor, MarkerColor, ScopeDataColor,
     ScopeBackgroundColor, FastScopeBackground, ScopeFrameColor;
+RGBColor PlotFrameColor, Pblack;
 int16_t EFForeColor = 1;
 int16_t EFBackColor = 1;
 int16_t KestraneFont = 1;
@@ -38,9 +51,7 @@ int16_t NIBwindowIndex = 0;
 std::string CLICKEDSetupFileCFURL;
 int16_t FileIconWasClicked = 0;
 
-namespace {
-
-void ResetColors() {
+void SetFixedPaletteColors() {
   LightGray = {58900, 58900, 58900};
   gray = {51200, 51200, 51200};
   DarkGray = {39200, 39200, 39200};
@@ -50,15 +61,9 @@ void ResetColors() {
   sunset = {65535, 65299, 25461};
   RGBred = {65535, 0, 0};
   RGBblue = {0, 0, 44098};
-  lightBlue = {56267, 59584, 65535};
-  zcyan = {1577, 48860, 63159};
-  VeryLightGray = {57600, 57600, 57600};
-  veryLightBlue = {59600, 59600, 65535};
-  extremelyLightGray = {61400, 61400, 61400};
-  manila = {65535, 65399, 50461};
-  Aqua = {0, 55700, 65535};
-  blueGray = {26000, 34000, 42400};
-  B_red = {65530, 0, 0};
+}
+
+void DEFAULTCOLORS() {
   ChartFrameColor = {0, 0, 54272};
   ChartBackgroundColor = {577, 43860, 60159};
   ChartDataColor = {0, 0, 0};
@@ -67,6 +72,24 @@ void ResetColors() {
   ScopeBackgroundColor = {0, 0, 54272};
   FastScopeBackground = {56680, 2242, 1698};
   ScopeFrameColor = {64512, 62333, 1327};
+  lightBlue = {56267, 59584, 65535};
+  zcyan = {1577, 48860, 63159};
+  VeryLightGray = {57600, 57600, 57600};
+  veryLightBlue = {59600, 59600, 65535};
+  extremelyLightGray = {61400, 61400, 61400};
+  manila = {65535, 65399, 50461};
+}
+
+namespace {
+
+void ResetColors() {
+  SetFixedPaletteColors();
+  DEFAULTCOLORS();
+  Aqua = {0, 55700, 65535};
+  blueGray = {26000, 34000, 42400};
+  B_red = {65530, 0, 0};
+  PlotFrameColor = {0, 0, 54272};
+  Pblack = {0, 0, 0};
 }
 
 }  // namespace
@@ -83,6 +106,18 @@ void ResetShellState() {
   PrefsArray.fill(0);
   SignificantDigits = 5;
   RecordingMODE = 1;
+  MaximumSamples = 2'000'000;
+  MaximumScopeSamples = 16'384;
+  MaxSamples = 1024;
+  FreeRunSpeed = 17000;
+  CPU_is_Fast = 1;
+  MENU19toggle = 0;
+  SignificantFigures = 5;
+  version = "1 September 2017";
+  extswitchflag = 0;
+  OldScopeOn = 0;
+  Nflies = 0;
+  for (auto& row : FlyPositionArray) row.fill(0);
   ResetColors();
   EFForeColor = 1;
   EFBackColor = 1;

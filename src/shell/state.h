@@ -55,6 +55,29 @@ constexpr int16_t Chart = 1, Scope = 2, ScopeChart = 3;
 }
 extern int16_t RecordingMODE;
 
+// ---- capacity limits and the display speed ---------------------------------------------
+// Chart samples per channel and scope samples per trace the program accepts at most.
+extern int32_t MaximumSamples;
+extern int32_t MaximumScopeSamples;
+// Chart samples of one recording (end of the sampling period); the recording window
+// width (slot 11) at start-up.
+extern int32_t MaxSamples;
+// The start-up speed test's figure (17000 divided by the measured count) and whether
+// it reached 221.
+extern int16_t FreeRunSpeed;
+extern int16_t CPU_is_Fast;
+// Toggle of the options window's A-D item 19.
+extern int16_t MENU19toggle;
+// Digits chosen in the View menu (4, 5 or 6).
+extern int16_t SignificantFigures;
+// The build date shown by the About window.
+extern Str255 version;
+// Set to 1 by every menu command, so windows that keep their own state across
+// menu commands (the switching set-up) learn that one was chosen.
+extern int16_t extswitchflag;
+// The recording mode the A-D menu's serial instrument command restores (0 none).
+extern int16_t OldScopeOn;
+
 // ---- number text ---------------------------------------------------------------------
 // Significant digits of the plain number-to-text rule; 5 at start-up, changed
 // only by the windows that ask for other digits and set it back.
@@ -72,6 +95,12 @@ extern RGBColor Aqua, blueGray, B_red;
 // file and the colour window replace them.
 extern RGBColor ChartFrameColor, ChartBackgroundColor, ChartDataColor, MarkerColor, ScopeDataColor,
     ScopeBackgroundColor, FastScopeBackground, ScopeFrameColor;
+// Frame and label colours of the present view (chart or scope colours).
+extern RGBColor PlotFrameColor, Pblack;
+// The eight stored colours and the light palette colours to their defaults.
+void DEFAULTCOLORS();
+// The fixed palette colours of the kit and the views.
+void SetFixedPaletteColors();
 
 // Edit-field colour codes applied by SetEditFieldColors (text, background).
 extern int16_t EFForeColor;
@@ -92,6 +121,12 @@ extern int32_t Sound_Is_On;
 extern int16_t DashedLine;
 // Which layout the scrolling text window uses: 2 the chart-mode layout.
 extern int16_t NIBwindowIndex;
+
+// ---- flies of the start-up and About windows --------------------------------------------
+// Rows 1..Nflies: x, y, horizontal step, vertical step (pixels of the fly layer).
+constexpr int kMaxFlies = 10;
+extern int16_t Nflies;
+extern std::array<std::array<int16_t, 4>, kMaxFlies + 1> FlyPositionArray;
 
 // ---- document handed over at launch ---------------------------------------------------
 // The path of the last document handed over (empty: none), and 1 when that

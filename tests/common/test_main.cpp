@@ -1,13 +1,58 @@
 // Starts the runtime (offscreen unless told otherwise) and runs the tests.
+// A watchdog ends the process when one test runs longer than a minute: a
+// modal window waiting for input nobody gives must fail, not hang CI.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <thread>
 
 #include "runtime/application.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+std::atomic<int64_t> gTestStartedAt{0};  // 0: no test running
+std::string gTestName;
+
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+}
+
+class Watchdog : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo& info) override {
+    gTestName = std::string(info.test_suite_name()) + "." + info.name();
+    gTestStartedAt = NowMs();
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override { gTestStartedAt = 0; }
+};
+
+void WatchTests(int64_t limitMs) {
+  std::thread([limitMs] {
+    for (;;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      int64_t started = gTestStartedAt;
+      if (started != 0 && NowMs() - started > limitMs) {
+        std::fprintf(stderr, "\nWATCHDOG: %s ran longer than %lld s (a window waiting for input?)\n",
+                     gTestName.c_str(), static_cast<long long>(limitMs / 1000));
+        std::fflush(stderr);
+        std::_Exit(3);
+      }
+    }
+  }).detach();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   mv::rt::InitRuntime(argc, argv);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new Watchdog);
+  const char* limit = std::getenv("MV_TEST_LIMIT_SECONDS");
+  WatchTests((limit ? std::atoll(limit) : 60) * 1000);
   return RUN_ALL_TESTS();
 }

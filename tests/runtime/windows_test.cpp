@@ -12,6 +12,7 @@
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/qt_bridge.h"
+#include "runtime/sound.h"
 #include "runtime/str255.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
@@ -261,6 +262,51 @@ TEST(Str255Test, TruncatesAt255Bytes) {
   EXPECT_EQ((Str255("ab") + "cd").str(), "abcd");
   EXPECT_EQ(Str255("hello").mid(2, 3).str(), "ell");
   EXPECT_EQ(Str255("hello").mid(9).str(), "");
+}
+
+}  // namespace
+}  // namespace mv
+
+namespace mv {
+namespace {
+
+TEST_F(RuntimeTest, KeyEquivalentsOfSubmenuItemsWork) {
+  rt::NewMenu(4, "View");
+  rt::SetMenuItem(4, 1, "Grids");
+  rt::SetSubmenu(4, 1, 91);
+  rt::NewMenu(91, "");
+  rt::SetMenuItem(91, 1, "Show Scale Grid");
+  rt::SetMenuItemKey(91, 1, 'Y');
+  rt::SetMenuBar({4});
+  int16_t menu = 0, entry = 0;
+  ASSERT_TRUE(rt::FindMenuKey('y', menu, entry));
+  EXPECT_EQ(menu, 91);
+  EXPECT_EQ(entry, 1);
+  rt::EnableMenuItem(4, 1, false);
+  EXPECT_FALSE(rt::FindMenuKey('y', menu, entry)) << "a dimmed parent item hides its submenu's keys";
+}
+
+TEST_F(RuntimeTest, SystemBeepReachesTheTestSoundSink) {
+  std::vector<std::string> played;
+  rt::SetSoundSink([&](const std::string& p) { played.push_back(p); });
+  rt::SysBeep();
+  ASSERT_EQ(played.size(), 1u);
+  EXPECT_EQ(played[0], "SysBeep");
+}
+
+TEST_F(RuntimeTest, EditCommandsActOnTheFocusedField) {
+  rt::OpenWindow(2, "Edit", Rect{0, 0, 200, 60}, 6);
+  rt::NewEditField(1, "12345", Rect{10, 10, 150, 30}, 3, 1);
+  rt::FocusEditField(1);
+  rt::SelectEditText(1, 1, 3);
+  ASSERT_TRUE(rt::FocusedFieldCommand(rt::FieldCommand::Cut));
+  EXPECT_EQ(rt::EditText(1), "145");
+  rt::SelectEditText(1, 3, 3);
+  rt::FocusedFieldCommand(rt::FieldCommand::Paste);
+  EXPECT_EQ(rt::EditText(1), "14523");
+  rt::FocusedFieldCommand(rt::FieldCommand::SelectAll);
+  rt::FocusedFieldCommand(rt::FieldCommand::Clear);
+  EXPECT_EQ(rt::EditText(1), "");
 }
 
 }  // namespace

@@ -27,6 +27,12 @@ class SetupTest : public ProgramTest {
     ProgramTest::SetUp();
     setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
     setup_hooks::ResetSetupHooks();
+    // The per-channel dialogs are real modal windows; tests of the code around them
+    // run without them (as a channel set up with nothing changed), and the dialog
+    // tests install them again.
+    setup_hooks::SELECTCHANNEL = [](int16_t, int16_t) { return false; };
+    setup_hooks::SCALE = [](int16_t) { return false; };
+    setup_hooks::AVERAGING = [](int16_t) { return false; };
     rt::SetSoundSink([this](const std::string& path) { sounds.push_back(path.substr(path.rfind('/') + 1)); });
     services::SetUpMENUs = [this](int16_t on) { calls.push_back(on ? "menus on" : "menus off"); };
     setup_hooks::CLEARARRAY = [this] { calls.push_back("CLEARARRAY"); };

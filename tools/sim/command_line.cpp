@@ -1,4 +1,5 @@
 // The mv-sim command line.
+#include <algorithm>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -34,6 +35,7 @@ constexpr const char* kUsage =
     "              [--baud N] [--fault silent|late|partial|stale|garbage] [--fault-count N]\n"
     "              [--log FILE] [--seed N]\n"
     "  stream only: [--period MS] [--burst N] [--name LINE] [--line LINE]...\n"
+    "  adam only: [--modules MODEL,MODEL,...] (addresses 01, 02, ...; \"-\" for none)\n"
     "Creates a pseudo-terminal, links PATH to it and answers as the instrument until\n"
     "interrupted. --baud paces the replies at that rate; --fault-count limits the fault\n"
     "to the first N replies.\n";
@@ -64,7 +66,7 @@ const char* KindName(Kind kind) {
 }
 
 bool KindIsSimulated(Kind kind) {
-  return kind == Kind::UI2 || kind == Kind::UI3 || kind == Kind::Stream;
+  return kind != Kind::ADC1;
 }
 
 std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, std::string* error) {
@@ -92,6 +94,14 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
       o.link = v;
     } else if (a == "--log" && value(&v)) {
       o.logPath = v;
+    } else if (a == "--modules" && value(&v)) {
+      o.adamModules.clear();
+      for (size_t start = 0; start <= v.size();) {
+        size_t comma = std::min(v.find(',', start), v.size());
+        std::string model = v.substr(start, comma - start);
+        o.adamModules.push_back(model == "-" ? std::string() : model);
+        start = comma + 1;
+      }
     } else if (a == "--name" && value(&v)) {
       o.nameLine = v;
     } else if (a == "--line" && value(&v)) {

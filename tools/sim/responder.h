@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,8 @@ class Responder {
 
 std::unique_ptr<Responder> MakeSableResponder(bool ui3);
 std::unique_ptr<Responder> MakeStreamResponder(const Options& options);
+std::unique_ptr<Responder> MakeDataTakerResponder();
+std::unique_ptr<Responder> MakeAdamResponder(const Options& options);
 // For the kinds not simulated yet: answers nothing.
 std::unique_ptr<Responder> MakeSilentResponder();
 

@@ -42,6 +42,9 @@ struct Options {
   int burst = 1;                                         // lines sent together
   std::string nameLine = "!!!:SIM-1:";                   // sent first; empty: none
   std::vector<std::string> lines = {"T=21.5C, RH=40%"};  // sent in turn, each + CR
+
+  // ADAM modules: the model at address 01, 02, ... (empty: no module there).
+  std::vector<std::string> adamModules = {"4019", "4050", "4017"};
 };
 
 class Simulator {

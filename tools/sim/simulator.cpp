@@ -239,6 +239,16 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
     case Kind::Stream:
       impl_->responder = MakeStreamResponder(impl_->opt);
       break;
+    case Kind::DT500:
+    case Kind::DT50:
+    case Kind::DT800:
+    case Kind::DT80:
+    case Kind::DT85:
+      impl_->responder = MakeDataTakerResponder();
+      break;
+    case Kind::ADAM:
+      impl_->responder = MakeAdamResponder(impl_->opt);
+      break;
     default:
       impl_->responder = MakeSilentResponder();
       break;

@@ -1,5 +1,6 @@
 #include "shell/kit/services.h"
 
+#include "runtime/menus.h"
 #include "runtime/system.h"
 #include "shell/kit/sounds.h"
 
@@ -15,6 +16,12 @@ std::function<void(int16_t, int16_t)> ReadDataTaker800;
 std::function<void(int16_t, int16_t)> ReadADAM;
 std::function<void(int16_t)> ReadADC1;
 std::function<void(int16_t)> ReadSerialStream;
+std::function<void(int16_t)> SetUpMENUs;
+std::function<void(int16_t, int16_t)> ShortMENU;
+std::function<void()> SAVEsettings;
+std::function<void(int16_t)> GetFirmware;
+std::function<void()> SetInitialColorValues;
+std::function<bool(int16_t)> GETSETUP;
 
 void ResetServices() {
   Quit = [] { rt::ExitProgram(0); };
@@ -27,6 +34,15 @@ void ResetServices() {
   ReadADAM = [](int16_t, int16_t) {};
   ReadADC1 = [](int16_t) {};
   ReadSerialStream = [](int16_t) {};
+  SetUpMENUs = [](int16_t state) {
+    for (int16_t menu = 1; menu <= 6; ++menu)
+      if (rt::MenuExists(menu)) rt::EnableMenuItem(menu, 0, state != 0);
+  };
+  ShortMENU = [](int16_t, int16_t) {};
+  SAVEsettings = [] {};
+  GetFirmware = [](int16_t) {};
+  SetInitialColorValues = [] {};
+  GETSETUP = [](int16_t) { return false; };
 }
 
 namespace {

@@ -31,6 +31,30 @@ extern std::function<void(int16_t channel, int16_t duringRecording)> ReadADAM;
 extern std::function<void(int16_t channel)> ReadADC1;
 extern std::function<void(int16_t mode)> ReadSerialStream;
 
+// ---- called by the interface connection (devices) ------------------------------------
+// The six menus of the bar off (0) or on (1) as wholes, with their marks. Default: menus
+// 1 to 6 of the runtime's menu model enabled or disabled, nothing else.
+extern std::function<void(int16_t state)> SetUpMENUs;
+// The reduced menu handler of windows that let a few menu commands through. Default:
+// the choice is ignored.
+extern std::function<void(int16_t menu, int16_t item)> ShortMENU;
+// Writes the preferences file. Default: nothing is written; the choices stay in memory
+// (PrefsArray) until the preferences writer is installed.
+extern std::function<void()> SAVEsettings;
+// Asks the interface for its firmware; non-zero atStartUp writes into the start-up
+// window. Default: nothing.
+extern std::function<void(int16_t atStartUp)> GetFirmware;
+
+// ---- called by the start-up (shell) --------------------------------------------------
+// Sets the fixed palette colours and reads the preferences file (colours, custom
+// buttons, the stored slots, the remembered interface into slot 54, the stored
+// breakpoint rows). Default: nothing; the start-up values stay.
+extern std::function<void()> SetInitialColorValues;
+// Loads a set-up file: kind 1 the one handed over at launch (CLICKEDSetupFileCFURL),
+// 0 asks with the open panel. True when a set-up was loaded; a file that does not
+// load leaves every value as it was. Default: nothing is loaded (false).
+extern std::function<bool(int16_t kind)> GETSETUP;
+
 // Restores every hook to its default.
 void ResetServices();
 

@@ -1,0 +1,94 @@
+// Windows and services that menu commands open but that are not part of the
+// program yet. Each is a hook whose default shows nothing and changes nothing:
+// a command whose window is missing does nothing at all rather than pretend
+// to have done its work. The subsystem that builds a window installs it here
+// (or the menu code calls it directly once it exists); tests install fakes.
+// Entry points that already exist elsewhere (the channel-table windows, the
+// serial-port windows, About, the set-up hooks, the firmware query of the
+// kit's services) are called directly and are not repeated here.
+#pragma once
+#include <cstdint>
+#include <functional>
+
+#include "runtime/str255.h"
+
+namespace mv::commands {
+
+using Command = std::function<void()>;
+using ChannelCommand = std::function<void(int16_t)>;
+
+// ---- data files, set-up files and preferences ------------------------------------------
+extern Command SAVEFILES;        // "Save Data As..."
+extern Command SetTimedSAVE;     // timed backups: sets TimedSaveINTERVAL
+extern Command BACKUPFILENAME;   // name and place of the timed backup file
+extern Command MAKESETUP;        // writes a set-up file
+extern Command PRINTSETUP;       // the set-up report
+extern Command GETFILECOMMENTS;  // the file information window
+extern Command SetPREFERENCES;   // the preferences window
+extern Command SETCOLORS;        // chart and scope colours
+
+// ---- conversions ---------------------------------------------------------------------------
+extern Command CUSTOMCON;                 // the custom conversion buttons editor
+extern ChannelCommand ConversionOptions;  // a channel's conversion options (gas exchange)
+extern Command SetSpikeFilter;            // the spike filter window
+
+// ---- recording set-up ----------------------------------------------------------------------
+// The sample-rate window; "OSCILLOSCOPE" opens the scope variant, any other
+// title the chart variant. It leaves the interval in SampleIntervalinSeconds,
+// which the caller loads with the current interval first, so a window that
+// changes nothing leaves the interval as it was.
+extern std::function<void(const Str255& title)> GetSampleINTERVAL;
+extern Command SampleRatePRECISION;
+extern Command STATUS_DISPLAYS;
+extern Command SETSLOPETREND;
+extern Command XYPlotSetup;
+extern Command ChartWindowSize;  // "Drag to Desired Size..."
+
+// ---- acquisition display -------------------------------------------------------------------
+extern Command ChangeCHARTHITE;  // plot height
+extern Command SETCHARTVIEW;     // chart views and tics
+extern Command SETSCOPEVIEW;     // scope views and tics
+
+// ---- interfaces and serial instruments -----------------------------------------------------
+extern Command SerialInstrumentInput;       // "UI2/UI3 Serial Instruments..."
+extern ChannelCommand CheckUI2TempChannel;  // read mode of a Sable temperature input
+extern ChannelCommand InspectSerialInput;   // serial variable of a channel
+extern Command SABLETEMPCHANNELS;           // the Sable temperature channels window
+extern Command ADAMseriesSTATUS;            // ADAM-4019 inputs
+extern Command DT800COMMUNICATIONS;         // DT800 acquisition mode
+extern Command ResetDataTaker;
+extern ChannelCommand FlushDT800Buffer;
+extern Command SetADAMaddress;
+
+// ---- switching, outputs, alarms and triggers -----------------------------------------------
+extern Command TURNVALVESOFF;  // every device output off (on quitting)
+extern Command AudibleTIMER;
+extern Command SETALARMS;
+extern Command TRIGGER;
+extern Command EXTRAZERO;
+extern ChannelCommand AnalogOutputScript;  // output 1 or 2
+extern Command AnalogFEEDBACK;
+extern Command GETAOscript;
+extern Command SAVEAOscript;
+
+// ---- calculators ---------------------------------------------------------------------------
+extern Command SIMPLECALC;
+extern Command SimpleRegression;
+extern Command ExpressionEvaluator;
+extern Command STPflowAdjust;
+extern Command ALTITUDE;
+extern Command AltitudeSimulation;
+extern Command PO2CALC;
+extern Command DissolvedO2CALC;
+extern ChannelCommand METABOLISM;  // 0 metabolic allometry, 1 minimum flow rate
+extern Command ChamberWashout;
+extern Command Q10adjust;
+extern Command ClosedSystemRespirometry;
+extern Command DayOfTheYear;
+extern Command Sunrise;
+extern Command UnitCONVERT;
+
+// Restores every hook to its do-nothing default.
+void ResetCommandHooks();
+
+}  // namespace mv::commands

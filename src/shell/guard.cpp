@@ -1,0 +1,218 @@
+// The data-loss guard with its "Possible Data Loss" window, the one Quit
+// procedure, and the reduced menu handler that most dialogs install.
+#include <string>
+
+#include "acquisition/state.h"
+#include "devices/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/sound.h"
+#include "runtime/system.h"
+#include "runtime/windows.h"
+#include "shell/about.h"
+#include "shell/commands.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/drawing.h"
+#include "shell/kit/help.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/resources.h"
+#include "shell/kit/services.h"
+#include "shell/kit/sounds.h"
+#include "shell/menus.h"
+#include "shell/state.h"
+
+namespace mv {
+
+namespace {
+
+// The kinds of MAKESURE, for the sound of a "yes".
+constexpr int16_t kQuitKind = 0, kModeChangeKind = 10;
+
+// Text colour codes of the windows: 0 white, 1 yellow, 7 black.
+RGBColor TextColour(int16_t code) {
+  switch (code) {
+    case 0:
+      return {65535, 65535, 65535};
+    case 1:
+      return {65535, 65535, 0};
+    default:
+      return {0, 0, 0};
+  }
+}
+
+void DrawGuardText(int16_t x, int16_t y, const Str255& text, double size, int16_t colour,
+                   bool emphasis = false) {
+  rt::FontSpec font = KitFont(KestraneFont, size);
+  font.bold = font.italic = emphasis;
+  rt::DrawText(x, y, text, font, TextColour(colour));
+}
+
+void DrawGuardPicture(const char* file, int16_t left, int16_t top, int16_t right, int16_t bottom) {
+  DrawThisImage(CreateCGImageFromBundleResource("MVimages", file), left, top, right, bottom);
+}
+
+void BuildGuardWindow() {
+  if (rt::WindowExists(kGuardWindow)) rt::CloseWindow(kGuardWindow);
+  BuildWINDOW(kGuardWindow, "Possible Data Loss", 383, 210, 680, 530, 6);
+  // The message area inside the stripes takes the window's light grey.
+  SetWindowBackground(LightGray, false);
+  WARNINGSTRIPES(5);
+  CGdrawBox(1, blueGray, 1, 11, 11, 285, 80, 0);
+  CGdrawBox(1, ScopeFrameColor, 0, 11, 11, 285, 80, 0);
+  DrawGuardText(90, 38, "WARNING...", 28, 0);
+  const Str255 count = GuardCountText(Sample);
+  DrawGuardText(20, 67, count, 14, 1);
+  const int countWidth = rt::TextWidth(count, KitFont(KestraneFont, 14));
+  DrawGuardText(static_cast<int16_t>(20 + countWidth), 67, kGuardCountSuffix, 14, 1, true);
+  DrawGuardText(32, 103, "   Proceed anyway?", 18, 7);
+  DrawGuardText(34, 127, "(if you do, these data will be lost)", 14, 7);
+  DrawGuardPicture("stopIcon.gif", 26, 19, 58, 51);
+  DrawGuardPicture("hard drive.gif", 19, 140, 82, 205);
+  DrawGuardPicture("trashcan.gif", 20, 224, 83, 302);
+  rt::NewControl(1, rt::ControlType::PushButton, "NO -- Save Data First  ('N')", Rect{89, 155, 273, 194}, 1);
+  rt::NewControl(2, rt::ControlType::PushButton, "Yes -- OK to Proceed  ('Y')", Rect{89, 246, 273, 285}, 1);
+  rt::FlushWindow();
+}
+
+void WarningSound() {
+  if (WeirdSoundsOn()) {
+    PlaySound("scream.mp3", "MVsounds");
+    rt::Delay(520);
+    PlaySound("don't do it.mp3", "MVtimerSounds");
+  } else {
+    rt::SysBeep();
+  }
+}
+
+// The answer: 0 no, 1 yes. A typed answer also leaves EventID 1 (no) or 2 (yes).
+int16_t AwaitAnswer() {
+  for (;;) {
+    rt::PumpEvents();
+    if (Action == ActionCode::Click && (EventID == 1 || EventID == 2)) return EventID == 2 ? 1 : 0;
+    if (Action == ActionCode::Key) {
+      if (EventID == 'n' || EventID == 'N') {
+        EventID = 1;
+        return 0;
+      }
+      if (EventID == 'y' || EventID == 'Y') {
+        EventID = 2;
+        return 1;
+      }
+    }
+    Action = 0;
+  }
+}
+
+void ProceedSound(int16_t kind) {
+  if (!SoundsOn()) return;
+  const bool weird = PrefsArray[PrefsSlot::WeirdSounds] != 0;
+  if (kind == kQuitKind) {
+    if (PrefsArray[PrefsSlot::LastRunSaved] == 0 && weird) {
+      PlaySound("skid.mp3", "MVsounds");
+      rt::Delay(500);
+      PlaySound("cat.mp3", "MVsounds");
+      rt::Delay(600);
+    }
+  } else if (kind == kModeChangeKind) {
+    if (weird) PlaySound("rip.mp3", "MVsounds");
+  } else {
+    ripSound();
+  }
+}
+
+bool NothingToLose() {
+  const bool guardedMode =
+      RecordingMODE == RecordingModeCode::Chart || RecordingMODE == RecordingModeCode::ScopeChart;
+  return !guardedMode || Sample <= 0 || PrefsArray[PrefsSlot::LastRunSaved] == 1;
+}
+
+bool gQuitting = false;
+
+}  // namespace
+
+void MAKESURE(int16_t kind) {
+  auto& answer = PrefsArray[PrefsSlot::GuardAnswer];
+  if (PrefsArray[PrefsSlot::WarnUnsaved] == 0) {
+    rt::FlushEvents();
+    answer = 1;
+    Action = ActionCode::Redraw;
+    return;
+  }
+  SetUpMENUs(0);
+  if (NothingToLose()) {
+    answer = 1;
+    SetUpMENUs(1);  // the caller's window goes on with a working menu bar
+    return;
+  }
+  BuildGuardWindow();
+  Action = 0;
+  EventID = 0;
+  WarningSound();
+  rt::SetMenuHandler(NoMENU);
+  rt::SetDialogHandler(doDIALOG);
+  rt::SetMouseHandler(noMOUSE);
+  answer = AwaitAnswer();
+  if (answer == 1) ProceedSound(kind);
+  rt::CloseWindow(kGuardWindow);
+  SetUpMENUs(1);
+  rt::FlushEvents();
+  Action = ActionCode::Redraw;
+}
+
+void QuitProgram() {
+  // Ctrl-Q typed while the guard asks is no second answer.
+  if (gQuitting) return;
+  gQuitting = true;
+  struct Reset {
+    ~Reset() { gQuitting = false; }
+  } reset;
+  MAKESURE(kQuitKind);
+  if (PrefsArray[PrefsSlot::GuardAnswer] != 1) return;
+  if (External_AD != ExternalADCode::Demonstration || DemonstrationMODE != 0) commands::TURNVALVESOFF();
+  rt::WaitForSoundEnd();
+  rt::ExitProgram(0);
+}
+
+void ShortMENU(int16_t menu, int16_t menuItem) {
+  using namespace MenuNumber;
+  MENUID = menu;
+  item = menuItem;
+  if (menu == Help && menuItem == 1) {
+    HBGotoPage(kHelpBookStartPage);
+  } else if (IsQuitItem(menu, menuItem)) {
+    QuitProgram();
+  } else if (menu == Special) {
+    // The calculators a dialog may open, by the items that name them.
+    switch (menuItem) {
+      case 1:
+        commands::SIMPLECALC();
+        break;
+      case 5:
+        commands::STPflowAdjust();
+        break;
+      case 6:
+        commands::ALTITUDE();
+        break;
+      case 12:
+        commands::METABOLISM(1);
+        break;
+      default:
+        break;
+    }
+  } else if (menu == Application && menuItem == 1) {
+    AboutMV();
+    rt::SetMouseHandler(noMOUSE);
+    MENUID = 255;
+    Action = 0;
+    EventID = 0;
+  }
+  extswitchflag = 1;
+}
+
+void InstallMenuServices() {
+  services::Quit = QuitProgram;
+  services::SetUpMENUs = SetUpMENUs;
+  services::ShortMENU = ShortMENU;
+}
+
+}  // namespace mv

@@ -1,0 +1,151 @@
+// The splash, the flies, and the About and More Info windows.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "drive/script.h"
+#include "launch_test_support.h"
+#include "runtime/system.h"
+#include "runtime/windows.h"
+#include "shell/about.h"
+#include "shell/kit/builders.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+using AboutTest = test::LaunchTest;
+
+// Pixels of the output window's canvas in the rectangle that differ from the
+// theme background, sampled every 3 pixels.
+int InkIn(int left, int top, int right, int bottom) {
+  int ink = 0;
+  for (int y = top; y < bottom; y += 3)
+    for (int x = left; x < right; x += 3)
+      if (rt::CanvasPixel(x, y) != kThemeBackground) ++ink;
+  return ink;
+}
+
+TEST_F(AboutTest, SplashPhotosAreTheFilesOfTheSplashFolder) {
+  EXPECT_STREQ(SplashPhotoName(52), "Zion Canyon.jpg");
+  EXPECT_STREQ(SplashPhotoName(1), "Arches NP.jpg");
+  EXPECT_STREQ(SplashPhotoName(0), "");
+  EXPECT_STREQ(SplashPhotoName(53), "");
+  for (int16_t n = 1; n <= 52; ++n)
+    EXPECT_TRUE(rt::FileExistsAtPath(rt::ResourcePath("MVsplashscreens", SplashPhotoName(n))))
+        << SplashPhotoName(n);
+}
+
+TEST_F(AboutTest, SplashOpensThePictureWindowOverAHiddenOverlay) {
+  SplashScreenJPEG();
+  ASSERT_TRUE(rt::WindowExists(kSplashWindow));
+  const Rect r = rt::WindowContentRect(kSplashWindow);
+  EXPECT_EQ(r.left, 100);
+  EXPECT_EQ(r.top, 56);
+  EXPECT_EQ(r.width(), 543);
+  EXPECT_EQ(r.height(), 294);
+  EXPECT_TRUE(rt::WindowExists(kStartupOverlayWindow));
+  EXPECT_FALSE(rt::WindowVisible(kStartupOverlayWindow));
+  EXPECT_GE(SplashPhotoNumber(), 1);
+  EXPECT_LE(SplashPhotoNumber(), 52);
+  rt::SetOutputWindow(kSplashWindow);
+  EXPECT_GT(InkIn(0, 0, 543, 294), 1000) << "the photo is drawn";
+}
+
+TEST_F(AboutTest, FliesStartInTheirCornerWithTheirSteps) {
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    rt::SeedRandom(seed);
+    const int16_t mode = static_cast<int16_t>(seed % 2);
+    StartTheFlies(mode);
+    ASSERT_GE(Nflies, 5);
+    ASSERT_LE(Nflies, 10);
+    for (int k = 1; k <= Nflies; ++k) {
+      const auto& f = FlyPositionArray[k];
+      const int shift = mode == 0 ? 110 : 0;
+      EXPECT_GE(f[0], 1 + shift);
+      EXPECT_LE(f[0], 110 + shift);
+      EXPECT_GE(f[1], 1);
+      EXPECT_LE(f[1], 110);
+      const int16_t step = k <= 2 ? 3 : (k <= 4 ? 5 : 4);
+      EXPECT_EQ(f[2], step) << "fly " << k;
+      EXPECT_EQ(f[3], step) << "fly " << k;
+    }
+  }
+}
+
+TEST_F(AboutTest, FliesTurnInwardAtTheEdges) {
+  for (uint32_t seed = 1; seed <= 60; ++seed) {
+    rt::SeedRandom(seed);
+    std::array<int16_t, 4> top{300, 3, 4, -4}, bottom{300, 490, 4, 4}, left{2, 300, -4, 4},
+        right{740, 300, 4, 4};
+    StepFly(top);
+    StepFly(bottom);
+    StepFly(left);
+    StepFly(right);
+    EXPECT_GE(top[3], 4);
+    EXPECT_LE(top[3], 8);
+    EXPECT_EQ(top[1], 3 + top[3]);
+    EXPECT_LE(bottom[3], -4);
+    EXPECT_GE(bottom[3], -8);
+    EXPECT_GE(left[2], 4);
+    EXPECT_LE(left[2], 8);
+    EXPECT_LE(right[2], -4);
+    EXPECT_GE(right[2], -8);
+    std::array<int16_t, 4> middle{300, 300, 5, -3};
+    StepFly(middle);
+    EXPECT_EQ(std::abs(middle[2]), 5) << "away from the edges a step only reverses";
+    EXPECT_EQ(std::abs(middle[3]), 3);
+    EXPECT_EQ(middle[0], 300 + middle[2]);
+  }
+}
+
+TEST_F(AboutTest, AboutYearIsTheCurrentYearButNeverBefore2015) {
+  EXPECT_EQ(AboutYear("06/30/25").str(), "2025");
+  EXPECT_EQ(AboutYear("12/31/15").str(), "2015");
+  EXPECT_EQ(AboutYear("01/01/14").str(), "2015");
+  EXPECT_EQ(AboutYear("").str(), "2015");
+}
+
+TEST_F(AboutTest, AboutShowsTheLogoCentredOrBesideTheMascot) {
+  BuildAboutWindow();
+  rt::SetOutputWindow(kAboutWindow);
+  EXPECT_GT(InkIn(90, 10, 218, 132), 200) << "the logo";
+  EXPECT_EQ(InkIn(225, 10, 296, 132), 0) << "no mascot";
+  EXPECT_EQ(InkIn(0, 10, 85, 132), 0) << "the logo is centred";
+  rt::CloseWindow(kAboutWindow);
+
+  PrefsArray[PrefsSlot::MascotPictures] = 1;
+  BuildAboutWindow();
+  rt::SetOutputWindow(kAboutWindow);
+  EXPECT_GT(InkIn(10, 10, 85, 144), 100) << "the logo moves left";
+  EXPECT_GT(InkIn(225, 10, 280, 132), 100) << "the mascot";
+  EXPECT_EQ(rt::EditText(1), "Build date: " + version.str());
+}
+
+TEST_F(AboutTest, MoreInfoNamesTheCapacityLimits) {
+  const auto lines = CapacityLimitLines();
+  EXPECT_EQ(lines[0].str(), "Channels   16");
+  EXPECT_EQ(lines[1].str(), "Cases per channel:  2 million");
+  EXPECT_EQ(lines[2].str(), "Markers:   3,200");
+  EXPECT_EQ(lines[3].str(), "On-line notes:  50");
+  EXPECT_FALSE(SystemDescription().empty());
+}
+
+TEST_F(AboutTest, AboutAndMoreInfoOpenAndCloseFromTheirButtons) {
+  PrefsArray[PrefsSlot::WeirdSounds] = 1;
+  const auto about = test::TestOutputDir() / "w33-about.png";
+  const auto more = test::TestOutputDir() / "w34-more-info.png";
+  drive::ScriptRunner runner("start\nuntil 33\nwait 0.2\nshot 33 " + about.string() +
+                             "\nclick 33 2\nuntil 34\nshot 34 " + more.string() +
+                             "\nclick 34 1\ngone 34\nuntil 33\nclick 33 112\ngone 33\n");
+  auto result = runner.Run([](int, char**) { AboutMV(); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_TRUE(std::filesystem::exists(about));
+  EXPECT_TRUE(std::filesystem::exists(more));
+  EXPECT_TRUE(PlayedFile("MVsounds/piiing.mp3"));
+  EXPECT_TRUE(PlayedFile("MVsounds/wsst.mp3")) << "the closing sound";
+  EXPECT_GE(Nflies, 5);
+}
+
+}  // namespace
+}  // namespace mv

@@ -1,0 +1,95 @@
+// The "Startup Routines..." window: the default interface's name, test mode,
+// Quit, a typed key, help, and automatic selection without a window.
+#include <gtest/gtest.h>
+
+#include "devices/state.h"
+#include "drive/script.h"
+#include "launch_test_support.h"
+#include "runtime/windows.h"
+#include "shell/interface_choice.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+using InterfaceChoiceTest = test::LaunchTest;
+
+drive::ScriptResult RunChoice(const std::string& script) {
+  drive::ScriptRunner runner("start\nuntil 9\n" + script);
+  return runner.Run([](int, char**) { SelectADconverter(); });
+}
+
+TEST_F(InterfaceChoiceTest, DefaultInterfaceNames) {
+  const char* names[12] = {"Sable UI2",
+                           "Sable UI2",
+                           "Sable UI3",
+                           "DataTaker DT500",
+                           "DataTaker DT50",
+                           "DataTaker DT800",
+                           "DataTaker DT80",
+                           "DataTaker DT85",
+                           "ADAM 4019",
+                           "RMS ADC-1",
+                           "",
+                           "Serial Streaming"};
+  for (int16_t code = 0; code <= 11; ++code) EXPECT_EQ(DefaultInterfaceName(code).str(), names[code]) << code;
+  EXPECT_EQ(DefaultInterfaceName(12).str(), "");
+  EXPECT_EQ(DefaultInterfaceName(-1).str(), "");
+}
+
+TEST_F(InterfaceChoiceTest, TestModeRunsWithTheSimulatedConverter) {
+  PrefsArray[PrefsSlot::InterfaceCode] = 5;
+  External_AD = 3;
+  const auto shot = test::TestOutputDir() / "w9-startup-routines-dt800.png";
+  auto result = RunChoice("shot 9 " + shot.string() + "\nclick-label 9 DataTaker DT800\n");
+  // The default button carries the remembered interface's name (the line above
+  // found it); test mode is a separate run.
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(External_AD, 5);
+  EXPECT_EQ(DemonstrationMODE, 0);
+
+  result = RunChoice("click 9 3\ngone 9\n");
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(External_AD, ExternalADCode::Demonstration);
+  EXPECT_EQ(DemonstrationMODE, 1);
+  EXPECT_FALSE(rt::WindowExists(kInterfaceChoiceWindow));
+}
+
+TEST_F(InterfaceChoiceTest, AnyTypedKeyTakesTheRememberedInterface) {
+  PrefsArray[PrefsSlot::InterfaceCode] = 3;
+  auto result = RunChoice("key Return\ngone 9\n");
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(External_AD, 3);
+  EXPECT_EQ(DemonstrationMODE, 0);
+}
+
+TEST_F(InterfaceChoiceTest, QuitEndsTheProgramWithStatusZero) {
+  auto result = RunChoice("click 9 1\nexpect-exit 0\n");
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+}
+
+TEST_F(InterfaceChoiceTest, HelpLeavesTheWindowWaiting) {
+  auto result = RunChoice("click 9 5\nwait 0.1\nuntil 9\nclick 9 3\ngone 9\n");
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(DemonstrationMODE, 1);
+}
+
+TEST_F(InterfaceChoiceTest, AutomaticSelectionTakesTheRememberedInterfaceWithoutAWindow) {
+  PrefsArray[PrefsSlot::AutoInterface] = 1;
+  PrefsArray[PrefsSlot::InterfaceCode] = 2;
+  bool choiceWindowSeen = false;
+  // The interface is contacted at once; its own windows are the connection's.
+  drive::ScriptRunner runner("start\nwait 0.2\n");
+  auto result = runner.Run([&](int, char**) {
+    rt::SetOutputWindow(0);
+    SelectADconverter();
+    choiceWindowSeen = rt::WindowExists(kInterfaceChoiceWindow);
+  });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_FALSE(choiceWindowSeen);
+  EXPECT_FALSE(rt::WindowExists(kInterfaceChoiceWindow));
+  EXPECT_EQ(External_AD, 2);
+}
+
+}  // namespace
+}  // namespace mv

@@ -1,0 +1,188 @@
+// The start-up road: the comment header, the start-up menu bar and its Quit, the
+// start-up screen with its flies (the Alt key, a click, the deadline, sounds),
+// the interface set-up, and a set-up file handed over at launch.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "devices/state.h"
+#include "drive/script.h"
+#include "launch_test_support.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/menus.h"
+#include "runtime/system.h"
+#include "runtime/windows.h"
+#include "shell/about.h"
+#include "shell/kit/date_text.h"
+#include "shell/kit/services.h"
+#include "shell/main_body.h"
+#include "shell/startup.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+using StartupTest = test::LaunchTest;
+
+TEST_F(StartupTest, CommentHeaderAndDateTexts) {
+  std::tm when{};
+  when.tm_year = 125;
+  when.tm_mon = 5;
+  when.tm_mday = 30;
+  when.tm_hour = 14;
+  when.tm_min = 5;
+  when.tm_sec = 9;
+  EXPECT_EQ(DateText(when).str(), "06/30/25");
+  EXPECT_EQ(TimeText(when).str(), "14:05:09");
+  when.tm_year = 99;
+  EXPECT_EQ(DateText(when).str(), "06/30/99");
+  const std::string header = StartupCommentHeader("06/30/25", "14:05:09");
+  EXPECT_EQ(header, "\xA5 Recorded 06/30/25 at 14:05:09:  \r");
+  EXPECT_EQ(header.size(), 35u);
+}
+
+TEST_F(StartupTest, StartupMenuBarKeepsOnlyQuitAndQuitEndsAtOnce) {
+  BuildStartupMenuBar();
+  SplashScreenJPEG();
+  rt::SetKeyDown(rt::key::Option, true);  // the flies end at once
+  StartupScreen();
+  for (int16_t m = 2; m <= 6; ++m) EXPECT_FALSE(rt::MenuItemEnabled(m, 0)) << "menu " << m;
+  for (int16_t i = 1; i <= 13; ++i) EXPECT_FALSE(rt::MenuItemEnabled(1, i)) << "File item " << i;
+  EXPECT_TRUE(rt::MenuItemEnabled(1, kStartupQuitItem));
+  int16_t menu = 0, menuItem = 0;
+  ASSERT_TRUE(rt::FindMenuKey('Q', menu, menuItem));
+  EXPECT_EQ(menu, 1);
+  EXPECT_EQ(menuItem, kStartupQuitItem);
+
+  startupMENU(3, 2);
+  EXPECT_EQ(MENUID, 3);
+  EXPECT_EQ(item, 2);
+  try {
+    startupMENU(1, kStartupQuitItem);
+    ADD_FAILURE() << "Quit did not end the program";
+  } catch (const rt::ProgramExit& e) {
+    EXPECT_EQ(e.status, 0);
+  }
+}
+
+TEST_F(StartupTest, AltAloneDuringTheFliesSwitchesAutomaticSelectionOff) {
+  PrefsArray[PrefsSlot::AutoInterface] = 1;
+  SplashScreenJPEG();
+  rt::SetKeyDown(rt::key::Option, true);
+  const uint32_t start = rt::TickCount();
+  StartupScreen();
+  EXPECT_EQ(PrefsArray[PrefsSlot::AutoInterface], 0);
+  EXPECT_LT(rt::TickCount() - start, 60u) << "the flies end at once";
+  ASSERT_TRUE(rt::WindowExists(kAutoSelectNoticeWindow)) << "the notice told the user about the key";
+  EXPECT_TRUE(rt::SaveWindowImage(kAutoSelectNoticeWindow,
+                                  (test::TestOutputDir() / "w1776-auto-select.png").string()));
+  EXPECT_FALSE(rt::WindowExists(kStartupOverlayWindow));
+  EXPECT_EQ(rt::FrontWindow(), kSplashWindow);
+}
+
+TEST_F(StartupTest, AltWithAnotherModifierDoesNotCountAndTheFliesRunTheirTime) {
+  PrefsArray[PrefsSlot::AutoInterface] = 1;
+  SplashScreenJPEG();
+  rt::SetKeyDown(rt::key::Option, true);
+  rt::SetKeyDown(rt::key::Shift, true);
+  const uint32_t start = rt::TickCount();
+  StartupScreen();
+  EXPECT_EQ(PrefsArray[PrefsSlot::AutoInterface], 1);
+  EXPECT_GE(rt::TickCount() - start, kFliesTicks);
+  EXPECT_LT(rt::TickCount() - start, kFliesTicks + 60);
+  EXPECT_TRUE(PlayedFile("shortflies.mp3") || PlayedFile("shortflies2.mp3") ||
+              PlayedFile("shortflies3.mp3") || PlayedFile("shortflies4.mp3"));
+  EXPECT_FALSE(PlayedFile("Guitar.mp3")) << "start-up sounds are off";
+}
+
+TEST_F(StartupTest, AClickEndsTheFlies) {
+  uint32_t elapsed = 0;
+  drive::ScriptRunner runner("start\nuntil 15\nmouse 5 200 100\ngone 15\n");
+  auto result = runner.Run([&](int, char**) {
+    SplashScreenJPEG();
+    const uint32_t start = rt::TickCount();
+    StartupScreen();
+    elapsed = rt::TickCount() - start;
+  });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_GT(elapsed, 0u);
+  EXPECT_LT(elapsed, kFliesTicks);
+}
+
+TEST_F(StartupTest, StartupSoundsPlayTheGuitarFirst) {
+  PrefsArray[PrefsSlot::StartupSounds] = 1;
+  SplashScreenJPEG();
+  rt::SetKeyDown(rt::key::Option, true);
+  StartupScreen();
+  ASSERT_FALSE(Played().empty());
+  EXPECT_EQ(Played().front(), "MVsounds/Guitar.mp3");
+
+  sounds.clear();
+  Sound_Is_On = 0;
+  SplashScreenJPEG();
+  StartupScreen();
+  EXPECT_FALSE(PlayedFile("Guitar.mp3")) << "sounds switched off";
+}
+
+TEST_F(StartupTest, InterfaceSetUpInTestModeBuildsTheHiddenStatusStrip) {
+  PrefsArray[PrefsSlot::StartupSounds] = 1;
+  drive::ScriptRunner runner("start\nuntil 9\nclick 9 3\ngone 9\n");
+  auto result = runner.Run([](int, char**) { SETUP_AD_DEVICE(); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(External_AD, 0);
+  EXPECT_EQ(DemonstrationMODE, 1);
+  ASSERT_TRUE(rt::WindowExists(kStatusStripWindow));
+  EXPECT_FALSE(rt::WindowVisible(kStatusStripWindow));
+  Rect strip = rt::WindowContentRect(kStatusStripWindow);
+  EXPECT_EQ(strip.width(), 610);
+  EXPECT_EQ(strip.height(), 46);
+  EXPECT_TRUE(PlayedFile("MVsounds/switch.mp3"));
+}
+
+// The whole road from launch to the control loop, with a document on the command line.
+struct LaunchRun {
+  drive::ScriptResult result;
+};
+
+LaunchRun Launch(const std::string& document, const std::string& script) {
+  drive::ScriptRunner runner("start " + document + "\n" + script);
+  return {runner.Run([](int argc, char** argv) { MainBody(argc, argv); })};
+}
+
+TEST_F(StartupTest, ALoadedSetupFileSkipsTheStartupScreenAndTheInterfaceChoice) {
+  const auto file = documents_ / "chamber.MVsetup";
+  std::ofstream(file) << "-9999\r1\r";
+  std::string loaded;
+  services::GETSETUP = [&](int16_t kind) {
+    loaded = CLICKEDSetupFileCFURL + " kind " + std::to_string(kind);
+    return true;
+  };
+  auto run = Launch(file.string(), "until 4\ngone 4\nwait 0.3\n");
+  ASSERT_TRUE(run.result.ok) << drive::FormatFailure(run.result);
+  EXPECT_EQ(loaded, file.string() + " kind 1");
+  EXPECT_EQ(PrefsArray[PrefsSlot::SetupKnownAtStart], 1);
+  EXPECT_EQ(FreeRunSpeed, 3400) << "the speed test ran";
+  EXPECT_FALSE(PlayedFile("shortflies.mp3")) << "no start-up screen";
+  // "Startup Routines..." waits until a button is clicked, so it would still be open.
+  EXPECT_FALSE(rt::WindowExists(9)) << "the External A/D Device road, not the start-up choice";
+  EXPECT_NE(LastControlLoopEntry, static_cast<int16_t>(LoopEntry::ModeChoice));
+}
+
+TEST_F(StartupTest, ASetupFileThatDoesNotLoadLeavesTheNormalRoad) {
+  const auto file = documents_ / "broken.MVsetup";
+  std::ofstream(file) << "-9999\rgarbage\r";
+  bool asked = false;
+  services::GETSETUP = [&](int16_t) {
+    asked = true;
+    return false;
+  };
+  auto run = Launch(file.string(), "until 5\nmouse 5 100 100\nuntil 9\nclick 9 3\ngone 9\nwait 0.3\n");
+  ASSERT_TRUE(run.result.ok) << drive::FormatFailure(run.result);
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(PrefsArray[PrefsSlot::SetupKnownAtStart], 0);
+  EXPECT_EQ(LastControlLoopEntry, static_cast<int16_t>(LoopEntry::ModeChoice));
+}
+
+}  // namespace
+}  // namespace mv

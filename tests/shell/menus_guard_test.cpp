@@ -1,0 +1,285 @@
+// The data-loss guard, the Quit procedure and the reduced menu handler, with
+// real key presses and clicks delivered to the guard window.
+#include <QTest>
+#include <QWidget>
+#include <deque>
+
+#include "acquisition/state.h"
+#include "devices/state.h"
+#include "menus_test_support.h"
+#include "runtime/events.h"
+#include "runtime/help.h"
+#include "runtime/qt_bridge.h"
+#include "runtime/system.h"
+#include "runtime/windows.h"
+#include "shell/kit/protocol.h"
+
+namespace mv {
+namespace {
+
+using namespace MenuNumber;
+
+class GuardTest : public test::MenusTest {
+ protected:
+  void SetUp() override {
+    MenusTest::SetUp();
+    MainMENU();
+    PrefsArray[PrefsSlot::WarnUnsaved] = 1;
+    PrefsArray[PrefsSlot::LastRunSaved] = 0;
+    RecordingMODE = RecordingModeCode::Chart;
+    Sample = 12345;
+    Sound_Is_On = 1;
+  }
+  void TearDown() override {
+    rt::SetPumpHook(nullptr);
+    MenusTest::TearDown();
+  }
+
+  // Each step runs once, on a pump pass while the guard window is up.
+  using Step = std::function<void()>;
+  void Answer(std::deque<Step> steps) {
+    pending = std::move(steps);
+    rt::SetPumpHook([this] {
+      if (!rt::WindowExists(kGuardWindow) || pending.empty()) return;
+      sawGuard = true;
+      Step s = pending.front();
+      pending.pop_front();
+      s();
+    });
+  }
+  static Step Key(char c) {
+    return [c] { QTest::keyClick(rt::bridge::WindowWidget(kGuardWindow), c); };
+  }
+  static Step Button(int16_t n) {
+    return [n] {
+      QWidget* b = rt::bridge::ControlWidget(kGuardWindow, n);
+      QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    };
+  }
+  bool MenusOn() const {
+    for (int16_t m = File; m <= Special; ++m)
+      if (!rt::MenuItemEnabled(m, 0)) return false;
+    return true;
+  }
+
+  std::deque<Step> pending;
+  bool sawGuard = false;
+};
+
+TEST_F(GuardTest, WarningOffProceedsAtOnce) {
+  PrefsArray[PrefsSlot::WarnUnsaved] = 0;
+  Answer({Key('n')});
+  Action = 0;
+  MAKESURE(1);
+  EXPECT_FALSE(sawGuard);
+  EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], 1);
+  EXPECT_EQ(Action, 5);
+  EXPECT_TRUE(Played().empty());
+}
+
+TEST_F(GuardTest, GuardEarlyReturnSwitchesTheMenusBackOn) {
+  struct Case {
+    const char* what;
+    int16_t mode;
+    int32_t sample;
+    int16_t saved;
+  };
+  for (Case c : {Case{"no samples", 1, 0, 0}, Case{"negative count", 3, -1, 0}, Case{"scope mode", 2, 500, 0},
+                 Case{"saved", 1, 500, 1}}) {
+    SCOPED_TRACE(c.what);
+    RecordingMODE = c.mode;
+    Sample = c.sample;
+    PrefsArray[PrefsSlot::LastRunSaved] = c.saved;
+    PrefsArray[PrefsSlot::GuardAnswer] = 0;
+    Action = 7;
+    Answer({Key('n')});
+    MAKESURE(10);
+    EXPECT_FALSE(sawGuard);
+    EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], 1);
+    EXPECT_EQ(Action, 7) << "nothing to redraw";
+    EXPECT_TRUE(MenusOn());
+    EXPECT_TRUE(Played().empty());
+  }
+}
+
+TEST_F(GuardTest, ButtonsAndLettersAnswer) {
+  struct Case {
+    const char* what;
+    Step step;
+    int16_t answer;
+    int32_t eventID;
+  };
+  const std::vector<Case> cases = {{"NO button", Button(1), 0, 1}, {"Yes button", Button(2), 1, 2},
+                                   {"n", Key('n'), 0, 1},          {"N", Key('N'), 0, 1},
+                                   {"y", Key('y'), 1, 2},          {"Y", Key('Y'), 1, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sawGuard = false;
+    Answer({c.step});
+    MAKESURE(1);
+    EXPECT_TRUE(sawGuard);
+    EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], c.answer);
+    EXPECT_EQ(EventID, c.eventID);
+    EXPECT_EQ(Action, 5);
+    EXPECT_FALSE(rt::WindowExists(kGuardWindow));
+    EXPECT_TRUE(MenusOn());
+  }
+}
+
+TEST_F(GuardTest, OtherKeysAndTheCloseBoxAreNoAnswer) {
+  Answer({Key('x'), Key('q'), Key('1'), [] { doDIALOG(4, kGuardWindow); }, Key('y')});
+  MAKESURE(1);
+  EXPECT_TRUE(pending.empty()) << "every step ran before the answer";
+  EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], 1);
+}
+
+TEST_F(GuardTest, GuardWindowShowsItsQuestion) {
+  Answer({[] {
+            EXPECT_EQ(rt::WindowTitle(kGuardWindow).str(), " Possible Data Loss ");
+            rt::SetOutputWindow(kGuardWindow);
+            EXPECT_EQ(rt::ControlTitle(1).str(), "NO -- Save Data First  ('N')");
+            EXPECT_EQ(rt::ControlTitle(2).str(), "Yes -- OK to Proceed  ('Y')");
+            Rect r = rt::WindowContentRect(kGuardWindow);
+            EXPECT_EQ(r.width(), 297);
+            EXPECT_EQ(r.height(), 320);
+          },
+          Key('n')});
+  MAKESURE(1);
+  EXPECT_TRUE(sawGuard);
+}
+
+TEST_F(GuardTest, SoundsOfEachRoad) {
+  struct Case {
+    const char* what;
+    int16_t kind, weird;
+    int32_t sound;
+    Step answer;
+    std::vector<std::string> played;
+  };
+  const std::string scream = "MVsounds/scream.mp3", dont = "MVtimerSounds/don't do it.mp3";
+  const std::vector<Case> cases = {
+      {"asked, no", 1, 1, 1, Key('n'), {scream, dont}},
+      {"quit, yes", 0, 1, 1, Key('y'), {scream, dont, "MVsounds/skid.mp3", "MVsounds/cat.mp3"}},
+      {"mode change, yes", 10, 1, 1, Key('y'), {scream, dont, "MVsounds/rip.mp3"}},
+      {"restart, yes", 1, 1, 1, Key('y'), {scream, dont, "MVsounds/rip.mp3"}},
+      {"plain sounds: the beep, and nothing on yes", 0, 0, 1, Key('y'), {}},
+      {"restart without weird sounds", 1, 0, 1, Key('y'), {}},
+      {"sounds off", 0, 1, 0, Key('y'), {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PrefsArray[PrefsSlot::WeirdSounds] = c.weird;
+    Sound_Is_On = c.sound;
+    sounds.clear();
+    Answer({c.answer});
+    MAKESURE(c.kind);
+    EXPECT_EQ(Played(), c.played);
+  }
+}
+
+TEST_F(GuardTest, QuitDeclinedLeavesEverythingRunning) {
+  External_AD = ExternalADCode::SableUI2;
+  commands::TURNVALVESOFF = Note("TURNVALVESOFF");
+  Answer({Key('n')});
+  EXPECT_NO_THROW(QuitProgram());
+  EXPECT_TRUE(sawGuard);
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(GuardTest, QuitSwitchesDevicesOffOnlyWithAnInterfaceOrDemonstration) {
+  commands::TURNVALVESOFF = Note("TURNVALVESOFF");
+  struct Case {
+    int16_t code, demo;
+    bool off;
+  };
+  for (Case c : {Case{1, 0, true}, Case{0, 1, true}, Case{0, 0, false}, Case{8, 0, true}}) {
+    SCOPED_TRACE(testing::Message() << c.code << " " << c.demo);
+    External_AD = c.code;
+    DemonstrationMODE = c.demo;
+    calls.clear();
+    Answer({Key('y')});
+    try {
+      QuitProgram();
+      ADD_FAILURE() << "Quit returned after a yes";
+    } catch (const rt::ProgramExit& e) {
+      EXPECT_EQ(e.status, 0);
+    }
+    EXPECT_EQ(calls.size(), c.off ? 1u : 0u);
+  }
+}
+
+TEST_F(GuardTest, QuitWhileTheGuardAsksIsNoSecondAnswer) {
+  int quitsInside = 0;
+  Answer({[&] {
+            ++quitsInside;
+            services::Quit();  // Ctrl-Q in the guard window
+            EXPECT_TRUE(rt::WindowExists(kGuardWindow));
+          },
+          Key('n')});
+  EXPECT_NO_THROW(QuitProgram());
+  EXPECT_EQ(quitsInside, 1);
+  EXPECT_TRUE(pending.empty());
+}
+
+TEST_F(GuardTest, CtrlQOfTheProtocolTakesTheQuitProcedure) {
+  PrefsArray[PrefsSlot::WarnUnsaved] = 0;
+  External_AD = ExternalADCode::DT500;
+  commands::TURNVALVESOFF = Note("TURNVALVESOFF");
+  EXPECT_THROW(doDIALOG(24, 'q'), rt::ProgramExit);
+  EXPECT_EQ(calls, std::vector<std::string>{"TURNVALVESOFF"});
+}
+
+TEST_F(GuardTest, ShortMenuQuitsByRoleInTheStartupBar) {
+  rt::NewMenu(File, "File");
+  for (int16_t i = 1; i <= 13; ++i) PlaceMenuItem(File, i, "Item");
+  PlaceMenuItem(File, 14, "Quit/Q");
+  PrefsArray[PrefsSlot::WarnUnsaved] = 0;
+  EXPECT_NO_THROW(ShortMENU(File, 12));
+  EXPECT_THROW(ShortMENU(File, 14), rt::ProgramExit);
+  MainMENU();
+  EXPECT_THROW(ShortMENU(File, 12), rt::ProgramExit);
+}
+
+TEST_F(GuardTest, ShortMenuOpensTheCalculatorItsItemNames) {
+  commands::SIMPLECALC = Note("SIMPLECALC");
+  commands::SimpleRegression = Note("SimpleRegression");
+  commands::ExpressionEvaluator = Note("ExpressionEvaluator");
+  commands::STPflowAdjust = Note("STPflowAdjust");
+  commands::ALTITUDE = Note("ALTITUDE");
+  commands::METABOLISM = NoteWith("METABOLISM");
+  for (int16_t i = 1; i <= 19; ++i) ShortMENU(Special, i);
+  EXPECT_EQ(calls, (std::vector<std::string>{"SIMPLECALC", "STPflowAdjust", "ALTITUDE", "METABOLISM 1"}));
+}
+
+TEST_F(GuardTest, ShortMenuIgnoresOtherCommandsButNotesEveryChoice) {
+  commands::SAVEFILES = Note("SAVEFILES");
+  extswitchflag = 0;
+  PrefsArray[PrefsSlot::LargeReadouts] = 0;
+  ShortMENU(File, 1);
+  ShortMENU(View, 14);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(PrefsArray[PrefsSlot::LargeReadouts], 0);
+  EXPECT_EQ(MENUID, View);
+  EXPECT_EQ(item, 14);
+  EXPECT_EQ(extswitchflag, 1);
+}
+
+TEST_F(GuardTest, ShortMenuHelpAndAbout) {
+  ShortMENU(Help, 1);
+  EXPECT_NE(rt::HelpPageShown().find("Mirevant help book.html"), std::string::npos);
+  rt::CloseHelpWindow();
+  // The About window ends on its Close button.
+  rt::SetPumpHook([] {
+    if (QWidget* b = rt::bridge::ControlWidget(33, 112))
+      QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+  });
+  Action = 5;
+  EventID = 9;
+  ShortMENU(Application, 1);
+  EXPECT_EQ(MENUID, 255);
+  EXPECT_EQ(Action, 0);
+  EXPECT_EQ(EventID, 0);
+  EXPECT_FALSE(rt::WindowExists(33));
+}
+
+}  // namespace
+}  // namespace mv

@@ -1,0 +1,223 @@
+// acq-bench: the chart recording engine in demonstration mode on the real clock,
+// with the acquisition window offscreen, and the figures of its schedule.
+//
+//   acq-bench --channels N --interval SECONDS --samples K [--no-window]
+//
+// K is the run's length (MaxSamples); an unstopped run takes K + 1 samples, the last
+// due K intervals after the first. Prints `name: value` lines:
+//   lateness_mean_ms, lateness_p99_ms, lateness_max_ms  how late samples were taken
+//   drift_ms      the last sample's time against first due time + K x interval
+//   max_burst     the longest run of samples taken back to back while behind
+//   cpu_fraction  CPU seconds per wall second of the run
+//   peak_rss_mb   peak resident memory; base_rss_mb before the run; store_mb the
+//                 memory the sample store holds
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "acquisition/chart_loop.h"
+#include "acquisition/entry_points.h"
+#include "acquisition/install.h"
+#include "acquisition/markers.h"
+#include "acquisition/state.h"
+#include "devices/state.h"
+#include "files/state.h"
+#include "runtime/application.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/system.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/kit/services.h"
+#include "shell/reset.h"
+#include "shell/state.h"
+
+namespace {
+
+struct Options {
+  int channels = 1;
+  double interval = 0.1;
+  long samples = 1000;
+  bool window = true;
+};
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (a == "--no-window") {
+      o.window = false;
+    } else if (next && a == "--channels") {
+      o.channels = std::atoi(next), ++i;
+    } else if (next && a == "--interval") {
+      std::from_chars(next, next + std::strlen(next), o.interval), ++i;
+    } else if (next && a == "--samples") {
+      o.samples = std::atol(next), ++i;
+    } else {
+      return false;
+    }
+  }
+  return o.channels >= 1 && o.channels <= 16 && o.interval > 0 && o.samples >= 1 && o.samples <= 2'000'000;
+}
+
+void Print(const char* name, double value) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 4);
+  std::printf("%s: %.*s\n", name, static_cast<int>(r.ptr - buf), buf);
+}
+
+double CpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
+double PeakRssMb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss / 1024.0;
+}
+
+// Lateness in 10-microsecond bins up to one second, and the running figures.
+struct ScheduleFigures {
+  std::vector<uint64_t> bins = std::vector<uint64_t>(100'001, 0);
+  double sum = 0, max = 0, lastTaken = -1, firstDue = -1, lastDue = 0;
+  long count = 0;
+  int burst = 0, maxBurst = 0;
+
+  void Add(double due, double taken) {
+    const double late = std::max(0.0, taken - due);
+    if (firstDue < 0) firstDue = due;
+    sum += late;
+    max = std::max(max, late);
+    bins[std::min<std::size_t>(static_cast<std::size_t>(late * 1e5), bins.size() - 1)] += 1;
+    // Back to back: this sample was already due when the one before it was taken.
+    burst = lastTaken >= 0 && due <= lastTaken ? burst + 1 : 1;
+    maxBurst = std::max(maxBurst, burst);
+    lastTaken = taken;
+    lastDue = due;
+    ++count;
+  }
+  double Percentile(double p) const {
+    const auto want = static_cast<uint64_t>(std::ceil(p * count));
+    uint64_t seen = 0;
+    for (std::size_t i = 0; i < bins.size(); ++i) {
+      seen += bins[i];
+      if (seen >= want) return (i + 1) * 1e-5;
+    }
+    return max;
+  }
+};
+
+// What the acquisition screen leaves for a run: strips, the status displays rule,
+// the screen capacity and window 1 with its fields.
+void PrepareScreen(const Options& o) {
+  using namespace mv;
+  const int16_t w = 1024;
+  PrefsArray[PrefsSlot::WindowWidth] = w;
+  PrefsArray[PrefsSlot::WindowHeight] = 768;
+  const int share = 708 / o.channels;
+  for (int ch = 1; ch <= o.channels; ++ch) {
+    auto& r = ChannelVariables[ch];
+    ChannelVariables[0][ch] = 1;
+    r[ChanField::Input] = static_cast<float>(ch);
+    r[ChanField::A] = 0;
+    r[ChanField::B] = 1;
+    r[ChanField::PlotMax] = 1;
+    r[ChanField::PlotMin] = 0;
+    // The demonstration readings that fit one interval (at least one).
+    const double fit = ((o.interval * 1.2 / o.channels) - 0.012) / 0.014;
+    r[ChanField::Averaged] = static_cast<float>(std::max(1.0, std::trunc(fit)));
+    r[ChanField::StripHeight] = static_cast<float>(share);
+    r[ChanField::StripBottom] = static_cast<float>(ch * share + 46);
+    r[ChanField::BottomCopy] = r[ChanField::StripBottom];
+  }
+  BottomOfPlot = static_cast<int16_t>(o.channels * share + 46);
+  ScreenCapacity = w + 1;
+  ShowDisplays = Max_Display_Speed < 0 || Max_Display_Speed / 1e6 > ChartIntervalInSeconds ? 0 : 1;
+  donefact = 100.0f / static_cast<float>(MaxSamples);
+  SegmentsInProgressBar = w - 10;
+  if (!o.window) return;
+  rt::OpenWindow(1, " Acquire Data ", Rect{10, 46, static_cast<int16_t>(10 + w), 46 + 768}, 6);
+  rt::FillWindow(ChartBackgroundColor);
+  if (ShowDisplays) {
+    for (int16_t f = 2; f <= 4; ++f) {
+      rt::NewEditField(
+          f, "",
+          Rect{static_cast<int16_t>(2 + 112 * (f - 2)), 17, static_cast<int16_t>(112 + 112 * (f - 2)), 33}, 5,
+          0);
+    }
+    for (int16_t ch = 1; ch <= o.channels; ++ch) {
+      const int16_t top = static_cast<int16_t>(ch * share + 46 - share);
+      rt::NewEditField(static_cast<int16_t>(ch + 6), "", Rect{900, top, 1010, static_cast<int16_t>(top + 16)},
+                       5, 3);
+    }
+    rt::NewProgressBar(899, Rect{650, 19, static_cast<int16_t>(w - 10), 23}, 1, w - 10, 1);
+  }
+  rt::ShowWindow(1);
+  // The first paint sets up the window's backing store: part of the fixed base.
+  for (int i = 0; i < 3; ++i) {
+    rt::PumpEvents(0);
+    rt::FlushWindow();
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Options o;
+  if (!ParseOptions(argc, argv, o)) {
+    std::fprintf(stderr, "usage: acq-bench --channels N --interval SECONDS --samples K [--no-window]\n");
+    return 2;
+  }
+  mv::rt::InitRuntime(argc, argv);
+  mv::ResetProgramState();
+  mv::services::ResetServices();
+  mv::acq_hooks::ResetAcquisitionHooks();
+  mv::InstallAcquisitionServices();
+  mv::rt::SeedRandomFromSystem();
+
+  mv::External_AD = mv::ExternalADCode::Demonstration;
+  mv::DemonstrationMODE = 1;
+  mv::nChannels = static_cast<int16_t>(o.channels);
+  mv::FirstChan = 1;
+  mv::ChartIntervalInSeconds = o.interval;
+  mv::MaxSamples = static_cast<int32_t>(o.samples);
+  PrepareScreen(o);
+  mv::ResetRunCounters();
+
+  ScheduleFigures fig;
+  mv::SetSampleTimingTap([&fig](double due, double taken) { fig.Add(due, taken); });
+  const double baseRss = PeakRssMb();
+  const double cpu0 = CpuSeconds();
+  const auto wall0 = std::chrono::steady_clock::now();
+  mv::StartChartSchedule();
+  mv::CHARTSCANNING();
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+  const double cpu = CpuSeconds() - cpu0;
+
+  std::printf("channels: %d\n", o.channels);
+  Print("interval_s", o.interval);
+  std::printf("samples_taken: %ld\n", fig.count);
+  Print("lateness_mean_ms", fig.count ? fig.sum / fig.count * 1e3 : 0);
+  Print("lateness_p99_ms", fig.Percentile(0.99) * 1e3);
+  Print("lateness_max_ms", fig.max * 1e3);
+  Print("drift_ms", (fig.lastTaken - (fig.firstDue + static_cast<double>(o.samples) * o.interval)) * 1e3);
+  std::printf("max_burst: %d\n", fig.maxBurst);
+  Print("cpu_fraction", wall > 0 ? cpu / wall : 0);
+  Print("peak_rss_mb", PeakRssMb());
+  Print("base_rss_mb", baseRss);
+  Print("store_mb", static_cast<double>(mv::ChartDataArray.BytesHeld()) / (1024.0 * 1024.0));
+  Print("wall_s", wall);
+  std::fflush(stdout);
+  std::_Exit(0);  // no window teardown to wait for
+}
