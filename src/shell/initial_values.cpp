@@ -7,6 +7,7 @@
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "files/prefs_file.h"
 #include "files/state.h"
 #include "runtime/system.h"
 #include "setup/state.h"
@@ -156,7 +157,13 @@ int16_t SetInitialVariableValues() {
   RecordingMODE = RecordingModeCode::Chart;
   ScopeScale = 1;
 
-  const WindowSize size = RecordingWindowSizeForDisplay(displayWidth, displayHeight);
+  // A size chosen in the preferences window takes effect at this start, fitted
+  // to the display; otherwise the display decides.
+  WindowSize size = RecordingWindowSizeForDisplay(displayWidth, displayHeight);
+  if (auto stored = StartupWindowSize(LastPreferencesLoad(), PrefsArray[PrefsSlot::WindowSizeChoice],
+                                      PrefsArray[PrefsSlot::WindowWidth], PrefsArray[PrefsSlot::WindowHeight],
+                                      displayWidth, displayHeight))
+    size = WindowSize{stored->width, stored->height};
   PrefsArray[PrefsSlot::WindowWidth] = size.width;
   PrefsArray[PrefsSlot::WindowHeight] = size.height;
   SetIntervalDefaults();

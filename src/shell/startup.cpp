@@ -1,5 +1,7 @@
 #include "shell/startup.h"
 
+#include "shell/wiring.h"
+
 #include <utility>
 
 #include "devices/connection.h"
@@ -126,7 +128,7 @@ void SetMainValues() {
   HBRegister();
   version = "1 September 2017";
   BuildStartupMenuBar();
-  services::Quit = [] { QuitProgram(); };
+  InstallServices();
 }
 
 void ChooseDisplayFont() {

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
 #include <string>
 #include <thread>
 
@@ -50,6 +52,12 @@ void WatchTests(int64_t limitMs) {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Tests never read or write the user's own preferences or documents.
+  std::string scratch = (std::filesystem::temp_directory_path() / ("mvtest-" + std::to_string(getpid()))).string();
+  std::filesystem::create_directories(scratch + "/config");
+  std::filesystem::create_directories(scratch + "/documents");
+  setenv("MV_CONFIG_DIR", (scratch + "/config").c_str(), 0);
+  setenv("MV_DOCUMENTS_DIR", (scratch + "/documents").c_str(), 0);
   mv::rt::InitRuntime(argc, argv);
   ::testing::UnitTest::GetInstance()->listeners().Append(new Watchdog);
   const char* limit = std::getenv("MV_TEST_LIMIT_SECONDS");

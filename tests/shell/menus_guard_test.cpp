@@ -162,9 +162,9 @@ TEST_F(GuardTest, SoundsOfEachRoad) {
       {"quit, yes", 0, 1, 1, Key('y'), {scream, dont, "MVsounds/skid.mp3", "MVsounds/cat.mp3"}},
       {"mode change, yes", 10, 1, 1, Key('y'), {scream, dont, "MVsounds/rip.mp3"}},
       {"restart, yes", 1, 1, 1, Key('y'), {scream, dont, "MVsounds/rip.mp3"}},
-      {"plain sounds: the beep, and nothing on yes", 0, 0, 1, Key('y'), {}},
-      {"restart without weird sounds", 1, 0, 1, Key('y'), {}},
-      {"sounds off", 0, 1, 0, Key('y'), {}}};
+      {"plain sounds: the beep, and nothing on yes", 0, 0, 1, Key('y'), {"SysBeep"}},
+      {"restart without weird sounds", 1, 0, 1, Key('y'), {"SysBeep"}},
+      {"sounds off", 0, 1, 0, Key('y'), {"SysBeep"}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     PrefsArray[PrefsSlot::WeirdSounds] = c.weird;

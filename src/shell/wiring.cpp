@@ -1,0 +1,28 @@
+#include "shell/wiring.h"
+
+#include "files/entry_points.h"
+#include "files/prefs_file.h"
+#include "files/prefs_window.h"
+#include "files/color_window.h"
+#include "runtime/events.h"
+#include "setup/channel_table.h"
+#include "shell/commands.h"
+#include "shell/kit/services.h"
+#include "shell/menus.h"
+
+namespace mv {
+
+void InstallServices() {
+  InstallMenuServices();
+
+  // Preferences and colours.
+  services::SetInitialColorValues = [] { SetInitialColorValues(); };
+  services::SAVEsettings = [] { SAVEsettings(); };
+  commands::SetPREFERENCES = [] { SetPREFERENCES(); };
+  commands::SETCOLORS = [] { SETCOLORS(); };
+  files_hooks::SetChanParams = [](int16_t oldHeight, int16_t rescale) { SetChanParams(oldHeight, rescale); };
+  files_hooks::SampleRatePRECISION = [] { commands::SampleRatePRECISION(); };
+  rt::SetErrorHandler([](int code) { CheckFileError(code); });
+}
+
+}  // namespace mv
