@@ -120,15 +120,7 @@ void SampleRateCommand(int16_t menuItem) {
   if (!On(PrefsSlot::DT800FastScope))
     for (int16_t ch = 1; ch <= last; ++ch) ChannelVariables[ch][ChanField::Averaged] = MaxAvrg;
   if (On(PrefsSlot::AverageLastChannel) && last > 0) ChannelVariables[last][ChanField::Averaged] = 0;
-  if (ChartIntervalInSeconds < 0.101) {
-    PrefsArray[PrefsSlot::BeepEverySample] = 0;
-    SetMenuItemState(AD, 15, 0);
-  } else {
-    const bool chart =
-        RecordingMODE == RecordingModeCode::Chart || RecordingMODE == RecordingModeCode::ScopeChart;
-    rt::EnableMenuItem(AD, 15, chart);
-    rt::CheckMenuItem(AD, 15, On(PrefsSlot::BeepEverySample));
-  }
+  // The interval window itself offers or withdraws Beep at Sample.
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include "files/prefs_window.h"
 #include "files/color_window.h"
 #include "runtime/events.h"
+#include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
+#include "setup/entry_points.h"
 #include "shell/commands.h"
 #include "shell/kit/services.h"
 #include "shell/menus.h"
@@ -23,6 +25,10 @@ void InstallServices() {
   files_hooks::SetChanParams = [](int16_t oldHeight, int16_t rescale) { SetChanParams(oldHeight, rescale); };
   files_hooks::SampleRatePRECISION = [] { commands::SampleRatePRECISION(); };
   rt::SetErrorHandler([](int code) { CheckFileError(code); });
+
+  // Recording set-up.
+  commands::GetSampleINTERVAL = [](const Str255& title) { GetSampleINTERVAL(title); };
+  setup_hooks::DoMENU = DoMENU;
 }
 
 }  // namespace mv
