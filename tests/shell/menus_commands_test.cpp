@@ -134,7 +134,7 @@ TEST_F(MenuCommandTest, SampleRateInsideTheSetupWindowAsksTheWindow) {
   EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(MenuCommandTest, ChartRateCommandSetsAveragingAndBeepItem) {
+TEST_F(MenuCommandTest, ChartRateCommandSetsAveraging) {
   nChannels = 3;
   MaxAvrg = 0;
   setup_hooks::MAXAVERAGE = [] { MaxAvrg = 7; };
@@ -151,7 +151,6 @@ TEST_F(MenuCommandTest, ChartRateCommandSetsAveragingAndBeepItem) {
   EXPECT_DOUBLE_EQ(ChartIntervalInSeconds, 0.5);
   EXPECT_FLOAT_EQ(ChartSampleInterval, 0.5f);
   for (int ch = 1; ch <= 3; ++ch) EXPECT_EQ(ChannelVariables[ch][ChanField::Averaged], 7) << ch;
-  EXPECT_EQ(State(AD, 15), 2) << "chart mode offers the beep, checked from slot 42";
 
   PrefsArray[PrefsSlot::AverageLastChannel] = 1;
   Choose(Edit, 16);
@@ -163,11 +162,6 @@ TEST_F(MenuCommandTest, ChartRateCommandSetsAveragingAndBeepItem) {
   ChannelVariables[1][ChanField::Averaged] = 2;
   Choose(Edit, 16);
   EXPECT_EQ(ChannelVariables[1][ChanField::Averaged], 2) << "slot 40 keeps every channel's averaging";
-
-  chosen = 0.1;
-  Choose(Edit, 16);
-  EXPECT_EQ(PrefsArray[PrefsSlot::BeepEverySample], 0);
-  EXPECT_EQ(State(AD, 15), 0) << "no beep below 0.101 s";
 }
 
 TEST_F(MenuCommandTest, RateWindowThatChangesNothingKeepsTheIntervals) {
