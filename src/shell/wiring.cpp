@@ -1,5 +1,8 @@
 #include "shell/wiring.h"
 
+#include "acquisition/install.h"
+#include "acquisition/markers.h"
+#include "conversions/custom_windows.h"
 #include "files/entry_points.h"
 #include "files/prefs_file.h"
 #include "files/prefs_window.h"
@@ -7,6 +10,7 @@
 #include "runtime/events.h"
 #include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
+#include "setup/conversion_windows.h"
 #include "setup/entry_points.h"
 #include "shell/commands.h"
 #include "shell/kit/services.h"
@@ -29,6 +33,16 @@ void InstallServices() {
   // Recording set-up.
   commands::GetSampleINTERVAL = [](const Str255& title) { GetSampleINTERVAL(title); };
   setup_hooks::DoMENU = DoMENU;
+
+  // Conversions: the per-channel sequence and menu 100 open the conversions
+  // window; Edit's Custom Conversions opens the chooser.
+  InstallConversionWindows();
+  commands::CUSTOMCON = [] { CUSTOMCON(); };
+
+  // Recording: the toolbar reader keeps events flowing during a run; every strip
+  // layout clears the scope rows.
+  InstallAcquisitionServices();
+  setup_hooks::CLEARARRAY = [] { CLEARARRAY(); };
 }
 
 }  // namespace mv

@@ -1,0 +1,237 @@
+// The editor of the custom conversion buttons (window 11, "Custom voltage
+// conversions").
+#include <array>
+
+#include "conversions/custom_table.h"
+#include "conversions/custom_windows.h"
+#include "conversions/evaluate.h"
+#include "conversions/state.h"
+#include "runtime/events.h"
+#include "runtime/windows.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/format.h"
+#include "shell/kit/help.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/services.h"
+#include "shell/kit/sounds.h"
+#include "shell/kit/subscript.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+constexpr int16_t kWindow = kCustomEditorWindow;
+constexpr int16_t kHelpTopic = 154;
+constexpr RGBColor kBlack{0, 0, 0};
+constexpr RGBColor kRed{65535, 0, 0};
+constexpr int kRows = kLastCustomButton - kFirstCustomButton + 1;
+
+void CustomMenuHandler(int16_t menu, int16_t menuItem) {
+  services::ShortMENU(menu, menuItem);
+}
+
+int16_t RowField(int k, int column) {
+  using namespace CustomEditorControl;
+  return static_cast<int16_t>(FirstRowField + RowStep * k + column);
+}
+
+Str255 FieldText(int16_t field) {
+  return rt::EditFieldExists(field) ? Str255(rt::EditText(field)) : Str255();
+}
+
+enum class Ending { Store, Save, Cancel, MenuCommand };
+
+class CustomEditor {
+ public:
+  void Run() {
+    MENUID = 0;
+    for (;;) {
+      // The "poly?" boxes change the stored codes at once; an ending without a
+      // store puts them back.
+      std::array<float, kRows> codes{};
+      for (int k = 0; k < kRows; ++k) codes[k] = conversionsArray[9 * (k + kFirstCustomButton) + 8];
+      Build();
+      const Ending ending = Loop();
+      if (ending == Ending::Store || ending == Ending::Save) {
+        Store();
+      } else {
+        for (int k = 0; k < kRows; ++k) conversionsArray[9 * (k + kFirstCustomButton) + 8] = codes[k];
+      }
+      if (ending == Ending::Save) services::SAVEsettings();
+      if (rt::WindowExists(kWindow)) rt::CloseWindow(kWindow);
+      Action = 0;
+      EventID = 0;
+      if (ending != Ending::MenuCommand) break;
+      MENUID = 0;
+    }
+    services::SetUpMENUs(1);
+  }
+
+ private:
+  void Build() {
+    BuildWINDOW(kWindow, "Custom voltage conversions", 4, 44, 655, 418, 6);
+    wssst();
+    BuildHeadings();
+    BuildRows();
+    BuildThreeWayArea();
+    using namespace CustomEditorControl;
+    rt::NewControl(SaveConversions, rt::ControlType::PushButton, "Save Conversions...",
+                   Rect{100, 343, 260, 364}, 1);
+    DrawIcon(138, 269, 369);
+    DrawIcon(139, 305, 369);
+    rt::NewControl(ConversionsOK, rt::ControlType::DefaultButton, "Conversions OK", Rect{460, 343, 625, 364},
+                   1);
+    rt::NewControl(Help, rt::ControlType::PushButton, "?", Rect{400, 343, 450, 363}, 1);
+    if (PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0) {
+      DoHelpWindow(kHelpTopic);
+      rt::SetOutputWindow(kWindow);
+    }
+    Action = 0;
+    EventID = 0;
+    InstallDialogHandlers(CustomMenuHandler);
+    rt::FlushWindow();
+  }
+
+  static void BuildHeadings() {
+    rt::SetTextFont(KitFont(KestraneFont, 14));
+    rt::SetTextColor(kRed);
+    DoSubscript(24, 15, "conversions:  a + b*volts", "c", "", -4);
+    DoSubscript(275, 15, " or 2-degree polynomial:  a + b*volts + c*volts", "2", "", -4);
+    rt::SetTextColor(kBlack);
+    const rt::FontSpec font = KitFont(KestraneFont, 12);
+    rt::DrawText(16, 31, " button label ", font, kBlack);
+    rt::DrawText(205, 31, "channel label", font, kBlack);
+    rt::DrawText(332, 31, "poly?     a            b            c          min       max", font, kBlack);
+  }
+
+  static void Field(int16_t number, const Str255& text, int16_t left, int16_t top, int16_t right,
+                    int16_t bottom, int16_t justification) {
+    BUILDEF(number, text, left, top, right, bottom, 3, justification);
+    rt::SetEditFont(number, KitFont(3, 11));
+    rt::SelectEditText(number, 0, 0);
+  }
+
+  void BuildRows() {
+    const CustomEditorFields f = CustomEditorFieldsFromTable();
+    const int16_t left[5] = {365, 422, 479, 536, 588}, right[5] = {415, 472, 529, 582, 640};
+    for (int k = 0; k < kRows; ++k) {
+      const CustomEditorRow& row = f.rows[k];
+      const auto top = static_cast<int16_t>(40 + 22 * k), bottom = static_cast<int16_t>(top + 18);
+      const auto n = static_cast<int16_t>(k + kFirstCustomButton);
+      Field(RowField(k, 0), row.title, 5, top, 167, bottom, 1);
+      Field(RowField(k, 1), row.label, 175, top, 333, bottom, 1);
+      rt::NewControl(n, rt::ControlType::CheckBox, "", Rect{339, top, 359, bottom},
+                     PolyBoxChecked(n) ? 2 : 1);
+      const Str255 values[5] = {row.a, row.b, row.c, row.minimum, row.maximum};
+      for (int i = 0; i < 5; ++i) Field(RowField(k, 2 + i), values[i], left[i], top, right[i], bottom, 2);
+    }
+    // The first row's title takes the typing at once.
+    rt::FocusEditField(RowField(0, 0));
+    rt::SelectEditText(RowField(0, 0), 0, -1);
+  }
+
+  static void BuildThreeWayArea() {
+    using namespace CustomEditorControl;
+    const CustomEditorFields f = CustomEditorFieldsFromTable();
+    BUILDBOX(5, 222, 635, 333);
+    const rt::FontSpec font = KitFont(KestraneFont, 12);
+    rt::DrawText(60, 237, "Three-degree polynomial conversion:", KitFont(KestraneFont, 13), kRed);
+    rt::DrawText(30, 256, "button label ", font, kBlack);
+    Field(ThreeWayTitle, f.threeWayTitle, 15, 263, 197, 280, 1);
+    rt::DrawText(225, 256, "channel label", font, kBlack);
+    Field(ThreeWayLabel, f.threeWayLabel, 205, 264, 383, 279, 1);
+    rt::DrawText(408, 276, " v = volts *", font, kBlack);
+    // p0, p1, p2, p3, K, m, minimum, maximum: m sits beside the volts factor text.
+    const int16_t left[8] = {10, 95, 205, 315, 426, 494, 514, 574},
+                  right[8] = {90, 200, 310, 420, 500, 570, 567, 627};
+    for (int i = 0; i < 8; ++i) {
+      const bool m = i == 5;
+      Field(static_cast<int16_t>(FirstThreeWayValue + i), f.threeWay[i], left[i], m ? 265 : 310, right[i],
+            m ? 279 : 324, 2);
+    }
+    DrawFormula(left, right);
+  }
+
+  // (A + B*v + C*v2 + D*v3) * E over the fields that hold them, min and max beside.
+  static void DrawFormula(const int16_t* left, const int16_t* right) {
+    const rt::FontSpec formula = KitFont(KestraneFont, 14);
+    const rt::FontSpec raised = KitFont(KestraneFont, 11);
+    constexpr int y = 302;
+    auto centred = [&](int i, const char* text, const char* power, const char* after) {
+      const int w =
+          rt::TextWidth(text, formula) + rt::TextWidth(power, raised) + rt::TextWidth(after, formula);
+      int x = (left[i] + right[i] - w) / 2;
+      rt::DrawText(x, y, text, formula, kBlack);
+      x += rt::TextWidth(text, formula);
+      rt::DrawText(x, y - 5, power, raised, kBlack);
+      rt::DrawText(x + rt::TextWidth(power, raised), y, after, formula, kBlack);
+    };
+    centred(0, "(A", "", "");
+    centred(1, "B*v", "", "");
+    centred(2, "C*v", "2", "");
+    centred(3, "D*v", "3", " )");
+    centred(4, "E", "", "");
+    centred(6, "min", "", "");
+    centred(7, "max", "", "");
+    // The operators between the columns.
+    const int16_t plusBetween[3][2] = {{0, 1}, {1, 2}, {2, 3}};
+    for (const auto& p : plusBetween)
+      rt::DrawText((right[p[0]] + left[p[1]]) / 2 - 4, y, "+", formula, kBlack);
+    rt::DrawText((right[3] + left[4]) / 2 - 3, y, "*", formula, kBlack);
+  }
+
+  Ending Loop() {
+    using namespace CustomEditorControl;
+    for (;;) {
+      rt::PumpEvents();
+      if (!rt::WindowExists(kWindow)) return Ending::Cancel;
+      rt::SetOutputWindow(kWindow);
+      const int16_t action = Action;
+      const int32_t item = EventID;
+      Action = 0;
+      EventID = 0;
+      if (MENUID == 255) return Ending::MenuCommand;
+      if (action == ActionCode::Key) return Ending::Store;
+      if (action == ActionCode::CloseBox && item == kWindow) return Ending::Cancel;
+      if (action != ActionCode::Click) continue;
+      if (item == SaveConversions) return Ending::Save;
+      if (item == ConversionsOK) return Ending::Store;
+      if (item == Help) {
+        DoHelpWindow(kHelpTopic);
+        rt::SetOutputWindow(kWindow);
+      } else if (IsCustomButton(static_cast<int>(item))) {
+        const auto n = static_cast<int16_t>(item);
+        ClickPolyBox(n);
+        rt::SetControlState(n, PolyBoxChecked(n) ? 2 : 1);
+      }
+    }
+  }
+
+  static void Store() {
+    using namespace CustomEditorControl;
+    rt::SetOutputWindow(kWindow);
+    CustomEditorFields f;
+    for (int k = 0; k < kRows; ++k) {
+      CustomEditorRow& row = f.rows[k];
+      row.title = FieldText(RowField(k, 0));
+      row.label = FieldText(RowField(k, 1));
+      row.a = FieldText(RowField(k, 2));
+      row.b = FieldText(RowField(k, 3));
+      row.c = FieldText(RowField(k, 4));
+      row.minimum = FieldText(RowField(k, 5));
+      row.maximum = FieldText(RowField(k, 6));
+    }
+    f.threeWayTitle = FieldText(ThreeWayTitle);
+    f.threeWayLabel = FieldText(ThreeWayLabel);
+    for (int i = 0; i < 8; ++i) f.threeWay[i] = FieldText(static_cast<int16_t>(FirstThreeWayValue + i));
+    StoreCustomEditor(f);
+  }
+};
+
+}  // namespace
+
+void CustomConversionEditor() {
+  CustomEditor().Run();
+}
+
+}  // namespace mv
