@@ -158,7 +158,7 @@ label "acquisition params button.gif" 320x44 '#e0e0e0' '#212121' "Acquisition pa
 label "change mode button.gif" 320x44 '#e0e0e0' '#212121' "Change recording mode" 16
 label "make setup button.gif" 320x44 '#e0e0e0' '#212121' "Make a set-up file" 16
 label "quicksave button.gif" 320x44 '#e0e0e0' '#212121' "Quick save" 16
-label "quit button.gif" 320x44 '#e0e0e0' '#212121' "Quit" 16
+label "quit button.gif" 115x40 '#e0e0e0' '#212121' "Quit" 16
 label "restart button.gif" 320x44 '#e0e0e0' '#212121' "Record again" 16
 label "save data button.png" 320x44 '#e0e0e0' '#212121' "Save data" 16
 label "raw chart file.gif" 48x48 white '#1565c0' "chart" 10

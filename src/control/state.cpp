@@ -35,6 +35,7 @@ int32_t RefOnTime = 0;
 int32_t CycleTime = 0;
 int16_t DeviceInUse = 0;
 int16_t OldChan = 0;
+int16_t ReferenceValve = 0;
 int16_t OldChan2 = 0;
 int32_t IO_Line = 0;
 int32_t tick = 0;
@@ -42,6 +43,11 @@ std::array<int16_t, 17> DeviceSwitchArray{};
 ZeroLinkTable zerolink{};
 
 int16_t FeedbackChan = 0;
+
+void CLEARALARMS() {
+  for (int ch = 1; ch <= 16; ++ch)
+    for (int f = AlarmField::LowerCount; f <= AlarmField::OverRangeLast; ++f) alarmsArray[ch][f] = 0.0f;
+}
 
 void RebuildZeroBackLinks(int16_t lastChannel) {
   if (lastChannel > 16) lastChannel = 16;
@@ -105,6 +111,7 @@ void ResetControlState() {
   CycleTime = 0;
   DeviceInUse = 0;
   OldChan = 0;
+  ReferenceValve = 0;
   OldChan2 = 0;
   IO_Line = 0;
   tick = 0;

@@ -67,6 +67,8 @@ extern int32_t CycleTime;
 extern int16_t DeviceInUse;
 extern int16_t OldChan;
 extern int16_t OldChan2;
+// The reference device a restart switches to first (RefChan - 1 from device 2 on).
+extern int16_t ReferenceValve;
 extern int32_t IO_Line;
 extern int32_t tick;
 // Output state of devices 1-16 (entry 0 is no device); the ADC-1 path only.
@@ -80,6 +82,9 @@ using ZeroLinkTable = std::array<int16_t, kZeroLinkWords>;
 extern ZeroLinkTable zerolink;
 // Rebuilds the back-links (words 3r+2) from the links of channels 1 to lastChannel.
 void RebuildZeroBackLinks(int16_t lastChannel = 16);
+// A new run: the alarm counts and the samples of the last alarms (fields 6 to 11) of
+// every channel's record back to 0; the settings stay.
+void CLEARALARMS();
 
 // ---- analog-output feedback -------------------------------------------------------------
 // The regulated channel (1..nChannels).

@@ -15,6 +15,11 @@ int32_t appendDATE = 0;
 int32_t NextSAVEtime = 0;
 Str255 BackupFileIndicator;
 int16_t ScopeFileComments = 0;
+FileStringsRecord filestrings;
+Str255 EndRecordingDate;
+Str255 EndRecordingTime;
+int16_t ScopeCount = 0;
+int16_t NoSetupFileFound = 0;
 float BarometricPressure = 760.0f;
 float flowrate = 100.0f;
 
@@ -31,6 +36,11 @@ void ResetFilesState() {
   NextSAVEtime = 0;
   BackupFileIndicator.clear();
   ScopeFileComments = 0;
+  filestrings = {};
+  EndRecordingDate.clear();
+  EndRecordingTime.clear();
+  ScopeCount = 0;
+  NoSetupFileFound = 0;
   BarometricPressure = 760.0f;
   flowrate = 100.0f;
 }

@@ -38,6 +38,25 @@ extern Str255 BackupFileIndicator;
 // 1 while the file information window describes a scope file, 0 a chart file.
 extern int16_t ScopeFileComments;
 
+// ---- file strings --------------------------------------------------------------------------
+// The names and dates a run leaves for the savers and replay: the data file name last
+// saved (shown by the saved notice), the run's start date "MM/dd/yy" and time
+// "HH:mm:ss", and the root name of the numbered scope and repeat files.
+struct FileStringsRecord {
+  Str255 dataFile;
+  Str255 startDate;
+  Str255 startTime;
+  Str255 rootName;
+};
+extern FileStringsRecord filestrings;
+// The run's end, "MM/dd/yy" and "HH:mm:ss", written when the options window opens.
+extern Str255 EndRecordingDate;
+extern Str255 EndRecordingTime;
+// Number of the last numbered scope or repeat file saved.
+extern int16_t ScopeCount;
+// 1 when the set-up file loader found no file to load (nothing chosen, or not a set-up).
+extern int16_t NoSetupFileFound;
+
 // ---- experiment conditions ---------------------------------------------------------------------
 extern float BarometricPressure;  // torr
 extern float flowrate;            // ml/min

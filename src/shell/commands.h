@@ -71,6 +71,38 @@ extern Command AnalogFEEDBACK;
 extern Command GETAOscript;
 extern Command SAVEAOscript;
 
+// ---- the run: set-up window, acquisition screen, recording loops ---------------------------
+// The set-up window before every run; sets StartOver when the user starts over.
+extern Command DISPLAYSETUP;
+// The acquisition screen (window 1): 1 a new run, 0 the next sampling period.
+extern ChannelCommand DRAWSCREEN;
+// The recording toolbar: 0 chart, 1 the scope modes.
+extern ChannelCommand MakeAcquisitionTOOLBAR;
+// The oscilloscope and scope-plus-chart recording loops; each returns when the run ends.
+extern Command SCOPESCANNING;
+extern Command SCOPEPLUSCHARTSCAN;
+// The DT800's burst command for the fast scope, built before a fast scope run.
+extern Command BurstCommandString;
+// Sets the ADAM modules' ranges and addresses for channel (0: every channel).
+extern std::function<void(int16_t channel, int16_t show)> SetADAM;
+// The streaming serial panel, which stands in for the mode window with interface 11.
+extern Command StreamingSerialChannels;
+
+// ---- after a run: saving and the options window --------------------------------------------
+// Saves the chart data at once under a dated name. True only when the file was written.
+extern std::function<bool()> QuickSAVE;
+// Asks for the root name of the numbered scope ("Scope") or repeat ("Repeat") files.
+extern std::function<void(const Str255& root)> ScopeOrRepeatFileRoot;
+// The options window's editable root file name field.
+extern Command SHOWROOTFILE;
+// The achieved sample interval against the chosen one; show 1 opens the rate window.
+extern std::function<void(double runSeconds, float interval, int16_t show)> CHECKSAMPLERATE;
+// The alarm log of the last run, and the labels of the devices of switching pattern 9.
+extern Command SHOWALARMS;
+extern Command GetSequenceLabels;
+// Puts the volts on analog output 1 or 2.
+extern std::function<void(int16_t output, float volts)> SetAOvolts;
+
 // ---- calculators ---------------------------------------------------------------------------
 extern Command SIMPLECALC;
 extern Command SimpleRegression;

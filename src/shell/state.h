@@ -55,6 +55,36 @@ constexpr int16_t Chart = 1, Scope = 2, ScopeChart = 3;
 }
 extern int16_t RecordingMODE;
 
+// ---- the run the control loop starts ---------------------------------------------------
+// The samples of the run that ended, as the savers write them (Sample is lowered to
+// one less when the options window opens, never below 0).
+extern int32_t nSamples;
+// Tick count at the start of the run (and after each options-window command).
+extern int32_t TimeAtStart;
+// Set by the set-up window when the user starts over: the control loop discards the
+// set-up and goes back to the mode choice.
+extern int16_t StartOver;
+// Ticks of the last scope sweep; pause minutes of the run; the sample rate changed by
+// the pause window; the next analog-output update (ticks).
+extern int32_t LastScopeDur;
+extern float totalPauseDuration;
+extern int16_t SampleRateChanged;
+extern int32_t TimeForNextAOupdate;
+// The scope trace: x of the last drawn point (-1000 before the first), the y of the
+// resting position and the plot's midline and pixels per volt.
+extern float oldscopex;
+extern float ScYpos;
+extern float ScopeBase;
+extern float ScopeCalibrationFactor;
+// Full-scale volts of the scope plot's calibration.
+extern float scsf;
+// The scope loops' Escape and Tab flags.
+extern int16_t EscapeKeyHit;
+extern int16_t TabKeyHit;
+// The time ticks' bookkeeping of the chart.
+extern int32_t zz;
+extern int32_t NextTicPosition;
+
 // ---- capacity limits and the display speed ---------------------------------------------
 // Chart samples per channel and scope samples per trace the program accepts at most.
 extern int32_t MaximumSamples;

@@ -1,0 +1,221 @@
+// The "Modes and Channels" window: its grid of channel buttons and their states, the
+// three tabs, Return, the set-up file button, slow and streaming interfaces, and the
+// menu states it leaves; screenshots of each tab.
+#include <string>
+
+#include "control_loop_test_support.h"
+#include "devices/state.h"
+#include "files/state.h"
+#include "runtime/menus.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/mode_window.h"
+
+namespace mv {
+namespace {
+
+using namespace MenuNumber;
+using ModeWindowTest = test::ControlLoopTest;
+constexpr int16_t W = kModeWindow;
+
+int16_t ButtonOf(int16_t channels) {
+  return static_cast<int16_t>(ModeControl::FirstChannel - 1 + channels);
+}
+
+test::LoopDriver::Step ChooseTab(int16_t tab) {
+  return [tab] {
+    rt::SetOutputWindow(W);
+    rt::SetControlValue(ModeControl::Tabs, tab);
+    doDIALOG(ActionCode::Click, ModeControl::Tabs);
+    return true;
+  };
+}
+
+std::string Shot(const char* name) {
+  return (test::TestOutputDir() / name).string();
+}
+
+int16_t ControlStateIn(int16_t control) {
+  rt::SetOutputWindow(W);
+  return rt::ControlExists(control) ? rt::ControlState(control) : -1;
+}
+
+TEST_F(ModeWindowTest, ChannelButtonsSitInAFourByFourGrid) {
+  auto same = [](Rect a, Rect b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  };
+  EXPECT_TRUE(same(ChannelButtonRect(1), Rect{15, 148, 119, 168}));
+  EXPECT_TRUE(same(ChannelButtonRect(4), Rect{333, 148, 437, 168}));
+  EXPECT_TRUE(same(ChannelButtonRect(5), Rect{15, 170, 119, 190}));
+  EXPECT_TRUE(same(ChannelButtonRect(10), Rect{121, 192, 225, 212}));
+  EXPECT_TRUE(same(ChannelButtonRect(16), Rect{333, 214, 437, 234}));
+  EXPECT_EQ(ChannelButtonTitle(1), "1 Channel");
+  EXPECT_EQ(ChannelButtonTitle(2), "2 Channels");
+  EXPECT_EQ(ChannelButtonTitle(16), "16 Channels");
+}
+
+TEST_F(ModeWindowTest, ButtonStatesFollowTheModeAndTheDisplay) {
+  for (int16_t n = 1; n <= 16; ++n) {
+    EXPECT_EQ(ChannelButtonState(n, RecordingModeCode::Chart, 16), 1) << n;
+    EXPECT_EQ(ChannelButtonState(n, 0, 16), 1) << "nothing chosen yet counts as chart: " << n;
+    EXPECT_EQ(ChannelButtonState(n, RecordingModeCode::Scope, 16), 0) << n;
+    EXPECT_EQ(ChannelButtonState(n, RecordingModeCode::ScopeChart, 16), n >= 2 && n <= 5 ? 1 : 0) << n;
+  }
+}
+
+TEST_F(ModeWindowTest, ButtonsAboveMaximumChansAreDimmed) {
+  for (int16_t n = 1; n <= 12; ++n) EXPECT_EQ(ChannelButtonState(n, RecordingModeCode::Chart, 12), 1) << n;
+  for (int16_t n = 13; n <= 16; ++n) EXPECT_EQ(ChannelButtonState(n, RecordingModeCode::Chart, 12), 0) << n;
+
+  MaximumChans = 12;
+  External_AD = ExternalADCode::SableUI2;
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Check([] {
+        EXPECT_EQ(RecordingMODE, RecordingModeCode::Chart) << "a real interface starts in chart mode";
+        EXPECT_EQ(ControlStateIn(ButtonOf(12)), 1);
+        EXPECT_EQ(ControlStateIn(ButtonOf(13)), 0);
+        EXPECT_EQ(ControlStateIn(ButtonOf(16)), 0);
+      })
+      .Then(ChooseTab(3))
+      .Then(ChooseTab(1))
+      .Check([] { EXPECT_EQ(ControlStateIn(ButtonOf(14)), 0) << "rebuilt buttons are dimmed again"; })
+      .Click(ButtonOf(12))
+      .Click(ModeControl::SelectionOK);
+  SelectRecordingModeTabWindow();
+  EXPECT_EQ(nChannels, 12);
+}
+
+TEST_F(ModeWindowTest, ReturnBeforeChoosingKeepsTheWindowOpen) {
+  PrefsArray[PrefsSlot::WeirdSounds] = 1;
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Check([] { EXPECT_EQ(ControlStateIn(ModeControl::SelectionOK), 0); })
+      .Key('\r')
+      .Check([] {
+        EXPECT_TRUE(rt::WindowExists(W)) << "no set-up with 0 channels";
+        EXPECT_EQ(nChannels, 0);
+      })
+      .Click(ButtonOf(3))
+      .Check([] {
+        EXPECT_EQ(nChannels, 3);
+        EXPECT_EQ(ControlStateIn(ButtonOf(3)), 2);
+        EXPECT_EQ(ControlStateIn(ModeControl::SelectionOK), 1);
+      })
+      .Click(ButtonOf(2))
+      .Check([] {
+        EXPECT_EQ(ControlStateIn(ButtonOf(3)), 1) << "the earlier choice goes back to plain";
+        EXPECT_EQ(ControlStateIn(ButtonOf(2)), 2);
+      })
+      .Key('\r');
+  SelectRecordingModeTabWindow();
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(nChannels, 2);
+  EXPECT_EQ(RecordingMODE, 0) << "the demonstration interface chose no tab";
+  EXPECT_TRUE(PlayedFile("wsst.mp3"));
+  EXPECT_EQ(State(File, 7), 2) << "timed saves are on at start-up";
+  EXPECT_TRUE(rt::MenuItemEnabled(DA, 0));
+  EXPECT_EQ(State(View, 12), 1);
+}
+
+TEST_F(ModeWindowTest, TabsChangeTheModeAndTheButtons) {
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Check([] { EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w310-modes-chart.png"))); })
+      .Then(ChooseTab(2))
+      .Check([] {
+        EXPECT_EQ(RecordingMODE, RecordingModeCode::Scope);
+        EXPECT_EQ(nChannels, 1);
+        EXPECT_EQ(ControlStateIn(ModeControl::SelectionOK), 1) << "scope mode can start at once";
+        EXPECT_EQ(ControlStateIn(ButtonOf(2)), -1);
+        EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w310-modes-scope.png")));
+      })
+      .Then(ChooseTab(3))
+      .Check([] {
+        EXPECT_EQ(RecordingMODE, RecordingModeCode::ScopeChart);
+        EXPECT_EQ(nChannels, 0);
+        EXPECT_EQ(ControlStateIn(ModeControl::SelectionOK), 0);
+        EXPECT_EQ(ControlStateIn(ButtonOf(1)), -1);
+        EXPECT_EQ(ControlStateIn(ButtonOf(6)), -1);
+        for (int16_t n = 2; n <= 5; ++n) EXPECT_EQ(ControlStateIn(ButtonOf(n)), 1) << n;
+        EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w310-modes-scope-chart.png")));
+      })
+      .Click(ButtonOf(4))
+      .Then(ChooseTab(1))
+      .Check([] {
+        EXPECT_EQ(nChannels, 0) << "a new tab starts with no count";
+        for (int16_t n = 1; n <= 16; ++n) EXPECT_EQ(ControlStateIn(ButtonOf(n)), 1) << n;
+      })
+      .Then(ChooseTab(2))
+      .Click(ModeControl::SelectionOK);
+  SelectRecordingModeTabWindow();
+  EXPECT_EQ(RecordingMODE, RecordingModeCode::Scope);
+  EXPECT_EQ(nChannels, 1);
+  EXPECT_EQ(State(View, 12), 0);
+  EXPECT_EQ(State(View, 13), 0);
+  EXPECT_EQ(State(View, 15), 0);
+  EXPECT_EQ(State(File, 7), 0);
+  EXPECT_EQ(State(AD, 18), 0);
+  EXPECT_FALSE(rt::MenuItemEnabled(DA, 0));
+}
+
+TEST_F(ModeWindowTest, SlowInterfaceRecordsInChartModeOnly) {
+  External_AD = ExternalADCode::DT500;
+  DemonstrationMODE = 0;
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Check([] {
+        EXPECT_EQ(ControlStateIn(ModeControl::Tabs), -1) << "no tabs";
+        EXPECT_EQ(RecordingMODE, RecordingModeCode::Chart);
+        EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w310-modes-slow-interface.png")));
+      })
+      .Click(ButtonOf(1))
+      .Key('x');
+  SelectRecordingModeTabWindow();
+  EXPECT_EQ(nChannels, 1);
+  EXPECT_EQ(RecordingMODE, RecordingModeCode::Chart);
+}
+
+TEST_F(ModeWindowTest, SetupFileEndsTheWindowOnlyWhenItLoads) {
+  int asked = 0;
+  services::GETSETUP = [&](int16_t kind) {
+    EXPECT_EQ(kind, 0) << "the open panel";
+    if (++asked == 1) {
+      NoSetupFileFound = 1;
+      return false;
+    }
+    RecordingMODE = RecordingModeCode::ScopeChart;
+    nChannels = 4;
+    return true;
+  };
+  PrefsArray[PrefsSlot::SetupKnownAtStart] = 1;
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Click(ButtonOf(2))
+      .Click(ModeControl::SetupFile)
+      .Check([this] {
+        EXPECT_TRUE(rt::WindowExists(W));
+        EXPECT_TRUE(PlayedFile("downvip.mp3"));
+        EXPECT_EQ(PrefsArray[PrefsSlot::SetupKnownAtStart], 0) << "cleared by every click";
+        EXPECT_EQ(ControlStateIn(ButtonOf(2)), 2) << "the choice survives a failed load";
+      })
+      .Click(ModeControl::SetupFile);
+  SelectRecordingModeTabWindow();
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(PrefsArray[PrefsSlot::SetupKnownAtStart], 1);
+  EXPECT_EQ(RecordingMODE, RecordingModeCode::ScopeChart);
+  EXPECT_EQ(nChannels, 4);
+}
+
+TEST_F(ModeWindowTest, StreamingInputOpensItsPanelInstead) {
+  External_AD = ExternalADCode::SerialStream;
+  commands::StreamingSerialChannels = Note("StreamingSerialChannels");
+  SelectRecordingModeTabWindow();
+  EXPECT_EQ(calls, (std::vector<std::string>{"StreamingSerialChannels"}));
+  EXPECT_EQ(RecordingMODE, 0);
+  EXPECT_FALSE(rt::WindowExists(W));
+}
+
+}  // namespace
+}  // namespace mv

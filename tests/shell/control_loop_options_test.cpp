@@ -1,0 +1,398 @@
+// The options window after a run: closing the run, its keys and mouse rows, each
+// command's outcome in slot 43, the guarded restart, quick save, replay, quit with
+// the shutdown message, and its report windows.
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "acquisition/state.h"
+#include "control/state.h"
+#include "control_loop_test_support.h"
+#include "devices/state.h"
+#include "files/shutdown_message.h"
+#include "files/state.h"
+#include "runtime/menus.h"
+#include "runtime/system.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/options_window.h"
+#include "shell/run_reports.h"
+
+namespace mv {
+namespace {
+
+using namespace MenuNumber;
+constexpr int16_t W = kOptionsWindow;
+constexpr int16_t kGuard = 1776;
+
+class OptionsWindowTest : public test::ControlLoopTest {
+ protected:
+  void SetUp() override {
+    ControlLoopTest::SetUp();
+    RecordingMODE = RecordingModeCode::Chart;
+    External_AD = ExternalADCode::Demonstration;
+    DemonstrationMODE = 1;
+    nChannels = 2;
+    Sample = 40;
+    TimedSaveINTERVAL = 0;
+    commands::DRAWSCREEN = NoteWith("DRAWSCREEN");
+    commands::SAVEFILES = [this] {
+      calls.push_back("SAVEFILES");
+      if (saveWorks) {
+        PrefsArray[PrefsSlot::LastRunSaved] = 1;
+        filestrings.dataFile = "run 1.kstr";
+      }
+    };
+    commands::DISPLAYSETUP = Note("DISPLAYSETUP");
+    commands::MAKESETUP = Note("MAKESETUP");
+    commands::SHOWROOTFILE = Note("SHOWROOTFILE");
+    commands::TURNVALVESOFF = Note("TURNVALVESOFF");
+    commands::CHECKSAMPLERATE = [this](double, float, int16_t show) {
+      calls.push_back("CHECKSAMPLERATE " + std::to_string(show));
+    };
+    acq_hooks::REPLAY = [this](int16_t flag) { calls.push_back("REPLAY " + std::to_string(flag)); };
+    acq_hooks::AutoTimedBACKUP = [this](int16_t f) {
+      calls.push_back("AutoTimedBACKUP " + std::to_string(f));
+    };
+  }
+  // The window's title as shown (the builder pads it with a blank each side).
+  static std::string Title() { return rt::WindowTitle(W).str(); }
+  bool saveWorks = true;
+};
+
+// ---- rules ------------------------------------------------------------------------------------
+
+TEST_F(OptionsWindowTest, KeysChooseTheirCommandsAndAnyOtherKeySaves) {
+  using namespace OptionsButton;
+  EXPECT_EQ(OptionsKeyButton('s'), Save);
+  EXPECT_EQ(OptionsKeyButton('S'), Save);
+  EXPECT_EQ(OptionsKeyButton('r'), Restart);
+  EXPECT_EQ(OptionsKeyButton('R'), Restart);
+  EXPECT_EQ(OptionsKeyButton('a'), Parameters);
+  EXPECT_EQ(OptionsKeyButton('A'), Parameters);
+  EXPECT_EQ(OptionsKeyButton('m'), MakeSetup);
+  EXPECT_EQ(OptionsKeyButton('M'), MakeSetup);
+  EXPECT_EQ(OptionsKeyButton('c'), RootName);
+  EXPECT_EQ(OptionsKeyButton('C'), RootName);
+  for (int key : {13, 3, int{'q'}, int{'x'}, int{'5'}, int{' '}})
+    EXPECT_EQ(OptionsKeyButton(key), Save) << key;
+}
+
+TEST_F(OptionsWindowTest, MouseRowsOfTheLeftMargin) {
+  using namespace OptionsButton;
+  struct Row {
+    int x, y, button;
+  };
+  const Row rows[] = {{1, 2, Restart},
+                      {71, 50, Restart},
+                      {40, 1, 0},
+                      {40, 51, 0},
+                      {40, 59, 0},
+                      {40, 60, Save},
+                      {40, 103, Save},
+                      {40, 104, 0},
+                      {40, 114, Parameters},
+                      {40, 157, Parameters},
+                      {40, 168, MakeSetup},
+                      {40, 204, MakeSetup},
+                      {40, 205, 0},
+                      {40, 278, 0},
+                      {40, 279, ChangeMode},
+                      {40, 308, ChangeMode},
+                      {40, 309, 0},
+                      {0, 30, 0},
+                      {72, 30, 0}};
+  for (const Row& r : rows) EXPECT_EQ(OptionsMouseRowButton(r.x, r.y), r.button) << r.x << "," << r.y;
+}
+
+TEST_F(OptionsWindowTest, SlotFortyThreeOutcomes) {
+  for (int16_t outcome : {0, 1, 4}) EXPECT_FALSE(OptionsWindowEnds(outcome)) << outcome;
+  EXPECT_TRUE(OptionsWindowEnds(OptionsOutcome::Rerun));
+  EXPECT_TRUE(OptionsWindowEnds(OptionsOutcome::ChangeMode));
+}
+
+TEST_F(OptionsWindowTest, TitlesAndTheSampleCountOfAStoppedRun) {
+  EXPECT_EQ(OptionsWindowTitle(RecordingModeCode::Chart, 39), "Chart Halted at 39 Samples");
+  EXPECT_EQ(OptionsWindowTitle(RecordingModeCode::ScopeChart, 1234567), "Chart Halted at 1234567 Samples");
+  EXPECT_EQ(OptionsWindowTitle(RecordingModeCode::Scope, 39), "Oscilloscope Acquisition Halted");
+  EXPECT_EQ(SampleAfterRun(40), 39);
+  EXPECT_EQ(SampleAfterRun(1), 0);
+  EXPECT_EQ(SampleAfterRun(0), 0);
+  EXPECT_TRUE(ShowsRootNameButton(RecordingModeCode::Scope, 0));
+  EXPECT_TRUE(ShowsRootNameButton(RecordingModeCode::Chart, 1));
+  EXPECT_FALSE(ShowsRootNameButton(RecordingModeCode::Chart, 0));
+  EXPECT_TRUE(CutChannelsEnabled(RecordingModeCode::Chart, 11));
+  EXPECT_FALSE(CutChannelsEnabled(RecordingModeCode::Chart, 12));
+  EXPECT_TRUE(CutChannelsEnabled(RecordingModeCode::ScopeChart, 4));
+  EXPECT_FALSE(CutChannelsEnabled(RecordingModeCode::ScopeChart, 5));
+  EXPECT_FALSE(CutChannelsEnabled(RecordingModeCode::Scope, 1));
+}
+
+TEST_F(OptionsWindowTest, ScopeChartFixUpNeverCopiesAnEarlierRun) {
+  for (int32_t col = 0; col <= 2; ++col) ChartDataArray.Set(2, col, 9.0f);  // an earlier run's values
+  ChartDataArray.Set(1, 0, 1.0f);
+  FillScopeChartStartColumns(2, 1);
+  EXPECT_EQ(ChartDataArray.Get(2, 0), 9.0f) << "column 2 was not written in this run";
+  ChartDataArray.Set(2, 2, 5.0f);
+  ChartDataArray.Set(3, 2, 6.0f);
+  FillScopeChartStartColumns(3, 2);
+  EXPECT_EQ(ChartDataArray.Get(2, 0), 5.0f);
+  EXPECT_EQ(ChartDataArray.Get(2, 1), 5.0f);
+  EXPECT_EQ(ChartDataArray.Get(3, 0), 6.0f);
+  EXPECT_EQ(ChartDataArray.Get(1, 0), 1.0f) << "the scope channel keeps its own";
+}
+
+TEST_F(OptionsWindowTest, ReportTexts) {
+  const SpikeReportLine none = SpikeReportFor(1, 0);
+  EXPECT_EQ(none.label, "chan 1: ");
+  EXPECT_EQ(none.result, "   no spikes detected");
+  EXPECT_TRUE(none.noSpikes);
+  EXPECT_EQ(SpikeReportFor(12, 1).result, " 1 spike removed");
+  EXPECT_EQ(SpikeReportFor(3, 27).result, " 27 spikes removed");
+  EXPECT_EQ(ShutdownMessageSize(std::string(99, 'a')), 48);
+  EXPECT_EQ(ShutdownMessageSize(std::string(100, 'a')), 36);
+}
+
+// ---- the window ----------------------------------------------------------------------------------
+
+TEST_F(OptionsWindowTest, ClosingTheRunAndEveryStayingCommand) {
+  TimedSaveINTERVAL = 3600;
+  PrefsArray[PrefsSlot::SpikeFilterOn] = 1;
+  PrefsArray[PrefsSlot::WeirdSounds] = 1;
+  voltagespikes[2] = 3;
+  alarmsArray[1][AlarmField::AnyOn] = 1.0f;
+  alarmsArray[1][AlarmField::UpperOn] = 1.0f;
+  rt::OpenWindow(1, "acquisition", Rect{0, 40, 400, 300}, 6);
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Check([this] {
+        EXPECT_EQ(Title(), " Chart Halted at 39 Samples ");
+        EXPECT_EQ(nSamples, 40);
+        EXPECT_EQ(Sample, 39);
+        EXPECT_FALSE(rt::WindowExists(1)) << "the acquisition window closes";
+        EXPECT_TRUE(rt::WindowExists(kSpikeReportWindow));
+        EXPECT_EQ(EndRecordingDate.size(), 8u);
+        EXPECT_EQ(EndRecordingTime.size(), 8u);
+        EXPECT_TRUE(PlayedFile("skid.mp3"));
+        EXPECT_TRUE(PlayedFile("wssst!.mp3"));
+        EXPECT_TRUE(PlayedFile("MVtimerSounds/ahem.mp3")) << "alarms were set and kinds chosen";
+        rt::SetOutputWindow(W);
+        EXPECT_TRUE(rt::ControlExists(OptionsButton::Alarms));
+        EXPECT_TRUE(rt::ControlExists(OptionsButton::Replay));
+        EXPECT_FALSE(rt::ControlExists(OptionsButton::RootName));
+        EXPECT_EQ(State(AD, 20), 1);
+        EXPECT_EQ(State(File, 10), 1);
+        EXPECT_TRUE(rt::SaveWindowImage(W, (test::TestOutputDir() / "w112-options.png").string()));
+        EXPECT_TRUE(
+            rt::SaveWindowImage(kSpikeReportWindow, (test::TestOutputDir() / "w24-spikes.png").string()));
+      })
+      .Key('s')
+      .Check([this] {
+        EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::Saved);
+        EXPECT_TRUE(rt::WindowExists(kSavedNoticeWindow));
+        EXPECT_TRUE(rt::WindowExists(W));
+        EXPECT_EQ(State(File, 10), 0) << "every command dims the set-up items";
+      })
+      .Key('\r')
+      .Key('a')
+      .Check([this] { EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::SubWindow); })
+      .Key('M')
+      .Key('c')
+      .Click(OptionsButton::RateCheck)
+      .Check([this] { EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::Stay); })
+      .Click(OptionsButton::ChangeMode);
+  OPTIONSWINDOW();
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{"AutoTimedBACKUP 1", "CHECKSAMPLERATE 1", "SAVEFILES", "SAVEFILES",
+                                      "DISPLAYSETUP", "MAKESETUP", "SHOWROOTFILE", "CHECKSAMPLERATE 1"}));
+  EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::ChangeMode);
+  EXPECT_EQ(RecordingMODE, 0);
+  EXPECT_EQ(Sample, 0);
+  EXPECT_EQ(State(AD, 20), 0);
+  EXPECT_FALSE(rt::WindowExists(W));
+}
+
+TEST_F(OptionsWindowTest, RestartAsksTheGuardAndStartsTheScreenAgain) {
+  PrefsArray[PrefsSlot::WarnUnsaved] = 1;
+  alarmsArray[2][AlarmField::UpperCount] = 5.0f;
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Click(OptionsButton::Restart)
+      .WaitFor(kGuard)
+      .Click(1)  // "NO -- Save Data First"
+      .Check([this] {
+        EXPECT_TRUE(rt::WindowExists(W));
+        EXPECT_EQ(Sample, 39);
+        EXPECT_FALSE(Called("DRAWSCREEN 1"));
+      })
+      .Key('r')
+      .WaitFor(kGuard)
+      .Click(2);  // "Yes -- OK to Proceed"
+  OPTIONSWINDOW();
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::Rerun);
+  EXPECT_EQ(RecordingMODE, RecordingModeCode::Chart) << "a rerun keeps the mode";
+  EXPECT_EQ(Sample, 0);
+  EXPECT_EQ(Count("DRAWSCREEN 1"), 1);
+  EXPECT_TRUE(Called("TURNVALVESOFF"));
+  EXPECT_EQ(alarmsArray[2][AlarmField::UpperCount], 0.0f);
+  EXPECT_EQ(filestrings.startDate.size(), 8u);
+  EXPECT_FALSE(rt::WindowExists(W));
+  for (int16_t m = File; m <= Special; ++m) EXPECT_FALSE(rt::MenuItemEnabled(m, 0)) << m;
+}
+
+TEST_F(OptionsWindowTest, QuickSaveThatFailsKeepsTheRunGuarded) {
+  PrefsArray[PrefsSlot::WarnUnsaved] = 1;
+  bool written = false;
+  commands::QuickSAVE = [&] {
+    calls.push_back("QuickSAVE");
+    return written;
+  };
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Click(OptionsButton::QuickSave)
+      .Check([&] {
+        EXPECT_TRUE(rt::WindowExists(W)) << "the run stays for a real save";
+        EXPECT_FALSE(rt::WindowExists(kGuard));
+        EXPECT_EQ(Sample, 39);
+        EXPECT_EQ(PrefsArray[PrefsSlot::WarnUnsaved], 1);
+        EXPECT_FALSE(Called("DRAWSCREEN 1"));
+        written = true;
+      })
+      .Click(OptionsButton::QuickSave);
+  OPTIONSWINDOW();
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_EQ(Count("QuickSAVE"), 2);
+  EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::Rerun) << "a saved run restarts unasked";
+  EXPECT_EQ(PrefsArray[PrefsSlot::WarnUnsaved], 1) << "the warning comes back";
+  EXPECT_EQ(Sample, 0);
+}
+
+TEST_F(OptionsWindowTest, ReplayNeverTakesASampleOffTheRun) {
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Click(OptionsButton::Replay)
+      .WaitFor(W)
+      .Click(OptionsButton::Replay)
+      .WaitFor(W)
+      .Check([this] {
+        EXPECT_EQ(Sample, 39);
+        EXPECT_EQ(nSamples, 40);
+        EXPECT_EQ(Title(), " Chart Halted at 39 Samples ");
+      })
+      .Click(OptionsButton::Restart);
+  OPTIONSWINDOW();
+  EXPECT_EQ(Count("REPLAY 1"), 2);
+  EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::Rerun);
+}
+
+TEST_F(OptionsWindowTest, NoSampleRunNeverCountsMinusOne) {
+  Sample = 0;
+  PrefsArray[PrefsSlot::WarnUnsaved] = 1;
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Check([this] { EXPECT_EQ(Title(), " Chart Halted at 0 Samples "); })
+      .Click(OptionsButton::ChangeMode);
+  OPTIONSWINDOW();
+  EXPECT_EQ(Sample, 0);
+  EXPECT_EQ(nSamples, 0);
+  EXPECT_EQ(RecordingMODE, 0) << "nothing to lose: no guard";
+}
+
+TEST_F(OptionsWindowTest, FailedSaveShowsNoSavedNotice) {
+  saveWorks = false;
+  filestrings.dataFile = "last week.kstr";
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Click(OptionsButton::Save)
+      .Check([] { EXPECT_FALSE(rt::WindowExists(kSavedNoticeWindow)); })
+      .Click(OptionsButton::Restart);
+  OPTIONSWINDOW();
+  EXPECT_TRUE(Called("SAVEFILES"));
+}
+
+TEST_F(OptionsWindowTest, ScopeModeShowsItsRootNameAndNoReplay) {
+  RecordingMODE = RecordingModeCode::Scope;
+  nChannels = 1;
+  std::string root;
+  commands::ScopeOrRepeatFileRoot = [&](const Str255& r) { root = r.str(); };
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Check([this] {
+        EXPECT_EQ(Title(), " Oscilloscope Acquisition Halted ");
+        rt::SetOutputWindow(W);
+        EXPECT_FALSE(rt::ControlExists(OptionsButton::Replay));
+        ASSERT_TRUE(rt::ControlExists(OptionsButton::RootName));
+        EXPECT_EQ(rt::ControlTitle(OptionsButton::RootName), "Change Scope Root File Name...      ('C')");
+        EXPECT_EQ(State(AD, 20), 0);
+      })
+      .Key('C')
+      .Click(OptionsButton::ChangeMode);
+  OPTIONSWINDOW();
+  EXPECT_EQ(root, "Scope");
+  EXPECT_EQ(ScopeCount, 0);
+}
+
+TEST_F(OptionsWindowTest, QuitEndsWithStatusZero) {
+  test::LoopDriver driver;
+  driver.WaitFor(W).Click(OptionsButton::Quit);
+  try {
+    OPTIONSWINDOW();
+    ADD_FAILURE() << "quit returned";
+  } catch (const rt::ProgramExit& e) {
+    EXPECT_EQ(e.status, 0);
+  }
+  EXPECT_FALSE(Called("TURNVALVESOFF")) << "nothing to switch off in demonstration mode";
+}
+
+TEST_F(OptionsWindowTest, ShutdownMessageIsShownBeforeTheEnd) {
+  const auto config = test::MakeTempDir("options-config");
+  setenv("MV_CONFIG_DIR", config.c_str(), 1);
+  ASSERT_TRUE(WriteShutdownMessage("Close the nitrogen valve before you leave the lab"));
+  PrefsArray[PrefsSlot::ShutdownMessage] = 1;
+  Sound_Is_On = 0;
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Click(OptionsButton::Quit)
+      .WaitFor(kShutdownWindow)
+      .Check([] {
+        rt::SetOutputWindow(kShutdownWindow);
+        EXPECT_EQ(rt::EditText(1), "Close the nitrogen valve before you leave the lab");
+        EXPECT_TRUE(
+            rt::SaveWindowImage(kShutdownWindow, (test::TestOutputDir() / "w666-shutdown.png").string()));
+      })
+      .Click(kShutdownDismissButton);
+  int status = -1;
+  try {
+    OPTIONSWINDOW();
+  } catch (const rt::ProgramExit& e) {
+    status = e.status;
+  }
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(PlayedFile("rip.mp3")) << "sounds are switched on for the message";
+  EXPECT_TRUE(PlayedFile("bzot.mp3"));
+  unsetenv("MV_CONFIG_DIR");
+  std::filesystem::remove_all(config);
+}
+
+TEST_F(OptionsWindowTest, AlarmsWithoutKindsShowNoAlarmButton) {
+  alarmsArray[1][AlarmField::AnyOn] = 1.0f;
+  EXPECT_TRUE(TakeAlarmSummary(2).alarmsSet);
+  EXPECT_FALSE(TakeAlarmSummary(2).kindsChosen);
+  alarmsArray[3][AlarmField::LowerOn] = 1.0f;
+  EXPECT_FALSE(TakeAlarmSummary(2).kindsChosen) << "channel 3 is not in use";
+  alarmsArray[2][AlarmField::LowerOn] = 0.5f;
+  EXPECT_FALSE(TakeAlarmSummary(2).kindsChosen) << "truncated to 0";
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Check([] {
+        rt::SetOutputWindow(W);
+        EXPECT_FALSE(rt::ControlExists(OptionsButton::Alarms));
+      })
+      .Click(OptionsButton::Restart);
+  OPTIONSWINDOW();
+}
+
+}  // namespace
+}  // namespace mv

@@ -1,0 +1,279 @@
+// The control loop's rules: the menu states of a run in each mode, the way back to
+// the mode choice, the comment header line, the interface rules and the priming of
+// the interfaces before a recording.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acquisition/state.h"
+#include "control/state.h"
+#include "control_loop_test_support.h"
+#include "conversions/state.h"
+#include "devices/scripted_port.h"
+#include "devices/serial_port.h"
+#include "devices/state.h"
+#include "files/state.h"
+#include "runtime/menus.h"
+#include "setup/state.h"
+#include "shell/kit/comment_header.h"
+#include "shell/kit/services.h"
+
+namespace mv {
+namespace {
+
+using namespace MenuNumber;
+using ControlLoopRules = test::ControlLoopTest;
+
+// ---- the menu states of a run ------------------------------------------------------------------
+
+struct Expected {
+  int16_t menu, item, chart, scope, scopeChart;
+};
+// Written from the table of the run's menu states, not from the code.
+constexpr Expected kRunMenus[] = {
+    {AD, 15, 1, 0, 0},    // Beep at Sample
+    {Edit, 16, 1, 0, 1},  // Chart Sample Rate
+    {Edit, 17, 0, 1, 1},  // Scope Sample Rate
+    {View, 9, 1, 0, 1},   // Chart Views and Tics
+    {View, 10, 0, 1, 1},  // Scope Views and Tics
+    {View, 8, 1, 0, 1},   // Plot Height
+};
+
+TEST_F(ControlLoopRules, EachModeGetsItsRunMenuStates) {
+  ASSERT_EQ(RunMenuTable().size(), std::size(kRunMenus));
+  nChannels = 2;
+  for (int16_t mode : {RecordingModeCode::Chart, RecordingModeCode::Scope, RecordingModeCode::ScopeChart}) {
+    RecordingMODE = mode;
+    ApplyRunMenuStates(true);
+    for (const Expected& e : kRunMenus) {
+      const int16_t want = mode == 1 ? e.chart : mode == 2 ? e.scope : e.scopeChart;
+      EXPECT_EQ(State(e.menu, e.item), want) << "mode " << mode << " menu " << e.menu << " item " << e.item;
+    }
+    EXPECT_EQ(State(Edit, 19), 1);
+    EXPECT_EQ(State(AD, 20), 1);
+    for (int16_t i : {12, 14}) EXPECT_TRUE(rt::MenuItemEnabled(View, i)) << i;
+  }
+}
+
+TEST_F(ControlLoopRules, AutorepeatOrAutomarkersItemFollowsItsSlot) {
+  EXPECT_EQ(AutorepeatItemState(RecordingModeCode::Chart, 1, 0), 2);
+  EXPECT_EQ(AutorepeatItemState(RecordingModeCode::Chart, 0, 1), 1);
+  EXPECT_EQ(AutorepeatItemState(RecordingModeCode::ScopeChart, 1, 0), 1);
+  EXPECT_EQ(AutorepeatItemState(RecordingModeCode::ScopeChart, 0, 1), 2);
+  EXPECT_FALSE(AutorepeatItemState(RecordingModeCode::Scope, 1, 1).has_value());
+
+  SetMenuItemState(AD, 19, 0);
+  RecordingMODE = RecordingModeCode::Scope;
+  ApplyRunMenuStates(true);
+  EXPECT_EQ(State(AD, 19), 0) << "the scope run leaves the item as it was";
+  RecordingMODE = RecordingModeCode::Chart;
+  PrefsArray[PrefsSlot::Autorepeat] = 1;
+  ApplyRunMenuStates(true);
+  EXPECT_EQ(State(AD, 19), 2);
+}
+
+TEST_F(ControlLoopRules, SampleAveragingSlopeTrendsTimedSavesAndAlarmsMarks) {
+  EXPECT_EQ(SampleAveragingItem(1, 0.0f), 3);
+  EXPECT_EQ(SampleAveragingItem(0, 0.0f), 2);
+  EXPECT_EQ(SampleAveragingItem(0, 4.0f), 1);
+
+  RecordingMODE = RecordingModeCode::Chart;
+  nChannels = 2;
+  ChannelVariables[2][ChanField::Averaged] = 0.0f;
+  ChartIntervalInSeconds = 1.0;
+  SetMenuItemState(View, 15, 1);
+  TimedSaveINTERVAL = 0;
+  alarmsArray[3][AlarmField::AnyOn] = 1.0f;  // beyond the channels in use
+  ApplyRunMenuStates(true);
+  EXPECT_EQ(State(SampleAveraging, 2), 2);
+  EXPECT_EQ(State(SampleAveraging, 1), 1);
+  EXPECT_EQ(State(SampleAveraging, 3), 1);
+  EXPECT_EQ(State(View, 15), 1) << "a 1 s chart keeps its slope trends";
+  EXPECT_FALSE(rt::MenuItemChecked(File, 7));
+  EXPECT_FALSE(rt::MenuItemChecked(AD, 16));
+
+  ChartIntervalInSeconds = 0.02;
+  TimedSaveINTERVAL = 3600;
+  alarmsArray[2][AlarmField::AnyOn] = 1.0f;
+  ApplyRunMenuStates(true);
+  EXPECT_EQ(State(View, 15), 0) << "no slope trends below 1/30 s";
+  EXPECT_TRUE(rt::MenuItemChecked(File, 7));
+  EXPECT_TRUE(rt::MenuItemChecked(AD, 16));
+}
+
+TEST_F(ControlLoopRules, SetupFileRunOffersTheInterfaceItemsAndKeepsTheStrips) {
+  External_AD = ExternalADCode::DT500;
+  MainMENU();
+  RecordingMODE = RecordingModeCode::Chart;
+  nChannels = 2;
+  ChannelVariables[1][ChanField::StripHeight] = 123.0f;
+  ApplyRunMenuStates(true);
+  EXPECT_EQ(State(AD, 4), 0);
+  for (int16_t i = 1; i <= 4; ++i) EXPECT_TRUE(rt::MenuItemEnabled(ExternalADDevice, i)) << i;
+  EXPECT_TRUE(rt::MenuItemChecked(ExternalADDevice, 1));
+  EXPECT_EQ(ChannelVariables[1][ChanField::StripHeight], 123.0f) << "the file's strips stay";
+
+  ApplyRunMenuStates(false);
+  EXPECT_NE(ChannelVariables[1][ChanField::StripHeight], 123.0f) << "a new set-up lays its strips out";
+  EXPECT_GT(ChannelVariables[1][ChanField::StripHeight], 0.0f);
+}
+
+// ---- back to the mode choice --------------------------------------------------------------------
+
+TEST_F(ControlLoopRules, BackToModeChoiceClearsTheRecordsButNotRowZero) {
+  for (auto& row : ChannelVariables) row.fill(7.0f);
+  scopedata[1][5] = 3.0f;
+  minute_units = 1;
+  ChartView = 4;
+  for (int16_t i : {10, 11}) SetMenuItemState(File, i, 1);
+  SetMenuItemState(AD, 19, 2);
+  ResetForModeChoice();
+  for (int f = 0; f < kChannelFields; ++f) EXPECT_EQ(ChannelVariables[0][f], 7.0f) << "row 0 field " << f;
+  for (int c = 1; c <= 16; ++c) {
+    EXPECT_EQ(ChannelVariables[c][0], 7.0f);
+    EXPECT_EQ(ChannelVariables[c][17], 7.0f);
+    for (int f = 1; f <= 16; ++f) EXPECT_EQ(ChannelVariables[c][f], 0.0f) << c << "," << f;
+  }
+  EXPECT_EQ(scopedata[1][5], 0.0f) << "the scope rows are cleared";
+  EXPECT_EQ(minute_units, 0);
+  EXPECT_EQ(ChartView, 1.0f);
+  EXPECT_EQ(State(File, 10), 0);
+  EXPECT_EQ(State(File, 11), 0);
+  EXPECT_EQ(State(AD, 19), 0);
+  EXPECT_TRUE(Called("back to mode choice"));
+}
+
+TEST_F(ControlLoopRules, ModeChoiceNeverDimsQuit) {
+  ASSERT_TRUE(IsQuitItem(File, 12));
+  ResetForModeChoice();
+  EXPECT_TRUE(rt::MenuItemEnabled(File, 12));
+}
+
+// ---- the comment header line ----------------------------------------------------------------------
+
+const std::string kHeader = "\xA5  Recorded 09/01/17 at 14:05:42:" + std::string(36, ' ') + "\r";
+
+TEST_F(ControlLoopRules, RunHeaderLineIsSeventyBytes) {
+  EXPECT_EQ(RunCommentHeader("09/01/17", "14:05:42"), kHeader);
+  EXPECT_EQ(kHeader.size(), 70u);
+}
+
+TEST_F(ControlLoopRules, HeaderLineNeverOverwritesTheUsersText) {
+  const std::string notes = "Chamber 3, adult female, 21.5 g, fasted overnight\rsecond line";
+  EXPECT_EQ(WithCommentHeader(notes, kHeader), kHeader + notes);
+  // A bullet that opens the user's own line is no header.
+  EXPECT_EQ(WithCommentHeader("\xA5 note to self\r", kHeader), kHeader + "\xA5 note to self\r");
+  EXPECT_EQ(WithCommentHeader("", kHeader), kHeader);
+}
+
+TEST_F(ControlLoopRules, HeaderLineReplacesTheOldHeaderOnly) {
+  const std::string startup = "\xA5 Recorded 08/31/17 at 09:00:00:  \r";
+  EXPECT_EQ(WithCommentHeader(startup + "my notes\r", kHeader), kHeader + "my notes\r");
+  EXPECT_EQ(WithCommentHeader(WithCommentHeader("my notes", kHeader), kHeader), kHeader + "my notes");
+  EXPECT_EQ(WithCommentHeader("\xA5  Recorded 08/31/17 at 09:00:00:\r\nmy notes", kHeader),
+            kHeader + "my notes");
+  EXPECT_EQ(WithCommentHeader("\xA5 Recorded 08/31/17 at 09:00:00:", kHeader), kHeader) << "a header alone";
+  EXPECT_EQ(WithCommentHeader("notes", "\xA5 Recorded x"), "\xA5 Recorded x\rnotes") << "a CR is added";
+}
+
+// ---- interface rules -----------------------------------------------------------------------------
+
+TEST_F(ControlLoopRules, LoadedSetupKeepsItsSpikeFilterRatios) {
+  SpikeFilterArray.fill(3.5f);
+  ApplyInterfaceRules(true);
+  for (int ch = 1; ch <= 16; ++ch) EXPECT_EQ(SpikeFilterArray[ch], 3.5f) << ch;
+  ApplyInterfaceRules(false);
+  for (int ch = 1; ch <= 16; ++ch) EXPECT_EQ(SpikeFilterArray[ch], 2.0f) << ch;
+}
+
+TEST_F(ControlLoopRules, DataTakersFilterSpikesAndTheDT800ModeFollowsTheRecordingMode) {
+  External_AD = ExternalADCode::DT800;
+  RecordingMODE = RecordingModeCode::Chart;
+  DT800FastAcquisitionMode = 1;
+  ApplyInterfaceRules(false);
+  EXPECT_EQ(DT800FastAcquisitionMode, 0);
+  EXPECT_EQ(PrefsArray[PrefsSlot::SpikeFilterOn], 1);
+  RecordingMODE = RecordingModeCode::Scope;
+  ApplyInterfaceRules(false);
+  EXPECT_EQ(DT800FastAcquisitionMode, 1);
+
+  for (int16_t code : {ExternalADCode::Demonstration, ExternalADCode::SableUI2, ExternalADCode::ADAM,
+                       ExternalADCode::ADC1}) {
+    PrefsArray[PrefsSlot::SpikeFilterOn] = 0;
+    External_AD = code;
+    ApplyInterfaceRules(false);
+    EXPECT_EQ(PrefsArray[PrefsSlot::SpikeFilterOn], 0) << code;
+  }
+  External_AD = ExternalADCode::DT50;
+  ApplyInterfaceRules(false);
+  EXPECT_EQ(PrefsArray[PrefsSlot::SpikeFilterOn], 1);
+}
+
+// ---- priming the interface -----------------------------------------------------------------------
+
+TEST_F(ControlLoopRules, SableGetsItsResetByteAndTheReplyIsDrained) {
+  auto port = std::make_unique<ScriptedSerialPort>();
+  ScriptedSerialPort* p = port.get();
+  InstallSerialPort(std::move(port));
+  p->DeliverNow(std::string(200, 'x'));
+  External_AD = ExternalADCode::SableUI3;
+  PrimeInterface();
+  ASSERT_EQ(p->Writes().size(), 1u);
+  EXPECT_EQ(p->Writes()[0], std::string(1, '\xD0'));
+  EXPECT_EQ(p->BytesWaiting(), 56) << "at most 144 bytes are taken";
+  CloseSerialPort();
+}
+
+TEST_F(ControlLoopRules, DT800FamilyReadsEveryChannelTwiceBeforeARun) {
+  std::vector<int16_t> reads;
+  services::ReadDataTaker800 = [&](int16_t channel, int16_t recording) {
+    EXPECT_EQ(recording, 0);
+    reads.push_back(channel);
+  };
+  nChannels = 3;
+  External_AD = ExternalADCode::DT85;
+  PrimeInterface();
+  EXPECT_EQ(reads, (std::vector<int16_t>{1, 2, 3, 1, 2, 3}));
+  reads.clear();
+  External_AD = ExternalADCode::Demonstration;
+  PrimeInterface();
+  EXPECT_TRUE(reads.empty());
+}
+
+TEST_F(ControlLoopRules, DT800ScopeBelowSixtiethOfASecondTakesTheFastPath) {
+  auto port = std::make_unique<ScriptedSerialPort>();
+  ScriptedSerialPort* p = port.get();
+  InstallSerialPort(std::move(port));
+  commands::SCOPESCANNING = Note("SCOPESCANNING");
+  commands::BurstCommandString = Note("BurstCommandString");
+  commands::MakeAcquisitionTOOLBAR = NoteWith("toolbar");
+  External_AD = ExternalADCode::DT800;
+  DemonstrationMODE = 0;
+  RecordingMODE = RecordingModeCode::Scope;
+
+  ScopeIntervalInSeconds = 0.016;
+  RecordRun();
+  EXPECT_EQ(PrefsArray[PrefsSlot::DT800FastScope], 0) << "0.016 s itself is not below";
+  EXPECT_TRUE(p->Written().empty());
+
+  ScopeIntervalInSeconds = 0.01;
+  RecordRun();
+  EXPECT_EQ(PrefsArray[PrefsSlot::DT800FastScope], 1);
+  EXPECT_EQ(PrefsArray[PrefsSlot::DT800MainsFilter], 1);
+  EXPECT_EQ(p->Written(), "P48=50\r");
+  EXPECT_EQ(calls, (std::vector<std::string>{"toolbar 1", "SCOPESCANNING", "toolbar 1", "BurstCommandString",
+                                             "SCOPESCANNING"}));
+  CloseSerialPort();
+}
+
+TEST_F(ControlLoopRules, ScopePlusChartRunSwitchesTheFastScopeOff) {
+  commands::SCOPEPLUSCHARTSCAN = Note("SCOPEPLUSCHARTSCAN");
+  PrefsArray[PrefsSlot::DT800FastScope] = 1;
+  RecordingMODE = RecordingModeCode::ScopeChart;
+  RecordRun();
+  EXPECT_EQ(PrefsArray[PrefsSlot::DT800FastScope], 0);
+  EXPECT_TRUE(Called("SCOPEPLUSCHARTSCAN"));
+}
+
+}  // namespace
+}  // namespace mv
