@@ -118,8 +118,16 @@ void ResetControlState() {
   DeviceSwitchArray.fill(0);
   zerolink.fill(0);
   FeedbackChan = 0;
-  DoAO1 = DoAO2 = AO1on = AO2on = AO1endMode = AO2endMode = 0;
   for (auto& row : AOscript) row.fill(0.0f);
+  AlertSOUNDS = 0;
+  SetOutputAndAlertDefaults();
+}
+
+void SetOutputAndAlertDefaults() {
+  prefix = DefaultDeviceLabels();
+  SequenceLabels = 0;
+  SequenceChecked = 0;
+  DoAO1 = DoAO2 = AO1on = AO2on = AO1endMode = AO2endMode = 0;
   for (int row = 7; row <= 10; ++row) AOscript[row][0] = 1.0f;
   FeedbackUpdateInterval = 60;
   NegativeFEEDBACK = 1;
@@ -130,10 +138,6 @@ void ResetControlState() {
   FdBkEndMaxV = 5.0f;
   StartAlertSound = ContAlertSound = StopAlertSound = 1;
   StartAlertInt = 1.0f;
-  AlertSOUNDS = 0;
-  prefix = DefaultDeviceLabels();
-  SequenceLabels = 0;
-  SequenceChecked = 0;
 }
 
 }  // namespace mv

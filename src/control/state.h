@@ -119,5 +119,8 @@ extern int16_t SequenceChecked;
 Str255 DefaultDeviceLabels();
 
 void ResetControlState();
+// Device labels, output script, feedback and alert defaults: set at reset and
+// again by the start-up's initial values.
+void SetOutputAndAlertDefaults();
 
 }  // namespace mv

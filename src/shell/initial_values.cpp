@@ -47,21 +47,7 @@ void SetDeviceAndOutputDefaults() {
   GainSet = 1;
   for (int c = 1; c <= 16; ++c) DataTakerChannels[c][DataTakerWord::Kind] = 1;
   MarkerCounter = 201;
-  prefix = DefaultDeviceLabels();
-  SequenceLabels = 0;
-  SequenceChecked = 0;
-
-  DoAO1 = DoAO2 = AO1on = AO2on = AO1endMode = AO2endMode = 0;
-  for (int row = 7; row <= 10; ++row) AOscript[row][0] = 1.0f;
-  FeedbackUpdateInterval = 60;
-  NegativeFEEDBACK = 1;
-  FeedbackEndMode = 1;
-  FdBkEndRange = 1.0f;
-  FdBkEndSetpoint = 20.0f;
-  FdBkEndMinV = 0.0f;
-  FdBkEndMaxV = 5.0f;
-  StartAlertSound = ContAlertSound = StopAlertSound = 1;
-  StartAlertInt = 1.0f;
+  SetOutputAndAlertDefaults();
   AudibleALARM = 0;
   SampRateError = 0.03f;
   // Kept in the preferences file, so set before it is read.
