@@ -22,6 +22,9 @@ int16_t ScopeCount = 0;
 int16_t NoSetupFileFound = 0;
 float BarometricPressure = 760.0f;
 float flowrate = 100.0f;
+float mass = 0.0f;
+float flowtemp = 0.0f;
+float EffectiveVolume = 0.0f;
 
 void ResetFilesState() {
   AD_Device_Code = 0;
@@ -43,6 +46,9 @@ void ResetFilesState() {
   NoSetupFileFound = 0;
   BarometricPressure = 760.0f;
   flowrate = 100.0f;
+  mass = 0.0f;
+  flowtemp = 0.0f;
+  EffectiveVolume = 0.0f;
 }
 
 }  // namespace mv

@@ -60,6 +60,9 @@ extern int16_t NoSetupFileFound;
 // ---- experiment conditions ---------------------------------------------------------------------
 extern float BarometricPressure;  // torr
 extern float flowrate;            // ml/min
+extern float mass;                // g, the animal's mass
+extern float flowtemp;            // degrees Celsius at which the flow is measured
+extern float EffectiveVolume;     // ml, the chamber's effective volume
 
 void ResetFilesState();
 

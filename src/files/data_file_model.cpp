@@ -1,0 +1,184 @@
+#include "files/data_file_model.h"
+
+#include <algorithm>
+
+#include "acquisition/state.h"
+#include "conversions/state.h"
+#include "devices/state.h"
+#include "files/state.h"
+#include "runtime/macroman.h"
+#include "setup/state.h"
+#include "shell/kit/date_text.h"
+#include "shell/kit/format.h"
+#include "shell/state.h"
+
+namespace mv {
+
+ExperimentConditions CurrentExperimentConditions() {
+  return ExperimentConditions{flowrate, mass, BarometricPressure, flowtemp, EffectiveVolume};
+}
+
+void StoreExperimentConditions(const ExperimentConditions& c) {
+  flowrate = c.flowrate;
+  mass = c.mass;
+  BarometricPressure = c.BarometricPressure;
+  flowtemp = c.flowtemp;
+  EffectiveVolume = c.EffectiveVolume;
+}
+
+float EffectiveVolumeFromTyped(double typed) {
+  return typed == 0.0 ? 0.1f : static_cast<float>(typed);
+}
+
+ExperimentConditions WithStandardConditions(ExperimentConditions c) {
+  c.BarometricPressure = 760.0f;
+  c.flowtemp = 0.0f;
+  return c;
+}
+
+namespace {
+
+// The 30-byte label field of channel n (1-8 in datalabel, 9-16 in datalabel2).
+std::string LabelField(int n) {
+  const std::string& s = n <= 8 ? datalabel.str() : datalabel2.str();
+  const std::size_t start = static_cast<std::size_t>(((n - 1) % 8) * 30);
+  std::string field = start < s.size() ? s.substr(start, 30) : std::string();
+  field.resize(30, ' ');
+  return field;
+}
+
+bool Slot(int n) { return PrefsArray[n] != 0; }
+
+}  // namespace
+
+DataFileFacts GatherDataFileFacts() {
+  DataFileFacts f;
+  f.sample = Sample;
+  f.sampleInterval = SampleInterval;
+  f.nChannels = std::clamp<int16_t>(nChannels, 0, 16);
+  f.firstChan = FirstChan;
+  for (int n = 1; n <= 16; ++n) {
+    DataFileChannel& c = f.channels[n];
+    const auto& r = ChannelVariables[n];
+    c.input = r[ChanField::Input];
+    c.a = r[ChanField::A];
+    c.b = r[ChanField::B];
+    c.c = r[ChanField::C];
+    c.typeCode = ChannelVariables[0][n];
+    c.averaged = r[ChanField::Averaged];
+    c.label = LabelField(n);
+    c.spikeRatio = SpikeFilterArray[n];
+    c.spikes = voltagespikes[n];
+  }
+  f.startDate = filestrings.startDate.str();
+  f.startTime = filestrings.startTime.str();
+  f.endDate = EndRecordingDate.str();
+  f.endTime = EndRecordingTime.str();
+  f.comment = CommentContainer;
+  f.pauseLog = CumulativePauseContainer;
+  f.conditions = CurrentExperimentConditions();
+  f.threeWay = polyarray[0];
+  f.externalAD = External_AD;
+  f.demonstration = DemonstrationMODE != 0;
+  f.lastDeviceCode = AD_Device_Code;
+  f.continuousScan = Slot(PrefsSlot::AverageAllChannels);
+  f.totalScans = TotalScans;
+  f.spikeFilterOn = Slot(PrefsSlot::SpikeFilterOn);
+  f.repeatSaves = Slot(PrefsSlot::Autorepeat);
+  f.timeColumn = Slot(PrefsSlot::TimeColumn);
+  f.scopeMax = std::clamp<int32_t>(ScopeMax, 0, kScopeColumns - 1);
+  f.scSample = ScSample;
+  f.fastScope = Slot(PrefsSlot::DT800FastScope);
+  f.scopeInterval = scopeinterval;
+  f.lastScopeDur = LastScopeDur;
+  f.sampRateError = SampRateError;
+  f.saveTime = NowTimeText().str();
+  return f;
+}
+
+int16_t ChartInterfaceCode(int16_t externalAD) {
+  switch (externalAD) {
+    case ExternalADCode::SableUI2: return 8;
+    case ExternalADCode::SableUI3: return 83;
+    case ExternalADCode::DT500:
+    case ExternalADCode::DT50: return 5;
+    case ExternalADCode::DT800: return 800;
+    case ExternalADCode::DT80: return 80;
+    case ExternalADCode::DT85: return 85;
+    case ExternalADCode::ADAM: return 4119;
+    case ExternalADCode::ADC1: return 4;
+    default: return 6;
+  }
+}
+
+int16_t ScopeInterfaceCode(int16_t externalAD, bool demonstration) {
+  const bool known = externalAD >= ExternalADCode::SableUI2 && externalAD <= ExternalADCode::ADC1 &&
+                     externalAD != ExternalADCode::ADAM;
+  if (!known && demonstration) return 6;
+  return ChartInterfaceCode(externalAD);
+}
+
+std::string FileDateText(std::string_view mmddyy) {
+  std::string d(mmddyy.substr(0, 8));
+  d.resize(8, ' ');
+  d[2] = '-';
+  d[5] = '-';
+  const int year = static_cast<int>(TextToNumber(d.substr(6, 2)));
+  return d.substr(0, 6) + (year < 70 ? "20" : "19") + d.substr(6, 2);
+}
+
+std::string SpikeSummaryLine(int channel, int32_t spikes, float ratio) {
+  return "chan" + PrintedNumber(channel).str() + ":  " + PrintedNumber(spikes).str() +
+         " spikes removed; filter factor:" + PrintedNumber(ratio).str() + "\r";
+}
+
+std::string SpikeSummary(const DataFileFacts& f) {
+  std::string out;
+  for (int n = 1; n <= f.nChannels; ++n) {
+    const DataFileChannel& c = f.channels[n];
+    if (c.spikeRatio > 1.0f) out += SpikeSummaryLine(n, c.spikes, c.spikeRatio);
+  }
+  return out;
+}
+
+std::string OneLine(std::string_view text) {
+  std::string s(text);
+  std::replace(s.begin(), s.end(), '\r', ' ');
+  std::replace(s.begin(), s.end(), '\n', ' ');
+  return s;
+}
+
+std::string_view Head(std::string_view text, std::size_t n) { return text.substr(0, std::min(n, text.size())); }
+
+std::string CleanCommentText(std::string_view utf8) {
+  // Line ends first, in UTF-8, so CRLF stays one line end: CRLF, LF and the text
+  // view's line and paragraph separators (U+2028, U+2029) all become CR.
+  std::string lines;
+  lines.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char ch = utf8[i];
+    if (ch == '\r') {
+      lines += '\r';
+      if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+    } else if (ch == '\n') {
+      lines += '\r';
+    } else if (utf8.substr(i, 3) == "\xE2\x80\xA8" || utf8.substr(i, 3) == "\xE2\x80\xA9") {
+      lines += '\r';
+      i += 2;
+    } else {
+      lines += ch;
+    }
+  }
+  std::string roman = Utf8ToMacRoman(lines);
+  std::string out;
+  out.reserve(roman.size());
+  for (char ch : roman) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b < 32 && b != 13) continue;
+    if (b == 127) continue;
+    out += ch;
+  }
+  return out;
+}
+
+}  // namespace mv

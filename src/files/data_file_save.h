@@ -1,0 +1,23 @@
+// Saving the present recording in each data format: gathers the run's facts, writes
+// through the store's view, and on success leaves what a save leaves (the interface
+// code in AD_Device_Code, "data saved" in slot 41, the exported sample count). A
+// failure changes nothing and says why; the caller tells the user.
+#pragma once
+#include <string>
+
+#include "files/file_io.h"
+
+namespace mv {
+
+// endOfPeriod: called inside the recording loop at the end of a period, where the
+// run's samples are columns 0 .. Sample - 1.
+FileResult SaveChartDataFile(const std::string& path);
+FileResult SaveSableDataFile(const std::string& path, bool endOfPeriod);
+FileResult SaveTextDataFile(const std::string& path, bool endOfPeriod);
+
+// The current scope sweep. Leaves the measured rate's relative error in Kfloat.
+FileResult SaveScopeSweepBinary(const std::string& path);
+FileResult SaveScopeSweepSable(const std::string& path);
+FileResult SaveScopeSweepText(const std::string& path);
+
+}  // namespace mv

@@ -1,0 +1,54 @@
+#include "files/text_file.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "files/bytes.h"
+#include "shell/kit/format.h"
+
+namespace mv {
+
+namespace {
+constexpr int32_t kChunk = 4'096;
+}
+
+std::string EncodeTextFile(const RecordingView& view, const DataFileFacts& f) {
+  const int first = std::max<int>(f.firstChan, 1);
+  const int channels = std::max(0, f.nChannels - first + 1);
+  const int32_t rows = std::max(0, f.sample);
+  const int32_t firstColumn = f.endOfPeriod ? 0 : 1;  // as the Sable export
+  std::string out;
+  out.reserve(static_cast<std::size_t>(rows) * (channels + 1) * 12 + 64 * channels + 16);
+  if (f.timeColumn) out += "Time (sec)\t";
+  for (int k = 0; k < channels; ++k) {
+    out += bytes::FixedWidth(f.channels[first + k].label, 30);
+    if (k + 1 < channels) out += '\t';
+  }
+  out += '\r';
+  std::vector<float> block(static_cast<std::size_t>(kChunk) * std::max(channels, 1));
+  for (int32_t c = 0; c < rows; c += kChunk) {
+    const int32_t count = std::min(kChunk, rows - c);
+    for (int k = 0; k < channels; ++k)
+      view.ChartColumns(first + k, firstColumn + c, count, block.data() + static_cast<std::size_t>(k) * kChunk);
+    for (int32_t i = 0; i < count; ++i) {
+      if (f.timeColumn) {
+        // Row r (from 1) at r x interval, multiplied in single precision.
+        const float t = static_cast<float>(c + i + 1) * f.sampleInterval;
+        out += PrintedNumber(t).str();
+        out += '\t';
+      }
+      for (int k = 0; k < channels; ++k) {
+        out += PrintedNumber(block[static_cast<std::size_t>(k) * kChunk + i]).str();
+        out += '\t';
+      }
+      out += '\r';
+    }
+  }
+  return out;
+}
+
+FileResult WriteTextFile(const std::string& path, const RecordingView& view, const DataFileFacts& f) {
+  return WriteFileSafely(path, EncodeTextFile(view, f));
+}
+
+}  // namespace mv

@@ -1,0 +1,92 @@
+// Comment cleaning, the spike summary line, the experiment conditions and the
+// gathering of a run's facts from the program's state.
+#include <gtest/gtest.h>
+
+#include "common/test_support.h"
+#include "conversions/state.h"
+#include "devices/state.h"
+#include "files/data_file_model.h"
+#include "files/state.h"
+#include "runtime/macroman.h"
+#include "setup/state.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+TEST(CommentCleaning, ViewTextBecomesMacRomanThroughTheRealCodec) {
+  EXPECT_EQ(CleanCommentText("ok"), "ok");
+  EXPECT_EQ(CleanCommentText("20 \xC2\xB0" "C"), "20 \xA1" "C");   // degree sign
+  EXPECT_EQ(CleanCommentText("caf\xC3\xA9"), "caf\x8E");            // e acute stays e acute
+  EXPECT_EQ(CleanCommentText("\xE2\x89\xA5\xE2\x89\xA4\xE2\x88\x86\xCF\x80\xE2\x88\x82\xE2\x88\xAB"),
+            "\xB3\xB2\xC6\xB9\xB6\xBA");  // >= <= increment pi partial integral
+  EXPECT_EQ(CleanCommentText("\xE2\x80\xA2 item"), "\xA5 item");  // bullet
+}
+
+TEST(CommentCleaning, QuoteIsNotTurnedIntoABulletNorInfinityIntoDegree) {
+  EXPECT_EQ(CleanCommentText("say \"hi\""), "say \"hi\"");
+  EXPECT_EQ(CleanCommentText("\xE2\x88\x9E"), "\xB0");  // infinity keeps its own byte
+  EXPECT_EQ(CleanCommentText("\xE2\x80\xA2x"), "\xA5x") << "the character after a bullet survives";
+}
+
+TEST(CommentCleaning, LineEndsBecomeCrAndOtherControlsGo) {
+  EXPECT_EQ(CleanCommentText("a\r\nb\nc\rd\xE2\x80\xA9" "e\xE2\x80\xA8" "f"), "a\rb\rc\rd\re\rf");
+  EXPECT_EQ(CleanCommentText("t\tab\x01\x1F" "x"), "tabx");
+}
+
+TEST(CommentCleaning, RepeatedCleaningDoesNotWearTheTextDown) {
+  const std::string once = CleanCommentText("\"q\" \xE2\x80\xA2 20\xC2\xB0 \xE2\x88\x9E caf\xC3\xA9\n2");
+  EXPECT_EQ(CleanCommentText(MacRomanToUtf8(once)), once);
+}
+
+TEST(SpikeSummary, OneLinePerFilteredChannelInPrintedNumbers) {
+  EXPECT_EQ(SpikeSummaryLine(1, 3, 2.0f), "chan 1:   3 spikes removed; filter factor: 2\r");
+  DataFileFacts f;
+  f.nChannels = 3;
+  f.channels[1].spikeRatio = 1.0f;
+  f.channels[2].spikeRatio = 1.5f;
+  f.channels[2].spikes = 12;
+  f.channels[3].spikeRatio = 4.0f;
+  EXPECT_EQ(SpikeSummary(f),
+            "chan 2:   12 spikes removed; filter factor: 1.5\rchan 3:   0 spikes removed; filter factor: 4\r");
+}
+
+class ConditionsTest : public test::ProgramTest {};
+
+TEST_F(ConditionsTest, StartValuesStoreAndStandardConditions) {
+  ExperimentConditions c = CurrentExperimentConditions();
+  EXPECT_EQ(c.flowrate, 100.0f);
+  EXPECT_EQ(c.BarometricPressure, 760.0f);
+  c = {250.0f, 30.0f, 700.0f, 22.0f, EffectiveVolumeFromTyped(0)};
+  EXPECT_EQ(c.EffectiveVolume, 0.1f);
+  EXPECT_EQ(EffectiveVolumeFromTyped(12.5), 12.5f);
+  StoreExperimentConditions(WithStandardConditions(c));
+  EXPECT_EQ(BarometricPressure, 760.0f);
+  EXPECT_EQ(flowtemp, 0.0f);
+  EXPECT_EQ(mass, 30.0f);
+  EXPECT_EQ(flowrate, 250.0f);
+  ResetFilesState();
+  EXPECT_EQ(mass, 0.0f);
+  EXPECT_EQ(EffectiveVolume, 0.0f);
+}
+
+TEST_F(ConditionsTest, GatheredFactsTakeLabelsFromBothLabelStrings) {
+  nChannels = 10;
+  datalabel = Str255(std::string(30, 'a') + "second");
+  datalabel2 = Str255(std::string(30, 'n') + "tenth");
+  ChannelVariables[0][2] = 5;
+  ChannelVariables[10][ChanField::Input] = 7;
+  External_AD = 5;
+  const DataFileFacts f = GatherDataFileFacts();
+  EXPECT_EQ(f.channels[1].label, std::string(30, 'a'));
+  EXPECT_EQ(f.channels[2].label, "second" + std::string(24, ' '));
+  EXPECT_EQ(f.channels[3].label, std::string(30, ' '));
+  EXPECT_EQ(f.channels[10].label, "tenth" + std::string(25, ' '));
+  EXPECT_EQ(f.channels[2].typeCode, 5.0f);
+  EXPECT_EQ(f.channels[10].input, 7.0f);
+  EXPECT_EQ(f.externalAD, 5);
+  EXPECT_EQ(f.saveTime.size(), 8u);
+}
+
+}  // namespace
+}  // namespace mv
