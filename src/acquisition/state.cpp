@@ -76,6 +76,43 @@ void ClearToolbarFlags() {
   SampleIconClicked = ReferenceIconClicked = 0;
 }
 
+float TicIntervalInSeconds = 0;
+float ticgap = 0;
+float scopeticgap = 0;
+float span = 0;
+double CustomTic = 0;
+double CustomScopeTic = 0;
+float firsttic = 0;
+std::array<int32_t, 17> DataCache{};
+int16_t ScopeminimumPixels = 0;
+int16_t ScopeHite = 0;
+int16_t midPix = 0;
+int16_t scbottom = 0;
+int16_t hite = 0;
+int16_t gridsize = 0;
+int16_t StopAlertNotDoneYet = 1;
+int16_t NBackUp = 0;
+int32_t ToolbarTimeStart = 0;
+int32_t TotalToolbarTime = 0;
+int16_t MouseWasClicked = 0;
+
+void ResetScreenValues() {
+  TicIntervalInSeconds = 0;
+  ticgap = 0;
+  scopeticgap = 0;
+  span = 0;
+  CustomTic = 0;
+  CustomScopeTic = 0;
+  firsttic = 0;
+  DataCache.fill(0);
+  ScopeminimumPixels = ScopeHite = midPix = scbottom = 0;
+  hite = gridsize = 0;
+  StopAlertNotDoneYet = 1;
+  NBackUp = 0;
+  ToolbarTimeStart = TotalToolbarTime = 0;
+  MouseWasClicked = 0;
+}
+
 void ResetRecordingValues() {
   CurrentTimeInSeconds = 0.0;
   TimeOfNextChartSample = 0.0;
@@ -139,6 +176,7 @@ void ResetAcquisitionState() {
   Tscope = 0;
   scopeXfactor = 0;
   MarkerCounter = 201;
+  ResetScreenValues();
 }
 
 }  // namespace mv

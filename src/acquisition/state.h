@@ -153,6 +153,40 @@ struct ScopeBlockRow {
 constexpr int kScopeBufferRows = 262'105;
 extern std::array<ScopeBlockRow, kScopeBufferRows> ScopeBufferArray;
 
+// ---- the acquisition screen ------------------------------------------------------------------
+// Time axis: seconds between chart ticks, plot points between chart ticks, pixels
+// between scope ticks, the scope trace's span within its decade, the custom tick
+// factors (0 = the default ladder), and x of the screen's first tick.
+extern float TicIntervalInSeconds;
+extern float ticgap;
+extern float scopeticgap;
+extern float span;
+extern double CustomTic;
+extern double CustomScopeTic;
+extern float firsttic;
+// Per-channel plot state of the recording display (rows 1-16).
+extern std::array<int32_t, 17> DataCache;
+// Scope plot geometry and scope pixels per volt.
+extern int16_t ScopeminimumPixels;
+extern int16_t ScopeHite;
+extern int16_t midPix;
+extern int16_t scbottom;
+// Scratch of the channel panel: strip height and grid spacing.
+extern int16_t hite;
+extern int16_t gridsize;
+// 1 until the stop alert of the run was given.
+extern int16_t StopAlertNotDoneYet;
+// Backups made in this sampling period.
+extern int16_t NBackUp;
+// Toolbar help: tick at which the mouse came to rest over the toolbar (0 = not over
+// it), and ticks since then.
+extern int32_t ToolbarTimeStart;
+extern int32_t TotalToolbarTime;
+// 1 while the mouse button was down at the toolbar's last reading.
+extern int16_t MouseWasClicked;
+
+void ResetScreenValues();
+
 // The recording values above to their start-up values (part of ResetAcquisitionState).
 void ResetRecordingValues();
 

@@ -82,8 +82,8 @@ extern float scsf;
 extern int16_t EscapeKeyHit;
 extern int16_t TabKeyHit;
 // The time ticks' bookkeeping of the chart.
-extern int32_t zz;
-extern int32_t NextTicPosition;
+extern double zz;
+extern float NextTicPosition;
 
 // ---- capacity limits and the display speed ---------------------------------------------
 // Chart samples per channel and scope samples per trace the program accepts at most.

@@ -2,6 +2,9 @@
 
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
+#include "acquisition/screen.h"
+#include "acquisition/screen_install.h"
+#include "acquisition/toolbar.h"
 #include "conversions/custom_windows.h"
 #include "files/entry_points.h"
 #include "files/prefs_file.h"
@@ -42,6 +45,12 @@ void InstallServices() {
   // Recording: the toolbar reader keeps events flowing during a run; every strip
   // layout clears the scope rows.
   InstallAcquisitionServices();
+  // The acquisition window, the toolbar and the note window (the toolbar's own reader
+  // replaces the plain event pump installed above).
+  InstallAcquisitionScreen();
+  commands::DRAWSCREEN = [](int16_t start) { DRAWSCREEN(start); };
+  commands::MakeAcquisitionTOOLBAR = [](int16_t flag) { MakeAcquisitionTOOLBAR(flag); };
+  screen_hooks::SELECTNEXTVALVE = [] { setup_hooks::SELECTNEXTVALVE(); };
   setup_hooks::CLEARARRAY = [] { CLEARARRAY(); };
 }
 

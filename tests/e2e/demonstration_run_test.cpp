@@ -5,9 +5,7 @@
 // second recording, a change of mode, a third recording with one channel, and Quit
 // through the guard.
 //
-// Windows whose owners are not built yet are stood in for: the set-up window only
-// notes that it was reached, and the acquisition screen is a plain window 1 with
-// the chart background that the recording draws its strips into.
+// The set-up window is stood in for: it only notes that it was reached.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -63,13 +61,6 @@ class DemonstrationRunE2E : public test::ProgramTest {
 
   void InstallStandIns() {
     commands::DISPLAYSETUP = [this] { log_.push_back("set-up window stand-in"); };
-    commands::DRAWSCREEN = [this](int16_t flag) {
-      log_.push_back("screen " + std::to_string(flag));
-      rt::CloseWindow(1);
-      rt::OpenWindow(1, " Acquire Data ", Rect{0, 46, 1024, 796}, 6);
-      rt::FillWindow(ChartBackgroundColor);
-      rt::FlushWindow();
-    };
     // The per-channel dialogs are the real ones; the log notes each as it opens.
     auto input = setup_hooks::SELECTCHANNEL;
     setup_hooks::SELECTCHANNEL = [this, input](int16_t ch, int16_t store) {
@@ -176,14 +167,13 @@ TEST_F(DemonstrationRunE2E, LaunchToQuitThroughThreeRecordings) {
                                                      "set-up window",
                                                      "set-up window stand-in",
                                                      "run preparation",
-                                                     "screen 1",
                                                      "run",
                                                      "options"};
   std::vector<std::string> expected = setUpTwoChannels;
   for (const char* step :
-       {"screen 1", "run", "options", "back to mode choice", "mode choice", "preparation", "channels",
+       {"run", "options", "back to mode choice", "mode choice", "preparation", "channels",
         "input 1", "scale 1", "averaging 1", "interface rules", "menu states", "set-up window",
-        "set-up window stand-in", "run preparation", "screen 1", "run", "options"})
+        "set-up window stand-in", "run preparation", "run", "options"})
     expected.push_back(step);
   EXPECT_EQ(log_, expected);
 

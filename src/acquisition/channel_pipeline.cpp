@@ -1,0 +1,207 @@
+#include "acquisition/channel_pipeline.h"
+
+#include "acquisition/markers.h"
+#include "acquisition/pixel.h"
+#include "acquisition/recording_keys.h"
+#include "acquisition/state.h"
+#include "acquisition/view_colours.h"
+#include "control/state.h"
+#include "conversions/evaluate.h"
+#include "conversions/gas_exchange.h"
+#include "conversions/state.h"
+#include "devices/state.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/kit/drawing.h"
+#include "shell/kit/format.h"
+#include "shell/kit/services.h"
+#include "shell/state.h"
+
+namespace mv {
+
+const PipelineStyle kChartStyle{" ON      ",       "ref",     "    ", " zeroed ",
+                                " > upper limit!", "   zero", 0,      false};
+const PipelineStyle kScanStyle{" ON ", " ref", "", " zeroed     ", " > upper limit! ", "   zero", 0, true};
+const PipelineStyle kScopeChartStyle{" ON      ",       "ref",   "    ", " zeroed ",
+                                     " > upper limit!", "    0", 1,      false};
+
+namespace {
+
+// The channel's fields the pipeline works with, read once per sample.
+struct ChannelFields {
+  int hite = 0;           // strip height
+  int minimumPixels = 0;  // lowest y of the strip (its bottom - 1)
+  int16_t selectedValve = 0;
+  int16_t lastY = 0;  // field 12: y of the last plotted point
+};
+
+ChannelFields LoadChannelFields(int16_t ch) {
+  const ChannelVariablesRecord& rec = ChannelVariables[ch];
+  LoadWorkingCoefficients(ch);
+  maxy = rec[ChanField::PlotMax];
+  miny = rec[ChanField::PlotMin];
+  ChannelFields f;
+  f.hite = WholeCode(rec[ChanField::StripHeight]);
+  f.minimumPixels = WholeCode(rec[ChanField::StripBottom]) - 1;
+  f.selectedValve = WholeCode(rec[ChanField::Device]);
+  f.lastY = WholeCode(rec[ChanField::BottomCopy]);
+  return f;
+}
+
+struct AlarmState {
+  Str255 text = kNoErrorText;
+  bool overRange = false;
+  bool fired = false;
+};
+
+void CountOverRange(AlarmConditionsRecord& alarm, bool overRange, AlarmState& a) {
+  if (!overRange || alarm[AlarmField::OverRangeOn] == 0.0f) return;
+  alarm[AlarmField::OverRangeCount] += 1.0f;
+  alarm[AlarmField::OverRangeLast] = static_cast<float>(Sample);
+  a.text = kOverRangeText;
+  a.overRange = a.fired = true;
+  if (AudibleALARM) PlayAlarmBuzz();
+}
+
+void CheckAlarmLimits(int16_t ch, AlarmConditionsRecord& alarm, float value, const PipelineStyle& style,
+                      AlarmState& a) {
+  if (alarm[AlarmField::AnyOn] == 0.0f) return;
+  bool low = false;
+  if (alarm[AlarmField::LowerOn] != 0.0f && value <= alarm[AlarmField::LowerLimit]) {
+    low = true;
+    alarm[AlarmField::LowerCount] += 1.0f;
+    alarm[AlarmField::LowerLast] = static_cast<float>(Sample);
+    if (!a.overRange) a.text = kLowerLimitText;
+  }
+  bool high = false;
+  if (alarm[AlarmField::UpperOn] != 0.0f && value >= alarm[AlarmField::UpperLimit]) {
+    high = true;
+    alarm[AlarmField::UpperCount] += 1.0f;
+    alarm[AlarmField::UpperLast] = static_cast<float>(Sample);
+    if (!a.overRange && !low) a.text = style.upperLimitText;
+  }
+  const bool any = a.overRange || low || high;
+  a.fired = any;
+  if (ShowDisplays) {
+    if (any) {
+      rt::SetEditColors(AlarmStatusField(ch), kAlarmTextColour, kAlarmBackColour);
+    } else {
+      COLORSELECT();
+      rt::SetEditColors(AlarmStatusField(ch), PlotFrameColor, ChartBackgroundColor);
+    }
+    rt::SetEditText(AlarmStatusField(ch), a.text);
+  }
+  if (any && (AudibleALARM & 1)) PlayAlarmBuzz();
+}
+
+// A channel whose switched device is not the one sampled now shows the zero value; so
+// does a channel zero-linked to one that shows it.
+float ApplyDeviceZeroing(int16_t ch, int16_t valve, float value, const PipelineStyle& style) {
+  if (RefIsON == 0 && valve != 0) {
+    switch (SwitchingMode) {
+      case 1:
+      case 3:
+      case 5:
+        if (valve != OldChan) value = DeviceSwitchZeroValue;
+        break;
+      case 2:
+      case 4:
+      case 6:
+        if (valve != OldChan && valve != OldChan2) value = DeviceSwitchZeroValue;
+        break;
+      default:
+        break;
+    }
+  }
+  const int16_t k = zerolink[3 * ch + 2];
+  if (k >= 1 && k <= nChannels && k <= 16 && Sample > 0) {
+    const int32_t column = k < ch ? Sample : Sample - 1;
+    if (column >= style.firstStoredColumn && StoredValue(k, column) == DeviceSwitchZeroValue) {
+      value = DeviceSwitchZeroValue;
+    }
+  }
+  return value;
+}
+
+void ShowDeviceStatus(int16_t ch, int16_t valve, float value, const PipelineStyle& style) {
+  if (SwitchingMode == 0 || valve == 0 || !PrefsArray[PrefsSlot::ShowSwitchStatus] || !ShowDisplays) return;
+  const int16_t device = SwitchingMode == SwitchingPatternCode::SequentialFiles ? PresentChan : valve;
+  Str255 text = NumText(device) + style.deviceOnSuffix;
+  if (RefIsON == 1) {
+    const int16_t reference = nGroups == 2 && valve > 4 ? RefChan2 : RefChan;
+    text = Str255(style.referencePrefix) + NumText(reference) + style.referenceSuffix;
+  }
+  if (value == 0.0f) text = style.zeroedText;
+  rt::SetEditText(DeviceStatusField(ch), text);
+}
+
+// " -" when the value n + 1 samples back is above the one just stored, else " + ".
+Str255 SlopeTrendMark(int16_t ch, const AlarmConditionsRecord& alarm, float value) {
+  if (alarm[AlarmField::SlopeTrendOn] == 0.0f || value == 0.0f) return "";
+  const int32_t n = WholeCode(alarm[AlarmField::SlopeTrendSpan]);
+  if (n < 0 || Sample <= n + 1) return "";
+  return StoredValue(ch, Sample - 1 - n) > StoredValue(ch, Sample) ? " -" : " + ";
+}
+
+void ShowReadout(int16_t ch, const AlarmConditionsRecord& alarm, float value, const PipelineStyle& style) {
+  if (!ShowDisplays) return;
+  Str255 text = value == 0.0f ? Str255(style.zeroReadout) : StringFormatter(value);
+  if (style.slopeTrend) text += SlopeTrendMark(ch, alarm, value);
+  rt::SetEditText(ValueReadoutField(ch), text);
+}
+
+void DrawSegment(int16_t ch, const ChannelFields& f, int16_t x, int16_t y) {
+  if (Sample < 2) {
+    LastNsCasx = -500;
+    PlotCGrgb(1.0f, -500, y, x, y, ChartDataColor);
+  } else {
+    PlotCGrgb(1.0f, static_cast<int16_t>(LastNsCasx), f.lastY, x, y, ChartDataColor);
+  }
+  ChannelVariables[ch][ChanField::BottomCopy] = y;
+}
+
+}  // namespace
+
+float StoredValue(int16_t channel, int32_t column) {
+  return ChartDataArray.Get(channel, column);
+}
+
+void PlayAlarmBuzz() {
+  services::PlaySound("AlarmBUZZ.mp3", "MVsounds");
+}
+
+ChannelOutcome RunChannelPipeline(int16_t ch, float reading, bool overRange, int16_t x,
+                                  const PipelineStyle& style) {
+  static const StoredValueReader kStored = [](int16_t c, int32_t col) { return StoredValue(c, col); };
+  ChannelOutcome out;
+  if (ch < 1 || ch > 16) return out;
+  const ChannelFields f = LoadChannelFields(ch);
+  AlarmConditionsRecord& alarm = alarmsArray[ch];
+  AlarmState a;
+  CountOverRange(alarm, overRange, a);
+
+  EvaluateConversion(ch, reading, ASCIIvalue);
+  GasExchangeRecord& gas = SpecialOpsArray[ch];
+  if (WholeCode(gas[GasField::Computation]) > 0) ConversionType = WholeCode(gas[GasField::Case]);
+  const GasStepOutcome step = GasExchangeStep(ch, gas, v, Sample, kStored, style.firstStoredColumn);
+  float value = step.display;
+
+  CheckAlarmLimits(ch, alarm, value, style, a);
+  value = ApplyDeviceZeroing(ch, f.selectedValve, value, style);
+  ShowDeviceStatus(ch, f.selectedValve, value, style);
+
+  const float range = maxy - miny;
+  out.y = static_cast<int16_t>(PixelY(value, miny, range, f.minimumPixels, f.hite));
+  out.stored = GasStoredValue(step, value);
+  ChartDataArray.Set(ch, Sample, out.stored);
+
+  rt::SetOutputWindow(kAcquisitionWindow);
+  ShowReadout(ch, alarm, value, style);
+  DrawSegment(ch, f, x, out.y);
+  v = value;
+  out.value = value;
+  out.alarmFired = a.fired;
+  return out;
+}
+
+}  // namespace mv

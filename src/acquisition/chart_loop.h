@@ -1,0 +1,38 @@
+// The chart recording loop: samples on a fixed schedule and, between samples, serves
+// the keys, the toolbar, notes, switching, scripts, alerts, backups, the X-Y plot and
+// new screens; between due times it sleeps instead of spinning.
+#pragma once
+#include <cstdint>
+#include <functional>
+
+#include "runtime/str255.h"
+
+namespace mv {
+
+// Why a chart recording ended.
+enum class RunEnd { SamplesDone, StopIcon, StopKey, CommandQ };
+
+// The chart recording loop. Called with the run's counters reset and
+// TimeOfNextChartSample set to the first due time; returns when the run ends.
+RunEnd CHARTSCANNING();
+
+// Sets the first due time of a run: now + 0.1 s (CurrentTimeInSeconds = now).
+void StartChartSchedule();
+
+// The status texts: " Sample" (" #" from 1,000,001) + the count; the percent done;
+// the time left (days above 17,240 s, hours above 7,200 s, minutes above 180 s).
+Str255 SampleCountText(int32_t sample);
+Str255 PercentDoneText(int32_t sample, float percentPerSample);
+Str255 TimeLeftText(double seconds);
+
+// The note window's service and the toolbar's click reader each pump events; the
+// recording lets each run at most once per tick.
+void ServiceNotesOncePerTick();
+void ServiceToolbarOncePerTick();
+
+// A tap for measuring tools: called at each chart sample with the time it was due
+// and the time the loop took it (seconds of the microsecond clock).
+using SampleTimingTap = std::function<void(double due, double taken)>;
+void SetSampleTimingTap(SampleTimingTap tap);
+
+}  // namespace mv

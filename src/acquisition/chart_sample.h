@@ -1,0 +1,27 @@
+// The chart sample taker: one sample of every recorded channel, read (or drawn in
+// demonstration mode), averaged, converted, checked, shown, plotted and stored.
+#pragma once
+#include <cstdint>
+
+namespace mv {
+
+// Takes one chart sample: advances the schedule by exactly one interval first, then
+// handles channels FirstChan..nChannels, then Sample += 1.
+void GETDATA();
+
+// The reading of channel ch for one chart sample: the mean of its readings (at least
+// one) and whether a raw reading reached the over-range limit with the channel's
+// over-range alarm on. Leaves the mean in volts.
+struct ChartReading {
+  float volts = 0;
+  bool overRange = false;
+};
+ChartReading TakeChartReading(int16_t ch);
+
+// Shared by the sample takers: the x pixel of the new sample after NscrnCASEs was
+// raised, and the progress bar set to segments x Sample / MaxSamples when above 0.
+void SetSampleProgress(bool evenWhenZero);
+// The Sample sound when preference slot 42 (beep at every sample) is set.
+void PlaySampleBeep();
+
+}  // namespace mv

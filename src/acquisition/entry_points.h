@@ -1,0 +1,58 @@
+// Calls from the recording loops and sample takers into windows and services that
+// live elsewhere: the acquisition screen's redraw and information line, the toolbar
+// help, pause, replay and the X-Y plot (acquisition windows still to come), device
+// switching, output scripts, the audible timer and the marker actions (control), and
+// the timed backup and end-of-period save (files). Each is a hook whose default shows
+// nothing and changes nothing a user could see; the owner installs the real one at
+// start-up, and tests install recording fakes.
+#pragma once
+#include <cstdint>
+#include <functional>
+
+namespace mv::acq_hooks {
+
+// ---- acquisition windows --------------------------------------------------------------------
+// A new chart screen when the present one is full. Default: the screen's bookkeeping
+// only (NscrnCASEs and LastNsCasx back to 0, as a redraw that keeps no points), so a
+// loop without the screen still counts its screens right.
+extern std::function<void()> REDRAWSCREEN;
+// The information line of the acquisition window (duration, interval, samples).
+extern std::function<void()> ScreenINFO;
+// The toolbar's help window that follows the mouse (preference slot 51).
+extern std::function<void()> ShowToolbarHelpWindow;
+// The pause window; it re-anchors the sample schedule when the recording resumes.
+extern std::function<void()> PAUSE;
+// The replay window (flag 0 from a recording loop).
+extern std::function<void(int16_t flag)> REPLAY;
+// X-Y plot: clear it, redraw it, and plot the newest sample pair.
+extern std::function<void()> ClearXYPlot;
+extern std::function<void()> RedrawXY;
+extern std::function<void()> PlotNewestXYPoint;
+
+// ---- device switching, output scripts, audible timer, marker actions --------------------------
+extern std::function<void()> SWITCHTOSAMPLE;
+extern std::function<void()> SWITCHTOREFERENCE;
+extern std::function<void()> CYCLECHANNELS;
+extern std::function<void()> KeyboardSampleON;
+extern std::function<void()> KeyboardReferenceON;
+extern std::function<void(int16_t device)> DIRECTSWITCH;
+extern std::function<void()> HandleAlertSounds;
+extern std::function<void()> checkAOscript;
+// On the run's first marker: the start alert that waits for it and the output scripts
+// that start at it.
+extern std::function<void()> FirstMarkerCheck;
+// On a "Q" or "X" marker: the scripts, feedback and alerts that stop at it.
+extern std::function<void()> Q_Key_check;
+extern std::function<void()> X_Key_check;
+
+// ---- saves --------------------------------------------------------------------------------------
+// The timed backup; resetTimer 1 (the timed path) also restarts the sample schedule
+// and the backup timer.
+extern std::function<void(int16_t resetTimer)> AutoTimedBACKUP;
+// The end-of-period save of repeated sampling periods, which starts the next period.
+extern std::function<void()> AUTOSAVE;
+
+// Restores every hook to its default.
+void ResetAcquisitionHooks();
+
+}  // namespace mv::acq_hooks

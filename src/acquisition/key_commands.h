@@ -1,0 +1,31 @@
+// What a recording does with the keys and toolbar clicks it polls: commands (pause,
+// backup, next reference, replay), direct device switching, the X-Y plot keys,
+// switching to sample or reference, added time, the keyboard value and markers.
+#pragma once
+#include <cstdint>
+
+namespace mv {
+
+// The chart loop and scan averaging act on keys alike, with these differences.
+enum class KeyMode {
+  Chart,  // throttle 30 ticks (20 after a direct switch or X-Y key); add time once per 30
+  Scan,   // throttle 15 ticks (20 after a marker); add time once per 20; Command-N needs a
+          // click; X-Y keys only while the X-Y plot is shown; markers drawn inline
+};
+
+struct KeyOutcome {
+  bool stopRun = false;   // Escape alone, or Command-Q after its "Q" marker
+  bool commandQ = false;  // the stop came from Command-Q
+};
+
+// Decodes KeystrokeArray and the toolbar flags once and acts on them (the caller has
+// refreshed the key map and applies its own throttle for scan averaging).
+KeyOutcome HandleRecordingKeys(KeyMode mode);
+
+// Closes the replay window and hands the keys back to the recording.
+void CloseReplayWindow();
+
+// Whether typed markers are taken now: only while the program is in front.
+bool RecordingTakesTypedMarkers();
+
+}  // namespace mv

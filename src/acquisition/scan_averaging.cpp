@@ -1,0 +1,128 @@
+#include "acquisition/scan_averaging.h"
+
+#include <algorithm>
+
+#include "acquisition/channel_pipeline.h"
+#include "acquisition/chart_loop.h"
+#include "acquisition/chart_sample.h"
+#include "acquisition/entry_points.h"
+#include "acquisition/key_commands.h"
+#include "acquisition/markers.h"
+#include "acquisition/recording_keys.h"
+#include "acquisition/state.h"
+#include "devices/demonstration.h"
+#include "devices/dispatcher.h"
+#include "devices/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/kit/format.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/services.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+constexpr double kScanLeadSeconds = 0.00005;
+
+void ScanAllChannels() {
+  const int16_t last = std::min<int16_t>(nChannels, 16);
+  if (External_AD == ExternalADCode::SerialStream) {
+    services::ReadSerialStream(0);
+    for (int16_t ch = 1; ch <= last; ++ch) {
+      for (int n = 1; n <= 16; ++n) {
+        if (serialArray[n][2] == static_cast<float>(ch)) {
+          scanvolts[ch] += serialArray[n][1];
+          break;
+        }
+      }
+    }
+    return;
+  }
+  for (int16_t ch = 1; ch <= last; ++ch) {
+    if (External_AD != ExternalADCode::Demonstration)
+      ReadExternalADdevice(ch, 1);
+    else if (DemonstrationMODE == 1)
+      DemonstrationReadingFiltered(ch);
+    scanvolts[ch] += volts;
+  }
+}
+
+void CloseReferenceWindowWhenDue() {
+  if (timeToCloseRefcheck > 0 && timeNow > timeToCloseRefcheck) {
+    rt::CloseWindow(kNextReferenceWindow);
+    timeToCloseRefcheck = 0;
+  }
+}
+
+}  // namespace
+
+ScanIntervalOutcome GetSCANDATA() {
+  ScanIntervalOutcome out;
+  scanavrg = 0;
+  std::fill(scanvolts.begin() + 1, scanvolts.end(), 0.0f);
+  const double deadline = TimeOfNextChartSample - kScanLeadSeconds;
+  for (;;) {
+    if (NoteWindowIsOpen) ServiceNotesOncePerTick();
+    rt::SetOutputWindow(kAcquisitionWindow);
+    if (StopIconClicked) return out;
+    ServiceToolbarOncePerTick();
+    scanavrg += 1;
+    out.takeSample = true;
+    const uint64_t before = rt::Microseconds();
+    ScanAllChannels();
+    // A scan that took no measurable time (a clock that stands still) yields one
+    // microsecond, so the interval always ends.
+    if (rt::Microseconds() == before) rt::SleepUntilMicroseconds(before + 1);
+    CurrentTimeInSeconds = GetCurrentTimeInSeconds();
+    timeNow = static_cast<int32_t>(rt::TickCount());
+    CloseReferenceWindowWhenDue();
+    if (!NoteWindowIsOpen) {
+      KeystrokeArray = rt::GetKeys();
+      if (timeNow > NextMarkerTime) {
+        const KeyOutcome keys = HandleRecordingKeys(KeyMode::Scan);
+        if (keys.stopRun) {
+          out.stopRun = true;
+          out.commandQ = keys.commandQ;
+          return out;
+        }
+        if (StopIconClicked) return out;
+      }
+    }
+    if (CurrentTimeInSeconds >= deadline) {
+      TotalScans += scanavrg;
+      ClearToolbarFlags();
+      return out;
+    }
+  }
+}
+
+void SHOWSCANRESULTS() {
+  const int32_t t = static_cast<int32_t>(rt::TickCount());
+  if (t > TimeForNextCursorFix) {
+    KillSpinningCursor();
+    TimeForNextCursorFix = t + 90;
+  }
+  NscrnCASEs += 1;
+  TimeOfNextChartSample += ChartIntervalInSeconds;
+  TicsAtLastSample = t;
+  if (PrefsArray[PrefsSlot::BeepEverySample]) {
+    services::StopSampleBeep();
+    PlaySampleBeep();
+  }
+  const int16_t x = PresentChartX();
+  const int16_t last = std::min<int16_t>(nChannels, 16);
+  const int32_t scans = std::max<int32_t>(scanavrg, 1);
+  for (int16_t ch = std::max<int16_t>(FirstChan, 1); ch <= last; ++ch) {
+    volts = static_cast<float>(static_cast<double>(scanvolts[ch]) / scans);
+    RunChannelPipeline(ch, volts, false, x, kScanStyle);
+  }
+  Sample += 1;
+  LastNsCasx = x;
+  markerFlag = 0;
+  if (ShowDisplays && MaxSamples > PrefsArray[PrefsSlot::WindowWidth] * ChartView) SetSampleProgress(false);
+}
+
+}  // namespace mv

@@ -1,0 +1,32 @@
+// The acquisition window (window 1): DRAWSCREEN builds it at a run's start (flag 1)
+// or at a new sampling period of an automatic save (flag 0), and sets the run's clocks
+// and schedules; REDRAWSCREEN scrolls a full chart screen by the chosen step.
+#pragma once
+#include <cstdint>
+#include <functional>
+
+namespace mv {
+
+constexpr const char* kAcquisitionTitle = " Mirevant:  Acquire Data ";
+
+// What the screen starts in other subsystems at a run's start; the shell installs
+// them (each defaults to nothing).
+namespace screen_hooks {
+extern std::function<void()> MakeRegressionPlotWindow;  // the X-Y plot window
+extern std::function<void()> RUNTRIGGER;                // the trigger wait
+extern std::function<void()> SELECTNEXTVALVE;          // the first sample device
+// Output scripts, feedback and the audible timer at a run's start (flag 1).
+extern std::function<void()> StartRunServices;
+void Reset();
+}  // namespace screen_hooks
+
+int16_t DRAWSCREEN(int16_t start);
+int16_t REDRAWSCREEN();
+
+// The screen size the layout uses (the display's, or an override for tests).
+void SetScreenSizeOverride(int width, int height);  // 0, 0: the display's
+
+// The end-of-period bar and text at x, from y top down to BottomOfPlot.
+void DrawEndOfPeriodMark(int x, int top);
+
+}  // namespace mv

@@ -1,0 +1,19 @@
+#include "acquisition/screen_install.h"
+
+#include "acquisition/channel_panel.h"
+#include "acquisition/entry_points.h"
+#include "acquisition/screen.h"
+#include "acquisition/toolbar.h"
+#include "shell/kit/services.h"
+
+namespace mv {
+
+void InstallAcquisitionScreen() {
+  acq_hooks::REDRAWSCREEN = [] { REDRAWSCREEN(); };
+  acq_hooks::ScreenINFO = [] { ScreenINFO(); };
+  acq_hooks::ShowToolbarHelpWindow = [] { ShowToolbarHelpWindow(); };
+  services::ReadControlStrip = [] { ReadControlStrip(); };
+  services::HandleNotes = [] { HandleNotes(); };
+}
+
+}  // namespace mv

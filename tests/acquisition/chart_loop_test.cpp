@@ -1,0 +1,365 @@
+// The chart recording loop on the virtual clock: the run length, the schedule
+// (catching up without skipping, re-anchoring), the key throttles, markers, the
+// commands and the stop conditions.
+#include <cmath>
+
+#include "acq_fixture.h"
+#include "acquisition/recording_keys.h"
+#include "files/state.h"
+
+namespace mv::test {
+namespace {
+
+constexpr double kGridTolerance = 1e-9;
+
+// The due time of sample i of a run anchored at start (first due start + 0.1 s).
+double GridTime(double start, int i, double interval) {
+  return start + 0.1 + i * interval;
+}
+
+class ChartLoopTest : public AcqTest {
+ protected:
+  double start = 0;
+  void SetUp() override {
+    AcqTest::SetUp();
+    start = CurrentTimeInSeconds;
+  }
+  int64_t Tick() const { return rt::TickCount(); }
+  std::vector<int32_t> MarkerCodes() const {
+    std::vector<int32_t> v;
+    for (int i = 1; i <= Nmarkers; ++i) v.push_back(MarkersArray[i].code);
+    return v;
+  }
+};
+
+TEST_F(ChartLoopTest, UnstoppedRunOfTenTakesElevenSamplesOnTheGrid) {
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  EXPECT_EQ(Sample, 11);
+  ASSERT_EQ(dues.size(), 11u);
+  for (int i = 0; i < 11; ++i) {
+    EXPECT_NEAR(dues[i], GridTime(start, i, 0.1), kGridTolerance) << i;
+    EXPECT_NEAR(taken_[i], dues[i], 1e-6) << "sample " << i << " was taken late";
+    for (int ch = 1; ch <= 2; ++ch) {
+      EXPECT_GE(ChartDataArray.Get(ch, i), 0.201f);
+      EXPECT_LE(ChartDataArray.Get(ch, i), 1.0f);
+    }
+  }
+  EXPECT_EQ(ChartDataArray.Get(1, 11), 0.0f);
+  EXPECT_EQ(ChartDataArray.HighestColumn(2), 10);
+}
+
+TEST_F(ChartLoopTest, LateLoopCatchesUpWithoutSkippingOrDrift) {
+  MaxSamples = 30;
+  bool stalled = false;
+  script = [&] {
+    if (!stalled && Sample >= 5) {
+      stalled = true;
+      rt::AdvanceVirtualClock(0.53);  // a slow redraw or serial read
+    }
+  };
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  ASSERT_EQ(dues.size(), 31u);
+  int burst = 0;
+  for (int i = 0; i < 31; ++i) {
+    EXPECT_NEAR(dues[i], GridTime(start, i, 0.1), kGridTolerance) << "sample " << i << " moved off the grid";
+    if (taken_[i] - dues[i] > 1e-6) ++burst;
+  }
+  // About 5 samples fell due during the stall; they follow back to back, and the
+  // samples after them are on time again.
+  EXPECT_GE(burst, 5);
+  EXPECT_LE(burst, 6);
+  EXPECT_NEAR(taken_.back(), GridTime(start, 30, 0.1), 2e-6);
+}
+
+TEST_F(ChartLoopTest, TimedBackupReanchorsTheGrid) {
+  MaxSamples = 20;
+  TimedSaveINTERVAL = 3600;
+  NextSAVEtime = static_cast<int32_t>(Tick() + 40);
+  BackupFileIndicator = " backup on";
+  OpenAcquisitionWindow();
+  rt::NewEditField(199, "", Rect{700, 480, 790, 495}, 5, 2);
+  double backupEnd = 0;
+  acq_hooks::AutoTimedBACKUP = [&](int16_t resetTimer) {
+    calls.push_back("AutoTimedBACKUP " + std::to_string(resetTimer));
+    rt::AdvanceVirtualClock(0.25);  // writing the file
+    backupEnd = GetCurrentTimeInSeconds();
+    TimeOfNextChartSample = backupEnd + ChartIntervalInSeconds;
+    NextSAVEtime = timeNow + TimedSaveINTERVAL;
+  };
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  EXPECT_EQ(Count("AutoTimedBACKUP 1"), 1);
+  EXPECT_EQ(rt::EditText(199), " backup on");
+  ASSERT_EQ(dues.size(), 21u);
+  int after = -1;
+  for (int i = 0; i < 21; ++i) {
+    EXPECT_NEAR(taken_[i], dues[i], 1e-6) << "a re-anchored schedule has no burst";
+    if (after < 0 && dues[i] > backupEnd) after = i;
+  }
+  ASSERT_GT(after, 0);
+  for (int i = after; i < 21; ++i) EXPECT_NEAR(dues[i], backupEnd + 0.1 * (i - after + 1), kGridTolerance);
+}
+
+TEST_F(ChartLoopTest, HeldKeyActsOncePer30Ticks) {
+  MaxSamples = 40;
+  std::vector<int64_t> at;
+  acq_hooks::KeyboardSampleON = [&] { at.push_back(Tick()); };
+  const int64_t begin = Tick() + 10;
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::Equal});
+    if (Tick() == begin + 120) ReleaseAll();
+  };
+  Record();
+  ASSERT_GE(at.size(), 3u);
+  EXPECT_LE(at.size(), 5u);
+  for (std::size_t i = 1; i < at.size(); ++i) {
+    EXPECT_GE(at[i] - at[i - 1], 31) << "the key was acted on again within 30 ticks";
+    EXPECT_LE(at[i] - at[i - 1], 33);
+  }
+}
+
+TEST_F(ChartLoopTest, AddedTimeAtMostOncePer30Ticks) {
+  MaxSamples = 30;
+  const int64_t begin = Tick() + 10;
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::Return});
+    if (Tick() == begin + 45) ReleaseAll();
+    if (Tick() == begin + 60) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+  EXPECT_EQ(Count("ScreenINFO"), 2);
+  EXPECT_EQ(MaxSamples, 30 + 2 * 800);
+}
+
+TEST_F(ChartLoopTest, SecondKeyWithinOneIntervalMarksNothing) {
+  ChartIntervalInSeconds = 2.0;
+  MaxSamples = 2;
+  OpenAcquisitionWindow();
+  const int64_t begin = Tick() + 20;  // after the first sample (due at +0.1 s)
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::A});
+    if (Tick() == begin + 2) ReleaseAll();
+    if (Tick() == begin + 40) Hold({rt::key::B});
+    if (Tick() == begin + 42) ReleaseAll();
+  };
+  Record();
+  EXPECT_EQ(MarkerCodes(), std::vector<int32_t>{'a'});
+  EXPECT_EQ(MarkersArray[1].sample, 1);
+}
+
+TEST_F(ChartLoopTest, CommandPPausesThenMarksWith166) {
+  OpenAcquisitionWindow();
+  const int64_t begin = Tick() + 15;
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::Command, rt::key::P});
+    if (Tick() == begin + 2) ReleaseAll();
+  };
+  Record();
+  EXPECT_EQ(Count("PAUSE"), 1);
+  EXPECT_EQ(MarkerCodes(), std::vector<int32_t>{166});
+}
+
+TEST_F(ChartLoopTest, CommandQMarksQAndEndsTheRun) {
+  MaxSamples = 100;
+  OpenAcquisitionWindow();
+  const int64_t begin = Tick() + 15;
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::Command, rt::key::Q});
+  };
+  EXPECT_EQ(Record(), RunEnd::CommandQ);
+  EXPECT_LT(Sample, 10);
+  EXPECT_EQ(MarkerCodes(), std::vector<int32_t>{'Q'});
+  EXPECT_EQ(Count("Q_Key_check"), 1);
+}
+
+TEST_F(ChartLoopTest, EscapeEndsTheRunAndStopIconToo) {
+  MaxSamples = 100;
+  const int64_t begin = Tick() + 15;
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+  EXPECT_LT(Sample, 10);
+
+  ReleaseAll();
+  ResetRunCounters();
+  StartChartSchedule();
+  script = [&] {
+    if (Sample >= 3) StopIconClicked = ControlStripClicked = 1;
+  };
+  EXPECT_EQ(Record(), RunEnd::StopIcon);
+  EXPECT_EQ(Sample, 3);
+}
+
+TEST_F(ChartLoopTest, NoteWindowTakesTheKeys) {
+  OpenAcquisitionWindow();
+  NoteWindowIsOpen = 1;
+  int notes = 0;
+  services::HandleNotes = [&] { ++notes; };
+  const int64_t begin = Tick() + 10;
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::A});
+    if (Tick() == begin + 20) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  EXPECT_EQ(Nmarkers, 0);
+  EXPECT_GT(notes, 0);
+}
+
+TEST_F(ChartLoopTest, DigitSetsTheKeyboardValueAndOptionDigitSwitches) {
+  MaxSamples = 20;
+  OpenAcquisitionWindow();
+  const int64_t begin = Tick() + 10;
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::N3});
+    if (Tick() == begin + 2) ReleaseAll();
+    if (Tick() == begin + 40) Hold({rt::key::Option, rt::key::N5});
+    if (Tick() == begin + 42) ReleaseAll();
+  };
+  Record();
+  EXPECT_EQ(ASCIIvalue, 3);
+  EXPECT_EQ(MarkerCodes(), std::vector<int32_t>{'3'});
+  EXPECT_EQ(Count("DIRECTSWITCH 5"), 1);
+}
+
+TEST_F(ChartLoopTest, BackupCommandKeepsTheKeyboardValue) {
+  MaxSamples = 20;
+  OpenAcquisitionWindow();
+  ASCIIvalue = 7;
+  const int64_t begin = Tick() + 10;
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::Command, rt::key::B});
+    if (Tick() == begin + 2) ReleaseAll();
+  };
+  Record();
+  EXPECT_EQ(Count("AutoTimedBACKUP 0"), 1);
+  EXPECT_EQ(ASCIIvalue, 7);
+  EXPECT_EQ(Nmarkers, 0);
+}
+
+TEST_F(ChartLoopTest, HomeKeySetsTheKeyboardValueToZero) {
+  ASCIIvalue = 4;
+  const int64_t begin = Tick() + 10;
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::Home});
+    if (Tick() == begin + 2) Hold({rt::key::Up});
+    if (Tick() == begin + 40) ReleaseAll();
+  };
+  Record();
+  EXPECT_EQ(ASCIIvalue, 1);  // Home to 0, then up once
+}
+
+TEST_F(ChartLoopTest, OptionCClearsThePlotAndCommandCClosesOnlyReplay) {
+  MaxSamples = 20;
+  replayTheData = 1;
+  const int64_t begin = Tick() + 10;
+  script = [&] {
+    if (Tick() == begin) Hold({rt::key::Option, rt::key::C});
+    if (Tick() == begin + 2) ReleaseAll();
+    if (Tick() == begin + 40) Hold({rt::key::Command, rt::key::C});
+    if (Tick() == begin + 42) ReleaseAll();
+  };
+  Record();
+  EXPECT_EQ(Count("ClearXYPlot"), 1);
+  EXPECT_EQ(replayTheData, 0);
+}
+
+TEST_F(ChartLoopTest, FullScreenStartsANewScreen) {
+  MaxSamples = 12;
+  ScreenCapacity = 5;
+  Record();
+  EXPECT_EQ(Count("REDRAWSCREEN"), 2);
+}
+
+TEST_F(ChartLoopTest, RepeatedPeriodsSaveAtTheEnd) {
+  PrefsArray[PrefsSlot::Autorepeat] = 1;
+  int periods = 0;
+  acq_hooks::AUTOSAVE = [&] {
+    calls.push_back("AUTOSAVE " + std::to_string(Sample));
+    Sample = 0;
+    TimeOfNextChartSample = GetCurrentTimeInSeconds() + ChartIntervalInSeconds;
+    if (++periods == 2) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+  EXPECT_EQ(Count("AUTOSAVE 10"), 2);
+}
+
+TEST_F(ChartLoopTest, XYPointIsPlottedOncePerSample) {
+  ShowXYPlot = 1;
+  XYPlotWindow = 1;
+  Record();
+  EXPECT_EQ(Count("PlotNewestXYPoint"), 10);  // samples 2 to 11
+}
+
+TEST_F(ChartLoopTest, ToolbarAndPumpRunOncePerTickAtTheFastestRate) {
+  ChartIntervalInSeconds = 0.002;
+  MaxSamples = 600;
+  int reads = 0;
+  script = [&] { ++reads; };
+  const int64_t first = Tick();
+  Record();
+  const int64_t ticks = Tick() - first;
+  EXPECT_EQ(Sample, 601);
+  EXPECT_LE(reads, ticks + 1);
+  EXPECT_GE(reads, ticks - 1) << "the toolbar must stay live on every tick";
+}
+
+TEST_F(ChartLoopTest, IdleLoopSleepsUntilTheNextTickOrSample) {
+  ChartIntervalInSeconds = 1.0;
+  MaxSamples = 3;
+  int passes = 0;
+  acq_hooks::HandleAlertSounds = [&] { ++passes; };
+  AlertSOUNDS = 1;
+  Record();
+  // 3.1 s of recording at most one pass per tick plus one per sample.
+  EXPECT_LE(passes, static_cast<int>(3.2 * 60) + 8);
+}
+
+TEST_F(ChartLoopTest, TimedSwitchingMarksTheSwitches) {
+  SwitchingMode = SwitchingPatternCode::StartEnd;
+  PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
+  OpenAcquisitionWindow();
+  RefOffTime = static_cast<int32_t>(Tick() + 20);
+  RefOnTime = static_cast<int32_t>(Tick() + 40);
+  RefIsON = 1;
+  acq_hooks::SWITCHTOSAMPLE = [&] {
+    calls.push_back("SWITCHTOSAMPLE");
+    RefIsON = 0;
+    RefOffTime = kNeverTick;
+  };
+  acq_hooks::SWITCHTOREFERENCE = [&] {
+    calls.push_back("SWITCHTOREFERENCE");
+    RefIsON = 1;
+  };
+  Record();
+  EXPECT_EQ(Count("SWITCHTOSAMPLE"), 1);
+  EXPECT_EQ(Count("SWITCHTOREFERENCE"), 1);
+  EXPECT_EQ(MarkerCodes(), (std::vector<int32_t>{'S', 'R'}));
+  EXPECT_EQ(MarkersArray[1].code, 'S');
+}
+
+TEST_F(ChartLoopTest, StatusTexts) {
+  EXPECT_EQ(TimeLeftText(250).str(), "   4.17 min left");
+  EXPECT_EQ(TimeLeftText(17'000).str(), "   4.72 hr left");
+  EXPECT_EQ(TimeLeftText(20'000).str(), "  0.23 days left");
+  EXPECT_EQ(TimeLeftText(1'000'000).str(), "  11.6 days left");
+  EXPECT_EQ(TimeLeftText(180).str(), " 180.00 sec left");
+  EXPECT_EQ(SampleCountText(25).str(), " Sample 25");
+  EXPECT_EQ(SampleCountText(1'000'001).str(), " # 1000001");
+  EXPECT_EQ(PercentDoneText(5, 10.0f).str(), " 50.00 % done");
+}
+
+TEST_F(ChartLoopTest, StatusFieldsFollowTheRun) {
+  MaxSamples = 3000;  // 300 s
+  OpenAcquisitionWindow();
+  donefact = 100.0f / MaxSamples;
+  script = [&] {
+    if (Sample >= 3) Hold({rt::key::Escape});
+  };
+  Record();
+  EXPECT_EQ(rt::EditText(2), " Sample 3");
+  EXPECT_EQ(rt::EditText(3), "  0.10 % done");
+  EXPECT_EQ(rt::EditText(4), "   5.00 min left");  // 299.7 s
+}
+
+}  // namespace
+}  // namespace mv::test

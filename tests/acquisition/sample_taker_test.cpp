@@ -1,0 +1,295 @@
+// The chart sample taker and the per-channel pipeline it shares: reading and
+// averaging, over-range, alarms and their sounds, zeroing, the store's choice, the
+// readouts and the plot position.
+#include <cmath>
+#include <limits>
+
+#include "acq_fixture.h"
+#include "acquisition/channel_pipeline.h"
+#include "acquisition/chart_sample.h"
+#include "acquisition/pixel.h"
+#include "conversions/gas_exchange.h"
+#include "conversions/state.h"
+
+namespace mv::test {
+namespace {
+
+class SampleTakerTest : public AcqTest {
+ protected:
+  void SetUp() override {
+    AcqTest::SetUp();
+    OpenAcquisitionWindow();
+    // Readings from an interface that answers with the next value of a list.
+    External_AD = ExternalADCode::DT500;
+    services::ReadDataTaker500 = [this](int16_t ch, int16_t) {
+      volts = readings[ch].empty() ? 0.0f : readings[ch].front();
+      if (!readings[ch].empty()) readings[ch].erase(readings[ch].begin());
+    };
+  }
+  std::map<int, std::vector<float>> readings;
+};
+
+TEST(PixelY, ValuesInsideAndOutsideTheBand) {
+  EXPECT_EQ(PixelY(0.5, 0, 1, 150, 100), 100);
+  EXPECT_EQ(PixelY(0.0, 0, 1, 150, 100), 150);
+  EXPECT_EQ(PixelY(1.0, 0, 1, 150, 100), 50);
+  EXPECT_EQ(PixelY(7.0, 0, 1, 150, 100), 50);
+  EXPECT_EQ(PixelY(-7.0, 0, 1, 150, 100), 150);
+  EXPECT_EQ(PixelY(0.255, 0, 1, 150, 100), 124);  // truncated toward zero
+}
+
+TEST(PixelY, NoNumberInfinityAndZeroRangeStayOnTheBand) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(PixelY(nan, 0, 1, 150, 100), 150);
+  EXPECT_EQ(PixelY(inf, 0, 1, 150, 100), 50);
+  EXPECT_EQ(PixelY(-inf, 0, 1, 150, 100), 150);
+  EXPECT_EQ(PixelY(0.5, 0, 0, 150, 100), 150);
+  EXPECT_EQ(PixelY(0.5, 0, 0, 150, 100, ZeroRangeEdge::Top), 50);
+  EXPECT_EQ(PixelY(0.5, 0, nan, 150, 100), 150);
+  EXPECT_EQ(PixelY(0.5, 0, inf, 150, 100), 150);
+  EXPECT_EQ(PixelY(1e30, 0, 1e-30, 150, 100), 50);
+}
+
+TEST_F(SampleTakerTest, AveragesTheReadingsOfASample) {
+  ChannelVariables[1][ChanField::Averaged] = 4;
+  readings[1] = {1.0f, 2.0f, 3.0f, 6.0f};
+  readings[2] = {0.25f};
+  GETDATA();
+  EXPECT_EQ(ChartDataArray.Get(1, 0), 3.0f);
+  EXPECT_EQ(ChartDataArray.Get(2, 0), 0.25f);
+  EXPECT_EQ(Sample, 1);
+  EXPECT_EQ(NscrnCASEs, 1);
+  EXPECT_EQ(markerFlag, 0);
+}
+
+TEST_F(SampleTakerTest, ChannelWithoutReadingsStillTakesOne) {
+  ChannelVariables[1][ChanField::Averaged] = 0;
+  readings[1] = {0.5f};
+  GETDATA();
+  EXPECT_EQ(ChartDataArray.Get(1, 0), 0.5f);
+}
+
+TEST_F(SampleTakerTest, ScheduleAdvancesByExactlyOneIntervalWhateverTheLateness) {
+  TimeOfNextChartSample = 10.0;
+  rt::AdvanceVirtualClock(30);
+  GETDATA();
+  EXPECT_EQ(TimeOfNextChartSample, 10.1);
+}
+
+TEST_F(SampleTakerTest, FirstTwoSegmentsStartOffTheChartAndRunFlat) {
+  rt::FillWindow(RGBColor{65535, 65535, 65535});
+  ChartDataColor = RGBColor{0, 0, 0};
+  readings[1] = {0.5f, 0.5f, 0.5f};
+  GETDATA();
+  EXPECT_EQ(LastNsCasx, 1);
+  EXPECT_EQ(ChannelVariables[1][ChanField::BottomCopy], 150 - 50);
+  EXPECT_EQ(rt::CanvasPixel(0, 100), (RGBColor{0, 0, 0}));  // from x -500
+  GETDATA();
+  EXPECT_EQ(LastNsCasx, 2);
+  rt::SaveWindowImage(1, (TestOutputDir() / "w1-first-segments.png").string());
+}
+
+TEST_F(SampleTakerTest, OverRangeIsCountedShownAndSounded) {
+  alarmsArray[1][AlarmField::AnyOn] = 1;
+  alarmsArray[1][AlarmField::OverRangeOn] = 1;
+  AudibleALARM = 1;
+  OverRangeVolts = 5.0f;
+  readings[1] = {5.0f};
+  readings[2] = {6.0f};  // over range but its alarm is off
+  Sample = 4;
+  GETDATA();
+  EXPECT_EQ(alarmsArray[1][AlarmField::OverRangeCount], 1.0f);
+  EXPECT_EQ(alarmsArray[1][AlarmField::OverRangeLast], 4.0f);
+  EXPECT_EQ(alarmsArray[2][AlarmField::OverRangeCount], 0.0f);
+  EXPECT_EQ(rt::EditText(31), " Overrange error");
+  EXPECT_EQ(Played("AlarmBUZZ.mp3"), 3);  // the over-range, the alarm, once more after the sample
+}
+
+TEST_F(SampleTakerTest, QuietSampleDoesNotBuzz) {
+  AudibleALARM = 1;
+  alarmsArray[1][AlarmField::AnyOn] = 1;
+  alarmsArray[1][AlarmField::UpperOn] = 1;
+  alarmsArray[1][AlarmField::UpperLimit] = 0.9f;
+  readings[1] = {0.5f, 0.95f};
+  GETDATA();
+  EXPECT_EQ(Played("AlarmBUZZ.mp3"), 0);
+  EXPECT_EQ(rt::EditText(31), "    no error    ");
+  GETDATA();
+  EXPECT_EQ(Played("AlarmBUZZ.mp3"), 2);
+  EXPECT_EQ(rt::EditText(31), " > upper limit!");
+  EXPECT_EQ(alarmsArray[1][AlarmField::UpperCount], 1.0f);
+  EXPECT_EQ(alarmsArray[1][AlarmField::UpperLast], 1.0f);
+}
+
+TEST_F(SampleTakerTest, LowerLimitWinsTheStatusText) {
+  alarmsArray[1][AlarmField::AnyOn] = 1;
+  alarmsArray[1][AlarmField::LowerOn] = 1;
+  alarmsArray[1][AlarmField::UpperOn] = 1;
+  alarmsArray[1][AlarmField::LowerLimit] = 0.5f;
+  alarmsArray[1][AlarmField::UpperLimit] = 0.1f;  // both fire
+  readings[1] = {0.3f};
+  GETDATA();
+  EXPECT_EQ(rt::EditText(31), " < lower limit!");
+  EXPECT_EQ(alarmsArray[1][AlarmField::LowerCount], 1.0f);
+  EXPECT_EQ(alarmsArray[1][AlarmField::UpperCount], 1.0f);
+}
+
+TEST_F(SampleTakerTest, SwitchedOffDeviceShowsAndStoresZero) {
+  SwitchingMode = SwitchingPatternCode::Keyboard;
+  PrefsArray[PrefsSlot::ShowSwitchStatus] = 1;
+  rt::NewEditField(51, "", Rect{600, 60, 680, 76}, 5, 0);
+  rt::NewEditField(52, "", Rect{600, 160, 680, 176}, 5, 0);
+  RefIsON = 0;
+  OldChan = 2;
+  DeviceSwitchZeroValue = 0;
+  ChannelVariables[1][ChanField::Device] = 1;
+  ChannelVariables[2][ChanField::Device] = 2;
+  readings[1] = {0.7f};
+  readings[2] = {0.6f};
+  GETDATA();
+  EXPECT_EQ(rt::EditText(51), " zeroed ");
+  EXPECT_EQ(rt::EditText(7), "   zero");
+  EXPECT_EQ(ChartDataArray.Get(1, 0), 0.0f);
+  EXPECT_EQ(rt::EditText(52), " 2 ON      ");
+  EXPECT_EQ(ChartDataArray.Get(2, 0), 0.6f);
+}
+
+TEST_F(SampleTakerTest, ReferenceStatusNamesTheGroupsReference) {
+  SwitchingMode = SwitchingPatternCode::Keyboard2;
+  PrefsArray[PrefsSlot::ShowSwitchStatus] = 1;
+  rt::NewEditField(51, "", Rect{600, 60, 680, 76}, 5, 0);
+  rt::NewEditField(52, "", Rect{600, 160, 680, 176}, 5, 0);
+  RefIsON = 1;
+  nGroups = 2;
+  RefChan = 1;
+  RefChan2 = 5;
+  ChannelVariables[1][ChanField::Device] = 2;
+  ChannelVariables[2][ChanField::Device] = 6;
+  readings[1] = {0.7f, 0.7f};
+  readings[2] = {0.6f, 0.6f};
+  GETDATA();
+  EXPECT_EQ(rt::EditText(51), "ref 1    ");
+  EXPECT_EQ(rt::EditText(52), "ref 5    ");
+  Sample = 1;
+  RunChannelPipeline(2, 0.6f, false, 3, kScanStyle);
+  EXPECT_EQ(rt::EditText(52), " ref 5");
+}
+
+TEST_F(SampleTakerTest, ZeroLinkFollowsTheLinkedChannel) {
+  SwitchingMode = SwitchingPatternCode::Keyboard;
+  RefIsON = 0;
+  OldChan = 2;
+  DeviceSwitchZeroValue = 0;
+  ChannelVariables[1][ChanField::Device] = 1;  // zeroed by its device
+  zerolink[3 * 2 + 2] = 1;                     // channel 2 follows channel 1
+  readings[1] = {0.7f, 0.7f};
+  readings[2] = {0.6f, 0.6f};
+  GETDATA();
+  EXPECT_EQ(ChartDataArray.Get(2, 0), 0.6f) << "no link at a run's first sample";
+  GETDATA();
+  EXPECT_EQ(ChartDataArray.Get(2, 1), 0.0f);
+}
+
+TEST_F(SampleTakerTest, FlowChannelOutsideTheStoreReadsZero) {
+  GasExchangeRecord& gas = SpecialOpsArray[1];
+  gas[GasField::Computation] = 3;
+  gas[GasField::Case] = 1;
+  gas[GasField::FlowSource] = 3;
+  gas[GasField::Flow] = 2;  // a later channel: the previous column
+  gas[GasField::VapourDensity] = 1;
+  gas[GasField::Units] = 2;
+  gas[GasField::Save] = 1;
+  readings[1] = {0.5f, 0.5f};
+  readings[2] = {100.0f, 100.0f};
+  GETDATA();
+  EXPECT_EQ(ChartDataArray.Get(1, 0), 0.0f) << "column -1 of the flow channel must read 0";
+  GETDATA();
+  EXPECT_FLOAT_EQ(ChartDataArray.Get(1, 1), 100.0f * 0.005f);
+
+  gas[GasField::Flow] = 40;  // no such channel
+  readings[1] = {0.5f};
+  readings[2] = {100.0f};
+  GETDATA();
+  EXPECT_EQ(ChartDataArray.Get(1, 2), 0.0f);
+}
+
+TEST_F(SampleTakerTest, StoreTakesTheConvertedValueUnlessSaved) {
+  GasExchangeRecord& gas = SpecialOpsArray[1];
+  gas[GasField::Correction] = 1;  // smoothing only
+  gas[GasField::Z] = 2;
+  gas[GasField::Save] = 0;
+  readings[1] = {0.4f, 0.8f, 0.4f, 1.0f};
+  GETDATA();
+  GETDATA();  // the second sample starts the smoothing from itself
+  EXPECT_FLOAT_EQ(ChartDataArray.Get(1, 1), 0.8f);
+  GETDATA();
+  EXPECT_FLOAT_EQ(ChartDataArray.Get(1, 2), 0.4f);  // not the smoothed 0.6 shown
+  EXPECT_EQ(rt::EditText(7), StringFormatter(0.6f));
+  gas[GasField::Save] = 1;
+  GETDATA();
+  EXPECT_FLOAT_EQ(ChartDataArray.Get(1, 3), 0.7f);  // 0.4 + (1.0 - 0.4) / 2
+}
+
+TEST_F(SampleTakerTest, DemonstrationReadingsLieInTheirRange) {
+  External_AD = ExternalADCode::Demonstration;
+  for (int i = 0; i < 50; ++i) GETDATA();
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_GE(ChartDataArray.Get(1, i), 0.201f);
+    EXPECT_LE(ChartDataArray.Get(1, i), 1.0f);
+  }
+}
+
+TEST_F(SampleTakerTest, StreamingChannelTakesItsVariable) {
+  External_AD = ExternalADCode::SerialStream;
+  ShowDisplays = 0;
+  int reads = 0;
+  services::ReadSerialStream = [&](int16_t mode) {
+    ++reads;
+    EXPECT_EQ(mode, 1);
+    serialArray[3][1] = 42.5f;
+    serialArray[3][2] = 2;
+    serialArray[1][1] = 7.0f;
+    serialArray[1][2] = 0;
+  };
+  GETDATA();
+  EXPECT_EQ(ChartDataArray.Get(2, 0), 42.5f);
+  EXPECT_EQ(ChartDataArray.Get(1, 0), 7.0f);  // no variable recorded on it: its input's
+  EXPECT_EQ(ShowDisplays, 1);
+  EXPECT_EQ(reads, 2);
+}
+
+TEST_F(SampleTakerTest, ProgressBarNotTouchedBelowOneSegment) {
+  rt::NewProgressBar(899, Rect{471, 19, 790, 23}, 1, 790, 1);
+  SegmentsInProgressBar = 790;
+  MaxSamples = 10'000;
+  Sample = 5;
+  rt::SetControlValue(899, 100);
+  readings[1] = {0.5f};
+  GETDATA();
+  EXPECT_EQ(rt::ControlValue(899), 100);
+  Sample = 2'000;
+  GETDATA();
+  EXPECT_EQ(rt::ControlValue(899), 158);
+}
+
+TEST_F(SampleTakerTest, ScanStyleMarksTheSlopeTrend) {
+  alarmsArray[1][AlarmField::SlopeTrendOn] = 1;
+  alarmsArray[1][AlarmField::SlopeTrendSpan] = 5;
+  for (int i = 0; i < 7; ++i) ChartDataArray.Set(1, i, 0.1f * (i + 1));
+  Sample = 6;  // not yet more than span + 1 samples
+  RunChannelPipeline(1, 0.9f, false, 10, kScanStyle);
+  EXPECT_EQ(rt::EditText(7), StringFormatter(0.9f));
+  Sample = 7;
+  RunChannelPipeline(1, 0.9f, false, 10, kScanStyle);
+  EXPECT_EQ(rt::EditText(7), StringFormatter(0.9f) + " + ");
+  Sample = 8;
+  RunChannelPipeline(1, 0.05f, false, 11, kScanStyle);
+  EXPECT_EQ(rt::EditText(7), StringFormatter(0.05f) + " -");
+  Sample = 9;
+  RunChannelPipeline(1, 0.05f, false, 12, kChartStyle);
+  EXPECT_EQ(rt::EditText(7), StringFormatter(0.05f));
+}
+
+}  // namespace
+}  // namespace mv::test

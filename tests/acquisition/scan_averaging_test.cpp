@@ -1,0 +1,133 @@
+// Continuous scanning on the virtual clock, with an interface whose reads take a
+// set time.
+#include "acquisition/scan_averaging.h"
+
+#include "acq_fixture.h"
+
+namespace mv::test {
+namespace {
+
+class ScanTest : public AcqTest {
+ protected:
+  void SetUp() override {
+    AcqTest::SetUp();
+    PrefsArray[PrefsSlot::AverageAllChannels] = 1;
+    External_AD = ExternalADCode::DT500;
+    ChartIntervalInSeconds = 1.0;
+    MaxSamples = 3;
+    StartChartSchedule();
+    services::ReadDataTaker500 = [this](int16_t ch, int16_t) {
+      rt::AdvanceVirtualClock(readSeconds);
+      volts = 0.1f * ch;
+    };
+  }
+  double readSeconds = 0.1;
+};
+
+TEST_F(ScanTest, AboutFiveScansPerSampleAtOneSecondWithTwoSlowChannels) {
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  EXPECT_EQ(Sample, 4);
+  EXPECT_EQ(TotalScans, 1 + 5 + 5 + 5);  // the first interval starts 0.1 s before its due time
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_FLOAT_EQ(ChartDataArray.Get(1, i), 0.1f);
+    EXPECT_FLOAT_EQ(ChartDataArray.Get(2, i), 0.2f);
+  }
+  for (std::size_t i = 1; i < dues.size(); ++i) EXPECT_NEAR(dues[i] - dues[i - 1], 1.0, 1e-9);
+}
+
+TEST_F(ScanTest, StopBeforeTheFirstScanTakesNoSample) {
+  NoteWindowIsOpen = 1;
+  services::HandleNotes = [] {
+    if (Sample >= 2) StopIconClicked = ControlStripClicked = 1;
+  };
+  EXPECT_EQ(Record(), RunEnd::StopIcon);
+  EXPECT_EQ(Sample, 2);
+  EXPECT_EQ(TotalScans, 1 + 5);
+  EXPECT_EQ(ChartDataArray.HighestColumn(1), 1) << "a sample of no scans would store 0/0";
+}
+
+TEST_F(ScanTest, CommandQMarksQAndEndsTheRun) {
+  MaxSamples = 50;
+  OpenAcquisitionWindow();
+  script = [] {
+    if (Sample >= 1) Hold({rt::key::Command, rt::key::Q});
+  };
+  EXPECT_EQ(Record(), RunEnd::CommandQ);
+  EXPECT_LE(Sample, 3);
+  ASSERT_EQ(Nmarkers, 1);
+  EXPECT_EQ(MarkersArray[1].code, 'Q');
+  EXPECT_EQ(Count("Q_Key_check"), 1);
+}
+
+TEST_F(ScanTest, CommandPPausesThenMarksWith166) {
+  OpenAcquisitionWindow();
+  bool pressed = false;
+  script = [&] {
+    if (!pressed && Sample >= 1) {
+      pressed = true;
+      Hold({rt::key::Command, rt::key::P});
+    } else {
+      ReleaseAll();
+    }
+  };
+  Record();
+  EXPECT_EQ(Count("PAUSE"), 1);
+  ASSERT_EQ(Nmarkers, 1);
+  EXPECT_EQ(MarkersArray[1].code, 166);
+}
+
+TEST_F(ScanTest, EscapeAndKey61EndTheRun) {
+  MaxSamples = 50;
+  script = [] {
+    if (Sample >= 1) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+
+  ReleaseAll();
+  ResetRunCounters();
+  StartChartSchedule();
+  script = [] {
+    if (Sample >= 1) Hold({61, rt::key::Space});
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+}
+
+TEST_F(ScanTest, HeldKeyActsOncePer15Ticks) {
+  readSeconds = 0.005;
+  MaxSamples = 3;
+  std::vector<int64_t> at;
+  acq_hooks::KeyboardSampleON = [&] { at.push_back(rt::TickCount()); };
+  script = [] {
+    if (Sample >= 1 && Sample < 3)
+      Hold({rt::key::Equal});
+    else
+      ReleaseAll();
+  };
+  Record();
+  ASSERT_GE(at.size(), 3u);
+  for (std::size_t i = 1; i < at.size(); ++i) {
+    EXPECT_GE(at[i] - at[i - 1], 16);
+    EXPECT_LE(at[i] - at[i - 1], 17);
+  }
+}
+
+TEST_F(ScanTest, PlotKeysNeedTheXYPlotWhileScanning) {
+  readSeconds = 0.01;
+  script = [] {
+    if (Sample == 1)
+      Hold({rt::key::Option, rt::key::C});
+    else
+      ReleaseAll();
+  };
+  Record();
+  EXPECT_EQ(Count("ClearXYPlot"), 0);
+
+  ResetRunCounters();
+  StartChartSchedule();
+  ShowXYPlot = 1;
+  Record();
+  EXPECT_GE(Count("ClearXYPlot"), 1);
+}
+
+}  // namespace
+}  // namespace mv::test

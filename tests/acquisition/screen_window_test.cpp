@@ -1,0 +1,287 @@
+// The acquisition window as drawn: fields, strip frames, the end-of-period bar, the
+// run's clocks, the toolbar's flags, the note window, and screenshots of demonstration
+// recordings with the screen live.
+#include <string>
+
+#include "acq_fixture.h"
+#include "acquisition/channel_panel.h"
+#include "acquisition/screen.h"
+#include "acquisition/screen_install.h"
+#include "acquisition/screen_rules.h"
+#include "acquisition/ticks.h"
+#include "acquisition/toolbar.h"
+#include "files/state.h"
+#include "runtime/sound.h"
+
+namespace mv::test {
+namespace {
+
+class ScreenWindow : public AcqTest {
+ protected:
+  void SetUp() override {
+    AcqTest::SetUp();
+    SetScreenSizeOverride(1024, 768);
+    screen_hooks::Reset();
+    RecordingMODE = RecordingModeCode::Chart;
+    PrefsArray[PrefsSlot::WindowWidth] = 800;
+    PrefsArray[PrefsSlot::WindowHeight] = 700;
+    PrefsArray[PrefsSlot::ZeroLines] = 1;
+    PrefsArray[PrefsSlot::ScaleGrid] = 1;
+    Max_Display_Speed = 0;
+    NewScreen = 0;
+    Layout(2, 700);
+  }
+  void TearDown() override {
+    SetScreenSizeOverride(0, 0);
+    for (int16_t w : {1, 1001, 1999, 777})
+      if (rt::WindowExists(w)) rt::CloseWindow(w);
+    AcqTest::TearDown();
+  }
+
+  // n channels in equal strips from y 47 down to `to`, as the strip layout leaves them.
+  void Layout(int16_t n, int to) {
+    SetChannels(n);
+    const int h = (to - 47) / n - 1;
+    for (int ch = 1; ch <= n; ++ch) {
+      auto& r = ChannelVariables[ch];
+      const float bottom = static_cast<float>(47 + ch * (h + 1));
+      r[ChanField::StripHeight] = static_cast<float>(h);
+      r[ChanField::StripBottom] = bottom;
+      r[ChanField::StripTop] = bottom - h;
+      r[ChanField::BottomLess2] = bottom - 2;
+      r[ChanField::BottomCopy] = bottom;
+      r[ChanField::PlotMin] = ch % 2 == 0 ? -1.0f : 0.0f;
+    }
+  }
+
+  static bool Near(RGBColor a, RGBColor b) {
+    const auto d = [](int x, int y) { return std::abs(x - y) <= 0x0400; };
+    return d(a.red, b.red) && d(a.green, b.green) && d(a.blue, b.blue);
+  }
+};
+
+TEST_F(ScreenWindow, ShortRunShowsOneScreenfulAndTheEndOfPeriodBar) {
+  MaxSamples = 300;
+  DRAWSCREEN(1);
+  ASSERT_TRUE(rt::WindowExists(1));
+  EXPECT_EQ(rt::WindowTitle(1), kAcquisitionTitle);
+  EXPECT_EQ(ScreenCapacity, 801);
+  EXPECT_EQ(ShowDisplays, 1);
+  EXPECT_FALSE(rt::ControlExists(899));
+  EXPECT_EQ(rt::EditText(199), " no backup!");
+  EXPECT_TRUE(rt::EditFieldExists(2));
+  EXPECT_TRUE(rt::EditFieldExists(7));
+  EXPECT_TRUE(rt::EditFieldExists(8));
+  EXPECT_EQ(OverRangeVolts, 5.0f);
+  rt::SetOutputWindow(1);
+  // The bar covers x MaxSamples..MaxSamples + 2 between the strips' top and bottom.
+  EXPECT_TRUE(Near(rt::CanvasPixel(301, 200), PlotFrameColor));
+  EXPECT_FALSE(Near(rt::CanvasPixel(296, 200), PlotFrameColor));
+  // The strip frames: channel 1's top edge and channel 2's bottom edge.
+  const int top1 = StripTop(static_cast<int>(ChannelVariables[1][ChanField::StripBottom]),
+                            static_cast<int>(ChannelVariables[1][ChanField::StripHeight]));
+  EXPECT_TRUE(Near(rt::CanvasPixel(600, top1), PlotFrameColor));
+  EXPECT_TRUE(Near(rt::CanvasPixel(600, static_cast<int>(ChannelVariables[2][ChanField::StripBottom])),
+                   PlotFrameColor));
+  rt::SaveWindowImage(1, (TestOutputDir() / "w1-acquisition-short-run.png").string());
+}
+
+TEST_F(ScreenWindow, LongRunMakesTheCapacityBarAndCountsTheScreen) {
+  MaxSamples = 8'000;
+  PrefsArray[PrefsSlot::AutomaticBackup] = 1;
+  Max_Display_Speed = 1'000'000;  // displays only from 1 s per sample
+  DRAWSCREEN(1);
+  EXPECT_EQ(NewScreen, 1);
+  EXPECT_EQ(ShowDisplays, 0);
+  EXPECT_EQ(rt::EditText(300), "data panel switched off for sampling speed");
+  EXPECT_FALSE(rt::EditFieldExists(7));
+  ASSERT_TRUE(rt::ControlExists(899));
+  EXPECT_EQ(SegmentsInProgressBar, 790);
+  EXPECT_EQ(rt::ControlValue(899), 79);
+  EXPECT_EQ(rt::EditText(199), " backup on");
+}
+
+TEST_F(ScreenWindow, StartFlagSetsClocksAndNeverForUnusedSchedules) {
+  MaxSamples = 2'000'000;
+  ChartIntervalInSeconds = 30;
+  SwitchingMode = 4;
+  refint = 1;
+  switchint = 2;
+  DRAWSCREEN(1);
+  EXPECT_EQ(RefOnTime, kNever);  // 3.6e9 ticks away: never, not a wrapped negative
+  EXPECT_GT(RefOffTime, 0);
+  EXPECT_EQ(CycleTime, RefOffTime + 7'200);
+  EXPECT_DOUBLE_EQ(TimeOfNextChartSample, CurrentTimeInSeconds + 5.0);
+  SwitchingMode = 0;
+  DRAWSCREEN(1);
+  EXPECT_EQ(RefOffTime, kNever);
+  EXPECT_EQ(CycleTime, kNever);
+}
+
+TEST_F(ScreenWindow, FlagZeroLeavesTheRunClocksAlone) {
+  MaxSamples = 300;
+  RefOffTime = 1234;
+  TimeOfNextChartSample = 99.5;
+  DRAWSCREEN(0);
+  EXPECT_EQ(RefOffTime, 1234);
+  EXPECT_EQ(TimeOfNextChartSample, 99.5);
+}
+
+TEST_F(ScreenWindow, TickLabelsCarryTheirPhaseToTheNextScreen) {
+  ChartIntervalInSeconds = 1.0;  // 800 s screen: 60 s ticks, 60 points apart
+  MaxSamples = 300;
+  DRAWSCREEN(1);
+  EXPECT_EQ(TicIntervalInSeconds, 60.0f);
+  EXPECT_EQ(minute_units, 1);
+  EXPECT_EQ(ticgap, 60.0f);
+  // Ticks at 0, 60, ..., 780: the next falls 40 points into the next screen.
+  EXPECT_FLOAT_EQ(NextTicPosition, 40.0f);
+  EXPECT_DOUBLE_EQ(zz, 14 * 60.0);
+}
+
+TEST_F(ScreenWindow, RedrawKeepsAThirdAndResetsTheScreenCount) {
+  MaxSamples = 5'000;
+  PrefsArray[PrefsSlot::ChartRedrawOption] = 2;
+  DRAWSCREEN(1);
+  Sample = 801;
+  NscrnCASEs = 801;
+  LastNsCasx = 800;
+  REDRAWSCREEN();
+  EXPECT_EQ(NscrnCASEs, 266);
+  EXPECT_EQ(LastNsCasx, 266);
+}
+
+TEST_F(ScreenWindow, ToolbarClickRaisesOnlyItsIcon) {
+  MakeAcquisitionTOOLBAR(0);
+  ASSERT_TRUE(rt::WindowExists(kToolbarWindow));
+  EXPECT_EQ(rt::WindowContentRect(kToolbarWindow).width(), 408);
+  StopIconClicked = 1;
+  ApplyToolbarClick(45, 20);
+  EXPECT_EQ(ControlStripClicked, 1);
+  EXPECT_EQ(PauseIconClicked, 1);
+  EXPECT_EQ(StopIconClicked, 0);  // any click clears the other icons first
+  ApplyToolbarClick(40, 20);
+  EXPECT_EQ(ControlStripClicked, 1);
+  EXPECT_EQ(PauseIconClicked, 0);
+  RecordingMODE = RecordingModeCode::Scope;
+  ApplyToolbarClick(45, 20);
+  EXPECT_EQ(SaveScopeIconClicked, 1);
+  EXPECT_EQ(PauseIconClicked, 0);
+  rt::SaveWindowImage(kToolbarWindow, (TestOutputDir() / "w1001-toolbar.png").string());
+}
+
+TEST_F(ScreenWindow, NoteIconOpensTheNoteWindowAndReturnStoresIt) {
+  MaxSamples = 300;
+  DRAWSCREEN(1);
+  Sample = 42;
+  ApplyToolbarClick(130, 20);
+  EXPECT_EQ(MarkerIconClicked, 1);
+  EXPECT_EQ(ControlStripClicked, 0);
+  ASSERT_EQ(NoteWindowIsOpen, 1);
+  ASSERT_TRUE(rt::WindowExists(kNoteWindow));
+  EXPECT_EQ(NoteSample, 42);
+  Sample = 50;  // the note keeps the sample of the moment its window opened
+  rt::SetEditText(kNoteField, "gas bottle changed");
+  HandleNotes();  // the window's own opening events
+  ASSERT_EQ(NoteWindowIsOpen, 1);
+  rt::SetPumpHook([] { Action = ActionCode::Key; });  // Return
+  // The recording serves the window once per pass; the window's own activation
+  // events may take a pass or two before Return is seen.
+  for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
+  rt::SetPumpHook(nullptr);
+  EXPECT_EQ(NoteWindowIsOpen, 0);
+  EXPECT_FALSE(rt::WindowExists(kNoteWindow));
+  ASSERT_EQ(NumberOfNotes, 1);
+  EXPECT_EQ(fileRemarks[1].text, "gas bottle changed");
+  EXPECT_EQ(fileRemarks[1].sample, NumText(42));
+  EXPECT_EQ(fileRemarks[1].time.size(), 8u);
+}
+
+TEST_F(ScreenWindow, CloseBoxAndEmptyNotesStoreNothing) {
+  GetFileNote();
+  rt::SetEditText(kNoteField, "discard me");
+  HandleNotes();
+  rt::SetPumpHook([] {
+    Action = ActionCode::CloseBox;
+    EventID = kNoteWindow;
+  });
+  HandleNotes();
+  EXPECT_EQ(NumberOfNotes, 0);
+  EXPECT_EQ(NoteWindowIsOpen, 0);
+  GetFileNote();
+  HandleNotes();
+  rt::SetPumpHook([] {
+    Action = ActionCode::Click;
+    EventID = 1;
+  });
+  HandleNotes();
+  rt::SetPumpHook(nullptr);
+  EXPECT_EQ(NumberOfNotes, 0);
+  EXPECT_EQ(NoteWindowIsOpen, 0);
+}
+
+TEST_F(ScreenWindow, LongNoteIsCutTo250Characters) {
+  GetFileNote();
+  rt::SetEditText(kNoteField, std::string(300, 'x'));
+  HandleNotes();
+  EXPECT_EQ(rt::EditText(kNoteField).size(), 250u);
+  EXPECT_EQ(rt::EditText(kNoteCountField), "250");
+  EXPECT_EQ(NoteWindowIsOpen, 1);
+}
+
+TEST_F(ScreenWindow, FiftyFirstNoteOnlySoundsTheRefusal) {
+  NoteSample = 1;
+  for (int i = 0; i < 50; ++i) ASSERT_TRUE(StoreNote("n"));
+  EXPECT_FALSE(StoreNote("one too many"));
+  EXPECT_EQ(NumberOfNotes, 50);
+  GetFileNote();
+  EXPECT_EQ(Played("bzot.mp3"), 1);
+  EXPECT_FALSE(rt::WindowExists(kNoteWindow));
+  EXPECT_EQ(NoteWindowIsOpen, 0);
+}
+
+// A demonstration recording with the screen live: n channels for 120 samples on a
+// display of the given size.
+class ScreenRecording : public ScreenWindow {
+ protected:
+  void RecordAndSave(int16_t n, int screenWidth, int width, const std::string& file) {
+    SetScreenSizeOverride(screenWidth, 768);
+    PrefsArray[PrefsSlot::WindowWidth] = static_cast<int16_t>(width);
+    Layout(n, 690);
+    for (int ch = 1; ch <= n; ++ch)
+      datalabel2 = datalabel = Str255(std::string(30 * 8, ' '));
+    ChartIntervalInSeconds = 0.05;
+    MaxSamples = 2'000;
+    InstallAcquisitionScreen();
+    services::ReadControlStrip = [this] {
+      if (script) script();
+    };
+    services::HandleNotes = [] {};
+    DRAWSCREEN(1);
+    ResetRunCounters();
+    StartChartSchedule();
+    script = [] {
+      if (Sample == 120) Hold({rt::key::Escape});
+    };
+    EXPECT_EQ(Record(), RunEnd::StopKey);
+    ReleaseAll();
+    rt::SetOutputWindow(1);
+    // Channel 1's frame and the data drawn inside its strip.
+    const int bottom1 = static_cast<int>(ChannelVariables[1][ChanField::StripBottom]);
+    EXPECT_TRUE(Near(rt::CanvasPixel(width - 5, bottom1), PlotFrameColor));
+    rt::SaveWindowImage(1, (TestOutputDir() / file).string());
+  }
+};
+
+TEST_F(ScreenRecording, FourChannelsOn1024) {
+  RecordAndSave(4, 1024, 800, "w1-acquisition-chart.png");
+}
+TEST_F(ScreenRecording, OneChannelOn1024) {
+  RecordAndSave(1, 1024, 800, "w1-acquisition-1ch-1024.png");
+}
+TEST_F(ScreenRecording, SixteenChannelsOn1366) {
+  RecordAndSave(16, 1366, 1100, "w1-acquisition-16ch-1366.png");
+}
+
+}  // namespace
+}  // namespace mv::test
