@@ -105,13 +105,15 @@ ChartDuration FindChartDurationText(float seconds, int w, int32_t maxSamples) {
   ChartDuration d;
   const float t = seconds;
   d.minuteUnits = t > 600 ? 1 : 0;
-  const float p = t / static_cast<float>(w);
+  // A window or recording with no points has no time per sample.
+  const float p = w > 0 ? t / static_cast<float>(w) : 0.0f;
+  const float perSample = maxSamples > 0 ? p * static_cast<float>(w) / static_cast<float>(maxSamples) : 0.0f;
   float v = t;
   if (d.minuteUnits) {
-    d.tfact = (p / 60) * static_cast<float>(w) / static_cast<float>(maxSamples);
+    d.tfact = maxSamples > 0 ? (p / 60) * static_cast<float>(w) / static_cast<float>(maxSamples) : 0.0f;
     v = t / 60;
   } else {
-    d.tfact = p * static_cast<float>(w) / static_cast<float>(maxSamples);
+    d.tfact = perSample;
   }
   d.traceLength = v;
   if (t > 172'800) {

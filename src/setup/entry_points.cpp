@@ -20,6 +20,15 @@ std::function<void(int16_t)> InspectSerialInput;
 std::function<void()> SwitchDT800ToHIGHSpeed;
 std::function<void()> SwitchDT800ToLOWSpeed;
 std::function<void(int16_t, int16_t)> DoMENU;
+std::function<void(int16_t)> CHECKCHANNEL;
+std::function<void()> TRIGGER;
+std::function<void()> SETCHARTVIEW;
+std::function<void()> SETSCOPEVIEW;
+std::function<void()> ChangeCHARTHITE;
+std::function<void()> GetSequenceLabels;
+std::function<void(int16_t, int16_t)> SetADAM;
+std::function<void()> MENU_100;
+std::function<void()> COLORSELECT;
 
 void ResetSetupHooks() {
   SELECTCHANNEL = [](int16_t channel, int16_t store) { return ::mv::SELECTCHANNEL(channel, store); };
@@ -36,6 +45,15 @@ void ResetSetupHooks() {
   SwitchDT800ToHIGHSpeed = [] {};
   SwitchDT800ToLOWSpeed = [] {};
   DoMENU = [](int16_t menu, int16_t item) { services::ShortMENU(menu, item); };
+  CHECKCHANNEL = [](int16_t) {};
+  TRIGGER = [] {};
+  SETCHARTVIEW = [] {};
+  SETSCOPEVIEW = [] {};
+  ChangeCHARTHITE = [] {};
+  GetSequenceLabels = [] {};
+  SetADAM = [](int16_t, int16_t) {};
+  MENU_100 = [] {};
+  COLORSELECT = [] {};
 }
 
 namespace {

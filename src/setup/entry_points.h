@@ -47,6 +47,27 @@ extern std::function<void(int16_t channel)> InspectSerialInput;
 // Send the DT800 its high-speed or its high-accuracy parameter block.
 extern std::function<void()> SwitchDT800ToHIGHSpeed;
 extern std::function<void()> SwitchDT800ToLOWSpeed;
+// ---- windows the set-up window opens ------------------------------------------------------
+// The conversion and display test window of a channel.
+extern std::function<void(int16_t channel)> CHECKCHANNEL;
+// The trigger set-up window (sets TriggerON).
+extern std::function<void()> TRIGGER;
+// The chart and scope display dialogs (they may change ChartView) and the chart-height
+// window.
+extern std::function<void()> SETCHARTVIEW;
+extern std::function<void()> SETSCOPEVIEW;
+extern std::function<void()> ChangeCHARTHITE;
+// Asks for the labels of the switched devices of the sequential-files pattern and sets
+// SequenceChecked.
+extern std::function<void()> GetSequenceLabels;
+// Sends the ADAM modules the input ranges of a channel (0: every channel); show 1 shows
+// the progress.
+extern std::function<void(int16_t channel, int16_t show)> SetADAM;
+// Refills the per-channel submenus "Conversion Equations" and "Conversion Options".
+extern std::function<void()> MENU_100;
+// Makes the plot colours of the present view the colours in force.
+extern std::function<void()> COLORSELECT;
+
 // The full menu handler while a per-channel dialog is open: carries out the command
 // and sets MENUID to 255. Default: the reduced menu handler of the kit's services.
 extern std::function<void(int16_t menu, int16_t item)> DoMENU;

@@ -74,6 +74,14 @@ extern int16_t MaxAvrg;
 extern int32_t ScopeMax;
 // 1 while the set-up window is open.
 extern int16_t DispSetupON;
+// The set-up window's way out: Setup OK sets FinishFlag (StartOver, the other way,
+// belongs to the control loop). DisplaySetupEFchanged asks the open set-up window to
+// build its rows again (the ADAM input windows set it when they close).
+extern int16_t FinishFlag;
+extern int16_t DisplaySetupEFchanged;
+// Seconds of one scope trace (ScopeMax x the scope interval), or minutes once the
+// set-up window has shown it in minutes.
+extern float sctracelength;
 // The sample-rate window's working button code (100 while its backup box is handled),
 // the last interval typed and taken with "Use Other Interval", and the chart copy of it.
 extern int16_t SamplingSpeedCode;

@@ -2,6 +2,7 @@
 
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
+#include "acquisition/view_colours.h"
 #include "acquisition/screen.h"
 #include "acquisition/screen_install.h"
 #include "acquisition/toolbar.h"
@@ -15,6 +16,7 @@
 #include "setup/channel_table.h"
 #include "setup/conversion_windows.h"
 #include "setup/entry_points.h"
+#include "setup/setup_window.h"
 #include "shell/commands.h"
 #include "shell/kit/services.h"
 #include "shell/menus.h"
@@ -40,6 +42,9 @@ void InstallServices() {
   // Conversions: the per-channel sequence and menu 100 open the conversions
   // window; Edit's Custom Conversions opens the chooser.
   InstallConversionWindows();
+  commands::DISPLAYSETUP = [] { DISPLAYSETUP(); };
+  setup_hooks::MENU_100 = [] { MENU_100(); };
+  setup_hooks::COLORSELECT = [] { COLORSELECT(); };
   commands::CUSTOMCON = [] { CUSTOMCON(); };
 
   // Recording: the toolbar reader keeps events flowing during a run; every strip

@@ -1,0 +1,141 @@
+// The whole program through the real set-up window, in demonstration mode: launch,
+// Test Mode, chart with two channels and their dialogs, then in the set-up window a
+// label typed, a channel added (with its own dialogs) and one cut, a recording
+// started with "Setup OK" and stopped with Escape, and Quit through the guard.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "acquisition/entry_points.h"
+#include "acquisition/state.h"
+#include "common/test_support.h"
+#include "devices/state.h"
+#include "drive/script.h"
+#include "setup/channel_table.h"
+#include "setup/entry_points.h"
+#include "setup/setup_window.h"
+#include "setup/state.h"
+#include "shell/commands.h"
+#include "shell/control_loop.h"
+#include "shell/main_body.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+class SetupWindowRunE2E : public test::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    config_ = test::MakeTempDir("setup-run-config");
+    documents_ = test::MakeTempDir("setup-run-documents");
+    setenv("MV_CONFIG_DIR", config_.c_str(), 1);
+    setenv("MV_DOCUMENTS_DIR", documents_.c_str(), 1);
+    setenv("MV_DISPLAY_SIZE", "1280x800", 1);
+    setenv("MV_RESOURCES_DIR", test::SourcePath("resources").c_str(), 1);
+    commands::ResetCommandHooks();
+    acq_hooks::ResetAcquisitionHooks();
+    setup_hooks::ResetSetupHooks();
+    commands::DISPLAYSETUP = [] { DISPLAYSETUP(); };
+    auto input = setup_hooks::SELECTCHANNEL;
+    setup_hooks::SELECTCHANNEL = [this, input](int16_t ch, int16_t store) {
+      log_.push_back("input " + std::to_string(ch));
+      return input(ch, store);
+    };
+    SetControlLoopTap([this](const std::string& step) { log_.push_back(step); });
+  }
+  void TearDown() override {
+    SetControlLoopTap(nullptr);
+    commands::ResetCommandHooks();
+    acq_hooks::ResetAcquisitionHooks();
+    setup_hooks::ResetSetupHooks();
+    for (const char* name : {"MV_CONFIG_DIR", "MV_DOCUMENTS_DIR", "MV_DISPLAY_SIZE", "MV_RESOURCES_DIR"})
+      unsetenv(name);
+    std::filesystem::remove_all(config_);
+    std::filesystem::remove_all(documents_);
+    ProgramTest::TearDown();
+  }
+
+  std::string Shot(const char* name) const { return (test::TestOutputDir() / name).string(); }
+  bool Logged(const std::string& step) const {
+    return std::find(log_.begin(), log_.end(), step) != log_.end();
+  }
+
+  std::filesystem::path config_, documents_;
+  std::vector<std::string> log_;
+};
+
+// One channel's dialogs (input, conversions, scaling, averaging), each confirmed.
+std::string ChannelDialogs() {
+  return "until 11\nclick 11 130\nuntil 10\nclick 10 15\nuntil 111\nclick 111 1\nuntil 8\nclick 8 1\n";
+}
+
+TEST_F(SetupWindowRunE2E, AddACutAChannelAndStartTheRunWithSetupOK) {
+  const std::string script =
+      "start\n"
+      "until 5\n"
+      "mouse 5 270 150\n"
+      "gone 15\n"
+      "until 9\n"
+      "click-label 9 Test Mode\n"
+      "gone 9\n"
+      "until 310\n"
+      "click 310 102\n"  // two channels
+      "click 310 23\n"
+      "gone 310\n"
+      "until 9\n"
+      "click 9 14\n" +
+      ChannelDialogs() + ChannelDialogs() +
+      "until 104\n"
+      "shot 104 " +
+      Shot("w104-run-setup-two-channels.png") +
+      "\n"
+      "type 104 16 oxygen\n"  // channel 2's label
+      "click 104 220\n" +     // Add Channel...
+      ChannelDialogs() +
+      "shot 104 " + Shot("w104-run-setup-three-channels.png") +
+      "\n"
+      "click 104 219\n"  // Cut Channel...
+      "until 6\n"
+      "click 6 1\n"   // channel 1
+      "click 6 23\n"  // Proceed
+      "gone 6\n"
+      "shot 104 " +
+      Shot("w104-run-setup-after-cut.png") +
+      "\n"
+      "click 104 203\n"  // Setup OK
+      "gone 104\n"
+      "until 1\n"
+      "wait 0.15\n"
+      "hold Escape\n"
+      "until 112\n"
+      "release Escape\n"
+      "click 112 6\n"  // quit
+      "until 1776\n"
+      "click 1776 2\n"
+      "expect-exit 0\n";
+  drive::ScriptRunner runner(script);
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  ASSERT_TRUE(result.exitStatus.has_value());
+  EXPECT_EQ(*result.exitStatus, 0);
+
+  EXPECT_TRUE(Logged("set-up window"));
+  EXPECT_TRUE(Logged("input 3")) << "the added channel's input dialog";
+  EXPECT_TRUE(Logged("run"));
+  EXPECT_FALSE(Logged("back to mode choice")) << "Setup OK starts the run, it does not start over";
+  EXPECT_EQ(nChannels, 2) << "two, one added, one cut";
+  EXPECT_EQ(ChannelLabel(1).str().rfind("oxygen", 0), 0u) << "channel 2 moved up with its typed label";
+  EXPECT_GT(nSamples, 0);
+  EXPECT_EQ(DispSetupON, 0);
+  for (const char* shot : {"w104-run-setup-two-channels.png", "w104-run-setup-three-channels.png",
+                           "w104-run-setup-after-cut.png"})
+    EXPECT_TRUE(std::filesystem::exists(test::TestOutputDir() / shot)) << shot;
+}
+
+}  // namespace
+}  // namespace mv
