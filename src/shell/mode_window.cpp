@@ -42,10 +42,6 @@ void DrawPicture(const char* file, Rect r) {
   DrawThisImage(CreateCGImageFromBundleResource(kImages, file), r.left, r.top, r.right, r.bottom);
 }
 
-int16_t EffectiveMode() {
-  return RecordingMODE == 0 ? RecordingModeCode::Chart : RecordingMODE;
-}
-
 void EmbossChannelHeading() {
   EmbossPrint(1, "Number of channels", 28, 115, 136);
 }

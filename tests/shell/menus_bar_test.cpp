@@ -205,7 +205,9 @@ TEST_F(MenuBarTest, ExternalADDeviceSubmenuIsMadeForTheInterface) {
     for (int16_t i = 1; i <= rt::MenuItemCount(ExternalADDevice); ++i) {
       bool real = false;
       for (auto [k, text] : c.items) real = real || k == i;
-      if (!real) EXPECT_TRUE(rt::GetMenuItem(ExternalADDevice, i).separator) << "item " << i;
+      if (!real) {
+        EXPECT_TRUE(rt::GetMenuItem(ExternalADDevice, i).separator) << "item " << i;
+      }
     }
     EXPECT_EQ(rt::MenuItemCount(ExternalADDevice), last);
     EXPECT_EQ(rt::MenuItemChecked(ExternalADDevice, 1), c.code >= 1 && c.code <= 3);

@@ -519,7 +519,9 @@ TEST_F(MenuCommandTest, CommandsOfOtherWindowsReachTheirEntryPoints) {
     Action = 77;
     Choose(c.menu, c.item);
     EXPECT_EQ(calls, std::vector<std::string>{c.name});
-    if (c.action >= 0) EXPECT_EQ(Action, c.action);
+    if (c.action >= 0) {
+      EXPECT_EQ(Action, c.action);
+    }
   }
 }
 
