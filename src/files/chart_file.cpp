@@ -96,7 +96,7 @@ void AppendFloatsBE(std::string& out, const float* values, std::size_t count) {
   }
 }
 
-std::string EncodeChartFile(const RecordingView& view, const DataFileFacts& f) {
+void EncodeChartFileTo(ChunkedOutput& o, const RecordingView& view, const DataFileFacts& f) {
   const bool wide = f.sample >= kWideCountFrom;
   const int32_t last = f.sample - 1;  // columns 0 .. last are written
   const int first = std::max<int>(f.firstChan, 1);
@@ -117,15 +117,16 @@ std::string EncodeChartFile(const RecordingView& view, const DataFileFacts& f) {
       w.i16be(static_cast<int16_t>(m.code));
     }
   }
-  std::string out = w.take();
+  std::string& out = o.text();
+  out += w.data();
   const int32_t values = std::max(0, last + 1);
-  out.reserve(out.size() + 4 * static_cast<std::size_t>(values) * channels + 1024);
   std::vector<float> chunk(static_cast<std::size_t>(std::min(values, kChunk)));
   for (int n = first; n <= f.nChannels; ++n) {
     for (int32_t c = 0; c < values; c += kChunk) {
       const int32_t count = std::min(kChunk, values - c);
       view.ChartColumns(n, c, count, chunk.data());
       AppendFloatsBE(out, chunk.data(), static_cast<std::size_t>(count));
+      o.Spill();
     }
   }
   bytes::ByteWriter t;
@@ -146,7 +147,12 @@ std::string EncodeChartFile(const RecordingView& view, const DataFileFacts& f) {
   t.line("\xFF");
   for (int n = 1; n <= f.nChannels; ++n) t.line(PrintedNumber(f.channels[n].input).str());
   out += t.data();
-  return out;
+}
+
+std::string EncodeChartFile(const RecordingView& view, const DataFileFacts& f) {
+  ChunkedOutput o;
+  EncodeChartFileTo(o, view, f);
+  return o.Take();
 }
 
 ScopeIntervalChoice ScopeFileInterval(const DataFileFacts& f) {
@@ -193,7 +199,7 @@ std::string EncodeScopeText(const RecordingView& view, const DataFileFacts& f) {
 }
 
 FileResult WriteChartFile(const std::string& path, const RecordingView& view, const DataFileFacts& f) {
-  return WriteFileSafely(path, EncodeChartFile(view, f));
+  return WriteFileSafelyChunked(path, [&](ChunkedOutput& o) { EncodeChartFileTo(o, view, f); });
 }
 
 FileResult WriteScopeFile(const std::string& path, const RecordingView& view, const DataFileFacts& f) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 namespace mv {
@@ -56,6 +57,12 @@ void SyncFolder(const std::string& folder) {
 }  // namespace
 
 FileResult WriteFileSafely(const std::string& path, std::string_view bytes) {
+  return WriteFileSafelyChunked(path, [&](ChunkedOutput& out) {
+    out.text().append(bytes);
+  });
+}
+
+FileResult WriteFileSafelyChunked(const std::string& path, const std::function<void(ChunkedOutput&)>& encode) {
   namespace fs = std::filesystem;
   if (path.empty()) return FileResult{false, "no file name was given"};
   const fs::path target(path);
@@ -74,7 +81,11 @@ FileResult WriteFileSafely(const std::string& path, std::string_view bytes) {
     ::unlink(tmp.c_str());
     return Failure(step, err);
   };
-  if (!WriteAll(fd, bytes, err)) return abandon("could not write " + tmp);
+  {
+    ChunkedOutput out([&](std::string_view piece) { return WriteAll(fd, piece, err); });
+    encode(out);
+    if (!out.Flush()) return abandon("could not write " + tmp);
+  }
   if (::fchmod(fd, ModeFor(path)) != 0) {
     err = errno;
     return abandon("could not set the permissions of " + tmp);

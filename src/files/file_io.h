@@ -6,6 +6,7 @@
 // leaves the old file exactly as it was and says why.
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,37 @@ struct FileResult {
 };
 
 FileResult WriteFileSafely(const std::string& path, std::string_view bytes);
+
+// Text that an encoder appends to. With a sink, each full megabyte goes on to the
+// sink as the encoder calls Spill, so a file of any size is written in bounded
+// memory; without one the whole text stays (for tests and small files).
+class ChunkedOutput {
+ public:
+  ChunkedOutput() = default;
+  explicit ChunkedOutput(std::function<bool(std::string_view)> sink) : sink_(std::move(sink)) {}
+  std::string& text() { return buf_; }
+  void Spill() {
+    if (sink_ && buf_.size() >= kSpillBytes) Flush();
+  }
+  // Hands what is held to the sink; false once any piece failed.
+  bool Flush() {
+    if (sink_ && !buf_.empty()) {
+      ok_ = ok_ && sink_(buf_);
+      buf_.clear();
+    }
+    return ok_;
+  }
+  std::string Take() { return std::move(buf_); }
+
+ private:
+  static constexpr std::size_t kSpillBytes = std::size_t{1} << 20;
+  std::function<bool(std::string_view)> sink_;
+  std::string buf_;
+  bool ok_ = true;
+};
+
+// The same safe write, with the bytes produced piece by piece by encode.
+FileResult WriteFileSafelyChunked(const std::string& path, const std::function<void(ChunkedOutput&)>& encode);
 
 enum class ReadStatus { Ok, Missing, TooLarge, Failed };
 

@@ -112,15 +112,14 @@ std::string SableTransformName(int code) {
   return code >= 1 && code <= 9 ? kNames[code] : "";
 }
 
-std::string EncodeSableChart(const RecordingView& view, const DataFileFacts& f) {
+void EncodeSableChartTo(ChunkedOutput& o, const RecordingView& view, const DataFileFacts& f) {
   const int first = std::max<int>(f.firstChan, 1);
   const int channels = std::max(0, f.nChannels - first + 1);
   const int32_t samples = std::max(0, f.sample);
   // After a stop the run's samples sit in columns 1 .. Sample; inside an end-of-period
   // save the run is still open and column Sample is not yet filled.
   const int32_t firstColumn = f.endOfPeriod ? 0 : 1;
-  std::string out;
-  out.reserve(296 + 4 * static_cast<std::size_t>(samples) * channels + 304 * channels + 4 * 3200);
+  std::string& out = o.text();
   PutHead(out, channels, samples, f.sampleInterval);
   std::vector<float> block(static_cast<std::size_t>(kChunk) * std::max(channels, 1));
   for (int32_t c = 0; c < samples; c += kChunk) {
@@ -129,9 +128,15 @@ std::string EncodeSableChart(const RecordingView& view, const DataFileFacts& f) 
       view.ChartColumns(first + k, firstColumn + c, count, block.data() + static_cast<std::size_t>(k) * kChunk);
     for (int32_t i = 0; i < count; ++i)
       for (int k = 0; k < channels; ++k) PutF(out, block[static_cast<std::size_t>(k) * kChunk + i]);
+    o.Spill();
   }
   PutTail(out, view, f, first, f.nChannels, f.endTime);
-  return out;
+}
+
+std::string EncodeSableChart(const RecordingView& view, const DataFileFacts& f) {
+  ChunkedOutput o;
+  EncodeSableChartTo(o, view, f);
+  return o.Take();
 }
 
 std::string EncodeSableSweep(const RecordingView& view, const DataFileFacts& f, float interval) {
@@ -143,7 +148,7 @@ std::string EncodeSableSweep(const RecordingView& view, const DataFileFacts& f, 
 }
 
 FileResult WriteSableChart(const std::string& path, const RecordingView& view, const DataFileFacts& f) {
-  return WriteFileSafely(path, EncodeSableChart(view, f));
+  return WriteFileSafelyChunked(path, [&](ChunkedOutput& o) { EncodeSableChartTo(o, view, f); });
 }
 
 FileResult WriteSableSweep(const std::string& path, const RecordingView& view, const DataFileFacts& f,

@@ -12,13 +12,12 @@ namespace {
 constexpr int32_t kChunk = 4'096;
 }
 
-std::string EncodeTextFile(const RecordingView& view, const DataFileFacts& f) {
+void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFileFacts& f) {
   const int first = std::max<int>(f.firstChan, 1);
   const int channels = std::max(0, f.nChannels - first + 1);
   const int32_t rows = std::max(0, f.sample);
   const int32_t firstColumn = f.endOfPeriod ? 0 : 1;  // as the Sable export
-  std::string out;
-  out.reserve(static_cast<std::size_t>(rows) * (channels + 1) * 12 + 64 * channels + 16);
+  std::string& out = o.text();
   if (f.timeColumn) out += "Time (sec)\t";
   for (int k = 0; k < channels; ++k) {
     out += bytes::FixedWidth(f.channels[first + k].label, 30);
@@ -43,12 +42,18 @@ std::string EncodeTextFile(const RecordingView& view, const DataFileFacts& f) {
       }
       out += '\r';
     }
+    o.Spill();
   }
-  return out;
+}
+
+std::string EncodeTextFile(const RecordingView& view, const DataFileFacts& f) {
+  ChunkedOutput o;
+  EncodeTextFileTo(o, view, f);
+  return o.Take();
 }
 
 FileResult WriteTextFile(const std::string& path, const RecordingView& view, const DataFileFacts& f) {
-  return WriteFileSafely(path, EncodeTextFile(view, f));
+  return WriteFileSafelyChunked(path, [&](ChunkedOutput& o) { EncodeTextFileTo(o, view, f); });
 }
 
 }  // namespace mv
