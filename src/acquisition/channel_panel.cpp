@@ -39,20 +39,20 @@ Str255 ChannelLabel(int n) {
   return datalabel2.mid(static_cast<std::size_t>(30 * n - 269), 30);
 }
 
-// The zero line; returns its y, or -32768 when the strip has none.
-int DrawZeroLine(int n, int16_t top, int w) {
+// The zero line from x `from` to `to`; returns its y, or -32768 when the strip has none.
+int DrawZeroLine(int n, int16_t top, int from, int to) {
   const float max = ChannelVariables[n][ChanField::PlotMax];
   const float min = ChannelVariables[n][ChanField::PlotMin];
   if (!PrefsArray[PrefsSlot::ZeroLines] || !(min < 0 && 0 < max)) return -32768;
   const int16_t y0 = ZeroLineY(top, BottomOfPlot, max, min);
   PrefsArray[PrefsSlot::DashPattern] = 3;
-  CGInvertline(15, y0, PixelCoord(w + 10), y0);
+  CGInvertline(PixelCoord(from), y0, PixelCoord(to), y0);
   PrefsArray[PrefsSlot::DashPattern] = 0;
   rt::DrawText(3, y0 + 4, "0", KitFont(3, 10), PlotFrameColor);
   return y0;
 }
 
-void DrawScaleGrid(int n, int y0, int w) {
+void DrawScaleGrid(int n, int y0, int from, int to) {
   if (!PrefsArray[PrefsSlot::ScaleGrid]) return;
   hite = Field(n, ChanField::StripHeight);
   if (n == 1 && RecordingMODE == RecordingModeCode::ScopeChart) hite = static_cast<int16_t>(hite - 12);
@@ -62,7 +62,7 @@ void DrawScaleGrid(int n, int y0, int w) {
   for (int i = 1; i < k; ++i) {
     const int y = BottomOfPlot - i * gridsize;
     if (std::abs(y - y0) <= 1) continue;
-    PlotCGrgb(1.0f, 1, PixelCoord(y), PixelCoord(w), PixelCoord(y), PlotFrameColor);
+    PlotCGrgb(1.0f, PixelCoord(from), PixelCoord(y), PixelCoord(to), PixelCoord(y), PlotFrameColor);
   }
   PrefsArray[PrefsSlot::DashPattern] = 0;
 }
@@ -103,13 +103,23 @@ void DrawChannelStrip(int16_t n) {
   if (n == 1 && RecordingMODE == RecordingModeCode::ScopeChart) BottomOfPlot = static_cast<int16_t>(bottom - 13);
   CGdrawBox(1, background, 1, 0, top, static_cast<float>(w), BottomOfPlot, 0);
   CGdrawBox(1, PlotFrameColor, 0, 0, top, static_cast<float>(w), BottomOfPlot, 0);
-  const int y0 = DrawZeroLine(n, top, w);
-  DrawScaleGrid(n, y0, w);
+  const int y0 = DrawZeroLine(n, top, 15, w + 10);
+  DrawScaleGrid(n, y0, 1, w);
   DrawLabels(n, top);
   if (ScopeChannel(n)) {
     DRAWTICS(1, 1);
     scbottom = static_cast<int16_t>(BottomOfPlot + 1);
   }
+}
+
+void RedrawStripAfterScroll(int16_t n, int kept) {
+  const int w = PlotWidth();
+  BottomOfPlot = Field(n, ChanField::StripBottom);
+  const int16_t top = PixelCoord(StripTop(BottomOfPlot, Field(n, ChanField::StripHeight)));
+  CGdrawBox(1, PlotFrameColor, 0, 0, top, static_cast<float>(w), BottomOfPlot, 0);
+  const int y0 = DrawZeroLine(n, top, kept, w);
+  DrawScaleGrid(n, y0, kept, w);
+  DrawLabels(n, top);
 }
 
 void DRAWCHANNELS() {

@@ -14,6 +14,9 @@ constexpr int16_t kInfoScratchField = 999;
 void DRAWCHANNELS();
 // One channel's strip: background, frame, zero line, scale grid and labels.
 void DrawChannelStrip(int16_t n);
+// After a new-screen scroll that kept `kept` columns: the strip's frame and labels,
+// and its zero line and scale grid over the new part only (the kept part has its own).
+void RedrawStripAfterScroll(int16_t n, int kept);
 void MakeChannelReadouts();
 void ScreenINFO();
 // The duration text of TraceLength seconds; sets minute_units, tfact, TraceLength and,

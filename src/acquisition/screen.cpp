@@ -1,7 +1,5 @@
 #include "acquisition/screen.h"
 
-#include <cmath>
-
 #include "acquisition/channel_panel.h"
 #include "acquisition/pixel.h"
 #include "acquisition/screen_rules.h"
@@ -240,40 +238,15 @@ void CapacityBar(int w) {
   }
 }
 
-// The window layer has no in-image copy, so a new screen is drawn afresh: the chart
-// area is cleared, the strips redrawn, and the points the scroll keeps are plotted
-// again from the store at the places the scroll would have moved them to.
-void ClearChartArea(int top, int w) {
+// A new chart screen keeps the last `kept` columns: the chart area (with the time
+// labels below it) moves left so that they start at x 0, carrying their traces, marker
+// and note lines and labels; the uncovered part is cleared for the new samples.
+void ScrollChartArea(int top, int w, int kept) {
   const RGBColor background = COLORSELECT();
-  CGdrawBox(1, background, 1, 0, static_cast<float>(top + (Mode(RecordingModeCode::Chart) ? 12 : 11)),
-            static_cast<float>(w + 1), static_cast<float>(BottomOfPlot), 0);
-  CGdrawBox(1, kThemeBackground, 1, 0, static_cast<float>(BottomOfPlot + 1), static_cast<float>(w + 1),
-            static_cast<float>(BottomOfPlot + 12), 0);
-}
-
-void ReplotKeptPoints(int kept, int w) {
-  if (kept <= 0 || Sample < 1) return;
-  const int lastX = LastNsCasx - (w - kept);
-  const double cv = ChartView > 0 ? ChartView : 1.0;
-  for (int16_t ch = FirstChan; ch <= nChannels; ++ch) {
-    const auto& rec = ChannelVariables[ch];
-    const float lo = rec[ChanField::PlotMin];
-    const float range = rec[ChanField::PlotMax] - lo;
-    const int bottom = StripBottomOf(ch) - 1;
-    const int height = PixelCoord(rec[ChanField::StripHeight]);
-    int prevX = 0, prevY = 0;
-    bool first = true;
-    for (int j = 0; lastX - j >= 0; ++j) {
-      const double column = std::trunc(static_cast<double>(Sample - 1) - j * cv);
-      if (column < 0) break;
-      const int x = lastX - j;
-      const int y = PixelY(ChartDataArray.Get(ch, static_cast<int32_t>(column)), lo, range, bottom, height);
-      if (!first) PlotCGrgb(1.0f, PixelCoord(x), PixelCoord(y), PixelCoord(prevX), PixelCoord(prevY), ChartDataColor);
-      first = false;
-      prevX = x;
-      prevY = y;
-    }
-  }
+  rt::ScrollCanvas(Rect{0, PixelCoord(top), PixelCoord(w), PixelCoord(BottomOfPlot + 12)}, -(w - kept));
+  CGdrawBox(1, background, 1, static_cast<float>(kept - 1),
+            static_cast<float>(top + (Mode(RecordingModeCode::Chart) ? 12 : 11)), static_cast<float>(w + 1),
+            static_cast<float>(BottomOfPlot), 0);
 }
 
 void StartRunClocks() {
@@ -395,9 +368,8 @@ int16_t REDRAWSCREEN() {
   UseScopeColors = 0;
   COLORSELECT();
   BottomOfPlot = nChannels >= 1 ? StripBottomOf(nChannels) : 0;
-  ClearChartArea(areaTop, w);
-  for (int16_t n = FirstChan; n <= nChannels; ++n) DrawChannelStrip(n);
-  ReplotKeptPoints(step.kept, w);
+  ScrollChartArea(areaTop, w, step.kept);
+  for (int16_t n = FirstChan; n <= nChannels; ++n) RedrawStripAfterScroll(n, step.kept);
   if (static_cast<double>(Sample) + step.samples > MaxSamples)
     DrawEndOfPeriodMark(PixelCoord(w - (static_cast<double>(Sample) + step.samples - MaxSamples) / ChartView),
                         chart ? 47 : StripBottomOf(1));

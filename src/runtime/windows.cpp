@@ -343,6 +343,22 @@ void ClearWindow() {
   if (WindowRec* r = OutputRec()) FillWindow(r->background);
 }
 
+void ScrollCanvas(Rect area, int dx) {
+  WindowRec* r = OutputRec();
+  if (!r || r->canvas.isNull()) return;
+  const QRect box = QRect(area.left, area.top, area.width(), area.height()).intersected(r->canvas.rect());
+  if (box.isEmpty() || dx == 0) return;
+  // Copied before painting: source and destination overlap.
+  const QImage part = r->canvas.copy(box);
+  CanvasPainter cp;
+  if (!cp) return;
+  cp.p->setRenderHint(QPainter::Antialiasing, false);
+  cp.p->setCompositionMode(QPainter::CompositionMode_Source);
+  cp.p->setClipRect(box);
+  cp.p->fillRect(box, ToQColor(r->background));
+  cp.p->drawImage(box.topLeft() + QPoint(dx, 0), part);
+}
+
 void StrokePolyline(const float* xy, std::size_t points, const StrokeStyle& style) {
   if (!xy || points < 2) return;
   CanvasPainter cp;

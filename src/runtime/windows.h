@@ -73,6 +73,10 @@ void DrawTextUtf8(double x, double baselineY, std::string_view utf8, const FontS
 int TextWidth(std::string_view macRoman, const FontSpec& font);
 int FontAscent(const FontSpec& font);
 void FlushWindow();                         // show what was drawn now
+// Moves the pixels of area (clipped to the canvas) dx pixels sideways, negative to
+// the left; what leaves the area is dropped and the strip the move uncovers takes the
+// window's background colour. Nothing outside the area changes.
+void ScrollCanvas(Rect area, int dx);
 
 // Per-window text pen, for code that prints at a pen position.
 void SetTextFont(const FontSpec& font);

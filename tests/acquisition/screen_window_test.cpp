@@ -151,6 +151,27 @@ TEST_F(ScreenWindow, RedrawKeepsAThirdAndResetsTheScreenCount) {
   EXPECT_EQ(LastNsCasx, 266);
 }
 
+TEST_F(ScreenWindow, NewScreenKeepsTheMarkerLinesOfTheKeptPart) {
+  MaxSamples = 5'000;
+  PrefsArray[PrefsSlot::ChartRedrawOption] = 2;  // keep 266 of 800 columns
+  DRAWSCREEN(1);
+  const RGBColor background = rt::CanvasPixel(600, 250);
+  Sample = 700;
+  NscrnCASEs = 700;
+  ASSERT_TRUE(InsertMarker(7, 'a', kKeyMarkerTop));
+  const RGBColor line = rt::CanvasPixel(700, 250);
+  ASSERT_FALSE(Near(line, background)) << "the marker line is drawn";
+  Sample = 801;
+  NscrnCASEs = 801;
+  LastNsCasx = 800;
+  REDRAWSCREEN();
+  // The chart moved 534 columns left: the line is now at x 166, its old place is clear.
+  EXPECT_TRUE(Near(rt::CanvasPixel(166, 250), line));
+  EXPECT_TRUE(Near(rt::CanvasPixel(166, 600), line)) << "in the second strip too";
+  EXPECT_TRUE(Near(rt::CanvasPixel(700, 250), background));
+  EXPECT_TRUE(Near(rt::CanvasPixel(165, 250), background));
+}
+
 TEST_F(ScreenWindow, ToolbarClickRaisesOnlyItsIcon) {
   MakeAcquisitionTOOLBAR(0);
   ASSERT_TRUE(rt::WindowExists(kToolbarWindow));

@@ -309,5 +309,40 @@ TEST_F(RuntimeTest, EditCommandsActOnTheFocusedField) {
   EXPECT_EQ(rt::EditText(1), "");
 }
 
+TEST_F(RuntimeTest, ScrollCanvasMovesOnlyTheAreaAndFillsTheUncoveredStrip) {
+  const RGBColor white{65535, 65535, 65535}, grey{0x8080, 0x8080, 0x8080};
+  const RGBColor red{65535, 0, 0}, blue{0, 0, 65535};
+  rt::OpenWindow(2, "Scroll", Rect{0, 0, 100, 60}, 6);
+  rt::SetWindowBackground(grey);
+  rt::FillWindow(white);
+  const rt::StrokeStyle redPen{1, 0, 0, 1, 1}, bluePen{0, 0, 1, 1, 1};
+  rt::StrokeLine(60.5, 0, 60.5, 60, redPen);   // crosses the area's top and bottom
+  rt::StrokeLine(25.5, 0, 25.5, 60, bluePen);  // leaves the area when moved 30 left
+  rt::ScrollCanvas(Rect{20, 10, 90, 50}, -30);
+  // Inside the area: the red column arrives at x 30, the blue one is dropped and does
+  // not spill left of the area; the last 30 columns are the background.
+  EXPECT_EQ(rt::CanvasPixel(30, 10), red);
+  EXPECT_EQ(rt::CanvasPixel(30, 49), red);
+  EXPECT_EQ(rt::CanvasPixel(60, 30), grey);
+  EXPECT_EQ(rt::CanvasPixel(89, 30), grey);
+  EXPECT_EQ(rt::CanvasPixel(59, 30), white);
+  EXPECT_EQ(rt::CanvasPixel(25, 30), white);
+  EXPECT_EQ(rt::CanvasPixel(19, 30), white);
+  EXPECT_EQ(rt::CanvasPixel(95, 30), white);
+  // Outside the area nothing moved.
+  EXPECT_EQ(rt::CanvasPixel(60, 9), red);
+  EXPECT_EQ(rt::CanvasPixel(60, 50), red);
+  EXPECT_EQ(rt::CanvasPixel(30, 9), white);
+  EXPECT_EQ(rt::CanvasPixel(25, 5), blue);
+  EXPECT_EQ(rt::CanvasPixel(25, 55), blue);
+  // To the right, an area reaching past the canvas is clipped to it.
+  rt::ScrollCanvas(Rect{0, 0, 200, 60}, 5);
+  EXPECT_EQ(rt::CanvasPixel(35, 30), red);
+  EXPECT_EQ(rt::CanvasPixel(65, 5), red);
+  EXPECT_EQ(rt::CanvasPixel(2, 30), grey);
+  rt::ScrollCanvas(Rect{0, 0, 100, 60}, 0);
+  EXPECT_EQ(rt::CanvasPixel(35, 30), red);
+}
+
 }  // namespace
 }  // namespace mv
