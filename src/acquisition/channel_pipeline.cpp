@@ -16,6 +16,7 @@
 #include "shell/kit/format.h"
 #include "shell/kit/services.h"
 #include "shell/state.h"
+#include "shell/kit/sounds.h"
 
 namespace mv {
 
@@ -167,7 +168,7 @@ float StoredValue(int16_t channel, int32_t column) {
 }
 
 void PlayAlarmBuzz() {
-  services::PlaySound("AlarmBUZZ.mp3", "MVsounds");
+  PlaySound("AlarmBUZZ.mp3", "MVsounds");
 }
 
 ChannelOutcome RunChannelPipeline(int16_t ch, float reading, bool overRange, int16_t x,

@@ -18,6 +18,7 @@
 #include "shell/kit/builders.h"
 #include "shell/kit/services.h"
 #include "shell/state.h"
+#include "shell/kit/sounds.h"
 
 namespace mv {
 namespace {
@@ -80,7 +81,7 @@ void SetSampleProgress(bool evenWhenZero) {
 }
 
 void PlaySampleBeep() {
-  if (PrefsArray[PrefsSlot::BeepEverySample]) services::PlaySound("Sample.mp3", "MVsounds");
+  if (PrefsArray[PrefsSlot::BeepEverySample]) PlaySound("Sample.mp3", "MVsounds");
 }
 
 void GETDATA() {

@@ -14,6 +14,7 @@
 #include "shell/kit/format.h"
 #include "shell/kit/services.h"
 #include "shell/state.h"
+#include "shell/kit/sounds.h"
 
 namespace mv {
 namespace {
@@ -76,7 +77,7 @@ bool RecordMarker(int32_t code) {
 
 void FinishMarker(int32_t code) {
   MarkersArray[Nmarkers] = MarkerRecord{0, Sample, code};
-  if (Sound_Is_On && !rt::SoundIsPlaying()) services::PlaySound("mark.mp3", "MVsounds");
+  if (Sound_Is_On && !rt::SoundIsPlaying()) PlaySound("mark.mp3", "MVsounds");
 }
 
 }  // namespace

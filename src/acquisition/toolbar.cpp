@@ -172,7 +172,7 @@ int16_t MakeSheetWindow(int16_t x, const Str255& text) {
 
 int16_t GetFileNote() {
   if (NumberOfNotes >= kMaxNotes) {
-    services::PlaySound("bzot.mp3", "MVsounds");
+    PlaySound("bzot.mp3", "MVsounds");
     ControlStripClicked = 0;
     return 0;
   }

@@ -14,6 +14,7 @@
 #include "shell/kit/resources.h"
 #include "shell/kit/services.h"
 #include "shell/state.h"
+#include "shell/kit/sounds.h"
 
 namespace mv {
 
@@ -88,7 +89,7 @@ void ConnectionERROR(const Str255& name, const std::string& reason) {
   NoteConnectionError(name.str());
   const int16_t previous = rt::OutputWindow();
   MarkFailureInCurrentWindow();
-  services::PlaySound("bzot.mp3", "MVsounds");
+  PlaySound("bzot.mp3", "MVsounds");
   BuildErrorWindow(name,
                    reason.empty()
                        ? std::vector<std::string>{}

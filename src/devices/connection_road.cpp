@@ -308,7 +308,7 @@ void WaitPumping(int ms) {
 }
 
 void PlayStartSound(const char* file) {
-  if (SoundsOn() && PrefsArray[PrefsSlot::StartupSounds] != 0) services::PlaySound(file, "MVsounds");
+  if (SoundsOn() && PrefsArray[PrefsSlot::StartupSounds] != 0) PlaySound(file, "MVsounds");
 }
 
 // ---- the road ------------------------------------------------------------------------------------------

@@ -72,7 +72,7 @@ void ChooseInterface(int item) {
   rt::SetEditText(kBaudField, BaudFieldText());
   ShowExternalADimage();
   if (SoundsOn() && PrefsArray[PrefsSlot::StartupSounds] != 0)
-    services::PlaySound("big click.mp3", "MVsounds");
+    PlaySound("big click.mp3", "MVsounds");
 }
 
 void RunDeviceWindow() {

@@ -4,6 +4,7 @@
 #include "devices/state.h"
 #include "runtime/clock.h"
 #include "shell/kit/services.h"
+#include "shell/kit/sounds.h"
 
 namespace mv {
 
@@ -41,7 +42,7 @@ float BadReadingResult(float lastValue, bool keepLastValue) {
 }
 
 void BuzzFailedRead() {
-  if (SerialWarningBuzz) services::PlaySound("AlarmBUZZ.mp3", "MVsounds");
+  if (SerialWarningBuzz) PlaySound("AlarmBUZZ.mp3", "MVsounds");
 }
 
 }  // namespace mv

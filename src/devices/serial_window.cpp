@@ -90,7 +90,7 @@ void ShowNoPorts(const PortWindow& w) {
   rt::NewControl(kQuitButton, rt::ControlType::PushButton, "Quit Mirevant",
                  Rect{190, static_cast<int16_t>(w.offset + 156), 320, static_cast<int16_t>(w.offset + 176)},
                  1);
-  services::PlaySound(SoundsOn() ? "bzot.mp3" : "AlarmBUZZ.mp3", "MVsounds");
+  PlaySound(SoundsOn() ? "bzot.mp3" : "AlarmBUZZ.mp3", "MVsounds");
 }
 
 void ShowGuidance(const PortWindow& w) {
@@ -140,7 +140,7 @@ void RunPortWindow(const PortWindow& w) {
     if (Action == ActionCode::Click) {
       if (EventID == kBaudPopup) {
         baudrate = BaudForPopupItem(rt::ControlValue(kBaudPopup));
-        if (SoundsOn()) services::PlaySound("big click.mp3", "MVsounds");
+        if (SoundsOn()) PlaySound("big click.mp3", "MVsounds");
       } else if (EventID > kPortButtonBase && IsListed(w, EventID - kPortButtonBase)) {
         ChoosePort(w, static_cast<int16_t>(EventID - kPortButtonBase));
       } else if (EventID == kDemoButton) {
@@ -203,7 +203,7 @@ void ConfigureSERIALPORT() {
   }
 
   rt::CloseWindow(kWindow);
-  if (SoundsOn() && PrefsArray[PrefsSlot::StartupSounds] != 0) services::PlaySound("tick.mp3", "MVsounds");
+  if (SoundsOn() && PrefsArray[PrefsSlot::StartupSounds] != 0) PlaySound("tick.mp3", "MVsounds");
   Action = 0;
   EventID = 0;
   MENUID = 0;

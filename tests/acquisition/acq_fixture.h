@@ -13,6 +13,7 @@
 #include "acquisition/markers.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "runtime/sound.h"
 #include "control/state.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
@@ -31,7 +32,7 @@ class AcqTest : public ProgramTest {
     ProgramTest::SetUp();
     acq_hooks::ResetAcquisitionHooks();
     RecordHooks();
-    services::PlaySound = [this](const std::string& file, const std::string&) { sounds.push_back(file); };
+    rt::SetSoundSink([this](const std::string& path) { sounds.push_back(test::SoundFileName(path)); });
     services::ReadControlStrip = [this] {
       if (script) script();
     };

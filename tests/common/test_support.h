@@ -22,4 +22,14 @@ std::filesystem::path MakeTempDir(const std::string& name);
 // The source tree's folder of a path, for golden files: tests/<sub>/golden/...
 std::filesystem::path SourcePath(const std::string& relative);
 
+// The last one or two parts of a sound path the sound sink received:
+// "AlarmBUZZ.mp3" and "MVsounds/AlarmBUZZ.mp3".
+inline std::string SoundFileName(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
+inline std::string SoundFolderAndFile(const std::string& path) {
+  const std::filesystem::path p(path);
+  return (p.parent_path().filename() / p.filename()).string();
+}
+
 }  // namespace mv::test

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "runtime/sound.h"
 #include "devices/connection_road.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
@@ -186,7 +187,7 @@ class ConnectionTest : public ProgramTest {
  protected:
   void SetUp() override {
     ProgramTest::SetUp();
-    services::PlaySound = [this](const std::string& file, const std::string&) { sounds.push_back(file); };
+    rt::SetSoundSink([this](const std::string& path) { sounds.push_back(test::SoundFileName(path)); });
   }
   void TearDown() override {
     rt::SetPumpHook(nullptr);

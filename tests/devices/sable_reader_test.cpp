@@ -10,6 +10,7 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "runtime/sound.h"
 #include "devices/dispatcher.h"
 #include "devices/read_wait.h"
 #include "devices/scripted_port.h"
@@ -32,9 +33,7 @@ class SableReaderTest : public test::ProgramTest {
     port = p.get();
     InstallSerialPort(std::move(p));
     External_AD = ExternalADCode::SableUI2;
-    services::PlaySound = [this](const std::string& file, const std::string& folder) {
-      events.push_back("play " + folder + "/" + file);
-    };
+    rt::SetSoundSink([this](const std::string& path) { events.push_back("play " + test::SoundFolderAndFile(path)); });
     services::StopSampleBeep = [this] { events.push_back("stop beep"); };
   }
   void TearDown() override {

@@ -14,6 +14,7 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "runtime/sound.h"
 #include "devices/dispatcher.h"
 #include "devices/sable_reader.h"
 #include "devices/serial_port.h"
@@ -48,7 +49,7 @@ class PtyTest : public test::ProgramTest {
     ProgramTest::SetUp();
     rt::UseVirtualClock(false);
     dir = test::MakeTempDir("pty");
-    services::PlaySound = [this](const std::string& file, const std::string&) { sounds += file + ";"; };
+    rt::SetSoundSink([this](const std::string& path) { sounds += test::SoundFileName(path) + ";"; });
   }
   void TearDown() override {
     CloseSerialPort();

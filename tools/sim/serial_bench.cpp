@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "runtime/sound.h"
 #include "devices/dispatcher.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -103,7 +104,7 @@ bool Bench(mv::sim::Kind kind, const std::string& name, const std::string& link,
 }  // namespace
 
 int main() {
-  mv::services::PlaySound = [](const std::string&, const std::string&) {};
+  mv::rt::SetSoundSink([](const std::string&) {});
   mv::SerialWarningBuzz = 0;
   mv::nChannels = 16;
   for (int c = 1; c <= 16; ++c) mv::ChannelVariables[c][1] = static_cast<float>((c - 1) % 8 + 1);

@@ -9,7 +9,6 @@ namespace mv::services {
 std::function<void()> Quit;
 std::function<void()> HandleNotes;
 std::function<void()> ReadControlStrip;
-std::function<void(const std::string&, const std::string&)> PlaySound;
 std::function<void()> StopSampleBeep;
 std::function<void(int16_t, int16_t)> ReadDataTaker500;
 std::function<void(int16_t, int16_t)> ReadDataTaker800;
@@ -27,7 +26,6 @@ void ResetServices() {
   Quit = [] { rt::ExitProgram(0); };
   HandleNotes = [] {};
   ReadControlStrip = [] {};
-  PlaySound = [](const std::string& file, const std::string& folder) { mv::PlaySound(file, folder); };
   StopSampleBeep = [] {};
   ReadDataTaker500 = [](int16_t, int16_t) {};
   ReadDataTaker800 = [](int16_t, int16_t) {};

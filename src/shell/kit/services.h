@@ -20,7 +20,7 @@ extern std::function<void()> HandleNotes;
 extern std::function<void()> ReadControlStrip;
 // Plays a sound file from a resource folder, e.g. ("AlarmBUZZ.mp3", "MVsounds"), whether
 // or not sounds are switched on. Default: the kit's PlaySound; tests listen here.
-extern std::function<void(const std::string& file, const std::string& folder)> PlaySound;
+
 // Ends the per-sample beep if it is still playing. Default: nothing.
 extern std::function<void()> StopSampleBeep;
 // Readers of the other interfaces: each leaves its reading in volts. Defaults: nothing
