@@ -17,6 +17,7 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "e2e/program_run_fixture.h"
 #include "devices/state.h"
 #include "drive/script.h"
 #include "runtime/sound.h"
@@ -31,64 +32,22 @@
 namespace mv {
 namespace {
 
-class DemonstrationRunE2E : public test::ProgramTest {
+class DemonstrationRunE2E : public test::ProgramRunTest {
  protected:
   void SetUp() override {
-    ProgramTest::SetUp();
-    config_ = test::MakeTempDir("run-config");
-    documents_ = test::MakeTempDir("run-documents");
-    setenv("MV_CONFIG_DIR", config_.c_str(), 1);
-    setenv("MV_DOCUMENTS_DIR", documents_.c_str(), 1);
-    setenv("MV_DISPLAY_SIZE", "1280x800", 1);
-    setenv("MV_RESOURCES_DIR", test::SourcePath("resources").c_str(), 1);
-    commands::ResetCommandHooks();
-    acq_hooks::ResetAcquisitionHooks();
-    setup_hooks::ResetSetupHooks();
-    InstallStandIns();
-    SetControlLoopTap([this](const std::string& step) { log_.push_back(step); });
-  }
-  void TearDown() override {
-    SetControlLoopTap(nullptr);
-    commands::ResetCommandHooks();
-    acq_hooks::ResetAcquisitionHooks();
-    setup_hooks::ResetSetupHooks();
-    for (const char* name : {"MV_CONFIG_DIR", "MV_DOCUMENTS_DIR", "MV_DISPLAY_SIZE", "MV_RESOURCES_DIR"})
-      unsetenv(name);
-    std::filesystem::remove_all(config_);
-    std::filesystem::remove_all(documents_);
-    ProgramTest::TearDown();
-  }
-
-  void InstallStandIns() {
+    ProgramRunTest::SetUp();
     // The per-channel dialogs are the real ones; the log notes each as it opens.
     auto input = setup_hooks::SELECTCHANNEL;
     setup_hooks::SELECTCHANNEL = [this, input](int16_t ch, int16_t store) {
       log_.push_back("input " + std::to_string(ch));
       return input(ch, store);
     };
-    auto scale = setup_hooks::SCALE;
-    setup_hooks::SCALE = [this, scale](int16_t ch) {
-      log_.push_back("scale " + std::to_string(ch));
-      return scale(ch);
-    };
-    auto averaging = setup_hooks::AVERAGING;
-    setup_hooks::AVERAGING = [this, averaging](int16_t ch) {
-      log_.push_back("averaging " + std::to_string(ch));
-      return averaging(ch);
-    };
+    LogDialog(setup_hooks::SCALE, "scale");
+    LogDialog(setup_hooks::AVERAGING, "averaging");
   }
-
-  std::string Shot(const char* name) const { return (test::TestOutputDir() / name).string(); }
-
-  std::filesystem::path config_, documents_;
-  std::vector<std::string> log_;
 };
 
-// One channel's dialogs (input, conversions, scaling, averaging), each confirmed
-// with its OK button.
-std::string ChannelDialogs() {
-  return "until 11\nclick 11 130\nuntil 10\nclick 10 15\nuntil 111\nclick 111 1\nuntil 8\nclick 8 1\n";
-}
+using test::ChannelDialogs;
 
 // A recording on the real screen, stopped with Escape read from the key map.
 // The set-up window confirms the recording.

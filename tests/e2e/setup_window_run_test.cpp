@@ -13,6 +13,7 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "e2e/program_run_fixture.h"
 #include "devices/state.h"
 #include "drive/script.h"
 #include "setup/channel_table.h"
@@ -27,52 +28,23 @@
 namespace mv {
 namespace {
 
-class SetupWindowRunE2E : public test::ProgramTest {
+class SetupWindowRunE2E : public test::ProgramRunTest {
  protected:
   void SetUp() override {
-    ProgramTest::SetUp();
-    config_ = test::MakeTempDir("setup-run-config");
-    documents_ = test::MakeTempDir("setup-run-documents");
-    setenv("MV_CONFIG_DIR", config_.c_str(), 1);
-    setenv("MV_DOCUMENTS_DIR", documents_.c_str(), 1);
-    setenv("MV_DISPLAY_SIZE", "1280x800", 1);
-    setenv("MV_RESOURCES_DIR", test::SourcePath("resources").c_str(), 1);
-    commands::ResetCommandHooks();
-    acq_hooks::ResetAcquisitionHooks();
-    setup_hooks::ResetSetupHooks();
+    ProgramRunTest::SetUp();
     commands::DISPLAYSETUP = [] { DISPLAYSETUP(); };
+    // The per-channel dialogs are the real ones; the log notes each as it opens.
     auto input = setup_hooks::SELECTCHANNEL;
     setup_hooks::SELECTCHANNEL = [this, input](int16_t ch, int16_t store) {
       log_.push_back("input " + std::to_string(ch));
       return input(ch, store);
     };
-    SetControlLoopTap([this](const std::string& step) { log_.push_back(step); });
+    LogDialog(setup_hooks::SCALE, "scale");
+    LogDialog(setup_hooks::AVERAGING, "averaging");
   }
-  void TearDown() override {
-    SetControlLoopTap(nullptr);
-    commands::ResetCommandHooks();
-    acq_hooks::ResetAcquisitionHooks();
-    setup_hooks::ResetSetupHooks();
-    for (const char* name : {"MV_CONFIG_DIR", "MV_DOCUMENTS_DIR", "MV_DISPLAY_SIZE", "MV_RESOURCES_DIR"})
-      unsetenv(name);
-    std::filesystem::remove_all(config_);
-    std::filesystem::remove_all(documents_);
-    ProgramTest::TearDown();
-  }
-
-  std::string Shot(const char* name) const { return (test::TestOutputDir() / name).string(); }
-  bool Logged(const std::string& step) const {
-    return std::find(log_.begin(), log_.end(), step) != log_.end();
-  }
-
-  std::filesystem::path config_, documents_;
-  std::vector<std::string> log_;
 };
 
-// One channel's dialogs (input, conversions, scaling, averaging), each confirmed.
-std::string ChannelDialogs() {
-  return "until 11\nclick 11 130\nuntil 10\nclick 10 15\nuntil 111\nclick 111 1\nuntil 8\nclick 8 1\n";
-}
+using test::ChannelDialogs;
 
 TEST_F(SetupWindowRunE2E, AddACutAChannelAndStartTheRunWithSetupOK) {
   const std::string script =
