@@ -1,5 +1,6 @@
 #include "acquisition/channel_panel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -210,7 +211,9 @@ void ScreenINFO() {
   const rt::FontSpec infoFont = KitFont(KestraneFont, 11);
   const int width = rt::TextWidth(s.str(), infoFont);
   Kfloat = ((x2 - x1) - width) * 0.5f;
-  const int16_t x = PixelCoord(x1 + Kfloat);
+  // A line wider than the panel starts at the panel's left edge: centred, its start
+  // would slide under the status displays and be lost.
+  const int16_t x = PixelCoord(x1 + std::max(Kfloat, 0.0f));
   if (Sample < 1) {
     ClearArea(PixelCoord(x - 3), 0, PixelCoord(x + 90), 16);
     rt::DrawText(x - 8, 12, "data capacity ", KitFont(KestraneFont, 12), DarkGray);

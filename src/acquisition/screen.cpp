@@ -7,6 +7,7 @@
 #include "acquisition/ticks.h"
 #include "acquisition/view_colours.h"
 #include "control/state.h"
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/entry_points.h"
 #include "files/state.h"
@@ -249,6 +250,18 @@ void ScrollChartArea(int top, int w, int kept) {
             static_cast<float>(BottomOfPlot), 0);
 }
 
+// DT500-family loggers count from the preset value, so each counter input is set to it
+// at the screen's start. A line that refuses a write stops the rest: the port write
+// is bounded, but sixteen bounded failures in a row would still hold the screen up.
+void PresetHighSpeedCounters() {
+  if (External_AD != ExternalADCode::DT500 && External_AD != ExternalADCode::DT50) return;
+  SerialPort& port = SerialLine();
+  for (int n = 1; n <= nChannels; ++n) {
+    if (DataTakerChannels[n][DataTakerWord::Counter] == 0) continue;
+    if (!port.Write(CounterPresetLine(ChannelVariables[n][ChanField::Input], counterstart))) return;
+  }
+}
+
 void StartRunClocks() {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   TimeOfNextChartSample = CurrentTimeInSeconds + 5.0;
@@ -344,6 +357,7 @@ int16_t DRAWSCREEN(int16_t start) {
   if (Mode(RecordingModeCode::Chart)) PlotCGrgb(1.0f, 0, 32, PixelCoord(w), 32, PlotFrameColor);
   StopAlertNotDoneYet = 1;
   OverRangeVolts = OverRangeVoltsFor(External_AD);
+  PresetHighSpeedCounters();
   rt::FlushWindow();
   if (start == 1) StartRunClocks();
   return 0;

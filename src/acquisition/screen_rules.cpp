@@ -174,6 +174,16 @@ const char* SwitchPatternName(int16_t pattern) {
   return "";
 }
 
+namespace {
+Str255 WithoutSignBlank(const Str255& text) {
+  return !text.empty() && text[0] == ' ' ? text.mid(2) : text;
+}
+}  // namespace
+
+std::string CounterPresetLine(float input, int32_t start) {
+  return (WithoutSignBlank(NumText(input)) + "HSC= " + WithoutSignBlank(NumText(start))).str() + '\r';
+}
+
 float OverRangeVoltsFor(int16_t externalAD) {
   using namespace ExternalADCode;
   if (externalAD == Demonstration || externalAD == SableUI2) return 5.0f;

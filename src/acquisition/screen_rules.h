@@ -64,6 +64,9 @@ Str255 ScreenCountText(double screens);
 Str255 BackupIndicatorText(bool automaticBackup, int16_t backups);
 // The switching pattern's name in the key-hint line ("" for none).
 const char* SwitchPatternName(int16_t pattern);
+// The line that presets a DT500-family counter input: input number, "HSC= ", the start
+// value, both without the sign blank, and CR.
+std::string CounterPresetLine(float input, int32_t start);
 // The interface's input range in volts.
 float OverRangeVoltsFor(int16_t externalAD);
 

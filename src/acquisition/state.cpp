@@ -83,6 +83,7 @@ float span = 0;
 double CustomTic = 0;
 double CustomScopeTic = 0;
 float firsttic = 0;
+float tm = 0;
 std::array<int32_t, 17> DataCache{};
 int16_t ScopeminimumPixels = 0;
 int16_t ScopeHite = 0;
@@ -104,6 +105,7 @@ void ResetScreenValues() {
   CustomTic = 0;
   CustomScopeTic = 0;
   firsttic = 0;
+  tm = 0;
   DataCache.fill(0);
   ScopeminimumPixels = ScopeHite = midPix = scbottom = 0;
   hite = gridsize = 0;

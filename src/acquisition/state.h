@@ -164,6 +164,8 @@ extern float span;
 extern double CustomTic;
 extern double CustomScopeTic;
 extern float firsttic;
+// The chart view's screen duration in the unit of its readout.
+extern float tm;
 // Per-channel plot state of the recording display (rows 1-16).
 extern std::array<int32_t, 17> DataCache;
 // Scope plot geometry and scope pixels per volt.

@@ -176,7 +176,9 @@ std::string CleanCommentText(std::string_view utf8) {
     const auto b = static_cast<unsigned char>(ch);
     if (b < 32 && b != 13) continue;
     if (b == 127) continue;
-    out += ch;
+    // Saved comments have always carried a bullet where a double quote was typed,
+    // and the software that reads them relies on it.
+    out += b == '"' ? '\xA5' : ch;
   }
   return out;
 }

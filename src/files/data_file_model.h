@@ -120,7 +120,7 @@ std::string_view Head(std::string_view text, std::size_t n);
 
 // Comment text from the comment view (UTF-8) into the program's form: Mac Roman
 // through the real codec, every kind of line end as CR, other control characters
-// (tabs included) dropped.
+// (tabs included) dropped, a double quote kept as a bullet.
 std::string CleanCommentText(std::string_view utf8);
 
 // The sweep's positions oldest first: the fast scope's 0 .. S, else ScSample .. S then

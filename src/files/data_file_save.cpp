@@ -42,8 +42,8 @@ FileResult SaveSableDataFile(const std::string& path, bool endOfPeriod) {
   return r;
 }
 
-FileResult SaveTextDataFile(const std::string& path, bool endOfPeriod) {
-  FileResult r = WriteTextFile(path, StoreRecordingView(), FactsFor(endOfPeriod));
+FileResult SaveTextDataFile(const std::string& path, bool endOfPeriod, const TextProgress& progress) {
+  FileResult r = WriteTextFile(path, StoreRecordingView(), FactsFor(endOfPeriod), progress);
   if (r) MarkSaved();
   return r;
 }

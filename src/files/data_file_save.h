@@ -6,6 +6,7 @@
 #include <string>
 
 #include "files/file_io.h"
+#include "files/text_file.h"
 
 namespace mv {
 
@@ -13,7 +14,7 @@ namespace mv {
 // run's samples are columns 0 .. Sample - 1.
 FileResult SaveChartDataFile(const std::string& path);
 FileResult SaveSableDataFile(const std::string& path, bool endOfPeriod);
-FileResult SaveTextDataFile(const std::string& path, bool endOfPeriod);
+FileResult SaveTextDataFile(const std::string& path, bool endOfPeriod, const TextProgress& progress = {});
 
 // The current scope sweep. Leaves the measured rate's relative error in Kfloat.
 FileResult SaveScopeSweepBinary(const std::string& path);

@@ -19,6 +19,21 @@ extern std::function<void()> SampleRatePRECISION;
 // (UTF-8). Default: the program's alert window (FileAlert), which waits for OK.
 extern std::function<void(const std::string& title, const std::string& message)> FileNotice;
 
+// ---- the saves' calls into other windows and the acquisition screen -------------------------
+// The file information window (comment text and conditions) before a binary or Sable
+// save, and the caution about text files before a text save. Default: nothing.
+extern std::function<void()> GETFILECOMMENTS;
+extern std::function<void()> ASCIIWARN;
+// Shows a save's text in a field of the acquisition window: 198 the next numbered
+// file (or "save failed"), 199 the backup indicator (or "backup failed"); failed
+// texts stand out. Default: nothing.
+extern std::function<void(int16_t field, const std::string& macRoman, bool failed)> ShowOnAcquisitionScreen;
+// The next sampling period's screen after an end-of-period save (NewScreen is set
+// first), with the mark where the new period will end. Default: nothing.
+extern std::function<void()> NewPeriodScreen;
+// Selects the next sample device of the switching sequence. Default: nothing.
+extern std::function<void()> SELECTNEXTVALVE;
+
 // Restores every hook to its default.
 void ResetFilesHooks();
 

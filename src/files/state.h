@@ -52,8 +52,17 @@ extern FileStringsRecord filestrings;
 // The run's end, "MM/dd/yy" and "HH:mm:ss", written when the options window opens.
 extern Str255 EndRecordingDate;
 extern Str255 EndRecordingTime;
-// Number of the last numbered scope or repeat file saved.
-extern int16_t ScopeCount;
+// Number of the last numbered scope or repeat file saved (32-bit: a long series of
+// sweeps or periods must not wrap to negative numbers).
+extern int32_t ScopeCount;
+// Where the saves go (UTF-8 paths; empty when none was chosen): the file of the last
+// save command, the name chosen as root (its folder receives the numbered files),
+// and the timed backup file.
+extern std::string sFileCFURL;
+extern std::string ScopeFileCFURL;
+extern std::string BackupfileCFURL;
+// Quick saves made.
+extern int16_t QuicksaveCounter;
 // 1 when the set-up file loader found no file to load (nothing chosen, or not a set-up).
 extern int16_t NoSetupFileFound;
 

@@ -12,7 +12,8 @@ namespace {
 constexpr int32_t kChunk = 4'096;
 }
 
-void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFileFacts& f) {
+void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFileFacts& f,
+                      const TextProgress& progress) {
   const int first = std::max<int>(f.firstChan, 1);
   const int channels = std::max(0, f.nChannels - first + 1);
   const int32_t rows = std::max(0, f.sample);
@@ -25,6 +26,7 @@ void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFil
   }
   out += '\r';
   std::vector<float> block(static_cast<std::size_t>(kChunk) * std::max(channels, 1));
+  const int32_t progressStep = std::max(rows / 300, 2);
   for (int32_t c = 0; c < rows; c += kChunk) {
     const int32_t count = std::min(kChunk, rows - c);
     for (int k = 0; k < channels; ++k)
@@ -41,6 +43,7 @@ void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFil
         out += '\t';
       }
       out += '\r';
+      if (progress && (c + i + 1) % progressStep == 0) progress(c + i + 1, rows);
     }
     o.Spill();
   }
@@ -48,12 +51,13 @@ void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFil
 
 std::string EncodeTextFile(const RecordingView& view, const DataFileFacts& f) {
   ChunkedOutput o;
-  EncodeTextFileTo(o, view, f);
+  EncodeTextFileTo(o, view, f, {});
   return o.Take();
 }
 
-FileResult WriteTextFile(const std::string& path, const RecordingView& view, const DataFileFacts& f) {
-  return WriteFileSafelyChunked(path, [&](ChunkedOutput& o) { EncodeTextFileTo(o, view, f); });
+FileResult WriteTextFile(const std::string& path, const RecordingView& view, const DataFileFacts& f,
+                         const TextProgress& progress) {
+  return WriteFileSafelyChunked(path, [&](ChunkedOutput& o) { EncodeTextFileTo(o, view, f, progress); });
 }
 
 }  // namespace mv

@@ -2,6 +2,8 @@
 // line ends, for spreadsheets. Numbers follow the printed-number rule; a bad reading
 // appears as -99999.
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "files/data_file_model.h"
@@ -9,7 +11,12 @@
 
 namespace mv {
 
+// Told the rows written so far and the rows in all, about 300 times per file at most
+// (every max(rows / 300, 2) rows), so a progress bar can follow a long save.
+using TextProgress = std::function<void(int32_t rowsDone, int32_t rows)>;
+
 std::string EncodeTextFile(const RecordingView& view, const DataFileFacts& f);
-FileResult WriteTextFile(const std::string& path, const RecordingView& view, const DataFileFacts& f);
+FileResult WriteTextFile(const std::string& path, const RecordingView& view, const DataFileFacts& f,
+                         const TextProgress& progress = {});
 
 }  // namespace mv

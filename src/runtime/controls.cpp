@@ -516,12 +516,14 @@ std::vector<int16_t> EditFields(int16_t window) {
 void InsertIntoFocusedField(std::string_view macRoman) {
   QWidget* fw = QApplication::focusWidget();
   if (!fw || !RecOfWidget(fw)) return;
-  // Control characters (Escape, Home...) are never text.
+  // Control characters (Escape, Home...) are never text; a CR starts a new line
+  // in a several-line field.
+  const bool severalLines = qobject_cast<QPlainTextEdit*>(fw) != nullptr;
   std::string clean;
   for (char ch : macRoman)
-    if (static_cast<unsigned char>(ch) >= 32 && ch != 127) clean += ch;
+    if ((static_cast<unsigned char>(ch) >= 32 && ch != 127) || (ch == '\r' && severalLines)) clean += ch;
   if (clean.empty()) return;
-  QString s = ToQString(clean);
+  QString s = FieldText(clean);
   if (auto* e = qobject_cast<QLineEdit*>(fw)) e->insert(s);
   else if (auto* p = qobject_cast<QPlainTextEdit*>(fw)) p->insertPlainText(s);
 }

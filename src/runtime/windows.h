@@ -153,7 +153,8 @@ void FocusEditField(int16_t number);                       // 0 takes the focus 
 int16_t FocusedEditField();                                // in the output window; 0 when none
 int16_t EditFieldType(int16_t number);
 std::vector<int16_t> EditFields(int16_t window);
-// Inserts text at the focused field's selection; the caret follows it.
+// Inserts text at the focused field's selection; the caret follows it. Control
+// characters are dropped, except CR in a several-line field, which starts a new line.
 void InsertIntoFocusedField(std::string_view macRoman);
 // The Edit menu's text commands on the focused field of the front window.
 // Returns false when no editable field has the focus.

@@ -1,27 +1,69 @@
 #include "shell/wiring.h"
 
+#include <cmath>
+#include <string>
+
+#include "acquisition/entry_points.h"
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
 #include "acquisition/view_colours.h"
 #include "acquisition/screen.h"
 #include "acquisition/screen_install.h"
+#include "acquisition/state.h"
 #include "acquisition/toolbar.h"
 #include "conversions/custom_windows.h"
+#include "files/ascii_warn.h"
 #include "files/entry_points.h"
+#include "files/file_info_window.h"
 #include "files/prefs_file.h"
 #include "files/prefs_window.h"
+#include "files/save_commands.h"
 #include "files/color_window.h"
 #include "runtime/events.h"
+#include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/conversion_windows.h"
 #include "setup/entry_points.h"
 #include "setup/setup_window.h"
 #include "shell/commands.h"
+#include "shell/kit/drawing.h"
 #include "shell/kit/services.h"
 #include "shell/menus.h"
 
 namespace mv {
+
+namespace {
+
+constexpr int16_t kAcquisitionScreen = 1;
+
+// The acquisition screen's side of the saves: texts in its fields, and the screen
+// of the next sampling period with the line above the key hints and the mark where
+// the period ends.
+void ShowSaveText(int16_t field, const std::string& macRoman, bool /*failed*/) {
+  if (!rt::WindowExists(kAcquisitionScreen)) return;
+  const int16_t previous = rt::OutputWindow();
+  rt::SetOutputWindow(kAcquisitionScreen);
+  if (rt::EditFieldExists(field)) rt::SetEditText(field, macRoman);
+  if (previous != 0 && rt::WindowExists(previous)) rt::SetOutputWindow(previous);
+}
+
+void NextPeriodScreen() {
+  DRAWSCREEN(0);
+  if (!rt::WindowExists(kAcquisitionScreen)) return;
+  rt::SetOutputWindow(kAcquisitionScreen);
+  const int w = PrefsArray[PrefsSlot::WindowWidth];
+  const Rect content = rt::WindowContentRect(kAcquisitionScreen);
+  const int h = content.bottom - content.top;
+  PlotCG(1.0f, 0, static_cast<int16_t>(h - 13), static_cast<int16_t>(w), static_cast<int16_t>(h - 13), 7);
+  // The screen draws the mark itself at one sample per pixel.
+  const double screenSamples = static_cast<double>(w) * ChartView;
+  if (ChartView != 1 && ChartView > 0 && screenSamples > MaxSamples)
+    DrawEndOfPeriodMark(static_cast<int>(w - std::abs(screenSamples - MaxSamples) / ChartView), 47);
+  rt::FlushWindow();
+}
+
+}  // namespace
 
 void InstallServices() {
   InstallMenuServices();
@@ -31,6 +73,7 @@ void InstallServices() {
   services::SAVEsettings = [] { SAVEsettings(); };
   commands::SetPREFERENCES = [] { SetPREFERENCES(); };
   commands::SETCOLORS = [] { SETCOLORS(); };
+  commands::GETFILECOMMENTS = [] { GETFILECOMMENTS(); };
   files_hooks::SetChanParams = [](int16_t oldHeight, int16_t rescale) { SetChanParams(oldHeight, rescale); };
   files_hooks::SampleRatePRECISION = [] { commands::SampleRatePRECISION(); };
   rt::SetErrorHandler([](int code) { CheckFileError(code); });
@@ -57,6 +100,22 @@ void InstallServices() {
   commands::MakeAcquisitionTOOLBAR = [](int16_t flag) { MakeAcquisitionTOOLBAR(flag); };
   screen_hooks::SELECTNEXTVALVE = [] { setup_hooks::SELECTNEXTVALVE(); };
   setup_hooks::CLEARARRAY = [] { CLEARARRAY(); };
+
+  // Saves: the commands, the automatic saves of the recording loops, and what the
+  // saves need of other windows and of the switching sequence.
+  commands::SAVEFILES = [] { SAVEFILES(); };
+  commands::QuickSAVE = [] { return QuickSAVE(); };
+  commands::ScopeOrRepeatFileRoot = [](const Str255& kind) { ScopeOrRepeatFileRoot(kind); };
+  commands::BACKUPFILENAME = [] { BACKUPFILENAME(); };
+  commands::SetTimedSAVE = [] { SetTimedSAVE(); };
+  commands::SHOWROOTFILE = [] { SHOWROOTFILE(); };
+  acq_hooks::AutoTimedBACKUP = [](int16_t resetTimer) { AutoTimedBACKUP(resetTimer); };
+  acq_hooks::AUTOSAVE = [] { AUTOSAVE(); };
+  files_hooks::GETFILECOMMENTS = [] { commands::GETFILECOMMENTS(); };
+  files_hooks::ASCIIWARN = [] { ASCIIWARN(); };
+  files_hooks::ShowOnAcquisitionScreen = ShowSaveText;
+  files_hooks::NewPeriodScreen = NextPeriodScreen;
+  files_hooks::SELECTNEXTVALVE = [] { setup_hooks::SELECTNEXTVALVE(); };
 }
 
 }  // namespace mv

@@ -120,6 +120,13 @@ TEST(ScreenTexts, ScreenCountsIndicatorsAndNames) {
   EXPECT_EQ(ScopeDurationText(0.00005), PictureFormat(0.00005, "#.##########"));
 }
 
+TEST(ScreenTexts, CounterPresetLineHasNoSignBlanks) {
+  EXPECT_EQ(CounterPresetLine(7.0f, 100), "7HSC= 100\r");
+  EXPECT_EQ(CounterPresetLine(12.0f, 1'000'000), "12HSC= 1000000\r");
+  EXPECT_EQ(CounterPresetLine(3.0f, 0), "3HSC= 0\r");
+  EXPECT_EQ(CounterPresetLine(3.0f, -25), "3HSC= -25\r");
+}
+
 TEST(ScreenGeometry, OffsetGridAndZeroLine) {
   EXPECT_EQ(WindowOffset(1024, 768, 800, 600), 10);
   EXPECT_EQ(WindowOffset(830, 768, 800, 600), 0);

@@ -10,8 +10,11 @@
 #include "acquisition/screen_rules.h"
 #include "acquisition/ticks.h"
 #include "acquisition/toolbar.h"
+#include "acquisition/view_preview.h"
+#include "devices/scripted_port.h"
 #include "files/state.h"
 #include "runtime/sound.h"
+#include "runtime/system.h"
 
 namespace mv::test {
 namespace {
@@ -261,48 +264,200 @@ TEST_F(ScreenWindow, FiftyFirstNoteOnlySoundsTheRefusal) {
   EXPECT_EQ(NoteWindowIsOpen, 0);
 }
 
-// A demonstration recording with the screen live: n channels for 120 samples on a
-// display of the given size.
-class ScreenRecording : public ScreenWindow {
- protected:
-  void RecordAndSave(int16_t n, int screenWidth, int width, const std::string& file) {
-    SetScreenSizeOverride(screenWidth, 768);
-    PrefsArray[PrefsSlot::WindowWidth] = static_cast<int16_t>(width);
-    Layout(n, 690);
-    for (int ch = 1; ch <= n; ++ch)
-      datalabel2 = datalabel = Str255(std::string(30 * 8, ' '));
-    ChartIntervalInSeconds = 0.05;
-    MaxSamples = 2'000;
-    InstallAcquisitionScreen();
-    services::ReadControlStrip = [this] {
-      if (script) script();
-    };
-    services::HandleNotes = [] {};
-    DRAWSCREEN(1);
-    ResetRunCounters();
-    StartChartSchedule();
-    script = [] {
-      if (Sample == 120) Hold({rt::key::Escape});
-    };
-    EXPECT_EQ(Record(), RunEnd::StopKey);
-    ReleaseAll();
-    rt::SetOutputWindow(1);
-    // Channel 1's frame and the data drawn inside its strip.
-    const int bottom1 = static_cast<int>(ChannelVariables[1][ChanField::StripBottom]);
-    EXPECT_TRUE(Near(rt::CanvasPixel(width - 5, bottom1), PlotFrameColor));
-    rt::SaveWindowImage(1, (TestOutputDir() / file).string());
+TEST_F(ScreenWindow, CounterPresetsGoOutForDT500Counters) {
+  auto port = std::make_unique<ScriptedSerialPort>();
+  ScriptedSerialPort& line = *port;
+  InstallSerialPort(std::move(port));
+  External_AD = ExternalADCode::DT500;
+  Layout(3, 700);
+  ChannelVariables[2][ChanField::Input] = 7;
+  ChannelVariables[3][ChanField::Input] = 12;
+  DataTakerChannels[2][DataTakerWord::Counter] = 1;
+  DataTakerChannels[3][DataTakerWord::Counter] = 1;
+  counterstart = 250;
+  MaxSamples = 300;
+  DRAWSCREEN(0);
+  EXPECT_EQ(line.Written(), "7HSC= 250\r12HSC= 250\r");
+  EXPECT_EQ(OverRangeVolts, 3.5f);
+  External_AD = ExternalADCode::DT800;  // other loggers have no such counters
+  DRAWSCREEN(0);
+  EXPECT_EQ(line.Writes().size(), 2u);
+  CloseSerialPort();
+}
+
+TEST_F(ScreenWindow, RefusedCounterPresetStopsTheRestOfTheLines) {
+  struct RefusingPort : ScriptedSerialPort {
+    int attempts = 0;
+    bool Write(std::string_view) override { return ++attempts, false; }
+  };
+  auto port = std::make_unique<RefusingPort>();
+  RefusingPort& line = *port;
+  InstallSerialPort(std::move(port));
+  External_AD = ExternalADCode::DT50;
+  for (int ch = 1; ch <= 2; ++ch) DataTakerChannels[ch][DataTakerWord::Counter] = 1;
+  MaxSamples = 300;
+  DRAWSCREEN(0);
+  EXPECT_EQ(line.attempts, 1);
+  EXPECT_TRUE(rt::WindowExists(1));
+  CloseSerialPort();
+}
+
+// A stand-in for the chart view window: the four readouts and room for the preview.
+void OpenViewWindow() {
+  rt::OpenWindow(60, "view", Rect{20, 60, 520, 260}, 6);
+  for (int16_t f = 101; f <= 104; ++f) {
+    const auto top = static_cast<int16_t>(20 * (f - 100));
+    rt::NewEditField(f, "", Rect{10, top, 200, static_cast<int16_t>(top + 16)}, 5, 0);
   }
+}
+
+TEST_F(ScreenWindow, ScreenTimeReadoutsByDurationAndCount) {
+  OpenViewWindow();
+  SignificantFigures = 5;
+  ChartIntervalInSeconds = 0.1;  // an 80 s screen, 5 s ticks, 3 screens
+  MaxSamples = 2'400;
+  SCREENTIME();
+  EXPECT_EQ(rt::EditText(101), " 1x");
+  EXPECT_EQ(rt::EditText(102), " 80 sec");
+  EXPECT_EQ(rt::EditText(103), "3");
+  EXPECT_EQ(rt::EditText(104), " 5");
+  MaxSamples = 2'000;            // 2.5 screens
+  ChartIntervalInSeconds = 1.0;  // 800 s: minutes, one-minute ticks
+  SCREENTIME();
+  EXPECT_EQ(rt::EditText(102), " 13.3 min");
+  EXPECT_EQ(rt::EditText(103), " 2.50");
+  EXPECT_EQ(rt::EditText(104), " 1");
+  ChartIntervalInSeconds = 10.0;  // 8000 s: hours, ten-minute ticks
+  SCREENTIME();
+  EXPECT_EQ(rt::EditText(102), " 2.22 hr");
+  EXPECT_FLOAT_EQ(tm, 8000.0f / 3600);
+  EXPECT_EQ(rt::EditText(104), " 10");
+  rt::CloseWindow(60);
+}
+
+TEST_F(ScreenWindow, PreviewBoxDrawsARandomTraceInsideItsFrame) {
+  OpenViewWindow();
+  rt::SeedRandom(7);
+  ChartView = 1;
+  DrawFakeChart(0);
+  EXPECT_TRUE(Near(rt::CanvasPixel(249, 100), extremelyLightGray));
+  EXPECT_TRUE(Near(rt::CanvasPixel(440, 65), RGBColor{0, 0, 0}));
+  int traced = 0;
+  for (int y = 60; y < 160; ++y) traced += Near(rt::CanvasPixel(350, y), ChartDataColor);
+  EXPECT_GT(traced, 0);
+  ScopeViewSTEP = 0;  // no density: the box without a trace
+  DrawFakeChart(1);
+  for (int y = 61; y < 160; ++y) ASSERT_TRUE(Near(rt::CanvasPixel(350, y), ChartBackgroundColor)) << y;
+  rt::CloseWindow(60);
+}
+
+TEST_F(ScreenWindow, ScopeScreenGeometryAndTicks) {
+  RecordingMODE = RecordingModeCode::Scope;
+  ScopeMax = 1'000;
+  scopeinterval = 0.0005f;  // a 0.5 s trace: ticks every 0.05 s, 80 pixels
+  ScopeIntervalInSeconds = 0.0005;
+  scopeXfactor = 0.8f;
+  ScopeGain = 1;
+  scsf = 5;
+  ChartIntervalInSeconds = ScopeIntervalInSeconds;  // as the set-up window leaves them
+  MaxSamples = 800;
+  DRAWSCREEN(1);  // strips of 325 pixels: channel 1 ends at 373
+  EXPECT_EQ(ScopeminimumPixels, 371);
+  EXPECT_EQ(midPix, 371 - 326 / 2);
+  EXPECT_EQ(ScopeBase, midPix);
+  EXPECT_EQ(ScopeHite, 333);
+  EXPECT_FLOAT_EQ(ScopeCalibrationFactor, 333.0f / 5);
+  EXPECT_NEAR(scopeticgap, 80.0f, 0.01f);
+  EXPECT_EQ(ShowDisplays, 0);
+  EXPECT_FALSE(rt::EditFieldExists(300));
+  EXPECT_FALSE(rt::ControlExists(899));
+  rt::SetOutputWindow(1);
+  EXPECT_TRUE(Near(rt::CanvasPixel(80, 200), ScopeFrameColor)) << "the first scope grid line";
+  // Labels from 0 to 0.5 s, 0.05 s apart: the next would read 0.55 s.
+  EXPECT_NEAR(ScopeMax * zz / 800, 0.55, 1e-5);
+  rt::SaveWindowImage(1, (TestOutputDir() / "w1-acquisition-scope.png").string());
+  PrefsArray[PrefsSlot::DT800FastScope] = 1;  // the fast scope always spans 1024 points
+  NewScreen = 0;
+  DRAWSCREEN(1);
+  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 1024);
+  EXPECT_EQ(rt::WindowContentRect(1).width(), 1024);
+}
+
+TEST_F(ScreenWindow, ScopePlusChartScreen) {
+  RecordingMODE = RecordingModeCode::ScopeChart;
+  Layout(3, 700);
+  ScopeMax = 800;
+  scopeinterval = 0.0025f;  // a 2 s trace
+  ScopeIntervalInSeconds = 0.0025;
+  scopeXfactor = 1;
+  MaxSamples = 600;
+  DRAWSCREEN(1);
+  EXPECT_EQ(ShowDisplays, 1);
+  EXPECT_FALSE(rt::EditFieldExists(7)) << "the scope channel has no readout";
+  EXPECT_TRUE(rt::EditFieldExists(8));
+  EXPECT_GT(scopeticgap, 0.0f);
+  rt::SetOutputWindow(1);
+  const int bottom1 = static_cast<int>(ChannelVariables[1][ChanField::StripBottom]);
+  EXPECT_TRUE(Near(rt::CanvasPixel(450, bottom1 - 60), ScopeBackgroundColor));
+  EXPECT_TRUE(Near(rt::CanvasPixel(450, bottom1 + 60), ChartBackgroundColor));
+  EXPECT_TRUE(Near(rt::CanvasPixel(601, bottom1 + 60), PlotFrameColor)) << "end of the period";
+  rt::SaveWindowImage(1, (TestOutputDir() / "w1-acquisition-scope-chart.png").string());
+}
+
+// A demonstration recording with the screen live: n channels for 120 samples of a
+// period shorter than one screen, on a display of the given size.
+struct RecordingCase {
+  int16_t channels;
+  int screenWidth;
+  int width;
 };
 
-TEST_F(ScreenRecording, FourChannelsOn1024) {
-  RecordAndSave(4, 1024, 800, "w1-acquisition-chart.png");
+class ScreenRecording : public ScreenWindow, public ::testing::WithParamInterface<RecordingCase> {};
+
+TEST_P(ScreenRecording, StripsAndEndOfPeriodAfterAFewSeconds) {
+  const RecordingCase c = GetParam();
+  SetScreenSizeOverride(c.screenWidth, 768);
+  PrefsArray[PrefsSlot::WindowWidth] = static_cast<int16_t>(c.width);
+  Layout(c.channels, 690);
+  datalabel2 = datalabel = Str255(std::string(30 * 8, ' '));
+  ChartIntervalInSeconds = 0.05;
+  MaxSamples = c.width - 150;
+  InstallAcquisitionScreen();
+  services::ReadControlStrip = [this] {
+    if (script) script();
+  };
+  services::HandleNotes = [] {};
+  DRAWSCREEN(1);
+  ResetRunCounters();
+  StartChartSchedule();
+  script = [] {
+    if (Sample == 120) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+  ReleaseAll();
+  rt::SetOutputWindow(1);
+  EXPECT_EQ(rt::WindowContentRect(1).width(), c.width);
+  const int n = c.channels;
+  const int top1 = StripTop(static_cast<int>(ChannelVariables[1][ChanField::StripBottom]),
+                            static_cast<int>(ChannelVariables[1][ChanField::StripHeight]));
+  const int bottomN = static_cast<int>(ChannelVariables[n][ChanField::StripBottom]);
+  EXPECT_TRUE(Near(rt::CanvasPixel(c.width - 5, top1), PlotFrameColor)) << "channel 1's top edge";
+  EXPECT_TRUE(Near(rt::CanvasPixel(c.width - 5, bottomN), PlotFrameColor)) << "the last strip's bottom edge";
+  EXPECT_TRUE(Near(rt::CanvasPixel(0, (top1 + bottomN) / 2), PlotFrameColor)) << "the left edge";
+  // The bar fills x MaxSamples..MaxSamples + 2 down the strips, and nothing left of it.
+  const int y = (top1 + bottomN) / 2 + 3;
+  EXPECT_TRUE(Near(rt::CanvasPixel(MaxSamples + 1, y), PlotFrameColor));
+  EXPECT_FALSE(Near(rt::CanvasPixel(MaxSamples - 4, y), PlotFrameColor));
+  const std::string file =
+      "w1-acquisition-" + std::to_string(n) + "ch-" + std::to_string(c.screenWidth) + ".png";
+  rt::SaveWindowImage(1, (TestOutputDir() / file).string());
 }
-TEST_F(ScreenRecording, OneChannelOn1024) {
-  RecordAndSave(1, 1024, 800, "w1-acquisition-1ch-1024.png");
-}
-TEST_F(ScreenRecording, SixteenChannelsOn1366) {
-  RecordAndSave(16, 1366, 1100, "w1-acquisition-16ch-1366.png");
-}
+
+// The program's own window on a 1024 display, a wide window on 1366.
+INSTANTIATE_TEST_SUITE_P(Displays, ScreenRecording,
+                         ::testing::Values(RecordingCase{1, 1024, 1024}, RecordingCase{4, 1024, 1024},
+                                           RecordingCase{16, 1024, 1024}, RecordingCase{1, 1366, 1300},
+                                           RecordingCase{4, 1366, 1300}, RecordingCase{16, 1366, 1300}));
 
 }  // namespace
 }  // namespace mv::test

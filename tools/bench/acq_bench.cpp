@@ -1,7 +1,8 @@
 // acq-bench: the chart recording engine in demonstration mode on the real clock,
-// with the acquisition window offscreen, and the figures of its schedule.
+// with the acquisition window offscreen as the screen builds it (readouts on), and
+// the figures of its schedule.
 //
-//   acq-bench --channels N --interval SECONDS --samples K [--no-window]
+//   acq-bench --channels N --interval SECONDS --samples K [--no-window] [--shot FILE.png]
 //
 // K is the run's length (MaxSamples); an unstopped run takes K + 1 samples, the last
 // due K intervals after the first. Prints `name: value` lines:
@@ -27,7 +28,10 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
+#include "acquisition/screen.h"
+#include "acquisition/screen_install.h"
 #include "acquisition/state.h"
+#include "acquisition/toolbar.h"
 #include "devices/state.h"
 #include "files/state.h"
 #include "runtime/application.h"
@@ -47,6 +51,7 @@ struct Options {
   double interval = 0.1;
   long samples = 1000;
   bool window = true;
+  std::string shot;  // the window at the run's end
 };
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -59,6 +64,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.channels = std::atoi(next), ++i;
     } else if (next && a == "--interval") {
       std::from_chars(next, next + std::strlen(next), o.interval), ++i;
+    } else if (next && a == "--shot") {
+      o.shot = next, ++i;
     } else if (next && a == "--samples") {
       o.samples = std::atol(next), ++i;
     } else {
@@ -117,51 +124,56 @@ struct ScheduleFigures {
   }
 };
 
-// What the acquisition screen leaves for a run: strips, the status displays rule,
-// the screen capacity and window 1 with its fields.
-void PrepareScreen(const Options& o) {
+// Equal strips from y 47 to 690 (as the strip layout leaves them), with the readings
+// of the demonstration that fit one interval.
+void LayOutStrips(const Options& o) {
   using namespace mv;
-  const int16_t w = 1024;
-  PrefsArray[PrefsSlot::WindowWidth] = w;
-  PrefsArray[PrefsSlot::WindowHeight] = 768;
-  const int share = 708 / o.channels;
+  const int h = (690 - 47) / o.channels - 1;
   for (int ch = 1; ch <= o.channels; ++ch) {
     auto& r = ChannelVariables[ch];
     ChannelVariables[0][ch] = 1;
+    const float bottom = static_cast<float>(47 + ch * (h + 1));
     r[ChanField::Input] = static_cast<float>(ch);
     r[ChanField::A] = 0;
     r[ChanField::B] = 1;
     r[ChanField::PlotMax] = 1;
-    r[ChanField::PlotMin] = 0;
-    // The demonstration readings that fit one interval (at least one).
+    r[ChanField::PlotMin] = ch % 2 == 0 ? -1.0f : 0.0f;
     const double fit = ((o.interval * 1.2 / o.channels) - 0.012) / 0.014;
     r[ChanField::Averaged] = static_cast<float>(std::max(1.0, std::trunc(fit)));
-    r[ChanField::StripHeight] = static_cast<float>(share);
-    r[ChanField::StripBottom] = static_cast<float>(ch * share + 46);
-    r[ChanField::BottomCopy] = r[ChanField::StripBottom];
+    r[ChanField::StripHeight] = static_cast<float>(h);
+    r[ChanField::StripBottom] = bottom;
+    r[ChanField::StripTop] = bottom - static_cast<float>(h);
+    r[ChanField::BottomLess2] = bottom - 2;
+    r[ChanField::BottomCopy] = bottom;
   }
-  BottomOfPlot = static_cast<int16_t>(o.channels * share + 46);
-  ScreenCapacity = w + 1;
-  ShowDisplays = Max_Display_Speed < 0 || Max_Display_Speed / 1e6 > ChartIntervalInSeconds ? 0 : 1;
-  donefact = 100.0f / static_cast<float>(MaxSamples);
-  SegmentsInProgressBar = w - 10;
-  if (!o.window) return;
-  rt::OpenWindow(1, " Acquire Data ", Rect{10, 46, static_cast<int16_t>(10 + w), 46 + 768}, 6);
-  rt::FillWindow(ChartBackgroundColor);
-  if (ShowDisplays) {
-    for (int16_t f = 2; f <= 4; ++f) {
-      rt::NewEditField(
-          f, "",
-          Rect{static_cast<int16_t>(2 + 112 * (f - 2)), 17, static_cast<int16_t>(112 + 112 * (f - 2)), 33}, 5,
-          0);
-    }
-    for (int16_t ch = 1; ch <= o.channels; ++ch) {
-      const int16_t top = static_cast<int16_t>(ch * share + 46 - share);
-      rt::NewEditField(static_cast<int16_t>(ch + 6), "", Rect{900, top, 1010, static_cast<int16_t>(top + 16)},
-                       5, 3);
-    }
-    rt::NewProgressBar(899, Rect{650, 19, static_cast<int16_t>(w - 10), 23}, 1, w - 10, 1);
+}
+
+// The run's screen as a recording has it: window 1 built by the screen itself (chart
+// mode, status displays and readouts on, zero lines and grids) on a 1366 x 768 display,
+// and the toolbar.
+void PrepareScreen(const Options& o) {
+  using namespace mv;
+  const int16_t w = 1024;
+  PrefsArray[PrefsSlot::WindowWidth] = w;
+  PrefsArray[PrefsSlot::WindowHeight] = 700;
+  PrefsArray[PrefsSlot::ZeroLines] = 1;
+  PrefsArray[PrefsSlot::ScaleGrid] = 1;
+  RecordingMODE = RecordingModeCode::Chart;
+  LayOutStrips(o);
+  if (!o.window) {
+    BottomOfPlot = static_cast<int16_t>(ChannelVariables[o.channels][ChanField::StripBottom]);
+    ScreenCapacity = w + 1;
+    ShowDisplays = Max_Display_Speed < 0 || Max_Display_Speed / 1e6 > ChartIntervalInSeconds ? 0 : 1;
+    donefact = 100.0f / static_cast<float>(MaxSamples);
+    SegmentsInProgressBar = w - 10;
+    return;
   }
+  InstallAcquisitionScreen();
+  SetScreenSizeOverride(1366, 768);
+  NewScreen = 0;
+  DRAWSCREEN(1);
+  MakeAcquisitionTOOLBAR(0);
+  rt::SetOutputWindow(1);
   rt::ShowWindow(1);
   // The first paint sets up the window's backing store: part of the fixed base.
   for (int i = 0; i < 3; ++i) {
@@ -176,7 +188,9 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   Options o;
   if (!ParseOptions(argc, argv, o)) {
-    std::fprintf(stderr, "usage: acq-bench --channels N --interval SECONDS --samples K [--no-window]\n");
+    std::fprintf(
+        stderr,
+        "usage: acq-bench --channels N --interval SECONDS --samples K [--no-window] [--shot FILE.png]\n");
     return 2;
   }
   mv::rt::InitRuntime(argc, argv);
@@ -192,8 +206,10 @@ int main(int argc, char** argv) {
   mv::FirstChan = 1;
   mv::ChartIntervalInSeconds = o.interval;
   mv::MaxSamples = static_cast<int32_t>(o.samples);
+  mv::Max_Display_Speed = 0;  // status displays and readouts at every interval
   PrepareScreen(o);
   mv::ResetRunCounters();
+  mv::FirstChan = 1;
 
   ScheduleFigures fig;
   mv::SetSampleTimingTap([&fig](double due, double taken) { fig.Add(due, taken); });
@@ -204,6 +220,7 @@ int main(int argc, char** argv) {
   mv::CHARTSCANNING();
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
   const double cpu = CpuSeconds() - cpu0;
+  if (o.window && !o.shot.empty()) mv::rt::SaveWindowImage(1, o.shot);
 
   std::printf("channels: %d\n", o.channels);
   Print("interval_s", o.interval);

@@ -1,0 +1,394 @@
+#include "files/save_commands.h"
+
+#include <cmath>
+#include <filesystem>
+#include <optional>
+
+#include "acquisition/state.h"
+#include "control/state.h"
+#include "devices/state.h"
+#include "files/ascii_warn.h"
+#include "files/data_file_save.h"
+#include "files/entry_points.h"
+#include "files/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/macroman.h"
+#include "runtime/panels.h"
+#include "runtime/system.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/comment_header.h"
+#include "shell/kit/date_text.h"
+#include "shell/kit/format.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/rate_rule.h"
+#include "shell/kit/services.h"
+#include "shell/kit/sounds.h"
+#include "shell/state.h"
+
+namespace mv {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kNameLimit = 51;  // the file strings' name fields
+
+Str255 NameField(const std::string& utf8Name) {
+  std::string name = Utf8ToMacRoman(utf8Name);
+  if (name.size() > kNameLimit) name.resize(kNameLimit);
+  return Str255(name);
+}
+
+std::string FileNameOf(const std::string& path) {
+  return fs::path(path).filename().string();
+}
+std::string FolderOf(const std::string& path) {
+  return fs::path(path).parent_path().string();
+}
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return (fs::path(folder) / name).string();
+}
+
+int32_t TicksFrom(double ticks) {
+  if (!(ticks < kNeverTick)) return kNeverTick;
+  return ticks <= -2'147'483'648.0 ? INT32_MIN : static_cast<int32_t>(ticks);
+}
+
+void MarkUnsaved() {
+  PrefsArray[PrefsSlot::LastRunSaved] = 0;
+}
+
+void ShowFailure(int16_t field, const char* text) {
+  files_hooks::ShowOnAcquisitionScreen(field, text, true);
+  zap();
+}
+
+// The root panel alone; true when a name was chosen. The root and the count are
+// set either way.
+bool ChooseRoot(RootKind kind) {
+  const DataFormat f = DataFileFormatChoice();
+  const bool ext = ExtensionsOn();
+  const std::string base = RootBase(kind);
+  const char* title = kind == RootKind::Scope ? "Scope File Root..." : "Repeat File Root...";
+  const std::optional<std::string> chosen = rt::SaveFilePanel(title, base + RootDefaultSuffix(f, ext));
+  ScopeFileCFURL = chosen.value_or("");
+  filestrings.rootName = NameField(chosen ? RootFromChosenName(FileNameOf(*chosen), f, ext) : base);
+  ScopeCount = 0;
+  return chosen.has_value();
+}
+
+// The folder of the numbered files: the root's, else the documents folder, so that
+// a period or sweep is never dropped for want of a folder.
+std::string NumberedFilesFolder() {
+  return ScopeFileCFURL.empty() ? rt::DocumentsDir() : FolderOf(ScopeFileCFURL);
+}
+
+// The next period starts now: its schedule, its timers and its switching reference.
+void RestartPeriodClocks() {
+  Sample = 0;
+  NscrnCASEs = 0;
+  LastNsCasx = 0;
+  CurrentTimeInSeconds = GetCurrentTimeInSeconds();
+  TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
+  const double now = rt::TickCount();
+  TimeAtStart = TicksFrom(now);
+  NextSAVEtime = TicksFrom(now + TimedSaveINTERVAL);
+  RefOffTime = TicksFrom(now + static_cast<double>(refint) * 3'600);
+  RefOnTime = TicksFrom(now + static_cast<double>(MaxSamples) * ChartIntervalInSeconds * 59.99 -
+                        static_cast<double>(refint) * 3'600);
+  CycleTime = TicksFrom(static_cast<double>(RefOffTime) + static_cast<double>(switchint) * 3'600);
+  // Patterns without a timed cycle keep their timers off, as at the run's start.
+  const int16_t p = SwitchingMode;
+  if (p == 1 || p == 2 || p == 7 || p == 8 || p == 9) CycleTime = kNeverTick;
+  if (p == 0) RefOffTime = RefOnTime = CycleTime = kNeverTick;
+  Nmarkers = 0;
+}
+
+void AdvanceSwitching() {
+  if (SwitchingMode == 0) return;
+  if (SwitchingMode != 9) PresentChan = 0;
+  files_hooks::SELECTNEXTVALVE();
+  OldChan = SampleValve;
+  OldChan2 = SampleValve2;
+}
+
+void StartPeriodRecord() {
+  NBackUp = 0;
+  BackupFileIndicator = BackupIndicatorAfter(0);
+  files_hooks::ShowOnAcquisitionScreen(kBackupIndicatorField, BackupFileIndicator.str(), false);
+  filestrings.startDate = TodayDateText();
+  filestrings.startTime = NowTimeText();
+  CommentContainer =
+      WithCommentHeader(CommentContainer, RunCommentHeader(filestrings.startDate, filestrings.startTime));
+  for (int n = 1; n <= nChannels && n <= 16; ++n) voltagespikes[n] = 0;
+}
+
+}  // namespace
+
+void SetMeasuredSampleInterval() {
+  if (Sample < 2) {
+    SampleInterval = ChartSampleInterval;
+    return;
+  }
+  const double elapsed = (static_cast<double>(TicsAtLastSample) - TimeAtStart) / 60.0;
+  SampleInterval = decideSampleInterval(elapsed, 0.0, Sample, ChartSampleInterval, SampRateError).interval;
+}
+
+FileResult WriteRecording(DataFormat f, const std::string& path, bool endOfPeriod) {
+  FileResult r;
+  switch (f) {
+    case DataFormat::Sable:
+      r = SaveSableDataFile(path, endOfPeriod);
+      break;
+    case DataFormat::Text:
+      r = SaveTextDataFile(path, endOfPeriod);
+      break;
+    default:
+      r = SaveChartDataFile(path);
+      break;
+  }
+  if (r) wsst();
+  return r;
+}
+
+// ---- the save command and the root of numbered files -------------------------------------------
+
+void SAVEFILES() {
+  MarkUnsaved();
+  const DataFormat f = DataFileFormatChoice();
+  const std::optional<std::string> chosen =
+      rt::SaveFilePanel("Save DATA File As...", SaveCommandDefaultName(f, ExtensionsOn()));
+  if (!chosen) return;
+  sFileCFURL = *chosen;
+  if (f == DataFormat::Text) {
+    files_hooks::ASCIIWARN();
+  } else {
+    ScopeFileComments = 0;
+    files_hooks::GETFILECOMMENTS();
+  }
+  // A text file written by hand shows its progress.
+  const FileResult r =
+      f == DataFormat::Text ? SaveASCII(sFileCFURL, 1) : WriteRecording(f, sFileCFURL, false);
+  if (!r) {
+    files_hooks::FileNotice("The data were not saved", "\"" + FileNameOf(sFileCFURL) + "\": " + r.reason);
+    return;
+  }
+  filestrings.dataFile = NameField(FileNameOf(sFileCFURL));
+}
+
+void ScopeOrRepeatFileRoot(const Str255& kind) {
+  const RootKind k = kind == "Scope" ? RootKind::Scope : RootKind::Repeat;
+  ChooseRoot(k);
+  if (DataFileFormatChoice() == DataFormat::Text) {
+    files_hooks::ASCIIWARN();
+  } else {
+    ScopeFileComments = k == RootKind::Scope ? 1 : 0;
+    files_hooks::GETFILECOMMENTS();
+  }
+}
+
+// ---- the backup file -----------------------------------------------------------------------------
+
+namespace {
+
+constexpr int16_t kSelectNewName = 1, kOverwrite = 2;
+
+void CautionText(int16_t x, int16_t y, const char* text, double size, bool bold) {
+  rt::FontSpec font = KitFont(KestraneFont, size);
+  font.bold = bold;
+  rt::DrawText(x, y, text, font, RGBColor{0, 0, 0});
+}
+
+// "That backup file already exists": 1 choose another name, 2 overwrite (a key too).
+int16_t BackupExistsCaution() {
+  BuildWINDOW(kBackupExistsWindow, "", 100, 100, 500, 230, 262);
+  WARNINGSTRIPES(5);
+  CautionText(70, 38, "Caution...", 24, false);
+  if (SoundsOn()) PlaySound("ahem.mp3", "MVtimerSounds");
+  CautionText(70, 60, "That backup file already exists.", 14, true);
+  CautionText(70, 78, "If you use it you could wipe out your data!", 12, false);
+  DrawIcon(138, 20, 50);
+  rt::NewControl(kSelectNewName, rt::ControlType::PushButton, "Select new backup file name",
+                 Rect{20, 92, 210, 118}, 1);
+  rt::NewControl(kOverwrite, rt::ControlType::PushButton, "Overwrite old file", Rect{230, 92, 380, 118}, 1);
+  rt::FlushWindow();
+  InstallDialogHandlers();
+  Action = 0;
+  EventID = 0;
+  int16_t answer = 0;
+  while (answer == 0 && rt::WindowExists(kBackupExistsWindow)) {
+    rt::PumpEvents();
+    if (Action == ActionCode::Click && (EventID == kSelectNewName || EventID == kOverwrite))
+      answer = static_cast<int16_t>(EventID);
+    else if (Action == ActionCode::Key || Action == ActionCode::CloseBox)
+      answer = kOverwrite;
+    Action = 0;
+  }
+  rt::CloseWindow(kBackupExistsWindow);
+  Action = 0;
+  EventID = 0;
+  return answer == 0 ? kOverwrite : answer;
+}
+
+}  // namespace
+
+void BACKUPFILENAME() {
+  services::SetUpMENUs(0);
+  const std::string defaultName = BackupDefaultName(ExtensionsOn());
+  bool mustChoose = false;  // after "Select new backup file name" a name must be chosen
+  for (;;) {
+    const std::optional<std::string> chosen = rt::SaveFilePanel("Select name for backup file", defaultName);
+    if (!chosen) {
+      if (mustChoose) continue;
+      // No timed backup file; the name stays the default, so a restart does not ask again.
+      BackupfileCFURL.clear();
+      backupfile = NameField(defaultName);
+      break;
+    }
+    std::string path = *chosen;
+    if (FileNameOf(path).empty()) path = InFolder(FolderOf(path), defaultName);
+    if (fs::exists(path) && BackupExistsCaution() == kSelectNewName) {
+      mustChoose = true;
+      continue;
+    }
+    BackupfileCFURL = path;
+    backupfile = NameField(FileNameOf(path));
+    break;
+  }
+  services::SetUpMENUs(1);
+}
+
+// ---- the root name line of the options window ------------------------------------------------------
+
+void SHOWROOTFILE() {
+  const int16_t previous = rt::OutputWindow();
+  rt::CloseWindow(kRootNameWindow);
+  BuildWINDOW(kRootNameWindow, "", 107, 30, 619, 53, 13);
+  rt::FillWindow(LightGray);
+  rt::FontSpec font = KitFont(KestraneFont, 12);
+  font.bold = true;
+  const char* what = PrefsArray[PrefsSlot::Autorepeat] != 0 ? "chart data" : "scope data";
+  rt::DrawText(10, 16, std::string("Root file name for ") + what, font, RGBColor{0, 0, 0});
+  BUILDEF(3, filestrings.rootName, 236, 4, 501, 19, 5, 0);
+  rt::FlushWindow();
+  if (previous != 0 && previous != kRootNameWindow && rt::WindowExists(previous))
+    rt::SetOutputWindow(previous);
+}
+
+// ---- the timed backup ----------------------------------------------------------------------------
+
+void AutoTimedBACKUP(int16_t resetTimer) {
+  if (BackupfileCFURL.empty()) return;
+  SetMeasuredSampleInterval();
+  if (backupfile.empty()) backupfile = BackupDefaultName(false);
+  // The writer replaces the old backup only once the new one is complete.
+  const FileResult r = WriteRecording(DataFormat::Binary, BackupfileCFURL, false);
+  if (resetTimer == 1) {
+    CurrentTimeInSeconds = GetCurrentTimeInSeconds();
+    TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
+    NextSAVEtime = TicksFrom(static_cast<double>(rt::TickCount()) + TimedSaveINTERVAL);
+  } else {
+    // The key or icon that asked: wait for its click to end (bounded).
+    for (int i = 0; i < 300 && rt::Button(); ++i) rt::PumpEvents(10);
+  }
+  MarkUnsaved();  // a backup is no save of the recording
+  if (r) {
+    ++NBackUp;
+    BackupFileIndicator = BackupIndicatorAfter(NBackUp);
+    files_hooks::ShowOnAcquisitionScreen(kBackupIndicatorField, BackupFileIndicator.str(), false);
+  } else {
+    BackupFileIndicator = " backup failed";
+    ShowFailure(kBackupIndicatorField, " backup failed");
+  }
+  ControlStripClicked = 0;
+  BackupIconClicked = 0;
+}
+
+// ---- the end of a sampling period ----------------------------------------------------------------
+
+void AUTOSAVE() {
+  SetMeasuredSampleInterval();
+  // The export carries this period's end, not the last stopped run's.
+  EndRecordingDate = TodayDateText();
+  EndRecordingTime = NowTimeText();
+  // No root yet: ask, so the period is not lost; a cancelled panel leaves the base
+  // name and the documents folder.
+  if (ScopeFileCFURL.empty()) ChooseRoot(RootKind::Repeat);
+  const DataFormat f = DataFileFormatChoice();
+  ++ScopeCount;
+  const std::string root = MacRomanToUtf8(filestrings.rootName.str());
+  const std::string path =
+      InFolder(NumberedFilesFolder(), PeriodFileName(root, ScopeCount, f, ExtensionsOn()));
+  const FileResult r = WriteRecording(f, path, true);
+
+  NewScreen = 1;
+  files_hooks::NewPeriodScreen();
+  if (r)
+    files_hooks::ShowOnAcquisitionScreen(
+        kNextFileField, NextFileText(filestrings.rootName.str(), ScopeCount + 1).str(), false);
+  else
+    ShowFailure(kNextFileField, " save failed");
+  RestartPeriodClocks();
+  AdvanceSwitching();
+  StartPeriodRecord();
+  // The new period has not been saved: the data-loss guard must cover it.
+  MarkUnsaved();
+}
+
+// ---- the quick save ------------------------------------------------------------------------------
+
+bool QuickSAVE() {
+  SetMeasuredSampleInterval();
+  ++QuicksaveCounter;
+  const std::string name = QuickSaveName(LocalTimeNow(), ExtensionsOn());
+  // The program's own folder is not the user's to write into: the documents folder,
+  // else the folder of the last save.
+  std::vector<std::string> folders{rt::DocumentsDir()};
+  if (!sFileCFURL.empty() && FolderOf(sFileCFURL) != folders.front()) folders.push_back(FolderOf(sFileCFURL));
+  FileResult r{false, "no folder to save into"};
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    r = WriteRecording(DataFormat::Binary, InFolder(folder, name), false);
+    if (r) break;
+  }
+  MarkUnsaved();  // a quick save is no save of the recording
+  if (!r) {
+    zap();
+    files_hooks::FileNotice("The quick save failed", "\"" + name + "\": " + r.reason);
+  }
+  return r.ok;
+}
+
+// ---- numbered scope sweeps -----------------------------------------------------------------------
+
+void SaveSCOPE() {
+  const DataFormat f = DataFileFormatChoice();
+  ++ScopeCount;
+  const std::string root = MacRomanToUtf8(filestrings.rootName.str());
+  files_hooks::ShowOnAcquisitionScreen(kNextFileField,
+                                       NextFileText(filestrings.rootName.str(), ScopeCount + 1).str(), false);
+  const std::string path =
+      InFolder(NumberedFilesFolder(), ScopeFileName(root, ScopeCount, f, ExtensionsOn()));
+  FileResult r;
+  switch (f) {
+    case DataFormat::Sable:
+      r = SaveScopeSweepSable(path);
+      break;
+    case DataFormat::Text:
+      r = SaveScopeSweepText(path);
+      break;
+    default:
+      r = SaveScopeSweepBinary(path);
+      break;
+  }
+  if (r)
+    wsst();
+  else
+    ShowFailure(kNextFileField, " save failed");
+  rt::PeekEvents();
+}
+
+}  // namespace mv

@@ -1,0 +1,47 @@
+// The save commands and the automatic saves: the save command, the roots of the
+// numbered scope and repeat files, the timed backup and its file, the end-of-period
+// save of repeated sampling periods, the quick save and the numbered scope sweeps.
+// Each decides the format, the name and the folder, runs the writer, and keeps the
+// "data saved" slot honest: only a written file counts, and a failure is shown.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "files/file_io.h"
+#include "files/save_names.h"
+#include "runtime/str255.h"
+
+namespace mv {
+
+// "Save DATA File As...": the present recording in the format in force.
+void SAVEFILES();
+// Asks for the root of the numbered files; kind "Scope" for scope sweeps, any other
+// text for the periods of repeated recordings.
+void ScopeOrRepeatFileRoot(const Str255& kind);
+// Asks for the timed backup file (with a caution when it exists).
+void BACKUPFILENAME();
+// The "Backup Interval" window (window 16).
+void SetTimedSAVE();
+// The timed backup; resetTimer 1 also restarts the sample schedule and the backup timer.
+void AutoTimedBACKUP(int16_t resetTimer);
+// The end-of-period save of repeated recordings, which starts the next period.
+void AUTOSAVE();
+// Saves the recording at once under a dated name; true only when the file was written.
+bool QuickSAVE();
+// The present scope sweep to the next numbered scope file.
+void SaveSCOPE();
+// The options window's line with the root name of the numbered files (window 4).
+void SHOWROOTFILE();
+
+// The interval a save stores: the requested chart interval unless the measured one
+// (from the run's ticks and samples) lies outside the tolerance. Sets SampleInterval.
+void SetMeasuredSampleInterval();
+
+// Writes the present recording in a format (endOfPeriod: inside the recording loop)
+// and plays the short save sound when it was written.
+FileResult WriteRecording(DataFormat f, const std::string& path, bool endOfPeriod);
+
+constexpr int16_t kNextFileField = 198, kBackupIndicatorField = 199;
+constexpr int16_t kBackupExistsWindow = 1776, kBackupIntervalWindow = 16, kRootNameWindow = 4;
+
+}  // namespace mv

@@ -1,0 +1,296 @@
+// The save commands and automatic saves: names, folders, the files they leave, the
+// state around them, and that a failed write is never taken for a save.
+#include "files/save_commands.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "acquisition/state.h"
+#include "devices/state.h"
+#include "files/save_names.h"
+#include "files/state.h"
+#include "files_test_support.h"
+#include "runtime/clock.h"
+#include "runtime/panels.h"
+#include "setup/state.h"
+#include "shell/state.h"
+#include "writers_test_support.h"
+
+namespace mv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Golden;
+
+// ---- names ---------------------------------------------------------------------------------------
+
+TEST(SaveNames, TheFormatInForceAndTheNamesEachSaveProposes) {
+  EXPECT_EQ(FormatChoice(1, 1), DataFormat::Sable) << "Sable wins over text";
+  EXPECT_EQ(FormatChoice(0, 1), DataFormat::Text);
+  EXPECT_EQ(FormatChoice(0, 0), DataFormat::Binary);
+  EXPECT_EQ(SaveCommandDefaultName(DataFormat::Binary, true), "chart data.kstr");
+  EXPECT_EQ(SaveCommandDefaultName(DataFormat::Sable, true), "chart data.KSSable");
+  EXPECT_EQ(SaveCommandDefaultName(DataFormat::Text, true), "chart data.txt");
+  EXPECT_EQ(SaveCommandDefaultName(DataFormat::Text, false), "chart data");
+  EXPECT_EQ(RootBase(RootKind::Scope) + RootDefaultSuffix(DataFormat::Text, true), "scope file 1.kssc");
+  EXPECT_EQ(RootBase(RootKind::Repeat) + RootDefaultSuffix(DataFormat::Sable, true), "repeat file 1.KSSable");
+  EXPECT_EQ(RootDefaultSuffix(DataFormat::Sable, false), " 1");
+  EXPECT_EQ(BackupDefaultName(true), "Backup file.kstr");
+  EXPECT_EQ(BackupDefaultName(false), "Backup file");
+}
+
+TEST(SaveNames, TheRootIsCutOnlyWhenTheNameEndsWithTheDefaultSuffix) {
+  EXPECT_EQ(RootFromChosenName("run 1.kssc", DataFormat::Binary, true), "run");
+  EXPECT_EQ(RootFromChosenName("run 1.KSSC", DataFormat::Binary, true), "run")
+      << "a panel may change the case";
+  EXPECT_EQ(RootFromChosenName("run 1.KSSable", DataFormat::Sable, true), "run");
+  EXPECT_EQ(RootFromChosenName("run 1", DataFormat::Binary, false), "run");
+  EXPECT_EQ(RootFromChosenName("run", DataFormat::Binary, true), "run") << "a typed root keeps every letter";
+  EXPECT_EQ(RootFromChosenName("run", DataFormat::Sable, false), "run");
+  EXPECT_EQ(RootFromChosenName("mouse.kssc", DataFormat::Binary, true), "mouse");
+  EXPECT_EQ(ScopeFileName("run", 2, DataFormat::Binary, true), "run 2.kssc");
+  EXPECT_EQ(ScopeFileName("run", 2, DataFormat::Text, true), "run 2.kssc");
+  EXPECT_EQ(ScopeFileName("run", 2, DataFormat::Sable, true), "run2.KSSable");
+  EXPECT_EQ(PeriodFileName("run", 12, DataFormat::Binary, true), "run 12.kstr");
+  EXPECT_EQ(PeriodFileName("run", 3, DataFormat::Sable, true), "run3.KSSable");
+  EXPECT_EQ(PeriodFileName("run", 3, DataFormat::Text, true), "run 3") << "text files get no extension";
+  EXPECT_EQ(PeriodFileName("run", 3, DataFormat::Binary, false), "run 3");
+  EXPECT_EQ(NextFileText("run", 4), " next: 'run 4'  ");
+}
+
+TEST(SaveNames, QuickSaveNameAndBackupIndicator) {
+  std::tm when{};
+  when.tm_year = 117;
+  when.tm_mon = 8;
+  when.tm_mday = 1;
+  when.tm_hour = 14;
+  when.tm_min = 5;
+  when.tm_sec = 42;
+  EXPECT_EQ(QuickSaveName(when, false), "QuickSave 09-01-17-14h05m42s");
+  EXPECT_EQ(QuickSaveName(when, true), "QuickSave 09-01-17-14h05m42s.kstr");
+  EXPECT_EQ(BackupIndicatorAfter(1).str(), " backup 1 \xC3  ");
+}
+
+TEST(SaveNames, BackupIntervalArithmeticAndItsLimits) {
+  double m = *BackupMinutesAfter(3, 0);  // "15"
+  m = *BackupMinutesAfter(11, m);
+  m = *BackupMinutesAfter(11, m);
+  EXPECT_EQ(m, 60.0);
+  EXPECT_EQ(*BackupMinutesAfter(12, 5), 2.5);
+  EXPECT_EQ(*BackupMinutesAfter(13, 5), 15.0);
+  EXPECT_EQ(*BackupMinutesAfter(14, 0.5), -0.5);
+  EXPECT_EQ(*BackupMinutesAfter(15, 99), 0.5);
+  EXPECT_EQ(*BackupMinutesAfter(10, 0), 720.0);
+  EXPECT_FALSE(BackupMinutesAfter(20, 5).has_value()) << "OK is no preset";
+  EXPECT_EQ(BackupTicksFor(60), 216'000);
+  EXPECT_EQ(BackupTicksFor(0.5), 1'800);
+  EXPECT_EQ(BackupTicksFor(-0.5), 0);
+  EXPECT_EQ(BackupTicksFor(1e9), kLongestBackupTicks) << "no 32-bit overflow";
+  EXPECT_EQ(kLongestBackupTicks, 14'400 * 3'600);
+}
+
+// ---- the commands on a small recording --------------------------------------------------------------
+
+class SaveCommandsTest : public test::FilesTest {
+ protected:
+  void SetUp() override {
+    FilesTest::SetUp();
+    dir = test::MakeTempDir("saves");
+    docs = test::MakeTempDir("saves-docs");
+    setenv("MV_DOCUMENTS_DIR", docs.c_str(), 1);
+    PrefsArray[PrefsSlot::AddExtensions] = 1;
+    Sound_Is_On = 1;
+    PrefsArray[PrefsSlot::WeirdSounds] = 1;  // so the save sound would be heard
+    nChannels = 1;
+    FirstChan = 1;
+    MaxSamples = 5;
+    ChartSampleInterval = 1.0f;
+    ChartIntervalInSeconds = 1.0;
+    SampRateError = 0.01f;
+    for (int32_t c = 0; c < 5; ++c) ChartDataArray.Set(1, c, 10.0f + c);
+    ChartDataArray.Set(1, 5, 999.0f);  // never filled in this period
+    Sample = 5;
+    TimeAtStart = 0;
+    TicsAtLastSample = 600;  // 10 s for 5 samples: 2 s achieved against 1 s asked
+    files_hooks::GETFILECOMMENTS = [this] { calls.push_back("comments"); };
+    files_hooks::ASCIIWARN = [this] { calls.push_back("asciiwarn"); };
+    files_hooks::NewPeriodScreen = [this] { calls.push_back("screen"); };
+    files_hooks::ShowOnAcquisitionScreen = [this](int16_t field, const std::string& text, bool failed) {
+      shown[field] = text;
+      if (failed) calls.push_back("failed " + std::to_string(field));
+    };
+  }
+  void TearDown() override {
+    unsetenv("MV_DOCUMENTS_DIR");
+    std::error_code ec;
+    fs::permissions(dir, fs::perms::owner_all, ec);
+    fs::remove_all(dir, ec);
+    fs::remove_all(docs, ec);
+    FilesTest::TearDown();
+  }
+  // A folder no file can be written into, for the superuser too.
+  fs::path UnwritableFolder() {
+    if (::geteuid() == 0) {
+      WriteBytes(dir / "not a folder", "x");
+      return dir / "not a folder";
+    }
+    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    return dir;
+  }
+  static std::string Header(int32_t count, float interval) {
+    Golden g;
+    g.line("-999");
+    g.be16(count);
+    g.bef(interval);
+    g.be16(1);
+    return g.b;
+  }
+  static std::string Values(std::initializer_list<float> v) {
+    Golden g;
+    for (float x : v) g.bef(x);
+    return g.b;
+  }
+
+  fs::path dir, docs;
+  std::vector<std::string> calls;
+  std::map<int16_t, std::string> shown;
+};
+
+TEST_F(SaveCommandsTest, TheSaveCommandWritesTheChosenFileAfterTheCommentWindow) {
+  SampleInterval = 0.5f;  // as the rate check after the run decided
+  rt::QueuePanelAnswer((dir / "chart data.kstr").string());
+  SAVEFILES();
+  const std::string bytes = test::Slurp(dir / "chart data.kstr");
+  EXPECT_EQ(bytes.substr(0, 13), Header(4, 0.5f));
+  EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 1);
+  EXPECT_EQ(filestrings.dataFile.str(), "chart data.kstr");
+  EXPECT_EQ(calls, std::vector<std::string>{"comments"});
+  EXPECT_EQ(CountPlayed("wsst.mp3"), 1);
+
+  PrefsArray[PrefsSlot::SaveText] = 1;
+  rt::QueuePanelAnswer((dir / "chart data.txt").string());
+  SAVEFILES();
+  EXPECT_TRUE(fs::exists(dir / "chart data.txt"));
+  EXPECT_EQ(calls, (std::vector<std::string>{"comments", "asciiwarn"})) << "text files carry no comments";
+
+  rt::QueuePanelAnswer(std::nullopt);
+  SAVEFILES();
+  EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 0) << "a cancelled save clears the mark";
+  EXPECT_EQ(calls.size(), 2u) << "and shows nothing";
+}
+
+TEST_F(SaveCommandsTest, AWriteThatFailsLeavesTheRecordingUnsavedAndSaysSo) {
+  const fs::path folder = UnwritableFolder();
+  rt::QueuePanelAnswer((folder / "run.kstr").string());
+  SAVEFILES();
+  EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 0);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("run.kstr"), std::string::npos) << notices[0];
+  EXPECT_EQ(CountPlayed("wsst.mp3"), 0) << "no success sound";
+
+  BackupfileCFURL = (folder / "Backup file.kstr").string();
+  NBackUp = 2;
+  AutoTimedBACKUP(0);
+  EXPECT_EQ(shown[kBackupIndicatorField], " backup failed");
+  EXPECT_EQ(NBackUp, 2) << "a failed backup is not counted";
+  EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
+  EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 0);
+}
+
+TEST_F(SaveCommandsTest, RootRunOneGivesNumberedPeriodFilesThatDecodeAndResetThePeriod) {
+  rt::QueuePanelAnswer((dir / "run 1.kssc").string());
+  ScopeOrRepeatFileRoot("Repeat");
+  EXPECT_EQ(filestrings.rootName.str(), "run");
+  EXPECT_EQ(ScopeFileComments, 0);
+  CommentContainer = "my own notes\rsecond line";
+  Nmarkers = 2;
+  NBackUp = 3;
+  voltagespikes[1] = 7;
+  AUTOSAVE();
+  const std::string bytes = test::Slurp(dir / "run 1.kstr");
+  ASSERT_GT(bytes.size(), 13u);
+  EXPECT_EQ(bytes.substr(0, 13), Header(4, 2.0f));
+  EXPECT_NE(bytes.find(Values({10, 11, 12, 13, 14})), std::string::npos);
+  EXPECT_EQ(shown[kNextFileField], " next: 'run 2'  ");
+  EXPECT_EQ(shown[kBackupIndicatorField], " backup 0 \xC3  ");
+  EXPECT_EQ(Sample, 0);
+  EXPECT_EQ(NBackUp, 0);
+  EXPECT_EQ(Nmarkers, 0);
+  EXPECT_EQ(voltagespikes[1], 0);
+  EXPECT_EQ(NewScreen, 1);
+  EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 0) << "the next period is guarded again";
+  EXPECT_EQ(CommentContainer.rfind(bullet.str() + "  Recorded ", 0), 0u);
+  EXPECT_NE(CommentContainer.find("my own notes\rsecond line"), std::string::npos) << "user text kept";
+
+  Sample = 5;
+  PrefsArray[PrefsSlot::SaveText] = 1;
+  AUTOSAVE();
+  const std::string text = test::Slurp(dir / "run 2");
+  EXPECT_NE(text.find("14"), std::string::npos);
+  EXPECT_EQ(text.find("999"), std::string::npos) << "the unfilled column is not exported";
+}
+
+TEST_F(SaveCommandsTest, APeriodWithNoRootAsksForOneAndElseGoesToTheDocumentsFolder) {
+  rt::QueuePanelAnswer(std::nullopt);
+  AUTOSAVE();
+  EXPECT_TRUE(fs::exists(docs / "repeat file 1.kstr"));
+  EXPECT_EQ(shown[kNextFileField], " next: 'repeat file 2'  ");
+}
+
+TEST_F(SaveCommandsTest, QuickSaveGoesToTheDocumentsFolderAndIsNoSave) {
+  Sample = 4;
+  TicsAtLastSample = 242;  // 1.008 s a sample: within 1 %, the asked interval is stored
+  ASSERT_TRUE(QuickSAVE());
+  std::vector<fs::path> files;
+  for (const auto& e : fs::directory_iterator(docs)) files.push_back(e.path());
+  ASSERT_EQ(files.size(), 1u);
+  const std::string name = files[0].filename().string();
+  EXPECT_EQ(name.rfind("QuickSave ", 0), 0u) << name;
+  EXPECT_EQ(name.substr(name.size() - 5), ".kstr");
+  EXPECT_EQ(test::Slurp(files[0]).substr(0, 13), Header(3, 1.0f));
+  EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 0);
+  EXPECT_EQ(QuicksaveCounter, 1);
+}
+
+TEST_F(SaveCommandsTest, ABackupBeforeTheFirstSampleKeepsTheRequestedInterval) {
+  BackupfileCFURL = (dir / "Backup file.kstr").string();
+  Sample = 0;
+  TicsAtLastSample = 0;
+  AutoTimedBACKUP(1);
+  EXPECT_EQ(SampleInterval, 1.0f);
+  EXPECT_EQ(NBackUp, 1);
+  EXPECT_EQ(BackupFileIndicator.str(), " backup 1 \xC3  ");
+  EXPECT_EQ(NextSAVEtime, static_cast<int32_t>(rt::TickCount()) + TimedSaveINTERVAL);
+  EXPECT_TRUE(fs::exists(dir / "Backup file.kstr"));
+}
+
+TEST_F(SaveCommandsTest, ScopeSweepsAreNumberedFromTheRootInTheRootsFolder) {
+  PrefsArray[PrefsSlot::SaveSable] = 1;
+  rt::QueuePanelAnswer((dir / "sweep 1.KSSable").string());
+  ScopeOrRepeatFileRoot("Scope");
+  EXPECT_EQ(ScopeFileComments, 1);
+  ScopeMax = 4;
+  scopeinterval = 0.01f;
+  SaveSCOPE();
+  SaveSCOPE();
+  EXPECT_TRUE(fs::exists(dir / "sweep1.KSSable"));
+  EXPECT_TRUE(fs::exists(dir / "sweep2.KSSable"));
+  EXPECT_EQ(shown[kNextFileField], " next: 'sweep 3'  ");
+}
+
+TEST_F(SaveCommandsTest, AnExistingBackupFileAsksBeforeItIsOverwritten) {
+  WriteBytes(dir / "old backup.kstr", "old");
+  rt::QueuePanelAnswer((dir / "old backup.kstr").string());
+  Drive({Until(kBackupExistsWindow), Shot(kBackupExistsWindow, "w1776-backup-exists.png"),
+         Click(kBackupExistsWindow, 2)});
+  BACKUPFILENAME();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(BackupfileCFURL, (dir / "old backup.kstr").string());
+  EXPECT_EQ(backupfile.str(), "old backup.kstr");
+  EXPECT_EQ(test::Slurp(dir / "old backup.kstr"), "old") << "nothing written yet";
+}
+
+}  // namespace
+}  // namespace mv
