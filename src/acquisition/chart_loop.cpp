@@ -35,6 +35,7 @@ struct LoopMemory {
   Str255 shownBackupIndicator;
   int32_t plottedXYSample = -1;
   int32_t flushedSample = -1, flushedMarkers = -1, flushedScreenCases = -1;
+  int64_t flushedTick = -1;
 };
 
 int64_t gNotesTick = -1;
@@ -68,12 +69,31 @@ void ShowStatusFields(LoopMemory& m) {
   rt::SetEditText(4, TimeLeftText(static_cast<double>(MaxSamples - Sample) * ChartIntervalInSeconds));
 }
 
+// Painting a window of many strips takes a millisecond or two, and the window is
+// painted when it is flushed and when events are pumped. Both wait while the next
+// sample is nearly due, so a paint never makes that sample late, and the room after
+// each sample is used instead. Intervals too short to leave such room paint on
+// every tick as before, and no wait lasts more than a few ticks.
+constexpr double kPaintRoomSeconds = 0.003;
+constexpr int64_t kLongestPaintDelayTicks = 6;
+
+bool HoldForDueSample(int64_t now, int64_t lastDone) {
+  return ChartIntervalInSeconds > 2 * kPaintRoomSeconds && TimeOfNextChartSample >= 0 &&
+         TimeOfNextChartSample - GetCurrentTimeInSeconds() < kPaintRoomSeconds &&
+         now - lastDone < kLongestPaintDelayTicks;
+}
+
 // At most one flush per tick, and only when the chart changed since the last one.
 void FlushOncePerTick(LoopMemory& m) {
   const int64_t now = Ticks();
   if (now <= TimeForNextWindowFlush) return;
+  if (Sample == m.flushedSample && Nmarkers == m.flushedMarkers && NscrnCASEs == m.flushedScreenCases) {
+    TimeForNextWindowFlush = static_cast<int32_t>(now + 1);
+    return;
+  }
+  if (HoldForDueSample(now, m.flushedTick)) return;
   TimeForNextWindowFlush = static_cast<int32_t>(now + 1);
-  if (Sample == m.flushedSample && Nmarkers == m.flushedMarkers && NscrnCASEs == m.flushedScreenCases) return;
+  m.flushedTick = now;
   m.flushedSample = Sample;
   m.flushedMarkers = Nmarkers;
   m.flushedScreenCases = NscrnCASEs;
@@ -235,7 +255,7 @@ void ServiceNotesOncePerTick() {
 
 void ServiceToolbarOncePerTick() {
   const int64_t now = Ticks();
-  if (now == gToolbarTick) return;
+  if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick)) return;
   gToolbarTick = now;
   if (PrefsArray[PrefsSlot::ToolbarHelp]) acq_hooks::ShowToolbarHelpWindow();
   services::ReadControlStrip();

@@ -1,5 +1,7 @@
 #include "acquisition/screen.h"
 
+#include "files/save_names.h"
+
 #include "acquisition/channel_panel.h"
 #include "acquisition/pixel.h"
 #include "acquisition/screen_rules.h"
@@ -10,6 +12,7 @@
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/entry_points.h"
+#include "files/save_names.h"
 #include "files/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
@@ -133,7 +136,7 @@ void NextFileIndicator() {
   if (!(repeat || !Mode(RecordingModeCode::Chart) || SwitchingMode == 9) ||
       PrefsArray[PrefsSlot::DT800FastScope] != 0)
     return;
-  const Str255 text = Str255(" next: '") + filestrings.rootName + NumText(ScopeCount + 1).mid(2) + "'  ";
+  const Str255 text = NextFileText(filestrings.rootName.str(), ScopeCount + 1);
   StaticField(kNextFileField, text, Rect{350, 36, 490, 47}, 0, KitFont(3, 9),
               repeat ? ChartDataColor : ScopeDataColor, repeat ? ChartBackgroundColor : ScopeBackgroundColor);
 }

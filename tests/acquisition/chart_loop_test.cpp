@@ -303,6 +303,19 @@ TEST_F(ChartLoopTest, ToolbarAndPumpRunOncePerTickAtTheFastestRate) {
   EXPECT_GE(reads, ticks - 1) << "the toolbar must stay live on every tick";
 }
 
+TEST_F(ChartLoopTest, EventsArePumpedInTheRoomAfterASampleNotJustBeforeOne) {
+  ChartIntervalInSeconds = 0.01;
+  MaxSamples = 300;
+  int reads = 0, nearlyDue = 0;
+  script = [&] {
+    ++reads;
+    if (TimeOfNextChartSample - GetCurrentTimeInSeconds() < 0.003) ++nearlyDue;
+  };
+  Record();
+  EXPECT_GE(reads, 150) << "the toolbar still reads about once per tick";
+  EXPECT_EQ(nearlyDue, 0) << "a paint in the last 3 ms before a sample makes it late";
+}
+
 TEST_F(ChartLoopTest, IdleLoopSleepsUntilTheNextTickOrSample) {
   ChartIntervalInSeconds = 1.0;
   MaxSamples = 3;
