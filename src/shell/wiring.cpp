@@ -25,11 +25,13 @@
 #include "setup/channel_table.h"
 #include "setup/conversion_windows.h"
 #include "setup/entry_points.h"
+#include "setup/rate_decision.h"
 #include "setup/setup_window.h"
 #include "shell/commands.h"
 #include "shell/kit/drawing.h"
 #include "shell/kit/services.h"
 #include "shell/menus.h"
+#include "shell/state.h"
 
 namespace mv {
 
@@ -80,6 +82,11 @@ void InstallServices() {
 
   // Recording set-up.
   commands::GetSampleINTERVAL = [](const Str255& title) { GetSampleINTERVAL(title); };
+  // The options window's rate check decides the interval every save stores; until
+  // its "Recording Check" window exists the decision runs without it.
+  commands::CHECKSAMPLERATE = [](double runSeconds, float requested, int16_t /*show*/) {
+    DecideRunInterval(runSeconds, totalPauseDuration, Sample, requested);
+  };
   setup_hooks::DoMENU = DoMENU;
 
   // Conversions: the per-channel sequence and menu 100 open the conversions

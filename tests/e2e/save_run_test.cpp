@@ -1,0 +1,177 @@
+// Whole-program saving runs in demonstration mode: a stopped recording saved from
+// the options window as a chart file and as a text file, and a recording with
+// autorepeat that saves each full period to its own numbered file. The files are
+// read back by the dump tool, which decodes them without the program's code.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "acquisition/chart_loop.h"
+#include "acquisition/state.h"
+#include "common/test_support.h"
+#include "drive/script.h"
+#include "e2e/program_run_fixture.h"
+#include "files/state.h"
+#include "runtime/events.h"
+#include "setup/state.h"
+#include "shell/control_loop.h"
+#include "shell/main_body.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The dump tool's whole output for one file (its exit status must be 0).
+std::string Dump(const fs::path& file) {
+  const std::string command = std::string("\"") + MV_MVDUMP_EXE + "\" \"" + file.string() + "\" 2>&1";
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return "cannot run " + command;
+  char buffer[4096];
+  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  const int status = pclose(pipe);
+  EXPECT_EQ(status, 0) << out;
+  return out;
+}
+
+// The number after "label" on the dump line "label N", or -1.
+long DumpedNumber(const std::string& dump, const std::string& label) {
+  std::smatch m;
+  if (!std::regex_search(dump, m, std::regex(label + R"(\D*(\d+))"))) return -1;
+  return std::stol(m[1].str());
+}
+
+// The stored sample interval in seconds (from "interval (s): X"), or -1.
+double DumpedInterval(const std::string& dump) {
+  std::smatch m;
+  if (!std::regex_search(dump, m, std::regex(R"(interval \(s\): (\S+))"))) return -1;
+  return std::stod(m[1].str());
+}
+
+// Launch, Test Mode, chart with one channel and its dialogs, the set-up window.
+std::string ChartRunWithOneChannel() {
+  return "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
+         "until 310\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
+         test::ChannelDialogs() + "until 104\nclick 104 203\ngone 104\npanel cancel\n";
+}
+
+class SaveRunE2E : public test::ProgramRunTest {
+ protected:
+  drive::ScriptResult Run(const std::string& script) {
+    drive::ScriptRunner runner(script);
+    return runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  }
+  std::string Doc(const char* name) const { return (documents_ / name).string(); }
+  void TearDown() override {
+    SetSampleTimingTap(nullptr);
+    ProgramRunTest::TearDown();
+  }
+};
+
+TEST_F(SaveRunE2E, StoppedRecordingSavedAsChartAndTextFilesWithItsInterval) {
+  const std::string script =
+      ChartRunWithOneChannel() +
+      "until 1\nwait 0.15\nhold Escape\nuntil 112\nrelease Escape\n"
+      "panel " +
+      Doc("run.kstr") +
+      "\n"
+      "click 112 2\n"
+      "until 15\n"
+      "type 15 1 gerbil run seven\n"
+      "shot 15 " +
+      Shot("w15-save-file-info.png") +
+      "\n"
+      "click 15 11\n"
+      "gone 15\n"
+      "until 2\n"   // the saved notice: the options window takes commands again
+      "menu 1 4\n"  // ASCII Text Format, chosen while the options window is open
+      "panel " +
+      Doc("run.txt") +
+      "\n"
+      "click 112 2\n"
+      "until 3\n"
+      "shot 3 " +
+      Shot("w3-save-text-caution.png") +
+      "\n"
+      "click 3 1\n"
+      "gone 3\n"
+      "wait 0.2\n"     // the text file's progress window takes the events sent while it writes
+      "click 112 6\n"  // both saves succeeded: quitting does not ask
+      "expect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  ASSERT_EQ(result.exitStatus, 0);
+  ASSERT_GT(Sample, 1);
+
+  // A stop lowers Sample to the samples taken less one; the files hold columns
+  // 0 .. Sample - 1, so the chart count (the last index) is Sample - 1.
+  const std::string chart = Dump(documents_ / "run.kstr");
+  EXPECT_EQ(DumpedNumber(chart, "count:"), Sample - 1) << chart;
+  EXPECT_EQ(DumpedNumber(chart, "samples of channel block 1 \\("), Sample) << chart;
+  EXPECT_EQ(DumpedNumber(chart, "channels:"), 1) << chart;
+  EXPECT_NE(chart.find("gerbil run seven"), std::string::npos) << chart;
+  EXPECT_EQ(chart.find("the file ends early"), std::string::npos) << chart;
+  // The rate check after the run chose the interval the file stores, never 0.
+  EXPECT_FLOAT_EQ(static_cast<float>(DumpedInterval(chart)), ChartSampleInterval) << chart;
+
+  const std::string text = Dump(documents_ / "run.txt");
+  EXPECT_EQ(DumpedNumber(text, "rows:"), Sample) << text;
+  EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 1);
+  for (const char* shot : {"w15-save-file-info.png", "w3-save-text-caution.png"})
+    EXPECT_TRUE(fs::exists(test::TestOutputDir() / shot)) << shot;
+}
+
+TEST_F(SaveRunE2E, AutorepeatSavesEachFullPeriodToANumberedFile) {
+  SetControlLoopTap([this](const std::string& step) {
+    log_.push_back(step);
+    if (step != "run preparation") return;
+    MaxSamples = 20;
+    PrefsArray[PrefsSlot::Autorepeat] = 1;
+    PrefsArray[PrefsSlot::AddExtensions] = 1;  // the preference that names files "run 1.kstr"
+  });
+  // Escape goes down five samples into the third period, so the stop always leaves
+  // an unsaved partial period (a stop just after a period's save would leave none).
+  SetSampleTimingTap([](double, double) {
+    if (ScopeCount == 2 && Sample == 5) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  const std::string script = ChartRunWithOneChannel() + "panel " + Doc("run 1.kssc") +
+                             "\n"  // the root of the numbered files
+                             "until 15\n"
+                             "shot 15 " +
+                             Shot("w15-repeat-file-info.png") +
+                             "\n"
+                             "click 15 11\n"
+                             "gone 15\n"
+                             "until 112\nrelease Escape\n"
+                             "click 112 6\n"  // the last partial period was not saved: the guard asks
+                             "until 1776\n"
+                             "click 1776 2\n"
+                             "expect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  ASSERT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(filestrings.rootName, Str255("run"));
+
+  ASSERT_EQ(ScopeCount, 2);
+  EXPECT_EQ(nSamples, 5) << "samples of the unsaved third period";
+  for (int n = 1; n <= ScopeCount; ++n) {
+    const fs::path file = documents_ / ("run " + std::to_string(n) + ".kstr");
+    ASSERT_TRUE(fs::exists(file)) << file;
+    // A period ends with Sample = MaxSamples: columns 0..19, so the stored last
+    // index is 19 and each channel holds 20 values.
+    const std::string dump = Dump(file);
+    EXPECT_EQ(DumpedNumber(dump, "count:"), 19) << dump;
+    EXPECT_EQ(DumpedNumber(dump, "samples of channel block 1 \\("), 20) << dump;
+    EXPECT_GT(DumpedInterval(dump), 0.0) << dump;
+  }
+  EXPECT_FALSE(fs::exists(documents_ / ("run " + std::to_string(ScopeCount + 1) + ".kstr")));
+  EXPECT_TRUE(fs::exists(test::TestOutputDir() / "w15-repeat-file-info.png"));
+}
+
+}  // namespace
+}  // namespace mv
