@@ -4,6 +4,7 @@
 
 #include "acquisition/channel_panel.h"
 #include "acquisition/pixel.h"
+#include "acquisition/recording_keys.h"
 #include "acquisition/screen_rules.h"
 #include "acquisition/state.h"
 #include "acquisition/ticks.h"
@@ -141,6 +142,29 @@ void NextFileIndicator() {
               repeat ? ChartDataColor : ScopeDataColor, repeat ? ChartBackgroundColor : ScopeBackgroundColor);
 }
 
+}  // namespace
+
+void ShowSaveStatus(int16_t field, const Str255& text, bool failed) {
+  if (!rt::WindowExists(kAcquisitionWindow)) return;
+  const int16_t previous = rt::OutputWindow();
+  rt::SetOutputWindow(kAcquisitionWindow);
+  if (rt::EditFieldExists(field)) {
+    rt::SetEditText(field, text.str());
+    // A failed save must catch the eye: red on the indicator's yellow.
+    const bool repeat = PrefsArray[PrefsSlot::Autorepeat] != 0;
+    if (failed)
+      rt::SetEditColors(field, kDisplayRed, rgbyellow);
+    else if (field == kBackupField)
+      rt::SetEditColors(field, kDisplayBlue, rgbyellow);
+    else
+      rt::SetEditColors(field, repeat ? ChartDataColor : ScopeDataColor,
+                        repeat ? ChartBackgroundColor : ScopeBackgroundColor);
+  }
+  if (previous != 0 && rt::WindowExists(previous)) rt::SetOutputWindow(previous);
+}
+
+namespace {
+
 // One framed segment of the key-hint line; returns the x after it.
 int HintSegment(int x, int h, const std::string& text, RGBColor fg, RGBColor bg) {
   const rt::FontSpec font = KitFont(KestraneFont, 10);
@@ -192,15 +216,17 @@ void KeyHints(int w, int h) {
 }
 
 void EndOfPeriodMarks(int w) {
-  if (ChartView != 1 || !(Mode(RecordingModeCode::Chart) || Mode(RecordingModeCode::ScopeChart))) return;
+  if (!(Mode(RecordingModeCode::Chart) || Mode(RecordingModeCode::ScopeChart)) || !(ChartView > 0)) return;
   const int top = Mode(RecordingModeCode::Chart) ? 47 : (nChannels >= 1 ? StripBottomOf(1) : 47);
-  if (MaxSamples < w) DrawEndOfPeriodMark(MaxSamples, top);
-  // A later screen of a long run: the mark where the period ends on this screen.
-  const double screens = static_cast<double>(NewScreen) * w * ChartView;
-  if (NewScreen >= 1 && screens > MaxSamples) {
-    const double before = static_cast<double>(NewScreen - 1) * w * ChartView;
-    DrawEndOfPeriodMark(PixelCoord((MaxSamples - before) / ChartView), top);
-  }
+  // Every screen drawn here starts a sampling period (a run's start, or the next
+  // period of an automatic save): no sample of the period lies before it, so the
+  // period ends at x MaxSamples / ChartView, and the mark belongs on this screen only
+  // when that lies inside it. A longer period gets its mark when the screen holding
+  // its end scrolls in.
+  const double end = MaxSamples / static_cast<double>(ChartView);
+  const bool shortRun = ChartView == 1 && MaxSamples < w;
+  const bool endOnScreen = static_cast<double>(NewScreen) * w * ChartView > MaxSamples;
+  if ((shortRun || endOnScreen) && end < w) DrawEndOfPeriodMark(PixelCoord(end), top);
 }
 
 void StatusDisplays() {
@@ -282,6 +308,7 @@ void StartRunClocks() {
     OldChan = SampleValve;
     OldChan2 = SampleValve2;
   }
+  DoAO1 = DoAO2 = 0;
   screen_hooks::StartRunServices();
   const int16_t p = SwitchingMode;
   if (p == 1 || p == 2 || p == 7 || p == 8 || p == 9) CycleTime = kNever;

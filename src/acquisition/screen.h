@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "runtime/str255.h"
+
 namespace mv {
 
 constexpr const char* kAcquisitionTitle = " Mirevant:  Acquire Data ";
@@ -25,6 +27,10 @@ int16_t REDRAWSCREEN();
 
 // The screen size the layout uses (the display's, or an override for tests).
 void SetScreenSizeOverride(int width, int height);  // 0, 0: the display's
+
+// A save's text in the screen's next-file (198) or backup (199) field; a failure
+// shows in red.
+void ShowSaveStatus(int16_t field, const Str255& text, bool failed);
 
 // The end-of-period bar and text at x, from y top down to BottomOfPlot.
 void DrawEndOfPeriodMark(int x, int top);

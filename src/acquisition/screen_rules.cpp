@@ -140,7 +140,8 @@ Str255 ScopeDurationText(double s) {
   if (s < 10) return PictureFormat(s, "##.####");
   if (s < 100) return PictureFormat(s, "###.###");
   if (s < 1000) return PictureFormat(s, "####.##");
-  return PictureFormat(s, "##########");
+  // A whole number of seconds, without a picture's padding.
+  return NumText(std::trunc(s));
 }
 
 const char* StepSuffix(int16_t step) {

@@ -91,9 +91,8 @@ const char* FirstLabelUnit() {
     TraceLength = static_cast<float>(MaxSamples * ChartIntervalInSeconds);
     minute_units = TraceLength > 600 ? 1 : 0;
     const int w = PlotWidth();
-    float length = TraceLength;
-    if (minute_units) length /= 60;
-    tfact = (length / static_cast<float>(w)) * static_cast<float>(w) / static_cast<float>(MaxSamples);
+    if (minute_units) TraceLength /= 60;
+    tfact = (TraceLength / static_cast<float>(w)) * static_cast<float>(w) / static_cast<float>(MaxSamples);
   } else if (RecordingMODE == RecordingModeCode::Chart && Sample * ChartIntervalInSeconds > 600) {
     minute_units = 1;
   }

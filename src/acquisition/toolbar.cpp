@@ -155,6 +155,8 @@ int16_t MakeSheetWindow(int16_t x, const Str255& text) {
   if (rt::WindowExists(300)) return 0;
   static Str255 shown;
   static int16_t shownX = -1;
+  // The tag already showing stays as it is: opening it afresh on every pass while
+  // the mouse rests would only make it flicker.
   if (rt::WindowExists(kHelpTagWindow) && shown == text && shownX == x) return 0;
   const rt::FontSpec font = KitFont(KestraneFont, 12);
   const int width = rt::TextWidth(text.str(), font);

@@ -109,6 +109,7 @@ bool ClickButton(int16_t button) {
   if (button == kHelpButton) {
     DoHelpWindow(kHelpTopic);
     rt::SetOutputWindow(W);
+    rt::FocusEditField(kMinutesField);  // typing goes on in the field
     return false;
   }
   if (const std::optional<double> minutes = BackupMinutesAfter(button, FieldMinutes())) {
@@ -144,7 +145,9 @@ void SetTimedSAVE() {
     } else if (Action == ActionCode::CloseBox) {
       done = EventID == W;
     } else if (Action == ActionCode::Key) {
-      done = true;  // Return or Enter in the field
+      // Return or Enter: from the field's key handler (which leaves EventID alone) or
+      // typed while no field has the focus. Other keys typed then are no command.
+      done = EventID == 0 || EventID == 13 || EventID == 3;
     }
     if (!done && MENUID == 255) {
       // A menu command was handled: the window is built afresh over what it changed.

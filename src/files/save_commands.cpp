@@ -108,9 +108,10 @@ void RestartPeriodClocks() {
 }
 
 void AdvanceSwitching() {
-  if (SwitchingMode == 0) return;
-  if (SwitchingMode != 9) PresentChan = 0;
-  files_hooks::SELECTNEXTVALVE();
+  if (SwitchingMode != 0) {
+    if (SwitchingMode != 9) PresentChan = 0;
+    files_hooks::SELECTNEXTVALVE();
+  }
   OldChan = SampleValve;
   OldChan2 = SampleValve2;
 }
@@ -150,7 +151,8 @@ FileResult WriteRecording(DataFormat f, const std::string& path, bool endOfPerio
       r = SaveChartDataFile(path);
       break;
   }
-  if (r) wsst();
+  // The Sable export is written without the save sound.
+  if (r && f != DataFormat::Sable) wsst();
   return r;
 }
 
@@ -384,9 +386,10 @@ void SaveSCOPE() {
       r = SaveScopeSweepBinary(path);
       break;
   }
-  if (r)
+  // Only the binary sweep file sounds; the Sable export and the text list are silent.
+  if (r && f == DataFormat::Binary)
     wsst();
-  else
+  else if (!r)
     ShowFailure(kNextFileField, " save failed");
   rt::PeekEvents();
 }

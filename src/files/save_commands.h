@@ -38,7 +38,7 @@ void SHOWROOTFILE();
 void SetMeasuredSampleInterval();
 
 // Writes the present recording in a format (endOfPeriod: inside the recording loop)
-// and plays the short save sound when it was written.
+// and plays the short save sound when it was written (the Sable export is silent).
 FileResult WriteRecording(DataFormat f, const std::string& path, bool endOfPeriod);
 
 constexpr int16_t kNextFileField = 198, kBackupIndicatorField = 199;

@@ -42,14 +42,6 @@ constexpr int16_t kAcquisitionScreen = 1;
 // The acquisition screen's side of the saves: texts in its fields, and the screen
 // of the next sampling period with the line above the key hints and the mark where
 // the period ends.
-void ShowSaveText(int16_t field, const std::string& macRoman, bool /*failed*/) {
-  if (!rt::WindowExists(kAcquisitionScreen)) return;
-  const int16_t previous = rt::OutputWindow();
-  rt::SetOutputWindow(kAcquisitionScreen);
-  if (rt::EditFieldExists(field)) rt::SetEditText(field, macRoman);
-  if (previous != 0 && rt::WindowExists(previous)) rt::SetOutputWindow(previous);
-}
-
 void NextPeriodScreen() {
   DRAWSCREEN(0);
   if (!rt::WindowExists(kAcquisitionScreen)) return;
@@ -58,10 +50,7 @@ void NextPeriodScreen() {
   const Rect content = rt::WindowContentRect(kAcquisitionScreen);
   const int h = content.bottom - content.top;
   PlotCG(1.0f, 0, static_cast<int16_t>(h - 13), static_cast<int16_t>(w), static_cast<int16_t>(h - 13), 7);
-  // The screen draws the mark itself at one sample per pixel.
-  const double screenSamples = static_cast<double>(w) * ChartView;
-  if (ChartView != 1 && ChartView > 0 && screenSamples > MaxSamples)
-    DrawEndOfPeriodMark(static_cast<int>(w - std::abs(screenSamples - MaxSamples) / ChartView), 47);
+  // The screen draws the period's end mark itself.
   rt::FlushWindow();
 }
 
@@ -120,7 +109,9 @@ void InstallServices() {
   acq_hooks::AUTOSAVE = [] { AUTOSAVE(); };
   files_hooks::GETFILECOMMENTS = [] { commands::GETFILECOMMENTS(); };
   files_hooks::ASCIIWARN = [] { ASCIIWARN(); };
-  files_hooks::ShowOnAcquisitionScreen = ShowSaveText;
+  files_hooks::ShowOnAcquisitionScreen = [](int16_t field, const std::string& macRoman, bool failed) {
+    ShowSaveStatus(field, Str255(macRoman), failed);
+  };
   files_hooks::NewPeriodScreen = NextPeriodScreen;
   files_hooks::SELECTNEXTVALVE = [] { setup_hooks::SELECTNEXTVALVE(); };
 }

@@ -118,6 +118,7 @@ TEST(ScreenTexts, ScreenCountsIndicatorsAndNames) {
   EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::DT800), 0.419f);
   EXPECT_EQ(ScopeDurationText(0.5), PictureFormat(0.5, "#.#####"));
   EXPECT_EQ(ScopeDurationText(0.00005), PictureFormat(0.00005, "#.##########"));
+  EXPECT_EQ(ScopeDurationText(1500.7), " 1500") << "whole seconds, not padded to a picture's width";
 }
 
 TEST(ScreenTexts, CounterPresetLineHasNoSignBlanks) {

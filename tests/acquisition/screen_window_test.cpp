@@ -130,6 +130,24 @@ TEST_F(ScreenWindow, FlagZeroLeavesTheRunClocksAlone) {
   EXPECT_EQ(TimeOfNextChartSample, 99.5);
 }
 
+TEST_F(ScreenWindow, EndOfPeriodMarkOnlyWhereThePeriodEndsOnThisScreen) {
+  MaxSamples = 1'200;  // one and a half screens
+  DRAWSCREEN(1);
+  NewScreen = 1;  // the next period of an automatic save: it ends on its second screen
+  DRAWSCREEN(0);
+  rt::SetOutputWindow(1);
+  EXPECT_FALSE(Near(rt::CanvasPixel(401, 200), PlotFrameColor));
+  // Two samples per point: a 1000-sample period ends at x 500 of its first screen.
+  ChartView = 2;
+  MaxSamples = 1'000;
+  NewScreen = 0;
+  DRAWSCREEN(1);
+  rt::SetOutputWindow(1);
+  EXPECT_TRUE(Near(rt::CanvasPixel(501, 200), PlotFrameColor));
+  EXPECT_FALSE(Near(rt::CanvasPixel(496, 200), PlotFrameColor));
+  rt::SaveWindowImage(1, (TestOutputDir() / "w1-acquisition-compressed.png").string());
+}
+
 TEST_F(ScreenWindow, TickLabelsCarryTheirPhaseToTheNextScreen) {
   ChartIntervalInSeconds = 1.0;  // 800 s screen: 60 s ticks, 60 points apart
   MaxSamples = 300;

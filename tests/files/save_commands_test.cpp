@@ -278,6 +278,7 @@ TEST_F(SaveCommandsTest, ScopeSweepsAreNumberedFromTheRootInTheRootsFolder) {
   EXPECT_TRUE(fs::exists(dir / "sweep1.KSSable"));
   EXPECT_TRUE(fs::exists(dir / "sweep2.KSSable"));
   EXPECT_EQ(shown[kNextFileField], " next: 'sweep 3'  ");
+  EXPECT_EQ(CountPlayed("wsst.mp3"), 0) << "the Sable export is written silently";
 }
 
 TEST_F(SaveCommandsTest, AnExistingBackupFileAsksBeforeItIsOverwritten) {

@@ -5,6 +5,8 @@
 #include "files/state.h"
 #include "files_test_support.h"
 #include "runtime/menus.h"
+#include "runtime/qt_bridge.h"
+#include "runtime/windows.h"
 #include "shell/state.h"
 
 namespace mv {
@@ -57,6 +59,27 @@ TEST_F(BackupIntervalWindowTest, ATypedIntervalTakesEffectOnReturn) {
   EXPECT_FALSE(rt::WindowExists(W));
   EXPECT_EQ(TimedSaveINTERVAL, 27'000);
   EXPECT_EQ(PrefsArray[PrefsSlot::AutomaticBackup], 1);
+}
+
+// A click on the window's background takes the focus from the field; a digit typed
+// then must not end the window and take the interval.
+TEST_F(BackupIntervalWindowTest, OnlyReturnEndsTheWindowWhenNoFieldHasTheFocus) {
+  const auto typeOnWindow = [](Qt::Key key, QString text) {
+    return Do([key, text] {
+      rt::BringWindowForward(W);
+      QWidget* w = rt::bridge::WindowWidget(W);
+      w->setFocus(Qt::OtherFocusReason);
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+      QApplication::sendEvent(w, &press);
+    });
+  };
+  Drive({Until(W), Click(W, 1), typeOnWindow(Qt::Key_7, "7"),
+         Do([] { EXPECT_TRUE(rt::WindowExists(W)) << "a digit is no command"; }),
+         typeOnWindow(Qt::Key_Return, "\r")});
+  SetTimedSAVE();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(TimedSaveINTERVAL, 5 * 3'600);
 }
 
 }  // namespace
