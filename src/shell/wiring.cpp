@@ -27,6 +27,7 @@
 #include "setup/entry_points.h"
 #include "setup/rate_decision.h"
 #include "setup/setup_window.h"
+#include "shell/calc_wiring.h"
 #include "shell/commands.h"
 #include "shell/kit/drawing.h"
 #include "shell/kit/services.h"
@@ -114,6 +115,9 @@ void InstallServices() {
   };
   files_hooks::NewPeriodScreen = NextPeriodScreen;
   files_hooks::SELECTNEXTVALVE = [] { setup_hooks::SELECTNEXTVALVE(); };
+
+  // The Special menu's calculators.
+  InstallCalculators();
 }
 
 }  // namespace mv

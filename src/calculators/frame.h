@@ -1,0 +1,68 @@
+// What every calculator window shares: window 8 and its building, reading and
+// writing numbers in fields, the modal loop with its key and ending rules, and the
+// help topics of the Special menu. Each calculator supplies its own layout and the
+// action of each button.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "runtime/events.h"
+#include "runtime/str255.h"
+#include "runtime/types.h"
+
+namespace mv::calc {
+
+constexpr int16_t kCalculatorWindow = 8;
+
+// Closes a window 8 left open and builds window 8 (kind 6) with the title and the
+// screen rectangle.
+void OpenCalculatorWindow(const Str255& title, int16_t left, int16_t top, int16_t right, int16_t bottom);
+
+// A field's leading number (empty or non-numeric text reads 0), single precision.
+float FieldValue(int16_t field);
+double FieldValueDouble(int16_t field);
+// Writing a number into a field of the current window, by the three rules.
+void SetFieldPlain(int16_t field, double value);              // the plain number-to-text rule
+void SetFieldFormatter(int16_t field, float value);           // StringFormatter
+void SetFieldPicture(int16_t field, double value, std::string_view picture);  // e.g. "####.##"
+void SetFieldText(int16_t field, const Str255& text);
+// Makes a field active with its whole text selected (0: none active).
+void ActivateField(int16_t field);
+
+// Which window-activation events (Action 3) end a calculator's loop.
+enum class ActivateRule {
+  EndOnAny,          // any activation code ends the loop
+  IgnoreOwnWindow,   // code 3 with EventID 8 (its own window) does not end it
+  Never,             // activation never ends it
+};
+
+struct LoopRules {
+  int16_t defaultButton = 0;   // Return or Enter in a field stands for a click on it (0: nothing)
+  int16_t doneButton = 0;      // ends the loop
+  ActivateRule activate = ActivateRule::EndOnAny;
+  bool tabMovesFocus = false;  // Tab: 111 -> 112, any other field -> 111, with the click sound
+  // Instead of the default button, Return moves the focus (Simple Math); when set it
+  // is called for Action 16 and the default button is not pressed.
+  std::function<void()> onReturn;
+  // Optional: called for each other Action a calculator handles itself (after the
+  // codes above); return true to end the loop.
+  std::function<bool(int16_t action, int32_t eventID)> onOther;
+};
+
+// Installs the handlers (doDIALOG, CheckRETURN or the given edit-key handler,
+// noMOUSE, the menu handler NoMENU) and pumps events until Done, the close box or an
+// ending activation. onButton gets every button click (Return turned into the
+// default button's); returning true from it ends the loop. Closes window 8 at the end.
+using ButtonAction = std::function<bool(int16_t button)>;
+void RunCalculatorLoop(const LoopRules& rules, const ButtonAction& onButton,
+                       rt::EditKeyHandler editKeyHandler = nullptr);
+
+// The help page of a Special-menu item (0 when it has none) and the "?" button's call.
+int16_t HelpTopicOfSpecialItem(int16_t item);
+void ShowCalculatorHelp(int16_t topic);
+
+// The focus click of Return and Tab moves, played whether sounds are on or not.
+void FocusClick();
+
+}  // namespace mv::calc
