@@ -71,6 +71,9 @@ void RunCalculatorLoop(const LoopRules& rules, const ButtonAction& onButton,
   while (!done && rt::WindowExists(kCalculatorWindow)) {
     rt::PumpEvents();
     rt::SetOutputWindow(kCalculatorWindow);
+    // A letter typed while no field has the focus also arrives as a key, carrying
+    // its character; only Return and Enter stand for the default button.
+    if (Action == ActionCode::Key && EventID != 0 && EventID != 13 && EventID != 3) Action = 0;
     if (Action == ActionCode::Key) {
       if (rules.onReturn) {
         rules.onReturn();
@@ -91,6 +94,7 @@ void RunCalculatorLoop(const LoopRules& rules, const ButtonAction& onButton,
     } else if (Action != 0 && rules.onOther) {
       done = rules.onOther(Action, EventID);
     }
+    if (!done && rules.afterPass) rules.afterPass();
     Action = 0;
     EventID = 0;
   }

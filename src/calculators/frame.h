@@ -48,6 +48,9 @@ struct LoopRules {
   // Optional: called for each other Action a calculator handles itself (after the
   // codes above); return true to end the loop.
   std::function<bool(int16_t action, int32_t eventID)> onOther;
+  // Optional: called once per pass after the codes above were handled and before the
+  // loop tests for its end (work a key handler left pending, such as an operator key).
+  std::function<void()> afterPass;
 };
 
 // Installs the handlers (doDIALOG, CheckRETURN or the given edit-key handler,

@@ -8,11 +8,7 @@ void InstallCalculators_conditions();
 void InstallCalculators_respirometry();
 void InstallCalculators_sun();
 
-inline void InstallCalculators() {
-  InstallCalculators_math();
-  InstallCalculators_conditions();
-  InstallCalculators_respirometry();
-  InstallCalculators_sun();
-}
+// Installs every group, each calculator marked as a menu command carried out.
+void InstallCalculators();
 
 }  // namespace mv

@@ -1,4 +1,4 @@
-#include "conversions/fits.h"
+#include "shell/kit/fits.h"
 
 #include <algorithm>
 #include <cmath>

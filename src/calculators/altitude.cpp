@@ -1,0 +1,142 @@
+#include "calculators/altitude.h"
+
+#include "calculators/altitude_calc.h"
+#include "calculators/conditions_layout.h"
+#include "calculators/frame.h"
+#include "files/state.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/format.h"
+#include "shell/kit/sounds.h"
+#include "shell/state.h"
+
+namespace mv::calc {
+namespace {
+
+constexpr int16_t kPressure = 111, kAltitude = 112, kDescription = 213;
+constexpr int16_t kAltFromPressure = 1, kPressureFromAlt = 2, kStorePressure = 3, kDone = 4, kHelp = 15;
+constexpr int16_t kMetres = 5, kFeet = 6, kTorr = 7, kKPa = 8;
+constexpr int16_t kHelpTopic = 180;
+constexpr const char* kTorrPicture = "#####.#";
+constexpr const char* kKPaPicture = "####.###";
+
+struct AltitudeWindow {
+  bool torr = true;
+  bool feet = false;
+
+  const char* Picture() const { return torr ? kTorrPicture : kKPaPicture; }
+
+  // The altitude of the pressure entry; the picture follows the pressure unit.
+  void AltitudeFromPressure() {
+    const float h = AltitudeFromEntry(FieldValue(kPressure), torr, feet);
+    if (UsableResult(kAltitude, h)) {
+      SetFieldPicture(kAltitude, h, Picture());
+      upVipSOUND();
+    }
+    ActivateField(0);
+  }
+
+  void PressureFromAltitude() {
+    const float p = PressureFromEntry(FieldValue(kAltitude), torr, feet);
+    if (!UsableResult(kPressure, p)) return;
+    SetFieldPicture(kPressure, p, Picture());
+    upVipSOUND();
+  }
+
+  void ChoosePressureUnit(bool toTorr) {
+    if (toTorr == torr) return;
+    torr = toTorr;
+    SelectRadio(torr ? kTorr : kKPa, {kTorr, kKPa});
+    const float shown = FieldValue(kPressure);
+    const float converted = torr ? static_cast<float>(shown * kTorrPerKPa) : static_cast<float>(shown / kTorrPerKPa);
+    SetFieldPicture(kPressure, converted, Picture());
+  }
+
+  void ChooseAltitudeUnit(bool toFeet) {
+    if (toFeet == feet) return;
+    feet = toFeet;
+    SelectRadio(feet ? kFeet : kMetres, {kMetres, kFeet});
+    const float shown = FieldValue(kAltitude);
+    const float converted =
+        feet ? static_cast<float>(shown * kFeetPerMetre) : static_cast<float>(shown / kFeetPerMetre);
+    SetFieldPlain(kAltitude, converted);
+    ActivateField(0);
+  }
+
+  void StorePressure() {
+    float p = FieldValue(kPressure);
+    if (!torr) p = static_cast<float>(p * kTorrPerKPa);
+    // An empty or non-positive entry is no barometric pressure for the data file.
+    if (!(p > 0)) {
+      zap();
+      return;
+    }
+    BarometricPressure = p;
+    wsst();
+  }
+
+  bool OnButton(int16_t button) {
+    switch (button) {
+      case kAltFromPressure:
+        AltitudeFromPressure();
+        break;
+      case kPressureFromAlt:
+        PressureFromAltitude();
+        break;
+      case kTorr:
+      case kKPa:
+        ChoosePressureUnit(button == kTorr);
+        break;
+      case kMetres:
+      case kFeet:
+        ChooseAltitudeUnit(button == kFeet);
+        break;
+      case kStorePressure:
+        StorePressure();
+        break;
+      case kHelp:
+        ShowCalculatorHelp(kHelpTopic);
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+};
+
+void BuildLayout() {
+  BUILDBOX2(7, 9, 307, 61);
+  StyledField(kDescription,
+              "Computes relationships between altitude (above sea level) and mean barometric "
+              "pressure (not corrected for local weather-related fluctuations).",
+              Rect{10, 12, 305, 59}, 7, 1, kBlackText, lightBlue, 12, false);
+  DrawLabel(10, 93, "Pressure in", 13);
+  RadioButton(kTorr, "torr", Rect{95, 79, 148, 97}, true);
+  RadioButton(kKPa, "kPa:", Rect{150, 79, 205, 97}, false);
+  DrawLabel(10, 123, "Altitude in", 13);
+  RadioButton(kMetres, "Meters", Rect{85, 109, 152, 127}, true);
+  RadioButton(kFeet, "Feet:", Rect{152, 109, 205, 127}, false);
+  StyledField(kPressure, NumText(BarometricPressure), Rect{210, 77, 300, 97}, 3, 2, kBlackText, lightBlue, 14, true);
+  StyledField(kAltitude, "", Rect{210, 107, 300, 127}, 3, 2, kBlackText, lightBlue, 14, true);
+  PushButton(kAltFromPressure, "Compute Altitude from Pressure", Rect{20, 140, 290, 160});
+  PushButton(kPressureFromAlt, "Compute Pressure from Altitude", Rect{20, 170, 290, 190}, true);
+  PushButton(kStorePressure, "Store Pressure", Rect{20, 210, 140, 230});
+  PushButton(kHelp, "?", Rect{150, 210, 190, 230});
+  PushButton(kDone, "Done", Rect{210, 210, 300, 230});
+}
+
+}  // namespace
+
+void ALTITUDE() {
+  OpenCalculatorWindow("Altitude and Pressure", 300, 100, 620, 340);
+  BuildLayout();
+  AltitudeWindow w;
+  w.AltitudeFromPressure();
+  LoopRules rules;
+  rules.defaultButton = kPressureFromAlt;
+  rules.doneButton = kDone;
+  rules.activate = ActivateRule::IgnoreOwnWindow;
+  rules.tabMovesFocus = true;
+  RunCalculatorLoop(rules, [&w](int16_t button) { return w.OnButton(button); });
+}
+
+}  // namespace mv::calc

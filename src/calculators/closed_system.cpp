@@ -1,0 +1,196 @@
+#include "calculators/closed_system.h"
+
+#include <string>
+
+#include "calculators/closed_system_calc.h"
+#include "calculators/frame.h"
+#include "runtime/events.h"
+#include "runtime/macroman.h"
+#include "runtime/windows.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/subscript.h"
+#include "shell/state.h"
+
+namespace mv::calc {
+namespace {
+
+constexpr int16_t kCalculate = 1, kDone = 2, kHelp = 3, kAbsorbed = 4, kUseCO2 = 5, kUseRQ = 6;
+constexpr int16_t kHelpTopic = 140;
+
+// A label in the display font, its right end at x (UTF-8: the subscript two is no Mac Roman character).
+void RightLabel(int16_t xRight, int16_t baseline, const std::string& utf8, double size = 14) {
+  const rt::FontSpec font = KitFont(KestraneFont, size);
+  const int width = rt::TextWidth(Utf8ToMacRoman(utf8), font);
+  rt::DrawTextUtf8(xRight - width, baseline, utf8, font, RGBColor{0, 0, 0});
+}
+
+void LeftLabel(int16_t x, int16_t baseline, const std::string& utf8, double size = 14) {
+  rt::DrawTextUtf8(x, baseline, utf8, KitFont(KestraneFont, size), RGBColor{0, 0, 0});
+}
+
+void EntryField(int16_t number, const char* text, int16_t left, int16_t top, int16_t width) {
+  EFForeColor = 1;
+  EFBackColor = 1;
+  BUILDEF(number, text, left, top, left + width, top + 22, 3, 2);
+  rt::FontSpec f = KitFont(KestraneFont, 14);
+  f.bold = true;
+  rt::SetEditFont(number, f);
+}
+
+void ResultField(int16_t number, int16_t left, int16_t top, int16_t width) {
+  EFForeColor = 2;
+  EFBackColor = 8;
+  BUILDEF(number, "1", left, top, left + width, top + 26, 3, 2);
+  rt::FontSpec f = KitFont(KestraneFont, 18);
+  f.bold = true;
+  rt::SetEditFont(number, f);
+}
+
+struct Entry {
+  int16_t field;
+  const char* label;
+  const char* text;
+  int16_t labelRight, top;
+};
+
+void BuildLayout() {
+  const rt::FontSpec heading = KitFont(KestraneFont, 18);
+  const char* title = "Assumes chamber gas is dried before measurement";
+  rt::DrawText((570 - rt::TextWidth(title, heading)) / 2, 28, title, heading, RGBColor{0, 0, 0});
+  const Entry entries[] = {
+      {112, "temperature (°C):", "20", 190, 42},
+      {113, "pressure (torr):", "760", 440, 42},
+      {114, "initial humidity (%):", "0", 190, 72},
+      {111, "system volume (ml):", "1000", 440, 72},
+      {115, "elapsed time     hours:", "1", 190, 102},
+      {116, "minutes:", "22", 440, 102},
+      {210, "Initial concentrations    FiO2: ", "20.95", 255, 148},
+      {211, "FiCO₂: ", ".038", 465, 148},
+      {117, "change in O₂ concentration (%): ", ".5", 300, 178},
+      {118, "change in CO₂ concentration (%): ", ".5", 300, 208},
+      {119, "RQ:", ".85", 440, 208},
+  };
+  for (const Entry& e : entries) {
+    RightLabel(e.labelRight, e.top + 16, e.label);
+    EntryField(e.field, e.text, e.labelRight + 5, e.top, 75);
+  }
+  LeftLabel(340, 164, "%");
+  LeftLabel(550, 164, "%");
+  DoubleLINE(10, 555, 135);
+  DoubleLINE(10, 555, 241);
+
+  BUILDBUTTON(kAbsorbed, 2, "For VO2, CO2 is Absorbed", 30, 252, 2, 0);
+  BUILDBUTTON(kUseCO2, 2, "Use [CO2]", 290, 252, 3, 0);
+  BUILDBUTTON(kUseRQ, 1, "Use RQ", 410, 252, 3, 0);
+
+  rt::SetTextFont(KitFont(KestraneFont, 16));
+  rt::SetTextColor(RGBColor{0, 0, 0});
+  DoSubscript(12, 298, "VO", "2", " = ", 4);
+  DoSubscript(12, 332, "VCO", "2", " = ", 4);
+  ResultField(212, 78, 278, 150);
+  ResultField(213, 292, 278, 175);
+  ResultField(214, 78, 312, 150);
+  ResultField(215, 292, 312, 175);
+  LeftLabel(230, 297, " ml, or ");
+  LeftLabel(470, 297, " ml/min");
+  LeftLabel(230, 331, " ml, or ");
+  LeftLabel(470, 331, " ml/min");
+
+  rt::NewControl(kHelp, rt::ControlType::PushButton, "?", {20, 352, 50, 374}, 1);
+  rt::NewControl(kCalculate, rt::ControlType::PushButton, "Calculate", {370, 352, 460, 374}, 1);
+  rt::NewControl(kDone, rt::ControlType::PushButton, "Done", {470, 352, 555, 374}, 1);
+}
+
+bool FieldEmptyOrZero(int16_t field) {
+  return rt::EditText(field).empty() || FieldValue(field) == 0.0f;
+}
+
+// The corrections on offer follow what was measured: without a fall of O2 or a
+// rise of CO2 only the RQ correction is possible.
+void ApplyEnablingRule(int16_t absorbed, int16_t& useRQ) {
+  rt::SetOutputWindow(kCalculatorWindow);
+  if (FieldEmptyOrZero(117)) useRQ = 1;
+  if (FieldEmptyOrZero(118)) {
+    rt::SetControlState(kAbsorbed, 0);
+    rt::SetControlState(kUseCO2, 0);
+    rt::SetControlState(kUseRQ, 2);
+    useRQ = 1;
+    return;
+  }
+  rt::SetControlState(kAbsorbed, absorbed == 1 ? 2 : 1);
+  rt::SetControlState(kUseRQ, useRQ == 1 ? 2 : 1);
+  rt::SetControlState(kUseCO2, useRQ == 1 ? 1 : 2);
+}
+
+}  // namespace
+
+void ClosedSystemRespCalc(int16_t absorbed, int16_t useRQ) {
+  ClosedSystemInputs in;
+  in.volume = FieldValue(111);
+  in.temperature = FieldValue(112);
+  in.pressure = FieldValue(113);
+  in.humidity = FieldValue(114);
+  in.hours = FieldValue(115);
+  in.minutes = FieldValue(116);
+  in.deltaO2 = FieldValue(117);
+  in.deltaCO2 = FieldValue(118);
+  in.rq = FieldValue(119);
+  in.fiO2 = FieldValue(210);
+  in.fiCO2 = FieldValue(211);
+  const ClosedSystemResult r = ClosedSystemCompute(in, absorbed != 0, useRQ != 0);
+  SetFieldFormatter(212, r.vo2);
+  SetFieldFormatter(213, r.vo2PerMinute);
+  SetFieldFormatter(214, r.vco2);
+  SetFieldFormatter(215, r.vco2PerMinute);
+  ActivateField(0);
+}
+
+void ClosedSystemRespirometry() {
+  OpenCalculatorWindow("Closed System Respirometry", 50, 100, 50 + 570, 100 + 388);
+  BuildLayout();
+  int16_t absorbed = 1, useRQ = 0;
+  ClosedSystemRespCalc(absorbed, useRQ);
+  Action = 0;
+  EventID = 0;
+  InstallDialogHandlers(NoMENU);
+  bool done = false;
+  while (!done && rt::WindowExists(kCalculatorWindow)) {
+    rt::PumpEvents();
+    const int16_t action = Action;
+    const int32_t id = EventID;
+    if (!rt::WindowExists(kCalculatorWindow)) break;
+    ApplyEnablingRule(absorbed, useRQ);
+    if (action == ActionCode::Click) {
+      switch (id) {
+        case kCalculate: ClosedSystemRespCalc(absorbed, useRQ); break;
+        case kDone: done = true; break;
+        case kHelp:
+          rt::FlushEvents();
+          ShowCalculatorHelp(kHelpTopic);
+          break;
+        case kAbsorbed:
+          absorbed = absorbed == 1 ? 0 : 1;
+          rt::SetControlState(kAbsorbed, absorbed == 1 ? 2 : 1);
+          break;
+        case kUseCO2:
+          rt::SetControlState(kUseCO2, 2);
+          rt::SetControlState(kUseRQ, 1);
+          useRQ = 0;
+          break;
+        case kUseRQ:
+          rt::SetControlState(kUseRQ, 2);
+          rt::SetControlState(kUseCO2, 1);
+          useRQ = 1;
+          break;
+        default: break;
+      }
+    }
+    if (action == ActionCode::CloseBox && id == kCalculatorWindow) done = true;
+    Action = 0;
+    EventID = 0;
+  }
+  if (rt::WindowExists(kCalculatorWindow)) rt::CloseWindow(kCalculatorWindow);
+}
+
+}  // namespace mv::calc

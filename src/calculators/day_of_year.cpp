@@ -1,0 +1,135 @@
+#include "calculators/day_of_year.h"
+
+#include <cmath>
+
+#include "calculators/frame.h"
+#include "files/state.h"
+#include "runtime/windows.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/date_text.h"
+#include "shell/kit/format.h"
+#include "shell/kit/popups.h"
+#include "shell/state.h"
+
+namespace mv::calc {
+
+int16_t DaysBeforeMonth(int16_t month) {
+  static constexpr int16_t kBefore[13] = {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+  return month >= 2 && month <= 12 ? kBefore[month] : 0;
+}
+
+bool IsLeapYear(double year) {
+  const double whole = std::trunc(year);
+  return std::fmod(whole, 4.0) == 0.0;
+}
+
+int16_t DayOfYearFor(int16_t month, double day, double year) {
+  const double sum = std::trunc(DaysBeforeMonth(month) + day);
+  int32_t n = std::isfinite(sum) && std::fabs(sum) < 30000 ? static_cast<int32_t>(sum) : 0;
+  if (IsLeapYear(year) && month >= 3 && month <= 12) ++n;
+  return static_cast<int16_t>(n);
+}
+
+namespace {
+
+Str255 Chars(const Str255& s, std::size_t from, std::size_t count) {
+  if (from >= s.size()) return Str255();
+  return Str255(std::string_view(s.str()).substr(from, count));
+}
+
+Str255 LastTwo(const Str255& s) { return s.size() >= 2 ? Chars(s, s.size() - 2, 2) : s; }
+
+int16_t MonthOf(const Str255& date) {
+  const double m = TextToNumber(Chars(date, 0, 2).str());
+  return m >= 1 && m <= 12 ? static_cast<int16_t>(m) : static_cast<int16_t>(0);
+}
+
+}  // namespace
+
+InitialDate InitialDateFrom(const Str255& recordingDate, const Str255& today) {
+  InitialDate d;
+  d.month = MonthOf(recordingDate);
+  if (d.month == 0) d.month = MonthOf(today);
+  if (d.month == 0) d.month = 1;
+  const Str255& source = recordingDate.size() == 0 ? today : recordingDate;
+  d.day = Chars(source, 3, 2);
+  d.year = Str255("20") + LastTwo(source);
+  return d;
+}
+
+InitialDate TodaysDate(const Str255& today) {
+  InitialDate d;
+  d.month = MonthOf(today);
+  if (d.month == 0) d.month = 1;
+  d.day = Chars(today, 3, 2);
+  d.year = Str255("20") + LastTwo(today);
+  return d;
+}
+
+int16_t computeDayOfYear(int16_t month) {
+  const int16_t n = DayOfYearFor(month, FieldValueDouble(kDayField), FieldValueDouble(kYearField));
+  const double shown = std::trunc(FieldValueDouble(kDayOfYearField));
+  if (shown != n || rt::EditText(kDayOfYearField).empty()) SetFieldPlain(kDayOfYearField, n);
+  rt::FocusEditField(0);
+  return n;
+}
+
+namespace {
+
+constexpr int16_t kComputeButton = 19, kDoneButton = 20;
+
+void DrawLabel(const char* text, int16_t x, int16_t y) {
+  rt::DrawText(x, y, text, KitFont(KestraneFont, 15), RGBColor{0, 0, 0});
+}
+
+void DateField(int16_t number, const Str255& text, Rect r) {
+  EFForeColor = 1;
+  EFBackColor = 1;
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 3, 2);
+  rt::FontSpec font = KitFont(KestraneFont, 14);
+  font.bold = true;
+  rt::SetEditFont(number, font);
+}
+
+}  // namespace
+
+int16_t DayOfTheYear() {
+  OpenCalculatorWindow("Day of the Year", 250, 100, 620, 309);
+  DrawLabel("Month:", 10, 45);
+  DrawLabel("Day:", 225, 45);
+  DrawLabel("Year:", 15, 85);
+  DrawLabel("Day of year:", 50, 138);
+
+  const InitialDate start = InitialDateFrom(filestrings.startDate, TodayDateText());
+  int16_t month = start.month;
+  MonthsPopupMenu(kPopupMenu);
+  rt::NewPopupControl(kMonthPopup, kPopupMenu, "", Rect{70, 30, 200, 48}, month);
+  DateField(kDayField, start.day, Rect{270, 30, 340, 48});
+  DateField(kYearField, start.year, Rect{70, 68, 180, 88});
+  EFForeColor = 2;
+  EFBackColor = 5;
+  BUILDEF(kDayOfYearField, "", 160, 119, 300, 145, 3, 2);
+  rt::FontSpec big = KitFont(KestraneFont, 24);
+  big.bold = true;
+  rt::SetEditFont(kDayOfYearField, big);
+  rt::NewControl(kComputeButton, rt::ControlType::DefaultButton, "Compute", Rect{50, 150, 130, 170}, 1);
+  rt::NewControl(kDoneButton, rt::ControlType::PushButton, "Done", Rect{250, 180, 340, 200}, 1);
+  EFForeColor = 1;
+  EFBackColor = 1;
+
+  computeDayOfYear(month);
+  ActivateField(kDayField);
+
+  LoopRules rules;
+  rules.defaultButton = kComputeButton;
+  rules.doneButton = kDoneButton;
+  rules.activate = ActivateRule::IgnoreOwnWindow;
+  RunCalculatorLoop(rules, [&month](int16_t button) {
+    if (button == kMonthPopup) month = static_cast<int16_t>(rt::ControlValue(kMonthPopup));
+    computeDayOfYear(month);
+    return false;
+  });
+  return 0;
+}
+
+}  // namespace mv::calc

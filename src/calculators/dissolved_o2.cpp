@@ -1,0 +1,101 @@
+#include "calculators/dissolved_o2.h"
+
+#include "acquisition/state.h"
+#include "calculators/conditions_layout.h"
+#include "calculators/frame.h"
+#include "calculators/oxygen_calc.h"
+#include "files/state.h"
+#include "runtime/macroman.h"
+#include "shell/kit/format.h"
+#include "shell/state.h"
+
+namespace mv::calc {
+namespace {
+
+constexpr int16_t kNet = 101, kPerLitre = 103, kTemperature = 104, kVolume = 105, kPressure = 106,
+                  kOxygen = 107, kSolutes = 108, kSaturation = 109;
+constexpr int16_t kContent = 11, kNetOnly = 12, kHelp = 13, kDone = 14;
+constexpr int16_t kHelpTopic = 181;
+constexpr float kOpeningVolume = 10000.0f;
+
+// A result without the blank the number text keeps for a sign; a minus stays.
+void ShowContent(int16_t field, float value) {
+  if (!UsableResult(field, value)) return;
+  Str255 text = NumText(value);
+  if (!text.empty() && text[0] == ' ') text = text.mid(2);
+  SetFieldText(field, text);
+}
+
+void Compute() {
+  const float factor =
+      PressureSaturationFactor(FieldValue(kSaturation), FieldValue(kPressure), FieldValue(kOxygen));
+  const float salinityTerm = FieldValue(kSolutes) * 0.5f;
+  const OxygenContent c = O2Content(FieldValue(kTemperature), FieldValue(kVolume), salinityTerm, factor);
+  ShowContent(kPerLitre, c.perLitre);
+  ShowContent(kNet, c.net);
+}
+
+void Entry(int16_t field, const Str255& text, Rect where) {
+  StyledField(field, text, where, 3, 2, kBlackText, lightBlue, 12, true);
+}
+
+void Result(int16_t field, Rect where) { StyledField(field, " ", where, 3, 2, kBlackText, manila, 16, true); }
+
+void BuildLayout() {
+  DrawLabelRight(97, 29, MacRomanToUtf8(("temp. (" + degC + "):").str()), 13);
+  Entry(kTemperature, NumText(flowtemp), Rect{100, 17, 144, 32});
+  DrawLabelRight(251, 29, "volume (ml):", 13);
+  Entry(kVolume, NumText(tm), Rect{254, 17, 335, 32});
+  DrawLabelRight(97, 59, "B.P. (torr):", 13);
+  Entry(kPressure, NumText(BarometricPressure), Rect{100, 47, 144, 62});
+  DrawSubscriptLabelRight(251, 59, "gas phase %O", "2", " :", 12);  // fits between the fields
+  Entry(kOxygen, "20.95", Rect{255, 47, 335, 62});
+  DrawLabelRight(236, 89, "dissolved solutes (parts/thousand):", 13);
+  Entry(kSolutes, NumText(2), Rect{240, 77, 310, 92});
+  DrawLabelRight(236, 136, "% oxygen saturation:", 16);
+  Entry(kSaturation, "100", Rect{240, 120, 320, 141});
+
+  DrawSubscriptLabelRight(144, 178, "O", "2", " content/L:", 13);
+  Result(kPerLitre, Rect{148, 163, 260, 183});
+  DrawLabel(264, 178, "ml/L (STP)", 13);
+  DrawSubscriptLabelRight(144, 208, "net O", "2", " content:", 13);
+  Result(kNet, Rect{148, 193, 260, 213});
+  DrawLabel(264, 208, "ml (STP)", 13);
+
+  PushButton(kHelp, "?", Rect{8, 228, 38, 248});
+  PushButton(kContent, "O2 Content", Rect{45, 228, 145, 248}, true);
+  PushButton(kNetOnly, "Net O2 Only", Rect{152, 228, 262, 248});
+  PushButton(kDone, "Done", Rect{271, 228, 361, 248});
+}
+
+}  // namespace
+
+void DissolvedO2CALC() {
+  if (flowtemp == 0) flowtemp = 10.0f;
+  if (BarometricPressure == 0) BarometricPressure = 760.0f;
+  tm = kOpeningVolume;
+  OpenCalculatorWindow("Dissolved Oxygen Content of Water", 95, 95, 464, 354);
+  BuildLayout();
+  Compute();
+  LoopRules rules;
+  rules.defaultButton = kContent;
+  rules.doneButton = kDone;
+  rules.activate = ActivateRule::IgnoreOwnWindow;
+  RunCalculatorLoop(rules, [](int16_t button) {
+    switch (button) {
+      case kContent:
+      case kNetOnly:
+        Compute();
+        ActivateField(0);
+        break;
+      case kHelp:
+        ShowCalculatorHelp(kHelpTopic);
+        break;
+      default:
+        break;
+    }
+    return false;
+  });
+}
+
+}  // namespace mv::calc

@@ -1,0 +1,392 @@
+#include "calculators/metabolism.h"
+
+#include <cmath>
+#include <string>
+
+#include "calculators/frame.h"
+#include "calculators/metabolism_calc.h"
+#include "calculators/metabolism_table.h"
+#include "calculators/state.h"
+#include "runtime/events.h"
+#include "runtime/macroman.h"
+#include "runtime/menus.h"
+#include "runtime/windows.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/format.h"
+#include "shell/kit/popups.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/subscript.h"
+#include "shell/state.h"
+
+namespace mv::calc {
+namespace {
+
+constexpr int16_t kCompute = 2, kDone = 3, kGrams = 30, kKilograms = 31, kUnits = 58, kHelp = 334,
+                  kActivity = 330, kMlPerMin = 444, kLPerMin = 445, kWater = 666;
+constexpr int16_t kHelpTopic = 160;
+constexpr int16_t kCustomItem = 13;
+
+// The window's own state; the program-wide values it keeps are in calculators/state.h.
+struct Window {
+  int16_t form = 0;
+  int16_t list = kMainList;   // L
+  int16_t item = 1;           // S
+  int16_t unit = 1;           // U
+  int16_t kg = 0;             // K
+  int16_t useTyped = 1;       // T
+  int16_t multiple = 1;       // k
+  int16_t litres = 0;         // W
+  bool customShown = false;
+  float mr = 0;
+};
+
+void Label(int16_t x, int16_t baseline, const std::string& utf8, double size = 12) {
+  rt::DrawTextUtf8(x, baseline, utf8, KitFont(KestraneFont, size), RGBColor{0, 0, 0});
+}
+
+void Field(int16_t number, const Str255& text, Rect r, int16_t type, double size) {
+  EFForeColor = 0;
+  EFBackColor = 6;
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, type, 2);
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
+}
+
+void Radio(int16_t number, const char* title, int16_t x, int16_t y, bool on) {
+  rt::NewControl(number, rt::ControlType::RadioButton, title, {x, y, static_cast<int16_t>(x + 70), static_cast<int16_t>(y + 18)},
+                 on ? 2 : 1);
+}
+
+void ShowTaxonPopup(int16_t list, int16_t item) {
+  for (int16_t id = kMainList; id <= kMammalList; ++id) {
+    if (rt::ControlExists(id)) rt::DisposeControl(id);
+  }
+  BuildTaxonList(list, kPopupMenu);
+  rt::NewPopupControl(list, kPopupMenu, "", {15, 30, 330, 52}, item);
+}
+
+// The water popup and the oxygen label follow whether the fish list is shown.
+void ShowWaterChoice() {
+  if (rt::ControlExists(kWater)) rt::DisposeControl(kWater);
+  // The flow panel exists only in the wider form of the window.
+  if (rt::WindowContentRect(kCalculatorWindow).width() < 400) return;
+  ClearArea(362, 84, 472, 102);
+  if (FishMR != 0) {
+    if (PartsPerThousand == 0) PartsPerThousand = 1;
+    WaterConditionsPopup(kWaterPopupMenu);
+    rt::NewPopupControl(kWater, kWaterPopupMenu, "", {360, 136, 565, 158}, WaterItemOfSalinity(PartsPerThousand));
+    Label(365, 98, "  saturation is", 12);
+  } else {
+    Label(365, 98, "concentration is", 12);
+  }
+}
+
+void BuildLeftPanel() {
+  EmbossPrint(0, "Taxon and units", 14, 20, 22);
+  BuildUnitsPopMenu(kUnitsPopupMenu);
+  rt::NewPopupControl(kUnits, kUnitsPopupMenu, "", {15, 58, 330, 80}, 1);
+  Label(20, 112, "MR = ", 16);
+  Field(117, "", {75, 94, 260, 120}, 7, 16);
+  BUILDBOX(73, 92, 262, 122);
+  Field(111, ".002647", {4, 132, 132, 156}, 3, 12);
+  Label(134, 150, "*", 16);
+  Field(112, "1", {148, 132, 250, 156}, 3, 16);
+  Field(113, ".75", {256, 124, 316, 144}, 3, 13);
+  Label(15, 172, "coefficient ( 'a' value)       *       mass ");
+  Label(262, 160, "exponent", 11);
+  Label(20, 198, "mass units:");
+  Radio(kGrams, "g", 110, 185, true);
+  Radio(kKilograms, "Kg", 170, 185, false);
+  BUILDBOX(10, 206, 333, 238);
+  rt::SetTextFont(KitFont(KestraneFont, 12));
+  rt::SetTextColor(RGBColor{0, 0, 0});
+  DoSubscript(15, 227, "T", "b", ":", 3);
+  Field(114, "20", {40, 212, 95, 232}, 3, 12);
+  DoSubscript(105, 227, "T", "r", ":", 3);
+  Field(115, "30", {130, 212, 185, 232}, 3, 12);
+  DoSubscript(195, 227, "Q", "10", " = ", 3);
+  Field(116, "2.2", {240, 212, 295, 232}, 3, 12);
+  rt::NewControl(kHelp, rt::ControlType::PushButton, "?", {15, 250, 45, 272}, 1);
+}
+
+void BuildRightPanel() {
+  EmbossPrint(0, "Activity", 14, 360, 22);
+  Popup61(kActivityPopupMenu);
+  rt::NewPopupControl(kActivity, kActivityPopupMenu, "", {360, 30, 565, 52}, 1);
+  BUILDBOX(355, 62, 572, 130);
+  Label(365, 80, "maximum change in oxygen");
+  Field(108, "0.4", {475, 86, 530, 108}, 3, 12);
+  Label(536, 102, "%");
+  Radio(kMlPerMin, "ml/min", 365, 164, true);
+  Radio(kLPerMin, "L/min", 465, 164, false);
+  Label(365, 200, "Minimum flow rate is", 14);
+  Field(109, " ", {365, 206, 565, 236}, 5, 20);
+  BUILDBOX(363, 204, 567, 238);
+}
+
+void BuildButtons(int16_t form) {
+  const int16_t x = form == 1 ? 400 : 170;
+  rt::NewControl(kCompute, rt::ControlType::DefaultButton, "Compute", {x, 250, static_cast<int16_t>(x + 80), 272}, 1);
+  rt::NewControl(kDone, rt::ControlType::PushButton, "Done",
+                 {static_cast<int16_t>(x + 90), 250, static_cast<int16_t>(x + 160), 272}, 1);
+}
+
+void SetFieldString(int16_t field, std::string_view text) { SetFieldText(field, Str255(text)); }
+
+// A main-list equation or a group entry into the fields and ValueOfA.
+void ApplyEquation(const Allometry& e, std::string_view defaultT) {
+  SetFieldString(114, e.baseT.empty() ? defaultT : e.baseT);
+  SetFieldString(115, e.realT.empty() ? defaultT : e.realT);
+  SetFieldString(113, e.exponent);
+  ValueOfA = e.a;
+  if (!e.q10.empty()) SetFieldString(116, e.q10);
+}
+
+void Compute(Window& w, int16_t useTyped) {
+  w.mr = BMRCALC(w.unit, useTyped, w.kg);
+  if (w.form == 1) CalculateFlow(w.mr, 0, w.litres, w.multiple);
+}
+
+void ChooseMain(Window& w, int16_t i) {
+  if (i == 1 || i == 3 || i == 4) {
+    ApplyEquation(*MainEquation(i), "");
+  } else if (i >= 6 && i <= 11) {
+    FishMR = 0;
+    w.list = static_cast<int16_t>(i + 46);
+    if (w.list == kFishList) FishMR = 1;
+    ShowTaxonPopup(w.list, 1);
+    BMR_DATA(w.list, 1);
+    w.item = 1;
+  } else if (i == kCustomItem) {
+    SetFieldPlain(111, CustomAllometry[1]);
+    SetFieldPlain(113, CustomAllometry[2]);
+    ValueOfA = CustomAllometry[1];
+  } else {
+    return;  // separators
+  }
+  if (i < 6 || i > 11) w.item = i;
+  w.customShown = i == kCustomItem;
+  Compute(w, 0);
+  w.useTyped = 0;
+}
+
+void ChooseGroupItem(Window& w, int16_t list, int16_t item) {
+  FishMR = list == kFishList ? 1 : 0;
+  w.item = item;
+  w.list = list;
+  w.customShown = false;
+  BMR_DATA(list, item);
+  if (GroupEquation(list, item) || item == ReturnItemOf(list)) {
+    Compute(w, 0);
+    w.useTyped = 0;
+  }
+}
+
+void ReturnToMainList(Window& w) {
+  FishMR = 0;
+  ShowTaxonPopup(kMainList, 1);
+  BMR_DATA(w.list, w.item);
+  ApplyEquation(*MainEquation(1), "");
+  Compute(w, 0);
+  ShowGeneralMENU = 0;
+  // The main list is what the window shows now, and what it reopens on.
+  w.list = kMainList;
+  w.item = 1;
+}
+
+void SetRadioPair(int16_t on, int16_t off) {
+  rt::SetControlState(on, 2);
+  rt::SetControlState(off, 1);
+}
+
+bool OnButton(Window& w, int16_t button) {
+  switch (button) {
+    case kCompute:
+      // The coefficient typed for the custom entry becomes the stored custom pair.
+      Compute(w, 1);
+      w.useTyped = 1;
+      if (w.customShown) {
+        CustomAllometry[1] = FieldValue(111) / BMRunitfact;
+        CustomAllometry[2] = FieldValue(113);
+      }
+      break;
+    case kDone: return true;
+    case kGrams:
+      SetRadioPair(kGrams, kKilograms);
+      w.kg = 0;
+      Compute(w, w.useTyped);
+      break;
+    case kKilograms:
+      SetRadioPair(kKilograms, kGrams);
+      w.kg = 1;
+      Compute(w, w.useTyped);
+      break;
+    case kUnits:
+      w.unit = static_cast<int16_t>(rt::ControlValue(kUnits));
+      LastMetabolismUNIT = w.unit;
+      Compute(w, 1);
+      w.useTyped = 1;
+      break;
+    case kActivity:
+      w.multiple = ActivityMultiple(static_cast<int16_t>(rt::ControlValue(kActivity)));
+      CalculateFlow(w.mr, 0, w.litres, w.multiple);
+      break;
+    case kMlPerMin:
+    case kLPerMin:
+      SetRadioPair(button, button == kMlPerMin ? kLPerMin : kMlPerMin);
+      w.litres = button == kLPerMin ? 1 : 0;
+      CalculateFlow(w.mr, 0, w.litres, w.multiple);
+      break;
+    case kWater:
+      PartsPerThousand = SalinityOfWaterItem(static_cast<int16_t>(rt::ControlValue(kWater)));
+      CalculateFlow(w.mr, 0, w.litres, w.multiple);
+      break;
+    case kHelp:
+      ShowCalculatorHelp(kHelpTopic);
+      rt::BringWindowForward(kCalculatorWindow);
+      break;
+    default:
+      if (button == kMainList && rt::ControlExists(kMainList)) {
+        ChooseMain(w, static_cast<int16_t>(rt::ControlValue(kMainList)));
+      } else if (button > kMainList && button <= kMammalList && rt::ControlExists(button)) {
+        ChooseGroupItem(w, button, static_cast<int16_t>(rt::ControlValue(button)));
+      }
+      break;
+  }
+  if (ShowGeneralMENU != 0) ReturnToMainList(w);
+  return false;
+}
+
+void RememberOnClosing(const Window& w) {
+  LastBaseTb = FieldValue(114);
+  LastRealTB = FieldValue(115);
+  LastExponent = FieldValue(113);
+  LastQ10 = FieldValue(116);
+  LastBodyMass = FieldValue(112);
+  LastMetabolismMENU = w.list;
+  LastMetabolismSUBMENU = w.item;
+}
+
+void Open(Window& w) {
+  const bool flow = w.form == 1;
+  std::string title = "Resting Metabolism Estimates";
+  if (flow) title += std::string(31, ' ') + "Minimum Flowrate";
+  const int16_t left = flow ? 50 : 80, width = flow ? 579 : 343;
+  OpenCalculatorWindow(title, left, 60, static_cast<int16_t>(left + width), 60 + 285);
+  BuildLeftPanel();
+  if (flow) BuildRightPanel();
+  BuildButtons(w.form);
+  if (LastMetabolismMENU == 0) {
+    w.list = kMainList;
+    SetFieldString(112, "1");
+    ApplyEquation(*MainEquation(1), "");
+    ValueOfA = 0.002647f;
+    ShowTaxonPopup(kMainList, 1);
+  } else {
+    SetFieldPlain(114, LastBaseTb);
+    SetFieldPlain(115, LastRealTB);
+    SetFieldPlain(116, LastQ10);
+    SetFieldPlain(112, LastBodyMass);
+    SetFieldPlain(113, LastExponent);
+    w.list = LastMetabolismMENU;
+    if (LastMetabolismSUBMENU == 0) LastMetabolismSUBMENU = 1;
+    w.item = LastMetabolismSUBMENU;
+    const bool group = w.list > kMainList && w.list <= kMammalList;
+    if (!group) w.list = kMainList;
+    FishMR = w.list == kFishList ? 1 : 0;
+    ShowTaxonPopup(w.list, w.item);
+    if (flow) ShowWaterChoice();
+  }
+  if (LastMetabolismSUBMENU == 0) LastMetabolismSUBMENU = 1;
+  if (LastMetabolismUNIT == 0) LastMetabolismUNIT = 1;
+  w.unit = LastMetabolismUNIT;
+  rt::SetControlValue(kUnits, w.unit);
+  Compute(w, 0);
+}
+
+}  // namespace
+
+float BMRCALC(int16_t unit, int16_t useTyped, int16_t kg) {
+  rt::SetOutputWindow(kCalculatorWindow);
+  float mass = FieldValue(112);
+  if (kg != 0) mass = mass * 1000.0f;
+  float ratio = useTyped != 0 ? FieldValue(111) / (ValueOfA * BMRunitfact) : 1.0f;
+  if (useTyped != 0 && ValueOfA == 0.0f) {
+    // No equation to scale (the custom entry before its first use): the typed
+    // coefficient, in the chosen unit, becomes the equation's own.
+    ValueOfA = FieldValue(111) / UnitFactor(unit, mass);
+    ratio = 1.0f;
+  }
+  const PerMassForm form = ToUnitForm(unit, FieldValue(113), ValueOfA, mass);
+  if (form.changed) {
+    SetFieldFormatter(113, form.exponent);
+    ValueOfA = form.valueOfA;
+    SetFieldFormatter(111, ValueOfA);
+  }
+  const float b = FieldValue(113);
+  const float factor = UnitFactor(unit, mass);
+  BMRunitfact = factor;
+  const float mr = RestingRate(ValueOfA, ratio, mass, b, FieldValue(114), FieldValue(115), FieldValue(116));
+  SetFieldFormatter(117, factor * mr);
+  SetFieldFormatter(111, ratio * ValueOfA * factor);
+  return mr;
+}
+
+void CalculateFlow(float mr, int16_t, int16_t flowUnits, int16_t multiple) {
+  rt::SetOutputWindow(kCalculatorWindow);
+  const float flow = MinimumFlow(mr, multiple, FieldValue(108), FishMR != 0, PartsPerThousand, flowUnits == 1);
+  SetFieldFormatter(109, flow);
+  ActivateField(0);
+}
+
+void BMR_DATA(int16_t list, int16_t item) {
+  rt::SetOutputWindow(kCalculatorWindow);
+  ShowWaterChoice();
+  if (list < kArthropodList || list > kMammalList) return;
+  const std::string_view defaultT = DefaultTemperatureOf(list);
+  SetFieldString(114, defaultT);
+  SetFieldString(115, defaultT);
+  if (const auto e = GroupEquation(list, item)) {
+    ApplyEquation(*e, defaultT);
+  } else if (item == ReturnItemOf(list)) {
+    ShowGeneralMENU = 1;
+  }
+}
+
+void METABOLISM(int16_t form) {
+  Window w;
+  w.form = form == 1 ? 1 : 0;
+  Open(w);
+  Action = 0;
+  EventID = 0;
+  InstallDialogHandlers(NoMENU);
+  ActivateField(0);
+  bool done = false;
+  while (!done && rt::WindowExists(kCalculatorWindow)) {
+    rt::PumpEvents();
+    if (!rt::WindowExists(kCalculatorWindow)) break;
+    rt::SetOutputWindow(kCalculatorWindow);
+    if (Action == ActionCode::Key) {
+      Action = ActionCode::Click;
+      EventID = kCompute;
+    }
+    if (Action == ActionCode::Click && EventID != 0) {
+      done = OnButton(w, static_cast<int16_t>(EventID));
+    } else if (Action == ActionCode::CloseBox && EventID == kCalculatorWindow) {
+      done = true;
+    } else if (Action == ActionCode::WindowActivity && EventID == 1) {
+      done = true;
+    }
+    Action = 0;
+    EventID = 0;
+  }
+  // The next opening starts from what the window showed.
+  if (rt::WindowExists(kCalculatorWindow)) {
+    rt::SetOutputWindow(kCalculatorWindow);
+    RememberOnClosing(w);
+    rt::CloseWindow(kCalculatorWindow);
+  }
+  Action = 0;
+  EventID = 0;
+}
+
+}  // namespace mv::calc

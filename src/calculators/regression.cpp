@@ -1,0 +1,229 @@
+#include "calculators/regression.h"
+
+#include <cmath>
+
+#include "calculators/frame.h"
+#include "calculators/regression_export.h"
+#include "calculators/regression_plot.h"
+#include "calculators/state.h"
+#include "conversions/state.h"
+#include "runtime/events.h"
+#include "runtime/panels.h"
+#include "runtime/windows.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/format.h"
+#include "shell/kit/protocol.h"
+#include "shell/state.h"
+
+namespace mv::calc {
+namespace {
+
+constexpr int16_t kLinear = 1, kPolynomial = 2, kHelp = 3, kCalculate = 10, kPredictY = 11, kPredictX = 12,
+                  kSave = 65, kDone = 66;
+constexpr int16_t kHelpTopic = 191;
+constexpr int16_t kEquation = 62, kSquare = 63, kCaution = 60;
+constexpr int16_t kA = 51, kB = 56, kCLabel = 57, kC = 58, kX = 41, kY = 46;
+constexpr int kRows = 20;
+
+struct Window {
+  int16_t model = kLinearModel;
+  float c = 0;
+  int16_t n = 0;
+  bool plotOpen = false;
+};
+
+void Text(int16_t number, const Str255& text, Rect r, int16_t justification, double size) {
+  EFForeColor = 0;
+  EFBackColor = 0;
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
+  rt::SetEditColors(number, RGBColor{0, 0, 0}, kThemeBackground);
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
+}
+
+void Entry(int16_t number, const Str255& text, Rect r, int16_t fore, int16_t back, double size) {
+  EFForeColor = fore;
+  EFBackColor = back;
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 3, 1);
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
+  rt::SelectEditText(number, 0, 0);
+}
+
+// A stored value shows as a single blank while it is 0.
+Str255 TableText(float v) { return v == 0.0f ? Str255(" ") : NumText(v); }
+
+void BuildTable() {
+  Text(70, "X values", {300, 14, 395, 34}, 2, 14);
+  Text(71, "Y values", {405, 14, 500, 34}, 2, 14);
+  for (int16_t i = 1; i <= kRows; ++i) {
+    const auto top = static_cast<int16_t>(40 + 22 * (i - 1));
+    const auto bottom = static_cast<int16_t>(top + 20);
+    const auto& row = SimpleRegressionDataArray[static_cast<std::size_t>(i)];
+    Text(static_cast<int16_t>(300 + i), NumText(i), {262, top, 295, bottom}, 3, 12);
+    Entry(static_cast<int16_t>(100 + i), TableText(row[2]), {300, top, 395, bottom}, 0, 6, 12);
+    Entry(static_cast<int16_t>(200 + i), TableText(row[1]), {405, top, 500, bottom}, 0, 6, 12);
+  }
+}
+
+void BuildControls() {
+  Text(kEquation, "Y = a + b * X", {5, 20, 215, 42}, 3, 16);
+  Text(kSquare, "", {216, 12, 232, 28}, 1, 11);
+  rt::NewControl(kLinear, rt::ControlType::RadioButton, " Linear model", {20, 55, 220, 73}, 2);
+  rt::NewControl(kPolynomial, rt::ControlType::RadioButton, " 2-order polynomial", {20, 78, 220, 96}, 1);
+  rt::NewControl(kCalculate, rt::ControlType::PushButton, "Calculate Regression", {20, 108, 230, 132}, 1);
+  Text(50, "a value:", {5, 151, 80, 171}, 3, 12);
+  Entry(kA, " ", {85, 148, 240, 172}, 1, 1, 16);
+  Text(55, "b value:", {5, 183, 80, 203}, 3, 12);
+  Entry(kB, " ", {85, 180, 240, 204}, 1, 1, 16);
+  Text(40, "X:", {5, 253, 40, 273}, 3, 14);
+  Entry(kX, " ", {45, 250, 240, 274}, 3, 8, 16);
+  Text(45, "Y:", {5, 285, 40, 305}, 3, 14);
+  Entry(kY, " ", {45, 282, 240, 306}, 2, 8, 16);
+  rt::NewControl(kPredictY, rt::ControlType::PushButton, "Predict Y from X", {30, 318, 230, 342}, 0);
+  rt::NewControl(kPredictX, rt::ControlType::PushButton, "Predict X from Y", {30, 348, 230, 372}, 0);
+  Text(kCaution, " ", {2, 380, 258, 398}, 2, 10);
+  rt::NewControl(kHelp, rt::ControlType::PushButton, "?", {20, 488, 50, 510}, 1);
+  rt::NewControl(kSave, rt::ControlType::PushButton, "Save Data\xC9", {140, 488, 250, 510}, 0);
+  rt::NewControl(kDone, rt::ControlType::PushButton, "Done", {400, 488, 500, 510}, 1);
+}
+
+void ChooseLinear(Window& w) {
+  rt::SetControlState(kLinear, 2);
+  rt::SetControlState(kPolynomial, 1);
+  SetFieldText(kEquation, " Y = a  + b * X");
+  SetFieldText(kSquare, " ");
+  SetFieldText(kCaution, " ");
+  if (rt::EditFieldExists(kCLabel)) rt::DisposeEditField(kCLabel);
+  if (rt::EditFieldExists(kC)) rt::DisposeEditField(kC);
+  ActivateField(101);
+  w.model = kLinearModel;
+}
+
+void ChoosePolynomial(Window& w) {
+  rt::SetControlState(kPolynomial, 2);
+  rt::SetControlState(kLinear, 1);
+  SetFieldText(kEquation, "Y = a  + b * X  + c * X");
+  SetFieldText(kSquare, "2");
+  Text(kCLabel, "c value:", {5, 215, 80, 235}, 3, 12);
+  Entry(kC, " ", {85, 212, 240, 236}, 1, 1, 16);
+  SetFieldText(kCaution, "Caution:  X from Y does not always work for polynomials");
+  ActivateField(101);
+  w.model = kPolynomialModel;
+}
+
+// A prediction without a finite value leaves the field blank.
+void ShowPrediction(int16_t field, double v) {
+  SetFieldText(field, std::isfinite(v) ? NumText(v) : Str255(" "));
+}
+
+void PredictY(const Window& w) {
+  const float x = FieldValue(kX);
+  float y = aval + bval * x;
+  if (w.model == kPolynomialModel) y = static_cast<float>(static_cast<double>(y) + static_cast<double>(w.c) * x * x);
+  ShowPrediction(kY, y);
+}
+
+void PredictX(const Window& w) {
+  const float y = FieldValue(kY);
+  float x = 0;
+  if (w.model == kPolynomialModel) {
+    const double b = bval, c = w.c;
+    x = static_cast<float>((std::sqrt(b * b - 4.0 * c * (static_cast<double>(aval) - y)) - b) / (2.0 * c));
+  } else {
+    x = (y - aval) / bval;
+  }
+  ShowPrediction(kX, x);
+}
+
+void Calculate(Window& w) {
+  int16_t n = 0;
+  for (int16_t i = 1; i <= kRows; ++i) {
+    auto& row = SimpleRegressionDataArray[static_cast<std::size_t>(i)];
+    row[2] = FieldValue(static_cast<int16_t>(100 + i));
+    row[1] = FieldValue(static_cast<int16_t>(200 + i));
+    if (row[2] != 0.0f || row[1] != 0.0f) ++n;
+  }
+  w.n = n;
+  if (n < 3) return;
+  rt::SetControlState(kSave, 1);
+  if (!w.plotOpen) {
+    BuildRegressionPlotWindow();
+    w.plotOpen = true;
+  } else {
+    rt::SetOutputWindow(kRegressionPlotWindow);
+    ClearArea(0, 0, 600, 380);
+  }
+  const bool fitted = DRAWthisREGRESSION(n, w.model);
+  rt::FlushWindow();
+  rt::SetOutputWindow(kCalculatorWindow);
+  if (!fitted) {
+    // Nothing to predict from: the last fit's coefficients no longer match the table.
+    SetFieldText(kA, " ");
+    SetFieldText(kB, " ");
+    SetFieldText(kC, " ");
+    rt::SetControlState(kPredictY, 0);
+    rt::SetControlState(kPredictX, 0);
+    return;
+  }
+  aval = SimpleRegressionDataArray[1][0];
+  bval = SimpleRegressionDataArray[2][0];
+  w.c = SimpleRegressionDataArray[3][0];
+  SetFieldPlain(kA, aval);
+  SetFieldPlain(kB, bval);
+  SetFieldPlain(kC, w.c);
+  rt::SetControlState(kPredictY, 1);
+  rt::SetControlState(kPredictX, 1);
+}
+
+void Export(const Window& w) {
+  const auto path = rt::SaveFilePanel("File for regression data", "Regression data.csv");
+  if (!path) return;
+  RegressionDataCFURL = *path;
+  if (!WriteWholeFile(*path, RegressionCsv(w.n))) rt::ReportError(-36);  // an I/O error
+}
+
+bool OnButton(Window& w, int16_t button) {
+  switch (button) {
+    case kLinear: ChooseLinear(w); break;
+    case kPolynomial: ChoosePolynomial(w); break;
+    case kHelp: ShowCalculatorHelp(kHelpTopic); break;
+    case kCalculate: Calculate(w); break;
+    case kPredictY: PredictY(w); break;
+    case kPredictX: PredictX(w); break;
+    case kSave: Export(w); break;
+    case kDone: return true;
+    default: break;
+  }
+  return false;
+}
+
+}  // namespace
+
+void SimpleRegression() {
+  OpenCalculatorWindow("Simple Regression ", 100, 80, 100 + 520, 80 + 520);
+  BuildTable();
+  BuildControls();
+  ActivateField(101);
+  Window w;
+  Action = 0;
+  EventID = 0;
+  InstallDialogHandlers(NoMENU);
+  bool done = false;
+  while (!done && rt::WindowExists(kCalculatorWindow)) {
+    rt::PumpEvents();
+    if (!rt::WindowExists(kCalculatorWindow)) break;
+    rt::SetOutputWindow(kCalculatorWindow);
+    if (Action == ActionCode::Click && EventID != 0) {
+      const auto button = static_cast<int16_t>(EventID);
+      Action = 0;
+      done = OnButton(w, button);
+    } else if (Action == ActionCode::CloseBox && EventID == kCalculatorWindow) {
+      done = true;
+    }
+    Action = 0;
+    EventID = 0;
+  }
+  if (rt::WindowExists(kCalculatorWindow)) rt::CloseWindow(kCalculatorWindow);
+  if (rt::WindowExists(kRegressionPlotWindow)) rt::CloseWindow(kRegressionPlotWindow);
+}
+
+}  // namespace mv::calc

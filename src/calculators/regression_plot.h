@@ -1,0 +1,30 @@
+// The regression plot: a straight line or a second-order polynomial fitted by least
+// squares to the points of the regression table, drawn on fixed axes in window 787.
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "runtime/str255.h"
+#include "shell/kit/fits.h"
+
+namespace mv::calc {
+
+constexpr int16_t kRegressionPlotWindow = 787;
+constexpr int16_t kLinearModel = 0, kPolynomialModel = 3;
+
+// Opens window 787 with its three texts under the plot area.
+void BuildRegressionPlotWindow();
+
+// Texts under the plot: the equation and the count and r-squared line.
+Str255 RegressionEquationText(int16_t model, float a, float b, float c);
+Str255 RegressionCountText(int16_t n, int16_t model, double r2);
+
+// Fits rows 1..n of SimpleRegressionDataArray with the model (0 straight line, 3
+// second-order polynomial), draws into the current output window and leaves a, b, c
+// in aval, bval, exponent and column 0 of rows 1..3. False when the X values do not
+// allow the fit (all equal, or fewer than three different for the polynomial): the
+// points are drawn, the coefficients are left as they were and the texts say so.
+bool DRAWthisREGRESSION(int16_t n, int16_t model);
+
+}  // namespace mv::calc

@@ -1,0 +1,203 @@
+#include "calculators/simple_math_rules.h"
+
+#include <cmath>
+
+namespace mv::calc {
+
+namespace {
+
+constexpr double kPi = 3.1415926;
+constexpr double kLn10 = 2.302585;
+constexpr double kFourThirdsPi = 4.188789086135801;
+
+bool NegativeWithFraction(float x) {
+  return x < 0.0f && std::trunc(x) != x;
+}
+
+float Single(double v) {
+  return static_cast<float>(v);
+}
+
+SimpleMathOutcome KeepX(float x) {
+  SimpleMathOutcome out;
+  out.x = x;
+  return out;
+}
+
+SimpleMathOutcome NewX(float value) {
+  return KeepX(value);
+}
+
+SimpleMathOutcome MathError(float x) {
+  SimpleMathOutcome out = KeepX(x);
+  out.mathError = true;
+  return out;
+}
+
+SimpleMathOutcome NewY(float x, float y) {
+  SimpleMathOutcome out = KeepX(x);
+  out.yWrite = SimpleMathOutcome::YWrite::Value;
+  out.y = y;
+  return out;
+}
+
+// Buttons whose result replaces X.
+bool ArithmeticButton(int16_t button, float x, float y, SimpleMathOutcome& out) {
+  switch (button) {
+    case 1:
+      out = NewX(y + x);
+      return true;
+    case 2:
+      out = NewX(x - y);
+      return true;
+    case 3:
+      out = NewX(y * x);
+      return true;
+    case 4:
+      out = y == 0.0f ? MathError(x) : NewX(x / y);
+      return true;
+    case 5:
+      out = NewX(1.0f / x);
+      return true;
+    case 7:
+      out = x < 0.0f ? MathError(x) : NewX(Single(std::log(double{x})));
+      return true;
+    case 8:
+      out = NewX(Single(std::exp(double{x})));
+      return true;
+    case 9:
+      out = x < 0.0f ? MathError(x) : NewX(Single(std::log(double{x}) / kLn10));
+      return true;
+    case 10:
+      out = NewX(Single(std::pow(10.0, double{x})));
+      return true;
+    case 11:
+      out = x < 0.0f ? MathError(x) : NewX(Single(std::sqrt(double{x})));
+      return true;
+    case 22:
+      out = NewX(x * x);
+      return true;
+    case 12:
+      out = NegativeWithFraction(x) ? MathError(x) : NewX(Single(std::pow(double{x}, double{y})));
+      return true;
+    case 13:
+      out = NewX(Single(x * 0.1));
+      return true;
+    case 14:
+      out = NewX(x * 10.0f);
+      return true;
+    case 15:
+      out = NewX(x / 60.0f);
+      return true;
+    case 16:
+      out = NewX(x * 60.0f);
+      return true;
+    case 17:
+      out = NewX(x / 24.0f);
+      return true;
+    case 18:
+      out = NewX(x * 24.0f);
+      return true;
+    case 19:
+      out = NewX(x / 760.0f);
+      return true;
+    case 20:
+      out = NewX(Single(x / 101.325));
+      return true;
+    case 21:
+      out = NewX(Single(x / 273.1));
+      return true;
+    case 23:
+      out = NewX(Single(x + 273.1));
+      return true;
+    case 24:
+      out = NewX(y);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Buttons whose result goes to Y while X stays in view.
+bool YButton(int16_t button, float x, float y, SimpleMathOutcome& out) {
+  const double radians = x * kPi / 180.0;
+  const float square = x * x;
+  switch (button) {
+    case 6:
+      out = KeepX(x);
+      out.yWrite = SimpleMathOutcome::YWrite::PiText;
+      return true;
+    case 25:
+      out = NewY(x, x);
+      return true;
+    case 51:
+      out = NewY(x, Single(std::sin(radians)));
+      return true;
+    case 52:
+      out = NewY(x, Single(std::cos(radians)));
+      return true;
+    case 53:
+      out = NewY(x, Single(std::tan(radians)));
+      return true;
+    case 31:
+      out = NewY(x, Single(x * kPi * 2.0));
+      return true;
+    case 32:
+      out = NewY(x, Single(square * kPi));
+      return true;
+    case 33:
+      out = NewY(x, Single(y * (square * kPi)));
+      return true;
+    case 34:
+      out = NewY(x, Single(square * kPi * 4.0));
+      return true;
+    case 35:
+      out = NewY(x, Single(std::pow(double{x}, 3.0) * kFourThirdsPi));
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+SimpleMathOutcome SimpleMathButton(int16_t button, float x, float y) {
+  SimpleMathOutcome out;
+  if (!ArithmeticButton(button, x, y, out) && !YButton(button, x, y, out)) return KeepX(x);
+  // A result that is no finite number (1/0, ln 0, an overflow) is refused like the
+  // other undefined cases, so a register never shows an infinity or a NaN.
+  const bool yBad = out.yWrite == SimpleMathOutcome::YWrite::Value && !std::isfinite(out.y);
+  if (!out.mathError && (!std::isfinite(out.x) || yBad)) return MathError(x);
+  return out;
+}
+
+OperatorOutcome SimpleMathOperator(int16_t operation, float x, float y) {
+  OperatorOutcome out;
+  switch (operation) {
+    case 1:
+      out.result = x + y;
+      break;
+    case 2:
+      out.result = x - y;
+      break;
+    case 3:
+      out.result = x * y;
+      break;
+    case 4:
+      out.result = x / y;
+      break;
+    case 5:
+      if (NegativeWithFraction(x))
+        out.mathError = true;
+      else
+        out.result = Single(std::pow(double{x}, double{y}));
+      break;
+    default:
+      out.result = x;
+      break;
+  }
+  if (!std::isfinite(out.result)) out.mathError = true;
+  return out;
+}
+
+}  // namespace mv::calc

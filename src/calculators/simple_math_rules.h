@@ -1,0 +1,37 @@
+// The arithmetic of the Simple Math calculator: what each button and each
+// operator key does to the two registers X and Y. Values are single precision;
+// products and quotients with the double-precision constants are formed in double
+// precision and rounded once.
+#pragma once
+#include <cstdint>
+
+namespace mv::calc {
+
+// The text the "Y = pi" button puts into Y, exactly.
+constexpr const char* kSimpleMathPiText = "3.1415926";
+
+struct SimpleMathOutcome {
+  enum class YWrite { None, Value, PiText };
+  bool mathError = false;  // flash the math error; X is kept
+  float x = 0;             // field 111 is always rewritten with this value
+  YWrite yWrite = YWrite::None;
+  float y = 0;  // the value for Y when yWrite is Value
+};
+
+// A button of the calculator applied to X and Y (buttons without arithmetic keep X).
+// Square root and logarithms of a negative X, the power of a negative X with a
+// fractional part, X / 0, and every result that is no finite number are math errors.
+SimpleMathOutcome SimpleMathButton(int16_t button, float x, float y);
+
+struct OperatorOutcome {
+  bool mathError = false;  // the fields stay as they are
+  float result = 0;        // the new X
+};
+
+// An operator key (1 add, 2 subtract, 3 multiply, 4 divide, 5 power) applied to
+// X and Y. The power of a negative X with a fractional part, and every result that
+// is no finite number (X / 0, a negative whole X to a fractional power, an
+// overflow), are math errors.
+OperatorOutcome SimpleMathOperator(int16_t operation, float x, float y);
+
+}  // namespace mv::calc

@@ -1,0 +1,248 @@
+#include "calculators/sun_cycle_window.h"
+
+#include <cmath>
+
+#include "calculators/day_of_year.h"
+#include "calculators/frame.h"
+#include "calculators/state.h"
+#include "calculators/sun_cycle_plot.h"
+#include "calculators/sunrise_calc.h"
+#include "calculators/world_map.h"
+#include "runtime/events.h"
+#include "runtime/windows.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/date_text.h"
+#include "shell/kit/drawing.h"
+#include "shell/kit/format.h"
+#include "shell/kit/help.h"
+#include "shell/kit/popups.h"
+#include "shell/kit/protocol.h"
+#include "shell/state.h"
+
+namespace mv::calc {
+
+namespace {
+
+constexpr int16_t kLatitudeField = 1, kLongitudeField = 2;
+constexpr int16_t kNorth = 101, kSouth = 102, kWest = 103, kEast = 104;
+constexpr int16_t kMapButton = 230, kTodayButton = 231, kCalculate = 240, kDone = 241, kHelp = 242, kWeb = 243,
+                  kDaylightSaving = 244, kAnnualPlot = 245;
+constexpr RGBColor kBlack{0, 0, 0}, kBlue{0, 0, 65535};
+
+void DrawHeading() {
+  rt::FontSpec font = KitFont(KestraneFont, 28);
+  font.bold = true;
+  font.italic = true;
+  rt::DrawText(60, 35, "Sunrise, Sunset, and Day Length", font, kBlue);
+}
+
+void Label(int16_t number, const char* text, Rect r, int16_t justification, double size = 12) {
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
+  rt::SetEditColors(number, kBlack, rt::WindowBackgroundColor());
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
+}
+
+void Entry(int16_t number, const Str255& text, Rect r, double size) {
+  EFForeColor = 1;
+  EFBackColor = 1;
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 3, 2);
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
+}
+
+void MonthPopup(int16_t month) {
+  if (rt::ControlExists(kMonthPopup)) rt::DisposeControl(kMonthPopup);
+  MonthsPopupMenu(kPopupMenu);
+  rt::NewPopupControl(kMonthPopup, kPopupMenu, "", Rect{270, 230, 400, 250}, month);
+}
+
+void Radio(int16_t number, const char* title, Rect r, bool on) {
+  rt::NewControl(number, rt::ControlType::RadioButton, title, r, on ? 2 : 1);
+}
+
+void ShowHemispheres() {
+  rt::SetControlState(kNorth, northLatitude ? 2 : 1);
+  rt::SetControlState(kSouth, northLatitude ? 1 : 2);
+  rt::SetControlState(kWest, westLongitude ? 2 : 1);
+  rt::SetControlState(kEast, westLongitude ? 1 : 2);
+}
+
+void BuildLayout(const InitialDate& today) {
+  OpenCalculatorWindow("Sun Cycle Calculator", 40, 100, 640, 555);
+  DrawHeading();
+  rt::DrawText(90, 71, "Enter location and date and click 'Calculate':", KitFont(KestraneFont, 18), kBlue);
+  rt::DrawText(50, 213, "Enter either the day of the year OR the date:", KitFont(KestraneFont, 16), kBlue);
+  PlotCG(1, 10, 288, 590, 288, 3);
+  PlotCG(1, 10, 410, 590, 410, 3);
+  Label(10, "Latitude in degrees (0 - 90) ", Rect{20, 93, 240, 108}, 3);
+  Label(20, "Longitude in degrees (0 - 180) ", Rect{10, 126, 240, 146}, 3);
+  Radio(kNorth, "North", Rect{253, 90, 310, 110}, true);
+  Radio(kSouth, "South", Rect{320, 90, 380, 110}, false);
+  Entry(kLatitudeField, "33.95", Rect{385, 90, 470, 110}, 16);
+  Radio(kWest, "West", Rect{253, 124, 310, 144}, true);
+  Radio(kEast, "East", Rect{320, 124, 380, 144}, false);
+  Entry(kLongitudeField, "117.33", Rect{385, 124, 470, 144}, 16);
+  rt::NewControl(kMapButton, rt::ControlType::PushButton, "Get Latitude and Longitude From World Map",
+                 Rect{150, 155, 470, 176}, 1);
+  rt::NewControl(kDaylightSaving, rt::ControlType::CheckBox, "Daylight Savings Time", Rect{410, 197, 610, 218}, 1);
+  Label(30, "Day of the year:", Rect{20, 230, 153, 250}, 3);
+  Entry(kDayOfYearField, "", Rect{170, 230, 230, 250}, 16);
+  MonthPopup(today.month);
+  Entry(kDayField, today.day, Rect{410, 230, 470, 250}, 14);
+  Entry(kYearField, today.year, Rect{490, 230, 580, 250}, 14);
+  rt::NewControl(kTodayButton, rt::ControlType::PushButton, "Use Today's Date", Rect{430, 260, 580, 280}, 1);
+  Label(kSunriseField, "", Rect{20, 300, 580, 325}, 2, 16);
+  Label(kSunsetField, "", Rect{20, 340, 580, 365}, 2, 16);
+  Label(kSolarNoonField, "", Rect{20, 380, 240, 405}, 1, 16);
+  Label(kDayLengthField, "", Rect{245, 380, 600, 405}, 1, 16);
+  rt::NewControl(kWeb, rt::ControlType::PushButton, "US Naval Observatory Website...", Rect{15, 420, 240, 440}, 1);
+  rt::NewControl(kAnnualPlot, rt::ControlType::PushButton, "Annual Plot", Rect{250, 420, 350, 440}, 1);
+  rt::NewControl(kHelp, rt::ControlType::PushButton, "?", Rect{355, 420, 395, 440}, 1);
+  rt::NewControl(kCalculate, rt::ControlType::DefaultButton, "Calculate", Rect{410, 420, 505, 440}, 1);
+  rt::NewControl(kDone, rt::ControlType::PushButton, "Done", Rect{515, 420, 570, 440}, 1);
+}
+
+// The window's own state while it is open.
+struct SunWindow {
+  int16_t month = 1;
+  int16_t daylightSaving = 0;
+  bool calculated = false;
+  int16_t lastDay = 0;
+  float lastLatitude = 0, lastLongitude = 0;
+  // What the day routine last wrote, and the date it came from: a day of the year
+  // typed since then (with the date unchanged) is taken as it is.
+  int16_t writtenDay = 0;
+  std::string writtenDate;
+
+  std::string DateKey() const {
+    return std::to_string(month) + "/" + rt::EditText(kDayField) + "/" + rt::EditText(kYearField);
+  }
+  void UpdateDayOfYear() {
+    writtenDay = computeDayOfYear(month);
+    writtenDate = DateKey();
+  }
+  int16_t DayToUse() {
+    const double typed = std::trunc(FieldValueDouble(kDayOfYearField));
+    if (DateKey() == writtenDate && typed != writtenDay && typed >= 1 && typed <= 366) {
+      rt::FocusEditField(0);
+      return static_cast<int16_t>(typed);
+    }
+    UpdateDayOfYear();
+    return writtenDay;
+  }
+  void PlaceFromFields() {
+    latitude = FieldValue(kLatitudeField) * (northLatitude ? 1.0f : -1.0f);
+    longitude = FieldValue(kLongitudeField) * (westLongitude ? 1.0f : -1.0f);
+  }
+  void Calculate() {
+    lastDay = DayToUse();
+    PlaceFromFields();
+    lastLatitude = latitude;
+    lastLongitude = longitude;
+    SunriseCalc(1, lastDay, daylightSaving);
+    calculated = true;
+  }
+  void Repeat() {
+    latitude = lastLatitude;
+    longitude = lastLongitude;
+    SunriseCalc(1, lastDay, daylightSaving);
+  }
+  void UseToday() {
+    const InitialDate t = TodaysDate(TodayDateText());
+    SetFieldText(kDayField, t.day);
+    SetFieldText(kYearField, t.year);
+    month = t.month;
+    MonthPopup(month);
+    UpdateDayOfYear();
+  }
+  void PickFromMap() {
+    GetMapCoordinates();
+    rt::SetOutputWindow(kCalculatorWindow);
+    ShowHemispheres();
+    SetFieldPlain(kLatitudeField, latitude);
+    SetFieldPlain(kLongitudeField, longitude);
+    ClearArea(1, 1, 600, 40);
+    DrawHeading();
+  }
+
+  // Acts on a click; true ends the window.
+  bool Command(int16_t button) {
+    switch (button) {
+      case kMonthPopup:
+        month = static_cast<int16_t>(rt::ControlValue(kMonthPopup));
+        UpdateDayOfYear();
+        break;
+      case kNorth:
+      case kSouth:
+        northLatitude = button == kNorth ? 1 : 0;
+        ShowHemispheres();
+        break;
+      case kWest:
+      case kEast:
+        westLongitude = button == kWest ? 1 : 0;
+        ShowHemispheres();
+        break;
+      case kMapButton: PickFromMap(); break;
+      case kTodayButton: UseToday(); break;
+      case kCalculate: Calculate(); break;
+      case kDone: return true;
+      case kHelp:
+        rt::FlushEvents();
+        DoHelpWindow(169);
+        break;
+      case kWeb: LSLaunchURL(3); break;
+      case kDaylightSaving:
+        daylightSaving = daylightSaving ? 0 : 1;
+        rt::SetControlState(kDaylightSaving, daylightSaving ? 2 : 1);
+        if (calculated) Repeat();
+        break;
+      case kAnnualPlot:
+        PlaceFromFields();
+        RunAnnualSunCycle(daylightSaving);
+        rt::BringWindowForward(kCalculatorWindow);
+        break;
+      default: break;
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+int16_t Sunrise() {
+  northLatitude = 1;
+  westLongitude = 1;
+  const InitialDate today = TodaysDate(TodayDateText());
+  BuildLayout(today);
+  SunWindow w;
+  w.month = today.month;
+  w.UpdateDayOfYear();
+  ActivateField(0);
+
+  Action = 0;
+  EventID = 0;
+  InstallDialogHandlers(NoMENU);
+  bool done = false;
+  while (!done && rt::WindowExists(kCalculatorWindow)) {
+    rt::PumpEvents();
+    rt::SetOutputWindow(kCalculatorWindow);
+    const int16_t action = Action;
+    const int32_t id = EventID;
+    Action = 0;
+    EventID = 0;
+    if (action == ActionCode::Click && id != 0) {
+      done = w.Command(static_cast<int16_t>(id));
+      if (rt::WindowExists(kCalculatorWindow)) rt::SetOutputWindow(kCalculatorWindow);
+    } else if (action == ActionCode::CloseBox) {
+      if (id == kCalculatorWindow) done = true;
+      if (id == kSunChartWindow && rt::WindowExists(kSunChartWindow)) rt::CloseWindow(kSunChartWindow);
+      if (!done && rt::WindowExists(kCalculatorWindow)) rt::BringWindowForward(kCalculatorWindow);
+    }
+    Action = 0;
+    EventID = 0;
+  }
+  if (rt::WindowExists(kCalculatorWindow)) rt::CloseWindow(kCalculatorWindow);
+  if (rt::WindowExists(kSunChartWindow)) rt::CloseWindow(kSunChartWindow);
+  return 0;
+}
+
+}  // namespace mv::calc

@@ -1,0 +1,32 @@
+// The world-map position picker of the sun-cycle calculator: the latitude and
+// longitude under the pointer are read out live, a click (or Return, Enter or a
+// space) selects the position, and a part of the map can be enlarged five times for
+// a finer pick. The selection comes back in latitude, longitude (absolute degrees),
+// northLatitude and westLongitude.
+#pragma once
+#include <cstdint>
+
+#include "runtime/str255.h"
+
+namespace mv::calc {
+
+constexpr int16_t kMapWindow = 778, kMapStrip = 775, kZoomMessageWindow = 1776;
+
+// The place under a pointer position of the map window (absolute degrees).
+struct MapReading {
+  float longitude = 0, latitude = 0;
+  int16_t west = 1, north = 1;
+};
+MapReading StandardMapReading(int x, int y);
+MapReading EnlargedMapReading(int x, int y, int ox, int oy);
+// Read-out texts: "###.##" with the degree sign and " E"/" W"; "##.##" and " N"/" S".
+Str255 LongitudeReadout(const MapReading& r);
+Str255 LatitudeReadout(const MapReading& r);
+// The enlarged view's origin for a zoom box whose top-left corner is (bx, by).
+void ZoomOrigin(int bx, int by, int16_t& ox, int16_t& oy);
+// The zoom box's corner kept on the map: top 30..558, left 0..900.
+void ClampZoomCorner(int& x, int& y);
+
+int16_t GetMapCoordinates();
+
+}  // namespace mv::calc

@@ -1,0 +1,124 @@
+// The standard atmosphere and the altitude and pressure calculator: the formulas
+// pinned against hand-worked values, and the window driven through both directions,
+// the unit buttons, Tab and Store Pressure.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "calculators/altitude.h"
+#include "calculators/altitude_calc.h"
+#include "conditions_driver.h"
+#include "files/state.h"
+#include "shell/state.h"
+
+namespace mv::calc {
+namespace {
+
+TEST(StandardAtmosphere, PressureOfAnAltitude) {
+  EXPECT_EQ(StandardPressureTorr(0), 760.0f);
+  EXPECT_NEAR(StandardPressureTorr(1000), 760 * std::exp(-0.12603), 1e-4);  // 670.0072
+  EXPECT_NEAR(StandardPressureTorr(3000), 520.7283, 1e-3);
+  EXPECT_EQ(PressureFromEntry(0, true, false), 760.0f);
+  EXPECT_EQ(PressureFromEntry(0, false, true), 101.325f);
+  EXPECT_NEAR(PressureFromEntry(1000, false, false), 89.32695, 1e-4);
+  // 1000 feet are 305.064 m.
+  EXPECT_NEAR(PressureFromEntry(1000, true, true), 760 * std::exp(-0.00012603 * 1000 / 3.278), 1e-3);
+}
+
+TEST(StandardAtmosphere, AltitudeOfAPressure) {
+  EXPECT_EQ(AltitudeFromEntry(760, true, false), 0.0f) << "not the formula's 0.005 m";
+  EXPECT_EQ(AltitudeFromEntry(101.325f, false, false), 0.0f);
+  EXPECT_EQ(AltitudeFromEntry(101.325f, false, true), 0.0f);
+  EXPECT_NEAR(AltitudeFromEntry(500, true, false), 3322.469, 1e-2);
+  EXPECT_NEAR(AltitudeFromEntry(500, true, true), 3322.469 * 3.278, 5e-2);
+  EXPECT_NEAR(AltitudeFromEntry(90, false, false), std::log10(90 * 7.50062) * -18271.0 + 52635.35, 1e-2);
+  EXPECT_FALSE(std::isfinite(AltitudeFromEntry(0, true, false)));
+  EXPECT_FALSE(std::isfinite(AltitudeFromEntry(-10, false, false)));
+}
+
+TEST(StandardAtmosphere, SimulatedConcentration) {
+  EXPECT_NEAR(RequiredConcentration(520.7283f, 20.95f, 760), 14.3543, 1e-3);
+  EXPECT_FALSE(std::isfinite(RequiredConcentration(520, 20.95f, 0)));
+}
+
+class AltitudeWindowTest : public test::ConditionsCalcTest {
+ protected:
+  static constexpr int16_t kPressure = 111, kAltitude = 112;
+  static constexpr int16_t kAltFromPressure = 1, kPressureFromAlt = 2, kStore = 3, kDone = 4, kHelp = 15,
+                           kMetres = 5, kFeet = 6, kTorr = 7, kKPa = 8;
+};
+
+TEST_F(AltitudeWindowTest, BothDirectionsInTorrAndKPa) {
+  Run(ALTITUDE, {Shot("w8-altitude.png"), Do([this] {
+                   EXPECT_EQ(Text(kPressure), " 760");
+                   EXPECT_EQ(Text(kAltitude), "    0.0");
+                   EXPECT_EQ(CountPlayed("upvip.mp3"), 1) << "the opening computation";
+                 }),
+                 Type(kAltitude, "1000"), Return(kAltitude),
+                 Do([this] {
+                   EXPECT_EQ(Text(kPressure), "  670.0") << "Return stands for Compute Pressure";
+                   EXPECT_EQ(CountPlayed("upvip.mp3"), 2);
+                 }),
+                 Click(kKPa), Do([] {
+                   EXPECT_EQ(Text(kPressure), "  89.326") << "670.0 torr shown in kPa";
+                   EXPECT_EQ(Text(kAltitude), "1000") << "the unit buttons compute nothing";
+                   EXPECT_EQ(State(kKPa), 2);
+                   EXPECT_EQ(State(kTorr), 1);
+                 }),
+                 Click(kKPa), Do([] { EXPECT_EQ(Text(kPressure), "  89.326") << "selected already"; }),
+                 Click(kPressureFromAlt), Do([] { EXPECT_EQ(Text(kPressure), "  89.327"); }),
+                 Type(kAltitude, "0"), Click(kPressureFromAlt),
+                 Do([] { EXPECT_EQ(Text(kPressure), " 101.325"); }), Click(kAltFromPressure),
+                 Do([] {
+                   EXPECT_EQ(Text(kAltitude), "   0.000") << "kPa picture for the altitude too";
+                   EXPECT_EQ(rt::FocusedEditField(), 0);
+                 }),
+                 Click(kTorr), Do([] { EXPECT_EQ(Text(kPressure), "  760.0"); }), Click(kHelp), Click(kDone)});
+}
+
+TEST_F(AltitudeWindowTest, FeetConvertOnceAndBack) {
+  Run(ALTITUDE, {Type(kAltitude, "1000"), Click(kFeet), Do([] { EXPECT_EQ(Text(kAltitude), " 3278"); }),
+                 Click(kFeet), Do([] { EXPECT_EQ(Text(kAltitude), " 3278") << "converted once"; }),
+                 Click(kPressureFromAlt),
+                 Do([] { EXPECT_EQ(Text(kPressure), "  670.0") << "3278 ft are 1000 m"; }), Click(kMetres),
+                 Do([] {
+                   EXPECT_EQ(Text(kAltitude), " 1000");
+                   EXPECT_EQ(State(kMetres), 2);
+                 }),
+                 Type(kPressure, "500"), Click(kFeet), Click(kAltFromPressure),
+                 Do([] { EXPECT_NEAR(Value(kAltitude), 3322.469 * 3.278, 0.06); }), Click(kDone)});
+}
+
+TEST_F(AltitudeWindowTest, TabMovesBetweenTheTwoFieldsWithAClick) {
+  Sound_Is_On = 0;  // the focus click plays regardless
+  Run(ALTITUDE, {Key(kPressure, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kAltitude); }),
+                 Key(kAltitude, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kPressure); }),
+                 Do([] { EXPECT_EQ(rt::EditSelection(kPressure), (std::pair<int, int>{0, 4})); }),
+                 Click(kDone)});
+  EXPECT_EQ(CountPlayed("click.mp3"), 2);
+  EXPECT_EQ(CountPlayed("upvip.mp3"), 0);
+}
+
+TEST_F(AltitudeWindowTest, StorePressureTakesTorr) {
+  PrefsArray[PrefsSlot::WeirdSounds] = 1;
+  BarometricPressure = 700;
+  Run(ALTITUDE, {Do([] { EXPECT_NEAR(Value(kAltitude), 652.6, 0.05); }), Click(kKPa), Type(kPressure, "100"),
+                 Click(kStore), Do([] { EXPECT_EQ(Text(kPressure), "100") << "the fields do not change"; }),
+                 Click(kDone)});
+  EXPECT_FLOAT_EQ(BarometricPressure, 750.062f);
+  EXPECT_EQ(CountPlayed("wsst.mp3"), 1);
+}
+
+TEST_F(AltitudeWindowTest, NoPressureGivesNoAltitudeAndIsNotStored) {
+  Run(ALTITUDE, {Type(kPressure, "0"), Click(kAltFromPressure), Do([this] {
+                   EXPECT_EQ(Text(kAltitude), "") << "no Inf or NaN in the field";
+                   EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
+                   EXPECT_EQ(CountPlayed("upvip.mp3"), 1) << "only the opening one";
+                 }),
+                 Type(kPressure, "-5"), Click(kStore), Close()});
+  EXPECT_EQ(BarometricPressure, 760.0f);
+  EXPECT_EQ(CountPlayed("bzot.mp3"), 2);
+}
+
+}  // namespace
+}  // namespace mv::calc

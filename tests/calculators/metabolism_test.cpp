@@ -1,0 +1,202 @@
+// Resting metabolism: the equation table, the units, the temperature and per-mass
+// arithmetic and the minimum flow, against values worked out by hand, and the
+// window in both forms driven through its lists.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "calculators/metabolism.h"
+#include "calculators/metabolism_calc.h"
+#include "calculators/metabolism_table.h"
+#include "calculators/state.h"
+#include "respirometry_driver.h"
+#include "shell/kit/format.h"
+
+namespace mv::calc {
+namespace {
+
+TEST(MetabolismTable, RowsOfEveryListAreTranscribedExactly) {
+  auto e = GroupEquation(kBirdList, 1);
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->exponent, ".669");
+  EXPECT_EQ(e->a, 0.103265f);
+  e = GroupEquation(kBirdList, 10);
+  EXPECT_EQ(e->baseT, "38.2");
+  EXPECT_EQ(e->realT, "40.1");
+  e = GroupEquation(kMammalList, 7);
+  EXPECT_EQ(e->exponent, ".73");
+  EXPECT_EQ(e->a, 0.0548f);
+  EXPECT_EQ(e->baseT, "36.2");
+  EXPECT_EQ(e->realT, "35");
+  EXPECT_EQ(GroupEquation(kMammalList, 12)->exponent, ".70");
+  EXPECT_EQ(GroupEquation(kFishList, 7)->exponent, "1.02");
+  EXPECT_EQ(GroupEquation(kFishList, 7)->a, 0.0008136f);
+  EXPECT_EQ(GroupEquation(kArthropodList, 4)->q10, "2.97");
+  EXPECT_EQ(GroupEquation(kAmphibianList, 4)->q10, "2.21");
+  EXPECT_EQ(GroupEquation(kReptileList, 6)->q10, "2.44");
+  EXPECT_TRUE(GroupEquation(kArthropodList, 1)->q10.empty());
+  EXPECT_EQ(DefaultTemperatureOf(kMammalList), "37.5");
+  EXPECT_EQ(DefaultTemperatureOf(kReptileList), "30");
+  // Separator and return item close every list.
+  const int16_t returns[] = {11, 9, 6, 8, 13, 21};
+  for (int16_t list = kArthropodList; list <= kMammalList; ++list) {
+    EXPECT_EQ(ReturnItemOf(list), returns[list - kArthropodList]);
+    EXPECT_FALSE(GroupEquation(list, static_cast<int16_t>(returns[list - kArthropodList] - 1)));
+    EXPECT_FALSE(GroupEquation(list, returns[list - kArthropodList]));
+  }
+  EXPECT_EQ(MainEquation(3)->a, 0.014587f);
+  EXPECT_FALSE(MainEquation(2));
+}
+
+TEST(MetabolismUnits, FactorsAndPerMassUnits) {
+  EXPECT_EQ(UnitFactor(1, 10), 1.0f);
+  EXPECT_EQ(UnitFactor(2, 4), 0.25f);
+  EXPECT_EQ(UnitFactor(16, 10), 33.5f);
+  EXPECT_EQ(UnitFactor(20, 1000), static_cast<float>(28934.35 / 1000.0));
+  EXPECT_EQ(UnitFactor(26, 2), static_cast<float>(6912.2 / 2.0));
+  EXPECT_EQ(UnitFactor(24, 2), 6.912f);
+  EXPECT_EQ(UnitFactor(12, 2), 1.0f);  // a heading
+  EXPECT_EQ(UnitFactor(40, 2), 1.0f);
+  for (int16_t u : {2, 6, 8, 9, 10, 11, 16, 20, 21, 25, 26}) EXPECT_TRUE(IsPerMassUnit(u)) << u;
+  for (int16_t u : {1, 3, 4, 5, 7, 13, 14, 15, 17, 18, 19, 23, 24}) EXPECT_FALSE(IsPerMassUnit(u)) << u;
+  EXPECT_EQ(ActivityMultiple(2), 3);
+  EXPECT_EQ(ActivityMultiple(6), 100);  // the blank item
+  EXPECT_EQ(ActivityMultiple(7), 100);
+}
+
+TEST(MetabolismCalc, TemperatureAndMass) {
+  EXPECT_FLOAT_EQ(RestingRate(0.002647f, 1, 1, 0.751f, 20, 20, 2.2f), 0.002647f);
+  // Ten degrees warmer multiplies by the Q10.
+  EXPECT_NEAR(RestingRate(0.103265f, 1, 30, 0.669f, 39, 49, 2.2f), 2.2109046, 1e-6);
+  EXPECT_NEAR(RestingRate(0.002647f, 1, 2000, 0.751f, 20, 20, 2.2f), 0.79767764, 1e-7);
+  EXPECT_NEAR(RestingRate(0.07633f, 1, 100, 0.71f, 38.2f, 40.1f, 2.2f), 2.3321445, 1e-6);
+  // The per-mass form and back leave the whole-animal rate alone.
+  const PerMassForm perGram = ToUnitForm(2, 0.75f, 0.5f, 10);
+  EXPECT_TRUE(perGram.changed);
+  EXPECT_FLOAT_EQ(perGram.exponent, -0.25f);
+  EXPECT_FLOAT_EQ(perGram.valueOfA, 5.0f);
+  const PerMassForm back = ToUnitForm(1, -0.25f, 5.0f, 10);
+  EXPECT_FLOAT_EQ(back.exponent, 0.75f);
+  EXPECT_FLOAT_EQ(back.valueOfA, 0.5f);
+  EXPECT_FALSE(ToUnitForm(1, 0.75f, 0.5f, 10).changed);
+}
+
+TEST(MetabolismCalc, MinimumFlowInAirAndWater) {
+  EXPECT_FLOAT_EQ(MinimumFlow(1, 1, 0.4f, false, 0, false), 250.0f);
+  EXPECT_FLOAT_EQ(MinimumFlow(1, 1, 0.4f, false, 0, true), 0.25f);
+  EXPECT_FLOAT_EQ(MinimumFlow(1, 100, 0.4f, false, 0, false), 25000.0f);
+  EXPECT_NEAR(WaterOxygenContent(1), 0.010320523, 1e-9);
+  EXPECT_NEAR(WaterOxygenContent(35), 0.0081483172, 1e-9);
+  EXPECT_NEAR(MinimumFlow(1, 1, 0.4f, true, 1, false), 24223.578, 0.01);
+  EXPECT_NEAR(MinimumFlow(1, 1, 0.4f, true, 35, false), 30681.18, 0.01);
+  EXPECT_FLOAT_EQ(MinimumFlow(1, 1, 0.4f, true, 0, false), MinimumFlow(1, 1, 0.4f, true, 1, false));
+}
+
+class MetabolismWindowTest : public test::CalculatorWindowTest {};
+constexpr int16_t W = 8;
+
+TEST_F(MetabolismWindowTest, FlowFormWalksThroughTheListsAndRemembersOnReopening) {
+  Drive({Until(W), Do([] {
+           EXPECT_TRUE(rt::ControlExists(kMainList));
+           EXPECT_EQ(TextOf(W, 113), ".751");
+           EXPECT_EQ(TextOf(W, 114), "20");
+           EXPECT_EQ(TextOf(W, 115), "20");
+           EXPECT_EQ(TextOf(W, 117), StringFormatter(0.002647f).str());
+           EXPECT_NEAR(Shown(W, 109), 0.002647 / 0.004, 1e-3);
+         }),
+         Pick(W, kMainList, 10), Do([] {  // Birds
+           EXPECT_TRUE(rt::ControlExists(kBirdList));
+           EXPECT_FALSE(rt::ControlExists(kMainList));
+           EXPECT_EQ(TextOf(W, 113), ".669");
+           EXPECT_EQ(TextOf(W, 114), "39");
+           EXPECT_FLOAT_EQ(ValueOfA, 0.103265f);
+         }),
+         Pick(W, kBirdList, 10), Do([] {
+           EXPECT_EQ(TextOf(W, 114), "38.2");
+           EXPECT_EQ(TextOf(W, 115), "40.1");
+         }),
+         Pick(W, kBirdList, 13), Do([] {  // back to the main list
+           EXPECT_TRUE(rt::ControlExists(kMainList));
+           EXPECT_EQ(TextOf(W, 113), ".751");
+           EXPECT_FLOAT_EQ(ValueOfA, 0.002647f);
+         }),
+         Pick(W, kMainList, 7), Do([] {  // Fish: water choice appears
+           EXPECT_TRUE(rt::ControlExists(kFishList));
+           EXPECT_TRUE(rt::ControlExists(666));
+           EXPECT_EQ(FishMR, 1);
+         }),
+         Shot(W, "metabolism-minimum-flow.png"), Pick(W, kFishList, 9), Do([] {
+           EXPECT_FALSE(rt::ControlExists(666));
+           EXPECT_EQ(FishMR, 0);
+         }),
+         Pick(W, kMainList, 6), Pick(W, kArthropodList, 2), Type(W, 112, "3"), Type(W, 116, "2.5"), Click(W, 3)});
+  METABOLISM(1);
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(LastMetabolismMENU, kArthropodList);
+  EXPECT_EQ(LastMetabolismSUBMENU, 2);
+  Drive({Until(W), Do([] {
+           EXPECT_TRUE(rt::ControlExists(kArthropodList));
+           EXPECT_EQ(rt::ControlValue(kArthropodList), 2);
+           EXPECT_EQ(TextOf(W, 112), " 3");
+           EXPECT_EQ(TextOf(W, 116), " 2.5");
+           EXPECT_EQ(TextOf(W, 114), " 25");
+         }),
+         Shot(W, "metabolism-allometry.png"), Click(W, 3)});
+  METABOLISM(0);
+  EXPECT_TRUE(ScriptDone());
+}
+
+TEST_F(MetabolismWindowTest, PerGramUnitShowsTheSameCoefficientAndTheRateByMass) {
+  double wholeAnimal = 0;
+  Drive({Until(W), Type(W, 112, "10"), Type(W, 113, ".75"), Click(W, 2),
+         Do([&] { wholeAnimal = Shown(W, 117); }), Pick(W, 58, 2), Do([&] {
+           EXPECT_NEAR(Shown(W, 113), -0.25, 1e-6);
+           EXPECT_NEAR(Shown(W, 111), 0.002647, 1e-6);
+           EXPECT_NEAR(Shown(W, 117), wholeAnimal / 10, 1e-7);
+         }),
+         Pick(W, 58, 1), Do([&] {
+           EXPECT_NEAR(Shown(W, 113), 0.75, 1e-6);
+           EXPECT_NEAR(Shown(W, 117), wholeAnimal, 1e-6);
+         }),
+         Click(W, 31), Type(W, 112, "2"), Click(W, 2),  // 2 kg
+         Do([] { EXPECT_NEAR(Shown(W, 117), 0.002647 * std::pow(2000.0, 0.75), 1e-5); }), Click(W, 3)});
+  METABOLISM(0);
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(LastMetabolismUNIT, 1);
+}
+
+// The custom entry starts as 0 and 0: a typed coefficient must give a number, and
+// becomes the stored pair.
+TEST_F(MetabolismWindowTest, CustomEntryTakesATypedCoefficientInsteadOfDividingByZero) {
+  Drive({Until(W), Pick(W, kMainList, 13), Type(W, 111, ".01"), Type(W, 113, ".8"), Type(W, 112, "32"), Click(W, 2),
+         Do([] {
+           EXPECT_NEAR(Shown(W, 117), 0.01 * std::pow(32.0, 0.8), 1e-6);
+           EXPECT_FLOAT_EQ(CustomAllometry[1], 0.01f);
+           EXPECT_FLOAT_EQ(CustomAllometry[2], 0.8f);
+         }),
+         Pick(W, kMainList, 1), Pick(W, kMainList, 13), Do([] {
+           EXPECT_NEAR(Shown(W, 111), 0.01, 1e-7);
+           EXPECT_NEAR(Shown(W, 113), 0.8, 1e-7);
+         }),
+         Click(W, 3)});
+  METABOLISM(0);
+  EXPECT_TRUE(ScriptDone());
+}
+
+// Back on the main list, the window reopens on the main list it showed.
+TEST_F(MetabolismWindowTest, ReopensOnTheMainListAfterReturningToIt) {
+  Drive({Until(W), Pick(W, kMainList, 10), Pick(W, kBirdList, 13), Pick(W, kMainList, 4), Click(W, 3)});
+  METABOLISM(0);
+  Drive({Until(W), Do([] {
+           EXPECT_TRUE(rt::ControlExists(kMainList));
+           EXPECT_FALSE(rt::ControlExists(kBirdList));
+           EXPECT_EQ(rt::ControlValue(kMainList), 4);
+         }),
+         Click(W, 3)});
+  METABOLISM(0);
+  EXPECT_TRUE(ScriptDone());
+}
+
+}  // namespace
+}  // namespace mv::calc

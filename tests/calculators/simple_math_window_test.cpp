@@ -1,0 +1,118 @@
+// The Simple Math window driven from the event pump as a user would.
+#include <gtest/gtest.h>
+
+#include "calculators/simple_math.h"
+#include "math_driver.h"
+#include "runtime/clock.h"
+#include "runtime/help.h"
+#include "shell/kit/protocol.h"
+#include "shell/state.h"
+
+namespace mv::calc {
+namespace {
+
+constexpr int16_t W = 8;
+constexpr int16_t XF = kSimpleMathX;
+constexpr int16_t YF = kSimpleMathY;
+
+class SimpleMathWindowTest : public test::math_calc::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    Sound_Is_On = 1;
+  }
+  static std::string Text(int16_t field) {
+    rt::SetOutputWindow(W);
+    return rt::EditText(field);
+  }
+  static Step Expect(int16_t field, std::string text) {
+    return Do([field, text] { EXPECT_EQ(Text(field), text) << "field " << field; });
+  }
+  static Step ExpectFocus(int16_t field) {
+    return Do([field] {
+      rt::SetOutputWindow(W);
+      EXPECT_EQ(rt::FocusedEditField(), field);
+    });
+  }
+};
+
+TEST_F(SimpleMathWindowTest, OpensWithOneAndZeroAndTheAddButtonGivesOne) {
+  Drive({Until(W), Expect(XF, "1"), Expect(YF, "0"), ExpectFocus(XF), Do([] {
+           const auto [start, end] = rt::EditSelection(XF);
+           EXPECT_EQ(start, 0);
+           EXPECT_EQ(end, 1);
+         }),
+         Click(W, 1), Expect(XF, " 1"), Shot(W, "w8-simple-math.png"), Click(W, 41)});
+  SIMPLECALC();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(CountPlayed("bup.mp3"), 1);
+}
+
+TEST_F(SimpleMathWindowTest, ReverseEntryReturnThenYThenAnOperatorKey) {
+  Drive({Until(W), Type(W, XF, "6"), Key(W, XF, Qt::Key_Return, "\r"), ExpectFocus(YF),
+         Do([this] { EXPECT_EQ(CountPlayed("click.mp3"), 1); }), Keys(W, YF, "7"), Expect(YF, "7"),
+         Key(W, YF, Qt::Key_Underscore, "_"), Expect(XF, "-1"), Expect(YF, "7"), ExpectFocus(XF),
+         Do([this] { EXPECT_EQ(CountPlayed("upvip.mp3"), 1); }),
+         // An operator key typed while X is active does nothing and is not inserted.
+         Key(W, XF, Qt::Key_Plus, "+"), Expect(XF, "-1"), Do([] { EXPECT_EQ(MathOperation, 0); }),
+         // "-" is a sign, typed like any character.
+         Type(W, XF, ""), Keys(W, XF, "-3"), Expect(XF, "-3"), Key(W, XF, Qt::Key_Tab, "\t"), ExpectFocus(YF),
+         Type(W, YF, "4"), Key(W, YF, Qt::Key_Asterisk, "*"), Expect(XF, "-12"), Click(W, 41)});
+  SIMPLECALC();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(CountPlayed("upvip.mp3"), 2);
+  EXPECT_EQ(CountPlayed("click.mp3"), 2);
+}
+
+TEST_F(SimpleMathWindowTest, AnOperatorKeysMathErrorFlashesAndLeavesTheExactText) {
+  uint64_t before = 0;
+  Drive({Until(W), Type(W, XF, "-2.5"), Key(W, XF, Qt::Key_Return, "\r"), Type(W, YF, "2"),
+         Do([&before] { before = rt::Microseconds(); }), Key(W, YF, Qt::Key_AsciiCircum, "^"),
+         Expect(XF, "-2.5"), Expect(YF, "2"), ExpectFocus(YF), Do([&before, this] {
+           EXPECT_EQ(rt::Microseconds() - before, 1'800'000u);  // six flashes of 300 ms
+           EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
+         }),
+         // A whole negative X may be raised: -2 ^ 3.
+         Type(W, XF, "-2"), Type(W, YF, "3"), Key(W, YF, Qt::Key_AsciiCircum, "^"), Expect(XF, "-8"),
+         Click(W, 41)});
+  SIMPLECALC();
+  EXPECT_TRUE(ScriptDone());
+}
+
+TEST_F(SimpleMathWindowTest, DivisionByZeroFlashesTheMathErrorInsteadOfShowingInfinity) {
+  Drive({Until(W), Type(W, XF, "5"), Key(W, XF, Qt::Key_Return, "\r"), Type(W, YF, "0"),
+         Key(W, YF, Qt::Key_Slash, "/"), Expect(XF, "5"), Type(W, XF, "0"), Click(W, 5), Expect(XF, " 0"),
+         Do([this] { EXPECT_EQ(CountPlayed("bzot.mp3"), 2); }), Click(W, 41)});
+  SIMPLECALC();
+  EXPECT_TRUE(ScriptDone());
+}
+
+TEST_F(SimpleMathWindowTest, ButtonsWriteXAndYByTheNumberRule) {
+  Drive({Until(W),           Type(W, XF, "-4.0"),  Click(W, 11),
+         Expect(XF, "-4"),  // refused, X rewritten
+         Type(W, XF, "30"),  Click(W, 51),         Expect(XF, " 30"),
+         Expect(YF, " 0.5"), Click(W, 6),          Expect(YF, "3.1415926"),
+         Expect(XF, " 30"),  Click(W, 24),         Expect(XF, " 3.1416"),  // X = Y
+         Type(W, XF, "2"),   Click(W, 25),         Expect(YF, " 2"),       // Y = X
+         Click(W, 35),       Expect(YF, " 33.51"), Expect(XF, " 2"),
+         Type(W, YF, "abc"), Click(W, 1),          Expect(XF, " 2"),  // a non-numeric Y reads 0
+         Type(W, XF, "7"),   Click(W, 40),         Expect(XF, " 7"),
+         Expect(YF, "abc"),  Click(W, 41)});
+  SIMPLECALC();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_NE(rt::HelpPageShown().find("MVSpecialMenuMath.html"), std::string::npos);
+}
+
+TEST_F(SimpleMathWindowTest, TheCloseBoxAndAnotherWindowsActivationEndIt) {
+  Drive({Until(W), CloseBox(W)});
+  SIMPLECALC();
+  EXPECT_FALSE(rt::WindowExists(W));
+  Drive({Until(W), Do([] { doDIALOG(3, 8); })});
+  SIMPLECALC();
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(CountPlayed("bup.mp3"), 2);
+}
+
+}  // namespace
+}  // namespace mv::calc

@@ -1,0 +1,150 @@
+// The STP flow converter: the correction pinned against values worked out by hand,
+// and the window driven through its buttons, the running average and Store.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "calculators/stp_calc.h"
+#include "calculators/stp_flow.h"
+#include "conditions_driver.h"
+#include "files/state.h"
+
+namespace mv::calc {
+namespace {
+
+TEST(StpFlow, CorrectsTemperaturePressureAndOverPressure) {
+  StpEntries e;
+  e.flow = 100;
+  e.barometric = 760;
+  EXPECT_EQ(StpFlow(e), 100.0f) << "standard conditions change nothing";
+  e.meterTemp = 20;
+  EXPECT_NEAR(StpFlow(e), 100.0 * 273 / 293, 1e-4);
+  // 740 torr plus 2 psi over-pressure, meter at 25 C calibrated for 21 C.
+  e = StpEntries{};
+  e.flow = 100;
+  e.barometric = 740;
+  e.internal = 2;
+  e.pressureUnit = kStpPSI;
+  e.meterTemp = 25;
+  e.calibTemp = 21;
+  EXPECT_NEAR(StpFlow(e), (21 + 273.0) * ((740 + 2 * 51.7007) * 100 / 760) / (25 + 273.0), 1e-3);
+  e.litres = true;
+  EXPECT_NEAR(StpFlow(e), 0.10948428, 1e-7);
+}
+
+TEST(StpFlow, OverPressureUnitsAndCollectedVolume) {
+  EXPECT_FLOAT_EQ(InternalPressureTorr(10, kStpTorr), 10.0f);
+  EXPECT_FLOAT_EQ(InternalPressureTorr(10, kStpKPa), 75.002f);
+  EXPECT_FLOAT_EQ(InternalPressureTorr(100, kStpMmH2O), 7.6f);
+  EXPECT_FLOAT_EQ(InternalPressureTorr(1, kStpPSI), 51.7007f);
+  StpEntries e;
+  e.cumulativeVolume = true;
+  e.volume = 1000;
+  e.seconds = 60;
+  e.flow = 5;  // not used in this mode
+  e.barometric = 760;
+  EXPECT_EQ(StpFlow(e), 1000.0f);
+  e.seconds = 30;
+  EXPECT_EQ(StpFlow(e), 2000.0f);
+}
+
+TEST(StpFlow, UndefinedEntriesGiveNoFiniteFlow) {
+  StpEntries e;
+  e.barometric = 760;
+  e.cumulativeVolume = true;
+  e.volume = 1000;
+  e.seconds = 0;
+  EXPECT_FALSE(std::isfinite(StpFlow(e)));
+  e = StpEntries{};
+  e.flow = 100;
+  e.barometric = 760;
+  e.meterTemp = -273;
+  EXPECT_FALSE(std::isfinite(StpFlow(e)));
+}
+
+class StpWindowTest : public test::ConditionsCalcTest {
+ protected:
+  static constexpr int16_t kResult = 111, kFlow = 112, kSeconds = 114, kMeterTemp = 117;
+  static constexpr int16_t kCumulative = 2, kPSI = 4, kSLPM = 10, kSCCM = 9, kAdd = 14, kAverage = 11,
+                           kHelp = 20, kStore = 12, kCompute = 15, kDone = 13;
+};
+
+TEST_F(StpWindowTest, OpensWithUsableConditionsAndComputesAtOnce) {
+  flowrate = 0;
+  BarometricPressure = -5;
+  flowtemp = 20;
+  Run(STPflowAdjust, {Shot("w8-stp-flow.png"), Do([] {
+                        EXPECT_EQ(Text(kFlow), StringFormatter(100).str());
+                        EXPECT_NEAR(Value(kResult), 93.174, 1e-3) << "100 ml/min at 20 C";
+                        EXPECT_EQ(State(kSCCM), 2);
+                        EXPECT_EQ(rt::FocusedEditField(), 0);
+                      }),
+                      Click(kHelp), Do([] { EXPECT_NEAR(Value(kResult), 93.174, 1e-3) << "help changes nothing"; }),
+                      Type(kMeterTemp, "0"), Key(kMeterTemp, Qt::Key_Tab, "\t"),
+                      Do([] { EXPECT_NEAR(Value(kResult), 93.174, 1e-3) << "Tab computes nothing"; }),
+                      Return(kMeterTemp), Do([] { EXPECT_EQ(Value(kResult), 100); }), Click(kDone)});
+  EXPECT_EQ(flowrate, 100.0f);
+  EXPECT_EQ(BarometricPressure, 760.0f);
+  EXPECT_EQ(flowtemp, 20.0f) << "only Store changes the conditions";
+}
+
+TEST_F(StpWindowTest, LitresPerMinuteAreStoredAsMillilitres) {
+  flowtemp = 20;
+  BarometricPressure = 700;
+  Run(STPflowAdjust, {Type(kMeterTemp, "0"), Click(kSLPM), Do([] {
+                        EXPECT_NEAR(Value(kResult), 100.0 * 700 / 760 * 0.001, 1e-6);
+                        EXPECT_EQ(State(kSLPM), 2);
+                        EXPECT_EQ(State(kSCCM), 1);
+                      }),
+                      Click(kStore), Click(kDone)});
+  EXPECT_NEAR(flowrate, 100.0 * 700 / 760, 1e-2);
+  EXPECT_EQ(BarometricPressure, 760.0f);
+  EXPECT_EQ(flowtemp, 0.0f);
+  EXPECT_TRUE(sounds.empty()) << "Store is silent";
+}
+
+TEST_F(StpWindowTest, RunningAverageOutlivesSwitchingItOffAndOn) {
+  Run(STPflowAdjust,
+      {Click(kAverage), Do([] { EXPECT_EQ(Value(kResult), 100) << "nothing added: the value shown"; }),
+       Click(kAverage), Type(kFlow, "200"), Click(kCompute), Click(kAdd), Do([] {
+         EXPECT_EQ(Value(kResult), 200);
+         EXPECT_EQ(State(kAverage), 1);
+       }),
+       Click(kAverage), Do([] {
+         EXPECT_EQ(Value(kResult), 150) << "the first 100 and the added 200";
+         EXPECT_EQ(State(kAverage), 2);
+       }),
+       Click(kAverage), Do([] {
+         EXPECT_EQ(Value(kResult), 200) << "switched off: computed again";
+         EXPECT_EQ(State(kAverage), 1);
+       }),
+       Click(kSLPM), Click(kAverage), Do([] { EXPECT_FLOAT_EQ(Value(kResult), 0.15f) << "the sum is ml/min"; }),
+       Click(kDone)});
+}
+
+TEST_F(StpWindowTest, ZeroElapsedTimeShowsNoFlowAndNothingIsAddedOrStored) {
+  flowrate = 250;
+  Run(STPflowAdjust, {Click(kCumulative), Do([] { EXPECT_EQ(Value(kResult), 1000); }), Type(kSeconds, "0"),
+                      Click(kCompute), Do([this] {
+                        EXPECT_EQ(Text(kResult), "") << "no Inf or NaN in the field";
+                        EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
+                      }),
+                      Click(kAdd), Click(kStore), Do([this] { EXPECT_EQ(CountPlayed("bzot.mp3"), 3); }),
+                      Type(kSeconds, "60"), Click(kCompute), Click(kAverage),
+                      Do([] { EXPECT_EQ(Value(kResult), 1000) << "the refused add did not count"; }),
+                      Click(kDone)});
+  EXPECT_EQ(flowrate, 250.0f);
+}
+
+TEST_F(StpWindowTest, OverPressureUnitReinterpretsTheEntry) {
+  Run(STPflowAdjust, {Type(116, "1"), Click(kPSI), Do([] {
+                        EXPECT_EQ(Text(116), "1") << "no field is converted";
+                        EXPECT_NEAR(Value(kResult), (760 + 51.7007) * 100 / 760, 0.005) << "106.80 to two decimals";
+                        EXPECT_EQ(State(kPSI), 2);
+                        EXPECT_EQ(State(3), 1);
+                      }),
+                      Click(kDone)});
+}
+
+}  // namespace
+}  // namespace mv::calc

@@ -1,0 +1,223 @@
+// The day-of-year, unit-conversion and sun-cycle windows driven from inside their
+// own loops, with the annual chart, its export and the world map.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "calculators/day_of_year.h"
+#include "calculators/state.h"
+#include "calculators/sun_cycle_plot.h"
+#include "calculators/sun_cycle_window.h"
+#include "calculators/unit_conversions.h"
+#include "calculators/world_map.h"
+#include "common/test_support.h"
+#include "runtime/panels.h"
+#include "runtime/system.h"
+#include "setup/window_driver.h"
+#include "shell/kit/date_text.h"
+#include "shell/kit/format.h"
+
+namespace mv::calc {
+namespace {
+
+using test::WindowDriver;
+constexpr int16_t W = 8;
+
+std::string Field(int16_t window, int16_t field) {
+  rt::SetOutputWindow(window);
+  return rt::EditText(field);
+}
+
+WindowDriver::Step SetText(int16_t window, int16_t field, std::string text) {
+  return [=] {
+    rt::SetOutputWindow(window);
+    rt::SetEditText(field, text);
+    return true;
+  };
+}
+
+WindowDriver::Step Pick(int16_t window, int16_t control, int item) {
+  return [=] {
+    auto* combo = qobject_cast<QComboBox*>(rt::bridge::ControlWidget(window, control));
+    if (!combo) return false;
+    combo->setCurrentIndex(item - 1);
+    emit combo->activated(item - 1);
+    return true;
+  };
+}
+
+WindowDriver::Step ReturnIn(int16_t window, int16_t field) {
+  return [=] {
+    QWidget* e = rt::bridge::EditFieldWidget(window, field);
+    if (!e) return false;
+    rt::BringWindowForward(window);
+    e->setFocus(Qt::OtherFocusReason);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(e, &press);
+    return true;
+  };
+}
+
+std::string Shot(const char* name) { return (test::TestOutputDir() / name).string(); }
+
+class SunWindowsTest : public test::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    setenv("MV_RESOURCES_DIR", test::SourcePath("resources").c_str(), 1);
+  }
+  template <typename Fn>
+  void Run(WindowDriver& driver, Fn window) {
+    try {
+      window();
+      EXPECT_TRUE(driver.Finished()) << "the window ended before every step ran";
+    } catch (const test::DriverStuck& s) {
+      ADD_FAILURE() << s.what;
+    }
+  }
+};
+
+TEST_F(SunWindowsTest, DayOfTheYearComputesOnPopupAndReturn) {
+  const InitialDate today = TodaysDate(TodayDateText());
+  const int16_t expected = DayOfYearFor(today.month, TextToNumber(today.day.str()), TextToNumber(today.year.str()));
+  WindowDriver d;
+  d.WaitFor(W)
+      .Check([&] { EXPECT_EQ(Field(W, 112), NumText(expected).str()) << "filled on opening"; })
+      .Then("date", SetText(W, 111, "29"))
+      .Then("year", SetText(W, 113, "2024"))
+      .Then("month", Pick(W, 54, 2))
+      .Check([] { EXPECT_EQ(Field(W, 112), " 60"); })
+      .Then("typed result", SetText(W, 112, "7"))
+      .Then("march", Pick(W, 54, 3))
+      .Then("day", SetText(W, 111, "1"))
+      .Then("return", ReturnIn(W, 111))
+      .Check([] { EXPECT_EQ(Field(W, 112), " 61"); })
+      .Then("tab", [] {
+        QWidget* e = rt::bridge::EditFieldWidget(W, 111);
+        e->setFocus(Qt::OtherFocusReason);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
+        QApplication::sendEvent(e, &press);
+        return true;
+      })
+      .Check([] { EXPECT_EQ(Field(W, 111), "1") << "Tab inserts nothing"; })
+      .Shot(W, Shot("w8-day-of-year.png"))
+      .Click(W, 20);
+  Run(d, [] { DayOfTheYear(); });
+  EXPECT_FALSE(rt::WindowExists(W));
+}
+
+TEST_F(SunWindowsTest, UnitConversionsConvertOnChoiceSwapAndCategory) {
+  WindowDriver d;
+  d.WaitFor(W)
+      .Check([] {
+        EXPECT_EQ(Field(W, 112), ".23889");
+        EXPECT_EQ(Field(W, 113), "joules");
+      })
+      .Then("value", SetText(W, 111, "212"))
+      .Then("F to C", Pick(W, kEnergyPopup, 10))
+      .Check([] {
+        EXPECT_EQ(Field(W, 112), StringFormatter(100).str());
+        EXPECT_EQ(Field(W, 113), "\xA1" "F");
+        EXPECT_EQ(Field(W, 115), "\xA5 standard '5/9 X (\xA1" "F - 32)' conversion");
+      })
+      .Click(W, 118)
+      .Check([] {
+        EXPECT_EQ(Field(W, 111), StringFormatter(100).str());
+        EXPECT_EQ(Field(W, 112), "(swapped)");
+      })
+      .Then("return", ReturnIn(W, 111))
+      .Check([] { EXPECT_EQ(Field(W, 112), StringFormatter(37.77777862548828f).str()); })
+      .Then("one", SetText(W, 111, "1"))
+      .Click(W, 124)
+      .Check([] {
+        EXPECT_EQ(Field(W, 113), "Torr");
+        EXPECT_EQ(Field(W, 112), StringFormatter(0.1333224f).str());
+        EXPECT_EQ(Field(W, 115), " ");
+        EXPECT_TRUE(rt::ControlExists(kPressurePopup));
+        EXPECT_FALSE(rt::ControlExists(kEnergyPopup));
+        EXPECT_EQ(rt::ControlState(121), 1);
+      })
+      .Then("atm to torr", Pick(W, kPressurePopup, 8))
+      .Check([] { EXPECT_EQ(Field(W, 112), StringFormatter(760).str()); })
+      .Shot(W, Shot("w8-unit-conversions.png"))
+      .Click(W, 120);
+  Run(d, [] { UnitCONVERT(); });
+  EXPECT_FALSE(rt::WindowExists(W));
+}
+
+TEST_F(SunWindowsTest, SunCycleCalculatesPlotsExportsAndPicksFromTheMap) {
+  const auto dir = test::MakeTempDir("sun-export");
+  const std::string path = (dir / "Sun cycle data.csv").string();
+  std::string urlOpened;
+  rt::SetURLOpener([&](const std::string& url) { urlOpened = url; });
+  WindowDriver d;
+  d.WaitFor(W)
+      .Check([] { EXPECT_EQ(Field(W, 1), "33.95"); })
+      .Then("lat", SetText(W, 1, "51.5"))
+      .Then("lon", SetText(W, 2, "0"))
+      .Then("day", SetText(W, 112, "355"))
+      .Click(W, 240)
+      .Check([] {
+        EXPECT_EQ(Field(W, 5), "Approximate local sunrise time:   8 : 01");
+        EXPECT_EQ(Field(W, 7), " 7 hours, 49 minutes of daylight");
+        EXPECT_EQ(latitude, 51.5f);
+      })
+      .Click(W, 244)
+      .Check([] { EXPECT_EQ(Field(W, 5), "Approximate local sunrise time:   9 : 01") << "repeated with DST"; })
+      .Click(W, 244)
+      .Click(W, 102)
+      .Then("lat 70", SetText(W, 1, "70"))
+      .Click(W, 240)
+      .Check([] {
+        EXPECT_EQ(latitude, -70.0f);
+        EXPECT_EQ(Field(W, 6), "24-hour sunlight (Antarctic summer)");
+      })
+      .Click(W, 243)
+      .Click(W, 245)
+      .WaitFor(kSunChartWindow)
+      .Shot(kSunChartWindow, Shot("w777-sun-cycle.png"))
+      .Then("cancel", [] {
+        rt::QueuePanelAnswer(std::nullopt);
+        return true;
+      })
+      .Click(kSunChartWindow, 1)
+      .Then("answer", [path] {
+        rt::QueuePanelAnswer(path);
+        return true;
+      })
+      .Click(kSunChartWindow, 1)
+      .Event(18, -kSunChartWindow)
+      .Check([] {
+        rt::SetOutputWindow(kSunChartWindow);
+        EXPECT_EQ(rt::ControlState(1), 0) << "the export is offered only until the user turns away";
+      })
+      .Click(W, 230)
+      .WaitFor(kMapStrip)
+      .Shot(kMapWindow, Shot("w778-world-map.png"))
+      .Key(kMapWindow, Qt::Key_Space, " ")
+      .Check([] { EXPECT_EQ(Field(kMapStrip, 12), "   0.00\xA1 N,   0.00\xA1 W"); })
+      .Click(kMapStrip, 20)
+      .Check([] {
+        EXPECT_EQ(northLatitude, 1);
+        EXPECT_EQ(Field(W, 1), " 0");
+      })
+      .Shot(W, Shot("w8-sun-cycle.png"))
+      .Click(W, 241);
+  Run(d, [] { Sunrise(); });
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_FALSE(rt::WindowExists(kSunChartWindow));
+  EXPECT_FALSE(urlOpened.empty());
+  std::ifstream in(path, std::ios::binary);
+  const std::string csv(std::istreambuf_iterator<char>(in), {});
+  EXPECT_EQ(csv.substr(0, 56), "Annual sun cycle at  70 degrees S;  0 degrees W\rJulian d");
+  EXPECT_NE(csv.find("\r 172,June, 21, 24, 0, 0\r"), std::string::npos) << csv.substr(0, 200);
+  EXPECT_NE(csv.find("\r 355,December, 21, 0, 24, 24\r"), std::string::npos);
+  rt::SetURLOpener(nullptr);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace mv::calc
