@@ -118,6 +118,11 @@ void InstallServices() {
 
   // The Special menu's calculators.
   InstallCalculators();
+
+  InstallWindows_scope();
+  InstallWindows_views();
+  InstallWindows_replay();
+  InstallWindows_checks();
 }
 
 }  // namespace mv

@@ -7,4 +7,10 @@ namespace mv {
 // install only what they exercise.
 void InstallServices();
 
+// The recording windows, one group each.
+void InstallWindows_scope();
+void InstallWindows_views();
+void InstallWindows_replay();
+void InstallWindows_checks();
+
 }  // namespace mv
