@@ -1,32 +1,22 @@
 // Fixture of the experiment-condition calculator tests (altitude, STP flow, oxygen,
-// Q10, washout): a driver that acts on window 8 from the event pump, one step per
-// pass, so a calculator's modal loop runs as it does for the user, and a sound sink
-// that records the sounds asked for.
+// Q10, washout): the window steps aimed at window 8, so a calculator's modal loop
+// runs as it does for the user, and a sound sink that records the sounds asked for.
 #pragma once
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QKeyEvent>
-#include <QWidget>
 #include <algorithm>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "common/test_support.h"
-#include "runtime/events.h"
-#include "runtime/qt_bridge.h"
+#include "common/window_steps.h"
 #include "runtime/sound.h"
-#include "runtime/windows.h"
-#include "shell/kit/format.h"
 #include "shell/state.h"
 
 namespace mv::test {
 
-class ConditionsCalcTest : public ProgramTest {
+class ConditionsCalcTest : public ProgramTest, public WindowSteps {
  protected:
   static constexpr int16_t W = 8;
 
@@ -42,100 +32,37 @@ class ConditionsCalcTest : public ProgramTest {
     ProgramTest::TearDown();
   }
 
-  using Step = std::function<bool()>;
   // Runs the calculator with the steps acting on its window; the last step should end it.
   void Run(const std::function<void()>& calculator, std::vector<Step> steps) {
-    steps.insert(steps.begin(), [] { return rt::WindowExists(W); });
-    script.assign(steps.begin(), steps.end());
-    passes = 0;
-    rt::SetPumpHook([this] {
-      if (script.empty() || rt::EventsPending()) return;
-      if (++passes > 5000) {
-        ADD_FAILURE() << "the window never reached the next step";
-        script.clear();
-        rt::CloseWindow(W);
-        return;
-      }
-      if (script.front()()) script.pop_front();
-    });
+    steps.insert(steps.begin(), Until(W));
+    Drive(std::move(steps), [] { rt::CloseWindow(W); });
     calculator();
     rt::SetPumpHook(nullptr);
-    EXPECT_TRUE(script.empty()) << script.size() << " steps were not taken";
+    EXPECT_TRUE(ScriptDone()) << StepsLeft() << " steps were not taken";
     EXPECT_FALSE(rt::WindowExists(W));
   }
 
-  static Step Click(int16_t control) {
-    return [control] {
-      auto* b = qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(W, control));
-      EXPECT_NE(b, nullptr) << "no button " << control;
-      if (b) b->click();
-      return true;
-    };
-  }
-  static Step Pick(int16_t control, int item) {
-    return [control, item] {
-      auto* combo = qobject_cast<QComboBox*>(rt::bridge::ControlWidget(W, control));
-      EXPECT_NE(combo, nullptr) << "control " << control << " is no popup";
-      if (combo) {
-        combo->setCurrentIndex(item - 1);
-        emit combo->activated(item - 1);
-      }
-      return true;
-    };
-  }
-  static Step Type(int16_t field, std::string text) {
-    return [field, text] {
-      rt::SetOutputWindow(W);
-      rt::SetEditText(field, text);
-      return true;
-    };
-  }
-  // Presses and releases a key in an edit field, as typed by the user.
-  static Step Key(int16_t field, Qt::Key key, QString text) {
-    return [field, key, text] {
-      rt::BringWindowForward(W);
-      QWidget* w = rt::bridge::EditFieldWidget(W, field);
-      EXPECT_NE(w, nullptr) << "no field " << field;
-      if (!w) return true;
-      w->setFocus(Qt::OtherFocusReason);
-      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-      QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-      QApplication::sendEvent(w, &press);
-      QApplication::sendEvent(w, &release);
-      return true;
-    };
-  }
-  static Step Return(int16_t field) { return Key(field, Qt::Key_Return, "\r"); }
-  static Step Shot(std::string name) {
-    return [name] {
-      EXPECT_TRUE(rt::SaveWindowImage(W, (TestOutputDir() / name).string()));
-      return true;
-    };
-  }
+  static Step Click(int16_t control) { return WindowSteps::Click(W, control); }
+  static Step Pick(int16_t control, int item) { return WindowSteps::Pick(W, control, item); }
+  static Step Type(int16_t field, std::string text) { return WindowSteps::Type(W, field, std::move(text)); }
+  static Step Key(int16_t field, Qt::Key key, QString text) { return WindowSteps::Key(W, field, key, text); }
+  static Step Return(int16_t field) { return WindowSteps::Return(W, field); }
+  static Step Shot(std::string name) { return WindowSteps::Shot(W, std::move(name)); }
   static Step Do(std::function<void()> f) {
-    return [f] {
+    return WindowSteps::Do([f] {
       rt::SetOutputWindow(W);
       f();
-      return true;
-    };
+    });
   }
   static Step Close() {
-    return [] {
-      rt::CloseWindow(W);
-      return true;
-    };
+    return WindowSteps::Do([] { rt::CloseWindow(W); });
   }
-
-  static std::string Text(int16_t field) {
-    rt::SetOutputWindow(W);
-    return rt::EditText(field);
-  }
-  static double Value(int16_t field) { return TextToNumber(Text(field)); }
+  static std::string Text(int16_t field) { return TextOf(W, field); }
+  static double Value(int16_t field) { return Shown(W, field); }
   static int16_t State(int16_t control) {
     rt::SetOutputWindow(W);
     return rt::ControlState(control);
   }
-
   int CountPlayed(const std::string& file) const {
     return static_cast<int>(std::count_if(sounds.begin(), sounds.end(), [&](const std::string& p) {
       return std::filesystem::path(p).filename().string() == file;
@@ -144,10 +71,6 @@ class ConditionsCalcTest : public ProgramTest {
   void ForgetSounds() { sounds.clear(); }
 
   std::vector<std::string> sounds;
-
- private:
-  std::deque<Step> script;
-  int passes = 0;
 };
 
 }  // namespace mv::test

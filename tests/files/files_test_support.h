@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "common/window_steps.h"
 #include "files/entry_points.h"
 #include "runtime/events.h"
 #include "runtime/qt_bridge.h"
@@ -53,7 +54,7 @@ class FileSizeLimit {
   void (*oldHandler_)(int) = nullptr;
 };
 
-class FilesTest : public ProgramTest {
+class FilesTest : public ProgramTest, public WindowSteps {
  protected:
   void SetUp() override {
     ProgramTest::SetUp();
@@ -100,92 +101,9 @@ class FilesTest : public ProgramTest {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
 
-  // ---- driving windows -------------------------------------------------------------------
-  // Steps run from the event pump, one per pass once the previous step's events are taken.
-  // A step returns false to be tried again on the next pass (waiting for a window).
-  using Step = std::function<bool()>;
-  void Drive(std::vector<Step> steps) {
-    script.assign(steps.begin(), steps.end());
-    rt::SetPumpHook([this] {
-      if (script.empty() || rt::EventsPending()) return;
-      if (++passes > 5000) {
-        ADD_FAILURE() << "a window never reached the next step";
-        script.clear();
-        return;
-      }
-      if (script.front()()) script.pop_front();
-    });
-  }
-  bool ScriptDone() const { return script.empty(); }
-
-  static Step Until(int16_t window) {
-    return [window] { return rt::WindowExists(window); };
-  }
-  static Step Click(int16_t window, int16_t control) {
-    return [window, control] {
-      auto* b = qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(window, control));
-      EXPECT_NE(b, nullptr) << "no button " << control << " in window " << window;
-      if (b) b->click();
-      return true;
-    };
-  }
-  static Step Pick(int16_t window, int16_t control, int item) {
-    return [window, control, item] {
-      QWidget* w = rt::bridge::ControlWidget(window, control);
-      if (auto* combo = qobject_cast<QComboBox*>(w)) {
-        combo->setCurrentIndex(item - 1);
-        emit combo->activated(item - 1);
-      } else if (auto* tabs = qobject_cast<QTabBar*>(w)) {
-        tabs->setCurrentIndex(item - 1);
-        emit tabs->tabBarClicked(item - 1);
-      } else {
-        ADD_FAILURE() << "control " << control << " of window " << window << " is no popup";
-      }
-      return true;
-    };
-  }
-  static Step Type(int16_t window, int16_t field, std::string text) {
-    return [window, field, text] {
-      rt::SetOutputWindow(window);
-      rt::SetEditText(field, text);
-      return true;
-    };
-  }
-  // Presses and releases a key in an edit field, as typed by the user.
-  static Step Key(int16_t window, int16_t field, Qt::Key key, QString text) {
-    return [window, field, key, text] {
-      rt::BringWindowForward(window);
-      QWidget* w = rt::bridge::EditFieldWidget(window, field);
-      EXPECT_NE(w, nullptr);
-      if (!w) return true;
-      w->setFocus(Qt::OtherFocusReason);
-      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-      QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-      QApplication::sendEvent(w, &press);
-      QApplication::sendEvent(w, &release);
-      return true;
-    };
-  }
-  static Step Shot(int16_t window, std::string name) {
-    return [window, name] {
-      EXPECT_TRUE(rt::SaveWindowImage(window, (TestOutputDir() / name).string()));
-      return true;
-    };
-  }
-  static Step Do(std::function<void()> f) {
-    return [f] {
-      f();
-      return true;
-    };
-  }
-
   std::filesystem::path configDir;
   std::vector<std::string> sounds;
   std::vector<std::string> notices;
-
- private:
-  std::deque<Step> script;
-  int passes = 0;
 };
 
 }  // namespace mv::test

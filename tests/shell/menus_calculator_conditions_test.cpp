@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "common/window_steps.h"
 #include "files/file_info_window.h"
 #include "files/state.h"
 #include "runtime/events.h"
@@ -27,7 +28,7 @@ namespace {
 constexpr int16_t kCalculator = 8;
 constexpr int16_t kInfo = kFileInfoWindow;
 
-class CalculatorFromFileInfoTest : public test::ProgramTest {
+class CalculatorFromFileInfoTest : public test::ProgramTest, public test::WindowSteps {
  protected:
   void SetUp() override {
     ProgramTest::SetUp();
@@ -43,44 +44,16 @@ class CalculatorFromFileInfoTest : public test::ProgramTest {
     ProgramTest::TearDown();
   }
 
-  using Step = std::function<bool()>;
   void RunFileInfo(std::vector<Step> steps) {
-    steps.insert(steps.begin(), [] { return rt::WindowExists(kInfo); });
-    steps.push_back([] { return !rt::WindowExists(kInfo); });  // it ends by itself
-    script.assign(steps.begin(), steps.end());
-    passes = 0;
-    rt::SetPumpHook([this] {
-      if (script.empty() || rt::EventsPending()) return;
-      if (++passes > 1000) {
-        ADD_FAILURE() << "a window never reached the next step";
-        script.clear();
-        for (int16_t w : {kCalculator, kInfo}) rt::CloseWindow(w);
-        return;
-      }
-      if (script.front()()) script.pop_front();
+    steps.insert(steps.begin(), Until(kInfo));
+    steps.push_back(Gone(kInfo));  // it ends by itself
+    Drive(std::move(steps), [] {
+      for (int16_t w : {kCalculator, kInfo}) rt::CloseWindow(w);
     });
     GETFILECOMMENTS();
     rt::SetPumpHook(nullptr);
-    EXPECT_LE(script.size(), 1u) << "only the wait for the window's own end may be left";
+    EXPECT_LE(StepsLeft(), 1u) << "only the wait for the window's own end may be left";
     EXPECT_FALSE(rt::WindowExists(kInfo)) << "the handled menu choice ends the window";
-  }
-  static Step Until(int16_t window) {
-    return [window] { return rt::WindowExists(window); };
-  }
-  static Step Click(int16_t window, int16_t control) {
-    return [window, control] {
-      auto* b = qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(window, control));
-      EXPECT_NE(b, nullptr) << "no button " << control << " in window " << window;
-      if (b) b->click();
-      return true;
-    };
-  }
-  static Step Type(int16_t window, int16_t field, std::string text) {
-    return [window, field, text] {
-      rt::SetOutputWindow(window);
-      rt::SetEditText(field, text);
-      return true;
-    };
   }
   static Step Choose(int16_t menu, int16_t menuItem) {
     return [menu, menuItem] {
@@ -88,10 +61,6 @@ class CalculatorFromFileInfoTest : public test::ProgramTest {
       return true;
     };
   }
-
- private:
-  std::deque<Step> script;
-  int passes = 0;
 };
 
 TEST_F(CalculatorFromFileInfoTest, StoredStpFlowWinsOverTheFieldsShown) {
