@@ -21,10 +21,10 @@
 namespace mv {
 
 const PipelineStyle kChartStyle{" ON      ",       "ref",     "    ", " zeroed ",
-                                " > upper limit!", "   zero", 0,      false};
-const PipelineStyle kScanStyle{" ON ", " ref", "", " zeroed     ", " > upper limit! ", "   zero", 0, true};
+                                " > upper limit!", "   zero", 0,      false, false};
+const PipelineStyle kScanStyle{" ON ", " ref", "", " zeroed     ", " > upper limit! ", "   zero", 0, true, false};
 const PipelineStyle kScopeChartStyle{" ON      ",       "ref",   "    ", " zeroed ",
-                                     " > upper limit!", "    0", 1,      false};
+                                     " > upper limit!", "    0", 1,      false, true};
 
 namespace {
 
@@ -98,7 +98,10 @@ void CheckAlarmLimits(int16_t ch, AlarmConditionsRecord& alarm, float value, con
 // A channel whose switched device is not the one sampled now shows the zero value; so
 // does a channel zero-linked to one that shows it.
 float ApplyDeviceZeroing(int16_t ch, int16_t valve, float value, const PipelineStyle& style) {
-  if (RefIsON == 0 && valve != 0) {
+  if (style.scopeChartZeroing) {
+    if (SwitchingMode >= 5 && IO_Line != RefChan - 1 && valve > 0 && valve - 1 != OldChan)
+      value = DeviceSwitchZeroValue;
+  } else if (RefIsON == 0 && valve != 0) {
     switch (SwitchingMode) {
       case 1:
       case 3:

@@ -119,6 +119,8 @@ void CLEARARRAY() {
 void ResetRunCounters() {
   Sample = 0;
   ScSample = 0;
+  TotScopeSample = 0;
+  scope2total = 0;
   NscrnCASEs = 0;
   Nmarkers = 0;
   CLEARARRAY();

@@ -31,8 +31,8 @@ int16_t PresentChartX();
 // Clears scope rows 1 to 3 over the positions a sweep can use, so nothing of a
 // previous run's sweep is saved or erased in the next.
 void CLEARARRAY();
-// The counters of a new run: Sample, ScSample, NscrnCASEs and Nmarkers to 0; the
-// scope rows cleared.
+// The counters of a new run: Sample, ScSample, TotScopeSample, scope2total, NscrnCASEs
+// and Nmarkers to 0; the scope rows cleared.
 void ResetRunCounters();
 
 // Appends note NumberOfNotes + 1 (the sample as text, the time, the text cut to 250

@@ -324,6 +324,10 @@ void SetScreenSizeOverride(int width, int height) {
   gScreenHeight = height;
 }
 
+int LayoutScreenWidth() {
+  return ScreenW();
+}
+
 void DrawEndOfPeriodMark(int x, int top) {
   CGdrawBox(1, PlotFrameColor, 1, static_cast<float>(x), static_cast<float>(top), static_cast<float>(x + 2),
             BottomOfPlot, 0);

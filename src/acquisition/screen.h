@@ -27,6 +27,8 @@ int16_t REDRAWSCREEN();
 
 // The screen size the layout uses (the display's, or an override for tests).
 void SetScreenSizeOverride(int width, int height);  // 0, 0: the display's
+// The screen width the layout uses.
+int LayoutScreenWidth();
 
 // A save's text in the screen's next-file (198) or backup (199) field; a failure
 // shows in red.

@@ -33,6 +33,13 @@ int32_t NextTimeMoreCASEs = 0;
 int32_t timeToCloseRefcheck = 0;
 int32_t TimeForNextCursorFix = 0;
 int32_t ScSample = 0;
+int32_t TotScopeSample = 0;
+double NextScopeTimeInSeconds = 0;
+int32_t EmergencyScopeTimeCutoff = 0;
+int32_t Bscopetics = 0, Escopetics = 0;
+int32_t ScopeBeginTime = 0;
+int16_t scope2total = 0;
+int32_t ChartTimeCutoff = 0;
 int32_t NscrnCASEs = 0;
 int32_t LastNsCasx = 0;
 int32_t ScreenCapacity = 0;
@@ -58,6 +65,7 @@ int16_t ShowXYPlot = 0;
 std::array<MarkerRecord, kMaxMarkers + 1> MarkersArray{};
 int16_t Nmarkers = 0;
 int16_t markerFlag = 0;
+int16_t AutoMarkCount = 0;
 std::array<NoteRecord, kMaxNotes + 1> fileRemarks{};
 int16_t NumberOfNotes = 0;
 int32_t NoteSample = 0;
@@ -84,7 +92,7 @@ double CustomTic = 0;
 double CustomScopeTic = 0;
 float firsttic = 0;
 float tm = 0;
-std::array<int32_t, 17> DataCache{};
+std::array<float, 17> DataCache{};
 int16_t ScopeminimumPixels = 0;
 int16_t ScopeHite = 0;
 int16_t midPix = 0;
@@ -96,6 +104,9 @@ int16_t NBackUp = 0;
 int32_t ToolbarTimeStart = 0;
 int32_t TotalToolbarTime = 0;
 int16_t MouseWasClicked = 0;
+int16_t leftedge = 0;
+int16_t VerticalPosition = 0;
+int16_t HorizontalPosition = 0;
 
 void ResetScreenValues() {
   TicIntervalInSeconds = 0;
@@ -106,13 +117,15 @@ void ResetScreenValues() {
   CustomScopeTic = 0;
   firsttic = 0;
   tm = 0;
-  DataCache.fill(0);
+  DataCache.fill(0.0f);
   ScopeminimumPixels = ScopeHite = midPix = scbottom = 0;
   hite = gridsize = 0;
   StopAlertNotDoneYet = 1;
   NBackUp = 0;
   ToolbarTimeStart = TotalToolbarTime = 0;
   MouseWasClicked = 0;
+  leftedge = 0;
+  VerticalPosition = HorizontalPosition = 0;
 }
 
 void ResetRecordingValues() {
@@ -121,6 +134,10 @@ void ResetRecordingValues() {
   timeNow = TicsAtLastSample = TimeForNextWindowFlush = 0;
   NextMarkerTime = NextTimeMoreCASEs = timeToCloseRefcheck = TimeForNextCursorFix = 0;
   ScSample = NscrnCASEs = LastNsCasx = ScreenCapacity = 0;
+  TotScopeSample = EmergencyScopeTimeCutoff = Bscopetics = Escopetics = ScopeBeginTime = ChartTimeCutoff = 0;
+  NextScopeTimeInSeconds = 0;
+  scope2total = 0;
+  AutoMarkCount = 0;
   ShowDisplays = 0;
   NewScreen = 0;
   donefact = 0.0f;

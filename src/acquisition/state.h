@@ -60,6 +60,18 @@ extern int32_t timeToCloseRefcheck;
 extern int32_t TimeForNextCursorFix;
 // Scope sweep position; samples on the present chart screen; x of the last plotted point.
 extern int32_t ScSample;
+// Scope points of the run (never wraps); when the next is due (microsecond clock in
+// seconds); the tick by which it is overdue; ticks at the start and at the wrap of the
+// present sweep; the present sweep's start in ticks of the microsecond clock.
+extern int32_t TotScopeSample;
+extern double NextScopeTimeInSeconds;
+extern int32_t EmergencyScopeTimeCutoff;
+extern int32_t Bscopetics, Escopetics;
+extern int32_t ScopeBeginTime;
+// Scope-plus-chart: scope steps gathered since the last chart point, and the tick
+// after which a chart point is taken even before its due time.
+extern int16_t scope2total;
+extern int32_t ChartTimeCutoff;
 extern int32_t NscrnCASEs;
 extern int32_t LastNsCasx;
 // Samples one chart screen holds (W x ChartView + 1).
@@ -115,6 +127,8 @@ extern std::array<MarkerRecord, kMaxMarkers + 1> MarkersArray;
 extern int16_t Nmarkers;
 // 1 from a marker's insertion until the next sample is taken (one marker per sample).
 extern int16_t markerFlag;
+// The digit of the next automatic marker of a saved scope sweep (1..9, then 0).
+extern int16_t AutoMarkCount;
 // Notes 1..NumberOfNotes of the run: the sample number as text, the time "HH:mm:ss"
 // the note window opened, and the note (at most 250 characters). Row 0 is unused.
 struct NoteRecord {
@@ -166,8 +180,9 @@ extern double CustomScopeTic;
 extern float firsttic;
 // The chart view's screen duration in the unit of its readout.
 extern float tm;
-// Per-channel plot state of the recording display (rows 1-16).
-extern std::array<int32_t, 17> DataCache;
+// Per-channel plot state of the recording display (rows 1-16); in scope-plus-chart
+// mode each chart channel's sum of the values gathered since the last chart point.
+extern std::array<float, 17> DataCache;
 // Scope plot geometry and scope pixels per volt.
 extern int16_t ScopeminimumPixels;
 extern int16_t ScopeHite;
@@ -186,6 +201,11 @@ extern int32_t ToolbarTimeStart;
 extern int32_t TotalToolbarTime;
 // 1 while the mouse button was down at the toolbar's last reading.
 extern int16_t MouseWasClicked;
+// Right edge of the chart view window (633 for a recording of several screens, else 563).
+extern int16_t leftedge;
+// Where the strip-boundary tracker last saw the mouse (window pixels).
+extern int16_t VerticalPosition;
+extern int16_t HorizontalPosition;
 
 void ResetScreenValues();
 

@@ -66,6 +66,11 @@ int16_t FeedbackEndMode = 1;
 float FdBkEndRange = 1.0f, FdBkEndSetpoint = 20.0f, FdBkEndMinV = 0.0f, FdBkEndMaxV = 5.0f;
 int16_t StartAlertSound = 1, ContAlertSound = 1, StopAlertSound = 1;
 float StartAlertInt = 1.0f;
+float StopAlertInt = 0, ContinueAlertInt = 0;
+int16_t StartALERT = 0, ContinueALERT = 0, StopALERTx = 0, StartAlertMODE = 0, ContAlertMODE = 0,
+        StopAlertMODE = 0, StopAlertCASE = 0, DOstartALERT = 0, DoStopALERT = 0, StartAlertCount = 0,
+        StopAlertCount = 0, ContAlertCount = 0, ContAlertEnd = 0, AlertCount = 0, maxalerts = 0;
+int32_t StartAlertTime = 0, StopAlertTime = 0, ContAlertInt = 0, nextAlert = 0;
 int16_t AlertSOUNDS = 0;
 Str255 prefix;
 int16_t SequenceLabels = 0;
@@ -138,6 +143,13 @@ void SetOutputAndAlertDefaults() {
   FdBkEndMaxV = 5.0f;
   StartAlertSound = ContAlertSound = StopAlertSound = 1;
   StartAlertInt = 1.0f;
+  StopAlertInt = ContinueAlertInt = 0;
+  StartALERT = ContinueALERT = StopALERTx = StartAlertMODE = ContAlertMODE = StopAlertMODE = StopAlertCASE =
+      0;
+  DOstartALERT = DoStopALERT = StartAlertCount = StopAlertCount = ContAlertCount = ContAlertEnd = AlertCount =
+      0;
+  maxalerts = 0;
+  StartAlertTime = StopAlertTime = ContAlertInt = nextAlert = 0;
 }
 
 }  // namespace mv

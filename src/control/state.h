@@ -107,6 +107,13 @@ extern float FdBkEndRange, FdBkEndSetpoint, FdBkEndMinV, FdBkEndMaxV;
 // (minutes).
 extern int16_t StartAlertSound, ContAlertSound, StopAlertSound;
 extern float StartAlertInt;
+// The rest of the audible event timer's settings, kept with a set-up: stop and repeat
+// intervals (minutes), its switches, modes and counts, and its times (ticks).
+extern float StopAlertInt, ContinueAlertInt;
+extern int16_t StartALERT, ContinueALERT, StopALERTx, StartAlertMODE, ContAlertMODE, StopAlertMODE,
+    StopAlertCASE, DOstartALERT, DoStopALERT, StartAlertCount, StopAlertCount, ContAlertCount, ContAlertEnd,
+    AlertCount, maxalerts;
+extern int32_t StartAlertTime, StopAlertTime, ContAlertInt, nextAlert;
 // The audible event timer is on (the recording loops step it on every pass).
 extern int16_t AlertSOUNDS;
 // Labels of the switched devices: eight 20-character blank-padded fields.

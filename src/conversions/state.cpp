@@ -21,6 +21,7 @@ Str255 butcomments;
 Str255 but1lbls;
 
 std::array<GasExchangeRecord, 17> SpecialOpsArray{};
+float ValueForZeroInGasExchange = 0;
 std::array<float, 17> SpikeFilterArray{};
 float SpikeFilterRatio = 2.0f;
 std::array<std::array<float, 4>, 101> autocalibrationArray{};
@@ -106,6 +107,7 @@ void ResetConversionsState() {
   maxy = 0.0f;
   WriteCustomConversionPresets();
   for (auto& row : SpecialOpsArray) row.fill(0.0f);
+  ValueForZeroInGasExchange = 0;
   SpikeFilterArray.fill(0.0f);
   SpikeFilterRatio = 2.0f;
   for (auto& row : autocalibrationArray) row.fill(0.0f);

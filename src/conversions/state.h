@@ -43,6 +43,8 @@ extern Str255 but1lbls;     // the three-way button's 30-character label
 constexpr int kGasFields = 21;
 using GasExchangeRecord = std::array<float, kGasFields>;
 extern std::array<GasExchangeRecord, 17> SpecialOpsArray;
+// The value the gas-exchange step takes for a zero, kept with a set-up.
+extern float ValueForZeroInGasExchange;
 
 // ---- spike filter --------------------------------------------------------------------------
 extern std::array<float, 17> SpikeFilterArray;  // per channel; 1 or less is off

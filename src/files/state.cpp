@@ -24,6 +24,7 @@ std::string ScopeFileCFURL;
 std::string BackupfileCFURL;
 int16_t QuicksaveCounter = 0;
 int16_t NoSetupFileFound = 0;
+Str255 SetupFileName;
 float BarometricPressure = 760.0f;
 float flowrate = 100.0f;
 float mass = 0.0f;
@@ -52,6 +53,7 @@ void ResetFilesState() {
   BackupfileCFURL.clear();
   QuicksaveCounter = 0;
   NoSetupFileFound = 0;
+  SetupFileName = Str255();
   BarometricPressure = 760.0f;
   flowrate = 100.0f;
   mass = 0.0f;

@@ -65,6 +65,8 @@ extern std::string BackupfileCFURL;
 extern int16_t QuicksaveCounter;
 // 1 when the set-up file loader found no file to load (nothing chosen, or not a set-up).
 extern int16_t NoSetupFileFound;
+// The name of the set-up file last loaded (shown in the set-up report).
+extern Str255 SetupFileName;
 
 // ---- experiment conditions ---------------------------------------------------------------------
 extern float BarometricPressure;  // torr

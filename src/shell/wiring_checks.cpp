@@ -1,8 +1,29 @@
 // Installs this group of recording windows into the hooks that call them.
+#include "files/setup_commands.h"
+#include "setup/channel_check_window.h"
+#include "setup/entry_points.h"
+#include "setup/rate_check_window.h"
+#include "shell/commands.h"
+#include "shell/kit/services.h"
 #include "shell/wiring.h"
 
 namespace mv {
 
-void InstallWindows_checks() {}
+void InstallWindows_checks() {
+  // The rate check after a run: the "Recording Check" window and the decision of
+  // the interval every save stores.
+  commands::CHECKSAMPLERATE = [](double runSeconds, float requested, int16_t soundFlag) {
+    CHECKSAMPLERATE(runSeconds, requested, soundFlag);
+  };
+  commands::SampleRatePRECISION = [] { SampleRatePRECISION(); };
+  // The set-up window's live test of one channel.
+  setup_hooks::CHECKCHANNEL = [](int16_t channel) { CHECKCHANNEL(channel); };
+  CheckChannelFlushDT800 = [] { commands::FlushDT800Buffer(0); };
+  // The set-up file: written from the menu and the options window, loaded at launch
+  // and from the recording-mode window.
+  commands::MAKESETUP = [] { MAKESETUP(); };
+  services::GETSETUP = [](int16_t kind) { return GETSETUP(kind); };
+  SetupLoadedMaxAverage = [] { setup_hooks::MAXAVERAGE(); };
+}
 
 }  // namespace mv

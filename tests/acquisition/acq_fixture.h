@@ -84,7 +84,7 @@ class AcqTest : public ProgramTest {
       LastNsCasx = 0;
     };
     ScreenINFO = note("ScreenINFO");
-    PAUSE = note("PAUSE");
+    acq_hooks::PAUSE = note("PAUSE");  // qualified: the real PAUSE is mv::PAUSE
     REPLAY = [this](int16_t) { calls.push_back("REPLAY"); };
     ClearXYPlot = note("ClearXYPlot");
     RedrawXY = note("RedrawXY");

@@ -7,6 +7,8 @@
 
 #include "devices/state.h"
 #include "drive/script.h"
+#include "files/setup_file.h"
+#include "files/state.h"
 #include "launch_test_support.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -152,15 +154,16 @@ LaunchRun Launch(const std::string& document, const std::string& script) {
 
 TEST_F(StartupTest, ALoadedSetupFileSkipsTheStartupScreenAndTheInterfaceChoice) {
   const auto file = documents_ / "chamber.MVsetup";
-  std::ofstream(file) << "-9999\r1\r";
-  std::string loaded;
-  services::GETSETUP = [&](int16_t kind) {
-    loaded = CLICKEDSetupFileCFURL + " kind " + std::to_string(kind);
-    return true;
-  };
+  // A one-channel chart set-up; with the X-Y plot on, its strips are laid out for
+  // this screen without asking.
+  SetupRecord setup;
+  setup.channels = 1;
+  setup.chartTicks = 60;
+  setup.showXYPlot = 1;
+  std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
   auto run = Launch(file.string(), "until 4\ngone 4\nwait 0.3\n");
   ASSERT_TRUE(run.result.ok) << drive::FormatFailure(run.result);
-  EXPECT_EQ(loaded, file.string() + " kind 1");
+  EXPECT_EQ(SetupFileName.str(), "chamber.MVsetup");
   EXPECT_EQ(PrefsArray[PrefsSlot::SetupKnownAtStart], 1);
   EXPECT_EQ(FreeRunSpeed, 3400) << "the speed test ran";
   EXPECT_FALSE(PlayedFile("shortflies.mp3")) << "no start-up screen";
@@ -172,14 +175,12 @@ TEST_F(StartupTest, ALoadedSetupFileSkipsTheStartupScreenAndTheInterfaceChoice) 
 TEST_F(StartupTest, ASetupFileThatDoesNotLoadLeavesTheNormalRoad) {
   const auto file = documents_ / "broken.MVsetup";
   std::ofstream(file) << "-9999\rgarbage\r";
-  bool asked = false;
-  services::GETSETUP = [&](int16_t) {
-    asked = true;
-    return false;
-  };
-  auto run = Launch(file.string(), "until 5\nmouse 5 100 100\nuntil 9\nclick 9 3\ngone 9\nwait 0.3\n");
+  // The loader says why the file does not load, then the start-up goes on.
+  auto run =
+      Launch(file.string(),
+             "until 668\nclick 668 1\nuntil 5\nmouse 5 100 100\nuntil 9\nclick 9 3\ngone 9\nwait 0.3\n");
   ASSERT_TRUE(run.result.ok) << drive::FormatFailure(run.result);
-  EXPECT_TRUE(asked);
+  EXPECT_TRUE(SetupFileName.empty());
   EXPECT_EQ(PrefsArray[PrefsSlot::SetupKnownAtStart], 0);
   EXPECT_EQ(LastControlLoopEntry, static_cast<int16_t>(LoopEntry::ModeChoice));
 }

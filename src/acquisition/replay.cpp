@@ -1,0 +1,377 @@
+#include "acquisition/replay.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "acquisition/pixel.h"
+#include "acquisition/recording_keys.h"
+#include "acquisition/screen_rules.h"
+#include "acquisition/state.h"
+#include "devices/state.h"
+#include "files/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/date_text.h"
+#include "shell/kit/drawing.h"
+#include "shell/kit/format.h"
+#include "shell/kit/protocol.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+constexpr RGBColor kBlack{0, 0, 0};
+// How long REPLAY waits for a held mouse button to come up before it draws anyway.
+constexpr int kMouseUpPasses = 400;
+
+int PlotWidth() {
+  return PrefsArray[PrefsSlot::WindowWidth];
+}
+bool ScopeMode() {
+  return RecordingMODE == RecordingModeCode::Scope;
+}
+int32_t PointsAcross() {
+  return ScopeMode() ? ScopeMax : Sample;
+}
+Str255 ChannelLabel(int n) {
+  if (n <= 8) return datalabel.mid(static_cast<std::size_t>(30 * n - 29), 30);
+  return datalabel2.mid(static_cast<std::size_t>(30 * n - 269), 30);
+}
+rt::FontSpec DisplayFont(double size) {
+  return KitFont(KestraneFont, size);
+}
+
+Str255 CurrentTitle() {
+  const double t = ScopeMode() ? ScopeMax * ScopeIntervalInSeconds
+                               : static_cast<double>(static_cast<float>(Sample) * ChartSampleInterval);
+  return ReplayTitle(Sample, t);
+}
+
+// Opens window 321, or makes the open one current, titled for the present run.
+void PrepareWindow(int16_t flag) {
+  const int w = PlotWidth();
+  Str255 title = CurrentTitle();
+  if (flag == 0) title += "    Click 'Resume' Icon (Triangle) to Exit";
+  if (rt::WindowExists(kReplayWindow)) {
+    rt::SetOutputWindow(kReplayWindow);
+    rt::SetWindowTitle(kReplayWindow, title);
+    for (int16_t c : {kReplaySwitchButton, kReplayCloseButton})
+      if (rt::ControlExists(c)) rt::DisposeControl(c);
+  } else {
+    const int top = flag == 1 ? 42 : 81;
+    const int height = flag == 1 ? BottomOfPlot : BottomOfPlot - 16;
+    rt::OpenWindow(
+        kReplayWindow, title,
+        Rect{10, PixelCoord(top), PixelCoord(10 + w - 50), PixelCoord(top + std::max(height, 100))}, 6);
+  }
+  SetWindowBackground(int32_t{1}, true);
+  UseScopeColors = 0;
+}
+
+void DrawZeroAndGrid(int n, int top, float min, float max, float k) {
+  const int w = PlotWidth();
+  int y0 = -32768;
+  if (PrefsArray[PrefsSlot::ZeroLines] && min < 0 && 0 < max) {
+    y0 = PixelCoord(top + 0.99 + static_cast<double>(max * k));
+    PrefsArray[PrefsSlot::DashPattern] = 3;
+    CGInvertline(12, PixelCoord(y0), PixelCoord(w), PixelCoord(y0));
+    PrefsArray[PrefsSlot::DashPattern] = 0;
+    rt::DrawText(3, y0 + 4, "0", DisplayFont(10), kBlack);
+  }
+  if (!PrefsArray[PrefsSlot::ScaleGrid]) return;
+  hite = PixelCoord(ChannelVariables[n][ChanField::StripHeight]);
+  if (n == 1 && RecordingMODE == RecordingModeCode::ScopeChart) {
+    hite = static_cast<int16_t>(hite - 12);
+    BottomOfPlot = static_cast<int16_t>(BottomOfPlot - 12);
+  }
+  const int16_t intervals = GridIntervals(hite, PrefsArray[PrefsSlot::ManyGridLines] != 0, y0 != -32768);
+  if (intervals <= 0) return;
+  gridsize = static_cast<int16_t>(hite / intervals);
+  PrefsArray[PrefsSlot::DashPattern] = 2;
+  for (int i = 1; i < intervals; ++i) {
+    const int y = BottomOfPlot - i * gridsize;
+    if (std::abs(y - y0) <= 1) continue;
+    PlotCGrgb(1.0f, 1, PixelCoord(y), PixelCoord(w), PixelCoord(y), ChartFrameColor);
+  }
+  PrefsArray[PrefsSlot::DashPattern] = 0;
+}
+
+void DrawTrace(int16_t flag, int n, int top, int bottom, float max, float k) {
+  const double s = ReplayStep(PlotWidth(), PointsAcross());
+  CGContext context = BeginCGContextForCurrentPort();
+  int32_t count = 0;
+  if (ScopeMode()) {
+    SetCGScopeLinesColor(context);
+    const int32_t last = std::min<int32_t>(ScopeMax, kScopeBufferRows - 1);
+    for (int32_t r = 2; r <= last && count < kQuartzLastPoint; ++r) {
+      ++count;
+      QuartzPointsArray[count] = {
+          static_cast<float>(r * s),
+          static_cast<float>(ReplayPointY(ScopeBufferArray[r].raw, max, k, top, bottom))};
+    }
+  } else {
+    SetCGChartLinesColor(context, flag);
+    for (int32_t c = 2; c <= Sample - 1 && count < kQuartzLastPoint; ++c) {
+      ++count;
+      QuartzPointsArray[count] = {
+          static_cast<float>(c * s),
+          static_cast<float>(ReplayPointY(ChartDataArray.Get(n, c), max, k, top, bottom))};
+    }
+  }
+  // Fewer than two points leave nothing to stroke: the buffer would hold an old point.
+  if (count > 0) drawPaneContent(context, count);
+}
+
+void DrawStripLabels(int16_t flag, int n, int top, int bottom, float min, float max) {
+  const RGBColor ink = flag == 1 ? ChartFrameColor : RGBblue;
+  const rt::FontSpec font = DisplayFont(10);
+  const Str255 name = Str255("Channel") + NumText(n) + "  Input #" +
+                      NumText(std::trunc(ChannelVariables[n][ChanField::Input]));
+  rt::DrawText(68, top + 11, name.str(), font, ink);
+  rt::DrawText(172, top + 11, ChannelLabel(n).str(), font, ink);
+  // A full range taken from no samples has no numbers to show.
+  if (std::isfinite(max)) rt::DrawText(1, top + 11, NumText(max).str(), font, ink);
+  if (std::isfinite(min)) rt::DrawText(1, bottom - 4, NumText(min).str(), font, ink);
+}
+
+// One channel's strip; returns its bottom. previousBottom is the strip above's bottom.
+int DrawReplayStrip(int16_t flag, int n, int previousBottom) {
+  const int w = PlotWidth();
+  const int bottom = PixelCoord(ChannelVariables[n][ChanField::StripBottom] - 35.0f);
+  BottomOfPlot = static_cast<int16_t>(bottom);
+  const int top = n == 1 ? PixelCoord(bottom - ChannelVariables[n][ChanField::StripHeight]) : previousBottom;
+  const float h = static_cast<float>(bottom - top);
+  ReplayRange range;
+  if (ReplayAutoScaling)
+    range = ScopeMode() ? ScopeReplayRange(ScopeMax) : ChartReplayRange(n, Sample);
+  else
+    range = {ChannelVariables[n][ChanField::PlotMin], ChannelVariables[n][ChanField::PlotMax]};
+  const float k = h / (range.max - range.min);
+  if (flag == 1) {
+    CGdrawBox(1, ChartBackgroundColor, 1, 0, static_cast<float>(top), static_cast<float>(w - 50),
+              static_cast<float>(bottom), 0);
+    CGdrawBox(1, ChartFrameColor, 0, 0, static_cast<float>(top), static_cast<float>(w - 50),
+              static_cast<float>(bottom), 0);
+  } else {
+    CGdrawBox(1, gray, 1, 0, static_cast<float>(top), static_cast<float>(w - 50), static_cast<float>(bottom),
+              0);
+    CGdrawBox(0, kBlack, 0, 0, static_cast<float>(top), static_cast<float>(w - 50),
+              static_cast<float>(bottom), 4);
+  }
+  DrawZeroAndGrid(n, top, range.min, range.max, k);
+  DrawTrace(flag, n, top, bottom, range.max, k);
+  DrawStripLabels(flag, n, top, bottom, range.min, range.max);
+  return bottom;
+}
+
+void DrawScalingLegend() {
+  const int w = PlotWidth();
+  rt::FontSpec font = KitFont(3, 24);
+  font.bold = font.italic = true;
+  const bool full = ReplayAutoScaling != 0;
+  const char* text = full ? "full-range scaling" : "user-set scaling";
+  const int x = full ? w - 330 : w - 300;
+  rt::DrawText(x, 34, text, font, DarkGray);
+  rt::DrawText(x - 1, 33, text, font, LightGray);
+}
+
+void DrawTimeBand(int yb) {
+  const int w = PlotWidth();
+  PlotCGrgb(1.0f, 0, PixelCoord(yb), PixelCoord(w), PixelCoord(yb), LightGray);
+  CGdrawBox(1, VeryLightGray, 1, 0, static_cast<float>(yb - 17), static_cast<float>(w),
+            static_cast<float>(yb + 20), 0);
+  for (int x : {2, w - 52})
+    PlotCGrgb(1.0f, PixelCoord(x), PixelCoord(yb - 18), PixelCoord(x), PixelCoord(yb - 14), kBlack);
+  const rt::FontSpec font = DisplayFont(12);
+  rt::DrawText(4, yb - 2, (filestrings.startTime + " (start time)").str(), font, kBlack);
+  const Str255 now = NowTimeText();
+  rt::DrawText(w - 54 - rt::TextWidth(now.str(), font), yb - 2, now.str(), font, kBlack);
+}
+
+// The red key hint of a replay during a recording: the command-key sign is a
+// Wingdings "z" where that font exists, else the key's name here.
+void DrawRecordingHint(int yb) {
+  const int w = PlotWidth();
+  const rt::FontSpec font = DisplayFont(14);
+  const bool wingdings = rt::FontFamilyAvailable("Wingdings");
+  const bool webdings = rt::FontFamilyAvailable("Webdings");
+  const bool streaming = External_AD == ExternalADCode::SerialStream;
+  double x = PixelCoord(w * 0.5 - 300);
+  const double y = yb - 5;
+  auto put = [&x, y](std::string_view text, const rt::FontSpec& f) {
+    rt::DrawText(x, y, text, f, RGBred);
+    x += rt::TextWidth(text, f);
+  };
+  auto command = [&] {
+    if (wingdings)
+      put("z", rt::FontSpec{"Wingdings", 14, false, false});
+    else
+      put("ctrl", font);
+  };
+  put("type   '", font);
+  command();
+  put(streaming ? "-r' to switch scales       type '" : "-r' or click 'replay' icon to switch scales     ",
+      font);
+  command();
+  if (streaming) {
+    put("-c' to return to main window", font);
+    return;
+  }
+  put("-c' or click '", font);
+  if (webdings)
+    put("4", rt::FontSpec{"Webdings", 18, false, false});
+  else
+    put("triangle", font);
+  put("'  icon to return to main window ", font);
+}
+
+// The after-run buttons and loop. Returns true when the user asked for the other
+// scaling (the caller draws again), false when the window was closed.
+bool RunAfterRunLoop(int yb) {
+  const int w = PlotWidth();
+  const int mid = PixelCoord(w * 0.5);
+  const Str255 title = ReplayAutoScaling ? "Switch to User-set Scaling" : "Switch to Full-range Scaling";
+  rt::NewControl(kReplaySwitchButton, rt::ControlType::PushButton, title,
+                 Rect{PixelCoord(mid - 150), PixelCoord(yb - 12), PixelCoord(mid + 40), PixelCoord(yb + 7)},
+                 1);
+  rt::NewControl(kReplayCloseButton, rt::ControlType::PushButton, "Close",
+                 Rect{PixelCoord(mid + 55), PixelCoord(yb - 12), PixelCoord(mid + 120), PixelCoord(yb + 7)},
+                 1);
+  rt::FlushWindow();
+  ReplayAutoScaling = ReplayAutoScaling ? 0 : 1;
+  InstallDialogHandlers(NoMENU);
+  Action = 0;
+  EventID = 0;
+  for (;;) {
+    rt::PumpEvents();
+    // Closed by anything else (the program's end of a session): nothing to wait for.
+    if (!rt::WindowExists(kReplayWindow)) return false;
+    if (Action == ActionCode::Click && EventID == kReplaySwitchButton) {
+      rt::FlushEvents();
+      Action = 0;
+      EventID = 0;
+      return true;
+    }
+    if ((Action == ActionCode::Click && EventID == kReplayCloseButton) || Action == ActionCode::CloseBox ||
+        Action == ActionCode::Key) {
+      rt::FlushEvents();
+      rt::CloseWindow(kReplayWindow);
+      Action = 0;
+      EventID = 0;
+      return false;
+    }
+    Action = 0;
+  }
+}
+
+// Draws the whole replay once into window 321; returns the time band's y.
+int DrawReplay(int16_t flag) {
+  PrepareWindow(flag);
+  int bottom = 0;
+  for (int n = 1; n <= std::min<int>(nChannels, 16); ++n) bottom = DrawReplayStrip(flag, n, bottom);
+  if (PrefsArray[PrefsSlot::MarkersInReplay]) ShowMarkersInReplay(flag);
+  DrawScalingLegend();
+  const int yb = bottom + 18;
+  DrawTimeBand(yb);
+  return yb;
+}
+
+}  // namespace
+
+Str255 ReplayTitle(int32_t samples, double seconds) {
+  Str255 t = Str255("Replay Recorded Data    (Sample") + NumText(samples) + ";  ";
+  if (seconds > 7200) return t + NumText(seconds / 3600) + " hours)";
+  if (seconds > 300) return t + NumText(seconds / 60) + " minutes)";
+  return t + NumText(seconds) + " seconds)";
+}
+
+ReplayRange ChartReplayRange(int channel, int32_t sample) {
+  ReplayRange r;
+  if (sample < 3) return r;
+  for (int32_t c = 2; c <= sample - 1; ++c) {
+    const float v = ChartDataArray.Get(channel, c);
+    r.min = std::min(r.min, v);
+    r.max = std::max(r.max, v);
+  }
+  return r;
+}
+
+ReplayRange ScopeReplayRange(int32_t scopeMax) {
+  ReplayRange r;
+  const int32_t last = std::min<int32_t>(scopeMax, kScopeBufferRows - 1);
+  for (int32_t i = 2; i <= last; ++i) {
+    r.min = std::min(r.min, ScopeBufferArray[i].raw);
+    r.max = std::max(r.max, ScopeBufferArray[i].raw);
+  }
+  return r;
+}
+
+double ReplayStep(int w, int32_t n) {
+  return n > 0 ? static_cast<double>(w - 50) / n : 0.0;
+}
+
+int ReplayPointY(float value, float max, float k, int top, int bottom) {
+  if (!(value < max)) return top;
+  const int y = PixelCoord(static_cast<double>((max - value) * k) + top);
+  return std::clamp(y, top, std::max(top, bottom));
+}
+
+int ReplayMarkerX(int32_t sample, double step, int w) {
+  return std::clamp<int>(PixelCoord(sample * step), 0, std::max(0, w - 50));
+}
+
+Str255 ReplayMarkerLabel(int32_t code) {
+  if (code >= 200) {
+    const Str255 n = NumText(code - 200);
+    return n.size() > 1 && n[0] == ' ' ? n.mid(2) : n;
+  }
+  return Str255(1, static_cast<char>(code & 0xFF));
+}
+
+int16_t ShowMarkersInReplay(int16_t flag) {
+  const int w = PlotWidth();
+  const rt::FontSpec font = KitFont(21, 10);
+  PrefsArray[PrefsSlot::DashPattern] = 4;
+  if (flag == 0) ClearArea(0, 0, PixelCoord(w), 11);
+  const double s = ReplayStep(w, PointsAcross());
+  const int last = std::clamp<int>(nChannels, 1, 16);
+  const int16_t lineEnd = PixelCoord(ChannelVariables[last][ChanField::BottomCopy]);
+  const RGBColor colour = flag == 1 ? MarkerColor : veryDarkGray;
+  for (int i = 1; i <= std::min<int>(Nmarkers, kMaxMarkers); ++i) {
+    const int x = ReplayMarkerX(MarkersArray[i].sample, s, w);
+    rt::DrawText(x - 2, 10, ReplayMarkerLabel(MarkersArray[i].code).str(), font, kBlack);
+    PlotCGrgb(1.0f, PixelCoord(x), 14, PixelCoord(x), lineEnd, colour);
+  }
+  rt::FlushWindow();
+  PrefsArray[PrefsSlot::DashPattern] = 0;
+  return 0;
+}
+
+int16_t REPLAY(int16_t flag) {
+  for (int i = 0; i < kMouseUpPasses && rt::Button(); ++i) rt::PumpEvents();
+  ControlStripClicked = 0;
+  const int16_t savedBottom = BottomOfPlot;
+  for (;;) {
+    const int yb = DrawReplay(flag);
+    if (flag == 0) {
+      DrawRecordingHint(yb);
+      rt::FlushWindow();
+      rt::PumpEvents(0);
+      break;
+    }
+    if (!RunAfterRunLoop(yb)) break;
+  }
+  rt::FlushEvents();
+  Action = 0;
+  EventID = 0;
+  BottomOfPlot = savedBottom;
+  // The recording goes on drawing into its own window.
+  if (flag == 0 && rt::WindowExists(kAcquisitionWindow)) rt::SetOutputWindow(kAcquisitionWindow);
+  return 0;
+}
+
+}  // namespace mv

@@ -1,0 +1,51 @@
+// The oscilloscope recording: channel 1 drawn as a trace that sweeps across the scope
+// plot and starts again at the left edge, erasing the previous sweep point by point.
+// SCOPESCANNING is the loop of the mode; GETSCOPE takes and draws one point (the
+// scope-plus-chart loop uses it too). Tab or the toolbar's save icon writes the
+// present sweep to the next numbered scope file.
+#pragma once
+#include <cstdint>
+#include <functional>
+
+namespace mv {
+
+// The DT800's fast block transfer and the trigger wait, which live elsewhere. Until
+// they are installed the defaults keep a fast-scope run stoppable and bounded: no
+// block is taken, GETFAST reads the toolbar and the keys once and rests for a tick
+// (returning 27 for Escape alone, which also sets EscapeKeyHit, 9 for Tab alone, else
+// 0), and RUNTRIGGER disarms the trigger and returns 0.
+namespace fast_scope_hooks {
+extern std::function<void()> HIGHSPEEDIO;
+extern std::function<int16_t()> GETFAST;
+extern std::function<int16_t()> RUNTRIGGER;
+void Reset();
+}  // namespace fast_scope_hooks
+
+// The oscilloscope loop; returns 0 when the recording is stopped (Escape alone, the
+// Stop icon).
+int16_t SCOPESCANNING();
+// One sweep point: read channel 1, store it, draw the segment to it (erasing the
+// previous sweep's segment there), and redraw the frame, grid and ticks at a sweep's
+// start.
+int16_t GETSCOPE();
+
+// The tick after which a point of the given interval is overdue, t being now: t + 1,
+// or t + interval x 60 + 1 (truncated) for intervals longer than a tick.
+int32_t OverdueTick(double intervalSeconds, int64_t t);
+// The y of a scope reading: bottom - (v - lo) x height / range, kept between y 35 and
+// the bottom; a reading that maps to no number (a plot range of 0) stays at the bottom.
+float ScopeY(float v, float lo, float hi, int bottom, int height);
+// Horizontal grid divisions of a scope plot of the given height.
+int GridDivisions(int height, bool manyGridLines);
+// The remembered key of the scope loop after a key-map read: 9 for Tab alone, 27 for
+// Escape alone, otherwise what it was.
+int16_t RememberScopeKey(uint16_t word3, int16_t remembered);
+
+// Rests until the next point is due or the next tick starts, whichever comes first
+// (at once when something is due already), so the loops never spin.
+void RestUntil(double dueSeconds);
+
+// One pass of the toolbar's reader (and its help tag) per tick at most.
+void ReadToolbarOncePerTick();
+
+}  // namespace mv

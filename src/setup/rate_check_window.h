@@ -1,0 +1,67 @@
+// The rate check after a run: the "Recording Check" window that sets the achieved
+// chart (and scope) rate against the requested one, the decision of the interval
+// the data files store, and the "Sample Rate Precision" dialog that chooses the
+// accepted deviation.
+#pragma once
+#include <cstdint>
+
+#include "runtime/str255.h"
+
+namespace mv {
+
+constexpr int16_t kRecordingCheckWindow = 33;
+constexpr int16_t kRatePrecisionWindow = 19;
+constexpr int16_t kRatePrecisionHelpTopic = 183;
+// The preference slot holding the chosen tolerance button (1..8).
+constexpr int kRateToleranceSlot = 13;
+
+// ---- rules ------------------------------------------------------------------------------------
+// The tolerance of radio button 11..18 (0.05 down to 0.001); 0 for other numbers.
+float ToleranceForButton(int16_t button);
+// The radio button (11..18) that shows the tolerance slot's value; a slot outside
+// 1..8 shows the default (button 12, 3 %).
+int16_t ToleranceButtonForSlot(int16_t slot);
+
+// The heading of the check: an interval of 1 s or more is spoken of as an
+// interval, a shorter one as a rate. The out-of-tolerance page aligns it differently.
+Str255 RateCheckHeading(float requested, bool outOfTolerance);
+// Height of the plain "Recording Check" window: 167 after a rate change, 150 in
+// scope-plus-chart mode, else 70.
+int16_t RecordingCheckHeight(int16_t recordingMode, bool rateChanged);
+
+// One value line of the window: " sec" values for intervals of 1 s or more,
+// "/sec" rates (the reciprocal) for shorter ones.
+struct RateValue {
+  Str255 value;
+  Str255 unit;
+};
+RateValue RateValueText(double requestedInterval, double interval, int significantDigits = 0);
+
+// The right end of a gauge's fill: trunc(fraction × span + start), kept within
+// start..limit (a fraction that is not a number fills nothing).
+int16_t GaugeFillEnd(double fraction, double span, int16_t start, int16_t limit);
+
+// The scope rates of the last sweep, in whole samples per second: achieved A from
+// the samples per trace and the sweep's ticks (none when no sweep was timed),
+// requested Q from the scope interval.
+struct ScopeRates {
+  bool timed = false;
+  double achieved = 0;
+  double requested = 0;
+  bool withinThreePercent = false;
+};
+ScopeRates ScopeRatesOf(int32_t scopeMax, int32_t lastScopeDur, double scopeInterval);
+
+// ---- windows ----------------------------------------------------------------------------------
+// The check after a run: elapsed seconds from the start to the last sample, the
+// chart interval in force, and whether a deviation may sound. Shows the window and
+// sets SampleInterval.
+void CHECKSAMPLERATE(double elapsed, float requested, int16_t soundFlag);
+// Draws the "Recording Check" window (window 33); leaves |ratio - 1| in Kfloat.
+void SHOWSAMPLERATE(float measured, float ratio, float unused, float requested, int16_t soundFlag);
+// The scope rate lines, drawn into the current window from y = top.
+void ShowDutyFactor(int16_t top);
+// The tolerance dialog (window 19).
+void SampleRatePRECISION();
+
+}  // namespace mv

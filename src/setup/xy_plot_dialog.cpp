@@ -1,0 +1,122 @@
+#include "setup/xy_plot_dialog.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "acquisition/state.h"
+#include "runtime/events.h"
+#include "runtime/menus.h"
+#include "runtime/windows.h"
+#include "setup/channel_table.h"
+#include "setup/state.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/format.h"
+#include "shell/kit/help.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/sounds.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+constexpr int16_t kADMenu = 4, kXYPlotItem = 23;
+constexpr int16_t kHelpTopic = 157;
+constexpr int16_t kStatusWindow = 250;
+constexpr int16_t kWidth = 505, kHeight = 437, kFirstRowTop = 90, kRowHeight = 20;
+
+int16_t Channels() {
+  return static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
+}
+
+void SelectColumn(int16_t base, int16_t chosen) {
+  for (int16_t n = 1; n <= Channels(); ++n)
+    rt::SetControlState(static_cast<int16_t>(base + n), n == chosen ? 2 : 1);
+}
+
+void BuildDialog() {
+  scream();
+  BuildWINDOW(kXYDialogWindow, "2 Channel X-Y Plot", 80, 60, 80 + kWidth, 60 + kHeight, 6);
+  EmbossPrint(1, "Show relationship of 2 channels", 20, 20, 32);
+  DoubleLINE(10, kWidth - 10, 42);
+  EmbossPrint(1, "X-axis channel", 14, 20, 80);
+  EmbossPrint(1, "Y-axis channel", 14, 262, 80);
+  for (int16_t n = 1; n <= Channels(); ++n) {
+    const int16_t top = static_cast<int16_t>(kFirstRowTop + kRowHeight * (n - 1));
+    const Str255 title = NumText(n) + ":  " + ChannelLabelField(n);
+    rt::NewControl(n, rt::ControlType::RadioButton, title, Rect{20, top, 245, static_cast<int16_t>(top + 18)},
+                   1);
+    rt::NewControl(static_cast<int16_t>(kXYYRadioBase + n), rt::ControlType::RadioButton, title,
+                   Rect{262, top, 490, static_cast<int16_t>(top + 18)}, 1);
+  }
+  DoubleLINE(10, kWidth - 10, kHeight - 50);
+  rt::NewControl(kXYShowBox, rt::ControlType::CheckBox, "Show an X-Y Plot?",
+                 Rect{20, kHeight - 36, 220, kHeight - 16}, ShowXYPlot ? 2 : 1);
+  rt::NewControl(kXYHelpButton, rt::ControlType::PushButton, "?", Rect{300, kHeight - 38, 328, kHeight - 14},
+                 1);
+  rt::NewControl(kXYDoneButton, rt::ControlType::DefaultButton, "Done",
+                 Rect{390, kHeight - 38, 490, kHeight - 14}, 1);
+  // Only a stored channel that exists has a button to select.
+  const auto stored = [](float v) { return static_cast<int16_t>(std::clamp(std::trunc(v), -1.0f, 17.0f)); };
+  const int16_t x = stored(XYaxisChannelX), y = stored(XYaxisChannelY);
+  if (x >= 1 && x <= Channels()) rt::SetControlState(x, 2);
+  if (y >= 1 && y <= Channels()) rt::SetControlState(static_cast<int16_t>(kXYYRadioBase + y), 2);
+  rt::FlushWindow();
+}
+
+// Acts on one event; true when it ends the dialog.
+bool HandleEvent() {
+  const int16_t n = Channels();
+  switch (Action) {
+    case ActionCode::Click:
+      if (EventID == kXYShowBox) {
+        ShowXYPlot = ShowXYPlot ? 0 : 1;
+        rt::SetControlState(kXYShowBox, ShowXYPlot ? 2 : 1);
+      } else if (EventID >= 1 && EventID <= n) {
+        SelectColumn(0, static_cast<int16_t>(EventID));
+        XYaxisChannelX = static_cast<float>(EventID);
+        rt::SetControlState(static_cast<int16_t>(kXYYRadioBase + EventID), 1);
+      } else if (EventID > kXYYRadioBase && EventID <= kXYYRadioBase + n) {
+        const int16_t ch = static_cast<int16_t>(EventID - kXYYRadioBase);
+        SelectColumn(kXYYRadioBase, ch);
+        XYaxisChannelY = static_cast<float>(ch);
+        rt::SetControlState(ch, 1);
+      } else if (EventID == kXYHelpButton) {
+        DoHelpWindow(kHelpTopic);
+        rt::BringWindowForward(kXYDialogWindow);
+        rt::SetOutputWindow(kXYDialogWindow);
+      }
+      return EventID == kXYDoneButton;
+    case ActionCode::Key:
+      return EventID == 13 || EventID == 3;
+    case ActionCode::WindowActivity:
+      return EventID > 0 && EventID != kStatusWindow && EventID != kXYDialogWindow;
+    case ActionCode::CloseBox:
+      return EventID == kXYDialogWindow;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+int16_t XYPlotSetup() {
+  BuildDialog();
+  InstallDialogHandlers(NoMENU);
+  Action = 0;
+  EventID = 0;
+  for (;;) {
+    rt::PumpEvents();
+    if (!rt::WindowExists(kXYDialogWindow)) break;
+    const bool done = HandleEvent();
+    Action = 0;
+    EventID = 0;
+    if (done) break;
+  }
+  rt::CloseWindow(kXYDialogWindow);
+  WINDOWCLEAR();
+  rt::CheckMenuItem(kADMenu, kXYPlotItem, ShowXYPlot != 0);
+  Action = ActionCode::Redraw;
+  return 0;
+}
+
+}  // namespace mv

@@ -1,0 +1,149 @@
+// The pause: its log entry, the interval change, and a chart run paused for 90 s on the
+// virtual clock, with the display-range editor and Refresh driven as a user would.
+#include "acquisition/pause_window.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "acq_fixture.h"
+#include "common/window_steps.h"
+#include "files/state.h"
+
+namespace mv::test {
+namespace {
+
+constexpr int16_t W = kPauseWindow;
+
+class PauseWindowTest : public AcqTest, public WindowSteps {
+ protected:
+  void SetUp() override {
+    AcqTest::SetUp();
+    setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
+    RecordingMODE = RecordingModeCode::Chart;
+    datalabel = Str255("O2 analyser                   CO2 analyser                  ");
+    OpenAcquisitionWindow();
+  }
+  void TearDown() override {
+    rt::SetPumpHook(nullptr);
+    for (int16_t w : {W, int16_t{1}})
+      if (rt::WindowExists(w)) rt::CloseWindow(w);
+    unsetenv("MV_RESOURCES_DIR");
+    AcqTest::TearDown();
+  }
+  // Waits for the display-range editor's fields.
+  static Step RangeFields() {
+    return [] {
+      rt::SetOutputWindow(W);
+      return rt::EditFieldExists(17);
+    };
+  }
+};
+
+TEST_F(PauseWindowTest, LogEntryReadsAsTheUserSeesIt) {
+  EXPECT_EQ(PauseLogEntry({1.5f, 37, "", false, 0.1, 0.1}),
+            "   ----------\r *  Acquisition paused for 1.5 minutes at case 37\r");
+  EXPECT_EQ(PauseLogEntry({0.25f, 4, "pump off", true, 0.1, 2}),
+            "   ----------\r *  Acquisition paused for 0.25 minutes at case 4\rpump off\r"
+            "        CAUTION:  old sample interval =  0.1 sec\r"
+            "                         new sample interval =  2 sec\r");
+}
+
+TEST_F(PauseWindowTest, IntervalItemsAndTheDurationAfterAChange) {
+  EXPECT_FALSE(PauseIntervalForItem(1).has_value()) << "the title item changes nothing";
+  EXPECT_EQ(PauseIntervalForItem(2), 0.002);
+  EXPECT_EQ(PauseIntervalForItem(5), 0.016667);
+  EXPECT_EQ(PauseIntervalForItem(14), 10.0);
+  EXPECT_FALSE(PauseIntervalForItem(15).has_value());
+  // 1200 samples of 1 s: 20 minutes on an 800-pixel plot.
+  const PauseDuration d = DurationAfterIntervalChange(1.0, 1200, 800);
+  EXPECT_FLOAT_EQ(d.traceLength, 20.0f);
+  EXPECT_EQ(d.minuteUnits, 1);
+  EXPECT_NEAR(d.tfact, 1.0 / 60, 1e-7);
+  const PauseDuration s = DurationAfterIntervalChange(0.5, 1000, 800);
+  EXPECT_FLOAT_EQ(s.traceLength, 500.0f);
+  EXPECT_EQ(s.minuteUnits, 0);
+  EXPECT_NEAR(s.tfact, 0.5, 1e-7);
+}
+
+TEST_F(PauseWindowTest, NoSampleIsTakenWhilePausedAndNoneIsSkippedAfter) {
+  MaxSamples = 20;
+  const double start = CurrentTimeInSeconds;
+  double pausedAt = 0, resumedAt = 0;
+  int32_t samplesAtPause = 0;
+  acq_hooks::PAUSE = [&] {
+    ReleaseAll();
+    pausedAt = GetCurrentTimeInSeconds();
+    samplesAtPause = Sample;
+    PAUSE();
+    resumedAt = TimeOfNextChartSample;
+  };
+  bool pressed = false;
+  script = [&] {
+    if (!pressed && Sample >= 5) {
+      pressed = true;
+      Hold({rt::key::Command, rt::key::P});
+    }
+  };
+  Drive({Until(W), Do([] { rt::AdvanceVirtualClock(90.0); }), Type(W, 100, "valve check"), Pick(W, 250, 1),
+         Shot(W, "w300-pause.png"), Click(W, 51)});
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  ASSERT_EQ(dues.size(), 21u) << "every sample of the run is taken";
+  ASSERT_GT(resumedAt, pausedAt + 89.9);
+  for (std::size_t i = 0; i < dues.size(); ++i) {
+    EXPECT_NEAR(taken_[i], dues[i], 1e-6) << "sample " << i << " was caught up after the pause";
+    EXPECT_FALSE(dues[i] > pausedAt && dues[i] < resumedAt) << "sample " << i << " fell due while paused";
+    if (static_cast<int32_t>(i) < samplesAtPause)
+      EXPECT_NEAR(dues[i], start + 0.1 + 0.1 * static_cast<double>(i), 1e-9);
+    else
+      EXPECT_NEAR(dues[i], resumedAt + 0.1 * static_cast<double>(i - samplesAtPause), 1e-9) << i;
+  }
+  EXPECT_EQ(HavePaused, 1);
+  EXPECT_NEAR(totalPauseDuration, 1.5f, 2.0f / 3600);
+  EXPECT_EQ(Nmarkers, 1);
+  EXPECT_EQ(MarkersArray[1].code, 166);
+  EXPECT_EQ(Count("ScreenINFO"), 1);
+  const std::string& log = CumulativePauseContainer;
+  EXPECT_EQ(log.rfind("   ----------\r *  Acquisition paused for 1.5", 0), 0u) << log;
+  EXPECT_NE(log.find(" minutes at case" + NumText(samplesAtPause).str() + "\rvalve check\r"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("old sample interval =  0.1 sec\r"), std::string::npos) << "the title item still counts";
+  EXPECT_NE(log.find("new sample interval =  0.1 sec\r"), std::string::npos);
+}
+
+TEST_F(PauseWindowTest, EditedRangesTakeEffectOnResumeButNotByTheCloseBox) {
+  Drive({Until(W), Click(W, 52), RangeFields(), Type(W, 1, "-2"), Type(W, 17, "3"),
+         Shot(W, "w300-pause-scales.png"), Click(W, 51),
+         Do([] { EXPECT_EQ(rt::ControlTitle(51).str(), "Resume"); }), Click(W, 51)});
+  PAUSE();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(ChannelVariables[1][ChanField::PlotMin], -2.0f);
+  EXPECT_EQ(ChannelVariables[1][ChanField::PlotMax], 3.0f);
+  EXPECT_EQ(ChannelVariables[2][ChanField::PlotMax], 1.0f);
+
+  Drive({Until(W), Click(W, 52), RangeFields(), Type(W, 1, "-7"), Click(W, 51), CloseBox(W)});
+  PAUSE();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(ChannelVariables[1][ChanField::PlotMin], -2.0f);
+}
+
+TEST_F(PauseWindowTest, RefreshTwiceWithinHalfASecondReadsOnce) {
+  External_AD = ExternalADCode::SerialStream;
+  int lines = 0;
+  services::ReadSerialStream = [&](int16_t) { ++lines; };
+  serialArray[1] = {0, 0.75f, 1};
+  serialArray[2] = {0, 0.25f, 2};
+  Drive({Until(W), Click(W, 54), Click(W, 54), Do([&] { EXPECT_EQ(lines, 2); }),
+         Do([] { rt::AdvanceVirtualClock(1.1); }), Click(W, 54), Do([&] { EXPECT_EQ(lines, 4); }),
+         Do([] { EXPECT_EQ(TextOf(1, 7), " 0.75"); }), Return(W, 100)});
+  PAUSE();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(TextOf(1, 8), " 0.25");
+}
+
+}  // namespace
+}  // namespace mv::test

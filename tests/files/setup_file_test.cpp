@@ -1,0 +1,388 @@
+// The set-up file: exact bytes of the current version against an encoding written
+// field by field here, the round trip through the reader, the older version that
+// stops early, and files that are short or hostile.
+#include "files/setup_file.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "acquisition/state.h"
+#include "control/state.h"
+#include "conversions/state.h"
+#include "devices/state.h"
+#include "files/setup_commands.h"
+#include "files/state.h"
+#include "files_test_support.h"
+#include "setup/state.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+// Big-endian fields written without the program's byte codecs.
+struct Hand {
+  std::string s;
+  void u(uint64_t v, int n) {
+    for (int i = n - 1; i >= 0; --i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  }
+  void i16(int v) { u(static_cast<uint16_t>(v), 2); }
+  void i32(int64_t v) { u(static_cast<uint32_t>(v), 4); }
+  void f32(float v) { u(std::bit_cast<uint32_t>(v), 4); }
+  void f64(double v) { u(std::bit_cast<uint64_t>(v), 8); }
+  void zf(int n) {
+    for (int i = 0; i < n; ++i) f32(0);
+  }
+  void zi(int n) {
+    for (int i = 0; i < n; ++i) i16(0);
+  }
+  void text(const std::string& t) {
+    f32(static_cast<float>(t.size()));
+    s += t;
+  }
+};
+
+const std::string kLabels = "O2                            CO2                           ";
+
+// A two-channel chart set-up with a value in most groups; everything else zero.
+void SetTwoChannelSetup() {
+  PrefsArray.fill(0);
+  for (auto& row : ChannelVariables) row.fill(0);
+  for (auto& row : alarmsArray) row.fill(0);
+  for (auto& row : BreakpointArray) row.fill(0);
+  for (auto& row : SpecialOpsArray) row.fill(0);
+  for (auto& row : XYregressionArray) row.fill(0);
+  for (auto& row : polyarray) row.fill(0);
+  for (auto& row : DataTakerChannels) row.fill(0);
+  zerolink.fill(0);
+  SpikeFilterArray.fill(0);
+  ADsensorType.fill(0);
+  RecordingMODE = RecordingModeCode::Chart;
+  nChannels = 2;
+  ChartIntervalInSeconds = 0.1;
+  ScopeIntervalInSeconds = 0.001;
+  SwitchingMode = 0;
+  switchint = 2.5f;
+  refint = 0.5f;
+  RefChan = 3;
+  datalabel = Str255(kLabels);
+  for (int f = 1; f <= 13; ++f) {
+    ChannelVariables[1][f] = static_cast<float>(f);
+    ChannelVariables[2][f] = static_cast<float>(100 + f);
+  }
+  ChannelVariables[0][1] = ChannelVariables[0][2] = 1;
+  ScopeGain = 5;
+  MaxSamples = 0;
+  PrefsArray[PrefsSlot::WindowWidth] = 700;
+  TriggerON = 1;
+  TriggerChan = 0;
+  triggerval = 0.3f;
+  TriggerMode = 1;
+  ChartView = 2;
+  ScopeMax = 640;
+  RefChan2 = 4;
+  ScopeScale = 2;
+  polyarray[0] = {1, 2, 3, 4, 9, 5, 6};
+  External_AD = ExternalADCode::DT500;
+  PrefsArray[1] = 1;
+  PrefsArray[22] = 1;
+  ActiveSerialPort = 2;
+  AbsoluteValue = 1;
+  AudibleALARM = 1;
+  alarmsArray[1][0] = 1;
+  alarmsArray[1][3] = 5;
+  TriggerSaveCount = 3;
+  TriggerSequence = 2;
+  PrefsArray[23] = 1;
+  CustomTic = 0.5;
+  PrefsArray[42] = 1;
+  ScopeViewSTEP = 1;
+  DataTakerChannels[1] = {1, 0, 2, 3, 4};
+  PrefsArray[28] = 1;
+  TimedSaveINTERVAL = 3'600;
+  Digital_Port = 2;
+  Max_Display_Speed = -1;
+  PrefsArray[4] = 2;
+  StartAlertInt = 1;
+  StopAlertInt = ContinueAlertInt = 0;
+  StartALERT = ContinueALERT = StopALERTx = StartAlertMODE = ContAlertMODE = StopAlertMODE = StopAlertCASE =
+      0;
+  AlertSOUNDS = DOstartALERT = DoStopALERT = StartAlertCount = StopAlertCount = ContAlertCount = 0;
+  ContAlertEnd = AlertCount = maxalerts = 0;
+  StartAlertSound = 1;
+  ContAlertSound = 2;
+  StopAlertSound = 3;
+  StartAlertTime = StopAlertTime = ContAlertInt = 0;
+  nextAlert = 77;
+  baudrate = 9'600;
+  BreakpointArray[1][0] = 1.25f;
+  PrefsArray[31] = 1;
+  SpecialOpsArray[2][20] = 7;
+  ShowXYPlot = 0;
+  alarmsArray[1][22] = 4;
+  PrefsArray[16] = PrefsArray[18] = 1;
+  ADsensorType[1] = 5;
+  SpikeFilterArray[1] = 2;
+  ShowSwitchDeviceAsMarker = 0;
+  ValueForZeroInGasExchange = 0.25f;
+  DT800FastAcquisitionMode = 0;
+  mainsfrequency = 60;
+}
+
+// The same set-up, field by field. olderVersion writes "-9998" (DataTaker words 1-4,
+// word 0 after the three-way rows, nothing after the sensor types); stopAfter39 ends
+// an older file after slot 39.
+// oldest writes a "-9999" file that ends after slots 40 and 30.
+std::string HandEncoded(bool olderVersion = false, bool stopAfter39 = false, bool oldest = false) {
+  Hand h;
+  if (oldest) olderVersion = true;
+  h.s = oldest ? "-9999\r" : olderVersion ? "-9998\r" : "-9997\r";
+  h.i16(1), h.i16(2), h.f32(6.0f), h.f32(0.06f), h.i16(0), h.f32(2.5f), h.f32(0.5f), h.i16(3);
+  h.text(kLabels);
+  for (int f = 1; f <= 13; ++f) h.f32(static_cast<float>(f));
+  for (int f = 1; f <= 13; ++f) h.f32(static_cast<float>(100 + f));
+  h.i16(5), h.i32(700), h.i16(1), h.i16(1), h.f32(0.3f), h.i16(1), h.f32(2), h.i32(640), h.i16(4), h.i16(2);
+  h.i16(0);
+  for (float v : {1, 2, 3, 4, 5, 6}) h.f32(v);
+  h.i16(3), h.i16(0), h.i16(1), h.i16(0), h.i16(1), h.i16(2), h.i16(0), h.i16(1), h.i16(1);
+  if (oldest) {
+    for (int k = 1; k <= 8; ++k) h.f32(k <= 2 ? 1.0f : 0.0f);
+    h.f32(1), h.zf(2), h.f32(5), h.zf(2), h.zf(7 * 6);
+  }
+  for (int k = 1; k <= (oldest ? 0 : 16); ++k) {
+    h.f32(k <= 2 ? 1.0f : 0.0f);
+    if (k == 1) {
+      h.f32(1), h.zf(2), h.f32(5), h.zf(2);
+    } else {
+      h.zf(6);
+    }
+  }
+  h.i16(3), h.i16(2), h.i16(1), h.i16(0), h.f64(0.5), h.i16(0), h.i16(1), h.i16(0), h.i16(1);
+  if (olderVersion) {
+    h.i16(0), h.i16(2), h.i16(3), h.i16(4), h.zi(4);
+  } else {
+    h.i16(1), h.i16(0), h.i16(2), h.i16(3), h.i16(4), h.zi(5);
+  }
+  h.i16(1), h.i32(3'600), h.i16(0), h.zi(34);
+  h.i32(2), h.i32(-1), h.i16(2);
+  h.f32(1), h.zf(2);
+  h.zi(16), h.i16(1), h.i16(2), h.i16(3);
+  h.i32(0), h.i32(0), h.i32(0), h.i32(77);
+  h.f32(0), h.i32(9'600);
+  h.i16(0), h.i16(0);
+  if (oldest) return h.s;
+  h.i16(700);
+  h.f32(1.25f), h.zf(22 * 22 - 1);
+  h.i16(1);
+  h.zf(20 + 19), h.f32(7), h.zf(14 * 20);
+  h.i16(0), h.zf(160), h.i16(0);
+  if (stopAfter39) return h.s;
+  h.zf(16), h.f32(4), h.zf(15 * 17);
+  h.i16(1), h.i16(0), h.i16(1);
+  h.i16(5), h.zi(3), h.i16(0);
+  for (float v : {1, 2, 3, 4, 9, 5, 6}) h.f32(v);
+  h.zf(16 * 7);
+  if (olderVersion) h.i16(1), h.i16(0);
+  h.f32(2), h.f32(0);
+  h.i16(0), h.f32(0.25f);
+  h.i16(5), h.zi(15);
+  if (!olderVersion) h.i16(0), h.i16(60);
+  return h.s;
+}
+
+class SetupFileTest : public test::FilesTest {
+ protected:
+  std::filesystem::path Write(const std::string& bytes) {
+    const auto path = configDir / "test.MVsetup";
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+};
+
+TEST_F(SetupFileTest, CurrentVersionBytesMatchAHandEncoding) {
+  SetTwoChannelSetup();
+  const auto path = configDir / "two.MVsetup";
+  ASSERT_TRUE(WriteSetupFile(path.string()));
+  const std::string written = ReadBytes(path);
+  const std::string expected = HandEncoded();
+  ASSERT_EQ(written.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(written[i], expected[i]) << "byte " << i;
+  EXPECT_EQ(MaxSamples, 700) << "a recording length of 0 is stored as the window width";
+  EXPECT_EQ(TriggerChan, 1);
+}
+
+TEST_F(SetupFileTest, ReadingBackRestoresTheSetupWithTicksTurnedToSeconds) {
+  SetTwoChannelSetup();
+  const auto path = Write(HandEncoded());
+  test::ProgramTest::TearDown();
+  test::ProgramTest::SetUp();
+  files_hooks::FileNotice = [this](const std::string& t, const std::string& m) { notices.push_back(t + m); };
+  std::vector<std::string> layouts;
+  files_hooks::SetChanParams = [&](int16_t old, int16_t rescale) {
+    layouts.push_back(std::to_string(old) + "," + std::to_string(rescale));
+    ChannelVariables[nChannels][ChanField::StripBottom] = PrefsArray[PrefsSlot::WindowHeight] - 10.0f;
+  };
+  CLICKEDSetupFileCFURL = path.string();
+  ASSERT_TRUE(GETSETUP(1)) << (notices.empty() ? "" : notices.front());
+  EXPECT_EQ(SetupFileName.str(), "test.MVsetup");
+  EXPECT_EQ(nChannels, 2);
+  EXPECT_EQ(ChartIntervalInSeconds, 6.0 * 0.01666667 + 0.000001);  // 0.10000102 s
+  EXPECT_NEAR(ChartIntervalInSeconds, 0.10000102, 1e-9);
+  EXPECT_EQ(datalabel.str(), kLabels);
+  EXPECT_EQ(ChannelVariables[2][13], 113.0f);
+  EXPECT_EQ(ChannelVariables[0][2], 1.0f);
+  EXPECT_EQ(alarmsArray[1][22], 4.0f);
+  EXPECT_EQ(BreakpointArray[1][0], 1.25f);
+  EXPECT_EQ(SpecialOpsArray[2][20], 7.0f);
+  EXPECT_EQ(polyarray[0][6], 6.0f);
+  EXPECT_EQ(DataTakerChannels[1][4], 4);
+  EXPECT_EQ(SpikeFilterArray[1], 2.0f);
+  EXPECT_EQ(ValueForZeroInGasExchange, 0.25f);
+  EXPECT_EQ(nextAlert, 77);
+  EXPECT_EQ(StopAlertSound, 3);
+  EXPECT_EQ(mainsfrequency, 60);
+  EXPECT_EQ(External_AD, 0) << "the stored interface code is not applied";
+  EXPECT_EQ(PrefsArray[PrefsSlot::AutomaticBackup], 1);
+  EXPECT_EQ(TriggerGain, 10);  // 0.3: at least 0.05, 0.1 and 0.25
+  // Read back, 0.1 s is a hair longer (6.00006 ticks): no fixed button matches.
+  EXPECT_EQ(OldChartSpeedBut, 13);
+  EXPECT_EQ(layouts.front(), std::to_string(PrefsArray[PrefsSlot::WindowHeight]) + ",1");
+}
+
+TEST_F(SetupFileTest, AnOlderFileEndingAfterSlot39ZeroesTheLateAlarmFields) {
+  SetTwoChannelSetup();
+  const std::string full = HandEncoded(true), shortFile = HandEncoded(true, true);
+  const SetupRecord base = CaptureSetup();
+  const ParsedSetup whole = ParseSetup(full, base);
+  ASSERT_TRUE(whole.record) << whole.reason;
+  EXPECT_EQ(whole.version, kSetupVersionOlder);
+  EXPECT_EQ(whole.record->dataTaker[1], (DataTakerChannelsRecord{1, 0, 2, 3, 4}));
+
+  SetupRecord dirty = base;
+  dirty.alarms[1][22] = 9;
+  dirty.prefSlots[17] = 1;
+  const ParsedSetup cut = ParseSetup(shortFile, dirty);
+  ASSERT_TRUE(cut.record) << cut.reason;
+  EXPECT_EQ(cut.record->alarms[1][22], 0.0f);
+  EXPECT_EQ(cut.record->prefSlots[16], 0);
+  EXPECT_EQ(cut.record->prefSlots[17], 0);
+}
+
+TEST_F(SetupFileTest, TheOldestVersionEndingEarlyTakesItsDigitalPortAndDefaults) {
+  SetTwoChannelSetup();
+  const std::string bytes = HandEncoded(false, false, true);
+  SetupRecord base = CaptureSetup();
+  base.digitalPort = 0;
+  base.prefSlots[31] = 0;
+  base.prefSlots[39] = 1;
+  const ParsedSetup p = ParseSetup(bytes, base);
+  ASSERT_TRUE(p.record) << p.reason;
+  EXPECT_EQ(p.version, kSetupVersionOldest);
+  EXPECT_EQ(p.record->digitalPort, 2) << "only the oldest version applies the digital port";
+  EXPECT_EQ(p.record->alarms[1][3], 5.0f);
+  EXPECT_EQ(p.record->channelTable[0][2], 1.0f);
+  EXPECT_FALSE(p.hasStoredWidth);
+  EXPECT_EQ(p.record->prefSlots[31], 1);
+  EXPECT_EQ(p.record->prefSlots[39], 0);
+}
+
+// A file cut anywhere inside its fixed part must be refused whole: nothing of it
+// may reach the program's tables.
+TEST_F(SetupFileTest, AShortFileNeverChangesTheSettings) {
+  SetTwoChannelSetup();
+  const std::string full = HandEncoded();
+  const SetupRecord base = CaptureSetup();
+  for (std::size_t n = 0; n + 4 < full.size(); n += 7)
+    EXPECT_FALSE(ParseSetup(full.substr(0, n), base).record) << "cut at " << n;
+  nChannels = 5;
+  const auto path = Write(full.substr(0, full.size() / 2));
+  CLICKEDSetupFileCFURL = path.string();
+  EXPECT_FALSE(GETSETUP(1));
+  EXPECT_EQ(nChannels, 5);
+  EXPECT_EQ(notices.size(), 1u);
+}
+
+TEST_F(SetupFileTest, HostileCountsAndLengthsAreRefused) {
+  SetTwoChannelSetup();
+  const SetupRecord base = CaptureSetup();
+  const std::string good = HandEncoded();
+  const std::size_t fields = 6;  // after "-9997\r"
+  const auto patched = [&](std::size_t at, const std::string& bytes) {
+    std::string s = good;
+    s.replace(at, bytes.size(), bytes);
+    return s;
+  };
+  EXPECT_FALSE(ParseSetup(patched(fields + 2, std::string("\x00\xC8", 2)), base).record) << "200 channels";
+  EXPECT_FALSE(ParseSetup(patched(fields, std::string("\x00\x07", 2)), base).record) << "mode 7";
+  EXPECT_FALSE(
+      ParseSetup(
+          patched(fields + 2, std::string("\x00\x02", 2)).replace(fields, 2, std::string("\x00\x02", 2)),
+          base)
+          .record)
+      << "two channels in oscilloscope mode";
+  const std::size_t labelLength = fields + 2 + 2 + 4 + 4 + 2 + 4 + 4 + 2;
+  EXPECT_FALSE(ParseSetup(patched(labelLength, "\x4E\x6E\x6B\x28"), base).record) << "a length of 1e9";
+  EXPECT_FALSE(ParseSetup(patched(labelLength, std::string("\x7F\xC0\x00\x00", 4)), base).record)
+      << "a length that is no number";
+  EXPECT_FALSE(ParseSetup("hello\rworld", base).record);
+  EXPECT_EQ(SetupMarkerOf(" -99"), -99);
+  EXPECT_EQ(SetupMarkerOf("-9997"), -9997);
+  EXPECT_EQ(SetupMarkerOf("-99999999"), 0);
+}
+
+// A stored window width of 0 would make the time per pixel a division by zero.
+TEST_F(SetupFileTest, AStoredWidthOfZeroKeepsTheWindowWidth) {
+  SetTwoChannelSetup();
+  std::string bytes = HandEncoded();
+  // Slot 11 is followed by fields 60 to 76.
+  const std::size_t tail = 22 * 22 * 4 + 2 + 16 * 20 * 4 + 2 + 16 * 10 * 4 + 2 + 16 * 17 * 4 + 6 + 8 + 2 +
+                           17 * 7 * 4 + 2 * 4 + 2 + 4 + 16 * 2 + 2 + 2;
+  const std::size_t widthAt = bytes.size() - tail - 2;
+  ASSERT_EQ(bytes.substr(widthAt, 2), std::string("\x02\xBC", 2));  // 700
+  bytes.replace(widthAt, 2, std::string("\x00\x00", 2));
+  PrefsArray[PrefsSlot::WindowWidth] = 640;
+  files_hooks::SetChanParams = [](int16_t, int16_t) {};
+  ChannelVariables[2][ChanField::StripBottom] = 0;
+  PrefsArray[PrefsSlot::WindowHeight] = 0;
+  ASSERT_TRUE(LoadSetupFile(Write(bytes).string()));
+  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 640);
+}
+
+// The file was made on a wider display than this one: the window width stays, and
+// taking the file's screen size then gives this display's width.
+TEST_F(SetupFileTest, ScreenSizeMismatchTakesTheFilesHeightAndThisDisplaysWidth) {
+  SetTwoChannelSetup();
+  const auto path = Write(HandEncoded());  // made at width 700
+  setenv("MV_DISPLAY_SIZE", "640x480", 1);
+  PrefsArray[PrefsSlot::WindowWidth] = 600;
+  PrefsArray[PrefsSlot::WindowHeight] = 460;
+  Sound_Is_On = 1;
+  files_hooks::SetChanParams = [](int16_t, int16_t) { ChannelVariables[2][ChanField::StripBottom] = 300; };
+  Drive({Until(kScreenMismatchWindow), Shot(kScreenMismatchWindow, "w11-screen-size-mismatch.png"),
+         Click(kScreenMismatchWindow, 2)});
+  ASSERT_TRUE(LoadSetupFile(path.string()));
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(kScreenMismatchWindow));
+  EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], 330);
+  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 640);
+  EXPECT_EQ(CountPlayed("ahem.mp3"), 1);
+  EXPECT_EQ(CountPlayed("setup.mp3"), 1);
+}
+
+TEST(SetupRules, ButtonsGainsAndScales) {
+  EXPECT_EQ(ChartSpeedButtonFor(0.5f), 1);
+  EXPECT_EQ(ChartSpeedButtonFor(3), 4);
+  EXPECT_EQ(ChartSpeedButtonFor(600), 12);
+  EXPECT_EQ(ChartSpeedButtonFor(7), 13);
+  EXPECT_EQ(TriggerGainFor(0.01f), 100);
+  EXPECT_EQ(TriggerGainFor(-3), 1);
+  EXPECT_EQ(ScopeScaleForGain(20).countsPerVolt, 8192.0f);
+  EXPECT_EQ(ScopeScaleForGain(3).fullScale, 5.0f);
+}
+
+}  // namespace
+}  // namespace mv
