@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -137,13 +138,19 @@ TEST_F(ScopeRunE2E, OscilloscopeAndScopePlusChartRecordingsSaveSweepsWithTab) {
     const std::string dump = Dump(f);
     EXPECT_EQ(dump.find("the file ends early"), std::string::npos) << dump;
     EXPECT_NE(dump.find("count: 1024\n"), std::string::npos) << "the whole sweep: " << dump;
-    // The demonstration's scope readings are 1.001 to 1.600 V.
+    // The demonstration's scope readings are 1.001 to 1.600 V. On a busy machine the
+    // first sweep may not be full when Tab comes: positions not reached yet hold 0.
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(dump, m, std::regex(R"(\(1024 values\): (\S+) (\S+))"))) << dump;
-    for (int i = 1; i <= 2; ++i) {
-      EXPECT_GE(std::stod(m[i].str()), 1.0) << dump;
-      EXPECT_LE(std::stod(m[i].str()), 1.6001) << dump;
+    ASSERT_TRUE(std::regex_search(dump, m, std::regex(R"(\(1024 values\):((?: \S+)+))"))) << dump;
+    std::istringstream values(m[1].str());
+    int readings = 0;
+    for (std::string v; values >> v;) {
+      if (v == "..." || std::stod(v) == 0.0) continue;
+      ++readings;
+      EXPECT_GE(std::stod(v), 1.0) << dump;
+      EXPECT_LE(std::stod(v), 1.6001) << dump;
     }
+    EXPECT_GT(readings, 0) << dump;
   }
   for (const char* shot : {"w1-scope-recording.png", "w1-scope-chart-recording.png"})
     EXPECT_TRUE(fs::exists(test::TestOutputDir() / shot)) << shot;
