@@ -2,7 +2,10 @@
 // documents folders, a fixed display, the source tree's resources, every hook
 // at its default, and a log of the control loop's steps.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -58,6 +61,18 @@ class ProgramRunTest : public ProgramTest {
   std::filesystem::path config_, documents_;
   std::vector<std::string> log_;
 };
+
+// The dump tool's whole output for one data file; its exit status must be 0.
+inline std::string DumpDataFile(const std::filesystem::path& file) {
+  const std::string command = std::string("\"") + MV_MVDUMP_EXE + "\" \"" + file.string() + "\" 2>&1";
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return "cannot run " + command;
+  char buffer[4096];
+  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  EXPECT_EQ(pclose(pipe), 0) << out;
+  return out;
+}
 
 // One channel's dialogs (input, conversions, scaling, averaging), each confirmed.
 inline std::string ChannelDialogs() {

@@ -26,19 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The dump tool's whole output for one file (its exit status must be 0).
-std::string Dump(const fs::path& file) {
-  const std::string command = std::string("\"") + MV_MVDUMP_EXE + "\" \"" + file.string() + "\" 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return "cannot run " + command;
-  char buffer[4096];
-  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  const int status = pclose(pipe);
-  EXPECT_EQ(status, 0) << out;
-  return out;
-}
-
 // The number after "label" on the dump line "label N", or -1.
 long DumpedNumber(const std::string& dump, const std::string& label) {
   std::smatch m;
@@ -110,7 +97,7 @@ TEST_F(SaveRunE2E, StoppedRecordingSavedAsChartAndTextFilesWithItsInterval) {
 
   // A stop lowers Sample to the samples taken less one; the files hold columns
   // 0 .. Sample - 1, so the chart count (the last index) is Sample - 1.
-  const std::string chart = Dump(documents_ / "run.kstr");
+  const std::string chart = test::DumpDataFile(documents_ / "run.kstr");
   EXPECT_EQ(DumpedNumber(chart, "count:"), Sample - 1) << chart;
   EXPECT_EQ(DumpedNumber(chart, "samples of channel block 1 \\("), Sample) << chart;
   EXPECT_EQ(DumpedNumber(chart, "channels:"), 1) << chart;
@@ -119,7 +106,7 @@ TEST_F(SaveRunE2E, StoppedRecordingSavedAsChartAndTextFilesWithItsInterval) {
   // The rate check after the run chose the interval the file stores, never 0.
   EXPECT_FLOAT_EQ(static_cast<float>(DumpedInterval(chart)), ChartSampleInterval) << chart;
 
-  const std::string text = Dump(documents_ / "run.txt");
+  const std::string text = test::DumpDataFile(documents_ / "run.txt");
   EXPECT_EQ(DumpedNumber(text, "rows:"), Sample) << text;
   EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 1);
   for (const char* shot : {"w15-save-file-info.png", "w3-save-text-caution.png"})
@@ -164,7 +151,7 @@ TEST_F(SaveRunE2E, AutorepeatSavesEachFullPeriodToANumberedFile) {
     ASSERT_TRUE(fs::exists(file)) << file;
     // A period ends with Sample = MaxSamples: columns 0..19, so the stored last
     // index is 19 and each channel holds 20 values.
-    const std::string dump = Dump(file);
+    const std::string dump = test::DumpDataFile(file);
     EXPECT_EQ(DumpedNumber(dump, "count:"), 19) << dump;
     EXPECT_EQ(DumpedNumber(dump, "samples of channel block 1 \\("), 20) << dump;
     EXPECT_GT(DumpedInterval(dump), 0.0) << dump;

@@ -28,17 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Dump(const fs::path& file) {
-  const std::string command = std::string("\"") + MV_MVDUMP_EXE + "\" \"" + file.string() + "\" 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return "cannot run " + command;
-  char buffer[4096];
-  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  EXPECT_EQ(pclose(pipe), 0) << out;
-  return out;
-}
-
 class ScopeRunE2E : public test::ProgramRunTest {
  protected:
   void SetUp() override {
@@ -135,7 +124,7 @@ TEST_F(ScopeRunE2E, OscilloscopeAndScopePlusChartRecordingsSaveSweepsWithTab) {
   for (const fs::path& f : files) {
     const std::string name = f.filename().string();
     EXPECT_TRUE(name == "scope 1.kssc" || name == "both 1.kssc") << name;
-    const std::string dump = Dump(f);
+    const std::string dump = test::DumpDataFile(f);
     EXPECT_EQ(dump.find("the file ends early"), std::string::npos) << dump;
     EXPECT_NE(dump.find("count: 1024\n"), std::string::npos) << "the whole sweep: " << dump;
     // The demonstration's scope readings are 1.001 to 1.600 V. On a busy machine the
