@@ -123,6 +123,10 @@ void InstallServices() {
   InstallWindows_views();
   InstallWindows_replay();
   InstallWindows_checks();
+  InstallWindows_alarms();
+  InstallWindows_timer();
+  InstallWindows_switching();
+  InstallWindows_switchwin();
 }
 
 }  // namespace mv

@@ -12,5 +12,9 @@ void InstallWindows_scope();
 void InstallWindows_views();
 void InstallWindows_replay();
 void InstallWindows_checks();
+void InstallWindows_alarms();
+void InstallWindows_timer();
+void InstallWindows_switching();
+void InstallWindows_switchwin();
 
 }  // namespace mv

@@ -1,0 +1,8 @@
+// Installs this group of switching, output and alarm windows into their hooks.
+#include "shell/wiring.h"
+
+namespace mv {
+
+void InstallWindows_timer() {}
+
+}  // namespace mv
