@@ -6,6 +6,7 @@
 #include "acquisition/state.h"
 #include "acquisition/view_colours.h"
 #include "control/state.h"
+#include "control/switching.h"
 #include "conversions/evaluate.h"
 #include "conversions/gas_exchange.h"
 #include "conversions/state.h"
@@ -132,7 +133,7 @@ void ShowDeviceStatus(int16_t ch, int16_t valve, float value, const PipelineStyl
   const int16_t device = SwitchingMode == SwitchingPatternCode::SequentialFiles ? PresentChan : valve;
   Str255 text = NumText(device) + style.deviceOnSuffix;
   if (RefIsON == 1) {
-    const int16_t reference = nGroups == 2 && valve > 4 ? RefChan2 : RefChan;
+    const int16_t reference = nGroups == 2 && valve > Group1LastDevice() ? RefChan2 : RefChan;
     text = Str255(style.referencePrefix) + NumText(reference) + style.referenceSuffix;
   }
   if (value == 0.0f) text = style.zeroedText;

@@ -125,6 +125,7 @@ void ResetControlState() {
   FeedbackChan = 0;
   for (auto& row : AOscript) row.fill(0.0f);
   AlertSOUNDS = 0;
+  ResetAnalogOutputRunState();
   SetOutputAndAlertDefaults();
 }
 
@@ -132,6 +133,7 @@ void SetOutputAndAlertDefaults() {
   prefix = DefaultDeviceLabels();
   SequenceLabels = 0;
   SequenceChecked = 0;
+  SwitchSequenceArray.fill(0);
   DoAO1 = DoAO2 = AO1on = AO2on = AO1endMode = AO2endMode = 0;
   for (int row = 7; row <= 10; ++row) AOscript[row][0] = 1.0f;
   FeedbackUpdateInterval = 60;
@@ -151,5 +153,32 @@ void SetOutputAndAlertDefaults() {
   maxalerts = 0;
   StartAlertTime = StopAlertTime = ContAlertInt = nextAlert = 0;
 }
+
+
+float AO1volts = 0, AO2volts = 0, LastAOVolts1 = kNoAOVoltsSent;
+uint8_t chx = 0;
+int16_t AO1firstMarker = 0, AO2firstMarker = 0, AO1stopX = 0, AO2stopX = 0, AO1step = 0, AO2step = 0,
+        ramping1 = 0, ramping2 = 0;
+int32_t NextAO1time = 0, NextAO2time = 0, AO1stepStart = 0, AO2stepStart = 0;
+float lastv = 0, lastv2 = 0, nextvolts = 0, nextvolts2 = 0;
+int16_t DoFeedback = 0, FeedbackON = 0, FdBkStep = 0;
+int32_t NextFeedbackTime = 0, NextFeedbackUpdateTime = 0;
+float setpoint = 0;
+std::array<FeedbackStepRow, kFeedbackRows> FeedbackArray{};
+
+void ResetAnalogOutputRunState() {
+  AO1volts = AO2volts = 0;
+  LastAOVolts1 = kNoAOVoltsSent;
+  chx = 0;
+  AO1firstMarker = AO2firstMarker = AO1stopX = AO2stopX = AO1step = AO2step = ramping1 = ramping2 = 0;
+  NextAO1time = NextAO2time = AO1stepStart = AO2stepStart = 0;
+  lastv = lastv2 = nextvolts = nextvolts2 = 0;
+  DoFeedback = FeedbackON = FdBkStep = 0;
+  NextFeedbackTime = NextFeedbackUpdateTime = 0;
+  setpoint = 0;
+  for (auto& row : FeedbackArray) row.fill(0.0f);
+}
+
+std::array<int16_t, 11> SwitchSequenceArray{};
 
 }  // namespace mv

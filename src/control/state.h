@@ -130,4 +130,33 @@ void ResetControlState();
 // again by the start-up's initial values.
 void SetOutputAndAlertDefaults();
 
+
+// ---- analog outputs at run time ----------------------------------------------------------
+// Volts last accepted for outputs 1 and 2, and the output-1 volts last sent to a DataTaker
+// (kNoAOVoltsSent before any).
+constexpr float kNoAOVoltsSent = -99999.0f;
+extern float AO1volts, AO2volts, LastAOVolts1;
+// The last byte the ADC-1 sent back after a device switch.
+extern uint8_t chx;
+// Script run state per output: start and end events copied at a run's start, present
+// step, tick at which it ends and tick at which it began, the ramp flag and the ramp's
+// start and end volts.
+extern int16_t AO1firstMarker, AO2firstMarker, AO1stopX, AO2stopX, AO1step, AO2step, ramping1, ramping2;
+extern int32_t NextAO1time, NextAO2time, AO1stepStart, AO2stepStart;
+extern float lastv, lastv2, nextvolts, nextvolts2;
+// Feedback schedule: enabled, shown, and its run state.
+extern int16_t DoFeedback, FeedbackON, FdBkStep;
+extern int32_t NextFeedbackTime, NextFeedbackUpdateTime;
+extern float setpoint;
+constexpr int kFeedbackRows = 101;
+constexpr int kFeedbackColumns = 7;
+using FeedbackStepRow = std::array<float, kFeedbackColumns>;
+extern std::array<FeedbackStepRow, kFeedbackRows> FeedbackArray;
+// Start-up values of the analog-output run state (called by ResetControlState).
+void ResetAnalogOutputRunState();
+
+// The device positions in use of the sequential-files pattern, in ascending order
+// from entry 1 (entry 0 unused; 0 after the last).
+extern std::array<int16_t, 11> SwitchSequenceArray;
+
 }  // namespace mv

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "acquisition/state.h"
+#include "control/trigger_window.h"
 #include "files/entry_points.h"
 #include "files/file_io.h"
 #include "files/state.h"
@@ -168,7 +169,7 @@ void AfterSetupLoaded(int16_t rememberedWidth) {
     Vmax = s.fullScale;
     ChannelVariables[1][ChanField::PlotMax] = Vmax;
   }
-  TriggerGain = TriggerGainFor(triggerval);
+  TriggerGain = TriggerGainForLevel(triggerval);
   DerivedTimes();
   nGroups = (SwitchingMode == 2 || SwitchingMode == 4 || SwitchingMode == 6 || SwitchingMode == 8) ? 2 : 0;
   ReferenceValve = static_cast<int16_t>(RefChan - 1);
@@ -190,16 +191,6 @@ int16_t ChartSpeedButtonFor(float t) {
   for (const auto& [ticks, button] : fixed)
     if (t == ticks) return button;
   return 13;
-}
-
-int16_t TriggerGainFor(float level) {
-  const float m = std::fabs(level);
-  int16_t gain = 100;
-  const std::pair<float, int16_t> steps[] = {{0.05f, 50}, {0.1f, 20}, {0.25f, 10},
-                                             {0.5f, 5},   {1.0f, 2},  {2.5f, 1}};
-  for (const auto& [at, g] : steps)
-    if (m >= at) gain = g;
-  return gain;
 }
 
 ScopeScaleOf ScopeScaleForGain(int16_t gain) {

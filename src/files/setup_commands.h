@@ -17,8 +17,6 @@ extern std::function<void()> SetupLoadedMaxAverage;
 
 // The chart interval button of an interval in ticks (chart interval x 60).
 int16_t ChartSpeedButtonFor(float ticks);
-// The trigger gain of a trigger level.
-int16_t TriggerGainFor(float level);
 // Counts per volt and full scale of a scope gain.
 struct ScopeScaleOf {
   float countsPerVolt;

@@ -7,6 +7,7 @@
 #include "acquisition/markers.h"
 #include "acquisition/state.h"
 #include "acquisition/view_colours.h"
+#include "control/output_scripts.h"
 #include "control/state.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -88,10 +89,6 @@ void ResetRunViews() {
   TabKeyHit = 0;
 }
 
-void EndVolts() {
-  if (AO1on == 1 && AO1endMode == 2) commands::SetAOvolts(1, AOscript[2][0]);
-  if (AO2on == 1 && AO2endMode == 2) commands::SetAOvolts(2, AOscript[5][0]);
-}
 
 void ExternalDeviceMenuAfterRun() {
   if (!rt::MenuExists(ExternalADDevice)) return;
@@ -153,7 +150,8 @@ RunFacts CloseTheRun() {
   nSamples = Sample;
   facts.runTicks = std::max<int32_t>(0, TicsAtLastSample - TimeAtStart);
   Sample = SampleAfterRun(Sample);
-  EndVolts();
+  // Outputs whose scripts end at marker "x" get their end volts.
+  SetEndVoltsAfterRun();
   MenusAfterRun();
   if (On(PrefsSlot::LastRunSaved) && !On(PrefsSlot::Autorepeat)) ShowFileIsSaved(filestrings.dataFile);
   return facts;

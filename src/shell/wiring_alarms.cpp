@@ -1,8 +1,18 @@
 // Installs this group of switching, output and alarm windows into their hooks.
+#include "control/alarm_log.h"
+#include "control/alarm_window.h"
+#include "control/trigger_window.h"
+#include "setup/entry_points.h"
+#include "shell/commands.h"
 #include "shell/wiring.h"
 
 namespace mv {
 
-void InstallWindows_alarms() {}
+void InstallWindows_alarms() {
+  commands::SETALARMS = [] { SETALARMS(); };
+  commands::TRIGGER = [] { TRIGGER(); };
+  setup_hooks::TRIGGER = [] { TRIGGER(); };
+  commands::SHOWALARMS = [] { SHOWALARMS(); };
+}
 
 }  // namespace mv

@@ -378,8 +378,6 @@ TEST(SetupRules, ButtonsGainsAndScales) {
   EXPECT_EQ(ChartSpeedButtonFor(3), 4);
   EXPECT_EQ(ChartSpeedButtonFor(600), 12);
   EXPECT_EQ(ChartSpeedButtonFor(7), 13);
-  EXPECT_EQ(TriggerGainFor(0.01f), 100);
-  EXPECT_EQ(TriggerGainFor(-3), 1);
   EXPECT_EQ(ScopeScaleForGain(20).countsPerVolt, 8192.0f);
   EXPECT_EQ(ScopeScaleForGain(3).fullScale, 5.0f);
 }

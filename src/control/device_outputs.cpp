@@ -1,0 +1,252 @@
+#include "control/device_outputs.h"
+
+#include <string_view>
+
+#include "acquisition/state.h"
+#include "control/state.h"
+#include "devices/read_wait.h"
+#include "devices/serial_port.h"
+#include "devices/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "shell/state.h"
+
+namespace mv {
+
+namespace {
+
+constexpr char kCR = '\r';
+// Longest wait for the mouse button to come up before a key switch goes out.
+constexpr uint32_t kMouseUpWaitTicks = 120;
+
+bool IsDevice(int16_t d) {
+  return d >= 1 && d <= 8;
+}
+
+bool IsDataTaker(int16_t iface) {
+  return iface >= ExternalADCode::DT500 && iface <= ExternalADCode::DT85;
+}
+
+// DT500/DT600 and DT50 drive their lines inverted (active = 0).
+bool InvertedLevels(int16_t iface) {
+  return iface == ExternalADCode::DT500 || iface == ExternalADCode::DT50;
+}
+
+std::string DsoLine(int line, bool high) {
+  std::string s(1, static_cast<char>('0' + line));
+  s += high ? "DSO=1" : "DSO=0";
+  s += kCR;
+  return s;
+}
+
+int16_t Coding() {
+  return PrefsArray[PrefsSlot::DigitalOutputCoding];
+}
+
+bool Live() {
+  return DemonstrationMODE != 1;
+}
+
+void Send(const std::string& bytes) {
+  if (Live() && !bytes.empty()) SerialLine().Write(bytes);
+}
+
+// Waits (bounded) for the first reply byte and takes what is waiting; the content is
+// never looked at.
+void TakeReply() {
+  SerialPort& port = SerialLine();
+  if (WaitForBytes(port, 1, rt::TickCount() + kDeviceReplyWaitTicks, 0)) port.Discard();
+}
+
+void SendAndTakeReply(const std::string& bytes) {
+  if (!Live() || bytes.empty()) return;
+  SerialLine().Write(bytes);
+  TakeReply();
+}
+
+void WaitForMouseUp() {
+  const uint32_t start = rt::TickCount();
+  while (rt::Button() && rt::TickCount() - start < kMouseUpWaitTicks) rt::PumpEvents(0);
+}
+
+bool KeyOp(SwitchOp op) {
+  return op == SwitchOp::KeyReference || op == SwitchOp::KeySample;
+}
+
+// The output line index the sample takers read, kept only with one line per device.
+void KeepOutputLine(SwitchOp op, int16_t a, int16_t b, bool twoGroups) {
+  if (Coding() != SwitchOutputCode::LinePerDevice) return;
+  const int16_t iface = External_AD;
+  const bool sable = iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3;
+  const bool noOutputs = !sable && !IsDataTaker(iface) && iface != ExternalADCode::ADAM &&
+                         iface != ExternalADCode::ADC1;
+  if (!sable && !noOutputs) return;
+  switch (op) {
+    case SwitchOp::ToSample:
+      IO_Line = a - 1;
+      if (noOutputs && twoGroups) IO_Line = b - 1;
+      break;
+    case SwitchOp::Cycle: IO_Line = a - 1; break;
+    case SwitchOp::ToReference:
+    case SwitchOp::Direct:
+      if (noOutputs) IO_Line = a - 1;
+      break;
+    case SwitchOp::KeyReference:
+    case SwitchOp::KeySample: IO_Line = twoGroups ? b - 1 : a - 1; break;
+  }
+}
+
+void SableSwitch(SwitchOp op, int16_t a, int16_t b, bool twoGroups) {
+  if (op == SwitchOp::Direct) return;
+  if (op == SwitchOp::ToReference) {
+    // The reference always goes out as a word; later switches keep to it.
+    PrefsArray[PrefsSlot::DigitalOutputCoding] = SwitchOutputCode::Word;
+    SendAndTakeReply(SableReferenceCommand(RefChan));
+    return;
+  }
+  SendAndTakeReply(SableOutputCommand(Coding(), a, b, twoGroups));
+}
+
+void Adc1Switch(int16_t a, int16_t b, bool twoGroups) {
+  TURNVALVESOFF();
+  if (a >= 1 && a <= 16) DeviceSwitchArray[a] = 1;
+  if (twoGroups && b >= 1 && b <= 16) DeviceSwitchArray[b] = 1;
+  SWITCHDEVICE();
+}
+
+}  // namespace
+
+// ---- encoders -------------------------------------------------------------------------------
+
+std::string SableOutputCommand(int16_t coding, int16_t a, int16_t b, bool twoGroups) {
+  if (coding == SwitchOutputCode::LinePerDevice) {
+    int mask = 0;
+    if (IsDevice(a)) mask |= 1 << (a - 1);
+    if (twoGroups && IsDevice(b)) mask |= 1 << (b - 1);
+    return std::string{'o', static_cast<char>(mask), kCR};
+  }
+  if (!IsDevice(a)) return {};
+  return std::string{coding == SwitchOutputCode::WordM ? 'm' : 'o', static_cast<char>(a - 1), kCR};
+}
+
+std::string SableReferenceCommand(int16_t refDevice) {
+  return SableOutputCommand(SwitchOutputCode::Word, refDevice, 0, false);
+}
+
+std::vector<std::string> DataTakerSwitchLines(int16_t iface, int16_t coding, int16_t a, int16_t b,
+                                              bool twoGroups) {
+  std::vector<std::string> lines;
+  const bool inverted = InvertedLevels(iface);
+  if (coding == SwitchOutputCode::LinePerDevice) {
+    const int count = inverted ? 4 : 8;
+    for (int k = 1; k <= count; ++k) {
+      const bool active = k == a || (twoGroups && k == b);
+      lines.push_back(DsoLine(k, active != inverted));
+    }
+    return lines;
+  }
+  if (!IsDevice(a)) return lines;
+  const int w = a - 1;
+  for (int k = 1; k <= 3; ++k) {
+    const bool bit = ((w >> (k - 1)) & 1) != 0;
+    lines.push_back(DsoLine(k, bit != inverted));
+  }
+  return lines;
+}
+
+std::string Adam4050Command(int16_t n) {
+  // The decimal text of 8 - n with its sign place (blank or minus) turned into "0".
+  const int v = 8 - n;
+  std::string digits = std::to_string(v < 0 ? -v : v);
+  return "#0200" + ("0" + digits) + kCR;
+}
+
+uint8_t Adc1OutputByte(const std::array<int16_t, 17>& devices) {
+  int value = 64;
+  for (int k = 1; k <= 6; ++k) value += devices[k] * (1 << (k - 1));
+  return static_cast<uint8_t>(value);
+}
+
+std::vector<std::string> AllOffCommands(int16_t iface) {
+  std::vector<std::string> out;
+  if (iface == ExternalADCode::DT500 || iface == ExternalADCode::DT50) {
+    for (int k = 1; k <= 4; ++k) out.push_back(DsoLine(k, true));
+  } else if (iface >= ExternalADCode::DT800 && iface <= ExternalADCode::DT85) {
+    for (int k = 1; k <= 8; ++k) out.push_back(DsoLine(k, false));
+  } else if (iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3) {
+    out.push_back(std::string{'o', '\0', kCR});
+  } else if (iface == ExternalADCode::ADAM) {
+    out.push_back(Adam4050Command(15));
+  }
+  return out;
+}
+
+// ---- senders --------------------------------------------------------------------------------
+
+void DATATAKERSWITCH(int16_t a, int16_t b) {
+  DeviceInUse = a;
+  for (const std::string& line : DataTakerSwitchLines(External_AD, Coding(), a, b, nGroups == 2)) Send(line);
+}
+
+void SwitchADAM4050(int16_t n) {
+  if (!Live()) return;
+  SerialPort& port = SerialLine();
+  port.Write(Adam4050Command(n));
+  rt::Delay(2);
+  if (WaitForBytes(port, 1, rt::TickCount() + kDeviceReplyWaitTicks, 0)) port.ReadLine();
+}
+
+void SWITCHDEVICE() {
+  if (Coding() != SwitchOutputCode::LinePerDevice || !Live()) return;
+  SerialPort& port = SerialLine();
+  port.Write(std::string(1, static_cast<char>(Adc1OutputByte(DeviceSwitchArray))));
+  if (WaitForBytes(port, 1, rt::TickCount() + kDeviceReplyWaitTicks, 0)) {
+    const std::string reply = port.ReadBytes(1);
+    if (!reply.empty()) chx = static_cast<uint8_t>(reply[0]);
+  }
+}
+
+void TURNVALVESOFF() {
+  const int16_t iface = External_AD;
+  if (iface == ExternalADCode::ADC1) {
+    for (int k = 1; k <= 6; ++k) DeviceSwitchArray[k] = 0;
+    return;
+  }
+  if (!Live()) return;
+  if (iface == ExternalADCode::ADAM) {
+    SwitchADAM4050(15);
+    return;
+  }
+  const std::vector<std::string> commands = AllOffCommands(iface);
+  if (iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3) {
+    SendAndTakeReply(commands.front());
+    return;
+  }
+  for (const std::string& c : commands) Send(c);
+}
+
+void DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {
+  const bool twoGroups = nGroups == 2;
+  if (op == SwitchOp::Direct) b = 0;
+  KeepOutputLine(op, a, b, twoGroups);
+  const int16_t iface = External_AD;
+  if (iface == ExternalADCode::ADC1) {
+    Adc1Switch(a, b, twoGroups && op != SwitchOp::Direct);
+  } else if (IsDataTaker(iface)) {
+    DATATAKERSWITCH(a, b);
+  } else if (iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3) {
+    SableSwitch(op, a, b, twoGroups);
+  } else if (iface == ExternalADCode::ADAM) {
+    if (KeyOp(op)) {
+      WaitForMouseUp();
+      ControlStripClicked = 0;
+      if (op == SwitchOp::KeySample)
+        SampleIconClicked = 0;
+      else
+        ReferenceIconClicked = 0;
+    }
+    SwitchADAM4050(a);
+  }
+}
+
+}  // namespace mv

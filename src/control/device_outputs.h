@@ -1,0 +1,52 @@
+// The device outputs of each A/D interface: what the switching operations send to
+// turn devices on and off, byte by byte, and the replies they wait for. The encoders
+// are pure; the senders write to the program's serial line and bound every wait.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mv {
+
+// How devices are put on the lines (preference slot 3).
+namespace SwitchOutputCode {
+constexpr int16_t LinePerDevice = 0, Word = 1, WordM = 2;
+}
+
+// Which switching operation drives the outputs: a few interfaces treat some apart.
+enum class SwitchOp { ToSample, Cycle, ToReference, KeyReference, KeySample, Direct };
+
+// Longest wait for the reply of a Sable, ADAM or ADC-1 output command (half a second).
+constexpr uint32_t kDeviceReplyWaitTicks = 30;
+
+// ---- encoders (bytes only) ------------------------------------------------------------
+// The Sable output command for devices a and b (b only with two groups), CR included.
+// With a word coding a device outside 1 to 8 has no word: empty text, nothing to send.
+std::string SableOutputCommand(int16_t coding, int16_t a, int16_t b, bool twoGroups);
+// The Sable reference command: "o", the word of the reference device, CR.
+std::string SableReferenceCommand(int16_t refDevice);
+// The DataTaker digital-output lines for devices a and b, each with its CR.
+std::vector<std::string> DataTakerSwitchLines(int16_t iface, int16_t coding, int16_t a, int16_t b,
+                                              bool twoGroups);
+// "#0200" and the two characters of the inverted word of device n, CR.
+std::string Adam4050Command(int16_t n);
+// The ADC-1 output byte of the device table (entries 1 to 6).
+uint8_t Adc1OutputByte(const std::array<int16_t, 17>& devices);
+// What switches every output of the interface off (the Sable and ADAM ones await a reply).
+std::vector<std::string> AllOffCommands(int16_t iface);
+
+// ---- senders ------------------------------------------------------------------------------
+// Sends the DataTaker lines for devices a and b and records DeviceInUse = a.
+void DATATAKERSWITCH(int16_t a, int16_t b);
+// Sends the ADAM-4050 command for device n and reads its reply line.
+void SwitchADAM4050(int16_t n);
+// Sends the ADC-1 byte of DeviceSwitchArray and keeps its one-byte reply in chx.
+void SWITCHDEVICE();
+// Every device output off.
+void TURNVALVESOFF();
+// The device switch of the operation to devices a and b (b the group-2 device), by
+// interface; also keeps IO_Line for the sample takers. Sends nothing in demonstration mode.
+void DeviceSwitch(SwitchOp op, int16_t a, int16_t b);
+
+}  // namespace mv

@@ -1,0 +1,181 @@
+#include "control/switching.h"
+
+#include <cmath>
+
+#include "control/device_outputs.h"
+#include "control/state.h"
+#include "devices/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "setup/state.h"
+#include "shell/kit/sounds.h"
+
+namespace mv {
+
+namespace {
+
+constexpr uint32_t kMouseUpWaitTicks = 120;
+
+bool TwoGroups() {
+  return nGroups == 2;
+}
+
+// Patterns whose sample periods are timed (periodic references; the sequential devices
+// are spaced the same way: switchint per device, refint per reference).
+bool TimedSamplePeriods() {
+  return SwitchingMode == 5 || SwitchingMode == 6 || SwitchingMode == 10;
+}
+
+// The channel's switched device as a whole number (0 for none or a value that is not one).
+int16_t DeviceOf(int ch) {
+  const float v = ChannelVariables[ch][ChanField::Device];
+  if (!(v > 0.0f)) return 0;
+  return v >= 32767.0f ? int16_t{32767} : static_cast<int16_t>(std::trunc(v));
+}
+
+// From `from`, the next channel (wrapping from `last` to 1) whose device passes the test;
+// 0 when none of the `last` channels does.
+template <class Test>
+int NextChannel(int from, int last, Test test) {
+  if (last < 1) return 0;
+  int ch = (from >= 0 && from <= last) ? from : 0;
+  for (int i = 0; i < last; ++i) {
+    ch = ch % last + 1;
+    if (DeviceOf(ch) > 0 && test(DeviceOf(ch))) return ch;
+  }
+  return 0;
+}
+
+void WaitForMouseUp() {
+  const uint32_t start = rt::TickCount();
+  while (rt::Button() && rt::TickCount() - start < kMouseUpWaitTicks) rt::PumpEvents(0);
+}
+
+void Tick() {
+  TickSound(ChartIntervalInSeconds);
+}
+
+int32_t Now() {
+  return static_cast<int32_t>(rt::TickCount());
+}
+
+}  // namespace
+
+int16_t Group1LastDevice() {
+  return External_AD == ExternalADCode::ADC1 ? 3 : 4;
+}
+
+int32_t TicksAfter(float minutes, int32_t tick) {
+  const float t = minutes * 3600.0f + static_cast<float>(tick);
+  if (std::isnan(t) || t >= 2147483647.0f) return kNeverTick;
+  if (t <= -2147483648.0f) return INT32_MIN;
+  return static_cast<int32_t>(std::trunc(t));
+}
+
+void SELECTNEXTVALVE() {
+  if (SwitchingMode == 9 || SwitchingMode == 10) {
+    // Positions 1 to 8: channel k is always switched by device k.
+    const int k = NextChannel(PresentChan, 8, [](int16_t) { return true; });
+    if (k == 0) return;
+    SampleValve = PresentChan = static_cast<int16_t>(k);
+    return;
+  }
+  const int last = nChannels < 16 ? nChannels : 16;
+  if (!TwoGroups()) {
+    const int ch = NextChannel(PresentChan, last, [](int16_t) { return true; });
+    if (ch == 0) return;
+    PresentChan = static_cast<int16_t>(ch);
+    SampleValve = DeviceOf(ch);
+    return;
+  }
+  const int16_t split = Group1LastDevice();
+  const int ch1 = NextChannel(PresentChan, last, [split](int16_t d) { return d <= split; });
+  if (ch1 != 0) {
+    PresentChan = static_cast<int16_t>(ch1);
+    SampleValve = DeviceOf(ch1);
+  }
+  const int ch2 = NextChannel(PresentChan2, last, [split](int16_t d) { return d > split; });
+  if (ch2 != 0) {
+    PresentChan2 = static_cast<int16_t>(ch2);
+    SampleValve2 = DeviceOf(ch2);
+  }
+}
+
+void SWITCHTOSAMPLE() {
+  if (SwitchingMode == 0) return;
+  const int16_t a = SampleValve, b = SampleValve2;
+  DeviceInUse = a;
+  RefIsON = 0;
+  DeviceSwitch(SwitchOp::ToSample, a, b);
+  OldChan = a;
+  if (TwoGroups()) OldChan2 = b;
+  Tick();
+  if (SwitchingMode == 5 || SwitchingMode == 6) {
+    RefOnTime = TicksAfter(switchint, RefOffTime);
+    RefOffTime = TicksAfter(refint, RefOnTime);
+  } else {
+    RefOffTime = kNeverTick;
+  }
+}
+
+void CYCLECHANNELS() {
+  const int16_t a = SampleValve, b = SampleValve2;
+  RefIsON = 0;
+  if (TimedSamplePeriods()) {
+    RefOnTime = TicksAfter(switchint, tick);
+    RefOffTime = TicksAfter(refint, RefOnTime);
+  }
+  DeviceSwitch(SwitchOp::Cycle, a, b);
+  OldChan = a;
+  DeviceInUse = a;
+  if (TwoGroups()) OldChan2 = b;
+  Tick();
+  SELECTNEXTVALVE();
+}
+
+void SWITCHTOREFERENCE() {
+  if (SwitchingMode == 0) return;
+  const int16_t a = RefChan, b = RefChan2;
+  RefIsON = 1;
+  DeviceInUse = a;
+  DeviceSwitch(SwitchOp::ToReference, a, b);
+  if (TwoGroups()) OldChan2 = b;
+  if (TimedSamplePeriods()) RefOnTime = TicksAfter(switchint, RefOffTime);
+  Tick();
+}
+
+void KeyboardReferenceON() {
+  const int16_t a = RefChan, b = RefChan2;
+  DeviceInUse = a;
+  WaitForMouseUp();
+  if (SwitchingMode == 7 || SwitchingMode == 8) {
+    tick = Now();
+    RefOffTime = TicksAfter(refint, tick);
+  }
+  if (SwitchingMode != 0) {
+    RefIsON = 1;
+    DeviceSwitch(SwitchOp::KeyReference, a, b);
+  }
+  OldChan = a;
+  if (TwoGroups()) OldChan2 = b;
+  Tick();
+}
+
+void KeyboardSampleON() {
+  if (SwitchingMode == 0) return;
+  const int16_t a = SampleValve, b = SampleValve2;
+  WaitForMouseUp();
+  RefIsON = 0;
+  DeviceSwitch(SwitchOp::KeySample, a, b);
+  OldChan = a;
+  if (TwoGroups()) OldChan2 = b;
+  Tick();
+}
+
+void DIRECTSWITCH(int16_t n) {
+  if (SwitchingMode <= 0 || TwoGroups()) return;
+  DeviceSwitch(SwitchOp::Direct, n, 0);
+  Tick();
+}
+
+}  // namespace mv

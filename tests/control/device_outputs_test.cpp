@@ -1,0 +1,205 @@
+// Device output commands of each interface on a scripted port, against bytes written by
+// hand from the line rules; every reply wait ends by the clock.
+#include "control/device_outputs.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "common/test_support.h"
+#include "control/state.h"
+#include "control/switching.h"
+#include "devices/scripted_port.h"
+#include "devices/serial_port.h"
+#include "devices/state.h"
+#include "runtime/clock.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+using namespace std::string_literals;
+
+class DeviceOutputsTest : public test::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    auto p = std::make_unique<ScriptedSerialPort>();
+    port = p.get();
+    InstallSerialPort(std::move(p));
+  }
+  void TearDown() override {
+    CloseSerialPort();
+    ProgramTest::TearDown();
+  }
+  void Use(int16_t iface, int16_t coding, int16_t pattern) {
+    External_AD = iface;
+    PrefsArray[PrefsSlot::DigitalOutputCoding] = coding;
+    SwitchingMode = pattern;
+    nGroups = (pattern == 2 || pattern == 4 || pattern == 6 || pattern == 8) ? 2 : 0;
+  }
+  ScriptedSerialPort* port = nullptr;
+};
+
+TEST_F(DeviceOutputsTest, SableLinesAndWords) {
+  Use(ExternalADCode::SableUI2, 0, 4);
+  SampleValve = 2;
+  SampleValve2 = 6;
+  port->ReplyNext("k", 2);
+  SWITCHTOSAMPLE();
+  EXPECT_EQ(port->Written(), "o\x22\r"s);  // 2 + 32
+  EXPECT_EQ(port->BytesWaiting(), 0);      // the reply was taken
+
+  Use(ExternalADCode::SableUI3, 2, 3);
+  SampleValve = 3;
+  RefChan = 1;
+  port->ReplyNext("k");
+  port->ReplyNext("k");
+  SWITCHTOSAMPLE();
+  SWITCHTOREFERENCE();
+  EXPECT_EQ(port->Writes()[1], "m\x02\r"s);
+  EXPECT_EQ(port->Writes()[2], "o\x00\r"s);
+  EXPECT_EQ(PrefsArray[PrefsSlot::DigitalOutputCoding], 1);
+
+  // A digit key drives nothing on a Sable.
+  DIRECTSWITCH(4);
+  EXPECT_EQ(port->Writes().size(), 3u);
+}
+
+TEST_F(DeviceOutputsTest, DataTakerLines) {
+  EXPECT_EQ(DataTakerSwitchLines(ExternalADCode::DT500, 0, 2, 0, false),
+            (std::vector<std::string>{"1DSO=1\r", "2DSO=0\r", "3DSO=1\r", "4DSO=1\r"}));
+  EXPECT_EQ(DataTakerSwitchLines(ExternalADCode::DT800, 1, 6, 0, false),
+            (std::vector<std::string>{"1DSO=1\r", "2DSO=0\r", "3DSO=1\r"}));
+  EXPECT_EQ(DataTakerSwitchLines(ExternalADCode::DT50, 1, 6, 0, false),
+            (std::vector<std::string>{"1DSO=0\r", "2DSO=1\r", "3DSO=0\r"}));
+  EXPECT_EQ(DataTakerSwitchLines(ExternalADCode::DT85, 0, 2, 6, true),
+            (std::vector<std::string>{"1DSO=0\r", "2DSO=1\r", "3DSO=0\r", "4DSO=0\r", "5DSO=0\r", "6DSO=1\r",
+                                      "7DSO=0\r", "8DSO=0\r"}));
+  // The DT500's group-2 device has no line of its own.
+  EXPECT_EQ(DataTakerSwitchLines(ExternalADCode::DT500, 0, 2, 6, true),
+            (std::vector<std::string>{"1DSO=1\r", "2DSO=0\r", "3DSO=1\r", "4DSO=1\r"}));
+
+  // On the line: no reply awaited, and the device recorded.
+  Use(ExternalADCode::DT80, 0, 1);
+  DIRECTSWITCH(3);
+  EXPECT_EQ(port->Written(), "1DSO=0\r2DSO=0\r3DSO=1\r4DSO=0\r5DSO=0\r6DSO=0\r7DSO=0\r8DSO=0\r");
+  EXPECT_EQ(DeviceInUse, 3);
+}
+
+TEST_F(DeviceOutputsTest, AdamAndAdc1) {
+  EXPECT_EQ(Adam4050Command(3), "#020005\r");
+  EXPECT_EQ(Adam4050Command(8), "#020000\r");
+  EXPECT_EQ(Adam4050Command(15), "#020007\r");
+
+  Use(ExternalADCode::ADAM, 1, 1);
+  SampleValve = 3;
+  port->ReplyNext("!02\r");
+  SWITCHTOSAMPLE();
+  EXPECT_EQ(port->Written(), "#020005\r");
+  EXPECT_EQ(port->BytesWaiting(), 0);
+
+  Use(ExternalADCode::ADC1, 0, 2);
+  SampleValve = 2;
+  SampleValve2 = 5;
+  DeviceSwitchArray[4] = 1;  // cleared before the new devices are set
+  port->ReplyNext("\x07", 1);
+  KeyboardSampleON();
+  EXPECT_EQ(port->Writes().back(), "\x52");  // 64 + 2 + 16, no CR
+  EXPECT_EQ(chx, 7);
+}
+
+TEST_F(DeviceOutputsTest, AllOffPerInterface) {
+  const struct {
+    int16_t iface;
+    std::string bytes;
+  } rows[] = {
+      {ExternalADCode::DT500, "1DSO=1\r2DSO=1\r3DSO=1\r4DSO=1\r"},
+      {ExternalADCode::DT85, "1DSO=0\r2DSO=0\r3DSO=0\r4DSO=0\r5DSO=0\r6DSO=0\r7DSO=0\r8DSO=0\r"},
+      {ExternalADCode::SableUI2, "o\x00\r"s},
+      {ExternalADCode::ADAM, "#020007\r"},
+      {ExternalADCode::ADC1, ""},
+      {ExternalADCode::SerialStream, ""},
+  };
+  for (const auto& row : rows) {
+    auto p = std::make_unique<ScriptedSerialPort>();
+    ScriptedSerialPort* fresh = p.get();
+    InstallSerialPort(std::move(p));
+    External_AD = row.iface;
+    DeviceSwitchArray[2] = 1;
+    TURNVALVESOFF();
+    EXPECT_EQ(fresh->Written(), row.bytes) << row.iface;
+    if (row.iface == ExternalADCode::ADC1) {
+      EXPECT_EQ(DeviceSwitchArray[2], 0);
+    }
+  }
+}
+
+TEST_F(DeviceOutputsTest, DemonstrationModeSendsNothing) {
+  DemonstrationMODE = 1;
+  for (int16_t iface : {ExternalADCode::SableUI2, ExternalADCode::DT500, ExternalADCode::DT800,
+                        ExternalADCode::ADAM, ExternalADCode::ADC1}) {
+    Use(iface, 0, 1);
+    SampleValve = 2;
+    RefChan = 1;
+    SWITCHTOSAMPLE();
+    SWITCHTOREFERENCE();
+    KeyboardSampleON();
+    DIRECTSWITCH(3);
+    TURNVALVESOFF();
+  }
+  EXPECT_EQ(port->Written(), "");
+  EXPECT_EQ(RefIsON, 0);
+  EXPECT_EQ(OldChan, 2);
+}
+
+TEST_F(DeviceOutputsTest, SilentInterfaceDoesNotHoldTheRecording) {
+  for (int16_t iface : {ExternalADCode::SableUI2, ExternalADCode::ADAM, ExternalADCode::ADC1}) {
+    Use(iface, 0, 1);
+    SampleValve = 1;
+    const uint32_t before = rt::TickCount();
+    SWITCHTOSAMPLE();
+    const uint32_t waited = rt::TickCount() - before;
+    EXPECT_GE(waited, kDeviceReplyWaitTicks) << iface;
+    EXPECT_LE(waited, kDeviceReplyWaitTicks + 2) << iface;
+  }
+}
+
+TEST_F(DeviceOutputsTest, OutputLineForTheSampleTakers) {
+  // Sable: the sample switch keeps group 1's line, the keys the last one switched.
+  Use(ExternalADCode::SableUI2, 0, 2);
+  SampleValve = 3;
+  SampleValve2 = 7;
+  RefChan = 1;
+  SWITCHTOSAMPLE();
+  EXPECT_EQ(IO_Line, 2);
+  KeyboardSampleON();
+  EXPECT_EQ(IO_Line, 6);
+  IO_Line = 99;
+  SWITCHTOREFERENCE();
+  EXPECT_EQ(IO_Line, 99);
+  // An interface without outputs keeps the last line set.
+  Use(ExternalADCode::Demonstration, 0, 2);
+  SWITCHTOSAMPLE();
+  EXPECT_EQ(IO_Line, 6);
+  SWITCHTOREFERENCE();
+  EXPECT_EQ(IO_Line, 0);
+  Use(ExternalADCode::Demonstration, 0, 1);
+  DIRECTSWITCH(5);
+  EXPECT_EQ(IO_Line, 4);
+  // A word coding keeps no line.
+  Use(ExternalADCode::Demonstration, 1, 1);
+  DIRECTSWITCH(2);
+  EXPECT_EQ(IO_Line, 4);
+}
+
+TEST_F(DeviceOutputsTest, UnsetDeviceSendsNoWordForDeviceEight) {
+  // A device 0 (no switched channel yet) would become the word of device 8.
+  EXPECT_EQ(SableOutputCommand(1, 0, 0, false), "");
+  EXPECT_TRUE(DataTakerSwitchLines(ExternalADCode::DT800, 1, 0, 0, false).empty());
+  EXPECT_EQ(SableOutputCommand(0, 0, 0, false), "o\x00\r"s);
+}
+
+}  // namespace
+}  // namespace mv

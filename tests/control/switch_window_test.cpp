@@ -1,0 +1,204 @@
+// The switching set-up window and the sequential file identifiers window, driven from
+// the event pump as a user would.
+#include "control/switch_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/test_support.h"
+#include "common/window_steps.h"
+#include "control/sequence_labels.h"
+#include "control/state.h"
+#include "devices/state.h"
+#include "runtime/menus.h"
+#include "runtime/sound.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/state.h"
+
+namespace mv::test {
+namespace {
+
+constexpr int16_t W = 3;
+constexpr int16_t kLabels = kSequenceLabelsWindow;
+
+class SwitchWindowTest : public ProgramTest, public WindowSteps {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
+    rt::SetSoundSink([this](const std::string& path) { sounds.push_back(SoundFileName(path)); });
+    Sound_Is_On = 1;
+    switch_window_hooks::ResetSwitchWindowHooks();
+    switch_window_hooks::SWITCHTOREFERENCE = [this] { calls.push_back("reference"); };
+    switch_window_hooks::EXTRAZERO = [this] { calls.push_back("zero links"); };
+    rt::NewMenu(3, "View");
+    for (int16_t i = 1; i <= 13; ++i) rt::SetMenuItem(3, i, "item");
+    MaximumChans = 16;
+    RecordingMODE = RecordingModeCode::Chart;
+    ChartIntervalInSeconds = 1;
+    External_AD = ExternalADCode::DT500;
+    nChannels = 3;
+    datalabel = "O2 analyser                   CO2 analyser                  flow                          ";
+  }
+  void TearDown() override {
+    rt::SetPumpHook(nullptr);
+    for (int16_t w : {W, kLabels})
+      if (rt::WindowExists(w)) rt::CloseWindow(w);
+    switch_window_hooks::ResetSwitchWindowHooks();
+    unsetenv("MV_RESOURCES_DIR");
+    ProgramTest::TearDown();
+  }
+  int Played(const std::string& name) const {
+    int n = 0;
+    for (const auto& s : sounds) n += s == name ? 1 : 0;
+    return n;
+  }
+  static Step ExpectState(int16_t control, int16_t state) {
+    return Do([control, state] {
+      rt::SetOutputWindow(W);
+      EXPECT_EQ(rt::ControlState(control), state) << "control " << control;
+    });
+  }
+  std::vector<std::string> sounds;
+  std::vector<std::string> calls;
+};
+
+TEST_F(SwitchWindowTest, ReferenceAtStartAndEndNeedsAnIntervalAboveZero) {
+  Drive({Until(W), ExpectState(177, 1), Pick(W, 181, 4), Click(W, 1), Click(W, 12), Click(W, 33),
+         Type(W, 340, "0"), Click(W, 178), ExpectState(177, 0), Do([] { EXPECT_EQ(SwitchingMode, 3); }),
+         Return(W, 340), Do([this] { EXPECT_EQ(Played("bzot.mp3"), 1) << "the refusal buzz"; }),
+         Type(W, 340, "1e40"), Return(W, 340), Type(W, 340, "2.5"), Click(W, 178), ExpectState(177, 1),
+         Shot(W, "w3-switching-start-end.png"), Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(Played("bzot.mp3"), 2);
+  EXPECT_EQ(SwitchingMode, 3);
+  EXPECT_FLOAT_EQ(refint, 2.5f);
+  EXPECT_EQ(RefChan, 1);
+  EXPECT_EQ(ChannelVariables[1][ChanField::Device], 2.0f);
+  EXPECT_EQ(ChannelVariables[3][ChanField::Device], 3.0f);
+  EXPECT_EQ(calls, (std::vector<std::string>{"reference"})) << "only the move to the reference on closing";
+  EXPECT_EQ(FinishFlag, 0);
+  EXPECT_TRUE(rt::MenuItemEnabled(3, 13));
+}
+
+TEST_F(SwitchWindowTest, SequentialFilesAskForTheDeviceLabelsOnClosing) {
+  SwitchingMode = 3;
+  refint = 4;
+  RefChan = 2;
+  ChannelVariables[1][ChanField::Device] = 1;
+  zerolink[0] = 1;
+  Drive({Until(W),
+         Pick(W, 181, 8),
+         Do([] {
+           EXPECT_EQ(SwitchingMode, 9);
+           EXPECT_EQ(PrefsArray[PrefsSlot::Autorepeat], 1);
+           EXPECT_EQ(ChannelVariables[1][ChanField::Device], 0.0f) << "the rows' devices are cleared";
+         }),
+         Click(W, 20),
+         Click(W, 12),
+         Click(W, 15),
+         Click(W, 17),
+         Click(W, 2),
+         Type(W, 340, "10"),
+         Click(W, 178),
+         ExpectState(177, 1),
+         Shot(W, "w3-switching-sequential.png"),
+         Click(W, 177),
+         Until(kLabels),
+         Do([] {
+           rt::SetOutputWindow(kLabels);
+           EXPECT_EQ(rt::EditText(9), "#2: CO2 analyser                  ");
+           EXPECT_EQ(rt::FocusedEditField(), 2);
+         }),
+         Type(kLabels, 5, "chamber five"),
+         Shot(kLabels, "w7-sequence-labels.png"),
+         Return(kLabels, 2),
+         Do([] { EXPECT_EQ(rt::FocusedEditField(), 5); }),
+         Click(kLabels, 1)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(kLabels));
+  EXPECT_EQ(ChannelVariables[0][0], 2.0f);
+  EXPECT_EQ(SwitchSequenceArray[1], 2);
+  EXPECT_EQ(SwitchSequenceArray[2], 5);
+  EXPECT_EQ(SwitchSequenceArray[3], 7);
+  EXPECT_EQ(SwitchSequenceArray[4], 0);
+  EXPECT_EQ(prefix.mid(81, 20).str(), "chamber five        ");
+  EXPECT_EQ(prefix.mid(21, 20).str(), "device 2            ");
+  EXPECT_EQ(prefix.mid(1, 20).str(), "device 1            ") << "a position not in use keeps its label";
+  EXPECT_EQ(SequenceChecked, 1);
+  EXPECT_EQ(zerolink[0], 0) << "the labels window switches zero links off";
+  EXPECT_FLOAT_EQ(refint, 10.0f);
+  EXPECT_EQ(calls, (std::vector<std::string>{"reference"}));
+}
+
+TEST_F(SwitchWindowTest, LeavingASequentialPatternClearsEveryDevice) {
+  SwitchingMode = 10;
+  RefChan = 1;
+  RefChan2 = 6;
+  PrefsArray[PrefsSlot::Autorepeat] = 1;
+  for (int16_t r = 1; r <= 3; ++r) ChannelVariables[r][ChanField::Device] = 1;
+  Drive({Until(W), Pick(W, 181, 3), Do([] {
+           for (int16_t r = 1; r <= 16; ++r) EXPECT_EQ(ChannelVariables[r][ChanField::Device], 0.0f) << r;
+           EXPECT_EQ(RefChan2, 0);
+           EXPECT_EQ(PrefsArray[PrefsSlot::Autorepeat], 0);
+           EXPECT_EQ(SwitchingMode, 1);
+         }),
+         ExpectState(177, 0), Click(W, 24), ExpectState(177, 1), Shot(W, "w3-switching-keyboard.png"),
+         Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(ChannelVariables[2][ChanField::Device], 4.0f);
+}
+
+TEST_F(SwitchWindowTest, TwoGroupsWithTheADC1DropAReferenceBeyondGroupOne) {
+  External_AD = ExternalADCode::ADC1;
+  SwitchingMode = 3;
+  refint = 1;
+  RefChan = 4;
+  ChannelVariables[1][ChanField::Device] = 1;
+  Drive({Until(W), Click(W, 176), Do([] {
+           EXPECT_EQ(SwitchingMode, 4);
+           EXPECT_EQ(nGroups, 2);
+           EXPECT_EQ(RefChan, 0);
+         }),
+         ExpectState(177, 0), Click(W, 5), Click(W, 2), Click(W, 25), ExpectState(177, 1),
+         Shot(W, "w3-switching-two-groups.png"), Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(RefChan, 2);
+  EXPECT_EQ(RefChan2, 5);
+  EXPECT_EQ(calls, (std::vector<std::string>{"reference", "reference"}));
+}
+
+TEST_F(SwitchWindowTest, ScopePlusChartShowsTheShortListWithOneGroup) {
+  RecordingMODE = RecordingModeCode::ScopeChart;
+  SwitchingMode = 6;
+  refint = 1;
+  switchint = 1;
+  RefChan = 1;
+  RefChan2 = 5;
+  ChannelVariables[2][ChanField::Device] = 2;
+  zerolink[0] = 1;
+  Drive({Until(W), Do([] {
+           rt::SetOutputWindow(W);
+           EXPECT_EQ(rt::ControlValue(180), 4);
+           EXPECT_FALSE(rt::ControlExists(181));
+           EXPECT_EQ(SwitchingMode, 3);
+           EXPECT_EQ(nGroups, 0);
+         }),
+         ExpectState(176, 0), ExpectState(179, 0), Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(SwitchingMode, 3);
+  EXPECT_EQ(calls, (std::vector<std::string>{"reference", "zero links"}));
+}
+
+}  // namespace
+}  // namespace mv::test
