@@ -127,6 +127,10 @@ void InstallServices() {
   InstallWindows_timer();
   InstallWindows_switching();
   InstallWindows_switchwin();
+  InstallWindows_aoscripts();
+  InstallWindows_datataker();
+  InstallWindows_adamadc();
+  InstallWindows_streaming();
 }
 
 }  // namespace mv

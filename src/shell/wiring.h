@@ -16,5 +16,9 @@ void InstallWindows_alarms();
 void InstallWindows_timer();
 void InstallWindows_switching();
 void InstallWindows_switchwin();
+void InstallWindows_aoscripts();
+void InstallWindows_datataker();
+void InstallWindows_adamadc();
+void InstallWindows_streaming();
 
 }  // namespace mv
