@@ -28,6 +28,9 @@ int16_t mainsfrequency = 60;
 int32_t Digital_Port = 2;
 int32_t counterstart = 0;
 
+int16_t MouseHorizontalPosition = 0;
+int16_t MouseVerticalPosition = 0;
+
 void ResetDevicesState() {
   External_AD = 0;
   DemonstrationMODE = 0;
@@ -55,6 +58,8 @@ void ResetDevicesState() {
   mainsfrequency = 60;
   Digital_Port = 2;
   counterstart = 0;
+  MouseHorizontalPosition = 0;
+  MouseVerticalPosition = 0;
 }
 
 }  // namespace mv

@@ -93,6 +93,12 @@ extern int16_t mainsfrequency;
 extern int32_t Digital_Port;
 extern int32_t counterstart;
 
+// ---- streaming serial input: the mouse seen while a scan waited for a line -----------------
+// Set by the stream reader's paced mode (ReadSerialStream(0)); the vertical position is
+// kept as an absolute value.
+extern int16_t MouseHorizontalPosition;
+extern int16_t MouseVerticalPosition;
+
 void ResetDevicesState();
 
 }  // namespace mv

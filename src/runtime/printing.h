@@ -1,4 +1,5 @@
-// The printer: the document name of the next print job.
+// The printer: the document name of the next print job, and printing a text report
+// to a PDF file.
 #pragma once
 #include <string>
 
@@ -8,5 +9,11 @@ namespace mv::rt {
 // file name when printing to a file). Empty until set.
 void SetPrintJobName(const std::string& name);
 std::string PrintJobName();
+
+// Prints a text report (Mac Roman bytes, CR, LF or CRLF line ends, tabs already
+// expanded by the caller) in a fixed-pitch font, page after page, to a PDF file named
+// by PrintJobName() ("untitled.pdf" when empty) in the documents folder. Returns the
+// file's path, or an empty string when the file could not be written.
+std::string PrintTextToPdf(const std::string& macRomanText);
 
 }  // namespace mv::rt

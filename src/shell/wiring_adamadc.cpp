@@ -1,8 +1,20 @@
 // Installs this group's windows and readers into the hooks that call them.
+#include "devices/adam_reader.h"
+#include "devices/adam_windows.h"
+#include "setup/entry_points.h"
+#include "shell/commands.h"
+#include "shell/kit/services.h"
 #include "shell/wiring.h"
 
 namespace mv {
 
-void InstallWindows_adamadc() {}
+void InstallWindows_adamadc() {
+  services::ReadADAM = ReadADAM;
+  commands::SetADAM = SetADAM;
+  setup_hooks::SetADAM = SetADAM;
+  commands::ADAMseriesSTATUS = ADAMseriesSTATUS;
+  commands::SetADAMaddress = SetADAMaddress;
+  setup_hooks::ADAMChannels = ADAMChannels;
+}
 
 }  // namespace mv

@@ -1,8 +1,23 @@
 // Installs this group's windows and readers into the hooks that call them.
+#include "devices/datataker_inputs_window.h"
+#include "devices/datataker_reader.h"
+#include "devices/dt800_mode_window.h"
+#include "setup/entry_points.h"
+#include "shell/commands.h"
+#include "shell/kit/services.h"
 #include "shell/wiring.h"
 
 namespace mv {
 
-void InstallWindows_datataker() {}
+void InstallWindows_datataker() {
+  services::ReadDataTaker500 = ReadDataTaker500;
+  services::ReadDataTaker800 = ReadDataTaker800;
+  commands::ResetDataTaker = ResetDataTaker;
+  commands::FlushDT800Buffer = [](int16_t wait) { FlushDT800Buffer(wait); };
+  commands::DT800COMMUNICATIONS = DT800COMMUNICATIONS;
+  setup_hooks::DATATAKERSTATUS = DATATAKERSTATUS;
+  setup_hooks::SwitchDT800ToHIGHSpeed = SwitchDT800ToHIGHSpeed;
+  setup_hooks::SwitchDT800ToLOWSpeed = SwitchDT800ToLOWSpeed;
+}
 
 }  // namespace mv

@@ -1,0 +1,93 @@
+#include "control/ao_script_diagram.h"
+
+#include <cmath>
+
+#include "control/state.h"
+#include "devices/state.h"
+#include "runtime/windows.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/drawing.h"
+#include "shell/kit/format.h"
+#include "shell/state.h"
+
+namespace mv {
+
+namespace {
+
+constexpr RGBColor kBlack{0, 0, 0}, kRed{65535, 0, 0}, kBlue{0, 0, 65535};
+constexpr int kZeroY = 273, kLeftX = 49, kRightX = 618, kTopY = 191, kBottomY = 345, kLoopY = 193;
+constexpr float kWidth = 555.0f;
+
+int16_t P(float v) {
+  if (!(v > -32768.0f)) return -32768;
+  return v >= 32767.0f ? int16_t{32767} : static_cast<int16_t>(std::trunc(v));
+}
+void Line(Diagram& d, float x1, float y1, float x2, float y2, float width, RGBColor colour) {
+  d.lines.push_back({P(x1), P(y1), P(x2), P(y2), width, colour});
+}
+
+}  // namespace
+
+Diagram LayOutAOdiagram(int16_t steps, float total, int16_t n) {
+  Diagram d;
+  if (steps < 1 || !(total > 0.0f)) return d;
+  if (steps > kAOscriptRows - 1) steps = kAOscriptRows - 1;
+  const int c = n == 2 ? 4 : 1;
+  const float perVolt = External_AD == 5 ? 6.8f : 13.6f;
+  auto level = [&](int r) { return static_cast<float>(kZeroY) - perVolt * AOscript[r][c]; };
+  const float scale = kWidth / total;
+  // Where each step begins, for the loop's arrow.
+  std::vector<float> begins(static_cast<std::size_t>(steps) + 1, static_cast<float>(kLeftX));
+  float x0 = static_cast<float>(kLeftX), y0 = static_cast<float>(kZeroY);
+  for (int r = 1; r <= steps; ++r) {
+    begins[static_cast<std::size_t>(r)] = x0;
+    const float minutes = AOscript[r][c + 1];
+    const float y = level(r);
+    const float x1 = x0 + std::fabs(minutes) * scale;
+    Line(d, x1, kTopY, x1, kBottomY, 1, (r + 1) % 10 == 0 ? veryDarkGray : DarkGray);
+    d.labels.push_back({P(x1), 343, NumText(r + 1)});
+    if (minutes > 0.0f) {
+      Line(d, x0, y, x1, y, 2, kBlack);
+      Line(d, x0, y0, x0, y, 2, kBlack);
+    } else {
+      Line(d, x0, y0, x1, y, 2, kBlack);
+    }
+    const float next = std::trunc(AOscript[r][c + 2]);
+    // A loop to a step that is no step (below 1) is not drawn.
+    if (next < static_cast<float>(r) && next >= 1.0f) {
+      const int t = static_cast<int>(next);
+      const float xt = begins[static_cast<std::size_t>(t)];
+      const float yt = AOscript[t][c + 1] < 0.0f && t > 1 ? level(t - 1) : level(t);
+      Line(d, x1, y, x1, kLoopY, 2, kRed);
+      Line(d, x1, kLoopY, xt, kLoopY, 2, kRed);
+      Line(d, xt, kLoopY, xt, yt, 2, kRed);
+      Line(d, xt - 3, yt - 6, xt, yt, 2, kRed);
+      Line(d, xt + 3, yt - 6, xt, yt, 2, kRed);
+      d.looped = true;
+    }
+    x0 = x1;
+    y0 = y;
+  }
+  if (!d.looped) {
+    Line(d, x0, y0, kRightX, y0, 2, kBlue);
+    Line(d, 612, y0 - 3, kRightX, y0, 2, kBlue);
+    Line(d, 612, y0 + 3, kRightX, y0, 2, kBlue);
+  }
+  return d;
+}
+
+void PaintDiagram(const Diagram& d) {
+  const rt::FontSpec font = KitFont(3, 8);
+  for (const DiagramLabel& l : d.labels) rt::DrawText(l.x, l.y, l.text.str(), font, kBlack);
+  for (const DiagramLine& l : d.lines) PlotCGrgb(l.width, l.x1, l.y1, l.x2, l.y2, l.colour);
+}
+
+void DrawAOdiagram(int16_t steps, float total, int16_t n) {
+  CGdrawBox(1, lightBlue, 1, 40, 190, 620, 346, 0);
+  PlotCGrgb(1, 40, kZeroY, 619, kZeroY, DarkGray);
+  BUILDBOX(40, 190, 619, 346);
+  PaintDiagram(LayOutAOdiagram(steps, total, n));
+  rt::FlushWindow();
+}
+
+}  // namespace mv

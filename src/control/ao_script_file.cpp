@@ -1,0 +1,163 @@
+#include "control/ao_script_file.h"
+
+#include <bit>
+#include <cmath>
+
+#include "runtime/clock.h"
+#include "runtime/menus.h"
+
+namespace mv {
+
+namespace {
+
+constexpr int16_t kDAMenu = 5, kOutput1Item = 1, kFeedbackItem = 2, kOutput2Item = 4;
+constexpr int kFeedbackRowsLookedAt = 40;
+
+void Put16(std::string& out, int16_t v) {
+  const auto u = static_cast<uint16_t>(v);
+  out.push_back(static_cast<char>(u >> 8));
+  out.push_back(static_cast<char>(u & 0xFF));
+}
+void Put32(std::string& out, uint32_t u) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((u >> shift) & 0xFF));
+}
+void PutFloat(std::string& out, float v) {
+  Put32(out, std::bit_cast<uint32_t>(v));
+}
+
+// Reads big-endian fields from the front of the bytes; the caller has checked the length.
+class Reader {
+ public:
+  explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+  uint32_t U32() {
+    uint32_t u = 0;
+    for (int i = 0; i < 4; ++i) u = (u << 8) | Byte();
+    return u;
+  }
+  int16_t I16() {
+    const uint32_t hi = Byte();
+    return static_cast<int16_t>(static_cast<uint16_t>((hi << 8) | Byte()));
+  }
+  float Float() { return std::bit_cast<float>(U32()); }
+
+ private:
+  uint32_t Byte() { return static_cast<unsigned char>(bytes_[at_++]); }
+  std::string_view bytes_;
+  std::size_t at_ = 0;
+};
+
+template <typename Table>
+void PutTable(std::string& out, const Table& table) {
+  for (const auto& row : table)
+    for (float v : row) PutFloat(out, v);
+}
+
+template <typename Table>
+bool ReadTable(Reader& in, Table& table) {
+  bool finite = true;
+  for (auto& row : table)
+    for (float& v : row) {
+      v = in.Float();
+      finite = finite && std::isfinite(v);
+    }
+  return finite;
+}
+
+bool StepCountFits(float count) {
+  return count >= 0.0f && count < 101.0f;
+}
+
+}  // namespace
+
+AnalogOutputScriptFile CaptureAOscriptFile() {
+  AnalogOutputScriptFile f;
+  f.script = AOscript;
+  f.feedback = FeedbackArray;
+  f.feedbackChan = FeedbackChan;
+  f.updateInterval = FeedbackUpdateInterval;
+  f.negativeFeedback = NegativeFEEDBACK;
+  f.endMode = FeedbackEndMode;
+  f.endSetpoint = FdBkEndSetpoint;
+  f.endRange = FdBkEndRange;
+  f.endMinV = FdBkEndMinV;
+  f.endMaxV = FdBkEndMaxV;
+  return f;
+}
+
+std::string EncodeAOscriptFile(const AnalogOutputScriptFile& f) {
+  std::string out;
+  out.reserve(kAOscriptFileSize);
+  PutTable(out, f.script);
+  PutTable(out, f.feedback);
+  Put16(out, f.feedbackChan);
+  Put32(out, static_cast<uint32_t>(f.updateInterval));
+  Put16(out, f.negativeFeedback);
+  Put16(out, f.endMode);
+  PutFloat(out, f.endSetpoint);
+  PutFloat(out, f.endRange);
+  PutFloat(out, f.endMinV);
+  PutFloat(out, f.endMaxV);
+  return out;
+}
+
+DecodedAOscriptFile DecodeAOscriptFile(std::string_view bytes) {
+  DecodedAOscriptFile result;
+  if (bytes.size() != kAOscriptFileSize) {
+    result.reason = "it holds " + std::to_string(bytes.size()) + " bytes, not the " +
+                    std::to_string(kAOscriptFileSize) + " of an analog output script";
+    return result;
+  }
+  AnalogOutputScriptFile f;
+  Reader in(bytes);
+  bool finite = ReadTable(in, f.script);
+  finite = ReadTable(in, f.feedback) && finite;
+  f.feedbackChan = in.I16();
+  f.updateInterval = static_cast<int32_t>(in.U32());
+  f.negativeFeedback = in.I16();
+  f.endMode = in.I16();
+  f.endSetpoint = in.Float();
+  f.endRange = in.Float();
+  f.endMinV = in.Float();
+  f.endMaxV = in.Float();
+  for (float v : {f.endSetpoint, f.endRange, f.endMinV, f.endMaxV}) finite = finite && std::isfinite(v);
+  if (!finite) {
+    result.reason = "it holds a value that is not a number";
+  } else if (!StepCountFits(f.script[0][1]) || !StepCountFits(f.script[0][4])) {
+    result.reason = "a script has more steps than the table holds";
+  } else if (f.updateInterval < 0) {
+    result.reason = "its feedback update interval is negative";
+  } else {
+    result.file = f;
+  }
+  return result;
+}
+
+void ApplyAOscriptFile(const AnalogOutputScriptFile& f) {
+  AOscript = f.script;
+  FeedbackArray = f.feedback;
+  FeedbackChan = f.feedbackChan;
+  FeedbackUpdateInterval = f.updateInterval;
+  NegativeFEEDBACK = f.negativeFeedback;
+  FeedbackEndMode = f.endMode;
+  FdBkEndSetpoint = f.endSetpoint;
+  FdBkEndRange = f.endRange;
+  FdBkEndMinV = f.endMinV;
+  FdBkEndMaxV = f.endMaxV;
+
+  float nextSum = 0.0f;
+  for (int r = 1; r <= kFeedbackRowsLookedAt; ++r) nextSum += FeedbackArray[r][6];
+  if (nextSum > 0.0f) {
+    rt::CheckMenuItem(kDAMenu, kFeedbackItem, true);
+    FeedbackON = 1;
+    const int64_t next = static_cast<int64_t>(static_cast<int32_t>(rt::TickCount())) + FeedbackUpdateInterval;
+    NextFeedbackUpdateTime = next >= kNeverTick ? kNeverTick : static_cast<int32_t>(next);
+  } else {
+    rt::CheckMenuItem(kDAMenu, kFeedbackItem, false);  // FeedbackON stays as it was
+  }
+  AO1on = std::trunc(AOscript[0][1]) < 1.0f ? 0 : 1;
+  rt::CheckMenuItem(kDAMenu, kOutput1Item, AO1on == 1);
+  AO2on = std::trunc(AOscript[0][4]) < 1.0f ? 0 : 1;
+  rt::CheckMenuItem(kDAMenu, kOutput2Item, AO2on == 1);
+}
+
+}  // namespace mv

@@ -1,0 +1,86 @@
+#include "devices/adam_protocol.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace mv::adam {
+
+std::optional<InputAddress> AddressOf(int hardwareInput) {
+  if (hardwareInput < 1 || hardwareInput > 16) return std::nullopt;
+  if (hardwareInput < 9) return InputAddress{"01", static_cast<int16_t>(hardwareInput - 1)};
+  return InputAddress{"03", static_cast<int16_t>(hardwareInput - 9)};
+}
+
+std::string ReadCommand(const InputAddress& a) {
+  return "#" + a.module + static_cast<char>('0' + a.input) + "\r";
+}
+
+std::string RangeCommand(const InputAddress& a, int16_t sensorType) {
+  return "$" + a.module + "7C" + static_cast<char>('0' + a.input) + "R" + std::string(RangeCode(sensorType)) + "\r";
+}
+
+std::string_view RangeCode(int16_t sensorType) {
+  switch (sensorType) {
+    case Sensor::Volts1: return "04";
+    case Sensor::Volts2_5: return "05";
+    case Sensor::Volts10: return "08";
+    case Sensor::TypeJ: return "0E";
+    case Sensor::TypeK: return "0F";
+    case Sensor::TypeT: return "10";
+    default: return "09";
+  }
+}
+
+std::optional<PlotLimits> PlotLimitsOf(int16_t sensorType) {
+  switch (sensorType) {
+    case Sensor::Volts1: return PlotLimits{1.0f, -1.0f};
+    case Sensor::Volts2_5: return PlotLimits{2.5f, -2.5f};
+    case Sensor::Volts5: return PlotLimits{5.0f, -5.0f};
+    case Sensor::Volts10: return PlotLimits{10.0f, -10.0f};
+    case Sensor::TypeJ:
+    case Sensor::TypeK:
+    case Sensor::TypeT: return PlotLimits{45.0f, -5.0f};
+    default: return std::nullopt;
+  }
+}
+
+int16_t ShownSensor(int16_t sensorType) {
+  return PlotLimitsOf(sensorType) ? sensorType : Sensor::Volts5;
+}
+
+std::optional<float> DecodeReading(std::string_view line) {
+  if (line.empty() || line.front() != '>') return std::nullopt;
+  line.remove_prefix(1);
+  while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+  bool negative = false;
+  if (!line.empty() && (line.front() == '+' || line.front() == '-')) {
+    negative = line.front() == '-';
+    line.remove_prefix(1);
+  }
+  double value = 0;
+  const auto res = std::from_chars(line.data(), line.data() + line.size(), value, std::chars_format::fixed);
+  if (res.ec != std::errc() || res.ptr == line.data() || !std::isfinite(value)) return std::nullopt;
+  return static_cast<float>(negative ? -value : value);
+}
+
+std::string_view AddressTail(ModuleKind kind) {
+  switch (kind) {
+    case ModuleKind::Outputs4050: return "020F0600";
+    case ModuleKind::Additional: return "03090600";
+    case ModuleKind::Primary4019: return "01090600";
+    default: return "";
+  }
+}
+
+std::optional<std::string> AddressCommand(ModuleKind kind, std::string_view typedAddress) {
+  if (kind == ModuleKind::None) return std::nullopt;
+  std::string address(typedAddress);
+  if (address.size() == 1) address = "0" + address;
+  return "%" + address + std::string(AddressTail(kind)) + "\r";
+}
+
+bool AddressAccepted(std::string_view reply) {
+  return !reply.empty() && reply.front() == '!';
+}
+
+}  // namespace mv::adam

@@ -1,0 +1,54 @@
+// The ADAM-4000 module commands and replies as pure functions: the input of a channel
+// (module address and input digit), the reading, range and address commands, the
+// meaning of each sensor code and the decoding of a reading reply. Nothing here touches
+// a port or a clock.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mv::adam {
+
+// Hardware inputs 1-8 are inputs 0-7 of the module at address 01, inputs 9-16 inputs 0-7
+// of the module at address 03.
+struct InputAddress {
+  std::string module;  // "01" or "03"
+  int16_t input = 0;   // 0..7 within the module
+};
+// Nothing for a hardware input outside 1..16.
+std::optional<InputAddress> AddressOf(int hardwareInput);
+
+// "#AAi" CR: one reading of the input.
+std::string ReadCommand(const InputAddress& a);
+// "$AA7CiRrr" CR: the input's range or thermocouple type.
+std::string RangeCommand(const InputAddress& a, int16_t sensorType);
+
+// Sensor codes (ADsensorType) and what each sets.
+namespace Sensor {
+constexpr int16_t Volts1 = 1, Volts2_5 = 2, Volts5 = 5, Volts10 = 10, TypeJ = 100, TypeK = 101, TypeT = 102;
+}
+// The two-character range code sent for a sensor code; "09" (+-5 V) for codes not set.
+std::string_view RangeCode(int16_t sensorType);
+// The plot maximum and minimum the code sets; nothing for a code not set.
+struct PlotLimits {
+  float max = 0.0f, min = 0.0f;
+};
+std::optional<PlotLimits> PlotLimitsOf(int16_t sensorType);
+// The code a window shows as chosen: a code not set counts as +-5 V.
+int16_t ShownSensor(int16_t sensorType);
+
+// A reading reply line (without CR): ">" and a signed decimal number. Any other line
+// (an error reply "?AA", an empty or garbled line) is no reading.
+std::optional<float> DecodeReading(std::string_view line);
+
+// The modules a new address can be given, each with the fixed tail of its command.
+enum class ModuleKind { None = 0, Outputs4050 = 1, Additional = 2, Primary4019 = 3 };
+std::string_view AddressTail(ModuleKind kind);
+// "%" + present address (a "0" put in front of one typed character) + tail, and CR;
+// nothing when no kind is chosen.
+std::optional<std::string> AddressCommand(ModuleKind kind, std::string_view typedAddress);
+// A reply that accepts the new address starts with "!".
+bool AddressAccepted(std::string_view reply);
+
+}  // namespace mv::adam

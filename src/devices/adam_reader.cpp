@@ -1,0 +1,118 @@
+#include "devices/adam_reader.h"
+
+#include <cmath>
+
+#include "devices/adam_protocol.h"
+#include "devices/read_wait.h"
+#include "devices/state.h"
+#include "runtime/clock.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/sounds.h"
+#include "shell/state.h"
+
+namespace mv {
+
+namespace {
+
+constexpr int16_t kProgressWindow = 1776;
+constexpr int kRangePauseMs = 60;
+
+int HardwareInput(int16_t channel) {
+  const float f = ChannelVariables[channel][ChanField::Input];
+  if (!std::isfinite(f) || f <= -32768.0f || f >= 32768.0f) return 0;
+  return static_cast<int>(std::trunc(f));
+}
+
+void ShowProgress() {
+  BuildWINDOW(kProgressWindow, "ADAM setup...", 100, 100, 452, 172, 0);
+  WARNINGSTRIPES(6);
+  rt::DrawText(40, 45, "Setting ADAM sensor types...", KitFont(KestraneFont, 22), RGBColor{0, 0, 0});
+  rt::FlushWindow();
+}
+
+// Sends one channel's range command; waits for its reply unless an earlier one timed
+// out. Returns false when this reply timed out.
+bool SendRange(SerialPort& port, int16_t channel, bool wait) {
+  const std::optional<adam::InputAddress> a = adam::AddressOf(HardwareInput(channel));
+  if (!a) return true;  // no input chosen: there is nothing to set
+  hardwareADchannel = static_cast<int16_t>(HardwareInput(channel) - 1);
+  const uint32_t deadline = rt::TickCount() + kAdamRangeTimeoutTicks;
+  // A reply left from an earlier command would be taken for this one.
+  if (wait) port.Discard();
+  port.Write(adam::RangeCommand(*a, ADsensorType[channel]));
+  rt::Delay(kRangePauseMs);
+  if (!wait) return true;
+  // The content of the reply is not examined: any line is the module's acknowledgement.
+  return AwaitAdamLine(port, 2, deadline, 0).has_value();
+}
+
+}  // namespace
+
+std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t deadline, int16_t duringRecording) {
+  if (!WaitForBytes(port, need, deadline, duringRecording)) return std::nullopt;
+  std::string line;
+  for (;;) {
+    const int n = port.BytesWaiting();
+    if (n > 0) {
+      line += port.ReadBytes(n);
+      const size_t cr = line.find('\r');
+      if (cr != std::string::npos) {
+        line.erase(cr);
+        while (!line.empty() && line.front() == '\n') line.erase(0, 1);
+        return line;
+      }
+      if (line.size() > 255) return std::nullopt;
+      continue;
+    }
+    if (TickPassed(deadline)) return std::nullopt;
+    ServiceRecordingWait(duringRecording);
+    port.Pause(1);
+  }
+}
+
+void ReadADAM(int16_t channel, int16_t duringRecording) {
+  if (channel < 1 || channel > 16) return;
+  const int input = HardwareInput(channel);
+  hardwareADchannel = static_cast<int16_t>(input < 9 ? input - 1 : input - 9);
+  std::optional<float> value;
+  if (const std::optional<adam::InputAddress> a = adam::AddressOf(input)) {
+    SerialPort& port = SerialLine();
+    const uint32_t deadline = rt::TickCount() + kAdamReadTimeoutTicks;
+    // Replies left unread after a range command's time-out would be taken as this reading.
+    port.Discard();
+    if (port.Write(adam::ReadCommand(*a))) {
+      std::optional<std::string> line = AwaitAdamLine(port, 5, deadline, duringRecording);
+      if (line) value = adam::DecodeReading(*line);
+      else DrainLateReply(port, deadline + kLateReplyGraceTicks);
+    }
+  }
+  if (value) {
+    volts = *value;
+    lastvoltage[channel] = *value;
+    return;
+  }
+  volts = BadReadingResult(lastvoltage[channel], PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0);
+  BuzzFailedRead();
+}
+
+void SetADAM(int16_t channel, int16_t show) {
+  if (channel < 0 || channel > 16) return;
+  if (show) ShowProgress();
+  SerialPort& port = SerialLine();
+  bool timedOut = false;
+  if (channel > 0) {
+    timedOut = !SendRange(port, channel, true);
+  } else {
+    for (int16_t c = 1; c <= nChannels && c <= 16; ++c)
+      if (!SendRange(port, c, !timedOut)) timedOut = true;
+    if (timedOut) PlaySound("bubbles.mp3", "MVsounds");
+  }
+  if (show) {
+    rt::Delay(100);
+    rt::CloseWindow(kProgressWindow);
+  }
+}
+
+}  // namespace mv

@@ -1,0 +1,118 @@
+#include "devices/stream_protocol.h"
+
+#include <charconv>
+
+#include "devices/state.h"
+
+namespace mv::stream {
+
+namespace {
+
+constexpr size_t kLineLimit = 255;
+
+bool IsKept(char c) {
+  return (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+float FieldValue(const std::string& kept) {
+  if (kept.empty()) return kBadReading;
+  float v = 0.0f;
+  auto r = std::from_chars(kept.data(), kept.data() + kept.size(), v, std::chars_format::fixed);
+  if (r.ec != std::errc()) return 0.0f;
+  return v;
+}
+
+std::string Clean(std::string_view text) {
+  std::string s(text);
+  for (char& c : s)
+    if (c == ',' || c == '\r' || c == '\n') c = ' ';
+  return s;
+}
+
+std::string_view SkipBlanks(std::string_view s) {
+  size_t i = s.find_first_not_of(' ');
+  return i == std::string_view::npos ? std::string_view{} : s.substr(i);
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = line.find(',', start);
+    fields.push_back(SkipBlanks(line.substr(start, comma == std::string_view::npos ? line.npos : comma - start)));
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return fields;
+}
+
+int LeadingInteger(std::string_view s) {
+  int v = 0;
+  std::from_chars(s.data(), s.data() + s.size(), v);
+  return v;
+}
+
+}  // namespace
+
+std::array<float, kVariables + 1> SplitLine(std::string_view line) {
+  if (line.size() > kLineLimit) line = line.substr(0, kLineLimit);
+  std::array<float, kVariables + 1> out{};
+  size_t pos = 0;
+  for (int n = 1; n <= kVariables; ++n) {
+    std::string kept;
+    while (pos < line.size()) {
+      char c = line[pos++];
+      if (c == ',' || c == ':') break;
+      if (IsKept(c)) kept += c;
+    }
+    out[n] = FieldValue(kept);
+  }
+  return out;
+}
+
+std::string InstrumentName(std::string_view line) {
+  size_t from = 0;
+  if (line.substr(0, 4) == "!!!:")
+    from = 4;
+  else if (line.substr(0, 3) == "!!!")
+    from = 3;
+  else
+    return {};
+  // Characters from..24 (0-based) at most, i.e. up to character 25.
+  std::string_view rest = line.substr(from, 25 - from);
+  return std::string(rest.substr(0, rest.find(':')));
+}
+
+std::string FormatRecord(std::string_view name, int count, std::string_view displayName,
+                         const std::vector<std::string>& labels) {
+  char digits[16];
+  auto r = std::to_chars(digits, digits + sizeof digits, count);
+  std::string out = "\r" + Clean(name) + ", " + (count >= 0 ? " " : "") + std::string(digits, r.ptr) + ", " +
+                    Clean(displayName) + ", ";
+  for (size_t k = 0; k < labels.size(); ++k) {
+    if (labels[k] != kLabelPlaceholder) out += Clean(labels[k]);
+    out += k + 1 < labels.size() ? "," : "\r";
+  }
+  return out;
+}
+
+std::optional<Record> FindRecord(std::string_view fileText, std::string_view name) {
+  size_t start = 0;
+  while (start <= fileText.size()) {
+    size_t end = fileText.find_first_of("\r\n", start);
+    std::string_view line = fileText.substr(start, end == std::string_view::npos ? fileText.npos : end - start);
+    std::vector<std::string_view> fields = SplitFields(line);
+    if (!line.empty() && fields[0] == name && fields.size() >= 3) {
+      Record rec;
+      rec.count = LeadingInteger(fields[1]);
+      rec.displayName = std::string(fields[2]);
+      for (size_t k = 3; k < fields.size(); ++k) rec.labels.emplace_back(fields[k]);
+      return rec;
+    }
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+}  // namespace mv::stream

@@ -1,0 +1,145 @@
+// The analog-output script file: bytes written out by hand from the layout, the round
+// trip, the flags and check marks a load derives, and files that must be refused.
+#include "control/ao_script_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "common/test_support.h"
+#include "control/state.h"
+#include "runtime/clock.h"
+#include "runtime/menus.h"
+
+namespace mv {
+namespace {
+
+constexpr int16_t kDA = 5;
+
+class AOscriptFileTest : public test::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    rt::NewMenu(kDA, "D-A");
+    for (int16_t i = 1; i <= 8; ++i) rt::SetMenuItem(kDA, i, "item");
+  }
+  static void Put(std::string& bytes, std::size_t at, std::initializer_list<int> b) {
+    for (int v : b) bytes[at++] = static_cast<char>(v);
+  }
+};
+
+TEST_F(AOscriptFileTest, FieldsLieBigEndianAtTheirOffsets) {
+  AOscript[0][1] = 3.0f;
+  AOscript[1][1] = 2.0f;
+  AOscript[1][2] = -2.0f;
+  AOscript[100][6] = 0.5f;
+  FeedbackArray[1][5] = 10.0f;
+  FeedbackChan = 3;
+  FeedbackUpdateInterval = 60;
+  NegativeFEEDBACK = 1;
+  FeedbackEndMode = 2;
+  FdBkEndSetpoint = 20.0f;
+  FdBkEndRange = 1.0f;
+  FdBkEndMinV = -1.5f;
+  FdBkEndMaxV = 5.0f;
+  for (int row = 7; row <= 10; ++row) AOscript[row][0] = 0.0f;
+
+  std::string want(5682, '\0');
+  Put(want, 4, {0x40, 0x40, 0, 0});           // row 0 column 1: 3
+  Put(want, 32, {0x40, 0x00, 0, 0});          // row 1 column 1: 2
+  Put(want, 36, {0xC0, 0x00, 0, 0});          // row 1 column 2: -2
+  Put(want, 2824, {0x3F, 0x00, 0, 0});        // row 100 column 6: 0.5
+  Put(want, 2828 + 48, {0x41, 0x20, 0, 0});   // feedback row 1 column 5: 10
+  Put(want, 5656, {0x00, 0x03});              // channel
+  Put(want, 5658, {0x00, 0x00, 0x00, 0x3C});  // 60 ticks
+  Put(want, 5662, {0x00, 0x01});
+  Put(want, 5664, {0x00, 0x02});
+  Put(want, 5666, {0x41, 0xA0, 0, 0});  // 20
+  Put(want, 5670, {0x3F, 0x80, 0, 0});  // 1
+  Put(want, 5674, {0xBF, 0xC0, 0, 0});  // -1.5
+  Put(want, 5678, {0x40, 0xA0, 0, 0});  // 5
+  EXPECT_EQ(EncodeAOscriptFile(CaptureAOscriptFile()), want);
+}
+
+TEST_F(AOscriptFileTest, LoadingGivesBackEveryValueBitForBitAndSetsTheFlags) {
+  AnalogOutputScriptFile f;
+  for (int r = 0; r < kAOscriptRows; ++r)
+    for (int c = 0; c < kAOscriptColumns; ++c) f.script[r][c] = static_cast<float>(r * 7 + c) / 3.0f;
+  f.script[0][1] = 2.0f;
+  f.script[0][4] = 0.0f;  // output 2 has no script
+  for (int r = 0; r < kFeedbackRows; ++r)
+    for (int c = 0; c < kFeedbackColumns; ++c) f.feedback[r][c] = -static_cast<float>(r + c) * 0.1f;
+  for (int r = 1; r <= 40; ++r) f.feedback[r][6] = 0.0f;
+  f.feedback[2][6] = 3.0f;
+  f.feedbackChan = 4;
+  f.updateInterval = 120;
+  f.negativeFeedback = 0;
+  f.endMode = 3;
+  f.endSetpoint = 0.1f;
+  f.endRange = 1e-30f;
+  f.endMinV = -0.0f;
+  f.endMaxV = 9.75f;
+  AO2on = 1;
+  rt::CheckMenuItem(kDA, 4, true);
+  rt::AdvanceVirtualClock(20.0);
+  const auto now = static_cast<int32_t>(rt::TickCount());
+
+  const DecodedAOscriptFile back = DecodeAOscriptFile(EncodeAOscriptFile(f));
+  ASSERT_TRUE(back.file) << back.reason;
+  ApplyAOscriptFile(*back.file);
+  const AnalogOutputScriptFile after = CaptureAOscriptFile();
+  EXPECT_EQ(0, std::memcmp(&after.script, &f.script, sizeof f.script));
+  EXPECT_EQ(0, std::memcmp(&after.feedback, &f.feedback, sizeof f.feedback));
+  EXPECT_EQ(std::signbit(FdBkEndMinV), true);
+  EXPECT_EQ(FdBkEndRange, 1e-30f);
+  EXPECT_EQ(FeedbackChan, 4);
+  EXPECT_EQ(FeedbackEndMode, 3);
+  EXPECT_EQ(AO1on, 1);
+  EXPECT_TRUE(rt::MenuItemChecked(kDA, 1));
+  EXPECT_EQ(AO2on, 0) << "0 steps for output 2 clears it even though a script was open";
+  EXPECT_FALSE(rt::MenuItemChecked(kDA, 4));
+  EXPECT_EQ(FeedbackON, 1);
+  EXPECT_TRUE(rt::MenuItemChecked(kDA, 2));
+  EXPECT_EQ(NextFeedbackUpdateTime, now + 120);
+  EXPECT_EQ(DoFeedback, 0) << "only the feedback window arms the schedule";
+}
+
+TEST_F(AOscriptFileTest, NextStepsOnlyBeyondRowFortyLeaveFeedbackUnchecked) {
+  AnalogOutputScriptFile f = CaptureAOscriptFile();
+  f.feedback[41][6] = 42.0f;
+  FeedbackON = 1;
+  rt::CheckMenuItem(kDA, 2, true);
+  ApplyAOscriptFile(f);
+  EXPECT_FALSE(rt::MenuItemChecked(kDA, 2));
+  EXPECT_EQ(FeedbackON, 1) << "left as it was";
+}
+
+TEST_F(AOscriptFileTest, AShortLongOrHostileFileIsRefusedWhole) {
+  AOscript[1][1] = 2.5f;
+  const std::string good = EncodeAOscriptFile(CaptureAOscriptFile());
+  EXPECT_FALSE(DecodeAOscriptFile(good.substr(0, 5681)).file);
+  EXPECT_FALSE(DecodeAOscriptFile(good + '\0').file);
+  EXPECT_FALSE(DecodeAOscriptFile("").file);
+
+  std::string nan = good;
+  Put(nan, 32, {0x7F, 0xC0, 0, 0});  // step 1's volts not a number
+  EXPECT_FALSE(DecodeAOscriptFile(nan).file);
+  std::string inf = good;
+  Put(inf, 5678, {0x7F, 0x80, 0, 0});
+  EXPECT_FALSE(DecodeAOscriptFile(inf).file);
+  std::string tooMany = good;
+  Put(tooMany, 16, {0x43, 0x16, 0, 0});  // output 2: 150 steps
+  const DecodedAOscriptFile refused = DecodeAOscriptFile(tooMany);
+  EXPECT_FALSE(refused.file);
+  EXPECT_FALSE(refused.reason.empty());
+  std::string negative = good;
+  Put(negative, 5658, {0xFF, 0xFF, 0xFF, 0xFF});
+  EXPECT_FALSE(DecodeAOscriptFile(negative).file);
+  EXPECT_TRUE(DecodeAOscriptFile(good).file);
+}
+
+}  // namespace
+}  // namespace mv

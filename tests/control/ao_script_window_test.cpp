@@ -1,0 +1,196 @@
+// The voltage output script window driven as a user would, its step rules, and the
+// layout of its diagram worked out by hand from the pixel rules.
+#include "control/ao_script_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "common/test_support.h"
+#include "common/window_steps.h"
+#include "control/ao_script_diagram.h"
+#include "control/state.h"
+#include "devices/state.h"
+#include "runtime/menus.h"
+#include "runtime/windows.h"
+#include "shell/state.h"
+
+namespace mv::test {
+namespace {
+
+using namespace AOItem;
+constexpr int16_t W = kAOscriptWindow;
+
+class AOscriptWindowTest : public ProgramTest, public WindowSteps {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
+    External_AD = ExternalADCode::SableUI2;
+    for (int16_t m = 1; m <= 6; ++m) rt::NewMenu(m, "menu");
+    for (int16_t i = 1; i <= 8; ++i) rt::SetMenuItem(5, i, "item");
+  }
+  void TearDown() override {
+    rt::SetPumpHook(nullptr);
+    if (rt::WindowExists(W)) rt::CloseWindow(W);
+    unsetenv("MV_RESOURCES_DIR");
+    ProgramTest::TearDown();
+  }
+  static void SetSteps(int col, std::initializer_list<std::array<float, 3>> steps) {
+    int r = 0;
+    for (const auto& s : steps) {
+      ++r;
+      for (int c = 0; c < 3; ++c) AOscript[r][col + c] = s[static_cast<std::size_t>(c)];
+    }
+    AOscript[0][col] = static_cast<float>(r);
+  }
+};
+
+TEST_F(AOscriptWindowTest, StepsTypedAddedRampedAndLoopedAreStoredOnDone) {
+  Drive({Until(W),
+         Do([] {
+           EXPECT_EQ(Shown(W, CountField), 0);
+           EXPECT_EQ(TextOf(W, VoltsField), "0");
+           EXPECT_EQ(TextOf(W, MinutesField), "1");
+           EXPECT_EQ(rt::ControlState(Delete), 0);
+         }),
+         Type(W, VoltsField, "2"),
+         Click(W, AddStep),
+         Type(W, VoltsField, "4"),
+         Click(W, Ramp),
+         Type(W, MinutesField, "2"),
+         Click(W, AddStep),
+         Do([] { EXPECT_EQ(Shown(W, LoopField), 3) << "the new count plus one"; }),
+         Click(W, Constant),
+         Type(W, VoltsField, "0"),
+         Click(W, Pulse),
+         Click(W, AddStep),
+         Type(W, LoopField, "0"),
+         Click(W, LoopToStep),
+         Type(W, StepField, "2"),
+         Click(W, GoToStep),
+         Do([] {
+           EXPECT_EQ(Shown(W, VoltsField), 4);
+           EXPECT_EQ(TextOf(W, MinutesField), " 2");
+           EXPECT_EQ(rt::ControlState(Ramp), 2);
+           EXPECT_EQ(TextOf(W, TotalField), " 3.0017") << "five significant digits";
+         }),
+         Type(W, PreRunField, "7"),
+         Type(W, EndVoltsField, "-9"),
+         Click(W, SetVolts),
+         Shot(W, "w788-ao-script.png"),
+         Click(W, Done)});
+  AnalogOutputScript(1);
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(AOscript[0][1], 3.0f);
+  EXPECT_EQ(AOscript[1][1], 2.0f);
+  EXPECT_EQ(AOscript[1][2], 1.0f);
+  EXPECT_EQ(AOscript[2][2], -2.0f) << "a ramp is stored with negative minutes";
+  EXPECT_EQ(AOscript[3][2], 0.00167f);
+  EXPECT_EQ(AOscript[1][3], 2.0f);
+  EXPECT_EQ(AOscript[3][3], 1.0f) << "loop target 0 loops to step 1";
+  EXPECT_EQ(AOscript[1][0], 5.0f) << "pre-run volts held to the 5 V limit";
+  EXPECT_EQ(AOscript[2][0], -5.0f);
+  EXPECT_EQ(AO1endMode, 1);
+  EXPECT_EQ(AO1on, 1);
+  EXPECT_TRUE(rt::MenuItemChecked(5, 1));
+  EXPECT_TRUE(rt::MenuItemEnabled(1, 0)) << "menus back on";
+}
+
+TEST_F(AOscriptWindowTest, ClearAllAndTheCloseBoxLeaveTheOutputDisabled) {
+  AO2on = 1;
+  SetSteps(4, {{{1, 1, 2}}, {{2, 1, 3}}});
+  rt::CheckMenuItem(5, 4, true);
+  Drive({Until(W), Do([] { EXPECT_EQ(Shown(W, CountField), 2); }), Pick(W, StartPopup, 3), Click(W, ClearAll),
+         Do([] { EXPECT_EQ(TextOf(W, LoopField), "0"); }), CloseBox(W)});
+  AnalogOutputScript(2);
+  EXPECT_EQ(AOscript[0][4], 0.0f);
+  EXPECT_EQ(AOscript[1][4], 0.0f);
+  EXPECT_EQ(AOscript[9][0], 3.0f) << "start at marker 's'";
+  EXPECT_EQ(AO2on, 0);
+  EXPECT_FALSE(rt::MenuItemChecked(5, 4));
+}
+
+TEST_F(AOscriptWindowTest, DeletingAStepKeepsTheNextNumbersPointingAtTheSameSteps) {
+  AO1on = 1;
+  SetSteps(1, {{{1, 1, 2}}, {{2, 1, 3}}, {{3, 1, 4}}, {{4, 1, 3}}});  // step 4 loops to step 3
+  ScriptSteps s(1);
+  ASSERT_TRUE(s.Delete(2));
+  EXPECT_EQ(s.count, 3);
+  EXPECT_EQ(AOscript[1][3], 2.0f);
+  EXPECT_EQ(AOscript[2][1], 3.0f);
+  EXPECT_EQ(AOscript[2][3], 3.0f);
+  EXPECT_EQ(AOscript[3][3], 2.0f) << "the loop still goes to the step of 3 V";
+  EXPECT_EQ(AOscript[4][1], 0.0f);
+  EXPECT_FALSE(s.Delete(4));
+  EXPECT_FALSE(s.Update(0, 1, 1));
+  EXPECT_FALSE(s.Insert(5, 1, 1));
+  ASSERT_TRUE(s.Insert(1, 9, 1));
+  EXPECT_EQ(AOscript[1][1], 9.0f);
+  EXPECT_EQ(AOscript[2][3], 3.0f);
+  EXPECT_EQ(AOscript[4][3], 3.0f) << "the loop follows its step down";
+  s.LoopTo(50);
+  EXPECT_EQ(AOscript[4][3], 4.0f) << "a target past the count loops the last step to itself";
+}
+
+TEST_F(AOscriptWindowTest, TheHundredthStepIsTheLastTheTableTakes) {
+  ScriptSteps s(1);
+  for (int i = 0; i < 100; ++i) ASSERT_TRUE(s.Add(1, 1));
+  EXPECT_FALSE(s.Add(1, 1));
+  EXPECT_FALSE(s.Insert(1, 1, 1));
+  EXPECT_EQ(s.count, 100);
+}
+
+TEST(AOdiagramLayout, OneStepHoldsAndEndsInTheBlueArrow) {
+  AOscript = {};
+  AOscript[1][1] = 1.0f;
+  AOscript[1][2] = 10.0f;
+  AOscript[1][3] = 2.0f;
+  External_AD = 1;
+  const Diagram d = LayOutAOdiagram(1, 10.0f, 1);
+  ASSERT_EQ(d.lines.size(), 6u);
+  auto at = [&](int i) {
+    const DiagramLine& l = d.lines[static_cast<std::size_t>(i)];
+    return std::array<int, 4>{l.x1, l.y1, l.x2, l.y2};
+  };
+  EXPECT_EQ(at(0), (std::array<int, 4>{604, 191, 604, 345}));
+  EXPECT_EQ(at(1), (std::array<int, 4>{49, 259, 604, 259}));
+  EXPECT_EQ(at(2), (std::array<int, 4>{49, 273, 49, 259}));
+  EXPECT_EQ(at(3), (std::array<int, 4>{604, 259, 618, 259}));
+  EXPECT_EQ(at(4), (std::array<int, 4>{612, 256, 618, 259}));
+  EXPECT_EQ(at(5), (std::array<int, 4>{612, 262, 618, 259}));
+  EXPECT_EQ(d.lines[3].colour, (RGBColor{0, 0, 65535}));
+  ASSERT_EQ(d.labels.size(), 1u);
+  EXPECT_EQ(d.labels[0].x, 604);
+  EXPECT_EQ(d.labels[0].text.str(), " 2");
+  EXPECT_TRUE(LayOutAOdiagram(1, 0.0f, 1).lines.empty()) << "no time to spread the steps over";
+}
+
+TEST(AOdiagramLayout, ALoopBackToStepTwoEndsAtItsStartingLevel) {
+  AOscript = {};
+  for (int r = 1; r <= 10; ++r) {
+    AOscript[r][4] = static_cast<float>(r % 4);
+    AOscript[r][5] = 1.0f;
+    AOscript[r][6] = static_cast<float>(r + 1);
+  }
+  AOscript[3][6] = 2.0f;
+  External_AD = 1;
+  Diagram d = LayOutAOdiagram(3, 3.0f, 2);
+  EXPECT_TRUE(d.looped);
+  const DiagramLine& down = d.lines[d.lines.size() - 3];
+  EXPECT_EQ((std::array<int, 4>{down.x1, down.y1, down.x2, down.y2}),
+            (std::array<int, 4>{234, 193, 234, 245}));
+  const DiagramLine& head = d.lines.back();
+  EXPECT_EQ((std::array<int, 4>{head.x1, head.y1, head.x2, head.y2}),
+            (std::array<int, 4>{237, 239, 234, 245}));
+  EXPECT_EQ(head.colour, (RGBColor{65535, 0, 0}));
+
+  d = LayOutAOdiagram(10, 10.0f, 2);
+  int darker = 0;
+  for (const DiagramLine& l : d.lines) darker += l.colour == veryDarkGray && l.x1 == l.x2 ? 1 : 0;
+  EXPECT_EQ(darker, 1) << "only where step 10 ends";
+}
+
+}  // namespace
+}  // namespace mv::test

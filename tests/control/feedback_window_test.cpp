@@ -1,0 +1,173 @@
+// The feedback schedule window with its warning, driven as a user would, the schedule
+// rules, and the timing picture worked out by hand from the pixel rules.
+#include "control/feedback_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "common/test_support.h"
+#include "common/window_steps.h"
+#include "control/feedback_diagram.h"
+#include "control/state.h"
+#include "runtime/menus.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/state.h"
+
+namespace mv::test {
+namespace {
+
+using namespace FeedbackItem;
+constexpr int16_t W = kFeedbackWindow;
+
+class FeedbackWindowTest : public ProgramTest, public WindowSteps {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
+    for (int16_t m = 1; m <= 6; ++m) rt::NewMenu(m, "menu");
+    for (int16_t i = 1; i <= 8; ++i) rt::SetMenuItem(5, i, "item");
+    MaximumChans = 16;
+    nChannels = 3;
+    datalabel = "O2 analyser                   CO2 analyser                  flow                          ";
+  }
+  void TearDown() override {
+    rt::SetPumpHook(nullptr);
+    if (rt::WindowExists(W)) rt::CloseWindow(W);
+    unsetenv("MV_RESOURCES_DIR");
+    ProgramTest::TearDown();
+  }
+  static Step UntilSchedule() {
+    return [] {
+      return rt::WindowExists(W) && rt::WindowTitle(W).str().find("Proportional") != std::string::npos;
+    };
+  }
+  static void SetSchedule(std::initializer_list<std::array<float, 2>> steps) {
+    int r = 0;
+    for (const auto& s : steps) {
+      ++r;
+      FeedbackArray[r][1] = s[0];
+      FeedbackArray[r][5] = s[1];
+      FeedbackArray[r][6] = static_cast<float>(r + 1);
+    }
+  }
+};
+
+TEST_F(FeedbackWindowTest, KeepingOutputTwoForItsScriptOpensNoWindow) {
+  AO2on = 1;
+  Drive({Until(W), Click(W, KeepScript), Shot(W, "w788-feedback-warning.png"), Click(W, SelectionOK)});
+  AnalogFEEDBACK();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(AO2on, 1);
+  EXPECT_EQ(FeedbackON, 0);
+}
+
+TEST_F(FeedbackWindowTest, StepsEnteredAndLoopedArmTheScheduleOnDone) {
+  AO2on = 1;
+  FeedbackArray[10][5] = 9.0f;  // a stale duration beyond the steps
+  Drive({Until(W),
+         Click(W, SelectionOK),
+         UntilSchedule(),
+         Click(W, Show),
+         Do([] {
+           EXPECT_EQ(Shown(W, SetpointField), 20);
+           EXPECT_EQ(Shown(W, MinVoltsField), 0);
+           EXPECT_EQ(Shown(W, MaxVoltsField), 5);
+           EXPECT_EQ(Shown(W, RangeField), 1);
+         }),
+         Click(W, 2),
+         Type(W, DurationField, "5"),
+         Click(W, NewStep),
+         Type(W, SetpointField, "18"),
+         Click(W, NewStep),
+         Type(W, SetpointField, "22"),
+         Click(W, NewStep),
+         Do([] { EXPECT_EQ(Shown(W, LoopField), 4); }),
+         Type(W, LoopField, "1"),
+         Click(W, LoopToStep),
+         Do([] { EXPECT_EQ(TextOf(W, kFeedbackLoopField), " 15 min"); }),
+         Pick(W, IntervalPopup, 2),
+         Click(W, Positive),
+         Shot(W, "w788-feedback.png"),
+         Click(W, Done)});
+  AnalogFEEDBACK();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(AO2on, 0) << "the script gave output 2 up";
+  EXPECT_EQ(FeedbackChan, 2);
+  EXPECT_EQ(FeedbackArray[2][1], 18.0f);
+  EXPECT_EQ(FeedbackArray[3][5], 5.0f);
+  EXPECT_EQ(FeedbackArray[3][6], 1.0f);
+  EXPECT_EQ(FeedbackArray[10][5], 0.0f) << "durations of rows 4 to 40 cleared";
+  EXPECT_EQ(FeedbackUpdateInterval, 30);
+  EXPECT_EQ(NegativeFEEDBACK, 0);
+  EXPECT_EQ(FeedbackON, 1);
+  EXPECT_EQ(DoFeedback, 1);
+  EXPECT_TRUE(rt::MenuItemChecked(5, 4));
+}
+
+TEST(FeedbackRules, CountStopsAtTheFirstStepWithoutDuration) {
+  FeedbackArray = {};
+  for (int r = 1; r <= 5; ++r) FeedbackArray[r][5] = 1.0f;
+  FeedbackArray[3][5] = 0.0f;
+  EXPECT_EQ(FeedbackStepCount(), 2);
+  FeedbackArray[1][5] = 0.0f;
+  EXPECT_EQ(FeedbackStepCount(), 0);
+  for (int r = 1; r <= 100; ++r) FeedbackArray[r][5] = 1.0f;
+  EXPECT_EQ(FeedbackStepCount(), 99);
+  EXPECT_EQ(AddFeedbackStep(99, {}), 99) << "row 100 is the table's last";
+  EXPECT_EQ(FeedbackIntervalItem(45), 3);
+  EXPECT_EQ(FeedbackIntervalItem(1800), 6);
+  EXPECT_EQ(DeleteFeedbackStep(3, 7), 3);
+}
+
+class FeedbackTimingTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    MaximumChans = 16;  // e = 78
+    FeedbackArray = {};
+    for (int r = 1; r <= 4; ++r) {
+      FeedbackArray[r][1] = static_cast<float>(r);
+      FeedbackArray[r][5] = 5.0f;
+      FeedbackArray[r][6] = static_cast<float>(r + 1);
+    }
+  }
+};
+
+TEST_F(FeedbackTimingTest, TheLoopDurationRunsFromItsTargetToTheLastStep) {
+  EXPECT_EQ(LayOutFeedbackTiming(4).loopText.str(), "no loop");
+  FeedbackArray[4][6] = 2.0f;
+  EXPECT_EQ(LayOutFeedbackTiming(4).loopText.str(), " 15 min");
+  FeedbackArray[4][6] = 1.0f;
+  const FeedbackTiming t = LayOutFeedbackTiming(4);
+  EXPECT_EQ(t.loopText.str(), " 20 min");
+  const DiagramLine& head = t.diagram.lines.back();
+  EXPECT_EQ(head.x2, 63) << "a loop to step 1 lands just inside the panel";
+  EXPECT_EQ(head.y2, 380 + 78) << "at step 1's setpoint, the smallest";
+  EXPECT_FALSE(LayOutFeedbackTiming(0).drawn);
+}
+
+TEST_F(FeedbackTimingTest, SetpointsAcrossZeroDrawTheZeroLineAndStartThere) {
+  FeedbackArray[1][1] = -2.0f;
+  FeedbackArray[2][1] = 8.0f;
+  const FeedbackTiming t = LayOutFeedbackTiming(2);
+  ASSERT_FALSE(t.diagram.lines.empty());
+  const DiagramLine& zero = t.diagram.lines.front();
+  EXPECT_EQ(zero.y1, 285 + 78 + 76);
+  EXPECT_EQ(zero.x2, 420);
+  EXPECT_EQ(t.diagram.lines[2].y1, 285 + 78 + 76) << "step 1's line starts at the zero level";
+  EXPECT_EQ(t.largest, 8.0f);
+  EXPECT_EQ(t.smallest, -2.0f);
+
+  for (int r = 1; r <= 4; ++r) FeedbackArray[r][1] = 7.0f;
+  for (const DiagramLine& l : LayOutFeedbackTiming(4).diagram.lines)
+    if (l.colour == RGBColor{0, 0, 0} && l.width == 2) {
+      EXPECT_EQ(l.y2, 285 + 78);
+    }
+}
+
+}  // namespace
+}  // namespace mv::test

@@ -1,0 +1,264 @@
+// The ADAM-4000 commands against bytes written out from the module's command set, the
+// reader and range sender on a scripted line with the virtual clock, the windows driven
+// as a user would, and one exchange with the simulated modules over a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acquisition/state.h"
+#include "common/test_support.h"
+#include "common/window_steps.h"
+#include "devices/adam_protocol.h"
+#include "devices/adam_reader.h"
+#include "devices/adam_windows.h"
+#include "devices/dispatcher.h"
+#include "devices/read_wait.h"
+#include "devices/scripted_port.h"
+#include "devices/state.h"
+#include "runtime/clock.h"
+#include "runtime/sound.h"
+#include "setup/state.h"
+#include "shell/kit/services.h"
+#include "shell/state.h"
+#include "sim/sim.h"
+
+namespace mv {
+namespace {
+
+TEST(AdamProtocol, CommandsForEachModuleAndRange) {
+  EXPECT_EQ(adam::ReadCommand(*adam::AddressOf(3)), "#012\r");
+  EXPECT_EQ(adam::ReadCommand(*adam::AddressOf(12)), "#033\r");
+  EXPECT_EQ(adam::ReadCommand(*adam::AddressOf(16)), "#037\r");
+  EXPECT_FALSE(adam::AddressOf(0));
+  EXPECT_FALSE(adam::AddressOf(17));
+  EXPECT_EQ(adam::RangeCommand(*adam::AddressOf(11), 101), "$037C2R0F\r");
+  EXPECT_EQ(adam::RangeCommand(*adam::AddressOf(11), 0), "$037C2R09\r");
+  EXPECT_EQ(adam::RangeCommand(*adam::AddressOf(1), 1), "$017C0R04\r");
+  EXPECT_EQ(adam::RangeCommand(*adam::AddressOf(8), 2), "$017C7R05\r");
+  EXPECT_EQ(adam::RangeCommand(*adam::AddressOf(9), 10), "$037C0R08\r");
+  EXPECT_EQ(adam::RangeCode(100), "0E");
+  EXPECT_EQ(adam::RangeCode(102), "10");
+  EXPECT_EQ(adam::RangeCode(7), "09");
+  EXPECT_FLOAT_EQ(adam::PlotLimitsOf(102)->max, 45.0f);
+  EXPECT_FLOAT_EQ(adam::PlotLimitsOf(102)->min, -5.0f);
+  EXPECT_FLOAT_EQ(adam::PlotLimitsOf(2)->min, -2.5f);
+  EXPECT_FALSE(adam::PlotLimitsOf(0));
+}
+
+TEST(AdamProtocol, AddressCommands) {
+  EXPECT_EQ(adam::AddressCommand(adam::ModuleKind::Primary4019, "1"), "%0101090600\r");
+  EXPECT_EQ(adam::AddressCommand(adam::ModuleKind::Outputs4050, "5"), "%05020F0600\r");
+  EXPECT_EQ(adam::AddressCommand(adam::ModuleKind::Additional, "12"), "%1203090600\r");
+  EXPECT_FALSE(adam::AddressCommand(adam::ModuleKind::None, "1"));
+  EXPECT_TRUE(adam::AddressAccepted("!03"));
+  EXPECT_FALSE(adam::AddressAccepted("?01"));
+  EXPECT_FALSE(adam::AddressAccepted(""));
+}
+
+TEST(AdamProtocol, ReadingsAndRepliesThatAreNoReading) {
+  EXPECT_FLOAT_EQ(*adam::DecodeReading(">+01.250"), 1.25f);
+  EXPECT_FLOAT_EQ(*adam::DecodeReading(">-0.0500"), -0.05f);
+  EXPECT_FLOAT_EQ(*adam::DecodeReading(">+0025.3"), 25.3f);
+  for (const char* bad : {"?01", "", ">", ">+", "!01", "+1.0"}) EXPECT_FALSE(adam::DecodeReading(bad)) << bad;
+}
+
+class AdamLineTest : public test::ProgramTest, public test::WindowSteps {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    auto p = std::make_unique<ScriptedSerialPort>();
+    port = p.get();
+    InstallSerialPort(std::move(p));
+    External_AD = ExternalADCode::ADAM;
+    services::ReadADAM = ReadADAM;
+    rt::SetSoundSink([this](const std::string& path) { sounds.push_back(test::SoundFileName(path)); });
+  }
+  void TearDown() override {
+    CloseSerialPort();
+    ProgramTest::TearDown();
+  }
+  ScriptedSerialPort* port = nullptr;
+  std::vector<std::string> sounds;
+};
+
+TEST_F(AdamLineTest, ReadsTheChannelsInputThroughTheDispatcher) {
+  ChannelVariables[2][ChanField::Input] = 12;
+  port->ReplyNext(">+01.250\r", 3);
+  ReadExternalADdevice(2, 0);
+  EXPECT_EQ(port->Written(), "#033\r");
+  EXPECT_EQ(hardwareADchannel, 3);
+  EXPECT_FLOAT_EQ(volts, 1.25f);
+  EXPECT_TRUE(sounds.empty());
+}
+
+TEST_F(AdamLineTest, ASilentModuleNeverStallsTheReading) {
+  ChannelVariables[1][ChanField::Input] = 1;
+  PrefsArray[PrefsSlot::BadReadingKeepsLast] = 1;
+  Sample = 5;
+  lastvoltage[1] = 0.75f;
+  const uint32_t before = rt::TickCount();
+  ReadADAM(1, 0);
+  EXPECT_FLOAT_EQ(volts, 0.75f) << "the last value, as the bad-reading rule says";
+  EXPECT_LE(rt::TickCount() - before, kAdamReadTimeoutTicks + kLateReplyGraceTicks + 2);
+  EXPECT_EQ(sounds, std::vector<std::string>{"AlarmBUZZ.mp3"});
+}
+
+TEST_F(AdamLineTest, AnErrorReplyIsNotTakenForAReading) {
+  ChannelVariables[1][ChanField::Input] = 1;
+  port->ReplyNext("?01\r\n");
+  ReadADAM(1, 0);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+}
+
+TEST_F(AdamLineTest, AShortReplyWithoutItsEndIsNoReading) {
+  ChannelVariables[1][ChanField::Input] = 1;
+  port->ReplyNext(">+1.2");
+  volts = 3;
+  ReadADAM(1, 0);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+}
+
+TEST_F(AdamLineTest, ARangeReplyLeftOverIsNotTakenForTheNextReading) {
+  ChannelVariables[1][ChanField::Input] = 4;
+  nChannels = 1;
+  port->ReplyNext("!01\r", 50);  // after the range command's 45 ticks
+  SetADAM(0, 0);
+  port->ReplyNext(">-2.000\r");
+  ReadADAM(1, 0);
+  EXPECT_FLOAT_EQ(volts, -2.0f);
+  EXPECT_EQ(port->Written(), "$017C3R09\r#013\r");
+}
+
+TEST_F(AdamLineTest, AfterOneRangeTimeOutThePassGoesOnWithoutWaiting) {
+  nChannels = 4;
+  for (int c = 1; c <= 4; ++c) ChannelVariables[c][ChanField::Input] = static_cast<float>(c + 8);
+  ADsensorType = {};
+  ADsensorType[3] = 100;
+  port->ReplyNext("!03\r", 2);
+  port->ReplyNext("");  // channel 2: silence
+  const uint32_t before = rt::TickCount();
+  SetADAM(0, 0);
+  EXPECT_EQ(port->Writes(), (std::vector<std::string>{"$037C0R09\r", "$037C1R09\r", "$037C2R0E\r", "$037C3R09\r"}));
+  EXPECT_EQ(sounds, std::vector<std::string>{"bubbles.mp3"});
+  // 4 pauses of 60 ms (4 ticks each, rounded up), one reply and one time-out of 45 ticks.
+  EXPECT_LE(rt::TickCount() - before, 4u * 4 + 46 + 6);
+}
+
+TEST_F(AdamLineTest, OneChannelsRangeAndNoSoundOnItsTimeOut) {
+  ChannelVariables[5][ChanField::Input] = 11;
+  ADsensorType[5] = 101;
+  SetADAM(5, 0);
+  EXPECT_EQ(port->Written(), "$037C2R0F\r");
+  EXPECT_TRUE(sounds.empty());
+}
+
+TEST_F(AdamLineTest, AddressWindowSendsOnlyWithAModuleChosen) {
+  constexpr int16_t W = 18, C = 999;
+  port->ReplyNext("!01\r", 2);
+  Drive({Until(W), Click(W, 9), Do([this] { EXPECT_TRUE(port->Written().empty()); }), Click(W, 3),
+         Shot(W, "adam-address.png"), Click(W, 9), Until(C), [] { return TextOf(C, 1) == "OK to proceed"; },
+         Shot(C, "adam-address-check.png"), Click(C, 2), Click(W, 10)},
+        [] { rt::CloseWindow(999); });
+  SetADAMaddress();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(port->Written(), "%0101090600\r");
+  EXPECT_FALSE(rt::WindowExists(W));
+}
+
+TEST_F(AdamLineTest, AddressCheckReportsATimeOut) {
+  constexpr int16_t C = 999;
+  Drive({Until(C), Shot(C, "adam-address-timeout.png"), Click(C, 2)});
+  SendNewAddressCheck("%0303090600\r");
+  EXPECT_EQ(sounds, std::vector<std::string>{"bzot.mp3"});
+}
+
+TEST_F(AdamLineTest, SensorWindowSetsTypesLabelsAndSendsTheRanges) {
+  constexpr int16_t W = 11;
+  nChannels = 10;
+  for (int c = 1; c <= 10; ++c) ChannelVariables[c][ChanField::Input] = static_cast<float>(c);
+  datalabel = Str255(std::string(240, ' '));
+  int menus = 0;
+  services::SetUpMENUs = [&](int16_t) { ++menus; };
+  // Channel 10's J and channel 1's T: numbers that once shared 290 and 310 stay apart.
+  Drive({Until(W), Click(W, AdamSensorButton(100, 10)), Click(W, AdamSensorButton(102, 1)),
+         Click(W, AdamSensorButton(1, 2)), Type(W, 1, "O2 analyser"), Shot(W, "adam-sensor-types.png"),
+         Click(W, 130)});
+  ADAMseriesSTATUS();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(ADsensorType[10], 100);
+  EXPECT_EQ(ADsensorType[1], 102);
+  EXPECT_EQ(ADsensorType[2], 1);
+  EXPECT_FLOAT_EQ(ChannelVariables[10][ChanField::PlotMax], 45.0f);
+  EXPECT_FLOAT_EQ(ChannelVariables[2][ChanField::PlotMin], -1.0f);
+  EXPECT_EQ(datalabel.str().substr(0, 30), "O2 analyser" + std::string(19, ' '));
+  EXPECT_EQ(port->Writes().size(), 10u);
+  EXPECT_EQ(port->Writes()[9], "$037C1R0E\r");
+  EXPECT_EQ(DisplaySetupEFchanged, 1);
+  EXPECT_EQ(menus, 1);
+}
+
+TEST_F(AdamLineTest, InputWindowPreselectsTheFirstFreeInputAndAppliesItsRow) {
+  constexpr int16_t W = 11;
+  nChannels = 3;
+  ChannelVariables[1][ChanField::Input] = 1;
+  ChannelVariables[2][ChanField::Input] = 2;
+  ChannelVariables[3][ChanField::Input] = 0;
+  Drive({Until(W), Do([] { EXPECT_EQ(InputNumber, 3); }), Click(W, AdamSensorButton(101, 3)),
+         Click(W, AdamSensorButton(10, 5)), Shot(W, "adam-input-selection.png"), Click(W, 130)});
+  ADAMChannels(3, 1);
+  EXPECT_FLOAT_EQ(ChannelVariables[3][ChanField::Input], 3.0f);
+  EXPECT_EQ(ADsensorType[3], 101) << "the chosen input's row, not the last row clicked";
+  EXPECT_FLOAT_EQ(ChannelVariables[3][ChanField::PlotMax], 45.0f);
+  EXPECT_EQ(ADsensorType[5], 0) << "row 5 belongs to no channel";
+}
+
+TEST_F(AdamLineTest, EveryInputInUseKeepsTheChannelsOwnInput) {
+  nChannels = 8;
+  for (int c = 1; c <= 8; ++c) ChannelButtonsArray[c] = 1.0f;
+  ChannelVariables[6][ChanField::Input] = 6;
+  EXPECT_EQ(AdamPreselectedInput(6, 8, true), 6);
+  ChannelVariables[6][ChanField::Input] = 0;
+  EXPECT_EQ(AdamPreselectedInput(6, 8, true), 1);
+}
+
+class AdamPtyTest : public test::ProgramTest {
+ protected:
+  void TearDown() override {
+    CloseSerialPort();
+    if (sim) sim->Stop();
+    std::filesystem::remove_all(dir);
+    ProgramTest::TearDown();
+  }
+  std::filesystem::path dir;
+  std::unique_ptr<sim::Simulator> sim;
+};
+
+TEST_F(AdamPtyTest, ReadingAndRangesFromTheSimulatedModules) {
+  rt::UseVirtualClock(false);
+  dir = test::MakeTempDir("adam-pty");
+  sim::Options o;
+  o.kind = sim::Kind::ADAM;
+  o.link = (dir / "port").string();
+  sim = std::make_unique<sim::Simulator>(o);
+  std::string error;
+  ASSERT_TRUE(sim->Start(&error)) << error;
+  ASSERT_TRUE(OpenSerialPortPath(o.link, 9600).ok);
+  External_AD = ExternalADCode::ADAM;
+  services::ReadADAM = ReadADAM;
+  nChannels = 2;
+  ChannelVariables[1][ChanField::Input] = 3;
+  ChannelVariables[2][ChanField::Input] = 12;
+  ADsensorType[2] = 102;
+  SetADAM(0, 0);
+  ReadExternalADdevice(1, 0);
+  EXPECT_FLOAT_EQ(volts, 0.1234f);
+  ReadExternalADdevice(2, 0);
+  EXPECT_FLOAT_EQ(volts, 0.1234f);
+  EXPECT_EQ(sim->Received(), "$017C2R09\r$037C3R10\r#012\r#033\r");
+}
+
+}  // namespace
+}  // namespace mv

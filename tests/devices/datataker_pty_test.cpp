@@ -1,0 +1,100 @@
+// The DataTaker readers against the simulated loggers on a pseudo-terminal, on the real
+// clock: one reading of each input kind, a silent logger, and the reset's wire text.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "acquisition/state.h"
+#include "common/test_support.h"
+#include "devices/datataker_lists.h"
+#include "devices/datataker_reader.h"
+#include "devices/serial_port.h"
+#include "devices/state.h"
+#include "runtime/clock.h"
+#include "runtime/sound.h"
+#include "setup/state.h"
+#include "sim/sim.h"
+
+namespace mv {
+namespace {
+
+class DataTakerPtyTest : public test::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    rt::UseVirtualClock(false);
+    dir = test::MakeTempDir("dtpty");
+    rt::SetSoundSink([this](const std::string& path) { sounds += test::SoundFileName(path) + ";"; });
+  }
+  void TearDown() override {
+    CloseSerialPort();
+    if (sim) sim->Stop();
+    std::filesystem::remove_all(dir);
+    ProgramTest::TearDown();
+  }
+  void StartSim(sim::Kind kind) {
+    sim::Options o;
+    o.kind = kind;
+    o.link = (dir / "port").string();
+    sim = std::make_unique<sim::Simulator>(o);
+    std::string error;
+    ASSERT_TRUE(sim->Start(&error)) << error;
+    const SerialOpenResult r = OpenSerialPortPath(o.link, 115200);
+    ASSERT_TRUE(r.ok) << r.reason;
+  }
+  float Read(bool dt800, int16_t channel, float input, DataTakerChannelsRecord record) {
+    ChannelVariables[channel][1] = input;
+    DataTakerChannels[channel] = record;
+    if (dt800)
+      ReadDataTaker800(channel, 1);
+    else
+      ReadDataTaker500(channel, 1);
+    return volts;
+  }
+
+  std::filesystem::path dir;
+  std::unique_ptr<sim::Simulator> sim;
+  std::string sounds;
+};
+
+TEST_F(DataTakerPtyTest, OneReadingOfEachKindFromADT800) {
+  StartSim(sim::Kind::DT800);
+  External_AD = ExternalADCode::DT800;
+  DT800FastAcquisitionMode = 1;
+  // The simulator answers 1234.5 mV, 23.5 degrees, 100.0 ohms and 42 counts.
+  EXPECT_EQ(Read(true, 1, 3, {1, 0, 0, 0, 0}), static_cast<float>(1234.5 * 0.001));
+  EXPECT_EQ(Read(true, 2, 5, {0, 1, 3, 3, 0}), 23.5f);
+  EXPECT_EQ(Read(true, 3, 6, {2, 0, 0, 1, 0}), 100.0f);
+  EXPECT_EQ(Read(true, 4, 2, {1, 0, 0, 0, 1}), 42.0f);
+  EXPECT_EQ(sim->Received(), "3VNC\r5*TK\r6 + R(2W)\r2C\r");
+  EXPECT_TRUE(sounds.empty());
+}
+
+TEST_F(DataTakerPtyTest, ADT500SecondBankInputAndASilentLogger) {
+  StartSim(sim::Kind::DT500);
+  External_AD = ExternalADCode::DT500;
+  EXPECT_EQ(Read(false, 1, 12, {1, 0, 0, 2, 0}), static_cast<float>(1234.5 * 0.001));
+  EXPECT_EQ(sim->Received(), "1:12-V\r");
+  SerialWarningBuzz = 1;
+  sim->SetFault(sim::Fault::Silent, 1);
+  EXPECT_EQ(Read(false, 1, 12, {1, 0, 0, 2, 0}), kBadReading);
+  EXPECT_EQ(lastvoltage[1], kBadReading);
+  EXPECT_EQ(sounds, "AlarmBUZZ.mp3;");
+  // The logger is well again: the next read is its own.
+  EXPECT_EQ(Read(false, 1, 7, {1, 0, 0, 0, 1}), 42.0f);
+}
+
+TEST_F(DataTakerPtyTest, LateRepliesAreFailedReadsAndNotTakenLater) {
+  StartSim(sim::Kind::DT800);
+  External_AD = ExternalADCode::DT800;
+  sim->SetFault(sim::Fault::Late, 1);
+  EXPECT_EQ(Read(true, 1, 3, {0, 1, 2, 0, 0}), kBadReading);
+  EXPECT_EQ(Read(true, 1, 3, {2, 0, 0, 0, 0}), 100.0f);
+}
+
+}  // namespace
+}  // namespace mv
