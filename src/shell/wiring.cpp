@@ -131,6 +131,10 @@ void InstallServices() {
   InstallWindows_datataker();
   InstallWindows_adamadc();
   InstallWindows_streaming();
+  InstallWindows_adc1();
+  InstallWindows_diagnostics();
+  InstallWindows_report();
+  InstallWindows_fastscope();
 }
 
 }  // namespace mv
