@@ -56,10 +56,6 @@ bool Streaming() {
 int PlotWidth() {
   return PrefsArray[PrefsSlot::WindowWidth];
 }
-Rect R(int l, int t, int r, int b) {
-  return Rect{static_cast<int16_t>(l), static_cast<int16_t>(t), static_cast<int16_t>(r),
-              static_cast<int16_t>(b)};
-}
 
 int32_t PausedSeconds(int32_t start) {
   return static_cast<int32_t>((static_cast<int64_t>(rt::TickCount()) - start) / 60);
@@ -90,23 +86,23 @@ void PauseMouse(int /*clicks*/) {
 }
 
 void BuildResumeAndRefresh() {
-  rt::NewControl(kPauseRefresh, rt::ControlType::PushButton, "Refresh", R(305, 55, 388, 76), 1);
-  rt::NewControl(kPauseResume, rt::ControlType::DefaultButton, "Resume", R(398, 55, 480, 76), 1);
+  rt::NewControl(kPauseRefresh, rt::ControlType::PushButton, "Refresh", RectOf(305, 55, 388, 76), 1);
+  rt::NewControl(kPauseResume, rt::ControlType::DefaultButton, "Resume", RectOf(398, 55, 480, 76), 1);
 }
 
 void BuildPauseWindow() {
   const int16_t x = static_cast<int16_t>((rt::DisplayWidth() - 350) / 2 - 185);
   BuildWINDOW(W, "Acquisition Pause...", x, 50, static_cast<int16_t>(x + kPauseWidth), 50 + kPauseHeight, 6);
   BuildResumeAndRefresh();
-  rt::NewControl(kPauseScales, rt::ControlType::PushButton, "\xC6 Display Scale...", R(168, 55, 298, 76), 1);
+  rt::NewControl(kPauseScales, rt::ControlType::PushButton, "\xC6 Display Scale...", RectOf(168, 55, 298, 76), 1);
   BUILDEF(kPauseNoteField, "", 15, 106, 490, 124, 1, 0);
   BUILDEF(kPauseSecondsField, "", 295, 16, 365, 34, 5, 2);
   rt::FontSpec seconds = KitFont(3, 14);
   seconds.bold = true;
   rt::SetEditFont(kPauseSecondsField, seconds);
   Popup250(kPopupMenu);
-  rt::NewPopupControl(kPauseIntervalPopup, kPopupMenu, "", R(15, 55, 161, 76), 1);
-  rt::NewProgressBar(kPauseBusy, R(150, 14, 200, 41), 0, 0, 0);  // an endless bar: busy
+  rt::NewPopupControl(kPauseIntervalPopup, kPopupMenu, "", RectOf(15, 55, 161, 76), 1);
+  rt::NewProgressBar(kPauseBusy, RectOf(150, 14, 200, 41), 0, 0, 0);  // an endless bar: busy
   const rt::FontSpec font = KitFont(KestraneFont, 14);
   rt::DrawText(20, 96, "Enter a short note if you wish (< 255 characters; text doesn't wrap):", font, kBlack);
   rt::DrawText(200, 31, "paused for", font, kBlack);
@@ -304,7 +300,7 @@ void ResetChannelDisplayScale(int32_t pauseStart) {
   rt::DrawText(285, 152, "minimum Y   maximum Y", font, kBlack);
   rt::DisposeControl(kPauseResume);
   rt::DisposeControl(kPauseRefresh);
-  rt::NewControl(kPauseResume, rt::ControlType::PushButton, "Done With Scales", R(305, 55, 480, 76), 1);
+  rt::NewControl(kPauseResume, rt::ControlType::PushButton, "Done With Scales", RectOf(305, 55, 480, 76), 1);
   for (int16_t ch = 1; ch <= nChannels; ++ch) {
     const int row = 176 + 20 * (ch - 1);
     rt::DrawText(ch < 10 ? 13 : 1, row - 3, (NumText(ch) + ":").str(), font, kBlack);

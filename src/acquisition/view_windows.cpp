@@ -39,10 +39,6 @@ int PlotWidth() {
   return PrefsArray[PrefsSlot::WindowWidth];
 }
 
-Rect R(int l, int t, int r, int b) {
-  return Rect{static_cast<int16_t>(l), static_cast<int16_t>(t), static_cast<int16_t>(r),
-              static_cast<int16_t>(b)};
-}
 
 void Text(int x, int y, const Str255& s, double size) {
   rt::DrawText(x, y, s.str(), KitFont(KestraneFont, size), kBlack);
@@ -103,13 +99,13 @@ void BuildScopeWindow() {
   Text(190, 30, "test plot shows how 'typical' data will look.", 14);
   int y = 45;
   for (int16_t step : kScopeSteps) {
-    Radio(step, ScopeStepTitle(step), R(30, y, 230, y + 20), step == ScopeViewSTEP ? 2 : 1);
+    Radio(step, ScopeStepTitle(step), RectOf(30, y, 230, y + 20), step == ScopeViewSTEP ? 2 : 1);
     y += 22;
   }
-  rt::NewControl(kScopeOK, rt::ControlType::DefaultButton, "Selection OK", R(270, 345, 460, 365), 1);
+  rt::NewControl(kScopeOK, rt::ControlType::DefaultButton, "Selection OK", RectOf(270, 345, 460, 365), 1);
   BuildGrayBox(10, 265, 465, 333, 0);
-  Radio(kScopeDefaultTic, "Use Default Tic Unit:", R(18, 275, 196, 295), CustomScopeTic == 0 ? 2 : 1);
-  Radio(kScopeCustomTic, "Use Custom Tic Unit:", R(18, 305, 196, 325), CustomScopeTic != 0 ? 2 : 1);
+  Radio(kScopeDefaultTic, "Use Default Tic Unit:", RectOf(18, 275, 196, 295), CustomScopeTic == 0 ? 2 : 1);
+  Radio(kScopeCustomTic, "Use Custom Tic Unit:", RectOf(18, 305, 196, 325), CustomScopeTic != 0 ? 2 : 1);
   if (ScopeMax > 0) scopeXfactor = static_cast<float>(PlotWidth()) / static_cast<float>(ScopeMax);
   const char* unit = static_cast<double>(ScopeMax) * scopeinterval > 600 ? "minutes" : "seconds";
   Text(327, 316, unit, 14);
@@ -213,7 +209,7 @@ void DrawScrollingPanel() {
   static constexpr std::array<const char*, 4> kTitles = {"100% (default)", "50%", "67%", "75%"};
   for (int k = 0; k < 4; ++k) {
     const int y = 90 + 70 * k;
-    Radio(static_cast<int16_t>(kScrollFirst + k), kTitles[k], R(496, y, 605, y + 20), 1);
+    Radio(static_cast<int16_t>(kScrollFirst + k), kTitles[k], RectOf(496, y, 605, y + 20), 1);
     const int py = y + 21;
     DrawThisImage(CreateCGImageFromBundleResource("MVimages", "full screen.gif"), 494, py, 530, py + 22);
     DrawThisImage(CreateCGImageFromBundleResource("MVimages", "red arrow.gif"), 536, py + 5, 556, py + 17);
@@ -239,16 +235,16 @@ void BuildChartWindow() {
     const double k = ChartViewForButton(b);
     const Str255 title = NumText(w * k) + " samples per screen ";
     const bool fits = static_cast<double>(MaxSamples) >= w * k;
-    Radio(b, title, R(30, y, 230, y + 20), fits ? (b == ChartButtonFor(ChartView) ? 2 : 1) : 0);
+    Radio(b, title, RectOf(30, y, 230, y + 20), fits ? (b == ChartButtonFor(ChartView) ? 2 : 1) : 0);
     y += 22;
   }
   if (severalScreens) {
     DrawScrollingPanel();
-    rt::NewControl(kChartDone, rt::ControlType::DefaultButton, "Done", R(490, 344, 600, 365), 1);
-    rt::NewControl(kChartHelp, rt::ControlType::PushButton, "?", R(430, 344, 470, 365), 1);
+    rt::NewControl(kChartDone, rt::ControlType::DefaultButton, "Done", RectOf(490, 344, 600, 365), 1);
+    rt::NewControl(kChartHelp, rt::ControlType::PushButton, "?", RectOf(430, 344, 470, 365), 1);
   } else {
-    rt::NewControl(kChartDone, rt::ControlType::DefaultButton, "Done", R(320, 344, 430, 365), 1);
-    rt::NewControl(kChartHelp, rt::ControlType::PushButton, "?", R(260, 344, 300, 365), 1);
+    rt::NewControl(kChartDone, rt::ControlType::DefaultButton, "Done", RectOf(320, 344, 430, 365), 1);
+    rt::NewControl(kChartHelp, rt::ControlType::PushButton, "?", RectOf(260, 344, 300, 365), 1);
   }
   Text(10, 212, "compression ratio:", 14);
   Text(225, 212, "screen duration:", 14);
@@ -258,8 +254,8 @@ void BuildChartWindow() {
   BUILDEF(103, "", 144, 228, 211, 246, 5, 0);
   for (int16_t f : {101, 102, 103}) rt::SetEditFont(f, KitFont(3, 16));
   BuildGrayBox(85, 262, 410, 328, 0);
-  Radio(kChartDefaultTic, "Default Tic Unit:", R(95, 270, 221, 290), CustomTic == 0 ? 2 : 1);
-  Radio(kChartCustomTic, "Custom Tic Unit:", R(95, 300, 221, 320), CustomTic != 0 ? 2 : 1);
+  Radio(kChartDefaultTic, "Default Tic Unit:", RectOf(95, 270, 221, 290), CustomTic == 0 ? 2 : 1);
+  Radio(kChartCustomTic, "Custom Tic Unit:", RectOf(95, 300, 221, 320), CustomTic != 0 ? 2 : 1);
   COMPUTETICS();
   const bool minutes = static_cast<double>(ChartView) * w * ChartIntervalInSeconds > 600;
   minute_units = minutes ? 1 : 0;

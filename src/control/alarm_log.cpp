@@ -23,10 +23,6 @@ constexpr RGBColor kBlack{0, 0, 0};
 constexpr RGBColor kRed{65535, 0, 0};
 constexpr RGBColor kBlue{0, 0, 65535};
 
-Rect R(int l, int t, int r, int b) {
-  return Rect{static_cast<int16_t>(l), static_cast<int16_t>(t), static_cast<int16_t>(r),
-              static_cast<int16_t>(b)};
-}
 int16_t I(int v) {
   return static_cast<int16_t>(v);
 }
@@ -111,7 +107,7 @@ void BuildLog() {
     CGdrawBox(1, extremelyLightGray, 1, 2, 53, 25, I(bottom), 0);
     for (int x : {210, 398, 580}) PlotCGrgb(1.0f, I(x), 53, I(x), I(bottom), DarkGray);
   }
-  rt::NewControl(kAlarmLogOK, rt::ControlType::DefaultButton, "OK", R(570, 336 + d, 690, 356 + d), 1);
+  rt::NewControl(kAlarmLogOK, rt::ControlType::DefaultButton, "OK", RectOf(570, 336 + d, 690, 356 + d), 1);
   for (int16_t n = first; n <= Channels(); ++n) DrawRow(n);
   EFForeColor = 0;
   EFBackColor = 6;

@@ -23,10 +23,6 @@ constexpr RGBColor kBlack{0, 0, 0};
 constexpr RGBColor kHighlight{0, 18000, 52000};
 constexpr int16_t kHelpTopic = 189;
 
-Rect R(int l, int t, int r, int b) {
-  return Rect{static_cast<int16_t>(l), static_cast<int16_t>(t), static_cast<int16_t>(r),
-              static_cast<int16_t>(b)};
-}
 int16_t I(int v) {
   return static_cast<int16_t>(v);
 }
@@ -62,8 +58,8 @@ void DrawRow(int16_t n) {
   BUILDEF(I(AlarmItem::UpperLimit + n), NumText(r[AlarmField::UpperLimit]), 363, I(y - 17), 420, I(y - 2), 3,
           2);
   rt::NewControl(I(AlarmItem::OverRange + n), rt::ControlType::CheckBox, "Overrange",
-                 R(455, y - 17, 545, y - 1), BoxState(r[AlarmField::OverRangeOn]));
-  rt::NewControl(I(AlarmItem::Clear + n), rt::ControlType::PushButton, "Clear", R(555, y - 19, 610, y), 1);
+                 RectOf(455, y - 17, 545, y - 1), BoxState(r[AlarmField::OverRangeOn]));
+  rt::NewControl(I(AlarmItem::Clear + n), rt::ControlType::PushButton, "Clear", RectOf(555, y - 19, 610, y), 1);
 }
 
 // Steps 3 to 6: everything inside the window.
@@ -87,12 +83,12 @@ void DrawAlarmContent() {
   for (int16_t n = FirstAlarmRow(RecordingMODE); n <= LastRow(); ++n) DrawRow(n);
   const int d = TallShift();
   rt::NewControl(AlarmItem::OK, rt::ControlType::DefaultButton, "Alarm Setup OK",
-                 R(440, 347 + d, 590, 369 + d), 1);
+                 RectOf(440, 347 + d, 590, 369 + d), 1);
   rt::NewControl(AlarmItem::ClearAll, rt::ControlType::PushButton, "Clear All Alarms",
-                 R(290, 347 + d, 430, 369 + d), 1);
+                 RectOf(290, 347 + d, 430, 369 + d), 1);
   rt::NewControl(AlarmItem::Audible, rt::ControlType::CheckBox, "Use Audible Alarms",
-                 R(20, 351 + d, 210, 369 + d), AudibleALARM != 0 ? 2 : 1);
-  rt::NewControl(AlarmItem::Help, rt::ControlType::PushButton, "?", R(240, 347 + d, 275, 369 + d), 1);
+                 RectOf(20, 351 + d, 210, 369 + d), AudibleALARM != 0 ? 2 : 1);
+  rt::NewControl(AlarmItem::Help, rt::ControlType::PushButton, "?", RectOf(240, 347 + d, 275, 369 + d), 1);
   rt::FlushWindow();
 }
 

@@ -30,10 +30,6 @@ constexpr int16_t kDAMenu = 5;
 constexpr int kMaxSteps = kAOscriptRows - 1;
 constexpr RGBColor kBlack{0, 0, 0};
 
-Rect R(int l, int t, int r, int b) {
-  return Rect{static_cast<int16_t>(l), static_cast<int16_t>(t), static_cast<int16_t>(r),
-              static_cast<int16_t>(b)};
-}
 // The whole part of a typed or stored step number, kept to the int16 range.
 int WholeNumber(double v) {
   if (!(v > -32768.0)) return -32768;
@@ -80,7 +76,7 @@ void ShowCountAndTotal(const ScriptSteps& s) {
 }
 
 void BuildStatic(float limit) {
-  rt::NewControl(Help, rt::ControlType::PushButton, "?", R(450, 358, 486, 378), 1);
+  rt::NewControl(Help, rt::ControlType::PushButton, "?", RectOf(450, 358, 486, 378), 1);
   if (PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0) {
     DoHelpWindow(kHelpTopic);
     rt::BringWindowForward(W);
@@ -137,39 +133,39 @@ void BuildButtons(const ScriptSteps& s, int16_t n, float limit) {
     Rect where;
   };
   const B buttons[] = {
-      {ZeroV, ControlType::PushButton, "Zero V", R(35, 110, 92, 130)},
-      {UpperV, ControlType::PushButton, NumText(limit).str() + "V", R(97, 110, 133, 130)},
-      {LowerV, ControlType::PushButton, NumText(-limit).str() + "V", R(138, 110, 180, 130)},
-      {Constant, ControlType::RadioButton, "Constant Voltage", R(25, 135, 180, 155)},
-      {Ramp, ControlType::RadioButton, "Ramp to this Voltage", R(25, 160, 180, 180)},
-      {Pulse, ControlType::PushButton, "Pulse (0.1 sec)", R(220, 110, 340, 130)},
-      {OneMin, ControlType::PushButton, "1 min", R(220, 135, 275, 155)},
-      {FiveMin, ControlType::PushButton, "5 min", R(280, 135, 340, 155)},
-      {TenMin, ControlType::PushButton, "10 min", R(220, 160, 275, 180)},
-      {SixtyMin, ControlType::PushButton, "60 min", R(280, 160, 340, 180)},
-      {AddStep, ControlType::PushButton, "Add Step", R(350, 110, 425, 180)},
-      {LoopToStart, ControlType::PushButton, "Loop to Start", R(453, 102, 605, 122)},
-      {LoopToStep, ControlType::PushButton, "Loop to Step:", R(453, 132, 550, 152)},
-      {DeleteLoop, ControlType::PushButton, "Delete Loop", R(453, 160, 605, 180)},
-      {GoToStep, ControlType::PushButton, "Go to Step", R(10, 38, 100, 58)},
-      {Update, ControlType::PushButton, "Update", R(180, 30, 250, 48)},
-      {Delete, ControlType::PushButton, "Delete", R(180, 48, 250, 67)},
-      {InsertFront, ControlType::PushButton, "Insert New Step in Front", R(255, 30, 420, 48)},
-      {InsertBack, ControlType::PushButton, "Insert New Step in Back", R(255, 48, 420, 67)},
-      {PreRun, ControlType::PushButton, "Switch to Pre-run Value", R(8, 385, 190, 406)},
-      {SetVolts, ControlType::RadioButton, "Set Volts to:", R(233, 371, 335, 387)},
-      {KeepVoltage, ControlType::RadioButton, "Keep Existing Voltage", R(233, 392, 400, 410)},
-      {ClearAll, ControlType::PushButton, "Clear All", R(495, 358, 610, 378)},
-      {Done, ControlType::DefaultButton, "Done", R(450, 387, 610, 408)},
+      {ZeroV, ControlType::PushButton, "Zero V", RectOf(35, 110, 92, 130)},
+      {UpperV, ControlType::PushButton, NumText(limit).str() + "V", RectOf(97, 110, 133, 130)},
+      {LowerV, ControlType::PushButton, NumText(-limit).str() + "V", RectOf(138, 110, 180, 130)},
+      {Constant, ControlType::RadioButton, "Constant Voltage", RectOf(25, 135, 180, 155)},
+      {Ramp, ControlType::RadioButton, "Ramp to this Voltage", RectOf(25, 160, 180, 180)},
+      {Pulse, ControlType::PushButton, "Pulse (0.1 sec)", RectOf(220, 110, 340, 130)},
+      {OneMin, ControlType::PushButton, "1 min", RectOf(220, 135, 275, 155)},
+      {FiveMin, ControlType::PushButton, "5 min", RectOf(280, 135, 340, 155)},
+      {TenMin, ControlType::PushButton, "10 min", RectOf(220, 160, 275, 180)},
+      {SixtyMin, ControlType::PushButton, "60 min", RectOf(280, 160, 340, 180)},
+      {AddStep, ControlType::PushButton, "Add Step", RectOf(350, 110, 425, 180)},
+      {LoopToStart, ControlType::PushButton, "Loop to Start", RectOf(453, 102, 605, 122)},
+      {LoopToStep, ControlType::PushButton, "Loop to Step:", RectOf(453, 132, 550, 152)},
+      {DeleteLoop, ControlType::PushButton, "Delete Loop", RectOf(453, 160, 605, 180)},
+      {GoToStep, ControlType::PushButton, "Go to Step", RectOf(10, 38, 100, 58)},
+      {Update, ControlType::PushButton, "Update", RectOf(180, 30, 250, 48)},
+      {Delete, ControlType::PushButton, "Delete", RectOf(180, 48, 250, 67)},
+      {InsertFront, ControlType::PushButton, "Insert New Step in Front", RectOf(255, 30, 420, 48)},
+      {InsertBack, ControlType::PushButton, "Insert New Step in Back", RectOf(255, 48, 420, 67)},
+      {PreRun, ControlType::PushButton, "Switch to Pre-run Value", RectOf(8, 385, 190, 406)},
+      {SetVolts, ControlType::RadioButton, "Set Volts to:", RectOf(233, 371, 335, 387)},
+      {KeepVoltage, ControlType::RadioButton, "Keep Existing Voltage", RectOf(233, 392, 400, 410)},
+      {ClearAll, ControlType::PushButton, "Clear All", RectOf(495, 358, 610, 378)},
+      {Done, ControlType::DefaultButton, "Done", RectOf(450, 387, 610, 408)},
   };
   for (const B& b : buttons) rt::NewControl(b.number, b.type, b.title, b.where, 1);
   rt::SetControlState(EndMode(n) != 0 ? SetVolts : KeepVoltage, 2);
   rt::SetControlState(Constant, 2);
   rt::SetControlState(Delete, s.count == 0 ? 0 : 1);
   Popup129(kPopupMenu);
-  rt::NewPopupControl(StartPopup, kPopupMenu, "", R(505, 24, 625, 40), WholeNumber(AOscript[StartRow(n)][0]));
+  rt::NewPopupControl(StartPopup, kPopupMenu, "", RectOf(505, 24, 625, 40), WholeNumber(AOscript[StartRow(n)][0]));
   Popup130(kActivityPopupMenu);
-  rt::NewPopupControl(StopPopup, kActivityPopupMenu, "", R(505, 60, 625, 76),
+  rt::NewPopupControl(StopPopup, kActivityPopupMenu, "", RectOf(505, 60, 625, 76),
                       WholeNumber(AOscript[StopRow(n)][0]));
 }
 

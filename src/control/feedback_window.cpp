@@ -33,10 +33,6 @@ constexpr RGBColor kBlack{0, 0, 0};
 constexpr int kClearedDurationRows = 40;
 constexpr int32_t kIntervals[] = {15, 30, 60, 120, 600, 1800};
 
-Rect R(int l, int t, int r, int b) {
-  return Rect{static_cast<int16_t>(l), static_cast<int16_t>(t), static_cast<int16_t>(r),
-              static_cast<int16_t>(b)};
-}
 int16_t I(int v) {
   return static_cast<int16_t>(v);
 }
@@ -78,12 +74,12 @@ void BuildWarning() {
   ClearArea(0, 72, 395, 181);
   CGdrawBox(1, gray, 1, 0, 72, 395, 181, 0);
   rt::NewControl(KeepScript, rt::ControlType::RadioButton, "Keep Using it for a Voltage Output Script",
-                 R(55, 83, 353, 101), 1);
+                 RectOf(55, 83, 353, 101), 1);
   rt::NewControl(UseForFeedback, rt::ControlType::RadioButton, "Use it for Feedback Control",
-                 R(55, 111, 353, 129), 2);
+                 RectOf(55, 111, 353, 129), 2);
   Text(" (shut down the output script)", 75, 141, 12);
   DrawIcon(139, 10, 134);
-  rt::NewControl(SelectionOK, rt::ControlType::DefaultButton, "Selection OK", R(270, 152, 370, 172), 1);
+  rt::NewControl(SelectionOK, rt::ControlType::DefaultButton, "Selection OK", RectOf(270, 152, 370, 172), 1);
   rt::FlushWindow();
 }
 
@@ -140,7 +136,7 @@ void BuildChannelRows() {
   for (int16_t n = 1; n <= Channels(); ++n) {
     const int y = 27 + 19 * (n - 1);
     const Str255 title((n <= 9 ? "  channel" : "channel") + NumText(n).str() + ":");
-    rt::NewControl(n, rt::ControlType::RadioButton, title, R(10, y, 109, y + 18), 1);
+    rt::NewControl(n, rt::ControlType::RadioButton, title, RectOf(10, y, 109, y + 18), 1);
     EFForeColor = 1;
     EFBackColor = 8;
     BUILDEF(I(100 + n), StoredChannelLabel(n), 111, I(y), 311, I(y + 18), 7, 1);
@@ -179,36 +175,36 @@ void BuildStepFields(int d) {
 
 void BuildButtons(int d) {
   using rt::ControlType;
-  rt::NewControl(Positive, ControlType::PushButton, "'positive'", R(326, 5, 403, 44), 1);
-  rt::NewControl(Negative, ControlType::PushButton, "negative", R(480, 5, 553, 44), 1);
-  rt::NewControl(NewStep, ControlType::PushButton, "Enter These Values as a New Step", R(333, 160, 605, 180),
+  rt::NewControl(Positive, ControlType::PushButton, "'positive'", RectOf(326, 5, 403, 44), 1);
+  rt::NewControl(Negative, ControlType::PushButton, "negative", RectOf(480, 5, 553, 44), 1);
+  rt::NewControl(NewStep, ControlType::PushButton, "Enter These Values as a New Step", RectOf(333, 160, 605, 180),
                  1);
-  rt::NewControl(EndState, ControlType::PushButton, "Enter Values as the End State", R(327, 205, 560, 225),
+  rt::NewControl(EndState, ControlType::PushButton, "Enter Values as the End State", RectOf(327, 205, 560, 225),
                  1);
-  rt::NewControl(Show, ControlType::PushButton, "Show", R(565, 205, 615, 225), 1);
-  rt::NewControl(EditStep, ControlType::PushButton, "Edit Step:", R(425, 302 + d, 550, 322 + d), 1);
-  rt::NewControl(Modify, ControlType::PushButton, "Modify as Above", R(495, 325 + d, 610, 345 + d), 0);
-  rt::NewControl(LoopToStep, ControlType::PushButton, "Loop to Step:", R(425, 243 + d, 545, 263 + d), 1);
-  rt::NewControl(Delete, ControlType::PushButton, "Delete", R(425, 325 + d, 490, 345 + d), 0);
-  rt::NewControl(Clear, ControlType::PushButton, "Clear", R(470, 372 + d, 522, 392 + d), 1);
-  rt::NewControl(Done, ControlType::DefaultButton, "Done", R(530, 372 + d, 625, 392 + d), 1);
+  rt::NewControl(Show, ControlType::PushButton, "Show", RectOf(565, 205, 615, 225), 1);
+  rt::NewControl(EditStep, ControlType::PushButton, "Edit Step:", RectOf(425, 302 + d, 550, 322 + d), 1);
+  rt::NewControl(Modify, ControlType::PushButton, "Modify as Above", RectOf(495, 325 + d, 610, 345 + d), 0);
+  rt::NewControl(LoopToStep, ControlType::PushButton, "Loop to Step:", RectOf(425, 243 + d, 545, 263 + d), 1);
+  rt::NewControl(Delete, ControlType::PushButton, "Delete", RectOf(425, 325 + d, 490, 345 + d), 0);
+  rt::NewControl(Clear, ControlType::PushButton, "Clear", RectOf(470, 372 + d, 522, 392 + d), 1);
+  rt::NewControl(Done, ControlType::DefaultButton, "Done", RectOf(530, 372 + d, 625, 392 + d), 1);
 }
 
 void BuildFeedbackWindow(FeedbackEditor& e, bool again) {
   const int d = Shift();
   if (rt::WindowExists(W)) rt::CloseWindow(W);
   BuildWINDOW(W, "Proportional Feedback Control (Analog Output Channel 2)", 5, 70, 640, I(470 + d), 6);
-  rt::NewControl(Help, rt::ControlType::PushButton, "?", R(420, 372 + d, 456, 392 + d), 1);
+  rt::NewControl(Help, rt::ControlType::PushButton, "?", RectOf(420, 372 + d, 456, 392 + d), 1);
   if (PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0) {
     DoHelpWindow(kHelpTopic);
     rt::BringWindowForward(W);
     rt::SetOutputWindow(W);
   }
   Popup131(kPopupMenu);
-  rt::NewPopupControl(IntervalPopup, kPopupMenu, "", R(278, 372 + d, 402, 393 + d),
+  rt::NewPopupControl(IntervalPopup, kPopupMenu, "", RectOf(278, 372 + d, 402, 393 + d),
                       FeedbackIntervalItem(FeedbackUpdateInterval));
   Popup132(kActivityPopupMenu);
-  rt::NewPopupControl(EndPopup, kActivityPopupMenu, "", R(500, 229, 615, 245), FeedbackEndMode);
+  rt::NewPopupControl(EndPopup, kActivityPopupMenu, "", RectOf(500, 229, 615, 245), FeedbackEndMode);
   SetWindowBackground(VeryLightGray, true);
   Text("Select the channel to be regulated:", 14, 18, 14);
   Text("Update feedback conditions every:", 30, 388 + d, 14);

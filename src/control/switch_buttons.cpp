@@ -19,10 +19,6 @@ namespace {
 constexpr RGBColor kBlack{0, 0, 0};
 constexpr int16_t kMaxDevices = 8;
 
-Rect R(int l, int t, int r, int b) {
-  return Rect{static_cast<int16_t>(l), static_cast<int16_t>(t), static_cast<int16_t>(r),
-              static_cast<int16_t>(b)};
-}
 int16_t I16(int v) {
   return static_cast<int16_t>(v);
 }
@@ -60,7 +56,7 @@ void Heading(const char* text, int x, int y, double size, bool bold) {
 }
 
 Rect RowButtons(int16_t row) {
-  return R(250, 200 + 20 * row, 329, 217 + 20 * row);
+  return RectOf(250, 200 + 20 * row, 329, 217 + 20 * row);
 }
 
 void MakeChannelField(int16_t row) {
@@ -89,7 +85,7 @@ void MakeRowDeviceButtons(int16_t row, int16_t n) {
     rt::DisposeControl(button);
     // Marked push buttons: a radio or check box this narrow would hide its number.
     rt::NewControl(button, rt::ControlType::PushButton, std::to_string(k),
-                   R(311 + 19 * k, 200 + 20 * row, 330 + 19 * k, 217 + 20 * row), 1);
+                   RectOf(311 + 19 * k, 200 + 20 * row, 330 + 19 * k, 217 + 20 * row), 1);
   }
 }
 
@@ -103,11 +99,11 @@ void MakeSequenceToggles(int16_t n) {
     const int16_t button = I16(10 + k);
     rt::DisposeControl(button);
     rt::NewControl(button, rt::ControlType::PushButton, std::to_string(k),
-                   R(321 + 18 * k, 240, 339 + 18 * k, 257), 1);
+                   RectOf(321 + 18 * k, 240, 339 + 18 * k, 257), 1);
   }
   rt::DisposeControl(SwitchItem::NoRefsBetweenChannels);
   rt::NewControl(SwitchItem::NoRefsBetweenChannels, rt::ControlType::CheckBox,
-                 "No References Between Channels", R(370, 274, 640, 292),
+                 "No References Between Channels", RectOf(370, 274, 640, 292),
                  SkipRefsBetweenChannels != 0 ? 2 : 1);
   SetState(SwitchItem::ZeroLinks, 0);
 }
@@ -255,7 +251,7 @@ void DRAWREFBUTTONS() {
     const int x = left ? 35 : 185;
     const int y = 88 + 20 * ((left ? k : k - perColumn) - 1);
     rt::NewControl(k, rt::ControlType::RadioButton, Str255("Device # ") + std::string_view(std::to_string(k)),
-                   R(x, y, x + 100, y + 18), 1);
+                   RectOf(x, y, x + 100, y + 18), 1);
   }
 }
 

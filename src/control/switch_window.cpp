@@ -55,10 +55,6 @@ constexpr RGBColor kBlack{0, 0, 0};
 // The row layout the area shows: sequential (patterns 9 and 10) or per-channel.
 bool sequentialLayout = false;
 
-Rect R(int l, int t, int r, int b) {
-  return Rect{static_cast<int16_t>(l), static_cast<int16_t>(t), static_cast<int16_t>(r),
-              static_cast<int16_t>(b)};
-}
 bool ScopeChart() {
   return RecordingMODE == RecordingModeCode::ScopeChart;
 }
@@ -101,13 +97,13 @@ void MakeNumberField(int16_t number, float value, Rect r) {
 }
 void MakeReferenceInterval() {
   if (!rt::EditFieldExists(Item::RefLabel))
-    MakeLabel(Item::RefLabel, "Reference interval (min)", R(307, 110, 462, 125));
-  if (!rt::EditFieldExists(Item::RefField)) MakeNumberField(Item::RefField, refint, R(330, 132, 420, 151));
+    MakeLabel(Item::RefLabel, "Reference interval (min)", RectOf(307, 110, 462, 125));
+  if (!rt::EditFieldExists(Item::RefField)) MakeNumberField(Item::RefField, refint, RectOf(330, 132, 420, 151));
 }
 void MakeSequenceInterval() {
   if (!rt::EditFieldExists(Item::SeqLabel))
-    MakeLabel(Item::SeqLabel, "Sequence interval (min)", R(470, 110, 625, 125));
-  if (!rt::EditFieldExists(Item::SeqField)) MakeNumberField(Item::SeqField, switchint, R(500, 132, 590, 151));
+    MakeLabel(Item::SeqLabel, "Sequence interval (min)", RectOf(470, 110, 625, 125));
+  if (!rt::EditFieldExists(Item::SeqField)) MakeNumberField(Item::SeqField, switchint, RectOf(500, 132, 590, 151));
 }
 void RemoveReferenceInterval() {
   Remove(Item::RefLabel);
@@ -149,7 +145,7 @@ void BuildFrame() {
   rt::CloseWindow(W);
   BuildWINDOW(W, "Digitial Control of External Devices", left, 44, 646, B, 262);
   const bool wide = PrefsArray[PrefsSlot::WindowWidth] >= 800;
-  if (wide) rt::NewControl(Item::Help, rt::ControlType::PushButton, "?", R(460, B - 78, 500, B - 56), 1);
+  if (wide) rt::NewControl(Item::Help, rt::ControlType::PushButton, "?", RectOf(460, B - 78, 500, B - 56), 1);
   if (wide && PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0) {
     DoHelpWindow(kHelpTopic);
     rt::BringWindowForward(W);
@@ -168,7 +164,7 @@ void BuildFrame() {
       if (ChannelVariables[r][ChanField::Device] != 0) ++switched;
     if (switched == 0 || (nGroups == 2 && switched < 2)) okState = 0;
   }
-  rt::NewControl(Item::SetupOK, rt::ControlType::DefaultButton, "Setup OK", R(520, B - 78, 630, B - 56),
+  rt::NewControl(Item::SetupOK, rt::ControlType::DefaultButton, "Setup OK", RectOf(520, B - 78, 630, B - 56),
                  okState);
 }
 
@@ -176,19 +172,19 @@ void BuildOptions() {
   FinishFlag = 0;
   const bool zeroLinksOffered =
       RecordingMODE == RecordingModeCode::Chart && ChartIntervalInSeconds >= 0.033333;
-  rt::NewControl(Item::ZeroLinks, rt::ControlType::CheckBox, "Extra Zero Links", R(298, 162, 426, 178),
+  rt::NewControl(Item::ZeroLinks, rt::ControlType::CheckBox, "Extra Zero Links", RectOf(298, 162, 426, 178),
                  zeroLinksOffered ? (zerolink[0] == 1 ? 2 : 1) : 0);
   rt::NewControl(Item::Marker, rt::ControlType::CheckBox, "Insert Marker at Switch Time",
-                 R(434, 162, 638, 178), PrefsArray[PrefsSlot::MarkerAtSwitch] != 0 ? 2 : 1);
+                 RectOf(434, 162, 638, 178), PrefsArray[PrefsSlot::MarkerAtSwitch] != 0 ? 2 : 1);
   const rt::FontSpec font = KitFont(KestraneFont, 12);
   if (ADC1()) {
     rt::FontSpec bold = font;
     bold.bold = true;
     rt::DrawText(335, 31, "standard ADC-1 output coding", bold, kBlack);
   } else {
-    rt::NewControl(Item::OneLine, rt::ControlType::RadioButton, "One Line per Device", R(420, 7, 565, 27),
+    rt::NewControl(Item::OneLine, rt::ControlType::RadioButton, "One Line per Device", RectOf(420, 7, 565, 27),
                    ThreeBitWord() ? 1 : 2);
-    rt::NewControl(Item::ThreeBit, rt::ControlType::RadioButton, "Three-bit Word", R(420, 30, 565, 50),
+    rt::NewControl(Item::ThreeBit, rt::ControlType::RadioButton, "Three-bit Word", RectOf(420, 30, 565, 50),
                    ThreeBitWord() ? 2 : 1);
     rt::DrawText(310, 31, "output code:", font, kBlack);
     DrawIcon(138, 570, 42);
@@ -206,11 +202,11 @@ void BuildPatternList() {
     Popup181(kPopupMenu);
   }
   const int16_t control = ScopeChart() ? Item::ShortList : Item::FullList;
-  rt::NewPopupControl(control, kPopupMenu, "", R(359, 62, 622, 82), PatternListEntry(p, ScopeChart()));
+  rt::NewPopupControl(control, kPopupMenu, "", RectOf(359, 62, 622, 82), PatternListEntry(p, ScopeChart()));
   const char* label =
       ADC1() ? "Use Two Device Groups (1 to 3 and 4 to 6)" : "Use Two Device Groups (1 to 4 and 5 to 8)";
   const bool two = TwoGroupPattern(p);
-  rt::NewControl(Item::TwoGroups, rt::ControlType::CheckBox, label, R(333, 88, 630, 108),
+  rt::NewControl(Item::TwoGroups, rt::ControlType::CheckBox, label, RectOf(333, 88, 630, 108),
                  ThreeBitWord() || p == 9 ? 0 : (two ? 2 : 1));
   if (ScopeChart()) {
     SetState(Item::TwoGroups, 0);
@@ -235,10 +231,10 @@ void OpenSwitchWindow() {
   DRAWREFLINE();
   BuildPatternList();
   const int16_t B = WindowBottom();
-  rt::NewControl(Item::Check, rt::ControlType::PushButton, "Check Configuration", R(20, B - 78, 170, B - 56),
+  rt::NewControl(Item::Check, rt::ControlType::PushButton, "Check Configuration", RectOf(20, B - 78, 170, B - 56),
                  1);
   rt::NewControl(Item::Options, rt::ControlType::PushButton, "Switch Marker and Zeroing Options...",
-                 R(180, B - 78, 440, B - 56), 1);
+                 RectOf(180, B - 78, 440, B - 56), 1);
   DrawDeviceRows(true);
   DrawSwitchingPatternCode();
   MakeIntervalFields();

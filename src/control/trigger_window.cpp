@@ -24,10 +24,6 @@ constexpr RGBColor kBlack{0, 0, 0};
 constexpr RGBColor kHighlight{0, 18000, 52000};
 constexpr int16_t kHelpTopic = 136;
 
-Rect R(int l, int t, int r, int b) {
-  return Rect{static_cast<int16_t>(l), static_cast<int16_t>(t), static_cast<int16_t>(r),
-              static_cast<int16_t>(b)};
-}
 int16_t I(int v) {
   return static_cast<int16_t>(v);
 }
@@ -88,32 +84,32 @@ void BuildTriggerWindow() {
   BuildWINDOW(kTriggerWindow, "Set Trigger Conditions", 10, 41, 630, I((fastScope ? 510 : 410) + d), 6);
   DrawStatic(d);
   rt::NewControl(TriggerItem::Activate, rt::ControlType::PushButton, Active() ? "Deactivate" : "Activate",
-                 R(200, 19, 350, 46), 1);
+                 RectOf(200, 19, 350, 46), 1);
   DrawTriggerState();
   for (int16_t n = 1; n <= Channels(); ++n)
     rt::NewControl(n, rt::ControlType::RadioButton, NumText(n) + ".  " + StoredChannelLabel(n),
-                   R(10, 18 * n + 81, 300, 18 * n + 99), Active() ? 1 : 0);
+                   RectOf(10, 18 * n + 81, 300, 18 * n + 99), Active() ? 1 : 0);
   TriggerChan = TriggerChannelShown(TriggerChan, Channels());
   rt::NewControl(TriggerItem::ExtraInput, rt::ControlType::RadioButton, "Volts only; A-D INPUT #",
-                 R(50, 313 + d, 230, 331 + d), ExtraInputState());
+                 RectOf(50, 313 + d, 230, 331 + d), ExtraInputState());
   const float stored = ChannelVariables[16][ChanField::Input];
   const int16_t input = stored >= 1.0f && stored <= 16.0f ? I(static_cast<int>(stored)) : 16;
   EFForeColor = 0;
   EFBackColor = 6;
   BUILDEF(TriggerItem::InputField, NumText(input), 235, I(314 + d), 270, I(330 + d), 3, 2);
   rt::SetEditFont(TriggerItem::InputField, KitFont(3, 15));
-  rt::NewControl(TriggerItem::Exceed, rt::ControlType::RadioButton, "     Exceed:", R(348, 162, 455, 182), 1);
-  rt::NewControl(TriggerItem::FallBelow, rt::ControlType::RadioButton, " Fall Below:", R(348, 185, 455, 205),
+  rt::NewControl(TriggerItem::Exceed, rt::ControlType::RadioButton, "     Exceed:", RectOf(348, 162, 455, 182), 1);
+  rt::NewControl(TriggerItem::FallBelow, rt::ControlType::RadioButton, " Fall Below:", RectOf(348, 185, 455, 205),
                  1);
   EFBackColor = 7;
   BUILDEF(TriggerItem::LevelField, NumText(triggerval), 461, 167, 590, 198, 3, 2);
   rt::SetEditFont(TriggerItem::LevelField, KitFont(3, 24));
   EFBackColor = 6;
   rt::NewControl(TriggerItem::OK, rt::ControlType::DefaultButton, "Triggering OK",
-                 R(420, 323 + d, 600, 345 + d), 1);
+                 RectOf(420, 323 + d, 600, 345 + d), 1);
   const int width = PrefsArray[PrefsSlot::WindowWidth];
   if (width >= 800)
-    rt::NewControl(TriggerItem::Help, rt::ControlType::PushButton, "?", R(350, 323 + d, 405, 345 + d), 1);
+    rt::NewControl(TriggerItem::Help, rt::ControlType::PushButton, "?", RectOf(350, 323 + d, 405, 345 + d), 1);
   rt::FlushWindow();
   if (PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0 && width > 640) {
     DoHelpWindow(kHelpTopic);

@@ -11,6 +11,12 @@ struct Rect {
   int height() const { return bottom - top; }
 };
 
+// A rectangle from the int coordinates window layouts compute with.
+constexpr Rect RectOf(int left, int top, int right, int bottom) {
+  return Rect{static_cast<int16_t>(left), static_cast<int16_t>(top), static_cast<int16_t>(right),
+              static_cast<int16_t>(bottom)};
+}
+
 struct Point {
   int16_t h = 0, v = 0;  // x, y
 };

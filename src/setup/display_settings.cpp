@@ -26,10 +26,6 @@ namespace {
 
 constexpr RGBColor kBlack{0, 0, 0};
 
-Rect R(int l, int t, int r, int b) {
-  return Rect{static_cast<int16_t>(l), static_cast<int16_t>(t), static_cast<int16_t>(r),
-              static_cast<int16_t>(b)};
-}
 int16_t Channels() {
   return static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
 }
@@ -65,17 +61,17 @@ void BuildSlopeWindow() {
     BUILDEF(static_cast<int16_t>(ch), ChannelLabel(static_cast<int16_t>(ch)), 45, y + 3, 275, y + 19, 5, 0);
     BUILDBOX(44, y + 2, 276, y + 20);
     const bool on = alarmsArray[ch][AlarmField::SlopeTrendOn] > 0;
-    rt::NewControl(ShowSlopeBox(ch), rt::ControlType::CheckBox, "Show Slope", R(285, y + 2, 385, y + 20),
+    rt::NewControl(ShowSlopeBox(ch), rt::ControlType::CheckBox, "Show Slope", RectOf(285, y + 2, 385, y + 20),
                    on ? 2 : 1);
     BUILDEF(PointsField(ch), NumText(SlopePointsShown(alarmsArray[ch][AlarmField::SlopeTrendSpan])), 390,
             y + 3, 440, y + 19, 1, 2);
   }
   rt::NewControl(kSlopeClearAll, rt::ControlType::PushButton, "Clear All",
-                 R(20, buttonsTop, 130, buttonsTop + 22), 1);
+                 RectOf(20, buttonsTop, 130, buttonsTop + 22), 1);
   rt::NewControl(kSlopeSetAll, rt::ControlType::PushButton, "Set All",
-                 R(140, buttonsTop, 250, buttonsTop + 22), 1);
+                 RectOf(140, buttonsTop, 250, buttonsTop + 22), 1);
   rt::NewControl(kSlopeOK, rt::ControlType::DefaultButton, "Slope Setup OK",
-                 R(290, buttonsTop, 440, buttonsTop + 22), 1);
+                 RectOf(290, buttonsTop, 440, buttonsTop + 22), 1);
   rt::FlushWindow();
 }
 
@@ -116,13 +112,13 @@ void BuildStatusWindow() {
   for (int k = 0; k < 8; ++k) {
     const int x = k < 4 ? 30 : 230, y = 76 + 22 * (k % 4);
     const StatusChoice& c = kStatusChoices[static_cast<std::size_t>(k)];
-    rt::NewControl(c.button, rt::ControlType::RadioButton, c.title, R(x, y, x + 180, y + 20), 1);
+    rt::NewControl(c.button, rt::ControlType::RadioButton, c.title, RectOf(x, y, x + 180, y + 20), 1);
   }
   rt::DrawText(20, 187, "Displays are Always:", font, kBlack);
-  rt::NewControl(19, rt::ControlType::RadioButton, "OFF", R(170, 172, 240, 192), 1);
-  rt::NewControl(20, rt::ControlType::RadioButton, "ON", R(250, 172, 320, 192), 1);
-  rt::NewControl(kStatusHelp, rt::ControlType::PushButton, "?", R(20, 212, 60, 234), 1);
-  rt::NewControl(kStatusOK, rt::ControlType::DefaultButton, "Selection OK", R(300, 212, 430, 234), 1);
+  rt::NewControl(19, rt::ControlType::RadioButton, "OFF", RectOf(170, 172, 240, 192), 1);
+  rt::NewControl(20, rt::ControlType::RadioButton, "ON", RectOf(250, 172, 320, 192), 1);
+  rt::NewControl(kStatusHelp, rt::ControlType::PushButton, "?", RectOf(20, 212, 60, 234), 1);
+  rt::NewControl(kStatusOK, rt::ControlType::DefaultButton, "Selection OK", RectOf(300, 212, 430, 234), 1);
   rt::SetControlState(StatusButtonFor(Max_Display_Speed), 2);
   rt::FlushWindow();
 }
@@ -176,11 +172,11 @@ void BuildSizeWindow(int screenW, int screenH) {
       1,
       "Drag the window to the desired size.  To switch to the new size, click anywhere within this "
       "window or hit the 'return' key.",
-      R(20, 20, 620, 56), 5, 0);
-  rt::NewEditField(4, "Screen width: ", R(20, 66, 130, 84), 5, 3);
-  rt::NewEditField(2, "640", R(130, 66, 190, 84), 5, 0);
-  rt::NewEditField(5, "Screen height: ", R(200, 66, 320, 84), 5, 3);
-  rt::NewEditField(3, "480", R(320, 66, 380, 84), 5, 0);
+      RectOf(20, 20, 620, 56), 5, 0);
+  rt::NewEditField(4, "Screen width: ", RectOf(20, 66, 130, 84), 5, 3);
+  rt::NewEditField(2, "640", RectOf(130, 66, 190, 84), 5, 0);
+  rt::NewEditField(5, "Screen height: ", RectOf(200, 66, 320, 84), 5, 3);
+  rt::NewEditField(3, "480", RectOf(320, 66, 380, 84), 5, 0);
   rt::SetMouseHandler(MOUSECLICK);
   rt::SetMenuHandler(NoMENU);
   rt::SetDialogHandler(doDIALOG);
