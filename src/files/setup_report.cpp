@@ -1,0 +1,351 @@
+// The set-up report's text: heading, basic set-up, the channel table with the
+// equation blocks, then the chosen trigger, switching, display and alarm sections.
+#include "files/setup_report.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "acquisition/state.h"
+#include "control/state.h"
+#include "conversions/state.h"
+#include "devices/state.h"
+#include "files/state.h"
+#include "setup/state.h"
+#include "shell/kit/format.h"
+#include "shell/state.h"
+
+namespace mv {
+
+namespace {
+
+constexpr char kBullet[] = "\xA5";
+// Text columns of the channel table's coefficient, readings and label columns.
+constexpr int kColA = 24, kColB = 34, kColC = 44, kColAveraged = 52, kColLabel = 61;
+
+const std::string kRule(75, '_');
+const std::string kShortRule(49, '_');
+
+int Whole(float v) {
+  return static_cast<int>(v);
+}
+
+const char* InterfaceName(int16_t code) {
+  switch (code) {
+    case 1: return "Sable UI2";
+    case 2: return "Sable UI3";
+    case 3: return "DataTaker DT500";
+    case 4: return "DataTaker DT50";
+    case 5: return "DataTaker DT800";
+    case 6: return "DataTaker DT80";
+    case 7: return "DataTaker DT85";
+    case 8: return "ADAM module(s)";
+    case 9: return "ADC-1";
+    default: return "simulated ('test mode'  random number generator)";
+  }
+}
+
+const char* OnOff(bool on) {
+  return on ? "ON" : "OFF";
+}
+
+std::string ChannelLabel(int16_t channel) {
+  const std::string all = (channel <= 8 ? datalabel : datalabel2).str();
+  const std::size_t start = static_cast<std::size_t>((channel - 1) % 8) * 30;
+  std::string label = start < all.size() ? all.substr(start, 30) : std::string();
+  label.resize(30, ' ');
+  return label;
+}
+
+std::string SideText(int kind, float a, float b, float c) {
+  ReportText t;
+  switch (kind) {
+    case 8: t.Put("log,  =").Num(a).Put(" +").Num(b).Put(" * log(volts)"); break;
+    case 9: t.Put("reciprocal,  =").Num(a).Put(" + ").Num(b).Put(" *").Num(c).Put("/volts"); break;
+    case 2: t.Put("polynomial,  =").Num(a).Put(" + ").Num(b).Put(" * volts +").Num(c).Put(" * volts^2"); break;
+    case 3: t.Put("power,  =").Num(a).Put(" + ").Num(b).Put(" * volts^").Num(c); break;
+    default: t.Put("linear,  =").Num(a).Put(" + volts *").Num(b); break;
+  }
+  return t.text();
+}
+
+void Heading(ReportText& out, const std::string& date) {
+  out.Put("Mirevant ").Put(" acquisition parameters").Line();
+  const char* mode = RecordingMODE == RecordingModeCode::Scope        ? "Oscilloscope"
+                     : RecordingMODE == RecordingModeCode::ScopeChart ? "Oscilloscope plus chart"
+                                                                      : "Chart";
+  out.Put(mode).Put(" mode  ").Put("(" + date + ")").Line();
+  out.Tab().Put("MV build date: ").Put(version.str()).Line();
+  if (!SetupFileName.empty()) out.Put("setup file:  '").Put(SetupFileName.str()).Put("'").Line();
+  out.Put(kRule).Line();
+  out.Put(kBullet).Put(" Basic setup data").Line();
+  out.Column(6).Put("A/D converter:  ").Put(InterfaceName(External_AD)).Line();
+}
+
+void Intervals(ReportText& out) {
+  if (RecordingMODE != RecordingModeCode::Scope) {
+    out.Column(6).Put("chart sample interval:").Num(ChartIntervalInSeconds).Put(" sec; ");
+    out.Put("maximum number of samples:").Num(MaxSamples).Line();
+    const double t = static_cast<double>(MaxSamples) * ChartIntervalInSeconds;
+    out.Column(6).Put("maximum chart recording time:");
+    if (t > 3600)
+      out.Num(t / 3600).Put(" hours");
+    else if (t > 600)
+      out.Num(t / 60).Put(" minutes");
+    else
+      out.Num(t).Put(" sec");
+    out.Line();
+  }
+  if (RecordingMODE == RecordingModeCode::Scope || RecordingMODE == RecordingModeCode::ScopeChart) {
+    if (RecordingMODE == RecordingModeCode::ScopeChart) out.Line();
+    out.Tab().Put("scope sample interval:").Num(ScopeIntervalInSeconds).Put("sec       ");
+    out.Put("number of samples:").Num(ScopeMax).Line();
+    out.Tab().Put("scope screen contains:").Num(ScopeIntervalInSeconds * static_cast<double>(ScopeMax)).Put("sec").Line();
+    const float v = ChannelVariables[1][ChanField::PlotMax];
+    out.Tab().Put("Scope gain is").Num(ScopeGain).Put("   Input signal range is");
+    if (ScopeScale == 1) out.Put(" zero to").Num(v).Put("volts");
+    if (ScopeScale == 2) out.Put(" ").Num(v).Put(" to zero volts");
+    if (ScopeScale == 3) out.Put(" ").Num(-v).Put(" to").Num(v).Put(" volts");
+    out.Line();
+  }
+  out.Tab().Put(kRule).Line();
+}
+
+void EquationColumns(ReportText& out, int16_t n, int type) {
+  const auto& rec = ChannelVariables[n];
+  const char* fixedText = type == 5 ? "breakpoint equation (coefficients below)"
+                        : type == 6 ? "3-way polynomial (coefficients below)"
+                        : type == 7 ? "keyboard event recorder"
+                                    : nullptr;
+  if (fixedText != nullptr) {
+    out.Column(13).Put(fixedText).Tab().Tab().Tab().Tab();
+    return;
+  }
+  const auto& dt = DataTakerChannels[n];
+  const bool thermocouple = dt[DataTakerWord::Kind] == 0;
+  const bool counter = dt[DataTakerWord::Counter] != 0;
+  if (External_AD >= 2 && (thermocouple || counter)) {
+    out.Column(22);
+    if (thermocouple) {
+      const int16_t tc = dt[DataTakerWord::ThermocoupleType];
+      out.Put("TC type ").Put(tc == 3 ? "K" : tc == 2 ? "J" : "T");
+    } else {
+      out.Put("counter");
+    }
+  } else {
+    const char* name = type == 1 ? "linear" : type == 2 ? "2-way poly" : type == 3 ? "power"
+                       : type == 8 ? "log10" : type == 9 ? "reciprocal" : "";
+    out.Column(13).Put(name);
+  }
+  out.Column(kColA).Num(rec[ChanField::A]);
+  out.Column(kColB).Num(rec[ChanField::B]);
+  out.Column(kColC);
+  if (type == 1)
+    out.Put("     1");
+  else
+    out.Num(rec[ChanField::C]);
+}
+
+void ChannelTable(ReportText& out) {
+  out.Put("chan.").Column(8).Put("input").Column(13).Put("equation");
+  out.Column(kColA).Put("A-value").Column(kColB).Put("B-value").Column(kColC).Put("C-value");
+  out.Column(kColAveraged).Put("averaged").Column(kColLabel).Put("label").Line();
+  for (int16_t n = 1; n <= nChannels && n <= 16; ++n) {
+    const auto& rec = ChannelVariables[n];
+    const int input = Whole(rec[ChanField::Input]);
+    out.Tab().Num(n).Column(n >= 10 ? 9 : 10).Num(input).Column(input >= 10 ? 14 : 15);
+    EquationColumns(out, n, Whole(ChannelVariables[0][n]));
+    out.Column(kColAveraged);
+    if (PrefsArray[PrefsSlot::AverageAllChannels] != 0)
+      out.Put("scan");
+    else
+      out.Num(rec[ChanField::Averaged]);
+    out.Column(kColLabel).Put(ChannelLabel(n)).Line();
+  }
+  int16_t threeWay = 0;
+  for (int16_t n = 1; n <= nChannels && n <= 16; ++n)
+    if (Whole(ChannelVariables[0][n]) == 6) threeWay = n;
+  if (threeWay != 0) {
+    const auto& p = polyarray[threeWay];
+    out.Tab().Column(10).Put(kShortRule).Line();
+    out.Tab().Put("Three-way polynomial equation, channel").Num(threeWay).Put(":").Line();
+    out.Column(10).Put("input voltage conversion: V=volts *").Num(p[6]).Line();
+    out.Column(10).Put("result= ").Num(p[5]).Put("*[").Num(p[0]).Put(" + ").Num(p[1]).Put("*V + ").Num(p[2]);
+    out.Put("*V^2 + ").Num(p[3]).Put("*V^3 ]").Line();
+  }
+  for (int16_t n = 1; n <= nChannels && n <= 16; ++n)
+    if (Whole(ChannelVariables[0][n]) == 5) PrintBreakpointData(out, n);
+  out.Tab().Put(kRule).Line().Line();
+}
+
+void TriggerSection(ReportText& out) {
+  out.Tab().Put(kBullet).Put(" Triggering is ");
+  if (TriggerON != 0) {
+    out.Put("ON,").Put(" trigger channel is").Num(TriggerChan).Put(" and the trigger condition is: ");
+    out.Put(TriggerMode != 0 ? "<" : " > ").Num(triggerval);
+  } else {
+    out.Put("OFF");
+  }
+  out.Line().Line();
+}
+
+const char* SwitchingModeName(int16_t mode) {
+  switch (mode) {
+    case 1: case 2: return "Keyboard control";
+    case 3: case 4: return "Reference at start and end";
+    case 5: case 6: return "Periodic references";
+    case 7: case 8: return "Keyboard control, timed reference";
+    case 9: return "Start and end, sequential files";
+    case 10: return "Sequential devices, one channel";
+    default: return "OFF";
+  }
+}
+
+void SwitchingSection(ReportText& out) {
+  out.Put(kBullet).Put("Device switching is ");
+  if (SwitchingMode == 0) {
+    out.Put("OFF").Line().Line();
+    return;
+  }
+  const bool twoGroups = SwitchingMode == 2 || SwitchingMode == 4 || SwitchingMode == 6 || SwitchingMode == 8;
+  out.Put("ON, reference interval is ").Num(refint).Put(" min, sample interval is ").Num(switchint).Put(" min").Line();
+  out.Tab().Put("     The switching mode is:   ").Put(SwitchingModeName(SwitchingMode));
+  out.Put(twoGroups ? " using two device groups" : " using one device group").Line();
+  out.Tab().Put(twoGroups ? "      The reference devices are " : "     The reference device is ").Num(RefChan);
+  if (RefChan2 != 0) out.Put(" (group 1) and").Num(RefChan2).Put(" (group 2)");
+  out.Line();
+  out.Tab().Put("     The following channels are connected to sample devices:").Line();
+  for (int16_t n = 1; n <= nChannels && n <= 16; ++n) {
+    const int device = Whole(ChannelVariables[n][ChanField::Device]);
+    if (device == 0) continue;
+    out.Tab().Tab().Put("         Channel").Num(n).Put(" is connected to device").Num(device);
+    if (twoGroups) {
+      const int lastOfGroup1 = External_AD == ExternalADCode::ADC1 ? 3 : 4;
+      out.Put(device > lastOfGroup1 ? " (group 2)" : " (group 1)");
+    }
+    out.Line();
+  }
+  out.Line();
+}
+
+void DisplaySection(ReportText& out) {
+  const auto slot = [](int s) { return PrefsArray[s] != 0; };
+  out.Put(kBullet).Put("Screen display, audible signals, data backup, alarms:").Line();
+  out.Tab().Put("     Automatic repeat is ").Put(OnOff(slot(PrefsSlot::Autorepeat))).Line();
+  out.Tab().Put("     Custom time tics are ").Put(OnOff(CustomTic != 0)).Tab().Put("sample beep is ");
+  out.Put(OnOff(slot(PrefsSlot::BeepEverySample))).Line();
+  out.Tab().Put("     Zero lines are ").Put("NOT SHOWN;    ").Tab().Put("High-density grids are ");
+  out.Put(OnOff(slot(PrefsSlot::ManyGridLines))).Line();
+  out.Tab().Tab().Put("    Grid lines are ").Put(slot(PrefsSlot::DashedGrids) ? "DASHED" : "SOLID").Line();
+  out.Tab().Put("     Switch status is ").Put(slot(PrefsSlot::ShowSwitchStatus) ? "SHOWN" : "NOT SHOWN").Line();
+  out.Tab().Put("     Numeric readouts are ").Put(slot(PrefsSlot::LargeReadouts) ? "LARGE;   " : "NORMAL;   ");
+  out.Tab().Put("     Slope trends are ").Put("OFF").Line();
+  const int16_t scroll = PrefsArray[PrefsSlot::ChartRedrawOption];
+  out.Tab().Put("     Screen scrolling is ").Put(scroll == 1 ? "50%" : scroll == 2 ? "67%" : scroll == 3 ? "75%" : "100%");
+  out.Line();
+  out.Tab().Put("     Audible timing signals are ").Put(OnOff(AlertSOUNDS != 0)).Line();
+  out.Tab().Put("     Automatic backup is ");
+  if (slot(PrefsSlot::AutomaticBackup))
+    out.Put("ON and data are saved every").Num(TimedSaveINTERVAL / 3600.0).Put(" minutes");
+  else
+    out.Put("OFF");
+  out.Line();
+}
+
+void AlarmSection(ReportText& out) {
+  bool any = false;
+  for (int16_t n = 1; n <= 16; ++n) any = any || alarmsArray[n][AlarmField::AnyOn] != 0;
+  out.Line().Put(kBullet).Put("  Alarms are ");
+  out.Put(any ? "ACTIVATED for the following channel(s) and conditions:" : "NOT SET").Line();
+  for (int16_t n = 1; n <= nChannels && n <= 16; ++n) {
+    const auto& a = alarmsArray[n];
+    bool started = false;
+    const auto prefix = [&] {
+      if (!started) out.Tab().Tab().Put("     channel").Num(n).Tab();
+      started = true;
+    };
+    if (a[AlarmField::LowerOn] != 0) {
+      prefix();
+      out.Put("   less than").Num(a[AlarmField::LowerLimit]).Tab();
+    }
+    if (a[AlarmField::UpperOn] != 0) {
+      prefix();
+      out.Put("   more than").Num(a[AlarmField::UpperLimit]).Tab();
+    }
+    if (a[AlarmField::OverRangeOn] != 0) {
+      prefix();
+      out.Put("   OVERRANGE").Tab().Line();
+    }
+    if (started) out.Line();
+  }
+}
+
+}  // namespace
+
+ReportText& ReportText::Put(const std::string& s) {
+  text_ += s;
+  col_ += static_cast<int>(s.size());
+  return *this;
+}
+
+ReportText& ReportText::Num(double value) {
+  return Put(PrintedNumber(value).str());
+}
+
+ReportText& ReportText::Tab() {
+  text_ += '\t';
+  col_ = (col_ / 8 + 1) * 8;
+  return *this;
+}
+
+ReportText& ReportText::Column(int n) {
+  const int want = std::max(0, n - 1);
+  if (col_ == want) return *this;
+  return Put(col_ < want ? std::string(static_cast<std::size_t>(want - col_), ' ') : std::string(" "));
+}
+
+ReportText& ReportText::Line() {
+  text_ += '\r';
+  col_ = 0;
+  return *this;
+}
+
+std::string ExpandTabs(const std::string& text) {
+  std::string out;
+  std::size_t col = 0;
+  for (const char c : text) {
+    if (c == '\t') {
+      const std::size_t next = (col / 8 + 1) * 8;
+      out.append(next - col, ' ');
+      col = next;
+    } else {
+      out += c;
+      col = (c == '\r' || c == '\n') ? 0 : col + 1;
+    }
+  }
+  return out;
+}
+
+void PrintBreakpointData(ReportText& out, int16_t channel) {
+  const auto& r = BreakpointArray[static_cast<std::size_t>(channel)];
+  out.Tab().Column(7).Put(kShortRule).Line();
+  out.Tab().Put("Breakpoint equation, channel").Num(channel).Put(":").Line();
+  out.Column(10).Put("breakpoint value =").Num(r[0]).Line();
+  out.Column(10).Put("initial conversion is ").Put(SideText(Whole(r[2]), r[3], r[4], r[5])).Line();
+  out.Column(10).Put("below breakpoint conversion is ").Put(SideText(Whole(r[7]), r[8], r[9], r[10])).Line();
+  out.Column(10).Put("above breakpoint conversion is ").Put(SideText(Whole(r[12]), r[13], r[14], r[15])).Line();
+}
+
+std::string SetupReportText(const SetupReportSections& sections, const std::string& date) {
+  ReportText out;
+  Heading(out, date);
+  Intervals(out);
+  ChannelTable(out);
+  if (sections.trigger) TriggerSection(out);
+  if (sections.switching) SwitchingSection(out);
+  if (sections.display) DisplaySection(out);
+  if (sections.alarms) AlarmSection(out);
+  out.Line();
+  return out.text();
+}
+
+}  // namespace mv

@@ -1,0 +1,42 @@
+// The set-up report: the whole recording set-up as readable text, for the printer
+// or a text file, and the window that chooses where it goes.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace mv {
+
+// Which optional sections follow the channel table.
+struct SetupReportSections {
+  bool trigger = true;
+  bool switching = true;
+  bool display = true;
+  bool alarms = true;
+};
+
+// Text with tabs and tab-to-column; lines end with CR. A column is 1-based: column n
+// starts after n - 1 characters; a line already past it gets one blank. A tab moves on to the next multiple of 8.
+class ReportText {
+ public:
+  ReportText& Put(const std::string& s);
+  ReportText& Num(double value);  // the printed-number rule
+  ReportText& Tab();
+  ReportText& Column(int n);  // pads with blanks; one blank when already past it
+  ReportText& Line();         // CR
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+  int col_ = 0;  // characters on the current line so far, tabs expanded
+};
+
+// The report of the present set-up; the date is "MM/dd/yy".
+std::string SetupReportText(const SetupReportSections& sections, const std::string& date);
+// One channel's breakpoint block.
+void PrintBreakpointData(ReportText& out, int16_t channel);
+// Tabs replaced by blanks to the next multiple of 8 (the printer prints no tabs).
+std::string ExpandTabs(const std::string& text);
+
+void PRINTSETUP();
+
+}  // namespace mv
