@@ -1,8 +1,0 @@
-// Installs this group's windows and readers into the hooks that call them.
-#include "shell/wiring.h"
-
-namespace mv {
-
-void InstallWindows_fastscope() {}
-
-}  // namespace mv
