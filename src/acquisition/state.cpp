@@ -176,8 +176,11 @@ void ResetRecordingValues() {
   }
 }
 
+int16_t FastScopeCount = 0;
+
 void ResetAcquisitionState() {
   ResetRecordingValues();
+  FastScopeCount = 0;
   Sample = 0;
   HavePaused = 0;
   NoteWindowIsOpen = 0;

@@ -210,6 +210,9 @@ extern int16_t HorizontalPosition;
 void ResetScreenValues();
 
 // The recording values above to their start-up values (part of ResetAcquisitionState).
+// Fast-scope blocks taken in the run (read by the post-run rate check).
+extern int16_t FastScopeCount;
+
 void ResetRecordingValues();
 
 void ResetAcquisitionState();

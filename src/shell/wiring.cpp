@@ -134,6 +134,7 @@ void InstallServices() {
   InstallWindows_adc1();
   InstallWindows_diagnostics();
   InstallWindows_report();
+  InstallWindows_fastscope();
 }
 
 }  // namespace mv

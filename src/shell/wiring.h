@@ -23,5 +23,6 @@ void InstallWindows_streaming();
 void InstallWindows_adc1();
 void InstallWindows_diagnostics();
 void InstallWindows_report();
+void InstallWindows_fastscope();
 
 }  // namespace mv
