@@ -101,7 +101,7 @@ TEST_F(SimpleMathWindowTest, ButtonsWriteXAndYByTheNumberRule) {
          Expect(YF, "abc"),  Click(W, 41)});
   SIMPLECALC();
   EXPECT_TRUE(ScriptDone());
-  EXPECT_NE(rt::HelpPageShown().find("MVSpecialMenuMath.html"), std::string::npos);
+  EXPECT_NE(rt::HelpPageShown().find("MVCalculatorMenuMath.html"), std::string::npos);
 }
 
 TEST_F(SimpleMathWindowTest, TheCloseBoxAndAnotherWindowsActivationEndIt) {
