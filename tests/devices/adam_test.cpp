@@ -10,6 +10,7 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "devices/sim_pty_fixture.h"
 #include "common/window_steps.h"
 #include "devices/adam_protocol.h"
 #include "devices/adam_reader.h"
@@ -224,28 +225,10 @@ TEST_F(AdamLineTest, EveryInputInUseKeepsTheChannelsOwnInput) {
   EXPECT_EQ(AdamPreselectedInput(6, 8, true), 1);
 }
 
-class AdamPtyTest : public test::ProgramTest {
- protected:
-  void TearDown() override {
-    CloseSerialPort();
-    if (sim) sim->Stop();
-    std::filesystem::remove_all(dir);
-    ProgramTest::TearDown();
-  }
-  std::filesystem::path dir;
-  std::unique_ptr<sim::Simulator> sim;
-};
+using AdamPtyTest = test::SimPtyTest;
 
 TEST_F(AdamPtyTest, ReadingAndRangesFromTheSimulatedModules) {
-  rt::UseVirtualClock(false);
-  dir = test::MakeTempDir("adam-pty");
-  sim::Options o;
-  o.kind = sim::Kind::ADAM;
-  o.link = (dir / "port").string();
-  sim = std::make_unique<sim::Simulator>(o);
-  std::string error;
-  ASSERT_TRUE(sim->Start(&error)) << error;
-  ASSERT_TRUE(OpenSerialPortPath(o.link, 9600).ok);
+  StartSim(sim::Kind::ADAM, 9600);
   External_AD = ExternalADCode::ADAM;
   services::ReadADAM = ReadADAM;
   nChannels = 2;

@@ -10,6 +10,7 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "devices/sim_pty_fixture.h"
 #include "devices/datataker_lists.h"
 #include "devices/datataker_reader.h"
 #include "devices/serial_port.h"
@@ -22,30 +23,8 @@
 namespace mv {
 namespace {
 
-class DataTakerPtyTest : public test::ProgramTest {
+class DataTakerPtyTest : public test::SimPtyTest {
  protected:
-  void SetUp() override {
-    ProgramTest::SetUp();
-    rt::UseVirtualClock(false);
-    dir = test::MakeTempDir("dtpty");
-    rt::SetSoundSink([this](const std::string& path) { sounds += test::SoundFileName(path) + ";"; });
-  }
-  void TearDown() override {
-    CloseSerialPort();
-    if (sim) sim->Stop();
-    std::filesystem::remove_all(dir);
-    ProgramTest::TearDown();
-  }
-  void StartSim(sim::Kind kind) {
-    sim::Options o;
-    o.kind = kind;
-    o.link = (dir / "port").string();
-    sim = std::make_unique<sim::Simulator>(o);
-    std::string error;
-    ASSERT_TRUE(sim->Start(&error)) << error;
-    const SerialOpenResult r = OpenSerialPortPath(o.link, 115200);
-    ASSERT_TRUE(r.ok) << r.reason;
-  }
   float Read(bool dt800, int16_t channel, float input, DataTakerChannelsRecord record) {
     ChannelVariables[channel][1] = input;
     DataTakerChannels[channel] = record;
@@ -55,10 +34,6 @@ class DataTakerPtyTest : public test::ProgramTest {
       ReadDataTaker500(channel, 1);
     return volts;
   }
-
-  std::filesystem::path dir;
-  std::unique_ptr<sim::Simulator> sim;
-  std::string sounds;
 };
 
 TEST_F(DataTakerPtyTest, OneReadingOfEachKindFromADT800) {

@@ -14,6 +14,7 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "devices/sim_pty_fixture.h"
 #include "runtime/sound.h"
 #include "devices/dispatcher.h"
 #include "devices/sable_reader.h"
@@ -43,40 +44,14 @@ bool WaitForCount(SerialPort& port, int n) {
   return true;
 }
 
-class PtyTest : public test::ProgramTest {
+class PtyTest : public test::SimPtyTest {
  protected:
-  void SetUp() override {
-    ProgramTest::SetUp();
-    rt::UseVirtualClock(false);
-    dir = test::MakeTempDir("pty");
-    rt::SetSoundSink([this](const std::string& path) { sounds += test::SoundFileName(path) + ";"; });
-  }
-  void TearDown() override {
-    CloseSerialPort();
-    if (sim) sim->Stop();
-    std::filesystem::remove_all(dir);
-    ProgramTest::TearDown();
-  }
-  void StartSim(sim::Kind kind) {
-    sim::Options o;
-    o.kind = kind;
-    o.link = (dir / "port").string();
-    sim = std::make_unique<sim::Simulator>(o);
-    std::string error;
-    ASSERT_TRUE(sim->Start(&error)) << error;
-    SerialOpenResult r = OpenSerialPortPath(o.link, 115200);
-    ASSERT_TRUE(r.ok) << r.reason;
-  }
   // Channel c on hardware input `input`, read through the dispatcher.
   float Read(int16_t channel, float input) {
     ChannelVariables[channel][1] = input;
     ReadExternalADdevice(channel, 1);
     return volts;
   }
-
-  std::filesystem::path dir;
-  std::unique_ptr<sim::Simulator> sim;
-  std::string sounds;
 };
 
 TEST_F(PtyTest, BinaryBytesPassUnchangedBothWays) {
