@@ -265,6 +265,20 @@ void SetADAMaddress() {
 
 // ---- sensor types ---------------------------------------------------------------------
 
+// The sensor windows' OK and help buttons at okLeft, then the handlers of a dialog.
+void FinishSensorWindow(int okLeft, int height) {
+  const auto top = static_cast<int16_t>(height - 40), bottom = static_cast<int16_t>(height - 18);
+  rt::NewControl(kOkButton, rt::ControlType::DefaultButton, "Selection OK",
+                 Rect{static_cast<int16_t>(okLeft), top, static_cast<int16_t>(okLeft + 120), bottom}, 1);
+  rt::NewControl(kHelpButton, rt::ControlType::PushButton, "?",
+                 Rect{static_cast<int16_t>(okLeft - 50), top, static_cast<int16_t>(okLeft - 20), bottom}, 1);
+  rt::FlushWindow();
+  if (PrefsArray[PrefsSlot::AlwaysShowHelpData]) ShowHelp(131, kSensorWindow);
+  InstallDialogHandlers(NoMENU);
+  Action = 0;
+  EventID = 0;
+}
+
 void ADAMseriesSTATUS() {
   const int16_t n = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
   const int16_t rows = 24, top = 95;
@@ -281,15 +295,7 @@ void ADAMseriesSTATUS() {
     rt::DrawText(198, y + 12, "read as", font, kBlack);
     BuildRow(k, 250, y, ADsensorType[k], [](const SensorButton&) { return true; });
   }
-  rt::NewControl(kOkButton, rt::ControlType::DefaultButton, "Selection OK",
-                 Rect{560, static_cast<int16_t>(height - 40), 680, static_cast<int16_t>(height - 18)}, 1);
-  rt::NewControl(kHelpButton, rt::ControlType::PushButton, "?",
-                 Rect{510, static_cast<int16_t>(height - 40), 540, static_cast<int16_t>(height - 18)}, 1);
-  rt::FlushWindow();
-  if (PrefsArray[PrefsSlot::AlwaysShowHelpData]) ShowHelp(131, kSensorWindow);
-  InstallDialogHandlers(NoMENU);
-  Action = 0;
-  EventID = 0;
+  FinishSensorWindow(560, height);
   for (;;) {
     rt::PumpEvents();
     if (Action == ActionCode::Click) {
@@ -362,15 +368,7 @@ void ADAMChannels(int16_t channel, int16_t newChannel) {
       return !b.thermocouple || k <= 8 || second == 14;
     });
   }
-  rt::NewControl(kOkButton, rt::ControlType::DefaultButton, "Selection OK",
-                 Rect{500, static_cast<int16_t>(height - 40), 620, static_cast<int16_t>(height - 18)}, 1);
-  rt::NewControl(kHelpButton, rt::ControlType::PushButton, "?",
-                 Rect{450, static_cast<int16_t>(height - 40), 480, static_cast<int16_t>(height - 18)}, 1);
-  rt::FlushWindow();
-  if (PrefsArray[PrefsSlot::AlwaysShowHelpData]) ShowHelp(131, kSensorWindow);
-  InstallDialogHandlers(NoMENU);
-  Action = 0;
-  EventID = 0;
+  FinishSensorWindow(500, height);
   for (;;) {
     rt::PumpEvents();
     if (Action == ActionCode::Click) {
