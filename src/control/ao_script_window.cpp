@@ -5,6 +5,7 @@
 
 #include "control/analog_output.h"
 #include "control/ao_script_diagram.h"
+#include "control/editor_loop.h"
 #include "control/state.h"
 #include "devices/state.h"
 #include "runtime/events.h"
@@ -315,32 +316,12 @@ void Clicked(Editor& e, int16_t id) {
   rt::SetControlState(Delete, e.steps.count == 0 ? 0 : 1);
 }
 
-enum class LoopEnd { Done, MenuCommand, Gone };
-
-LoopEnd ScriptLoop(Editor& e) {
-  Action = 0;
-  EventID = 0;
-  InstallDialogHandlers(MenuHandler);
-  while (rt::WindowExists(W)) {
-    rt::PumpEvents();
-    if (!rt::WindowExists(W)) return LoopEnd::Gone;
-    rt::SetOutputWindow(W);
-    if (MENUID == 255) return LoopEnd::MenuCommand;
-    bool done = false;
-    if (Action == ActionCode::WindowActivity || Action == ActionCode::CloseBox) {
-      rt::BringWindowForward(W);
-      rt::SetOutputWindow(W);
-      done = true;
-    } else if (Action == ActionCode::Key) {
-      done = true;
-    } else if (Action == ActionCode::Click) {
-      done = EventID == Done;
-      if (!done) Clicked(e, static_cast<int16_t>(EventID));
-    }
-    Action = 0;
-    if (done) return LoopEnd::Done;
-  }
-  return LoopEnd::Gone;
+EditorEnd ScriptLoop(Editor& e) {
+  return RunEditorLoop(W, MenuHandler, nullptr, [&e](int16_t id) {
+    if (id == Done) return true;
+    Clicked(e, id);
+    return false;
+  });
 }
 
 // What closing stores: the count, the limited pre-run and end volts, the flag and the mark.
@@ -449,13 +430,13 @@ float LimitVolts(float volts) {
 void AnalogOutputScript(int16_t n) {
   services::SetUpMENUs(0);
   Editor e{ScriptSteps(n)};
-  LoopEnd end = LoopEnd::MenuCommand;
-  while (end == LoopEnd::MenuCommand) {
+  EditorEnd end = EditorEnd::MenuCommand;
+  while (end == EditorEnd::MenuCommand) {
     e.ramp = false;
     BuildScriptWindow(e);
     end = ScriptLoop(e);
-    StoreScript(e.steps, end != LoopEnd::Gone);
-    if (end == LoopEnd::MenuCommand && rt::WindowExists(W)) rt::CloseWindow(W);
+    StoreScript(e.steps, end != EditorEnd::Gone);
+    if (end == EditorEnd::MenuCommand && rt::WindowExists(W)) rt::CloseWindow(W);
   }
   if (rt::WindowExists(W)) rt::CloseWindow(W);
   Action = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "control/editor_loop.h"
 #include "control/feedback_diagram.h"
 #include "control/state.h"
 #include "conversions/conversions_window.h"
@@ -331,38 +332,19 @@ bool Clicked(FeedbackEditor& e, int16_t id) {
   return false;
 }
 
-enum class LoopEnd { Done, MenuCommand, Gone };
-
-LoopEnd FeedbackLoop(FeedbackEditor& e) {
+EditorEnd FeedbackLoop(FeedbackEditor& e) {
   Action = 0;
   EventID = 0;
   MENUID = 0;
   rt::PumpEvents();
-  Action = 0;
-  EventID = 0;
-  InstallDialogHandlers(MenuHandler);
-  while (rt::WindowExists(W)) {
-    rt::SetOutputWindow(W);
-    rt::SetControlState(Negative, NegativeFEEDBACK == 1 ? 2 : 1);
-    rt::SetControlState(Positive, NegativeFEEDBACK == 1 ? 1 : 2);
-    rt::PumpEvents();
-    if (!rt::WindowExists(W)) return LoopEnd::Gone;
-    rt::SetOutputWindow(W);
-    if (MENUID == 255) return LoopEnd::MenuCommand;
-    bool done = false;
-    if (Action == ActionCode::WindowActivity || Action == ActionCode::CloseBox) {
-      rt::BringWindowForward(W);
-      rt::SetOutputWindow(W);
-      done = true;
-    } else if (Action == ActionCode::Key) {
-      done = true;
-    } else if (Action == ActionCode::Click) {
-      done = Clicked(e, I(static_cast<int>(EventID)));
-    }
-    Action = 0;
-    if (done) return LoopEnd::Done;
-  }
-  return LoopEnd::Gone;
+  return RunEditorLoop(
+      W, MenuHandler,
+      [] {
+        rt::SetOutputWindow(W);
+        rt::SetControlState(Negative, NegativeFEEDBACK == 1 ? 2 : 1);
+        rt::SetControlState(Positive, NegativeFEEDBACK == 1 ? 1 : 2);
+      },
+      [&e](int16_t id) { return Clicked(e, id); });
 }
 
 void StoreSchedule(const FeedbackEditor& e) {
@@ -449,8 +431,8 @@ void AnalogFEEDBACK() {
   }
   FeedbackEditor e;
   bool again = false;
-  LoopEnd end = LoopEnd::MenuCommand;
-  while (end == LoopEnd::MenuCommand) {
+  EditorEnd end = EditorEnd::MenuCommand;
+  while (end == EditorEnd::MenuCommand) {
     BuildFeedbackWindow(e, again);
     again = true;
     end = FeedbackLoop(e);
