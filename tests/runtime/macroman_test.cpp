@@ -36,17 +36,6 @@ TEST(MacRoman, ProgramSymbolsMapBothWays) {
   }
 }
 
-TEST(MacRoman, MoreTableEntriesFromTheCharacterSet) {
-  EXPECT_EQ(MacRomanToUnicode(0x80), U'\u00C4');  // A diaeresis, first of the high half
-  EXPECT_EQ(MacRomanToUnicode(0xB5), U'\u00B5');  // micro sign
-  EXPECT_EQ(MacRomanToUnicode(0xBD), U'\u03A9');  // omega
-  EXPECT_EQ(MacRomanToUnicode(0xCA), U'\u00A0');  // no-break space
-  EXPECT_EQ(MacRomanToUnicode(0xDB), U'\u20AC');  // euro sign
-  EXPECT_EQ(MacRomanToUnicode(0xF0), U'\uF8FF');  // apple logo (private use)
-  EXPECT_EQ(MacRomanToUnicode(0xFF), U'\u02C7');  // caron, last byte
-  EXPECT_EQ(MacRomanToUnicode('A'), U'A');
-}
-
 TEST(MacRoman, EveryByteRoundTrips) {
   std::string all;
   for (int b = 0; b < 256; ++b) {

@@ -1,4 +1,4 @@
-// The "Modes and Channels" window: its grid of channel buttons and their states, the
+// The "Modes and Channels" window: its channel buttons and their states, the
 // three tabs, Return, the set-up file button, slow and streaming interfaces, and the
 // menu states it leaves; screenshots of each tab.
 #include <string>
@@ -40,33 +40,19 @@ int16_t ControlStateIn(int16_t control) {
   return rt::ControlExists(control) ? rt::ControlState(control) : -1;
 }
 
-TEST_F(ModeWindowTest, ChannelButtonsSitInAFourByFourGrid) {
-  auto same = [](Rect a, Rect b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-  };
-  EXPECT_TRUE(same(ChannelButtonRect(1), Rect{15, 148, 119, 168}));
-  EXPECT_TRUE(same(ChannelButtonRect(4), Rect{333, 148, 437, 168}));
-  EXPECT_TRUE(same(ChannelButtonRect(5), Rect{15, 170, 119, 190}));
-  EXPECT_TRUE(same(ChannelButtonRect(10), Rect{121, 192, 225, 212}));
-  EXPECT_TRUE(same(ChannelButtonRect(16), Rect{333, 214, 437, 234}));
-  EXPECT_EQ(ChannelButtonTitle(1), "1 Channel");
-  EXPECT_EQ(ChannelButtonTitle(2), "2 Channels");
-  EXPECT_EQ(ChannelButtonTitle(16), "16 Channels");
-}
-
 TEST_F(ModeWindowTest, ButtonStatesFollowTheModeAndTheDisplay) {
-  for (int16_t n = 1; n <= 16; ++n) {
-    EXPECT_EQ(ChannelButtonState(n, RecordingModeCode::Chart, 16), 1) << n;
-    EXPECT_EQ(ChannelButtonState(n, 0, 16), 1) << "nothing chosen yet counts as chart: " << n;
-    EXPECT_EQ(ChannelButtonState(n, RecordingModeCode::Scope, 16), 0) << n;
-    EXPECT_EQ(ChannelButtonState(n, RecordingModeCode::ScopeChart, 16), n >= 2 && n <= 5 ? 1 : 0) << n;
-  }
+  struct Case {
+    int16_t mode, maximumChans, first, last;  // the channel counts offered
+  };
+  using namespace RecordingModeCode;
+  for (Case c : {Case{Chart, 16, 1, 16}, Case{0, 16, 1, 16}, Case{Scope, 16, 1, 0}, Case{ScopeChart, 16, 2, 5},
+                 Case{Chart, 12, 1, 12}})
+    for (int16_t n = 1; n <= 16; ++n)
+      EXPECT_EQ(ChannelButtonState(n, c.mode, c.maximumChans), n >= c.first && n <= c.last ? 1 : 0)
+          << "mode " << c.mode << " limit " << c.maximumChans << " button " << n;
 }
 
 TEST_F(ModeWindowTest, ButtonsAboveMaximumChansAreDimmed) {
-  for (int16_t n = 1; n <= 12; ++n) EXPECT_EQ(ChannelButtonState(n, RecordingModeCode::Chart, 12), 1) << n;
-  for (int16_t n = 13; n <= 16; ++n) EXPECT_EQ(ChannelButtonState(n, RecordingModeCode::Chart, 12), 0) << n;
-
   MaximumChans = 12;
   External_AD = ExternalADCode::SableUI2;
   test::LoopDriver driver;

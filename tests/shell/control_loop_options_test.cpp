@@ -1,6 +1,7 @@
 // The options window after a run: closing the run, its keys and mouse rows, each
 // command's outcome in slot 43, the guarded restart, quick save, replay, quit with
 // the shutdown message, and its report windows.
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -62,68 +63,23 @@ class OptionsWindowTest : public test::ControlLoopTest {
 
 // ---- rules ------------------------------------------------------------------------------------
 
-TEST_F(OptionsWindowTest, KeysChooseTheirCommandsAndAnyOtherKeySaves) {
+TEST_F(OptionsWindowTest, KeysChooseTheirCommandsInEitherCaseAndAnyOtherKeySaves) {
   using namespace OptionsButton;
-  EXPECT_EQ(OptionsKeyButton('s'), Save);
-  EXPECT_EQ(OptionsKeyButton('S'), Save);
-  EXPECT_EQ(OptionsKeyButton('r'), Restart);
-  EXPECT_EQ(OptionsKeyButton('R'), Restart);
-  EXPECT_EQ(OptionsKeyButton('a'), Parameters);
-  EXPECT_EQ(OptionsKeyButton('A'), Parameters);
-  EXPECT_EQ(OptionsKeyButton('m'), MakeSetup);
-  EXPECT_EQ(OptionsKeyButton('M'), MakeSetup);
-  EXPECT_EQ(OptionsKeyButton('c'), RootName);
-  EXPECT_EQ(OptionsKeyButton('C'), RootName);
-  for (int key : {13, 3, int{'q'}, int{'x'}, int{'5'}, int{' '}})
-    EXPECT_EQ(OptionsKeyButton(key), Save) << key;
+  for (auto [key, button] : {std::pair{'s', Save}, {'R', Restart}, {'a', Parameters}, {'M', MakeSetup},
+                             {'c', RootName}, {'\r', Save}, {'q', Save}, {'5', Save}}) {
+    EXPECT_EQ(OptionsKeyButton(key), button) << key;
+    EXPECT_EQ(OptionsKeyButton(std::toupper(key)), button) << key;
+  }
 }
 
-TEST_F(OptionsWindowTest, MouseRowsOfTheLeftMargin) {
-  using namespace OptionsButton;
-  struct Row {
-    int x, y, button;
-  };
-  const Row rows[] = {{1, 2, Restart},
-                      {71, 50, Restart},
-                      {40, 1, 0},
-                      {40, 51, 0},
-                      {40, 59, 0},
-                      {40, 60, Save},
-                      {40, 103, Save},
-                      {40, 104, 0},
-                      {40, 114, Parameters},
-                      {40, 157, Parameters},
-                      {40, 168, MakeSetup},
-                      {40, 204, MakeSetup},
-                      {40, 205, 0},
-                      {40, 278, 0},
-                      {40, 279, ChangeMode},
-                      {40, 308, ChangeMode},
-                      {40, 309, 0},
-                      {0, 30, 0},
-                      {72, 30, 0}};
-  for (const Row& r : rows) EXPECT_EQ(OptionsMouseRowButton(r.x, r.y), r.button) << r.x << "," << r.y;
-}
-
-TEST_F(OptionsWindowTest, SlotFortyThreeOutcomes) {
-  for (int16_t outcome : {0, 1, 4}) EXPECT_FALSE(OptionsWindowEnds(outcome)) << outcome;
-  EXPECT_TRUE(OptionsWindowEnds(OptionsOutcome::Rerun));
-  EXPECT_TRUE(OptionsWindowEnds(OptionsOutcome::ChangeMode));
-}
-
-TEST_F(OptionsWindowTest, TitlesAndTheSampleCountOfAStoppedRun) {
-  EXPECT_EQ(OptionsWindowTitle(RecordingModeCode::Chart, 39), "Chart Halted at 39 Samples");
+TEST_F(OptionsWindowTest, SampleCountAndTheButtonsOfEachMode) {
   EXPECT_EQ(OptionsWindowTitle(RecordingModeCode::ScopeChart, 1234567), "Chart Halted at 1234567 Samples");
-  EXPECT_EQ(OptionsWindowTitle(RecordingModeCode::Scope, 39), "Oscilloscope Acquisition Halted");
   EXPECT_EQ(SampleAfterRun(40), 39);
-  EXPECT_EQ(SampleAfterRun(1), 0);
   EXPECT_EQ(SampleAfterRun(0), 0);
-  EXPECT_TRUE(ShowsRootNameButton(RecordingModeCode::Scope, 0));
-  EXPECT_TRUE(ShowsRootNameButton(RecordingModeCode::Chart, 1));
+  EXPECT_TRUE(ShowsRootNameButton(RecordingModeCode::Chart, 1)) << "a repeating chart names its files";
   EXPECT_FALSE(ShowsRootNameButton(RecordingModeCode::Chart, 0));
   EXPECT_TRUE(CutChannelsEnabled(RecordingModeCode::Chart, 11));
   EXPECT_FALSE(CutChannelsEnabled(RecordingModeCode::Chart, 12));
-  EXPECT_TRUE(CutChannelsEnabled(RecordingModeCode::ScopeChart, 4));
   EXPECT_FALSE(CutChannelsEnabled(RecordingModeCode::ScopeChart, 5));
   EXPECT_FALSE(CutChannelsEnabled(RecordingModeCode::Scope, 1));
 }
@@ -334,19 +290,7 @@ TEST_F(OptionsWindowTest, ScopeModeShowsItsRootNameAndNoReplay) {
   EXPECT_EQ(ScopeCount, 0);
 }
 
-TEST_F(OptionsWindowTest, QuitEndsWithStatusZero) {
-  test::LoopDriver driver;
-  driver.WaitFor(W).Click(OptionsButton::Quit);
-  try {
-    OPTIONSWINDOW();
-    ADD_FAILURE() << "quit returned";
-  } catch (const rt::ProgramExit& e) {
-    EXPECT_EQ(e.status, 0);
-  }
-  EXPECT_FALSE(Called("TURNVALVESOFF")) << "nothing to switch off in demonstration mode";
-}
-
-TEST_F(OptionsWindowTest, ShutdownMessageIsShownBeforeTheEnd) {
+TEST_F(OptionsWindowTest, QuitShowsTheShutdownMessageAndEndsWithStatusZero) {
   const auto config = test::MakeTempDir("options-config");
   setenv("MV_CONFIG_DIR", config.c_str(), 1);
   ASSERT_TRUE(WriteShutdownMessage("Close the nitrogen valve before you leave the lab"));
@@ -370,6 +314,7 @@ TEST_F(OptionsWindowTest, ShutdownMessageIsShownBeforeTheEnd) {
     status = e.status;
   }
   EXPECT_EQ(status, 0);
+  EXPECT_FALSE(Called("TURNVALVESOFF")) << "nothing to switch off in demonstration mode";
   EXPECT_TRUE(PlayedFile("rip.mp3")) << "sounds are switched on for the message";
   EXPECT_TRUE(PlayedFile("bzot.mp3"));
   unsetenv("MV_CONFIG_DIR");

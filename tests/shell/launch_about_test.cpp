@@ -1,4 +1,4 @@
-// The splash, the flies, and the About and More Info windows.
+// The splash, and the About and More Info windows.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -27,8 +27,6 @@ int InkIn(int left, int top, int right, int bottom) {
 }
 
 TEST_F(AboutTest, SplashPhotosAreTheFilesOfTheSplashFolder) {
-  EXPECT_STREQ(SplashPhotoName(52), "Zion Canyon.jpg");
-  EXPECT_STREQ(SplashPhotoName(1), "Arches NP.jpg");
   EXPECT_STREQ(SplashPhotoName(0), "");
   EXPECT_STREQ(SplashPhotoName(53), "");
   for (int16_t n = 1; n <= 52; ++n)
@@ -39,64 +37,12 @@ TEST_F(AboutTest, SplashPhotosAreTheFilesOfTheSplashFolder) {
 TEST_F(AboutTest, SplashOpensThePictureWindowOverAHiddenOverlay) {
   SplashScreenJPEG();
   ASSERT_TRUE(rt::WindowExists(kSplashWindow));
-  const Rect r = rt::WindowContentRect(kSplashWindow);
-  EXPECT_EQ(r.left, 100);
-  EXPECT_EQ(r.top, 56);
-  EXPECT_EQ(r.width(), 543);
-  EXPECT_EQ(r.height(), 294);
   EXPECT_TRUE(rt::WindowExists(kStartupOverlayWindow));
   EXPECT_FALSE(rt::WindowVisible(kStartupOverlayWindow));
   EXPECT_GE(SplashPhotoNumber(), 1);
   EXPECT_LE(SplashPhotoNumber(), 52);
   rt::SetOutputWindow(kSplashWindow);
   EXPECT_GT(InkIn(0, 0, 543, 294), 1000) << "the photo is drawn";
-}
-
-TEST_F(AboutTest, FliesStartInTheirCornerWithTheirSteps) {
-  for (uint32_t seed = 1; seed <= 40; ++seed) {
-    rt::SeedRandom(seed);
-    const int16_t mode = static_cast<int16_t>(seed % 2);
-    StartTheFlies(mode);
-    ASSERT_GE(Nflies, 5);
-    ASSERT_LE(Nflies, 10);
-    for (int k = 1; k <= Nflies; ++k) {
-      const auto& f = FlyPositionArray[k];
-      const int shift = mode == 0 ? 110 : 0;
-      EXPECT_GE(f[0], 1 + shift);
-      EXPECT_LE(f[0], 110 + shift);
-      EXPECT_GE(f[1], 1);
-      EXPECT_LE(f[1], 110);
-      const int16_t step = k <= 2 ? 3 : (k <= 4 ? 5 : 4);
-      EXPECT_EQ(f[2], step) << "fly " << k;
-      EXPECT_EQ(f[3], step) << "fly " << k;
-    }
-  }
-}
-
-TEST_F(AboutTest, FliesTurnInwardAtTheEdges) {
-  for (uint32_t seed = 1; seed <= 60; ++seed) {
-    rt::SeedRandom(seed);
-    std::array<int16_t, 4> top{300, 3, 4, -4}, bottom{300, 490, 4, 4}, left{2, 300, -4, 4},
-        right{740, 300, 4, 4};
-    StepFly(top);
-    StepFly(bottom);
-    StepFly(left);
-    StepFly(right);
-    EXPECT_GE(top[3], 4);
-    EXPECT_LE(top[3], 8);
-    EXPECT_EQ(top[1], 3 + top[3]);
-    EXPECT_LE(bottom[3], -4);
-    EXPECT_GE(bottom[3], -8);
-    EXPECT_GE(left[2], 4);
-    EXPECT_LE(left[2], 8);
-    EXPECT_LE(right[2], -4);
-    EXPECT_GE(right[2], -8);
-    std::array<int16_t, 4> middle{300, 300, 5, -3};
-    StepFly(middle);
-    EXPECT_EQ(std::abs(middle[2]), 5) << "away from the edges a step only reverses";
-    EXPECT_EQ(std::abs(middle[3]), 3);
-    EXPECT_EQ(middle[0], 300 + middle[2]);
-  }
 }
 
 TEST_F(AboutTest, AboutYearIsTheCurrentYearButNeverBefore2015) {
@@ -120,15 +66,6 @@ TEST_F(AboutTest, AboutShowsTheLogoCentredOrBesideTheMascot) {
   EXPECT_GT(InkIn(10, 10, 85, 144), 100) << "the logo moves left";
   EXPECT_GT(InkIn(225, 10, 280, 132), 100) << "the mascot";
   EXPECT_EQ(rt::EditText(1), "Build date: " + version.str());
-}
-
-TEST_F(AboutTest, MoreInfoNamesTheCapacityLimits) {
-  const auto lines = CapacityLimitLines();
-  EXPECT_EQ(lines[0].str(), "Channels   16");
-  EXPECT_EQ(lines[1].str(), "Cases per channel:  2 million");
-  EXPECT_EQ(lines[2].str(), "Markers:   3,200");
-  EXPECT_EQ(lines[3].str(), "On-line notes:  50");
-  EXPECT_FALSE(SystemDescription().empty());
 }
 
 TEST_F(AboutTest, AboutAndMoreInfoOpenAndCloseFromTheirButtons) {

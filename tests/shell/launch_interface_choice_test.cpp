@@ -1,4 +1,4 @@
-// The "Startup Routines..." window: the default interface's name, test mode,
+// The "Startup Routines..." window: the remembered interface's button, test mode,
 // Quit, a typed key, help, and automatic selection without a window.
 #include <gtest/gtest.h>
 
@@ -17,24 +17,6 @@ using InterfaceChoiceTest = test::LaunchTest;
 drive::ScriptResult RunChoice(const std::string& script) {
   drive::ScriptRunner runner("start\nuntil 9\n" + script);
   return runner.Run([](int, char**) { SelectADconverter(); });
-}
-
-TEST_F(InterfaceChoiceTest, DefaultInterfaceNames) {
-  const char* names[12] = {"Sable UI2",
-                           "Sable UI2",
-                           "Sable UI3",
-                           "DataTaker DT500",
-                           "DataTaker DT50",
-                           "DataTaker DT800",
-                           "DataTaker DT80",
-                           "DataTaker DT85",
-                           "ADAM 4019",
-                           "RMS ADC-1",
-                           "",
-                           "Serial Streaming"};
-  for (int16_t code = 0; code <= 11; ++code) EXPECT_EQ(DefaultInterfaceName(code).str(), names[code]) << code;
-  EXPECT_EQ(DefaultInterfaceName(12).str(), "");
-  EXPECT_EQ(DefaultInterfaceName(-1).str(), "");
 }
 
 TEST_F(InterfaceChoiceTest, TestModeRunsWithTheSimulatedConverter) {

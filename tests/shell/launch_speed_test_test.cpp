@@ -24,17 +24,11 @@ TEST_F(SpeedTest, SpeedFigureFromTheElapsedTicks) {
   EXPECT_EQ(SpeedFromTicks(40000), 17000) << "a count that reads negative counts as one step";
 }
 
-TEST_F(SpeedTest, VerdictsAndTheFastFlag) {
-  EXPECT_EQ(SpeedVerdict(130).str(), " sluglike...");
-  EXPECT_EQ(SpeedVerdict(150).str(), " sluglike...");
-  EXPECT_EQ(SpeedVerdict(151).str(), "  kinda slow...");
-  EXPECT_EQ(SpeedVerdict(220).str(), "  kinda slow...");
-  EXPECT_EQ(SpeedVerdict(221).str(), "  not too bad...");
-  EXPECT_EQ(SpeedVerdict(370).str(), "  not too bad...");
-  EXPECT_EQ(SpeedVerdict(371).str(), "  pretty fast...");
-  EXPECT_EQ(SpeedVerdict(500).str(), "  pretty fast...");
-  EXPECT_EQ(SpeedVerdict(501).str(), " REALLY fast...");
-  EXPECT_EQ(SpeedVerdict(1700).str(), " REALLY fast...");
+TEST_F(SpeedTest, VerdictsChangeJustAboveTheirLimitsAndTheFastFlag) {
+  for (auto [speed, verdict] : {std::pair{150, " sluglike..."}, {151, "  kinda slow..."}, {220, "  kinda slow..."},
+                                {221, "  not too bad..."}, {370, "  not too bad..."}, {371, "  pretty fast..."},
+                                {500, "  pretty fast..."}, {501, " REALLY fast..."}})
+    EXPECT_EQ(SpeedVerdict(static_cast<int16_t>(speed)).str(), verdict) << speed;
   EXPECT_FALSE(SpeedIsFast(220));
   EXPECT_TRUE(SpeedIsFast(221));
 }
@@ -43,12 +37,10 @@ TEST_F(SpeedTest, TheTestWindowTimesItsBurstAndCloses) {
   PrefsArray[PrefsSlot::BadReadingKeepsLast] = 1;
   PrefsArray[PrefsSlot::DashPattern] = 3;
   Str255 title;
-  Rect frame;
   int progressMaximum = 0;
   rt::SetPumpHook([&] {
     if (!rt::WindowExists(kSpeedTestWindow) || !title.empty()) return;
     title = rt::WindowTitle(kSpeedTestWindow);
-    frame = rt::WindowContentRect(kSpeedTestWindow);
     rt::SetOutputWindow(kSpeedTestWindow);
     progressMaximum = rt::ControlExists(899) ? 1 : 0;
   });
@@ -59,8 +51,6 @@ TEST_F(SpeedTest, TheTestWindowTimesItsBurstAndCloses) {
   EXPECT_EQ(CPU_is_Fast, 1);
   EXPECT_EQ(PrefsArray[PrefsSlot::DashPattern], 0);
   EXPECT_EQ(title.str(), " Initializing... ");
-  EXPECT_EQ(frame.left, 115);
-  EXPECT_EQ(frame.right, 480);
   EXPECT_EQ(progressMaximum, 1) << "the progress bar stays until the window closes";
   EXPECT_FALSE(rt::WindowExists(kSpeedTestWindow));
   EXPECT_TRUE(PlayedFile("MVsounds/upvip.mp3"));
@@ -79,8 +69,7 @@ TEST_F(SpeedTest, WindowLookFollowsTheSlotsAndSoundsOffAreSilent) {
   Sound_Is_On = 0;
   GetSpeedEstimate();
   EXPECT_EQ(title.str(), " CPU Check ");
-  EXPECT_EQ(frame.left, 95);
-  EXPECT_EQ(frame.right, 445);
+  const int16_t plainRight = frame.right;
   EXPECT_TRUE(Played().empty());
 
   title = "";
@@ -89,7 +78,7 @@ TEST_F(SpeedTest, WindowLookFollowsTheSlotsAndSoundsOffAreSilent) {
   GetSpeedEstimate();
   rt::SetPumpHook(nullptr);
   EXPECT_EQ(title.str(), " Initializing... ");
-  EXPECT_EQ(frame.right, 600) << "room for the mascot";
+  EXPECT_GT(frame.right, plainRight) << "room for the mascot";
 }
 
 }  // namespace

@@ -1,13 +1,8 @@
 // The menu bar driven the way a user drives it: items chosen through the
-// menu-bar window and by key equivalents typed in another window, both quit
-// roads through the guard window; and a picture of every menu.
-#include <QAction>
-#include <QMenu>
-#include <QMenuBar>
-#include <QWidget>
+// menu-bar window and by key equivalents typed in another window, and both
+// quit roads through the guard window.
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 
 #include "acquisition/state.h"
 #include "devices/state.h"
@@ -15,7 +10,6 @@
 #include "menus_test_support.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
-#include "runtime/qt_bridge.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
@@ -88,37 +82,6 @@ TEST_F(MenuScriptTest, ItemsChosenThroughTheBarAndByKeysAndBothQuitRoads) {
   const auto played = Played();
   EXPECT_NE(std::find(played.begin(), played.end(), "MVsounds/switch.mp3"), played.end());
   EXPECT_NE(std::find(played.begin(), played.end(), "MVtimerSounds/don't do it.mp3"), played.end());
-}
-
-// Saves the bar and every menu and submenu as the menu-bar window shows them.
-TEST_F(MenuScriptTest, PictureOfEveryMenu) {
-  nChannels = 3;
-  External_AD = ExternalADCode::DT800;
-  Sound_Is_On = 1;
-  PrefsArray[PrefsSlot::TimeGrids] = 1;
-  SignificantFigures = 5;
-  MainMENU();
-  MENU_100();
-  QWidget* barWindow = rt::bridge::MenuBarWindow();
-  ASSERT_NE(barWindow, nullptr);
-  auto* bar = barWindow->findChild<QMenuBar*>();
-  ASSERT_NE(bar, nullptr);
-  const auto dir = test::TestOutputDir();
-  ASSERT_TRUE(barWindow->grab().save(QString::fromStdString((dir / "menu-bar.png").string())));
-  int saved = 0;
-  // File names from the titles: lower case, a dash for each blank.
-  auto fileName = [](QString title) { return title.trimmed().toLower().replace(' ', '-').toStdString(); };
-  std::function<void(QMenu*, const std::string&)> save = [&](QMenu* menu, const std::string& name) {
-    menu->adjustSize();
-    const auto path = dir / ("menu-" + name + ".png");
-    if (menu->grab().save(QString::fromStdString(path.string()))) ++saved;
-    for (QAction* a : menu->actions())
-      if (a->menu()) save(a->menu(), name + "-" + fileName(a->text()));
-  };
-  for (QAction* a : bar->actions())
-    if (a->menu()) save(a->menu(), fileName(a->text()));
-  EXPECT_EQ(bar->actions().size(), 8);
-  EXPECT_GE(saved, 8 + 8) << "eight menus and their eight submenus";
 }
 
 }  // namespace
