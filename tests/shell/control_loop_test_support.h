@@ -3,6 +3,7 @@
 // hooks reset, a call log the fakes write into, and a driver that acts inside a
 // window's own event loop the way the window's handlers report user actions.
 #pragma once
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -96,21 +97,10 @@ class ControlLoopTest : public MenusTest {
     setup_hooks::ResetSetupHooks();
     MenusTest::TearDown();
   }
-  bool Called(const std::string& name) const {
-    for (const auto& c : calls)
-      if (c == name) return true;
-    return false;
-  }
   int Count(const std::string& name) const {
-    int n = 0;
-    for (const auto& c : calls) n += c == name;
-    return n;
+    return static_cast<int>(std::count(calls.begin(), calls.end(), name));
   }
-  bool PlayedFile(const std::string& name) const {
-    for (const auto& p : Played())
-      if (p.size() >= name.size() && p.compare(p.size() - name.size(), name.size(), name) == 0) return true;
-    return false;
-  }
+  bool Called(const std::string& name) const { return Count(name) > 0; }
 };
 
 }  // namespace mv::test

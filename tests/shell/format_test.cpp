@@ -25,38 +25,25 @@ TEST(StringFormatter, WholeValuesAndValuesJustAboveThemShowAsWholeNumbers) {
   EXPECT_EQ(S(StringFormatter(2.9999999f)), " 3");
   EXPECT_EQ(S(StringFormatter(3.000001f)), " 3");
   EXPECT_EQ(S(StringFormatter(-3.000001f)), "-3");
-  EXPECT_EQ(S(StringFormatter(0.0f)), " 0");
   EXPECT_EQ(S(StringFormatter(-0.0f)), " 0");
-  EXPECT_EQ(S(StringFormatter(-99999.0f)), "-99999");
   EXPECT_EQ(S(StringFormatter(1000000.0f)), " 1000000");
 }
 
 TEST(StringFormatter, DecimalsFollowTheMagnitudeAndTrailingZerosAreTrimmed) {
   EXPECT_EQ(S(StringFormatter(2.5f)), "  2.5");
-  EXPECT_EQ(S(StringFormatter(-2.5f)), " -2.5");
-  EXPECT_EQ(S(StringFormatter(12.5f)), "  12.5");
   EXPECT_EQ(S(StringFormatter(123.456f)), "  123.46");
-  EXPECT_EQ(S(StringFormatter(1234.56f)), "  1234.6");
   EXPECT_EQ(S(StringFormatter(-1234.56f)), " -1234.6");
   EXPECT_EQ(S(StringFormatter(12345.6f)), " 12346");
   EXPECT_EQ(S(StringFormatter(10000.5f)), " 10001");
   // Rounded up to a whole value by the picture, trimmed back to the point and no further.
   EXPECT_EQ(S(StringFormatter(999.999f)), " 1000");
   EXPECT_EQ(S(StringFormatter(9.999999f)), " 10");
-  EXPECT_EQ(S(StringFormatter(1.25f)), "  1.25");
 }
 
 TEST(StringFormatter, ValuesBelowOneShowTheirSinglePrecisionDigits) {
   EXPECT_EQ(S(StringFormatter(0.1f)), " 0.1000000015");
   EXPECT_EQ(S(StringFormatter(0.9999f)), " 0.9998999834");
-  EXPECT_EQ(S(StringFormatter(0.5f)), " 0.5");
   EXPECT_EQ(S(StringFormatter(-0.25f)), "-0.25");
-}
-
-TEST(StringFormatter, NonFiniteValuesGetFixedTexts) {
-  EXPECT_EQ(S(StringFormatter(std::numeric_limits<float>::quiet_NaN())), " NaN");
-  EXPECT_EQ(S(StringFormatter(std::numeric_limits<float>::infinity())), " Inf");
-  EXPECT_EQ(S(StringFormatter(-std::numeric_limits<float>::infinity())), "-Inf");
 }
 
 // Values beyond a 64-bit integer must be rounded in floating point; an integer cast
@@ -67,15 +54,22 @@ TEST(StringFormatter, HugeValuesDoNotOverflowAnInteger) {
   EXPECT_EQ(S(StringFormatter(std::numeric_limits<float>::max())), " 3.402823466e+38");
 }
 
+TEST(NumberTexts, NonFiniteValuesGetFixedTextsInEveryFormatter) {
+  const float fNaN = std::numeric_limits<float>::quiet_NaN(), fInf = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(S(StringFormatter(fNaN)) + S(StringFormatter(fInf)) + S(StringFormatter(-fInf)), " NaN Inf-Inf");
+  EXPECT_EQ(S(PlainText10(kNaN)) + S(PlainText10(kInf)) + S(PlainText10(-kInf)), " NaN Inf-Inf");
+  EXPECT_EQ(S(NumText(kNaN)) + S(NumText(kInf, 3)) + S(NumText(-kInf)), " NaN Inf-Inf");
+  EXPECT_EQ(S(PrintedNumber(kNaN)) + S(PrintedNumber(kInf)) + S(PrintedNumber(-kInf)), " NaN Inf-Inf");
+  EXPECT_EQ(S(PictureFormat(kNaN, "###.##")), "   NaN") << "in the picture's width";
+  EXPECT_EQ(S(PictureFormat(-kInf, "####.#")), "  -Inf");
+  EXPECT_EQ(S(PictureFormat(kInf, "#")), " Inf");
+}
+
 TEST(PlainText10, TenSignificantDigitsWithSignPlace) {
   EXPECT_EQ(S(PlainText10(1.0 / 3.0)), " 0.3333333333");
   EXPECT_EQ(S(PlainText10(-2.0 / 3.0)), "-0.6666666667");
   EXPECT_EQ(S(PlainText10(1234567890.0)), " 1234567890");
-  EXPECT_EQ(S(PlainText10(2.5)), " 2.5");
   EXPECT_EQ(S(PlainText10(-0.0)), " 0");
-  EXPECT_EQ(S(PlainText10(kNaN)), " NaN");
-  EXPECT_EQ(S(PlainText10(kInf)), " Inf");
-  EXPECT_EQ(S(PlainText10(-kInf)), "-Inf");
 }
 
 class NumTextTest : public ::testing::Test {
@@ -85,24 +79,15 @@ class NumTextTest : public ::testing::Test {
   int16_t saved_ = 5;
 };
 
-TEST_F(NumTextTest, FiveDigitsAtStartUp) {
+TEST_F(NumTextTest, FiveDigitsAtStartUpAndWholeValuesKeepAllTheirDigits) {
   SignificantDigits = 5;
   EXPECT_EQ(S(NumText(3.14159265)), " 3.1416");
-  EXPECT_EQ(S(NumText(-2.5)), "-2.5");
-  EXPECT_EQ(S(NumText(0.1)), " 0.1");
   EXPECT_EQ(S(NumText(0.000123456)), " 0.00012346");
   EXPECT_EQ(S(NumText(0.0000123456)), " 1.2346e-05");
   EXPECT_EQ(S(NumText(123456.7)), " 1.2346e+05");
   EXPECT_EQ(S(NumText(12345.67)), " 12346");
-  EXPECT_EQ(S(NumText(0.0)), " 0");
-  EXPECT_EQ(S(NumText(-0.0)), " 0");
-}
-
-TEST_F(NumTextTest, WholeValuesKeepAllTheirDigits) {
-  SignificantDigits = 5;
   EXPECT_EQ(S(NumText(123456.0)), " 123456");
   EXPECT_EQ(S(NumText(-2000000.0)), "-2000000");
-  EXPECT_EQ(S(NumText(12.0, 3)), " 12");
   EXPECT_EQ(S(NumText(1e20)), " 1e+20");
 }
 
@@ -111,46 +96,28 @@ TEST_F(NumTextTest, ThreeDigitsWhenAWindowAsksForThem) {
   EXPECT_EQ(S(NumText(3.14159)), " 3.14");
   EXPECT_EQ(S(NumText(1234.5)), " 1.23e+03");
   EXPECT_EQ(S(NumText(-12.3456)), "-12.3");
-  EXPECT_EQ(S(NumText(0.5)), " 0.5");
   EXPECT_EQ(S(NumText(3.14159, 5)), " 3.1416");  // explicit digits ignore the setting
-}
-
-TEST_F(NumTextTest, NonFiniteValuesGetFixedTexts) {
-  EXPECT_EQ(S(NumText(kNaN)), " NaN");
-  EXPECT_EQ(S(NumText(kInf, 3)), " Inf");
-  EXPECT_EQ(S(NumText(-kInf)), "-Inf");
 }
 
 TEST(PrintedNumber, FixedNotationFromTwoToTheMinusSevenUpToTwoToTheThirtyTwo) {
   EXPECT_EQ(S(PrintedNumber(0.0078125)), " 0.0078125");  // 2^-7
-  EXPECT_EQ(S(PrintedNumber(-0.0078125)), "-0.0078125");
   EXPECT_EQ(S(PrintedNumber(0.0078)), " 7.8e-03");           // just below 2^-7
   EXPECT_EQ(S(PrintedNumber(4294967296.0)), " 4294967296");  // 2^32
   EXPECT_EQ(S(PrintedNumber(4294967297.0)), " 4.294967297e+09");
-  EXPECT_EQ(S(PrintedNumber(-4294967297.0)), "-4.294967297e+09");
-  EXPECT_EQ(S(PrintedNumber(1.5e-9)), " 1.5e-09");
   EXPECT_EQ(S(PrintedNumber(1e300)), " 1e+300");
 }
 
 TEST(PrintedNumber, TenSignificantDigitsWithoutTrailingZeros) {
   EXPECT_EQ(S(PrintedNumber(0.0)), " 0");
-  EXPECT_EQ(S(PrintedNumber(100.0)), " 100");
   EXPECT_EQ(S(PrintedNumber(-7.0)), "-7");
-  EXPECT_EQ(S(PrintedNumber(2.5)), " 2.5");
-  EXPECT_EQ(S(PrintedNumber(0.1)), " 0.1");
   EXPECT_EQ(S(PrintedNumber(1.0 / 3.0)), " 0.3333333333");
   EXPECT_EQ(S(PrintedNumber(123456.789)), " 123456.789");
   EXPECT_EQ(S(PrintedNumber(2.0 / 3.0 * 1e-10)), " 6.666666667e-11");
-  EXPECT_EQ(S(PrintedNumber(kNaN)), " NaN");
-  EXPECT_EQ(S(PrintedNumber(kInf)), " Inf");
-  EXPECT_EQ(S(PrintedNumber(-kInf)), "-Inf");
 }
 
 TEST(PictureFormat, RoundsToThePictureAndRightAlignsInItsWidth) {
   EXPECT_EQ(S(PictureFormat(3.14159, "###.##")), "  3.14");
   EXPECT_EQ(S(PictureFormat(-3.14159, "###.##")), " -3.14");
-  EXPECT_EQ(S(PictureFormat(0.5, "#.#####")), "0.50000");
-  EXPECT_EQ(S(PictureFormat(7.0, "#")), "7");
   EXPECT_EQ(S(PictureFormat(2.999, "##.##")), " 3.00");
   EXPECT_EQ(S(PictureFormat(-0.001, "#.##")), "0.00");      // rounds to zero: no minus sign
   EXPECT_EQ(S(PictureFormat(12345.0, "##.#")), "12345.0");  // overflows to the left
@@ -160,61 +127,28 @@ TEST(PictureFormat, RoundsToThePictureAndRightAlignsInItsWidth) {
 TEST(PictureFormat, CommasGroupThousandsWhileDigitsAreLeft) {
   EXPECT_EQ(S(PictureFormat(123456.0, "###,###")), "123,456");
   EXPECT_EQ(S(PictureFormat(1234.0, "###,###")), "  1,234");
-  EXPECT_EQ(S(PictureFormat(12.0, "###,###")), "     12");
   EXPECT_EQ(S(PictureFormat(-1234.0, "###,###")), " -1,234");
   EXPECT_EQ(S(PictureFormat(1234567.0, "#,###,###")), "1,234,567");
 }
 
-TEST(PictureFormat, NonFiniteValuesGetFixedTextsInThePictureWidth) {
-  EXPECT_EQ(S(PictureFormat(kNaN, "###.##")), "   NaN");
-  EXPECT_EQ(S(PictureFormat(-kInf, "####.#")), "  -Inf");
-  EXPECT_EQ(S(PictureFormat(kInf, "#")), " Inf");
-}
-
-TEST(TextToNumber, TakesTheLeadingNumberAndIgnoresTheRest) {
-  EXPECT_EQ(TextToNumber(" 12.5abc"), 12.5);
-  EXPECT_EQ(TextToNumber("-3e2"), -300.0);
-  EXPECT_EQ(TextToNumber("+4"), 4.0);
-  EXPECT_EQ(TextToNumber(".5"), 0.5);
-  EXPECT_EQ(TextToNumber("-.5"), -0.5);
-  EXPECT_EQ(TextToNumber("5."), 5.0);
-  EXPECT_EQ(TextToNumber("1e"), 1.0);
-  EXPECT_EQ(TextToNumber(" \t7 8"), 7.0);
-  EXPECT_EQ(TextToNumber("0,5"), 0.0);
-  EXPECT_EQ(TextToNumber("2.5E-1x"), 0.25);
-}
-
-TEST(TextToNumber, TextsWithoutANumberReadAsZero) {
-  EXPECT_EQ(TextToNumber("abc"), 0.0);
-  EXPECT_EQ(TextToNumber(""), 0.0);
-  EXPECT_EQ(TextToNumber("   "), 0.0);
-  EXPECT_EQ(TextToNumber("-"), 0.0);
-  EXPECT_EQ(TextToNumber("."), 0.0);
-  EXPECT_EQ(TextToNumber("--5"), 0.0);
-  EXPECT_EQ(TextToNumber("+-5"), 0.0);
-  EXPECT_EQ(TextToNumber("- 5"), 0.0);
+TEST(TextToNumber, TakesTheLeadingNumberAndReadsTextsWithoutOneAsZero) {
+  const std::pair<const char*, double> cases[] = {
+      {" 12.5abc", 12.5}, {"-3e2", -300}, {"+4", 4},  {"-.5", -0.5},    {"5.", 5}, {"1e", 1},
+      {" \t7 8", 7},      {"0,5", 0},     {"abc", 0}, {"", 0},          {"-", 0},  {".", 0},
+      {"--5", 0},         {"+-5", 0},     {"- 5", 0}, {"2.5E-1x", 0.25}};
+  for (auto [text, value] : cases) EXPECT_EQ(TextToNumber(text), value) << "'" << text << "'";
 }
 
 TEST(TextToNumber, NeverYieldsAValueThatIsNoNumber) {
-  EXPECT_EQ(TextToNumber("inf"), 0.0);
-  EXPECT_EQ(TextToNumber("-Infinity"), 0.0);
-  EXPECT_EQ(TextToNumber("nan"), 0.0);
-  EXPECT_EQ(TextToNumber("1e999"), 0.0);
+  for (const char* text : {"inf", "-Infinity", "nan", "1e999"}) EXPECT_EQ(TextToNumber(text), 0.0) << text;
 }
 
 TEST(Truncate, RemovesEveryTrailingBlank) {
-  Str255 s("abc  ");
-  TRUNCATE(s);
-  EXPECT_EQ(S(s), "abc");
-  Str255 blanks("   ");
-  TRUNCATE(blanks);
-  EXPECT_EQ(S(blanks), "");
-  Str255 inner(" a b ");
-  TRUNCATE(inner);
-  EXPECT_EQ(S(inner), " a b");
-  Str255 empty;
-  TRUNCATE(empty);
-  EXPECT_EQ(S(empty), "");
+  for (auto [text, truncated] : {std::pair{"abc  ", "abc"}, {"   ", ""}, {" a b ", " a b"}, {"", ""}}) {
+    Str255 s(text);
+    TRUNCATE(s);
+    EXPECT_EQ(S(s), truncated) << "'" << text << "'";
+  }
 }
 
 TEST(Clock, SecondsFromTheMicrosecondClock) {
@@ -222,8 +156,6 @@ TEST(Clock, SecondsFromTheMicrosecondClock) {
   rt::UseVirtualClock(true);
   rt::SetVirtualMicroseconds((uint64_t{1} << 32) + 500000);  // high word 1, low word 500000
   EXPECT_DOUBLE_EQ(GetCurrentTimeInSeconds(), 4295.467296);
-  rt::SetVirtualMicroseconds(2500000);
-  EXPECT_DOUBLE_EQ(GetCurrentTimeInSeconds(), 2.5);
   rt::UseVirtualClock(wasVirtual);
 }
 

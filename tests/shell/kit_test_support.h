@@ -32,6 +32,12 @@ class KitTest : public ProgramTest {
     for (const auto& p : sounds) v.push_back(p.rfind(root, 0) == 0 ? p.substr(root.size()) : p);
     return v;
   }
+  // True when a file of this name was asked to play.
+  bool PlayedFile(const std::string& name) const {
+    for (const auto& p : Played())
+      if (p.size() >= name.size() && p.compare(p.size() - name.size(), name.size(), name) == 0) return true;
+    return false;
+  }
   // A window of the given size filled white, as the output window.
   void WhiteWindow(int16_t number, int16_t width, int16_t height) {
     rt::OpenWindow(number, "canvas",

@@ -1,4 +1,4 @@
-// The splash, and the About and More Info windows.
+// The splash photos, and the About and More Info windows.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,23 +8,12 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "shell/about.h"
-#include "shell/kit/builders.h"
 #include "shell/state.h"
 
 namespace mv {
 namespace {
 
 using AboutTest = test::LaunchTest;
-
-// Pixels of the output window's canvas in the rectangle that differ from the
-// theme background, sampled every 3 pixels.
-int InkIn(int left, int top, int right, int bottom) {
-  int ink = 0;
-  for (int y = top; y < bottom; y += 3)
-    for (int x = left; x < right; x += 3)
-      if (rt::CanvasPixel(x, y) != kThemeBackground) ++ink;
-  return ink;
-}
 
 TEST_F(AboutTest, SplashPhotosAreTheFilesOfTheSplashFolder) {
   EXPECT_STREQ(SplashPhotoName(0), "");
@@ -34,38 +23,11 @@ TEST_F(AboutTest, SplashPhotosAreTheFilesOfTheSplashFolder) {
         << SplashPhotoName(n);
 }
 
-TEST_F(AboutTest, SplashOpensThePictureWindowOverAHiddenOverlay) {
-  SplashScreenJPEG();
-  ASSERT_TRUE(rt::WindowExists(kSplashWindow));
-  EXPECT_TRUE(rt::WindowExists(kStartupOverlayWindow));
-  EXPECT_FALSE(rt::WindowVisible(kStartupOverlayWindow));
-  EXPECT_GE(SplashPhotoNumber(), 1);
-  EXPECT_LE(SplashPhotoNumber(), 52);
-  rt::SetOutputWindow(kSplashWindow);
-  EXPECT_GT(InkIn(0, 0, 543, 294), 1000) << "the photo is drawn";
-}
-
 TEST_F(AboutTest, AboutYearIsTheCurrentYearButNeverBefore2015) {
   EXPECT_EQ(AboutYear("06/30/25").str(), "2025");
   EXPECT_EQ(AboutYear("12/31/15").str(), "2015");
   EXPECT_EQ(AboutYear("01/01/14").str(), "2015");
   EXPECT_EQ(AboutYear("").str(), "2015");
-}
-
-TEST_F(AboutTest, AboutShowsTheLogoCentredOrBesideTheMascot) {
-  BuildAboutWindow();
-  rt::SetOutputWindow(kAboutWindow);
-  EXPECT_GT(InkIn(90, 10, 218, 132), 200) << "the logo";
-  EXPECT_EQ(InkIn(225, 10, 296, 132), 0) << "no mascot";
-  EXPECT_EQ(InkIn(0, 10, 85, 132), 0) << "the logo is centred";
-  rt::CloseWindow(kAboutWindow);
-
-  PrefsArray[PrefsSlot::MascotPictures] = 1;
-  BuildAboutWindow();
-  rt::SetOutputWindow(kAboutWindow);
-  EXPECT_GT(InkIn(10, 10, 85, 144), 100) << "the logo moves left";
-  EXPECT_GT(InkIn(225, 10, 280, 132), 100) << "the mascot";
-  EXPECT_EQ(rt::EditText(1), "Build date: " + version.str());
 }
 
 TEST_F(AboutTest, AboutAndMoreInfoOpenAndCloseFromTheirButtons) {

@@ -31,12 +31,6 @@ class LaunchTest : public KitTest {
     KitTest::TearDown();
   }
   static void UseDisplay(const std::string& size) { setenv("MV_DISPLAY_SIZE", size.c_str(), 1); }
-  // True when a file of this name was asked to play.
-  bool PlayedFile(const std::string& name) const {
-    for (const auto& p : Played())
-      if (p.size() >= name.size() && p.compare(p.size() - name.size(), name.size(), name) == 0) return true;
-    return false;
-  }
   std::filesystem::path documents_;
 
  private:

