@@ -1,7 +1,6 @@
 // The options window after a run: closing the run, its keys, each command's outcome
 // in slot 43, the guarded restart, quick save, replay, quit with the shutdown
 // message, and its report windows.
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -62,21 +61,6 @@ class OptionsWindowTest : public test::ControlLoopTest {
 };
 
 // ---- rules ------------------------------------------------------------------------------------
-
-TEST_F(OptionsWindowTest, KeysChooseTheirCommandsInEitherCaseAndAnyOtherKeySaves) {
-  using namespace OptionsButton;
-  for (auto [key, button] : {std::pair{'s', Save},
-                             {'R', Restart},
-                             {'a', Parameters},
-                             {'M', MakeSetup},
-                             {'c', RootName},
-                             {'\r', Save},
-                             {'q', Save},
-                             {'5', Save}}) {
-    EXPECT_EQ(OptionsKeyButton(key), button) << key;
-    EXPECT_EQ(OptionsKeyButton(std::toupper(key)), button) << key;
-  }
-}
 
 TEST_F(OptionsWindowTest, SampleCountAndTheButtonsOfEachMode) {
   EXPECT_EQ(OptionsWindowTitle(RecordingModeCode::ScopeChart, 1234567), "Chart Halted at 1234567 Samples");

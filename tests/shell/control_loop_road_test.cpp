@@ -90,11 +90,7 @@ TEST_F(ControlLoopRoad, RerunKeepsTheChannelsAndChangingTheModeClearsThem) {
       })
       .Click(OptionsButton::Restart)
       .WaitFor(kOptionsWindow)
-      .Check([this] {
-        EXPECT_EQ(Count("run"), 2);
-        EXPECT_EQ(ChannelVariables[2][ChanField::Input], 2.0f) << "a rerun keeps the channels";
-        EXPECT_EQ(nSamples, 4);
-      })
+      .Check([] { EXPECT_EQ(ChannelVariables[2][ChanField::Input], 2.0f) << "a rerun keeps the channels"; })
       .Click(OptionsButton::ChangeMode)
       .WaitFor(kModeWindow)
       .Check([] { EXPECT_EQ(ChannelVariables[2][ChanField::Input], 0.0f) << "a new mode starts afresh"; })
@@ -108,7 +104,6 @@ TEST_F(ControlLoopRoad, RerunKeepsTheChannelsAndChangingTheModeClearsThem) {
   EXPECT_TRUE(IsCommentHeaderLine(header));
   EXPECT_EQ(header.size(), 70u) << "the run's header line";
   EXPECT_EQ(CommentContainer.substr(header.size()), "Ambient 21 C\r") << "the user's comment survives";
-  EXPECT_EQ(filestrings.startDate.size(), 8u);
 }
 
 }  // namespace

@@ -122,7 +122,8 @@ TEST_F(ControlLoopRules, DataTakersFilterSpikesAndALoadedSetupKeepsItsRatios) {
     PrefsArray[PrefsSlot::SpikeFilterOn] = 0;
     External_AD = code;
     ApplyInterfaceRules(false);
-    EXPECT_EQ(PrefsArray[PrefsSlot::SpikeFilterOn], code == ExternalADCode::DT50 || code == ExternalADCode::DT800)
+    EXPECT_EQ(PrefsArray[PrefsSlot::SpikeFilterOn],
+              code == ExternalADCode::DT50 || code == ExternalADCode::DT800)
         << code;
   }
   DT800FastAcquisitionMode = 1;

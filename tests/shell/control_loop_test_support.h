@@ -45,24 +45,18 @@ class LoopDriver {
   LoopDriver& WaitFor(int16_t window) {
     return Then([window] { return rt::WindowExists(window); });
   }
-  // A control clicked, a key typed with no field focused, as the handlers report them.
-  LoopDriver& Click(int16_t control) {
-    return Then([control] {
-      doDIALOG(ActionCode::Click, control);
-      return true;
-    });
-  }
-  LoopDriver& Key(char key) {
-    return Then([key] {
-      doDIALOG(ActionCode::Key, key);
-      return true;
-    });
-  }
   LoopDriver& Check(std::function<void()> check) {
     return Then([check] {
       check();
       return true;
     });
+  }
+  // A control clicked, a key typed with no field focused, as the handlers report them.
+  LoopDriver& Click(int16_t control) {
+    return Check([control] { doDIALOG(ActionCode::Click, control); });
+  }
+  LoopDriver& Key(char key) {
+    return Check([key] { doDIALOG(ActionCode::Key, key); });
   }
   bool Finished() const { return next_ >= steps_.size(); }
 

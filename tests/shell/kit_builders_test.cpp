@@ -2,12 +2,11 @@
 // their colour codes, the progress bar, and the gallery.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <algorithm>
 
 #include "kit_test_support.h"
 #include "runtime/qt_bridge.h"
@@ -83,7 +82,8 @@ TEST_F(BuildersTest, FieldTypesSelectionAndColoursOfBuildEF) {
   EXPECT_EQ(rt::EditSelection(1), (std::pair<int, int>{0, 4})) << "editable fields start all selected";
   EXPECT_EQ(line->palette().color(QPalette::Text), QColor::fromRgbF(0, 0, 55535 / 65535.0)) << "colour codes";
   BUILDEF(2, "two\rlines", 10, 40, 200, 80, 0, 1);
-  EXPECT_NE(qobject_cast<QPlainTextEdit*>(rt::bridge::EditFieldWidget(8, 2)), nullptr) << "type 0 counts as 2";
+  EXPECT_NE(qobject_cast<QPlainTextEdit*>(rt::bridge::EditFieldWidget(8, 2)), nullptr)
+      << "type 0 counts as 2";
   EFForeColor = -4;
   EFBackColor = 42;
   BUILDEF(3, "static", 10, 90, 200, 110, 7, 2);

@@ -20,7 +20,8 @@ TEST_F(DrawingTest, LinesLieOnPixelCentresAndWiderLinesSpreadAroundThem) {
   PlotCG(1, 10, 20, 60, 20, 6);
   EXPECT_EQ(rt::CanvasPixel(35, 20), kRed);
   EXPECT_EQ(rt::CanvasPixel(35, 21), kWhite) << "a one-pixel line covers one pixel row";
-  EXPECT_EQ(QuartzPointsArray[1].x, 10.5f) << "the line's ends are stored in points 1 and 2, on pixel centres";
+  EXPECT_EQ(QuartzPointsArray[1].x, 10.5f)
+      << "the line's ends are stored in points 1 and 2, on pixel centres";
   PlotCG(0, 10, 10, 60, 10, 5);
   EXPECT_EQ(rt::CanvasPixel(30, 10), kMagenta) << "width 0 is one pixel; colour 5 is magenta for lines";
   EXPECT_TRUE(sounds.empty()) << "the line palette refuses nothing";

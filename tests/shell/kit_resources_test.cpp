@@ -26,7 +26,10 @@ TEST_F(SoundsTest, CuesFollowTheSoundAndWeirdSoundSwitches) {
     Sound_Is_On = soundsOn;
     PrefsArray[PrefsSlot::WeirdSounds] = static_cast<int16_t>(weirdOn);
     for (auto cue : {ripSound, wsst, wssst, bup, zap, upVipSOUND, downVipSOUND}) cue();
-    EXPECT_EQ(Played(), !soundsOn ? std::vector<std::string>{} : weirdOn ? weird : plain) << soundsOn << weirdOn;
+    EXPECT_EQ(Played(), !soundsOn ? std::vector<std::string>{}
+                        : weirdOn ? weird
+                                  : plain)
+        << soundsOn << weirdOn;
   }
 }
 

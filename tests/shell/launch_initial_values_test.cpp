@@ -131,18 +131,5 @@ TEST_F(InitialValuesTest, EveryKindOfProgramWideValueIsSetAtStart) {
   EXPECT_EQ(ActiveSerialPort, -1);
 }
 
-TEST_F(InitialValuesTest, TheStartUpColoursReplaceMainsAndTheSpecialCharactersAreMacRoman) {
-  degC = "x";
-  ScopeFrameColor = RGBColor{1, 1, 1};
-  SetMainValues();
-  EXPECT_EQ(ScopeFrameColor, (RGBColor{577, 43860, 60159})) << "main's own value";
-  SetInitialVariableValues();
-  EXPECT_EQ(ScopeFrameColor, (RGBColor{64512, 62333, 1327})) << "the defaults replace main's value";
-  EXPECT_EQ(degC.str(),
-            "\xA1"
-            "C");
-  EXPECT_EQ(bullet.str(), "\xA5");
-}
-
 }  // namespace
 }  // namespace mv

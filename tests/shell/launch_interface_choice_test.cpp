@@ -62,7 +62,6 @@ TEST_F(InterfaceChoiceTest, AutomaticSelectionTakesTheRememberedInterfaceWithout
   });
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
   EXPECT_FALSE(choiceWindowSeen);
-  EXPECT_FALSE(rt::WindowExists(kInterfaceChoiceWindow));
   EXPECT_EQ(External_AD, 2);
 }
 

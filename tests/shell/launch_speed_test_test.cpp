@@ -59,18 +59,5 @@ TEST_F(SpeedTest, TheTestWindowTimesItsBurstAndCloses) {
   EXPECT_TRUE(PlayedFile("MVsounds/upvip.mp3"));
 }
 
-TEST_F(SpeedTest, WindowTitleFollowsTheSlotAndSoundsOffAreSilent) {
-  Str255 title;
-  rt::SetPumpHook([&] {
-    if (rt::WindowExists(kSpeedTestWindow) && title.empty()) title = rt::WindowTitle(kSpeedTestWindow);
-  });
-  PrefsArray[PrefsSlot::BadReadingKeepsLast] = 0;
-  Sound_Is_On = 0;
-  GetSpeedEstimate();
-  rt::SetPumpHook(nullptr);
-  EXPECT_EQ(title.str(), " CPU Check ");
-  EXPECT_TRUE(Played().empty());
-}
-
 }  // namespace
 }  // namespace mv

@@ -101,8 +101,7 @@ TEST_F(MenuBarTest, ExternalADDeviceSubmenuIsMadeForTheInterface) {
 
 TEST_F(MenuBarTest, WindowSizesAreOfferedByDisplayWidth) {
   for (auto [display, fits] : {std::pair{"820x700", std::vector<bool>{true, true, false, false, true}},
-                               std::pair{"799x600", std::vector<bool>{true, false, false, false, true}},
-                               std::pair{"1280x800", std::vector<bool>{true, true, true, true, true}}}) {
+                               std::pair{"799x600", std::vector<bool>{true, false, false, false, true}}}) {
     setenv("MV_DISPLAY_SIZE", display, 1);
     MainMENU();
     for (int16_t i = 3; i <= 7; ++i)
