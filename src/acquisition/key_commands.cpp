@@ -149,10 +149,14 @@ KeyOutcome HandleRecordingKeys(KeyMode mode) {
   if (timeNow <= NextMarkerTime) return KeyOutcome{escapeAlone, false};
 
   int32_t c = READKEYS(KeystrokeArray);
+  // Ctrl-Q typed between two looks at the key map counts as Command-Q held now.
+  const bool typedQ = CommandQTyped != 0;
+  CommandQTyped = 0;
+  if (typedQ) c = 'Q';
   const bool click = ControlStripClicked != 0;
   bool qStop = false;
   bool handled = false;
-  if (click || commandAlone) handled = RunCommand(mode, click, c, qStop);
+  if (click || commandAlone || typedQ) handled = RunCommand(mode, click, c, qStop);
 
   // Escape alone stops; otherwise Option alone or a click makes keys act on devices
   // and the X-Y plot. Command-Q keeps its stop (it used to be cleared here).

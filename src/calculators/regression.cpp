@@ -147,6 +147,8 @@ void Calculate(Window& w) {
   rt::SetControlState(kSave, 1);
   if (!w.plotOpen) {
     BuildRegressionPlotWindow();
+    // The plot stands beside the calculator, which stays the window the user works in.
+    rt::BringWindowForward(kCalculatorWindow);
     w.plotOpen = true;
   } else {
     rt::SetOutputWindow(kRegressionPlotWindow);

@@ -25,9 +25,11 @@ uint64_t Microseconds() {
       std::chrono::duration_cast<std::chrono::microseconds>(SteadyClock::now() - Epoch()).count());
 }
 
+uint64_t Ticks64() { return Microseconds() * 60 / 1'000'000; }
+
 uint32_t TickCount() {
   // 64-bit arithmetic first, then the 32-bit count the program compares.
-  return static_cast<uint32_t>(Microseconds() * 60 / 1'000'000);
+  return static_cast<uint32_t>(Ticks64());
 }
 
 void Delay(int ms) {

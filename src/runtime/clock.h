@@ -10,6 +10,8 @@ namespace mv::rt {
 uint64_t Microseconds();
 // Ticks of 1/60 s since the same epoch; 32-bit like the original counts.
 uint32_t TickCount();
+// The same ticks in 64 bits, for deadlines: a sum never wraps round.
+uint64_t Ticks64();
 // Pauses for ms milliseconds without pumping events. On the virtual clock it
 // advances the clock instead of sleeping.
 void Delay(int ms);

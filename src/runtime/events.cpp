@@ -41,7 +41,9 @@ int gClickCount = 0;
 QPoint gClickLocal;
 int16_t gClickWindow = 0;
 bool gDiscardInput = false;
-std::chrono::steady_clock::time_point gSuppressUntil;
+bool gPressOnControl = false;
+int16_t gPendingActivation = 0;  // the window the program asked to activate, until it is
+int gExpectedBlinks = 0;         // application state changes the program causes
 bool gFilterInstalled = false;
 bool gInPumpHook = false;
 
@@ -157,7 +159,17 @@ bool IsOurField(QWidget* w) {
   return false;
 }
 
-bool Suppressed() { return std::chrono::steady_clock::now() < gSuppressUntil; }
+// An activation change the user made: a window other than the front one activated,
+// or the front window deactivated (another window or another application took the
+// keyboard). While the program's own request is pending every change is the
+// program's, and once it is granted changes that agree with the front window are too.
+void OnActivation(int16_t number, bool activate) {
+  if (gPendingActivation != 0) return;
+  if (gDiscardInput) return;
+  const int16_t front = FrontWindow();
+  const bool byUser = activate ? number != front : number == front;
+  if (byUser) Enqueue({QueuedEvent::Dialog, 18, static_cast<int16_t>(activate ? number : -number), {}, number});
+}
 
 bool HandleKeyPress(QWidget* target, QKeyEvent* ke) {
   int16_t win = WindowNumberOf(target);
@@ -196,13 +208,16 @@ bool HandleMousePress(QWidget* target, QMouseEvent* me, int clicks) {
   gClickWindow = win;
   WindowRec* r = FindWindow(win);
   if (r && r->widget) gClickLocal = r->widget->mapFromGlobal(gMouseGlobal);
-  if (win != FrontWindow()) {
-    // The first click on a window behind only brings it forward.
+  bool onCanvas = target == target->window() || qobject_cast<QLabel*>(target) != nullptr;
+  gPressOnControl = !onCanvas;
+  const WindowRec* pressed = FindWindow(win);
+  if (win != FrontWindow() && pressed && !IsCompanion(*pressed)) {
+    // A press on a window behind the front one is reported as such and acts on
+    // nothing there: the front window's loop is modal, and it stays in front.
     Enqueue({QueuedEvent::Dialog, 3, win, {}, win});
-    BringWindowForward(win);
+    ReactivateFrontWindow();
     return true;
   }
-  bool onCanvas = target == target->window() || qobject_cast<QLabel*>(target) != nullptr;
   if (onCanvas) {
     Enqueue({QueuedEvent::Mouse, static_cast<int16_t>(clicks), 0, {}, win});
     return target == target->window();
@@ -243,11 +258,7 @@ class EventFilter : public QObject {
       case QEvent::WindowDeactivate: {
         auto* ww = qobject_cast<WindowWidget*>(obj);
         if (!ww || !FindWindow(ww->number())) return false;
-        bool activate = e->type() == QEvent::WindowActivate;
-        if (activate) NoteActivated(ww->number());
-        if (!Suppressed() && !gDiscardInput)
-          Enqueue({QueuedEvent::Dialog, 18, static_cast<int16_t>(activate ? ww->number() : -ww->number()), {},
-                   ww->number()});
+        OnActivation(ww->number(), e->type() == QEvent::WindowActivate);
         return false;
       }
       default:
@@ -258,7 +269,26 @@ class EventFilter : public QObject {
 
 EventFilter* gFilter = nullptr;
 
-void Deliver(const QueuedEvent& e) {
+// The modal rule: the loop that pumps serves the front window, so a control click,
+// a canvas click or a key from any other window never reaches it as one; a click
+// there is reported as a click in a window behind (kind 3) and a key is dropped.
+// Close boxes, redraws, activations and menu choices pass whatever their window,
+// as long as it is still open.
+bool FromBehind(const QueuedEvent& e) {
+  if (e.window == 0 || e.window == FrontWindow()) return false;
+  const WindowRec* r = FindWindow(e.window);
+  return !r || !IsCompanion(*r);
+}
+
+void Deliver(QueuedEvent e) {
+  // An event of a window closed since is nobody's.
+  if (e.window != 0 && !WindowExists(e.window)) return;
+  if (FromBehind(e)) {
+    const bool click = (e.kind == QueuedEvent::Dialog && e.a == 1) || e.kind == QueuedEvent::Mouse;
+    const bool key = e.kind == QueuedEvent::EditKey || (e.kind == QueuedEvent::Dialog && (e.a == 16 || e.a == 24));
+    if (key) return;
+    if (click) e = {QueuedEvent::Dialog, 3, e.window, {}, e.window};
+  }
   switch (e.kind) {
     case QueuedEvent::Dialog:
       if (auto h = gDialog) h(e.a, e.b);
@@ -287,17 +317,33 @@ QTimer* WakeTimer() {
   return t;
 }
 
+// A pass of the window system is over: a request the window system has granted is
+// no longer pending (changes in the same pass were all its own), and once the
+// application is in front again a blink the program caused is over.
+void SettleActivation() {
+  if (gPendingActivation != 0) {
+    const int16_t active = WindowNumberOf(QApplication::activeWindow());
+    if (active == gPendingActivation || !FindWindow(gPendingActivation)) gPendingActivation = 0;
+  }
+  if (QGuiApplication::applicationState() == Qt::ApplicationActive) gExpectedBlinks = 0;
+}
+
 }  // namespace
 
 void detail::Enqueue(QueuedEvent e) { gQueue.push_back(std::move(e)); }
 void detail::ClearQueue() { gQueue.clear(); }
 bool detail::QueueEmpty() { return gQueue.empty(); }
 
-void detail::SuppressActivationEvents() {
-  // Activation changes that follow the program's own window calls arrive at
-  // once (offscreen) or within a few frames (X11).
-  gSuppressUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+void detail::RequestActivation(int16_t number, QWidget* widget) {
+  if (!widget) return;
+  gPendingActivation = number;
+  widget->raise();
+  widget->activateWindow();
+  // At once as well, so that a field focused before the next pass takes the keys.
+  QApplication::setActiveWindow(widget);
 }
+
+void detail::ExpectApplicationBlink() { gExpectedBlinks = 2; }
 
 void detail::InstallEventFilter() {
   if (gFilterInstalled || !QApplication::instance()) return;
@@ -306,7 +352,11 @@ void detail::InstallEventFilter() {
   QObject::connect(qApp, &QGuiApplication::applicationStateChanged, gFilter, [](Qt::ApplicationState s) {
     if (s != Qt::ApplicationActive) ClearKeyMap();
     if (s == Qt::ApplicationActive || s == Qt::ApplicationInactive) {
-      if (!Suppressed()) Enqueue({QueuedEvent::Dialog, 19, static_cast<int16_t>(s == Qt::ApplicationActive ? 1 : 2), {}, 0});
+      if (gExpectedBlinks > 0 || gPendingActivation != 0) {
+        if (gExpectedBlinks > 0) --gExpectedBlinks;
+        return;
+      }
+      Enqueue({QueuedEvent::Dialog, 19, static_cast<int16_t>(s == Qt::ApplicationActive ? 1 : 2), {}, 0});
     }
   });
   gFilterInstalled = true;
@@ -325,7 +375,9 @@ void detail::ResetEvents() {
   gButtonDown = false;
   gClickCount = 0;
   gClickWindow = 0;
-  gSuppressUntil = {};
+  gPressOnControl = false;
+  gPendingActivation = 0;
+  gExpectedBlinks = 0;
 }
 
 void SetDialogHandler(DialogHandler handler) { gDialog = std::move(handler); }
@@ -359,6 +411,7 @@ void PumpEvents(int idleWaitMs) {
   if (!QApplication::instance()) return;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  SettleActivation();
   if (gQueue.empty() && idleWaitMs > 0) {
     WakeTimer()->start(idleWaitMs);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -376,6 +429,7 @@ void FlushEvents() {
     gDiscardInput = true;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     gDiscardInput = false;
+    SettleActivation();
   }
   gQueue.clear();
 }
@@ -417,6 +471,7 @@ Point GetMouse() {
 int LastClickCount() { return gClickCount; }
 Point LastClickPosition() { return Point{static_cast<int16_t>(gClickLocal.x()), static_cast<int16_t>(gClickLocal.y())}; }
 int16_t LastClickWindow() { return gClickWindow; }
+bool LastPressOnControl() { return gPressOnControl; }
 
 bool ApplicationIsActive() {
   return QGuiApplication::instance() && QGuiApplication::applicationState() == Qt::ApplicationActive;

@@ -10,6 +10,21 @@
 //  19 the application came to the front (1) or went to the back (2)
 //  24 a key typed with Ctrl while no edit field has the focus (item: character code)
 //
+// The front window is the one the program opened or brought forward last and still
+// shows (FrontWindow); user clicks and activations never change it. The loop that
+// pumps serves it alone: a control click or a click on the surface of any other
+// window is delivered as kind 3 with that window's number (and the front window
+// stays in front), and keys from any other window are dropped. Close boxes,
+// redraws, activations and menu choices are delivered whatever their window; no
+// event of a window that has closed since is delivered.
+//
+// Activation (kind 18) is reported only when the user causes it: a window other
+// than the front one activated, or the front window deactivated. The activation
+// changes that follow the program's own window calls either agree with the front
+// window or are marked where the program causes them (a window shown behind the
+// front one), and are never reported; nor is the application seeming to leave and
+// come back while the program closes its active window.
+//
 // Keys typed into a focused edit field: arrows, Backspace, Delete and Ctrl
 // combinations act in the field directly. Every other key is handed to the
 // edit-key handler as a one-character Mac Roman string and is inserted only if
@@ -85,6 +100,9 @@ Point GetMouse();              // in the output window's coordinates
 int LastClickCount();          // click count of the last mouse event (0 after a release-only event)
 Point LastClickPosition();     // window coordinates of the last click
 int16_t LastClickWindow();
+// True when the last press went to a control (a button, popup or field), which
+// acts on it; false for a press on a window's own surface.
+bool LastPressOnControl();
 
 // ---- application ----------------------------------------------------------------
 bool ApplicationIsActive();

@@ -74,9 +74,11 @@ bool ShowHelpPage(const std::string& path, const std::string& anchor) {
   b->setSearchPaths({fi.absolutePath()});
   b->setSource(url);
   gHelpPath = path;
-  SuppressActivationEvents();
+  // Some window systems activate the viewer all the same: the front window takes
+  // the keyboard back, and neither change is the user's.
   b->show();
   b->raise();
+  ReactivateFrontWindow();
   return true;
 }
 

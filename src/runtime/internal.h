@@ -77,16 +77,24 @@ struct QueuedEvent {
   enum Kind { Dialog, EditKey, Menu, Mouse } kind = Dialog;
   int16_t a = 0, b = 0;      // dialog kind and item; menu and item; click count
   std::string key;           // edit key
-  int16_t window = 0;        // the window the event belongs to
+  int16_t window = 0;        // the window the event came from (0: none, e.g. the menu bar)
 };
 void Enqueue(QueuedEvent e);
 void ClearQueue();
 bool QueueEmpty();
 
-// Window activations the program causes itself are not reported as events.
-void SuppressActivationEvents();
-void NoteActivated(int16_t number);
+// The program's window order: OpenWindow and BringWindowForward put a window in
+// front; user clicks and activations never change it.
+void NoteBroughtForward(int16_t number);
+WindowRec* FrontRec();   // the front window by the program's order, or null
+bool IsCompanion(const WindowRec& r);
 void ReactivateFrontWindow();
+// Asks the window system to activate a window of the program. Until it reports that
+// window active, every activation change is the program's doing (superseded requests
+// still arrive, offscreen at the next pass, X11 after a round trip), and none is
+// reported as the user's.
+void RequestActivation(int16_t number, QWidget* widget);
+void ExpectApplicationBlink();
 
 // Installs the event filter (once) and resets input state.
 void InstallEventFilter();

@@ -88,22 +88,39 @@ int16_t WindowNumberOf(const QWidget* w) {
 
 WindowRec* RecOfWidget(const QWidget* w) { return FindWindow(WindowNumberOf(w)); }
 
-void NoteActivated(int16_t number) {
+// Puts a window in front of the program's order.
+void NoteBroughtForward(int16_t number) {
   if (WindowRec* r = FindWindow(number)) r->activationOrder = ++gActivationCounter;
 }
 
-void ReactivateFrontWindow() {
+// Strips, tags, overlays and messages (the frameless kinds and the untitled panels
+// 10 and 11) stand beside the window whose loop they serve and never take its place
+// in front.
+bool IsCompanion(const WindowRec& r) {
+  switch (r.kind) {
+    case 1: case 10: case 11: case 13: case 14:
+      return true;
+    default:
+      return false;
+  }
+}
+
+WindowRec* FrontRec() {
+  // isHidden, not isVisible: a window being hidden deactivates before it stops
+  // counting as visible, and by then it is no longer the front window. Companions
+  // are the front only while no other window shows (the start-up pictures).
   WindowRec* best = nullptr;
+  WindowRec* bestCompanion = nullptr;
   for (auto& [n, r] : Windows()) {
-    if (r->widget && r->widget->isVisible() && (!best || r->activationOrder > best->activationOrder))
-      best = r.get();
+    if (!r->widget || r->widget->isHidden()) continue;
+    WindowRec*& slot = IsCompanion(*r) ? bestCompanion : best;
+    if (!slot || r->activationOrder > slot->activationOrder) slot = r.get();
   }
-  if (best) {
-    SuppressActivationEvents();
-    best->widget->raise();
-    best->widget->activateWindow();
-    QApplication::setActiveWindow(best->widget);
-  }
+  return best ? best : bestCompanion;
+}
+
+void ReactivateFrontWindow() {
+  if (WindowRec* front = FrontRec()) RequestActivation(front->number, front->widget);
 }
 
 void CloseAllWindows() {
@@ -202,45 +219,49 @@ void OpenWindow(int16_t number, const Str255& title, Rect content, int16_t kind)
   WindowRec* r = rec.get();
   Windows()[number] = std::move(rec);
   gOutput = number;
-  SuppressActivationEvents();
+  // In front first, so the activation changes that follow agree with the program's order.
+  NoteBroughtForward(number);
   r->widget->show();
-  r->widget->raise();
-  r->widget->activateWindow();
-  QApplication::setActiveWindow(r->widget);
-  NoteActivated(number);
+  // A companion shows beside the front window, which keeps the keyboard.
+  if (FrontRec() != r) ReactivateFrontWindow();
+  else RequestActivation(number, r->widget);
   Enqueue({QueuedEvent::Dialog, 5, number, {}, number});
 }
 
 void CloseWindow(int16_t number) {
-  WindowRec* r = FindWindow(number);
-  if (!r) return;
-  bool wasActive = r->widget && r->widget->isActiveWindow();
-  SuppressActivationEvents();
-  if (r->widget) {
-    r->widget->hide();
-    // Windows are often closed from inside their own handlers: delete later.
-    r->widget->deleteLater();
-  }
-  Windows().erase(number);
+  auto it = Windows().find(number);
+  if (it == Windows().end()) return;
+  // Out of the registry before it hides, so its deactivation is nobody's event.
+  const bool wasFront = FrontRec() == it->second.get();
+  QPointer<WindowWidget> widget = it->second->widget;
+  Windows().erase(it);
   if (gOutput == number) gOutput = 0;
-  if (wasActive || !QApplication::activeWindow()) ReactivateFrontWindow();
+  if (wasFront) ExpectApplicationBlink();
+  if (widget) {
+    widget->hide();
+    // Windows are often closed from inside their own handlers: delete later.
+    widget->deleteLater();
+  }
+  if (wasFront || !QApplication::activeWindow()) ReactivateFrontWindow();
 }
 
 bool WindowExists(int16_t number) { return FindWindow(number) != nullptr; }
 
 void ShowWindow(int16_t number) {
-  if (WindowRec* r = FindWindow(number); r && r->widget) {
-    SuppressActivationEvents();
-    r->widget->show();
-  }
+  WindowRec* r = FindWindow(number);
+  if (!r || !r->widget || !r->widget->isHidden()) return;
+  // The window system may activate a window as it appears (offscreen does); the
+  // front window takes the keyboard back, and neither change is the user's.
+  r->widget->show();
+  if (FrontRec() != r) ReactivateFrontWindow();
 }
 
 void HideWindow(int16_t number) {
   if (WindowRec* r = FindWindow(number); r && r->widget) {
-    bool wasActive = r->widget->isActiveWindow();
-    SuppressActivationEvents();
+    const bool wasFront = FrontRec() == r;
+    if (wasFront) ExpectApplicationBlink();
     r->widget->hide();
-    if (wasActive) ReactivateFrontWindow();
+    if (wasFront) ReactivateFrontWindow();
   }
 }
 
@@ -251,12 +272,9 @@ bool WindowVisible(int16_t number) {
 
 void BringWindowForward(int16_t number) {
   if (WindowRec* r = FindWindow(number); r && r->widget) {
-    SuppressActivationEvents();
+    NoteBroughtForward(number);
     r->widget->show();
-    r->widget->raise();
-    r->widget->activateWindow();
-    QApplication::setActiveWindow(r->widget);
-    NoteActivated(number);
+    RequestActivation(number, r->widget);
   }
 }
 
@@ -297,12 +315,8 @@ Rect WindowContentRect(int16_t number) {
 }
 
 int16_t FrontWindow() {
-  if (int16_t n = WindowNumberOf(QApplication::activeWindow())) return n;
-  WindowRec* best = nullptr;
-  for (auto& [n, r] : Windows())
-    if (r->widget && r->widget->isVisible() && (!best || r->activationOrder > best->activationOrder))
-      best = r.get();
-  return best ? best->number : 0;
+  WindowRec* front = FrontRec();
+  return front ? front->number : 0;
 }
 
 std::vector<int16_t> OpenWindows() {

@@ -32,7 +32,7 @@ Str255 WindowTitle(int16_t number);
 void MoveWindowTo(int16_t number, int16_t left, int16_t top);  // content origin, screen pixels
 void SizeWindow(int16_t number, int16_t width, int16_t height);
 Rect WindowContentRect(int16_t number);     // in screen pixels
-int16_t FrontWindow();                      // the active window, 0 when none
+int16_t FrontWindow();                      // the front window by the program's order (events.h), 0 when none
 std::vector<int16_t> OpenWindows();         // in opening order
 int16_t NextFreeWindowNumber();
 

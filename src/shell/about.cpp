@@ -247,7 +247,8 @@ void AboutMV() {
     } else if (Action == ActionCode::Click && EventID == AboutButton::LogonImages) {
       DoHelpWindow(kLogonImagesHelpTopic);
     }
-    const bool done = (Action == ActionCode::Click && EventID == AboutButton::Close) ||
+    // A menu command may close the window under the loop: then the loop is over too.
+    const bool done = !rt::WindowExists(kAboutWindow) || (Action == ActionCode::Click && EventID == AboutButton::Close) ||
                       (Action == ActionCode::WindowActivity && EventID != kFlyOverlayWindow) ||
                       (Action == ActionCode::CloseBox && EventID == kAboutWindow) || MouseHeldOnAbout();
     Action = 0;
@@ -301,7 +302,7 @@ void ShowMoreInfo() {
   Action = 0;
   for (;;) {
     rt::PumpEvents();
-    const bool done = (Action == ActionCode::Click && EventID == 1) ||
+    const bool done = !rt::WindowExists(kMoreInfoWindow) || (Action == ActionCode::Click && EventID == 1) ||
                       (Action == ActionCode::CloseBox && EventID == kMoreInfoWindow);
     Action = 0;
     if (done) break;

@@ -357,7 +357,14 @@ void RunOnce() {
   rt::SetMenuHandler(MenusOFF);
   rt::HideWindow(kStatusStripWindow);
   if (External_AD == ExternalADCode::ADAM) commands::SetADAM(0, 0);
-  RecordRun();
+  {
+    RecordingLoopRunning = 1;
+    CommandQTyped = 0;
+    struct Done {
+      ~Done() { RecordingLoopRunning = 0; CommandQTyped = 0; }
+    } done;
+    RecordRun();
+  }
 
   Step("options");
   rt::CloseWindow(kNoteWindow);

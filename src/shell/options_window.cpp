@@ -451,7 +451,10 @@ int16_t HeldRowButton(bool& pressTaken) {
     pressTaken = false;
     return 0;
   }
-  if (pressTaken || rt::FrontWindow() != kOptionsWindow) return 0;
+  // Only a press that no control took: a press on a button acts when it is released.
+  if (pressTaken || rt::FrontWindow() != kOptionsWindow || rt::LastClickWindow() != kOptionsWindow ||
+      rt::LastPressOnControl())
+    return 0;
   rt::SetOutputWindow(kOptionsWindow);
   const Point p = rt::GetMouse();
   const int16_t button = OptionsMouseRowButton(p.h, p.v);
@@ -545,15 +548,15 @@ void OPTIONSWINDOW() {
   const RunFacts facts = CloseTheRun();
   Outcome() = OptionsOutcome::Stay;
   OpenOptionsWindow(facts);
-  uint32_t nextBufferCheck = rt::TickCount() + kBufferCheckTicks;
+  uint64_t nextBufferCheck = rt::Ticks64() + kBufferCheckTicks;
   bool pressTaken = false;
   for (;;) {
     rt::PumpEvents();
     rt::EnableMenuItem(Special, 0, true);
     if (Action == ActionCode::WindowActivity && EventID == kOptionsWindow)
       rt::BringWindowForward(kOptionsWindow);
-    if (rt::TickCount() >= nextBufferCheck) {
-      nextBufferCheck = rt::TickCount() + kBufferCheckTicks;
+    if (rt::Ticks64() >= nextBufferCheck) {
+      nextBufferCheck = rt::Ticks64() + kBufferCheckTicks;
       if (DT800FastScope()) commands::FlushDT800Buffer(0);
     }
     int16_t button = HeldRowButton(pressTaken);

@@ -98,7 +98,7 @@ void RunTheFlies() {
   static const char* const kFlySounds[] = {"shortflies.mp3", "shortflies2.mp3", "shortflies3.mp3",
                                            "shortflies4.mp3"};
   PumpFor(83);
-  const uint32_t deadline = rt::TickCount() + kFliesTicks;
+  const uint64_t deadline = rt::Ticks64() + kFliesTicks;
   StartTheFlies(0);
   for (;;) {
     MoveTheFlies(0);
@@ -110,7 +110,7 @@ void RunTheFlies() {
     if (!rt::SoundIsPlaying()) PlaySound(kFlySounds[rt::Rnd(4) - 1], kSounds);
     const bool optionAlone = OptionKeyAlone();
     if (optionAlone) PrefsArray[PrefsSlot::AutoInterface] = 0;
-    if (pressed || optionAlone || rt::TickCount() > deadline) break;
+    if (pressed || optionAlone || rt::Ticks64() > deadline) break;
     rt::Delay(kFlyFrameMs);
   }
 }
@@ -192,8 +192,8 @@ void StartupScreen() {
   rt::SetDialogHandler(doDIALOG);
   rt::SetMenuHandler(startupMENU);
   bool pressed = false;
-  const uint32_t soundDeadline = rt::TickCount() + kLongestStartupSoundTicks;
-  while (rt::SoundIsPlaying() && !(pressed = MousePressed()) && rt::TickCount() < soundDeadline)
+  const uint64_t soundDeadline = rt::Ticks64() + kLongestStartupSoundTicks;
+  while (rt::SoundIsPlaying() && !(pressed = MousePressed()) && rt::Ticks64() < soundDeadline)
     rt::PumpEvents();
   if (!pressed) RunTheFlies();
   StopTheFlies(0);

@@ -16,6 +16,8 @@ int16_t MENUID = 0;
 int16_t item = 0;
 int16_t EditFieldWasSelected = 0;
 int16_t MV_ProcessSelected = 0;
+int16_t RecordingLoopRunning = 0;
+int16_t CommandQTyped = 0;
 uint32_t PreviousUpdateTime = 0;
 int16_t MathOperation = 0;
 std::array<int16_t, kPrefsSlots> PrefsArray{};
@@ -117,6 +119,8 @@ void ResetShellState() {
   item = 0;
   EditFieldWasSelected = 0;
   MV_ProcessSelected = 0;
+  RecordingLoopRunning = 0;
+  CommandQTyped = 0;
   PreviousUpdateTime = 0;
   MathOperation = 0;
   PrefsArray.fill(0);

@@ -24,6 +24,11 @@ extern int16_t EditFieldWasSelected;
 extern int16_t MV_ProcessSelected;
 extern uint32_t PreviousUpdateTime;
 extern int16_t MathOperation;
+// Set while a recording loop runs: Ctrl-Q then belongs to the recording (a "Q"
+// marker and the end of the run), and no window may open from the recording's pump.
+extern int16_t RecordingLoopRunning;
+// Ctrl-Q typed during a recording and not yet taken by the recording's key decode.
+extern int16_t CommandQTyped;
 
 // ---- preference slots --------------------------------------------------------------
 constexpr int kPrefsSlots = 71;

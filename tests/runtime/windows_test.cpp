@@ -135,23 +135,6 @@ TEST_F(RuntimeTest, KeyMapWordsFollowTheClassicLayout) {
   EXPECT_FALSE(rt::KeyIsDown(rt::key::Command));
 }
 
-TEST_F(RuntimeTest, ClickOnAWindowBehindOnlyBringsItForward) {
-  rt::OpenWindow(4, "Behind", Rect{0, 0, 200, 100}, 6);
-  rt::NewControl(1, rt::ControlType::PushButton, "OK", Rect{10, 10, 80, 30}, 1);
-  rt::OpenWindow(5, "Front", Rect{300, 0, 500, 100}, 6);
-  std::vector<std::pair<int16_t, int16_t>> dialogs;
-  rt::SetDialogHandler([&](int16_t k, int16_t i) { dialogs.push_back({k, i}); });
-  Drain();
-  dialogs.clear();
-  for (int i = 0; i < 2; ++i) {
-    QTest::mouseClick(rt::bridge::ControlWidget(4, 1), Qt::LeftButton);
-    Drain();
-  }
-  EXPECT_EQ(dialogs, (std::vector<std::pair<int16_t, int16_t>>{{3, 4}, {1, 1}}))
-      << "the second click reaches the button";
-  EXPECT_EQ(rt::FrontWindow(), 4);
-}
-
 TEST_F(RuntimeTest, VirtualClockTicksAndDelays) {
   rt::SetVirtualMicroseconds(0);
   rt::Delay(1000);

@@ -164,10 +164,9 @@ struct ScriptRunner::Impl {
     return widget;
   }
 
-  void Front(int16_t w) {
-    Window(w);
-    if (rt::FrontWindow() != w) rt::BringWindowForward(w);
-  }
+  // A user acts on whatever window is shown; which window answers is the program's
+  // rule (a click on a window behind the front one is reported as such).
+  void Front(int16_t w) { Window(w); }
 
   QWidget* Control(int16_t w, int16_t n) {
     Front(w);
@@ -271,6 +270,14 @@ struct ScriptRunner::Impl {
       QTest::mouseClick(c, Qt::LeftButton, {}, c->rect().center());
       return true;
     }
+    if (cmd == "press" || cmd == "unpress") {
+      need(2);
+      QWidget* c = Control(static_cast<int16_t>(ToInt(parts[1])), static_cast<int16_t>(ToInt(parts[2])));
+      const QPoint where(std::min(10, c->width() / 2), c->height() / 2);
+      if (cmd == "press") QTest::mousePress(c, Qt::LeftButton, {}, where);
+      else QTest::mouseRelease(c, Qt::LeftButton, {}, where);
+      return true;
+    }
     if (cmd == "click-label") {
       need(2);
       int16_t w = static_cast<int16_t>(ToInt(parts[1]));
@@ -365,6 +372,7 @@ struct ScriptRunner::Impl {
       auto parts = Split(lines[next]);
       bool isAction = !parts.empty() && parts[0][0] != '#' &&
                       (parts[0] == "click" || parts[0] == "click-label" || parts[0] == "pick" || parts[0] == "type" ||
+                       parts[0] == "press" || parts[0] == "unpress" ||
                        parts[0] == "key" || parts[0] == "menu" || parts[0] == "mouse");
       if (!RunLine()) return;
       if (isAction) return;

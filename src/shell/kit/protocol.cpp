@@ -22,10 +22,12 @@ void doDIALOG(int16_t kind, int16_t eventItem) {
       break;
     case 24:
       // Ctrl-Q with no field focused quits through the program's Quit
-      // procedure (data-loss guard, devices off), never by ending at once.
+      // procedure (data-loss guard, devices off), never by ending at once. During
+      // a recording it is the recording's own: a "Q" marker ends the run.
       if ((eventItem & ~0x20) == 'Q') {
         Action = 0;
-        services::Quit();
+        if (RecordingLoopRunning) CommandQTyped = 1;
+        else services::Quit();
       }
       break;
     case 5: {
