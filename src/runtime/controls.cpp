@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,7 +13,8 @@
 #include <QStandardItemModel>
 #include <QTabBar>
 #include <QTextBlock>
-#include <QToolButton>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <algorithm>
 
@@ -54,6 +56,44 @@ void ApplyButtonState(ControlRec& c) {
 void ReportClick(int16_t window, int16_t number) {
   Enqueue({QueuedEvent::Dialog, 1, number, {}, window});
 }
+
+// A button that is nothing but its picture, stretched over its whole rectangle: a
+// column of picture buttons whose rectangles differ by a pixel or two in height
+// still lines up edge to edge (a style's tool button would shrink each picture
+// into its frame, keeping proportions, and every one would come out a different
+// width). Marked or held down it shows the picture darkened; dimmed, greyed.
+class PictureButton final : public QAbstractButton {
+ public:
+  PictureButton(QWidget* parent, const QPixmap& picture, QSize size) : QAbstractButton(parent) {
+    if (picture.isNull()) return;
+    normal_ = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    marked_ = normal_;
+    QPainter p(&marked_);
+    p.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+    p.fillRect(marked_.rect(), QColor(0, 0, 0, 70));
+    p.end();
+    QStyleOption option;
+    option.initFrom(this);
+    dimmed_ = style()->generatedIconPixmap(QIcon::Disabled, normal_, &option);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    if (normal_.isNull()) {
+      p.setPen(palette().color(QPalette::Mid));
+      p.drawRect(rect().adjusted(0, 0, -1, -1));
+      return;
+    }
+    const QPixmap& shown = !isEnabled() ? dimmed_ : (isChecked() || isDown()) ? marked_ : normal_;
+    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p.drawPixmap(rect(), shown);
+  }
+  QSize sizeHint() const override { return normal_.isNull() ? QSize(16, 16) : normal_.size(); }
+
+ private:
+  QPixmap normal_, marked_, dimmed_;
+};
 
 void Place(QWidget* w, Rect r) {
   w->setGeometry(r.left, r.top, std::max(1, r.width()), std::max(1, r.height()));
@@ -147,17 +187,12 @@ void NewPictureButton(int16_t number, const std::string& imagePath, Rect where, 
   ControlRec c;
   c.type = ControlType::PictureButton;
   c.state = state;
-  auto* b = new QToolButton(w->widget);
+  const QPixmap picture(QString::fromStdString(imagePath));
+  auto* b = new PictureButton(w->widget, picture, QSize(std::max(1, where.width()), std::max(1, where.height())));
   b->setFocusPolicy(Qt::NoFocus);
-  b->setAutoRaise(true);
   b->setCheckable(true);
-  QPixmap pm(QString::fromStdString(imagePath));
-  if (!pm.isNull()) {
-    b->setIcon(QIcon(pm));
-    b->setIconSize(QSize(std::max(1, where.width() - 2), std::max(1, where.height() - 2)));
-  }
   int16_t win = w->number;
-  QObject::connect(b, &QToolButton::clicked, b, [win, number](bool) {
+  QObject::connect(b, &QAbstractButton::clicked, b, [win, number](bool) {
     WindowRec* r = FindWindow(win);
     if (!r) return;
     auto it = r->controls.find(number);

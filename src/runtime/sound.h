@@ -1,5 +1,7 @@
-// Sound playback of named files. Without an audio device nothing plays and
-// SoundIsPlaying is false, so waits for a sound to end never hang.
+// Sound playback of named files. Sounds overlap: a new one plays beside those
+// already playing, and only when four are playing does it cut the one that
+// started first. Without an audio device nothing plays and SoundIsPlaying is
+// false, so waits for a sound to end never hang.
 #pragma once
 #include <functional>
 #include <string>
@@ -8,9 +10,10 @@ namespace mv::rt {
 
 // Plays the file; a missing file plays nothing and reports nothing.
 void PlaySoundFile(const std::string& path);
+// True while any sound plays.
 bool SoundIsPlaying();
 void StopSounds();
-// Waits (pumping nothing) until no sound plays, at most capMs milliseconds.
+// Waits (handling no user input) until no sound plays, at most capMs milliseconds.
 void WaitForSoundEnd(int capMs = 10000);
 // Tests install a sink that receives every path asked for instead of playing it
 // (the system beep arrives there as "SysBeep").

@@ -39,6 +39,8 @@ constexpr int16_t kFileMenu = 1, kTimedSavesItem = 7, kViewMenu = 3, kSlopeTrend
 constexpr int16_t kHelpTopic = 130;
 constexpr RGBColor kBlack{0, 0, 0};
 constexpr int kDontTryDelayUs = 600'000;
+// Where the scope variant shows the interface picture, and the most room it takes.
+constexpr int16_t kPictureLeft = 160, kPictureTop = 100, kPictureMaxWidth = 100, kPictureMaxHeight = 86;
 
 // The left column ends above the bottom box; rows of 16 pixels.
 constexpr int16_t kColumnLeft = 10, kColumnRight = 132, kColumnBottom = 262, kRow = 16;
@@ -72,11 +74,17 @@ void StaticField(int16_t number, const Str255& text, int16_t left, int16_t top, 
   BUILDEF(number, text, left, top, right, bottom, 7, 1);
   rt::SetEditColors(number, kBlack, kThemeBackground);
 }
+// The interface picture in the space above the note, in proportion (the interface
+// pictures are drawn for the larger External A/D Device window).
 void Picture(const char* file, int16_t left, int16_t top) {
   const auto image = CreateCGImageFromBundleResource("MVimages", file);
   if (!image) return;
-  DrawThisImage(image, left, top, static_cast<int16_t>(left + rt::ImageWidth(image)),
-                static_cast<int16_t>(top + rt::ImageHeight(image)));
+  const int width = rt::ImageWidth(image), height = rt::ImageHeight(image);
+  if (width <= 0 || height <= 0) return;
+  const double scale = std::min({1.0, static_cast<double>(kPictureMaxWidth) / width,
+                                     static_cast<double>(kPictureMaxHeight) / height});
+  DrawThisImage(image, left, top, static_cast<int16_t>(left + std::lround(width * scale)),
+                static_cast<int16_t>(top + std::lround(height * scale)));
 }
 
 // The menu handler while the window is open: every choice is dropped, except that
@@ -249,7 +257,8 @@ class IntervalWindow {
         Text(50, static_cast<int16_t>(322 + 14 * k), layout.note[k]);
       return;
     }
-    if (*layout.picture) Picture(layout.picture, 160, 100);
+    picture_ = layout.picture;
+    if (*picture_) Picture(picture_, kPictureLeft, kPictureTop);
     if (layout.demoNote) {
       rt::FontSpec plain = KitFont(KestraneFont, 12), italic = plain;
       italic.italic = true;
@@ -371,9 +380,11 @@ class IntervalWindow {
 
   // The stand-in for the transient field: the caution area is cleared after every
   // click, and the speed test draws it again while the interval is still too short.
-  static void ClearCaution() {
+  // The interface picture of the scope-plus-chart variant shares the area: it comes back.
+  void ClearCaution() {
     if (RecordingMODE == RecordingModeCode::Scope) return;
     ClearArea(147, 130, 349, 193);
+    if (scope_ && *picture_) Picture(picture_, kPictureLeft, kPictureTop);
   }
 
   void SETMINIMUM() {
@@ -611,6 +622,7 @@ class IntervalWindow {
   const Str255 variant_;
   int32_t W_ = 0;
   int16_t lastClick_ = 0;
+  const char* picture_ = "";  // the interface picture of the scope variant
   bool dontTryPending_ = false;
   uint64_t dontTryAt_ = 0;
 };

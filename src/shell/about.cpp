@@ -154,9 +154,12 @@ FlyLayer LayerFor(int16_t mode) {
   return mode == 1 ? FlyLayer{kAboutWindow, 153, 66} : FlyLayer{kSplashWindow, 23, 36};
 }
 
+// The photo and the name over it fill the splash window exactly: drawn any larger,
+// the window would cut off the photo's caption in its bottom right corner.
 void DrawSplashPicture() {
-  DrawThisImage(gPhoto, 0, 0, 550, 297);
-  DrawThisImage(gLogoText, 0, 0, 550, 297);
+  const auto right = static_cast<int16_t>(kSplashRect.width()), bottom = static_cast<int16_t>(kSplashRect.height());
+  DrawThisImage(gPhoto, 0, 0, right, bottom);
+  DrawThisImage(gLogoText, 0, 0, right, bottom);
 }
 
 void DrawBackdrop(int16_t mode) {

@@ -1,0 +1,205 @@
+// Overlapping sound cues: the pool of voices behind PlaySoundFile, watched through
+// voices whose sounds last a set time instead of going to an audio device.
+#include <QAudioDevice>
+#include <QMediaDevices>
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/test_support.h"
+#include "runtime/sound.h"
+#include "runtime/sound_voices.h"
+
+namespace mv {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// What the fake voices did: every cue started, on which voice, and whether it was
+// cut off before its end.
+struct Stage {
+  std::map<std::string, milliseconds> lengths;
+  struct Cue {
+    std::string file;
+    int voice;
+    Clock::time_point start;
+    bool cut = false;
+  };
+  std::vector<Cue> cues;
+  int voicesMade = 0;
+  bool device = true;
+
+  const Cue& CueOf(const std::string& file) const {
+    for (const Cue& c : cues)
+      if (c.file == file) return c;
+    ADD_FAILURE() << file << " never started";
+    return cues.front();
+  }
+};
+
+class FakeVoice final : public rt::SoundVoice {
+ public:
+  FakeVoice(Stage& stage, int id) : stage_(stage), id_(id) {}
+  void Start(const std::string& path) override {
+    EndCue();
+    stage_.cues.push_back({test::SoundFileName(path), id_, Clock::now()});
+    cue_ = static_cast<int>(stage_.cues.size()) - 1;
+  }
+  void Stop() override { EndCue(); }
+  bool IsPlaying() const override {
+    if (cue_ < 0) return false;
+    const Stage::Cue& c = stage_.cues[static_cast<std::size_t>(cue_)];
+    return Clock::now() - c.start < stage_.lengths.at(c.file);
+  }
+
+ private:
+  void EndCue() {
+    if (IsPlaying()) stage_.cues[static_cast<std::size_t>(cue_)].cut = true;
+    cue_ = -1;
+  }
+  Stage& stage_;
+  int id_;
+  int cue_ = -1;
+};
+
+std::string Sound(const std::string& file) {
+  return test::SourcePath("resources/MVsounds/" + file).string();
+}
+
+void Pause(int ms) { std::this_thread::sleep_for(milliseconds(ms)); }
+
+class SoundPoolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rt::SetSoundSink(nullptr);
+    rt::SetSoundVoiceMaker({[this] { return stage_.device; },
+                            [this] { return std::make_unique<FakeVoice>(stage_, ++stage_.voicesMade); }});
+  }
+  void TearDown() override {
+    rt::StopSounds();
+    rt::SetSoundVoiceMaker({});
+  }
+  // Gives each file its playing time.
+  void Lengths(std::map<std::string, milliseconds> lengths) { stage_.lengths = std::move(lengths); }
+  Stage stage_;
+};
+
+TEST_F(SoundPoolTest, TwoCuesFiftyMillisecondsApartBothPlayToTheirEnd) {
+  // The guard's scream, and its spoken warning close behind it.
+  Lengths({{"scream.mp3", milliseconds(400)}, {"skid.mp3", milliseconds(300)}});
+  const auto begin = Clock::now();
+  rt::PlaySoundFile(Sound("scream.mp3"));
+  Pause(50);
+  rt::PlaySoundFile(Sound("skid.mp3"));
+  EXPECT_TRUE(rt::SoundIsPlaying());
+  rt::WaitForSoundEnd(5000);
+  EXPECT_FALSE(rt::SoundIsPlaying());
+  EXPECT_GE(Clock::now() - begin, milliseconds(350)) << "the wait lasts until the later cue has ended";
+
+  ASSERT_EQ(stage_.cues.size(), 2u);
+  EXPECT_NE(stage_.CueOf("scream.mp3").voice, stage_.CueOf("skid.mp3").voice);
+  EXPECT_FALSE(stage_.CueOf("scream.mp3").cut) << "the second cue must not stop the first";
+  EXPECT_FALSE(stage_.CueOf("skid.mp3").cut);
+}
+
+TEST_F(SoundPoolTest, AFifthCueWithFourPlayingCutsOnlyTheOldest) {
+  const std::vector<std::string> cues = {"scream.mp3", "AlarmBUZZ.mp3", "rip.mp3", "skid.mp3", "cat.mp3"};
+  for (const std::string& c : cues) stage_.lengths[c] = milliseconds(2000);
+  for (const std::string& c : cues) {
+    rt::PlaySoundFile(Sound(c));
+    Pause(5);
+  }
+  ASSERT_EQ(stage_.cues.size(), 5u);
+  EXPECT_EQ(stage_.voicesMade, rt::kSoundVoices);
+  EXPECT_TRUE(stage_.CueOf("scream.mp3").cut) << "the cue that started first gives way";
+  EXPECT_EQ(stage_.CueOf("cat.mp3").voice, stage_.CueOf("scream.mp3").voice);
+  for (const char* still : {"AlarmBUZZ.mp3", "rip.mp3", "skid.mp3", "cat.mp3"})
+    EXPECT_FALSE(stage_.CueOf(still).cut) << still;
+}
+
+TEST_F(SoundPoolTest, AVoiceThatHasFinishedIsTakenBeforeAnyPlayingOneIsCut) {
+  Lengths({{"scream.mp3", milliseconds(2000)},
+           {"tick.mp3", milliseconds(20)},
+           {"rip.mp3", milliseconds(2000)},
+           {"skid.mp3", milliseconds(2000)},
+           {"cat.mp3", milliseconds(2000)}});
+  for (const char* c : {"scream.mp3", "tick.mp3", "rip.mp3", "skid.mp3"}) rt::PlaySoundFile(Sound(c));
+  Pause(80);  // the tick is over: its voice is free
+  rt::PlaySoundFile(Sound("cat.mp3"));
+  EXPECT_EQ(stage_.CueOf("cat.mp3").voice, stage_.CueOf("tick.mp3").voice);
+  for (const Stage::Cue& c : stage_.cues) EXPECT_FALSE(c.cut) << c.file;
+}
+
+TEST_F(SoundPoolTest, SoundIsPlayingWhileAnyCuePlays) {
+  Lengths({{"tick.mp3", milliseconds(40)}, {"Guitar.mp3", milliseconds(1500)}});
+  EXPECT_FALSE(rt::SoundIsPlaying());
+  rt::PlaySoundFile(Sound("Guitar.mp3"));
+  rt::PlaySoundFile(Sound("tick.mp3"));
+  EXPECT_TRUE(rt::SoundIsPlaying());
+  Pause(100);  // the tick has ended, the guitar goes on
+  EXPECT_TRUE(rt::SoundIsPlaying());
+  rt::StopSounds();
+  EXPECT_FALSE(rt::SoundIsPlaying()) << "stopping silences every voice";
+}
+
+TEST_F(SoundPoolTest, WaitingForTheSoundEndIsBoundedByItsCap) {
+  Lengths({{"Guitar.mp3", milliseconds(10000)}});
+  rt::PlaySoundFile(Sound("Guitar.mp3"));
+  const auto begin = Clock::now();
+  rt::WaitForSoundEnd(150);
+  const auto waited = Clock::now() - begin;
+  EXPECT_GE(waited, milliseconds(150));
+  EXPECT_LT(waited, milliseconds(3000));
+  EXPECT_TRUE(rt::SoundIsPlaying()) << "the cap ends the wait, not the sound";
+}
+
+// Cases where nothing may play and so nothing may be waited for.
+TEST_F(SoundPoolTest, NothingPlaysAndNothingWaitsWhenThereIsNothingToPlay) {
+  struct Case {
+    const char* what;
+    bool device;
+    bool sink;
+    std::string file;
+  };
+  const Case cases[] = {
+      {"no audio device", false, false, Sound("Guitar.mp3")},
+      {"a test's sound sink listens instead", true, true, Sound("Guitar.mp3")},
+      {"the file is missing", true, false, Sound("no such sound.mp3")},
+  };
+  stage_.lengths["Guitar.mp3"] = milliseconds(10000);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    stage_.device = c.device;
+    std::vector<std::string> heard;
+    if (c.sink) rt::SetSoundSink([&heard](const std::string& path) { heard.push_back(path); });
+    rt::PlaySoundFile(c.file);
+    EXPECT_TRUE(stage_.cues.empty());
+    EXPECT_FALSE(rt::SoundIsPlaying());
+    const auto begin = Clock::now();
+    rt::WaitForSoundEnd(10000);
+    EXPECT_LT(Clock::now() - begin, milliseconds(500));
+    if (c.sink) {
+      EXPECT_EQ(heard, std::vector<std::string>{c.file});
+    }
+    rt::SetSoundSink(nullptr);
+  }
+}
+
+// The program's own voices on a machine without audio output (as CI runs).
+TEST(SoundPoolDeviceTest, WithoutAnAudioDeviceTheRealPlayersNeitherPlayNorWait) {
+  if (!QMediaDevices::audioOutputs().isEmpty()) GTEST_SKIP() << "this machine has an audio device";
+  rt::SetSoundSink(nullptr);
+  rt::SetSoundVoiceMaker({});
+  for (const char* file : {"scream.mp3", "skid.mp3"}) rt::PlaySoundFile(Sound(file));
+  EXPECT_FALSE(rt::SoundIsPlaying());
+  const auto begin = Clock::now();
+  rt::WaitForSoundEnd(10000);
+  EXPECT_LT(Clock::now() - begin, milliseconds(500));
+}
+
+}  // namespace
+}  // namespace mv
