@@ -102,6 +102,9 @@ void ResetEvents();
 void ResetMenus();
 void ResetPanels();
 QWidget* MenuBarWindow();
+// Menu M as it looks pulled down (with its title in the bar when the bar shows
+// it); a null image when there is no menu M.
+QImage OpenMenuImage(int16_t menu);
 void TriggerMenuItem(int16_t menu, int16_t item);
 void FillPopup(ControlRec& rec);
 

@@ -1,8 +1,12 @@
 // The menu model and the menu-bar window that shows it.
 #include <QAction>
 #include <QApplication>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionMenuItem>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -91,6 +95,16 @@ void FillQMenu(QMenu* qm, int16_t menu, int depth) {
     int16_t item = n;
     QObject::connect(a, &QAction::triggered, a, [menu, item] { TriggerMenuItem(menu, item); });
   }
+}
+
+// Item states and check marks change in the model without a redraw of the bar,
+// so a menu takes them from the model each time it opens.
+void RefillOnOpen(QMenu* qm, int16_t menu) {
+  QObject::connect(qm, &QMenu::aboutToShow, qm, [qm, menu] {
+    for (QMenu* sub : qm->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) sub->deleteLater();
+    qm->clear();
+    FillQMenu(qm, menu, 0);
+  });
 }
 
 void EnsureBarWindow() {
@@ -227,10 +241,68 @@ void DrawMenuBar() {
     auto it = Model().find(m);
     if (it == Model().end()) continue;
     QMenu* qm = gBarWidget->addMenu(QString::fromStdString(it->second.title));
+    qm->menuAction()->setData(static_cast<int>(m));
     FillQMenu(qm, m, 0);
+    RefillOnOpen(qm, m);
   }
   if (!Bar().empty()) gBarWindow->show();
   else gBarWindow->hide();
+}
+
+namespace {
+
+// The bar's title of a menu, as the bar was last drawn; null when it shows none.
+QAction* BarTitle(int16_t menu) {
+  if (!gBarWidget || !gBarWindow || !gBarWindow->isVisible()) return nullptr;
+  for (QAction* a : gBarWidget->actions())
+    if (a->menu() && a->data().toInt() == menu) return a;
+  return nullptr;
+}
+
+// The bar from its left end to the right of the pulled-down menu, with the
+// menu's title drawn highlighted as it is while the menu is open.
+QImage BarWithOpenTitle(QAction* title, int width) {
+  QImage bar = gBarWidget->grab().toImage();
+  QImage strip(std::max(width, 1), bar.height(), QImage::Format_ARGB32_Premultiplied);
+  strip.fill(gBarWidget->palette().color(QPalette::Window));
+  QPainter p(&strip);
+  p.drawImage(0, 0, bar);
+  QStyleOptionMenuItem opt;
+  opt.initFrom(gBarWidget);
+  opt.state = QStyle::State_Selected | QStyle::State_Sunken;
+  if (title->isEnabled()) opt.state |= QStyle::State_Enabled;
+  opt.menuItemType = QStyleOptionMenuItem::Normal;
+  opt.checkType = QStyleOptionMenuItem::NotCheckable;
+  opt.text = title->text();
+  opt.rect = gBarWidget->actionGeometry(title);
+  opt.menuRect = gBarWidget->rect();
+  opt.font = gBarWidget->font();
+  p.setFont(opt.font);
+  gBarWidget->style()->drawControl(QStyle::CE_MenuBarItem, &opt, &p, gBarWidget);
+  return strip;
+}
+
+}  // namespace
+
+QImage detail::OpenMenuImage(int16_t menu) {
+  if (!MenuExists(menu) || !QApplication::instance()) return {};
+  // The items come from the model, as the bar's menu takes them when it opens.
+  QMenu panel;
+  FillQMenu(&panel, menu, 0);
+  panel.ensurePolished();
+  panel.adjustSize();
+  const QImage items = panel.grab().toImage();
+  QAction* title = BarTitle(menu);
+  if (!title) return items;
+  const QRect titleRect = gBarWidget->actionGeometry(title);
+  const int width = std::max(titleRect.right() + 1, titleRect.left() + items.width());
+  const QImage bar = BarWithOpenTitle(title, width);
+  QImage open(width, bar.height() + items.height(), QImage::Format_ARGB32_Premultiplied);
+  open.fill(Qt::transparent);
+  QPainter p(&open);
+  p.drawImage(0, 0, bar);
+  p.drawImage(titleRect.left(), bar.height(), items);
+  return open;
 }
 
 namespace {

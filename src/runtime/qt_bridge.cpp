@@ -27,6 +27,8 @@ QWidget* EditFieldWidget(int16_t window, int16_t field) {
 
 QWidget* MenuBarWindow() { return detail::MenuBarWindow(); }
 
+QImage OpenMenuImage(int16_t menu) { return detail::OpenMenuImage(menu); }
+
 void ChooseMenuItem(int16_t menu, int16_t item) { TriggerMenuItem(menu, item); }
 
 }  // namespace mv::rt::bridge

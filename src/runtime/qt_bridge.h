@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+class QImage;
 class QWidget;
 
 namespace mv::rt::bridge {
@@ -11,6 +12,10 @@ QWidget* WindowWidget(int16_t window);
 QWidget* ControlWidget(int16_t window, int16_t control);
 QWidget* EditFieldWidget(int16_t window, int16_t field);
 QWidget* MenuBarWindow();
+// Menu M pulled down: its items with their dimmed states, check marks and key
+// equivalents, under its highlighted title when the bar shows it. A null image
+// when there is no menu M.
+QImage OpenMenuImage(int16_t menu);
 // Chooses a menu item as the menu bar would.
 void ChooseMenuItem(int16_t menu, int16_t item);
 

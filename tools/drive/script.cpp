@@ -3,12 +3,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSaveFile>
 #include <QTabBar>
 #include <QTest>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <chrono>
@@ -65,6 +68,41 @@ double ToDouble(const std::string& s) {
   auto r = std::from_chars(s.data(), s.data() + s.size(), v);
   if (r.ec != std::errc() || r.ptr != s.data() + s.size()) throw ScriptFailure{"not a number: " + s};
   return v;
+}
+
+// Replaces each ${NAME} with the environment variable NAME, so a script can name
+// folders and ports that are set up around it. An unset variable fails the line.
+std::string ExpandVariables(const std::string& line) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const std::size_t open = line.find("${", i);
+    if (open == std::string::npos) break;
+    const std::size_t close = line.find('}', open + 2);
+    if (close == std::string::npos) throw ScriptFailure{"no } after ${"};
+    const std::string name = line.substr(open + 2, close - open - 2);
+    const char* value = std::getenv(name.c_str());
+    if (name.empty() || !value) throw ScriptFailure{"the environment variable " + name + " is not set"};
+    out += line.substr(i, open - i);
+    out += value;
+    i = close + 1;
+  }
+  return out + line.substr(std::min(i, line.size()));
+}
+
+bool IsComment(const std::string& line) {
+  const std::size_t first = line.find_first_not_of(" \t");
+  return first == std::string::npos || line[first] == '#';
+}
+
+// Writes a picture whole or not at all.
+void SaveImage(const QImage& image, const std::string& path) {
+  if (image.isNull()) throw ScriptFailure{"nothing to picture for " + path};
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  QSaveFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+    throw ScriptFailure{"could not save " + path};
 }
 
 struct KeySpec {
@@ -188,9 +226,11 @@ struct ScriptRunner::Impl {
   }
 
   // Runs one line. Returns false when the line waits and must be run again.
-  bool Step(const std::string& line) {
+  bool Step(const std::string& scriptLine) {
+    if (IsComment(scriptLine)) return true;
+    const std::string line = ExpandVariables(scriptLine);
     auto parts = Split(line);
-    if (parts.empty() || parts[0][0] == '#') return true;
+    if (parts.empty()) return true;
     const std::string& cmd = parts[0];
     auto need = [&](std::size_t n) {
       if (parts.size() < n + 1) throw ScriptFailure{cmd + " needs " + std::to_string(n) + " arguments"};
@@ -221,6 +261,14 @@ struct ScriptRunner::Impl {
     if (cmd == "expect-exit") {
       if (!programRunning) return CheckExit(parts);
       return WaitFor(false, 10, "the program to end");
+    }
+    if (cmd == "expect-file") {
+      need(1);
+      const std::string path = Resolve(Split(line, 2)[1]);
+      std::error_code ec;
+      if (!std::filesystem::is_regular_file(path, ec)) throw ScriptFailure{"no file " + path};
+      if (std::filesystem::file_size(path, ec) == 0 || ec) throw ScriptFailure{"the file " + path + " is empty"};
+      return true;
     }
     if (cmd == "panel") {
       need(1);
@@ -363,6 +411,13 @@ struct ScriptRunner::Impl {
       if (!rt::SaveWindowImage(w, path)) throw ScriptFailure{"could not save " + path};
       return true;
     }
+    if (cmd == "shot-menu") {
+      need(2);
+      int16_t m = static_cast<int16_t>(ToInt(parts[1]));
+      if (!rt::MenuExists(m)) throw ScriptFailure{"no menu " + parts[1]};
+      SaveImage(rt::bridge::OpenMenuImage(m), ShotPath(Split(line, 3)[2]));
+      return true;
+    }
     throw ScriptFailure{"unknown command: " + cmd};
   }
 
@@ -433,7 +488,8 @@ ScriptResult ScriptRunner::Run(const Program& program) {
       if (!parts.empty() && parts[0] == "start") {
         if (impl.result.exitStatus) throw ScriptFailure{"the program has ended"};
         std::vector<std::string> args{"mirevant"};
-        args.insert(args.end(), parts.begin() + 1, parts.end());
+        const auto words = Split(ExpandVariables(impl.lines[impl.next]));
+        args.insert(args.end(), words.begin() + 1, words.end());
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
