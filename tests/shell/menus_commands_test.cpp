@@ -595,18 +595,5 @@ TEST_F(MenuCommandTest, HelpItemsOpenTheBookAndTheAddresses) {
   rt::CloseHelpWindow();
 }
 
-TEST_F(MenuCommandTest, TextCommandsActOnTheFocusedField) {
-  rt::OpenWindow(7, "Fields", Rect{50, 50, 350, 200}, 6);
-  rt::NewEditField(1, "abcdef", Rect{10, 10, 200, 30}, 3, 1);
-  rt::FocusEditField(1);
-  rt::SelectEditText(1, 1, 3);
-  Choose(Edit, 8);
-  EXPECT_EQ(rt::EditText(1), "adef");
-  Choose(Edit, 9);
-  EXPECT_EQ(rt::EditSelection(1), (std::pair<int, int>{0, 4}));
-  for (int16_t i : {3, 5, 6, 7})
-    EXPECT_FALSE(rt::MenuItemEnabled(Edit, i)) << "item " << i << " has nothing to act with here";
-}
-
 }  // namespace
 }  // namespace mv
