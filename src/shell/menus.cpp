@@ -10,6 +10,7 @@
 
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "devices/connection.h"
 #include "devices/state.h"
 #include "files/state.h"
 #include "runtime/menus.h"
@@ -289,6 +290,8 @@ void BuildDAMenu() {
                    {6, "-"},
                    {7, "/OOpen AO Data..."},
                    {8, "Save AO Data..."}});
+  // The items the interface in use can serve, and its digital port choice.
+  AOmenuAdjust();
 }
 
 void BuildSpecialMenu() {
