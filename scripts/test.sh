@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/check-layers.sh
-scripts/build.sh ci
+scripts/build.sh default
 export QT_QPA_PLATFORM=offscreen
-ctest --preset ci "$@"
+ctest --preset default "$@"

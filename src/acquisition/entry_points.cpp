@@ -4,60 +4,40 @@
 
 namespace mv::acq_hooks {
 
-std::function<void()> REDRAWSCREEN;
-std::function<void()> ScreenINFO;
-std::function<void()> ShowToolbarHelpWindow;
-std::function<void()> PAUSE;
-std::function<void(int16_t)> REPLAY;
-std::function<void()> ClearXYPlot;
-std::function<void()> RedrawXY;
-std::function<void()> PlotNewestXYPoint;
-std::function<void()> SWITCHTOSAMPLE;
-std::function<void()> SWITCHTOREFERENCE;
-std::function<void()> CYCLECHANNELS;
-std::function<void()> KeyboardSampleON;
-std::function<void()> KeyboardReferenceON;
-std::function<void(int16_t)> DIRECTSWITCH;
-std::function<void()> HandleAlertSounds;
-std::function<void()> checkAOscript;
-std::function<void()> FirstMarkerCheck;
-std::function<void()> Q_Key_check;
-std::function<void()> X_Key_check;
-std::function<void(int16_t)> AutoTimedBACKUP;
-std::function<void()> AUTOSAVE;
+namespace {
 
-void ResetAcquisitionHooks() {
-  const auto nothing = [] {};
-  REDRAWSCREEN = [] {
-    NscrnCASEs = 0;
-    LastNsCasx = 0;
-  };
-  ScreenINFO = nothing;
-  ShowToolbarHelpWindow = nothing;
-  PAUSE = nothing;
-  REPLAY = [](int16_t) {};
-  ClearXYPlot = nothing;
-  RedrawXY = nothing;
-  PlotNewestXYPoint = nothing;
-  SWITCHTOSAMPLE = nothing;
-  SWITCHTOREFERENCE = nothing;
-  CYCLECHANNELS = nothing;
-  KeyboardSampleON = nothing;
-  KeyboardReferenceON = nothing;
-  DIRECTSWITCH = [](int16_t) {};
-  HandleAlertSounds = nothing;
-  checkAOscript = nothing;
-  FirstMarkerCheck = nothing;
-  Q_Key_check = nothing;
-  X_Key_check = nothing;
-  AutoTimedBACKUP = [](int16_t) {};
-  AUTOSAVE = nothing;
+// A redraw that keeps no points: the screen's bookkeeping only.
+void CountScreenOnly() {
+  NscrnCASEs = 0;
+  LastNsCasx = 0;
 }
 
-namespace {
-struct Init {
-  Init() { ResetAcquisitionHooks(); }
-} init;
 }  // namespace
+
+Hook<void()> REDRAWSCREEN{"acq_hooks::REDRAWSCREEN", CountScreenOnly};
+Hook<void()> ScreenINFO{"acq_hooks::ScreenINFO"};
+Hook<void()> ShowToolbarHelpWindow{"acq_hooks::ShowToolbarHelpWindow"};
+Hook<void()> PAUSE{"acq_hooks::PAUSE"};
+Hook<void(int16_t)> REPLAY{"acq_hooks::REPLAY"};
+Hook<void()> ClearXYPlot{"acq_hooks::ClearXYPlot"};
+Hook<void()> RedrawXY{"acq_hooks::RedrawXY"};
+Hook<void()> PlotNewestXYPoint{"acq_hooks::PlotNewestXYPoint"};
+Hook<void()> SWITCHTOSAMPLE{"acq_hooks::SWITCHTOSAMPLE"};
+Hook<void()> SWITCHTOREFERENCE{"acq_hooks::SWITCHTOREFERENCE"};
+Hook<void()> CYCLECHANNELS{"acq_hooks::CYCLECHANNELS"};
+Hook<void()> KeyboardSampleON{"acq_hooks::KeyboardSampleON"};
+Hook<void()> KeyboardReferenceON{"acq_hooks::KeyboardReferenceON"};
+Hook<void(int16_t)> DIRECTSWITCH{"acq_hooks::DIRECTSWITCH"};
+Hook<void()> HandleAlertSounds{"acq_hooks::HandleAlertSounds"};
+Hook<void()> checkAOscript{"acq_hooks::checkAOscript"};
+Hook<void()> FirstMarkerCheck{"acq_hooks::FirstMarkerCheck"};
+Hook<void()> Q_Key_check{"acq_hooks::Q_Key_check"};
+Hook<void()> X_Key_check{"acq_hooks::X_Key_check"};
+Hook<void(int16_t)> AutoTimedBACKUP{"acq_hooks::AutoTimedBACKUP"};
+Hook<void()> AUTOSAVE{"acq_hooks::AUTOSAVE"};
+
+void ResetAcquisitionHooks() {
+  ResetHooks("acq_hooks::");
+}
 
 }  // namespace mv::acq_hooks

@@ -2,12 +2,13 @@
 // live elsewhere: the acquisition screen's redraw and information line, the toolbar
 // help, pause, replay and the X-Y plot (acquisition windows still to come), device
 // switching, output scripts, the audible timer and the marker actions (control), and
-// the timed backup and end-of-period save (files). Each is a hook whose default shows
-// nothing and changes nothing a user could see; the owner installs the real one at
-// start-up, and tests install recording fakes.
+// the timed backup and end-of-period save (files). Each is a hook (see shell/kit/hook.h)
+// that starts "not built" unless its default is said below; the owner installs the real
+// one at start-up, and tests install recording fakes.
 #pragma once
 #include <cstdint>
-#include <functional>
+
+#include "shell/kit/hook.h"
 
 namespace mv::acq_hooks {
 
@@ -15,42 +16,42 @@ namespace mv::acq_hooks {
 // A new chart screen when the present one is full. Default: the screen's bookkeeping
 // only (NscrnCASEs and LastNsCasx back to 0, as a redraw that keeps no points), so a
 // loop without the screen still counts its screens right.
-extern std::function<void()> REDRAWSCREEN;
+extern Hook<void()> REDRAWSCREEN;
 // The information line of the acquisition window (duration, interval, samples).
-extern std::function<void()> ScreenINFO;
+extern Hook<void()> ScreenINFO;
 // The toolbar's help window that follows the mouse (preference slot 51).
-extern std::function<void()> ShowToolbarHelpWindow;
+extern Hook<void()> ShowToolbarHelpWindow;
 // The pause window; it re-anchors the sample schedule when the recording resumes.
-extern std::function<void()> PAUSE;
+extern Hook<void()> PAUSE;
 // The replay window (flag 0 from a recording loop).
-extern std::function<void(int16_t flag)> REPLAY;
+extern Hook<void(int16_t flag)> REPLAY;
 // X-Y plot: clear it, redraw it, and plot the newest sample pair.
-extern std::function<void()> ClearXYPlot;
-extern std::function<void()> RedrawXY;
-extern std::function<void()> PlotNewestXYPoint;
+extern Hook<void()> ClearXYPlot;
+extern Hook<void()> RedrawXY;
+extern Hook<void()> PlotNewestXYPoint;
 
 // ---- device switching, output scripts, audible timer, marker actions --------------------------
-extern std::function<void()> SWITCHTOSAMPLE;
-extern std::function<void()> SWITCHTOREFERENCE;
-extern std::function<void()> CYCLECHANNELS;
-extern std::function<void()> KeyboardSampleON;
-extern std::function<void()> KeyboardReferenceON;
-extern std::function<void(int16_t device)> DIRECTSWITCH;
-extern std::function<void()> HandleAlertSounds;
-extern std::function<void()> checkAOscript;
+extern Hook<void()> SWITCHTOSAMPLE;
+extern Hook<void()> SWITCHTOREFERENCE;
+extern Hook<void()> CYCLECHANNELS;
+extern Hook<void()> KeyboardSampleON;
+extern Hook<void()> KeyboardReferenceON;
+extern Hook<void(int16_t device)> DIRECTSWITCH;
+extern Hook<void()> HandleAlertSounds;
+extern Hook<void()> checkAOscript;
 // On the run's first marker: the start alert that waits for it and the output scripts
 // that start at it.
-extern std::function<void()> FirstMarkerCheck;
+extern Hook<void()> FirstMarkerCheck;
 // On a "Q" or "X" marker: the scripts, feedback and alerts that stop at it.
-extern std::function<void()> Q_Key_check;
-extern std::function<void()> X_Key_check;
+extern Hook<void()> Q_Key_check;
+extern Hook<void()> X_Key_check;
 
 // ---- saves --------------------------------------------------------------------------------------
 // The timed backup; resetTimer 1 (the timed path) also restarts the sample schedule
 // and the backup timer.
-extern std::function<void(int16_t resetTimer)> AutoTimedBACKUP;
+extern Hook<void(int16_t resetTimer)> AutoTimedBACKUP;
 // The end-of-period save of repeated sampling periods, which starts the next period.
-extern std::function<void()> AUTOSAVE;
+extern Hook<void()> AUTOSAVE;
 
 // Restores every hook to its default.
 void ResetAcquisitionHooks();

@@ -55,22 +55,19 @@ int16_t ReadKeysAndToolbarOnce() {
   return w == KeyWord3::Tab ? 9 : 0;
 }
 
+int16_t DisarmTrigger() {
+  TempTriggrON = 0;
+  return 0;
+}
+
 }  // namespace
 
-std::function<void()> HIGHSPEEDIO = [] {};
-std::function<int16_t()> GETFAST = ReadKeysAndToolbarOnce;
-std::function<int16_t()> RUNTRIGGER = [] {
-  TempTriggrON = 0;
-  return int16_t{0};
-};
+Hook<void()> HIGHSPEEDIO{"fast_scope_hooks::HIGHSPEEDIO"};
+Hook<int16_t()> GETFAST{"fast_scope_hooks::GETFAST", ReadKeysAndToolbarOnce};
+Hook<int16_t()> RUNTRIGGER{"fast_scope_hooks::RUNTRIGGER", DisarmTrigger};
 
 void Reset() {
-  HIGHSPEEDIO = [] {};
-  GETFAST = ReadKeysAndToolbarOnce;
-  RUNTRIGGER = [] {
-    TempTriggrON = 0;
-    return int16_t{0};
-  };
+  ResetHooks("fast_scope_hooks::");
 }
 
 }  // namespace fast_scope_hooks

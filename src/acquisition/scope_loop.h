@@ -5,7 +5,8 @@
 // present sweep to the next numbered scope file.
 #pragma once
 #include <cstdint>
-#include <functional>
+
+#include "shell/kit/hook.h"
 
 namespace mv {
 
@@ -15,9 +16,9 @@ namespace mv {
 // (returning 27 for Escape alone, which also sets EscapeKeyHit, 9 for Tab alone, else
 // 0), and RUNTRIGGER disarms the trigger and returns 0.
 namespace fast_scope_hooks {
-extern std::function<void()> HIGHSPEEDIO;
-extern std::function<int16_t()> GETFAST;
-extern std::function<int16_t()> RUNTRIGGER;
+extern Hook<void()> HIGHSPEEDIO;
+extern Hook<int16_t()> GETFAST;
+extern Hook<int16_t()> RUNTRIGGER;
 void Reset();
 }  // namespace fast_scope_hooks
 

@@ -29,12 +29,12 @@
 namespace mv {
 
 namespace screen_hooks {
-std::function<void()> MakeRegressionPlotWindow = [] {};
-std::function<void()> RUNTRIGGER = [] {};
-std::function<void()> SELECTNEXTVALVE = [] {};
-std::function<void()> StartRunServices = [] {};
+Hook<void()> MakeRegressionPlotWindow{"screen_hooks::MakeRegressionPlotWindow"};
+Hook<void()> RUNTRIGGER{"screen_hooks::RUNTRIGGER"};
+Hook<void()> SELECTNEXTVALVE{"screen_hooks::SELECTNEXTVALVE"};
+Hook<void()> StartRunServices{"screen_hooks::StartRunServices"};
 void Reset() {
-  MakeRegressionPlotWindow = RUNTRIGGER = SELECTNEXTVALVE = StartRunServices = [] {};
+  ResetHooks("screen_hooks::");
 }
 }  // namespace screen_hooks
 

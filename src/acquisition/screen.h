@@ -3,22 +3,22 @@
 // and schedules; REDRAWSCREEN scrolls a full chart screen by the chosen step.
 #pragma once
 #include <cstdint>
-#include <functional>
 
 #include "runtime/str255.h"
+#include "shell/kit/hook.h"
 
 namespace mv {
 
 constexpr const char* kAcquisitionTitle = " Mirevant:  Acquire Data ";
 
 // What the screen starts in other subsystems at a run's start; the shell installs
-// them (each defaults to nothing).
+// them (each starts "not built", see shell/kit/hook.h).
 namespace screen_hooks {
-extern std::function<void()> MakeRegressionPlotWindow;  // the X-Y plot window
-extern std::function<void()> RUNTRIGGER;                // the trigger wait
-extern std::function<void()> SELECTNEXTVALVE;          // the first sample device
+extern Hook<void()> MakeRegressionPlotWindow;  // the X-Y plot window
+extern Hook<void()> RUNTRIGGER;                // the trigger wait
+extern Hook<void()> SELECTNEXTVALVE;           // the first sample device
 // Output scripts, feedback and the audible timer at a run's start (flag 1).
-extern std::function<void()> StartRunServices;
+extern Hook<void()> StartRunServices;
 void Reset();
 }  // namespace screen_hooks
 

@@ -26,16 +26,12 @@
 namespace mv {
 
 namespace switch_window_hooks {
-std::function<void()> SWITCHTOREFERENCE, EXTRAZERO, SetSwitchOptions, COLORSELECT;
+Hook<void()> SWITCHTOREFERENCE{"switch_window_hooks::SWITCHTOREFERENCE"};
+Hook<void()> EXTRAZERO{"switch_window_hooks::EXTRAZERO"};
+Hook<void()> SetSwitchOptions{"switch_window_hooks::SetSwitchOptions"};
+Hook<void()> COLORSELECT{"switch_window_hooks::COLORSELECT"};
 void ResetSwitchWindowHooks() {
-  const auto nothing = [] {};
-  SWITCHTOREFERENCE = nothing;
-  EXTRAZERO = nothing;
-  SetSwitchOptions = nothing;
-  COLORSELECT = nothing;
-}
-namespace {
-const bool kInstalled = (ResetSwitchWindowHooks(), true);
+  ResetHooks("switch_window_hooks::");
 }
 }  // namespace switch_window_hooks
 

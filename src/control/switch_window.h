@@ -3,20 +3,22 @@
 // device groups, the marker at each switch and the zero links.
 #pragma once
 #include <cstdint>
-#include <functional>
+
+#include "shell/kit/hook.h"
 
 namespace mv {
 
-// Calls this window makes into code that lives above this subsystem. Defaults do
-// nothing; the shell installs the real ones at start-up and tests install fakes.
+// Calls this window makes into code that lives above this subsystem. Each is a hook
+// (see shell/kit/hook.h) that starts "not built"; the shell installs the real ones at
+// start-up and tests install fakes.
 namespace switch_window_hooks {
 // Puts the device outputs into the reference state.
-extern std::function<void()> SWITCHTOREFERENCE;
+extern Hook<void()> SWITCHTOREFERENCE;
 // The zero-link window and the switch marker and zeroing options window.
-extern std::function<void()> EXTRAZERO;
-extern std::function<void()> SetSwitchOptions;
+extern Hook<void()> EXTRAZERO;
+extern Hook<void()> SetSwitchOptions;
 // Makes the plot colours of the present view the colours in force.
-extern std::function<void()> COLORSELECT;
+extern Hook<void()> COLORSELECT;
 void ResetSwitchWindowHooks();
 }  // namespace switch_window_hooks
 

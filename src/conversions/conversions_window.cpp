@@ -176,10 +176,14 @@ class ConversionsWindow {
     Button(Keyboard, "Keyboard Event Recorder", 303);
     Button(ThreeWay, Trimmed(CustomButtonTitle(kThreeWayButton)), 323);
     Button(Breakpoint, "Breakpoint Conversion...", 343);
-    if (OptionsButtonShown(RecordingMODE, channel_)) Button(Options, "Additional Options...", 371, 24);
+    // A button whose window is not part of the program yet is shown dimmed.
+    if (OptionsButtonShown(RecordingMODE, channel_)) {
+      Button(Options, "Additional Options...", 371, 24);
+      if (!conversion_hooks::ConversionOptions.Built()) rt::SetControlState(Options, 0);
+    }
     if (CalibrationButtonShown(External_AD))
       rt::NewControl(DirectCalibration, rt::ControlType::PushButton, "Direct Calibration...",
-                     Rect{230, 248, 400, 273}, 1);
+                     Rect{230, 248, 400, 273}, conversion_hooks::DIRECTCAL.Built() ? 1 : 0);
     rt::NewControl(SelectionOK, rt::ControlType::PushButton, "Selection OK", Rect{290, 355, 430, 376}, 1);
     rt::NewControl(Help, rt::ControlType::PushButton, "?", Rect{230, 355, 270, 376}, 1);
   }

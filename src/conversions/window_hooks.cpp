@@ -1,21 +1,12 @@
 #include "conversions/window_hooks.h"
 
-#include "shell/state.h"
-
 namespace mv::conversion_hooks {
 
-std::function<void(int16_t)> ConversionOptions;
-std::function<void(int16_t)> DIRECTCAL;
+Hook<void(int16_t)> ConversionOptions{"conversion_hooks::ConversionOptions"};
+Hook<void(int16_t)> DIRECTCAL{"conversion_hooks::DIRECTCAL"};
 
 void ResetConversionWindowHooks() {
-  ConversionOptions = [](int16_t) {};
-  DIRECTCAL = [](int16_t) { Action = ActionCode::CloseBox; };
+  ResetHooks("conversion_hooks::");
 }
-
-namespace {
-struct Init {
-  Init() { ResetConversionWindowHooks(); }
-} init;
-}  // namespace
 
 }  // namespace mv::conversion_hooks

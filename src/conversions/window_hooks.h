@@ -1,22 +1,23 @@
 // The windows the conversions window opens that come from elsewhere or are not
 // part of the program yet: the gas-exchange options and the direct calibration.
-// Each is a hook whose default changes nothing; the owner installs the real
-// window at start-up and tests install fakes.
+// Each is a hook (see shell/kit/hook.h) that starts "not built"; the owner installs
+// the real window at start-up and tests install fakes. While a hook is not built,
+// the conversions window shows its button dimmed.
 #pragma once
 #include <cstdint>
-#include <functional>
+
+#include "shell/kit/hook.h"
 
 namespace mv::conversion_hooks {
 
 // The gas-exchange options of a channel (" Conversion Options, Channel"); may
-// change the channel's label. Default: nothing.
-extern std::function<void(int16_t channel)> ConversionOptions;
+// change the channel's label.
+extern Hook<void(int16_t channel)> ConversionOptions;
 // The direct calibration of a channel. It leaves Action 4 when its window was
 // closed by its close box (the conversions window is then built again), anything
 // else when it handed back a fit in aval, bval, exponent, the type code and miny,
-// maxy. Default: behaves as a calibration closed at once (Action 4), so the
-// conversions window simply comes back.
-extern std::function<void(int16_t channel)> DIRECTCAL;
+// maxy.
+extern Hook<void(int16_t channel)> DIRECTCAL;
 
 // Restores both hooks to their defaults.
 void ResetConversionWindowHooks();

@@ -26,7 +26,9 @@ constexpr int16_t kWindow = 21;
 constexpr int16_t kInterfacePopup = 182, kBaudField = 2;
 constexpr int16_t kOkButton = 16, kDemoButton = 17, kHelpButton = 18, kSaveButton = 19;
 constexpr int16_t kHelpTopic = 158;
-constexpr int16_t kDAMenu = 5, kDeviceSubmenu = 112;
+constexpr int16_t kDAMenu = 5, kDeviceSubmenu = 112, kDigitalPortSubmenu = 111;
+// The D-A menu's analog output items; the digital port choice follows them.
+constexpr int16_t kLastOutputItem = 8, kDigitalPortItem = 10;
 // The conversions window shows the ranges of the interface in use: it does not outlive
 // a change of interface.
 constexpr int16_t kChannelConversionWindow = 10;
@@ -178,10 +180,36 @@ void ADinterfaceAnimation() {
   AnimationDoneAlready = 1;
 }
 
+namespace {
+
+// The DataTakers' digital port choice: submenu 111 below the output items, its
+// check mark on the port in use. Other interfaces have no such item.
+void AttachDigitalPortMenu() {
+  while (rt::MenuItemCount(kDAMenu) > kLastOutputItem)
+    rt::RemoveMenuItem(kDAMenu, rt::MenuItemCount(kDAMenu));
+  if (!IsDataTakerCode(External_AD)) {
+    rt::DeleteMenu(kDigitalPortSubmenu);
+    return;
+  }
+  rt::SetMenuItem(kDAMenu, kLastOutputItem + 1, "-");
+  rt::SetMenuItem(kDAMenu, kDigitalPortItem, "Digital Port");
+  rt::NewMenu(kDigitalPortSubmenu, "Digital Port");
+  rt::SetMenuItem(kDigitalPortSubmenu, 1, "Port 0");
+  rt::SetMenuItem(kDigitalPortSubmenu, 2, "Port 2");
+  rt::CheckMenuItem(kDigitalPortSubmenu, 1, Digital_Port == 0);
+  rt::CheckMenuItem(kDigitalPortSubmenu, 2, Digital_Port == 2);
+  rt::SetSubmenu(kDAMenu, kDigitalPortItem, kDigitalPortSubmenu);
+}
+
+}  // namespace
+
 void AOmenuAdjust() {
+  // Only the main bar's D-A menu holds the output items (the start-up bar's is empty).
+  if (rt::MenuItemCount(kDAMenu) < kLastOutputItem) return;
   const auto states = DAMenuStates(External_AD);
-  for (int16_t i = 1; i <= 8; ++i)
+  for (int16_t i = 1; i <= kLastOutputItem; ++i)
     if (states[i]) rt::EnableMenuItem(kDAMenu, i, *states[i]);
+  AttachDigitalPortMenu();
 }
 
 void PLACE_AD_ICON(int16_t large, int16_t left, int16_t top) {

@@ -4,29 +4,17 @@
 
 namespace mv::files_hooks {
 
-std::function<void(int16_t, int16_t)> SetChanParams;
-std::function<void()> SampleRatePRECISION;
-std::function<void(const std::string&, const std::string&)> FileNotice;
-std::function<void()> GETFILECOMMENTS;
-std::function<void()> ASCIIWARN;
-std::function<void(int16_t, const std::string&, bool)> ShowOnAcquisitionScreen;
-std::function<void()> NewPeriodScreen;
-std::function<void()> SELECTNEXTVALVE;
+Hook<void(int16_t, int16_t)> SetChanParams{"files_hooks::SetChanParams"};
+Hook<void()> SampleRatePRECISION{"files_hooks::SampleRatePRECISION"};
+Hook<void(const std::string&, const std::string&)> FileNotice{"files_hooks::FileNotice", FileAlert};
+Hook<void()> GETFILECOMMENTS{"files_hooks::GETFILECOMMENTS"};
+Hook<void()> ASCIIWARN{"files_hooks::ASCIIWARN"};
+Hook<void(int16_t, const std::string&, bool)> ShowOnAcquisitionScreen{"files_hooks::ShowOnAcquisitionScreen"};
+Hook<void()> NewPeriodScreen{"files_hooks::NewPeriodScreen"};
+Hook<void()> SELECTNEXTVALVE{"files_hooks::SELECTNEXTVALVE"};
 
 void ResetFilesHooks() {
-  SetChanParams = [](int16_t, int16_t) {};
-  SampleRatePRECISION = [] {};
-  FileNotice = [](const std::string& title, const std::string& message) { FileAlert(title, message); };
-  GETFILECOMMENTS = [] {};
-  ASCIIWARN = [] {};
-  ShowOnAcquisitionScreen = [](int16_t, const std::string&, bool) {};
-  NewPeriodScreen = [] {};
-  SELECTNEXTVALVE = [] {};
+  ResetHooks("files_hooks::");
 }
-
-namespace {
-// The hooks hold their defaults before main runs.
-[[maybe_unused]] const bool kDefaultsSet = (ResetFilesHooks(), true);
-}  // namespace
 
 }  // namespace mv::files_hooks

@@ -20,7 +20,7 @@
 
 namespace mv {
 
-std::function<void()> SetupLoadedMaxAverage = [] {};
+Hook<void()> SetupLoadedMaxAverage{"files::SetupLoadedMaxAverage"};
 
 namespace {
 

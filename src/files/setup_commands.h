@@ -3,17 +3,18 @@
 // derived times, interval buttons, menu marks).
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "files/setup_file.h"
+#include "shell/kit/hook.h"
 
 namespace mv {
 
 constexpr int16_t kScreenMismatchWindow = 11;
 
-// The largest readings-averaged count for the loaded interval. Default: nothing.
-extern std::function<void()> SetupLoadedMaxAverage;
+// The largest readings-averaged count for the loaded interval (a hook, see
+// shell/kit/hook.h).
+extern Hook<void()> SetupLoadedMaxAverage;
 
 // The chart interval button of an interval in ticks (chart interval x 60).
 int16_t ChartSpeedButtonFor(float ticks);

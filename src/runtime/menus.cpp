@@ -2,9 +2,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMetaObject>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionMenuItem>
 #include <QVBoxLayout>
@@ -13,6 +16,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <utility>
 
 #include "runtime/internal.h"
 #include "runtime/macroman.h"
@@ -59,6 +63,16 @@ MenuItem* Item(int16_t menu, int16_t item, bool create) {
   return &items[item - 1];
 }
 
+// The item's condition: a text command needs a field to act on.
+bool Offered(const MenuItem& mi) {
+  if (mi.fieldCommand >= 0 && !EditableFieldHasFocus()) return false;
+  return !mi.offered || mi.offered();
+}
+
+bool ShownEnabled(const MenuItem& mi) {
+  return mi.enabled && Offered(mi);
+}
+
 void SetText(MenuItem& mi, const std::string& utf8) {
   mi.text = utf8;
   mi.separator = utf8 == "-";
@@ -85,11 +99,13 @@ void FillQMenu(QMenu* qm, int16_t menu, int depth) {
     if (mi.submenu && depth < 4 && Model().count(mi.submenu)) {
       QMenu* sub = qm->addMenu(QString::fromStdString(mi.text));
       FillQMenu(sub, mi.submenu, depth + 1);
-      sub->setEnabled(mi.enabled && it->second.enabled);
+      sub->menuAction()->setData(static_cast<int>(n));
+      sub->setEnabled(ShownEnabled(mi) && it->second.enabled);
       continue;
     }
     QAction* a = qm->addAction(Label(mi));
-    a->setEnabled(mi.enabled);
+    a->setData(static_cast<int>(n));
+    a->setEnabled(ShownEnabled(mi));
     a->setCheckable(mi.checked);
     a->setChecked(mi.checked);
     int16_t item = n;
@@ -97,8 +113,9 @@ void FillQMenu(QMenu* qm, int16_t menu, int depth) {
   }
 }
 
-// Item states and check marks change in the model without a redraw of the bar,
-// so a menu takes them from the model each time it opens.
+// Item states, check marks and the conditions behind them (the focus of a field, a
+// window being built) change without a redraw of the bar, so a menu takes them from
+// the model each time it opens.
 void RefillOnOpen(QMenu* qm, int16_t menu) {
   QObject::connect(qm, &QMenu::aboutToShow, qm, [qm, menu] {
     for (QMenu* sub : qm->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) sub->deleteLater();
@@ -127,7 +144,16 @@ void EnsureBarWindow() {
 
 }  // namespace
 
-void detail::TriggerMenuItem(int16_t menu, int16_t item) { Enqueue({QueuedEvent::Menu, menu, item, {}, 0}); }
+void detail::TriggerMenuItem(int16_t menu, int16_t item) {
+  if (const MenuItem* mi = Item(menu, item, false); mi && mi->fieldCommand >= 0) {
+    // Carried out once the menu has closed and the field has its focus back.
+    const auto command = static_cast<FieldCommand>(mi->fieldCommand);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [command] { FocusedFieldCommand(command); }, Qt::QueuedConnection);
+    return;
+  }
+  Enqueue({QueuedEvent::Menu, menu, item, {}, 0});
+}
 
 void detail::ResetMenus() {
   Model().clear();
@@ -209,7 +235,7 @@ bool MenuItemEnabled(int16_t menu, int16_t item) {
   if (it == Model().end()) return false;
   if (item == 0) return it->second.enabled;
   MenuItem* mi = Item(menu, item, false);
-  return mi && mi->enabled && it->second.enabled;
+  return mi && it->second.enabled && ShownEnabled(*mi);
 }
 
 void CheckMenuItem(int16_t menu, int16_t item, bool checked) {
@@ -228,6 +254,22 @@ void SetMenuItemKey(int16_t menu, int16_t item, char key) {
 
 void SetSubmenu(int16_t menu, int16_t item, int16_t submenu) {
   if (MenuItem* mi = Item(menu, item, true)) mi->submenu = submenu;
+}
+
+void SetMenuItemCondition(int16_t menu, int16_t item, std::function<bool()> offered) {
+  if (MenuItem* mi = Item(menu, item, false)) mi->offered = std::move(offered);
+}
+
+void SetMenuItemFieldCommand(int16_t menu, int16_t item, FieldCommand command) {
+  if (MenuItem* mi = Item(menu, item, false)) mi->fieldCommand = static_cast<int>(command);
+}
+
+bool EditableFieldHasFocus() {
+  QWidget* fw = QApplication::focusWidget();
+  if (!fw || !RecOfWidget(fw)) return false;
+  if (auto* line = qobject_cast<QLineEdit*>(fw)) return !line->isReadOnly();
+  if (auto* text = qobject_cast<QPlainTextEdit*>(fw)) return !text->isReadOnly();
+  return false;
 }
 
 void SetMenuBar(const std::vector<int16_t>& menus) { Bar() = menus; }
@@ -314,14 +356,14 @@ bool FindKeyIn(int16_t m, char k, int depth, int16_t& menu, int16_t& item) {
   if (it == Model().end() || !it->second.enabled || depth > 4) return false;
   for (std::size_t i = 0; i < it->second.items.size(); ++i) {
     const MenuItem& mi = it->second.items[i];
-    if (mi.key == k && mi.enabled && !mi.separator) {
+    if (mi.key == k && ShownEnabled(mi) && !mi.separator) {
       menu = m;
       item = static_cast<int16_t>(i + 1);
       return true;
     }
   }
   for (const MenuItem& mi : it->second.items)
-    if (mi.submenu && mi.enabled && FindKeyIn(mi.submenu, k, depth + 1, menu, item)) return true;
+    if (mi.submenu && ShownEnabled(mi) && FindKeyIn(mi.submenu, k, depth + 1, menu, item)) return true;
   return false;
 }
 

@@ -3,10 +3,12 @@
 // controls. Key equivalents work from every window and reach the menu handler.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "runtime/str255.h"
+#include "runtime/windows.h"
 
 namespace mv::rt {
 
@@ -17,6 +19,10 @@ struct MenuItem {
   bool separator = false;   // the item text "-"
   char key = 0;             // key equivalent with Ctrl (upper-case letter), 0 none
   int16_t submenu = 0;      // hierarchical menu number, 0 none
+  // Asked whenever the item's state is read or shown: false dims the item whatever
+  // its own state (SetMenuItemCondition, SetMenuItemFieldCommand).
+  std::function<bool()> offered;
+  int fieldCommand = -1;  // a FieldCommand the runtime carries out itself, -1 none
 };
 
 // Creates (or empties) a menu.
@@ -32,11 +38,23 @@ int16_t MenuItemCount(int16_t menu);
 MenuItem GetMenuItem(int16_t menu, int16_t item);
 Str255 MenuItemText(int16_t menu, int16_t item);  // Mac Roman
 void EnableMenuItem(int16_t menu, int16_t item, bool enabled);   // item 0: the whole menu
-bool MenuItemEnabled(int16_t menu, int16_t item);
+bool MenuItemEnabled(int16_t menu, int16_t item);                // as shown: with its condition
 void CheckMenuItem(int16_t menu, int16_t item, bool checked);
 bool MenuItemChecked(int16_t menu, int16_t item);
 void SetMenuItemKey(int16_t menu, int16_t item, char key);
 void SetSubmenu(int16_t menu, int16_t item, int16_t submenu);
+// Offers an item only while offered() holds, on top of its own enabled state (e.g. a
+// command whose window is not part of the program yet). Kept until the menu is made
+// again with NewMenu.
+void SetMenuItemCondition(int16_t menu, int16_t item, std::function<bool()> offered);
+// Makes an item one of the standard text commands. It is enabled only while an
+// editable field of the front window has the focus, and choosing it acts on that
+// field (after the menu has closed), whatever menu handler the window installed;
+// the program's menu handler never sees the choice. Kept until the menu is made again.
+void SetMenuItemFieldCommand(int16_t menu, int16_t item, FieldCommand command);
+// True while an editable field of the front window has the focus: the fields the
+// text commands (FocusedFieldCommand) act on.
+bool EditableFieldHasFocus();
 
 // The menu bar: the menus shown, in order.
 void SetMenuBar(const std::vector<int16_t>& menus);

@@ -26,7 +26,7 @@
 
 namespace mv {
 
-std::function<void()> CheckChannelFlushDT800 = [] {};
+Hook<void()> CheckChannelFlushDT800{"setup::CheckChannelFlushDT800"};
 
 namespace {
 

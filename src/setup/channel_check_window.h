@@ -3,10 +3,10 @@
 // large type and a scrolling trace within the channel's plot range.
 #pragma once
 #include <cstdint>
-#include <functional>
 
 #include "conversions/state.h"
 #include "runtime/str255.h"
+#include "shell/kit/hook.h"
 
 namespace mv {
 
@@ -18,8 +18,9 @@ constexpr int16_t One = 545, Four = 546, Twenty = 547, Fifty = 548, Hundred = 54
 constexpr int16_t Done = 550, Help = 551;
 }  // namespace CheckButton
 
-// Empties the DT800's output buffer before the first reading. Default: nothing.
-extern std::function<void()> CheckChannelFlushDT800;
+// Empties the DT800's output buffer before the first reading (a hook, see
+// shell/kit/hook.h).
+extern Hook<void()> CheckChannelFlushDT800;
 
 // ---- rules ------------------------------------------------------------------------------------
 // The equation line ("equation:  ...") of a conversion type with its coefficients

@@ -1,21 +1,21 @@
-// Windows and services that menu commands open but that are not part of the
-// program yet. Each is a hook whose default shows nothing and changes nothing:
-// a command whose window is missing does nothing at all rather than pretend
-// to have done its work. The subsystem that builds a window installs it here
-// (or the menu code calls it directly once it exists); tests install fakes.
+// The windows and services the menu commands and the control loop open, which live
+// in subsystems the menu code does not call directly. Each is a hook that starts
+// "not built" (see shell/kit/hook.h); start-up installs the real one (InstallServices),
+// and tests install fakes. A command whose hook is still not built is dimmed where it
+// is offered, so it never runs as a silent no-op.
 // Entry points that already exist elsewhere (the channel-table windows, the
 // serial-port windows, About, the set-up hooks, the firmware query of the
 // kit's services) are called directly and are not repeated here.
 #pragma once
 #include <cstdint>
-#include <functional>
 
 #include "runtime/str255.h"
+#include "shell/kit/hook.h"
 
 namespace mv::commands {
 
-using Command = std::function<void()>;
-using ChannelCommand = std::function<void(int16_t)>;
+using Command = Hook<void()>;
+using ChannelCommand = Hook<void(int16_t)>;
 
 // ---- data files, set-up files and preferences ------------------------------------------
 extern Command SAVEFILES;        // "Save Data As..."
@@ -37,7 +37,7 @@ extern Command SetSpikeFilter;            // the spike filter window
 // title the chart variant. It leaves the interval in SampleIntervalinSeconds,
 // which the caller loads with the current interval first, so a window that
 // changes nothing leaves the interval as it was.
-extern std::function<void(const Str255& title)> GetSampleINTERVAL;
+extern Hook<void(const Str255& title)> GetSampleINTERVAL;
 extern Command SampleRatePRECISION;
 extern Command STATUS_DISPLAYS;
 extern Command SETSLOPETREND;
@@ -84,24 +84,24 @@ extern Command SCOPEPLUSCHARTSCAN;
 // The DT800's burst command for the fast scope, built before a fast scope run.
 extern Command BurstCommandString;
 // Sets the ADAM modules' ranges and addresses for channel (0: every channel).
-extern std::function<void(int16_t channel, int16_t show)> SetADAM;
+extern Hook<void(int16_t channel, int16_t show)> SetADAM;
 // The streaming serial panel, which stands in for the mode window with interface 11.
 extern Command StreamingSerialChannels;
 
 // ---- after a run: saving and the options window --------------------------------------------
 // Saves the chart data at once under a dated name. True only when the file was written.
-extern std::function<bool()> QuickSAVE;
+extern Hook<bool()> QuickSAVE;
 // Asks for the root name of the numbered scope ("Scope") or repeat ("Repeat") files.
-extern std::function<void(const Str255& root)> ScopeOrRepeatFileRoot;
+extern Hook<void(const Str255& root)> ScopeOrRepeatFileRoot;
 // The options window's editable root file name field.
 extern Command SHOWROOTFILE;
 // The achieved sample interval against the chosen one; show 1 opens the rate window.
-extern std::function<void(double runSeconds, float interval, int16_t show)> CHECKSAMPLERATE;
+extern Hook<void(double runSeconds, float interval, int16_t show)> CHECKSAMPLERATE;
 // The alarm log of the last run, and the labels of the devices of switching pattern 9.
 extern Command SHOWALARMS;
 extern Command GetSequenceLabels;
 // Puts the volts on analog output 1 or 2.
-extern std::function<void(int16_t output, float volts)> SetAOvolts;
+extern Hook<void(int16_t output, float volts)> SetAOvolts;
 
 // ---- calculators ---------------------------------------------------------------------------
 extern Command SIMPLECALC;
@@ -120,7 +120,7 @@ extern Command DayOfTheYear;
 extern Command Sunrise;
 extern Command UnitCONVERT;
 
-// Restores every hook to its do-nothing default.
+// Restores every hook to its "not built" default.
 void ResetCommandHooks();
 
 }  // namespace mv::commands

@@ -56,19 +56,6 @@ void ChooseFileFormat(int16_t menuItem) {
     downVipSOUND();
 }
 
-// The standard text commands act on the focused field of the front window.
-void TextCommand(int16_t menuItem) {
-  switch (menuItem) {
-    case 3: rt::FocusedFieldCommand(rt::FieldCommand::Undo); break;
-    case 5: rt::FocusedFieldCommand(rt::FieldCommand::Cut); break;
-    case 6: rt::FocusedFieldCommand(rt::FieldCommand::Copy); break;
-    case 7: rt::FocusedFieldCommand(rt::FieldCommand::Paste); break;
-    case 8: rt::FocusedFieldCommand(rt::FieldCommand::Clear); break;
-    case 9: rt::FocusedFieldCommand(rt::FieldCommand::SelectAll); break;
-    default: break;
-  }
-}
-
 void FlipSounds() {
   Sound_Is_On = Sound_Is_On != 0 ? 0 : 1;
   if (Sound_Is_On != 0) {
@@ -197,14 +184,8 @@ void EditCommand(int16_t menuItem) {
       REARRANGE();
       Action = ActionCode::ChannelsChanged;
       break;
-    case 3:
-    case 5:
-    case 6:
-    case 7:
-    case 8:
-    case 9:
-      TextCommand(menuItem);
-      break;
+    // Items 3 to 9, the text commands, are carried out by the runtime on the focused
+    // field and never reach the handler.
     case 10:
       FlipSounds();
       break;

@@ -6,16 +6,20 @@
 #include <cctype>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "devices/connection.h"
 #include "devices/state.h"
 #include "files/state.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
+#include "shell/commands.h"
 #include "shell/kit/format.h"
+#include "shell/kit/hook.h"
 #include "shell/state.h"
 
 namespace mv {
@@ -43,6 +47,12 @@ bool On(int slot) {
 }
 int16_t Checked(bool on) {
   return on ? 2 : 1;
+}
+
+// A command whose window is not part of the program yet is shown dimmed, never
+// offered as a choice that does nothing.
+void OfferOnceBuilt(int16_t menu, int16_t menuItem, const HookBase& hook) {
+  rt::SetMenuItemCondition(menu, menuItem, [&hook] { return hook.Built(); });
 }
 
 // The application menu and the Help menu stay on whatever SetUpMENUs does.
@@ -76,9 +86,20 @@ void BuildFileMenu() {
   SetMenuItemState(File, 11, 0);
 }
 
-// Positions 3 to 9 hold the standard text commands. Cut, Copy, Paste and Undo
-// have no key equivalents in the bar, so Ctrl+X, C, V and Z act in the focused
-// field; from the menu only Clear and Select All can act on a field here.
+// Positions 3 to 9 hold the standard text commands, which the runtime offers while a
+// field of the front window has the focus and carries out on that field. They have
+// no key equivalents in the bar, so Ctrl+Z, X, C and V go to the focused field itself.
+void BindTextCommands() {
+  using rt::FieldCommand;
+  for (auto [menuItem, command] : {std::pair{3, FieldCommand::Undo},
+                                   {5, FieldCommand::Cut},
+                                   {6, FieldCommand::Copy},
+                                   {7, FieldCommand::Paste},
+                                   {8, FieldCommand::Clear},
+                                   {9, FieldCommand::SelectAll}})
+    rt::SetMenuItemFieldCommand(Edit, static_cast<int16_t>(menuItem), command);
+}
+
 void BuildEditMenu() {
   NewMenuWithRows(Edit, "Edit",
                   {{1, "Custom Conversions..."},
@@ -102,7 +123,8 @@ void BuildEditMenu() {
                    {19, "/EExternal Device Control..."},
                    {20, "-"},
                    {21, "Preferences..."}});
-  for (int16_t i : {2, 3, 5, 6, 7, 16, 17, 19}) SetMenuItemState(Edit, i, 0);
+  BindTextCommands();
+  for (int16_t i : {2, 16, 17, 19}) SetMenuItemState(Edit, i, 0);
   SetMenuItemState(Edit, 10, Checked(Sound_Is_On != 0));
   SetMenuItemState(Edit, 11, Sound_Is_On != 0 ? Checked(On(PrefsSlot::WeirdSounds)) : 0);
   rt::CheckMenuItem(Edit, 11, On(PrefsSlot::WeirdSounds));
@@ -253,6 +275,8 @@ void BuildADMenu() {
 
   rt::CheckMenuItem(AD, 9, DemonstrationMODE != 0);
   rt::CheckMenuItem(AD, 12, On(PrefsSlot::SpikeFilterOn));
+  OfferOnceBuilt(AD, 2, commands::ConversionOptions);
+  OfferOnceBuilt(AD, 12, commands::SetSpikeFilter);
   for (int16_t i : {15, 20, 21, 25}) SetMenuItemState(AD, i, 0);
 }
 
@@ -266,6 +290,8 @@ void BuildDAMenu() {
                    {6, "-"},
                    {7, "/OOpen AO Data..."},
                    {8, "Save AO Data..."}});
+  // The items the interface in use can serve, and its digital port choice.
+  AOmenuAdjust();
 }
 
 void BuildSpecialMenu() {
@@ -408,6 +434,7 @@ void MENU_100() {
   for (int16_t ch = 1; ch <= last; ++ch) {
     rt::SetMenuItem(ConversionEquations, ch, ChannelMenuText("Ch.", ch));
     rt::SetMenuItem(ConversionOptions, ch, ChannelMenuText("ch.", ch));
+    OfferOnceBuilt(ConversionOptions, ch, commands::ConversionOptions);
   }
   // The scope channel is always shown in volts.
   if (RecordingMODE >= RecordingModeCode::Scope) rt::EnableMenuItem(ConversionEquations, 1, false);

@@ -6,47 +6,33 @@
 
 namespace mv::services {
 
-std::function<void()> Quit;
-std::function<void()> HandleNotes;
-std::function<void()> ReadControlStrip;
-std::function<void()> StopSampleBeep;
-std::function<void(int16_t, int16_t)> ReadDataTaker500;
-std::function<void(int16_t, int16_t)> ReadDataTaker800;
-std::function<void(int16_t, int16_t)> ReadADAM;
-std::function<void(int16_t)> ReadADC1;
-std::function<void(int16_t)> ReadSerialStream;
-std::function<void(int16_t)> SetUpMENUs;
-std::function<void(int16_t, int16_t)> ShortMENU;
-std::function<void()> SAVEsettings;
-std::function<void(int16_t)> GetFirmware;
-std::function<void()> SetInitialColorValues;
-std::function<bool(int16_t)> GETSETUP;
+namespace {
 
-void ResetServices() {
-  Quit = [] { rt::ExitProgram(0); };
-  HandleNotes = [] {};
-  ReadControlStrip = [] {};
-  StopSampleBeep = [] {};
-  ReadDataTaker500 = [](int16_t, int16_t) {};
-  ReadDataTaker800 = [](int16_t, int16_t) {};
-  ReadADAM = [](int16_t, int16_t) {};
-  ReadADC1 = [](int16_t) {};
-  ReadSerialStream = [](int16_t) {};
-  SetUpMENUs = [](int16_t state) {
-    for (int16_t menu = 1; menu <= 6; ++menu)
-      if (rt::MenuExists(menu)) rt::EnableMenuItem(menu, 0, state != 0);
-  };
-  ShortMENU = [](int16_t, int16_t) {};
-  SAVEsettings = [] {};
-  GetFirmware = [](int16_t) {};
-  SetInitialColorValues = [] {};
-  GETSETUP = [](int16_t) { return false; };
+void SwitchMenusOneToSix(int16_t state) {
+  for (int16_t menu = 1; menu <= 6; ++menu)
+    if (rt::MenuExists(menu)) rt::EnableMenuItem(menu, 0, state != 0);
 }
 
-namespace {
-struct Init {
-  Init() { ResetServices(); }
-} init;
 }  // namespace
+
+Hook<void()> Quit{"services::Quit", [] { rt::ExitProgram(0); }};
+Hook<void()> HandleNotes{"services::HandleNotes"};
+Hook<void()> ReadControlStrip{"services::ReadControlStrip"};
+Hook<void()> StopSampleBeep{"services::StopSampleBeep"};
+Hook<void(int16_t, int16_t)> ReadDataTaker500{"services::ReadDataTaker500"};
+Hook<void(int16_t, int16_t)> ReadDataTaker800{"services::ReadDataTaker800"};
+Hook<void(int16_t, int16_t)> ReadADAM{"services::ReadADAM"};
+Hook<void(int16_t)> ReadADC1{"services::ReadADC1"};
+Hook<void(int16_t)> ReadSerialStream{"services::ReadSerialStream"};
+Hook<void(int16_t)> SetUpMENUs{"services::SetUpMENUs", SwitchMenusOneToSix};
+Hook<void(int16_t, int16_t)> ShortMENU{"services::ShortMENU"};
+Hook<void()> SAVEsettings{"services::SAVEsettings"};
+Hook<void(int16_t)> GetFirmware{"services::GetFirmware"};
+Hook<void()> SetInitialColorValues{"services::SetInitialColorValues"};
+Hook<bool(int16_t)> GETSETUP{"services::GETSETUP"};
+
+void ResetServices() {
+  ResetHooks("services::");
+}
 
 }  // namespace mv::services

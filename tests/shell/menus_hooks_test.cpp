@@ -1,0 +1,133 @@
+// After start-up has installed the program's services, every hook is installed or
+// knowingly left at its default: either a seam whose default is the real behaviour,
+// or the entry of a window that is not part of the program yet. Such a window's
+// commands are dimmed wherever they are offered, and the README says it is not built.
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "menus_test_support.h"
+#include "setup/channel_table.h"
+#include "setup/state.h"
+#include "shell/kit/hook.h"
+#include "shell/startup.h"
+
+namespace mv {
+namespace {
+
+using namespace MenuNumber;
+
+struct Seam {
+  const char* hook;
+  const char* reason;
+};
+// Hooks whose default is the program's own behaviour; only tests replace them.
+const Seam kSeams[] = {
+    {"setup_hooks::SELECTCHANNEL", "the set-up subsystem's own input dialog"},
+    {"setup_hooks::SCALE", "the set-up subsystem's own scaling dialog"},
+    {"setup_hooks::MAXAVERAGE", "the set-up subsystem's own readings-averaged limit"},
+    {"setup_hooks::AVERAGING", "the set-up subsystem's own averaging dialog"},
+    {"files_hooks::FileNotice", "the files subsystem's own alert window"},
+};
+
+struct NotBuilt {
+  const char* hook;
+  const char* window;       // what is missing
+  const char* readmeWords;  // how the README's list of what is not built names it
+};
+// Windows not part of the program yet. When one is built and installed, its row goes,
+// and so does its line in the README.
+const NotBuilt kNotBuilt[] = {
+    {"commands::SetSpikeFilter", "the spike filter settings window", "\"Spike Filter...\""},
+    {"commands::ConversionOptions", "the gas-exchange conversion options window", "\"Conversion Options\""},
+    {"conversion_hooks::ConversionOptions", "the same options window from the conversions window",
+     "\"Additional Options...\""},
+    {"conversion_hooks::DIRECTCAL", "the direct calibration window", "\"Direct Calibration...\""},
+};
+
+class HookCheckTest : public test::MenusTest {
+ protected:
+  void SetUp() override {
+    MenusTest::SetUp();
+    for (HookBase* hook : AllHooks()) hook->Reset();
+    SetMainValues();  // what the program does at start-up, services included
+  }
+  void TearDown() override {
+    for (HookBase* hook : AllHooks()) hook->Reset();
+    MenusTest::TearDown();
+  }
+  static const HookBase* Find(const std::string& name) {
+    for (const HookBase* hook : AllHooks())
+      if (name == hook->Name()) return hook;
+    return nullptr;
+  }
+};
+
+TEST_F(HookCheckTest, StartUpInstallsEveryHookButTheListedOnes) {
+  std::set<std::string> seams, notBuilt;
+  for (const Seam& s : kSeams) seams.insert(s.hook);
+  for (const NotBuilt& n : kNotBuilt) notBuilt.insert(n.hook);
+  ASSERT_GT(AllHooks().size(), 100u) << "the hooks of every subsystem are registered";
+  for (const HookBase* hook : AllHooks()) {
+    const std::string name = hook->Name();
+    SCOPED_TRACE(name);
+    if (!hook->AtDefault()) {
+      EXPECT_TRUE(hook->Built()) << "installed as nothing";
+      continue;
+    }
+    if (seams.count(name)) {
+      EXPECT_TRUE(hook->Built()) << "a seam's default is real behaviour";
+    } else {
+      EXPECT_TRUE(notBuilt.count(name)) << "left at its default by start-up and on no list: install it, or "
+                                           "dim its commands and add it to the not-built list and the README";
+      EXPECT_FALSE(hook->Built());
+    }
+  }
+  for (const std::string& name : seams) {
+    ASSERT_NE(Find(name), nullptr) << name << " is no hook";
+    EXPECT_TRUE(Find(name)->AtDefault()) << name << " is installed now: take it off the list of seams";
+  }
+  for (const NotBuilt& n : kNotBuilt) {
+    ASSERT_NE(Find(n.hook), nullptr) << n.hook << " is no hook";
+    EXPECT_FALSE(Find(n.hook)->Built()) << n.window << " is installed now: take " << n.hook
+                                        << " off the not-built list and out of the README";
+  }
+}
+
+TEST_F(HookCheckTest, TheReadmeListsEveryWindowThatIsNotBuilt) {
+  std::ifstream in(test::SourcePath("README.md"));
+  const std::string readme((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto section = readme.find("## What the system does not do");
+  ASSERT_NE(section, std::string::npos);
+  const std::string notDone = readme.substr(section);
+  for (const NotBuilt& n : kNotBuilt)
+    EXPECT_NE(notDone.find(n.readmeWords), std::string::npos) << n.window << " is missing from the README";
+}
+
+TEST_F(HookCheckTest, CommandsOfWindowsNotBuiltAreDimmedInTheMainBar) {
+  MainMENU();
+  nChannels = 3;
+  BlankChannelLabels();
+  MENU_100();
+  EXPECT_FALSE(rt::MenuItemEnabled(AD, 12)) << "Spike Filter...";
+  EXPECT_TRUE(rt::MenuItemChecked(AD, 12) == (PrefsArray[PrefsSlot::SpikeFilterOn] != 0))
+      << "the mark still shows whether the filter is on";
+  EXPECT_FALSE(rt::MenuItemEnabled(AD, 2)) << "the Conversion Options submenu";
+  for (int16_t ch = 1; ch <= 3; ++ch) EXPECT_FALSE(rt::MenuItemEnabled(ConversionOptions, ch)) << ch;
+  EXPECT_TRUE(rt::MenuItemEnabled(AD, 1)) << "the built neighbours are offered";
+  EXPECT_TRUE(rt::MenuItemEnabled(ConversionEquations, 1));
+  SetMenuItemState(AD, 12, 1);
+  EXPECT_FALSE(rt::MenuItemEnabled(AD, 12)) << "no later state change offers it";
+
+  // Once the windows are there, the same bar offers them.
+  commands::SetSpikeFilter = [] {};
+  commands::ConversionOptions = [](int16_t) {};
+  EXPECT_TRUE(rt::MenuItemEnabled(AD, 12));
+  EXPECT_TRUE(rt::MenuItemEnabled(AD, 2));
+  for (int16_t ch = 1; ch <= 3; ++ch) EXPECT_TRUE(rt::MenuItemEnabled(ConversionOptions, ch)) << ch;
+}
+
+}  // namespace
+}  // namespace mv
