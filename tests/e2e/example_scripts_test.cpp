@@ -26,6 +26,8 @@
 #include <thread>
 #include <vector>
 
+#include "e2e/program_run_fixture.h"
+
 #include "common/test_support.h"
 
 extern char** environ;
@@ -95,18 +97,9 @@ std::string ReadText(const fs::path& file) {
   return ss.str();
 }
 
-// The dump tool's whole output for one data file, every value listed; its exit
-// status must be 0.
+// The dump tool's whole output for one data file, every value listed.
 std::string Dump(const fs::path& file, bool scope = false) {
-  const std::string command = std::string("\"") + MV_MVDUMP_EXE + "\" --values 5000 " +
-                              (scope ? "--scope " : "") + "\"" + file.string() + "\" 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return "cannot run " + command;
-  char buffer[4096];
-  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  EXPECT_EQ(pclose(pipe), 0) << out;
-  return out;
+  return test::DumpDataFile(file, std::string("--values 5000 ") + (scope ? "--scope " : ""));
 }
 
 long DumpedNumber(const std::string& dump, const std::string& label) {

@@ -62,9 +62,11 @@ class ProgramRunTest : public ProgramTest {
   std::vector<std::string> log_;
 };
 
-// The dump tool's whole output for one data file; its exit status must be 0.
-inline std::string DumpDataFile(const std::filesystem::path& file) {
-  const std::string command = std::string("\"") + MV_MVDUMP_EXE + "\" \"" + file.string() + "\" 2>&1";
+// The dump tool's whole output for one data file, with its options (e.g.
+// "--values 5000 --scope "); its exit status must be 0.
+inline std::string DumpDataFile(const std::filesystem::path& file, const std::string& options = {}) {
+  const std::string command =
+      std::string("\"") + MV_MVDUMP_EXE + "\" " + options + "\"" + file.string() + "\" 2>&1";
   std::string out;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return "cannot run " + command;
