@@ -138,8 +138,9 @@ class WindowSteps {
   static double Shown(int16_t window, int16_t field) { return TextToNumber(TextOf(window, field)); }
 
  private:
+  // As the user types: into the field of a window as it stands (keys typed into a
+  // window behind the program's front window reach nobody).
   static void PressKey(int16_t window, int16_t field, Qt::Key key, const QString& text) {
-    rt::BringWindowForward(window);
     QWidget* w = rt::bridge::EditFieldWidget(window, field);
     EXPECT_NE(w, nullptr) << "no field " << field << " in window " << window;
     if (!w) return;
