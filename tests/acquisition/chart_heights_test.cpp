@@ -132,7 +132,6 @@ TEST_F(ChartHeightsTest, NormalValuesLayTheStripsOutAgain) {
     EXPECT_EQ(rescale, 0);
   };
   const Step returnKey = Do([] {
-    rt::BringWindowForward(W);
     QWidget* w = rt::bridge::WindowWidget(W);
     w->setFocus(Qt::OtherFocusReason);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");

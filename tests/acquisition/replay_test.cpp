@@ -86,7 +86,6 @@ class ReplayWindow : public AcqTest, public WindowSteps {
   // A key typed while no field has the focus, as the window receives it.
   static Step TypeOnWindow(int16_t window, Qt::Key key, QString text) {
     return [window, key, text] {
-      rt::BringWindowForward(window);
       QWidget* w = rt::bridge::WindowWidget(window);
       w->setFocus(Qt::OtherFocusReason);
       QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);

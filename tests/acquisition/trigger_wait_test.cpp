@@ -96,7 +96,6 @@ class TriggerStrip : public AcqTest, public WindowSteps {
     return [key, text] {
       QWidget* w = rt::bridge::WindowWidget(W);
       if (!w) return false;
-      rt::BringWindowForward(W);
       w->setFocus(Qt::OtherFocusReason);
       QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
       QApplication::sendEvent(w, &press);

@@ -53,7 +53,6 @@ WindowDriver::Step ReturnIn(int16_t window, int16_t field) {
   return [=] {
     QWidget* e = rt::bridge::EditFieldWidget(window, field);
     if (!e) return false;
-    rt::BringWindowForward(window);
     e->setFocus(Qt::OtherFocusReason);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
     QApplication::sendEvent(e, &press);

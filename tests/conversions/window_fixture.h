@@ -69,7 +69,6 @@ inline WindowDriver::Step TypeInto(int16_t window, int16_t field, std::string te
   return [window, field, text] {
     auto* e = qobject_cast<QLineEdit*>(rt::bridge::EditFieldWidget(window, field));
     if (!e) return false;
-    rt::BringWindowForward(window);
     e->setFocus(Qt::OtherFocusReason);
     e->selectAll();
     for (char ch : text) {
@@ -90,7 +89,6 @@ inline WindowDriver::Step ReturnIn(int16_t window, int16_t field) {
   return [window, field] {
     QWidget* e = rt::bridge::EditFieldWidget(window, field);
     if (!e) return false;
-    rt::BringWindowForward(window);
     e->setFocus(Qt::OtherFocusReason);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, "\r");
