@@ -11,19 +11,27 @@
 //  24 a key typed with Ctrl while no edit field has the focus (item: character code)
 //
 // The front window is the one the program opened or brought forward last and still
-// shows (FrontWindow); user clicks and activations never change it. The loop that
-// pumps serves it alone: a control click or a click on the surface of any other
-// window is delivered as kind 3 with that window's number (and the front window
-// stays in front), and keys from any other window are dropped. Close boxes,
-// redraws, activations and menu choices are delivered whatever their window; no
-// event of a window that has closed since is delivered.
+// shows (FrontWindow); user clicks and activations never change it. Frameless
+// strips, tags, overlays and messages (kinds 1, 10, 11, 13, 14) are companions of
+// the front window: they never take its place while a titled window shows, and
+// their own clicks are delivered. The loop that pumps serves the front window: a
+// control click or a click on the surface of any other window is delivered as
+// kind 3 with that window's number (and the front window stays in front), and keys
+// from any other window are dropped. Close boxes, redraws, activations and menu
+// choices are delivered whatever their window; no event of a window that has
+// closed since is delivered.
 //
-// Activation (kind 18) is reported only when the user causes it: a window other
-// than the front one activated, or the front window deactivated. The activation
-// changes that follow the program's own window calls either agree with the front
-// window or are marked where the program causes them (a window shown behind the
-// front one), and are never reported; nor is the application seeming to leave and
-// come back while the program closes its active window.
+// Activation (kind 18) is reported only when the user causes it, with no timing
+// guess: each activation the program asks for (opening a window, bringing one
+// forward, giving the keyboard back to the front window) is marked pending where it
+// is asked, and every activation change the window system delivers while it is
+// pending is the program's own (a superseded request may still arrive then:
+// offscreen at the next pass, X11 after a round trip). The request stops being
+// pending at the end of the pump pass in which its window is active. After that,
+// an activation of a window other than the front one, or a deactivation of the
+// front window, is the user's and is reported. The application seeming to leave
+// and come back (kind 19) while a request is pending, or while the program closes
+// or hides its front window, is not reported either.
 //
 // Keys typed into a focused edit field: arrows, Backspace, Delete and Ctrl
 // combinations act in the field directly. Every other key is handed to the
