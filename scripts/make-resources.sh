@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Rebuilds the program's generated resources: the sounds (synthesised with sox,
 # encoded with lame) and the pictures (drawn with ImageMagick). The help pages
-# and the speed warning text are written by hand and are not touched.
+# and the speed warning text are written by hand and are not touched. The small
+# pictures of things (the disk, the bin, the gears, the file pictures, the toolbars
+# and the option buttons) are drawn by scripts/resource-icons.sh, sourced below.
 #
 #   scripts/make-resources.sh [RESOURCE_DIR]              (default: resources/)
 #   scripts/make-resources.sh --pictures [RESOURCE_DIR]   the pictures only; the sounds are left alone
@@ -116,13 +118,6 @@ if [ "$sounds" = 1 ]; then make_sounds; fi
 img="$out/MVimages"
 # PNGs are written without their time stamps, so that an unchanged picture is an unchanged file.
 im() { "$IM" -define png:exclude-chunks=date,time "$@"; }
-# label NAME WxH BACKGROUND FOREGROUND TEXT [POINTSIZE]: a plain framed picture with a label.
-label() {
-  local name=$1 size=$2 bg=$3 fg=$4 text=$5 pt=${6:-11}
-  local w=${size%x*} h=${size#*x}
-  im -size "$size" "xc:$bg" -fill none -stroke "$fg" -strokewidth 2 -draw "rectangle 1,1 $((w - 2)),$((h - 2))" \
-     -stroke none -fill "$fg" -font "$BOLD" -pointsize "$pt" -gravity center -annotate +0+0 "$text" "$img/$name"
-}
 
 # Recording-mode pictures, 32 by 22.
 im -size 32x22 xc:white -stroke '#1a237e' -fill none -draw "rectangle 0,0 31,21" \
@@ -515,31 +510,6 @@ adc1 1 1 129 104; picture "ADC1.gif" 130 105
 # of the buttons there.
 serial_plug 1 1 199 158; picture "DB9.gif" 200 192
 demo_box 1 1 72 70; picture "demo icon.gif" 73 71
-# The computer the connection animation links the interface to: a monitor with a blank screen.
-pen '#eceff1' '#546e7a' 2; rrect 4 3 123 93 8
-pen '#cfe3f3' '#37474f' 1; rect 12 11 115 75
-pen '#b0bec5' '#546e7a' 1; poly "54,94 74,94 78,110 50,110"
-pen '#cfd8dc' '#546e7a' 1; rrect 34 109 94 118 4
-pen '#90a4ae' none; circ 63 84 3
-picture "blank iMac.gif" 128 122
-
-# Buttons and file pictures.
-label "acquisition params button.gif" 320x44 '#e0e0e0' '#212121' "Acquisition parameters" 16
-label "change mode button.gif" 320x44 '#e0e0e0' '#212121' "Change recording mode" 16
-label "make setup button.gif" 320x44 '#e0e0e0' '#212121' "Make a set-up file" 16
-label "quicksave button.gif" 320x44 '#e0e0e0' '#212121' "Quick save" 16
-label "quit button.gif" 115x40 '#e0e0e0' '#212121' "Quit" 16
-label "restart button.gif" 320x44 '#e0e0e0' '#212121' "Record again" 16
-label "save data button.png" 320x44 '#e0e0e0' '#212121' "Save data" 16
-label "raw chart file.gif" 48x48 white '#1565c0' "chart" 10
-label "raw scope file.gif" 48x48 white '#1565c0' "scope" 10
-label "setup file image.gif" 64x64 white '#6a1b9a' "setup" 12
-label "SSCF.gif" 48x48 white '#2e7d32' "SSCF" 11
-label "SSCF.png" 48x48 white '#2e7d32' "SSCF" 11
-label "hard drive.gif" 63x65 '#eeeeee' '#424242' "disk" 12
-label "trashcan.gif" 63x78 '#eeeeee' '#424242' "trash" 12
-label "sadMac.gif" 128x122 '#eeeeee' '#424242' ":-(" 36
-label "gears.png" 94x80 '#eceff1' '#455a64' "settings" 13
 # Screen-size pictures: a screen outline with the part in use filled.
 screen() {
   local name=$1 frac=$2
@@ -576,32 +546,10 @@ for k in 1 2 3 4 5 6 7 8; do
   im -size 66x15 xc:'#5d4037' -fill white -draw "ellipse 33,7 30,7 0,360" -fill '#1b5e20' \
      -draw "circle 33,7 33,12" -fill '#5d4037' -draw "rectangle 0,0 65,$lid" "$img/vorneye$k.gif"
 done
-# Toolbars: 40-pixel icon cells with short labels, light and dark sets.
-toolbar() {
-  local name=$1 width=$2 bg=$3 fg=$4; shift 4
-  local args=() x=0
-  for cell in "$@"; do
-    args+=(-fill none -stroke "$fg" -draw "roundrectangle $((x + 2)),2 $((x + 37)),37 5,5"
-           -stroke none -fill "$fg" -annotate "+$((x + 20 - ${#cell} * 3))+24" "$cell")
-    x=$((x + 40))
-  done
-  im -size "${width}x40" "xc:$bg" -font "$BOLD" -pointsize 9 "${args[@]}" "$img/$name"
-}
-chart_cells=(stop pause go note +time replay ref? save ref samp)
-chart_x_cells=(stop pause go note +time replay "" save "" "")
-both_cells=(stop pause go note +time replay ref? save ref samp scope)
-both_x_cells=(stop pause go note +time replay "" save "" "" scope)
-toolbar "light toolbar x.png" 404 '#eceff1' '#263238' "${chart_x_cells[@]}"
-toolbar "dark toolbar.png" 404 '#263238' '#eceff1' "${chart_cells[@]}"
-toolbar "dark toolbar x.png" 404 '#263238' '#eceff1' "${chart_x_cells[@]}"
-toolbar "light toolbar b.png" 442 '#eceff1' '#263238' "${both_cells[@]}"
-toolbar "dark scopechart.png" 442 '#263238' '#eceff1' "${both_cells[@]}"
-toolbar "light toolbar bx.png" 442 '#eceff1' '#263238' "${both_x_cells[@]}"
-toolbar "dark toolbar bx.png" 442 '#263238' '#eceff1' "${both_x_cells[@]}"
-toolbar "light scope toolbar.png" 81 '#eceff1' '#263238' stop save
-toolbar "dark scope toolbar.png" 81 '#263238' '#eceff1' stop save
-toolbar "light toolbar keyboard.png" 420 '#eceff1' '#263238' "${chart_cells[@]}"
-toolbar "dark toolbar keypad.png" 420 '#263238' '#eceff1' "${chart_cells[@]}"
+
+# The disk, the bin, the computer, the gears, the file pictures, the toolbars and the buttons.
+# shellcheck source=scripts/resource-icons.sh
+. scripts/resource-icons.sh
 
 # A world map in the Mercator projection: sea, rough continents, a grid every 30 degrees.
 im -size 1125x720 gradient:'#5b8fc7'-'#2f5f97' -fill '#7a9a55' -stroke '#5f7d40' -strokewidth 2 \

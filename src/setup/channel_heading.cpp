@@ -17,6 +17,10 @@ namespace {
 
 // Where the shell makes the strip at start-up; used when it is not there yet.
 constexpr Rect kStripRect{33, 24, 643, 70};
+// The small (44-pixel) interface picture stands whole within the 46-pixel strip, right of
+// the mode picture (x 6 to 38) and left of the heading (x 95).
+constexpr int16_t kInterfacePictureLeft = 44;
+constexpr int16_t kInterfacePictureTop = 0;
 
 }  // namespace
 
@@ -32,10 +36,14 @@ void CHANNELNUMBER(int16_t channel) {
   rt::DisposeEditField(1);
 
   DrawIcon(static_cast<int16_t>(RecordingMODE + 127), 6, 31);
-  PLACE_AD_ICON(0, 0, 44);  // the small interface picture
+  DrawStripInterfacePicture();
   bup();
   EmbossPrint(1, ChannelHeadingText(channel, nChannels, RecordingMODE), 18, 95, 26);
   rt::FlushWindow();
+}
+
+void DrawStripInterfacePicture() {
+  PLACE_AD_ICON(0, kInterfacePictureLeft, kInterfacePictureTop);
 }
 
 }  // namespace mv

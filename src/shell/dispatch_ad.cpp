@@ -7,6 +7,7 @@
 #include "devices/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
+#include "setup/channel_heading.h"
 #include "setup/channel_table.h"
 #include "setup/delete_channels.h"
 #include "setup/entry_points.h"
@@ -25,7 +26,6 @@ namespace {
 
 using namespace MenuNumber;
 
-constexpr int16_t kStatusStripWindow = 25;
 constexpr int16_t kHelpWindow = 18;
 
 bool On(int slot) {
@@ -55,7 +55,7 @@ void RedrawInterfacePicture() {
   if (!rt::WindowExists(kStatusStripWindow)) return;
   const int16_t previous = rt::OutputWindow();
   rt::SetOutputWindow(kStatusStripWindow);
-  PLACE_AD_ICON(0, 0, 44);
+  DrawStripInterfacePicture();
   if (previous != 0 && rt::WindowExists(previous)) rt::SetOutputWindow(previous);
 }
 

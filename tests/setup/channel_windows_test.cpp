@@ -2,6 +2,7 @@
 // the offscreen platform: clicks and keys go to their widgets, screenshots go to the
 // test output folder.
 #include <string>
+#include <vector>
 
 #include "acquisition/state.h"
 #include "devices/state.h"
@@ -228,14 +229,37 @@ int DarkPixels(int16_t window, int left, int top, int right, int bottom) {
   return dark;
 }
 
+// The pixels of the strip's visible area that differ between two drawings of it.
+std::vector<RGBColor> StripPixels() {
+  rt::SetOutputWindow(kStatusStripWindow);
+  const Rect r = rt::WindowContentRect(kStatusStripWindow);
+  std::vector<RGBColor> pixels;
+  for (int y = 0; y < r.bottom - r.top; ++y)
+    for (int x = 0; x < r.right - r.left; ++x) pixels.push_back(rt::CanvasPixel(x, y));
+  return pixels;
+}
+
+int Differing(const std::vector<RGBColor>& a, const std::vector<RGBColor>& b) {
+  int n = 0;
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+    if (a[i].red != b[i].red || a[i].green != b[i].green || a[i].blue != b[i].blue) ++n;
+  return n;
+}
+
 TEST_F(ChannelWindowsTest, StatusStripShowsTheChannelBeingSetUp) {
   nChannels = 5;
+  External_AD = ExternalADCode::DT800;
+  CHANNELNUMBER(3);
+  const std::vector<RGBColor> withLogger = StripPixels();
+  sounds.clear();
   External_AD = ExternalADCode::SableUI3;
   CHANNELNUMBER(3);
   ASSERT_TRUE(rt::WindowExists(kStatusStripWindow));
   EXPECT_TRUE(rt::WindowVisible(kStatusStripWindow));
   EXPECT_GT(DarkPixels(kStatusStripWindow, 95, 6, 500, 30), 200) << "the heading is drawn";
-  EXPECT_GT(DarkPixels(kStatusStripWindow, 0, 44, 44, 88), 20) << "the interface's small picture is drawn";
+  // The interface in use can be told from the strip: its small picture (44 by 44) shows
+  // whole inside the strip, not as a sliver along its edge.
+  EXPECT_GT(Differing(withLogger, StripPixels()), 44 * 44 / 3) << "the interface's picture shows in the strip";
   EXPECT_EQ(Played("bup.mp3"), 1);
   EXPECT_TRUE(rt::SaveWindowImage(kStatusStripWindow, Shot("w25-channel-heading.png")));
 
