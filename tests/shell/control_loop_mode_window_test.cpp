@@ -3,13 +3,13 @@
 // menu states it leaves.
 #include <string>
 
-#include "control_loop_test_support.h"
 #include "devices/state.h"
 #include "files/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/mode_window.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {

@@ -7,7 +7,6 @@
 
 #include "acquisition/state.h"
 #include "control/state.h"
-#include "control_loop_test_support.h"
 #include "devices/state.h"
 #include "files/shutdown_message.h"
 #include "files/state.h"
@@ -17,6 +16,7 @@
 #include "setup/state.h"
 #include "shell/options_window.h"
 #include "shell/run_reports.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -256,13 +256,7 @@ TEST_F(OptionsWindowTest, QuitShowsTheShutdownMessageAndEndsWithStatusZero) {
         rt::SaveWindowImage(kShutdownWindow, (test::TestOutputDir() / "w666-shutdown.png").string());
       })
       .Click(kShutdownDismissButton);
-  int status = -1;
-  try {
-    OPTIONSWINDOW();
-  } catch (const rt::ProgramExit& e) {
-    status = e.status;
-  }
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(test::ExitStatusOf(OPTIONSWINDOW), 0);
   EXPECT_FALSE(Called("TURNVALVESOFF")) << "nothing to switch off in demonstration mode";
   EXPECT_TRUE(PlayedFile("rip.mp3")) << "sounds are switched on for the message";
   unsetenv("MV_CONFIG_DIR");

@@ -10,7 +10,6 @@
 
 #include "acquisition/state.h"
 #include "control/state.h"
-#include "control_loop_test_support.h"
 #include "conversions/state.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
@@ -24,6 +23,7 @@
 #include "shell/kit/services.h"
 #include "shell/mode_window.h"
 #include "shell/options_window.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -239,12 +239,8 @@ class ControlLoopRoad : public test::ControlLoopTest {
       return true;
     };
   }
-  void RunLoop() {
-    try {
-      ControlLoop(LoopEntry::Preparation);
-    } catch (const rt::ProgramExit& e) {
-      EXPECT_EQ(e.status, 5);
-    }
+  static void RunLoop() {
+    EXPECT_EQ(test::ExitStatusOf([] { ControlLoop(LoopEntry::Preparation); }), 5);
   }
 };
 

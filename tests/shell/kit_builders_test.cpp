@@ -11,7 +11,6 @@
 #include <QStandardItemModel>
 #include <algorithm>
 
-#include "kit_test_support.h"
 #include "runtime/menus.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/system.h"
@@ -20,6 +19,7 @@
 #include "shell/kit/gallery.h"
 #include "shell/kit/popups.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {

@@ -5,10 +5,10 @@
 
 #include <climits>
 
-#include "kit_test_support.h"
 #include "shell/kit/drawing.h"
 #include "shell/kit/subscript.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {

@@ -6,7 +6,6 @@
 #include <set>
 #include <sstream>
 
-#include "kit_test_support.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
 #include "runtime/system.h"
@@ -14,6 +13,7 @@
 #include "shell/kit/help.h"
 #include "shell/kit/protocol.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {

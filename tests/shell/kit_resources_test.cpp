@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "kit_test_support.h"
 #include "runtime/system.h"
 #include "shell/kit/resources.h"
 #include "shell/kit/sounds.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {

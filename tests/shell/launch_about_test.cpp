@@ -8,11 +8,11 @@
 #include <filesystem>
 
 #include "drive/script.h"
-#include "launch_test_support.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "shell/about.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {

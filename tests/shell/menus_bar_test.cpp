@@ -12,11 +12,11 @@
 #include "devices/connection.h"
 #include "devices/state.h"
 #include "files/state.h"
-#include "menus_test_support.h"
 #include "runtime/events.h"
 #include "runtime/qt_bridge.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {

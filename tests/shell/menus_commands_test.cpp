@@ -7,7 +7,6 @@
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
-#include "menus_test_support.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
 #include "runtime/system.h"
@@ -16,6 +15,7 @@
 #include "setup/entry_points.h"
 #include "setup/state.h"
 #include "shell/kit/help.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {

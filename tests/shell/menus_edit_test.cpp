@@ -15,10 +15,10 @@
 #include "common/window_steps.h"
 #include "files/file_info_window.h"
 #include "files/state.h"
-#include "menus_test_support.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/windows.h"
 #include "shell/calc_wiring.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {

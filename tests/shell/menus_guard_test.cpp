@@ -10,7 +10,6 @@
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "drive/script.h"
-#include "menus_test_support.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
@@ -19,6 +18,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/protocol.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -166,13 +166,7 @@ TEST_F(GuardTest, QuitSwitchesDevicesOffOnlyWithAnInterfaceOrDemonstration) {
     DemonstrationMODE = c.demo;
     calls.clear();
     Answer({Key(c.answer)});
-    int status = -1;
-    try {
-      QuitProgram();
-    } catch (const rt::ProgramExit& e) {
-      status = e.status;
-    }
-    EXPECT_EQ(status, c.answer == 'y' ? 0 : -1) << "a no leaves everything running";
+    EXPECT_EQ(test::ExitStatusOf(QuitProgram), c.answer == 'y' ? 0 : -1) << "a no leaves everything running";
     EXPECT_EQ(calls.size(), c.off ? 1u : 0u);
   }
 }

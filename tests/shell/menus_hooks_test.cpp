@@ -7,11 +7,11 @@
 #include <set>
 #include <string>
 
-#include "menus_test_support.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
 #include "shell/kit/hook.h"
 #include "shell/startup.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
