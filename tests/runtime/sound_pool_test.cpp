@@ -4,6 +4,7 @@
 #include <QMediaDevices>
 
 #include <chrono>
+#include <deque>
 #include <map>
 #include <string>
 #include <thread>
@@ -29,7 +30,7 @@ struct Stage {
     Clock::time_point start;
     bool cut = false;
   };
-  std::vector<Cue> cues;
+  std::deque<Cue> cues;  // a voice keeps a pointer to its cue
   int voicesMade = 0;
   bool device = true;
 
@@ -45,25 +46,19 @@ class FakeVoice final : public rt::SoundVoice {
  public:
   FakeVoice(Stage& stage, int id) : stage_(stage), id_(id) {}
   void Start(const std::string& path) override {
-    EndCue();
-    stage_.cues.push_back({test::SoundFileName(path), id_, Clock::now()});
-    cue_ = static_cast<int>(stage_.cues.size()) - 1;
+    Stop();
+    cue_ = &stage_.cues.emplace_back(Stage::Cue{test::SoundFileName(path), id_, Clock::now()});
   }
-  void Stop() override { EndCue(); }
-  bool IsPlaying() const override {
-    if (cue_ < 0) return false;
-    const Stage::Cue& c = stage_.cues[static_cast<std::size_t>(cue_)];
-    return Clock::now() - c.start < stage_.lengths.at(c.file);
+  void Stop() override {
+    if (IsPlaying()) cue_->cut = true;
+    cue_ = nullptr;
   }
+  bool IsPlaying() const override { return cue_ && Clock::now() - cue_->start < stage_.lengths.at(cue_->file); }
 
  private:
-  void EndCue() {
-    if (IsPlaying()) stage_.cues[static_cast<std::size_t>(cue_)].cut = true;
-    cue_ = -1;
-  }
   Stage& stage_;
   int id_;
-  int cue_ = -1;
+  Stage::Cue* cue_ = nullptr;
 };
 
 std::string Sound(const std::string& file) {

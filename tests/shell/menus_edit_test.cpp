@@ -25,15 +25,18 @@ namespace {
 
 using namespace MenuNumber;
 
-constexpr int16_t kMath = 8, kX = calc::kSimpleMathX, kY = calc::kSimpleMathY, kDone = 41;
+constexpr int16_t kCalculator = 8, kInfo = kFileInfoWindow, kX = calc::kSimpleMathX, kY = calc::kSimpleMathY,
+                  kDone = 41;
 constexpr int16_t kUndo = 3, kCut = 5, kCopy = 6, kPaste = 7, kClear = 8, kSelectAll = 9;
 constexpr int16_t kTextItems[] = {kUndo, kCut, kCopy, kPaste, kClear, kSelectAll};
 
-class EditMenuTest : public test::MenusTest, public test::WindowSteps {
+// The main menu bar with the calculators installed behind it.
+class CalculatorMenuTest : public test::MenusTest, public test::WindowSteps {
  protected:
   void SetUp() override {
     MenusTest::SetUp();
     MainMENU();
+    InstallCalculators();
   }
 
   static bool AnyTextItemOffered() {
@@ -50,11 +53,11 @@ class EditMenuTest : public test::MenusTest, public test::WindowSteps {
     };
   }
   static Step Expect(int16_t field, std::string text) {
-    return Do([field, text] { EXPECT_EQ(TextOf(kMath, field), text) << "field " << field; });
+    return Do([field, text] { EXPECT_EQ(TextOf(kCalculator, field), text) << "field " << field; });
   }
   static Step ExpectFocus(int16_t field) {
     return Do([field] {
-      rt::SetOutputWindow(kMath);
+      rt::SetOutputWindow(kCalculator);
       EXPECT_EQ(rt::FocusedEditField(), field);
     });
   }
@@ -70,56 +73,7 @@ class EditMenuTest : public test::MenusTest, public test::WindowSteps {
       QApplication::sendEvent(field, &release);
     });
   }
-};
-
-TEST_F(EditMenuTest, TypedTextCopiedAndPastedThroughTheMenuLandsInTheOtherField) {
-  EXPECT_FALSE(AnyTextItemOffered()) << "no window, no field";
-  Drive({Until(kMath), Do([] {
-           for (int16_t item : kTextItems)
-             EXPECT_TRUE(rt::MenuItemEnabled(Edit, item)) << "item " << item << " with X focused";
-         }),
-         Type(kMath, kX, ""), Keys(kMath, kX, "42"), Expect(kX, "42"), Menu(kSelectAll), Menu(kCopy),
-         Key(kMath, kX, Qt::Key_Tab, "\t"), ExpectFocus(kY), Menu(kSelectAll), Menu(kPaste), Expect(kY, "42"),
-         Shot(kMath, "w8-simple-math-pasted.png"),
-         // Cut empties the field, Undo brings the text back, Clear removes the selection.
-         Menu(kSelectAll), Menu(kCut), Expect(kY, ""), Menu(kUndo), Expect(kY, "42"), Menu(kSelectAll),
-         Menu(kClear), Expect(kY, ""), Click(kMath, kDone)});
-  calc::SIMPLECALC();
-  EXPECT_TRUE(ScriptDone());
-  EXPECT_FALSE(rt::WindowExists(kMath));
-  EXPECT_FALSE(AnyTextItemOffered()) << "the window closed: no field has the focus";
-}
-
-TEST_F(EditMenuTest, CtrlCAndCtrlVInAFieldStayTextCommands) {
-  Drive({Until(kMath), Type(kMath, kX, "7.5"), Menu(kSelectAll), CtrlKey(Qt::Key_C),
-         Key(kMath, kX, Qt::Key_Tab, "\t"), ExpectFocus(kY), Menu(kSelectAll), CtrlKey(Qt::Key_V),
-         Expect(kY, "7.5"), Expect(kX, "7.5"), Click(kMath, kDone)});
-  calc::SIMPLECALC();
-  EXPECT_TRUE(ScriptDone());
-}
-
-TEST_F(EditMenuTest, AWindowWithoutAFocusedFieldOffersNoTextCommand) {
-  rt::OpenWindow(40, "Picture", Rect{40, 60, 340, 200}, 6);
-  rt::BringWindowForward(40);
-  EXPECT_FALSE(AnyTextItemOffered());
-  EXPECT_TRUE(rt::MenuItemEnabled(Edit, 10)) << "the other Edit items keep their own states";
-  EXPECT_TRUE(rt::MenuItemEnabled(Edit, 21));
-  rt::NewEditField(1, "12", Rect{10, 10, 100, 30}, 3, 1);
-  rt::FocusEditField(1);
-  EXPECT_TRUE(AnyTextItemOffered());
-  SetUpMENUs(0);
-  EXPECT_FALSE(AnyTextItemOffered()) << "a window that switches the menus off gets no text command either";
-}
-
-constexpr int16_t kCalculator = 8;
-constexpr int16_t kInfo = kFileInfoWindow;
-
-class CalculatorFromFileInfoTest : public test::MenusTest, public test::WindowSteps {
- protected:
-  void SetUp() override {
-    MenusTest::SetUp();
-    InstallCalculators();
-  }
+  // Runs the file information window with the steps, which end in a menu choice.
   void RunFileInfo(std::vector<Step> steps) {
     steps.insert(steps.begin(), Until(kInfo));
     steps.push_back(Gone(kInfo));  // it ends by itself
@@ -138,6 +92,47 @@ class CalculatorFromFileInfoTest : public test::MenusTest, public test::WindowSt
     };
   }
 };
+using EditMenuTest = CalculatorMenuTest;
+using CalculatorFromFileInfoTest = CalculatorMenuTest;
+
+TEST_F(EditMenuTest, TypedTextCopiedAndPastedThroughTheMenuLandsInTheOtherField) {
+  EXPECT_FALSE(AnyTextItemOffered()) << "no window, no field";
+  Drive({Until(kCalculator), Do([] {
+           for (int16_t item : kTextItems)
+             EXPECT_TRUE(rt::MenuItemEnabled(Edit, item)) << "item " << item << " with X focused";
+         }),
+         Type(kCalculator, kX, ""), Keys(kCalculator, kX, "42"), Expect(kX, "42"), Menu(kSelectAll),
+         Menu(kCopy), Key(kCalculator, kX, Qt::Key_Tab, "\t"), ExpectFocus(kY), Menu(kSelectAll),
+         Menu(kPaste), Expect(kY, "42"), Shot(kCalculator, "w8-simple-math-pasted.png"),
+         // Cut empties the field, Undo brings the text back, Clear removes the selection.
+         Menu(kSelectAll), Menu(kCut), Expect(kY, ""), Menu(kUndo), Expect(kY, "42"), Menu(kSelectAll),
+         Menu(kClear), Expect(kY, ""), Click(kCalculator, kDone)});
+  calc::SIMPLECALC();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(kCalculator));
+  EXPECT_FALSE(AnyTextItemOffered()) << "the window closed: no field has the focus";
+}
+
+TEST_F(EditMenuTest, CtrlCAndCtrlVInAFieldStayTextCommands) {
+  Drive({Until(kCalculator), Type(kCalculator, kX, "7.5"), Menu(kSelectAll), CtrlKey(Qt::Key_C),
+         Key(kCalculator, kX, Qt::Key_Tab, "\t"), ExpectFocus(kY), Menu(kSelectAll), CtrlKey(Qt::Key_V),
+         Expect(kY, "7.5"), Expect(kX, "7.5"), Click(kCalculator, kDone)});
+  calc::SIMPLECALC();
+  EXPECT_TRUE(ScriptDone());
+}
+
+TEST_F(EditMenuTest, AWindowWithoutAFocusedFieldOffersNoTextCommand) {
+  rt::OpenWindow(40, "Picture", Rect{40, 60, 340, 200}, 6);
+  rt::BringWindowForward(40);
+  EXPECT_FALSE(AnyTextItemOffered());
+  EXPECT_TRUE(rt::MenuItemEnabled(Edit, 10)) << "the other Edit items keep their own states";
+  EXPECT_TRUE(rt::MenuItemEnabled(Edit, 21));
+  rt::NewEditField(1, "12", Rect{10, 10, 100, 30}, 3, 1);
+  rt::FocusEditField(1);
+  EXPECT_TRUE(AnyTextItemOffered());
+  SetUpMENUs(0);
+  EXPECT_FALSE(AnyTextItemOffered()) << "a window that switches the menus off gets no text command either";
+}
 
 TEST_F(CalculatorFromFileInfoTest, StoredStpFlowWinsOverTheFieldsShown) {
   rt::SetMenuHandler(DoMENU);  // the file information window is opened from the full menu bar
