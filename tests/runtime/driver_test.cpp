@@ -1,21 +1,48 @@
-// The scripted driver runs a window built from the runtime and checks a PNG.
+// The scripted driver: it runs a window built from the runtime, types, clicks,
+// chooses menus, pictures windows and open menus, takes variables from the
+// environment, checks files, and names the line that fails.
 #include <QImage>
+#include <QWidget>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "common/test_support.h"
 #include "drive/script.h"
 #include "drive/selftest.h"
 #include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/menus.h"
+#include "runtime/qt_bridge.h"
+#include "runtime/system.h"
+#include "runtime/windows.h"
 
 namespace mv {
 namespace {
 
-using DriverTest = test::ProgramTest;
+namespace fs = std::filesystem;
 
-int InkPixels(const std::filesystem::path& png) {
-  QImage img(QString::fromStdString(png.string()));
+class DriverTest : public test::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    rt::UseVirtualClock(false);
+    dir_ = test::MakeTempDir("driver");
+  }
+  void TearDown() override {
+    fs::remove_all(dir_);
+    ProgramTest::TearDown();
+  }
+  drive::ScriptResult Run(const std::string& script, const drive::Program& program = drive::SelfTestProgram) {
+    return drive::ScriptRunner(script, dir_.string()).Run(program);
+  }
+  QImage Picture(const std::string& name) const { return QImage(QString::fromStdString((dir_ / name).string())); }
+  fs::path dir_;
+};
+
+int InkPixels(const QImage& img) {
   int ink = 0;
   for (int y = 0; y < img.height(); ++y)
     for (int x = 0; x < img.width(); ++x)
@@ -23,51 +50,91 @@ int InkPixels(const std::filesystem::path& png) {
   return ink;
 }
 
-TEST_F(DriverTest, TypesClicksChoosesAMenuAndSavesAPicture) {
-  rt::UseVirtualClock(false);
-  auto shot = test::TestOutputDir() / "w1-driver-selftest.png";
-  std::filesystem::remove(shot);
-  drive::ScriptRunner runner(
-      "start\n"
-      "until 1\n"
-      "type 1 1 Hello 42\n"
-      "click 1 1\n"
-      "menu 1 1\n"
-      "wait 0.1\n"
-      "shot 1 " + shot.string() + "\n"
-      "click-label 1 Quit\n"
-      "expect-exit 3\n");
-  auto result = runner.Run(drive::SelfTestProgram);
+TEST_F(DriverTest, TypesClicksChoosesAMenuAndSavesAPictureNamedFromTheEnvironment) {
+  setenv("MV_DRIVER_TEST_NAME", "from the environment", 1);
+  unsetenv("MV_DRIVER_TEST_UNSET");
+  const auto result = Run(
+      "start\nuntil 1\n"
+      "# a comment may name ${MV_DRIVER_TEST_UNSET}\n"
+      "type 1 1 Hello 42\nclick 1 1\nmenu 1 1\nwait 0.1\n"
+      "shot 1 w1-${MV_DRIVER_TEST_NAME}.png\n"
+      "shot 1 " + (test::TestOutputDir() / "w1-driver-selftest.png").string() + "\n"
+      "click-label 1 Quit\nexpect-exit 3\n");
+  unsetenv("MV_DRIVER_TEST_NAME");
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
-  ASSERT_TRUE(std::filesystem::exists(shot));
-  EXPECT_GT(InkPixels(shot), 50) << "the greeting and the field text are drawn in blue";
+  EXPECT_GT(InkPixels(Picture("w1-from the environment.png")), 50)
+      << "the greeting and the field text are drawn in blue";
 }
 
-TEST_F(DriverTest, AFailingLineIsReportedWithItsNumber) {
-  rt::UseVirtualClock(false);
-  drive::ScriptRunner runner("start\nuntil 1\nclick 1 9\n");
-  auto result = runner.Run(drive::SelfTestProgram);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.failedLine, 3);
-  EXPECT_NE(result.message.find("no control 9"), std::string::npos) << result.message;
+// Window 1 with button 1, which dims menu 1's first item and checks its third
+// without redrawing the bar, and button 2, which quits.
+[[noreturn]] void MenuChangingProgram(int, char**) {
+  rt::NewMenu(1, "Test");
+  for (int16_t i = 1; i <= 4; ++i) rt::SetMenuItem(1, i, i == 2 ? "-" : "Item");
+  rt::SetMenuBar({1});
+  rt::DrawMenuBar();
+  rt::OpenWindow(1, "Menus", Rect{40, 60, 340, 220}, 6);
+  rt::NewControl(1, rt::ControlType::PushButton, "Dim", Rect{10, 10, 90, 32}, 1);
+  rt::NewControl(2, rt::ControlType::PushButton, "Quit", Rect{10, 40, 90, 62}, 1);
+  int16_t clicked = 0;
+  // Kind 1 is a click on a control (the other kinds are window activity).
+  rt::SetDialogHandler([&clicked](int16_t kind, int16_t control) {
+    if (kind == 1) clicked = control;
+  });
+  for (;;) {
+    rt::PumpEvents();
+    if (clicked == 1) {
+      rt::EnableMenuItem(1, 1, false);
+      rt::CheckMenuItem(1, 3, true);
+    }
+    if (clicked == 2) rt::ExitProgram(0);
+    clicked = 0;
+  }
 }
 
-TEST_F(DriverTest, WrongExitStatusFails) {
-  rt::UseVirtualClock(false);
-  drive::ScriptRunner runner("start\nuntil 1\nmenu 1 2\nexpect-exit 0\n");
-  auto result = runner.Run(drive::SelfTestProgram);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.failedLine, 4);
-  ASSERT_TRUE(result.exitStatus.has_value());
-  EXPECT_EQ(*result.exitStatus, 3);
+TEST_F(DriverTest, ShotMenuPicturesTheMenuAsTheModelHasItWhenItOpens) {
+  const auto review = test::TestOutputDir() / "menu-driver-test-dimmed.png";
+  const auto result = Run(
+      "start\nuntil 1\nshot-menu 1 before.png\nclick 1 1\nwait 0.1\nshot-menu 1 after.png\n"
+      "shot-menu 1 " + review.string() + "\nclick 1 2\nexpect-exit 0\n",
+      MenuChangingProgram);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  const QImage before = Picture("before.png"), after = Picture("after.png");
+  ASSERT_FALSE(before.isNull());
+  EXPECT_EQ(before.size(), after.size()) << "the same items";
+  EXPECT_NE(before, after) << "the dimmed item and the check mark show without a redraw of the bar";
+  ASSERT_NE(rt::bridge::MenuBarWindow(), nullptr);
+  EXPECT_GT(before.height(), rt::bridge::MenuBarWindow()->height()) << "the items hang below the bar's title";
 }
 
-TEST_F(DriverTest, WaitingForAWindowThatNeverOpensTimesOut) {
-  rt::UseVirtualClock(false);
-  drive::ScriptRunner runner("start\nuntil 42 0.2\n");
-  auto result = runner.Run(drive::SelfTestProgram);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.failedLine, 2);
+TEST_F(DriverTest, ALineThatCannotBeCarriedOutFailsWithItsNumber) {
+  std::ofstream(dir_ / "written.kstr") << "data";
+  std::ofstream(dir_ / "empty.kstr").flush();
+  unsetenv("MV_DRIVER_TEST_UNSET");
+  struct Case {
+    const char* script;
+    int failedLine;  // 0: the script passes
+    const char* message;
+  };
+  const Case cases[] = {
+      {"expect-file written.kstr\n", 0, ""},
+      {"expect-file missing.kstr\n", 1, "no file"},
+      {"expect-file empty.kstr\n", 1, "is empty"},
+      {"start\nuntil 42 0.2\n", 2, "timed out"},
+      {"start\nuntil 1\nclick 1 9\n", 3, "no control 9"},
+      {"start\nuntil 1\nshot-menu 9 none.png\n", 3, "no menu 9"},
+      {"start\nuntil 1\nshot 1 ${MV_DRIVER_TEST_UNSET}/w1.png\n", 3, "MV_DRIVER_TEST_UNSET is not set"},
+      {"start\nuntil 1\nmenu 1 2\nexpect-exit 0\n", 4, "exit status 3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    const auto result = Run(c.script);
+    EXPECT_EQ(result.ok, c.failedLine == 0) << drive::FormatFailure(result);
+    if (c.failedLine == 0) continue;
+    EXPECT_EQ(result.failedLine, c.failedLine);
+    EXPECT_NE(result.message.find(c.message), std::string::npos) << result.message;
+  }
+  EXPECT_FALSE(fs::exists(dir_ / "none.png"));
 }
 
 }  // namespace

@@ -1,9 +1,22 @@
 // The runtime's numbered windows, controls, fields, canvas, menus and key map
-// under the offscreen platform.
+// under the offscreen platform. Picture buttons show their picture over the whole of
+// their rectangle, so a column of them with rectangles a pixel or two apart in
+// height still lines up. Menu items offered only under a condition: a command whose
+// window may not exist, and the standard text commands, which need a focused field.
 #include "runtime/windows.h"
 
+#include <QAction>
+#include <QColor>
 #include <QComboBox>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QTest>
+#include <QWidget>
+
+#include <utility>
+#include <vector>
 
 #include "common/test_support.h"
 #include "runtime/clock.h"
@@ -17,6 +30,7 @@ namespace mv {
 namespace {
 
 using RuntimeTest = test::ProgramTest;
+using PictureButtonTest = test::ProgramTest;
 
 void Drain() {
   for (int i = 0; i < 50 && rt::EventsPending(); ++i) rt::PumpEvents(0);
@@ -38,34 +52,24 @@ TEST_F(RuntimeTest, WindowContentRectangleAndCurrentOutputWindow) {
   EXPECT_EQ(rt::NextFreeWindowNumber(), 1);
 }
 
-TEST_F(RuntimeTest, FieldsKeepMacRomanTextAndMoveWhenRecreated) {
+TEST_F(RuntimeTest, FieldsKeepMacRomanTextAndCrStartsALineOnlyInSeveralLineFields) {
   rt::OpenWindow(2, "Fields", Rect{0, 0, 300, 200}, 6);
   std::string degrees = "25\xA1" "C";  // Mac Roman degree sign
   rt::NewEditField(1, degrees, Rect{10, 10, 100, 30}, 3, 3);
   EXPECT_EQ(rt::EditText(1), degrees);
   EXPECT_EQ(rt::EditSelection(1), (std::pair<int, int>{0, 4})) << "editable fields start all selected";
-  rt::NewEditField(1, "moved", Rect{20, 40, 120, 60}, 3, 1);
-  EXPECT_EQ(rt::bridge::EditFieldWidget(2, 1)->geometry().topLeft(), QPoint(20, 40));
+  rt::NewEditField(1, "one", Rect{20, 40, 120, 60}, 3, 1);
   rt::NewEditField(2, "line one\rline two", Rect{10, 70, 200, 150}, 2, 1);
   EXPECT_EQ(rt::EditText(2), "line one\rline two") << "several-line fields keep CR line ends";
   rt::FocusEditField(1);
   EXPECT_EQ(rt::FocusedEditField(), 1);
-  rt::InsertIntoFocusedField("\x1b");  // control characters are never text
-  EXPECT_EQ(rt::EditText(1), "moved");
-}
-
-TEST_F(RuntimeTest, CrStartsALineOnlyInSeveralLineFields) {
-  rt::OpenWindow(2, "Fields", Rect{0, 0, 300, 200}, 6);
-  rt::NewEditField(1, "one", Rect{10, 10, 100, 30}, 3, 1);
-  rt::NewEditField(2, "ab", Rect{10, 40, 200, 150}, 2, 1);
-  rt::FocusEditField(1);
   rt::SelectEditText(1, 3, 3);
-  rt::InsertIntoFocusedField("\r");
-  EXPECT_EQ(rt::EditText(1), "one");
+  for (const char* typed : {"\x1b", "\r"}) rt::InsertIntoFocusedField(typed);
+  EXPECT_EQ(rt::EditText(1), "one") << "control characters and CR are never text of a one-line field";
   rt::FocusEditField(2);
-  rt::SelectEditText(2, 1, 1);
+  rt::SelectEditText(2, 4, 4);
   rt::InsertIntoFocusedField("\r");
-  EXPECT_EQ(rt::EditText(2), "a\rb");
+  EXPECT_EQ(rt::EditText(2), "line\r one\rline two");
 }
 
 TEST_F(RuntimeTest, PopupControlTakesItsItemsFromANumberedMenu) {
@@ -94,6 +98,11 @@ TEST_F(RuntimeTest, MenuKeyEquivalentsReachTheMenuHandlerFromAnyWindow) {
   rt::SetMenuItem(1, 2, "Close");
   rt::SetMenuItemKey(1, 2, 'W');
   rt::EnableMenuItem(1, 2, false);
+  rt::SetMenuItem(1, 3, "Grids");
+  rt::SetSubmenu(1, 3, 91);
+  rt::NewMenu(91, "");
+  rt::SetMenuItem(91, 1, "Show Scale Grid");
+  rt::SetMenuItemKey(91, 1, 'Y');
   rt::SetMenuBar({1});
   rt::DrawMenuBar();
   rt::OpenWindow(2, "Any", Rect{0, 0, 200, 100}, 6);
@@ -104,10 +113,13 @@ TEST_F(RuntimeTest, MenuKeyEquivalentsReachTheMenuHandlerFromAnyWindow) {
   dialogs.clear();
   QTest::keyClick(rt::bridge::WindowWidget(2), Qt::Key_O, Qt::ControlModifier);
   QTest::keyClick(rt::bridge::WindowWidget(2), Qt::Key_W, Qt::ControlModifier);
+  QTest::keyClick(rt::bridge::WindowWidget(2), Qt::Key_Y, Qt::ControlModifier);
+  rt::EnableMenuItem(1, 3, false);
+  QTest::keyClick(rt::bridge::WindowWidget(2), Qt::Key_Y, Qt::ControlModifier);
   Drain();
-  EXPECT_EQ(menus, (std::vector<std::pair<int16_t, int16_t>>{{1, 1}}));
-  EXPECT_EQ(dialogs, (std::vector<std::pair<int16_t, int16_t>>{{24, 'w'}}))
-      << "a dimmed item's key is a Ctrl key";
+  EXPECT_EQ(menus, (std::vector<std::pair<int16_t, int16_t>>{{1, 1}, {91, 1}})) << "a submenu's key works";
+  EXPECT_EQ(dialogs, (std::vector<std::pair<int16_t, int16_t>>{{24, 'w'}, {24, 'y'}}))
+      << "a dimmed item's key, or a key under a dimmed parent, is a Ctrl key";
 }
 
 TEST_F(RuntimeTest, MenuModelItemsTextsAndStates) {
@@ -157,21 +169,6 @@ TEST(Str255Test, TruncatesAt255Bytes) {
   EXPECT_EQ(Str255("hello").mid(9).str(), "");
 }
 
-TEST_F(RuntimeTest, KeyEquivalentsOfSubmenuItemsWork) {
-  rt::NewMenu(4, "View");
-  rt::SetMenuItem(4, 1, "Grids");
-  rt::SetSubmenu(4, 1, 91);
-  rt::NewMenu(91, "");
-  rt::SetMenuItem(91, 1, "Show Scale Grid");
-  rt::SetMenuItemKey(91, 1, 'Y');
-  rt::SetMenuBar({4});
-  int16_t menu = 0, entry = 0;
-  ASSERT_TRUE(rt::FindMenuKey('y', menu, entry));
-  EXPECT_EQ(std::pair(menu, entry), (std::pair<int16_t, int16_t>{91, 1}));
-  rt::EnableMenuItem(4, 1, false);
-  EXPECT_FALSE(rt::FindMenuKey('y', menu, entry)) << "a dimmed parent item hides its submenu's keys";
-}
-
 TEST_F(RuntimeTest, ScrollCanvasMovesOnlyTheAreaAndFillsTheUncoveredStrip) {
   const RGBColor white{65535, 65535, 65535}, grey{0x8080, 0x8080, 0x8080};
   const RGBColor red{65535, 0, 0}, blue{0, 0, 65535};
@@ -190,5 +187,121 @@ TEST_F(RuntimeTest, ScrollCanvasMovesOnlyTheAreaAndFillsTheUncoveredStrip) {
   EXPECT_EQ(rt::CanvasPixel(2, 30), grey);
 }
 
+// A wide picture with a thick red frame around a blue middle, like the options
+// window's button pictures.
+std::string FramedPicture() {
+  const auto path = test::MakeTempDir("picture-button") / "framed.png";
+  QImage image(320, 44, QImage::Format_RGB32);
+  image.fill(QColor(255, 0, 0));
+  QPainter(&image).fillRect(QRect(5, 5, 310, 34), QColor(0, 0, 255));
+  EXPECT_TRUE(image.save(QString::fromStdString(path.string())));
+  return path.string();
+}
+
+bool Red(QRgb c) { return qRed(c) > 180 && qBlue(c) < 90; }
+bool Blue(QRgb c) { return qBlue(c) > 180 && qRed(c) < 90; }
+
+TEST_F(PictureButtonTest, ThePictureFillsItsRectangleWhateverItsHeight) {
+  const std::string picture = FramedPicture();
+  rt::OpenWindow(112, "Buttons", Rect{0, 0, 340, 170}, 6);
+  // Rectangles 44, 43 and 42 pixels high, as a column of buttons has them.
+  const Rect rects[] = {{5, 5, 325, 49}, {5, 54, 325, 97}, {5, 103, 325, 145}};
+  for (int16_t n = 1; n <= 3; ++n) rt::NewPictureButton(n, picture, rects[n - 1], 1);
+  rt::FlushWindow();
+  for (int16_t n = 1; n <= 3; ++n) {
+    SCOPED_TRACE(n);
+    QWidget* button = rt::bridge::ControlWidget(112, n);
+    ASSERT_NE(button, nullptr);
+    const QImage shown = button->grab().toImage();
+    ASSERT_EQ(shown.height(), rects[n - 1].height());
+    const int right = shown.width() - 1, bottom = shown.height() - 1;
+    for (const QPoint corner : {QPoint(0, 0), QPoint(right, 0), QPoint(0, bottom), QPoint(right, bottom)})
+      EXPECT_TRUE(Red(shown.pixel(corner))) << "the frame reaches the corner " << corner.x() << "," << corner.y();
+    EXPECT_TRUE(Blue(shown.pixel(shown.width() / 2, shown.height() / 2)));
+  }
+}
+
+TEST_F(PictureButtonTest, AMarkedPictureButtonLooksDifferentFromAnEnabledOne) {
+  rt::OpenWindow(112, "Buttons", Rect{0, 0, 340, 60}, 6);
+  rt::NewPictureButton(1, FramedPicture(), Rect{5, 5, 325, 49}, 1);
+  QWidget* button = rt::bridge::ControlWidget(112, 1);
+  ASSERT_NE(button, nullptr);
+  const QImage enabled = button->grab().toImage();
+  rt::SetControlState(1, 2);
+  EXPECT_NE(button->grab().toImage(), enabled);
+  rt::SetControlState(1, 0);
+  EXPECT_NE(button->grab().toImage(), enabled) << "a dimmed picture button looks dimmed";
+}
+
+using MenuConditionTest = test::ProgramTest;
+
+// Whether the menu bar offers an item, asked after the menu announced that it opens.
+bool ShownEnabled(const QString& menuTitle, const QString& itemText) {
+  auto* bar = rt::bridge::MenuBarWindow() ? rt::bridge::MenuBarWindow()->findChild<QMenuBar*>() : nullptr;
+  for (QAction* top : bar ? bar->actions() : QList<QAction*>{}) {
+    if (!top->menu() || top->text() != menuTitle) continue;
+    emit top->menu()->aboutToShow();
+    for (QAction* a : top->menu()->actions())
+      if (a->text().startsWith(itemText)) return a->isEnabled();
+  }
+  ADD_FAILURE() << "no item " << itemText.toStdString() << " in the bar";
+  return false;
+}
+
+TEST_F(MenuConditionTest, AConditionDimsTheItemWhateverItsOwnStateAndHidesItsKey) {
+  bool built = false;
+  rt::NewMenu(3, "View");
+  rt::SetMenuItem(3, 1, "Chart Views...");
+  rt::SetMenuItemKey(3, 1, 'G');
+  rt::SetMenuItemCondition(3, 1, [&built] { return built; });
+  rt::SetMenuBar({3});
+  rt::DrawMenuBar();
+  int16_t menu = 0, item = 0;
+  EXPECT_FALSE(rt::MenuItemEnabled(3, 1));
+  EXPECT_FALSE(rt::FindMenuKey('g', menu, item)) << "a dimmed item's key equivalent chooses nothing";
+  EXPECT_FALSE(ShownEnabled("View", "Chart Views..."));
+
+  built = true;
+  EXPECT_TRUE(rt::MenuItemEnabled(3, 1)) << "the condition is asked each time, not kept";
+  EXPECT_TRUE(rt::FindMenuKey('g', menu, item));
+  EXPECT_TRUE(ShownEnabled("View", "Chart Views...")) << "the bar asks again as the menu opens";
+  rt::EnableMenuItem(3, 1, false);
+  EXPECT_FALSE(rt::MenuItemEnabled(3, 1)) << "the item's own state still counts";
+
+  rt::NewMenu(3, "View");
+  rt::SetMenuItem(3, 1, "Chart Views...");
+  built = false;
+  EXPECT_TRUE(rt::MenuItemEnabled(3, 1)) << "a menu made again starts without conditions";
+}
+
+TEST_F(MenuConditionTest, TextCommandsAreOfferedOnlyWhileAnEditableFieldHasTheFocus) {
+  rt::NewMenu(2, "Edit");
+  rt::SetMenuItem(2, 1, "Cut");
+  rt::SetMenuItemFieldCommand(2, 1, rt::FieldCommand::Cut);
+  rt::SetMenuBar({2});
+  rt::DrawMenuBar();
+  std::vector<std::pair<int16_t, int16_t>> handled;
+  rt::SetMenuHandler([&handled](int16_t m, int16_t i) { handled.push_back({m, i}); });
+
+  EXPECT_FALSE(rt::MenuItemEnabled(2, 1)) << "no window";
+  rt::OpenWindow(20, "Fields", Rect{40, 60, 340, 200}, 6);
+  EXPECT_FALSE(rt::MenuItemEnabled(2, 1)) << "a window without a field";
+  rt::NewEditField(1, "abc", Rect{10, 10, 200, 30}, 3, 1);
+  rt::NewEditField(2, "a label", Rect{10, 40, 200, 60}, 5, 1);
+  rt::FocusEditField(2);
+  EXPECT_FALSE(rt::MenuItemEnabled(2, 1)) << "a static text takes no focus and no text command";
+  rt::FocusEditField(0);
+  EXPECT_FALSE(ShownEnabled("Edit", "Cut")) << "no focus";
+  rt::FocusEditField(1);
+  EXPECT_TRUE(ShownEnabled("Edit", "Cut")) << "the bar asks again as the menu opens";
+
+  rt::SelectEditText(1, 0, 3);
+  rt::bridge::ChooseMenuItem(2, 1);
+  for (int i = 0; i < 5; ++i) rt::PumpEvents(0);
+  EXPECT_EQ(rt::EditText(1), "");
+  EXPECT_TRUE(handled.empty()) << "the window's menu handler is not asked to do the field's work";
+  rt::CloseWindow(20);
+  EXPECT_FALSE(rt::MenuItemEnabled(2, 1)) << "the window closed with its field";
+}
 }  // namespace
 }  // namespace mv

@@ -7,7 +7,6 @@
 
 #include "acquisition/state.h"
 #include "control/state.h"
-#include "control_loop_test_support.h"
 #include "devices/state.h"
 #include "files/shutdown_message.h"
 #include "files/state.h"
@@ -17,6 +16,7 @@
 #include "setup/state.h"
 #include "shell/options_window.h"
 #include "shell/run_reports.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -62,12 +62,16 @@ class OptionsWindowTest : public test::ControlLoopTest {
 
 // ---- rules ------------------------------------------------------------------------------------
 
-TEST_F(OptionsWindowTest, SampleCountAndTheButtonsOfEachMode) {
+TEST_F(OptionsWindowTest, SampleCountTheButtonsOfEachModeAndTheSpikeReport) {
   EXPECT_EQ(OptionsWindowTitle(RecordingModeCode::ScopeChart, 1234567), "Chart Halted at 1234567 Samples");
   EXPECT_TRUE(ShowsRootNameButton(RecordingModeCode::Chart, 1)) << "a repeating chart names its files";
   EXPECT_TRUE(CutChannelsEnabled(RecordingModeCode::Chart, 11));
   EXPECT_FALSE(CutChannelsEnabled(RecordingModeCode::Chart, 12));
   EXPECT_FALSE(CutChannelsEnabled(RecordingModeCode::ScopeChart, 5));
+  EXPECT_EQ(SpikeReportFor(1, 0).label + SpikeReportFor(1, 0).result, "chan 1:    no spikes detected");
+  EXPECT_TRUE(SpikeReportFor(1, 0).noSpikes);
+  EXPECT_EQ(SpikeReportFor(12, 1).result, " 1 spike removed");
+  EXPECT_EQ(SpikeReportFor(3, 27).result, " 27 spikes removed");
 }
 
 TEST_F(OptionsWindowTest, ScopeChartFixUpNeverCopiesAnEarlierRun) {
@@ -82,17 +86,6 @@ TEST_F(OptionsWindowTest, ScopeChartFixUpNeverCopiesAnEarlierRun) {
   EXPECT_EQ(ChartDataArray.Get(2, 1), 5.0f);
   EXPECT_EQ(ChartDataArray.Get(3, 0), 6.0f);
   EXPECT_EQ(ChartDataArray.Get(1, 0), 1.0f) << "the scope channel keeps its own";
-}
-
-TEST_F(OptionsWindowTest, ReportTexts) {
-  const SpikeReportLine none = SpikeReportFor(1, 0);
-  EXPECT_EQ(none.label, "chan 1: ");
-  EXPECT_EQ(none.result, "   no spikes detected");
-  EXPECT_TRUE(none.noSpikes);
-  EXPECT_EQ(SpikeReportFor(12, 1).result, " 1 spike removed");
-  EXPECT_EQ(SpikeReportFor(3, 27).result, " 27 spikes removed");
-  EXPECT_EQ(ShutdownMessageSize(std::string(99, 'a')), 48);
-  EXPECT_EQ(ShutdownMessageSize(std::string(100, 'a')), 36);
 }
 
 // ---- the window ----------------------------------------------------------------------------------
@@ -165,8 +158,10 @@ TEST_F(OptionsWindowTest, RestartAsksTheGuardAndStartsTheScreenAgain) {
   EXPECT_FALSE(rt::WindowExists(W));
 }
 
-TEST_F(OptionsWindowTest, QuickSaveThatFailsKeepsTheRunGuarded) {
+TEST_F(OptionsWindowTest, SavesThatFailKeepTheRunGuardedAndShowNoSavedNotice) {
   PrefsArray[PrefsSlot::WarnUnsaved] = 1;
+  saveWorks = false;
+  filestrings.dataFile = "last week.kstr";
   bool written = false;
   commands::QuickSAVE = [&] {
     calls.push_back("QuickSAVE");
@@ -174,6 +169,8 @@ TEST_F(OptionsWindowTest, QuickSaveThatFailsKeepsTheRunGuarded) {
   };
   test::LoopDriver driver;
   driver.WaitFor(W)
+      .Click(OptionsButton::Save)
+      .Check([] { EXPECT_FALSE(rt::WindowExists(kSavedNoticeWindow)); })
       .Click(OptionsButton::QuickSave)
       .Check([&] {
         EXPECT_TRUE(rt::WindowExists(W)) << "the run stays for a real save";
@@ -182,6 +179,7 @@ TEST_F(OptionsWindowTest, QuickSaveThatFailsKeepsTheRunGuarded) {
       })
       .Click(OptionsButton::QuickSave);
   OPTIONSWINDOW();
+  EXPECT_TRUE(Called("SAVEFILES"));
   EXPECT_EQ(Count("QuickSAVE"), 2);
   EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::Rerun) << "a saved run restarts unasked";
   EXPECT_EQ(PrefsArray[PrefsSlot::WarnUnsaved], 1) << "the warning comes back";
@@ -223,18 +221,6 @@ TEST_F(OptionsWindowTest, NoSampleRunNeverCountsMinusOneAndAlarmsWithoutKindsSho
   EXPECT_EQ(RecordingMODE, 0) << "nothing to lose: no guard";
 }
 
-TEST_F(OptionsWindowTest, FailedSaveShowsNoSavedNotice) {
-  saveWorks = false;
-  filestrings.dataFile = "last week.kstr";
-  test::LoopDriver driver;
-  driver.WaitFor(W)
-      .Click(OptionsButton::Save)
-      .Check([] { EXPECT_FALSE(rt::WindowExists(kSavedNoticeWindow)); })
-      .Click(OptionsButton::Restart);
-  OPTIONSWINDOW();
-  EXPECT_TRUE(Called("SAVEFILES"));
-}
-
 TEST_F(OptionsWindowTest, ScopeModeShowsItsRootNameAndNoReplay) {
   RecordingMODE = RecordingModeCode::Scope;
   nChannels = 1;
@@ -270,13 +256,7 @@ TEST_F(OptionsWindowTest, QuitShowsTheShutdownMessageAndEndsWithStatusZero) {
         rt::SaveWindowImage(kShutdownWindow, (test::TestOutputDir() / "w666-shutdown.png").string());
       })
       .Click(kShutdownDismissButton);
-  int status = -1;
-  try {
-    OPTIONSWINDOW();
-  } catch (const rt::ProgramExit& e) {
-    status = e.status;
-  }
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(test::ExitStatusOf(OPTIONSWINDOW), 0);
   EXPECT_FALSE(Called("TURNVALVESOFF")) << "nothing to switch off in demonstration mode";
   EXPECT_TRUE(PlayedFile("rip.mp3")) << "sounds are switched on for the message";
   unsetenv("MV_CONFIG_DIR");

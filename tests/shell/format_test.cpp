@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "runtime/clock.h"
 #include "shell/state.h"
@@ -20,30 +21,18 @@ std::string S(const Str255& s) {
   return s.str();
 }
 
-TEST(StringFormatter, WholeValuesAndValuesJustAboveThemShowAsWholeNumbers) {
-  EXPECT_EQ(S(StringFormatter(3.0f)), " 3");
-  EXPECT_EQ(S(StringFormatter(2.9999999f)), " 3");
-  EXPECT_EQ(S(StringFormatter(3.000001f)), " 3");
-  EXPECT_EQ(S(StringFormatter(-3.000001f)), "-3");
-  EXPECT_EQ(S(StringFormatter(-0.0f)), " 0");
-  EXPECT_EQ(S(StringFormatter(1000000.0f)), " 1000000");
-}
-
-TEST(StringFormatter, DecimalsFollowTheMagnitudeAndTrailingZerosAreTrimmed) {
-  EXPECT_EQ(S(StringFormatter(2.5f)), "  2.5");
-  EXPECT_EQ(S(StringFormatter(123.456f)), "  123.46");
-  EXPECT_EQ(S(StringFormatter(-1234.56f)), " -1234.6");
-  EXPECT_EQ(S(StringFormatter(12345.6f)), " 12346");
-  EXPECT_EQ(S(StringFormatter(10000.5f)), " 10001");
-  // Rounded up to a whole value by the picture, trimmed back to the point and no further.
-  EXPECT_EQ(S(StringFormatter(999.999f)), " 1000");
-  EXPECT_EQ(S(StringFormatter(9.999999f)), " 10");
-}
-
-TEST(StringFormatter, ValuesBelowOneShowTheirSinglePrecisionDigits) {
-  EXPECT_EQ(S(StringFormatter(0.1f)), " 0.1000000015");
-  EXPECT_EQ(S(StringFormatter(0.9999f)), " 0.9998999834");
-  EXPECT_EQ(S(StringFormatter(-0.25f)), "-0.25");
+// Whole values, and values just off them, show as whole numbers; decimals follow the
+// magnitude with trailing zeros trimmed (a value the picture rounds up to a whole one
+// is trimmed back to the point and no further); below one the single-precision digits show.
+TEST(StringFormatter, WholeValuesShowWholeAndDecimalsFollowTheMagnitude) {
+  const std::pair<float, const char*> cases[] = {
+      {3.0f, " 3"},         {2.9999999f, " 3"},      {3.000001f, " 3"},
+      {-3.000001f, "-3"},   {-0.0f, " 0"},           {1000000.0f, " 1000000"},
+      {2.5f, "  2.5"},      {123.456f, "  123.46"},  {-1234.56f, " -1234.6"},
+      {12345.6f, " 12346"}, {10000.5f, " 10001"},    {999.999f, " 1000"},
+      {9.999999f, " 10"},   {0.1f, " 0.1000000015"}, {0.9999f, " 0.9998999834"},
+      {-0.25f, "-0.25"}};
+  for (auto [value, text] : cases) EXPECT_EQ(S(StringFormatter(value)), text) << value;
 }
 
 // Values beyond a 64-bit integer must be rounded in floating point; an integer cast
@@ -65,82 +54,60 @@ TEST(NumberTexts, NonFiniteValuesGetFixedTextsInEveryFormatter) {
   EXPECT_EQ(S(PictureFormat(kInf, "#")), " Inf");
 }
 
-TEST(PlainText10, TenSignificantDigitsWithSignPlace) {
-  EXPECT_EQ(S(PlainText10(1.0 / 3.0)), " 0.3333333333");
-  EXPECT_EQ(S(PlainText10(-2.0 / 3.0)), "-0.6666666667");
-  EXPECT_EQ(S(PlainText10(1234567890.0)), " 1234567890");
-  EXPECT_EQ(S(PlainText10(-0.0)), " 0");
+TEST(NumberTexts, TenSignificantDigitsWithASignPlace) {
+  const std::pair<double, const char*> plain[] = {{1.0 / 3.0, " 0.3333333333"},
+                                                  {-2.0 / 3.0, "-0.6666666667"},
+                                                  {1234567890.0, " 1234567890"},
+                                                  {-0.0, " 0"}};
+  for (auto [value, text] : plain) EXPECT_EQ(S(PlainText10(value)), text) << value;
+  // Printed numbers use fixed notation from 2^-7 up to 2^32.
+  const std::pair<double, const char*> printed[] = {{0.0, " 0"},
+                                                    {-7.0, "-7"},
+                                                    {123456.789, " 123456.789"},
+                                                    {2.0 / 3.0 * 1e-10, " 6.666666667e-11"},
+                                                    {0.0078125, " 0.0078125"},
+                                                    {0.0078, " 7.8e-03"},
+                                                    {4294967296.0, " 4294967296"},
+                                                    {4294967297.0, " 4.294967297e+09"},
+                                                    {1e300, " 1e+300"}};
+  for (auto [value, text] : printed) EXPECT_EQ(S(PrintedNumber(value)), text) << value;
 }
 
-class NumTextTest : public ::testing::Test {
- protected:
-  void SetUp() override { saved_ = SignificantDigits; }
-  void TearDown() override { SignificantDigits = saved_; }
-  int16_t saved_ = 5;
-};
-
-TEST_F(NumTextTest, FiveDigitsAtStartUpAndWholeValuesKeepAllTheirDigits) {
-  SignificantDigits = 5;
-  EXPECT_EQ(S(NumText(3.14159265)), " 3.1416");
-  EXPECT_EQ(S(NumText(0.000123456)), " 0.00012346");
-  EXPECT_EQ(S(NumText(0.0000123456)), " 1.2346e-05");
-  EXPECT_EQ(S(NumText(123456.7)), " 1.2346e+05");
-  EXPECT_EQ(S(NumText(12345.67)), " 12346");
-  EXPECT_EQ(S(NumText(123456.0)), " 123456");
-  EXPECT_EQ(S(NumText(-2000000.0)), "-2000000");
-  EXPECT_EQ(S(NumText(1e20)), " 1e+20");
+TEST(NumText, FollowsTheDigitsSettingAndWholeValuesKeepAllTheirDigits) {
+  const int16_t saved = SignificantDigits;
+  const std::pair<double, const char*> five[] = {{3.14159265, " 3.1416"},       {0.000123456, " 0.00012346"},
+                                                 {0.0000123456, " 1.2346e-05"}, {123456.7, " 1.2346e+05"},
+                                                 {12345.67, " 12346"},          {123456.0, " 123456"},
+                                                 {-2000000.0, "-2000000"},      {1e20, " 1e+20"}};
+  const std::pair<double, const char*> three[] = {
+      {3.14159, " 3.14"}, {1234.5, " 1.23e+03"}, {-12.3456, "-12.3"}};
+  SignificantDigits = 5;  // as at start-up
+  for (auto [value, text] : five) EXPECT_EQ(S(NumText(value)), text) << value;
+  SignificantDigits = 3;  // as some windows ask
+  for (auto [value, text] : three) EXPECT_EQ(S(NumText(value)), text) << value;
+  EXPECT_EQ(S(NumText(3.14159, 5)), " 3.1416") << "explicit digits ignore the setting";
+  SignificantDigits = saved;
 }
 
-TEST_F(NumTextTest, ThreeDigitsWhenAWindowAsksForThem) {
-  SignificantDigits = 3;
-  EXPECT_EQ(S(NumText(3.14159)), " 3.14");
-  EXPECT_EQ(S(NumText(1234.5)), " 1.23e+03");
-  EXPECT_EQ(S(NumText(-12.3456)), "-12.3");
-  EXPECT_EQ(S(NumText(3.14159, 5)), " 3.1416");  // explicit digits ignore the setting
+// A value that rounds to zero has no minus sign; one too wide overflows to the left.
+TEST(PictureFormat, RoundsToThePictureRightAlignsAndGroupsThousands) {
+  const std::tuple<double, const char*, const char*> cases[] = {
+      {3.14159, "###.##", "  3.14"},    {-3.14159, "###.##", " -3.14"},
+      {2.999, "##.##", " 3.00"},        {-0.001, "#.##", "0.00"},
+      {12345.0, "##.#", "12345.0"},     {-12.0, "##", "-12"},
+      {123456.0, "###,###", "123,456"}, {1234.0, "###,###", "  1,234"},
+      {-1234.0, "###,###", " -1,234"},  {1234567.0, "#,###,###", "1,234,567"}};
+  for (auto [value, picture, text] : cases) EXPECT_EQ(S(PictureFormat(value, picture)), text) << value;
 }
 
-TEST(PrintedNumber, FixedNotationFromTwoToTheMinusSevenUpToTwoToTheThirtyTwo) {
-  EXPECT_EQ(S(PrintedNumber(0.0078125)), " 0.0078125");      // 2^-7
-  EXPECT_EQ(S(PrintedNumber(0.0078)), " 7.8e-03");           // just below 2^-7
-  EXPECT_EQ(S(PrintedNumber(4294967296.0)), " 4294967296");  // 2^32
-  EXPECT_EQ(S(PrintedNumber(4294967297.0)), " 4.294967297e+09");
-  EXPECT_EQ(S(PrintedNumber(1e300)), " 1e+300");
-}
-
-TEST(PrintedNumber, TenSignificantDigitsWithoutTrailingZeros) {
-  EXPECT_EQ(S(PrintedNumber(0.0)), " 0");
-  EXPECT_EQ(S(PrintedNumber(-7.0)), "-7");
-  EXPECT_EQ(S(PrintedNumber(1.0 / 3.0)), " 0.3333333333");
-  EXPECT_EQ(S(PrintedNumber(123456.789)), " 123456.789");
-  EXPECT_EQ(S(PrintedNumber(2.0 / 3.0 * 1e-10)), " 6.666666667e-11");
-}
-
-TEST(PictureFormat, RoundsToThePictureAndRightAlignsInItsWidth) {
-  EXPECT_EQ(S(PictureFormat(3.14159, "###.##")), "  3.14");
-  EXPECT_EQ(S(PictureFormat(-3.14159, "###.##")), " -3.14");
-  EXPECT_EQ(S(PictureFormat(2.999, "##.##")), " 3.00");
-  EXPECT_EQ(S(PictureFormat(-0.001, "#.##")), "0.00");      // rounds to zero: no minus sign
-  EXPECT_EQ(S(PictureFormat(12345.0, "##.#")), "12345.0");  // overflows to the left
-  EXPECT_EQ(S(PictureFormat(-12.0, "##")), "-12");
-}
-
-TEST(PictureFormat, CommasGroupThousandsWhileDigitsAreLeft) {
-  EXPECT_EQ(S(PictureFormat(123456.0, "###,###")), "123,456");
-  EXPECT_EQ(S(PictureFormat(1234.0, "###,###")), "  1,234");
-  EXPECT_EQ(S(PictureFormat(-1234.0, "###,###")), " -1,234");
-  EXPECT_EQ(S(PictureFormat(1234567.0, "#,###,###")), "1,234,567");
-}
-
+// No text yields a value that is no number.
 TEST(TextToNumber, TakesTheLeadingNumberAndReadsTextsWithoutOneAsZero) {
   const std::pair<const char*, double> cases[] = {
-      {" 12.5abc", 12.5}, {"-3e2", -300}, {"+4", 4},  {"-.5", -0.5},    {"5.", 5}, {"1e", 1},
-      {" \t7 8", 7},      {"0,5", 0},     {"abc", 0}, {"", 0},          {"-", 0},  {".", 0},
-      {"--5", 0},         {"+-5", 0},     {"- 5", 0}, {"2.5E-1x", 0.25}};
+      {" 12.5abc", 12.5}, {"-3e2", -300}, {"+4", 4},        {"-.5", -0.5}, {"5.", 5},
+      {"1e", 1},          {" \t7 8", 7},  {"0,5", 0},       {"abc", 0},    {"", 0},
+      {"-", 0},           {".", 0},       {"--5", 0},       {"+-5", 0},    {"- 5", 0},
+      {"2.5E-1x", 0.25},  {"inf", 0},     {"-Infinity", 0}, {"nan", 0},    {"1e999", 0}};
   for (auto [text, value] : cases) EXPECT_EQ(TextToNumber(text), value) << "'" << text << "'";
-}
-
-TEST(TextToNumber, NeverYieldsAValueThatIsNoNumber) {
-  for (const char* text : {"inf", "-Infinity", "nan", "1e999"}) EXPECT_EQ(TextToNumber(text), 0.0) << text;
 }
 
 TEST(Truncate, RemovesEveryTrailingBlank) {
@@ -169,16 +136,11 @@ struct LocaleRestorer {
 TEST(NumberTextLocale, DecimalCommaLocaleChangesNoText) {
   const LocaleRestorer restore;
   bool found = false;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8"}) {
-    if (std::setlocale(LC_ALL, name) != nullptr) {
-      found = true;
-      break;
-    }
-  }
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8"})
+    if ((found = std::setlocale(LC_ALL, name) != nullptr)) break;
   if (!found) GTEST_SKIP() << "no decimal-comma locale installed";
   // The runtime's toolkit sets the process locale the same way from the environment.
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
-
   EXPECT_EQ(S(PrintedNumber(0.5)) + S(NumText(0.5, 5)) + S(PlainText10(0.5)), " 0.5 0.5 0.5");
   EXPECT_EQ(S(StringFormatter(2.5f)), "  2.5");
   EXPECT_EQ(S(PictureFormat(1234.5, "#,###.#")), "1,234.5");

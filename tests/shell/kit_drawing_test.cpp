@@ -1,12 +1,14 @@
 // The drawing primitives on a real canvas under the offscreen platform: colours
-// by palette, lines on pixel centres, inversion, boxes and the point buffer.
+// by palette, lines on pixel centres, inversion, boxes, the point buffer and
+// subscripted labels.
 #include <gtest/gtest.h>
 
 #include <climits>
 
-#include "kit_test_support.h"
 #include "shell/kit/drawing.h"
+#include "shell/kit/subscript.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -83,6 +85,34 @@ TEST_F(DrawingTest, NothingIsDrawnWithoutAWindow) {
   CGdrawBox(0, {}, 1, 0, 0, 10, 10, 2);
   drawPaneContent(ctx, 2);
   SUCCEED();
+}
+
+// Columns of the canvas that hold ink in rows top..bottom.
+std::pair<int, int> InkColumns(int top, int bottom) {
+  int first = -1, last = -1;
+  for (int x = 0; x < 200; ++x)
+    for (int y = top; y <= bottom; ++y)
+      if (rt::CanvasPixel(x, y).red < 20000) {
+        if (first < 0) first = x;
+        last = x;
+        break;
+      }
+  return {first, last};
+}
+
+TEST_F(DrawingTest, SubscriptSitsBetweenThePiecesAndDropsBelowTheBaseline) {
+  WhiteWindow(2, 200, 60);
+  rt::SetTextFont(rt::FontSpec{"", 14});
+  DoSubscript(10, 30, "O", "2", " max", 6);
+  const int wO = rt::TextWidth("O", rt::TextFont()), w2 = rt::TextWidth("2", rt::TextFont());
+  // Below the main baseline only the subscript has ink (the letters sit on it).
+  auto [first, last] = InkColumns(32, 36);
+  EXPECT_GE(first, 10 + wO - 1);
+  EXPECT_LE(last, 10 + wO + w2 + 1);
+  // The trailing piece continues after the subscript on the first baseline.
+  auto [mfirst, mlast] = InkColumns(20, 29);
+  EXPECT_EQ(mfirst, InkColumns(18, 29).first);
+  EXPECT_GT(mlast, 10 + wO + w2 + 10);
 }
 
 }  // namespace

@@ -4,9 +4,8 @@
 #include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
+#include <iterator>
 
-#include "kit_test_support.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
 #include "runtime/system.h"
@@ -14,6 +13,7 @@
 #include "shell/kit/help.h"
 #include "shell/kit/protocol.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -24,9 +24,7 @@ const std::set<int> kNoPage = {143, 144, 145, 146, 150, 151, 155};
 
 std::string ReadAll(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(HelpTopics, EveryTopicWithAPageNamesAnExistingPageAndTheOthersNone) {

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "kit_test_support.h"
 #include "runtime/system.h"
 #include "shell/kit/resources.h"
 #include "shell/kit/sounds.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -102,41 +105,28 @@ class FinderInfoTest : public test::ProgramTest {
   std::filesystem::path dir;
 };
 
-TEST_F(FinderInfoTest, SetupMarkersOnTheFirstLineWithAnyLineEnd) {
-  for (const char* bytes : {"-99\r1\r", "-99\n1\n", "-99\r\n1\r\n", "-9999\r", "-9998", "-9997\n"}) {
-    std::string path = Write("setup.MVsetup", bytes);
-    FileIconWasClicked = 0;
-    MyFinderInfo({path});
-    EXPECT_EQ(FileIconWasClicked, 1) << bytes;
-    EXPECT_EQ(CLICKEDSetupFileCFURL, path);
-  }
-  MyFinderInfo({Write("other.txt", "-9996\r")});
-  EXPECT_EQ(FileIconWasClicked, 0);
-  MyFinderInfo({dir.string() + "/missing"});
-  EXPECT_EQ(FileIconWasClicked, 0) << "an unreadable document is no set-up file";
-}
-
-TEST_F(FinderInfoTest, TheLastDocumentDecides) {
-  std::string setup = Write("a.MVsetup", "-99\r"), text = Write("b.txt", "hello\r");
-  MyFinderInfo({setup, text});
-  EXPECT_EQ(FileIconWasClicked, 0);
-  EXPECT_EQ(CLICKEDSetupFileCFURL, text);
-  MyFinderInfo({text, setup});
-  EXPECT_EQ(FileIconWasClicked, 1);
-  EXPECT_EQ(CLICKEDSetupFileCFURL, setup);
-}
-
-TEST_F(FinderInfoTest, NoDataFileOrOverlongFirstLineIsTakenForASetupFile) {
-  // A long chart file starts with the same marker as the oldest set-up version.
-  for (const char* name : {"run.kstr", "sweep 1.kssc", "run.KSSable", "RUN.KSTR"}) {
-    MyFinderInfo({Write(name, "-9999\r" + std::string(4000, '\x7f'))});
-    EXPECT_EQ(FileIconWasClicked, 0) << name;
+// A set-up marker on the first line, with any line end, makes a set-up file; the
+// last document decides. A long chart file starts with the same marker as the oldest
+// set-up version, so no data file counts.
+TEST_F(FinderInfoTest, TheLastDocumentDecidesWhetherASetupFileWasOpened) {
+  const std::string setup = Write("a.MVsetup", "-99\r"), text = Write("b.txt", "hello\r");
+  std::vector<std::pair<std::vector<std::string>, int16_t>> cases = {
+      {{setup, text}, 0},
+      {{text, setup}, 1},
+      {{Write("other.txt", "-9996\r")}, 0},
+      {{(dir / "missing").string()}, 0},
+      {{Write("huge", "-99" + std::string(1 << 20, '7'))}, 0},
+      {{Write("binary", std::string("\x00\x01-99", 5))}, 0}};
+  for (const char* bytes : {"-99\r1\r", "-99\n1\n", "-99\r\n1\r\n", "-9999\r", "-9998", "-9997\n"})
+    cases.push_back({{Write("setup " + std::to_string(cases.size()) + ".MVsetup", bytes)}, 1});
+  for (const char* name : {"run.kstr", "sweep 1.kssc", "run.KSSable", "RUN.KSTR"})
+    cases.push_back({{Write(name, "-9999\r" + std::string(4000, '\x7f'))}, 0});
+  for (const auto& [documents, clicked] : cases) {
+    MyFinderInfo(documents);
+    EXPECT_EQ(FileIconWasClicked, clicked) << documents.back();
+    EXPECT_EQ(CLICKEDSetupFileCFURL, documents.back());
   }
   EXPECT_FALSE(HasDataFileExtension("/data.kstr/setup"));
-  MyFinderInfo({Write("huge", "-99" + std::string(1 << 20, '7'))});
-  EXPECT_EQ(FileIconWasClicked, 0) << "the number runs past 16 bits";
-  MyFinderInfo({Write("binary", std::string("\x00\x01-99", 5))});
-  EXPECT_EQ(FileIconWasClicked, 0);
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 // The splash photos, and the About and More Info windows.
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+#include <cstdlib>
 #include <filesystem>
 
 #include "drive/script.h"
-#include "launch_test_support.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "shell/about.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -21,6 +25,36 @@ TEST_F(AboutTest, SplashPhotosAreTheFilesOfTheSplashFolder) {
   for (int16_t n = 1; n <= 52; ++n)
     EXPECT_TRUE(rt::FileExistsAtPath(rt::ResourcePath("MVsplashscreens", SplashPhotoName(n))))
         << SplashPhotoName(n);
+}
+
+bool Red(RGBColor c) {
+  return c.red > 45000 && c.green < 20000 && c.blue < 20000;
+}
+
+// The caption in the photo's bottom right corner must not fall outside the window.
+TEST_F(AboutTest, TheSplashShowsItsWholePhotoEdgeToEdge) {
+  // Every splash photo replaced by one with a thin red edge around a blue middle.
+  const auto resources = test::MakeTempDir("splash-resources");
+  std::filesystem::create_directories(resources / "MVsplashscreens");
+  QImage photo(550, 297, QImage::Format_RGB32);
+  photo.fill(QColor(255, 0, 0));
+  QPainter(&photo).fillRect(QRect(3, 3, 544, 291), QColor(0, 0, 255));
+  for (int16_t n = 1; n <= 52; ++n) {
+    const auto file = resources / "MVsplashscreens" / SplashPhotoName(n);
+    ASSERT_TRUE(photo.save(QString::fromStdString(file.string()), "JPG", 100));
+  }
+  setenv("MV_RESOURCES_DIR", resources.c_str(), 1);
+  SplashScreenJPEG();
+  std::filesystem::remove_all(resources);
+  rt::SetOutputWindow(kSplashWindow);
+  const Rect r = rt::WindowContentRect(kSplashWindow);
+  const int right = r.width() - 1, bottom = r.height() - 1, midX = r.width() / 2, midY = r.height() / 2;
+  EXPECT_TRUE(Red(rt::CanvasPixel(0, midY))) << "left edge";
+  EXPECT_TRUE(Red(rt::CanvasPixel(right, midY))) << "right edge";
+  EXPECT_TRUE(Red(rt::CanvasPixel(midX, 0))) << "top edge";
+  EXPECT_TRUE(Red(rt::CanvasPixel(midX, bottom))) << "bottom edge";
+  EXPECT_TRUE(Red(rt::CanvasPixel(right, bottom))) << "the bottom right corner, where the caption is";
+  EXPECT_FALSE(Red(rt::CanvasPixel(midX, midY)));
 }
 
 TEST_F(AboutTest, AboutYearIsTheCurrentYearButNeverBefore2015) {

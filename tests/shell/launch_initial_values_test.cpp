@@ -9,7 +9,6 @@
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
-#include "launch_test_support.h"
 #include "runtime/system.h"
 #include "setup/state.h"
 #include "shell/initial_values.h"
@@ -17,6 +16,7 @@
 #include "shell/prefs_slots.h"
 #include "shell/startup.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -72,12 +72,9 @@ TEST_F(InitialValuesTest, ADisplayLowerThan480EndsTheProgramWithAReasonAndAFailu
   bool preferencesRead = false;
   services::SetInitialColorValues = [&] { preferencesRead = true; };
   testing::internal::CaptureStderr();
-  try {
-    SetInitialVariableValues();
-    ADD_FAILURE() << "the program went on";
-  } catch (const rt::ProgramExit& e) {
-    EXPECT_NE(e.status, 0) << "a refusal is not reported as success";
-  }
+  const int status = test::ExitStatusOf(SetInitialVariableValues);
+  EXPECT_NE(status, -1) << "the program went on";
+  EXPECT_NE(status, 0) << "a refusal is not reported as success";
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("480 pixels"), std::string::npos) << err;
   EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line";

@@ -1,6 +1,8 @@
 // The start-up road: the comment header, the start-up menu bar and its Quit, the
-// start-up screen with its flies (the Alt key, a click, the deadline, sounds),
-// the interface set-up, and a set-up file handed over at launch.
+// start-up screen with its flies (the Alt key, a click, the deadline, sounds), the
+// speed test (its figure, verdicts and window on the virtual clock), the "Startup
+// Routines..." window (the remembered interface, test mode, Quit, help, automatic
+// selection), the interface set-up, and a set-up file handed over at launch.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,18 +11,20 @@
 #include "drive/script.h"
 #include "files/setup_file.h"
 #include "files/state.h"
-#include "launch_test_support.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "shell/about.h"
+#include "shell/interface_choice.h"
 #include "shell/kit/date_text.h"
 #include "shell/kit/services.h"
 #include "shell/main_body.h"
+#include "shell/speed_test.h"
 #include "shell/startup.h"
 #include "shell/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -52,12 +56,7 @@ TEST_F(StartupTest, StartupMenuBarKeepsOnlyQuitAndQuitEndsAtOnce) {
   EXPECT_TRUE(rt::FindMenuKey('Q', menu, menuItem));
   startupMENU(3, 2);
   EXPECT_EQ(MENUID, 3) << "other choices are only noted";
-  try {
-    startupMENU(1, kStartupQuitItem);
-    ADD_FAILURE() << "Quit did not end the program";
-  } catch (const rt::ProgramExit& e) {
-    EXPECT_EQ(e.status, 0);
-  }
+  EXPECT_EQ(test::ExitStatusOf([] { startupMENU(1, kStartupQuitItem); }), 0);
 }
 
 TEST_F(StartupTest, AltAloneDuringTheFliesSwitchesAutomaticSelectionOff) {
@@ -150,5 +149,100 @@ TEST_F(StartupTest, ASetupFileThatDoesNotLoadLeavesTheNormalRoad) {
   EXPECT_EQ(LastControlLoopEntry, static_cast<int16_t>(LoopEntry::ModeChoice));
 }
 
+using SpeedTest = test::LaunchTest;
+
+TEST_F(SpeedTest, SpeedFigureFromTheElapsedTicks) {
+  EXPECT_EQ(SpeedFromTicks(23), 1700);
+  EXPECT_EQ(SpeedFromTicks(300), 130);
+  EXPECT_EQ(SpeedFromTicks(5), 8500);
+  EXPECT_EQ(SpeedFromTicks(2300), 17);
+  for (int ticks : {4, 3, 1, 0}) EXPECT_EQ(SpeedFromTicks(ticks), 17000) << ticks << " ticks";
+  EXPECT_EQ(SpeedFromTicks(65536 + 23), 1700) << "the count is a signed 16-bit value";
+  EXPECT_EQ(SpeedFromTicks(40000), 17000) << "a count that reads negative counts as one step";
+}
+
+TEST_F(SpeedTest, VerdictsChangeJustAboveTheirLimitsAndTheFastFlag) {
+  for (auto [speed, verdict] : {std::pair{150, " sluglike..."},
+                                {151, "  kinda slow..."},
+                                {220, "  kinda slow..."},
+                                {221, "  not too bad..."},
+                                {370, "  not too bad..."},
+                                {371, "  pretty fast..."},
+                                {500, "  pretty fast..."},
+                                {501, " REALLY fast..."}})
+    EXPECT_EQ(SpeedVerdict(static_cast<int16_t>(speed)).str(), verdict) << speed;
+  EXPECT_FALSE(SpeedIsFast(220));
+  EXPECT_TRUE(SpeedIsFast(221));
+}
+
+TEST_F(SpeedTest, TheTestWindowTimesItsBurstAndCloses) {
+  PrefsArray[PrefsSlot::BadReadingKeepsLast] = 1;
+  Str255 title;
+  int progressMaximum = 0;
+  rt::SetPumpHook([&] {
+    if (!rt::WindowExists(kSpeedTestWindow) || !title.empty()) return;
+    title = rt::WindowTitle(kSpeedTestWindow);
+    rt::SetOutputWindow(kSpeedTestWindow);
+    progressMaximum = rt::ControlExists(899) ? 1 : 0;
+  });
+  GetSpeedEstimate();
+  // On the virtual clock only the two 100 ms waits take time: 12 ticks.
+  EXPECT_EQ(FreeRunSpeed, 3400);
+  EXPECT_EQ(CPU_is_Fast, 1);
+  EXPECT_EQ(title.str(), " Initializing... ");
+  EXPECT_EQ(progressMaximum, 1) << "the progress bar stays until the window closes";
+  EXPECT_FALSE(rt::WindowExists(kSpeedTestWindow));
+  EXPECT_TRUE(PlayedFile("MVsounds/upvip.mp3"));
+}
+
+using InterfaceChoiceTest = test::LaunchTest;
+
+drive::ScriptResult RunChoice(const std::string& script) {
+  drive::ScriptRunner runner("start\nuntil 9\n" + script);
+  return runner.Run([](int, char**) { SelectADconverter(); });
+}
+
+TEST_F(InterfaceChoiceTest, TheDefaultButtonOrAnyTypedKeyTakesTheRememberedInterface) {
+  const auto shot = test::TestOutputDir() / "w9-startup-routines-dt800.png";
+  for (auto [remembered, script] :
+       {std::pair<int16_t, std::string>{5, "shot 9 " + shot.string() + "\nclick-label 9 DataTaker DT800\n"},
+        {3, "key Return\ngone 9\n"}}) {
+    SCOPED_TRACE(script);
+    PrefsArray[PrefsSlot::InterfaceCode] = remembered;
+    External_AD = 1;
+    auto result = RunChoice(script);
+    ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+    EXPECT_EQ(External_AD, remembered);
+    EXPECT_EQ(DemonstrationMODE, 0);
+  }
+}
+
+TEST_F(InterfaceChoiceTest, QuitEndsTheProgramWithStatusZero) {
+  auto result = RunChoice("click 9 1\nexpect-exit 0\n");
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+}
+
+// Help opens its page and leaves the window waiting; Test Mode then runs the simulation.
+TEST_F(InterfaceChoiceTest, HelpLeavesTheWindowWaiting) {
+  auto result = RunChoice("click 9 5\nwait 0.1\nuntil 9\nclick 9 3\ngone 9\n");
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(DemonstrationMODE, 1);
+}
+
+TEST_F(InterfaceChoiceTest, AutomaticSelectionTakesTheRememberedInterfaceWithoutAWindow) {
+  PrefsArray[PrefsSlot::AutoInterface] = 1;
+  PrefsArray[PrefsSlot::InterfaceCode] = 2;
+  bool choiceWindowSeen = false;
+  // The interface is contacted at once; its own windows are the connection's.
+  drive::ScriptRunner runner("start\nwait 0.2\n");
+  auto result = runner.Run([&](int, char**) {
+    rt::SetOutputWindow(0);
+    SelectADconverter();
+    choiceWindowSeen = rt::WindowExists(kInterfaceChoiceWindow);
+  });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_FALSE(choiceWindowSeen);
+  EXPECT_EQ(External_AD, 2);
+}
 }  // namespace
 }  // namespace mv

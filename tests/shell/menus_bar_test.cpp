@@ -1,17 +1,22 @@
 // The main menu bar as built: key equivalents written into item texts, the states
-// that follow the switches at start, the per-interface submenu, the switch of the
-// whole bar and the per-channel submenus.
+// that follow the switches at start, the per-interface submenus (the External A-D
+// Device items, and the digital port choice hung under D-A for the interfaces that
+// have it, marked on the port in use and carried out by the full menu handler), the
+// switch of the whole bar and the per-channel submenus.
 #include <map>
 #include <tuple>
 #include <utility>
 
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "devices/connection.h"
 #include "devices/state.h"
 #include "files/state.h"
-#include "menus_test_support.h"
+#include "runtime/events.h"
+#include "runtime/qt_bridge.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -107,11 +112,6 @@ TEST_F(MenuBarTest, WindowSizesAreOfferedByDisplayWidth) {
     for (int16_t i = 3; i <= 7; ++i)
       EXPECT_EQ(rt::MenuItemEnabled(WindowSize, i), fits[i - 3]) << display << " " << i;
   }
-  auto fill = WindowSizeForItem(7, 1280, 800);
-  ASSERT_TRUE(fill);
-  EXPECT_EQ(fill->width, 1250);
-  EXPECT_EQ(fill->height, 753);
-  EXPECT_FALSE(WindowSizeForItem(2, 1280, 800));
 }
 
 TEST_F(MenuBarTest, SetUpMenusSwitchesTheSixMenusAndRefreshesZeroLinksAndAlarms) {
@@ -177,5 +177,75 @@ TEST_F(MenuBarTest, GuardCountTextGroupsThousands) {
   EXPECT_EQ(GuardCountText(2000000).str(), "2,000,000");
 }
 
+using DigitalPortTest = test::MenusTest;
+constexpr int16_t kDigitalPortItem = 10;
+
+bool Attached() {
+  return rt::MenuExists(DigitalPort) && rt::GetMenuItem(DA, kDigitalPortItem).submenu == DigitalPort;
+}
+
+void Choose(int16_t menu, int16_t item) {
+  rt::bridge::ChooseMenuItem(menu, item);
+  for (int i = 0; i < 5 && rt::EventsPending(); ++i) rt::PumpEvents(0);
+}
+
+TEST_F(DigitalPortTest, AttachedUnderDAForTheDataTakersOnly) {
+  using namespace ExternalADCode;
+  for (int16_t code :
+       {Demonstration, SableUI2, SableUI3, DT500, DT50, DT800, DT80, DT85, ADAM, ADC1, SerialStream}) {
+    const bool dataTaker = code == DT500 || code == DT50 || code == DT800 || code == DT80 || code == DT85;
+    SCOPED_TRACE(code);
+    External_AD = code;
+    MainMENU();
+    EXPECT_EQ(Attached(), dataTaker);
+    EXPECT_EQ(rt::MenuItemCount(DA), dataTaker ? 10 : 8);
+    if (!dataTaker) continue;
+    EXPECT_TRUE(rt::GetMenuItem(DA, 9).separator);
+    EXPECT_EQ(rt::MenuItemCount(DigitalPort), 2);
+    EXPECT_TRUE(rt::MenuItemEnabled(DA, kDigitalPortItem)) << "offered even where the outputs are not";
+    EXPECT_TRUE(rt::MenuItemEnabled(DigitalPort, 1) && rt::MenuItemEnabled(DigitalPort, 2));
+  }
+}
+
+TEST_F(DigitalPortTest, FollowsTheInterfaceWhenTheOutputItemsAreAdjusted) {
+  External_AD = ExternalADCode::DT800;
+  MainMENU();
+  ASSERT_TRUE(Attached());
+  External_AD = ExternalADCode::SableUI3;
+  AOmenuAdjust();
+  EXPECT_FALSE(Attached()) << "a new interface without the choice takes it away";
+  EXPECT_EQ(rt::MenuItemCount(DA), 8);
+  External_AD = ExternalADCode::DT50;
+  AOmenuAdjust();
+  AOmenuAdjust();
+  EXPECT_TRUE(Attached());
+  EXPECT_EQ(rt::MenuItemCount(DA), 10) << "adjusting again adds nothing twice";
+}
+
+TEST_F(DigitalPortTest, MarkShowsThePortInUseAndChoicesReachTheMenuHandler) {
+  External_AD = ExternalADCode::DT500;
+  Digital_Port = 2;
+  Sound_Is_On = 1;
+  MainMENU();
+  EXPECT_TRUE(rt::MenuItemChecked(DigitalPort, 2) && !rt::MenuItemChecked(DigitalPort, 1));
+  rt::SetMenuHandler(DoMENU);
+  for (auto [chosen, port] : {std::pair<int16_t, int16_t>{1, 0}, {2, 2}}) {
+    sounds.clear();
+    Choose(DigitalPort, chosen);
+    EXPECT_EQ(Digital_Port, port);
+    EXPECT_TRUE(rt::MenuItemChecked(DigitalPort, chosen));
+    EXPECT_FALSE(rt::MenuItemChecked(DigitalPort, 3 - chosen));
+    EXPECT_EQ(Played(), std::vector<std::string>{"MVsounds/tick.mp3"});
+  }
+}
+
+TEST_F(DigitalPortTest, TestModeDimsTheChoice) {
+  External_AD = ExternalADCode::DT85;
+  MainMENU();
+  DoMENU(AD, 9);
+  EXPECT_EQ(External_AD, ExternalADCode::Demonstration);
+  EXPECT_FALSE(rt::MenuItemEnabled(DigitalPort, 1));
+  EXPECT_FALSE(rt::MenuItemEnabled(DigitalPort, 2));
+}
 }  // namespace
 }  // namespace mv

@@ -7,7 +7,6 @@
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
-#include "menus_test_support.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
 #include "runtime/system.h"
@@ -16,6 +15,7 @@
 #include "setup/entry_points.h"
 #include "setup/state.h"
 #include "shell/kit/help.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -226,11 +226,6 @@ TEST_F(MenuCommandTest, SerialInstrumentsKeepTheInterfaceInUse) {
 // External A-D Device item, a command leaves the caller's code or asks for a redraw,
 // the view windows redraw by themselves, and some items pass a number on.
 TEST_F(MenuCommandTest, ChoicesReachTheirWindows) {
-  struct Case {
-    int16_t menu, item, external;
-    std::vector<std::string> expected;
-    int16_t action;
-  };
   setup_hooks::DATATAKERSTATUS = Note("DATATAKERSTATUS");
   commands::ADAMseriesSTATUS = Note("ADAMseriesSTATUS");
   commands::SABLETEMPCHANNELS = Note("SABLETEMPCHANNELS");
@@ -238,30 +233,27 @@ TEST_F(MenuCommandTest, ChoicesReachTheirWindows) {
     calls.push_back("CONVERT " + std::to_string(ch));
     return false;
   };
-  commands::SAVEFILES = Note("SAVEFILES");
   commands::SETCHARTVIEW = [this] {
     calls.push_back("SETCHARTVIEW");
     Action = 5;
   };
   commands::SETALARMS = Note("SETALARMS");
   commands::AnalogOutputScript = NoteWith("AnalogOutputScript");
-  commands::METABOLISM = NoteWith("METABOLISM");
-  const std::vector<Case> cases = {{ExternalADDevice, 1, 3, {"DATATAKERSTATUS"}, 77},
-                                   {ExternalADDevice, 1, 8, {"ADAMseriesSTATUS"}, 77},
-                                   {ExternalADDevice, 1, 1, {"SABLETEMPCHANNELS", "CONVERT 0"}, 77},
-                                   {File, 1, 0, {"SAVEFILES"}, 77},
-                                   {View, 9, 0, {"SETCHARTVIEW"}, 0},
-                                   {AD, 16, 0, {"SETALARMS"}, 5},
-                                   {DA, 4, 0, {"AnalogOutputScript 2"}, 77},
-                                   {Special, 12, 0, {"METABOLISM 1"}, 77}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.menu << "/" << c.item << " interface " << c.external);
-    External_AD = c.external;
+  const std::tuple<int16_t, int16_t, int16_t, std::vector<std::string>, int16_t> cases[] = {
+      {ExternalADDevice, 1, 3, {"DATATAKERSTATUS"}, 77},
+      {ExternalADDevice, 1, 8, {"ADAMseriesSTATUS"}, 77},
+      {ExternalADDevice, 1, 1, {"SABLETEMPCHANNELS", "CONVERT 0"}, 77},
+      {View, 9, 0, {"SETCHARTVIEW"}, 0},
+      {AD, 16, 0, {"SETALARMS"}, 5},
+      {DA, 4, 0, {"AnalogOutputScript 2"}, 77}};
+  for (const auto& [menu, menuItem, external, expected, action] : cases) {
+    SCOPED_TRACE(testing::Message() << menu << "/" << menuItem << " interface " << external);
+    External_AD = external;
     calls.clear();
     Action = 77;
-    Choose(c.menu, c.item);
-    EXPECT_EQ(calls, c.expected);
-    EXPECT_EQ(Action, c.action);
+    Choose(menu, menuItem);
+    EXPECT_EQ(calls, expected);
+    EXPECT_EQ(Action, action);
   }
   commands::UnitCONVERT = [] { rt::OpenWindow(18, "help", Rect{10, 10, 100, 100}, 5); };
   Choose(Special, 19);

@@ -1,18 +1,24 @@
-// The data-loss guard, the Quit procedure and the reduced menu handler, with
-// real key presses and clicks delivered to the guard window.
+// The data-loss guard, the Quit procedure and the reduced menu handler, with real key
+// presses and clicks delivered to the guard window; and the menu bar driven the way a
+// user drives it: items chosen through the menu-bar window and by key equivalents typed
+// in another window, and both quit roads through the guard window.
 #include <QTest>
 #include <QWidget>
 #include <deque>
+#include <filesystem>
 
 #include "acquisition/state.h"
 #include "devices/state.h"
-#include "menus_test_support.h"
+#include "drive/script.h"
+#include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
+#include "setup/state.h"
 #include "shell/kit/protocol.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
@@ -30,11 +36,6 @@ class GuardTest : public test::MenusTest {
     Sample = 12345;
     Sound_Is_On = 1;
   }
-  void TearDown() override {
-    rt::SetPumpHook(nullptr);
-    MenusTest::TearDown();
-  }
-
   // Each step runs once, on a pump pass while the guard window is up.
   using Step = std::function<void()>;
   void Answer(std::deque<Step> steps) {
@@ -165,13 +166,7 @@ TEST_F(GuardTest, QuitSwitchesDevicesOffOnlyWithAnInterfaceOrDemonstration) {
     DemonstrationMODE = c.demo;
     calls.clear();
     Answer({Key(c.answer)});
-    int status = -1;
-    try {
-      QuitProgram();
-    } catch (const rt::ProgramExit& e) {
-      status = e.status;
-    }
-    EXPECT_EQ(status, c.answer == 'y' ? 0 : -1) << "a no leaves everything running";
+    EXPECT_EQ(test::ExitStatusOf(QuitProgram), c.answer == 'y' ? 0 : -1) << "a no leaves everything running";
     EXPECT_EQ(calls.size(), c.off ? 1u : 0u);
   }
 }
@@ -187,14 +182,6 @@ TEST_F(GuardTest, QuitWhileTheGuardAsksIsNoSecondAnswer) {
   EXPECT_NO_THROW(QuitProgram());
   EXPECT_EQ(quitsInside, 1);
   EXPECT_TRUE(pending.empty());
-}
-
-TEST_F(GuardTest, CtrlQOfTheProtocolTakesTheQuitProcedure) {
-  PrefsArray[PrefsSlot::WarnUnsaved] = 0;
-  External_AD = ExternalADCode::DT500;
-  commands::TURNVALVESOFF = Note("TURNVALVESOFF");
-  EXPECT_THROW(doDIALOG(24, 'q'), rt::ProgramExit);
-  EXPECT_EQ(calls, std::vector<std::string>{"TURNVALVESOFF"});
 }
 
 TEST_F(GuardTest, ShortMenuOpensOnlyTheCalculatorsItNamesButNotesEveryChoice) {
@@ -228,5 +215,57 @@ TEST_F(GuardTest, ShortMenuHelpAndAbout) {
   EXPECT_EQ(Action, 0) << "the calling window has nothing to redraw";
 }
 
+using MenuScriptTest = test::MenusTest;
+
+constexpr int16_t kWindow = 7;
+
+// A window with the full menu bar, as the mode window has it: it re-installs
+// the dispatcher after every pass and ends on its close box.
+void WindowWithTheMenuBar(int, char**) {
+  InstallMenuServices();
+  MainMENU();
+  rt::OpenWindow(kWindow, " Menus ", Rect{60, 60, 460, 260}, 6);
+  rt::FillWindow(RGBColor{0xEEEE, 0xEEEE, 0xEEEE});
+  Action = 0;
+  EventID = 0;
+  for (;;) {
+    InstallDialogHandlers(DoMENU);
+    rt::PumpEvents();
+    if (Action == ActionCode::CloseBox && EventID == kWindow) break;
+    Action = 0;
+  }
+  rt::ExitProgram(3);
+}
+
+TEST_F(MenuScriptTest, ItemsChosenThroughTheBarAndByKeysAndBothQuitRoads) {
+  rt::UseVirtualClock(false);
+  RecordingMODE = RecordingModeCode::Chart;
+  Sample = 12345;
+  PrefsArray[PrefsSlot::WarnUnsaved] = 1;
+  PrefsArray[PrefsSlot::WeirdSounds] = 1;
+  Sound_Is_On = 1;
+  commands::SETALARMS = Note("SETALARMS");
+  commands::TURNVALVESOFF = Note("TURNVALVESOFF");
+  const auto shot = test::TestOutputDir() / "w1776-guard.png";
+  std::filesystem::remove(shot);
+  // Large Readouts through the bar, back by its key equivalent and on again through the
+  // bar; Alarms... and Test Mode by their keys; Quit by its key, which the guard's No
+  // answers; then Quit from the File menu, which the guard's Yes lets through.
+  const std::string script =
+      "start\nuntil 7\nmenu 3 14\nkey ctrl+l\nmenu 3 14\nkey ctrl+w\nkey ctrl+f\n"
+      "key ctrl+q\nuntil 1776\nshot 1776 " +
+      shot.string() +
+      "\nkey n\ngone 1776\n"
+      "until 7\nmenu 1 12\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  drive::ScriptRunner runner(script);
+  auto result = runner.Run(WindowWithTheMenuBar);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_TRUE(std::filesystem::exists(shot));
+  EXPECT_EQ(PrefsArray[PrefsSlot::LargeReadouts], 1);
+  EXPECT_EQ(DemonstrationMODE, 1);
+  EXPECT_EQ(calls, (std::vector<std::string>{"SETALARMS", "TURNVALVESOFF"}));
+  EXPECT_TRUE(PlayedFile("MVsounds/switch.mp3"));
+  EXPECT_TRUE(PlayedFile("MVtimerSounds/don't do it.mp3"));
+}
 }  // namespace
 }  // namespace mv

@@ -2,34 +2,29 @@
 // knowingly left at its default: either a seam whose default is the real behaviour,
 // or the entry of a window that is not part of the program yet. Such a window's
 // commands are dimmed wherever they are offered, and the README says it is not built.
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
 
-#include "menus_test_support.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
 #include "shell/kit/hook.h"
 #include "shell/startup.h"
+#include "shell_test_support.h"
 
 namespace mv {
 namespace {
 
 using namespace MenuNumber;
 
-struct Seam {
-  const char* hook;
-  const char* reason;
-};
 // Hooks whose default is the program's own behaviour; only tests replace them.
-const Seam kSeams[] = {
-    {"setup_hooks::SELECTCHANNEL", "the set-up subsystem's own input dialog"},
-    {"setup_hooks::SCALE", "the set-up subsystem's own scaling dialog"},
-    {"setup_hooks::MAXAVERAGE", "the set-up subsystem's own readings-averaged limit"},
-    {"setup_hooks::AVERAGING", "the set-up subsystem's own averaging dialog"},
-    {"files_hooks::FileNotice", "the files subsystem's own alert window"},
+const char* const kSeams[] = {
+    "setup_hooks::SELECTCHANNEL",  // the set-up subsystem's own input dialog
+    "setup_hooks::SCALE",          // its scaling dialog
+    "setup_hooks::MAXAVERAGE",     // its readings-averaged limit
+    "setup_hooks::AVERAGING",      // its averaging dialog
+    "files_hooks::FileNotice",     // the files subsystem's own alert window
 };
 
 struct NotBuilt {
@@ -66,24 +61,20 @@ class HookCheckTest : public test::MenusTest {
 };
 
 TEST_F(HookCheckTest, StartUpInstallsEveryHookButTheListedOnes) {
-  std::set<std::string> seams, notBuilt;
-  for (const Seam& s : kSeams) seams.insert(s.hook);
-  for (const NotBuilt& n : kNotBuilt) notBuilt.insert(n.hook);
   ASSERT_GT(AllHooks().size(), 100u) << "the hooks of every subsystem are registered";
+  const std::set<std::string> seams(std::begin(kSeams), std::end(kSeams));
+  std::set<std::string> notBuilt;
+  for (const NotBuilt& n : kNotBuilt) notBuilt.insert(n.hook);
   for (const HookBase* hook : AllHooks()) {
     const std::string name = hook->Name();
     SCOPED_TRACE(name);
-    if (!hook->AtDefault()) {
-      EXPECT_TRUE(hook->Built()) << "installed as nothing";
+    if (!hook->AtDefault() || seams.count(name)) {
+      EXPECT_TRUE(hook->Built()) << "installed as nothing, or a seam whose default is no real behaviour";
       continue;
     }
-    if (seams.count(name)) {
-      EXPECT_TRUE(hook->Built()) << "a seam's default is real behaviour";
-    } else {
-      EXPECT_TRUE(notBuilt.count(name)) << "left at its default by start-up and on no list: install it, or "
-                                           "dim its commands and add it to the not-built list and the README";
-      EXPECT_FALSE(hook->Built());
-    }
+    EXPECT_TRUE(notBuilt.count(name)) << "left at its default by start-up and on no list: install it, or "
+                                         "dim its commands and add it to the not-built list and the README";
+    EXPECT_FALSE(hook->Built());
   }
   for (const std::string& name : seams) {
     ASSERT_NE(Find(name), nullptr) << name << " is no hook";

@@ -1,8 +1,12 @@
-// The audible timer shares the run-start and marker hooks with the output scripts:
-// installing it must keep what those hooks already do.
+// Installing a group of windows puts its parts behind the hooks: the ADC-1 reader
+// behind the dispatcher, and the audible timer beside the output scripts on the
+// run-start and marker hooks, which keep what they already did.
+#include "shell/wiring.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,14 +15,20 @@
 #include "acquisition/state.h"
 #include "common/test_support.h"
 #include "control/state.h"
+#include "devices/dispatcher.h"
+#include "devices/scripted_port.h"
+#include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
-#include "shell/wiring.h"
+#include "setup/state.h"
+#include "shell/kit/services.h"
 
 namespace mv::test {
 namespace {
 
-class TimerWiringTest : public ProgramTest {
+using namespace std::string_literals;
+
+class WiringTest : public ProgramTest {
  protected:
   void SetUp() override {
     ProgramTest::SetUp();
@@ -28,6 +38,8 @@ class TimerWiringTest : public ProgramTest {
     rt::SetSoundSink([this](const std::string& path) { calls.push_back(SoundFileName(path)); });
   }
   void TearDown() override {
+    CloseSerialPort();
+    services::ResetServices();
     acq_hooks::ResetAcquisitionHooks();
     screen_hooks::Reset();
     unsetenv("MV_RESOURCES_DIR");
@@ -36,7 +48,21 @@ class TimerWiringTest : public ProgramTest {
   std::vector<std::string> calls;
 };
 
-TEST_F(TimerWiringTest, TheMarkerAndRunStartHooksRunTheTimerAndWhatWasThereBefore) {
+TEST_F(WiringTest, ReadingAnAdc1ChannelReachesTheConverter) {
+  auto p = std::make_unique<ScriptedSerialPort>();
+  ScriptedSerialPort* port = p.get();
+  InstallSerialPort(std::move(p));
+  InstallWindows_adc1();
+  External_AD = ExternalADCode::ADC1;
+  GainSet = 2;
+  ChannelVariables[1][1] = 1;
+  for (const std::string& reply : {"\x00"s, "\x1F"s, "\xFF"s}) port->ReplyNext(reply);
+  ReadExternalADValue(1, 0);
+  EXPECT_EQ(port->Written(), "\x00\xA1\x91"s);
+  EXPECT_FLOAT_EQ(volts, 0.4095f);
+}
+
+TEST_F(WiringTest, TheMarkerAndRunStartHooksRunTheTimerAndWhatWasThereBefore) {
   acq_hooks::X_Key_check = [this] { calls.push_back("scripts at x"); };
   acq_hooks::FirstMarkerCheck = [this] { calls.push_back("scripts at first marker"); };
   screen_hooks::StartRunServices = [this] { calls.push_back("scripts at run start"); };

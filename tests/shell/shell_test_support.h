@@ -1,0 +1,229 @@
+// Fixtures of the shell tests. KitTest: the program's own resource folder of the
+// source tree, a sound sink that records every file asked for, and helpers for reading
+// back the canvas. LaunchTest adds a display size and per-user folders in temporary
+// places; MenusTest a display of 1280 x 800, the menu services installed, and a log
+// that fake windows write their names into. ControlLoopTest adds the main menu bar
+// built, the acquisition and set-up hooks reset, and the control loop's steps in the
+// log; its LoopDriver acts inside a window's own event loop the way the window's
+// handlers report user actions.
+#pragma once
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "acquisition/entry_points.h"
+#include "common/test_support.h"
+#include "runtime/events.h"
+#include "runtime/menus.h"
+#include "runtime/sound.h"
+#include "runtime/system.h"
+#include "runtime/types.h"
+#include "runtime/windows.h"
+#include "setup/entry_points.h"
+#include "shell/commands.h"
+#include "shell/control_loop.h"
+#include "shell/kit/protocol.h"
+#include "shell/kit/services.h"
+#include "shell/menus.h"
+#include "shell/state.h"
+
+namespace mv::test {
+
+// The status the program ends with while f runs, or -1 when it does not end.
+inline int ExitStatusOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const rt::ProgramExit& e) {
+    return e.status;
+  }
+  return -1;
+}
+
+class KitTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
+    rt::SetSoundSink([this](const std::string& path) { sounds.push_back(path); });
+  }
+  void TearDown() override {
+    unsetenv("MV_RESOURCES_DIR");
+    ProgramTest::TearDown();
+  }
+  // The files played, as "folder/file" relative to the resource folder.
+  std::vector<std::string> Played() const {
+    std::vector<std::string> v;
+    std::string root = SourcePath("resources").string() + "/";
+    for (const auto& p : sounds) v.push_back(p.rfind(root, 0) == 0 ? p.substr(root.size()) : p);
+    return v;
+  }
+  // True when a file of this name was asked to play.
+  bool PlayedFile(const std::string& name) const {
+    for (const auto& p : Played())
+      if (p.size() >= name.size() && p.compare(p.size() - name.size(), name.size(), name) == 0) return true;
+    return false;
+  }
+  // A window of the given size filled white, as the output window.
+  void WhiteWindow(int16_t number, int16_t width, int16_t height) {
+    rt::OpenWindow(number, "canvas",
+                   Rect{20, 40, static_cast<int16_t>(20 + width), static_cast<int16_t>(40 + height)}, 6);
+    rt::FillWindow(kWhite);
+  }
+  std::vector<RGBColor> Snapshot(int width, int height) const {
+    std::vector<RGBColor> v;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) v.push_back(rt::CanvasPixel(x, y));
+    return v;
+  }
+
+  // A colour as the 8-bit canvas keeps it.
+  static RGBColor OnCanvas(RGBColor c) {
+    auto q = [](uint16_t v) { return static_cast<uint16_t>(std::lround(v / 257.0) * 257); };
+    return RGBColor{q(c.red), q(c.green), q(c.blue)};
+  }
+
+  static constexpr RGBColor kWhite{65535, 65535, 65535};
+  static constexpr RGBColor kBlack{0, 0, 0};
+  std::vector<std::string> sounds;
+};
+
+class LaunchTest : public KitTest {
+ protected:
+  void SetUp() override {
+    KitTest::SetUp();
+    config_ = MakeTempDir("launch-config");
+    documents_ = MakeTempDir("launch-documents");
+    setenv("MV_CONFIG_DIR", config_.c_str(), 1);
+    setenv("MV_DOCUMENTS_DIR", documents_.c_str(), 1);
+    UseDisplay("1280x800");
+    LastControlLoopEntry = 0;
+  }
+  void TearDown() override {
+    unsetenv("MV_DISPLAY_SIZE");
+    unsetenv("MV_CONFIG_DIR");
+    unsetenv("MV_DOCUMENTS_DIR");
+    std::filesystem::remove_all(config_);
+    std::filesystem::remove_all(documents_);
+    KitTest::TearDown();
+  }
+  static void UseDisplay(const std::string& size) { setenv("MV_DISPLAY_SIZE", size.c_str(), 1); }
+  std::filesystem::path documents_;
+
+ private:
+  std::filesystem::path config_;
+};
+
+class MenusTest : public KitTest {
+ protected:
+  void SetUp() override {
+    KitTest::SetUp();
+    setenv("MV_DISPLAY_SIZE", "1280x800", 1);
+    commands::ResetCommandHooks();
+    InstallMenuServices();
+  }
+  void TearDown() override {
+    commands::ResetCommandHooks();
+    unsetenv("MV_DISPLAY_SIZE");
+    KitTest::TearDown();
+  }
+
+  // A fake window that only notes that it was opened.
+  std::function<void()> Note(const std::string& name) {
+    return [this, name] { calls.push_back(name); };
+  }
+  std::function<void(int16_t)> NoteWith(const std::string& name) {
+    return [this, name](int16_t n) { calls.push_back(name + " " + std::to_string(n)); };
+  }
+
+  static int16_t State(int16_t menu, int16_t item) {
+    if (!rt::MenuItemEnabled(menu, item)) return 0;
+    return rt::MenuItemChecked(menu, item) ? 2 : 1;
+  }
+
+  std::vector<std::string> calls;
+};
+
+// Runs steps from the event pump of whatever window loop is running, each retried
+// until it returns true. Steps are kept kSettlePasses apart, more than the five
+// passes a command spends clearing window events, so an action lands in the
+// window's own loop and a check sees the command finished. A loop that outlives
+// its steps by too many passes fails the test instead of hanging it.
+class LoopDriver {
+ public:
+  using Step = std::function<bool()>;
+  struct Stuck : std::runtime_error {
+    using std::runtime_error::runtime_error;
+  };
+
+  LoopDriver() {
+    rt::SetPumpHook([this] { Tick(); });
+  }
+  ~LoopDriver() { rt::SetPumpHook(nullptr); }
+  LoopDriver(const LoopDriver&) = delete;
+  LoopDriver& operator=(const LoopDriver&) = delete;
+
+  LoopDriver& Then(Step step) {
+    steps_.push_back(std::move(step));
+    return *this;
+  }
+  LoopDriver& WaitFor(int16_t window) {
+    return Then([window] { return rt::WindowExists(window); });
+  }
+  LoopDriver& Check(std::function<void()> check) {
+    return Then([check] {
+      check();
+      return true;
+    });
+  }
+  // A control clicked, a key typed with no field focused, as the handlers report them.
+  LoopDriver& Click(int16_t control) {
+    return Check([control] { doDIALOG(ActionCode::Click, control); });
+  }
+  LoopDriver& Key(char key) {
+    return Check([key] { doDIALOG(ActionCode::Key, key); });
+  }
+  bool Finished() const { return next_ >= steps_.size(); }
+
+ private:
+  static constexpr int kSettlePasses = 8;
+  static constexpr int kMaxPasses = 4000;
+  void Tick() {
+    if (++passes_ > kMaxPasses)
+      throw Stuck(Finished() ? "the loop did not end" : "stuck at step " + std::to_string(next_ + 1));
+    if (Finished() || ++settle_ < kSettlePasses) return;
+    settle_ = 0;
+    if (steps_[next_]()) ++next_;
+  }
+  std::vector<Step> steps_;
+  std::size_t next_ = 0;
+  int passes_ = 0;
+  int settle_ = 0;
+};
+
+class ControlLoopTest : public MenusTest {
+ protected:
+  void SetUp() override {
+    MenusTest::SetUp();
+    acq_hooks::ResetAcquisitionHooks();
+    setup_hooks::ResetSetupHooks();
+    MainMENU();
+    SetControlLoopTap([this](const std::string& step) { calls.push_back(step); });
+  }
+  void TearDown() override {
+    SetControlLoopTap(nullptr);
+    acq_hooks::ResetAcquisitionHooks();
+    setup_hooks::ResetSetupHooks();
+    MenusTest::TearDown();
+  }
+  int Count(const std::string& name) const {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), name));
+  }
+  bool Called(const std::string& name) const { return Count(name) > 0; }
+};
+
+}  // namespace mv::test
