@@ -86,7 +86,9 @@ bool QueueEmpty();
 // The program's window order: OpenWindow and BringWindowForward put a window in
 // front; user clicks and activations never change it.
 void NoteBroughtForward(int16_t number);
-WindowRec* FrontRec();   // the front window by the program's order, or null
+// The front window by the program's order, or null; `showing`, about to show,
+// counts as shown.
+WindowRec* FrontRec(const WindowRec* showing = nullptr);
 bool IsCompanion(const WindowRec& r);
 void ReactivateFrontWindow();
 // Asks the window system to activate a window of the program. Until it reports that

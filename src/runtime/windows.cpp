@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -105,14 +106,14 @@ bool IsCompanion(const WindowRec& r) {
   }
 }
 
-WindowRec* FrontRec() {
+WindowRec* FrontRec(const WindowRec* showing) {
   // isHidden, not isVisible: a window being hidden deactivates before it stops
   // counting as visible, and by then it is no longer the front window. Companions
   // are the front only while no other window shows (the start-up pictures).
   WindowRec* best = nullptr;
   WindowRec* bestCompanion = nullptr;
   for (auto& [n, r] : Windows()) {
-    if (!r->widget || r->widget->isHidden()) continue;
+    if (!r->widget || (r->widget->isHidden() && r.get() != showing)) continue;
     WindowRec*& slot = IsCompanion(*r) ? bestCompanion : best;
     if (!slot || r->activationOrder > slot->activationOrder) slot = r.get();
   }
@@ -121,6 +122,24 @@ WindowRec* FrontRec() {
 
 void ReactivateFrontWindow() {
   if (WindowRec* front = FrontRec()) RequestActivation(front->number, front->widget);
+}
+
+// Shows a window. One that will stand behind the front window (a companion beside
+// it, or a window shown again behind it) is shown without asking for the keyboard:
+// a window manager (X11) would otherwise give it the focus as it maps, after the
+// program's request for the front window was granted, and that change would look
+// like the user's. The property is the one Qt::WA_ShowWithoutActivating sets on
+// the native window, set here for this one show only.
+void ShowWidget(WindowRec& r) {
+  QWidget* w = r.widget;
+  if (!w) return;
+  const bool behind = FrontRec(&r) != &r;
+  if (behind) {
+    w->winId();
+    w->windowHandle()->setProperty("_q_showWithoutActivating", true);
+  }
+  w->show();
+  if (behind) w->windowHandle()->setProperty("_q_showWithoutActivating", QVariant());
 }
 
 void CloseAllWindows() {
@@ -221,7 +240,7 @@ void OpenWindow(int16_t number, const Str255& title, Rect content, int16_t kind)
   gOutput = number;
   // In front first, so the activation changes that follow agree with the program's order.
   NoteBroughtForward(number);
-  r->widget->show();
+  ShowWidget(*r);
   // A companion shows beside the front window, which keeps the keyboard.
   if (FrontRec() != r) ReactivateFrontWindow();
   else RequestActivation(number, r->widget);
@@ -250,9 +269,9 @@ bool WindowExists(int16_t number) { return FindWindow(number) != nullptr; }
 void ShowWindow(int16_t number) {
   WindowRec* r = FindWindow(number);
   if (!r || !r->widget || !r->widget->isHidden()) return;
-  // The window system may activate a window as it appears (offscreen does); the
-  // front window takes the keyboard back, and neither change is the user's.
-  r->widget->show();
+  // The window system may activate a window as it appears all the same (offscreen
+  // does); the front window takes the keyboard back, and neither change is the user's.
+  ShowWidget(*r);
   if (FrontRec() != r) ReactivateFrontWindow();
 }
 

@@ -124,6 +124,39 @@ TEST_F(ModalRuleTest, OnlyTheUsersActivationChangesAreReported) {
   EXPECT_EQ(rt::FrontWindow(), 5);
 }
 
+TEST_F(ModalRuleTest, AWindowShownBehindTheFrontOneNeverTakesTheKeyboard) {
+  // Long enough for a window manager to have answered the program's calls (X11).
+  auto settle = [] {
+    for (int i = 0; i < 40; ++i) rt::PumpEvents(10);
+  };
+  settle();
+  events.clear();
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+  };
+  const std::vector<Case> cases = {
+      {"a strip opened beside it", [] { rt::OpenWindow(6, "", Rect{0, 200, 200, 230}, 14); }},
+      {"a tag opened beside it", [] { rt::OpenWindow(9, "", Rect{0, 240, 200, 270}, 13); }},
+      {"a tag hidden and shown again", [] { rt::HideWindow(9); rt::ShowWindow(9); }},
+      {"the window behind hidden and shown again", [] { rt::HideWindow(4); rt::ShowWindow(4); }},
+  };
+  auto activations = [this] {
+    std::vector<Event> seen;
+    for (Event e : events)
+      if (e.first == 18 || e.first == 19) seen.push_back(e);
+    return seen;
+  };
+  for (const Case& c : cases) {
+    c.act();
+    settle();
+    EXPECT_EQ(activations(), std::vector<Event>{}) << c.what << ": nothing the user did";
+    EXPECT_EQ(QApplication::activeWindow(), rt::bridge::WindowWidget(5))
+        << c.what << ": the front window keeps the keyboard";
+    events.clear();
+  }
+}
+
 TEST_F(ModalRuleTest, ThePressTargetIsKnown) {
   QTest::mousePress(Button(5, 1), Qt::LeftButton);
   EXPECT_TRUE(rt::LastPressOnControl());
