@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <QWindow>
 
 #include <chrono>
 #include <deque>
@@ -42,6 +43,7 @@ QPoint gClickLocal;
 int16_t gClickWindow = 0;
 bool gDiscardInput = false;
 bool gPressOnControl = false;
+bool gActivationDue = false;     // the window system is still to be asked
 int16_t gPendingActivation = 0;  // the window the program asked to activate, until it is
 int gExpectedBlinks = 0;         // application state changes the program causes
 bool gFilterInstalled = false;
@@ -317,13 +319,27 @@ QTimer* WakeTimer() {
   return t;
 }
 
+// Asks the window system for the window the program wants active now.
+void IssueActivationRequest() {
+  if (!gActivationDue) return;
+  gActivationDue = false;
+  const WindowRec* r = FindWindow(gPendingActivation);
+  if (r && r->widget && !r->widget->isHidden()) r->widget->activateWindow();
+}
+
 // A pass of the window system is over: a request the window system has granted is
 // no longer pending (changes in the same pass were all its own), and once the
 // application is in front again a blink the program caused is over.
 void SettleActivation() {
-  if (gPendingActivation != 0) {
-    const int16_t active = WindowNumberOf(QApplication::activeWindow());
-    if (active == gPendingActivation || !FindWindow(gPendingActivation)) gPendingActivation = 0;
+  if (gPendingActivation != 0 && !gActivationDue) {
+    // Granted when the window system itself has given the window the focus (the
+    // runtime's own at-once activation does not count: a window manager answers
+    // later, and may pass through superseded requests first). Until then the user's
+    // clicks still arrive through their presses; only a switch to another
+    // application would go unreported.
+    const WindowRec* r = FindWindow(gPendingActivation);
+    const QWindow* focus = QGuiApplication::focusWindow();
+    if (!r || (r->widget && focus && r->widget->windowHandle() == focus)) gPendingActivation = 0;
   }
   if (QGuiApplication::applicationState() == Qt::ApplicationActive) gExpectedBlinks = 0;
 }
@@ -338,9 +354,14 @@ void detail::RequestActivation(int16_t number, QWidget* widget) {
   if (!widget) return;
   gPendingActivation = number;
   widget->raise();
-  widget->activateWindow();
-  // At once as well, so that a field focused before the next pass takes the keys.
-  QApplication::setActiveWindow(widget);
+  // The window system is asked once, at the next pass, for the window the program
+  // wants by then, so that a burst of window calls makes one request and its
+  // answers cannot be taken for a later one's. With no window manager (offscreen)
+  // the application activates the window itself at once as well, so that a field
+  // focused before the next pass takes the keys; under a window manager that would
+  // only anticipate an answer still to come.
+  if (QGuiApplication::platformName() == "offscreen") QApplication::setActiveWindow(widget);
+  gActivationDue = true;
 }
 
 void detail::ExpectApplicationBlink() { gExpectedBlinks = 2; }
@@ -377,6 +398,7 @@ void detail::ResetEvents() {
   gClickWindow = 0;
   gPressOnControl = false;
   gPendingActivation = 0;
+  gActivationDue = false;
   gExpectedBlinks = 0;
 }
 
@@ -409,6 +431,7 @@ void PumpEvents(int idleWaitMs) {
     hook();
   }
   if (!QApplication::instance()) return;
+  IssueActivationRequest();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   SettleActivation();
@@ -426,6 +449,7 @@ void PumpEvents(int idleWaitMs) {
 
 void FlushEvents() {
   if (QApplication::instance()) {
+    IssueActivationRequest();
     gDiscardInput = true;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     gDiscardInput = false;

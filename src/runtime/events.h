@@ -24,14 +24,17 @@
 // Activation (kind 18) is reported only when the user causes it, with no timing
 // guess: each activation the program asks for (opening a window, bringing one
 // forward, giving the keyboard back to the front window) is marked pending where it
-// is asked, and every activation change the window system delivers while it is
-// pending is the program's own (a superseded request may still arrive then:
-// offscreen at the next pass, X11 after a round trip). The request stops being
-// pending at the end of the pump pass in which its window is active. After that,
-// an activation of a window other than the front one, or a deactivation of the
-// front window, is the user's and is reported. The application seeming to leave
-// and come back (kind 19) while a request is pending, or while the program closes
-// or hides its front window, is not reported either.
+// is asked, and the window system is asked once, at the next pump pass, for the
+// window the program wants by then. Every activation change delivered while the
+// request is pending is the program's own (answers to superseded requests still
+// arrive then: offscreen at the next pass, under a window manager after a round
+// trip). The request stops being pending at the end of a pass in which the window
+// system has given that window the focus. After that, an activation of a window
+// other than the front one, or a deactivation of the front window, is the user's
+// and is reported. Windows shown behind the front one are shown without taking the
+// keyboard. The application seeming to leave and come back (kind 19) while a
+// request is pending, or while the program closes or hides its front window, is
+// not reported either.
 //
 // Keys typed into a focused edit field: arrows, Backspace, Delete and Ctrl
 // combinations act in the field directly. Every other key is handed to the
