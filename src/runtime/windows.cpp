@@ -129,7 +129,8 @@ void ReactivateFrontWindow() {
 // a window manager (X11) would otherwise give it the focus as it maps, after the
 // program's request for the front window was granted, and that change would look
 // like the user's. The property is the one Qt::WA_ShowWithoutActivating sets on
-// the native window, set here for this one show only.
+// the native window, set here for this one show only (the attribute itself is
+// read when the native window is made, and a window shown again keeps its own).
 void ShowWidget(WindowRec& r) {
   QWidget* w = r.widget;
   if (!w) return;
