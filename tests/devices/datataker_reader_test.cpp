@@ -182,6 +182,7 @@ TEST_F(DataTakerTest, ResetOfADT800SwitchesItsRateAndSendsItsList) {
   ResetDataTaker();
   EXPECT_EQ(log, "SINGLEPUSH\r[close]" + test::OpenMark(57600) + "PH=115200\r[close]" + test::OpenMark(115200) +
                      Lines({kDT800SetupLines.begin(), kDT800SetupLines.end()}));
+  CloseSerialPort();  // while the log it writes its closing to still exists
 }
 
 TEST_F(DataTakerTest, FlushWithoutWaitReturnsAtOnceWhenNothingWaits) {
