@@ -22,10 +22,10 @@
 namespace mv {
 
 const PipelineStyle kChartStyle{" ON      ",       "ref",     "    ", " zeroed ",
-                                " > upper limit!", "   zero", 0,      false, false};
-const PipelineStyle kScanStyle{" ON ", " ref", "", " zeroed     ", " > upper limit! ", "   zero", 0, true, false};
+                                " > upper limit!", "   zero", 0,      false};
+const PipelineStyle kScanStyle{" ON ", " ref", "", " zeroed     ", " > upper limit! ", "   zero", 0, true};
 const PipelineStyle kScopeChartStyle{" ON      ",       "ref",   "    ", " zeroed ",
-                                     " > upper limit!", "    0", 1,      false, true};
+                                     " > upper limit!", "    0", 1,      false};
 
 namespace {
 
@@ -97,12 +97,10 @@ void CheckAlarmLimits(int16_t ch, AlarmConditionsRecord& alarm, float value, con
 }
 
 // A channel whose switched device is not the one sampled now shows the zero value; so
-// does a channel zero-linked to one that shows it.
+// does a channel zero-linked to one that shows it. One rule for every recording mode,
+// on device numbers: the channel's device against the device (or pair) sampled.
 float ApplyDeviceZeroing(int16_t ch, int16_t valve, float value, const PipelineStyle& style) {
-  if (style.scopeChartZeroing) {
-    if (SwitchingMode >= 5 && IO_Line != RefChan - 1 && valve > 0 && valve - 1 != OldChan)
-      value = DeviceSwitchZeroValue;
-  } else if (RefIsON == 0 && valve != 0) {
+  if (RefIsON == 0 && valve != 0) {
     switch (SwitchingMode) {
       case 1:
       case 3:

@@ -19,11 +19,6 @@ struct PipelineStyle {
   const char* zeroReadout;      // the readout of a value of 0
   int32_t firstStoredColumn;    // the first column the recording stores (flow channels)
   bool slopeTrend;              // the readout carries the slope-trend mark
-  // Which channels the device switching zeroes: the chart rule (a sample device on,
-  // the channel's device not the one sampled) or the scope-plus-chart rule (patterns
-  // 5 and up, the output line not the reference's, the device below not the one
-  // sampled).
-  bool scopeChartZeroing;
 };
 extern const PipelineStyle kChartStyle;       // the chart sample taker
 extern const PipelineStyle kScanStyle;        // scan averaging

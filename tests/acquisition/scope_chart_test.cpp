@@ -68,25 +68,29 @@ TEST_F(ScopeChartTest, ValueOfZeroReadsAsPlainZero) {
   EXPECT_EQ(rt::EditText(ValueReadoutField(2)), "    0");
 }
 
-TEST_F(ScopeChartTest, DevicesAreZeroedOnlyFromPatternFiveOn) {
+TEST_F(ScopeChartTest, TheSampledDeviceIsKeptAndTheIdleOneZeroed) {
+  // Channel 2 records device 3; channel 3 has no device. Device numbers are compared,
+  // as in the chart: the channel of the device sampled keeps its reading.
   ChannelVariables[2][ChanField::Device] = 3;
   DeviceSwitchZeroValue = 0;
-  RefChan = 2;
-  IO_Line = 0;
-  OldChan = 1;
-  SwitchingMode = 3;
-  Gathered(0.8f, 0.4f, 1);
-  GETDATA3();
-  EXPECT_FLOAT_EQ(ChartDataArray.Get(2, 1), 0.8f) << "pattern 3 zeroes nothing here";
-  SwitchingMode = 5;
-  Gathered(0.8f, 0.4f, 1);
-  GETDATA3();
-  EXPECT_FLOAT_EQ(ChartDataArray.Get(2, 2), 0.0f) << "device 3 is not the one sampled";
-  EXPECT_FLOAT_EQ(ChartDataArray.Get(3, 2), 0.4f) << "channel 3 has no device";
-  OldChan = 2;  // device 3 - 1: the sampled one
-  Gathered(0.8f, 0.4f, 1);
-  GETDATA3();
-  EXPECT_FLOAT_EQ(ChartDataArray.Get(2, 3), 0.8f);
+  struct Case {
+    int16_t pattern, sampled, referenceOn;
+    float channel2;
+  };
+  const Case cases[] = {{1, 3, 0, 0.8f}, {1, 1, 0, 0.0f}, {3, 3, 0, 0.8f},
+                        {3, 1, 0, 0.0f}, {3, 1, 1, 0.8f}, {0, 1, 0, 0.8f}};
+  int32_t column = 0;
+  for (const Case& c : cases) {
+    SwitchingMode = c.pattern;
+    OldChan = c.sampled;
+    RefIsON = c.referenceOn;
+    Gathered(0.8f, 0.4f, 1);
+    GETDATA3();
+    ++column;
+    EXPECT_FLOAT_EQ(ChartDataArray.Get(2, column), c.channel2)
+        << "pattern " << c.pattern << ", device " << c.sampled << " sampled, reference " << c.referenceOn;
+    EXPECT_FLOAT_EQ(ChartDataArray.Get(3, column), 0.4f) << "channel 3 has no device";
+  }
 }
 
 TEST_F(ScopeChartTest, PointWithNoScopeStepHoldsThePreviousValueInsteadOfDividingByZero) {
