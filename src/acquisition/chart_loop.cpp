@@ -173,7 +173,9 @@ bool DevicesOnBothSides() {
   return below && from;
 }
 
-void CycleValves() {
+}  // namespace
+
+void CycleValves(int16_t markerTop) {
   if (SwitchingMode == SwitchingPatternCode::Off) return;
   tick = static_cast<int32_t>(Ticks());
   const bool markers = PrefsArray[PrefsSlot::MarkerAtSwitch] != 0;
@@ -186,7 +188,7 @@ void CycleValves() {
     case 9:
       if (now >= RefOffTime) {
         acq_hooks::SWITCHTOSAMPLE();
-        if (markers) InsertDeviceSwitchMarker('S', kSwitchMarkerTop);
+        if (markers) InsertDeviceSwitchMarker('S', markerTop);
       }
       break;
     case 5:
@@ -198,7 +200,7 @@ void CycleValves() {
         if (markers && SwitchingMode == 10)
           InsertMarker(7, '0' + device, kKeyMarkerTop);
         else if (markers)
-          InsertDeviceSwitchMarker('S', kSwitchMarkerTop);
+          InsertDeviceSwitchMarker('S', markerTop);
       }
       break;
     default:
@@ -209,9 +211,11 @@ void CycleValves() {
     RefOffTime = tick;
   } else if (RefIsON == 0) {
     acq_hooks::SWITCHTOREFERENCE();
-    if (markers) InsertDeviceSwitchMarker('R', kSwitchMarkerTop);
+    if (markers) InsertDeviceSwitchMarker('R', markerTop);
   }
 }
+
+namespace {
 
 // Between due samples: sleep until the next due time or the next tick, whichever
 // comes first; a sample that is due already is taken at once (catching up).
@@ -297,7 +301,7 @@ RunEnd CHARTSCANNING() {
     ClearToolbarFlags();
     PlotXY(m);
     if (AO1on == 1 || AO2on == 1) acq_hooks::checkAOscript();
-    CycleValves();
+    CycleValves(kSwitchMarkerTop);
     if (Sample >= MaxSamples && PrefsArray[PrefsSlot::Autorepeat]) acq_hooks::AUTOSAVE();
     rt::SetOutputWindow(kAcquisitionWindow);
     if (Sample <= MaxSamples && ScreenCapacity > 0 && NscrnCASEs >= ScreenCapacity) acq_hooks::REDRAWSCREEN();

@@ -91,19 +91,12 @@ void ScopeStep() {
   GatherChartChannels();
 }
 
+// The chart's switching, with its guards: the reference is switched on once, not on
+// every pass after its time.
 void TimedSwitching() {
   if (SwitchingMode == 0) return;
-  const int16_t top = MarkerTop();
   SetBottomOfPlot();
-  const bool markers = PrefsArray[PrefsSlot::MarkerAtSwitch] != 0;
-  if (CurrentTimeInSeconds * 60 >= RefOffTime) {
-    acq_hooks::SWITCHTOSAMPLE();
-    if (markers) InsertDeviceSwitchMarker('S', top);
-  }
-  if (CurrentTimeInSeconds * 60 >= RefOnTime) {
-    acq_hooks::SWITCHTOREFERENCE();
-    if (markers) InsertDeviceSwitchMarker('R', top);
-  }
+  CycleValves(MarkerTop());
 }
 
 // Commands of Command alone or a toolbar click: pause, backup, next reference.

@@ -1,7 +1,8 @@
 // The scope-plus-chart loop and its chart point on the virtual clock: the columns the
-// points fill, the gathered mean, the readout of 0, the device zeroing of patterns 5
-// and up, a point with nothing gathered, the time-left text, and the keys.
+// points fill, the gathered mean, the readout of 0, the device zeroing, the reference
+// switch, a point with nothing gathered, the time-left text, and the keys.
 #include <cstdlib>
+#include <limits>
 #include <filesystem>
 
 #include "acq_fixture.h"
@@ -125,6 +126,26 @@ TEST_F(ScopeChartTest, RunOfTenFillsColumnsOneToElevenWithGatheredMeans) {
   }
   EXPECT_EQ(ChartDataArray.Get(2, 0), 0.0f);
   EXPECT_EQ(ChartDataArray.HighestColumn(3), 11);
+}
+
+TEST_F(ScopeChartTest, TheReferenceIsSwitchedOnOnceWhenItsTimeHasCome) {
+  // Pattern 3 with the reference due from the start: one switch and one "R" marker,
+  // not one on every pass of the loop.
+  int switches = 0;
+  acq_hooks::SWITCHTOREFERENCE = [&] {
+    ++switches;
+    RefIsON = 1;
+  };
+  SwitchingMode = 3;
+  RefIsON = 0;
+  RefOnTime = 0;
+  RefOffTime = std::numeric_limits<int32_t>::max();
+  PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  EXPECT_EQ(switches, 1);
+  int references = 0;
+  for (int m = 1; m <= Nmarkers; ++m) references += MarkersArray[m].code == 'R';
+  EXPECT_EQ(references, 1);
 }
 
 TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks) {
