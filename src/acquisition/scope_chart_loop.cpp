@@ -195,7 +195,6 @@ void ActOnKey(int32_t k) {
   }
   TabKeyHit = 0;
   if (FastScope()) fast_scope_hooks::GETFAST();
-  if (AO1on == 1 || AO2on == 1) acq_hooks::checkAOscript();
   if (k >= kLowestKey && k <= kHighestKey) {
     if (k == kReturnCode) AddSomeTIME();
     if (k == kTabCode) SaveSweepWithMarker(k, top);
@@ -209,7 +208,6 @@ void ActOnKey(int32_t k) {
       InsertMarker(7, k, top);
     }
   }
-  rt::FlushEvents();
 }
 
 void PlotNewestXYPoint(int32_t& plotted) {
@@ -251,6 +249,8 @@ int16_t SCOPEPLUSCHARTSCAN() {
     if (CurrentTimeInSeconds >= TimeOfNextChartSample || timeNow > ChartTimeCutoff) GETDATA3();
     if (TimedSaveINTERVAL > 0 && timeNow > NextSAVEtime) acq_hooks::AutoTimedBACKUP(1);
     TimedSwitching();
+    // Output scripts step on every pass, as in the chart, not only when a key acts.
+    if (AO1on == 1 || AO2on == 1) acq_hooks::checkAOscript();
     if (Sample > MaxSamples) return 0;
     if (ScreenCapacity > 0 && NscrnCASEs >= ScreenCapacity) acq_hooks::REDRAWSCREEN();
     if (AlertSOUNDS) acq_hooks::HandleAlertSounds();
@@ -260,9 +260,15 @@ int16_t SCOPEPLUSCHARTSCAN() {
       rt::CloseWindow(kNextReferenceWindow);
       timeToCloseRefcheck = 0;
     }
+    // While the note window is open it takes the keys, as in the chart; the note is
+    // stored when its OK is clicked.
     int32_t k = 0;
-    if (!ReadKeys(k)) return 0;
-    ActOnKey(k);
+    if (NoteWindowIsOpen) {
+      ServiceNotesOncePerTick();
+    } else {
+      if (!ReadKeys(k)) return 0;
+      ActOnKey(k);
+    }
     PlotNewestXYPoint(plottedXY);
     ClearToolbarFlags();
     RestUntil(NextDue());

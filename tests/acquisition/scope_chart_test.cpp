@@ -1,16 +1,23 @@
 // The scope-plus-chart loop and its chart point on the virtual clock: the columns the
 // points fill, the gathered mean, the readout of 0, the device zeroing, the reference
 // switch, a point with nothing gathered, the time-left text, and the keys.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+
 #include <cstdlib>
 #include <limits>
 #include <filesystem>
 
 #include "acq_fixture.h"
 #include "acquisition/channel_pipeline.h"
+#include "acquisition/toolbar.h"
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/scope_chart_sample.h"
 #include "acquisition/scope_loop.h"
 #include "files/state.h"
+#include "runtime/qt_bridge.h"
+#include "shell/kit/services.h"
 
 namespace mv::test {
 namespace {
@@ -146,6 +153,37 @@ TEST_F(ScopeChartTest, TheReferenceIsSwitchedOnOnceWhenItsTimeHasCome) {
   int references = 0;
   for (int m = 1; m <= Nmarkers; ++m) references += MarkersArray[m].code == 'R';
   EXPECT_EQ(references, 1);
+}
+
+TEST_F(ScopeChartTest, OutputScriptsStepWithNoKeyPressed) {
+  AO1on = 1;
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  EXPECT_GT(Count("checkAOscript"), 10) << "on every pass of the loop";
+}
+
+TEST_F(ScopeChartTest, ANoteTypedDuringTheRunIsStoredWithAllItsCharacters) {
+  // The note icon opens the note window; the text is typed key by key and OK stores it.
+  services::HandleNotes = [] { HandleNotes(); };
+  MaxSamples = 100;
+  const std::string text = "note in scope plus chart";
+  const int64_t begin = Tick();
+  std::size_t typed = 0;
+  script = [&] {
+    const int64_t t = Tick() - begin;
+    if (t == 3) GetFileNote();
+    if (t > 5 && typed < text.size() && rt::WindowExists(kNoteWindow)) {
+      QWidget* field = rt::bridge::EditFieldWidget(kNoteWindow, kNoteField);
+      const QString c(QChar(text[typed++]));
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, c);
+      QApplication::sendEvent(field, &press);
+    }
+    if (t == 60) qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(kNoteWindow, 1))->click();
+    if (t == 70) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  ASSERT_EQ(NumberOfNotes, 1);
+  EXPECT_EQ(fileRemarks[1].text.str(), text);
+  EXPECT_FALSE(rt::WindowExists(kNoteWindow));
 }
 
 TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks) {
