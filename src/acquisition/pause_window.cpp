@@ -212,6 +212,9 @@ void Resume(const PauseRun& run) {
   const double now = GetCurrentTimeInSeconds();
   CurrentTimeInSeconds = now;
   TimeOfNextChartSample = now;
+  // The scope of scope-plus-chart goes on from now too, or it would make up the
+  // paused time in a burst of points read back to back.
+  if (RecordingMODE == RecordingModeCode::ScopeChart) NextScopeTimeInSeconds = now;
   const int64_t ticks = rt::TickCount();
   const auto minutes = static_cast<float>(static_cast<double>(ticks - run.start) / 3600.0);
   totalPauseDuration += minutes;

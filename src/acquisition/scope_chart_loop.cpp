@@ -195,6 +195,8 @@ void ActOnKey(int32_t k) {
   }
   TabKeyHit = 0;
   if (FastScope()) fast_scope_hooks::GETFAST();
+  // The pause leaves its marker where sampling resumed, as in the chart.
+  if (k == kPauseMarkerCode && markerFlag == 0 && Nmarkers <= kMaxMarkers - 1) InsertMarker(7, k, top);
   if (k >= kLowestKey && k <= kHighestKey) {
     if (k == kReturnCode) AddSomeTIME();
     if (k == kTabCode) SaveSweepWithMarker(k, top);

@@ -10,7 +10,10 @@
 #include <filesystem>
 
 #include "acq_fixture.h"
+#include "common/window_steps.h"
 #include "acquisition/channel_pipeline.h"
+#include "acquisition/markers.h"
+#include "acquisition/pause_window.h"
 #include "acquisition/toolbar.h"
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/scope_chart_sample.h"
@@ -184,6 +187,46 @@ TEST_F(ScopeChartTest, ANoteTypedDuringTheRunIsStoredWithAllItsCharacters) {
   ASSERT_EQ(NumberOfNotes, 1);
   EXPECT_EQ(fileRemarks[1].text.str(), text);
   EXPECT_FALSE(rt::WindowExists(kNoteWindow));
+}
+
+class ScopeChartPauseTest : public ScopeChartTest, public WindowSteps {
+ protected:
+  void TearDown() override {
+    rt::SetPumpHook(nullptr);
+    if (rt::WindowExists(kPauseWindow)) rt::CloseWindow(kPauseWindow);
+    ScopeChartTest::TearDown();
+  }
+};
+
+TEST_F(ScopeChartPauseTest, APauseLeavesItsMarkerAndNoBurstOfScopePoints) {
+  // Paused for 5 s with Command-P: the scope goes on from the resume, not with the
+  // 500 points the pause would owe at 0.01 s, and the pause marker 166 is stored.
+  MaxSamples = 30;
+  setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
+  double pausedFor = 0;
+  acq_hooks::PAUSE = [&] {
+    ReleaseAll();
+    const double before = GetCurrentTimeInSeconds();
+    PAUSE();
+    pausedFor = GetCurrentTimeInSeconds() - before;
+  };
+  const double start = GetCurrentTimeInSeconds();
+  bool pressed = false;
+  script = [&] {
+    if (!pressed && Sample >= 5) {
+      pressed = true;
+      Hold({rt::key::Command, rt::key::P});
+    }
+  };
+  Drive({Until(kPauseWindow), Do([] { rt::AdvanceVirtualClock(5.0); }), Click(kPauseWindow, 51)});
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  unsetenv("MV_RESOURCES_DIR");
+  ASSERT_GT(pausedFor, 4.9);
+  const double sampling = GetCurrentTimeInSeconds() - start - pausedFor;
+  EXPECT_LT(TotScopeSample, sampling / ScopeIntervalInSeconds + 20) << "no points for the paused time";
+  int pauseMarkers = 0;
+  for (int m = 1; m <= Nmarkers; ++m) pauseMarkers += MarkersArray[m].code == kPauseMarkerCode;
+  EXPECT_EQ(pauseMarkers, 1);
 }
 
 TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks) {
