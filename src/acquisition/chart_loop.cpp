@@ -110,9 +110,10 @@ void TakeDueSample() {
     const double due = TimeOfNextChartSample;
     GETDATA();
     if (gTap) gTap(due, CurrentTimeInSeconds);
-  } else {
-    KeystrokeArray = rt::GetKeys();
   }
+  // The keys are read on every pass, after a sample too: with an interface slower than
+  // the interval a sample is always due, and Escape must still reach the loop.
+  KeystrokeArray = rt::GetKeys();
 }
 
 void TimedBackup(LoopMemory& m) {

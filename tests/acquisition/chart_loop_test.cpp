@@ -71,6 +71,23 @@ TEST_F(ChartLoopTest, LateLoopCatchesUpWithoutSkippingOrDrift) {
   EXPECT_NEAR(taken_.back(), GridTime(start, 30, 0.1), 2e-6);
 }
 
+TEST_F(ChartLoopTest, EscapeStopsARunWhoseReadsAreSlowerThanItsInterval) {
+  // An interface that has gone silent: every sample's reads time out after 1.2 s, so
+  // at 0.1 s a sample is always due. Escape held from the fourth sample on still
+  // stops the run within a sample or two.
+  MaxSamples = 200;
+  int32_t last = -1;
+  script = [&] {
+    if (Sample != last) {
+      last = Sample;
+      rt::AdvanceVirtualClock(1.2);
+    }
+    if (Sample >= 4) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+  EXPECT_LE(Sample, 7);
+}
+
 TEST_F(ChartLoopTest, TimedBackupReanchorsTheGrid) {
   MaxSamples = 20;
   TimedSaveINTERVAL = 3600;
