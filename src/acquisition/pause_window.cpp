@@ -204,6 +204,8 @@ void Resume(const PauseRun& run) {
   if (note.size() > kLongestNote) note.resize(kLongestNote);
   rt::CloseWindow(W);
   rt::FlushEvents();
+  // The run goes on: the serial readers' waits serve the toolbar and notes again.
+  HavePaused = 0;
   // The keys as they are now: the pause keys read before the pause must not pause again.
   KeystrokeArray = rt::GetKeys();
   if (rt::WindowExists(kAcquisitionWindow)) rt::BringWindowForward(kAcquisitionWindow);
@@ -343,6 +345,8 @@ void PAUSE() {
   SampleRateChanged = 0;
   rt::PumpEvents(0);
   rt::FlushEvents();
+  // While paused, the pause window takes the events: a serial read (Refresh) must not
+  // serve the toolbar or the notes.
   HavePaused = 1;
   run.start = static_cast<int32_t>(rt::TickCount());
   BuildPauseWindow();

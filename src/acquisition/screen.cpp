@@ -307,6 +307,9 @@ void StartRunClocks() {
     if (SwitchingMode > 0) screen_hooks::SELECTNEXTVALVE();
     OldChan = SampleValve;
     OldChan2 = SampleValve2;
+    // A new run has no fast-scope block yet: Tab before its first block is in must
+    // not save the last block of the run before.
+    FastScopeCount = 0;
   }
   DoAO1 = DoAO2 = 0;
   screen_hooks::StartRunServices();
@@ -349,6 +352,7 @@ int16_t DRAWSCREEN(int16_t start) {
   ScSample = 0;
   NscrnCASEs = 0;
   oldscopex = 0;
+  AutoMarkCount = 0;  // the automatic digit markers of a new screen start again at 1
   PrefsArray[PrefsSlot::LastRunSaved] = 0;
   UseScopeColors = Mode(RecordingModeCode::Scope) ? 1 : 0;
   COLORSELECT();

@@ -10,7 +10,7 @@ namespace mv {
 
 // Chart samples taken in the current run.
 extern int32_t Sample;
-// 1 once the current run has been paused.
+// 1 while the run is paused (the pause window is up), 0 once it goes on.
 extern int16_t HavePaused;
 // 1 while the recording's note window is open.
 extern int16_t NoteWindowIsOpen;

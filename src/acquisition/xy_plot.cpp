@@ -122,11 +122,15 @@ XYRange XYYRange(float min, float max, bool up, bool down) {
 }
 
 XYPixel XYPointPixel(float x, float y, float xmin, float xmax, const XYRange& yRange, int size) {
-  const double h = size + 70.0;
-  const double px = std::fabs(static_cast<double>(x - xmin) * size / static_cast<double>(xmax - xmin));
-  const double py = std::fabs(h - static_cast<double>(y - yRange.bottom) * h /
-                                      static_cast<double>(yRange.top - yRange.bottom));
-  return {PixelCoord(px), PixelCoord(py)};
+  // A point off the scale is drawn on the edge it lies past, so it still shows which way
+  // it went; mirroring it back into the plot would draw a value the channel never had.
+  const int h = size + 70;
+  const double xRange = static_cast<double>(xmax) - xmin;
+  double px = xRange != 0.0 && std::isfinite(xRange) ? (static_cast<double>(x) - xmin) * size / xRange : 0.0;
+  if (std::isnan(px)) px = 0.0;
+  px = std::trunc(std::clamp(px, 0.0, static_cast<double>(size)));
+  const int py = PixelY(y, yRange.bottom, static_cast<double>(yRange.top) - yRange.bottom, h, h);
+  return {static_cast<int>(px), py};
 }
 
 void MakeRegressionPlotWindow() {

@@ -32,9 +32,10 @@ XYRange XYYRange(float min, float max, bool up, bool down);
 struct XYPixel {
   int x = 0, y = 0;
 };
-// Where the pair (x, y) lands on a plot of the given size: across |(x - xmin) x size /
-// (xmax - xmin)|, down |(size + 70) - (y - ybottom) x (size + 70) / (ytop - ybottom)|,
-// both truncated. Values beyond the ranges are mirrored, not clipped.
+// Where the pair (x, y) lands on a plot of the given size: across (x - xmin) x size /
+// (xmax - xmin), down (size + 70) - (y - ybottom) x (size + 70) / (ytop - ybottom), both
+// truncated. A value beyond its range stops at the plot edge it lies past; a value that is
+// no number, or an axis without a range, puts the point at the left or bottom edge.
 XYPixel XYPointPixel(float x, float y, float xmin, float xmax, const XYRange& yRange, int size);
 
 }  // namespace mv

@@ -7,6 +7,8 @@
 
 #include "acq_fixture.h"
 #include "common/window_steps.h"
+#include "devices/read_wait.h"
+#include "devices/scripted_port.h"
 #include "files/state.h"
 
 namespace mv::test {
@@ -99,7 +101,7 @@ TEST_F(PauseWindowTest, NoSampleIsTakenWhilePausedAndNoneIsSkippedAfter) {
     else
       EXPECT_NEAR(dues[i], resumedAt + 0.1 * static_cast<double>(i - samplesAtPause), 1e-9) << i;
   }
-  EXPECT_EQ(HavePaused, 1);
+  EXPECT_EQ(HavePaused, 0) << "the run goes on";
   EXPECT_NEAR(totalPauseDuration, 1.5f, 2.0f / 3600);
   EXPECT_EQ(Nmarkers, 1);
   EXPECT_EQ(MarkersArray[1].code, 166);
@@ -111,6 +113,25 @@ TEST_F(PauseWindowTest, NoSampleIsTakenWhilePausedAndNoneIsSkippedAfter) {
       << log;
   EXPECT_NE(log.find("old sample interval =  0.1 sec\r"), std::string::npos) << "the title item still counts";
   EXPECT_NE(log.find("new sample interval =  0.1 sec\r"), std::string::npos);
+}
+
+TEST_F(PauseWindowTest, SerialWaitsServeTheToolbarOnlyWhileNotPaused) {
+  int toolbar = 0;
+  services::ReadControlStrip = [&] { ++toolbar; };
+  ScriptedSerialPort silent;  // no reply: each wait runs to its deadline
+  const auto toolbarPassesOfAWait = [&] {
+    toolbar = 0;
+    WaitForBytes(silent, 1, static_cast<uint32_t>(rt::TickCount()) + 2, 1);
+    return toolbar;
+  };
+  // Twice over: once paused, a run must not stay "paused" for the serial readers.
+  for (int pause = 1; pause <= 2; ++pause) {
+    Drive({Until(W), Do([&] { EXPECT_EQ(toolbarPassesOfAWait(), 0) << "while pause " << pause << " is up"; }),
+           Click(W, 51)});
+    PAUSE();
+    EXPECT_TRUE(ScriptDone());
+    EXPECT_GT(toolbarPassesOfAWait(), 0) << "after resuming from pause " << pause;
+  }
 }
 
 TEST_F(PauseWindowTest, EditedRangesTakeEffectOnResumeButNotByTheCloseBox) {

@@ -18,6 +18,7 @@
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/scope_chart_sample.h"
 #include "acquisition/scope_loop.h"
+#include "acquisition/screen.h"
 #include "files/state.h"
 #include "runtime/qt_bridge.h"
 #include "shell/kit/services.h"
@@ -251,6 +252,31 @@ TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks
   EXPECT_EQ(MarkersArray[2].code, '3') << "a typed digit, once";
   EXPECT_EQ(ASCIIvalue, 3);
   EXPECT_LT(Sample, MaxSamples);
+}
+
+TEST_F(ScopeChartTest, EachRunStartsItsAutomaticMarkersAtTheFirstDigit) {
+  MaxSamples = 200;
+  PrefsArray[PrefsSlot::Automarkers] = 1;
+  SetScreenSizeOverride(1024, 768);
+  screen_hooks::Reset();
+  for (int run = 1; run <= 2; ++run) {
+    // What a run's preparation does: clear the counts, then draw the screen with the start flag.
+    ResetRunCounters();
+    DRAWSCREEN(1);
+    const int64_t begin = Tick();
+    script = [&] {
+      const int64_t t = Tick() - begin;
+      if (t == 5 || t == 30) Hold({rt::key::Tab});
+      if (t == 8 || t == 33) ReleaseAll();
+      if (t == 50) Hold({rt::key::Escape});
+    };
+    EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+    ReleaseAll();
+    ASSERT_EQ(Nmarkers, 2) << "run " << run;
+    EXPECT_EQ(MarkersArray[1].code, '1') << "run " << run;
+    EXPECT_EQ(MarkersArray[2].code, '2') << "run " << run;
+  }
+  SetScreenSizeOverride(0, 0);
 }
 
 }  // namespace

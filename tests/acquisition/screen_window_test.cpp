@@ -121,6 +121,14 @@ TEST_F(ScreenWindow, StartFlagSetsClocksAndNeverForUnusedSchedules) {
   EXPECT_EQ(CycleTime, kNever);
 }
 
+TEST_F(ScreenWindow, RunStartForgetsThePreviousRunsFastScopeBlocks) {
+  FastScopeCount = 7;  // blocks of the run before
+  DRAWSCREEN(0);
+  EXPECT_EQ(FastScopeCount, 7) << "a screen drawn without the start flag";
+  DRAWSCREEN(1);
+  EXPECT_EQ(FastScopeCount, 0) << "a new run";
+}
+
 TEST_F(ScreenWindow, FlagZeroLeavesTheRunClocksAlone) {
   MaxSamples = 300;
   RefOffTime = 1234;

@@ -32,15 +32,30 @@ TEST(XYPlotRules, StretchFlagsExtendTheYRangeByHalf) {
   EXPECT_EQ(range(true, true), (std::pair{-5.0f, 15.0f}));
 }
 
-TEST(XYPlotRules, PointsOutsideTheRangesAreMirrored) {
-  // Size 100: X 0..10 over 100 pixels, Y 0..17 over 170.
+TEST(XYPlotRules, PointsOutsideTheRangesStayAtThePlotEdge) {
+  // Size 100: X 0..10 across 100 pixels, Y 0..17 up 170 (pixel 170 is the bottom).
   const XYRange y{0, 17};
-  EXPECT_EQ(XYPointPixel(5, 8.5f, 0, 10, y, 100).x, 50);
-  EXPECT_EQ(XYPointPixel(5, 8.5f, 0, 10, y, 100).y, 85);
-  EXPECT_EQ(XYPointPixel(-1, 18.7f, 0, 10, y, 100).x, 10);
-  EXPECT_EQ(XYPointPixel(-1, 18.7f, 0, 10, y, 100).y, 17);
-  // A channel without a range gives no number, which lands on the edge, never wraps.
-  EXPECT_EQ(XYPointPixel(5, 1, 3, 3, y, 100).x, 32767);
+  struct Case {
+    const char* what;
+    float x, y;
+    int px, py;
+  };
+  const Case cases[] = {
+      {"inside on both axes", 5, 8.5f, 50, 85},
+      {"X below its minimum", -1, 8.5f, 0, 85},
+      {"X above its maximum", 11, 8.5f, 100, 85},
+      {"Y below its minimum", 5, -1.7f, 50, 170},
+      {"Y above its maximum", 5, 18.7f, 50, 0},
+      {"both below", -3, -5, 0, 170},
+      {"both above", 30, 40, 100, 0},
+  };
+  for (const Case& c : cases) {
+    const XYPixel p = XYPointPixel(c.x, c.y, 0, 10, y, 100);
+    EXPECT_EQ(p.x, c.px) << c.what;
+    EXPECT_EQ(p.y, c.py) << c.what;
+  }
+  // An X channel without a range gives no position: the point stays on the plot's left edge.
+  EXPECT_EQ(XYPointPixel(5, 1, 3, 3, y, 100).x, 0);
 }
 
 class XYPlotWindowTest : public AcqTest {
