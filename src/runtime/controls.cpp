@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -389,6 +391,41 @@ Qt::Alignment AlignFor(int16_t justification) {
   }
 }
 
+// A static field. One whose rectangle holds a single line of its font never wraps:
+// a wrapped count in a short status field shows only its first word, the number
+// itself falling below the field. A text too wide for the field is drawn in a
+// smaller font, down to kSmallestPixels, and what still does not fit is cut at its
+// end with an ellipsis. Only the drawing changes: text() stays the whole text.
+// Fields tall enough for two lines wrap as usual.
+class StaticTextLabel final : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    if (height() >= 2 * fontMetrics().lineSpacing()) {
+      QLabel::paintEvent(event);
+      return;
+    }
+    const QRect area = contentsRect();
+    QString shown = text();
+    shown.replace('\n', ' ');
+    QFont f = font();
+    int px = QFontInfo(f).pixelSize();
+    while (px > kSmallestPixels && QFontMetrics(f).horizontalAdvance(shown) > area.width())
+      f.setPixelSize(--px);
+    const QFontMetrics fits(f);
+    shown = fits.elidedText(shown, Qt::ElideRight, area.width());
+    QPainter p(this);
+    p.setFont(f);
+    style()->drawItemText(&p, area, static_cast<int>(alignment()) | Qt::TextSingleLine, palette(),
+                          isEnabled(), shown, foregroundRole());
+  }
+
+ private:
+  static constexpr int kSmallestPixels = 7;
+};
+
 // Several-line fields keep CR line ends in the program; Qt wants "\n".
 QString FieldText(std::string_view macRoman) {
   QString s = ToQString(macRoman);
@@ -424,7 +461,7 @@ void NewEditField(int16_t number, std::string_view text, Rect where, int16_t typ
     e->selectAll();
     widget = e;
   } else {
-    auto* l = new QLabel(FieldText(text), w->widget);
+    auto* l = new StaticTextLabel(FieldText(text), w->widget);
     l->setAlignment(AlignFor(justification) | Qt::AlignTop);
     l->setWordWrap(true);
     widget = l;

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -70,6 +71,39 @@ TEST_F(RuntimeTest, FieldsKeepMacRomanTextAndCrStartsALineOnlyInSeveralLineField
   rt::SelectEditText(2, 4, 4);
   rt::InsertIntoFocusedField("\r");
   EXPECT_EQ(rt::EditText(2), "line\r one\rline two");
+}
+
+// A one-line static field shows a count or a percentage to its last character, in a
+// smaller font if need be, and cuts a text too long even for that at its end with an
+// ellipsis (its first words then reach the field's right edge) instead of wrapping it
+// out of sight. A field two lines tall still wraps. The program reads the whole text.
+TEST_F(RuntimeTest, AOneLineStaticFieldFitsItsTextOrCutsItsEnd) {
+  rt::OpenWindow(2, "Status", Rect{0, 0, 300, 120}, 6);
+  const std::string words = "data panel switched off for sampling speed";
+  struct Row { Rect where; std::string text; bool endShows; };
+  const Row rows[] = {{{2, 17, 114, 33}, " Sample 10000", true},  // the status fields' size and font
+                      {{114, 17, 222, 33}, " 99.99 % done", true},
+                      {{2, 17, 114, 33}, words, false},
+                      {{2, 17, 114, 90}, words, true}};
+  const QColor paper(255, 255, 0);
+  auto shown = [&](const Row& r, char last) {
+    std::string text = r.text;
+    text.back() = last;
+    rt::NewEditField(5, text, r.where, 5, 0);
+    rt::SetEditFont(5, rt::FontSpec{"", 14, true});
+    rt::SetEditColors(5, RGBColor{0, 0, 0}, RGBColor{65535, 65535, 0});
+    EXPECT_EQ(rt::EditText(5), text);
+    return rt::bridge::EditFieldWidget(2, 5)->grab().toImage();
+  };
+  for (const Row& r : rows) {
+    const QImage image = shown(r, r.text.back());
+    EXPECT_EQ(image != shown(r, '#'), r.endShows) << r.text;
+    int inkRight = -1;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (image.pixelColor(x, y) != paper) inkRight = std::max(inkRight, x);
+    EXPECT_TRUE(r.endShows || inkRight > image.width() * 3 / 4) << r.text << ": ink ends at " << inkRight;
+  }
 }
 
 TEST_F(RuntimeTest, PopupControlTakesItsItemsFromANumberedMenu) {
