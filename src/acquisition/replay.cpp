@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "acquisition/pixel.h"
 #include "acquisition/recording_keys.h"
@@ -101,6 +102,8 @@ void DrawZeroAndGrid(int n, int top, float min, float max, float k) {
 }
 
 void DrawTrace(int16_t flag, int n, int top, int bottom, float max, float k) {
+  // No range (too few samples) or no height to it (a flat channel): nothing to plot.
+  if (!std::isfinite(k) || k == 0) return;
   const double s = ReplayStep(PlotWidth(), PointsAcross());
   CGContext context = BeginCGContextForCurrentPort();
   int32_t count = 0;
@@ -122,8 +125,12 @@ void DrawTrace(int16_t flag, int n, int top, int bottom, float max, float k) {
           static_cast<float>(ReplayPointY(ChartDataArray.Get(n, c), max, k, top, bottom))};
     }
   }
+  // A long recording has many points to a pixel column; stroking them all holds the
+  // recording up for seconds and shows nothing more than the column's extremes.
+  count =
+      ReplayColumns(std::span<QuartzPoint>(QuartzPointsArray).subspan(1, static_cast<std::size_t>(count)));
   // Fewer than two points leave nothing to stroke: the buffer would hold an old point.
-  if (count > 0) drawPaneContent(context, count);
+  if (count > 1) drawPaneContent(context, count);
 }
 
 void DrawStripLabels(int16_t flag, int n, int top, int bottom, float min, float max) {
@@ -179,7 +186,8 @@ void DrawScalingLegend() {
   rt::DrawText(x - 1, 33, text, font, LightGray);
 }
 
-void DrawTimeBand(int yb) {
+// The time band; returns the free stretch between the start time and the present time.
+std::pair<double, double> DrawTimeBand(int yb) {
   const int w = PlotWidth();
   PlotCGrgb(1.0f, 0, PixelCoord(yb), PixelCoord(w), PixelCoord(yb), LightGray);
   CGdrawBox(1, VeryLightGray, 1, 0, static_cast<float>(yb - 17), static_cast<float>(w),
@@ -187,28 +195,30 @@ void DrawTimeBand(int yb) {
   for (int x : {2, w - 52})
     PlotCGrgb(1.0f, PixelCoord(x), PixelCoord(yb - 18), PixelCoord(x), PixelCoord(yb - 14), kBlack);
   const rt::FontSpec font = DisplayFont(12);
-  rt::DrawText(4, yb - 2, (filestrings.startTime + " (start time)").str(), font, kBlack);
+  const Str255 start = filestrings.startTime + " (start time)";
+  rt::DrawText(4, yb - 2, start.str(), font, kBlack);
   const Str255 now = NowTimeText();
-  rt::DrawText(w - 54 - rt::TextWidth(now.str(), font), yb - 2, now.str(), font, kBlack);
+  const double nowX = w - 54 - rt::TextWidth(now.str(), font);
+  rt::DrawText(nowX, yb - 2, now.str(), font, kBlack);
+  return {4 + rt::TextWidth(start.str(), font), nowX};
 }
 
-// The red key hint of a replay during a recording: the command-key sign is a
-// Wingdings "z" where that font exists, else the key's name here.
-void DrawRecordingHint(int yb) {
-  const int w = PlotWidth();
-  const rt::FontSpec font = DisplayFont(14);
+// The red key hint of a replay during a recording, from x at the given size (measured
+// only when draw is false); returns its width. The command-key sign is a Wingdings "z"
+// where that font exists, else the key's name here.
+double RecordingHint(double x, double y, double size, bool draw) {
+  const rt::FontSpec font = DisplayFont(size);
   const bool wingdings = rt::FontFamilyAvailable("Wingdings");
   const bool webdings = rt::FontFamilyAvailable("Webdings");
   const bool streaming = External_AD == ExternalADCode::SerialStream;
-  double x = PixelCoord(w * 0.5 - 300);
-  const double y = yb - 5;
-  auto put = [&x, y](std::string_view text, const rt::FontSpec& f) {
-    rt::DrawText(x, y, text, f, RGBred);
+  const double x0 = x;
+  auto put = [&x, y, draw](std::string_view text, const rt::FontSpec& f) {
+    if (draw) rt::DrawText(x, y, text, f, RGBred);
     x += rt::TextWidth(text, f);
   };
   auto command = [&] {
     if (wingdings)
-      put("z", rt::FontSpec{"Wingdings", 14, false, false});
+      put("z", rt::FontSpec{"Wingdings", size, false, false});
     else
       put("ctrl", font);
   };
@@ -219,14 +229,32 @@ void DrawRecordingHint(int yb) {
   command();
   if (streaming) {
     put("-c' to return to main window", font);
-    return;
+    return x - x0;
   }
   put("-c' or click '", font);
   if (webdings)
-    put("4", rt::FontSpec{"Webdings", 18, false, false});
+    put("4", rt::FontSpec{"Webdings", size * 18 / 14, false, false});
   else
     put("triangle", font);
   put("'  icon to return to main window ", font);
+  return x - x0;
+}
+
+// The hint sits in the time band between the start time and the present time: from
+// W / 2 - 300 when it fits there, else moved right of the start time and, when still
+// too wide, drawn smaller to fit.
+void DrawRecordingHint(int yb, std::pair<double, double> free) {
+  constexpr double kGap = 8, kSize = 14, kSmallest = 7;
+  const double left = free.first + kGap, right = free.second - kGap;
+  double size = kSize;
+  double width = RecordingHint(0, 0, size, false);
+  if (width > right - left && width > 0) {
+    size = std::max(kSmallest, std::floor(kSize * (right - left) / width));
+    width = RecordingHint(0, 0, size, false);
+  }
+  double x = std::max<double>(PixelCoord(PlotWidth() * 0.5 - 300), left);
+  if (x + width > right) x = std::max(left, right - width);
+  RecordingHint(PixelCoord(x), yb - 5, size, true);
 }
 
 // The after-run buttons and loop. Returns true when the user asked for the other
@@ -268,16 +296,16 @@ bool RunAfterRunLoop(int yb) {
   }
 }
 
-// Draws the whole replay once into window 321; returns the time band's y.
-int DrawReplay(int16_t flag) {
+// Draws the whole replay once into window 321; returns the time band's y and the
+// free stretch in it.
+std::pair<int, std::pair<double, double>> DrawReplay(int16_t flag) {
   PrepareWindow(flag);
   int bottom = 0;
   for (int n = 1; n <= std::min<int>(nChannels, 16); ++n) bottom = DrawReplayStrip(flag, n, bottom);
   if (PrefsArray[PrefsSlot::MarkersInReplay]) ShowMarkersInReplay(flag);
   DrawScalingLegend();
   const int yb = bottom + 18;
-  DrawTimeBand(yb);
-  return yb;
+  return {yb, DrawTimeBand(yb)};
 }
 
 }  // namespace
@@ -320,6 +348,31 @@ int ReplayPointY(float value, float max, float k, int top, int bottom) {
   return std::clamp(y, top, std::max(top, bottom));
 }
 
+int32_t ReplayColumns(std::span<QuartzPoint> points) {
+  const auto n = static_cast<int32_t>(points.size());
+  int32_t kept = 0;
+  for (int32_t start = 0; start < n;) {
+    const auto column = static_cast<int64_t>(std::floor(points[static_cast<std::size_t>(start)].x));
+    int32_t end = start, low = start, high = start;
+    for (; end < n && static_cast<int64_t>(std::floor(points[static_cast<std::size_t>(end)].x)) == column;
+         ++end) {
+      const float y = points[static_cast<std::size_t>(end)].y;
+      if (y < points[static_cast<std::size_t>(low)].y) low = end;
+      if (y > points[static_cast<std::size_t>(high)].y) high = end;
+    }
+    // Kept points come from this column, at or after the write position: safe in place.
+    const int32_t picks[4] = {start, std::min(low, high), std::max(low, high), end - 1};
+    int32_t previous = -1;
+    for (int32_t i : picks) {
+      if (i == previous) continue;
+      points[static_cast<std::size_t>(kept++)] = points[static_cast<std::size_t>(i)];
+      previous = i;
+    }
+    start = end;
+  }
+  return kept;
+}
+
 int ReplayMarkerX(int32_t sample, double step, int w) {
   return std::clamp<int>(PixelCoord(sample * step), 0, std::max(0, w - 50));
 }
@@ -339,7 +392,7 @@ int16_t ShowMarkersInReplay(int16_t flag) {
   if (flag == 0) ClearArea(0, 0, PixelCoord(w), 11);
   const double s = ReplayStep(w, PointsAcross());
   const int last = std::clamp<int>(nChannels, 1, 16);
-  const int16_t lineEnd = PixelCoord(ChannelVariables[last][ChanField::BottomCopy]);
+  const int16_t lineEnd = PixelCoord(ChannelVariables[last][ChanField::StripBottom]);
   const RGBColor colour = flag == 1 ? MarkerColor : veryDarkGray;
   for (int i = 1; i <= std::min<int>(Nmarkers, kMaxMarkers); ++i) {
     const int x = ReplayMarkerX(MarkersArray[i].sample, s, w);
@@ -356,9 +409,9 @@ int16_t REPLAY(int16_t flag) {
   ControlStripClicked = 0;
   const int16_t savedBottom = BottomOfPlot;
   for (;;) {
-    const int yb = DrawReplay(flag);
+    const auto [yb, free] = DrawReplay(flag);
     if (flag == 0) {
-      DrawRecordingHint(yb);
+      DrawRecordingHint(yb, free);
       rt::FlushWindow();
       rt::PumpEvents(0);
       break;

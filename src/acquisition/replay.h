@@ -8,8 +8,10 @@
 #pragma once
 #include <cstdint>
 #include <limits>
+#include <span>
 
 #include "runtime/str255.h"
+#include "shell/kit/drawing.h"
 
 namespace mv {
 
@@ -43,6 +45,11 @@ double ReplayStep(int w, int32_t n);
 // (max - value) x k + top, truncated, kept in the strip; a value at or above max is
 // drawn at the top, one that is no number too.
 int ReplayPointY(float value, float max, float k, int top, int bottom);
+// Thins a trace's points (x never decreasing) in place to what a stroke needs to look
+// the same as a stroke of them all: within each pixel column only the first, the
+// highest, the lowest and the last point, in their order, so the line stays connected
+// from column to column. Returns how many points are left at the front.
+int32_t ReplayColumns(std::span<QuartzPoint> points);
 // x of a marker at the sample, kept at most W - 50 (the window's right edge).
 int ReplayMarkerX(int32_t sample, double step, int w);
 // The label of a marker code: its character, or the number of a numbered marker.

@@ -12,6 +12,8 @@
 #include "acquisition/recording_keys.h"
 #include "common/window_steps.h"
 #include "files/state.h"
+#include "shell/kit/drawing.h"
+#include "shell/state.h"
 
 namespace mv::test {
 namespace {
@@ -45,6 +47,30 @@ TEST(ReplayRules, MarkersStayInsideTheWindowAndNumberedOnesShowTheirNumber) {
   EXPECT_EQ(ReplayStep(800, 0), 0.0);
   EXPECT_EQ(ReplayMarkerLabel('a').str(), "a");
   EXPECT_EQ(ReplayMarkerLabel(212).str(), "12");
+}
+
+TEST(ReplayRules, ThinningKeepsEachColumnsFirstLowestHighestAndLastInOrder) {
+  struct Case {
+    std::vector<QuartzPoint> in, kept;
+  };
+  const Case cases[] = {
+      {{}, {}},
+      // Five points in column 0 (high before low), one in column 1, two equal in column 2.
+      {{{0.0f, 5}, {0.2f, 9}, {0.4f, 1}, {0.6f, 7}, {0.8f, 6}, {1.1f, 3}, {2.0f, 4}, {2.5f, 4}},
+       {{0.0f, 5}, {0.2f, 9}, {0.4f, 1}, {0.8f, 6}, {1.1f, 3}, {2.0f, 4}, {2.5f, 4}}},
+      // Low before high, the first point the highest and the last the lowest.
+      {{{3.0f, 2}, {3.3f, 0}, {3.5f, 8}, {3.9f, 5}}, {{3.0f, 2}, {3.3f, 0}, {3.5f, 8}, {3.9f, 5}}},
+      {{{4.0f, 9}, {4.2f, 5}, {4.4f, 6}, {4.9f, 1}}, {{4.0f, 9}, {4.9f, 1}}},
+  };
+  for (const Case& c : cases) {
+    std::vector<QuartzPoint> points = c.in;
+    const int32_t n = ReplayColumns(points);
+    ASSERT_EQ(n, static_cast<int32_t>(c.kept.size()));
+    for (int32_t i = 0; i < n; ++i) {
+      EXPECT_EQ(points[i].x, c.kept[i].x) << i;
+      EXPECT_EQ(points[i].y, c.kept[i].y) << i;
+    }
+  }
 }
 
 class ReplayWindow : public AcqTest, public WindowSteps {
@@ -144,16 +170,19 @@ TEST_F(ReplayWindow, DuringARecordingTheWindowStaysAndDrawingGoesBackToTheChart)
             std::string::npos);
   EXPECT_FALSE(rt::ControlExists(kReplaySwitchButton));
   rt::SetOutputWindow(W);
-  // Channel 2 is flat under full-range scaling: drawn along its strip's top (y 265,
-  // strip 65..265 in the window), red during a recording.
-  int reddest = 0;
-  for (int y = 264; y <= 266; ++y) {
+  // Channel 1's ramp is drawn red during a recording; channel 2 is flat under
+  // full-range scaling (strip 265..465 in the window): no trace at all.
+  int reddest = 0, flatRed = 0;
+  for (int y = 66; y < 265; ++y) {
     const RGBColor c = rt::CanvasPixel(400, y);
     reddest = std::max(reddest, c.red - c.green);
   }
+  for (int y = 264; y < 465; ++y) {
+    const RGBColor c = rt::CanvasPixel(400, y);
+    flatRed = std::max(flatRed, c.red - c.green);
+  }
   EXPECT_GT(reddest, 0x4000);
-  const RGBColor below = rt::CanvasPixel(400, 300);
-  EXPECT_LT(below.red - below.green, 0x1000) << "nothing of the trace lower in the strip";
+  EXPECT_LT(flatRed, 0x1000) << "a flat channel has no trace";
   rt::SaveWindowImage(W, (TestOutputDir() / "w321-replay-recording.png").string());
   // A second call (the switch key) draws into the same window.
   REPLAY(0);
@@ -167,6 +196,42 @@ TEST_F(ReplayWindow, FewerThanThreeSamplesDrawOnlyFramesAndLabels) {
   REPLAY(0);
   EXPECT_TRUE(rt::WindowExists(W));
   rt::SaveWindowImage(W, (TestOutputDir() / "w321-replay-empty.png").string());
+}
+
+TEST_F(ReplayWindow, TwoPointsToAPixelColumnLookTheSameAsEveryPointStroked) {
+  // 750 pixels for 1500 samples: two points to each pixel column, values -50..50.
+  Sample = 1500;
+  for (int32_t c = 2; c < Sample; ++c) ChartDataArray.Set(1, c, static_cast<float>((c * 37) % 101 - 50));
+  nChannels = 1;
+  PrefsArray[PrefsSlot::ZeroLines] = PrefsArray[PrefsSlot::ScaleGrid] = 0;
+  PrefsArray[PrefsSlot::MarkersInReplay] = 0;
+  ReplayAutoScaling = 1;
+  rt::OpenWindow(1, "chart", Rect{0, 0, 900, 700}, 262);
+  REPLAY(0);
+  // The strip (65..265 in the window) stroked point by point into a second window.
+  constexpr int16_t kEvery = 400;
+  rt::OpenWindow(kEvery, "every point", Rect{10, 81, 760, 565}, 6);
+  CGdrawBox(1, gray, 1, 0, 65, 750, 265, 0);
+  CGContext context = BeginCGContextForCurrentPort();
+  SetCGChartLinesColor(context, 0);
+  for (int32_t c = 2; c < Sample; ++c)
+    QuartzPointsArray[c - 1] = {c * 0.5f,
+                                static_cast<float>(ReplayPointY(ChartDataArray.Get(1, c), 50, 2, 65, 265))};
+  drawPaneContent(context, Sample - 2);
+  // Between the labels of the strip's top and bottom.
+  int differing = 0, red = 0;
+  for (int y = 80; y < 250; ++y)
+    for (int x = 2; x < 748; ++x) {
+      rt::SetOutputWindow(kEvery);
+      const RGBColor every = rt::CanvasPixel(x, y);
+      rt::SetOutputWindow(W);
+      const RGBColor thinned = rt::CanvasPixel(x, y);
+      differing += every.red != thinned.red || every.green != thinned.green || every.blue != thinned.blue;
+      red += every.red - every.green > 0x4000;
+    }
+  rt::CloseWindow(kEvery);
+  EXPECT_GT(red, 1000) << "the reference drew a trace";
+  EXPECT_EQ(differing, 0);
 }
 
 }  // namespace
