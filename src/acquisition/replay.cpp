@@ -362,10 +362,16 @@ int32_t ReplayColumns(std::span<QuartzPoint> points) {
     }
     // Kept points come from this column, at or after the write position: safe in place.
     const int32_t picks[4] = {start, std::min(low, high), std::max(low, high), end - 1};
+    // Many points stroked to and fro fill the whole column from lowest to highest: its
+    // extremes stand at the column's middle, where one stroke covers the column.
+    const bool dense = end - start > 4;
     int32_t previous = -1;
     for (int32_t i : picks) {
       if (i == previous) continue;
-      points[static_cast<std::size_t>(kept++)] = points[static_cast<std::size_t>(i)];
+      QuartzPoint p = points[static_cast<std::size_t>(i)];
+      if (dense && (i == low || i == high) && i != start && i != end - 1)
+        p.x = static_cast<float>(column) + 0.5f;
+      points[static_cast<std::size_t>(kept++)] = p;
       previous = i;
     }
     start = end;

@@ -48,7 +48,9 @@ int ReplayPointY(float value, float max, float k, int top, int bottom);
 // Thins a trace's points (x never decreasing) in place to what a stroke needs to look
 // the same as a stroke of them all: within each pixel column only the first, the
 // highest, the lowest and the last point, in their order, so the line stays connected
-// from column to column. Returns how many points are left at the front.
+// from column to column. In a column of more than four points the extremes between
+// its first and last stand at the column's middle, where the many strokes fill it.
+// Returns how many points are left at the front.
 int32_t ReplayColumns(std::span<QuartzPoint> points);
 // x of a marker at the sample, kept at most W - 50 (the window's right edge).
 int ReplayMarkerX(int32_t sample, double step, int w);

@@ -55,9 +55,11 @@ TEST(ReplayRules, ThinningKeepsEachColumnsFirstLowestHighestAndLastInOrder) {
   };
   const Case cases[] = {
       {{}, {}},
-      // Five points in column 0 (high before low), one in column 1, two equal in column 2.
+      // Five points in column 0 (high before low): the extremes between its first and
+      // last fill the column, so they stand at its middle. One point in column 1, two
+      // equal in column 2.
       {{{0.0f, 5}, {0.2f, 9}, {0.4f, 1}, {0.6f, 7}, {0.8f, 6}, {1.1f, 3}, {2.0f, 4}, {2.5f, 4}},
-       {{0.0f, 5}, {0.2f, 9}, {0.4f, 1}, {0.8f, 6}, {1.1f, 3}, {2.0f, 4}, {2.5f, 4}}},
+       {{0.0f, 5}, {0.5f, 9}, {0.5f, 1}, {0.8f, 6}, {1.1f, 3}, {2.0f, 4}, {2.5f, 4}}},
       // Low before high, the first point the highest and the last the lowest.
       {{{3.0f, 2}, {3.3f, 0}, {3.5f, 8}, {3.9f, 5}}, {{3.0f, 2}, {3.3f, 0}, {3.5f, 8}, {3.9f, 5}}},
       {{{4.0f, 9}, {4.2f, 5}, {4.4f, 6}, {4.9f, 1}}, {{4.0f, 9}, {4.9f, 1}}},

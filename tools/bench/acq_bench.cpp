@@ -3,6 +3,10 @@
 // the figures of its schedule.
 //
 //   acq-bench --channels N --interval SECONDS --samples K [--no-window] [--shot FILE.png]
+//   acq-bench --replay [--channels N --samples K]
+//
+// --replay fills the sample store with K samples of N channels (default 16 x 2,000,000)
+// and times one full redraw of the replay window during a recording: replay_ms.
 //
 // K is the run's length (MaxSamples); an unstopped run takes K + 1 samples, the last
 // due K intervals after the first. Prints `name: value` lines:
@@ -28,6 +32,8 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
+#include "acquisition/recording_keys.h"
+#include "acquisition/replay.h"
 #include "acquisition/screen.h"
 #include "acquisition/screen_install.h"
 #include "acquisition/state.h"
@@ -51,6 +57,7 @@ struct Options {
   double interval = 0.1;
   long samples = 1000;
   bool window = true;
+  bool replay = false;
   std::string shot;  // the window at the run's end
 };
 
@@ -60,6 +67,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
     if (a == "--no-window") {
       o.window = false;
+    } else if (a == "--replay") {
+      o.replay = true;
     } else if (next && a == "--channels") {
       o.channels = std::atoi(next), ++i;
     } else if (next && a == "--interval") {
@@ -182,15 +191,37 @@ void PrepareScreen(const Options& o) {
   }
 }
 
+// One replay of the whole store as the replay key draws it during a recording.
+int RunReplayBench(const Options& o) {
+  using namespace mv;
+  Sample = static_cast<int32_t>(o.samples);
+  for (int ch = 1; ch <= o.channels; ++ch)
+    for (int32_t c = 0; c < Sample; ++c)
+      ChartDataArray.Set(ch, c, static_cast<float>(std::sin(c * 0.001 * ch) + 0.1 * ((c * 37) % 11)));
+  ReplayAutoScaling = 1;
+  const auto t0 = std::chrono::steady_clock::now();
+  REPLAY(0);
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+  if (!o.shot.empty()) rt::SaveWindowImage(kReplayWindow, o.shot);
+  std::printf("channels: %d\nsamples: %ld\n", o.channels, o.samples);
+  Print("replay_ms", ms);
+  std::fflush(stdout);
+  std::_Exit(0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   Options o;
+  // The replay bench defaults to the longest recording of every channel.
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--replay") == 0) o.channels = 16, o.samples = 2'000'000;
   if (!ParseOptions(argc, argv, o)) {
     std::fprintf(
         stderr,
-        "usage: acq-bench --channels N --interval SECONDS --samples K [--no-window] [--shot FILE.png]\n");
+        "usage: acq-bench --channels N --interval SECONDS --samples K [--no-window] [--shot FILE.png]\n"
+        "       acq-bench --replay [--channels N] [--samples K] [--shot FILE.png]\n");
     return 2;
   }
   mv::rt::InitRuntime(argc, argv);
@@ -208,6 +239,7 @@ int main(int argc, char** argv) {
   mv::MaxSamples = static_cast<int32_t>(o.samples);
   mv::Max_Display_Speed = 0;  // status displays and readouts at every interval
   PrepareScreen(o);
+  if (o.replay) return RunReplayBench(o);
   mv::ResetRunCounters();
   mv::FirstChan = 1;
 
