@@ -121,8 +121,7 @@ void PollStopAndSave() {
   if (SaveScopeIconClicked) TabKeyHit = 1;
   KeystrokeArray = rt::GetKeys();
   const uint16_t w = rt::KeyMapWord(KeystrokeArray, 3);
-  if (w == KeyWord3::Escape || CommandQTyped) EscapeKeyHit = 1;  // Ctrl-Q ends the run too
-  CommandQTyped = 0;
+  if (TakeCommandQTyped() || w == KeyWord3::Escape) EscapeKeyHit = 1;  // Ctrl-Q ends the run too
   if (w == KeyWord3::Tab) TabKeyHit = 1;
 }
 

@@ -150,8 +150,7 @@ KeyOutcome HandleRecordingKeys(KeyMode mode) {
 
   int32_t c = READKEYS(KeystrokeArray);
   // Ctrl-Q typed between two looks at the key map counts as Command-Q held now.
-  const bool typedQ = CommandQTyped != 0;
-  CommandQTyped = 0;
+  const bool typedQ = TakeCommandQTyped();
   if (typedQ) c = 'Q';
   const bool click = ControlStripClicked != 0;
   bool qStop = false;

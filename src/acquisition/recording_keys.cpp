@@ -184,4 +184,10 @@ void TimeNextREF() {
   rt::SetOutputWindow(kAcquisitionWindow);
 }
 
+bool TakeCommandQTyped() {
+  const bool typed = CommandQTyped != 0;
+  CommandQTyped = 0;
+  return typed;
+}
+
 }  // namespace mv

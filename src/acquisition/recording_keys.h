@@ -44,4 +44,8 @@ constexpr int16_t kAcquisitionWindow = 1;
 constexpr int16_t kNextReferenceWindow = 300;
 constexpr int16_t kReplayWindow = 321;
 
+// Ctrl-Q typed during the run (between two looks at the key map), taken once: each
+// recording loop ends its run on it as on its own stop key.
+bool TakeCommandQTyped();
+
 }  // namespace mv

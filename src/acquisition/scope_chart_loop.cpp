@@ -142,10 +142,7 @@ bool ReadKeys(int32_t& k) {
   KeystrokeArray = rt::GetKeys();
   const uint16_t w = rt::KeyMapWord(KeystrokeArray, 3);
   if (w == KeyWord3::Escape) return false;
-  if (CommandQTyped) {  // Ctrl-Q ends this run as Escape does
-    CommandQTyped = 0;
-    return false;
-  }
+  if (TakeCommandQTyped()) return false;  // Ctrl-Q ends this run as Escape does
   const bool command = w == KeyWord3::Command;
   const bool option = w == KeyWord3::Option;
   ShiftON = w == KeyWord3::Shift || w == KeyWord3::CapsLock ? 1 : 0;

@@ -28,15 +28,6 @@
 
 namespace mv {
 
-namespace {
-// Ctrl-Q typed during the run, taken once.
-bool TakeCommandQ() {
-  const bool typed = CommandQTyped != 0;
-  CommandQTyped = 0;
-  return typed;
-}
-}  // namespace
-
 namespace fast_scope_hooks {
 namespace {
 
@@ -48,7 +39,7 @@ int16_t ReadKeysAndToolbarOnce() {
   const uint16_t w = rt::KeyMapWord(KeystrokeArray, 3);
   const uint64_t now = rt::Microseconds();
   rt::SleepUntilMicroseconds(((now * 60 / 1'000'000 + 1) * 1'000'000 + 59) / 60, 20);
-  if (w == KeyWord3::Escape || TakeCommandQ()) {
+  if (w == KeyWord3::Escape || TakeCommandQTyped()) {
     EscapeKeyHit = 1;
     return 27;
   }
@@ -192,7 +183,7 @@ int16_t RealTimePass(ScopeLoopState& s) {
   if (CurrentTimeInSeconds >= NextScopeTimeInSeconds) GETSCOPE();
   KeystrokeArray = rt::GetKeys();
   s.lastWord = rt::KeyMapWord(KeystrokeArray, 3);
-  if (TakeCommandQ()) s.lastWord = KeyWord3::Escape;  // Ctrl-Q ends a sweep as Escape does
+  if (TakeCommandQTyped()) s.lastWord = KeyWord3::Escape;  // Ctrl-Q ends a sweep as Escape does
   if (s.lastWord != KeyWord3::Tab) s.tabHeldSinceSave = false;
   if (!s.tabHeldSinceSave) s.remembered = RememberScopeKey(s.lastWord, s.remembered);
   TempTriggrON = 0;

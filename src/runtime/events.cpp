@@ -173,6 +173,12 @@ void OnActivation(int16_t number, bool activate) {
   if (byUser) Enqueue({QueuedEvent::Dialog, 18, static_cast<int16_t>(activate ? number : -number), {}, number});
 }
 
+// A window of the program that stands behind the front one (companions stand beside it).
+bool BehindTheFront(int16_t window) {
+  const WindowRec* r = FindWindow(window);
+  return r && window != FrontWindow() && !IsCompanion(*r);
+}
+
 bool HandleKeyPress(QWidget* target, QKeyEvent* ke) {
   int16_t win = WindowNumberOf(target);
   if (!win) return false;
@@ -212,8 +218,7 @@ bool HandleMousePress(QWidget* target, QMouseEvent* me, int clicks) {
   if (r && r->widget) gClickLocal = r->widget->mapFromGlobal(gMouseGlobal);
   bool onCanvas = target == target->window() || qobject_cast<QLabel*>(target) != nullptr;
   gPressOnControl = !onCanvas;
-  const WindowRec* pressed = FindWindow(win);
-  if (win != FrontWindow() && pressed && !IsCompanion(*pressed)) {
+  if (BehindTheFront(win)) {
     // A press on a window behind the front one is reported as such and acts on
     // nothing there: the front window's loop is modal, and it stays in front.
     Enqueue({QueuedEvent::Dialog, 3, win, {}, win});
@@ -276,16 +281,10 @@ EventFilter* gFilter = nullptr;
 // there is reported as a click in a window behind (kind 3) and a key is dropped.
 // Close boxes, redraws, activations and menu choices pass whatever their window,
 // as long as it is still open.
-bool FromBehind(const QueuedEvent& e) {
-  if (e.window == 0 || e.window == FrontWindow()) return false;
-  const WindowRec* r = FindWindow(e.window);
-  return !r || !IsCompanion(*r);
-}
-
 void Deliver(QueuedEvent e) {
   // An event of a window closed since is nobody's.
   if (e.window != 0 && !WindowExists(e.window)) return;
-  if (FromBehind(e)) {
+  if (BehindTheFront(e.window)) {
     const bool click = (e.kind == QueuedEvent::Dialog && e.a == 1) || e.kind == QueuedEvent::Mouse;
     const bool key = e.kind == QueuedEvent::EditKey || (e.kind == QueuedEvent::Dialog && (e.a == 16 || e.a == 24));
     if (key) return;
