@@ -10,6 +10,7 @@
 #include "conversions/channel_labels_window.h"
 #include "conversions/conversions_window.h"
 #include "conversions/state.h"
+#include "runtime/help.h"
 #include "runtime/menus.h"
 #include "setup/state.h"
 #include "shell/state.h"
@@ -220,6 +221,21 @@ TEST_F(GasOptionsWindowTest, ChannelLabelsWindowOpensOverTheOptionsAndGoesOnRetu
   Options(driver);
   EXPECT_EQ(Record()[GasField::Computation], 1.0f) << "clicks after the labels window still count";
   EXPECT_EQ(ChannelLabelLine(3).str(), " 3:  " + Padded("% RH"));
+}
+
+TEST_F(GasOptionsWindowTest, HelpOpensBesideTheWindowWhichStays) {
+  test::WindowDriver driver;
+  driver.WaitFor(W)
+      .Click(W, Help)
+      .Check([] {
+        EXPECT_NE(rt::HelpPageShown().find("conversionOptions.html"), std::string::npos);
+        EXPECT_TRUE(rt::WindowExists(W));
+      })
+      .Click(W, ComputeVCO2)
+      .Click(W, GasOptionsControl::Done);
+  Options(driver);
+  rt::CloseHelpWindow();
+  EXPECT_EQ(Record()[GasField::Computation], 2.0f);
 }
 
 TEST_F(GasOptionsWindowTest, ChannelsBeyondTheSetUpOpenNothing) {
