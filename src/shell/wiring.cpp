@@ -6,19 +6,21 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
-#include "acquisition/view_colours.h"
 #include "acquisition/screen.h"
 #include "acquisition/screen_install.h"
 #include "acquisition/state.h"
 #include "acquisition/toolbar.h"
+#include "acquisition/view_colours.h"
 #include "conversions/custom_windows.h"
+#include "conversions/gas_options_window.h"
+#include "conversions/window_hooks.h"
 #include "files/ascii_warn.h"
+#include "files/color_window.h"
 #include "files/entry_points.h"
 #include "files/file_info_window.h"
 #include "files/prefs_file.h"
 #include "files/prefs_window.h"
 #include "files/save_commands.h"
-#include "files/color_window.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
@@ -82,6 +84,10 @@ void InstallServices() {
   // Conversions: the per-channel sequence and menu 100 open the conversions
   // window; Edit's Custom Conversions opens the chooser.
   InstallConversionWindows();
+  // A channel's gas-exchange options: menu 120 and the conversions window's
+  // "Additional Options..." open the same window.
+  commands::ConversionOptions = [](int16_t channel) { mv::ConversionOptions(channel); };
+  conversion_hooks::ConversionOptions = [](int16_t channel) { mv::ConversionOptions(channel); };
   commands::DISPLAYSETUP = [] { DISPLAYSETUP(); };
   setup_hooks::MENU_100 = [] { MENU_100(); };
   setup_hooks::COLORSELECT = [] { COLORSELECT(); };
