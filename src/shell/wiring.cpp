@@ -6,19 +6,20 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
-#include "acquisition/view_colours.h"
 #include "acquisition/screen.h"
 #include "acquisition/screen_install.h"
 #include "acquisition/state.h"
 #include "acquisition/toolbar.h"
+#include "acquisition/view_colours.h"
 #include "conversions/custom_windows.h"
+#include "conversions/spike_filter.h"
 #include "files/ascii_warn.h"
+#include "files/color_window.h"
 #include "files/entry_points.h"
 #include "files/file_info_window.h"
 #include "files/prefs_file.h"
 #include "files/prefs_window.h"
 #include "files/save_commands.h"
-#include "files/color_window.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
@@ -80,12 +81,14 @@ void InstallServices() {
   setup_hooks::DoMENU = DoMENU;
 
   // Conversions: the per-channel sequence and menu 100 open the conversions
-  // window; Edit's Custom Conversions opens the chooser.
+  // window; Edit's Custom Conversions opens the chooser; A-D's Spike Filter the
+  // spike thresholds.
   InstallConversionWindows();
   commands::DISPLAYSETUP = [] { DISPLAYSETUP(); };
   setup_hooks::MENU_100 = [] { MENU_100(); };
   setup_hooks::COLORSELECT = [] { COLORSELECT(); };
   commands::CUSTOMCON = [] { CUSTOMCON(); };
+  commands::SetSpikeFilter = [] { SetSpikeFilter(); };
 
   // Recording: the toolbar reader keeps events flowing during a run; every strip
   // layout clears the scope rows.
