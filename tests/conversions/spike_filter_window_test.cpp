@@ -122,6 +122,18 @@ TEST_F(SpikeFilterWindowTest, AThresholdOfOneOrLessTypedInAnActiveChannelTurnsIt
   EXPECT_EQ(PrefsArray[PrefsSlot::SpikeReread], 1);
 }
 
+TEST_F(SpikeFilterWindowTest, ItsOwnActivationKeepsItOpenAndAClickInAnotherWindowLeavesIt) {
+  test::WindowDriver driver;
+  driver.WaitFor(W)
+      .Event(3, W)
+      .Click(W, FirstPreset + 4)  // "10": still open after its own activation
+      .Event(3, 1);
+  Open(driver);
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(SpikeFilterArray[3], 10.0f);
+  EXPECT_EQ(PrefsArray[PrefsSlot::SpikeFilterOn], 1);
+}
+
 // Sixteen rows would make the window taller than a 480-pixel display: the rows
 // close up so that every row and "Done" stay on the screen.
 TEST_F(SpikeFilterWindowTest, SixteenChannelsFitOnTheSmallestDisplay) {
