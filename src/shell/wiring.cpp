@@ -13,6 +13,7 @@
 #include "acquisition/view_colours.h"
 #include "conversions/custom_windows.h"
 #include "conversions/gas_options_window.h"
+#include "conversions/spike_filter.h"
 #include "conversions/window_hooks.h"
 #include "files/ascii_warn.h"
 #include "files/color_window.h"
@@ -82,7 +83,8 @@ void InstallServices() {
   setup_hooks::DoMENU = DoMENU;
 
   // Conversions: the per-channel sequence and menu 100 open the conversions
-  // window; Edit's Custom Conversions opens the chooser.
+  // window; Edit's Custom Conversions opens the chooser; A-D's Spike Filter the
+  // spike thresholds.
   InstallConversionWindows();
   // A channel's gas-exchange options: menu 120 and the conversions window's
   // "Additional Options..." open the same window.
@@ -92,6 +94,7 @@ void InstallServices() {
   setup_hooks::MENU_100 = [] { MENU_100(); };
   setup_hooks::COLORSELECT = [] { COLORSELECT(); };
   commands::CUSTOMCON = [] { CUSTOMCON(); };
+  commands::SetSpikeFilter = [] { SetSpikeFilter(); };
 
   // Recording: the toolbar reader keeps events flowing during a run; every strip
   // layout clears the scope rows.
