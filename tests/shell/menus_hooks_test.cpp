@@ -39,7 +39,6 @@ const NotBuilt kNotBuilt[] = {
     {"commands::ConversionOptions", "the gas-exchange conversion options window", "\"Conversion Options\""},
     {"conversion_hooks::ConversionOptions", "the same options window from the conversions window",
      "\"Additional Options...\""},
-    {"conversion_hooks::DIRECTCAL", "the direct calibration window", "\"Direct Calibration...\""},
 };
 
 class HookCheckTest : public test::MenusTest {
