@@ -1,6 +1,7 @@
 #include "setup/calibration_window.h"
 
 #include <algorithm>
+#include <cmath>
 #include <span>
 #include <vector>
 
@@ -43,7 +44,6 @@ constexpr int16_t kWindow = kCalibrationWindow;
 // The help text window; its events never end the calibration.
 constexpr int32_t kHelpTextWindow = 250;
 constexpr RGBColor kBlack{0, 0, 0};
-constexpr RGBColor kWhite{65535, 65535, 65535};
 
 // The plot: a 380 x 329 frame; points from x 273 (355 pixels of volts) and from
 // y 311 upwards (298 pixels of values; 250 of residuals above 306).
@@ -52,6 +52,8 @@ constexpr int kX0 = 273;
 constexpr float kValueBase = 311.0f, kResidualBase = 306.0f, kResidualPixels = 250.0f;
 constexpr int16_t kDashSlot = 61;
 constexpr int16_t kRed = 6;  // line palette
+
+constexpr const char* kNoReadingText = "no reading";
 
 // Below the plot: the power note.
 constexpr int16_t kNoteLeft = 258, kNoteTop = 339, kNoteRight = 520, kNoteBottom = 372;
@@ -75,29 +77,39 @@ double TypedValue() {
   return rt::EditFieldExists(ValueField) ? TextToNumber(rt::EditText(ValueField)) : 0.0;
 }
 
-void ShowVolts(float v) {
+void ShowVolts(const Str255& text) {
   if (!rt::WindowExists(kWindow)) return;
   rt::SetOutputWindow(kWindow);
-  if (rt::EditFieldExists(VoltsField)) rt::SetEditText(VoltsField, PrintedFloat(v).str());
+  if (rt::EditFieldExists(VoltsField)) rt::SetEditText(VoltsField, text.str());
 }
 
+// What a mean of readings came to.
+enum class Reading { Taken, Interrupted, Failed };
+
 // The mean of count readings; with interruptible set, events are let in before
-// each reading and the first one stops the reading (nothing is shown then).
-bool MeanReading(int16_t channel, int16_t count, bool interruptible, float& mean) {
+// each reading and the first one stops the reading (nothing is shown then). A
+// reading the interface could not give (the bad-reading value, or no number)
+// fails the whole mean: it is no measurement to calibrate against.
+Reading MeanReading(int16_t channel, int16_t count, bool interruptible, float& mean) {
   count = std::max<int16_t>(1, count);
   const double typed = TypedValue();
   double sum = 0;
   for (int16_t i = 0; i < count; ++i) {
     if (interruptible) {
       rt::PumpEvents(0);
-      if (Action != 0 || !rt::WindowExists(kWindow)) return false;
+      if (Action != 0 || !rt::WindowExists(kWindow)) return Reading::Interrupted;
     }
-    sum += OneReading(channel, typed);
+    const float r = OneReading(channel, typed);
+    if (!std::isfinite(r) || r == kBadReading) {
+      ShowVolts(kNoReadingText);
+      return Reading::Failed;
+    }
+    sum += r;
   }
   mean = static_cast<float>(sum / count);
   volts = mean;
-  ShowVolts(mean);
-  return true;
+  ShowVolts(PrintedFloat(mean));
+  return Reading::Taken;
 }
 
 void Text(int16_t number, const Str255& text, Rect r, int16_t type, double size) {
@@ -365,7 +377,12 @@ class CalibrationWindow {
   void TakePoint() {
     const auto typed = static_cast<float>(TypedValue());
     float v = 0;
-    MeanReading(channel_, perPoint_, false, v);
+    if (MeanReading(channel_, perPoint_, false, v) != Reading::Taken) {
+      zap();
+      rt::SetEditText(CountField, "no reading: point not taken");
+      ActivateValueField();
+      return;
+    }
     ++n_;
     autocalibrationArray[n_][1] = typed;
     autocalibrationArray[n_][2] = v;
@@ -506,8 +523,7 @@ class CalibrationWindow {
 
 float DCALgetVOLTS(int16_t channel, int16_t count) {
   float mean = 0;
-  MeanReading(channel, count, false, mean);
-  return mean;
+  return MeanReading(channel, count, false, mean) == Reading::Taken ? mean : kBadReading;
 }
 
 void DIRECTCAL(int16_t channel) {

@@ -30,13 +30,15 @@ int16_t ReadingsPerPointOf(int item);
 // reading is simulated from the value typed in the calibration field, otherwise
 // it is a live reading through the interface's reader (spike filter included).
 // Leaves the mean in volts and shows it in the volts field when the window is open.
+// A reading the interface could not give makes the result the bad-reading value
+// (-99999), shown as "no reading".
 float DCALgetVOLTS(int16_t channel, int16_t count);
 
 // Runs the calibration of channel 1 to 16 as a modal window. Equation OK (or the
 // 100th point) leaves the fit in aval, bval, exponent, the type code and miny,
-// maxy. Closing the window, or a click in another of the program's windows,
-// abandons the calibration: the channel's type, the coefficients and the range
-// are restored as they were at opening, and Action is 4 on return.
+// maxy. A point whose reading failed is not taken. Closing the window, or a click in another of the program's
+// windows, abandons the calibration: the channel's type, the coefficients and the range are restored as they
+// were at opening, and Action is 4 on return.
 void DIRECTCAL(int16_t channel);
 
 }  // namespace mv

@@ -216,6 +216,24 @@ TEST_F(CalibrationWindowTest, AFitThePointsDoNotAllowIsRefusedWithItsReason) {
   EXPECT_EQ(maxy, 30.0f);
 }
 
+// A reading the interface could not give (the bad-reading value) used to become a
+// point at -99999 V and wreck the fit.
+TEST_F(CalibrationWindowTest, AFailedReadingIsNoCalibrationPoint) {
+  test::WindowDriver d;
+  d.WaitFor(W);
+  Point(d, "10", 0.5f);
+  Point(d, "20", kBadReading);
+  d.Then("refused", CountShows("no reading: point not taken")).Check([] {
+    EXPECT_EQ(Field(VoltsField), "no reading");
+  });
+  Point(d, "20", 1.0f);
+  d.Then("two points", CountShows(" 2 points entered")).Click(W, EquationOK);
+  RunVoid(d, [] { DIRECTCAL(2); });
+  EXPECT_EQ(autocalibrationArray[2][1], 20.0f);
+  EXPECT_EQ(autocalibrationArray[2][2], 1.0f);
+  EXPECT_EQ(Played("bzot.mp3"), 1);
+}
+
 // Demonstration readings averaged 20 to a point; a power fit leaves out (and marks)
 // the point at 0, whose residual is 0; the residual plot comes and goes with its
 // button; Clear starts the count again.
