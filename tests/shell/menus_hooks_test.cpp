@@ -6,6 +6,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "setup/channel_table.h"
 #include "setup/state.h"
@@ -34,9 +35,8 @@ struct NotBuilt {
 };
 // Windows not part of the program yet. When one is built and installed, its row goes,
 // and so does its line in the README.
-const NotBuilt kNotBuilt[] = {
-    {"conversion_hooks::DIRECTCAL", "the direct calibration window", "\"Direct Calibration...\""},
-};
+// Empty while every window is built; the tests below keep the rule for the next one.
+const std::vector<NotBuilt> kNotBuilt = {};
 
 class HookCheckTest : public test::MenusTest {
  protected:
