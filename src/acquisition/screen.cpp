@@ -1,7 +1,5 @@
 #include "acquisition/screen.h"
 
-#include "files/save_names.h"
-
 #include "acquisition/channel_panel.h"
 #include "acquisition/pixel.h"
 #include "acquisition/recording_keys.h"
@@ -13,6 +11,7 @@
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/entry_points.h"
+#include "files/save_commands.h"
 #include "files/save_names.h"
 #include "files/state.h"
 #include "runtime/clock.h"
@@ -137,7 +136,10 @@ void NextFileIndicator() {
   if (!(repeat || !Mode(RecordingModeCode::Chart) || SwitchingMode == 9) ||
       PrefsArray[PrefsSlot::DT800FastScope] != 0)
     return;
-  const Str255 text = NextFileText(filestrings.rootName.str(), ScopeCount + 1);
+  // The name the next numbered file really takes: taken numbers are passed over.
+  const bool periods = repeat || Mode(RecordingModeCode::Chart);
+  const Str255 text = NextFileText(filestrings.rootName.str(),
+                                   NextNumberedCount(periods ? RootKind::Repeat : RootKind::Scope));
   StaticField(kNextFileField, text, Rect{350, 36, 490, 47}, 0, KitFont(3, 9),
               repeat ? ChartDataColor : ScopeDataColor, repeat ? ChartBackgroundColor : ScopeBackgroundColor);
 }

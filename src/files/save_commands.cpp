@@ -86,6 +86,13 @@ std::string NumberedFilesFolder() {
   return ScopeFileCFURL.empty() ? rt::DocumentsDir() : FolderOf(ScopeFileCFURL);
 }
 
+std::string NumberedFileName(RootKind kind, int32_t count) {
+  const std::string root = MacRomanToUtf8(filestrings.rootName.str());
+  const DataFormat f = DataFileFormatChoice();
+  return kind == RootKind::Scope ? ScopeFileName(root, count, f, ExtensionsOn())
+                                 : PeriodFileName(root, count, f, ExtensionsOn());
+}
+
 // The next period starts now: its schedule, its timers and its switching reference.
 void RestartPeriodClocks() {
   Sample = 0;
@@ -128,6 +135,17 @@ void StartPeriodRecord() {
 }
 
 }  // namespace
+
+int32_t NextNumberedCount(RootKind kind) {
+  const std::string folder = NumberedFilesFolder();
+  // Bounded: past a million taken names the count is taken as it comes.
+  int32_t count = ScopeCount < 0 ? 1 : ScopeCount + 1;
+  for (int tries = 0; tries < 1'000'000 && count < INT32_MAX; ++tries, ++count) {
+    std::error_code ec;
+    if (!fs::exists(InFolder(folder, NumberedFileName(kind, count)), ec) && !ec) break;
+  }
+  return count;
+}
 
 void SetMeasuredSampleInterval() {
   if (Sample < 2) {
@@ -320,17 +338,16 @@ void AUTOSAVE() {
   // name and the documents folder.
   if (ScopeFileCFURL.empty()) ChooseRoot(RootKind::Repeat);
   const DataFormat f = DataFileFormatChoice();
-  ++ScopeCount;
-  const std::string root = MacRomanToUtf8(filestrings.rootName.str());
-  const std::string path =
-      InFolder(NumberedFilesFolder(), PeriodFileName(root, ScopeCount, f, ExtensionsOn()));
+  ScopeCount = NextNumberedCount(RootKind::Repeat);
+  const std::string path = InFolder(NumberedFilesFolder(), NumberedFileName(RootKind::Repeat, ScopeCount));
   const FileResult r = WriteRecording(f, path, true);
 
   NewScreen = 1;
   files_hooks::NewPeriodScreen();
   if (r)
     files_hooks::ShowOnAcquisitionScreen(
-        kNextFileField, NextFileText(filestrings.rootName.str(), ScopeCount + 1).str(), false);
+        kNextFileField, NextFileText(filestrings.rootName.str(), NextNumberedCount(RootKind::Repeat)).str(),
+        false);
   else
     ShowFailure(kNextFileField, " save failed");
   RestartPeriodClocks();
@@ -368,12 +385,11 @@ bool QuickSAVE() {
 
 void SaveSCOPE() {
   const DataFormat f = DataFileFormatChoice();
-  ++ScopeCount;
-  const std::string root = MacRomanToUtf8(filestrings.rootName.str());
-  files_hooks::ShowOnAcquisitionScreen(kNextFileField,
-                                       NextFileText(filestrings.rootName.str(), ScopeCount + 1).str(), false);
-  const std::string path =
-      InFolder(NumberedFilesFolder(), ScopeFileName(root, ScopeCount, f, ExtensionsOn()));
+  ScopeCount = NextNumberedCount(RootKind::Scope);
+  const std::string path = InFolder(NumberedFilesFolder(), NumberedFileName(RootKind::Scope, ScopeCount));
+  files_hooks::ShowOnAcquisitionScreen(
+      kNextFileField, NextFileText(filestrings.rootName.str(), NextNumberedCount(RootKind::Scope)).str(),
+      false);
   FileResult r;
   switch (f) {
     case DataFormat::Sable:

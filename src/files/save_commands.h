@@ -30,6 +30,10 @@ void AUTOSAVE();
 bool QuickSAVE();
 // The present scope sweep to the next numbered scope file.
 void SaveSCOPE();
+// The number the next numbered file of a kind takes (scope sweeps, or the periods of
+// repeated recordings): the first after ScopeCount whose name is free in the numbered
+// files' folder, so a numbered save never replaces a file of an earlier run or session.
+int32_t NextNumberedCount(RootKind kind);
 // The options window's line with the root name of the numbered files (window 4).
 void SHOWROOTFILE();
 

@@ -103,6 +103,9 @@ void InstallEventFilter();
 void ResetEvents();
 void ResetMenus();
 void ResetPanels();
+void ResetPrinting();
+// True while a script answers the panels and dialogs (SetScriptedPanels).
+bool PanelsScripted();
 QWidget* MenuBarWindow();
 // Menu M as it looks pulled down (with its title in the bar when the bar shows
 // it); a null image when there is no menu M.

@@ -15,6 +15,7 @@
 #include "runtime/clock.h"
 #include "runtime/panels.h"
 #include "setup/state.h"
+#include "shell/reset.h"
 #include "shell/state.h"
 #include "writers_test_support.h"
 
@@ -279,6 +280,50 @@ TEST_F(SaveCommandsTest, ScopeSweepsAreNumberedFromTheRootInTheRootsFolder) {
   EXPECT_TRUE(fs::exists(dir / "sweep2.KSSable"));
   EXPECT_EQ(shown[kNextFileField], " next: 'sweep 3'  ");
   EXPECT_EQ(CountPlayed("wsst.mp3"), 0) << "the Sable export is written silently";
+}
+
+TEST_F(SaveCommandsTest, NumberedSweepsNeverReplaceASweepOfAnEarlierRunOrSession) {
+  const auto newSession = [] {
+    ResetProgramState();
+    PrefsArray[PrefsSlot::AddExtensions] = 1;
+    nChannels = 1;
+    ScopeMax = 4;
+    scopeinterval = 0.25f;
+  };
+  const auto recordAndSave = [](float level) {
+    for (int p = 1; p <= 4; ++p) scopedata[1][p] = level;
+    rt::QueuePanelAnswer(std::nullopt);  // the root panel cancelled: the documents folder
+    ScopeOrRepeatFileRoot("Scope");
+    SaveSCOPE();
+  };
+  newSession();
+  recordAndSave(1.0f);
+  const std::string first = test::Slurp(docs / "scope file 1.kssc");
+  ASSERT_NE(first.find(Values({1, 1, 1, 1})), std::string::npos);
+  recordAndSave(2.0f);  // a second recording of the same session
+  EXPECT_EQ(shown[kNextFileField], " next: 'scope file 3'  ");
+  newSession();
+  recordAndSave(3.0f);
+  EXPECT_EQ(test::Slurp(docs / "scope file 1.kssc"), first);
+  EXPECT_NE(test::Slurp(docs / "scope file 2.kssc").find(Values({2, 2, 2, 2})), std::string::npos);
+  EXPECT_NE(test::Slurp(docs / "scope file 3.kssc").find(Values({3, 3, 3, 3})), std::string::npos);
+  EXPECT_EQ(shown[kNextFileField], " next: 'scope file 4'  ");
+}
+
+TEST_F(SaveCommandsTest, APeriodFileNeverReplacesAnEarlierOneAndTheNextNameIsTheRealOne) {
+  WriteBytes(docs / "repeat file 1.kstr", "an earlier session's period");
+  WriteBytes(docs / "repeat file 3.kstr", "and another");
+  rt::QueuePanelAnswer(std::nullopt);
+  AUTOSAVE();
+  EXPECT_EQ(test::Slurp(docs / "repeat file 1.kstr"), "an earlier session's period");
+  EXPECT_EQ(test::Slurp(docs / "repeat file 2.kstr").substr(0, 13), Header(4, 2.0f));
+  EXPECT_EQ(shown[kNextFileField], " next: 'repeat file 4'  ") << "3 is taken";
+  Sample = 5;
+  rt::QueuePanelAnswer(std::nullopt);  // still no root: asked again, cancelled again
+  AUTOSAVE();
+  EXPECT_EQ(test::Slurp(docs / "repeat file 3.kstr"), "and another");
+  EXPECT_TRUE(fs::exists(docs / "repeat file 4.kstr"));
+  EXPECT_EQ(shown[kNextFileField], " next: 'repeat file 5'  ");
 }
 
 TEST_F(SaveCommandsTest, AnExistingBackupFileAsksBeforeItIsOverwritten) {

@@ -23,6 +23,7 @@
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/panels.h"
+#include "runtime/printing.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
@@ -273,6 +274,12 @@ struct ScriptRunner::Impl {
     if (cmd == "panel") {
       need(1);
       rt::QueuePanelAnswer(parts[1] == "cancel" ? std::nullopt : std::optional<std::string>(Resolve(Split(line, 2)[1])));
+      return true;
+    }
+    if (cmd == "print") {
+      need(1);
+      rt::QueuePrintAnswer(parts[1] == "cancel" ? std::nullopt
+                                                : std::optional<std::string>(Resolve(Split(line, 2)[1])));
       return true;
     }
     if (cmd == "color") {
