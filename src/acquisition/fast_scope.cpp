@@ -210,6 +210,13 @@ void EnsureTransferDisplays() {
     rt::NewProgressBar(kProgressBarControl, kTransferBarPlace, 1, 100, 1);
 }
 
+void RestoreTransferBar() {
+  EnsureTransferDisplays();
+  if (!rt::ControlExists(kProgressBarControl)) return;
+  rt::MoveControl(kProgressBarControl, kTransferBarPlace);
+  rt::SetControlRange(kProgressBarControl, 1, 100);
+}
+
 void ShowPhase(const FastPhase& phase) {
   if (!rt::WindowExists(kAcquisitionWindow)) return;
   EnsureTransferDisplays();
@@ -567,6 +574,8 @@ void ActOnCode(int32_t c) {
   switch (c) {
     case RecordingKeyCode::Return:
       AddSomeTIME();
+      // The added time rebuilds the chart's capacity bar; the scope keeps its transfer bar.
+      RestoreTransferBar();
       break;
     case RecordingKeyCode::Home:
       ASCIIvalue = 0;

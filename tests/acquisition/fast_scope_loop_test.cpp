@@ -167,8 +167,15 @@ TEST_F(FastScopeLoopTest, TypedKeysDuringTheWaitsActAfterTheBlock) {
   std::vector<int16_t> seen;
   std::vector<int32_t> samples;
   // One key typed into each block's recording; its effect shows at the next block.
-  const std::vector<int> keys = {'7', RecordingKeyCode::Up, RecordingKeyCode::Home, RecordingKeyCode::Left,
-                                 RecordingKeyCode::Return};
+  // The last, a typed Escape, ends the run.
+  const std::vector<int> keys = {'7',
+                                 RecordingKeyCode::Up,
+                                 RecordingKeyCode::Home,
+                                 RecordingKeyCode::Left,
+                                 RecordingKeyCode::Return,
+                                 'x',
+                                 'Q',
+                                 RecordingKeyCode::Escape};
   int typedIn = 0;
   step = [&](int64_t t) {
     if (t == 0 && static_cast<int>(seen.size()) < block) {
@@ -179,12 +186,18 @@ TEST_F(FastScopeLoopTest, TypedKeysDuringTheWaitsActAfterTheBlock) {
       typedIn = block;
       Type(keys[block - 1]);
     }
-    if (block > static_cast<int>(keys.size())) Hold({rt::key::Escape});
   };
   EXPECT_EQ(SCOPESCANNING(), 0);
-  EXPECT_EQ(seen, (std::vector<int16_t>{4, 7, 8, 0, -1, -1}));
-  EXPECT_EQ(samples.back(), 1800) << "Return adds a screen width of time";
-  EXPECT_EQ(bar, 100) << "the transfer bar is still the transfer bar after Return";
+  EXPECT_EQ(seen, (std::vector<int16_t>{4, 7, 8, 0, -1, -1, -1, -1}));
+  EXPECT_EQ(samples[5], 1800) << "Return adds a screen width of time";
+  EXPECT_EQ(Count("X_Key_check"), 1);
+  EXPECT_EQ(Count("Q_Key_check"), 1);
+  EXPECT_EQ(block, 8) << "the typed Escape ended the run after its block";
+  ASSERT_TRUE(rt::ControlExists(kProgressBarControl));
+  // The added time builds the chart's capacity bar (up to 790 here); the scope's bar
+  // counts percent.
+  rt::SetControlValue(kProgressBarControl, 500);
+  EXPECT_EQ(rt::ControlValue(kProgressBarControl), 100) << "after Return the transfer bar is back";
 }
 
 TEST_F(FastScopeLoopTest, TabSavesTheBlockAndAddsADigitMarker) {
