@@ -24,6 +24,7 @@
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
+#include "setup/channel_table.h"
 #include "setup/state.h"
 #include "shell/control_loop.h"
 #include "shell/kit/services.h"
@@ -132,6 +133,9 @@ TEST_F(FastScopeRunE2E, DT800ScopeBelowASixtiethTakesBlocksFromTheSimulatedLogge
   ch1[ChanField::Averaged] = 1;
   DataTakerChannels[1] = {1, 0, 0, 0, 0};
   filestrings.rootName = "Scope";
+  PrefsArray[PrefsSlot::WindowWidth] = 1024;
+  PrefsArray[PrefsSlot::WindowHeight] = 600;
+  SetChanParams(0, 0);  // the strips, as the set-up window leaves them
   DRAWSCREEN(1);
   WatchStatus();
   rt::SetPumpHook([] {
