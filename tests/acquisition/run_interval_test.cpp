@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "acq_fixture.h"
+#include "files/entry_points.h"
 #include "files/save_commands.h"
 #include "files/state.h"
 #include "shell/kit/rate_rule.h"
@@ -27,6 +28,7 @@ class RunIntervalTest : public AcqTest {
   }
   void TearDown() override {
     unsetenv("MV_DOCUMENTS_DIR");
+    files_hooks::ResetFilesHooks();
     fs::remove_all(docs);
     AcqTest::TearDown();
   }
@@ -83,6 +85,27 @@ TEST_F(RunIntervalTest, TheNextRunIsMeasuredFromItsOwnFirstSample) {
   Record();
   EXPECT_EQ(ChartTiming.samples, 11);
   EXPECT_EQ(QuickSavedInterval(), 0.1f);
+}
+
+// Each sampling period is saved with the interval it achieved, measured from its own
+// first sample: the time the previous period's save and redraw took is in neither.
+TEST_F(RunIntervalTest, EachPeriodFileStoresTheIntervalOfItsOwnPeriod) {
+  PrefsArray[PrefsSlot::Autorepeat] = 1;
+  PrefsArray[PrefsSlot::AddExtensions] = 1;
+  ScopeFileCFURL = (docs / "run 1.kstr").string();
+  filestrings.rootName = Str255("run");
+  files_hooks::ShowOnAcquisitionScreen = [](int16_t, const std::string&, bool) {};
+  files_hooks::NewPeriodScreen = [] { rt::AdvanceVirtualClock(2.0); };  // a slow redraw
+  int periods = 0;
+  acq_hooks::AUTOSAVE = [&] {
+    AUTOSAVE();
+    if (++periods == 3) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+  for (int n = 1; n <= 3; ++n) {
+    const fs::path file = docs / ("run " + std::to_string(n) + ".kstr");
+    EXPECT_EQ(StoredChartInterval(file), 0.1f) << file;
+  }
 }
 
 }  // namespace
