@@ -19,7 +19,8 @@ struct RateDecision {
 // off first; intervals: the sample intervals the span holds; tolerance: the
 // accepted relative deviation (bounds included). A span with no interval, no
 // positive time or a requested interval of 0 gives no measurement and keeps the
-// requested interval: nothing infinite, negative or zero is ever stored.
+// requested interval; the callers store only a StorableInterval, so nothing
+// infinite, negative or zero reaches a data file.
 RateDecision decideSampleInterval(double elapsed, double pauseMinutes, int32_t intervals, float requested,
                                   float tolerance);
 
