@@ -273,6 +273,8 @@ void SetSampleTimingTap(SampleTimingTap tap) {
 void StartChartSchedule() {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   TimeOfNextChartSample = CurrentTimeInSeconds + kFirstSampleDelay;
+  // The run is measured from its first sample's due time: nothing of an earlier run.
+  ChartTiming = {};
 }
 
 RunEnd CHARTSCANNING() {

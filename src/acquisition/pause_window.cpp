@@ -25,6 +25,7 @@
 #include "shell/kit/format.h"
 #include "shell/kit/popups.h"
 #include "shell/kit/protocol.h"
+#include "shell/kit/rate_rule.h"
 #include "shell/kit/services.h"
 #include "shell/kit/sounds.h"
 #include "shell/state.h"
@@ -41,6 +42,10 @@ constexpr std::size_t kLongestNote = 254;
 // What the window keeps while it runs.
 struct PauseRun {
   int32_t start = 0;
+  // When the pause began and when the next chart sample was due then (microsecond
+  // clock in seconds): the schedule is held from there until the run goes on.
+  double startSeconds = 0;
+  double dueBefore = 0;
   double oldInterval = 0;
   bool scalesOpened = false;
   int64_t lastRefresh = -1'000'000;
@@ -94,7 +99,8 @@ void BuildPauseWindow() {
   const int16_t x = static_cast<int16_t>((rt::DisplayWidth() - 350) / 2 - 185);
   BuildWINDOW(W, "Acquisition Pause...", x, 50, static_cast<int16_t>(x + kPauseWidth), 50 + kPauseHeight, 6);
   BuildResumeAndRefresh();
-  rt::NewControl(kPauseScales, rt::ControlType::PushButton, "\xC6 Display Scale...", RectOf(168, 55, 298, 76), 1);
+  rt::NewControl(kPauseScales, rt::ControlType::PushButton, "\xC6 Display Scale...", RectOf(168, 55, 298, 76),
+                 1);
   BUILDEF(kPauseNoteField, "", 15, 106, 490, 124, 1, 0);
   BUILDEF(kPauseSecondsField, "", 295, 16, 365, 34, 5, 2);
   rt::FontSpec seconds = KitFont(3, 14);
@@ -214,6 +220,8 @@ void Resume(const PauseRun& run) {
   const double now = GetCurrentTimeInSeconds();
   CurrentTimeInSeconds = now;
   TimeOfNextChartSample = now;
+  // The paused time is no sampling time: the achieved rate is measured without it.
+  NoteChartScheduleHeld(ChartTiming, run.dueBefore, run.startSeconds, now);
   // The scope of scope-plus-chart goes on from now too, or it would make up the
   // paused time in a burst of points read back to back.
   if (RecordingMODE == RecordingModeCode::ScopeChart) NextScopeTimeInSeconds = now;
@@ -349,6 +357,8 @@ void PAUSE() {
   // serve the toolbar or the notes.
   HavePaused = 1;
   run.start = static_cast<int32_t>(rt::TickCount());
+  run.startSeconds = GetCurrentTimeInSeconds();
+  run.dueBefore = TimeOfNextChartSample;
   BuildPauseWindow();
   Action = 0;
   EventID = 0;

@@ -96,6 +96,7 @@ std::string NumberedFileName(RootKind kind, int32_t count) {
 // The next period starts now: its schedule, its timers and its switching reference.
 void RestartPeriodClocks() {
   Sample = 0;
+  ChartTiming = {};  // the new period's interval is measured from its own first sample
   NscrnCASEs = 0;
   LastNsCasx = 0;
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
@@ -148,12 +149,8 @@ int32_t NextNumberedCount(RootKind kind) {
 }
 
 void SetMeasuredSampleInterval() {
-  if (Sample < 2) {
-    SampleInterval = ChartSampleInterval;
-    return;
-  }
-  const double elapsed = (static_cast<double>(TicsAtLastSample) - TimeAtStart) / 60.0;
-  SampleInterval = decideSampleInterval(elapsed, 0.0, Sample, ChartSampleInterval, SampRateError).interval;
+  const float interval = MeasureChartRun(ChartTiming, ChartSampleInterval, SampRateError).interval;
+  if (StorableInterval(interval)) SampleInterval = interval;
 }
 
 FileResult WriteRecording(DataFormat f, const std::string& path, bool endOfPeriod) {
@@ -305,10 +302,13 @@ void AutoTimedBACKUP(int16_t resetTimer) {
   SetMeasuredSampleInterval();
   if (backupfile.empty()) backupfile = BackupDefaultName(false);
   // The writer replaces the old backup only once the new one is complete.
+  const double writeBegan = GetCurrentTimeInSeconds(), dueBefore = TimeOfNextChartSample;
   const FileResult r = WriteRecording(DataFormat::Binary, BackupfileCFURL, false);
   if (resetTimer == 1) {
     CurrentTimeInSeconds = GetCurrentTimeInSeconds();
     TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
+    // Writing held the schedule: that time is not measured as sampling.
+    NoteChartScheduleHeld(ChartTiming, dueBefore, writeBegan, TimeOfNextChartSample);
     NextSAVEtime = TicksFrom(static_cast<double>(rt::TickCount()) + TimedSaveINTERVAL);
   } else {
     // The key or icon that asked: wait for its click to end (bounded).

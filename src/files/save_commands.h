@@ -37,8 +37,9 @@ int32_t NextNumberedCount(RootKind kind);
 // The options window's line with the root name of the numbered files (window 4).
 void SHOWROOTFILE();
 
-// The interval a save stores: the requested chart interval unless the measured one
-// (from the run's ticks and samples) lies outside the tolerance. Sets SampleInterval.
+// The interval a save stores: the requested chart interval unless the run's measured
+// one (the rate check's measurement, pauses taken off) lies outside the tolerance.
+// Sets SampleInterval.
 void SetMeasuredSampleInterval();
 
 // Writes the present recording in a format (endOfPeriod: inside the recording loop)

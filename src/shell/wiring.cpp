@@ -76,9 +76,9 @@ void InstallServices() {
   // Recording set-up.
   commands::GetSampleINTERVAL = [](const Str255& title) { GetSampleINTERVAL(title); };
   // The options window's rate check decides the interval every save stores; until
-  // its "Recording Check" window exists the decision runs without it.
-  commands::CHECKSAMPLERATE = [](double runSeconds, float requested, int16_t /*show*/) {
-    DecideRunInterval(runSeconds, totalPauseDuration, Sample, requested);
+  // its "Recording Check" window is installed the decision runs without it.
+  commands::CHECKSAMPLERATE = [](float requested, int16_t /*soundFlag*/) {
+    DecideRunInterval(ChartTiming, requested);
   };
   setup_hooks::DoMENU = DoMENU;
 

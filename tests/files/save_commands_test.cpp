@@ -113,8 +113,7 @@ class SaveCommandsTest : public test::FilesTest {
     for (int32_t c = 0; c < 5; ++c) ChartDataArray.Set(1, c, 10.0f + c);
     ChartDataArray.Set(1, 5, 999.0f);  // never filled in this period
     Sample = 5;
-    TimeAtStart = 0;
-    TicsAtLastSample = 600;  // 10 s for 5 samples: 2 s achieved against 1 s asked
+    ChartTiming = {0.0, 8.0, 5, 0.0, 0.0};  // 8 s for 4 intervals: 2 s achieved against 1 s asked
     files_hooks::GETFILECOMMENTS = [this] { calls.push_back("comments"); };
     files_hooks::ASCIIWARN = [this] { calls.push_back("asciiwarn"); };
     files_hooks::NewPeriodScreen = [this] { calls.push_back("screen"); };
@@ -242,7 +241,7 @@ TEST_F(SaveCommandsTest, APeriodWithNoRootAsksForOneAndElseGoesToTheDocumentsFol
 
 TEST_F(SaveCommandsTest, QuickSaveGoesToTheDocumentsFolderAndIsNoSave) {
   Sample = 4;
-  TicsAtLastSample = 242;  // 1.008 s a sample: within 1 %, the asked interval is stored
+  ChartTiming = {0.0, 3.024, 4, 0.0, 0.0};  // 1.008 s a sample: within 1 %, the asked interval is stored
   ASSERT_TRUE(QuickSAVE());
   std::vector<fs::path> files;
   for (const auto& e : fs::directory_iterator(docs)) files.push_back(e.path());
@@ -258,7 +257,7 @@ TEST_F(SaveCommandsTest, QuickSaveGoesToTheDocumentsFolderAndIsNoSave) {
 TEST_F(SaveCommandsTest, ABackupBeforeTheFirstSampleKeepsTheRequestedInterval) {
   BackupfileCFURL = (dir / "Backup file.kstr").string();
   Sample = 0;
-  TicsAtLastSample = 0;
+  ChartTiming = {};
   AutoTimedBACKUP(1);
   EXPECT_EQ(SampleInterval, 1.0f);
   EXPECT_EQ(NBackUp, 1);

@@ -248,8 +248,24 @@ TEST(ScopeFile, IntervalNeverDividesByAZeroSweepDuration) {
   EXPECT_EQ(ScopeFileInterval(f).interval, 0.01f);
   f.lastScopeDur = -5;
   EXPECT_EQ(ScopeFileInterval(f).interval, 0.01f);
-  f.lastScopeDur = 1'000'000;  // rate rounds to 0
-  EXPECT_EQ(ScopeFileInterval(f).interval, 0.01f);
+}
+
+// Measured from whole samples per second, a slow scope that kept its rate was
+// stored with another interval (0.3 s as 0.333 s), and one above 2 s never measured.
+TEST(ScopeFile, ASlowScopeThatKeptItsRateStoresItsInterval) {
+  DataFileFacts f = test::SmallFacts();
+  f.scopeMax = 100;
+  f.sampRateError = 0.03f;
+  const struct {
+    float interval;
+    int32_t sweepTicks;
+    float stored;
+  } rows[] = {{0.3f, 1'800, 0.3f}, {5.0f, 30'000, 5.0f}, {30.0f, 180'000, 30.0f}, {5.0f, 33'000, 5.5f}};
+  for (const auto& r : rows) {
+    f.scopeInterval = r.interval;
+    f.lastScopeDur = r.sweepTicks;
+    EXPECT_FLOAT_EQ(ScopeFileInterval(f).interval, r.stored) << r.interval << " s, " << r.sweepTicks << " ticks";
+  }
 }
 
 TEST(ScopeFile, MeasuredIntervalOnlyWhenOutsideTheTolerance) {
@@ -257,10 +273,10 @@ TEST(ScopeFile, MeasuredIntervalOnlyWhenOutsideTheTolerance) {
   f.scopeMax = 100;
   f.scopeInterval = 0.01f;
   f.sampRateError = 0.05f;
-  f.lastScopeDur = 61;  // rate rint(98.36) = 98: 2 % off
+  f.lastScopeDur = 61;  // 0.010167 s a sample: 1.7 % off
   ScopeIntervalChoice c = ScopeFileInterval(f);
   EXPECT_EQ(c.interval, 0.01f);
-  EXPECT_NEAR(c.relativeError, 1.0 / 98 / 0.01f - 1, 1e-6);
+  EXPECT_NEAR(c.relativeError, 61.0 / 6'000 / 0.01f - 1, 1e-6);
   f.lastScopeDur = 120;  // 50 per second
   c = ScopeFileInterval(f);
   EXPECT_EQ(c.interval, 0.02f);
