@@ -22,6 +22,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/format.h"
 #include "shell/kit/popups.h"
 #include "shell/kit/protocol.h"
@@ -317,9 +318,7 @@ void ResetChannelDisplayScale(int32_t pauseStart) {
   for (int16_t ch = 1; ch <= nChannels; ++ch) {
     const int row = 176 + 20 * (ch - 1);
     rt::DrawText(ch < 10 ? 13 : 1, row - 3, (NumText(ch) + ":").str(), font, kBlack);
-    const Str255 label = ch <= 8 ? datalabel.mid(static_cast<std::size_t>(30 * ch - 29), 30)
-                                 : datalabel2.mid(static_cast<std::size_t>(30 * ch - 269), 30);
-    BUILDEF(static_cast<int16_t>(100 + ch), label, 40, row - 15, 270, row - 2, 5, 0);
+    BUILDEF(static_cast<int16_t>(100 + ch), ChannelLabel(ch), 40, row - 15, 270, row - 2, 5, 0);
     BUILDBOX(39, row - 16, 271, row - 1);
     BUILDEF(ch, NumText(ChannelVariables[ch][ChanField::PlotMin]), 275, row - 15, 355, row - 2, 1, 2);
     BUILDEF(static_cast<int16_t>(ch + 16), NumText(ChannelVariables[ch][ChanField::PlotMax]), 360, row - 15,

@@ -11,6 +11,7 @@
 #include "devices/state.h"
 #include "files/state.h"
 #include "setup/state.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
 
@@ -48,14 +49,6 @@ const char* InterfaceName(int16_t code) {
 
 const char* OnOff(bool on) {
   return on ? "ON" : "OFF";
-}
-
-std::string ChannelLabel(int16_t channel) {
-  const std::string all = (channel <= 8 ? datalabel : datalabel2).str();
-  const std::size_t start = static_cast<std::size_t>((channel - 1) % 8) * 30;
-  std::string label = start < all.size() ? all.substr(start, 30) : std::string();
-  label.resize(30, ' ');
-  return label;
 }
 
 std::string SideText(int kind, float a, float b, float c) {
@@ -165,7 +158,7 @@ void ChannelTable(ReportText& out) {
       out.Put("scan");
     else
       out.Num(rec[ChanField::Averaged]);
-    out.Column(kColLabel).Put(ChannelLabel(n)).Line();
+    out.Column(kColLabel).Put(ChannelLabelField(n).str()).Line();
   }
   int16_t threeWay = 0;
   for (int16_t n = 1; n <= nChannels && n <= 16; ++n)

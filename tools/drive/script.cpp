@@ -409,6 +409,13 @@ struct ScriptRunner::Impl {
       QTest::mouseClick(Window(w), Qt::LeftButton, {}, QPoint(ToInt(parts[2]), ToInt(parts[3])));
       return true;
     }
+    if (cmd == "drag-size") {
+      need(3);
+      int16_t w = static_cast<int16_t>(ToInt(parts[1]));
+      Window(w);
+      rt::bridge::DragWindowSize(w, ToInt(parts[2]), ToInt(parts[3]));
+      return true;
+    }
     if (cmd == "shot") {
       need(2);
       int16_t w = static_cast<int16_t>(ToInt(parts[1]));
@@ -432,10 +439,11 @@ struct ScriptRunner::Impl {
   void Agent() {
     while (next < lines.size()) {
       auto parts = Split(lines[next]);
-      bool isAction = !parts.empty() && parts[0][0] != '#' &&
-                      (parts[0] == "click" || parts[0] == "click-label" || parts[0] == "pick" || parts[0] == "type" ||
-                       parts[0] == "press" || parts[0] == "unpress" ||
-                       parts[0] == "key" || parts[0] == "menu" || parts[0] == "mouse");
+      bool isAction =
+          !parts.empty() && parts[0][0] != '#' &&
+          (parts[0] == "click" || parts[0] == "click-label" || parts[0] == "pick" || parts[0] == "type" ||
+           parts[0] == "press" || parts[0] == "unpress" || parts[0] == "key" || parts[0] == "menu" ||
+           parts[0] == "mouse" || parts[0] == "drag-size");
       if (!RunLine()) return;
       if (isAction) return;
     }
