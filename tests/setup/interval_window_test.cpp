@@ -170,12 +170,14 @@ TEST_F(IntervalWindowTest, ReturnCommitsTheTypedIntervalAndKeepsTheButton) {
   EXPECT_EQ(SamplingSpeedCode, 0) << "no button was clicked";
 }
 
-TEST_F(IntervalWindowTest, ReturnWithAnIntervalOfZeroOrNoNumberIsRefused) {
+// Beyond one sample a day an interval could not be kept in a set-up file.
+TEST_F(IntervalWindowTest, ReturnWithAnIntervalOfZeroNoNumberOrBeyondTheLimitsIsRefused) {
   test::WindowDriver driver;
   driver.WaitFor(kWindow)
       .Then("0 and Return", test::TypeInto(kWindow, 101, "0", true))
       .Check([] { EXPECT_TRUE(rt::WindowExists(kWindow)) << "refused: the window stays"; })
       .Then("x and Return", test::TypeInto(kWindow, 101, "x", true))
+      .Then("100000 and Return", test::TypeInto(kWindow, 101, "100000", true))
       .Then("-1 and Return", test::TypeInto(kWindow, 101, "-1", true))
       .Check([] {
         EXPECT_TRUE(rt::WindowExists(kWindow));
@@ -183,8 +185,18 @@ TEST_F(IntervalWindowTest, ReturnWithAnIntervalOfZeroOrNoNumberIsRefused) {
       })
       .Click(kWindow, 14);
   OpenChart(driver);
-  EXPECT_EQ(Played("bzot.mp3"), 3);
+  EXPECT_EQ(Played("bzot.mp3"), 4);
   EXPECT_EQ(OldChartSpeed, 1.0);
+}
+
+TEST_F(IntervalWindowTest, UseOtherIntervalBeyondTheLimitsTakesTheNearestLimit) {
+  for (const auto& [typed, taken] : {std::pair{"1e9", 86'400.0f}, {"0.00001", 0.0002f}}) {
+    test::WindowDriver driver;
+    driver.WaitFor(kWindow).Then(typed, test::TypeInto(kWindow, 101, typed)).Click(kWindow, 13).Click(kWindow, 14);
+    OpenChart(driver);
+    EXPECT_EQ(NewInterval, taken) << typed;
+    EXPECT_EQ(OldChartSpeed, static_cast<double>(taken)) << typed;
+  }
 }
 
 TEST_F(IntervalWindowTest, DT800SwitchesToHighSpeedAtATwentieth) {
