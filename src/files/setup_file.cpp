@@ -324,6 +324,19 @@ bool NumbersAreFinite(const SetupRecord& r) {
          std::all_of(r.spikeFilter.begin(), r.spikeFilter.end(), [](float v) { return std::isfinite(v); });
 }
 
+// The strips as the user chose them while they are still the ones the acquisition
+// screen fitted to a small display: the set-up then reopens at the chosen height
+// without a screen-size question.
+void StoreChosenStripLayout(SetupRecord& r) {
+  const StripLayoutBeforeFit& c = ChosenStripLayout;
+  if (!c.valid || PrefsArray[PrefsSlot::WindowHeight] != c.fittedHeight) return;
+  for (int ch = 1; ch <= 16; ++ch)
+    for (int f = 0; f < 5; ++f)
+      if (ChannelVariables[ch][ChanField::StripHeight + f] != c.fitted[ch][f]) return;
+  for (int ch = 1; ch <= 16; ++ch)
+    for (int f = 0; f < 5; ++f) r.channelTable[ch][ChanField::StripHeight + f] = c.chosen[ch][f];
+}
+
 }  // namespace
 
 std::string SetupRecordProblem(const SetupRecord& r) {
@@ -416,6 +429,7 @@ SetupRecord CaptureSetup() {
   r.labels2 = datalabel2.str();
   r.deviceLabels = prefix.str().substr(0, std::min<std::size_t>(prefix.size(), kDeviceLabelsSize));
   r.channelTable = ChannelVariables;
+  StoreChosenStripLayout(r);
   r.scopeGain = ScopeGain;
   r.maxSamples = MaxSamples;
   r.triggerOn = TriggerON;
