@@ -1,10 +1,12 @@
 // The real Sample Rate window under the offscreen platform: clicks, typed intervals,
 // the counts, the DataTaker switching on close, and a screenshot of each variant.
+#include <filesystem>
 #include <string>
 
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
+#include "files/setup_commands.h"
 #include "files/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
@@ -187,6 +189,32 @@ TEST_F(IntervalWindowTest, ReturnWithAnIntervalOfZeroNoNumberOrBeyondTheLimitsIs
   OpenChart(driver);
   EXPECT_EQ(Played("bzot.mp3"), 4);
   EXPECT_EQ(OldChartSpeed, 1.0);
+}
+
+// A set-up saved at 0.1 s comes back at 0.1 s, and the window opens with the
+// 1/10 second button selected.
+TEST_F(IntervalWindowTest, ASetupSavedAtATenthOfASecondOpensWithItsButtonSelected) {
+  OldChartSpeed = ChartIntervalInSeconds = 0.1;
+  ScopeIntervalInSeconds = 0.01;
+  ShowXYPlot = 1;  // strips laid out afresh without asking
+  const auto path = test::MakeTempDir("interval-setup") / "tenth.MVsetup";
+  ASSERT_TRUE(WriteSetupFile(path.string()));
+  OldChartSpeed = ChartIntervalInSeconds = 1.0;
+  OldChartSpeedBut = 9;
+  ASSERT_TRUE(LoadSetupFile(path.string()));
+  EXPECT_EQ(ChartIntervalInSeconds, 0.1);
+  test::WindowDriver driver;
+  driver.WaitFor(kWindow)
+      .Shot(kWindow, Shot("w9-interval-after-setup-load.png"))
+      .Check([] {
+        EXPECT_EQ(State(6), 2) << "1/10 second";
+        EXPECT_EQ(State(9), 1) << "1 second";
+        EXPECT_EQ(rt::EditText(101), " 0.1");
+      })
+      .Click(kWindow, 14);
+  OpenChart(driver);
+  EXPECT_EQ(OldChartSpeed, 0.1);
+  std::filesystem::remove_all(path.parent_path());
 }
 
 TEST_F(IntervalWindowTest, UseOtherIntervalBeyondTheLimitsTakesTheNearestLimit) {
