@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -442,6 +443,23 @@ TEST_F(SetupFileTest, ASetupSavedAtATenthOfASecondLoadsAsATenthWithItsButton) {
     EXPECT_EQ(AltChartInt, c.chartButton == 13 ? 1 : 0);
   }
   EXPECT_EQ(ChartIntervalInSeconds, 0.3) << "a typed interval comes back as typed";
+}
+
+// The set-up reader's fuzz target starts from these golden files (written anew with
+// MV_WRITE_FUZZ_SEEDS=1 when the encoding here changes).
+TEST_F(SetupFileTest, TheFuzzSeedsAreTheGoldenFiles) {
+  SetTwoChannelSetup();
+  const std::pair<const char*, std::string> seeds[] = {
+      {"current.MVsetup", HandEncoded()},
+      {"older.MVsetup", HandEncoded(true)},
+      {"older-ends-after-slot-39.MVsetup", HandEncoded(true, true)},
+      {"oldest.MVsetup", HandEncoded(false, false, true)}};
+  const auto dir = test::SourcePath("tools/fuzz/corpus/setup");
+  for (const auto& [name, bytes] : seeds) {
+    if (std::getenv("MV_WRITE_FUZZ_SEEDS")) std::ofstream(dir / name, std::ios::binary) << bytes;
+    EXPECT_EQ(ReadBytes(dir / name), bytes) << name;
+    EXPECT_TRUE(ParseSetup(bytes, CaptureSetup()).record) << name;
+  }
 }
 
 // A stored window width of 0 would make the time per pixel a division by zero.

@@ -3,6 +3,7 @@
 // a short file lacks; and texts that are no set-up.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -162,6 +163,13 @@ TEST_F(SetupTextTest, ScopeIntervalsOfAMillisecondAndLessTakeTheHighSpeedScope) 
     ASSERT_TRUE(Load(f.s)) << ticks << ": " << LastNotice();
     EXPECT_EQ(PrefsArray[PrefsSlot::DT800FastScope], fast) << ticks;
   }
+}
+
+// The set-up reader's fuzz target starts from these golden files too.
+TEST_F(SetupTextTest, TheFuzzSeedsAreTheGoldenFiles) {
+  const auto path = test::SourcePath("tools/fuzz/corpus/setup") / "text-form.MVsetup";
+  if (std::getenv("MV_WRITE_FUZZ_SEEDS")) std::ofstream(path, std::ios::binary) << WholeTwoChannelFile();
+  EXPECT_EQ(ReadBytes(path), WholeTwoChannelFile());
 }
 
 // Anything that is not read whole into usable values is refused and changes nothing.
