@@ -43,6 +43,7 @@ int32_t ChartTimeCutoff = 0;
 int32_t NscrnCASEs = 0;
 int32_t LastNsCasx = 0;
 int32_t ScreenCapacity = 0;
+StripLayoutBeforeFit ChosenStripLayout;
 int16_t ShowDisplays = 0;
 int16_t NewScreen = 0;
 float donefact = 0.0f;
@@ -180,6 +181,7 @@ int16_t FastScopeCount = 0;
 
 void ResetAcquisitionState() {
   ResetRecordingValues();
+  ChosenStripLayout = StripLayoutBeforeFit{};
   FastScopeCount = 0;
   Sample = 0;
   HavePaused = 0;

@@ -74,6 +74,17 @@ extern int16_t scope2total;
 extern int32_t ChartTimeCutoff;
 extern int32_t NscrnCASEs;
 extern int32_t LastNsCasx;
+// The window height (slot 12) and strip layout (fields 8 to 12 of rows 1 to 16) the
+// user chose, kept when the acquisition screen fits them to the display, with the
+// height and layout it left: while the present ones are still the fitted ones, a
+// set-up saved stores the chosen layout, so it reopens without a screen-size question.
+struct StripLayoutBeforeFit {
+  using Strips = std::array<std::array<float, 5>, 17>;
+  bool valid = false;
+  int16_t chosenHeight = 0, fittedHeight = 0;
+  Strips chosen{}, fitted{};
+};
+extern StripLayoutBeforeFit ChosenStripLayout;
 // Samples one chart screen holds (W x ChartView + 1).
 extern int32_t ScreenCapacity;
 // 1 while the numeric status displays and readouts run in this recording.

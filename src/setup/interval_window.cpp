@@ -22,6 +22,7 @@
 #include "shell/kit/help.h"
 #include "shell/kit/protocol.h"
 #include "shell/kit/resources.h"
+#include "shell/kit/sample_intervals.h"
 #include "shell/kit/services.h"
 #include "shell/kit/sounds.h"
 #include "shell/state.h"
@@ -448,11 +449,12 @@ class IntervalWindow {
 
   // Return takes the typed number as the interval and closes; an interval of 0 or
   // less (or text that is no number) would stop every recording that divides by it,
-  // so it is refused and the window stays open with the interval it had.
+  // and one beyond the limits could not be kept in a set-up file, so it is refused
+  // and the window stays open with the interval it had.
   Next CommitTypedInterval() {
     const double typed = TextToNumber(rt::EditText(kIntervalField));
     const auto single = static_cast<float>(typed);
-    if (!(typed > 0) || !std::isfinite(single) || !(single > 0)) {
+    if (!SampleIntervalWithinLimits(typed) || !(single > 0)) {
       zap();
       ShowInterval();
       rt::SelectEditText(kIntervalField, 0, -1);
@@ -531,10 +533,13 @@ class IntervalWindow {
     }
   }
 
-  // A typed interval of 0 or less (or no number) becomes 5 s.
+  // A typed interval of 0 or less (or no number) becomes 5 s; one beyond the
+  // limits becomes the nearest limit.
   void UseOtherInterval() {
     NewInterval = static_cast<float>(TextToNumber(rt::EditText(kIntervalField)));
     if (!(NewInterval > 0) || !std::isfinite(NewInterval)) NewInterval = 5.0f;
+    NewInterval = std::clamp(NewInterval, static_cast<float>(kShortestSampleInterval),
+                             static_cast<float>(kLongestSampleInterval));
     interval = NewInterval;
     AltChartInt = 1;
     OldChartSpeedBut = RateButton::UseOther;

@@ -12,6 +12,8 @@
 #include "acquisition/toolbar.h"
 #include "acquisition/view_preview.h"
 #include "devices/scripted_port.h"
+#include "files/entry_points.h"
+#include "files/setup_file.h"
 #include "files/state.h"
 #include "runtime/sound.h"
 #include "runtime/system.h"
@@ -87,6 +89,36 @@ TEST_F(ScreenWindow, ShortRunShowsOneScreenfulAndTheEndOfPeriodBar) {
   EXPECT_TRUE(Near(rt::CanvasPixel(600, static_cast<int>(ChannelVariables[2][ChanField::StripBottom])),
                    PlotFrameColor));
   rt::SaveWindowImage(1, (TestOutputDir() / "w1-acquisition-short-run.png").string());
+}
+
+// On a display lower than the chosen window the screen fits the strips to it for the
+// recording; a set-up saved afterwards keeps the layout the user chose, so on a
+// display of the chosen size it reopens without a screen-size question. Once the
+// user lays the strips out again, that layout is the one stored.
+TEST_F(ScreenWindow, ASetupSavedAfterAFittedScreenStoresTheChosenLayout) {
+  files_hooks::SetChanParams = [this](int16_t, int16_t) {
+    Layout(2, PrefsArray[PrefsSlot::WindowHeight] - 14);
+  };
+  Layout(2, 700);
+  const auto chosen = ChannelVariables;
+  const float chosenBottom = chosen[2][ChanField::StripBottom];
+  SetScreenSizeOverride(1024, 600);
+  MaxSamples = 300;
+  DRAWSCREEN(1);
+  ASSERT_EQ(PrefsArray[PrefsSlot::WindowHeight], 542) << "fitted to the display for the recording";
+  ASSERT_EQ(ChannelVariables[2][ChanField::StripBottom], 542.0f);
+  DRAWSCREEN(0);  // a later screen of the same run changes nothing more
+
+  const SetupRecord stored = CaptureSetup();
+  for (int ch = 1; ch <= 2; ++ch)
+    for (int f = ChanField::StripHeight; f <= ChanField::BottomCopy; ++f)
+      EXPECT_EQ(stored.channelTable[ch][f], chosen[ch][f]) << "channel " << ch << " field " << f;
+  EXPECT_GE(chosenBottom, 700 - 30) << "fills a window of the chosen height: no mismatch";
+
+  Layout(2, 500);
+  EXPECT_EQ(CaptureSetup().channelTable[2][ChanField::StripBottom],
+            ChannelVariables[2][ChanField::StripBottom]);
+  ResetHooks("files_hooks::SetChanParams");
 }
 
 TEST_F(ScreenWindow, LongRunMakesTheCapacityBarAndCountsTheScreen) {
