@@ -62,6 +62,7 @@ TEST_F(FastScopeRunE2E, SetupFileWithTheFastScopeRecordsDemonstrationBlocks) {
   SetupRecord setup;
   setup.recordingMode = RecordingModeCode::Scope;
   setup.channels = 1;
+  setup.chartTicks = 60;  // a chart interval the program can record, though this is a scope run
   setup.scopeTicks = 0.03f;
   setup.scopeMax = 2048;
   setup.maxSamples = 1024;
