@@ -94,7 +94,8 @@ void BuildPauseWindow() {
   const int16_t x = static_cast<int16_t>((rt::DisplayWidth() - 350) / 2 - 185);
   BuildWINDOW(W, "Acquisition Pause...", x, 50, static_cast<int16_t>(x + kPauseWidth), 50 + kPauseHeight, 6);
   BuildResumeAndRefresh();
-  rt::NewControl(kPauseScales, rt::ControlType::PushButton, "\xC6 Display Scale...", RectOf(168, 55, 298, 76), 1);
+  rt::NewControl(kPauseScales, rt::ControlType::PushButton, "\xC6 Display Scale...", RectOf(168, 55, 298, 76),
+                 1);
   BUILDEF(kPauseNoteField, "", 15, 106, 490, 124, 1, 0);
   BUILDEF(kPauseSecondsField, "", 295, 16, 365, 34, 5, 2);
   rt::FontSpec seconds = KitFont(3, 14);
@@ -214,10 +215,15 @@ void Resume(const PauseRun& run) {
   const double now = GetCurrentTimeInSeconds();
   CurrentTimeInSeconds = now;
   TimeOfNextChartSample = now;
-  // The scope of scope-plus-chart goes on from now too, or it would make up the
-  // paused time in a burst of points read back to back.
-  if (RecordingMODE == RecordingModeCode::ScopeChart) NextScopeTimeInSeconds = now;
   const int64_t ticks = rt::TickCount();
+  // The scope of scope-plus-chart goes on from now too, or it would make up the
+  // paused time in a burst of points read back to back. The sweep under way starts
+  // that much later: its measured length, which a saved sweep's interval and the rate
+  // check are taken from, counts the time it swept, not the pause.
+  if (RecordingMODE == RecordingModeCode::ScopeChart) {
+    NextScopeTimeInSeconds = now;
+    Bscopetics = static_cast<int32_t>(Bscopetics + (ticks - run.start));
+  }
   const auto minutes = static_cast<float>(static_cast<double>(ticks - run.start) / 3600.0);
   totalPauseDuration += minutes;
   CumulativePauseContainer +=

@@ -4,21 +4,21 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
-
 #include <cstdlib>
-#include <limits>
 #include <filesystem>
+#include <limits>
 
 #include "acq_fixture.h"
-#include "common/window_steps.h"
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/markers.h"
 #include "acquisition/pause_window.h"
-#include "acquisition/toolbar.h"
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/scope_chart_sample.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/screen.h"
+#include "acquisition/toolbar.h"
+#include "common/dump_tool.h"
+#include "common/window_steps.h"
 #include "files/state.h"
 #include "runtime/qt_bridge.h"
 #include "shell/kit/services.h"
@@ -228,6 +228,47 @@ TEST_F(ScopeChartPauseTest, APauseLeavesItsMarkerAndNoBurstOfScopePoints) {
   int pauseMarkers = 0;
   for (int m = 1; m <= Nmarkers; ++m) pauseMarkers += MarkersArray[m].code == kPauseMarkerCode;
   EXPECT_EQ(pauseMarkers, 1);
+}
+
+TEST_F(ScopeChartPauseTest, APauseInsideASweepLeavesTheSavedSweepsIntervalAsAsked) {
+  // A 1/60 s scope of 100 points paused for 5 s in its first sweep, and saved with Tab
+  // once that sweep has wrapped: the sweep took 100 ticks of sampling, so the file
+  // keeps 1/60 s, not the 100 points over 400 ticks the pause would make of it.
+  ScopeIntervalInSeconds = 1.0 / 60;
+  MaxSamples = 300;
+  setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
+  acq_hooks::PAUSE = [] {
+    ReleaseAll();
+    PAUSE();
+  };
+  enum class Stage { Sweeping, Paused, Saving, Stopping } stage = Stage::Sweeping;
+  script = [&] {
+    if (stage == Stage::Sweeping && ScSample >= 40) {
+      stage = Stage::Paused;
+      Hold({rt::key::Command, rt::key::P});
+    } else if (stage == Stage::Paused && TotScopeSample > ScopeMax + 10) {
+      stage = Stage::Saving;
+      Hold({rt::key::Tab});
+    } else if (stage == Stage::Saving && ScopeCount == 1) {
+      stage = Stage::Stopping;
+      Hold({rt::key::Escape});
+    }
+  };
+  Drive({Until(kPauseWindow), Do([] { rt::AdvanceVirtualClock(5.0); }), Click(kPauseWindow, 51)});
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  unsetenv("MV_RESOURCES_DIR");
+  ReleaseAll();
+  ASSERT_EQ(stage, Stage::Stopping);
+  EXPECT_NEAR(LastScopeDur, ScopeMax, 2) << "the sweep's ticks, the pause left out";
+
+  std::vector<fs::path> saved;
+  for (const auto& e : fs::directory_iterator(documents_)) saved.push_back(e.path());
+  ASSERT_EQ(saved.size(), 1u);
+  const std::string dump = DumpDataFile(saved[0], "--scope ");
+  const std::string key = "interval (s): ";
+  const std::size_t at = dump.find(key);
+  ASSERT_NE(at, std::string::npos) << dump;
+  EXPECT_NEAR(std::stod(dump.substr(at + key.size())), 1.0 / 60, 1e-7) << dump;
 }
 
 TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks) {
