@@ -190,6 +190,24 @@ TEST_F(ScopeChartTest, ANoteTypedDuringTheRunIsStoredWithAllItsCharacters) {
   EXPECT_FALSE(rt::WindowExists(kNoteWindow));
 }
 
+TEST_F(ScopeChartTest, TheNoteIconLeavesACaretMarkerAsItOpensTheNoteWindow) {
+  services::HandleNotes = [] { HandleNotes(); };
+  MaxSamples = 30;
+  bool clicked = false;
+  script = [&] {
+    if (!clicked && Sample >= 5) {
+      clicked = true;
+      ApplyToolbarClick(130, 20);  // the note icon
+    }
+  };
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  EXPECT_TRUE(rt::WindowExists(kNoteWindow)) << "the note is still being written";
+  ASSERT_EQ(Nmarkers, 1);
+  EXPECT_EQ(MarkersArray[1].code, '^');
+  rt::CloseWindow(kNoteWindow);
+  NoteWindowIsOpen = 0;
+}
+
 class ScopeChartPauseTest : public ScopeChartTest, public WindowSteps {
  protected:
   void TearDown() override {
