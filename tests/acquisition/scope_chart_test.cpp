@@ -289,6 +289,61 @@ TEST_F(ScopeChartPauseTest, APauseInsideASweepLeavesTheSavedSweepsIntervalAsAske
   EXPECT_NEAR(std::stod(dump.substr(at + key.size())), 1.0 / 60, 1e-7) << dump;
 }
 
+class ScopeChartNoteTest : public ScopeChartTest, public WindowSteps {
+ protected:
+  void TearDown() override {
+    rt::SetPumpHook(nullptr);
+    ReleaseAll();
+    if (rt::WindowExists(kNoteWindow)) rt::CloseWindow(kNoteWindow);
+    NoteWindowIsOpen = 0;
+    ScopeChartTest::TearDown();
+  }
+};
+
+TEST_F(ScopeChartNoteTest, AnOkClickAtTheInstantOfTheLastKeystrokeStoresTheNote) {
+  // Notes written through the note icon, each typed and its OK clicked in one go,
+  // taken by the toolbar's own pass of the event pump rather than the note's: every
+  // OK stores its note and closes the window.
+  services::HandleNotes = [] { HandleNotes(); };
+  bool inToolbarPass = false;
+  services::ReadControlStrip = [&] {
+    inToolbarPass = true;
+    ReadControlStrip();
+    inToolbarPass = false;
+  };
+  int served = 0;
+  services::HandleNotes = [&] {
+    ++served;
+    HandleNotes();
+  };
+  MaxSamples = 2'000;
+  constexpr int kNotes = 12;
+  int typed = 0;
+  std::vector<Step> steps;
+  for (int n = 1; n <= kNotes; ++n) {
+    const std::string text = "note " + std::to_string(n);
+    steps.push_back(Do([&] {
+      served = 0;
+      ApplyToolbarClick(130, 20);  // the note icon
+    }));
+    steps.push_back(Until(kNoteWindow));
+    steps.push_back([&, text] {
+      if (!inToolbarPass || served == 0) return false;  // the note's window has been served once
+      Keys(kNoteWindow, kNoteField, text)();
+      Click(kNoteWindow, 1)();
+      ++typed;
+      return true;
+    });
+    steps.push_back(Gone(kNoteWindow));
+  }
+  steps.push_back(Do([] { Hold({rt::key::Escape}); }));
+  Drive(steps, [] { Hold({rt::key::Escape}); });
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  EXPECT_EQ(typed, kNotes);
+  ASSERT_EQ(NumberOfNotes, kNotes);
+  for (int n = 1; n <= kNotes; ++n) EXPECT_EQ(fileRemarks[n].text.str(), "note " + std::to_string(n));
+}
+
 TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks) {
   MaxSamples = 200;
   PrefsArray[PrefsSlot::Automarkers] = 1;

@@ -11,6 +11,7 @@
 #include "acquisition/ticks.h"
 #include "acquisition/toolbar.h"
 #include "acquisition/view_preview.h"
+#include "common/window_steps.h"
 #include "devices/scripted_port.h"
 #include "files/state.h"
 #include "runtime/sound.h"
@@ -233,11 +234,10 @@ TEST_F(ScreenWindow, NoteIconOpensTheNoteWindowAndReturnStoresIt) {
   rt::SetEditText(kNoteField, "gas bottle changed");
   HandleNotes();  // the window's own opening events
   ASSERT_EQ(NoteWindowIsOpen, 1);
-  rt::SetPumpHook([] { Action = ActionCode::Key; });  // Return
+  WindowSteps::Return(kNoteWindow, kNoteField)();
   // The recording serves the window once per pass; the window's own activation
   // events may take a pass or two before Return is seen.
   for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
-  rt::SetPumpHook(nullptr);
   EXPECT_EQ(NoteWindowIsOpen, 0);
   EXPECT_FALSE(rt::WindowExists(kNoteWindow));
   ASSERT_EQ(NumberOfNotes, 1);
@@ -250,21 +250,14 @@ TEST_F(ScreenWindow, CloseBoxAndEmptyNotesStoreNothing) {
   GetFileNote();
   rt::SetEditText(kNoteField, "discard me");
   HandleNotes();
-  rt::SetPumpHook([] {
-    Action = ActionCode::CloseBox;
-    EventID = kNoteWindow;
-  });
-  HandleNotes();
+  WindowSteps::CloseBox(kNoteWindow)();
+  for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
   EXPECT_EQ(NumberOfNotes, 0);
   EXPECT_EQ(NoteWindowIsOpen, 0);
   GetFileNote();
   HandleNotes();
-  rt::SetPumpHook([] {
-    Action = ActionCode::Click;
-    EventID = 1;
-  });
-  HandleNotes();
-  rt::SetPumpHook(nullptr);
+  WindowSteps::Click(kNoteWindow, 1)();  // OK on an empty note
+  for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
   EXPECT_EQ(NumberOfNotes, 0);
   EXPECT_EQ(NoteWindowIsOpen, 0);
 }
