@@ -204,6 +204,7 @@ TEST_F(ScopeChartTest, TheNoteIconLeavesACaretMarkerAsItOpensTheNoteWindow) {
   EXPECT_TRUE(rt::WindowExists(kNoteWindow)) << "the note is still being written";
   ASSERT_EQ(Nmarkers, 1);
   EXPECT_EQ(MarkersArray[1].code, '^');
+  EXPECT_TRUE(rt::SaveWindowImage(1, (TestOutputDir() / "w1-scope-chart-note-marker.png").string()));
   rt::CloseWindow(kNoteWindow);
   NoteWindowIsOpen = 0;
 }
