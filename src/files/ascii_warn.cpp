@@ -93,7 +93,7 @@ FileResult SaveASCII(const std::string& path, int16_t progress) {
       rt::PeekEvents();
     };
   }
-  FileResult r = SaveTextDataFile(path, false, follow);
+  FileResult r = SaveTextDataFile(path, RunPhase::Closed, follow);
   if (r) wsst();
   if (progress == 1 && rt::WindowExists(kTextSaveProgressWindow)) rt::CloseWindow(kTextSaveProgressWindow);
   return r;

@@ -138,17 +138,17 @@ void SetMeasuredSampleInterval() {
   SampleInterval = decideSampleInterval(elapsed, 0.0, Sample, ChartSampleInterval, SampRateError).interval;
 }
 
-FileResult WriteRecording(DataFormat f, const std::string& path, bool endOfPeriod) {
+FileResult WriteRecording(DataFormat f, const std::string& path, RunPhase phase) {
   FileResult r;
   switch (f) {
     case DataFormat::Sable:
-      r = SaveSableDataFile(path, endOfPeriod);
+      r = SaveSableDataFile(path, phase);
       break;
     case DataFormat::Text:
-      r = SaveTextDataFile(path, endOfPeriod);
+      r = SaveTextDataFile(path, phase);
       break;
     default:
-      r = SaveChartDataFile(path);
+      r = SaveChartDataFile(path, phase);
       break;
   }
   // The Sable export is written without the save sound.
@@ -173,7 +173,7 @@ void SAVEFILES() {
   }
   // A text file written by hand shows its progress.
   const FileResult r =
-      f == DataFormat::Text ? SaveASCII(sFileCFURL, 1) : WriteRecording(f, sFileCFURL, false);
+      f == DataFormat::Text ? SaveASCII(sFileCFURL, 1) : WriteRecording(f, sFileCFURL, RunPhase::Closed);
   if (!r) {
     files_hooks::FileNotice("The data were not saved", "\"" + FileNameOf(sFileCFURL) + "\": " + r.reason);
     return;
@@ -287,7 +287,7 @@ void AutoTimedBACKUP(int16_t resetTimer) {
   SetMeasuredSampleInterval();
   if (backupfile.empty()) backupfile = BackupDefaultName(false);
   // The writer replaces the old backup only once the new one is complete.
-  const FileResult r = WriteRecording(DataFormat::Binary, BackupfileCFURL, false);
+  const FileResult r = WriteRecording(DataFormat::Binary, BackupfileCFURL, RunPhase::Open);
   if (resetTimer == 1) {
     CurrentTimeInSeconds = GetCurrentTimeInSeconds();
     TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
@@ -324,7 +324,7 @@ void AUTOSAVE() {
   const std::string root = MacRomanToUtf8(filestrings.rootName.str());
   const std::string path =
       InFolder(NumberedFilesFolder(), PeriodFileName(root, ScopeCount, f, ExtensionsOn()));
-  const FileResult r = WriteRecording(f, path, true);
+  const FileResult r = WriteRecording(f, path, RunPhase::Open);
 
   NewScreen = 1;
   files_hooks::NewPeriodScreen();
@@ -353,7 +353,7 @@ bool QuickSAVE() {
   FileResult r{false, "no folder to save into"};
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;
-    r = WriteRecording(DataFormat::Binary, InFolder(folder, name), false);
+    r = WriteRecording(DataFormat::Binary, InFolder(folder, name), RunPhase::Closed);
     if (r) break;
   }
   MarkUnsaved();  // a quick save is no save of the recording

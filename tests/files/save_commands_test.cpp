@@ -139,6 +139,12 @@ class SaveCommandsTest : public test::FilesTest {
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
     return dir;
   }
+  // The options window has closed the five-sample run: Sample is one less and
+  // nSamples keeps the count.
+  static void StopTheRun() {
+    nSamples = 5;
+    Sample = 4;
+  }
   static std::string Header(int32_t count, float interval) {
     Golden g;
     g.line("-999");
@@ -159,11 +165,13 @@ class SaveCommandsTest : public test::FilesTest {
 };
 
 TEST_F(SaveCommandsTest, TheSaveCommandWritesTheChosenFileAfterTheCommentWindow) {
+  StopTheRun();
   SampleInterval = 0.5f;  // as the rate check after the run decided
   rt::QueuePanelAnswer((dir / "chart data.kstr").string());
   SAVEFILES();
   const std::string bytes = test::Slurp(dir / "chart data.kstr");
   EXPECT_EQ(bytes.substr(0, 13), Header(4, 0.5f));
+  EXPECT_NE(bytes.find(Values({10, 11, 12, 13, 14})), std::string::npos) << "every sample taken";
   EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 1);
   EXPECT_EQ(filestrings.dataFile.str(), "chart data.kstr");
   EXPECT_EQ(calls, std::vector<std::string>{"comments"});
@@ -240,7 +248,7 @@ TEST_F(SaveCommandsTest, APeriodWithNoRootAsksForOneAndElseGoesToTheDocumentsFol
 }
 
 TEST_F(SaveCommandsTest, QuickSaveGoesToTheDocumentsFolderAndIsNoSave) {
-  Sample = 4;
+  StopTheRun();
   TicsAtLastSample = 242;  // 1.008 s a sample: within 1 %, the asked interval is stored
   ASSERT_TRUE(QuickSAVE());
   std::vector<fs::path> files;
@@ -249,7 +257,9 @@ TEST_F(SaveCommandsTest, QuickSaveGoesToTheDocumentsFolderAndIsNoSave) {
   const std::string name = files[0].filename().string();
   EXPECT_EQ(name.rfind("QuickSave ", 0), 0u) << name;
   EXPECT_EQ(name.substr(name.size() - 5), ".kstr");
-  EXPECT_EQ(test::Slurp(files[0]).substr(0, 13), Header(3, 1.0f));
+  const std::string bytes = test::Slurp(files[0]);
+  EXPECT_EQ(bytes.substr(0, 13), Header(4, 1.0f)) << "five samples: the last index is 4";
+  EXPECT_NE(bytes.find(Values({10, 11, 12, 13, 14})), std::string::npos);
   EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 0);
   EXPECT_EQ(QuicksaveCounter, 1);
 }
