@@ -1,7 +1,5 @@
 #include "acquisition/screen.h"
 
-#include "files/save_names.h"
-
 #include "acquisition/channel_panel.h"
 #include "acquisition/pixel.h"
 #include "acquisition/recording_keys.h"
@@ -13,6 +11,7 @@
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/entry_points.h"
+#include "files/save_commands.h"
 #include "files/save_names.h"
 #include "files/state.h"
 #include "runtime/clock.h"
@@ -124,8 +123,9 @@ void StaticField(int16_t number, const Str255& text, Rect where, int16_t justifi
 
 void BackupIndicator(int w, int16_t d, int h) {
   if (!(Mode(RecordingModeCode::Chart) || Mode(RecordingModeCode::ScopeChart))) return;
-  const bool on = PrefsArray[PrefsSlot::AutomaticBackup] != 0;
-  BackupFileIndicator = BackupIndicatorText(on, NBackUp);
+  const bool chosen = PrefsArray[PrefsSlot::AutomaticBackup] != 0;
+  const bool on = chosen && TimedBackupsWritten();
+  BackupFileIndicator = BackupIndicatorText(chosen, on, NBackUp);
   StaticField(kBackupField, BackupFileIndicator,
               Rect{PixelCoord(w + d - 91), PixelCoord(h - 12), PixelCoord(w + d - 3), PixelCoord(h - 1)}, 2,
               KitFont(3, 10), on ? kDisplayBlue : kDisplayRed, rgbyellow);

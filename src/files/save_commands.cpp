@@ -237,8 +237,10 @@ int16_t BackupExistsCaution() {
 
 }  // namespace
 
-void BACKUPFILENAME() {
-  services::SetUpMENUs(0);
+namespace {
+
+// The backup panel and its caution; true when a backup file was chosen.
+bool AskBackupFile() {
   const std::string defaultName = BackupDefaultName(ExtensionsOn());
   bool mustChoose = false;  // after "Select new backup file name" a name must be chosen
   for (;;) {
@@ -260,7 +262,19 @@ void BACKUPFILENAME() {
     backupfile = NameField(FileNameOf(path));
     break;
   }
+  return !BackupfileCFURL.empty();
+}
+
+}  // namespace
+
+void BACKUPFILENAME() {
+  services::SetUpMENUs(0);
+  AskBackupFile();
   services::SetUpMENUs(1);
+}
+
+bool TimedBackupsWritten() {
+  return TimedSaveINTERVAL > 0 && !BackupfileCFURL.empty();
 }
 
 // ---- the root name line of the options window ------------------------------------------------------
@@ -282,16 +296,40 @@ void SHOWROOTFILE() {
 
 // ---- the timed backup ----------------------------------------------------------------------------
 
+namespace {
+
+// The sample schedule and the backup timer start again from now.
+void RestartScheduleAfterBackup() {
+  CurrentTimeInSeconds = GetCurrentTimeInSeconds();
+  TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
+  NextSAVEtime = TicksFrom(static_cast<double>(rt::TickCount()) + TimedSaveINTERVAL);
+}
+
+void ClearBackupClick() {
+  ControlStripClicked = 0;
+  BackupIconClicked = 0;
+}
+
+}  // namespace
+
 void AutoTimedBACKUP(int16_t resetTimer) {
-  if (BackupfileCFURL.empty()) return;
+  bool asked = false;
+  if (BackupfileCFURL.empty()) {
+    // The timed path has no file to write (the screen says "backup off"). The key or
+    // the icon asks for one, so backups can still be turned on during the run; the
+    // recording keeps its menus off meanwhile, and the time spent in the panel is a
+    // gap the schedule restarts after.
+    if (resetTimer == 1) return ClearBackupClick();
+    asked = AskBackupFile();
+    RestartScheduleAfterBackup();
+    if (!asked) return ClearBackupClick();
+  }
   SetMeasuredSampleInterval();
   if (backupfile.empty()) backupfile = BackupDefaultName(false);
   // The writer replaces the old backup only once the new one is complete.
   const FileResult r = WriteRecording(DataFormat::Binary, BackupfileCFURL, RunPhase::Open);
-  if (resetTimer == 1) {
-    CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-    TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
-    NextSAVEtime = TicksFrom(static_cast<double>(rt::TickCount()) + TimedSaveINTERVAL);
+  if (resetTimer == 1 || asked) {
+    RestartScheduleAfterBackup();
   } else {
     // The key or icon that asked: wait for its click to end (bounded).
     for (int i = 0; i < 300 && rt::Button(); ++i) rt::PumpEvents(10);
@@ -305,8 +343,7 @@ void AutoTimedBACKUP(int16_t resetTimer) {
     BackupFileIndicator = " backup failed";
     ShowFailure(kBackupIndicatorField, " backup failed");
   }
-  ControlStripClicked = 0;
-  BackupIconClicked = 0;
+  ClearBackupClick();
 }
 
 // ---- the end of a sampling period ----------------------------------------------------------------

@@ -34,6 +34,10 @@ void SaveSCOPE();
 // The options window's line with the root name of the numbered files (window 4).
 void SHOWROOTFILE();
 
+// Whether timed backups are written in this run: an interval and a backup file. A
+// cancelled backup panel leaves no file, and the run then has no timed backups.
+bool TimedBackupsWritten();
+
 // The interval a save stores: the requested chart interval unless the measured one
 // (from the run's ticks and samples) lies outside the tolerance. Sets SampleInterval.
 void SetMeasuredSampleInterval();

@@ -17,8 +17,11 @@
 #include "common/test_support.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
+#include "files/save_commands.h"
+#include "files/save_names.h"
 #include "files/state.h"
 #include "runtime/events.h"
+#include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/control_loop.h"
 #include "shell/main_body.h"
@@ -190,6 +193,30 @@ TEST_F(SaveRunE2E, EveryFormatAndTheBackupHoldEveryRecordedSample) {
     EXPECT_EQ(rows[i][0], static_cast<float>(i + 1) * interval) << "row " << i + 1 << " at its own time";
     EXPECT_EQ(rows[i][1], taken[i]) << "row " << i + 1;
   }
+}
+
+// Backups are on by default: a run whose backup panel was cancelled writes none and
+// says "backup off"; the toolbar's backup icon asks for the file again, and once one
+// is named the run is backed up (at the click and at the stop).
+TEST_F(SaveRunE2E, ACancelledBackupPanelShowsBackupOffAndTheBackupIconAsksAgain) {
+  std::vector<std::string> shown;  // the backup indicator's texts, in order
+  SetSampleTimingTap([&shown](double, double) {
+    const std::string text = rt::EditText(kBackupIndicatorField);
+    if (shown.empty() || shown.back() != text) shown.push_back(text);
+  });
+  const std::string script = ChartRunWithOneChannel("cancel") + "until 1\nwait 0.3\nshot 1 " +
+                             Shot("w1-run-backup-off.png") + "\npanel " + Doc("night.kstr") +
+                             "\nmouse 1001 300 20\nwait 0.3\n"
+                             "hold Escape\nuntil 112\nrelease Escape\n"
+                             "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_EQ(shown.front(), " backup off");
+  EXPECT_EQ(shown.back(), BackupIndicatorAfter(1).str()) << "the backup made at the icon's click";
+  ASSERT_TRUE(fs::exists(documents_ / "night.kstr"));
+  const std::string dump = test::DumpDataFile(documents_ / "night.kstr");
+  EXPECT_EQ(DumpedNumber(dump, "samples of channel block 1 \\("), nSamples) << "rewritten at the stop";
 }
 
 TEST_F(SaveRunE2E, AutorepeatSavesEachFullPeriodToANumberedFile) {

@@ -15,6 +15,7 @@
 #include "runtime/clock.h"
 #include "runtime/panels.h"
 #include "setup/state.h"
+#include "shell/kit/services.h"
 #include "shell/state.h"
 #include "writers_test_support.h"
 
@@ -289,6 +290,58 @@ TEST_F(SaveCommandsTest, ScopeSweepsAreNumberedFromTheRootInTheRootsFolder) {
   EXPECT_TRUE(fs::exists(dir / "sweep2.KSSable"));
   EXPECT_EQ(shown[kNextFileField], " next: 'sweep 3'  ");
   EXPECT_EQ(CountPlayed("wsst.mp3"), 0) << "the Sable export is written silently";
+}
+
+TEST_F(SaveCommandsTest, ACancelledBackupPanelLeavesTheRunWithoutTimedBackups) {
+  ASSERT_GT(TimedSaveINTERVAL, 0);
+  rt::QueuePanelAnswer(std::nullopt);
+  BACKUPFILENAME();
+  EXPECT_FALSE(TimedBackupsWritten());
+  TimeAtStart = 0;
+  NextSAVEtime = 0;
+  AutoTimedBACKUP(1);  // the timed path, due
+  EXPECT_TRUE(fs::is_empty(docs));
+  EXPECT_TRUE(fs::is_empty(dir));
+  EXPECT_EQ(NBackUp, 0);
+  EXPECT_TRUE(calls.empty()) << "nothing failed: there was nothing to write";
+  rt::QueuePanelAnswer((dir / "night.kstr").string());
+  BACKUPFILENAME();
+  EXPECT_TRUE(TimedBackupsWritten());
+}
+
+// The key or the toolbar icon in a run whose backup panel was cancelled asks for the
+// file again, leaving the run's menus off; a name chosen writes the backup at once.
+TEST_F(SaveCommandsTest, TheBackupIconWithNoBackupFileAsksForItAgain) {
+  std::vector<int16_t> menus;
+  services::SetUpMENUs = [&](int16_t state) { menus.push_back(state); };
+  BackupfileCFURL.clear();
+  rt::QueuePanelAnswer(std::nullopt);
+  BackupIconClicked = 1;
+  AutoTimedBACKUP(0);
+  EXPECT_EQ(BackupIconClicked, 0);
+  EXPECT_TRUE(fs::is_empty(dir)) << "cancelled again: still no backup";
+  EXPECT_TRUE(calls.empty());
+
+  rt::QueuePanelAnswer((dir / "night.kstr").string());
+  AutoTimedBACKUP(0);
+  ASSERT_TRUE(fs::exists(dir / "night.kstr"));
+  EXPECT_NE(test::Slurp(dir / "night.kstr").find(Values({10, 11, 12, 13, 14})), std::string::npos);
+  EXPECT_EQ(NBackUp, 1);
+  EXPECT_EQ(shown[kBackupIndicatorField], " backup 1 \xC3  ");
+  EXPECT_GT(NextSAVEtime, static_cast<int32_t>(rt::TickCount())) << "timed backups go on from now";
+  EXPECT_TRUE(menus.empty()) << "the recording keeps its menus off";
+}
+
+TEST_F(SaveCommandsTest, ABackupThatCannotBeWrittenSaysSoOnTheScreenWhateverAskedForIt) {
+  BackupfileCFURL = (UnwritableFolder() / "Backup file.kstr").string();
+  for (int16_t resetTimer : {1, 0}) {
+    shown.clear();
+    AutoTimedBACKUP(resetTimer);
+    EXPECT_EQ(shown[kBackupIndicatorField], " backup failed") << resetTimer;
+    EXPECT_EQ(BackupFileIndicator.str(), " backup failed") << "the loop keeps showing it";
+    EXPECT_EQ(NBackUp, 0);
+  }
+  EXPECT_EQ(calls, (std::vector<std::string>{"failed 199", "failed 199"}));
 }
 
 TEST_F(SaveCommandsTest, AnExistingBackupFileAsksBeforeItIsOverwritten) {
