@@ -51,6 +51,7 @@ void BuildCaution() {
 }  // namespace
 
 void ASCIIWARN() {
+  const HandlerScope callersHandlers;
   std::array<bool, kMenus.size()> wasEnabled{};
   for (std::size_t i = 0; i < kMenus.size(); ++i) wasEnabled[i] = rt::MenuItemEnabled(kMenus[i], 0);
   for (int16_t m : {2, 4, 5}) rt::EnableMenuItem(m, 0, false);

@@ -206,6 +206,7 @@ void CautionText(int16_t x, int16_t y, const char* text, double size, bool bold)
 
 // "That backup file already exists": 1 choose another name, 2 overwrite (a key too).
 int16_t BackupExistsCaution() {
+  const HandlerScope callersHandlers;
   BuildWINDOW(kBackupExistsWindow, "", 100, 100, 500, 230, 262);
   WARNINGSTRIPES(5);
   CautionText(70, 38, "Caution...", 24, false);

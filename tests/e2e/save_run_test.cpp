@@ -219,6 +219,20 @@ TEST_F(SaveRunE2E, ACancelledBackupPanelShowsBackupOffAndTheBackupIconAsksAgain)
   EXPECT_EQ(DumpedNumber(dump, "samples of channel block 1 \\("), nSamples) << "rewritten at the stop";
 }
 
+// The options window's menu commands still work after a window opened from its
+// menus has closed: Preferences used to leave its own reduced menu handler behind,
+// and the format choice then did nothing.
+TEST_F(SaveRunE2E, TheOptionsWindowsMenusWorkAfterPreferencesCloses) {
+  const std::string script = ChartRunWithOneChannel() +
+                             "until 1\nwait 0.1\nhold Escape\nuntil 112\nrelease Escape\n"
+                             "menu 2 21\nuntil 13\nkey Return\ngone 13\n"
+                             "menu 1 4\nwait 0.2\n"
+                             "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(PrefsArray[PrefsSlot::SaveText], 1) << "the text format was chosen from the options window";
+}
+
 TEST_F(SaveRunE2E, AutorepeatSavesEachFullPeriodToANumberedFile) {
   SetControlLoopTap([this](const std::string& step) {
     log_.push_back(step);

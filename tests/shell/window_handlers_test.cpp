@@ -10,13 +10,28 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/view_windows.h"
+#include "calculators/frame.h"
+#include "calculators/q10.h"
 #include "common/window_steps.h"
+#include "control/alarm_log.h"
+#include "control/alarm_window.h"
+#include "control/audible_timer_window.h"
+#include "control/trigger_window.h"
+#include "control/zero_link_window.h"
+#include "files/ascii_warn.h"
 #include "files/color_window.h"
 #include "files/entry_points.h"
+#include "files/file_info_window.h"
 #include "files/prefs_window.h"
 #include "files/save_commands.h"
 #include "files/setup_report.h"
 #include "runtime/events.h"
+#include "setup/display_settings.h"
+#include "setup/rate_check_window.h"
+#include "setup/state.h"
+#include "setup/xy_plot_dialog.h"
+#include "shell/about.h"
 #include "shell/kit/protocol.h"
 #include "shell_test_support.h"
 
@@ -40,6 +55,27 @@ std::vector<WindowCase> Windows() {
       {"Plot Style", kColorWindow, SETCOLORS, {W::CloseBox(kColorWindow)}},
       {"Timed Data Saves", kBackupIntervalWindow, SetTimedSAVE, {W::Click(kBackupIntervalWindow, 20)}},
       {"Print Setup Data", 17, PRINTSETUP, {W::Click(17, 4)}},
+      {"Text file caution", kTextCautionWindow, ASCIIWARN, {W::Click(kTextCautionWindow, 1)}},
+      {"File information", kFileInfoWindow, GETFILECOMMENTS, {W::Click(kFileInfoWindow, 11)}},
+      {"About", kAboutWindow, AboutMV, {W::CloseBox(kAboutWindow)}},
+      {"Chart view", kViewWindow, SETCHARTVIEW, {W::CloseBox(kViewWindow)}},
+      {"Scope view", kViewWindow, SETSCOPEVIEW, {W::CloseBox(kViewWindow)}},
+      {"Alarms", kAlarmWindow, SETALARMS, {W::CloseBox(kAlarmWindow)}},
+      {"Alarm log", kAlarmLogWindow, SHOWALARMS, {W::CloseBox(kAlarmLogWindow)}},
+      {"Trigger", kTriggerWindow, TRIGGER, {W::CloseBox(kTriggerWindow)}},
+      {"Audible timer", kAudibleTimerWindow, AudibleTIMER, {W::CloseBox(kAudibleTimerWindow)}},
+      {"Zero links", kZeroLinkWindow, [] { EXTRAZERO(); }, {W::CloseBox(kZeroLinkWindow)}},
+      {"Slope trends", kSlopeTrendWindow, [] { SETSLOPETREND(); }, {W::Click(kSlopeTrendWindow, 121)}},
+      {"Status displays",
+       kStatusDisplayWindow,
+       [] { STATUS_DISPLAYS(); },
+       {W::Click(kStatusDisplayWindow, 30)}},
+      {"Sample rate precision",
+       kRatePrecisionWindow,
+       SampleRatePRECISION,
+       {W::CloseBox(kRatePrecisionWindow)}},
+      {"X-Y plot", kXYDialogWindow, [] { XYPlotSetup(); }, {W::CloseBox(kXYDialogWindow)}},
+      {"Q10 calculator", calc::kCalculatorWindow, calc::Q10adjust, {W::CloseBox(calc::kCalculatorWindow)}},
   };
 }
 
@@ -49,6 +85,8 @@ class WindowHandlersTest : public test::MenusTest, public WindowSteps {
     MenusTest::SetUp();
     config_ = test::MakeTempDir("handlers-config");
     setenv("MV_CONFIG_DIR", config_.c_str(), 1);
+    RecordingMODE = RecordingModeCode::Chart;
+    nChannels = 2;
   }
   void TearDown() override {
     rt::SetPumpHook(nullptr);
