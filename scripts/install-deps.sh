@@ -11,6 +11,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   qt6-qpa-plugins
   locales
+  poppler-utils desktop-file-utils libxml2-utils shared-mime-info
 )
 
 missing=()

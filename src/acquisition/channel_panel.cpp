@@ -16,6 +16,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/drawing.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
@@ -34,10 +35,6 @@ bool ScopeChannel(int n) {
 }
 int16_t Field(int n, int field) {
   return PixelCoord(ChannelVariables[n][field]);
-}
-Str255 ChannelLabel(int n) {
-  if (n <= 8) return datalabel.mid(static_cast<std::size_t>(30 * n - 29), 30);
-  return datalabel2.mid(static_cast<std::size_t>(30 * n - 269), 30);
 }
 
 // The zero line from x `from` to `to`; returns its y, or -32768 when the strip has none.

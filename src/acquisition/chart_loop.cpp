@@ -46,14 +46,6 @@ int64_t Ticks() {
   return rt::TickCount();
 }
 
-// The first microsecond at which the clock in seconds reads at least t.
-uint64_t DueMicroseconds(double t) {
-  if (t <= 0) return 0;
-  uint64_t us = static_cast<uint64_t>(std::ceil(t * 1e6));
-  while (static_cast<double>(us) * 0.000001 < t) ++us;
-  return us;
-}
-
 // The first microsecond of the tick after the one holding now.
 uint64_t NextTickStart(uint64_t now) {
   const uint64_t tick = now * 60 / 1'000'000;
@@ -233,6 +225,17 @@ void SleepUntilNextDue() {
 
 }  // namespace
 
+uint64_t DueMicroseconds(double t) {
+  if (!(t > 0)) return 0;
+  // Past 2^53 us (285 years) a double no longer tells microseconds apart, and the
+  // steps below could never end; such a time is never reached.
+  if (!(t < kNeverDueSeconds)) return kNeverDue;
+  uint64_t us = static_cast<uint64_t>(std::ceil(t * 1e6));
+  // The product may round down by an ulp or two; a few steps put it right.
+  for (int step = 0; step < 8 && static_cast<double>(us) * 0.000001 < t; ++step) ++us;
+  return us;
+}
+
 Str255 SampleCountText(int32_t sample) {
   return Str255(sample >= 1'000'001 ? " #" : " Sample") + NumText(sample);
 }
@@ -273,6 +276,8 @@ void SetSampleTimingTap(SampleTimingTap tap) {
 void StartChartSchedule() {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   TimeOfNextChartSample = CurrentTimeInSeconds + kFirstSampleDelay;
+  // The run is measured from its first sample's due time: nothing of an earlier run.
+  ChartTiming = {};
 }
 
 RunEnd CHARTSCANNING() {

@@ -19,6 +19,13 @@ RunEnd CHARTSCANNING();
 // Sets the first due time of a run: now + 0.1 s (CurrentTimeInSeconds = now).
 void StartChartSchedule();
 
+// The first microsecond at which the clock in seconds reads at least t: 0 for a
+// time at or before the clock's start (or no number), kNeverDue for a time the clock
+// never reaches (from kNeverDueSeconds on); a few steps of work whatever t is.
+constexpr uint64_t kNeverDue = UINT64_MAX;
+constexpr double kNeverDueSeconds = 9'007'199'254.740992;  // 2^53 us
+uint64_t DueMicroseconds(double t);
+
 // The status texts: " Sample" (" #" from 1,000,001) + the count; the percent done;
 // the time left (days above 17,240 s, hours above 7,200 s, minutes above 180 s).
 Str255 SampleCountText(int32_t sample);

@@ -16,9 +16,11 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/format.h"
+#include "shell/kit/rate_rule.h"
 #include "shell/kit/services.h"
-#include "shell/state.h"
 #include "shell/kit/sounds.h"
+#include "shell/state.h"
 
 namespace mv {
 namespace {
@@ -80,6 +82,11 @@ void SetSampleProgress(bool evenWhenZero) {
     rt::SetControlValue(kProgressBarControl, static_cast<int>(std::clamp<int64_t>(p, 0, INT32_MAX)));
 }
 
+void AdvanceChartSchedule() {
+  NoteChartSample(ChartTiming, TimeOfNextChartSample, GetCurrentTimeInSeconds());
+  TimeOfNextChartSample += ChartIntervalInSeconds;
+}
+
 void PlaySampleBeep() {
   if (PrefsArray[PrefsSlot::BeepEverySample]) PlaySound("Sample.mp3", "MVsounds");
 }
@@ -89,7 +96,7 @@ void GETDATA() {
   rt::SetOutputWindow(kAcquisitionWindow);
   if (ShowDisplays) SetSampleProgress(false);
   TicsAtLastSample = static_cast<int32_t>(rt::TickCount());
-  TimeOfNextChartSample += ChartIntervalInSeconds;
+  AdvanceChartSchedule();
   PlaySampleBeep();
   const int16_t x = PresentChartX();
   bool alarmFired = false;

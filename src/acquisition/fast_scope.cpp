@@ -1,30 +1,46 @@
 #include "acquisition/fast_scope.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
+#include "acquisition/entry_points.h"
+#include "acquisition/markers.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/state.h"
-#include "devices/read_wait.h"
+#include "conversions/state.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "files/save_commands.h"
+#include "files/save_names.h"
+#include "files/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
+#include "shell/kit/builders.h"
 #include "shell/kit/drawing.h"
+#include "shell/kit/format.h"
+#include "shell/kit/services.h"
+#include "shell/kit/sounds.h"
 #include "shell/state.h"
 
 namespace mv {
 
-std::string BurstCommandText(int16_t input, int16_t kind, int16_t thermocoupleType, double s, int32_t scopeMax) {
+// ---- codec -----------------------------------------------------------------------------
+
+std::string BurstCommandText(int16_t input, int16_t kind, int16_t thermocoupleType, double s,
+                             int32_t scopeMax) {
   std::string type;
-  if (kind == 1) type = "VNC";
-  else if (kind != 0) type = "R(2W)";
-  else type = thermocoupleType == 2 ? "TJ" : thermocoupleType == 3 ? "TK" : "TT";
+  if (kind == 1)
+    type = "VNC";
+  else if (kind != 0)
+    type = "R(2W)";
+  else
+    type = thermocoupleType == 2 ? "TJ" : thermocoupleType == 3 ? "TK" : "TT";
   // The runtime's number text: a blank before a number that is not negative.
   const std::string channel = (input >= 0 ? " " : "") + std::to_string(input) + type;
   int32_t count = scopeMax;
@@ -38,14 +54,45 @@ std::string BurstCommandText(int16_t input, int16_t kind, int16_t thermocoupleTy
 }
 
 int32_t FastScopeSampleCount(double s, int32_t scopeMax) {
-  return s <= 0.001 ? scopeMax : static_cast<int32_t>(s * scopeMax / 0.001);
+  const double n = s <= 0.001 ? scopeMax : std::trunc(s * scopeMax / 0.001);
+  if (!(n > 0)) return 0;
+  return static_cast<int32_t>(std::min<double>(n, kFastMaxNumbers));
 }
 
-int32_t FastScopeSamplesPerPoint(double s) { return s > 0.001 ? static_cast<int32_t>(s * 1000) : 1; }
+int32_t FastScopeSamplesPerPoint(double s) {
+  return s > 0.001 ? static_cast<int32_t>(std::clamp(s * 1000, 1.0, double{kFastMaxNumbers})) : 1;
+}
+
+int32_t FastScopePoints(int32_t scopeMax) {
+  return std::clamp<int32_t>(scopeMax, 0, kFastMaxPoints);
+}
+
+uint32_t FastRecordingTicks(int32_t scopeMax, double s) {
+  const double d = std::trunc(FastScopePoints(scopeMax) * s * 60);
+  return d > 0 ? static_cast<uint32_t>(std::min(d, 1e9)) : 0;
+}
+
+uint32_t FastDemoDownloadTicks(int32_t scopeMax, double s) {
+  const int32_t sixth = FastScopePoints(scopeMax) / 6;
+  if (!(s > 0.001)) return static_cast<uint32_t>(sixth);
+  const double d = std::trunc(sixth * s / 0.001);
+  return d > 0 ? static_cast<uint32_t>(std::min(d, 1e9)) : 0;
+}
 
 namespace {
-bool IsSeparator(char c) { return c == ',' || c == ' ' || c == '\r' || c == '\n' || c == '\t'; }
+bool IsSeparator(char c) {
+  return c == ',' || c == ' ' || c == '\r' || c == '\n' || c == '\t';
+}
 }  // namespace
+
+float ParseFastNumber(std::string_view item) {
+  if (!item.empty() && item.front() == '+') item.remove_prefix(1);
+  float v = 0;
+  const auto r = std::from_chars(item.data(), item.data() + item.size(), v);
+  if (item.empty() || r.ec != std::errc() || r.ptr != item.data() + item.size() || !std::isfinite(v))
+    return kFastBadNumber;
+  return v;
+}
 
 FastBlock DecodeFastBlock(std::string_view bytes, int32_t count) {
   FastBlock block;
@@ -55,15 +102,12 @@ FastBlock DecodeFastBlock(std::string_view bytes, int32_t count) {
     if (i >= bytes.size()) break;
     size_t end = i;
     while (end < bytes.size() && !IsSeparator(bytes[end])) ++end;
-    float v = 0;
-    // The leading number of the item; an item without one counts as 0.
-    std::from_chars(bytes.data() + i + (bytes[i] == '+' ? 1 : 0), bytes.data() + end, v);
-    block.values.push_back(v);
+    block.values.push_back(ParseFastNumber(bytes.substr(i, end - i)));
     i = end;
   }
   if (static_cast<int32_t>(block.values.size()) < count)
-    block.reason = "block ended after " + std::to_string(block.values.size()) + " of " + std::to_string(count) +
-                   " numbers";
+    block.reason = "block ended after " + std::to_string(block.values.size()) + " of " +
+                   std::to_string(count) + " numbers";
   return block;
 }
 
@@ -71,148 +115,37 @@ std::vector<float> FastBlockAverages(const std::vector<float>& raw, int32_t m, i
   std::vector<float> out(points > 0 ? points : 0, 0.0f);
   if (m < 1) m = 1;
   for (int32_t j = 0; j < points; ++j) {
-    int32_t sum = 0;
+    int64_t sum = 0;
     for (int32_t k = 0; k < m; ++k) {
       const size_t idx = static_cast<size_t>(j) * m + k;
       const float v = idx < raw.size() ? raw[idx] : 0.0f;
-      sum = static_cast<int32_t>(std::trunc(static_cast<double>(sum) + v));
+      sum = static_cast<int64_t>(std::trunc(static_cast<double>(sum) + v));
     }
     out[j] = static_cast<float>(sum / m);
   }
   return out;
 }
 
-std::vector<float> ScaleFastBlock(const std::vector<float>& av, const std::vector<float>& previous,
-                                  bool thermocouple, float a, float b) {
+std::vector<float> ScaleFastBlock(const std::vector<float>& av, bool thermocouple, float a, float b) {
   const size_t n = av.size();
   std::vector<float> out(n, 0.0f);
-  auto prev = [&](size_t i) { return i < previous.size() ? previous[i] : 0.0f; };
-  double t = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const bool inside = i >= 1 && i + 1 < n;  // positions 2 .. ScopeMax - 1
-    if (!thermocouple) {
-      double v = static_cast<double>(av[i]) * 0.001 * b + a;
-      if (inside && v == 0.0) v = (static_cast<double>(out[i - 1]) + prev(i + 1)) * 0.5;
-      out[i] = static_cast<float>(v);
-    } else {
-      if (inside) t = (t + av[i - 1] + av[i + 1]) * 0.3333333;
-      t = t * b + a;
-      out[i] = static_cast<float>(t);
+  if (thermocouple) {
+    // The running value stays in the logger's degrees; only what is shown is scaled.
+    double t = n > 0 ? av[0] : 0.0;
+    for (size_t i = 0; i < n; ++i) {
+      if (i >= 1 && i + 1 < n) t = (t + av[i - 1] + av[i + 1]) * 0.3333333;
+      out[i] = static_cast<float>(t * b + a);
     }
+    return out;
+  }
+  const auto scaled = [&](size_t i) { return static_cast<double>(av[i]) * 0.001 * b + a; };
+  for (size_t i = 0; i < n; ++i) {
+    double v = scaled(i);
+    // A lost point inside the sweep: the mean of its neighbours in this block.
+    if (i >= 1 && i + 1 < n && v == 0.0) v = (static_cast<double>(out[i - 1]) + scaled(i + 1)) * 0.5;
+    out[i] = static_cast<float>(v);
   }
   return out;
-}
-
-void SendBurstCommand() {
-  const auto& ch = ChannelVariables[1];
-  const auto& dt = DataTakerChannels[1];
-  hardwareADchannel = static_cast<int16_t>(ch[ChanField::Input]);
-  const std::string cmd = BurstCommandText(hardwareADchannel, dt[0], dt[2], ScopeIntervalInSeconds, ScopeMax);
-  if (DemonstrationMODE == 0) SerialLine().Write(cmd + "\r");
-}
-
-namespace {
-
-// One poll of the toolbar and the keys: Stop or Escape alone asks to stop, the save
-// icon or Tab alone asks to save.
-void PollStopAndSave() {
-  ReadToolbarOncePerTick();
-  if (StopIconClicked) EscapeKeyHit = 1;
-  if (SaveScopeIconClicked) TabKeyHit = 1;
-  KeystrokeArray = rt::GetKeys();
-  const uint16_t w = rt::KeyMapWord(KeystrokeArray, 3);
-  if (TakeCommandQTyped() || w == KeyWord3::Escape) EscapeKeyHit = 1;  // Ctrl-Q ends the run too
-  if (w == KeyWord3::Tab) TabKeyHit = 1;
-}
-
-// Waits for the recording time, then for the logger's first bytes; false when
-// stopped or when the logger never answered.
-bool WaitForRecording(SerialPort& port, uint32_t recordTicks, const std::function<void()>& save) {
-  const uint32_t ready = rt::TickCount() + recordTicks;
-  const uint32_t giveUp = ready + kFastReplyTicks;
-  for (;;) {
-    SaveScopeIconClicked = 0;
-    PollStopAndSave();
-    if (EscapeKeyHit) return false;
-    if (TabKeyHit) {
-      // The block being recorded is not in yet: the previous one is saved.
-      if (FastScopeCount > 0 && save) save();
-      TabKeyHit = 0;
-    }
-    if (TickPassed(ready - 1) && port.BytesWaiting() >= 3) return true;
-    if (TickPassed(giveUp)) return false;
-    port.Pause(2);
-  }
-}
-
-// Downloads up to n numbers into the raw column; ends early on a stop or save request
-// or when a number does not come in time. Returns how many came.
-int32_t Download(SerialPort& port, int32_t n) {
-  for (int32_t k = 1; k <= n; ++k) {
-    const uint32_t deadline = rt::TickCount() + kFastNumberTicks;
-    for (;;) {
-      PollStopAndSave();
-      if (EscapeKeyHit || TabKeyHit) return k - 1;
-      if (port.BytesWaiting() >= 2) break;
-      // The last number may come without a separator after it.
-      if (k == n && port.BytesWaiting() >= 1) break;
-      if (TickPassed(deadline)) return k - 1;
-      port.Pause(2);
-    }
-    if (k < kScopeBufferRows) ScopeBufferArray[k].raw = static_cast<float>(port.ReadNumber());
-  }
-  return n;
-}
-
-void AverageAndScale(int32_t m) {
-  const int32_t points = std::min<int32_t>(ScopeMax, kScopeColumns - 1);
-  std::vector<float> raw;
-  raw.reserve(static_cast<size_t>(points) * m);
-  for (int64_t k = 1; k <= static_cast<int64_t>(points) * m && k < kScopeBufferRows; ++k)
-    raw.push_back(ScopeBufferArray[k].raw);
-  const std::vector<float> av = FastBlockAverages(raw, m, points);
-  std::vector<float> previous(points);
-  for (int32_t i = 0; i < points; ++i) previous[i] = scopedata[1][i + 1];
-  const float a = ChannelVariables[1][ChanField::A], b = ChannelVariables[1][ChanField::B];
-  const std::vector<float> v = ScaleFastBlock(av, previous, DataTakerChannels[1][0] == 0, a, b);
-  for (int32_t i = 1; i <= points && i < kScopeBufferRows; ++i) {
-    ScopeBufferArray[i].averaged = av[i - 1];
-    ScopeBufferArray[i].raw = 0;
-    scopedata[1][i] = v[i - 1];
-  }
-}
-
-}  // namespace
-
-void FastScopeBlock(const std::function<void()>& save) {
-  hardwareADchannel = static_cast<int16_t>(ChannelVariables[1][ChanField::Input]);
-  EscapeKeyHit = 0;
-  TabKeyHit = 0;
-  const double s = ScopeIntervalInSeconds;
-  const auto d = static_cast<uint32_t>(std::max(0.0, std::trunc(ScopeMax * s * 60)));
-  timeNow = static_cast<int32_t>(rt::TickCount() + d);
-  int32_t m = 1;
-  if (DemonstrationMODE != 0) {
-    for (int32_t k = 0; k <= ScopeMax && k < kScopeBufferRows; ++k)
-      ScopeBufferArray[k].raw = static_cast<float>(rt::Rnd(1800) + 300);
-    ++FastScopeCount;
-  } else {
-    SerialPort& port = SerialLine();
-    const int32_t n = std::min<int32_t>(FastScopeSampleCount(s, ScopeMax), kScopeBufferRows - 1);
-    // Numbers left over from an earlier burst (a count the logger and the program
-    // disagree on, an interrupted download) must not start this block.
-    port.Discard();
-    port.Write("X\r");
-    if (WaitForRecording(port, d, save) && !EscapeKeyHit) Download(port, n);
-    else if (!EscapeKeyHit) EscapeKeyHit = 1;  // no answer: the run stops rather than hang
-    m = FastScopeSamplesPerPoint(s);
-  }
-  if (!EscapeKeyHit) AverageAndScale(m);
-  ++FastScopeCount;
-  if (TabKeyHit) {
-    if (save) save();
-    TabKeyHit = 0;
-  }
 }
 
 int32_t FastTraceY(float v, float miny, int32_t hite, float range, int32_t bottom) {
@@ -222,26 +155,473 @@ int32_t FastTraceY(float v, float miny, int32_t hite, float range, int32_t botto
   return y < 0 ? 0 : static_cast<int32_t>(y);
 }
 
-void DrawFastBlock() {
-  ScSample = TotScopeSample = ScopeMax;
-  ScopeViewSTEP = 1;
+float FastTraceStep(float xFactor) {
+  return xFactor > 0.0f ? std::min(xFactor, 1.0f) : 1.0f;
+}
+
+// ---- the block transfer ------------------------------------------------------------------
+
+namespace {
+
+constexpr int16_t kStatusField = 300;
+constexpr Rect kStatusPlace{2, 17, 152, 33};
+constexpr Rect kTransferBarPlace{155, 20, 277, 28};
+
+// The first key typed since the last GETFAST: the waits pump events, and a typed key
+// they deliver is kept here for GETFAST to act on.
+int32_t gTypedKey = 0;
+
+void TakeTypedKey() {
+  if (Action != ActionCode::Key) return;
+  if (gTypedKey == 0) gTypedKey = EventID;
+  Action = ActionCode::Nothing;
+}
+
+// One look at the toolbar and the keys: Stop or Escape alone asks to stop, the save
+// icon or Tab alone asks to save.
+void PollStopAndSave() {
+  ReadToolbarOncePerTick();
+  TakeTypedKey();
+  if (StopIconClicked) EscapeKeyHit = 1;
+  if (SaveScopeIconClicked) TabKeyHit = 1;
+  KeystrokeArray = rt::GetKeys();
+  const uint16_t w = rt::KeyMapWord(KeystrokeArray, 3);
+  if (TakeCommandQTyped() || w == KeyWord3::Escape) EscapeKeyHit = 1;  // Ctrl-Q ends the run too
+  if (w == KeyWord3::Tab) TabKeyHit = 1;
+}
+
+// Handles what is pending once, as between the phases.
+void HandlePendingEvents() {
+  services::ReadControlStrip();
+  TakeTypedKey();
+}
+
+uint64_t Now() {
+  return rt::Ticks64();
+}
+
+// The status field and the transfer bar live on the acquisition window; the screen
+// makes the bar for a DT800, and both are made here when missing.
+void EnsureTransferDisplays() {
+  if (!rt::WindowExists(kAcquisitionWindow)) return;
+  rt::SetOutputWindow(kAcquisitionWindow);
+  if (!rt::EditFieldExists(kStatusField)) rt::NewEditField(kStatusField, "", kStatusPlace, 5, 0);
+  if (!rt::ControlExists(kProgressBarControl))
+    rt::NewProgressBar(kProgressBarControl, kTransferBarPlace, 1, 100, 1);
+}
+
+void RestoreTransferBar() {
+  EnsureTransferDisplays();
+  if (!rt::ControlExists(kProgressBarControl)) return;
+  rt::MoveControl(kProgressBarControl, kTransferBarPlace);
+  rt::SetControlRange(kProgressBarControl, 1, 100);
+}
+
+void ShowPhase(const FastPhase& phase) {
+  if (!rt::WindowExists(kAcquisitionWindow)) return;
+  EnsureTransferDisplays();
+  EFBackColor = phase.back;
+  EFForeColor = phase.fore;
+  SetEditFieldColors(kStatusField, phase.text, 3);
+  rt::FontSpec font = KitFont(3, 12);
+  font.bold = true;
+  rt::SetEditFont(kStatusField, font);
+  rt::FlushWindow();
+}
+
+void SetTransferBar(int64_t percent) {
+  if (!rt::WindowExists(kAcquisitionWindow)) return;
+  EnsureTransferDisplays();
+  rt::SetControlValue(kProgressBarControl, static_cast<int>(std::clamp<int64_t>(percent, 0, 100)));
+  rt::FlushWindow();
+}
+
+// The bar moves in steps of 5 percent of a wait.
+struct Progress {
+  int64_t shown = -1;
+  // True when p is a new multiple of 5.
+  bool Step(int64_t p) {
+    p = std::min<int64_t>(p, 100);
+    if (p % 5 != 0 || p == shown) return false;
+    shown = p;
+    return true;
+  }
+};
+
+int64_t Percent(uint64_t elapsed, uint64_t span) {
+  return static_cast<int64_t>(elapsed * 100 / std::max<uint64_t>(span, 1));
+}
+
+// " next: '<root><n>'" over the fast scope's background, where the next sweep saved
+// by Tab goes.
+void ShowNextFileLabel() {
+  if (!rt::WindowExists(kAcquisitionWindow)) return;
+  rt::SetOutputWindow(kAcquisitionWindow);
+  const Str255 text = NextFileText(filestrings.rootName.str(), ScopeCount + 1);
+  const rt::FontSpec font = KitFont(3, 9);
+  const int ascent = rt::FontAscent(font);
+  const auto part = [](uint16_t c) { return c / 65535.0; };
+  rt::FillRect(350, 45 - ascent, rt::TextWidth(text.str(), font) + 2, ascent + 3,
+               part(FastScopeBackground.red), part(FastScopeBackground.green),
+               part(FastScopeBackground.blue));
+  rt::DrawText(350, 45, text.str(), font, ScopeFrameColor);
+}
+
+// After a save by Tab the key is waited for to come up, so one press saves once.
+void WaitForTabRelease() {
+  const uint64_t giveUp = Now() + kFastTabReleaseTicks;
+  for (;;) {
+    const uint16_t w = rt::KeyMapWord(rt::GetKeys(), 3);
+    if ((w != 1 && w != 256 && w != 258) || Now() > giveUp) return;
+    ReadToolbarOncePerTick();
+    TakeTypedKey();
+    if (StopIconClicked) EscapeKeyHit = 1;
+    if (EscapeKeyHit) return;
+    rt::Delay(2);
+  }
+}
+
+// The demonstration's block: random millivolts, then the recording time, a quarter of
+// it processing, and (when asked for) the download's time.
+void DemonstrationBlock(int32_t points, uint32_t d, double s) {
+  for (int32_t k = 0; k <= points; ++k) ScopeBufferArray[k].raw = static_cast<float>(rt::Rnd(1800) + 300);
+  uint64_t start = Now();
+  Progress bar;
+  while (Now() <= start + d) {
+    if (bar.Step(Percent(Now() - start, d))) SetTransferBar(bar.shown);
+    PollStopAndSave();
+    if (EscapeKeyHit || TabKeyHit) break;
+    rt::Delay(2);
+  }
+  const uint64_t until = Now() + d / 4;
+  ShowPhase(fast_phase::Processing);
+  while (Now() <= until && !EscapeKeyHit) {
+    PollStopAndSave();
+    rt::Delay(2);
+  }
+  ShowPhase(fast_phase::Downloading);
+  if (EscapeKeyHit || PrefsArray[PrefsSlot::SimulateBlockTransfer] == 0) return;
+  const uint32_t d2 = FastDemoDownloadTicks(points, s);
+  start = Now();
+  Progress download;
+  while (Now() <= start + d2) {
+    if (download.Step(Percent(Now() - start, d2))) SetTransferBar(download.shown);
+    rt::Delay(2);
+    PollStopAndSave();
+    if (EscapeKeyHit || TabKeyHit) break;
+  }
+}
+
+// Waits the recording time, then for the logger's first bytes; false when stopped or
+// when the logger never answered. Tab saves the previous block at once.
+bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved) {
+  const uint64_t start = Now(), ready = start + d, giveUp = ready + kFastReplyTicks;
+  Progress bar;
+  for (;;) {
+    if (bar.Step(Percent(Now() - start, d))) {
+      if (bar.shown >= 96) ShowPhase(fast_phase::LoggerProcessing);
+      SetTransferBar(bar.shown);
+    }
+    SaveScopeIconClicked = 0;
+    PollStopAndSave();
+    if (TabKeyHit) {
+      // The block being recorded is not in yet: the previous one is saved.
+      if (FastScopeCount > 0) {
+        SaveSCOPE();
+        tabSaved = true;
+      }
+      TabKeyHit = 0;
+      WaitForTabRelease();
+    }
+    if (EscapeKeyHit) return false;
+    if (Now() > ready && port.BytesWaiting() >= 3) return true;
+    if (Now() > giveUp) {
+      ShowPhase(fast_phase::NoReply);
+      EscapeKeyHit = 1;  // the run stops rather than wait for ever
+      return false;
+    }
+    port.Pause(2);
+  }
+}
+
+// Reads the numbers of a block as they come, each item up to its separator.
+class NumberReader {
+ public:
+  explicit NumberReader(SerialPort& port) : port_(port) {}
+  // The next number; false when a stop or save request ends the download, or when no
+  // number came in time.
+  bool Next(float& value) {
+    const uint64_t deadline = Now() + kFastNumberTicks;
+    std::string item;
+    for (;;) {
+      while (at_ < pending_.size()) {
+        const char c = pending_[at_++];
+        if (!IsSeparator(c)) {
+          if (item.size() < 64) item += c;
+        } else if (!item.empty()) {
+          value = ParseFastNumber(item);
+          return true;
+        }
+      }
+      PollStopAndSave();
+      if (EscapeKeyHit || TabKeyHit) return false;
+      const int waiting = port_.BytesWaiting();
+      if (waiting > 0) {
+        pending_ = port_.ReadBytes(waiting);
+        at_ = 0;
+        continue;
+      }
+      if (Now() > deadline) {
+        // The last number may come without a separator after it.
+        if (!item.empty()) value = ParseFastNumber(item);
+        return !item.empty();
+      }
+      port_.Pause(2);
+    }
+  }
+
+ private:
+  SerialPort& port_;
+  std::string pending_;
+  size_t at_ = 0;
+};
+
+void Download(SerialPort& port, int32_t n) {
+  NumberReader reader(port);
+  Progress bar;
+  bool downloading = false;
+  for (int32_t k = 1; k <= n; ++k) {
+    const int64_t p = static_cast<int64_t>(k) * 100 / n;
+    if (!downloading && p >= 1 && (p % 5 == 0 || p > 5)) {
+      ShowPhase(fast_phase::Downloading);
+      downloading = true;
+    }
+    if (bar.Step(p)) SetTransferBar(p);
+    float v = 0;
+    if (!reader.Next(v)) return;
+    ScopeBufferArray[k].raw = v;
+  }
+}
+
+// The logger's block: "X" starts the burst; after the recording time the numbers come.
+bool LoggerBlock(int32_t points, uint32_t d, double s) {
+  SerialPort& port = SerialLine();
+  const int32_t n = FastScopeSampleCount(s, points);
+  // Numbers left over from an earlier burst (a count the logger and the program
+  // disagree on, an interrupted download) must not start this block.
+  port.Discard();
+  port.Write("X\r");
+  bool tabSaved = false;
+  if (!RecordingWait(port, d, tabSaved)) return tabSaved;
+  ShowPhase(fast_phase::LoggerProcessing);
+  Download(port, n);
+  return tabSaved;
+}
+
+void AverageAndScale(int32_t points, int32_t m) {
+  const int64_t numbers = std::min<int64_t>(int64_t{points} * m, kFastMaxNumbers);
+  std::vector<float> raw(static_cast<size_t>(numbers));
+  for (int64_t k = 1; k <= numbers; ++k) raw[static_cast<size_t>(k - 1)] = ScopeBufferArray[k].raw;
+  const std::vector<float> av = FastBlockAverages(raw, m, points);
+  const float a = ChannelVariables[1][ChanField::A], b = ChannelVariables[1][ChanField::B];
+  aval = a;
+  bval = b;
+  exponent = 1;
+  const std::vector<float> v = ScaleFastBlock(av, DataTakerChannels[1][0] == 0, a, b);
+  for (int32_t i = 1; i <= points; ++i) {
+    ScopeBufferArray[i].averaged = av[i - 1];
+    ScopeBufferArray[i].raw = 0;
+    scopedata[1][i] = v[i - 1];
+  }
+}
+
+}  // namespace
+
+void BurstCommandString() {
+  const auto& ch = ChannelVariables[1];
+  const auto& dt = DataTakerChannels[1];
+  if (dt[3] == 1) PlaySound("bzot.mp3", "MVsounds");
+  hardwareADchannel = static_cast<int16_t>(ch[ChanField::Input]);
+  const std::string cmd =
+      BurstCommandText(hardwareADchannel, dt[0], dt[2], ScopeIntervalInSeconds, FastScopePoints(ScopeMax));
+  if (DemonstrationMODE == 0) SerialLine().Write(cmd + "\r");
+}
+
+int16_t HIGHSPEEDIO() {
+  ShowNextFileLabel();
+  hardwareADchannel = static_cast<int16_t>(ChannelVariables[1][ChanField::Input]);
+  SetTransferBar(0);
+  ShowPhase(fast_phase::Sampling);
+  HandlePendingEvents();
+  EscapeKeyHit = 0;
+  TabKeyHit = 0;
+  const double s = ScopeIntervalInSeconds;
+  const int32_t points = FastScopePoints(ScopeMax);
+  const uint32_t d = FastRecordingTicks(points, s);
+  bool tabSaved = false;
+  int32_t m = 1;
+  if (DemonstrationMODE != 0) {
+    DemonstrationBlock(points, d, s);
+  } else {
+    tabSaved = LoggerBlock(points, d, s);
+    m = FastScopeSamplesPerPoint(s);
+  }
+  if (!EscapeKeyHit) {
+    ShowPhase(fast_phase::Transfer);
+    HandlePendingEvents();
+    AverageAndScale(points, m);
+  }
+  ++FastScopeCount;
+  if (TabKeyHit) {
+    SaveSCOPE();
+    WaitForTabRelease();
+    tabSaved = true;
+  }
+  // GETFAST marks a sweep saved by Tab and clears the flag.
+  TabKeyHit = tabSaved ? 1 : 0;
+  return 0;
+}
+
+// ---- drawing and keys --------------------------------------------------------------------
+
+namespace {
+
+// The last block's trace, painted over in the background before the next is drawn.
+struct DrawnTrace {
+  std::vector<float> xy;                     // polyline points x0, y0, x1, y1, ...
+  std::vector<std::array<int16_t, 3>> bars;  // x, top, bottom
+};
+DrawnTrace gDrawn;
+
+RGBColor TraceBackground() {
+  return PrefsArray[PrefsSlot::DT800FastScope] == 1 ? FastScopeBackground : ScopeBackgroundColor;
+}
+
+rt::StrokeStyle TraceStyle(RGBColor c) {
+  rt::StrokeStyle style;
+  style.red = c.red / 65535.0;
+  style.green = c.green / 65535.0;
+  style.blue = c.blue / 65535.0;
+  style.antialias = false;
+  return style;
+}
+
+void EraseLastTrace() {
+  if (gDrawn.xy.size() >= 4)
+    rt::StrokePolyline(gDrawn.xy.data(), gDrawn.xy.size() / 2, TraceStyle(TraceBackground()));
+  for (const auto& b : gDrawn.bars) CGDrawLineNoAliasing(b[0], b[1], b[0], b[2], TraceBackground());
+  gDrawn = {};
+}
+
+// The demonstration's block as one vertical bar per pixel column, from the smallest
+// to the largest y of the column's averages.
+void DrawDemoBars(int32_t points) {
+  const float k = scd != 0.0f ? ScopeCalibrationFactor / scd : 0.0f;
+  const int32_t r = scopeXfactor > 0.0f ? std::max<int32_t>(1, static_cast<int32_t>(1.0f / scopeXfactor)) : 1;
+  const auto& ch = ChannelVariables[1];
+  const double bottom = std::trunc(ch[ChanField::StripBottom] - 1);
+  const double top = bottom - std::trunc(ch[ChanField::StripHeight]);
+  int32_t row = 1;
+  for (int32_t g = 1; row <= points; ++g) {
+    double lo = 32000, hi = -32000;
+    for (int32_t j = 0; j < r && row <= points; ++j, ++row) {
+      const double y = ScopeBase - static_cast<double>(ScopeBufferArray[row].averaged) * k;
+      lo = std::min(lo, y);
+      hi = std::max(hi, y);
+    }
+    const auto clampY = [&](double y) {
+      return static_cast<int16_t>(std::clamp(std::trunc(y), top, bottom));
+    };
+    const auto x = static_cast<int16_t>(std::clamp(std::trunc(scopeXfactor + g), -32768.0f, 32767.0f));
+    gDrawn.bars.push_back({x, clampY(lo), clampY(hi)});
+    CGDrawLineNoAliasing(x, clampY(lo), x, clampY(hi), ScopeDataColor);
+  }
+}
+
+// The logger's block as one polyline over the scope plot.
+void DrawSweep(int32_t points) {
   const auto& ch = ChannelVariables[1];
   const float maxy = ch[ChanField::PlotMax], miny = ch[ChanField::PlotMin];
   const auto hite = static_cast<int32_t>(ch[ChanField::StripHeight]);
   const auto bottom = static_cast<int32_t>(ch[ChanField::StripBottom] - 1);
+  ScopeminimumPixels = static_cast<int16_t>(bottom);
   const float range = maxy - miny;
-  const float dx = scopeXfactor < 0.5f ? scopeXfactor : 1.0f;
-  const int32_t n = std::min<int32_t>({ScopeMax, kScopeColumns - 1, kQuartzLastPoint});
+  const float dx = FastTraceStep(scopeXfactor);
+  const int32_t n = std::min<int32_t>({points, kScopeColumns - 1, kQuartzLastPoint});
   if (n < 1) return;
+  gDrawn.xy.resize(static_cast<size_t>(n) * 2);
   for (int32_t i = 1; i <= n; ++i) {
     QuartzPointsArray[i].x = static_cast<float>((i + 1) * dx);
     QuartzPointsArray[i].y = static_cast<float>(FastTraceY(scopedata[1][i], miny, hite, range, bottom));
+    gDrawn.xy[static_cast<size_t>(i - 1) * 2] = QuartzPointsArray[i].x;
+    gDrawn.xy[static_cast<size_t>(i - 1) * 2 + 1] = QuartzPointsArray[i].y;
   }
   ScYpos = QuartzPointsArray[1].y;
-  rt::SetOutputWindow(kAcquisitionWindow);
   CGContext context = BeginCGContextForCurrentPort();
   SetCGScopeLinesColor(context);
+  context.style.antialias = false;
   drawPaneContent(context, n);
+}
+
+// Tab saved the sweep: with automatic markers the next digit marks it.
+void MarkSavedSweep() {
+  if (PrefsArray[PrefsSlot::Automarkers] != 1 || Nmarkers > 639) return;
+  AutoMarkCount = static_cast<int16_t>(AutoMarkCount >= 9 ? 0 : AutoMarkCount + 1);
+  InsertFastScopeMarker('0' + AutoMarkCount);
+}
+
+void ActOnCode(int32_t c) {
+  switch (c) {
+    case RecordingKeyCode::Return:
+      AddSomeTIME();
+      // The added time rebuilds the chart's capacity bar; the scope keeps its transfer bar.
+      RestoreTransferBar();
+      break;
+    case RecordingKeyCode::Home:
+      ASCIIvalue = 0;
+      break;
+    case RecordingKeyCode::Right:
+    case RecordingKeyCode::Up:
+      ASCIIvalue = static_cast<int16_t>(ASCIIvalue + 1);
+      break;
+    case RecordingKeyCode::Left:
+    case RecordingKeyCode::Down:
+      ASCIIvalue = static_cast<int16_t>(ASCIIvalue - 1);
+      break;
+    default:
+      if (c >= '0' && c <= '9') ASCIIvalue = static_cast<int16_t>(c - '0');
+      break;
+  }
+}
+
+}  // namespace
+
+int16_t GETFAST() {
+  const int32_t points = FastScopePoints(ScopeMax);
+  ScSample = TotScopeSample = points;
+  ScopeViewSTEP = 1;
+  if (rt::WindowExists(kAcquisitionWindow)) rt::SetOutputWindow(kAcquisitionWindow);
+  // A run's first block draws on a fresh screen: nothing of the last run to paint over.
+  if (FastScopeCount <= 1) gDrawn = {};
+  EraseLastTrace();
+  if (DemonstrationMODE != 0)
+    DrawDemoBars(points);
+  else
+    DrawSweep(points);
+  rt::FlushWindow();
+  HandlePendingEvents();
+  const auto c = static_cast<int16_t>(gTypedKey);
+  gTypedKey = 0;
+  if (c == RecordingKeyCode::Escape) EscapeKeyHit = 1;
+  if (c == 'x' || c == 'X') acq_hooks::X_Key_check();
+  if (c == 'q' || c == 'Q') acq_hooks::Q_Key_check();
+  if (TabKeyHit) {
+    if (rt::WindowExists(kAcquisitionWindow)) rt::SetOutputWindow(kAcquisitionWindow);
+    MarkSavedSweep();
+  }
+  TabKeyHit = 0;
+  ActOnCode(c);
+  return c;
 }
 
 }  // namespace mv

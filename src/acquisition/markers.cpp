@@ -9,12 +9,13 @@
 #include "runtime/clock.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
+#include "setup/state.h"
 #include "shell/kit/builders.h"
 #include "shell/kit/drawing.h"
 #include "shell/kit/format.h"
 #include "shell/kit/services.h"
-#include "shell/state.h"
 #include "shell/kit/sounds.h"
+#include "shell/state.h"
 
 namespace mv {
 namespace {
@@ -102,6 +103,19 @@ bool InsertScanMarker(int32_t code) {
   DrawMarker(7, code, kKeyMarkerTop, -1);
   if (code >= 200) MarkerCounter += 1;
   FinishMarker(code);
+  return true;
+}
+
+bool InsertFastScopeMarker(int32_t code) {
+  if (!RecordMarker(code)) return false;
+  rt::SetOutputWindow(kAcquisitionWindow);
+  if (PrefsArray[PrefsSlot::DashedMarkers]) PrefsArray[PrefsSlot::DashPattern] = 4;
+  const int16_t x = PresentChartX();
+  scbottom = static_cast<int16_t>(std::trunc(ChannelVariables[1][ChanField::StripBottom] + 1.0f));
+  PlotCGrgb(1.0f, x, scbottom, x, static_cast<int16_t>(BottomOfPlot - 2), MarkerColor);
+  PrefsArray[PrefsSlot::DashPattern] = 0;
+  FinishMarker(code);
+  rt::DrawText(x + 2, BottomOfPlot - 15, MarkerLabel(code), KitFont(1, 10), MarkerColor);
   return true;
 }
 

@@ -25,6 +25,10 @@ bool InsertScanMarker(int32_t code);
 // device as the marker.
 bool InsertDeviceSwitchMarker(int32_t code, int16_t top);
 
+// The digit marker of a fast-scope sweep saved by Tab: a short line below the scope
+// plot at the present chart x, the digit beside it, and the record.
+bool InsertFastScopeMarker(int32_t code);
+
 // The x pixel of the present sample on the chart (NscrnCASEs / ChartView, truncated).
 int16_t PresentChartX();
 

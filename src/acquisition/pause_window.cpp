@@ -22,9 +22,11 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/format.h"
 #include "shell/kit/popups.h"
 #include "shell/kit/protocol.h"
+#include "shell/kit/rate_rule.h"
 #include "shell/kit/services.h"
 #include "shell/kit/sounds.h"
 #include "shell/state.h"
@@ -41,6 +43,10 @@ constexpr std::size_t kLongestNote = 254;
 // What the window keeps while it runs.
 struct PauseRun {
   int32_t start = 0;
+  // When the pause began and when the next chart sample was due then (microsecond
+  // clock in seconds): the schedule is held from there until the run goes on.
+  double startSeconds = 0;
+  double dueBefore = 0;
   double oldInterval = 0;
   bool scalesOpened = false;
   int64_t lastRefresh = -1'000'000;
@@ -94,7 +100,8 @@ void BuildPauseWindow() {
   const int16_t x = static_cast<int16_t>((rt::DisplayWidth() - 350) / 2 - 185);
   BuildWINDOW(W, "Acquisition Pause...", x, 50, static_cast<int16_t>(x + kPauseWidth), 50 + kPauseHeight, 6);
   BuildResumeAndRefresh();
-  rt::NewControl(kPauseScales, rt::ControlType::PushButton, "\xC6 Display Scale...", RectOf(168, 55, 298, 76), 1);
+  rt::NewControl(kPauseScales, rt::ControlType::PushButton, "\xC6 Display Scale...", RectOf(168, 55, 298, 76),
+                 1);
   BUILDEF(kPauseNoteField, "", 15, 106, 490, 124, 1, 0);
   BUILDEF(kPauseSecondsField, "", 295, 16, 365, 34, 5, 2);
   rt::FontSpec seconds = KitFont(3, 14);
@@ -214,10 +221,17 @@ void Resume(const PauseRun& run) {
   const double now = GetCurrentTimeInSeconds();
   CurrentTimeInSeconds = now;
   TimeOfNextChartSample = now;
-  // The scope of scope-plus-chart goes on from now too, or it would make up the
-  // paused time in a burst of points read back to back.
-  if (RecordingMODE == RecordingModeCode::ScopeChart) NextScopeTimeInSeconds = now;
+  // The paused time is no sampling time: the achieved rate is measured without it.
+  NoteChartScheduleHeld(ChartTiming, run.dueBefore, run.startSeconds, now);
   const int64_t ticks = rt::TickCount();
+  // The scope of scope-plus-chart goes on from now too, or it would make up the
+  // paused time in a burst of points read back to back. The sweep under way starts
+  // that much later: its measured length, which a saved sweep's interval and the rate
+  // check are taken from, counts the time it swept, not the pause.
+  if (RecordingMODE == RecordingModeCode::ScopeChart) {
+    NextScopeTimeInSeconds = now;
+    Bscopetics = static_cast<int32_t>(Bscopetics + (ticks - run.start));
+  }
   const auto minutes = static_cast<float>(static_cast<double>(ticks - run.start) / 3600.0);
   totalPauseDuration += minutes;
   CumulativePauseContainer +=
@@ -309,9 +323,7 @@ void ResetChannelDisplayScale(int32_t pauseStart) {
   for (int16_t ch = 1; ch <= nChannels; ++ch) {
     const int row = 176 + 20 * (ch - 1);
     rt::DrawText(ch < 10 ? 13 : 1, row - 3, (NumText(ch) + ":").str(), font, kBlack);
-    const Str255 label = ch <= 8 ? datalabel.mid(static_cast<std::size_t>(30 * ch - 29), 30)
-                                 : datalabel2.mid(static_cast<std::size_t>(30 * ch - 269), 30);
-    BUILDEF(static_cast<int16_t>(100 + ch), label, 40, row - 15, 270, row - 2, 5, 0);
+    BUILDEF(static_cast<int16_t>(100 + ch), ChannelLabel(ch), 40, row - 15, 270, row - 2, 5, 0);
     BUILDBOX(39, row - 16, 271, row - 1);
     BUILDEF(ch, NumText(ChannelVariables[ch][ChanField::PlotMin]), 275, row - 15, 355, row - 2, 1, 2);
     BUILDEF(static_cast<int16_t>(ch + 16), NumText(ChannelVariables[ch][ChanField::PlotMax]), 360, row - 15,
@@ -350,6 +362,8 @@ void PAUSE() {
   // serve the toolbar or the notes.
   HavePaused = 1;
   run.start = static_cast<int32_t>(rt::TickCount());
+  run.startSeconds = GetCurrentTimeInSeconds();
+  run.dueBefore = TimeOfNextChartSample;
   BuildPauseWindow();
   Action = 0;
   EventID = 0;

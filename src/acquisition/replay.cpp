@@ -16,6 +16,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/date_text.h"
 #include "shell/kit/drawing.h"
 #include "shell/kit/format.h"
@@ -37,10 +38,6 @@ bool ScopeMode() {
 }
 int32_t PointsAcross() {
   return ScopeMode() ? ScopeMax : Sample;
-}
-Str255 ChannelLabel(int n) {
-  if (n <= 8) return datalabel.mid(static_cast<std::size_t>(30 * n - 29), 30);
-  return datalabel2.mid(static_cast<std::size_t>(30 * n - 269), 30);
 }
 rt::FontSpec DisplayFont(double size) {
   return KitFont(KestraneFont, size);

@@ -106,7 +106,7 @@ void SHOWSCANRESULTS() {
     TimeForNextCursorFix = t + 90;
   }
   NscrnCASEs += 1;
-  TimeOfNextChartSample += ChartIntervalInSeconds;
+  AdvanceChartSchedule();
   TicsAtLastSample = t;
   if (PrefsArray[PrefsSlot::BeepEverySample]) {
     services::StopSampleBeep();

@@ -38,7 +38,7 @@ int16_t GETDATA3() {
   if (Sample == 1) gHaveHeld.fill(false);
   rt::SetOutputWindow(kAcquisitionWindow);
   if (ShowDisplays) SetSampleProgress(true);
-  TimeOfNextChartSample += ChartIntervalInSeconds;
+  AdvanceChartSchedule();
   const int64_t t = rt::TickCount();
   TicsAtLastSample = static_cast<int32_t>(t);
   if (t > TimeForNextCursorFix) {

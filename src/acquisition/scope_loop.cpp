@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "acquisition/chart_loop.h"
 #include "acquisition/entry_points.h"
 #include "acquisition/pixel.h"
 #include "acquisition/recording_keys.h"
@@ -122,7 +123,6 @@ void ReadScopeChannel() {
 // The frame's side edges, the grid and the ticks, once per sweep.
 void DrawSweepFrame() {
   LastScopeDur = Tscope;
-  ScopeBeginTime = static_cast<int32_t>(std::trunc(CurrentTimeInSeconds * 60));
   const ChannelVariablesRecord& rec = ChannelVariables[1];
   const int w = PrefsArray[PrefsSlot::WindowWidth];
   int bottom = static_cast<int>(std::trunc(rec[ChanField::StripBottom] - 1));
@@ -314,8 +314,7 @@ void RestUntil(double dueSeconds) {
   const uint64_t now = rt::Microseconds();
   uint64_t target = ((now * 60 / 1'000'000 + 1) * 1'000'000 + 59) / 60;
   if (dueSeconds >= 0) {
-    uint64_t due = static_cast<uint64_t>(std::ceil(dueSeconds * 1e6));
-    while (static_cast<double>(due) * 0.000001 < dueSeconds) ++due;
+    const uint64_t due = DueMicroseconds(dueSeconds);
     if (due <= now) return;
     target = std::min(target, due);
   }

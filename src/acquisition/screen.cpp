@@ -70,8 +70,7 @@ int WindowHeight() {
   return nChannels >= 1 ? StripBottomOf(nChannels) + 26 : 100;
 }
 
-void FitStrips() {
-  if (nChannels < 1) return;
+void FitStripsToTheDisplay() {
   int16_t& hp = PrefsArray[PrefsSlot::WindowHeight];
   const int b = StripBottomOf(nChannels);
   if (b + 15 > hp) {
@@ -86,6 +85,38 @@ void FitStrips() {
     hp = static_cast<int16_t>(ScreenH() - 58);
     ChannelVariables[nChannels][ChanField::StripBottom] = hp;
   }
+}
+
+StripLayoutBeforeFit::Strips PresentStrips() {
+  StripLayoutBeforeFit::Strips s{};
+  for (int ch = 1; ch <= 16; ++ch)
+    for (int f = 0; f < 5; ++f) s[ch][f] = ChannelVariables[ch][ChanField::StripHeight + f];
+  return s;
+}
+
+// Keeps what the user chose before the screen was fitted: the layout before this
+// fit, unless it is the one an earlier fit left (the choice is older).
+void RememberChosenLayout(int16_t heightBefore, const StripLayoutBeforeFit::Strips& before) {
+  const int16_t height = PrefsArray[PrefsSlot::WindowHeight];
+  const StripLayoutBeforeFit::Strips after = PresentStrips();
+  if (height == heightBefore && after == before) return;
+  StripLayoutBeforeFit& c = ChosenStripLayout;
+  const bool alreadyFitted = c.valid && c.fittedHeight == heightBefore && c.fitted == before;
+  if (!alreadyFitted) {
+    c.chosenHeight = heightBefore;
+    c.chosen = before;
+  }
+  c.fittedHeight = height;
+  c.fitted = after;
+  c.valid = true;
+}
+
+void FitStrips() {
+  if (nChannels < 1) return;
+  const int16_t heightBefore = PrefsArray[PrefsSlot::WindowHeight];
+  const StripLayoutBeforeFit::Strips before = PresentStrips();
+  FitStripsToTheDisplay();
+  RememberChosenLayout(heightBefore, before);
 }
 
 void ScopeGeometry() {
@@ -137,7 +168,10 @@ void NextFileIndicator() {
   if (!(repeat || !Mode(RecordingModeCode::Chart) || SwitchingMode == 9) ||
       PrefsArray[PrefsSlot::DT800FastScope] != 0)
     return;
-  const Str255 text = NextFileText(filestrings.rootName.str(), ScopeCount + 1);
+  // The name the next numbered file really takes: taken numbers are passed over.
+  const bool periods = repeat || Mode(RecordingModeCode::Chart);
+  const Str255 text = NextFileText(filestrings.rootName.str(),
+                                   NextNumberedCount(periods ? RootKind::Repeat : RootKind::Scope));
   StaticField(kNextFileField, text, Rect{350, 36, 490, 47}, 0, KitFont(3, 9),
               repeat ? ChartDataColor : ScopeDataColor, repeat ? ChartBackgroundColor : ScopeBackgroundColor);
 }
@@ -292,8 +326,6 @@ void PresetHighSpeedCounters() {
 }
 
 void StartRunClocks() {
-  CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-  TimeOfNextChartSample = CurrentTimeInSeconds + 5.0;
   if (NewScreen <= 1) {
     const double t = static_cast<double>(rt::TickCount()) + 5;
     TimeAtStart = SaturatedTicks(t);

@@ -37,12 +37,12 @@ int32_t TotScopeSample = 0;
 double NextScopeTimeInSeconds = 0;
 int32_t EmergencyScopeTimeCutoff = 0;
 int32_t Bscopetics = 0, Escopetics = 0;
-int32_t ScopeBeginTime = 0;
 int16_t scope2total = 0;
 int32_t ChartTimeCutoff = 0;
 int32_t NscrnCASEs = 0;
 int32_t LastNsCasx = 0;
 int32_t ScreenCapacity = 0;
+StripLayoutBeforeFit ChosenStripLayout;
 int16_t ShowDisplays = 0;
 int16_t NewScreen = 0;
 float donefact = 0.0f;
@@ -134,7 +134,7 @@ void ResetRecordingValues() {
   timeNow = TicsAtLastSample = TimeForNextWindowFlush = 0;
   NextMarkerTime = NextTimeMoreCASEs = timeToCloseRefcheck = TimeForNextCursorFix = 0;
   ScSample = NscrnCASEs = LastNsCasx = ScreenCapacity = 0;
-  TotScopeSample = EmergencyScopeTimeCutoff = Bscopetics = Escopetics = ScopeBeginTime = ChartTimeCutoff = 0;
+  TotScopeSample = EmergencyScopeTimeCutoff = Bscopetics = Escopetics = ChartTimeCutoff = 0;
   NextScopeTimeInSeconds = 0;
   scope2total = 0;
   AutoMarkCount = 0;
@@ -180,6 +180,7 @@ int16_t FastScopeCount = 0;
 
 void ResetAcquisitionState() {
   ResetRecordingValues();
+  ChosenStripLayout = StripLayoutBeforeFit{};
   FastScopeCount = 0;
   Sample = 0;
   HavePaused = 0;

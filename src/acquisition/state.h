@@ -62,18 +62,28 @@ extern int32_t TimeForNextCursorFix;
 extern int32_t ScSample;
 // Scope points of the run (never wraps); when the next is due (microsecond clock in
 // seconds); the tick by which it is overdue; ticks at the start and at the wrap of the
-// present sweep; the present sweep's start in ticks of the microsecond clock.
+// present sweep (a pause moves the start on by the paused ticks).
 extern int32_t TotScopeSample;
 extern double NextScopeTimeInSeconds;
 extern int32_t EmergencyScopeTimeCutoff;
 extern int32_t Bscopetics, Escopetics;
-extern int32_t ScopeBeginTime;
 // Scope-plus-chart: scope steps gathered since the last chart point, and the tick
 // after which a chart point is taken even before its due time.
 extern int16_t scope2total;
 extern int32_t ChartTimeCutoff;
 extern int32_t NscrnCASEs;
 extern int32_t LastNsCasx;
+// The window height (slot 12) and strip layout (fields 8 to 12 of rows 1 to 16) the
+// user chose, kept when the acquisition screen fits them to the display, with the
+// height and layout it left: while the present ones are still the fitted ones, a
+// set-up saved stores the chosen layout, so it reopens without a screen-size question.
+struct StripLayoutBeforeFit {
+  using Strips = std::array<std::array<float, 5>, 17>;
+  bool valid = false;
+  int16_t chosenHeight = 0, fittedHeight = 0;
+  Strips chosen{}, fitted{};
+};
+extern StripLayoutBeforeFit ChosenStripLayout;
 // Samples one chart screen holds (W x ChartView + 1).
 extern int32_t ScreenCapacity;
 // 1 while the numeric status displays and readouts run in this recording.

@@ -11,6 +11,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/drawing.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
@@ -31,11 +32,6 @@ float PlotMaxOf(int ch) {
 }
 float PlotMinOf(int ch) {
   return ch > 0 ? ChannelVariables[ch][ChanField::PlotMin] : 0.0f;
-}
-Str255 ChannelLabel(int n) {
-  if (n < 1) return Str255();
-  if (n <= 8) return datalabel.mid(static_cast<std::size_t>(30 * n - 29), 30);
-  return datalabel2.mid(static_cast<std::size_t>(30 * n - 269), 30);
 }
 int PlotSize() {
   return PixelCoord(XYplotSize);

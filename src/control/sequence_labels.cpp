@@ -8,6 +8,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/format.h"
 #include "shell/kit/protocol.h"
 #include "shell/kit/services.h"
@@ -94,7 +95,7 @@ Str255 WithDeviceLabel(const Str255& labels, int16_t k, std::string_view text) {
 }
 
 Str255 SwitchedChannelLine(int16_t channel) {
-  return Str255("#") + std::string_view(std::to_string(channel)) + ": " + ChannelLabelText(channel);
+  return Str255("#") + std::string_view(std::to_string(channel)) + ": " + ChannelLabelField(channel);
 }
 
 void GetSequenceLabels() {

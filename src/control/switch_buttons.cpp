@@ -9,6 +9,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/drawing.h"
 #include "shell/state.h"
 
@@ -152,16 +153,8 @@ std::optional<Str255> GroupText(int16_t pattern, int16_t device, int16_t deviceC
   return Str255("Combined");
 }
 
-Str255 ChannelLabelText(int16_t channel) {
-  if (channel < 1 || channel > 16) return Str255(30, ' ');
-  const Str255& labels = channel <= 8 ? datalabel : datalabel2;
-  Str255 label = labels.mid(static_cast<std::size_t>(30 * ((channel - 1) % 8) + 1), 30);
-  label.resize(30, ' ');
-  return label;
-}
-
 Str255 ChannelRowText(int16_t channel) {
-  return Str255(std::to_string(channel)) + ": " + ChannelLabelText(channel);
+  return Str255(std::to_string(channel)) + ": " + ChannelLabelField(channel);
 }
 
 // ---- the rows ----------------------------------------------------------------------------------------

@@ -37,8 +37,6 @@ int16_t ReferenceButtonCount(int16_t externalAD, int16_t threeBitWord);
 enum class GroupTextStyle { Opening, Relayout, Click };
 std::optional<Str255> GroupText(int16_t pattern, int16_t device, int16_t deviceCount, GroupTextStyle style);
 
-// The channel's 30-character label, padded with blanks.
-Str255 ChannelLabelText(int16_t channel);
 // The row's channel field: the number without its leading blank, ": " and the
 // 30-character label.
 Str255 ChannelRowText(int16_t channel);

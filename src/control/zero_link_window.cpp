@@ -6,6 +6,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/format.h"
 #include "shell/kit/help.h"
 #include "shell/kit/protocol.h"
@@ -164,10 +165,8 @@ void ClearZeroLinks(ZeroLinkTable& links) {
 Str255 ZeroLinkRowText(int16_t r) {
   Str255 number = NumText(r);
   if (!number.empty() && number[0] == ' ') number = number.mid(2);
-  const Str255 label = r <= 8 ? datalabel.mid(static_cast<std::size_t>(30 * r - 29), 30)
-                              : datalabel2.mid(static_cast<std::size_t>(30 * r - 269), 30);
   return number + "," + NumText(ChannelVariables[r][ChanField::Input]) + "," +
-         NumText(ChannelVariables[r][ChanField::Device]) + ": " + label;
+         NumText(ChannelVariables[r][ChanField::Device]) + ": " + ChannelLabel(r);
 }
 
 void EXTRAZERO() {

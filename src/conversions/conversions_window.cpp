@@ -294,7 +294,10 @@ class ConversionsWindow {
     panelKind_ = button;
   }
 
+  // The options window edits the label too: it starts from the one shown here (a
+  // type button's proposal or a typed label), and what it leaves is shown and kept.
   void RunOptions() {
+    StoreChannelLabel(channel_, PadOrCut(LabelFieldText(), kButtonLabelWidth));
     conversion_hooks::ConversionOptions(channel_);
     Action = 0;
     EventID = 0;

@@ -11,6 +11,7 @@
 #include "conversions/text_fields.h"
 #include "devices/state.h"
 #include "setup/state.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
 
@@ -231,15 +232,11 @@ Str255 ConversionMenuText(std::string_view prefix, int16_t channel, std::string_
 }
 
 Str255 StoredChannelLabel(int16_t channel) {
-  if (channel < 1 || channel > 16) return {};
-  const Str255& labels = channel <= 8 ? datalabel : datalabel2;
-  return PadOrCut(TextField(labels, (channel - 1) % 8 + 1, kButtonLabelWidth), kButtonLabelWidth);
+  return ChannelLabelField(channel);
 }
 
 void StoreChannelLabel(int16_t channel, std::string_view text) {
-  if (channel < 1 || channel > 16) return;
-  Str255& labels = channel <= 8 ? datalabel : datalabel2;
-  SetTextField(labels, (channel - 1) % 8 + 1, kButtonLabelWidth, text);
+  SetChannelLabel(channel, text);
 }
 
 }  // namespace mv

@@ -6,6 +6,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/drawing.h"
 #include "shell/kit/format.h"
 #include "shell/kit/help.h"
@@ -108,7 +109,7 @@ class TransferWindow {
       rt::NewControl(static_cast<int16_t>(FirstSelect + c - 1), rt::ControlType::PushButton, "Select",
                      Rect{300, static_cast<int16_t>(y - 19), 370, y}, 1);
       const auto field = static_cast<int16_t>(FirstLabelField + c - 1);
-      BUILDEF(field, Trimmed(StoredLabel(c)), 400, static_cast<int16_t>(y - 18), 620,
+      BUILDEF(field, Trimmed(ChannelLabel(c)), 400, static_cast<int16_t>(y - 18), 620,
               static_cast<int16_t>(y - 3), 3, 1);
       rt::SelectEditText(field, 0, 0);
     }
@@ -126,11 +127,6 @@ class TransferWindow {
     EventID = 0;
     InstallDialogHandlers(CustomMenuHandler);
     rt::FlushWindow();
-  }
-
-  static Str255 StoredLabel(int16_t c) {
-    const Str255& labels = c <= 8 ? datalabel : datalabel2;
-    return TextField(labels, (c - 1) % 8 + 1, kButtonLabelWidth);
   }
 
   void Loop() {

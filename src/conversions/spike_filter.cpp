@@ -27,7 +27,7 @@ float FieldRatio(const Str255& text) {
 Str255 SpikeRowTitle(int16_t channel) {
   Str255 s = Str255("Chan") + NumText(channel) + ":  ";
   if (channel < 10) s += "  ";
-  return s + "spike filter ratio:";
+  return s + "spike threshold:";
 }
 
 Str255 SpikeRatioText(float ratio) {

@@ -1,6 +1,12 @@
-// The rules of the spike-filter settings: each channel's ratio in SpikeFilterArray
-// (0 when off; 1 or less is off for the reader), the ratio fields the window shows,
-// double filtration (slot 33) and the filter-on slot 32 with its menu check.
+// The spike-filter settings: each channel's threshold in SpikeFilterArray (0 when
+// off; 1 or less is off for the reader), the threshold fields the window shows,
+// double filtration (slot 33) and the filter-on slot 32 with its menu check; and
+// the window that sets them.
+//
+// The reader compares each new reading with the channel's previous one: a
+// difference larger than the threshold, in the channel's input units (volts for a
+// voltage input), makes it read again. The stored values are still called ratios
+// in the set-up file and the code, but the window presents them as thresholds.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -12,8 +18,21 @@ namespace mv {
 // The window's ratio fields, index = channel 1 to 16.
 using SpikeFieldTexts = std::array<Str255, 17>;
 
+constexpr int16_t kSpikeFilterWindow = 18;
+namespace SpikeControl {
+// Check box n and edit field 100 + n for channel n; display field 200 + n its label.
+constexpr int16_t FirstField = 100, FirstLabel = 200;
+constexpr int16_t AllOff = 290, FirstPreset = 291, LastPreset = 295;
+constexpr int16_t DoubleFiltration = 298, Help = 300, Done = 200;
+}  // namespace SpikeControl
+
+// The window: one row per channel 1 to nChannels, the presets and double
+// filtration; on leaving, slot 32 and the check mark of A-D item 12 say whether
+// any channel's filter is on.
+void SetSpikeFilter();
+
 // "Chan" + channel number (leading blank) + ":  " (+ two blanks below 10) +
-// "spike filter ratio:".
+// "spike threshold:".
 Str255 SpikeRowTitle(int16_t channel);
 
 // A ratio as its field shows it (printed-number rule; "0" when off).

@@ -47,11 +47,20 @@ struct Preset {
 
 }  // namespace
 
+// A record nobody has edited must record the reading itself: the initial equation
+// is V (linear, a 0, b 1) and neither side adds anything. With both sides on and
+// taking the volts, as the rows once started, it recorded I + V = 2V. The sides
+// start off with no kind, adding to the initial value, so ticking one of them
+// before setting its equation still records V.
 void WriteBreakpointStartValues() {
   BreakpointArray[0].fill(0.0f);
   for (int row = 1; row < kBreakpointRows; ++row) {
-    BreakpointArray[row].fill(1.0f);
-    for (int f : {3, 5, 8, 10, 13, 15, 18, 19}) BreakpointArray[row][f] = 0.0f;
+    BreakpointRecord& r = BreakpointArray[row];
+    r.fill(0.0f);
+    r[0] = 1.0f;  // the breakpoint, volts
+    r[1] = 1.0f;  // the initial equation on,
+    r[2] = 1.0f;  // linear,
+    r[4] = 1.0f;  // b 1
   }
 }
 

@@ -13,6 +13,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/format.h"
 #include "shell/kit/help.h"
 #include "shell/kit/protocol.h"
@@ -29,7 +30,6 @@ constexpr RGBColor kBlack{0, 0, 0};
 constexpr int16_t kAddressWindow = 18, kCheckWindow = 999, kSensorWindow = 11;
 constexpr int16_t kAddressField = 5, kChangeButton = 9, kDoneButton = 10, kAddressHelp = 11, kCancelButton = 12;
 constexpr int16_t kOkButton = 130, kHelpButton = 134;
-constexpr int kLabelWidth = 30;
 
 struct SensorButton {
   int16_t code;
@@ -64,22 +64,6 @@ void SetPlotLimits(int16_t channel, int16_t sensor) {
     ChannelVariables[channel][ChanField::PlotMax] = limits->max;
     ChannelVariables[channel][ChanField::PlotMin] = limits->min;
   }
-}
-
-std::string ChannelLabel(int16_t channel) {
-  const std::string all = (channel <= 8 ? datalabel : datalabel2).str();
-  const size_t at = static_cast<size_t>((channel - 1) % 8) * kLabelWidth;
-  return at < all.size() ? all.substr(at, kLabelWidth) : std::string();
-}
-
-void StoreChannelLabel(int16_t channel, std::string text) {
-  text.resize(kLabelWidth, ' ');
-  Str255& target = channel <= 8 ? datalabel : datalabel2;
-  std::string all = target.str();
-  const size_t at = static_cast<size_t>((channel - 1) % 8) * kLabelWidth;
-  if (all.size() < at + kLabelWidth) all.resize(at + kLabelWidth, ' ');
-  all.replace(at, kLabelWidth, text);
-  target = Str255(all);
 }
 
 int HardwareInput(int16_t channel) {
@@ -317,7 +301,7 @@ void ADAMseriesSTATUS() {
     }
     Action = 0;
   }
-  for (int16_t k = 1; k <= n; ++k) StoreChannelLabel(k, rt::EditText(k));
+  for (int16_t k = 1; k <= n; ++k) SetChannelLabel(k, rt::EditText(k));
   rt::CloseWindow(kSensorWindow);
   SetADAM(0, 1);
   Action = 0;

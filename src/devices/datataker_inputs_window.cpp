@@ -8,6 +8,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/builders.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/format.h"
 #include "shell/kit/help.h"
 #include "shell/kit/protocol.h"
@@ -23,7 +24,6 @@ constexpr int16_t W = kDataTakerInputsWindow;
 constexpr int16_t kHelpTopic = 148;
 constexpr int16_t kCounter = 0, kTypeT = 20, kTypeJ = 40, kTypeK = 60, kPlus = 80, kMinus = 100, kStar = 120,
                   kDiff = 140, kVolts = 160, kOhms = 180, kLabel = 200;
-constexpr int kLabelWidth = 30;
 
 using namespace DataTakerWord;
 
@@ -38,12 +38,6 @@ bool RowShown(int16_t channel) {
 
 int16_t RowY(int16_t channel) {
   return static_cast<int16_t>(96 + 21 * (channel - 1));
-}
-
-std::string StoredLabel(int16_t channel) {
-  const std::string all = (channel <= 8 ? datalabel : datalabel2).str();
-  const size_t at = static_cast<size_t>((channel - 1) % 8) * kLabelWidth;
-  return at < all.size() ? all.substr(at, kLabelWidth) : std::string();
 }
 
 int16_t Marked(bool on) {
@@ -126,7 +120,7 @@ void ColumnHeads() {
 void BuildRow(int16_t i) {
   const int16_t y = RowY(i);
   Text(10, static_cast<int16_t>(y + 12), std::to_string(i), 12);
-  BUILDEF(static_cast<int16_t>(kLabel + i), Str255(StoredLabel(i)), 40, static_cast<int16_t>(y - 1), 260,
+  BUILDEF(static_cast<int16_t>(kLabel + i), ChannelLabel(i), 40, static_cast<int16_t>(y - 1), 260,
           static_cast<int16_t>(y + 16), 1, 1);
   const std::pair<int16_t, int16_t> buttons[] = {{kCounter, 300}, {kTypeT, 365}, {kTypeJ, 410}, {kTypeK, 455},
                                                  {kVolts, 508},   {kOhms, 559},  {kPlus, 610},  {kMinus, 639},

@@ -23,7 +23,7 @@ float DemonstrationReadingFiltered(int16_t channel) {
   const float ratio = SpikeFilterArray[channel];
   SpikeFilterRatio = ratio;
   float& last = LastVoltageArray[channel + 17];
-  if (ratio > 1.0f && std::fabs(first - last) > ratio) {
+  if (SpikeFilterInForce(ratio) && std::fabs(first - last) > ratio) {
     const float second = RandomReading(800, 0.2);
     if (IsSpike(first, second, last)) {
       volts = last;

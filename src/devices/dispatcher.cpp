@@ -67,6 +67,10 @@ void ReadExternalADValue(int16_t channel, int16_t duringRecording) {
   }
 }
 
+bool SpikeFilterInForce(float threshold) {
+  return PrefsArray[PrefsSlot::SpikeFilterOn] != 0 && threshold > 1.0f;
+}
+
 bool IsSpike(float x, float y, float reference) {
   return std::fabs(y - x) > std::fabs(y - reference);
 }
@@ -76,7 +80,7 @@ void ReadExternalADdevice(int16_t channel, int16_t duringRecording) {
   if (channel < 1 || channel > 16) return;
   const float ratio = SpikeFilterArray[channel];
   SpikeFilterRatio = ratio;
-  if (!(ratio > 1.0f) || Sample < 2) return;
+  if (!SpikeFilterInForce(ratio) || Sample < 2) return;
 
   const float x = volts;
   const float reference = LastVoltageArray[channel + 17];

@@ -159,9 +159,10 @@ std::string EncodeChartFile(const RecordingView& view, const DataFileFacts& f) {
 ScopeIntervalChoice ScopeFileInterval(const DataFileFacts& f) {
   ScopeIntervalChoice choice{std::fabs(f.scopeInterval), 0.0f};
   if (f.fastScope || f.lastScopeDur <= 0 || f.scopeMax <= 0) return choice;
-  const double rate = std::rint(static_cast<double>(f.scopeMax) * 60.0 / f.lastScopeDur);
-  if (rate <= 0) return choice;
-  const double measured = 1.0 / rate;
+  // The sweep's own interval, unrounded: a rate rounded to whole samples per second
+  // is off by up to half a sample, most of a slow scope's rate (0.3 s would measure
+  // 0.333 s, and intervals above 2 s a rate of 0).
+  const double measured = static_cast<double>(f.lastScopeDur) / 60.0 / f.scopeMax;
   const double err = std::fabs(measured / f.scopeInterval - 1.0);
   choice.relativeError = static_cast<float>(err);
   if (!(f.sampRateError >= err)) choice.interval = static_cast<float>(std::fabs(measured));

@@ -8,6 +8,7 @@
 #include "files/state.h"
 #include "runtime/macroman.h"
 #include "setup/state.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/date_text.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
@@ -38,15 +39,6 @@ ExperimentConditions WithStandardConditions(ExperimentConditions c) {
 
 namespace {
 
-// The 30-byte label field of channel n (1-8 in datalabel, 9-16 in datalabel2).
-std::string LabelField(int n) {
-  const std::string& s = n <= 8 ? datalabel.str() : datalabel2.str();
-  const std::size_t start = static_cast<std::size_t>(((n - 1) % 8) * 30);
-  std::string field = start < s.size() ? s.substr(start, 30) : std::string();
-  field.resize(30, ' ');
-  return field;
-}
-
 bool Slot(int n) { return PrefsArray[n] != 0; }
 
 }  // namespace
@@ -67,7 +59,7 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
     c.c = r[ChanField::C];
     c.typeCode = ChannelVariables[0][n];
     c.averaged = r[ChanField::Averaged];
-    c.label = LabelField(n);
+    c.label = ChannelLabelField(static_cast<int16_t>(n)).str();
     c.spikeRatio = SpikeFilterArray[n];
     c.spikes = voltagespikes[n];
   }

@@ -129,17 +129,18 @@ std::string_view Head(std::string_view text, std::size_t n);
 // (tabs included) dropped, a double quote kept as a bullet.
 std::string CleanCommentText(std::string_view utf8);
 
-// The sweep's positions oldest first: the fast scope's 0 .. S, else ScSample .. S then
-// 1 .. ScSample - 1. Calls put(position) for each.
+// The sweep's positions oldest first: the fast scope's 0 .. S; else ScSample holds the
+// newest value, so the oldest is the one after it: ScSample + 1 .. S, then 1 .. ScSample
+// (1 .. S when ScSample is S or out of range). Calls put(position) for each.
 template <class F>
 void ForEachSweepPosition(int32_t scopeMax, int32_t scSample, bool fast, F&& put) {
   if (fast) {
     for (int32_t p = 0; p <= scopeMax; ++p) put(p);
     return;
   }
-  const int32_t start = (scSample >= 1 && scSample <= scopeMax) ? scSample : 1;
-  for (int32_t p = start; p <= scopeMax; ++p) put(p);
-  for (int32_t p = 1; p < start; ++p) put(p);
+  const int32_t newest = (scSample >= 1 && scSample <= scopeMax) ? scSample : scopeMax;
+  for (int32_t p = newest + 1; p <= scopeMax; ++p) put(p);
+  for (int32_t p = 1; p <= newest; ++p) put(p);
 }
 
 }  // namespace mv

@@ -86,9 +86,17 @@ std::string NumberedFilesFolder() {
   return ScopeFileCFURL.empty() ? rt::DocumentsDir() : FolderOf(ScopeFileCFURL);
 }
 
+std::string NumberedFileName(RootKind kind, int32_t count) {
+  const std::string root = MacRomanToUtf8(filestrings.rootName.str());
+  const DataFormat f = DataFileFormatChoice();
+  return kind == RootKind::Scope ? ScopeFileName(root, count, f, ExtensionsOn())
+                                 : PeriodFileName(root, count, f, ExtensionsOn());
+}
+
 // The next period starts now: its schedule, its timers and its switching reference.
 void RestartPeriodClocks() {
   Sample = 0;
+  ChartTiming = {};  // the new period's interval is measured from its own first sample
   NscrnCASEs = 0;
   LastNsCasx = 0;
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
@@ -129,13 +137,20 @@ void StartPeriodRecord() {
 
 }  // namespace
 
-void SetMeasuredSampleInterval() {
-  if (Sample < 2) {
-    SampleInterval = ChartSampleInterval;
-    return;
+int32_t NextNumberedCount(RootKind kind) {
+  const std::string folder = NumberedFilesFolder();
+  // Bounded: past a million taken names the count is taken as it comes.
+  int32_t count = ScopeCount < 0 ? 1 : ScopeCount + 1;
+  for (int tries = 0; tries < 1'000'000 && count < INT32_MAX; ++tries, ++count) {
+    std::error_code ec;
+    if (!fs::exists(InFolder(folder, NumberedFileName(kind, count)), ec) && !ec) break;
   }
-  const double elapsed = (static_cast<double>(TicsAtLastSample) - TimeAtStart) / 60.0;
-  SampleInterval = decideSampleInterval(elapsed, 0.0, Sample, ChartSampleInterval, SampRateError).interval;
+  return count;
+}
+
+void SetMeasuredSampleInterval() {
+  const float interval = MeasureChartRun(ChartTiming, ChartSampleInterval, SampRateError).interval;
+  if (StorableInterval(interval)) SampleInterval = interval;
 }
 
 FileResult WriteRecording(DataFormat f, const std::string& path, RunPhase phase) {
@@ -299,10 +314,12 @@ void SHOWROOTFILE() {
 
 namespace {
 
-// The sample schedule and the backup timer start again from now.
-void RestartScheduleAfterBackup() {
+// The sample schedule and the backup timer start again from now. The schedule was
+// held from heldFrom (a write, the backup panel): that time is not measured as sampling.
+void RestartScheduleAfterBackup(double dueBefore, double heldFrom) {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
+  NoteChartScheduleHeld(ChartTiming, dueBefore, heldFrom, TimeOfNextChartSample);
   NextSAVEtime = TicksFrom(static_cast<double>(rt::TickCount()) + TimedSaveINTERVAL);
 }
 
@@ -321,16 +338,18 @@ void AutoTimedBACKUP(int16_t resetTimer) {
     // recording keeps its menus off meanwhile, and the time spent in the panel is a
     // gap the schedule restarts after.
     if (resetTimer == 1) return ClearBackupClick();
+    const double panelBegan = GetCurrentTimeInSeconds(), dueBefore = TimeOfNextChartSample;
     asked = AskBackupFile();
-    RestartScheduleAfterBackup();
+    RestartScheduleAfterBackup(dueBefore, panelBegan);
     if (!asked) return ClearBackupClick();
   }
   SetMeasuredSampleInterval();
   if (backupfile.empty()) backupfile = BackupDefaultName(false);
   // The writer replaces the old backup only once the new one is complete.
+  const double writeBegan = GetCurrentTimeInSeconds(), dueBefore = TimeOfNextChartSample;
   const FileResult r = WriteRecording(DataFormat::Binary, BackupfileCFURL, RunPhase::Open);
   if (resetTimer == 1 || asked) {
-    RestartScheduleAfterBackup();
+    RestartScheduleAfterBackup(dueBefore, writeBegan);
   } else {
     // The key or icon that asked: wait for its click to end (bounded).
     for (int i = 0; i < 300 && rt::Button(); ++i) rt::PumpEvents(10);
@@ -358,17 +377,16 @@ void AUTOSAVE() {
   // name and the documents folder.
   if (ScopeFileCFURL.empty()) ChooseRoot(RootKind::Repeat);
   const DataFormat f = DataFileFormatChoice();
-  ++ScopeCount;
-  const std::string root = MacRomanToUtf8(filestrings.rootName.str());
-  const std::string path =
-      InFolder(NumberedFilesFolder(), PeriodFileName(root, ScopeCount, f, ExtensionsOn()));
+  ScopeCount = NextNumberedCount(RootKind::Repeat);
+  const std::string path = InFolder(NumberedFilesFolder(), NumberedFileName(RootKind::Repeat, ScopeCount));
   const FileResult r = WriteRecording(f, path, RunPhase::Open);
 
   NewScreen = 1;
   files_hooks::NewPeriodScreen();
   if (r)
     files_hooks::ShowOnAcquisitionScreen(
-        kNextFileField, NextFileText(filestrings.rootName.str(), ScopeCount + 1).str(), false);
+        kNextFileField, NextFileText(filestrings.rootName.str(), NextNumberedCount(RootKind::Repeat)).str(),
+        false);
   else
     ShowFailure(kNextFileField, " save failed");
   RestartPeriodClocks();
@@ -406,12 +424,11 @@ bool QuickSAVE() {
 
 void SaveSCOPE() {
   const DataFormat f = DataFileFormatChoice();
-  ++ScopeCount;
-  const std::string root = MacRomanToUtf8(filestrings.rootName.str());
-  files_hooks::ShowOnAcquisitionScreen(kNextFileField,
-                                       NextFileText(filestrings.rootName.str(), ScopeCount + 1).str(), false);
-  const std::string path =
-      InFolder(NumberedFilesFolder(), ScopeFileName(root, ScopeCount, f, ExtensionsOn()));
+  ScopeCount = NextNumberedCount(RootKind::Scope);
+  const std::string path = InFolder(NumberedFilesFolder(), NumberedFileName(RootKind::Scope, ScopeCount));
+  files_hooks::ShowOnAcquisitionScreen(
+      kNextFileField, NextFileText(filestrings.rootName.str(), NextNumberedCount(RootKind::Scope)).str(),
+      false);
   FileResult r;
   switch (f) {
     case DataFormat::Sable:

@@ -31,6 +31,10 @@ void AUTOSAVE();
 bool QuickSAVE();
 // The present scope sweep to the next numbered scope file.
 void SaveSCOPE();
+// The number the next numbered file of a kind takes (scope sweeps, or the periods of
+// repeated recordings): the first after ScopeCount whose name is free in the numbered
+// files' folder, so a numbered save never replaces a file of an earlier run or session.
+int32_t NextNumberedCount(RootKind kind);
 // The options window's line with the root name of the numbered files (window 4).
 void SHOWROOTFILE();
 
@@ -38,8 +42,9 @@ void SHOWROOTFILE();
 // cancelled backup panel leaves no file, and the run then has no timed backups.
 bool TimedBackupsWritten();
 
-// The interval a save stores: the requested chart interval unless the measured one
-// (from the run's ticks and samples) lies outside the tolerance. Sets SampleInterval.
+// The interval a save stores: the requested chart interval unless the run's measured
+// one (the rate check's measurement, pauses taken off) lies outside the tolerance.
+// Sets SampleInterval.
 void SetMeasuredSampleInterval();
 
 // Writes the present recording in a format (phase: whether the run is still open)

@@ -14,8 +14,10 @@
 #include "runtime/panels.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
+#include "setup/state.h"
 #include "shell/kit/builders.h"
 #include "shell/kit/protocol.h"
+#include "shell/kit/sample_intervals.h"
 #include "shell/kit/sounds.h"
 
 namespace mv {
@@ -110,9 +112,14 @@ void DerivedTimes() {
   }
   OldScopeSpeed = ScopeIntervalInSeconds;
   OldChartSpeed = ChartIntervalInSeconds;
-  OldChartSpeedBut = ChartSpeedButtonFor(static_cast<float>(ChartIntervalInSeconds * 60.0));
-  // The loaded scope interval matches none of the buttons' fixed values.
-  SamplingSpeedCode = 13;
+  // The buttons that show the loaded intervals when the Sample Rate window opens;
+  // the scope's DataTaker column stands only for an interface that has it.
+  OldChartSpeedBut = RateButtonForInterval(ChartIntervalInSeconds, false, false);
+  const bool sable = External_AD == ExternalADCode::SableUI2 || External_AD == ExternalADCode::SableUI3;
+  const bool highSpeedColumn = !sable && DemonstrationMODE == 0 && RecordingMODE == RecordingModeCode::Scope;
+  OldScopeSpeedBut = RateButtonForInterval(ScopeIntervalInSeconds, true, highSpeedColumn);
+  AltChartInt = OldChartSpeedBut == 13 ? 1 : 0;
+  AltScopeInt = OldScopeSpeedBut == 13 ? 1 : 0;
   SetupLoadedMaxAverage();
 }
 
@@ -184,16 +191,6 @@ void AfterSetupLoaded(int16_t rememberedWidth) {
 
 // ---- rules ------------------------------------------------------------------------------------------
 
-int16_t ChartSpeedButtonFor(float t) {
-  if (t < 1) return 1;
-  if (t == 1 || t == 2 || t == 3 || t == 4) return static_cast<int16_t>(t + 1);
-  const std::pair<float, int16_t> fixed[] = {{6, 6},    {15, 7},   {30, 8},  {60, 9},
-                                             {120, 10}, {300, 11}, {600, 12}};
-  for (const auto& [ticks, button] : fixed)
-    if (t == ticks) return button;
-  return 13;
-}
-
 ScopeScaleOf ScopeScaleForGain(int16_t gain) {
   switch (gain) {
     case 2:
@@ -219,7 +216,13 @@ bool WriteSetupFile(const std::string& path) {
   // The stored values are written as the program will use them.
   if (MaxSamples == 0) MaxSamples = PrefsArray[PrefsSlot::WindowWidth];
   if (TriggerChan < 1 || TriggerChan > 16) TriggerChan = 1;
-  const FileResult r = WriteFileSafely(path, EncodeSetup(CaptureSetup()));
+  // A file the reader would refuse is not written: the set-up would be lost at its load.
+  const SetupRecord setup = CaptureSetup();
+  if (const std::string problem = SetupRecordProblem(setup); !problem.empty()) {
+    files_hooks::FileNotice("The set-up file was not saved", problem);
+    return false;
+  }
+  const FileResult r = WriteFileSafely(path, EncodeSetup(setup));
   if (!r) files_hooks::FileNotice("The set-up file was not saved", r.reason);
   return r.ok;
 }
@@ -248,7 +251,8 @@ bool LoadSetupFile(const std::string& path) {
   // The window width the file was made on is taken only when it fits this display.
   const int16_t display = static_cast<int16_t>(std::min(rt::DisplayWidth(), 32'767));
   int16_t remembered = PrefsArray[PrefsSlot::WindowWidth];
-  if (parsed.version == kSetupVersionOldest || parsed.version == kSetupVersionOldestShort) {
+  if (parsed.textForm || parsed.version == kSetupVersionOldest ||
+      parsed.version == kSetupVersionOldestShort) {
     if (parsed.hasStoredWidth) remembered = std::min(parsed.storedWidth, display);
   } else if (parsed.storedWidth <= display && parsed.storedWidth > 0) {
     PrefsArray[PrefsSlot::WindowWidth] = parsed.storedWidth;

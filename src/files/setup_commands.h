@@ -16,8 +16,6 @@ constexpr int16_t kScreenMismatchWindow = 11;
 // shell/kit/hook.h).
 extern Hook<void()> SetupLoadedMaxAverage;
 
-// The chart interval button of an interval in ticks (chart interval x 60).
-int16_t ChartSpeedButtonFor(float ticks);
 // Counts per volt and full scale of a scope gain.
 struct ScopeScaleOf {
   float countsPerVolt;

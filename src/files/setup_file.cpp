@@ -6,7 +6,9 @@
 
 #include "acquisition/state.h"
 #include "files/bytes.h"
+#include "files/setup_text.h"
 #include "files/state.h"
+#include "shell/kit/sample_intervals.h"
 
 namespace mv {
 
@@ -14,6 +16,10 @@ namespace {
 
 constexpr std::size_t kLabelsLimit = 241;
 constexpr std::size_t kDeviceLabelsSize = 160;
+// The switch window's devices, and the view windows' largest compression and step.
+constexpr double kLastSwitchedDevice = 8;
+constexpr float kLargestChartView = 10;
+constexpr int16_t kLargestScopeStep = 30;
 
 // The field order, walked once to write and once to read: the writer puts each
 // value, the reader takes it (checking every read against the end of the file).
@@ -99,9 +105,6 @@ bool WalkChannels(IO& io, SetupRecord& r) {
   MV_TRY(io.check(r.channels >= 1 && r.channels <= MaxChannels(r.recordingMode),
                   "the channel count does not fit the recording mode"));
   MV_TRY(io.f32(r.chartTicks) && io.f32(r.scopeTicks));
-  MV_TRY(io.check(
-      std::isfinite(r.chartTicks) && r.chartTicks >= 0 && std::isfinite(r.scopeTicks) && r.scopeTicks >= 0,
-      "a sample interval is not a usable number"));
   MV_TRY(io.i16(r.switchingMode) && io.f32(r.switchint) && io.f32(r.refint) && io.i16(r.refChan));
   MV_TRY(io.check(r.switchingMode >= 0 && r.switchingMode <= SwitchingPatternCode::SequentialDevices,
                   "the switching pattern is unknown"));
@@ -193,13 +196,22 @@ bool XYPlot(IO& io, SetupRecord& r) {
   return true;
 }
 
+// What the oldest version lacks: the late alarm fields and the two save-format
+// slots it never carries, and the two slots a file that ends early leaves out.
+void SetOldestDefaults(SetupRecord& r) {
+  for (int row = 1; row <= 16; ++row)
+    for (int f = 6; f <= 22; ++f) r.alarms[row][f] = 0;
+  r.prefSlots[16] = r.prefSlots[17] = 0;
+  r.prefSlots[31] = 1;
+  r.prefSlots[39] = 0;
+}
+
 // Field 59 to the end of the oldest version: every group after the first two prefSlots
 // may be missing.
 template <class IO>
 bool WalkOldestTail(IO& io, SetupRecord& r, ParsedSetup* meta) {
   MV_TRY(Slots(io, r, {40, 30}));
-  // What a file that ends early implies for the two slots it lacks.
-  if (io.reading()) r.prefSlots[31] = 1, r.prefSlots[39] = 0;
+  if (io.reading()) SetOldestDefaults(r);
   if (!io.more()) return true;
   int16_t width = 0;
   MV_TRY(io.i16(width));
@@ -279,7 +291,80 @@ void TidyTexts(SetupRecord& r) {
   r.deviceLabels = bytes::FixedWidth(r.deviceLabels, kDeviceLabelsSize);
 }
 
+// The parse, refused when the program could not use a value of its record.
+ParsedSetup Checked(ParsedSetup p) {
+  if (!p.record) return p;
+  p.reason = SetupRecordProblem(*p.record);
+  if (!p.reason.empty()) p.record.reset();
+  return p;
+}
+
+template <class Table>
+bool AllFinite(const Table& rows, std::size_t firstRow, std::size_t firstField, std::size_t lastField) {
+  for (std::size_t row = firstRow; row < rows.size(); ++row)
+    for (std::size_t f = firstField; f <= lastField && f < rows[row].size(); ++f)
+      if (!std::isfinite(rows[row][f])) return false;
+  return true;
+}
+
+bool IsDevice(double d) {
+  return d >= 0 && d <= kLastSwitchedDevice;
+}
+
+// The single values and tables of a record that must hold numbers.
+bool NumbersAreFinite(const SetupRecord& r) {
+  const double singles[] = {r.switchint,        r.refint,       r.triggerval,        r.chartView,
+                            r.customTic,        r.valueForZero, r.alertIntervals[0], r.alertIntervals[1],
+                            r.alertIntervals[2]};
+  for (double v : singles)
+    if (!std::isfinite(v)) return false;
+  return AllFinite(r.channelTable, 0, 0, 16) && AllFinite(r.alarms, 1, 0, kAlarmFields - 1) &&
+         AllFinite(r.breakpoints, 1, 0, 21) && AllFinite(r.gasExchange, 1, 1, 20) &&
+         AllFinite(r.xyPlot, 1, 1, 10) && AllFinite(r.poly, 0, 0, 6) &&
+         std::all_of(r.spikeFilter.begin(), r.spikeFilter.end(), [](float v) { return std::isfinite(v); });
+}
+
+// The strips as the user chose them while they are still the ones the acquisition
+// screen fitted to a small display: the set-up then reopens at the chosen height
+// without a screen-size question.
+void StoreChosenStripLayout(SetupRecord& r) {
+  const StripLayoutBeforeFit& c = ChosenStripLayout;
+  if (!c.valid || PrefsArray[PrefsSlot::WindowHeight] != c.fittedHeight) return;
+  for (int ch = 1; ch <= 16; ++ch)
+    for (int f = 0; f < 5; ++f)
+      if (ChannelVariables[ch][ChanField::StripHeight + f] != c.fitted[ch][f]) return;
+  for (int ch = 1; ch <= 16; ++ch)
+    for (int f = 0; f < 5; ++f) r.channelTable[ch][ChanField::StripHeight + f] = c.chosen[ch][f];
+}
+
 }  // namespace
+
+std::string SetupRecordProblem(const SetupRecord& r) {
+  if (r.recordingMode < 1 || r.recordingMode > 3) return "the recording mode is unknown";
+  if (r.channels < 1 || r.channels > MaxChannels(r.recordingMode))
+    return "the channel count does not fit the recording mode";
+  if (r.switchingMode < 0 || r.switchingMode > SwitchingPatternCode::SequentialDevices)
+    return "the switching pattern is unknown";
+  if (!SampleIntervalWithinLimits(r.chartTicks / 60.0))
+    return "the chart interval lies outside the Sample Rate window's limits (0.0002 s to 86400 s)";
+  if (!SampleIntervalWithinLimits(r.scopeTicks / 60.0))
+    return "the scope interval lies outside the Sample Rate window's limits (0.0002 s to 86400 s)";
+  if (!NumbersAreFinite(r)) return "a table or setting holds a value that is no number";
+  if (r.switchint < 0 || r.refint < 0) return "a switching interval is negative";
+  if (!IsDevice(r.refChan) || !IsDevice(r.refChan2)) return "a reference device is out of range";
+  const int devices = r.switchingMode == SwitchingPatternCode::SequentialFiles ? 8 : r.channels;
+  for (int ch = 1; ch <= std::max<int>(devices, r.channels); ++ch)
+    if (!IsDevice(r.channelTable[ch][ChanField::Device]))
+      return "a channel's switched device is out of range";
+  if (!(r.chartView > 0 && r.chartView <= kLargestChartView)) return "the chart compression is out of range";
+  if (r.scopeViewStep < 1 || r.scopeViewStep > kLargestScopeStep)
+    return "the scope plot step is out of range";
+  if (r.maxSamples < 0 || r.maxSamples > MaximumSamples) return "the recording length is out of range";
+  if (r.scopeMax < 0 || r.scopeMax > MaximumScopeSamples) return "the scope trace length is out of range";
+  if (r.timedSaveInterval < 0) return "the timed backup interval is negative";
+  if (r.labels1.size() > 255 || r.labels2.size() > 255) return "a label text is too long";
+  return {};
+}
 
 int16_t SetupMarkerOf(std::string_view firstLine) {
   std::size_t i = 0;
@@ -309,10 +394,7 @@ ParsedSetup ParseSetup(std::string_view data, const SetupRecord& base) {
   const std::string_view first = bytes::FirstLine(data);
   p.version = SetupMarkerOf(first);
   const Version v{p.version};
-  if (!v.current() && !v.older() && !v.oldest()) {
-    p.reason = "it is not a set-up file of a version this program reads";
-    return p;
-  }
+  if (!v.current() && !v.older() && !v.oldest()) return Checked(ParseSetupText(data, base));
   // The version line ends in CR (or LF / CRLF from a copied file).
   std::size_t start = first.size();
   if (start < data.size() && data[start] == '\r') ++start;
@@ -323,9 +405,13 @@ ParsedSetup ParseSetup(std::string_view data, const SetupRecord& base) {
     p.reason = reader.reason().empty() ? "the file is damaged" : reader.reason();
     return p;
   }
+  if (reader.more()) {
+    p.reason = "the file goes on after its last field";
+    return p;
+  }
   TidyTexts(r);
   p.record = r;
-  return p;
+  return Checked(std::move(p));
 }
 
 SetupRecord CaptureSetup() {
@@ -343,6 +429,7 @@ SetupRecord CaptureSetup() {
   r.labels2 = datalabel2.str();
   r.deviceLabels = prefix.str().substr(0, std::min<std::size_t>(prefix.size(), kDeviceLabelsSize));
   r.channelTable = ChannelVariables;
+  StoreChosenStripLayout(r);
   r.scopeGain = ScopeGain;
   r.maxSamples = MaxSamples;
   r.triggerOn = TriggerON;
@@ -392,9 +479,9 @@ SetupRecord CaptureSetup() {
 void ApplySetup(const SetupRecord& r) {
   RecordingMODE = r.recordingMode;
   nChannels = r.channels;
-  // Ticks back to seconds, the chart and scope intervals by their own factors.
-  ChartIntervalInSeconds = r.chartTicks * 0.01666667 + 0.000001;
-  ScopeIntervalInSeconds = r.scopeTicks * 0.016666667 + 0.000001;
+  // Ticks back to seconds exactly: 6 ticks are 0.1 s, as they were written.
+  ChartIntervalInSeconds = r.chartTicks / 60.0;
+  ScopeIntervalInSeconds = r.scopeTicks / 60.0;
   SwitchingMode = r.switchingMode;
   switchint = r.switchint;
   refint = r.refint;
@@ -415,7 +502,7 @@ void ApplySetup(const SetupRecord& r) {
   ScopeScale = r.scopeScale;
   AbsoluteValue = r.absoluteValue;
   AudibleALARM = r.audibleAlarm;
-  for (int s : {1, 2, 4, 5, 6, 16, 17, 18, 19, 22, 23, 28, 30, 31, 39, 40, 42, 44})
+  for (int s : {1, 2, 4, 5, 6, 16, 17, 18, 19, 22, 23, 28, 30, 31, 36, 39, 40, 42, 44})
     PrefsArray[s] = r.prefSlots[s];
   alarmsArray = r.alarms;
   TriggerSaveCount = r.triggerSaveCount;

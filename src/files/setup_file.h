@@ -4,12 +4,13 @@
 // The file starts with a version line ("-9997" + CR for the version written here;
 // "-9998", "-9999" and "-99" for the older binary versions, which are read too),
 // then big-endian fields whose count follows from the channel count and the
-// switching pattern. Texts are "counted": an f32 byte count, then the bytes.
+// switching pattern. Texts are "counted": an f32 byte count, then the bytes. A file
+// whose first line is no version line is the old text form (files/setup_text.h).
 //
 // Reading is done in two steps: the bytes are parsed and checked whole into a
 // SetupRecord (starting from the values in force, so that fields an older file
-// lacks keep them); only a file that parses is applied. A short, hostile or
-// unknown file changes nothing and says why.
+// lacks keep them); only a file that parses and whose every value the program can
+// use is applied. A short, hostile or unknown file changes nothing and says why.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -87,10 +88,16 @@ struct ParsedSetup {
   // The window width the file was made on (slot 11), and whether the file had it.
   int16_t storedWidth = 0;
   bool hasStoredWidth = false;
-  std::string reason;  // why the file was refused
+  bool textForm = false;  // the old text form (version 0)
+  std::string reason;     // why the file was refused
 };
 // Parses a binary set-up file over a base record (the values in force): fields
 // the file lacks keep the base's values, except the defaults older files imply.
 ParsedSetup ParseSetup(std::string_view bytes, const SetupRecord& base);
+
+// Why the program could not use the record (every value a file carries into the
+// program: counts, intervals within the Sample Rate window's limits, numbers in every
+// table, device numbers, view settings); empty when it can.
+std::string SetupRecordProblem(const SetupRecord& r);
 
 }  // namespace mv

@@ -11,6 +11,7 @@
 #include "devices/state.h"
 #include "files/state.h"
 #include "setup/state.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
 
@@ -19,8 +20,10 @@ namespace mv {
 namespace {
 
 constexpr char kBullet[] = "\xA5";
-// Text columns of the channel table's coefficient, readings and label columns.
-constexpr int kColA = 24, kColB = 34, kColC = 44, kColAveraged = 52, kColLabel = 61;
+// Columns of the channel table, wide enough for their headings and their usual values;
+// a value too wide for its column still leaves a blank before the next one.
+constexpr int kColInput = 8, kColEquation = 15, kColA = 27, kColB = 41, kColC = 55, kColAveraged = 69,
+              kColLabel = 79;
 
 const std::string kRule(75, '_');
 const std::string kShortRule(49, '_');
@@ -48,14 +51,6 @@ const char* OnOff(bool on) {
   return on ? "ON" : "OFF";
 }
 
-std::string ChannelLabel(int16_t channel) {
-  const std::string all = (channel <= 8 ? datalabel : datalabel2).str();
-  const std::size_t start = static_cast<std::size_t>((channel - 1) % 8) * 30;
-  std::string label = start < all.size() ? all.substr(start, 30) : std::string();
-  label.resize(30, ' ');
-  return label;
-}
-
 std::string SideText(int kind, float a, float b, float c) {
   ReportText t;
   switch (kind) {
@@ -68,6 +63,7 @@ std::string SideText(int kind, float a, float b, float c) {
   return t.text();
 }
 
+// The heading lines, which the printer sets beside its logo.
 void Heading(ReportText& out, const std::string& date) {
   out.Put("Mirevant ").Put(" acquisition parameters").Line();
   const char* mode = RecordingMODE == RecordingModeCode::Scope        ? "Oscilloscope"
@@ -76,6 +72,9 @@ void Heading(ReportText& out, const std::string& date) {
   out.Put(mode).Put(" mode  ").Put("(" + date + ")").Line();
   out.Tab().Put("MV build date: ").Put(version.str()).Line();
   if (!SetupFileName.empty()) out.Put("setup file:  '").Put(SetupFileName.str()).Put("'").Line();
+}
+
+void BasicSetup(ReportText& out) {
   out.Put(kRule).Line();
   out.Put(kBullet).Put(" Basic setup data").Line();
   out.Column(6).Put("A/D converter:  ").Put(InterfaceName(External_AD)).Line();
@@ -117,14 +116,14 @@ void EquationColumns(ReportText& out, int16_t n, int type) {
                         : type == 7 ? "keyboard event recorder"
                                     : nullptr;
   if (fixedText != nullptr) {
-    out.Column(13).Put(fixedText).Tab().Tab().Tab().Tab();
+    out.Column(kColEquation).Put(fixedText);
     return;
   }
   const auto& dt = DataTakerChannels[n];
   const bool thermocouple = dt[DataTakerWord::Kind] == 0;
   const bool counter = dt[DataTakerWord::Counter] != 0;
   if (External_AD >= 2 && (thermocouple || counter)) {
-    out.Column(22);
+    out.Column(kColEquation);
     if (thermocouple) {
       const int16_t tc = dt[DataTakerWord::ThermocoupleType];
       out.Put("TC type ").Put(tc == 3 ? "K" : tc == 2 ? "J" : "T");
@@ -134,7 +133,7 @@ void EquationColumns(ReportText& out, int16_t n, int type) {
   } else {
     const char* name = type == 1 ? "linear" : type == 2 ? "2-way poly" : type == 3 ? "power"
                        : type == 8 ? "log10" : type == 9 ? "reciprocal" : "";
-    out.Column(13).Put(name);
+    out.Column(kColEquation).Put(name);
   }
   out.Column(kColA).Num(rec[ChanField::A]);
   out.Column(kColB).Num(rec[ChanField::B]);
@@ -146,20 +145,20 @@ void EquationColumns(ReportText& out, int16_t n, int type) {
 }
 
 void ChannelTable(ReportText& out) {
-  out.Put("chan.").Column(8).Put("input").Column(13).Put("equation");
+  out.Put("chan.").Column(kColInput).Put("input").Column(kColEquation).Put("equation");
   out.Column(kColA).Put("A-value").Column(kColB).Put("B-value").Column(kColC).Put("C-value");
   out.Column(kColAveraged).Put("averaged").Column(kColLabel).Put("label").Line();
   for (int16_t n = 1; n <= nChannels && n <= 16; ++n) {
     const auto& rec = ChannelVariables[n];
     const int input = Whole(rec[ChanField::Input]);
-    out.Tab().Num(n).Column(n >= 10 ? 9 : 10).Num(input).Column(input >= 10 ? 14 : 15);
+    out.Num(n).Column(kColInput).Num(input);
     EquationColumns(out, n, Whole(ChannelVariables[0][n]));
     out.Column(kColAveraged);
     if (PrefsArray[PrefsSlot::AverageAllChannels] != 0)
       out.Put("scan");
     else
       out.Num(rec[ChanField::Averaged]);
-    out.Column(kColLabel).Put(ChannelLabel(n)).Line();
+    out.Column(kColLabel).Put(ChannelLabelField(n).str()).Line();
   }
   int16_t threeWay = 0;
   for (int16_t n = 1; n <= nChannels && n <= 16; ++n)
@@ -227,18 +226,26 @@ void SwitchingSection(ReportText& out) {
   out.Line();
 }
 
+// Slope trends show when any recorded channel's alarm record asks for them.
+bool AnySlopeTrendOn() {
+  for (int16_t n = 1; n <= nChannels && n <= 16; ++n)
+    if (alarmsArray[n][AlarmField::SlopeTrendOn] > 0) return true;
+  return false;
+}
+
 void DisplaySection(ReportText& out) {
   const auto slot = [](int s) { return PrefsArray[s] != 0; };
   out.Put(kBullet).Put("Screen display, audible signals, data backup, alarms:").Line();
   out.Tab().Put("     Automatic repeat is ").Put(OnOff(slot(PrefsSlot::Autorepeat))).Line();
   out.Tab().Put("     Custom time tics are ").Put(OnOff(CustomTic != 0)).Tab().Put("sample beep is ");
   out.Put(OnOff(slot(PrefsSlot::BeepEverySample))).Line();
-  out.Tab().Put("     Zero lines are ").Put("NOT SHOWN;    ").Tab().Put("High-density grids are ");
+  const char* zeroLines = slot(PrefsSlot::ZeroLines) ? "SHOWN;    " : "NOT SHOWN;    ";
+  out.Tab().Put("     Zero lines are ").Put(zeroLines).Tab().Put("High-density grids are ");
   out.Put(OnOff(slot(PrefsSlot::ManyGridLines))).Line();
   out.Tab().Tab().Put("    Grid lines are ").Put(slot(PrefsSlot::DashedGrids) ? "DASHED" : "SOLID").Line();
   out.Tab().Put("     Switch status is ").Put(slot(PrefsSlot::ShowSwitchStatus) ? "SHOWN" : "NOT SHOWN").Line();
   out.Tab().Put("     Numeric readouts are ").Put(slot(PrefsSlot::LargeReadouts) ? "LARGE;   " : "NORMAL;   ");
-  out.Tab().Put("     Slope trends are ").Put("OFF").Line();
+  out.Tab().Put("     Slope trends are ").Put(OnOff(AnySlopeTrendOn())).Line();
   const int16_t scroll = PrefsArray[PrefsSlot::ChartRedrawOption];
   out.Tab().Put("     Screen scrolling is ").Put(scroll == 1 ? "50%" : scroll == 2 ? "67%" : scroll == 3 ? "75%" : "100%");
   out.Line();
@@ -299,8 +306,11 @@ ReportText& ReportText::Tab() {
 
 ReportText& ReportText::Column(int n) {
   const int want = std::max(0, n - 1);
-  if (col_ == want) return *this;
-  return Put(col_ < want ? std::string(static_cast<std::size_t>(want - col_), ' ') : std::string(" "));
+  if (col_ < want) return Put(std::string(static_cast<std::size_t>(want - col_), ' '));
+  if (col_ > want) return Put(" ");
+  // Exactly at the column: a blank still parts it from text that ends there.
+  const char last = text_.empty() ? '\r' : text_.back();
+  return col_ == 0 || last == ' ' || last == '\t' ? *this : Put(" ");
 }
 
 ReportText& ReportText::Line() {
@@ -335,9 +345,10 @@ void PrintBreakpointData(ReportText& out, int16_t channel) {
   out.Column(10).Put("above breakpoint conversion is ").Put(SideText(Whole(r[12]), r[13], r[14], r[15])).Line();
 }
 
-std::string SetupReportText(const SetupReportSections& sections, const std::string& date) {
-  ReportText out;
-  Heading(out, date);
+SetupReport BuildSetupReport(const SetupReportSections& sections, const std::string& date) {
+  ReportText heading, out;
+  Heading(heading, date);
+  BasicSetup(out);
   Intervals(out);
   ChannelTable(out);
   if (sections.trigger) TriggerSection(out);
@@ -345,7 +356,12 @@ std::string SetupReportText(const SetupReportSections& sections, const std::stri
   if (sections.display) DisplaySection(out);
   if (sections.alarms) AlarmSection(out);
   out.Line();
-  return out.text();
+  return {heading.text(), out.text()};
+}
+
+std::string SetupReportText(const SetupReportSections& sections, const std::string& date) {
+  const SetupReport report = BuildSetupReport(sections, date);
+  return report.heading + report.body;
 }
 
 }  // namespace mv

@@ -15,7 +15,9 @@ struct SetupReportSections {
 };
 
 // Text with tabs and tab-to-column; lines end with CR. A column is 1-based: column n
-// starts after n - 1 characters; a line already past it gets one blank. A tab moves on to the next multiple of 8.
+// starts after n - 1 characters; a line already past it, or reaching it with text that
+// is not a blank, gets one blank, so two fields never touch. A tab moves on to the
+// next multiple of 8.
 class ReportText {
  public:
   ReportText& Put(const std::string& s);
@@ -30,11 +32,18 @@ class ReportText {
   int col_ = 0;  // characters on the current line so far, tabs expanded
 };
 
-// The report of the present set-up; the date is "MM/dd/yy".
+// The report of the present set-up; the date is "MM/dd/yy". The printer sets the
+// heading beside its logo; the text file is the heading, then the body.
+struct SetupReport {
+  std::string heading;
+  std::string body;
+};
+SetupReport BuildSetupReport(const SetupReportSections& sections, const std::string& date);
 std::string SetupReportText(const SetupReportSections& sections, const std::string& date);
 // One channel's breakpoint block.
 void PrintBreakpointData(ReportText& out, int16_t channel);
 // Tabs replaced by blanks to the next multiple of 8 (the printer prints no tabs).
+// The text file keeps its tabs.
 std::string ExpandTabs(const std::string& text);
 
 void PRINTSETUP();

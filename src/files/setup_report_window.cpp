@@ -1,9 +1,11 @@
-// The "Setup Data" window (window 17): where the set-up report goes (the printer,
-// which writes a PDF, or a text file); control state 2 is checked, 1 clear and which optional sections it carries.
+// The "Setup Data" window (window 17): where the set-up report goes (a printer, or a
+// PDF file through the print dialog, or a text file) and which optional sections it
+// carries; control state 2 is checked, 1 clear.
 #include <algorithm>
 #include <optional>
 #include <string>
 
+#include "files/entry_points.h"
 #include "files/file_io.h"
 #include "files/setup_report.h"
 #include "runtime/events.h"
@@ -38,11 +40,13 @@ void BuildReportWindow() {
   EmbossPrint(1, "Setup Information", 32, 80, 44);
   BuildGrayBox(20, 80, 440, 190, 0);
   rt::DrawText(30, 104, "Options...", KitFont(0, 20), kBlack);
-  rt::NewControl(kFirstSection, rt::ControlType::CheckBox, "Show Trigger Settings", Rect{40, 114, 230, 132}, 2);
+  rt::NewControl(kFirstSection, rt::ControlType::CheckBox, "Show Trigger Settings", Rect{40, 114, 230, 132},
+                 2);
   rt::NewControl(6, rt::ControlType::CheckBox, "Show Switching Settings", Rect{40, 138, 230, 156}, 2);
   rt::NewControl(7, rt::ControlType::CheckBox, "Show Display Settings", Rect{240, 114, 430, 132}, 2);
   rt::NewControl(kLastSection, rt::ControlType::CheckBox, "Show Alarm Settings", Rect{240, 138, 430, 156}, 2);
-  rt::NewControl(kPrinter, rt::ControlType::RadioButton, "Send to Printer or pdf", Rect{20, 204, 220, 222}, 2);
+  rt::NewControl(kPrinter, rt::ControlType::RadioButton, "Send to Printer or pdf", Rect{20, 204, 220, 222},
+                 2);
   rt::NewControl(kTextFile, rt::ControlType::RadioButton, "Send to Text File", Rect{20, 228, 220, 246}, 1);
   rt::NewControl(kCancel, rt::ControlType::PushButton, "Cancel", Rect{260, 228, 340, 252}, 1);
   rt::NewControl(kOK, rt::ControlType::DefaultButton, "OK", Rect{355, 228, 440, 252}, 1);
@@ -85,14 +89,23 @@ bool ChooseReport(bool& toPrinter, SetupReportSections& sections) {
   return go;
 }
 
-void SendToPrinter(const std::string& report) {
+// The page set-up and print dialogs, then the report on the chosen printer (or file).
+void SendToPrinter(const SetupReport& report) {
   rt::SetPrintJobName("setup data.pdf");
-  rt::SetOutputWindow(W);
-  auto font = KitFont(0, 17);
-  font.bold = true;
-  rt::DrawText(230, 218, "sending data to printer....", font, kSendingColour);
-  rt::FlushWindow();
-  if (rt::PrintTextToPdf(ExpandTabs(report)).empty()) rt::SysBeep();
+  rt::PrintedReport printed;
+  printed.heading = ExpandTabs(report.heading);
+  printed.body = ExpandTabs(report.body);
+  printed.logoPath = rt::ResourcePath("MVimages", "MVlogo.gif");
+  const rt::PrintResult result = rt::PrintReport(printed, [] {
+    rt::SetOutputWindow(W);
+    auto font = KitFont(0, 17);
+    font.bold = true;
+    rt::DrawText(230, 218, "sending data to printer....", font, kSendingColour);
+    rt::FlushWindow();
+  });
+  if (result == rt::PrintResult::Failed)
+    files_hooks::FileNotice("The set-up report was not printed",
+                            "The printer or the file could not be written.");
 }
 
 void SendToTextFile(const std::string& report) {
@@ -110,11 +123,11 @@ void PRINTSETUP() {
   bool toPrinter = true;
   SetupReportSections sections;
   if (ChooseReport(toPrinter, sections)) {
-    const std::string report = SetupReportText(sections, TodayDateText().str());
+    const SetupReport report = BuildSetupReport(sections, TodayDateText().str());
     if (toPrinter)
       SendToPrinter(report);
     else
-      SendToTextFile(report);
+      SendToTextFile(report.heading + report.body);
   }
   rt::CloseWindow(W);
   Action = 0;

@@ -44,6 +44,7 @@ void ResetRuntime() {
   detail::ResetMenus();
   detail::ResetEvents();
   detail::ResetPanels();
+  detail::ResetPrinting();
   CloseHelpWindow();
   if (QApplication::instance()) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 
@@ -427,17 +428,24 @@ void DeliverOpenDocuments(const std::vector<std::string>& paths) {
   if (auto h = gOpenDoc) h(paths);
 }
 
+namespace {
+
+void RunPumpHook() {
+  if (!gPumpHook || gInPumpHook) return;
+  // The hook (the script driver) may itself pump while it waits; it is not
+  // re-entered from those nested passes.
+  gInPumpHook = true;
+  struct Reset {
+    ~Reset() { gInPumpHook = false; }
+  } reset;
+  auto hook = gPumpHook;
+  hook();
+}
+
+}  // namespace
+
 void PumpEvents(int idleWaitMs) {
-  if (gPumpHook && !gInPumpHook) {
-    // The hook (the script driver) may itself pump while it waits; it is not
-    // re-entered from those nested passes.
-    gInPumpHook = true;
-    struct Reset {
-      ~Reset() { gInPumpHook = false; }
-    } reset;
-    auto hook = gPumpHook;
-    hook();
-  }
+  RunPumpHook();
   if (!QApplication::instance()) return;
   IssueActivationRequest();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -453,6 +461,23 @@ void PumpEvents(int idleWaitMs) {
     gQueue.pop_front();
     Deliver(e);
   }
+}
+
+void SettleEvents() {
+  RunPumpHook();
+  if (!QApplication::instance()) return;
+  IssueActivationRequest();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  SettleActivation();
+  const auto raisedByTheSystem = [](const QueuedEvent& e) {
+    return e.kind == QueuedEvent::Dialog && (e.a == 5 || e.a == 18 || e.a == 19);
+  };
+  const auto it = std::find_if(gQueue.begin(), gQueue.end(), raisedByTheSystem);
+  if (it == gQueue.end()) return;
+  QueuedEvent e = std::move(*it);
+  gQueue.erase(it);
+  Deliver(e);
 }
 
 void FlushEvents() {

@@ -83,6 +83,12 @@ void DeliverOpenDocuments(const std::vector<std::string>& paths);
 // One pass of the event pump. When nothing was pending it waits up to
 // idleWaitMs for something to arrive, so idle modal loops do not spin.
 void PumpEvents(int idleWaitMs = 5);
+// One pass of the event pump that hands the handlers only what the window system
+// raised by itself (redraws, activation changes, the application coming and going)
+// and keeps the user's input (clicks, keys, close boxes, menu choices) queued, in
+// order, for the next PumpEvents. It lets the events of a window just built or
+// closed run out without spending a click meant for the window the user sees next.
+void SettleEvents();
 // Discards pending user input (keys and clicks) without delivering it.
 void FlushEvents();
 // Lets the window system breathe without delivering user input.

@@ -59,6 +59,7 @@ class WindowWidget : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override;
   void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
 
  private:
   int16_t number_;
@@ -70,6 +71,9 @@ WindowRec* OutputRec();                       // the current output window, or n
 WindowRec* RecOfWidget(const QWidget* w);     // the numbered window a widget belongs to
 int16_t WindowNumberOf(const QWidget* w);     // 0 when not one of ours
 void CloseAllWindows();
+// A resizable window's canvas made the size of its widget: what was drawn stays,
+// the rest takes the background colour. True when the size changed.
+bool FitCanvasToWidget(WindowRec& r);
 
 // The queue of events waiting to be handed to the program's handlers; one is
 // delivered per pump pass, as a window loop expects one event per pass.
@@ -103,6 +107,9 @@ void InstallEventFilter();
 void ResetEvents();
 void ResetMenus();
 void ResetPanels();
+void ResetPrinting();
+// True while a script answers the panels and dialogs (SetScriptedPanels).
+bool PanelsScripted();
 QWidget* MenuBarWindow();
 // Menu M as it looks pulled down (with its title in the bar when the bar shows
 // it); a null image when there is no menu M.

@@ -1,4 +1,6 @@
 // The menu model and the menu-bar window that shows it.
+#include "runtime/menus.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QImage>
@@ -12,7 +14,6 @@
 #include <QStyleOptionMenuItem>
 #include <QVBoxLayout>
 #include <QWidget>
-
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -20,7 +21,6 @@
 
 #include "runtime/internal.h"
 #include "runtime/macroman.h"
-#include "runtime/menus.h"
 #include "runtime/system.h"
 
 namespace mv::rt {
@@ -73,6 +73,10 @@ bool ShownEnabled(const MenuItem& mi) {
   return mi.enabled && Offered(mi);
 }
 
+bool ShownChecked(const MenuItem& mi) {
+  return mi.markedBy ? mi.markedBy() : mi.checked;
+}
+
 void SetText(MenuItem& mi, const std::string& utf8) {
   mi.text = utf8;
   mi.separator = utf8 == "-";
@@ -106,8 +110,9 @@ void FillQMenu(QMenu* qm, int16_t menu, int depth) {
     QAction* a = qm->addAction(Label(mi));
     a->setData(static_cast<int>(n));
     a->setEnabled(ShownEnabled(mi));
-    a->setCheckable(mi.checked);
-    a->setChecked(mi.checked);
+    const bool checked = ShownChecked(mi);
+    a->setCheckable(checked);
+    a->setChecked(checked);
     int16_t item = n;
     QObject::connect(a, &QAction::triggered, a, [menu, item] { TriggerMenuItem(menu, item); });
   }
@@ -166,7 +171,9 @@ void detail::ResetMenus() {
   gBarWidget = nullptr;
 }
 
-QWidget* detail::MenuBarWindow() { return gBarWindow; }
+QWidget* detail::MenuBarWindow() {
+  return gBarWindow;
+}
 
 void NewMenu(int16_t menu, const Str255& title) {
   Menu m;
@@ -180,7 +187,9 @@ void DeleteMenu(int16_t menu) {
   b.erase(std::remove(b.begin(), b.end(), menu), b.end());
 }
 
-bool MenuExists(int16_t menu) { return Model().count(menu) != 0; }
+bool MenuExists(int16_t menu) {
+  return Model().count(menu) != 0;
+}
 
 void SetMenuItem(int16_t menu, int16_t item, const Str255& text) {
   if (MenuItem* mi = Item(menu, item, true)) SetText(*mi, MacRomanToUtf8(text));
@@ -214,7 +223,10 @@ int16_t MenuItemCount(int16_t menu) {
 
 MenuItem GetMenuItem(int16_t menu, int16_t item) {
   MenuItem* mi = Item(menu, item, false);
-  return mi ? *mi : MenuItem{};
+  if (!mi) return MenuItem{};
+  MenuItem shown = *mi;
+  shown.checked = ShownChecked(*mi);
+  return shown;
 }
 
 Str255 MenuItemText(int16_t menu, int16_t item) {
@@ -244,7 +256,7 @@ void CheckMenuItem(int16_t menu, int16_t item, bool checked) {
 
 bool MenuItemChecked(int16_t menu, int16_t item) {
   MenuItem* mi = Item(menu, item, false);
-  return mi && mi->checked;
+  return mi && ShownChecked(*mi);
 }
 
 void SetMenuItemKey(int16_t menu, int16_t item, char key) {
@@ -260,6 +272,10 @@ void SetMenuItemCondition(int16_t menu, int16_t item, std::function<bool()> offe
   if (MenuItem* mi = Item(menu, item, false)) mi->offered = std::move(offered);
 }
 
+void SetMenuItemMark(int16_t menu, int16_t item, std::function<bool()> marked) {
+  if (MenuItem* mi = Item(menu, item, false)) mi->markedBy = std::move(marked);
+}
+
 void SetMenuItemFieldCommand(int16_t menu, int16_t item, FieldCommand command) {
   if (MenuItem* mi = Item(menu, item, false)) mi->fieldCommand = static_cast<int>(command);
 }
@@ -272,8 +288,12 @@ bool EditableFieldHasFocus() {
   return false;
 }
 
-void SetMenuBar(const std::vector<int16_t>& menus) { Bar() = menus; }
-std::vector<int16_t> MenuBar() { return Bar(); }
+void SetMenuBar(const std::vector<int16_t>& menus) {
+  Bar() = menus;
+}
+std::vector<int16_t> MenuBar() {
+  return Bar();
+}
 
 void DrawMenuBar() {
   EnsureBarWindow();
@@ -287,8 +307,10 @@ void DrawMenuBar() {
     FillQMenu(qm, m, 0);
     RefillOnOpen(qm, m);
   }
-  if (!Bar().empty()) gBarWindow->show();
-  else gBarWindow->hide();
+  if (!Bar().empty())
+    gBarWindow->show();
+  else
+    gBarWindow->hide();
 }
 
 namespace {

@@ -39,6 +39,7 @@ void QueuePanelAnswer(std::optional<std::string> path) { gPanelAnswers.push_back
 void QueueColorAnswer(std::optional<RGBColor> color) { gColorAnswers.push_back(color); }
 bool HasQueuedPanelAnswer() { return !gPanelAnswers.empty(); }
 void SetScriptedPanels(bool scripted) { gScripted = scripted; }
+bool detail::PanelsScripted() { return gScripted; }
 
 std::optional<std::string> OpenFilePanel(const std::string& prompt, const std::vector<std::string>& extensions) {
   if (WaitForAnswer(gPanelAnswers)) {

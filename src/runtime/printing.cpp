@@ -1,20 +1,145 @@
 #include "runtime/printing.h"
 
 #include <QFont>
-#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPageSetupDialog>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <chrono>
+#include <deque>
 #include <filesystem>
+#include <system_error>
 
+#include "runtime/events.h"
+#include "runtime/internal.h"
 #include "runtime/macroman.h"
-#include "runtime/system.h"
 
 namespace mv::rt {
 
 namespace {
+
 std::string gJobName;
+std::deque<std::optional<std::string>> gPrintAnswers;
+
+// Page positions of the heading, in points from the printable area's top left.
+constexpr double kHeadingLeft = 140, kBodyLeft = 5, kBodyTop = 105;
+constexpr double kHeadingBaselines[] = {28, 50, 70, 94};
+constexpr double kHeadingSizes[] = {18, 14, 12, 12};
+constexpr double kLogoWidth = 130, kLogoHeight = 95;
+constexpr double kLargestBodySize = 9, kSmallestBodySize = 5;
+
+QStringList Lines(const std::string& macRoman) {
+  QString text = QString::fromStdString(MacRomanToUtf8(macRoman));
+  text.replace("\r\n", "\n").replace('\r', '\n');
+  if (text.endsWith('\n')) text.chop(1);
+  return text.isEmpty() ? QStringList() : text.split('\n');
+}
+
+// The script's answer, waiting for one (at most 30 s) while a script runs. False when
+// the real dialogs are to be shown.
+bool TakeScriptedAnswer(std::optional<std::string>& answer) {
+  if (gPrintAnswers.empty() && detail::PanelsScripted()) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (gPrintAnswers.empty() && std::chrono::steady_clock::now() < end) PumpEvents(5);
+    if (gPrintAnswers.empty()) {
+      answer.reset();  // nobody answered: as a cancelled dialog
+      return true;
+    }
+  }
+  if (gPrintAnswers.empty()) return false;
+  answer = gPrintAnswers.front();
+  gPrintAnswers.pop_front();
+  return true;
+}
+
+// The page set-up and print dialogs, or the script's answer; false when cancelled.
+bool AskForPrinter(QPrinter& printer) {
+  std::optional<std::string> answer;
+  if (TakeScriptedAnswer(answer)) {
+    if (!answer) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(*answer));
+    return true;
+  }
+  QPageSetupDialog pageSetup(&printer);
+  if (pageSetup.exec() != QDialog::Accepted) return false;
+  QPrintDialog print(&printer);
+  return print.exec() == QDialog::Accepted;
+}
+
+class Pages {
+ public:
+  explicit Pages(QPrinter& printer) : printer_(printer), scale_(printer.resolution() / 72.0) {}
+  double Px(double points) const { return points * scale_; }
+
+  void Heading(QPainter& p, const PrintedReport& r) {
+    const QImage logo(QString::fromStdString(r.logoPath));
+    if (!logo.isNull()) {
+      const QSizeF size = QSizeF(logo.size()).scaled(Px(kLogoWidth), Px(kLogoHeight), Qt::KeepAspectRatio);
+      p.drawImage(QRectF(QPointF(0, 0), size), logo);
+    }
+    const QStringList lines = Lines(r.heading);
+    for (int i = 0; i < lines.size(); ++i) {
+      const int row = std::min(i, 3);
+      QFont f("DejaVu Sans");
+      f.setPointSizeF(kHeadingSizes[row]);
+      f.setBold(i == 0);
+      p.setFont(f);
+      p.drawText(QPointF(Px(kHeadingLeft), Px(kHeadingBaselines[row] + 20.0 * (i - row))),
+                 lines[i].trimmed());
+    }
+  }
+
+  // The body in the largest fixed-pitch size (at most 9 pt) that fits its widest line.
+  bool Body(QPainter& p, const QStringList& lines) {
+    QFont f("DejaVu Sans Mono");
+    f.setStyleHint(QFont::Monospace);
+    f.setPointSizeF(kLargestBodySize);
+    qsizetype widest = 1;
+    for (const QString& l : lines) widest = std::max(widest, l.size());
+    const double width = printer_.pageRect(QPrinter::DevicePixel).width() - Px(kBodyLeft);
+    const double advance = QFontMetricsF(f, &printer_).horizontalAdvance('M');
+    if (advance * static_cast<double>(widest) > width)
+      f.setPointSizeF(
+          std::max(kSmallestBodySize, kLargestBodySize * width / (advance * static_cast<double>(widest))));
+    p.setFont(f);
+    const QFontMetricsF m(f, &printer_);
+    const double bottom = printer_.pageRect(QPrinter::DevicePixel).height();
+    double y = Px(kBodyTop) + m.ascent();
+    for (const QString& line : lines) {
+      if (y + m.descent() > bottom) {
+        if (!printer_.newPage()) return false;
+        y = m.ascent();
+      }
+      p.drawText(QPointF(Px(kBodyLeft), y), line);
+      y += m.lineSpacing();
+    }
+    return true;
+  }
+
+ private:
+  QPrinter& printer_;
+  double scale_;
+};
+
+bool Paint(QPrinter& printer, const PrintedReport& report) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  Pages pages(printer);
+  pages.Heading(painter, report);
+  const bool ok = pages.Body(painter, Lines(report.body));
+  return painter.end() && ok;
+}
+
+}  // namespace
+
+void detail::ResetPrinting() {
+  gPrintAnswers.clear();
 }
 
 void SetPrintJobName(const std::string& name) {
@@ -25,41 +150,34 @@ std::string PrintJobName() {
   return gJobName;
 }
 
-std::string PrintTextToPdf(const std::string& macRomanText) {
-  // The job name comes from the program; only its last part names the file, so it
-  // can never point outside the documents folder.
-  std::string name = std::filesystem::path(gJobName).filename().string();
-  if (name.empty()) name = "untitled.pdf";
-  std::error_code ec;
-  std::filesystem::create_directories(DocumentsDir(), ec);
-  const std::string path = (std::filesystem::path(DocumentsDir()) / name).string();
+void QueuePrintAnswer(std::optional<std::string> pdfPath) {
+  gPrintAnswers.push_back(std::move(pdfPath));
+}
 
+bool HasQueuedPrintAnswer() {
+  return !gPrintAnswers.empty();
+}
+
+PrintResult PrintReport(const PrintedReport& report, const std::function<void()>& whilePrinting) {
   QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString(path));
-  printer.setDocName(QString::fromStdString(name));
-  QPainter painter;
-  if (!painter.begin(&printer)) return {};
-  QFont font("DejaVu Sans Mono");
-  font.setStyleHint(QFont::Monospace);
-  font.setPointSizeF(9);
-  painter.setFont(font);
-  const QFontMetrics metrics(font, painter.device());
-  const QRect page = painter.viewport();
-  const int lineHeight = metrics.lineSpacing();
-  QString text = QString::fromStdString(MacRomanToUtf8(macRomanText));
-  text.replace("\r\n", "\n").replace('\r', '\n');
-  int y = metrics.ascent();
-  for (const QString& line : text.split('\n')) {
-    if (y > page.height() - lineHeight && y > metrics.ascent()) {
-      printer.newPage();
-      y = metrics.ascent();
-    }
-    painter.drawText(0, y, line);
-    y += lineHeight;
-  }
-  if (!painter.end()) return {};
-  return std::filesystem::exists(path) ? path : std::string();
+  printer.setDocName(QString::fromStdString(gJobName.empty() ? std::string("untitled") : gJobName));
+  if (!AskForPrinter(printer)) return PrintResult::Cancelled;
+  if (whilePrinting) whilePrinting();
+  namespace fs = std::filesystem;
+  const bool toFile = !printer.outputFileName().isEmpty();
+  if (!toFile) return Paint(printer, report) ? PrintResult::Printed : PrintResult::Failed;
+  // A file is written whole beside its name, then takes the name: a failed print
+  // never leaves half a file in place of the old one.
+  const fs::path target = printer.outputFileName().toStdString();
+  fs::path temporary = target;
+  temporary += ".part";
+  printer.setOutputFileName(QString::fromStdString(temporary.string()));
+  std::error_code ec;
+  bool ok = Paint(printer, report) && fs::exists(temporary, ec);
+  if (ok) fs::rename(temporary, target, ec);
+  ok = ok && !ec;
+  if (!ok) fs::remove(temporary, ec);
+  return ok ? PrintResult::Printed : PrintResult::Failed;
 }
 
 }  // namespace mv::rt

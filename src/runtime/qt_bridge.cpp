@@ -1,5 +1,7 @@
 #include "runtime/qt_bridge.h"
 
+#include <QWindow>
+
 #include "runtime/internal.h"
 
 namespace mv::rt::bridge {
@@ -30,5 +32,14 @@ QWidget* MenuBarWindow() { return detail::MenuBarWindow(); }
 QImage OpenMenuImage(int16_t menu) { return detail::OpenMenuImage(menu); }
 
 void ChooseMenuItem(int16_t menu, int16_t item) { TriggerMenuItem(menu, item); }
+
+void DragWindowSize(int16_t window, int width, int height) {
+  WindowRec* r = FindWindow(window);
+  if (!r || !r->widget) return;
+  QWidget* w = r->widget;
+  w->winId();
+  const QSize size = QSize(width, height).expandedTo(w->minimumSize()).boundedTo(w->maximumSize());
+  w->windowHandle()->resize(size);
+}
 
 }  // namespace mv::rt::bridge

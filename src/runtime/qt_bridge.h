@@ -18,5 +18,9 @@ QWidget* MenuBarWindow();
 QImage OpenMenuImage(int16_t menu);
 // Chooses a menu item as the menu bar would.
 void ChooseMenuItem(int16_t menu, int16_t item);
+// Asks the window system for a new content size of a window, as the user's drag of
+// its edge does: the window manager keeps the window's own limits (a window of fixed
+// size keeps its size), and the change arrives at a later pump pass.
+void DragWindowSize(int16_t window, int width, int height);
 
 }  // namespace mv::rt::bridge

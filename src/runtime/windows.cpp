@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QResizeEvent>
 #include <QWindow>
 
 #include <algorithm>
@@ -33,6 +34,7 @@ std::string gDisplayFont = "DejaVu Sans";
 Qt::WindowFlags FlagsForKind(int16_t kind) {
   switch (kind) {
     case 6:
+    case kResizableWindow:
       return Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
     case 262:
       return Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
@@ -60,6 +62,30 @@ void WindowWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, r->canvas);
   }
+}
+
+// The window system changed the size (the user dragged an edge): the canvas follows
+// and the program is asked to draw what is new.
+void WindowWidget::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  WindowRec* r = FindWindow(number_);
+  if (r && r->kind == kResizableWindow && FitCanvasToWidget(*r))
+    Enqueue({QueuedEvent::Dialog, 5, number_, {}, number_});
+}
+
+bool FitCanvasToWidget(WindowRec& r) {
+  if (!r.widget) return false;
+  const QSize size = r.widget->size().expandedTo(QSize(1, 1));
+  if (r.canvas.size() == size) return false;
+  QImage canvas(size, QImage::Format_RGB32);
+  canvas.fill(ToQColor(r.background));
+  {
+    QPainter p(&canvas);
+    p.drawImage(0, 0, r.canvas);
+  }
+  r.canvas = canvas;
+  r.widget->update();
+  return true;
 }
 
 void WindowWidget::closeEvent(QCloseEvent* e) {
@@ -235,7 +261,10 @@ void OpenWindow(int16_t number, const Str255& title, Rect content, int16_t kind)
   rec->widget = new WindowWidget(number, FlagsForKind(kind));
   rec->widget->setWindowTitle(ToQString(title));
   rec->widget->setGeometry(content.left, content.top, w, h);
-  rec->widget->setFixedSize(w, h);
+  if (kind == kResizableWindow)
+    rec->widget->setMinimumSize(w, h);
+  else
+    rec->widget->setFixedSize(w, h);
   WindowRec* r = rec.get();
   Windows()[number] = std::move(rec);
   gOutput = number;
@@ -315,6 +344,11 @@ void SizeWindow(int16_t number, int16_t width, int16_t height) {
   WindowRec* r = FindWindow(number);
   if (!r || !r->widget) return;
   int w = std::max<int>(1, width), h = std::max<int>(1, height);
+  if (r->kind == kResizableWindow) {
+    r->widget->resize(QSize(w, h).expandedTo(r->widget->minimumSize()));
+    FitCanvasToWidget(*r);
+    return;
+  }
   QImage canvas(w, h, QImage::Format_RGB32);
   canvas.fill(ToQColor(r->background));
   {
@@ -324,6 +358,13 @@ void SizeWindow(int16_t number, int16_t width, int16_t height) {
   r->canvas = canvas;
   r->widget->setFixedSize(w, h);
   r->widget->update();
+}
+
+void SetWindowMinimumSize(int16_t number, int16_t width, int16_t height) {
+  WindowRec* r = FindWindow(number);
+  if (!r || !r->widget || r->kind != kResizableWindow) return;
+  r->widget->setMinimumSize(std::max<int>(1, width), std::max<int>(1, height));
+  FitCanvasToWidget(*r);
 }
 
 Rect WindowContentRect(int16_t number) {

@@ -18,8 +18,17 @@
 namespace mv::rt {
 
 // ---- windows ----------------------------------------------------------------
-// Kinds: 6 titled with a close box; 262 titled without title-bar buttons;
-// 1, 13 frameless; 14 frameless and on top; anything else (5) a floating panel.
+// Kinds: 6 titled with a close box; 8 titled with a close box and sized by the
+// user (kResizableWindow); 262 titled without title-bar buttons; 1, 13 frameless;
+// 14 frameless and on top; anything else (5) a floating panel.
+//
+// Every other kind keeps the size the program gives it. A resizable window opens at
+// its content rectangle and never goes below its minimum size (the opening size
+// until SetWindowMinimumSize says otherwise); as the user drags it, its canvas
+// follows the new size, keeping what was drawn (new parts take the background
+// colour), WindowContentRect reports the new size and a redraw (dialog kind 5) is
+// queued for it.
+constexpr int16_t kResizableWindow = 8;
 void OpenWindow(int16_t number, const Str255& title, Rect content, int16_t kind);
 void CloseWindow(int16_t number);
 bool WindowExists(int16_t number);
@@ -31,6 +40,9 @@ void SetWindowTitle(int16_t number, const Str255& title);
 Str255 WindowTitle(int16_t number);
 void MoveWindowTo(int16_t number, int16_t left, int16_t top);  // content origin, screen pixels
 void SizeWindow(int16_t number, int16_t width, int16_t height);
+// The smallest size the user may drag a resizable window to; a window that is
+// smaller grows to it. Other kinds keep their size.
+void SetWindowMinimumSize(int16_t number, int16_t width, int16_t height);
 Rect WindowContentRect(int16_t number);     // in screen pixels
 int16_t FrontWindow();                      // the front window by the program's order (events.h), 0 when none
 std::vector<int16_t> OpenWindows();         // in opening order

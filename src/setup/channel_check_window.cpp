@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "acquisition/screen_rules.h"
 #include "acquisition/state.h"
 #include "conversions/evaluate.h"
 #include "devices/dispatcher.h"
@@ -37,6 +38,7 @@ constexpr int16_t kWindowWidth = 700;
 constexpr int kEquationWidth = 603;
 constexpr int kSableSerialInput = 15;
 constexpr int16_t kAbandonedPass = -999;
+constexpr int kDemonstrationPassMs = 4;
 constexpr RGBColor kBlack{0, 0, 0};
 
 bool ScopeModes() {
@@ -83,8 +85,8 @@ void DrawTraceArea(const CheckContext& c) {
   rt::FillRect(kTraceLeft, kTraceTop, kTraceRight - kTraceLeft + 1, kTraceBottom - kTraceTop + 1,
                c.background.red / 65535.0, c.background.green / 65535.0, c.background.blue / 65535.0);
   const rt::FontSpec small = KitFont(KestraneFont, 10);
-  rt::DrawText(10, kTraceTop + 10, StringFormatter(c.maximum).str(), small, kBlack);
-  rt::DrawText(10, kTraceBottom, StringFormatter(c.minimum).str(), small, kBlack);
+  rt::DrawText(10, kTraceTop + 10, NumText(c.maximum).str(), small, kBlack);
+  rt::DrawText(10, kTraceBottom, NumText(c.minimum).str(), small, kBlack);
 }
 
 void BuildRadios(int16_t first, int16_t last, const char* const* titles, int16_t y, int16_t width) {
@@ -123,7 +125,7 @@ void SetState(int16_t control, int16_t state) {
 void StartDataTakerCounter(const CheckContext& c) {
   if (External_AD != ExternalADCode::DT500 && External_AD != ExternalADCode::DT50) return;
   if (DataTakerChannels[c.channel][DataTakerWord::Counter] == 0) return;
-  SerialLine().Write(std::to_string(c.input) + "HSC= " + std::to_string(counterstart) + "\r");
+  SerialLine().Write(CounterPresetLine(static_cast<float>(c.input), counterstart));
 }
 
 float OneReading(const CheckContext& c) {
@@ -199,11 +201,14 @@ void RunCheckLoop(const CheckContext& c) {
     const int16_t period = PrefsArray[PrefsSlot::TestUpdateOption];
     const uint32_t now = rt::TickCount();
     if (period <= 0 || now > nextRefresh) {
-      rt::SetEditText(kValueField, StringFormatter(value));
+      rt::SetEditText(kValueField, NumText(value));
       if (period > 0) nextRefresh = now + static_cast<uint32_t>(period);
     }
     DrawTracePoint(c, CheckTraceY(value, c.minimum, c.maximum), previousY);
     rt::FlushWindow();
+    // Random readings come at once: a short rest keeps the loop from taking a
+    // whole processor, as a real interface's replies would.
+    if (External_AD == ExternalADCode::Demonstration) rt::Delay(kDemonstrationPassMs);
   }
 }
 
@@ -254,10 +259,14 @@ Str255 ChannelEquationText(int16_t type, float a, float b, float c, const Breakp
   }
   if (type == ConversionTypeCode::Breakpoint)
     return s + "complex conversion with breakpoint at" + Plain(breakpoint[0]) + " volts";
+  if (type == ConversionTypeCode::None) return s + "volts (no conversion)";
+  if (type == ConversionTypeCode::Keyboard) return s + "the value of the last recording key";
   if (a != 0) {
     s = s + Plain(a);
     if (b >= 0) s = s + " + ";
   }
+  if (type == ConversionTypeCode::Logarithmic) return s + Plain(b) + "*log10(volts)";
+  if (type == ConversionTypeCode::Reciprocal) return s + Plain(b) + "/volts";
   s = s + Plain(b) + "*volts";
   if (type == ConversionTypeCode::Polynomial) {
     s = s + " ";

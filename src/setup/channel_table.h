@@ -3,27 +3,16 @@
 // count of hardware inputs an interface offers.
 #pragma once
 #include <cstdint>
-#include <string_view>
 
 #include "runtime/str255.h"
+#include "shell/kit/channel_labels.h"
 
 namespace mv {
 
 // ---- labels ------------------------------------------------------------------------------
-constexpr std::size_t kLabelWidth = 30;
-// A label string is stored back with at most this many characters.
-constexpr std::size_t kLabelStringLimit = 242;
+// ChannelLabel, ChannelLabelField, SetChannelLabel and LimitLabelString are the
+// kit's (shell/kit/channel_labels.h), shared by every subsystem.
 
-// The label of channel 1-16 as stored: the 30 characters at its slot, fewer (or none)
-// when the string ends inside the slot.
-Str255 ChannelLabel(int16_t channel);
-// The same, padded with blanks to the full 30 characters.
-Str255 ChannelLabelField(int16_t channel);
-// Writes a label into the channel's slot (cut at 30, padded with blanks), filling a
-// short string with blanks up to the slot; the other slots keep their text.
-void SetChannelLabel(int16_t channel, std::string_view text);
-// A label string as stored: at most 242 characters.
-Str255 LimitLabelString(const Str255& s);
 // Both label strings as eight blank fields (240 blanks).
 void BlankChannelLabels();
 

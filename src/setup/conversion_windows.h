@@ -4,7 +4,8 @@
 
 namespace mv {
 
-// setup_hooks::ConversionsWindow := the conversions window. Start-up calls it once.
+// setup_hooks::ConversionsWindow := the conversions window, and the conversions
+// window's direct calibration := the calibration window. Start-up calls it once.
 void InstallConversionWindows();
 
 }  // namespace mv

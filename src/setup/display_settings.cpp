@@ -146,7 +146,13 @@ bool StatusEvent(int16_t& chosen) {
 
 // ---- window size -------------------------------------------------------------------------------
 
+// The recording window is never smaller than this; the slots hold the size plus 14.
+constexpr int kMinimumWidth = 640, kMinimumHeight = 400, kLargestSide = 32767 - 14;
+
+// The outlines are drawn afresh on a clear canvas at every new size, so that a
+// window shrunk and dragged out again shows them as crisp as at first.
 void DrawReferenceSizes() {
+  rt::ClearWindow();
   const RGBColor dark = DarkGray;
   const rt::FontSpec font = KitFont(KestraneFont, 12);
   const auto box = [&](int w, int h, const Str255& label) {
@@ -165,7 +171,8 @@ void DrawReferenceSizes() {
 
 void BuildSizeWindow(int screenW, int screenH) {
   BuildWINDOW(kWindowSizeExample, "Acquisition Window Example", 4, 45, static_cast<int16_t>(4 + screenW - 34),
-              static_cast<int16_t>(45 + screenH - 75), 6);
+              static_cast<int16_t>(45 + screenH - 75), rt::kResizableWindow);
+  rt::SetWindowMinimumSize(kWindowSizeExample, kMinimumWidth, kMinimumHeight);
   wsst();
   if (SoundsOn()) PlaySound("ahem.mp3", "MVtimerSounds");
   rt::NewEditField(
@@ -260,7 +267,8 @@ int16_t ChartWindowSize() {
     if (!rt::WindowExists(kWindowSizeExample)) break;
     rt::SetOutputWindow(kWindowSizeExample);
     const Rect c = rt::WindowContentRect(kWindowSizeExample);
-    const int w = std::max(640, c.right - c.left), h = std::max(400, c.bottom - c.top);
+    const int w = std::clamp(c.right - c.left, kMinimumWidth, kLargestSide);
+    const int h = std::clamp(c.bottom - c.top, kMinimumHeight, kLargestSide);
     if (w != shownW || h != shownH) {
       shownW = w;
       shownH = h;

@@ -6,44 +6,45 @@
 
 #include "devices/state.h"
 #include "setup/state.h"
+#include "shell/kit/sample_intervals.h"
 #include "shell/kit/format.h"
 
 namespace mv {
 
 namespace {
 
-// One sixtieth of a second as the presets carry it.
+// One sixtieth of a second as the duration buttons count it.
 constexpr double kTick = 0.01666667;
 
 struct Preset {
   int16_t code;
   const char* label;
-  double seconds;
 };
 
-// Labels keep their leading blanks: the column lines the numbers up by them.
+// Labels keep their leading blanks: the column lines the numbers up by them. The
+// intervals are the shared table's (RateButtonInterval).
 constexpr Preset kPresets[] = {
-    {2, "1/60 second", kTick},
-    {3, "1/30 second", 2 * kTick},
-    {4, "1/20 second", 3 * kTick},
-    {5, "1/15 second", 4 * kTick},
-    {6, " 1/10 second", 0.1},
-    {7, " 1/4 second", 0.25},
-    {8, " 1/2 second", 0.5},
-    {9, "  1 second", 1.0},
-    {10, "  2 seconds", 2.0},
-    {11, "  5 seconds", 5.0},
-    {12, " 10 seconds", 10.0},
-    {15, " 20 seconds", 20.0},
-    {31, " 30 seconds", 30.0},
-    {1, "1/125 second", 0.008},
-    {67, "1/250 second", 0.004},
-    {68, "1/500 second", 0.002},
-    {20, ".004 second  (1/250)", 0.004},
-    {21, ".002 second  (1/500)", 0.002},
-    {22, ".001 second  (1/1000)", 0.001},
-    {23, ".0005 sec   (500 \xB5sec)", 0.0005},  // Mac Roman micro sign
-    {24, ".0002 sec   (200 \xB5sec)", 0.0002},
+    {2, "1/60 second"},
+    {3, "1/30 second"},
+    {4, "1/20 second"},
+    {5, "1/15 second"},
+    {6, " 1/10 second"},
+    {7, " 1/4 second"},
+    {8, " 1/2 second"},
+    {9, "  1 second"},
+    {10, "  2 seconds"},
+    {11, "  5 seconds"},
+    {12, " 10 seconds"},
+    {15, " 20 seconds"},
+    {31, " 30 seconds"},
+    {1, "1/125 second"},
+    {67, "1/250 second"},
+    {68, "1/500 second"},
+    {20, ".004 second  (1/250)"},
+    {21, ".002 second  (1/500)"},
+    {22, ".001 second  (1/1000)"},
+    {23, ".0005 sec   (500 \xB5sec)"},  // Mac Roman micro sign
+    {24, ".0002 sec   (200 \xB5sec)"},
 };
 
 const Preset* FindPreset(int16_t code) {
@@ -78,8 +79,7 @@ int16_t On(bool b) {
 // ---- rate buttons -----------------------------------------------------------------------
 
 std::optional<double> PresetInterval(int16_t code) {
-  if (const Preset* p = FindPreset(code)) return p->seconds;
-  return std::nullopt;
+  return RateButtonInterval(code);
 }
 
 Str255 RateButtonLabel(int16_t code, bool highSpeedColumn) {

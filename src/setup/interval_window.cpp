@@ -22,6 +22,7 @@
 #include "shell/kit/help.h"
 #include "shell/kit/protocol.h"
 #include "shell/kit/resources.h"
+#include "shell/kit/sample_intervals.h"
 #include "shell/kit/services.h"
 #include "shell/kit/sounds.h"
 #include "shell/state.h"
@@ -448,11 +449,12 @@ class IntervalWindow {
 
   // Return takes the typed number as the interval and closes; an interval of 0 or
   // less (or text that is no number) would stop every recording that divides by it,
-  // so it is refused and the window stays open with the interval it had.
+  // and one beyond the limits could not be kept in a set-up file, so it is refused
+  // and the window stays open with the interval it had.
   Next CommitTypedInterval() {
     const double typed = TextToNumber(rt::EditText(kIntervalField));
     const auto single = static_cast<float>(typed);
-    if (!(typed > 0) || !std::isfinite(single) || !(single > 0)) {
+    if (!SampleIntervalWithinLimits(typed) || !(single > 0)) {
       zap();
       ShowInterval();
       rt::SelectEditText(kIntervalField, 0, -1);
@@ -531,14 +533,20 @@ class IntervalWindow {
     }
   }
 
-  // A typed interval of 0 or less (or no number) becomes 5 s.
+  // A typed interval of 0 or less (or no number) becomes 5 s; one beyond the
+  // limits becomes the nearest limit. The interval is kept as typed: through a float
+  // 0.01 s would become 0.0099999998 s, just short of the readouts' speed limit, and
+  // the run would switch its data panel off.
   void UseOtherInterval() {
-    NewInterval = static_cast<float>(TextToNumber(rt::EditText(kIntervalField)));
-    if (!(NewInterval > 0) || !std::isfinite(NewInterval)) NewInterval = 5.0f;
+    double seconds = TextToNumber(rt::EditText(kIntervalField));
+    const auto single = static_cast<float>(seconds);
+    if (!(seconds > 0) || !std::isfinite(single) || !(single > 0)) seconds = 5.0;
+    seconds = std::clamp(seconds, kShortestSampleInterval, kLongestSampleInterval);
+    NewInterval = static_cast<float>(seconds);
     interval = NewInterval;
     AltChartInt = 1;
     OldChartSpeedBut = RateButton::UseOther;
-    SampleIntervalinSeconds = NewInterval;
+    SampleIntervalinSeconds = seconds;
   }
 
   void CountOrDuration(int16_t id) {

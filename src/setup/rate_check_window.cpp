@@ -76,11 +76,28 @@ void DrawRateChangedContents(const Str255& heading, float requested) {
   DrawIcon(kCautionIcon, 7, 110);
 }
 
+void DrawScopeBlockOfScopeChart(int16_t scopeBlock) {
+  if (RecordingMODE != RecordingModeCode::ScopeChart) return;
+  DoubleLINE(5, 234, static_cast<int16_t>(scopeBlock + 14));
+  ShowDutyFactor(scopeBlock);
+}
+
+// A run with fewer than 2 chart samples has no interval to measure: the window says
+// so beside the requested value, which the data files keep.
+void DrawUnmeasuredContents(const Str255& heading, float requested) {
+  EmbossPrint(1, heading, 18, 40, 17);
+  DoubleLINE(5, 234, 23);
+  const RateValue req = RateValueText(requested, ChartIntervalInSeconds);
+  Text(50, 38, Str255("requested: ") + req.value + req.unit, 12);
+  Text(48, 57, "no rate can be measured", 12, RGBred);
+  DrawScopeBlockOfScopeChart(55);
+}
+
 // The usual contents: the deviation gauge when out of tolerance, the requested and
 // measured values, and in scope-plus-chart mode the scope rate block.
 void DrawCheckContents(const Str255& heading, float measured, float requested, int16_t soundFlag) {
   int16_t scopeBlock = 55;
-  if (static_cast<double>(Kfloat) > static_cast<double>(SampRateError) && Sample >= 2) {
+  if (static_cast<double>(Kfloat) > static_cast<double>(SampRateError)) {
     DrawIcon(kCautionIcon, 4, 62);
     const double p = ChartIntervalInSeconds / static_cast<double>(measured);
     Text(10, 76, Str255("measured rate is ") + PictureFormat(100.0 * p, "###.##") + "% of requested", 11);
@@ -94,16 +111,13 @@ void DrawCheckContents(const Str255& heading, float measured, float requested, i
   const RateValue got = RateValueText(requested, measured);
   Text(50, 38, Str255("requested: ") + req.value + req.unit, 12);
   Text(48, 57, Str255(" measured: ") + got.value + got.unit, 12);
-  if (RecordingMODE == RecordingModeCode::ScopeChart) {
-    DoubleLINE(5, 234, static_cast<int16_t>(scopeBlock + 14));
-    ShowDutyFactor(scopeBlock);
-  }
+  DrawScopeBlockOfScopeChart(scopeBlock);
 }
 
-void ShowChartCheck(float measured, float ratio, float requested, int16_t soundFlag) {
+void ShowChartCheck(const RateDecision& d, float requested, int16_t soundFlag) {
   const bool rateChanged = SampleRateChanged == 1;
   const bool outOfTolerance =
-      std::fabs(1.0 - static_cast<double>(ratio)) > static_cast<double>(SampRateError) && Sample >= 2 &&
+      d.measurable && std::fabs(1.0 - static_cast<double>(d.ratio)) > static_cast<double>(SampRateError) &&
       !rateChanged;
   const Str255 heading = RateCheckHeading(requested, outOfTolerance);
   if (outOfTolerance) {
@@ -114,12 +128,14 @@ void ShowChartCheck(float measured, float ratio, float requested, int16_t soundF
     const int16_t height = RecordingCheckHeight(RecordingMODE, rateChanged);
     BuildWINDOW(kRecordingCheckWindow, "Recording Check", 381, 220, 620, static_cast<int16_t>(220 + height),
                 6);
-    if (!rateChanged) Picture("checkmark.png", 3, 27, 41, 65);
+    if (!rateChanged && d.measurable) Picture("checkmark.png", 3, 27, 41, 65);
   }
   if (rateChanged)
     DrawRateChangedContents(heading, requested);
+  else if (!d.measurable)
+    DrawUnmeasuredContents(heading, requested);
   else
-    DrawCheckContents(heading, measured, requested, soundFlag);
+    DrawCheckContents(heading, d.measured, requested, soundFlag);
 }
 
 }  // namespace
@@ -163,12 +179,16 @@ int16_t GaugeFillEnd(double fraction, double span, int16_t start, int16_t limit)
 ScopeRates ScopeRatesOf(int32_t scopeMax, int32_t lastScopeDur, double scopeInterval) {
   ScopeRates r;
   r.timed = lastScopeDur != 0;
-  if (r.timed) r.achieved = std::round(static_cast<double>(scopeMax) * 60.0 / lastScopeDur);
-  r.requested = std::round(1.0 / scopeInterval);
+  if (r.timed) r.achieved = static_cast<double>(scopeMax) * 60.0 / lastScopeDur;
+  r.requested = 1.0 / scopeInterval;
   // A zero requested rate (or none at all) is never "within" anything.
   const double q = r.achieved / r.requested;
   r.withinThreePercent = std::isfinite(q) && std::fabs(q - 1.0) <= kScopeRateLimit;
   return r;
+}
+
+Str255 ScopeRateText(double rate) {
+  return rate >= 1.0 ? NumText(std::round(rate)) : NumText(rate);
 }
 
 // ---- the windows ---------------------------------------------------------------------------------
@@ -189,37 +209,36 @@ void ShowDutyFactor(int16_t top) {
       Picture("CautionIcon.gif", 4, static_cast<int16_t>(top + 15), 33, static_cast<int16_t>(top + 44));
     }
     if (s.timed)
-      Text(x, top + 30 + shift, Str255("      Scope rate: ") + NumText(s.achieved) + "/sec", 12);
+      Text(x, top + 30 + shift, Str255("      Scope rate: ") + ScopeRateText(s.achieved) + "/sec", 12);
     else
       Text(x - 36, top + 30 + shift, " ** Cannot calculate rate **", 14, RGBred);
   }
-  Text(x, top + 48 + shift, Str255("Requested rate: ") + NumText(s.requested) + "/sec", 12);
+  Text(x, top + 48 + shift, Str255("Requested rate: ") + ScopeRateText(s.requested) + "/sec", 12);
 }
 
-void SHOWSAMPLERATE(float measured, float ratio, float, float requested, int16_t soundFlag) {
-  Kfloat = std::fabs(ratio - 1.0f);
+void SHOWSAMPLERATE(const RateDecision& d, float requested, int16_t soundFlag) {
+  Kfloat = std::fabs(d.ratio - 1.0f);
   rt::CloseWindow(kSaveCautionWindow);
   const bool scope = RecordingMODE == RecordingModeCode::Scope;
-  const bool shows = scope ? !DT800FastScopeOn() : Sample >= 2;
-  if (shows) {
+  if (!scope || !DT800FastScopeOn()) {
     rt::CloseWindow(kRecordingCheckWindow);
     if (scope) {
       BuildWINDOW(kRecordingCheckWindow, "Recording Check", 381, 220, 620, 298, 6);
       rt::FillWindow(LightGray);
       ShowDutyFactor(0);
     } else {
-      ShowChartCheck(measured, ratio, requested, soundFlag);
+      ShowChartCheck(d, requested, soundFlag);
     }
     rt::FlushWindow();
   }
   if (rt::WindowExists(kOptionsWindow)) rt::SetOutputWindow(kOptionsWindow);
 }
 
-void CHECKSAMPLERATE(double elapsed, float requested, int16_t soundFlag) {
+void CHECKSAMPLERATE(const ChartRunTiming& run, float requested, int16_t soundFlag) {
   // The window shows the run as measured; the decision (the interval every save
-  // stores) is the one the saves themselves would make.
-  const RateDecision d = DecideRunInterval(elapsed, totalPauseDuration, Sample, requested);
-  SHOWSAMPLERATE(d.measured, d.ratio, 0, requested, soundFlag);
+  // stores) comes from the measurement the saves make too.
+  const RateDecision d = DecideRunInterval(run, requested);
+  SHOWSAMPLERATE(d, requested, soundFlag);
 }
 
 }  // namespace mv

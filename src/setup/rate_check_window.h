@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "runtime/str255.h"
+#include "shell/kit/rate_rule.h"
 
 namespace mv {
 
@@ -41,9 +42,10 @@ RateValue RateValueText(double requestedInterval, double interval, int significa
 // start..limit (a fraction that is not a number fills nothing).
 int16_t GaugeFillEnd(double fraction, double span, int16_t start, int16_t limit);
 
-// The scope rates of the last sweep, in whole samples per second: achieved A from
-// the samples per trace and the sweep's ticks (none when no sweep was timed),
-// requested Q from the scope interval.
+// The scope rates of the last sweep in samples per second: achieved A from the
+// samples per trace and the sweep's ticks (none when no sweep was timed), requested
+// Q from the scope interval. They are compared unrounded, so a slow scope (an
+// interval above 2 s, a rate below one per second) is judged as truly as a fast one.
 struct ScopeRates {
   bool timed = false;
   double achieved = 0;
@@ -51,14 +53,19 @@ struct ScopeRates {
   bool withinThreePercent = false;
 };
 ScopeRates ScopeRatesOf(int32_t scopeMax, int32_t lastScopeDur, double scopeInterval);
+// A scope rate as the window shows it: whole samples per second, and a rate below
+// one per second with the program's significant digits (never a rounded 0).
+Str255 ScopeRateText(double rate);
 
 // ---- windows ----------------------------------------------------------------------------------
-// The check after a run: elapsed seconds from the start to the last sample, the
-// chart interval in force, and whether a deviation may sound. Shows the window and
-// sets SampleInterval.
-void CHECKSAMPLERATE(double elapsed, float requested, int16_t soundFlag);
-// Draws the "Recording Check" window (window 33); leaves |ratio - 1| in Kfloat.
-void SHOWSAMPLERATE(float measured, float ratio, float unused, float requested, int16_t soundFlag);
+// The check after a run: measures the run from its timing record against the
+// chart interval in force, sets SampleInterval and shows the window; the sound
+// flag lets a deviation buzz.
+void CHECKSAMPLERATE(const ChartRunTiming& run, float requested, int16_t soundFlag);
+// Draws the "Recording Check" window (window 33) for the decision; leaves
+// |ratio - 1| in Kfloat. A chart run with fewer than 2 samples (no interval to
+// measure) is shown as such, with the requested value only.
+void SHOWSAMPLERATE(const RateDecision& d, float requested, int16_t soundFlag);
 // The scope rate lines, drawn into the current window from y = top.
 void ShowDutyFactor(int16_t top);
 // The tolerance dialog (window 19).

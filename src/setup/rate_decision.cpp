@@ -5,10 +5,10 @@
 
 namespace mv {
 
-RateDecision DecideRunInterval(double elapsed, double pauseMinutes, int32_t samples, float requested) {
-  const RateDecision d = decideSampleInterval(elapsed, pauseMinutes, samples, requested, SampRateError);
+RateDecision DecideRunInterval(const ChartRunTiming& run, float requested) {
+  const RateDecision d = MeasureChartRun(run, requested, SampRateError);
   if (RecordingMODE == RecordingModeCode::Scope && !d.measurable) return d;
-  SampleInterval = d.interval;
+  if (StorableInterval(d.interval)) SampleInterval = d.interval;
   return d;
 }
 

@@ -33,8 +33,20 @@ void SelectColumn(int16_t base, int16_t chosen) {
     rt::SetControlState(static_cast<int16_t>(base + n), n == chosen ? 2 : 1);
 }
 
+// An axis never chosen (0, as at start-up) or beyond the channels would have the
+// recording plot a row that is no channel: the dialog opens on channels 1 and 2
+// instead (1 for both with a single channel).
+void DefaultInvalidAxes() {
+  const int16_t n = Channels();
+  if (n < 1) return;
+  const auto valid = [n](float v) { return std::trunc(v) >= 1.0f && std::trunc(v) <= n; };
+  if (!valid(XYaxisChannelX)) XYaxisChannelX = 1.0f;
+  if (!valid(XYaxisChannelY)) XYaxisChannelY = n >= 2 ? 2.0f : 1.0f;
+}
+
 void BuildDialog() {
   scream();
+  DefaultInvalidAxes();
   BuildWINDOW(kXYDialogWindow, "2 Channel X-Y Plot", 80, 60, 80 + kWidth, 60 + kHeight, 6);
   EmbossPrint(1, "Show relationship of 2 channels", 20, 20, 32);
   DoubleLINE(10, kWidth - 10, 42);

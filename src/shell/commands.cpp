@@ -51,7 +51,7 @@ Command StreamingSerialChannels{"commands::StreamingSerialChannels"};
 Hook<bool()> QuickSAVE{"commands::QuickSAVE"};
 Hook<void(const Str255&)> ScopeOrRepeatFileRoot{"commands::ScopeOrRepeatFileRoot"};
 Command SHOWROOTFILE{"commands::SHOWROOTFILE"};
-Hook<void(double, float, int16_t)> CHECKSAMPLERATE{"commands::CHECKSAMPLERATE"};
+Hook<void(float, int16_t)> CHECKSAMPLERATE{"commands::CHECKSAMPLERATE"};
 Command SHOWALARMS{"commands::SHOWALARMS"};
 Command GetSequenceLabels{"commands::GetSequenceLabels"};
 Hook<void(int16_t, float)> SetAOvolts{"commands::SetAOvolts"};

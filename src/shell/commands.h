@@ -95,8 +95,9 @@ extern Hook<bool()> QuickSAVE;
 extern Hook<void(const Str255& root)> ScopeOrRepeatFileRoot;
 // The options window's editable root file name field.
 extern Command SHOWROOTFILE;
-// The achieved sample interval against the chosen one; show 1 opens the rate window.
-extern Hook<void(double runSeconds, float interval, int16_t show)> CHECKSAMPLERATE;
+// The run's achieved sample interval (as its timing record measures it) against the
+// chosen one; decides the interval the saves store and shows the rate window.
+extern Hook<void(float interval, int16_t soundFlag)> CHECKSAMPLERATE;
 // The alarm log of the last run, and the labels of the devices of switching pattern 9.
 extern Command SHOWALARMS;
 extern Command GetSequenceLabels;

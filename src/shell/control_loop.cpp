@@ -42,7 +42,7 @@ namespace {
 using namespace MenuNumber;
 
 constexpr int16_t kAcquisitionWindow = 1, kNoteWindow = 321, kTrendWindow = 199;
-constexpr int16_t kAlarmsItem = 16, kAutorepeatItem = 19, kCutChannelsItem = 20;
+constexpr int16_t kAlarmsItem = 16, kAutorepeatItem = 19, kCutChannelsItem = 20, kSpikeFilterItem = 12;
 // A fast scope on the DT800 below this interval reads whole blocks from the logger.
 constexpr double kFastScopeInterval = 0.016;
 constexpr double kSlopeTrendShortestInterval = 0.033333;
@@ -285,6 +285,8 @@ void ApplyInterfaceRules(bool setupFromFile) {
     DT800FastAcquisitionMode = RecordingMODE == RecordingModeCode::Chart ? 0 : 1;
   if (External_AD >= ExternalADCode::DT500 && External_AD <= ExternalADCode::DT85)
     PrefsArray[PrefsSlot::SpikeFilterOn] = 1;
+  // The readings are filtered exactly while the menu shows the check mark.
+  rt::CheckMenuItem(AD, kSpikeFilterItem, PrefsArray[PrefsSlot::SpikeFilterOn] != 0);
   // A set-up file carries its own ratios.
   if (!setupFromFile)
     for (int ch = 1; ch <= 16; ++ch) SpikeFilterArray[ch] = 2.0f;
@@ -361,7 +363,10 @@ void RunOnce() {
     RecordingLoopRunning = 1;
     CommandQTyped = 0;
     struct Done {
-      ~Done() { RecordingLoopRunning = 0; CommandQTyped = 0; }
+      ~Done() {
+        RecordingLoopRunning = 0;
+        CommandQTyped = 0;
+      }
     } done;
     RecordRun();
   }

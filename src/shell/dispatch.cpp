@@ -48,7 +48,6 @@ void Redraw() {
 void ChooseFileFormat(int16_t menuItem) {
   PrefsArray[PrefsSlot::SaveSable] = menuItem == 5 ? 1 : 0;
   PrefsArray[PrefsSlot::SaveText] = menuItem == 4 ? 1 : 0;
-  for (int16_t i = 3; i <= 5; ++i) rt::CheckMenuItem(File, i, i == menuItem);
   rt::EnableMenuItem(Edit, 13, menuItem != 4);
   if (menuItem == 3)
     upVipSOUND();

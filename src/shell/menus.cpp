@@ -78,9 +78,9 @@ void BuildFileMenu() {
                    {11, "/PPrint Setup Data..."},
                    {12, "Quit/Q"}});
   SetMenuItemState(File, 1, 0);
-  // The check mark shows the format the writers will use.
-  const int16_t format = FileFormatItem();
-  for (int16_t i = 3; i <= 5; ++i) rt::CheckMenuItem(File, i, i == format);
+  // The check mark shows the format the writers will use, whoever set the
+  // preference slots (this menu, the preferences window or a set-up file).
+  for (int16_t i = 3; i <= 5; ++i) rt::SetMenuItemMark(File, i, [i] { return FileFormatItem() == i; });
   rt::CheckMenuItem(File, 7, TimedSaveINTERVAL != 0);
   SetMenuItemState(File, 10, 0);
   SetMenuItemState(File, 11, 0);
@@ -128,7 +128,9 @@ void BuildEditMenu() {
   SetMenuItemState(Edit, 10, Checked(Sound_Is_On != 0));
   SetMenuItemState(Edit, 11, Sound_Is_On != 0 ? Checked(On(PrefsSlot::WeirdSounds)) : 0);
   rt::CheckMenuItem(Edit, 11, On(PrefsSlot::WeirdSounds));
-  SetMenuItemState(Edit, 13, FileFormatItem() == 4 ? 0 : 1);
+  SetMenuItemState(Edit, 13, 1);
+  // File comments belong to the binary and Sable formats; a text file has none.
+  rt::SetMenuItemCondition(Edit, 13, [] { return FileFormatItem() != 4; });
 }
 
 void BuildViewMenu() {

@@ -63,7 +63,6 @@ int16_t ChannelCount() {
 
 // What the run left for the window.
 struct RunFacts {
-  int32_t runTicks = 0;
   AlarmSummary alarms;
 };
 
@@ -88,7 +87,6 @@ void ResetRunViews() {
   EscapeKeyHit = 0;
   TabKeyHit = 0;
 }
-
 
 void ExternalDeviceMenuAfterRun() {
   if (!rt::MenuExists(ExternalADDevice)) return;
@@ -129,7 +127,6 @@ RunFacts CloseTheRun() {
   EndTimesAndBackup();
   SetMenuItemState(File, 1, 1);
   SetMenuItemState(Special, 1, 1);
-  if (RecordingMODE == RecordingModeCode::Scope) TicsAtLastSample = static_cast<int32_t>(rt::TickCount());
   RunEndSound();
 
   ResetRunViews();
@@ -150,7 +147,6 @@ RunFacts CloseTheRun() {
   acq_hooks::SWITCHTOREFERENCE();
 
   nSamples = Sample;
-  facts.runTicks = std::max<int32_t>(0, TicsAtLastSample - TimeAtStart);
   Sample = SampleAfterRun(Sample);
   // Outputs whose scripts end at marker "x" get their end volts.
   SetEndVoltsAfterRun();
@@ -219,7 +215,7 @@ void OpenOptionsWindow(const RunFacts& facts) {
   BuildButtons(facts);
   rt::FlushWindow();
   SetMenuItemState(AD, 20, CutChannelsEnabled(RecordingMODE, nChannels) ? 1 : 0);
-  commands::CHECKSAMPLERATE(facts.runTicks / 60.0, ChartSampleInterval, 1);
+  commands::CHECKSAMPLERATE(ChartSampleInterval, 1);
   rt::BringWindowForward(kOptionsWindow);
   InstallOptionsHandlers();
   Action = 0;
@@ -378,7 +374,7 @@ void RunCommand(int16_t button, const RunFacts& facts) {
       Outcome() = OptionsOutcome::SubWindow;
       break;
     case OB::RateCheck:
-      commands::CHECKSAMPLERATE(facts.runTicks / 60.0, ChartSampleInterval, 1);
+      commands::CHECKSAMPLERATE(ChartSampleInterval, 1);
       rt::BringWindowForward(kOptionsWindow);
       WINDOWCLEAR();
       Outcome() = OptionsOutcome::Stay;

@@ -31,6 +31,7 @@ int16_t CPU_is_Fast = 1;
 int16_t MENU19toggle = 0;
 int32_t nSamples = 0;
 int32_t TimeAtStart = 0;
+ChartRunTiming ChartTiming;
 int16_t StartOver = 0;
 int32_t LastScopeDur = 0;
 float totalPauseDuration = 0;
@@ -134,6 +135,7 @@ void ResetShellState() {
   MENU19toggle = 0;
   nSamples = 0;
   TimeAtStart = 0;
+  ChartTiming = {};
   StartOver = 0;
   LastScopeDur = 0;
   totalPauseDuration = 0;

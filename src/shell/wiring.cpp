@@ -6,19 +6,22 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
-#include "acquisition/view_colours.h"
 #include "acquisition/screen.h"
 #include "acquisition/screen_install.h"
 #include "acquisition/state.h"
 #include "acquisition/toolbar.h"
+#include "acquisition/view_colours.h"
 #include "conversions/custom_windows.h"
+#include "conversions/gas_options_window.h"
+#include "conversions/spike_filter.h"
+#include "conversions/window_hooks.h"
 #include "files/ascii_warn.h"
+#include "files/color_window.h"
 #include "files/entry_points.h"
 #include "files/file_info_window.h"
 #include "files/prefs_file.h"
 #include "files/prefs_window.h"
 #include "files/save_commands.h"
-#include "files/color_window.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
@@ -73,19 +76,25 @@ void InstallServices() {
   // Recording set-up.
   commands::GetSampleINTERVAL = [](const Str255& title) { GetSampleINTERVAL(title); };
   // The options window's rate check decides the interval every save stores; until
-  // its "Recording Check" window exists the decision runs without it.
-  commands::CHECKSAMPLERATE = [](double runSeconds, float requested, int16_t /*show*/) {
-    DecideRunInterval(runSeconds, totalPauseDuration, Sample, requested);
+  // its "Recording Check" window is installed the decision runs without it.
+  commands::CHECKSAMPLERATE = [](float requested, int16_t /*soundFlag*/) {
+    DecideRunInterval(ChartTiming, requested);
   };
   setup_hooks::DoMENU = DoMENU;
 
   // Conversions: the per-channel sequence and menu 100 open the conversions
-  // window; Edit's Custom Conversions opens the chooser.
+  // window; Edit's Custom Conversions opens the chooser; A-D's Spike Filter the
+  // spike thresholds.
   InstallConversionWindows();
+  // A channel's gas-exchange options: menu 120 and the conversions window's
+  // "Additional Options..." open the same window.
+  commands::ConversionOptions = [](int16_t channel) { mv::ConversionOptions(channel); };
+  conversion_hooks::ConversionOptions = [](int16_t channel) { mv::ConversionOptions(channel); };
   commands::DISPLAYSETUP = [] { DISPLAYSETUP(); };
   setup_hooks::MENU_100 = [] { MENU_100(); };
   setup_hooks::COLORSELECT = [] { COLORSELECT(); };
   commands::CUSTOMCON = [] { CUSTOMCON(); };
+  commands::SetSpikeFilter = [] { SetSpikeFilter(); };
 
   // Recording: the toolbar reader keeps events flowing during a run; every strip
   // layout clears the scope rows.

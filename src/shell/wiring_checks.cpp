@@ -5,6 +5,7 @@
 #include "setup/rate_check_window.h"
 #include "shell/commands.h"
 #include "shell/kit/services.h"
+#include "shell/state.h"
 #include "shell/wiring.h"
 
 namespace mv {
@@ -12,8 +13,8 @@ namespace mv {
 void InstallWindows_checks() {
   // The rate check after a run: the "Recording Check" window and the decision of
   // the interval every save stores.
-  commands::CHECKSAMPLERATE = [](double runSeconds, float requested, int16_t soundFlag) {
-    CHECKSAMPLERATE(runSeconds, requested, soundFlag);
+  commands::CHECKSAMPLERATE = [](float requested, int16_t soundFlag) {
+    CHECKSAMPLERATE(ChartTiming, requested, soundFlag);
   };
   commands::SampleRatePRECISION = [] { SampleRatePRECISION(); };
   // The set-up window's live test of one channel.

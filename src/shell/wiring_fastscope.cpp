@@ -2,21 +2,16 @@
 #include "acquisition/fast_scope.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/trigger_wait.h"
-#include "files/save_commands.h"
 #include "shell/commands.h"
 #include "shell/wiring.h"
 
 namespace mv {
 
 void InstallWindows_fastscope() {
-  fast_scope_hooks::HIGHSPEEDIO = [] { FastScopeBlock([] { SaveSCOPE(); }); };
+  fast_scope_hooks::HIGHSPEEDIO = [] { HIGHSPEEDIO(); };
   fast_scope_hooks::RUNTRIGGER = [] { return RUNTRIGGER(); };
-  // The block is drawn, then the keys are read as before.
-  fast_scope_hooks::GETFAST = [keys = fast_scope_hooks::GETFAST] {
-    DrawFastBlock();
-    return keys ? keys() : int16_t{0};
-  };
-  commands::BurstCommandString = [] { SendBurstCommand(); };
+  fast_scope_hooks::GETFAST = [] { return GETFAST(); };
+  commands::BurstCommandString = [] { BurstCommandString(); };
 }
 
 }  // namespace mv

@@ -3,7 +3,12 @@
 // leave it, every hook call and sound recorded, and a script hook called once per
 // tick from the loop's toolbar service so a test can press keys at given times.
 #pragma once
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,11 +18,11 @@
 #include "acquisition/markers.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
-#include "runtime/sound.h"
 #include "control/state.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
+#include "runtime/sound.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/kit/format.h"
@@ -157,5 +162,19 @@ class AcqTest : public ProgramTest {
   std::vector<double> taken_;
   std::function<void()> script;
 };
+
+// The sample interval a binary chart file stores: the big-endian single after the
+// marker line and the 16-bit count; -1 for a file too short to hold one.
+inline float StoredChartInterval(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::size_t cr = bytes.find('\r');
+  if (cr == std::string::npos || bytes.size() < cr + 7) return -1;
+  uint32_t bits = 0;
+  for (std::size_t i = cr + 3; i < cr + 7; ++i) bits = bits << 8 | static_cast<unsigned char>(bytes[i]);
+  float value = 0;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
 
 }  // namespace mv::test

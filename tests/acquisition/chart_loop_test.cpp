@@ -5,6 +5,7 @@
 
 #include "acq_fixture.h"
 #include "acquisition/recording_keys.h"
+#include "acquisition/scope_loop.h"
 #include "files/state.h"
 
 namespace mv::test {
@@ -389,6 +390,29 @@ TEST_F(ChartLoopTest, StatusFieldsFollowTheRun) {
   EXPECT_EQ(rt::EditText(2), " Sample 3");
   EXPECT_EQ(rt::EditText(3), "  0.10 % done");
   EXPECT_EQ(rt::EditText(4), "   5.00 min left");  // 299.7 s
+}
+
+// A due time the clock never reaches (a set-up of 3e38 ticks gives 5e36 s) or no
+// number at all must not hang the loops' waits: each answer takes a few steps.
+TEST_F(ChartLoopTest, WaitsForADueTimeAreBoundedWhateverTheTime) {
+  const double nan = std::nan("");
+  const std::pair<double, uint64_t> cases[] = {
+      {nan, 0},          {-1.0, 0},           {0.0, 0},
+      {1.0, 1'000'000},  {2.5, 2'500'000},    {kNeverDueSeconds, kNeverDue},
+      {5e36, kNeverDue}, {1.8e13, kNeverDue}, {HUGE_VAL, kNeverDue}};
+  for (const auto& [t, due] : cases) EXPECT_EQ(DueMicroseconds(t), due) << t;
+  // Up to the limit the answer is a microsecond at or just after t.
+  for (double t : {0.1, 1234.5678901, 9e9 + 0.1234565}) {
+    const uint64_t us = DueMicroseconds(t);
+    EXPECT_GE(static_cast<double>(us) * 0.000001, t);
+    EXPECT_LT(static_cast<double>(us - 2) * 0.000001, t);
+  }
+
+  for (double t : {5e36, HUGE_VAL, nan}) {
+    const int64_t before = Tick();
+    RestUntil(t);
+    EXPECT_LE(Tick() - before, 1) << t << ": the rest ends at the next tick at the latest";
+  }
 }
 
 }  // namespace

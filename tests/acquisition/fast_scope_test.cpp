@@ -41,10 +41,17 @@ TEST(FastScopeCodec, SampleCountsAndBlockSizes) {
 TEST(FastScopeCodec, DecodesTextNumbersAndReportsAShortBlock) {
   const FastBlock b = DecodeFastBlock("1.5,-2\r\n+3 x,4", 4);
   EXPECT_TRUE(b.reason.empty());
-  EXPECT_EQ(b.values, (std::vector<float>{1.5f, -2.0f, 3.0f, 0.0f}));
+  EXPECT_EQ(b.values, (std::vector<float>{1.5f, -2.0f, 3.0f, kFastBadNumber}));
   const FastBlock shortBlock = DecodeFastBlock("7,8\r", 3);
   EXPECT_EQ(shortBlock.values, (std::vector<float>{7.0f, 8.0f}));
   EXPECT_EQ(shortBlock.reason, "block ended after 2 of 3 numbers");
+}
+
+TEST(FastScopeCodec, AnItemThatIsNotANumberIsTheBadReading) {
+  for (const char* item : {"x", "12ab", "", "-", "1e99", "+"})
+    EXPECT_EQ(ParseFastNumber(item), kFastBadNumber) << item;
+  EXPECT_EQ(ParseFastNumber("+1234.5"), 1234.5f);
+  EXPECT_EQ(ParseFastNumber("-0.25"), -0.25f);
 }
 
 TEST(FastScopeCodec, AveragesTruncateEachPartialSum) {
@@ -54,21 +61,43 @@ TEST(FastScopeCodec, AveragesTruncateEachPartialSum) {
   EXPECT_EQ(FastBlockAverages({10, 21, -5, 8}, 2, 2), (std::vector<float>{15.0f, 1.0f}));
 }
 
-TEST(FastScopeCodec, ScalesMillivoltsAndFillsInsideZeros) {
-  // a = 1, b = 2: 500 mV -> 2.0; -500 mV -> 0 inside the sweep, so the mean of the
-  // new left value 2.0 and the previous block's right value 6.0 is 4.0.
-  const auto v = ScaleFastBlock({500, -500, 1000}, {0, 0, 6}, false, 1.0f, 2.0f);
-  EXPECT_EQ(v, (std::vector<float>{2.0f, 4.0f, 3.0f}));
+TEST(FastScopeCodec, ZeroInsideTheSweepTakesItsNeighboursInTheSameBlock) {
+  // a = 1, b = 2: 500 mV -> 2.0; -500 mV -> exactly 0 inside the sweep, so the mean of
+  // its neighbours in this block, 2.0 and 1000 mV -> 3.0: 2.5.
+  const auto v = ScaleFastBlock({500, -500, 1000}, false, 1.0f, 2.0f);
+  EXPECT_EQ(v, (std::vector<float>{2.0f, 2.5f, 3.0f}));
   // Zeros at the ends stay.
-  EXPECT_EQ(ScaleFastBlock({-500, -500}, {9, 9}, false, 1.0f, 2.0f), (std::vector<float>{0.0f, 0.0f}));
+  EXPECT_EQ(ScaleFastBlock({-500, -500}, false, 1.0f, 2.0f), (std::vector<float>{0.0f, 0.0f}));
 }
 
-TEST(FastScopeCodec, ThermocoupleRunningMean) {
-  // b = 1, a = 0: t stays 0 at position 1, then (0 + 30 + 60) x 0.3333333.
-  const auto v = ScaleFastBlock({30, 99, 60}, {}, true, 0.0f, 1.0f);
-  EXPECT_FLOAT_EQ(v[0], 0.0f);
-  EXPECT_FLOAT_EQ(v[1], static_cast<float>(90 * 0.3333333));
+TEST(FastScopeCodec, ThermocoupleSmoothsTheRawAveragesAndScalesOnlyTheOutput) {
+  // a = 1, b = 2. Position 1 is its own average: 30 x 2 + 1. Position 2: the running
+  // value 30 with the neighbours 30 and 60: 120 x 0.3333333, shown x 2 + 1. The last
+  // position keeps the running value. The scaled value never feeds the running one.
+  const auto v = ScaleFastBlock({30, 99, 60}, true, 1.0f, 2.0f);
+  const double t2 = (30.0 + 30.0 + 60.0) * 0.3333333;
+  EXPECT_FLOAT_EQ(v[0], 61.0f);
+  EXPECT_FLOAT_EQ(v[1], static_cast<float>(t2 * 2 + 1));
   EXPECT_FLOAT_EQ(v[2], v[1]);
+  // Four points: the third smooths from the second's running value, not its output.
+  const auto w = ScaleFastBlock({30, 99, 60, 90}, true, 1.0f, 2.0f);
+  EXPECT_FLOAT_EQ(w[2], static_cast<float>((t2 + 99 + 90) * 0.3333333 * 2 + 1));
+}
+
+TEST(FastScopeCodec, SweepStepNeverPassesOnePixelAPoint) {
+  EXPECT_EQ(FastTraceStep(0.25f), 0.25f);
+  EXPECT_EQ(FastTraceStep(0.75f), 0.75f) << "a step of 1 here would draw past the window";
+  EXPECT_EQ(FastTraceStep(2.0f), 1.0f);
+}
+
+TEST(FastScopeCodec, BlockSizesFromASetupFileAreCappedToTheBuffers) {
+  EXPECT_EQ(FastScopePoints(40000), kFastMaxPoints);
+  EXPECT_EQ(FastScopePoints(-3), 0);
+  EXPECT_EQ(FastScopeSampleCount(0.1, 16384), kFastMaxNumbers);
+  EXPECT_EQ(FastScopeSampleCount(0.015, 16384), 245760);
+  EXPECT_EQ(FastRecordingTicks(300, 0.004), 72u);
+  EXPECT_EQ(FastDemoDownloadTicks(300, 0.004), 200u);
+  EXPECT_EQ(FastDemoDownloadTicks(300, 0.0005), 50u);
 }
 
 TEST(FastScopeCodec, TraceYKeepsToThePlot) {
@@ -100,19 +129,17 @@ class FastScopeTransferTest : public test::ProgramTest {
     ProgramTest::TearDown();
   }
   ScriptedSerialPort* port = nullptr;
-  int saves = 0;
-  std::function<void()> save = [this] { ++saves; };
 };
 
 TEST_F(FastScopeTransferTest, BurstCommandGoesOutWithCR) {
-  SendBurstCommand();
+  BurstCommandString();
   EXPECT_EQ(port->Written(), "RX;BURST(6,2000) 1VNC\r");
   EXPECT_EQ(hardwareADchannel, 1);
 }
 
 TEST_F(FastScopeTransferTest, DownloadsAveragesAndScalesOneBlock) {
   port->ReplyNext("1000,3000,2000,2000,500,1500\r\n", 1);
-  FastScopeBlock(save);
+  HIGHSPEEDIO();
   EXPECT_EQ(port->Written(), "X\r");
   EXPECT_EQ(EscapeKeyHit, 0);
   EXPECT_FLOAT_EQ(scopedata[1][1], 2.0f);
@@ -121,12 +148,11 @@ TEST_F(FastScopeTransferTest, DownloadsAveragesAndScalesOneBlock) {
   EXPECT_EQ(ScopeBufferArray[1].raw, 0.0f);  // cleared after scaling
   EXPECT_EQ(ScopeBufferArray[2].averaged, 2000.0f);
   EXPECT_EQ(FastScopeCount, 1);
-  EXPECT_EQ(saves, 0);
 }
 
 TEST_F(FastScopeTransferTest, SilentLoggerDoesNotHangTheRun) {
   const uint32_t start = rt::TickCount();
-  FastScopeBlock(save);
+  HIGHSPEEDIO();
   EXPECT_EQ(EscapeKeyHit, 1);
   EXPECT_LE(rt::TickCount() - start, kFastReplyTicks + 30);
   EXPECT_EQ(FastScopeCount, 1);
@@ -136,7 +162,7 @@ TEST_F(FastScopeTransferTest, SilentLoggerDoesNotHangTheRun) {
 TEST_F(FastScopeTransferTest, StaleNumbersFromEarlierBurstAreNotTakenAsTheBlock) {
   port->DeliverNow("9999,9999,9999,9999,9999,9999\r\n");
   port->ReplyNext("1000,3000,2000,2000,500,1500\r\n", 1);
-  FastScopeBlock(save);
+  HIGHSPEEDIO();
   EXPECT_FLOAT_EQ(scopedata[1][1], 2.0f);
   EXPECT_FLOAT_EQ(scopedata[1][3], 1.0f);
 }
@@ -144,17 +170,17 @@ TEST_F(FastScopeTransferTest, StaleNumbersFromEarlierBurstAreNotTakenAsTheBlock)
 TEST_F(FastScopeTransferTest, ShortDownloadEndsWithinBoundAndKeepsWhatCame) {
   port->ReplyNext("1000,3000,2000,", 1);
   const uint32_t start = rt::TickCount();
-  FastScopeBlock(save);
+  HIGHSPEEDIO();
   EXPECT_LE(rt::TickCount() - start, 10 + kFastNumberTicks + 30);
   EXPECT_FLOAT_EQ(scopedata[1][1], 2.0f);
   EXPECT_EQ(FastScopeCount, 1);
 }
 
-TEST_F(FastScopeTransferTest, DemonstrationBlockIsSimulatedWithoutTheLine) {
+TEST_F(FastScopeTransferTest, DemonstrationBlockIsSimulatedWithoutTheLineAndCountedOnce) {
   DemonstrationMODE = 1;
-  FastScopeBlock(save);
+  HIGHSPEEDIO();
   EXPECT_TRUE(port->Written().empty());
-  EXPECT_EQ(FastScopeCount, 2);
+  EXPECT_EQ(FastScopeCount, 1);
   for (int i = 1; i <= 3; ++i) {
     EXPECT_GE(scopedata[1][i], 0.301f);
     EXPECT_LE(scopedata[1][i], 2.1f);
@@ -170,7 +196,7 @@ TEST_F(FastScopeTransferTest, DrawingFillsThePolylinePoints) {
   scopedata[1][1] = 5;
   scopedata[1][2] = 0;
   scopedata[1][3] = 10;
-  DrawFastBlock();
+  GETFAST();
   EXPECT_EQ(QuartzPointsArray[1].x, 2.0f);
   EXPECT_EQ(QuartzPointsArray[1].y, 150.0f);
   EXPECT_EQ(QuartzPointsArray[2].y, 200.0f);
@@ -190,7 +216,7 @@ TEST_F(FastScopeTransferTest, DrawnSweepOnTheAcquisitionWindow) {
   ChannelVariables[1][9] = 401;
   scopeXfactor = 1.0f;
   for (int i = 1; i <= ScopeMax; ++i) scopedata[1][i] = static_cast<float>(1.5 * std::sin(i / 40.0));
-  DrawFastBlock();
+  GETFAST();
   EXPECT_TRUE(rt::SaveWindowImage(1, (test::TestOutputDir() / "w1-fast-scope-sweep.png").string()));
 }
 

@@ -4,15 +4,19 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "acq_fixture.h"
 #include "common/window_steps.h"
 #include "devices/read_wait.h"
 #include "devices/scripted_port.h"
+#include "files/save_commands.h"
 #include "files/state.h"
 
 namespace mv::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr int16_t W = kPauseWindow;
 
@@ -113,6 +117,34 @@ TEST_F(PauseWindowTest, NoSampleIsTakenWhilePausedAndNoneIsSkippedAfter) {
       << log;
   EXPECT_NE(log.find("old sample interval =  0.1 sec\r"), std::string::npos) << "the title item still counts";
   EXPECT_NE(log.find("new sample interval =  0.1 sec\r"), std::string::npos);
+}
+
+// 90 s of pause in a 2 s run: a backup that counted the pause as sampling time would
+// store an interval of about 4.6 s instead of 0.1 s.
+TEST_F(PauseWindowTest, APausedRunsBackupStoresTheSamplingInterval) {
+  const fs::path folder = MakeTempDir("paused-backup");
+  BackupfileCFURL = (folder / "Backup file.kstr").string();
+  MaxSamples = 20;
+  ChartSampleInterval = 0.1f;
+  SampRateError = 0.001f;  // the tightest tolerance: only an exact measurement keeps 0.1
+  acq_hooks::PAUSE = [] {
+    ReleaseAll();
+    PAUSE();
+  };
+  bool pressed = false;
+  script = [&] {
+    if (!pressed && Sample >= 5) {
+      pressed = true;
+      Hold({rt::key::Command, rt::key::P});
+    }
+  };
+  Drive({Until(W), Do([] { rt::AdvanceVirtualClock(90.0); }), Click(W, 51)});
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  EXPECT_TRUE(ScriptDone());
+  AutoTimedBACKUP(0);  // the backup written when the run stops
+  EXPECT_EQ(StoredChartInterval(folder / "Backup file.kstr"), 0.1f);
+  EXPECT_EQ(SampleInterval, 0.1f);
+  fs::remove_all(folder);
 }
 
 TEST_F(PauseWindowTest, SerialWaitsServeTheToolbarOnlyWhileNotPaused) {

@@ -11,7 +11,10 @@
 #include "acquisition/ticks.h"
 #include "acquisition/toolbar.h"
 #include "acquisition/view_preview.h"
+#include "common/window_steps.h"
 #include "devices/scripted_port.h"
+#include "files/entry_points.h"
+#include "files/setup_file.h"
 #include "files/state.h"
 #include "runtime/sound.h"
 #include "runtime/system.h"
@@ -89,6 +92,36 @@ TEST_F(ScreenWindow, ShortRunShowsOneScreenfulAndTheEndOfPeriodBar) {
   rt::SaveWindowImage(1, (TestOutputDir() / "w1-acquisition-short-run.png").string());
 }
 
+// On a display lower than the chosen window the screen fits the strips to it for the
+// recording; a set-up saved afterwards keeps the layout the user chose, so on a
+// display of the chosen size it reopens without a screen-size question. Once the
+// user lays the strips out again, that layout is the one stored.
+TEST_F(ScreenWindow, ASetupSavedAfterAFittedScreenStoresTheChosenLayout) {
+  files_hooks::SetChanParams = [this](int16_t, int16_t) {
+    Layout(2, PrefsArray[PrefsSlot::WindowHeight] - 14);
+  };
+  Layout(2, 700);
+  const auto chosen = ChannelVariables;
+  const float chosenBottom = chosen[2][ChanField::StripBottom];
+  SetScreenSizeOverride(1024, 600);
+  MaxSamples = 300;
+  DRAWSCREEN(1);
+  ASSERT_EQ(PrefsArray[PrefsSlot::WindowHeight], 542) << "fitted to the display for the recording";
+  ASSERT_EQ(ChannelVariables[2][ChanField::StripBottom], 542.0f);
+  DRAWSCREEN(0);  // a later screen of the same run changes nothing more
+
+  const SetupRecord stored = CaptureSetup();
+  for (int ch = 1; ch <= 2; ++ch)
+    for (int f = ChanField::StripHeight; f <= ChanField::BottomCopy; ++f)
+      EXPECT_EQ(stored.channelTable[ch][f], chosen[ch][f]) << "channel " << ch << " field " << f;
+  EXPECT_GE(chosenBottom, 700 - 30) << "fills a window of the chosen height: no mismatch";
+
+  Layout(2, 500);
+  EXPECT_EQ(CaptureSetup().channelTable[2][ChanField::StripBottom],
+            ChannelVariables[2][ChanField::StripBottom]);
+  ResetHooks("files_hooks::SetChanParams");
+}
+
 TEST_F(ScreenWindow, LongRunMakesTheCapacityBarAndCountsTheScreen) {
   MaxSamples = 8'000;
   PrefsArray[PrefsSlot::AutomaticBackup] = 1;
@@ -127,7 +160,6 @@ TEST_F(ScreenWindow, StartFlagSetsClocksAndNeverForUnusedSchedules) {
   EXPECT_EQ(RefOnTime, kNever);  // 3.6e9 ticks away: never, not a wrapped negative
   EXPECT_GT(RefOffTime, 0);
   EXPECT_EQ(CycleTime, RefOffTime + 7'200);
-  EXPECT_DOUBLE_EQ(TimeOfNextChartSample, CurrentTimeInSeconds + 5.0);
   SwitchingMode = 0;
   DRAWSCREEN(1);
   EXPECT_EQ(RefOffTime, kNever);
@@ -247,11 +279,10 @@ TEST_F(ScreenWindow, NoteIconOpensTheNoteWindowAndReturnStoresIt) {
   rt::SetEditText(kNoteField, "gas bottle changed");
   HandleNotes();  // the window's own opening events
   ASSERT_EQ(NoteWindowIsOpen, 1);
-  rt::SetPumpHook([] { Action = ActionCode::Key; });  // Return
+  WindowSteps::Return(kNoteWindow, kNoteField)();
   // The recording serves the window once per pass; the window's own activation
   // events may take a pass or two before Return is seen.
   for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
-  rt::SetPumpHook(nullptr);
   EXPECT_EQ(NoteWindowIsOpen, 0);
   EXPECT_FALSE(rt::WindowExists(kNoteWindow));
   ASSERT_EQ(NumberOfNotes, 1);
@@ -264,21 +295,14 @@ TEST_F(ScreenWindow, CloseBoxAndEmptyNotesStoreNothing) {
   GetFileNote();
   rt::SetEditText(kNoteField, "discard me");
   HandleNotes();
-  rt::SetPumpHook([] {
-    Action = ActionCode::CloseBox;
-    EventID = kNoteWindow;
-  });
-  HandleNotes();
+  WindowSteps::CloseBox(kNoteWindow)();
+  for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
   EXPECT_EQ(NumberOfNotes, 0);
   EXPECT_EQ(NoteWindowIsOpen, 0);
   GetFileNote();
   HandleNotes();
-  rt::SetPumpHook([] {
-    Action = ActionCode::Click;
-    EventID = 1;
-  });
-  HandleNotes();
-  rt::SetPumpHook(nullptr);
+  WindowSteps::Click(kNoteWindow, 1)();  // OK on an empty note
+  for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
   EXPECT_EQ(NumberOfNotes, 0);
   EXPECT_EQ(NoteWindowIsOpen, 0);
 }

@@ -1,6 +1,9 @@
 #include "common/test_support.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "runtime/application.h"
@@ -47,6 +50,42 @@ std::filesystem::path MakeTempDir(const std::string& name) {
 
 std::filesystem::path SourcePath(const std::string& relative) {
   return std::filesystem::path(MV_SOURCE_DIR) / relative;
+}
+
+}  // namespace mv::test
+
+namespace mv::test {
+
+std::optional<std::string> PdfText(const std::filesystem::path& pdf) {
+  std::ifstream in(pdf, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.rfind("%PDF-", 0) != 0 ||
+      bytes.find("%%EOF", bytes.size() > 32 ? bytes.size() - 32 : 0) == std::string::npos ||
+      bytes.find("/Type /Page") == std::string::npos)
+    return std::nullopt;
+  if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) return std::string("%PDF");
+  // A quoted path: the test folders hold blanks ("setup data.pdf").
+  std::string quoted = "'";
+  for (const char c : pdf.string()) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  quoted += "'";
+  FILE* p = popen(("pdftotext -layout " + quoted + " - 2>/dev/null").c_str(), "r");
+  if (p == nullptr) return std::nullopt;
+  std::string text;
+  char buffer[4096];
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, n);
+  if (pclose(p) != 0) return std::nullopt;
+  // pdftotext's spacing is its own guess: runs of blanks become one, and the
+  // typographic ligatures of proportional fonts their letters.
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 3, "\xEF\xAC\x81") == 0 || text.compare(i, 3, "\xEF\xAC\x82") == 0) {
+      plain += text[i + 2] == '\x81' ? "fi" : "fl";
+      i += 2;
+    } else if (text[i] != ' ' || plain.empty() || plain.back() != ' ') {
+      plain += text[i];
+    }
+  }
+  return plain;
 }
 
 }  // namespace mv::test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace mv::test {
@@ -21,6 +22,13 @@ std::filesystem::path TestOutputDir();
 std::filesystem::path MakeTempDir(const std::string& name);
 // The source tree's folder of a path, for golden files: tests/<sub>/golden/...
 std::filesystem::path SourcePath(const std::string& relative);
+
+// What a PDF file says when it is a PDF: its text as pdftotext (poppler-utils)
+// extracts it, page after page with a form feed between pages, each run of blanks
+// as one blank and ligatures as their letters. Without pdftotext
+// (the dependency installer adds it) only the file's frame is checked: nullopt when
+// it is not a complete PDF, else the bare marker "%PDF" (no text).
+std::optional<std::string> PdfText(const std::filesystem::path& pdf);
 
 // The last one or two parts of a sound path the sound sink received:
 // "AlarmBUZZ.mp3" and "MVsounds/AlarmBUZZ.mp3".

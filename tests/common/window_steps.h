@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTabBar>
 #include <QWidget>
 #include <deque>
@@ -114,6 +115,30 @@ class WindowSteps {
       QWidget* w = rt::bridge::WindowWidget(window);
       EXPECT_NE(w, nullptr);
       if (w) w->close();
+      return true;
+    };
+  }
+  // The user drags the window's edge to a new content size; the window system's
+  // answer arrives at a later pump pass.
+  static Step DragSize(int16_t window, int width, int height) {
+    return [window, width, height] {
+      rt::bridge::DragWindowSize(window, width, height);
+      return true;
+    };
+  }
+  // A click on the window's own surface (not on a control) at window position x, y.
+  static Step ClickSurface(int16_t window, int x, int y) {
+    return [window, x, y] {
+      QWidget* w = rt::bridge::WindowWidget(window);
+      EXPECT_NE(w, nullptr) << "no window " << window;
+      if (!w) return true;
+      const QPointF local(x, y), global = w->mapToGlobal(local);
+      QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                        Qt::NoModifier);
+      QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                          Qt::NoModifier);
+      QApplication::sendEvent(w, &press);
+      QApplication::sendEvent(w, &release);
       return true;
     };
   }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "setup/state.h"
 #include "shell/state.h"
@@ -124,23 +125,40 @@ TEST_F(BreakpointWindowTest, StoreValuesSavesAndTheRebuildKeepsTheTypedBreakpoin
   EXPECT_EQ(ChannelVariables[0][4], 9.0f) << "the code remembered on entry survives the rebuild";
 }
 
-TEST_F(BreakpointWindowTest, RadioPairsWriteTheOperatorAndInputFields) {
+// "Breakpoint Conversion..." then Done without an edit once recorded twice the
+// reading; a fresh channel's record records the reading itself.
+TEST_F(BreakpointWindowTest, DoneWithoutEditsRecordsTheReadingNotTwiceIt) {
   test::WindowDriver driver;
   driver.WaitFor(W)
       .Check([] {
-        // Start values: both operators add, both inputs the volts.
+        EXPECT_EQ(rt::ControlState(UseInitial), 2);
+        EXPECT_EQ(rt::ControlState(UseBelow), 1);
+        EXPECT_EQ(rt::ControlState(UseAbove), 1);
         EXPECT_EQ(rt::ControlState(BelowAdd), 2);
         EXPECT_EQ(rt::ControlState(AboveAdd), 2);
-        EXPECT_EQ(rt::ControlState(BelowVolts), 2);
-        EXPECT_EQ(rt::ControlState(AboveVolts), 2);
-        EXPECT_EQ(FieldOf(W, 114), " ") << "a linear row shows no c";
+        EXPECT_EQ(rt::ControlState(BelowInitial), 2);
+        EXPECT_EQ(rt::ControlState(AboveInitial), 2);
+        EXPECT_EQ(FieldOf(W, 111), "linear");
+        EXPECT_EQ(FieldOf(W, 121), "") << "a side with no equation yet";
       })
+      .Click(W, Done);
+  Breakpoint(driver, 1);
+  ASSERT_EQ(ChannelVariables[0][1], 5.0f);
+  LoadWorkingCoefficients(1);
+  for (float V : {0.25f, 1.0f, 3.5f}) EXPECT_FLOAT_EQ(EvaluateConversion(1, V, 0), V) << V;
+}
+
+TEST_F(BreakpointWindowTest, RadioPairsWriteTheOperatorAndInputFields) {
+  test::WindowDriver driver;
+  driver.WaitFor(W)
+      .Check([] { EXPECT_EQ(FieldOf(W, 114), " ") << "a linear row shows no c"; })
       .Click(W, BelowMultiply)
-      .Click(W, AboveInitial)
+      .Click(W, BelowVolts)
       .Click(W, UseInitial)
       .Check([] {
         EXPECT_EQ(rt::ControlState(BelowMultiply), 2);
         EXPECT_EQ(rt::ControlState(BelowAdd), 1);
+        EXPECT_EQ(rt::ControlState(BelowVolts), 2);
         EXPECT_EQ(rt::ControlState(AboveInitial), 2);
         EXPECT_EQ(rt::ControlState(SetInitial), 0);
       })

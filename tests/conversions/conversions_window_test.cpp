@@ -7,6 +7,7 @@
 
 #include "conversions/breakpoint_window.h"
 #include "conversions/equation_panel.h"
+#include "conversions/gas_options_window.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "runtime/menus.h"
@@ -235,6 +236,25 @@ TEST_F(ConversionsWindowTest, ALabelSetInTheOptionsWindowSurvivesOK) {
   EXPECT_EQ(Count("options 2"), 1);
   EXPECT_EQ(datalabel.mid(31, 30).str(), Padded("VO2 (ml/min)"));
   EXPECT_EQ(rt::GetMenuItem(100, 2).text, "Ch. 2:  VO2 (ml/min)");
+}
+
+TEST_F(ConversionsWindowTest, AdditionalOptionsKeepsTheLabelATypeButtonProposed) {
+  conversion_hooks::ConversionOptions = [](int16_t channel) { ConversionOptions(channel); };
+  test::WindowDriver driver;
+  driver.WaitFor(W)
+      .Click(W, 3)
+      .Click(W, ConversionsButton::Options)
+      .WaitFor(kGasOptionsWindow)
+      .Check([] { EXPECT_EQ(FieldOf(kGasOptionsWindow, GasOptionsControl::Label), "% oxygen  (Sable)"); })
+      .Click(kGasOptionsWindow, GasOptionsControl::ComputeVO2)
+      .Click(kGasOptionsWindow, GasOptionsControl::Done)
+      .Then("options gone", [] { return !rt::WindowExists(kGasOptionsWindow); })
+      .Check([] { EXPECT_EQ(FieldOf(W, kLabel), "% oxygen  (Sable)"); })
+      .Click(W, 15);
+  Convert(driver, 2);
+  EXPECT_EQ(datalabel.mid(31, 30).str(), Padded("% oxygen  (Sable)"));
+  EXPECT_EQ(SpecialOpsArray[2][GasField::Computation], 1.0f);
+  ExpectCoefficients(19.0f, 0.5f, 0.0f);
 }
 
 TEST_F(ConversionsWindowTest, CalibrationStoresTheTypedLabelFirstAndItsFitEndsTheWindow) {

@@ -209,14 +209,19 @@ TEST(Breakpoint, UnknownKindGivesZeroAndKindsTruncate) {
   EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, 2.0f), 17.0f);
 }
 
-TEST(Breakpoint, StartUpRecordDoublesTheReading) {
+// An untouched record once gave I + V = 2V: "Breakpoint Conversion..." then Done
+// without edits recorded twice the reading.
+TEST(Breakpoint, AnUntouchedRecordRecordsTheReadingNotTwiceIt) {
   ResetConversionsState();
-  const BreakpointRecord& r = BreakpointArray[1];
-  EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, 2.0f), 4.0f);  // I = V, above: + V
-  EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, 0.5f), 1.0f);  // below B = 1: + V
+  BreakpointRecord r = BreakpointArray[1];
+  for (float V : {2.0f, 0.5f, -3.0f}) EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, V), V) << V;
+  // A side ticked on before its equation is set adds nothing either.
+  r[6] = r[11] = 1.0f;
+  for (float V : {2.0f, 0.5f}) EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, V), V) << V;
   EXPECT_EQ(BreakpointArray[0], BreakpointRecord{});
-  EXPECT_EQ(BreakpointArray[22][20], 1.0f);
-  EXPECT_EQ(BreakpointArray[22][19], 0.0f);
+  EXPECT_EQ(BreakpointArray[22], BreakpointArray[1]) << "the stored conversions start the same";
+  EXPECT_EQ(BreakpointArray[22][20], 0.0f) << "the sides take the initial value";
+  EXPECT_EQ(BreakpointArray[22][19], 0.0f) << "and add to it";
 }
 
 // ---- three-way --------------------------------------------------------------------------

@@ -10,10 +10,10 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
-#include "devices/sim_pty_fixture.h"
 #include "devices/datataker_lists.h"
 #include "devices/datataker_reader.h"
 #include "devices/serial_port.h"
+#include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
@@ -69,6 +69,28 @@ TEST_F(DataTakerPtyTest, LateRepliesAreFailedReadsAndNotTakenLater) {
   sim->SetFault(sim::Fault::Late, 1);
   EXPECT_EQ(Read(true, 1, 3, {0, 1, 2, 0, 0}), kBadReading);
   EXPECT_EQ(Read(true, 1, 3, {2, 0, 0, 0, 0}), 100.0f);
+}
+
+TEST_F(DataTakerPtyTest, ADT800BurstSendsNothingWhileItRecordsThenItsNumbersInMillivolts) {
+  StartSim(sim::Kind::DT800);
+  SerialPort& port = SerialLine();
+  // 500 samples at rate 2000: half a second of recording before the first number.
+  port.Write("RX;BURST(500,2000) 1VNC\r");
+  const auto start = std::chrono::steady_clock::now();
+  port.Write("X\r");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(port.BytesWaiting(), 0) << "nothing while the logger records";
+  std::string text;
+  while (text.size() < 500 * 5 && std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
+    if (const int n = port.BytesWaiting(); n > 0) text += port.ReadBytes(n);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  // The default values, in turn: 100, 300, 500, 700, 900, 700, 500, 300 mV.
+  std::string expected;
+  const char* values[] = {"100", "300", "500", "700", "900", "700", "500", "300"};
+  for (int i = 0; i < 500; ++i) expected += std::string(values[i % 8]) + "\r\n";
+  EXPECT_EQ(text, expected);
+  EXPECT_EQ(sim->Received(), "RX;BURST(500,2000) 1VNC\rX\r");
 }
 
 }  // namespace

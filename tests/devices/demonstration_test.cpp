@@ -9,11 +9,18 @@
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "runtime/system.h"
+#include "shell/state.h"
 
 namespace mv {
 namespace {
 
-class DemonstrationTest : public test::ProgramTest {};
+class DemonstrationTest : public test::ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    PrefsArray[PrefsSlot::SpikeFilterOn] = 1;
+  }
+};
 
 // Whole thousandths from lo to hi.
 void ExpectThousandths(float v, double lo, double hi) {
@@ -72,6 +79,18 @@ TEST_F(DemonstrationTest, SpikeKeepsTheReferenceAndCounts) {
   EXPECT_FLOAT_EQ(volts, 1.35f);
   EXPECT_EQ(voltagespikes[2], 1);
   EXPECT_FLOAT_EQ(LastVoltageArray[2 + 17], 1.35f);
+}
+
+TEST_F(DemonstrationTest, WithTheFilterSwitchedOffNoSecondReadingIsDrawn) {
+  PrefsArray[PrefsSlot::SpikeFilterOn] = 0;
+  SpikeFilterArray[1] = 1.5f;
+  LastVoltageArray[1 + 17] = 10.0f;  // every reading is far from it
+  rt::SeedRandom(99);
+  const float first = static_cast<float>(rt::Rnd(800) * 0.001 + 0.2);
+  rt::SeedRandom(99);
+  DemonstrationReadingFiltered(1);
+  EXPECT_FLOAT_EQ(volts, first);
+  EXPECT_FLOAT_EQ(LastVoltageArray[1 + 17], 10.0f);
 }
 
 TEST_F(DemonstrationTest, NearReadingLeavesTheReferenceAlone) {

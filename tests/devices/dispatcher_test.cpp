@@ -26,6 +26,7 @@ class DispatcherTest : public test::ProgramTest {
     ProgramTest::SetUp();
     // A DT500 stands in for any interface: each read takes the next scripted value.
     External_AD = ExternalADCode::DT500;
+    PrefsArray[PrefsSlot::SpikeFilterOn] = 1;
     services::ReadDataTaker500 = [this](int16_t channel, int16_t flag) {
       calls.push_back("dt500 " + std::to_string(channel) + " " + std::to_string(flag));
       if (!readings.empty()) {
@@ -168,6 +169,20 @@ TEST_F(DispatcherTest, FilterOffOrFirstSampleChangesNothing) {
     EXPECT_FLOAT_EQ(LastVoltageArray[1 + 17], 2.0f);
   }
   EXPECT_EQ(calls.size(), 3u);
+}
+
+// The menu's check mark (slot 32) says whether readings are filtered; a new set-up
+// gives every channel a threshold of 2 without turning the filter on.
+TEST_F(DispatcherTest, WithTheFilterSwitchedOffAFarReadingIsNeverReadAgain) {
+  PrefsArray[PrefsSlot::SpikeFilterOn] = 0;
+  Sample = 5;
+  SpikeFilterArray[1] = 2.0f;
+  LastVoltageArray[1 + 17] = 0.0f;
+  readings = {40.0f, 0.1f};
+  ReadExternalADdevice(1, 1);
+  EXPECT_FLOAT_EQ(volts, 40.0f);
+  EXPECT_EQ(calls.size(), 1u);
+  EXPECT_EQ(voltagespikes[1], 0);
 }
 
 TEST_F(DispatcherTest, InDemonstrationModeTheFilterJudgesTheUnchangedValue) {

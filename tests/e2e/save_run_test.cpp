@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "acquisition/chart_loop.h"
@@ -22,8 +25,10 @@
 #include "files/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
+#include "runtime/sound.h"
 #include "setup/state.h"
 #include "shell/control_loop.h"
+#include "shell/kit/rate_rule.h"
 #include "shell/main_body.h"
 #include "shell/state.h"
 
@@ -274,10 +279,72 @@ TEST_F(SaveRunE2E, AutorepeatSavesEachFullPeriodToANumberedFile) {
     const std::string dump = test::DumpDataFile(file);
     EXPECT_EQ(DumpedNumber(dump, "count:"), 19) << dump;
     EXPECT_EQ(DumpedNumber(dump, "samples of channel block 1 \\("), 20) << dump;
-    EXPECT_GT(DumpedInterval(dump), 0.0) << dump;
+    EXPECT_FLOAT_EQ(static_cast<float>(DumpedInterval(dump)), ChartSampleInterval) << dump;
   }
   EXPECT_FALSE(fs::exists(documents_ / ("run " + std::to_string(ScopeCount + 1) + ".kstr")));
   EXPECT_TRUE(fs::exists(test::TestOutputDir() / "w15-repeat-file-info.png"));
+}
+
+// The width and height of a PNG file, from its header.
+std::pair<int, int> PngSize(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  unsigned char b[24] = {};
+  in.read(reinterpret_cast<char*>(b), sizeof b);
+  const auto be32 = [&](int at) { return b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; };
+  return {be32(16), be32(20)};
+}
+
+// On the real clock: a 3 s demonstration run at 0.1 s kept its schedule, so the
+// rate check after it measures 0.1 s (no caution page, no buzz) and a quick save
+// from the options window stores 0.1 s.
+TEST_F(SaveRunE2E, AThreeSecondRunAtATenthMeasuresATenthAndItsQuickSaveStoresIt) {
+  std::vector<std::string> sounds;
+  rt::SetSoundSink([&sounds](const std::string& path) { sounds.push_back(test::SoundFileName(path)); });
+  // What the first run left for its rate check, and the sounds until the quick save
+  // starts the next run.
+  RateDecision firstRun;
+  int32_t firstRunSamples = 0;
+  long buzzesOfTheFirstRun = -1;
+  SetControlLoopTap([&](const std::string& step) {
+    log_.push_back(step);
+    if (step == "run preparation") {
+      ChartSampleInterval = 0.1f;
+      ChartIntervalInSeconds = 0.1;
+      MaxSamples = 10'000;
+    } else if (step == "options" && firstRunSamples == 0) {
+      firstRun = MeasureChartRun(ChartTiming, 0.1f, 0.03f);
+      firstRunSamples = ChartTiming.samples;
+    } else if (step == "run" && firstRunSamples > 0 && buzzesOfTheFirstRun < 0) {
+      buzzesOfTheFirstRun = std::count(sounds.begin(), sounds.end(), "bzot.mp3");
+    }
+  });
+  const std::string script = ChartRunWithOneChannel() +
+                             "until 1\nwait 3\nhold Escape\nuntil 112\nrelease Escape\n"
+                             "until 33\n"
+                             "shot 33 " +
+                             Shot("w33-recording-check-demonstration.png") +
+                             "\n"
+                             "click 112 12\n"  // Quick Save, and the next run starts
+                             "until 1\nwait 0.3\nhold Escape\nuntil 112\nrelease Escape\n"
+                             "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  ASSERT_GE(firstRunSamples, 25);
+
+  EXPECT_NEAR(firstRun.measured, 0.1f, 0.0025f) << "over " << firstRunSamples << " samples";
+  EXPECT_EQ(firstRun.interval, 0.1f);
+  EXPECT_EQ(buzzesOfTheFirstRun, 0) << "no buzz";
+  EXPECT_EQ(PngSize(test::TestOutputDir() / "w33-recording-check-demonstration.png").second, 70)
+      << "the plain check window, not the caution page";
+
+  int quickSaves = 0;
+  for (const auto& e : fs::directory_iterator(documents_)) {
+    if (e.path().filename().string().rfind("QuickSave ", 0) != 0) continue;
+    ++quickSaves;
+    const std::string dump = test::DumpDataFile(e.path());
+    EXPECT_FLOAT_EQ(static_cast<float>(DumpedInterval(dump)), 0.1f) << dump;
+  }
+  EXPECT_EQ(quickSaves, 1);
 }
 
 }  // namespace

@@ -110,5 +110,57 @@ TEST_F(SetupWindowRunE2E, AddACutAChannelAndStartTheRunWithSetupOK) {
     EXPECT_TRUE(std::filesystem::exists(test::TestOutputDir() / shot)) << shot;
 }
 
+// The X-Y dialog reached from the set-up window's menu: it opens on channels 1 and 2
+// (no axis was ever chosen), and the click on "Setup OK" made as soon as it closes
+// starts the run instead of being spent while the dialog's events run out.
+TEST_F(SetupWindowRunE2E, SetupOKClickedAsTheXYDialogClosesStartsTheRun) {
+  const std::string script =
+      "start\n"
+      "until 5\n"
+      "until 15\n"
+      "mouse 5 270 150\n"
+      "gone 15\n"
+      "until 9\n"
+      "click-label 9 Test Mode\n"
+      "gone 9\n"
+      "until 310\n"
+      "click 310 102\n"  // two channels
+      "click 310 23\n"
+      "gone 310\n"
+      "until 9\n"
+      "click 9 14\n" +
+      ChannelDialogs() + ChannelDialogs() +
+      "until 104\n"
+      "menu 4 23\n"  // X-Y Plot...
+      "until 200\n"
+      "click 200 40\n"  // Show an X-Y Plot?
+      "shot 200 " +
+      Shot("w200-run-xy-defaults.png") +
+      "\n"
+      "click 200 41\n"   // Done
+      "click 104 203\n"  // Setup OK, at once
+      "gone 104 3\n"
+      "panel cancel\n"
+      "until 1\n"
+      "wait 0.5\n"
+      "shot 22 " +
+      Shot("w22-run-xy-plot.png") +
+      "\n"
+      "hold Escape\n"
+      "until 112\n"
+      "release Escape\n"
+      "click 112 6\n"
+      "until 1776\n"
+      "click 1776 2\n"
+      "expect-exit 0\n";
+  drive::ScriptRunner runner(script);
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_TRUE(Logged("run"));
+  EXPECT_EQ(ShowXYPlot, 1);
+  EXPECT_EQ(XYaxisChannelX, 1.0f);
+  EXPECT_EQ(XYaxisChannelY, 2.0f);
+}
+
 }  // namespace
 }  // namespace mv

@@ -16,6 +16,7 @@
 #include "runtime/panels.h"
 #include "setup/state.h"
 #include "shell/kit/services.h"
+#include "shell/reset.h"
 #include "shell/state.h"
 #include "writers_test_support.h"
 
@@ -113,8 +114,7 @@ class SaveCommandsTest : public test::FilesTest {
     for (int32_t c = 0; c < 5; ++c) ChartDataArray.Set(1, c, 10.0f + c);
     ChartDataArray.Set(1, 5, 999.0f);  // never filled in this period
     Sample = 5;
-    TimeAtStart = 0;
-    TicsAtLastSample = 600;  // 10 s for 5 samples: 2 s achieved against 1 s asked
+    ChartTiming = {0.0, 8.0, 5, 0.0, 0.0};  // 8 s for 4 intervals: 2 s achieved against 1 s asked
     files_hooks::GETFILECOMMENTS = [this] { calls.push_back("comments"); };
     files_hooks::ASCIIWARN = [this] { calls.push_back("asciiwarn"); };
     files_hooks::NewPeriodScreen = [this] { calls.push_back("screen"); };
@@ -250,7 +250,7 @@ TEST_F(SaveCommandsTest, APeriodWithNoRootAsksForOneAndElseGoesToTheDocumentsFol
 
 TEST_F(SaveCommandsTest, QuickSaveGoesToTheDocumentsFolderAndIsNoSave) {
   StopTheRun();
-  TicsAtLastSample = 242;  // 1.008 s a sample: within 1 %, the asked interval is stored
+  ChartTiming = {0.0, 3.024, 4, 0.0, 0.0};  // 1.008 s a sample: within 1 %, the asked interval is stored
   ASSERT_TRUE(QuickSAVE());
   std::vector<fs::path> files;
   for (const auto& e : fs::directory_iterator(docs)) files.push_back(e.path());
@@ -268,7 +268,7 @@ TEST_F(SaveCommandsTest, QuickSaveGoesToTheDocumentsFolderAndIsNoSave) {
 TEST_F(SaveCommandsTest, ABackupBeforeTheFirstSampleKeepsTheRequestedInterval) {
   BackupfileCFURL = (dir / "Backup file.kstr").string();
   Sample = 0;
-  TicsAtLastSample = 0;
+  ChartTiming = {};
   AutoTimedBACKUP(1);
   EXPECT_EQ(SampleInterval, 1.0f);
   EXPECT_EQ(NBackUp, 1);
@@ -342,6 +342,50 @@ TEST_F(SaveCommandsTest, ABackupThatCannotBeWrittenSaysSoOnTheScreenWhateverAske
     EXPECT_EQ(NBackUp, 0);
   }
   EXPECT_EQ(calls, (std::vector<std::string>{"failed 199", "failed 199"}));
+}
+
+TEST_F(SaveCommandsTest, NumberedSweepsNeverReplaceASweepOfAnEarlierRunOrSession) {
+  const auto newSession = [] {
+    ResetProgramState();
+    PrefsArray[PrefsSlot::AddExtensions] = 1;
+    nChannels = 1;
+    ScopeMax = 4;
+    scopeinterval = 0.25f;
+  };
+  const auto recordAndSave = [](float level) {
+    for (int p = 1; p <= 4; ++p) scopedata[1][p] = level;
+    rt::QueuePanelAnswer(std::nullopt);  // the root panel cancelled: the documents folder
+    ScopeOrRepeatFileRoot("Scope");
+    SaveSCOPE();
+  };
+  newSession();
+  recordAndSave(1.0f);
+  const std::string first = test::Slurp(docs / "scope file 1.kssc");
+  ASSERT_NE(first.find(Values({1, 1, 1, 1})), std::string::npos);
+  recordAndSave(2.0f);  // a second recording of the same session
+  EXPECT_EQ(shown[kNextFileField], " next: 'scope file 3'  ");
+  newSession();
+  recordAndSave(3.0f);
+  EXPECT_EQ(test::Slurp(docs / "scope file 1.kssc"), first);
+  EXPECT_NE(test::Slurp(docs / "scope file 2.kssc").find(Values({2, 2, 2, 2})), std::string::npos);
+  EXPECT_NE(test::Slurp(docs / "scope file 3.kssc").find(Values({3, 3, 3, 3})), std::string::npos);
+  EXPECT_EQ(shown[kNextFileField], " next: 'scope file 4'  ");
+}
+
+TEST_F(SaveCommandsTest, APeriodFileNeverReplacesAnEarlierOneAndTheNextNameIsTheRealOne) {
+  WriteBytes(docs / "repeat file 1.kstr", "an earlier session's period");
+  WriteBytes(docs / "repeat file 3.kstr", "and another");
+  rt::QueuePanelAnswer(std::nullopt);
+  AUTOSAVE();
+  EXPECT_EQ(test::Slurp(docs / "repeat file 1.kstr"), "an earlier session's period");
+  EXPECT_EQ(test::Slurp(docs / "repeat file 2.kstr").substr(0, 13), Header(4, 2.0f));
+  EXPECT_EQ(shown[kNextFileField], " next: 'repeat file 4'  ") << "3 is taken";
+  Sample = 5;
+  rt::QueuePanelAnswer(std::nullopt);  // still no root: asked again, cancelled again
+  AUTOSAVE();
+  EXPECT_EQ(test::Slurp(docs / "repeat file 3.kstr"), "and another");
+  EXPECT_TRUE(fs::exists(docs / "repeat file 4.kstr"));
+  EXPECT_EQ(shown[kNextFileField], " next: 'repeat file 5'  ");
 }
 
 TEST_F(SaveCommandsTest, AnExistingBackupFileAsksBeforeItIsOverwritten) {

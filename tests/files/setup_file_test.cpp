@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "acquisition/state.h"
@@ -70,10 +73,12 @@ void SetTwoChannelSetup() {
   refint = 0.5f;
   RefChan = 3;
   datalabel = Str255(kLabels);
-  for (int f = 1; f <= 13; ++f) {
+  for (int f = 1; f <= 12; ++f) {
     ChannelVariables[1][f] = static_cast<float>(f);
     ChannelVariables[2][f] = static_cast<float>(100 + f);
   }
+  ChannelVariables[1][13] = 2;  // the switched devices
+  ChannelVariables[2][13] = 3;
   ChannelVariables[0][1] = ChannelVariables[0][2] = 1;
   ScopeGain = 5;
   MaxSamples = 0;
@@ -143,8 +148,10 @@ std::string HandEncoded(bool olderVersion = false, bool stopAfter39 = false, boo
   h.s = oldest ? "-9999\r" : olderVersion ? "-9998\r" : "-9997\r";
   h.i16(1), h.i16(2), h.f32(6.0f), h.f32(0.06f), h.i16(0), h.f32(2.5f), h.f32(0.5f), h.i16(3);
   h.text(kLabels);
-  for (int f = 1; f <= 13; ++f) h.f32(static_cast<float>(f));
-  for (int f = 1; f <= 13; ++f) h.f32(static_cast<float>(100 + f));
+  for (int f = 1; f <= 12; ++f) h.f32(static_cast<float>(f));
+  h.f32(2);
+  for (int f = 1; f <= 12; ++f) h.f32(static_cast<float>(100 + f));
+  h.f32(3);
   h.i16(5), h.i32(700), h.i16(1), h.i16(1), h.f32(0.3f), h.i16(1), h.f32(2), h.i32(640), h.i16(4), h.i16(2);
   h.i16(0);
   for (float v : {1, 2, 3, 4, 5, 6}) h.f32(v);
@@ -230,10 +237,11 @@ TEST_F(SetupFileTest, ReadingBackRestoresTheSetupWithTicksTurnedToSeconds) {
   ASSERT_TRUE(GETSETUP(1)) << (notices.empty() ? "" : notices.front());
   EXPECT_EQ(SetupFileName.str(), "test.MVsetup");
   EXPECT_EQ(nChannels, 2);
-  EXPECT_EQ(ChartIntervalInSeconds, 6.0 * 0.01666667 + 0.000001);  // 0.10000102 s
-  EXPECT_NEAR(ChartIntervalInSeconds, 0.10000102, 1e-9);
+  EXPECT_EQ(ChartIntervalInSeconds, 0.1) << "6 ticks are a tenth of a second, as written";
+  EXPECT_EQ(ScopeIntervalInSeconds, 0.06f / 60.0);
   EXPECT_EQ(datalabel.str(), kLabels);
-  EXPECT_EQ(ChannelVariables[2][13], 113.0f);
+  EXPECT_EQ(ChannelVariables[2][12], 112.0f);
+  EXPECT_EQ(ChannelVariables[2][13], 3.0f);
   EXPECT_EQ(ChannelVariables[0][2], 1.0f);
   EXPECT_EQ(alarmsArray[1][22], 4.0f);
   EXPECT_EQ(BreakpointArray[1][0], 1.25f);
@@ -248,8 +256,10 @@ TEST_F(SetupFileTest, ReadingBackRestoresTheSetupWithTicksTurnedToSeconds) {
   EXPECT_EQ(External_AD, 0) << "the stored interface code is not applied";
   EXPECT_EQ(PrefsArray[PrefsSlot::AutomaticBackup], 1);
   EXPECT_EQ(TriggerGain, 10);  // 0.3: at least 0.05, 0.1 and 0.25
-  // Read back, 0.1 s is a hair longer (6.00006 ticks): no fixed button matches.
-  EXPECT_EQ(OldChartSpeedBut, 13);
+  EXPECT_EQ(OldChartSpeedBut, 6) << "the 1/10 second button";
+  EXPECT_EQ(AltChartInt, 0);
+  EXPECT_EQ(OldScopeSpeedBut, 13) << "1 ms is a button of the DataTaker scope column only";
+  EXPECT_EQ(AltScopeInt, 1);
   EXPECT_EQ(layouts.front(), std::to_string(PrefsArray[PrefsSlot::WindowHeight]) + ",1");
 }
 
@@ -279,6 +289,9 @@ TEST_F(SetupFileTest, TheOldestVersionEndingEarlyTakesItsDigitalPortAndDefaults)
   base.digitalPort = 0;
   base.prefSlots[31] = 0;
   base.prefSlots[39] = 1;
+  // What the oldest version never carries takes its defaults, not what was in force.
+  base.alarms[3][6] = base.alarms[1][22] = 9;
+  base.prefSlots[16] = base.prefSlots[17] = 1;
   const ParsedSetup p = ParseSetup(bytes, base);
   ASSERT_TRUE(p.record) << p.reason;
   EXPECT_EQ(p.version, kSetupVersionOldest);
@@ -288,6 +301,10 @@ TEST_F(SetupFileTest, TheOldestVersionEndingEarlyTakesItsDigitalPortAndDefaults)
   EXPECT_FALSE(p.hasStoredWidth);
   EXPECT_EQ(p.record->prefSlots[31], 1);
   EXPECT_EQ(p.record->prefSlots[39], 0);
+  EXPECT_EQ(p.record->alarms[3][6], 0.0f);
+  EXPECT_EQ(p.record->alarms[1][22], 0.0f);
+  EXPECT_EQ(p.record->prefSlots[16], 0);
+  EXPECT_EQ(p.record->prefSlots[17], 0);
 }
 
 // A file cut anywhere inside its fixed part must be refused whole: nothing of it
@@ -329,9 +346,120 @@ TEST_F(SetupFileTest, HostileCountsAndLengthsAreRefused) {
   EXPECT_FALSE(ParseSetup(patched(labelLength, std::string("\x7F\xC0\x00\x00", 4)), base).record)
       << "a length that is no number";
   EXPECT_FALSE(ParseSetup("hello\rworld", base).record);
+  EXPECT_FALSE(ParseSetup(good + std::string(1, '\0'), base).record) << "a byte after the last field";
   EXPECT_EQ(SetupMarkerOf(" -99"), -99);
   EXPECT_EQ(SetupMarkerOf("-9997"), -9997);
   EXPECT_EQ(SetupMarkerOf("-99999999"), 0);
+}
+
+// A value the program cannot use is refused with the reason, and the load changes
+// nothing: an interval of 3e38 ticks would hang the recording's wait for its first
+// sample, one of 0 ticks is no interval, NaN spreads into every reading, and a
+// reference device beyond the switch window's eight is no device.
+TEST_F(SetupFileTest, ValuesTheProgramCannotUseAreRefusedWithNothingChanged) {
+  const float nan = std::nanf("");
+  const struct {
+    const char* what;
+    std::function<void(SetupRecord&)> spoil;
+    const char* reason;
+  } cases[] = {
+      {"chart 3e38 ticks", [](SetupRecord& r) { r.chartTicks = 3e38f; }, "chart interval"},
+      {"chart 0 ticks", [](SetupRecord& r) { r.chartTicks = 0; }, "chart interval"},
+      {"scope 3e38 ticks", [](SetupRecord& r) { r.scopeTicks = 3e38f; }, "scope interval"},
+      {"scope 0 ticks", [](SetupRecord& r) { r.scopeTicks = 0; }, "scope interval"},
+      {"chart interval of two days", [](SetupRecord& r) { r.chartTicks = 2 * 86'400 * 60; },
+       "chart interval"},
+      {"NaN in a breakpoint row", [nan](SetupRecord& r) { r.breakpoints[3][4] = nan; }, "no number"},
+      {"NaN in the channel table", [nan](SetupRecord& r) { r.channelTable[2][3] = nan; }, "no number"},
+      {"NaN as the trigger level", [nan](SetupRecord& r) { r.triggerval = nan; }, "no number"},
+      {"reference device 40", [](SetupRecord& r) { r.refChan = 40; }, "reference device"},
+      {"second reference device 40", [](SetupRecord& r) { r.refChan2 = 40; }, "reference device"},
+      {"channel 2 switches device 40", [](SetupRecord& r) { r.channelTable[2][13] = 40; }, "device"},
+      {"chart compression 0", [](SetupRecord& r) { r.chartView = 0; }, "compression"},
+      {"scope plot step 0", [](SetupRecord& r) { r.scopeViewStep = 0; }, "step"},
+  };
+  for (const auto& c : cases) {
+    SetTwoChannelSetup();
+    const std::string before = EncodeSetup(CaptureSetup());
+    SetupRecord spoilt = CaptureSetup();
+    c.spoil(spoilt);
+    notices.clear();
+    EXPECT_FALSE(LoadSetupFile(Write(EncodeSetup(spoilt)).string())) << c.what;
+    EXPECT_EQ(EncodeSetup(CaptureSetup()), before) << c.what << ": nothing changed";
+    ASSERT_EQ(notices.size(), 1u) << c.what;
+    EXPECT_NE(notices[0].find(c.reason), std::string::npos) << c.what << ": " << notices[0];
+  }
+  SetTwoChannelSetup();
+  notices.clear();
+  EXPECT_FALSE(LoadSetupFile(Write(HandEncoded() + "\x01").string()));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("after its last field"), std::string::npos) << notices[0];
+}
+
+// The writer never makes a file its reader would refuse.
+TEST_F(SetupFileTest, ASetupTheReaderWouldRefuseIsNotWritten) {
+  SetTwoChannelSetup();
+  ChartView = 0;
+  const auto path = configDir / "zero view.MVsetup";
+  EXPECT_FALSE(WriteSetupFile(path.string()));
+  EXPECT_FALSE(std::filesystem::exists(path));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("compression"), std::string::npos) << notices[0];
+}
+
+// Saved at a preset interval, a set-up loads with exactly that interval and the
+// preset's button: the file records 0.1 s as 6 ticks, and 6 ticks are 0.1 s.
+TEST_F(SetupFileTest, ASetupSavedAtATenthOfASecondLoadsAsATenthWithItsButton) {
+  const struct {
+    double chart, scope;
+    int16_t mode, iface, chartButton, scopeButton;
+  } cases[] = {
+      {0.1, 0.001, RecordingModeCode::Chart, ExternalADCode::DT500, 6, 13},
+      {1.0 / 60, 0.004, RecordingModeCode::Scope, ExternalADCode::DT800, 2, 20},
+      {0.01666667, 0.004, RecordingModeCode::Scope, ExternalADCode::SableUI2, 2, 67},
+      {0.002, 0.0002, RecordingModeCode::Scope, ExternalADCode::DT80, 68, 24},
+      {20, 30, RecordingModeCode::ScopeChart, ExternalADCode::DT500, 15, 31},
+      {0.3, 0.008, RecordingModeCode::Chart, ExternalADCode::DT500, 13, 1},
+  };
+  files_hooks::SetChanParams = [](int16_t, int16_t) {};
+  for (const auto& c : cases) {
+    SetTwoChannelSetup();
+    RecordingMODE = c.mode;
+    nChannels = c.mode == RecordingModeCode::Scope ? 1 : 2;
+    ShowXYPlot = 1;  // strips laid out afresh without asking
+    ChartIntervalInSeconds = c.chart;
+    ScopeIntervalInSeconds = c.scope;
+    const auto path = configDir / "preset.MVsetup";
+    ASSERT_TRUE(WriteSetupFile(path.string()));
+    ChartIntervalInSeconds = ScopeIntervalInSeconds = 1;
+    External_AD = c.iface;
+    DemonstrationMODE = 0;
+    ASSERT_TRUE(LoadSetupFile(path.string())) << (notices.empty() ? "" : notices.back());
+    EXPECT_EQ(ChartIntervalInSeconds, static_cast<float>(c.chart * 60) / 60.0) << c.chart;
+    EXPECT_NEAR(ChartIntervalInSeconds, c.chart, 1e-7 * c.chart) << c.chart;
+    EXPECT_NEAR(ScopeIntervalInSeconds, c.scope, 1e-7 * c.scope) << c.scope;
+    EXPECT_EQ(OldChartSpeedBut, c.chartButton) << c.chart;
+    EXPECT_EQ(OldScopeSpeedBut, c.scopeButton) << c.scope;
+    EXPECT_EQ(AltChartInt, c.chartButton == 13 ? 1 : 0);
+  }
+  EXPECT_EQ(ChartIntervalInSeconds, 0.3) << "a typed interval comes back as typed";
+}
+
+// The set-up reader's fuzz target starts from these golden files (written anew with
+// MV_WRITE_FUZZ_SEEDS=1 when the encoding here changes).
+TEST_F(SetupFileTest, TheFuzzSeedsAreTheGoldenFiles) {
+  SetTwoChannelSetup();
+  const std::pair<const char*, std::string> seeds[] = {
+      {"current.MVsetup", HandEncoded()},
+      {"older.MVsetup", HandEncoded(true)},
+      {"older-ends-after-slot-39.MVsetup", HandEncoded(true, true)},
+      {"oldest.MVsetup", HandEncoded(false, false, true)}};
+  const auto dir = test::SourcePath("tools/fuzz/corpus/setup");
+  for (const auto& [name, bytes] : seeds) {
+    if (std::getenv("MV_WRITE_FUZZ_SEEDS")) std::ofstream(dir / name, std::ios::binary) << bytes;
+    EXPECT_EQ(ReadBytes(dir / name), bytes) << name;
+    EXPECT_TRUE(ParseSetup(bytes, CaptureSetup()).record) << name;
+  }
 }
 
 // A stored window width of 0 would make the time per pixel a division by zero.
@@ -373,11 +501,7 @@ TEST_F(SetupFileTest, ScreenSizeMismatchTakesTheFilesHeightAndThisDisplaysWidth)
   EXPECT_EQ(CountPlayed("setup.mp3"), 1);
 }
 
-TEST(SetupRules, ButtonsGainsAndScales) {
-  EXPECT_EQ(ChartSpeedButtonFor(0.5f), 1);
-  EXPECT_EQ(ChartSpeedButtonFor(3), 4);
-  EXPECT_EQ(ChartSpeedButtonFor(600), 12);
-  EXPECT_EQ(ChartSpeedButtonFor(7), 13);
+TEST(SetupRules, GainsAndScales) {
   EXPECT_EQ(ScopeScaleForGain(20).countsPerVolt, 8192.0f);
   EXPECT_EQ(ScopeScaleForGain(3).fullScale, 5.0f);
 }

@@ -1,13 +1,16 @@
 // The set-up report's text for a small set-up, and the "Setup Data" window driven once.
+#include "files/setup_report.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
-#include "files/setup_report.h"
 #include "files/state.h"
 #include "files_test_support.h"
 #include "runtime/panels.h"
@@ -73,9 +76,12 @@ class SetupReportTest : public test::FilesTest {
     t += "     chart sample interval: 1 sec; maximum number of samples: 2000000" + CR;
     t += "     maximum chart recording time: 555.5555556 hours" + CR;
     t += "\t" + rule + CR;
-    t += "chan.  inputequation   A-value   B-value   C-value averaged label" + CR;
-    t += "\t 1  3  linear   0" + Blanks(8) + " 2.5" + Blanks(6) + "     1   4" + Blanks(7) + Padded("O2") + CR;
-    t += "\t 2  12  breakpoint equation (coefficients below)\t\t\t\t  1 " + Padded("CO2") + CR;
+    t += "chan.  input  equation    A-value" + Blanks(7) + "B-value" + Blanks(7) + "C-value" + Blanks(7) +
+         "averaged  label" + CR;
+    t += " 1" + Blanks(5) + " 3" + Blanks(5) + "linear" + Blanks(6) + " 0" + Blanks(12) + " 2.5" +
+         Blanks(10) + "     1" + Blanks(8) + " 4" + Blanks(8) + Padded("O2") + CR;
+    t += " 2" + Blanks(5) + " 12" + Blanks(4) + "breakpoint equation (coefficients below)" + Blanks(14) +
+         " 1" + Blanks(8) + Padded("CO2") + CR;
     t += "\t " + std::string(49, '_') + CR;
     t += "\tBreakpoint equation, channel 2:" + CR;
     t += Blanks(9) + "breakpoint value = 1.5" + CR;
@@ -141,22 +147,115 @@ TEST_F(SetupReportTest, WindowSendsTheChosenSectionsToATextFile) {
   EXPECT_EQ(text.find("Screen display"), std::string::npos);
 }
 
-TEST_F(SetupReportTest, PrinterRouteWritesThePdfNamedByTheJob) {
-  const auto pdf = std::filesystem::path(rt::DocumentsDir()) / "setup data.pdf";
-  std::filesystem::remove(pdf);
+// The channel table's line of a report, found by its first words.
+std::string LineStarting(const std::string& text, const std::string& start) {
+  const std::size_t at = text.find(CR + start);
+  return at == std::string::npos ? std::string() : text.substr(at + 1, text.find(CR, at + 1) - at - 1);
+}
+
+// Fields separated by blanks.
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  std::string word;
+  for (const char c : line + " ") {
+    if (c != ' ' && c != '\t') {
+      word += c;
+    } else if (!word.empty()) {
+      words.push_back(word);
+      word.clear();
+    }
+  }
+  return words;
+}
+
+TEST_F(SetupReportTest, ChannelTableColumnsNeverRunTogether) {
+  nChannels = 3;
+  ChannelVariables[0][3] = 9;  // reciprocal, with values as wide as printed numbers get
+  ChannelVariables[3][ChanField::Input] = 123;
+  ChannelVariables[3][ChanField::A] = -1.234567891e-12f;
+  ChannelVariables[3][ChanField::B] = -123456.7891f;
+  ChannelVariables[3][ChanField::C] = -9.87654321e+20f;
+  ChannelVariables[3][ChanField::Averaged] = 10000;
+  datalabel = Padded("O2") + Padded("CO2") + Padded("flow");
+  const std::string text = SetupReportText({false, false, false, false}, "12/25/26");
+  const std::string head = LineStarting(text, "chan.");
+  EXPECT_EQ(Words(head), (std::vector<std::string>{"chan.", "input", "equation", "A-value", "B-value",
+                                                   "C-value", "averaged", "label"}));
+  const std::string row = LineStarting(text, " 3");
+  EXPECT_EQ(Words(row).size(), 8u) << row;  // number, input, name, A, B, C, averaged, label
+  // Each heading stands where its column's values start.
+  const std::string row1 = LineStarting(text, " 1");
+  for (const char* heading : {"input", "A-value", "B-value", "C-value", "averaged"})
+    EXPECT_EQ(row1.at(head.find(heading) - 1), ' ') << heading;
+  EXPECT_EQ(row1.substr(head.find("label"), 2), "O2");
+  EXPECT_EQ(row1.substr(head.find("equation"), 6), "linear");
+}
+
+TEST_F(SetupReportTest, ZeroLinesAndSlopeTrendsReportTheirSettings) {
+  struct Case {
+    int16_t zeroLines;
+    int16_t slopeChannel;  // the channel whose slope trend is on, 0 for none
+    const char* zeroText;
+    const char* slopeText;
+  };
+  for (const Case& c : {Case{0, 0, "Zero lines are NOT SHOWN;", "Slope trends are OFF"},
+                        Case{1, 2, "Zero lines are SHOWN;", "Slope trends are ON"},
+                        Case{1, 3, "Zero lines are SHOWN;", "Slope trends are OFF"}}) {  // 3 is not recorded
+    PrefsArray[PrefsSlot::ZeroLines] = c.zeroLines;
+    for (int n = 1; n <= 16; ++n) alarmsArray[n][AlarmField::SlopeTrendOn] = n == c.slopeChannel ? 1 : 0;
+    const std::string text = SetupReportText({false, false, true, false}, "12/25/26");
+    EXPECT_NE(text.find(std::string("     ") + c.zeroText), std::string::npos) << c.zeroText;
+    EXPECT_NE(text.find(std::string("     ") + c.slopeText + CR), std::string::npos) << c.slopeText;
+  }
+}
+
+TEST_F(SetupReportTest, PrinterRoutePrintsTheReportThroughThePrintDialog) {
+  const auto pdf = std::filesystem::path(configDir) / "printed setup.pdf";
+  const auto documents = std::filesystem::path(configDir) / "documents";
+  setenv("MV_DOCUMENTS_DIR", documents.c_str(), 1);
+  rt::SetScriptedPanels(true);
+  rt::QueuePrintAnswer(pdf.string());
   Drive({Until(17), CloseBox(17)});  // closing the window goes on, like OK
   PRINTSETUP();
   EXPECT_TRUE(ScriptDone());
   EXPECT_EQ(rt::PrintJobName(), "setup data.pdf");
-  EXPECT_EQ(ReadBytes(pdf).substr(0, 5), "%PDF-");
+  EXPECT_TRUE(notices.empty());
+  // Nothing written behind the user's back into the documents folder.
+  EXPECT_FALSE(std::filesystem::exists(documents / "setup data.pdf"));
+  unsetenv("MV_DOCUMENTS_DIR");
+  std::error_code ec;  // kept for a reviewer to look at
+  std::filesystem::copy_file(pdf, test::TestOutputDir() / "setup-report.pdf",
+                             std::filesystem::copy_options::overwrite_existing, ec);
+  const auto text = test::PdfText(pdf);
+  ASSERT_TRUE(text.has_value()) << "not a PDF";
+  if (*text == "%PDF") GTEST_SKIP() << "pdftotext is not installed: the text is not checked";
+  for (const char* line :
+       {"Mirevant acquisition parameters", "MV build date: Jan 1 2026", "setup file: 'resp.set'",
+        "Basic setup data", "A/D converter: Sable UI2", "maximum chart recording time: 555.5555556 hours",
+        "chan. input equation A-value B-value C-value averaged label", " 2 12 breakpoint equation",
+        "Breakpoint equation, channel 2:", "Triggering is ON, trigger channel is 1", "Alarms are ACTIVATED"})
+    EXPECT_NE(text->find(line), std::string::npos) << line;
+}
+
+TEST_F(SetupReportTest, CancelledPrintDialogPrintsNothing) {
+  rt::SetScriptedPanels(true);
+  rt::QueuePrintAnswer(std::nullopt);
+  Drive({Until(17), Click(17, 3)});
+  PRINTSETUP();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(17));
+  EXPECT_FALSE(rt::HasQueuedPrintAnswer());
+  EXPECT_TRUE(notices.empty());
 }
 
 TEST_F(SetupReportTest, CancelWritesNothing) {
   rt::SetScriptedPanels(true);
+  rt::QueuePrintAnswer(std::nullopt);
   Drive({Until(17), Click(17, 4)});
   PRINTSETUP();
   EXPECT_FALSE(rt::WindowExists(17));
   EXPECT_FALSE(rt::HasQueuedPanelAnswer());
+  EXPECT_TRUE(rt::HasQueuedPrintAnswer());  // no dialog was asked
 }
 
 }  // namespace

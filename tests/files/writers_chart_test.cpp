@@ -229,8 +229,8 @@ std::string HandScopeFile(const DataFileFacts& f, const std::vector<float>& swee
 
 TEST(ScopeFile, OneSweepOldestFirstMatchesTheHandEncodedLayout) {
   const FakeRecording r = test::SmallRecording();
-  const DataFileFacts f = test::SmallFacts();  // S = 4, sweep position 3
-  EXPECT_EQ(EncodeScopeFile(r, f), HandScopeFile(f, {3, 4, 1, 2}, 8));
+  const DataFileFacts f = test::SmallFacts();  // S = 4, the newest value at position 3
+  EXPECT_EQ(EncodeScopeFile(r, f), HandScopeFile(f, {4, 1, 2, 3}, 8));
 }
 
 TEST(ScopeFile, FastScopeWritesPositions0ToS) {
@@ -249,8 +249,24 @@ TEST(ScopeFile, IntervalNeverDividesByAZeroSweepDuration) {
   EXPECT_EQ(ScopeFileInterval(f).interval, 0.01f);
   f.lastScopeDur = -5;
   EXPECT_EQ(ScopeFileInterval(f).interval, 0.01f);
-  f.lastScopeDur = 1'000'000;  // rate rounds to 0
-  EXPECT_EQ(ScopeFileInterval(f).interval, 0.01f);
+}
+
+// Measured from whole samples per second, a slow scope that kept its rate was
+// stored with another interval (0.3 s as 0.333 s), and one above 2 s never measured.
+TEST(ScopeFile, ASlowScopeThatKeptItsRateStoresItsInterval) {
+  DataFileFacts f = test::SmallFacts();
+  f.scopeMax = 100;
+  f.sampRateError = 0.03f;
+  const struct {
+    float interval;
+    int32_t sweepTicks;
+    float stored;
+  } rows[] = {{0.3f, 1'800, 0.3f}, {5.0f, 30'000, 5.0f}, {30.0f, 180'000, 30.0f}, {5.0f, 33'000, 5.5f}};
+  for (const auto& r : rows) {
+    f.scopeInterval = r.interval;
+    f.lastScopeDur = r.sweepTicks;
+    EXPECT_FLOAT_EQ(ScopeFileInterval(f).interval, r.stored) << r.interval << " s, " << r.sweepTicks << " ticks";
+  }
 }
 
 TEST(ScopeFile, MeasuredIntervalOnlyWhenOutsideTheTolerance) {
@@ -258,10 +274,10 @@ TEST(ScopeFile, MeasuredIntervalOnlyWhenOutsideTheTolerance) {
   f.scopeMax = 100;
   f.scopeInterval = 0.01f;
   f.sampRateError = 0.05f;
-  f.lastScopeDur = 61;  // rate rint(98.36) = 98: 2 % off
+  f.lastScopeDur = 61;  // 0.010167 s a sample: 1.7 % off
   ScopeIntervalChoice c = ScopeFileInterval(f);
   EXPECT_EQ(c.interval, 0.01f);
-  EXPECT_NEAR(c.relativeError, 1.0 / 98 / 0.01f - 1, 1e-6);
+  EXPECT_NEAR(c.relativeError, 61.0 / 6'000 / 0.01f - 1, 1e-6);
   f.lastScopeDur = 120;  // 50 per second
   c = ScopeFileInterval(f);
   EXPECT_EQ(c.interval, 0.02f);
@@ -283,7 +299,7 @@ TEST(ScopeText, IntervalLineThenOneValuePerLineOldestFirst) {
   const FakeRecording r = test::SmallRecording();
   DataFileFacts f = test::SmallFacts();
   f.scopeInterval = 0.25f;
-  EXPECT_EQ(EncodeScopeText(r, f), "Time (sec) 0.25\r 3\r 4\r 1\r 2\r");
+  EXPECT_EQ(EncodeScopeText(r, f), "Time (sec) 0.25\r 4\r 1\r 2\r 3\r");
 }
 
 // ---- writing through the program's state ------------------------------------------------------
@@ -357,6 +373,31 @@ TEST_F(ChartSaveTest, ScopeSaveLeavesTheMeasuredErrorInKfloat) {
   ASSERT_TRUE(SaveScopeSweepBinary((dir / "run 1.kssc").string()));
   EXPECT_NEAR(Kfloat, 1.0f, 1e-6);
   EXPECT_EQ(AD_Device_Code, 80);
+}
+
+// The scope loop stores a new point at ScSample after raising it: after 72 points of a
+// 750-point screen the newest value is at 72 and the oldest at 73, from the sweep before.
+TEST_F(ChartSaveTest, SweepSavedAfter72PointsOfA750PointScreenStartsWithPoint73) {
+  ScopeMax = 750;
+  ScSample = 72;
+  scopeinterval = 0.25f;
+  for (int p = 1; p <= 750; ++p) scopedata[1][p] = static_cast<float>(p);
+  std::vector<float> oldestFirst;
+  for (int p = 73; p <= 750; ++p) oldestFirst.push_back(static_cast<float>(p));
+  for (int p = 1; p <= 72; ++p) oldestFirst.push_back(static_cast<float>(p));
+  const auto bytesOf = [&](bool bigEndian) {
+    Golden g;
+    for (float v : oldestFirst) bigEndian ? g.bef(v) : g.lef(v);
+    return g.b;
+  };
+  ASSERT_TRUE(SaveScopeSweepBinary((dir / "sweep.kssc").string()));
+  EXPECT_NE(test::Slurp(dir / "sweep.kssc").find(bytesOf(true)), std::string::npos);
+  ASSERT_TRUE(SaveScopeSweepSable((dir / "sweep.KSSable").string()));
+  EXPECT_NE(test::Slurp(dir / "sweep.KSSable").find(bytesOf(false)), std::string::npos);
+  ASSERT_TRUE(SaveScopeSweepText((dir / "sweep.txt").string()));
+  const std::string text = test::Slurp(dir / "sweep.txt");
+  EXPECT_EQ(text.substr(0, text.find('\r', text.find('\r') + 1) + 1), "Time (sec) 0.25\r 73\r");
+  EXPECT_EQ(text.substr(text.size() - 8), " 71\r 72\r");
 }
 
 }  // namespace

@@ -127,7 +127,7 @@ TEST(SableSweep, ScopePlusChartSweepIsOneChannelWithTheChartsMarkers) {
   g.text(std::string("\x00\xC0\x7A\x44", 4));
   g.text("\xCC\xCC\x8C\x3F");
   g.lef(1); g.lef(3); g.lef(0.02f);
-  for (float v : {3.0f, 4.0f, 1.0f, 2.0f}) g.lef(v);
+  for (float v : {4.0f, 1.0f, 2.0f, 3.0f}) g.lef(v);  // oldest first: the newest is at position 3
   HandTail(g, f, {1}, 11, 22, 33);
   const std::string b = EncodeSableSweep(r, f, 0.02f);
   EXPECT_EQ(b, g.b);

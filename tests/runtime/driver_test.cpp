@@ -107,6 +107,22 @@ TEST_F(DriverTest, ShotMenuPicturesTheMenuAsTheModelHasItWhenItOpens) {
   EXPECT_GT(before.height(), rt::bridge::MenuBarWindow()->height()) << "the items hang below the bar's title";
 }
 
+// Window 1, resizable down to 200 x 100, ends the program with status 5 once the
+// user has dragged it to 500 pixels wide.
+[[noreturn]] void ResizableWindowProgram(int, char**) {
+  rt::OpenWindow(1, "Sized", Rect{40, 60, 440, 360}, rt::kResizableWindow);
+  rt::SetWindowMinimumSize(1, 200, 100);
+  for (;;) {
+    rt::PumpEvents();
+    if (rt::WindowContentRect(1).width() == 500) rt::ExitProgram(5);
+  }
+}
+
+TEST_F(DriverTest, DragSizeResizesAWindowAsTheUsersDragWould) {
+  const auto result = Run("start\nuntil 1\ndrag-size 1 500 350\nexpect-exit 5\n", ResizableWindowProgram);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+}
+
 TEST_F(DriverTest, ALineThatCannotBeCarriedOutFailsWithItsNumber) {
   std::ofstream(dir_ / "written.kstr") << "data";
   std::ofstream(dir_ / "empty.kstr").flush();

@@ -102,6 +102,22 @@ TEST_F(ModalRuleTest, TheProgramChoosesTheFrontWindowAndCompanionsKeepTheirClick
   EXPECT_EQ(events, (std::vector<Event>{{1, 3}}));
 }
 
+TEST_F(ModalRuleTest, SettlingPassesKeepTheUsersClickForTheLoopThatRunsNext) {
+  // The dialog in front closes, and the user clicks at once in the window now in front.
+  rt::CloseWindow(5);
+  QTest::mouseClick(Button(4, 1), Qt::LeftButton);
+  for (int i = 0; i < 5; ++i) rt::SettleEvents();
+  EXPECT_EQ(events, std::vector<Event>{}) << "settling hands out no click";
+  Drain();
+  EXPECT_EQ(events, (std::vector<Event>{{1, 1}})) << "the next loop gets the click";
+
+  // What the window system raised by itself runs out while settling.
+  events.clear();
+  rt::OpenWindow(7, "Another", Rect{0, 300, 100, 360}, 6);
+  for (int i = 0; i < 5; ++i) rt::SettleEvents();
+  EXPECT_EQ(events, (std::vector<Event>{{5, 7}}));
+}
+
 TEST_F(ModalRuleTest, OnlyTheUsersActivationChangesAreReported) {
   // The program's own calls, one after another: nothing reaches the loop.
   rt::OpenWindow(7, "Another", Rect{0, 300, 100, 360}, 6);

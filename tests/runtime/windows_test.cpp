@@ -221,6 +221,50 @@ TEST_F(RuntimeTest, ScrollCanvasMovesOnlyTheAreaAndFillsTheUncoveredStrip) {
   EXPECT_EQ(rt::CanvasPixel(2, 30), grey);
 }
 
+// Pumps until the window reports the size, or gives up after a bounded number of passes.
+bool PumpUntilSize(int16_t window, int width, int height) {
+  for (int i = 0; i < 100; ++i) {
+    const Rect c = rt::WindowContentRect(window);
+    if (c.width() == width && c.height() == height) return true;
+    rt::PumpEvents(1);
+  }
+  return false;
+}
+
+TEST_F(RuntimeTest, AResizableWindowFollowsTheUsersDragButNeverBelowItsMinimum) {
+  const RGBColor grey{0x8080, 0x8080, 0x8080}, red{65535, 0, 0};
+  rt::OpenWindow(33, "Sized", Rect{4, 45, 904, 745}, rt::kResizableWindow);
+  rt::SetWindowMinimumSize(33, 640, 400);
+  rt::SetWindowBackground(grey);
+  rt::FillRect(0, 0, 20, 20, 1, 0, 0);
+  std::vector<int16_t> redraws;
+  rt::SetDialogHandler([&](int16_t kind, int16_t item) {
+    if (kind == 5) redraws.push_back(item);
+  });
+  Drain();
+  redraws.clear();
+
+  rt::bridge::DragWindowSize(33, 1200, 800);
+  ASSERT_TRUE(PumpUntilSize(33, 1200, 800));
+  Drain();
+  const Rect c = rt::WindowContentRect(33);
+  EXPECT_EQ(c.left, 4);
+  EXPECT_EQ(c.top, 45);
+  EXPECT_EQ(redraws, std::vector<int16_t>{33}) << "the program is asked to draw the new part";
+  rt::SetOutputWindow(33);
+  EXPECT_EQ(rt::CanvasPixel(10, 10), red) << "what was drawn stays";
+  EXPECT_EQ(rt::CanvasPixel(1150, 780), grey) << "the canvas grew with the window";
+
+  rt::bridge::DragWindowSize(33, 300, 200);
+  EXPECT_TRUE(PumpUntilSize(33, 640, 400)) << "the window stops at its minimum";
+
+  rt::OpenWindow(6, "Fixed", Rect{0, 0, 300, 200}, 6);
+  rt::bridge::DragWindowSize(6, 500, 500);
+  for (int i = 0; i < 10; ++i) rt::PumpEvents(1);
+  EXPECT_EQ(rt::WindowContentRect(6).width(), 300) << "other kinds keep the size the program gives them";
+  EXPECT_EQ(rt::WindowContentRect(6).height(), 200);
+}
+
 // A wide picture with a thick red frame around a blue middle, like the options
 // window's button pictures.
 std::string FramedPicture() {

@@ -2,12 +2,17 @@
 // the averaging defaults, and the live window driven in demonstration mode.
 #include "setup/channel_check_window.h"
 
+#include <QAbstractButton>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "conversions/evaluate.h"
+#include "devices/scripted_port.h"
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
+#include "runtime/qt_bridge.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
@@ -34,6 +39,18 @@ TEST(ChannelCheckRules, EquationLinesOfEachKind) {
             "equation:  complex conversion with breakpoint at 1.25 volts");
   EXPECT_EQ(eq(ConversionTypeCode::ThreeWay, 0, 1, 0),
             "equation:  V=volts* 0.5; data=  10*[ 1 + (V* 2) + (V^2* 3) + (V^3* 4)]");
+}
+
+// The logarithmic and reciprocal types once showed the linear "a + b*volts".
+TEST(ChannelCheckRules, EveryTypeShowsItsOwnEquation) {
+  const auto eq = [](int16_t type, float a, float b, float c) {
+    return ChannelEquationText(type, a, b, c, BreakpointRecord{}, ThreeWayPolyRecord{}).str();
+  };
+  EXPECT_EQ(eq(ConversionTypeCode::Logarithmic, 1, 2, 0), "equation:   1 +  2*log10(volts)");
+  EXPECT_EQ(eq(ConversionTypeCode::Logarithmic, 0, -2, 0), "equation:  -2*log10(volts)");
+  EXPECT_EQ(eq(ConversionTypeCode::Reciprocal, 0.5f, 3, 7), "equation:   0.5 +  3/volts");
+  EXPECT_EQ(eq(ConversionTypeCode::None, 5, 2, 0), "equation:  volts (no conversion)");
+  EXPECT_EQ(eq(ConversionTypeCode::Keyboard, -9999, 1, 0), "equation:  the value of the last recording key");
 }
 
 TEST(ChannelCheckRules, TraceHeightsAndAveragingDefaults) {
@@ -76,6 +93,83 @@ class ChannelCheckWindowTest : public test::DialogTest {
   }
   static double FieldValue() { return TextToNumber(rt::EditText(1)); }
 };
+
+// Opens the window on channel 2 and, once `passes` passes of its loop are done,
+// saves its picture and clicks "Done". With one reading a pass, every pass pumps
+// the events twice: at its start and before its reading.
+void RunPasses(int passes, const std::string& shot) {
+  int pumps = 0;
+  rt::SetPumpHook([&] {
+    if (!rt::WindowExists(W)) return;
+    ++pumps;
+    if (pumps == 2 * passes + 1) {
+      EXPECT_TRUE(rt::SaveWindowImage(W, shot));
+      auto* done = qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(W, CheckButton::Done));
+      ASSERT_NE(done, nullptr);
+      done->click();
+    }
+    if (pumps > 4 * passes + 100) rt::CloseWindow(W);  // never hang the test
+  });
+  CHECKCHANNEL(2);
+  rt::SetPumpHook(nullptr);
+  EXPECT_LE(pumps, 2 * passes + 3) << "Done ends the window after its pass";
+}
+
+TEST_F(ChannelCheckWindowTest, TwoHundredSeededPassesOfDemonstrationReadings) {
+  PrefsArray[PrefsSlot::LiveTestReadings] = 1;
+  ChannelVariables[2][ChanField::B] = 1;
+  ChannelVariables[2][ChanField::PlotMax] = 1.1f;
+  ChannelVariables[2][ChanField::PlotMin] = 0.3f;  // the readings' own range, 0.301 to 1.1 V
+  RunPasses(200, Shot("w6-conversion-test-200-passes.png"));
+  EXPECT_FALSE(rt::WindowExists(W));
+}
+
+// The value once came from the ten-digit readout rule, so 0.3 showed as
+// "0.3000000119"; it follows the program-wide digits as the other readouts do.
+TEST_F(ChannelCheckWindowTest, TheValueShowsTheProgramWideDigitsWithoutFloatNoise) {
+  PrefsArray[PrefsSlot::LiveTestReadings] = 1;
+  ChannelVariables[2][ChanField::A] = 0.3f;
+  ChannelVariables[2][ChanField::B] = 0;
+  test::WindowDriver driver;
+  driver.WaitFor(W)
+      .Then("a value shown", [] { return !rt::EditText(1).empty(); })
+      .Check([] { EXPECT_EQ(rt::EditText(1), " 0.3"); })
+      .Click(W, CheckButton::Done);
+  RunVoid(driver, [] { CHECKCHANNEL(2); });
+}
+
+// A long value (ten digits asked for) is drawn whole in the value box.
+TEST_F(ChannelCheckWindowTest, ALongValueIsShownWhole) {
+  SignificantDigits = 10;
+  PrefsArray[PrefsSlot::LiveTestReadings] = 1;
+  ChannelVariables[0][2] = ConversionTypeCode::Reciprocal;
+  ChannelVariables[2][ChanField::A] = -1234.567891f;
+  ChannelVariables[2][ChanField::B] = 0;
+  test::WindowDriver driver;
+  driver.WaitFor(W)
+      .Then("a value shown", [] { return !rt::EditText(1).empty(); })
+      .Check([] { EXPECT_EQ(rt::EditText(1), "-1234.567871"); })
+      .Shot(W, Shot("w6-conversion-test-long-value.png"))
+      .Click(W, CheckButton::Done);
+  RunVoid(driver, [] { CHECKCHANNEL(2); });
+}
+
+// A counter input of a DT500 starts from the chosen count when the window opens:
+// the logger receives exactly one preset line.
+TEST_F(ChannelCheckWindowTest, ADataTakerCounterInputIsPresetWhenTheWindowOpens) {
+  External_AD = ExternalADCode::DT500;
+  counterstart = 0;
+  DataTakerChannels[2][DataTakerWord::Counter] = 1;
+  auto owned = std::make_unique<ScriptedSerialPort>();
+  ScriptedSerialPort* port = owned.get();
+  InstallSerialPort(std::move(owned));
+  test::WindowDriver driver;
+  driver.WaitFor(W).Check([port] { EXPECT_EQ(port->Written(), "3HSC= 0\r"); }).Click(W, CheckButton::Done);
+  RunVoid(driver, [] { CHECKCHANNEL(2); });
+  ASSERT_FALSE(port->Writes().empty());
+  EXPECT_EQ(port->Writes().front(), "3HSC= 0\r");
+  CloseSerialPort();
+}
 
 TEST_F(ChannelCheckWindowTest, DemonstrationAveragesTenWithOneShownThenTakesTheUsersChoices) {
   test::WindowDriver driver;

@@ -1,4 +1,4 @@
-// The channel table's rules: strip layout, label slots, hardware input counts,
+// The channel table's rules: strip layout, hardware input counts,
 // clearing and the heading text. Expected values are worked out by hand from the
 // layout rules (usable height, equal share, one-pixel gaps).
 #include "setup/channel_table.h"
@@ -114,38 +114,6 @@ TEST_F(ChannelTableTest, RescaleFromAnUnsetHeightDoesNotDivideByZero) {
   EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], 768);
   EXPECT_EQ(Bottom(4), 754.0f);
   for (int c = 1; c <= 4; ++c) EXPECT_GT(Height(c), 0.0f) << "never a negative strip";
-}
-
-TEST_F(ChannelTableTest, LabelSlotsSitAtThirtyCharacterSteps) {
-  datalabel = std::string(30, 'A') + std::string(30, 'B') + std::string(10, 'C');
-  std::string second;
-  for (char c = 'a'; c < 'i'; ++c) second += std::string(30, c);
-  datalabel2 = second;
-  EXPECT_EQ(ChannelLabel(1), std::string(30, 'A'));
-  EXPECT_EQ(ChannelLabel(2), std::string(30, 'B'));
-  EXPECT_EQ(ChannelLabel(3), std::string(10, 'C')) << "a string ending inside the slot gives what is there";
-  EXPECT_EQ(ChannelLabel(4), "") << "and nothing past its end";
-  EXPECT_EQ(ChannelLabelField(3), std::string(10, 'C') + std::string(20, ' '));
-  EXPECT_EQ(ChannelLabel(9), std::string(30, 'a')) << "channel 9 is characters 1 to 30 of the second string";
-  EXPECT_EQ(ChannelLabel(16), std::string(30, 'h')) << "channel 16 is characters 211 to 240";
-  EXPECT_EQ(ChannelLabel(0), "");
-  EXPECT_EQ(ChannelLabel(17), "");
-}
-
-TEST_F(ChannelTableTest, WritingALabelPadsCutsAndKeepsTheOtherSlots) {
-  datalabel = std::string(30, 'A') + std::string(10, 'B');
-  SetChannelLabel(4, "Oxygen");
-  EXPECT_EQ(datalabel.size(), 120u);
-  EXPECT_EQ(datalabel.str().substr(0, 30), std::string(30, 'A'));
-  EXPECT_EQ(datalabel.str().substr(30, 60), std::string(10, 'B') + std::string(50, ' '));
-  EXPECT_EQ(ChannelLabel(4), "Oxygen" + std::string(24, ' '));
-  SetChannelLabel(1, std::string(40, 'x'));
-  EXPECT_EQ(ChannelLabel(1), std::string(30, 'x')) << "a label is at most 30 characters";
-  EXPECT_EQ(ChannelLabel(4), "Oxygen" + std::string(24, ' '));
-  SetChannelLabel(12, "CO2");
-  EXPECT_EQ(datalabel2.size(), 120u);
-  EXPECT_EQ(ChannelLabel(12), "CO2" + std::string(27, ' '));
-  EXPECT_EQ(LimitLabelString(Str255(std::string(255, 'z'))).size(), 242u);
 }
 
 TEST_F(ChannelTableTest, HardwareInputCountIsWhatTheInputDialogOffers) {

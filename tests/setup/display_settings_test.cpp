@@ -92,18 +92,45 @@ TEST_F(DisplaySettings, ADraggedSizeBecomesTheRecordingWindowAndTheStripsFollow)
   SetChanParams(600, 0);  // equal strips for the 600-pixel window
   const float oldBottom = ChannelVariables[2][ChanField::StripBottom];
   ASSERT_LT(oldBottom, 600.0f);
-  Drive({Until(W), Do([] { rt::SizeWindow(W, 1200, 800); }),
-         Do([] { EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 1214); }), Shot(W, "w33-window-size.png"),
-         CloseBox(W)});
+  Drive({Until(W), Do([] {
+           const Rect c = rt::WindowContentRect(W);
+           EXPECT_EQ(c.width(), 1600 - 34) << "opens as wide as the screen allows";
+           EXPECT_EQ(c.height(), 1000 - 75);
+         }),
+         DragSize(W, 1200, 800),
+         // The slots follow the window while it is dragged, before the loop ends.
+         [] { return PrefsArray[PrefsSlot::WindowWidth] == 1214; }, Do([] {
+           EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], 814);
+           EXPECT_EQ(Shown(W, 2), 1200);
+           EXPECT_EQ(Shown(W, 3), 800);
+         }),
+         Shot(W, "w33-window-size.png"), CloseBox(W)});
   ChartWindowSize();
   EXPECT_TRUE(ScriptDone());
   EXPECT_FALSE(rt::WindowExists(W));
-  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 1214);
+  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 1214) << "the close box keeps the dragged size";
   EXPECT_EQ(ScopeMax, 2000);
   EXPECT_FLOAT_EQ(scopeXfactor, 1214.0f / 2000.0f);
   const float lastBottom = ChannelVariables[2][ChanField::StripBottom];
   EXPECT_GT(lastBottom, oldBottom + 150) << "the strips were stretched to the taller window";
   EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], static_cast<int16_t>(std::trunc(lastBottom)) + 30);
+}
+
+TEST_F(DisplaySettings, TheExampleWindowStopsAt640By400AndAClickTakesTheSize) {
+  constexpr int16_t W = kWindowSizeExample;
+  setenv("MV_DISPLAY_SIZE", "1280x800", 1);
+  nChannels = 0;  // no set-up yet: the height is the window's own
+  ScopeMax = 100;
+  Drive({Until(W), Shot(W, "w33-window-size-1280x800.png"), DragSize(W, 500, 300),
+         [] { return PrefsArray[PrefsSlot::WindowWidth] == 654; },
+         Do([] { EXPECT_EQ(rt::WindowContentRect(W).height(), 400); }), ClickSurface(W, 300, 300)});
+  ChartWindowSize();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 654);
+  EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], 414);
+  EXPECT_EQ(ScopeMax, 654) << "a scope trace shorter than the window grows to its width";
+  EXPECT_FLOAT_EQ(scopeXfactor, 1.0f);
 }
 
 }  // namespace

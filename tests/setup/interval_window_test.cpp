@@ -1,10 +1,13 @@
 // The real Sample Rate window under the offscreen platform: clicks, typed intervals,
 // the counts, the DataTaker switching on close, and a screenshot of each variant.
+#include <charconv>
+#include <filesystem>
 #include <string>
 
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
+#include "files/setup_commands.h"
 #include "files/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
@@ -77,7 +80,9 @@ TEST_F(IntervalWindowTest, ChartVariantForUI2WarnsAtASixtiethWithFourChannels) {
       })
       .Shot(kWindow, Shot("w9-interval-caution.png"))
       .Click(kWindow, 9)
-      .Check([] { EXPECT_FALSE(Near(rt::CanvasPixel(330, 186), ChartBackgroundColor)) << "caution cleared at 1 s"; })
+      .Check([] {
+        EXPECT_FALSE(Near(rt::CanvasPixel(330, 186), ChartBackgroundColor)) << "caution cleared at 1 s";
+      })
       .Click(kWindow, 2)
       .Click(kWindow, 14);
   OpenChart(driver);
@@ -153,10 +158,31 @@ TEST_F(IntervalWindowTest, TimesTenAndDurationButtons) {
 
 TEST_F(IntervalWindowTest, UseOtherIntervalWithNothingUsableTakesFiveSeconds) {
   test::WindowDriver driver;
-  driver.WaitFor(kWindow).Then("type -2", test::TypeInto(kWindow, 101, "-2")).Click(kWindow, 13).Click(kWindow, 14);
+  driver.WaitFor(kWindow)
+      .Then("type -2", test::TypeInto(kWindow, 101, "-2"))
+      .Click(kWindow, 13)
+      .Click(kWindow, 14);
   OpenChart(driver);
   EXPECT_EQ(NewInterval, 5.0f);
   EXPECT_EQ(OldChartSpeed, 5.0);
+}
+
+TEST_F(IntervalWindowTest, UseOtherKeepsTheTypedIntervalAsTyped) {
+  // The interval a run is timed and judged by is the number typed: 0.01 s stays
+  // 0.01 s, not the 0.0099999998 s a float makes of it, so it is not below the
+  // readouts' 10,000 microsecond limit.
+  for (const std::string typed : {"0.01", "0.1", "0.3", "0.033", "2.2"}) {
+    test::WindowDriver driver;
+    driver.WaitFor(kWindow)
+        .Then("type " + typed, test::TypeInto(kWindow, 101, typed))
+        .Click(kWindow, 13)
+        .Click(kWindow, 14);
+    OpenChart(driver);
+    double expected = 0;
+    std::from_chars(typed.data(), typed.data() + typed.size(), expected);
+    EXPECT_EQ(SampleIntervalinSeconds, expected) << typed;
+    EXPECT_EQ(OldChartSpeed, expected) << typed;
+  }
 }
 
 TEST_F(IntervalWindowTest, ReturnCommitsTheTypedIntervalAndKeepsTheButton) {
@@ -170,12 +196,14 @@ TEST_F(IntervalWindowTest, ReturnCommitsTheTypedIntervalAndKeepsTheButton) {
   EXPECT_EQ(SamplingSpeedCode, 0) << "no button was clicked";
 }
 
-TEST_F(IntervalWindowTest, ReturnWithAnIntervalOfZeroOrNoNumberIsRefused) {
+// Beyond one sample a day an interval could not be kept in a set-up file.
+TEST_F(IntervalWindowTest, ReturnWithAnIntervalOfZeroNoNumberOrBeyondTheLimitsIsRefused) {
   test::WindowDriver driver;
   driver.WaitFor(kWindow)
       .Then("0 and Return", test::TypeInto(kWindow, 101, "0", true))
       .Check([] { EXPECT_TRUE(rt::WindowExists(kWindow)) << "refused: the window stays"; })
       .Then("x and Return", test::TypeInto(kWindow, 101, "x", true))
+      .Then("100000 and Return", test::TypeInto(kWindow, 101, "100000", true))
       .Then("-1 and Return", test::TypeInto(kWindow, 101, "-1", true))
       .Check([] {
         EXPECT_TRUE(rt::WindowExists(kWindow));
@@ -183,8 +211,44 @@ TEST_F(IntervalWindowTest, ReturnWithAnIntervalOfZeroOrNoNumberIsRefused) {
       })
       .Click(kWindow, 14);
   OpenChart(driver);
-  EXPECT_EQ(Played("bzot.mp3"), 3);
+  EXPECT_EQ(Played("bzot.mp3"), 4);
   EXPECT_EQ(OldChartSpeed, 1.0);
+}
+
+// A set-up saved at 0.1 s comes back at 0.1 s, and the window opens with the
+// 1/10 second button selected.
+TEST_F(IntervalWindowTest, ASetupSavedAtATenthOfASecondOpensWithItsButtonSelected) {
+  OldChartSpeed = ChartIntervalInSeconds = 0.1;
+  ScopeIntervalInSeconds = 0.01;
+  ShowXYPlot = 1;  // strips laid out afresh without asking
+  const auto path = test::MakeTempDir("interval-setup") / "tenth.MVsetup";
+  ASSERT_TRUE(WriteSetupFile(path.string()));
+  OldChartSpeed = ChartIntervalInSeconds = 1.0;
+  OldChartSpeedBut = 9;
+  ASSERT_TRUE(LoadSetupFile(path.string()));
+  EXPECT_EQ(ChartIntervalInSeconds, 0.1);
+  test::WindowDriver driver;
+  driver.WaitFor(kWindow)
+      .Shot(kWindow, Shot("w9-interval-after-setup-load.png"))
+      .Check([] {
+        EXPECT_EQ(State(6), 2) << "1/10 second";
+        EXPECT_EQ(State(9), 1) << "1 second";
+        EXPECT_EQ(rt::EditText(101), " 0.1");
+      })
+      .Click(kWindow, 14);
+  OpenChart(driver);
+  EXPECT_EQ(OldChartSpeed, 0.1);
+  std::filesystem::remove_all(path.parent_path());
+}
+
+TEST_F(IntervalWindowTest, UseOtherIntervalBeyondTheLimitsTakesTheNearestLimit) {
+  for (const auto& [typed, taken] : {std::pair{"1e9", 86'400.0}, {"0.00001", 0.0002}}) {
+    test::WindowDriver driver;
+    driver.WaitFor(kWindow).Then(typed, test::TypeInto(kWindow, 101, typed)).Click(kWindow, 13).Click(kWindow, 14);
+    OpenChart(driver);
+    EXPECT_EQ(NewInterval, static_cast<float>(taken)) << typed;
+    EXPECT_EQ(OldChartSpeed, taken) << typed << ": the limit itself, not its float rounding";
+  }
 }
 
 TEST_F(IntervalWindowTest, DT800SwitchesToHighSpeedAtATwentieth) {
@@ -307,7 +371,8 @@ TEST_F(IntervalWindowTest, ScopeWindowOfScopePlusChartOffersNoHighSpeed) {
   driver.WaitFor(kWindow)
       .Check([] {
         for (int16_t b : {1, 20, 67}) EXPECT_FALSE(rt::ControlExists(b)) << b;
-        EXPECT_EQ(rt::EditText(20), "High-speed sampling is not usable in 'Scope plus Chart' mode with a DT800");
+        EXPECT_EQ(rt::EditText(20),
+                  "High-speed sampling is not usable in 'Scope plus Chart' mode with a DT800");
       })
       .Click(kWindow, 3)
       .Shot(kWindow, Shot("w9-interval-scope-chart-dt800.png"))

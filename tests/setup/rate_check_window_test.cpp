@@ -45,15 +45,35 @@ TEST(RateCheckRules, TolerancesHeadingsAndValueTexts) {
 }
 
 TEST(RateCheckRules, ScopeRateOfASlowSweepAndItsGauge) {
-  // 1,000 samples a sweep in 62 ticks: 60,000 / 62 = 967.7 -> 968 against 1,000.
+  // 1,000 samples a sweep in 62 ticks: 60,000 / 62 = 967.7, shown as 968, against 1,000.
   const ScopeRates s = ScopeRatesOf(1'000, 62, 0.001);
   EXPECT_TRUE(s.timed);
-  EXPECT_EQ(s.achieved, 968.0);
-  EXPECT_EQ(s.requested, 1'000.0);
+  EXPECT_EQ(ScopeRateText(s.achieved).str(), " 968");
+  EXPECT_EQ(ScopeRateText(s.requested).str(), " 1000");
   EXPECT_FALSE(s.withinThreePercent);
   EXPECT_EQ(GaugeFillEnd(0.968, 220, 13, 233), 225);               // trunc(212.96 + 13)
   EXPECT_TRUE(ScopeRatesOf(1'000, 61, 0.001).withinThreePercent);  // 983.6 -> 984
   EXPECT_FALSE(ScopeRatesOf(1'000, 0, 0.001).timed);
+}
+
+// Above 2 s a scope interval's rate is below half a sample per second: compared
+// rounded, every such sweep failed against a requested rate of 0.
+TEST(RateCheckRules, AScopeIntervalAboveTwoSecondsIsJudgedOnItsTrueRate) {
+  struct Row {
+    double interval;
+    int32_t sweepTicks;  // for 100 samples
+    bool within;
+    const char* requestedText;
+  };
+  const Row rows[] = {{5.0, 30'000, true, " 0.2"},  // on time
+                      {30.0, 180'000, true, " 0.033333"},
+                      {5.0, 31'000, false, " 0.2"},  // 3.2 % slow
+                      {2.5, 15'300, true, " 0.4"}};  // 2 % slow
+  for (const Row& r : rows) {
+    const ScopeRates s = ScopeRatesOf(100, r.sweepTicks, r.interval);
+    EXPECT_EQ(s.withinThreePercent, r.within) << r.interval << " s, " << r.sweepTicks << " ticks";
+    EXPECT_EQ(ScopeRateText(s.requested).str(), r.requestedText);
+  }
 }
 
 // A gauge over a rate that is not a number or infinite (no requested scope rate, a
@@ -66,6 +86,12 @@ TEST(RateCheckRules, GaugeOfAnUnmeasurableRateStaysInsideTheBar) {
   EXPECT_FALSE(none.withinThreePercent);
 }
 
+// A chart run of `samples` samples whose last one was taken `seconds` after the first
+// was due, with `held` seconds of pause in between.
+ChartRunTiming SpanOf(double seconds, int32_t samples, double held = 0) {
+  return ChartRunTiming{0.0, seconds, samples, held, held};
+}
+
 class RateCheckWindowTest : public test::DialogTest {
  protected:
   void SetUp() override {
@@ -76,11 +102,12 @@ class RateCheckWindowTest : public test::DialogTest {
     ChartIntervalInSeconds = 1.0;
     Sample = 3'600;
   }
+  const ChartRunTiming anHour = SpanOf(3'654.0, 3'601);  // 1.015 s a sample
 };
 
 // 3,600 samples over 3,654 s: 1.015 s a sample, inside 3 %, outside 1 %.
 TEST_F(RateCheckWindowTest, AnHourAtOnePointZeroOneFiveSecondsKeepsOneSecondWithinThreePercent) {
-  CHECKSAMPLERATE(3'654.0, 1.0f, 1);
+  CHECKSAMPLERATE(anHour, 1.0f, 1);
   EXPECT_EQ(SampleInterval, 1.0f);
   ASSERT_TRUE(rt::WindowExists(W));
   EXPECT_EQ(rt::WindowTitle(W), " Recording Check ");
@@ -90,35 +117,44 @@ TEST_F(RateCheckWindowTest, AnHourAtOnePointZeroOneFiveSecondsKeepsOneSecondWith
   EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w33-recording-check.png")));
 
   SampRateError = 0.01f;
-  CHECKSAMPLERATE(3'654.0, 1.0f, 1);
+  CHECKSAMPLERATE(anHour, 1.0f, 1);
   EXPECT_EQ(SampleInterval, 1.015f);
   EXPECT_EQ(Height(W), 300) << "the out-of-tolerance page with its warning text";
   EXPECT_EQ(Played("bzot.mp3"), 1);
   EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w33-recording-check-slow.png")));
 
-  CHECKSAMPLERATE(3'654.0, 1.0f, 0);
+  CHECKSAMPLERATE(anHour, 1.0f, 0);
   EXPECT_EQ(Played("bzot.mp3"), 1) << "a sound flag of 0 keeps the check quiet";
 }
 
 TEST_F(RateCheckWindowTest, PausesAreTakenOffBeforeDividing) {
-  totalPauseDuration = 10.0f;  // minutes
   SampRateError = 0.001f;
-  CHECKSAMPLERATE(4'200.0, 1.0f, 1);  // 3,600 s of recording
+  CHECKSAMPLERATE(SpanOf(4'200.0, 3'601, 600.0), 1.0f, 1);  // 3,600 s of recording
   EXPECT_EQ(SampleInterval, 1.0f);
   EXPECT_EQ(Height(W), 70);
 }
 
-TEST_F(RateCheckWindowTest, OneSampleShowsNoWindowButStillDecides) {
-  Sample = 1;
+// One sample has no interval: the window says that no rate can be measured, and the
+// files keep the set interval. Two samples have one, and it is measured.
+TEST_F(RateCheckWindowTest, FewerThanTwoSamplesSayNoRateCanBeMeasuredAndKeepTheSetInterval) {
+  Sample = 0;  // a run stopped after its first sample
   SampleInterval = 0;
-  CHECKSAMPLERATE(1.5, 1.0f, 1);
-  EXPECT_FALSE(rt::WindowExists(W));
+  CHECKSAMPLERATE(SpanOf(0.0, 1), 1.0f, 1);
+  ASSERT_TRUE(rt::WindowExists(W));
+  EXPECT_EQ(Height(W), 70) << "the plain window, not the slow-rate page";
+  EXPECT_EQ(SampleInterval, 1.0f);
+  EXPECT_EQ(Played("bzot.mp3"), 0);
+  EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w33-recording-check-no-rate.png")));
+
+  Sample = 1;
+  CHECKSAMPLERATE(SpanOf(1.5, 2), 1.0f, 1);
   EXPECT_EQ(SampleInterval, 1.5f);
+  EXPECT_EQ(Played("bzot.mp3"), 1);
 }
 
 TEST_F(RateCheckWindowTest, ARateChangedDuringAPauseShowsOnlyTheRequestedValue) {
   SampleRateChanged = 1;
-  CHECKSAMPLERATE(7'200.0, 1.0f, 1);  // twice the requested interval
+  CHECKSAMPLERATE(SpanOf(7'200.0, 3'601), 1.0f, 1);  // twice the requested interval
   EXPECT_EQ(Height(W), 167);
   EXPECT_EQ(Played("bzot.mp3"), 0);
   EXPECT_EQ(SampleInterval, 2.0f) << "the decision still takes the measured interval";
@@ -130,7 +166,7 @@ TEST_F(RateCheckWindowTest, ScopeModesShowTheScopeRate) {
   ScopeMax = 1'000;
   LastScopeDur = 62;
   ScopeIntervalInSeconds = 0.001;
-  CHECKSAMPLERATE(3'600.0, 1.0f, 1);
+  CHECKSAMPLERATE(SpanOf(3'600.0, 3'601), 1.0f, 1);
   EXPECT_EQ(Height(W), 150);
   EXPECT_EQ(Played("bzot.mp3"), 1) << "the slow sweep buzzes even with the chart rate in tolerance";
   EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w33-recording-check-scope-chart.png")));
@@ -140,15 +176,26 @@ TEST_F(RateCheckWindowTest, ScopeModesShowTheScopeRate) {
   SampleInterval = 0.25f;
   Sample = 0;
   ChartSampleInterval = 0;
-  CHECKSAMPLERATE(0.0, 0.0f, 1);
+  CHECKSAMPLERATE(SpanOf(0.0, 0), 0.0f, 1);
   EXPECT_EQ(Height(W), 78);
   EXPECT_EQ(SampleInterval, 0.25f) << "a scope run without chart samples keeps the stored interval";
   EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w33-recording-check-scope.png")));
 
   PrefsArray[PrefsSlot::DT800FastScope] = 1;
   rt::CloseWindow(W);
-  CHECKSAMPLERATE(0.0, 0.0f, 1);
+  CHECKSAMPLERATE(SpanOf(0.0, 0), 0.0f, 1);
   EXPECT_FALSE(rt::WindowExists(W));
+}
+
+TEST_F(RateCheckWindowTest, AFiveSecondScopeSweepOnTimeShowsTheCheckMarkAndNoBuzz) {
+  RecordingMODE = RecordingModeCode::Scope;
+  ScopeMax = 100;
+  ScopeIntervalInSeconds = 5.0;
+  LastScopeDur = 30'000;  // 100 samples in 500 s
+  CHECKSAMPLERATE(SpanOf(0.0, 0), 0.0f, 1);
+  ASSERT_TRUE(rt::WindowExists(W));
+  EXPECT_EQ(Played("bzot.mp3"), 0) << "a scope that kept its rate is no failure";
+  EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w33-recording-check-slow-scope.png")));
 }
 
 TEST_F(RateCheckWindowTest, PrecisionDialogChoosesOneTolerance) {

@@ -47,6 +47,43 @@ TEST_F(XYPlotDialog, ChoosesBothAxesAndSwitchesThePlotOn) {
   EXPECT_EQ(Played("scream.mp3"), 1);
 }
 
+TEST_F(XYPlotDialog, AnAxisNeverChosenOrBeyondTheChannelsOpensOnChannelsOneAndTwo) {
+  struct Case {
+    int16_t channels;
+    float x, y;
+    float wantX, wantY;
+  };
+  const Case cases[] = {
+      {3, 0, 0, 1, 2},   // start-up: no axis ever chosen
+      {3, 3, 0, 3, 2},   // a chosen axis stays
+      {3, 5, -1, 1, 2},  // beyond the channels, or negative
+      {1, 0, 0, 1, 1},   // a single channel serves both axes
+  };
+  for (const Case& c : cases) {
+    nChannels = c.channels;
+    XYaxisChannelX = c.x;
+    XYaxisChannelY = c.y;
+    ShowXYPlot = 0;
+    int16_t markedX = 0, markedY = 0;
+    Drive({Until(W), Do([&] {
+             rt::SetOutputWindow(W);
+             for (int16_t n = 1; n <= c.channels; ++n) {
+               if (rt::ControlState(n) == 2) markedX = n;
+               if (rt::ControlState(static_cast<int16_t>(kXYYRadioBase + n)) == 2) markedY = n;
+             }
+           }),
+           Click(W, kXYShowBox), Click(W, kXYDoneButton)},
+          [] { rt::CloseWindow(W); });
+    XYPlotSetup();
+    EXPECT_TRUE(ScriptDone());
+    EXPECT_EQ(markedX, c.wantX) << c.x << " / " << c.y;
+    EXPECT_EQ(markedY, c.wantY) << c.x << " / " << c.y;
+    EXPECT_EQ(XYaxisChannelX, c.wantX) << "switched on, the plot draws channels that exist";
+    EXPECT_EQ(XYaxisChannelY, c.wantY);
+    EXPECT_EQ(ShowXYPlot, 1);
+  }
+}
+
 TEST_F(XYPlotDialog, CloseBoxLeavesThePlotOffAndUnchecked) {
   Drive({Until(W), CloseBox(W)}, [] { rt::CloseWindow(W); });
   XYPlotSetup();

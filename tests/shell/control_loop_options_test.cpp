@@ -47,7 +47,7 @@ class OptionsWindowTest : public test::ControlLoopTest {
     commands::MAKESETUP = Note("MAKESETUP");
     commands::SHOWROOTFILE = Note("SHOWROOTFILE");
     commands::TURNVALVESOFF = Note("TURNVALVESOFF");
-    commands::CHECKSAMPLERATE = [this](double, float, int16_t show) {
+    commands::CHECKSAMPLERATE = [this](float, int16_t show) {
       calls.push_back("CHECKSAMPLERATE " + std::to_string(show));
     };
     acq_hooks::REPLAY = [this](int16_t flag) { calls.push_back("REPLAY " + std::to_string(flag)); };

@@ -132,6 +132,8 @@ TEST_F(ControlLoopRules, DataTakersFilterSpikesAndALoadedSetupKeepsItsRatios) {
     EXPECT_EQ(PrefsArray[PrefsSlot::SpikeFilterOn],
               code == ExternalADCode::DT50 || code == ExternalADCode::DT800)
         << code;
+    EXPECT_EQ(rt::MenuItemChecked(AD, 12), PrefsArray[PrefsSlot::SpikeFilterOn] != 0)
+        << code << ": the menu shows whether the readings are filtered";
   }
   DT800FastAcquisitionMode = 1;
   RecordingMODE = RecordingModeCode::Chart;

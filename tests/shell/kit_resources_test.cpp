@@ -105,15 +105,17 @@ class FinderInfoTest : public test::ProgramTest {
   std::filesystem::path dir;
 };
 
-// A set-up marker on the first line, with any line end, makes a set-up file; the
-// last document decides. A long chart file starts with the same marker as the oldest
-// set-up version, so no data file counts.
+// A set-up marker on the first line, with any line end, or the set-up extension
+// (the old text form has no marker) makes a set-up file; the last document decides. A long chart file starts
+// with the same marker as the oldest set-up version, so no data file counts.
 TEST_F(FinderInfoTest, TheLastDocumentDecidesWhetherASetupFileWasOpened) {
   const std::string setup = Write("a.MVsetup", "-99\r"), text = Write("b.txt", "hello\r");
   std::vector<std::pair<std::vector<std::string>, int16_t>> cases = {
       {{setup, text}, 0},
       {{text, setup}, 1},
       {{Write("other.txt", "-9996\r")}, 0},
+      {{Write("old text form.MVsetup", "1\r2\r6\r")}, 1},
+      {{Write("OLD.MVSETUP", "1,2,6\r")}, 1},
       {{(dir / "missing").string()}, 0},
       {{Write("huge", "-99" + std::string(1 << 20, '7'))}, 0},
       {{Write("binary", std::string("\x00\x01-99", 5))}, 0}};

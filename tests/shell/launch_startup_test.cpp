@@ -123,6 +123,7 @@ TEST_F(StartupTest, ALoadedSetupFileSkipsTheStartupScreenAndTheInterfaceChoice) 
   SetupRecord setup;
   setup.channels = 1;
   setup.chartTicks = 60;
+  setup.scopeTicks = 1;
   setup.showXYPlot = 1;
   std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
   auto run = Launch(file.string(), "until 4\ngone 4\nwait 0.3\n");

@@ -6,6 +6,8 @@
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "files/entry_points.h"
+#include "files/setup_commands.h"
 #include "files/state.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
@@ -59,6 +61,28 @@ TEST_F(MenuCommandTest, FileFormatsSetTheSlotsMarksAndDataFileInfo) {
   Sound_Is_On = 0;
   Choose(File, 4);
   EXPECT_TRUE(Played().empty()) << "confirmation cues only with sounds on";
+}
+
+TEST_F(MenuCommandTest, FormatMarksFollowTheFormatASetupFileLoads) {
+  const std::string path = (test::TestOutputDir() / "format-marks.MVsetup").string();
+  nChannels = 1;
+  RecordingMODE = RecordingModeCode::Chart;
+  files_hooks::FileNotice = [](const std::string& title, const std::string& why) {
+    ADD_FAILURE() << title << why;
+  };
+  // The strips fill the window, so the load asks nothing about the screen size.
+  files_hooks::SetChanParams = [](int16_t, int16_t) {
+    ChannelVariables[nChannels][ChanField::StripBottom] = PrefsArray[PrefsSlot::WindowHeight] - 10.0f;
+  };
+  for (int16_t saved : {5, 4, 3}) {
+    SCOPED_TRACE(saved);
+    Choose(File, saved);
+    ASSERT_TRUE(WriteSetupFile(path));
+    Choose(File, saved == 3 ? 5 : 3);  // another format chosen before the load
+    ASSERT_TRUE(LoadSetupFile(path));
+    for (int16_t i = 3; i <= 5; ++i) EXPECT_EQ(State(File, i), i == saved ? 2 : 1) << i;
+    EXPECT_EQ(State(Edit, 13), saved == 4 ? 0 : 1) << "ASCII text has no file information";
+  }
 }
 
 TEST_F(MenuCommandTest, SoundSwitchesFlipAndOfferWeirdSoundsOnlyWithSounds) {

@@ -23,6 +23,7 @@
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/panels.h"
+#include "runtime/printing.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
@@ -275,6 +276,12 @@ struct ScriptRunner::Impl {
       rt::QueuePanelAnswer(parts[1] == "cancel" ? std::nullopt : std::optional<std::string>(Resolve(Split(line, 2)[1])));
       return true;
     }
+    if (cmd == "print") {
+      need(1);
+      rt::QueuePrintAnswer(parts[1] == "cancel" ? std::nullopt
+                                                : std::optional<std::string>(Resolve(Split(line, 2)[1])));
+      return true;
+    }
     if (cmd == "color") {
       need(3);
       rt::QueueColorAnswer(RGBColor{static_cast<uint16_t>(ToInt(parts[1])), static_cast<uint16_t>(ToInt(parts[2])),
@@ -402,6 +409,13 @@ struct ScriptRunner::Impl {
       QTest::mouseClick(Window(w), Qt::LeftButton, {}, QPoint(ToInt(parts[2]), ToInt(parts[3])));
       return true;
     }
+    if (cmd == "drag-size") {
+      need(3);
+      int16_t w = static_cast<int16_t>(ToInt(parts[1]));
+      Window(w);
+      rt::bridge::DragWindowSize(w, ToInt(parts[2]), ToInt(parts[3]));
+      return true;
+    }
     if (cmd == "shot") {
       need(2);
       int16_t w = static_cast<int16_t>(ToInt(parts[1]));
@@ -425,10 +439,11 @@ struct ScriptRunner::Impl {
   void Agent() {
     while (next < lines.size()) {
       auto parts = Split(lines[next]);
-      bool isAction = !parts.empty() && parts[0][0] != '#' &&
-                      (parts[0] == "click" || parts[0] == "click-label" || parts[0] == "pick" || parts[0] == "type" ||
-                       parts[0] == "press" || parts[0] == "unpress" ||
-                       parts[0] == "key" || parts[0] == "menu" || parts[0] == "mouse");
+      bool isAction =
+          !parts.empty() && parts[0][0] != '#' &&
+          (parts[0] == "click" || parts[0] == "click-label" || parts[0] == "pick" || parts[0] == "type" ||
+           parts[0] == "press" || parts[0] == "unpress" || parts[0] == "key" || parts[0] == "menu" ||
+           parts[0] == "mouse" || parts[0] == "drag-size");
       if (!RunLine()) return;
       if (isAction) return;
     }

@@ -36,6 +36,7 @@ constexpr const char* kUsage =
     "              [--log FILE] [--seed N]\n"
     "  stream only: [--period MS] [--burst N] [--name LINE] [--line LINE]...\n"
     "  adam only: [--modules MODEL,MODEL,...] (addresses 01, 02, ...; \"-\" for none)\n"
+    "  dt800 only: [--burst-values MV,MV,...] (the millivolts a burst sends, in turn)\n"
     "Creates a pseudo-terminal, links PATH to it and answers as the instrument until\n"
     "interrupted. --baud paces the replies at that rate; --fault-count limits the fault\n"
     "to the first N replies.\n";
@@ -102,6 +103,14 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
         o.adamModules.push_back(model == "-" ? std::string() : model);
         start = comma + 1;
       }
+    } else if (a == "--burst-values" && value(&v)) {
+      o.burstValues.clear();
+      for (size_t start = 0; start <= v.size();) {
+        size_t comma = std::min(v.find(',', start), v.size());
+        if (comma > start) o.burstValues.push_back(v.substr(start, comma - start));
+        start = comma + 1;
+      }
+      if (o.burstValues.empty()) return *error = "--burst-values needs at least one value", std::nullopt;
     } else if (a == "--name" && value(&v)) {
       o.nameLine = v;
     } else if (a == "--line" && value(&v)) {

@@ -1,7 +1,10 @@
 // The ASCII instruments: DataTaker loggers (command lines, channel readings) and ADAM-4000
 // modules on one RS-485 line (identification, firmware, readings, range and address
 // commands). Both take CR-ended lines; a LF after the CR is ignored.
+#include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -41,17 +44,68 @@ bool IsDigits(std::string_view s) {
 // A DataTaker accepts every command line: the set-up lists, resets and parameters go
 // without an answer; a channel definition ("3V", "1:12-V", "5*TK", "7HSC") is read and
 // answered with one value in the channel's unit (millivolts for voltages).
+//
+// A DT800 also keeps the last burst definition, "RX;BURST(count,rate)" and the channel,
+// and each "X" records one burst: nothing for the recording time, 2 x count / rate
+// seconds (the sweep's length at every interval the program's burst command names),
+// then count numbers in millivolts, each followed by CR LF, at the line's pace (the
+// --baud rate, else 115,200 baud). The burst's numbers take no injected fault.
 class DataTakerResponder : public LineResponder {
  public:
+  DataTakerResponder(const Options& options, bool dt800)
+      : dt800_(dt800),
+        values_(options.burstValues),
+        bytesPerSecond_((options.baud > 0 ? options.baud : 115200) / 10) {
+    if (values_.empty()) values_.push_back("0");
+  }
   int TimeoutMs() const override { return 500; }
   bool PartialRestFollows() const override { return true; }
 
+  void Tick(Clock::time_point now, std::vector<Reply>& out) override {
+    if (sent_ >= burst_.size() || now < sendFrom_) return;
+    const double seconds = std::chrono::duration<double>(now - sendFrom_).count();
+    const size_t due = std::min(burst_.size(), static_cast<size_t>(seconds * bytesPerSecond_) + 1);
+    if (due <= sent_) return;
+    out.push_back({burst_.substr(sent_, due - sent_), 0, false});
+    sent_ = due;
+  }
+  Clock::time_point NextTick() const override {
+    if (sent_ >= burst_.size()) return Clock::time_point::max();
+    return std::max(sendFrom_, Clock::now() + std::chrono::milliseconds(1));
+  }
+
  protected:
   void Line(const std::string& line, std::vector<Reply>& out) override {
+    if (dt800_ && Burst(line)) return;
     if (auto value = Reading(line)) out.push_back({*value + "\r\n"});
   }
 
  private:
+  // The fast scope's commands; false for any other line.
+  bool Burst(std::string_view line) {
+    constexpr std::string_view kDefine = "RX;BURST(";
+    if (line.substr(0, kDefine.size()) == kDefine) {
+      line.remove_prefix(kDefine.size());
+      const size_t comma = line.find(','), close = line.find(')');
+      if (comma == std::string_view::npos || close == std::string_view::npos || close < comma) return true;
+      count_ = Whole(line.substr(0, comma));
+      rate_ = Whole(line.substr(comma + 1, close - comma - 1));
+      return true;
+    }
+    if (line != "X" || count_ <= 0) return false;
+    burst_.clear();
+    for (long i = 0; i < count_; ++i) burst_ += values_[static_cast<size_t>(i) % values_.size()] + "\r\n";
+    sent_ = 0;
+    const double seconds = 2.0 * static_cast<double>(count_) / static_cast<double>(rate_ > 0 ? rate_ : 1000);
+    sendFrom_ = Clock::now() + std::chrono::microseconds(static_cast<long long>(std::ceil(seconds * 1e6)));
+    return true;
+  }
+  static long Whole(std::string_view s) {
+    long n = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), n);
+    return r.ec == std::errc() ? n : 0;
+  }
+
   static std::optional<std::string> Reading(std::string_view line) {
     if (line.substr(0, 2) == "1:") line.remove_prefix(2);
     size_t digits = 0;
@@ -66,6 +120,14 @@ class DataTakerResponder : public LineResponder {
     if (type == "R(2W)") return "100.0";
     return std::nullopt;
   }
+
+  bool dt800_;
+  std::vector<std::string> values_;
+  double bytesPerSecond_;
+  long count_ = 0, rate_ = 0;
+  std::string burst_;
+  size_t sent_ = 0;
+  Clock::time_point sendFrom_{};
 };
 
 // ADAM modules at addresses 01, 02, 03, ...: "$AAM" gives the model, "$AAF" the firmware,
@@ -100,8 +162,8 @@ class AdamResponder : public LineResponder {
 
 }  // namespace
 
-std::unique_ptr<Responder> MakeDataTakerResponder() {
-  return std::make_unique<DataTakerResponder>();
+std::unique_ptr<Responder> MakeDataTakerResponder(const Options& options, bool dt800) {
+  return std::make_unique<DataTakerResponder>(options, dt800);
 }
 
 std::unique_ptr<Responder> MakeAdamResponder(const Options& options) {

@@ -43,6 +43,9 @@ struct Options {
   std::string nameLine = "!!!:SIM-1:";                   // sent first; empty: none
   std::vector<std::string> lines = {"T=21.5C, RH=40%"};  // sent in turn, each + CR
 
+  // DT800 burst: the millivolt values a burst sends, in turn and again from the first.
+  std::vector<std::string> burstValues = {"100", "300", "500", "700", "900", "700", "500", "300"};
+
   // ADAM modules: the model at address 01, 02, ... (empty: no module there).
   std::vector<std::string> adamModules = {"4019", "4050", "4017"};
 };

@@ -244,7 +244,7 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
     case Kind::DT800:
     case Kind::DT80:
     case Kind::DT85:
-      impl_->responder = MakeDataTakerResponder();
+      impl_->responder = MakeDataTakerResponder(impl_->opt, impl_->opt.kind == Kind::DT800);
       break;
     case Kind::ADAM:
       impl_->responder = MakeAdamResponder(impl_->opt);

@@ -105,8 +105,10 @@ void MOUSECLICK(int clickCount) {
   if (clickCount != 0) Action = ActionCode::Click;
 }
 
+// The events a window's building or closing raised run out here; a click or key
+// the user made meanwhile stays queued for the loop that runs next.
 void WINDOWCLEAR() {
-  for (int i = 0; i < 5; ++i) rt::PumpEvents(0);
+  for (int i = 0; i < 5; ++i) rt::SettleEvents();
   Action = 0;
 }
 

@@ -25,7 +25,9 @@ void MenusOFF(int16_t menu, int16_t menuItem);
 void noMOUSE(int clickCount);
 void MOUSECLICK(int clickCount);
 
-// Runs the event pump five times, then clears Action.
+// Lets the events raised by building or closing a window run out (five settling
+// passes of the pump, which keep the user's clicks and keys for the next loop),
+// then clears Action.
 void WINDOWCLEAR();
 // Lets the system see the program is alive during long computations.
 void KillSpinningCursor();

@@ -61,21 +61,34 @@ bool IsSetupFileMarker(int16_t number) {
   return number == -9999 || number == -9998 || number == -9997 || number == -99;
 }
 
-bool HasDataFileExtension(const std::string& path) {
+namespace {
+
+// The extension of the path in lower case ("" for none).
+std::string LowerExtension(const std::string& path) {
   std::size_t dot = path.find_last_of('.');
   std::size_t slash = path.find_last_of('/');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
   std::string ext = path.substr(dot);
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext;
+}
+
+}  // namespace
+
+bool HasDataFileExtension(const std::string& path) {
+  const std::string ext = LowerExtension(path);
   return ext == ".kstr" || ext == ".kssc" || ext == ".kssable";
 }
 
 namespace {
 
+// A set-up file by its name (the old text form has no marker line), or by its
+// first line; the loader then reads it or says why it cannot.
 bool LooksLikeSetupFile(const std::string& path) {
   if (HasDataFileExtension(path)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
+  if (LowerExtension(path) == ".mvsetup") return true;
   char buffer[kFirstLineLimit];
   in.read(buffer, sizeof buffer);
   return IsSetupFileMarker(FirstLineNumber(std::string_view(buffer, static_cast<std::size_t>(in.gcount()))));

@@ -45,7 +45,8 @@ bool IsSetupFileMarker(int16_t number);
 bool HasDataFileExtension(const std::string& path);
 // The open-document handler: for each path in turn keeps it in
 // CLICKEDSetupFileCFURL and sets FileIconWasClicked to 1 when it is a set-up
-// file, else 0; the last document decides.
+// file (named ".MVsetup", or starting with a version marker), else 0; the last
+// document decides.
 void MyFinderInfo(const std::vector<std::string>& paths);
 
 }  // namespace mv
