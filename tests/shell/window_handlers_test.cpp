@@ -19,6 +19,9 @@
 #include "control/audible_timer_window.h"
 #include "control/trigger_window.h"
 #include "control/zero_link_window.h"
+#include "conversions/channel_labels_window.h"
+#include "conversions/gas_options_window.h"
+#include "conversions/spike_filter.h"
 #include "files/ascii_warn.h"
 #include "files/color_window.h"
 #include "files/entry_points.h"
@@ -75,6 +78,12 @@ std::vector<WindowCase> Windows() {
        SampleRatePRECISION,
        {W::CloseBox(kRatePrecisionWindow)}},
       {"X-Y plot", kXYDialogWindow, [] { XYPlotSetup(); }, {W::CloseBox(kXYDialogWindow)}},
+      {"Spike filter", kSpikeFilterWindow, SetSpikeFilter, {W::CloseBox(kSpikeFilterWindow)}},
+      {"Channel labels", kChannelLabelsWindow, ChannelLabelsWindow, {W::CloseBox(kChannelLabelsWindow)}},
+      {"Gas-exchange options",
+       kGasOptionsWindow,
+       [] { ConversionOptions(1); },
+       {W::CloseBox(kGasOptionsWindow)}},
       {"Q10 calculator", calc::kCalculatorWindow, calc::Q10adjust, {W::CloseBox(calc::kCalculatorWindow)}},
   };
 }
