@@ -4,8 +4,8 @@
 // read back by the dump tool, which decodes them without the program's code.
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -24,8 +24,8 @@
 #include "files/save_names.h"
 #include "files/state.h"
 #include "runtime/events.h"
-#include "runtime/windows.h"
 #include "runtime/sound.h"
+#include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/control_loop.h"
 #include "shell/kit/rate_rule.h"
