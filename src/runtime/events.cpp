@@ -407,6 +407,15 @@ void SetEditKeyHandler(EditKeyHandler handler) { gEditKey = std::move(handler); 
 void SetMenuHandler(MenuHandler handler) { gMenu = std::move(handler); }
 void SetMouseHandler(MouseHandler handler) { gMouse = std::move(handler); }
 void SetErrorHandler(ErrorHandler handler) { gError = std::move(handler); }
+WindowHandlers CurrentWindowHandlers() {
+  return WindowHandlers{gDialog, gEditKey, gMenu, gMouse};
+}
+void SetWindowHandlers(WindowHandlers handlers) {
+  gDialog = std::move(handlers.dialog);
+  gEditKey = std::move(handlers.editKey);
+  gMenu = std::move(handlers.menu);
+  gMouse = std::move(handlers.mouse);
+}
 void SetOpenDocumentHandler(OpenDocumentHandler handler) { gOpenDoc = std::move(handler); }
 void SetPumpHook(std::function<void()> hook) { gPumpHook = std::move(hook); }
 bool EventsPending() { return !gQueue.empty(); }
