@@ -44,11 +44,19 @@ struct InterfaceRun {
   const char* shown;  // a text of the connection's progress window that says it was reached
   // Steps between the connection and the set-up window.
   const char* beforeSetup = "";
+  // A streaming instrument's lines: sent in bursts of this many, each in two halves this
+  // many milliseconds apart (0: whole).
+  int burst = 1, splitMs = 0;
+  int periodMs = 200;                    // between lines (or bursts)
+  const char* line = "T=21.5C, RH=40%";  // field 2: 40
 };
 
 void PrintTo(const InterfaceRun& run, std::ostream* out) {
   *out << run.name;
 }
+
+constexpr const char* kStreamInterval =
+    "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n";
 
 // The UIs answer input 1 with the word 33768, 1000 counts above zero on the +-5.12 V
 // range of 6399.9 counts per volt; the loggers answer a voltage channel with 1234.5 mV;
@@ -65,14 +73,9 @@ const InterfaceRun kRuns[] = {
     {"ADAM", sim::Kind::ADAM, 8, 1, {}, 0.1234f, "ADAM module ID:    4019 at address 01"},
     {"ADC1", sim::Kind::ADC1, 9, 1, {}, 0.11f, "The ADC-1 should be communicating"},
     // A streaming set-up asks for its chart interval again.
-    {"Stream",
-     sim::Kind::Stream,
-     11,
-     2,
-     {},
-     40.0f,
-     "",
-     "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n"},
+    {"Stream", sim::Kind::Stream, 11, 2, {}, 40.0f, "", kStreamInterval},
+    // Lines that come three at a time, each in two halves, are read whole.
+    {"StreamSplitBursts", sim::Kind::Stream, 11, 2, {}, 40.0f, "", kStreamInterval, 3, 60},
 };
 
 // The values of channel block 1: "samples of channel block 1 (K values): v v v".
@@ -99,9 +102,13 @@ class InterfaceRunE2E : public test::ProgramRunTest, public ::testing::WithParam
     ProgramRunTest::TearDown();
   }
 
-  void StartSimulator(sim::Kind kind) {
+  void StartSimulator(const InterfaceRun& run) {
     sim::Options o;
-    o.kind = kind;
+    o.kind = run.kind;
+    o.burst = run.burst;
+    o.splitMs = run.splitMs;
+    o.periodMs = run.periodMs;
+    o.lines = {run.line};
     o.link = (documents_ / "instrument").string();
     o.logPath = (documents_ / "sim-bytes.log").string();
     link_ = o.link;
@@ -156,7 +163,7 @@ class InterfaceRunE2E : public test::ProgramRunTest, public ::testing::WithParam
 
 TEST_P(InterfaceRunE2E, ConnectsRecordsAndSavesWhatTheSimulatorSent) {
   const InterfaceRun& run = GetParam();
-  ASSERT_NO_FATAL_FAILURE(StartSimulator(run.kind));
+  ASSERT_NO_FATAL_FAILURE(StartSimulator(run));
   const fs::path setup = WriteSetup(run);
   const fs::path data = documents_ / (std::string(run.name) + "-run.kstr");
 
