@@ -175,5 +175,20 @@ TEST_F(SimulatedKindTest, StreamLineSplitInTwoComesInTwoPieces) {
   EXPECT_EQ(first + port.ReadBytes(port.BytesWaiting()), "12.50,3.75,7.25\r");
 }
 
+TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
+  std::string error;
+  auto adc1 = sim::ParseCommandLine({"--kind", "adc1", "--link", "/tmp/x", "--busy", "5"}, &error);
+  ASSERT_TRUE(adc1) << error;
+  EXPECT_EQ(adc1->kind, sim::Kind::ADC1);
+  EXPECT_EQ(adc1->adc1BusyPolls, 5);
+  auto stream = sim::ParseCommandLine(
+      {"--kind", "stream", "--link", "/tmp/x", "--split", "40", "--burst", "3"}, &error);
+  ASSERT_TRUE(stream) << error;
+  EXPECT_EQ(stream->splitMs, 40);
+  EXPECT_EQ(stream->burst, 3);
+  EXPECT_FALSE(sim::ParseCommandLine({"--kind", "adc1", "--link", "/tmp/x", "--busy", "-1"}, &error));
+  EXPECT_NE(error.find("--busy"), std::string::npos) << error;
+}
+
 }  // namespace
 }  // namespace mv
