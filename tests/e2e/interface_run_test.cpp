@@ -49,6 +49,8 @@ struct InterfaceRun {
   int burst = 1, splitMs = 0;
   int periodMs = 200;                    // between lines (or bursts)
   const char* line = "T=21.5C, RH=40%";  // field 2: 40
+  // The first replies the instrument leaves unanswered.
+  int silentReplies = 0;
 };
 
 void PrintTo(const InterfaceRun& run, std::ostream* out) {
@@ -70,6 +72,20 @@ const InterfaceRun kRuns[] = {
     {"DT800", sim::Kind::DT800, 5, 3, {1, 0, 0, 0, 0}, 1.2345f, "Connection seems OK at 115.2 Kbaud"},
     {"DT80", sim::Kind::DT80, 6, 3, {1, 0, 0, 0, 0}, 1.2345f, "Connection seems OK at 115.2 Kbaud"},
     {"DT85", sim::Kind::DT85, 7, 3, {1, 0, 0, 0, 0}, 1.2345f, "Connection seems OK at 115.2 Kbaud"},
+    // Both status requests at 57,600 baud go unanswered: the logger is retried at 115,200.
+    {"DT800Retry",
+     sim::Kind::DT800,
+     5,
+     3,
+     {1, 0, 0, 0, 0},
+     1.2345f,
+     "* Connecting at 57.6 Kb failed, retry at 115.2 Kb...",
+     "",
+     1,
+     0,
+     200,
+     "",
+     2},
     {"ADAM", sim::Kind::ADAM, 8, 1, {}, 0.1234f, "ADAM module ID:    4019 at address 01"},
     {"ADC1", sim::Kind::ADC1, 9, 1, {}, 0.11f, "The ADC-1 should be communicating"},
     // A streaming set-up asks for its chart interval again.
@@ -109,6 +125,10 @@ class InterfaceRunE2E : public test::ProgramRunTest, public ::testing::WithParam
     o.splitMs = run.splitMs;
     o.periodMs = run.periodMs;
     o.lines = {run.line};
+    if (run.silentReplies > 0) {
+      o.fault = sim::Fault::Silent;
+      o.faultCount = run.silentReplies;
+    }
     o.link = (documents_ / "instrument").string();
     o.logPath = (documents_ / "sim-bytes.log").string();
     link_ = o.link;
