@@ -350,6 +350,7 @@ void ResetChannelDisplayScale(int32_t pauseStart) {
 }
 
 void PAUSE() {
+  const HandlerScope callersHandlers;
   PauseRun run;
   run.oldInterval = ChartIntervalInSeconds;
   ControlStripClicked = 0;

@@ -638,6 +638,7 @@ class IntervalWindow {
 }  // namespace
 
 void GetSampleINTERVAL(const Str255& variant) {
+  const HandlerScope callersHandlers;
   IntervalWindow(variant).Run();
 }
 

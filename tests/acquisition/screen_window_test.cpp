@@ -134,7 +134,20 @@ TEST_F(ScreenWindow, LongRunMakesTheCapacityBarAndCountsTheScreen) {
   ASSERT_TRUE(rt::ControlExists(899));
   EXPECT_EQ(SegmentsInProgressBar, 790);
   EXPECT_EQ(rt::ControlValue(899), 79);
+  EXPECT_EQ(rt::EditText(199), " backup off") << "backups chosen, but no backup file named";
+}
+
+TEST_F(ScreenWindow, TheBackupIndicatorSaysOnOnlyWhenARunWritesBackups) {
+  MaxSamples = 300;
+  PrefsArray[PrefsSlot::AutomaticBackup] = 1;
+  TimedSaveINTERVAL = 3'600;
+  BackupfileCFURL = "/tmp/Backup file.kstr";
+  DRAWSCREEN(1);
   EXPECT_EQ(rt::EditText(199), " backup on");
+  BackupfileCFURL.clear();  // the backup panel was cancelled
+  DRAWSCREEN(1);
+  EXPECT_EQ(rt::EditText(199), " backup off");
+  rt::SaveWindowImage(1, (TestOutputDir() / "w1-acquisition-backup-off.png").string());
 }
 
 TEST_F(ScreenWindow, StartFlagSetsClocksAndNeverForUnusedSchedules) {

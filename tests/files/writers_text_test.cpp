@@ -25,11 +25,11 @@ const std::string kHeading =
 
 TEST(TextFile, LabelsThenTabSeparatedPrintedNumbersEachLineEndingTabCr) {
   const std::string expected = kHeading +
+                               " 20.9\t 8.589935e+09\t 0\t\r"
                                " 20.5\t 25.5\t 1\t\r"
                                " 0.1\t 26\t 2\t\r"
                                "-99999\t 9.765625e-04\t 3\t\r"
-                               " 20.75\t-3\t 4\t\r"
-                               " 21\t 8.589935e+09\t 5\t\r";
+                               " 20.75\t-3\t 4\t\r";
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), test::SmallFacts()), expected);
 }
 
@@ -37,33 +37,34 @@ TEST(TextFile, ElapsedTimeIsTheSinglePrecisionProduct) {
   DataFileFacts f = test::SmallFacts();
   f.timeColumn = true;
   f.nChannels = 1;
-  f.sample = 3;
+  f.samples = 3;
   f.sampleInterval = 0.1f;
+  // The first sample's line is at one interval, the time the sample was taken after the start.
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), f), "Time (sec)\t" + Cell(test::kLabel1) +
                                                            "\r"
-                                                           " 0.1\t 20.5\t\r"
-                                                           " 0.2\t 0.1\t\r"
-                                                           " 0.3\t-99999\t\r");
+                                                           " 0.1\t 20.9\t\r"
+                                                           " 0.2\t 20.5\t\r"
+                                                           " 0.3\t 0.1\t\r");
 }
 
 TEST(TextFile, NoSamplesGivesTheHeadingOnly) {
   DataFileFacts f = test::SmallFacts();
-  f.sample = 0;
+  f.samples = 0;
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), f), kHeading);
 }
 
 TEST(TextFile, ScopePlusChartWithThreeChannelsHasTwoColumns) {
   DataFileFacts f = test::SmallFacts();
   f.firstChan = 2;
-  f.sample = 1;
+  f.firstColumn = 1;  // the mode's chart points fill columns 1 to n
+  f.samples = 1;
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), f),
             Cell(test::kLabel2) + "\t" + Cell(test::kLabel3) + "\r 25.5\t 1\t\r");
 }
 
-TEST(TextFile, EndOfPeriodSaveDoesNotWriteTheUnfilledColumn) {
+TEST(TextFile, KeepsTheFirstSampleAndWritesNoColumnAfterTheLast) {
   DataFileFacts f = test::SmallFacts();
-  f.endOfPeriod = true;
-  f.sample = 2;
+  f.samples = 2;
   f.nChannels = 1;
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), f), Cell(test::kLabel1) + "\r 20.9\t\r 20.5\t\r");
 }
@@ -79,7 +80,6 @@ TEST(TextFile, ValuesReadBackAsTheVeryFloatsRecordedWithoutNoise) {
       {-99999.0f, "-99999"},  {16777216.0f, " 16777216"},
       {-3.0f, "-3"},          {0.0f, " 0"}};
   test::FakeRecording r;
-  r.rows[1] = {123.0f};  // column 0, which a run's text file may or may not start with
   for (const auto& [value, text] : hand) r.rows[1].push_back(value);
   uint32_t bits = 12345;
   while (r.rows[1].size() < 3'000) {
@@ -92,7 +92,7 @@ TEST(TextFile, ValuesReadBackAsTheVeryFloatsRecordedWithoutNoise) {
   f.nChannels = 1;
   f.timeColumn = true;
   f.sampleInterval = 0.1f;
-  f.sample = static_cast<int32_t>(r.rows[1].size()) - 1;
+  f.samples = static_cast<int32_t>(r.rows[1].size());
   const std::string path = (test::MakeTempDir("text-floats") / "run.txt").string();
   ASSERT_TRUE(WriteTextFile(path, r, f).ok);
   const FileBytes file = ReadFileBytes(path, 1u << 20);
@@ -102,23 +102,20 @@ TEST(TextFile, ValuesReadBackAsTheVeryFloatsRecordedWithoutNoise) {
   for (std::size_t at = file.bytes.find('\r') + 1, end;
        (end = file.bytes.find('\r', at)) != std::string::npos; at = end + 1)
     lines.push_back(file.bytes.substr(at, end - at));
-  ASSERT_GE(lines.size(), hand.size());
+  ASSERT_EQ(lines.size(), r.rows[1].size());
   const auto same = [](float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; };
   const auto field = [](const std::string& line, int k) {  // k = 0 time, 1 the value
     std::size_t at = 0;
     for (int i = 0; i < k; ++i) at = line.find('\t', at) + 1;
     return line.substr(at, line.find('\t', at) - at);
   };
-  const std::size_t first = same(static_cast<float>(TextToNumber(field(lines[0], 1))), 123.0f) ? 0 : 1;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const float time = static_cast<float>(i + 1) * 0.1f;
     EXPECT_TRUE(same(static_cast<float>(TextToNumber(field(lines[i], 0))), time)) << lines[i];
-    const float recorded = r.rows[1].at(first + i);
-    EXPECT_TRUE(same(static_cast<float>(TextToNumber(field(lines[i], 1))), recorded)) << lines[i];
+    EXPECT_TRUE(same(static_cast<float>(TextToNumber(field(lines[i], 1))), r.rows[1][i])) << lines[i];
   }
-  for (std::size_t k = 0; k < hand.size(); ++k) EXPECT_EQ(field(lines[k + 1 - first], 1), hand[k].second);
-  EXPECT_EQ(field(lines[2 - first], 0), first == 1 ? " 0.2" : " 0.3")
-      << "the time column has no noise either";
+  for (std::size_t k = 0; k < hand.size(); ++k) EXPECT_EQ(field(lines[k], 1), hand[k].second);
+  EXPECT_EQ(field(lines[2], 0), " 0.3") << "the time column has no noise either";
 }
 
 }  // namespace
