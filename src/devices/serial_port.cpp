@@ -352,6 +352,7 @@ class ClosedPort : public SerialPort {
 
 std::unique_ptr<SerialPort> g_line;
 ClosedPort g_closed;
+uint64_t g_opening = 0;
 
 }  // namespace
 
@@ -382,6 +383,11 @@ SerialOpenResult OpenSerialPort(int16_t port, int32_t baud) {
 void CloseSerialPort() {
   if (g_line) g_line->Close();
   g_line.reset();
+  ++g_opening;
+}
+
+uint64_t SerialLineOpening() {
+  return g_opening;
 }
 
 SerialPort& SerialLine() {
