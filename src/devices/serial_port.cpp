@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -69,7 +70,8 @@ double LeadingNumber(std::string_view s) {
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   double v = 0;
   auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-  return r.ec == std::errc() ? v : 0.0;
+  // "inf" and "nan" are words, not numbers an instrument sends.
+  return r.ec == std::errc() && std::isfinite(v) ? v : 0.0;
 }
 
 void SleepMicroseconds(int us) {

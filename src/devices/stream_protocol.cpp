@@ -1,6 +1,8 @@
 #include "devices/stream_protocol.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 
 #include "devices/state.h"
 
@@ -16,10 +18,12 @@ bool IsKept(char c) {
 
 float FieldValue(const std::string& kept) {
   if (kept.empty()) return kBadReading;
-  float v = 0.0f;
+  double v = 0.0;
   auto r = std::from_chars(kept.data(), kept.data() + kept.size(), v, std::chars_format::fixed);
-  if (r.ec != std::errc()) return 0.0f;
-  return v;
+  if (r.ec == std::errc::invalid_argument) return 0.0f;  // "-", "." or "--5": no number at its start
+  // A run of digits too long for a reading is garbled text, not a value.
+  if (r.ec != std::errc() || !(std::fabs(v) <= std::numeric_limits<float>::max())) return kBadReading;
+  return static_cast<float>(v);
 }
 
 std::string Clean(std::string_view text) {

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "devices/adam_protocol.h"
+#include "devices/datataker_protocol.h"
+#include "devices/sable_protocol.h"
 #include "devices/scripted_port.h"
 #include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
@@ -40,6 +43,24 @@ TEST(StreamLine, FieldsKeepOnlyDigitsSignsAndPoints) {
   EXPECT_FLOAT_EQ(v[2], 0.0f);
   EXPECT_FLOAT_EQ(v[3], 0.0f);
   EXPECT_FLOAT_EQ(v[4], 0.0f);
+}
+
+TEST(InstrumentText, NumbersNoReadingCanHoldAreNoReading) {
+  const std::string huge(45, '9');  // 1e45: beyond a single-precision reading
+  auto v = stream::SplitLine("1.5," + huge + ",-" + huge + ",2");
+  EXPECT_FLOAT_EQ(v[1], 1.5f);
+  EXPECT_FLOAT_EQ(v[2], kBad);
+  EXPECT_FLOAT_EQ(v[3], kBad);
+  EXPECT_FLOAT_EQ(v[4], 2.0f);
+  EXPECT_FALSE(sable::InstrumentField("SN1," + huge + ",2", 1));
+  EXPECT_FLOAT_EQ(*sable::InstrumentField("SN1," + huge + ",2", 2), 2.0f);
+  EXPECT_FALSE(adam::DecodeReading(">+" + huge));
+  EXPECT_FALSE(datataker::DecodeReply(huge, false).ok);
+  ScriptedSerialPort port;
+  port.DeliverNow("inf,nan,2.5\r");
+  EXPECT_EQ(port.ReadNumber(), 0.0);  // words, not numbers
+  EXPECT_EQ(port.ReadNumber(), 0.0);
+  EXPECT_EQ(port.ReadNumber(), 2.5);
 }
 
 TEST(StreamLine, SeventeenFieldsKeepSixteenAndEmptyLineIsAllBad) {
