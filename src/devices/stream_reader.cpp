@@ -136,6 +136,7 @@ void ResetStreamReader() {
 }
 
 void ReadSerialStream(int16_t mode) {
+  const HandlerScope callersHandlers;
   MouseWasClicked = 0;
   rt::SetDialogHandler(doDIALOG);
   ProgramReader& p = Program();

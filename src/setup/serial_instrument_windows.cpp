@@ -139,6 +139,7 @@ void StorePlotScale(int16_t channel) {
 }  // namespace
 
 void InspectSerialInput(int16_t channel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return;
   if (rt::WindowExists(kSelectSerialWindow)) rt::CloseWindow(kSelectSerialWindow);
   BuildWINDOW(kSelectSerialWindow, "Select Serial Input, Channel" + NumText(channel, 2), 35, 50, 540, 465, 6);
@@ -210,6 +211,7 @@ void BuildOptions() {
 }  // namespace
 
 void SerialInstrumentInput() {
+  const HandlerScope callersHandlers;
   BuildOptions();
   Action = 0;
   EventID = 0;
