@@ -1,6 +1,7 @@
 #include "devices/stream_reader.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "acquisition/state.h"
 #include "devices/read_wait.h"
@@ -92,18 +93,14 @@ StreamRead StreamReader::Read(SerialPort& port, int16_t mode) {
 std::string StreamReader::ReadName(SerialPort& port) {
   const uint32_t start = rt::TickCount();
   while (!TickPassed(start + 4)) port.Pause(1);
-  std::string name;
-  bool anyLine = false;
-  while (!anyLine) {
+  for (;;) {
     Gather(port);
-    for (const std::string& line : lines_.TakeLines()) {
-      anyLine = true;
-      if (name.empty() && IsNameLine(line)) name = stream::InstrumentName(line);
-    }
-    if (anyLine || TickPassed(start + kNameLineTicks)) break;
+    const std::vector<std::string> lines = lines_.TakeLines();
+    for (const std::string& line : lines)
+      if (IsNameLine(line)) return stream::InstrumentName(line);
+    if (!lines.empty() || TickPassed(start + kNameLineTicks)) return {};
     port.Pause(kPassMs);
   }
-  return name;
 }
 
 namespace {
