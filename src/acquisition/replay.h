@@ -52,6 +52,19 @@ int ReplayPointY(float value, float max, float k, int top, int bottom);
 // its first and last stand at the column's middle, where the many strokes fill it.
 // Returns how many points are left at the front.
 int32_t ReplayColumns(std::span<QuartzPoint> points);
+// How a strip maps values to pixel rows: ReplayPointY(value, max, k, top, bottom).
+struct ReplayScale {
+  float max = 0, k = 0;
+  int top = 0, bottom = 0;
+  int Y(float value) const { return ReplayPointY(value, max, k, top, bottom); }
+};
+// The trace of one chart channel: the points ReplayColumns keeps of columns 2 to
+// sample - 1, column c at x = c x step and y = scale.Y(its value). A pixel column of
+// many samples takes its extremes from the store's summaries and reads only its first
+// and last sample and the two it finds the extremes at, so the cost follows the
+// window's width, not the recording's length. Returns how many points it wrote to out.
+int32_t ChartReplayTrace(int channel, int32_t sample, double step, const ReplayScale& scale,
+                         std::span<QuartzPoint> out);
 // x of a marker at the sample, kept at most W - 50 (the window's right edge).
 int ReplayMarkerX(int32_t sample, double step, int w);
 // The label of a marker code: its character, or the number of a numbered marker.
