@@ -34,6 +34,8 @@ class ChartStore {
   // Columns per block: 64 KB of floats. A power of two keeps the addressing a shift.
   static constexpr int kBlockShift = 14;
   static constexpr int32_t kBlockColumns = int32_t{1} << kBlockShift;
+  // Columns per group, the finest scale of the summaries.
+  static constexpr int kGroupShift = 6, kGroupColumns = 1 << kGroupShift;
 
   // The extremes of a stretch of columns: the smallest and largest value that is a
   // number (+infinity and -infinity when there is none), and whether any value in it
@@ -95,26 +97,20 @@ class ChartStore {
   // its own. Reads a few summaries and at most two groups of values.
   template <class Holds>
   int32_t FirstWhere(int channel, int32_t first, int32_t last, bool upward, Holds holds) const {
-    const bool row = channel >= 0 && channel < kRows;
-    const bool zeroHolds = holds(0.0f);
-    if (first > last) return -1;
-    if (!row || (first < 0 && zeroHolds)) return zeroHolds ? first : -1;
-    first = std::max(first, 0);
-    const int32_t end = std::min(last, kChartColumns - 1);
-    for (int32_t b = first >> kBlockShift; first <= end && b <= (end >> kBlockShift); ++b) {
-      const int32_t base = b * kBlockColumns;
-      const int32_t lo = std::max(first, base) - base, hi = std::min(end, base + kBlockColumns - 1) - base;
-      const Block* block = BlockAt(channel, b);
-      if (!block) {
-        if (zeroHolds) return base + lo;
-        continue;
-      }
-      const int32_t at = block->Find(0, 0, lo, hi, upward, holds);
-      if (at >= 0) return base + at;
-    }
-    return last > end && zeroHolds ? std::max(first, kChartColumns) : -1;
+    return Search(channel, first, last, upward, holds, false).column;
   }
 
+  // Where FirstWhere's column lies, to a group of values: the column itself, or, when it
+  // lies in a group of kGroupColumns columns wholly inside first..last, that group's
+  // first column (near). Reads no values but those of the groups at first and last.
+  struct Place {
+    int32_t column = -1;
+    bool near = false;
+  };
+  template <class Holds>
+  Place FirstGroupWhere(int channel, int32_t first, int32_t last, bool upward, Holds holds) const {
+    return Search(channel, first, last, upward, holds, true);
+  }
   // The highest column ever written in the channel's row, -1 when none.
   int32_t HighestColumn(int channel) const {
     return channel >= 0 && channel < kRows ? rows_[channel].highest : -1;
@@ -144,7 +140,7 @@ class ChartStore {
   // Scales of the summaries inside a block, coarsest first: the whole block, 16 parts of
   // 1,024 columns, 256 groups of 64 columns.
   static constexpr std::array<int, 3> kLevelShift = {kBlockShift, 10, 6};
-  static constexpr int kGroupShift = 6, kGroupColumns = 1 << kGroupShift, kGroups = kBlockColumns >> 6;
+  static constexpr int kGroups = kBlockColumns >> kGroupShift;
   static constexpr int kParts = 16, kGroupsPerPart = kGroups / kParts;
 
   // The extremes of the numbers under one summary. For a group of values also how many
@@ -155,6 +151,28 @@ class ChartStore {
     float min = 0, max = 0;
     uint8_t atMin = 0, atMax = 0, nans = 0;
   };
+
+  template <class Holds>
+  Place Search(int channel, int32_t first, int32_t last, bool upward, Holds& holds, bool coarse) const {
+    const bool row = channel >= 0 && channel < kRows;
+    const bool zeroHolds = holds(0.0f);
+    if (first > last) return {};
+    if (!row || (first < 0 && zeroHolds)) return {zeroHolds ? first : -1};
+    first = std::max(first, 0);
+    const int32_t end = std::min(last, kChartColumns - 1);
+    for (int32_t b = first >> kBlockShift; first <= end && b <= (end >> kBlockShift); ++b) {
+      const int32_t base = b * kBlockColumns;
+      const int32_t lo = std::max(first, base) - base, hi = std::min(end, base + kBlockColumns - 1) - base;
+      const Block* block = BlockAt(channel, b);
+      if (!block) {
+        if (zeroHolds) return {base + lo};
+        continue;
+      }
+      Place at{block->Find(0, 0, lo, hi, upward, holds, coarse, at.near)};
+      if (at.column >= 0) return {base + at.column, at.near};
+    }
+    return {last > end && zeroHolds ? std::max(first, kChartColumns) : -1};
+  }
 
   static void Fold(Extremes& e, float v) {
     if (std::isnan(v)) {
@@ -250,17 +268,25 @@ class ChartStore {
       whole = Combine(parts.data(), kParts);
     }
 
+    void FoldValues(int32_t lo, int32_t hi, Extremes& e) const {
+      float min = e.min, max = e.max;
+      bool nan = false;
+      for (int32_t i = lo; i <= hi; ++i) {
+        const float v = values[static_cast<std::size_t>(i)];
+        nan = nan || std::isnan(v);
+        min = v < min ? v : min;  // no number compares false: passed over
+        max = v > max ? v : max;
+      }
+      e = {min, max, e.nan || nan};
+    }
+
     // Adds to e the extremes of columns lo..hi (of this block) under the summary at
     // level and index.
     void Cover(int level, int32_t index, int32_t lo, int32_t hi, Extremes& e) const {
       const int shift = kLevelShift[static_cast<std::size_t>(level)];
       const int32_t start = index << shift, end = ((index + 1) << shift) - 1;
       if (lo <= start && end <= hi) return Fold(e, At(level, index));
-      if (level == 2) {
-        for (int32_t i = std::max(lo, start); i <= std::min(hi, end); ++i)
-          Fold(e, values[static_cast<std::size_t>(i)]);
-        return;
-      }
+      if (level == 2) return FoldValues(std::max(lo, start), std::min(hi, end), e);
       const int childShift = kLevelShift[static_cast<std::size_t>(level + 1)];
       for (int32_t c = std::max(lo, start) >> childShift; c <= (std::min(hi, end) >> childShift); ++c)
         Cover(level + 1, c, lo, hi, e);
@@ -290,15 +316,19 @@ class ChartStore {
 
     // The first column of lo..hi under the summary at level and index whose value holds.
     template <class Holds>
-    int32_t Find(int level, int32_t index, int32_t lo, int32_t hi, bool upward, Holds& holds) const {
+    int32_t Find(int level, int32_t index, int32_t lo, int32_t hi, bool upward, Holds& holds, bool coarse,
+                 bool& near) const {
       // Nothing under the summary holds: neither does anything in the part of it asked.
       if (!MayHold(At(level, index), upward, holds)) return -1;
       const int shift = kLevelShift[static_cast<std::size_t>(level)];
       const int32_t start = index << shift, end = ((index + 1) << shift) - 1;
-      if (level == 2) return FindValue(std::max(lo, start), std::min(hi, end), upward, holds);
+      if (level == 2) {
+        if (coarse && lo <= start && end <= hi) return near = true, start;
+        return FindValue(std::max(lo, start), std::min(hi, end), upward, holds);
+      }
       const int childShift = kLevelShift[static_cast<std::size_t>(level + 1)];
       for (int32_t c = std::max(lo, start) >> childShift; c <= (std::min(hi, end) >> childShift); ++c) {
-        const int32_t at = Find(level + 1, c, lo, hi, upward, holds);
+        const int32_t at = Find(level + 1, c, lo, hi, upward, holds, coarse, near);
         if (at >= 0) return at;
       }
       return -1;

@@ -388,12 +388,6 @@ double ReplayStep(int w, int32_t n) {
   return n > 0 ? static_cast<double>(w - 50) / n : 0.0;
 }
 
-int ReplayPointY(float value, float max, float k, int top, int bottom) {
-  if (!(value < max)) return top;
-  const int y = PixelCoord(static_cast<double>((max - value) * k) + top);
-  return std::clamp(y, top, std::max(top, bottom));
-}
-
 int32_t ReplayColumns(std::span<QuartzPoint> points) {
   const auto n = static_cast<int32_t>(points.size());
   auto at = [&points](int32_t i) { return ColumnPoint{i, points[static_cast<std::size_t>(i)]}; };
@@ -444,12 +438,30 @@ int32_t ChartReplayTrace(int channel, int32_t sample, double step, const ReplayS
       const float none = std::numeric_limits<float>::quiet_NaN();
       const int lowest = e.nan ? scale.Y(none) : scale.Y(e.max);
       const int highest = e.HasNumbers() ? scale.Y(e.min) : scale.Y(none);
-      const int32_t atLowest =
-          ChartDataArray.FirstWhere(channel, a, b, true, [&](float v) { return scale.Y(v) <= lowest; });
-      const int32_t atHighest =
-          ChartDataArray.FirstWhere(channel, a, b, false, [&](float v) { return scale.Y(v) >= highest; });
-      if (atLowest >= a) low = point(atLowest);
-      if (atHighest >= a) high = point(atHighest);
+      const auto up = [&](float v) { return scale.Y(v) <= lowest; };
+      const auto down = [&](float v) { return scale.Y(v) >= highest; };
+      ChartStore::Place atLowest = ChartDataArray.FirstGroupWhere(channel, a, b, true, up);
+      ChartStore::Place atHighest = ChartDataArray.FirstGroupWhere(channel, a, b, false, down);
+      // A group inside the column places an extreme well enough, as the stroke puts it
+      // at the column's middle, unless the group holds the column's first or last
+      // sample, which are stroked where they are, or both extremes: then their order
+      // counts. Those groups are searched sample by sample.
+      const auto exact = [&](ChartStore::Place& at, bool upward, const auto& holds) {
+        const int32_t g = at.column, gEnd = g + ChartStore::kGroupColumns - 1;
+        if (at.near) at = {ChartDataArray.FirstWhere(channel, g, gEnd, upward, holds)};
+      };
+      const auto atEnds = [&](const ChartStore::Place& at) {
+        return at.near && (at.column == a || at.column + ChartStore::kGroupColumns - 1 >= b);
+      };
+      const bool oneGroup = atLowest.near && atHighest.near && atLowest.column == atHighest.column;
+      if (oneGroup || atEnds(atLowest)) exact(atLowest, true, up);
+      if (oneGroup || atEnds(atHighest)) exact(atHighest, false, down);
+      if (atLowest.column >= a)
+        low = atLowest.near ? ColumnPoint{atLowest.column, {0, static_cast<float>(lowest)}}
+                            : point(atLowest.column);
+      if (atHighest.column >= a)
+        high = atHighest.near ? ColumnPoint{atHighest.column, {0, static_cast<float>(highest)}}
+                              : point(atHighest.column);
     }
     kept += KeepColumn(x, point(a), low, high, point(b), out.data() + kept);
     a = b + 1;

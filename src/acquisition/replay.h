@@ -6,10 +6,12 @@
 // back to the recording, which closes it; after a run (flag 1) it has its own
 // buttons and loop and returns when it is closed.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <span>
 
+#include "acquisition/pixel.h"
 #include "runtime/str255.h"
 #include "shell/kit/drawing.h"
 
@@ -44,7 +46,11 @@ double ReplayStep(int w, int32_t n);
 // y of a value in a strip from top to bottom showing min..max with k pixels per unit:
 // (max - value) x k + top, truncated, kept in the strip; a value at or above max is
 // drawn at the top, one that is no number too.
-int ReplayPointY(float value, float max, float k, int top, int bottom);
+inline int ReplayPointY(float value, float max, float k, int top, int bottom) {
+  if (!(value < max)) return top;
+  const int y = PixelCoord(static_cast<double>((max - value) * k) + top);
+  return std::clamp(y, top, std::max(top, bottom));
+}
 // Thins a trace's points (x never decreasing) in place to what a stroke needs to look
 // the same as a stroke of them all: within each pixel column only the first, the
 // highest, the lowest and the last point, in their order, so the line stays connected

@@ -1,6 +1,7 @@
 // Checks every answer the chart store's summaries give against its values read one by
 // one: the extremes of stretches that start and end on, beside and between the
-// summaries' boundaries, and the first column reaching a value, up and down.
+// summaries' boundaries, and the first column reaching a value, up and down, exactly
+// and to a group.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -79,6 +80,17 @@ inline void ExpectSummaryMatchesValues(const ChartStore& store, int channel, int
               ADD_FAILURE() << "first of " << first << ".." << last
                             << (upward ? " at or above " : " at or below ") << t
                             << (nanHolds ? " or no number" : "") << ": " << got << ", values say " << expect;
+            // The place to a group: the column itself, or a whole group inside the
+            // stretch that holds it.
+            const ChartStore::Place near = store.FirstGroupWhere(channel, first, last, upward, holds);
+            const int32_t groupEnd = near.column + ChartStore::kGroupColumns - 1;
+            const bool right = near.near
+                                   ? near.column % ChartStore::kGroupColumns == 0 && near.column >= first &&
+                                         groupEnd <= last && expect >= near.column && expect <= groupEnd
+                                   : near.column == expect;
+            if (!right && wrong++ < 5)
+              ADD_FAILURE() << "group of the first of " << first << ".." << last << ": " << near.column
+                            << (near.near ? " (a group)" : "") << ", values say " << expect;
           }
         }
       }
