@@ -111,6 +111,7 @@ class ChartStore {
   Place FirstGroupWhere(int channel, int32_t first, int32_t last, bool upward, Holds holds) const {
     return Search(channel, first, last, upward, holds, true);
   }
+
   // The highest column ever written in the channel's row, -1 when none.
   int32_t HighestColumn(int channel) const {
     return channel >= 0 && channel < kRows ? rows_[channel].highest : -1;
@@ -139,7 +140,7 @@ class ChartStore {
  private:
   // Scales of the summaries inside a block, coarsest first: the whole block, 16 parts of
   // 1,024 columns, 256 groups of 64 columns.
-  static constexpr std::array<int, 3> kLevelShift = {kBlockShift, 10, 6};
+  static constexpr std::array<int, 3> kLevelShift = {kBlockShift, 10, kGroupShift};
   static constexpr int kGroups = kBlockColumns >> kGroupShift;
   static constexpr int kParts = 16, kGroupsPerPart = kGroups / kParts;
 
@@ -152,6 +153,7 @@ class ChartStore {
     uint8_t atMin = 0, atMax = 0, nans = 0;
   };
 
+  // FirstWhere and FirstGroupWhere: coarse stops at a whole group inside first..last.
   template <class Holds>
   Place Search(int channel, int32_t first, int32_t last, bool upward, Holds& holds, bool coarse) const {
     const bool row = channel >= 0 && channel < kRows;
@@ -168,8 +170,9 @@ class ChartStore {
         if (zeroHolds) return {base + lo};
         continue;
       }
-      Place at{block->Find(0, 0, lo, hi, upward, holds, coarse, at.near)};
-      if (at.column >= 0) return {base + at.column, at.near};
+      bool near = false;
+      const int32_t at = block->Find(0, 0, lo, hi, upward, holds, coarse, near);
+      if (at >= 0) return {base + at, near};
     }
     return {last > end && zeroHolds ? std::max(first, kChartColumns) : -1};
   }
