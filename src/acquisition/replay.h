@@ -66,9 +66,10 @@ struct ReplayScale {
 };
 // The trace of one chart channel: the points ReplayColumns keeps of columns 2 to
 // sample - 1, column c at x = c x step and y = scale.Y(its value). A pixel column of
-// many samples takes its extremes from the store's summaries and reads only its first
-// and last sample and the two it finds the extremes at, so the cost follows the
-// window's width, not the recording's length. Returns how many points it wrote to out.
+// many samples takes its extremes and their order from the store's summaries and reads
+// samples only at its ends (and in a group of samples holding both extremes), so the
+// cost follows the window's width, not the recording's length. Returns how many points
+// it wrote to out.
 int32_t ChartReplayTrace(int channel, int32_t sample, double step, const ReplayScale& scale,
                          std::span<QuartzPoint> out);
 // x of a marker at the sample, kept at most W - 50 (the window's right edge).
