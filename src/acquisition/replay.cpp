@@ -359,6 +359,54 @@ int32_t LastOfRun(int32_t a, int32_t last, int64_t about, Inside inside) {
   return static_cast<int32_t>(in);
 }
 
+// The points of one chart channel's trace: sample c at x = c x step, y its row.
+struct TracePoints {
+  int channel;
+  double step;
+  ReplayScale scale;
+  int64_t Column(int32_t c) const { return PixelColumn(static_cast<float>(c * step)); }
+  ColumnPoint At(int32_t c) const {
+    return {c, {static_cast<float>(c * step), static_cast<float>(scale.Y(ChartDataArray.Get(channel, c)))}};
+  }
+};
+
+// The first lowest and first highest point of samples a..b (low and high start as a's
+// point) from the store's summaries. The rows are those of the extremes (no number
+// stands at the top, as a value at or above max does); values map to rows the higher
+// the lower they are, so the first sample on each row is found through the summaries
+// too. A group inside the column places an extreme well enough, as the stroke puts it
+// at the column's middle, unless the group holds the column's first or last sample,
+// which are stroked where they are, or both extremes, whose order counts: those groups
+// are searched sample by sample.
+void CrowdedColumnExtremes(const TracePoints& trace, int32_t a, int32_t b, ColumnPoint& low,
+                           ColumnPoint& high) {
+  const ReplayScale& scale = trace.scale;
+  const ChartStore::Extremes e = ChartDataArray.Span(trace.channel, a, b);
+  const float none = std::numeric_limits<float>::quiet_NaN();
+  const int lowest = e.nan ? scale.Y(none) : scale.Y(e.max);
+  const int highest = e.HasNumbers() ? scale.Y(e.min) : scale.Y(none);
+  const auto up = [&](float v) { return scale.Y(v) <= lowest; };
+  const auto down = [&](float v) { return scale.Y(v) >= highest; };
+  ChartStore::Place atLowest = ChartDataArray.FirstGroupWhere(trace.channel, a, b, true, up);
+  ChartStore::Place atHighest = ChartDataArray.FirstGroupWhere(trace.channel, a, b, false, down);
+  const auto exact = [&](ChartStore::Place& at, bool upward, const auto& holds) {
+    const int32_t g = at.column, gEnd = g + ChartStore::kGroupColumns - 1;
+    if (at.near) at = {ChartDataArray.FirstWhere(trace.channel, g, gEnd, upward, holds)};
+  };
+  const auto atEnds = [&](const ChartStore::Place& at) {
+    return at.near && (at.column == a || at.column + ChartStore::kGroupColumns - 1 >= b);
+  };
+  const bool oneGroup = atLowest.near && atHighest.near && atLowest.column == atHighest.column;
+  if (oneGroup || atEnds(atLowest)) exact(atLowest, true, up);
+  if (oneGroup || atEnds(atHighest)) exact(atHighest, false, down);
+  if (atLowest.column >= a)
+    low = atLowest.near ? ColumnPoint{atLowest.column, {0, static_cast<float>(lowest)}}
+                        : trace.At(atLowest.column);
+  if (atHighest.column >= a)
+    high = atHighest.near ? ColumnPoint{atHighest.column, {0, static_cast<float>(highest)}}
+                          : trace.At(atHighest.column);
+}
+
 }  // namespace
 
 Str255 ReplayTitle(int32_t samples, double seconds) {
@@ -412,58 +460,24 @@ int32_t ChartReplayTrace(int channel, int32_t sample, double step, const ReplayS
                          std::span<QuartzPoint> out) {
   // The columns a stroke of every point would take, as many as the point buffer holds.
   const int32_t last = std::min<int32_t>(sample - 1, kQuartzLastPoint + 1);
-  const auto column = [step](int32_t c) { return PixelColumn(static_cast<float>(c * step)); };
-  const auto point = [&](int32_t c) {
-    return ColumnPoint{
-        c, {static_cast<float>(c * step), static_cast<float>(scale.Y(ChartDataArray.Get(channel, c)))}};
-  };
+  const TracePoints trace{channel, step, scale};
   // Samples to a pixel column, where it helps to find the columns' ends.
   const int64_t perColumn = step > 0 ? static_cast<int64_t>(std::min(1.0 / step, 1e9)) : 0;
   int32_t kept = 0;
   for (int32_t a = 2; a <= last && kept + 4 <= static_cast<int32_t>(out.size());) {
-    const int64_t x = column(a);
-    const int32_t b = LastOfRun(a, last, perColumn, [&](int32_t c) { return column(c) == x; });
-    ColumnPoint low = point(a), high = low;
+    const int64_t x = trace.Column(a);
+    const int32_t b = LastOfRun(a, last, perColumn, [&](int32_t c) { return trace.Column(c) == x; });
+    ColumnPoint low = trace.At(a), high = low;
     if (b - a < kReadWholeColumn) {
       for (int32_t c = a + 1; c <= b; ++c) {
-        const ColumnPoint p = point(c);
+        const ColumnPoint p = trace.At(c);
         if (p.point.y < low.point.y) low = p;
         if (p.point.y > high.point.y) high = p;
       }
     } else {
-      // The rows of the column's extremes (no number stands at the top, as a value at
-      // or above max does); values map to rows the higher the lower they are, so the
-      // first sample on each row is found through the summaries too.
-      const ChartStore::Extremes e = ChartDataArray.Span(channel, a, b);
-      const float none = std::numeric_limits<float>::quiet_NaN();
-      const int lowest = e.nan ? scale.Y(none) : scale.Y(e.max);
-      const int highest = e.HasNumbers() ? scale.Y(e.min) : scale.Y(none);
-      const auto up = [&](float v) { return scale.Y(v) <= lowest; };
-      const auto down = [&](float v) { return scale.Y(v) >= highest; };
-      ChartStore::Place atLowest = ChartDataArray.FirstGroupWhere(channel, a, b, true, up);
-      ChartStore::Place atHighest = ChartDataArray.FirstGroupWhere(channel, a, b, false, down);
-      // A group inside the column places an extreme well enough, as the stroke puts it
-      // at the column's middle, unless the group holds the column's first or last
-      // sample, which are stroked where they are, or both extremes: then their order
-      // counts. Those groups are searched sample by sample.
-      const auto exact = [&](ChartStore::Place& at, bool upward, const auto& holds) {
-        const int32_t g = at.column, gEnd = g + ChartStore::kGroupColumns - 1;
-        if (at.near) at = {ChartDataArray.FirstWhere(channel, g, gEnd, upward, holds)};
-      };
-      const auto atEnds = [&](const ChartStore::Place& at) {
-        return at.near && (at.column == a || at.column + ChartStore::kGroupColumns - 1 >= b);
-      };
-      const bool oneGroup = atLowest.near && atHighest.near && atLowest.column == atHighest.column;
-      if (oneGroup || atEnds(atLowest)) exact(atLowest, true, up);
-      if (oneGroup || atEnds(atHighest)) exact(atHighest, false, down);
-      if (atLowest.column >= a)
-        low = atLowest.near ? ColumnPoint{atLowest.column, {0, static_cast<float>(lowest)}}
-                            : point(atLowest.column);
-      if (atHighest.column >= a)
-        high = atHighest.near ? ColumnPoint{atHighest.column, {0, static_cast<float>(highest)}}
-                              : point(atHighest.column);
+      CrowdedColumnExtremes(trace, a, b, low, high);
     }
-    kept += KeepColumn(x, point(a), low, high, point(b), out.data() + kept);
+    kept += KeepColumn(x, trace.At(a), low, high, trace.At(b), out.data() + kept);
     a = b + 1;
   }
   return kept;
