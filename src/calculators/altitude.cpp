@@ -134,7 +134,6 @@ void ALTITUDE() {
   LoopRules rules;
   rules.defaultButton = kPressureFromAlt;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::IgnoreOwnWindow;
   rules.tabMovesFocus = true;
   RunCalculatorLoop(rules, [&w](int16_t button) { return w.OnButton(button); });
 }

@@ -108,7 +108,6 @@ void AltitudeSimulation() {
   LoopRules rules;
   rules.defaultButton = kFromAltitude;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::IgnoreOwnWindow;
   RunCalculatorLoop(rules, [](int16_t button) {
     switch (button) {
       case kFromAltitude:

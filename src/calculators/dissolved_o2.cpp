@@ -80,7 +80,6 @@ void DissolvedO2CALC() {
   LoopRules rules;
   rules.defaultButton = kContent;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::IgnoreOwnWindow;
   RunCalculatorLoop(rules, [](int16_t button) {
     switch (button) {
       case kContent:

@@ -109,7 +109,6 @@ void ExpressionEvaluator() {
   BuildFuncDefWind();
   LoopRules rules;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::Never;
   RunCalculatorLoop(rules, OnButton);
   Action = ActionCode::Redraw;
   EventID = 0;

@@ -130,7 +130,6 @@ void PO2CALC() {
   LoopRules rules;
   rules.defaultButton = kCompute;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::EndOnAny;
   RunCalculatorLoop(rules, [&w](int16_t button) { return w.OnButton(button); });
 }
 

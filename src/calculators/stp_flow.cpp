@@ -192,7 +192,6 @@ void STPflowAdjust() {
   LoopRules rules;
   rules.defaultButton = kCompute;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::EndOnAny;
   RunCalculatorLoop(rules, [&c](int16_t button) { return c.OnButton(button); });
 }
 

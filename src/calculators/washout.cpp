@@ -59,7 +59,6 @@ void ChamberWashout() {
   LoopRules rules;
   rules.defaultButton = kCompute;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::Never;
   RunCalculatorLoop(rules, [&percent](int16_t button) {
     switch (button) {
       case kCompute:
