@@ -11,12 +11,14 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "calculators/altitude.h"
 #include "calculators/altitude_simulation.h"
 #include "calculators/closed_system.h"
 #include "calculators/day_of_year.h"
 #include "calculators/dissolved_o2.h"
+#include "calculators/expression_window.h"
 #include "calculators/metabolism.h"
 #include "calculators/po2.h"
 #include "calculators/q10.h"
@@ -25,6 +27,7 @@
 #include "calculators/stp_flow.h"
 #include "calculators/sun_cycle_window.h"
 #include "calculators/unit_conversions.h"
+#include "calculators/washout.h"
 #include "conditions_driver.h"
 #include "runtime/help.h"
 #include "shell/kit/protocol.h"
@@ -54,6 +57,8 @@ const Calculator kCalculators[] = {
     {"regression", [] { SimpleRegression(); }, 101, 3, 66},
     {"metabolism", [] { METABOLISM(1); }, 112, 334, 3},
     {"sun-cycle", [] { Sunrise(); }, 1, 242, 241},
+    {"washout", [] { ChamberWashout(); }, 11, 18, 20},
+    {"expression-evaluator", [] { ExpressionEvaluator(); }, 101, 150, 250},
 };
 
 void PrintTo(const Calculator& c, std::ostream* os) {
@@ -92,6 +97,26 @@ TEST_P(CalculatorStaysOpenTest, TurningToHelpOrAnotherWindowKeepsItOpenWithItsEn
   steps.push_back(Click(c.done));
   Run(c.open, std::move(steps));
   rt::CloseHelpWindow();
+}
+
+// A calculator opened over another window (the options window's menu, a dialog's
+// reduced menu) gives that window its four handlers back: its menu bar works again.
+TEST_P(CalculatorStaysOpenTest, GivesItsCallerItsHandlersBackWhenItEnds) {
+  const Calculator& c = GetParam();
+  std::vector<std::string> reached;
+  rt::SetWindowHandlers({[&](int16_t, int16_t) { reached.push_back("dialog"); },
+                         [&](const std::string&) { reached.push_back("key"); },
+                         [&](int16_t, int16_t) { reached.push_back("menu"); },
+                         [&](int) { reached.push_back("mouse"); }});
+  Run(c.open, {Click(c.done)});
+  const rt::WindowHandlers now = rt::CurrentWindowHandlers();
+  ASSERT_TRUE(now.dialog && now.editKey && now.menu && now.mouse);
+  now.dialog(1, 1);
+  now.editKey("x");
+  now.menu(6, 1);
+  now.mouse(1);
+  EXPECT_EQ(reached, (std::vector<std::string>{"dialog", "key", "menu", "mouse"}));
+  rt::SetWindowHandlers({});
 }
 
 // Return in a field computes the metabolic rate; a letter typed while no field is
