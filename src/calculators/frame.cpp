@@ -26,10 +26,10 @@ double FieldValueDouble(int16_t field) {
 }
 
 void SetFieldPlain(int16_t field, double value) {
-  SetFieldText(field, NumText(value));
+  SetFieldText(field, NumberText(value));
 }
 void SetFieldFormatter(int16_t field, float value) {
-  SetFieldText(field, StringFormatter(value));
+  SetFieldText(field, ReadoutText(value));
 }
 void SetFieldPicture(int16_t field, double value, std::string_view picture) {
   SetFieldText(field, PictureFormat(value, picture));

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string_view>
 
+#include "calculators/number_text.h"
 #include "runtime/events.h"
 #include "runtime/str255.h"
 #include "runtime/types.h"
@@ -23,8 +24,8 @@ void OpenCalculatorWindow(const Str255& title, int16_t left, int16_t top, int16_
 float FieldValue(int16_t field);
 double FieldValueDouble(int16_t field);
 // Writing a number into a field of the current window, by the three rules.
-void SetFieldPlain(int16_t field, double value);                              // the plain number-to-text rule
-void SetFieldFormatter(int16_t field, float value);                           // StringFormatter
+void SetFieldPlain(int16_t field, double value);                              // NumberText
+void SetFieldFormatter(int16_t field, float value);                           // ReadoutText
 void SetFieldPicture(int16_t field, double value, std::string_view picture);  // e.g. "####.##"
 void SetFieldText(int16_t field, const Str255& text);
 // Makes a field active with its whole text selected (0: none active).

@@ -50,7 +50,7 @@ void Entry(int16_t number, const Str255& text, Rect r, int16_t fore, int16_t bac
 
 // A stored value shows as a single blank while it is 0.
 Str255 TableText(float v) {
-  return v == 0.0f ? Str255(" ") : NumText(v);
+  return v == 0.0f ? Str255(" ") : NumberText(v);
 }
 
 void BuildTable() {
@@ -60,7 +60,7 @@ void BuildTable() {
     const auto top = static_cast<int16_t>(40 + 22 * (i - 1));
     const auto bottom = static_cast<int16_t>(top + 20);
     const auto& row = SimpleRegressionDataArray[static_cast<std::size_t>(i)];
-    Text(static_cast<int16_t>(300 + i), NumText(i), {262, top, 295, bottom}, 3, 12);
+    Text(static_cast<int16_t>(300 + i), NumberText(i), {262, top, 295, bottom}, 3, 12);
     Entry(static_cast<int16_t>(100 + i), TableText(row[2]), {300, top, 395, bottom}, 0, 6, 12);
     Entry(static_cast<int16_t>(200 + i), TableText(row[1]), {405, top, 500, bottom}, 0, 6, 12);
   }
@@ -114,7 +114,7 @@ void ChoosePolynomial(Window& w) {
 
 // A prediction without a finite value leaves the field blank.
 void ShowPrediction(int16_t field, double v) {
-  SetFieldText(field, std::isfinite(v) ? NumText(v) : Str255(" "));
+  SetFieldText(field, std::isfinite(v) ? NumberText(v) : Str255(" "));
 }
 
 void PredictY(const Window& w) {
