@@ -9,7 +9,10 @@
 #include <limits>
 #include <string>
 
+#include "calculators/closed_system.h"
+#include "calculators/stp_flow.h"
 #include "common/test_support.h"
+#include "conditions_driver.h"
 #include "shell/state.h"
 
 namespace mv::calc {
@@ -81,6 +84,17 @@ TEST_F(NumberTextTest, ReadoutFieldsKeepTheirShapeWithoutTheBinaryError) {
   EXPECT_EQ(ReadoutText(12345.6f).str(), " 12346");
   EXPECT_EQ(ReadoutText(93.17406f).str(), "  93.1741");  // 4 decimals between 10 and 100
   EXPECT_EQ(ReadoutText(static_cast<float>(kInf)).str(), " Inf");
+}
+
+class ResultFieldTextTest : public test::ConditionsCalcTest {};
+
+TEST_F(ResultFieldTextTest, StpFlowInLitresAndTheClosedSystemRateReadWithoutBinaryError) {
+  // 100 ml/min at 760 torr and 0 degrees is 0.1 standard litres per minute.
+  Run(STPflowAdjust, {Type(112, "100"), Type(115, "760"), Type(117, "0"), Click(10),
+                      Do([] { EXPECT_EQ(Text(111), " 0.1"); }), Shot("w8-stp-flow-slpm.png"), Click(13)});
+  // The closed system's opening entries: 0.071424 ml/min of oxygen.
+  Run(ClosedSystemRespirometry,
+      {Do([] { EXPECT_EQ(Text(213), " 0.071424"); }), Shot("w8-closed-system.png"), Click(2)});
 }
 
 }  // namespace
