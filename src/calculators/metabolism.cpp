@@ -285,6 +285,7 @@ void Open(Window& w) {
     SetFieldString(112, "1");
     ApplyEquation(*MainEquation(1), "");
     ValueOfA = 0.002647f;
+    FishMR = 0;
     ShowTaxonPopup(kMainList, 1);
   } else {
     SetFieldPlain(114, LastBaseTb);
@@ -299,8 +300,9 @@ void Open(Window& w) {
     if (!group) w.list = kMainList;
     FishMR = w.list == kFishList ? 1 : 0;
     ShowTaxonPopup(w.list, w.item);
-    if (flow) ShowWaterChoice();
   }
+  // The label over the oxygen field (and the water popup for fish), first opening included.
+  if (flow) ShowWaterChoice();
   if (LastMetabolismSUBMENU == 0) LastMetabolismSUBMENU = 1;
   if (LastMetabolismUNIT == 0) LastMetabolismUNIT = 1;
   w.unit = LastMetabolismUNIT;
