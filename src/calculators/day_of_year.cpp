@@ -123,7 +123,6 @@ int16_t DayOfTheYear() {
   LoopRules rules;
   rules.defaultButton = kComputeButton;
   rules.doneButton = kDoneButton;
-  rules.activate = ActivateRule::IgnoreOwnWindow;
   RunCalculatorLoop(rules, [&month](int16_t button) {
     if (button == kMonthPopup) month = static_cast<int16_t>(rt::ControlValue(kMonthPopup));
     computeDayOfYear(month);

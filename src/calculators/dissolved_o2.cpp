@@ -21,7 +21,7 @@ constexpr float kOpeningVolume = 10000.0f;
 // A result without the blank the number text keeps for a sign; a minus stays.
 void ShowContent(int16_t field, float value) {
   if (!UsableResult(field, value)) return;
-  Str255 text = NumText(value);
+  Str255 text = NumberText(value);
   if (!text.empty() && text[0] == ' ') text = text.mid(2);
   SetFieldText(field, text);
 }
@@ -43,15 +43,15 @@ void Result(int16_t field, Rect where) { StyledField(field, " ", where, 3, 2, kB
 
 void BuildLayout() {
   DrawLabelRight(97, 29, MacRomanToUtf8(("temp. (" + degC + "):").str()), 13);
-  Entry(kTemperature, NumText(flowtemp), Rect{100, 17, 144, 32});
+  Entry(kTemperature, NumberText(flowtemp), Rect{100, 17, 144, 32});
   DrawLabelRight(251, 29, "volume (ml):", 13);
-  Entry(kVolume, NumText(tm), Rect{254, 17, 335, 32});
+  Entry(kVolume, NumberText(tm), Rect{254, 17, 335, 32});
   DrawLabelRight(97, 59, "B.P. (torr):", 13);
-  Entry(kPressure, NumText(BarometricPressure), Rect{100, 47, 144, 62});
+  Entry(kPressure, NumberText(BarometricPressure), Rect{100, 47, 144, 62});
   DrawSubscriptLabelRight(251, 59, "gas phase %O", "2", " :", 12);  // fits between the fields
   Entry(kOxygen, "20.95", Rect{255, 47, 335, 62});
   DrawLabelRight(236, 89, "dissolved solutes (parts/thousand):", 13);
-  Entry(kSolutes, NumText(2), Rect{240, 77, 310, 92});
+  Entry(kSolutes, NumberText(2), Rect{240, 77, 310, 92});
   DrawLabelRight(236, 136, "% oxygen saturation:", 16);
   Entry(kSaturation, "100", Rect{240, 120, 320, 141});
 
@@ -80,7 +80,6 @@ void DissolvedO2CALC() {
   LoopRules rules;
   rules.defaultButton = kContent;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::IgnoreOwnWindow;
   RunCalculatorLoop(rules, [](int16_t button) {
     switch (button) {
       case kContent:

@@ -99,7 +99,7 @@ void DoEvaluate() {
   const double y = FieldValueDouble(kY);
   int16_t error = 0;
   const double result = Evaluate(lastChecked, x, y, error);
-  SetFieldText(kResult, NumText(result));
+  SetFieldText(kResult, NumberText(result));
   rt::FontSpec font = KitFont(0, 14);
   font.bold = true;
   rt::SetEditFont(kResult, font);
@@ -109,7 +109,6 @@ void ExpressionEvaluator() {
   BuildFuncDefWind();
   LoopRules rules;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::Never;
   RunCalculatorLoop(rules, OnButton);
   Action = ActionCode::Redraw;
   EventID = 0;

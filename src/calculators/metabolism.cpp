@@ -29,13 +29,13 @@ constexpr int16_t kCustomItem = 13;
 // The window's own state; the program-wide values it keeps are in calculators/state.h.
 struct Window {
   int16_t form = 0;
-  int16_t list = kMainList;   // L
-  int16_t item = 1;           // S
-  int16_t unit = 1;           // U
-  int16_t kg = 0;             // K
-  int16_t useTyped = 1;       // T
-  int16_t multiple = 1;       // k
-  int16_t litres = 0;         // W
+  int16_t list = kMainList;  // L
+  int16_t item = 1;          // S
+  int16_t unit = 1;          // U
+  int16_t kg = 0;            // K
+  int16_t useTyped = 1;      // T
+  int16_t multiple = 1;      // k
+  int16_t litres = 0;        // W
   bool customShown = false;
   float mr = 0;
 };
@@ -52,8 +52,8 @@ void Field(int16_t number, const Str255& text, Rect r, int16_t type, double size
 }
 
 void Radio(int16_t number, const char* title, int16_t x, int16_t y, bool on) {
-  rt::NewControl(number, rt::ControlType::RadioButton, title, {x, y, static_cast<int16_t>(x + 70), static_cast<int16_t>(y + 18)},
-                 on ? 2 : 1);
+  rt::NewControl(number, rt::ControlType::RadioButton, title,
+                 {x, y, static_cast<int16_t>(x + 70), static_cast<int16_t>(y + 18)}, on ? 2 : 1);
 }
 
 void ShowTaxonPopup(int16_t list, int16_t item) {
@@ -73,7 +73,8 @@ void ShowWaterChoice() {
   if (FishMR != 0) {
     if (PartsPerThousand == 0) PartsPerThousand = 1;
     WaterConditionsPopup(kWaterPopupMenu);
-    rt::NewPopupControl(kWater, kWaterPopupMenu, "", {360, 136, 565, 158}, WaterItemOfSalinity(PartsPerThousand));
+    rt::NewPopupControl(kWater, kWaterPopupMenu, "", {360, 136, 565, 158},
+                        WaterItemOfSalinity(PartsPerThousand));
     Label(365, 98, "  saturation is", 12);
   } else {
     Label(365, 98, "concentration is", 12);
@@ -125,12 +126,15 @@ void BuildRightPanel() {
 
 void BuildButtons(int16_t form) {
   const int16_t x = form == 1 ? 400 : 170;
-  rt::NewControl(kCompute, rt::ControlType::DefaultButton, "Compute", {x, 250, static_cast<int16_t>(x + 80), 272}, 1);
+  rt::NewControl(kCompute, rt::ControlType::DefaultButton, "Compute",
+                 {x, 250, static_cast<int16_t>(x + 80), 272}, 1);
   rt::NewControl(kDone, rt::ControlType::PushButton, "Done",
                  {static_cast<int16_t>(x + 90), 250, static_cast<int16_t>(x + 160), 272}, 1);
 }
 
-void SetFieldString(int16_t field, std::string_view text) { SetFieldText(field, Str255(text)); }
+void SetFieldString(int16_t field, std::string_view text) {
+  SetFieldText(field, Str255(text));
+}
 
 // A main-list equation or a group entry into the fields and ValueOfA.
 void ApplyEquation(const Allometry& e, std::string_view defaultT) {
@@ -209,7 +213,8 @@ bool OnButton(Window& w, int16_t button) {
         CustomAllometry[2] = FieldValue(113);
       }
       break;
-    case kDone: return true;
+    case kDone:
+      return true;
     case kGrams:
       SetRadioPair(kGrams, kKilograms);
       w.kg = 0;
@@ -280,6 +285,7 @@ void Open(Window& w) {
     SetFieldString(112, "1");
     ApplyEquation(*MainEquation(1), "");
     ValueOfA = 0.002647f;
+    FishMR = 0;
     ShowTaxonPopup(kMainList, 1);
   } else {
     SetFieldPlain(114, LastBaseTb);
@@ -294,8 +300,9 @@ void Open(Window& w) {
     if (!group) w.list = kMainList;
     FishMR = w.list == kFishList ? 1 : 0;
     ShowTaxonPopup(w.list, w.item);
-    if (flow) ShowWaterChoice();
   }
+  // The label over the oxygen field (and the water popup for fish), first opening included.
+  if (flow) ShowWaterChoice();
   if (LastMetabolismSUBMENU == 0) LastMetabolismSUBMENU = 1;
   if (LastMetabolismUNIT == 0) LastMetabolismUNIT = 1;
   w.unit = LastMetabolismUNIT;
@@ -333,7 +340,8 @@ float BMRCALC(int16_t unit, int16_t useTyped, int16_t kg) {
 
 void CalculateFlow(float mr, int16_t, int16_t flowUnits, int16_t multiple) {
   rt::SetOutputWindow(kCalculatorWindow);
-  const float flow = MinimumFlow(mr, multiple, FieldValue(108), FishMR != 0, PartsPerThousand, flowUnits == 1);
+  const float flow =
+      MinimumFlow(mr, multiple, FieldValue(108), FishMR != 0, PartsPerThousand, flowUnits == 1);
   SetFieldFormatter(109, flow);
   ActivateField(0);
 }
@@ -353,39 +361,16 @@ void BMR_DATA(int16_t list, int16_t item) {
 }
 
 void METABOLISM(int16_t form) {
-  const HandlerScope callersHandlers;
   Window w;
   w.form = form == 1 ? 1 : 0;
   Open(w);
-  Action = 0;
-  EventID = 0;
-  InstallDialogHandlers(NoMENU);
   ActivateField(0);
-  bool done = false;
-  while (!done && rt::WindowExists(kCalculatorWindow)) {
-    rt::PumpEvents();
-    if (!rt::WindowExists(kCalculatorWindow)) break;
-    rt::SetOutputWindow(kCalculatorWindow);
-    if (Action == ActionCode::Key) {
-      Action = ActionCode::Click;
-      EventID = kCompute;
-    }
-    if (Action == ActionCode::Click && EventID != 0) {
-      done = OnButton(w, static_cast<int16_t>(EventID));
-    } else if (Action == ActionCode::CloseBox && EventID == kCalculatorWindow) {
-      done = true;
-    } else if (Action == ActionCode::WindowActivity && EventID == 1) {
-      done = true;
-    }
-    Action = 0;
-    EventID = 0;
-  }
+  LoopRules rules;
+  rules.defaultButton = kCompute;
+  rules.doneButton = kDone;
   // The next opening starts from what the window showed.
-  if (rt::WindowExists(kCalculatorWindow)) {
-    rt::SetOutputWindow(kCalculatorWindow);
-    RememberOnClosing(w);
-    rt::CloseWindow(kCalculatorWindow);
-  }
+  rules.beforeClose = [&w] { RememberOnClosing(w); };
+  RunCalculatorLoop(rules, [&w](int16_t button) { return OnButton(w, button); });
   Action = 0;
   EventID = 0;
 }

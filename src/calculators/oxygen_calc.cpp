@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "calculators/number_text.h"
 #include "shell/kit/format.h"
 
 namespace mv::calc {
@@ -39,7 +40,7 @@ float VapourPressure(float celsius, float percentSaturation, bool torr, float* d
 }
 
 Str255 VapourPressureText(float value) {
-  Str255 text = NumText(value);
+  Str255 text = NumberText(value);
   if (text.size() >= 8 && text.str().find_first_of("eE") == std::string::npos) text.resize(7);
   return text;
 }

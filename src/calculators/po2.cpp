@@ -101,7 +101,7 @@ void BuildLayout() {
   DrawSubscriptLabelRight(kLabelEnd, 160, "gas phase %O", "2", " (dry gas):", 13);
   DrawSubscriptLabelRight(kLabelEnd, 200, "ambient pO", "2", " = ", 13);
 
-  Entry(kPressure, NumText(kOpeningPressure), Rect{195, 55, 275, 75});
+  Entry(kPressure, NumberText(kOpeningPressure), Rect{195, 55, 275, 75});
   RadioButton(kTorr, "torr", Rect{282, 56, 335, 74}, true);
   RadioButton(kKPa, "kPa", Rect{337, 56, 392, 74}, false);
   Entry(kTemperature, "37", Rect{195, 85, 275, 105});
@@ -130,7 +130,6 @@ void PO2CALC() {
   LoopRules rules;
   rules.defaultButton = kCompute;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::EndOnAny;
   RunCalculatorLoop(rules, [&w](int16_t button) { return w.OnButton(button); });
 }
 

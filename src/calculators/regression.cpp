@@ -49,7 +49,9 @@ void Entry(int16_t number, const Str255& text, Rect r, int16_t fore, int16_t bac
 }
 
 // A stored value shows as a single blank while it is 0.
-Str255 TableText(float v) { return v == 0.0f ? Str255(" ") : NumText(v); }
+Str255 TableText(float v) {
+  return v == 0.0f ? Str255(" ") : NumberText(v);
+}
 
 void BuildTable() {
   Text(70, "X values", {300, 14, 395, 34}, 2, 14);
@@ -58,7 +60,7 @@ void BuildTable() {
     const auto top = static_cast<int16_t>(40 + 22 * (i - 1));
     const auto bottom = static_cast<int16_t>(top + 20);
     const auto& row = SimpleRegressionDataArray[static_cast<std::size_t>(i)];
-    Text(static_cast<int16_t>(300 + i), NumText(i), {262, top, 295, bottom}, 3, 12);
+    Text(static_cast<int16_t>(300 + i), NumberText(i), {262, top, 295, bottom}, 3, 12);
     Entry(static_cast<int16_t>(100 + i), TableText(row[2]), {300, top, 395, bottom}, 0, 6, 12);
     Entry(static_cast<int16_t>(200 + i), TableText(row[1]), {405, top, 500, bottom}, 0, 6, 12);
   }
@@ -112,13 +114,14 @@ void ChoosePolynomial(Window& w) {
 
 // A prediction without a finite value leaves the field blank.
 void ShowPrediction(int16_t field, double v) {
-  SetFieldText(field, std::isfinite(v) ? NumText(v) : Str255(" "));
+  SetFieldText(field, std::isfinite(v) ? NumberText(v) : Str255(" "));
 }
 
 void PredictY(const Window& w) {
   const float x = FieldValue(kX);
   float y = aval + bval * x;
-  if (w.model == kPolynomialModel) y = static_cast<float>(static_cast<double>(y) + static_cast<double>(w.c) * x * x);
+  if (w.model == kPolynomialModel)
+    y = static_cast<float>(static_cast<double>(y) + static_cast<double>(w.c) * x * x);
   ShowPrediction(kY, y);
 }
 
@@ -185,15 +188,31 @@ void Export(const Window& w) {
 
 bool OnButton(Window& w, int16_t button) {
   switch (button) {
-    case kLinear: ChooseLinear(w); break;
-    case kPolynomial: ChoosePolynomial(w); break;
-    case kHelp: ShowCalculatorHelp(kHelpTopic); break;
-    case kCalculate: Calculate(w); break;
-    case kPredictY: PredictY(w); break;
-    case kPredictX: PredictX(w); break;
-    case kSave: Export(w); break;
-    case kDone: return true;
-    default: break;
+    case kLinear:
+      ChooseLinear(w);
+      break;
+    case kPolynomial:
+      ChoosePolynomial(w);
+      break;
+    case kHelp:
+      ShowCalculatorHelp(kHelpTopic);
+      break;
+    case kCalculate:
+      Calculate(w);
+      break;
+    case kPredictY:
+      PredictY(w);
+      break;
+    case kPredictX:
+      PredictX(w);
+      break;
+    case kSave:
+      Export(w);
+      break;
+    case kDone:
+      return true;
+    default:
+      break;
   }
   return false;
 }
@@ -201,31 +220,15 @@ bool OnButton(Window& w, int16_t button) {
 }  // namespace
 
 void SimpleRegression() {
-  const HandlerScope callersHandlers;
   OpenCalculatorWindow("Simple Regression ", 100, 80, 100 + 520, 80 + 520);
   BuildTable();
   BuildControls();
   ActivateField(101);
   Window w;
-  Action = 0;
-  EventID = 0;
-  InstallDialogHandlers(NoMENU);
-  bool done = false;
-  while (!done && rt::WindowExists(kCalculatorWindow)) {
-    rt::PumpEvents();
-    if (!rt::WindowExists(kCalculatorWindow)) break;
-    rt::SetOutputWindow(kCalculatorWindow);
-    if (Action == ActionCode::Click && EventID != 0) {
-      const auto button = static_cast<int16_t>(EventID);
-      Action = 0;
-      done = OnButton(w, button);
-    } else if (Action == ActionCode::CloseBox && EventID == kCalculatorWindow) {
-      done = true;
-    }
-    Action = 0;
-    EventID = 0;
-  }
-  if (rt::WindowExists(kCalculatorWindow)) rt::CloseWindow(kCalculatorWindow);
+  // Return does nothing here; the plot window's close box closes only the plot.
+  LoopRules rules;
+  rules.doneButton = kDone;
+  RunCalculatorLoop(rules, [&w](int16_t button) { return OnButton(w, button); });
   if (rt::WindowExists(kRegressionPlotWindow)) rt::CloseWindow(kRegressionPlotWindow);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "calculators/number_text.h"
 #include "calculators/state.h"
 #include "shell/kit/format.h"
 
@@ -11,9 +12,9 @@ std::string RegressionCsv(int16_t n) {
   std::string out = "X value,Y value\r";
   for (int16_t i = 1; i <= n && i <= 20; ++i) {
     const auto& row = SimpleRegressionDataArray[static_cast<std::size_t>(i)];
-    out += NumText(row[2]).str();
+    out += NumberText(row[2]).str();
     out += ',';
-    out += NumText(row[1]).str();
+    out += NumberText(row[1]).str();
     out += '\r';
   }
   return out;

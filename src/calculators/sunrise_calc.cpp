@@ -29,13 +29,13 @@ HoursMinutes Split(float hours) {
 }
 
 Str255 ClockText(const char* prefix, HoursMinutes t) {
-  Str255 s = Str255(prefix) + NumText(t.h) + " :";
+  Str255 s = Str255(prefix) + NumberText(t.h) + " :";
   if (t.m < 10) {
-    const Str255 m = NumText(t.m);
+    const Str255 m = NumberText(t.m);
     s += " 0";
     s += m[m.size() - 1];
   } else {
-    s += NumText(t.m);
+    s += NumberText(t.m);
   }
   return s;
 }
@@ -57,8 +57,9 @@ SunDay ComputeSunDay(int16_t n, float lat, float lon, bool daylightSaving) {
   const float j0 = static_cast<float>(dayCount - w) + 0.5f;
   const float d = static_cast<float>(j0 + w);
   const float mean = static_cast<float>(std::fmod(static_cast<float>(0.98560028 * d + 357.5291), 360.0));
-  float centre = static_cast<float>(1.9148 * std::sin(kDegToRad * mean) + 0.02 * std::sin(kTwoDegToRad * mean) +
-                                    0.0003 * std::sin(3 * kDegToRad * mean));
+  float centre =
+      static_cast<float>(1.9148 * std::sin(kDegToRad * mean) + 0.02 * std::sin(kTwoDegToRad * mean) +
+                         0.0003 * std::sin(3 * kDegToRad * mean));
   if (centre > 360) centre -= 360.0f;
   if (centre < 0) centre += 360.0f;
   const float lambda =
@@ -106,7 +107,7 @@ SunDay ComputeSunDay(int16_t n, float lat, float lon, bool daylightSaving) {
     day.lengthText = " ";
   } else {
     day.daylight = length;
-    day.lengthText = NumText(len.h) + " hours," + NumText(len.m) + " minutes of daylight";
+    day.lengthText = NumberText(len.h) + " hours," + NumberText(len.m) + " minutes of daylight";
   }
 
   // Solar noon halfway through the daylight. Measured with the day length, not with
@@ -117,7 +118,7 @@ SunDay ComputeSunDay(int16_t n, float lat, float lon, bool daylightSaving) {
   if (noon > 0 && !day.polar) {
     const auto q = static_cast<int32_t>(std::trunc(noon / 60.0f));
     const auto r = static_cast<int32_t>(std::trunc(noon - 60.0f * static_cast<float>(q)));
-    day.noonText = Str255("Solar noon ~ ") + NumText(q) + " :" + NumText(r);
+    day.noonText = Str255("Solar noon ~ ") + NumberText(q) + " :" + NumberText(r);
   }
   return day;
 }

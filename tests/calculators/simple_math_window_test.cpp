@@ -104,12 +104,14 @@ TEST_F(SimpleMathWindowTest, ButtonsWriteXAndYByTheNumberRule) {
   EXPECT_NE(rt::HelpPageShown().find("MVCalculatorMenuMath.html"), std::string::npos);
 }
 
-TEST_F(SimpleMathWindowTest, TheCloseBoxAndAnotherWindowsActivationEndIt) {
+TEST_F(SimpleMathWindowTest, TheCloseBoxEndsItAndAnotherWindowsActivationDoesNot) {
   Drive({Until(W), CloseBox(W)});
   SIMPLECALC();
   EXPECT_FALSE(rt::WindowExists(W));
-  Drive({Until(W), Do([] { doDIALOG(3, 8); })});
+  Drive({Until(W), Type(W, XF, "42"), Do([] { doDIALOG(3, 8); }), Do([] { doDIALOG(3, -8); }),
+         Expect(XF, "42"), Click(W, 41)});
   SIMPLECALC();
+  EXPECT_TRUE(ScriptDone());
   EXPECT_FALSE(rt::WindowExists(W));
   EXPECT_EQ(CountPlayed("bup.mp3"), 2);
 }
