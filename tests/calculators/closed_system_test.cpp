@@ -109,7 +109,7 @@ TEST_F(ClosedSystemWindowTest, ZeroElapsedTimeShowsNoInfinityButEmptyRates) {
            EXPECT_EQ(TextOf(W, 215), "");
            EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
          }),
-         Type(W, 116, "30"), Click(W, 1), Do([this] {
+         Shot(W, "closed-system-no-elapsed-time.png"), Type(W, 116, "30"), Click(W, 1), Do([this] {
            EXPECT_NEAR(Shown(W, 213), 5.85676 / 30, 1e-5);
            EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
          }),

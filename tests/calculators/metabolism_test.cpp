@@ -193,7 +193,7 @@ TEST_F(MetabolismWindowTest, MassChangeInAPerMassUnitKeepsTheEquation) {
            near(Shown(W, 117), a * std::pow(1000.0, b - 1));  // 0.025940, not 0.002594
            near(Shown(W, 111), a);
          }),
-         Pick(W, 58, 1), Do([&] {
+         Shot(W, "metabolism-per-gram-at-1000-g.png"), Pick(W, 58, 1), Do([&] {
            near(Shown(W, 117), a * std::pow(1000.0, b));  // 25.94 ml/min
            near(Shown(W, 111), a);                        // not 0.014587
            near(Shown(W, 113), b);
