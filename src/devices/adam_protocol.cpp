@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace mv::adam {
 
@@ -60,7 +61,9 @@ std::optional<float> DecodeReading(std::string_view line) {
   }
   double value = 0;
   const auto res = std::from_chars(line.data(), line.data() + line.size(), value, std::chars_format::fixed);
-  if (res.ec != std::errc() || res.ptr == line.data() || !std::isfinite(value)) return std::nullopt;
+  // Digits too many for a reading are garbled text, not a value.
+  if (res.ec != std::errc() || res.ptr == line.data() || !(std::fabs(value) <= std::numeric_limits<float>::max()))
+    return std::nullopt;
   return static_cast<float>(negative ? -value : value);
 }
 
