@@ -1,6 +1,8 @@
 #include "calculators/closed_system.h"
 
+#include <cmath>
 #include <string>
+#include <utility>
 
 #include "calculators/closed_system_calc.h"
 #include "calculators/frame.h"
@@ -9,6 +11,7 @@
 #include "runtime/windows.h"
 #include "shell/kit/builders.h"
 #include "shell/kit/protocol.h"
+#include "shell/kit/sounds.h"
 #include "shell/kit/subscript.h"
 #include "shell/state.h"
 
@@ -139,10 +142,20 @@ void ClosedSystemRespCalc(int16_t absorbed, int16_t useRQ) {
   in.fiO2 = FieldValue(210);
   in.fiCO2 = FieldValue(211);
   const ClosedSystemResult r = ClosedSystemCompute(in, absorbed != 0, useRQ != 0);
-  SetFieldFormatter(212, r.vo2);
-  SetFieldFormatter(213, r.vo2PerMinute);
-  SetFieldFormatter(214, r.vco2);
-  SetFieldFormatter(215, r.vco2PerMinute);
+  // A result that is no finite number (no elapsed time, a zero denominator) is left
+  // empty, with one refusal buzz for the lot.
+  const std::pair<int16_t, float> results[] = {
+      {212, r.vo2}, {213, r.vo2PerMinute}, {214, r.vco2}, {215, r.vco2PerMinute}};
+  bool refused = false;
+  for (const auto& [field, value] : results) {
+    if (std::isfinite(value)) {
+      SetFieldFormatter(field, value);
+    } else {
+      rt::SetEditText(field, "");
+      refused = true;
+    }
+  }
+  if (refused) zap();
   ActivateField(0);
 }
 

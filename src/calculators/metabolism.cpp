@@ -40,6 +40,23 @@ struct Window {
   float mr = 0;
 };
 
+// The whole-animal exponent b of the equation shown (its a is ValueOfA), and what
+// the window last wrote into the coefficient and exponent fields. A field that still
+// holds what was written is not read back: its text is rounded, and the equation
+// would drift with every unit or mass change.
+struct ShownEquation {
+  float b = 0.751f;
+  std::string coefficient, exponent;
+  bool perMass = false;
+};
+ShownEquation shown;
+
+// The exponent field as the whole-animal b: what was typed or listed there, else b.
+float ExponentOfField(int16_t unit) {
+  if (rt::EditText(113) == shown.exponent) return shown.b;
+  return WholeAnimalExponent(unit, FieldValue(113));
+}
+
 void Label(int16_t x, int16_t baseline, const std::string& utf8, double size = 12) {
   rt::DrawTextUtf8(x, baseline, utf8, KitFont(KestraneFont, size), RGBColor{0, 0, 0});
 }
@@ -209,8 +226,8 @@ bool OnButton(Window& w, int16_t button) {
       Compute(w, 1);
       w.useTyped = 1;
       if (w.customShown) {
-        CustomAllometry[1] = FieldValue(111) / BMRunitfact;
-        CustomAllometry[2] = FieldValue(113);
+        CustomAllometry[1] = ValueOfA;
+        CustomAllometry[2] = shown.b;
       }
       break;
     case kDone:
@@ -264,7 +281,7 @@ bool OnButton(Window& w, int16_t button) {
 void RememberOnClosing(const Window& w) {
   LastBaseTb = FieldValue(114);
   LastRealTB = FieldValue(115);
-  LastExponent = FieldValue(113);
+  LastExponent = ExponentOfField(w.unit);
   LastQ10 = FieldValue(116);
   LastBodyMass = FieldValue(112);
   LastMetabolismMENU = w.list;
@@ -277,6 +294,7 @@ void Open(Window& w) {
   if (flow) title += std::string(31, ' ') + "Minimum Flowrate";
   const int16_t left = flow ? 50 : 80, width = flow ? 579 : 343;
   OpenCalculatorWindow(title, left, 60, static_cast<int16_t>(left + width), 60 + 285);
+  shown = ShownEquation{};
   BuildLeftPanel();
   if (flow) BuildRightPanel();
   BuildButtons(w.form);
@@ -316,25 +334,30 @@ float BMRCALC(int16_t unit, int16_t useTyped, int16_t kg) {
   rt::SetOutputWindow(kCalculatorWindow);
   float mass = FieldValue(112);
   if (kg != 0) mass = mass * 1000.0f;
-  float ratio = useTyped != 0 ? FieldValue(111) / (ValueOfA * BMRunitfact) : 1.0f;
-  if (useTyped != 0 && ValueOfA == 0.0f) {
-    // No equation to scale (the custom entry before its first use): the typed
-    // coefficient, in the chosen unit, becomes the equation's own.
-    ValueOfA = FieldValue(111) / UnitFactor(unit, mass);
-    ratio = 1.0f;
+  const bool perMass = IsPerMassUnit(unit);
+  // The exponent: rewritten when typed in the other form or when the unit's form changed.
+  bool rewrite = perMass != shown.perMass;
+  if (rt::EditText(113) != shown.exponent) {
+    const float typed = FieldValue(113);
+    shown.b = WholeAnimalExponent(unit, typed);
+    rewrite = ReadsAsPerMass(unit, typed) != perMass;
   }
-  const PerMassForm form = ToUnitForm(unit, FieldValue(113), ValueOfA, mass);
-  if (form.changed) {
-    SetFieldFormatter(113, form.exponent);
-    ValueOfA = form.valueOfA;
-    SetFieldFormatter(111, ValueOfA);
+  if (rewrite) SetFieldFormatter(113, ShownExponent(unit, shown.b));
+  shown.exponent = rt::EditText(113);
+  shown.perMass = perMass;
+  // A typed coefficient, in the unit shown, becomes the equation's; this also gives
+  // the custom entry, which starts at 0, its first coefficient.
+  const float coefficientFactor = UnitCoefficientFactor(unit);
+  if (useTyped != 0 && rt::EditText(111) != shown.coefficient && coefficientFactor != 0.0f) {
+    ValueOfA = FieldValue(111) / coefficientFactor;
   }
-  const float b = FieldValue(113);
   const float factor = UnitFactor(unit, mass);
   BMRunitfact = factor;
-  const float mr = RestingRate(ValueOfA, ratio, mass, b, FieldValue(114), FieldValue(115), FieldValue(116));
+  const float mr =
+      RestingRate(ValueOfA, 1.0f, mass, shown.b, FieldValue(114), FieldValue(115), FieldValue(116));
   SetFieldFormatter(117, factor * mr);
-  SetFieldFormatter(111, ratio * ValueOfA * factor);
+  SetFieldFormatter(111, ValueOfA * coefficientFactor);
+  shown.coefficient = rt::EditText(111);
   return mr;
 }
 

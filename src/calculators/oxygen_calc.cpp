@@ -63,9 +63,9 @@ float PressureSaturationFactor(float percentSaturation, float torr, float percen
   return static_cast<float>(product / 20.95);
 }
 
-OxygenContent O2Content(float celsius, float volumeMl, float salinityTerm, float factor) {
+OxygenContent O2Content(float celsius, float volumeMl, float partsPerThousand, float factor) {
   OxygenContent r;
-  r.exponent = static_cast<float>(2.028544 - 0.037973 * celsius - 0.4826 * 0.020751 * salinityTerm);
+  r.exponent = static_cast<float>(2.028544 - 0.037973 * celsius - 0.4826 * 0.020751 * partsPerThousand);
   r.perLitre = static_cast<float>((std::exp(static_cast<double>(r.exponent)) + 2.793274) * factor);
   const float inVolume = r.perLitre * volumeMl;
   r.net = static_cast<float>(inVolume * 0.001);

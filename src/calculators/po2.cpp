@@ -36,7 +36,8 @@ struct PO2Window {
       SetFieldText(kPO2, "");
       return;
     }
-    const float po2 = OxygenPartialPressure(FieldValue(kPressure), FieldValue(kVapour), FieldValue(kOxygen), torr);
+    const float po2 =
+        OxygenPartialPressure(FieldValue(kPressure), FieldValue(kVapour), FieldValue(kOxygen), torr);
     if (UsableResult(kPO2, po2)) SetFieldFormatter(kPO2, po2);
     ActivateField(0);
   }
@@ -54,8 +55,8 @@ struct PO2Window {
     SetFieldText(kPO2Unit, unit);
     SetFieldText(kVapourUnit, unit);
     const float shown = FieldValue(kPressure);
-    const float converted = torr ? static_cast<float>(shown * kTorrPerKPaAtm)
-                                 : static_cast<float>(shown * 101.325 / 760.0);
+    const float converted =
+        torr ? static_cast<float>(shown * kTorrPerKPaAtm) : static_cast<float>(shown * 101.325 / 760.0);
     SetFieldPlain(kPressure, converted);
     Compute();
   }
@@ -108,11 +109,13 @@ void BuildLayout() {
   Entry(kSaturation, "100", Rect{195, 115, 255, 135});
   BUILDBOX(293, 114, 374, 136);
   StyledField(kVapour, "", Rect{294, 115, 373, 135}, 7, 2, kBlackText, VeryLightGray, 13, false);
-  StyledField(kVapourUnit, "torr", Rect{377, 117, 418, 135}, 7, 1, kBlackText, rt::WindowBackgroundColor(), 12, true);
+  StyledField(kVapourUnit, "torr", Rect{377, 117, 418, 135}, 7, 1, kBlackText, rt::WindowBackgroundColor(),
+              12, true);
   Entry(kOxygen, "20.95", Rect{195, 145, 275, 165});
   BUILDBOX(194, 182, 333, 208);
   StyledField(kPO2, "", Rect{195, 183, 332, 207}, 7, 2, kRedText, sunset, 18, true);
-  StyledField(kPO2Unit, "torr", Rect{337, 188, 385, 207}, 7, 1, kBlackText, rt::WindowBackgroundColor(), 12, true);
+  StyledField(kPO2Unit, "torr", Rect{337, 188, 385, 207}, 7, 1, kBlackText, rt::WindowBackgroundColor(), 12,
+              true);
 
   PushButton(kHelp, "?", Rect{40, 225, 80, 245});
   PushButton(kCompute, "Compute pO2", Rect{100, 225, 250, 245}, true);
@@ -123,7 +126,6 @@ void BuildLayout() {
 
 void PO2CALC() {
   OpenCalculatorWindow("Oxygen Partial Pressure", 105, 95, 525, 350);
-  BarometricPressure = kOpeningPressure;
   BuildLayout();
   PO2Window w;
   w.Compute();
