@@ -73,13 +73,18 @@ void ReadDataTaker(datataker::Family family, int16_t channel, int16_t duringReco
   const std::string command = datataker::ChannelCommand(family, input, record, DT800FastAcquisitionMode != 0);
   const std::optional<float> value =
       command.empty() ? std::nullopt : Exchange(command, datataker::IsVoltageInput(record), duringRecording);
+  // A value kept from before this run is not this run's last good reading: a failure
+  // before the channel has read well once in the run is -99999.
+  if (Sample < 2) lastvoltage[channel] = kBadReading;
   if (value) {
     volts = *value;
+    lastvoltage[channel] = *value;
   } else {
-    volts = BadReadingResult(LastVoltageArray[channel + 17], PrefsArray[PrefsSlot::BadReadingKeepsLast] == 1);
+    // The last good reading, never the spike filter's reference (0 while the filter is
+    // off) and never a failed value.
+    volts = BadReadingResult(lastvoltage[channel], PrefsArray[PrefsSlot::BadReadingKeepsLast] == 1);
     BuzzFailedRead();
   }
-  if (family == datataker::Family::DT500) lastvoltage[channel] = volts;
 }
 
 void SendBlockTwice(const std::vector<std::string>& block) {
@@ -107,7 +112,8 @@ bool SendDataTakerLines(const std::vector<std::string>& lines) {
 }
 
 void SwitchDT800ToHIGHSpeed() {
-  SendBlockTwice(datataker::ParameterBlock(true, PrefsArray[PrefsSlot::DT800MainsFilter] != 0, mainsfrequency));
+  SendBlockTwice(
+      datataker::ParameterBlock(true, PrefsArray[PrefsSlot::DT800MainsFilter] != 0, mainsfrequency));
 }
 
 void SwitchDT800ToLOWSpeed() {
