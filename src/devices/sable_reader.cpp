@@ -33,13 +33,19 @@ std::optional<float> BinaryExchange(SerialPort& port, const sable::Command& cmd,
   // would be paired with this reply's bytes.
   port.Discard();
   if (!port.Write(std::string(1, static_cast<char>(cmd.byte)))) return std::nullopt;
-  if (!WaitForBytes(port, 2, deadline, duringRecording)) {
+  // The reply is two bytes and then silence. A longer one (a stale reply behind it, or
+  // noise) cannot be told apart from its value, so it is a failed reading, and its rest
+  // is drained like a late reply.
+  if (!WaitForBytes(port, 2, deadline, duringRecording) || !LineFallsQuiet(port)) {
     DrainLateReply(port, deadline + kLateReplyGraceTicks);
     return std::nullopt;
   }
   sable::Decoded d =
       sable::DecodeReply(cmd.quantity, port.ReadBytes(255), PrefsArray[PrefsSlot::Range512] == 1);
-  if (!d.ok) return std::nullopt;
+  if (!d.ok) {
+    DrainLateReply(port, deadline + kLateReplyGraceTicks);
+    return std::nullopt;
+  }
   return d.value;
 }
 
