@@ -5,6 +5,7 @@
 
 #include "acquisition/state.h"
 #include "devices/datataker_lists.h"
+#include "devices/hardware_input.h"
 #include "devices/read_wait.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -15,13 +16,6 @@
 namespace mv {
 
 namespace {
-
-// Field 1 of the channel's record, truncated toward zero; 0 for a value no input has.
-int HardwareInput(int16_t channel) {
-  const float f = ChannelVariables[channel][1];
-  if (!std::isfinite(f) || f <= -32768.0f || f >= 32768.0f) return 0;
-  return static_cast<int>(std::trunc(f));
-}
 
 // The clock has reached the deadline (wrap-safe).
 bool Reached(uint32_t deadline) {
@@ -68,7 +62,7 @@ std::optional<float> Exchange(const std::string& command, bool voltageInput, int
 void ReadDataTaker(datataker::Family family, int16_t channel, int16_t duringRecording) {
   if (channel < 1 || channel > 16) return;
   const DataTakerChannelsRecord& record = DataTakerChannels[channel];
-  const int input = HardwareInput(channel);
+  const int input = HardwareInputOf(channel);
   hardwareADchannel = static_cast<int16_t>(input);
   const std::string command = datataker::ChannelCommand(family, input, record, DT800FastAcquisitionMode != 0);
   const std::optional<float> value =
