@@ -28,7 +28,7 @@ namespace {
 
 constexpr int32_t kKeyThrottle = 15;
 constexpr int32_t kLowestKey = 2, kHighestKey = 122;
-constexpr int16_t kTabCode = 9, kReturnCode = 13;
+constexpr int16_t kTabCode = 9, kReturnCode = 13, kNoteMarkerCode = '^';
 constexpr float kDemonstrationScale = 4096.0f;
 
 struct PassMemory {
@@ -158,11 +158,15 @@ bool ReadKeys(int32_t& k) {
     k = kReturnCode;
   }
   if (SaveScopeIconClicked) k = kTabCode;
-  if (MarkerIconClicked) {
-    MarkerIconClicked = 0;
-    k = '^';
-  }
   return true;
+}
+
+// The note icon marks the chart with '^' as it opens the note window; taken before the
+// note is served, as the window it opened holds the keys from this pass on.
+bool TakeNoteIconClick() {
+  const bool clicked = MarkerIconClicked != 0;
+  MarkerIconClicked = 0;
+  return clicked;
 }
 
 // Tab saves the sweep and, with automatic markers, marks the chart with the next digit.
@@ -262,11 +266,13 @@ int16_t SCOPEPLUSCHARTSCAN() {
     // While the note window is open it takes the keys, as in the chart; the note is
     // stored when its OK is clicked.
     int32_t k = 0;
+    const bool noteIcon = TakeNoteIconClick();
     if (NoteWindowIsOpen) {
       ServiceNotesOncePerTick();
+      if (noteIcon) ActOnKey(kNoteMarkerCode);
     } else {
       if (!ReadKeys(k)) return 0;
-      ActOnKey(k);
+      ActOnKey(noteIcon ? kNoteMarkerCode : k);
     }
     PlotNewestXYPoint(plottedXY);
     ClearToolbarFlags();
