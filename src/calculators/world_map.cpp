@@ -91,8 +91,8 @@ void drawEnlargedMeridians(int16_t ox, int16_t oy) {
 // The map is an equirectangular picture whose width spans 360 degrees of longitude
 // from 180 W and whose height spans 180 degrees of latitude from 90 N, so it is drawn
 // into exactly the span the pointer mapping gives 360 and 180 degrees: 3 and 4 pixels
-// a degree on the standard map, 15 on the enlarged one.
-constexpr int kMapTop = 30, kMapWidth = 1080, kMapHeight = 720, kZoom = 5;
+// a degree on the standard map, 15 both ways on the enlarged one.
+constexpr int kMapTop = 30, kMapWidth = 1080, kMapHeight = 720, kEnlargedWidth = 5400, kEnlargedHeight = 2700;
 
 // Builds the map window (standard, or re-framed as the enlarged map) with its lines.
 void buildWorldMapWindow(int16_t zoom, int16_t ox, int16_t oy, rt::ImageHandle& picture) {
@@ -115,8 +115,8 @@ void buildWorldMapWindow(int16_t zoom, int16_t ox, int16_t oy, rt::ImageHandle& 
     DrawThisImage(picture, 0, kMapTop, kMapWidth, kMapTop + kMapHeight);
     drawStandardMeridians();
   } else {
-    DrawThisImage(picture, ox, Clamp16(oy + kMapTop), Clamp16(ox + kZoom * kMapWidth),
-                  Clamp16(oy + kMapTop + kZoom * kMapHeight));
+    DrawThisImage(picture, ox, Clamp16(oy + kMapTop), Clamp16(ox + kEnlargedWidth),
+                  Clamp16(oy + kMapTop + kEnlargedHeight));
     drawEnlargedMeridians(ox, oy);
   }
   rt::SetOutputWindow(kMapWindow);

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "calculators/frame.h"
 #include "calculators/state.h"
@@ -28,7 +29,7 @@ namespace {
 using test::WindowDriver;
 constexpr int16_t W = kCalculatorWindow;
 constexpr int16_t kLatitude = 1, kLongitude = 2, kNorth = 101, kWest = 103, kMapButton = 230, kSunDone = 241;
-constexpr int16_t kSelected = 12, kMapDone = 20;
+constexpr int16_t kSelected = 12, kMapDone = 20, kZoomIn = 142;
 
 std::string Field(int16_t window, int16_t field) {
   rt::SetOutputWindow(window);
@@ -49,6 +50,14 @@ double SignedLongitude(const MapReading& r) {
   return r.west ? -r.longitude : r.longitude;
 }
 
+// The enlarged map's origin while it is shown; none for the standard map.
+std::optional<std::pair<int16_t, int16_t>> gZoomOrigin;
+
+MapReading ReadingAt(int x, int y) {
+  return gZoomOrigin ? EnlargedMapReading(x, y, gZoomOrigin->first, gZoomOrigin->second)
+                     : StandardMapReading(x, y);
+}
+
 // The map window's pixel whose reading by the picker's own mapping is nearest a place
 // (degrees, north and east positive).
 Point PixelOf(double lat, double lon) {
@@ -56,14 +65,28 @@ Point PixelOf(double lat, double lon) {
   Point best;
   double bestX = 1e9, bestY = 1e9;
   for (int x = 0; x < content.width(); ++x) {
-    const double e = std::fabs(SignedLongitude(StandardMapReading(x, 400)) - lon);
+    const double e = std::fabs(SignedLongitude(ReadingAt(x, 400)) - lon);
     if (e < bestX) bestX = e, best.h = static_cast<int16_t>(x);
   }
   for (int y = 0; y < content.height(); ++y) {
-    const double e = std::fabs(SignedLatitude(StandardMapReading(400, y)) - lat);
+    const double e = std::fabs(SignedLatitude(ReadingAt(400, y)) - lat);
     if (e < bestY) bestY = e, best.v = static_cast<int16_t>(y);
   }
   return best;
+}
+
+// The pointer over a place of the map, as the window system reports a move.
+WindowDriver::Step PointAt(double lat, double lon) {
+  return [=] {
+    QWidget* w = rt::bridge::WindowWidget(kMapWindow);
+    if (!w) return false;
+    const Point p = PixelOf(lat, lon);
+    const QPointF local(p.h, p.v);
+    QMouseEvent move(QEvent::MouseMove, local, w->mapToGlobal(local), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    return true;
+  };
 }
 
 // Sea or land under a place on the standard map as drawn: the 3 by 3 pixels there,
@@ -113,6 +136,7 @@ class WorldMapTest : public test::ProgramTest {
  protected:
   void SetUp() override {
     ProgramTest::SetUp();
+    gZoomOrigin.reset();
     setenv("MV_RESOURCES_DIR", test::SourcePath("resources").c_str(), 1);
   }
   void Run(WindowDriver& driver) {
@@ -189,6 +213,57 @@ TEST_F(WorldMapTest, ClickOnTheMapPicksThePlaceTheMappingGivesAndDoneHandsItBack
         EXPECT_EQ(rt::ControlState(kWest), 1) << "East is selected";
         EXPECT_EQ(northLatitude, 0);
         EXPECT_EQ(westLongitude, 0);
+      })
+      .Click(W, kSunDone);
+  Run(d);
+}
+
+// The box to enlarge is placed with its corner at the pointer; the enlarged picture
+// lies where the enlarged mapping reads its places, and a click there picks by it.
+TEST_F(WorldMapTest, EnlargedMapLiesWhereItsMappingReadsAndAClickPicksByIt) {
+  const double cornerLat = 20, cornerLon = -10;
+  WindowDriver d;
+  d.WaitFor(W)
+      .Click(W, kMapButton)
+      .WaitFor(kMapStrip)
+      .Then("pointer", PointAt(cornerLat, cornerLon))
+      .Click(kMapStrip, kZoomIn)
+      .WaitFor(kZoomMessageWindow)
+      .Key(kMapWindow, Qt::Key_Space, " ")
+      .Then("enlarged",
+            [=] {
+              if (rt::WindowExists(kZoomMessageWindow)) return false;
+              const Point corner = PixelOf(cornerLat, cornerLon);
+              int x = corner.h, y = corner.v;
+              ClampZoomCorner(x, y);
+              int16_t ox = 0, oy = 0;
+              ZoomOrigin(x, y, ox, oy);
+              gZoomOrigin = std::make_pair(ox, oy);
+              return true;
+            })
+      .Check([] {
+        EXPECT_TRUE(SeaAt(2, 1)) << "Gulf of Guinea";
+        EXPECT_TRUE(SeaAt(-2, 7)) << "off Gabon";
+        EXPECT_FALSE(SeaAt(-2, 12)) << "Gabon";
+        EXPECT_FALSE(SeaAt(1, 20)) << "central Africa";
+        EXPECT_FALSE(SeaAt(9, 47)) << "Horn of Africa";
+        EXPECT_TRUE(SeaAt(9, 54)) << "Arabian Sea";
+        EXPECT_FALSE(SeaAt(15, 0.5)) << "Sahel on the 0 meridian";
+      })
+      .Shot(kMapWindow, Shot("w778-world-map-enlarged.png"))
+      .Then("click", ClickMapAt(-4.32, 15.31))  // Kinshasa
+      .Check([] {
+        const Point p = PixelOf(-4.32, 15.31);
+        const MapReading r = ReadingAt(p.h, p.v);
+        EXPECT_EQ(Field(kMapStrip, kSelected),
+                  "  " + LatitudeReadout(r).str() + ", " + LongitudeReadout(r).str());
+        EXPECT_NEAR(r.latitude, 4.32, 1 / 15.0);
+        EXPECT_NEAR(r.longitude, 15.31, 1 / 15.0);
+      })
+      .Click(kMapStrip, kMapDone)
+      .Check([] {
+        EXPECT_NEAR(Number(Field(W, kLatitude)), 4.32, 1 / 15.0);
+        EXPECT_NEAR(Number(Field(W, kLongitude)), 15.31, 1 / 15.0);
       })
       .Click(W, kSunDone);
   Run(d);
