@@ -276,7 +276,7 @@ void StrokeWithLevelRuns(QPainter& p, const QRect& canvas, std::initializer_list
   for (int x : columns) {
     if (x < canvas.left() || x > canvas.right()) continue;  // nothing of it shows
     p.setClipRect(QRect(x, canvas.top(), 1, canvas.height()));
-    stroke();
+    stroke(p, 0);
   }
   p.setClipping(false);
   p.setRenderHint(QPainter::Antialiasing, false);
@@ -292,18 +292,56 @@ bool NearCanvas(const QRect& canvas, const LevelRun& r) {
   return near.contains(r.x1, r.y) && near.contains(r.x2, r.y);
 }
 
+// An inverted line is drawn aliased, with difference blending against white, which
+// the blender takes a pixel at a time: a level line across a window costs it 0.3 ms.
+// Every pixel it touches becomes its complement. Which pixels those are, dashes
+// included, the stroker works out quickly drawing the same line in plain white on a
+// black scratch row; each run of them is then inverted at once. Returns false, having
+// drawn nothing, when the scratch row shows anything but whole pixels on one row.
+template <typename Stroke>
+bool InvertLevelLine(QPainter& p, const QRect& canvas, int row, const Stroke& stroke) {
+  if (row < canvas.top() || row > canvas.bottom()) return false;
+  QImage scratch(canvas.width(), 3, QImage::Format_RGB32);
+  const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+  scratch.fill(black);
+  {
+    QPainter s(&scratch);
+    s.setPen(p.pen());
+    s.setBrush(Qt::NoBrush);
+    stroke(s, 1 - row);  // the line moved onto the scratch's middle row
+  }
+  const int w = scratch.width();
+  for (int y = 0; y < 3; ++y) {
+    const auto* bits = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+    for (int x = 0; x < w; ++x)
+      if (bits[x] != black && (y != 1 || bits[x] != white)) return false;
+  }
+  const auto* bits = reinterpret_cast<const QRgb*>(scratch.constScanLine(1));
+  for (int x = 0; x < w;) {
+    int end = x;
+    while (end < w && bits[end] == white) ++end;
+    if (end > x) p.fillRect(QRect(canvas.left() + x, row, end - x, 1), QColor(255, 255, 255));
+    x = std::max(end, x + 1);
+  }
+  return true;
+}
+
 // Strokes a two-point figure, the quick way when it is a level line on pixel centres.
+// stroke(painter, dy) draws the figure moved dy rows down.
 template <typename Stroke>
 void StrokeSegment(QPainter& p, const QRect& canvas, QPointF a, QPointF b, const StrokeStyle& s,
                    const Stroke& stroke) {
-  if (PlainOpaquePen(s) && a.y() == b.y() && a.x() != b.x() && PixelCentre(a.x()) && PixelCentre(b.x()) &&
-      PixelCentre(a.y())) {
+  const bool level = a.y() == b.y() && a.x() != b.x() && PixelCentre(a.y());
+  if (level && s.invert && s.width == 1.0 &&
+      InvertLevelLine(p, canvas, static_cast<int>(std::floor(a.y())), stroke))
+    return;
+  if (level && PlainOpaquePen(s) && PixelCentre(a.x()) && PixelCentre(b.x())) {
     const LevelRun run{static_cast<int>(std::floor(a.y())),
                        static_cast<int>(std::floor(std::min(a.x(), b.x()))),
                        static_cast<int>(std::floor(std::max(a.x(), b.x())))};
     if (NearCanvas(canvas, run)) return StrokeWithLevelRuns(p, canvas, {run}, p.pen().color(), stroke);
   }
-  stroke();
+  stroke(p, 0);
 }
 
 }  // namespace
@@ -503,13 +541,17 @@ void StrokePolyline(const float* xy, std::size_t points, const StrokeStyle& styl
   CanvasPainter cp;
   if (!cp) return;
   Prepare(*cp.p, style);
+  if (points == 2) {
+    const QPointF a(xy[0], xy[1]), b(xy[2], xy[3]);
+    return StrokeSegment(*cp.p, cp.rec->canvas.rect(), a, b, style, [&](QPainter& p, double dy) {
+      QPainterPath path(a + QPointF(0, dy));
+      path.lineTo(b + QPointF(0, dy));
+      p.drawPath(path);
+    });
+  }
   QPainterPath path(QPointF(xy[0], xy[1]));
   for (std::size_t i = 1; i < points; ++i) path.lineTo(xy[2 * i], xy[2 * i + 1]);
-  const auto draw = [&] { cp.p->drawPath(path); };
-  if (points == 2)
-    return StrokeSegment(*cp.p, cp.rec->canvas.rect(), QPointF(xy[0], xy[1]), QPointF(xy[2], xy[3]), style,
-                         draw);
-  draw();
+  cp.p->drawPath(path);
 }
 
 void StrokeLine(double x1, double y1, double x2, double y2, const StrokeStyle& style) {
@@ -517,7 +559,8 @@ void StrokeLine(double x1, double y1, double x2, double y2, const StrokeStyle& s
   if (!cp) return;
   Prepare(*cp.p, style);
   const QPointF a(x1, y1), b(x2, y2);
-  StrokeSegment(*cp.p, cp.rec->canvas.rect(), a, b, style, [&] { cp.p->drawLine(a, b); });
+  StrokeSegment(*cp.p, cp.rec->canvas.rect(), a, b, style,
+                [&](QPainter& p, double dy) { p.drawLine(a + QPointF(0, dy), b + QPointF(0, dy)); });
 }
 
 void StrokeRect(double left, double top, double width, double height, const StrokeStyle& style) {
@@ -525,7 +568,7 @@ void StrokeRect(double left, double top, double width, double height, const Stro
   if (!cp) return;
   Prepare(*cp.p, style);
   const QRectF box(left, top, width, height);
-  const auto draw = [&] { cp.p->drawRect(box); };
+  const auto draw = [&](QPainter& p, double) { p.drawRect(box); };
   // A box on pixel centres, whole pixels wide and high: its top and bottom are level runs.
   if (PlainOpaquePen(style) && PixelCentre(left) && PixelCentre(top) && width >= 1 && height >= 1 &&
       width == std::floor(width) && height == std::floor(height)) {
@@ -536,7 +579,7 @@ void StrokeRect(double left, double top, double width, double height, const Stro
     if (NearCanvas(canvas, upper) && NearCanvas(canvas, lower))
       return StrokeWithLevelRuns(*cp.p, canvas, {upper, lower}, cp.p->pen().color(), draw);
   }
-  draw();
+  draw(*cp.p, 0);
 }
 
 void FillRect(double left, double top, double width, double height, double red, double green, double blue,

@@ -43,8 +43,9 @@ QImage CanvasImage() {
 // The painter's own stroke with the pen the runtime makes of a style.
 void PainterStroke(QImage& image, const rt::StrokeStyle& s, const std::function<void(QPainter&)>& draw) {
   QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing, s.antialias);
-  QPen pen(QColor::fromRgbF(s.red, s.green, s.blue, s.alpha));
+  p.setRenderHint(QPainter::Antialiasing, s.antialias && !s.invert);
+  if (s.invert) p.setCompositionMode(QPainter::CompositionMode_Difference);
+  QPen pen(s.invert ? QColor(255, 255, 255) : QColor::fromRgbF(s.red, s.green, s.blue, s.alpha));
   pen.setWidthF(s.width);
   pen.setCapStyle(Qt::FlatCap);
   pen.setJoinStyle(Qt::MiterJoin);
@@ -77,6 +78,11 @@ std::vector<Figure> Figures() {
   dashed.dashOn = 3;
   dashed.dashOff = 6;
   thin.width = 0.5;
+  rt::StrokeStyle inverted = Pen(1, 1, 1), invertedDashed = inverted;
+  inverted.invert = invertedDashed.invert = true;
+  inverted.antialias = invertedDashed.antialias = false;
+  invertedDashed.dashOn = 8;
+  invertedDashed.dashOff = 2;
   return {
       {"a level line left to right", false, 3.5, 5.5, 150.5, 5.5, slate},
       {"a level line right to left", false, 140.5, 12.5, 2.5, 12.5, pale},
@@ -89,6 +95,12 @@ std::vector<Figure> Figures() {
       {"a dashed level line", false, 10.5, 44.5, 150.5, 44.5, dashed},
       {"a see-through level line", false, 10.5, 47.5, 150.5, 47.5, seeThrough},
       {"a thin level line", false, 10.5, 49.5, 150.5, 49.5, thin},
+      {"an inverted level line", false, 3.5, 36.5, 150.5, 36.5, inverted},
+      {"an inverted level line off the pixel centres", false, 3.2, 37.5, 150.7, 37.5, inverted},
+      {"an inverted dashed level line", false, 12.5, 38.5, 159.5, 38.5, invertedDashed},
+      {"an inverted dashed level line over the last", false, 12.5, 38.5, 159.5, 38.5, invertedDashed},
+      {"an inverted line running past both edges", false, -30.5, 41.5, 300.5, 41.5, invertedDashed},
+      {"an inverted line below the canvas", false, 5.5, 95.5, 100.5, 95.5, inverted},
       {"a box", true, 4.5, 52.5, 120, 20, slate},
       {"a box of one pixel", true, 130.5, 52.5, 1, 1, black},
       {"a box over another", true, 30.5, 55.5, 60, 14, pale},
