@@ -202,10 +202,15 @@ using namespace detail;
 
 namespace {
 
-// A painter on the output window's canvas; nothing happens without a window.
+// A painter on the output window's canvas; nothing happens without a window. What it
+// painted is marked for the next repaint of the window: the whole window unless the
+// primitive says where it drew (Touch), so that a stroke in a recording's strip
+// copies its own neighbourhood to the screen, not the window.
 struct CanvasPainter {
   WindowRec* rec;
   std::unique_ptr<QPainter> p;
+  QRectF touched;
+  bool whole = true;
   CanvasPainter() : rec(OutputRec()) {
     if (rec && !rec->canvas.isNull()) {
       p = std::make_unique<QPainter>(&rec->canvas);
@@ -213,12 +218,43 @@ struct CanvasPainter {
       p->setRenderHint(QPainter::TextAntialiasing, true);
     }
   }
+  // The primitive drew within area, widened by margin pixels on every side (pen
+  // widths, antialiased edges and rounding to pixels).
+  // Coordinates far out (a scale gone wrong) leave the whole window marked.
+  void Touch(const QRectF& area, double margin) {
+    const QRectF a = area.normalized();
+    const double far =
+        std::max({std::abs(a.left()), std::abs(a.right()), std::abs(a.top()), std::abs(a.bottom())});
+    if (!(far < 1e6)) return;
+    touched = touched.united(a.adjusted(-margin, -margin, margin, margin));
+    whole = false;
+  }
   ~CanvasPainter() {
     p.reset();
-    if (rec && rec->widget) rec->widget->update();
+    if (!rec || !rec->widget) return;
+    if (whole)
+      rec->widget->update();
+    else if (const QRect r = touched.toAlignedRect().intersected(rec->canvas.rect()); !r.isEmpty())
+      rec->widget->update(r);
   }
   explicit operator bool() const { return p != nullptr; }
 };
+
+// The margin around a stroke's points that holds everything it paints.
+double StrokeMargin(const StrokeStyle& s) {
+  return std::max(1.0, s.width) + 2;
+}
+
+QRectF BoundsOf(const float* xy, std::size_t points) {
+  float left = xy[0], right = xy[0], top = xy[1], bottom = xy[1];
+  for (std::size_t i = 1; i < points; ++i) {
+    left = std::min(left, xy[2 * i]);
+    right = std::max(right, xy[2 * i]);
+    top = std::min(top, xy[2 * i + 1]);
+    bottom = std::max(bottom, xy[2 * i + 1]);
+  }
+  return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
 
 QPen MakePen(const StrokeStyle& s) {
   QPen pen(s.invert ? QColor(255, 255, 255) : QColor::fromRgbF(s.red, s.green, s.blue, s.alpha));
@@ -531,6 +567,7 @@ void ScrollCanvas(Rect area, int dx) {
   if (!cp) return;
   cp.p->setRenderHint(QPainter::Antialiasing, false);
   cp.p->setCompositionMode(QPainter::CompositionMode_Source);
+  cp.Touch(box, 0);
   cp.p->setClipRect(box);
   cp.p->fillRect(box, ToQColor(r->background));
   cp.p->drawImage(box.topLeft() + QPoint(dx, 0), part);
@@ -540,6 +577,7 @@ void StrokePolyline(const float* xy, std::size_t points, const StrokeStyle& styl
   if (!xy || points < 2) return;
   CanvasPainter cp;
   if (!cp) return;
+  cp.Touch(BoundsOf(xy, points), StrokeMargin(style));
   Prepare(*cp.p, style);
   if (points == 2) {
     const QPointF a(xy[0], xy[1]), b(xy[2], xy[3]);
@@ -559,6 +597,7 @@ void StrokeLine(double x1, double y1, double x2, double y2, const StrokeStyle& s
   if (!cp) return;
   Prepare(*cp.p, style);
   const QPointF a(x1, y1), b(x2, y2);
+  cp.Touch(QRectF(a, b), StrokeMargin(style));
   StrokeSegment(*cp.p, cp.rec->canvas.rect(), a, b, style,
                 [&](QPainter& p, double dy) { p.drawLine(a + QPointF(0, dy), b + QPointF(0, dy)); });
 }
@@ -568,6 +607,7 @@ void StrokeRect(double left, double top, double width, double height, const Stro
   if (!cp) return;
   Prepare(*cp.p, style);
   const QRectF box(left, top, width, height);
+  cp.Touch(box, StrokeMargin(style));
   const auto draw = [&](QPainter& p, double) { p.drawRect(box); };
   // A box on pixel centres, whole pixels wide and high: its top and bottom are level runs.
   if (PlainOpaquePen(style) && PixelCentre(left) && PixelCentre(top) && width >= 1 && height >= 1 &&
@@ -586,6 +626,7 @@ void FillRect(double left, double top, double width, double height, double red, 
               double alpha, bool invert) {
   CanvasPainter cp;
   if (!cp) return;
+  cp.Touch(QRectF(left, top, width, height), 1);
   if (invert) {
     cp.p->setCompositionMode(QPainter::CompositionMode_Difference);
     cp.p->fillRect(QRectF(left, top, width, height), QColor(255, 255, 255));
@@ -598,6 +639,7 @@ void FillRect(double left, double top, double width, double height, double red, 
 void StrokeEllipse(double cx, double cy, double rx, double ry, const StrokeStyle& style) {
   CanvasPainter cp;
   if (!cp) return;
+  cp.Touch(QRectF(cx - rx, cy - ry, 2 * rx, 2 * ry), StrokeMargin(style));
   Prepare(*cp.p, style);
   cp.p->drawEllipse(QPointF(cx, cy), rx, ry);
 }
@@ -605,6 +647,7 @@ void StrokeEllipse(double cx, double cy, double rx, double ry, const StrokeStyle
 void FillEllipse(double cx, double cy, double rx, double ry, double red, double green, double blue) {
   CanvasPainter cp;
   if (!cp) return;
+  cp.Touch(QRectF(cx - rx, cy - ry, 2 * rx, 2 * ry), 2);
   cp.p->setPen(Qt::NoPen);
   cp.p->setBrush(QColor::fromRgbF(red, green, blue));
   cp.p->drawEllipse(QPointF(cx, cy), rx, ry);
@@ -615,7 +658,15 @@ void DrawTextUtf8(double x, double baselineY, std::string_view utf8, const FontS
   if (!cp) return;
   cp.p->setFont(ToQFont(font));
   cp.p->setPen(ToQColor(color));
-  cp.p->drawText(QPointF(x, baselineY), QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())));
+  const QString text = QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
+  // The ink (an italic's overhang included) and the advance, whichever reaches further.
+  const QFontMetricsF fm = cp.p->fontMetrics();
+  cp.Touch(
+      fm.boundingRect(text)
+          .translated(x, baselineY)
+          .united(QRectF(x, baselineY - fm.ascent(), fm.horizontalAdvance(text), fm.ascent() + fm.descent())),
+      2);
+  cp.p->drawText(QPointF(x, baselineY), text);
 }
 
 void DrawText(double x, double baselineY, std::string_view macRoman, const FontSpec& font, RGBColor color) {
@@ -699,8 +750,10 @@ void DrawImage(const ImageHandle& image, Rect where) {
   if (!image) return;
   CanvasPainter cp;
   if (!cp) return;
+  const QRectF box(where.left, where.top, where.width(), where.height());
+  cp.Touch(box, 1);
   cp.p->setRenderHint(QPainter::SmoothPixmapTransform, true);
-  cp.p->drawImage(QRectF(where.left, where.top, where.width(), where.height()), image->image);
+  cp.p->drawImage(box, image->image);
 }
 
 }  // namespace mv::rt

@@ -4,14 +4,19 @@
 // background, in any colour, at the canvas's edges and past them.
 #include <QColor>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QRegion>
+#include <QWidget>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "common/test_support.h"
+#include "runtime/events.h"
+#include "runtime/qt_bridge.h"
 #include "runtime/windows.h"
 
 namespace mv {
@@ -30,10 +35,10 @@ void PaintMottledBackground() {
       rt::FillRect(x, y, 4, 3, next() / 255.0, next() / 255.0, next() / 255.0);
 }
 
-QImage CanvasImage() {
-  QImage image(kWidth, kHeight, QImage::Format_RGB32);
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) {
+QImage CanvasImage(int width = kWidth, int height = kHeight) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
       const RGBColor c = rt::CanvasPixel(x, y);
       image.setPixel(x, y, qRgb(c.red / 257, c.green / 257, c.blue / 257));
     }
@@ -137,6 +142,77 @@ TEST_F(StrokeTest, LevelLinesAndBoxesLeaveThePaintersOwnPixels) {
     ASSERT_TRUE(CanvasImage() == expected) << f.what;
   }
   rt::SaveWindowImage(2, (test::TestOutputDir() / "runtime_level_strokes.png").string());
+}
+
+// What the window was asked to repaint.
+class PaintWatch : public QObject {
+ public:
+  QRegion painted;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+    return false;
+  }
+};
+
+struct Primitive {
+  std::string what;
+  std::function<void()> draw;
+};
+
+// A primitive marks for repaint every pixel it changed, and not the window: the
+// screen shows what was drawn without a copy of the whole canvas per stroke.
+TEST_F(StrokeTest, APrimitiveRepaintsWhatItChangedAndNotTheWholeWindow) {
+  rt::OpenWindow(2, "Repaint", Rect{0, 0, 400, 300}, 6);
+  rt::FillWindow(RGBColor{65535, 65535, 65535});
+  QWidget* widget = rt::bridge::WindowWidget(2);
+  ASSERT_NE(widget, nullptr);
+  PaintWatch watch;
+  widget->installEventFilter(&watch);
+  rt::StrokeStyle inverted = Pen(1, 1, 1), wide = Pen(0.2, 0.3, 0.9);
+  inverted.invert = true;
+  inverted.antialias = false;
+  wide.width = 3;
+  const float trace[] = {20.2f, 40.7f, 20.6f, 70.1f, 21.3f, 35.5f, 22.9f, 52.0f, 24.1f, 47.3f};
+  rt::FontSpec italic{"", 28, true, true};
+  const std::vector<Primitive> primitives = {
+      {"a slanted line", [] { rt::StrokeLine(30.3, 30.7, 70.9, 52.2, Pen(0, 0, 0)); }},
+      {"a level line", [] { rt::StrokeLine(40.5, 80.5, 140.5, 80.5, Pen(0, 0.5, 0)); }},
+      {"an inverted line", [&] { rt::StrokeLine(10.5, 90.5, 120.5, 90.5, inverted); }},
+      {"a trace", [&] { rt::StrokePolyline(trace, 5, Pen(1, 0, 0)); }},
+      {"a wide box", [&] { rt::StrokeRect(60.5, 100.5, 40, 30, wide); }},
+      {"a filled box", [] { rt::FillRect(150.2, 20.7, 33.4, 12.1, 0.5, 0.5, 0.1); }},
+      {"a circle", [] { rt::StrokeEllipse(200, 150, 12.5, 12.5, Pen(0, 0, 1)); }},
+      {"a disc", [] { rt::FillEllipse(250.3, 150.6, 6.2, 6.2, 0, 0.6, 0); }},
+      {"a large italic text",
+       [&] {
+         rt::DrawText(100, 200, "Wfjg|Q", italic, RGBColor{0, 0, 0});
+       }},
+      {"a text at the window's edge",
+       [] {
+         rt::DrawText(380, 8, "Edge", rt::FontSpec{}, RGBColor{0, 0, 65535});
+       }},
+  };
+  for (const Primitive& primitive : primitives) {
+    for (int i = 0; i < 20; ++i) rt::PumpEvents(0);
+    const QImage before = CanvasImage(400, 300);
+    watch.painted = QRegion();
+    primitive.draw();
+    for (int i = 0; i < 20 && watch.painted.isEmpty(); ++i) rt::PumpEvents(1);
+    const QImage after = CanvasImage(400, 300);
+    int changed = 0;
+    for (int y = 0; y < 300; ++y)
+      for (int x = 0; x < 400; ++x)
+        if (before.pixel(x, y) != after.pixel(x, y)) {
+          ++changed;
+          ASSERT_TRUE(watch.painted.contains(QPoint(x, y)))
+              << primitive.what << " changed " << x << ", " << y;
+        }
+    EXPECT_GT(changed, 0) << primitive.what;
+    const QRect bounds = watch.painted.boundingRect();
+    EXPECT_LT(bounds.width() * bounds.height(), 400 * 300 / 4)
+        << primitive.what << " repainted far around it";
+  }
+  widget->removeEventFilter(&watch);
 }
 
 }  // namespace
