@@ -659,13 +659,13 @@ void DrawTextUtf8(double x, double baselineY, std::string_view utf8, const FontS
   cp.p->setFont(ToQFont(font));
   cp.p->setPen(ToQColor(color));
   const QString text = QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
-  // The ink (an italic's overhang included) and the advance, whichever reaches further.
+  // A band the text's ink cannot leave, found without shaping the text a second time:
+  // at most its widest glyph per character, and an italic's overhang on either side.
   const QFontMetricsF fm = cp.p->fontMetrics();
-  cp.Touch(
-      fm.boundingRect(text)
-          .translated(x, baselineY)
-          .united(QRectF(x, baselineY - fm.ascent(), fm.horizontalAdvance(text), fm.ascent() + fm.descent())),
-      2);
+  const double overhang = fm.ascent();
+  cp.Touch(QRectF(x - overhang, baselineY - fm.ascent(), text.size() * fm.maxWidth() + 2 * overhang,
+                  fm.ascent() + fm.descent()),
+           2);
   cp.p->drawText(QPointF(x, baselineY), text);
 }
 
