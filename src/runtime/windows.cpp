@@ -61,6 +61,7 @@ WindowWidget::WindowWidget(int16_t number, Qt::WindowFlags flags) : QWidget(null
 
 void WindowWidget::paintEvent(QPaintEvent*) {
   if (WindowRec* r = FindWindow(number_)) {
+    r->awaitingRepaint = QRect();
     QPainter p(this);
     p.drawImage(0, 0, r->canvas);
   }
@@ -232,10 +233,10 @@ struct CanvasPainter {
   ~CanvasPainter() {
     p.reset();
     if (!rec || !rec->widget) return;
-    if (whole)
-      rec->widget->update();
-    else if (const QRect r = touched.toAlignedRect().intersected(rec->canvas.rect()); !r.isEmpty())
-      rec->widget->update(r);
+    const QRect r = whole ? rec->canvas.rect() : touched.toAlignedRect().intersected(rec->canvas.rect());
+    if (r.isEmpty() || rec->awaitingRepaint.contains(r)) return;
+    rec->awaitingRepaint |= r;
+    rec->widget->update(rec->awaitingRepaint);
   }
   explicit operator bool() const { return p != nullptr; }
 };
