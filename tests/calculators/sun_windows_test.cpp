@@ -231,5 +231,68 @@ TEST_F(SunWindowsTest, SunCycleCalculatesPlotsExportsAndPicksFromTheMap) {
   std::filesystem::remove_all(dir);
 }
 
+// The day to calculate is given either by the day of the year or by the date;
+// whichever the user changed last counts. Shows the window and the annual chart at
+// 51.5 N.
+TEST_F(SunWindowsTest, SunCycleTakesTheDayOrTheDateChangedLast) {
+  auto shows = [](int n) {
+    return [n] {
+      const SunDay day = ComputeSunDay(static_cast<int16_t>(n), 51.5f, 0, false);
+      EXPECT_EQ(Field(W, 5), day.sunriseText.str()) << "day " << n;
+      EXPECT_EQ(Field(W, 6), day.sunsetText.str()) << "day " << n;
+      EXPECT_EQ(Field(W, 7), day.lengthText.str()) << "day " << n;
+    };
+  };
+  WindowDriver d;
+  d.WaitFor(W)
+      .Then("lat", SetText(W, 1, "51.5"))
+      .Then("lon", SetText(W, 2, "0"))
+      .Then("year", SetText(W, 113, "2100"))
+      .Then("day", SetText(W, 111, "20"))
+      .Then("march", Pick(W, 54, 3))
+      .Click(W, 240)
+      .Check([&] {
+        EXPECT_EQ(Field(W, 112), " 79") << "2100 is not a leap year";
+        shows(79)();
+      })
+      .Then("typed day", SetText(W, 112, "172"))
+      .Click(W, 240)
+      .Check([&] {
+        EXPECT_EQ(Field(W, 112), "172") << "the typed day stands";
+        shows(172)();
+      })
+      .Then("december", Pick(W, 54, 12))
+      .Then("date", SetText(W, 111, "21"))
+      .Then("typed after the date", SetText(W, 112, "100"))
+      .Click(W, 240)
+      .Check([&] {
+        EXPECT_EQ(Field(W, 112), "100") << "typed after the date was changed";
+        shows(100)();
+      })
+      .Then("typed day", SetText(W, 112, "200"))
+      .Then("date after the typed day", SetText(W, 111, "1"))
+      .Click(W, 240)
+      .Check([&] {
+        EXPECT_EQ(Field(W, 112), " 335") << "1 December, changed after the day was typed";
+        shows(335)();
+      })
+      .Then("back to the solstice", SetText(W, 111, "21"))
+      .Click(W, 240)
+      .Shot(W, Shot("w8-sun-cycle-51N.png"))
+      .Click(W, 245)
+      .WaitFor(kSunChartWindow)
+      .Check([] {
+        const SunDay june = ComputeSunDay(172, 51.5f, 0, false);
+        EXPECT_EQ(SunCycleArray[172][1], june.sunriseHours);
+        EXPECT_EQ(SunCycleArray[172][2], june.sunsetHours);
+      })
+      .Shot(kSunChartWindow, Shot("w777-sun-cycle-51N.png"))
+      .Event(18, -kSunChartWindow)
+      .Click(W, 241);
+  Run(d, [] { Sunrise(); });
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_FALSE(rt::WindowExists(kSunChartWindow));
+}
+
 }  // namespace
 }  // namespace mv::calc
