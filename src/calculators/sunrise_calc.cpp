@@ -42,8 +42,8 @@ Str255 ClockText(const char* prefix, HoursMinutes t) {
 }
 
 // The season of a day whose sunset reads 0:00 although the sun does cross the
-// horizon: only a sunset a few minutes after midnight (daylight saving near the
-// polar circle in its summer) gets there, so the date tells the season.
+// horizon: only a sunset within the minute after midnight gets there, which happens
+// near a polar circle in its summer, so the date tells the season.
 bool SummerByDate(int32_t n, float lat) {
   return lat > 0 ? (n >= 78 && n <= 268) : (n < 78 || n > 268);
 }

@@ -84,7 +84,7 @@ class SunWindowsTest : public test::ProgramTest {
 
 TEST_F(SunWindowsTest, DayOfTheYearComputesOnPopupAndReturn) {
   const InitialDate today = TodaysDate(TodayDateText());
-  const int16_t expected =
+  const int32_t expected =
       DayOfYearFor(today.month, TextToNumber(today.day.str()), TextToNumber(today.year.str()));
   WindowDriver d;
   d.WaitFor(W)
