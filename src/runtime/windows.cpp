@@ -220,8 +220,8 @@ struct CanvasPainter {
     }
   }
   // The primitive drew within area, widened by margin pixels on every side (pen
-  // widths, antialiased edges and rounding to pixels).
-  // Coordinates far out (a scale gone wrong) leave the whole window marked.
+  // widths, antialiased edges and rounding to pixels). Coordinates far out (a scale
+  // gone wrong) leave the whole window marked.
   void Touch(const QRectF& area, double margin) {
     const QRectF a = area.normalized();
     const double far =
@@ -288,8 +288,9 @@ void Prepare(QPainter& p, const StrokeStyle& s) {
 // there, which a fill paints at once. The painter strokes the figure again clipped to
 // each end column, where the partial coverage at the ends and the corners of a box
 // are its own to work out; clipped away, the rest of the row costs it next to nothing.
+// Far-out coordinates (beyond any canvas, or not numbers) are never on a centre.
 bool PixelCentre(double v) {
-  return v - std::floor(v) == 0.5;
+  return std::abs(v) < 1e6 && v - std::floor(v) == 0.5;
 }
 
 bool PlainOpaquePen(const StrokeStyle& s) {
@@ -612,7 +613,7 @@ void StrokeRect(double left, double top, double width, double height, const Stro
   const auto draw = [&](QPainter& p, double) { p.drawRect(box); };
   // A box on pixel centres, whole pixels wide and high: its top and bottom are level runs.
   if (PlainOpaquePen(style) && PixelCentre(left) && PixelCentre(top) && width >= 1 && height >= 1 &&
-      width == std::floor(width) && height == std::floor(height)) {
+      width < 1e6 && height < 1e6 && width == std::floor(width) && height == std::floor(height)) {
     const int x1 = static_cast<int>(std::floor(left)), y1 = static_cast<int>(std::floor(top));
     const LevelRun upper{y1, x1, x1 + static_cast<int>(width)},
         lower{y1 + static_cast<int>(height), x1, x1 + static_cast<int>(width)};

@@ -94,6 +94,8 @@ std::vector<Figure> Figures() {
       {"a level line two pixels long", false, 20.5, 20.5, 21.5, 20.5, black},
       {"a level line along the top and the left edge", false, 0.5, 0.5, 159.5, 0.5, slate},
       {"a level line running past the right edge", false, 100.5, 30.5, 400.5, 30.5, pale},
+      {"a level line to far beyond the canvas", false, 5.5, 31.5, 1e9 + 0.5, 31.5, black},
+      {"a box far wider than any canvas", true, 5.5, 62.5, 1e9, 3, black},
       {"a level line ending a pixel past each edge", false, -0.5, 33.5, 160.5, 33.5, black},
       {"a level line a pixel above the canvas", false, 5.5, -0.5, 60.5, -0.5, slate},
       {"a level line off the pixel centres", false, 10, 40, 90, 40, slate},
