@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "calculators/number_text.h"
+#include "calculators/regression_export.h"
 #include "calculators/state.h"
 #include "conversions/state.h"
 #include "runtime/windows.h"
@@ -109,12 +110,9 @@ Str255 RegressionCountText(int16_t n, int16_t model, double r2) {
   return t;
 }
 
-bool DRAWthisREGRESSION(int16_t n, int16_t model) {
-  std::vector<FitPoint> points;
-  for (int16_t i = 1; i <= n && i <= 20; ++i) {
-    const auto& row = SimpleRegressionDataArray[static_cast<std::size_t>(i)];
-    points.push_back({row[2], row[1]});
-  }
+bool DRAWthisREGRESSION(int16_t model) {
+  const std::vector<FitPoint> points = RegressionPoints();
+  const auto n = static_cast<int16_t>(points.size());
   const PlotBounds b = BoundsOf(points);
   minx1 = b.minx;
   maxx1 = b.maxx;

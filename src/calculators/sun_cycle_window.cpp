@@ -108,28 +108,45 @@ struct SunWindow {
   int16_t month = 1;
   int16_t daylightSaving = 0;
   bool calculated = false;
-  int16_t lastDay = 0;
+  int32_t lastDay = 0;
   float lastLatitude = 0, lastLongitude = 0;
-  // What the day routine last wrote, and the date it came from: a day of the year
-  // typed since then (with the date unchanged) is taken as it is.
-  int16_t writtenDay = 0;
-  std::string writtenDate;
+  // The day of the year and the date are two ways to give the day: whichever the
+  // user changed last is the one Calculate takes. The texts as last seen tell which.
+  std::string seenDay, seenDate;
+  bool dayTypedLast = false;
 
   std::string DateKey() const {
     return std::to_string(month) + "/" + rt::EditText(kDayField) + "/" + rt::EditText(kYearField);
   }
-  void UpdateDayOfYear() {
-    writtenDay = computeDayOfYear(month);
-    writtenDate = DateKey();
+  void Remember() {
+    seenDay = rt::EditText(kDayOfYearField);
+    seenDate = DateKey();
   }
-  int16_t DayToUse() {
-    const double typed = std::trunc(FieldValueDouble(kDayOfYearField));
-    if (DateKey() == writtenDate && typed != writtenDay && typed >= 1 && typed <= 366) {
-      rt::FocusEditField(0);
-      return static_cast<int16_t>(typed);
+  // Called on every pass of the loop and before Calculate.
+  void NoticeEdits() {
+    if (!rt::WindowExists(kCalculatorWindow)) return;
+    rt::SetOutputWindow(kCalculatorWindow);
+    if (DateKey() != seenDate) {
+      dayTypedLast = false;
+    } else if (rt::EditText(kDayOfYearField) != seenDay) {
+      dayTypedLast = true;
     }
-    UpdateDayOfYear();
-    return writtenDay;
+    Remember();
+  }
+  int32_t UpdateDayOfYear() {
+    const int32_t n = computeDayOfYear(month);
+    dayTypedLast = false;
+    Remember();
+    return n;
+  }
+  int32_t DayToUse() {
+    NoticeEdits();
+    const double typed = std::trunc(FieldValueDouble(kDayOfYearField));
+    if (dayTypedLast && typed >= 1 && typed <= 366) {
+      rt::FocusEditField(0);
+      return static_cast<int32_t>(typed);
+    }
+    return UpdateDayOfYear();
   }
   void PlaceFromFields() {
     latitude = FieldValue(kLatitudeField) * (northLatitude ? 1.0f : -1.0f);
@@ -169,6 +186,7 @@ struct SunWindow {
 
   // Acts on a click; true ends the window.
   bool Command(int16_t button) {
+    NoticeEdits();
     switch (button) {
       case kMonthPopup:
         month = static_cast<int16_t>(rt::ControlValue(kMonthPopup));
@@ -233,6 +251,7 @@ int16_t Sunrise() {
 
   LoopRules rules;
   rules.doneButton = kDone;
+  rules.afterPass = [&w] { w.NoticeEdits(); };
   // The chart's close box closes the chart only.
   rules.onOther = [](int16_t action, int32_t id) {
     if (action == ActionCode::CloseBox && id == kSunChartWindow && rt::WindowExists(kSunChartWindow)) {
