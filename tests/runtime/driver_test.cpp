@@ -15,6 +15,7 @@
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/panels.h"
+#include "runtime/printing.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
@@ -182,11 +183,14 @@ TEST_F(DriverTest, ListNamesTheOpenWindowsAndOneWindowsControlsAndFields) {
   EXPECT_EQ(result.output, expected);
 }
 
-// Window 1 whose button 1 asks for a file with the open panel and ends the program
-// with status 4 when one was chosen, 5 when the panel was cancelled.
+// Window 1 whose button 1 asks for a file with the open panel and button 2 prints a
+// report; the program ends with status 4 when a file was chosen or the report
+// printed, 5 when the panel or the print dialog was cancelled.
 [[noreturn]] void PanelProgram(int, char**) {
   rt::OpenWindow(1, "Panel", Rect{40, 60, 340, 220}, 6);
   rt::NewControl(1, rt::ControlType::PushButton, "Open...", Rect{10, 10, 90, 32}, 1);
+  rt::NewControl(2, rt::ControlType::PushButton, "Print...", Rect{10, 40, 90, 62}, 1);
+  rt::SetPrintJobName("Channel report");
   int16_t clicked = 0;
   rt::SetDialogHandler([&clicked](int16_t kind, int16_t control) {
     if (kind == 1) clicked = control;
@@ -194,10 +198,15 @@ TEST_F(DriverTest, ListNamesTheOpenWindowsAndOneWindowsControlsAndFields) {
   for (;;) {
     rt::PumpEvents();
     if (clicked == 1) rt::ExitProgram(rt::OpenFilePanel("Choose a set-up file") ? 4 : 5);
+    if (clicked == 2)
+      rt::ExitProgram(rt::PrintReport(rt::PrintedReport{"Report", "one line", ""}, [] {}) ==
+                              rt::PrintResult::Printed
+                          ? 4
+                          : 5);
   }
 }
 
-TEST_F(DriverTest, APanelWithNoQueuedAnswerSaysItWaitsAndTakesTheNextAnswer) {
+TEST_F(DriverTest, APanelOrPrintDialogWithNoQueuedAnswerSaysItWaitsAndTakesTheNextAnswer) {
   const auto result = Run("start\nuntil 1\nclick 1 1\nwait 0.2\npanel cancel\nexpect-exit 5\n", PanelProgram);
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
   EXPECT_NE(
@@ -207,6 +216,13 @@ TEST_F(DriverTest, APanelWithNoQueuedAnswerSaysItWaitsAndTakesTheNextAnswer) {
   const auto answered = Run("start\nuntil 1\npanel chosen.txt\nclick 1 1\nexpect-exit 4\n", PanelProgram);
   ASSERT_TRUE(answered.ok) << drive::FormatFailure(answered);
   EXPECT_EQ(answered.output, "") << "a panel answered in advance does not wait";
+  const auto printing =
+      Run("start\nuntil 1\nclick 1 2\nwait 0.2\nprint cancel\nexpect-exit 5\n", PanelProgram);
+  ASSERT_TRUE(printing.ok) << drive::FormatFailure(printing);
+  EXPECT_NE(
+      printing.output.find("after line 3: waiting for an answer to the print dialog of \"Channel report\""),
+      std::string::npos)
+      << printing.output;
 }
 
 }  // namespace
