@@ -121,6 +121,8 @@ void ResetPanels();
 void ResetPrinting();
 // True while a script answers the panels and dialogs (SetScriptedPanels).
 bool PanelsScripted();
+// Tells the script, once, that a panel or dialog waits for an answer it has not queued.
+void NoteScriptedWait(const std::string& what);
 QWidget* MenuBarWindow();
 // Menu M as it looks pulled down (with its title in the bar when the bar shows
 // it); a null image when there is no menu M.
