@@ -47,6 +47,10 @@ struct WindowRec {
   RGBColor textColor{0, 0, 0};
   Point pen;
   uint64_t activationOrder = 0;
+  // What the canvas's painters have asked to repaint since the window last painted,
+  // as one rectangle: the drawing of one pass grows it rather than adding to the
+  // window's dirty region piece by piece.
+  QRect awaitingRepaint;
 };
 
 // The top-level widget of a numbered window: shows its canvas.
