@@ -1,9 +1,11 @@
 // Numbered windows and drawing on their canvases.
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImageReader>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -74,6 +76,20 @@ void WindowWidget::resizeEvent(QResizeEvent* e) {
   WindowRec* r = FindWindow(number_);
   if (r && r->kind == kResizableWindow && FitCanvasToWidget(*r))
     Enqueue({QueuedEvent::Dialog, 5, number_, {}, number_});
+}
+
+void WindowWidget::mouseMoveEvent(QMouseEvent* e) {
+  UpdateCursor(e->position().toPoint());
+  QWidget::mouseMoveEvent(e);
+}
+
+void WindowWidget::UpdateCursor(QPoint local) {
+  const WindowRec* r = FindWindow(number_);
+  const Rect a = r ? r->cursorArea : Rect{};
+  const bool inside =
+      a.width() > 0 && a.height() > 0 && QRect(a.left, a.top, a.width(), a.height()).contains(local);
+  if (inside && r->cursorShape == CursorShape::Cross) setCursor(Qt::CrossCursor);
+  else unsetCursor();
 }
 
 bool FitCanvasToWidget(WindowRec& r) {
@@ -712,6 +728,15 @@ void DrawString(std::string_view macRoman) {
   if (!r) return;
   DrawText(r->pen.h, r->pen.v, macRoman, r->textFont, r->textColor);
   r->pen.h = static_cast<int16_t>(r->pen.h + TextWidth(macRoman, r->textFont));
+}
+
+void SetAreaCursor(Rect area, CursorShape shape) {
+  WindowRec* r = OutputRec();
+  if (!r) return;
+  r->cursorArea = area;
+  r->cursorShape = shape;
+  // The pointer may already be over the area: it takes the shape without waiting to move.
+  if (r->widget) r->widget->UpdateCursor(r->widget->mapFromGlobal(QCursor::pos()));
 }
 
 bool FontFamilyAvailable(const std::string& family) {
