@@ -1,0 +1,101 @@
+// The interface windows' help pages as a user reads them: each window whose "?" opens
+// a page is explained there control by control (every title the window shows is named
+// in the page), and a worked example a page gives is what the program computes.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "common/help_page.h"
+#include "connection_test_support.h"
+#include "devices/connection.h"
+#include "devices/state.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+struct Window {
+  const char* name;
+  const char* page;  // what its "?" opens
+  int16_t window;
+  std::function<void()> arrange;  // the state the window opens on
+  std::function<void()> open;     // its entry point, returning when the window closes
+  int16_t done;                   // the button that closes it
+};
+
+const Window kWindows[] = {
+    {"external-ad-device", "external AD.html", 21, [] { PrefsArray[PrefsSlot::InterfaceCode] = 5; },
+     [] { ExternalADtype(0); }, 17},
+    {"serial-port-selection", "baudRates.html", 88, [] { External_AD = ExternalADCode::ADAM; },
+     [] { ConfigureSERIALPORT(); }, 20},
+};
+
+void PrintTo(const Window& w, std::ostream* os) {
+  *os << w.name;
+}
+
+class HelpPageTest : public test::ConnectionTest, public ::testing::WithParamInterface<Window> {
+ protected:
+  void SetUp() override {
+    ConnectionTest::SetUp();
+    services::SAVEsettings = [] {};
+    services::SetUpMENUs = [](int16_t) {};
+    SetPortLister([] { return std::vector<std::string>{"/dev/ttyS0", "/dev/ttyUSB0"}; });
+  }
+};
+
+TEST_P(HelpPageTest, NamesEveryControlTheWindowShows) {
+  const Window& w = GetParam();
+  const std::string page = test::HelpPageText(w.page);
+  ASSERT_FALSE(page.empty()) << w.page;
+  std::vector<std::string> titles;
+  w.arrange();
+  test::UserSteps user;
+  user.Check(w.window,
+             [&] {
+               rt::SetOutputWindow(w.window);
+               titles = test::VisibleControlTitles();
+             })
+      .Shot(w.window, std::string("help-") + w.name + ".png")
+      .Click(w.window, w.done)
+      .Start();
+  w.open();
+  ASSERT_TRUE(user.Done());
+  ASSERT_FALSE(titles.empty());
+  for (const std::string& t : titles)
+    EXPECT_NE(page.find(t), std::string::npos) << w.page << " does not name \"" << t << "\"";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryInterfaceWindowWithHelp, HelpPageTest, ::testing::ValuesIn(kWindows),
+                         [](const ::testing::TestParamInfo<Window>& info) {
+                           std::string name;
+                           for (const char* p = info.param.name; *p; ++p) name += *p == '-' ? '_' : *p;
+                           return name;
+                         });
+
+// With no port at all the window offers to quit; that button is explained too.
+TEST_F(HelpPageTest, SerialPortPageNamesTheNoPortButtons) {
+  SetPortLister([] { return std::vector<std::string>{}; });
+  External_AD = ExternalADCode::DT50;
+  std::vector<std::string> titles;
+  test::UserSteps user;
+  user.Check(88,
+             [&] {
+               rt::SetOutputWindow(88);
+               titles = test::VisibleControlTitles();
+             })
+      .Click(88, 19)
+      .Start();
+  ConfigureSERIALPORT();
+  ASSERT_TRUE(user.Done());
+  const std::string page = test::HelpPageText("baudRates.html");
+  ASSERT_FALSE(titles.empty());
+  for (const std::string& t : titles)
+    EXPECT_NE(page.find(t), std::string::npos) << "baudRates.html does not name \"" << t << "\"";
+}
+
+}  // namespace
+}  // namespace mv
