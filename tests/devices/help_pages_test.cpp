@@ -11,11 +11,22 @@
 #include "common/help_page.h"
 #include "connection_test_support.h"
 #include "devices/connection.h"
+#include "devices/datataker_inputs_window.h"
+#include "devices/dt800_mode_window.h"
 #include "devices/state.h"
+#include "runtime/macroman.h"
+#include "setup/state.h"
 #include "shell/state.h"
 
 namespace mv {
 namespace {
+
+// A DT800 with two channels on its first two inputs.
+void TwoDataTakerChannels() {
+  External_AD = ExternalADCode::DT800;
+  nChannels = 2;
+  for (int16_t c = 1; c <= 2; ++c) ChannelVariables[c][ChanField::Input] = static_cast<float>(c);
+}
 
 struct Window {
   const char* name;
@@ -31,6 +42,10 @@ const Window kWindows[] = {
      [] { ExternalADtype(0); }, 17},
     {"serial-port-selection", "baudRates.html", 88, [] { External_AD = ExternalADCode::ADAM; },
      [] { ConfigureSERIALPORT(); }, 20},
+    {"datataker-inputs", "DatatakerModes.html", kDataTakerInputsWindow, [] { TwoDataTakerChannels(); },
+     [] { DATATAKERSTATUS(); }, kInputsOKButton},
+    {"dt800-mode", "DatatakerModes.html", kDT800ModeWindow, [] { External_AD = ExternalADCode::DT800; },
+     [] { DT800COMMUNICATIONS(); }, 10},
 };
 
 void PrintTo(const Window& w, std::ostream* os) {
@@ -95,6 +110,26 @@ TEST_F(HelpPageTest, SerialPortPageNamesTheNoPortButtons) {
   ASSERT_FALSE(titles.empty());
   for (const std::string& t : titles)
     EXPECT_NE(page.find(t), std::string::npos) << "baudRates.html does not name \"" << t << "\"";
+}
+
+// The worked example of the counters' start: the value typed, as the window keeps it.
+TEST_F(HelpPageTest, CounterStartExampleIsWhatTheWindowKeeps) {
+  const std::string quoted = test::HelpExampleText("DatatakerModes.html", "counter-start");
+  double page = 0;
+  int decimals = 0;
+  ASSERT_TRUE(test::FirstNumberIn(quoted, page, decimals)) << "no example \"counter-start\"";
+  TwoDataTakerChannels();
+  test::UserSteps user;
+  user.Check(kDataTakerInputsWindow,
+             [] {
+               rt::SetOutputWindow(kDataTakerInputsWindow);
+               rt::SetEditText(kCounterStartField, "2500.9");
+             })
+      .Click(kDataTakerInputsWindow, kInputsOKButton)
+      .Start();
+  DATATAKERSTATUS();
+  ASSERT_TRUE(user.Done());
+  EXPECT_EQ(counterstart, static_cast<int32_t>(page)) << "the page says " << quoted;
 }
 
 }  // namespace
