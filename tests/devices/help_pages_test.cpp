@@ -4,15 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "common/help_page.h"
+#include "common/window_steps.h"
 #include "connection_test_support.h"
+#include "devices/adam_protocol.h"
+#include "devices/adam_windows.h"
 #include "devices/connection.h"
 #include "devices/datataker_inputs_window.h"
 #include "devices/dt800_mode_window.h"
+#include "devices/scripted_port.h"
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "runtime/macroman.h"
 #include "setup/state.h"
@@ -26,6 +32,13 @@ void TwoDataTakerChannels() {
   External_AD = ExternalADCode::DT800;
   nChannels = 2;
   for (int16_t c = 1; c <= 2; ++c) ChannelVariables[c][ChanField::Input] = static_cast<float>(c);
+}
+
+// An ADAM-4019 at 01 with a second 4019 at 03: all 16 inputs, every range offered.
+void TwoAdamModules() {
+  External_AD = ExternalADCode::ADAM;
+  PrefsArray[PrefsSlot::Adam16Inputs] = 14;
+  nChannels = 1;
 }
 
 struct Window {
@@ -46,6 +59,10 @@ const Window kWindows[] = {
      [] { DATATAKERSTATUS(); }, kInputsOKButton},
     {"dt800-mode", "DatatakerModes.html", kDT800ModeWindow, [] { External_AD = ExternalADCode::DT800; },
      [] { DT800COMMUNICATIONS(); }, 10},
+    {"adam-input-selection", "ADAMchannels.html", 11, [] { TwoAdamModules(); }, [] { ADAMChannels(1, 1); },
+     130},
+    {"adam-address", "ADAMaddressing.html", 18, [] { External_AD = ExternalADCode::ADAM; },
+     [] { SetADAMaddress(); }, 10},
 };
 
 void PrintTo(const Window& w, std::ostream* os) {
@@ -130,6 +147,63 @@ TEST_F(HelpPageTest, CounterStartExampleIsWhatTheWindowKeeps) {
   DATATAKERSTATUS();
   ASSERT_TRUE(user.Done());
   EXPECT_EQ(counterstart, static_cast<int32_t>(page)) << "the page says " << quoted;
+}
+
+// The text a page quotes under an id, without blanks around it.
+std::string Quoted(const std::string& page, const std::string& id) {
+  return test::SqueezedText(test::HelpExampleText(page, id));
+}
+
+class AdamHelpExampleTest : public test::ProgramTest, public test::WindowSteps {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    auto p = std::make_unique<ScriptedSerialPort>();
+    port = p.get();
+    InstallSerialPort(std::move(p));
+    External_AD = ExternalADCode::ADAM;
+  }
+  void TearDown() override {
+    CloseSerialPort();
+    ProgramTest::TearDown();
+  }
+  ScriptedSerialPort* port = nullptr;
+};
+
+// The channel put on "Input 11*" at +-2.5 V: its range and read commands and its plot
+// range as the page quotes them.
+TEST_F(AdamHelpExampleTest, InputElevenAtTwoAndAHalfVoltsIsWhatThePageQuotes) {
+  TwoAdamModules();
+  constexpr int16_t W = 11;
+  Drive({Until(W), Click(W, 11), Click(W, AdamSensorButton(adam::Sensor::Volts2_5, 11)),
+         Shot(W, "help-adam-example.png"), Click(W, 130)});
+  ADAMChannels(1, 1);
+  ASSERT_TRUE(ScriptDone());
+  const int input = static_cast<int>(ChannelVariables[1][ChanField::Input]);
+  ASSERT_EQ(input, 11);
+  const auto address = adam::AddressOf(input);
+  ASSERT_TRUE(address);
+  const std::string page = "ADAMchannels.html";
+  EXPECT_EQ(adam::RangeCommand(*address, ADsensorType[1]), Quoted(page, "adam-range") + "\r");
+  EXPECT_EQ(adam::ReadCommand(*address), Quoted(page, "adam-read") + "\r");
+  double plot = 0;
+  int decimals = 0;
+  ASSERT_TRUE(test::FirstNumberIn(Quoted(page, "adam-plot"), plot, decimals));
+  EXPECT_FLOAT_EQ(ChannelVariables[1][ChanField::PlotMax], static_cast<float>(plot));
+  EXPECT_FLOAT_EQ(ChannelVariables[1][ChanField::PlotMin], static_cast<float>(-plot));
+}
+
+// A new module (address 1) made the second input module: the command the page quotes
+// is what goes out on the line.
+TEST_F(AdamHelpExampleTest, SecondModuleAddressCommandIsWhatThePageQuotes) {
+  constexpr int16_t W = 18, C = 999;
+  port->ReplyNext("!01\r", 2);
+  Drive({Until(W), Click(W, 2), Click(W, 9), Until(C), [] { return TextOf(C, 1) == "OK to proceed"; },
+         Shot(C, "help-adam-address-check.png"), Click(C, 2), Click(W, 10)},
+        [] { rt::CloseWindow(999); });
+  SetADAMaddress();
+  ASSERT_TRUE(ScriptDone());
+  EXPECT_EQ(port->Written(), Quoted("ADAMaddressing.html", "adam-address") + "\r");
 }
 
 }  // namespace
