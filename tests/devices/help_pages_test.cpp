@@ -3,6 +3,7 @@
 // in the page), and a worked example a page gives is what the program computes.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -17,6 +18,8 @@
 #include "devices/connection.h"
 #include "devices/datataker_inputs_window.h"
 #include "devices/dt800_mode_window.h"
+#include "devices/sable_reader.h"
+#include "devices/sable_temp_windows.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -63,6 +66,15 @@ const Window kWindows[] = {
      130},
     {"adam-address", "ADAMaddressing.html", 18, [] { External_AD = ExternalADCode::ADAM; },
      [] { SetADAMaddress(); }, 10},
+    // The Sable temperature windows have no "?" of their own: the Sable page explains them.
+    {"sable-temperature-channels", "SableChannels.html", kSableTempWindow,
+     [] { External_AD = ExternalADCode::SableUI3; }, [] { SABLETEMPCHANNELS(); }, 40},
+    {"ui2-temperature-channel", "SableChannels.html", kTempChannelWindow,
+     [] {
+       External_AD = ExternalADCode::SableUI2;
+       ChannelVariables[1][ChanField::Input] = 9;
+     },
+     [] { CheckUI2TempChannel(1); }, 10},
 };
 
 void PrintTo(const Window& w, std::ostream* os) {
@@ -205,6 +217,66 @@ TEST_F(AdamHelpExampleTest, SecondModuleAddressCommandIsWhatThePageQuotes) {
   ASSERT_TRUE(ScriptDone());
   EXPECT_EQ(port->Written(), Quoted("ADAMaddressing.html", "adam-address") + "\r");
 }
+
+// The Sable page's worked examples: the reply bytes given to the real reader, and the
+// value it takes from them.
+struct SableExample {
+  const char* id;
+  int16_t interface;
+  int16_t input;
+  int16_t tMode;  // the read mode of a temperature input
+  int16_t range512;
+  const char* reply;  // two bytes
+};
+
+const SableExample kSableExamples[] = {
+    {"sable-volts", ExternalADCode::SableUI3, 3, 0, 1, "\x00\xB2"},
+    {"sable-volts-old", ExternalADCode::SableUI2, 3, 0, 0, "\x00\xB2"},
+    {"sable-temp", ExternalADCode::SableUI3, 9, 0, 1, "\x54\x6F"},
+    {"sable-ohms", ExternalADCode::SableUI3, 9, 2, 1, "\x00\x80"},
+};
+
+void PrintTo(const SableExample& e, std::ostream* os) {
+  *os << e.id;
+}
+
+class SableHelpExampleTest : public test::ProgramTest, public ::testing::WithParamInterface<SableExample> {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    auto p = std::make_unique<ScriptedSerialPort>();
+    port = p.get();
+    InstallSerialPort(std::move(p));
+  }
+  void TearDown() override {
+    CloseSerialPort();
+    ProgramTest::TearDown();
+  }
+  ScriptedSerialPort* port = nullptr;
+};
+
+TEST_P(SableHelpExampleTest, ReaderTakesTheValueThePageQuotes) {
+  const SableExample& e = GetParam();
+  const std::string quoted = Quoted("SableChannels.html", e.id);
+  double page = 0;
+  int decimals = 0;
+  ASSERT_TRUE(test::FirstNumberIn(quoted, page, decimals)) << "no example \"" << e.id << "\"";
+  External_AD = e.interface;
+  PrefsArray[PrefsSlot::Range512] = e.range512;
+  TInputMode[1] = e.tMode;
+  ChannelVariables[1][ChanField::Input] = e.input;
+  port->ReplyNext(std::string(e.reply, 2));
+  ReadSABLE(1, 0);
+  EXPECT_NEAR(volts, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-6))
+      << e.id << ": the page says " << quoted;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWorkedExample, SableHelpExampleTest, ::testing::ValuesIn(kSableExamples),
+                         [](const ::testing::TestParamInfo<SableExample>& info) {
+                           std::string name;
+                           for (const char* p = info.param.id; *p; ++p) name += *p == '-' ? '_' : *p;
+                           return name;
+                         });
 
 }  // namespace
 }  // namespace mv

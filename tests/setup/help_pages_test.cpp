@@ -19,6 +19,7 @@
 #include "devices/stream_reader.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
+#include "setup/channel_dialogs.h"
 #include "setup/serial_instrument_windows.h"
 #include "setup/state.h"
 #include "setup/stream_panel.h"
@@ -84,6 +85,18 @@ TEST_F(SetupHelpPageTest, SerialInstrumentOptionsPageNamesEveryControl) {
   ExpectNamed("DatatakerModes.html",
               TitlesOf(
                   W, [] { SerialInstrumentInput(); }, {Click(W, 40)}, "help-serial-instrument-options.png"));
+}
+
+TEST_F(SetupHelpPageTest, SableInputSelectionPageNamesEveryControl) {
+  for (const int16_t code : {ExternalADCode::SableUI2, ExternalADCode::SableUI3}) {
+    External_AD = code;
+    nChannels = 1;
+    ChannelVariables[1][ChanField::Input] = 1;
+    const int16_t W = kInputWindow;
+    ExpectNamed("SableChannels.html", TitlesOf(
+                                          W, [] { SELECTCHANNEL(1, 1); }, {Click(W, 130)},
+                                          "help-sable-input-" + std::to_string(code) + ".png"));
+  }
 }
 
 // The page's example line, sent by the instrument: the values the panel shows, and
