@@ -25,6 +25,12 @@ void StartChartSchedule();
 constexpr uint64_t kNeverDue = UINT64_MAX;
 constexpr double kNeverDueSeconds = 9'007'199'254.740992;  // 2^53 us
 uint64_t DueMicroseconds(double t);
+// The first microsecond of the tick after the one holding `now` (microseconds).
+uint64_t NextTickStart(uint64_t now);
+// Rests until `dueSeconds` (the earliest thing due) or the start of the next tick,
+// whichever comes first (at once when something is due already), so the recording
+// loops never spin.
+void RestUntil(double dueSeconds);
 
 // The status texts: " Sample" (" #" from 1,000,001) + the count; the percent done;
 // the time left (days above 17,240 s, hours above 7,200 s, minutes above 180 s).

@@ -42,10 +42,6 @@ int GridDivisions(int height, bool manyGridLines);
 // Escape alone, otherwise what it was.
 int16_t RememberScopeKey(uint16_t word3, int16_t remembered);
 
-// Rests until the next point is due or the next tick starts, whichever comes first
-// (at once when something is due already), so the loops never spin.
-void RestUntil(double dueSeconds);
-
 // One pass of the toolbar's reader (and its help tag) per tick at most.
 void ReadToolbarOncePerTick();
 

@@ -49,13 +49,13 @@ TEST_F(ChartLoopTest, UnstoppedRunOfTenTakesElevenSamplesOnTheGrid) {
   EXPECT_EQ(ChartDataArray.HighestColumn(2), 10);
 }
 
-TEST_F(ChartLoopTest, LateLoopCatchesUpWithoutSkippingOrDrift) {
+TEST_F(ChartLoopTest, SmallLatenessIsCaughtUpWithoutSkippingOrDrift) {
   MaxSamples = 30;
   bool stalled = false;
   script = [&] {
     if (!stalled && Sample >= 5) {
       stalled = true;
-      rt::AdvanceVirtualClock(0.53);  // a slow redraw or serial read
+      rt::AdvanceVirtualClock(0.53);  // a slow redraw or serial read, well below 2 s
     }
   };
   EXPECT_EQ(Record(), RunEnd::SamplesDone);
@@ -66,10 +66,46 @@ TEST_F(ChartLoopTest, LateLoopCatchesUpWithoutSkippingOrDrift) {
     if (taken_[i] - dues[i] > 1e-6) ++burst;
   }
   // About 5 samples fell due during the stall; they follow back to back, and the
-  // samples after them are on time again.
+  // samples after them are on time again. No gap is recorded.
   EXPECT_GE(burst, 5);
   EXPECT_LE(burst, 6);
   EXPECT_NEAR(taken_.back(), GridTime(start, 30, 0.1), 2e-6);
+  EXPECT_EQ(Nmarkers, 0);
+  EXPECT_EQ(totalPauseDuration, 0.0f);
+}
+
+// A schedule left further behind than max(5 intervals, 2 s) restarts from now: the
+// samples the stall owes are not taken back to back (their times in the file would be
+// wrong); the gap shows as a pause marker, in the pause log and in the paused time.
+TEST_F(ChartLoopTest, ScheduleFarBehindRestartsFromNowWithoutABurst) {
+  MaxSamples = 30;
+  OpenAcquisitionWindow();
+  bool stalled = false;
+  double resumed = 0;
+  script = [&] {
+    if (!stalled && Sample >= 5) {
+      stalled = true;
+      rt::AdvanceVirtualClock(3.0);
+      resumed = GetCurrentTimeInSeconds();
+    }
+  };
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  ASSERT_EQ(dues.size(), 31u);
+  int late = 0;
+  for (int i = 0; i < 31; ++i) late += taken_[i] - dues[i] > 1e-6;
+  EXPECT_LE(late, 1) << "only the sample due during the stall is taken late";
+  // From the re-anchored sample on the grid is kept again, from the resume.
+  int first = -1;
+  for (int i = 0; i < 31 && first < 0; ++i)
+    if (dues[i] >= resumed - 1e-9) first = i;
+  ASSERT_GT(first, 0);
+  for (int i = first; i < 31; ++i) EXPECT_NEAR(dues[i], resumed + 0.1 * (i - first), kGridTolerance) << i;
+  ASSERT_EQ(MarkerCodes(), std::vector<int32_t>{kPauseMarkerCode});
+  EXPECT_EQ(MarkersArray[1].sample, first) << "the marker stands at the gap's first sample";
+  EXPECT_NEAR(totalPauseDuration * 60.0, resumed - dues[first - 1] - 0.1, 0.01);
+  EXPECT_EQ(CumulativePauseContainer.find("Readings failed or lagged"),
+            CumulativePauseContainer.rfind("Readings failed or lagged"));
+  EXPECT_NE(CumulativePauseContainer.find("Readings failed or lagged"), std::string::npos);
 }
 
 TEST_F(ChartLoopTest, EscapeStopsARunWhoseReadsAreSlowerThanItsInterval) {

@@ -4,21 +4,20 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
-
 #include <cstdlib>
-#include <limits>
 #include <filesystem>
+#include <limits>
 
 #include "acq_fixture.h"
-#include "common/window_steps.h"
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/markers.h"
 #include "acquisition/pause_window.h"
-#include "acquisition/toolbar.h"
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/scope_chart_sample.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/screen.h"
+#include "acquisition/toolbar.h"
+#include "common/window_steps.h"
 #include "files/state.h"
 #include "runtime/qt_bridge.h"
 #include "shell/kit/services.h"
@@ -228,6 +227,34 @@ TEST_F(ScopeChartPauseTest, APauseLeavesItsMarkerAndNoBurstOfScopePoints) {
   int pauseMarkers = 0;
   for (int m = 1; m <= Nmarkers; ++m) pauseMarkers += MarkersArray[m].code == kPauseMarkerCode;
   EXPECT_EQ(pauseMarkers, 1);
+}
+
+TEST_F(ScopeChartTest, AStallLongerThanTwoSecondsRestartsBothSchedulesAndMarksTheGap) {
+  // Both schedules restart from the end of a 3 s stall: no burst of scope steps or
+  // chart points, and one pause marker in the chart for the gap.
+  MaxSamples = 60;
+  const double start = GetCurrentTimeInSeconds();
+  bool stalled = false;
+  script = [&] {
+    if (!stalled && Sample >= 5) {
+      stalled = true;
+      rt::AdvanceVirtualClock(3.0);
+    }
+  };
+  SetSampleTimingTap([this](double due, double taken) {
+    dues.push_back(due);
+    taken_.push_back(taken);
+  });
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  const double sampling = GetCurrentTimeInSeconds() - start - 3.0;
+  EXPECT_LT(TotScopeSample, sampling / ScopeIntervalInSeconds + 20) << "no scope points for the stall";
+  int late = 0;
+  for (std::size_t i = 0; i < dues.size(); ++i) late += taken_[i] - dues[i] > 1.0 / 60 + 1e-6;
+  EXPECT_LE(late, 1) << "no chart points for the stall";
+  int gaps = 0;
+  for (int m = 1; m <= Nmarkers; ++m) gaps += MarkersArray[m].code == kPauseMarkerCode;
+  EXPECT_EQ(gaps, 1);
+  EXPECT_GT(totalPauseDuration * 60, 2.5f);
 }
 
 TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks) {
