@@ -29,64 +29,7 @@ namespace {
 
 constexpr double kFirstSampleDelay = 0.1;
 
-int64_t Ticks() {
-  return rt::TickCount();
-}
-
-// Whether pattern 10 has switched devices both before the present channel and from it on.
-bool DevicesOnBothSides() {
-  bool below = false, from = false;
-  for (int ch = 1; ch <= 8; ++ch) {
-    if (ChannelVariables[ch][ChanField::Device] <= 0.0f) continue;
-    if (ch < PresentChan)
-      below = true;
-    else
-      from = true;
-  }
-  return below && from;
-}
-
 }  // namespace
-
-void CycleValves(int16_t markerTop) {
-  if (SwitchingMode == SwitchingPatternCode::Off) return;
-  tick = static_cast<int32_t>(Ticks());
-  const bool markers = PrefsArray[PrefsSlot::MarkerAtSwitch] != 0;
-  const int64_t now = tick;
-  switch (SwitchingMode) {
-    case 3:
-    case 4:
-    case 7:
-    case 8:
-    case 9:
-      if (now >= RefOffTime) {
-        acq_hooks::SWITCHTOSAMPLE();
-        if (markers) InsertDeviceSwitchMarker('S', markerTop);
-      }
-      break;
-    case 5:
-    case 6:
-    case 10:
-      if (now >= RefOffTime) {
-        const int16_t device = SampleValve;
-        acq_hooks::CYCLECHANNELS();
-        if (markers && SwitchingMode == 10)
-          InsertMarker(7, '0' + device, kKeyMarkerTop);
-        else if (markers)
-          InsertDeviceSwitchMarker('S', markerTop);
-      }
-      break;
-    default:
-      break;
-  }
-  if (now < RefOnTime) return;
-  if (SwitchingMode == 10 && SkipRefsBetweenChannels && DevicesOnBothSides()) {
-    RefOffTime = tick;
-  } else if (RefIsON == 0) {
-    acq_hooks::SWITCHTOREFERENCE();
-    if (markers) InsertDeviceSwitchMarker('R', markerTop);
-  }
-}
 
 uint64_t NextTickStart(uint64_t now) {
   const uint64_t tick = now * 60 / 1'000'000;

@@ -43,11 +43,6 @@ Str255 TimeLeftText(double seconds);
 void ServiceNotesOncePerTick();
 void ServiceToolbarOncePerTick();
 
-// Run-time switching by the switching pattern, for every recording loop: devices to
-// the sample or along the cycle when their time has come, to the reference only while
-// it is off; switch markers at markerTop when the preference asks for them.
-void CycleValves(int16_t markerTop);
-
 // A tap for measuring tools: called at each chart sample with the time it was due
 // and the time the loop took it (seconds of the microsecond clock).
 using SampleTimingTap = std::function<void(double due, double taken)>;

@@ -40,14 +40,6 @@ const KeyRules& RulesFor(KeyMode mode) {
   }
 }
 
-// The strips of the scope-plus-chart screen start below the scope plot: its markers
-// hang from there, and the markers' lines run to the last strip's bottom.
-int16_t ScopeChartMarkerTop() {
-  const int16_t last = std::clamp<int16_t>(nChannels, 1, 16);
-  BottomOfPlot = static_cast<int16_t>(std::trunc(ChannelVariables[last][ChanField::StripBottom]));
-  return static_cast<int16_t>(std::trunc(ChannelVariables[1][ChanField::StripBottom] + 1.0f));
-}
-
 int16_t SwitchMarkerTop(KeyMode mode) {
   return mode == KeyMode::ScopeChart ? ScopeChartMarkerTop() : kSwitchMarkerTop;
 }
@@ -195,6 +187,12 @@ void CloseReplayWindow() {
   rt::CloseWindow(kReplayWindow);
   rt::SetOutputWindow(kAcquisitionWindow);
   rt::FlushWindow();
+}
+
+int16_t ScopeChartMarkerTop() {
+  const int16_t last = std::clamp<int16_t>(nChannels, 1, 16);
+  BottomOfPlot = static_cast<int16_t>(std::trunc(ChannelVariables[last][ChanField::StripBottom]));
+  return static_cast<int16_t>(std::trunc(ChannelVariables[1][ChanField::StripBottom] + 1.0f));
 }
 
 bool RecordingTakesTypedMarkers() {

@@ -29,6 +29,11 @@ KeyOutcome HandleRecordingKeys(KeyMode mode);
 // Closes the replay window and hands the keys back to the recording.
 void CloseReplayWindow();
 
+// The strips of the scope-plus-chart screen start below the scope plot: its markers
+// hang from there (the top returned), and their lines run to the last strip's bottom
+// (BottomOfPlot is set).
+int16_t ScopeChartMarkerTop();
+
 // Whether typed markers are taken now: only while the program is in front.
 bool RecordingTakesTypedMarkers();
 
