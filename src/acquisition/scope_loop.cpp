@@ -73,6 +73,7 @@ constexpr int kDrawnFloor = 34;  // a stored pixel below this was never drawn
 constexpr int kScopeChartLift = 12;
 
 int64_t gToolbarTick = -1;
+SampleTimingTap gScopeTap;
 
 bool FastScope() {
   return PrefsArray[PrefsSlot::DT800FastScope] == 1;
@@ -329,9 +330,14 @@ void ReadToolbarOncePerTick() {
   services::ReadControlStrip();
 }
 
+void SetScopeTimingTap(SampleTimingTap tap) {
+  gScopeTap = std::move(tap);
+}
+
 int16_t GETSCOPE() {
   TotScopeSample += 1;
   ScSample += 1;
+  if (gScopeTap) gScopeTap(NextScopeTimeInSeconds, CurrentTimeInSeconds);
   NextScopeTimeInSeconds += ScopeIntervalInSeconds;
   const int64_t t = rt::TickCount();
   TicsAtLastSample = static_cast<int32_t>(t);

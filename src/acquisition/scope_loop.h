@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 
+#include "acquisition/chart_loop.h"
 #include "shell/kit/hook.h"
 
 namespace mv {
@@ -41,6 +42,10 @@ int GridDivisions(int height, bool manyGridLines);
 // The remembered key of the scope loop after a key-map read: 9 for Tab alone, 27 for
 // Escape alone, otherwise what it was.
 int16_t RememberScopeKey(uint16_t word3, int16_t remembered);
+
+// A tap for measuring tools, as the chart's: called at each scope point with the time
+// it was due and the time of the pass that took it.
+void SetScopeTimingTap(SampleTimingTap tap);
 
 // One pass of the toolbar's reader (and its help tag) per tick at most.
 void ReadToolbarOncePerTick();
