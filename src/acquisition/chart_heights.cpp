@@ -302,6 +302,7 @@ void DrawChartHEIGHTS(int16_t plotBottom) {
 }
 
 void ChangeCHARTHITE() {
+  const HandlerScope callersHandlers;
   if (nChannels < 1) return;
   const StripCopy saved = CopyStrips();
   int16_t bottom = Whole(F(nChannels, ChanField::StripBottom));

@@ -28,6 +28,7 @@ constexpr KeyRules kScanRules{15, 20, 120, 20};
 constexpr KeyRules kScopeChartRules{15, 15, 60, 15};
 constexpr int32_t kScanMarkerThrottle = 20;
 constexpr int32_t kTabCode = 9;
+constexpr int32_t kNoteIconCode = '^';
 
 const KeyRules& RulesFor(KeyMode mode) {
   switch (mode) {
@@ -175,7 +176,7 @@ void ScopeChartKeys(uint16_t word3, int32_t& c) {
   if (word3 == KeyWord3::Tab || SaveScopeIconClicked) c = kTabCode;
   if (MarkerIconClicked) {
     MarkerIconClicked = 0;
-    c = '^';
+    c = kNoteIconCode;
   }
 }
 
@@ -197,6 +198,12 @@ int16_t ScopeChartMarkerTop() {
 
 bool RecordingTakesTypedMarkers() {
   return rt::ApplicationIsActive();
+}
+
+void MarkNoteIconClick(KeyMode mode) {
+  if (!MarkerIconClicked) return;
+  MarkerIconClicked = 0;
+  if (timeNow > NextMarkerTime) RunKeyActions(mode, false, kNoteIconCode);
 }
 
 bool MarkResumedSampling(KeyMode mode) {

@@ -37,6 +37,11 @@ int16_t ScopeChartMarkerTop();
 // Whether typed markers are taken now: only while the program is in front.
 bool RecordingTakesTypedMarkers();
 
+// The note icon marks the chart with "^" as it opens the note window, which holds the
+// keys from then on: taken while the note is served (the throttle and typed-marker
+// rules apply). Clears the icon's flag.
+void MarkNoteIconClick(KeyMode mode);
+
 // The pause marker (166) at the sample where sampling resumes, after a pause and after
 // a schedule that fell far behind; it is no typed key, so it is inserted whichever
 // window is in front. Returns whether it was inserted (refused when the table is full).

@@ -223,10 +223,15 @@ void Resume(const PauseRun& run) {
   TimeOfNextChartSample = now;
   // The paused time is no sampling time: the achieved rate is measured without it.
   NoteChartScheduleHeld(ChartTiming, run.dueBefore, run.startSeconds, now);
-  // The scope of scope-plus-chart goes on from now too, or it would make up the
-  // paused time in a burst of points read back to back.
-  if (RecordingMODE == RecordingModeCode::ScopeChart) NextScopeTimeInSeconds = now;
   const int64_t ticks = rt::TickCount();
+  // The scope of scope-plus-chart goes on from now too, or it would make up the
+  // paused time in a burst of points read back to back. The sweep under way starts
+  // that much later: its measured length, which a saved sweep's interval and the rate
+  // check are taken from, counts the time it swept, not the pause.
+  if (RecordingMODE == RecordingModeCode::ScopeChart) {
+    NextScopeTimeInSeconds = now;
+    Bscopetics = static_cast<int32_t>(Bscopetics + (ticks - run.start));
+  }
   const auto minutes = static_cast<float>(static_cast<double>(ticks - run.start) / 3600.0);
   totalPauseDuration += minutes;
   CumulativePauseContainer +=
@@ -345,6 +350,7 @@ void ResetChannelDisplayScale(int32_t pauseStart) {
 }
 
 void PAUSE() {
+  const HandlerScope callersHandlers;
   PauseRun run;
   run.oldInterval = ChartIntervalInSeconds;
   ControlStripClicked = 0;

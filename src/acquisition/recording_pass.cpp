@@ -223,6 +223,7 @@ std::optional<RunEnd> RecordingPass::ToolbarAndKeys() {
   CloseReferenceWindowWhenDue();
   if (NoteWindowIsOpen) {
     ServiceNotesOncePerTick();
+    if (ScopeChart()) MarkNoteIconClick(mode_);
     return std::nullopt;
   }
   // The keys are read on every pass, after a sample too: with an interface slower than

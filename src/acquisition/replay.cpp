@@ -257,6 +257,7 @@ void DrawRecordingHint(int yb, std::pair<double, double> free) {
 // The after-run buttons and loop. Returns true when the user asked for the other
 // scaling (the caller draws again), false when the window was closed.
 bool RunAfterRunLoop(int yb) {
+  const HandlerScope callersHandlers;
   const int w = PlotWidth();
   const int mid = PixelCoord(w * 0.5);
   const Str255 title = ReplayAutoScaling ? "Switch to User-set Scaling" : "Switch to Full-range Scaling";

@@ -125,7 +125,6 @@ void ReadScopeChannel() {
 // The frame's side edges, the grid and the ticks, once per sweep.
 void DrawSweepFrame() {
   LastScopeDur = Tscope;
-  ScopeBeginTime = static_cast<int32_t>(std::trunc(CurrentTimeInSeconds * 60));
   const ChannelVariablesRecord& rec = ChannelVariables[1];
   const int w = PrefsArray[PrefsSlot::WindowWidth];
   int bottom = static_cast<int>(std::trunc(rec[ChanField::StripBottom] - 1));

@@ -154,8 +154,9 @@ void StaticField(int16_t number, const Str255& text, Rect where, int16_t justifi
 
 void BackupIndicator(int w, int16_t d, int h) {
   if (!(Mode(RecordingModeCode::Chart) || Mode(RecordingModeCode::ScopeChart))) return;
-  const bool on = PrefsArray[PrefsSlot::AutomaticBackup] != 0;
-  BackupFileIndicator = BackupIndicatorText(on, NBackUp);
+  const bool chosen = PrefsArray[PrefsSlot::AutomaticBackup] != 0;
+  const bool on = chosen && TimedBackupsWritten();
+  BackupFileIndicator = BackupIndicatorText(chosen, on, NBackUp);
   StaticField(kBackupField, BackupFileIndicator,
               Rect{PixelCoord(w + d - 91), PixelCoord(h - 12), PixelCoord(w + d - 3), PixelCoord(h - 1)}, 2,
               KitFont(3, 10), on ? kDisplayBlue : kDisplayRed, rgbyellow);
@@ -325,8 +326,6 @@ void PresetHighSpeedCounters() {
 }
 
 void StartRunClocks() {
-  CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-  TimeOfNextChartSample = CurrentTimeInSeconds + 5.0;
   if (NewScreen <= 1) {
     const double t = static_cast<double>(rt::TickCount()) + 5;
     TimeAtStart = SaturatedTicks(t);

@@ -160,8 +160,9 @@ Str255 ScreenCountText(double x) {
   return PictureFormat(x, "#####.#");
 }
 
-Str255 BackupIndicatorText(bool automaticBackup, int16_t backups) {
+Str255 BackupIndicatorText(bool automaticBackup, bool backupsWritten, int16_t backups) {
   if (!automaticBackup) return " no backup!";
+  if (!backupsWritten) return " backup off";
   if (backups > 0) return Str255(" backup") + Str255(std::to_string(backups)) + "   ";
   return " backup on";
 }

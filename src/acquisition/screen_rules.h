@@ -60,8 +60,10 @@ const char* StepSuffix(int16_t step);
 // The screens of a period: a whole count plainly, else with two decimals below 100,
 // one below 1000 and above.
 Str255 ScreenCountText(double screens);
-// The backup indicator of field 199.
-Str255 BackupIndicatorText(bool automaticBackup, int16_t backups);
+// The backup indicator of field 199: automaticBackup is the preference; backupsWritten
+// says whether this run writes them (an interval and a backup file), so a run whose
+// backup panel was cancelled never claims "backup on".
+Str255 BackupIndicatorText(bool automaticBackup, bool backupsWritten, int16_t backups);
 // The switching pattern's name in the key-hint line ("" for none).
 const char* SwitchPatternName(int16_t pattern);
 // The line that presets a DT500-family counter input: input number, "HSC= ", the start

@@ -37,7 +37,6 @@ int32_t TotScopeSample = 0;
 double NextScopeTimeInSeconds = 0;
 int32_t EmergencyScopeTimeCutoff = 0;
 int32_t Bscopetics = 0, Escopetics = 0;
-int32_t ScopeBeginTime = 0;
 int16_t scope2total = 0;
 int32_t ChartTimeCutoff = 0;
 int32_t NscrnCASEs = 0;
@@ -135,7 +134,7 @@ void ResetRecordingValues() {
   timeNow = TicsAtLastSample = TimeForNextWindowFlush = 0;
   NextMarkerTime = NextTimeMoreCASEs = timeToCloseRefcheck = TimeForNextCursorFix = 0;
   ScSample = NscrnCASEs = LastNsCasx = ScreenCapacity = 0;
-  TotScopeSample = EmergencyScopeTimeCutoff = Bscopetics = Escopetics = ScopeBeginTime = ChartTimeCutoff = 0;
+  TotScopeSample = EmergencyScopeTimeCutoff = Bscopetics = Escopetics = ChartTimeCutoff = 0;
   NextScopeTimeInSeconds = 0;
   scope2total = 0;
   AutoMarkCount = 0;

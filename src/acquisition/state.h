@@ -62,12 +62,11 @@ extern int32_t TimeForNextCursorFix;
 extern int32_t ScSample;
 // Scope points of the run (never wraps); when the next is due (microsecond clock in
 // seconds); the tick by which it is overdue; ticks at the start and at the wrap of the
-// present sweep; the present sweep's start in ticks of the microsecond clock.
+// present sweep (a pause moves the start on by the paused ticks).
 extern int32_t TotScopeSample;
 extern double NextScopeTimeInSeconds;
 extern int32_t EmergencyScopeTimeCutoff;
 extern int32_t Bscopetics, Escopetics;
-extern int32_t ScopeBeginTime;
 // Scope-plus-chart: scope steps gathered since the last chart point, and the tick
 // after which a chart point is taken even before its due time.
 extern int16_t scope2total;

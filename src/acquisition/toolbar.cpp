@@ -51,10 +51,37 @@ void ToolbarMouse(int /*clicks*/) {
   ApplyToolbarClick(p.h, p.v);
 }
 
-// The recording's dialog handler: the usual codes, and a first click on the toolbar
-// while another window is in front counts as a click on its icon.
+// The open note's answer, taken by whichever pass of the event pump delivers it: the
+// toolbar's pass and the note's own both pump, and an answer left in Action for the
+// note's next pass would be lost if another pass cleared it first.
+enum class NoteAnswer { None, Ok, Cancel };
+NoteAnswer gNoteAnswer = NoteAnswer::None;
+
+bool NoteInFront() {
+  return NoteWindowIsOpen != 0 && rt::FrontWindow() == kNoteWindow;
+}
+
+// A control click comes from the front window; a close box from whichever window it is.
+void TakeNoteAnswer(int16_t kind, int16_t item) {
+  if (NoteWindowIsOpen == 0) return;
+  if (kind == ActionCode::CloseBox && item == kNoteWindow) gNoteAnswer = NoteAnswer::Cancel;
+  if (kind != ActionCode::Click || !NoteInFront()) return;
+  if (item == 1) gNoteAnswer = NoteAnswer::Ok;
+  if (item == 2) gNoteAnswer = NoteAnswer::Cancel;
+}
+
+// The note field's keys: Return or Enter is the OK button.
+void NoteKey(const std::string& key) {
+  CheckRETURN(key);
+  if (!key.empty() && (key[0] == '\r' || key[0] == 3) && NoteInFront()) gNoteAnswer = NoteAnswer::Ok;
+}
+
+// The recording's dialog handler: the usual codes, an answer to the open note, and a
+// first click on the toolbar while another window is in front counts as a click on
+// its icon.
 void RecordingDialog(int16_t kind, int16_t item) {
   doDIALOG(kind, item);
+  TakeNoteAnswer(kind, item);
   if (kind == 3 && item == kToolbarWindow) ToolbarMouse(1);
 }
 
@@ -193,6 +220,7 @@ int16_t GetFileNote() {
   notetime = NowTimeText();
   BuildNoteWindow();
   NoteWindowIsOpen = 1;
+  gNoteAnswer = NoteAnswer::None;
   ControlStripClicked = 0;
   return 0;
 }
@@ -214,7 +242,7 @@ int16_t HandleNotes() {
     return 0;
   }
   OutputWindowScope scope(kNoteWindow);
-  rt::SetEditKeyHandler(CheckRETURN);
+  rt::SetEditKeyHandler(NoteKey);
   rt::SetDialogHandler(RecordingDialog);
   rt::SetMouseHandler(ToolbarMouse);
   std::string text = rt::EditText(kNoteField);
@@ -226,18 +254,12 @@ int16_t HandleNotes() {
   }
   rt::SelectEditText(kNoteField, static_cast<int>(text.size()), static_cast<int>(text.size()));
   rt::SetEditText(kNoteCountField, std::to_string(text.size()));
-  Action = 0;
   rt::PumpEvents(0);
   if (!rt::WindowExists(kNoteWindow)) return 0;
-  if (Action == ActionCode::Key) {
-    Action = ActionCode::Click;
-    EventID = 1;
-  }
-  const bool ok = Action == ActionCode::Click && EventID == 1;
-  const bool cancel = (Action == ActionCode::Click && EventID == 2) ||
-                      (Action == ActionCode::CloseBox && EventID == kNoteWindow);
-  if (!ok && !cancel) return 0;
-  if (ok) StoreNote(rt::EditText(kNoteField));
+  const NoteAnswer answer = gNoteAnswer;
+  if (answer == NoteAnswer::None) return 0;
+  gNoteAnswer = NoteAnswer::None;
+  if (answer == NoteAnswer::Ok) StoreNote(rt::EditText(kNoteField));
   CloseNoteWindow();
   Action = 0;
   return 0;

@@ -122,6 +122,7 @@ bool TriggerFires(int16_t mode, float value, float level, float reading) {
 }
 
 int16_t RUNTRIGGER() {
+  const HandlerScope callersHandlers;
   const int16_t record = TriggerRecord(TriggerChan, nChannels);
   const bool extraInput = TriggerChan < 1 || TriggerChan > nChannels;
   OpenStrip(record);

@@ -393,11 +393,13 @@ double CustomTickFactor(double typed, double defaultUnit) {
 }
 
 void SETSCOPEVIEW() {
+  const HandlerScope callersHandlers;
   while (RunScopeView()) {
   }
 }
 
 void SETCHARTVIEW() {
+  const HandlerScope callersHandlers;
   while (RunChartView()) {
   }
 }

@@ -147,6 +147,7 @@ void ClosedSystemRespCalc(int16_t absorbed, int16_t useRQ) {
 }
 
 void ClosedSystemRespirometry() {
+  const HandlerScope callersHandlers;
   OpenCalculatorWindow("Closed System Respirometry", 50, 100, 50 + 570, 100 + 388);
   BuildLayout();
   int16_t absorbed = 1, useRQ = 0;

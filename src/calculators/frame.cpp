@@ -63,6 +63,7 @@ void MoveFocusByTab() {
 
 void RunCalculatorLoop(const LoopRules& rules, const ButtonAction& onButton,
                        rt::EditKeyHandler editKeyHandler) {
+  const HandlerScope callersHandlers;
   Action = 0;
   EventID = 0;
   InstallDialogHandlers(NoMENU);

@@ -353,6 +353,7 @@ void BMR_DATA(int16_t list, int16_t item) {
 }
 
 void METABOLISM(int16_t form) {
+  const HandlerScope callersHandlers;
   Window w;
   w.form = form == 1 ? 1 : 0;
   Open(w);

@@ -201,6 +201,7 @@ bool OnButton(Window& w, int16_t button) {
 }  // namespace
 
 void SimpleRegression() {
+  const HandlerScope callersHandlers;
   OpenCalculatorWindow("Simple Regression ", 100, 80, 100 + 520, 80 + 520);
   BuildTable();
   BuildControls();

@@ -209,6 +209,7 @@ struct SunWindow {
 }  // namespace
 
 int16_t Sunrise() {
+  const HandlerScope callersHandlers;
   northLatitude = 1;
   westLongitude = 1;
   const InitialDate today = TodaysDate(TodayDateText());

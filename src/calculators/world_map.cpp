@@ -218,6 +218,7 @@ void ClampZoomCorner(int& x, int& y) {
 }
 
 int16_t GetMapCoordinates() {
+  const HandlerScope callersHandlers;
   if (rt::WindowExists(kCalculatorWindow)) rt::MoveWindowTo(kCalculatorWindow, -1000, -1000);
   rt::ImageHandle picture;
   BuildStrip();

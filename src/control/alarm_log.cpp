@@ -141,6 +141,7 @@ Str255 AlarmCountText(float count) {
 }
 
 void SHOWALARMS() {
+  const HandlerScope callersHandlers;
   BuildLog();
   Action = 0;
   EventID = 0;

@@ -202,6 +202,7 @@ Str255 AlarmRowTitle(int16_t channel) {
 }
 
 void SETALARMS() {
+  const HandlerScope callersHandlers;
   if (RecordingMODE == RecordingModeCode::Scope) return;
   services::SetUpMENUs(0);
   const int d = TallShift();

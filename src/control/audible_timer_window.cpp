@@ -211,6 +211,7 @@ bool Ends() {
 }  // namespace
 
 void AudibleTIMER() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   ApplyAlertDefaults();
   BuildTimerWindow();

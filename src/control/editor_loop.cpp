@@ -2,12 +2,14 @@
 
 #include "runtime/events.h"
 #include "runtime/windows.h"
+#include "shell/kit/protocol.h"
 #include "shell/state.h"
 
 namespace mv {
 
 EditorEnd RunEditorLoop(int16_t window, MenuHandlerFn menuHandler, const std::function<void()>& beforePass,
                         const std::function<bool(int16_t)>& clicked) {
+  const HandlerScope callersHandlers;
   Action = 0;
   EventID = 0;
   InstallDialogHandlers(menuHandler);

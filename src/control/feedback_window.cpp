@@ -423,6 +423,7 @@ void LoopFeedbackTo(int16_t count, double target) {
 }
 
 void AnalogFEEDBACK() {
+  const HandlerScope callersHandlers;
   if (AO2on != 0 && !WarningLetsFeedbackIn()) {
     Action = 0;
     EventID = 0;

@@ -99,6 +99,7 @@ Str255 SwitchedChannelLine(int16_t channel) {
 }
 
 void GetSequenceLabels() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   rt::SetMenuHandler([](int16_t menu, int16_t menuItem) { services::ShortMENU(menu, menuItem); });
   rt::SetDialogHandler(doDIALOG);

@@ -560,6 +560,7 @@ void CHECKSWITCHBUTTON() {
 }
 
 void ExternalDeviceControl() {
+  const HandlerScope callersHandlers;
   OpenSwitchWindow();
   const bool shortList = ScopeChart();
   while (rt::WindowExists(W)) {

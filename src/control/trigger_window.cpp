@@ -246,6 +246,7 @@ bool ExtraTriggerInputAvailable(int16_t channels) {
 }
 
 void TRIGGER() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   LoopEnd end = LoopEnd::MenuCommand;
   while (end == LoopEnd::MenuCommand) {

@@ -170,6 +170,7 @@ Str255 ZeroLinkRowText(int16_t r) {
 }
 
 void EXTRAZERO() {
+  const HandlerScope callersHandlers;
   BuildZeroLinkWindow();
   InstallDialogHandlers(ZeroLinkMenuHandler);
   services::SetUpMENUs(0);

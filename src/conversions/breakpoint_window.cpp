@@ -360,6 +360,7 @@ class BreakpointWindow {
 }  // namespace
 
 void BREAKPOINT(int16_t channel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return;
   BreakpointWindow(channel).Run();
 }

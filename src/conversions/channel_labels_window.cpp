@@ -51,6 +51,7 @@ void BuildChannelLabels() {
 }  // namespace
 
 void ChannelLabelsWindow() {
+  const HandlerScope callersHandlers;
   BuildChannelLabels();
   for (;;) {
     rt::PumpEvents();

@@ -375,6 +375,7 @@ class ConversionsWindow {
 }  // namespace
 
 bool CONVERT(int16_t channel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16 || channel > nChannels) return false;
   return ConversionsWindow(channel).Run();
 }

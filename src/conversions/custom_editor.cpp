@@ -231,6 +231,7 @@ class CustomEditor {
 }  // namespace
 
 void CustomConversionEditor() {
+  const HandlerScope callersHandlers;
   CustomEditor().Run();
 }
 

@@ -33,6 +33,7 @@ Str255 Trimmed(Str255 text) {
 
 // True when the user asked for the transfer window (button 2, a close, Return).
 bool RunChooser() {
+  const HandlerScope callersHandlers;
   constexpr int16_t kWindow = kCustomChooserWindow;
   services::SetUpMENUs(0);
   BuildWINDOW(kWindow, "Modify Voltage Conversions", 200, 120, 492, 200, 6);
@@ -193,6 +194,7 @@ class TransferWindow {
 }  // namespace
 
 void CUSTOMTRANSFER() {
+  const HandlerScope callersHandlers;
   TransferWindow().Run();
 }
 

@@ -280,6 +280,7 @@ float FieldValue(int16_t field) {
 }  // namespace
 
 void ShowPoly(int16_t channel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return;
   BuildWINDOW(kThreeWayWindow, Str255("3-order Polynomial, Channel") + NumText(channel), 115, 110, 455, 390,
               6);

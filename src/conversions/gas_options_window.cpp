@@ -362,6 +362,7 @@ class GasOptionsWindow {
 }  // namespace
 
 void ConversionOptions(int16_t channel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16 || channel > nChannels) return;
   GasOptionsWindow(channel).Run();
 }

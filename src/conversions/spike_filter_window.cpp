@@ -183,6 +183,7 @@ class SpikeFilterWindow {
 }  // namespace
 
 void SetSpikeFilter() {
+  const HandlerScope callersHandlers;
   SpikeFilterWindow().Run();
 }
 

@@ -118,6 +118,7 @@ int16_t AdamPreselectedInput(int16_t channel, int16_t count, bool newChannel) {
 // ---- address setting ------------------------------------------------------------------
 
 void SendNewAddressCheck(const std::string& command) {
+  const HandlerScope callersHandlers;
   BuildWINDOW(kCheckWindow, "New ADAM address check", 100, 200, 500, 350, 0);
   const rt::FontSpec font = KitFont(KestraneFont, 14);
   rt::FontSpec bold = font;
@@ -212,6 +213,7 @@ void BuildAddressWindow() {
 }  // namespace
 
 void SetADAMaddress() {
+  const HandlerScope callersHandlers;
   BuildAddressWindow();
   InstallDialogHandlers(NoMENU);
   adam::ModuleKind kind = adam::ModuleKind::None;
@@ -264,6 +266,7 @@ void FinishSensorWindow(int okLeft, int height) {
 }
 
 void ADAMseriesSTATUS() {
+  const HandlerScope callersHandlers;
   const int16_t n = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
   const int16_t rows = 24, top = 95;
   const int16_t height = static_cast<int16_t>(std::max(335, top + n * rows + 60));
@@ -310,6 +313,7 @@ void ADAMseriesSTATUS() {
 // ---- input selection ------------------------------------------------------------------
 
 void ADAMChannels(int16_t channel, int16_t newChannel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return;
   const int16_t second = PrefsArray[PrefsSlot::Adam16Inputs];
   const int16_t count = second != 0 ? 16 : 8;

@@ -86,6 +86,7 @@ void ConnectionERROR(const Str255& name) {
 }
 
 void ConnectionERROR(const Str255& name, const std::string& reason) {
+  const HandlerScope callersHandlers;
   NoteConnectionError(name.str());
   const int16_t previous = rt::OutputWindow();
   MarkFailureInCurrentWindow();

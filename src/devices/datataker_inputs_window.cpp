@@ -241,6 +241,7 @@ std::string KindName(const DataTakerChannelsRecord& r) {
 }
 
 void DATATAKERSTATUS() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   BuildInputsWindow(NumText(counterstart).str());
   upVipSOUND();

@@ -108,6 +108,7 @@ bool Click(int16_t control) {
 }  // namespace
 
 void DT800COMMUNICATIONS() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   BuildModeWindow();
   bool done = false;

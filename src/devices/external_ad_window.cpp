@@ -125,6 +125,7 @@ void PlayStartupAnimation() {
 }  // namespace
 
 void ExternalADtype(int16_t ask) {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   External_AD = PrefsArray[PrefsSlot::InterfaceCode] != 0 ? PrefsArray[PrefsSlot::InterfaceCode] : 1;
   baudrate = InterfaceFor(External_AD).defaultBaud;

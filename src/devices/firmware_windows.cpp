@@ -396,6 +396,7 @@ void DT800check(int16_t atStartUp, const std::string& reply) {
 }
 
 void GetFirmware(int16_t atStartUp) {
+  const HandlerScope callersHandlers;
   g_texts.clear();
   const bool start = atStartUp != 0;
   const int16_t code = External_AD;
@@ -421,6 +422,7 @@ void GetFirmware(int16_t atStartUp) {
 }
 
 void DataTakerDiagnostics() {
+  const HandlerScope callersHandlers;
   g_failed.clear();
   const int16_t code = External_AD;
   const bool dt800 = IsDT800Family(code);

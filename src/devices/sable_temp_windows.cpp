@@ -54,6 +54,7 @@ int16_t TemperatureInputOf(int16_t hardwareInput) {
 }
 
 void SABLETEMPCHANNELS() {
+  const HandlerScope callersHandlers;
   BuildWINDOW(kSableTempWindow, SableTempTitle(External_AD), 106, 50, 530, 275, 6);
   SetWindowBackground(LightGray, true);
   upVipSOUND();
@@ -98,6 +99,7 @@ void SABLETEMPCHANNELS() {
 }
 
 void CheckUI2TempChannel(int16_t channel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return;
   const float input = ChannelVariables[channel][ChanField::Input];
   hardwareADchannel = std::isfinite(input) ? static_cast<int16_t>(std::trunc(input)) : 0;

@@ -172,6 +172,7 @@ void RunPortWindow(const PortWindow& w) {
 }  // namespace
 
 void ConfigureSERIALPORT() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   PortWindow w;
   w.paths = SerialPortList();

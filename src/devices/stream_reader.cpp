@@ -94,6 +94,7 @@ void ResetStreamReader() {
 }
 
 void ReadSerialStream(int16_t mode) {
+  const HandlerScope callersHandlers;
   MouseWasClicked = 0;
   gOtherAction = 0;
   gOtherEvent = 0;

@@ -51,6 +51,7 @@ void BuildCaution() {
 }  // namespace
 
 void ASCIIWARN() {
+  const HandlerScope callersHandlers;
   std::array<bool, kMenus.size()> wasEnabled{};
   for (std::size_t i = 0; i < kMenus.size(); ++i) wasEnabled[i] = rt::MenuItemEnabled(kMenus[i], 0);
   for (int16_t m : {2, 4, 5}) rt::EnableMenuItem(m, 0, false);
@@ -93,7 +94,7 @@ FileResult SaveASCII(const std::string& path, int16_t progress) {
       rt::PeekEvents();
     };
   }
-  FileResult r = SaveTextDataFile(path, false, follow);
+  FileResult r = SaveTextDataFile(path, RunPhase::Closed, follow);
   if (r) wsst();
   if (progress == 1 && rt::WindowExists(kTextSaveProgressWindow)) rt::CloseWindow(kTextSaveProgressWindow);
   return r;

@@ -133,6 +133,7 @@ void TakeInterval() {
 }  // namespace
 
 void SetTimedSAVE() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   BuildIntervalWindow();
   wssst();

@@ -62,8 +62,8 @@ void AppendHeader(bytes::ByteWriter& w, int32_t count, bool wide, float interval
 // Continuous scanning stores the scans per sample of the whole run; with fewer than
 // two samples there is no such average and the channel's own figure stands.
 float AveragedField(const DataFileFacts& f, const DataFileChannel& c) {
-  if (f.continuousScan && f.sample > 1) {
-    return static_cast<float>(static_cast<double>(f.totalScans) / static_cast<double>(f.sample - 1));
+  if (f.continuousScan && f.samples > 1) {
+    return static_cast<float>(static_cast<double>(f.totalScans) / static_cast<double>(f.samples - 1));
   }
   return c.averaged;
 }
@@ -97,8 +97,10 @@ void AppendFloatsBE(std::string& out, const float* values, std::size_t count) {
 }
 
 void EncodeChartFileTo(ChunkedOutput& o, const RecordingView& view, const DataFileFacts& f) {
-  const bool wide = f.sample >= kWideCountFrom;
-  const int32_t last = f.sample - 1;  // columns 0 .. last are written
+  // The count is the last sample index: one less than the values each channel holds.
+  const int32_t values = std::max(0, f.samples);
+  const int32_t last = values - 1;
+  const bool wide = last + 1 >= kWideCountFrom;
   const int first = std::max<int>(f.firstChan, 1);
   const int16_t channels = static_cast<int16_t>(std::max(0, f.nChannels - first + 1));
   bytes::ByteWriter w;
@@ -119,12 +121,11 @@ void EncodeChartFileTo(ChunkedOutput& o, const RecordingView& view, const DataFi
   }
   std::string& out = o.text();
   out += w.data();
-  const int32_t values = std::max(0, last + 1);
   std::vector<float> chunk(static_cast<std::size_t>(std::min(values, kChunk)));
   for (int n = first; n <= f.nChannels; ++n) {
     for (int32_t c = 0; c < values; c += kChunk) {
       const int32_t count = std::min(kChunk, values - c);
-      view.ChartColumns(n, c, count, chunk.data());
+      view.ChartColumns(n, f.firstColumn + c, count, chunk.data());
       AppendFloatsBE(out, chunk.data(), static_cast<std::size_t>(count));
       o.Spill();
     }

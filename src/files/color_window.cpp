@@ -210,6 +210,7 @@ void COLORPLOT(int16_t mode) {
 }
 
 void SETCOLORS() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   BuildColorWindow();
   wssst();

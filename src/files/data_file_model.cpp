@@ -43,9 +43,10 @@ bool Slot(int n) { return PrefsArray[n] != 0; }
 
 }  // namespace
 
-DataFileFacts GatherDataFileFacts() {
+DataFileFacts GatherDataFileFacts(RunPhase phase) {
   DataFileFacts f;
-  f.sample = Sample;
+  f.samples = std::max<int32_t>(0, phase == RunPhase::Open ? Sample : nSamples);
+  f.firstColumn = FirstChan >= 2 ? 1 : 0;
   f.sampleInterval = SampleInterval;
   f.nChannels = std::clamp<int16_t>(nChannels, 0, 16);
   f.firstChan = FirstChan;

@@ -61,8 +61,11 @@ struct DataFileChannel {
 };
 
 struct DataFileFacts {
-  // chart recording
-  int32_t sample = 0;  // Sample, as the recording left it
+  // chart recording: every file holds all the run's samples, the same ones, from the
+  // store's firstColumn on (0 in chart mode; 1 in scope-plus-chart mode, whose chart
+  // points fill columns 1 to n)
+  int32_t samples = 0;
+  int32_t firstColumn = 0;
   float sampleInterval = 0;
   int16_t nChannels = 0;
   int16_t firstChan = 1;  // 2 in scope-plus-chart mode
@@ -83,9 +86,6 @@ struct DataFileFacts {
   bool spikeFilterOn = false;  // slot 32
   bool repeatSaves = false;    // slot 44
   bool timeColumn = false;     // slot 38: elapsed time in text files
-  // Inside an end-of-period save the run is still open: the text and Sable writers
-  // then take columns 0 .. Sample - 1 (column Sample was never filled).
-  bool endOfPeriod = false;
   // scope sweep
   int32_t scopeMax = 0;
   int32_t scSample = 1;
@@ -96,8 +96,14 @@ struct DataFileFacts {
   std::string saveTime;  // "HH:mm:ss" of a sweep save
 };
 
+// Where the run's sample count stands when a file is written. While the run is open
+// (a timed backup, an end-of-period save, the backup at the stop) Sample counts the
+// samples taken. Once the options window has closed the run, Sample is one less (the
+// intervals the rate check measures) and nSamples keeps the count.
+enum class RunPhase { Open, Closed };
+
 // The facts of the program's state now (the save time is the present time).
-DataFileFacts GatherDataFileFacts();
+DataFileFacts GatherDataFileFacts(RunPhase phase);
 
 // ---- rules shared by the writers ------------------------------------------------------------
 

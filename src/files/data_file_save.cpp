@@ -14,16 +14,15 @@ namespace {
 
 void MarkSaved() { PrefsArray[PrefsSlot::LastRunSaved] = 1; }
 
-DataFileFacts FactsFor(bool endOfPeriod) {
-  DataFileFacts f = GatherDataFileFacts();
-  f.endOfPeriod = endOfPeriod;
-  return f;
+// A sweep is the scope trace's, whatever the chart's count.
+DataFileFacts SweepFacts() {
+  return GatherDataFileFacts(RunPhase::Open);
 }
 
 }  // namespace
 
-FileResult SaveChartDataFile(const std::string& path) {
-  const DataFileFacts f = FactsFor(false);
+FileResult SaveChartDataFile(const std::string& path, RunPhase phase) {
+  const DataFileFacts f = GatherDataFileFacts(phase);
   FileResult r = WriteChartFile(path, StoreRecordingView(), f);
   if (r) {
     AD_Device_Code = ChartInterfaceCode(f.externalAD);
@@ -32,24 +31,24 @@ FileResult SaveChartDataFile(const std::string& path) {
   return r;
 }
 
-FileResult SaveSableDataFile(const std::string& path, bool endOfPeriod) {
-  const DataFileFacts f = FactsFor(endOfPeriod);
+FileResult SaveSableDataFile(const std::string& path, RunPhase phase) {
+  const DataFileFacts f = GatherDataFileFacts(phase);
   FileResult r = WriteSableChart(path, StoreRecordingView(), f);
   if (r) {
-    nSamples = f.sample;
+    nSamples = f.samples;
     MarkSaved();
   }
   return r;
 }
 
-FileResult SaveTextDataFile(const std::string& path, bool endOfPeriod, const TextProgress& progress) {
-  FileResult r = WriteTextFile(path, StoreRecordingView(), FactsFor(endOfPeriod), progress);
+FileResult SaveTextDataFile(const std::string& path, RunPhase phase, const TextProgress& progress) {
+  FileResult r = WriteTextFile(path, StoreRecordingView(), GatherDataFileFacts(phase), progress);
   if (r) MarkSaved();
   return r;
 }
 
 FileResult SaveScopeSweepBinary(const std::string& path) {
-  const DataFileFacts f = FactsFor(false);
+  const DataFileFacts f = SweepFacts();
   Kfloat = ScopeFileInterval(f).relativeError;
   FileResult r = WriteScopeFile(path, StoreRecordingView(), f);
   if (r) AD_Device_Code = ScopeInterfaceCode(f.externalAD, f.demonstration);
@@ -57,7 +56,7 @@ FileResult SaveScopeSweepBinary(const std::string& path) {
 }
 
 FileResult SaveScopeSweepSable(const std::string& path) {
-  const DataFileFacts f = FactsFor(false);
+  const DataFileFacts f = SweepFacts();
   const ScopeIntervalChoice interval = ScopeFileInterval(f);
   Kfloat = interval.relativeError;
   FileResult r = WriteSableSweep(path, StoreRecordingView(), f, interval.interval);
@@ -66,7 +65,7 @@ FileResult SaveScopeSweepSable(const std::string& path) {
 }
 
 FileResult SaveScopeSweepText(const std::string& path) {
-  const DataFileFacts f = FactsFor(false);
+  const DataFileFacts f = SweepFacts();
   Kfloat = ScopeFileInterval(f).relativeError;
   return WriteScopeText(path, StoreRecordingView(), f);
 }

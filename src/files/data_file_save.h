@@ -5,16 +5,16 @@
 #pragma once
 #include <string>
 
+#include "files/data_file_model.h"
 #include "files/file_io.h"
 #include "files/text_file.h"
 
 namespace mv {
 
-// endOfPeriod: called inside the recording loop at the end of a period, where the
-// run's samples are columns 0 .. Sample - 1.
-FileResult SaveChartDataFile(const std::string& path);
-FileResult SaveSableDataFile(const std::string& path, bool endOfPeriod);
-FileResult SaveTextDataFile(const std::string& path, bool endOfPeriod, const TextProgress& progress = {});
+// Every format holds every sample the run took; phase says where that count stands.
+FileResult SaveChartDataFile(const std::string& path, RunPhase phase);
+FileResult SaveSableDataFile(const std::string& path, RunPhase phase);
+FileResult SaveTextDataFile(const std::string& path, RunPhase phase, const TextProgress& progress = {});
 
 // The current scope sweep. Leaves the measured rate's relative error in Kfloat.
 FileResult SaveScopeSweepBinary(const std::string& path);

@@ -83,6 +83,7 @@ std::vector<std::string> WrapText(std::string_view text, std::size_t maxChars) {
 }
 
 void FileAlert(const std::string& title, const std::string& message) {
+  const HandlerScope callersHandlers;
   const int16_t previous = rt::OutputWindow();
   std::vector<std::string> lines = WrapText(message, kLineChars);
   if (lines.size() > kMaxLines) lines.resize(kMaxLines);

@@ -225,6 +225,7 @@ void ReadConditions(const Session& s) {
 }  // namespace
 
 void GETFILECOMMENTS() {
+  const HandlerScope callersHandlers;
   AppendSpikeSummaryToComment();
   Session s;
   s.sable = PrefsArray[PrefsSlot::SaveSable] != 0;

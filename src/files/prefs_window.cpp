@@ -402,6 +402,7 @@ void setprefbuts() {
 }
 
 void SetPREFERENCES() {
+  const HandlerScope callersHandlers;
   Session s;
   s.oldHeight = PrefsArray[PrefsSlot::WindowHeight];
   services::SetUpMENUs(0);

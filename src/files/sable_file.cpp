@@ -115,17 +115,15 @@ std::string SableTransformName(int code) {
 void EncodeSableChartTo(ChunkedOutput& o, const RecordingView& view, const DataFileFacts& f) {
   const int first = std::max<int>(f.firstChan, 1);
   const int channels = std::max(0, f.nChannels - first + 1);
-  const int32_t samples = std::max(0, f.sample);
-  // After a stop the run's samples sit in columns 1 .. Sample; inside an end-of-period
-  // save the run is still open and column Sample is not yet filled.
-  const int32_t firstColumn = f.endOfPeriod ? 0 : 1;
+  const int32_t samples = std::max(0, f.samples);
   std::string& out = o.text();
   PutHead(out, channels, samples, f.sampleInterval);
   std::vector<float> block(static_cast<std::size_t>(kChunk) * std::max(channels, 1));
   for (int32_t c = 0; c < samples; c += kChunk) {
     const int32_t count = std::min(kChunk, samples - c);
     for (int k = 0; k < channels; ++k)
-      view.ChartColumns(first + k, firstColumn + c, count, block.data() + static_cast<std::size_t>(k) * kChunk);
+      view.ChartColumns(first + k, f.firstColumn + c, count,
+                        block.data() + static_cast<std::size_t>(k) * kChunk);
     for (int32_t i = 0; i < count; ++i)
       for (int k = 0; k < channels; ++k) PutF(out, block[static_cast<std::size_t>(k) * kChunk + i]);
     o.Spill();

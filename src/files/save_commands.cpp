@@ -153,17 +153,17 @@ void SetMeasuredSampleInterval() {
   if (StorableInterval(interval)) SampleInterval = interval;
 }
 
-FileResult WriteRecording(DataFormat f, const std::string& path, bool endOfPeriod) {
+FileResult WriteRecording(DataFormat f, const std::string& path, RunPhase phase) {
   FileResult r;
   switch (f) {
     case DataFormat::Sable:
-      r = SaveSableDataFile(path, endOfPeriod);
+      r = SaveSableDataFile(path, phase);
       break;
     case DataFormat::Text:
-      r = SaveTextDataFile(path, endOfPeriod);
+      r = SaveTextDataFile(path, phase);
       break;
     default:
-      r = SaveChartDataFile(path);
+      r = SaveChartDataFile(path, phase);
       break;
   }
   // The Sable export is written without the save sound.
@@ -188,7 +188,7 @@ void SAVEFILES() {
   }
   // A text file written by hand shows its progress.
   const FileResult r =
-      f == DataFormat::Text ? SaveASCII(sFileCFURL, 1) : WriteRecording(f, sFileCFURL, false);
+      f == DataFormat::Text ? SaveASCII(sFileCFURL, 1) : WriteRecording(f, sFileCFURL, RunPhase::Closed);
   if (!r) {
     files_hooks::FileNotice("The data were not saved", "\"" + FileNameOf(sFileCFURL) + "\": " + r.reason);
     return;
@@ -221,6 +221,7 @@ void CautionText(int16_t x, int16_t y, const char* text, double size, bool bold)
 
 // "That backup file already exists": 1 choose another name, 2 overwrite (a key too).
 int16_t BackupExistsCaution() {
+  const HandlerScope callersHandlers;
   BuildWINDOW(kBackupExistsWindow, "", 100, 100, 500, 230, 262);
   WARNINGSTRIPES(5);
   CautionText(70, 38, "Caution...", 24, false);
@@ -252,8 +253,10 @@ int16_t BackupExistsCaution() {
 
 }  // namespace
 
-void BACKUPFILENAME() {
-  services::SetUpMENUs(0);
+namespace {
+
+// The backup panel and its caution; true when a backup file was chosen.
+bool AskBackupFile() {
   const std::string defaultName = BackupDefaultName(ExtensionsOn());
   bool mustChoose = false;  // after "Select new backup file name" a name must be chosen
   for (;;) {
@@ -275,7 +278,19 @@ void BACKUPFILENAME() {
     backupfile = NameField(FileNameOf(path));
     break;
   }
+  return !BackupfileCFURL.empty();
+}
+
+}  // namespace
+
+void BACKUPFILENAME() {
+  services::SetUpMENUs(0);
+  AskBackupFile();
   services::SetUpMENUs(1);
+}
+
+bool TimedBackupsWritten() {
+  return TimedSaveINTERVAL > 0 && !BackupfileCFURL.empty();
 }
 
 // ---- the root name line of the options window ------------------------------------------------------
@@ -297,19 +312,44 @@ void SHOWROOTFILE() {
 
 // ---- the timed backup ----------------------------------------------------------------------------
 
+namespace {
+
+// The sample schedule and the backup timer start again from now. The schedule was
+// held from heldFrom (a write, the backup panel): that time is not measured as sampling.
+void RestartScheduleAfterBackup(double dueBefore, double heldFrom) {
+  CurrentTimeInSeconds = GetCurrentTimeInSeconds();
+  TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
+  NoteChartScheduleHeld(ChartTiming, dueBefore, heldFrom, TimeOfNextChartSample);
+  NextSAVEtime = TicksFrom(static_cast<double>(rt::TickCount()) + TimedSaveINTERVAL);
+}
+
+void ClearBackupClick() {
+  ControlStripClicked = 0;
+  BackupIconClicked = 0;
+}
+
+}  // namespace
+
 void AutoTimedBACKUP(int16_t resetTimer) {
-  if (BackupfileCFURL.empty()) return;
+  bool asked = false;
+  if (BackupfileCFURL.empty()) {
+    // The timed path has no file to write (the screen says "backup off"). The key or
+    // the icon asks for one, so backups can still be turned on during the run; the
+    // recording keeps its menus off meanwhile, and the time spent in the panel is a
+    // gap the schedule restarts after.
+    if (resetTimer == 1) return ClearBackupClick();
+    const double panelBegan = GetCurrentTimeInSeconds(), dueBefore = TimeOfNextChartSample;
+    asked = AskBackupFile();
+    RestartScheduleAfterBackup(dueBefore, panelBegan);
+    if (!asked) return ClearBackupClick();
+  }
   SetMeasuredSampleInterval();
   if (backupfile.empty()) backupfile = BackupDefaultName(false);
   // The writer replaces the old backup only once the new one is complete.
   const double writeBegan = GetCurrentTimeInSeconds(), dueBefore = TimeOfNextChartSample;
-  const FileResult r = WriteRecording(DataFormat::Binary, BackupfileCFURL, false);
-  if (resetTimer == 1) {
-    CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-    TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
-    // Writing held the schedule: that time is not measured as sampling.
-    NoteChartScheduleHeld(ChartTiming, dueBefore, writeBegan, TimeOfNextChartSample);
-    NextSAVEtime = TicksFrom(static_cast<double>(rt::TickCount()) + TimedSaveINTERVAL);
+  const FileResult r = WriteRecording(DataFormat::Binary, BackupfileCFURL, RunPhase::Open);
+  if (resetTimer == 1 || asked) {
+    RestartScheduleAfterBackup(dueBefore, writeBegan);
   } else {
     // The key or icon that asked: wait for its click to end (bounded).
     for (int i = 0; i < 300 && rt::Button(); ++i) rt::PumpEvents(10);
@@ -323,8 +363,7 @@ void AutoTimedBACKUP(int16_t resetTimer) {
     BackupFileIndicator = " backup failed";
     ShowFailure(kBackupIndicatorField, " backup failed");
   }
-  ControlStripClicked = 0;
-  BackupIconClicked = 0;
+  ClearBackupClick();
 }
 
 // ---- the end of a sampling period ----------------------------------------------------------------
@@ -340,7 +379,7 @@ void AUTOSAVE() {
   const DataFormat f = DataFileFormatChoice();
   ScopeCount = NextNumberedCount(RootKind::Repeat);
   const std::string path = InFolder(NumberedFilesFolder(), NumberedFileName(RootKind::Repeat, ScopeCount));
-  const FileResult r = WriteRecording(f, path, true);
+  const FileResult r = WriteRecording(f, path, RunPhase::Open);
 
   NewScreen = 1;
   files_hooks::NewPeriodScreen();
@@ -370,7 +409,7 @@ bool QuickSAVE() {
   FileResult r{false, "no folder to save into"};
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;
-    r = WriteRecording(DataFormat::Binary, InFolder(folder, name), false);
+    r = WriteRecording(DataFormat::Binary, InFolder(folder, name), RunPhase::Closed);
     if (r) break;
   }
   MarkUnsaved();  // a quick save is no save of the recording

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "files/data_file_model.h"
 #include "files/file_io.h"
 #include "files/save_names.h"
 #include "runtime/str255.h"
@@ -37,14 +38,18 @@ int32_t NextNumberedCount(RootKind kind);
 // The options window's line with the root name of the numbered files (window 4).
 void SHOWROOTFILE();
 
+// Whether timed backups are written in this run: an interval and a backup file. A
+// cancelled backup panel leaves no file, and the run then has no timed backups.
+bool TimedBackupsWritten();
+
 // The interval a save stores: the requested chart interval unless the run's measured
 // one (the rate check's measurement, pauses taken off) lies outside the tolerance.
 // Sets SampleInterval.
 void SetMeasuredSampleInterval();
 
-// Writes the present recording in a format (endOfPeriod: inside the recording loop)
+// Writes the present recording in a format (phase: whether the run is still open)
 // and plays the short save sound when it was written (the Sable export is silent).
-FileResult WriteRecording(DataFormat f, const std::string& path, bool endOfPeriod);
+FileResult WriteRecording(DataFormat f, const std::string& path, RunPhase phase);
 
 constexpr int16_t kNextFileField = 198, kBackupIndicatorField = 199;
 constexpr int16_t kBackupExistsWindow = 1776, kBackupIntervalWindow = 16, kRootNameWindow = 4;

@@ -42,6 +42,7 @@ float LastStripBottom() {
 // The "Screen Size Mismatch" window: keep the layout for this screen, or take the
 // window size the file was made with.
 void ScreenSizeMismatch(int16_t rememberedWidth) {
+  const HandlerScope callersHandlers;
   BuildWINDOW(kScreenMismatchWindow, "Screen Size Mismatch", 75, 75, 457, 210, 262);
   WARNINGSTRIPES(10);
   if (Sound_Is_On != 0) PlaySound("ahem.mp3", "MVtimerSounds");

@@ -117,6 +117,7 @@ void SendToTextFile(const std::string& report) {
 }  // namespace
 
 void PRINTSETUP() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   BuildReportWindow();
   bool toPrinter = true;

@@ -82,6 +82,7 @@ FileResult WriteShutdownMessage(std::string_view text) {
 }
 
 void ShutdownMessage() {
+  const HandlerScope callersHandlers;
   if (ShutdownMessagePath().empty()) return;
   BuildEditor(ShutdownMessageForEditor());
   Action = 0;

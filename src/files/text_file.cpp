@@ -16,8 +16,7 @@ void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFil
                       const TextProgress& progress) {
   const int first = std::max<int>(f.firstChan, 1);
   const int channels = std::max(0, f.nChannels - first + 1);
-  const int32_t rows = std::max(0, f.sample);
-  const int32_t firstColumn = f.endOfPeriod ? 0 : 1;  // as the Sable export
+  const int32_t rows = std::max(0, f.samples);
   std::string& out = o.text();
   if (f.timeColumn) out += "Time (sec)\t";
   for (int k = 0; k < channels; ++k) {
@@ -30,7 +29,8 @@ void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFil
   for (int32_t c = 0; c < rows; c += kChunk) {
     const int32_t count = std::min(kChunk, rows - c);
     for (int k = 0; k < channels; ++k)
-      view.ChartColumns(first + k, firstColumn + c, count, block.data() + static_cast<std::size_t>(k) * kChunk);
+      view.ChartColumns(first + k, f.firstColumn + c, count,
+                        block.data() + static_cast<std::size_t>(k) * kChunk);
     for (int32_t i = 0; i < count; ++i) {
       if (f.timeColumn) {
         // Row r (from 1) at r x interval, multiplied in single precision.

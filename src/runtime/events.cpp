@@ -407,6 +407,15 @@ void SetEditKeyHandler(EditKeyHandler handler) { gEditKey = std::move(handler); 
 void SetMenuHandler(MenuHandler handler) { gMenu = std::move(handler); }
 void SetMouseHandler(MouseHandler handler) { gMouse = std::move(handler); }
 void SetErrorHandler(ErrorHandler handler) { gError = std::move(handler); }
+WindowHandlers CurrentWindowHandlers() {
+  return WindowHandlers{gDialog, gEditKey, gMenu, gMouse};
+}
+void SetWindowHandlers(WindowHandlers handlers) {
+  gDialog = std::move(handlers.dialog);
+  gEditKey = std::move(handlers.editKey);
+  gMenu = std::move(handlers.menu);
+  gMouse = std::move(handlers.mouse);
+}
 void SetOpenDocumentHandler(OpenDocumentHandler handler) { gOpenDoc = std::move(handler); }
 void SetPumpHook(std::function<void()> hook) { gPumpHook = std::move(hook); }
 bool EventsPending() { return !gQueue.empty(); }
@@ -433,15 +442,23 @@ void RunPumpHook() {
   hook();
 }
 
-}  // namespace
-
-void PumpEvents(int idleWaitMs) {
+// One pass of the window system: the pump hook, the activation asked for, every
+// pending event turned into the queue, deferred deletions. False without an
+// application, when there is nothing to pass.
+bool PassWindowSystemEvents() {
   RunPumpHook();
-  if (!QApplication::instance()) return;
+  if (!QApplication::instance()) return false;
   IssueActivationRequest();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   SettleActivation();
+  return true;
+}
+
+}  // namespace
+
+void PumpEvents(int idleWaitMs) {
+  if (!PassWindowSystemEvents()) return;
   if (gQueue.empty() && idleWaitMs > 0) {
     WakeTimer()->start(idleWaitMs);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -455,12 +472,7 @@ void PumpEvents(int idleWaitMs) {
 }
 
 void SettleEvents() {
-  RunPumpHook();
-  if (!QApplication::instance()) return;
-  IssueActivationRequest();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  SettleActivation();
+  if (!PassWindowSystemEvents()) return;
   const auto raisedByTheSystem = [](const QueuedEvent& e) {
     return e.kind == QueuedEvent::Dialog && (e.a == 5 || e.a == 18 || e.a == 19);
   };

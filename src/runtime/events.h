@@ -63,6 +63,17 @@ void SetEditKeyHandler(EditKeyHandler handler);
 void SetMenuHandler(MenuHandler handler);
 void SetMouseHandler(MouseHandler handler);
 void SetErrorHandler(ErrorHandler handler);
+
+// The four handlers a window installs for its open time, taken and put back
+// together so a window can leave its caller's as it found them.
+struct WindowHandlers {
+  DialogHandler dialog;
+  EditKeyHandler editKey;
+  MenuHandler menu;
+  MouseHandler mouse;
+};
+WindowHandlers CurrentWindowHandlers();
+void SetWindowHandlers(WindowHandlers handlers);
 void SetOpenDocumentHandler(OpenDocumentHandler handler);
 void ReportError(int code);   // calls the installed error handler, if any
 

@@ -164,6 +164,7 @@ int32_t AveragedReadings(const Str255& fieldText) {
 }
 
 bool AVERAGING(int16_t channel) {
+  const HandlerScope callersHandlers;
   LastChanModified = channel;
   if (RecordingMODE != RecordingModeCode::Chart || On(PrefsSlot::AverageAllChannels)) return false;
   const bool lastChannel = channel == nChannels;

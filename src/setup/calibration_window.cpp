@@ -527,6 +527,7 @@ float DCALgetVOLTS(int16_t channel, int16_t count) {
 }
 
 void DIRECTCAL(int16_t channel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return;
   CalibrationWindow(channel).Run();
 }

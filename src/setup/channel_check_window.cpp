@@ -353,6 +353,7 @@ int16_t ChannelCheckMouse() {
 }
 
 void CHECKCHANNEL(int16_t channel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return;
   const CheckContext c = LoadChannel(channel);
   if (External_AD == ExternalADCode::DT800) CheckChannelFlushDT800();

@@ -141,6 +141,7 @@ void FinishDeletion(int16_t oldCount) {
 }  // namespace
 
 bool CutCHANNELS() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   const int16_t n = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
   BuildDeleteWindow(n);

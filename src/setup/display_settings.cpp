@@ -209,6 +209,7 @@ int32_t StatusSpeedFor(int16_t button) {
 }
 
 int16_t SETSLOPETREND() {
+  const HandlerScope callersHandlers;
   if (RecordingMODE != RecordingModeCode::Chart) return 0;
   services::SetUpMENUs(0);
   wsst();
@@ -254,6 +255,7 @@ int16_t SETSLOPETREND() {
 }
 
 int16_t ChartWindowSize() {
+  const HandlerScope callersHandlers;
   const int16_t oldHeight = PrefsArray[PrefsSlot::WindowHeight];
   services::SetUpMENUs(0);
   BuildSizeWindow(rt::DisplayWidth(), rt::DisplayHeight());
@@ -300,6 +302,7 @@ int16_t ChartWindowSize() {
 }
 
 int16_t STATUS_DISPLAYS() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   BuildStatusWindow();
   MENUID = 0;

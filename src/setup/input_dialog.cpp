@@ -334,6 +334,7 @@ int16_t PreselectedInput(int16_t count, int16_t currentInput) {
 }
 
 bool SELECTCHANNEL(int16_t channel, int16_t storeFlag) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return false;
   if (External_AD == ExternalADCode::ADAM) {
     setup_hooks::ADAMChannels(channel, storeFlag);

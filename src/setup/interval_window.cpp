@@ -534,16 +534,19 @@ class IntervalWindow {
   }
 
   // A typed interval of 0 or less (or no number) becomes 5 s; one beyond the
-  // limits becomes the nearest limit.
+  // limits becomes the nearest limit. The interval is kept as typed: through a float
+  // 0.01 s would become 0.0099999998 s, just short of the readouts' speed limit, and
+  // the run would switch its data panel off.
   void UseOtherInterval() {
-    NewInterval = static_cast<float>(TextToNumber(rt::EditText(kIntervalField)));
-    if (!(NewInterval > 0) || !std::isfinite(NewInterval)) NewInterval = 5.0f;
-    NewInterval = std::clamp(NewInterval, static_cast<float>(kShortestSampleInterval),
-                             static_cast<float>(kLongestSampleInterval));
+    double seconds = TextToNumber(rt::EditText(kIntervalField));
+    const auto single = static_cast<float>(seconds);
+    if (!(seconds > 0) || !std::isfinite(single) || !(single > 0)) seconds = 5.0;
+    seconds = std::clamp(seconds, kShortestSampleInterval, kLongestSampleInterval);
+    NewInterval = static_cast<float>(seconds);
     interval = NewInterval;
     AltChartInt = 1;
     OldChartSpeedBut = RateButton::UseOther;
-    SampleIntervalinSeconds = NewInterval;
+    SampleIntervalinSeconds = seconds;
   }
 
   void CountOrDuration(int16_t id) {
@@ -635,6 +638,7 @@ class IntervalWindow {
 }  // namespace
 
 void GetSampleINTERVAL(const Str255& variant) {
+  const HandlerScope callersHandlers;
   IntervalWindow(variant).Run();
 }
 

@@ -66,6 +66,7 @@ bool HandleClick(int16_t button) {
 }  // namespace
 
 void SampleRatePRECISION() {
+  const HandlerScope callersHandlers;
   services::SetUpMENUs(0);
   BuildPrecisionWindow();
   Action = 0;

@@ -169,6 +169,7 @@ Answer RunLoop(Arrangement& a) {
 }  // namespace
 
 bool REARRANGE() {
+  const HandlerScope callersHandlers;
   Arrangement a;
   a.channels = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
   a.limit = std::min<int16_t>(ChannelLimit(RecordingMODE), 16);

@@ -108,6 +108,7 @@ void ScopeChannelRange(float vmax, int16_t scopeScale, float& minimum, float& ma
 }
 
 bool SCALE(int16_t channel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return false;
   const Str255 heading = Str255("  ") + ChannelLabel(channel);
   Str255 title = Str255("Channel") + NumText(channel) + ":  Display Scaling";

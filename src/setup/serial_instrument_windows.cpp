@@ -116,6 +116,7 @@ int16_t SerialStringUpdate(bool build) {
 }
 
 void InspectSerialInput(int16_t channel) {
+  const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return;
   if (rt::WindowExists(kSelectSerialWindow)) rt::CloseWindow(kSelectSerialWindow);
   BuildWINDOW(kSelectSerialWindow, "Select Serial Input, Channel" + NumText(channel, 2), 35, 50, 540, 465, 6);
@@ -187,6 +188,7 @@ void BuildOptions() {
 }  // namespace
 
 void SerialInstrumentInput() {
+  const HandlerScope callersHandlers;
   BuildOptions();
   Action = 0;
   EventID = 0;

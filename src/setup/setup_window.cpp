@@ -561,6 +561,7 @@ void CHANGESPEED() {
 }
 
 int16_t DISPLAYSETUP() {
+  const HandlerScope callersHandlers;
   OpenFlag flag;
   SetupWindow().Run();
   return 0;

@@ -268,6 +268,7 @@ void UpdateTriggerAndSwitcher() {
 }
 
 void ADinputWarning(int16_t count) {
+  const HandlerScope callersHandlers;
   const InputWarningText t = InputWarningTexts(count, PrefsArray[PrefsSlot::HardwareInputs]);
   BuildWINDOW(kInputWarningWindow, t.title, 184, 150, 556, 272, 262);
   WARNINGSTRIPES(6);

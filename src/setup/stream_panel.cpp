@@ -207,6 +207,7 @@ Str255 SerialDeviceName(const std::string& name) {
 namespace {
 
 Str255 AskInstrumentName(const Str255& current) {
+  const HandlerScope callersHandlers;
   BuildWINDOW(kInstrumentNameWindow, "Instrument name", 120, 140, 480, 250, 6);
   rt::DrawText(20, 30, "Give this instrument a name:", KitFont(KestraneFont, 16), kBlack);
   BUILDEF(1, current, 20, 44, 340, 64, 1, 0);
@@ -345,6 +346,7 @@ bool RunPanel(Panel& p) {
 }  // namespace
 
 void StreamingSerialChannels() {
+  const HandlerScope callersHandlers;
   for (;;) {
     Panel p;
     BuildPanel(p);

@@ -112,6 +112,7 @@ bool HandleEvent() {
 }  // namespace
 
 int16_t XYPlotSetup() {
+  const HandlerScope callersHandlers;
   BuildDialog();
   InstallDialogHandlers(NoMENU);
   Action = 0;

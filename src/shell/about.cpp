@@ -232,6 +232,7 @@ void BuildAboutWindow() {
 }
 
 void AboutMV() {
+  const HandlerScope callersHandlers;
   BuildAboutWindow();
   rt::SetDialogHandler(doDIALOG);
   rt::FlushEvents();
@@ -287,6 +288,7 @@ std::string SystemDescription() {
 }
 
 void ShowMoreInfo() {
+  const HandlerScope callersHandlers;
   BuildWINDOW(kMoreInfoWindow, "More About Mirevant..", 250, 90, 250 + kMoreInfoWidth, 430, 6);
   DrawThisImage(CreateCGImageFromBundleResource("MVimages", "MVlogo.gif"), 88, 7, 226, 129);
   const rt::FontSpec font13 = KitFont(KestraneFont, 13);

@@ -123,8 +123,7 @@ void ShowSwitch(int16_t menu, int16_t menuItem, int slot, bool withSound) {
 
 void ApplicationCommand(int16_t menuItem) {
   if (menuItem != 1) return;
-  AboutMV();
-  rt::SetMouseHandler(noMOUSE);
+  AboutMV();  // gives the calling window its own handlers back
   Redraw();
 }
 

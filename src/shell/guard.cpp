@@ -131,6 +131,7 @@ bool gQuitting = false;
 }  // namespace
 
 void MAKESURE(int16_t kind) {
+  const HandlerScope callersHandlers;
   auto& answer = PrefsArray[PrefsSlot::GuardAnswer];
   if (PrefsArray[PrefsSlot::WarnUnsaved] == 0) {
     rt::FlushEvents();
@@ -200,8 +201,7 @@ void ShortMENU(int16_t menu, int16_t menuItem) {
         break;
     }
   } else if (menu == Application && menuItem == 1) {
-    AboutMV();
-    rt::SetMouseHandler(noMOUSE);
+    AboutMV();  // gives the dialog its own handlers back
     MENUID = 255;
     Action = 0;
     EventID = 0;

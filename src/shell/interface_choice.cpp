@@ -102,6 +102,7 @@ void SelectADconverterTEXT() {
 }
 
 void SelectADconverter() {
+  const HandlerScope callersHandlers;
   if (PrefsArray[PrefsSlot::AutoInterface]) {
     External_AD = PrefsArray[PrefsSlot::InterfaceCode];
     ExternalADtype(External_AD);

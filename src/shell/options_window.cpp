@@ -121,8 +121,10 @@ void MenusAfterRun() {
 
 RunFacts CloseTheRun() {
   RunFacts facts;
-  EndTimesAndBackup();
+  // The start columns first, so the backup made at the stop holds what every saved
+  // file of the run will hold.
   if (RecordingMODE == RecordingModeCode::ScopeChart) FillScopeChartStartColumns(ChannelCount(), Sample);
+  EndTimesAndBackup();
   SetMenuItemState(File, 1, 1);
   SetMenuItemState(Special, 1, 1);
   RunEndSound();

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
@@ -17,6 +18,7 @@
 #include "acquisition/scope_loop.h"
 #include "acquisition/screen.h"
 #include "acquisition/toolbar.h"
+#include "common/dump_tool.h"
 #include "common/window_steps.h"
 #include "files/state.h"
 #include "runtime/qt_bridge.h"
@@ -189,6 +191,25 @@ TEST_F(ScopeChartTest, ANoteTypedDuringTheRunIsStoredWithAllItsCharacters) {
   EXPECT_FALSE(rt::WindowExists(kNoteWindow));
 }
 
+TEST_F(ScopeChartTest, TheNoteIconLeavesACaretMarkerAsItOpensTheNoteWindow) {
+  services::HandleNotes = [] { HandleNotes(); };
+  MaxSamples = 30;
+  bool clicked = false;
+  script = [&] {
+    if (!clicked && Sample >= 5) {
+      clicked = true;
+      ApplyToolbarClick(130, 20);  // the note icon
+    }
+  };
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  EXPECT_TRUE(rt::WindowExists(kNoteWindow)) << "the note is still being written";
+  ASSERT_EQ(Nmarkers, 1);
+  EXPECT_EQ(MarkersArray[1].code, '^');
+  EXPECT_TRUE(rt::SaveWindowImage(1, (TestOutputDir() / "w1-scope-chart-note-marker.png").string()));
+  rt::CloseWindow(kNoteWindow);
+  NoteWindowIsOpen = 0;
+}
+
 class ScopeChartPauseTest : public ScopeChartTest, public WindowSteps {
  protected:
   void TearDown() override {
@@ -255,6 +276,117 @@ TEST_F(ScopeChartTest, AStallLongerThanTwoSecondsRestartsBothSchedulesAndMarksTh
   for (int m = 1; m <= Nmarkers; ++m) gaps += MarkersArray[m].code == kPauseMarkerCode;
   EXPECT_EQ(gaps, 1);
   EXPECT_GT(totalPauseDuration * 60, 2.5f);
+}
+
+TEST_F(ScopeChartPauseTest, APauseInsideASweepLeavesTheSavedSweepsIntervalAsAsked) {
+  // A 1/60 s scope of 100 points paused for 5 s in its first sweep, and saved with Tab
+  // once that sweep has wrapped: the sweep took 100 ticks of sampling, so the file
+  // keeps 1/60 s, not the 100 points over 400 ticks the pause would make of it.
+  ScopeIntervalInSeconds = 1.0 / 60;
+  MaxSamples = 300;
+  setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
+  acq_hooks::PAUSE = [] {
+    ReleaseAll();
+    PAUSE();
+  };
+  enum class Stage { Sweeping, Paused, Saving, Stopping } stage = Stage::Sweeping;
+  script = [&] {
+    if (stage == Stage::Sweeping && ScSample >= 40) {
+      stage = Stage::Paused;
+      Hold({rt::key::Command, rt::key::P});
+    } else if (stage == Stage::Paused && TotScopeSample > ScopeMax + 10) {
+      stage = Stage::Saving;
+      Hold({rt::key::Tab});
+    } else if (stage == Stage::Saving && ScopeCount == 1) {
+      stage = Stage::Stopping;
+      Hold({rt::key::Escape});
+    }
+  };
+  Drive({Until(kPauseWindow), Do([] { rt::AdvanceVirtualClock(5.0); }), Click(kPauseWindow, 51)});
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  unsetenv("MV_RESOURCES_DIR");
+  ReleaseAll();
+  ASSERT_EQ(stage, Stage::Stopping);
+  EXPECT_NEAR(LastScopeDur, ScopeMax, 2) << "the sweep's ticks, the pause left out";
+
+  std::vector<fs::path> saved;
+  for (const auto& e : fs::directory_iterator(documents_)) saved.push_back(e.path());
+  ASSERT_EQ(saved.size(), 1u);
+  const std::string dump = DumpDataFile(saved[0], "--scope ");
+  const std::string key = "interval (s): ";
+  const std::size_t at = dump.find(key);
+  ASSERT_NE(at, std::string::npos) << dump;
+  EXPECT_NEAR(std::stod(dump.substr(at + key.size())), 1.0 / 60, 1e-7) << dump;
+}
+
+class ScopeChartNoteTest : public ScopeChartTest, public WindowSteps {
+ protected:
+  void TearDown() override {
+    rt::SetPumpHook(nullptr);
+    ReleaseAll();
+    if (rt::WindowExists(kNoteWindow)) rt::CloseWindow(kNoteWindow);
+    NoteWindowIsOpen = 0;
+    ScopeChartTest::TearDown();
+  }
+};
+
+TEST_F(ScopeChartNoteTest, AnOkClickAtTheInstantOfTheLastKeystrokeStoresTheNote) {
+  // Notes written through the note icon, each typed and its OK clicked in one go,
+  // taken by the toolbar's own pass of the event pump rather than the note's: in
+  // either recording loop every OK stores its note and closes the window.
+  bool inToolbarPass = false;
+  services::ReadControlStrip = [&] {
+    inToolbarPass = true;
+    ReadControlStrip();
+    inToolbarPass = false;
+  };
+  int served = 0;
+  services::HandleNotes = [&] {
+    ++served;
+    HandleNotes();
+  };
+  constexpr int kNotes = 12;
+  struct Loop {
+    const char* name;
+    int16_t mode;
+    std::function<void()> run;
+  };
+  const Loop loops[] = {{"scope plus chart", RecordingModeCode::ScopeChart, [] { SCOPEPLUSCHARTSCAN(); }},
+                        {"chart", RecordingModeCode::Chart, [] { CHARTSCANNING(); }}};
+  for (const Loop& loop : loops) {
+    RecordingMODE = loop.mode;
+    ResetRunCounters();
+    StartChartSchedule();
+    NumberOfNotes = 0;
+    MaxSamples = 2'000;
+    int typed = 0;
+    std::vector<Step> steps;
+    for (int n = 1; n <= kNotes; ++n) {
+      const std::string text = "note " + std::to_string(n);
+      steps.push_back(Do([&] {
+        served = 0;
+        ApplyToolbarClick(130, 20);  // the note icon
+      }));
+      steps.push_back(Until(kNoteWindow));
+      steps.push_back([&, text] {
+        if (!inToolbarPass || served == 0) return false;  // the note's window has been served once
+        Keys(kNoteWindow, kNoteField, text)();
+        Click(kNoteWindow, 1)();
+        ++typed;
+        return true;
+      });
+      steps.push_back(Gone(kNoteWindow));
+    }
+    steps.push_back(Do([] { Hold({rt::key::Escape}); }));
+    Drive(steps, [] { Hold({rt::key::Escape}); });
+    loop.run();
+    rt::SetPumpHook(nullptr);
+    ReleaseAll();
+    EXPECT_EQ(typed, kNotes) << loop.name;
+    EXPECT_EQ(NumberOfNotes, kNotes) << loop.name;
+    for (int n = 1; n <= std::min<int>(NumberOfNotes, kNotes); ++n)
+      EXPECT_EQ(fileRemarks[n].text.str(), "note " + std::to_string(n)) << loop.name;
+  }
 }
 
 TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks) {

@@ -101,9 +101,10 @@ TEST(ScreenTexts, ScreenCountsIndicatorsAndNames) {
   EXPECT_EQ(ScreenCountText(2.5), PictureFormat(2.5, "##.##"));
   EXPECT_EQ(ScreenCountText(250.5), PictureFormat(250.5, "###.#"));
   EXPECT_EQ(ScreenCountText(2500.5), PictureFormat(2500.5, "#####.#"));
-  EXPECT_EQ(BackupIndicatorText(true, 0), " backup on");
-  EXPECT_EQ(BackupIndicatorText(true, 3), " backup3   ");
-  EXPECT_EQ(BackupIndicatorText(false, 3), " no backup!");
+  EXPECT_EQ(BackupIndicatorText(true, true, 0), " backup on");
+  EXPECT_EQ(BackupIndicatorText(true, true, 3), " backup3   ");
+  EXPECT_EQ(BackupIndicatorText(false, true, 3), " no backup!");
+  EXPECT_EQ(BackupIndicatorText(true, false, 0), " backup off") << "chosen, but no file to write";
   EXPECT_STREQ(SwitchPatternName(1), "key switch");
   EXPECT_STREQ(SwitchPatternName(4), "auto switch");
   EXPECT_STREQ(SwitchPatternName(8), "timed key switch");

@@ -11,6 +11,7 @@
 #include "acquisition/ticks.h"
 #include "acquisition/toolbar.h"
 #include "acquisition/view_preview.h"
+#include "common/window_steps.h"
 #include "devices/scripted_port.h"
 #include "files/entry_points.h"
 #include "files/setup_file.h"
@@ -133,7 +134,20 @@ TEST_F(ScreenWindow, LongRunMakesTheCapacityBarAndCountsTheScreen) {
   ASSERT_TRUE(rt::ControlExists(899));
   EXPECT_EQ(SegmentsInProgressBar, 790);
   EXPECT_EQ(rt::ControlValue(899), 79);
+  EXPECT_EQ(rt::EditText(199), " backup off") << "backups chosen, but no backup file named";
+}
+
+TEST_F(ScreenWindow, TheBackupIndicatorSaysOnOnlyWhenARunWritesBackups) {
+  MaxSamples = 300;
+  PrefsArray[PrefsSlot::AutomaticBackup] = 1;
+  TimedSaveINTERVAL = 3'600;
+  BackupfileCFURL = "/tmp/Backup file.kstr";
+  DRAWSCREEN(1);
   EXPECT_EQ(rt::EditText(199), " backup on");
+  BackupfileCFURL.clear();  // the backup panel was cancelled
+  DRAWSCREEN(1);
+  EXPECT_EQ(rt::EditText(199), " backup off");
+  rt::SaveWindowImage(1, (TestOutputDir() / "w1-acquisition-backup-off.png").string());
 }
 
 TEST_F(ScreenWindow, StartFlagSetsClocksAndNeverForUnusedSchedules) {
@@ -146,7 +160,6 @@ TEST_F(ScreenWindow, StartFlagSetsClocksAndNeverForUnusedSchedules) {
   EXPECT_EQ(RefOnTime, kNever);  // 3.6e9 ticks away: never, not a wrapped negative
   EXPECT_GT(RefOffTime, 0);
   EXPECT_EQ(CycleTime, RefOffTime + 7'200);
-  EXPECT_DOUBLE_EQ(TimeOfNextChartSample, CurrentTimeInSeconds + 5.0);
   SwitchingMode = 0;
   DRAWSCREEN(1);
   EXPECT_EQ(RefOffTime, kNever);
@@ -266,11 +279,10 @@ TEST_F(ScreenWindow, NoteIconOpensTheNoteWindowAndReturnStoresIt) {
   rt::SetEditText(kNoteField, "gas bottle changed");
   HandleNotes();  // the window's own opening events
   ASSERT_EQ(NoteWindowIsOpen, 1);
-  rt::SetPumpHook([] { Action = ActionCode::Key; });  // Return
+  WindowSteps::Return(kNoteWindow, kNoteField)();
   // The recording serves the window once per pass; the window's own activation
   // events may take a pass or two before Return is seen.
   for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
-  rt::SetPumpHook(nullptr);
   EXPECT_EQ(NoteWindowIsOpen, 0);
   EXPECT_FALSE(rt::WindowExists(kNoteWindow));
   ASSERT_EQ(NumberOfNotes, 1);
@@ -283,21 +295,14 @@ TEST_F(ScreenWindow, CloseBoxAndEmptyNotesStoreNothing) {
   GetFileNote();
   rt::SetEditText(kNoteField, "discard me");
   HandleNotes();
-  rt::SetPumpHook([] {
-    Action = ActionCode::CloseBox;
-    EventID = kNoteWindow;
-  });
-  HandleNotes();
+  WindowSteps::CloseBox(kNoteWindow)();
+  for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
   EXPECT_EQ(NumberOfNotes, 0);
   EXPECT_EQ(NoteWindowIsOpen, 0);
   GetFileNote();
   HandleNotes();
-  rt::SetPumpHook([] {
-    Action = ActionCode::Click;
-    EventID = 1;
-  });
-  HandleNotes();
-  rt::SetPumpHook(nullptr);
+  WindowSteps::Click(kNoteWindow, 1)();  // OK on an empty note
+  for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
   EXPECT_EQ(NumberOfNotes, 0);
   EXPECT_EQ(NoteWindowIsOpen, 0);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "acquisition/entry_points.h"
+#include "common/dump_tool.h"
 #include "common/test_support.h"
 #include "setup/entry_points.h"
 #include "shell/commands.h"
@@ -56,25 +57,13 @@ class ProgramRunTest : public ProgramTest {
   }
 
   std::string Shot(const char* name) const { return (TestOutputDir() / name).string(); }
-  bool Logged(const std::string& step) const { return std::find(log_.begin(), log_.end(), step) != log_.end(); }
+  bool Logged(const std::string& step) const {
+    return std::find(log_.begin(), log_.end(), step) != log_.end();
+  }
 
   std::filesystem::path config_, documents_;
   std::vector<std::string> log_;
 };
-
-// The dump tool's whole output for one data file, with its options (e.g.
-// "--values 5000 --scope "); its exit status must be 0.
-inline std::string DumpDataFile(const std::filesystem::path& file, const std::string& options = {}) {
-  const std::string command =
-      std::string("\"") + MV_MVDUMP_EXE + "\" " + options + "\"" + file.string() + "\" 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return "cannot run " + command;
-  char buffer[4096];
-  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  EXPECT_EQ(pclose(pipe), 0) << out;
-  return out;
-}
 
 // One channel's dialogs (input, conversions, scaling, averaging), each confirmed.
 inline std::string ChannelDialogs() {

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,9 +20,12 @@
 #include "common/test_support.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
+#include "files/save_commands.h"
+#include "files/save_names.h"
 #include "files/state.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
+#include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/control_loop.h"
 #include "shell/kit/rate_rule.h"
@@ -31,6 +36,14 @@ namespace mv {
 namespace {
 
 namespace fs = std::filesystem;
+
+// A number the dump tool printed, read back as the single it came from (locale-free).
+float Single(std::string text) {
+  while (!text.empty() && text.front() == ' ') text.erase(0, 1);
+  double d = 0;
+  std::from_chars(text.data(), text.data() + text.size(), d);
+  return static_cast<float>(d);
+}
 
 // The number after "label" on the dump line "label N", or -1.
 long DumpedNumber(const std::string& dump, const std::string& label) {
@@ -46,11 +59,37 @@ double DumpedInterval(const std::string& dump) {
   return std::stod(m[1].str());
 }
 
-// Launch, Test Mode, chart with one channel and its dialogs, the set-up window.
-std::string ChartRunWithOneChannel() {
+// Launch, Test Mode, chart with one channel and its dialogs, the set-up window and
+// its backup-name panel, answered with backupPanel (a path or "cancel").
+std::string ChartRunWithOneChannel(const std::string& backupPanel = "cancel") {
   return "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
          "until 310\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
-         test::ChannelDialogs() + "until 104\nclick 104 203\ngone 104\npanel cancel\n";
+         test::ChannelDialogs() + "until 104\nclick 104 203\ngone 104\npanel " + backupPanel + "\n";
+}
+
+// The values the dump tool printed after "label (N values):", as singles.
+std::vector<float> DumpedValues(const std::string& dump, const std::string& label) {
+  std::vector<float> v;
+  const std::size_t at = dump.find(label + " (");
+  if (at == std::string::npos) return v;
+  const std::size_t from = dump.find("):", at);
+  std::istringstream line(dump.substr(from + 2, dump.find('\n', from) - from - 2));
+  for (std::string word; line >> word;) v.push_back(Single(word));
+  return v;
+}
+
+// The cells of the text file's rows the dump tool printed ("row N: '...'", TABs as \x09).
+std::vector<std::vector<float>> DumpedRows(const std::string& dump) {
+  std::vector<std::vector<float>> rows;
+  const std::regex row(R"(row \d+: '([^']*)')");
+  for (auto it = std::sregex_iterator(dump.begin(), dump.end(), row); it != std::sregex_iterator(); ++it) {
+    std::vector<float> cells;
+    std::string text = (*it)[1].str();
+    for (std::size_t tab; (tab = text.find("\\x09")) != std::string::npos; text.erase(0, tab + 4))
+      cells.push_back(Single(text.substr(0, tab)));
+    rows.push_back(cells);
+  }
+  return rows;
 }
 
 class SaveRunE2E : public test::ProgramRunTest {
@@ -99,13 +138,12 @@ TEST_F(SaveRunE2E, StoppedRecordingSavedAsChartAndTextFilesWithItsInterval) {
   const auto result = Run(script);
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
   ASSERT_EQ(result.exitStatus, 0);
-  ASSERT_GT(Sample, 1);
+  ASSERT_GT(nSamples, 1);
 
-  // A stop lowers Sample to the samples taken less one; the files hold columns
-  // 0 .. Sample - 1, so the chart count (the last index) is Sample - 1.
+  // Every sample taken is saved: the chart count is the last index, one less.
   const std::string chart = test::DumpDataFile(documents_ / "run.kstr");
-  EXPECT_EQ(DumpedNumber(chart, "count:"), Sample - 1) << chart;
-  EXPECT_EQ(DumpedNumber(chart, "samples of channel block 1 \\("), Sample) << chart;
+  EXPECT_EQ(DumpedNumber(chart, "count:"), nSamples - 1) << chart;
+  EXPECT_EQ(DumpedNumber(chart, "samples of channel block 1 \\("), nSamples) << chart;
   EXPECT_EQ(DumpedNumber(chart, "channels:"), 1) << chart;
   EXPECT_NE(chart.find("gerbil run seven"), std::string::npos) << chart;
   EXPECT_EQ(chart.find("the file ends early"), std::string::npos) << chart;
@@ -113,10 +151,91 @@ TEST_F(SaveRunE2E, StoppedRecordingSavedAsChartAndTextFilesWithItsInterval) {
   EXPECT_FLOAT_EQ(static_cast<float>(DumpedInterval(chart)), ChartSampleInterval) << chart;
 
   const std::string text = test::DumpDataFile(documents_ / "run.txt");
-  EXPECT_EQ(DumpedNumber(text, "rows:"), Sample) << text;
+  EXPECT_EQ(DumpedNumber(text, "rows:"), nSamples) << text;
   EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 1);
   for (const char* shot : {"w15-save-file-info.png", "w3-save-text-caution.png"})
     EXPECT_TRUE(fs::exists(test::TestOutputDir() / shot)) << shot;
+}
+
+// One run saved as a chart file, a text file and a Sable export, besides the backup
+// made at the stop: each holds the same twelve values, the first and the last taken
+// among them, whatever each format's count convention.
+TEST_F(SaveRunE2E, EveryFormatAndTheBackupHoldEveryRecordedSample) {
+  SetSampleTimingTap([](double, double) {
+    if (Sample == 12) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  const auto save = [this](const char* name, const std::string& then) {
+    return "panel " + Doc(name) + "\nclick 112 2\n" + then;
+  };
+  const std::string comments = "until 15\nclick 15 11\ngone 15\nwait 0.3\n";
+  const std::string script = ChartRunWithOneChannel(Doc("backup.kstr")) + "until 112\nrelease Escape\n" +
+                             save("run.kstr", comments) + "menu 1 4\n" +
+                             save("run.txt", "until 3\nclick 3 2\nclick 3 1\ngone 3\nwait 0.3\n") +
+                             "menu 1 5\n" + save("run.KSSable", comments) + "click 112 6\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  ASSERT_EQ(nSamples, 12) << "the run stopped after its twelfth sample";
+
+  std::vector<float> taken(12);
+  ChartDataArray.CopyRow(1, 0, 12, taken.data());
+  const std::string backup = test::DumpDataFile(documents_ / "backup.kstr", "--values 20 ");
+  const std::string chart = test::DumpDataFile(documents_ / "run.kstr", "--values 20 ");
+  const std::string sable = test::DumpDataFile(documents_ / "run.KSSable", "--values 20 ");
+  const std::string text = test::DumpDataFile(documents_ / "run.txt", "--values 20 ");
+  for (const std::string* binary : {&backup, &chart}) {
+    EXPECT_NE(binary->find("count meaning: the last sample index, 12 values per channel"), std::string::npos)
+        << *binary;
+    EXPECT_EQ(DumpedValues(*binary, "samples of channel block 1"), taken) << *binary;
+  }
+  EXPECT_NE(sable.find("last sample index: 11\n"), std::string::npos) << sable;
+  EXPECT_EQ(DumpedValues(sable, "channel 1"), taken) << sable;
+
+  const auto rows = DumpedRows(text);
+  ASSERT_EQ(rows.size(), 12u) << text;
+  const float interval = static_cast<float>(DumpedInterval(chart));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    ASSERT_EQ(rows[i].size(), 2u) << "time and value: " << text;
+    EXPECT_EQ(rows[i][0], static_cast<float>(i + 1) * interval) << "row " << i + 1 << " at its own time";
+    EXPECT_EQ(rows[i][1], taken[i]) << "row " << i + 1;
+  }
+}
+
+// Backups are on by default: a run whose backup panel was cancelled writes none and
+// says "backup off"; the toolbar's backup icon asks for the file again, and once one
+// is named the run is backed up (at the click and at the stop).
+TEST_F(SaveRunE2E, ACancelledBackupPanelShowsBackupOffAndTheBackupIconAsksAgain) {
+  std::vector<std::string> shown;  // the backup indicator's texts, in order
+  SetSampleTimingTap([&shown](double, double) {
+    const std::string text = rt::EditText(kBackupIndicatorField);
+    if (shown.empty() || shown.back() != text) shown.push_back(text);
+  });
+  const std::string script = ChartRunWithOneChannel("cancel") + "until 1\nwait 0.3\nshot 1 " +
+                             Shot("w1-run-backup-off.png") + "\npanel " + Doc("night.kstr") +
+                             "\nmouse 1001 300 20\nwait 0.3\n"
+                             "hold Escape\nuntil 112\nrelease Escape\n"
+                             "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_EQ(shown.front(), " backup off");
+  EXPECT_EQ(shown.back(), BackupIndicatorAfter(1).str()) << "the backup made at the icon's click";
+  ASSERT_TRUE(fs::exists(documents_ / "night.kstr"));
+  const std::string dump = test::DumpDataFile(documents_ / "night.kstr");
+  EXPECT_EQ(DumpedNumber(dump, "samples of channel block 1 \\("), nSamples) << "rewritten at the stop";
+}
+
+// The options window's menu commands still work after a window opened from its
+// menus has closed: Preferences used to leave its own reduced menu handler behind,
+// and the format choice then did nothing.
+TEST_F(SaveRunE2E, TheOptionsWindowsMenusWorkAfterPreferencesCloses) {
+  const std::string script = ChartRunWithOneChannel() +
+                             "until 1\nwait 0.1\nhold Escape\nuntil 112\nrelease Escape\n"
+                             "menu 2 21\nuntil 13\nkey Return\ngone 13\n"
+                             "menu 1 4\nwait 0.2\n"
+                             "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(PrefsArray[PrefsSlot::SaveText], 1) << "the text format was chosen from the options window";
 }
 
 TEST_F(SaveRunE2E, AutorepeatSavesEachFullPeriodToANumberedFile) {

@@ -53,7 +53,7 @@ TEST(TextProgress, AboutThreeHundredStepsAndTheSameBytes) {
   test::FakeRecording r;
   DataFileFacts f = test::SmallFacts();
   f.nChannels = 1;
-  f.sample = 3000;
+  f.samples = 3000;
   r.rows[1].assign(3001, 1.5f);
   std::vector<int32_t> done;
   const auto dir = test::MakeTempDir("text-progress");
@@ -73,6 +73,7 @@ TEST_F(AsciiWarnTest, SaveWithProgressWritesTheSameFileMarksItSavedAndCloses) {
   PrefsArray[PrefsSlot::WeirdSounds] = 1;
   nChannels = 1;
   FirstChan = 1;
+  nSamples = 5;  // a stopped run of five samples
   Sample = 4;
   SampleInterval = 1.0f;
   for (int c = 0; c <= 4; ++c) ChartDataArray.Set(1, c, 0.5f * c);

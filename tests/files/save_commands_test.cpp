@@ -15,6 +15,7 @@
 #include "runtime/clock.h"
 #include "runtime/panels.h"
 #include "setup/state.h"
+#include "shell/kit/services.h"
 #include "shell/reset.h"
 #include "shell/state.h"
 #include "writers_test_support.h"
@@ -139,6 +140,12 @@ class SaveCommandsTest : public test::FilesTest {
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
     return dir;
   }
+  // The options window has closed the five-sample run: Sample is one less and
+  // nSamples keeps the count.
+  static void StopTheRun() {
+    nSamples = 5;
+    Sample = 4;
+  }
   static std::string Header(int32_t count, float interval) {
     Golden g;
     g.line("-999");
@@ -159,11 +166,13 @@ class SaveCommandsTest : public test::FilesTest {
 };
 
 TEST_F(SaveCommandsTest, TheSaveCommandWritesTheChosenFileAfterTheCommentWindow) {
+  StopTheRun();
   SampleInterval = 0.5f;  // as the rate check after the run decided
   rt::QueuePanelAnswer((dir / "chart data.kstr").string());
   SAVEFILES();
   const std::string bytes = test::Slurp(dir / "chart data.kstr");
   EXPECT_EQ(bytes.substr(0, 13), Header(4, 0.5f));
+  EXPECT_NE(bytes.find(Values({10, 11, 12, 13, 14})), std::string::npos) << "every sample taken";
   EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 1);
   EXPECT_EQ(filestrings.dataFile.str(), "chart data.kstr");
   EXPECT_EQ(calls, std::vector<std::string>{"comments"});
@@ -240,7 +249,7 @@ TEST_F(SaveCommandsTest, APeriodWithNoRootAsksForOneAndElseGoesToTheDocumentsFol
 }
 
 TEST_F(SaveCommandsTest, QuickSaveGoesToTheDocumentsFolderAndIsNoSave) {
-  Sample = 4;
+  StopTheRun();
   ChartTiming = {0.0, 3.024, 4, 0.0, 0.0};  // 1.008 s a sample: within 1 %, the asked interval is stored
   ASSERT_TRUE(QuickSAVE());
   std::vector<fs::path> files;
@@ -249,7 +258,9 @@ TEST_F(SaveCommandsTest, QuickSaveGoesToTheDocumentsFolderAndIsNoSave) {
   const std::string name = files[0].filename().string();
   EXPECT_EQ(name.rfind("QuickSave ", 0), 0u) << name;
   EXPECT_EQ(name.substr(name.size() - 5), ".kstr");
-  EXPECT_EQ(test::Slurp(files[0]).substr(0, 13), Header(3, 1.0f));
+  const std::string bytes = test::Slurp(files[0]);
+  EXPECT_EQ(bytes.substr(0, 13), Header(4, 1.0f)) << "five samples: the last index is 4";
+  EXPECT_NE(bytes.find(Values({10, 11, 12, 13, 14})), std::string::npos);
   EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 0);
   EXPECT_EQ(QuicksaveCounter, 1);
 }
@@ -279,6 +290,58 @@ TEST_F(SaveCommandsTest, ScopeSweepsAreNumberedFromTheRootInTheRootsFolder) {
   EXPECT_TRUE(fs::exists(dir / "sweep2.KSSable"));
   EXPECT_EQ(shown[kNextFileField], " next: 'sweep 3'  ");
   EXPECT_EQ(CountPlayed("wsst.mp3"), 0) << "the Sable export is written silently";
+}
+
+TEST_F(SaveCommandsTest, ACancelledBackupPanelLeavesTheRunWithoutTimedBackups) {
+  ASSERT_GT(TimedSaveINTERVAL, 0);
+  rt::QueuePanelAnswer(std::nullopt);
+  BACKUPFILENAME();
+  EXPECT_FALSE(TimedBackupsWritten());
+  TimeAtStart = 0;
+  NextSAVEtime = 0;
+  AutoTimedBACKUP(1);  // the timed path, due
+  EXPECT_TRUE(fs::is_empty(docs));
+  EXPECT_TRUE(fs::is_empty(dir));
+  EXPECT_EQ(NBackUp, 0);
+  EXPECT_TRUE(calls.empty()) << "nothing failed: there was nothing to write";
+  rt::QueuePanelAnswer((dir / "night.kstr").string());
+  BACKUPFILENAME();
+  EXPECT_TRUE(TimedBackupsWritten());
+}
+
+// The key or the toolbar icon in a run whose backup panel was cancelled asks for the
+// file again, leaving the run's menus off; a name chosen writes the backup at once.
+TEST_F(SaveCommandsTest, TheBackupIconWithNoBackupFileAsksForItAgain) {
+  std::vector<int16_t> menus;
+  services::SetUpMENUs = [&](int16_t state) { menus.push_back(state); };
+  BackupfileCFURL.clear();
+  rt::QueuePanelAnswer(std::nullopt);
+  BackupIconClicked = 1;
+  AutoTimedBACKUP(0);
+  EXPECT_EQ(BackupIconClicked, 0);
+  EXPECT_TRUE(fs::is_empty(dir)) << "cancelled again: still no backup";
+  EXPECT_TRUE(calls.empty());
+
+  rt::QueuePanelAnswer((dir / "night.kstr").string());
+  AutoTimedBACKUP(0);
+  ASSERT_TRUE(fs::exists(dir / "night.kstr"));
+  EXPECT_NE(test::Slurp(dir / "night.kstr").find(Values({10, 11, 12, 13, 14})), std::string::npos);
+  EXPECT_EQ(NBackUp, 1);
+  EXPECT_EQ(shown[kBackupIndicatorField], " backup 1 \xC3  ");
+  EXPECT_GT(NextSAVEtime, static_cast<int32_t>(rt::TickCount())) << "timed backups go on from now";
+  EXPECT_TRUE(menus.empty()) << "the recording keeps its menus off";
+}
+
+TEST_F(SaveCommandsTest, ABackupThatCannotBeWrittenSaysSoOnTheScreenWhateverAskedForIt) {
+  BackupfileCFURL = (UnwritableFolder() / "Backup file.kstr").string();
+  for (int16_t resetTimer : {1, 0}) {
+    shown.clear();
+    AutoTimedBACKUP(resetTimer);
+    EXPECT_EQ(shown[kBackupIndicatorField], " backup failed") << resetTimer;
+    EXPECT_EQ(BackupFileIndicator.str(), " backup failed") << "the loop keeps showing it";
+    EXPECT_EQ(NBackUp, 0);
+  }
+  EXPECT_EQ(calls, (std::vector<std::string>{"failed 199", "failed 199"}));
 }
 
 TEST_F(SaveCommandsTest, NumberedSweepsNeverReplaceASweepOfAnEarlierRunOrSession) {

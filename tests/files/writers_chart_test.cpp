@@ -110,7 +110,7 @@ TEST(ChartFile, CountAndMarkerWidthSwitchBetween32760And32761Samples) {
   f.comment.clear();
   f.pauseLog.clear();
   for (const WidthCase& c : {WidthCase{32'760, "-999\r", 5, 105}, WidthCase{32'761, "-9999\r", 6, 108}}) {
-    f.sample = c.sample;
+    f.samples = c.sample;
     const std::string b = EncodeChartFile(r, f);
     const std::string marker = c.marker;
     ASSERT_EQ(b.substr(0, marker.size()), marker);
@@ -155,6 +155,7 @@ TEST(ChartFile, ScopePlusChartWritesChannels2And3ButListsEveryInput) {
   const FakeRecording r = test::SmallRecording();
   DataFileFacts f = test::SmallFacts();
   f.firstChan = 2;
+  f.firstColumn = 1;  // the mode's chart points fill columns 1 to n
   const std::string b = EncodeChartFile(r, f);
   Golden g;
   HandHeader(g, f, "-999", 4, 0.5f, 2, "10:00:00");
@@ -164,7 +165,7 @@ TEST(ChartFile, ScopePlusChartWritesChannels2And3ButListsEveryInput) {
   const std::size_t dataAt = g.b.size() + 20 + 2 + 8;
   Golden data;
   for (int n = 2; n <= 3; ++n)
-    for (int col = 0; col <= 4; ++col) data.bef(r.rows[n][col]);
+    for (int col = 1; col <= 5; ++col) data.bef(r.rows[n][col]);
   EXPECT_EQ(b.substr(dataAt, data.b.size()), data.b);
   const std::string inputs = "\r\xFF\r 2\r 3\r 4\r";
   EXPECT_EQ(b.substr(b.size() - inputs.size()), inputs);
@@ -177,12 +178,12 @@ TEST(ChartFile, AveragedFieldNeverDividesByZeroSamples) {
   f.continuousScan = true;
   f.totalScans = 10;
   const std::size_t averagedAt = 35 + f.comment.size() + 16;
-  f.sample = 5;
+  f.samples = 5;
   Golden g;
   g.bef(2.5f);
   EXPECT_EQ(EncodeChartFile(r, f).substr(averagedAt, 4), g.b) << "10 scans over 4 intervals";
   for (int32_t s : {1, 0}) {
-    f.sample = s;
+    f.samples = s;
     Golden own;
     own.bef(4.0f);
     EXPECT_EQ(EncodeChartFile(r, f).substr(averagedAt, 4), own.b) << "Sample " << s;
@@ -310,6 +311,7 @@ class ChartSaveTest : public test::ProgramTest {
     dir = test::MakeTempDir("writers-chart");
     nChannels = 1;
     FirstChan = 1;
+    nSamples = 4;  // a stopped run of four samples
     Sample = 3;
     SampleInterval = 1.0f;
     External_AD = 6;  // DT80
@@ -330,26 +332,26 @@ class ChartSaveTest : public test::ProgramTest {
 
 TEST_F(ChartSaveTest, SuccessLeavesTheCodeAndTheSavedFlagAndChangesNeitherStoreNorComment) {
   const fs::path p = dir / "run.kstr";
-  const FileResult r = SaveChartDataFile(p.string());
+  const FileResult r = SaveChartDataFile(p.string(), RunPhase::Closed);
   ASSERT_TRUE(r) << r.reason;
   EXPECT_EQ(AD_Device_Code, 80);
   EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 1);
   EXPECT_EQ(CommentContainer, "keep me \"as is\"") << "no spike summary, no cleaning";
   for (int c = 0; c <= 3; ++c) EXPECT_EQ(ChartDataArray.Get(1, c), 1.5f * c) << "store in machine order";
-  EXPECT_EQ(test::Slurp(p), EncodeChartFile(StoreRecordingView(), GatherDataFileFacts()));
+  EXPECT_EQ(test::Slurp(p), EncodeChartFile(StoreRecordingView(), GatherDataFileFacts(RunPhase::Closed)));
 }
 
 TEST_F(ChartSaveTest, FailureIsNotReportedAsSuccessAndLeavesTheOldFile) {
   const fs::path folder = dir / "in the way.kstr";
   fs::create_directory(folder);
-  FileResult r = SaveChartDataFile(folder.string());
+  FileResult r = SaveChartDataFile(folder.string(), RunPhase::Closed);
   EXPECT_FALSE(r);
   EXPECT_FALSE(r.reason.empty());
   EXPECT_TRUE(fs::is_directory(folder));
   EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 0);
   EXPECT_EQ(AD_Device_Code, 0);
 
-  r = SaveTextDataFile((dir / "no such folder" / "run.txt").string(), false);
+  r = SaveTextDataFile((dir / "no such folder" / "run.txt").string(), RunPhase::Closed);
   EXPECT_FALSE(r);
   EXPECT_EQ(PrefsArray[PrefsSlot::LastRunSaved], 0);
 
@@ -357,7 +359,7 @@ TEST_F(ChartSaveTest, FailureIsNotReportedAsSuccessAndLeavesTheOldFile) {
   const fs::path p = dir / "old.kstr";
   { std::ofstream(p) << "old"; }
   fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
-  r = SaveChartDataFile(p.string());
+  r = SaveChartDataFile(p.string(), RunPhase::Closed);
   fs::permissions(dir, fs::perms::owner_all);
   EXPECT_FALSE(r);
   EXPECT_EQ(test::Slurp(p), "old");

@@ -2,6 +2,7 @@
 // gathering of a run's facts from the program's state.
 #include <gtest/gtest.h>
 
+#include "acquisition/state.h"
 #include "common/test_support.h"
 #include "conversions/state.h"
 #include "devices/state.h"
@@ -77,7 +78,7 @@ TEST_F(ConditionsTest, GatheredFactsTakeLabelsFromBothLabelStrings) {
   ChannelVariables[0][2] = 5;
   ChannelVariables[10][ChanField::Input] = 7;
   External_AD = 5;
-  const DataFileFacts f = GatherDataFileFacts();
+  const DataFileFacts f = GatherDataFileFacts(RunPhase::Closed);
   EXPECT_EQ(f.channels[1].label, std::string(30, 'a'));
   EXPECT_EQ(f.channels[2].label, "second" + std::string(24, ' '));
   EXPECT_EQ(f.channels[3].label, std::string(30, ' '));
@@ -86,6 +87,30 @@ TEST_F(ConditionsTest, GatheredFactsTakeLabelsFromBothLabelStrings) {
   EXPECT_EQ(f.channels[10].input, 7.0f);
   EXPECT_EQ(f.externalAD, 5);
   EXPECT_EQ(f.saveTime.size(), 8u);
+}
+
+// A stop leaves Sample one less than the samples taken (1 and 0 samples both leave 0),
+// so a file written after the stop counts from nSamples; one written while the run is
+// open counts Sample. Either way it is every sample the run took.
+TEST_F(ConditionsTest, GatheredFactsCountEverySampleTakenBeforeAndAfterTheStop) {
+  struct Case {
+    RunPhase phase;
+    int32_t sample, taken;
+    int32_t samples;
+  } cases[] = {{RunPhase::Open, 12, 0, 12},
+               {RunPhase::Closed, 11, 12, 12},
+               {RunPhase::Closed, 0, 1, 1},
+               {RunPhase::Closed, 0, 0, 0},
+               {RunPhase::Open, 0, 7, 0}};
+  for (const Case& c : cases) {
+    Sample = c.sample;
+    nSamples = c.taken;
+    EXPECT_EQ(GatherDataFileFacts(c.phase).samples, c.samples) << c.sample << " " << c.taken;
+  }
+  FirstChan = 1;
+  EXPECT_EQ(GatherDataFileFacts(RunPhase::Closed).firstColumn, 0);
+  FirstChan = 2;
+  EXPECT_EQ(GatherDataFileFacts(RunPhase::Closed).firstColumn, 1) << "scope-plus-chart points fill 1 to n";
 }
 
 }  // namespace

@@ -78,14 +78,18 @@ void HandTail(Golden& g, const DataFileFacts& f, const std::vector<int>& channel
   }
 }
 
-std::string HandSableChart(const FakeRecording& r, const DataFileFacts& f, int firstColumn) {
+// Five samples of the channels given, from a store column on.
+std::string HandSableChart(const FakeRecording& r, const DataFileFacts& f, int firstColumn,
+                           const std::vector<int>& channels) {
   Golden g;
   g.text(std::string("\x00\xC0\x7A\x44", 4));
   g.text("\xCC\xCC\x8C\x3F");
-  g.lef(3); g.lef(4); g.lef(0.5f);
+  g.lef(static_cast<float>(channels.size()));
+  g.lef(4);
+  g.lef(0.5f);
   for (int col = firstColumn; col < firstColumn + 5; ++col)
-    for (int n = 1; n <= 3; ++n) g.lef(r.rows[n][col]);
-  HandTail(g, f, {1, 2, 3}, 10, 0, 9);
+    for (int n : channels) g.lef(r.rows[n][col]);
+  HandTail(g, f, channels, 10, 0, 9);
   return g.b;
 }
 
@@ -93,15 +97,16 @@ TEST(SableChart, ThreeChannelsFiveSamplesMatchTheHandEncodedLayout) {
   const FakeRecording r = test::SmallRecording();
   const DataFileFacts f = test::SmallFacts();
   const std::string b = EncodeSableChart(r, f);
-  EXPECT_EQ(b, HandSableChart(r, f, 1));
+  EXPECT_EQ(b, HandSableChart(r, f, 0, {1, 2, 3})) << "the first sample taken is the first exported";
   EXPECT_EQ(b.size(), 296u + 4 * 5 * 3 + 304 * 3 + 4 * 2);
 }
 
-TEST(SableChart, EndOfPeriodExportDoesNotWriteTheUnfilledColumn) {
+TEST(SableChart, ScopePlusChartExportsItsPointsFromColumnOne) {
   const FakeRecording r = test::SmallRecording();
   DataFileFacts f = test::SmallFacts();
-  f.endOfPeriod = true;
-  EXPECT_EQ(EncodeSableChart(r, f), HandSableChart(r, f, 0));
+  f.firstChan = 2;
+  f.firstColumn = 1;
+  EXPECT_EQ(EncodeSableChart(r, f), HandSableChart(r, f, 1, {2, 3}));
 }
 
 TEST(SableChart, CommentCutAt240AndEmptyCommentIs240Blanks) {

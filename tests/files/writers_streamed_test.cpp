@@ -20,7 +20,7 @@ TEST(StreamedWriters, ABigRecordingWrittenInPiecesEqualsTheWholeEncoding) {
     r.rows[n].resize(samples + 1);
     for (int32_t i = 0; i <= samples; ++i) r.rows[n][i] = static_cast<float>(i % 977) * 0.125f - n;
   }
-  f.sample = samples;
+  f.samples = samples;
   const auto dir = test::MakeTempDir("streamed");
   const std::string chart = (dir / "run.kstr").string(), sable = (dir / "run.KSSable").string(),
                     text = (dir / "run.txt").string();

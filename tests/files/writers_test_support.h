@@ -56,9 +56,10 @@ struct Golden {
   void line(const std::string& s) { b += s; b += '\r'; }
 };
 
-// Three channels, five samples (columns 0 to 5 filled: the chart file takes 0-4,
-// the text and Sable files 1-5), two markers, one note, a pause log, labels and a
-// comment with Mac Roman characters, and a bad reading.
+// Three channels, five samples (columns 0 to 5 filled: a chart-mode run of five
+// samples is columns 0-4 in every format, a scope-plus-chart run's points fill 1-5),
+// two markers, one note, a pause log, labels and a comment with Mac Roman
+// characters, and a bad reading.
 inline const std::string kLabel1 = "O2 %";
 inline const std::string kLabel2 = "Temp \xA1" "C";  // degree sign
 inline const std::string kLabel3 = "CO2 \x8E" "t\xE9";  // e acute, then a byte past 0xE0
@@ -66,7 +67,7 @@ inline const std::string kLabel3 = "CO2 \x8E" "t\xE9";  // e acute, then a byte 
 inline FakeRecording SmallRecording() {
   FakeRecording r;
   r.rows[1] = {20.9f, 20.5f, 0.1f, -99999.0f, 20.75f, 21.0f};
-  r.rows[2] = {25.0f, 25.5f, 26.0f, 0.0009765625f, -3.0f, 8589934592.0f};
+  r.rows[2] = {8589934592.0f, 25.5f, 26.0f, 0.0009765625f, -3.0f, 25.0f};
   r.rows[3] = {0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f};
   r.markers = {{2, 'A'}, {4, 201}};
   r.notes = {{"3", "10:00:05", "first\rnote"}};
@@ -76,7 +77,7 @@ inline FakeRecording SmallRecording() {
 
 inline DataFileFacts SmallFacts() {
   DataFileFacts f;
-  f.sample = 5;
+  f.samples = 5;
   f.sampleInterval = 0.5f;
   f.nChannels = 3;
   f.firstChan = 1;

@@ -17,11 +17,11 @@ const std::string kHeading = Cell(test::kLabel1) + "\t" + Cell(test::kLabel2) + 
 
 TEST(TextFile, LabelsThenTabSeparatedPrintedNumbersEachLineEndingTabCr) {
   const std::string expected = kHeading +
+                               " 20.89999962\t 8.589934592e+09\t 0\t\r"
                                " 20.5\t 25.5\t 1\t\r"
                                " 0.1000000015\t 26\t 2\t\r"
                                "-99999\t 9.765625e-04\t 3\t\r"
-                               " 20.75\t-3\t 4\t\r"
-                               " 21\t 8.589934592e+09\t 5\t\r";
+                               " 20.75\t-3\t 4\t\r";
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), test::SmallFacts()), expected);
 }
 
@@ -29,33 +29,34 @@ TEST(TextFile, ElapsedTimeIsTheSinglePrecisionProduct) {
   DataFileFacts f = test::SmallFacts();
   f.timeColumn = true;
   f.nChannels = 1;
-  f.sample = 3;
+  f.samples = 3;
   f.sampleInterval = 0.1f;
+  // The first sample's line is at one interval, the time the sample was taken after the start.
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), f), "Time (sec)\t" + Cell(test::kLabel1) +
                                                            "\r"
-                                                           " 0.1000000015\t 20.5\t\r"
-                                                           " 0.200000003\t 0.1000000015\t\r"
-                                                           " 0.3000000119\t-99999\t\r");
+                                                           " 0.1000000015\t 20.89999962\t\r"
+                                                           " 0.200000003\t 20.5\t\r"
+                                                           " 0.3000000119\t 0.1000000015\t\r");
 }
 
 TEST(TextFile, NoSamplesGivesTheHeadingOnly) {
   DataFileFacts f = test::SmallFacts();
-  f.sample = 0;
+  f.samples = 0;
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), f), kHeading);
 }
 
 TEST(TextFile, ScopePlusChartWithThreeChannelsHasTwoColumns) {
   DataFileFacts f = test::SmallFacts();
   f.firstChan = 2;
-  f.sample = 1;
+  f.firstColumn = 1;  // the mode's chart points fill columns 1 to n
+  f.samples = 1;
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), f),
             Cell(test::kLabel2) + "\t" + Cell(test::kLabel3) + "\r 25.5\t 1\t\r");
 }
 
-TEST(TextFile, EndOfPeriodSaveDoesNotWriteTheUnfilledColumn) {
+TEST(TextFile, KeepsTheFirstSampleAndWritesNoColumnAfterTheLast) {
   DataFileFacts f = test::SmallFacts();
-  f.endOfPeriod = true;
-  f.sample = 2;
+  f.samples = 2;
   f.nChannels = 1;
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), f), Cell(test::kLabel1) + "\r 20.89999962\t\r 20.5\t\r");
 }

@@ -1,5 +1,6 @@
 // The real Sample Rate window under the offscreen platform: clicks, typed intervals,
 // the counts, the DataTaker switching on close, and a screenshot of each variant.
+#include <charconv>
 #include <filesystem>
 #include <string>
 
@@ -79,7 +80,9 @@ TEST_F(IntervalWindowTest, ChartVariantForUI2WarnsAtASixtiethWithFourChannels) {
       })
       .Shot(kWindow, Shot("w9-interval-caution.png"))
       .Click(kWindow, 9)
-      .Check([] { EXPECT_FALSE(Near(rt::CanvasPixel(330, 186), ChartBackgroundColor)) << "caution cleared at 1 s"; })
+      .Check([] {
+        EXPECT_FALSE(Near(rt::CanvasPixel(330, 186), ChartBackgroundColor)) << "caution cleared at 1 s";
+      })
       .Click(kWindow, 2)
       .Click(kWindow, 14);
   OpenChart(driver);
@@ -155,10 +158,31 @@ TEST_F(IntervalWindowTest, TimesTenAndDurationButtons) {
 
 TEST_F(IntervalWindowTest, UseOtherIntervalWithNothingUsableTakesFiveSeconds) {
   test::WindowDriver driver;
-  driver.WaitFor(kWindow).Then("type -2", test::TypeInto(kWindow, 101, "-2")).Click(kWindow, 13).Click(kWindow, 14);
+  driver.WaitFor(kWindow)
+      .Then("type -2", test::TypeInto(kWindow, 101, "-2"))
+      .Click(kWindow, 13)
+      .Click(kWindow, 14);
   OpenChart(driver);
   EXPECT_EQ(NewInterval, 5.0f);
   EXPECT_EQ(OldChartSpeed, 5.0);
+}
+
+TEST_F(IntervalWindowTest, UseOtherKeepsTheTypedIntervalAsTyped) {
+  // The interval a run is timed and judged by is the number typed: 0.01 s stays
+  // 0.01 s, not the 0.0099999998 s a float makes of it, so it is not below the
+  // readouts' 10,000 microsecond limit.
+  for (const std::string typed : {"0.01", "0.1", "0.3", "0.033", "2.2"}) {
+    test::WindowDriver driver;
+    driver.WaitFor(kWindow)
+        .Then("type " + typed, test::TypeInto(kWindow, 101, typed))
+        .Click(kWindow, 13)
+        .Click(kWindow, 14);
+    OpenChart(driver);
+    double expected = 0;
+    std::from_chars(typed.data(), typed.data() + typed.size(), expected);
+    EXPECT_EQ(SampleIntervalinSeconds, expected) << typed;
+    EXPECT_EQ(OldChartSpeed, expected) << typed;
+  }
 }
 
 TEST_F(IntervalWindowTest, ReturnCommitsTheTypedIntervalAndKeepsTheButton) {
@@ -218,12 +242,12 @@ TEST_F(IntervalWindowTest, ASetupSavedAtATenthOfASecondOpensWithItsButtonSelecte
 }
 
 TEST_F(IntervalWindowTest, UseOtherIntervalBeyondTheLimitsTakesTheNearestLimit) {
-  for (const auto& [typed, taken] : {std::pair{"1e9", 86'400.0f}, {"0.00001", 0.0002f}}) {
+  for (const auto& [typed, taken] : {std::pair{"1e9", 86'400.0}, {"0.00001", 0.0002}}) {
     test::WindowDriver driver;
     driver.WaitFor(kWindow).Then(typed, test::TypeInto(kWindow, 101, typed)).Click(kWindow, 13).Click(kWindow, 14);
     OpenChart(driver);
-    EXPECT_EQ(NewInterval, taken) << typed;
-    EXPECT_EQ(OldChartSpeed, static_cast<double>(taken)) << typed;
+    EXPECT_EQ(NewInterval, static_cast<float>(taken)) << typed;
+    EXPECT_EQ(OldChartSpeed, taken) << typed << ": the limit itself, not its float rounding";
   }
 }
 
@@ -347,7 +371,8 @@ TEST_F(IntervalWindowTest, ScopeWindowOfScopePlusChartOffersNoHighSpeed) {
   driver.WaitFor(kWindow)
       .Check([] {
         for (int16_t b : {1, 20, 67}) EXPECT_FALSE(rt::ControlExists(b)) << b;
-        EXPECT_EQ(rt::EditText(20), "High-speed sampling is not usable in 'Scope plus Chart' mode with a DT800");
+        EXPECT_EQ(rt::EditText(20),
+                  "High-speed sampling is not usable in 'Scope plus Chart' mode with a DT800");
       })
       .Click(kWindow, 3)
       .Shot(kWindow, Shot("w9-interval-scope-chart-dt800.png"))

@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
   }
   const StoreView view(channels, samples);
   mv::DataFileFacts f;
-  f.sample = samples;
+  f.samples = samples;
   f.sampleInterval = 0.5f;
   f.nChannels = static_cast<int16_t>(channels);
   f.firstChan = 1;

@@ -34,7 +34,9 @@ constexpr const char* kUsage =
     "usage: mv-sim --kind ui2|ui3|dt500|dt50|dt800|dt80|dt85|adam|adc1|stream --link PATH\n"
     "              [--baud N] [--fault silent|late|partial|stale|garbage] [--fault-count N]\n"
     "              [--log FILE] [--seed N]\n"
-    "  stream only: [--period MS] [--burst N] [--name LINE] [--line LINE]...\n"
+    "  stream only: [--period MS] [--burst N] [--split MS] [--name LINE] [--line LINE]...\n"
+    "               (--burst: lines sent together; --split: every line in two halves, MS apart)\n"
+    "  adc1 only: [--busy N] (status polls answered \"busy\" before each result; default 2)\n"
     "  adam only: [--modules MODEL,MODEL,...] (addresses 01, 02, ...; \"-\" for none)\n"
     "  dt800 only: [--burst-values MV,MV,...] (the millivolts a burst sends, in turn)\n"
     "Creates a pseudo-terminal, links PATH to it and answers as the instrument until\n"
@@ -64,10 +66,6 @@ const char* KindName(Kind kind) {
   for (const auto& k : kKinds)
     if (k.kind == kind) return k.name;
   return "?";
-}
-
-bool KindIsSimulated(Kind kind) {
-  return kind != Kind::ADC1;
 }
 
 std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, std::string* error) {
@@ -118,7 +116,7 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
       ownLines = true;
       o.lines.push_back(v);
     } else if ((a == "--baud" || a == "--fault-count" || a == "--period" || a == "--burst" ||
-                a == "--seed") &&
+                a == "--split" || a == "--busy" || a == "--seed") &&
                value(&v)) {
       if (!ToInt(v, &n) || n < (a == "--fault-count" ? -1 : 0))
         return *error = a + " needs a whole number, not \"" + v + "\"", std::nullopt;
@@ -126,6 +124,8 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
       if (a == "--fault-count") o.faultCount = n;
       if (a == "--period") o.periodMs = n;
       if (a == "--burst") o.burst = n;
+      if (a == "--split") o.splitMs = n;
+      if (a == "--busy") o.adc1BusyPolls = n;
       if (a == "--seed") o.seed = static_cast<uint32_t>(n);
     } else {
       return *error = "unexpected argument \"" + a + "\"", std::nullopt;
@@ -160,10 +160,6 @@ int RunCommandLine(int argc, char** argv) {
     std::fprintf(stderr, "mv-sim: %s\n", error.c_str());
     return 1;
   }
-  if (!KindIsSimulated(options->kind))
-    std::fprintf(stderr,
-                 "mv-sim: %s: kind not yet simulated; bytes received are logged, nothing is answered\n",
-                 KindName(options->kind));
   std::fprintf(stderr, "mv-sim: %s on %s, linked at %s\n", KindName(options->kind),
                sim.TerminalPath().c_str(), options->link.c_str());
   int sig = 0;

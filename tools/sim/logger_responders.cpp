@@ -43,7 +43,10 @@ bool IsDigits(std::string_view s) {
 
 // A DataTaker accepts every command line: the set-up lists, resets and parameters go
 // without an answer; a channel definition ("3V", "1:12-V", "5*TK", "7HSC") is read and
-// answered with one value in the channel's unit (millivolts for voltages).
+// answered with one value in the channel's unit (millivolts for voltages). It says who
+// it is as its family does: a DT500 or DT50 answers "TEST0" with its ROM version, a
+// DT800, DT80 or DT85 answers "STATUS1" with its status line; "TEST1", "TEST2", ... are
+// self-tests that pass. Every reply line ends with CR LF.
 //
 // A DT800 also keeps the last burst definition, "RX;BURST(count,rate)" and the channel,
 // and each "X" records one burst: nothing for the recording time, 2 x count / rate
@@ -52,8 +55,9 @@ bool IsDigits(std::string_view s) {
 // --baud rate, else 115,200 baud). The burst's numbers take no injected fault.
 class DataTakerResponder : public LineResponder {
  public:
-  DataTakerResponder(const Options& options, bool dt800)
-      : dt800_(dt800),
+  explicit DataTakerResponder(const Options& options)
+      : kind_(options.kind),
+        dt800_(options.kind == Kind::DT800),
         values_(options.burstValues),
         bytesPerSecond_((options.baud > 0 ? options.baud : 115200) / 10) {
     if (values_.empty()) values_.push_back("0");
@@ -77,6 +81,7 @@ class DataTakerResponder : public LineResponder {
  protected:
   void Line(const std::string& line, std::vector<Reply>& out) override {
     if (dt800_ && Burst(line)) return;
+    if (auto who = Identity(line)) return out.push_back({*who + "\r\n"});
     if (auto value = Reading(line)) out.push_back({*value + "\r\n"});
   }
 
@@ -106,6 +111,19 @@ class DataTakerResponder : public LineResponder {
     return r.ec == std::errc() ? n : 0;
   }
 
+  // The answer to "TEST0", "STATUS1" or a numbered self-test; nothing for other lines.
+  std::optional<std::string> Identity(std::string_view line) const {
+    const bool dt800Family = kind_ == Kind::DT800 || kind_ == Kind::DT80 || kind_ == Kind::DT85;
+    std::string model = KindName(kind_);
+    for (char& c : model) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (dt800Family && line == "STATUS1") return "dataTaker " + model + " V6.14 Flash 4MB Free 97% SIM";
+    if (line.substr(0, 4) != "TEST" || !IsDigits(line.substr(4))) return std::nullopt;
+    const std::string_view number = line.substr(4);
+    if (number == "0")
+      return dt800Family ? std::nullopt : std::optional<std::string>(model + " ROM V3.10 SIM");
+    return "TEST" + std::string(number) + " PASS";
+  }
+
   static std::optional<std::string> Reading(std::string_view line) {
     if (line.substr(0, 2) == "1:") line.remove_prefix(2);
     size_t digits = 0;
@@ -121,6 +139,7 @@ class DataTakerResponder : public LineResponder {
     return std::nullopt;
   }
 
+  Kind kind_;
   bool dt800_;
   std::vector<std::string> values_;
   double bytesPerSecond_;
@@ -162,8 +181,8 @@ class AdamResponder : public LineResponder {
 
 }  // namespace
 
-std::unique_ptr<Responder> MakeDataTakerResponder(const Options& options, bool dt800) {
-  return std::make_unique<DataTakerResponder>(options, dt800);
+std::unique_ptr<Responder> MakeDataTakerResponder(const Options& options) {
+  return std::make_unique<DataTakerResponder>(options);
 }
 
 std::unique_ptr<Responder> MakeAdamResponder(const Options& options) {

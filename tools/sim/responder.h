@@ -43,9 +43,8 @@ class Responder {
 std::unique_ptr<Responder> MakeSableResponder(bool ui3);
 std::unique_ptr<Responder> MakeStreamResponder(const Options& options);
 // A DT800 also takes the burst commands of its fast scope (the others ignore them).
-std::unique_ptr<Responder> MakeDataTakerResponder(const Options& options, bool dt800);
+std::unique_ptr<Responder> MakeDataTakerResponder(const Options& options);
 std::unique_ptr<Responder> MakeAdamResponder(const Options& options);
-// For the kinds not simulated yet: answers nothing.
-std::unique_ptr<Responder> MakeSilentResponder();
+std::unique_ptr<Responder> MakeAdc1Responder(const Options& options);
 
 }  // namespace mv::sim

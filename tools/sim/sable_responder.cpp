@@ -76,19 +76,10 @@ class SableResponder : public Responder {
   std::string pending_;
 };
 
-class SilentResponder : public Responder {
- public:
-  void Received(std::string_view, std::vector<Reply>&) override {}
-  int TimeoutMs() const override { return 1000; }
-};
-
 }  // namespace
 
 std::unique_ptr<Responder> MakeSableResponder(bool ui3) {
   return std::make_unique<SableResponder>(ui3);
-}
-std::unique_ptr<Responder> MakeSilentResponder() {
-  return std::make_unique<SilentResponder>();
 }
 
 }  // namespace mv::sim

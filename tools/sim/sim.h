@@ -25,8 +25,14 @@ enum class Fault {
 std::optional<Kind> KindFromName(std::string_view name);
 std::optional<Fault> FaultFromName(std::string_view name);
 const char* KindName(Kind kind);
-// Whether the kind has a responder yet; the others answer nothing.
-bool KindIsSimulated(Kind kind);
+
+// What the simulated ADC-1 converts input 1 to 16 to: the 12-bit magnitude and its sign
+// (low gain: 1000 + 100 x input, high gain: 2000 + 100 x input; odd inputs positive).
+struct Adc1Reading {
+  int magnitude = 0;
+  bool positive = true;
+};
+Adc1Reading Adc1Simulated(int input, bool highGain);
 
 struct Options {
   Kind kind = Kind::UI3;
@@ -38,9 +44,10 @@ struct Options {
   uint32_t seed = 1;    // garbage bytes
 
   // Streaming instrument.
-  int periodMs = 200;                                    // between lines (or bursts)
-  int burst = 1;                                         // lines sent together
-  std::string nameLine = "!!!:SIM-1:";                   // sent first; empty: none
+  int periodMs = 200;                   // between lines (or bursts)
+  int burst = 1;                        // lines sent together
+  int splitMs = 0;                      // > 0: every line goes in two halves, the second this much later
+  std::string nameLine = "!!!:SIM-1:";  // sent first; empty: none
   std::vector<std::string> lines = {"T=21.5C, RH=40%"};  // sent in turn, each + CR
 
   // DT800 burst: the millivolt values a burst sends, in turn and again from the first.
@@ -48,6 +55,9 @@ struct Options {
 
   // ADAM modules: the model at address 01, 02, ... (empty: no module there).
   std::vector<std::string> adamModules = {"4019", "4050", "4017"};
+
+  // ADC-1: status polls of every conversion answered "busy" before the result.
+  int adc1BusyPolls = 2;
 };
 
 class Simulator {

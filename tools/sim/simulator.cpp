@@ -244,13 +244,13 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
     case Kind::DT800:
     case Kind::DT80:
     case Kind::DT85:
-      impl_->responder = MakeDataTakerResponder(impl_->opt, impl_->opt.kind == Kind::DT800);
+      impl_->responder = MakeDataTakerResponder(impl_->opt);
       break;
     case Kind::ADAM:
       impl_->responder = MakeAdamResponder(impl_->opt);
       break;
-    default:
-      impl_->responder = MakeSilentResponder();
+    case Kind::ADC1:
+      impl_->responder = MakeAdc1Responder(impl_->opt);
       break;
   }
 }

@@ -1,5 +1,7 @@
 // A streaming serial instrument: an optional name line, then text lines sent unasked
-// every period (several at once in a burst). It ignores what it receives.
+// every period (several at once in a burst). A line may be sent in two halves, the
+// second a little later, as a slow instrument's line is read in mid-transmission. It
+// ignores what it receives.
 #include <string>
 
 #include "sim/responder.h"
@@ -13,6 +15,7 @@ class StreamResponder : public Responder {
   explicit StreamResponder(const Options& o)
       : period_(std::chrono::milliseconds(o.periodMs > 0 ? o.periodMs : 1)),
         burst_(o.burst > 0 ? o.burst : 1),
+        splitMs_(o.splitMs > 0 ? o.splitMs : 0),
         name_(o.nameLine),
         lines_(o.lines) {
     if (lines_.empty()) lines_.push_back("");
@@ -29,8 +32,16 @@ class StreamResponder : public Responder {
     }
     if (now < next_) return;
     for (int k = 0; k < burst_; ++k) {
-      out.push_back({lines_[index_] + "\r"});
+      const std::string line = lines_[index_] + "\r";
       index_ = (index_ + 1) % lines_.size();
+      if (splitMs_ == 0 || line.size() < 2) {
+        out.push_back({line});
+        continue;
+      }
+      // Each half is held back behind the one before it, so the burst stays in order.
+      const size_t half = line.size() / 2;
+      out.push_back({line.substr(0, half)});
+      out.push_back({line.substr(half), splitMs_, false});
     }
     next_ += period_;
     if (next_ < now) next_ = now + period_;  // never catch up in a rush after a stall
@@ -44,6 +55,7 @@ class StreamResponder : public Responder {
  private:
   Clock::duration period_;
   int burst_;
+  int splitMs_;
   std::string name_;
   std::vector<std::string> lines_;
   size_t index_ = 0;

@@ -143,6 +143,7 @@ void BuildKitGallery(int16_t window) {
 }
 
 void KitGallery() {
+  const HandlerScope callersHandlers;
   BuildKitGallery();
   WINDOWCLEAR();
   InstallDialogHandlers(NoMENU);

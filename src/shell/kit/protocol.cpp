@@ -126,4 +126,14 @@ void InstallDialogHandlers(MenuHandlerFn menuHandler) {
   rt::SetMouseHandler(noMOUSE);
 }
 
+HandlerScope::HandlerScope() : saved_(rt::CurrentWindowHandlers()) {}
+
+HandlerScope::HandlerScope(MenuHandlerFn menuHandler) : HandlerScope() {
+  InstallDialogHandlers(menuHandler);
+}
+
+HandlerScope::~HandlerScope() {
+  rt::SetWindowHandlers(std::move(saved_));
+}
+
 }  // namespace mv

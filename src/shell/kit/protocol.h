@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/events.h"
+
 namespace mv {
 
 // Dialog-event handler of every window.
@@ -36,6 +38,22 @@ void TogglePrefs(int16_t slot);
 // usual set of a dialog window.
 using MenuHandlerFn = void (*)(int16_t, int16_t);
 void InstallDialogHandlers(MenuHandlerFn menuHandler = NoMENU);
+
+// Keeps the handlers installed when it is made and puts them back when it ends: every
+// window that installs its own handlers holds one for its open time, so the window
+// that called it gets its menus, keys and clicks back when it closes. Made with a
+// menu handler, it also installs the usual dialog set with that menu handler.
+class HandlerScope {
+ public:
+  HandlerScope();
+  explicit HandlerScope(MenuHandlerFn menuHandler);
+  ~HandlerScope();
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+
+ private:
+  rt::WindowHandlers saved_;
+};
 
 // The sun-cycle calculator's world map is hidden when the program goes to the back.
 constexpr int16_t kWorldMapWindow = 776;

@@ -1,0 +1,217 @@
+// Every interface kind through the whole program against its simulator on a
+// pseudo-terminal, on the real clock: a set-up file with one chart channel is launched,
+// the interface is chosen in the External A/D Device window and its port in the port
+// window, the connection road runs (switching rates, set-up lists, identification and
+// firmware checks), a short chart recording is stopped with Escape and saved, and the
+// dump tool decodes the file, whose every value must be the one the simulator sent.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/test_support.h"
+#include "devices/connection_road.h"
+#include "devices/firmware_windows.h"
+#include "devices/serial_port.h"
+#include "drive/script.h"
+#include "e2e/program_run_fixture.h"
+#include "files/setup_file.h"
+#include "runtime/clock.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/main_body.h"
+#include "shell/state.h"
+#include "sim/sim.h"
+
+namespace mv {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct InterfaceRun {
+  const char* name;
+  sim::Kind kind;
+  int16_t code;  // the interface's item in the device window's popup
+  float input;   // the channel's hardware input (or stream field)
+  DataTakerChannelsRecord dataTaker;
+  float expected;     // what the simulator's answer decodes to
+  const char* shown;  // a text of the connection's progress window that says it was reached
+  // Steps between the connection and the set-up window.
+  const char* beforeSetup = "";
+  // A streaming instrument's lines: sent in bursts of this many, each in two halves this
+  // many milliseconds apart (0: whole).
+  int burst = 1, splitMs = 0;
+  int periodMs = 200;                    // between lines (or bursts)
+  const char* line = "T=21.5C, RH=40%";  // field 2: 40
+  // The first replies the instrument leaves unanswered.
+  int silentReplies = 0;
+};
+
+void PrintTo(const InterfaceRun& run, std::ostream* out) {
+  *out << run.name;
+}
+
+constexpr const char* kStreamInterval =
+    "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n";
+
+// The UIs answer input 1 with the word 33768, 1000 counts above zero on the +-5.12 V
+// range of 6399.9 counts per volt; the loggers answer a voltage channel with 1234.5 mV;
+// the ADAM module's reading is ">+0.1234"; the ADC-1 converts input 1 to 1100 counts of
+// its low gain; the streaming instrument's line is "T=21.5C, RH=40%" (field 2: 40).
+const InterfaceRun kRuns[] = {
+    {"UI2", sim::Kind::UI2, 1, 1, {}, static_cast<float>(1000 / 6399.9), "connection seems OK"},
+    {"UI3", sim::Kind::UI3, 2, 1, {}, static_cast<float>(1000 / 6399.9), "connection seems OK"},
+    {"DT500", sim::Kind::DT500, 3, 3, {1, 0, 0, 0, 0}, 1.2345f, "Connection seems OK"},
+    {"DT50", sim::Kind::DT50, 4, 3, {1, 0, 0, 0, 0}, 1.2345f, "attempting to contact DataTaker..."},
+    {"DT800", sim::Kind::DT800, 5, 3, {1, 0, 0, 0, 0}, 1.2345f, "Connection seems OK at 115.2 Kbaud"},
+    {"DT80", sim::Kind::DT80, 6, 3, {1, 0, 0, 0, 0}, 1.2345f, "Connection seems OK at 115.2 Kbaud"},
+    {"DT85", sim::Kind::DT85, 7, 3, {1, 0, 0, 0, 0}, 1.2345f, "Connection seems OK at 115.2 Kbaud"},
+    // Both status requests at 57,600 baud go unanswered: the logger is retried at 115,200.
+    {"DT800Retry",
+     sim::Kind::DT800,
+     5,
+     3,
+     {1, 0, 0, 0, 0},
+     1.2345f,
+     "* Connecting at 57.6 Kb failed, retry at 115.2 Kb...",
+     "",
+     1,
+     0,
+     200,
+     "",
+     2},
+    {"ADAM", sim::Kind::ADAM, 8, 1, {}, 0.1234f, "ADAM module ID:    4019 at address 01"},
+    {"ADC1", sim::Kind::ADC1, 9, 1, {}, 0.11f, "The ADC-1 should be communicating"},
+    // A streaming set-up asks for its chart interval again.
+    {"Stream", sim::Kind::Stream, 11, 2, {}, 40.0f, "", kStreamInterval},
+    // Lines that come three at a time, each in two halves, are read whole.
+    {"StreamSplitBursts", sim::Kind::Stream, 11, 2, {}, 40.0f, "", kStreamInterval, 3, 60},
+};
+
+// The values of channel block 1: "samples of channel block 1 (K values): v v v".
+std::vector<double> ChannelValues(const std::string& dump) {
+  std::smatch m;
+  if (!std::regex_search(dump, m, std::regex(R"(samples of channel block 1 \(\d+ values\):([^\n]*))")))
+    return {};
+  std::vector<double> values;
+  std::istringstream in(m[1].str());
+  for (std::string v; in >> v;) values.push_back(std::stod(v));
+  return values;
+}
+
+class InterfaceRunE2E : public test::ProgramRunTest, public ::testing::WithParamInterface<InterfaceRun> {
+ protected:
+  void SetUp() override {
+    ProgramRunTest::SetUp();
+    rt::UseVirtualClock(false);
+  }
+  void TearDown() override {
+    CloseSerialPort();
+    if (sim_) sim_->Stop();
+    SetExtraSerialPorts({});
+    ProgramRunTest::TearDown();
+  }
+
+  void StartSimulator(const InterfaceRun& run) {
+    sim::Options o;
+    o.kind = run.kind;
+    o.burst = run.burst;
+    o.splitMs = run.splitMs;
+    o.periodMs = run.periodMs;
+    o.lines = {run.line};
+    if (run.silentReplies > 0) {
+      o.fault = sim::Fault::Silent;
+      o.faultCount = run.silentReplies;
+    }
+    o.link = (documents_ / "instrument").string();
+    o.logPath = (documents_ / "sim-bytes.log").string();
+    link_ = o.link;
+    sim_ = std::make_unique<sim::Simulator>(o);
+    std::string error;
+    ASSERT_TRUE(sim_->Start(&error)) << error;
+    // The link comes last in the port list, so the port window offers it first.
+    SetExtraSerialPorts({link_});
+  }
+
+  // One chart channel every quarter second, reading the run's input.
+  fs::path WriteSetup(const InterfaceRun& run) {
+    SetupRecord setup;
+    setup.recordingMode = RecordingModeCode::Chart;
+    setup.channels = 1;
+    setup.chartTicks = 15;
+    setup.scopeTicks = 1;
+    setup.scopeMax = 256;
+    setup.maxSamples = 1000;
+    auto& ch1 = setup.channelTable[1];
+    ch1[ChanField::Gain] = 2;
+    ch1[ChanField::Input] = run.input;
+    ch1[ChanField::B] = 1;
+    // The trace runs across the middle of its strip.
+    ch1[ChanField::PlotMax] = 2 * run.expected;
+    ch1[ChanField::PlotMin] = 0;
+    ch1[ChanField::Averaged] = 1;
+    setup.dataTaker[1] = run.dataTaker;
+    EXPECT_EQ(SetupRecordProblem(setup), "");
+    const fs::path file = documents_ / "interface.MVsetup";
+    std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
+    return file;
+  }
+
+  std::string Script(const InterfaceRun& run, const fs::path& setup, const fs::path& data) const {
+    const std::string picture = std::string("w1-") + run.name + "-run.png";
+    return "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
+           std::to_string(run.code) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " + link_ +
+           "\nclick-label 88 Selection OK\ngone 88\n" + run.beforeSetup +
+           "until 104 30\nclick 104 203\ngone 104\n"
+           "until 1\nwait 1.2\nshot 1 " +
+           Shot(picture.c_str()) +
+           "\nhold Escape\nuntil 112\nrelease Escape\n"
+           "panel " +
+           data.string() +
+           "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+  }
+
+  std::string link_;
+  std::unique_ptr<sim::Simulator> sim_;
+};
+
+TEST_P(InterfaceRunE2E, ConnectsRecordsAndSavesWhatTheSimulatorSent) {
+  const InterfaceRun& run = GetParam();
+  ASSERT_NO_FATAL_FAILURE(StartSimulator(run));
+  const fs::path setup = WriteSetup(run);
+  const fs::path data = documents_ / (std::string(run.name) + "-run.kstr");
+
+  drive::ScriptRunner runner(Script(run, setup, data));
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  std::string open;  // what was showing when a line failed
+  for (int16_t n : rt::OpenWindows())
+    open += " " + std::to_string(n) + " \"" + rt::WindowTitle(n).str() + "\"";
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "windows:" << open
+                         << "\nreceived: " << sim_->Received();
+
+  const ConnectionRecord& connection = LastConnection();
+  EXPECT_TRUE(connection.errorName.empty()) << connection.errorName << " not found";
+  if (*run.shown) {
+    std::string lines;
+    for (const auto& l : connection.lines) lines += l + "\n";
+    for (const auto& l : LastFirmwareTexts()) lines += l + "\n";
+    EXPECT_NE(lines.find(run.shown), std::string::npos) << lines;
+  }
+
+  const std::string dump = test::DumpDataFile(data, "--values 5000 ");
+  const std::vector<double> values = ChannelValues(dump);
+  ASSERT_GE(values.size(), 3u) << dump;
+  for (double v : values) EXPECT_FLOAT_EQ(static_cast<float>(v), run.expected) << dump;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, InterfaceRunE2E, ::testing::ValuesIn(kRuns),
+                         [](const ::testing::TestParamInfo<InterfaceRun>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace mv
