@@ -11,7 +11,6 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPaintEvent>
 #include <QPainter>
 #include <QTest>
 #include <QWidget>
@@ -382,48 +381,5 @@ TEST_F(MenuConditionTest, TextCommandsAreOfferedOnlyWhileAnEditableFieldHasTheFo
   rt::CloseWindow(20);
   EXPECT_FALSE(rt::MenuItemEnabled(2, 1)) << "the window closed with its field";
 }
-}  // namespace
-}  // namespace mv
-
-namespace mv {
-namespace {
-
-// Records the area of every paint of a widget.
-class PaintAreas : public QObject {
- public:
-  std::vector<QRect> areas;
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) areas.push_back(static_cast<QPaintEvent*>(e)->rect());
-    return false;
-  }
-};
-
-// A recording draws a few pixels per sample into a large window: a flush paints what
-// was drawn since the last one, not the whole window, and shows it.
-TEST_F(RuntimeTest, AFlushPaintsOnlyWhatWasDrawnSinceTheLastOne) {
-  rt::OpenWindow(20, "Chart", Rect{0, 40, 1000, 740}, 6);
-  rt::ShowWindow(20);
-  rt::FlushWindow();
-  Drain();
-  PaintAreas paints;
-  QWidget* w = rt::bridge::WindowWidget(20);
-  w->installEventFilter(&paints);
-  rt::StrokeLine(500, 300, 503, 310, rt::StrokeStyle{});
-  rt::FlushWindow();
-  w->removeEventFilter(&paints);
-  ASSERT_FALSE(paints.areas.empty());
-  const QRect painted = paints.areas.front();
-  EXPECT_TRUE(painted.contains(QRect(500, 300, 4, 11))) << "the line is painted";
-  EXPECT_LT(painted.width() * painted.height(), 1000) << "and not the whole window";
-  // With nothing drawn since, a flush paints the whole window (its fields may have changed).
-  w->installEventFilter(&paints);
-  paints.areas.clear();
-  rt::FlushWindow();
-  w->removeEventFilter(&paints);
-  ASSERT_FALSE(paints.areas.empty());
-  EXPECT_EQ(paints.areas.front(), w->rect());
-  rt::CloseWindow(20);
-}
-
 }  // namespace
 }  // namespace mv
