@@ -3,21 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "acquisition/chart_loop.h"
 #include "acquisition/entry_points.h"
-#include "acquisition/markers.h"
-#include "acquisition/recording_keys.h"
 #include "acquisition/recording_pass.h"
 #include "acquisition/scope_chart_sample.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/state.h"
-#include "control/state.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"
-#include "files/save_commands.h"
-#include "files/state.h"
 #include "runtime/clock.h"
-#include "runtime/events.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
