@@ -438,5 +438,49 @@ TEST_F(ScopeChartTest, EachRunStartsItsAutomaticMarkersAtTheFirstDigit) {
   SetScreenSizeOverride(0, 0);
 }
 
+TEST_F(ScopeChartTest, ARecordingShowsItsGapNoteAndSwitchMarkers) {
+  // On the real screen: a reference switch (with its "R" marker), the note icon's "^"
+  // with the note stored, and a stall longer than 2 s leaving the pause marker where
+  // sampling went on; all drawn in the chart strips below the scope.
+  MaxSamples = 120;
+  SetScreenSizeOverride(1024, 768);
+  screen_hooks::Reset();
+  services::HandleNotes = [] { HandleNotes(); };
+  acq_hooks::SWITCHTOREFERENCE = [] { RefIsON = 1; };
+  PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
+  ResetRunCounters();
+  DRAWSCREEN(1);
+  SwitchingMode = 3;
+  RefIsON = 0;
+  RefOffTime = std::numeric_limits<int32_t>::max();
+  RefOnTime = static_cast<int32_t>(Tick() + 60);
+  const int64_t begin = Tick();
+  bool stalled = false;
+  script = [&] {
+    const int64_t t = Tick() - begin;
+    if (t == 150) ApplyToolbarClick(130, 20);  // the note icon
+    if (t == 170 && rt::WindowExists(kNoteWindow)) {
+      QWidget* field = rt::bridge::EditFieldWidget(kNoteWindow, kNoteField);
+      for (const char c : std::string("gap next")) {
+        const QString text{QChar(c)};
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+        QApplication::sendEvent(field, &press);
+      }
+      qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(kNoteWindow, 1))->click();
+    }
+    if (!stalled && t > 300) {
+      stalled = true;
+      rt::AdvanceVirtualClock(3.0);
+    }
+  };
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  EXPECT_TRUE(rt::SaveWindowImage(1, (TestOutputDir() / "w1-scope-chart-gap-note-switch.png").string()));
+  SetScreenSizeOverride(0, 0);
+  std::vector<int32_t> codes;
+  for (int m = 1; m <= Nmarkers; ++m) codes.push_back(MarkersArray[m].code);
+  EXPECT_EQ(codes, (std::vector<int32_t>{'R', '^', kPauseMarkerCode}));
+  EXPECT_EQ(NumberOfNotes, 1);
+}
+
 }  // namespace
 }  // namespace mv::test
