@@ -50,7 +50,7 @@ ChartReading TakeChartReading(int16_t ch) {
   ChartReading r;
   hardwareADchannel = WholeCode(ChannelVariables[ch][ChanField::Input]);
   if (External_AD == ExternalADCode::SerialStream) {
-    services::ReadSerialStream(1);
+    ReadStreamLineOfSample();
     volts = StreamValue(ch);
     r.overRange = IsOverRange(volts) && OverRangeAlarmOn(ch);
     SamplesToAverage = 1;
@@ -99,6 +99,7 @@ void GETDATA() {
   AdvanceChartSchedule();
   PlaySampleBeep();
   const int16_t x = PresentChartX();
+  serialWasRead = 0;  // a new sample reads the stream's next line
   bool alarmFired = false;
   const int16_t last = std::min<int16_t>(nChannels, 16);
   for (int16_t ch = std::max<int16_t>(FirstChan, 1); ch <= last; ++ch) {

@@ -139,10 +139,7 @@ float ReadOnce(int16_t ch) {
     if (ch == 1 && ScopeModes() && ScopeGain != 0) v /= ScopeGain;
     return v;
   }
-  if (Streaming()) {
-    services::ReadSerialStream(1);
-    return StreamFieldValue(ch);
-  }
+  if (Streaming()) return StreamFieldValue(ch);
   ReadExternalADdevice(ch, 0);
   rt::BringWindowForward(W);
   return volts;
@@ -150,6 +147,8 @@ float ReadOnce(int16_t ch) {
 
 void RefreshChannels() {
   const int readings = External_AD == ExternalADCode::Demonstration ? 5 : (Streaming() ? 1 : 2);
+  // One line of the stream serves every channel.
+  if (Streaming()) services::ReadSerialStream(1);
   for (int16_t ch = 1; ch <= nChannels; ++ch) {
     hardwareADchannel = WholeCode(ChannelVariables[ch][ChanField::Input]);
     double sum = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <utility>
 
 #include "acquisition/pixel.h"
@@ -113,19 +114,15 @@ void DrawTrace(int16_t flag, int n, int top, int bottom, float max, float k) {
           static_cast<float>(r * s),
           static_cast<float>(ReplayPointY(ScopeBufferArray[r].raw, max, k, top, bottom))};
     }
+    // A block may hold many points to a pixel column: what shows of them is the
+    // column's extremes, so only those are stroked.
+    count =
+        ReplayColumns(std::span<QuartzPoint>(QuartzPointsArray).subspan(1, static_cast<std::size_t>(count)));
   } else {
     SetCGChartLinesColor(context, flag);
-    for (int32_t c = 2; c <= Sample - 1 && count < kQuartzLastPoint; ++c) {
-      ++count;
-      QuartzPointsArray[count] = {
-          static_cast<float>(c * s),
-          static_cast<float>(ReplayPointY(ChartDataArray.Get(n, c), max, k, top, bottom))};
-    }
+    count = ChartReplayTrace(n, Sample, s, ReplayScale{max, k, top, bottom},
+                             std::span<QuartzPoint>(QuartzPointsArray).subspan(1));
   }
-  // A long recording has many points to a pixel column; stroking them all holds the
-  // recording up for seconds and shows nothing more than the column's extremes.
-  count =
-      ReplayColumns(std::span<QuartzPoint>(QuartzPointsArray).subspan(1, static_cast<std::size_t>(count)));
   // Fewer than two points leave nothing to stroke: the buffer would hold an old point.
   if (count > 1) drawPaneContent(context, count);
 }
@@ -306,6 +303,108 @@ std::pair<int, std::pair<double, double>> DrawReplay(int16_t flag) {
   return {yb, DrawTimeBand(yb)};
 }
 
+// The pixel column a point's x falls in.
+int64_t PixelColumn(float x) {
+  return static_cast<int64_t>(std::floor(x));
+}
+
+// A point of a trace and its place in it.
+struct ColumnPoint {
+  int32_t index = 0;
+  QuartzPoint point;
+};
+
+// Writes to out what a stroke needs of one pixel column: its first point, its lowest
+// and highest (the first at each), in their order, and its last. In a column of more
+// than four points the extremes between its first and last stand at the column's
+// middle: many points stroked to and fro fill the whole column from lowest to highest,
+// and one stroke through its middle covers it the same. Returns how many it wrote.
+int32_t KeepColumn(int64_t column, ColumnPoint first, ColumnPoint low, ColumnPoint high, ColumnPoint last,
+                   QuartzPoint* out) {
+  const bool dense = last.index - first.index + 1 > 4;
+  const bool lowFirst = low.index <= high.index;
+  const ColumnPoint picks[4] = {first, lowFirst ? low : high, lowFirst ? high : low, last};
+  int32_t kept = 0, previous = -1;
+  for (const ColumnPoint& p : picks) {
+    if (p.index == previous) continue;
+    QuartzPoint q = p.point;
+    if (dense && p.index != first.index && p.index != last.index) q.x = static_cast<float>(column) + 0.5f;
+    out[kept++] = q;
+    previous = p.index;
+  }
+  return kept;
+}
+
+// A column holding fewer samples than this is read whole: its summaries would save little.
+constexpr int32_t kReadWholeColumn = 128;
+
+// The last of a..last in the run that starts at a (inside(a) holds, and once it fails
+// it fails for every later one), the run expected about `about` long: from there
+// doubling steps, then halving.
+template <class Inside>
+int32_t LastOfRun(int32_t a, int32_t last, int64_t about, Inside inside) {
+  int64_t in = a, stride = 1;
+  if (about > 2 && a + about - 2 <= last && inside(static_cast<int32_t>(a + about - 2))) in = a + about - 2;
+  while (in + stride <= last && inside(static_cast<int32_t>(in + stride))) {
+    in += stride;
+    stride *= 2;
+  }
+  int64_t out = std::min<int64_t>(in + stride, int64_t{last} + 1);
+  while (out - in > 1) {
+    const int64_t mid = in + (out - in) / 2;
+    (inside(static_cast<int32_t>(mid)) ? in : out) = mid;
+  }
+  return static_cast<int32_t>(in);
+}
+
+// The points of one chart channel's trace: sample c at x = c x step, y its row.
+struct TracePoints {
+  int channel;
+  double step;
+  ReplayScale scale;
+  int64_t Column(int32_t c) const { return PixelColumn(static_cast<float>(c * step)); }
+  ColumnPoint At(int32_t c) const {
+    return {c, {static_cast<float>(c * step), static_cast<float>(scale.Y(ChartDataArray.Get(channel, c)))}};
+  }
+};
+
+// The first lowest and first highest point of samples a..b (low and high start as a's
+// point) from the store's summaries. The rows are those of the extremes (no number
+// stands at the top, as a value at or above max does); values map to rows the higher
+// the lower they are, so the first sample on each row is found through the summaries
+// too. A group inside the column places an extreme well enough, as the stroke puts it
+// at the column's middle, unless the group holds the column's first or last sample,
+// which are stroked where they are, or both extremes, whose order counts: those groups
+// are searched sample by sample.
+void CrowdedColumnExtremes(const TracePoints& trace, int32_t a, int32_t b, ColumnPoint& low,
+                           ColumnPoint& high) {
+  const ReplayScale& scale = trace.scale;
+  const ChartStore::Extremes e = ChartDataArray.Span(trace.channel, a, b);
+  const float none = std::numeric_limits<float>::quiet_NaN();
+  const int lowest = e.nan ? scale.Y(none) : scale.Y(e.max);
+  const int highest = e.HasNumbers() ? scale.Y(e.min) : scale.Y(none);
+  const auto up = [&](float v) { return scale.Y(v) <= lowest; };
+  const auto down = [&](float v) { return scale.Y(v) >= highest; };
+  ChartStore::Place atLowest = ChartDataArray.FirstGroupWhere(trace.channel, a, b, true, up);
+  ChartStore::Place atHighest = ChartDataArray.FirstGroupWhere(trace.channel, a, b, false, down);
+  const auto exact = [&](ChartStore::Place& at, bool upward, const auto& holds) {
+    const int32_t g = at.column, gEnd = g + ChartStore::kGroupColumns - 1;
+    if (at.near) at = {ChartDataArray.FirstWhere(trace.channel, g, gEnd, upward, holds)};
+  };
+  const auto atEnds = [&](const ChartStore::Place& at) {
+    return at.near && (at.column == a || at.column + ChartStore::kGroupColumns - 1 >= b);
+  };
+  const bool oneGroup = atLowest.near && atHighest.near && atLowest.column == atHighest.column;
+  if (oneGroup || atEnds(atLowest)) exact(atLowest, true, up);
+  if (oneGroup || atEnds(atHighest)) exact(atHighest, false, down);
+  if (atLowest.column >= a)
+    low = atLowest.near ? ColumnPoint{atLowest.column, {0, static_cast<float>(lowest)}}
+                        : trace.At(atLowest.column);
+  if (atHighest.column >= a)
+    high = atHighest.near ? ColumnPoint{atHighest.column, {0, static_cast<float>(highest)}}
+                          : trace.At(atHighest.column);
+}
+
 }  // namespace
 
 Str255 ReplayTitle(int32_t samples, double seconds) {
@@ -316,14 +415,9 @@ Str255 ReplayTitle(int32_t samples, double seconds) {
 }
 
 ReplayRange ChartReplayRange(int channel, int32_t sample) {
-  ReplayRange r;
-  if (sample < 3) return r;
-  for (int32_t c = 2; c <= sample - 1; ++c) {
-    const float v = ChartDataArray.Get(channel, c);
-    r.min = std::min(r.min, v);
-    r.max = std::max(r.max, v);
-  }
-  return r;
+  if (sample < 3) return {};
+  const ChartStore::Extremes e = ChartDataArray.Span(channel, 2, sample - 1);
+  return {e.min, e.max};
 }
 
 ReplayRange ScopeReplayRange(int32_t scopeMax) {
@@ -340,39 +434,49 @@ double ReplayStep(int w, int32_t n) {
   return n > 0 ? static_cast<double>(w - 50) / n : 0.0;
 }
 
-int ReplayPointY(float value, float max, float k, int top, int bottom) {
-  if (!(value < max)) return top;
-  const int y = PixelCoord(static_cast<double>((max - value) * k) + top);
-  return std::clamp(y, top, std::max(top, bottom));
-}
-
 int32_t ReplayColumns(std::span<QuartzPoint> points) {
   const auto n = static_cast<int32_t>(points.size());
+  auto at = [&points](int32_t i) { return ColumnPoint{i, points[static_cast<std::size_t>(i)]}; };
   int32_t kept = 0;
   for (int32_t start = 0; start < n;) {
-    const auto column = static_cast<int64_t>(std::floor(points[static_cast<std::size_t>(start)].x));
-    int32_t end = start, low = start, high = start;
-    for (; end < n && static_cast<int64_t>(std::floor(points[static_cast<std::size_t>(end)].x)) == column;
-         ++end) {
+    const int64_t column = PixelColumn(points[static_cast<std::size_t>(start)].x);
+    ColumnPoint low = at(start), high = at(start);
+    int32_t end = start + 1;
+    for (; end < n && PixelColumn(points[static_cast<std::size_t>(end)].x) == column; ++end) {
       const float y = points[static_cast<std::size_t>(end)].y;
-      if (y < points[static_cast<std::size_t>(low)].y) low = end;
-      if (y > points[static_cast<std::size_t>(high)].y) high = end;
+      if (y < low.point.y) low = at(end);
+      if (y > high.point.y) high = at(end);
     }
     // Kept points come from this column, at or after the write position: safe in place.
-    const int32_t picks[4] = {start, std::min(low, high), std::max(low, high), end - 1};
-    // Many points stroked to and fro fill the whole column from lowest to highest: its
-    // extremes stand at the column's middle, where one stroke covers the column.
-    const bool dense = end - start > 4;
-    int32_t previous = -1;
-    for (int32_t i : picks) {
-      if (i == previous) continue;
-      QuartzPoint p = points[static_cast<std::size_t>(i)];
-      if (dense && (i == low || i == high) && i != start && i != end - 1)
-        p.x = static_cast<float>(column) + 0.5f;
-      points[static_cast<std::size_t>(kept++)] = p;
-      previous = i;
-    }
+    kept += KeepColumn(column, at(start), low, high, at(end - 1), points.data() + kept);
     start = end;
+  }
+  return kept;
+}
+
+int32_t ChartReplayTrace(int channel, int32_t sample, double step, const ReplayScale& scale,
+                         std::span<QuartzPoint> out) {
+  // The columns a stroke of every point would take, as many as the point buffer holds.
+  const int32_t last = std::min<int32_t>(sample - 1, kQuartzLastPoint + 1);
+  const TracePoints trace{channel, step, scale};
+  // Samples to a pixel column, where it helps to find the columns' ends.
+  const int64_t perColumn = step > 0 ? static_cast<int64_t>(std::min(1.0 / step, 1e9)) : 0;
+  int32_t kept = 0;
+  for (int32_t a = 2; a <= last && kept + 4 <= static_cast<int32_t>(out.size());) {
+    const int64_t x = trace.Column(a);
+    const int32_t b = LastOfRun(a, last, perColumn, [&](int32_t c) { return trace.Column(c) == x; });
+    ColumnPoint low = trace.At(a), high = low;
+    if (b - a < kReadWholeColumn) {
+      for (int32_t c = a + 1; c <= b; ++c) {
+        const ColumnPoint p = trace.At(c);
+        if (p.point.y < low.point.y) low = p;
+        if (p.point.y > high.point.y) high = p;
+      }
+    } else {
+      CrowdedColumnExtremes(trace, a, b, low, high);
+    }
+    kept += KeepColumn(x, trace.At(a), low, high, trace.At(b), out.data() + kept);
+    a = b + 1;
   }
   return kept;
 }

@@ -58,6 +58,7 @@ void TakeReading(int16_t record) {
     if (DemonstrationMODE == 1) DemonstrationTriggerReading();
     return;
   }
+  serialWasRead = 0;  // every look reads the stream's next line
   ReadExternalADdevice(record, 0);
 }
 

@@ -1,7 +1,9 @@
 #include "devices/adam_protocol.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace mv::adam {
 
@@ -59,7 +61,9 @@ std::optional<float> DecodeReading(std::string_view line) {
   }
   double value = 0;
   const auto res = std::from_chars(line.data(), line.data() + line.size(), value, std::chars_format::fixed);
-  if (res.ec != std::errc() || res.ptr == line.data() || !std::isfinite(value)) return std::nullopt;
+  // Digits too many for a reading are garbled text, not a value.
+  if (res.ec != std::errc() || res.ptr == line.data() || !(std::fabs(value) <= std::numeric_limits<float>::max()))
+    return std::nullopt;
   return static_cast<float>(negative ? -value : value);
 }
 
@@ -72,15 +76,46 @@ std::string_view AddressTail(ModuleKind kind) {
   }
 }
 
+std::optional<std::string> ModuleAddress(std::string_view typed) {
+  while (!typed.empty() && typed.front() == ' ') typed.remove_prefix(1);
+  while (!typed.empty() && typed.back() == ' ') typed.remove_suffix(1);
+  if (typed.empty() || typed.size() > 2) return std::nullopt;
+  std::string address;
+  for (char c : typed) {
+    if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return std::nullopt;
+    address += c;
+  }
+  return address.size() == 1 ? "0" + address : address;
+}
+
 std::optional<std::string> AddressCommand(ModuleKind kind, std::string_view typedAddress) {
   if (kind == ModuleKind::None) return std::nullopt;
-  std::string address(typedAddress);
-  if (address.size() == 1) address = "0" + address;
-  return "%" + address + std::string(AddressTail(kind)) + "\r";
+  const std::optional<std::string> address = ModuleAddress(typedAddress);
+  if (!address) return std::nullopt;
+  return "%" + *address + std::string(AddressTail(kind)) + "\r";
 }
 
 bool AddressAccepted(std::string_view reply) {
   return !reply.empty() && reply.front() == '!';
+}
+
+void SilentModules::BeforeRead(int16_t channel, int32_t sample, bool duringRecording) {
+  const bool rereading = started_ && duringRecording && during_ && sample == sample_ && channel == channel_;
+  const bool laterChannel = started_ && during_ == duringRecording && sample == sample_ && channel > channel_;
+  if (!rereading && !laterChannel) silent_.clear();
+  started_ = true;
+  channel_ = channel;
+  sample_ = sample;
+  during_ = duringRecording;
+}
+
+bool SilentModules::IsSilent(std::string_view module) const {
+  return std::find(silent_.begin(), silent_.end(), module) != silent_.end();
+}
+
+void SilentModules::Mark(std::string_view module) {
+  if (!IsSilent(module)) silent_.emplace_back(module);
 }
 
 }  // namespace mv::adam

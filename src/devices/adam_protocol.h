@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mv::adam {
 
@@ -45,10 +46,36 @@ std::optional<float> DecodeReading(std::string_view line);
 // The modules a new address can be given, each with the fixed tail of its command.
 enum class ModuleKind { None = 0, Outputs4050 = 1, Additional = 2, Primary4019 = 3 };
 std::string_view AddressTail(ModuleKind kind);
-// "%" + present address (a "0" put in front of one typed character) + tail, and CR;
-// nothing when no kind is chosen.
+// A typed module address as the command carries it: one or two hexadecimal digits
+// (blanks around them ignored), in capitals with a "0" in front of a single digit.
+// Nothing for anything else: a CR or comma would end or split the command.
+std::optional<std::string> ModuleAddress(std::string_view typed);
+// "%" + present address + tail, and CR; nothing when no kind is chosen or the typed
+// address is no module address.
 std::optional<std::string> AddressCommand(ModuleKind kind, std::string_view typedAddress);
 // A reply that accepts the new address starts with "!".
 bool AddressAccepted(std::string_view reply);
+
+// The modules that did not answer in the present pass over the channels. A silent
+// module costs one time-out and one warning per pass; its later channels in the pass
+// are failed readings at once. A pass begins with a read of a lower channel than the
+// one before, in another sample, when a recording starts or ends, and (outside a
+// recording, where nothing reads a channel twice in one pass) with a read of the same
+// channel again. During a recording the same channel read again in the same sample
+// is a re-reading within the pass (averaging, the spike check).
+class SilentModules {
+ public:
+  // Notes the read about to be made, forgetting the marks when it begins a pass.
+  void BeforeRead(int16_t channel, int32_t sample, bool duringRecording);
+  bool IsSilent(std::string_view module) const;
+  void Mark(std::string_view module);
+
+ private:
+  std::vector<std::string> silent_;
+  int16_t channel_ = 0;
+  int32_t sample_ = 0;
+  bool during_ = false;
+  bool started_ = false;
+};
 
 }  // namespace mv::adam

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "acquisition/state.h"
 #include "devices/adam_protocol.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
@@ -76,16 +77,26 @@ void ReadADAM(int16_t channel, int16_t duringRecording) {
   if (channel < 1 || channel > 16) return;
   const int input = HardwareInput(channel);
   hardwareADchannel = static_cast<int16_t>(input < 9 ? input - 1 : input - 9);
+  AdamSilentModules.BeforeRead(channel, Sample, duringRecording != 0);
   std::optional<float> value;
+  bool warned = false;  // the module's silence was already reported in this pass
   if (const std::optional<adam::InputAddress> a = adam::AddressOf(input)) {
-    SerialPort& port = SerialLine();
-    const uint32_t deadline = rt::TickCount() + kAdamReadTimeoutTicks;
-    // Replies left unread after a range command's time-out would be taken as this reading.
-    port.Discard();
-    if (port.Write(adam::ReadCommand(*a))) {
-      std::optional<std::string> line = AwaitAdamLine(port, 5, deadline, duringRecording);
-      if (line) value = adam::DecodeReading(*line);
-      else DrainLateReply(port, deadline + kLateReplyGraceTicks);
+    if (AdamSilentModules.IsSilent(a->module)) {
+      warned = true;
+    } else {
+      SerialPort& port = SerialLine();
+      const uint32_t deadline = rt::TickCount() + kAdamReadTimeoutTicks;
+      // Replies left unread after a range command's time-out would be taken as this reading.
+      port.Discard();
+      if (port.Write(adam::ReadCommand(*a))) {
+        std::optional<std::string> line = AwaitAdamLine(port, 5, deadline, duringRecording);
+        if (line) {
+          value = adam::DecodeReading(*line);
+        } else {
+          AdamSilentModules.Mark(a->module);
+          DrainLateReply(port, deadline + kLateReplyGraceTicks);
+        }
+      }
     }
   }
   if (value) {
@@ -94,7 +105,7 @@ void ReadADAM(int16_t channel, int16_t duringRecording) {
     return;
   }
   volts = BadReadingResult(lastvoltage[channel], PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0);
-  BuzzFailedRead();
+  if (!warned) BuzzFailedRead();
 }
 
 void SetADAM(int16_t channel, int16_t show) {

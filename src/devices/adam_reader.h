@@ -23,7 +23,9 @@ std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t de
 
 // Reads channel 1..16 into volts. A channel whose input lies outside 1..16, a module
 // that does not answer in time, or a reply that is not a reading gives the bad-reading
-// rule's value (-99999, or the last value) and the warning buzz.
+// rule's value (-99999, or the last value) and the warning buzz. A module that did not
+// answer is not asked again for the rest of the pass over the channels: its other
+// channels fail at once, without another buzz (adam::SilentModules says what a pass is).
 void ReadADAM(int16_t channel, int16_t duringRecording);
 
 // Sends the range command of one channel, or of every channel 1..nChannels (channel

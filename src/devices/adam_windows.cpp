@@ -28,8 +28,10 @@ namespace {
 
 constexpr RGBColor kBlack{0, 0, 0};
 constexpr int16_t kAddressWindow = 18, kCheckWindow = 999, kSensorWindow = 11;
-constexpr int16_t kAddressField = 5, kChangeButton = 9, kDoneButton = 10, kAddressHelp = 11, kCancelButton = 12;
+constexpr int16_t kAddressField = 5, kAddressRefusal = 6, kChangeButton = 9, kDoneButton = 10,
+                  kAddressHelp = 11, kCancelButton = 12;
 constexpr int16_t kOkButton = 130, kHelpButton = 134;
+constexpr const char* kAddressRefusalText = "The original address is 1 or 2 hexadecimal digits (0-9, A-F).";
 
 struct SensorButton {
   int16_t code;
@@ -203,6 +205,8 @@ void BuildAddressWindow() {
   BUILDBUTTON(3, 1, "Primary ADAM-4019 (if address is not 1)", 30, 265, 3, 0);
   BUILDEF(4, "original address:", 30, 297, 150, 315, 5, 0);
   BUILDEF(kAddressField, "1", 155, 295, 195, 315, 1, 0);
+  BUILDEF(kAddressRefusal, "", 20, 168, 490, 188, 5, 0);
+  rt::SetEditColors(kAddressRefusal, RGBred, LightGray);
   rt::NewControl(kChangeButton, rt::ControlType::PushButton, "Change the Address", Rect{220, 293, 380, 315}, 1);
   rt::NewControl(kDoneButton, rt::ControlType::DefaultButton, "Done", Rect{460, 315, 530, 337}, 1);
   rt::NewControl(kAddressHelp, rt::ControlType::PushButton, "?", Rect{500, 160, 530, 182}, 1);
@@ -226,8 +230,14 @@ void SetADAMaddress() {
       if (id >= 1 && id <= 3) {
         kind = static_cast<adam::ModuleKind>(id);
         for (int16_t b = 1; b <= 3; ++b) rt::SetControlState(b, b == id ? 2 : 1);
-      } else if (id == kChangeButton) {
-        if (const auto command = adam::AddressCommand(kind, rt::EditText(kAddressField))) {
+      } else if (id == kChangeButton && kind != adam::ModuleKind::None) {
+        // Only a real address goes out: a CR or comma typed into the field would end
+        // or split the command, and the modules on the line would take the rest.
+        const auto command = adam::AddressCommand(kind, rt::EditText(kAddressField));
+        rt::SetEditText(kAddressRefusal, command ? "" : kAddressRefusalText);
+        if (!command) {
+          zap();
+        } else {
           SerialLine().Discard();
           SerialLine().Write(*command);
           SendNewAddressCheck(*command);

@@ -201,9 +201,12 @@ bool ApplyInputButton(DataTakerChannelsRecord& r, int16_t row, int16_t control) 
   const int offset = control - row;
   switch (offset) {
     case kCounter:
+      // A thermocouple type left behind would make the channel's set-up take the
+      // counter for a temperature (label and range).
       r[Counter] = 1;
       r[Kind] = 0;
       r[ThermocoupleChosen] = 0;
+      r[ThermocoupleType] = 0;
       return true;
     case kTypeT:
     case kTypeJ:

@@ -54,7 +54,7 @@ void ReadExternalADValue(int16_t channel, int16_t duringRecording) {
       services::ReadADC1(channel);
       break;
     case ExternalADCode::SerialStream:
-      services::ReadSerialStream(1);
+      ReadStreamLineOfSample();
       TakeStreamVariable(channel);
       break;
     default:
@@ -65,6 +65,12 @@ void ReadExternalADValue(int16_t channel, int16_t duringRecording) {
     Action = 0;
     EventID = 0;
   }
+}
+
+void ReadStreamLineOfSample() {
+  if (serialWasRead == 1) return;
+  services::ReadSerialStream(1);
+  serialWasRead = 1;
 }
 
 bool SpikeFilterInForce(float threshold) {
@@ -81,6 +87,8 @@ void ReadExternalADdevice(int16_t channel, int16_t duringRecording) {
   const float ratio = SpikeFilterArray[channel];
   SpikeFilterRatio = ratio;
   if (!SpikeFilterInForce(ratio) || Sample < 2) return;
+  // A stream gives one line a sample: there is no second reading to judge a spike by.
+  if (External_AD == ExternalADCode::SerialStream) return;
 
   const float x = volts;
   const float reference = LastVoltageArray[channel + 17];

@@ -14,6 +14,11 @@ void ReadExternalADdevice(int16_t channel, int16_t duringRecording);
 // outside the table, read nothing and leave volts as it was.
 void ReadExternalADValue(int16_t channel, int16_t duringRecording);
 
+// Streaming input: reads the instrument's next line unless this sample's line was
+// read already (serialWasRead, cleared after the last channel), so every channel of a
+// sample takes its value from one line and a sample costs one line, not one a channel.
+void ReadStreamLineOfSample();
+
 // Whether a channel with this threshold is filtered: only while the filter is on
 // (slot 32, shown by the check mark of A-D "Spike Filter...") and the threshold is
 // above 1. A new set-up gives every channel a threshold of 2, so the slot alone

@@ -1,6 +1,8 @@
 #include "devices/sable_protocol.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <string>
 
 namespace mv::sable {
@@ -74,7 +76,9 @@ std::optional<float> InstrumentField(std::string_view text, int field) {
   if (kept.empty()) return std::nullopt;
   double v = 0;
   auto r = std::from_chars(kept.data(), kept.data() + kept.size(), v);
-  if (r.ec != std::errc()) return 0.0f;  // "-" or "." alone: the text's number is 0
+  if (r.ec == std::errc::invalid_argument) return 0.0f;  // "-" or "." alone: the text's number is 0
+  // Digits too many for a reading are garbled text, not a value.
+  if (r.ec != std::errc() || !(std::fabs(v) <= std::numeric_limits<float>::max())) return std::nullopt;
   return static_cast<float>(v);
 }
 

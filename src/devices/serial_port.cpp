@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -69,7 +70,8 @@ double LeadingNumber(std::string_view s) {
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   double v = 0;
   auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-  return r.ec == std::errc() ? v : 0.0;
+  // "inf" and "nan" are words, not numbers an instrument sends.
+  return r.ec == std::errc() && std::isfinite(v) ? v : 0.0;
 }
 
 void SleepMicroseconds(int us) {
@@ -352,6 +354,7 @@ class ClosedPort : public SerialPort {
 
 std::unique_ptr<SerialPort> g_line;
 ClosedPort g_closed;
+uint64_t g_opening = 0;
 
 }  // namespace
 
@@ -382,6 +385,11 @@ SerialOpenResult OpenSerialPort(int16_t port, int32_t baud) {
 void CloseSerialPort() {
   if (g_line) g_line->Close();
   g_line.reset();
+  ++g_opening;
+}
+
+uint64_t SerialLineOpening() {
+  return g_opening;
 }
 
 SerialPort& SerialLine() {

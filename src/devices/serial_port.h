@@ -99,5 +99,8 @@ void CloseSerialPort();
 SerialPort& SerialLine();
 // Puts a port of the caller's making in place of the line (tests, in-process simulators).
 void InstallSerialPort(std::unique_ptr<SerialPort> port);
+// A number that changes whenever the line is closed or replaced: a reader that keeps
+// bytes between reads starts afresh on a new opening.
+uint64_t SerialLineOpening();
 
 }  // namespace mv

@@ -1,5 +1,7 @@
 #include "devices/state.h"
 
+#include "devices/adam_protocol.h"
+
 namespace mv {
 
 int16_t External_AD = 0;
@@ -22,6 +24,7 @@ std::array<DataTakerChannelsRecord, 17> DataTakerChannels{};
 int16_t DT800FastAcquisitionMode = 0;
 int16_t AnimationDoneAlready = 0;
 int16_t ADAM4050present = 0;
+adam::SilentModules AdamSilentModules;
 
 int16_t GainSet = 1;
 int16_t mainsfrequency = 60;
@@ -54,6 +57,7 @@ void ResetDevicesState() {
   DT800FastAcquisitionMode = 0;
   AnimationDoneAlready = 0;
   ADAM4050present = 0;
+  AdamSilentModules = {};
   GainSet = 1;
   mainsfrequency = 60;
   Digital_Port = 2;

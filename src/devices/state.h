@@ -8,6 +8,10 @@
 
 namespace mv {
 
+namespace adam {
+class SilentModules;
+}
+
 // ---- interface in use ----------------------------------------------------------------
 // Interface codes (ExternalADCode) held in External_AD; every subsystem tests them.
 namespace ExternalADCode {
@@ -84,6 +88,8 @@ extern int16_t DT800FastAcquisitionMode;
 extern int16_t AnimationDoneAlready;
 // 1 when an ADAM module answered at address 02 (the digital output module).
 extern int16_t ADAM4050present;
+// The ADAM modules that did not answer in the present pass over the channels.
+extern adam::SilentModules AdamSilentModules;
 
 // ---- interface settings kept in set-up files ----------------------------------------------
 // RMS ADC-1 gain mode: 1 automatic, 2 fixed low gain, 3 fixed high gain.

@@ -1,6 +1,8 @@
 #include "devices/stream_protocol.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 
 #include "devices/state.h"
 
@@ -16,10 +18,12 @@ bool IsKept(char c) {
 
 float FieldValue(const std::string& kept) {
   if (kept.empty()) return kBadReading;
-  float v = 0.0f;
+  double v = 0.0;
   auto r = std::from_chars(kept.data(), kept.data() + kept.size(), v, std::chars_format::fixed);
-  if (r.ec != std::errc()) return 0.0f;
-  return v;
+  if (r.ec == std::errc::invalid_argument) return 0.0f;  // "-", "." or "--5": no number at its start
+  // A run of digits too long for a reading is garbled text, not a value.
+  if (r.ec != std::errc() || !(std::fabs(v) <= std::numeric_limits<float>::max())) return kBadReading;
+  return static_cast<float>(v);
 }
 
 std::string Clean(std::string_view text) {
@@ -39,7 +43,8 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
   size_t start = 0;
   for (;;) {
     size_t comma = line.find(',', start);
-    fields.push_back(SkipBlanks(line.substr(start, comma == std::string_view::npos ? line.npos : comma - start)));
+    fields.push_back(
+        SkipBlanks(line.substr(start, comma == std::string_view::npos ? line.npos : comma - start)));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
@@ -68,6 +73,39 @@ std::array<float, kVariables + 1> SplitLine(std::string_view line) {
     out[n] = FieldValue(kept);
   }
   return out;
+}
+
+void LineAssembler::Add(std::string_view bytes) {
+  for (char c : bytes) {
+    if (c == '\r' || c == '\n') {
+      if (!skipping_ && !tail_.empty()) {
+        if (tail_.size() > kLongestLine) tail_.resize(kLongestLine);
+        lines_.push_back(std::move(tail_));
+      }
+      tail_.clear();
+      skipping_ = false;
+    } else if (!skipping_) {
+      tail_ += c;
+      if (tail_.size() > kLongestTail) GiveUpUnfinished();
+    }
+  }
+}
+
+std::vector<std::string> LineAssembler::TakeLines() {
+  std::vector<std::string> out;
+  out.swap(lines_);
+  return out;
+}
+
+void LineAssembler::GiveUpUnfinished() {
+  if (!tail_.empty()) skipping_ = true;
+  tail_.clear();
+}
+
+void LineAssembler::Clear() {
+  lines_.clear();
+  tail_.clear();
+  skipping_ = false;
 }
 
 std::string InstrumentName(std::string_view line) {
@@ -100,7 +138,8 @@ std::optional<Record> FindRecord(std::string_view fileText, std::string_view nam
   size_t start = 0;
   while (start <= fileText.size()) {
     size_t end = fileText.find_first_of("\r\n", start);
-    std::string_view line = fileText.substr(start, end == std::string_view::npos ? fileText.npos : end - start);
+    std::string_view line =
+        fileText.substr(start, end == std::string_view::npos ? fileText.npos : end - start);
     std::vector<std::string_view> fields = SplitFields(line);
     if (!line.empty() && fields[0] == name && fields.size() >= 3) {
       Record rec;

@@ -31,6 +31,34 @@ std::string InstrumentName(std::string_view line);
 std::string FormatRecord(std::string_view name, int count, std::string_view displayName,
                          const std::vector<std::string>& labels);
 
+// Gathers the bytes of a streaming instrument into lines. A line ends at CR or LF (a CR
+// LF pair and blank lines give no empty lines); the bytes after the last line end wait
+// for their rest, so a line that arrives in pieces, however slowly, is taken whole and
+// a piece of it is never taken as a line of its own.
+class LineAssembler {
+ public:
+  // Lines are cut to this length; an unfinished tail longer than this many bytes is no
+  // line the instrument sends, and is given up as by GiveUpUnfinished.
+  static constexpr size_t kLongestLine = 255;
+  static constexpr size_t kLongestTail = 1024;
+
+  void Add(std::string_view bytes);
+  // The complete lines gathered since the last call, oldest first (each without its
+  // line end, cut to kLongestLine); the unfinished tail stays.
+  std::vector<std::string> TakeLines();
+  // Forgets the unfinished tail and every byte up to the next line end, whenever that
+  // comes: the rest of a line that was given up on is never read as a line.
+  void GiveUpUnfinished();
+  // Whether bytes of an unfinished line wait.
+  bool HasUnfinished() const { return !tail_.empty(); }
+  void Clear();
+
+ private:
+  std::vector<std::string> lines_;
+  std::string tail_;
+  bool skipping_ = false;  // inside a line given up on
+};
+
 struct Record {
   int count = 0;
   std::string displayName;

@@ -1,11 +1,11 @@
 #include "devices/stream_reader.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "acquisition/state.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
-#include "devices/stream_protocol.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "shell/kit/protocol.h"
@@ -16,34 +16,18 @@ namespace mv {
 
 namespace {
 
-// A line is complete once at least this many bytes wait and the count stood still
-// over one pass.
-constexpr int kMinLineBytes = 6;
-// Each pass of mode 1 lasts at least about this long, so "stood still" means the line
-// stopped arriving, not that two looks came within one byte time.
+// Each pass of mode 1 lasts at least about this long.
 constexpr int kPassMs = 5;
+// The most bytes taken from the port in one look; a look takes a few at most, so this
+// only bounds a port that never runs dry.
+constexpr int kChunk = 4096;
+constexpr int kChunksPerLook = 16;
 
-// Bytes after the last line end, kept for the next read.
-std::string gPending;
-// The last action other than a click that the pump gave during the last wait.
-int16_t gOtherAction = 0, gOtherEvent = 0;
-
-// The newest complete line of the bytes, the rest kept in gPending; without a line end
-// the whole text is the line (an instrument that ends lines with nothing).
-std::string TakeNewestLine(std::string bytes) {
-  size_t lastEnd = bytes.find_last_of("\r\n");
-  if (lastEnd == std::string::npos) return bytes.substr(0, 255);
-  gPending = bytes.substr(lastEnd + 1);
-  bytes.resize(lastEnd);
-  // Skip the empty piece between CR and LF, and blank lines.
-  size_t end = bytes.find_last_not_of("\r\n");
-  if (end == std::string::npos) return {};
-  bytes.resize(end + 1);
-  size_t start = bytes.find_last_of("\r\n");
-  std::string line = start == std::string::npos ? bytes : bytes.substr(start + 1);
-  return line.substr(0, 255);
+bool IsNameLine(const std::string& line) {
+  return line.rfind("!!!", 0) == 0;
 }
 
+// Mode 0: one pass of at least one tick, noting mouse-button presses.
 void PacedPass(SerialPort& port) {
   const uint32_t until = rt::TickCount() + 1;
   rt::PumpEvents(0);
@@ -58,77 +42,113 @@ void PacedPass(SerialPort& port) {
   }
 }
 
-// Waits until the line stopped growing; false at the time-out.
-bool WaitForLine(SerialPort& port, int16_t mode, int16_t& clicked) {
-  const uint32_t deadline = rt::TickCount() + kStreamTimeoutTicks;
-  int previous = -1;
-  for (;;) {
-    if (mode == 1) {
-      rt::PumpEvents(0);
-      if (Action == ActionCode::Click) {
-        clicked = EventID;
-      } else if (Action != ActionCode::Nothing) {
-        gOtherAction = Action;
-        gOtherEvent = EventID;
-      }
-      Action = 0;
-      port.Pause(kPassMs);
-    } else {
-      PacedPass(port);
-    }
-    const int count = port.BytesWaiting();
-    if (count + static_cast<int>(gPending.size()) >= kMinLineBytes && count == previous) return true;
-    previous = count;
-    if (TickPassed(deadline)) return false;
+// Mode 1: one pass of the event pump, keeping the click and the last other action.
+void PumpedPass(SerialPort& port, StreamRead& r) {
+  rt::PumpEvents(0);
+  if (Action == ActionCode::Click) {
+    r.clicked = static_cast<int16_t>(EventID);
+  } else if (Action != ActionCode::Nothing) {
+    r.otherAction = Action;
+    r.otherEvent = static_cast<int16_t>(EventID);
   }
+  Action = 0;
+  port.Pause(kPassMs);
+}
+
+}  // namespace
+
+void StreamReader::Gather(SerialPort& port) {
+  for (int k = 0; k < kChunksPerLook && port.BytesWaiting() > 0; ++k) {
+    const std::string bytes = port.ReadBytes(kChunk);
+    if (bytes.empty()) break;
+    lines_.Add(bytes);
+  }
+}
+
+StreamRead StreamReader::Read(SerialPort& port, int16_t mode) {
+  StreamRead r;
+  std::string newest;
+  const uint32_t deadline = rt::TickCount() + kStreamTimeoutTicks;
+  for (;;) {
+    if (mode == 1)
+      PumpedPass(port, r);
+    else
+      PacedPass(port);
+    Gather(port);
+    for (std::string& line : lines_.TakeLines()) {
+      if (IsNameLine(line)) continue;
+      newest = std::move(line);
+      r.gotLine = true;
+    }
+    if (r.gotLine) break;
+    if (TickPassed(deadline)) {
+      lines_.GiveUpUnfinished();
+      break;
+    }
+  }
+  r.values = stream::SplitLine(newest);
+  return r;
+}
+
+std::string StreamReader::ReadName(SerialPort& port) {
+  const uint32_t start = rt::TickCount();
+  while (!TickPassed(start + 4)) port.Pause(1);
+  for (;;) {
+    Gather(port);
+    const std::vector<std::string> lines = lines_.TakeLines();
+    for (const std::string& line : lines)
+      if (IsNameLine(line)) return stream::InstrumentName(line);
+    if (!lines.empty() || TickPassed(start + kNameLineTicks)) return {};
+    port.Pause(kPassMs);
+  }
+}
+
+namespace {
+
+// The program's reader and the opening of the serial line its kept bytes came from.
+struct ProgramReader {
+  StreamReader reader;
+  uint64_t line = 0;
+  int16_t otherAction = 0, otherEvent = 0;
+};
+
+ProgramReader& Program() {
+  static ProgramReader p;
+  if (p.line != SerialLineOpening()) {
+    p.reader.Reset();
+    p.line = SerialLineOpening();
+  }
+  return p;
 }
 
 }  // namespace
 
 std::pair<int16_t, int16_t> StreamWaitOtherAction() {
-  return {gOtherAction, gOtherEvent};
+  const ProgramReader& p = Program();
+  return {p.otherAction, p.otherEvent};
 }
 
 void ResetStreamReader() {
-  gPending.clear();
+  Program().reader.Reset();
 }
 
 void ReadSerialStream(int16_t mode) {
   const HandlerScope callersHandlers;
   MouseWasClicked = 0;
-  gOtherAction = 0;
-  gOtherEvent = 0;
   rt::SetDialogHandler(doDIALOG);
-  SerialPort& port = SerialLine();
-  int16_t clicked = 0;
-  std::string line;
-  if (WaitForLine(port, mode, clicked)) {
-    line = TakeNewestLine(gPending + port.ReadBytes(4096));
-  } else {
-    gPending.clear();
-    BuzzFailedRead();
-  }
-  const auto values = stream::SplitLine(line);
-  for (int n = 1; n <= stream::kVariables; ++n) serialArray[n][1] = values[n];
-  volts = values[stream::kVariables];
+  ProgramReader& p = Program();
+  const StreamRead r = p.reader.Read(SerialLine(), mode);
+  p.otherAction = r.otherAction;
+  p.otherEvent = r.otherEvent;
+  if (!r.gotLine) BuzzFailedRead();
+  for (int n = 1; n <= stream::kVariables; ++n) serialArray[n][1] = r.values[n];
+  volts = r.values[stream::kVariables];
   Action = ActionCode::Click;
-  EventID = clicked;
+  EventID = r.clicked;
 }
 
 std::string GetInstrumentName() {
-  SerialPort& port = SerialLine();
-  const uint32_t start = rt::TickCount();
-  while (!TickPassed(start + 4)) port.Pause(1);
-  int previous = -1;
-  for (;;) {
-    const int count = port.BytesWaiting();
-    if (count > 5 && count == previous) break;
-    if (TickPassed(start + kNameLineTicks)) break;
-    previous = count;
-    port.Pause(kPassMs);
-  }
-  gPending.clear();
-  return stream::InstrumentName(port.ReadLine());
+  return Program().reader.ReadName(SerialLine());
 }
 
 }  // namespace mv

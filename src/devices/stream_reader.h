@@ -1,11 +1,13 @@
 // The streaming serial reader: waits for the instrument's next text line and splits
 // it into the stream variables (serialArray), and reads the instrument's name line.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
 
 #include "devices/serial_port.h"
+#include "devices/stream_protocol.h"
 
 namespace mv {
 
@@ -15,12 +17,44 @@ constexpr uint32_t kStreamTimeoutTicks = 300;
 // The name line is waited for at most this long.
 constexpr uint32_t kNameLineTicks = 65;
 
-// Mode 1 pumps events on each pass and remembers the item of a click; mode 0 paces
-// itself by the tick clock and records mouse-button presses (MouseWasClicked and the
-// position). Fills column 1 of serialArray rows 1..16 and leaves the last field in
-// volts. On return Action = 1 and EventID = the item of the last click seen (0: none).
-// When several lines wait, the newest complete one is taken, so a value is never older
-// than the lines the instrument has already sent.
+// What one read of the stream gave.
+struct StreamRead {
+  // Fields 1..16 of the line (element 0 unused); all -99999 when no line came.
+  std::array<float, stream::kVariables + 1> values{};
+  bool gotLine = false;
+  // The item of the last click the event pump gave while the read waited (mode 1), and
+  // the last other action with its item; 0 when none.
+  int16_t clicked = 0;
+  int16_t otherAction = 0, otherEvent = 0;
+};
+
+// The reader of one serial line: the bytes of an unfinished line wait in it for their
+// rest between reads, so they belong to the line they came from.
+class StreamReader {
+ public:
+  // Waits, up to kStreamTimeoutTicks, until a whole line (ended by CR or LF) has come
+  // and splits the newest line that waits; older waiting lines are dropped, so a value
+  // is never older than the lines the instrument has already sent. Name lines ("!!!")
+  // are no data. At the deadline the unfinished line is given up, rest and all.
+  // Mode 1 pumps events on each pass; mode 0 paces itself by the tick clock and
+  // records mouse-button presses (MouseWasClicked and the position).
+  StreamRead Read(SerialPort& port, int16_t mode);
+  // The identification name of the name line among the whole lines that come within
+  // kNameLineTicks (the wait ends at the first whole line), or an empty string.
+  std::string ReadName(SerialPort& port);
+  void Reset() { lines_.Clear(); }
+
+ private:
+  // Takes the bytes waiting at the port into the line assembler.
+  void Gather(SerialPort& port);
+
+  stream::LineAssembler lines_;
+};
+
+// The program's stream read on its serial line (a reader that starts afresh whenever
+// the line is closed or replaced). Fills column 1 of serialArray rows 1..16 and leaves
+// the last field in volts; on return Action = 1 and EventID = the item of the last
+// click seen (0: none). A failed read buzzes (SerialWarningBuzz).
 void ReadSerialStream(int16_t mode);
 
 // The last action other than a click (a key, a close box ...) and its item that the
@@ -28,10 +62,11 @@ void ReadSerialStream(int16_t mode);
 // read the stream in their loop act on it, since the read itself reports clicks only.
 std::pair<int16_t, int16_t> StreamWaitOtherAction();
 
-// The identification name of the instrument's name line, or an empty string.
+// The identification name of the instrument's name line on the program's serial line,
+// or an empty string.
 std::string GetInstrumentName();
 
-// Forgets bytes kept from an unfinished line (a new port, tests).
+// Forgets bytes kept from an unfinished line of the program's serial line.
 void ResetStreamReader();
 
 }  // namespace mv

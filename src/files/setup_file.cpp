@@ -251,7 +251,7 @@ bool WalkTail(IO& io, SetupRecord& r, Version v, ParsedSetup* meta) {
     MV_TRY(Slots(io, r, {16, 17, 18}));
   }
   if (present()) {
-    for (int k = 1; k <= 4; ++k) MV_TRY(io.i16(r.sensorTypes[k]));
+    for (int k = 1; k <= 4; ++k) MV_TRY(io.i16(r.tInputModes[k]));
   }
   if (present()) MV_TRY(Slots(io, r, {19}));
   if (present()) {
@@ -289,6 +289,14 @@ void TidyTexts(SetupRecord& r) {
   if (r.labels1.size() > kLabelsLimit) r.labels1.resize(kLabelsLimit);
   if (r.labels2.size() > kLabelsLimit) r.labels2.resize(kLabelsLimit);
   r.deviceLabels = bytes::FixedWidth(r.deviceLabels, kDeviceLabelsSize);
+}
+
+// Files made before the temperature inputs had their own table hold other codes in
+// the read-mode field (a serial channel's value number, an ADAM range). Those were
+// never a mode the user chose: the input reads degrees C, as a new set-up does.
+void TidyTemperatureModes(SetupRecord& r) {
+  for (int k = 1; k <= 4; ++k)
+    if (r.tInputModes[k] < 0 || r.tInputModes[k] > 2) r.tInputModes[k] = 0;
 }
 
 // The parse, refused when the program could not use a value of its record.
@@ -410,6 +418,7 @@ ParsedSetup ParseSetup(std::string_view data, const SetupRecord& base) {
     return p;
   }
   TidyTexts(r);
+  TidyTemperatureModes(r);
   p.record = r;
   return Checked(std::move(p));
 }
@@ -470,6 +479,7 @@ SetupRecord CaptureSetup() {
   r.spikeFilter = SpikeFilterArray;
   r.showSwitchDeviceAsMarker = ShowSwitchDeviceAsMarker;
   r.valueForZero = ValueForZeroInGasExchange;
+  r.tInputModes = TInputMode;
   r.sensorTypes = ADsensorType;
   r.dt800Fast = DT800FastAcquisitionMode;
   r.mainsFrequency = mainsfrequency;
@@ -536,6 +546,7 @@ void ApplySetup(const SetupRecord& r) {
   SpikeFilterArray = r.spikeFilter;
   ShowSwitchDeviceAsMarker = r.showSwitchDeviceAsMarker;
   ValueForZeroInGasExchange = r.valueForZero;
+  TInputMode = r.tInputModes;
   ADsensorType = r.sensorTypes;
   DT800FastAcquisitionMode = r.dt800Fast;
   mainsfrequency = r.mainsFrequency;

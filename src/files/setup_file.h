@@ -68,6 +68,9 @@ struct SetupRecord {
   std::array<float, 17> spikeFilter{};
   int16_t showSwitchDeviceAsMarker = 0;
   float valueForZero = 0;
+  // Field 68: the read modes of the Sable temperature inputs T1..T4 (0 degrees C,
+  // 1 volts, 2 ohms). Field 74: the per-channel codes (ADsensorType).
+  std::array<int16_t, 5> tInputModes{};
   std::array<int16_t, 17> sensorTypes{};
   int16_t dt800Fast = 0, mainsFrequency = 50;
 };

@@ -63,6 +63,22 @@ void RescaleStrips(int16_t oldHeight) {
 
 }  // namespace
 
+void WidenFlatPlotLimits(float& min, float& max) {
+  if (std::isfinite(min) && std::isfinite(max) && max != min) {
+    if (max < min) std::swap(min, max);
+    return;
+  }
+  const float value = std::isfinite(min) ? min : (std::isfinite(max) ? max : 0.0f);
+  const float half = std::fabs(value) * 0.1f;
+  if (value == 0.0f || !std::isfinite(value + half) || !std::isfinite(value - half)) {
+    min = 0.0f;
+    max = 1.0f;
+    return;
+  }
+  min = value - half;
+  max = value + half;
+}
+
 // ---- labels ----------------------------------------------------------------------------------
 
 void BlankChannelLabels() {

@@ -30,6 +30,13 @@ int16_t FirstMovableChannel(int16_t recordingMode);
 // a height of 60 or less falls back to equal heights. Then clears the scope rows.
 int16_t SetChanParams(int16_t oldHeight, int16_t rescale);
 
+// ---- plot limits ---------------------------------------------------------------------------
+// Makes a channel's plot limits give its strip a height: limits in the wrong order are
+// swapped; equal ones (or ones that are no number) become 0 to 1 at 0 and otherwise
+// 10 % of the value either side. A strip of no height would put every value on one
+// line and divide by zero when the chart is scaled.
+void WidenFlatPlotLimits(float& min, float& max);
+
 // ---- new set-ups --------------------------------------------------------------------------
 // Back to the mode choice: fields 1 to 16 of every channel record cleared (field 0,
 // field 17 and row 0 stay).

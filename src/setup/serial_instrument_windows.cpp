@@ -1,6 +1,7 @@
 #include "setup/serial_instrument_windows.h"
 
 #include <cmath>
+#include <string>
 
 #include "devices/sable_protocol.h"
 #include "devices/sable_reader.h"
@@ -111,9 +112,31 @@ int16_t SerialStringUpdate(bool build) {
       rt::SetEditText(static_cast<int16_t>(kValueFieldBase + n), present ? values[n - 1].str() : "--");
     }
   }
-  if (build && values.empty()) rt::DrawText(30, 90, "The instrument did not answer.", KitFont(KestraneFont, 13), RGBred);
+  if (build && values.empty())
+    rt::DrawText(30, 90, "The instrument did not answer.", KitFont(KestraneFont, 13), RGBred);
   return static_cast<int16_t>(values.size());
 }
+
+namespace {
+
+// A limit field left empty keeps the channel's limit.
+float LimitOfField(int16_t field, float previous) {
+  const std::string text = rt::EditText(field);
+  if (text.find_first_not_of(' ') == std::string::npos) return previous;
+  return static_cast<float>(TextToNumber(text));
+}
+
+// The plot scale typed, as a range the strip can show.
+void StorePlotScale(int16_t channel) {
+  ChannelVariablesRecord& rec = ChannelVariables[channel];
+  float max = LimitOfField(kUpperField, rec[ChanField::PlotMax]);
+  float min = LimitOfField(kLowerField, rec[ChanField::PlotMin]);
+  WidenFlatPlotLimits(min, max);
+  rec[ChanField::PlotMax] = max;
+  rec[ChanField::PlotMin] = min;
+}
+
+}  // namespace
 
 void InspectSerialInput(int16_t channel) {
   const HandlerScope callersHandlers;
@@ -156,10 +179,10 @@ void InspectSerialInput(int16_t channel) {
     rt::SetOutputWindow(kSelectSerialWindow);
     Action = 0;
   }
-  ChannelVariables[channel][ChanField::PlotMax] = static_cast<float>(TextToNumber(rt::EditText(kUpperField)));
-  ChannelVariables[channel][ChanField::PlotMin] = static_cast<float>(TextToNumber(rt::EditText(kLowerField)));
+  StorePlotScale(channel);
   const int16_t chosen = ADsensorType[channel];
-  if (rt::ControlExists(chosen)) SetChannelLabel(channel, LabelFromEntryTitle(rt::ControlTitle(chosen)).str());
+  if (rt::ControlExists(chosen))
+    SetChannelLabel(channel, LabelFromEntryTitle(rt::ControlTitle(chosen)).str());
   rt::CloseWindow(kSelectSerialWindow);
   Action = 0;
   EventID = 0;
@@ -208,7 +231,7 @@ void SerialInstrumentInput() {
           rt::SetControlState(static_cast<int16_t>(16 + c), 1);
           ChannelVariables[c][ChanField::Input] = kSerialInstrumentInput;
           InspectSerialInput(c);
-                    rt::BringWindowForward(kSerialOptionsWindow);
+          rt::BringWindowForward(kSerialOptionsWindow);
           rt::SetOutputWindow(kSerialOptionsWindow);
           InstallDialogHandlers(NoMENU);
         }

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "devices/stream_protocol.h"
-#include "devices/serial_port.h"
 #include "devices/stream_reader.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
@@ -93,7 +93,8 @@ void BuildRow(int n) {
   rt::NewControl(static_cast<int16_t>(n), rt::ControlType::CheckBox, "",
                  Rect{232, static_cast<int16_t>(top + 1), 250, static_cast<int16_t>(top + 17)},
                  serialArray[n][2] != 0.0f ? 2 : 1);
-  BUILDEF(static_cast<int16_t>(kLabelField + n), Str255(stream::kLabelPlaceholder), 270, top, 470, bottom, 1, 0);
+  BUILDEF(static_cast<int16_t>(kLabelField + n), Str255(stream::kLabelPlaceholder), 270, top, 470, bottom, 1,
+          0);
   const Str255 channel = serialArray[n][2] != 0.0f ? NumText(serialArray[n][2]) : Str255();
   BUILDEF(static_cast<int16_t>(kChannelField + n), channel, 490, top, 540, bottom, 5, 2);
 }
@@ -239,8 +240,8 @@ bool UpdateSerialInstrumentList(const std::string& name, Str255& displayName) {
   rt::SetOutputWindow(kStreamPanelWindow);
   std::vector<std::string> labels;
   for (int field = 123; field <= 121 + n; ++field) labels.push_back(LabelText(field - kLabelField));
-  const bool ok = AppendSafely(InstrumentDatabasePath(),
-                               stream::FormatRecord(name, n - 1, displayName.str(), labels));
+  const bool ok =
+      AppendSafely(InstrumentDatabasePath(), stream::FormatRecord(name, n - 1, displayName.str(), labels));
   rt::SetOutputWindow(kStreamPanelWindow);
   return ok;
 }
@@ -286,8 +287,9 @@ void CountSerialChannels() {
     const int16_t numberField = static_cast<int16_t>(kChannelField + n);
     if (rt::EditFieldExists(numberField)) rt::SetEditText(numberField, "");
     const int16_t valueField = static_cast<int16_t>(kValueField + n);
-    const float shown = rt::EditFieldExists(valueField) ? static_cast<float>(TextToNumber(rt::EditText(valueField)))
-                                                         : (serialArray[n][1] == kBadReading ? 0.0f : serialArray[n][1]);
+    const float shown = rt::EditFieldExists(valueField)
+                            ? static_cast<float>(TextToNumber(rt::EditText(valueField)))
+                            : (serialArray[n][1] == kBadReading ? 0.0f : serialArray[n][1]);
     const float limit = StreamPlotLimit(shown);
     if (serialArray[n][2] == 0.0f) continue;
     if (nChannels >= MaximumChans) {  // never more channels than the chart has strips
@@ -301,8 +303,13 @@ void CountSerialChannels() {
     rec[ChanField::A] = 0.0f;
     rec[ChanField::B] = 1.0f;
     rec[ChanField::C] = 0.0f;
-    rec[ChanField::PlotMax] = limit > 0.0f ? limit : 0.0f;
-    rec[ChanField::PlotMin] = limit > 0.0f ? 0.0f : limit;
+    float max = limit > 0.0f ? limit : 0.0f, min = limit > 0.0f ? 0.0f : limit;
+    // An absent variable ("--") or one near 0 gives a limit of 0: the strip still gets
+    // a height, below 0 for a small negative value.
+    if (limit == 0.0f && shown < 0.0f) min = -1.0f;
+    WidenFlatPlotLimits(min, max);
+    rec[ChanField::PlotMax] = max;
+    rec[ChanField::PlotMin] = min;
     ChannelVariables[0][k] = 1.0f;
     if (rt::EditFieldExists(numberField)) rt::SetEditText(numberField, NumText(k).str());
     SetChannelLabel(k, LabelText(n));

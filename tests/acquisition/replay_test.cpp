@@ -8,6 +8,11 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <cmath>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "acquisition/recording_keys.h"
 #include "common/window_steps.h"
@@ -72,6 +77,77 @@ TEST(ReplayRules, ThinningKeepsEachColumnsFirstLowestHighestAndLastInOrder) {
       EXPECT_EQ(points[i].x, c.kept[i].x) << i;
       EXPECT_EQ(points[i].y, c.kept[i].y) << i;
     }
+  }
+}
+
+// The road of every sample: each column's point from its value, thinned per pixel column.
+std::vector<QuartzPoint> EverySampleThinned(int ch, int32_t sample, double step, const ReplayScale& scale) {
+  std::vector<QuartzPoint> points;
+  for (int32_t c = 2; c <= sample - 1; ++c)
+    points.push_back({static_cast<float>(c * step), static_cast<float>(scale.Y(ChartDataArray.Get(ch, c)))});
+  points.resize(static_cast<std::size_t>(ReplayColumns(points)));
+  return points;
+}
+
+// A wave with noise on it: every pixel column of a long recording has a different shape.
+float NoisyWave(int32_t c) {
+  return static_cast<float>(std::sin(c * 2e-5) + 0.1 * ((c * 37) % 11) - 0.3 * ((c * 13) % 7 == 0));
+}
+
+TEST_F(AcqTest, ReplayFromTheSummariesKeepsTheSamePointsAsFromEverySample) {
+  constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+  constexpr float inf = std::numeric_limits<float>::infinity();
+  struct Case {
+    const char* what;
+    int32_t samples;
+    int width;
+    std::function<float(int32_t)> value;
+    std::optional<std::pair<float, float>> userSet;  // plot minimum and maximum
+  };
+  const Case cases[] = {
+      {"2,000,000 samples of a noisy wave", 2'000'000, 800, NoisyWave, {}},
+      {"spikes at the first and last sample of columns and one alone",
+       2'000'000,
+       1366,
+       [](int32_t c) {
+         return c % 2663 == 0 ? 9.0f : c % 2663 == 2662 ? -9.0f : c == 777'777 ? 30.0f : 0.0f;
+       },
+       {}},
+      {"long steps, every column's extremes tied on one row",
+       2'000'000,
+       800,
+       [](int32_t c) { return static_cast<float>((c / 50'000) % 5) + (c % 3) * 1e-7f; },
+       {}},
+      {"no numbers and infinities among the values", 1'000'000, 800,
+       [](int32_t c) {
+         return c % 100'003 == 5 ? nan : c % 70'001 == 9 ? inf : c % 90'001 == 3 ? -inf : NoisyWave(c);
+       },
+       std::pair{-2.0f, 2.0f}},
+      {"user-set scaling narrower than the values", 2'000'000, 800, NoisyWave, std::pair{0.0f, 0.5f}},
+      {"user-set scaling upside down", 500'000, 800, NoisyWave, std::pair{1.0f, -1.0f}},
+      {"about the samples to a column below which columns are read whole", 100'000, 800, NoisyWave, {}},
+      {"fewer samples than pixel columns", 1'000, 800, NoisyWave, {}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    ChartDataArray.Release();
+    for (int32_t c = 0; c < k.samples; ++c) ChartDataArray.Set(1, c, k.value(c));
+    const ReplayRange range =
+        k.userSet ? ReplayRange{k.userSet->first, k.userSet->second} : ChartReplayRange(1, k.samples);
+    const ReplayScale scale{range.max, 200.0f / (range.max - range.min), 65, 265};
+    const double step = ReplayStep(k.width, k.samples);
+    const std::vector<QuartzPoint> every = EverySampleThinned(1, k.samples, step, scale);
+    std::vector<QuartzPoint> summarised(every.size() + 8);
+    const int32_t n = ChartReplayTrace(1, k.samples, step, scale, summarised);
+    ASSERT_EQ(n, static_cast<int32_t>(every.size()));
+    int differing = 0;
+    for (int32_t i = 0; i < n; ++i)
+      if (summarised[i].x != every[i].x || summarised[i].y != every[i].y) {
+        if (++differing <= 3)
+          ADD_FAILURE() << "point " << i << ": " << summarised[i].x << "," << summarised[i].y
+                        << " instead of " << every[i].x << "," << every[i].y;
+      }
+    EXPECT_EQ(differing, 0);
   }
 }
 
@@ -233,6 +309,55 @@ TEST_F(ReplayWindow, TwoPointsToAPixelColumnLookTheSameAsEveryPointStroked) {
     }
   rt::CloseWindow(kEvery);
   EXPECT_GT(red, 1000) << "the reference drew a trace";
+  EXPECT_EQ(differing, 0);
+}
+
+TEST_F(ReplayWindow, TwoMillionSamplesDrawTheSamePictureAsEverySampleThinned) {
+  Sample = 2'000'000;
+  for (int32_t c = 0; c < Sample; ++c) {
+    ChartDataArray.Set(1, c, NoisyWave(c));
+    ChartDataArray.Set(2, c, static_cast<float>((c / 300'000) % 3) + 0.2f * ((c * 7) % 5 == 0));
+  }
+  Nmarkers = 3;
+  MarkersArray[1] = {0, 400'000, 'a'};
+  MarkersArray[2] = {0, 1'200'000, 166};
+  MarkersArray[3] = {0, 1'900'000, 205};
+  ReplayAutoScaling = 1;
+  rt::OpenWindow(1, "chart", Rect{0, 0, 900, 700}, 262);
+  REPLAY(0);
+  rt::SaveWindowImage(W, (TestOutputDir() / "w321-replay-2000000-samples.png").string());
+
+  // The traces alone, against the same strips stroked from every sample thinned.
+  PrefsArray[PrefsSlot::ZeroLines] = PrefsArray[PrefsSlot::ScaleGrid] = 0;
+  PrefsArray[PrefsSlot::MarkersInReplay] = 0;
+  ReplayAutoScaling = 1;
+  REPLAY(0);
+  constexpr int16_t kEvery = 400;
+  rt::OpenWindow(kEvery, "every sample", Rect{10, 81, 760, 565}, 6);
+  for (int ch = 1; ch <= 2; ++ch) {
+    const int top = 65 + 200 * (ch - 1), bottom = top + 200;
+    CGdrawBox(1, gray, 1, 0, static_cast<float>(top), 750, static_cast<float>(bottom), 0);
+    const ReplayRange r = ChartReplayRange(ch, Sample);
+    const std::vector<QuartzPoint> points = EverySampleThinned(
+        ch, Sample, ReplayStep(800, Sample), ReplayScale{r.max, 200.0f / (r.max - r.min), top, bottom});
+    std::copy(points.begin(), points.end(), QuartzPointsArray.begin() + 1);
+    CGContext context = BeginCGContextForCurrentPort();
+    SetCGChartLinesColor(context, 0);
+    drawPaneContent(context, static_cast<int32_t>(points.size()));
+  }
+  int differing = 0, red = 0;
+  for (int y = 80; y < 450; ++y)
+    for (int x = 2; x < 748; ++x) {
+      if (y > 250 && y < 280) continue;  // the labels between the strips
+      rt::SetOutputWindow(kEvery);
+      const RGBColor every = rt::CanvasPixel(x, y);
+      rt::SetOutputWindow(W);
+      const RGBColor drawn = rt::CanvasPixel(x, y);
+      differing += every.red != drawn.red || every.green != drawn.green || every.blue != drawn.blue;
+      red += every.red - every.green > 0x4000;
+    }
+  rt::CloseWindow(kEvery);
+  EXPECT_GT(red, 20'000) << "the reference drew both traces";
   EXPECT_EQ(differing, 0);
 }
 

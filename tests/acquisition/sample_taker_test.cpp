@@ -3,6 +3,7 @@
 // readouts and the plot position.
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "acq_fixture.h"
 #include "acquisition/channel_pipeline.h"
@@ -10,6 +11,8 @@
 #include "acquisition/pixel.h"
 #include "conversions/gas_exchange.h"
 #include "conversions/state.h"
+#include "devices/scripted_port.h"
+#include "devices/stream_reader.h"
 
 namespace mv::test {
 namespace {
@@ -256,7 +259,50 @@ TEST_F(SampleTakerTest, StreamingChannelTakesItsVariable) {
   EXPECT_EQ(ChartDataArray.Get(2, 0), 42.5f);
   EXPECT_EQ(ChartDataArray.Get(1, 0), 7.0f);  // no variable recorded on it: its input's
   EXPECT_EQ(ShowDisplays, 1);
-  EXPECT_EQ(reads, 2);
+  EXPECT_EQ(reads, 1);  // one line serves every channel of the sample
+}
+
+// An instrument that sends one line a second, recorded on four channels at 1 s through
+// the real stream reader and the chart loop.
+class StreamSampleTest : public AcqTest {
+ protected:
+  void SetUp() override {
+    AcqTest::SetUp();
+    auto p = std::make_unique<ScriptedSerialPort>();
+    port = p.get();
+    InstallSerialPort(std::move(p));
+    services::ReadSerialStream = [](int16_t mode) { ReadSerialStream(mode); };
+    External_AD = ExternalADCode::SerialStream;
+    SetChannels(4);
+    for (int n = 1; n <= 16; ++n) serialArray[n][2] = n <= 4 ? static_cast<float>(n) : 0.0f;
+    OpenAcquisitionWindow();
+  }
+  void TearDown() override {
+    CloseSerialPort();
+    AcqTest::TearDown();
+  }
+  ScriptedSerialPort* port = nullptr;
+};
+
+TEST_F(StreamSampleTest, FourChannelsAtOneSecondReadOneLinePerSample) {
+  ChartIntervalInSeconds = 1.0;
+  MaxSamples = 4;
+  StartChartSchedule();
+  const double start = CurrentTimeInSeconds;
+  const uint32_t t0 = rt::TickCount();
+  // Line i ("10i+1,10i+2,10i+3,10i+4") arrives a tenth of a second after sample i is due.
+  for (int i = 0; i <= 6; ++i) {
+    std::string line;
+    for (int ch = 1; ch <= 4; ++ch) line += (ch > 1 ? "," : "") + std::to_string(10 * i + ch);
+    port->DeliverAt(t0 + 12 + 60 * i, line + "\r");
+  }
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  ASSERT_EQ(dues.size(), 5u);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_NEAR(dues[i], start + 0.1 + i, 1e-9) << i;
+    EXPECT_LT(taken_[i] - dues[i], 0.5) << "sample " << i << " was taken late";
+    for (int ch = 1; ch <= 4; ++ch) EXPECT_EQ(ChartDataArray.Get(ch, i), 10.0f * i + ch) << i << " " << ch;
+  }
 }
 
 TEST_F(SampleTakerTest, ProgressBarNotTouchedBelowOneSegment) {

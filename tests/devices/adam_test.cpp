@@ -3,6 +3,7 @@
 // as a user would, and one exchange with the simulated modules over a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -57,6 +58,30 @@ TEST(AdamProtocol, AddressCommands) {
   EXPECT_TRUE(adam::AddressAccepted("!03"));
   EXPECT_FALSE(adam::AddressAccepted("?01"));
   EXPECT_FALSE(adam::AddressAccepted(""));
+}
+
+// A typed address goes into the command as one or two hexadecimal digits; anything
+// else (a CR or comma would end or split the command on the shared line) is refused.
+TEST(AdamProtocol, HostileModuleAddressesAreRefused) {
+  const struct {
+    const char* typed;
+    const char* address;  // nullptr: refused
+  } cases[] = {{"1", "01"},      {"a", "0A"},      {"1f", "1F"},     {" 3 ", "03"},    {"FF", "FF"},
+               {"00", "00"},     {"", nullptr},    {"  ", nullptr},  {"1\r", nullptr}, {"\r", nullptr},
+               {"1,2", nullptr}, {",", nullptr},   {"123", nullptr}, {"G", nullptr},   {"1G", nullptr},
+               {"-1", nullptr},  {"0x1", nullptr}, {"1\n", nullptr}, {"+1", nullptr},  {"1 2", nullptr},
+               {"%01", nullptr}, {"\xB1", nullptr}};
+  for (const auto& c : cases) {
+    const auto address = adam::ModuleAddress(c.typed);
+    const auto command = adam::AddressCommand(adam::ModuleKind::Additional, c.typed);
+    if (c.address) {
+      EXPECT_EQ(address, c.address) << c.typed;
+      EXPECT_EQ(command, "%" + std::string(c.address) + "03090600\r") << c.typed;
+    } else {
+      EXPECT_FALSE(address) << c.typed;
+      EXPECT_FALSE(command) << c.typed;
+    }
+  }
 }
 
 TEST(AdamProtocol, ReadingsAndRepliesThatAreNoReading) {
@@ -169,6 +194,72 @@ TEST_F(AdamLineTest, AddressWindowSendsOnlyWithAModuleChosen) {
   EXPECT_FALSE(rt::WindowExists(W));
 }
 
+// A typed address that is no module address is refused in the window with a message
+// and the refusal buzz; nothing goes out until the address is one.
+TEST_F(AdamLineTest, AddressWindowRefusesATypedAddressThatIsNoAddress) {
+  constexpr int16_t W = 18, C = 999;
+  const std::string message = "The original address is 1 or 2 hexadecimal digits (0-9, A-F).";
+  std::vector<test::WindowSteps::Step> steps = {Until(W), Click(W, 2)};
+  for (const char* typed : {"1\r%0203", "1,2", "123", "x", ""}) {
+    steps.push_back(Type(W, 5, typed));
+    steps.push_back(Click(W, 9));
+    steps.push_back(Do([this, typed, message] {
+      EXPECT_EQ(TextOf(W, 6), message) << typed;
+      EXPECT_TRUE(port->Written().empty()) << typed;
+    }));
+  }
+  port->ReplyNext("!0A\r", 2);
+  for (auto step : {Shot(W, "adam-address-refused.png"), Type(W, 5, "a"), Click(W, 9), Until(C),
+                    Step([] { return TextOf(C, 1) == "OK to proceed"; }), Click(C, 2), Gone(C),
+                    Do([] { EXPECT_EQ(TextOf(W, 6), ""); }), Click(W, 10)})
+    steps.push_back(step);
+  Drive(steps, [] { rt::CloseWindow(999); });
+  SetADAMaddress();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(port->Written(), "%0A03090600\r");
+  EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "bzot.mp3"), 5);
+}
+
+// A silent module costs one time-out and one buzz in a pass over the channels, not one
+// per channel and reading: its other channels, and a channel's further readings for
+// the average, fail at once; the other module's channels are read. The next pass asks
+// the module again.
+TEST_F(AdamLineTest, ASilentModuleCostsOneWaitAndOneBuzzPerPass) {
+  nChannels = 4;
+  PrefsArray[PrefsSlot::BadReadingKeepsLast] = 0;
+  const float inputs[] = {1, 2, 9, 10};  // module 01 twice, then module 03 twice
+  for (int c = 1; c <= 4; ++c) ChannelVariables[c][ChanField::Input] = inputs[c - 1];
+  std::vector<float> read;
+  auto pass = [&](int16_t duringRecording) {
+    read.clear();
+    for (int16_t c = 1; c <= 4; ++c) {
+      ReadExternalADdevice(c, duringRecording);
+      // A recording may take a channel's reading twice for its average.
+      if (c == 1 && duringRecording) ReadExternalADdevice(c, duringRecording);
+      read.push_back(volts);
+    }
+  };
+  for (int16_t during : {1, 0}) {
+    SCOPED_TRACE(during ? "recording" : "outside a recording");
+    for (int round = 0; round < 2; ++round) {
+      port->ReplyNext("");  // module 01: silence
+      port->ReplyNext(">+1.500\r", 1);
+      port->ReplyNext(">-0.250\r", 1);
+      sounds.clear();
+      const size_t writes = port->Writes().size();
+      const uint32_t before = rt::TickCount();
+      pass(during);
+      if (during) Sample += 1;  // outside a recording the sample count stands still
+      EXPECT_EQ(
+          std::vector<std::string>(port->Writes().begin() + static_cast<long>(writes), port->Writes().end()),
+          (std::vector<std::string>{"#010\r", "#030\r", "#031\r"}));
+      EXPECT_EQ(read, (std::vector<float>{kBadReading, kBadReading, 1.5f, -0.25f}));
+      EXPECT_EQ(sounds, std::vector<std::string>{"AlarmBUZZ.mp3"});
+      EXPECT_LE(rt::TickCount() - before, kAdamReadTimeoutTicks + kLateReplyGraceTicks + 4) << "one wait";
+    }
+  }
+}
+
 TEST_F(AdamLineTest, AddressCheckReportsATimeOut) {
   constexpr int16_t C = 999;
   Drive({Until(C), Shot(C, "adam-address-timeout.png"), Click(C, 2)});
@@ -241,6 +332,33 @@ TEST_F(AdamPtyTest, ReadingAndRangesFromTheSimulatedModules) {
   ReadExternalADdevice(2, 0);
   EXPECT_FLOAT_EQ(volts, 0.1234f);
   EXPECT_EQ(sim->Received(), "$017C2R09\r$037C3R10\r#012\r#033\r");
+}
+
+// The same through a pseudo-terminal: with no module at address 03, a pass over four
+// channels asks it once and buzzes once.
+TEST_F(AdamPtyTest, AMissingModuleIsAskedOncePerPass) {
+  sim::Options o;
+  o.kind = sim::Kind::ADAM;
+  o.link = (dir / "port").string();
+  o.adamModules = {"4019", "4050", ""};
+  sim = std::make_unique<sim::Simulator>(o);
+  std::string error;
+  ASSERT_TRUE(sim->Start(&error)) << error;
+  ASSERT_TRUE(OpenSerialPortPath(o.link, 9600).ok);
+  External_AD = ExternalADCode::ADAM;
+  services::ReadADAM = ReadADAM;
+  nChannels = 4;
+  const float inputs[] = {3, 9, 10, 4};
+  for (int c = 1; c <= 4; ++c) ChannelVariables[c][ChanField::Input] = inputs[c - 1];
+  Sample = 3;
+  std::vector<float> read;
+  for (int16_t c = 1; c <= 4; ++c) {
+    ReadExternalADdevice(c, 1);
+    read.push_back(volts);
+  }
+  EXPECT_EQ(read, (std::vector<float>{0.1234f, kBadReading, kBadReading, 0.1234f}));
+  EXPECT_EQ(sim->Received(), "#012\r#030\r#013\r");
+  EXPECT_EQ(sounds, "AlarmBUZZ.mp3;");
 }
 
 }  // namespace

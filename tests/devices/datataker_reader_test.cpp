@@ -266,6 +266,9 @@ TEST(DataTakerInputButtons, EachButtonSetsItsWords) {
   EXPECT_EQ(r, (DataTakerChannelsRecord{1, 0, 0, 2, 0}));
   EXPECT_FALSE(ApplyInputButton(r, 3, 17));
   EXPECT_FALSE(ApplyInputButton(r, 3, 24));
+  ASSERT_TRUE(ApplyInputButton(r, 3, 63));  // type K
+  ASSERT_TRUE(ApplyInputButton(r, 3, 3));   // counter
+  EXPECT_EQ(r, (DataTakerChannelsRecord{0, 0, 0, 2, 1})) << "a counter keeps no thermocouple type";
 }
 
 TEST_F(DataTakerInputsTest, CounterThenTypeKAndABoundedCounterStart) {
@@ -304,6 +307,34 @@ TEST_F(DataTakerInputsTest, CounterThenTypeKAndABoundedCounterStart) {
   EXPECT_EQ(DataTakerChannels[1], (DataTakerChannelsRecord{0, 1, 3, 2, 0}));
   EXPECT_EQ(DataTakerChannels[3], (DataTakerChannelsRecord{2, 0, 0, 0, 0}));
   EXPECT_EQ(counterstart, kMaxCounterStart);
+}
+
+// A thermocouple row switched to Counter is a counter and nothing else: the type and
+// its temperature label go, so the channel's set-up no longer presets a temperature.
+TEST_F(DataTakerInputsTest, CounterAfterAThermocoupleKeepsNoTemperatureType) {
+  constexpr int16_t W = kDataTakerInputsWindow;
+  nChannels = 2;
+  ChannelVariables[1][1] = 3;
+  ChannelVariables[2][1] = 4;
+  DataTakerChannels[1] = {0, 1, 3, 0, 0};  // a type K thermocouple
+  DataTakerChannels[2] = {1, 0, 0, 0, 0};
+  std::string first = "Temperature (" + degC.str() + ")";
+  first.resize(30, ' ');
+  datalabel = Str255(first + "Flow");
+  auto state = [W](int16_t c) {
+    rt::SetOutputWindow(W);
+    return rt::ControlState(c);
+  };
+  Drive({Until(W), Do([&] { EXPECT_EQ(state(61), 2) << "type K shown"; }), Click(W, 1), Do([&] {
+           EXPECT_EQ(state(1), 2);
+           EXPECT_EQ(state(61), 1);
+           EXPECT_EQ(TextOf(W, 201), "counter");
+         }),
+         Shot(W, "datataker-inputs-counter.png"), Click(W, 17)});
+  DATATAKERSTATUS();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(DataTakerChannels[1], (DataTakerChannelsRecord{0, 0, 0, 0, 1}));
+  EXPECT_EQ(DataTakerChannels[2], (DataTakerChannelsRecord{1, 0, 0, 0, 0})) << "the other row is untouched";
 }
 
 }  // namespace

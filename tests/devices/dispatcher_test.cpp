@@ -93,6 +93,24 @@ TEST_F(DispatcherTest, StreamChannelGetsItsOwnVariableNotTheLastField) {
   EXPECT_FLOAT_EQ(volts, 60.0f);
 }
 
+TEST_F(DispatcherTest, AStreamSweepOfFourChannelsReadsOneLine) {
+  External_AD = ExternalADCode::SerialStream;
+  nChannels = 4;
+  int lines = 0;
+  services::ReadSerialStream = [&](int16_t) {
+    ++lines;
+    for (int n = 1; n <= 4; ++n) serialArray[n][1] = 10.0f * lines + n;
+  };
+  for (int n = 1; n <= 4; ++n) serialArray[n][2] = n;
+  for (int sweep = 1; sweep <= 2; ++sweep) {
+    for (int16_t ch = 1; ch <= 4; ++ch) {
+      ReadExternalADdevice(ch, 1);
+      EXPECT_FLOAT_EQ(volts, 10.0f * sweep + ch);
+    }
+    EXPECT_EQ(lines, sweep);
+  }
+}
+
 TEST_F(DispatcherTest, SpikeIsReplacedByTheReference) {
   Sample = 5;
   SpikeFilterArray[1] = 1.5f;

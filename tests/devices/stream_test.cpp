@@ -1,12 +1,18 @@
-// The streaming serial text: the field splitter, the name line, the database records,
-// and the reader on a scripted port with the virtual clock.
+// The streaming serial text: the field splitter, the line assembler, the name line,
+// the database records, the reader on a scripted port with the virtual clock, and the
+// reader against a simulated instrument at 1,200 baud on a pseudo-terminal.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/test_support.h"
+#include "devices/adam_protocol.h"
+#include "devices/datataker_protocol.h"
+#include "devices/sable_protocol.h"
 #include "devices/scripted_port.h"
+#include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
 #include "devices/stream_protocol.h"
 #include "devices/stream_reader.h"
@@ -39,11 +45,70 @@ TEST(StreamLine, FieldsKeepOnlyDigitsSignsAndPoints) {
   EXPECT_FLOAT_EQ(v[4], 0.0f);
 }
 
+TEST(InstrumentText, NumbersNoReadingCanHoldAreNoReading) {
+  const std::string huge(45, '9');  // 1e45: beyond a single-precision reading
+  auto v = stream::SplitLine("1.5," + huge + ",-" + huge + ",2");
+  EXPECT_FLOAT_EQ(v[1], 1.5f);
+  EXPECT_FLOAT_EQ(v[2], kBad);
+  EXPECT_FLOAT_EQ(v[3], kBad);
+  EXPECT_FLOAT_EQ(v[4], 2.0f);
+  EXPECT_FALSE(sable::InstrumentField("SN1," + huge + ",2", 1));
+  EXPECT_FLOAT_EQ(*sable::InstrumentField("SN1," + huge + ",2", 2), 2.0f);
+  EXPECT_FALSE(adam::DecodeReading(">+" + huge));
+  EXPECT_FALSE(datataker::DecodeReply(huge, false).ok);
+  ScriptedSerialPort port;
+  port.DeliverNow("inf,nan,2.5\r");
+  EXPECT_EQ(port.ReadNumber(), 0.0);  // words, not numbers
+  EXPECT_EQ(port.ReadNumber(), 0.0);
+  EXPECT_EQ(port.ReadNumber(), 2.5);
+}
+
 TEST(StreamLine, SeventeenFieldsKeepSixteenAndEmptyLineIsAllBad) {
   auto v = stream::SplitLine("1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17");
   EXPECT_FLOAT_EQ(v[16], 16.0f);
   v = stream::SplitLine("");
   for (int n = 1; n <= 16; ++n) EXPECT_FLOAT_EQ(v[n], kBad);
+}
+
+struct AssemblyCase {
+  const char* name;
+  std::vector<std::string> pieces;
+  bool giveUpAfterFirst;  // the reader's deadline passes after the first piece
+  std::vector<std::string> lines;
+  bool unfinished;
+};
+
+TEST(StreamLineAssembly, LinesAreTakenWholeWhateverThePieces) {
+  const AssemblyCase cases[] = {
+      {"cut mid-number", {"12.50,3", ".75,7.25\r"}, false, {"12.50,3.75,7.25"}, false},
+      {"one byte at a time", {"1", ",", "2", "\r"}, false, {"1,2"}, false},
+      {"CR LF, LF and blank lines", {"1\r\n2\n\r\r\n3\r"}, false, {"1", "2", "3"}, false},
+      {"tail kept", {"1\r2.5,3"}, false, {"1"}, true},
+      {"no line end: no line", {"1,2,3"}, false, {}, true},
+      {"rest of a given-up line is no line", {"2.5,3", "7\r8\r"}, true, {"8"}, false},
+      {"nothing to give up keeps the next line", {"", "4,5\r"}, true, {"4,5"}, false},
+  };
+  for (const AssemblyCase& c : cases) {
+    stream::LineAssembler a;
+    std::vector<std::string> lines;
+    for (size_t k = 0; k < c.pieces.size(); ++k) {
+      a.Add(c.pieces[k]);
+      for (auto& l : a.TakeLines()) lines.push_back(l);
+      if (k == 0 && c.giveUpAfterFirst) a.GiveUpUnfinished();
+    }
+    EXPECT_EQ(lines, c.lines) << c.name;
+    EXPECT_EQ(a.HasUnfinished(), c.unfinished) << c.name;
+  }
+}
+
+TEST(StreamLineAssembly, EndlessBytesWithoutALineEndStayBounded) {
+  stream::LineAssembler a;
+  a.Add(std::string(5000, '7'));
+  EXPECT_TRUE(a.TakeLines().empty());
+  a.Add("9\r1,2\r");  // the end of the endless run is no line; the next one is
+  EXPECT_EQ(a.TakeLines(), std::vector<std::string>{"1,2"});
+  a.Add(std::string(300, '5') + "\r");
+  EXPECT_EQ(a.TakeLines().at(0).size(), stream::LineAssembler::kLongestLine);
 }
 
 TEST(StreamNameLine, ColonAndBareForms) {
@@ -150,6 +215,70 @@ TEST_F(StreamReaderTest, SilentInstrumentCannotHangTheRead) {
   EXPECT_EQ(sounds, std::vector<std::string>{"AlarmBUZZ.mp3"});
 }
 
+TEST_F(StreamReaderTest, ALineCutMidTransmissionIsParsedWhole) {
+  const uint32_t t = rt::TickCount();
+  port->DeliverAt(t + 1, "12.50,3");
+  port->DeliverAt(t + 4, ".75,7.25\r");
+  port->DeliverAt(t + 64, "1,2,3\r");
+  ReadSerialStream(1);
+  EXPECT_FLOAT_EQ(serialArray[1][1], 12.5f);
+  EXPECT_FLOAT_EQ(serialArray[2][1], 3.75f);
+  EXPECT_FLOAT_EQ(serialArray[3][1], 7.25f);
+  EXPECT_FLOAT_EQ(serialArray[4][1], kBad);
+  EXPECT_GE(rt::TickCount(), t + 4);
+  // The rest of the cut line was not left to be read as a line of its own.
+  ReadSerialStream(1);
+  EXPECT_FLOAT_EQ(serialArray[1][1], 1.0f);
+  EXPECT_FLOAT_EQ(serialArray[3][1], 3.0f);
+}
+
+TEST_F(StreamReaderTest, AnUnfinishedLineAtTheDeadlineIsAFailedReadNotAValue) {
+  SerialWarningBuzz = 1;
+  port->DeliverNow("2.5,3");
+  ReadSerialStream(1);
+  for (int n = 1; n <= 16; ++n) EXPECT_FLOAT_EQ(serialArray[n][1], kBad) << n;
+  EXPECT_EQ(sounds, std::vector<std::string>{"AlarmBUZZ.mp3"});
+  // Its rest comes late: it is dropped, and the next whole line is read.
+  port->DeliverNow("7\r");
+  port->DeliverAt(rt::TickCount() + 30, "8,9\r");
+  ReadSerialStream(1);
+  EXPECT_FLOAT_EQ(serialArray[1][1], 8.0f);
+  EXPECT_FLOAT_EQ(serialArray[2][1], 9.0f);
+}
+
+TEST_F(StreamReaderTest, NameLinesAmongTheDataAreNoValues) {
+  port->DeliverNow("1.5,2\r!!!:MFC-2:1.0\r");
+  ReadSerialStream(1);
+  EXPECT_FLOAT_EQ(serialArray[1][1], 1.5f);
+  EXPECT_FLOAT_EQ(serialArray[2][1], 2.0f);
+}
+
+TEST_F(StreamReaderTest, BytesKeptFromOneOpeningNeverJoinTheNext) {
+  port->DeliverNow("1,1\r9,");
+  ReadSerialStream(1);
+  EXPECT_FLOAT_EQ(serialArray[1][1], 1.0f);
+  auto next = std::make_unique<ScriptedSerialPort>();
+  next->DeliverNow("5,5\r");
+  InstallSerialPort(std::move(next));
+  ReadSerialStream(1);
+  EXPECT_FLOAT_EQ(serialArray[1][1], 5.0f);
+  EXPECT_FLOAT_EQ(serialArray[2][1], 5.0f);
+  EXPECT_FLOAT_EQ(serialArray[3][1], kBad);
+}
+
+TEST_F(StreamReaderTest, TwoReadersKeepTheirOwnUnfinishedLines) {
+  ScriptedSerialPort a, b;
+  StreamReader ra, rb;
+  a.DeliverNow("1,2\r3,");
+  b.DeliverNow("7,8\r9,");
+  EXPECT_TRUE(ra.Read(a, 1).gotLine);
+  EXPECT_TRUE(rb.Read(b, 1).gotLine);
+  a.DeliverNow("4\r");
+  b.DeliverNow("6\r");
+  EXPECT_FLOAT_EQ(ra.Read(a, 1).values[2], 4.0f);
+  EXPECT_FLOAT_EQ(rb.Read(b, 1).values[2], 6.0f);
+}
+
 TEST_F(StreamReaderTest, NameLineAndItsTimeOut) {
   port->DeliverAt(rt::TickCount() + 2, "!!!:MFC-2:1.0,2.0\r");
   EXPECT_EQ(GetInstrumentName(), "MFC-2");
@@ -157,6 +286,36 @@ TEST_F(StreamReaderTest, NameLineAndItsTimeOut) {
   EXPECT_EQ(GetInstrumentName(), "");
   EXPECT_LE(rt::TickCount() - start, kNameLineTicks + 2);
 }
+
+// A real line at 1,200 baud: a line takes about 130 ms to arrive, far longer than a
+// pass of the reader, and the instrument also cuts every line in two with a pause.
+class StreamPtyTest : public test::SimPtyTest, public ::testing::WithParamInterface<sim::Fault> {};
+
+TEST_P(StreamPtyTest, LinesAt1200BaudParseWhole) {
+  sim::Options o;
+  o.kind = sim::Kind::Stream;
+  o.link = (dir / "stream").string();
+  o.baud = 1200;
+  o.periodMs = 250;
+  o.fault = GetParam();
+  o.lines = {"12.50,3.75,7.25", "-1.5,22.125,0.5"};
+  sim = std::make_unique<sim::Simulator>(o);
+  std::string error;
+  ASSERT_TRUE(sim->Start(&error)) << error;
+  ASSERT_TRUE(OpenSerialPortPath(o.link, 1200).ok);
+  const std::vector<float> first = {12.5f, 3.75f, 7.25f}, second = {-1.5f, 22.125f, 0.5f};
+  for (int read = 0; read < 5; ++read) {
+    ReadSerialStream(1);
+    const std::vector<float> got = {serialArray[1][1], serialArray[2][1], serialArray[3][1]};
+    EXPECT_TRUE(got == first || got == second)
+        << "read " << read << ": " << got[0] << ", " << got[1] << ", " << got[2];
+    EXPECT_FLOAT_EQ(serialArray[4][1], kBad);
+  }
+  EXPECT_EQ(sounds, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeAndCut, StreamPtyTest,
+                         ::testing::Values(sim::Fault::None, sim::Fault::Partial));
 
 }  // namespace
 }  // namespace mv

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdlib>
@@ -64,6 +65,7 @@ void SetTwoChannelSetup() {
   zerolink.fill(0);
   SpikeFilterArray.fill(0);
   ADsensorType.fill(0);
+  TInputMode.fill(0);
   RecordingMODE = RecordingModeCode::Chart;
   nChannels = 2;
   ChartIntervalInSeconds = 0.1;
@@ -130,7 +132,8 @@ void SetTwoChannelSetup() {
   ShowXYPlot = 0;
   alarmsArray[1][22] = 4;
   PrefsArray[16] = PrefsArray[18] = 1;
-  ADsensorType[1] = 5;
+  ADsensorType[1] = 5;  // channel 1 takes the serial instrument's fifth value
+  TInputMode[2] = 2;    // T2 reads ohms
   SpikeFilterArray[1] = 2;
   ShowSwitchDeviceAsMarker = 0;
   ValueForZeroInGasExchange = 0.25f;
@@ -190,7 +193,7 @@ std::string HandEncoded(bool olderVersion = false, bool stopAfter39 = false, boo
   if (stopAfter39) return h.s;
   h.zf(16), h.f32(4), h.zf(15 * 17);
   h.i16(1), h.i16(0), h.i16(1);
-  h.i16(5), h.zi(3), h.i16(0);
+  h.i16(0), h.i16(2), h.zi(2), h.i16(0);  // the T1..T4 read modes, then PA[19]
   for (float v : {1, 2, 3, 4, 9, 5, 6}) h.f32(v);
   h.zf(16 * 7);
   if (olderVersion) h.i16(1), h.i16(0);
@@ -253,6 +256,8 @@ TEST_F(SetupFileTest, ReadingBackRestoresTheSetupWithTicksTurnedToSeconds) {
   EXPECT_EQ(nextAlert, 77);
   EXPECT_EQ(StopAlertSound, 3);
   EXPECT_EQ(mainsfrequency, 60);
+  EXPECT_EQ(TInputMode[2], 2);
+  EXPECT_EQ(ADsensorType[1], 5);
   EXPECT_EQ(External_AD, 0) << "the stored interface code is not applied";
   EXPECT_EQ(PrefsArray[PrefsSlot::AutomaticBackup], 1);
   EXPECT_EQ(TriggerGain, 10);  // 0.3: at least 0.05, 0.1 and 0.25
@@ -305,6 +310,40 @@ TEST_F(SetupFileTest, TheOldestVersionEndingEarlyTakesItsDigitalPortAndDefaults)
   EXPECT_EQ(p.record->alarms[1][22], 0.0f);
   EXPECT_EQ(p.record->prefSlots[16], 0);
   EXPECT_EQ(p.record->prefSlots[17], 0);
+}
+
+// The temperature inputs' read modes and the channels' value numbers are two tables:
+// a set-up saved with T2 in ohms and channel 2 on the instrument's third value loads
+// with both as they were saved.
+TEST_F(SetupFileTest, T2InOhmsSurvivesASetupRoundTrip) {
+  SetTwoChannelSetup();
+  TInputMode = {0, 1, 2, 0, 1};
+  ADsensorType[2] = 3;
+  const auto path = configDir / "ohms.MVsetup";
+  ASSERT_TRUE(WriteSetupFile(path.string())) << (notices.empty() ? "" : notices.front());
+  TInputMode.fill(0);
+  ADsensorType.fill(0);
+  ASSERT_TRUE(LoadSetupFile(path.string())) << (notices.empty() ? "" : notices.front());
+  EXPECT_EQ(TInputMode, (std::array<int16_t, 5>{0, 1, 2, 0, 1}));
+  EXPECT_EQ(ADsensorType[1], 5);
+  EXPECT_EQ(ADsensorType[2], 3) << "channel 2's value number is not T2's mode";
+}
+
+// Older files may hold a channel's value number or an ADAM range in the read-mode
+// field; a code that is no read mode leaves the input reading degrees C.
+TEST_F(SetupFileTest, ACodeThatIsNoReadModeReadsDegrees) {
+  const struct {
+    int16_t stored, mode;
+  } cases[] = {{0, 0}, {1, 1}, {2, 2}, {3, 0}, {101, 0}, {-1, 0}, {32'767, 0}};
+  for (const auto& c : cases) {
+    SetTwoChannelSetup();
+    SetupRecord r = CaptureSetup();
+    r.tInputModes[3] = c.stored;
+    const ParsedSetup p = ParseSetup(EncodeSetup(r), CaptureSetup());
+    ASSERT_TRUE(p.record) << c.stored << ": " << p.reason;
+    EXPECT_EQ(p.record->tInputModes[3], c.mode) << c.stored;
+    EXPECT_EQ(p.record->tInputModes[2], 2) << c.stored;
+  }
 }
 
 // A file cut anywhere inside its fixed part must be refused whole: nothing of it

@@ -4,6 +4,7 @@
 
 #include "acquisition/state.h"
 #include "conversions/state.h"
+#include "devices/datataker_inputs_window.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
 #include "files/state.h"
@@ -214,6 +215,29 @@ TEST_F(InputDialogTest, DataTakerThermocoupleGetsItsLabelAndRange) {
   EXPECT_EQ(minyString, "0");
   EXPECT_EQ(maxYstring, "40");
   EXPECT_EQ(conversionsArray, custom) << "the custom buttons keep their ranges";
+}
+
+// A thermocouple channel switched to Counter in the DataTaker's input-mode window is
+// set up as a counter: no temperature label and no 0 to 40 range.
+TEST_F(InputDialogTest, ACounterAfterAThermocoupleIsNotSetUpAsATemperature) {
+  External_AD = ExternalADCode::DT800;
+  setup_hooks::DATATAKERSTATUS = [] { DATATAKERSTATUS(); };
+  DataTakerChannels[2] = {0, 1, 3, 0, 0};  // a type K thermocouple
+  const std::string label = ChannelLabel(2).str();
+  minyString = "-1";
+  maxYstring = "5";
+  constexpr int16_t W = kDataTakerInputsWindow;
+  test::WindowDriver driver;
+  driver.WaitFor(kInputWindow)
+      .Click(kInputWindow, 130)
+      .WaitFor(W)
+      .Click(W, 2)  // row 2's Counter
+      .Click(W, kInputsOKButton);
+  Select(driver, 2, 1);
+  EXPECT_EQ(DataTakerChannels[2], (DataTakerChannelsRecord{0, 0, 0, 0, 1}));
+  EXPECT_EQ(ChannelLabel(2).str(), label);
+  EXPECT_EQ(minyString, "-1");
+  EXPECT_EQ(maxYstring, "5");
 }
 
 TEST_F(InputDialogTest, AdamModulesHaveTheirOwnWindow) {

@@ -3,6 +3,7 @@
 // layout rules (usable height, equal share, one-pixel gaps).
 #include "setup/channel_table.h"
 
+#include <limits>
 #include <string>
 
 #include "devices/state.h"
@@ -199,6 +200,25 @@ TEST_F(ChannelTableTest, ChannelLimitsOfTheModes) {
   EXPECT_EQ(ChannelLimit(RecordingModeCode::ScopeChart), 5);
   EXPECT_EQ(FirstMovableChannel(RecordingModeCode::ScopeChart), 2);
   EXPECT_EQ(FirstMovableChannel(RecordingModeCode::Chart), 1);
+}
+
+TEST(PlotLimits, LimitsThatGiveAStripNoHeightAreWidened) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  struct Case {
+    float min, max, wantMin, wantMax;
+  } cases[] = {
+      {0, 0, 0, 1},                            // empty fields, or an absent value
+      {5, 5, 4.5f, 5.5f},                      // around the value
+      {-2, -2, -2.2f, -1.8f}, {10, 0, 0, 10},  // typed the wrong way round
+      {-1, 3, -1, 3},                          // a sound range stays
+      {nan, nan, 0, 1},       {2, nan, 1.8f, 2.2f},
+  };
+  for (const Case& c : cases) {
+    float min = c.min, max = c.max;
+    WidenFlatPlotLimits(min, max);
+    EXPECT_FLOAT_EQ(min, c.wantMin) << c.min << " " << c.max;
+    EXPECT_FLOAT_EQ(max, c.wantMax) << c.min << " " << c.max;
+  }
 }
 
 }  // namespace

@@ -43,8 +43,8 @@ class StreamWindowsTest : public test::SetupTest, public test::WindowSteps {
 };
 
 TEST(StreamPanelRules, PlotLimitsAndValueTexts) {
-  EXPECT_FLOAT_EQ(StreamPlotLimit(10.0f), 13.0f);   // 12 + 1
-  EXPECT_FLOAT_EQ(StreamPlotLimit(-5.0f), -5.0f);   // -6 + 1
+  EXPECT_FLOAT_EQ(StreamPlotLimit(10.0f), 13.0f);  // 12 + 1
+  EXPECT_FLOAT_EQ(StreamPlotLimit(-5.0f), -5.0f);  // -6 + 1
   EXPECT_FLOAT_EQ(StreamPlotLimit(0.5f), 0.6f);
   EXPECT_FLOAT_EQ(StreamPlotLimit(0.1234f), 0.15f);  // 0.14808 to hundredths
   EXPECT_EQ(StreamValueText(-99999.0f).str(), "--");
@@ -64,9 +64,9 @@ TEST_F(StreamWindowsTest, DemoPanelMakesAChannelAndRemembersTheInstrument) {
   MaxSamples = 0;
   Drive({Until(W), [] { return TextOf(kStreamPanelWindow, 101) == " 5"; },
          Do([] { EXPECT_FALSE(rt::EditFieldExists(108)); }),  // unlabelled rows 8..16 removed
-         Click(W, 3), [] { return TextOf(kStreamPanelWindow, 143) == " 1"; },
-         Type(W, 123, "O2 percent"), Shot(W, "w12-streaming-panel.png"), Click(W, 62),
-         Until(kInstrumentNameWindow), Type(kInstrumentNameWindow, 1, "Oxygen probe"),
+         Click(W, 3), [] { return TextOf(kStreamPanelWindow, 143) == " 1"; }, Type(W, 123, "O2 percent"),
+         Shot(W, "w12-streaming-panel.png"), Click(W, 62), Until(kInstrumentNameWindow),
+         Type(kInstrumentNameWindow, 1, "Oxygen probe"),
          Shot(kInstrumentNameWindow, "w999-instrument-name.png"), Click(kInstrumentNameWindow, 2),
          Gone(kInstrumentNameWindow), Click(W, 20)});
   StreamingSerialChannels();
@@ -99,8 +99,8 @@ TEST_F(StreamWindowsTest, UnnamedStreamShowsAllRowsAndBadFieldsAsDashes) {
   External_AD = ExternalADCode::SerialStream;
   const int16_t W = kStreamPanelWindow;
   ScriptedSerialPort* p = port;
-  Drive({Until(W), Do([] { EXPECT_TRUE(rt::EditFieldExists(116)); }), Do([p] { p->DeliverNow("1.5,abc,7\r"); }),
-         [] { return TextOf(kStreamPanelWindow, 101) == " 1.5"; },
+  Drive({Until(W), Do([] { EXPECT_TRUE(rt::EditFieldExists(116)); }),
+         Do([p] { p->DeliverNow("1.5,abc,7\r"); }), [] { return TextOf(kStreamPanelWindow, 101) == " 1.5"; },
          Do([] { EXPECT_EQ(TextOf(kStreamPanelWindow, 102), "--"); }), Click(W, 1),
          [] { return rt::ControlState(20) == 1; }, Click(W, 20)});
   StreamingSerialChannels();
@@ -109,19 +109,39 @@ TEST_F(StreamWindowsTest, UnnamedStreamShowsAllRowsAndBadFieldsAsDashes) {
   EXPECT_FLOAT_EQ(ChannelVariables[1][ChanField::PlotMax], 3.0f);  // 1.8 + 1, rounded
 }
 
+TEST_F(StreamWindowsTest, AbsentAndNearZeroVariablesGetAPlotRangeWithAHeight) {
+  External_AD = ExternalADCode::SerialStream;
+  const int16_t W = kStreamPanelWindow;
+  ScriptedSerialPort* p = port;
+  // Variable 1 is 0, 2 absent ("--"), 3 a small negative and 4 a small positive value.
+  Drive({Until(W), Do([p] { p->DeliverNow("0,abc,-0.003,0.002\r"); }),
+         [] { return TextOf(kStreamPanelWindow, 102) == "--"; }, Click(W, 1), Click(W, 2), Click(W, 3),
+         Click(W, 4), [] { return rt::ControlState(20) == 1; }, Click(W, 20)});
+  StreamingSerialChannels();
+  EXPECT_TRUE(ScriptDone());
+  ASSERT_EQ(nChannels, 4);
+  const float want[5][2] = {{}, {0, 1}, {0, 1}, {-1, 0}, {0, 1}};
+  for (int k = 1; k <= 4; ++k) {
+    EXPECT_FLOAT_EQ(ChannelVariables[k][ChanField::PlotMin], want[k][0]) << k;
+    EXPECT_FLOAT_EQ(ChannelVariables[k][ChanField::PlotMax], want[k][1]) << k;
+  }
+}
+
 TEST_F(StreamWindowsTest, TemperatureModesOfAUI3) {
   External_AD = ExternalADCode::SableUI3;
   TInputMode[3] = 0;
   const int16_t W = kSableTempWindow;
   Drive({Until(W), Do([] { EXPECT_EQ(rt::ControlState(3), 2); }), Click(W, 23),
-         Do([] { EXPECT_EQ(rt::ControlState(3), 1); }), Shot(W, "w8-temperature-channels.png"), Click(W, 40)});
+         Do([] { EXPECT_EQ(rt::ControlState(3), 1); }), Shot(W, "w8-temperature-channels.png"),
+         Click(W, 40)});
   SABLETEMPCHANNELS();
   EXPECT_EQ(TInputMode[3], 2);
   EXPECT_EQ(SableTempTitle(2).str(), "UI3Temperature Channels");
 
   ChannelVariables[2][ChanField::Input] = 11;
-  Drive({Until(kTempChannelWindow), Do([] { EXPECT_EQ(rt::ControlState(3), 2); }), Click(kTempChannelWindow, 2),
-         Shot(kTempChannelWindow, "w12-temperature-input.png"), Click(kTempChannelWindow, 10)});
+  Drive({Until(kTempChannelWindow), Do([] { EXPECT_EQ(rt::ControlState(3), 2); }),
+         Click(kTempChannelWindow, 2), Shot(kTempChannelWindow, "w12-temperature-input.png"),
+         Click(kTempChannelWindow, 10)});
   CheckUI2TempChannel(2);
   EXPECT_EQ(TInputMode[3], 1);
   EXPECT_EQ(TInputMode[2], 0);
@@ -137,7 +157,8 @@ TEST(SerialInstrumentRules, EntriesShowWhatTheReaderRecords) {
   v = InstrumentValueTexts("A,1,22");
   ASSERT_EQ(v.size(), 2u);
   EXPECT_EQ(v[1].str(), " 22");
-  EXPECT_EQ(LabelFromEntryTitle(InstrumentEntryTitle(3)).str(), "value 3 of instrument" + std::string(9, ' '));
+  EXPECT_EQ(LabelFromEntryTitle(InstrumentEntryTitle(3)).str(),
+            "value 3 of instrument" + std::string(9, ' '));
 }
 
 TEST_F(StreamWindowsTest, SerialInstrumentChannelPicksItsValueRangeAndLabel) {
@@ -163,6 +184,32 @@ TEST_F(StreamWindowsTest, SerialInstrumentChannelPicksItsValueRangeAndLabel) {
   EXPECT_FLOAT_EQ(ChannelVariables[2][ChanField::PlotMin], -2.0f);
   EXPECT_EQ(ChannelLabelField(2).str(), "value 4 of instrument" + std::string(9, ' '));
   EXPECT_EQ(port->Written(), "i\r");
+}
+
+TEST_F(StreamWindowsTest, SerialInputScaleNeverGivesAStripNoHeight) {
+  External_AD = ExternalADCode::SableUI2;
+  nChannels = 1;
+  ChannelVariables[1][ChanField::Input] = 15;
+  ChannelVariables[1][ChanField::PlotMax] = 40;
+  ChannelVariables[1][ChanField::PlotMin] = -5;
+  const int16_t S = kSelectSerialWindow;
+  const auto pick = [&](const std::string& upper, const std::string& lower) {
+    port->ReplyNext("SN1,1.5,2\r", 2);
+    std::vector<Step> steps{Until(S), [] {
+                              rt::SetOutputWindow(kSelectSerialWindow);
+                              return rt::ControlExists(40);
+                            }};
+    if (!upper.empty()) steps.push_back(Type(S, 20, upper));
+    if (!lower.empty()) steps.push_back(Type(S, 21, lower));
+    steps.push_back(Click(S, 40));
+    Drive(steps);
+    InspectSerialInput(1);
+    EXPECT_TRUE(ScriptDone());
+    return std::pair{ChannelVariables[1][ChanField::PlotMin], ChannelVariables[1][ChanField::PlotMax]};
+  };
+  EXPECT_EQ(pick("", ""), (std::pair{-5.0f, 40.0f}));  // empty fields keep the channel's scale
+  EXPECT_EQ(pick("0", "0"), (std::pair{0.0f, 1.0f}));
+  EXPECT_EQ(pick("2", "7"), (std::pair{2.0f, 7.0f}));  // the wrong way round
 }
 
 }  // namespace

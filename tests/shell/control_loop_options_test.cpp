@@ -6,6 +6,7 @@
 #include <string>
 
 #include "acquisition/state.h"
+#include "common/store_summary_check.h"
 #include "control/state.h"
 #include "devices/state.h"
 #include "files/shutdown_message.h"
@@ -86,6 +87,14 @@ TEST_F(OptionsWindowTest, ScopeChartFixUpNeverCopiesAnEarlierRun) {
   EXPECT_EQ(ChartDataArray.Get(2, 1), 5.0f);
   EXPECT_EQ(ChartDataArray.Get(3, 0), 6.0f);
   EXPECT_EQ(ChartDataArray.Get(1, 0), 1.0f) << "the scope channel keeps its own";
+}
+
+TEST_F(OptionsWindowTest, ScopeChartFixUpKeepsTheStoreSummaryRight) {
+  // A run's first columns rewritten over a wide group: the group's only extreme goes.
+  for (int32_t col = 0; col < 200; ++col) ChartDataArray.Set(2, col, col < 2 ? -50.0f : col * 0.5f);
+  FillScopeChartStartColumns(2, 199);
+  EXPECT_EQ(ChartDataArray.Get(2, 0), 1.0f);
+  test::ExpectSummaryMatchesValues(ChartDataArray, 2, 200, "the scope-plus-chart start columns filled");
 }
 
 // ---- the window ----------------------------------------------------------------------------------

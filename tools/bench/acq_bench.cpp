@@ -13,7 +13,8 @@
 // --chart-interval, default 0.1 s). Each mode prints the same lines.
 //
 // --replay fills the sample store with K samples of N channels (default 16 x 2,000,000)
-// and times one full redraw of the replay window during a recording: replay_ms.
+// and times one full redraw of the replay window during a recording: replay_ms, with
+// store_mb and summary_mb, the memory of the values and of the summaries within it.
 //
 // K is the run's length (MaxSamples); an unstopped run takes K + 1 samples, the last
 // due K intervals after the first. Prints `name: value` lines:
@@ -246,6 +247,8 @@ int RunReplayBench(const Options& o) {
   if (!o.shot.empty()) rt::SaveWindowImage(kReplayWindow, o.shot);
   std::printf("channels: %d\nsamples: %ld\n", o.channels, o.samples);
   Print("replay_ms", ms);
+  Print("store_mb", static_cast<double>(ChartDataArray.BytesHeld()) / (1024.0 * 1024.0));
+  Print("summary_mb", static_cast<double>(ChartDataArray.SummaryBytesHeld()) / (1024.0 * 1024.0));
   std::fflush(stdout);
   std::_Exit(0);
 }

@@ -9,9 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,17 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 }
 
 #ifndef MV_LIBFUZZER
-namespace {
+#include "fuzz_driver.h"
 
-// xorshift64*: the same run for the same seed.
-struct Random {
-  uint64_t s;
-  uint64_t next() {
-    s ^= s >> 12, s ^= s << 25, s ^= s >> 27;
-    return s * 2685821657736338717ULL;
-  }
-  std::size_t below(std::size_t n) { return n == 0 ? 0 : static_cast<std::size_t>(next() % n); }
-};
+namespace {
 
 // Values that make readers stumble: counts, lengths, NaN, huge floats, markers.
 const std::vector<std::string> kTokens = {std::string("\x7F\xC0\x00\x00", 4),
@@ -75,42 +64,6 @@ const std::vector<std::string> kTokens = {std::string("\x7F\xC0\x00\x00", 4),
                                           "65536,",
                                           "0.000001\r"};
 
-std::string Mutate(std::string s, Random& r, const std::vector<std::string>& corpus) {
-  const int rounds = 1 + static_cast<int>(r.below(4));
-  for (int k = 0; k < rounds; ++k) {
-    const std::size_t at = r.below(s.size() + 1);
-    switch (r.below(7)) {
-      case 0:
-        if (!s.empty()) s[r.below(s.size())] ^= static_cast<char>(1u << r.below(8));
-        break;
-      case 1:
-        if (!s.empty()) s[r.below(s.size())] = static_cast<char>(r.next());
-        break;
-      case 2:
-        s.insert(at, kTokens[r.below(kTokens.size())]);
-        break;
-      case 3: {
-        const std::string& t = kTokens[r.below(kTokens.size())];
-        s.replace(at, std::min(t.size(), s.size() - std::min(at, s.size())), t);
-        break;
-      }
-      case 4:
-        s.resize(r.below(s.size() + 1));
-        break;
-      case 5:
-        s.erase(at, r.below(16));
-        break;
-      default: {
-        const std::string& other = corpus[r.below(corpus.size())];
-        const std::size_t from = r.below(other.size() + 1);
-        s = s.substr(0, at) + other.substr(from, r.below(256));
-        break;
-      }
-    }
-  }
-  return s;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -118,24 +71,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: setup-fuzz CORPUS_DIR [EXECUTIONS] [SEED]\n");
     return 2;
   }
-  std::vector<std::string> corpus;
-  for (const auto& entry : std::filesystem::directory_iterator(argv[1])) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  const std::vector<std::string> corpus = mv::fuzz::LoadCorpus(argv[1]);
   if (corpus.empty()) {
     std::fprintf(stderr, "no seed files in %s\n", argv[1]);
     return 2;
   }
   const long executions = argc > 2 ? std::atol(argv[2]) : 100'000;
-  Random r{argc > 3 ? std::strtoull(argv[3], nullptr, 10) | 1 : 0x9E3779B97F4A7C15ULL};
+  mv::fuzz::Random r{argc > 3 ? std::strtoull(argv[3], nullptr, 10) | 1 : 0x9E3779B97F4A7C15ULL};
   long accepted = 0;
   for (const std::string& seed : corpus) {
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(seed.data()), seed.size());
     accepted += mv::ParseSetup(seed, Base()).record ? 1 : 0;
   }
   for (long i = 0; i < executions; ++i) {
-    const std::string input = Mutate(corpus[r.below(corpus.size())], r, corpus);
+    const std::string input = mv::fuzz::Mutate(corpus[r.below(corpus.size())], r, corpus, kTokens);
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
   }
   std::printf("executions: %ld\nseeds: %zu\nseeds accepted: %ld\n", executions, corpus.size(), accepted);
