@@ -30,6 +30,8 @@ Hook<void()> KeyboardReferenceON{"acq_hooks::KeyboardReferenceON"};
 Hook<void(int16_t)> DIRECTSWITCH{"acq_hooks::DIRECTSWITCH"};
 Hook<void()> HandleAlertSounds{"acq_hooks::HandleAlertSounds"};
 Hook<void()> checkAOscript{"acq_hooks::checkAOscript"};
+Hook<void()> checkFEEDBACKLoop{"acq_hooks::checkFEEDBACKLoop"};
+Hook<void()> PumpAOvolts{"acq_hooks::PumpAOvolts"};
 Hook<void()> FirstMarkerCheck{"acq_hooks::FirstMarkerCheck"};
 Hook<void()> Q_Key_check{"acq_hooks::Q_Key_check"};
 Hook<void()> X_Key_check{"acq_hooks::X_Key_check"};

@@ -39,6 +39,10 @@ extern Hook<void()> KeyboardReferenceON;
 extern Hook<void(int16_t device)> DIRECTSWITCH;
 extern Hook<void()> HandleAlertSounds;
 extern Hook<void()> checkAOscript;
+// The feedback schedule's update (while feedback is on), and the analog-output value
+// held back by the half-second gate, sent once it opens: both on every pass.
+extern Hook<void()> checkFEEDBACKLoop;
+extern Hook<void()> PumpAOvolts;
 // On the run's first marker: the start alert that waits for it and the output scripts
 // that start at it.
 extern Hook<void()> FirstMarkerCheck;

@@ -256,6 +256,9 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
   ClearToolbarFlags();
   PlotXY();
   if (AO1on == 1 || AO2on == 1) acq_hooks::checkAOscript();
+  if (DoFeedback == 1) acq_hooks::checkFEEDBACKLoop();
+  // Output volts the half-second gate held back go out as soon as it opens.
+  acq_hooks::PumpAOvolts();
   // Timed switching takes its turn here, after the keys, on every pass.
   Switching();
   if (!ScopeChart() && Sample >= MaxSamples && PrefsArray[PrefsSlot::Autorepeat]) acq_hooks::AUTOSAVE();

@@ -7,6 +7,7 @@
 #include "acquisition/markers.h"
 #include "acquisition/state.h"
 #include "acquisition/view_colours.h"
+#include "control/analog_output.h"
 #include "control/output_scripts.h"
 #include "control/state.h"
 #include "devices/serial_port.h"
@@ -309,6 +310,7 @@ void ChangeModeCommand() {
 }
 
 void Shutdown() {
+  FlushAOvolts();
   if (DemonstrationMODE == 0 && External_AD != ExternalADCode::Demonstration && On(PrefsSlot::SerialPortOpen))
     commands::TURNVALVESOFF();
   rt::WaitForSoundEnd();

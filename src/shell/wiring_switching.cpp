@@ -9,6 +9,7 @@
 #include "acquisition/screen.h"
 #include "control/analog_output.h"
 #include "control/device_outputs.h"
+#include "control/feedback.h"
 #include "control/output_scripts.h"
 #include "control/switching.h"
 #include "setup/entry_points.h"
@@ -42,6 +43,8 @@ void InstallWindows_switching() {
   commands::SetAOvolts = [](int16_t out, float volts) { SetAOvolts(out, volts); };
 
   acq_hooks::checkAOscript = [] { checkAOscript(); };
+  acq_hooks::checkFEEDBACKLoop = [] { checkFEEDBACKLoop(); };
+  acq_hooks::PumpAOvolts = [] { PumpAOvolts(); };
   RunAfter(screen_hooks::StartRunServices, [] { StartOutputScripts(); });
   RunAfter(acq_hooks::FirstMarkerCheck, [] { ScriptsAtFirstMarker(); });
   RunAfter(acq_hooks::Q_Key_check, [] { ScriptsAtEndMarker(3); });
