@@ -102,6 +102,8 @@ class AcqTest : public ProgramTest {
     DIRECTSWITCH = [this](int16_t d) { calls.push_back("DIRECTSWITCH " + std::to_string(d)); };
     HandleAlertSounds = note("HandleAlertSounds");
     checkAOscript = note("checkAOscript");
+    checkFEEDBACKLoop = note("checkFEEDBACKLoop");
+    PumpAOvolts = note("PumpAOvolts");
     FirstMarkerCheck = note("FirstMarkerCheck");
     Q_Key_check = note("Q_Key_check");
     X_Key_check = note("X_Key_check");

@@ -231,6 +231,21 @@ TEST_F(AnalogOutputsLoopTest, FeedbackFollowsAFourStepScheduleThroughTheSetpoint
   }
 }
 
+// Positive feedback moves the output the other way: towards the top limit as the
+// channel rises above the setpoint.
+TEST_F(AnalogOutputsLoopTest, PositiveFeedbackFollowsTheErrorUpwards) {
+  FourStepSchedule();
+  NegativeFEEDBACK = 0;
+  celsius = [](int64_t t) { return 19.0 + static_cast<double>(t) / 3600.0; };
+  RecordUntil(10'200);
+  const std::vector<Command> c = Commands();
+  const double at2400 = Output2At(c, 2400), at9600 = Output2At(c, 9600);
+  // Step 1 near 2,400 ticks (T about 19.6): 2.5 + 1.25 x (T - 20), about 2.0 V.
+  EXPECT_GT(at2400, 1.8);
+  EXPECT_LT(at2400, 2.25);
+  EXPECT_NEAR(at9600, 0.0, 0.002) << "step 3, below its setpoint with range 0: the bottom";
+}
+
 // How the schedule ends: end mode 1 after its last step; modes 2 and 3 hold the last
 // step until their marker, which brings the end state in at once.
 TEST_F(AnalogOutputsLoopTest, TheEndModes) {
@@ -281,6 +296,24 @@ TEST_F(AnalogOutputsLoopTest, AFailedReadingHoldsTheOutput) {
   for (const Command& x : c)
     if (x.tick >= 1300 + 62 + 30 && x.tick < 3000) ADD_FAILURE() << "a command at " << x.tick << ": " << x.v2;
   EXPECT_GT(c.back().tick, 3000) << "updates resume with the readings";
+}
+
+// A switched channel whose device is off reads what it does not stand for: it steers
+// nothing, and the output keeps its volts.
+TEST_F(AnalogOutputsLoopTest, AChannelWhoseDeviceIsOffDoesNotSteer) {
+  for (int16_t on : {1, 2}) {  // the device on: another one, then the channel's own
+    if (on != 1) {
+      TearDown();
+      SetUp();
+    }
+    FourStepSchedule();
+    SwitchingMode = 1;  // keyboard switching
+    ChannelVariables[1][ChanField::Device] = 2;
+    OldChan = on;
+    RefIsON = 0;
+    RecordUntil(3000);
+    EXPECT_EQ(Commands().empty(), on != 2) << "device " << on << " on";
+  }
 }
 
 }  // namespace

@@ -107,6 +107,7 @@ TEST_P(RecordingPassTest, CommandPPausesAndMarksWhereSamplingResumes) {
 TEST_P(RecordingPassTest, KeysScriptsAndEscapeAreServedOnEveryPass) {
   MaxSamples = 400;
   AO1on = 1;
+  DoFeedback = 1;
   const int64_t begin = Tick() + 10;
   script = [&] {
     if (Tick() == begin) Hold({rt::key::A});
@@ -120,6 +121,8 @@ TEST_P(RecordingPassTest, KeysScriptsAndEscapeAreServedOnEveryPass) {
   EXPECT_EQ(Markers('a'), 1) << Name(GetParam());
   EXPECT_EQ(Count("DIRECTSWITCH 4"), 1) << Name(GetParam());
   EXPECT_GT(Count("checkAOscript"), 60) << Name(GetParam());
+  EXPECT_GT(Count("checkFEEDBACKLoop"), 60) << Name(GetParam());
+  EXPECT_GT(Count("PumpAOvolts"), 60) << Name(GetParam()) << ": held-back output volts";
 }
 
 TEST_P(RecordingPassTest, EveryChartSampleReachesTheTimingTapOnTime) {
