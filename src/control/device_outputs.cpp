@@ -16,8 +16,6 @@ namespace mv {
 namespace {
 
 constexpr char kCR = '\r';
-// Longest wait for the mouse button to come up before a key switch goes out.
-constexpr uint32_t kMouseUpWaitTicks = 120;
 
 bool IsDevice(int16_t d) {
   return d >= 1 && d <= 8;
@@ -62,11 +60,6 @@ void SendAndTakeReply(const std::string& bytes) {
   if (!Live() || bytes.empty()) return;
   SerialLine().Write(bytes);
   TakeReply();
-}
-
-void WaitForMouseUp() {
-  const uint32_t start = rt::TickCount();
-  while (rt::Button() && rt::TickCount() - start < kMouseUpWaitTicks) rt::PumpEvents(0);
 }
 
 bool KeyOp(SwitchOp op) {
@@ -266,7 +259,7 @@ bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {
     SableSwitch(op, a, b, twoGroups);
   } else if (iface == ExternalADCode::ADAM) {
     if (KeyOp(op)) {
-      WaitForMouseUp();
+      // The key switch has already waited for the mouse button to come up.
       ControlStripClicked = 0;
       if (op == SwitchOp::KeySample)
         SampleIconClicked = 0;

@@ -4,6 +4,7 @@
 
 #include "control/device_outputs.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -61,11 +62,8 @@ int32_t Now() {
 
 }  // namespace
 
-int32_t TicksAfter(float minutes, int32_t tick) {
-  const float t = minutes * 3600.0f + static_cast<float>(tick);
-  if (std::isnan(t) || t >= 2147483647.0f) return kNeverTick;
-  if (t <= -2147483648.0f) return INT32_MIN;
-  return static_cast<int32_t>(std::trunc(t));
+int32_t TicksAfter(float minutes, int32_t from) {
+  return ScheduleTick(static_cast<double>(minutes) * 3600.0 + static_cast<double>(from));
 }
 
 void SELECTNEXTVALVE() {

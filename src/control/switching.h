@@ -6,9 +6,9 @@
 
 namespace mv {
 
-// trunc(minutes x 3600 + tick) in single precision, as switching times are computed;
-// a result past the 32-bit range is "never" (kNeverTick), never a wrapped time.
-int32_t TicksAfter(float minutes, int32_t tick);
+// trunc(minutes x 3600 + from), in double so that whole ticks survive long runs; a result
+// past the 32-bit range is "never" (kNeverTick), never a wrapped time.
+int32_t TicksAfter(float minutes, int32_t from);
 
 void SELECTNEXTVALVE();
 void SWITCHTOSAMPLE();

@@ -9,6 +9,7 @@
 #include "acquisition/view_colours.h"
 #include "control/output_scripts.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/state.h"
@@ -144,7 +145,7 @@ RunFacts CloseTheRun() {
   PresentChan = 0;
   OldChan = SampleValve;
   OldChan2 = SampleValve2;
-  acq_hooks::SWITCHTOREFERENCE();
+  SwitchingAtRunEnd();
 
   nSamples = Sample;
   Sample = SampleAfterRun(Sample);
