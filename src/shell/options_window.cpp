@@ -10,6 +10,7 @@
 #include "control/analog_output.h"
 #include "control/output_scripts.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/state.h"
@@ -145,7 +146,7 @@ RunFacts CloseTheRun() {
   PresentChan = 0;
   OldChan = SampleValve;
   OldChan2 = SampleValve2;
-  acq_hooks::SWITCHTOREFERENCE();
+  SwitchingAtRunEnd();
 
   nSamples = Sample;
   Sample = SampleAfterRun(Sample);
