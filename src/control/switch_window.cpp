@@ -94,12 +94,14 @@ void MakeNumberField(int16_t number, float value, Rect r) {
 void MakeReferenceInterval() {
   if (!rt::EditFieldExists(Item::RefLabel))
     MakeLabel(Item::RefLabel, "Reference interval (min)", RectOf(307, 110, 462, 125));
-  if (!rt::EditFieldExists(Item::RefField)) MakeNumberField(Item::RefField, refint, RectOf(330, 132, 420, 151));
+  if (!rt::EditFieldExists(Item::RefField))
+    MakeNumberField(Item::RefField, refint, RectOf(330, 132, 420, 151));
 }
 void MakeSequenceInterval() {
   if (!rt::EditFieldExists(Item::SeqLabel))
     MakeLabel(Item::SeqLabel, "Sequence interval (min)", RectOf(470, 110, 625, 125));
-  if (!rt::EditFieldExists(Item::SeqField)) MakeNumberField(Item::SeqField, switchint, RectOf(500, 132, 590, 151));
+  if (!rt::EditFieldExists(Item::SeqField))
+    MakeNumberField(Item::SeqField, switchint, RectOf(500, 132, 590, 151));
 }
 void RemoveReferenceInterval() {
   Remove(Item::RefLabel);
@@ -178,8 +180,8 @@ void BuildOptions() {
     bold.bold = true;
     rt::DrawText(335, 31, "standard ADC-1 output coding", bold, kBlack);
   } else {
-    rt::NewControl(Item::OneLine, rt::ControlType::RadioButton, "One Line per Device", RectOf(420, 7, 565, 27),
-                   ThreeBitWord() ? 1 : 2);
+    rt::NewControl(Item::OneLine, rt::ControlType::RadioButton, "One Line per Device",
+                   RectOf(420, 7, 565, 27), ThreeBitWord() ? 1 : 2);
     rt::NewControl(Item::ThreeBit, rt::ControlType::RadioButton, "Three-bit Word", RectOf(420, 30, 565, 50),
                    ThreeBitWord() ? 2 : 1);
     rt::DrawText(310, 31, "output code:", font, kBlack);
@@ -221,14 +223,21 @@ void OpenSwitchWindow() {
   wssst();
   MENUID = 0;
   item = 0;
+  // The demonstration's three-bit word drives one device group: a two-group pattern
+  // moves to its one-group partner, as choosing the word in the window does, before
+  // anything is drawn for it.
+  if (External_AD == ExternalADCode::Demonstration && ThreeBitWord()) {
+    if (TwoGroupPattern(SwitchingMode)) SwitchingMode = PatternAfterGroupToggle(SwitchingMode, ScopeChart());
+    nGroups = 0;
+  }
   BuildFrame();
   BuildOptions();
   DRAWREFBUTTONS();
   DRAWREFLINE();
   BuildPatternList();
   const int16_t B = WindowBottom();
-  rt::NewControl(Item::Check, rt::ControlType::PushButton, "Check Configuration", RectOf(20, B - 78, 170, B - 56),
-                 1);
+  rt::NewControl(Item::Check, rt::ControlType::PushButton, "Check Configuration",
+                 RectOf(20, B - 78, 170, B - 56), 1);
   rt::NewControl(Item::Options, rt::ControlType::PushButton, "Switch Marker and Zeroing Options...",
                  RectOf(180, B - 78, 440, B - 56), 1);
   DrawDeviceRows(true);
@@ -236,7 +245,6 @@ void OpenSwitchWindow() {
   MakeIntervalFields();
   Action = 0;
   EventID = 0;
-  if (External_AD == ExternalADCode::Demonstration && ThreeBitWord()) nGroups = 0;
   BUILDEF(Item::Parking, "", 700, 700, 720, 716, 1, 0);
   rt::FocusEditField(Item::Parking);
   extswitchflag = 0;
