@@ -170,6 +170,33 @@ TEST_F(AlarmWindows, ClearAllKeepsTheLimitsAndReturnEndsTheWindow) {
   EXPECT_EQ(Count("AlarmBUZZ.mp3"), 1);  // opened with audible alarms on
 }
 
+// Every one of sixteen chart channels has its row, and the limits typed in the last row
+// are kept like any other.
+TEST_F(AlarmWindows, SixteenChartChannelsEachHaveTheirRow) {
+  nChannels = 16;
+  for (int ch = 1; ch <= 16; ++ch) alarmsArray[ch] = AlarmConditionsRecord{};
+  alarmsArray[4] = AlarmConditionsRecord{1, 1, 1, 0, 0.5f, 2.0f};
+  alarmsArray[9][AF::AnyOn] = 1.0f;
+  alarmsArray[9][AF::OverRangeOn] = 1.0f;
+  Drive({Until(kAlarmWindow), Expect([] {
+           rt::SetOutputWindow(kAlarmWindow);
+           for (int16_t n = 1; n <= 16; ++n) {
+             EXPECT_TRUE(rt::ControlExists(static_cast<int16_t>(100 + n))) << n;
+             EXPECT_TRUE(rt::ControlExists(static_cast<int16_t>(600 + n))) << n;
+           }
+           EXPECT_EQ(rt::ControlState(104), 2);
+           EXPECT_EQ(rt::ControlState(509), 2);
+         }),
+         Click(kAlarmWindow, 316), Type(kAlarmWindow, 416, "12.5"), Shot(kAlarmWindow, "w5-alarms-16.png"),
+         Click(kAlarmWindow, 991)});
+  SETALARMS();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(alarmsArray[16][AF::UpperOn], 1.0f);
+  EXPECT_EQ(alarmsArray[16][AF::UpperLimit], 12.5f);
+  EXPECT_EQ(alarmsArray[16][AF::AnyOn], 1.0f);
+  EXPECT_EQ(alarmsArray[4][AF::LowerLimit], 0.5f);
+}
+
 TEST_F(AlarmWindows, OscilloscopeModeOpensNothingAndScopeChannelHasNoRow) {
   RecordingMODE = RecordingModeCode::Scope;
   SETALARMS();
