@@ -47,6 +47,12 @@ struct WindowRec {
   RGBColor textColor{0, 0, 0};
   Point pen;
   uint64_t activationOrder = 0;
+  Rect cursorArea;  // SetAreaCursor; empty: the arrow everywhere
+  CursorShape cursorShape = CursorShape::Arrow;
+  // What the canvas's painters have asked to repaint since the window last painted,
+  // as one rectangle: the drawing of one pass grows it rather than adding to the
+  // window's dirty region piece by piece.
+  QRect awaitingRepaint;
 };
 
 // The top-level widget of a numbered window: shows its canvas.
@@ -60,6 +66,11 @@ class WindowWidget : public QWidget {
   void paintEvent(QPaintEvent*) override;
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+
+ public:
+  // The pointer's shape for a position in the window, by its cursor area.
+  void UpdateCursor(QPoint local);
 
  private:
   int16_t number_;
