@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "acquisition/pixel.h"
+#include "devices/interfaces.h"
 #include "devices/state.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
@@ -194,10 +195,7 @@ std::string CounterPresetLine(float input, int32_t start) {
 }
 
 float OverRangeVoltsFor(int16_t externalAD) {
-  using namespace ExternalADCode;
-  if (externalAD == Demonstration || externalAD == SableUI2) return 5.0f;
-  if (externalAD == DT500 || externalAD == DT50) return 3.5f;
-  return 0.419f;
+  return OverRangeRuleFor(externalAD).volts;
 }
 
 // ---- geometry -------------------------------------------------------------------------------

@@ -237,6 +237,13 @@ void OpenSwitchWindow() {
   wssst();
   MENUID = 0;
   item = 0;
+  // The demonstration's three-bit word drives one device group: a two-group pattern
+  // moves to its one-group partner, as choosing the word in the window does, before
+  // anything is drawn for it.
+  if (External_AD == ExternalADCode::Demonstration && ThreeBitWord()) {
+    if (TwoGroupPattern(SwitchingMode)) SwitchingMode = PatternAfterGroupToggle(SwitchingMode, ScopeChart());
+    nGroups = 0;
+  }
   BuildFrame();
   BuildOptions();
   DRAWREFBUTTONS();
@@ -252,7 +259,6 @@ void OpenSwitchWindow() {
   MakeIntervalFields();
   Action = 0;
   EventID = 0;
-  if (External_AD == ExternalADCode::Demonstration && ThreeBitWord()) nGroups = 0;
   BUILDEF(Item::Parking, "", 700, 700, 720, 716, 1, 0);
   rt::FocusEditField(Item::Parking);
   extswitchflag = 0;

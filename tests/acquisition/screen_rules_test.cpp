@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "control/switching_schedule.h"
+#include "control/alarm_log.h"
 #include "devices/state.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
@@ -118,10 +121,24 @@ TEST(ScreenTexts, ScreenCountsIndicatorsAndNames) {
   EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::Demonstration), 5.0f);
   EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::SableUI2), 5.0f);
   EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::DT50), 3.5f);
-  EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::DT800), 0.419f);
   EXPECT_EQ(ScopeDurationText(0.5), PictureFormat(0.5, "#.#####"));
   EXPECT_EQ(ScopeDurationText(0.00005), PictureFormat(0.00005, "#.##########"));
   EXPECT_EQ(ScopeDurationText(1500.7), " 1500") << "whole seconds, not padded to a picture's width";
+}
+
+// The alarm log states the over-range rule the sample takers apply: a DT800 reading of 5 V
+// is no over-range, as its inputs read +-10 V.
+TEST(ScreenTexts, OverRangeThresholdIsTheOneTheAlarmLogStates) {
+  EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::DT800), 10.0f);
+  for (int16_t code = 0; code <= 12; ++code) {
+    const std::string text = OverRangeRuleText(code).str();
+    const auto gt = text.rfind("> ");
+    ASSERT_NE(gt, std::string::npos) << text;
+    float stated = 0.0f;
+    const char* first = text.data() + gt + 2;
+    ASSERT_EQ(std::from_chars(first, text.data() + text.size(), stated).ec, std::errc()) << text;
+    EXPECT_EQ(stated, OverRangeVoltsFor(code)) << "interface " << code << ": " << text;
+  }
 }
 
 TEST(ScreenTexts, CounterPresetLineHasNoSignBlanks) {

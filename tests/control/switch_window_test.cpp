@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/test_support.h"
@@ -302,6 +303,35 @@ TEST_F(SwitchWindowTest, PatternsOnEachInterfaceLookRight) {
       EXPECT_TRUE(ScriptDone()) << shot;
       EXPECT_FALSE(rt::WindowExists(W)) << shot;
     }
+  }
+}
+
+// The demonstration's three-bit word drives one device group, so a two-group pattern
+// kept from before opens as its one-group partner rather than as an even pattern whose
+// second group is never switched.
+TEST_F(SwitchWindowTest, DemonstrationWithTheWordOpensATwoGroupPatternAsItsPartner) {
+  External_AD = ExternalADCode::Demonstration;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 1;
+  for (const auto& [pattern, partner] :
+       {std::pair{6, 5}, std::pair{4, 3}, std::pair{8, 7}, std::pair{2, 1}}) {
+    SwitchingMode = static_cast<int16_t>(pattern);
+    nGroups = 2;
+    refint = 1;
+    switchint = 1;
+    RefChan = 1;
+    RefChan2 = 5;
+    ChannelVariables[2][ChanField::Device] = 2;
+    Drive({Until(W), Do([partner] {
+             rt::SetOutputWindow(W);
+             EXPECT_EQ(SwitchingMode, partner);
+             EXPECT_EQ(nGroups, 0);
+             EXPECT_EQ(rt::ControlValue(181), PatternListEntry(static_cast<int16_t>(partner), false));
+           }),
+           ExpectState(176, 0), ExpectState(177, 1), Shot(W, "w3-demo-word.png"), Click(W, 177)});
+    ExternalDeviceControl();
+    EXPECT_TRUE(ScriptDone());
+    EXPECT_EQ(SwitchingMode, partner) << "from " << pattern;
+    EXPECT_EQ(nGroups, 0);
   }
 }
 
