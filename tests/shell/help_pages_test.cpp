@@ -13,6 +13,9 @@
 
 #include "acquisition/state.h"
 #include "devices/state.h"
+#include "files/prefs_file.h"
+#include "files/prefs_rules.h"
+#include "files/prefs_window.h"
 #include "files/save_commands.h"
 #include "files/save_names.h"
 #include "files/state.h"
@@ -152,6 +155,25 @@ TEST_F(ProgramHelpPageTest, TheBackupIntervalWindowIsExplainedOnItsPage) {
   ExpectPageNames(142, titles);
 }
 
+// Each tab of the preferences window is explained on the page its "?" opens.
+TEST_F(ProgramHelpPageTest, EachPreferencesTabIsExplainedOnItsPage) {
+  const char* pictures[] = {"preferences-appearance", "preferences-interface", "preferences-acquiring"};
+  for (int16_t tab = 1; tab <= 3; ++tab) {
+    std::vector<std::string> titles;
+    test::LoopDriver driver;
+    driver.WaitFor(kPreferencesWindow)
+        .Check([&] {
+          rt::SetOutputWindow(kPreferencesWindow);
+          rt::SetControlValue(kPrefsTabControl, tab);
+          doDIALOG(ActionCode::Click, kPrefsTabControl);
+        })
+        .Check([&] { titles = TitlesOf(kPreferencesWindow, pictures[tab - 1]); })
+        .Click(kPrefsOKButton);
+    SetPREFERENCES();
+    ExpectPageNames(static_cast<int16_t>(173 + tab), titles);
+  }
+}
+
 // Every item of a menu and of its submenus, as the menu model holds them.
 std::vector<std::string> MenuItems(int16_t menu) {
   std::vector<std::string> items;
@@ -212,6 +234,17 @@ TEST_F(ProgramHelpPageTest, TheBackupExampleIsWhatTheWindowTakes) {
   // The shortest preset and the longest the program keeps, in minutes.
   EXPECT_EQ(BackupMinutesAfter(15, 0), NumberOn(142, "backup-shortest"));
   EXPECT_EQ(BackupTicksFor(1e9) / 3'600.0 / 60.0, NumberOn(142, "backup-longest-hours"));
+}
+
+// The preferences pages' examples: "Fill Screen" on a 1440 by 900 display, and the
+// slowest chart interval the status displays run at with the rate chosen at start.
+TEST_F(ProgramHelpPageTest, ThePreferencesExamplesAreWhatTheProgramSets) {
+  const StoredWindowSize fill = WindowSizeForChoice(6, 1440, 900);
+  EXPECT_EQ(fill.width, NumberOn(174, "prefs-fill-width"));
+  EXPECT_EQ(fill.height, NumberOn(174, "prefs-fill-height"));
+  const std::optional<int32_t> limit = StatusDisplayLimitOfItem(StatusDisplayItemOf(Max_Display_Speed));
+  ASSERT_TRUE(limit.has_value());
+  EXPECT_DOUBLE_EQ(*limit / 1e6, NumberOn(176, "prefs-status-interval"));
 }
 
 }  // namespace
