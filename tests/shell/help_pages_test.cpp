@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/chart_loop.h"
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "files/prefs_file.h"
@@ -22,6 +23,7 @@
 #include "runtime/macroman.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
+#include "setup/display_settings.h"
 #include "setup/state.h"
 #include "shell/interface_choice.h"
 #include "shell/kit/help.h"
@@ -174,6 +176,16 @@ TEST_F(ProgramHelpPageTest, EachPreferencesTabIsExplainedOnItsPage) {
   }
 }
 
+TEST_F(ProgramHelpPageTest, TheStatusDisplaysWindowIsExplainedOnItsPage) {
+  std::vector<std::string> titles;
+  test::LoopDriver driver;
+  driver.WaitFor(kStatusDisplayWindow)
+      .Check([&] { titles = TitlesOf(kStatusDisplayWindow, "StatusDisplays-window"); })
+      .Click(30);
+  STATUS_DISPLAYS();
+  ExpectPageNames(184, titles);
+}
+
 // Every item of a menu and of its submenus, as the menu model holds them.
 std::vector<std::string> MenuItems(int16_t menu) {
   std::vector<std::string> items;
@@ -245,6 +257,14 @@ TEST_F(ProgramHelpPageTest, ThePreferencesExamplesAreWhatTheProgramSets) {
   const std::optional<int32_t> limit = StatusDisplayLimitOfItem(StatusDisplayItemOf(Max_Display_Speed));
   ASSERT_TRUE(limit.has_value());
   EXPECT_DOUBLE_EQ(*limit / 1e6, NumberOn(176, "prefs-status-interval"));
+}
+
+// The status fields of a chart of 3600 samples at 1 s, 600 samples in.
+TEST_F(ProgramHelpPageTest, TheStatusExampleIsWhatTheRecordingScreenShows) {
+  const std::string done = PercentDoneText(600, 100.0f / 3600).str();
+  const std::string left = TimeLeftText((3600 - 600) * 1.0).str();
+  EXPECT_NE(done.find(QuotedOnPage(184, "status-done") + " % done"), std::string::npos) << done;
+  EXPECT_NE(left.find(QuotedOnPage(184, "status-left") + " min left"), std::string::npos) << left;
 }
 
 }  // namespace
