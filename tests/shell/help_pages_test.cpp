@@ -24,6 +24,7 @@
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/display_settings.h"
+#include "setup/interval_rules.h"
 #include "setup/state.h"
 #include "shell/interface_choice.h"
 #include "shell/kit/help.h"
@@ -265,6 +266,21 @@ TEST_F(ProgramHelpPageTest, TheStatusExampleIsWhatTheRecordingScreenShows) {
   const std::string left = TimeLeftText((3600 - 600) * 1.0).str();
   EXPECT_NE(done.find(QuotedOnPage(184, "status-done") + " % done"), std::string::npos) << done;
   EXPECT_NE(left.find(QuotedOnPage(184, "status-left") + " min left"), std::string::npos) << left;
+}
+
+// The longest chart runs the recording page lists: the interval window's "Maximum
+// time" for the program's sample capacity.
+TEST_F(ProgramHelpPageTest, TheCapacityTableIsWhatTheIntervalWindowShows) {
+  const std::pair<const char*, double> rows[] = {
+      {"capacity-1s", 1.0}, {"capacity-0.1s", 0.1}, {"capacity-0.01s", 0.01}};
+  for (const auto& [id, seconds] : rows) {
+    const std::string quoted = QuotedOnPage(138, id);
+    ASSERT_FALSE(quoted.empty()) << id;
+    const std::string shown = MaximumTimeText(MaximumSamples, seconds).str();
+    EXPECT_NE(shown.find(quoted), std::string::npos)
+        << id << ": the page says " << quoted << ", the window \"" << shown << "\"";
+  }
+  EXPECT_EQ(MaximumSamples, 2'000'000);
 }
 
 }  // namespace
