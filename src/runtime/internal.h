@@ -40,6 +40,9 @@ struct WindowRec {
   int16_t kind = 6;
   QPointer<WindowWidget> widget;
   QImage canvas;
+  // The part of the canvas drawn since the window was last flushed: a flush paints
+  // only that, not the whole window.
+  QRect drawnSinceFlush;
   RGBColor background{0xEEEE, 0xEEEE, 0xEEEE};
   std::map<int16_t, ControlRec> controls;
   std::map<int16_t, FieldRec> fields;

@@ -57,10 +57,11 @@ WindowWidget::WindowWidget(int16_t number, Qt::WindowFlags flags) : QWidget(null
   setFocusPolicy(Qt::ClickFocus);
 }
 
-void WindowWidget::paintEvent(QPaintEvent*) {
+void WindowWidget::paintEvent(QPaintEvent* e) {
   if (WindowRec* r = FindWindow(number_)) {
     QPainter p(this);
-    p.drawImage(0, 0, r->canvas);
+    const QRect area = e->rect();
+    p.drawImage(area.topLeft(), r->canvas, area);
   }
 }
 
@@ -84,6 +85,7 @@ bool FitCanvasToWidget(WindowRec& r) {
     p.drawImage(0, 0, r.canvas);
   }
   r.canvas = canvas;
+  r.drawnSinceFlush = r.canvas.rect();
   r.widget->update();
   return true;
 }
@@ -200,10 +202,14 @@ using namespace detail;
 
 namespace {
 
-// A painter on the output window's canvas; nothing happens without a window.
+// A painter on the output window's canvas; nothing happens without a window. Each
+// primitive names the box it may touch (with a margin for pens and antialiasing), so
+// that only that part of the window is painted again; one that names none touches
+// the whole canvas.
 struct CanvasPainter {
   WindowRec* rec;
   std::unique_ptr<QPainter> p;
+  QRect touched;
   CanvasPainter() : rec(OutputRec()) {
     if (rec && !rec->canvas.isNull()) {
       p = std::make_unique<QPainter>(&rec->canvas);
@@ -212,8 +218,16 @@ struct CanvasPainter {
     }
   }
   ~CanvasPainter() {
+    if (!p) return;
     p.reset();
-    if (rec && rec->widget) rec->widget->update();
+    const QRect box = touched.isNull() ? rec->canvas.rect() : touched.intersected(rec->canvas.rect());
+    if (box.isEmpty()) return;
+    rec->drawnSinceFlush |= box;
+    if (rec->widget) rec->widget->update(box);
+  }
+  void Touch(const QRectF& box, double pen = 0) {
+    const double m = std::max(pen, 1.0) + 2;
+    touched |= box.normalized().adjusted(-m, -m, m, m).toAlignedRect();
   }
   explicit operator bool() const { return p != nullptr; }
 };
@@ -356,6 +370,7 @@ void SizeWindow(int16_t number, int16_t width, int16_t height) {
     p.drawImage(0, 0, r->canvas);
   }
   r->canvas = canvas;
+  r->drawnSinceFlush = r->canvas.rect();
   r->widget->setFixedSize(w, h);
   r->widget->update();
 }
@@ -429,6 +444,7 @@ void ScrollCanvas(Rect area, int dx) {
   if (!cp) return;
   cp.p->setRenderHint(QPainter::Antialiasing, false);
   cp.p->setCompositionMode(QPainter::CompositionMode_Source);
+  cp.touched = box;
   cp.p->setClipRect(box);
   cp.p->fillRect(box, ToQColor(r->background));
   cp.p->drawImage(box.topLeft() + QPoint(dx, 0), part);
@@ -441,6 +457,7 @@ void StrokePolyline(const float* xy, std::size_t points, const StrokeStyle& styl
   Prepare(*cp.p, style);
   QPainterPath path(QPointF(xy[0], xy[1]));
   for (std::size_t i = 1; i < points; ++i) path.lineTo(xy[2 * i], xy[2 * i + 1]);
+  cp.Touch(path.boundingRect(), style.width);
   cp.p->drawPath(path);
 }
 
@@ -448,6 +465,7 @@ void StrokeLine(double x1, double y1, double x2, double y2, const StrokeStyle& s
   CanvasPainter cp;
   if (!cp) return;
   Prepare(*cp.p, style);
+  cp.Touch(QRectF(QPointF(x1, y1), QPointF(x2, y2)), style.width);
   cp.p->drawLine(QPointF(x1, y1), QPointF(x2, y2));
 }
 
@@ -455,6 +473,7 @@ void StrokeRect(double left, double top, double width, double height, const Stro
   CanvasPainter cp;
   if (!cp) return;
   Prepare(*cp.p, style);
+  cp.Touch(QRectF(left, top, width, height), style.width);
   cp.p->drawRect(QRectF(left, top, width, height));
 }
 
@@ -462,6 +481,7 @@ void FillRect(double left, double top, double width, double height, double red, 
               double alpha, bool invert) {
   CanvasPainter cp;
   if (!cp) return;
+  cp.Touch(QRectF(left, top, width, height));
   if (invert) {
     cp.p->setCompositionMode(QPainter::CompositionMode_Difference);
     cp.p->fillRect(QRectF(left, top, width, height), QColor(255, 255, 255));
@@ -475,12 +495,14 @@ void StrokeEllipse(double cx, double cy, double rx, double ry, const StrokeStyle
   CanvasPainter cp;
   if (!cp) return;
   Prepare(*cp.p, style);
+  cp.Touch(QRectF(cx - rx, cy - ry, 2 * rx, 2 * ry), style.width);
   cp.p->drawEllipse(QPointF(cx, cy), rx, ry);
 }
 
 void FillEllipse(double cx, double cy, double rx, double ry, double red, double green, double blue) {
   CanvasPainter cp;
   if (!cp) return;
+  cp.Touch(QRectF(cx - rx, cy - ry, 2 * rx, 2 * ry));
   cp.p->setPen(Qt::NoPen);
   cp.p->setBrush(QColor::fromRgbF(red, green, blue));
   cp.p->drawEllipse(QPointF(cx, cy), rx, ry);
@@ -489,9 +511,13 @@ void FillEllipse(double cx, double cy, double rx, double ry, double red, double 
 void DrawTextUtf8(double x, double baselineY, std::string_view utf8, const FontSpec& font, RGBColor color) {
   CanvasPainter cp;
   if (!cp) return;
-  cp.p->setFont(ToQFont(font));
+  const QFont f = ToQFont(font);
+  const QString text = QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
+  const QFontMetricsF fm(f);
+  cp.Touch(QRectF(x, baselineY - fm.ascent(), fm.horizontalAdvance(text), fm.height()), fm.height() / 4);
+  cp.p->setFont(f);
   cp.p->setPen(ToQColor(color));
-  cp.p->drawText(QPointF(x, baselineY), QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())));
+  cp.p->drawText(QPointF(x, baselineY), text);
 }
 
 void DrawText(double x, double baselineY, std::string_view macRoman, const FontSpec& font, RGBColor color) {
@@ -506,7 +532,16 @@ int TextWidth(std::string_view macRoman, const FontSpec& font) {
 int FontAscent(const FontSpec& font) { return QFontMetrics(ToQFont(font)).ascent(); }
 
 void FlushWindow() {
-  if (WindowRec* r = OutputRec(); r && r->widget) r->widget->repaint();
+  WindowRec* r = OutputRec();
+  if (!r || !r->widget) return;
+  // Only what was drawn since the last flush; with nothing drawn, the whole window
+  // (its fields may have changed).
+  const QRect box = r->drawnSinceFlush;
+  r->drawnSinceFlush = QRect();
+  if (box.isEmpty())
+    r->widget->repaint();
+  else
+    r->widget->repaint(box);
 }
 
 void SetTextFont(const FontSpec& font) {
@@ -576,6 +611,7 @@ void DrawImage(const ImageHandle& image, Rect where) {
   CanvasPainter cp;
   if (!cp) return;
   cp.p->setRenderHint(QPainter::SmoothPixmapTransform, true);
+  cp.Touch(QRectF(where.left, where.top, where.width(), where.height()));
   cp.p->drawImage(QRectF(where.left, where.top, where.width(), where.height()), image->image);
 }
 
