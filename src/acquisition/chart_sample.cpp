@@ -88,7 +88,7 @@ void AdvanceChartSchedule() {
 }
 
 void PlaySampleBeep() {
-  if (PrefsArray[PrefsSlot::BeepEverySample]) PlaySound("Sample.mp3", "MVsounds");
+  if (PrefsArray[PrefsSlot::BeepEverySample]) PlaySampleBeepSound();
 }
 
 void GETDATA() {

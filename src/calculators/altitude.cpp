@@ -47,7 +47,8 @@ struct AltitudeWindow {
     torr = toTorr;
     SelectRadio(torr ? kTorr : kKPa, {kTorr, kKPa});
     const float shown = FieldValue(kPressure);
-    const float converted = torr ? static_cast<float>(shown * kTorrPerKPa) : static_cast<float>(shown / kTorrPerKPa);
+    const float converted =
+        torr ? static_cast<float>(shown * kTorrPerKPa) : static_cast<float>(shown / kTorrPerKPa);
     SetFieldPicture(kPressure, converted, Picture());
   }
 
@@ -115,7 +116,8 @@ void BuildLayout() {
   DrawLabel(10, 123, "Altitude in", 13);
   RadioButton(kMetres, "Meters", Rect{85, 109, 152, 127}, true);
   RadioButton(kFeet, "Feet:", Rect{152, 109, 205, 127}, false);
-  StyledField(kPressure, NumText(BarometricPressure), Rect{210, 77, 300, 97}, 3, 2, kBlackText, lightBlue, 14, true);
+  StyledField(kPressure, NumberText(BarometricPressure), Rect{210, 77, 300, 97}, 3, 2, kBlackText, lightBlue,
+              14, true);
   StyledField(kAltitude, "", Rect{210, 107, 300, 127}, 3, 2, kBlackText, lightBlue, 14, true);
   PushButton(kAltFromPressure, "Compute Altitude from Pressure", Rect{20, 140, 290, 160});
   PushButton(kPressureFromAlt, "Compute Pressure from Altitude", Rect{20, 170, 290, 190}, true);
@@ -134,7 +136,6 @@ void ALTITUDE() {
   LoopRules rules;
   rules.defaultButton = kPressureFromAlt;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::IgnoreOwnWindow;
   rules.tabMovesFocus = true;
   RunCalculatorLoop(rules, [&w](int16_t button) { return w.OnButton(button); });
 }

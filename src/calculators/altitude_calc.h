@@ -6,7 +6,7 @@ namespace mv::calc {
 
 constexpr double kTorrPerKPa = 7.50062;
 constexpr double kKPaPerTorr = 0.13332237;
-constexpr double kFeetPerMetre = 3.278;
+constexpr double kFeetPerMetre = 3.28084;
 constexpr float kStandardKPa = 101.325f;
 
 // Mean pressure in torr at an altitude in metres (single precision).

@@ -41,20 +41,22 @@ void ComputeFromAltitude() {
 }
 
 void ComputeFromPressure() {
-  ShowRequired(RequiredConcentration(FieldValue(kSimPressure), FieldValue(kConcentration), FieldValue(kMeasPressure)));
+  ShowRequired(
+      RequiredConcentration(FieldValue(kSimPressure), FieldValue(kConcentration), FieldValue(kMeasPressure)));
   PressureDifference();
   ActivateField(0);
 }
 
 // A row label that leads a sentence (right-justified) or follows an entry.
-void Words(int16_t field, const Str255& text, int16_t left, int16_t right, int16_t top, int16_t justification) {
+void Words(int16_t field, const Str255& text, int16_t left, int16_t right, int16_t top,
+           int16_t justification) {
   LabelField(field, text, Rect{left, static_cast<int16_t>(top + 2), right, static_cast<int16_t>(top + 22)},
              justification, 14);
 }
 
 void Input(int16_t field, const Str255& text, int16_t left, int16_t top) {
-  StyledField(field, text, Rect{left, top, static_cast<int16_t>(left + 80), static_cast<int16_t>(top + 24)}, 3, 2,
-              kBlueText, lightBlue, 16, true);
+  StyledField(field, text, Rect{left, top, static_cast<int16_t>(left + 80), static_cast<int16_t>(top + 24)},
+              3, 2, kBlueText, lightBlue, 16, true);
 }
 
 void Pressure(int16_t field, int16_t top) {
@@ -63,16 +65,18 @@ void Pressure(int16_t field, int16_t top) {
 }
 
 void Result(int16_t field, const Str255& text, int16_t top) {
-  StyledField(field, text, Rect{335, top, 435, static_cast<int16_t>(top + 26)}, 3, 2, kRedText, manila, 18, true);
+  StyledField(field, text, Rect{335, top, 435, static_cast<int16_t>(top + 26)}, 3, 2, kRedText, manila, 18,
+              true);
 }
 
 void BuildLayout() {
   BUILDBOX2(7, 8, 634, 66);
-  StyledField(kDescription,
-              "Computes gas concentrations needed to simulate concentrations at a different altitude or ambient "
-              "pressure.  Assumes computed pressures are standard Barometric Pressure (i.e., no compensation for "
-              "humidity or weather-related or other BP fluctuations).",
-              Rect{10, 11, 632, 64}, 7, 1, kBlackText, lightBlue, 14, false);
+  StyledField(
+      kDescription,
+      "Computes gas concentrations needed to simulate concentrations at a different altitude or ambient "
+      "pressure.  Assumes computed pressures are standard Barometric Pressure (i.e., no compensation for "
+      "humidity or weather-related or other BP fluctuations).",
+      Rect{10, 11, 632, 64}, 7, 1, kBlackText, lightBlue, 14, false);
   Words(100, "To replicate a gas concentration of", 10, 330, 80, 3);
   Input(kConcentration, "20.95", 335, 78);
   Words(102, "%", 420, 445, 80, 1);
@@ -90,7 +94,7 @@ void BuildLayout() {
   Result(kRequired, "20.95", 177);
   Words(132, "%", 440, 465, 180, 1);
   Words(140, "Or, use a pressure difference of", 10, 330, 210, 3);
-  Result(kDifference, NumText(750.5f - 750.5f), 207);
+  Result(kDifference, NumberText(750.5f - 750.5f), 207);
   Words(142, "torr", 440, 480, 210, 1);
   Words(kKind, "(hypo, hyperbaric)", 485, 635, 210, 1);
   PushButton(kFromAltitude, "Compute from Altitude", Rect{20, 260, 200, 280}, true);
@@ -108,7 +112,6 @@ void AltitudeSimulation() {
   LoopRules rules;
   rules.defaultButton = kFromAltitude;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::IgnoreOwnWindow;
   RunCalculatorLoop(rules, [](int16_t button) {
     switch (button) {
       case kFromAltitude:

@@ -1,6 +1,8 @@
 #include "calculators/closed_system.h"
 
+#include <cmath>
 #include <string>
+#include <utility>
 
 #include "calculators/closed_system_calc.h"
 #include "calculators/frame.h"
@@ -9,6 +11,7 @@
 #include "runtime/windows.h"
 #include "shell/kit/builders.h"
 #include "shell/kit/protocol.h"
+#include "shell/kit/sounds.h"
 #include "shell/kit/subscript.h"
 #include "shell/state.h"
 
@@ -139,59 +142,61 @@ void ClosedSystemRespCalc(int16_t absorbed, int16_t useRQ) {
   in.fiO2 = FieldValue(210);
   in.fiCO2 = FieldValue(211);
   const ClosedSystemResult r = ClosedSystemCompute(in, absorbed != 0, useRQ != 0);
-  SetFieldFormatter(212, r.vo2);
-  SetFieldFormatter(213, r.vo2PerMinute);
-  SetFieldFormatter(214, r.vco2);
-  SetFieldFormatter(215, r.vco2PerMinute);
+  // A result that is no finite number (no elapsed time, a zero denominator) is left
+  // empty, with one refusal buzz for the lot.
+  const std::pair<int16_t, float> results[] = {
+      {212, r.vo2}, {213, r.vo2PerMinute}, {214, r.vco2}, {215, r.vco2PerMinute}};
+  bool refused = false;
+  for (const auto& [field, value] : results) {
+    if (std::isfinite(value)) {
+      SetFieldFormatter(field, value);
+    } else {
+      rt::SetEditText(field, "");
+      refused = true;
+    }
+  }
+  if (refused) zap();
   ActivateField(0);
 }
 
 void ClosedSystemRespirometry() {
-  const HandlerScope callersHandlers;
   OpenCalculatorWindow("Closed System Respirometry", 50, 100, 50 + 570, 100 + 388);
   BuildLayout();
   int16_t absorbed = 1, useRQ = 0;
   ClosedSystemRespCalc(absorbed, useRQ);
-  Action = 0;
-  EventID = 0;
-  InstallDialogHandlers(NoMENU);
-  bool done = false;
-  while (!done && rt::WindowExists(kCalculatorWindow)) {
-    rt::PumpEvents();
-    const int16_t action = Action;
-    const int32_t id = EventID;
-    if (!rt::WindowExists(kCalculatorWindow)) break;
-    ApplyEnablingRule(absorbed, useRQ);
-    if (action == ActionCode::Click) {
-      switch (id) {
-        case kCalculate: ClosedSystemRespCalc(absorbed, useRQ); break;
-        case kDone: done = true; break;
-        case kHelp:
-          rt::FlushEvents();
-          ShowCalculatorHelp(kHelpTopic);
-          break;
-        case kAbsorbed:
-          absorbed = absorbed == 1 ? 0 : 1;
-          rt::SetControlState(kAbsorbed, absorbed == 1 ? 2 : 1);
-          break;
-        case kUseCO2:
-          rt::SetControlState(kUseCO2, 2);
-          rt::SetControlState(kUseRQ, 1);
-          useRQ = 0;
-          break;
-        case kUseRQ:
-          rt::SetControlState(kUseRQ, 2);
-          rt::SetControlState(kUseCO2, 1);
-          useRQ = 1;
-          break;
-        default: break;
-      }
+  ApplyEnablingRule(absorbed, useRQ);
+  // Return does nothing here: there is no default button.
+  LoopRules rules;
+  rules.doneButton = kDone;
+  rules.afterPass = [&] { ApplyEnablingRule(absorbed, useRQ); };
+  RunCalculatorLoop(rules, [&](int16_t button) {
+    switch (button) {
+      case kCalculate:
+        ClosedSystemRespCalc(absorbed, useRQ);
+        break;
+      case kHelp:
+        rt::FlushEvents();
+        ShowCalculatorHelp(kHelpTopic);
+        break;
+      case kAbsorbed:
+        absorbed = absorbed == 1 ? 0 : 1;
+        rt::SetControlState(kAbsorbed, absorbed == 1 ? 2 : 1);
+        break;
+      case kUseCO2:
+        rt::SetControlState(kUseCO2, 2);
+        rt::SetControlState(kUseRQ, 1);
+        useRQ = 0;
+        break;
+      case kUseRQ:
+        rt::SetControlState(kUseRQ, 2);
+        rt::SetControlState(kUseCO2, 1);
+        useRQ = 1;
+        break;
+      default:
+        break;
     }
-    if (action == ActionCode::CloseBox && id == kCalculatorWindow) done = true;
-    Action = 0;
-    EventID = 0;
-  }
-  if (rt::WindowExists(kCalculatorWindow)) rt::CloseWindow(kCalculatorWindow);
+    return false;
+  });
 }
 
 }  // namespace mv::calc

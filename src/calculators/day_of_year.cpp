@@ -20,14 +20,17 @@ int16_t DaysBeforeMonth(int16_t month) {
 
 bool IsLeapYear(double year) {
   const double whole = std::trunc(year);
-  return std::fmod(whole, 4.0) == 0.0;
+  if (std::fmod(whole, 4.0) != 0.0) return false;
+  return std::fmod(whole, 100.0) != 0.0 || std::fmod(whole, 400.0) == 0.0;
 }
 
-int16_t DayOfYearFor(int16_t month, double day, double year) {
+int32_t DayOfYearFor(int16_t month, double day, double year) {
   const double sum = std::trunc(DaysBeforeMonth(month) + day);
-  int32_t n = std::isfinite(sum) && std::fabs(sum) < 30000 ? static_cast<int32_t>(sum) : 0;
+  // A day typed far out of range still gives a whole number; one beyond any
+  // calendar gives 0 rather than an undefined conversion.
+  int32_t n = std::isfinite(sum) && std::fabs(sum) < 1e9 ? static_cast<int32_t>(sum) : 0;
   if (IsLeapYear(year) && month >= 3 && month <= 12) ++n;
-  return static_cast<int16_t>(n);
+  return n;
 }
 
 namespace {
@@ -37,7 +40,9 @@ Str255 Chars(const Str255& s, std::size_t from, std::size_t count) {
   return Str255(std::string_view(s.str()).substr(from, count));
 }
 
-Str255 LastTwo(const Str255& s) { return s.size() >= 2 ? Chars(s, s.size() - 2, 2) : s; }
+Str255 LastTwo(const Str255& s) {
+  return s.size() >= 2 ? Chars(s, s.size() - 2, 2) : s;
+}
 
 int16_t MonthOf(const Str255& date) {
   const double m = TextToNumber(Chars(date, 0, 2).str());
@@ -66,8 +71,8 @@ InitialDate TodaysDate(const Str255& today) {
   return d;
 }
 
-int16_t computeDayOfYear(int16_t month) {
-  const int16_t n = DayOfYearFor(month, FieldValueDouble(kDayField), FieldValueDouble(kYearField));
+int32_t computeDayOfYear(int16_t month) {
+  const int32_t n = DayOfYearFor(month, FieldValueDouble(kDayField), FieldValueDouble(kYearField));
   const double shown = std::trunc(FieldValueDouble(kDayOfYearField));
   if (shown != n || rt::EditText(kDayOfYearField).empty()) SetFieldPlain(kDayOfYearField, n);
   rt::FocusEditField(0);
@@ -123,7 +128,6 @@ int16_t DayOfTheYear() {
   LoopRules rules;
   rules.defaultButton = kComputeButton;
   rules.doneButton = kDoneButton;
-  rules.activate = ActivateRule::IgnoreOwnWindow;
   RunCalculatorLoop(rules, [&month](int16_t button) {
     if (button == kMonthPopup) month = static_cast<int16_t>(rt::ControlValue(kMonthPopup));
     computeDayOfYear(month);

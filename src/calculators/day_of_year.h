@@ -13,11 +13,12 @@ constexpr int16_t kDayField = 111, kDayOfYearField = 112, kYearField = 113, kMon
 
 // Days before the month in a 365-day year; months outside 2..12 count as January.
 int16_t DaysBeforeMonth(int16_t month);
-// Years divisible by 4 are leap years, centuries included.
+// The Gregorian rule: years divisible by 4, except centuries not divisible by 400
+// (year 0 is a leap year; the fraction of a typed year is dropped).
 bool IsLeapYear(double year);
 // The day of the year: days before the month plus the day (fraction dropped), one
 // more from March on in a leap year. No range check on the day.
-int16_t DayOfYearFor(int16_t month, double day, double year);
+int32_t DayOfYearFor(int16_t month, double day, double year);
 
 // The date a window opens on: the recording date "MM/dd/yy" where it gives one,
 // today's "MM/dd/yy" for the parts it cannot.
@@ -33,7 +34,7 @@ InitialDate TodaysDate(const Str255& today);
 // Reads the day (field 111) and year (field 113) of the current window, writes the
 // day of the year into field 112 when it differs from the whole number shown there,
 // takes the focus from every field and returns the day of the year.
-int16_t computeDayOfYear(int16_t month);
+int32_t computeDayOfYear(int16_t month);
 
 // The Special menu's "Day of the Year..." window.
 int16_t DayOfTheYear();

@@ -1,6 +1,5 @@
 #include "calculators/dissolved_o2.h"
 
-#include "acquisition/state.h"
 #include "calculators/conditions_layout.h"
 #include "calculators/frame.h"
 #include "calculators/oxygen_calc.h"
@@ -16,12 +15,12 @@ constexpr int16_t kNet = 101, kPerLitre = 103, kTemperature = 104, kVolume = 105
                   kOxygen = 107, kSolutes = 108, kSaturation = 109;
 constexpr int16_t kContent = 11, kNetOnly = 12, kHelp = 13, kDone = 14;
 constexpr int16_t kHelpTopic = 181;
-constexpr float kOpeningVolume = 10000.0f;
+constexpr float kOpeningVolume = 10000.0f, kDefaultTemperature = 10.0f, kDefaultPressure = 760.0f;
 
 // A result without the blank the number text keeps for a sign; a minus stays.
 void ShowContent(int16_t field, float value) {
   if (!UsableResult(field, value)) return;
-  Str255 text = NumText(value);
+  Str255 text = NumberText(value);
   if (!text.empty() && text[0] == ' ') text = text.mid(2);
   SetFieldText(field, text);
 }
@@ -29,8 +28,9 @@ void ShowContent(int16_t field, float value) {
 void Compute() {
   const float factor =
       PressureSaturationFactor(FieldValue(kSaturation), FieldValue(kPressure), FieldValue(kOxygen));
-  const float salinityTerm = FieldValue(kSolutes) * 0.5f;
-  const OxygenContent c = O2Content(FieldValue(kTemperature), FieldValue(kVolume), salinityTerm, factor);
+  // The salinity term takes the dissolved solutes in full, as the seawater tables do.
+  const OxygenContent c =
+      O2Content(FieldValue(kTemperature), FieldValue(kVolume), FieldValue(kSolutes), factor);
   ShowContent(kPerLitre, c.perLitre);
   ShowContent(kNet, c.net);
 }
@@ -39,19 +39,25 @@ void Entry(int16_t field, const Str255& text, Rect where) {
   StyledField(field, text, where, 3, 2, kBlackText, lightBlue, 12, true);
 }
 
-void Result(int16_t field, Rect where) { StyledField(field, " ", where, 3, 2, kBlackText, manila, 16, true); }
+void Result(int16_t field, Rect where) {
+  StyledField(field, " ", where, 3, 2, kBlackText, manila, 16, true);
+}
 
 void BuildLayout() {
   DrawLabelRight(97, 29, MacRomanToUtf8(("temp. (" + degC + "):").str()), 13);
-  Entry(kTemperature, NumText(flowtemp), Rect{100, 17, 144, 32});
+  // The experiment's temperature and pressure are only a starting point: 0 °C is a
+  // real flow temperature, but no water to dissolve oxygen in, and 0 torr no
+  // pressure at all, so the window offers 10 °C and 760 torr instead.
+  Entry(kTemperature, NumberText(flowtemp == 0 ? kDefaultTemperature : flowtemp), Rect{100, 17, 144, 32});
   DrawLabelRight(251, 29, "volume (ml):", 13);
-  Entry(kVolume, NumText(tm), Rect{254, 17, 335, 32});
+  Entry(kVolume, NumberText(kOpeningVolume), Rect{254, 17, 335, 32});
   DrawLabelRight(97, 59, "B.P. (torr):", 13);
-  Entry(kPressure, NumText(BarometricPressure), Rect{100, 47, 144, 62});
+  Entry(kPressure, NumberText(BarometricPressure == 0 ? kDefaultPressure : BarometricPressure),
+        Rect{100, 47, 144, 62});
   DrawSubscriptLabelRight(251, 59, "gas phase %O", "2", " :", 12);  // fits between the fields
   Entry(kOxygen, "20.95", Rect{255, 47, 335, 62});
   DrawLabelRight(236, 89, "dissolved solutes (parts/thousand):", 13);
-  Entry(kSolutes, NumText(2), Rect{240, 77, 310, 92});
+  Entry(kSolutes, NumberText(2), Rect{240, 77, 310, 92});
   DrawLabelRight(236, 136, "% oxygen saturation:", 16);
   Entry(kSaturation, "100", Rect{240, 120, 320, 141});
 
@@ -71,16 +77,12 @@ void BuildLayout() {
 }  // namespace
 
 void DissolvedO2CALC() {
-  if (flowtemp == 0) flowtemp = 10.0f;
-  if (BarometricPressure == 0) BarometricPressure = 760.0f;
-  tm = kOpeningVolume;
   OpenCalculatorWindow("Dissolved Oxygen Content of Water", 95, 95, 464, 354);
   BuildLayout();
   Compute();
   LoopRules rules;
   rules.defaultButton = kContent;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::IgnoreOwnWindow;
   RunCalculatorLoop(rules, [](int16_t button) {
     switch (button) {
       case kContent:

@@ -12,7 +12,6 @@ namespace mv::calc {
 namespace {
 
 constexpr char kPiCharacter = '\xB9';  // pi in Mac Roman
-constexpr int kMaxNumberText = 31;     // a collected number is cut to this many characters
 
 char Upper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -88,10 +87,18 @@ class Parser {
   Parser(std::string_view text, ParseOutcome& out)
       : text_(text.substr(0, std::min<std::size_t>(text.size(), kMaxExpressionText))),
         len_(static_cast<int>(text_.size())),
+        tooLong_(text.size() > static_cast<std::size_t>(kMaxExpressionText)),
         out_(out) {}
 
   void Run(std::string_view name1, std::string_view name2) {
     if (!BuildSymbolTable(name1, name2)) return;
+    // Text past the limit is refused rather than left out, which could change what
+    // the formula means; the insertion point goes to the first character too many.
+    if (tooLong_) {
+      pos_ = len_ + 1;
+      ParseError(parse_message::kTooLong);
+      return;
+    }
     int16_t lexeme = GetLexeme();
     if (lexeme == kEnd) ParseError(parse_message::kMissing);
     if (!error_) {
@@ -232,15 +239,15 @@ class Parser {
   int16_t ReadNumber() {
     static constexpr std::string_view kContent[] = {"0", "1", "2", "3", "4",  "5",  "6",
                                                     "7", "8", "9", ".", "E-", "E+", "E"};
-    std::array<char, kMaxNumberText> buffer{};
+    // The whole number is kept: it cannot be longer than the text.
+    std::array<char, kMaxExpressionText> buffer{};
     int n = 0;
     bool more = true;
     while (more && pos_ <= len_) {
       more = false;
       for (std::string_view piece : kContent) {
         if (!MatchesHere(piece)) continue;
-        for (char c : piece)
-          if (n < kMaxNumberText) buffer[static_cast<std::size_t>(n++)] = c;
+        for (char c : piece) buffer[static_cast<std::size_t>(n++)] = c;
         pos_ += static_cast<int>(piece.size());
         more = true;
         break;
@@ -360,6 +367,7 @@ class Parser {
 
   std::string_view text_;
   int len_ = 0;
+  bool tooLong_ = false;
   int pos_ = 1;
   int16_t code_ = 0;
   bool error_ = false;

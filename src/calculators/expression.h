@@ -18,7 +18,7 @@
 
 namespace mv::calc {
 
-constexpr int kMaxExpressionText = 255;  // characters parsed; the rest is ignored
+constexpr int kMaxExpressionText = 255;  // characters a formula may have; longer texts are refused
 constexpr int kMaxSymbols = 100;
 constexpr int kMaxSymbolName = 15;
 constexpr int kMaxConstants = 20;
@@ -80,7 +80,8 @@ struct ParseOutcome {
   CompiledExpression compiled;
 };
 
-// Checks and compiles a formula (Mac Roman bytes, at most 255 of them are read)
+// Checks and compiles a formula (Mac Roman bytes, at most 255 of them; a longer
+// text fails with "Expression too long" at the 256th)
 // with the two variable names (codes 6 and 7; an empty name is left out). The pi
 // symbol is the Mac Roman pi character.
 ParseOutcome ParseText(std::string_view name1, std::string_view name2, std::string_view text);

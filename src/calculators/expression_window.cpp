@@ -1,5 +1,8 @@
 #include "calculators/expression_window.h"
 
+#include <optional>
+#include <string>
+
 #include "calculators/expression.h"
 #include "calculators/frame.h"
 #include "runtime/windows.h"
@@ -16,9 +19,10 @@ using namespace expression_item;
 constexpr int16_t kHelpTopic = 193;
 constexpr RGBColor kLabelColor{0, 0, 0};
 
-// The code of the last successful check: "Evaluate" runs it even after the
-// formula was edited, until another check succeeds.
+// The code of the last successful check and the formula it was made from. Evaluate
+// runs the code only while the formula on screen is still that text.
 CompiledExpression lastChecked;
+std::optional<std::string> lastCheckedText;
 
 void Field(int16_t number, const Str255& text, Rect r, int16_t type, int16_t justification, int16_t fore,
            int16_t back) {
@@ -28,6 +32,7 @@ void Field(int16_t number, const Str255& text, Rect r, int16_t type, int16_t jus
 }
 
 void BuildFuncDefWind() {
+  lastCheckedText.reset();
   OpenCalculatorWindow("Numeric Expression Evaluator", 200, 60, 602, 412);
   SetWindowBackground(LightGray, true);
   EmbossPrintAt(1, "write expression here:", 8, 32, 14);
@@ -85,9 +90,11 @@ void DoEEvParse() {
   const ParseOutcome out = ParseText("x", "y", text);
   if (out.ok) {
     lastChecked = out.compiled;
+    lastCheckedText = text;
     rt::SetControlState(kEvaluate, 1);
     SetFieldText(kMessage, kExpressionOkText);
   } else {
+    lastCheckedText.reset();
     rt::SetControlState(kEvaluate, 0);
     SetFieldText(kMessage, out.message);
     rt::SelectEditText(kFormula, out.errorPosition, out.errorPosition);
@@ -95,11 +102,18 @@ void DoEEvParse() {
 }
 
 void DoEvaluate() {
+  // A formula edited since its check is checked again first, so the result always
+  // belongs to the formula on screen.
+  const std::string text = rt::EditFieldExists(kFormula) ? rt::EditText(kFormula) : std::string();
+  if (lastCheckedText != text) {
+    DoEEvParse();
+    if (lastCheckedText != text) return;
+  }
   const double x = FieldValueDouble(kX);
   const double y = FieldValueDouble(kY);
   int16_t error = 0;
   const double result = Evaluate(lastChecked, x, y, error);
-  SetFieldText(kResult, NumText(result));
+  SetFieldText(kResult, NumberText(result));
   rt::FontSpec font = KitFont(0, 14);
   font.bold = true;
   rt::SetEditFont(kResult, font);
@@ -109,7 +123,6 @@ void ExpressionEvaluator() {
   BuildFuncDefWind();
   LoopRules rules;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::Never;
   RunCalculatorLoop(rules, OnButton);
   Action = ActionCode::Redraw;
   EventID = 0;

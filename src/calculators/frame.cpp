@@ -16,15 +16,21 @@ void OpenCalculatorWindow(const Str255& title, int16_t left, int16_t top, int16_
   BuildWINDOW(kCalculatorWindow, title, left, top, right, bottom, 6);
 }
 
-float FieldValue(int16_t field) { return static_cast<float>(FieldValueDouble(field)); }
+float FieldValue(int16_t field) {
+  return static_cast<float>(FieldValueDouble(field));
+}
 
 double FieldValueDouble(int16_t field) {
   if (!rt::EditFieldExists(field)) return 0.0;
   return TextToNumber(rt::EditText(field));
 }
 
-void SetFieldPlain(int16_t field, double value) { SetFieldText(field, NumText(value)); }
-void SetFieldFormatter(int16_t field, float value) { SetFieldText(field, StringFormatter(value)); }
+void SetFieldPlain(int16_t field, double value) {
+  SetFieldText(field, NumberText(value));
+}
+void SetFieldFormatter(int16_t field, float value) {
+  SetFieldText(field, ReadoutText(value));
+}
 void SetFieldPicture(int16_t field, double value, std::string_view picture) {
   SetFieldText(field, PictureFormat(value, picture));
 }
@@ -37,21 +43,11 @@ void ActivateField(int16_t field) {
   if (field != 0 && rt::EditFieldExists(field)) rt::SelectEditText(field, 0, -1);
 }
 
-void FocusClick() { PlaySound("click.mp3", "MVsounds"); }
+void FocusClick() {
+  PlaySound("click.mp3", "MVsounds");
+}
 
 namespace {
-
-bool ActivationEnds(ActivateRule rule) {
-  switch (rule) {
-    case ActivateRule::EndOnAny:
-      return true;
-    case ActivateRule::IgnoreOwnWindow:
-      return EventID != kCalculatorWindow;
-    case ActivateRule::Never:
-      return false;
-  }
-  return true;
-}
 
 void MoveFocusByTab() {
   const int16_t now = rt::FocusedEditField();
@@ -90,7 +86,7 @@ void RunCalculatorLoop(const LoopRules& rules, const ButtonAction& onButton,
       Action = 0;
       EventID = 0;
       done = button == rules.doneButton || (onButton && onButton(button));
-    } else if (Action == ActionCode::CloseBox || (Action == ActionCode::WindowActivity && ActivationEnds(rules.activate))) {
+    } else if (Action == ActionCode::CloseBox && EventID == kCalculatorWindow) {
       done = true;
     } else if (Action != 0 && rules.onOther) {
       done = rules.onOther(Action, EventID);
@@ -99,26 +95,44 @@ void RunCalculatorLoop(const LoopRules& rules, const ButtonAction& onButton,
     Action = 0;
     EventID = 0;
   }
-  if (rt::WindowExists(kCalculatorWindow)) rt::CloseWindow(kCalculatorWindow);
+  if (rt::WindowExists(kCalculatorWindow)) {
+    if (rules.beforeClose) {
+      rt::SetOutputWindow(kCalculatorWindow);
+      rules.beforeClose();
+    }
+    rt::CloseWindow(kCalculatorWindow);
+  }
 }
 
 int16_t HelpTopicOfSpecialItem(int16_t item) {
   switch (item) {
-    case 1: return 178;
-    case 2: return 191;
-    case 3: return 193;
-    case 5: return 179;
+    case 1:
+      return 178;
+    case 2:
+      return 191;
+    case 3:
+      return 193;
+    case 5:
+      return 179;
     case 6:
-    case 7: return 180;
+    case 7:
+      return 180;
     case 8:
-    case 9: return 181;
+    case 9:
+      return 181;
     case 11:
-    case 12: return 160;
-    case 13: return 188;
-    case 14: return 182;
-    case 15: return 140;
-    case 18: return 169;
-    default: return 0;
+    case 12:
+      return 160;
+    case 13:
+      return 188;
+    case 14:
+      return 182;
+    case 15:
+      return 140;
+    case 18:
+      return 169;
+    default:
+      return 0;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string_view>
 
+#include "calculators/number_text.h"
 #include "runtime/events.h"
 #include "runtime/str255.h"
 #include "runtime/types.h"
@@ -23,40 +24,39 @@ void OpenCalculatorWindow(const Str255& title, int16_t left, int16_t top, int16_
 float FieldValue(int16_t field);
 double FieldValueDouble(int16_t field);
 // Writing a number into a field of the current window, by the three rules.
-void SetFieldPlain(int16_t field, double value);              // the plain number-to-text rule
-void SetFieldFormatter(int16_t field, float value);           // StringFormatter
+void SetFieldPlain(int16_t field, double value);                              // NumberText
+void SetFieldFormatter(int16_t field, float value);                           // ReadoutText
 void SetFieldPicture(int16_t field, double value, std::string_view picture);  // e.g. "####.##"
 void SetFieldText(int16_t field, const Str255& text);
 // Makes a field active with its whole text selected (0: none active).
 void ActivateField(int16_t field);
 
-// Which window-activation events (Action 3) end a calculator's loop.
-enum class ActivateRule {
-  EndOnAny,          // any activation code ends the loop
-  IgnoreOwnWindow,   // code 3 with EventID 8 (its own window) does not end it
-  Never,             // activation never ends it
-};
-
 struct LoopRules {
   int16_t defaultButton = 0;   // Return or Enter in a field stands for a click on it (0: nothing)
   int16_t doneButton = 0;      // ends the loop
-  ActivateRule activate = ActivateRule::EndOnAny;
   bool tabMovesFocus = false;  // Tab: 111 -> 112, any other field -> 111, with the click sound
   // Instead of the default button, Return moves the focus (Simple Math); when set it
   // is called for Action 16 and the default button is not pressed.
   std::function<void()> onReturn;
   // Optional: called for each other Action a calculator handles itself (after the
-  // codes above); return true to end the loop.
+  // codes above: activation changes and the close boxes of its other windows
+  // arrive here); return true to end the loop.
   std::function<bool(int16_t action, int32_t eventID)> onOther;
   // Optional: called once per pass after the codes above were handled and before the
   // loop tests for its end (work a key handler left pending, such as an operator key).
   std::function<void()> afterPass;
+  // Optional: called once when the loop has ended, while window 8 is still open
+  // (what the next opening should start from).
+  std::function<void()> beforeClose;
 };
 
 // Installs the handlers (doDIALOG, CheckRETURN or the given edit-key handler,
-// noMOUSE, the menu handler NoMENU) and pumps events until Done, the close box or an
-// ending activation. onButton gets every button click (Return turned into the
-// default button's); returning true from it ends the loop. Closes window 8 at the end.
+// noMOUSE, the menu handler NoMENU) and pumps events until Done or the close box of
+// window 8. A change of the front window never ends it: the user who reads the help
+// "?" opened, or turns to another window or program, comes back to the entries as
+// they were. onButton gets every button click (Return turned into the default
+// button's); returning true from it ends the loop. Closes window 8 at the end and
+// gives the caller back the handlers it had.
 using ButtonAction = std::function<bool(int16_t button)>;
 void RunCalculatorLoop(const LoopRules& rules, const ButtonAction& onButton,
                        rt::EditKeyHandler editKeyHandler = nullptr);

@@ -29,16 +29,33 @@ constexpr int16_t kCustomItem = 13;
 // The window's own state; the program-wide values it keeps are in calculators/state.h.
 struct Window {
   int16_t form = 0;
-  int16_t list = kMainList;   // L
-  int16_t item = 1;           // S
-  int16_t unit = 1;           // U
-  int16_t kg = 0;             // K
-  int16_t useTyped = 1;       // T
-  int16_t multiple = 1;       // k
-  int16_t litres = 0;         // W
+  int16_t list = kMainList;  // L
+  int16_t item = 1;          // S
+  int16_t unit = 1;          // U
+  int16_t kg = 0;            // K
+  int16_t useTyped = 1;      // T
+  int16_t multiple = 1;      // k
+  int16_t litres = 0;        // W
   bool customShown = false;
   float mr = 0;
 };
+
+// The whole-animal exponent b of the equation shown (its a is ValueOfA), and what
+// the window last wrote into the coefficient and exponent fields. A field that still
+// holds what was written is not read back: its text is rounded, and the equation
+// would drift with every unit or mass change.
+struct ShownEquation {
+  float b = 0.751f;
+  std::string coefficient, exponent;
+  bool perMass = false;
+};
+ShownEquation shown;
+
+// The exponent field as the whole-animal b: what was typed or listed there, else b.
+float ExponentOfField(int16_t unit) {
+  if (rt::EditText(113) == shown.exponent) return shown.b;
+  return WholeAnimalExponent(unit, FieldValue(113));
+}
 
 void Label(int16_t x, int16_t baseline, const std::string& utf8, double size = 12) {
   rt::DrawTextUtf8(x, baseline, utf8, KitFont(KestraneFont, size), RGBColor{0, 0, 0});
@@ -52,8 +69,8 @@ void Field(int16_t number, const Str255& text, Rect r, int16_t type, double size
 }
 
 void Radio(int16_t number, const char* title, int16_t x, int16_t y, bool on) {
-  rt::NewControl(number, rt::ControlType::RadioButton, title, {x, y, static_cast<int16_t>(x + 70), static_cast<int16_t>(y + 18)},
-                 on ? 2 : 1);
+  rt::NewControl(number, rt::ControlType::RadioButton, title,
+                 {x, y, static_cast<int16_t>(x + 70), static_cast<int16_t>(y + 18)}, on ? 2 : 1);
 }
 
 void ShowTaxonPopup(int16_t list, int16_t item) {
@@ -73,7 +90,8 @@ void ShowWaterChoice() {
   if (FishMR != 0) {
     if (PartsPerThousand == 0) PartsPerThousand = 1;
     WaterConditionsPopup(kWaterPopupMenu);
-    rt::NewPopupControl(kWater, kWaterPopupMenu, "", {360, 136, 565, 158}, WaterItemOfSalinity(PartsPerThousand));
+    rt::NewPopupControl(kWater, kWaterPopupMenu, "", {360, 136, 565, 158},
+                        WaterItemOfSalinity(PartsPerThousand));
     Label(365, 98, "  saturation is", 12);
   } else {
     Label(365, 98, "concentration is", 12);
@@ -125,12 +143,15 @@ void BuildRightPanel() {
 
 void BuildButtons(int16_t form) {
   const int16_t x = form == 1 ? 400 : 170;
-  rt::NewControl(kCompute, rt::ControlType::DefaultButton, "Compute", {x, 250, static_cast<int16_t>(x + 80), 272}, 1);
+  rt::NewControl(kCompute, rt::ControlType::DefaultButton, "Compute",
+                 {x, 250, static_cast<int16_t>(x + 80), 272}, 1);
   rt::NewControl(kDone, rt::ControlType::PushButton, "Done",
                  {static_cast<int16_t>(x + 90), 250, static_cast<int16_t>(x + 160), 272}, 1);
 }
 
-void SetFieldString(int16_t field, std::string_view text) { SetFieldText(field, Str255(text)); }
+void SetFieldString(int16_t field, std::string_view text) {
+  SetFieldText(field, Str255(text));
+}
 
 // A main-list equation or a group entry into the fields and ValueOfA.
 void ApplyEquation(const Allometry& e, std::string_view defaultT) {
@@ -205,11 +226,12 @@ bool OnButton(Window& w, int16_t button) {
       Compute(w, 1);
       w.useTyped = 1;
       if (w.customShown) {
-        CustomAllometry[1] = FieldValue(111) / BMRunitfact;
-        CustomAllometry[2] = FieldValue(113);
+        CustomAllometry[1] = ValueOfA;
+        CustomAllometry[2] = shown.b;
       }
       break;
-    case kDone: return true;
+    case kDone:
+      return true;
     case kGrams:
       SetRadioPair(kGrams, kKilograms);
       w.kg = 0;
@@ -259,7 +281,7 @@ bool OnButton(Window& w, int16_t button) {
 void RememberOnClosing(const Window& w) {
   LastBaseTb = FieldValue(114);
   LastRealTB = FieldValue(115);
-  LastExponent = FieldValue(113);
+  LastExponent = ExponentOfField(w.unit);
   LastQ10 = FieldValue(116);
   LastBodyMass = FieldValue(112);
   LastMetabolismMENU = w.list;
@@ -272,6 +294,7 @@ void Open(Window& w) {
   if (flow) title += std::string(31, ' ') + "Minimum Flowrate";
   const int16_t left = flow ? 50 : 80, width = flow ? 579 : 343;
   OpenCalculatorWindow(title, left, 60, static_cast<int16_t>(left + width), 60 + 285);
+  shown = ShownEquation{};
   BuildLeftPanel();
   if (flow) BuildRightPanel();
   BuildButtons(w.form);
@@ -280,6 +303,7 @@ void Open(Window& w) {
     SetFieldString(112, "1");
     ApplyEquation(*MainEquation(1), "");
     ValueOfA = 0.002647f;
+    FishMR = 0;
     ShowTaxonPopup(kMainList, 1);
   } else {
     SetFieldPlain(114, LastBaseTb);
@@ -294,8 +318,9 @@ void Open(Window& w) {
     if (!group) w.list = kMainList;
     FishMR = w.list == kFishList ? 1 : 0;
     ShowTaxonPopup(w.list, w.item);
-    if (flow) ShowWaterChoice();
   }
+  // The label over the oxygen field (and the water popup for fish), first opening included.
+  if (flow) ShowWaterChoice();
   if (LastMetabolismSUBMENU == 0) LastMetabolismSUBMENU = 1;
   if (LastMetabolismUNIT == 0) LastMetabolismUNIT = 1;
   w.unit = LastMetabolismUNIT;
@@ -309,31 +334,37 @@ float BMRCALC(int16_t unit, int16_t useTyped, int16_t kg) {
   rt::SetOutputWindow(kCalculatorWindow);
   float mass = FieldValue(112);
   if (kg != 0) mass = mass * 1000.0f;
-  float ratio = useTyped != 0 ? FieldValue(111) / (ValueOfA * BMRunitfact) : 1.0f;
-  if (useTyped != 0 && ValueOfA == 0.0f) {
-    // No equation to scale (the custom entry before its first use): the typed
-    // coefficient, in the chosen unit, becomes the equation's own.
-    ValueOfA = FieldValue(111) / UnitFactor(unit, mass);
-    ratio = 1.0f;
+  const bool perMass = IsPerMassUnit(unit);
+  // The exponent: rewritten when typed in the other form or when the unit's form changed.
+  bool rewrite = perMass != shown.perMass;
+  if (rt::EditText(113) != shown.exponent) {
+    const float typed = FieldValue(113);
+    shown.b = WholeAnimalExponent(unit, typed);
+    rewrite = ReadsAsPerMass(unit, typed) != perMass;
   }
-  const PerMassForm form = ToUnitForm(unit, FieldValue(113), ValueOfA, mass);
-  if (form.changed) {
-    SetFieldFormatter(113, form.exponent);
-    ValueOfA = form.valueOfA;
-    SetFieldFormatter(111, ValueOfA);
+  if (rewrite) SetFieldFormatter(113, ShownExponent(unit, shown.b));
+  shown.exponent = rt::EditText(113);
+  shown.perMass = perMass;
+  // A typed coefficient, in the unit shown, becomes the equation's; this also gives
+  // the custom entry, which starts at 0, its first coefficient.
+  const float coefficientFactor = UnitCoefficientFactor(unit);
+  if (useTyped != 0 && rt::EditText(111) != shown.coefficient && coefficientFactor != 0.0f) {
+    ValueOfA = FieldValue(111) / coefficientFactor;
   }
-  const float b = FieldValue(113);
   const float factor = UnitFactor(unit, mass);
   BMRunitfact = factor;
-  const float mr = RestingRate(ValueOfA, ratio, mass, b, FieldValue(114), FieldValue(115), FieldValue(116));
+  const float mr =
+      RestingRate(ValueOfA, 1.0f, mass, shown.b, FieldValue(114), FieldValue(115), FieldValue(116));
   SetFieldFormatter(117, factor * mr);
-  SetFieldFormatter(111, ratio * ValueOfA * factor);
+  SetFieldFormatter(111, ValueOfA * coefficientFactor);
+  shown.coefficient = rt::EditText(111);
   return mr;
 }
 
 void CalculateFlow(float mr, int16_t, int16_t flowUnits, int16_t multiple) {
   rt::SetOutputWindow(kCalculatorWindow);
-  const float flow = MinimumFlow(mr, multiple, FieldValue(108), FishMR != 0, PartsPerThousand, flowUnits == 1);
+  const float flow =
+      MinimumFlow(mr, multiple, FieldValue(108), FishMR != 0, PartsPerThousand, flowUnits == 1);
   SetFieldFormatter(109, flow);
   ActivateField(0);
 }
@@ -353,39 +384,16 @@ void BMR_DATA(int16_t list, int16_t item) {
 }
 
 void METABOLISM(int16_t form) {
-  const HandlerScope callersHandlers;
   Window w;
   w.form = form == 1 ? 1 : 0;
   Open(w);
-  Action = 0;
-  EventID = 0;
-  InstallDialogHandlers(NoMENU);
   ActivateField(0);
-  bool done = false;
-  while (!done && rt::WindowExists(kCalculatorWindow)) {
-    rt::PumpEvents();
-    if (!rt::WindowExists(kCalculatorWindow)) break;
-    rt::SetOutputWindow(kCalculatorWindow);
-    if (Action == ActionCode::Key) {
-      Action = ActionCode::Click;
-      EventID = kCompute;
-    }
-    if (Action == ActionCode::Click && EventID != 0) {
-      done = OnButton(w, static_cast<int16_t>(EventID));
-    } else if (Action == ActionCode::CloseBox && EventID == kCalculatorWindow) {
-      done = true;
-    } else if (Action == ActionCode::WindowActivity && EventID == 1) {
-      done = true;
-    }
-    Action = 0;
-    EventID = 0;
-  }
+  LoopRules rules;
+  rules.defaultButton = kCompute;
+  rules.doneButton = kDone;
   // The next opening starts from what the window showed.
-  if (rt::WindowExists(kCalculatorWindow)) {
-    rt::SetOutputWindow(kCalculatorWindow);
-    RememberOnClosing(w);
-    rt::CloseWindow(kCalculatorWindow);
-  }
+  rules.beforeClose = [&w] { RememberOnClosing(w); };
+  RunCalculatorLoop(rules, [&w](int16_t button) { return OnButton(w, button); });
   Action = 0;
   EventID = 0;
 }

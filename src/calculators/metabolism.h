@@ -8,8 +8,8 @@ namespace mv::calc {
 void METABOLISM(int16_t form);
 
 // Computes MR in ml O2/min from the window's fields, shows it and the coefficient
-// in the unit; useTyped scales the equation by the typed coefficient, kg reads the
-// mass in kilograms.
+// in the unit; with useTyped a coefficient typed over the one shown becomes the
+// equation's, kg reads the mass in kilograms.
 float BMRCALC(int16_t unit, int16_t useTyped, int16_t kg);
 // Shows the minimum flow rate for the rate and the activity multiple in field 109.
 void CalculateFlow(float mr, int16_t spare, int16_t flowUnits, int16_t multiple);

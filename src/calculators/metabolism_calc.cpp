@@ -6,14 +6,21 @@
 
 namespace mv::calc {
 
-PerMassForm ToUnitForm(int16_t unit, float b, float a, float m) {
-  PerMassForm f{false, b, a};
-  if (IsPerMassUnit(unit) && b > 0.0f) {
-    f = {true, b - 1.0f, a * m};
-  } else if (!IsPerMassUnit(unit) && b < 0.0f) {
-    f = {true, b + 1.0f, a / m};
-  }
-  return f;
+bool ReadsAsPerMass(int16_t unit, float exponent) {
+  return IsPerMassUnit(unit) ? !(exponent > 0.0f) : exponent < 0.0f;
+}
+
+float WholeAnimalExponent(int16_t unit, float exponent) {
+  return ReadsAsPerMass(unit, exponent) ? exponent + 1.0f : exponent;
+}
+
+float ShownExponent(int16_t unit, float b) {
+  return IsPerMassUnit(unit) ? b - 1.0f : b;
+}
+
+// A per-mass unit's factor holds 1/M; at 1 g it is the factor of the coefficient.
+float UnitCoefficientFactor(int16_t unit) {
+  return UnitFactor(unit, 1.0f);
 }
 
 float RestingRate(float a, float r, float m, float b, float baseT, float realT, float q10) {

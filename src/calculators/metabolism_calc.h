@@ -5,14 +5,19 @@
 
 namespace mv::calc {
 
-// Putting the equation into per-mass form (exponent b - 1, a * M) for a per-mass unit,
-// or back (b + 1, a / M) for a whole-animal unit; the whole-animal rate is the same.
-struct PerMassForm {
-  bool changed = false;
-  float exponent = 0;
-  float valueOfA = 0;
-};
-PerMassForm ToUnitForm(int16_t unit, float exponent, float valueOfA, float massGrams);
+// The equation is kept whole-animal, MR = a * M^b in ml O2/min; a per-mass unit shows
+// it per gram, as the exponent b - 1 with the coefficient a times the unit's factor.
+// Neither depends on the mass, so a new mass never changes the equation.
+//
+// An exponent as typed or listed: in a per-mass unit a positive one is still the
+// whole-animal b (the lists give them so) and any other is the per-mass b - 1; in a
+// whole-animal unit a negative one is the per-mass b - 1.
+bool ReadsAsPerMass(int16_t unit, float exponent);
+float WholeAnimalExponent(int16_t unit, float exponent);
+// The exponent a unit shows for the whole-animal b.
+float ShownExponent(int16_t unit, float b);
+// The coefficient a unit shows is a times this factor.
+float UnitCoefficientFactor(int16_t unit);
 
 // MR in ml O2/min: (a * r) * M^b, corrected from the base to the real temperature
 // with the Q10; the powers in double precision, each step rounded to single.

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "calculators/number_text.h"
 #include "shell/kit/format.h"
 
 namespace mv::calc {
@@ -39,7 +40,7 @@ float VapourPressure(float celsius, float percentSaturation, bool torr, float* d
 }
 
 Str255 VapourPressureText(float value) {
-  Str255 text = NumText(value);
+  Str255 text = NumberText(value);
   if (text.size() >= 8 && text.str().find_first_of("eE") == std::string::npos) text.resize(7);
   return text;
 }
@@ -62,9 +63,9 @@ float PressureSaturationFactor(float percentSaturation, float torr, float percen
   return static_cast<float>(product / 20.95);
 }
 
-OxygenContent O2Content(float celsius, float volumeMl, float salinityTerm, float factor) {
+OxygenContent O2Content(float celsius, float volumeMl, float partsPerThousand, float factor) {
   OxygenContent r;
-  r.exponent = static_cast<float>(2.028544 - 0.037973 * celsius - 0.4826 * 0.020751 * salinityTerm);
+  r.exponent = static_cast<float>(2.028544 - 0.037973 * celsius - 0.4826 * 0.020751 * partsPerThousand);
   r.perLitre = static_cast<float>((std::exp(static_cast<double>(r.exponent)) + 2.793274) * factor);
   const float inVolume = r.perLitre * volumeMl;
   r.net = static_cast<float>(inVolume * 0.001);

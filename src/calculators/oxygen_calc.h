@@ -26,11 +26,11 @@ float OxygenPartialPressure(float pressure, float vapour, float percentO2, bool 
 // (1 for air-saturated water at 760 torr), and the content per litre and in a volume.
 float PressureSaturationFactor(float percentSaturation, float torr, float percentO2);
 struct OxygenContent {
-  float exponent = 0;   // the solubility exponent x
-  float perLitre = 0;   // ml O2 (STP) per litre
-  float net = 0;        // ml O2 (STP) in the volume
+  float exponent = 0;  // the solubility exponent x
+  float perLitre = 0;  // ml O2 (STP) per litre
+  float net = 0;       // ml O2 (STP) in the volume
 };
-// s is half the salinity in parts per thousand; F the factor above; V in ml.
-OxygenContent O2Content(float celsius, float volumeMl, float salinityTerm, float factor);
+// The salinity in parts per thousand (dissolved solutes); F the factor above; V in ml.
+OxygenContent O2Content(float celsius, float volumeMl, float partsPerThousand, float factor);
 
 }  // namespace mv::calc

@@ -36,7 +36,8 @@ struct PO2Window {
       SetFieldText(kPO2, "");
       return;
     }
-    const float po2 = OxygenPartialPressure(FieldValue(kPressure), FieldValue(kVapour), FieldValue(kOxygen), torr);
+    const float po2 =
+        OxygenPartialPressure(FieldValue(kPressure), FieldValue(kVapour), FieldValue(kOxygen), torr);
     if (UsableResult(kPO2, po2)) SetFieldFormatter(kPO2, po2);
     ActivateField(0);
   }
@@ -54,8 +55,8 @@ struct PO2Window {
     SetFieldText(kPO2Unit, unit);
     SetFieldText(kVapourUnit, unit);
     const float shown = FieldValue(kPressure);
-    const float converted = torr ? static_cast<float>(shown * kTorrPerKPaAtm)
-                                 : static_cast<float>(shown * 101.325 / 760.0);
+    const float converted =
+        torr ? static_cast<float>(shown * kTorrPerKPaAtm) : static_cast<float>(shown * 101.325 / 760.0);
     SetFieldPlain(kPressure, converted);
     Compute();
   }
@@ -101,18 +102,20 @@ void BuildLayout() {
   DrawSubscriptLabelRight(kLabelEnd, 160, "gas phase %O", "2", " (dry gas):", 13);
   DrawSubscriptLabelRight(kLabelEnd, 200, "ambient pO", "2", " = ", 13);
 
-  Entry(kPressure, NumText(kOpeningPressure), Rect{195, 55, 275, 75});
+  Entry(kPressure, NumberText(kOpeningPressure), Rect{195, 55, 275, 75});
   RadioButton(kTorr, "torr", Rect{282, 56, 335, 74}, true);
   RadioButton(kKPa, "kPa", Rect{337, 56, 392, 74}, false);
   Entry(kTemperature, "37", Rect{195, 85, 275, 105});
   Entry(kSaturation, "100", Rect{195, 115, 255, 135});
   BUILDBOX(293, 114, 374, 136);
   StyledField(kVapour, "", Rect{294, 115, 373, 135}, 7, 2, kBlackText, VeryLightGray, 13, false);
-  StyledField(kVapourUnit, "torr", Rect{377, 117, 418, 135}, 7, 1, kBlackText, rt::WindowBackgroundColor(), 12, true);
+  StyledField(kVapourUnit, "torr", Rect{377, 117, 418, 135}, 7, 1, kBlackText, rt::WindowBackgroundColor(),
+              12, true);
   Entry(kOxygen, "20.95", Rect{195, 145, 275, 165});
   BUILDBOX(194, 182, 333, 208);
   StyledField(kPO2, "", Rect{195, 183, 332, 207}, 7, 2, kRedText, sunset, 18, true);
-  StyledField(kPO2Unit, "torr", Rect{337, 188, 385, 207}, 7, 1, kBlackText, rt::WindowBackgroundColor(), 12, true);
+  StyledField(kPO2Unit, "torr", Rect{337, 188, 385, 207}, 7, 1, kBlackText, rt::WindowBackgroundColor(), 12,
+              true);
 
   PushButton(kHelp, "?", Rect{40, 225, 80, 245});
   PushButton(kCompute, "Compute pO2", Rect{100, 225, 250, 245}, true);
@@ -123,14 +126,12 @@ void BuildLayout() {
 
 void PO2CALC() {
   OpenCalculatorWindow("Oxygen Partial Pressure", 105, 95, 525, 350);
-  BarometricPressure = kOpeningPressure;
   BuildLayout();
   PO2Window w;
   w.Compute();
   LoopRules rules;
   rules.defaultButton = kCompute;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::EndOnAny;
   RunCalculatorLoop(rules, [&w](int16_t button) { return w.OnButton(button); });
 }
 

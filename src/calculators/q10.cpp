@@ -82,7 +82,6 @@ void Q10adjust() {
   LoopRules rules;
   rules.defaultButton = kComputeAdjusted;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::IgnoreOwnWindow;
   rules.tabMovesFocus = true;
   RunCalculatorLoop(rules, [](int16_t button) {
     switch (button) {

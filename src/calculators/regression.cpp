@@ -1,10 +1,12 @@
 #include "calculators/regression.h"
 
 #include <cmath>
+#include <limits>
 
 #include "calculators/frame.h"
 #include "calculators/regression_export.h"
 #include "calculators/regression_plot.h"
+#include "calculators/safe_file.h"
 #include "calculators/state.h"
 #include "conversions/state.h"
 #include "runtime/events.h"
@@ -28,7 +30,6 @@ constexpr int kRows = 20;
 struct Window {
   int16_t model = kLinearModel;
   float c = 0;
-  int16_t n = 0;
   bool plotOpen = false;
 };
 
@@ -48,8 +49,18 @@ void Entry(int16_t number, const Str255& text, Rect r, int16_t fore, int16_t bac
   rt::SelectEditText(number, 0, 0);
 }
 
-// A stored value shows as a single blank while it is 0.
-Str255 TableText(float v) { return v == 0.0f ? Str255(" ") : NumText(v); }
+// A blank row shows blank; a row that counted shows both its numbers, 0 included.
+Str255 TableText(std::size_t row, float v) {
+  return SimpleRegressionRowPresent[row] ? NumberText(v) : Str255(" ");
+}
+
+// A field holding nothing but blanks.
+bool FieldIsBlank(int16_t field) {
+  if (!rt::EditFieldExists(field)) return true;
+  for (const char c : rt::EditText(field))
+    if (static_cast<unsigned char>(c) > ' ') return false;
+  return true;
+}
 
 void BuildTable() {
   Text(70, "X values", {300, 14, 395, 34}, 2, 14);
@@ -57,10 +68,11 @@ void BuildTable() {
   for (int16_t i = 1; i <= kRows; ++i) {
     const auto top = static_cast<int16_t>(40 + 22 * (i - 1));
     const auto bottom = static_cast<int16_t>(top + 20);
-    const auto& row = SimpleRegressionDataArray[static_cast<std::size_t>(i)];
-    Text(static_cast<int16_t>(300 + i), NumText(i), {262, top, 295, bottom}, 3, 12);
-    Entry(static_cast<int16_t>(100 + i), TableText(row[2]), {300, top, 395, bottom}, 0, 6, 12);
-    Entry(static_cast<int16_t>(200 + i), TableText(row[1]), {405, top, 500, bottom}, 0, 6, 12);
+    const auto r = static_cast<std::size_t>(i);
+    const auto& row = SimpleRegressionDataArray[r];
+    Text(static_cast<int16_t>(300 + i), NumberText(i), {262, top, 295, bottom}, 3, 12);
+    Entry(static_cast<int16_t>(100 + i), TableText(r, row[2]), {300, top, 395, bottom}, 0, 6, 12);
+    Entry(static_cast<int16_t>(200 + i), TableText(r, row[1]), {405, top, 500, bottom}, 0, 6, 12);
   }
 }
 
@@ -110,39 +122,46 @@ void ChoosePolynomial(Window& w) {
   w.model = kPolynomialModel;
 }
 
-// A prediction without a finite value leaves the field blank.
+// A prediction is shown in single precision, like the table; one without a finite
+// value there says so instead of showing a NaN or an infinity.
 void ShowPrediction(int16_t field, double v) {
-  SetFieldText(field, std::isfinite(v) ? NumText(v) : Str255(" "));
+  const bool shown = std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
+  SetFieldText(field, shown ? NumberText(static_cast<float>(v)) : Str255("no solution"));
 }
 
 void PredictY(const Window& w) {
-  const float x = FieldValue(kX);
-  float y = aval + bval * x;
-  if (w.model == kPolynomialModel) y = static_cast<float>(static_cast<double>(y) + static_cast<double>(w.c) * x * x);
+  const double x = FieldValue(kX);
+  double y = static_cast<double>(aval) + static_cast<double>(bval) * x;
+  if (w.model == kPolynomialModel) y += static_cast<double>(w.c) * x * x;
   ShowPrediction(kY, y);
 }
 
+// X from Y: the straight line inverted, or the positive root of the parabola. A
+// parabola whose c is 0 is the straight line. A flat line (b = 0) or a Y the parabola
+// never reaches (negative discriminant) has no X to show.
 void PredictX(const Window& w) {
-  const float y = FieldValue(kY);
-  float x = 0;
-  if (w.model == kPolynomialModel) {
-    const double b = bval, c = w.c;
-    x = static_cast<float>((std::sqrt(b * b - 4.0 * c * (static_cast<double>(aval) - y)) - b) / (2.0 * c));
+  const double y = FieldValue(kY);
+  const double a = aval, b = bval, c = w.c;
+  double x = 0;
+  if (w.model == kPolynomialModel && c != 0.0) {
+    x = (std::sqrt(b * b - 4.0 * c * (a - y)) - b) / (2.0 * c);
   } else {
-    x = (y - aval) / bval;
+    x = (y - a) / b;
   }
   ShowPrediction(kX, x);
 }
 
 void Calculate(Window& w) {
+  // Blank rows are gaps, not (0, 0) points: the rows with text are fitted in order.
   int16_t n = 0;
   for (int16_t i = 1; i <= kRows; ++i) {
-    auto& row = SimpleRegressionDataArray[static_cast<std::size_t>(i)];
-    row[2] = FieldValue(static_cast<int16_t>(100 + i));
-    row[1] = FieldValue(static_cast<int16_t>(200 + i));
-    if (row[2] != 0.0f || row[1] != 0.0f) ++n;
+    const auto r = static_cast<std::size_t>(i);
+    const auto xField = static_cast<int16_t>(100 + i), yField = static_cast<int16_t>(200 + i);
+    SimpleRegressionRowPresent[r] = !FieldIsBlank(xField) || !FieldIsBlank(yField);
+    SimpleRegressionDataArray[r][2] = FieldValue(xField);
+    SimpleRegressionDataArray[r][1] = FieldValue(yField);
+    if (SimpleRegressionRowPresent[r]) ++n;
   }
-  w.n = n;
   if (n < 3) return;
   rt::SetControlState(kSave, 1);
   if (!w.plotOpen) {
@@ -154,7 +173,7 @@ void Calculate(Window& w) {
     rt::SetOutputWindow(kRegressionPlotWindow);
     ClearArea(0, 0, 600, 380);
   }
-  const bool fitted = DRAWthisREGRESSION(n, w.model);
+  const bool fitted = DRAWthisREGRESSION(w.model);
   rt::FlushWindow();
   rt::SetOutputWindow(kCalculatorWindow);
   if (!fitted) {
@@ -176,24 +195,41 @@ void Calculate(Window& w) {
   rt::SetControlState(kPredictX, 1);
 }
 
-void Export(const Window& w) {
+// The points of the last calculation; a failed write leaves the file as it was.
+void Export() {
   const auto path = rt::SaveFilePanel("File for regression data", "Regression data.csv");
   if (!path) return;
   RegressionDataCFURL = *path;
-  if (!WriteWholeFile(*path, RegressionCsv(w.n))) rt::ReportError(-36);  // an I/O error
+  if (!WriteFileReplacing(*path, RegressionCsv())) rt::ReportError(-36);  // an I/O error
 }
 
 bool OnButton(Window& w, int16_t button) {
   switch (button) {
-    case kLinear: ChooseLinear(w); break;
-    case kPolynomial: ChoosePolynomial(w); break;
-    case kHelp: ShowCalculatorHelp(kHelpTopic); break;
-    case kCalculate: Calculate(w); break;
-    case kPredictY: PredictY(w); break;
-    case kPredictX: PredictX(w); break;
-    case kSave: Export(w); break;
-    case kDone: return true;
-    default: break;
+    case kLinear:
+      ChooseLinear(w);
+      break;
+    case kPolynomial:
+      ChoosePolynomial(w);
+      break;
+    case kHelp:
+      ShowCalculatorHelp(kHelpTopic);
+      break;
+    case kCalculate:
+      Calculate(w);
+      break;
+    case kPredictY:
+      PredictY(w);
+      break;
+    case kPredictX:
+      PredictX(w);
+      break;
+    case kSave:
+      Export();
+      break;
+    case kDone:
+      return true;
+    default:
+      break;
   }
   return false;
 }
@@ -201,31 +237,15 @@ bool OnButton(Window& w, int16_t button) {
 }  // namespace
 
 void SimpleRegression() {
-  const HandlerScope callersHandlers;
   OpenCalculatorWindow("Simple Regression ", 100, 80, 100 + 520, 80 + 520);
   BuildTable();
   BuildControls();
   ActivateField(101);
   Window w;
-  Action = 0;
-  EventID = 0;
-  InstallDialogHandlers(NoMENU);
-  bool done = false;
-  while (!done && rt::WindowExists(kCalculatorWindow)) {
-    rt::PumpEvents();
-    if (!rt::WindowExists(kCalculatorWindow)) break;
-    rt::SetOutputWindow(kCalculatorWindow);
-    if (Action == ActionCode::Click && EventID != 0) {
-      const auto button = static_cast<int16_t>(EventID);
-      Action = 0;
-      done = OnButton(w, button);
-    } else if (Action == ActionCode::CloseBox && EventID == kCalculatorWindow) {
-      done = true;
-    }
-    Action = 0;
-    EventID = 0;
-  }
-  if (rt::WindowExists(kCalculatorWindow)) rt::CloseWindow(kCalculatorWindow);
+  // Return does nothing here; the plot window's close box closes only the plot.
+  LoopRules rules;
+  rules.doneButton = kDone;
+  RunCalculatorLoop(rules, [&w](int16_t button) { return OnButton(w, button); });
   if (rt::WindowExists(kRegressionPlotWindow)) rt::CloseWindow(kRegressionPlotWindow);
 }
 

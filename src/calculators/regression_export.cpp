@@ -1,30 +1,28 @@
 #include "calculators/regression_export.h"
 
-#include <cstdio>
-
+#include "calculators/number_text.h"
 #include "calculators/state.h"
-#include "shell/kit/format.h"
 
 namespace mv::calc {
 
-std::string RegressionCsv(int16_t n) {
+std::vector<FitPoint> RegressionPoints() {
+  std::vector<FitPoint> points;
+  for (std::size_t i = 1; i < SimpleRegressionDataArray.size(); ++i) {
+    if (!SimpleRegressionRowPresent[i]) continue;
+    points.push_back({SimpleRegressionDataArray[i][2], SimpleRegressionDataArray[i][1]});
+  }
+  return points;
+}
+
+std::string RegressionCsv() {
   std::string out = "X value,Y value\r";
-  for (int16_t i = 1; i <= n && i <= 20; ++i) {
-    const auto& row = SimpleRegressionDataArray[static_cast<std::size_t>(i)];
-    out += NumText(row[2]).str();
+  for (const FitPoint& p : RegressionPoints()) {
+    out += NumberText(p.x).str();
     out += ',';
-    out += NumText(row[1]).str();
+    out += NumberText(p.y).str();
     out += '\r';
   }
   return out;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  const bool closed = std::fclose(f) == 0;
-  return written && closed;
 }
 
 }  // namespace mv::calc

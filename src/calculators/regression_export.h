@@ -1,15 +1,18 @@
-// The comma-separated export of the regression table.
+// The points of the regression table and their comma-separated export.
 #pragma once
-#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "shell/kit/fits.h"
 
 namespace mv::calc {
 
-// "X value,Y value" and one line per row 1..n of SimpleRegressionDataArray, X then Y in
-// the plain number rule; every line ends with CR alone. Mac Roman bytes.
-std::string RegressionCsv(int16_t n);
+// The present rows of SimpleRegressionDataArray in table order, blank rows left out:
+// the points that are fitted, drawn and exported.
+std::vector<FitPoint> RegressionPoints();
 
-// Creates or replaces the file with the bytes; false when it could not be written whole.
-bool WriteWholeFile(const std::string& path, const std::string& bytes);
+// "X value,Y value" and one line per point of RegressionPoints, X then Y in the plain
+// number rule; every line ends with CR alone. Mac Roman bytes.
+std::string RegressionCsv();
 
 }  // namespace mv::calc

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "calculators/number_text.h"
+#include "calculators/regression_export.h"
 #include "calculators/state.h"
 #include "conversions/state.h"
 #include "runtime/windows.h"
@@ -67,8 +69,8 @@ void DrawFit(int16_t model, const FitResult& fit, const PlotBounds& b) {
   }
   const std::vector<PlotVertex> v = CurveVertices(FitKind::Polynomial, fit, b, kX0, true);
   for (std::size_t k = 1; k < v.size(); ++k) {
-    PlotCG(0, static_cast<int16_t>(v[k - 1].x), static_cast<int16_t>(v[k - 1].y), static_cast<int16_t>(v[k].x),
-           static_cast<int16_t>(v[k].y), 6);
+    PlotCG(0, static_cast<int16_t>(v[k - 1].x), static_cast<int16_t>(v[k - 1].y),
+           static_cast<int16_t>(v[k].x), static_cast<int16_t>(v[k].y), 6);
   }
 }
 
@@ -82,19 +84,19 @@ void BuildRegressionPlotWindow() {
 }
 
 Str255 RegressionEquationText(int16_t model, float a, float b, float c) {
-  Str255 t = NumText(a);
+  Str255 t = NumberText(a);
   if (model != kPolynomialModel) {
     if (b >= 0.0f) t += " + ";
-    t += NumText(b);
+    t += NumberText(b);
     t += "*X";
     return t;
   }
   t += " ";
   if (b > 0.0f) t += " + ";
-  t += NumText(b);
+  t += NumberText(b);
   t += "*X ";
   if (c > 0.0f) t += " + ";
-  t += NumText(c);
+  t += NumberText(c);
   t += "*X^ 2 ";
   return t;
 }
@@ -102,18 +104,15 @@ Str255 RegressionEquationText(int16_t model, float a, float b, float c) {
 Str255 RegressionCountText(int16_t n, int16_t model, double r2) {
   // A polynomial worse than the mean shows 0; the straight line's r-squared cannot be negative.
   if (model == kPolynomialModel) r2 = std::max(r2, 0.0);
-  Str255 t = NumText(n);
+  Str255 t = NumberText(n);
   t += " points; r-squared = ";
-  t += NumText(r2);
+  t += NumberText(r2);
   return t;
 }
 
-bool DRAWthisREGRESSION(int16_t n, int16_t model) {
-  std::vector<FitPoint> points;
-  for (int16_t i = 1; i <= n && i <= 20; ++i) {
-    const auto& row = SimpleRegressionDataArray[static_cast<std::size_t>(i)];
-    points.push_back({row[2], row[1]});
-  }
+bool DRAWthisREGRESSION(int16_t model) {
+  const std::vector<FitPoint> points = RegressionPoints();
+  const auto n = static_cast<int16_t>(points.size());
   const PlotBounds b = BoundsOf(points);
   minx1 = b.minx;
   maxx1 = b.maxx;
@@ -126,7 +125,7 @@ bool DRAWthisREGRESSION(int16_t n, int16_t model) {
   const FitResult fit = model == kPolynomialModel ? FitQuadratic(points) : FitLinear(points);
   if (!fit.ok()) {
     rt::SetEditText(kEquationText, "no fit: the X values do not differ enough");
-    rt::SetEditText(kCountText, NumText(n).str() + " points");
+    rt::SetEditText(kCountText, NumberText(n).str() + " points");
     return false;
   }
   DrawFit(model, fit, b);

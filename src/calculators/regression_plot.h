@@ -20,11 +20,12 @@ void BuildRegressionPlotWindow();
 Str255 RegressionEquationText(int16_t model, float a, float b, float c);
 Str255 RegressionCountText(int16_t n, int16_t model, double r2);
 
-// Fits rows 1..n of SimpleRegressionDataArray with the model (0 straight line, 3
-// second-order polynomial), draws into the current output window and leaves a, b, c
-// in aval, bval, exponent and column 0 of rows 1..3. False when the X values do not
-// allow the fit (all equal, or fewer than three different for the polynomial): the
-// points are drawn, the coefficients are left as they were and the texts say so.
-bool DRAWthisREGRESSION(int16_t n, int16_t model);
+// Fits the present rows of SimpleRegressionDataArray (RegressionPoints) with the model
+// (0 straight line, 3 second-order polynomial), draws into the current output window
+// and leaves a, b, c in aval, bval, exponent and column 0 of rows 1..3; the count shown
+// is the number of points fitted. False when the X values do not allow the fit (all
+// equal, or fewer than three different for the polynomial): the points are drawn on a
+// widened scale, the coefficients are left as they were and the texts say so.
+bool DRAWthisREGRESSION(int16_t model);
 
 }  // namespace mv::calc

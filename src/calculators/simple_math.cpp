@@ -203,7 +203,6 @@ void SIMPLECALC() {
 
   LoopRules rules;
   rules.doneButton = kDoneButton;
-  rules.activate = ActivateRule::EndOnAny;
   rules.onReturn = [] {
     MakeActive(kSimpleMathY);
     FocusClick();

@@ -10,8 +10,10 @@ constexpr double kPi = 3.1415926;
 constexpr double kLn10 = 2.302585;
 constexpr double kFourThirdsPi = 4.188789086135801;
 
-bool NegativeWithFraction(float x) {
-  return x < 0.0f && std::trunc(x) != x;
+// A negative base has a real power only for a whole exponent: -2.5 ^ 2 is 6.25,
+// -8 ^ 0.5 has no real value.
+bool PowerUndefined(float x, float y) {
+  return x < 0.0f && std::trunc(y) != y;
 }
 
 float Single(double v) {
@@ -78,7 +80,7 @@ bool ArithmeticButton(int16_t button, float x, float y, SimpleMathOutcome& out) 
       out = NewX(x * x);
       return true;
     case 12:
-      out = NegativeWithFraction(x) ? MathError(x) : NewX(Single(std::pow(double{x}, double{y})));
+      out = PowerUndefined(x, y) ? MathError(x) : NewX(Single(std::pow(double{x}, double{y})));
       return true;
     case 13:
       out = NewX(Single(x * 0.1));
@@ -187,7 +189,7 @@ OperatorOutcome SimpleMathOperator(int16_t operation, float x, float y) {
       out.result = x / y;
       break;
     case 5:
-      if (NegativeWithFraction(x))
+      if (PowerUndefined(x, y))
         out.mathError = true;
       else
         out.result = Single(std::pow(double{x}, double{y}));

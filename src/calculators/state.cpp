@@ -13,6 +13,7 @@ float LastBaseTb = 0, LastRealTB = 0, LastQ10 = 0, LastBodyMass = 0, LastExponen
 int16_t ShowGeneralMENU = 0;
 std::array<float, 3> CustomAllometry{};
 std::array<std::array<float, 5>, 21> SimpleRegressionDataArray{};
+std::array<bool, 21> SimpleRegressionRowPresent{};
 std::string RegressionDataCFURL;
 float minx1 = 0, maxx1 = 0, miny1 = 0, maxy1 = 0, stepx = 0;
 float latitude = 0, longitude = 0;
@@ -32,6 +33,7 @@ void ResetCalculatorsState() {
   ShowGeneralMENU = 0;
   CustomAllometry = {};
   SimpleRegressionDataArray = {};
+  SimpleRegressionRowPresent = {};
   RegressionDataCFURL.clear();
   minx1 = maxx1 = miny1 = maxy1 = stepx = 0;
   latitude = longitude = 0;

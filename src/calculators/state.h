@@ -15,13 +15,16 @@ extern int16_t LastMetabolismMENU;  // taxon list at the last closing: 51..57, 0
 extern int16_t LastMetabolismSUBMENU;
 extern int16_t LastMetabolismUNIT;
 extern float LastBaseTb, LastRealTB, LastQ10, LastBodyMass, LastExponent;
-extern int16_t ShowGeneralMENU;     // a group list asked for the main list
+extern int16_t ShowGeneralMENU;  // a group list asked for the main list
 // The custom coefficient [1] and exponent [2] of the main list's last item.
 extern std::array<float, 3> CustomAllometry;
 
 // ---- simple regression: the table outlives the window ------------------------------
 // Rows 1..20: column 2 X, column 1 Y; column 0 of rows 1..3 the fitted a, b, c.
 extern std::array<std::array<float, 5>, 21> SimpleRegressionDataArray;
+// Rows 1..20: true when the row had text in either field at the last calculation. Blank
+// rows are left out of the fit and the export; a typed (0, 0) is a point.
+extern std::array<bool, 21> SimpleRegressionRowPresent;
 // The last fit's a, b, c go to aval, bval and exponent (conversions/state.h).
 extern std::string RegressionDataCFURL;  // the path of the last export
 // Plot bounds of the last regression plot and its pixels per X unit.

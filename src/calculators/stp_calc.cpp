@@ -5,7 +5,7 @@ namespace mv::calc {
 float InternalPressureTorr(float value, int16_t unit) {
   switch (unit) {
     case kStpPSI:
-      return static_cast<float>(value * 51.7007);
+      return static_cast<float>(value * 51.7149);
     case kStpKPa:
       return static_cast<float>(value * 7.5002);
     case kStpMmH2O:

@@ -22,7 +22,7 @@ struct Converter {
   bool cumulative = false;
   int16_t pressureUnit = kStpTorr;
   bool litres = false;
-  float sum = 0;        // ml/min, whatever the result unit
+  float sum = 0;  // ml/min, whatever the result unit
   int16_t count = 0;
   bool averaging = false;
 
@@ -135,7 +135,9 @@ struct Converter {
   }
 };
 
-Rect R(int16_t l, int16_t t, int16_t r, int16_t b) { return Rect{l, t, r, b}; }
+Rect R(int16_t l, int16_t t, int16_t r, int16_t b) {
+  return Rect{l, t, r, b};
+}
 
 void Entry(int16_t field, const Str255& text, Rect where) {
   StyledField(field, text, where, 3, 2, kBlackText, RGBColor{65535, 65535, 65535}, 12, true);
@@ -148,14 +150,16 @@ void BuildLayout() {
   RadioButton(kSLPM, "SLPM", R(285, 23, 365, 39), false);
 
   RadioButton(kIndicated, "Indicated Flowrate, ml/min:", R(10, 50, 232, 68), true);
-  Entry(kFlow, StringFormatter(flowrate), R(240, 49, 340, 68));
+  // A flow or pressure the experiment does not have yet is offered as 100 ml/min and
+  // 760 torr; the experiment keeps its own until Store.
+  Entry(kFlow, ReadoutText(flowrate > 0 ? flowrate : 100.0f), R(240, 49, 340, 68));
   RadioButton(kCumulative, " Cumulative Volume,  in ml:", R(10, 76, 232, 94), false);
   Entry(kVolume, "1000", R(240, 75, 340, 94));
   DrawLabelRight(232, 115, "Elapsed Time in Seconds:", 13);
   Entry(kSeconds, "60", R(240, 101, 340, 120));
 
   DrawLabel(10, 147, "B.P.", 13);
-  Entry(kBarometric, NumText(BarometricPressure), R(45, 133, 105, 152));
+  Entry(kBarometric, NumberText(BarometricPressure > 0 ? BarometricPressure : 760.0f), R(45, 133, 105, 152));
   DrawLabel(110, 147, "torr,  meter internal pressure:", 13);
   Entry(kInternal, "0", R(308, 133, 362, 152));
   DrawLabel(10, 177, "internal pressure:", 13);
@@ -165,7 +169,7 @@ void BuildLayout() {
   RadioButton(kStpMmH2O, "mm H2O", R(286, 163, 366, 181), false);
 
   DrawLabel(10, 208, "Meter temp.", 13);
-  Entry(kMeterTemp, NumText(flowtemp), R(95, 194, 145, 213));
+  Entry(kMeterTemp, NumberText(flowtemp), R(95, 194, 145, 213));
   DrawMacLabel(148, 208, degC, 13);
   DrawLabel(170, 208, ";  calibrated for", 13);
   Entry(kCalibTemp, "0", R(280, 194, 330, 213));
@@ -183,8 +187,6 @@ void BuildLayout() {
 }  // namespace
 
 void STPflowAdjust() {
-  if (!(flowrate > 0)) flowrate = 100.0f;
-  if (!(BarometricPressure > 0)) BarometricPressure = 760.0f;
   OpenCalculatorWindow("Flow System STP Converter", 100, 90, 472, 390);
   BuildLayout();
   Converter c;
@@ -192,7 +194,6 @@ void STPflowAdjust() {
   LoopRules rules;
   rules.defaultButton = kCompute;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::EndOnAny;
   RunCalculatorLoop(rules, [&c](int16_t button) { return c.OnButton(button); });
 }
 

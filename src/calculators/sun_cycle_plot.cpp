@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "calculators/number_text.h"
 #include "calculators/safe_file.h"
 #include "calculators/state.h"
 #include "calculators/sunrise_calc.h"
@@ -28,9 +29,9 @@ struct MonthRow {
   int16_t last;
   int16_t before;
 };
-constexpr MonthRow kMonths[12] = {{"January", 31, 0},    {"February", 59, 31},  {"March", 90, 59},
-                                  {"April", 120, 90},    {"May", 151, 120},     {"June", 181, 151},
-                                  {"July", 212, 181},    {"August", 243, 212},  {"September", 273, 243},
+constexpr MonthRow kMonths[12] = {{"January", 31, 0},    {"February", 59, 31},   {"March", 90, 59},
+                                  {"April", 120, 90},    {"May", 151, 120},      {"June", 181, 151},
+                                  {"July", 212, 181},    {"August", 243, 212},   {"September", 273, 243},
                                   {"October", 304, 273}, {"November", 334, 304}, {"December", 365, 334}};
 
 void Text(double x, double y, std::string_view text, double size, RGBColor color = kBlack) {
@@ -38,7 +39,8 @@ void Text(double x, double y, std::string_view text, double size, RGBColor color
 }
 
 void SunCycleGrids() {
-  for (int16_t y = 40; y <= 270; y = static_cast<int16_t>(y + 10)) PlotCGrgb(1, kPlotLeft, y, kPlotRight, y, gray);
+  for (int16_t y = 40; y <= 270; y = static_cast<int16_t>(y + 10))
+    PlotCGrgb(1, kPlotLeft, y, kPlotRight, y, gray);
   for (int16_t j = 0; j <= 12; ++j) {
     const auto x = static_cast<int16_t>(112 + 45 * j);
     PlotCGrgb(1, x, kPlotTop, x, kPlotBottom, gray);
@@ -48,20 +50,22 @@ void SunCycleGrids() {
 
 void SunCycleWindow() {
   if (rt::WindowExists(kSunChartWindow)) rt::CloseWindow(kSunChartWindow);
-  BuildWINDOW(kSunChartWindow, SunCycleTitle(std::fabs(latitude), std::fabs(longitude), northLatitude, westLongitude),
-              650, 100, 1285, 423, 6);
-  rt::NewControl(kPrintButton, rt::ControlType::PushButton, "Print Data to Spreadsheet", Rect{430, 296, 625, 316}, 1);
+  BuildWINDOW(kSunChartWindow,
+              SunCycleTitle(std::fabs(latitude), std::fabs(longitude), northLatitude, westLongitude), 650,
+              100, 1285, 423, 6);
+  rt::NewControl(kPrintButton, rt::ControlType::PushButton, "Print Data to Spreadsheet",
+                 Rect{430, 296, 625, 316}, 1);
   SunCycleGrids();
   for (int16_t h = 24; h >= 0; h = static_cast<int16_t>(h - 2)) {
     const auto bottom = static_cast<int16_t>(276 - 10 * h);
     const auto field = static_cast<int16_t>(800 + h);
-    BUILDEF(field, NumText(h), 40, static_cast<int16_t>(bottom - 13), 66, bottom, 7, 3);
+    BUILDEF(field, NumberText(h), 40, static_cast<int16_t>(bottom - 13), 66, bottom, 7, 3);
     rt::SetEditColors(field, kBlack, rt::WindowBackgroundColor());
     rt::SetEditFont(field, KitFont(KestraneFont, 12));
   }
   Text(68, 285, "1", 12);
   for (int16_t d = 30; d <= 360; d = static_cast<int16_t>(d + 30))
-    Text(DayX(d) - (d <= 99 ? 12 : 16), 285, NumText(d).str(), 12);
+    Text(DayX(d) - (d <= 99 ? 12 : 16), 285, NumberText(d).str(), 12);
   Text(310, 310, "Day of Year", 14);
   Text(5, 110, "Time", 14);
   Text(15, 130, "of", 14);
@@ -90,8 +94,8 @@ void Dots(bool sunrise, int16_t colour) {
     const auto& row = SunCycleArray[static_cast<std::size_t>(n)];
     if (row[0] == 0.0f) continue;
     ++count;
-    QuartzPointsArray[static_cast<std::size_t>(count)] = {static_cast<float>(DayX(n)),
-                                                          static_cast<float>(HourY(sunrise ? row[1] : row[2]))};
+    QuartzPointsArray[static_cast<std::size_t>(count)] = {
+        static_cast<float>(DayX(n)), static_cast<float>(HourY(sunrise ? row[1] : row[2]))};
   }
   CGdrawCircle(0, {}, 1, 1, colour, count);
 }
@@ -159,9 +163,13 @@ void RunChartWindow() {
 
 }  // namespace
 
-int16_t DayX(int16_t n) { return static_cast<int16_t>(std::trunc(1.5 * n + 70)); }
+int16_t DayX(int16_t n) {
+  return static_cast<int16_t>(std::trunc(1.5 * n + 70));
+}
 
-int16_t HourY(float hours) { return static_cast<int16_t>(std::trunc(270.0f - 10.0f * hours)); }
+int16_t HourY(float hours) {
+  return static_cast<int16_t>(std::trunc(270.0f - 10.0f * hours));
+}
 
 MonthDay MonthDayOf(int16_t n) {
   for (const auto& m : kMonths)
@@ -187,28 +195,29 @@ void FillSunCycle(int16_t daylightSaving) {
 }
 
 std::string SunCycleCsv(float absLatitude, float absLongitude, int16_t north, int16_t west) {
-  std::string out = "Annual sun cycle at " + NumText(absLatitude).str() + (north ? " degrees N; " : " degrees S; ") +
-                    NumText(absLongitude).str() + (west ? " degrees W" : " degrees E") + "\r";
+  std::string out = "Annual sun cycle at " + NumberText(absLatitude).str() +
+                    (north ? " degrees N; " : " degrees S; ") + NumberText(absLongitude).str() +
+                    (west ? " degrees W" : " degrees E") + "\r";
   out += "Julian date,Month,Day,Sunrise time,Sunset time,Hours of daylight\r";
   for (int16_t n = 1; n <= 365; ++n) {
     const auto& row = SunCycleArray[static_cast<std::size_t>(n)];
     const MonthDay md = MonthDayOf(n);
-    out += NumText(n).str() + "," + md.month + "," + NumText(md.day).str() + "," + NumText(row[1]).str() + "," +
-           NumText(row[2]).str() + "," + NumText(row[0]).str() + "\r";
+    out += NumberText(n).str() + "," + md.month + "," + NumberText(md.day).str() + "," +
+           NumberText(row[1]).str() + "," + NumberText(row[2]).str() + "," + NumberText(row[0]).str() + "\r";
   }
   return out;
 }
 
 Str255 SunCycleTitle(float absLatitude, float absLongitude, int16_t north, int16_t west) {
-  return Str255("Annual sun cycle for ") + NumText(absLatitude) + degrees + " " + (north ? "N, " : "S;  ") +
-         NumText(absLongitude) + degrees + (west ? "W" : "E");
+  return Str255("Annual sun cycle for ") + NumberText(absLatitude) + degrees + " " +
+         (north ? "N, " : "S;  ") + NumberText(absLongitude) + degrees + (west ? "W" : "E");
 }
 
 bool PrintSunCycleToSpreadsheet(std::string* reason) {
   const auto path = rt::SaveFilePanel("File for sun cycle data:", "Sun cycle data.csv");
   if (!path) return false;
-  return WriteFileReplacing(*path, SunCycleCsv(std::fabs(latitude), std::fabs(longitude), northLatitude, westLongitude),
-                            reason);
+  return WriteFileReplacing(
+      *path, SunCycleCsv(std::fabs(latitude), std::fabs(longitude), northLatitude, westLongitude), reason);
 }
 
 void RunAnnualSunCycle(int16_t daylightSaving) {

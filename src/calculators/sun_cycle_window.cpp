@@ -25,8 +25,8 @@ namespace {
 
 constexpr int16_t kLatitudeField = 1, kLongitudeField = 2;
 constexpr int16_t kNorth = 101, kSouth = 102, kWest = 103, kEast = 104;
-constexpr int16_t kMapButton = 230, kTodayButton = 231, kCalculate = 240, kDone = 241, kHelp = 242, kWeb = 243,
-                  kDaylightSaving = 244, kAnnualPlot = 245;
+constexpr int16_t kMapButton = 230, kTodayButton = 231, kCalculate = 240, kDone = 241, kHelp = 242,
+                  kWeb = 243, kDaylightSaving = 244, kAnnualPlot = 245;
 constexpr RGBColor kBlack{0, 0, 0}, kBlue{0, 0, 65535};
 
 void DrawHeading() {
@@ -83,7 +83,8 @@ void BuildLayout(const InitialDate& today) {
   Entry(kLongitudeField, "117.33", Rect{385, 124, 470, 144}, 16);
   rt::NewControl(kMapButton, rt::ControlType::PushButton, "Get Latitude and Longitude From World Map",
                  Rect{150, 155, 470, 176}, 1);
-  rt::NewControl(kDaylightSaving, rt::ControlType::CheckBox, "Daylight Savings Time", Rect{410, 197, 610, 218}, 1);
+  rt::NewControl(kDaylightSaving, rt::ControlType::CheckBox, "Daylight Savings Time",
+                 Rect{410, 197, 610, 218}, 1);
   Label(30, "Day of the year:", Rect{20, 230, 153, 250}, 3);
   Entry(kDayOfYearField, "", Rect{170, 230, 230, 250}, 16);
   MonthPopup(today.month);
@@ -94,7 +95,8 @@ void BuildLayout(const InitialDate& today) {
   Label(kSunsetField, "", Rect{20, 340, 580, 365}, 2, 16);
   Label(kSolarNoonField, "", Rect{20, 380, 240, 405}, 1, 16);
   Label(kDayLengthField, "", Rect{245, 380, 600, 405}, 1, 16);
-  rt::NewControl(kWeb, rt::ControlType::PushButton, "US Naval Observatory Website...", Rect{15, 420, 240, 440}, 1);
+  rt::NewControl(kWeb, rt::ControlType::PushButton, "US Naval Observatory Website...",
+                 Rect{15, 420, 240, 440}, 1);
   rt::NewControl(kAnnualPlot, rt::ControlType::PushButton, "Annual Plot", Rect{250, 420, 350, 440}, 1);
   rt::NewControl(kHelp, rt::ControlType::PushButton, "?", Rect{355, 420, 395, 440}, 1);
   rt::NewControl(kCalculate, rt::ControlType::DefaultButton, "Calculate", Rect{410, 420, 505, 440}, 1);
@@ -106,28 +108,45 @@ struct SunWindow {
   int16_t month = 1;
   int16_t daylightSaving = 0;
   bool calculated = false;
-  int16_t lastDay = 0;
+  int32_t lastDay = 0;
   float lastLatitude = 0, lastLongitude = 0;
-  // What the day routine last wrote, and the date it came from: a day of the year
-  // typed since then (with the date unchanged) is taken as it is.
-  int16_t writtenDay = 0;
-  std::string writtenDate;
+  // The day of the year and the date are two ways to give the day: whichever the
+  // user changed last is the one Calculate takes. The texts as last seen tell which.
+  std::string seenDay, seenDate;
+  bool dayTypedLast = false;
 
   std::string DateKey() const {
     return std::to_string(month) + "/" + rt::EditText(kDayField) + "/" + rt::EditText(kYearField);
   }
-  void UpdateDayOfYear() {
-    writtenDay = computeDayOfYear(month);
-    writtenDate = DateKey();
+  void Remember() {
+    seenDay = rt::EditText(kDayOfYearField);
+    seenDate = DateKey();
   }
-  int16_t DayToUse() {
-    const double typed = std::trunc(FieldValueDouble(kDayOfYearField));
-    if (DateKey() == writtenDate && typed != writtenDay && typed >= 1 && typed <= 366) {
-      rt::FocusEditField(0);
-      return static_cast<int16_t>(typed);
+  // Called on every pass of the loop and before Calculate.
+  void NoticeEdits() {
+    if (!rt::WindowExists(kCalculatorWindow)) return;
+    rt::SetOutputWindow(kCalculatorWindow);
+    if (DateKey() != seenDate) {
+      dayTypedLast = false;
+    } else if (rt::EditText(kDayOfYearField) != seenDay) {
+      dayTypedLast = true;
     }
-    UpdateDayOfYear();
-    return writtenDay;
+    Remember();
+  }
+  int32_t UpdateDayOfYear() {
+    const int32_t n = computeDayOfYear(month);
+    dayTypedLast = false;
+    Remember();
+    return n;
+  }
+  int32_t DayToUse() {
+    NoticeEdits();
+    const double typed = std::trunc(FieldValueDouble(kDayOfYearField));
+    if (dayTypedLast && typed >= 1 && typed <= 366) {
+      rt::FocusEditField(0);
+      return static_cast<int32_t>(typed);
+    }
+    return UpdateDayOfYear();
   }
   void PlaceFromFields() {
     latitude = FieldValue(kLatitudeField) * (northLatitude ? 1.0f : -1.0f);
@@ -166,6 +185,7 @@ struct SunWindow {
 
   // Acts on a click; true ends the window.
   bool Command(int16_t button) {
+    NoticeEdits();
     switch (button) {
       case kMonthPopup:
         month = static_cast<int16_t>(rt::ControlValue(kMonthPopup));
@@ -181,15 +201,24 @@ struct SunWindow {
         westLongitude = button == kWest ? 1 : 0;
         ShowHemispheres();
         break;
-      case kMapButton: PickFromMap(); break;
-      case kTodayButton: UseToday(); break;
-      case kCalculate: Calculate(); break;
-      case kDone: return true;
+      case kMapButton:
+        PickFromMap();
+        break;
+      case kTodayButton:
+        UseToday();
+        break;
+      case kCalculate:
+        Calculate();
+        break;
+      case kDone:
+        return true;
       case kHelp:
         rt::FlushEvents();
         DoHelpWindow(169);
         break;
-      case kWeb: LSLaunchURL(3); break;
+      case kWeb:
+        LSLaunchURL(3);
+        break;
       case kDaylightSaving:
         daylightSaving = daylightSaving ? 0 : 1;
         rt::SetControlState(kDaylightSaving, daylightSaving ? 2 : 1);
@@ -200,7 +229,8 @@ struct SunWindow {
         RunAnnualSunCycle(daylightSaving);
         rt::BringWindowForward(kCalculatorWindow);
         break;
-      default: break;
+      default:
+        break;
     }
     return false;
   }
@@ -209,7 +239,6 @@ struct SunWindow {
 }  // namespace
 
 int16_t Sunrise() {
-  const HandlerScope callersHandlers;
   northLatitude = 1;
   westLongitude = 1;
   const InitialDate today = TodaysDate(TodayDateText());
@@ -219,29 +248,22 @@ int16_t Sunrise() {
   w.UpdateDayOfYear();
   ActivateField(0);
 
-  Action = 0;
-  EventID = 0;
-  InstallDialogHandlers(NoMENU);
-  bool done = false;
-  while (!done && rt::WindowExists(kCalculatorWindow)) {
-    rt::PumpEvents();
-    rt::SetOutputWindow(kCalculatorWindow);
-    const int16_t action = Action;
-    const int32_t id = EventID;
-    Action = 0;
-    EventID = 0;
-    if (action == ActionCode::Click && id != 0) {
-      done = w.Command(static_cast<int16_t>(id));
-      if (rt::WindowExists(kCalculatorWindow)) rt::SetOutputWindow(kCalculatorWindow);
-    } else if (action == ActionCode::CloseBox) {
-      if (id == kCalculatorWindow) done = true;
-      if (id == kSunChartWindow && rt::WindowExists(kSunChartWindow)) rt::CloseWindow(kSunChartWindow);
-      if (!done && rt::WindowExists(kCalculatorWindow)) rt::BringWindowForward(kCalculatorWindow);
+  LoopRules rules;
+  rules.doneButton = kDone;
+  rules.afterPass = [&w] { w.NoticeEdits(); };
+  // The chart's close box closes the chart only.
+  rules.onOther = [](int16_t action, int32_t id) {
+    if (action == ActionCode::CloseBox && id == kSunChartWindow && rt::WindowExists(kSunChartWindow)) {
+      rt::CloseWindow(kSunChartWindow);
+      if (rt::WindowExists(kCalculatorWindow)) rt::BringWindowForward(kCalculatorWindow);
     }
-    Action = 0;
-    EventID = 0;
-  }
-  if (rt::WindowExists(kCalculatorWindow)) rt::CloseWindow(kCalculatorWindow);
+    return false;
+  };
+  RunCalculatorLoop(rules, [&w](int16_t button) {
+    const bool done = w.Command(button);
+    if (rt::WindowExists(kCalculatorWindow)) rt::SetOutputWindow(kCalculatorWindow);
+    return done;
+  });
   if (rt::WindowExists(kSunChartWindow)) rt::CloseWindow(kSunChartWindow);
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "calculators/sunrise_calc.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "calculators/frame.h"
@@ -29,18 +30,21 @@ HoursMinutes Split(float hours) {
 }
 
 Str255 ClockText(const char* prefix, HoursMinutes t) {
-  Str255 s = Str255(prefix) + NumText(t.h) + " :";
+  Str255 s = Str255(prefix) + NumberText(t.h) + " :";
   if (t.m < 10) {
-    const Str255 m = NumText(t.m);
+    const Str255 m = NumberText(t.m);
     s += " 0";
     s += m[m.size() - 1];
   } else {
-    s += NumText(t.m);
+    s += NumberText(t.m);
   }
   return s;
 }
 
-bool SummerAt(int16_t n, float lat) {
+// The season of a day whose sunset reads 0:00 although the sun does cross the
+// horizon: only a sunset within the minute after midnight gets there, which happens
+// near a polar circle in its summer, so the date tells the season.
+bool SummerByDate(int32_t n, float lat) {
   return lat > 0 ? (n >= 78 && n <= 268) : (n < 78 || n > 268);
 }
 
@@ -51,14 +55,18 @@ Str255 PolarText(bool summer, float lat) {
 
 }  // namespace
 
-SunDay ComputeSunDay(int16_t n, float lat, float lon, bool daylightSaving) {
+SunDay ComputeSunDay(int32_t n, float lat, float lon, bool daylightSaving) {
   const double w = lon / 360.0;
-  const auto dayCount = static_cast<int16_t>(n + 5110);
+  // Days from the epoch of the formulas (1 January 2000, noon) to day 0 of a year in
+  // the middle of a leap-year cycle: day n at noon is 5113 + n days later, which
+  // keeps the sun's position within a few hours of the calendar in every year.
+  const int32_t dayCount = std::clamp<int32_t>(n, -1000000, 1000000) + 5113;
   const float j0 = static_cast<float>(dayCount - w) + 0.5f;
   const float d = static_cast<float>(j0 + w);
   const float mean = static_cast<float>(std::fmod(static_cast<float>(0.98560028 * d + 357.5291), 360.0));
-  float centre = static_cast<float>(1.9148 * std::sin(kDegToRad * mean) + 0.02 * std::sin(kTwoDegToRad * mean) +
-                                    0.0003 * std::sin(3 * kDegToRad * mean));
+  float centre =
+      static_cast<float>(1.9148 * std::sin(kDegToRad * mean) + 0.02 * std::sin(kTwoDegToRad * mean) +
+                         0.0003 * std::sin(3 * kDegToRad * mean));
   if (centre > 360) centre -= 360.0f;
   if (centre < 0) centre += 360.0f;
   const float lambda =
@@ -92,7 +100,9 @@ SunDay ComputeSunDay(int16_t n, float lat, float lon, bool daylightSaving) {
   const HoursMinutes set = Split(hs), rise = Split(hr);
   if (set.zero()) {
     day.polar = true;
-    day.summer = SummerAt(n, lat);
+    // Beyond -1..1 the sign of x says which side of the horizon the sun stays on
+    // all day: above it (x < -1) or below it (x > 1), whatever the date.
+    day.summer = x < -1.0f ? true : x > 1.0f ? false : SummerByDate(n, lat);
     day.sunsetText = PolarText(day.summer, lat);
   } else {
     day.sunsetText = ClockText("Approximate local sunset time:  ", set);
@@ -106,7 +116,7 @@ SunDay ComputeSunDay(int16_t n, float lat, float lon, bool daylightSaving) {
     day.lengthText = " ";
   } else {
     day.daylight = length;
-    day.lengthText = NumText(len.h) + " hours," + NumText(len.m) + " minutes of daylight";
+    day.lengthText = NumberText(len.h) + " hours," + NumberText(len.m) + " minutes of daylight";
   }
 
   // Solar noon halfway through the daylight. Measured with the day length, not with
@@ -117,12 +127,12 @@ SunDay ComputeSunDay(int16_t n, float lat, float lon, bool daylightSaving) {
   if (noon > 0 && !day.polar) {
     const auto q = static_cast<int32_t>(std::trunc(noon / 60.0f));
     const auto r = static_cast<int32_t>(std::trunc(noon - 60.0f * static_cast<float>(q)));
-    day.noonText = Str255("Solar noon ~ ") + NumText(q) + " :" + NumText(r);
+    day.noonText = Str255("Solar noon ~ ") + NumberText(q) + " :" + NumberText(r);
   }
   return day;
 }
 
-float SunriseCalc(int16_t show, int16_t n, int16_t daylightSaving) {
+float SunriseCalc(int16_t show, int32_t n, int16_t daylightSaving) {
   const SunDay day = ComputeSunDay(n, latitude, longitude, daylightSaving != 0);
   JulianSunrise = day.sunriseHours;
   JulianSunset = day.sunsetHours;

@@ -9,10 +9,13 @@ namespace mv::calc {
 
 namespace {
 
+// The ice formula gives hectopascals; the table is in torr.
+constexpr double kTorrPerHectopascal = 0.750062;
+
 enum class Rule : uint8_t {
-  Mul,            // x * k, k double, result rounded to single
-  Div,            // x / k, the same
-  MulSingle,      // single-precision arithmetic throughout
+  Mul,        // x * k, k double, result rounded to single
+  Div,        // x / k, the same
+  MulSingle,  // single-precision arithmetic throughout
   DivSingle,
   FahrenheitToCelsius,
   CelsiusToFahrenheit,
@@ -33,20 +36,25 @@ struct Row {
 
 const char* NoteText(int note) {
   switch (note) {
-    case 1: return "• standard '5/9 X (°F - 32)' conversion";
-    case 2: return "• standard '(9/5 X °C) + 32' conversion";
+    case 1:
+      return "• standard '5/9 X (°F - 32)' conversion";
+    case 2:
+      return "• standard '(9/5 X °C) + 32' conversion";
     case 3:
       return "• conversion factor differs slightly at other temperatures: for example, ~2.26 j/mg at 0 °C "
              "vs. ~2.45 j/mg at 37 °C";
-    case 4: return "• STP = 0 °C, 760 torr (1.0 atmospheres)";
+    case 4:
+      return "• STP = 0 °C, 760 torr (1.0 atmospheres)";
     case 5:
       return "• elevation = 90 ° when sun is directly overhead.          • Approximate clear sky sea level "
              "values (sunlight varies with season, altitude, humidity, etc.)";
     case 6:
       return "• based on solar constant of 1366 watts/square meter        • Approximate clear sky equatorial "
              "noon values (varies with latitude, season, sun elevation, humidity, etc.) ";
-    case 7: return "• assumes 760 torr (1.0 atmospheres) = 10.0 meter water column";
-    case 8: return "• separate approximations are used for temperatures above and below 0 °C";
+    case 7:
+      return "• assumes 760 torr (1.0 atmospheres) = 10.0 meter water column";
+    case 8:
+      return "• separate approximations are used for temperatures above and below 0 °C";
     case 9:
       return "• This is for saturated air (100% relative humidity).      • Separate approximations are used "
              "for temperatures above and below 0 °C";
@@ -54,12 +62,14 @@ const char* NoteText(int note) {
       return "• assumes 0 °C; higher temperature means lower water mass/KPa and vice versa -- does not check "
              "for saturation vapor pressure limits";
     case 11:
-      return "• assumes 0 °C; higher temperature means lower water mass/torr and vice versa -- does not check "
+      return "• assumes 0 °C; higher temperature means lower water mass/torr and vice versa -- does not "
+             "check "
              "for saturation vapor pressure limits";
     case 12:
       return "• conversion factor differs slightly at other temperatures: for example, ~0.539 cal/mg at 0 °C "
              "vs. ~0.584 cal/mg at 37 °C";
-    default: return "";
+    default:
+      return "";
   }
 }
 
@@ -82,7 +92,7 @@ constexpr Row kEnergy[] = {
 
 constexpr Row kSpeed[] = {
     {"meters/sec", "kilometers/hour", 0, Rule::Mul, 3.6},
-    {"kilometers/hour", "meters/sec", 0, Rule::Mul, 0.2776398},
+    {"kilometers/hour", "meters/sec", 0, Rule::Div, 3.6},
     {"miles per hour", "meters/sec", 0, Rule::Mul, 0.44704},
     {"rate/sec", "rate/hour", 0, Rule::MulSingle, 3600},
     {"rate/hour", "rate/sec", 0, Rule::DivSingle, 3600},
@@ -99,12 +109,12 @@ constexpr Row kSpeed[] = {
     {"meters", "feet", 0, Rule::Div, 0.3048},
     {"miles", "kilometers", 0, Rule::Mul, 1.60934},
     {"kilometers", "miles", 0, Rule::Div, 1.60934},
-    {"acres", "hectares", 0, Rule::Mul, 0.4048327},
+    {"acres", "hectares", 0, Rule::Mul, 0.4046856},
     {"square miles", "acres", 0, Rule::MulSingle, 640},
-    {"square miles", "hectares", 0, Rule::Mul, 259.09},
-    {"square miles", "squre kilometers", 0, Rule::Mul, 2.5909},
+    {"square miles", "hectares", 0, Rule::Mul, 258.9988},
+    {"square miles", "squre kilometers", 0, Rule::Mul, 2.589988},
     {"square yards", "square meters", 0, Rule::Mul, 0.8361204},
-    {"square feet", "squre meters", 0, Rule::Mul, 0.0929368},
+    {"square feet", "squre meters", 0, Rule::Mul, 0.09290304},
     {"square inches", "square centimeters", 0, Rule::Mul, 6.452},
 };
 
@@ -121,7 +131,7 @@ constexpr Row kMass[] = {
     {"cubic feet", "liters", 0, Rule::Mul, 28.3163},
     {"U.S. gallons", "liters", 0, Rule::Mul, 3.785412},
     {"US pint", "liters", 0, Rule::Mul, 0.473176},
-    {"US quart", "liters", 0, Rule::Mul, 0.9455371},
+    {"US quart", "liters", 0, Rule::Mul, 0.9463529},
     {"cup", "liters", 0, Rule::Mul, 0.24},
     {"barrels (oil)", "liters", 0, Rule::Mul, 158.9873},
     {"mmoles", "ml gas at STP", 4, Rule::Mul, 22.413},
@@ -157,27 +167,43 @@ constexpr Row kPressure[] = {
 
 std::span<const Row> Category(int16_t popup) {
   switch (popup) {
-    case kEnergyPopup: return kEnergy;
-    case kSpeedPopup: return kSpeed;
-    case kMassPopup: return kMass;
-    case kPressurePopup: return kPressure;
-    default: return {};
+    case kEnergyPopup:
+      return kEnergy;
+    case kSpeedPopup:
+      return kSpeed;
+    case kMassPopup:
+      return kMass;
+    case kPressurePopup:
+      return kPressure;
+    default:
+      return {};
   }
 }
 
 float Apply(const Row& r, float x) {
   switch (r.rule) {
-    case Rule::Mul: return static_cast<float>(x * r.k);
-    case Rule::Div: return static_cast<float>(x / r.k);
-    case Rule::MulSingle: return x * static_cast<float>(r.k);
-    case Rule::DivSingle: return x / static_cast<float>(r.k);
-    case Rule::FahrenheitToCelsius: return static_cast<float>((x - 32.0) * 0.55555555);
-    case Rule::CelsiusToFahrenheit: return static_cast<float>(x * 1.8 + 32.0);
-    case Rule::CelsiusToKelvin: return static_cast<float>(x + 273.15);
-    case Rule::SunElevation: return SunlightByElevation(x);
-    case Rule::SunAltitude: return SunlightByAltitude(x);
-    case Rule::VapourPressure: return SaturationVapourPressure(x);
-    case Rule::VapourDensity: return SaturationVapourDensity(x);
+    case Rule::Mul:
+      return static_cast<float>(x * r.k);
+    case Rule::Div:
+      return static_cast<float>(x / r.k);
+    case Rule::MulSingle:
+      return x * static_cast<float>(r.k);
+    case Rule::DivSingle:
+      return x / static_cast<float>(r.k);
+    case Rule::FahrenheitToCelsius:
+      return static_cast<float>((x - 32.0) * 0.55555555);
+    case Rule::CelsiusToFahrenheit:
+      return static_cast<float>(x * 1.8 + 32.0);
+    case Rule::CelsiusToKelvin:
+      return static_cast<float>(x + 273.15);
+    case Rule::SunElevation:
+      return SunlightByElevation(x);
+    case Rule::SunAltitude:
+      return SunlightByAltitude(x);
+    case Rule::VapourPressure:
+      return SaturationVapourPressure(x);
+    case Rule::VapourDensity:
+      return SaturationVapourDensity(x);
   }
   return 0;
 }
@@ -227,7 +253,7 @@ float SaturationVapourPressure(float t) {
   // Far below any real temperature the denominator reaches zero; no vapour there.
   if (!(k - 7.66 > 0)) return 0.0f;
   return static_cast<float>(static_cast<float>(6.1078 * std::exp(21.87456 * (k - 273.16) / (k - 7.66))) *
-                            0.728498);
+                            kTorrPerHectopascal);
 }
 
 float SaturationVapourDensity(float t) {

@@ -85,7 +85,6 @@ int16_t UnitCONVERT() {
   LoopRules rules;
   rules.defaultButton = kCompute;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::EndOnAny;
   RunCalculatorLoop(rules, [&popup](int16_t button) {
     if (button >= kFirstRadio && button < kFirstRadio + 4) {
       const auto chosen = static_cast<int16_t>(kEnergyPopup + (button - kFirstRadio));

@@ -18,9 +18,9 @@ constexpr int16_t kHelpTopic = 188;
 constexpr int16_t kOpeningItem = 3;  // 67 %
 
 void WashoutCalculations(int16_t percent) {
-  SetFieldText(kResultLabel, NumText(percent) + "% washout time:   ");
+  SetFieldText(kResultLabel, NumberText(percent) + "% washout time:   ");
   const float minutes = WashoutMinutes(FieldValue(kVolume), FieldValue(kFlow), percent);
-  if (UsableResult(kTime, minutes)) SetFieldText(kTime, NumText(minutes) + " min");
+  if (UsableResult(kTime, minutes)) SetFieldText(kTime, NumberText(minutes) + " min");
   ActivateField(0);
 }
 
@@ -38,7 +38,7 @@ void BuildLayout() {
   Label(kVolumeLabel, "Chamber  volume (ml):  ", 52);
   Entry(kVolume, " 100", 50);
   Label(kFlowLabel, "Flow rate (ml/min):  ", 82);
-  Entry(kFlow, NumText(flowrate), 80);
+  Entry(kFlow, NumberText(flowrate), 80);
   Label(kPercentLabel, "Washout percentage:  ", 112);
   Popup100(kPopupMenu);
   rt::NewPopupControl(kPercentPopup, kPopupMenu, "", Rect{215, 108, 315, 132}, kOpeningItem);
@@ -59,7 +59,6 @@ void ChamberWashout() {
   LoopRules rules;
   rules.defaultButton = kCompute;
   rules.doneButton = kDone;
-  rules.activate = ActivateRule::Never;
   RunCalculatorLoop(rules, [&percent](int16_t button) {
     switch (button) {
       case kCompute:

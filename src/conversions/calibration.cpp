@@ -47,17 +47,17 @@ Str255 CalibrationTemplate(int16_t kind) {
 
 Str255 CalibrationEquationText(int16_t kind, const FitResult& fit) {
   if (!fit.ok()) return CalibrationTemplate(kind);
-  if (kind == FitKind::Power) return PrintedFloat(fit.b) + "* volts^" + PrintedFloat(fit.c);
+  if (kind == FitKind::Power) return PrintedNumber(fit.b) + "* volts^" + PrintedNumber(fit.c);
   if (kind == FitKind::Polynomial) {
-    Str255 s = PrintedFloat(fit.a) + " ";
+    Str255 s = PrintedNumber(fit.a) + " ";
     if (fit.b > 0) s += " + ";
-    s += PrintedFloat(fit.b) + "*volts";
+    s += PrintedNumber(fit.b) + "*volts";
     if (fit.c > 0) s += " + ";
-    return s + PrintedFloat(fit.c) + "*volts^ 2 ";
+    return s + PrintedNumber(fit.c) + "*volts^ 2 ";
   }
-  Str255 s = PrintedFloat(fit.a);
+  Str255 s = PrintedNumber(fit.a);
   if (!(fit.b < 0)) s += " + ";
-  return s + PrintedFloat(fit.b) + "*volts";
+  return s + PrintedNumber(fit.b) + "*volts";
 }
 
 Str255 CalibrationCountText(int n, const FitResult& fit) {
@@ -73,7 +73,7 @@ Str255 CalibrationCountText(int n, const FitResult& fit) {
     case FitRefusal::None:
       break;
   }
-  return count + " points; r-squared = " + PrintedFloat(static_cast<float>(fit.r2));
+  return count + " points; r-squared = " + PrintedNumber(static_cast<float>(fit.r2));
 }
 
 CalibrationSnapshot TakeCalibrationSnapshot(int16_t channel) {

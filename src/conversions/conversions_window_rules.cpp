@@ -101,7 +101,7 @@ RangeTexts InterfaceRangeTexts(int16_t externalAD) {
 }
 
 Str255 RangeText(float value) {
-  Str255 text = PrintedFloat(value);
+  Str255 text = PrintedNumber(value);
   std::size_t start = 1;
   while (start <= text.size() && text[start - 1] == ' ') ++start;
   return text.mid(start, kRangeTextLimit);

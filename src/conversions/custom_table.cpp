@@ -107,15 +107,15 @@ CustomEditorFields CustomEditorFieldsFromTable() {
     CustomEditorRow& row = f.rows[n - kFirstCustomButton];
     row.title = b.title;
     row.label = b.label;
-    row.a = PrintedFloat(b.a);
-    row.b = PrintedFloat(b.b);
-    row.c = PrintedFloat(b.c);
-    row.minimum = PrintedFloat(b.minimum);
-    row.maximum = PrintedFloat(b.maximum);
+    row.a = PrintedNumber(b.a);
+    row.b = PrintedNumber(b.b);
+    row.c = PrintedNumber(b.c);
+    row.minimum = PrintedNumber(b.minimum);
+    row.maximum = PrintedNumber(b.maximum);
   }
   f.threeWayTitle = CustomButtonTitle(kThreeWayButton);
   f.threeWayLabel = but1lbls;
-  for (int i = 0; i < 8; ++i) f.threeWay[i] = PrintedFloat(conversionsArray[100 + i]);
+  for (int i = 0; i < 8; ++i) f.threeWay[i] = PrintedNumber(conversionsArray[100 + i]);
   return f;
 }
 

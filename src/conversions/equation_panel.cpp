@@ -120,7 +120,7 @@ bool ScopeChannel(int16_t channel) {
 }  // namespace
 
 Str255 CoefficientText(float value) {
-  return PrintedFloat(value);
+  return PrintedNumber(value);
 }
 
 float CoefficientFromText(std::string_view text) {

@@ -31,7 +31,7 @@ Str255 SpikeRowTitle(int16_t channel) {
 }
 
 Str255 SpikeRatioText(float ratio) {
-  return PrintedFloat(ratio);
+  return PrintedNumber(ratio);
 }
 
 SpikeFieldTexts SpikeFieldsFromRatios(int16_t nChannels) {

@@ -1,11 +1,6 @@
 #include "conversions/text_fields.h"
 
-#include <charconv>
-#include <cmath>
 #include <string>
-#include <system_error>
-
-#include "shell/kit/format.h"
 
 namespace mv {
 
@@ -28,15 +23,6 @@ void SetTextField(Str255& fields, int k, std::size_t width, std::string_view tex
   if (s.size() < start + width) s.resize(start + width, ' ');
   s.replace(start, width, PadOrCut(text, width).str());
   fields = Str255(s);
-}
-
-Str255 PrintedFloat(float value) {
-  if (!std::isfinite(value)) return PrintedNumber(value);
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value);
-  double shortest = value;
-  if (res.ec == std::errc()) std::from_chars(buf, res.ptr, shortest);
-  return PrintedNumber(shortest);
 }
 
 }  // namespace mv

@@ -1,5 +1,5 @@
 // Fixed-width text fields of the conversion texts (button titles and labels,
-// channel labels) and the number text of single-precision results.
+// channel labels).
 #pragma once
 #include <cstddef>
 #include <string_view>
@@ -24,9 +24,5 @@ Str255 TextField(const Str255& fields, int k, std::size_t width);
 // Overwrites field k with the text padded or cut to width; a shorter string is first
 // padded with blanks up to the field.
 void SetTextField(Str255& fields, int k, std::size_t width, std::string_view text);
-
-// The printed-number rule applied to the shortest decimal that reads back as the
-// same single-precision value, so 1.2f prints " 1.2" and not " 1.200000048".
-Str255 PrintedFloat(float value);
 
 }  // namespace mv

@@ -4,6 +4,7 @@
 
 #include "acquisition/state.h"
 #include "devices/adam_protocol.h"
+#include "devices/hardware_input.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
@@ -20,12 +21,6 @@ namespace {
 constexpr int16_t kProgressWindow = 1776;
 constexpr int kRangePauseMs = 60;
 
-int HardwareInput(int16_t channel) {
-  const float f = ChannelVariables[channel][ChanField::Input];
-  if (!std::isfinite(f) || f <= -32768.0f || f >= 32768.0f) return 0;
-  return static_cast<int>(std::trunc(f));
-}
-
 void ShowProgress() {
   BuildWINDOW(kProgressWindow, "ADAM setup...", 100, 100, 452, 172, 0);
   WARNINGSTRIPES(6);
@@ -36,9 +31,9 @@ void ShowProgress() {
 // Sends one channel's range command; waits for its reply unless an earlier one timed
 // out. Returns false when this reply timed out.
 bool SendRange(SerialPort& port, int16_t channel, bool wait) {
-  const std::optional<adam::InputAddress> a = adam::AddressOf(HardwareInput(channel));
+  const std::optional<adam::InputAddress> a = adam::AddressOf(HardwareInputOf(channel));
   if (!a) return true;  // no input chosen: there is nothing to set
-  hardwareADchannel = static_cast<int16_t>(HardwareInput(channel) - 1);
+  hardwareADchannel = static_cast<int16_t>(HardwareInputOf(channel) - 1);
   const uint32_t deadline = rt::TickCount() + kAdamRangeTimeoutTicks;
   // A reply left from an earlier command would be taken for this one.
   if (wait) port.Discard();
@@ -75,7 +70,7 @@ std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t de
 
 void ReadADAM(int16_t channel, int16_t duringRecording) {
   if (channel < 1 || channel > 16) return;
-  const int input = HardwareInput(channel);
+  const int input = HardwareInputOf(channel);
   hardwareADchannel = static_cast<int16_t>(input < 9 ? input - 1 : input - 9);
   AdamSilentModules.BeforeRead(channel, Sample, duringRecording != 0);
   std::optional<float> value;

@@ -7,6 +7,7 @@
 
 #include "devices/adam_protocol.h"
 #include "devices/adam_reader.h"
+#include "devices/hardware_input.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -68,9 +69,10 @@ void SetPlotLimits(int16_t channel, int16_t sensor) {
   }
 }
 
-int HardwareInput(int16_t channel) {
-  const float f = ChannelVariables[channel][ChanField::Input];
-  return std::isfinite(f) && f >= 1.0f && f < 17.0f ? static_cast<int>(f) : 0;
+// The channel's input when the modules have it (16 inputs at most), else 0.
+int AdamInputOf(int16_t channel) {
+  const int16_t input = HardwareInputOf(channel);
+  return input <= 16 ? input : 0;
 }
 
 void DrawPanels(int16_t left, int16_t top, int16_t rows, int16_t voltRows, int16_t tcRows) {
@@ -109,7 +111,7 @@ int16_t AdamSensorButton(int16_t sensorType, int16_t row) {
 }
 
 int16_t AdamPreselectedInput(int16_t channel, int16_t count, bool newChannel) {
-  const int present = HardwareInput(channel);
+  const int present = AdamInputOf(channel);
   if (newChannel) {
     for (int16_t k = 1; k <= count; ++k)
       if (ChannelButtonsArray[k] == 0.0f) return k;
@@ -334,12 +336,12 @@ void ADAMChannels(int16_t channel, int16_t newChannel) {
   std::array<int16_t, 17> choice{};
   ChannelButtonsArray.fill(0.0f);
   for (int16_t c = 1; c <= std::clamp<int>(nChannels, 0, 16); ++c) {
-    const int input = HardwareInput(c);
+    const int input = AdamInputOf(c);
     if (input == 0 || c == channel) continue;
     ChannelButtonsArray[input] = 1.0f;
     if (choice[input] == 0) choice[input] = ADsensorType[c];
   }
-  if (const int own = HardwareInput(channel)) choice[own] = ADsensorType[channel];
+  if (const int own = AdamInputOf(channel)) choice[own] = ADsensorType[channel];
   InputNumber = AdamPreselectedInput(channel, count, newChannel != 0);
 
   const int16_t rows = 22, top = 80;

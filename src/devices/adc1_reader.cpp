@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "devices/hardware_input.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
@@ -15,13 +16,6 @@ namespace mv {
 namespace {
 
 using adc1::Gain;
-
-// Field 1 of the channel's record, truncated toward zero; 0 for a value no input has.
-int16_t HardwareInput(int16_t channel) {
-  float f = ChannelVariables[channel][1];
-  if (!std::isfinite(f) || f <= -32768.0f || f >= 32768.0f) return 0;
-  return static_cast<int16_t>(std::trunc(f));
-}
 
 // A byte that arrived after its wait had given up would otherwise be taken as the
 // reply to this command.
@@ -68,7 +62,7 @@ std::optional<float> Adc1Exchange(SerialPort& port, int input, Gain gain) {
 void ReadADC1(int16_t channel) {
   if (channel < 1 || channel > 16) return;
   SerialPort& port = SerialLine();
-  hardwareADchannel = HardwareInput(channel);
+  hardwareADchannel = HardwareInputOf(channel);
   const int input = hardwareADchannel;
   const bool keepLast = PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0;
   bool failed = false;

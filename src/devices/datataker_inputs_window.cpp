@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "devices/connection.h"
+#include "devices/hardware_input.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
@@ -27,13 +28,8 @@ constexpr int16_t kCounter = 0, kTypeT = 20, kTypeJ = 40, kTypeK = 60, kPlus = 8
 
 using namespace DataTakerWord;
 
-int HardwareInput(int16_t channel) {
-  const float f = ChannelVariables[channel][1];
-  return std::isfinite(f) && f > 0.0f && f < 32768.0f ? static_cast<int>(f) : 0;
-}
-
 bool RowShown(int16_t channel) {
-  return channel >= 1 && channel <= 16 && channel <= nChannels && HardwareInput(channel) > 0;
+  return channel >= 1 && channel <= 16 && channel <= nChannels && HardwareInputOf(channel) > 0;
 }
 
 int16_t RowY(int16_t channel) {

@@ -5,6 +5,7 @@
 
 #include "acquisition/state.h"
 #include "devices/datataker_lists.h"
+#include "devices/hardware_input.h"
 #include "devices/read_wait.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -15,13 +16,6 @@
 namespace mv {
 
 namespace {
-
-// Field 1 of the channel's record, truncated toward zero; 0 for a value no input has.
-int HardwareInput(int16_t channel) {
-  const float f = ChannelVariables[channel][1];
-  if (!std::isfinite(f) || f <= -32768.0f || f >= 32768.0f) return 0;
-  return static_cast<int>(std::trunc(f));
-}
 
 // The clock has reached the deadline (wrap-safe).
 bool Reached(uint32_t deadline) {
@@ -68,18 +62,23 @@ std::optional<float> Exchange(const std::string& command, bool voltageInput, int
 void ReadDataTaker(datataker::Family family, int16_t channel, int16_t duringRecording) {
   if (channel < 1 || channel > 16) return;
   const DataTakerChannelsRecord& record = DataTakerChannels[channel];
-  const int input = HardwareInput(channel);
+  const int input = HardwareInputOf(channel);
   hardwareADchannel = static_cast<int16_t>(input);
   const std::string command = datataker::ChannelCommand(family, input, record, DT800FastAcquisitionMode != 0);
   const std::optional<float> value =
       command.empty() ? std::nullopt : Exchange(command, datataker::IsVoltageInput(record), duringRecording);
+  // A value kept from before this run is not this run's last good reading: a failure
+  // before the channel has read well once in the run is -99999.
+  if (Sample < 2) lastvoltage[channel] = kBadReading;
   if (value) {
     volts = *value;
+    lastvoltage[channel] = *value;
   } else {
-    volts = BadReadingResult(LastVoltageArray[channel + 17], PrefsArray[PrefsSlot::BadReadingKeepsLast] == 1);
+    // The last good reading, never the spike filter's reference (0 while the filter is
+    // off) and never a failed value.
+    volts = BadReadingResult(lastvoltage[channel], PrefsArray[PrefsSlot::BadReadingKeepsLast] == 1);
     BuzzFailedRead();
   }
-  if (family == datataker::Family::DT500) lastvoltage[channel] = volts;
 }
 
 void SendBlockTwice(const std::vector<std::string>& block) {
@@ -107,7 +106,8 @@ bool SendDataTakerLines(const std::vector<std::string>& lines) {
 }
 
 void SwitchDT800ToHIGHSpeed() {
-  SendBlockTwice(datataker::ParameterBlock(true, PrefsArray[PrefsSlot::DT800MainsFilter] != 0, mainsfrequency));
+  SendBlockTwice(
+      datataker::ParameterBlock(true, PrefsArray[PrefsSlot::DT800MainsFilter] != 0, mainsfrequency));
 }
 
 void SwitchDT800ToLOWSpeed() {

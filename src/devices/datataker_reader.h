@@ -13,8 +13,9 @@ namespace mv {
 // A reading must be complete within this many ticks of sending the channel definition.
 constexpr uint32_t kDataTakerTimeoutTicks = 30;
 
-// Read channel 1..16 into volts. The DT500 family also keeps the result, good or
-// failed, in lastvoltage[channel].
+// Read channel 1..16 into volts. Both families keep each good reading in
+// lastvoltage[channel]; a failed read gives that value under the bad-reading rule, or
+// -99999 when the channel has not read well yet in this run.
 void ReadDataTaker500(int16_t channel, int16_t duringRecording);
 void ReadDataTaker800(int16_t channel, int16_t duringRecording);
 

@@ -1,5 +1,8 @@
 #include "devices/read_wait.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
@@ -18,6 +21,22 @@ void ServiceRecordingWait(int16_t duringRecording) {
   services::ReadControlStrip();
 }
 
+namespace {
+
+// From now until the tick after `deadline` begins (the first moment TickPassed holds),
+// at most one tick: the notes and toolbar are looked after at least that often.
+std::chrono::microseconds NextLookIn(uint32_t deadline) {
+  constexpr uint64_t kTickUs = 1'000'000 / 60 + 1;
+  const uint64_t now = rt::Microseconds();
+  const uint64_t tick = now * 60 / 1'000'000;
+  const int64_t ticksLeft = static_cast<int32_t>(deadline - static_cast<uint32_t>(tick)) + int64_t{1};
+  if (ticksLeft <= 0) return {};
+  const uint64_t passedAt = ((tick + static_cast<uint64_t>(ticksLeft)) * 1'000'000 + 59) / 60;
+  return std::chrono::microseconds(std::min(passedAt - now, kTickUs));
+}
+
+}  // namespace
+
 bool WaitForBytes(SerialPort& port, int need, uint32_t deadline, int16_t duringRecording) {
   for (;;) {
     // The clock is looked at first: a reply that shows up only after the deadline
@@ -25,8 +44,13 @@ bool WaitForBytes(SerialPort& port, int need, uint32_t deadline, int16_t duringR
     if (TickPassed(deadline)) return false;
     if (port.BytesWaiting() >= need) return true;
     ServiceRecordingWait(duringRecording);
-    port.Pause(1);
+    port.AwaitBytes(need, NextLookIn(deadline));
   }
+}
+
+bool LineFallsQuiet(SerialPort& port) {
+  const int have = port.BytesWaiting();
+  return !port.AwaitBytes(have + 1, std::max(port.QuietGap(), kLeastQuietTime));
 }
 
 void DrainLateReply(SerialPort& port, uint32_t untilTick) {

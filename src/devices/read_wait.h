@@ -2,6 +2,7 @@
 // keep the recording's notes and toolbar alive, bound the wait by the tick clock,
 // drain a reply that comes too late, and apply the bad-reading rule and the buzz.
 #pragma once
+#include <chrono>
 #include <cstdint>
 
 #include "devices/serial_port.h"
@@ -22,6 +23,11 @@ void ServiceRecordingWait(int16_t duringRecording);
 // Polls until at least `need` bytes wait (true) or the clock passes the deadline
 // (false). A reply that arrives at the deadline tick is still taken.
 bool WaitForBytes(SerialPort& port, int need, uint32_t deadline, int16_t duringRecording);
+
+// True when no further byte arrives within the port's quiet gap (at least
+// kLeastQuietTime) of now: a reply is then over.
+inline constexpr std::chrono::microseconds kLeastQuietTime{40};
+bool LineFallsQuiet(SerialPort& port);
 
 // Discards everything that arrives until the clock passes `untilTick`.
 void DrainLateReply(SerialPort& port, uint32_t untilTick);

@@ -51,6 +51,7 @@ float Scale(Quantity q, uint16_t w, bool range512) {
 Decoded DecodeReply(Quantity q, std::string_view bytes, bool range512) {
   if (bytes.empty()) return {false, 0.0f, "no reply"};
   if (bytes.size() < 2) return {false, 0.0f, "one byte only"};
+  if (bytes.size() > 2) return {false, 0.0f, "more than two bytes"};
   uint16_t w = ReplyWord(static_cast<uint8_t>(bytes[0]), static_cast<uint8_t>(bytes[1]));
   return {true, Scale(q, w, range512), ""};
 }

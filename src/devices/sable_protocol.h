@@ -34,8 +34,9 @@ struct Decoded {
   float value = 0.0f;
   const char* reason = "";
 };
-// Decodes the bytes read after a command: the first two bytes are the reply; more bytes
-// are ignored; fewer than two is a failed reading.
+// Decodes the bytes a command brought once the line fell quiet: exactly two bytes are
+// the reply. Fewer is a failed reading; so is more, since which two would be the reply
+// cannot be known.
 Decoded DecodeReply(Quantity q, std::string_view bytes, bool range512);
 
 // Value n (0 counts as 1) of the instrument's text: after the identification field (up

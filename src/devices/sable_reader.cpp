@@ -4,6 +4,7 @@
 #include <string>
 
 #include "acquisition/state.h"
+#include "devices/hardware_input.h"
 #include "devices/read_wait.h"
 #include "devices/sable_protocol.h"
 #include "devices/state.h"
@@ -20,26 +21,25 @@ namespace {
 // A line without CR is complete once nothing more has come for this long.
 constexpr int kLineQuietMs = 40;
 
-// Field 1 of the channel's record, truncated toward zero; 0 for a value no input has.
-int16_t HardwareInput(int16_t channel) {
-  float f = ChannelVariables[channel][1];
-  if (!std::isfinite(f) || f <= -32768.0f || f >= 32768.0f) return 0;
-  return static_cast<int16_t>(std::trunc(f));
-}
-
 std::optional<float> BinaryExchange(SerialPort& port, const sable::Command& cmd, uint32_t deadline,
                                     int16_t duringRecording) {
   // Bytes left from an earlier reply (a late one, or the answer to the run-start byte)
   // would be paired with this reply's bytes.
   port.Discard();
   if (!port.Write(std::string(1, static_cast<char>(cmd.byte)))) return std::nullopt;
-  if (!WaitForBytes(port, 2, deadline, duringRecording)) {
+  // The reply is two bytes and then silence. A longer one (a stale reply behind it, or
+  // noise) cannot be told apart from its value, so it is a failed reading, and its rest
+  // is drained like a late reply.
+  if (!WaitForBytes(port, 2, deadline, duringRecording) || !LineFallsQuiet(port)) {
     DrainLateReply(port, deadline + kLateReplyGraceTicks);
     return std::nullopt;
   }
   sable::Decoded d =
       sable::DecodeReply(cmd.quantity, port.ReadBytes(255), PrefsArray[PrefsSlot::Range512] == 1);
-  if (!d.ok) return std::nullopt;
+  if (!d.ok) {
+    DrainLateReply(port, deadline + kLateReplyGraceTicks);
+    return std::nullopt;
+  }
   return d.value;
 }
 
@@ -94,7 +94,7 @@ std::optional<std::string> RequestInstrumentLine(SerialPort& port, uint32_t dead
 void ReadSABLE(int16_t channel, int16_t duringRecording) {
   if (channel < 1 || channel > 16) return;
   const uint32_t deadline = rt::TickCount() + kSableTimeoutTicks;
-  hardwareADchannel = HardwareInput(channel);
+  hardwareADchannel = HardwareInputOf(channel);
   const int input = hardwareADchannel;
   const int tMode = input >= 9 && input <= 12 ? TInputMode[input - 8] : 0;
   const sable::Command cmd = sable::CommandFor(External_AD, input, tMode);

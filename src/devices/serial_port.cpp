@@ -4,6 +4,7 @@
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -110,6 +111,15 @@ double SerialPort::ReadNumber() {
   return LeadingNumber(item);
 }
 
+bool SerialPort::AwaitBytes(int need, std::chrono::microseconds maxWait) {
+  const uint64_t end = rt::Microseconds() + static_cast<uint64_t>(std::max<int64_t>(maxWait.count(), 0));
+  while (BytesWaiting() < need) {
+    if (rt::Microseconds() >= end) return false;
+    Pause(1);
+  }
+  return true;
+}
+
 int SerialPort::Discard() {
   int total = 0;
   for (int pass = 0; pass < 64; ++pass) {
@@ -168,9 +178,15 @@ SerialOpenResult PosixSerialPort::Open(const std::string& path, int32_t baud) {
   }
   // Bytes that came while the program was not listening belong to no request.
   ::tcflush(fd, TCIFLUSH);
+  // A wait for the rest of a reply lasts a byte time or two (87 microseconds at
+  // 115,200 baud); the default timer slack of 50 microseconds would stretch each one.
+  ::prctl(PR_SET_TIMERSLACK, 1UL);
+  taken_.clear();
 
   fd_ = fd;
   path_ = path;
+  std::error_code ec;
+  pseudoTerminal_ = std::filesystem::weakly_canonical(path, ec).string().rfind("/dev/pts/", 0) == 0;
   baud_ = baud;
   return {true, {}};
 }
@@ -178,24 +194,81 @@ SerialOpenResult PosixSerialPort::Open(const std::string& path, int32_t baud) {
 void PosixSerialPort::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  taken_.clear();
 }
 
 int PosixSerialPort::BytesWaiting() {
   if (fd_ < 0) return 0;
   int n = 0;
-  if (::ioctl(fd_, FIONREAD, &n) != 0) return 0;
-  return n;
+  if (::ioctl(fd_, FIONREAD, &n) != 0) n = 0;
+  return static_cast<int>(taken_.size()) + n;
 }
 
 std::string PosixSerialPort::ReadBytes(int n) {
   if (fd_ < 0 || n <= 0) return {};
-  std::string out(static_cast<size_t>(n), '\0');
+  std::string out = taken_.substr(0, static_cast<size_t>(n));
+  taken_.erase(0, out.size());
+  if (static_cast<int>(out.size()) == n) return out;
+  const size_t have = out.size();
+  out.resize(static_cast<size_t>(n));
   ssize_t got;
   do {
-    got = ::read(fd_, out.data(), out.size());
+    got = ::read(fd_, out.data() + have, out.size() - have);
   } while (got < 0 && errno == EINTR);
-  out.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  out.resize(have + (got > 0 ? static_cast<size_t>(got) : 0));
   return out;
+}
+
+void PosixSerialPort::TakeWaitingBytes() {
+  // Bounded, so an instrument that talks while nobody reads cannot grow it for ever:
+  // past the bound the bytes stay in the driver, as they would without this copy.
+  constexpr size_t kMaxTaken = 65536;
+  char buf[4096];
+  while (fd_ >= 0 && taken_.size() < kMaxTaken) {
+    ssize_t got = ::read(fd_, buf, std::min(sizeof buf, kMaxTaken - taken_.size()));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return;
+    taken_.append(buf, static_cast<size_t>(got));
+  }
+}
+
+bool PosixSerialPort::AwaitBytes(int need, std::chrono::microseconds maxWait) {
+  if (rt::VirtualClockInUse()) return SerialPort::AwaitBytes(need, maxWait);
+  using SteadyClock = std::chrono::steady_clock;
+  const auto end = SteadyClock::now() + std::max(maxWait, std::chrono::microseconds(0));
+  for (;;) {
+    if (BytesWaiting() >= need) return true;
+    if (fd_ < 0) {
+      std::this_thread::sleep_until(end);
+      return false;
+    }
+    // What has come is moved out of the driver, so that the sleep below wakes on the
+    // next byte rather than at once on those already here.
+    TakeWaitingBytes();
+    if (static_cast<int>(taken_.size()) >= need) return true;
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(end - SteadyClock::now());
+    if (left.count() <= 0) return false;
+    const timespec ts{static_cast<time_t>(left.count() / 1'000'000'000),
+                      static_cast<long>(left.count() % 1'000'000'000)};
+    pollfd p{fd_, POLLIN, 0};
+    const int r = ::ppoll(&p, 1, &ts, nullptr);
+    // A hung-up line reports itself at once and for ever: wait out the time instead.
+    if (r > 0 && !(p.revents & POLLIN)) {
+      std::this_thread::sleep_until(end);
+      return BytesWaiting() >= need;
+    }
+  }
+}
+
+std::chrono::microseconds PosixSerialPort::QuietGap() const {
+  const std::chrono::microseconds byteTime(10'000'000LL / std::max<int32_t>(baud_, 50));
+  // A pseudo-terminal hands on each byte as it is written: the next byte of a reply is
+  // one byte time behind, and a quarter more allows for the writer's timing.
+  if (pseudoTerminal_) return byteTime + byteTime / 4;
+  // A UART holds bytes in its receive queue until four byte times of silence, and a USB
+  // adapter sends what it has once per latency period (1 ms when it took the low-latency
+  // request, 16 ms by default).
+  return 4 * byteTime + std::chrono::milliseconds(lowLatency_ ? 2 : 17);
 }
 
 bool PosixSerialPort::Write(std::string_view bytes) {
@@ -232,34 +305,8 @@ void PosixSerialPort::Pause(int maxMs) {
     rt::Delay(maxMs);
     return;
   }
-  if (fd_ < 0) {
-    SleepMicroseconds(maxMs * 1000);
-    return;
-  }
-  const int waiting = BytesWaiting();
-  if (waiting > 0) {
-    // Part of a reply is here and the rest follows byte by byte. For two byte times after
-    // the count last grew (at most 200 microseconds), only yield the processor: a sleep
-    // would wake too late to keep up with a fast line. Slower lines, and a line that has
-    // stopped mid-reply, are waited for in plain pauses.
-    const auto now = std::chrono::steady_clock::now();
-    if (waiting != partialCount_) {
-      partialCount_ = waiting;
-      partialSince_ = now;
-    }
-    const int byteUs = static_cast<int>(10'000'000LL / std::max<int32_t>(baud_, 50));
-    if (now - partialSince_ < std::chrono::microseconds(std::min(2 * byteUs, 200))) {
-      std::this_thread::yield();
-      return;
-    }
-    SleepMicroseconds(std::max(maxMs * 1000, 20));
-    return;
-  }
-  partialCount_ = 0;
-  pollfd p{fd_, POLLIN, 0};
-  int r = ::poll(&p, 1, maxMs);
-  // A hung-up line reports itself at once and for ever: wait the full pause instead.
-  if (r > 0 && !(p.revents & POLLIN)) SleepMicroseconds(maxMs * 1000);
+  // Until one more byte than now has come, or the pause is over.
+  AwaitBytes(BytesWaiting() + 1, std::chrono::milliseconds(maxMs));
 }
 
 // ---- the port list ---------------------------------------------------------------------

@@ -2,8 +2,9 @@
 // termios implementation (USB adapters, built-in ports and pseudo-terminals), the
 // port list, and the program's one open line that every reader uses.
 //
-// Every read here takes only the bytes already waiting; nothing blocks. Readers
-// wait by polling BytesWaiting with Pause between looks, against the tick clock.
+// Every read here takes only the bytes already waiting; nothing blocks. Readers wait
+// with AwaitBytes (or Pause), which sleep on the line itself and wake on the first byte
+// that arrives, against the tick clock.
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -29,6 +30,13 @@ class SerialPort {
   // One pause of a polling loop: returns when input may have arrived or after about
   // maxMs milliseconds, without spinning the processor.
   virtual void Pause(int maxMs) = 0;
+  // Returns true as soon as at least `need` bytes wait, or false once `maxWait` has
+  // passed without them. Nothing is taken off the line. This version looks between
+  // one-millisecond pauses; a port that can sleep on its line does better.
+  virtual bool AwaitBytes(int need, std::chrono::microseconds maxWait);
+  // The longest pause the program may see between two bytes that a device sends back
+  // to back; a longer silence ends a reply. Zero for a line without a rate (a script).
+  virtual std::chrono::microseconds QuietGap() const { return {}; }
 
   // Bytes up to CR (the CR is taken off the line and not returned), at most 255,
   // ending early when no byte waits. A LF left at the start by a CR LF ending is skipped.
@@ -63,6 +71,9 @@ class PosixSerialPort : public SerialPort {
   std::string ReadBytes(int n) override;
   bool Write(std::string_view bytes) override;
   void Pause(int maxMs) override;
+  // Sleeps on the descriptor for the time left and wakes on each byte that arrives.
+  bool AwaitBytes(int need, std::chrono::microseconds maxWait) override;
+  std::chrono::microseconds QuietGap() const override;
 
   const std::string& Path() const { return path_; }
   int32_t Baud() const { return baud_; }
@@ -74,9 +85,11 @@ class PosixSerialPort : public SerialPort {
   std::string path_;
   int32_t baud_ = 0;
   bool lowLatency_ = false;
-  // The count of a reply that has partly arrived, and since when it has stood.
-  int partialCount_ = 0;
-  std::chrono::steady_clock::time_point partialSince_{};
+  bool pseudoTerminal_ = false;
+  // Bytes already taken from the descriptor and not yet read: a sleep on the
+  // descriptor wakes only on bytes newer than these.
+  std::string taken_;
+  void TakeWaitingBytes();
 };
 
 // True for the rates the line can be set to (the termios speeds 50 ... 4,000,000).

@@ -39,7 +39,7 @@ extern float volts;
 extern int16_t hardwareADchannel;
 
 // ---- per-channel history (rows 1..16) ----------------------------------------------------
-// Last value kept by the Sable, ADC-1 and DT500-family readers.
+// The last good reading of each channel, which the readers give for a failed one.
 extern std::array<float, 17> lastvoltage;
 // Element c + 17: channel c's spike reference; element c + 34: the reference before it.
 // Zero at program start and never cleared between runs.

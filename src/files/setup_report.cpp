@@ -298,6 +298,10 @@ ReportText& ReportText::Num(double value) {
   return Put(PrintedNumber(value).str());
 }
 
+ReportText& ReportText::Num(float value) {
+  return Put(PrintedNumber(value).str());
+}
+
 ReportText& ReportText::Tab() {
   text_ += '\t';
   col_ = (col_ / 8 + 1) * 8;

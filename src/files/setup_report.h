@@ -1,6 +1,7 @@
 // The set-up report: the whole recording set-up as readable text, for the printer
 // or a text file, and the window that chooses where it goes.
 #pragma once
+#include <concepts>
 #include <cstdint>
 #include <string>
 
@@ -21,7 +22,10 @@ struct SetupReportSections {
 class ReportText {
  public:
   ReportText& Put(const std::string& s);
-  ReportText& Num(double value);  // the printed-number rule
+  // The printed-number rule; a single-precision value keeps its own shortest digits.
+  ReportText& Num(double value);
+  ReportText& Num(float value);
+  ReportText& Num(std::integral auto value) { return Num(static_cast<double>(value)); }
   ReportText& Tab();
   ReportText& Column(int n);  // pads with blanks; one blank when already past it
   ReportText& Line();         // CR

@@ -2,6 +2,8 @@
 // which follow each other closely overlap instead of cutting each other off.
 // Machines without an audio device (CI) play nothing, and "is a sound playing" is
 // then always false.
+#include "runtime/sound.h"
+
 #include <QAudioDevice>
 #include <QAudioOutput>
 #include <QCoreApplication>
@@ -9,14 +11,12 @@
 #include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QUrl>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <thread>
 #include <vector>
 
-#include "runtime/sound.h"
 #include "runtime/sound_voices.h"
 
 namespace mv::rt {
@@ -84,8 +84,9 @@ PooledVoice* VoiceForNextCue() {
     }
   }
   if (pool.voices.empty()) return nullptr;
-  return &*std::min_element(pool.voices.begin(), pool.voices.end(),
-                            [](const PooledVoice& a, const PooledVoice& b) { return a.startedAs < b.startedAs; });
+  return &*std::min_element(
+      pool.voices.begin(), pool.voices.end(),
+      [](const PooledVoice& a, const PooledVoice& b) { return a.startedAs < b.startedAs; });
 }
 
 }  // namespace
@@ -97,19 +98,35 @@ void SetSoundVoiceMaker(SoundVoiceMaker maker) {
   pool.maker = maker.outputAvailable && maker.make ? std::move(maker) : QtVoices();
 }
 
-void SetSoundSink(std::function<void(const std::string&)> sink) { gSink = std::move(sink); }
-bool SoundSinkInstalled() { return static_cast<bool>(gSink); }
+void SetSoundSink(std::function<void(const std::string&)> sink) {
+  gSink = std::move(sink);
+}
+bool SoundSinkInstalled() {
+  return static_cast<bool>(gSink);
+}
 
 void PlaySoundFile(const std::string& path) {
+  PlaySoundCue(path);
+}
+
+SoundCue PlaySoundCue(const std::string& path) {
   if (gSink) {
     gSink(path);
-    return;
+    return 0;
   }
-  if (!QFileInfo::exists(QString::fromStdString(path)) || !OutputAvailable()) return;
+  if (!QFileInfo::exists(QString::fromStdString(path)) || !OutputAvailable()) return 0;
   PooledVoice* v = VoiceForNextCue();
-  if (!v) return;
+  if (!v) return 0;
   v->startedAs = ++ThePool().starts;
   v->voice->Start(path);
+  return v->startedAs;
+}
+
+void StopSoundCue(SoundCue cue) {
+  if (cue == 0) return;
+  // The voice may have gone on to a later cue since: that one is not this cue's to stop.
+  for (PooledVoice& v : ThePool().voices)
+    if (v.startedAs == cue) v.voice->Stop();
 }
 
 bool SoundIsPlaying() {

@@ -108,7 +108,7 @@ Reading MeanReading(int16_t channel, int16_t count, bool interruptible, float& m
   }
   mean = static_cast<float>(sum / count);
   volts = mean;
-  ShowVolts(PrintedFloat(mean));
+  ShowVolts(PrintedNumber(mean));
   return Reading::Taken;
 }
 

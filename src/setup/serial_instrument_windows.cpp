@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "devices/hardware_input.h"
 #include "devices/sable_protocol.h"
 #include "devices/sable_reader.h"
 #include "devices/serial_port.h"
@@ -32,11 +33,6 @@ constexpr int16_t kOptionsHelp = 148, kSelectHelp = 143;
 constexpr uint32_t kReplyTicks = 50;
 constexpr int kRequests = 3;
 constexpr RGBColor kBlack{0, 0, 0};
-
-int16_t InputOf(int16_t channel) {
-  const float f = ChannelVariables[channel][ChanField::Input];
-  return std::isfinite(f) ? static_cast<int16_t>(std::trunc(f)) : 0;
-}
 
 int CountValues(std::string_view line) {
   const size_t comma = line.find(',');
@@ -195,7 +191,7 @@ void BuildOptions() {
   EmbossPrint(1, "Select or adjust serial instrument inputs", 18, 20, 40);
   for (int16_t c = 1; c <= nChannels; ++c) {
     const int16_t top = static_cast<int16_t>(64 + 20 * (c - 1));
-    const bool serial = InputOf(c) == kSerialInstrumentInput;
+    const bool serial = HardwareInputOf(c) == kSerialInstrumentInput;
     rt::DrawText(14, top + 13, "Channel" + NumText(c, 2) + ":", KitFont(KestraneFont, 12), kBlack);
     BUILDEF(c, ChannelLabelField(c), 100, top, 330, static_cast<int16_t>(top + 16), 5, 0);
     rt::NewControl(c, rt::ControlType::CheckBox, "Serial?",
@@ -222,7 +218,7 @@ void SerialInstrumentInput() {
       if (id == kOkButton) break;
       if (id >= 1 && id <= nChannels) {
         const int16_t c = id;
-        if (InputOf(c) == kSerialInstrumentInput) {
+        if (HardwareInputOf(c) == kSerialInstrumentInput) {
           rt::SetControlState(id, 1);
           rt::SetControlState(static_cast<int16_t>(16 + c), 0);
           ChannelVariables[c][ChanField::Input] = 1.0f;

@@ -138,6 +138,16 @@ TEST_F(SampleTakerTest, LowerLimitWinsTheStatusText) {
   EXPECT_EQ(alarmsArray[1][AlarmField::UpperCount], 1.0f);
 }
 
+// A reading's readout shows the value recorded, not the rounding noise of its
+// single-precision binary value ("0.0636100024").
+TEST_F(SampleTakerTest, ReadoutsShowTheReadingWithoutRoundingNoise) {
+  readings[1] = {0.06361f};
+  readings[2] = {0.1218099967f};
+  GETDATA();
+  EXPECT_EQ(rt::EditText(7), " 0.06361");
+  EXPECT_EQ(rt::EditText(8), " 0.12181");
+}
+
 TEST_F(SampleTakerTest, SwitchedOffDeviceShowsAndStoresZero) {
   SwitchingMode = SwitchingPatternCode::Keyboard;
   PrefsArray[PrefsSlot::ShowSwitchStatus] = 1;

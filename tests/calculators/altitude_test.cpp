@@ -1,11 +1,12 @@
 // The standard atmosphere and the altitude and pressure calculator: the formulas
 // pinned against hand-worked values, and the window driven through both directions,
 // the unit buttons, Tab and Store Pressure.
+#include "calculators/altitude.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "calculators/altitude.h"
 #include "calculators/altitude_calc.h"
 #include "conditions_driver.h"
 #include "files/state.h"
@@ -14,15 +15,36 @@
 namespace mv::calc {
 namespace {
 
-TEST(StandardAtmosphere, PressureOfAnAltitude) {
-  EXPECT_EQ(StandardPressureTorr(0), 760.0f);
-  EXPECT_NEAR(StandardPressureTorr(1000), 760 * std::exp(-0.12603), 1e-4);  // 670.0072
-  EXPECT_NEAR(StandardPressureTorr(3000), 520.7283, 1e-3);
+constexpr double kMetresPerFoot = 0.3048;
+constexpr double kTorrPerKPa = 760 / 101.325;
+
+// The 1976 standard atmosphere's troposphere: P = 101.325 (1 - h / 44330.8)^5.255876 kPa.
+double Us1976Torr(double metres) {
+  return 760 * std::pow(1 - metres / 44330.8, 5.255876);
+}
+
+TEST(StandardAtmosphere, PressureOfAnAltitudeAgreesWithThe1976StandardAtmosphere) {
+  for (double h = 0; h <= 5000; h += 250) {
+    const double reference = Us1976Torr(h);
+    EXPECT_NEAR(StandardPressureTorr(static_cast<float>(h)), reference, reference * 0.012) << h << " m";
+    EXPECT_NEAR(PressureFromEntry(static_cast<float>(h), false, false), reference / kTorrPerKPa,
+                reference / kTorrPerKPa * 0.012)
+        << h << " m in kPa";
+    EXPECT_NEAR(PressureFromEntry(static_cast<float>(h / kMetresPerFoot), true, true), reference,
+                reference * 0.012)
+        << h << " m in feet";
+  }
   EXPECT_EQ(PressureFromEntry(0, true, false), 760.0f);
   EXPECT_EQ(PressureFromEntry(0, false, true), 101.325f);
-  EXPECT_NEAR(PressureFromEntry(1000, false, false), 89.32695, 1e-4);
-  // 1000 feet are 305.064 m.
-  EXPECT_NEAR(PressureFromEntry(1000, true, true), 760 * std::exp(-0.00012603 * 1000 / 3.278), 1e-3);
+}
+
+// A foot is 0.3048 m exactly: 700 torr is 652.56 m, 2140.96 ft (not 2139.10).
+TEST(StandardAtmosphere, FeetAreExactFeet) {
+  const float metres = AltitudeFromEntry(700, true, false);
+  EXPECT_NEAR(AltitudeFromEntry(700, true, true), metres / kMetresPerFoot, 1e-2);
+  EXPECT_NEAR(AltitudeFromEntry(700, true, true), 2140.96, 0.01);
+  EXPECT_NEAR(PressureFromEntry(static_cast<float>(1000 / kMetresPerFoot), true, true),
+              StandardPressureTorr(1000), 1e-3);
 }
 
 TEST(StandardAtmosphere, AltitudeOfAPressure) {
@@ -30,7 +52,7 @@ TEST(StandardAtmosphere, AltitudeOfAPressure) {
   EXPECT_EQ(AltitudeFromEntry(101.325f, false, false), 0.0f);
   EXPECT_EQ(AltitudeFromEntry(101.325f, false, true), 0.0f);
   EXPECT_NEAR(AltitudeFromEntry(500, true, false), 3322.469, 1e-2);
-  EXPECT_NEAR(AltitudeFromEntry(500, true, true), 3322.469 * 3.278, 5e-2);
+  EXPECT_NEAR(AltitudeFromEntry(500, true, true), 3322.469 / kMetresPerFoot, 5e-2);
   EXPECT_NEAR(AltitudeFromEntry(90, false, false), std::log10(90 * 7.50062) * -18271.0 + 52635.35, 1e-2);
   EXPECT_FALSE(std::isfinite(AltitudeFromEntry(0, true, false)));
   EXPECT_FALSE(std::isfinite(AltitudeFromEntry(-10, false, false)));
@@ -49,52 +71,65 @@ class AltitudeWindowTest : public test::ConditionsCalcTest {
 };
 
 TEST_F(AltitudeWindowTest, BothDirectionsInTorrAndKPa) {
-  Run(ALTITUDE, {Shot("w8-altitude.png"), Do([this] {
+  Run(ALTITUDE, {Shot("w8-altitude.png"),
+                 Do([this] {
                    EXPECT_EQ(Text(kPressure), " 760");
                    EXPECT_EQ(Text(kAltitude), "    0.0");
                    EXPECT_EQ(CountPlayed("upvip.mp3"), 1) << "the opening computation";
                  }),
-                 Type(kAltitude, "1000"), Return(kAltitude),
+                 Type(kAltitude, "1000"),
+                 Return(kAltitude),
                  Do([this] {
                    EXPECT_EQ(Text(kPressure), "  670.0") << "Return stands for Compute Pressure";
                    EXPECT_EQ(CountPlayed("upvip.mp3"), 2);
                  }),
-                 Click(kKPa), Do([] {
+                 Click(kKPa),
+                 Do([] {
                    EXPECT_EQ(Text(kPressure), "  89.326") << "670.0 torr shown in kPa";
                    EXPECT_EQ(Text(kAltitude), "1000") << "the unit buttons compute nothing";
                    EXPECT_EQ(State(kKPa), 2);
                    EXPECT_EQ(State(kTorr), 1);
                  }),
-                 Click(kKPa), Do([] { EXPECT_EQ(Text(kPressure), "  89.326") << "selected already"; }),
-                 Click(kPressureFromAlt), Do([] { EXPECT_EQ(Text(kPressure), "  89.327"); }),
-                 Type(kAltitude, "0"), Click(kPressureFromAlt),
-                 Do([] { EXPECT_EQ(Text(kPressure), " 101.325"); }), Click(kAltFromPressure),
+                 Click(kKPa),
+                 Do([] { EXPECT_EQ(Text(kPressure), "  89.326") << "selected already"; }),
+                 Click(kPressureFromAlt),
+                 Do([] { EXPECT_EQ(Text(kPressure), "  89.327"); }),
+                 Type(kAltitude, "0"),
+                 Click(kPressureFromAlt),
+                 Do([] { EXPECT_EQ(Text(kPressure), " 101.325"); }),
+                 Click(kAltFromPressure),
                  Do([] {
                    EXPECT_EQ(Text(kAltitude), "   0.000") << "kPa picture for the altitude too";
                    EXPECT_EQ(rt::FocusedEditField(), 0);
                  }),
-                 Click(kTorr), Do([] { EXPECT_EQ(Text(kPressure), "  760.0"); }), Click(kHelp), Click(kDone)});
+                 Click(kTorr),
+                 Do([] { EXPECT_EQ(Text(kPressure), "  760.0"); }),
+                 Click(kHelp),
+                 Click(kDone)});
 }
 
 TEST_F(AltitudeWindowTest, FeetConvertOnceAndBack) {
-  Run(ALTITUDE, {Type(kAltitude, "1000"), Click(kFeet), Do([] { EXPECT_EQ(Text(kAltitude), " 3278"); }),
-                 Click(kFeet), Do([] { EXPECT_EQ(Text(kAltitude), " 3278") << "converted once"; }),
-                 Click(kPressureFromAlt),
-                 Do([] { EXPECT_EQ(Text(kPressure), "  670.0") << "3278 ft are 1000 m"; }), Click(kMetres),
-                 Do([] {
-                   EXPECT_EQ(Text(kAltitude), " 1000");
-                   EXPECT_EQ(State(kMetres), 2);
-                 }),
-                 Type(kPressure, "500"), Click(kFeet), Click(kAltFromPressure),
-                 Do([] { EXPECT_NEAR(Value(kAltitude), 3322.469 * 3.278, 0.06); }), Click(kDone)});
+  Run(ALTITUDE,
+      {Type(kAltitude, "1000"), Click(kFeet),
+       Do([] { EXPECT_NEAR(Value(kAltitude), 1000 / kMetresPerFoot, 0.05); }), Click(kFeet),
+       Do([] { EXPECT_NEAR(Value(kAltitude), 1000 / kMetresPerFoot, 0.05) << "converted once"; }),
+       Click(kPressureFromAlt), Do([] { EXPECT_EQ(Text(kPressure), "  670.0") << "3280.8 ft are 1000 m"; }),
+       Click(kMetres), Do([] {
+         EXPECT_NEAR(Value(kAltitude), 1000, 0.02);
+         EXPECT_EQ(State(kMetres), 2);
+       }),
+       Type(kPressure, "500"), Click(kFeet), Click(kAltFromPressure),
+       Do([] { EXPECT_NEAR(Value(kAltitude), 3322.469 / kMetresPerFoot, 0.06); }), Click(kDone)});
 }
 
 TEST_F(AltitudeWindowTest, TabMovesBetweenTheTwoFieldsWithAClick) {
   Sound_Is_On = 0;  // the focus click plays regardless
-  Run(ALTITUDE, {Key(kPressure, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kAltitude); }),
-                 Key(kAltitude, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kPressure); }),
-                 Do([] { EXPECT_EQ(rt::EditSelection(kPressure), (std::pair<int, int>{0, 4})); }),
-                 Click(kDone)});
+  Run(ALTITUDE,
+      {Key(kPressure, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kAltitude); }),
+       Key(kAltitude, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kPressure); }), Do([] {
+         EXPECT_EQ(rt::EditSelection(kPressure), (std::pair<int, int>{0, 4}));
+       }),
+       Click(kDone)});
   EXPECT_EQ(CountPlayed("click.mp3"), 2);
   EXPECT_EQ(CountPlayed("upvip.mp3"), 0);
 }

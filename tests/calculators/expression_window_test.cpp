@@ -57,14 +57,29 @@ TEST_F(ExpressionWindowTest, AFailedCheckShowsTheMessageAtTheFaultAndDimsEvaluat
   EXPECT_TRUE(ScriptDone());
 }
 
-TEST_F(ExpressionWindowTest, EvaluateRunsTheLastCheckedCodeAndTextForXReadsZero) {
-  Drive({Until(W), Type(W, kFormula, "x*2 + y"), Click(W, kCheck), Type(W, kFormula, "not checked $"),
-         Type(W, kX, "4"), Type(W, kY, "0.5"), Click(W, kEvaluate), Expect(kResult, " 8.5"),
-         Type(W, kX, "abc"), Click(W, kEvaluate), Expect(kResult, " 0.5"), Type(W, kFormula, "1/x"),
-         Click(W, kCheck), Click(W, kEvaluate), Expect(kResult, " Inf"), Click(W, kHelp), Click(W, kDone)});
+TEST_F(ExpressionWindowTest, EvaluateNeverShowsTheResultOfAFormulaNoLongerOnScreen) {
+  Drive({Until(W), Click(W, kCheck), Type(W, kFormula, "x*100"), Click(W, kEvaluate),
+         // The edited formula is checked again before it is run.
+         Expect(kResult, " 100"), Expect(kMessage, kExpressionOkText), Type(W, kFormula, "not checked $"),
+         Click(W, kEvaluate), Expect(kResult, ""), Expect(kMessage, "Name or symbol not recognisable"),
+         EvaluateState(0), Type(W, kFormula, "x*2 + y"), Click(W, kCheck), Type(W, kX, "4"),
+         Type(W, kY, "0.5"), Click(W, kEvaluate), Expect(kResult, " 8.5"), Type(W, kX, "abc"),
+         Click(W, kEvaluate), Expect(kResult, " 0.5"), Type(W, kFormula, "1/x"), Click(W, kEvaluate),
+         Expect(kResult, " Inf"), Click(W, kHelp), Click(W, kDone)});
   ExpressionEvaluator();
   EXPECT_TRUE(ScriptDone());
   EXPECT_NE(rt::HelpPageShown().find("expEval.html"), std::string::npos);
+}
+
+TEST_F(ExpressionWindowTest, AFormulaTooLongIsRefusedWithTheCursorAtTheLimit) {
+  Drive({Until(W), Type(W, kFormula, "x" + std::string(260, '+') + "1"), Click(W, kCheck),
+         Expect(kMessage, "Expression too long"), EvaluateState(0), Do([] {
+           rt::SetOutputWindow(W);
+           EXPECT_EQ(rt::EditSelection(kFormula), std::make_pair(255, 255));
+         }),
+         Click(W, kDone)});
+  ExpressionEvaluator();
+  EXPECT_TRUE(ScriptDone());
 }
 
 TEST_F(ExpressionWindowTest, ActivationChangesNothingAndTheCloseBoxEndsIt) {

@@ -1,8 +1,9 @@
 // The calculators' shared loop: which keys stand for the default button, and what
 // ends the loop.
+#include "calculators/frame.h"
+
 #include <gtest/gtest.h>
 
-#include "calculators/frame.h"
 #include "common/test_support.h"
 #include "common/window_steps.h"
 #include "runtime/windows.h"
@@ -15,7 +16,7 @@ constexpr int16_t kCompute = 3, kDone = 4;
 
 class CalculatorFrameTest : public test::ProgramTest, public test::WindowSteps {
  protected:
-  int RunWith(std::vector<Step> steps, ActivateRule rule = ActivateRule::EndOnAny) {
+  int RunWith(std::vector<Step> steps) {
     OpenCalculatorWindow("Frame", 50, 50, 250, 150);
     rt::NewControl(kCompute, rt::ControlType::DefaultButton, "Compute", Rect{10, 60, 90, 80}, 1);
     rt::NewControl(kDone, rt::ControlType::PushButton, "Done", Rect{110, 60, 190, 80}, 1);
@@ -25,7 +26,6 @@ class CalculatorFrameTest : public test::ProgramTest, public test::WindowSteps {
     LoopRules rules;
     rules.defaultButton = kCompute;
     rules.doneButton = kDone;
-    rules.activate = rule;
     RunCalculatorLoop(rules, [&](int16_t button) {
       computed += button == kCompute ? 1 : 0;
       return false;
@@ -43,12 +43,19 @@ TEST_F(CalculatorFrameTest, OnlyReturnAndEnterStandForTheDefaultButton) {
             2);
 }
 
-TEST_F(CalculatorFrameTest, ItsOwnActivationEndsTheLoopOnlyWhenTheRuleSaysSo) {
-  EXPECT_EQ(RunWith({Do([] { doDIALOG(18, kCalculatorWindow); }), Click(kCalculatorWindow, kCompute),
-                     Click(kCalculatorWindow, kDone)},
-                    ActivateRule::IgnoreOwnWindow),
+TEST_F(CalculatorFrameTest, AChangeOfTheFrontWindowNeverEndsTheLoop) {
+  // Window 8 losing the front (help read beside it, another program), another window
+  // coming forward, window 8 coming back: the loop goes on to the next click.
+  EXPECT_EQ(RunWith({Do([] { doDIALOG(18, -kCalculatorWindow); }), Do([] { doDIALOG(18, 1); }),
+                     Do([] { doDIALOG(18, kCalculatorWindow); }), Do([] { doDIALOG(3, 2); }),
+                     Click(kCalculatorWindow, kCompute), Click(kCalculatorWindow, kDone)}),
             1);
-  EXPECT_EQ(RunWith({Do([] { doDIALOG(18, kCalculatorWindow); })}), 0) << "any activation ends the loop";
+}
+
+TEST_F(CalculatorFrameTest, OnlyItsOwnCloseBoxEndsTheLoop) {
+  EXPECT_EQ(RunWith({Do([] { doDIALOG(4, 777); }), Click(kCalculatorWindow, kCompute),
+                     CloseBox(kCalculatorWindow)}),
+            1);
 }
 
 }  // namespace

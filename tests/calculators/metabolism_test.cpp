@@ -1,11 +1,12 @@
 // Resting metabolism: the equation table, the units, the temperature and per-mass
 // arithmetic and the minimum flow, against values worked out by hand, and the
 // window in both forms driven through its lists.
+#include "calculators/metabolism.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "calculators/metabolism.h"
 #include "calculators/metabolism_calc.h"
 #include "calculators/metabolism_table.h"
 #include "calculators/state.h"
@@ -70,15 +71,26 @@ TEST(MetabolismCalc, TemperatureAndMass) {
   EXPECT_NEAR(RestingRate(0.103265f, 1, 30, 0.669f, 39, 49, 2.2f), 2.2109046, 1e-6);
   EXPECT_NEAR(RestingRate(0.002647f, 1, 2000, 0.751f, 20, 20, 2.2f), 0.79767764, 1e-7);
   EXPECT_NEAR(RestingRate(0.07633f, 1, 100, 0.71f, 38.2f, 40.1f, 2.2f), 2.3321445, 1e-6);
-  // The per-mass form and back leave the whole-animal rate alone.
-  const PerMassForm perGram = ToUnitForm(2, 0.75f, 0.5f, 10);
-  EXPECT_TRUE(perGram.changed);
-  EXPECT_FLOAT_EQ(perGram.exponent, -0.25f);
-  EXPECT_FLOAT_EQ(perGram.valueOfA, 5.0f);
-  const PerMassForm back = ToUnitForm(1, -0.25f, 5.0f, 10);
-  EXPECT_FLOAT_EQ(back.exponent, 0.75f);
-  EXPECT_FLOAT_EQ(back.valueOfA, 0.5f);
-  EXPECT_FALSE(ToUnitForm(1, 0.75f, 0.5f, 10).changed);
+}
+
+// An exponent is read by its sign: a per-mass unit shows b - 1, and a listed
+// whole-animal exponent (all positive, 1.02 included) is still taken as b there.
+TEST(MetabolismCalc, ExponentsAreReadByTheirSignAndShownInTheUnitsForm) {
+  struct Case {
+    int16_t unit;
+    float typed, b;
+  };
+  const Case cases[] = {{1, 0.75f, 0.75f}, {1, -0.25f, 0.75f}, {2, 0.75f, 0.75f},  {2, -0.25f, 0.75f},
+                        {2, 1.02f, 1.02f}, {6, 0.02f, 0.02f},  {24, 1.02f, 1.02f}, {26, -0.3f, 0.7f}};
+  for (const Case& c : cases) {
+    EXPECT_FLOAT_EQ(WholeAnimalExponent(c.unit, c.typed), c.b) << c.unit << " " << c.typed;
+  }
+  EXPECT_NEAR(ShownExponent(2, 1.02f), 0.02, 1e-6);
+  EXPECT_FLOAT_EQ(ShownExponent(1, 1.02f), 1.02f);
+  // Per gram, the coefficient of a * M^(b - 1) is a itself; per gram per hour, 60 a.
+  EXPECT_EQ(UnitCoefficientFactor(2), 1.0f);
+  EXPECT_EQ(UnitCoefficientFactor(8), 60.0f);
+  EXPECT_EQ(UnitCoefficientFactor(3), 60.0f);
 }
 
 TEST(MetabolismCalc, MinimumFlowInAirAndWater) {
@@ -101,7 +113,7 @@ TEST_F(MetabolismWindowTest, FlowFormWalksThroughTheListsAndRemembersOnReopening
            EXPECT_EQ(TextOf(W, 113), ".751");
            EXPECT_EQ(TextOf(W, 114), "20");
            EXPECT_EQ(TextOf(W, 115), "20");
-           EXPECT_EQ(TextOf(W, 117), StringFormatter(0.002647f).str());
+           EXPECT_EQ(TextOf(W, 117), " 2.647e-03");  // five digits, no binary error
            EXPECT_NEAR(Shown(W, 109), 0.002647 / 0.004, 1e-3);
          }),
          Pick(W, kMainList, 10), Do([] {  // Birds
@@ -129,7 +141,8 @@ TEST_F(MetabolismWindowTest, FlowFormWalksThroughTheListsAndRemembersOnReopening
            EXPECT_FALSE(rt::ControlExists(666));
            EXPECT_EQ(FishMR, 0);
          }),
-         Pick(W, kMainList, 6), Pick(W, kArthropodList, 2), Type(W, 112, "3"), Type(W, 116, "2.5"), Click(W, 3)});
+         Pick(W, kMainList, 6), Pick(W, kArthropodList, 2), Type(W, 112, "3"), Type(W, 116, "2.5"),
+         Click(W, 3)});
   METABOLISM(1);
   EXPECT_TRUE(ScriptDone());
   EXPECT_FALSE(rt::WindowExists(W));
@@ -166,11 +179,79 @@ TEST_F(MetabolismWindowTest, PerGramUnitShowsTheSameCoefficientAndTheRateByMass)
   EXPECT_EQ(LastMetabolismUNIT, 1);
 }
 
+// The equation stays a * M^b whatever unit is shown: a new mass in a per-mass unit
+// gives the rate at the new mass, and the whole-animal unit gets its equation back.
+TEST_F(MetabolismWindowTest, MassChangeInAPerMassUnitKeepsTheEquation) {
+  constexpr double a = 0.14587, b = 0.75;  // homeotherms, 39 C
+  auto near = [](double shown, double want) { EXPECT_NEAR(shown, want, std::abs(want) * 1e-5) << want; };
+  Drive({Until(W), Pick(W, kMainList, 4), Pick(W, 58, 2), Type(W, 112, "100"), Click(W, 2), Do([&] {
+           near(Shown(W, 117), a * std::pow(100.0, b - 1));  // 0.046128 ml/min per gram
+           near(Shown(W, 111), a);
+           near(Shown(W, 113), b - 1);
+         }),
+         Type(W, 112, "1000"), Click(W, 2), Do([&] {
+           near(Shown(W, 117), a * std::pow(1000.0, b - 1));  // 0.025940, not 0.002594
+           near(Shown(W, 111), a);
+         }),
+         Shot(W, "metabolism-per-gram-at-1000-g.png"), Pick(W, 58, 1), Do([&] {
+           near(Shown(W, 117), a * std::pow(1000.0, b));  // 25.94 ml/min
+           near(Shown(W, 111), a);                        // not 0.014587
+           near(Shown(W, 113), b);
+         }),
+         Click(W, 3)});
+  METABOLISM(0);
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FLOAT_EQ(ValueOfA, static_cast<float>(a));
+  EXPECT_FLOAT_EQ(LastExponent, static_cast<float>(b));
+}
+
+// An exponent above 1 has a positive per-mass form (1.02 per gram is 0.02): it is
+// shown, not converted a second time, and the whole-animal form comes back intact.
+TEST_F(MetabolismWindowTest, AnExponentAboveOneSurvivesThePerMassUnit) {
+  double q10Factor = 1;
+  Drive({Until(W), Pick(W, kMainList, 7), Pick(W, kFishList, 7), Type(W, 112, "100"), Click(W, 2), Do([&] {
+           EXPECT_EQ(TextOf(W, 113), "1.02");
+           q10Factor = std::pow(Shown(W, 116), (Shown(W, 115) - Shown(W, 114)) * 0.1);
+         }),
+         Pick(W, 58, 2), Do([] { EXPECT_NEAR(Shown(W, 113), 0.02, 1e-6); }), Type(W, 112, "500"), Click(W, 2),
+         Do([&] {
+           EXPECT_NEAR(Shown(W, 113), 0.02, 1e-6);
+           const double perGram = 0.0008136 * std::pow(500.0, 0.02) * q10Factor;
+           EXPECT_NEAR(Shown(W, 117), perGram, perGram * 1e-5);
+         }),
+         Pick(W, 58, 1), Do([&] {
+           EXPECT_NEAR(Shown(W, 113), 1.02, 1e-6);
+           EXPECT_NEAR(Shown(W, 111), 0.0008136, 1e-9);
+           const double whole = 0.0008136 * std::pow(500.0, 1.02) * q10Factor;
+           EXPECT_NEAR(Shown(W, 117), whole, whole * 1e-5);
+         }),
+         Click(W, 3)});
+  METABOLISM(0);
+  EXPECT_TRUE(ScriptDone());
+}
+
+// A coefficient typed in a per-mass unit is the per-gram coefficient: it becomes the
+// equation's a and holds in every unit.
+TEST_F(MetabolismWindowTest, ATypedCoefficientBecomesTheEquationsInEveryUnit) {
+  Drive({Until(W), Pick(W, kMainList, 4), Pick(W, 58, 8), Type(W, 112, "20"), Type(W, 111, "12"), Click(W, 2),
+         Do([] {
+           // ml/h per gram: 60 a M^(b - 1), with 60 a = 12.
+           EXPECT_NEAR(Shown(W, 117), 12 * std::pow(20.0, -0.25), 1e-4);
+         }),
+         Pick(W, 58, 1), Do([] {
+           EXPECT_NEAR(Shown(W, 111), 0.2, 1e-6);
+           EXPECT_NEAR(Shown(W, 117), 0.2 * std::pow(20.0, 0.75), 1e-5);
+         }),
+         Click(W, 3)});
+  METABOLISM(0);
+  EXPECT_TRUE(ScriptDone());
+}
+
 // The custom entry starts as 0 and 0: a typed coefficient must give a number, and
 // becomes the stored pair.
 TEST_F(MetabolismWindowTest, CustomEntryTakesATypedCoefficientInsteadOfDividingByZero) {
-  Drive({Until(W), Pick(W, kMainList, 13), Type(W, 111, ".01"), Type(W, 113, ".8"), Type(W, 112, "32"), Click(W, 2),
-         Do([] {
+  Drive({Until(W), Pick(W, kMainList, 13), Type(W, 111, ".01"), Type(W, 113, ".8"), Type(W, 112, "32"),
+         Click(W, 2), Do([] {
            EXPECT_NEAR(Shown(W, 117), 0.01 * std::pow(32.0, 0.8), 1e-6);
            EXPECT_FLOAT_EQ(CustomAllometry[1], 0.01f);
            EXPECT_FLOAT_EQ(CustomAllometry[2], 0.8f);

@@ -1,17 +1,22 @@
 // Simple regression: the fit texts, the export bytes and the window with its plot,
 // pinned against values worked out by hand.
+#include "calculators/regression.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <utility>
 
-#include "calculators/regression.h"
 #include "calculators/regression_export.h"
 #include "calculators/regression_plot.h"
 #include "calculators/state.h"
 #include "conversions/state.h"
 #include "respirometry_driver.h"
+#include "runtime/events.h"
 #include "runtime/panels.h"
 
 namespace mv::calc {
@@ -26,15 +31,31 @@ TEST(RegressionTexts, EquationAndCountFollowTheSigns) {
   EXPECT_EQ(RegressionCountText(4, kPolynomialModel, -0.5).str(), " 4 points; r-squared =  0");
 }
 
-TEST(RegressionExport, HeaderAndOneCrLineARow) {
+// Fills the table as Calculate leaves it; a null row is blank.
+void SetTable(std::initializer_list<std::optional<std::pair<float, float>>> rows) {
   SimpleRegressionDataArray = {};
-  const float rows[][2] = {{1, 5}, {2, 3}, {3, 1}, {4, -1}, {5, 2.5f}};
-  for (int i = 0; i < 5; ++i) {
-    SimpleRegressionDataArray[i + 1][2] = rows[i][0];
-    SimpleRegressionDataArray[i + 1][1] = rows[i][1];
+  SimpleRegressionRowPresent = {};
+  std::size_t i = 0;
+  for (const auto& row : rows) {
+    ++i;
+    if (!row) continue;
+    SimpleRegressionDataArray[i][2] = row->first;
+    SimpleRegressionDataArray[i][1] = row->second;
+    SimpleRegressionRowPresent[i] = true;
   }
-  EXPECT_EQ(RegressionCsv(5), "X value,Y value\r 1, 5\r 2, 3\r 3, 1\r 4,-1\r 5, 2.5\r");
-  EXPECT_EQ(RegressionCsv(0), "X value,Y value\r");
+}
+
+TEST(RegressionExport, HeaderAndOneCrLineAPoint) {
+  SetTable({{{1, 5}}, {{2, 3}}, {{3, 1}}, {{4, -1}}, {{5, 2.5f}}});
+  EXPECT_EQ(RegressionCsv(), "X value,Y value\r 1, 5\r 2, 3\r 3, 1\r 4,-1\r 5, 2.5\r");
+  SetTable({});
+  EXPECT_EQ(RegressionCsv(), "X value,Y value\r");
+}
+
+TEST(RegressionExport, BlankRowsAreGapsNotZeroPoints) {
+  SetTable({{{1, 5}}, std::nullopt, {{2, 3}}, std::nullopt, std::nullopt, {{3, 1}}, {{0, 0}}});
+  EXPECT_EQ(RegressionCsv(), "X value,Y value\r 1, 5\r 2, 3\r 3, 1\r 0, 0\r");
+  EXPECT_EQ(RegressionPoints().size(), 4u);
 }
 
 class RegressionWindowTest : public test::CalculatorWindowTest {
@@ -52,15 +73,20 @@ constexpr int16_t W = 8, P = kRegressionPlotWindow;
 TEST_F(RegressionWindowTest, StraightLinePredictsBothWaysAndExports) {
   const auto dir = test::MakeTempDir("regression-export");
   const auto file = dir / "Regression data.csv";
-  Drive({Until(W), Do([] {
+  Drive({Until(W),
+         Do([] {
            EXPECT_EQ(TextOf(W, 101), " ");
            EXPECT_EQ(rt::ControlState(11), 0);
            EXPECT_EQ(rt::ControlState(65), 0);
            EXPECT_EQ(TextOf(W, 62), "Y = a + b * X");
          }),
-         Row(1, "1", "5"), Row(2, "2", "3"), Click(W, 10),
-         Do([] { EXPECT_FALSE(rt::WindowExists(P)) << "two rows are no regression"; }), Row(3, "3", "1"),
-         Click(W, 10), Do([] {
+         Row(1, "1", "5"),
+         Row(2, "2", "3"),
+         Click(W, 10),
+         Do([] { EXPECT_FALSE(rt::WindowExists(P)) << "two rows are no regression"; }),
+         Row(3, "3", "1"),
+         Click(W, 10),
+         Do([] {
            EXPECT_TRUE(rt::WindowExists(P));
            EXPECT_EQ(TextOf(W, 51), " 7");
            EXPECT_EQ(TextOf(W, 56), "-2");
@@ -68,10 +94,17 @@ TEST_F(RegressionWindowTest, StraightLinePredictsBothWaysAndExports) {
            EXPECT_EQ(TextOf(P, 104), " 3 points; r-squared =  1");
            rt::SetOutputWindow(W);
          }),
-         Type(W, 41, "4"), Click(W, 11), Do([] { EXPECT_EQ(TextOf(W, 46), "-1"); }), Type(W, 46, "0"),
-         Click(W, 12), Do([] { EXPECT_EQ(TextOf(W, 41), " 3.5"); }),
-         Do([file] { rt::QueuePanelAnswer(file.string()); }), Click(W, 65), Shot(W, "simple-regression.png"),
-         Shot(P, "regression-plot-line.png"), Click(W, 66)});
+         Type(W, 41, "4"),
+         Click(W, 11),
+         Do([] { EXPECT_EQ(TextOf(W, 46), "-1"); }),
+         Type(W, 46, "0"),
+         Click(W, 12),
+         Do([] { EXPECT_EQ(TextOf(W, 41), " 3.5"); }),
+         Do([file] { rt::QueuePanelAnswer(file.string()); }),
+         Click(W, 65),
+         Shot(W, "simple-regression.png"),
+         Shot(P, "regression-plot-line.png"),
+         Click(W, 66)});
   SimpleRegression();
   EXPECT_TRUE(ScriptDone());
   EXPECT_FALSE(rt::WindowExists(W));
@@ -112,21 +145,104 @@ TEST_F(RegressionWindowTest, PolynomialTakesThePositiveRootAndKeepsItsCoefficien
          Row(1, "2", "1"), Row(2, "2", "4"), Row(3, "2", "9"), Row(4, "2", "16"), Click(W, 10), Do([] {
            EXPECT_EQ(TextOf(W, 51), " ");
            EXPECT_EQ(rt::ControlState(11), 0);
+           EXPECT_EQ(rt::ControlState(12), 0);
            EXPECT_TRUE(rt::WindowExists(P));
+           EXPECT_NE(TextOf(P, 103).find("no fit"), std::string::npos);
+           EXPECT_EQ(TextOf(P, 104), " 4 points");
+         }),
+         Shot(P, "regression-plot-no-fit.png"), Click(W, 66)});
+  SimpleRegression();
+  EXPECT_TRUE(ScriptDone());
+}
+
+TEST_F(RegressionWindowTest, AnEmptyRowIsAGapNotAZeroPoint) {
+  const auto dir = test::MakeTempDir("regression-gap");
+  const auto file = dir / "Regression data.csv";
+  Drive({Until(W), Row(1, "1", "5"), Row(3, "2", "3"), Row(4, "3", "1"), Click(W, 10), Do([] {
+           EXPECT_EQ(TextOf(W, 51), " 7");
+           EXPECT_EQ(TextOf(W, 56), "-2");
+           EXPECT_EQ(TextOf(P, 103), " 7-2*X");
+           EXPECT_EQ(TextOf(P, 104), " 3 points; r-squared =  1");
+           rt::SetOutputWindow(W);
+         }),
+         Do([file] { rt::QueuePanelAnswer(file.string()); }), Click(W, 65),
+         Shot(W, "simple-regression-gap.png"), Shot(P, "regression-plot-gap.png"), Click(W, 66)});
+  SimpleRegression();
+  EXPECT_TRUE(ScriptDone());
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(bytes, "X value,Y value\r 1, 5\r 2, 3\r 3, 1\r");
+  // Reopened, the gap stays blank and the points keep their rows.
+  Drive({Until(W), Do([] {
+           EXPECT_EQ(TextOf(W, 102), " ");
+           EXPECT_EQ(TextOf(W, 202), " ");
+           EXPECT_EQ(TextOf(W, 104), " 3");
          }),
          Click(W, 66)});
   SimpleRegression();
   EXPECT_TRUE(ScriptDone());
 }
 
+TEST_F(RegressionWindowTest, ATypedZeroZeroIsAPoint) {
+  Drive({Until(W), Row(1, "0", "0"), Row(2, "1", "2"), Row(3, "2", "4"), Click(W, 10), Do([] {
+           EXPECT_EQ(TextOf(P, 104), " 3 points; r-squared =  1");
+           EXPECT_EQ(TextOf(W, 51), " 0");
+           EXPECT_EQ(TextOf(W, 56), " 2");
+         }),
+         Click(W, 66)});
+  SimpleRegression();
+  EXPECT_TRUE(ScriptDone());
+  // It is shown again as typed, not as a blank.
+  Drive({Until(W), Do([] {
+           EXPECT_EQ(TextOf(W, 101), " 0");
+           EXPECT_EQ(TextOf(W, 201), " 0");
+         }),
+         Click(W, 66)});
+  SimpleRegression();
+  EXPECT_TRUE(ScriptDone());
+}
+
+TEST_F(RegressionWindowTest, PredictionsWithoutASolutionSaySoInsteadOfShowingNaN) {
+  Drive({Until(W), Row(1, "1", "2"), Row(2, "2", "2"), Row(3, "3", "2"), Click(W, 10),
+         Do([] { EXPECT_EQ(TextOf(W, 56), " 0"); }), Type(W, 46, "5"), Click(W, 12),
+         Do([] { EXPECT_EQ(TextOf(W, 41), "no solution"); }), Type(W, 41, "7"), Click(W, 11),
+         Do([] { EXPECT_EQ(TextOf(W, 46), " 2"); }),
+         // The parabola y = x^2 never reaches -4.
+         Click(W, 2), Row(1, "1", "1"), Row(2, "2", "4"), Row(3, "3", "9"), Row(4, "4", "16"), Click(W, 10),
+         Type(W, 46, "-4"), Click(W, 12), Do([] { EXPECT_EQ(TextOf(W, 41), "no solution"); }),
+         // Points on a line give c = 0: X from Y is the line's.
+         Row(1, "1", "5"), Row(2, "2", "3"), Row(3, "3", "1"), Row(4, "4", "-1"), Click(W, 10), Do([] {
+           EXPECT_EQ(TextOf(W, 58), " 0");
+           EXPECT_EQ(TextOf(W, 51), " 7");
+         }),
+         Type(W, 46, "0"), Click(W, 12), Do([] { EXPECT_EQ(TextOf(W, 41), " 3.5"); }), Click(W, 66)});
+  SimpleRegression();
+  EXPECT_TRUE(ScriptDone());
+}
+
+TEST_F(RegressionWindowTest, AFailedExportLeavesTheOldFile) {
+  const auto dir = test::MakeTempDir("regression-export-fails");
+  const auto file = dir / "Regression data.csv";
+  { std::ofstream(file, std::ios::binary) << "old bytes"; }
+  // The temporary file cannot be made: a folder has its name.
+  std::filesystem::create_directory(file.string() + ".tmp-" + std::to_string(::getpid()));
+  int reported = 0;
+  rt::SetErrorHandler([&reported](int) { ++reported; });
+  Drive({Until(W), Row(1, "1", "5"), Row(2, "2", "3"), Row(3, "3", "1"), Click(W, 10),
+         Do([file] { rt::QueuePanelAnswer(file.string()); }), Click(W, 65), Click(W, 66)});
+  SimpleRegression();
+  rt::SetErrorHandler(nullptr);
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(reported, 1);
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(bytes, "old bytes");
+}
+
 TEST_F(RegressionWindowTest, FitsOfTheDrawingHalf) {
-  const float pts[][2] = {{0, 2}, {1, 3.1f}, {2, 5.9f}, {3, 11.2f}, {5, 27}};
-  for (int i = 0; i < 5; ++i) {
-    SimpleRegressionDataArray[i + 1][2] = pts[i][0];
-    SimpleRegressionDataArray[i + 1][1] = pts[i][1];
-  }
+  SetTable({{{0, 2}}, {{1, 3.1f}}, {{2, 5.9f}}, {{3, 11.2f}}, {{5, 27}}});
   BuildRegressionPlotWindow();
-  ASSERT_TRUE(DRAWthisREGRESSION(5, kPolynomialModel));
+  ASSERT_TRUE(DRAWthisREGRESSION(kPolynomialModel));
   EXPECT_NEAR(aval, 1.9975, 1e-3);
   EXPECT_NEAR(bval, 0.05456, 1e-3);
   EXPECT_NEAR(exponent, 0.99006, 1e-4);
@@ -135,12 +251,8 @@ TEST_F(RegressionWindowTest, FitsOfTheDrawingHalf) {
   EXPECT_EQ(minx1, 0.0f);
   EXPECT_EQ(maxx1, 5.0f);
   EXPECT_FLOAT_EQ(stepx, 71.0f);
-  const float square[][2] = {{1, 1}, {2, 4}, {3, 9}, {4, 16}};
-  for (int i = 0; i < 4; ++i) {
-    SimpleRegressionDataArray[i + 1][2] = square[i][0];
-    SimpleRegressionDataArray[i + 1][1] = square[i][1];
-  }
-  ASSERT_TRUE(DRAWthisREGRESSION(4, kLinearModel));
+  SetTable({{{1, 1}}, {{2, 4}}, {{3, 9}}, {{4, 16}}});
+  ASSERT_TRUE(DRAWthisREGRESSION(kLinearModel));
   EXPECT_NEAR(aval, -5, 1e-5);
   EXPECT_NEAR(bval, 5, 1e-5);
   EXPECT_EQ(exponent, 0.0f);

@@ -1,6 +1,8 @@
 // Fixture of the respirometry calculator window tests: the window steps and a sound
 // sink that records what was asked for.
 #pragma once
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,12 @@ class CalculatorWindowTest : public ProgramTest, public WindowSteps {
   void TearDown() override {
     rt::SetPumpHook(nullptr);
     ProgramTest::TearDown();
+  }
+
+  int CountPlayed(const std::string& file) const {
+    return static_cast<int>(std::count_if(sounds.begin(), sounds.end(), [&](const std::string& p) {
+      return std::filesystem::path(p).filename().string() == file;
+    }));
   }
 
   std::vector<std::string> sounds;

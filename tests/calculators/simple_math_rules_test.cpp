@@ -52,7 +52,8 @@ TEST(SimpleMathButtons, FunctionsAndScalings) {
   EXPECT_EQ(X(10, 2), 100.0f);
   EXPECT_EQ(X(11, 2), 1.41421354f);
   EXPECT_EQ(X(12, 2, 10), 1024.0f);
-  EXPECT_EQ(X(12, -8, 3), -512.0f);  // a whole negative X may be raised
+  EXPECT_EQ(X(12, -8, 3), -512.0f);   // a negative X to a whole power
+  EXPECT_EQ(X(12, -2.5f, 2), 6.25f);  // a fractional negative X too
   EXPECT_EQ(X(13, 7), 0.699999988f);
   EXPECT_EQ(X(14, 7), 70.0f);
   EXPECT_EQ(X(15, 90), 1.5f);
@@ -98,7 +99,7 @@ TEST(SimpleMathButtons, UnsuitableXIsAMathErrorThatKeepsX) {
   EXPECT_TRUE(RefusedKeepingX(7, -1));         // ln
   EXPECT_TRUE(RefusedKeepingX(9, -1));         // log
   EXPECT_TRUE(RefusedKeepingX(11, -4));        // square root
-  EXPECT_TRUE(RefusedKeepingX(12, -2.5f, 2));  // a fractional negative X to any power
+  EXPECT_TRUE(RefusedKeepingX(12, -8, 0.5f));  // a negative X to a fractional power
   EXPECT_FALSE(RefusedKeepingX(11, 0));        // the square root of 0 is 0
 }
 
@@ -106,7 +107,7 @@ TEST(SimpleMathButtons, ResultsThatAreNoFiniteNumberAreMathErrorsNotInfinityInAF
   EXPECT_TRUE(RefusedKeepingX(5, 0));          // 1/0
   EXPECT_TRUE(RefusedKeepingX(7, 0));          // ln 0
   EXPECT_TRUE(RefusedKeepingX(9, 0));          // log 0
-  EXPECT_TRUE(RefusedKeepingX(12, -8, 0.5f));  // a whole negative X to a fractional power
+  EXPECT_TRUE(RefusedKeepingX(12, -2, 1.5f));  // a whole negative X to a fractional power
   EXPECT_TRUE(RefusedKeepingX(8, 100));        // e^100 overflows single precision
   EXPECT_TRUE(RefusedKeepingX(10, 39));
   EXPECT_TRUE(RefusedKeepingX(14, 3.0e38f));
@@ -124,8 +125,13 @@ TEST(SimpleMathOperators, KeysCombineXAndY) {
   EXPECT_FALSE(SimpleMathOperator(5, -2, 3).mathError);
 }
 
-TEST(SimpleMathOperators, APowerOfAFractionalNegativeXIsRefused) {
-  EXPECT_TRUE(SimpleMathOperator(5, -2.5f, 2).mathError);
+// Whether a negative base has a real power depends on the exponent, not the base.
+TEST(SimpleMathOperators, ANegativeXHasAPowerExactlyWhenYIsWhole) {
+  EXPECT_FALSE(SimpleMathOperator(5, -2.5f, 2).mathError);
+  EXPECT_EQ(SimpleMathOperator(5, -2.5f, 2).result, 6.25f);
+  EXPECT_EQ(SimpleMathOperator(5, -2.5f, 3).result, -15.625f);
+  EXPECT_TRUE(SimpleMathOperator(5, -8, 0.5f).mathError);
+  EXPECT_TRUE(SimpleMathOperator(5, -2.5f, 0.5f).mathError);
 }
 
 TEST(SimpleMathOperators, DivisionByZeroAndUndefinedPowersAreRefusedNotShownAsInfinity) {

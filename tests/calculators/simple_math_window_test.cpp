@@ -67,14 +67,16 @@ TEST_F(SimpleMathWindowTest, ReverseEntryReturnThenYThenAnOperatorKey) {
 
 TEST_F(SimpleMathWindowTest, AnOperatorKeysMathErrorFlashesAndLeavesTheExactText) {
   uint64_t before = 0;
-  Drive({Until(W), Type(W, XF, "-2.5"), Key(W, XF, Qt::Key_Return, "\r"), Type(W, YF, "2"),
+  Drive({Until(W), Type(W, XF, "-8"), Key(W, XF, Qt::Key_Return, "\r"), Type(W, YF, "0.5"),
          Do([&before] { before = rt::Microseconds(); }), Key(W, YF, Qt::Key_AsciiCircum, "^"),
-         Expect(XF, "-2.5"), Expect(YF, "2"), ExpectFocus(YF), Do([&before, this] {
+         Expect(XF, "-8"), Expect(YF, "0.5"), ExpectFocus(YF), Do([&before, this] {
            EXPECT_EQ(rt::Microseconds() - before, 1'800'000u);  // six flashes of 300 ms
            EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
          }),
-         // A whole negative X may be raised: -2 ^ 3.
+         // A negative X may be raised to a whole power: -2 ^ 3, -2.5 ^ 2.
          Type(W, XF, "-2"), Type(W, YF, "3"), Key(W, YF, Qt::Key_AsciiCircum, "^"), Expect(XF, "-8"),
+         Type(W, XF, "-2.5"), Key(W, XF, Qt::Key_Return, "\r"), Type(W, YF, "2"),
+         Key(W, YF, Qt::Key_AsciiCircum, "^"), Do([] { EXPECT_NEAR(Shown(W, XF), 6.25, 1e-6); }),
          Click(W, 41)});
   SIMPLECALC();
   EXPECT_TRUE(ScriptDone());
@@ -104,12 +106,14 @@ TEST_F(SimpleMathWindowTest, ButtonsWriteXAndYByTheNumberRule) {
   EXPECT_NE(rt::HelpPageShown().find("MVCalculatorMenuMath.html"), std::string::npos);
 }
 
-TEST_F(SimpleMathWindowTest, TheCloseBoxAndAnotherWindowsActivationEndIt) {
+TEST_F(SimpleMathWindowTest, TheCloseBoxEndsItAndAnotherWindowsActivationDoesNot) {
   Drive({Until(W), CloseBox(W)});
   SIMPLECALC();
   EXPECT_FALSE(rt::WindowExists(W));
-  Drive({Until(W), Do([] { doDIALOG(3, 8); })});
+  Drive({Until(W), Type(W, XF, "42"), Do([] { doDIALOG(3, 8); }), Do([] { doDIALOG(3, -8); }),
+         Expect(XF, "42"), Click(W, 41)});
   SIMPLECALC();
+  EXPECT_TRUE(ScriptDone());
   EXPECT_FALSE(rt::WindowExists(W));
   EXPECT_EQ(CountPlayed("bup.mp3"), 2);
 }

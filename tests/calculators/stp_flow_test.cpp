@@ -1,16 +1,20 @@
 // The STP flow converter: the correction pinned against values worked out by hand,
 // and the window driven through its buttons, the running average and Store.
+#include "calculators/stp_flow.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "calculators/stp_calc.h"
-#include "calculators/stp_flow.h"
 #include "conditions_driver.h"
 #include "files/state.h"
 
 namespace mv::calc {
 namespace {
+
+// One pound-force per square inch is 6894.757 Pa; one torr is 101325/760 Pa.
+constexpr double kTorrPerPsi = 6894.757293 / (101325.0 / 760.0);  // 51.7149
 
 TEST(StpFlow, CorrectsTemperaturePressureAndOverPressure) {
   StpEntries e;
@@ -27,16 +31,17 @@ TEST(StpFlow, CorrectsTemperaturePressureAndOverPressure) {
   e.pressureUnit = kStpPSI;
   e.meterTemp = 25;
   e.calibTemp = 21;
-  EXPECT_NEAR(StpFlow(e), (21 + 273.0) * ((740 + 2 * 51.7007) * 100 / 760) / (25 + 273.0), 1e-3);
+  const double stp = (21 + 273.0) * ((740 + 2 * kTorrPerPsi) * 100 / 760) / (25 + 273.0);
+  EXPECT_NEAR(StpFlow(e), stp, 1e-3);
   e.litres = true;
-  EXPECT_NEAR(StpFlow(e), 0.10948428, 1e-7);
+  EXPECT_NEAR(StpFlow(e), stp * 0.001, 1e-7);
 }
 
 TEST(StpFlow, OverPressureUnitsAndCollectedVolume) {
   EXPECT_FLOAT_EQ(InternalPressureTorr(10, kStpTorr), 10.0f);
   EXPECT_FLOAT_EQ(InternalPressureTorr(10, kStpKPa), 75.002f);
   EXPECT_FLOAT_EQ(InternalPressureTorr(100, kStpMmH2O), 7.6f);
-  EXPECT_FLOAT_EQ(InternalPressureTorr(1, kStpPSI), 51.7007f);
+  EXPECT_NEAR(InternalPressureTorr(1, kStpPSI), kTorrPerPsi, 1e-4);
   StpEntries e;
   e.cumulativeVolume = true;
   e.volume = 1000;
@@ -69,23 +74,24 @@ class StpWindowTest : public test::ConditionsCalcTest {
                            kHelp = 20, kStore = 12, kCompute = 15, kDone = 13;
 };
 
-TEST_F(StpWindowTest, OpensWithUsableConditionsAndComputesAtOnce) {
+TEST_F(StpWindowTest, OpensWithUsableFieldsAndComputesAtOnceLeavingTheConditionsAlone) {
   flowrate = 0;
   BarometricPressure = -5;
   flowtemp = 20;
-  Run(STPflowAdjust, {Shot("w8-stp-flow.png"), Do([] {
-                        EXPECT_EQ(Text(kFlow), StringFormatter(100).str());
-                        EXPECT_NEAR(Value(kResult), 93.174, 1e-3) << "100 ml/min at 20 C";
-                        EXPECT_EQ(State(kSCCM), 2);
-                        EXPECT_EQ(rt::FocusedEditField(), 0);
-                      }),
-                      Click(kHelp), Do([] { EXPECT_NEAR(Value(kResult), 93.174, 1e-3) << "help changes nothing"; }),
-                      Type(kMeterTemp, "0"), Key(kMeterTemp, Qt::Key_Tab, "\t"),
-                      Do([] { EXPECT_NEAR(Value(kResult), 93.174, 1e-3) << "Tab computes nothing"; }),
-                      Return(kMeterTemp), Do([] { EXPECT_EQ(Value(kResult), 100); }), Click(kDone)});
-  EXPECT_EQ(flowrate, 100.0f);
-  EXPECT_EQ(BarometricPressure, 760.0f);
-  EXPECT_EQ(flowtemp, 20.0f) << "only Store changes the conditions";
+  Run(STPflowAdjust,
+      {Shot("w8-stp-flow.png"), Do([] {
+         EXPECT_EQ(Text(kFlow), StringFormatter(100).str());
+         EXPECT_NEAR(Value(kResult), 93.174, 1e-3) << "100 ml/min at 20 C";
+         EXPECT_EQ(State(kSCCM), 2);
+         EXPECT_EQ(rt::FocusedEditField(), 0);
+       }),
+       Click(kHelp), Do([] { EXPECT_NEAR(Value(kResult), 93.174, 1e-3) << "help changes nothing"; }),
+       Type(kMeterTemp, "0"), Key(kMeterTemp, Qt::Key_Tab, "\t"),
+       Do([] { EXPECT_NEAR(Value(kResult), 93.174, 1e-3) << "Tab computes nothing"; }), Return(kMeterTemp),
+       Do([] { EXPECT_EQ(Value(kResult), 100); }), Click(kDone)});
+  EXPECT_EQ(flowrate, 0.0f) << "only Store changes the conditions";
+  EXPECT_EQ(BarometricPressure, -5.0f);
+  EXPECT_EQ(flowtemp, 20.0f);
 }
 
 TEST_F(StpWindowTest, LitresPerMinuteAreStoredAsMillilitres) {
@@ -118,28 +124,29 @@ TEST_F(StpWindowTest, RunningAverageOutlivesSwitchingItOffAndOn) {
          EXPECT_EQ(Value(kResult), 200) << "switched off: computed again";
          EXPECT_EQ(State(kAverage), 1);
        }),
-       Click(kSLPM), Click(kAverage), Do([] { EXPECT_FLOAT_EQ(Value(kResult), 0.15f) << "the sum is ml/min"; }),
-       Click(kDone)});
+       Click(kSLPM), Click(kAverage),
+       Do([] { EXPECT_FLOAT_EQ(Value(kResult), 0.15f) << "the sum is ml/min"; }), Click(kDone)});
 }
 
 TEST_F(StpWindowTest, ZeroElapsedTimeShowsNoFlowAndNothingIsAddedOrStored) {
   flowrate = 250;
-  Run(STPflowAdjust, {Click(kCumulative), Do([] { EXPECT_EQ(Value(kResult), 1000); }), Type(kSeconds, "0"),
-                      Click(kCompute), Do([this] {
-                        EXPECT_EQ(Text(kResult), "") << "no Inf or NaN in the field";
-                        EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
-                      }),
-                      Click(kAdd), Click(kStore), Do([this] { EXPECT_EQ(CountPlayed("bzot.mp3"), 3); }),
-                      Type(kSeconds, "60"), Click(kCompute), Click(kAverage),
-                      Do([] { EXPECT_EQ(Value(kResult), 1000) << "the refused add did not count"; }),
-                      Click(kDone)});
+  Run(STPflowAdjust,
+      {Click(kCumulative), Do([] { EXPECT_EQ(Value(kResult), 1000); }), Type(kSeconds, "0"), Click(kCompute),
+       Do([this] {
+         EXPECT_EQ(Text(kResult), "") << "no Inf or NaN in the field";
+         EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
+       }),
+       Click(kAdd), Click(kStore), Do([this] { EXPECT_EQ(CountPlayed("bzot.mp3"), 3); }),
+       Type(kSeconds, "60"), Click(kCompute), Click(kAverage),
+       Do([] { EXPECT_EQ(Value(kResult), 1000) << "the refused add did not count"; }), Click(kDone)});
   EXPECT_EQ(flowrate, 250.0f);
 }
 
 TEST_F(StpWindowTest, OverPressureUnitReinterpretsTheEntry) {
   Run(STPflowAdjust, {Type(116, "1"), Click(kPSI), Do([] {
                         EXPECT_EQ(Text(116), "1") << "no field is converted";
-                        EXPECT_NEAR(Value(kResult), (760 + 51.7007) * 100 / 760, 0.005) << "106.80 to two decimals";
+                        EXPECT_NEAR(Value(kResult), (760 + 51.7007) * 100 / 760, 0.005)
+                            << "106.80 to two decimals";
                         EXPECT_EQ(State(kPSI), 2);
                         EXPECT_EQ(State(3), 1);
                       }),

@@ -11,6 +11,7 @@
 #include "calculators/state.h"
 #include "calculators/sun_cycle_plot.h"
 #include "calculators/sun_cycle_window.h"
+#include "calculators/sunrise_calc.h"
 #include "calculators/unit_conversions.h"
 #include "calculators/world_map.h"
 #include "common/test_support.h"
@@ -60,7 +61,9 @@ WindowDriver::Step ReturnIn(int16_t window, int16_t field) {
   };
 }
 
-std::string Shot(const char* name) { return (test::TestOutputDir() / name).string(); }
+std::string Shot(const char* name) {
+  return (test::TestOutputDir() / name).string();
+}
 
 class SunWindowsTest : public test::ProgramTest {
  protected:
@@ -81,7 +84,8 @@ class SunWindowsTest : public test::ProgramTest {
 
 TEST_F(SunWindowsTest, DayOfTheYearComputesOnPopupAndReturn) {
   const InitialDate today = TodaysDate(TodayDateText());
-  const int16_t expected = DayOfYearFor(today.month, TextToNumber(today.day.str()), TextToNumber(today.year.str()));
+  const int32_t expected =
+      DayOfYearFor(today.month, TextToNumber(today.day.str()), TextToNumber(today.year.str()));
   WindowDriver d;
   d.WaitFor(W)
       .Check([&] { EXPECT_EQ(Field(W, 112), NumText(expected).str()) << "filled on opening"; })
@@ -94,13 +98,14 @@ TEST_F(SunWindowsTest, DayOfTheYearComputesOnPopupAndReturn) {
       .Then("day", SetText(W, 111, "1"))
       .Then("return", ReturnIn(W, 111))
       .Check([] { EXPECT_EQ(Field(W, 112), " 61"); })
-      .Then("tab", [] {
-        QWidget* e = rt::bridge::EditFieldWidget(W, 111);
-        e->setFocus(Qt::OtherFocusReason);
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
-        QApplication::sendEvent(e, &press);
-        return true;
-      })
+      .Then("tab",
+            [] {
+              QWidget* e = rt::bridge::EditFieldWidget(W, 111);
+              e->setFocus(Qt::OtherFocusReason);
+              QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
+              QApplication::sendEvent(e, &press);
+              return true;
+            })
       .Check([] { EXPECT_EQ(Field(W, 111), "1") << "Tab inserts nothing"; })
       .Shot(W, Shot("w8-day-of-year.png"))
       .Click(W, 20);
@@ -118,13 +123,17 @@ TEST_F(SunWindowsTest, UnitConversionsConvertOnChoiceSwapAndCategory) {
       .Then("value", SetText(W, 111, "212"))
       .Then("F to C", Pick(W, kEnergyPopup, 10))
       .Check([] {
-        EXPECT_EQ(Field(W, 112), StringFormatter(100).str());
-        EXPECT_EQ(Field(W, 113), "\xA1" "F");
-        EXPECT_EQ(Field(W, 115), "\xA5 standard '5/9 X (\xA1" "F - 32)' conversion");
+        EXPECT_EQ(Field(W, 112), " 100");
+        EXPECT_EQ(Field(W, 113),
+                  "\xA1"
+                  "F");
+        EXPECT_EQ(Field(W, 115),
+                  "\xA5 standard '5/9 X (\xA1"
+                  "F - 32)' conversion");
       })
       .Click(W, 118)
       .Check([] {
-        EXPECT_EQ(Field(W, 111), StringFormatter(100).str());
+        EXPECT_EQ(Field(W, 111), " 100");
         EXPECT_EQ(Field(W, 112), "(swapped)");
       })
       .Then("return", ReturnIn(W, 111))
@@ -133,14 +142,14 @@ TEST_F(SunWindowsTest, UnitConversionsConvertOnChoiceSwapAndCategory) {
       .Click(W, 124)
       .Check([] {
         EXPECT_EQ(Field(W, 113), "Torr");
-        EXPECT_EQ(Field(W, 112), StringFormatter(0.1333224f).str());
+        EXPECT_EQ(Field(W, 112), " 0.13332");  // five digits, not " 0.1333224028"
         EXPECT_EQ(Field(W, 115), " ");
         EXPECT_TRUE(rt::ControlExists(kPressurePopup));
         EXPECT_FALSE(rt::ControlExists(kEnergyPopup));
         EXPECT_EQ(rt::ControlState(121), 1);
       })
       .Then("atm to torr", Pick(W, kPressurePopup, 8))
-      .Check([] { EXPECT_EQ(Field(W, 112), StringFormatter(760).str()); })
+      .Check([] { EXPECT_EQ(Field(W, 112), " 760"); })
       .Shot(W, Shot("w8-unit-conversions.png"))
       .Click(W, 120);
   Run(d, [] { UnitCONVERT(); });
@@ -160,12 +169,14 @@ TEST_F(SunWindowsTest, SunCycleCalculatesPlotsExportsAndPicksFromTheMap) {
       .Then("day", SetText(W, 112, "355"))
       .Click(W, 240)
       .Check([] {
-        EXPECT_EQ(Field(W, 5), "Approximate local sunrise time:   8 : 01");
+        EXPECT_EQ(Field(W, 5), ComputeSunDay(355, 51.5f, 0, false).sunriseText.str());
         EXPECT_EQ(Field(W, 7), " 7 hours, 49 minutes of daylight");
         EXPECT_EQ(latitude, 51.5f);
       })
       .Click(W, 244)
-      .Check([] { EXPECT_EQ(Field(W, 5), "Approximate local sunrise time:   9 : 01") << "repeated with DST"; })
+      .Check([] {
+        EXPECT_EQ(Field(W, 5), ComputeSunDay(355, 51.5f, 0, true).sunriseText.str()) << "repeated with DST";
+      })
       .Click(W, 244)
       .Click(W, 102)
       .Then("lat 70", SetText(W, 1, "70"))
@@ -178,15 +189,17 @@ TEST_F(SunWindowsTest, SunCycleCalculatesPlotsExportsAndPicksFromTheMap) {
       .Click(W, 245)
       .WaitFor(kSunChartWindow)
       .Shot(kSunChartWindow, Shot("w777-sun-cycle.png"))
-      .Then("cancel", [] {
-        rt::QueuePanelAnswer(std::nullopt);
-        return true;
-      })
+      .Then("cancel",
+            [] {
+              rt::QueuePanelAnswer(std::nullopt);
+              return true;
+            })
       .Click(kSunChartWindow, 1)
-      .Then("answer", [path] {
-        rt::QueuePanelAnswer(path);
-        return true;
-      })
+      .Then("answer",
+            [path] {
+              rt::QueuePanelAnswer(path);
+              return true;
+            })
       .Click(kSunChartWindow, 1)
       .Event(18, -kSunChartWindow)
       .Check([] {
@@ -216,6 +229,69 @@ TEST_F(SunWindowsTest, SunCycleCalculatesPlotsExportsAndPicksFromTheMap) {
   EXPECT_NE(csv.find("\r 355,December, 21, 0, 24, 24\r"), std::string::npos);
   rt::SetURLOpener(nullptr);
   std::filesystem::remove_all(dir);
+}
+
+// The day to calculate is given either by the day of the year or by the date;
+// whichever the user changed last counts. Shows the window and the annual chart at
+// 51.5 N.
+TEST_F(SunWindowsTest, SunCycleTakesTheDayOrTheDateChangedLast) {
+  auto shows = [](int n) {
+    return [n] {
+      const SunDay day = ComputeSunDay(static_cast<int16_t>(n), 51.5f, 0, false);
+      EXPECT_EQ(Field(W, 5), day.sunriseText.str()) << "day " << n;
+      EXPECT_EQ(Field(W, 6), day.sunsetText.str()) << "day " << n;
+      EXPECT_EQ(Field(W, 7), day.lengthText.str()) << "day " << n;
+    };
+  };
+  WindowDriver d;
+  d.WaitFor(W)
+      .Then("lat", SetText(W, 1, "51.5"))
+      .Then("lon", SetText(W, 2, "0"))
+      .Then("year", SetText(W, 113, "2100"))
+      .Then("day", SetText(W, 111, "20"))
+      .Then("march", Pick(W, 54, 3))
+      .Click(W, 240)
+      .Check([&] {
+        EXPECT_EQ(Field(W, 112), " 79") << "2100 is not a leap year";
+        shows(79)();
+      })
+      .Then("typed day", SetText(W, 112, "172"))
+      .Click(W, 240)
+      .Check([&] {
+        EXPECT_EQ(Field(W, 112), "172") << "the typed day stands";
+        shows(172)();
+      })
+      .Then("december", Pick(W, 54, 12))
+      .Then("date", SetText(W, 111, "21"))
+      .Then("typed after the date", SetText(W, 112, "100"))
+      .Click(W, 240)
+      .Check([&] {
+        EXPECT_EQ(Field(W, 112), "100") << "typed after the date was changed";
+        shows(100)();
+      })
+      .Then("typed day", SetText(W, 112, "200"))
+      .Then("date after the typed day", SetText(W, 111, "1"))
+      .Click(W, 240)
+      .Check([&] {
+        EXPECT_EQ(Field(W, 112), " 335") << "1 December, changed after the day was typed";
+        shows(335)();
+      })
+      .Then("back to the solstice", SetText(W, 111, "21"))
+      .Click(W, 240)
+      .Shot(W, Shot("w8-sun-cycle-51N.png"))
+      .Click(W, 245)
+      .WaitFor(kSunChartWindow)
+      .Check([] {
+        const SunDay june = ComputeSunDay(172, 51.5f, 0, false);
+        EXPECT_EQ(SunCycleArray[172][1], june.sunriseHours);
+        EXPECT_EQ(SunCycleArray[172][2], june.sunsetHours);
+      })
+      .Shot(kSunChartWindow, Shot("w777-sun-cycle-51N.png"))
+      .Event(18, -kSunChartWindow)
+      .Click(W, 241);
+  Run(d, [] { Sunrise(); });
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_FALSE(rt::WindowExists(kSunChartWindow));
 }
 
 }  // namespace

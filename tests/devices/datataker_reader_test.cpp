@@ -11,14 +11,17 @@
 #include "acquisition/state.h"
 #include "common/window_steps.h"
 #include "connection_test_support.h"
+#include "conversions/state.h"
 #include "devices/datataker_inputs_window.h"
 #include "devices/datataker_lists.h"
+#include "devices/dispatcher.h"
 #include "devices/dt800_mode_window.h"
 #include "devices/scripted_port.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
 #include "setup/state.h"
+#include "shell/kit/services.h"
 #include "shell/state.h"
 
 namespace mv {
@@ -64,7 +67,7 @@ TEST_F(DataTakerTest, DT800FastModeReadsMillivoltsAsVolts) {
   EXPECT_EQ(port->Written(), "4VNC\r");
   EXPECT_EQ(hardwareADchannel, 4);
   EXPECT_EQ(volts, static_cast<float>(1234.5 * 0.001));
-  EXPECT_EQ(lastvoltage[2], 9.0f) << "the DT800 family keeps no last value";
+  EXPECT_EQ(lastvoltage[2], volts) << "the DT800 family keeps its last good reading too";
   EXPECT_TRUE(sounds.empty());
 
   DT800FastAcquisitionMode = 0;
@@ -97,19 +100,50 @@ TEST_F(DataTakerTest, AReplyOneTickBeforeTheDeadlineIsTakenAtTheDeadlineIsNot) {
   EXPECT_EQ(sounds, std::vector<std::string>{"AlarmBUZZ.mp3"});
 }
 
-TEST_F(DataTakerTest, AFailedReadKeepsTheSpikeReferenceUnscaled) {
-  External_AD = ExternalADCode::DT500;
-  Channel(5, 3, {1, 0, 0, 0, 0});
-  LastVoltageArray[5 + 17] = 1.25f;
-  PrefsArray[PrefsSlot::BadReadingKeepsLast] = 1;
-  Sample = 2;
-  ReadDataTaker500(5, 0);  // silence
-  EXPECT_EQ(volts, 1.25f);
-  EXPECT_EQ(lastvoltage[5], 1.25f);
-  Sample = 1;
-  ReadDataTaker500(5, 0);
-  EXPECT_EQ(volts, kBadReading);
-  EXPECT_EQ(lastvoltage[5], kBadReading);
+// A time-out gives the channel's last good reading in both families, whatever the
+// spike filter holds as its reference (0 while the filter is off, or a value of an
+// earlier run), and never stores the failed value as the last reading.
+TEST_F(DataTakerTest, ATimeOutWithTheFilterOffKeepsTheLastGoodReadingNotTheSpikeReference) {
+  services::ReadDataTaker500 = ReadDataTaker500;
+  services::ReadDataTaker800 = ReadDataTaker800;
+  for (int16_t code :
+       {ExternalADCode::DT500, ExternalADCode::DT50, ExternalADCode::DT800, ExternalADCode::DT85}) {
+    SCOPED_TRACE(code);
+    External_AD = code;
+    Channel(5, 3, {1, 0, 0, 0, 0});
+    SpikeFilterArray[5] = 0;  // the filter is off
+    LastVoltageArray[5 + 17] = 0;
+    PrefsArray[PrefsSlot::BadReadingKeepsLast] = 1;
+    Sample = 2;
+    port->ReplyNext("2500\r\n", 2);
+    ReadExternalADdevice(5, 0);
+    EXPECT_EQ(volts, 2.5f);
+    port->ReplyNext("");  // silence
+    ReadExternalADdevice(5, 0);
+    EXPECT_EQ(volts, 2.5f) << "the last good reading, not 0 V";
+    port->ReplyNext("");
+    ReadExternalADdevice(5, 0);
+    EXPECT_EQ(volts, 2.5f) << "a failed read is never stored as the last reading";
+    EXPECT_EQ(lastvoltage[5], 2.5f);
+  }
+}
+
+TEST_F(DataTakerTest, ATimeOutBeforeAnyGoodReadingOfTheRunIsBad) {
+  for (int16_t code : {ExternalADCode::DT50, ExternalADCode::DT80}) {
+    SCOPED_TRACE(code);
+    External_AD = code;
+    Channel(5, 3, {1, 0, 0, 0, 0});
+    PrefsArray[PrefsSlot::BadReadingKeepsLast] = 1;
+    lastvoltage[5] = 1.75f;  // from an earlier run
+    LastVoltageArray[5 + 17] = 1.25f;
+    Sample = 0;
+    auto read = code == ExternalADCode::DT50 ? ReadDataTaker500 : ReadDataTaker800;
+    read(5, 0);  // silence in the run's first sample
+    EXPECT_EQ(volts, kBadReading);
+    Sample = 2;
+    read(5, 0);
+    EXPECT_EQ(volts, kBadReading) << "no good reading exists in this run";
+  }
 }
 
 TEST_F(DataTakerTest, AnUnfinishedReplyIsNotReadAsAShorterNumber) {
@@ -160,7 +194,8 @@ TEST_F(DataTakerTest, ResetOfADT50CountsDownAndSendsItsList) {
   rt::SetPumpHook([&] {
     if (!shot && rt::WindowExists(kResetWindow)) {
       shot = true;
-      EXPECT_TRUE(rt::SaveWindowImage(kResetWindow, (test::TestOutputDir() / "datataker-reset.png").string()));
+      EXPECT_TRUE(
+          rt::SaveWindowImage(kResetWindow, (test::TestOutputDir() / "datataker-reset.png").string()));
     }
   });
   const uint32_t start = rt::TickCount();
@@ -180,8 +215,8 @@ TEST_F(DataTakerTest, ResetOfADT800SwitchesItsRateAndSendsItsList) {
   ActiveSerialPort = -1;
   InstallSerialPort(std::make_unique<test::LoggingPort>(scripted, &log, false));
   ResetDataTaker();
-  EXPECT_EQ(log, "SINGLEPUSH\r[close]" + test::OpenMark(57600) + "PH=115200\r[close]" + test::OpenMark(115200) +
-                     Lines({kDT800SetupLines.begin(), kDT800SetupLines.end()}));
+  EXPECT_EQ(log, "SINGLEPUSH\r[close]" + test::OpenMark(57600) + "PH=115200\r[close]" +
+                     test::OpenMark(115200) + Lines({kDT800SetupLines.begin(), kDT800SetupLines.end()}));
   CloseSerialPort();  // while the log it writes its closing to still exists
 }
 
@@ -222,8 +257,7 @@ TEST_F(DataTakerTest, ModeWindowGreysTheFilterBoxInHighAccuracyAndSendsTheChosen
            EXPECT_EQ(state(9), 0);
            EXPECT_EQ(PrefsArray[PrefsSlot::DT800MainsFilter], 1) << "greying leaves the choice";
          }),
-         Click(W, 1), Do([&] { EXPECT_EQ(state(9), 2); }), Click(W, 9), Click(W, 4),
-         Do([&] {
+         Click(W, 1), Do([&] { EXPECT_EQ(state(9), 2); }), Click(W, 9), Click(W, 4), Do([&] {
            EXPECT_EQ(state(9), 1);
            EXPECT_EQ(state(4), 2);
            EXPECT_EQ(state(3), 1);
@@ -260,7 +294,7 @@ TEST(DataTakerInputButtons, EachButtonSetsItsWords) {
   EXPECT_EQ(r, (DataTakerChannelsRecord{2, 0, 0, 3, 0}));
   ASSERT_TRUE(ApplyInputButton(r, 3, 143));  // differential
   EXPECT_EQ(r[DataTakerWord::Terminal], 0);
-  ASSERT_TRUE(ApplyInputButton(r, 3, 43));  // type J
+  ASSERT_TRUE(ApplyInputButton(r, 3, 43));   // type J
   ASSERT_TRUE(ApplyInputButton(r, 3, 103));  // minus
   ASSERT_TRUE(ApplyInputButton(r, 3, 163));  // volts
   EXPECT_EQ(r, (DataTakerChannelsRecord{1, 0, 0, 2, 0}));

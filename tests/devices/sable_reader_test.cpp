@@ -10,12 +10,12 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
-#include "runtime/sound.h"
 #include "devices/dispatcher.h"
 #include "devices/read_wait.h"
 #include "devices/scripted_port.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
+#include "runtime/sound.h"
 #include "setup/state.h"
 #include "shell/kit/services.h"
 #include "shell/state.h"
@@ -33,7 +33,8 @@ class SableReaderTest : public test::ProgramTest {
     port = p.get();
     InstallSerialPort(std::move(p));
     External_AD = ExternalADCode::SableUI2;
-    rt::SetSoundSink([this](const std::string& path) { events.push_back("play " + test::SoundFolderAndFile(path)); });
+    rt::SetSoundSink(
+        [this](const std::string& path) { events.push_back("play " + test::SoundFolderAndFile(path)); });
     services::StopSampleBeep = [this] { events.push_back("stop beep"); };
   }
   void TearDown() override {
@@ -138,6 +139,22 @@ TEST_F(SableReaderTest, AStrayByteIsNeverTakenAsAReading) {
   port->ReplyNext("\x00\x80"s, 2);
   ReadSABLE(1, 0);
   EXPECT_FLOAT_EQ(volts, 0.0f) << "the stray byte was discarded, not paired with the next reply";
+}
+
+TEST_F(SableReaderTest, AFourByteReplyIsAFailedReadingAndIsDrained) {
+  OnInput(1, 3);
+  PrefsArray[PrefsSlot::BadReadingKeepsLast] = 1;
+  Sample = 5;
+  lastvoltage[1] = 1.5f;
+  // A reply with a stale one behind it: neither pair may be recorded.
+  port->ReplyNext("\x00\x80\x10\x00"s, 2);
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, 1.5f) << "the bad-reading rule, not 0 V";
+  EXPECT_FLOAT_EQ(lastvoltage[1], 1.5f);
+  EXPECT_EQ(events, (std::vector<std::string>{"stop beep", "play MVsounds/AlarmBUZZ.mp3"}));
+  port->ReplyNext("\xFF\xFF"s, 2);
+  ReadSABLE(1, 0);
+  EXPECT_FLOAT_EQ(volts, 4.99992370f) << "nothing of the long reply is left for the next reading";
 }
 
 TEST_F(SableReaderTest, StaleBytesBeforeTheCommandAreNotPairedWithTheReply) {

@@ -92,6 +92,20 @@ const InterfaceRun kRuns[] = {
     {"Stream", sim::Kind::Stream, 11, 2, {}, 40.0f, "", kStreamInterval},
     // Lines that come three at a time, each in two halves, are read whole.
     {"StreamSplitBursts", sim::Kind::Stream, 11, 2, {}, 40.0f, "", kStreamInterval, 3, 60},
+    // A slow line cut in two, its halves 150 ms apart, is read whole: never half a line,
+    // nor its rest as a line of its own.
+    {"StreamSlowSplit",
+     sim::Kind::Stream,
+     11,
+     2,
+     {},
+     3.75f,
+     "",
+     kStreamInterval,
+     1,
+     150,
+     700,
+     "12.50,3.75,7.25"},
 };
 
 // The values of channel block 1: "samples of channel block 1 (K values): v v v".

@@ -24,17 +24,23 @@ std::string ToARecording() {
          test::ChannelDialogs() + "until 104\nclick 104 203\ngone 104\npanel cancel\nuntil 1\nwait 0.3\n";
 }
 
-std::string StopWithEscape() { return "hold Escape\nuntil 112\nrelease Escape\n"; }
+std::string StopWithEscape() {
+  return "hold Escape\nuntil 112\nrelease Escape\n";
+}
 
 // Quit from the options window, through the guard (the run is not saved).
-std::string QuitThroughTheGuard() { return "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n"; }
+std::string QuitThroughTheGuard() {
+  return "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+}
 
 drive::ScriptResult RunProgram(const std::string& script) {
   drive::ScriptRunner runner(script);
   return runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
 }
 
-int32_t LastMarkerCode() { return Nmarkers > 0 ? MarkersArray[Nmarkers].code : 0; }
+int32_t LastMarkerCode() {
+  return Nmarkers > 0 ? MarkersArray[Nmarkers].code : 0;
+}
 
 TEST_F(ModalRoadE2E, AClickOnTheWindowBehindTheGuardLeavesTheGuardAsking) {
   // "Record again" opens the guard; "Save data" of the options window behind it is
@@ -66,6 +72,16 @@ TEST_F(ModalRoadE2E, AboutClosedByAMenuCommandLeavesTheOptionsWindowWorking) {
                                  "menu 254 1\nuntil 33\nmenu 3 14\ngone 33\n"
                                  "key r\nuntil 1776\nkey n\ngone 1776\nuntil 112\n" +
                                  QuitThroughTheGuard());
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+}
+
+TEST_F(ModalRoadE2E, ACalculatorOpenedFromTheOptionsWindowsMenuLeavesTheMenuBarWorking) {
+  // Simple Math from the Special menu over the options window, closed with Done;
+  // then Altitude from the same menu, closed; then File > Quit asks the guard.
+  const auto result = RunProgram(ToARecording() + StopWithEscape() +
+                                 "menu 6 1\nuntil 8\nclick 8 41\ngone 8\n"
+                                 "menu 6 6\nuntil 8 2\nclick 8 4\ngone 8\n"
+                                 "menu 1 12\nuntil 1776 2\nclick 1776 2\nexpect-exit 0\n");
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
 }
 

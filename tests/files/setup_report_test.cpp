@@ -191,6 +191,20 @@ TEST_F(SetupReportTest, ChannelTableColumnsNeverRunTogether) {
   EXPECT_EQ(row1.substr(head.find("equation"), 6), "linear");
 }
 
+// Coefficients and limits are single-precision values: the report shows the numbers
+// the user typed, not the rounding noise of their binary values.
+TEST_F(SetupReportTest, CoefficientsAndLimitsShowTheirOwnDigitsWithoutNoise) {
+  ChannelVariables[1][ChanField::A] = 0.06361f;
+  ChannelVariables[1][ChanField::B] = 0.1106f;
+  triggerval = 0.1218099967f;
+  alarmsArray[1][AlarmField::LowerLimit] = 1e-8f;
+  const std::string text = SetupReportText({true, false, false, true}, "12/25/26");
+  EXPECT_EQ(Words(LineStarting(text, " 1")),
+            (std::vector<std::string>{"1", "3", "linear", "0.06361", "0.1106", "1", "4", "O2"}));
+  EXPECT_NE(text.find("the trigger condition is:  >  0.12181" + CR), std::string::npos) << text;
+  EXPECT_NE(text.find("less than 1e-08\t"), std::string::npos) << text;
+}
+
 TEST_F(SetupReportTest, ZeroLinesAndSlopeTrendsReportTheirSettings) {
   struct Case {
     int16_t zeroLines;

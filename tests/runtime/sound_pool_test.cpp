@@ -2,7 +2,6 @@
 // voices whose sounds last a set time instead of going to an audio device.
 #include <QAudioDevice>
 #include <QMediaDevices>
-
 #include <chrono>
 #include <deque>
 #include <map>
@@ -53,7 +52,9 @@ class FakeVoice final : public rt::SoundVoice {
     if (IsPlaying()) cue_->cut = true;
     cue_ = nullptr;
   }
-  bool IsPlaying() const override { return cue_ && Clock::now() - cue_->start < stage_.lengths.at(cue_->file); }
+  bool IsPlaying() const override {
+    return cue_ && Clock::now() - cue_->start < stage_.lengths.at(cue_->file);
+  }
 
  private:
   Stage& stage_;
@@ -65,7 +66,9 @@ std::string Sound(const std::string& file) {
   return test::SourcePath("resources/MVsounds/" + file).string();
 }
 
-void Pause(int ms) { std::this_thread::sleep_for(milliseconds(ms)); }
+void Pause(int ms) {
+  std::this_thread::sleep_for(milliseconds(ms));
+}
 
 // How long WaitForSoundEnd(capMs) takes.
 milliseconds Wait(int capMs) {
@@ -165,6 +168,21 @@ TEST(SoundPoolDeviceTest, WithoutAnAudioDeviceTheRealPlayersNeitherPlayNorWait) 
   for (const char* file : {"scream.mp3", "skid.mp3"}) rt::PlaySoundFile(Sound(file));
   EXPECT_FALSE(rt::SoundIsPlaying());
   EXPECT_LT(Wait(10000), milliseconds(500));
+}
+
+TEST_F(SoundPoolTest, StoppingOneCueLeavesTheOthersPlaying) {
+  for (const char* c : {"Sample.mp3", "AlarmBUZZ.mp3", "rip.mp3"}) stage_.lengths[c] = milliseconds(2000);
+  rt::PlaySoundFile(Sound("AlarmBUZZ.mp3"));
+  const rt::SoundCue beep = rt::PlaySoundCue(Sound("Sample.mp3"));
+  ASSERT_NE(beep, 0u);
+  rt::StopSoundCue(beep);
+  EXPECT_TRUE(stage_.CueOf("Sample.mp3").cut);
+  EXPECT_FALSE(stage_.CueOf("AlarmBUZZ.mp3").cut);
+  // The voice the beep had now plays another cue, which the old cue cannot stop.
+  rt::PlaySoundFile(Sound("rip.mp3"));
+  rt::StopSoundCue(beep);
+  EXPECT_FALSE(stage_.CueOf("rip.mp3").cut);
+  EXPECT_EQ(stage_.voicesMade, 2);
 }
 
 }  // namespace

@@ -151,6 +151,24 @@ TEST_F(SetupWindowTest, ChartWithSixteenChannelsOnA1280x800Display) {
   EXPECT_EQ(ChannelLabel(16), "channel 16                    ");
 }
 
+// The coefficient fields show the numbers the user typed, not the rounding noise of
+// their single-precision values ("0.0636100024"), and give back the same floats.
+TEST_F(SetupWindowTest, CoefficientFieldsShowTheirOwnDigits) {
+  SetChannels(2);
+  ChannelVariables[2][ChanField::A] = 0.06361f;
+  ChannelVariables[2][ChanField::B] = 0.1106f;
+  test::WindowDriver driver;
+  driver.WaitFor(kWindow)
+      .Check([] {
+        EXPECT_EQ(Text(CoefficientField(2, 0)), " 0.06361");
+        EXPECT_EQ(Text(CoefficientField(2, 1)), " 0.1106");
+      })
+      .Shot(kWindow, Shot("w104-setup-coefficients.png"))
+      .Click(kWindow, SetupItem::SetupOK);
+  Open(driver);
+  EXPECT_EQ(ChannelVariables[2][ChanField::A], 0.06361f) << "the text reads back as the same float";
+  EXPECT_EQ(ChannelVariables[2][ChanField::B], 0.1106f);
+}
 TEST_F(SetupWindowTest, SixteenChannelsOnA1024x600DisplayPageTheirRows) {
   UseDisplay("1024x600");
   SetChannels(16);

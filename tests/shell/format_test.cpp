@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
+#include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <tuple>
@@ -23,14 +26,15 @@ std::string S(const Str255& s) {
 
 // Whole values, and values just off them, show as whole numbers; decimals follow the
 // magnitude with trailing zeros trimmed (a value the picture rounds up to a whole one
-// is trimmed back to the point and no further); below one the single-precision digits show.
+// is trimmed back to the point and no further); below one the float's own shortest
+// digits show, not the rounding noise of its binary value.
 TEST(StringFormatter, WholeValuesShowWholeAndDecimalsFollowTheMagnitude) {
   const std::pair<float, const char*> cases[] = {
-      {3.0f, " 3"},         {2.9999999f, " 3"},      {3.000001f, " 3"},
-      {-3.000001f, "-3"},   {-0.0f, " 0"},           {1000000.0f, " 1000000"},
-      {2.5f, "  2.5"},      {123.456f, "  123.46"},  {-1234.56f, " -1234.6"},
-      {12345.6f, " 12346"}, {10000.5f, " 10001"},    {999.999f, " 1000"},
-      {9.999999f, " 10"},   {0.1f, " 0.1000000015"}, {0.9999f, " 0.9998999834"},
+      {3.0f, " 3"},         {2.9999999f, " 3"},     {3.000001f, " 3"},
+      {-3.000001f, "-3"},   {-0.0f, " 0"},          {1000000.0f, " 1000000"},
+      {2.5f, "  2.5"},      {123.456f, "  123.46"}, {-1234.56f, " -1234.6"},
+      {12345.6f, " 12346"}, {10000.5f, " 10001"},   {999.999f, " 1000"},
+      {9.999999f, " 10"},   {0.1f, " 0.1"},         {0.9999f, " 0.9999"},
       {-0.25f, "-0.25"}};
   for (auto [value, text] : cases) EXPECT_EQ(S(StringFormatter(value)), text) << value;
 }
@@ -38,9 +42,71 @@ TEST(StringFormatter, WholeValuesShowWholeAndDecimalsFollowTheMagnitude) {
 // Values beyond a 64-bit integer must be rounded in floating point; an integer cast
 // would be undefined (the sanitizer build catches it).
 TEST(StringFormatter, HugeValuesDoNotOverflowAnInteger) {
-  EXPECT_EQ(S(StringFormatter(3e38f)), " 3.000000005e+38");
-  EXPECT_EQ(S(StringFormatter(-1e20f)), "-1.00000002e+20");
-  EXPECT_EQ(S(StringFormatter(std::numeric_limits<float>::max())), " 3.402823466e+38");
+  EXPECT_EQ(S(StringFormatter(3e38f)), " 3e+38");
+  EXPECT_EQ(S(StringFormatter(-1e20f)), "-1e+20");
+  EXPECT_EQ(S(StringFormatter(std::numeric_limits<float>::max())), " 3.4028235e+38");
+}
+
+// A single-precision value is shown and written as the shortest decimal that reads
+// back as the same float, in the layout each rule gives any value: the readout's
+// pictures and whole values, the plain conversion's sign place and exponent form from
+// 10^10, the printed rule's fixed notation from 2^-7 to 2^32. Whole values the rules
+// write in fixed notation keep their exact digits. Texts written by hand.
+TEST(NumberTexts, SinglePrecisionValuesShowNoRoundingNoise) {
+  struct Case {
+    float value;
+    const char* readout;  // StringFormatter
+    const char* plain;    // PlainText10
+    const char* printed;  // PrintedNumber
+  };
+  const Case cases[] = {
+      {0.06361f, " 0.06361", " 0.06361", " 0.06361"},
+      {0.1218099967f, " 0.12181", " 0.12181", " 0.12181"},
+      {0.1106f, " 0.1106", " 0.1106", " 0.1106"},
+      {-0.06361f, "-0.06361", "-0.06361", "-0.06361"},
+      {1.2f, "  1.2", " 1.2", " 1.2"},
+      {123.456f, "  123.46", " 123.456", " 123.456"},
+      {-2.5f, " -2.5", "-2.5", "-2.5"},
+      {0.0078125f, " 0.0078125", " 0.0078125", " 0.0078125"},
+      {0.0078f, " 0.0078", " 0.0078", " 7.8e-03"},
+      {1e-8f, " 1e-08", " 1e-08", " 1e-08"},
+      {-1e-8f, "-1e-08", "-1e-08", "-1e-08"},
+      {3.4e38f, " 3.4e+38", " 3.4e+38", " 3.4e+38"},
+      {-3.4e38f, "-3.4e+38", "-3.4e+38", "-3.4e+38"},
+      {3.0f, " 3", " 3", " 3"},
+      {-99999.0f, "-99999", "-99999", "-99999"},
+      {16777216.0f, " 16777216", " 16777216", " 16777216"},
+      {4294967296.0f, " 4294967296", " 4294967296", " 4294967296"},
+      {8589934592.0f, " 8589934592", " 8589934592", " 8.589935e+09"},
+      {1e10f, " 1e+10", " 1e+10", " 1e+10"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(S(StringFormatter(c.value)), c.readout) << c.value;
+    EXPECT_EQ(S(PlainText10(c.value)), c.plain) << c.value;
+    EXPECT_EQ(S(PrintedNumber(c.value)), c.printed) << c.value;
+  }
+}
+
+// Nothing is lost: the plain and printed texts of any finite float read back as the
+// very same float, with at most nine significant digits (a float never needs more).
+TEST(NumberTexts, SinglePrecisionTextsReadBackBitExact) {
+  uint32_t bits = 0x3D824C98;  // 0.06361f, then a walk over the whole range
+  for (int i = 0; i < 20'000; ++i) {
+    bits = bits * 1664525u + 1013904223u;
+    float v = 0;
+    std::memcpy(&v, &bits, sizeof v);
+    if (!std::isfinite(v)) continue;
+    for (const Str255& text : {PlainText10(v), PrintedNumber(v)}) {
+      const float back = static_cast<float>(TextToNumber(text.str()));
+      ASSERT_EQ(std::memcmp(&back, &v, sizeof v), 0) << S(text) << " from " << bits;
+      const std::string mantissa = text.str().substr(0, text.str().find('e'));
+      const auto digits =
+          std::count_if(mantissa.begin(), mantissa.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+      const auto leadingZeros = mantissa.find_first_of("123456789") - mantissa.find_first_of("0123456789");
+      if (v == std::trunc(v) && std::fabs(v) >= 1e9f) continue;  // whole values keep their exact digits
+      EXPECT_LE(digits - static_cast<long>(leadingZeros), 9) << S(text);
+    }
+  }
 }
 
 TEST(NumberTexts, NonFiniteValuesGetFixedTextsInEveryFormatter) {
@@ -143,6 +209,8 @@ TEST(NumberTextLocale, DecimalCommaLocaleChangesNoText) {
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
   EXPECT_EQ(S(PrintedNumber(0.5)) + S(NumText(0.5, 5)) + S(PlainText10(0.5)), " 0.5 0.5 0.5");
   EXPECT_EQ(S(StringFormatter(2.5f)), "  2.5");
+  EXPECT_EQ(S(StringFormatter(0.06361f)) + S(PrintedNumber(0.06361f)) + S(PlainText10(1.2f)),
+            " 0.06361 0.06361 1.2");
   EXPECT_EQ(S(PictureFormat(1234.5, "#,###.#")), "1,234.5");
   EXPECT_EQ(TextToNumber("0.5"), 0.5);
   EXPECT_EQ(TextToNumber("0,5"), 0.0);

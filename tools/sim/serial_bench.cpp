@@ -1,19 +1,22 @@
 // serial-bench: channel reads per second and 16-channel sweep times from simulated Sable
-// UI2 and UI3 interfaces through the real port code, paced at 115,200 baud, against the
-// wire limit (3 bytes of 10 bits a reading); and the processor time the reader uses
-// while it reads and while it waits for a reply that never comes. Prints name: value lines.
+// UI2 and UI3 interfaces through the real port code, paced at 115,200 baud (and a UI3 at
+// 9,600), against the wire time (3 bytes of 10 bits a reading); and the processor time
+// the reader uses while it reads and while it waits for a reply that never comes.
+// Prints name: value lines.
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
-#include "runtime/sound.h"
 #include "devices/dispatcher.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "runtime/sound.h"
 #include "setup/state.h"
 #include "shell/kit/services.h"
 #include "sim/sim.h"
@@ -40,22 +43,36 @@ void Print(const std::string& name, double value) {
 struct Run {
   double seconds = 0, cpu = 0;
   int failures = 0;
+  std::vector<double> sweeps;  // seconds of each whole 16-channel sweep
 };
 
 Run ReadChannels(int reads) {
   Run r;
   auto t0 = SteadyClock::now();
+  auto sweepStart = t0;
   double c0 = ThreadCpuSeconds();
   for (int i = 0; i < reads; ++i) {
     mv::ReadExternalADValue(static_cast<int16_t>(i % 16 + 1), 0);
     if (mv::volts == mv::kBadReading) ++r.failures;
+    if (i % 16 == 15) {
+      const auto now = SteadyClock::now();
+      r.sweeps.push_back(Seconds(now - sweepStart));
+      sweepStart = now;
+    }
   }
   r.seconds = Seconds(SteadyClock::now() - t0);
   r.cpu = ThreadCpuSeconds() - c0;
   return r;
 }
 
-bool Bench(mv::sim::Kind kind, const std::string& name, const std::string& link, int pace = kBaud) {
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+  return v[v.size() / 2];
+}
+
+bool Bench(mv::sim::Kind kind, const std::string& name, const std::string& link, int pace = kBaud,
+           int reads = 4000) {
   mv::sim::Options o;
   o.kind = kind;
   o.link = link;
@@ -66,7 +83,8 @@ bool Bench(mv::sim::Kind kind, const std::string& name, const std::string& link,
     std::fprintf(stderr, "serial-bench: %s\n", error.c_str());
     return false;
   }
-  mv::SerialOpenResult open = mv::OpenSerialPortPath(link, kBaud);
+  const int baud = pace > 0 ? pace : kBaud;
+  mv::SerialOpenResult open = mv::OpenSerialPortPath(link, baud);
   if (!open.ok) {
     std::fprintf(stderr, "serial-bench: %s\n", open.reason.c_str());
     return false;
@@ -74,17 +92,20 @@ bool Bench(mv::sim::Kind kind, const std::string& name, const std::string& link,
   mv::External_AD = kind == mv::sim::Kind::UI2 ? mv::ExternalADCode::SableUI2 : mv::ExternalADCode::SableUI3;
   ReadChannels(64);  // warm up
 
-  const int reads = 4000;
   Run run = ReadChannels(reads);
   if (pace == 0) {  // the pseudo-terminal's own cost of a reading, with no wire time
     Print(name + "_reads_per_second", reads / run.seconds);
     mv::CloseSerialPort();
     return true;
   }
-  const double wireLimit = kBaud / 30.0;
+  const double wireLimit = baud / 30.0;
+  const double wireSweep = 16 * 30.0 / baud;
   Print(name + "_reads_per_second", reads / run.seconds);
   Print(name + "_fraction_of_wire_limit", reads / run.seconds / wireLimit);
   Print(name + "_sweep16_ms", run.seconds / (reads / 16.0) * 1000.0);
+  Print(name + "_wire_sweep16_ms", wireSweep * 1000.0);
+  Print(name + "_median_sweep16_ms", Median(run.sweeps) * 1000.0);
+  Print(name + "_median_sweep16_over_wire", Median(run.sweeps) / wireSweep);
   Print(name + "_reader_cpu_fraction", run.cpu / run.seconds);
   Print(name + "_failed_reads", run.failures);
 
@@ -114,6 +135,7 @@ int main() {
   Print("wire_limit_sweep16_ms", 16 * 30.0 / kBaud * 1000.0);
   bool ok = Bench(mv::sim::Kind::UI2, "ui2", (dir / "ui2").string()) &&
             Bench(mv::sim::Kind::UI3, "ui3", (dir / "ui3").string()) &&
+            Bench(mv::sim::Kind::UI3, "ui3_9600", (dir / "ui3_9600").string(), 9600, 800) &&
             Bench(mv::sim::Kind::UI3, "ui3_unpaced", (dir / "unpaced").string(), 0);
   std::filesystem::remove_all(dir);
   return ok ? 0 : 1;

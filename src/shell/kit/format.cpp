@@ -110,22 +110,54 @@ std::string FillWholePart(const std::string& positions, std::string digits, bool
   return (signPlaced ? "" : "-") + digits + out;
 }
 
+bool PrintedInFixedNotation(double v) {
+  const double a = std::fabs(v);
+  return a >= 0x1p-7 && a <= 0x1p32;
+}
+
+// The printed-number layout of a finite, non-zero value: ten significant digits in
+// fixed notation, or exponent notation with the mantissa's trailing zeros dropped.
+Str255 PrintedText(double v, bool fixed) {
+  if (fixed) return SignificantText(v, 10);
+  return WithSignPlace(DropTrailingZeros(Chars(v, std::chars_format::scientific, 9)));
+}
+
 }  // namespace
 
 Str255 PlainText10(double v) {
   return SignificantText(v, 10);
 }
 
+// Whole values below 10^10 are written in fixed notation, so their exact digits are
+// their text; every other float is written with its shortest digits.
+Str255 PlainText10(float value) {
+  const double v = value;
+  if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e10) return PlainText10(v);
+  return PlainText10(ShortestDecimal(value));
+}
+
+double ShortestDecimal(float v) {
+  if (!std::isfinite(v)) return v;
+  CharBuffer buf;
+  // Scientific: the fewest digits (the plain form would keep a whole value's digits).
+  const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::scientific);
+  double shortest = v;
+  if (res.ec == std::errc()) std::from_chars(buf.data(), res.ptr, shortest);
+  return shortest;
+}
+
 Str255 StringFormatter(float value) {
   const double v = value;
   if (!std::isfinite(v)) return NonFiniteText(v);
   // A value that is whole, or within a millionth above a whole value, shows as that
-  // whole value. 0 fails the test (0/0 is no number) and goes on.
-  if (v != 0 && std::trunc(v) / v >= 0.999999) return PlainText10(std::round(v));
+  // whole value. 0 fails the test (0/0 is no number) and goes on. The rounded value
+  // is itself a float (every float from 2^23 up is whole), so it keeps the float's
+  // digits rather than those of its widening to double.
+  if (v != 0 && std::trunc(v) / v >= 0.999999) return PlainText10(static_cast<float>(std::round(v)));
 
   const double a = std::fabs(v);
   const char* picture = nullptr;
-  if (a < 1) return PlainText10(v);  // the float's binary rounding shows: 0.1 -> 0.1000000015
+  if (a < 1) return PlainText10(value);  // 0.1f shows as 0.1, not as 0.1000000015
   if (a < 10) {
     picture = "###.#####";
   } else if (a < 100) {
@@ -135,7 +167,7 @@ Str255 StringFormatter(float value) {
   } else if (a < 10000) {
     picture = "######.#";
   } else {
-    return PlainText10(std::round(v));  // rounded in double: no integer overflow
+    return PlainText10(static_cast<float>(std::round(v)));  // rounded in floating point: no integer overflow
   }
   // The plain conversion above already drops its trailing zeros; only a picture
   // text has its own to trim.
@@ -167,9 +199,18 @@ Str255 NumText(double v) {
 Str255 PrintedNumber(double v) {
   if (!std::isfinite(v)) return NonFiniteText(v);
   if (v == 0) return " 0";
-  const double a = std::fabs(v);
-  if (a >= 0x1p-7 && a <= 0x1p32) return SignificantText(v, 10);
-  return WithSignPlace(DropTrailingZeros(Chars(v, std::chars_format::scientific, 9)));
+  return PrintedText(v, PrintedInFixedNotation(v));
+}
+
+// The notation follows the float's own magnitude (2^32 is a float, the shortest
+// decimal that reads back as it is above 2^32); whole values in fixed notation keep
+// their exact digits.
+Str255 PrintedNumber(float value) {
+  const double v = value;
+  if (!std::isfinite(v) || v == 0) return PrintedNumber(v);
+  const bool fixed = PrintedInFixedNotation(v);
+  if (fixed && v == std::trunc(v)) return PrintedText(v, true);
+  return PrintedText(ShortestDecimal(value), fixed);
 }
 
 // NaN and infinities show their fixed texts, right-aligned in the picture's width.

@@ -17,6 +17,20 @@ void PlaySound(const std::string& file, const std::string& folder) {
   rt::PlaySoundFile(path);
 }
 
+namespace {
+rt::SoundCue gSampleBeep = 0;
+}  // namespace
+
+void PlaySampleBeepSound() {
+  const std::string path = rt::ResourcePath(kSounds, "Sample.mp3");
+  if (rt::FileExistsAtPath(path)) gSampleBeep = rt::PlaySoundCue(path);
+}
+
+void StopSampleBeepSound() {
+  rt::StopSoundCue(gSampleBeep);
+  gSampleBeep = 0;
+}
+
 void PlayNamedSound(const std::string& name) {
   PlaySound(name + ".mp3", kSounds);
 }

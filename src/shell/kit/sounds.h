@@ -12,6 +12,10 @@ namespace mv {
 // Plays a file (name with extension) from a resource folder, e.g.
 // PlaySound("bup.mp3", "MVsounds"). A missing file plays nothing and reports nothing.
 void PlaySound(const std::string& file, const std::string& folder);
+// The per-sample beep, "Sample.mp3". Stopping it ends that beep only: the alarm buzz,
+// the marker sound or a timer alert playing beside it go on.
+void PlaySampleBeepSound();
+void StopSampleBeepSound();
 // The named system cues "Sample", "buzz1" to "buzz5" and "click", kept as
 // mp3 files of the same names in "MVsounds".
 void PlayNamedSound(const std::string& name);
