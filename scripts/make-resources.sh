@@ -8,8 +8,9 @@
 #   scripts/make-resources.sh [RESOURCE_DIR]              (default: resources/)
 #   scripts/make-resources.sh --pictures [RESOURCE_DIR]   the pictures only; the sounds are left alone
 #
-# Needs the Debian packages sox, lame and imagemagick (not needed to build or
-# test the program: the generated files are kept in the repository). The output
+# Needs the Debian packages sox, lame, imagemagick and xplanet-images (the last for
+# the picture of the Earth under the world map; none is needed to build or test the
+# program: the generated files are kept in the repository). The output
 # is the same byte for byte from one run to the next, so after a run git shows
 # only the files whose drawing or synthesis changed.
 set -euo pipefail
@@ -22,11 +23,13 @@ fi
 out=$(realpath -m "${1:-resources}")
 if [ "$sounds" = 1 ]; then
   for tool in sox lame; do
-    command -v "$tool" >/dev/null || { echo "make-resources: $tool is missing (apt-get install sox lame imagemagick)" >&2; exit 1; }
+    command -v "$tool" >/dev/null || { echo "make-resources: $tool is missing (apt-get install sox lame imagemagick xplanet-images)" >&2; exit 1; }
   done
 fi
 IM=$(command -v convert-im6.q16 || command -v magick || command -v convert) ||
   { echo "make-resources: ImageMagick is missing" >&2; exit 1; }
+EARTH=/usr/share/xplanet/images/earth.jpg
+[ -r "$EARTH" ] || { echo "make-resources: $EARTH is missing (apt-get install xplanet-images)" >&2; exit 1; }
 FONT=DejaVu-Sans
 BOLD=DejaVu-Sans-Bold
 MONO=DejaVu-Sans-Mono-Bold
@@ -551,19 +554,13 @@ done
 # shellcheck source=scripts/resource-icons.sh
 . scripts/resource-icons.sh
 
-# A world map in the Mercator projection: sea, rough continents, a grid every 30 degrees.
-im -size 1125x720 gradient:'#5b8fc7'-'#2f5f97' -fill '#7a9a55' -stroke '#5f7d40' -strokewidth 2 \
-   -draw "polygon 100,150 260,110 330,170 300,250 250,300 210,360 170,300 120,250" \
-   -draw "polygon 250,390 320,380 340,470 300,580 270,620 250,520" \
-   -draw "polygon 520,140 640,110 700,150 650,200 560,210 520,180" \
-   -draw "polygon 530,250 640,240 680,330 640,460 590,500 560,400 520,320" \
-   -draw "polygon 660,120 900,100 1000,160 950,260 880,300 760,290 700,220" \
-   -draw "polygon 880,440 980,430 1010,500 940,530 870,500" \
-   -draw "polygon 0,660 1125,660 1125,720 0,720" \
-   -stroke '#ffffff80' -strokewidth 1 \
-   -draw "line 0,360 1125,360" -draw "line 187,0 187,720" -draw "line 375,0 375,720" \
-   -draw "line 562,0 562,720" -draw "line 750,0 750,720" -draw "line 937,0 937,720" \
-   -quality 70 "$img/world relief map.jpg"
+# The world map of the sun-cycle calculator's position picker: the equirectangular
+# picture of the Earth packaged for xplanet (180 W at its left edge, 90 N at its top),
+# stretched so that 360 degrees of longitude span the picker's 1080 pixels and 180 of
+# latitude its 720, and reduced to 64 colours to keep the file small. The picture is
+# NASA Visible Earth imagery, not copyrighted (see the package's copyright file).
+im "$EARTH" -filter Triangle -resize '1080x720!' +dither -colors 64 \
+   -define png:compression-level=9 "$img/world map.png"
 
 # ---- splash pictures ---------------------------------------------------------------------
 splash_names=("Arches NP" avocets BEdarner "Big Sur fog" Bosque bufflehead cactus "cholla sunrise"

@@ -8,6 +8,7 @@
 #include "acquisition/recording_keys.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/state.h"
+#include "control/switching_schedule.h"
 #include "files/save_commands.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
@@ -91,7 +92,7 @@ bool RunCommand(KeyMode mode, bool click, int32_t& c, bool& qStop) {
 // act on the X-Y plot. Each clears c and holds the keys for 20 ticks.
 void RunSwitchAndPlotKeys(KeyMode mode, int32_t& c) {
   if (c >= '1' && c <= '8') {
-    acq_hooks::DIRECTSWITCH(static_cast<int16_t>(c - '0'));
+    SwitchingOnDirectSwitch(static_cast<int16_t>(c - '0'));
   } else if (c == 'c' || c == 'd' || c == 'u' || c == 'n') {
     if (mode == KeyMode::Scan && !ShowXYPlot) return;
     if (c == 'c') {
@@ -140,13 +141,12 @@ void AddTimeWhenDue(KeyMode mode) {
 
 // Sample and reference switching, added time, the keyboard value and the marker.
 void RunKeyActions(KeyMode mode, bool handled, int32_t c) {
-  const bool markers = PrefsArray[PrefsSlot::MarkerAtSwitch] != 0;
   if (c == '+' || SampleIconClicked) {
-    acq_hooks::KeyboardSampleON();
-    if (markers) InsertDeviceSwitchMarker('S', SwitchMarkerTop(mode));
+    for (const SwitchMarker& m : SwitchingOnKeySample())
+      InsertDeviceSwitchMarker(m.label, SwitchMarkerTop(mode));
   } else if (c == '-' || ReferenceIconClicked) {
-    acq_hooks::KeyboardReferenceON();
-    if (markers) InsertDeviceSwitchMarker('R', SwitchMarkerTop(mode));
+    for (const SwitchMarker& m : SwitchingOnKeyReference())
+      InsertDeviceSwitchMarker(m.label, SwitchMarkerTop(mode));
   } else if (c == RecordingKeyCode::Return) {
     AddTimeWhenDue(mode);
   } else if (mode == KeyMode::ScopeChart && c == kTabCode) {

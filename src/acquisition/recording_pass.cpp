@@ -10,6 +10,7 @@
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "devices/state.h"
 #include "files/state.h"
 #include "runtime/clock.h"
@@ -70,59 +71,13 @@ std::optional<RunEnd> ScanStopTests(const ScanIntervalOutcome& scan) {
   return std::nullopt;
 }
 
-// Whether pattern 10 has switched devices both before the present channel and from it on.
-bool DevicesOnBothSides() {
-  bool below = false, from = false;
-  for (int ch = 1; ch <= 8; ++ch) {
-    if (ChannelVariables[ch][ChanField::Device] <= 0.0f) continue;
-    if (ch < PresentChan)
-      below = true;
+// Draws the switch markers the switching schedule reports.
+void DrawSwitchMarkers(const std::vector<SwitchMarker>& markers, int16_t markerTop) {
+  for (const SwitchMarker& m : markers) {
+    if (m.deviceDigit)
+      InsertMarker(7, m.label, kKeyMarkerTop);
     else
-      from = true;
-  }
-  return below && from;
-}
-
-// Run-time switching by the switching pattern: devices to the sample or along the
-// cycle when their time has come, to the reference only while it is off; switch
-// markers at markerTop when the preference asks for them.
-void CycleValves(int16_t markerTop) {
-  if (SwitchingMode == SwitchingPatternCode::Off) return;
-  tick = static_cast<int32_t>(Ticks());
-  const bool markers = PrefsArray[PrefsSlot::MarkerAtSwitch] != 0;
-  const int64_t now = tick;
-  switch (SwitchingMode) {
-    case 3:
-    case 4:
-    case 7:
-    case 8:
-    case 9:
-      if (now >= RefOffTime) {
-        acq_hooks::SWITCHTOSAMPLE();
-        if (markers) InsertDeviceSwitchMarker('S', markerTop);
-      }
-      break;
-    case 5:
-    case 6:
-    case 10:
-      if (now >= RefOffTime) {
-        const int16_t device = SampleValve;
-        acq_hooks::CYCLECHANNELS();
-        if (markers && SwitchingMode == 10)
-          InsertMarker(7, '0' + device, kKeyMarkerTop);
-        else if (markers)
-          InsertDeviceSwitchMarker('S', markerTop);
-      }
-      break;
-    default:
-      break;
-  }
-  if (now < RefOnTime) return;
-  if (SwitchingMode == 10 && SkipRefsBetweenChannels && DevicesOnBothSides()) {
-    RefOffTime = tick;
-  } else if (RefIsON == 0) {
-    acq_hooks::SWITCHTOREFERENCE();
-    if (markers) InsertDeviceSwitchMarker('R', markerTop);
+      InsertDeviceSwitchMarker(m.label, markerTop);
   }
 }
 
@@ -245,7 +200,8 @@ void RecordingPass::PlotXY() {
 // place a recording switches devices by time: a single switching schedule belongs here.
 void RecordingPass::Switching() {
   if (SwitchingMode == SwitchingPatternCode::Off) return;
-  CycleValves(ScopeChart() ? ScopeChartMarkerTop() : kSwitchMarkerTop);
+  DrawSwitchMarkers(SwitchingOnPass(static_cast<int32_t>(Ticks())),
+                    ScopeChart() ? ScopeChartMarkerTop() : kSwitchMarkerTop);
 }
 
 std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
@@ -256,6 +212,9 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
   ClearToolbarFlags();
   PlotXY();
   if (AO1on == 1 || AO2on == 1) acq_hooks::checkAOscript();
+  if (DoFeedback == 1) acq_hooks::checkFEEDBACKLoop();
+  // Output volts the half-second gate held back go out as soon as it opens.
+  acq_hooks::PumpAOvolts();
   // Timed switching takes its turn here, after the keys, on every pass.
   Switching();
   if (!ScopeChart() && Sample >= MaxSamples && PrefsArray[PrefsSlot::Autorepeat]) acq_hooks::AUTOSAVE();

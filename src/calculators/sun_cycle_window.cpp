@@ -174,8 +174,9 @@ struct SunWindow {
     UpdateDayOfYear();
   }
   void PickFromMap() {
-    GetMapCoordinates();
+    const bool picked = GetMapCoordinates() != 0;
     rt::SetOutputWindow(kCalculatorWindow);
+    if (!picked) return;
     ShowHemispheres();
     SetFieldPlain(kLatitudeField, latitude);
     SetFieldPlain(kLongitudeField, longitude);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "calculators/frame.h"
 #include "calculators/state.h"
@@ -39,7 +40,7 @@ void BuildStrip() {
   rt::SetWindowBackground(kThemeBackground);
   rt::ClearWindow();
   StripText(kLonLabel, "Longitude:", Rect{10, 5, 100, 25}, 3, false);
-  StripText(kLonField, "", Rect{104, 5, 190, 25}, 1, true);
+  StripText(kLonField, "", Rect{104, 5, 198, 25}, 1, true);
   StripText(kLatLabel, "Latitude:", Rect{200, 5, 285, 25}, 3, false);
   StripText(kLatField, "", Rect{289, 5, 385, 25}, 1, true);
   StripText(kSelLabel, "Selected position:", Rect{390, 5, 538, 25}, 3, false);
@@ -87,6 +88,12 @@ void drawEnlargedMeridians(int16_t ox, int16_t oy) {
   rt::PumpEvents(0);
 }
 
+// The map is an equirectangular picture whose width spans 360 degrees of longitude
+// from 180 W and whose height spans 180 degrees of latitude from 90 N, so it is drawn
+// into exactly the span the pointer mapping gives 360 and 180 degrees: 3 and 4 pixels
+// a degree on the standard map, 15 both ways on the enlarged one.
+constexpr int kMapTop = 30, kMapWidth = 1080, kMapHeight = 720, kEnlargedWidth = 5400, kEnlargedHeight = 2700;
+
 // Builds the map window (standard, or re-framed as the enlarged map) with its lines.
 void buildWorldMapWindow(int16_t zoom, int16_t ox, int16_t oy, rt::ImageHandle& picture) {
   if (!rt::WindowExists(kMapWindow)) {
@@ -101,16 +108,19 @@ void buildWorldMapWindow(int16_t zoom, int16_t ox, int16_t oy, rt::ImageHandle& 
     CGdrawBox(0, {}, 0, 140, 190, 530, 255, 7);
     rt::DrawText(146, 240, "  Loading map...  ", KitFont(KestraneFont, 42), kBlack);
     rt::FlushWindow();
-    picture = CreateCGImageFromBundleResource("MVimages", "world relief map.jpg");
+    picture = CreateCGImageFromBundleResource("MVimages", "world map.png");
     rt::ClearWindow();
   }
   if (zoom == 0) {
-    DrawThisImage(picture, 0, 30, 1125, 750);
+    DrawThisImage(picture, 0, kMapTop, kMapWidth, kMapTop + kMapHeight);
     drawStandardMeridians();
   } else {
-    DrawThisImage(picture, ox, Clamp16(oy + 30), Clamp16(ox + 5624), Clamp16(oy + 30 + 2700));
+    DrawThisImage(picture, ox, Clamp16(oy + kMapTop), Clamp16(ox + kEnlargedWidth),
+                  Clamp16(oy + kMapTop + kEnlargedHeight));
     drawEnlargedMeridians(ox, oy);
   }
+  rt::SetOutputWindow(kMapWindow);
+  rt::SetAreaCursor(Rect{0, kMapTop, kMapWidth, kMapTop + kMapHeight}, rt::CursorShape::Cross);
   rt::BringWindowForward(kMapStrip);
   rt::SetOutputWindow(kMapStrip);
 }
@@ -222,23 +232,42 @@ int16_t GetMapCoordinates() {
   if (rt::WindowExists(kCalculatorWindow)) rt::MoveWindowTo(kCalculatorWindow, -1000, -1000);
   rt::ImageHandle picture;
   BuildStrip();
-  int16_t zoom = 0, ox = 0, oy = 0;
   buildWorldMapWindow(0, 0, 0, picture);
   InstallDialogHandlers(NoMENU);
   rt::FlushEvents();
   Action = 0;
   EventID = 0;
 
+  // A press on the map is taken up as an event, so a click quicker than one pass of
+  // the loop still selects where it was made.
+  std::optional<Point> mapClick;
+  rt::SetMouseHandler([&mapClick](int clicks) {
+    if (clicks != 0 && rt::LastClickWindow() == kMapWindow) mapClick = rt::LastClickPosition();
+  });
+  auto onMap = [](Point p) {
+    return p.h >= 0 && p.h <= 1081 && p.v >= kMapTop && p.v <= kMapTop + kMapHeight;
+  };
+  int16_t zoom = 0, ox = 0, oy = 0;
+  auto readingAt = [&](Point p) {
+    return zoom == 0 ? StandardMapReading(p.h, p.v) : EnlargedMapReading(p.h, p.v, ox, oy);
+  };
   MapReading read = StandardMapReading(540, 390);
-  float selLatitude = 0, selLongitude = 0;
-  bool ended = false;
+  std::optional<MapReading> selected;
+  bool ended = false, cancelled = false;
   while (!ended) {
     KillSpinningCursor();
     rt::PumpEvents();
     if (!rt::WindowExists(kMapWindow) || !rt::WindowExists(kMapStrip)) break;
     rt::SetOutputWindow(kMapWindow);
     const Point p = rt::GetMouse();
-    if (p.v >= 30 && rt::Button()) Action = ActionCode::Key;
+    if (onMap(p)) read = readingAt(p);
+    if (mapClick && onMap(*mapClick)) {
+      read = readingAt(*mapClick);
+      Action = ActionCode::Key;
+    } else if (p.v >= kMapTop && rt::Button()) {
+      Action = ActionCode::Key;
+    }
+    mapClick.reset();
     if (MV_ProcessSelected) {
       MV_ProcessSelected = 0;
       if (zoom == 0) drawStandardMeridians();
@@ -246,10 +275,7 @@ int16_t GetMapCoordinates() {
     }
     rt::SetOutputWindow(kMapStrip);
     if (Action == ActionCode::Key || Action == ActionCode::Space) {
-      selLatitude = read.latitude;
-      selLongitude = read.longitude;
-      westLongitude = read.west;
-      northLatitude = read.north;
+      selected = read;
       SetFieldText(kSelField, Str255("  ") + LatitudeReadout(read) + ", " + LongitudeReadout(read));
     } else if (Action == ActionCode::Click) {
       switch (EventID) {
@@ -259,7 +285,9 @@ int16_t GetMapCoordinates() {
           rt::SetControlState(kZoomIn, 0);
           rt::SetControlState(kZoomOut, 1);
           int bx = 0, by = 0;
-          if (FindZoomArea(bx, by) == 0) {
+          const bool chosen = FindZoomArea(bx, by) == 0;
+          mapClick.reset();  // clicks while the box is placed choose nothing
+          if (chosen) {
             zoom = 1;
             ZoomOrigin(bx, by, ox, oy);
             buildWorldMapWindow(1, ox, oy, picture);
@@ -280,22 +308,25 @@ int16_t GetMapCoordinates() {
         default: break;
       }
     } else if (Action == ActionCode::CloseBox && EventID == kMapWindow) {
-      ended = true;
+      ended = cancelled = true;
     }
     Action = 0;
     EventID = 0;
-    if (!ended && p.h >= 0 && p.h <= 1081 && p.v >= 30 && p.v <= 750) {
-      read = zoom == 0 ? StandardMapReading(p.h, p.v) : EnlargedMapReading(p.h, p.v, ox, oy);
-      latitude = read.latitude;
-      longitude = read.longitude;
+    if (!ended && onMap(p)) {
+      read = readingAt(p);
       rt::SetOutputWindow(kMapStrip);
       SetFieldText(kLonField, LongitudeReadout(read));
       SetFieldText(kLatField, LatitudeReadout(read));
     }
   }
-  // Done and the close box both hand back the selected position.
-  latitude = selLatitude;
-  longitude = selLongitude;
+  // Only Done with a selected position changes the place; the close box cancels.
+  const bool picked = !cancelled && selected.has_value();
+  if (picked) {
+    latitude = selected->latitude;
+    longitude = selected->longitude;
+    northLatitude = selected->north;
+    westLongitude = selected->west;
+  }
   for (int16_t w : {kZoomMessageWindow, kMapWindow, kMapStrip})
     if (rt::WindowExists(w)) rt::CloseWindow(w);
   if (rt::WindowExists(kCalculatorWindow)) {
@@ -303,7 +334,7 @@ int16_t GetMapCoordinates() {
     rt::BringWindowForward(kCalculatorWindow);
     rt::SetOutputWindow(kCalculatorWindow);
   }
-  return 0;
+  return picked ? 1 : 0;
 }
 
 }  // namespace mv::calc

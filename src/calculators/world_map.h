@@ -1,8 +1,9 @@
 // The world-map position picker of the sun-cycle calculator: the latitude and
 // longitude under the pointer are read out live, a click (or Return, Enter or a
 // space) selects the position, and a part of the map can be enlarged five times for
-// a finer pick. The selection comes back in latitude, longitude (absolute degrees),
-// northLatitude and westLongitude.
+// a finer pick. Done hands a selected position back in latitude, longitude (absolute
+// degrees), northLatitude and westLongitude; Done without a selection, and the close
+// box at any time, leave them as they were.
 #pragma once
 #include <cstdint>
 
@@ -27,6 +28,7 @@ void ZoomOrigin(int bx, int by, int16_t& ox, int16_t& oy);
 // The zoom box's corner kept on the map: top 30..558, left 0..900.
 void ClampZoomCorner(int& x, int& y);
 
+// 1 when a position was picked (and handed back), 0 when the place is unchanged.
 int16_t GetMapCoordinates();
 
 }  // namespace mv::calc

@@ -271,7 +271,9 @@ std::array<std::optional<bool>, 9> DAMenuStates(int16_t code) {
     if (code == 3 || code == 4 || code == 11)
       states[i] = false;
     else if (IsDT800FamilyCode(code))
-      states[i] = i == 4 || i == 5 ? std::optional<bool>(false) : std::nullopt;
+      // One analog output: output 2's script (4) and the feedback that drives output 2
+      // (2 and 5) are dimmed.
+      states[i] = i == 2 || i == 4 || i == 5 ? std::optional<bool>(false) : std::nullopt;
     else
       states[i] = true;
   }

@@ -40,9 +40,6 @@ struct WindowRec {
   int16_t kind = 6;
   QPointer<WindowWidget> widget;
   QImage canvas;
-  // The part of the canvas drawn since the window was last flushed: a flush paints
-  // only that, not the whole window.
-  QRect drawnSinceFlush;
   RGBColor background{0xEEEE, 0xEEEE, 0xEEEE};
   std::map<int16_t, ControlRec> controls;
   std::map<int16_t, FieldRec> fields;
@@ -50,6 +47,12 @@ struct WindowRec {
   RGBColor textColor{0, 0, 0};
   Point pen;
   uint64_t activationOrder = 0;
+  Rect cursorArea;  // SetAreaCursor; empty: the arrow everywhere
+  CursorShape cursorShape = CursorShape::Arrow;
+  // What the canvas's painters have asked to repaint since the window last painted,
+  // as one rectangle: the drawing of one pass grows it rather than adding to the
+  // window's dirty region piece by piece.
+  QRect awaitingRepaint;
 };
 
 // The top-level widget of a numbered window: shows its canvas.
@@ -63,6 +66,11 @@ class WindowWidget : public QWidget {
   void paintEvent(QPaintEvent*) override;
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+
+ public:
+  // The pointer's shape for a position in the window, by its cursor area.
+  void UpdateCursor(QPoint local);
 
  private:
   int16_t number_;
@@ -113,6 +121,8 @@ void ResetPanels();
 void ResetPrinting();
 // True while a script answers the panels and dialogs (SetScriptedPanels).
 bool PanelsScripted();
+// Tells the script, once, that a panel or dialog waits for an answer it has not queued.
+void NoteScriptedWait(const std::string& what);
 QWidget* MenuBarWindow();
 // Menu M as it looks pulled down (with its title in the bar when the bar shows
 // it); a null image when there is no menu M.

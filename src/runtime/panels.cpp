@@ -17,11 +17,13 @@ namespace {
 std::deque<std::optional<std::string>> gPanelAnswers;
 std::deque<std::optional<RGBColor>> gColorAnswers;
 bool gScripted = false;
+std::function<void(const std::string&)> gWaitNotice;
 
 // A scripted panel waits for the script to answer it, for at most 30 s.
 template <typename Queue>
-bool WaitForAnswer(Queue& q) {
+bool WaitForAnswer(Queue& q, const std::string& what) {
   if (!q.empty() || !gScripted) return !q.empty();
+  detail::NoteScriptedWait(what);
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (q.empty() && std::chrono::steady_clock::now() < end) PumpEvents(5);
   return !q.empty();
@@ -33,6 +35,7 @@ void detail::ResetPanels() {
   gPanelAnswers.clear();
   gColorAnswers.clear();
   gScripted = false;
+  gWaitNotice = nullptr;
 }
 
 void QueuePanelAnswer(std::optional<std::string> path) { gPanelAnswers.push_back(std::move(path)); }
@@ -40,9 +43,13 @@ void QueueColorAnswer(std::optional<RGBColor> color) { gColorAnswers.push_back(c
 bool HasQueuedPanelAnswer() { return !gPanelAnswers.empty(); }
 void SetScriptedPanels(bool scripted) { gScripted = scripted; }
 bool detail::PanelsScripted() { return gScripted; }
+void SetScriptedWaitNotice(std::function<void(const std::string&)> notice) { gWaitNotice = std::move(notice); }
+void detail::NoteScriptedWait(const std::string& what) {
+  if (gWaitNotice) gWaitNotice(what);
+}
 
 std::optional<std::string> OpenFilePanel(const std::string& prompt, const std::vector<std::string>& extensions) {
-  if (WaitForAnswer(gPanelAnswers)) {
+  if (WaitForAnswer(gPanelAnswers, "the open panel \"" + prompt + "\"")) {
     auto a = gPanelAnswers.front();
     gPanelAnswers.pop_front();
     return a;
@@ -60,7 +67,7 @@ std::optional<std::string> OpenFilePanel(const std::string& prompt, const std::v
 }
 
 std::optional<std::string> SaveFilePanel(const std::string& prompt, const std::string& proposedName) {
-  if (WaitForAnswer(gPanelAnswers)) {
+  if (WaitForAnswer(gPanelAnswers, "the save panel \"" + prompt + "\" proposing \"" + proposedName + "\"")) {
     auto a = gPanelAnswers.front();
     gPanelAnswers.pop_front();
     return a;
@@ -72,7 +79,7 @@ std::optional<std::string> SaveFilePanel(const std::string& prompt, const std::s
 }
 
 bool PickColor(const std::string& prompt, RGBColor& color) {
-  if (WaitForAnswer(gColorAnswers)) {
+  if (WaitForAnswer(gColorAnswers, "the colour picker \"" + prompt + "\"")) {
     auto a = gColorAnswers.front();
     gColorAnswers.pop_front();
     if (!a) return false;

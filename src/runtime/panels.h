@@ -20,5 +20,8 @@ void QueueColorAnswer(std::optional<RGBColor> color);
 bool HasQueuedPanelAnswer();
 // While a script runs, panels with no queued answer wait (pumping events) for one.
 void SetScriptedPanels(bool scripted);
+// While a script runs, a panel, colour picker or print dialog that finds no queued
+// answer calls this once as it starts waiting, with what it is and its prompt.
+void SetScriptedWaitNotice(std::function<void(const std::string&)> notice);
 
 }  // namespace mv::rt

@@ -44,6 +44,7 @@ QStringList Lines(const std::string& macRoman) {
 // the real dialogs are to be shown.
 bool TakeScriptedAnswer(std::optional<std::string>& answer) {
   if (gPrintAnswers.empty() && detail::PanelsScripted()) {
+    detail::NoteScriptedWait("the print dialog of \"" + gJobName + "\"");
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (gPrintAnswers.empty() && std::chrono::steady_clock::now() < end) PumpEvents(5);
     if (gPrintAnswers.empty()) {

@@ -1,8 +1,14 @@
 #include "runtime/qt_bridge.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabBar>
 #include <QWindow>
 
 #include "runtime/internal.h"
+#include "runtime/macroman.h"
 
 namespace mv::rt::bridge {
 
@@ -40,6 +46,53 @@ void DragWindowSize(int16_t window, int width, int height) {
   w->winId();
   const QSize size = QSize(width, height).expandedTo(w->minimumSize()).boundedTo(w->maximumSize());
   w->windowHandle()->resize(size);
+}
+
+namespace {
+
+ControlView ViewOfControl(int16_t number, const ControlRec& c) {
+  ControlView v;
+  v.number = number;
+  v.type = static_cast<int16_t>(c.type);
+  v.title = MacRomanToUtf8(c.title.str());
+  v.state = c.state;
+  v.value = c.value;
+  v.shown = c.widget && !c.widget->isHidden();
+  if (auto* combo = qobject_cast<QComboBox*>(c.widget.data())) {
+    for (int i = 0; i < combo->count(); ++i) v.items.push_back(combo->itemText(i).toStdString());
+  } else if (auto* tabs = qobject_cast<QTabBar*>(c.widget.data())) {
+    for (int i = 0; i < tabs->count(); ++i) v.items.push_back(tabs->tabText(i).toStdString());
+  }
+  return v;
+}
+
+FieldView ViewOfField(int16_t number, const FieldRec& f) {
+  FieldView v;
+  v.number = number;
+  v.type = f.type;
+  v.shown = f.widget && !f.widget->isHidden();
+  if (auto* line = qobject_cast<QLineEdit*>(f.widget.data()))
+    v.text = line->text().toStdString();
+  else if (auto* text = qobject_cast<QPlainTextEdit*>(f.widget.data()))
+    v.text = text->toPlainText().toStdString();
+  else if (auto* label = qobject_cast<QLabel*>(f.widget.data()))
+    v.text = label->text().toStdString();
+  return v;
+}
+
+}  // namespace
+
+std::optional<WindowView> DescribeWindow(int16_t window) {
+  WindowRec* r = FindWindow(window);
+  if (!r) return std::nullopt;
+  WindowView v;
+  v.number = window;
+  v.kind = r->kind;
+  v.title = r->widget ? r->widget->windowTitle().toStdString() : std::string();
+  v.shown = r->widget && r->widget->isVisible();
+  for (const auto& [number, c] : r->controls) v.controls.push_back(ViewOfControl(number, c));
+  for (const auto& [number, f] : r->fields) v.fields.push_back(ViewOfField(number, f));
+  return v;
 }
 
 }  // namespace mv::rt::bridge

@@ -2,6 +2,9 @@
 // the script driver and the runtime's own tests. The program never uses it.
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 class QImage;
 class QWidget;
@@ -22,5 +25,32 @@ void ChooseMenuItem(int16_t menu, int16_t item);
 // its edge does: the window manager keeps the window's own limits (a window of fixed
 // size keeps its size), and the change arrives at a later pump pass.
 void DragWindowSize(int16_t window, int width, int height);
+
+// What a numbered window holds, as a user would read it off the screen: texts are
+// UTF-8. Reading it changes nothing (not even the output window).
+struct ControlView {
+  int16_t number = 0;
+  int16_t type = 0;  // ControlType
+  std::string title;
+  int16_t state = 1;  // 0 dimmed, 1 enabled, 2 marked
+  int value = 0;
+  bool shown = true;
+  std::vector<std::string> items;  // a popup's items or the tabs' labels
+};
+struct FieldView {
+  int16_t number = 0;
+  int16_t type = 1;  // 1 and 3 one line, 0, 2 and 4 several lines, 5 and above static
+  std::string text;
+  bool shown = true;
+};
+struct WindowView {
+  int16_t number = 0;
+  int16_t kind = 0;
+  std::string title;
+  bool shown = false;
+  std::vector<ControlView> controls;  // by number
+  std::vector<FieldView> fields;      // by number
+};
+std::optional<WindowView> DescribeWindow(int16_t window);
 
 }  // namespace mv::rt::bridge

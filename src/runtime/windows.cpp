@@ -1,9 +1,11 @@
 // Numbered windows and drawing on their canvases.
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImageReader>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -12,6 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <vector>
 
 #include "runtime/internal.h"
 #include "runtime/macroman.h"
@@ -57,11 +61,11 @@ WindowWidget::WindowWidget(int16_t number, Qt::WindowFlags flags) : QWidget(null
   setFocusPolicy(Qt::ClickFocus);
 }
 
-void WindowWidget::paintEvent(QPaintEvent* e) {
+void WindowWidget::paintEvent(QPaintEvent*) {
   if (WindowRec* r = FindWindow(number_)) {
+    r->awaitingRepaint = QRect();
     QPainter p(this);
-    const QRect area = e->rect();
-    p.drawImage(area.topLeft(), r->canvas, area);
+    p.drawImage(0, 0, r->canvas);
   }
 }
 
@@ -72,6 +76,20 @@ void WindowWidget::resizeEvent(QResizeEvent* e) {
   WindowRec* r = FindWindow(number_);
   if (r && r->kind == kResizableWindow && FitCanvasToWidget(*r))
     Enqueue({QueuedEvent::Dialog, 5, number_, {}, number_});
+}
+
+void WindowWidget::mouseMoveEvent(QMouseEvent* e) {
+  UpdateCursor(e->position().toPoint());
+  QWidget::mouseMoveEvent(e);
+}
+
+void WindowWidget::UpdateCursor(QPoint local) {
+  const WindowRec* r = FindWindow(number_);
+  const Rect a = r ? r->cursorArea : Rect{};
+  const bool inside =
+      a.width() > 0 && a.height() > 0 && QRect(a.left, a.top, a.width(), a.height()).contains(local);
+  if (inside && r->cursorShape == CursorShape::Cross) setCursor(Qt::CrossCursor);
+  else unsetCursor();
 }
 
 bool FitCanvasToWidget(WindowRec& r) {
@@ -85,7 +103,6 @@ bool FitCanvasToWidget(WindowRec& r) {
     p.drawImage(0, 0, r.canvas);
   }
   r.canvas = canvas;
-  r.drawnSinceFlush = r.canvas.rect();
   r.widget->update();
   return true;
 }
@@ -202,14 +219,15 @@ using namespace detail;
 
 namespace {
 
-// A painter on the output window's canvas; nothing happens without a window. Each
-// primitive names the box it may touch (with a margin for pens and antialiasing), so
-// that only that part of the window is painted again; one that names none touches
-// the whole canvas.
+// A painter on the output window's canvas; nothing happens without a window. What it
+// painted is marked for the next repaint of the window: the whole window unless the
+// primitive says where it drew (Touch), so that a stroke in a recording's strip
+// copies its own neighbourhood to the screen, not the window.
 struct CanvasPainter {
   WindowRec* rec;
   std::unique_ptr<QPainter> p;
-  QRect touched;
+  QRectF touched;
+  bool whole = true;
   CanvasPainter() : rec(OutputRec()) {
     if (rec && !rec->canvas.isNull()) {
       p = std::make_unique<QPainter>(&rec->canvas);
@@ -217,20 +235,43 @@ struct CanvasPainter {
       p->setRenderHint(QPainter::TextAntialiasing, true);
     }
   }
-  ~CanvasPainter() {
-    if (!p) return;
-    p.reset();
-    const QRect box = touched.isNull() ? rec->canvas.rect() : touched.intersected(rec->canvas.rect());
-    if (box.isEmpty()) return;
-    rec->drawnSinceFlush |= box;
-    if (rec->widget) rec->widget->update(box);
+  // The primitive drew within area, widened by margin pixels on every side (pen
+  // widths, antialiased edges and rounding to pixels). Coordinates far out (a scale
+  // gone wrong) leave the whole window marked.
+  void Touch(const QRectF& area, double margin) {
+    const QRectF a = area.normalized();
+    const double far =
+        std::max({std::abs(a.left()), std::abs(a.right()), std::abs(a.top()), std::abs(a.bottom())});
+    if (!(far < 1e6)) return;
+    touched = touched.united(a.adjusted(-margin, -margin, margin, margin));
+    whole = false;
   }
-  void Touch(const QRectF& box, double pen = 0) {
-    const double m = std::max(pen, 1.0) + 2;
-    touched |= box.normalized().adjusted(-m, -m, m, m).toAlignedRect();
+  ~CanvasPainter() {
+    p.reset();
+    if (!rec || !rec->widget) return;
+    const QRect r = whole ? rec->canvas.rect() : touched.toAlignedRect().intersected(rec->canvas.rect());
+    if (r.isEmpty() || rec->awaitingRepaint.contains(r)) return;
+    rec->awaitingRepaint |= r;
+    rec->widget->update(rec->awaitingRepaint);
   }
   explicit operator bool() const { return p != nullptr; }
 };
+
+// The margin around a stroke's points that holds everything it paints.
+double StrokeMargin(const StrokeStyle& s) {
+  return std::max(1.0, s.width) + 2;
+}
+
+QRectF BoundsOf(const float* xy, std::size_t points) {
+  float left = xy[0], right = xy[0], top = xy[1], bottom = xy[1];
+  for (std::size_t i = 1; i < points; ++i) {
+    left = std::min(left, xy[2 * i]);
+    right = std::max(right, xy[2 * i]);
+    top = std::min(top, xy[2 * i + 1]);
+    bottom = std::max(bottom, xy[2 * i + 1]);
+  }
+  return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
 
 QPen MakePen(const StrokeStyle& s) {
   QPen pen(s.invert ? QColor(255, 255, 255) : QColor::fromRgbF(s.red, s.green, s.blue, s.alpha));
@@ -254,6 +295,107 @@ void Prepare(QPainter& p, const StrokeStyle& s) {
   if (s.invert) p.setCompositionMode(QPainter::CompositionMode_Difference);
   p.setPen(MakePen(s));
   p.setBrush(Qt::NoBrush);
+}
+
+// Qt's antialiased stroker is slow on an exactly level 1-pixel line on pixel centres:
+// a frame's edge across a window costs it a quarter of a millisecond, ten times the
+// same line a fraction of a pixel off level. Its pixels are known: every pixel
+// between the end columns is covered whole, so an opaque pen leaves its own colour
+// there, which a fill paints at once. The painter strokes the figure again clipped to
+// each end column, where the partial coverage at the ends and the corners of a box
+// are its own to work out; clipped away, the rest of the row costs it next to nothing.
+// Far-out coordinates (beyond any canvas, or not numbers) are never on a centre.
+bool PixelCentre(double v) {
+  return std::abs(v) < 1e6 && v - std::floor(v) == 0.5;
+}
+
+bool PlainOpaquePen(const StrokeStyle& s) {
+  return s.antialias && !s.invert && s.alpha >= 1.0 && s.width == 1.0 && !(s.dashOn > 0 && s.dashOff > 0);
+}
+
+// A level stretch of a stroke: row y, end columns x1 < x2.
+struct LevelRun {
+  int y, x1, x2;
+};
+
+// Draws a figure whose level stretches are the given runs (and which has no other
+// pixels outside the runs' end columns) the quick way; stroke draws the figure.
+template <typename Stroke>
+void StrokeWithLevelRuns(QPainter& p, const QRect& canvas, std::initializer_list<LevelRun> runs,
+                         const QColor& colour, const Stroke& stroke) {
+  std::vector<int> columns;
+  for (const LevelRun& r : runs)
+    for (int x : {r.x1, r.x2})
+      if (std::find(columns.begin(), columns.end(), x) == columns.end()) columns.push_back(x);
+  for (int x : columns) {
+    if (x < canvas.left() || x > canvas.right()) continue;  // nothing of it shows
+    p.setClipRect(QRect(x, canvas.top(), 1, canvas.height()));
+    stroke(p, 0);
+  }
+  p.setClipping(false);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  for (const LevelRun& r : runs)
+    if (r.x2 - r.x1 > 1) p.fillRect(QRect(r.x1 + 1, r.y, r.x2 - r.x1 - 1, 1), colour);
+}
+
+// The stroker keeps a figure's coordinates as they are up to a pixel past the canvas
+// (a box one pixel wider than its window, as replay frames its strips); further out
+// it cuts the line first, and the pixels left at the cut are its own.
+bool NearCanvas(const QRect& canvas, const LevelRun& r) {
+  const QRect near = canvas.adjusted(-1, -1, 1, 1);
+  return near.contains(r.x1, r.y) && near.contains(r.x2, r.y);
+}
+
+// An inverted line is drawn aliased, with difference blending against white, which
+// the blender takes a pixel at a time: a level line across a window costs it 0.3 ms.
+// Every pixel it touches becomes its complement. Which pixels those are, dashes
+// included, the stroker works out quickly drawing the same line in plain white on a
+// black scratch row; each run of them is then inverted at once. Returns false, having
+// drawn nothing, when the scratch row shows anything but whole pixels on one row.
+template <typename Stroke>
+bool InvertLevelLine(QPainter& p, const QRect& canvas, int row, const Stroke& stroke) {
+  if (row < canvas.top() || row > canvas.bottom()) return false;
+  QImage scratch(canvas.width(), 3, QImage::Format_RGB32);
+  const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+  scratch.fill(black);
+  {
+    QPainter s(&scratch);
+    s.setPen(p.pen());
+    s.setBrush(Qt::NoBrush);
+    stroke(s, 1 - row);  // the line moved onto the scratch's middle row
+  }
+  const int w = scratch.width();
+  for (int y = 0; y < 3; ++y) {
+    const auto* bits = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+    for (int x = 0; x < w; ++x)
+      if (bits[x] != black && (y != 1 || bits[x] != white)) return false;
+  }
+  const auto* bits = reinterpret_cast<const QRgb*>(scratch.constScanLine(1));
+  for (int x = 0; x < w;) {
+    int end = x;
+    while (end < w && bits[end] == white) ++end;
+    if (end > x) p.fillRect(QRect(canvas.left() + x, row, end - x, 1), QColor(255, 255, 255));
+    x = std::max(end, x + 1);
+  }
+  return true;
+}
+
+// Strokes a two-point figure, the quick way when it is a level line on pixel centres.
+// stroke(painter, dy) draws the figure moved dy rows down.
+template <typename Stroke>
+void StrokeSegment(QPainter& p, const QRect& canvas, QPointF a, QPointF b, const StrokeStyle& s,
+                   const Stroke& stroke) {
+  const bool level = a.y() == b.y() && a.x() != b.x() && PixelCentre(a.y());
+  if (level && s.invert && s.width == 1.0 &&
+      InvertLevelLine(p, canvas, static_cast<int>(std::floor(a.y())), stroke))
+    return;
+  if (level && PlainOpaquePen(s) && PixelCentre(a.x()) && PixelCentre(b.x())) {
+    const LevelRun run{static_cast<int>(std::floor(a.y())),
+                       static_cast<int>(std::floor(std::min(a.x(), b.x()))),
+                       static_cast<int>(std::floor(std::max(a.x(), b.x())))};
+    if (NearCanvas(canvas, run)) return StrokeWithLevelRuns(p, canvas, {run}, p.pen().color(), stroke);
+  }
+  stroke(p, 0);
 }
 
 }  // namespace
@@ -370,7 +512,6 @@ void SizeWindow(int16_t number, int16_t width, int16_t height) {
     p.drawImage(0, 0, r->canvas);
   }
   r->canvas = canvas;
-  r->drawnSinceFlush = r->canvas.rect();
   r->widget->setFixedSize(w, h);
   r->widget->update();
 }
@@ -444,7 +585,7 @@ void ScrollCanvas(Rect area, int dx) {
   if (!cp) return;
   cp.p->setRenderHint(QPainter::Antialiasing, false);
   cp.p->setCompositionMode(QPainter::CompositionMode_Source);
-  cp.touched = box;
+  cp.Touch(box, 0);
   cp.p->setClipRect(box);
   cp.p->fillRect(box, ToQColor(r->background));
   cp.p->drawImage(box.topLeft() + QPoint(dx, 0), part);
@@ -454,10 +595,18 @@ void StrokePolyline(const float* xy, std::size_t points, const StrokeStyle& styl
   if (!xy || points < 2) return;
   CanvasPainter cp;
   if (!cp) return;
+  cp.Touch(BoundsOf(xy, points), StrokeMargin(style));
   Prepare(*cp.p, style);
+  if (points == 2) {
+    const QPointF a(xy[0], xy[1]), b(xy[2], xy[3]);
+    return StrokeSegment(*cp.p, cp.rec->canvas.rect(), a, b, style, [&](QPainter& p, double dy) {
+      QPainterPath path(a + QPointF(0, dy));
+      path.lineTo(b + QPointF(0, dy));
+      p.drawPath(path);
+    });
+  }
   QPainterPath path(QPointF(xy[0], xy[1]));
   for (std::size_t i = 1; i < points; ++i) path.lineTo(xy[2 * i], xy[2 * i + 1]);
-  cp.Touch(path.boundingRect(), style.width);
   cp.p->drawPath(path);
 }
 
@@ -465,23 +614,37 @@ void StrokeLine(double x1, double y1, double x2, double y2, const StrokeStyle& s
   CanvasPainter cp;
   if (!cp) return;
   Prepare(*cp.p, style);
-  cp.Touch(QRectF(QPointF(x1, y1), QPointF(x2, y2)), style.width);
-  cp.p->drawLine(QPointF(x1, y1), QPointF(x2, y2));
+  const QPointF a(x1, y1), b(x2, y2);
+  cp.Touch(QRectF(a, b), StrokeMargin(style));
+  StrokeSegment(*cp.p, cp.rec->canvas.rect(), a, b, style,
+                [&](QPainter& p, double dy) { p.drawLine(a + QPointF(0, dy), b + QPointF(0, dy)); });
 }
 
 void StrokeRect(double left, double top, double width, double height, const StrokeStyle& style) {
   CanvasPainter cp;
   if (!cp) return;
   Prepare(*cp.p, style);
-  cp.Touch(QRectF(left, top, width, height), style.width);
-  cp.p->drawRect(QRectF(left, top, width, height));
+  const QRectF box(left, top, width, height);
+  cp.Touch(box, StrokeMargin(style));
+  const auto draw = [&](QPainter& p, double) { p.drawRect(box); };
+  // A box on pixel centres, whole pixels wide and high: its top and bottom are level runs.
+  if (PlainOpaquePen(style) && PixelCentre(left) && PixelCentre(top) && width >= 1 && height >= 1 &&
+      width < 1e6 && height < 1e6 && width == std::floor(width) && height == std::floor(height)) {
+    const int x1 = static_cast<int>(std::floor(left)), y1 = static_cast<int>(std::floor(top));
+    const LevelRun upper{y1, x1, x1 + static_cast<int>(width)},
+        lower{y1 + static_cast<int>(height), x1, x1 + static_cast<int>(width)};
+    const QRect canvas = cp.rec->canvas.rect();
+    if (NearCanvas(canvas, upper) && NearCanvas(canvas, lower))
+      return StrokeWithLevelRuns(*cp.p, canvas, {upper, lower}, cp.p->pen().color(), draw);
+  }
+  draw(*cp.p, 0);
 }
 
 void FillRect(double left, double top, double width, double height, double red, double green, double blue,
               double alpha, bool invert) {
   CanvasPainter cp;
   if (!cp) return;
-  cp.Touch(QRectF(left, top, width, height));
+  cp.Touch(QRectF(left, top, width, height), 1);
   if (invert) {
     cp.p->setCompositionMode(QPainter::CompositionMode_Difference);
     cp.p->fillRect(QRectF(left, top, width, height), QColor(255, 255, 255));
@@ -494,15 +657,15 @@ void FillRect(double left, double top, double width, double height, double red, 
 void StrokeEllipse(double cx, double cy, double rx, double ry, const StrokeStyle& style) {
   CanvasPainter cp;
   if (!cp) return;
+  cp.Touch(QRectF(cx - rx, cy - ry, 2 * rx, 2 * ry), StrokeMargin(style));
   Prepare(*cp.p, style);
-  cp.Touch(QRectF(cx - rx, cy - ry, 2 * rx, 2 * ry), style.width);
   cp.p->drawEllipse(QPointF(cx, cy), rx, ry);
 }
 
 void FillEllipse(double cx, double cy, double rx, double ry, double red, double green, double blue) {
   CanvasPainter cp;
   if (!cp) return;
-  cp.Touch(QRectF(cx - rx, cy - ry, 2 * rx, 2 * ry));
+  cp.Touch(QRectF(cx - rx, cy - ry, 2 * rx, 2 * ry), 2);
   cp.p->setPen(Qt::NoPen);
   cp.p->setBrush(QColor::fromRgbF(red, green, blue));
   cp.p->drawEllipse(QPointF(cx, cy), rx, ry);
@@ -511,12 +674,16 @@ void FillEllipse(double cx, double cy, double rx, double ry, double red, double 
 void DrawTextUtf8(double x, double baselineY, std::string_view utf8, const FontSpec& font, RGBColor color) {
   CanvasPainter cp;
   if (!cp) return;
-  const QFont f = ToQFont(font);
-  const QString text = QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
-  const QFontMetricsF fm(f);
-  cp.Touch(QRectF(x, baselineY - fm.ascent(), fm.horizontalAdvance(text), fm.height()), fm.height() / 4);
-  cp.p->setFont(f);
+  cp.p->setFont(ToQFont(font));
   cp.p->setPen(ToQColor(color));
+  const QString text = QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
+  // A band the text's ink cannot leave, found without shaping the text a second time:
+  // at most its widest glyph per character, and an italic's overhang on either side.
+  const QFontMetricsF fm = cp.p->fontMetrics();
+  const double overhang = fm.ascent();
+  cp.Touch(QRectF(x - overhang, baselineY - fm.ascent(), text.size() * fm.maxWidth() + 2 * overhang,
+                  fm.ascent() + fm.descent()),
+           2);
   cp.p->drawText(QPointF(x, baselineY), text);
 }
 
@@ -534,14 +701,12 @@ int FontAscent(const FontSpec& font) { return QFontMetrics(ToQFont(font)).ascent
 void FlushWindow() {
   WindowRec* r = OutputRec();
   if (!r || !r->widget) return;
-  // Only what was drawn since the last flush; with nothing drawn, the whole window
-  // (its fields may have changed).
-  const QRect box = r->drawnSinceFlush;
-  r->drawnSinceFlush = QRect();
-  if (box.isEmpty())
+  // Only what was drawn since the window last painted; with nothing drawn, the whole
+  // window (its fields may have changed).
+  if (r->awaitingRepaint.isEmpty())
     r->widget->repaint();
   else
-    r->widget->repaint(box);
+    r->widget->repaint(r->awaitingRepaint);
 }
 
 void SetTextFont(const FontSpec& font) {
@@ -570,6 +735,15 @@ void DrawString(std::string_view macRoman) {
   if (!r) return;
   DrawText(r->pen.h, r->pen.v, macRoman, r->textFont, r->textColor);
   r->pen.h = static_cast<int16_t>(r->pen.h + TextWidth(macRoman, r->textFont));
+}
+
+void SetAreaCursor(Rect area, CursorShape shape) {
+  WindowRec* r = OutputRec();
+  if (!r) return;
+  r->cursorArea = area;
+  r->cursorShape = shape;
+  // The pointer may already be over the area: it takes the shape without waiting to move.
+  if (r->widget) r->widget->UpdateCursor(r->widget->mapFromGlobal(QCursor::pos()));
 }
 
 bool FontFamilyAvailable(const std::string& family) {
@@ -610,9 +784,10 @@ void DrawImage(const ImageHandle& image, Rect where) {
   if (!image) return;
   CanvasPainter cp;
   if (!cp) return;
+  const QRectF box(where.left, where.top, where.width(), where.height());
+  cp.Touch(box, 1);
   cp.p->setRenderHint(QPainter::SmoothPixmapTransform, true);
-  cp.Touch(QRectF(where.left, where.top, where.width(), where.height()));
-  cp.p->drawImage(QRectF(where.left, where.top, where.width(), where.height()), image->image);
+  cp.p->drawImage(box, image->image);
 }
 
 }  // namespace mv::rt

@@ -99,6 +99,12 @@ void MovePenTo(int16_t x, int16_t y);
 Point PenPosition();
 void DrawString(std::string_view macRoman);  // at the pen, advancing it
 
+// The pointer's shape over an area of the output window's canvas (window pixels),
+// e.g. a cross-hair where the pointer picks a point; elsewhere the pointer keeps
+// its usual arrow. An empty area gives the whole window the usual arrow again.
+enum class CursorShape : int16_t { Arrow, Cross };
+void SetAreaCursor(Rect area, CursorShape shape);
+
 bool FontFamilyAvailable(const std::string& family);
 void SetDisplayFontFamily(const std::string& family);
 std::string DisplayFontFamily();

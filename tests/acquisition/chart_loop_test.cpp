@@ -156,7 +156,14 @@ TEST_F(ChartLoopTest, TimedBackupReanchorsTheGrid) {
 TEST_F(ChartLoopTest, HeldKeyActsOncePer30Ticks) {
   MaxSamples = 40;
   std::vector<int64_t> at;
-  acq_hooks::KeyboardSampleON = [&] { at.push_back(Tick()); };
+  // Each sample switch of the held key ends with its tick sound.
+  SwitchingMode = SwitchingPatternCode::Keyboard;
+  SampleValve = 2;
+  Sound_Is_On = 1;
+  ChartIntervalInSeconds = 0.25;  // long enough an interval for the switch's tick
+  rt::SetSoundSink([&](const std::string& path) {
+    if (test::SoundFileName(path) == "tick.mp3") at.push_back(static_cast<int64_t>(rt::TickCount()));
+  });
   const int64_t begin = Tick() + 10;
   script = [&] {
     if (Tick() == begin) Hold({rt::key::Equal});
@@ -269,10 +276,13 @@ TEST_F(ChartLoopTest, DigitSetsTheKeyboardValueAndOptionDigitSwitches) {
     if (Tick() == begin + 40) Hold({rt::key::Option, rt::key::N5});
     if (Tick() == begin + 42) ReleaseAll();
   };
+  SwitchingMode = SwitchingPatternCode::Keyboard;
+  OldChan = 1;
   Record();
   EXPECT_EQ(ASCIIvalue, 3);
   EXPECT_EQ(MarkerCodes(), std::vector<int32_t>{'3'});
-  EXPECT_EQ(Count("DIRECTSWITCH 5"), 1);
+  EXPECT_EQ(OldChan, 5) << "Option-5 switched to device 5, and its samples are recorded";
+  EXPECT_EQ(DeviceInUse, 5);
 }
 
 TEST_F(ChartLoopTest, BackupCommandKeepsTheKeyboardValue) {
@@ -388,18 +398,12 @@ TEST_F(ChartLoopTest, TimedSwitchingMarksTheSwitches) {
   RefOffTime = static_cast<int32_t>(Tick() + 20);
   RefOnTime = static_cast<int32_t>(Tick() + 40);
   RefIsON = 1;
-  acq_hooks::SWITCHTOSAMPLE = [&] {
-    calls.push_back("SWITCHTOSAMPLE");
-    RefIsON = 0;
-    RefOffTime = kNeverTick;
-  };
-  acq_hooks::SWITCHTOREFERENCE = [&] {
-    calls.push_back("SWITCHTOREFERENCE");
-    RefIsON = 1;
-  };
+  RefChan = 1;
+  SampleValve = 2;
   Record();
-  EXPECT_EQ(Count("SWITCHTOSAMPLE"), 1);
-  EXPECT_EQ(Count("SWITCHTOREFERENCE"), 1);
+  EXPECT_EQ(RefIsON, 1) << "back at the reference at its time";
+  EXPECT_EQ(OldChan, 2) << "the sample device was switched on between";
+  EXPECT_EQ(RefOffTime, kNeverTick) << "one sample period only";
   EXPECT_EQ(MarkerCodes(), (std::vector<int32_t>{'S', 'R'}));
   EXPECT_EQ(MarkersArray[1].code, 'S');
 }

@@ -106,7 +106,10 @@ TEST_P(RecordingPassTest, CommandPPausesAndMarksWhereSamplingResumes) {
 
 TEST_P(RecordingPassTest, KeysScriptsAndEscapeAreServedOnEveryPass) {
   MaxSamples = 400;
+  SwitchingMode = SwitchingPatternCode::Keyboard;
+  OldChan = 1;
   AO1on = 1;
+  DoFeedback = 1;
   const int64_t begin = Tick() + 10;
   script = [&] {
     if (Tick() == begin) Hold({rt::key::A});
@@ -118,8 +121,10 @@ TEST_P(RecordingPassTest, KeysScriptsAndEscapeAreServedOnEveryPass) {
   Run();
   EXPECT_LT(Sample, MaxSamples) << "Escape stopped the run";
   EXPECT_EQ(Markers('a'), 1) << Name(GetParam());
-  EXPECT_EQ(Count("DIRECTSWITCH 4"), 1) << Name(GetParam());
+  EXPECT_EQ(OldChan, 4) << "Option-4 switched to device 4: " << Name(GetParam());
   EXPECT_GT(Count("checkAOscript"), 60) << Name(GetParam());
+  EXPECT_GT(Count("checkFEEDBACKLoop"), 60) << Name(GetParam());
+  EXPECT_GT(Count("PumpAOvolts"), 60) << Name(GetParam()) << ": held-back output volts";
 }
 
 TEST_P(RecordingPassTest, EveryChartSampleReachesTheTimingTapOnTime) {

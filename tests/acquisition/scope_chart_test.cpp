@@ -143,18 +143,14 @@ TEST_F(ScopeChartTest, RunOfTenFillsColumnsOneToElevenWithGatheredMeans) {
 TEST_F(ScopeChartTest, TheReferenceIsSwitchedOnOnceWhenItsTimeHasCome) {
   // Pattern 3 with the reference due from the start: one switch and one "R" marker,
   // not one on every pass of the loop.
-  int switches = 0;
-  acq_hooks::SWITCHTOREFERENCE = [&] {
-    ++switches;
-    RefIsON = 1;
-  };
   SwitchingMode = 3;
+  RefChan = 1;
   RefIsON = 0;
   RefOnTime = 0;
   RefOffTime = std::numeric_limits<int32_t>::max();
   PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
   EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
-  EXPECT_EQ(switches, 1);
+  EXPECT_EQ(RefIsON, 1);
   int references = 0;
   for (int m = 1; m <= Nmarkers; ++m) references += MarkersArray[m].code == 'R';
   EXPECT_EQ(references, 1);
@@ -391,6 +387,8 @@ TEST_F(ScopeChartNoteTest, AnOkClickAtTheInstantOfTheLastKeystrokeStoresTheNote)
 
 TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks) {
   MaxSamples = 200;
+  SwitchingMode = SwitchingPatternCode::Keyboard;
+  OldChan = 1;
   PrefsArray[PrefsSlot::Automarkers] = 1;
   const int64_t begin = Tick();
   script = [&] {
@@ -405,7 +403,7 @@ TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks
   };
   EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
   EXPECT_EQ(ScopeCount, 1);
-  EXPECT_EQ(Count("DIRECTSWITCH 3"), 1);
+  EXPECT_EQ(OldChan, 3) << "Option-3 switched to device 3";
   ASSERT_EQ(Nmarkers, 2);
   EXPECT_EQ(MarkersArray[1].code, '1') << "the sweep's automatic marker";
   EXPECT_EQ(MarkersArray[2].code, '3') << "a typed digit, once";
@@ -446,7 +444,7 @@ TEST_F(ScopeChartTest, ARecordingShowsItsGapNoteAndSwitchMarkers) {
   SetScreenSizeOverride(1024, 768);
   screen_hooks::Reset();
   services::HandleNotes = [] { HandleNotes(); };
-  acq_hooks::SWITCHTOREFERENCE = [] { RefIsON = 1; };
+  RefChan = 1;
   PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
   ResetRunCounters();
   DRAWSCREEN(1);

@@ -1,11 +1,13 @@
 // The rules of the acquisition screen: tick ladders, texts, geometry, the scroll and
 // capacity bar, the toolbar's hit test and pictures, and the run's deadlines.
+#include "acquisition/screen_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "acquisition/screen_rules.h"
+#include "control/switching_schedule.h"
 #include "devices/state.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
@@ -166,9 +168,9 @@ TEST(ScreenGeometry, CapacityBarDoesNotOverflowOnWideWindows) {
 
 TEST(ScreenGeometry, LongRunDeadlineStaysNever) {
   // 2,000,000 samples of 30 s in ticks is 3.6e9: past int32, so "never", not negative.
-  EXPECT_EQ(SaturatedTicks(5.0 + 2'000'000.0 * 30 * 59.999), kNever);
-  EXPECT_EQ(SaturatedTicks(std::nan("")), kNever);
-  EXPECT_EQ(SaturatedTicks(1234.9), 1234);
+  EXPECT_EQ(ScheduleTick(5.0 + 2'000'000.0 * 30 * 59.999), kNever);
+  EXPECT_EQ(ScheduleTick(std::nan("")), kNever);
+  EXPECT_EQ(ScheduleTick(1234.9), 1234);
 }
 
 TEST(ScreenToolbar, HitTestTable) {
@@ -181,7 +183,7 @@ TEST(ScreenToolbar, HitTestTable) {
     EXPECT_TRUE(ToolbarClickCounts(x, 20, Chart));
     EXPECT_EQ(ToolbarHit(x, 20, Chart), kNoIcon) << x;
   }
-  const ToolbarIcon expected[] = {kStopIcon,   kResumeIcon,   kNoteIcon,      kAddTimeIcon, kReplayIcon,
+  const ToolbarIcon expected[] = {kStopIcon,      kResumeIcon, kNoteIcon,      kAddTimeIcon, kReplayIcon,
                                   kTimeToRefIcon, kBackupIcon, kReferenceIcon, kSampleIcon};
   const int xs[] = {1, 81, 160, 161, 240, 241, 320, 321, 400};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(ToolbarHit(xs[i], 1, Chart), expected[i]) << xs[i];

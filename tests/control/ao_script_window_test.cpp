@@ -98,6 +98,25 @@ TEST_F(AOscriptWindowTest, StepsTypedAddedRampedAndLoopedAreStoredOnDone) {
   EXPECT_TRUE(rt::MenuItemEnabled(1, 0)) << "menus back on";
 }
 
+// A step the output cannot give is refused when it is typed: 5 V either way on the
+// Sable, 10 V on the DT800.
+TEST_F(AOscriptWindowTest, AStepOutsideTheOutputRangeIsRefused) {
+  Drive({Until(W), Type(W, VoltsField, "24"), Click(W, AddStep),
+         Do([] { EXPECT_EQ(Shown(W, CountField), 0) << "24 V refused"; }), Type(W, VoltsField, "5"),
+         Click(W, AddStep), Type(W, VoltsField, "-5.5"), Click(W, InsertFront), Type(W, StepField, "1"),
+         Click(W, Update), Do([] { EXPECT_EQ(Shown(W, CountField), 1); }), Click(W, Done)});
+  AnalogOutputScript(1);
+  EXPECT_EQ(AOscript[0][1], 1.0f);
+  EXPECT_EQ(AOscript[1][1], 5.0f) << "the update to -5.5 V refused";
+
+  External_AD = ExternalADCode::DT800;
+  Drive({Until(W), Type(W, VoltsField, "-10"), Click(W, AddStep), Type(W, VoltsField, "10.5"),
+         Click(W, AddStep), Click(W, Done)});
+  AnalogOutputScript(1);
+  EXPECT_EQ(AOscript[0][1], 2.0f);
+  EXPECT_EQ(AOscript[2][1], -10.0f);
+}
+
 TEST_F(AOscriptWindowTest, ClearAllAndTheCloseBoxLeaveTheOutputDisabled) {
   AO2on = 1;
   SetSteps(4, {{{1, 1, 2}}, {{2, 1, 3}}});

@@ -3,7 +3,6 @@
 // environment, checks files, and names the line that fails.
 #include <QImage>
 #include <QWidget>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +14,8 @@
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
+#include "runtime/panels.h"
+#include "runtime/printing.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
@@ -38,7 +39,9 @@ class DriverTest : public test::ProgramTest {
   drive::ScriptResult Run(const std::string& script, const drive::Program& program = drive::SelfTestProgram) {
     return drive::ScriptRunner(script, dir_.string()).Run(program);
   }
-  QImage Picture(const std::string& name) const { return QImage(QString::fromStdString((dir_ / name).string())); }
+  QImage Picture(const std::string& name) const {
+    return QImage(QString::fromStdString((dir_ / name).string()));
+  }
   fs::path dir_;
 };
 
@@ -53,13 +56,15 @@ int InkPixels(const QImage& img) {
 TEST_F(DriverTest, TypesClicksChoosesAMenuAndSavesAPictureNamedFromTheEnvironment) {
   setenv("MV_DRIVER_TEST_NAME", "from the environment", 1);
   unsetenv("MV_DRIVER_TEST_UNSET");
-  const auto result = Run(
-      "start\nuntil 1\n"
-      "# a comment may name ${MV_DRIVER_TEST_UNSET}\n"
-      "type 1 1 Hello 42\nclick 1 1\nmenu 1 1\nwait 0.1\n"
-      "shot 1 w1-${MV_DRIVER_TEST_NAME}.png\n"
-      "shot 1 " + (test::TestOutputDir() / "w1-driver-selftest.png").string() + "\n"
-      "click-label 1 Quit\nexpect-exit 3\n");
+  const auto result =
+      Run("start\nuntil 1\n"
+          "# a comment may name ${MV_DRIVER_TEST_UNSET}\n"
+          "type 1 1 Hello 42\nclick 1 1\nmenu 1 1\nwait 0.1\n"
+          "shot 1 w1-${MV_DRIVER_TEST_NAME}.png\n"
+          "shot 1 " +
+          (test::TestOutputDir() / "w1-driver-selftest.png").string() +
+          "\n"
+          "click-label 1 Quit\nexpect-exit 3\n");
   unsetenv("MV_DRIVER_TEST_NAME");
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
   EXPECT_GT(InkPixels(Picture("w1-from the environment.png")), 50)
@@ -94,10 +99,11 @@ TEST_F(DriverTest, TypesClicksChoosesAMenuAndSavesAPictureNamedFromTheEnvironmen
 
 TEST_F(DriverTest, ShotMenuPicturesTheMenuAsTheModelHasItWhenItOpens) {
   const auto review = test::TestOutputDir() / "menu-driver-test-dimmed.png";
-  const auto result = Run(
-      "start\nuntil 1\nshot-menu 1 before.png\nclick 1 1\nwait 0.1\nshot-menu 1 after.png\n"
-      "shot-menu 1 " + review.string() + "\nclick 1 2\nexpect-exit 0\n",
-      MenuChangingProgram);
+  const auto result =
+      Run("start\nuntil 1\nshot-menu 1 before.png\nclick 1 1\nwait 0.1\nshot-menu 1 after.png\n"
+          "shot-menu 1 " +
+              review.string() + "\nclick 1 2\nexpect-exit 0\n",
+          MenuChangingProgram);
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
   const QImage before = Picture("before.png"), after = Picture("after.png");
   ASSERT_FALSE(before.isNull());
@@ -138,6 +144,15 @@ TEST_F(DriverTest, ALineThatCannotBeCarriedOutFailsWithItsNumber) {
       {"expect-file empty.kstr\n", 1, "is empty"},
       {"start\nuntil 42 0.2\n", 2, "timed out"},
       {"start\nuntil 1\nclick 1 9\n", 3, "no control 9"},
+      // A line naming a control, a field or a window that is not there names what is.
+      {"start\nuntil 1\nclick 1 9\n", 3,
+       "its controls: 1 button \"Show\" enabled; 2 button \"Quit\" enabled"},
+      {"start\nuntil 1\npress 1 3\n", 3, "2 button \"Quit\""},
+      {"start\nuntil 1\npick 1 1 2\n", 3, "is not a popup; its controls: 1 button \"Show\""},
+      {"start\nuntil 1\nclick-label 1 Cancel\n", 3, "no control titled Cancel; its controls: 1 button"},
+      {"start\nuntil 1\ntype 1 4 x\n", 3, "no field 4; its fields: 1 field \"\""},
+      {"start\nuntil 1\nclick 7 1\n", 3,
+       "window 7 is not open; open windows: window 1 \" Driver self-test \""},
       {"start\nuntil 1\nshot-menu 9 none.png\n", 3, "no menu 9"},
       {"start\nuntil 1\nshot 1 ${MV_DRIVER_TEST_UNSET}/w1.png\n", 3, "MV_DRIVER_TEST_UNSET is not set"},
       {"start\nuntil 1\nmenu 1 2\nexpect-exit 0\n", 4, "exit status 3"},
@@ -151,6 +166,63 @@ TEST_F(DriverTest, ALineThatCannotBeCarriedOutFailsWithItsNumber) {
     EXPECT_NE(result.message.find(c.message), std::string::npos) << result.message;
   }
   EXPECT_FALSE(fs::exists(dir_ / "none.png"));
+}
+
+TEST_F(DriverTest, ListNamesTheOpenWindowsAndOneWindowsControlsAndFields) {
+  const auto result =
+      Run("list\nstart\nuntil 1\nlist\ntype 1 1 Hello\nlist 1\nlist 8\nclick 1 2\nexpect-exit 3\n");
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  const std::string expected =
+      "no window is open\n"
+      "window 1 \" Driver self-test \" kind 6 (front)\n"
+      "window 1 \" Driver self-test \" kind 6 (front)\n"
+      "  control 1 button \"Show\" enabled\n"
+      "  control 2 button \"Quit\" enabled\n"
+      "  field 1 field \"Hello\"\n"
+      "window 8 is not open\n";
+  EXPECT_EQ(result.output, expected);
+}
+
+// Window 1 whose button 1 asks for a file with the open panel and button 2 prints a
+// report; the program ends with status 4 when a file was chosen or the report
+// printed, 5 when the panel or the print dialog was cancelled.
+[[noreturn]] void PanelProgram(int, char**) {
+  rt::OpenWindow(1, "Panel", Rect{40, 60, 340, 220}, 6);
+  rt::NewControl(1, rt::ControlType::PushButton, "Open...", Rect{10, 10, 90, 32}, 1);
+  rt::NewControl(2, rt::ControlType::PushButton, "Print...", Rect{10, 40, 90, 62}, 1);
+  rt::SetPrintJobName("Channel report");
+  int16_t clicked = 0;
+  rt::SetDialogHandler([&clicked](int16_t kind, int16_t control) {
+    if (kind == 1) clicked = control;
+  });
+  for (;;) {
+    rt::PumpEvents();
+    if (clicked == 1) rt::ExitProgram(rt::OpenFilePanel("Choose a set-up file") ? 4 : 5);
+    if (clicked == 2)
+      rt::ExitProgram(rt::PrintReport(rt::PrintedReport{"Report", "one line", ""}, [] {}) ==
+                              rt::PrintResult::Printed
+                          ? 4
+                          : 5);
+  }
+}
+
+TEST_F(DriverTest, APanelOrPrintDialogWithNoQueuedAnswerSaysItWaitsAndTakesTheNextAnswer) {
+  const auto result = Run("start\nuntil 1\nclick 1 1\nwait 0.2\npanel cancel\nexpect-exit 5\n", PanelProgram);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_NE(
+      result.output.find("after line 3: waiting for an answer to the open panel \"Choose a set-up file\""),
+      std::string::npos)
+      << result.output;
+  const auto answered = Run("start\nuntil 1\npanel chosen.txt\nclick 1 1\nexpect-exit 4\n", PanelProgram);
+  ASSERT_TRUE(answered.ok) << drive::FormatFailure(answered);
+  EXPECT_EQ(answered.output, "") << "a panel answered in advance does not wait";
+  const auto printing =
+      Run("start\nuntil 1\nclick 1 2\nwait 0.2\nprint cancel\nexpect-exit 5\n", PanelProgram);
+  ASSERT_TRUE(printing.ok) << drive::FormatFailure(printing);
+  EXPECT_NE(
+      printing.output.find("after line 3: waiting for an answer to the print dialog of \"Channel report\""),
+      std::string::npos)
+      << printing.output;
 }
 
 }  // namespace

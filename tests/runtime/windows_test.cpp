@@ -6,11 +6,13 @@
 #include "runtime/windows.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QColor>
 #include <QComboBox>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTest>
@@ -241,6 +243,24 @@ TEST_F(RuntimeTest, ScrollCanvasMovesOnlyTheAreaAndFillsTheUncoveredStrip) {
   EXPECT_EQ(rt::CanvasPixel(25, 55), blue);
   rt::ScrollCanvas(Rect{0, 0, 200, 60}, 5);  // an area reaching past the canvas is clipped to it
   EXPECT_EQ(rt::CanvasPixel(2, 30), grey);
+}
+
+TEST_F(RuntimeTest, AreaCursorIsACrossHairOverItsAreaOnlyAndAnEmptyAreaGivesTheArrowBack) {
+  rt::OpenWindow(2, "Cursor", Rect{0, 0, 200, 120}, 6);
+  rt::SetAreaCursor(Rect{0, 30, 200, 120}, rt::CursorShape::Cross);
+  QWidget* w = rt::bridge::WindowWidget(2);
+  ASSERT_NE(w, nullptr);
+  auto shapeAt = [w](int x, int y) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    return w->cursor().shape();
+  };
+  EXPECT_EQ(shapeAt(150, 80), Qt::CrossCursor);
+  EXPECT_EQ(shapeAt(150, 10), Qt::ArrowCursor) << "above the area";
+  EXPECT_EQ(shapeAt(150, 30), Qt::CrossCursor) << "the area's top row";
+  rt::SetAreaCursor(Rect{}, rt::CursorShape::Cross);
+  EXPECT_EQ(shapeAt(150, 80), Qt::ArrowCursor) << "no area any more";
 }
 
 // Pumps until the window reports the size, or gives up after a bounded number of passes.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "devices/state.h"
+#include "drive/script.h"
 #include "files/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
@@ -163,6 +164,40 @@ TEST_F(ModeWindowTest, StreamingInputOpensItsPanelInstead) {
   EXPECT_EQ(calls, (std::vector<std::string>{"StreamingSerialChannels"}));
   EXPECT_EQ(RecordingMODE, 0);
   EXPECT_FALSE(rt::WindowExists(W));
+}
+
+// The scripted driver's listing, run on this window, tells a script's author the
+// numbers to click: the tabs, the channel buttons and "Selection OK" (dimmed until a
+// channel count is chosen), with their titles; a click on a number the window does
+// not have names the ones it has.
+using ModeWindowDriverTest = test::ControlLoopTest;
+
+TEST_F(ModeWindowDriverTest, ListingPrintsTheControlsWithNumbersTitlesAndStates) {
+  drive::ScriptRunner runner(
+      "start\nuntil 310\nlist\nlist 310\nclick 310 102\nlist 310\nclick 310 23\ngone 310\n");
+  const auto result = runner.Run([](int, char**) { SelectRecordingModeTabWindow(); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  const std::string& out = result.output;
+  EXPECT_NE(out.find("window 310 \" Modes and Channels \" kind 262 (front)"), std::string::npos) << out;
+  for (const char* line :
+       {"control 23 default-button \"Selection OK\" dimmed", "control 24 button \"Use Setup File\" enabled",
+        "control 30 button \"?\" enabled", "control 101 button \"1 Channel\"",
+        "control 102 button \"2 Channels\"", "control 500 tabs \"\" enabled, item 1 of 3 \"Chart"})
+    EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+  EXPECT_NE(out.find("control 102 button \"2 Channels\" marked"), std::string::npos) << out;
+  EXPECT_NE(out.find("control 23 default-button \"Selection OK\" enabled"), std::string::npos)
+      << "the second listing shows the window after the click\n"
+      << out;
+}
+
+TEST_F(ModeWindowDriverTest, AFailingClickNamesTheControlsTheWindowHas) {
+  drive::ScriptRunner runner("start\nuntil 310\nclick 310 7\n");
+  const auto result = runner.Run([](int, char**) { SelectRecordingModeTabWindow(); });
+  ASSERT_FALSE(result.ok);
+  EXPECT_EQ(result.failedLine, 3);
+  for (const char* named : {"no control 7", "23 default-button \"Selection OK\" dimmed",
+                            "102 button \"2 Channels\"", "24 button \"Use Setup File\""})
+    EXPECT_NE(result.message.find(named), std::string::npos) << named << "\n" << result.message;
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <set>
-#include <iterator>
 
 #include "runtime/events.h"
 #include "runtime/help.h"
@@ -42,21 +42,119 @@ TEST(HelpTopics, EveryTopicWithAPageNamesAnExistingPageAndTheOthersNone) {
   EXPECT_EQ(HelpTopicPage(-32768), "");
 }
 
-TEST(HelpTopics, LinksBetweenPagesLeadToExistingPages) {
-  auto folder = test::SourcePath("resources/HelpFiles");
-  ASSERT_TRUE(std::filesystem::exists(folder / kHelpBookStartPage));
-  const std::regex href("href=\"([^\":#]+)\"");
-  int links = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    std::string text = ReadAll(entry.path());
+// Every reference in a page (a link, with or without an anchor, or a picture)
+// leads to a file of the help folder, and an anchor to a place in that page.
+TEST(HelpTopics, EveryLinkInEveryPageResolves) {
+  namespace fs = std::filesystem;
+  const fs::path folder = test::SourcePath("resources/HelpFiles");
+  ASSERT_TRUE(fs::exists(folder / kHelpBookStartPage));
+  const std::regex reference("(?:href|src)\\s*=\\s*\"([^\"]*)\"", std::regex::icase);
+  int references = 0, pages = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.path().extension() != ".html") continue;
+    ++pages;
+    const std::string text = ReadAll(entry.path());
     EXPECT_NE(text.find("<title>"), std::string::npos) << entry.path();
-    for (std::sregex_iterator it(text.begin(), text.end(), href), end; it != end; ++it) {
-      std::string target = std::regex_replace((*it)[1].str(), std::regex("%20"), " ");
-      EXPECT_TRUE(std::filesystem::exists(folder / target)) << entry.path().filename() << " -> " << target;
-      ++links;
+    for (std::sregex_iterator it(text.begin(), text.end(), reference), end; it != end; ++it) {
+      const std::string target = (*it)[1].str();
+      if (target.find(':') != std::string::npos) continue;  // outside addresses: web, mail
+      ++references;
+      const std::size_t hash = target.find('#');
+      const std::string file = std::regex_replace(target.substr(0, hash), std::regex("%20"), " ");
+      const fs::path page = file.empty() ? entry.path() : entry.path().parent_path() / file;
+      SCOPED_TRACE(entry.path().filename().string() + " -> " + target);
+      ASSERT_TRUE(fs::is_regular_file(page));
+      if (hash == std::string::npos) continue;
+      const std::string anchor = target.substr(hash + 1), inPage = ReadAll(page);
+      EXPECT_TRUE(inPage.find("id=\"" + anchor + "\"") != std::string::npos ||
+                  inPage.find("name=\"" + anchor + "\"") != std::string::npos);
     }
   }
-  EXPECT_GT(links, 60) << "the start page links every topic";
+  EXPECT_GT(pages, 60);
+  EXPECT_GT(references, 60);
+}
+
+TEST(HelpTopics, TheStartPageLinksEveryTopicsPage) {
+  const std::string start = ReadAll(test::SourcePath("resources/HelpFiles") / kHelpBookStartPage);
+  for (int topic = 128; topic <= 194; ++topic) {
+    std::string page = HelpTopicPage(static_cast<int16_t>(topic));
+    if (page.empty()) continue;
+    page = std::regex_replace(page, std::regex(" "), "%20");
+    EXPECT_NE(start.find("href=\"" + page + "\""), std::string::npos) << topic << " " << page;
+  }
+}
+
+// The page each topic opens, by its name in the help book. The Special menu and
+// its calculators have their pages under the name "MVCalculatorMenu...".
+TEST_F(HelpTest, EachTopicOpensThePageOfItsName) {
+  const std::pair<int, const char*> topics[] = {
+      {128, "MVoverview.html"},
+      {129, "MirevantModes.html"},
+      {130, "SampleRates.html"},
+      {131, "MVchannels.html"},
+      {132, "MVvolts.html"},
+      {133, "scaleav.html"},
+      {134, "averaging.html"},
+      {135, "displaysetup.html"},
+      {136, "triggers.html"},
+      {137, "devices.html"},
+      {138, "gatherdata.html"},
+      {139, "options.html"},
+      {140, "ClosedSystemRespirometry.html"},
+      {141, "baudRates.html"},
+      {142, "timedBackups.html"},
+      {147, "audibleTimer.html"},
+      {148, "DatatakerModes.html"},
+      {149, "zeroLinking.html"},
+      {152, "AOscript.html"},
+      {153, "feedback control.html"},
+      {154, "customConversions.html"},
+      {156, "conversionOptions.html"},
+      {157, "XY plots.html"},
+      {158, "external AD.html"},
+      {159, "direct calibration.html"},
+      {160, "allometry.html"},
+      {161, "streamingSerial.html"},
+      {162, "fMVFileMenu.html"},
+      {163, "EditMenu.html"},
+      {164, "ViewMenu.html"},
+      {165, "A-DMenu.html"},
+      {166, "D-AMenu.html"},
+      {167, "MVCalculatorMenu.html"},
+      {168, "spikeFilter.html"},
+      {169, "SunriseSunset.html"},
+      {170, "plotHeight.html"},
+      {171, "ADAMchannels.html"},
+      {172, "ADAMaddressing.html"},
+      {173, "channelCheck.html"},
+      {174, "preferences.html"},
+      {175, "preferences2.html"},
+      {176, "preferences3.html"},
+      {177, "worldMap.html"},
+      {178, "MVCalculatorMenuMath.html"},
+      {179, "MVCalculatorMenuSTP.html"},
+      {180, "MVCalculatorMenuAltitude.html"},
+      {181, "MVCalculatorMenuPO2.html"},
+      {182, "MVCalculatorMenuMetabolism.html"},
+      {183, "SampleRateErrorTolerance.html"},
+      {184, "StatusDisplays.html"},
+      {185, "ScreenHeight.html"},
+      {186, "LogonImages.html"},
+      {187, "breakpoint.html"},
+      {188, "washout.html"},
+      {189, "alarms.html"},
+      {190, "highASCII.html"},
+      {191, "SimpleRegression.html"},
+      {192, "SableChannels.html"},
+      {193, "expEval.html"},
+      {194, "ChartView.html"},
+  };
+  const std::string folder = test::SourcePath("resources").string() + "/HelpFiles/";
+  for (const auto& [topic, name] : topics) {
+    rt::CloseHelpWindow();
+    DoHelpWindow(static_cast<int16_t>(topic));
+    EXPECT_EQ(rt::HelpPageShown(), folder + name) << topic;
+  }
 }
 
 TEST_F(HelpTest, TopicOpensItsPageBesideTheDialogWhichGoesOn) {

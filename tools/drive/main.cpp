@@ -16,8 +16,10 @@ int main(int argc, char** argv) {
   std::string script;
   bool selftest = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--selftest") == 0) selftest = true;
-    else script = argv[i];
+    if (std::strcmp(argv[i], "--selftest") == 0)
+      selftest = true;
+    else
+      script = argv[i];
   }
   if (script.empty()) {
     std::fprintf(stderr, "usage: mv-drive SCRIPT [--selftest]\n");
@@ -28,8 +30,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "mv-drive: cannot read %s\n", script.c_str());
     return 2;
   }
-  mv::drive::Program program = selftest ? mv::drive::Program(mv::drive::SelfTestProgram)
-                                        : mv::drive::Program(mv::MainBody);
+  runner->SetOutput([](const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+  });
+  mv::drive::Program program =
+      selftest ? mv::drive::Program(mv::drive::SelfTestProgram) : mv::drive::Program(mv::MainBody);
   auto result = runner->Run(program);
   if (!result.ok) {
     std::fprintf(stderr, "mv-drive: %s\n", mv::drive::FormatFailure(result).c_str());

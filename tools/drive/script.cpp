@@ -10,15 +10,15 @@
 #include <QSaveFile>
 #include <QTabBar>
 #include <QTest>
-
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "drive/listing.h"
 #include "runtime/application.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
@@ -129,20 +129,31 @@ KeySpec ParseKey(const std::string& keyText) {
     auto plus = rest.find('+');
     if (plus == std::string::npos || plus == rest.size() - 1) break;
     std::string mod = rest.substr(0, plus);
-    if (mod == "ctrl") k.mods |= Qt::ControlModifier;
-    else if (mod == "alt") k.mods |= Qt::AltModifier;
-    else if (mod == "shift") k.mods |= Qt::ShiftModifier;
-    else throw ScriptFailure{"unknown modifier: " + mod};
+    if (mod == "ctrl")
+      k.mods |= Qt::ControlModifier;
+    else if (mod == "alt")
+      k.mods |= Qt::AltModifier;
+    else if (mod == "shift")
+      k.mods |= Qt::ShiftModifier;
+    else
+      throw ScriptFailure{"unknown modifier: " + mod};
     rest = rest.substr(plus + 1);
   }
   static const std::pair<const char*, std::pair<Qt::Key, int>> named[] = {
-      {"Return", {Qt::Key_Return, rt::key::Return}},   {"Enter", {Qt::Key_Enter, rt::key::KeypadEnter}},
-      {"Tab", {Qt::Key_Tab, rt::key::Tab}},            {"Escape", {Qt::Key_Escape, rt::key::Escape}},
-      {"Space", {Qt::Key_Space, rt::key::Space}},      {"Left", {Qt::Key_Left, rt::key::Left}},
-      {"Right", {Qt::Key_Right, rt::key::Right}},      {"Up", {Qt::Key_Up, rt::key::Up}},
-      {"Down", {Qt::Key_Down, rt::key::Down}},         {"Backspace", {Qt::Key_Backspace, rt::key::Backspace}},
-      {"Delete", {Qt::Key_Delete, rt::key::ForwardDelete}}, {"Home", {Qt::Key_Home, rt::key::Home}},
-      {"ctrl", {Qt::Key_Control, rt::key::Command}},   {"alt", {Qt::Key_Alt, rt::key::Option}},
+      {"Return", {Qt::Key_Return, rt::key::Return}},
+      {"Enter", {Qt::Key_Enter, rt::key::KeypadEnter}},
+      {"Tab", {Qt::Key_Tab, rt::key::Tab}},
+      {"Escape", {Qt::Key_Escape, rt::key::Escape}},
+      {"Space", {Qt::Key_Space, rt::key::Space}},
+      {"Left", {Qt::Key_Left, rt::key::Left}},
+      {"Right", {Qt::Key_Right, rt::key::Right}},
+      {"Up", {Qt::Key_Up, rt::key::Up}},
+      {"Down", {Qt::Key_Down, rt::key::Down}},
+      {"Backspace", {Qt::Key_Backspace, rt::key::Backspace}},
+      {"Delete", {Qt::Key_Delete, rt::key::ForwardDelete}},
+      {"Home", {Qt::Key_Home, rt::key::Home}},
+      {"ctrl", {Qt::Key_Control, rt::key::Command}},
+      {"alt", {Qt::Key_Alt, rt::key::Option}},
       {"shift", {Qt::Key_Shift, rt::key::Shift}},
   };
   for (auto& [name, v] : named) {
@@ -176,10 +187,11 @@ void SendKey(QWidget* target, const KeySpec& k) {
 struct ScriptRunner::Impl {
   std::vector<std::string> lines;
   std::string baseDir;
-  std::size_t next = 0;          // index of the line to run
+  std::size_t next = 0;  // index of the line to run
   bool programRunning = false;
   std::optional<Clock::time_point> deadline;
   ScriptResult result;
+  std::function<void(const std::string&)> say;
   int seenPasses = 0;
   static constexpr int kSettlePasses = 10;
 
@@ -197,9 +209,14 @@ struct ScriptRunner::Impl {
     return (std::filesystem::path(dir) / path).string();
   }
 
+  void Say(const std::string& text) {
+    result.output += text;
+    if (say) say(text);
+  }
+
   QWidget* Window(int16_t w) {
     QWidget* widget = rt::bridge::WindowWidget(w);
-    if (!widget) throw ScriptFailure{"window " + std::to_string(w) + " is not open"};
+    if (!widget) throw ScriptFailure{"window " + std::to_string(w) + " is not open; " + OpenWindowsNamed()};
     return widget;
   }
 
@@ -210,8 +227,10 @@ struct ScriptRunner::Impl {
   QWidget* Control(int16_t w, int16_t n) {
     Front(w);
     QWidget* c = rt::bridge::ControlWidget(w, n);
-    if (!c) throw ScriptFailure{"window " + std::to_string(w) + " has no control " + std::to_string(n)};
-    if (!c->isEnabled()) throw ScriptFailure{"control " + std::to_string(n) + " is dimmed"};
+    if (!c)
+      throw ScriptFailure{"window " + std::to_string(w) + " has no control " + std::to_string(n) + "; " +
+                          ControlsOf(w)};
+    if (!c->isEnabled()) throw ScriptFailure{"control " + std::to_string(n) + " is dimmed; " + ControlsOf(w)};
     return c;
   }
 
@@ -238,7 +257,8 @@ struct ScriptRunner::Impl {
     };
     if (cmd == "wait") {
       need(1);
-      if (!deadline) deadline = Clock::now() + std::chrono::milliseconds(static_cast<int>(ToDouble(parts[1]) * 1000));
+      if (!deadline)
+        deadline = Clock::now() + std::chrono::milliseconds(static_cast<int>(ToDouble(parts[1]) * 1000));
       if (Clock::now() < *deadline) return false;
       deadline.reset();
       return true;
@@ -268,12 +288,14 @@ struct ScriptRunner::Impl {
       const std::string path = Resolve(Split(line, 2)[1]);
       std::error_code ec;
       if (!std::filesystem::is_regular_file(path, ec)) throw ScriptFailure{"no file " + path};
-      if (std::filesystem::file_size(path, ec) == 0 || ec) throw ScriptFailure{"the file " + path + " is empty"};
+      if (std::filesystem::file_size(path, ec) == 0 || ec)
+        throw ScriptFailure{"the file " + path + " is empty"};
       return true;
     }
     if (cmd == "panel") {
       need(1);
-      rt::QueuePanelAnswer(parts[1] == "cancel" ? std::nullopt : std::optional<std::string>(Resolve(Split(line, 2)[1])));
+      rt::QueuePanelAnswer(parts[1] == "cancel" ? std::nullopt
+                                                : std::optional<std::string>(Resolve(Split(line, 2)[1])));
       return true;
     }
     if (cmd == "print") {
@@ -284,8 +306,15 @@ struct ScriptRunner::Impl {
     }
     if (cmd == "color") {
       need(3);
-      rt::QueueColorAnswer(RGBColor{static_cast<uint16_t>(ToInt(parts[1])), static_cast<uint16_t>(ToInt(parts[2])),
+      rt::QueueColorAnswer(RGBColor{static_cast<uint16_t>(ToInt(parts[1])),
+                                    static_cast<uint16_t>(ToInt(parts[2])),
                                     static_cast<uint16_t>(ToInt(parts[3]))});
+      return true;
+    }
+    if (cmd == "list") {
+      // After an action, the listing shows the window as the program left it.
+      if (programRunning && rt::EventsPending()) return false;
+      Say(parts.size() > 1 ? ListWindow(static_cast<int16_t>(ToInt(parts[1]))) : ListWindows());
       return true;
     }
     if (cmd == "hold" || cmd == "release") {
@@ -329,8 +358,10 @@ struct ScriptRunner::Impl {
       need(2);
       QWidget* c = Control(static_cast<int16_t>(ToInt(parts[1])), static_cast<int16_t>(ToInt(parts[2])));
       const QPoint where(std::min(10, c->width() / 2), c->height() / 2);
-      if (cmd == "press") QTest::mousePress(c, Qt::LeftButton, {}, where);
-      else QTest::mouseRelease(c, Qt::LeftButton, {}, where);
+      if (cmd == "press")
+        QTest::mousePress(c, Qt::LeftButton, {}, where);
+      else
+        QTest::mouseRelease(c, Qt::LeftButton, {}, where);
       return true;
     }
     if (cmd == "click-label") {
@@ -345,22 +376,25 @@ struct ScriptRunner::Impl {
           return true;
         }
       }
-      throw ScriptFailure{"no control titled " + text};
+      throw ScriptFailure{"no control titled " + text + "; " + ControlsOf(w)};
     }
     if (cmd == "pick") {
       need(3);
       QWidget* c = Control(static_cast<int16_t>(ToInt(parts[1])), static_cast<int16_t>(ToInt(parts[2])));
       int index = ToInt(parts[3]) - 1;
       if (auto* combo = qobject_cast<QComboBox*>(c)) {
-        if (index < 0 || index >= combo->count()) throw ScriptFailure{"no item " + parts[3]};
+        if (index < 0 || index >= combo->count())
+          throw ScriptFailure{"no item " + parts[3] + "; the popup has " + std::to_string(combo->count())};
         combo->setCurrentIndex(index);
         emit combo->activated(index);
       } else if (auto* tabs = qobject_cast<QTabBar*>(c)) {
-        if (index < 0 || index >= tabs->count()) throw ScriptFailure{"no tab " + parts[3]};
+        if (index < 0 || index >= tabs->count())
+          throw ScriptFailure{"no tab " + parts[3] + "; there are " + std::to_string(tabs->count())};
         tabs->setCurrentIndex(index);
         emit tabs->tabBarClicked(index);
       } else {
-        throw ScriptFailure{"control " + parts[2] + " is not a popup"};
+        throw ScriptFailure{"control " + parts[2] + " is not a popup; " +
+                            ControlsOf(static_cast<int16_t>(ToInt(parts[1])))};
       }
       return true;
     }
@@ -370,7 +404,8 @@ struct ScriptRunner::Impl {
       int16_t f = static_cast<int16_t>(ToInt(parts[2]));
       Front(w);
       QWidget* field = rt::bridge::EditFieldWidget(w, f);
-      if (!field) throw ScriptFailure{"window " + parts[1] + " has no field " + parts[2]};
+      if (!field)
+        throw ScriptFailure{"window " + parts[1] + " has no field " + parts[2] + "; " + FieldsOf(w)};
       field->setFocus(Qt::OtherFocusReason);
       auto all = Split(line, 4);
       QString text = all.size() > 3 ? QString::fromStdString(all[3]) : QString();
@@ -397,8 +432,10 @@ struct ScriptRunner::Impl {
     if (cmd == "menu") {
       need(2);
       int16_t m = static_cast<int16_t>(ToInt(parts[1])), i = static_cast<int16_t>(ToInt(parts[2]));
-      if (!rt::MenuExists(m) || i < 1 || i > rt::MenuItemCount(m)) throw ScriptFailure{"no menu item " + parts[1] + " " + parts[2]};
-      if (!rt::MenuItemEnabled(m, i)) throw ScriptFailure{"menu item " + parts[1] + " " + parts[2] + " is dimmed"};
+      if (!rt::MenuExists(m) || i < 1 || i > rt::MenuItemCount(m))
+        throw ScriptFailure{"no menu item " + parts[1] + " " + parts[2]};
+      if (!rt::MenuItemEnabled(m, i))
+        throw ScriptFailure{"menu item " + parts[1] + " " + parts[2] + " is dimmed"};
       rt::bridge::ChooseMenuItem(m, i);
       return true;
     }
@@ -484,6 +521,7 @@ std::optional<ScriptRunner> ScriptRunner::FromFile(const std::string& path) {
 ScriptResult ScriptRunner::Run(const Program& program) {
   Impl impl;
   impl.baseDir = baseDir_.empty() ? "." : baseDir_;
+  impl.say = say_;
   std::string line;
   for (char c : text_) {
     if (c == '\r' || c == '\n') {
@@ -496,6 +534,13 @@ ScriptResult ScriptRunner::Run(const Program& program) {
   if (!line.empty()) impl.lines.push_back(line);
 
   rt::SetScriptedPanels(true);
+  // A panel the script has not answered yet waits; saying so at once tells the
+  // author which line is missing rather than leaving a silent 30 s pause.
+  rt::SetScriptedWaitNotice([&impl](const std::string& what) {
+    impl.Say("after line " + std::to_string(impl.next) + ": waiting for an answer to " + what +
+             " (a 'panel', 'print' or 'color' line queued before the action answers it; none within 30 s "
+             "cancels it)\n");
+  });
   rt::SetExitInterceptor([](int status) { throw rt::ProgramExit{status}; });
   try {
     while (impl.next < impl.lines.size()) {
@@ -535,6 +580,7 @@ ScriptResult ScriptRunner::Run(const Program& program) {
     impl.Fail(f.message);
   }
   rt::SetPumpHook(nullptr);
+  rt::SetScriptedWaitNotice(nullptr);
   rt::SetScriptedPanels(false);
   rt::SetExitInterceptor(nullptr);
   return impl.result;

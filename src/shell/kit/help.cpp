@@ -56,7 +56,7 @@ constexpr std::array<const char*, 67> kTopicPages = {
     "ViewMenu.html",                  // 164
     "A-DMenu.html",                   // 165
     "D-AMenu.html",                   // 166
-    "MVCalculatorMenu.html",             // 167
+    "MVCalculatorMenu.html",          // 167
     "spikeFilter.html",               // 168
     "SunriseSunset.html",             // 169
     "plotHeight.html",                // 170
@@ -67,11 +67,11 @@ constexpr std::array<const char*, 67> kTopicPages = {
     "preferences2.html",              // 175
     "preferences3.html",              // 176
     "worldMap.html",                  // 177
-    "MVCalculatorMenuMath.html",         // 178
-    "MVCalculatorMenuSTP.html",          // 179
-    "MVCalculatorMenuAltitude.html",     // 180
-    "MVCalculatorMenuPO2.html",          // 181
-    "MVCalculatorMenuMetabolism.html",   // 182
+    "MVCalculatorMenuMath.html",      // 178
+    "MVCalculatorMenuSTP.html",       // 179
+    "MVCalculatorMenuAltitude.html",  // 180
+    "MVCalculatorMenuPO2.html",       // 181
+    "MVCalculatorMenuMetabolism.html",// 182
     "SampleRateErrorTolerance.html",  // 183
     "StatusDisplays.html",            // 184
     "ScreenHeight.html",              // 185
