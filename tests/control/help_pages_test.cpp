@@ -19,13 +19,17 @@
 #include "common/window_steps.h"
 #include "control/alarm_window.h"
 #include "control/ao_script_window.h"
+#include "control/audible_timer.h"
 #include "control/audible_timer_window.h"
 #include "control/feedback_window.h"
+#include "control/output_scripts.h"
 #include "control/state.h"
 #include "control/switch_window.h"
+#include "control/switching.h"
 #include "control/trigger_window.h"
 #include "control/zero_link_window.h"
 #include "devices/state.h"
+#include "runtime/clock.h"
 #include "runtime/macroman.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
@@ -194,6 +198,106 @@ INSTANTIATE_TEST_SUITE_P(EveryControlWindowWithHelp, ControlHelpPageTest, ::test
                            for (const char* p = info.param.name; *p; ++p) name += *p == '-' ? '_' : *p;
                            return name;
                          });
+
+// ---- worked examples -------------------------------------------------------------------------
+
+// The number a page quotes in the element with the example's id, with its count of
+// decimals.
+bool QuotedNumber(int16_t topic, const std::string& id, double& value, int& decimals) {
+  const std::string html = PageHtml(topic);
+  const std::size_t at = html.find("id=\"" + id + "\"");
+  if (at == std::string::npos) return false;
+  const std::size_t start = html.find('>', at) + 1;
+  const std::string text = html.substr(start, html.find('<', start) - start);
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc{}) return false;
+  const std::string_view digits(text.data(), static_cast<std::size_t>(end - text.data()));
+  const std::size_t point = digits.find('.');
+  decimals = point == std::string_view::npos ? 0 : static_cast<int>(digits.size() - point - 1);
+  return true;
+}
+
+void ExpectPageQuotes(int16_t topic, const std::string& id, double program) {
+  double page = 0;
+  int decimals = 0;
+  ASSERT_TRUE(QuotedNumber(topic, id, page, decimals))
+      << HelpTopicPage(topic) << " has no example \"" << id << "\"";
+  EXPECT_NEAR(program, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9))
+      << id << ": the page says " << page << ", the program gives " << program;
+}
+
+void AtTick(int64_t t) {
+  rt::SetVirtualMicroseconds((static_cast<uint64_t>(t) * 1'000'000 + 59) / 60);
+}
+
+class ControlHelpExampleTest : public ProgramTest {};
+
+// Periodic references, reference 2 min, sequence 10 min, devices 2, 3 and 4: the
+// minutes from the run's start at which each sample device comes on, as the switching
+// operations schedule them pass by pass.
+TEST_F(ControlHelpExampleTest, PeriodicReferencesSwitchWhenThePageSays) {
+  External_AD = ExternalADCode::Demonstration;
+  nChannels = 3;
+  for (int16_t ch = 1; ch <= 3; ++ch) ChannelVariables[ch][ChanField::Device] = static_cast<float>(ch + 1);
+  RefChan = 1;
+  SwitchingMode = 5;
+  nGroups = 0;
+  refint = 2;
+  switchint = 10;
+  const int32_t start = 1'000;
+  AtTick(start);
+  RefIsON = 1;
+  RefOffTime = TicksAfter(refint, start);
+  RefOnTime = TicksAfter(100'000, start);
+  PresentChan = 0;
+  SELECTNEXTVALVE();
+  std::vector<double> onAt;
+  for (int32_t t = start; t <= start + 30 * 3600; ++t) {
+    AtTick(t);
+    tick = t;
+    const int16_t before = RefIsON;
+    if (tick >= RefOffTime) CYCLECHANNELS();
+    if (tick >= RefOnTime && RefIsON == 0) SWITCHTOREFERENCE();
+    if (before == 1 && RefIsON == 0) onAt.push_back((t - start) / 3600.0);
+  }
+  ASSERT_GE(onAt.size(), 3u);
+  ExpectPageQuotes(137, "periodic-second", onAt[1]);
+  ExpectPageQuotes(137, "periodic-third", onAt[2]);
+}
+
+// "Every" 120 samples at a 30 s sample interval, as a recording turns it into minutes.
+TEST_F(ControlHelpExampleTest, RepeatEverySamplesIsTheMinutesThePageSays) {
+  AlertSOUNDS = 1;
+  ContinueALERT = 1;
+  ContAlertMODE = 1;
+  ContAlertCount = 120;
+  ChartSampleInterval = 30;
+  StartAlertRun();
+  ExpectPageQuotes(147, "timer-every", ContinueAlertInt);
+}
+
+// Step 1 at 1 V for a minute, step 2 a ramp to 4 V over 4 minutes: output 1's volts
+// 2.5 minutes after the script starts.
+TEST_F(ControlHelpExampleTest, RampIsAtTheVoltsThePageSays) {
+  External_AD = ExternalADCode::Demonstration;
+  AO1on = 1;
+  // Output 1's steps are (volts, minutes, next step) in columns 1 to 3; a ramp's
+  // minutes are stored negative.
+  AOscript[0][1] = 2;
+  AOscript[1][1] = 1, AOscript[1][2] = 1, AOscript[1][3] = 2;
+  AOscript[2][1] = 4, AOscript[2][2] = -4, AOscript[2][3] = 3;
+  const int64_t start = 100;
+  AtTick(start);
+  StartOutputScripts();
+  const int64_t at = start + static_cast<int64_t>(2.5 * 3600);
+  for (int64_t t = start + 1; t <= at; ++t) {
+    AtTick(t);
+    // The output's volts at the moment asked for, whatever the interface took before.
+    if (t == at) TimeForNextAOupdate = 0;
+    checkAOscript();
+  }
+  ExpectPageQuotes(152, "ao-ramp", AO1volts);
+}
 
 }  // namespace
 }  // namespace mv::test
