@@ -21,11 +21,12 @@
 #include "control/ao_script_window.h"
 #include "control/audible_timer.h"
 #include "control/audible_timer_window.h"
+#include "control/feedback.h"
 #include "control/feedback_window.h"
 #include "control/output_scripts.h"
 #include "control/state.h"
 #include "control/switch_window.h"
-#include "control/switching.h"
+#include "control/switching_schedule.h"
 #include "control/trigger_window.h"
 #include "control/zero_link_window.h"
 #include "devices/state.h"
@@ -244,23 +245,21 @@ TEST_F(ControlHelpExampleTest, PeriodicReferencesSwitchWhenThePageSays) {
   nGroups = 0;
   refint = 2;
   switchint = 10;
+  MaxSamples = 100'000;
+  ChartIntervalInSeconds = 1;
   const int32_t start = 1'000;
   AtTick(start);
-  RefIsON = 1;
-  RefOffTime = TicksAfter(refint, start);
-  RefOnTime = TicksAfter(100'000, start);
-  PresentChan = 0;
-  SELECTNEXTVALVE();
+  SwitchingAtRunStart(start, true);
+  RefIsON = 1;  // a run starts on the reference
   std::vector<double> onAt;
   for (int32_t t = start; t <= start + 30 * 3600; ++t) {
     AtTick(t);
     tick = t;
     const int16_t before = RefIsON;
-    if (tick >= RefOffTime) CYCLECHANNELS();
-    if (tick >= RefOnTime && RefIsON == 0) SWITCHTOREFERENCE();
+    SwitchingOnPass(t);
     if (before == 1 && RefIsON == 0) onAt.push_back((t - start) / 3600.0);
   }
-  ASSERT_GE(onAt.size(), 3u);
+  ASSERT_GE(onAt.size(), 3u) << ::testing::PrintToString(onAt);
   ExpectPageQuotes(137, "periodic-second", onAt[1]);
   ExpectPageQuotes(137, "periodic-third", onAt[2]);
 }
@@ -292,11 +291,34 @@ TEST_F(ControlHelpExampleTest, RampIsAtTheVoltsThePageSays) {
   const int64_t at = start + static_cast<int64_t>(2.5 * 3600);
   for (int64_t t = start + 1; t <= at; ++t) {
     AtTick(t);
-    // The output's volts at the moment asked for, whatever the interface took before.
-    if (t == at) TimeForNextAOupdate = 0;
     checkAOscript();
   }
   ExpectPageQuotes(152, "ao-ramp", AO1volts);
+}
+
+// Negative and positive feedback, setpoint 22, range 1, limits 0 to 5 V: the volts
+// sent to output 2 at the first update after a stored reading of 22.4.
+TEST_F(ControlHelpExampleTest, FeedbackSendsTheVoltsThePageSays) {
+  for (const auto& [negative, id] : {std::pair{1, "feedback-negative"}, std::pair{0, "feedback-positive"}}) {
+    External_AD = ExternalADCode::Demonstration;
+    SwitchingMode = 0;
+    DoFeedback = 1;
+    FeedbackChan = 2;
+    NegativeFEEDBACK = static_cast<int16_t>(negative);
+    FeedbackUpdateInterval = 30;
+    // A step: setpoint, min volts, max volts, range, minutes, next step.
+    FeedbackArray[1][1] = 22, FeedbackArray[1][2] = 0, FeedbackArray[1][3] = 5;
+    FeedbackArray[1][4] = 1, FeedbackArray[1][5] = 5, FeedbackArray[1][6] = 2;
+    Sample = 1;
+    ASSERT_TRUE(ChartDataArray.Set(2, 0, 22.4f));
+    AO2volts = 0;
+    const int64_t start = negative ? 100 : 1'000;  // each case a run of its own
+    AtTick(start);
+    BeginFdBk();
+    AtTick(start + 1);
+    checkFEEDBACKLoop();
+    ExpectPageQuotes(153, id, AO2volts);
+  }
 }
 
 }  // namespace
