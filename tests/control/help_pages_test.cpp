@@ -114,7 +114,18 @@ const Window kWindows[] = {
      kZeroLinkWindow,
      149,
      {kZeroLinkOK}},
-    {"ao-script", [] { AnalogOutputScript(1); }, kAOscriptWindow, 152, {AOItem::Done}},
+    {"ao-script",
+     [] {
+       // The ramp of the page's example, as its picture shows it.
+       AO1on = 1;
+       AOscript[0][1] = 2;
+       AOscript[1][1] = 1, AOscript[1][2] = 1, AOscript[1][3] = 2;
+       AOscript[2][1] = 4, AOscript[2][2] = -4, AOscript[2][3] = 3;
+       AnalogOutputScript(1);
+     },
+     kAOscriptWindow,
+     152,
+     {AOItem::Done}},
     {"feedback", [] { AnalogFEEDBACK(); }, kFeedbackWindow, 153, {FeedbackItem::Done}},
     {"feedback-warning",
      [] { AO2on = 1, AnalogFEEDBACK(); },
@@ -182,6 +193,8 @@ TEST_P(ControlHelpPageTest, NamesEveryControlTheWindowShows) {
         titles.push_back(title);
       }
     }));
+    steps.push_back(
+        Shot(w.window, std::string("help-") + w.name + "-" + std::to_string(steps.size()) + ".png"));
     steps.push_back(done == 0 ? CloseBox(w.window) : Click(w.window, done));
   }
   Drive(steps, [&] {
