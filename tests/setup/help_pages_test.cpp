@@ -1,0 +1,260 @@
+// The set-up windows' help pages as a user reads them: every window whose "?"
+// opens a page is explained there control by control (each title the window shows
+// is named in the page), and every worked example a page gives is what the window
+// itself shows for the example's entries.
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "acquisition/state.h"
+#include "devices/state.h"
+#include "dialog_steps.h"
+#include "files/state.h"
+#include "runtime/help.h"
+#include "runtime/macroman.h"
+#include "runtime/windows.h"
+#include "setup/channel_dialogs.h"
+#include "setup/entry_points.h"
+#include "setup/state.h"
+#include "shell/kit/help.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+std::string PageHtml(int16_t topic) {
+  std::ifstream in(test::SourcePath("resources/HelpFiles/" + HelpTopicPage(topic)), std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+// The page's words as a reader sees them: tags dropped, the few entities the
+// pages use decoded, every run of white space one blank.
+std::string PageText(int16_t topic) {
+  const std::string html = PageHtml(topic);
+  std::string text;
+  bool inTag = false;
+  for (char c : html) {
+    if (c == '<') inTag = true;
+    if (!inTag) text += c;
+    if (c == '>') inTag = false, text += ' ';
+  }
+  const std::pair<const char*, const char*> entities[] = {
+      {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&nbsp;", " "}, {"&quot;", "\""}};
+  for (const auto& [from, to] : entities)
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
+      text.replace(at, std::string(from).size(), to);
+  std::string squeezed;
+  for (char c : text) {
+    const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+    if (blank && (squeezed.empty() || squeezed.back() == ' ')) continue;
+    squeezed += blank ? ' ' : c;
+  }
+  return squeezed;
+}
+
+// A title as the page would quote it: blanks at either end dropped, runs squeezed.
+std::string Squeezed(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+    out += c;
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+struct Window {
+  const char* name;
+  std::function<void()> prepare;  // the experiment the window opens on
+  std::function<void()> open;
+  int16_t window;
+  int16_t topic;  // what its "?" opens
+  int16_t done;
+};
+
+void Chart() {
+  RecordingMODE = RecordingModeCode::Chart;
+  External_AD = ExternalADCode::SableUI2;
+  nChannels = 4;
+  OldChartSpeed = 1.0;
+  OldChartSpeedBut = 9;
+  ChartIntervalInSeconds = 1.0;
+  MaxSamples = 3'600;
+}
+
+// A DataTaker and an ADC-1 show the plain input dialog; the Sable interfaces have
+// their own page.
+void DataTaker() {
+  Chart();
+  External_AD = ExternalADCode::DT500;
+  // Channels 1 and 3 already read inputs 1 and 2.
+  ChannelVariables[1][ChanField::Input] = 1.0f;
+  ChannelVariables[3][ChanField::Input] = 2.0f;
+}
+void Adc1() {
+  Chart();
+  External_AD = ExternalADCode::ADC1;
+}
+
+const Window kWindows[] = {
+    {"interval-chart", Chart, [] { GetSampleINTERVAL("Chart Channels"); }, kIntervalWindow, 130, 14},
+    {"interval-scope", Chart, [] { GetSampleINTERVAL("OSCILLOSCOPE"); }, kIntervalWindow, 130, 14},
+    {"input-datataker", DataTaker, [] { SELECTCHANNEL(2, 0); }, kInputWindow, 131, 130},
+    {"input-adc1", Adc1, [] { SELECTCHANNEL(2, 0); }, kInputWindow, 131, 130},
+};
+
+void PrintTo(const Window& w, std::ostream* os) {
+  *os << w.name;
+}
+
+std::string TestName(const char* id) {
+  std::string name;
+  for (const char* p = id; *p; ++p) name += *p == '-' ? '_' : *p;
+  return name;
+}
+
+class SetupHelpTest : public test::DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    PrefsArray[PrefsSlot::WindowWidth] = 700;
+  }
+};
+
+class SetupHelpPageTest : public SetupHelpTest, public ::testing::WithParamInterface<Window> {};
+
+TEST_P(SetupHelpPageTest, NamesEveryControlTheWindowShows) {
+  const Window& w = GetParam();
+  const std::string page = PageText(w.topic);
+  ASSERT_FALSE(page.empty()) << HelpTopicPage(w.topic);
+  w.prepare();
+  std::vector<std::string> titles;
+  test::WindowDriver driver;
+  driver.WaitFor(w.window)
+      .Check([&] {
+        for (int16_t c : rt::Controls(w.window)) {
+          const std::string title = Squeezed(MacRomanToUtf8(rt::ControlTitle(c).str()));
+          if (!title.empty()) titles.push_back(title);
+        }
+      })
+      .Shot(w.window, Shot((std::string("help-") + w.name + ".png").c_str()))
+      .Click(w.window, w.done);
+  RunVoid(driver, w.open);
+  ASSERT_FALSE(titles.empty());
+  for (const std::string& t : titles)
+    EXPECT_NE(page.find(t), std::string::npos) << HelpTopicPage(w.topic) << " does not name \"" << t << "\"";
+}
+
+INSTANTIATE_TEST_SUITE_P(EverySetupWindowWithHelp, SetupHelpPageTest, ::testing::ValuesIn(kWindows),
+                         [](const ::testing::TestParamInfo<Window>& info) {
+                           return TestName(info.param.name);
+                         });
+
+// The worked examples: the buttons a page says to press in the real window, and
+// the field whose text the page quotes (marked in the page by the example's id).
+struct Example {
+  const char* id;
+  int16_t topic;
+  std::function<void()> prepare;
+  std::function<void()> open;
+  int16_t window;
+  std::vector<int16_t> clicks;
+  int16_t result;
+  int16_t done;
+};
+
+const Example kExamples[] = {
+    {"interval-max-second",
+     130,
+     Chart,
+     [] { GetSampleINTERVAL("Chart Channels"); },
+     kIntervalWindow,
+     {},
+     122,
+     14},
+    {"interval-max-sixtieth",
+     130,
+     Chart,
+     [] { GetSampleINTERVAL("Chart Channels"); },
+     kIntervalWindow,
+     {2},
+     122,
+     14},
+    {"interval-hour-samples",
+     130,
+     Chart,
+     [] { GetSampleINTERVAL("Chart Channels"); },
+     kIntervalWindow,
+     {2, 59},
+     111,
+     14},
+};
+
+void PrintTo(const Example& e, std::ostream* os) {
+  *os << e.id;
+}
+
+// The text of the page's element with the example's id.
+std::string QuotedOnPage(int16_t topic, const std::string& id) {
+  const std::string html = PageHtml(topic);
+  const std::size_t at = html.find("id=\"" + id + "\"");
+  if (at == std::string::npos) return {};
+  const std::size_t start = html.find('>', at) + 1;
+  return html.substr(start, html.find('<', start) - start);
+}
+
+// The first number in a text (thousands separators aside), with its decimals.
+bool FirstNumber(std::string text, double& value, int& decimals) {
+  std::erase(text, ',');
+  const std::size_t at = text.find_first_of("0123456789.");
+  if (at == std::string::npos) return false;
+  const char* first = text.data() + at;
+  const auto [end, ec] = std::from_chars(first, text.data() + text.size(), value);
+  if (ec != std::errc{}) return false;
+  const std::string_view digits(first, static_cast<std::size_t>(end - first));
+  const std::size_t point = digits.find('.');
+  decimals = point == std::string_view::npos ? 0 : static_cast<int>(digits.size() - point - 1);
+  return true;
+}
+
+class SetupHelpExampleTest : public SetupHelpTest, public ::testing::WithParamInterface<Example> {};
+
+TEST_P(SetupHelpExampleTest, PageQuotesWhatTheWindowShows) {
+  const Example& e = GetParam();
+  const std::string quoted = QuotedOnPage(e.topic, e.id);
+  ASSERT_FALSE(quoted.empty()) << HelpTopicPage(e.topic) << " has no example \"" << e.id << "\"";
+  e.prepare();
+  std::string shown;
+  test::WindowDriver driver;
+  driver.WaitFor(e.window);
+  for (int16_t c : e.clicks) driver.Click(e.window, c);
+  driver.Check([&] { shown = MacRomanToUtf8(rt::EditText(e.result)); })
+      .Shot(e.window, Shot((std::string("help-") + e.id + ".png").c_str()))
+      .Click(e.window, e.done);
+  RunVoid(driver, e.open);
+  double page = 0, program = 0;
+  int decimals = 0, unused = 0;
+  ASSERT_TRUE(FirstNumber(quoted, page, decimals)) << quoted;
+  ASSERT_TRUE(FirstNumber(shown, program, unused)) << shown;
+  EXPECT_NEAR(program, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9))
+      << e.id << ": the page says " << quoted << ", the window shows \"" << shown << "\"";
+  // The unit the page gives is the window's.
+  const std::size_t unit = quoted.find_last_of("0123456789") + 1;
+  EXPECT_NE(shown.find(Squeezed(quoted.substr(unit))), std::string::npos) << quoted << " / " << shown;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWorkedExample, SetupHelpExampleTest, ::testing::ValuesIn(kExamples),
+                         [](const ::testing::TestParamInfo<Example>& info) {
+                           return TestName(info.param.id);
+                         });
+
+}  // namespace
+}  // namespace mv
