@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "acquisition/state.h"
+#include "conversions/state.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
 #include "files/state.h"
@@ -21,7 +22,9 @@
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
 #include "setup/entry_points.h"
+#include "setup/interval_rules.h"
 #include "setup/state.h"
+#include "shell/kit/channel_labels.h"
 #include "shell/kit/help.h"
 #include "shell/state.h"
 
@@ -104,11 +107,30 @@ void Adc1() {
   External_AD = ExternalADCode::ADC1;
 }
 
+// Channel 2 converted to % oxygen, with the range its page suggests.
+void OxygenChannel() {
+  DataTaker();
+  datalabel = Str255(std::string(240, ' '));
+  SetChannelLabel(2, "% oxygen");
+  miny = 20.4f;
+  maxy = 21.0f;
+}
+
+// The last of four channels, on a logger with the estimate of readings averaged
+// worked out for a 10-second interval.
+void LastOfFour() {
+  DataTaker();
+  ChartIntervalInSeconds = 10.0;
+  MAXAVERAGE();
+}
+
 const Window kWindows[] = {
     {"interval-chart", Chart, [] { GetSampleINTERVAL("Chart Channels"); }, kIntervalWindow, 130, 14},
     {"interval-scope", Chart, [] { GetSampleINTERVAL("OSCILLOSCOPE"); }, kIntervalWindow, 130, 14},
     {"input-datataker", DataTaker, [] { SELECTCHANNEL(2, 0); }, kInputWindow, 131, 130},
     {"input-adc1", Adc1, [] { SELECTCHANNEL(2, 0); }, kInputWindow, 131, 130},
+    {"scaling", OxygenChannel, [] { SCALE(2); }, kScalingWindow, 133, 1},
+    {"averaging", LastOfFour, [] { AVERAGING(4); }, kAveragingWindow, 134, 1},
 };
 
 void PrintTo(const Window& w, std::ostream* os) {
@@ -171,31 +193,18 @@ struct Example {
   int16_t done;
 };
 
+void ChartInterval() {
+  GetSampleINTERVAL("Chart Channels");
+}
+void AveragingOfTheLast() {
+  AVERAGING(4);
+}
+
 const Example kExamples[] = {
-    {"interval-max-second",
-     130,
-     Chart,
-     [] { GetSampleINTERVAL("Chart Channels"); },
-     kIntervalWindow,
-     {},
-     122,
-     14},
-    {"interval-max-sixtieth",
-     130,
-     Chart,
-     [] { GetSampleINTERVAL("Chart Channels"); },
-     kIntervalWindow,
-     {2},
-     122,
-     14},
-    {"interval-hour-samples",
-     130,
-     Chart,
-     [] { GetSampleINTERVAL("Chart Channels"); },
-     kIntervalWindow,
-     {2, 59},
-     111,
-     14},
+    {"interval-max-second", 130, Chart, ChartInterval, kIntervalWindow, {}, 122, 14},
+    {"interval-max-sixtieth", 130, Chart, ChartInterval, kIntervalWindow, {2}, 122, 14},
+    {"interval-hour-samples", 130, Chart, ChartInterval, kIntervalWindow, {2, 59}, 111, 14},
+    {"averaging-max", 134, LastOfFour, AveragingOfTheLast, kAveragingWindow, {}, 101, 1},
 };
 
 void PrintTo(const Example& e, std::ostream* os) {
