@@ -4,6 +4,7 @@
 // itself shows for the example's entries.
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,8 +22,11 @@
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
+#include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/interval_rules.h"
+#include "setup/setup_window.h"
+#include "setup/setup_window_rules.h"
 #include "setup/state.h"
 #include "shell/kit/channel_labels.h"
 #include "shell/kit/help.h"
@@ -116,6 +120,41 @@ void OxygenChannel() {
   maxy = 21.0f;
 }
 
+// Four linear channels on an ADC-1 as the set-up window shows them on a 1280 x 800
+// display; the per-channel dialogs it may open change nothing here.
+void FourChannels() {
+  setenv("MV_DISPLAY_SIZE", "1280x800", 1);
+  Adc1();
+  PrefsArray[PrefsSlot::WindowWidth] = 1280;
+  PrefsArray[PrefsSlot::WindowHeight] = 768;
+  MaximumChans = 16;
+  BlankChannelLabels();
+  struct Row {
+    const char* label;
+    float b, minimum, maximum;
+  };
+  const Row rows[] = {{"% oxygen", 5.0f, 20.4f, 21.0f},
+                      {"% CO2", 0.2f, 0.0f, 1.0f},
+                      {"air flow (ml/min)", 1000.0f, 0.0f, 5000.0f},
+                      {"temperature", 20.0f, 0.0f, 45.0f}};
+  for (int16_t c = 1; c <= 4; ++c) {
+    auto& r = ChannelVariables[c];
+    r[ChanField::Input] = c;
+    r[ChanField::B] = rows[c - 1].b;
+    r[ChanField::PlotMax] = rows[c - 1].maximum;
+    r[ChanField::PlotMin] = rows[c - 1].minimum;
+    r[ChanField::Averaged] = 10.0f;
+    ChannelVariables[0][c] = 1.0f;
+    SetChannelLabel(c, rows[c - 1].label);
+  }
+  setup_hooks::SELECTCHANNEL = [](int16_t, int16_t) { return false; };
+  setup_hooks::SCALE = [](int16_t) { return false; };
+  setup_hooks::AVERAGING = [](int16_t) { return false; };
+  setup_hooks::DoMENU = [](int16_t, int16_t) {};
+  setup_hooks::CHECKCHANNEL = [](int16_t) {};
+  setup_hooks::TRIGGER = [] {};
+}
+
 // The last of four channels, on a logger with the estimate of readings averaged
 // worked out for a 10-second interval.
 void LastOfFour() {
@@ -130,6 +169,7 @@ const Window kWindows[] = {
     {"input-datataker", DataTaker, [] { SELECTCHANNEL(2, 0); }, kInputWindow, 131, 130},
     {"input-adc1", Adc1, [] { SELECTCHANNEL(2, 0); }, kInputWindow, 131, 130},
     {"scaling", OxygenChannel, [] { SCALE(2); }, kScalingWindow, 133, 1},
+    {"setup", FourChannels, [] { DISPLAYSETUP(); }, kSetupWindow, 135, SetupItem::SetupOK},
     {"averaging", LastOfFour, [] { AVERAGING(4); }, kAveragingWindow, 134, 1},
 };
 
@@ -148,6 +188,10 @@ class SetupHelpTest : public test::DialogTest {
   void SetUp() override {
     DialogTest::SetUp();
     PrefsArray[PrefsSlot::WindowWidth] = 700;
+  }
+  void TearDown() override {
+    unsetenv("MV_DISPLAY_SIZE");
+    DialogTest::TearDown();
   }
 };
 
