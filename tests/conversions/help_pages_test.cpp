@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "conversions/conversions_window.h"
+#include "conversions/custom_windows.h"
 #include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "devices/state.h"
@@ -85,6 +86,10 @@ struct Window {
 
 const Window kWindows[] = {
     {"conversions", [] { CONVERT(2); }, kConversionsWindow, 132, ConversionsButton::SelectionOK},
+    {"custom-editor", [] { CustomConversionEditor(); }, kCustomEditorWindow, 154,
+     CustomEditorControl::ConversionsOK},
+    {"custom-transfer", [] { CUSTOMTRANSFER(); }, kCustomTransferWindow, 154,
+     CustomTransferControl::ConversionsOK},
 };
 
 void PrintTo(const Window& w, std::ostream* os) {
@@ -167,17 +172,38 @@ bool FirstNumber(const std::string& text, double& value, int& decimals) {
   return true;
 }
 
-// A worked conversion: the page gives the coefficients and the volts (elements
-// id-a, id-b, id-c, id-v; c only where the type has one) and the value (element id).
+// A worked conversion: the page gives its entries (elements id-a, id-b and so on,
+// one per part) and the value (element id); the program converts the entries.
 struct Example {
   const char* id;
   int16_t topic;
-  int16_t type;
+  std::vector<const char*> parts;
+  std::function<double(const std::vector<float>&)> convert;
 };
 
+double Convert(int16_t type, const std::vector<float>& e) {
+  return ConvertReading(type, e[0], e[1], e[2], BreakpointRecord{}, ThreeWayPolyRecord{}, 0, e[3]).value;
+}
+
 const Example kExamples[] = {
-    {"linear", 132, ConversionTypeCode::Linear},
-    {"polynomial", 132, ConversionTypeCode::Polynomial},
+    {"linear",
+     132,
+     {"a", "b", "", "v"},
+     [](const auto& e) { return Convert(ConversionTypeCode::Linear, e); }},
+    {"polynomial",
+     132,
+     {"a", "b", "c", "v"},
+     [](const auto& e) { return Convert(ConversionTypeCode::Polynomial, e); }},
+    {"threeway",
+     154,
+     {"p0", "p1", "p2", "p3", "k", "m", "v"},
+     [](const auto& e) {
+       ThreeWayPolyRecord r{};
+       for (int i = 0; i < 4; ++i) r[i] = e[i];
+       r[5] = e[4];
+       r[6] = e[5];
+       return static_cast<double>(EvaluateThreeWay(r, e[6]).value);
+     }},
 };
 
 void PrintTo(const Example& e, std::ostream* os) {
@@ -189,25 +215,25 @@ class ConversionHelpExampleTest : public ConversionHelpTest, public ::testing::W
 TEST_P(ConversionHelpExampleTest, PageQuotesWhatTheConversionGives) {
   const Example& e = GetParam();
   const std::string id = e.id;
-  double given[4] = {0, 0, 0, 0};
+  std::vector<float> entries;
   int unused = 0;
-  const char* parts[] = {"-a", "-b", "-c", "-v"};
-  for (int k = 0; k < 4; ++k) {
-    const std::string quoted = QuotedOnPage(e.topic, id + parts[k]);
-    if (k == 2 && quoted.empty()) continue;
-    ASSERT_TRUE(FirstNumber(quoted, given[k], unused))
-        << HelpTopicPage(e.topic) << " has no " << id << parts[k];
+  for (const char* part : e.parts) {
+    double v = 0;
+    // A part the type has no use for is left out of the page and taken as 0.
+    if (*part != 0) {
+      ASSERT_TRUE(FirstNumber(QuotedOnPage(e.topic, id + "-" + part), v, unused))
+          << HelpTopicPage(e.topic) << " has no " << id << "-" << part;
+    }
+    entries.push_back(static_cast<float>(v));
   }
   const std::string quoted = QuotedOnPage(e.topic, id);
   double page = 0;
   int decimals = 0;
   ASSERT_TRUE(FirstNumber(quoted, page, decimals))
       << HelpTopicPage(e.topic) << " has no example \"" << id << "\"";
-  const ConvResult r = ConvertReading(e.type, static_cast<float>(given[0]), static_cast<float>(given[1]),
-                                      static_cast<float>(given[2]), BreakpointRecord{}, ThreeWayPolyRecord{},
-                                      0, static_cast<float>(given[3]));
-  EXPECT_NEAR(r.value, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-6))
-      << id << ": the page says " << quoted << ", the conversion gives " << r.value;
+  const double program = e.convert(entries);
+  EXPECT_NEAR(program, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-6))
+      << id << ": the page says " << quoted << ", the conversion gives " << program;
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWorkedConversion, ConversionHelpExampleTest, ::testing::ValuesIn(kExamples),
