@@ -14,12 +14,16 @@
 #include "conversions/conversions_window.h"
 #include "conversions/custom_windows.h"
 #include "conversions/evaluate.h"
+#include "conversions/gas_exchange.h"
+#include "conversions/gas_options_window.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "runtime/macroman.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
+#include "shell/kit/channel_labels.h"
+#include "shell/kit/format.h"
 #include "shell/kit/help.h"
 #include "shell/state.h"
 #include "window_fixture.h"
@@ -88,6 +92,7 @@ const Window kWindows[] = {
     {"conversions", [] { CONVERT(2); }, kConversionsWindow, 132, ConversionsButton::SelectionOK},
     {"custom-editor", [] { CustomConversionEditor(); }, kCustomEditorWindow, 154,
      CustomEditorControl::ConversionsOK},
+    {"gas-options", [] { ConversionOptions(2); }, kGasOptionsWindow, 156, GasOptionsControl::Done},
     {"custom-transfer", [] { CUSTOMTRANSFER(); }, kCustomTransferWindow, 154,
      CustomTransferControl::ConversionsOK},
 };
@@ -234,6 +239,32 @@ TEST_P(ConversionHelpExampleTest, PageQuotesWhatTheConversionGives) {
   const double program = e.convert(entries);
   EXPECT_NEAR(program, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-6))
       << id << ": the page says " << quoted << ", the conversion gives " << program;
+}
+
+// The page's VO2 example typed into the real options window, then one recorded
+// sample of the difference it gives converted by the channel's record.
+TEST_F(ConversionHelpTest, GasOptionsPageQuotesTheVO2OfItsExample) {
+  constexpr int16_t topic = 156;
+  double flow = 0, fio2 = 0, delta = 0, page = 0;
+  int decimals = 0, unused = 0;
+  ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, "vo2-flow"), flow, unused));
+  ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, "vo2-fio2"), fio2, unused));
+  ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, "vo2-delta"), delta, unused));
+  ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, "vo2"), page, decimals));
+  SetChannelLabel(2, "% O2 difference");
+  constexpr int16_t W = kGasOptionsWindow;
+  test::WindowDriver driver;
+  driver.WaitFor(W)
+      .Click(W, GasOptionsControl::ComputeVO2)
+      .Then("flow",
+            test::TypeInto(W, GasOptionsControl::VO2Flow, PrintedNumber(static_cast<float>(flow)).str()))
+      .Then("FiO2", test::TypeInto(W, GasOptionsControl::FiO2, PrintedNumber(static_cast<float>(fio2)).str()))
+      .Shot(W, Shot("help-gas-options-vo2.png"))
+      .Click(W, GasOptionsControl::Done);
+  Run(driver, [] { ConversionOptions(2); });
+  const GasStepOutcome out = GasExchangeStep(2, SpecialOpsArray[2], static_cast<float>(delta), 1, nullptr, 0);
+  EXPECT_NEAR(out.display, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-6))
+      << "the page says " << page << ", the recording shows " << out.display;
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWorkedConversion, ConversionHelpExampleTest, ::testing::ValuesIn(kExamples),
