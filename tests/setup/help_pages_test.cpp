@@ -28,6 +28,7 @@
 #include "setup/setup_window.h"
 #include "setup/setup_window_rules.h"
 #include "setup/state.h"
+#include "setup/xy_plot_dialog.h"
 #include "shell/kit/channel_labels.h"
 #include "shell/kit/help.h"
 #include "shell/state.h"
@@ -155,6 +156,16 @@ void FourChannels() {
   setup_hooks::TRIGGER = [] {};
 }
 
+// Three labelled channels, for the X-Y plot dialog.
+void ThreeLabelledChannels() {
+  DataTaker();
+  nChannels = 3;
+  BlankChannelLabels();
+  SetChannelLabel(1, "% O2 difference");
+  SetChannelLabel(2, "% CO2 difference");
+  SetChannelLabel(3, "temperature");
+}
+
 // The last of four channels, on a logger with the estimate of readings averaged
 // worked out for a 10-second interval.
 void LastOfFour() {
@@ -170,6 +181,7 @@ const Window kWindows[] = {
     {"input-adc1", Adc1, [] { SELECTCHANNEL(2, 0); }, kInputWindow, 131, 130},
     {"scaling", OxygenChannel, [] { SCALE(2); }, kScalingWindow, 133, 1},
     {"setup", FourChannels, [] { DISPLAYSETUP(); }, kSetupWindow, 135, SetupItem::SetupOK},
+    {"xy-plot", ThreeLabelledChannels, [] { XYPlotSetup(); }, kXYDialogWindow, 157, kXYDoneButton},
     {"averaging", LastOfFour, [] { AVERAGING(4); }, kAveragingWindow, 134, 1},
 };
 
