@@ -21,6 +21,7 @@
 #include "runtime/help.h"
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
+#include "setup/calibration_window.h"
 #include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
@@ -31,6 +32,7 @@
 #include "setup/xy_plot_dialog.h"
 #include "shell/kit/channel_labels.h"
 #include "shell/kit/help.h"
+#include "shell/kit/services.h"
 #include "shell/state.h"
 
 namespace mv {
@@ -166,6 +168,19 @@ void ThreeLabelledChannels() {
   SetChannelLabel(3, "temperature");
 }
 
+// The volts the interface gives the calibration's next reading.
+float calibrationVolts = 0;
+
+// Channel 2 on input 3 of a logger whose reader gives calibrationVolts.
+void CalibrationChannel() {
+  DataTaker();
+  nChannels = 2;
+  BlankChannelLabels();
+  SetChannelLabel(2, "% oxygen");
+  ChannelVariables[2][ChanField::Input] = 3;
+  services::ReadDataTaker500 = [](int16_t, int16_t) { volts = calibrationVolts; };
+}
+
 // The last of four channels, on a logger with the estimate of readings averaged
 // worked out for a 10-second interval.
 void LastOfFour() {
@@ -182,6 +197,8 @@ const Window kWindows[] = {
     {"scaling", OxygenChannel, [] { SCALE(2); }, kScalingWindow, 133, 1},
     {"setup", FourChannels, [] { DISPLAYSETUP(); }, kSetupWindow, 135, SetupItem::SetupOK},
     {"xy-plot", ThreeLabelledChannels, [] { XYPlotSetup(); }, kXYDialogWindow, 157, kXYDoneButton},
+    {"calibration", CalibrationChannel, [] { DIRECTCAL(2); }, kCalibrationWindow, 159,
+     CalibrationControl::EquationOK},
     {"averaging", LastOfFour, [] { AVERAGING(4); }, kAveragingWindow, 134, 1},
 };
 
@@ -276,11 +293,12 @@ std::string QuotedOnPage(int16_t topic, const std::string& id) {
   return html.substr(start, html.find('<', start) - start);
 }
 
-// The first number in a text (thousands separators aside), with its decimals.
+// The first number in a text (thousands separators aside, sign kept), with its decimals.
 bool FirstNumber(std::string text, double& value, int& decimals) {
   std::erase(text, ',');
-  const std::size_t at = text.find_first_of("0123456789.");
+  std::size_t at = text.find_first_of("0123456789.");
   if (at == std::string::npos) return false;
+  if (at > 0 && text[at - 1] == '-') --at;
   const char* first = text.data() + at;
   const auto [end, ec] = std::from_chars(first, text.data() + text.size(), value);
   if (ec != std::errc{}) return false;
@@ -320,6 +338,58 @@ INSTANTIATE_TEST_SUITE_P(EveryWorkedExample, SetupHelpExampleTest, ::testing::Va
                          [](const ::testing::TestParamInfo<Example>& info) {
                            return TestName(info.param.id);
                          });
+
+// The page's calibration points taken in the real window, and the fit it shows.
+TEST_F(SetupHelpTest, DirectCalibrationPageQuotesTheFitOfItsPoints) {
+  constexpr int16_t topic = 159;
+  using namespace CalibrationControl;
+  CalibrationChannel();
+  constexpr int16_t W = kCalibrationWindow;
+  test::WindowDriver driver;
+  driver.WaitFor(W);
+  for (const char* k : {"1", "2", "3"}) {
+    const std::string value = QuotedOnPage(topic, std::string("cal-value-") + k);
+    double v = 0;
+    int unused = 0;
+    ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, std::string("cal-volts-") + k), v, unused)) << k;
+    ASSERT_FALSE(value.empty()) << k;
+    driver.Then("value", test::TypeInto(W, ValueField, value))
+        .Check([v] { calibrationVolts = static_cast<float>(v); })
+        .Click(W, GetVoltage);
+  }
+  std::string equation, count;
+  driver
+      .Then("fitted",
+            [&] {
+              count = rt::EditText(CountField);
+              return count.find("r-squared") != std::string::npos;
+            })
+      .Check([&] { equation = rt::EditText(EquationField); })
+      .Shot(W, Shot("help-calibration-fit.png"))
+      .Click(W, EquationOK);
+  RunVoid(driver, [] { DIRECTCAL(2); });
+  // The equation reads "A + B*volts" (or "A-B*volts"); the count "... r-squared = R".
+  const std::size_t plus = equation.find_first_of("+-", equation.find_first_not_of(" -"));
+  ASSERT_NE(plus, std::string::npos) << equation;
+  const struct {
+    const char* id;
+    std::string shown;
+  } quoted[] = {{"cal-a", equation},
+                {"cal-b", equation.substr(equation[plus] == '-' ? plus : plus + 1)},
+                {"cal-r2", count.substr(count.find('=') + 1)}};
+  for (const auto& q : quoted) {
+    std::string text = QuotedOnPage(topic, q.id);
+    // The page writes a minus as the minus sign.
+    for (std::size_t at = text.find("\xE2\x88\x92"); at != std::string::npos; at = text.find("\xE2\x88\x92"))
+      text.replace(at, 3, "-");
+    double page = 0, program = 0;
+    int decimals = 0, unused = 0;
+    ASSERT_TRUE(FirstNumber(text, page, decimals)) << q.id;
+    ASSERT_TRUE(FirstNumber(q.shown, program, unused)) << q.shown;
+    EXPECT_NEAR(program, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9))
+        << q.id << ": the page says " << text << ", the window shows \"" << q.shown << "\"";
+  }
+}
 
 }  // namespace
 }  // namespace mv
