@@ -16,6 +16,7 @@
 #include "conversions/evaluate.h"
 #include "conversions/gas_exchange.h"
 #include "conversions/gas_options_window.h"
+#include "conversions/spike_filter.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "runtime/macroman.h"
@@ -93,6 +94,7 @@ const Window kWindows[] = {
     {"custom-editor", [] { CustomConversionEditor(); }, kCustomEditorWindow, 154,
      CustomEditorControl::ConversionsOK},
     {"gas-options", [] { ConversionOptions(2); }, kGasOptionsWindow, 156, GasOptionsControl::Done},
+    {"spike-filter", [] { SetSpikeFilter(); }, kSpikeFilterWindow, 168, SpikeControl::Done},
     {"custom-transfer", [] { CUSTOMTRANSFER(); }, kCustomTransferWindow, 154,
      CustomTransferControl::ConversionsOK},
 };
