@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "acquisition/state.h"
+#include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
@@ -22,6 +23,7 @@
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
 #include "setup/calibration_window.h"
+#include "setup/channel_check_window.h"
 #include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
@@ -181,6 +183,20 @@ void CalibrationChannel() {
   services::ReadDataTaker500 = [](int16_t, int16_t) { volts = calibrationVolts; };
 }
 
+// Channel 2 of the demonstration interface, converted to % oxygen.
+void OxygenOnTheDemonstration() {
+  Chart();
+  External_AD = ExternalADCode::Demonstration;
+  nChannels = 2;
+  BlankChannelLabels();
+  SetChannelLabel(2, "% oxygen");
+  ChannelVariables[0][2] = ConversionTypeCode::Linear;
+  ChannelVariables[2][ChanField::Input] = 3;
+  ChannelVariables[2][ChanField::B] = 5;
+  ChannelVariables[2][ChanField::PlotMax] = 21;
+  ChannelVariables[2][ChanField::PlotMin] = 20.4f;
+}
+
 // The last of four channels, on a logger with the estimate of readings averaged
 // worked out for a 10-second interval.
 void LastOfFour() {
@@ -199,6 +215,8 @@ const Window kWindows[] = {
     {"xy-plot", ThreeLabelledChannels, [] { XYPlotSetup(); }, kXYDialogWindow, 157, kXYDoneButton},
     {"calibration", CalibrationChannel, [] { DIRECTCAL(2); }, kCalibrationWindow, 159,
      CalibrationControl::EquationOK},
+    {"channel-check", OxygenOnTheDemonstration, [] { CHECKCHANNEL(2); }, kChannelCheckWindow, 173,
+     CheckButton::Done},
     {"averaging", LastOfFour, [] { AVERAGING(4); }, kAveragingWindow, 134, 1},
 };
 
