@@ -28,6 +28,7 @@
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/interval_rules.h"
+#include "setup/rate_check_window.h"
 #include "setup/setup_window.h"
 #include "setup/setup_window_rules.h"
 #include "setup/state.h"
@@ -217,6 +218,7 @@ const Window kWindows[] = {
      CalibrationControl::EquationOK},
     {"channel-check", OxygenOnTheDemonstration, [] { CHECKCHANNEL(2); }, kChannelCheckWindow, 173,
      CheckButton::Done},
+    {"rate-precision", Chart, [] { SampleRatePRECISION(); }, kRatePrecisionWindow, 183, 9},
     {"averaging", LastOfFour, [] { AVERAGING(4); }, kAveragingWindow, 134, 1},
 };
 
@@ -406,6 +408,35 @@ TEST_F(SetupHelpTest, DirectCalibrationPageQuotesTheFitOfItsPoints) {
     ASSERT_TRUE(FirstNumber(q.shown, program, unused)) << q.shown;
     EXPECT_NEAR(program, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9))
         << q.id << ": the page says " << text << ", the window shows \"" << q.shown << "\"";
+  }
+}
+
+// The page's run checked by the program's rate check at the two tolerances the
+// page gives: the interval the data file keeps is the one the page quotes.
+TEST_F(SetupHelpTest, RatePrecisionPageQuotesTheIntervalTheFileKeeps) {
+  constexpr int16_t topic = 183;
+  const auto number = [](const char* id) {
+    double v = NAN;
+    int unused = 0;
+    EXPECT_TRUE(FirstNumber(QuotedOnPage(topic, id), v, unused)) << id;
+    return v;
+  };
+  const double requested = number("rate-requested"), seconds = number("rate-seconds");
+  const auto samples = static_cast<int32_t>(number("rate-samples"));
+  RecordingMODE = RecordingModeCode::Chart;
+  ChartIntervalInSeconds = requested;
+  Sample = samples - 1;
+  for (const char* width : {"wide", "narrow"}) {
+    SampRateError = static_cast<float>(number((std::string("rate-tolerance-") + width).c_str()));
+    double page = 0;
+    int decimals = 0;
+    ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, std::string("rate-kept-") + width), page, decimals)) << width;
+    CHECKSAMPLERATE(ChartRunTiming{0.0, seconds, samples, 0.0, 0.0}, static_cast<float>(requested), 0);
+    EXPECT_NEAR(SampleInterval, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-6)) << width;
+    if (std::string(width) == "narrow") {
+      EXPECT_TRUE(rt::SaveWindowImage(kRecordingCheckWindow, Shot("help-rate-check-narrow.png")));
+    }
+    rt::CloseWindow(kRecordingCheckWindow);
   }
 }
 
