@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "conversions/breakpoint_window.h"
 #include "conversions/conversions_window.h"
 #include "conversions/custom_windows.h"
 #include "conversions/evaluate.h"
@@ -95,6 +96,7 @@ const Window kWindows[] = {
      CustomEditorControl::ConversionsOK},
     {"gas-options", [] { ConversionOptions(2); }, kGasOptionsWindow, 156, GasOptionsControl::Done},
     {"spike-filter", [] { SetSpikeFilter(); }, kSpikeFilterWindow, 168, SpikeControl::Done},
+    {"breakpoint", [] { BREAKPOINT(2); }, kBreakpointWindow, 187, BreakpointControl::Done},
     {"custom-transfer", [] { CUSTOMTRANSFER(); }, kCustomTransferWindow, 154,
      CustomTransferControl::ConversionsOK},
 };
@@ -180,7 +182,8 @@ bool FirstNumber(const std::string& text, double& value, int& decimals) {
 }
 
 // A worked conversion: the page gives its entries (elements id-a, id-b and so on,
-// one per part) and the value (element id); the program converts the entries.
+// one per part, or the element a '#' part names) and the value (element id); the
+// program converts the entries.
 struct Example {
   const char* id;
   int16_t topic;
@@ -190,6 +193,19 @@ struct Example {
 
 double Convert(int16_t type, const std::vector<float>& e) {
   return ConvertReading(type, e[0], e[1], e[2], BreakpointRecord{}, ThreeWayPolyRecord{}, 0, e[3]).value;
+}
+
+// A breakpoint record as the window leaves it for two linear sides on the volts:
+// breakpoint, below a and b, above a and b.
+BreakpointRecord TwoSlopes(const std::vector<float>& e) {
+  BreakpointRecord r{};
+  r[0] = e[0];
+  r[6] = 1.0f;
+  SetBreakpointEquation(r, 1, BreakpointKindCode::Linear, e[1], e[2], 0.0f);
+  r[11] = 1.0f;
+  SetBreakpointEquation(r, 2, BreakpointKindCode::Linear, e[3], e[4], 0.0f);
+  r[20] = r[21] = 1.0f;
+  return r;
 }
 
 const Example kExamples[] = {
@@ -211,6 +227,15 @@ const Example kExamples[] = {
        r[6] = e[5];
        return static_cast<double>(EvaluateThreeWay(r, e[6]).value);
      }},
+    // Both sides linear on the volts, added to no initial conversion.
+    {"bp-value1",
+     187,
+     {"#bp-break", "#bp-below-a", "#bp-below-b", "#bp-above-a", "#bp-above-b", "#bp-v1"},
+     [](const auto& e) { return static_cast<double>(EvaluateBreakpoint(TwoSlopes(e), e[5])); }},
+    {"bp-value2",
+     187,
+     {"#bp-break", "#bp-below-a", "#bp-below-b", "#bp-above-a", "#bp-above-b", "#bp-v2"},
+     [](const auto& e) { return static_cast<double>(EvaluateBreakpoint(TwoSlopes(e), e[5])); }},
 };
 
 void PrintTo(const Example& e, std::ostream* os) {
@@ -228,8 +253,10 @@ TEST_P(ConversionHelpExampleTest, PageQuotesWhatTheConversionGives) {
     double v = 0;
     // A part the type has no use for is left out of the page and taken as 0.
     if (*part != 0) {
-      ASSERT_TRUE(FirstNumber(QuotedOnPage(e.topic, id + "-" + part), v, unused))
-          << HelpTopicPage(e.topic) << " has no " << id << "-" << part;
+      // A part starting with '#' names its element outright; others follow the id.
+      const std::string element = *part == '#' ? std::string(part + 1) : id + "-" + part;
+      ASSERT_TRUE(FirstNumber(QuotedOnPage(e.topic, element), v, unused))
+          << HelpTopicPage(e.topic) << " has no " << element;
     }
     entries.push_back(static_cast<float>(v));
   }
