@@ -5,6 +5,7 @@
 #include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
 #include "acquisition/view_colours.h"
+#include "control/device_outputs.h"
 #include "control/state.h"
 #include "control/switching.h"
 #include "conversions/evaluate.h"
@@ -16,8 +17,8 @@
 #include "shell/kit/drawing.h"
 #include "shell/kit/format.h"
 #include "shell/kit/services.h"
-#include "shell/state.h"
 #include "shell/kit/sounds.h"
+#include "shell/state.h"
 
 namespace mv {
 
@@ -131,7 +132,7 @@ void ShowDeviceStatus(int16_t ch, int16_t valve, float value, const PipelineStyl
   const int16_t device = SwitchingMode == SwitchingPatternCode::SequentialFiles ? PresentChan : valve;
   Str255 text = NumText(device) + style.deviceOnSuffix;
   if (RefIsON == 1) {
-    const int16_t reference = nGroups == 2 && valve > Group1LastDevice() ? RefChan2 : RefChan;
+    const int16_t reference = nGroups == 2 && valve > GroupOneLastDevice(External_AD) ? RefChan2 : RefChan;
     text = Str255(style.referencePrefix) + NumText(reference) + style.referenceSuffix;
   }
   if (value == 0.0f) text = style.zeroedText;

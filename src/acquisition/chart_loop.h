@@ -25,6 +25,12 @@ void StartChartSchedule();
 constexpr uint64_t kNeverDue = UINT64_MAX;
 constexpr double kNeverDueSeconds = 9'007'199'254.740992;  // 2^53 us
 uint64_t DueMicroseconds(double t);
+// The first microsecond of the tick after the one holding `now` (microseconds).
+uint64_t NextTickStart(uint64_t now);
+// Rests until `dueSeconds` (the earliest thing due) or the start of the next tick,
+// whichever comes first (at once when something is due already), so the recording
+// loops never spin.
+void RestUntil(double dueSeconds);
 
 // The status texts: " Sample" (" #" from 1,000,001) + the count; the percent done;
 // the time left (days above 17,240 s, hours above 7,200 s, minutes above 180 s).
@@ -36,11 +42,6 @@ Str255 TimeLeftText(double seconds);
 // recording lets each run at most once per tick.
 void ServiceNotesOncePerTick();
 void ServiceToolbarOncePerTick();
-
-// Run-time switching by the switching pattern, for every recording loop: devices to
-// the sample or along the cycle when their time has come, to the reference only while
-// it is off; switch markers at markerTop when the preference asks for them.
-void CycleValves(int16_t markerTop);
 
 // A tap for measuring tools: called at each chart sample with the time it was due
 // and the time the loop took it (seconds of the microsecond clock).

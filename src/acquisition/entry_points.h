@@ -31,14 +31,12 @@ extern Hook<void()> RedrawXY;
 extern Hook<void()> PlotNewestXYPoint;
 
 // ---- device switching, output scripts, audible timer, marker actions --------------------------
-extern Hook<void()> SWITCHTOSAMPLE;
-extern Hook<void()> SWITCHTOREFERENCE;
-extern Hook<void()> CYCLECHANNELS;
-extern Hook<void()> KeyboardSampleON;
-extern Hook<void()> KeyboardReferenceON;
-extern Hook<void(int16_t device)> DIRECTSWITCH;
 extern Hook<void()> HandleAlertSounds;
 extern Hook<void()> checkAOscript;
+// The feedback schedule's update (while feedback is on), and the analog-output value
+// held back by the half-second gate, sent once it opens: both on every pass.
+extern Hook<void()> checkFEEDBACKLoop;
+extern Hook<void()> PumpAOvolts;
 // On the run's first marker: the start alert that waits for it and the output scripts
 // that start at it.
 extern Hook<void()> FirstMarkerCheck;

@@ -1,11 +1,18 @@
 #include "acquisition/key_commands.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "acquisition/entry_points.h"
 #include "acquisition/markers.h"
 #include "acquisition/recording_keys.h"
+#include "acquisition/scope_loop.h"
 #include "acquisition/state.h"
+#include "control/switching_schedule.h"
+#include "files/save_commands.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
+#include "setup/state.h"
 #include "shell/state.h"
 
 namespace mv {
@@ -15,14 +22,32 @@ struct KeyRules {
   int32_t throttle;        // ticks after a handled key
   int32_t addTimeGap;      // ticks between two added times
   int32_t refWindowTicks;  // how long the next-reference window stays
+  int32_t switchThrottle;  // ticks after a direct switch or an X-Y key
 };
-constexpr KeyRules kChartRules{30, 30, 60};
-constexpr KeyRules kScanRules{15, 20, 120};
-constexpr int32_t kSwitchThrottle = 20;  // after a direct switch or an X-Y key
+constexpr KeyRules kChartRules{30, 30, 60, 20};
+constexpr KeyRules kScanRules{15, 20, 120, 20};
+constexpr KeyRules kScopeChartRules{15, 15, 60, 15};
 constexpr int32_t kScanMarkerThrottle = 20;
+constexpr int32_t kTabCode = 9;
+constexpr int32_t kNoteIconCode = '^';
 
 const KeyRules& RulesFor(KeyMode mode) {
-  return mode == KeyMode::Chart ? kChartRules : kScanRules;
+  switch (mode) {
+    case KeyMode::Scan:
+      return kScanRules;
+    case KeyMode::ScopeChart:
+      return kScopeChartRules;
+    default:
+      return kChartRules;
+  }
+}
+
+int16_t SwitchMarkerTop(KeyMode mode) {
+  return mode == KeyMode::ScopeChart ? ScopeChartMarkerTop() : kSwitchMarkerTop;
+}
+
+bool FastScope() {
+  return PrefsArray[PrefsSlot::DT800FastScope] == 1;
 }
 
 void ToggleReplayScaling() {
@@ -41,8 +66,9 @@ bool RunCommand(KeyMode mode, bool click, int32_t& c, bool& qStop) {
   }
   if (upper == 'P' || PauseIconClicked) {
     acq_hooks::PAUSE();
-    c = kPauseMarkerCode;
-    return false;
+    MarkResumedSampling(mode);
+    c = 0;
+    return true;
   }
   if (upper == 'B' || BackupIconClicked) {
     acq_hooks::AutoTimedBACKUP(0);
@@ -66,7 +92,7 @@ bool RunCommand(KeyMode mode, bool click, int32_t& c, bool& qStop) {
 // act on the X-Y plot. Each clears c and holds the keys for 20 ticks.
 void RunSwitchAndPlotKeys(KeyMode mode, int32_t& c) {
   if (c >= '1' && c <= '8') {
-    acq_hooks::DIRECTSWITCH(static_cast<int16_t>(c - '0'));
+    SwitchingOnDirectSwitch(static_cast<int16_t>(c - '0'));
   } else if (c == 'c' || c == 'd' || c == 'u' || c == 'n') {
     if (mode == KeyMode::Scan && !ShowXYPlot) return;
     if (c == 'c') {
@@ -82,7 +108,7 @@ void RunSwitchAndPlotKeys(KeyMode mode, int32_t& c) {
   } else {
     return;
   }
-  NextMarkerTime = timeNow + kSwitchThrottle;
+  NextMarkerTime = timeNow + RulesFor(mode).switchThrottle;
   c = 0;
 }
 
@@ -97,30 +123,60 @@ void AdjustKeyboardValue(int32_t c) {
     ASCIIvalue = static_cast<int16_t>(ASCIIvalue - 1);
 }
 
+// Tab in scope-plus-chart saves the sweep and, with automatic markers, marks the
+// chart with the next digit (which then takes no typed marker: one is pending).
+void SaveSweepWithMarker() {
+  SaveSCOPE();
+  rt::SetOutputWindow(kAcquisitionWindow);
+  if (PrefsArray[PrefsSlot::Automarkers] != 1 || Nmarkers > kMaxMarkers - 1) return;
+  AutoMarkCount = static_cast<int16_t>(AutoMarkCount >= 9 ? 0 : AutoMarkCount + 1);
+  InsertMarker(6, '0' + AutoMarkCount, ScopeChartMarkerTop());
+}
+
+void AddTimeWhenDue(KeyMode mode) {
+  if (timeNow <= NextTimeMoreCASEs) return;
+  AddSomeTIME();
+  NextTimeMoreCASEs = timeNow + RulesFor(mode).addTimeGap;
+}
+
 // Sample and reference switching, added time, the keyboard value and the marker.
 void RunKeyActions(KeyMode mode, bool handled, int32_t c) {
-  const bool markers = PrefsArray[PrefsSlot::MarkerAtSwitch] != 0;
   if (c == '+' || SampleIconClicked) {
-    acq_hooks::KeyboardSampleON();
-    if (markers) InsertDeviceSwitchMarker('S', kSwitchMarkerTop);
+    for (const SwitchMarker& m : SwitchingOnKeySample())
+      InsertDeviceSwitchMarker(m.label, SwitchMarkerTop(mode));
   } else if (c == '-' || ReferenceIconClicked) {
-    acq_hooks::KeyboardReferenceON();
-    if (markers) InsertDeviceSwitchMarker('R', kSwitchMarkerTop);
+    for (const SwitchMarker& m : SwitchingOnKeyReference())
+      InsertDeviceSwitchMarker(m.label, SwitchMarkerTop(mode));
   } else if (c == RecordingKeyCode::Return) {
-    if (timeNow > NextTimeMoreCASEs) {
-      AddSomeTIME();
-      NextTimeMoreCASEs = timeNow + RulesFor(mode).addTimeGap;
-    }
+    AddTimeWhenDue(mode);
+  } else if (mode == KeyMode::ScopeChart && c == kTabCode) {
+    SaveSweepWithMarker();
   } else if (!handled) {
     AdjustKeyboardValue(c);
+  }
+  if (mode == KeyMode::ScopeChart) {
+    TabKeyHit = 0;
+    if (FastScope()) fast_scope_hooks::GETFAST();
   }
   NextMarkerTime = timeNow + RulesFor(mode).throttle;
   if (c >= '0' && markerFlag != 1 && Nmarkers <= kMaxMarkers - 1 && RecordingTakesTypedMarkers()) {
     if (mode == KeyMode::Chart) {
       InsertMarker(7, c, kKeyMarkerTop);
+    } else if (mode == KeyMode::ScopeChart) {
+      InsertMarker(7, c, ScopeChartMarkerTop());
     } else if (InsertScanMarker(c)) {
       NextMarkerTime = timeNow + kScanMarkerThrottle;
     }
+  }
+}
+
+// The scope-plus-chart keys besides the chart's: Tab alone or the save icon saves the
+// sweep, and the note icon marks the chart with "^".
+void ScopeChartKeys(uint16_t word3, int32_t& c) {
+  if (word3 == KeyWord3::Tab || SaveScopeIconClicked) c = kTabCode;
+  if (MarkerIconClicked) {
+    MarkerIconClicked = 0;
+    c = kNoteIconCode;
   }
 }
 
@@ -134,8 +190,27 @@ void CloseReplayWindow() {
   rt::FlushWindow();
 }
 
+int16_t ScopeChartMarkerTop() {
+  const int16_t last = std::clamp<int16_t>(nChannels, 1, 16);
+  BottomOfPlot = static_cast<int16_t>(std::trunc(ChannelVariables[last][ChanField::StripBottom]));
+  return static_cast<int16_t>(std::trunc(ChannelVariables[1][ChanField::StripBottom] + 1.0f));
+}
+
 bool RecordingTakesTypedMarkers() {
   return rt::ApplicationIsActive();
+}
+
+void MarkNoteIconClick(KeyMode mode) {
+  if (!MarkerIconClicked) return;
+  MarkerIconClicked = 0;
+  if (timeNow > NextMarkerTime) RunKeyActions(mode, false, kNoteIconCode);
+}
+
+bool MarkResumedSampling(KeyMode mode) {
+  if (Nmarkers > kMaxMarkers - 1) return false;
+  if (mode == KeyMode::Scan) return InsertScanMarker(kPauseMarkerCode);
+  const int16_t top = mode == KeyMode::ScopeChart ? ScopeChartMarkerTop() : kKeyMarkerTop;
+  return InsertMarker(7, kPauseMarkerCode, top);
 }
 
 KeyOutcome HandleRecordingKeys(KeyMode mode) {
@@ -166,6 +241,7 @@ KeyOutcome HandleRecordingKeys(KeyMode mode) {
     c = RecordingKeyCode::Return;
     AddTimeIconClicked = 0;
   }
+  if (mode == KeyMode::ScopeChart) ScopeChartKeys(k, c);
   if (click || c > 0 || handled) RunKeyActions(mode, handled, c);
   return KeyOutcome{stop, qStop};
 }

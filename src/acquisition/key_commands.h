@@ -6,11 +6,15 @@
 
 namespace mv {
 
-// The chart loop and scan averaging act on keys alike, with these differences.
+// The chart loop, scan averaging and the scope-plus-chart loop act on keys alike, with
+// these differences.
 enum class KeyMode {
-  Chart,  // throttle 30 ticks (20 after a direct switch or X-Y key); add time once per 30
-  Scan,   // throttle 15 ticks (20 after a marker); add time once per 20; Command-N needs a
-          // click; X-Y keys only while the X-Y plot is shown; markers drawn inline
+  Chart,       // throttle 30 ticks (20 after a direct switch or X-Y key); add time once per 30
+  Scan,        // throttle 15 ticks (20 after a marker); add time once per 20; Command-N needs a
+               // click; X-Y keys only while the X-Y plot is shown; markers drawn inline
+  ScopeChart,  // throttle 15 ticks, after a direct switch or X-Y key too; markers hang from
+               // below the scope plot; Tab alone or the save icon saves the sweep (with a
+               // digit marker when automatic markers are on); the note icon marks "^"
 };
 
 struct KeyOutcome {
@@ -25,7 +29,22 @@ KeyOutcome HandleRecordingKeys(KeyMode mode);
 // Closes the replay window and hands the keys back to the recording.
 void CloseReplayWindow();
 
+// The strips of the scope-plus-chart screen start below the scope plot: its markers
+// hang from there (the top returned), and their lines run to the last strip's bottom
+// (BottomOfPlot is set).
+int16_t ScopeChartMarkerTop();
+
 // Whether typed markers are taken now: only while the program is in front.
 bool RecordingTakesTypedMarkers();
+
+// The note icon marks the chart with "^" as it opens the note window, which holds the
+// keys from then on: taken while the note is served (the throttle and typed-marker
+// rules apply). Clears the icon's flag.
+void MarkNoteIconClick(KeyMode mode);
+
+// The pause marker (166) at the sample where sampling resumes, after a pause and after
+// a schedule that fell far behind; it is no typed key, so it is inserted whichever
+// window is in front. Returns whether it was inserted (refused when the table is full).
+bool MarkResumedSampling(KeyMode mode);
 
 }  // namespace mv

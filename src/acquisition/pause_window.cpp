@@ -10,6 +10,7 @@
 #include "acquisition/state.h"
 #include "acquisition/ticks.h"
 #include "acquisition/toolbar.h"
+#include "control/switching_schedule.h"
 #include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "devices/demonstration.h"
@@ -240,7 +241,7 @@ void Resume(const PauseRun& run) {
     if (RecordingMODE == RecordingModeCode::Scope && PlotWidth() > 0)
       zz += static_cast<double>(sctracelength) * scopeticgap / PlotWidth();
   }
-  if (TimedSaveINTERVAL > 0 && int64_t{NextSAVEtime} < ticks) NextSAVEtime = SaturatedTicks(ticks + 3600.0);
+  if (TimedSaveINTERVAL > 0 && int64_t{NextSAVEtime} < ticks) NextSAVEtime = ScheduleTick(ticks + 3600.0);
   acq_hooks::ScreenINFO();
 }
 

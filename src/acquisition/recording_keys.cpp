@@ -7,6 +7,7 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
@@ -61,11 +62,6 @@ int LoneKey(const std::array<uint8_t, 16>& map, int w) {
 
 bool IsLetter(int32_t c) {
   return c >= 'a' && c <= 'z';
-}
-
-// 64-bit tick arithmetic that saturates at the "never" value.
-int32_t SaturatedTicks(int64_t ticks) {
-  return static_cast<int32_t>(std::clamp<int64_t>(ticks, INT32_MIN, kNeverTick));
 }
 
 }  // namespace
@@ -124,20 +120,7 @@ void AddSomeTIME() {
   rt::DisposeControl(kProgressBarControl);
   buildProgressBAR(x0, 19, SegmentsInProgressBar, 23, 0, SegmentsInProgressBar);
 
-  switch (SwitchingMode) {
-    case 3:
-    case 4:
-    case 7:
-    case 8:
-    case 9: {
-      const double later = static_cast<double>(w) * 60.0 * ChartIntervalInSeconds;
-      RefOnTime = SaturatedTicks(static_cast<int64_t>(RefOnTime) + static_cast<int64_t>(later));
-      acq_hooks::SWITCHTOSAMPLE();
-      break;
-    }
-    default:
-      break;
-  }
+  SwitchingOnAddTime(w);
   if (NewScreen == 0) NewScreen = 1;
   MaxSamples = static_cast<int32_t>(std::min<int64_t>(int64_t{MaxSamples} + w, MaximumSamples));
   TraceLength = static_cast<float>(ChartIntervalInSeconds * MaxSamples);

@@ -7,6 +7,7 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/pixel.h"
 #include "acquisition/recording_keys.h"
+#include "acquisition/schedule_gap.h"
 #include "acquisition/state.h"
 #include "acquisition/ticks.h"
 #include "control/state.h"
@@ -39,7 +40,7 @@ int16_t ReadKeysAndToolbarOnce() {
   KeystrokeArray = rt::GetKeys();
   const uint16_t w = rt::KeyMapWord(KeystrokeArray, 3);
   const uint64_t now = rt::Microseconds();
-  rt::SleepUntilMicroseconds(((now * 60 / 1'000'000 + 1) * 1'000'000 + 59) / 60, 20);
+  rt::SleepUntilMicroseconds(NextTickStart(now), 20);
   if (w == KeyWord3::Escape || TakeCommandQTyped()) {
     EscapeKeyHit = 1;
     return 27;
@@ -72,6 +73,7 @@ constexpr int kDrawnFloor = 34;  // a stored pixel below this was never drawn
 constexpr int kScopeChartLift = 12;
 
 int64_t gToolbarTick = -1;
+SampleTimingTap gScopeTap;
 
 bool FastScope() {
   return PrefsArray[PrefsSlot::DT800FastScope] == 1;
@@ -177,6 +179,15 @@ void ToolbarRequests() {
     TabKeyHit = 1;
     SaveScopeIconClicked = 0;
   }
+}
+
+// A scope schedule left far behind (a silent interface) goes on from now instead of
+// reading the missed points back to back; the skipped time moves the sweep's start
+// on, so it is not measured as sweep time.
+void KeepScopeSchedule() {
+  const double skipped =
+      ReanchorWhenFarBehind(NextScopeTimeInSeconds, ScopeIntervalInSeconds, GetCurrentTimeInSeconds());
+  if (skipped > 0) Bscopetics = static_cast<int32_t>(Bscopetics + std::llround(skipped * 60));
 }
 
 int16_t RealTimePass(ScopeLoopState& s) {
@@ -310,17 +321,6 @@ int16_t RememberScopeKey(uint16_t word3, int16_t remembered) {
   return remembered;
 }
 
-void RestUntil(double dueSeconds) {
-  const uint64_t now = rt::Microseconds();
-  uint64_t target = ((now * 60 / 1'000'000 + 1) * 1'000'000 + 59) / 60;
-  if (dueSeconds >= 0) {
-    const uint64_t due = DueMicroseconds(dueSeconds);
-    if (due <= now) return;
-    target = std::min(target, due);
-  }
-  rt::SleepUntilMicroseconds(target, 50);
-}
-
 void ReadToolbarOncePerTick() {
   const int64_t now = rt::TickCount();
   if (now == gToolbarTick) return;
@@ -329,9 +329,14 @@ void ReadToolbarOncePerTick() {
   services::ReadControlStrip();
 }
 
+void SetScopeTimingTap(SampleTimingTap tap) {
+  gScopeTap = std::move(tap);
+}
+
 int16_t GETSCOPE() {
   TotScopeSample += 1;
   ScSample += 1;
+  if (gScopeTap) gScopeTap(NextScopeTimeInSeconds, CurrentTimeInSeconds);
   NextScopeTimeInSeconds += ScopeIntervalInSeconds;
   const int64_t t = rt::TickCount();
   TicsAtLastSample = static_cast<int32_t>(t);
@@ -366,7 +371,9 @@ int16_t GETSCOPE() {
   const int32_t s = std::max<int16_t>(ScopeViewSTEP, 1);
   if (ScSample % s == 0) DrawPoint(s);
   if (ScSample == 1) DrawSweepFrame();
-  FlushOncePerTick();
+  KeepScopeSchedule();
+  // In scope-plus-chart the recording's own step flushes the window.
+  if (!ScopeChartMode()) FlushOncePerTick();
   return 0;
 }
 

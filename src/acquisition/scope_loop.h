@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 
+#include "acquisition/chart_loop.h"
 #include "shell/kit/hook.h"
 
 namespace mv {
@@ -42,9 +43,9 @@ int GridDivisions(int height, bool manyGridLines);
 // Escape alone, otherwise what it was.
 int16_t RememberScopeKey(uint16_t word3, int16_t remembered);
 
-// Rests until the next point is due or the next tick starts, whichever comes first
-// (at once when something is due already), so the loops never spin.
-void RestUntil(double dueSeconds);
+// A tap for measuring tools, as the chart's: called at each scope point with the time
+// it was due and the time of the pass that took it.
+void SetScopeTimingTap(SampleTimingTap tap);
 
 // One pass of the toolbar's reader (and its help tag) per tick at most.
 void ReadToolbarOncePerTick();

@@ -8,6 +8,7 @@
 #include "acquisition/ticks.h"
 #include "acquisition/view_colours.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/entry_points.h"
@@ -30,8 +31,6 @@ namespace mv {
 namespace screen_hooks {
 Hook<void()> MakeRegressionPlotWindow{"screen_hooks::MakeRegressionPlotWindow"};
 Hook<void()> RUNTRIGGER{"screen_hooks::RUNTRIGGER"};
-Hook<void()> SELECTNEXTVALVE{"screen_hooks::SELECTNEXTVALVE"};
-Hook<void()> StartRunServices{"screen_hooks::StartRunServices"};
 void Reset() {
   ResetHooks("screen_hooks::");
 }
@@ -160,7 +159,8 @@ void BackupIndicator(int w, int16_t d, int h) {
   StaticField(kBackupField, BackupFileIndicator,
               Rect{PixelCoord(w + d - 91), PixelCoord(h - 12), PixelCoord(w + d - 3), PixelCoord(h - 1)}, 2,
               KitFont(3, 10), on ? kDisplayBlue : kDisplayRed, rgbyellow);
-  PlotCGrgb(1.0f, PixelCoord(w + d - 92), PixelCoord(h - 14), PixelCoord(w + d - 92), PixelCoord(h), mediumDarkGray);
+  PlotCGrgb(1.0f, PixelCoord(w + d - 92), PixelCoord(h - 14), PixelCoord(w + d - 92), PixelCoord(h),
+            mediumDarkGray);
 }
 
 void NextFileIndicator() {
@@ -277,8 +277,8 @@ void StatusDisplays() {
   } else if (!Mode(RecordingModeCode::Scope)) {
     rt::FontSpec font = KitFont(3, 11);
     font.bold = true;
-    StaticField(kDisplaysOffField, "data panel switched off for sampling speed", Rect{4, 17, 280, 32}, 2, font,
-                kDisplayBlue, VeryLightGray);
+    StaticField(kDisplaysOffField, "data panel switched off for sampling speed", Rect{4, 17, 280, 32}, 2,
+                font, kDisplayBlue, VeryLightGray);
   }
 }
 
@@ -326,30 +326,21 @@ void PresetHighSpeedCounters() {
 }
 
 void StartRunClocks() {
-  if (NewScreen <= 1) {
-    const double t = static_cast<double>(rt::TickCount()) + 5;
-    TimeAtStart = SaturatedTicks(t);
-    NextSAVEtime = SaturatedTicks(t + TimedSaveINTERVAL);
-    RefOnTime = SaturatedTicks(t + static_cast<double>(MaxSamples) * ChartIntervalInSeconds * 59.999 -
-                               static_cast<double>(refint) * 3600);
-    RefOffTime = SaturatedTicks(t + static_cast<double>(refint) * 3600);
-    CycleTime = SaturatedTicks(static_cast<double>(RefOffTime) + static_cast<double>(switchint) * 3600);
+  const bool newRun = NewScreen <= 1;
+  const double t = static_cast<double>(rt::TickCount()) + 5;
+  if (newRun) {
+    TimeAtStart = ScheduleTick(t);
+    NextSAVEtime = ScheduleTick(t + TimedSaveINTERVAL);
     Nmarkers = 0;
-    PresentChan = 0;
-    if (SwitchingMode > 0) screen_hooks::SELECTNEXTVALVE();
-    OldChan = SampleValve;
-    OldChan2 = SampleValve2;
     // A new run has no fast-scope block yet: Tab before its first block is in must
     // not save the last block of the run before.
     FastScopeCount = 0;
   }
   DoAO1 = DoAO2 = 0;
-  screen_hooks::StartRunServices();
-  const int16_t p = SwitchingMode;
-  if (p == 1 || p == 2 || p == 7 || p == 8 || p == 9) CycleTime = kNever;
-  if (p == 0) RefOffTime = RefOnTime = CycleTime = kNever;
+  RunServicesAtStart();
+  SwitchingAtRunStart(t, newRun);
   rt::StopSounds();
-  TimeAtStart = SaturatedTicks(static_cast<double>(rt::TickCount()) + 3);
+  TimeAtStart = ScheduleTick(static_cast<double>(rt::TickCount()) + 3);
 }
 
 }  // namespace
@@ -377,7 +368,8 @@ int16_t DRAWSCREEN(int16_t start) {
   ScreenCapacity = static_cast<int32_t>(w * ChartView + 1);
   ShowDisplays = Mode(RecordingModeCode::Scope) || Max_Display_Speed < 0 ||
                          Max_Display_Speed / 1'000'000.0 > ChartIntervalInSeconds
-                     ? 0 : 1;
+                     ? 0
+                     : 1;
   for (int16_t m = 1; m <= 6; ++m) rt::EnableMenuItem(m, 0, false);
   if (MaxSamples > w) ++NewScreen;
   ScopeGeometry();

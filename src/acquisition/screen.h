@@ -16,9 +16,6 @@ constexpr const char* kAcquisitionTitle = " Mirevant:  Acquire Data ";
 namespace screen_hooks {
 extern Hook<void()> MakeRegressionPlotWindow;  // the X-Y plot window
 extern Hook<void()> RUNTRIGGER;                // the trigger wait
-extern Hook<void()> SELECTNEXTVALVE;           // the first sample device
-// Output scripts, feedback and the audible timer at a run's start (flag 1).
-extern Hook<void()> StartRunServices;
 void Reset();
 }  // namespace screen_hooks
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "acquisition/pixel.h"
+#include "devices/interfaces.h"
 #include "devices/state.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
@@ -18,10 +19,10 @@ ChartTickChoice ChartTickLadder(float s, float chartView) {
     bool minutes;
   };
   static constexpr Row kRows[] = {
-      {0.2f, 0.01f, false}, {0.4f, 0.02f, false}, {1, 0.025f, false}, {2, 0.1f, false}, {4, 0.25f, false},
-      {10, 0.5f, false},    {25, 1, false},       {40, 2, false},     {120, 5, false},  {300, 10, false},
-      {600, 30, false},     {1200, 60, true},     {2400, 120, true},  {4500, 150, true}, {6000, 300, true},
-      {43200, 600, true},
+      {0.2f, 0.01f, false}, {0.4f, 0.02f, false}, {1, 0.025f, false}, {2, 0.1f, false},
+      {4, 0.25f, false},    {10, 0.5f, false},    {25, 1, false},     {40, 2, false},
+      {120, 5, false},      {300, 10, false},     {600, 30, false},   {1200, 60, true},
+      {2400, 120, true},    {4500, 150, true},    {6000, 300, true},  {43200, 600, true},
   };
   ChartTickChoice c;
   if (std::isnan(s)) return c;
@@ -45,8 +46,8 @@ float ChartTicGap(float interval, double chartInterval, float chartView, double 
   return gap;
 }
 
-ScopeTickChoice ScopeTickLadder(float scopeInterval, int32_t n, float scopeXfactor, double scopeIntervalInSeconds,
-                                int w) {
+ScopeTickChoice ScopeTickLadder(float scopeInterval, int32_t n, float scopeXfactor,
+                                double scopeIntervalInSeconds, int w) {
   ScopeTickChoice c;
   const float duration = scopeInterval * static_cast<float>(n);
   double decade = 1e-20;
@@ -56,10 +57,14 @@ ScopeTickChoice ScopeTickLadder(float scopeInterval, int32_t n, float scopeXfact
   }
   c.span = static_cast<float>(10.0 * duration / decade);
   float m = 0;
-  if (c.span > 8) m = 1;
-  else if (c.span >= 2.00001f) m = 0.5f;
-  else if (c.span >= 1.50001f) m = 0.25f;
-  else if (c.span >= 1) m = 0.1f;
+  if (c.span > 8)
+    m = 1;
+  else if (c.span >= 2.00001f)
+    m = 0.5f;
+  else if (c.span >= 1.50001f)
+    m = 0.25f;
+  else if (c.span >= 1)
+    m = 0.1f;
   const double q = 0.1 / scopeXfactor;
   const double p = 1e-7 * n * scopeIntervalInSeconds / w;
   double unit = decade / 10;
@@ -125,9 +130,12 @@ ChartDuration FindChartDurationText(float seconds, int w, int32_t maxSamples) {
   Str255 text = StringFormatter(v);
   if (!text.empty() && text.back() == '.') text.pop_back();
   const char* unit = " sec  ";
-  if (t > 172'800) unit = " days ";
-  else if (t > 7'200) unit = " hr  ";
-  else if (d.minuteUnits) unit = " min ";
+  if (t > 172'800)
+    unit = " days ";
+  else if (t > 7'200)
+    unit = " hr  ";
+  else if (d.minuteUnits)
+    unit = " min ";
   d.text = text + unit;
   return d;
 }
@@ -187,10 +195,7 @@ std::string CounterPresetLine(float input, int32_t start) {
 }
 
 float OverRangeVoltsFor(int16_t externalAD) {
-  using namespace ExternalADCode;
-  if (externalAD == Demonstration || externalAD == SableUI2) return 5.0f;
-  if (externalAD == DT500 || externalAD == DT50) return 3.5f;
-  return 0.419f;
+  return OverRangeRuleFor(externalAD).volts;
 }
 
 // ---- geometry -------------------------------------------------------------------------------
@@ -215,10 +220,14 @@ int16_t GridIntervals(int h, bool manyGridLines, bool hasZeroLine) {
 ScrollStep ScrollFor(int16_t redrawOption, int w, float chartView) {
   const double cv = chartView;
   switch (redrawOption) {
-    case 3: return {static_cast<int32_t>(w * 0.25), static_cast<int32_t>(w * cv * 0.75)};
-    case 2: return {static_cast<int32_t>(w * 0.333333), static_cast<int32_t>(w * cv * 0.66667)};
-    case 1: return {static_cast<int32_t>(w * 0.5), static_cast<int32_t>(w * cv * 0.5)};
-    default: return {0, static_cast<int32_t>(w * cv)};
+    case 3:
+      return {static_cast<int32_t>(w * 0.25), static_cast<int32_t>(w * cv * 0.75)};
+    case 2:
+      return {static_cast<int32_t>(w * 0.333333), static_cast<int32_t>(w * cv * 0.66667)};
+    case 1:
+      return {static_cast<int32_t>(w * 0.5), static_cast<int32_t>(w * cv * 0.5)};
+    default:
+      return {0, static_cast<int32_t>(w * cv)};
   }
 }
 
@@ -240,12 +249,6 @@ int32_t CapacityBarAfterScroll(int32_t sample, int w, float chartView, int segme
   return BarValue((sample + static_cast<double>(w) * chartView) * segments / maxSamples);
 }
 
-int32_t SaturatedTicks(double ticks) {
-  if (std::isnan(ticks) || ticks >= kNever) return kNever;
-  if (ticks <= -2'147'483'648.0) return INT32_MIN;
-  return static_cast<int32_t>(std::trunc(ticks));
-}
-
 // ---- toolbar --------------------------------------------------------------------------------
 
 bool ToolbarClickCounts(int x, int y, int16_t mode) {
@@ -260,9 +263,10 @@ ToolbarIcon ToolbarHit(int x, int y, int16_t mode) {
     ToolbarIcon icon;
   };
   static constexpr Column kColumns[] = {
-      {1, 39, kStopIcon},        {41, 79, kPauseIcon},      {81, 119, kResumeIcon},    {121, 160, kNoteIcon},
-      {161, 200, kAddTimeIcon},  {201, 240, kReplayIcon},   {241, 280, kTimeToRefIcon}, {281, 320, kBackupIcon},
-      {321, 360, kReferenceIcon}, {361, 400, kSampleIcon},  {401, 440, kSaveScopeIcon},
+      {1, 39, kStopIcon},         {41, 79, kPauseIcon},       {81, 119, kResumeIcon},
+      {121, 160, kNoteIcon},      {161, 200, kAddTimeIcon},   {201, 240, kReplayIcon},
+      {241, 280, kTimeToRefIcon}, {281, 320, kBackupIcon},    {321, 360, kReferenceIcon},
+      {361, 400, kSampleIcon},    {401, 440, kSaveScopeIcon},
   };
   for (const Column& c : kColumns) {
     if (x >= c.from && x <= c.to) {
@@ -275,7 +279,8 @@ ToolbarIcon ToolbarHit(int x, int y, int16_t mode) {
 
 ToolbarPicture ToolbarPictureFor(bool streaming, int16_t mode, int16_t pattern, bool light) {
   if (streaming) return {light ? "light toolbar keyboard.png" : "dark toolbar keypad.png", 420, 4};
-  if (mode == RecordingModeCode::Scope) return {light ? "light scope toolbar.png" : "dark scope toolbar.png", 81, 40};
+  if (mode == RecordingModeCode::Scope)
+    return {light ? "light scope toolbar.png" : "dark scope toolbar.png", 81, 40};
   if (mode == RecordingModeCode::ScopeChart) {
     if (pattern >= 3) return {light ? "light toolbar b.png" : "dark scopechart.png", 442, 4};
     return {light ? "light toolbar bx.png" : "dark toolbar bx.png", 442, 4};
@@ -291,11 +296,16 @@ HelpTag ToolbarHelpTag(int x, bool replayOpen) {
     int16_t tagX;
   };
   static constexpr Row kRows[] = {
-      {0, 39, "Stop recording", 4},           {41, 79, "Pause; change speed or scale", 35},
-      {81, 119, "Resume recording", 65},      {121, 160, "Insert note", 105},
-      {161, 200, "Add more time", 140},       {201, 240, "Replay the data", 180},
-      {241, 280, "Time to next reference", 220}, {281, 320, "Backup the data", 260},
-      {321, 360, "Switch to reference device", 280}, {361, 400, "Switch to sample device", 300},
+      {0, 39, "Stop recording", 4},
+      {41, 79, "Pause; change speed or scale", 35},
+      {81, 119, "Resume recording", 65},
+      {121, 160, "Insert note", 105},
+      {161, 200, "Add more time", 140},
+      {201, 240, "Replay the data", 180},
+      {241, 280, "Time to next reference", 220},
+      {281, 320, "Backup the data", 260},
+      {321, 360, "Switch to reference device", 280},
+      {361, 400, "Switch to sample device", 300},
   };
   for (const Row& r : kRows) {
     if (x >= r.from && x <= r.to) {

@@ -14,9 +14,9 @@ namespace mv {
 
 // ---- time axis ------------------------------------------------------------------------------
 struct ChartTickChoice {
-  bool matched = false;      // false when the screen duration is no number
-  float interval = 0;        // seconds between ticks
-  int16_t minuteUnits = 0;   // 1 from the one-minute row on
+  bool matched = false;     // false when the screen duration is no number
+  float interval = 0;       // seconds between ticks
+  int16_t minuteUnits = 0;  // 1 from the one-minute row on
 };
 // The chart tick ladder for a screen of s seconds (single precision, as the screen
 // duration is kept), with the compression chartView of the minute rows.
@@ -31,8 +31,8 @@ struct ScopeTickChoice {
 };
 // The scope tick ladder: n positions of scopeInterval seconds (single precision as
 // kept) over W pixels, with the x factor of the scope view and the interval as a double.
-ScopeTickChoice ScopeTickLadder(float scopeInterval, int32_t n, float scopeXfactor, double scopeIntervalInSeconds,
-                                int w);
+ScopeTickChoice ScopeTickLadder(float scopeInterval, int32_t n, float scopeXfactor,
+                                double scopeIntervalInSeconds, int w);
 // A gap that can step a tick loop forward: a finite number above 0.
 bool TickGapUsable(double gap);
 // x of each tick from first by gap while x <= w; none for an unusable gap, and never
@@ -97,12 +97,21 @@ int32_t CapacityBarAfterScroll(int32_t sample, int w, float chartView, int segme
 // A tick deadline as the int32 the schedules keep; beyond the range it stays at
 // "never" (2,147,483,647), so a long run cannot wrap a deadline into the past.
 constexpr int32_t kNever = 2'147'483'647;
-int32_t SaturatedTicks(double ticks);
 
 // ---- toolbar --------------------------------------------------------------------------------
 enum ToolbarIcon : int16_t {
-  kNoIcon = 0, kStopIcon, kPauseIcon, kResumeIcon, kNoteIcon, kAddTimeIcon, kReplayIcon, kTimeToRefIcon,
-  kBackupIcon, kReferenceIcon, kSampleIcon, kSaveScopeIcon
+  kNoIcon = 0,
+  kStopIcon,
+  kPauseIcon,
+  kResumeIcon,
+  kNoteIcon,
+  kAddTimeIcon,
+  kReplayIcon,
+  kTimeToRefIcon,
+  kBackupIcon,
+  kReferenceIcon,
+  kSampleIcon,
+  kSaveScopeIcon
 };
 // Whether (x, y) in the toolbar counts as a click at all, and the icon it hits.
 bool ToolbarClickCounts(int x, int y, int16_t mode);

@@ -6,6 +6,7 @@
 #include "control/alarm_window.h"
 #include "control/state.h"
 #include "conversions/conversions_window.h"
+#include "devices/interfaces.h"
 #include "devices/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
@@ -117,22 +118,7 @@ void BuildLog() {
 }  // namespace
 
 Str255 OverRangeRuleText(int16_t externalAD) {
-  switch (externalAD) {
-    case ExternalADCode::Demonstration:
-      return "v< -5 or v > 5";
-    case ExternalADCode::ADC1:
-      return "v<-0.42 or v > 0.42";
-    case ExternalADCode::DT500:
-    case ExternalADCode::DT50:
-      return "v<-3.5 or v > 3.5";
-    case ExternalADCode::DT800:
-      return "v<-10 or v > 10";
-    case ExternalADCode::DT80:
-    case ExternalADCode::DT85:
-      return "v<-3 or v > 3";
-    default:
-      return "v<-2.5 or v > 2.5";
-  }
+  return OverRangeRuleFor(externalAD).text;
 }
 
 Str255 AlarmCountText(float count) {

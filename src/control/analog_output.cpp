@@ -1,5 +1,6 @@
 #include "control/analog_output.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "control/state.h"
@@ -23,7 +24,7 @@ int16_t TruncToInt16(double v) {
 }
 
 void AppendCounts(std::string& s, float volts) {
-  const int16_t counts = TruncToInt16(volts * 819.0f);
+  const int16_t counts = std::clamp<int16_t>(TruncToInt16(volts * 819.0f), 0, kSableTopCount);
   const auto u = static_cast<uint16_t>(counts);
   s += static_cast<char>(u & 0xFF);
   s += static_cast<char>(u >> 8);
@@ -57,19 +58,66 @@ std::optional<std::string> DataTakerAnalogCommand(float volts) {
   return "VO=" + text + "\r";
 }
 
-void SetAOvolts(int16_t out, float volts) {
-  const auto t = static_cast<int32_t>(rt::TickCount());
-  if (t <= TimeForNextAOupdate) return;
-  TimeForNextAOupdate = static_cast<int32_t>(static_cast<uint32_t>(t) + kAOUpdateGapTicks);
-  (out == 1 ? AO1volts : AO2volts) = volts;
+namespace {
+
+void Send() {
   const int16_t iface = External_AD;
+  if (iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3) {
+    if (DemonstrationMODE != 1) SerialLine().Write(SableAnalogCommand(AO1volts, AO2volts));
+  } else if (iface == ExternalADCode::DT800 || iface == ExternalADCode::DT80 ||
+             iface == ExternalADCode::DT85) {
+    SendToDataTaker();
+  }
+}
+
+bool GateOpen(int32_t t) {
+  return t > TimeForNextAOupdate;
+}
+
+}  // namespace
+
+float AOVoltLimit() {
+  return External_AD == ExternalADCode::DT800 ? 10.0f : 5.0f;
+}
+
+float LimitVolts(float volts) {
+  if (std::isnan(volts)) return 0.0f;
+  const float limit = AOVoltLimit();
+  return std::clamp(volts, -limit, limit);
+}
+
+void SetAOvolts(int16_t out, float volts) {
+  (out == 1 ? AO1volts : AO2volts) = LimitVolts(volts);
+  const int16_t iface = External_AD;
+  // The Sable converters give no negative volts: the stored value says what is sent.
   if (iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3) {
     if (AO1volts < 0.0f) AO1volts = 0.0f;
     if (AO2volts < 0.0f) AO2volts = 0.0f;
-    if (DemonstrationMODE != 1) SerialLine().Write(SableAnalogCommand(AO1volts, AO2volts));
-  } else if (iface == ExternalADCode::DT800 || iface == ExternalADCode::DT80 || iface == ExternalADCode::DT85) {
-    SendToDataTaker();
   }
+  AOpending = 1;
+  PumpAOvolts();
+}
+
+void PumpAOvolts() {
+  if (AOpending == 0) return;
+  const auto t = static_cast<int32_t>(rt::TickCount());
+  if (!GateOpen(t)) return;
+  TimeForNextAOupdate = static_cast<int32_t>(static_cast<uint32_t>(t) + kAOUpdateGapTicks);
+  AOpending = 0;
+  Send();
+}
+
+void FlushAOvolts() {
+  if (AOpending == 0) return;
+  // The gate opens at most kAOUpdateGapTicks + 1 ticks after the last command.
+  const uint64_t deadline = rt::TickCount() + kAOUpdateGapTicks + 1;
+  while (!GateOpen(static_cast<int32_t>(rt::TickCount())) && rt::TickCount() < deadline) rt::Delay(5);
+  TimeForNextAOupdate = static_cast<int32_t>(rt::TickCount()) - 1;
+  PumpAOvolts();
+}
+
+bool AOvoltsPending() {
+  return AOpending != 0;
 }
 
 }  // namespace mv

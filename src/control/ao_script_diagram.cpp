@@ -1,5 +1,6 @@
 #include "control/ao_script_diagram.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "control/state.h"
@@ -22,8 +23,40 @@ int16_t P(float v) {
   if (!(v > -32768.0f)) return -32768;
   return v >= 32767.0f ? int16_t{32767} : static_cast<int16_t>(std::trunc(v));
 }
+// The panel's inside: a step's volts may lie far beyond what the panel shows, and
+// its line must not be drawn over the window's buttons.
+constexpr double kClipLeft = 40, kClipTop = 190, kClipRight = 619, kClipBottom = 346;
+
+// Cuts the segment to the panel (Liang-Barsky); false when nothing of it is inside.
+bool ClipToPanel(double& x1, double& y1, double& x2, double& y2) {
+  const double dx = x2 - x1, dy = y2 - y1;
+  double t0 = 0.0, t1 = 1.0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x1 - kClipLeft, kClipRight - x1, y1 - kClipTop, kClipBottom - y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0.0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
+    if (t0 > t1) return false;
+  }
+  const double sx = x1, sy = y1;
+  x1 = sx + t0 * dx, y1 = sy + t0 * dy;
+  x2 = sx + t1 * dx, y2 = sy + t1 * dy;
+  return true;
+}
+
 void Line(Diagram& d, float x1, float y1, float x2, float y2, float width, RGBColor colour) {
-  d.lines.push_back({P(x1), P(y1), P(x2), P(y2), width, colour});
+  double a = x1, b = y1, c = x2, e = y2;
+  if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c) || !std::isfinite(e)) return;
+  if (!ClipToPanel(a, b, c, e)) return;
+  d.lines.push_back({P(static_cast<float>(a)), P(static_cast<float>(b)), P(static_cast<float>(c)),
+                     P(static_cast<float>(e)), width, colour});
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "devices/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
+#include "runtime/system.h"
 #include "runtime/windows.h"
 #include "shell/kit/builders.h"
 #include "shell/kit/format.h"
@@ -164,7 +165,8 @@ void BuildButtons(const ScriptSteps& s, int16_t n, float limit) {
   rt::SetControlState(Constant, 2);
   rt::SetControlState(Delete, s.count == 0 ? 0 : 1);
   Popup129(kPopupMenu);
-  rt::NewPopupControl(StartPopup, kPopupMenu, "", RectOf(505, 24, 625, 40), WholeNumber(AOscript[StartRow(n)][0]));
+  rt::NewPopupControl(StartPopup, kPopupMenu, "", RectOf(505, 24, 625, 40),
+                      WholeNumber(AOscript[StartRow(n)][0]));
   Popup130(kActivityPopupMenu);
   rt::NewPopupControl(StopPopup, kActivityPopupMenu, "", RectOf(505, 60, 625, 76),
                       WholeNumber(AOscript[StopRow(n)][0]));
@@ -216,6 +218,12 @@ void EditSteps(Editor& e, int16_t id) {
   ScriptSteps& s = e.steps;
   const int k = WholeNumber(TextToNumber(rt::EditText(StepField)));
   const float volts = FieldNumber(VoltsField);
+  const bool typedStep = id == AddStep || id == InsertFront || id == InsertBack || id == Update;
+  if (typedStep && !(std::fabs(volts) <= AOVoltLimit())) {
+    // A step the output cannot give is refused as typed, never changed behind the user's back.
+    rt::SysBeep();
+    return;
+  }
   if (id == AddStep) {
     if (s.Add(volts, TypedMinutes(e))) rt::SetEditText(LoopField, NumText(s.count + 1).str());
   } else if (id == InsertFront || id == InsertBack) {
@@ -414,17 +422,6 @@ void ScriptSteps::Clear() {
   for (int r = 1; r <= count; ++r) AOscript[r][col] = AOscript[r][col + 1] = AOscript[r][col + 2] = 0.0f;
   AOscript[0][col] = AOscript[0][col + 1] = 0.0f;
   count = 0;
-}
-
-float AOVoltLimit() {
-  return External_AD == 5 ? 10.0f : 5.0f;
-}
-
-float LimitVolts(float volts) {
-  const float limit = AOVoltLimit();
-  if (volts > limit) volts = limit;
-  if (volts < -limit) volts = -limit;
-  return volts;
 }
 
 void AnalogOutputScript(int16_t n) {

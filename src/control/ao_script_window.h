@@ -36,11 +36,6 @@ struct ScriptSteps {
   void Clear();
 };
 
-// The interface's output limit: 10 V on the DT800, 5 V otherwise.
-float AOVoltLimit();
-// Volts brought within the limits (first lowered to the upper, then raised to the lower).
-float LimitVolts(float volts);
-
 // The window for output n (1 or 2); returns when it closes.
 void AnalogOutputScript(int16_t n);
 

@@ -61,7 +61,14 @@ int16_t SoundItem(AlertKind kind) {
 }
 
 void PlayAlert(AlertKind kind) {
-  PlaySound(AlertSoundFile(kind, SoundItem(kind)), kSounds);
+  const SoundChoice sound = AlertRunSound(kind, SoundItem(kind));
+  PlaySound(sound.file, sound.folder);
+}
+
+// The popup items that choose a sound: the spoken ones, the plain ones and the last
+// spoken one (5 and 11 are separators).
+bool IsSoundItem(int16_t item) {
+  return (item >= 1 && item <= 10) || item == kLastSpokenItem;
 }
 
 // A count of samples as minutes at the chart interval.
@@ -74,8 +81,9 @@ int16_t WholeField(float v) {
   return static_cast<int16_t>(std::clamp(std::trunc(v), -32768.0f, 32767.0f));
 }
 
+// A repeat interval shorter than a tick would sound on every pass of the loop.
 int32_t RepeatTicks() {
-  return AlertTicksAfter(ContinueAlertInt, 0);
+  return std::max<int32_t>(1, AlertTicksAfter(ContinueAlertInt, 0));
 }
 
 bool TimedStop() {
@@ -95,8 +103,15 @@ SoundChoice AlertPreviewSound(AlertKind kind, int16_t item) {
   if (const char* plain = PlainSound(item)) return {plain, kSounds};
   const int k = KindIndex(kind);
   if (item >= 1 && item <= 4) return {kSpokenFiles[k][item - 1], kSpoken};
-  if (item == 12) return {kLastItemFiles[k], kSpoken};
+  if (item == kLastSpokenItem) return {kLastItemFiles[k], kSpoken};
   return {};
+}
+
+SoundChoice AlertRunSound(AlertKind kind, int16_t item) {
+  // The last spoken item exists only among the spoken sounds: a run plays what its
+  // preview played.
+  if (item == kLastSpokenItem) return AlertPreviewSound(kind, item);
+  return {AlertSoundFile(kind, item), kSounds};
 }
 
 void PlayStartAlert() {
@@ -196,7 +211,7 @@ void ApplyAlertDefaults() {
   if (StopAlertInt <= 0.02f) StopAlertInt = static_cast<float>(MaxSamples) * ChartSampleInterval * 0.00125f;
   if (StopAlertCount < 1) StopAlertCount = WholeField(0.75f * static_cast<float>(MaxSamples));
   for (int16_t* sound : {&StartAlertSound, &ContAlertSound, &StopAlertSound})
-    if (*sound < 1 || *sound > 10) *sound = 1;
+    if (!IsSoundItem(*sound)) *sound = 1;
 }
 
 void CommitAlertSettings(const AlertFields& f) {

@@ -11,7 +11,10 @@ namespace mv {
 
 // ---- sounds --------------------------------------------------------------------------------
 enum class AlertKind { Start, Repeat, Stop };
-// The file a recording plays for a popup item (from "MVsounds").
+// The popup's last item: a spoken phrase of its own for each of the three sounds.
+constexpr int16_t kLastSpokenItem = 12;
+// The file a recording plays for a popup item (from "MVsounds"; see AlertRunSound for
+// the last spoken item).
 std::string AlertSoundFile(AlertKind kind, int16_t item);
 struct SoundChoice {
   std::string file;
@@ -20,6 +23,8 @@ struct SoundChoice {
 // What the settings window plays when an item is chosen: the spoken items from
 // "MVtimerSounds", the plain sounds from "MVsounds"; an empty file for separators.
 SoundChoice AlertPreviewSound(AlertKind kind, int16_t item);
+// What a recording plays for a popup item, file and folder.
+SoundChoice AlertRunSound(AlertKind kind, int16_t item);
 
 // Play the chosen sound whatever the program-wide sound switch says. The stop sound
 // plays at most once per recording or sampling period (StopAlertNotDoneYet).

@@ -16,8 +16,6 @@ namespace mv {
 namespace {
 
 constexpr char kCR = '\r';
-// Longest wait for the mouse button to come up before a key switch goes out.
-constexpr uint32_t kMouseUpWaitTicks = 120;
 
 bool IsDevice(int16_t d) {
   return d >= 1 && d <= 8;
@@ -64,11 +62,6 @@ void SendAndTakeReply(const std::string& bytes) {
   TakeReply();
 }
 
-void WaitForMouseUp() {
-  const uint32_t start = rt::TickCount();
-  while (rt::Button() && rt::TickCount() - start < kMouseUpWaitTicks) rt::PumpEvents(0);
-}
-
 bool KeyOp(SwitchOp op) {
   return op == SwitchOp::KeyReference || op == SwitchOp::KeySample;
 }
@@ -78,21 +71,25 @@ void KeepOutputLine(SwitchOp op, int16_t a, int16_t b, bool twoGroups) {
   if (Coding() != SwitchOutputCode::LinePerDevice) return;
   const int16_t iface = External_AD;
   const bool sable = iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3;
-  const bool noOutputs = !sable && !IsDataTaker(iface) && iface != ExternalADCode::ADAM &&
-                         iface != ExternalADCode::ADC1;
+  const bool noOutputs =
+      !sable && !IsDataTaker(iface) && iface != ExternalADCode::ADAM && iface != ExternalADCode::ADC1;
   if (!sable && !noOutputs) return;
   switch (op) {
     case SwitchOp::ToSample:
       IO_Line = a - 1;
       if (noOutputs && twoGroups) IO_Line = b - 1;
       break;
-    case SwitchOp::Cycle: IO_Line = a - 1; break;
+    case SwitchOp::Cycle:
+      IO_Line = a - 1;
+      break;
     case SwitchOp::ToReference:
     case SwitchOp::Direct:
       if (noOutputs) IO_Line = a - 1;
       break;
     case SwitchOp::KeyReference:
-    case SwitchOp::KeySample: IO_Line = twoGroups ? b - 1 : a - 1; break;
+    case SwitchOp::KeySample:
+      IO_Line = twoGroups ? b - 1 : a - 1;
+      break;
   }
 }
 
@@ -107,14 +104,28 @@ void SableSwitch(SwitchOp op, int16_t a, int16_t b, bool twoGroups) {
   SendAndTakeReply(SableOutputCommand(Coding(), a, b, twoGroups));
 }
 
+void ClearAdc1Table() {
+  for (int k = 1; k <= 6; ++k) DeviceSwitchArray[k] = 0;
+}
+
 void Adc1Switch(int16_t a, int16_t b, bool twoGroups) {
-  TURNVALVESOFF();
-  if (a >= 1 && a <= 16) DeviceSwitchArray[a] = 1;
-  if (twoGroups && b >= 1 && b <= 16) DeviceSwitchArray[b] = 1;
+  ClearAdc1Table();
+  if (a >= 1 && a <= 6) DeviceSwitchArray[a] = 1;
+  if (twoGroups && b >= 1 && b <= 6) DeviceSwitchArray[b] = 1;
   SWITCHDEVICE();
 }
 
 }  // namespace
+
+int16_t SwitchDeviceCount(int16_t iface, int16_t coding) {
+  if (iface == ExternalADCode::ADC1) return 6;
+  if (InvertedLevels(iface) && coding == SwitchOutputCode::LinePerDevice) return 4;
+  return 8;
+}
+
+int16_t GroupOneLastDevice(int16_t iface) {
+  return iface == ExternalADCode::ADC1 ? 3 : 4;
+}
 
 // ---- encoders -------------------------------------------------------------------------------
 
@@ -177,6 +188,8 @@ std::vector<std::string> AllOffCommands(int16_t iface) {
     out.push_back(std::string{'o', '\0', kCR});
   } else if (iface == ExternalADCode::ADAM) {
     out.push_back(Adam4050Command(15));
+  } else if (iface == ExternalADCode::ADC1) {
+    out.push_back(std::string(1, '\x40'));  // 64: no device bit set
   }
   return out;
 }
@@ -197,7 +210,8 @@ void SwitchADAM4050(int16_t n) {
 }
 
 void SWITCHDEVICE() {
-  if (Coding() != SwitchOutputCode::LinePerDevice || !Live()) return;
+  // The ADC-1 has one bit per device whatever the coding preference says.
+  if (!Live()) return;
   SerialPort& port = SerialLine();
   port.Write(std::string(1, static_cast<char>(Adc1OutputByte(DeviceSwitchArray))));
   if (WaitForBytes(port, 1, rt::TickCount() + kDeviceReplyWaitTicks, 0)) {
@@ -209,7 +223,8 @@ void SWITCHDEVICE() {
 void TURNVALVESOFF() {
   const int16_t iface = External_AD;
   if (iface == ExternalADCode::ADC1) {
-    for (int k = 1; k <= 6; ++k) DeviceSwitchArray[k] = 0;
+    ClearAdc1Table();
+    SWITCHDEVICE();
     return;
   }
   if (!Live()) return;
@@ -225,11 +240,17 @@ void TURNVALVESOFF() {
   for (const std::string& c : commands) Send(c);
 }
 
-void DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {
+bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {
   const bool twoGroups = nGroups == 2;
   if (op == SwitchOp::Direct) b = 0;
-  KeepOutputLine(op, a, b, twoGroups);
   const int16_t iface = External_AD;
+  if (a < 1 || a > SwitchDeviceCount(iface, Coding())) {
+    // No such device (no reference chosen, no sample channel): nothing may be left on,
+    // and no word may be computed from a number that names no line.
+    TURNVALVESOFF();
+    return false;
+  }
+  KeepOutputLine(op, a, b, twoGroups);
   if (iface == ExternalADCode::ADC1) {
     Adc1Switch(a, b, twoGroups && op != SwitchOp::Direct);
   } else if (IsDataTaker(iface)) {
@@ -238,7 +259,7 @@ void DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {
     SableSwitch(op, a, b, twoGroups);
   } else if (iface == ExternalADCode::ADAM) {
     if (KeyOp(op)) {
-      WaitForMouseUp();
+      // The key switch has already waited for the mouse button to come up.
       ControlStripClicked = 0;
       if (op == SwitchOp::KeySample)
         SampleIconClicked = 0;
@@ -247,6 +268,7 @@ void DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {
     }
     SwitchADAM4050(a);
   }
+  return true;
 }
 
 }  // namespace mv

@@ -20,6 +20,13 @@ enum class SwitchOp { ToSample, Cycle, ToReference, KeyReference, KeySample, Dir
 // Longest wait for the reply of a Sable, ADAM or ADC-1 output command (half a second).
 constexpr uint32_t kDeviceReplyWaitTicks = 30;
 
+// The devices the interface switches with the output coding: 6 on the RMS ADC-1 (one
+// bit each, whatever the coding), 4 on a DT500 or DT50 wired one line per device,
+// otherwise 8. A device outside 1 to this count is no device.
+int16_t SwitchDeviceCount(int16_t iface, int16_t coding);
+// The last device of group 1 with two device groups: 3 on the RMS ADC-1, otherwise 4.
+int16_t GroupOneLastDevice(int16_t iface);
+
 // ---- encoders (bytes only) ------------------------------------------------------------
 // The Sable output command for devices a and b (b only with two groups), CR included.
 // With a word coding a device outside 1 to 8 has no word: empty text, nothing to send.
@@ -33,7 +40,8 @@ std::vector<std::string> DataTakerSwitchLines(int16_t iface, int16_t coding, int
 std::string Adam4050Command(int16_t n);
 // The ADC-1 output byte of the device table (entries 1 to 6).
 uint8_t Adc1OutputByte(const std::array<int16_t, 17>& devices);
-// What switches every output of the interface off (the Sable and ADAM ones await a reply).
+// What switches every output of the interface off (the Sable, ADAM and ADC-1 ones await
+// a reply).
 std::vector<std::string> AllOffCommands(int16_t iface);
 
 // ---- senders ------------------------------------------------------------------------------
@@ -43,10 +51,12 @@ void DATATAKERSWITCH(int16_t a, int16_t b);
 void SwitchADAM4050(int16_t n);
 // Sends the ADC-1 byte of DeviceSwitchArray and keeps its one-byte reply in chx.
 void SWITCHDEVICE();
-// Every device output off.
+// Every device output off, on every interface (the ADC-1 table is cleared and sent).
 void TURNVALVESOFF();
 // The device switch of the operation to devices a and b (b the group-2 device), by
-// interface; also keeps IO_Line for the sample takers. Sends nothing in demonstration mode.
-void DeviceSwitch(SwitchOp op, int16_t a, int16_t b);
+// interface; also keeps IO_Line for the sample takers. A device a that is no device of
+// the interface switches every output off rather than sending a computed word. Sends
+// nothing in demonstration mode. Returns whether device a was switched on.
+bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b);
 
 }  // namespace mv

@@ -69,9 +69,10 @@ void BuildWarning() {
       101,
       "This output channel is currently programmed for use with a voltage output script.  It cannot be used"
       " simultaneously for an output script and for feedback control.\r          You can either:",
-      10, 6, 385, 70, 7, 1);
+      8, 3, 390, 71, 7, 1);
   rt::SetEditColors(101, kBlack, VeryLightGray);
-  rt::SetEditFont(101, rt::FontSpec{KitFont(KestraneFont, 12).family, 12, true});
+  // Small enough that all five lines, "You can either:" last, fit above the choices.
+  rt::SetEditFont(101, rt::FontSpec{KitFont(KestraneFont, 11).family, 11, true});
   ClearArea(0, 72, 395, 181);
   CGdrawBox(1, gray, 1, 0, 72, 395, 181, 0);
   rt::NewControl(KeepScript, rt::ControlType::RadioButton, "Keep Using it for a Voltage Output Script",
@@ -102,12 +103,18 @@ bool WarningLetsFeedbackIn() {
       rt::SetControlState(UseForFeedback, keep ? 1 : 2);
       AO2on = keep ? 1 : 0;
     }
+    // Closing the warning is no answer: the script keeps its output, as nothing
+    // was chosen that would shut it down.
+    if (Action == ActionCode::CloseBox) AO2on = 1;
     done = (Action == ActionCode::Click && EventID == SelectionOK) || Action == ActionCode::WindowActivity ||
            Action == ActionCode::CloseBox || Action == ActionCode::Key;
     Action = 0;
     EventID = 0;
   }
-  if (rt::WindowExists(W)) rt::CloseWindow(W);
+  if (rt::WindowExists(W))
+    rt::CloseWindow(W);
+  else
+    AO2on = 1;  // the window went without an answer
   return AO2on != 1;
 }
 
@@ -178,10 +185,10 @@ void BuildButtons(int d) {
   using rt::ControlType;
   rt::NewControl(Positive, ControlType::PushButton, "'positive'", RectOf(326, 5, 403, 44), 1);
   rt::NewControl(Negative, ControlType::PushButton, "negative", RectOf(480, 5, 553, 44), 1);
-  rt::NewControl(NewStep, ControlType::PushButton, "Enter These Values as a New Step", RectOf(333, 160, 605, 180),
-                 1);
-  rt::NewControl(EndState, ControlType::PushButton, "Enter Values as the End State", RectOf(327, 205, 560, 225),
-                 1);
+  rt::NewControl(NewStep, ControlType::PushButton, "Enter These Values as a New Step",
+                 RectOf(333, 160, 605, 180), 1);
+  rt::NewControl(EndState, ControlType::PushButton, "Enter Values as the End State",
+                 RectOf(327, 205, 560, 225), 1);
   rt::NewControl(Show, ControlType::PushButton, "Show", RectOf(565, 205, 615, 225), 1);
   rt::NewControl(EditStep, ControlType::PushButton, "Edit Step:", RectOf(425, 302 + d, 550, 322 + d), 1);
   rt::NewControl(Modify, ControlType::PushButton, "Modify as Above", RectOf(495, 325 + d, 610, 345 + d), 0);

@@ -4,6 +4,7 @@
 
 #include "acquisition/state.h"
 #include "control/analog_output.h"
+#include "control/feedback.h"
 #include "control/state.h"
 #include "control/switching.h"
 #include "runtime/clock.h"
@@ -28,10 +29,16 @@ struct Output {
 
 Output OutputOf(int16_t out) {
   if (out == 1)
-    return {1, 1, 2, AO1on, DoAO1, AO1step, ramping1, AO1endMode, AO1firstMarker, AO1stopX,
-            NextAO1time, AO1stepStart, lastv, nextvolts};
-  return {2, 4, 5, AO2on, DoAO2, AO2step, ramping2, AO2endMode, AO2firstMarker, AO2stopX,
-          NextAO2time, AO2stepStart, lastv2, nextvolts2};
+    return {1,        1,           2,
+            AO1on,    DoAO1,       AO1step,
+            ramping1, AO1endMode,  AO1firstMarker,
+            AO1stopX, NextAO1time, AO1stepStart,
+            lastv,    nextvolts};
+  return {2,        4,           5,
+          AO2on,    DoAO2,       AO2step,
+          ramping2, AO2endMode,  AO2firstMarker,
+          AO2stopX, NextAO2time, AO2stepStart,
+          lastv2,   nextvolts2};
 }
 
 int32_t Now() {
@@ -175,31 +182,14 @@ void ScriptsAtEndMarker(int16_t endEvent) {
     Output o = OutputOf(k);
     if (o.on == 1 && o.stopX == endEvent) Stop(o);
   }
-  if (DoFeedback == 1 && FeedbackEndMode == endEvent) {
-    NextFeedbackTime = kNeverTick;
-    setpoint = FdBkEndSetpoint;
-    checkFEEDBACKLoop();
-  }
-}
-
-void BeginFdBk() {
-  if (!DoFeedback) return;
-  NextFeedbackTime = Now();
-  FdBkStep = 1;
-}
-
-void checkFEEDBACKLoop() {
-  const int32_t now = Now();
-  if (DoFeedback != 1 || !(now > NextFeedbackUpdateTime)) return;
-  NextFeedbackUpdateTime = AddTicks(now, FeedbackUpdateInterval);
-  // The schedule is frozen here: no step is taken and no control volts are sent while
-  // the present step lasts, and its end marker sets it to last for ever.
-  if (timeNow <= NextFeedbackTime) return;
+  FeedbackAtEndMarker(endEvent);
 }
 
 void SetEndVoltsAfterRun() {
-  if (AO1on == 1 && AO1stopX == kEndAtX) SetAOvolts(1, AOscript[2][0]);
-  if (AO2on == 1 && AO2stopX == kEndAtX) SetAOvolts(2, AOscript[5][0]);
+  // "Keep Existing Voltage" (end mode 0) keeps the output as the run left it.
+  if (AO1on == 1 && AO1stopX == kEndAtX && AO1endMode != 0) SetAOvolts(1, AOscript[2][0]);
+  if (AO2on == 1 && AO2stopX == kEndAtX && AO2endMode != 0) SetAOvolts(2, AOscript[5][0]);
+  FlushAOvolts();
 }
 
 }  // namespace mv

@@ -1,7 +1,7 @@
 // The analog-output scripts and the feedback schedule during a recording: started at
 // the run's first screen, at the first marker or at an "s" marker, stepped and ramped on
 // every pass of the recording loop, and ended after their last step or at an "x" or "q"
-// marker. Every volt goes out through SetAOvolts.
+// marker. Every volt goes out through SetAOvolts. The feedback schedule is in feedback.h.
 #pragma once
 #include <cstdint>
 
@@ -19,11 +19,8 @@ void checkAOscript();
 void ScriptsAtFirstMarker();
 // The scripts' and the feedback's part of a "q" (code 3) or "x" (code 2) marker.
 void ScriptsAtEndMarker(int16_t endEvent);
-// Arms the feedback schedule.
-void BeginFdBk();
-// One feedback update (only when one is due).
-void checkFEEDBACKLoop();
-// After a run: each output that ends at marker "x" gets its end volts.
+// After a run: each output that ends at marker "x" and sets end volts gets them, and
+// every value still waiting for the half-second gate is sent.
 void SetEndVoltsAfterRun();
 
 }  // namespace mv

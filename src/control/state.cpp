@@ -154,8 +154,8 @@ void SetOutputAndAlertDefaults() {
   StartAlertTime = StopAlertTime = ContAlertInt = nextAlert = 0;
 }
 
-
 float AO1volts = 0, AO2volts = 0, LastAOVolts1 = kNoAOVoltsSent;
+int16_t AOpending = 0;
 uint8_t chx = 0;
 int16_t AO1firstMarker = 0, AO2firstMarker = 0, AO1stopX = 0, AO2stopX = 0, AO1step = 0, AO2step = 0,
         ramping1 = 0, ramping2 = 0;
@@ -164,11 +164,14 @@ float lastv = 0, lastv2 = 0, nextvolts = 0, nextvolts2 = 0;
 int16_t DoFeedback = 0, FeedbackON = 0, FdBkStep = 0;
 int32_t NextFeedbackTime = 0, NextFeedbackUpdateTime = 0;
 float setpoint = 0;
+float FdBkRange = 0, FdBkMinV = 0, FdBkMaxV = 0;
+int16_t FdBkFrozen = 0, FdBkActive = 0;
 std::array<FeedbackStepRow, kFeedbackRows> FeedbackArray{};
 
 void ResetAnalogOutputRunState() {
   AO1volts = AO2volts = 0;
   LastAOVolts1 = kNoAOVoltsSent;
+  AOpending = 0;
   chx = 0;
   AO1firstMarker = AO2firstMarker = AO1stopX = AO2stopX = AO1step = AO2step = ramping1 = ramping2 = 0;
   NextAO1time = NextAO2time = AO1stepStart = AO2stepStart = 0;
@@ -176,6 +179,8 @@ void ResetAnalogOutputRunState() {
   DoFeedback = FeedbackON = FdBkStep = 0;
   NextFeedbackTime = NextFeedbackUpdateTime = 0;
   setpoint = 0;
+  FdBkRange = FdBkMinV = FdBkMaxV = 0;
+  FdBkFrozen = FdBkActive = 0;
   for (auto& row : FeedbackArray) row.fill(0.0f);
 }
 

@@ -130,12 +130,13 @@ void ResetControlState();
 // again by the start-up's initial values.
 void SetOutputAndAlertDefaults();
 
-
 // ---- analog outputs at run time ----------------------------------------------------------
 // Volts last accepted for outputs 1 and 2, and the output-1 volts last sent to a DataTaker
 // (kNoAOVoltsSent before any).
 constexpr float kNoAOVoltsSent = -99999.0f;
 extern float AO1volts, AO2volts, LastAOVolts1;
+// 1 while the stored volts wait for the half-second gate to open.
+extern int16_t AOpending;
 // The last byte the ADC-1 sent back after a device switch.
 extern uint8_t chx;
 // Script run state per output: start and end events copied at a run's start, present
@@ -148,6 +149,10 @@ extern float lastv, lastv2, nextvolts, nextvolts2;
 extern int16_t DoFeedback, FeedbackON, FdBkStep;
 extern int32_t NextFeedbackTime, NextFeedbackUpdateTime;
 extern float setpoint;
+// The feedback step in force: its range and control-volt limits; FdBkFrozen is 1 once
+// the schedule has reached its end state, FdBkActive 1 once a step or the end state is in force.
+extern float FdBkRange, FdBkMinV, FdBkMaxV;
+extern int16_t FdBkFrozen, FdBkActive;
 constexpr int kFeedbackRows = 101;
 constexpr int kFeedbackColumns = 7;
 using FeedbackStepRow = std::array<float, kFeedbackColumns>;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "control/device_outputs.h"
 #include "control/state.h"
 #include "control/switch_diagram.h"
 #include "control/switch_window.h"
@@ -31,7 +32,7 @@ int16_t SwitchedChannel() {
   return static_cast<int16_t>(ChannelVariables[0][0]);
 }
 int16_t DeviceCount() {
-  return SwitchDeviceCount(External_AD);
+  return SwitchDeviceCount(External_AD, PrefsArray[PrefsSlot::DigitalOutputCoding]);
 }
 bool ThreeBitWord() {
   return PrefsArray[PrefsSlot::DigitalOutputCoding] != 0;
@@ -117,12 +118,6 @@ void RedrawPanelTitle() {
 
 // ---- rules ----------------------------------------------------------------------------------------
 
-int16_t SwitchDeviceCount(int16_t externalAD) {
-  return externalAD == ExternalADCode::ADC1 ? 6 : 8;
-}
-int16_t GroupOneLastDevice(int16_t externalAD) {
-  return externalAD == ExternalADCode::ADC1 ? 3 : 4;
-}
 bool TwoGroupPattern(int16_t p) {
   return p == 2 || p == 4 || p == 6 || p == 8;
 }
@@ -305,7 +300,8 @@ void FixSWITCHBUTTON() {
     if (ValidRef(RefChan)) Mark(RefChan, true);
   }
   // Scope-plus-chart recordings switch one group only.
-  if (ThreeBitWord() || p == 9 || RecordingMODE == RecordingModeCode::ScopeChart)
+  if ((ThreeBitWord() && External_AD != ExternalADCode::ADC1) || p == 9 ||
+      RecordingMODE == RecordingModeCode::ScopeChart)
     SetState(SwitchItem::TwoGroups, 0);
 }
 

@@ -20,10 +20,6 @@ constexpr int16_t NoRefsBetweenChannels = 201, DeviceButton = 200, ReferenceProm
                   SetupOK = 177;
 }
 
-// Devices the interface can switch: 6 with the RMS ADC-1, otherwise 8.
-int16_t SwitchDeviceCount(int16_t externalAD);
-// The last device of group 1: 3 with the RMS ADC-1, otherwise 4.
-int16_t GroupOneLastDevice(int16_t externalAD);
 // The two-group patterns 2, 4, 6 and 8.
 bool TwoGroupPattern(int16_t pattern);
 bool SequentialPattern(int16_t pattern);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "control/device_outputs.h"
 #include "control/state.h"
 #include "control/switch_buttons.h"
 #include "devices/state.h"

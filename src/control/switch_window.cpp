@@ -4,6 +4,7 @@
 #include <string>
 
 #include "acquisition/state.h"
+#include "control/device_outputs.h"
 #include "control/sequence_labels.h"
 #include "control/state.h"
 #include "control/switch_buttons.h"
@@ -60,8 +61,12 @@ bool ADC1() {
 bool ThreeBitWord() {
   return PrefsArray[PrefsSlot::DigitalOutputCoding] != 0;
 }
+// A word names one device at a time, so it cannot switch a second group.
+bool WordLimitsToOneGroup() {
+  return ThreeBitWord() && !ADC1();
+}
 int16_t DeviceCount() {
-  return SwitchDeviceCount(External_AD);
+  return SwitchDeviceCount(External_AD, PrefsArray[PrefsSlot::DigitalOutputCoding]);
 }
 int16_t WindowBottom() {
   return MaximumChans > 12 ? 632 : 552;
@@ -74,6 +79,7 @@ void Remove(int16_t number) {
   rt::DisposeEditField(number);
 }
 int16_t GroupBoxState() {
+  if (WordLimitsToOneGroup()) return 0;
   return nGroups == 2 ? 2 : 1;
 }
 
@@ -94,12 +100,14 @@ void MakeNumberField(int16_t number, float value, Rect r) {
 void MakeReferenceInterval() {
   if (!rt::EditFieldExists(Item::RefLabel))
     MakeLabel(Item::RefLabel, "Reference interval (min)", RectOf(307, 110, 462, 125));
-  if (!rt::EditFieldExists(Item::RefField)) MakeNumberField(Item::RefField, refint, RectOf(330, 132, 420, 151));
+  if (!rt::EditFieldExists(Item::RefField))
+    MakeNumberField(Item::RefField, refint, RectOf(330, 132, 420, 151));
 }
 void MakeSequenceInterval() {
   if (!rt::EditFieldExists(Item::SeqLabel))
     MakeLabel(Item::SeqLabel, "Sequence interval (min)", RectOf(470, 110, 625, 125));
-  if (!rt::EditFieldExists(Item::SeqField)) MakeNumberField(Item::SeqField, switchint, RectOf(500, 132, 590, 151));
+  if (!rt::EditFieldExists(Item::SeqField))
+    MakeNumberField(Item::SeqField, switchint, RectOf(500, 132, 590, 151));
 }
 void RemoveReferenceInterval() {
   Remove(Item::RefLabel);
@@ -131,6 +139,12 @@ bool AnyDeviceChosen() {
   for (int16_t r = 1; r <= last && r <= 16; ++r)
     if (ChannelVariables[r][ChanField::Device] > 0) return true;
   return false;
+}
+
+// The "Setup OK" gate: the pattern's intervals, devices and reference devices are all set.
+bool SetupComplete() {
+  ReadIntervals();
+  return SwitchSetupComplete(SwitchingMode, AnyDeviceChosen(), refint, switchint, RefChan, RefChan2);
 }
 
 // ---- opening ------------------------------------------------------------------------------------
@@ -178,8 +192,8 @@ void BuildOptions() {
     bold.bold = true;
     rt::DrawText(335, 31, "standard ADC-1 output coding", bold, kBlack);
   } else {
-    rt::NewControl(Item::OneLine, rt::ControlType::RadioButton, "One Line per Device", RectOf(420, 7, 565, 27),
-                   ThreeBitWord() ? 1 : 2);
+    rt::NewControl(Item::OneLine, rt::ControlType::RadioButton, "One Line per Device",
+                   RectOf(420, 7, 565, 27), ThreeBitWord() ? 1 : 2);
     rt::NewControl(Item::ThreeBit, rt::ControlType::RadioButton, "Three-bit Word", RectOf(420, 30, 565, 50),
                    ThreeBitWord() ? 2 : 1);
     rt::DrawText(310, 31, "output code:", font, kBlack);
@@ -197,13 +211,15 @@ void BuildPatternList() {
   } else {
     Popup181(kPopupMenu);
   }
+  // A two-group pattern cannot be kept with a word coding: its one-group partner is.
+  if (WordLimitsToOneGroup() && TwoGroupPattern(p)) p = static_cast<int16_t>(p - 1);
   const int16_t control = ScopeChart() ? Item::ShortList : Item::FullList;
   rt::NewPopupControl(control, kPopupMenu, "", RectOf(359, 62, 622, 82), PatternListEntry(p, ScopeChart()));
   const char* label =
       ADC1() ? "Use Two Device Groups (1 to 3 and 4 to 6)" : "Use Two Device Groups (1 to 4 and 5 to 8)";
   const bool two = TwoGroupPattern(p);
   rt::NewControl(Item::TwoGroups, rt::ControlType::CheckBox, label, RectOf(333, 88, 630, 108),
-                 ThreeBitWord() || p == 9 ? 0 : (two ? 2 : 1));
+                 WordLimitsToOneGroup() || p == 9 ? 0 : (two ? 2 : 1));
   if (ScopeChart()) {
     SetState(Item::TwoGroups, 0);
     if (p == 8) p = 7;
@@ -221,14 +237,21 @@ void OpenSwitchWindow() {
   wssst();
   MENUID = 0;
   item = 0;
+  // The demonstration's three-bit word drives one device group: a two-group pattern
+  // moves to its one-group partner, as choosing the word in the window does, before
+  // anything is drawn for it.
+  if (External_AD == ExternalADCode::Demonstration && ThreeBitWord()) {
+    if (TwoGroupPattern(SwitchingMode)) SwitchingMode = PatternAfterGroupToggle(SwitchingMode, ScopeChart());
+    nGroups = 0;
+  }
   BuildFrame();
   BuildOptions();
   DRAWREFBUTTONS();
   DRAWREFLINE();
   BuildPatternList();
   const int16_t B = WindowBottom();
-  rt::NewControl(Item::Check, rt::ControlType::PushButton, "Check Configuration", RectOf(20, B - 78, 170, B - 56),
-                 1);
+  rt::NewControl(Item::Check, rt::ControlType::PushButton, "Check Configuration",
+                 RectOf(20, B - 78, 170, B - 56), 1);
   rt::NewControl(Item::Options, rt::ControlType::PushButton, "Switch Marker and Zeroing Options...",
                  RectOf(180, B - 78, 440, B - 56), 1);
   DrawDeviceRows(true);
@@ -236,7 +259,6 @@ void OpenSwitchWindow() {
   MakeIntervalFields();
   Action = 0;
   EventID = 0;
-  if (External_AD == ExternalADCode::Demonstration && ThreeBitWord()) nGroups = 0;
   BUILDEF(Item::Parking, "", 700, 700, 720, 716, 1, 0);
   rt::FocusEditField(Item::Parking);
   extswitchflag = 0;
@@ -247,6 +269,8 @@ void OpenSwitchWindow() {
   MakeTheDeviceButtons(DeviceCount());
   FixSWITCHBUTTON();
   sequentialLayout = SequentialPattern(SwitchingMode);
+  // The gate shows from the start whether the set-up as opened can be finished.
+  CHECKSWITCHDATA();
   rt::FlushWindow();
 }
 
@@ -515,9 +539,7 @@ void MakeIntervalFields() {
 
 void CHECKSWITCHDATA() {
   rt::SetOutputWindow(W);
-  ReadIntervals();
-  const bool ok = SwitchSetupComplete(SwitchingMode, AnyDeviceChosen(), refint, switchint, RefChan, RefChan2);
-  SetState(Item::SetupOK, ok ? 1 : 0);
+  SetState(Item::SetupOK, SetupComplete() ? 1 : 0);
 }
 
 void CHECKSWITCHBUTTON() {
@@ -568,7 +590,11 @@ void ExternalDeviceControl() {
     if (!rt::WindowExists(W)) break;
     rt::SetOutputWindow(W);
     if (Action == ActionCode::Key) {
-      FinishFlag = 1;
+      // Return finishes only what "Setup OK" would: an incomplete set-up stays open.
+      if (SetupComplete())
+        FinishFlag = 1;
+      else
+        zap();
       Action = 0;
     }
     if (extswitchflag == 1) MENUID = 0;

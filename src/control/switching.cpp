@@ -4,6 +4,7 @@
 
 #include "control/device_outputs.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -61,15 +62,8 @@ int32_t Now() {
 
 }  // namespace
 
-int16_t Group1LastDevice() {
-  return External_AD == ExternalADCode::ADC1 ? 3 : 4;
-}
-
-int32_t TicksAfter(float minutes, int32_t tick) {
-  const float t = minutes * 3600.0f + static_cast<float>(tick);
-  if (std::isnan(t) || t >= 2147483647.0f) return kNeverTick;
-  if (t <= -2147483648.0f) return INT32_MIN;
-  return static_cast<int32_t>(std::trunc(t));
+int32_t TicksAfter(float minutes, int32_t from) {
+  return ScheduleTick(static_cast<double>(minutes) * 3600.0 + static_cast<double>(from));
 }
 
 void SELECTNEXTVALVE() {
@@ -88,7 +82,7 @@ void SELECTNEXTVALVE() {
     SampleValve = DeviceOf(ch);
     return;
   }
-  const int16_t split = Group1LastDevice();
+  const int16_t split = GroupOneLastDevice(External_AD);
   const int ch1 = NextChannel(PresentChan, last, [split](int16_t d) { return d <= split; });
   if (ch1 != 0) {
     PresentChan = static_cast<int16_t>(ch1);
@@ -138,7 +132,12 @@ void SWITCHTOREFERENCE() {
   const int16_t a = RefChan, b = RefChan2;
   RefIsON = 1;
   DeviceInUse = a;
-  DeviceSwitch(SwitchOp::ToReference, a, b);
+  // Without a reference device every output is off: the reference is not on, and with
+  // no later reference period to come none is due again.
+  if (!DeviceSwitch(SwitchOp::ToReference, a, b)) {
+    RefIsON = 0;
+    if (!TimedSamplePeriods()) RefOnTime = kNeverTick;
+  }
   if (TwoGroups()) OldChan2 = b;
   if (TimedSamplePeriods()) RefOnTime = TicksAfter(switchint, RefOffTime);
   Tick();
@@ -152,10 +151,7 @@ void KeyboardReferenceON() {
     tick = Now();
     RefOffTime = TicksAfter(refint, tick);
   }
-  if (SwitchingMode != 0) {
-    RefIsON = 1;
-    DeviceSwitch(SwitchOp::KeyReference, a, b);
-  }
+  if (SwitchingMode != 0) RefIsON = DeviceSwitch(SwitchOp::KeyReference, a, b) ? 1 : 0;
   OldChan = a;
   if (TwoGroups()) OldChan2 = b;
   Tick();
@@ -175,6 +171,10 @@ void KeyboardSampleON() {
 void DIRECTSWITCH(int16_t n) {
   if (SwitchingMode <= 0 || TwoGroups()) return;
   DeviceSwitch(SwitchOp::Direct, n, 0);
+  // The sample takers go by the device now on: the one switched to is recorded, not
+  // zeroed. The sample device, the reference flag and the schedule stay as they were.
+  OldChan = n;
+  DeviceInUse = n;
   Tick();
 }
 

@@ -6,13 +6,9 @@
 
 namespace mv {
 
-// The highest device of group 1 with two device groups: 3 with the RMS ADC-1 (whose
-// six devices the switching set-up shows as 1 to 3 and 4 to 6), else 4.
-int16_t Group1LastDevice();
-
-// trunc(minutes x 3600 + tick) in single precision, as switching times are computed;
-// a result past the 32-bit range is "never" (kNeverTick), never a wrapped time.
-int32_t TicksAfter(float minutes, int32_t tick);
+// trunc(minutes x 3600 + from), in double so that whole ticks survive long runs; a result
+// past the 32-bit range is "never" (kNeverTick), never a wrapped time.
+int32_t TicksAfter(float minutes, int32_t from);
 
 void SELECTNEXTVALVE();
 void SWITCHTOSAMPLE();

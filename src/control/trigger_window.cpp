@@ -98,9 +98,10 @@ void BuildTriggerWindow() {
   EFBackColor = 6;
   BUILDEF(TriggerItem::InputField, NumText(input), 235, I(314 + d), 270, I(330 + d), 3, 2);
   rt::SetEditFont(TriggerItem::InputField, KitFont(3, 15));
-  rt::NewControl(TriggerItem::Exceed, rt::ControlType::RadioButton, "     Exceed:", RectOf(348, 162, 455, 182), 1);
-  rt::NewControl(TriggerItem::FallBelow, rt::ControlType::RadioButton, " Fall Below:", RectOf(348, 185, 455, 205),
-                 1);
+  rt::NewControl(TriggerItem::Exceed, rt::ControlType::RadioButton,
+                 "     Exceed:", RectOf(348, 162, 455, 182), 1);
+  rt::NewControl(TriggerItem::FallBelow, rt::ControlType::RadioButton,
+                 " Fall Below:", RectOf(348, 185, 455, 205), 1);
   EFBackColor = 7;
   BUILDEF(TriggerItem::LevelField, NumText(triggerval), 461, 167, 590, 198, 3, 2);
   rt::SetEditFont(TriggerItem::LevelField, KitFont(3, 24));
@@ -109,7 +110,8 @@ void BuildTriggerWindow() {
                  RectOf(420, 323 + d, 600, 345 + d), 1);
   const int width = PrefsArray[PrefsSlot::WindowWidth];
   if (width >= 800)
-    rt::NewControl(TriggerItem::Help, rt::ControlType::PushButton, "?", RectOf(350, 323 + d, 405, 345 + d), 1);
+    rt::NewControl(TriggerItem::Help, rt::ControlType::PushButton, "?", RectOf(350, 323 + d, 405, 345 + d),
+                   1);
   rt::FlushWindow();
   if (PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0 && width > 640) {
     DoHelpWindow(kHelpTopic);
@@ -153,8 +155,13 @@ void ToggleTriggering() {
 // One click; true when it ends the loop.
 bool TriggerClick(int16_t id) {
   if (id >= 1 && id <= TriggerItem::ExtraInput) {
-    if (id <= Channels() || (id == TriggerItem::ExtraInput && ExtraTriggerInputAvailable(Channels()))) {
+    if (id <= Channels()) {
       TriggerChan = id;
+      MarkRadios();
+    } else if (id == TriggerItem::ExtraInput && ExtraTriggerInputAvailable(Channels())) {
+      // The extra input is kept as 16, its record's number: with fewer than sixteen
+      // channels that names no channel, and a set-up file stores it as it is.
+      TriggerChan = kExtraTriggerInput;
       MarkRadios();
     }
   } else if (id == TriggerItem::Exceed || id == TriggerItem::FallBelow) {

@@ -13,6 +13,9 @@ constexpr int16_t ExtraInput = 17, Exceed = 18, FallBelow = 19, OK = 20, Activat
 constexpr int16_t LevelField = 101, InputField = 102;
 }  // namespace TriggerItem
 
+// TriggerChan for the extra A/D input: the number of the channel record it borrows.
+constexpr int16_t kExtraTriggerInput = 16;
+
 // The input gain implied by a trigger level: 1 from 2.5 in magnitude, then 2, 5,
 // 10, 20 and 50, and 100 below 0.05.
 int16_t TriggerGainForLevel(float level);

@@ -154,6 +154,27 @@ const InterfaceRow& InterfaceFor(int16_t code) {
 bool IsInterfaceCode(int16_t code) {
   return (code >= 1 && code <= 9) || code == 11;
 }
+OverRangeRule OverRangeRuleFor(int16_t code) {
+  switch (code) {
+    case 0:
+      return {5.0f, "v< -5 or v > 5"};  // demonstration
+    case 1:
+      return {5.0f, "v<-5 or v > 5"};  // Sable UI2
+    case 3:
+    case 4:
+      return {3.5f, "v<-3.5 or v > 3.5"};  // DT500/DT600, DT50
+    case 5:
+      return {10.0f, "v<-10 or v > 10"};  // DT800
+    case 6:
+    case 7:
+      return {3.0f, "v<-3 or v > 3"};  // DT80, DT85
+    case 9:
+      return {0.42f, "v<-0.42 or v > 0.42"};  // ADC-1
+    default:
+      return {2.5f, "v<-2.5 or v > 2.5"};  // UI3, ADAM, streaming input
+  }
+}
+
 bool IsDataTakerCode(int16_t code) {
   return code >= 3 && code <= 7;
 }
@@ -271,7 +292,9 @@ std::array<std::optional<bool>, 9> DAMenuStates(int16_t code) {
     if (code == 3 || code == 4 || code == 11)
       states[i] = false;
     else if (IsDT800FamilyCode(code))
-      states[i] = i == 4 || i == 5 ? std::optional<bool>(false) : std::nullopt;
+      // One analog output: output 2's script (4) and the feedback that drives output 2
+      // (2 and 5) are dimmed.
+      states[i] = i == 2 || i == 4 || i == 5 ? std::optional<bool>(false) : std::nullopt;
     else
       states[i] = true;
   }

@@ -90,6 +90,15 @@ SableFirmware JudgeSableFirmware(int16_t code, std::string_view reply);
 // 13 an ADAM-4017, 14 an ADAM-4019, 0 anything else.
 int16_t SecondAdamModuleCode(std::string_view identification);
 
+// ---- input range -----------------------------------------------------------------------------
+// The input range of an interface: a reading at or beyond +-volts counts as over range,
+// and the alarm log states that same rule as text, so the two can never disagree.
+struct OverRangeRule {
+  float volts = 0.0f;
+  const char* text = "";
+};
+OverRangeRule OverRangeRuleFor(int16_t code);
+
 // ---- the D-A menu -------------------------------------------------------------------------
 // States of the D-A menu's items 1 to 8 for an interface (index 0 unused): true enabled,
 // false disabled, nothing when the item keeps its state.

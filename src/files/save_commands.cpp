@@ -6,6 +6,7 @@
 
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "devices/state.h"
 #include "files/ascii_warn.h"
 #include "files/data_file_save.h"
@@ -50,11 +51,6 @@ std::string FolderOf(const std::string& path) {
 }
 std::string InFolder(const std::string& folder, const std::string& name) {
   return (fs::path(folder) / name).string();
-}
-
-int32_t TicksFrom(double ticks) {
-  if (!(ticks < kNeverTick)) return kNeverTick;
-  return ticks <= -2'147'483'648.0 ? INT32_MIN : static_cast<int32_t>(ticks);
 }
 
 void MarkUnsaved() {
@@ -102,26 +98,9 @@ void RestartPeriodClocks() {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
   const double now = rt::TickCount();
-  TimeAtStart = TicksFrom(now);
-  NextSAVEtime = TicksFrom(now + TimedSaveINTERVAL);
-  RefOffTime = TicksFrom(now + static_cast<double>(refint) * 3'600);
-  RefOnTime = TicksFrom(now + static_cast<double>(MaxSamples) * ChartIntervalInSeconds * 59.99 -
-                        static_cast<double>(refint) * 3'600);
-  CycleTime = TicksFrom(static_cast<double>(RefOffTime) + static_cast<double>(switchint) * 3'600);
-  // Patterns without a timed cycle keep their timers off, as at the run's start.
-  const int16_t p = SwitchingMode;
-  if (p == 1 || p == 2 || p == 7 || p == 8 || p == 9) CycleTime = kNeverTick;
-  if (p == 0) RefOffTime = RefOnTime = CycleTime = kNeverTick;
+  TimeAtStart = ScheduleTick(now);
+  NextSAVEtime = ScheduleTick(now + TimedSaveINTERVAL);
   Nmarkers = 0;
-}
-
-void AdvanceSwitching() {
-  if (SwitchingMode != 0) {
-    if (SwitchingMode != 9) PresentChan = 0;
-    files_hooks::SELECTNEXTVALVE();
-  }
-  OldChan = SampleValve;
-  OldChan2 = SampleValve2;
 }
 
 void StartPeriodRecord() {
@@ -320,7 +299,7 @@ void RestartScheduleAfterBackup(double dueBefore, double heldFrom) {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
   NoteChartScheduleHeld(ChartTiming, dueBefore, heldFrom, TimeOfNextChartSample);
-  NextSAVEtime = TicksFrom(static_cast<double>(rt::TickCount()) + TimedSaveINTERVAL);
+  NextSAVEtime = ScheduleTick(static_cast<double>(rt::TickCount()) + TimedSaveINTERVAL);
 }
 
 void ClearBackupClick() {
@@ -390,7 +369,7 @@ void AUTOSAVE() {
   else
     ShowFailure(kNextFileField, " save failed");
   RestartPeriodClocks();
-  AdvanceSwitching();
+  SwitchingAtPeriodStart(rt::TickCount());
   StartPeriodRecord();
   // The new period has not been saved: the data-loss guard must cover it.
   MarkUnsaved();

@@ -408,22 +408,35 @@ class StaticTextLabel final : public QLabel {
       return;
     }
     const QRect area = contentsRect();
-    QString shown = text();
-    shown.replace('\n', ' ');
-    QFont f = font();
-    int px = QFontInfo(f).pixelSize();
-    while (px > kSmallestPixels && QFontMetrics(f).horizontalAdvance(shown) > area.width())
-      f.setPixelSize(--px);
-    const QFontMetrics fits(f);
-    shown = fits.elidedText(shown, Qt::ElideRight, area.width());
+    // Fitting measures and shapes the text at every size it tries; a readout is
+    // repainted many times a second, mostly with a text and width it had before.
+    if (!(text() == fit_.text && area.width() == fit_.width && font() == fit_.base)) Fit(area.width());
     QPainter p(this);
-    p.setFont(f);
+    p.setFont(fit_.font);
     style()->drawItemText(&p, area, static_cast<int>(alignment()) | Qt::TextSingleLine, palette(),
-                          isEnabled(), shown, foregroundRole());
+                          isEnabled(), fit_.shown, foregroundRole());
   }
 
  private:
   static constexpr int kSmallestPixels = 7;
+
+  void Fit(int width) {
+    QString shown = text();
+    shown.replace('\n', ' ');
+    QFont f = font();
+    int px = QFontInfo(f).pixelSize();
+    while (px > kSmallestPixels && QFontMetrics(f).horizontalAdvance(shown) > width) f.setPixelSize(--px);
+    fit_ = {text(), width, font(), f, QFontMetrics(f).elidedText(shown, Qt::ElideRight, width)};
+  }
+
+  // The last fitting: for this text, width and font, draw `shown` in `font`.
+  struct Fitted {
+    QString text;
+    int width = -1;
+    QFont base, font;
+    QString shown;
+  };
+  Fitted fit_;
 };
 
 // Several-line fields keep CR line ends in the program; Qt wants "\n".
@@ -487,7 +500,10 @@ void SetEditText(int16_t number, std::string_view text) {
   if (!f || !f->widget) return;
   if (auto* e = qobject_cast<QLineEdit*>(f->widget.data())) e->setText(FieldText(text));
   else if (auto* p = qobject_cast<QPlainTextEdit*>(f->widget.data())) p->setPlainText(FieldText(text));
-  else if (auto* l = qobject_cast<QLabel*>(f->widget.data())) l->setText(FieldText(text));
+  else if (auto* l = qobject_cast<QLabel*>(f->widget.data())) {
+    // A label is repainted only when its text changed.
+    if (QString t = FieldText(text); t != l->text()) l->setText(t);
+  }
 }
 
 std::string EditText(int16_t number) {
@@ -505,10 +521,16 @@ void SetEditColors(int16_t number, RGBColor text, RGBColor background) {
   FieldRec* f = FindField(number);
   if (!f || !f->widget) return;
   QPalette pal = f->widget->palette();
-  pal.setColor(QPalette::Text, ToQColor(text));
-  pal.setColor(QPalette::WindowText, ToQColor(text));
-  pal.setColor(QPalette::Base, ToQColor(background));
-  pal.setColor(QPalette::Window, ToQColor(background));
+  const QColor fore = ToQColor(text), back = ToQColor(background);
+  // The recording sets a readout's colours with every sample: only a change repaints.
+  if (f->widget->autoFillBackground() && pal.color(QPalette::Text) == fore &&
+      pal.color(QPalette::WindowText) == fore && pal.color(QPalette::Base) == back &&
+      pal.color(QPalette::Window) == back)
+    return;
+  pal.setColor(QPalette::Text, fore);
+  pal.setColor(QPalette::WindowText, fore);
+  pal.setColor(QPalette::Base, back);
+  pal.setColor(QPalette::Window, back);
   f->widget->setPalette(pal);
   f->widget->setAutoFillBackground(true);
 }

@@ -7,6 +7,7 @@
 #include "acquisition/markers.h"
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "control/switching.h"
 #include "conversions/state.h"
 #include "devices/connection.h"
 #include "devices/dispatcher.h"
@@ -176,7 +177,7 @@ void ResetRunValues() {
   SampleRateChanged = 0;
   NumberOfNotes = 0;
   NoteWindowIsOpen = 0;
-  acq_hooks::SWITCHTOREFERENCE();
+  SWITCHTOREFERENCE();
   StartChartSchedule();
 }
 
@@ -267,7 +268,7 @@ void PrepareSetUp() {
   Step("preparation");
   HowManyHardwareADinputs();
   AOmenuAdjust();
-  if (SwitchingMode != SwitchingPatternCode::Off) acq_hooks::SWITCHTOREFERENCE();
+  if (SwitchingMode != SwitchingPatternCode::Off) SWITCHTOREFERENCE();
 }
 
 void SetUpChannels() {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "acquisition/state.h"
+#include "control/analog_output.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -169,6 +170,8 @@ void QuitProgram() {
   } reset;
   MAKESURE(kQuitKind);
   if (PrefsArray[PrefsSlot::GuardAnswer] != 1) return;
+  // Output volts still held back by the half-second gate go out before the program ends.
+  FlushAOvolts();
   if (External_AD != ExternalADCode::Demonstration || DemonstrationMODE != 0) commands::TURNVALVESOFF();
   rt::WaitForSoundEnd();
   rt::ExitProgram(0);

@@ -7,8 +7,10 @@
 #include "acquisition/markers.h"
 #include "acquisition/state.h"
 #include "acquisition/view_colours.h"
+#include "control/analog_output.h"
 #include "control/output_scripts.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/state.h"
@@ -144,7 +146,7 @@ RunFacts CloseTheRun() {
   PresentChan = 0;
   OldChan = SampleValve;
   OldChan2 = SampleValve2;
-  acq_hooks::SWITCHTOREFERENCE();
+  SwitchingAtRunEnd();
 
   nSamples = Sample;
   Sample = SampleAfterRun(Sample);
@@ -309,6 +311,7 @@ void ChangeModeCommand() {
 }
 
 void Shutdown() {
+  FlushAOvolts();
   if (DemonstrationMODE == 0 && External_AD != ExternalADCode::Demonstration && On(PrefsSlot::SerialPortOpen))
     commands::TURNVALVESOFF();
   rt::WaitForSoundEnd();

@@ -104,7 +104,6 @@ void InstallServices() {
   InstallAcquisitionScreen();
   commands::DRAWSCREEN = [](int16_t start) { DRAWSCREEN(start); };
   commands::MakeAcquisitionTOOLBAR = [](int16_t flag) { MakeAcquisitionTOOLBAR(flag); };
-  screen_hooks::SELECTNEXTVALVE = [] { setup_hooks::SELECTNEXTVALVE(); };
   setup_hooks::CLEARARRAY = [] { CLEARARRAY(); };
 
   // Saves: the commands, the automatic saves of the recording loops, and what the

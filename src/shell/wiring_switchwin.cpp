@@ -3,6 +3,7 @@
 #include "control/sequence_labels.h"
 #include "control/switch_options_window.h"
 #include "control/switch_window.h"
+#include "control/switching.h"
 #include "control/zero_link_window.h"
 #include "setup/entry_points.h"
 #include "shell/commands.h"
@@ -16,7 +17,7 @@ void InstallWindows_switchwin() {
   setup_hooks::ExternalDeviceControl = [] { ExternalDeviceControl(); };
   // Its move to the reference state goes through the recording hook (looked up at each
   // call); the zero-link, options and colour windows are called directly.
-  switch_window_hooks::SWITCHTOREFERENCE = [] { acq_hooks::SWITCHTOREFERENCE(); };
+  switch_window_hooks::SWITCHTOREFERENCE = [] { SWITCHTOREFERENCE(); };
   switch_window_hooks::EXTRAZERO = [] { EXTRAZERO(); };
   switch_window_hooks::SetSwitchOptions = [] { SetSwitchOptions(); };
   switch_window_hooks::COLORSELECT = [] { setup_hooks::COLORSELECT(); };

@@ -46,6 +46,7 @@ class AcqTest : public ProgramTest {
     SetChannels(2);
     ChartIntervalInSeconds = 0.1;
     MaxSamples = 10;
+    RefOnTime = RefOffTime = CycleTime = kNeverTick;  // no timed switch unless a test sets one
     PrefsArray[PrefsSlot::WindowWidth] = 800;
     ScreenCapacity = 801;
     ShowDisplays = 1;
@@ -94,14 +95,10 @@ class AcqTest : public ProgramTest {
     ClearXYPlot = note("ClearXYPlot");
     RedrawXY = note("RedrawXY");
     PlotNewestXYPoint = note("PlotNewestXYPoint");
-    SWITCHTOSAMPLE = note("SWITCHTOSAMPLE");
-    SWITCHTOREFERENCE = note("SWITCHTOREFERENCE");
-    CYCLECHANNELS = note("CYCLECHANNELS");
-    KeyboardSampleON = note("KeyboardSampleON");
-    KeyboardReferenceON = note("KeyboardReferenceON");
-    DIRECTSWITCH = [this](int16_t d) { calls.push_back("DIRECTSWITCH " + std::to_string(d)); };
     HandleAlertSounds = note("HandleAlertSounds");
     checkAOscript = note("checkAOscript");
+    checkFEEDBACKLoop = note("checkFEEDBACKLoop");
+    PumpAOvolts = note("PumpAOvolts");
     FirstMarkerCheck = note("FirstMarkerCheck");
     Q_Key_check = note("Q_Key_check");
     X_Key_check = note("X_Key_check");

@@ -49,13 +49,13 @@ TEST_F(ChartLoopTest, UnstoppedRunOfTenTakesElevenSamplesOnTheGrid) {
   EXPECT_EQ(ChartDataArray.HighestColumn(2), 10);
 }
 
-TEST_F(ChartLoopTest, LateLoopCatchesUpWithoutSkippingOrDrift) {
+TEST_F(ChartLoopTest, SmallLatenessIsCaughtUpWithoutSkippingOrDrift) {
   MaxSamples = 30;
   bool stalled = false;
   script = [&] {
     if (!stalled && Sample >= 5) {
       stalled = true;
-      rt::AdvanceVirtualClock(0.53);  // a slow redraw or serial read
+      rt::AdvanceVirtualClock(0.53);  // a slow redraw or serial read, well below 2 s
     }
   };
   EXPECT_EQ(Record(), RunEnd::SamplesDone);
@@ -66,10 +66,46 @@ TEST_F(ChartLoopTest, LateLoopCatchesUpWithoutSkippingOrDrift) {
     if (taken_[i] - dues[i] > 1e-6) ++burst;
   }
   // About 5 samples fell due during the stall; they follow back to back, and the
-  // samples after them are on time again.
+  // samples after them are on time again. No gap is recorded.
   EXPECT_GE(burst, 5);
   EXPECT_LE(burst, 6);
   EXPECT_NEAR(taken_.back(), GridTime(start, 30, 0.1), 2e-6);
+  EXPECT_EQ(Nmarkers, 0);
+  EXPECT_EQ(totalPauseDuration, 0.0f);
+}
+
+// A schedule left further behind than max(5 intervals, 2 s) restarts from now: the
+// samples the stall owes are not taken back to back (their times in the file would be
+// wrong); the gap shows as a pause marker, in the pause log and in the paused time.
+TEST_F(ChartLoopTest, ScheduleFarBehindRestartsFromNowWithoutABurst) {
+  MaxSamples = 30;
+  OpenAcquisitionWindow();
+  bool stalled = false;
+  double resumed = 0;
+  script = [&] {
+    if (!stalled && Sample >= 5) {
+      stalled = true;
+      rt::AdvanceVirtualClock(3.0);
+      resumed = GetCurrentTimeInSeconds();
+    }
+  };
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  ASSERT_EQ(dues.size(), 31u);
+  int late = 0;
+  for (int i = 0; i < 31; ++i) late += taken_[i] - dues[i] > 1e-6;
+  EXPECT_LE(late, 1) << "only the sample due during the stall is taken late";
+  // From the re-anchored sample on the grid is kept again, from the resume.
+  int first = -1;
+  for (int i = 0; i < 31 && first < 0; ++i)
+    if (dues[i] >= resumed - 1e-9) first = i;
+  ASSERT_GT(first, 0);
+  for (int i = first; i < 31; ++i) EXPECT_NEAR(dues[i], resumed + 0.1 * (i - first), kGridTolerance) << i;
+  ASSERT_EQ(MarkerCodes(), std::vector<int32_t>{kPauseMarkerCode});
+  EXPECT_EQ(MarkersArray[1].sample, first) << "the marker stands at the gap's first sample";
+  EXPECT_NEAR(totalPauseDuration * 60.0, resumed - dues[first - 1] - 0.1, 0.01);
+  EXPECT_EQ(CumulativePauseContainer.find("Readings failed or lagged"),
+            CumulativePauseContainer.rfind("Readings failed or lagged"));
+  EXPECT_NE(CumulativePauseContainer.find("Readings failed or lagged"), std::string::npos);
 }
 
 TEST_F(ChartLoopTest, EscapeStopsARunWhoseReadsAreSlowerThanItsInterval) {
@@ -120,7 +156,14 @@ TEST_F(ChartLoopTest, TimedBackupReanchorsTheGrid) {
 TEST_F(ChartLoopTest, HeldKeyActsOncePer30Ticks) {
   MaxSamples = 40;
   std::vector<int64_t> at;
-  acq_hooks::KeyboardSampleON = [&] { at.push_back(Tick()); };
+  // Each sample switch of the held key ends with its tick sound.
+  SwitchingMode = SwitchingPatternCode::Keyboard;
+  SampleValve = 2;
+  Sound_Is_On = 1;
+  ChartIntervalInSeconds = 0.25;  // long enough an interval for the switch's tick
+  rt::SetSoundSink([&](const std::string& path) {
+    if (test::SoundFileName(path) == "tick.mp3") at.push_back(static_cast<int64_t>(rt::TickCount()));
+  });
   const int64_t begin = Tick() + 10;
   script = [&] {
     if (Tick() == begin) Hold({rt::key::Equal});
@@ -233,10 +276,13 @@ TEST_F(ChartLoopTest, DigitSetsTheKeyboardValueAndOptionDigitSwitches) {
     if (Tick() == begin + 40) Hold({rt::key::Option, rt::key::N5});
     if (Tick() == begin + 42) ReleaseAll();
   };
+  SwitchingMode = SwitchingPatternCode::Keyboard;
+  OldChan = 1;
   Record();
   EXPECT_EQ(ASCIIvalue, 3);
   EXPECT_EQ(MarkerCodes(), std::vector<int32_t>{'3'});
-  EXPECT_EQ(Count("DIRECTSWITCH 5"), 1);
+  EXPECT_EQ(OldChan, 5) << "Option-5 switched to device 5, and its samples are recorded";
+  EXPECT_EQ(DeviceInUse, 5);
 }
 
 TEST_F(ChartLoopTest, BackupCommandKeepsTheKeyboardValue) {
@@ -352,18 +398,12 @@ TEST_F(ChartLoopTest, TimedSwitchingMarksTheSwitches) {
   RefOffTime = static_cast<int32_t>(Tick() + 20);
   RefOnTime = static_cast<int32_t>(Tick() + 40);
   RefIsON = 1;
-  acq_hooks::SWITCHTOSAMPLE = [&] {
-    calls.push_back("SWITCHTOSAMPLE");
-    RefIsON = 0;
-    RefOffTime = kNeverTick;
-  };
-  acq_hooks::SWITCHTOREFERENCE = [&] {
-    calls.push_back("SWITCHTOREFERENCE");
-    RefIsON = 1;
-  };
+  RefChan = 1;
+  SampleValve = 2;
   Record();
-  EXPECT_EQ(Count("SWITCHTOSAMPLE"), 1);
-  EXPECT_EQ(Count("SWITCHTOREFERENCE"), 1);
+  EXPECT_EQ(RefIsON, 1) << "back at the reference at its time";
+  EXPECT_EQ(OldChan, 2) << "the sample device was switched on between";
+  EXPECT_EQ(RefOffTime, kNeverTick) << "one sample period only";
   EXPECT_EQ(MarkerCodes(), (std::vector<int32_t>{'S', 'R'}));
   EXPECT_EQ(MarkersArray[1].code, 'S');
 }

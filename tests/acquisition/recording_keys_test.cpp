@@ -78,16 +78,20 @@ TEST_F(AddTimeTest, LengthensTheRunByOneScreenUpToTheLimit) {
 TEST_F(AddTimeTest, MovesAClosingReferenceLater) {
   SwitchingMode = SwitchingPatternCode::StartEnd;
   RefOnTime = 10'000;
+  RefIsON = 1;
+  SampleValve = 2;
   ChartIntervalInSeconds = 0.5;
   AddSomeTIME();
   EXPECT_EQ(RefOnTime, 10'000 + 800 * 30);
-  EXPECT_EQ(Count("SWITCHTOSAMPLE"), 1);
+  EXPECT_EQ(RefIsON, 0) << "back to the sample device";
+  EXPECT_EQ(OldChan, 2);
   EXPECT_EQ(NewScreen, 1);
 
   SwitchingMode = SwitchingPatternCode::Periodic;
+  RefIsON = 1;
   AddSomeTIME();
   EXPECT_EQ(RefOnTime, 10'000 + 800 * 30);
-  EXPECT_EQ(Count("SWITCHTOSAMPLE"), 1);
+  EXPECT_EQ(RefIsON, 1) << "a periodic pattern keeps its own times";
 }
 
 TEST_F(AddTimeTest, ReferenceTimeSaturatesInsteadOfWrapping) {

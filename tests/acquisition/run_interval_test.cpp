@@ -6,6 +6,9 @@
 #include <filesystem>
 
 #include "acq_fixture.h"
+#include "acquisition/schedule_gap.h"
+#include "devices/scripted_port.h"
+#include "devices/serial_port.h"
 #include "files/entry_points.h"
 #include "files/save_commands.h"
 #include "files/state.h"
@@ -106,6 +109,75 @@ TEST_F(RunIntervalTest, EachPeriodFileStoresTheIntervalOfItsOwnPeriod) {
     const fs::path file = docs / ("run " + std::to_string(n) + ".kstr");
     EXPECT_EQ(StoredChartInterval(file), 0.1f) << file;
   }
+}
+
+// A UI3 that answers each request at once, except while `silent` says it is silent.
+class SilencingUI3 : public ScriptedSerialPort {
+ public:
+  explicit SilencingUI3(std::function<bool()> silent) : silent_(std::move(silent)) {}
+  bool Write(std::string_view bytes) override {
+    if (!silent_()) ReplyNext(std::string("\x00\x80", 2));
+    return ScriptedSerialPort::Write(bytes);
+  }
+
+ private:
+  std::function<bool()> silent_;
+};
+
+// A UI3 silent for 30 s in a 0.1 s recording: each read waits out its time-out, and
+// the schedule falls further behind than 2 s again and again. The recording restarts
+// its schedule instead of taking the missed samples back to back afterwards: one gap
+// with one pause marker and one pause-log line, the file's interval still 0.1 s, and
+// after the gap as many samples as its time allows.
+TEST_F(RunIntervalTest, AUI3SilentFor30SecondsLeavesOneMarkedGapAndNoBurst) {
+  SetChannels(1);
+  MaxSamples = 5000;
+  DemonstrationMODE = 0;
+  External_AD = ExternalADCode::SableUI3;
+  const double start = GetCurrentTimeInSeconds();
+  const double silentFrom = start + 5, silentTo = start + 35, stopAt = start + 45;
+  InstallSerialPort(std::make_unique<SilencingUI3>([&] {
+    const double now = GetCurrentTimeInSeconds();
+    return now >= silentFrom && now < silentTo;
+  }));
+  script = [&] {
+    if (GetCurrentTimeInSeconds() >= stopAt) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+  CloseSerialPort();
+
+  int gaps = 0;
+  for (int m = 1; m <= Nmarkers; ++m) gaps += MarkersArray[m].code == kPauseMarkerCode;
+  EXPECT_EQ(gaps, 1) << "one marker for the whole gap";
+  const std::string line = "Readings failed or lagged for";
+  const std::size_t at = CumulativePauseContainer.find(line);
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(CumulativePauseContainer.find(line, at + 1), std::string::npos) << "one pause-log line";
+  EXPECT_GT(totalPauseDuration * 60, 20.0f);
+  EXPECT_LT(totalPauseDuration * 60, 30.0f);
+
+  // No burst: the lateness never exceeds the far-behind limit and a read's time-out,
+  // and no long run of samples is taken back to back.
+  int backToBack = 0, longest = 0;
+  for (std::size_t i = 0; i < dues.size(); ++i) {
+    EXPECT_LT(taken_[i] - dues[i], FarBehindLimit(0.1) + 1.2) << "sample " << i;
+    backToBack = i > 0 && taken_[i] - taken_[i - 1] < 0.001 ? backToBack + 1 : 0;
+    longest = std::max(longest, backToBack);
+  }
+  EXPECT_LE(longest, 20) << "at most the 2 s the rule lets a schedule catch up";
+
+  // After the gap (from the schedule's last restart, within a time-out of the end of
+  // the silence): every sample its time allows, on time at the end.
+  std::size_t restart = 0;
+  for (std::size_t i = 1; i < dues.size(); ++i)
+    if (dues[i] - dues[i - 1] > 0.1 + 1e-6) restart = i;
+  ASSERT_GT(restart, 0u);
+  EXPECT_GE(dues[restart], silentTo - 1.2);
+  EXPECT_LE(dues[restart], silentTo + 1.2);
+  const double allowed = (taken_.back() - dues[restart]) / 0.1 + 1;
+  EXPECT_NEAR(static_cast<double>(dues.size() - restart), allowed, 1.0);
+  EXPECT_NEAR(taken_.back(), dues.back(), 1e-6);
+  EXPECT_EQ(QuickSavedInterval(), 0.1f);
 }
 
 }  // namespace

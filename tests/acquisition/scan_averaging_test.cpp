@@ -96,8 +96,14 @@ TEST_F(ScanTest, HeldKeyActsOncePer15Ticks) {
   readSeconds = 0.005;
   MaxSamples = 3;
   std::vector<int64_t> at;
-  acq_hooks::KeyboardSampleON = [&] { at.push_back(rt::TickCount()); };
-  script = [] {
+  // Each sample switch of the held key ends with its tick sound.
+  SwitchingMode = SwitchingPatternCode::Keyboard;
+  SampleValve = 2;
+  Sound_Is_On = 1;
+  rt::SetSoundSink([&](const std::string& path) {
+    if (test::SoundFileName(path) == "tick.mp3") at.push_back(static_cast<int64_t>(rt::TickCount()));
+  });
+  script = [&] {
     if (Sample >= 1 && Sample < 3)
       Hold({rt::key::Equal});
     else

@@ -143,18 +143,14 @@ TEST_F(ScopeChartTest, RunOfTenFillsColumnsOneToElevenWithGatheredMeans) {
 TEST_F(ScopeChartTest, TheReferenceIsSwitchedOnOnceWhenItsTimeHasCome) {
   // Pattern 3 with the reference due from the start: one switch and one "R" marker,
   // not one on every pass of the loop.
-  int switches = 0;
-  acq_hooks::SWITCHTOREFERENCE = [&] {
-    ++switches;
-    RefIsON = 1;
-  };
   SwitchingMode = 3;
+  RefChan = 1;
   RefIsON = 0;
   RefOnTime = 0;
   RefOffTime = std::numeric_limits<int32_t>::max();
   PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
   EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
-  EXPECT_EQ(switches, 1);
+  EXPECT_EQ(RefIsON, 1);
   int references = 0;
   for (int m = 1; m <= Nmarkers; ++m) references += MarkersArray[m].code == 'R';
   EXPECT_EQ(references, 1);
@@ -248,6 +244,34 @@ TEST_F(ScopeChartPauseTest, APauseLeavesItsMarkerAndNoBurstOfScopePoints) {
   int pauseMarkers = 0;
   for (int m = 1; m <= Nmarkers; ++m) pauseMarkers += MarkersArray[m].code == kPauseMarkerCode;
   EXPECT_EQ(pauseMarkers, 1);
+}
+
+TEST_F(ScopeChartTest, AStallLongerThanTwoSecondsRestartsBothSchedulesAndMarksTheGap) {
+  // Both schedules restart from the end of a 3 s stall: no burst of scope steps or
+  // chart points, and one pause marker in the chart for the gap.
+  MaxSamples = 60;
+  const double start = GetCurrentTimeInSeconds();
+  bool stalled = false;
+  script = [&] {
+    if (!stalled && Sample >= 5) {
+      stalled = true;
+      rt::AdvanceVirtualClock(3.0);
+    }
+  };
+  SetSampleTimingTap([this](double due, double taken) {
+    dues.push_back(due);
+    taken_.push_back(taken);
+  });
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  const double sampling = GetCurrentTimeInSeconds() - start - 3.0;
+  EXPECT_LT(TotScopeSample, sampling / ScopeIntervalInSeconds + 20) << "no scope points for the stall";
+  int late = 0;
+  for (std::size_t i = 0; i < dues.size(); ++i) late += taken_[i] - dues[i] > 1.0 / 60 + 1e-6;
+  EXPECT_LE(late, 1) << "no chart points for the stall";
+  int gaps = 0;
+  for (int m = 1; m <= Nmarkers; ++m) gaps += MarkersArray[m].code == kPauseMarkerCode;
+  EXPECT_EQ(gaps, 1);
+  EXPECT_GT(totalPauseDuration * 60, 2.5f);
 }
 
 TEST_F(ScopeChartPauseTest, APauseInsideASweepLeavesTheSavedSweepsIntervalAsAsked) {
@@ -363,6 +387,8 @@ TEST_F(ScopeChartNoteTest, AnOkClickAtTheInstantOfTheLastKeystrokeStoresTheNote)
 
 TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks) {
   MaxSamples = 200;
+  SwitchingMode = SwitchingPatternCode::Keyboard;
+  OldChan = 1;
   PrefsArray[PrefsSlot::Automarkers] = 1;
   const int64_t begin = Tick();
   script = [&] {
@@ -377,7 +403,7 @@ TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks
   };
   EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
   EXPECT_EQ(ScopeCount, 1);
-  EXPECT_EQ(Count("DIRECTSWITCH 3"), 1);
+  EXPECT_EQ(OldChan, 3) << "Option-3 switched to device 3";
   ASSERT_EQ(Nmarkers, 2);
   EXPECT_EQ(MarkersArray[1].code, '1') << "the sweep's automatic marker";
   EXPECT_EQ(MarkersArray[2].code, '3') << "a typed digit, once";
@@ -408,6 +434,50 @@ TEST_F(ScopeChartTest, EachRunStartsItsAutomaticMarkersAtTheFirstDigit) {
     EXPECT_EQ(MarkersArray[2].code, '2') << "run " << run;
   }
   SetScreenSizeOverride(0, 0);
+}
+
+TEST_F(ScopeChartTest, ARecordingShowsItsGapNoteAndSwitchMarkers) {
+  // On the real screen: a reference switch (with its "R" marker), the note icon's "^"
+  // with the note stored, and a stall longer than 2 s leaving the pause marker where
+  // sampling went on; all drawn in the chart strips below the scope.
+  MaxSamples = 120;
+  SetScreenSizeOverride(1024, 768);
+  screen_hooks::Reset();
+  services::HandleNotes = [] { HandleNotes(); };
+  RefChan = 1;
+  PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
+  ResetRunCounters();
+  DRAWSCREEN(1);
+  SwitchingMode = 3;
+  RefIsON = 0;
+  RefOffTime = std::numeric_limits<int32_t>::max();
+  RefOnTime = static_cast<int32_t>(Tick() + 60);
+  const int64_t begin = Tick();
+  bool stalled = false;
+  script = [&] {
+    const int64_t t = Tick() - begin;
+    if (t == 150) ApplyToolbarClick(130, 20);  // the note icon
+    if (t == 170 && rt::WindowExists(kNoteWindow)) {
+      QWidget* field = rt::bridge::EditFieldWidget(kNoteWindow, kNoteField);
+      for (const char c : std::string("gap next")) {
+        const QString text{QChar(c)};
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+        QApplication::sendEvent(field, &press);
+      }
+      qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(kNoteWindow, 1))->click();
+    }
+    if (!stalled && t > 300) {
+      stalled = true;
+      rt::AdvanceVirtualClock(3.0);
+    }
+  };
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  EXPECT_TRUE(rt::SaveWindowImage(1, (TestOutputDir() / "w1-scope-chart-gap-note-switch.png").string()));
+  SetScreenSizeOverride(0, 0);
+  std::vector<int32_t> codes;
+  for (int m = 1; m <= Nmarkers; ++m) codes.push_back(MarkersArray[m].code);
+  EXPECT_EQ(codes, (std::vector<int32_t>{'R', '^', kPauseMarkerCode}));
+  EXPECT_EQ(NumberOfNotes, 1);
 }
 
 }  // namespace

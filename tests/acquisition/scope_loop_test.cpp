@@ -150,5 +150,24 @@ TEST_F(ScopeLoopTest, FastScopeWithoutItsBlockTransferStillStopsOnEscape) {
   EXPECT_LE(Tick() - begin, 40);
 }
 
+TEST_F(ScopeLoopTest, AScheduleLeftFarBehindGoesOnFromNowWithoutABurstOfPoints) {
+  // A read that hangs for 3 s (a silent interface): the sweep goes on from then, not
+  // with the 300 points the stall would owe at 0.01 s.
+  const double start = GetCurrentTimeInSeconds();
+  bool stalled = false;
+  script = [&] {
+    const double t = GetCurrentTimeInSeconds() - start;
+    if (!stalled && t > 0.3) {
+      stalled = true;
+      rt::AdvanceVirtualClock(3.0);
+    }
+    if (t > 4.0) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(SCOPESCANNING(), 0);
+  const double sampling = GetCurrentTimeInSeconds() - start - 3.0;
+  EXPECT_LT(TotScopeSample, sampling / ScopeIntervalInSeconds + 10);
+  EXPECT_GT(TotScopeSample, sampling / ScopeIntervalInSeconds - 10);
+}
+
 }  // namespace
 }  // namespace mv::test

@@ -1,11 +1,16 @@
 // The rules of the acquisition screen: tick ladders, texts, geometry, the scroll and
 // capacity bar, the toolbar's hit test and pictures, and the run's deadlines.
+#include "acquisition/screen_rules.h"
+
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
-#include "acquisition/screen_rules.h"
+#include "control/switching_schedule.h"
+#include "control/alarm_log.h"
 #include "devices/state.h"
 #include "shell/kit/format.h"
 #include "shell/state.h"
@@ -116,10 +121,24 @@ TEST(ScreenTexts, ScreenCountsIndicatorsAndNames) {
   EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::Demonstration), 5.0f);
   EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::SableUI2), 5.0f);
   EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::DT50), 3.5f);
-  EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::DT800), 0.419f);
   EXPECT_EQ(ScopeDurationText(0.5), PictureFormat(0.5, "#.#####"));
   EXPECT_EQ(ScopeDurationText(0.00005), PictureFormat(0.00005, "#.##########"));
   EXPECT_EQ(ScopeDurationText(1500.7), " 1500") << "whole seconds, not padded to a picture's width";
+}
+
+// The alarm log states the over-range rule the sample takers apply: a DT800 reading of 5 V
+// is no over-range, as its inputs read +-10 V.
+TEST(ScreenTexts, OverRangeThresholdIsTheOneTheAlarmLogStates) {
+  EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::DT800), 10.0f);
+  for (int16_t code = 0; code <= 12; ++code) {
+    const std::string text = OverRangeRuleText(code).str();
+    const auto gt = text.rfind("> ");
+    ASSERT_NE(gt, std::string::npos) << text;
+    float stated = 0.0f;
+    const char* first = text.data() + gt + 2;
+    ASSERT_EQ(std::from_chars(first, text.data() + text.size(), stated).ec, std::errc()) << text;
+    EXPECT_EQ(stated, OverRangeVoltsFor(code)) << "interface " << code << ": " << text;
+  }
 }
 
 TEST(ScreenTexts, CounterPresetLineHasNoSignBlanks) {
@@ -166,9 +185,9 @@ TEST(ScreenGeometry, CapacityBarDoesNotOverflowOnWideWindows) {
 
 TEST(ScreenGeometry, LongRunDeadlineStaysNever) {
   // 2,000,000 samples of 30 s in ticks is 3.6e9: past int32, so "never", not negative.
-  EXPECT_EQ(SaturatedTicks(5.0 + 2'000'000.0 * 30 * 59.999), kNever);
-  EXPECT_EQ(SaturatedTicks(std::nan("")), kNever);
-  EXPECT_EQ(SaturatedTicks(1234.9), 1234);
+  EXPECT_EQ(ScheduleTick(5.0 + 2'000'000.0 * 30 * 59.999), kNever);
+  EXPECT_EQ(ScheduleTick(std::nan("")), kNever);
+  EXPECT_EQ(ScheduleTick(1234.9), 1234);
 }
 
 TEST(ScreenToolbar, HitTestTable) {
@@ -181,7 +200,7 @@ TEST(ScreenToolbar, HitTestTable) {
     EXPECT_TRUE(ToolbarClickCounts(x, 20, Chart));
     EXPECT_EQ(ToolbarHit(x, 20, Chart), kNoIcon) << x;
   }
-  const ToolbarIcon expected[] = {kStopIcon,   kResumeIcon,   kNoteIcon,      kAddTimeIcon, kReplayIcon,
+  const ToolbarIcon expected[] = {kStopIcon,      kResumeIcon, kNoteIcon,      kAddTimeIcon, kReplayIcon,
                                   kTimeToRefIcon, kBackupIcon, kReferenceIcon, kSampleIcon};
   const int xs[] = {1, 81, 160, 161, 240, 241, 320, 321, 400};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(ToolbarHit(xs[i], 1, Chart), expected[i]) << xs[i];

@@ -113,7 +113,8 @@ TEST(AlarmLogRules, OverRangeTextsAndCounts) {
   EXPECT_EQ(OverRangeRuleText(4).str(), "v<-3.5 or v > 3.5");
   EXPECT_EQ(OverRangeRuleText(5).str(), "v<-10 or v > 10");
   EXPECT_EQ(OverRangeRuleText(7).str(), "v<-3 or v > 3");
-  EXPECT_EQ(OverRangeRuleText(1).str(), "v<-2.5 or v > 2.5");
+  EXPECT_EQ(OverRangeRuleText(1).str(), "v<-5 or v > 5") << "the UI2 reads +-5 V";
+  EXPECT_EQ(OverRangeRuleText(2).str(), "v<-2.5 or v > 2.5");
   EXPECT_EQ(OverRangeRuleText(11).str(), "v<-2.5 or v > 2.5");
   EXPECT_EQ(AlarmCountText(0.0f).str(), "   none");
   EXPECT_EQ(AlarmCountText(12.0f).str(), " 12");
@@ -169,6 +170,33 @@ TEST_F(AlarmWindows, ClearAllKeepsTheLimitsAndReturnEndsTheWindow) {
   EXPECT_EQ(Count("AlarmBUZZ.mp3"), 1);  // opened with audible alarms on
 }
 
+// Every one of sixteen chart channels has its row, and the limits typed in the last row
+// are kept like any other.
+TEST_F(AlarmWindows, SixteenChartChannelsEachHaveTheirRow) {
+  nChannels = 16;
+  for (int ch = 1; ch <= 16; ++ch) alarmsArray[ch] = AlarmConditionsRecord{};
+  alarmsArray[4] = AlarmConditionsRecord{1, 1, 1, 0, 0.5f, 2.0f};
+  alarmsArray[9][AF::AnyOn] = 1.0f;
+  alarmsArray[9][AF::OverRangeOn] = 1.0f;
+  Drive({Until(kAlarmWindow), Expect([] {
+           rt::SetOutputWindow(kAlarmWindow);
+           for (int16_t n = 1; n <= 16; ++n) {
+             EXPECT_TRUE(rt::ControlExists(static_cast<int16_t>(100 + n))) << n;
+             EXPECT_TRUE(rt::ControlExists(static_cast<int16_t>(600 + n))) << n;
+           }
+           EXPECT_EQ(rt::ControlState(104), 2);
+           EXPECT_EQ(rt::ControlState(509), 2);
+         }),
+         Click(kAlarmWindow, 316), Type(kAlarmWindow, 416, "12.5"), Shot(kAlarmWindow, "w5-alarms-16.png"),
+         Click(kAlarmWindow, 991)});
+  SETALARMS();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(alarmsArray[16][AF::UpperOn], 1.0f);
+  EXPECT_EQ(alarmsArray[16][AF::UpperLimit], 12.5f);
+  EXPECT_EQ(alarmsArray[16][AF::AnyOn], 1.0f);
+  EXPECT_EQ(alarmsArray[4][AF::LowerLimit], 0.5f);
+}
+
 TEST_F(AlarmWindows, OscilloscopeModeOpensNothingAndScopeChannelHasNoRow) {
   RecordingMODE = RecordingModeCode::Scope;
   SETALARMS();
@@ -212,7 +240,7 @@ TEST_F(AlarmWindows, ActivatingAndChoosingTheExtraInputStoresItsVoltsRecord) {
   EXPECT_TRUE(ScriptDone());
   EXPECT_FALSE(rt::WindowExists(kTriggerWindow));
   EXPECT_EQ(TriggerON, 1);
-  EXPECT_EQ(TriggerChan, 17);
+  EXPECT_EQ(TriggerChan, kExtraTriggerInput);
   EXPECT_EQ(TriggerMode, 1);
   EXPECT_EQ(triggerval, -0.3f);
   EXPECT_EQ(TriggerGain, 10);

@@ -46,23 +46,77 @@ TEST_F(AnalogOutputTest, SableCarriesBothOutputs) {
   SetAOvolts(1, 2.5f);
   EXPECT_EQ(port->Written(), "D\xFF\x07\x00\x00\r"s);  // 2047 and 0
   EXPECT_EQ(AO2volts, 0.0f);
-  EXPECT_EQ(SableAnalogCommand(6.0f, 0.0f), "D\x32\x13\x00\x00\r"s);  // 4914 = 19 x 256 + 50
 }
 
-TEST_F(AnalogOutputTest, OneCommandPerHalfSecond) {
+// The Sable converters are 12-bit: 4,095 counts (5 V) is the top, whatever is asked.
+TEST_F(AnalogOutputTest, SableCountsStayWithinTwelveBits) {
+  EXPECT_EQ(SableAnalogCommand(5.0f, 0.0f), "D\xFF\x0F\x00\x00\r"s);   // 4095
+  EXPECT_EQ(SableAnalogCommand(6.0f, 0.0f), "D\xFF\x0F\x00\x00\r"s);   // not 4914
+  EXPECT_EQ(SableAnalogCommand(0.0f, 50.0f), "D\x00\x00\xFF\x0F\r"s);  // not 32767
+}
+
+// At most one command per half second, and no value lost to that gate: a value asked
+// for inside it is stored at once and goes out on the first pass after it opens.
+TEST_F(AnalogOutputTest, AValueInsideTheGateIsSentWhenItOpens) {
   External_AD = ExternalADCode::SableUI3;
   SetAOvolts(1, 1.0f);
   Ticks(10);
-  SetAOvolts(2, 3.0f);  // dropped, value and all
-  EXPECT_EQ(AO2volts, 0.0f);
+  SetAOvolts(2, 3.0f);
+  EXPECT_EQ(AO2volts, 3.0f);
+  EXPECT_TRUE(AOvoltsPending());
   EXPECT_EQ(port->Writes().size(), 1u);
   Ticks(20);  // 30 ticks after the first: still inside the gate
-  SetAOvolts(2, 3.0f);
+  PumpAOvolts();
   EXPECT_EQ(port->Writes().size(), 1u);
   Ticks(1);
-  SetAOvolts(2, 3.0f);
+  PumpAOvolts();
   ASSERT_EQ(port->Writes().size(), 2u);
-  EXPECT_EQ(port->Writes()[1], "D\x33\x03\x99\x09\r"s);  // 819 and 2457
+  EXPECT_EQ(port->Writes()[1], "D\x33\x03\x99\x09\r"s);  // 819 and 2457: both outputs
+  EXPECT_FALSE(AOvoltsPending());
+  PumpAOvolts();  // nothing waits: nothing more is sent
+  Ticks(40);
+  PumpAOvolts();
+  EXPECT_EQ(port->Writes().size(), 2u);
+}
+
+// The run's end and Quit do not wait on a pass that will never come: the flush waits
+// at most for the gate, then sends.
+TEST_F(AnalogOutputTest, FlushSendsThePendingValueWithinTheGate) {
+  External_AD = ExternalADCode::SableUI2;
+  SetAOvolts(1, 1.0f);
+  const uint32_t first = rt::TickCount();
+  Ticks(3);
+  SetAOvolts(1, 2.0f);
+  FlushAOvolts();
+  ASSERT_EQ(port->Writes().size(), 2u);
+  EXPECT_EQ(port->Writes()[1], "D\x66\x06\x00\x00\r"s);  // 1638
+  EXPECT_GE(rt::TickCount(), first + kAOUpdateGapTicks + 1);
+  EXPECT_LE(rt::TickCount(), first + kAOUpdateGapTicks + 2);
+}
+
+// Every value is brought within the interface's output range before it is stored and
+// sent: 5 V either way, 10 V on the DT800.
+TEST_F(AnalogOutputTest, EveryValueIsLimitedToTheOutputRange) {
+  struct Case {
+    int16_t iface;
+    float asked;
+    std::string sent;
+  };
+  const Case cases[] = {
+      {ExternalADCode::SableUI3, 24.0f, "D\xFF\x0F\x00\x00\r"s},  // 5 V, not 19,656 counts
+      {ExternalADCode::DT800, 24.0f, "VO=10000\r"},
+      {ExternalADCode::DT800, -12.0f, "VO=-10000\r"},
+      {ExternalADCode::DT80, 7.5f, "VO=5000\r"},
+      {ExternalADCode::DT85, -7.5f, "VO=-5000\r"},
+  };
+  for (const Case& c : cases) {
+    External_AD = c.iface;
+    Ticks(31);
+    const size_t before = port->Writes().size();
+    SetAOvolts(1, c.asked);
+    ASSERT_EQ(port->Writes().size(), before + 1) << c.asked;
+    EXPECT_EQ(port->Writes().back(), c.sent);
+  }
 }
 
 TEST_F(AnalogOutputTest, DataTakerOutputOneOnly) {
@@ -99,7 +153,6 @@ TEST_F(AnalogOutputTest, FirstZeroVoltsReachTheDataTaker) {
 
 TEST_F(AnalogOutputTest, VoltsBeyondTheCountRangeDoNotWrap) {
   // 50 V would wrap into a negative count; it stays at the top of the range instead.
-  EXPECT_EQ(SableAnalogCommand(50.0f, 0.0f), "D\xFF\x7F\x00\x00\r"s);
   EXPECT_EQ(DataTakerAnalogCommand(40.0f), "VO=32767\r");
 }
 

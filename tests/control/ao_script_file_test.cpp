@@ -5,9 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "common/test_support.h"
 #include "control/state.h"
@@ -139,6 +144,51 @@ TEST_F(AOscriptFileTest, AShortLongOrHostileFileIsRefusedWhole) {
   Put(negative, 5658, {0xFF, 0xFF, 0xFF, 0xFF});
   EXPECT_FALSE(DecodeAOscriptFile(negative).file);
   EXPECT_TRUE(DecodeAOscriptFile(good).file);
+}
+
+// The reader's fuzz target starts from these files (written anew with
+// MV_WRITE_FUZZ_SEEDS=1 when the encoding changes): no scripts, both outputs' scripts
+// with a loop back to step 2, and a looping feedback schedule.
+TEST_F(AOscriptFileTest, TheFuzzSeedsAreFilesThisEncoderWrites) {
+  AnalogOutputScriptFile none;
+  AnalogOutputScriptFile scripts;
+  scripts.script[0][1] = 3.0f;
+  const float out1[3][3] = {{1.0f, 2.0f, 2.0f}, {4.0f, -3.0f, 3.0f}, {2.5f, 2.0f, 2.0f}};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) scripts.script[r + 1][c + 1] = out1[r][c];
+  scripts.script[0][4] = 2.0f;
+  scripts.script[1][4] = 0.5f, scripts.script[1][5] = 10.0f, scripts.script[1][6] = 2.0f;
+  scripts.script[2][4] = 5.0f, scripts.script[2][5] = -20.0f, scripts.script[2][6] = 3.0f;
+  scripts.script[1][0] = 1.0f, scripts.script[2][0] = 0.0f;  // pre-run and end volts
+  scripts.script[7][0] = 2.0f, scripts.script[8][0] = 3.0f;  // start and stop events
+  AnalogOutputScriptFile feedback;
+  for (int r = 1; r <= 4; ++r) {
+    feedback.feedback[r][1] = 20.0f + static_cast<float>(r);
+    feedback.feedback[r][2] = 0.0f;
+    feedback.feedback[r][3] = 5.0f;
+    feedback.feedback[r][4] = 1.0f;
+    feedback.feedback[r][5] = r == 2 ? -5.0f : 5.0f;
+    feedback.feedback[r][6] = static_cast<float>(r == 4 ? 2 : r + 1);
+  }
+  feedback.feedbackChan = 2;
+  feedback.updateInterval = 60;
+  feedback.negativeFeedback = 1;
+  feedback.endMode = 1;
+  feedback.endSetpoint = 20.0f, feedback.endRange = 1.0f, feedback.endMinV = 0.0f, feedback.endMaxV = 5.0f;
+  const std::pair<const char*, const AnalogOutputScriptFile*> seeds[] = {
+      {"none.AOscr", &none}, {"scripts.AOscr", &scripts}, {"feedback.AOscr", &feedback}};
+  const auto dir = test::SourcePath("tools/fuzz/corpus/aoscr");
+  for (const auto& [name, file] : seeds) {
+    const std::string bytes = EncodeAOscriptFile(*file);
+    ASSERT_TRUE(DecodeAOscriptFile(bytes).file) << name;
+    if (std::getenv("MV_WRITE_FUZZ_SEEDS")) {
+      std::filesystem::create_directories(dir);
+      std::ofstream(dir / name, std::ios::binary) << bytes;
+    }
+    std::ifstream in(dir / name, std::ios::binary);
+    const std::string stored{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(stored, bytes) << name;
+  }
 }
 
 }  // namespace

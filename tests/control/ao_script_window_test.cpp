@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <limits>
 
 #include "common/test_support.h"
 #include "common/window_steps.h"
@@ -96,6 +97,46 @@ TEST_F(AOscriptWindowTest, StepsTypedAddedRampedAndLoopedAreStoredOnDone) {
   EXPECT_EQ(AO1on, 1);
   EXPECT_TRUE(rt::MenuItemChecked(5, 1));
   EXPECT_TRUE(rt::MenuItemEnabled(1, 0)) << "menus back on";
+}
+
+// A step the output cannot give is refused when it is typed: 5 V either way on the
+// Sable, 10 V on the DT800.
+TEST_F(AOscriptWindowTest, AStepOutsideTheOutputRangeIsRefused) {
+  Drive({Until(W), Type(W, VoltsField, "24"), Click(W, AddStep),
+         Do([] { EXPECT_EQ(Shown(W, CountField), 0) << "24 V refused"; }), Type(W, VoltsField, "5"),
+         Click(W, AddStep), Type(W, VoltsField, "-5.5"), Click(W, InsertFront), Type(W, StepField, "1"),
+         Click(W, Update), Do([] { EXPECT_EQ(Shown(W, CountField), 1); }), Click(W, Done)});
+  AnalogOutputScript(1);
+  EXPECT_EQ(AOscript[0][1], 1.0f);
+  EXPECT_EQ(AOscript[1][1], 5.0f) << "the update to -5.5 V refused";
+
+  External_AD = ExternalADCode::DT800;
+  Drive({Until(W), Type(W, VoltsField, "-10"), Click(W, AddStep), Type(W, VoltsField, "10.5"),
+         Click(W, AddStep), Click(W, Done)});
+  AnalogOutputScript(1);
+  EXPECT_EQ(AOscript[0][1], 2.0f);
+  EXPECT_EQ(AOscript[2][1], -10.0f);
+}
+
+TEST_F(AOscriptWindowTest, AThreeStepScriptLoopingBackToStepTwoIsDrawnWithItsLoop) {
+  SetSteps(1, {{1.0f, 2.0f, 2.0f}, {4.0f, -3.0f, 3.0f}, {2.5f, 2.0f, 2.0f}});
+  AO1on = 1;
+  Drive({Until(W), Do([] { EXPECT_EQ(Shown(W, TotalField), 7); }), Shot(W, "w788-ao-script-loop.png"),
+         Click(W, Done)});
+  AnalogOutputScript(1);
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(AOscript[3][3], 2.0f);
+  EXPECT_EQ(AO1on, 1);
+}
+
+// A step's volts far beyond the panel's scale (here from a table made elsewhere) are
+// drawn cut at the panel's edge, never over the buttons above and below it.
+TEST_F(AOscriptWindowTest, StepsBeyondThePanelsScaleAreCutAtItsEdge) {
+  SetSteps(1, {{9.0f, 2.0f, 2.0f}, {-40.0f, -3.0f, 3.0f}, {2.0f, 2.0f, 2.0f}});
+  AO1on = 1;
+  Drive({Until(W), Shot(W, "w788-ao-script-clipped.png"), Click(W, Done)});
+  AnalogOutputScript(1);
+  EXPECT_TRUE(ScriptDone());
 }
 
 TEST_F(AOscriptWindowTest, ClearAllAndTheCloseBoxLeaveTheOutputDisabled) {
@@ -190,6 +231,36 @@ TEST(AOdiagramLayout, ALoopBackToStepTwoEndsAtItsStartingLevel) {
   int darker = 0;
   for (const DiagramLine& l : d.lines) darker += l.colour == veryDarkGray && l.x1 == l.x2 ? 1 : 0;
   EXPECT_EQ(darker, 1) << "only where step 10 ends";
+}
+
+TEST(AOdiagramLayout, NoLineLeavesThePanelWhateverTheVolts) {
+  const float huge = std::numeric_limits<float>::max();
+  for (const float v : {9.0f, -9.0f, 50.0f, -1e6f, huge, std::numeric_limits<float>::quiet_NaN()}) {
+    AOscript = {};
+    AOscript[1][1] = 1.0f;
+    AOscript[1][2] = 2.0f;
+    AOscript[1][3] = 2.0f;
+    AOscript[2][1] = v;
+    AOscript[2][2] = -3.0f;  // a ramp to v
+    AOscript[2][3] = 3.0f;
+    AOscript[3][1] = v;
+    AOscript[3][2] = 2.0f;
+    AOscript[3][3] = 2.0f;  // back to step 2
+    External_AD = 1;
+    const Diagram d = LayOutAOdiagram(3, 7.0f, 1);
+    EXPECT_TRUE(d.looped);
+    EXPECT_FALSE(d.lines.empty());
+    for (const DiagramLine& l : d.lines) {
+      for (const int x : {l.x1, l.x2}) {
+        EXPECT_GE(x, 40) << v;
+        EXPECT_LE(x, 619) << v;
+      }
+      for (const int y : {l.y1, l.y2}) {
+        EXPECT_GE(y, 190) << v;
+        EXPECT_LE(y, 346) << v;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -249,6 +249,46 @@ TEST_F(AudibleTimerTest, DefaultsReplaceValuesTheWindowCannotUse) {
   EXPECT_EQ(StopAlertSound, 3);
 }
 
+// The popup's last spoken item is a choice like any other: it is still chosen when the
+// window opens again, and a run plays the phrase its preview played.
+TEST_F(AudibleTimerTest, TheLastSpokenItemStaysChosenAndARunPlaysItsPreview) {
+  StartAlertSound = 12;
+  ContAlertSound = 12;
+  StopAlertSound = 11;
+  ApplyAlertDefaults();
+  EXPECT_EQ(StartAlertSound, 12);
+  EXPECT_EQ(ContAlertSound, 12);
+  EXPECT_EQ(StopAlertSound, 1) << "item 11 is a separator";
+  StopAlertSound = 12;
+  StartAfterMinutes(1);
+  RepeatEveryMinutes(1, 0, 2);
+  BeginRun();
+  RunTo(12'000);
+  const Heard expected = {{3'601, "MVtimerSounds/get on with it.mp3"},
+                          {7'202, "MVtimerSounds/ni.mp3"},
+                          {10'803, "MVtimerSounds/bring out your dead.mp3"}};
+  EXPECT_EQ(heard, expected);
+  for (AlertKind kind : {AlertKind::Start, AlertKind::Repeat, AlertKind::Stop}) {
+    const SoundChoice run = AlertRunSound(kind, 12), preview = AlertPreviewSound(kind, 12);
+    EXPECT_EQ(run.file, preview.file);
+    EXPECT_EQ(run.folder, preview.folder);
+  }
+}
+
+// A repeat interval that truncates to less than a tick still waits a tick: the repeat
+// sound never plays on every pass of a loop that passes once a tick.
+TEST_F(AudibleTimerTest, ARepeatShorterThanATickNeverPlaysOnEveryPass) {
+  StartAfterMinutes(0.5f);
+  RepeatEveryMinutes(0.0001f, 0, 1000);  // 0.36 ticks
+  BeginRun();
+  EXPECT_EQ(ContAlertInt, 1);
+  RunTo(1'821);
+  ASSERT_GT(heard.size(), 2u);
+  for (std::size_t i = 2; i < heard.size(); ++i)
+    EXPECT_GE(heard[i].first - heard[i - 1].first, 2)
+        << "repeats on consecutive passes at tick " << heard[i].first;
+}
+
 TEST_F(AudibleTimerTest, TheWindowSetsUpAStartAtASampleRepeatsAndAStopAtMarkerX) {
   using namespace TimerItem;
   constexpr int16_t W = kAudibleTimerWindow;

@@ -119,7 +119,7 @@ TEST_F(DeviceOutputsTest, AllOffPerInterface) {
       {ExternalADCode::DT85, "1DSO=0\r2DSO=0\r3DSO=0\r4DSO=0\r5DSO=0\r6DSO=0\r7DSO=0\r8DSO=0\r"},
       {ExternalADCode::SableUI2, "o\x00\r"s},
       {ExternalADCode::ADAM, "#020007\r"},
-      {ExternalADCode::ADC1, ""},
+      {ExternalADCode::ADC1, "\x40"},  // all-off is sent, not only cleared: Quit leaves no valve on
       {ExternalADCode::SerialStream, ""},
   };
   for (const auto& row : rows) {
@@ -151,7 +151,7 @@ TEST_F(DeviceOutputsTest, DemonstrationModeSendsNothing) {
   }
   EXPECT_EQ(port->Written(), "");
   EXPECT_EQ(RefIsON, 0);
-  EXPECT_EQ(OldChan, 2);
+  EXPECT_EQ(OldChan, 3) << "the direct switch's device is the one recorded";
 }
 
 TEST_F(DeviceOutputsTest, SilentInterfaceDoesNotHoldTheRecording) {
@@ -199,6 +199,64 @@ TEST_F(DeviceOutputsTest, UnsetDeviceSendsNoWordForDeviceEight) {
   EXPECT_EQ(SableOutputCommand(1, 0, 0, false), "");
   EXPECT_TRUE(DataTakerSwitchLines(ExternalADCode::DT800, 1, 0, 0, false).empty());
   EXPECT_EQ(SableOutputCommand(0, 0, 0, false), "o\x00\r"s);
+}
+
+TEST_F(DeviceOutputsTest, Adc1SwitchesWhateverTheCodingPreferenceSays) {
+  for (int16_t coding : {0, 1, 2}) {
+    Use(ExternalADCode::ADC1, coding, 3);
+    SampleValve = 2;
+    port->ReplyNext("\x01", 1);
+    SWITCHTOSAMPLE();
+    EXPECT_EQ(port->Writes().back(), "\x42") << "coding " << coding;  // 64 + 2
+  }
+}
+
+TEST_F(DeviceOutputsTest, MissingDeviceSwitchesEveryOutputOff) {
+  // No reference device chosen (or one beyond the interface's lines): the interface's
+  // own all-off goes out, never a word computed from the number, and the reference is
+  // not reported on.
+  const struct {
+    int16_t iface;
+    int16_t coding;
+    int16_t ref;
+    std::string bytes;
+  } rows[] = {
+      {ExternalADCode::SableUI2, 1, 0, "o\x00\r"s},
+      {ExternalADCode::SableUI3, 0, 9, "o\x00\r"s},
+      {ExternalADCode::ADAM, 1, 0, "#020007\r"},
+      {ExternalADCode::DT800, 1, 0, "1DSO=0\r2DSO=0\r3DSO=0\r4DSO=0\r5DSO=0\r6DSO=0\r7DSO=0\r8DSO=0\r"},
+      {ExternalADCode::DT500, 0, 6, "1DSO=1\r2DSO=1\r3DSO=1\r4DSO=1\r"},
+      {ExternalADCode::ADC1, 0, 7, "\x40"},
+  };
+  for (const auto& row : rows) {
+    auto p = std::make_unique<ScriptedSerialPort>();
+    ScriptedSerialPort* fresh = p.get();
+    InstallSerialPort(std::move(p));
+    Use(row.iface, row.coding, 3);
+    RefChan = row.ref;
+    RefIsON = 0;
+    RefOnTime = 1000;
+    SWITCHTOREFERENCE();
+    EXPECT_EQ(fresh->Written(), row.bytes) << row.iface;
+    EXPECT_EQ(RefIsON, 0) << row.iface;
+    EXPECT_EQ(RefOnTime, kNeverTick) << "no reference is due again, so none floods the line";
+    RefIsON = 0;
+    KeyboardReferenceON();
+    EXPECT_EQ(RefIsON, 0) << row.iface;
+  }
+}
+
+TEST_F(DeviceOutputsTest, DirectSwitchRecordsTheDeviceNowOn) {
+  Use(ExternalADCode::DT800, 1, 3);
+  SampleValve = 2;
+  OldChan = 2;
+  RefIsON = 1;
+  DIRECTSWITCH(5);
+  EXPECT_EQ(OldChan, 5) << "the sample takers record device 5 and zero the others";
+  EXPECT_EQ(DeviceInUse, 5);
+  EXPECT_EQ(SampleValve, 2);
+  EXPECT_EQ(RefIsON, 1);
+  EXPECT_EQ(port->Written(), "1DSO=0\r2DSO=0\r3DSO=1\r");
 }
 
 }  // namespace

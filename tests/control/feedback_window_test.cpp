@@ -64,6 +64,18 @@ TEST_F(FeedbackWindowTest, KeepingOutputTwoForItsScriptOpensNoWindow) {
   EXPECT_EQ(FeedbackON, 0);
 }
 
+// The close box answers nothing, so it never shuts the output script down, even with
+// "Use it for Feedback Control" marked as the warning opens.
+TEST_F(FeedbackWindowTest, ClosingTheWarningKeepsTheScriptAndOpensNoWindow) {
+  AO2on = 1;
+  Drive({Until(W), Do([] { EXPECT_EQ(rt::ControlState(UseForFeedback), 2); }), CloseBox(W)});
+  AnalogFEEDBACK();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(AO2on, 1);
+  EXPECT_EQ(FeedbackON, 0);
+}
+
 TEST_F(FeedbackWindowTest, StepsEnteredAndLoopedArmTheScheduleOnDone) {
   AO2on = 1;
   FeedbackArray[10][5] = 9.0f;  // a stale duration beyond the steps

@@ -10,6 +10,7 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "control/analog_output.h"
 #include "control/state.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
@@ -39,7 +40,9 @@ class OutputScriptsTest : public test::ProgramTest {
     CloseSerialPort();
     ProgramTest::TearDown();
   }
-  static void AtTick(int64_t t) { rt::SetVirtualMicroseconds((static_cast<uint64_t>(t) * 1'000'000 + 59) / 60); }
+  static void AtTick(int64_t t) {
+    rt::SetVirtualMicroseconds((static_cast<uint64_t>(t) * 1'000'000 + 59) / 60);
+  }
   // Output `col` 1 or 4: steps of (volts, minutes, next).
   static void Script(int col, std::vector<std::array<float, 3>> steps) {
     AOscript[0][col] = static_cast<float>(steps.size());
@@ -211,12 +214,45 @@ TEST_F(OutputScriptsTest, EndVoltsAfterTheRunForMarkerXOnly) {
   AOscript[10][0] = 3;
   AOscript[2][0] = 1.5f;
   AOscript[5][0] = 2.5f;
+  AO1endMode = AO2endMode = 1;
   StartAt(100);
   AtTick(200);
   SetEndVoltsAfterRun();
   ASSERT_EQ(port->Writes().size(), 1u);
   EXPECT_NEAR(Commands()[0].v1, 1.5f, 0.002f);
   EXPECT_EQ(Commands()[0].v2, 0.0f);
+}
+
+// "Keep Existing Voltage" is the user's choice for the end of the script, after the run
+// as at its marker.
+TEST_F(OutputScriptsTest, EndModeZeroKeepsTheOutputAfterTheRun) {
+  AO1on = 1;
+  AOscript[8][0] = 2;  // ends at "x"
+  AOscript[2][0] = 4.0f;
+  AO1endMode = 0;
+  Script(1, {{2, 10, 2}});
+  StartAt(100);
+  AtTick(200);
+  SetEndVoltsAfterRun();
+  ASSERT_EQ(port->Writes().size(), 1u) << "the start volts only";
+  EXPECT_NEAR(Commands()[0].v1, 2.0f, 0.002f);
+  EXPECT_NEAR(AO1volts, 2.0f, 0.002f);
+}
+
+// A value asked for just before the run ends still reaches the output: the end of the
+// run waits (boundedly) for the half-second gate instead of dropping it.
+TEST_F(OutputScriptsTest, EndVoltsRightAfterACommandReachThePort) {
+  AO1on = 1;
+  AOscript[8][0] = 2;
+  AOscript[2][0] = 1.0f;
+  AO1endMode = 1;
+  Script(1, {{3, 10, 2}});
+  StartAt(100);
+  AtTick(110);
+  SetEndVoltsAfterRun();
+  ASSERT_EQ(port->Writes().size(), 2u);
+  EXPECT_NEAR(Commands()[1].v1, 1.0f, 0.002f);
+  EXPECT_LE(rt::TickCount(), 100u + kAOUpdateGapTicks + 1 + 1);
 }
 
 }  // namespace

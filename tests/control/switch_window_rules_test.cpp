@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "control/device_outputs.h"
 #include "control/sequence_labels.h"
 #include "control/state.h"
 #include "control/switch_buttons.h"
@@ -87,8 +88,11 @@ TEST(SwitchWindowRules, ReferenceButtonsFitTheInterfaceAndCoding) {
   EXPECT_EQ(ReferenceButtonCount(DT500, 1), 8);
   EXPECT_EQ(ReferenceButtonCount(ADC1, 0), 6);
   EXPECT_EQ(ReferenceButtonCount(ExternalADCode::DT800, 0), 8);
-  EXPECT_EQ(SwitchDeviceCount(ADC1), 6);
-  EXPECT_EQ(SwitchDeviceCount(DT500), 8);
+  EXPECT_EQ(SwitchDeviceCount(ADC1, 1), 6);
+  // A DT500 or DT50 wired one line per device has four lines: no device 5 to 8.
+  EXPECT_EQ(SwitchDeviceCount(DT500, 0), 4);
+  EXPECT_EQ(SwitchDeviceCount(ExternalADCode::DT50, 0), 4);
+  EXPECT_EQ(SwitchDeviceCount(DT500, 1), 8);
 }
 
 TEST(SwitchDiagramRules, PeriodicSlotsTakeTurnsToTheColumnEnd) {

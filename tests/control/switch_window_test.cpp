@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/test_support.h"
@@ -93,6 +94,7 @@ TEST_F(SwitchWindowTest, SequentialFilesAskForTheDeviceLabelsOnClosing) {
   RefChan = 2;
   ChannelVariables[1][ChanField::Device] = 1;
   zerolink[0] = 1;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 1;  // a word reaches positions 5 to 8
   Drive({Until(W),
          Pick(W, 181, 8),
          Do([] {
@@ -198,6 +200,139 @@ TEST_F(SwitchWindowTest, ScopePlusChartShowsTheShortListWithOneGroup) {
   EXPECT_TRUE(ScriptDone());
   EXPECT_EQ(SwitchingMode, 3);
   EXPECT_EQ(calls, (std::vector<std::string>{"reference", "zero links"}));
+}
+
+TEST_F(SwitchWindowTest, ReturnLeavesAnIncompleteSetupOpen) {
+  // Pattern 3 with devices but no reference device: "Setup OK" is dimmed, and Return
+  // must not finish what the button cannot.
+  SwitchingMode = 3;
+  refint = 2;
+  RefChan = 0;
+  ChannelVariables[1][ChanField::Device] = 2;
+  Drive({Until(W), ExpectState(177, 0), Return(W, 340), Do([] { EXPECT_TRUE(rt::WindowExists(W)); }),
+         Click(W, 3), ExpectState(177, 1), Return(W, 340)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W)) << "a complete set-up finishes on Return";
+  EXPECT_EQ(RefChan, 3);
+  EXPECT_EQ(Played("bzot.mp3"), 1) << "the refused Return buzzes";
+}
+
+TEST_F(SwitchWindowTest, WordCodingKeepsTheSecondGroupOff) {
+  // A three-bit word names one device at a time: two groups are never on offer with it,
+  // whichever pattern is chosen, and a saved two-group pattern opens as its partner.
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 1;
+  SwitchingMode = 6;
+  refint = 1;
+  switchint = 2;
+  RefChan = 1;
+  RefChan2 = 5;
+  ChannelVariables[1][ChanField::Device] = 2;
+  Drive({Until(W), ExpectState(176, 0), Do([] {
+           EXPECT_EQ(SwitchingMode, 5);
+           EXPECT_EQ(nGroups, 0);
+         }),
+         Pick(W, 181, 4), ExpectState(176, 0), Pick(W, 181, 3), ExpectState(176, 0), Click(W, 174),
+         ExpectState(176, 1), Click(W, 175), ExpectState(176, 0), Pick(W, 181, 6), ExpectState(176, 0),
+         Do([] { EXPECT_NE(nGroups, 2); }), Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_NE(nGroups, 2);
+}
+
+TEST_F(SwitchWindowTest, OneLinePerDeviceOnTheDT500OffersFourDevices) {
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;
+  SwitchingMode = 3;
+  refint = 1;
+  RefChan = 1;
+  Drive({Until(W), Do([] {
+           rt::SetOutputWindow(W);
+           for (int16_t k = 1; k <= 4; ++k) {
+             EXPECT_TRUE(rt::ControlExists(static_cast<int16_t>(10 + k))) << "device " << k;
+             EXPECT_TRUE(rt::ControlExists(k)) << "reference " << k;
+           }
+           for (int16_t k = 5; k <= 8; ++k) {
+             EXPECT_FALSE(rt::ControlExists(static_cast<int16_t>(10 + k))) << "device " << k;
+             EXPECT_FALSE(rt::ControlExists(k)) << "reference " << k;
+           }
+         }),
+         Click(W, 175), Do([] {
+           rt::SetOutputWindow(W);
+           EXPECT_TRUE(rt::ControlExists(8)) << "a word reaches device 8";
+         }),
+         Click(W, 174), Click(W, 12), Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+}
+
+TEST_F(SwitchWindowTest, PatternsOnEachInterfaceLookRight) {
+  struct Row {
+    int16_t iface;
+    const char* name;
+  };
+  const Row ifaces[] = {
+      {ExternalADCode::SableUI2, "sable"}, {ExternalADCode::DT500, "dt500"}, {ExternalADCode::ADC1, "adc1"}};
+  for (const Row& row : ifaces) {
+    for (int16_t pattern : {0, 3, 5, 6, 9, 10}) {
+      External_AD = row.iface;
+      PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;
+      SwitchingMode = pattern;
+      nGroups = pattern == 6 ? 2 : 0;
+      refint = 1;
+      switchint = 2;
+      RefChan = 1;
+      RefChan2 = pattern == 6 ? 5 : 0;
+      for (int16_t r = 1; r <= 16; ++r) ChannelVariables[r][ChanField::Device] = 0;
+      if (pattern == 9 || pattern == 10) {
+        ChannelVariables[0][0] = 2;
+        ChannelVariables[2][ChanField::Device] = 1;
+        ChannelVariables[3][ChanField::Device] = 1;
+      } else if (pattern != 0) {
+        ChannelVariables[1][ChanField::Device] = 2;
+        ChannelVariables[2][ChanField::Device] = pattern == 6 ? 6 : 3;
+      }
+      const std::string shot =
+          std::string("w3-switching-") + row.name + "-pattern-" + std::to_string(pattern) + ".png";
+      std::vector<Step> steps{Until(W), ExpectState(177, 1), Shot(W, shot), Click(W, 177)};
+      if (pattern == SwitchingPatternCode::SequentialFiles) {
+        steps.push_back(Until(kLabels));
+        steps.push_back(Click(kLabels, 1));
+      }
+      Drive(steps);
+      ExternalDeviceControl();
+      EXPECT_TRUE(ScriptDone()) << shot;
+      EXPECT_FALSE(rt::WindowExists(W)) << shot;
+    }
+  }
+}
+
+// The demonstration's three-bit word drives one device group, so a two-group pattern
+// kept from before opens as its one-group partner rather than as an even pattern whose
+// second group is never switched.
+TEST_F(SwitchWindowTest, DemonstrationWithTheWordOpensATwoGroupPatternAsItsPartner) {
+  External_AD = ExternalADCode::Demonstration;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 1;
+  for (const auto& [pattern, partner] :
+       {std::pair{6, 5}, std::pair{4, 3}, std::pair{8, 7}, std::pair{2, 1}}) {
+    SwitchingMode = static_cast<int16_t>(pattern);
+    nGroups = 2;
+    refint = 1;
+    switchint = 1;
+    RefChan = 1;
+    RefChan2 = 5;
+    ChannelVariables[2][ChanField::Device] = 2;
+    Drive({Until(W), Do([partner] {
+             rt::SetOutputWindow(W);
+             EXPECT_EQ(SwitchingMode, partner);
+             EXPECT_EQ(nGroups, 0);
+             EXPECT_EQ(rt::ControlValue(181), PatternListEntry(static_cast<int16_t>(partner), false));
+           }),
+           ExpectState(176, 0), ExpectState(177, 1), Shot(W, "w3-demo-word.png"), Click(W, 177)});
+    ExternalDeviceControl();
+    EXPECT_TRUE(ScriptDone());
+    EXPECT_EQ(SwitchingMode, partner) << "from " << pattern;
+    EXPECT_EQ(nGroups, 0);
+  }
 }
 
 }  // namespace

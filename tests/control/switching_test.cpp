@@ -10,6 +10,7 @@
 
 #include "common/test_support.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"
@@ -38,34 +39,22 @@ class SwitchingTest : public test::ProgramTest {
   }
   static void AtTick(uint64_t t) { rt::SetVirtualMicroseconds((t * 1'000'000 + 59) / 60); }
 
-  // The start of a chart recording: reference on, the first sample device chosen.
+  // The start of a chart recording of `samples` one-second samples: reference on, the
+  // schedule's run start (times and the first sample device).
   void StartRun(int16_t pattern, float ref, float sw, int32_t samples) {
     SwitchingMode = pattern;
     nGroups = (pattern == 2 || pattern == 4 || pattern == 6 || pattern == 8) ? 2 : 0;
     refint = ref;
     switchint = sw;
+    MaxSamples = samples;
     RefIsON = 1;
     t0 = static_cast<int32_t>(rt::TickCount()) + 5;
-    RefOffTime = static_cast<int32_t>(std::trunc(ref * 3600.0f + static_cast<float>(t0)));
-    RefOnTime = static_cast<int32_t>(std::trunc(samples * 1.0 * 59.999 + t0 - 3600.0 * ref));
-    PresentChan = 0;
-    SELECTNEXTVALVE();
-    OldChan = SampleValve;
+    SwitchingAtRunStart(t0, true);
   }
-  // One pass of the chart loop's switching at tick t.
+  // One pass of a recording loop at tick t: the schedule's own per-pass call.
   void Pass(int32_t t) {
     AtTick(static_cast<uint64_t>(t));
-    tick = t;
-    const int16_t p = SwitchingMode;
-    if ((p == 3 || p == 4 || p == 7 || p == 8 || p == 9) && tick >= RefOffTime) SWITCHTOSAMPLE();
-    if ((p == 5 || p == 6 || p == 10) && tick >= RefOffTime) CYCLECHANNELS();
-    if (tick < RefOnTime) return;
-    bool below = false;
-    for (int ch = 1; ch < PresentChan; ++ch) below = below || ChannelVariables[ch][ChanField::Device] > 0;
-    if (p == 10 && SkipRefsBetweenChannels && below)
-      RefOffTime = tick;
-    else if (RefIsON == 0)
-      SWITCHTOREFERENCE();
+    SwitchingOnPass(t);
   }
   // Passes every tick up to `until`, noting each change of state relative to t0.
   void RunUntil(int32_t until) {
@@ -164,12 +153,9 @@ TEST_F(SwitchingTest, PeriodicReferencesWrapOverTheChannels) {
   RefChan = 1;
   StartRun(5, 1.0f, 4.0f, 100'000);
   RunUntil(t0 + 40'000);
-  EXPECT_EQ(changes, (std::vector<Change>{{-5, 1, 0},
-                                          {3'600, 0, 3},
-                                          {18'000, 1, 0},
-                                          {21'600, 0, 5},
-                                          {36'000, 1, 0},
-                                          {39'600, 0, 3}}));
+  EXPECT_EQ(changes,
+            (std::vector<Change>{
+                {-5, 1, 0}, {3'600, 0, 3}, {18'000, 1, 0}, {21'600, 0, 5}, {36'000, 1, 0}, {39'600, 0, 3}}));
 }
 
 TEST_F(SwitchingTest, TimedReferenceKeyReturnsToTheSampleDevice) {
@@ -189,12 +175,9 @@ TEST_F(SwitchingTest, SequentialDevicesSkipReferencesWithinASweep) {
   SkipRefsBetweenChannels = 1;
   StartRun(10, 1.0f, 2.0f, 100'000);
   RunUntil(t0 + 30'000);
-  EXPECT_EQ(changes, (std::vector<Change>{{-5, 1, 0},
-                                          {3'600, 0, 2},
-                                          {10'801, 0, 4},
-                                          {18'002, 0, 6},
-                                          {25'202, 1, 0},
-                                          {28'802, 0, 2}}));
+  EXPECT_EQ(changes,
+            (std::vector<Change>{
+                {-5, 1, 0}, {3'600, 0, 2}, {10'801, 0, 4}, {18'002, 0, 6}, {25'202, 1, 0}, {28'802, 0, 2}}));
 }
 
 TEST_F(SwitchingTest, NeverStaysNeverWhenMinutesAreAdded) {

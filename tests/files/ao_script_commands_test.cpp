@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "control/ao_script_file.h"
 #include "control/state.h"
@@ -57,6 +58,29 @@ TEST_F(AOscriptCommandsTest, ATruncatedFileIsReportedAndChangesNothing) {
   GETAOscript();
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_EQ(AOscript[3][3], 7.0f);
+  EXPECT_EQ(AO1on, 0);
+  EXPECT_FALSE(rt::MenuItemChecked(5, 1));
+}
+
+// The whole file is checked before any of it is taken: a file of the right length
+// whose last value is spoilt leaves the scripts at its start untaken too.
+TEST_F(AOscriptCommandsTest, AFileSpoiltAtItsEndChangesNothingAtItsStart) {
+  AOscript[0][1] = 2.0f;
+  AOscript[1][1] = 4.0f;
+  AOscript[1][2] = 5.0f;
+  FeedbackArray[1][5] = 3.0f;
+  std::string bytes = EncodeAOscriptFile(CaptureAOscriptFile());
+  ASSERT_EQ(bytes.size(), kAOscriptFileSize);
+  bytes.replace(bytes.size() - 4, 4, std::string("\x7F\xC0\x00\x00", 4));  // end max volts: not a number
+  WriteBytes(dir / "spoilt.AOscr", bytes);
+  ResetControlState();
+  AOscript[1][1] = 1.5f;
+  rt::QueuePanelAnswer((dir / "spoilt.AOscr").string());
+  GETAOscript();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(AOscript[0][1], 0.0f);
+  EXPECT_EQ(AOscript[1][1], 1.5f);
+  EXPECT_EQ(FeedbackArray[1][5], 0.0f);
   EXPECT_EQ(AO1on, 0);
   EXPECT_FALSE(rt::MenuItemChecked(5, 1));
 }

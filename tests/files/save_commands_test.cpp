@@ -6,8 +6,13 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
+#include <string>
 
 #include "acquisition/state.h"
+#include "control/state.h"
+#include "devices/scripted_port.h"
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/save_names.h"
 #include "files/state.h"
@@ -239,6 +244,46 @@ TEST_F(SaveCommandsTest, RootRunOneGivesNumberedPeriodFilesThatDecodeAndResetThe
   const std::string text = test::Slurp(dir / "run 2");
   EXPECT_NE(text.find("14"), std::string::npos);
   EXPECT_EQ(text.find("999"), std::string::npos) << "the unfilled column is not exported";
+}
+
+TEST_F(SaveCommandsTest, ANewSamplingPeriodStartsAtTheReference) {
+  // With automatic repeat each period of a periodic or sequential pattern begins with its
+  // reference, as the run's first does: the device left on at the period's end (a sample
+  // chamber) must not be recorded as the new period's reference.
+  for (int16_t pattern : {5, 6, 10}) {
+    auto p = std::make_unique<ScriptedSerialPort>();
+    ScriptedSerialPort* port = p.get();
+    InstallSerialPort(std::move(p));
+    External_AD = ExternalADCode::SableUI2;
+    PrefsArray[PrefsSlot::DigitalOutputCoding] = 1;
+    PrefsArray[PrefsSlot::Autorepeat] = 1;
+    SwitchingMode = pattern;
+    nGroups = pattern == 6 ? 2 : 0;
+    refint = 1;
+    switchint = 2;
+    RefChan = 1;
+    RefChan2 = pattern == 6 ? 5 : 0;
+    nChannels = 2;
+    for (int16_t r = 1; r <= 16; ++r) ChannelVariables[r][ChanField::Device] = 0;
+    ChannelVariables[1][ChanField::Device] = pattern == 10 ? 1 : 3;
+    ChannelVariables[2][ChanField::Device] = pattern == 6 ? 6 : 1;
+    RefIsON = 0;  // a sample device is on as the period ends
+    DeviceInUse = 3;
+    rt::QueuePanelAnswer((dir / ("period " + std::to_string(pattern) + ".kssc")).string());
+    ScopeOrRepeatFileRoot("Repeat");
+    Sample = 5;
+    port->ReplyNext("k");
+    const int64_t before = rt::TickCount();
+    AUTOSAVE();
+    EXPECT_EQ(RefIsON, 1) << pattern;
+    EXPECT_EQ(DeviceInUse, 1) << pattern;
+    ASSERT_FALSE(port->Writes().empty()) << pattern;
+    EXPECT_EQ(port->Writes().front(), std::string("o\x00\r", 3)) << "reference device 1's word: " << pattern;
+    // The reference period is timed from the period's start, not from the switch.
+    EXPECT_GE(RefOffTime, before + 3'600) << pattern;
+    EXPECT_LE(RefOffTime, rt::TickCount() + 3'600) << pattern;
+    CloseSerialPort();
+  }
 }
 
 TEST_F(SaveCommandsTest, APeriodWithNoRootAsksForOneAndElseGoesToTheDocumentsFolder) {

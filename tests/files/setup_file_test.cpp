@@ -17,6 +17,7 @@
 
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "control/trigger_window.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/setup_commands.h"
@@ -327,6 +328,32 @@ TEST_F(SetupFileTest, T2InOhmsSurvivesASetupRoundTrip) {
   EXPECT_EQ(TInputMode, (std::array<int16_t, 5>{0, 1, 2, 0, 1}));
   EXPECT_EQ(ADsensorType[1], 5);
   EXPECT_EQ(ADsensorType[2], 3) << "channel 2's value number is not T2's mode";
+}
+
+// A trigger on the extra A/D input is still on the extra input after the set-up is saved
+// and loaded again: not moved to channel 1.
+TEST_F(SetupFileTest, ATriggerOnTheExtraInputSurvivesASetupFile) {
+  SetTwoChannelSetup();
+  TriggerON = 1;
+  TriggerChan = 1;
+  Drive({Until(kTriggerWindow), Click(kTriggerWindow, TriggerItem::ExtraInput),
+         Type(kTriggerWindow, TriggerItem::InputField, "5"), Click(kTriggerWindow, TriggerItem::OK)});
+  TRIGGER();
+  ASSERT_TRUE(ScriptDone());
+  const auto path = configDir / "trigger.MVsetup";
+  ASSERT_TRUE(WriteSetupFile(path.string())) << (notices.empty() ? "" : notices.front());
+  TriggerChan = 2;
+  ASSERT_TRUE(LoadSetupFile(path.string())) << (notices.empty() ? "" : notices.front());
+  EXPECT_EQ(TriggerON, 1);
+  EXPECT_GT(TriggerChan, nChannels) << "the trigger names no recorded channel";
+  Drive({Until(kTriggerWindow), Do([] {
+           EXPECT_EQ(rt::ControlState(TriggerItem::ExtraInput), 2) << "the extra input is marked";
+           EXPECT_EQ(rt::ControlState(1), 1);
+         }),
+         Click(kTriggerWindow, TriggerItem::OK)});
+  TRIGGER();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(TriggerChan, kExtraTriggerInput);
 }
 
 // Older files may hold a channel's value number or an ADAM range in the read-mode

@@ -1,9 +1,16 @@
-// acq-bench: the chart recording engine in demonstration mode on the real clock,
-// with the acquisition window offscreen as the screen builds it (readouts on), and
-// the figures of its schedule.
+// acq-bench: a recording loop in demonstration mode on the real clock, with the
+// acquisition window offscreen as the screen builds it (readouts on), and the figures
+// of its schedule.
 //
-//   acq-bench --channels N --interval SECONDS --samples K [--no-window] [--shot FILE.png]
+//   acq-bench [--mode chart|scope|scope+chart] --channels N --interval SECONDS --samples K
+//             [--chart-interval SECONDS] [--no-window] [--shot FILE.png]
 //   acq-bench --replay [--channels N --samples K]
+//
+// --mode chart (the default) times the chart loop's samples; --mode scope the scope
+// loop's points (K + 1 of them, at the interval, in sweeps of 1,000 points);
+// --mode scope+chart the chart points of the scope-plus-chart loop (channel 1 as the
+// scope at --interval, channels 2 to N, at most 5 in all, as chart strips at
+// --chart-interval, default 0.1 s). Each mode prints the same lines.
 //
 // --replay fills the sample store with K samples of N channels (default 16 x 2,000,000)
 // and times one full redraw of the replay window during a recording: replay_ms, with
@@ -35,6 +42,8 @@
 #include "acquisition/markers.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/replay.h"
+#include "acquisition/scope_chart_loop.h"
+#include "acquisition/scope_loop.h"
 #include "acquisition/screen.h"
 #include "acquisition/screen_install.h"
 #include "acquisition/state.h"
@@ -53,7 +62,11 @@
 
 namespace {
 
+enum class Mode { Chart, Scope, ScopeChart };
+
 struct Options {
+  Mode mode = Mode::Chart;
+  double chartInterval = 0.1;  // scope+chart: the chart strips' interval
   int channels = 1;
   double interval = 0.1;
   long samples = 1000;
@@ -70,6 +83,19 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.window = false;
     } else if (a == "--replay") {
       o.replay = true;
+    } else if (next && a == "--mode") {
+      const std::string m = next;
+      ++i;
+      if (m == "chart")
+        o.mode = Mode::Chart;
+      else if (m == "scope")
+        o.mode = Mode::Scope;
+      else if (m == "scope+chart")
+        o.mode = Mode::ScopeChart;
+      else
+        return false;
+    } else if (next && a == "--chart-interval") {
+      std::from_chars(next, next + std::strlen(next), o.chartInterval), ++i;
     } else if (next && a == "--channels") {
       o.channels = std::atoi(next), ++i;
     } else if (next && a == "--interval") {
@@ -82,7 +108,9 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       return false;
     }
   }
-  return o.channels >= 1 && o.channels <= 16 && o.interval > 0 && o.samples >= 1 && o.samples <= 2'000'000;
+  const int most = o.mode == Mode::ScopeChart ? 5 : 16;
+  return o.channels >= 1 && o.channels <= most && o.interval > 0 && o.chartInterval > 0 && o.samples >= 1 &&
+         o.samples <= 2'000'000;
 }
 
 void Print(const char* name, double value) {
@@ -168,7 +196,20 @@ void PrepareScreen(const Options& o) {
   PrefsArray[PrefsSlot::WindowHeight] = 700;
   PrefsArray[PrefsSlot::ZeroLines] = 1;
   PrefsArray[PrefsSlot::ScaleGrid] = 1;
-  RecordingMODE = RecordingModeCode::Chart;
+  RecordingMODE = o.mode == Mode::Chart   ? RecordingModeCode::Chart
+                  : o.mode == Mode::Scope ? RecordingModeCode::Scope
+                                          : RecordingModeCode::ScopeChart;
+  if (o.mode != Mode::Chart) {
+    ScopeIntervalInSeconds = o.interval;
+    ScopeMax = 1000;
+    ScopeViewSTEP = 1;
+    scopeXfactor = static_cast<float>(w) / static_cast<float>(ScopeMax);
+    sctracelength = static_cast<float>(ScopeMax * o.interval);
+  }
+  if (o.mode == Mode::ScopeChart) {
+    ChartIntervalInSeconds = o.chartInterval;
+    FirstChan = 2;
+  }
   LayOutStrips(o);
   if (!o.window) {
     BottomOfPlot = static_cast<int16_t>(ChannelVariables[o.channels][ChanField::StripBottom]);
@@ -223,7 +264,8 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, o)) {
     std::fprintf(
         stderr,
-        "usage: acq-bench --channels N --interval SECONDS --samples K [--no-window] [--shot FILE.png]\n"
+        "usage: acq-bench [--mode chart|scope|scope+chart] --channels N --interval SECONDS --samples K\n"
+        "                 [--chart-interval SECONDS] [--no-window] [--shot FILE.png]\n"
         "       acq-bench --replay [--channels N] [--samples K] [--shot FILE.png]\n");
     return 2;
   }
@@ -244,26 +286,42 @@ int main(int argc, char** argv) {
   PrepareScreen(o);
   if (o.replay) return RunReplayBench(o);
   mv::ResetRunCounters();
-  mv::FirstChan = 1;
+  mv::FirstChan = o.mode == Mode::ScopeChart ? 2 : 1;
 
   ScheduleFigures fig;
-  mv::SetSampleTimingTap([&fig](double due, double taken) { fig.Add(due, taken); });
+  const auto tap = [&fig](double due, double taken) { fig.Add(due, taken); };
+  // The scope loop has no length of its own: it is stopped after K + 1 points, as an
+  // unstopped chart run of length K takes K + 1 samples.
+  const auto scopeTap = [&fig, &o](double due, double taken) {
+    fig.Add(due, taken);
+    if (fig.count > o.samples) mv::EscapeKeyHit = 1;
+  };
+  if (o.mode == Mode::Scope)
+    mv::SetScopeTimingTap(scopeTap);
+  else
+    mv::SetSampleTimingTap(tap);
+  const double interval = o.mode == Mode::ScopeChart ? o.chartInterval : o.interval;
   const double baseRss = PeakRssMb();
   const double cpu0 = CpuSeconds();
   const auto wall0 = std::chrono::steady_clock::now();
   mv::StartChartSchedule();
-  mv::CHARTSCANNING();
+  if (o.mode == Mode::Chart)
+    mv::CHARTSCANNING();
+  else if (o.mode == Mode::Scope)
+    mv::SCOPESCANNING();
+  else
+    mv::SCOPEPLUSCHARTSCAN();
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
   const double cpu = CpuSeconds() - cpu0;
   if (o.window && !o.shot.empty()) mv::rt::SaveWindowImage(1, o.shot);
 
   std::printf("channels: %d\n", o.channels);
-  Print("interval_s", o.interval);
+  Print("interval_s", interval);
   std::printf("samples_taken: %ld\n", fig.count);
   Print("lateness_mean_ms", fig.count ? fig.sum / fig.count * 1e3 : 0);
   Print("lateness_p99_ms", fig.Percentile(0.99) * 1e3);
   Print("lateness_max_ms", fig.max * 1e3);
-  Print("drift_ms", (fig.lastTaken - (fig.firstDue + static_cast<double>(o.samples) * o.interval)) * 1e3);
+  Print("drift_ms", (fig.lastTaken - (fig.firstDue + static_cast<double>(o.samples) * interval)) * 1e3);
   std::printf("max_burst: %d\n", fig.maxBurst);
   Print("cpu_fraction", wall > 0 ? cpu / wall : 0);
   Print("peak_rss_mb", PeakRssMb());

@@ -1,0 +1,233 @@
+#include "acquisition/recording_pass.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "acquisition/entry_points.h"
+#include "acquisition/markers.h"
+#include "acquisition/recording_keys.h"
+#include "acquisition/schedule_gap.h"
+#include "acquisition/scope_chart_loop.h"
+#include "acquisition/state.h"
+#include "control/state.h"
+#include "control/switching_schedule.h"
+#include "devices/state.h"
+#include "files/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/kit/builders.h"
+#include "shell/kit/format.h"
+#include "shell/kit/services.h"
+#include "shell/state.h"
+
+namespace mv {
+namespace {
+
+constexpr int16_t kBackupIndicatorField = 199;
+
+SampleTimingTap gTap;
+
+int64_t Ticks() {
+  return rt::TickCount();
+}
+
+bool FastScope() {
+  return PrefsArray[PrefsSlot::DT800FastScope] == 1;
+}
+
+// Painting a window of many strips takes a millisecond or two, and the window is
+// painted when it is flushed and when events are pumped. Both wait while the next
+// sample is nearly due, so a paint never makes that sample late, and the room after
+// each sample is used instead. Intervals too short to leave such room paint on
+// every tick as before, and no wait lasts more than a few ticks.
+constexpr double kPaintRoomSeconds = 0.003;
+constexpr int64_t kLongestPaintDelayTicks = 6;
+
+bool HoldForDueSample(int64_t now, int64_t lastDone) {
+  return ChartIntervalInSeconds > 2 * kPaintRoomSeconds && TimeOfNextChartSample >= 0 &&
+         TimeOfNextChartSample - GetCurrentTimeInSeconds() < kPaintRoomSeconds &&
+         now - lastDone < kLongestPaintDelayTicks;
+}
+
+int64_t gToolbarTick = -1;
+int64_t gNotesTick = -1;
+
+void CloseReferenceWindowWhenDue() {
+  if (timeToCloseRefcheck > 0 && timeNow > timeToCloseRefcheck) {
+    rt::CloseWindow(kNextReferenceWindow);
+    timeToCloseRefcheck = 0;
+  }
+}
+
+// With scan averaging the scanner has read the toolbar and the keys: the run ends on
+// Stop, Escape alone or key 61.
+std::optional<RunEnd> ScanStopTests(const ScanIntervalOutcome& scan) {
+  const uint16_t k = rt::KeyMapWord(KeystrokeArray, 3);
+  if (StopIconClicked) return RunEnd::StopIcon;
+  if (scan.stopRun) return scan.commandQ ? RunEnd::CommandQ : RunEnd::StopKey;
+  if (k == KeyWord3::Escape || (k & 0xFFFD) == KeyWord3::Key61) return RunEnd::StopKey;
+  return std::nullopt;
+}
+
+// Draws the switch markers the switching schedule reports.
+void DrawSwitchMarkers(const std::vector<SwitchMarker>& markers, int16_t markerTop) {
+  for (const SwitchMarker& m : markers) {
+    if (m.deviceDigit)
+      InsertMarker(7, m.label, kKeyMarkerTop);
+    else
+      InsertDeviceSwitchMarker(m.label, markerTop);
+  }
+}
+
+}  // namespace
+
+void SetSampleTimingTap(SampleTimingTap tap) {
+  gTap = std::move(tap);
+}
+
+void ServiceNotesOncePerTick() {
+  const int64_t now = Ticks();
+  if (now == gNotesTick) return;
+  gNotesTick = now;
+  services::HandleNotes();
+}
+
+void ServiceToolbarOncePerTick() {
+  const int64_t now = Ticks();
+  if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick)) return;
+  gToolbarTick = now;
+  if (PrefsArray[PrefsSlot::ToolbarHelp]) acq_hooks::ShowToolbarHelpWindow();
+  services::ReadControlStrip();
+}
+
+RecordingPass::RecordingPass(KeyMode mode) : mode_(mode) {
+  gNotesTick = gToolbarTick = -1;
+  // Scope-plus-chart shows its status from the first point on.
+  if (ScopeChart()) shownSample_ = 0;
+}
+
+void RecordingPass::ShowStatusFields() {
+  if (Sample == shownSample_) return;
+  if (ScopeChart()) {
+    if (!(ScopeIntervalInSeconds < 0.023 || FastScope()) || Sample == static_cast<int16_t>(lastSample))
+      return;
+  } else if (!ShowDisplays) {
+    return;
+  }
+  shownSample_ = Sample;
+  rt::SetOutputWindow(kAcquisitionWindow);
+  rt::SetEditText(2, SampleCountText(Sample));
+  if (ScopeChart() && ChartIntervalInSeconds < 0.004) return;
+  const double left = static_cast<double>(MaxSamples - Sample) * ChartIntervalInSeconds;
+  rt::SetEditText(3, PercentDoneText(Sample, donefact));
+  rt::SetEditText(4, ScopeChart() ? ScopeChartTimeLeftText(left) : TimeLeftText(left));
+}
+
+void RecordingPass::FlushOncePerTick() {
+  const int64_t now = Ticks();
+  if (now <= TimeForNextWindowFlush) return;
+  const int32_t steps = ScopeChart() ? TotScopeSample : 0;
+  if (Sample == flushedSample_ && Nmarkers == flushedMarkers_ && NscrnCASEs == flushedScreenCases_ &&
+      steps == flushedScopeSteps_) {
+    TimeForNextWindowFlush = static_cast<int32_t>(now + 1);
+    return;
+  }
+  if (HoldForDueSample(now, flushedTick_)) return;
+  TimeForNextWindowFlush = static_cast<int32_t>(now + 1);
+  flushedTick_ = now;
+  flushedSample_ = Sample;
+  flushedMarkers_ = Nmarkers;
+  flushedScreenCases_ = NscrnCASEs;
+  flushedScopeSteps_ = steps;
+  rt::SetOutputWindow(kAcquisitionWindow);
+  rt::FlushWindow();
+}
+
+void RecordingPass::TakeChartSampleWhenDue(void (*take)(), bool overdue) {
+  CurrentTimeInSeconds = GetCurrentTimeInSeconds();
+  if (CurrentTimeInSeconds > 0 && TimeOfNextChartSample < 0) return;  // sampling suspended
+  timeNow = static_cast<int32_t>(Ticks());
+  if (!(CurrentTimeInSeconds >= TimeOfNextChartSample || overdue)) return;
+  const double due = TimeOfNextChartSample;
+  take();
+  ChartSampleTaken(due);
+}
+
+void RecordingPass::ChartSampleTaken(double due) {
+  if (gTap) gTap(due, CurrentTimeInSeconds);
+  KeepChartSchedule(mode_ == KeyMode::Scan ? KeyMode::Chart : mode_);
+}
+
+void RecordingPass::TimedBackup() {
+  if (TimedSaveINTERVAL <= 0) return;
+  if (!backupShown_ || !(BackupFileIndicator == shownBackupIndicator_)) {
+    rt::SetEditFont(kBackupIndicatorField, KitFont(3, 10));
+    rt::SetEditText(kBackupIndicatorField, BackupFileIndicator);
+    shownBackupIndicator_ = BackupFileIndicator;
+    backupShown_ = true;
+  }
+  if (int64_t{timeNow} > NextSAVEtime) acq_hooks::AutoTimedBACKUP(1);
+}
+
+// The toolbar, then the keys; while a note is typed the note window takes them.
+std::optional<RunEnd> RecordingPass::ToolbarAndKeys() {
+  ServiceToolbarOncePerTick();
+  if (StopIconClicked) return RunEnd::StopIcon;
+  CloseReferenceWindowWhenDue();
+  if (NoteWindowIsOpen) {
+    ServiceNotesOncePerTick();
+    if (ScopeChart()) MarkNoteIconClick(mode_);
+    return std::nullopt;
+  }
+  // The keys are read on every pass, after a sample too: with an interface slower than
+  // the interval a sample is always due, and Escape must still reach the loop.
+  KeystrokeArray = rt::GetKeys();
+  const KeyOutcome keys = HandleRecordingKeys(mode_);
+  if (keys.stopRun) return keys.commandQ ? RunEnd::CommandQ : RunEnd::StopKey;
+  return std::nullopt;
+}
+
+void RecordingPass::PlotXY() {
+  if (!ShowXYPlot || !XYPlotWindow || Sample < 2 || Sample == plottedXYSample_) return;
+  plottedXYSample_ = Sample;
+  acq_hooks::PlotNewestXYPoint();
+  rt::SetOutputWindow(kAcquisitionWindow);
+}
+
+// Run-time switching, through the switching engine's guarded calls. This is the one
+// place a recording switches devices by time: a single switching schedule belongs here.
+void RecordingPass::Switching() {
+  if (SwitchingMode == SwitchingPatternCode::Off) return;
+  DrawSwitchMarkers(SwitchingOnPass(static_cast<int32_t>(Ticks())),
+                    ScopeChart() ? ScopeChartMarkerTop() : kSwitchMarkerTop);
+}
+
+std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
+  rt::SetOutputWindow(kAcquisitionWindow);
+  TimedBackup();
+  if (AlertSOUNDS) acq_hooks::HandleAlertSounds();
+  if (const auto end = scan ? ScanStopTests(*scan) : ToolbarAndKeys()) return end;
+  ClearToolbarFlags();
+  PlotXY();
+  if (AO1on == 1 || AO2on == 1) acq_hooks::checkAOscript();
+  if (DoFeedback == 1) acq_hooks::checkFEEDBACKLoop();
+  // Output volts the half-second gate held back go out as soon as it opens.
+  acq_hooks::PumpAOvolts();
+  // Timed switching takes its turn here, after the keys, on every pass.
+  Switching();
+  if (!ScopeChart() && Sample >= MaxSamples && PrefsArray[PrefsSlot::Autorepeat]) acq_hooks::AUTOSAVE();
+  rt::SetOutputWindow(kAcquisitionWindow);
+  if (Sample <= MaxSamples && ScreenCapacity > 0 && NscrnCASEs >= ScreenCapacity) acq_hooks::REDRAWSCREEN();
+  return std::nullopt;
+}
+
+RunEnd RecordingPass::Finish(RunEnd end) {
+  // A run stopped in the pass of its last sample still shows that sample's count.
+  ShowStatusFields();
+  CloseChartScheduleGap();
+  return end;
+}
+
+}  // namespace mv

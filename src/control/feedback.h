@@ -1,0 +1,19 @@
+// Proportional feedback on analog output 2 during a recording: the feedback schedule's
+// steps (setpoint, control-volt limits, range, duration) come into force one after the
+// other, and every FeedbackUpdateInterval ticks the regulated channel's latest stored
+// value sets the output within the step's limits.
+#pragma once
+#include <cstdint>
+
+namespace mv {
+
+// The run's start: step 1 comes into force at the first update after this tick.
+void BeginFdBk();
+// One pass of a recording loop: steps the schedule and drives the output when an
+// update is due.
+void checkFEEDBACKLoop();
+// The feedback's part of an "x" (code 2) or "q" (code 3) marker: when the schedule ends
+// at this marker its end state comes into force and drives the output at once.
+void FeedbackAtEndMarker(int16_t endEvent);
+
+}  // namespace mv

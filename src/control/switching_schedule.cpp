@@ -1,0 +1,178 @@
+#include "control/switching_schedule.h"
+
+#include <cmath>
+
+#include "control/audible_timer.h"
+#include "control/output_scripts.h"
+#include "control/state.h"
+#include "control/switching.h"
+#include "devices/state.h"
+#include "setup/state.h"
+#include "shell/state.h"
+
+namespace mv {
+
+namespace {
+
+constexpr double kTicksPerMinute = 3'600;  // switching intervals are in minutes
+
+bool MarkersWanted() {
+  return PrefsArray[PrefsSlot::MarkerAtSwitch] != 0;
+}
+
+void Mark(std::vector<SwitchMarker>& out, char label, bool digit = false) {
+  if (MarkersWanted()) out.push_back(SwitchMarker{label, digit});
+}
+
+// Patterns with a reference at the start and the end and one sample period between.
+bool StartEndPattern(int16_t p) {
+  return p == 3 || p == 4 || p == 7 || p == 8 || p == 9;
+}
+bool CyclingPattern(int16_t p) {
+  return p == 5 || p == 6 || p == 10;
+}
+
+// Whether the sequential sweep has switched devices both before the present position and
+// from it on: a skipped reference then moves straight to the next device.
+bool DevicesOnBothSides() {
+  bool below = false, from = false;
+  for (int ch = 1; ch <= 8; ++ch) {
+    if (ChannelVariables[ch][ChanField::Device] <= 0.0f) continue;
+    if (ch < PresentChan)
+      below = true;
+    else
+      from = true;
+  }
+  return below && from;
+}
+
+void ClearUnusedTimes();
+
+// The reference and cycle times from a start tick; ticksPerSecond is the run's or the
+// period's rate for the closing reference.
+void SetTimes(double t0, double ticksPerSecond) {
+  RefOffTime = ScheduleTick(t0 + static_cast<double>(refint) * kTicksPerMinute);
+  RefOnTime = ScheduleTick(t0 + static_cast<double>(MaxSamples) * ChartIntervalInSeconds * ticksPerSecond -
+                           static_cast<double>(refint) * kTicksPerMinute);
+  CycleTime =
+      ScheduleTick(static_cast<double>(RefOffTime) + static_cast<double>(switchint) * kTicksPerMinute);
+  ClearUnusedTimes();
+}
+
+// Times the pattern has no use for are "never".
+void ClearUnusedTimes() {
+  const int16_t p = SwitchingMode;
+  if (p == 1 || p == 2 || p == 7 || p == 8 || p == 9) CycleTime = kNeverTick;
+  if (p == 0) RefOffTime = RefOnTime = CycleTime = kNeverTick;
+}
+
+void FirstSampleDevice(bool restartSweep) {
+  if (SwitchingMode != 0) {
+    if (restartSweep) PresentChan = 0;
+    SELECTNEXTVALVE();
+  }
+  OldChan = SampleValve;
+  OldChan2 = SampleValve2;
+}
+
+}  // namespace
+
+int32_t ScheduleTick(double ticks) {
+  if (std::isnan(ticks) || ticks >= static_cast<double>(kNeverTick)) return kNeverTick;
+  if (ticks <= -2'147'483'648.0) return INT32_MIN;
+  return static_cast<int32_t>(std::trunc(ticks));
+}
+
+void SwitchingAtRunStart(double t0, bool newRun) {
+  if (newRun) {
+    // 59.999 ticks a second: the closing reference falls just inside the run's last sample.
+    SetTimes(t0, 59.999);
+    FirstSampleDevice(true);
+  } else {
+    ClearUnusedTimes();
+  }
+}
+
+void SwitchingAtPeriodStart(double now) {
+  if (SwitchingMode != 0 && RefIsON == 0) SWITCHTOREFERENCE();
+  SetTimes(now, 59.99);
+  // The sequential files pattern keeps its position: each period records the next one.
+  FirstSampleDevice(SwitchingMode != 9);
+}
+
+std::vector<SwitchMarker> SwitchingOnPass(int32_t now) {
+  std::vector<SwitchMarker> out;
+  const int16_t p = SwitchingMode;
+  if (p == 0) return out;
+  tick = now;
+  if (StartEndPattern(p) && now >= RefOffTime) {
+    SWITCHTOSAMPLE();
+    Mark(out, 'S');
+  } else if (CyclingPattern(p) && now >= RefOffTime) {
+    const int16_t device = SampleValve;
+    CYCLECHANNELS();
+    if (p == 10)
+      Mark(out, static_cast<char>('0' + device), true);
+    else
+      Mark(out, 'S');
+  }
+  if (now < RefOnTime) return out;
+  if (p == 10 && SkipRefsBetweenChannels && DevicesOnBothSides()) {
+    RefOffTime = now;
+  } else if (RefIsON == 0) {
+    SWITCHTOREFERENCE();
+    Mark(out, 'R');
+  }
+  return out;
+}
+
+std::vector<SwitchMarker> SwitchingOnKeySample() {
+  std::vector<SwitchMarker> out;
+  KeyboardSampleON();
+  Mark(out, 'S');
+  return out;
+}
+
+std::vector<SwitchMarker> SwitchingOnKeyReference() {
+  std::vector<SwitchMarker> out;
+  KeyboardReferenceON();
+  Mark(out, 'R');
+  return out;
+}
+
+void SwitchingOnDirectSwitch(int16_t n) {
+  DIRECTSWITCH(n);
+}
+
+void SwitchingOnAddTime(int32_t w) {
+  if (!StartEndPattern(SwitchingMode)) return;
+  const double later = static_cast<double>(w) * 60.0 * ChartIntervalInSeconds;
+  RefOnTime = ScheduleTick(static_cast<double>(RefOnTime) + std::trunc(later));
+  SWITCHTOSAMPLE();
+}
+
+void SwitchingAtRunEnd() {
+  SWITCHTOREFERENCE();
+  RefOffTime = RefOnTime = CycleTime = kNeverTick;
+}
+
+void RunServicesAtStart() {
+  StartAlertRun();
+  StartOutputScripts();
+}
+
+void RunServicesAtFirstMarker() {
+  AlertsAtFirstMarker();
+  ScriptsAtFirstMarker();
+}
+
+void RunServicesAtEndMarker(char key) {
+  if (key == 'x') {
+    AlertsAtXMarker();
+    ScriptsAtEndMarker(2);
+  } else {
+    ScriptsAtEndMarker(3);
+  }
+}
+
+}  // namespace mv
