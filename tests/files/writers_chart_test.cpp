@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <locale>
 
 #include "acquisition/state.h"
@@ -21,6 +24,18 @@
 
 namespace mv {
 namespace {
+
+// The data-file fuzz target starts from the golden files (written anew with
+// MV_WRITE_FUZZ_SEEDS=1 when the encoding here changes).
+void ExpectFuzzSeed(const char* name, const std::string& golden) {
+  const auto seed = test::SourcePath(std::string("tools/fuzz/corpus/datafile/") + name);
+  if (std::getenv("MV_WRITE_FUZZ_SEEDS")) {
+    std::filesystem::create_directories(seed.parent_path());
+    std::ofstream(seed, std::ios::binary) << golden;
+  }
+  std::ifstream in(seed, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), golden) << name;
+}
 
 namespace fs = std::filesystem;
 using test::FakeRecording;
@@ -398,6 +413,13 @@ TEST_F(ChartSaveTest, SweepSavedAfter72PointsOfA750PointScreenStartsWithPoint73)
   const std::string text = test::Slurp(dir / "sweep.txt");
   EXPECT_EQ(text.substr(0, text.find('\r', text.find('\r') + 1) + 1), "Time (sec) 0.25\r 73\r");
   EXPECT_EQ(text.substr(text.size() - 8), " 71\r 72\r");
+}
+
+TEST(ChartFile, TheDataFileFuzzSeedsAreTheGoldenFiles) {
+  const FakeRecording r = test::SmallRecording();
+  const DataFileFacts f = test::SmallFacts();
+  ExpectFuzzSeed("chart", HandChartFile(r, f));
+  ExpectFuzzSeed("scope.kssc", HandScopeFile(f, {4, 1, 2, 3}, 8));
 }
 
 }  // namespace
