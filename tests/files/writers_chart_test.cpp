@@ -3,10 +3,7 @@
 #include <unistd.h>
 
 #include <clocale>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <locale>
 
 #include "acquisition/state.h"
@@ -24,18 +21,6 @@
 
 namespace mv {
 namespace {
-
-// The data-file fuzz target starts from the golden files (written anew with
-// MV_WRITE_FUZZ_SEEDS=1 when the encoding here changes).
-void ExpectFuzzSeed(const char* name, const std::string& golden) {
-  const auto seed = test::SourcePath(std::string("tools/fuzz/corpus/datafile/") + name);
-  if (std::getenv("MV_WRITE_FUZZ_SEEDS")) {
-    std::filesystem::create_directories(seed.parent_path());
-    std::ofstream(seed, std::ios::binary) << golden;
-  }
-  std::ifstream in(seed, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), golden) << name;
-}
 
 namespace fs = std::filesystem;
 using test::FakeRecording;
@@ -418,8 +403,8 @@ TEST_F(ChartSaveTest, SweepSavedAfter72PointsOfA750PointScreenStartsWithPoint73)
 TEST(ChartFile, TheDataFileFuzzSeedsAreTheGoldenFiles) {
   const FakeRecording r = test::SmallRecording();
   const DataFileFacts f = test::SmallFacts();
-  ExpectFuzzSeed("chart", HandChartFile(r, f));
-  ExpectFuzzSeed("scope.kssc", HandScopeFile(f, {4, 1, 2, 3}, 8));
+  test::ExpectFuzzSeed("chart", HandChartFile(r, f));
+  test::ExpectFuzzSeed("scope.kssc", HandScopeFile(f, {4, 1, 2, 3}, 8));
 }
 
 }  // namespace

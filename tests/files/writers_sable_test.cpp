@@ -2,30 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
-#include "common/test_support.h"
 #include "files/sable_file.h"
 #include "writers_test_support.h"
 
 namespace mv {
 namespace {
-
-// The data-file fuzz target starts from the golden files (written anew with
-// MV_WRITE_FUZZ_SEEDS=1 when the encoding here changes).
-void ExpectFuzzSeed(const char* name, const std::string& golden) {
-  const auto seed = test::SourcePath(std::string("tools/fuzz/corpus/datafile/") + name);
-  if (std::getenv("MV_WRITE_FUZZ_SEEDS")) {
-    std::filesystem::create_directories(seed.parent_path());
-    std::ofstream(seed, std::ios::binary) << golden;
-  }
-  std::ifstream in(seed, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), golden) << name;
-}
 
 using test::FakeRecording;
 using test::Golden;
@@ -154,7 +137,7 @@ TEST(SableSweep, ScopePlusChartSweepIsOneChannelWithTheChartsMarkers) {
 TEST(SableChart, TheDataFileFuzzSeedIsTheGoldenFile) {
   const FakeRecording r = test::SmallRecording();
   const DataFileFacts f = test::SmallFacts();
-  ExpectFuzzSeed("sable", HandSableChart(r, f, 0, {1, 2, 3}));
+  test::ExpectFuzzSeed("sable", HandSableChart(r, f, 0, {1, 2, 3}));
 }
 
 }  // namespace
