@@ -262,9 +262,11 @@ bool PosixSerialPort::AwaitBytes(int need, std::chrono::microseconds maxWait) {
 
 std::chrono::microseconds PosixSerialPort::QuietGap() const {
   const std::chrono::microseconds byteTime(10'000'000LL / std::max<int32_t>(baud_, 50));
-  // A pseudo-terminal hands on each byte as it is written: the next byte of a reply is
-  // one byte time behind, and a quarter more allows for the writer's timing.
-  if (pseudoTerminal_) return byteTime + byteTime / 4;
+  // A pseudo-terminal hands on each byte as it is written, so the next byte of a reply
+  // is one byte time behind; but the writer is another program that a busy machine may
+  // hold back for a few milliseconds between two bytes, and a gap it did not mean must
+  // not be taken for the end of a reply.
+  if (pseudoTerminal_) return 4 * byteTime + std::chrono::milliseconds(5);
   // A UART holds bytes in its receive queue until four byte times of silence, and a USB
   // adapter sends what it has once per latency period (1 ms when it took the low-latency
   // request, 16 ms by default).
