@@ -207,13 +207,19 @@ int main(int argc, char** argv) {
   PrepareRecording(o, perPeriod);
 
   constexpr int kMarkerEvery = 1000;
-  int32_t seen = -1;
+  // The loop looks at the keys once per tick, which may pass several samples: each
+  // marker goes in at the first look at or after its sample.
+  int32_t nextMarker = kMarkerEvery / 2, last = -1;
+  bool noted = false;
   mv::services::ReadControlStrip = [&] {
     using namespace mv;
-    if (Sample == seen) return;
-    seen = Sample;
-    if (Sample % kMarkerEvery == kMarkerEvery / 2) InsertMarker(7, 'A', kKeyMarkerTop);
-    if (Sample == perPeriod / 2) AddNote(Sample, Str255("12:00:00"), "period note");
+    if (Sample < last) nextMarker = kMarkerEvery / 2, noted = false;  // a new period
+    last = Sample;
+    if (Sample >= nextMarker && Sample < perPeriod) {
+      InsertMarker(7, 'A', kKeyMarkerTop);
+      nextMarker += kMarkerEvery;
+    }
+    if (!noted && Sample >= perPeriod / 2) noted = AddNote(Sample, Str255("12:00:00"), "period note");
   };
   int saved = 0, maxMarkers = 0;
   double rssFirst = 0, rssLast = 0;
@@ -226,7 +232,7 @@ int main(int argc, char** argv) {
   const auto wall0 = std::chrono::steady_clock::now();
   mv::CHARTSCANNING();
 
-  const long wantMarkers = perPeriod / kMarkerEvery + (perPeriod % kMarkerEvery > kMarkerEvery / 2 ? 1 : 0);
+  const long wantMarkers = (perPeriod - kMarkerEvery / 2 + kMarkerEvery - 1) / kMarkerEvery;
   int filesOk = 0;
   for (int n = 1; n <= saved; ++n) {
     const std::string dump = Dump(fs::path(o.dir) / ("day " + std::to_string(n) + ".kstr"));
