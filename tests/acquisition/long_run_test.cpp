@@ -16,6 +16,19 @@
 #include "files/save_commands.h"
 #include "files/state.h"
 
+// The address sanitizer holds freed blocks back in quarantine, so resident memory
+// grows under it whatever the program keeps.
+#if defined(__SANITIZE_ADDRESS__)
+#define MV_RESIDENT_MEMORY_GROWS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MV_RESIDENT_MEMORY_GROWS 1
+#endif
+#endif
+#ifndef MV_RESIDENT_MEMORY_GROWS
+#define MV_RESIDENT_MEMORY_GROWS 0
+#endif
+
 namespace mv::test {
 namespace {
 
@@ -125,7 +138,7 @@ TEST_F(LongRunTest, TwoHoursOfSixteenChannelsSaveEveryPeriodWholeWithinBoundedMe
   EXPECT_EQ(ends.back().notes, kPeriods) << "one note per period, none lost";
   // After the first period has touched every page it uses, later periods add nothing
   // but noise (the dump tool's pipes, the file writer's buffers).
-  if (ends[1].residentKb > 0) {
+  if (!MV_RESIDENT_MEMORY_GROWS && ends[1].residentKb > 0) {
     EXPECT_LE(ends.back().residentKb - ends[1].residentKb, 4096) << "kB";
   }
 }
