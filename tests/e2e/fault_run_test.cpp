@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -25,6 +27,7 @@
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
+#include "runtime/windows.h"
 #include "shell/main_body.h"
 #include "shell/state.h"
 #include "sim/sim.h"
@@ -67,7 +70,7 @@ class FaultRunE2E : public test::ProgramRunTest {
     rt::SetSoundSink([this](const std::string& path) { sounds_.push_back(test::SoundFileName(path)); });
     SetControlLoopTap([this](const std::string& step) {
       log_.push_back(step);
-      if (step == "run") rt::UseVirtualClock(true);
+      if (step == "run" && virtualRun_) rt::UseVirtualClock(true);
     });
   }
   void TearDown() override {
@@ -90,12 +93,12 @@ class FaultRunE2E : public test::ProgramRunTest {
     SetExtraSerialPorts({link_});
   }
 
-  // One chart channel on input 1, a sample a second.
-  fs::path WriteSetup(int maxSamples) {
+  // One chart channel on input 1, a sample every `ticks` 60ths of a second.
+  fs::path WriteSetup(int maxSamples, int ticks = 60) {
     SetupRecord setup;
     setup.recordingMode = RecordingModeCode::Chart;
     setup.channels = 1;
-    setup.chartTicks = 60;
+    setup.chartTicks = static_cast<int16_t>(ticks);
     setup.scopeTicks = 1;
     setup.scopeMax = 256;
     setup.maxSamples = maxSamples;
@@ -136,7 +139,27 @@ class FaultRunE2E : public test::ProgramRunTest {
   std::string link_;
   std::unique_ptr<sim::Simulator> sim_;
   std::vector<std::string> sounds_;
+  bool virtualRun_ = true;
 };
+
+// The process's processor time in seconds (all its threads).
+double ProcessorSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// The recording screen's serial-line status text.
+std::string SerialLineStatus() {
+  const int16_t previous = rt::OutputWindow();
+  rt::SetOutputWindow(1);
+  std::string text = rt::EditFieldExists(197) ? rt::EditText(197) : std::string();
+  if (previous != 0) rt::SetOutputWindow(previous);
+  return text;
+}
 
 // Two minutes at 1 s with the UI3 silent for 8 s in the middle: the run goes on, the
 // silent samples are bad readings, the later ones right, and the saved file holds every
@@ -177,6 +200,70 @@ TEST_F(FaultRunE2E, AUI3GoneSilentLeavesBadReadingsAndTheRunGoesOn) {
   // Each silent reading was reported by sound.
   EXPECT_GE(std::count_if(sounds_.begin(), sounds_.end(), [](const std::string& s) { return s != "beep"; }),
             kSilent);
+}
+
+}  // namespace
+}  // namespace mv
+
+namespace mv {
+namespace {
+
+// On the real clock, a sample every quarter second: the UI3's pseudo-terminal hangs up
+// (the simulator closes it) and comes back a second later at the same path. The loss is
+// shown on the recording screen while it lasts, the samples read meanwhile are bad
+// readings, the wait costs no processor time, reading resumes once the port is back,
+// and the stopped recording saves every sample.
+TEST_F(FaultRunE2E, AHungUpPortIsReportedReadsBadAndResumesWhenItComesBack) {
+  constexpr int kHangAt = 8, kBackAt = 14, kSamples = 40;
+  virtualRun_ = false;
+  ASSERT_NO_FATAL_FAILURE(StartSimulator());
+  const fs::path setup = WriteSetup(1000, 15);
+  const fs::path data = documents_ / "hung-up.kstr";
+  double cpu0 = 0, wall0 = 0, cpuShare = -1;
+  std::string shownWhileLost, shownAtTheEnd = "?";
+  bool restarted = false;
+  SetSampleTimingTap([&](double, double) {
+    if (Sample == kHangAt) {
+      sim_->Stop();
+      cpu0 = ProcessorSeconds();
+      wall0 = WallSeconds();
+    }
+    if (Sample == kBackAt) {
+      cpuShare = (ProcessorSeconds() - cpu0) / (WallSeconds() - wall0);
+      shownWhileLost = SerialLineStatus();
+      rt::SaveWindowImage(1, Shot("w1-serial-port-lost.png"));
+      std::string error;
+      restarted = sim_->Start(&error);
+    }
+    if (Sample == kSamples) {
+      shownAtTheEnd = SerialLineStatus();
+      rt::SetKeyDown(rt::key::Escape, true);
+    }
+  });
+  const auto result = Run(Script(setup, data));
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  ASSERT_TRUE(restarted);
+
+  EXPECT_EQ(shownWhileLost, "Serial port lost: " + link_);
+  EXPECT_EQ(shownAtTheEnd, "") << "the loss is no longer shown once the port is back";
+  EXPECT_LT(cpuShare, 0.5) << "the hang-up is waited out, not spun on";
+
+  const std::string dump = test::DumpDataFile(data, "--values 5000 ");
+  const std::vector<double> values = ChannelValues(dump);
+  ASSERT_GE(values.size(), static_cast<size_t>(kSamples)) << dump;
+  // Good readings, one stretch of bad ones from the hang-up until the port is back,
+  // then good readings again.
+  const auto firstBad = std::find(values.begin(), values.end(), kBad);
+  ASSERT_NE(firstBad, values.end()) << dump;
+  const auto afterBad = std::find_if(firstBad, values.end(), [](double v) { return v != kBad; });
+  EXPECT_NEAR(firstBad - values.begin(), kHangAt, 2) << dump;
+  EXPECT_GE(afterBad - values.begin(), kBackAt - 1) << dump;
+  EXPECT_LE(afterBad - values.begin(), kBackAt + 8) << "reading resumes within a reopening's second\n"
+                                                    << dump;
+  for (auto it = values.begin(); it != values.end(); ++it) {
+    if (it >= firstBad && it < afterBad) continue;
+    EXPECT_FLOAT_EQ(static_cast<float>(*it), kExpected) << "sample " << (it - values.begin());
+  }
 }
 
 }  // namespace
