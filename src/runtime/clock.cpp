@@ -17,6 +17,34 @@ const SteadyClock::time_point& Epoch() {
 bool gVirtual = false;
 uint64_t gVirtualUs = 0;
 
+// Pacing of the virtual clock: at most gPace virtual seconds per real second from the
+// moment it was set (0: no pacing).
+double gPace = 0;
+uint64_t gPaceFromUs = 0;
+SteadyClock::time_point gPaceFromReal;
+
+// A virtual wait made: when the virtual clock has run ahead of its pace by a
+// millisecond or more, the real clock catches up. Real time the program spent without
+// virtual waits is no credit: the pace starts again from the present.
+void KeepPace() {
+  if (gPace <= 0) return;
+  const auto now = SteadyClock::now();
+  if (gVirtualUs < gPaceFromUs) {
+    gPaceFromUs = gVirtualUs;
+    gPaceFromReal = now;
+    return;
+  }
+  const auto due =
+      gPaceFromReal +
+      std::chrono::microseconds(static_cast<int64_t>(static_cast<double>(gVirtualUs - gPaceFromUs) / gPace));
+  if (due - now >= std::chrono::milliseconds(1)) {
+    std::this_thread::sleep_until(due);
+  } else if (due < now) {
+    gPaceFromUs = gVirtualUs;
+    gPaceFromReal = now;
+  }
+}
+
 }  // namespace
 
 uint64_t Microseconds() {
@@ -36,6 +64,7 @@ void Delay(int ms) {
   if (ms <= 0) return;
   if (gVirtual) {
     gVirtualUs += static_cast<uint64_t>(ms) * 1000;
+    KeepPace();
     return;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -47,6 +76,7 @@ void SleepUntilMicroseconds(uint64_t target, int capMs) {
   uint64_t wait = std::min<uint64_t>(target - now, static_cast<uint64_t>(std::max(capMs, 0)) * 1000);
   if (gVirtual) {
     gVirtualUs += wait;
+    KeepPace();
     return;
   }
   std::this_thread::sleep_until(SteadyClock::now() + std::chrono::microseconds(wait));
@@ -55,6 +85,13 @@ void SleepUntilMicroseconds(uint64_t target, int capMs) {
 void UseVirtualClock(bool on) {
   if (on && !gVirtual) gVirtualUs = Microseconds();
   gVirtual = on;
+  gPace = 0;
+}
+
+void SetVirtualClockPace(double virtualPerReal) {
+  gPace = virtualPerReal;
+  gPaceFromUs = gVirtualUs;
+  gPaceFromReal = SteadyClock::now();
 }
 
 bool VirtualClockInUse() { return gVirtual; }

@@ -24,5 +24,11 @@ void UseVirtualClock(bool on);
 bool VirtualClockInUse();
 void SetVirtualMicroseconds(uint64_t us);
 void AdvanceVirtualClock(double seconds);
+// Whole-program runs are scripted in real time (a script waits real seconds) while the
+// program sleeps on the virtual clock: paced, the program's waits let its clock run at
+// most virtualPerReal times faster than real time, so how far a run gets in a scripted
+// wait does not hang on how fast the program is. 0 (the default, and after
+// UseVirtualClock) paces nothing.
+void SetVirtualClockPace(double virtualPerReal);
 
 }  // namespace mv::rt

@@ -699,7 +699,14 @@ int TextWidth(std::string_view macRoman, const FontSpec& font) {
 int FontAscent(const FontSpec& font) { return QFontMetrics(ToQFont(font)).ascent(); }
 
 void FlushWindow() {
-  if (WindowRec* r = OutputRec(); r && r->widget) r->widget->repaint();
+  WindowRec* r = OutputRec();
+  if (!r || !r->widget) return;
+  // Only what was drawn since the window last painted; with nothing drawn, the whole
+  // window (its fields may have changed).
+  if (r->awaitingRepaint.isEmpty())
+    r->widget->repaint();
+  else
+    r->widget->repaint(r->awaitingRepaint);
 }
 
 void SetTextFont(const FontSpec& font) {

@@ -14,6 +14,7 @@
 #include "acquisition/entry_points.h"
 #include "common/dump_tool.h"
 #include "common/test_support.h"
+#include "runtime/clock.h"
 #include "setup/entry_points.h"
 #include "shell/commands.h"
 #include "shell/control_loop.h"
@@ -22,6 +23,7 @@ namespace mv::test {
 
 class ProgramRunTest : public ProgramTest {
  protected:
+  static constexpr double kVirtualSecondsPerRealSecond = 1000;
   void SetUp() override {
     ProgramTest::SetUp();
     config_ = MakeTempDir("run-config");
@@ -34,6 +36,9 @@ class ProgramRunTest : public ProgramTest {
     acq_hooks::ResetAcquisitionHooks();
     setup_hooks::ResetSetupHooks();
     SetControlLoopTap([this](const std::string& step) { log_.push_back(step); });
+    // The scripts wait in real seconds: the program's clock runs at most this much
+    // faster, however quick its loops are.
+    rt::SetVirtualClockPace(kVirtualSecondsPerRealSecond);
   }
   void TearDown() override {
     SetControlLoopTap(nullptr);

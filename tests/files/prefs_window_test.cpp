@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "files/prefs_file.h"
@@ -196,6 +199,25 @@ TEST_F(PrefsWindowTest, StatusDisplayPopupSetsTheLimit) {
   EXPECT_EQ(Max_Display_Speed, 6667);
   Run({Pick(W, kPrefsTabControl, 3), Pick(W, kStatusDisplayPopup, 1)});
   EXPECT_EQ(Max_Display_Speed, -1);
+}
+
+// Each rate item of the popup keeps the displays on up to the rate its title names:
+// "200 /sec" must not store the limit of 150 per second.
+TEST_F(PrefsWindowTest, EachStatusRateItemStoresTheRateItsTitleNames) {
+  int checked = 0;
+  for (int16_t item = 4; item <= 11; ++item) {
+    std::string title;
+    Run({Pick(W, kPrefsTabControl, 3), Do([&] { title = rt::MenuItemText(kStatusDisplayMenu, item).str(); }),
+         Pick(W, kStatusDisplayPopup, item)});
+    double rate = 0;
+    const std::size_t digit = title.find_first_of("0123456789");
+    ASSERT_NE(digit, std::string::npos) << "item " << item << " \"" << title << "\"";
+    std::from_chars(title.data() + digit, title.data() + title.size(), rate);
+    EXPECT_EQ(Max_Display_Speed, std::lround(1e6 / rate)) << title;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 8);
+  EXPECT_EQ(rt::MenuItemCount(kStatusDisplayMenu), 11) << "Always Off, Always On, a line and eight rates";
 }
 
 TEST_F(PrefsWindowTest, SaveSettingsWritesTheFileWithTheTypedSize) {

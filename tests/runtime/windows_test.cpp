@@ -13,11 +13,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTest>
 #include <QWidget>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -193,6 +196,25 @@ TEST_F(RuntimeTest, VirtualClockTicksAndDelays) {
   EXPECT_EQ(rt::Microseconds(), 1'600'000u);
   rt::SetVirtualMicroseconds(uint64_t{1} << 40);  // past 32-bit microseconds
   EXPECT_EQ(rt::TickCount(), static_cast<uint32_t>((uint64_t{1} << 40) * 60 / 1'000'000));
+}
+
+// A whole-program script waits in real seconds while the program sleeps on the virtual
+// clock: paced, the program's time never runs ahead of real time times the pace, and
+// real time spent without sleeping is no credit for a later burst.
+TEST_F(RuntimeTest, APacedVirtualClockRunsNoFasterThanItsPace) {
+  rt::SetVirtualClockPace(1000);
+  const auto realStart = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // busy elsewhere: no credit
+  const uint64_t virtualStart = rt::Microseconds();
+  for (int i = 0; i < 600; ++i) rt::SleepUntilMicroseconds(rt::Microseconds() + 16'667);  // 10 s of ticks
+  const auto real = std::chrono::steady_clock::now() - realStart;
+  EXPECT_GE(rt::Microseconds() - virtualStart, 9'999'000u);
+  EXPECT_GE(real, std::chrono::milliseconds(20 + 9)) << "10 virtual seconds take at least 10 real ms";
+  rt::UseVirtualClock(false);
+  rt::UseVirtualClock(true);
+  const auto unpaced = std::chrono::steady_clock::now();
+  rt::SleepUntilMicroseconds(rt::Microseconds() + 60'000'000);
+  EXPECT_LT(std::chrono::steady_clock::now() - unpaced, std::chrono::seconds(1)) << "unpaced by default";
 }
 
 TEST(Str255Test, TruncatesAt255Bytes) {
@@ -401,5 +423,48 @@ TEST_F(MenuConditionTest, TextCommandsAreOfferedOnlyWhileAnEditableFieldHasTheFo
   rt::CloseWindow(20);
   EXPECT_FALSE(rt::MenuItemEnabled(2, 1)) << "the window closed with its field";
 }
+}  // namespace
+}  // namespace mv
+
+namespace mv {
+namespace {
+
+// Records the area of every paint of a widget.
+class PaintAreas : public QObject {
+ public:
+  std::vector<QRect> areas;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) areas.push_back(static_cast<QPaintEvent*>(e)->rect());
+    return false;
+  }
+};
+
+// A recording draws a few pixels per sample into a large window: a flush paints what
+// was drawn since the last one, not the whole window, and shows it.
+TEST_F(RuntimeTest, AFlushPaintsOnlyWhatWasDrawnSinceTheLastOne) {
+  rt::OpenWindow(20, "Chart", Rect{0, 40, 1000, 740}, 6);
+  rt::ShowWindow(20);
+  rt::FlushWindow();
+  Drain();
+  PaintAreas paints;
+  QWidget* w = rt::bridge::WindowWidget(20);
+  w->installEventFilter(&paints);
+  rt::StrokeLine(500, 300, 503, 310, rt::StrokeStyle{});
+  rt::FlushWindow();
+  w->removeEventFilter(&paints);
+  ASSERT_FALSE(paints.areas.empty());
+  const QRect painted = paints.areas.front();
+  EXPECT_TRUE(painted.contains(QRect(500, 300, 4, 11))) << "the line is painted";
+  EXPECT_LT(painted.width() * painted.height(), 1000) << "and not the whole window";
+  // With nothing drawn since, a flush paints the whole window (its fields may have changed).
+  w->installEventFilter(&paints);
+  paints.areas.clear();
+  rt::FlushWindow();
+  w->removeEventFilter(&paints);
+  ASSERT_FALSE(paints.areas.empty());
+  EXPECT_EQ(paints.areas.front(), w->rect());
+  rt::CloseWindow(20);
+}
+
 }  // namespace
 }  // namespace mv

@@ -137,7 +137,7 @@ void Popup133(int16_t menu) {
 
 void Popup134(int16_t menu) {
   Build(menu, {{1, "Always Off ;Always On  ;-;10  ⁄sec ;30  ⁄sec ;50  ⁄sec"},
-               {7, "100  ⁄sec ;200  ⁄sec ;500   ⁄sec ;1000   ⁄sec"}});
+               {7, "100  ⁄sec ;150  ⁄sec ;200  ⁄sec ;500   ⁄sec ;1000   ⁄sec"}});
 }
 
 void Popup140(int16_t menu) {
