@@ -3,7 +3,10 @@
 // Sable export named "run" must still be read as one.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +14,7 @@
 
 #include "common/test_support.h"
 #include "e2e/program_run_fixture.h"
+#include "mvdump/dump.h"
 
 namespace mv {
 namespace {
@@ -103,6 +107,67 @@ TEST(DumpToolTest, TellsEachFormatByItsBytesWhateverItsName) {
     const std::string dump = test::DumpDataFile(file);
     for (const auto& line : c.lines)
       EXPECT_NE(dump.find(line), std::string::npos) << c.name << ": " << line << dump;
+  }
+}
+
+// What the decoder prints for the bytes, and its verdict.
+std::pair<int, std::string> Decode(const std::string& bytes, const std::string& name = "run") {
+  char* text = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&text, &size);
+  const int verdict = mvdump::Dump(out, name, bytes, mvdump::Options{});
+  std::fclose(out);
+  std::string printed(text, size);
+  std::free(text);
+  return {verdict, printed};
+}
+
+std::string LE(uint32_t u) {
+  std::string s;
+  PutLE(s, u);
+  return s;
+}
+
+// A Sable marker holds code x 1,000,000 + sample; one near the largest long is split in
+// 64 bits, not wrapped round.
+TEST(DumpToolTest, ASableMarkerNearTheLargestLongDoesNotOverflow) {
+  std::string d = SableExport();
+  const std::size_t at = d.find(LE(65'000'002));
+  ASSERT_NE(at, std::string::npos);
+  d.replace(at, 4, LE(2'147'157'060));
+  const auto [verdict, printed] = Decode(d);
+  EXPECT_EQ(verdict, 0);
+  EXPECT_NE(printed.find("marker 1: 2147157060 (code 2147, sample term 157060)"), std::string::npos)
+      << printed;
+}
+
+// The channel and sample counts of a Sable export are floats: NaN, infinities, negatives
+// and counts the bytes cannot hold are refused at once, not converted or looped over.
+TEST(DumpToolTest, ASableCountTheFileCannotHoldIsRefusedNotLoopedOver) {
+  const float absurd[][2] = {{NAN, 2}, {1e9f, 2}, {-1, 2}, {INFINITY, 2}, {0, 1e30f}, {0, 9e18f}, {1, NAN}};
+  for (const auto& [channels, last] : absurd) {
+    std::string d = SableExport();
+    std::string counts;
+    PutLEFloat(counts, channels);
+    PutLEFloat(counts, last);
+    d.replace(8, 8, counts);
+    const auto [verdict, printed] = Decode(d);
+    EXPECT_EQ(verdict, 1) << channels << " " << last;
+    EXPECT_NE(printed.find("not counts this file can hold"), std::string::npos) << printed;
+  }
+}
+
+// The header comment's length is a float too: one that is no length within the file
+// ends the file early instead of being converted.
+TEST(DumpToolTest, AHeaderCommentLengthThatIsNoCountEndsTheFileEarly) {
+  for (float length : {NAN, -5.0f, 1e20f, INFINITY}) {
+    std::string d = BinaryChart();
+    std::string field;
+    PutBEFloat(field, length);
+    d.replace(5 + 2 + 4 + 2 + 18, 4, field);
+    const auto [verdict, printed] = Decode(d);
+    EXPECT_EQ(verdict, 1) << length;
+    EXPECT_NE(printed.find("the file ends early"), std::string::npos) << printed;
   }
 }
 

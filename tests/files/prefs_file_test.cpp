@@ -7,6 +7,8 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <random>
 
 #include "conversions/state.h"
@@ -417,6 +419,19 @@ TEST(StartupWindowSize, AStoredChoiceTakesEffectWithinTheDisplay) {
   EXPECT_EQ(StartupWindowSize(PrefsLoad::Loaded, 6, 0, 0, 1440, 900), (StoredWindowSize{1410, 853}));
   EXPECT_EQ(StartupWindowSize(PrefsLoad::Loaded, 4, 0, 0, 1000, 700), (StoredWindowSize{970, 653}))
       << "1024 x 768 on a smaller display";
+}
+
+// The preferences reader's fuzz target starts from the golden file (written anew with
+// MV_WRITE_FUZZ_SEEDS=1 when the encoding here changes).
+TEST_F(PrefsFileTest, TheFuzzSeedIsTheGoldenFile) {
+  const std::string golden = GoldenFile(Sample{});
+  const auto seed = test::SourcePath("tools/fuzz/corpus/prefs/golden.MVprefs");
+  if (std::getenv("MV_WRITE_FUZZ_SEEDS")) {
+    fs::create_directories(seed.parent_path());
+    std::ofstream(seed, std::ios::binary) << golden;
+  }
+  EXPECT_EQ(ReadBytes(seed), golden);
+  EXPECT_TRUE(DecodePreferences(golden).prefs) << DecodePreferences(golden).reason;
 }
 
 }  // namespace

@@ -400,5 +400,12 @@ TEST_F(ChartSaveTest, SweepSavedAfter72PointsOfA750PointScreenStartsWithPoint73)
   EXPECT_EQ(text.substr(text.size() - 8), " 71\r 72\r");
 }
 
+TEST(ChartFile, TheDataFileFuzzSeedsAreTheGoldenFiles) {
+  const FakeRecording r = test::SmallRecording();
+  const DataFileFacts f = test::SmallFacts();
+  test::ExpectFuzzSeed("chart", HandChartFile(r, f));
+  test::ExpectFuzzSeed("scope.kssc", HandScopeFile(f, {4, 1, 2, 3}, 8));
+}
+
 }  // namespace
 }  // namespace mv

@@ -134,5 +134,11 @@ TEST(SableSweep, ScopePlusChartSweepIsOneChannelWithTheChartsMarkers) {
   EXPECT_EQ(b.size(), 296u + 4 * 4 + 304 + 4 * 2);
 }
 
+TEST(SableChart, TheDataFileFuzzSeedIsTheGoldenFile) {
+  const FakeRecording r = test::SmallRecording();
+  const DataFileFacts f = test::SmallFacts();
+  test::ExpectFuzzSeed("sable", HandSableChart(r, f, 0, {1, 2, 3}));
+}
+
 }  // namespace
 }  // namespace mv

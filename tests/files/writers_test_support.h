@@ -1,8 +1,11 @@
 // A small made-up recording for the data-file writer tests, and an encoder of
 // bytes written by hand from the file layouts (independent of the writers' codecs).
 #pragma once
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/test_support.h"
 #include "files/data_file_model.h"
 
 namespace mv::test {
@@ -41,10 +45,27 @@ class FakeRecording : public RecordingView {
 struct Golden {
   std::string b;
   void byte(int v) { b += static_cast<char>(v & 0xFF); }
-  void be16(int32_t v) { byte(v >> 8); byte(v); }
-  void be32(int64_t v) { byte(static_cast<int>(v >> 24)); byte(static_cast<int>(v >> 16)); byte(static_cast<int>(v >> 8)); byte(static_cast<int>(v)); }
-  void le32(int64_t v) { byte(static_cast<int>(v)); byte(static_cast<int>(v >> 8)); byte(static_cast<int>(v >> 16)); byte(static_cast<int>(v >> 24)); }
-  static uint32_t bits(float f) { uint32_t u; std::memcpy(&u, &f, 4); return u; }
+  void be16(int32_t v) {
+    byte(v >> 8);
+    byte(v);
+  }
+  void be32(int64_t v) {
+    byte(static_cast<int>(v >> 24));
+    byte(static_cast<int>(v >> 16));
+    byte(static_cast<int>(v >> 8));
+    byte(static_cast<int>(v));
+  }
+  void le32(int64_t v) {
+    byte(static_cast<int>(v));
+    byte(static_cast<int>(v >> 8));
+    byte(static_cast<int>(v >> 16));
+    byte(static_cast<int>(v >> 24));
+  }
+  static uint32_t bits(float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    return u;
+  }
   void bef(float f) { be32(bits(f)); }
   void lef(float f) { le32(bits(f)); }
   void text(const std::string& s) { b += s; }
@@ -53,7 +74,10 @@ struct Golden {
     t.resize(n, ' ');
     b += t;
   }
-  void line(const std::string& s) { b += s; b += '\r'; }
+  void line(const std::string& s) {
+    b += s;
+    b += '\r';
+  }
 };
 
 // Three channels, five samples (columns 0 to 5 filled: a chart-mode run of five
@@ -61,8 +85,12 @@ struct Golden {
 // two markers, one note, a pause log, labels and a comment with Mac Roman
 // characters, and a bad reading.
 inline const std::string kLabel1 = "O2 %";
-inline const std::string kLabel2 = "Temp \xA1" "C";  // degree sign
-inline const std::string kLabel3 = "CO2 \x8E" "t\xE9";  // e acute, then a byte past 0xE0
+inline const std::string kLabel2 =
+    "Temp \xA1"
+    "C";  // degree sign
+inline const std::string kLabel3 =
+    "CO2 \x8E"
+    "t\xE9";  // e acute, then a byte past 0xE0
 
 inline FakeRecording SmallRecording() {
   FakeRecording r;
@@ -113,6 +141,18 @@ inline DataFileFacts SmallFacts() {
 inline std::string Slurp(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The data-file fuzz target starts from the golden files (written anew with
+// MV_WRITE_FUZZ_SEEDS=1 when the encoding here changes).
+inline void ExpectFuzzSeed(const char* name, const std::string& golden) {
+  const auto seed = SourcePath(std::string("tools/fuzz/corpus/datafile/") + name);
+  if (std::getenv("MV_WRITE_FUZZ_SEEDS")) {
+    std::filesystem::create_directories(seed.parent_path());
+    std::ofstream(seed, std::ios::binary) << golden;
+  }
+  std::ifstream in(seed, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), golden) << name;
 }
 
 }  // namespace mv::test

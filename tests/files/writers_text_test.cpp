@@ -31,6 +31,7 @@ TEST(TextFile, LabelsThenTabSeparatedPrintedNumbersEachLineEndingTabCr) {
                                "-99999\t 9.765625e-04\t 3\t\r"
                                " 20.75\t-3\t 4\t\r";
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), test::SmallFacts()), expected);
+  test::ExpectFuzzSeed("text", expected);
 }
 
 TEST(TextFile, ElapsedTimeIsTheSinglePrecisionProduct) {

@@ -4,7 +4,7 @@
 // as the script and feedback windows draw them. Built with MV_BUILD_FUZZ; with clang
 // and MV_LIBFUZZER it is a libFuzzer target, otherwise a plain driver with its own
 // mutator:
-//   aoscr-fuzz CORPUS_DIR [EXECUTIONS] [SEED]
+//   aoscr-fuzz CORPUS_DIR [EXECUTIONS] [SEED] [SECONDS]
 // runs EXECUTIONS mutated inputs (default 100,000) made from the files of CORPUS_DIR
 // (tools/fuzz/corpus/aoscr: files written by the script file tests' encoder).
 #include <algorithm>
@@ -100,31 +100,10 @@ std::string MutateInPlace(std::string s, mv::fuzz::Random& r) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: aoscr-fuzz CORPUS_DIR [EXECUTIONS] [SEED]\n");
-    return 2;
-  }
-  const std::vector<std::string> corpus = mv::fuzz::LoadCorpus(argv[1]);
-  if (corpus.empty()) {
-    std::fprintf(stderr, "no seed files in %s\n", argv[1]);
-    return 2;
-  }
-  const long executions = argc > 2 ? std::atol(argv[2]) : 100'000;
-  mv::fuzz::Random r{argc > 3 ? std::strtoull(argv[3], nullptr, 10) | 1 : 0x9E3779B97F4A7C15ULL};
-  long seedsAccepted = 0, accepted = 0;
-  for (const std::string& seed : corpus) {
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(seed.data()), seed.size());
-    seedsAccepted += mv::DecodeAOscriptFile(seed).file ? 1 : 0;
-  }
-  for (long i = 0; i < executions; ++i) {
-    const std::string& seed = corpus[r.below(corpus.size())];
-    const std::string input =
-        r.below(8) == 0 ? mv::fuzz::Mutate(seed, r, corpus, kTokens) : MutateInPlace(seed, r);
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
-    accepted += mv::DecodeAOscriptFile(input).file ? 1 : 0;
-  }
-  std::printf("executions: %ld\nseeds: %zu\nseeds accepted: %ld\ninputs accepted: %ld\n", executions,
-              corpus.size(), seedsAccepted, accepted);
-  return 0;
+  return mv::fuzz::RunPlainDriver(
+      argc, argv, "aoscr-fuzz", kTokens,
+      [](const std::string& seed, mv::fuzz::Random& r, const std::vector<std::string>& corpus) {
+        return r.below(8) == 0 ? mv::fuzz::Mutate(seed, r, corpus, kTokens) : MutateInPlace(seed, r);
+      });
 }
 #endif

@@ -4,7 +4,7 @@
 // the machine's error; and code made of arbitrary words must stop with the error
 // instead of reading outside its tables. Built with MV_BUILD_FUZZ; with clang and
 // MV_LIBFUZZER it is a libFuzzer target, otherwise a plain driver with its own mutator:
-//   expression-fuzz CORPUS_DIR [EXECUTIONS] [SEED]
+//   expression-fuzz CORPUS_DIR [EXECUTIONS] [SEED] [SECONDS]
 // runs EXECUTIONS mutated inputs (default 100,000) made from the files of
 // CORPUS_DIR (tools/fuzz/corpus/expression).
 #include <algorithm>
@@ -147,26 +147,6 @@ const std::vector<std::string> kTokens = {"x",
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: expression-fuzz CORPUS_DIR [EXECUTIONS] [SEED]\n");
-    return 2;
-  }
-  const std::vector<std::string> corpus = mv::fuzz::LoadCorpus(argv[1]);
-  if (corpus.empty()) {
-    std::fprintf(stderr, "no seed files in %s\n", argv[1]);
-    return 2;
-  }
-  const long executions = argc > 2 ? std::atol(argv[2]) : 100'000;
-  mv::fuzz::Random r{argc > 3 ? std::strtoull(argv[3], nullptr, 10) | 1 : 0x9E3779B97F4A7C15ULL};
-  for (const std::string& seed : corpus)
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(seed.data()), seed.size());
-  long accepted = 0;
-  for (long i = 0; i < executions; ++i) {
-    const std::string input = mv::fuzz::Mutate(corpus[r.below(corpus.size())], r, corpus, kTokens);
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
-    if (mv::calc::ParseText("x", "y", input).ok) ++accepted;
-  }
-  std::printf("executions: %ld\nseeds: %zu\nformulas accepted: %ld\n", executions, corpus.size(), accepted);
-  return 0;
+  return mv::fuzz::RunPlainDriver(argc, argv, "expression-fuzz", kTokens);
 }
 #endif

@@ -1,12 +1,13 @@
 // Fuzz target of the instruments' text: the streaming line assembler (bytes in any
 // pieces must give the same whole lines) and field splitter, the name line, the
-// instrument database records, the Sable serial instrument's line, the ADAM reading,
+// instrument database records, the Sable serial instrument's line and firmware reply,
+// the ADAM reading, address and identification replies,
 // the line and number reads of the serial port, and the DataTaker channel command and
 // reply decoding. Each must keep its promises for any bytes: values finite or the
 // failed-reading mark, lines whole and bounded, refusals with a reason. Built with
 // MV_BUILD_FUZZ; with clang and MV_LIBFUZZER it is a libFuzzer target, otherwise a
 // plain driver with its own mutator:
-//   stream-fuzz CORPUS_DIR [EXECUTIONS] [SEED]
+//   stream-fuzz CORPUS_DIR [EXECUTIONS] [SEED] [SECONDS]
 // runs EXECUTIONS mutated inputs (default 100,000) made from the files of
 // CORPUS_DIR (tools/fuzz/corpus/stream).
 #include <algorithm>
@@ -20,8 +21,10 @@
 
 #include "devices/adam_protocol.h"
 #include "devices/datataker_protocol.h"
+#include "devices/interfaces.h"
 #include "devices/sable_protocol.h"
 #include "devices/serial_port.h"
+#include "devices/state.h"
 #include "devices/stream_protocol.h"
 #include "setup/serial_instrument_windows.h"
 
@@ -123,6 +126,16 @@ void CheckInstrumentLines(std::string_view bytes) {
   Require(mv::InstrumentValueTexts(bytes).size() <= mv::kMaxInstrumentValues, "Sable instrument values");
   const auto adam = mv::adam::DecodeReading(bytes);
   Require(!adam || std::isfinite(*adam), "ADAM reading");
+  Require(mv::adam::AddressAccepted(bytes) == (!bytes.empty() && bytes[0] == '!'), "ADAM address reply");
+  const auto address = mv::adam::ModuleAddress(bytes);
+  Require(!address || (address->size() == 2 && address->find_first_of("\r,") == std::string::npos),
+          "ADAM module address");
+  const int16_t second = mv::SecondAdamModuleCode(bytes);
+  Require(second == 0 || second == 13 || second == 14, "second ADAM module");
+  for (int16_t code : {mv::ExternalADCode::SableUI2, mv::ExternalADCode::SableUI3}) {
+    const mv::SableFirmware f = mv::JudgeSableFirmware(code, bytes);
+    Require(f.version.size() <= 3, "Sable firmware version");
+  }
   BytesPort port(bytes);
   for (int k = 0; k < 4; ++k) {
     Require(port.ReadLine().find('\r') == std::string::npos, "port line");
@@ -201,28 +214,6 @@ const std::vector<std::string> kTokens = {"\r",
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: stream-fuzz CORPUS_DIR [EXECUTIONS] [SEED]\n");
-    return 2;
-  }
-  const std::vector<std::string> corpus = mv::fuzz::LoadCorpus(argv[1]);
-  if (corpus.empty()) {
-    std::fprintf(stderr, "no seed files in %s\n", argv[1]);
-    return 2;
-  }
-  const long executions = argc > 2 ? std::atol(argv[2]) : 100'000;
-  mv::fuzz::Random r{argc > 3 ? std::strtoull(argv[3], nullptr, 10) | 1 : 0x9E3779B97F4A7C15ULL};
-  for (const std::string& seed : corpus)
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(seed.data()), seed.size());
-  long lines = 0;
-  for (long i = 0; i < executions; ++i) {
-    const std::string input = mv::fuzz::Mutate(corpus[r.below(corpus.size())], r, corpus, kTokens);
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
-    mv::stream::LineAssembler a;
-    a.Add(input);
-    lines += static_cast<long>(a.TakeLines().size());
-  }
-  std::printf("executions: %ld\nseeds: %zu\nwhole lines parsed: %ld\n", executions, corpus.size(), lines);
-  return 0;
+  return mv::fuzz::RunPlainDriver(argc, argv, "stream-fuzz", kTokens);
 }
 #endif

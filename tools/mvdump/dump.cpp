@@ -1,0 +1,291 @@
+// The decoding behind mvdump, on bytes already read: the tool and its fuzz target
+// share it. It decodes the files on its own (no program code), from the layouts.
+#include "mvdump/dump.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mvdump {
+namespace {
+
+struct In {
+  const std::string& d;
+  std::size_t p = 0;
+  bool bad = false;
+  bool need(std::size_t n) {
+    if (p + n > d.size()) bad = true;
+    return !bad;
+  }
+  uint8_t u8(std::size_t i) const { return static_cast<uint8_t>(d[i]); }
+  int32_t be16() {
+    if (!need(2)) return 0;
+    const auto v = static_cast<int16_t>((u8(p) << 8) | u8(p + 1));
+    p += 2;
+    return v;
+  }
+  uint32_t be32u() {
+    if (!need(4)) return 0;
+    const uint32_t v =
+        (uint32_t{u8(p)} << 24) | (uint32_t{u8(p + 1)} << 16) | (uint32_t{u8(p + 2)} << 8) | u8(p + 3);
+    p += 4;
+    return v;
+  }
+  uint32_t le32u() {
+    if (!need(4)) return 0;
+    const uint32_t v =
+        (uint32_t{u8(p + 3)} << 24) | (uint32_t{u8(p + 2)} << 16) | (uint32_t{u8(p + 1)} << 8) | u8(p);
+    p += 4;
+    return v;
+  }
+  static float asFloat(uint32_t u) {
+    float f;
+    std::memcpy(&f, &u, 4);
+    return f;
+  }
+  float bef() { return asFloat(be32u()); }
+  float lef() { return asFloat(le32u()); }
+  std::string text(std::size_t n) {
+    if (!need(n)) return {};
+    std::string s = d.substr(p, n);
+    p += n;
+    return s;
+  }
+  std::string line() {
+    const std::size_t e = d.find('\r', p);
+    if (e == std::string::npos) {
+      bad = true;
+      return {};
+    }
+    std::string s = d.substr(p, e - p);
+    p = e + 1;
+    return s;
+  }
+};
+
+// Mac Roman bytes shown with control and high bytes as \xNN.
+std::string Show(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    if (c == '\r')
+      out += "\\r";
+    else if (c < 32 || c >= 127) {
+      char b[8];
+      std::snprintf(b, sizeof b, "\\x%02X", c);
+      out += b;
+    } else
+      out += static_cast<char>(c);
+  }
+  return out;
+}
+
+// A count the file stores as a float: its whole part when it lies within least..most;
+// nothing for NaN, infinities and counts the file's bytes could never hold (converting
+// those would be undefined, and looping over them would never end).
+std::optional<int64_t> StoredCount(float v, int64_t least, int64_t most) {
+  if (!(v >= static_cast<float>(least) && v < static_cast<float>(most) + 1.0f)) return std::nullopt;
+  return std::min(static_cast<int64_t>(v), most);
+}
+
+void Values(std::FILE* out, const char* what, const std::vector<float>& v, std::size_t limit) {
+  std::fprintf(out, "%s (%zu values):", what, v.size());
+  for (std::size_t i = 0; i < v.size() && i < limit; ++i) std::fprintf(out, " %.9g", v[i]);
+  if (v.size() > limit) std::fprintf(out, " ...");
+  std::fprintf(out, "\n");
+}
+
+int DumpBinary(std::FILE* out, const std::string& d, bool scope, bool fast, std::size_t limit) {
+  In in{d};
+  const std::string marker = in.line();
+  const bool wide = marker == "-9999";
+  if (!wide && marker != "-999") {
+    std::fprintf(out, "not a chart or scope file (first line '%s')\n", Show(marker).c_str());
+    return 1;
+  }
+  const int64_t count = wide ? static_cast<int32_t>(in.be32u()) : in.be16();
+  std::fprintf(out, "marker line: %s\ncount: %lld\n", marker.c_str(), static_cast<long long>(count));
+  if (scope)
+    std::fprintf(out, "count meaning: the sweep's points, %lld values\n",
+                 static_cast<long long>(count + (fast ? 1 : 0)));
+  else
+    std::fprintf(out, "count meaning: the last sample index, %lld values per channel\n",
+                 static_cast<long long>(count + 1));
+  std::fprintf(out, "interval (s): %.9g\n", in.bef());
+  const int channels = in.be16();
+  const std::string date = in.text(10);
+  const std::string time = in.text(8);
+  std::fprintf(out, "channels: %d\ndate: %s\ntime: %s\n", channels, Show(date).c_str(), Show(time).c_str());
+  const float len = in.bef();
+  std::fprintf(out, "header comment (%g bytes): '%s'\n", len,
+               Show(in.text(static_cast<std::size_t>(StoredCount(len, 0, static_cast<int64_t>(d.size()))
+                                                         .value_or(static_cast<int64_t>(d.size()) + 1))))
+                   .c_str());
+  for (int c = 1; c <= channels && !in.bad; ++c) {
+    const float a = in.bef(), b = in.bef(), cc = in.bef(), type = in.bef(), avg = in.bef();
+    std::fprintf(out, "channel block %d: a %.9g b %.9g c %.9g type %g averaged %.9g label '%s'\n", c, a, b,
+                 cc, type, avg, Show(in.text(30)).c_str());
+  }
+  const char* names[5] = {"flow rate (ml/min)", "mass (g)", "barometric pressure (torr)",
+                          "flow temperature (C)", "effective volume (ml)"};
+  for (const char* n : names) std::fprintf(out, "%s: %.9g\n", n, in.bef());
+  const int markers = in.be16();
+  std::fprintf(out, "markers: %d\n", markers);
+  for (int m = 1; m <= markers && !in.bad; ++m) {
+    const int64_t s = wide ? static_cast<int32_t>(in.be32u()) : in.be16();
+    const int64_t code = wide ? static_cast<int32_t>(in.be32u()) : in.be16();
+    std::fprintf(out, "  marker %d: sample+1 %lld code %lld\n", m, static_cast<long long>(s),
+                 static_cast<long long>(code));
+  }
+  const int64_t values = scope ? count + (fast ? 1 : 0) : count + 1;
+  for (int c = 1; c <= (scope ? 1 : channels) && !in.bad; ++c) {
+    std::vector<float> v;
+    for (int64_t i = 0; i < values && !in.bad; ++i) v.push_back(in.bef());
+    Values(out, ("samples of channel block " + std::to_string(c)).c_str(), v, limit);
+  }
+  std::fprintf(out, "interface code: %d\n", in.be16());
+  std::fprintf(out, "three-way m p0 p1 p2 p3 K:");
+  for (int i = 0; i < 6; ++i) std::fprintf(out, " %.9g", in.bef());
+  std::fprintf(out, "\n");
+  if (in.bad) {
+    std::fprintf(out, "the file ends early\n");
+    return 1;
+  }
+  const std::string rest = d.substr(in.p);
+  if (scope) {
+    std::fprintf(out, "comment text: '%s'\n", Show(rest).c_str());
+    return 0;
+  }
+  // The trailer ends before the notes block (a CR then a line of 0xF0) or the
+  // input list (a line of 0xFF); the list is taken from the last 0xFF line.
+  const std::size_t ff = rest.rfind("\r\xFF\r");
+  if (ff == std::string::npos) {
+    std::fprintf(out, "no input list marker\n");
+    return 1;
+  }
+  std::size_t trailerEnd = ff + 1;
+  const std::size_t f0 = rest.find("\r\xF0\r");
+  if (f0 != std::string::npos && f0 < ff) trailerEnd = f0 + 1;
+  std::fprintf(out, "trailer: '%s'\n", Show(rest.substr(0, trailerEnd)).c_str());
+  if (trailerEnd != ff + 1) {
+    In notes{rest, trailerEnd};
+    notes.line();
+    std::fprintf(out, "notes: %s\n", notes.line().c_str());
+    while (notes.p < ff + 1 && !notes.bad) {
+      const std::string s = notes.line(), t = notes.line(), x = notes.line();
+      std::fprintf(out, "  note: sample '%s' time '%s' text '%s'\n", Show(s).c_str(), Show(t).c_str(),
+                   Show(x).c_str());
+    }
+  }
+  In inputs{rest, ff + 3};
+  int k = 0;
+  while (inputs.p < rest.size() && !inputs.bad)
+    std::fprintf(out, "hardware input of channel %d: %s\n", ++k, inputs.line().c_str());
+  return 0;
+}
+
+int DumpSable(std::FILE* out, const std::string& d, std::size_t limit) {
+  In in{d};
+  const float format = in.lef();
+  const float version = in.lef();
+  std::fprintf(out, "format value: %.9g\nversion value: %.9g\n", format, version);
+  const float channelsValue = in.lef(), lastValue = in.lef();
+  const float interval = in.lef();
+  // Each channel and each sample takes at least 4 bytes.
+  const auto most = static_cast<int64_t>(d.size() / 4);
+  const auto channelCount = StoredCount(channelsValue, 0, most), last = StoredCount(lastValue, -1, most);
+  if (!channelCount || !last) {
+    std::fprintf(out, "channels: %.9g\nlast sample index: %.9g\nnot counts this file can hold\n",
+                 channelsValue, lastValue);
+    return 1;
+  }
+  const int channels = static_cast<int>(*channelCount);
+  const int64_t n = *last + 1;
+  std::fprintf(out, "channels: %d\nlast sample index: %lld\nsamples: %lld\ninterval (s): %.9g\n", channels,
+               static_cast<long long>(n - 1), static_cast<long long>(n), interval);
+  std::vector<std::vector<float>> data(static_cast<std::size_t>(std::max(channels, 0)));
+  for (int64_t i = 0; i < n && !in.bad; ++i)
+    for (auto& ch : data) ch.push_back(in.lef());
+  for (std::size_t c = 0; c < data.size(); ++c)
+    Values(out, ("channel " + std::to_string(c + 1)).c_str(), data[c], limit);
+  for (int c = 1; c <= channels; ++c) {
+    std::fprintf(out, "fillers of channel %d:", c);
+    for (int i = 0; i < 9; ++i) std::fprintf(out, " %g", in.lef());
+    std::fprintf(out, "\n");
+  }
+  const float mo = in.lef(), dy = in.lef(), yr = in.lef(), h = in.lef(), mi = in.lef(), s = in.lef();
+  std::fprintf(out, "end date: %g/%g/%g\nend time: %g:%g:%g\n", mo, dy, yr, h, mi, s);
+  std::fprintf(out, "comment: '%s'\n", Show(in.text(240)).c_str());
+  const auto markers = static_cast<int32_t>(in.le32u());
+  std::fprintf(out, "markers: %d\n", markers);
+  for (int32_t m = 1; m <= markers && !in.bad; ++m) {
+    const auto v = static_cast<int32_t>(in.le32u());
+    // In 64 bits: a stored value near the largest long must not overflow.
+    const int64_t code = (int64_t{v} + 500'000) / 1'000'000;
+    std::fprintf(out, "  marker %d: %d (code %lld, sample term %lld)\n", m, v, static_cast<long long>(code),
+                 static_cast<long long>(v - code * 1'000'000));
+  }
+  std::fprintf(out, "spacer: '%s'\n", Show(in.text(8)).c_str());
+  for (int c = 1; c <= channels && !in.bad; ++c) {
+    const std::string label = in.text(24), b1 = in.text(16), b2 = in.text(32), name = in.text(32),
+                      b3 = in.text(32);
+    const auto l1 = static_cast<int32_t>(in.le32u()), l2 = static_cast<int32_t>(in.le32u());
+    std::fprintf(out, "channel record %d: label '%s' transform '%s' longs %d %d coefficients:", c,
+                 Show(label).c_str(), Show(name).c_str(), l1, l2);
+    for (int i = 0; i < 31; ++i) std::fprintf(out, " %.9g", in.lef());
+    std::fprintf(out, "\n");
+  }
+  if (in.bad) {
+    std::fprintf(out, "the file ends early\n");
+    return 1;
+  }
+  if (in.p != d.size()) std::fprintf(out, "%zu bytes after the last record\n", d.size() - in.p);
+  return 0;
+}
+
+int DumpText(std::FILE* out, const std::string& d, std::size_t limit) {
+  In in{d};
+  std::size_t rows = 0;
+  std::fprintf(out, "heading: '%s'\n", Show(in.line()).c_str());
+  while (in.p < d.size() && !in.bad) {
+    const std::string row = in.line();
+    if (rows++ < limit) std::fprintf(out, "row %zu: '%s'\n", rows, Show(row).c_str());
+  }
+  std::fprintf(out, "rows: %zu\n", rows);
+  return 0;
+}
+
+bool EndsWith(const std::string& s, const std::string& e) {
+  return s.size() >= e.size() && s.compare(s.size() - e.size(), e.size(), e) == 0;
+}
+
+bool StartsWith(const std::string& s, const std::string& b) {
+  return s.compare(0, b.size(), b) == 0;
+}
+
+// The Sable export opens with its format value, the single 1003.0 little-endian.
+bool IsSableExport(const std::string& d) {
+  return StartsWith(d, std::string("\x00\xC0\x7A\x44", 4));
+}
+
+}  // namespace
+
+int Dump(std::FILE* out, const std::string& path, const std::string& d, const Options& o) {
+  std::fprintf(out, "%s: %zu bytes\n", path.c_str(), d.size());
+  if (IsSableExport(d)) {
+    std::fprintf(out, "format: Sable export\n");
+    return DumpSable(out, d, o.limit);
+  }
+  if (StartsWith(d, "-999\r") || StartsWith(d, "-9999\r")) {
+    const bool scope = o.scope || EndsWith(path, ".kssc");
+    std::fprintf(out, "format: binary %s file\n", scope ? "scope" : "chart");
+    return DumpBinary(out, d, scope, o.fast, o.limit);
+  }
+  std::fprintf(out, "format: text\n");
+  return DumpText(out, d, o.limit);
+}
+
+}  // namespace mvdump
