@@ -42,6 +42,7 @@ constexpr RGBColor kBlack{0, 0, 0};
 constexpr RGBColor kDisplayBlue{0, 0, 55535};
 constexpr RGBColor kDisplayRed{65535, 0, 0};
 constexpr RGBColor kWhite{65535, 65535, 65535};
+constexpr int16_t kSerialLineField = 197;
 constexpr int16_t kBackupField = 199, kNextFileField = 198, kDisplaysOffField = 300;
 
 int gScreenWidth = 0, gScreenHeight = 0;
@@ -177,6 +178,23 @@ void NextFileIndicator() {
 }
 
 }  // namespace
+
+void ShowSerialLineStatus(bool lost, const std::string& path) {
+  if (!rt::WindowExists(kAcquisitionWindow)) return;
+  const int16_t previous = rt::OutputWindow();
+  rt::SetOutputWindow(kAcquisitionWindow);
+  // Beside the backup indicator on the bottom line, where a long run is watched.
+  const Rect content = rt::WindowContentRect(kAcquisitionWindow);
+  const int w = content.right - content.left, h = content.bottom - content.top;
+  const Str255 text(lost ? "Serial port lost: " + path : std::string());
+  if (!rt::EditFieldExists(kSerialLineField))
+    StaticField(kSerialLineField, text,
+                Rect{PixelCoord(w - 330), PixelCoord(h - 12), PixelCoord(w - 96), PixelCoord(h - 1)}, 2,
+                KitFont(3, 10), kDisplayRed, rgbyellow);
+  else
+    rt::SetEditText(kSerialLineField, text.str());
+  if (previous != 0 && rt::WindowExists(previous)) rt::SetOutputWindow(previous);
+}
 
 void ShowSaveStatus(int16_t field, const Str255& text, bool failed) {
   if (!rt::WindowExists(kAcquisitionWindow)) return;

@@ -3,6 +3,7 @@
 // and schedules; REDRAWSCREEN scrolls a full chart screen by the chosen step.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "runtime/str255.h"
 #include "shell/kit/hook.h"
@@ -30,6 +31,8 @@ int LayoutScreenWidth();
 // A save's text in the screen's next-file (198) or backup (199) field; a failure
 // shows in red.
 void ShowSaveStatus(int16_t field, const Str255& text, bool failed);
+// The serial line's loss on the bottom line in red, until it is back (then blank).
+void ShowSerialLineStatus(bool lost, const std::string& path);
 
 // The end-of-period bar and text at x, from y top down to BottomOfPlot.
 void DrawEndOfPeriodMark(int x, int top);

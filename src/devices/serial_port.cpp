@@ -136,6 +136,31 @@ bool IsSupportedBaudRate(int32_t baud) {
   return FindBaud(baud) != nullptr;
 }
 
+namespace {
+SerialLossReporter g_lossReporter;
+}  // namespace
+
+void SetSerialLossReporter(SerialLossReporter reporter) {
+  g_lossReporter = std::move(reporter);
+}
+
+void PosixSerialPort::NoteHangUp() {
+  if (lost_) return;
+  lost_ = true;
+  if (g_lossReporter) g_lossReporter(true, path_);
+}
+
+void PosixSerialPort::ReopenWhenLost() {
+  if (!lost_) return;
+  const uint64_t now = rt::Microseconds();
+  if (lastReopenUs_ != 0 && now - lastReopenUs_ < 1'000'000) return;
+  lastReopenUs_ = now;
+  const std::string path = path_;
+  if (!Open(path, baud_).ok) return;
+  lost_ = false;
+  if (g_lossReporter) g_lossReporter(false, path);
+}
+
 PosixSerialPort::~PosixSerialPort() {
   Close();
 }
@@ -215,6 +240,7 @@ std::string PosixSerialPort::ReadBytes(int n) {
   do {
     got = ::read(fd_, out.data() + have, out.size() - have);
   } while (got < 0 && errno == EINTR);
+  if (got < 0 && errno == EIO) NoteHangUp();
   out.resize(have + (got > 0 ? static_cast<size_t>(got) : 0));
   return out;
 }
@@ -227,6 +253,7 @@ void PosixSerialPort::TakeWaitingBytes() {
   while (fd_ >= 0 && taken_.size() < kMaxTaken) {
     ssize_t got = ::read(fd_, buf, std::min(sizeof buf, kMaxTaken - taken_.size()));
     if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && errno == EIO) NoteHangUp();
     if (got <= 0) return;
     taken_.append(buf, static_cast<size_t>(got));
   }
@@ -234,6 +261,7 @@ void PosixSerialPort::TakeWaitingBytes() {
 
 bool PosixSerialPort::AwaitBytes(int need, std::chrono::microseconds maxWait) {
   if (rt::VirtualClockInUse()) return SerialPort::AwaitBytes(need, maxWait);
+  ReopenWhenLost();
   using SteadyClock = std::chrono::steady_clock;
   const auto end = SteadyClock::now() + std::max(maxWait, std::chrono::microseconds(0));
   for (;;) {
@@ -254,6 +282,7 @@ bool PosixSerialPort::AwaitBytes(int need, std::chrono::microseconds maxWait) {
     const int r = ::ppoll(&p, 1, &ts, nullptr);
     // A hung-up line reports itself at once and for ever: wait out the time instead.
     if (r > 0 && !(p.revents & POLLIN)) {
+      if (p.revents & POLLHUP) NoteHangUp();
       std::this_thread::sleep_until(end);
       return BytesWaiting() >= need;
     }
@@ -274,6 +303,7 @@ std::chrono::microseconds PosixSerialPort::QuietGap() const {
 }
 
 bool PosixSerialPort::Write(std::string_view bytes) {
+  ReopenWhenLost();
   if (fd_ < 0) return false;
   // Bounded by the time the bytes take on the wire, plus a second for a slow driver.
   const auto wireMs = static_cast<int64_t>(bytes.size()) * 10 * 1000 / std::max<int32_t>(baud_, 50);
@@ -286,6 +316,7 @@ bool PosixSerialPort::Write(std::string_view bytes) {
       continue;
     }
     if (w < 0 && errno == EINTR) continue;
+    if (w < 0 && errno == EIO) NoteHangUp();
     if (w < 0 && errno != EAGAIN) return false;
     auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
@@ -298,11 +329,12 @@ bool PosixSerialPort::Write(std::string_view bytes) {
 
 void PosixSerialPort::Pause(int maxMs) {
   if (maxMs < 0) maxMs = 0;
+  ReopenWhenLost();
   if (rt::VirtualClockInUse()) {
     // The clock only moves when the program waits; let real bytes arrive too.
     if (fd_ >= 0) {
       pollfd p{fd_, POLLIN, 0};
-      ::poll(&p, 1, maxMs);
+      if (::poll(&p, 1, maxMs) > 0 && (p.revents & POLLHUP)) NoteHangUp();
     }
     rt::Delay(maxMs);
     return;

@@ -8,6 +8,7 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -79,9 +80,18 @@ class PosixSerialPort : public SerialPort {
   int32_t Baud() const { return baud_; }
   // Whether the driver accepted the low-latency request (USB adapters).
   bool LowLatency() const { return lowLatency_; }
+  // Whether the line hung up (an adapter pulled out, a terminal closed) and has not
+  // come back yet.
+  bool Lost() const { return lost_; }
 
  private:
   int fd_ = -1;
+  // A hung-up line is reopened by its path at most once a second, when the next
+  // request is written; until then every exchange fails as a silent one does.
+  bool lost_ = false;
+  uint64_t lastReopenUs_ = 0;
+  void NoteHangUp();
+  void ReopenWhenLost();
   std::string path_;
   int32_t baud_ = 0;
   bool lowLatency_ = false;
@@ -110,6 +120,11 @@ SerialOpenResult OpenSerialPortPath(const std::string& path, int32_t baud);
 void CloseSerialPort();
 // The open line, or a closed line that reads nothing and refuses writes.
 SerialPort& SerialLine();
+
+// Told once when the program's line hangs up (lost true) and once when it has been
+// reopened (lost false), with the port's path.
+using SerialLossReporter = std::function<void(bool lost, const std::string& path)>;
+void SetSerialLossReporter(SerialLossReporter reporter);
 // Puts a port of the caller's making in place of the line (tests, in-process simulators).
 void InstallSerialPort(std::unique_ptr<SerialPort> port);
 // A number that changes whenever the line is closed or replaced: a reader that keeps

@@ -15,6 +15,7 @@
 #include "conversions/gas_options_window.h"
 #include "conversions/spike_filter.h"
 #include "conversions/window_hooks.h"
+#include "devices/serial_port.h"
 #include "files/ascii_warn.h"
 #include "files/color_window.h"
 #include "files/entry_points.h"
@@ -34,6 +35,7 @@
 #include "shell/commands.h"
 #include "shell/kit/drawing.h"
 #include "shell/kit/services.h"
+#include "shell/kit/sounds.h"
 #include "shell/menus.h"
 #include "shell/state.h"
 
@@ -122,6 +124,12 @@ void InstallServices() {
     ShowSaveStatus(field, Str255(macRoman), failed);
   };
   files_hooks::NewPeriodScreen = NextPeriodScreen;
+  // A line that hangs up is said once, by sound and on the recording screen; the reads
+  // go on failing (bad readings) until the port is back.
+  SetSerialLossReporter([](bool lost, const std::string& path) {
+    if (lost) PlaySound("AlarmBUZZ.mp3", "MVsounds");
+    ShowSerialLineStatus(lost, path);
+  });
   files_hooks::SELECTNEXTVALVE = [] { setup_hooks::SELECTNEXTVALVE(); };
 
   // The Special menu's calculators.

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
@@ -199,6 +200,34 @@ TEST_F(PtyTest, SilenceInARunGivesTheLastValue) {
   sim->SetFault(sim::Fault::Silent, 1);
   EXPECT_FLOAT_EQ(Read(4, 3), good);
   EXPECT_EQ(sounds, "AlarmBUZZ.mp3;");
+}
+
+// A line that hangs up is reported once however many reads fail on it, and once more
+// when it has been reopened at its path; reading then resumes.
+TEST_F(PtyTest, AHungUpLineIsReportedOnceAndReopenedWhenItComesBack) {
+  StartSim(sim::Kind::UI3);
+  External_AD = ExternalADCode::SableUI3;
+  PrefsArray[PrefsSlot::BadReadingKeepsLast] = 0;
+  Sample = 3;
+  std::vector<std::string> reports;
+  SetSerialLossReporter([&reports](bool lost, const std::string& path) {
+    reports.push_back((lost ? "lost " : "back ") + path);
+  });
+  const float good = static_cast<float>(3000 / 6553.5);
+  EXPECT_FLOAT_EQ(Read(4, 3), good);
+  sim->Stop();
+  for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(Read(4, 3), -99999.0f) << "read " << i;
+  const std::string link = (dir / "port").string();
+  EXPECT_EQ(reports, std::vector<std::string>{"lost " + link});
+  std::string error;
+  ASSERT_TRUE(sim->Start(&error)) << error;
+  // Reopening is tried at most once a second.
+  float value = -99999.0f;
+  const auto end = SteadyClock::now() + std::chrono::seconds(3);
+  while (value != good && SteadyClock::now() < end) value = Read(4, 3);
+  SetSerialLossReporter(nullptr);
+  EXPECT_FLOAT_EQ(value, good);
+  EXPECT_EQ(reports, (std::vector<std::string>{"lost " + link, "back " + link}));
 }
 
 TEST_F(PtyTest, LinesAndNumbersFromAStreamingInstrument) {
