@@ -330,6 +330,59 @@ TEST_F(SetupFileTest, T2InOhmsSurvivesASetupRoundTrip) {
   EXPECT_EQ(ADsensorType[2], 3) << "channel 2's value number is not T2's mode";
 }
 
+// Every channel's row and label comes back as it was saved, for one channel, a full
+// first label block, the first channel of the second block, all sixteen, and the
+// sequential-files switching pattern.
+TEST_F(SetupFileTest, EveryChannelComesBackAsSavedWhateverTheCountAndPattern) {
+  const struct {
+    int16_t channels, pattern;
+  } cases[] = {{1, 0}, {8, 0}, {9, 0}, {16, 0}, {16, SwitchingPatternCode::SequentialFiles}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.channels) + " channels, pattern " + std::to_string(c.pattern));
+    SetTwoChannelSetup();
+    nChannels = c.channels;
+    SwitchingMode = c.pattern;
+    std::string labels1, labels2;
+    for (int ch = 1; ch <= 16; ++ch) {
+      std::string label = "channel " + std::to_string(ch);
+      label.resize(30, ' ');
+      (ch <= 8 ? labels1 : labels2) += label;
+      auto& row = ChannelVariables[ch];
+      row.fill(0);
+      if (ch > c.channels) continue;
+      row[ChanField::Input] = static_cast<float>(ch);
+      row[ChanField::A] = 0.5f * static_cast<float>(ch);
+      row[ChanField::B] = 1.0f + static_cast<float>(ch);
+      row[ChanField::C] = 0.25f * static_cast<float>(ch);
+      row[ChanField::PlotMax] = 10.0f + static_cast<float>(ch);
+      row[ChanField::PlotMin] = -static_cast<float>(ch);
+      row[ChanField::Averaged] = static_cast<float>(ch);
+      row[ChanField::Device] = static_cast<float>(ch % 8 + 1);
+    }
+    datalabel = Str255(labels1);
+    datalabel2 = Str255(labels2);
+    const auto saved = ChannelVariables;
+    const auto path = configDir / "channels.MVsetup";
+    ASSERT_TRUE(WriteSetupFile(path.string())) << (notices.empty() ? "" : notices.front());
+    for (auto& row : ChannelVariables) row.fill(0);
+    datalabel = datalabel2 = Str255();
+    nChannels = 2;
+    SwitchingMode = 0;
+    ASSERT_TRUE(LoadSetupFile(path.string())) << (notices.empty() ? "" : notices.front());
+    EXPECT_EQ(nChannels, c.channels);
+    EXPECT_EQ(SwitchingMode, c.pattern);
+    for (int ch = 1; ch <= c.channels; ++ch)
+      for (int f : {ChanField::Input, ChanField::A, ChanField::B, ChanField::C, ChanField::PlotMax,
+                    ChanField::PlotMin, ChanField::Averaged, ChanField::Device})
+        EXPECT_EQ(ChannelVariables[ch][f], saved[ch][f]) << "channel " << ch << " field " << f;
+    EXPECT_EQ(datalabel.str().substr(0, 240), labels1.substr(0, 240));
+    if (c.channels > 8) {
+      const std::size_t n = 30 * static_cast<std::size_t>(c.channels - 8);
+      EXPECT_EQ(datalabel2.str().substr(0, n), labels2.substr(0, n));
+    }
+  }
+}
+
 // A trigger on the extra A/D input is still on the extra input after the set-up is saved
 // and loaded again: not moved to channel 1.
 TEST_F(SetupFileTest, ATriggerOnTheExtraInputSurvivesASetupFile) {
