@@ -32,6 +32,7 @@
 #include "calculators/sun_cycle_window.h"
 #include "calculators/unit_conversions.h"
 #include "calculators/washout.h"
+#include "common/help_page.h"
 #include "conditions_driver.h"
 #include "runtime/help.h"
 #include "runtime/macroman.h"
@@ -40,44 +41,6 @@
 
 namespace mv::calc {
 namespace {
-
-// The page's words as a reader sees them: tags dropped, the few entities the
-// pages use decoded, every run of white space one blank.
-std::string PageText(int16_t topic) {
-  std::ifstream in(test::SourcePath("resources/HelpFiles/" + HelpTopicPage(topic)), std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  const std::string html = all.str();
-  std::string text;
-  bool inTag = false;
-  for (char c : html) {
-    if (c == '<') inTag = true;
-    if (!inTag) text += c;
-    if (c == '>') inTag = false, text += ' ';
-  }
-  const std::pair<const char*, const char*> entities[] = {
-      {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&nbsp;", " "}, {"&quot;", "\""}};
-  for (const auto& [from, to] : entities)
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
-      text.replace(at, std::string(from).size(), to);
-  std::string squeezed;
-  for (char c : text) {
-    const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
-    if (blank && (squeezed.empty() || squeezed.back() == ' ')) continue;
-    squeezed += blank ? ' ' : c;
-  }
-  return squeezed;
-}
-
-std::string Squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += c;
-  }
-  while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
 
 struct Window {
   const char* name;
@@ -112,12 +75,12 @@ class CalculatorHelpPageTest : public test::ConditionsCalcTest,
 
 TEST_P(CalculatorHelpPageTest, NamesEveryControlTheWindowShows) {
   const Window& w = GetParam();
-  const std::string page = PageText(w.topic);
+  const std::string page = test::HelpTopicText(w.topic);
   ASSERT_FALSE(page.empty()) << HelpTopicPage(w.topic);
   std::vector<std::string> titles;
   Run(w.open, {Do([&] {
                  for (int16_t c : rt::Controls(W)) {
-                   const std::string title = Squeezed(MacRomanToUtf8(rt::ControlTitle(c).str()));
+                   const std::string title = test::SqueezedText(MacRomanToUtf8(rt::ControlTitle(c).str()));
                    if (!title.empty() && title != " ") titles.push_back(title);
                  }
                }),
@@ -303,19 +266,6 @@ void PrintTo(const Example& e, std::ostream* os) {
   *os << e.id;
 }
 
-// The text of the page's element with the example's id.
-std::string QuotedOnPage(int16_t topic, const std::string& id) {
-  std::ifstream in(test::SourcePath("resources/HelpFiles/" + HelpTopicPage(topic)), std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  const std::string html = all.str();
-  const std::string key = "id=\"" + id + "\"";
-  const std::size_t at = html.find(key);
-  if (at == std::string::npos) return {};
-  const std::size_t start = html.find('>', at) + 1;
-  return html.substr(start, html.find('<', start) - start);
-}
-
 // The first number in a text, with its count of decimals; `whole` tells that the
 // text (blanks aside) is nothing but that number.
 bool FirstNumber(const std::string& text, double& value, int& decimals, bool* whole = nullptr) {
@@ -339,7 +289,7 @@ class CalculatorHelpExampleTest : public test::ConditionsCalcTest,
 
 TEST_P(CalculatorHelpExampleTest, PageQuotesWhatTheCalculatorComputes) {
   const Example& e = GetParam();
-  const std::string quoted = QuotedOnPage(e.topic, e.id);
+  const std::string quoted = test::HelpTopicExampleText(e.topic, e.id);
   ASSERT_FALSE(quoted.empty()) << HelpTopicPage(e.topic) << " has no example \"" << e.id << "\"";
   std::string shown;
   Steps steps = e.entries();

@@ -13,6 +13,7 @@
 #include "common/test_support.h"
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
+#include "shell/kit/help.h"
 
 namespace mv::test {
 
@@ -53,6 +54,11 @@ inline std::string HelpPageText(const std::string& page) {
   return SqueezedText(text);
 }
 
+// The words of the page a help topic opens.
+inline std::string HelpTopicText(int16_t topic) {
+  return HelpPageText(HelpTopicPage(topic));
+}
+
 // The titles of the output window's controls as the user reads them; controls without
 // a title (popups, fields) are left out.
 inline std::vector<std::string> VisibleControlTitles() {
@@ -71,6 +77,11 @@ inline std::string HelpExampleText(const std::string& page, const std::string& i
   if (at == std::string::npos) return {};
   const std::size_t start = html.find('>', at) + 1;
   return html.substr(start, html.find('<', start) - start);
+}
+
+// The example text on the page a help topic opens.
+inline std::string HelpTopicExampleText(int16_t topic, const std::string& id) {
+  return HelpExampleText(HelpTopicPage(topic), id);
 }
 
 // The first number in a text and its count of decimals; false when there is none.

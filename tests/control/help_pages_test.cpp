@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "acquisition/state.h"
+#include "common/help_page.h"
 #include "common/test_support.h"
 #include "common/window_steps.h"
 #include "control/alarm_window.h"
@@ -40,49 +41,6 @@
 
 namespace mv::test {
 namespace {
-
-std::string PageHtml(int16_t topic) {
-  std::ifstream in(SourcePath("resources/HelpFiles/" + HelpTopicPage(topic)), std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-// The page's words as a reader sees them: tags dropped, the few entities the
-// pages use decoded, every run of white space one blank.
-std::string PageText(int16_t topic) {
-  const std::string html = PageHtml(topic);
-  std::string text;
-  bool inTag = false;
-  for (char c : html) {
-    if (c == '<') inTag = true;
-    if (!inTag) text += c;
-    if (c == '>') inTag = false, text += ' ';
-  }
-  const std::pair<const char*, const char*> entities[] = {
-      {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&nbsp;", " "}, {"&quot;", "\""}};
-  for (const auto& [from, to] : entities)
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
-      text.replace(at, std::string(from).size(), to);
-  std::string squeezed;
-  for (char c : text) {
-    const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
-    if (blank && (squeezed.empty() || squeezed.back() == ' ')) continue;
-    squeezed += blank ? ' ' : c;
-  }
-  return squeezed;
-}
-
-std::string Squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    const char b = c == '\r' || c == '\n' || c == '\t' ? ' ' : c;
-    if (b == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += b;
-  }
-  while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
 
 struct Window {
   const char* name;
@@ -176,7 +134,7 @@ class ControlHelpPageTest : public ProgramTest,
 
 TEST_P(ControlHelpPageTest, NamesEveryControlTheWindowShows) {
   const Window& w = GetParam();
-  const std::string page = PageText(w.topic);
+  const std::string page = HelpTopicText(w.topic);
   ASSERT_FALSE(page.empty()) << HelpTopicPage(w.topic);
   std::vector<std::string> titles;
   std::set<std::string> seen;
@@ -186,7 +144,7 @@ TEST_P(ControlHelpPageTest, NamesEveryControlTheWindowShows) {
     steps.push_back(Do([&] {
       rt::SetOutputWindow(w.window);
       for (int16_t c : rt::Controls(w.window)) {
-        const std::string title = Squeezed(MacRomanToUtf8(rt::ControlTitle(c).str()));
+        const std::string title = SqueezedText(MacRomanToUtf8(rt::ControlTitle(c).str()));
         if (title.empty() || title == " ") continue;
         const std::string key = SeriesKey(title);
         if (key.find_first_not_of(' ') != std::string::npos && !seen.insert(key).second) continue;
@@ -218,11 +176,7 @@ INSTANTIATE_TEST_SUITE_P(EveryControlWindowWithHelp, ControlHelpPageTest, ::test
 // The number a page quotes in the element with the example's id, with its count of
 // decimals.
 bool QuotedNumber(int16_t topic, const std::string& id, double& value, int& decimals) {
-  const std::string html = PageHtml(topic);
-  const std::size_t at = html.find("id=\"" + id + "\"");
-  if (at == std::string::npos) return false;
-  const std::size_t start = html.find('>', at) + 1;
-  const std::string text = html.substr(start, html.find('<', start) - start);
+  const std::string text = HelpTopicExampleText(topic, id);
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc{}) return false;
   const std::string_view digits(text.data(), static_cast<std::size_t>(end - text.data()));

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/help_page.h"
 #include "conversions/breakpoint_window.h"
 #include "conversions/conversions_window.h"
 #include "conversions/custom_windows.h"
@@ -32,49 +33,6 @@
 
 namespace mv {
 namespace {
-
-std::string PageHtml(int16_t topic) {
-  std::ifstream in(test::SourcePath("resources/HelpFiles/" + HelpTopicPage(topic)), std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-// The page's words as a reader sees them: tags dropped, the few entities the
-// pages use decoded, every run of white space one blank.
-std::string PageText(int16_t topic) {
-  const std::string html = PageHtml(topic);
-  std::string text;
-  bool inTag = false;
-  for (char c : html) {
-    if (c == '<') inTag = true;
-    if (!inTag) text += c;
-    if (c == '>') inTag = false, text += ' ';
-  }
-  const std::pair<const char*, const char*> entities[] = {
-      {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&nbsp;", " "}, {"&quot;", "\""}};
-  for (const auto& [from, to] : entities)
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
-      text.replace(at, std::string(from).size(), to);
-  std::string squeezed;
-  for (char c : text) {
-    const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
-    if (blank && (squeezed.empty() || squeezed.back() == ' ')) continue;
-    squeezed += blank ? ' ' : c;
-  }
-  return squeezed;
-}
-
-// A title as the page would quote it: blanks at either end dropped, runs squeezed.
-std::string Squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += c;
-  }
-  while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
 
 std::string TestName(const char* id) {
   std::string name;
@@ -135,14 +93,14 @@ class ConversionHelpPageTest : public ConversionHelpTest, public ::testing::With
 
 TEST_P(ConversionHelpPageTest, NamesEveryControlTheWindowShows) {
   const Window& w = GetParam();
-  const std::string page = PageText(w.topic);
+  const std::string page = test::HelpTopicText(w.topic);
   ASSERT_FALSE(page.empty()) << HelpTopicPage(w.topic);
   std::vector<std::string> titles;
   test::WindowDriver driver;
   driver.WaitFor(w.window)
       .Check([&] {
         for (int16_t c : rt::Controls(w.window)) {
-          const std::string title = Squeezed(MacRomanToUtf8(rt::ControlTitle(c).str()));
+          const std::string title = test::SqueezedText(MacRomanToUtf8(rt::ControlTitle(c).str()));
           if (!title.empty()) titles.push_back(title);
         }
       })
@@ -158,15 +116,6 @@ INSTANTIATE_TEST_SUITE_P(EveryConversionWindowWithHelp, ConversionHelpPageTest, 
                          [](const ::testing::TestParamInfo<Window>& info) {
                            return TestName(info.param.name);
                          });
-
-// The text of the page's element with the given id.
-std::string QuotedOnPage(int16_t topic, const std::string& id) {
-  const std::string html = PageHtml(topic);
-  const std::size_t at = html.find("id=\"" + id + "\"");
-  if (at == std::string::npos) return {};
-  const std::size_t start = html.find('>', at) + 1;
-  return html.substr(start, html.find('<', start) - start);
-}
 
 // The first number in a text, with its count of decimals.
 bool FirstNumber(const std::string& text, double& value, int& decimals) {
@@ -255,12 +204,12 @@ TEST_P(ConversionHelpExampleTest, PageQuotesWhatTheConversionGives) {
     if (*part != 0) {
       // A part starting with '#' names its element outright; others follow the id.
       const std::string element = *part == '#' ? std::string(part + 1) : id + "-" + part;
-      ASSERT_TRUE(FirstNumber(QuotedOnPage(e.topic, element), v, unused))
+      ASSERT_TRUE(FirstNumber(test::HelpTopicExampleText(e.topic, element), v, unused))
           << HelpTopicPage(e.topic) << " has no " << element;
     }
     entries.push_back(static_cast<float>(v));
   }
-  const std::string quoted = QuotedOnPage(e.topic, id);
+  const std::string quoted = test::HelpTopicExampleText(e.topic, id);
   double page = 0;
   int decimals = 0;
   ASSERT_TRUE(FirstNumber(quoted, page, decimals))
@@ -276,10 +225,10 @@ TEST_F(ConversionHelpTest, GasOptionsPageQuotesTheVO2OfItsExample) {
   constexpr int16_t topic = 156;
   double flow = 0, fio2 = 0, delta = 0, page = 0;
   int decimals = 0, unused = 0;
-  ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, "vo2-flow"), flow, unused));
-  ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, "vo2-fio2"), fio2, unused));
-  ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, "vo2-delta"), delta, unused));
-  ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, "vo2"), page, decimals));
+  ASSERT_TRUE(FirstNumber(test::HelpTopicExampleText(topic, "vo2-flow"), flow, unused));
+  ASSERT_TRUE(FirstNumber(test::HelpTopicExampleText(topic, "vo2-fio2"), fio2, unused));
+  ASSERT_TRUE(FirstNumber(test::HelpTopicExampleText(topic, "vo2-delta"), delta, unused));
+  ASSERT_TRUE(FirstNumber(test::HelpTopicExampleText(topic, "vo2"), page, decimals));
   SetChannelLabel(2, "% O2 difference");
   constexpr int16_t W = kGasOptionsWindow;
   test::WindowDriver driver;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "acquisition/state.h"
+#include "common/help_page.h"
 #include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "devices/state.h"
@@ -40,49 +41,6 @@
 
 namespace mv {
 namespace {
-
-std::string PageHtml(int16_t topic) {
-  std::ifstream in(test::SourcePath("resources/HelpFiles/" + HelpTopicPage(topic)), std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-// The page's words as a reader sees them: tags dropped, the few entities the
-// pages use decoded, every run of white space one blank.
-std::string PageText(int16_t topic) {
-  const std::string html = PageHtml(topic);
-  std::string text;
-  bool inTag = false;
-  for (char c : html) {
-    if (c == '<') inTag = true;
-    if (!inTag) text += c;
-    if (c == '>') inTag = false, text += ' ';
-  }
-  const std::pair<const char*, const char*> entities[] = {
-      {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&nbsp;", " "}, {"&quot;", "\""}};
-  for (const auto& [from, to] : entities)
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
-      text.replace(at, std::string(from).size(), to);
-  std::string squeezed;
-  for (char c : text) {
-    const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
-    if (blank && (squeezed.empty() || squeezed.back() == ' ')) continue;
-    squeezed += blank ? ' ' : c;
-  }
-  return squeezed;
-}
-
-// A title as the page would quote it: blanks at either end dropped, runs squeezed.
-std::string Squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += c;
-  }
-  while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
 
 struct Window {
   const char* name;
@@ -248,7 +206,7 @@ class SetupWindowHelpPageTest : public SetupWindowHelpTest, public ::testing::Wi
 
 TEST_P(SetupWindowHelpPageTest, NamesEveryControlTheWindowShows) {
   const Window& w = GetParam();
-  const std::string page = PageText(w.topic);
+  const std::string page = test::HelpTopicText(w.topic);
   ASSERT_FALSE(page.empty()) << HelpTopicPage(w.topic);
   w.prepare();
   std::vector<std::string> titles;
@@ -256,7 +214,7 @@ TEST_P(SetupWindowHelpPageTest, NamesEveryControlTheWindowShows) {
   driver.WaitFor(w.window)
       .Check([&] {
         for (int16_t c : rt::Controls(w.window)) {
-          const std::string title = Squeezed(MacRomanToUtf8(rt::ControlTitle(c).str()));
+          const std::string title = test::SqueezedText(MacRomanToUtf8(rt::ControlTitle(c).str()));
           if (!title.empty()) titles.push_back(title);
         }
       })
@@ -304,15 +262,6 @@ void PrintTo(const Example& e, std::ostream* os) {
   *os << e.id;
 }
 
-// The text of the page's element with the example's id.
-std::string QuotedOnPage(int16_t topic, const std::string& id) {
-  const std::string html = PageHtml(topic);
-  const std::size_t at = html.find("id=\"" + id + "\"");
-  if (at == std::string::npos) return {};
-  const std::size_t start = html.find('>', at) + 1;
-  return html.substr(start, html.find('<', start) - start);
-}
-
 // The first number in a text (thousands separators aside, sign kept), with its decimals.
 bool FirstNumber(std::string text, double& value, int& decimals) {
   std::erase(text, ',');
@@ -328,11 +277,12 @@ bool FirstNumber(std::string text, double& value, int& decimals) {
   return true;
 }
 
-class SetupWindowHelpExampleTest : public SetupWindowHelpTest, public ::testing::WithParamInterface<Example> {};
+class SetupWindowHelpExampleTest : public SetupWindowHelpTest,
+                                   public ::testing::WithParamInterface<Example> {};
 
 TEST_P(SetupWindowHelpExampleTest, PageQuotesWhatTheWindowShows) {
   const Example& e = GetParam();
-  const std::string quoted = QuotedOnPage(e.topic, e.id);
+  const std::string quoted = test::HelpTopicExampleText(e.topic, e.id);
   ASSERT_FALSE(quoted.empty()) << HelpTopicPage(e.topic) << " has no example \"" << e.id << "\"";
   e.prepare();
   std::string shown;
@@ -351,7 +301,8 @@ TEST_P(SetupWindowHelpExampleTest, PageQuotesWhatTheWindowShows) {
       << e.id << ": the page says " << quoted << ", the window shows \"" << shown << "\"";
   // The unit the page gives is the window's.
   const std::size_t unit = quoted.find_last_of("0123456789") + 1;
-  EXPECT_NE(shown.find(Squeezed(quoted.substr(unit))), std::string::npos) << quoted << " / " << shown;
+  EXPECT_NE(shown.find(test::SqueezedText(quoted.substr(unit))), std::string::npos)
+      << quoted << " / " << shown;
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWorkedExample, SetupWindowHelpExampleTest, ::testing::ValuesIn(kExamples),
@@ -368,10 +319,11 @@ TEST_F(SetupWindowHelpTest, DirectCalibrationPageQuotesTheFitOfItsPoints) {
   test::WindowDriver driver;
   driver.WaitFor(W);
   for (const char* k : {"1", "2", "3"}) {
-    const std::string value = QuotedOnPage(topic, std::string("cal-value-") + k);
+    const std::string value = test::HelpTopicExampleText(topic, std::string("cal-value-") + k);
     double v = 0;
     int unused = 0;
-    ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, std::string("cal-volts-") + k), v, unused)) << k;
+    ASSERT_TRUE(FirstNumber(test::HelpTopicExampleText(topic, std::string("cal-volts-") + k), v, unused))
+        << k;
     ASSERT_FALSE(value.empty()) << k;
     driver.Then("value", test::TypeInto(W, ValueField, value))
         .Check([v] { calibrationVolts = static_cast<float>(v); })
@@ -398,7 +350,7 @@ TEST_F(SetupWindowHelpTest, DirectCalibrationPageQuotesTheFitOfItsPoints) {
                 {"cal-b", equation.substr(equation[plus] == '-' ? plus : plus + 1)},
                 {"cal-r2", count.substr(count.find('=') + 1)}};
   for (const auto& q : quoted) {
-    std::string text = QuotedOnPage(topic, q.id);
+    std::string text = test::HelpTopicExampleText(topic, q.id);
     // The page writes a minus as the minus sign.
     for (std::size_t at = text.find("\xE2\x88\x92"); at != std::string::npos; at = text.find("\xE2\x88\x92"))
       text.replace(at, 3, "-");
@@ -418,7 +370,7 @@ TEST_F(SetupWindowHelpTest, RatePrecisionPageQuotesTheIntervalTheFileKeeps) {
   const auto number = [](const char* id) {
     double v = NAN;
     int unused = 0;
-    EXPECT_TRUE(FirstNumber(QuotedOnPage(topic, id), v, unused)) << id;
+    EXPECT_TRUE(FirstNumber(test::HelpTopicExampleText(topic, id), v, unused)) << id;
     return v;
   };
   const double requested = number("rate-requested"), seconds = number("rate-seconds");
@@ -430,7 +382,9 @@ TEST_F(SetupWindowHelpTest, RatePrecisionPageQuotesTheIntervalTheFileKeeps) {
     SampRateError = static_cast<float>(number((std::string("rate-tolerance-") + width).c_str()));
     double page = 0;
     int decimals = 0;
-    ASSERT_TRUE(FirstNumber(QuotedOnPage(topic, std::string("rate-kept-") + width), page, decimals)) << width;
+    ASSERT_TRUE(
+        FirstNumber(test::HelpTopicExampleText(topic, std::string("rate-kept-") + width), page, decimals))
+        << width;
     CHECKSAMPLERATE(ChartRunTiming{0.0, seconds, samples, 0.0, 0.0}, static_cast<float>(requested), 0);
     EXPECT_NEAR(SampleInterval, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-6)) << width;
     if (std::string(width) == "narrow") {

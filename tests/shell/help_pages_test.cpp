@@ -13,6 +13,7 @@
 
 #include "acquisition/chart_loop.h"
 #include "acquisition/state.h"
+#include "common/help_page.h"
 #include "devices/state.h"
 #include "files/prefs_file.h"
 #include "files/prefs_rules.h"
@@ -39,55 +40,13 @@ namespace {
 
 using namespace MenuNumber;
 
-std::string PageHtml(const std::string& page) {
-  std::ifstream in(test::SourcePath("resources/HelpFiles/" + page), std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-// The page's words as a reader sees them: tags dropped, the entities the pages use
-// decoded, every run of white space one blank.
-std::string PageText(const std::string& page) {
-  std::string text;
-  bool inTag = false;
-  for (char c : PageHtml(page)) {
-    if (c == '<') inTag = true;
-    if (!inTag) text += c;
-    if (c == '>') inTag = false, text += ' ';
-  }
-  const std::pair<const char*, const char*> entities[] = {
-      {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&nbsp;", " "}, {"&quot;", "\""}};
-  for (const auto& [from, to] : entities)
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at))
-      text.replace(at, std::string(from).size(), to);
-  std::string squeezed;
-  for (char c : text) {
-    const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
-    if (blank && (squeezed.empty() || squeezed.back() == ' ')) continue;
-    squeezed += blank ? ' ' : c;
-  }
-  return squeezed;
-}
-
-// A title as the page quotes it: leading, trailing and doubled blanks dropped.
-std::string Squeezed(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
-    out += c;
-  }
-  while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
-
 // The window's control titles; the window as it stands is kept for its page's picture.
 std::vector<std::string> TitlesOf(int16_t window, const std::string& picture) {
   EXPECT_TRUE(rt::SaveWindowImage(window, (test::TestOutputDir() / ("help-" + picture + ".png")).string()));
   std::vector<std::string> titles;
   rt::SetOutputWindow(window);
   for (int16_t c : rt::Controls(window)) {
-    const std::string title = Squeezed(MacRomanToUtf8(rt::ControlTitle(c).str()));
+    const std::string title = test::SqueezedText(MacRomanToUtf8(rt::ControlTitle(c).str()));
     if (!title.empty()) titles.push_back(title);
   }
   return titles;
@@ -97,7 +56,7 @@ class ProgramHelpPageTest : public test::ControlLoopTest {
  protected:
   void ExpectPageNames(int16_t topic, const std::vector<std::string>& titles) {
     const std::string page = HelpTopicPage(topic);
-    const std::string text = PageText(page);
+    const std::string text = test::HelpPageText(page);
     ASSERT_FALSE(text.empty()) << page;
     ASSERT_FALSE(titles.empty()) << page;
     for (const std::string& t : titles)
@@ -193,7 +152,7 @@ std::vector<std::string> MenuItems(int16_t menu) {
   for (int16_t i = 1; i <= rt::MenuItemCount(menu); ++i) {
     const rt::MenuItem m = rt::GetMenuItem(menu, i);
     if (m.separator) continue;
-    const std::string text = Squeezed(m.text);
+    const std::string text = test::SqueezedText(m.text);
     if (!text.empty()) items.push_back(text);
     if (m.submenu != 0)
       for (const std::string& s : MenuItems(m.submenu)) items.push_back(s);
@@ -217,17 +176,8 @@ TEST_F(ProgramHelpPageTest, EveryInterfacesADMenuIsNamedOnItsPage) {
   }
 }
 
-// The text of the page's element with the example's id.
-std::string QuotedOnPage(int16_t topic, const std::string& id) {
-  const std::string html = PageHtml(HelpTopicPage(topic));
-  const std::size_t at = html.find("id=\"" + id + "\"");
-  if (at == std::string::npos) return {};
-  const std::size_t start = html.find('>', at) + 1;
-  return html.substr(start, html.find('<', start) - start);
-}
-
 double NumberOn(int16_t topic, const std::string& id) {
-  const std::string quoted = QuotedOnPage(topic, id);
+  const std::string quoted = test::HelpTopicExampleText(topic, id);
   double value = -1;
   const std::size_t at = quoted.find_first_of("0123456789");
   if (at != std::string::npos) std::from_chars(quoted.data() + at, quoted.data() + quoted.size(), value);
@@ -264,8 +214,9 @@ TEST_F(ProgramHelpPageTest, ThePreferencesExamplesAreWhatTheProgramSets) {
 TEST_F(ProgramHelpPageTest, TheStatusExampleIsWhatTheRecordingScreenShows) {
   const std::string done = PercentDoneText(600, 100.0f / 3600).str();
   const std::string left = TimeLeftText((3600 - 600) * 1.0).str();
-  EXPECT_NE(done.find(QuotedOnPage(184, "status-done") + " % done"), std::string::npos) << done;
-  EXPECT_NE(left.find(QuotedOnPage(184, "status-left") + " min left"), std::string::npos) << left;
+  EXPECT_NE(done.find(test::HelpTopicExampleText(184, "status-done") + " % done"), std::string::npos) << done;
+  EXPECT_NE(left.find(test::HelpTopicExampleText(184, "status-left") + " min left"), std::string::npos)
+      << left;
 }
 
 // The longest chart runs the recording page lists: the interval window's "Maximum
@@ -274,7 +225,7 @@ TEST_F(ProgramHelpPageTest, TheCapacityTableIsWhatTheIntervalWindowShows) {
   const std::pair<const char*, double> rows[] = {
       {"capacity-1s", 1.0}, {"capacity-0.1s", 0.1}, {"capacity-0.01s", 0.01}};
   for (const auto& [id, seconds] : rows) {
-    const std::string quoted = QuotedOnPage(138, id);
+    const std::string quoted = test::HelpTopicExampleText(138, id);
     ASSERT_FALSE(quoted.empty()) << id;
     const std::string shown = MaximumTimeText(MaximumSamples, seconds).str();
     EXPECT_NE(shown.find(quoted), std::string::npos)
