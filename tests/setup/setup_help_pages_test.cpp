@@ -213,10 +213,8 @@ TEST_P(SetupWindowHelpPageTest, NamesEveryControlTheWindowShows) {
   test::WindowDriver driver;
   driver.WaitFor(w.window)
       .Check([&] {
-        for (int16_t c : rt::Controls(w.window)) {
-          const std::string title = test::SqueezedText(MacRomanToUtf8(rt::ControlTitle(c).str()));
-          if (!title.empty()) titles.push_back(title);
-        }
+        rt::SetOutputWindow(w.window);
+        titles = test::VisibleControlTitles();
       })
       .Shot(w.window, Shot((std::string("help-") + w.name + ".png").c_str()))
       .Click(w.window, w.done);
