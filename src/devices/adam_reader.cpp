@@ -46,7 +46,8 @@ bool SendRange(SerialPort& port, int16_t channel, bool wait) {
 
 }  // namespace
 
-std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t deadline, int16_t duringRecording) {
+std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t deadline,
+                                         int16_t duringRecording) {
   if (!WaitForBytes(port, need, deadline, duringRecording)) return std::nullopt;
   std::string line;
   for (;;) {
@@ -85,11 +86,12 @@ void ReadADAM(int16_t channel, int16_t duringRecording) {
       port.Discard();
       if (port.Write(adam::ReadCommand(*a))) {
         std::optional<std::string> line = AwaitAdamLine(port, 5, deadline, duringRecording);
-        if (line) {
-          value = adam::DecodeReading(*line);
-        } else {
+        if (!line) {
           AdamSilentModules.Mark(a->module);
           DrainLateReply(port, deadline + kLateReplyGraceTicks);
+        } else if (!HoldsLineNoise(*line, true)) {
+          // An ADAM module replies in ASCII: noise in a reply could read as a wrong number.
+          value = adam::DecodeReading(*line);
         }
       }
     }

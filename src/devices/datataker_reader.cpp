@@ -54,6 +54,8 @@ std::optional<float> Exchange(const std::string& command, bool voltageInput, int
     DrainLateReply(port, deadline + kLateReplyGraceTicks);
     return std::nullopt;
   }
+  // A DataTaker replies in ASCII: a reply with noise in it could read as a wrong number.
+  if (HoldsLineNoise(*line, true)) return std::nullopt;
   const datataker::Decoded d = datataker::DecodeReply(*line, voltageInput);
   if (!d.ok) return std::nullopt;
   return d.value;

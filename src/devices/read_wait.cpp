@@ -65,6 +65,14 @@ float BadReadingResult(float lastValue, bool keepLastValue) {
   return keepLastValue && Sample >= 2 ? lastValue : kBadReading;
 }
 
+bool HoldsLineNoise(std::string_view line, bool asciiOnly) {
+  for (const char c : line) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b < 32 && b != '\t') || b == 127 || (asciiOnly && b > 127)) return true;
+  }
+  return false;
+}
+
 void BuzzFailedRead() {
   if (SerialWarningBuzz) PlaySound("AlarmBUZZ.mp3", "MVsounds");
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <string_view>
 
 #include "devices/serial_port.h"
 
@@ -35,6 +36,11 @@ void DrainLateReply(SerialPort& port, uint32_t untilTick);
 // The bad-reading rule: the channel's last value when the rule's preference holds and
 // the run has taken 2 or more samples, else -99999.
 float BadReadingResult(float lastValue, bool keepLastValue);
+
+// Whether a reply line holds line noise: control characters other than a tab, and with
+// asciiOnly (instruments whose replies are plain ASCII) any byte above 126 too. Noise
+// can turn a reply into a wrong number, so such a line is no reading.
+bool HoldsLineNoise(std::string_view line, bool asciiOnly);
 
 // "AlarmBUZZ.mp3" when SerialWarningBuzz is set.
 void BuzzFailedRead();

@@ -27,6 +27,13 @@ bool IsNameLine(const std::string& line) {
   return line.rfind("!!!", 0) == 0;
 }
 
+// Noise that came without a line end joins the front of the next line, and a comma
+// among it would move every value to the next variable: a line holding any is no data.
+// (Instruments may send Latin-1 units, so bytes above 126 are text.)
+bool IsDamaged(const std::string& line) {
+  return HoldsLineNoise(line, false);
+}
+
 // Mode 0: one pass of at least one tick, noting mouse-button presses.
 void PacedPass(SerialPort& port) {
   const uint32_t until = rt::TickCount() + 1;
@@ -76,7 +83,7 @@ StreamRead StreamReader::Read(SerialPort& port, int16_t mode) {
       PacedPass(port);
     Gather(port);
     for (std::string& line : lines_.TakeLines()) {
-      if (IsNameLine(line)) continue;
+      if (IsNameLine(line) || IsDamaged(line)) continue;
       newest = std::move(line);
       r.gotLine = true;
     }

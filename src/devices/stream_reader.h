@@ -35,7 +35,7 @@ class StreamReader {
   // Waits, up to kStreamTimeoutTicks, until a whole line (ended by CR or LF) has come
   // and splits the newest line that waits; older waiting lines are dropped, so a value
   // is never older than the lines the instrument has already sent. Name lines ("!!!")
-  // are no data. At the deadline the unfinished line is given up, rest and all.
+  // and lines damaged by line noise (control characters other than a tab) are no data. At the deadline the unfinished line is given up, rest and all.
   // Mode 1 pumps events on each pass; mode 0 paces itself by the tick clock and
   // records mouse-button presses (MouseWasClicked and the position).
   StreamRead Read(SerialPort& port, int16_t mode);

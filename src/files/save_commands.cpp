@@ -11,6 +11,7 @@
 #include "files/ascii_warn.h"
 #include "files/data_file_save.h"
 #include "files/entry_points.h"
+#include "files/held_periods.h"
 #include "files/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -60,6 +61,15 @@ void MarkUnsaved() {
 void ShowFailure(int16_t field, const char* text) {
   files_hooks::ShowOnAcquisitionScreen(field, text, true);
   zap();
+}
+
+// A save of the recording first writes the periods whose automatic save failed; one
+// that still cannot be written is said, and stays held (the guard keeps asking).
+void SaveHeldPeriods() {
+  if (HeldPeriodCount() == 0) return;
+  const std::string name = FileNameOf(OldestHeldPeriodPath());
+  const FileResult r = WriteHeldPeriods();
+  if (!r) files_hooks::FileNotice("A sampling period is still not saved", "\"" + name + "\": " + r.reason);
 }
 
 // The root panel alone; true when a name was chosen. The root and the count are
@@ -165,6 +175,7 @@ void SAVEFILES() {
     ScopeFileComments = 0;
     files_hooks::GETFILECOMMENTS();
   }
+  SaveHeldPeriods();
   // A text file written by hand shows its progress.
   const FileResult r =
       f == DataFormat::Text ? SaveASCII(sFileCFURL, 1) : WriteRecording(f, sFileCFURL, RunPhase::Closed);
@@ -358,11 +369,15 @@ void AUTOSAVE() {
   const DataFormat f = DataFileFormatChoice();
   ScopeCount = NextNumberedCount(RootKind::Repeat);
   const std::string path = InFolder(NumberedFilesFolder(), NumberedFileName(RootKind::Repeat, ScopeCount));
+  // Periods whose save failed before go first, each into its own name.
+  const FileResult earlier = WriteHeldPeriods();
   const FileResult r = WriteRecording(f, path, RunPhase::Open);
+  // The next period overwrites the store: a period that could not be written is kept.
+  if (!r) HoldFailedPeriod(f, path);
 
   NewScreen = 1;
   files_hooks::NewPeriodScreen();
-  if (r)
+  if (r && earlier)
     files_hooks::ShowOnAcquisitionScreen(
         kNextFileField, NextFileText(filestrings.rootName.str(), NextNumberedCount(RootKind::Repeat)).str(),
         false);
@@ -391,6 +406,7 @@ bool QuickSAVE() {
     r = WriteRecording(DataFormat::Binary, InFolder(folder, name), RunPhase::Closed);
     if (r) break;
   }
+  if (r) SaveHeldPeriods();
   MarkUnsaved();  // a quick save is no save of the recording
   if (!r) {
     zap();

@@ -1,5 +1,7 @@
 #include "files/state.h"
 
+#include "files/held_periods.h"
+
 namespace mv {
 
 int16_t AD_Device_Code = 0;
@@ -30,6 +32,7 @@ float flowrate = 100.0f;
 float mass = 0.0f;
 float flowtemp = 0.0f;
 float EffectiveVolume = 0.0f;
+std::deque<HeldPeriod> HeldPeriods;
 
 void ResetFilesState() {
   AD_Device_Code = 0;
@@ -48,6 +51,7 @@ void ResetFilesState() {
   EndRecordingDate.clear();
   EndRecordingTime.clear();
   ScopeCount = 0;
+  HeldPeriods.clear();
   sFileCFURL.clear();
   ScopeFileCFURL.clear();
   BackupfileCFURL.clear();

@@ -5,6 +5,7 @@
 #include "acquisition/state.h"
 #include "control/analog_output.h"
 #include "devices/state.h"
+#include "files/held_periods.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
@@ -124,6 +125,8 @@ void ProceedSound(int16_t kind) {
 bool NothingToLose() {
   const bool guardedMode =
       RecordingMODE == RecordingModeCode::Chart || RecordingMODE == RecordingModeCode::ScopeChart;
+  // A period whose automatic save failed is held until a save writes it.
+  if (HeldPeriodCount() > 0) return false;
   return !guardedMode || Sample <= 0 || PrefsArray[PrefsSlot::LastRunSaved] == 1;
 }
 

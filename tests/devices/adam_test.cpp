@@ -11,7 +11,6 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
-#include "devices/sim_pty_fixture.h"
 #include "common/window_steps.h"
 #include "devices/adam_protocol.h"
 #include "devices/adam_reader.h"
@@ -19,6 +18,7 @@
 #include "devices/dispatcher.h"
 #include "devices/read_wait.h"
 #include "devices/scripted_port.h"
+#include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
@@ -139,6 +139,16 @@ TEST_F(AdamLineTest, AnErrorReplyIsNotTakenForAReading) {
   EXPECT_FLOAT_EQ(volts, kBadReading);
 }
 
+TEST_F(AdamLineTest, AReplyWithLineNoiseIsNoReading) {
+  ChannelVariables[1][ChanField::Input] = 1;
+  for (const std::string& noise : {std::string(">+1.2\x02\r"), std::string(">+3.5\xB7\r")}) {
+    port->ReplyNext(noise);
+    volts = 3;
+    ReadADAM(1, 0);
+    EXPECT_FLOAT_EQ(volts, kBadReading);
+  }
+}
+
 TEST_F(AdamLineTest, AShortReplyWithoutItsEndIsNoReading) {
   ChannelVariables[1][ChanField::Input] = 1;
   port->ReplyNext(">+1.2");
@@ -167,7 +177,8 @@ TEST_F(AdamLineTest, AfterOneRangeTimeOutThePassGoesOnWithoutWaiting) {
   port->ReplyNext("");  // channel 2: silence
   const uint32_t before = rt::TickCount();
   SetADAM(0, 0);
-  EXPECT_EQ(port->Writes(), (std::vector<std::string>{"$037C0R09\r", "$037C1R09\r", "$037C2R0E\r", "$037C3R09\r"}));
+  EXPECT_EQ(port->Writes(),
+            (std::vector<std::string>{"$037C0R09\r", "$037C1R09\r", "$037C2R0E\r", "$037C3R09\r"}));
   EXPECT_EQ(sounds, std::vector<std::string>{"bubbles.mp3"});
   // 4 pauses of 60 ms (4 ticks each, rounded up), one reply and one time-out of 45 ticks.
   EXPECT_LE(rt::TickCount() - before, 4u * 4 + 46 + 6);

@@ -158,6 +158,21 @@ TEST_F(DataTakerTest, AnUnfinishedReplyIsNotReadAsAShorterNumber) {
   EXPECT_EQ(volts, static_cast<float>(100.0 * 0.001));
 }
 
+// Line noise in place of a reply can begin with digits; the number they make is no
+// reading of the channel.
+TEST_F(DataTakerTest, AReplyWithLineNoiseIsAFailedReadNotItsLeadingDigits) {
+  Channel(1, 1, {1, 0, 0, 0, 0});
+  for (const std::string& noise : {std::string("7\x01\x93q\r\n"), std::string("25\xC4\r\n")}) {
+    port->ReplyNext(noise);
+    volts = 3;
+    ReadDataTaker800(1, 0);
+    EXPECT_EQ(volts, kBadReading);
+  }
+  port->ReplyNext("300.0\r\n");
+  ReadDataTaker800(1, 0);
+  EXPECT_EQ(volts, static_cast<float>(300.0 * 0.001));
+}
+
 TEST_F(DataTakerTest, ALoggerErrorMessageIsAFailedReadNotZeroVolts) {
   Channel(1, 1, {1, 0, 0, 0, 0});
   port->ReplyNext("E05 bad channel\r\n");

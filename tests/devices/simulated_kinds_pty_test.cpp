@@ -186,6 +186,10 @@ TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
   ASSERT_TRUE(stream) << error;
   EXPECT_EQ(stream->splitMs, 40);
   EXPECT_EQ(stream->burst, 3);
+  auto logger = sim::ParseCommandLine({"--kind", "dt500", "--link", "/tmp/x", "--channel-values"}, &error);
+  ASSERT_TRUE(logger) << error;
+  EXPECT_TRUE(logger->channelValues);
+  EXPECT_FALSE(stream->channelValues);
   EXPECT_FALSE(sim::ParseCommandLine({"--kind", "adc1", "--link", "/tmp/x", "--busy", "-1"}, &error));
   EXPECT_NE(error.find("--busy"), std::string::npos) << error;
 }

@@ -246,6 +246,28 @@ TEST_F(StreamReaderTest, AnUnfinishedLineAtTheDeadlineIsAFailedReadNotAValue) {
   EXPECT_FLOAT_EQ(serialArray[2][1], 9.0f);
 }
 
+// Line noise without a line end joins the front of the next line; a comma among it
+// would move every value of that line to the next variable. The damaged line is no
+// data: the next clean line is read, and with none by the deadline the read fails.
+TEST_F(StreamReaderTest, NoiseJoinedToALineNeverShiftsItsValuesToAnotherVariable) {
+  const uint32_t t = rt::TickCount();
+  port->DeliverNow(std::string("\x93\x01q,\x1b", 5) + "1.5,2.5,3.5\r");
+  port->DeliverAt(t + 10, "1.5,2.5,3.5\r");
+  ReadSerialStream(1);
+  EXPECT_FLOAT_EQ(serialArray[1][1], 1.5f);
+  EXPECT_FLOAT_EQ(serialArray[2][1], 2.5f);
+  EXPECT_FLOAT_EQ(serialArray[3][1], 3.5f);
+
+  port->DeliverNow(std::string("\x02:\x7f", 3) + "1.5,2.5,3.5\r");
+  ReadSerialStream(1);
+  for (int n = 1; n <= 16; ++n) EXPECT_FLOAT_EQ(serialArray[n][1], kBad) << n;
+  // A tab is text, not noise.
+  port->DeliverNow("1.5\t,2.5\r");
+  ReadSerialStream(1);
+  EXPECT_FLOAT_EQ(serialArray[1][1], 1.5f);
+  EXPECT_FLOAT_EQ(serialArray[2][1], 2.5f);
+}
+
 TEST_F(StreamReaderTest, NameLinesAmongTheDataAreNoValues) {
   port->DeliverNow("1.5,2\r!!!:MFC-2:1.0\r");
   ReadSerialStream(1);

@@ -82,9 +82,10 @@ TEST_F(BackupFaultRunE2E, AFailedTimedBackupIsShownTheRunGoesOnAndTheNextBackupH
 }
 
 // Autorepeat periods of 10 samples; the second period's save fails with a write error.
-// The failure is shown, the recording goes on into the third period, whose save holds
-// its own samples, and the guard still asks at Quit for the unsaved last period.
-TEST_F(BackupFaultRunE2E, AFailedPeriodSaveIsShownAndTheRecordingGoesOn) {
+// The failure is shown, the recording goes on into the third period, and the third
+// period's save writes the failed period into its own name first, then its own samples:
+// no period is lost. The guard still asks at Quit for the unsaved last period.
+TEST_F(BackupFaultRunE2E, AFailedPeriodSaveIsKeptAndWrittenByTheNextPeriodSave) {
   std::vector<std::string> failures;
   SetControlLoopTap([this, &failures](const std::string& step) {
     log_.push_back(step);
@@ -99,9 +100,13 @@ TEST_F(BackupFaultRunE2E, AFailedPeriodSaveIsShownAndTheRecordingGoesOn) {
       show(field, text, failed);
     };
   });
-  SetSampleTimingTap([this](double, double) {
+  bool secondMissingWhileFailed = false;
+  SetSampleTimingTap([&](double, double) {
     if (ScopeCount == 1 && Sample == 5) limit_ = std::make_unique<test::FileSizeLimit>(64);
-    if (ScopeCount == 2 && Sample == 2) limit_.reset();
+    if (ScopeCount == 2 && Sample == 2) {
+      secondMissingWhileFailed = !fs::exists(documents_ / "run 2.kstr");
+      limit_.reset();
+    }
     if (ScopeCount == 3 && Sample == 5) rt::SetKeyDown(rt::key::Escape, true);
   });
   const std::string script =
@@ -116,9 +121,10 @@ TEST_F(BackupFaultRunE2E, AFailedPeriodSaveIsShownAndTheRecordingGoesOn) {
   const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
   EXPECT_EQ(failures, std::vector<std::string>{"198 save failed"});
+  EXPECT_TRUE(secondMissingWhileFailed) << "the failed save left no file behind";
   EXPECT_EQ(ScopeCount, 3) << "the recording went on into the third period";
   EXPECT_EQ(nSamples, 5);
-  for (const char* name : {"run 1.kstr", "run 3.kstr"}) {
+  for (const char* name : {"run 1.kstr", "run 2.kstr", "run 3.kstr"}) {
     const fs::path file = documents_ / name;
     ASSERT_TRUE(fs::exists(file)) << file;
     const std::string dump = test::DumpDataFile(file);

@@ -14,6 +14,7 @@
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "files/held_periods.h"
 #include "files/save_names.h"
 #include "files/state.h"
 #include "files_test_support.h"
@@ -375,6 +376,28 @@ TEST_F(SaveCommandsTest, TheBackupIconWithNoBackupFileAsksForItAgain) {
   EXPECT_EQ(shown[kBackupIndicatorField], " backup 1 \xC3  ");
   EXPECT_GT(NextSAVEtime, static_cast<int32_t>(rt::TickCount())) << "timed backups go on from now";
   EXPECT_TRUE(menus.empty()) << "the recording keeps its menus off";
+}
+
+// The next period overwrites the store; a period whose save failed keeps its own
+// samples in memory and the next period's save writes them into the period's own name
+// first. While it is held the recording counts as unsaved.
+TEST_F(SaveCommandsTest, APeriodWhoseSaveFailedIsHeldAndWrittenIntoItsOwnNameByTheNextSave) {
+  rt::QueuePanelAnswer((dir / "run 1.kssc").string());
+  ScopeOrRepeatFileRoot("Repeat");
+  {
+    const test::FileSizeLimit full(8);
+    AUTOSAVE();
+  }
+  EXPECT_FALSE(fs::exists(dir / "run 1.kstr"));
+  EXPECT_EQ(HeldPeriodCount(), 1);
+  EXPECT_EQ(calls.back(), "failed 198");
+  for (int32_t c = 0; c < 5; ++c) ChartDataArray.Set(1, c, 20.0f + c);
+  Sample = 5;
+  AUTOSAVE();
+  EXPECT_EQ(HeldPeriodCount(), 0);
+  EXPECT_NE(test::Slurp(dir / "run 1.kstr").find(Values({10, 11, 12, 13, 14})), std::string::npos);
+  EXPECT_NE(test::Slurp(dir / "run 2.kstr").find(Values({20, 21, 22, 23, 24})), std::string::npos);
+  EXPECT_EQ(shown[kNextFileField], " next: 'run 3'  ");
 }
 
 TEST_F(SaveCommandsTest, ABackupThatCannotBeWrittenSaysSoOnTheScreenWhateverAskedForIt) {

@@ -10,6 +10,7 @@
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "drive/script.h"
+#include "files/held_periods.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
@@ -92,6 +93,31 @@ TEST_F(GuardTest, NothingToLoseProceedsUnaskedAndSwitchesTheMenusBackOn) {
     EXPECT_TRUE(MenusOn());
     EXPECT_TRUE(Played().empty());
   }
+}
+
+// A period whose automatic save failed is held in memory only: whatever the present
+// run's state says, the guard asks until a save has written it.
+TEST_F(GuardTest, APeriodWhoseSaveFailedKeepsTheGuardAsking) {
+  struct Case {
+    const char* what;
+    int16_t mode;
+    int32_t sample;
+    int16_t saved;
+  };
+  HeldPeriods.push_back(HeldPeriod{});
+  for (Case c : {Case{"present run saved", 1, 500, 1}, Case{"no samples yet", 1, 0, 0},
+                 Case{"scope mode", 2, 500, 0}}) {
+    SCOPED_TRACE(c.what);
+    RecordingMODE = c.mode;
+    Sample = c.sample;
+    PrefsArray[PrefsSlot::LastRunSaved] = c.saved;
+    sawGuard = false;
+    Answer({Key('n')});
+    MAKESURE(10);
+    EXPECT_TRUE(sawGuard);
+    EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], 0);
+  }
+  HeldPeriods.clear();
 }
 
 TEST_F(GuardTest, ButtonsAndLettersAnswer) {

@@ -33,12 +33,14 @@ constexpr NamedFault kFaults[] = {
 constexpr const char* kUsage =
     "usage: mv-sim --kind ui2|ui3|dt500|dt50|dt800|dt80|dt85|adam|adc1|stream --link PATH\n"
     "              [--baud N] [--fault silent|late|partial|stale|garbage] [--fault-count N]\n"
-    "              [--log FILE] [--seed N]\n"
+    "              [--log FILE] [--seed N] [--channel-values]\n"
     "  stream only: [--period MS] [--burst N] [--split MS] [--name LINE] [--line LINE]...\n"
     "               (--burst: lines sent together; --split: every line in two halves, MS apart)\n"
     "  adc1 only: [--busy N] (status polls answered \"busy\" before each result; default 2)\n"
     "  adam only: [--modules MODEL,MODEL,...] (addresses 01, 02, ...; \"-\" for none)\n"
     "  dt800 only: [--burst-values MV,MV,...] (the millivolts a burst sends, in turn)\n"
+    "  --channel-values (dt*, adam): each channel answers its own value (a DataTaker's\n"
+    "               voltage channel n: n x 100 mV; ADAM address AA input i: AA + i/10 V)\n"
     "Creates a pseudo-terminal, links PATH to it and answers as the instrument until\n"
     "interrupted. --baud paces the replies at that rate; --fault-count limits the fault\n"
     "to the first N replies.\n";
@@ -80,7 +82,9 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
     };
     std::string v;
     int n = 0;
-    if (a == "--kind" && value(&v)) {
+    if (a == "--channel-values") {
+      o.channelValues = true;
+    } else if (a == "--kind" && value(&v)) {
       auto k = KindFromName(v);
       if (!k) return *error = "unknown kind \"" + v + "\"", std::nullopt;
       o.kind = *k;

@@ -46,7 +46,8 @@ bool IsDigits(std::string_view s) {
 // answered with one value in the channel's unit (millivolts for voltages). It says who
 // it is as its family does: a DT500 or DT50 answers "TEST0" with its ROM version, a
 // DT800, DT80 or DT85 answers "STATUS1" with its status line; "TEST1", "TEST2", ... are
-// self-tests that pass. Every reply line ends with CR LF.
+// self-tests that pass. Every reply line ends with CR LF. A voltage reading is 1234.5 mV,
+// or with per-channel values 100 mV times the channel number.
 //
 // A DT800 also keeps the last burst definition, "RX;BURST(count,rate)" and the channel,
 // and each "X" records one burst: nothing for the recording time, 2 x count / rate
@@ -58,6 +59,7 @@ class DataTakerResponder : public LineResponder {
   explicit DataTakerResponder(const Options& options)
       : kind_(options.kind),
         dt800_(options.kind == Kind::DT800),
+        channelValues_(options.channelValues),
         values_(options.burstValues),
         bytesPerSecond_((options.baud > 0 ? options.baud : 115200) / 10) {
     if (values_.empty()) values_.push_back("0");
@@ -124,16 +126,18 @@ class DataTakerResponder : public LineResponder {
     return "TEST" + std::string(number) + " PASS";
   }
 
-  static std::optional<std::string> Reading(std::string_view line) {
+  std::optional<std::string> Reading(std::string_view line) const {
     if (line.substr(0, 2) == "1:") line.remove_prefix(2);
     size_t digits = 0;
     while (digits < line.size() && std::isdigit(static_cast<unsigned char>(line[digits]))) ++digits;
     if (digits == 0) return std::nullopt;
+    const std::string channel(line.substr(0, digits));
     std::string_view type = line.substr(digits);
     if (type == "HSC" || type == "C") return "42";
     for (std::string_view terminal : {" + ", "-", "*"})
       if (type.substr(0, terminal.size()) == terminal) type.remove_prefix(terminal.size());
-    if (type == "V" || type == "VNC") return "1234.5";
+    if (type == "V" || type == "VNC")
+      return channelValues_ ? std::to_string(std::stoi(channel) * 100) + ".0" : "1234.5";
     if (type == "TK" || type == "TJ" || type == "TT") return "23.5";
     if (type == "R(2W)") return "100.0";
     return std::nullopt;
@@ -141,6 +145,7 @@ class DataTakerResponder : public LineResponder {
 
   Kind kind_;
   bool dt800_;
+  bool channelValues_;
   std::vector<std::string> values_;
   double bytesPerSecond_;
   long count_ = 0, rate_ = 0;
@@ -151,10 +156,12 @@ class DataTakerResponder : public LineResponder {
 
 // ADAM modules at addresses 01, 02, 03, ...: "$AAM" gives the model, "$AAF" the firmware,
 // "#AAi" a reading of input i, "$AA7CiRrr" and "%AA..." are acknowledged. A request to an
-// address no module has goes unanswered.
+// address no module has goes unanswered. A reading is +0.1234, or with per-channel
+// values the address plus a tenth of the input.
 class AdamResponder : public LineResponder {
  public:
-  explicit AdamResponder(std::vector<std::string> modules) : modules_(std::move(modules)) {}
+  AdamResponder(std::vector<std::string> modules, bool channelValues)
+      : modules_(std::move(modules)), channelValues_(channelValues) {}
   int TimeoutMs() const override { return 500; }
 
  protected:
@@ -170,13 +177,15 @@ class AdamResponder : public LineResponder {
     else if (line[0] == '$' && rest == "F")
       out.push_back({"!" + address + "A1.05\r"});
     else if (line[0] == '#' && rest.size() == 1)
-      out.push_back({">+0.1234\r"});
+      out.push_back(
+          {channelValues_ ? ">+" + std::to_string(index) + "." + std::string(rest) + "000\r" : ">+0.1234\r"});
     else if (line[0] == '$' || line[0] == '%')
       out.push_back({"!" + address + "\r"});
   }
 
  private:
   std::vector<std::string> modules_;
+  bool channelValues_;
 };
 
 }  // namespace
@@ -186,7 +195,7 @@ std::unique_ptr<Responder> MakeDataTakerResponder(const Options& options) {
 }
 
 std::unique_ptr<Responder> MakeAdamResponder(const Options& options) {
-  return std::make_unique<AdamResponder>(options.adamModules);
+  return std::make_unique<AdamResponder>(options.adamModules, options.channelValues);
 }
 
 }  // namespace mv::sim

@@ -42,6 +42,10 @@ struct Options {
   int faultCount = -1;  // replies that get the fault, then the instrument is well; -1: all
   std::string logPath;  // every byte received and sent, one line per chunk; empty: none
   uint32_t seed = 1;    // garbage bytes
+  // Each channel answers its own value, so a reply taken for the wrong channel shows:
+  // a DataTaker's voltage channel n gives n x 100 mV, an ADAM module at address AA gives
+  // AA + i/10 V on input i (address 01, input 2: +1.2000).
+  bool channelValues = false;
 
   // Streaming instrument.
   int periodMs = 200;                   // between lines (or bursts)

@@ -1,0 +1,217 @@
+// Whole-program runs of three-channel recordings from a DataTaker, an ADAM module and a
+// streaming instrument whose every channel answers its own value. In one recording the
+// simulator's replies come late, in part, with a stale reply behind them, then as
+// garbage, each for a few samples; the saved file must never hold a value of another
+// channel: each sample of a channel is that channel's value or a bad reading, and once
+// a fault is off the channel reads right again. The recording runs on the virtual clock
+// (the instrument answers in real time); the dump tool decodes the file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "acquisition/chart_loop.h"
+#include "acquisition/state.h"
+#include "common/test_support.h"
+#include "devices/serial_port.h"
+#include "drive/script.h"
+#include "e2e/program_run_fixture.h"
+#include "files/setup_file.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "setup/state.h"
+#include "shell/main_body.h"
+#include "shell/state.h"
+#include "sim/sim.h"
+
+namespace mv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kBad = -99999;
+constexpr int kChannels = 3;
+
+struct KindRun {
+  const char* name;
+  sim::Kind kind;
+  int16_t code;  // the interface's item in the device window's popup
+  DataTakerChannelsRecord dataTaker;
+  float values[kChannels + 1];  // what channels 1..3 (inputs or fields 1..3) answer
+  const char* beforeSetup = "";
+};
+
+void PrintTo(const KindRun& run, std::ostream* out) {
+  *out << run.name;
+}
+
+// With per-channel values a DataTaker's channel n answers n x 100 mV and the ADAM
+// module at address 01 gives 1 + i/10 V on input i (inputs 1..3 are its inputs 0..2);
+// the streaming instrument's line carries three distinct fields.
+const KindRun kKinds[] = {
+    {"DT500", sim::Kind::DT500, 3, {1, 0, 0, 0, 0}, {0, 0.1f, 0.2f, 0.3f}},
+    {"DT800", sim::Kind::DT800, 5, {1, 0, 0, 0, 0}, {0, 0.1f, 0.2f, 0.3f}},
+    {"ADAM", sim::Kind::ADAM, 8, {}, {0, 1.0f, 1.1f, 1.2f}},
+    {"Stream",
+     sim::Kind::Stream,
+     11,
+     {},
+     {0, 1.5f, 2.5f, 3.5f},
+     "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n"},
+};
+constexpr const char* kStreamLine = "1.5,2.5,3.5";
+
+// Each fault, switched on at the first sample and off at the last.
+struct FaultSpan {
+  sim::Fault fault;
+  int32_t from, to;
+};
+constexpr FaultSpan kSpans[] = {
+    {sim::Fault::Late, 4, 6},
+    {sim::Fault::Partial, 10, 12},
+    {sim::Fault::Stale, 16, 18},
+    {sim::Fault::Garbage, 22, 24},
+};
+constexpr int32_t kStopAt = 30;
+// Samples after a fault ends that may still read bad (a reply still on its way).
+constexpr int32_t kSettle = 2;
+
+// The values of one channel block as the dump tool prints them.
+std::vector<double> BlockValues(const std::string& dump, int block) {
+  std::smatch m;
+  const std::regex re("samples of channel block " + std::to_string(block) + R"( \(\d+ values\):([^\n]*))");
+  if (!std::regex_search(dump, m, re)) return {};
+  std::vector<double> values;
+  std::istringstream in(m[1].str());
+  for (std::string v; in >> v;) values.push_back(std::stod(v));
+  return values;
+}
+
+bool InAFault(size_t sample) {
+  for (const FaultSpan& s : kSpans)
+    if (static_cast<int32_t>(sample) + 2 >= s.from && static_cast<int32_t>(sample) + 1 <= s.to + kSettle)
+      return true;
+  return false;
+}
+
+class WrongChannelRunE2E : public test::ProgramRunTest, public ::testing::WithParamInterface<KindRun> {
+ protected:
+  void SetUp() override {
+    ProgramRunTest::SetUp();
+    // The connection road runs on the real clock, as the instrument does.
+    rt::UseVirtualClock(false);
+    SetControlLoopTap([this](const std::string& step) {
+      log_.push_back(step);
+      if (step == "run") rt::UseVirtualClock(true);
+    });
+  }
+  void TearDown() override {
+    SetSampleTimingTap(nullptr);
+    CloseSerialPort();
+    if (sim_) sim_->Stop();
+    SetExtraSerialPorts({});
+    ProgramRunTest::TearDown();
+  }
+
+  void StartSimulator(const KindRun& run) {
+    sim::Options o;
+    o.kind = run.kind;
+    o.channelValues = true;
+    o.periodMs = 50;
+    o.lines = {kStreamLine};
+    o.link = (documents_ / "instrument").string();
+    link_ = o.link;
+    sim_ = std::make_unique<sim::Simulator>(o);
+    std::string error;
+    ASSERT_TRUE(sim_->Start(&error)) << error;
+    SetExtraSerialPorts({link_});
+  }
+
+  // Three chart channels on inputs (or fields) 1..3, a sample a second.
+  fs::path WriteSetup(const KindRun& run) {
+    SetupRecord setup;
+    setup.recordingMode = RecordingModeCode::Chart;
+    setup.channels = kChannels;
+    setup.chartTicks = 60;
+    setup.scopeTicks = 1;
+    setup.scopeMax = 256;
+    setup.maxSamples = 1000;
+    for (int k = 1; k <= kChannels; ++k) {
+      auto& ch = setup.channelTable[k];
+      ch[ChanField::Gain] = 2;
+      ch[ChanField::Input] = static_cast<float>(k);
+      ch[ChanField::B] = 1;
+      ch[ChanField::PlotMax] = 4;
+      ch[ChanField::PlotMin] = 0;
+      ch[ChanField::Averaged] = 1;
+      setup.dataTaker[k] = run.dataTaker;
+    }
+    EXPECT_EQ(SetupRecordProblem(setup), "");
+    const fs::path file = documents_ / "channels.MVsetup";
+    std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
+    return file;
+  }
+
+  std::string Script(const KindRun& run, const fs::path& setup, const fs::path& data) const {
+    return "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
+           std::to_string(run.code) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " + link_ +
+           "\nclick-label 88 Selection OK\ngone 88\n" + run.beforeSetup +
+           "until 104 30\nclick 104 203\ngone 104\n"
+           "until 1\nuntil 112 60\nrelease Escape\n"
+           "panel " +
+           data.string() +
+           "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+  }
+
+  std::string link_;
+  std::unique_ptr<sim::Simulator> sim_;
+};
+
+TEST_P(WrongChannelRunE2E, FaultyRepliesNeverPutAnotherChannelsValueInTheFile) {
+  const KindRun& run = GetParam();
+  ASSERT_NO_FATAL_FAILURE(StartSimulator(run));
+  const fs::path setup = WriteSetup(run);
+  const fs::path data = documents_ / (std::string(run.name) + "-channels.kstr");
+  SetSampleTimingTap([this](double, double) {
+    for (const FaultSpan& s : kSpans) {
+      if (Sample == s.from) sim_->SetFault(s.fault, -1);
+      if (Sample == s.to) sim_->SetFault(sim::Fault::None, 0);
+    }
+    if (Sample == kStopAt) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  drive::ScriptRunner runner(Script(run, setup, data));
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received();
+
+  const std::string dump = test::DumpDataFile(data, "--values 5000 ");
+  for (int k = 1; k <= kChannels; ++k) {
+    SCOPED_TRACE("channel " + std::to_string(k));
+    const std::vector<double> values = BlockValues(dump, k);
+    ASSERT_GE(values.size(), static_cast<size_t>(kStopAt)) << dump;
+    for (size_t i = 0; i < values.size(); ++i) {
+      const float v = static_cast<float>(values[i]);
+      if (InAFault(i))
+        EXPECT_TRUE(v == run.values[k] || v == kBad) << "sample " << i + 1 << ": " << v;
+      else
+        EXPECT_FLOAT_EQ(v, run.values[k]) << "sample " << i + 1;
+    }
+  }
+  // A late reply to a request is waited out: the faults reached the reader.
+  if (run.kind != sim::Kind::Stream) {
+    const std::vector<double> first = BlockValues(dump, 1);
+    EXPECT_GT(std::count(first.begin(), first.end(), kBad), 0) << dump;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, WrongChannelRunE2E, ::testing::ValuesIn(kKinds),
+                         [](const ::testing::TestParamInfo<KindRun>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace mv
