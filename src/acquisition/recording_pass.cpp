@@ -37,18 +37,32 @@ bool FastScope() {
   return PrefsArray[PrefsSlot::DT800FastScope] == 1;
 }
 
-// Painting a window of many strips takes a millisecond or two, and the window is
-// painted when it is flushed and when events are pumped. Both wait while the next
-// sample is nearly due, so a paint never makes that sample late, and the room after
-// each sample is used instead. Intervals too short to leave such room paint on
-// every tick as before, and no wait lasts more than a few ticks.
-constexpr double kPaintRoomSeconds = 0.003;
+// Painting takes from a fraction of a millisecond (a few new points and readouts) to
+// a millisecond or two (a new screen), and the window is painted when it is flushed
+// and when events are pumped. Both wait while the next sample is due sooner than a
+// paint takes, so a paint never makes that sample late: the room after each sample
+// is used instead. What a paint takes is measured as the run goes (a running mean,
+// which one paint the machine held up moves only a little). When even the room after
+// a sample is too short the window is still painted every few ticks.
+constexpr double kPaintMarginSeconds = 0.0003;
+constexpr double kFirstPaintGuessSeconds = 0.001;
 constexpr int64_t kLongestPaintDelayTicks = 6;
+double gPaintSeconds = kFirstPaintGuessSeconds;
 
 bool HoldForDueSample(int64_t now, int64_t lastDone) {
-  return ChartIntervalInSeconds > 2 * kPaintRoomSeconds && TimeOfNextChartSample >= 0 &&
-         TimeOfNextChartSample - GetCurrentTimeInSeconds() < kPaintRoomSeconds &&
-         now - lastDone < kLongestPaintDelayTicks;
+  return TimeOfNextChartSample >= 0 && now - lastDone < kLongestPaintDelayTicks &&
+         TimeOfNextChartSample - GetCurrentTimeInSeconds() < gPaintSeconds + kPaintMarginSeconds;
+}
+
+void NotePaintTime(uint64_t startedUs) {
+  const double took = static_cast<double>(rt::Microseconds() - startedUs) * 1e-6;
+  gPaintSeconds += (took - gPaintSeconds) / 8;
+}
+
+// A full screen is redrawn in this pass, after the keys: the toolbar's paint waits
+// for the room after the next sample rather than adding to the new screen's.
+bool NewScreenDue() {
+  return Sample <= MaxSamples && ScreenCapacity > 0 && NscrnCASEs >= ScreenCapacity;
 }
 
 int64_t gToolbarTick = -1;
@@ -97,13 +111,17 @@ void ServiceNotesOncePerTick() {
 void ServiceToolbarOncePerTick() {
   const int64_t now = Ticks();
   if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick)) return;
+  if (NewScreenDue() && now - gToolbarTick < kLongestPaintDelayTicks) return;
   gToolbarTick = now;
+  const uint64_t started = rt::Microseconds();
   if (PrefsArray[PrefsSlot::ToolbarHelp]) acq_hooks::ShowToolbarHelpWindow();
   services::ReadControlStrip();
+  NotePaintTime(started);
 }
 
 RecordingPass::RecordingPass(KeyMode mode) : mode_(mode) {
   gNotesTick = gToolbarTick = -1;
+  gPaintSeconds = kFirstPaintGuessSeconds;
   // Scope-plus-chart shows its status from the first point on.
   if (ScopeChart()) shownSample_ = 0;
 }
@@ -142,7 +160,9 @@ void RecordingPass::FlushOncePerTick() {
   flushedScreenCases_ = NscrnCASEs;
   flushedScopeSteps_ = steps;
   rt::SetOutputWindow(kAcquisitionWindow);
+  const uint64_t started = rt::Microseconds();
   rt::FlushWindow();
+  NotePaintTime(started);
 }
 
 void RecordingPass::TakeChartSampleWhenDue(void (*take)(), bool overdue) {
@@ -219,7 +239,7 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
   Switching();
   if (!ScopeChart() && Sample >= MaxSamples && PrefsArray[PrefsSlot::Autorepeat]) acq_hooks::AUTOSAVE();
   rt::SetOutputWindow(kAcquisitionWindow);
-  if (Sample <= MaxSamples && ScreenCapacity > 0 && NscrnCASEs >= ScreenCapacity) acq_hooks::REDRAWSCREEN();
+  if (NewScreenDue()) acq_hooks::REDRAWSCREEN();
   return std::nullopt;
 }
 
