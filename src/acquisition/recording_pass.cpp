@@ -39,24 +39,27 @@ bool FastScope() {
 
 // Painting takes from a fraction of a millisecond (a few new points and readouts) to
 // a millisecond or two (a new screen), and the window is painted when it is flushed
-// and when events are pumped. Both wait while the next sample is due sooner than a
-// paint takes, so a paint never makes that sample late: the room after each sample
-// is used instead. What a paint takes is measured as the run goes (a running mean,
-// which one paint the machine held up moves only a little). When even the room after
-// a sample is too short the window is still painted every few ticks.
+// and when events are pumped. Both wait while the next sample is due sooner than
+// they take, so a paint never makes that sample late: the room after each sample is
+// used instead. What each takes is measured as the run goes (a running mean, which
+// one paint the machine held up moves only a little). When even the room after a
+// sample is too short the window is still painted every few ticks.
 constexpr double kPaintMarginSeconds = 0.0003;
 constexpr double kFirstPaintGuessSeconds = 0.001;
 constexpr int64_t kLongestPaintDelayTicks = 6;
-double gPaintSeconds = kFirstPaintGuessSeconds;
 
-bool HoldForDueSample(int64_t now, int64_t lastDone) {
+struct PaintCost {
+  double seconds = kFirstPaintGuessSeconds;
+  void Note(uint64_t startedUs) {
+    const double took = static_cast<double>(rt::Microseconds() - startedUs) * 1e-6;
+    seconds += (took - seconds) / 8;
+  }
+};
+PaintCost gFlushCost, gToolbarCost;
+
+bool HoldForDueSample(int64_t now, int64_t lastDone, const PaintCost& cost) {
   return TimeOfNextChartSample >= 0 && now - lastDone < kLongestPaintDelayTicks &&
-         TimeOfNextChartSample - GetCurrentTimeInSeconds() < gPaintSeconds + kPaintMarginSeconds;
-}
-
-void NotePaintTime(uint64_t startedUs) {
-  const double took = static_cast<double>(rt::Microseconds() - startedUs) * 1e-6;
-  gPaintSeconds += (took - gPaintSeconds) / 8;
+         TimeOfNextChartSample - GetCurrentTimeInSeconds() < cost.seconds + kPaintMarginSeconds;
 }
 
 // A full screen is redrawn in this pass, after the keys: the toolbar's paint waits
@@ -110,18 +113,18 @@ void ServiceNotesOncePerTick() {
 
 void ServiceToolbarOncePerTick() {
   const int64_t now = Ticks();
-  if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick)) return;
+  if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick, gToolbarCost)) return;
   if (NewScreenDue() && now - gToolbarTick < kLongestPaintDelayTicks) return;
   gToolbarTick = now;
   const uint64_t started = rt::Microseconds();
   if (PrefsArray[PrefsSlot::ToolbarHelp]) acq_hooks::ShowToolbarHelpWindow();
   services::ReadControlStrip();
-  NotePaintTime(started);
+  gToolbarCost.Note(started);
 }
 
 RecordingPass::RecordingPass(KeyMode mode) : mode_(mode) {
   gNotesTick = gToolbarTick = -1;
-  gPaintSeconds = kFirstPaintGuessSeconds;
+  gFlushCost = gToolbarCost = PaintCost{};
   // Scope-plus-chart shows its status from the first point on.
   if (ScopeChart()) shownSample_ = 0;
 }
@@ -152,7 +155,7 @@ void RecordingPass::FlushOncePerTick() {
     TimeForNextWindowFlush = static_cast<int32_t>(now + 1);
     return;
   }
-  if (HoldForDueSample(now, flushedTick_)) return;
+  if (HoldForDueSample(now, flushedTick_, gFlushCost)) return;
   TimeForNextWindowFlush = static_cast<int32_t>(now + 1);
   flushedTick_ = now;
   flushedSample_ = Sample;
@@ -162,7 +165,7 @@ void RecordingPass::FlushOncePerTick() {
   rt::SetOutputWindow(kAcquisitionWindow);
   const uint64_t started = rt::Microseconds();
   rt::FlushWindow();
-  NotePaintTime(started);
+  gFlushCost.Note(started);
 }
 
 void RecordingPass::TakeChartSampleWhenDue(void (*take)(), bool overdue) {
