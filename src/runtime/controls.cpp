@@ -444,12 +444,10 @@ const FittedText& FitOneLine(const QString& text, int width, const QFont& base) 
   shown.replace('\n', ' ');
   QFont f = base;
   int px = QFontInfo(f).pixelSize();
-  int advance = QFontMetrics(f).horizontalAdvance(shown);
-  while (px > kSmallestPixels && advance > width) {
-    f.setPixelSize(--px);
-    advance = QFontMetrics(f).horizontalAdvance(shown);
-  }
-  if (advance > width) shown = QFontMetrics(f).elidedText(shown, Qt::ElideRight, width);
+  while (px > kSmallestPixels && QFontMetrics(f).horizontalAdvance(shown) > width) f.setPixelSize(--px);
+  // The eliding measures the text its own way (a text that just fits by its advance
+  // may still lose its end): it has the last word, as it always had.
+  shown = QFontMetrics(f).elidedText(shown, Qt::ElideRight, width);
   return *fitted.insert(std::move(key), FittedText{f, shown});
 }
 
