@@ -512,6 +512,7 @@ void NewEditField(int16_t number, std::string_view text, Rect where, int16_t typ
     widget = e;
   } else {
     auto* l = new StaticTextLabel(FieldText(text), w->widget);
+    f.staticText = text;
     l->setAlignment(AlignFor(justification) | Qt::AlignTop);
     l->setWordWrap(true);
     widget = l;
@@ -539,6 +540,8 @@ void SetEditText(int16_t number, std::string_view text) {
   else if (auto* p = qobject_cast<QPlainTextEdit*>(f->widget.data())) p->setPlainText(FieldText(text));
   else if (auto* l = qobject_cast<QLabel*>(f->widget.data())) {
     // A label is repainted only when its text changed.
+    if (text == f->staticText) return;
+    f->staticText = text;
     if (QString t = FieldText(text); t != l->text()) l->setText(t);
   }
 }
