@@ -113,7 +113,9 @@ void ServiceNotesOncePerTick() {
 
 void ServiceToolbarOncePerTick() {
   const int64_t now = Ticks();
-  if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick, gToolbarCost)) return;
+  // The pump paints what a held flush left, so it waits as long as the flush would.
+  const PaintCost& cost = gFlushCost.seconds > gToolbarCost.seconds ? gFlushCost : gToolbarCost;
+  if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick, cost)) return;
   if (NewScreenDue() && now - gToolbarTick < kLongestPaintDelayTicks) return;
   gToolbarTick = now;
   const uint64_t started = rt::Microseconds();
