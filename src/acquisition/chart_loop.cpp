@@ -103,7 +103,6 @@ RunEnd CHARTSCANNING() {
     }
     // The window is painted in the room just after a sample, the status fields with
     // it, and the toolbar's pump that follows finds nothing more to paint.
-    pass.ShowStatusFields();
     pass.FlushOncePerTick();
     if (const auto end = pass.Serve(scanning ? &scan : nullptr)) return pass.Finish(*end);
     if (!scanning) RestUntil(TimeOfNextChartSample);

@@ -56,6 +56,7 @@ struct PaintCost {
   }
 };
 PaintCost gFlushCost, gToolbarCost;
+bool gFlushHeld = false;  // the last flush due waits for room
 
 bool HoldForDueSample(int64_t now, int64_t lastDone, const PaintCost& cost) {
   return TimeOfNextChartSample >= 0 && now - lastDone < kLongestPaintDelayTicks &&
@@ -113,10 +114,10 @@ void ServiceNotesOncePerTick() {
 
 void ServiceToolbarOncePerTick() {
   const int64_t now = Ticks();
-  // The pump paints what a held flush left, so it waits as long as the flush would.
-  const PaintCost& cost = gFlushCost.seconds > gToolbarCost.seconds ? gFlushCost : gToolbarCost;
-  if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick, cost)) return;
-  if (NewScreenDue() && now - gToolbarTick < kLongestPaintDelayTicks) return;
+  if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick, gToolbarCost)) return;
+  // The pump would paint what a held flush left: it waits for the flush, which paints
+  // in the room after a sample, and then finds nothing left to paint.
+  if ((gFlushHeld || NewScreenDue()) && now - gToolbarTick < kLongestPaintDelayTicks) return;
   gToolbarTick = now;
   const uint64_t started = rt::Microseconds();
   if (PrefsArray[PrefsSlot::ToolbarHelp]) acq_hooks::ShowToolbarHelpWindow();
@@ -127,6 +128,7 @@ void ServiceToolbarOncePerTick() {
 RecordingPass::RecordingPass(KeyMode mode) : mode_(mode) {
   gNotesTick = gToolbarTick = -1;
   gFlushCost = gToolbarCost = PaintCost{};
+  gFlushHeld = false;
   // Scope-plus-chart shows its status from the first point on.
   if (ScopeChart()) shownSample_ = 0;
 }
@@ -155,17 +157,22 @@ void RecordingPass::FlushOncePerTick() {
   if (Sample == flushedSample_ && Nmarkers == flushedMarkers_ && NscrnCASEs == flushedScreenCases_ &&
       steps == flushedScopeSteps_) {
     TimeForNextWindowFlush = static_cast<int32_t>(now + 1);
+    gFlushHeld = false;
     return;
   }
-  if (HoldForDueSample(now, flushedTick_, gFlushCost)) return;
+  gFlushHeld = HoldForDueSample(now, flushedTick_, gFlushCost);
+  if (gFlushHeld) return;
   TimeForNextWindowFlush = static_cast<int32_t>(now + 1);
   flushedTick_ = now;
   flushedSample_ = Sample;
   flushedMarkers_ = Nmarkers;
   flushedScreenCases_ = NscrnCASEs;
   flushedScopeSteps_ = steps;
-  rt::SetOutputWindow(kAcquisitionWindow);
   const uint64_t started = rt::Microseconds();
+  // The status texts show only when the window paints: written once per paint, not
+  // with every sample.
+  ShowStatusFields();
+  rt::SetOutputWindow(kAcquisitionWindow);
   rt::FlushWindow();
   gFlushCost.Note(started);
 }
