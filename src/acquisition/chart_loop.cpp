@@ -88,9 +88,7 @@ RunEnd CHARTSCANNING() {
   RecordingPass pass(KeyMode::Chart);
   rt::PumpEvents(0);
   for (;;) {
-    pass.ShowStatusFields();
     if (Sample > MaxSamples) return pass.Finish(RunEnd::SamplesDone);
-    pass.FlushOncePerTick();
     const bool scanning = PrefsArray[PrefsSlot::AverageAllChannels] != 0;
     ScanIntervalOutcome scan;
     if (scanning) {
@@ -103,6 +101,9 @@ RunEnd CHARTSCANNING() {
     } else {
       pass.TakeChartSampleWhenDue(GETDATA);
     }
+    // The window is painted in the room just after a sample, the status fields with
+    // it, and the toolbar's pump that follows finds nothing more to paint.
+    pass.FlushOncePerTick();
     if (const auto end = pass.Serve(scanning ? &scan : nullptr)) return pass.Finish(*end);
     if (!scanning) RestUntil(TimeOfNextChartSample);
   }

@@ -37,18 +37,36 @@ bool FastScope() {
   return PrefsArray[PrefsSlot::DT800FastScope] == 1;
 }
 
-// Painting a window of many strips takes a millisecond or two, and the window is
-// painted when it is flushed and when events are pumped. Both wait while the next
-// sample is nearly due, so a paint never makes that sample late, and the room after
-// each sample is used instead. Intervals too short to leave such room paint on
-// every tick as before, and no wait lasts more than a few ticks.
-constexpr double kPaintRoomSeconds = 0.003;
+// Painting takes from a fraction of a millisecond (a few new points and readouts) to
+// a millisecond or two (a new screen), and the window is painted when it is flushed
+// and when events are pumped. Both wait while the next sample is due sooner than
+// they take, so a paint never makes that sample late: the room after each sample is
+// used instead. What each takes is measured as the run goes (a running mean, which
+// one paint the machine held up moves only a little). When even the room after a
+// sample is too short the window is still painted every few ticks.
+constexpr double kPaintMarginSeconds = 0.0003;
+constexpr double kFirstPaintGuessSeconds = 0.001;
 constexpr int64_t kLongestPaintDelayTicks = 6;
 
-bool HoldForDueSample(int64_t now, int64_t lastDone) {
-  return ChartIntervalInSeconds > 2 * kPaintRoomSeconds && TimeOfNextChartSample >= 0 &&
-         TimeOfNextChartSample - GetCurrentTimeInSeconds() < kPaintRoomSeconds &&
-         now - lastDone < kLongestPaintDelayTicks;
+struct PaintCost {
+  double seconds = kFirstPaintGuessSeconds;
+  void Note(uint64_t startedUs) {
+    const double took = static_cast<double>(rt::Microseconds() - startedUs) * 1e-6;
+    seconds += (took - seconds) / 8;
+  }
+};
+PaintCost gFlushCost, gToolbarCost;
+bool gFlushHeld = false;  // the last flush due waits for room
+
+bool HoldForDueSample(int64_t now, int64_t lastDone, const PaintCost& cost) {
+  return TimeOfNextChartSample >= 0 && now - lastDone < kLongestPaintDelayTicks &&
+         TimeOfNextChartSample - GetCurrentTimeInSeconds() < cost.seconds + kPaintMarginSeconds;
+}
+
+// A full screen is redrawn in this pass, after the keys: the toolbar's paint waits
+// for the room after the next sample rather than adding to the new screen's.
+bool NewScreenDue() {
+  return Sample <= MaxSamples && ScreenCapacity > 0 && NscrnCASEs >= ScreenCapacity;
 }
 
 int64_t gToolbarTick = -1;
@@ -96,14 +114,21 @@ void ServiceNotesOncePerTick() {
 
 void ServiceToolbarOncePerTick() {
   const int64_t now = Ticks();
-  if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick)) return;
+  if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick, gToolbarCost)) return;
+  // The pump would paint what a held flush left: it waits for the flush, which paints
+  // in the room after a sample, and then finds nothing left to paint.
+  if ((gFlushHeld || NewScreenDue()) && now - gToolbarTick < kLongestPaintDelayTicks) return;
   gToolbarTick = now;
+  const uint64_t started = rt::Microseconds();
   if (PrefsArray[PrefsSlot::ToolbarHelp]) acq_hooks::ShowToolbarHelpWindow();
   services::ReadControlStrip();
+  gToolbarCost.Note(started);
 }
 
 RecordingPass::RecordingPass(KeyMode mode) : mode_(mode) {
   gNotesTick = gToolbarTick = -1;
+  gFlushCost = gToolbarCost = PaintCost{};
+  gFlushHeld = false;
   // Scope-plus-chart shows its status from the first point on.
   if (ScopeChart()) shownSample_ = 0;
 }
@@ -132,17 +157,24 @@ void RecordingPass::FlushOncePerTick() {
   if (Sample == flushedSample_ && Nmarkers == flushedMarkers_ && NscrnCASEs == flushedScreenCases_ &&
       steps == flushedScopeSteps_) {
     TimeForNextWindowFlush = static_cast<int32_t>(now + 1);
+    gFlushHeld = false;
     return;
   }
-  if (HoldForDueSample(now, flushedTick_)) return;
+  gFlushHeld = HoldForDueSample(now, flushedTick_, gFlushCost);
+  if (gFlushHeld) return;
   TimeForNextWindowFlush = static_cast<int32_t>(now + 1);
   flushedTick_ = now;
   flushedSample_ = Sample;
   flushedMarkers_ = Nmarkers;
   flushedScreenCases_ = NscrnCASEs;
   flushedScopeSteps_ = steps;
+  const uint64_t started = rt::Microseconds();
+  // The status texts show only when the window paints: written once per paint, not
+  // with every sample.
+  ShowStatusFields();
   rt::SetOutputWindow(kAcquisitionWindow);
   rt::FlushWindow();
+  gFlushCost.Note(started);
 }
 
 void RecordingPass::TakeChartSampleWhenDue(void (*take)(), bool overdue) {
@@ -219,7 +251,7 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
   Switching();
   if (!ScopeChart() && Sample >= MaxSamples && PrefsArray[PrefsSlot::Autorepeat]) acq_hooks::AUTOSAVE();
   rt::SetOutputWindow(kAcquisitionWindow);
-  if (Sample <= MaxSamples && ScreenCapacity > 0 && NscrnCASEs >= ScreenCapacity) acq_hooks::REDRAWSCREEN();
+  if (NewScreenDue()) acq_hooks::REDRAWSCREEN();
   return std::nullopt;
 }
 

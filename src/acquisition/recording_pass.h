@@ -27,7 +27,8 @@ class RecordingPass {
   // chart intervals of 0.004 s or more.
   void ShowStatusFields();
   // At most one flush per tick, only when the chart or the scope trace changed, and
-  // not in the last moment before a due sample.
+  // not while the next sample is due sooner than a flush takes; the status fields are
+  // written just before it.
   void FlushOncePerTick();
   // Reads the clocks; when the chart sample is due (or `overdue`), calls take, reports
   // it to the timing tap and keeps or restarts the schedule (see schedule_gap.h).

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -305,6 +306,17 @@ int16_t ControlState(int16_t number) {
   return c ? c->state : 0;
 }
 
+namespace {
+
+// Swallows a window's requests to paint now; what they would have painted stays
+// marked and is painted at the window's next paint.
+class HoldPaintRequests final : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::UpdateRequest; }
+};
+
+}  // namespace
+
 void SetControlValue(int16_t number, int value) {
   ControlRec* c = FindControl(number);
   if (!c) return;
@@ -324,7 +336,16 @@ void SetControlValue(int16_t number, int value) {
     case ControlType::ProgressBar:
       // Callers may pass values beyond the range; the bar shows them clamped.
       c->value = std::clamp(value, c->minimum, c->maximum);
-      if (auto* p = qobject_cast<QProgressBar*>(c->widget.data())) p->setValue(c->value);
+      if (auto* p = qobject_cast<QProgressBar*>(c->widget.data()); p && p->value() != c->value) {
+        // The bar asks to be painted at once when it has grown enough to show, and with
+        // it everything else waiting to be painted in its window: inside a recording's
+        // sample. That request is held back; the bar is painted with its window.
+        static HoldPaintRequests hold;
+        QWidget* top = p->window();
+        top->installEventFilter(&hold);
+        p->setValue(c->value);
+        top->removeEventFilter(&hold);
+      }
       break;
     default:
       c->value = value;
@@ -391,11 +412,50 @@ Qt::Alignment AlignFor(int16_t justification) {
   }
 }
 
+// How a one-line text is shown in a field of some width and font: `shown` (the
+// text, or its start with an ellipsis) in `font`.
+struct FittedText {
+  QFont font;
+  QString shown;
+};
+
+struct FitKey {
+  QString text;
+  int width;
+  QFont font;
+  bool operator==(const FitKey&) const = default;
+};
+
+size_t qHash(const FitKey& k, size_t seed = 0) {
+  return qHashMulti(seed, k.text, k.width, k.font);
+}
+
+// Fitting measures and shapes the text at every size it tries, and a recording's
+// readouts repaint many times a second, mostly with texts they had before: the
+// fittings are kept by text, width and font, a bounded number of them.
+const FittedText& FitOneLine(const QString& text, int width, const QFont& base) {
+  static QHash<FitKey, FittedText> fitted;
+  constexpr qsizetype kMostKept = 4096;
+  constexpr int kSmallestPixels = 7;
+  FitKey key{text, width, base};
+  if (auto it = fitted.constFind(key); it != fitted.cend()) return *it;
+  if (fitted.size() >= kMostKept) fitted.clear();
+  QString shown = text;
+  shown.replace('\n', ' ');
+  QFont f = base;
+  int px = QFontInfo(f).pixelSize();
+  while (px > kSmallestPixels && QFontMetrics(f).horizontalAdvance(shown) > width) f.setPixelSize(--px);
+  // The eliding measures the text its own way (a text that just fits by its advance
+  // may still lose its end): it has the last word, as it always had.
+  shown = QFontMetrics(f).elidedText(shown, Qt::ElideRight, width);
+  return *fitted.insert(std::move(key), FittedText{f, shown});
+}
+
 // A static field. One whose rectangle holds a single line of its font never wraps:
 // a wrapped count in a short status field shows only its first word, the number
 // itself falling below the field. A text too wide for the field is drawn in a
-// smaller font, down to kSmallestPixels, and what still does not fit is cut at its
-// end with an ellipsis. Only the drawing changes: text() stays the whole text.
+// smaller font, down to 7 pixels, and what still does not fit is cut at its end
+// with an ellipsis. Only the drawing changes: text() stays the whole text.
 // Fields tall enough for two lines wrap as usual.
 class StaticTextLabel final : public QLabel {
  public:
@@ -408,35 +468,12 @@ class StaticTextLabel final : public QLabel {
       return;
     }
     const QRect area = contentsRect();
-    // Fitting measures and shapes the text at every size it tries; a readout is
-    // repainted many times a second, mostly with a text and width it had before.
-    if (!(text() == fit_.text && area.width() == fit_.width && font() == fit_.base)) Fit(area.width());
+    const FittedText& fit = FitOneLine(text(), area.width(), font());
     QPainter p(this);
-    p.setFont(fit_.font);
+    p.setFont(fit.font);
     style()->drawItemText(&p, area, static_cast<int>(alignment()) | Qt::TextSingleLine, palette(),
-                          isEnabled(), fit_.shown, foregroundRole());
+                          isEnabled(), fit.shown, foregroundRole());
   }
-
- private:
-  static constexpr int kSmallestPixels = 7;
-
-  void Fit(int width) {
-    QString shown = text();
-    shown.replace('\n', ' ');
-    QFont f = font();
-    int px = QFontInfo(f).pixelSize();
-    while (px > kSmallestPixels && QFontMetrics(f).horizontalAdvance(shown) > width) f.setPixelSize(--px);
-    fit_ = {text(), width, font(), f, QFontMetrics(f).elidedText(shown, Qt::ElideRight, width)};
-  }
-
-  // The last fitting: for this text, width and font, draw `shown` in `font`.
-  struct Fitted {
-    QString text;
-    int width = -1;
-    QFont base, font;
-    QString shown;
-  };
-  Fitted fit_;
 };
 
 // Several-line fields keep CR line ends in the program; Qt wants "\n".
@@ -475,6 +512,7 @@ void NewEditField(int16_t number, std::string_view text, Rect where, int16_t typ
     widget = e;
   } else {
     auto* l = new StaticTextLabel(FieldText(text), w->widget);
+    f.staticText = text;
     l->setAlignment(AlignFor(justification) | Qt::AlignTop);
     l->setWordWrap(true);
     widget = l;
@@ -502,6 +540,8 @@ void SetEditText(int16_t number, std::string_view text) {
   else if (auto* p = qobject_cast<QPlainTextEdit*>(f->widget.data())) p->setPlainText(FieldText(text));
   else if (auto* l = qobject_cast<QLabel*>(f->widget.data())) {
     // A label is repainted only when its text changed.
+    if (text == f->staticText) return;
+    f->staticText = text;
     if (QString t = FieldText(text); t != l->text()) l->setText(t);
   }
 }

@@ -31,6 +31,9 @@ struct ControlRec {
 struct FieldRec {
   int16_t type = 1;
   QPointer<QWidget> widget;
+  // A static field's text as the program last gave it (Mac Roman): a recording gives
+  // its readouts and status fields their texts with every sample, mostly unchanged.
+  std::string staticText;
 };
 
 class WindowWidget;

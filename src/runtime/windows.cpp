@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -219,6 +220,15 @@ using namespace detail;
 
 namespace {
 
+// Marks part of a window's canvas to be shown at the window's next paint.
+void MarkForRepaint(WindowRec& rec, const QRect& area) {
+  if (!rec.widget) return;
+  const QRect r = area.intersected(rec.canvas.rect());
+  if (r.isEmpty() || rec.awaitingRepaint.contains(r)) return;
+  rec.awaitingRepaint |= r;
+  rec.widget->update(rec.awaitingRepaint);
+}
+
 // A painter on the output window's canvas; nothing happens without a window. What it
 // painted is marked for the next repaint of the window: the whole window unless the
 // primitive says where it drew (Touch), so that a stroke in a recording's strip
@@ -248,11 +258,7 @@ struct CanvasPainter {
   }
   ~CanvasPainter() {
     p.reset();
-    if (!rec || !rec->widget) return;
-    const QRect r = whole ? rec->canvas.rect() : touched.toAlignedRect().intersected(rec->canvas.rect());
-    if (r.isEmpty() || rec->awaitingRepaint.contains(r)) return;
-    rec->awaitingRepaint |= r;
-    rec->widget->update(rec->awaitingRepaint);
+    if (rec) MarkForRepaint(*rec, whole ? rec->canvas.rect() : touched.toAlignedRect());
   }
   explicit operator bool() const { return p != nullptr; }
 };
@@ -579,16 +585,27 @@ void ScrollCanvas(Rect area, int dx) {
   if (!r || r->canvas.isNull()) return;
   const QRect box = QRect(area.left, area.top, area.width(), area.height()).intersected(r->canvas.rect());
   if (box.isEmpty() || dx == 0) return;
-  // Copied before painting: source and destination overlap.
-  const QImage part = r->canvas.copy(box);
-  CanvasPainter cp;
-  if (!cp) return;
-  cp.p->setRenderHint(QPainter::Antialiasing, false);
-  cp.p->setCompositionMode(QPainter::CompositionMode_Source);
-  cp.Touch(box, 0);
-  cp.p->setClipRect(box);
-  cp.p->fillRect(box, ToQColor(r->background));
-  cp.p->drawImage(box.topLeft() + QPoint(dx, 0), part);
+  // A new screen of a recording moves most of the window: each row (of 32-bit
+  // pixels, as every canvas is made) moves within itself, with no copy of the area
+  // first, and only the columns it uncovers are cleared.
+  const int shift = std::min(std::abs(dx), box.width()), kept = box.width() - shift;
+  if (kept > 0) {
+    const auto bytes = static_cast<std::size_t>(kept) * sizeof(QRgb);
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+      QRgb* row = reinterpret_cast<QRgb*>(r->canvas.scanLine(y)) + box.left();
+      if (dx < 0)
+        std::memmove(row, row + shift, bytes);
+      else
+        std::memmove(row + shift, row, bytes);
+    }
+  }
+  const QRect uncovered(dx < 0 ? box.left() + kept : box.left(), box.top(), shift, box.height());
+  {
+    QPainter p(&r->canvas);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(uncovered, ToQColor(r->background));
+  }
+  MarkForRepaint(*r, box);
 }
 
 void StrokePolyline(const float* xy, std::size_t points, const StrokeStyle& style) {
@@ -701,12 +718,11 @@ int FontAscent(const FontSpec& font) { return QFontMetrics(ToQFont(font)).ascent
 void FlushWindow() {
   WindowRec* r = OutputRec();
   if (!r || !r->widget) return;
-  // Only what was drawn since the window last painted; with nothing drawn, the whole
-  // window (its fields may have changed).
-  if (r->awaitingRepaint.isEmpty())
-    r->widget->repaint();
-  else
-    r->widget->repaint(r->awaitingRepaint);
+  // Paints now what changed since the window last painted, and only that: what was
+  // drawn on the canvas and the controls and fields that changed (each asked for its
+  // own repaint as it changed). With nothing changed nothing is painted.
+  QEvent update(QEvent::UpdateRequest);
+  QCoreApplication::sendEvent(r->widget, &update);
 }
 
 void SetTextFont(const FontSpec& font) {

@@ -380,6 +380,36 @@ TEST_F(ChartLoopTest, EventsArePumpedInTheRoomAfterASampleNotJustBeforeOne) {
   EXPECT_EQ(nearlyDue, 0) << "a paint in the last 3 ms before a sample makes it late";
 }
 
+// Painting a new screen and the toolbar's paint each take time, here on the virtual
+// clock: a new screen drawn after a sample and a toolbar paint in the same pass would
+// together outlast the interval. The toolbar waits for the room after the next
+// sample, and a paint waits while the next sample is due sooner than a paint takes
+// (which the loop learns over its first paints), so once it has learned that, no
+// sample is taken late.
+TEST_F(ChartLoopTest, ANewScreenAndItsPaintNeverDelayTheNextSample) {
+  ChartIntervalInSeconds = 0.05;
+  MaxSamples = 160;
+  ScreenCapacity = 50;
+  std::size_t toolbarAt = 0, sharedPasses = 0;
+  script = [&] {
+    toolbarAt = dues.size();
+    rt::AdvanceVirtualClock(0.017);  // the toolbar's paint, into the next tick
+  };
+  acq_hooks::REDRAWSCREEN = [&] {
+    calls.push_back("REDRAWSCREEN");
+    NscrnCASEs = 0;
+    if (toolbarAt == dues.size()) ++sharedPasses;
+    rt::AdvanceVirtualClock(0.04);  // a new screen
+  };
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  EXPECT_EQ(Count("REDRAWSCREEN"), 3);
+  EXPECT_EQ(sharedPasses, 0u) << "the toolbar painted after the sample that starts a new screen";
+  ASSERT_EQ(dues.size(), 161u);
+  int late = 0;
+  for (std::size_t i = 40; i < dues.size(); ++i) late += taken_[i] - dues[i] > 1e-6;
+  EXPECT_EQ(late, 0);
+}
+
 TEST_F(ChartLoopTest, IdleLoopSleepsUntilTheNextTickOrSample) {
   ChartIntervalInSeconds = 1.0;
   MaxSamples = 3;

@@ -20,6 +20,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -456,13 +458,90 @@ TEST_F(RuntimeTest, AFlushPaintsOnlyWhatWasDrawnSinceTheLastOne) {
   const QRect painted = paints.areas.front();
   EXPECT_TRUE(painted.contains(QRect(500, 300, 4, 11))) << "the line is painted";
   EXPECT_LT(painted.width() * painted.height(), 1000) << "and not the whole window";
-  // With nothing drawn since, a flush paints the whole window (its fields may have changed).
+  // With nothing drawn or changed since, a flush paints nothing.
+  w->installEventFilter(&paints);
+  paints.areas.clear();
+  rt::FlushWindow();
+  w->removeEventFilter(&paints);
+  EXPECT_TRUE(paints.areas.empty());
+  // A scroll is painted at the next flush, and a scroll by the area's whole width or
+  // more clears it.
+  rt::FillWindow(RGBColor{0, 0, 65535});
+  rt::FlushWindow();
+  rt::ScrollCanvas(Rect{100, 50, 900, 650}, -1000);
   w->installEventFilter(&paints);
   paints.areas.clear();
   rt::FlushWindow();
   w->removeEventFilter(&paints);
   ASSERT_FALSE(paints.areas.empty());
-  EXPECT_EQ(paints.areas.front(), w->rect());
+  EXPECT_TRUE(paints.areas.front().contains(QRect(100, 50, 800, 600)));
+  EXPECT_EQ(rt::CanvasPixel(899, 649), rt::WindowBackgroundColor());
+  EXPECT_EQ(rt::CanvasPixel(99, 649), (RGBColor{0, 0, 65535}));
+  rt::CloseWindow(20);
+}
+
+// The painted widgets of a window, by their class, while `act` runs.
+std::vector<std::string> PaintedDuring(QWidget* window, const std::function<void()>& act) {
+  class Painted : public QObject {
+   public:
+    std::vector<std::string> names;
+    bool eventFilter(QObject* o, QEvent* e) override {
+      if (e->type() == QEvent::Paint) names.emplace_back(o->metaObject()->className());
+      return false;
+    }
+  } painted;
+  const auto children = window->findChildren<QWidget*>();
+  window->installEventFilter(&painted);
+  for (QWidget* c : children) c->installEventFilter(&painted);
+  act();
+  for (QWidget* c : children) c->removeEventFilter(&painted);
+  window->removeEventFilter(&painted);
+  return painted.names;
+}
+
+// A recording writes its readouts and status fields with every sample, mostly with
+// the texts they already show: a field is painted again only when its text changed,
+// and then at the window's flush.
+TEST_F(RuntimeTest, AFieldWhoseTextDidNotChangeIsNotRepainted) {
+  rt::OpenWindow(20, "Chart", Rect{0, 40, 600, 400}, 6);
+  rt::NewEditField(2, " Sample 1", Rect{2, 17, 114, 33}, 5, 0);
+  rt::NewEditField(3, " 0.25", Rect{170, 50, 255, 62}, 5, 0);
+  rt::ShowWindow(20);
+  rt::FlushWindow();
+  Drain();
+  QWidget* w = rt::bridge::WindowWidget(20);
+  const auto unchanged = PaintedDuring(w, [] {
+    rt::SetEditText(2, " Sample 1");
+    rt::SetEditText(3, " 0.25");
+    rt::FlushWindow();
+    Drain();
+  });
+  EXPECT_TRUE(unchanged.empty()) << unchanged.size() << " paints with no text changed";
+  const auto changed = PaintedDuring(w, [] {
+    rt::SetEditText(2, " Sample 2");
+    rt::SetEditText(3, " 0.25");
+    rt::FlushWindow();
+  });
+  EXPECT_EQ(std::count(changed.begin(), changed.end(), "QLabel"), 1)
+      << "only the field whose text changed is painted, at the flush";
+  EXPECT_EQ(rt::EditText(2), " Sample 2");
+  rt::CloseWindow(20);
+}
+
+// The progress bar of a recording moves inside a sample: it is painted with its
+// window at the next flush, never at once with everything else waiting.
+TEST_F(RuntimeTest, AProgressBarThatMovesIsPaintedAtTheWindowsFlush) {
+  rt::OpenWindow(20, "Chart", Rect{0, 40, 600, 400}, 6);
+  rt::NewProgressBar(5, Rect{100, 19, 500, 27}, 0, 100, 0);
+  rt::ShowWindow(20);
+  rt::FlushWindow();
+  Drain();
+  QWidget* w = rt::bridge::WindowWidget(20);
+  const auto moved = PaintedDuring(w, [] { rt::SetControlValue(5, 60); });
+  EXPECT_TRUE(moved.empty()) << "the bar painted at once when its value was set";
+  EXPECT_EQ(rt::ControlValue(5), 60);
+  const auto atFlush = PaintedDuring(w, [] { rt::FlushWindow(); });
+  EXPECT_NE(std::find(atFlush.begin(), atFlush.end(), "QProgressBar"), atFlush.end());
   rt::CloseWindow(20);
 }
 

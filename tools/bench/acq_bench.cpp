@@ -3,7 +3,7 @@
 // of its schedule.
 //
 //   acq-bench [--mode chart|scope|scope+chart] --channels N --interval SECONDS --samples K
-//             [--chart-interval SECONDS] [--no-window] [--shot FILE.png]
+//             [--chart-interval SECONDS] [--no-window] [--shot FILE.png] [--trace FILE]
 //   acq-bench --replay [--channels N --samples K]
 //
 // --mode chart (the default) times the chart loop's samples; --mode scope the scope
@@ -11,6 +11,9 @@
 // --mode scope+chart the chart points of the scope-plus-chart loop (channel 1 as the
 // scope at --interval, channels 2 to N, at most 5 in all, as chart strips at
 // --chart-interval, default 0.1 s). Each mode prints the same lines.
+//
+// --trace writes one line per sample timed: its number, due time in seconds and
+// lateness in milliseconds (to find what made which samples late).
 //
 // --replay fills the sample store with K samples of N channels (default 16 x 2,000,000)
 // and times one full redraw of the replay window during a recording: replay_ms, with
@@ -72,7 +75,8 @@ struct Options {
   long samples = 1000;
   bool window = true;
   bool replay = false;
-  std::string shot;  // the window at the run's end
+  std::string shot;   // the window at the run's end
+  std::string trace;  // one line per sample: its number, due time and lateness
 };
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -102,6 +106,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       std::from_chars(next, next + std::strlen(next), o.interval), ++i;
     } else if (next && a == "--shot") {
       o.shot = next, ++i;
+    } else if (next && a == "--trace") {
+      o.trace = next, ++i;
     } else if (next && a == "--samples") {
       o.samples = std::atol(next), ++i;
     } else {
@@ -117,6 +123,18 @@ void Print(const char* name, double value) {
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 4);
   std::printf("%s: %.*s\n", name, static_cast<int>(r.ptr - buf), buf);
+}
+
+// One sample of the trace: its number, due time (s) and lateness (ms).
+void TraceLine(std::FILE* f, long n, double due, double lateMs) {
+  char buf[96];
+  char* p = std::to_chars(buf, buf + 32, n).ptr;
+  *p++ = ' ';
+  p = std::to_chars(p, p + 30, due, std::chars_format::fixed, 6).ptr;
+  *p++ = ' ';
+  p = std::to_chars(p, p + 30, lateMs, std::chars_format::fixed, 3).ptr;
+  *p++ = '\n';
+  std::fwrite(buf, 1, static_cast<std::size_t>(p - buf), f);
 }
 
 double CpuSeconds() {
@@ -265,7 +283,7 @@ int main(int argc, char** argv) {
     std::fprintf(
         stderr,
         "usage: acq-bench [--mode chart|scope|scope+chart] --channels N --interval SECONDS --samples K\n"
-        "                 [--chart-interval SECONDS] [--no-window] [--shot FILE.png]\n"
+        "                 [--chart-interval SECONDS] [--no-window] [--shot FILE.png] [--trace FILE]\n"
         "       acq-bench --replay [--channels N] [--samples K] [--shot FILE.png]\n");
     return 2;
   }
@@ -289,11 +307,16 @@ int main(int argc, char** argv) {
   mv::FirstChan = o.mode == Mode::ScopeChart ? 2 : 1;
 
   ScheduleFigures fig;
-  const auto tap = [&fig](double due, double taken) { fig.Add(due, taken); };
+  std::FILE* trace = o.trace.empty() ? nullptr : std::fopen(o.trace.c_str(), "w");
+  const auto tap = [&fig, trace](double due, double taken) {
+    fig.Add(due, taken);
+    if (trace) TraceLine(trace, fig.count, due, (taken - due) * 1e3);
+  };
   // The scope loop has no length of its own: it is stopped after K + 1 points, as an
   // unstopped chart run of length K takes K + 1 samples.
-  const auto scopeTap = [&fig, &o](double due, double taken) {
+  const auto scopeTap = [&fig, &o, trace](double due, double taken) {
     fig.Add(due, taken);
+    if (trace) TraceLine(trace, fig.count, due, (taken - due) * 1e3);
     if (fig.count > o.samples) mv::EscapeKeyHit = 1;
   };
   if (o.mode == Mode::Scope)
@@ -314,6 +337,7 @@ int main(int argc, char** argv) {
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
   const double cpu = CpuSeconds() - cpu0;
   if (o.window && !o.shot.empty()) mv::rt::SaveWindowImage(1, o.shot);
+  if (trace) std::fclose(trace);
 
   std::printf("channels: %d\n", o.channels);
   Print("interval_s", interval);
