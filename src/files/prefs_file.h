@@ -44,8 +44,8 @@
 
 #include "conversions/state.h"
 #include "files/file_io.h"
+#include "kit/state.h"
 #include "runtime/types.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -11,7 +11,6 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
-#include "devices/sim_pty_fixture.h"
 #include "common/window_steps.h"
 #include "devices/adam_protocol.h"
 #include "devices/adam_reader.h"
@@ -19,12 +18,13 @@
 #include "devices/dispatcher.h"
 #include "devices/read_wait.h"
 #include "devices/scripted_port.h"
+#include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 #include "sim/sim.h"
 
 namespace mv {

@@ -10,6 +10,7 @@
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "drive/script.h"
+#include "kit/protocol.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
@@ -17,7 +18,6 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/protocol.h"
 #include "shell_test_support.h"
 
 namespace mv {
