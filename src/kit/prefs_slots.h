@@ -10,14 +10,15 @@ namespace mv {
 
 // Start-up values of PrefsArray. Slots 11 and 12 (the recording window size)
 // depend on the display and are computed at start-up; they read 0 here.
-constexpr std::array<int16_t, kPrefsSlots> kPrefsInitialValues = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0,    // 0-9
-                                                                  0, 0, 0, 2, 1, 1, 0, 0, 1, 100,  // 10-19
-                                                                  0, 0, 1, 1, 1, 1, 0, 1, 1, 1,    // 20-29
-                                                                  0, 1, 0, 0, 0, 2, 0, 0, 0, 1,    // 30-39
-                                                                  0, 0, 0, 0, 0, 0, 0, 0, 1, 0,    // 40-49
-                                                                  0, 1, 0, 0, 0, 0, 0, 0, 0, 0,    // 50-59
-                                                                  0, 0, 0, 0, 0, 0, 0, 0, 0, 0,    // 60-69
-                                                                  0};                              // 70
+constexpr std::array<int16_t, kPrefsSlots> kPrefsInitialValues = {
+    0, 0, 0, 1, 0, 0, 0, 1, 0, 0,    // 0-9
+    0, 0, 0, 2, 1, 1, 0, 0, 1, 100,  // 10-19
+    0, 0, 1, 1, 1, 1, 0, 1, 1, 1,    // 20-29
+    0, 1, 0, 0, 0, 2, 0, 0, 0, 1,    // 30-39
+    0, 0, 0, 0, 0, 0, 0, 0, 1, 0,    // 40-49
+    0, 1, 0, 0, 0, 0, 0, 0, 0, 0,    // 50-59
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,    // 60-69
+    0};                              // 70
 
 // Slots the preferences file stores (the interface code travels in it too,
 // and its reader puts it into slot 54).
