@@ -13,13 +13,13 @@
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/channel_labels.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/channel_labels.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -12,13 +12,13 @@
 #include "conversions/gas_exchange.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -12,15 +12,15 @@
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/rate_rule.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/rate_rule.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

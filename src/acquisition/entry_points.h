@@ -2,13 +2,13 @@
 // live elsewhere: the acquisition screen's redraw and information line, the toolbar
 // help, pause, replay and the X-Y plot (acquisition windows still to come), device
 // switching, output scripts, the audible timer and the marker actions (control), and
-// the timed backup and end-of-period save (files). Each is a hook (see shell/kit/hook.h)
+// the timed backup and end-of-period save (files). Each is a hook (see kit/hook.h)
 // that starts "not built" unless its default is said below; the owner installs the real
 // one at start-up, and tests install recording fakes.
 #pragma once
 #include <cstdint>
 
-#include "shell/kit/hook.h"
+#include "kit/hook.h"
 
 namespace mv::acq_hooks {
 

@@ -1,8 +1,8 @@
 #include "acquisition/install.h"
 
+#include "kit/services.h"
+#include "kit/sounds.h"
 #include "runtime/events.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
 
 namespace mv {
 

@@ -10,10 +10,10 @@
 #include "acquisition/state.h"
 #include "control/switching_schedule.h"
 #include "files/save_commands.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -6,16 +6,16 @@
 #include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

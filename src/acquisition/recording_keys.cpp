@@ -8,14 +8,14 @@
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "control/switching_schedule.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -13,14 +13,14 @@
 #include "control/switching_schedule.h"
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -12,8 +12,8 @@
 #include <span>
 
 #include "acquisition/pixel.h"
+#include "kit/drawing.h"
 #include "runtime/str255.h"
-#include "shell/kit/drawing.h"
 
 namespace mv {
 

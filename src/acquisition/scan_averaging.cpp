@@ -13,14 +13,14 @@
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"
+#include "kit/format.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

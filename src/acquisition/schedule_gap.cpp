@@ -4,10 +4,10 @@
 
 #include "acquisition/state.h"
 #include "files/state.h"
+#include "kit/format.h"
+#include "kit/rate_rule.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
-#include "shell/kit/rate_rule.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

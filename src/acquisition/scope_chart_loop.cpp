@@ -10,12 +10,12 @@
 #include "acquisition/state.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

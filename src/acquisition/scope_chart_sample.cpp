@@ -12,10 +12,10 @@
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "devices/state.h"
+#include "kit/protocol.h"
 #include "runtime/clock.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/protocol.h"
 
 namespace mv {
 namespace {

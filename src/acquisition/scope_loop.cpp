@@ -17,16 +17,16 @@
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/save_commands.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "acquisition/chart_loop.h"
-#include "shell/kit/hook.h"
+#include "kit/hook.h"
 
 namespace mv {
 

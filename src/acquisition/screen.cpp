@@ -15,16 +15,16 @@
 #include "files/save_commands.h"
 #include "files/save_names.h"
 #include "files/state.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
 #include "runtime/sound.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 

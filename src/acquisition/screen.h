@@ -5,15 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "kit/hook.h"
 #include "runtime/str255.h"
-#include "shell/kit/hook.h"
 
 namespace mv {
 
 constexpr const char* kAcquisitionTitle = " Mirevant:  Acquire Data ";
 
 // What the screen starts in other subsystems at a run's start; the shell installs
-// them (each starts "not built", see shell/kit/hook.h).
+// them (each starts "not built", see kit/hook.h).
 namespace screen_hooks {
 extern Hook<void()> MakeRegressionPlotWindow;  // the X-Y plot window
 extern Hook<void()> RUNTRIGGER;                // the trigger wait

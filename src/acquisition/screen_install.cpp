@@ -4,7 +4,7 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/screen.h"
 #include "acquisition/toolbar.h"
-#include "shell/kit/services.h"
+#include "kit/services.h"
 
 namespace mv {
 

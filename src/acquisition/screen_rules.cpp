@@ -5,8 +5,8 @@
 #include "acquisition/pixel.h"
 #include "devices/interfaces.h"
 #include "devices/state.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
 
 namespace mv {
 

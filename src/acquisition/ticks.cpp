@@ -6,12 +6,12 @@
 #include "acquisition/screen_rules.h"
 #include "acquisition/state.h"
 #include "acquisition/view_colours.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -1,7 +1,7 @@
 #include "acquisition/view_colours.h"
 
 #include "acquisition/state.h"
-#include "shell/state.h"
+#include "kit/state.h"
 
 namespace mv {
 

@@ -7,12 +7,12 @@
 #include "acquisition/screen_rules.h"
 #include "acquisition/state.h"
 #include "acquisition/ticks.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

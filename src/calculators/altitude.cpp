@@ -4,10 +4,10 @@
 #include "calculators/conditions_layout.h"
 #include "calculators/frame.h"
 #include "files/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 
 namespace mv::calc {
 namespace {

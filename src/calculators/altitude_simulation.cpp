@@ -5,9 +5,9 @@
 #include "calculators/altitude_calc.h"
 #include "calculators/conditions_layout.h"
 #include "calculators/frame.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/state.h"
 
 namespace mv::calc {
 namespace {

@@ -6,14 +6,14 @@
 
 #include "calculators/closed_system_calc.h"
 #include "calculators/frame.h"
+#include "kit/builders.h"
+#include "kit/protocol.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
+#include "kit/subscript.h"
 #include "runtime/events.h"
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/sounds.h"
-#include "shell/kit/subscript.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
+#include "kit/builders.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
+#include "kit/subscript.h"
 #include "runtime/macroman.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/sounds.h"
-#include "shell/kit/subscript.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 

@@ -4,12 +4,12 @@
 
 #include "calculators/frame.h"
 #include "files/state.h"
+#include "kit/builders.h"
+#include "kit/date_text.h"
+#include "kit/format.h"
+#include "kit/popups.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/date_text.h"
-#include "shell/kit/format.h"
-#include "shell/kit/popups.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 

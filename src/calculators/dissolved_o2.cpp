@@ -4,9 +4,9 @@
 #include "calculators/frame.h"
 #include "calculators/oxygen_calc.h"
 #include "files/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 namespace {

@@ -5,10 +5,10 @@
 
 #include "calculators/expression.h"
 #include "calculators/frame.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 

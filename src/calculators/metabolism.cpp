@@ -7,16 +7,16 @@
 #include "calculators/metabolism_calc.h"
 #include "calculators/metabolism_table.h"
 #include "calculators/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/popups.h"
+#include "kit/protocol.h"
+#include "kit/state.h"
+#include "kit/subscript.h"
 #include "runtime/events.h"
 #include "runtime/macroman.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/popups.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/subscript.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "shell/kit/popups.h"
+#include "kit/popups.h"
 
 namespace mv::calc {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <system_error>
 
-#include "shell/kit/format.h"
-#include "shell/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
 
 namespace mv::calc {
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "calculators/number_text.h"
-#include "shell/kit/format.h"
+#include "kit/format.h"
 
 namespace mv::calc {
 

@@ -4,11 +4,11 @@
 #include "calculators/frame.h"
 #include "calculators/oxygen_calc.h"
 #include "files/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 namespace {

@@ -3,11 +3,11 @@
 #include "calculators/conditions_layout.h"
 #include "calculators/frame.h"
 #include "calculators/q10_calc.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 namespace {

@@ -9,13 +9,13 @@
 #include "calculators/safe_file.h"
 #include "calculators/state.h"
 #include "conversions/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/panels.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 namespace {

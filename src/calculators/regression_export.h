@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/kit/fits.h"
+#include "kit/fits.h"
 
 namespace mv::calc {
 

@@ -7,11 +7,11 @@
 #include "calculators/regression_export.h"
 #include "calculators/state.h"
 #include "conversions/state.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 namespace {

@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
+#include "kit/fits.h"
 #include "runtime/str255.h"
-#include "shell/kit/fits.h"
 
 namespace mv::calc {
 

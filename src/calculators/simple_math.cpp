@@ -2,13 +2,13 @@
 
 #include "calculators/frame.h"
 #include "calculators/simple_math_rules.h"
+#include "kit/builders.h"
+#include "kit/protocol.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 

@@ -6,15 +6,15 @@
 #include "calculators/safe_file.h"
 #include "calculators/state.h"
 #include "calculators/sunrise_calc.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/protocol.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/panels.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 

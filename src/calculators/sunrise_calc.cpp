@@ -5,7 +5,7 @@
 
 #include "calculators/frame.h"
 #include "calculators/state.h"
-#include "shell/kit/format.h"
+#include "kit/format.h"
 
 namespace mv::calc {
 

@@ -2,12 +2,12 @@
 // popup, the value converted at once.
 #include "calculators/frame.h"
 #include "calculators/unit_conversions.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/popups.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/popups.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 

@@ -4,9 +4,9 @@
 #include "calculators/frame.h"
 #include "calculators/washout_calc.h"
 #include "files/state.h"
-#include "shell/kit/format.h"
-#include "shell/kit/popups.h"
-#include "shell/state.h"
+#include "kit/format.h"
+#include "kit/popups.h"
+#include "kit/state.h"
 
 namespace mv::calc {
 namespace {

@@ -6,15 +6,15 @@
 
 #include "calculators/frame.h"
 #include "calculators/state.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/resources.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/resources.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 

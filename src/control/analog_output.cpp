@@ -7,8 +7,8 @@
 #include "devices/read_wait.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
-#include "shell/state.h"
 
 namespace mv {
 

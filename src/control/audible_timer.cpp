@@ -5,10 +5,10 @@
 
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

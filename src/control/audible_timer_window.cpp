@@ -4,16 +4,16 @@
 
 #include "control/audible_timer.h"
 #include "control/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/help.h"
+#include "kit/popups.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/help.h"
-#include "shell/kit/popups.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

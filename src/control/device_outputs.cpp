@@ -7,9 +7,9 @@
 #include "devices/read_wait.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
-#include "shell/state.h"
 
 namespace mv {
 

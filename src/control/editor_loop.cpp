@@ -1,9 +1,9 @@
 #include "control/editor_loop.h"
 
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv {
 

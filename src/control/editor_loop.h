@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "shell/kit/protocol.h"
+#include "kit/protocol.h"
 
 namespace mv {
 

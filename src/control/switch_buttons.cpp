@@ -7,12 +7,12 @@
 #include "control/switch_diagram.h"
 #include "control/switch_window.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/channel_labels.h"
+#include "kit/drawing.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/channel_labels.h"
-#include "shell/kit/drawing.h"
-#include "shell/state.h"
 
 namespace mv {
 

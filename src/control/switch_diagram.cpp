@@ -6,11 +6,11 @@
 #include "control/state.h"
 #include "control/switch_buttons.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/state.h"
 
 namespace mv {
 

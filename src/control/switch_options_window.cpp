@@ -1,11 +1,11 @@
 #include "control/switch_options_window.h"
 
 #include "control/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -4,12 +4,12 @@
 #pragma once
 #include <cstdint>
 
-#include "shell/kit/hook.h"
+#include "kit/hook.h"
 
 namespace mv {
 
 // Calls this window makes into code that lives above this subsystem. Each is a hook
-// (see shell/kit/hook.h) that starts "not built"; the shell installs the real ones at
+// (see kit/hook.h) that starts "not built"; the shell installs the real ones at
 // start-up and tests install fakes.
 namespace switch_window_hooks {
 // Puts the device outputs into the reference state.

@@ -6,10 +6,10 @@
 #include "control/state.h"
 #include "control/switching_schedule.h"
 #include "devices/state.h"
+#include "kit/sounds.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "setup/state.h"
-#include "shell/kit/sounds.h"
 
 namespace mv {
 

@@ -7,8 +7,8 @@
 #include "control/state.h"
 #include "control/switching.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -4,13 +4,13 @@
 #include <algorithm>
 
 #include "conversions/conversions_window.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -10,10 +10,10 @@
 #include "conversions/state.h"
 #include "conversions/text_fields.h"
 #include "devices/state.h"
+#include "kit/channel_labels.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/kit/channel_labels.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -6,8 +6,8 @@
 #include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "conversions/text_fields.h"
+#include "kit/format.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
 
 namespace mv {
 namespace {

@@ -5,15 +5,15 @@
 
 #include "conversions/evaluate.h"
 #include "conversions/text_fields.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/protocol.h"
+#include "kit/state.h"
+#include "kit/subscript.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/subscript.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

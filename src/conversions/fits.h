@@ -1,3 +1,3 @@
 // The least-squares fits live in the kit, shared with the regression calculator.
 #pragma once
-#include "shell/kit/fits.h"
+#include "kit/fits.h"

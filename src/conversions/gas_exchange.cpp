@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "conversions/evaluate.h"
-#include "shell/kit/format.h"
+#include "kit/format.h"
 
 namespace mv {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "conversions/state.h"
 #include "conversions/text_fields.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
 
 namespace mv {
 namespace {

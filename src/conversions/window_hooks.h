@@ -1,12 +1,12 @@
 // The windows the conversions window opens that come from elsewhere or are not
 // part of the program yet: the gas-exchange options and the direct calibration.
-// Each is a hook (see shell/kit/hook.h) that starts "not built"; the owner installs
+// Each is a hook (see kit/hook.h) that starts "not built"; the owner installs
 // the real window at start-up and tests install fakes. While a hook is not built,
 // the conversions window shows its button dimmed.
 #pragma once
 #include <cstdint>
 
-#include "shell/kit/hook.h"
+#include "kit/hook.h"
 
 namespace mv::conversion_hooks {
 

@@ -7,12 +7,12 @@
 #include "devices/hardware_input.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

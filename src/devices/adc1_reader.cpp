@@ -6,10 +6,10 @@
 #include "devices/hardware_input.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 

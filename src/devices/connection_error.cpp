@@ -6,15 +6,15 @@
 #include "devices/connection.h"
 #include "devices/connection_road.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/protocol.h"
+#include "kit/resources.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/resources.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
-#include "shell/kit/sounds.h"
 
 namespace mv {
 

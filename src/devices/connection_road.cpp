@@ -12,16 +12,16 @@
 #include "devices/sable_protocol.h"
 #include "devices/sable_reader.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/resources.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/resources.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -9,9 +9,9 @@
 #include "devices/read_wait.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -6,10 +6,10 @@
 #include "conversions/state.h"
 #include "devices/sable_reader.h"
 #include "devices/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -5,14 +5,14 @@
 
 #include "devices/datataker_reader.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "shell/kit/format.h"
+#include "kit/format.h"
 
 namespace mv {
 

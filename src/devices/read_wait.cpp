@@ -5,9 +5,9 @@
 
 #include "acquisition/state.h"
 #include "devices/state.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
 #include "runtime/clock.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
 
 namespace mv {
 

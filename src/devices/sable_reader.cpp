@@ -8,11 +8,11 @@
 #include "devices/read_wait.h"
 #include "devices/sable_protocol.h"
 #include "devices/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 

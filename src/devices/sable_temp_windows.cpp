@@ -3,16 +3,16 @@
 #include <cmath>
 
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/protocol.h"
+#include "kit/resources.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/resources.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -6,11 +6,11 @@
 #include "acquisition/state.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -4,14 +4,14 @@
 #include <array>
 
 #include "files/data_file_save.h"
+#include "kit/builders.h"
+#include "kit/protocol.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -1,16 +1,16 @@
 #include "files/color_window.h"
 
 #include "files/prefs_file.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/panels.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -3,11 +3,11 @@
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -6,12 +6,12 @@
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/channel_labels.h"
+#include "kit/date_text.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
 #include "setup/state.h"
-#include "shell/kit/channel_labels.h"
-#include "shell/kit/date_text.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -5,8 +5,8 @@
 #include "files/state.h"
 #include "files/store_view.h"
 #include "files/text_file.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -1,14 +1,14 @@
 // Calls from the preference and file windows into code that lives in higher
 // subsystems, and the notice a failed file operation shows. Each is a hook (see
-// shell/kit/hook.h) that starts "not built" unless its default is said below: the
+// kit/hook.h) that starts "not built" unless its default is said below: the
 // owner installs the real one at start-up and tests install recording fakes.
 // (The menu switch SetUpMENUs and the reduced menu handler ShortMENU come from
-// shell/kit/services.h.)
+// kit/services.h.)
 #pragma once
 #include <cstdint>
 #include <string>
 
-#include "shell/kit/hook.h"
+#include "kit/hook.h"
 
 namespace mv::files_hooks {
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "kit/builders.h"
+#include "kit/protocol.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -8,10 +8,10 @@
 #include "files/bytes.h"
 #include "files/entry_points.h"
 #include "files/state.h"
+#include "kit/prefs_slots.h"
+#include "kit/sounds.h"
 #include "runtime/system.h"
 #include "setup/state.h"
-#include "shell/kit/sounds.h"
-#include "shell/prefs_slots.h"
 
 namespace mv {
 

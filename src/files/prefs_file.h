@@ -44,8 +44,8 @@
 
 #include "conversions/state.h"
 #include "files/file_io.h"
+#include "kit/state.h"
 #include "runtime/types.h"
-#include "shell/state.h"
 
 namespace mv {
 
@@ -108,7 +108,7 @@ PrefsLoad GETSettings();
 PrefsLoad LastPreferencesLoad();
 
 // The fixed palette colours, then GETSettings. (DEFAULTCOLORS, the defaults of the
-// stored and light palette colours, lives with the colours in shell/state.h.)
+// stored and light palette colours, lives with the colours in kit/state.h.)
 void SetInitialColorValues();
 
 // Writes the whole file from the program-wide values: the confirmation sound on

@@ -6,10 +6,10 @@
 #include "acquisition/state.h"
 #include "files/prefs_file.h"
 #include "files/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "files/bytes.h"
-#include "shell/kit/format.h"
+#include "kit/format.h"
 
 namespace mv {
 

@@ -4,9 +4,9 @@
 #include <cctype>
 #include <cmath>
 
-#include "shell/kit/date_text.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
+#include "kit/date_text.h"
+#include "kit/format.h"
+#include "kit/state.h"
 
 namespace mv {
 

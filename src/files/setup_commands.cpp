@@ -8,6 +8,10 @@
 #include "files/entry_points.h"
 #include "files/file_io.h"
 #include "files/state.h"
+#include "kit/builders.h"
+#include "kit/protocol.h"
+#include "kit/sample_intervals.h"
+#include "kit/sounds.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
@@ -15,10 +19,6 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/sample_intervals.h"
-#include "shell/kit/sounds.h"
 
 namespace mv {
 

@@ -6,14 +6,14 @@
 #include <string>
 
 #include "files/setup_file.h"
-#include "shell/kit/hook.h"
+#include "kit/hook.h"
 
 namespace mv {
 
 constexpr int16_t kScreenMismatchWindow = 11;
 
 // The largest readings-averaged count for the loaded interval (a hook, see
-// shell/kit/hook.h).
+// kit/hook.h).
 extern Hook<void()> SetupLoadedMaxAverage;
 
 // Counts per volt and full scale of a scope gain.

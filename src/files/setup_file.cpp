@@ -8,7 +8,7 @@
 #include "files/bytes.h"
 #include "files/setup_text.h"
 #include "files/state.h"
-#include "shell/kit/sample_intervals.h"
+#include "kit/sample_intervals.h"
 
 namespace mv {
 

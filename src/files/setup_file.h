@@ -21,8 +21,8 @@
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 

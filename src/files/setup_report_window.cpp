@@ -8,16 +8,16 @@
 #include "files/entry_points.h"
 #include "files/file_io.h"
 #include "files/setup_report.h"
+#include "kit/builders.h"
+#include "kit/date_text.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/panels.h"
 #include "runtime/printing.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/date_text.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "devices/state.h"
-#include "shell/kit/format.h"
+#include "kit/format.h"
 
 namespace mv {
 

@@ -2,12 +2,12 @@
 
 #include "files/bytes.h"
 #include "files/entry_points.h"
+#include "kit/builders.h"
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv {
 

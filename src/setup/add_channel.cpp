@@ -2,15 +2,15 @@
 
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/channel_heading.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

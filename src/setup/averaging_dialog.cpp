@@ -3,17 +3,17 @@
 #include <cmath>
 #include <limits>
 
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv {
 

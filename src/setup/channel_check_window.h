@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "conversions/state.h"
+#include "kit/hook.h"
 #include "runtime/str255.h"
-#include "shell/kit/hook.h"
 
 namespace mv {
 
@@ -19,7 +19,7 @@ constexpr int16_t Done = 550, Help = 551;
 }  // namespace CheckButton
 
 // Empties the DT800's output buffer before the first reading (a hook, see
-// shell/kit/hook.h).
+// kit/hook.h).
 extern Hook<void()> CheckChannelFlushDT800;
 
 // ---- rules ------------------------------------------------------------------------------------

@@ -1,15 +1,14 @@
 #include "setup/channel_heading.h"
 
 #include "devices/connection.h"
-
+#include "kit/builders.h"
+#include "kit/protocol.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

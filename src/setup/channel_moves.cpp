@@ -7,10 +7,10 @@
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 

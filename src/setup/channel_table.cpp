@@ -5,10 +5,10 @@
 
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 

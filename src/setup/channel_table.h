@@ -4,14 +4,14 @@
 #pragma once
 #include <cstdint>
 
+#include "kit/channel_labels.h"
 #include "runtime/str255.h"
-#include "shell/kit/channel_labels.h"
 
 namespace mv {
 
 // ---- labels ------------------------------------------------------------------------------
 // ChannelLabel, ChannelLabelField, SetChannelLabel and LimitLabelString are the
-// kit's (shell/kit/channel_labels.h), shared by every subsystem.
+// kit's (kit/channel_labels.h), shared by every subsystem.
 
 // Both label strings as eight blank fields (240 blanks).
 void BlankChannelLabels();

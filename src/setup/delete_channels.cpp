@@ -3,6 +3,14 @@
 #include <algorithm>
 
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/protocol.h"
+#include "kit/resources.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
@@ -10,14 +18,6 @@
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/resources.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

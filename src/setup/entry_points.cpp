@@ -1,8 +1,8 @@
 #include "setup/entry_points.h"
 
+#include "kit/services.h"
 #include "setup/channel_dialogs.h"
 #include "setup/interval_rules.h"
-#include "shell/kit/services.h"
 
 namespace mv::setup_hooks {
 

@@ -2,7 +2,7 @@
 // dialogs (input, conversions, scaling, averaging), the switching set-up, the
 // DataTaker input-mode window, the scope rows, the interface picture and the
 // interface windows the channel dialogs hand over to. Each is a hook (see
-// shell/kit/hook.h); tests install recording fakes. The input, scaling and averaging
+// kit/hook.h); tests install recording fakes. The input, scaling and averaging
 // dialogs and the readings-averaged limit live in this subsystem and are the
 // defaults. The others start "not built" until their owner installs the real one at
 // start-up. A dialog hook returns true when the user changed something; a hook that
@@ -10,7 +10,7 @@
 #pragma once
 #include <cstdint>
 
-#include "shell/kit/hook.h"
+#include "kit/hook.h"
 
 namespace mv::setup_hooks {
 

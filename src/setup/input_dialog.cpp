@@ -5,19 +5,19 @@
 
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/resources.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/resources.h"
-#include "shell/state.h"
 
 namespace mv {
 

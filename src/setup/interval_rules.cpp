@@ -5,9 +5,9 @@
 #include <limits>
 
 #include "devices/state.h"
+#include "kit/format.h"
+#include "kit/sample_intervals.h"
 #include "setup/state.h"
-#include "shell/kit/sample_intervals.h"
-#include "shell/kit/format.h"
 
 namespace mv {
 

@@ -4,16 +4,16 @@
 #include <string>
 
 #include "acquisition/state.h"
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/help.h"
+#include "kit/resources.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/rate_decision.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/help.h"
-#include "shell/kit/resources.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

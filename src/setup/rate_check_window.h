@@ -5,8 +5,8 @@
 #pragma once
 #include <cstdint>
 
+#include "kit/rate_rule.h"
 #include "runtime/str255.h"
-#include "shell/kit/rate_rule.h"
 
 namespace mv {
 

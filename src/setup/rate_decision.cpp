@@ -1,7 +1,7 @@
 #include "setup/rate_decision.h"
 
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 

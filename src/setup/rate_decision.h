@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "shell/kit/rate_rule.h"
+#include "kit/rate_rule.h"
 
 namespace mv {
 

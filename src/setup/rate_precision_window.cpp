@@ -1,14 +1,14 @@
 // The "Sample Rate Precision" dialog (window 19): the accepted deviation of the
 // achieved chart rate, kept in SampRateError and its button in preference slot 13.
+#include "kit/builders.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/rate_check_window.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 

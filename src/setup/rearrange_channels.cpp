@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/channel_moves.h"
@@ -10,12 +16,6 @@
 #include "setup/delete_channels.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -8,17 +8,17 @@
 #include "devices/sable_reader.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv {
 

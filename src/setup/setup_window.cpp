@@ -10,6 +10,11 @@
 #include "conversions/breakpoint_window.h"
 #include "conversions/equation_panel.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
@@ -23,11 +28,6 @@
 #include "setup/setup_window_rules.h"
 #include "setup/setup_window_view.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -10,15 +10,15 @@
 #include "conversions/equation_panel.h"
 #include "conversions/evaluate.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/setup_window.h"
 #include "setup/setup_window_view.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -7,9 +7,9 @@
 
 #include "conversions/equation_panel.h"
 #include "devices/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "setup/interval_rules.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 

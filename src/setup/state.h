@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "kit/state.h"
 #include "runtime/str255.h"
 
 namespace mv {
@@ -29,9 +30,8 @@ constexpr int Device = 13;  // switched device; 0 none
 }  // namespace ChanField
 
 extern int16_t nChannels;
-// Channel labels, 30-character blank-padded fields: channels 1-8 and 9-16.
-extern Str255 datalabel;
-extern Str255 datalabel2;
+// The channel labels (datalabel, datalabel2) are the kit's: every floor reads them
+// through the one label rule.
 
 // 12 on a display exactly 480 pixels high, else 16; set once at start-up.
 extern int16_t MaximumChans;

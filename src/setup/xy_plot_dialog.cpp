@@ -4,17 +4,17 @@
 #include <cmath>
 
 #include "acquisition/state.h"
+#include "kit/builders.h"
+#include "kit/format.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/format.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

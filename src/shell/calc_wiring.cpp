@@ -1,7 +1,7 @@
 #include "shell/calc_wiring.h"
 
+#include "kit/state.h"
 #include "shell/commands.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -1,6 +1,6 @@
 // The windows and services the menu commands and the control loop open, which live
 // in subsystems the menu code does not call directly. Each is a hook that starts
-// "not built" (see shell/kit/hook.h); start-up installs the real one (InstallServices),
+// "not built" (see kit/hook.h); start-up installs the real one (InstallServices),
 // and tests install fakes. A command whose hook is still not built is dimmed where it
 // is offered, so it never runs as a silent no-op.
 // Entry points that already exist elsewhere (the channel-table windows, the
@@ -9,8 +9,8 @@
 #pragma once
 #include <cstdint>
 
+#include "kit/hook.h"
 #include "runtime/str255.h"
-#include "shell/kit/hook.h"
 
 namespace mv::commands {
 

@@ -8,6 +8,10 @@
 
 #include "acquisition/state.h"
 #include "files/state.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
@@ -18,11 +22,7 @@
 #include "setup/state.h"
 #include "shell/about.h"
 #include "shell/commands.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/sounds.h"
 #include "shell/menus.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -5,6 +5,10 @@
 #include "conversions/state.h"
 #include "devices/connection.h"
 #include "devices/state.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/channel_heading.h"
@@ -14,11 +18,7 @@
 #include "setup/state.h"
 #include "shell/commands.h"
 #include "shell/dispatch.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
 #include "shell/menus.h"
-#include "shell/state.h"
 
 namespace mv::dispatch {
 

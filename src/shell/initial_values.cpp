@@ -9,11 +9,11 @@
 #include "devices/state.h"
 #include "files/prefs_file.h"
 #include "files/state.h"
+#include "kit/prefs_slots.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/system.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
-#include "shell/prefs_slots.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -2,15 +2,15 @@
 
 #include "devices/connection.h"
 #include "devices/state.h"
+#include "kit/builders.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/resources.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/resources.h"
-#include "shell/state.h"
 
 namespace mv {
 

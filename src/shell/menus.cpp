@@ -13,14 +13,14 @@
 #include "devices/connection.h"
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/format.h"
+#include "kit/hook.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
 #include "shell/commands.h"
-#include "shell/kit/format.h"
-#include "shell/kit/hook.h"
-#include "shell/state.h"
 
 namespace mv {
 

@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "kit/builders.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/resources.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/format.h"
-#include "shell/kit/resources.h"
-#include "shell/kit/sounds.h"
-#include "shell/state.h"
 #include "shell/waits.h"
 
 namespace mv {

@@ -1,12 +1,18 @@
 #include "shell/startup.h"
 
-#include "shell/wiring.h"
-
 #include <utility>
 
 #include "devices/connection.h"
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/builders.h"
+#include "kit/date_text.h"
+#include "kit/help.h"
+#include "kit/protocol.h"
+#include "kit/resources.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
@@ -17,17 +23,10 @@
 #include "shell/control_loop.h"
 #include "shell/initial_values.h"
 #include "shell/interface_choice.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/date_text.h"
-#include "shell/kit/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/resources.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
 #include "shell/menus.h"
 #include "shell/speed_test.h"
-#include "shell/state.h"
 #include "shell/waits.h"
+#include "shell/wiring.h"
 
 namespace mv {
 

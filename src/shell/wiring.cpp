@@ -23,6 +23,10 @@
 #include "files/prefs_file.h"
 #include "files/prefs_window.h"
 #include "files/save_commands.h"
+#include "kit/drawing.h"
+#include "kit/services.h"
+#include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
@@ -33,11 +37,7 @@
 #include "setup/setup_window.h"
 #include "shell/calc_wiring.h"
 #include "shell/commands.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/services.h"
-#include "shell/kit/sounds.h"
 #include "shell/menus.h"
-#include "shell/state.h"
 
 namespace mv {
 

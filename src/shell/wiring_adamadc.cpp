@@ -1,9 +1,9 @@
 // Installs this group's windows and readers into the hooks that call them.
 #include "devices/adam_reader.h"
 #include "devices/adam_windows.h"
+#include "kit/services.h"
 #include "setup/entry_points.h"
 #include "shell/commands.h"
-#include "shell/kit/services.h"
 #include "shell/wiring.h"
 
 namespace mv {

@@ -1,6 +1,6 @@
 // Installs this group's windows and readers into the hooks that call them.
 #include "devices/adc1_reader.h"
-#include "shell/kit/services.h"
+#include "kit/services.h"
 #include "shell/wiring.h"
 
 namespace mv {

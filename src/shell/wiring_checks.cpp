@@ -1,11 +1,11 @@
 // Installs this group of recording windows into the hooks that call them.
 #include "files/setup_commands.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "setup/channel_check_window.h"
 #include "setup/entry_points.h"
 #include "setup/rate_check_window.h"
 #include "shell/commands.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 #include "shell/wiring.h"
 
 namespace mv {

@@ -2,9 +2,9 @@
 #include "devices/datataker_inputs_window.h"
 #include "devices/datataker_reader.h"
 #include "devices/dt800_mode_window.h"
+#include "kit/services.h"
 #include "setup/entry_points.h"
 #include "shell/commands.h"
-#include "shell/kit/services.h"
 #include "shell/wiring.h"
 
 namespace mv {

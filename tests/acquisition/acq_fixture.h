@@ -20,14 +20,14 @@
 #include "common/test_support.h"
 #include "control/state.h"
 #include "devices/state.h"
+#include "kit/format.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv::test {
 

@@ -8,7 +8,7 @@
 #include "acquisition/install.h"
 #include "common/window_steps.h"
 #include "control/alarm_log.h"
-#include "shell/kit/format.h"
+#include "kit/format.h"
 
 namespace mv::test {
 namespace {

@@ -16,8 +16,8 @@
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "files/state.h"
-#include "shell/kit/builders.h"
-#include "shell/kit/protocol.h"
+#include "kit/builders.h"
+#include "kit/protocol.h"
 #include "sim/sim.h"
 
 namespace mv::test {

@@ -10,11 +10,11 @@
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/drawing.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/drawing.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

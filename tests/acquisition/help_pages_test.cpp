@@ -10,10 +10,10 @@
 #include "acquisition/chart_heights.h"
 #include "acquisition/view_windows.h"
 #include "common/window_steps.h"
+#include "kit/help.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
-#include "shell/kit/help.h"
-#include "shell/state.h"
 
 namespace mv::test {
 namespace {

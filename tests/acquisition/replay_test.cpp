@@ -17,8 +17,8 @@
 #include "acquisition/recording_keys.h"
 #include "common/window_steps.h"
 #include "files/state.h"
-#include "shell/kit/drawing.h"
-#include "shell/state.h"
+#include "kit/drawing.h"
+#include "kit/state.h"
 
 namespace mv::test {
 namespace {

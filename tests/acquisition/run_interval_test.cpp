@@ -12,7 +12,7 @@
 #include "files/entry_points.h"
 #include "files/save_commands.h"
 #include "files/state.h"
-#include "shell/kit/rate_rule.h"
+#include "kit/rate_rule.h"
 
 namespace mv::test {
 namespace {

@@ -12,9 +12,9 @@
 #include "devices/adc1_reader.h"
 #include "devices/sable_reader.h"
 #include "devices/scripted_port.h"
+#include "kit/sounds.h"
 #include "runtime/sound_voices.h"
 #include "runtime/system.h"
-#include "shell/kit/sounds.h"
 
 namespace mv::test {
 namespace {

@@ -21,8 +21,8 @@
 #include "common/dump_tool.h"
 #include "common/window_steps.h"
 #include "files/state.h"
+#include "kit/services.h"
 #include "runtime/qt_bridge.h"
-#include "shell/kit/services.h"
 
 namespace mv::test {
 namespace {

@@ -9,11 +9,11 @@
 #include <limits>
 #include <string>
 
-#include "control/switching_schedule.h"
 #include "control/alarm_log.h"
+#include "control/switching_schedule.h"
 #include "devices/state.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
 
 namespace mv {
 namespace {

@@ -10,7 +10,7 @@
 #include "calculators/altitude_calc.h"
 #include "conditions_driver.h"
 #include "files/state.h"
-#include "shell/state.h"
+#include "kit/state.h"
 
 namespace mv::calc {
 namespace {

@@ -8,8 +8,8 @@
 #include <cmath>
 
 #include "calculators/closed_system_calc.h"
+#include "kit/format.h"
 #include "respirometry_driver.h"
-#include "shell/kit/format.h"
 
 namespace mv::calc {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "common/test_support.h"
 #include "common/window_steps.h"
+#include "kit/state.h"
 #include "runtime/sound.h"
-#include "shell/state.h"
 
 namespace mv::test {
 

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "math_driver.h"
 #include "runtime/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 namespace {

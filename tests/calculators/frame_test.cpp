@@ -6,8 +6,8 @@
 
 #include "common/test_support.h"
 #include "common/window_steps.h"
+#include "kit/protocol.h"
 #include "runtime/windows.h"
-#include "shell/kit/protocol.h"
 
 namespace mv::calc {
 namespace {

@@ -34,10 +34,10 @@
 #include "calculators/washout.h"
 #include "common/help_page.h"
 #include "conditions_driver.h"
+#include "kit/help.h"
 #include "runtime/help.h"
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
-#include "shell/kit/help.h"
 
 namespace mv::calc {
 namespace {

@@ -10,8 +10,8 @@
 #include "calculators/metabolism_calc.h"
 #include "calculators/metabolism_table.h"
 #include "calculators/state.h"
+#include "kit/format.h"
 #include "respirometry_driver.h"
-#include "shell/kit/format.h"
 
 namespace mv::calc {
 namespace {

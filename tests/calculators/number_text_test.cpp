@@ -13,7 +13,7 @@
 #include "calculators/stp_flow.h"
 #include "common/test_support.h"
 #include "conditions_driver.h"
-#include "shell/state.h"
+#include "kit/state.h"
 
 namespace mv::calc {
 namespace {

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "calculators/simple_math.h"
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "math_driver.h"
 #include "runtime/clock.h"
 #include "runtime/help.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv::calc {
 namespace {

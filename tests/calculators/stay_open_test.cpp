@@ -29,8 +29,8 @@
 #include "calculators/unit_conversions.h"
 #include "calculators/washout.h"
 #include "conditions_driver.h"
+#include "kit/protocol.h"
 #include "runtime/help.h"
-#include "shell/kit/protocol.h"
 
 namespace mv::calc {
 namespace {

@@ -16,7 +16,7 @@
 #include "calculators/unit_conversions.h"
 #include "calculators/world_map.h"
 #include "common/test_support.h"
-#include "shell/kit/format.h"
+#include "kit/format.h"
 
 namespace mv::calc {
 namespace {

@@ -15,11 +15,11 @@
 #include "calculators/unit_conversions.h"
 #include "calculators/world_map.h"
 #include "common/test_support.h"
+#include "kit/date_text.h"
+#include "kit/format.h"
 #include "runtime/panels.h"
 #include "runtime/system.h"
 #include "setup/window_driver.h"
-#include "shell/kit/date_text.h"
-#include "shell/kit/format.h"
 
 namespace mv::calc {
 namespace {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "kit/help.h"
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
-#include "shell/kit/help.h"
 
 namespace mv::test {
 

@@ -2,16 +2,17 @@
 // A watchdog ends the process when one test runs longer than a minute: a
 // modal window waiting for input nobody gives must fail, not hang CI.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 #include <string>
 #include <thread>
 
+#include "kit/hook.h"
 #include "runtime/application.h"
 
 namespace {
@@ -47,18 +48,26 @@ void WatchTests(int64_t limitMs) {
   }).detach();
 }
 
+// A hook called while nothing installed it fails the test that reached it: a test that
+// calls into another floor installs what it needs (the real function or a fake).
+void FailOnUnbuiltCall(const char* name) {
+  ADD_FAILURE() << name << " was called but nothing installed it";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   // Tests never read or write the user's own preferences or documents.
-  std::string scratch = (std::filesystem::temp_directory_path() / ("mvtest-" + std::to_string(getpid()))).string();
+  std::string scratch =
+      (std::filesystem::temp_directory_path() / ("mvtest-" + std::to_string(getpid()))).string();
   std::filesystem::create_directories(scratch + "/config");
   std::filesystem::create_directories(scratch + "/documents");
   setenv("MV_CONFIG_DIR", (scratch + "/config").c_str(), 0);
   setenv("MV_DOCUMENTS_DIR", (scratch + "/documents").c_str(), 0);
   mv::rt::InitRuntime(argc, argv);
+  mv::SetUnbuiltCallHandler(&FailOnUnbuiltCall);
   ::testing::UnitTest::GetInstance()->listeners().Append(new Watchdog);
   const char* limit = std::getenv("MV_TEST_LIMIT_SECONDS");
   WatchTests((limit ? std::atoll(limit) : 60) * 1000);

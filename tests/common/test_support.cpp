@@ -6,11 +6,11 @@
 #include <iterator>
 #include <random>
 
+#include "kit/services.h"
 #include "runtime/application.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
 #include "runtime/system.h"
-#include "shell/kit/services.h"
 #include "shell/reset.h"
 
 namespace mv::test {

@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "kit/format.h"
 #include "runtime/events.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/windows.h"
-#include "shell/kit/format.h"
 
 namespace mv::test {
 

@@ -15,10 +15,10 @@
 #include "control/state.h"
 #include "control/trigger_window.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv::test {
 namespace {

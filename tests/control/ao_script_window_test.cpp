@@ -12,9 +12,9 @@
 #include "control/ao_script_diagram.h"
 #include "control/state.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
-#include "shell/state.h"
 
 namespace mv::test {
 namespace {

@@ -14,13 +14,13 @@
 #include "common/window_steps.h"
 #include "control/audible_timer_window.h"
 #include "control/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv::test {
 namespace {

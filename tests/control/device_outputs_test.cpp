@@ -13,8 +13,8 @@
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -10,10 +10,10 @@
 #include "common/window_steps.h"
 #include "control/feedback_diagram.h"
 #include "control/state.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv::test {
 namespace {

@@ -31,13 +31,13 @@
 #include "control/trigger_window.h"
 #include "control/zero_link_window.h"
 #include "devices/state.h"
+#include "kit/help.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/macroman.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/help.h"
-#include "shell/state.h"
 
 namespace mv::test {
 namespace {

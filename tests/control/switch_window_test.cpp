@@ -14,11 +14,11 @@
 #include "control/sequence_labels.h"
 #include "control/state.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv::test {
 namespace {

@@ -17,9 +17,9 @@
 #include "control/switching_schedule.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"
-#include "shell/state.h"
 #include "sim/sim.h"
 
 namespace mv {

@@ -12,9 +12,9 @@
 #include "control/state.h"
 #include "control/switching_schedule.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

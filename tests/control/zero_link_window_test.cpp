@@ -12,12 +12,12 @@
 #include "common/window_steps.h"
 #include "control/state.h"
 #include "control/switch_options_window.h"
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv::test {
 namespace {

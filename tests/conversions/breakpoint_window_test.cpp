@@ -6,8 +6,8 @@
 
 #include "conversions/evaluate.h"
 #include "conversions/state.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/state.h"
 #include "window_fixture.h"
 
 namespace mv {

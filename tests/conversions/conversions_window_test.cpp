@@ -10,9 +10,9 @@
 #include "conversions/gas_options_window.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "setup/state.h"
-#include "shell/state.h"
 #include "window_fixture.h"
 
 namespace mv {

@@ -5,8 +5,8 @@
 
 #include "conversions/custom_table.h"
 #include "conversions/state.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/state.h"
 #include "window_fixture.h"
 
 namespace mv {

@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "conversions/state.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/state.h"
 #include "window_fixture.h"
 
 namespace mv {

@@ -10,10 +10,10 @@
 #include "conversions/channel_labels_window.h"
 #include "conversions/conversions_window.h"
 #include "conversions/state.h"
+#include "kit/state.h"
 #include "runtime/help.h"
 #include "runtime/menus.h"
 #include "setup/state.h"
-#include "shell/state.h"
 #include "window_fixture.h"
 
 namespace mv {

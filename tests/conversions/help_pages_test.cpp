@@ -21,14 +21,14 @@
 #include "conversions/spike_filter.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "kit/channel_labels.h"
+#include "kit/format.h"
+#include "kit/help.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/channel_labels.h"
-#include "shell/kit/format.h"
-#include "shell/kit/help.h"
-#include "shell/state.h"
 #include "window_fixture.h"
 
 namespace mv {

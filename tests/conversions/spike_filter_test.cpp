@@ -5,7 +5,7 @@
 
 #include "common/test_support.h"
 #include "conversions/state.h"
-#include "shell/state.h"
+#include "kit/state.h"
 
 namespace mv {
 namespace {

@@ -7,9 +7,9 @@
 #include "conversions/conversions_window.h"
 #include "conversions/spike_filter.h"
 #include "conversions/state.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "setup/state.h"
-#include "shell/state.h"
 #include "window_fixture.h"
 
 namespace mv {

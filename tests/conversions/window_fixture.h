@@ -12,12 +12,12 @@
 
 #include "common/test_support.h"
 #include "conversions/window_hooks.h"
+#include "kit/services.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/sound.h"
 #include "runtime/str255.h"
 #include "runtime/windows.h"
 #include "setup/window_driver.h"
-#include "shell/kit/services.h"
 
 namespace mv::test {
 

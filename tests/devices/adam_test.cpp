@@ -20,11 +20,11 @@
 #include "devices/scripted_port.h"
 #include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 #include "sim/sim.h"
 
 namespace mv {

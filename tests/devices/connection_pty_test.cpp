@@ -11,8 +11,8 @@
 #include "connection_test_support.h"
 #include "devices/connection.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/system.h"
-#include "shell/state.h"
 #include "sim/sim.h"
 
 namespace mv {

@@ -10,8 +10,8 @@
 #include "devices/datataker_lists.h"
 #include "devices/interfaces.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

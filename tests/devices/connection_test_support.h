@@ -11,15 +11,15 @@
 #include <vector>
 
 #include "common/test_support.h"
-#include "runtime/sound.h"
 #include "devices/connection_road.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
+#include "kit/services.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/qt_bridge.h"
+#include "runtime/sound.h"
 #include "runtime/windows.h"
-#include "shell/kit/services.h"
 
 namespace mv::test {
 

@@ -7,10 +7,10 @@
 #include "connection_test_support.h"
 #include "devices/connection.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/help.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -8,8 +8,8 @@
 #include "common/test_support.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/system.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -12,10 +12,10 @@
 #include "common/test_support.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -7,8 +7,8 @@
 #include "connection_test_support.h"
 #include "devices/connection.h"
 #include "devices/state.h"
-#include "shell/kit/builders.h"
-#include "shell/state.h"
+#include "kit/builders.h"
+#include "kit/state.h"
 
 namespace mv {
 namespace {

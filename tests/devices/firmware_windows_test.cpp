@@ -1,5 +1,7 @@
 // The firmware check and self-test texts against values worked out by hand, and each
 // of their windows driven once over a scripted line with the virtual clock.
+#include "devices/firmware_windows.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,12 +10,11 @@
 
 #include "common/test_support.h"
 #include "common/window_steps.h"
-#include "devices/firmware_windows.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -23,9 +23,9 @@
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -14,11 +14,11 @@
 #include "devices/read_wait.h"
 #include "devices/scripted_port.h"
 #include "devices/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -16,8 +16,8 @@
 #include "devices/connection.h"
 #include "devices/firmware_windows.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/state.h"
 #include "sim/sim.h"
 
 namespace mv {

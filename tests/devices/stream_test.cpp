@@ -16,9 +16,9 @@
 #include "devices/state.h"
 #include "devices/stream_protocol.h"
 #include "devices/stream_reader.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -17,9 +17,9 @@
 #include "files/entry_points.h"
 #include "files/files_test_support.h"
 #include "files/state.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -24,12 +24,12 @@
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
 #include "files/setup_file.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 #include "sim/sim.h"
 
 namespace mv {

@@ -12,9 +12,9 @@
 #include "conversions/state.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
+#include "kit/state.h"
 #include "setup/state.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

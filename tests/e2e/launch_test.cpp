@@ -12,10 +12,10 @@
 #include "common/test_support.h"
 #include "devices/state.h"
 #include "drive/script.h"
+#include "kit/state.h"
 #include "runtime/sound.h"
 #include "shell/control_loop.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -8,9 +8,9 @@
 #include "acquisition/state.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
+#include "kit/state.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

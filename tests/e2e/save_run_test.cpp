@@ -23,14 +23,14 @@
 #include "files/save_commands.h"
 #include "files/save_names.h"
 #include "files/state.h"
+#include "kit/rate_rule.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/control_loop.h"
-#include "shell/kit/rate_rule.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

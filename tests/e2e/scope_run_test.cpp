@@ -17,11 +17,11 @@
 #include "e2e/program_run_fixture.h"
 #include "files/entry_points.h"
 #include "files/state.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "setup/state.h"
 #include "shell/control_loop.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

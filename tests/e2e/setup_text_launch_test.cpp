@@ -10,11 +10,11 @@
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
 #include "files/state.h"
+#include "kit/state.h"
 #include "setup/setup_window.h"
 #include "setup/state.h"
 #include "shell/commands.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -13,9 +13,10 @@
 #include "acquisition/entry_points.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
-#include "e2e/program_run_fixture.h"
 #include "devices/state.h"
 #include "drive/script.h"
+#include "e2e/program_run_fixture.h"
+#include "kit/state.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/setup_window.h"
@@ -23,7 +24,6 @@
 #include "shell/commands.h"
 #include "shell/control_loop.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

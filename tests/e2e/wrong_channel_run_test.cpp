@@ -24,11 +24,11 @@
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
 #include "files/setup_file.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "setup/state.h"
 #include "shell/main_body.h"
-#include "shell/state.h"
 #include "sim/sim.h"
 
 namespace mv {

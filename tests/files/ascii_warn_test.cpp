@@ -7,9 +7,9 @@
 #include "files/state.h"
 #include "files/text_file.h"
 #include "files_test_support.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "setup/state.h"
-#include "shell/state.h"
 #include "writers_test_support.h"
 
 namespace mv {

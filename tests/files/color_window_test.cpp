@@ -8,10 +8,10 @@
 
 #include "files/prefs_file.h"
 #include "files_test_support.h"
+#include "kit/prefs_slots.h"
+#include "kit/state.h"
 #include "runtime/panels.h"
 #include "runtime/system.h"
-#include "shell/prefs_slots.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -11,10 +11,10 @@
 #include "files/file_info_window.h"
 #include "files/state.h"
 #include "files_test_support.h"
+#include "kit/state.h"
 #include "runtime/printing.h"
 #include "runtime/qt_bridge.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -11,9 +11,9 @@
 #include "files/file_info_window.h"
 #include "files/state.h"
 #include "files_test_support.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
 #include "runtime/qt_bridge.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

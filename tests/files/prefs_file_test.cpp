@@ -15,10 +15,10 @@
 #include "devices/state.h"
 #include "files/state.h"
 #include "files_test_support.h"
+#include "kit/prefs_slots.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/prefs_slots.h"
 #include "shell/reset.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -14,12 +14,12 @@
 #include "files/shutdown_message.h"
 #include "files/state.h"
 #include "files_test_support.h"
+#include "kit/help.h"
+#include "kit/prefs_slots.h"
+#include "kit/state.h"
 #include "runtime/help.h"
 #include "runtime/menus.h"
 #include "setup/state.h"
-#include "shell/kit/help.h"
-#include "shell/prefs_slots.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

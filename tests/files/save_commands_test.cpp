@@ -18,12 +18,12 @@
 #include "files/save_names.h"
 #include "files/state.h"
 #include "files_test_support.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/panels.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
 #include "shell/reset.h"
-#include "shell/state.h"
 #include "writers_test_support.h"
 
 namespace mv {

@@ -4,10 +4,10 @@
 #include "files/save_commands.h"
 #include "files/state.h"
 #include "files_test_support.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/windows.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

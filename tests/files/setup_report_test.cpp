@@ -13,11 +13,11 @@
 #include "devices/state.h"
 #include "files/state.h"
 #include "files_test_support.h"
+#include "kit/state.h"
 #include "runtime/panels.h"
 #include "runtime/printing.h"
 #include "runtime/system.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -17,8 +17,8 @@
 #include "files/setup_file.h"
 #include "files/state.h"
 #include "files_test_support.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

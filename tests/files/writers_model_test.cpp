@@ -8,9 +8,9 @@
 #include "devices/state.h"
 #include "files/data_file_model.h"
 #include "files/state.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -8,7 +8,7 @@
 #include "common/test_support.h"
 #include "files/file_io.h"
 #include "files/text_file.h"
-#include "shell/kit/format.h"
+#include "kit/format.h"
 #include "writers_test_support.h"
 
 namespace mv {

@@ -6,12 +6,12 @@
 
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
 #include "setup_fixture.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -12,14 +12,14 @@
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
+#include "kit/format.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
 #include "setup/conversion_windows.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -12,12 +12,12 @@
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

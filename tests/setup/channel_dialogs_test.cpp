@@ -1,5 +1,7 @@
 // The real input selection, display scaling and averaging dialogs under the
 // offscreen platform, alone and in the order a new channel passes through them.
+#include "setup/channel_dialogs.h"
+
 #include <string>
 
 #include "acquisition/state.h"
@@ -8,14 +10,13 @@
 #include "devices/state.h"
 #include "dialog_steps.h"
 #include "files/state.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/add_channel.h"
-#include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -8,9 +8,9 @@
 
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/state.h"
 #include "setup/state.h"
 #include "setup_fixture.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

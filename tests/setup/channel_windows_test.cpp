@@ -6,6 +6,7 @@
 
 #include "acquisition/state.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/channel_heading.h"
@@ -14,7 +15,6 @@
 #include "setup/rearrange_channels.h"
 #include "setup/state.h"
 #include "setup_fixture.h"
-#include "shell/state.h"
 #include "window_driver.h"
 
 namespace mv {

@@ -8,10 +8,10 @@
 #include "common/window_steps.h"
 #include "control/state.h"
 #include "files/state.h"
+#include "kit/state.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
 #include "setup_fixture.h"
-#include "shell/state.h"
 
 namespace mv::test {
 namespace {

@@ -17,6 +17,7 @@
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "devices/stream_reader.h"
+#include "kit/state.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
@@ -24,7 +25,6 @@
 #include "setup/state.h"
 #include "setup/stream_panel.h"
 #include "setup_fixture.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

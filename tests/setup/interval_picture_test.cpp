@@ -4,11 +4,11 @@
 #include "devices/state.h"
 #include "dialog_steps.h"
 #include "files/state.h"
+#include "kit/builders.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/kit/builders.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

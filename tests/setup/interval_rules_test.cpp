@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "devices/state.h"
+#include "kit/state.h"
 #include "setup/rate_decision.h"
 #include "setup/state.h"
 #include "setup_fixture.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -9,6 +9,8 @@
 #include "dialog_steps.h"
 #include "files/setup_commands.h"
 #include "files/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
@@ -16,8 +18,6 @@
 #include "setup/channel_dialogs.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

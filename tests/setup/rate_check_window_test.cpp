@@ -8,9 +8,9 @@
 
 #include "acquisition/state.h"
 #include "dialog_steps.h"
+#include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "kit/services.h"
 #include "runtime/sound.h"
 #include "runtime/str255.h"
 #include "setup/entry_points.h"
-#include "shell/kit/services.h"
 
 namespace mv {
 // Label texts compared with plain strings in expectations.

@@ -20,6 +20,10 @@
 #include "devices/state.h"
 #include "dialog_steps.h"
 #include "files/state.h"
+#include "kit/channel_labels.h"
+#include "kit/help.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/help.h"
 #include "runtime/macroman.h"
 #include "runtime/windows.h"
@@ -34,10 +38,6 @@
 #include "setup/setup_window_rules.h"
 #include "setup/state.h"
 #include "setup/xy_plot_dialog.h"
-#include "shell/kit/channel_labels.h"
-#include "shell/kit/help.h"
-#include "shell/kit/services.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "acquisition/screen_rules.h"
 #include "devices/state.h"
+#include "kit/state.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

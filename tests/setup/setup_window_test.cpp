@@ -12,6 +12,7 @@
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
@@ -19,7 +20,6 @@
 #include "setup/entry_points.h"
 #include "setup/setup_window_rules.h"
 #include "setup/state.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -12,6 +12,7 @@
 #include "devices/scripted_port.h"
 #include "devices/state.h"
 #include "devices/stream_reader.h"
+#include "kit/state.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
@@ -19,7 +20,6 @@
 #include "setup/state.h"
 #include "setup/stream_panel.h"
 #include "setup_fixture.h"
-#include "shell/state.h"
 
 namespace mv {
 namespace {

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "kit/protocol.h"
 #include "runtime/events.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/windows.h"
-#include "shell/kit/protocol.h"
 
 namespace mv::test {
 

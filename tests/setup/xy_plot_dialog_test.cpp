@@ -3,10 +3,10 @@
 
 #include "acquisition/state.h"
 #include "common/window_steps.h"
+#include "kit/state.h"
 #include "runtime/menus.h"
 #include "setup/state.h"
 #include "setup_fixture.h"
-#include "shell/state.h"
 
 namespace mv::test {
 namespace {

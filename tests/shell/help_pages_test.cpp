@@ -21,6 +21,8 @@
 #include "files/save_commands.h"
 #include "files/save_names.h"
 #include "files/state.h"
+#include "kit/help.h"
+#include "kit/state.h"
 #include "runtime/macroman.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
@@ -28,11 +30,9 @@
 #include "setup/interval_rules.h"
 #include "setup/state.h"
 #include "shell/interface_choice.h"
-#include "shell/kit/help.h"
 #include "shell/menus.h"
 #include "shell/mode_window.h"
 #include "shell/options_window.h"
-#include "shell/state.h"
 #include "shell_test_support.h"
 
 namespace mv {

@@ -14,9 +14,9 @@
 #include "conversions/state.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"
+#include "kit/help.h"
+#include "kit/hook.h"
 #include "setup/state.h"
-#include "shell/kit/help.h"
-#include "shell/kit/hook.h"
 #include "shell/startup.h"
 #include "shell_test_support.h"
 

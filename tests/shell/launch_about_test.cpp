@@ -8,10 +8,10 @@
 #include <filesystem>
 
 #include "drive/script.h"
+#include "kit/state.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "shell/about.h"
-#include "shell/state.h"
 #include "shell_test_support.h"
 
 namespace mv {

@@ -9,13 +9,13 @@
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/prefs_slots.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/system.h"
 #include "setup/state.h"
 #include "shell/initial_values.h"
-#include "shell/kit/services.h"
-#include "shell/prefs_slots.h"
 #include "shell/startup.h"
-#include "shell/state.h"
 #include "shell_test_support.h"
 
 namespace mv {

@@ -11,6 +11,9 @@
 #include "drive/script.h"
 #include "files/setup_file.h"
 #include "files/state.h"
+#include "kit/date_text.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
@@ -18,12 +21,9 @@
 #include "runtime/windows.h"
 #include "shell/about.h"
 #include "shell/interface_choice.h"
-#include "shell/kit/date_text.h"
-#include "shell/kit/services.h"
 #include "shell/main_body.h"
 #include "shell/speed_test.h"
 #include "shell/startup.h"
-#include "shell/state.h"
 #include "shell_test_support.h"
 
 namespace mv {

@@ -7,9 +7,9 @@
 
 #include "common/help_page.h"
 #include "common/window_steps.h"
+#include "kit/help.h"
 #include "runtime/windows.h"
 #include "shell/about.h"
-#include "shell/kit/help.h"
 #include "shell_test_support.h"
 
 namespace mv {

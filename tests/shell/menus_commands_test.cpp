@@ -9,6 +9,7 @@
 #include "files/entry_points.h"
 #include "files/setup_commands.h"
 #include "files/state.h"
+#include "kit/help.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
 #include "runtime/system.h"
@@ -16,7 +17,6 @@
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
-#include "shell/kit/help.h"
 #include "shell_test_support.h"
 
 namespace mv {

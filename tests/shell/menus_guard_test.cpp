@@ -11,6 +11,7 @@
 #include "devices/state.h"
 #include "drive/script.h"
 #include "files/held_periods.h"
+#include "kit/protocol.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/help.h"
@@ -18,7 +19,6 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/protocol.h"
 #include "shell_test_support.h"
 
 namespace mv {

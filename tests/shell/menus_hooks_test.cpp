@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "kit/hook.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
-#include "shell/kit/hook.h"
 #include "shell/startup.h"
 #include "shell_test_support.h"
 

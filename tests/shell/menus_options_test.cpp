@@ -4,10 +4,10 @@
 #include <string>
 
 #include "conversions/gas_options_window.h"
+#include "kit/format.h"
+#include "kit/hook.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
-#include "shell/kit/format.h"
-#include "shell/kit/hook.h"
 #include "shell/startup.h"
 #include "shell_test_support.h"
 

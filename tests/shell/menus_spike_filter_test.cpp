@@ -9,8 +9,8 @@
 #include "conversions/state.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"
+#include "kit/hook.h"
 #include "setup/state.h"
-#include "shell/kit/hook.h"
 #include "shell/startup.h"
 #include "shell_test_support.h"
 

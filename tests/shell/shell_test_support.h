@@ -1,6 +1,5 @@
-// Fixtures of the shell tests. KitTest: the program's own resource folder of the
-// source tree, a sound sink that records every file asked for, and helpers for reading
-// back the canvas. LaunchTest adds a display size and per-user folders in temporary
+// Fixtures of the shell tests, on the kit's KitTest (kit/kit_test_support.h).
+// LaunchTest adds a display size and per-user folders in temporary
 // places; MenusTest a display of 1280 x 800, the menu services installed, and a log
 // that fake windows write their names into. ControlLoopTest adds the main menu bar
 // built, the acquisition and set-up hooks reset, and the control loop's steps in the
@@ -18,6 +17,10 @@
 
 #include "acquisition/entry_points.h"
 #include "common/test_support.h"
+#include "kit/kit_test_support.h"
+#include "kit/protocol.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/sound.h"
@@ -27,10 +30,7 @@
 #include "setup/entry_points.h"
 #include "shell/commands.h"
 #include "shell/control_loop.h"
-#include "shell/kit/protocol.h"
-#include "shell/kit/services.h"
 #include "shell/menus.h"
-#include "shell/state.h"
 
 namespace mv::test {
 
@@ -43,54 +43,6 @@ inline int ExitStatusOf(const std::function<void()>& f) {
   }
   return -1;
 }
-
-class KitTest : public ProgramTest {
- protected:
-  void SetUp() override {
-    ProgramTest::SetUp();
-    setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
-    rt::SetSoundSink([this](const std::string& path) { sounds.push_back(path); });
-  }
-  void TearDown() override {
-    unsetenv("MV_RESOURCES_DIR");
-    ProgramTest::TearDown();
-  }
-  // The files played, as "folder/file" relative to the resource folder.
-  std::vector<std::string> Played() const {
-    std::vector<std::string> v;
-    std::string root = SourcePath("resources").string() + "/";
-    for (const auto& p : sounds) v.push_back(p.rfind(root, 0) == 0 ? p.substr(root.size()) : p);
-    return v;
-  }
-  // True when a file of this name was asked to play.
-  bool PlayedFile(const std::string& name) const {
-    for (const auto& p : Played())
-      if (p.size() >= name.size() && p.compare(p.size() - name.size(), name.size(), name) == 0) return true;
-    return false;
-  }
-  // A window of the given size filled white, as the output window.
-  void WhiteWindow(int16_t number, int16_t width, int16_t height) {
-    rt::OpenWindow(number, "canvas",
-                   Rect{20, 40, static_cast<int16_t>(20 + width), static_cast<int16_t>(40 + height)}, 6);
-    rt::FillWindow(kWhite);
-  }
-  std::vector<RGBColor> Snapshot(int width, int height) const {
-    std::vector<RGBColor> v;
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) v.push_back(rt::CanvasPixel(x, y));
-    return v;
-  }
-
-  // A colour as the 8-bit canvas keeps it.
-  static RGBColor OnCanvas(RGBColor c) {
-    auto q = [](uint16_t v) { return static_cast<uint16_t>(std::lround(v / 257.0) * 257); };
-    return RGBColor{q(c.red), q(c.green), q(c.blue)};
-  }
-
-  static constexpr RGBColor kWhite{65535, 65535, 65535};
-  static constexpr RGBColor kBlack{0, 0, 0};
-  std::vector<std::string> sounds;
-};
 
 class LaunchTest : public KitTest {
  protected:

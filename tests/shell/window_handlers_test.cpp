@@ -29,13 +29,13 @@
 #include "files/prefs_window.h"
 #include "files/save_commands.h"
 #include "files/setup_report.h"
+#include "kit/protocol.h"
 #include "runtime/events.h"
 #include "setup/display_settings.h"
 #include "setup/rate_check_window.h"
 #include "setup/state.h"
 #include "setup/xy_plot_dialog.h"
 #include "shell/about.h"
-#include "shell/kit/protocol.h"
 #include "shell_test_support.h"
 
 namespace mv {

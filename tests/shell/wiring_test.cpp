@@ -19,10 +19,10 @@
 #include "devices/dispatcher.h"
 #include "devices/scripted_port.h"
 #include "devices/state.h"
+#include "kit/services.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
 
 namespace mv::test {
 namespace {

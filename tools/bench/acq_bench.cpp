@@ -53,15 +53,15 @@
 #include "acquisition/toolbar.h"
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/application.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
 #include "shell/reset.h"
-#include "shell/state.h"
 
 namespace {
 

@@ -36,14 +36,14 @@
 #include "files/entry_points.h"
 #include "files/save_commands.h"
 #include "files/state.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/application.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
 #include "shell/reset.h"
-#include "shell/state.h"
 
 namespace {
 

@@ -32,14 +32,14 @@
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "files/state.h"
+#include "kit/drawing.h"
+#include "kit/services.h"
+#include "kit/state.h"
 #include "runtime/application.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
-#include "shell/kit/drawing.h"
-#include "shell/kit/services.h"
 #include "shell/reset.h"
-#include "shell/state.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "drive/selftest.h"
 
+#include "kit/protocol.h"
+#include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
-#include "shell/kit/protocol.h"
-#include "shell/state.h"
 
 namespace mv::drive {
 

@@ -16,9 +16,9 @@
 #include "devices/dispatcher.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/services.h"
 #include "runtime/sound.h"
 #include "setup/state.h"
-#include "shell/kit/services.h"
 #include "sim/sim.h"
 
 namespace {

@@ -1,0 +1,234 @@
+#include "kit/fits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <set>
+
+namespace mv {
+namespace {
+
+constexpr double kLn10 = 2.3025851;
+
+int DistinctX(std::span<const FitPoint> points) {
+  std::set<float> xs;
+  for (const FitPoint& p : points) xs.insert(p.x);
+  return static_cast<int>(xs.size());
+}
+
+struct LineSums {
+  double slope = 0, intercept = 0, r2 = 0;
+  bool ok = false;
+};
+
+// Means in double precision; deviations and their products in single precision,
+// summed in double precision.
+LineSums SumLine(std::span<const FitPoint> points) {
+  LineSums s;
+  const std::size_t n = points.size();
+  if (n < 2 || DistinctX(points) < 2) return s;
+  double sx = 0, sy = 0;
+  for (const FitPoint& p : points) {
+    sx += p.x;
+    sy += p.y;
+  }
+  const double xm = sx / static_cast<double>(n), ym = sy / static_cast<double>(n);
+  double sxx = 0, syy = 0, sxy = 0;
+  for (const FitPoint& p : points) {
+    const float dx = static_cast<float>(p.x - xm), dy = static_cast<float>(p.y - ym);
+    sxx += dx * dx;
+    syy += dy * dy;
+    sxy += dx * dy;
+  }
+  if (!(sxx > 0)) return s;
+  s.slope = sxy / sxx;
+  s.intercept = ym - s.slope * xm;
+  // Every y equal: the horizontal line fits every point.
+  s.r2 = syy == 0 ? 1.0 : sxy * sxy / (sxx * syy);
+  s.ok = std::isfinite(s.slope) && std::isfinite(s.intercept);
+  return s;
+}
+
+}  // namespace
+
+FitResult FitLinear(std::span<const FitPoint> points) {
+  FitResult f;
+  const LineSums s = SumLine(points);
+  if (!s.ok) {
+    f.refusal = FitRefusal::EqualX;
+    return f;
+  }
+  f.b = static_cast<float>(s.slope);
+  f.a = static_cast<float>(s.intercept);
+  f.r2 = s.r2;
+  f.used = static_cast<int>(points.size());
+  return f;
+}
+
+bool PowerFitUses(const FitPoint& p) {
+  return p.x > 0.0f && p.y > 0.0f;
+}
+
+FitResult FitPower(std::span<const FitPoint> points) {
+  std::vector<FitPoint> logs;
+  for (const FitPoint& p : points) {
+    if (!PowerFitUses(p)) continue;
+    logs.push_back({static_cast<float>(std::log(static_cast<double>(p.x)) / kLn10),
+                    static_cast<float>(std::log(static_cast<double>(p.y)) / kLn10)});
+  }
+  FitResult f;
+  const LineSums s = SumLine(logs);
+  const float b = static_cast<float>(std::pow(10.0, s.intercept));
+  if (!s.ok || !std::isfinite(b)) {
+    f.refusal = FitRefusal::TooFewPositive;
+    return f;
+  }
+  f.a = 0.0f;
+  f.b = b;
+  f.c = static_cast<float>(s.slope);
+  f.r2 = s.r2;
+  f.used = static_cast<int>(logs.size());
+  return f;
+}
+
+FitResult FitQuadratic(std::span<const FitPoint> points) {
+  FitResult f;
+  f.refusal = FitRefusal::TooFewDistinctX;
+  const std::size_t n = points.size();
+  if (DistinctX(points) < 3) return f;
+  double sx = 0, sy = 0;
+  for (const FitPoint& p : points) {
+    sx += p.x;
+    sy += p.y;
+  }
+  const double nd = static_cast<double>(n);
+  const double alpha1 = sx / nd, c0 = sy / nd;
+  // p1 = x - alpha1; c1, alpha2, beta2 from its sums.
+  double syp1 = 0, sxp1p1 = 0, sp1p1 = 0;
+  for (const FitPoint& p : points) {
+    const float p1 = static_cast<float>(p.x - alpha1);
+    syp1 += p.y * p1;
+    sxp1p1 += p.x * (p1 * p1);
+    sp1p1 += p1 * p1;
+  }
+  if (!(sp1p1 > 0)) return f;
+  const double c1 = syp1 / sp1p1, alpha2 = sxp1p1 / sp1p1, beta2 = sp1p1 / nd;
+  // p2 = (x - alpha2)*p1 - beta2, orthogonal to p0 and p1 over the points.
+  double syp2 = 0, sp2p2 = 0;
+  for (const FitPoint& p : points) {
+    const float p1 = static_cast<float>(p.x - alpha1);
+    const float p2 = static_cast<float>((p.x - alpha2) * p1 - beta2);
+    syp2 += p.y * p2;
+    sp2p2 += p2 * p2;
+  }
+  if (!(sp2p2 > 0)) return f;
+  const double c2 = syp2 / sp2p2;
+  const float a = static_cast<float>(c0 - alpha1 * c1 + (alpha1 * alpha2 - beta2) * c2);
+  const float b = static_cast<float>(c1 - (alpha1 + alpha2) * c2);
+  const float c = static_cast<float>(c2);
+  if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c)) return f;
+
+  double syy = 0;
+  float sse = 0;
+  for (const FitPoint& p : points) {
+    syy += static_cast<double>(p.y) * p.y;
+    const float e = (c * p.x + b) * p.x + a - p.y;
+    sse += e * e;
+  }
+  const double sst = syy - c0 * sy;
+  f.refusal = FitRefusal::None;
+  f.a = a;
+  f.b = b;
+  f.c = c;
+  f.r2 = sst == 0 ? 1.0 : 1.0 - sse / sst;
+  f.used = static_cast<int>(n);
+  return f;
+}
+
+FitResult Fit(int16_t kind, std::span<const FitPoint> points) {
+  if (kind == FitKind::Power) return FitPower(points);
+  if (kind == FitKind::Polynomial) return FitQuadratic(points);
+  return FitLinear(points);
+}
+
+float FitValue(int16_t kind, const FitResult& fit, float x) {
+  if (kind == FitKind::Power) {
+    if (!(x > 0.0f)) return std::numeric_limits<float>::quiet_NaN();
+    return static_cast<float>(static_cast<double>(fit.a) +
+                              static_cast<double>(fit.b) * std::pow(static_cast<double>(x), fit.c));
+  }
+  if (kind == FitKind::Polynomial) return fit.a + fit.b * x + fit.c * (x * x);
+  return fit.a + fit.b * x;
+}
+
+float FitResidual(int16_t kind, const FitResult& fit, const FitPoint& p) {
+  if (kind == FitKind::Power && !PowerFitUses(p)) return 0.0f;
+  return p.y - FitValue(kind, fit, p.x);
+}
+
+void WidenFlatRange(float& low, float& high) {
+  if (high > low) return;
+  const float mid = std::isfinite(low) ? low : 0.0f;
+  float half = std::fabs(mid) * 0.1f;
+  if (!(half > 0.0f)) half = 1.0f;
+  low = mid - half;
+  high = mid + half;
+}
+
+PlotBounds BoundsOf(std::span<const FitPoint> points, float yPixels) {
+  PlotBounds b;
+  b.minx = b.miny = 1e30f;
+  b.maxx = b.maxy = -1e30f;
+  for (const FitPoint& p : points) {
+    b.minx = std::min(b.minx, p.x);
+    b.maxx = std::max(b.maxx, p.x);
+    b.miny = std::min(b.miny, p.y);
+    b.maxy = std::max(b.maxy, p.y);
+  }
+  if (points.empty()) b.minx = b.maxx = b.miny = b.maxy = 0.0f;
+  WidenFlatRange(b.minx, b.maxx);
+  WidenFlatRange(b.miny, b.maxy);
+  b.stepx = 355.0f / (b.maxx - b.minx);
+  b.yscale = yPixels / (b.maxy - b.miny);
+  return b;
+}
+
+int PixelOf(double position) {
+  if (std::isnan(position)) return 0;
+  return static_cast<int>(std::trunc(std::clamp(position, -30000.0, 30000.0)));
+}
+
+int PlotPixelX(const PlotBounds& b, float x, int x0) {
+  return x0 + PixelOf((x - b.minx) * b.stepx);
+}
+
+int PlotPixelY(const PlotBounds& b, float y, float base) {
+  return PixelOf(base - (y - b.miny) * b.yscale);
+}
+
+int ZeroLineX(const PlotBounds& b, int x0) {
+  if (!(b.minx < 0.0f && b.maxx > 0.0f)) return -1;
+  return x0 + PixelOf(-b.minx * b.stepx);
+}
+
+int ZeroLineY(const PlotBounds& b, float base) {
+  if (!(b.miny < 0.0f && b.maxy > 0.0f)) return -1;
+  return PixelOf(base + b.miny * b.yscale);
+}
+
+std::vector<PlotVertex> CurveVertices(int16_t kind, const FitResult& fit, const PlotBounds& b, int x0,
+                                      bool withStart) {
+  std::vector<PlotVertex> out;
+  if (!fit.ok()) return out;
+  auto add = [&](int pixel) {
+    const float x = b.minx + static_cast<float>(pixel - x0) / b.stepx;
+    if (kind == FitKind::Power && !(x > 0.0f)) return;
+    const float y = FitValue(kind, fit, x);
+    if (std::isfinite(y)) out.push_back({pixel, PlotPixelY(b, y)});
+  };
+  if (withStart) add(x0);
+  for (int k = 0; k <= 70; ++k) add(x0 + 1 + 5 * k);
+  return out;
+}
+
+}  // namespace mv

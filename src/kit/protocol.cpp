@@ -1,0 +1,151 @@
+#include "kit/protocol.h"
+
+#include "kit/services.h"
+#include "kit/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/windows.h"
+
+namespace mv {
+
+void doDIALOG(int16_t kind, int16_t eventItem) {
+  Action = kind;
+  EventID = eventItem;
+  EditFieldWasSelected = 0;
+  switch (kind) {
+    case 19:
+      if (eventItem == 1)
+        MV_ProcessSelected = 1;
+      else if (rt::WindowExists(kWorldMapWindow))
+        rt::HideWindow(kWorldMapWindow);
+      break;
+    case 18:
+      Action = ActionCode::WindowActivity;
+      break;
+    case 24:
+      // Ctrl-Q with no field focused quits through the program's Quit
+      // procedure (data-loss guard, devices off), never by ending at once. During
+      // a recording it is the recording's own: a "Q" marker ends the run.
+      if ((eventItem & ~0x20) == 'Q') {
+        Action = 0;
+        if (RecordingLoopRunning)
+          CommandQTyped = 1;
+        else
+          services::Quit();
+      }
+      break;
+    case 5: {
+      uint32_t now = rt::TickCount();
+      if (now - PreviousUpdateTime < 21)
+        Action = 0;
+      else
+        PreviousUpdateTime = now;
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void CheckRETURN(const std::string& key) {
+  if (key.empty()) return;
+  switch (key[0]) {
+    case 13:
+    case 3:
+      Action = ActionCode::Key;
+      break;
+    case 9:
+      Action = ActionCode::Tab;
+      break;
+    case ' ':
+      Action = ActionCode::Space;
+      rt::InsertIntoFocusedField(key);
+      break;
+    default:
+      rt::InsertIntoFocusedField(key);
+      break;
+  }
+}
+
+void CALCCHECKRETURN(const std::string& key) {
+  MathOperation = 0;
+  if (key.empty()) return;
+  switch (key[0]) {
+    case 13:
+    case 3:
+      Action = ActionCode::Key;
+      break;
+    case 9:
+      Action = ActionCode::Tab;
+      break;
+    case '+':
+      MathOperation = 1;
+      break;
+    case '_':  // subtraction: "-" is the sign of a number typed in the field
+      MathOperation = 2;
+      break;
+    case '*':
+      MathOperation = 3;
+      break;
+    case '/':
+      MathOperation = 4;
+      break;
+    case '^':
+      MathOperation = 5;
+      break;
+    default:
+      rt::InsertIntoFocusedField(key);
+      break;
+  }
+}
+
+void NoMENU(int16_t, int16_t) {
+  rt::FlushEvents();
+}
+void MenusOFF(int16_t, int16_t) {
+  rt::FlushEvents();
+}
+
+void noMOUSE(int) {
+  Action = 0;
+  EventID = 0;
+}
+
+void MOUSECLICK(int clickCount) {
+  if (clickCount != 0) Action = ActionCode::Click;
+}
+
+// The events a window's building or closing raised run out here; a click or key
+// the user made meanwhile stays queued for the loop that runs next.
+void WINDOWCLEAR() {
+  for (int i = 0; i < 5; ++i) rt::SettleEvents();
+  Action = 0;
+}
+
+void KillSpinningCursor() {
+  rt::PeekEvents();
+}
+
+void TogglePrefs(int16_t slot) {
+  if (slot < 0 || slot >= kPrefsSlots) return;
+  PrefsArray[slot] = PrefsArray[slot] == 0 ? 1 : 0;
+}
+
+void InstallDialogHandlers(MenuHandlerFn menuHandler) {
+  rt::SetDialogHandler(doDIALOG);
+  rt::SetEditKeyHandler(CheckRETURN);
+  rt::SetMenuHandler(menuHandler ? menuHandler : NoMENU);
+  rt::SetMouseHandler(noMOUSE);
+}
+
+HandlerScope::HandlerScope() : saved_(rt::CurrentWindowHandlers()) {}
+
+HandlerScope::HandlerScope(MenuHandlerFn menuHandler) : HandlerScope() {
+  InstallDialogHandlers(menuHandler);
+}
+
+HandlerScope::~HandlerScope() {
+  rt::SetWindowHandlers(std::move(saved_));
+}
+
+}  // namespace mv
