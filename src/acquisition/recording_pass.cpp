@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "acquisition/entry_points.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/schedule_gap.h"
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/state.h"
+#include "acquisition/toolbar.h"
 #include "control/state.h"
 #include "control/switching_schedule.h"
 #include "devices/state.h"
@@ -98,7 +99,7 @@ void ServiceToolbarOncePerTick() {
   const int64_t now = Ticks();
   if (now == gToolbarTick || HoldForDueSample(now, gToolbarTick)) return;
   gToolbarTick = now;
-  if (PrefsArray[PrefsSlot::ToolbarHelp]) acq_hooks::ShowToolbarHelpWindow();
+  if (PrefsArray[PrefsSlot::ToolbarHelp]) ShowToolbarHelpWindow();
   services::ReadControlStrip();
 }
 
