@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "acquisition/chart_sample.h"
-#include "acquisition/entry_points.h"
 #include "acquisition/key_commands.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/recording_pass.h"
 #include "acquisition/scan_averaging.h"

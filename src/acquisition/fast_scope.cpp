@@ -5,8 +5,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "acquisition/entry_points.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/state.h"

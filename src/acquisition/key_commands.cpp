@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "acquisition/entry_points.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/state.h"
+#include "acquisition/xy_plot.h"
 #include "control/switching_schedule.h"
 #include "files/save_commands.h"
 #include "kit/state.h"
@@ -103,7 +104,7 @@ void RunSwitchAndPlotKeys(KeyMode mode, int32_t& c) {
       if (c == 'u') ExpandXYup = 1;
       if (c == 'n') ExpandXYdown = ExpandXYup = 0;
       acq_hooks::ClearXYPlot();
-      acq_hooks::RedrawXY();
+      RedrawXY();
     }
   } else {
     return;

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
 #include "control/state.h"

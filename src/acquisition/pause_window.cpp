@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/screen_rules.h"
 #include "acquisition/state.h"

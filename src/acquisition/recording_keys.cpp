@@ -4,7 +4,7 @@
 #include <bit>
 #include <cmath>
 
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "control/switching_schedule.h"

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "acquisition/entry_points.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/schedule_gap.h"
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/state.h"
+#include "acquisition/toolbar.h"
 #include "control/state.h"
 #include "control/switching_schedule.h"
 #include "devices/state.h"
@@ -120,7 +121,7 @@ void ServiceToolbarOncePerTick() {
   if ((gFlushHeld || NewScreenDue()) && now - gToolbarTick < kLongestPaintDelayTicks) return;
   gToolbarTick = now;
   const uint64_t started = rt::Microseconds();
-  if (PrefsArray[PrefsSlot::ToolbarHelp]) acq_hooks::ShowToolbarHelpWindow();
+  if (PrefsArray[PrefsSlot::ToolbarHelp]) ShowToolbarHelpWindow();
   services::ReadControlStrip();
   gToolbarCost.Note(started);
 }

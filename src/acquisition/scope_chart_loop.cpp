@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "acquisition/recording_pass.h"
 #include "acquisition/scope_chart_sample.h"
 #include "acquisition/scope_loop.h"

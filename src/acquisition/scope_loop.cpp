@@ -4,12 +4,14 @@
 #include <cmath>
 
 #include "acquisition/chart_loop.h"
-#include "acquisition/entry_points.h"
+#include "acquisition/fast_scope.h"
+#include "acquisition/needs.h"
 #include "acquisition/pixel.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/schedule_gap.h"
 #include "acquisition/state.h"
 #include "acquisition/ticks.h"
+#include "acquisition/toolbar.h"
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/demonstration.h"
@@ -53,9 +55,13 @@ int16_t DisarmTrigger() {
   return 0;
 }
 
+void TakeFastBlock() {
+  ::mv::HIGHSPEEDIO();
+}
+
 }  // namespace
 
-Hook<void()> HIGHSPEEDIO{"fast_scope_hooks::HIGHSPEEDIO"};
+Hook<void()> HIGHSPEEDIO{"fast_scope_hooks::HIGHSPEEDIO", TakeFastBlock};
 Hook<int16_t()> GETFAST{"fast_scope_hooks::GETFAST", ReadKeysAndToolbarOnce};
 Hook<int16_t()> RUNTRIGGER{"fast_scope_hooks::RUNTRIGGER", DisarmTrigger};
 
@@ -325,7 +331,7 @@ void ReadToolbarOncePerTick() {
   const int64_t now = rt::TickCount();
   if (now == gToolbarTick) return;
   gToolbarTick = now;
-  if (PrefsArray[PrefsSlot::ToolbarHelp]) acq_hooks::ShowToolbarHelpWindow();
+  if (PrefsArray[PrefsSlot::ToolbarHelp]) ShowToolbarHelpWindow();
   services::ReadControlStrip();
 }
 

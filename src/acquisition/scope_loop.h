@@ -7,21 +7,9 @@
 #include <cstdint>
 
 #include "acquisition/chart_loop.h"
-#include "kit/hook.h"
+#include "acquisition/needs.h"
 
 namespace mv {
-
-// The DT800's fast block transfer and the trigger wait, which live elsewhere. Until
-// they are installed the defaults keep a fast-scope run stoppable and bounded: no
-// block is taken, GETFAST reads the toolbar and the keys once and rests for a tick
-// (returning 27 for Escape alone, which also sets EscapeKeyHit, 9 for Tab alone, else
-// 0), and RUNTRIGGER disarms the trigger and returns 0.
-namespace fast_scope_hooks {
-extern Hook<void()> HIGHSPEEDIO;
-extern Hook<int16_t()> GETFAST;
-extern Hook<int16_t()> RUNTRIGGER;
-void Reset();
-}  // namespace fast_scope_hooks
 
 // The oscilloscope loop; returns 0 when the recording is stopped (Escape alone, the
 // Stop icon).

@@ -6,7 +6,9 @@
 #include "acquisition/screen_rules.h"
 #include "acquisition/state.h"
 #include "acquisition/ticks.h"
+#include "acquisition/trigger_wait.h"
 #include "acquisition/view_colours.h"
+#include "acquisition/xy_plot.h"
 #include "control/state.h"
 #include "control/switching_schedule.h"
 #include "devices/serial_port.h"
@@ -27,14 +29,6 @@
 #include "setup/state.h"
 
 namespace mv {
-
-namespace screen_hooks {
-Hook<void()> MakeRegressionPlotWindow{"screen_hooks::MakeRegressionPlotWindow"};
-Hook<void()> RUNTRIGGER{"screen_hooks::RUNTRIGGER"};
-void Reset() {
-  ResetHooks("screen_hooks::");
-}
-}  // namespace screen_hooks
 
 namespace {
 
@@ -380,7 +374,7 @@ void DrawEndOfPeriodMark(int x, int top) {
 }
 
 int16_t DRAWSCREEN(int16_t start) {
-  if (ShowXYPlot) screen_hooks::MakeRegressionPlotWindow();
+  if (ShowXYPlot) MakeRegressionPlotWindow();
   FitStrips();
   int w = PlotWidth();
   ScreenCapacity = static_cast<int32_t>(w * ChartView + 1);
@@ -430,7 +424,9 @@ int16_t DRAWSCREEN(int16_t start) {
   if (PrefsArray[PrefsSlot::DT800FastScope] == 1 && Mode(RecordingModeCode::Scope)) {
     TempTriggrON = TriggerON ? 1 : 0;
   } else if (NewScreen <= 1 && TriggerON) {
-    screen_hooks::RUNTRIGGER();
+    // The start of a triggered run only waits here; the scope loop, which reads the
+    // key that ended the wait, calls RUNTRIGGER itself.
+    RUNTRIGGER();
   }
   StatusDisplays();
   CapacityBar(w);

@@ -12,14 +12,6 @@ namespace mv {
 
 constexpr const char* kAcquisitionTitle = " Mirevant:  Acquire Data ";
 
-// What the screen starts in other subsystems at a run's start; the shell installs
-// them (each starts "not built", see kit/hook.h).
-namespace screen_hooks {
-extern Hook<void()> MakeRegressionPlotWindow;  // the X-Y plot window
-extern Hook<void()> RUNTRIGGER;                // the trigger wait
-void Reset();
-}  // namespace screen_hooks
-
 int16_t DRAWSCREEN(int16_t start);
 int16_t REDRAWSCREEN();
 

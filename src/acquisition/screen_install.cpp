@@ -1,7 +1,7 @@
 #include "acquisition/screen_install.h"
 
 #include "acquisition/channel_panel.h"
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "acquisition/screen.h"
 #include "acquisition/toolbar.h"
 #include "kit/services.h"
@@ -11,7 +11,6 @@ namespace mv {
 void InstallAcquisitionScreen() {
   acq_hooks::REDRAWSCREEN = [] { REDRAWSCREEN(); };
   acq_hooks::ScreenINFO = [] { ScreenINFO(); };
-  acq_hooks::ShowToolbarHelpWindow = [] { ShowToolbarHelpWindow(); };
   services::ReadControlStrip = [] { ReadControlStrip(); };
   services::HandleNotes = [] { HandleNotes(); };
 }

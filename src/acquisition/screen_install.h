@@ -4,8 +4,8 @@
 
 namespace mv {
 
-// Sets the engine's REDRAWSCREEN, ScreenINFO and ShowToolbarHelpWindow hooks and the
-// kit's ReadControlStrip and HandleNotes services. (DRAWSCREEN and
+// Sets the recording loops' REDRAWSCREEN and ScreenINFO hooks and the kit's
+// ReadControlStrip and HandleNotes services. (DRAWSCREEN and
 // MakeAcquisitionTOOLBAR are installed into the shell's command hooks by its wiring.)
 void InstallAcquisitionScreen();
 

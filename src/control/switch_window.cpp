@@ -9,6 +9,7 @@
 #include "control/state.h"
 #include "control/switch_buttons.h"
 #include "control/switch_diagram.h"
+#include "control/switch_options_window.h"
 #include "devices/state.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
@@ -25,16 +26,6 @@
 #include "setup/state.h"
 
 namespace mv {
-
-namespace switch_window_hooks {
-Hook<void()> SWITCHTOREFERENCE{"switch_window_hooks::SWITCHTOREFERENCE"};
-Hook<void()> EXTRAZERO{"switch_window_hooks::EXTRAZERO"};
-Hook<void()> SetSwitchOptions{"switch_window_hooks::SetSwitchOptions"};
-Hook<void()> COLORSELECT{"switch_window_hooks::COLORSELECT"};
-void ResetSwitchWindowHooks() {
-  ResetHooks("switch_window_hooks::");
-}
-}  // namespace switch_window_hooks
 
 namespace {
 
@@ -575,7 +566,7 @@ void CHECKSWITCHBUTTON() {
     TogglePrefs(PrefsSlot::MarkerAtSwitch);
     SetState(Item::Marker, PrefsArray[PrefsSlot::MarkerAtSwitch] == 1 ? 2 : 1);
   } else if (it == Item::Options) {
-    switch_window_hooks::SetSwitchOptions();
+    SetSwitchOptions();
     rt::SetOutputWindow(W);
   }
   CommonTail(it);

@@ -4,23 +4,9 @@
 #pragma once
 #include <cstdint>
 
-#include "kit/hook.h"
+#include "control/needs.h"
 
 namespace mv {
-
-// Calls this window makes into code that lives above this subsystem. Each is a hook
-// (see kit/hook.h) that starts "not built"; the shell installs the real ones at
-// start-up and tests install fakes.
-namespace switch_window_hooks {
-// Puts the device outputs into the reference state.
-extern Hook<void()> SWITCHTOREFERENCE;
-// The zero-link window and the switch marker and zeroing options window.
-extern Hook<void()> EXTRAZERO;
-extern Hook<void()> SetSwitchOptions;
-// Makes the plot colours of the present view the colours in force.
-extern Hook<void()> COLORSELECT;
-void ResetSwitchWindowHooks();
-}  // namespace switch_window_hooks
 
 // Opens the window and returns once it closed and its follow-up windows ran.
 void ExternalDeviceControl();

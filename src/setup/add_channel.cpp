@@ -9,7 +9,7 @@
 #include "runtime/windows.h"
 #include "setup/channel_heading.h"
 #include "setup/channel_table.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 
 namespace mv {

@@ -27,7 +27,7 @@
 #include "runtime/events.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 
 namespace mv {

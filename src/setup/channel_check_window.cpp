@@ -7,6 +7,7 @@
 #include "acquisition/screen_rules.h"
 #include "acquisition/state.h"
 #include "conversions/evaluate.h"
+#include "devices/datataker_reader.h"
 #include "devices/dispatcher.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -26,8 +27,6 @@
 #include "setup/state.h"
 
 namespace mv {
-
-Hook<void()> CheckChannelFlushDT800{"setup::CheckChannelFlushDT800"};
 
 namespace {
 
@@ -356,7 +355,7 @@ void CHECKCHANNEL(int16_t channel) {
   const HandlerScope callersHandlers;
   if (channel < 1 || channel > 16) return;
   const CheckContext c = LoadChannel(channel);
-  if (External_AD == ExternalADCode::DT800) CheckChannelFlushDT800();
+  if (External_AD == ExternalADCode::DT800) FlushDT800Buffer(0);
   upVipSOUND();
   const bool averagingButtons = PrepareAveraging(c);
   BuildCheckWindow(c, averagingButtons);

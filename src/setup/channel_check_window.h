@@ -18,10 +18,6 @@ constexpr int16_t One = 545, Four = 546, Twenty = 547, Fifty = 548, Hundred = 54
 constexpr int16_t Done = 550, Help = 551;
 }  // namespace CheckButton
 
-// Empties the DT800's output buffer before the first reading (a hook, see
-// kit/hook.h).
-extern Hook<void()> CheckChannelFlushDT800;
-
 // ---- rules ------------------------------------------------------------------------------------
 // The equation line ("equation:  ...") of a conversion type with its coefficients
 // and records.

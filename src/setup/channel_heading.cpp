@@ -7,7 +7,7 @@
 #include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 
 namespace mv {

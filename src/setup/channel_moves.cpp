@@ -9,7 +9,7 @@
 #include "devices/state.h"
 #include "kit/state.h"
 #include "setup/channel_table.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 
 namespace mv {

@@ -7,7 +7,7 @@
 #include "files/state.h"
 #include "kit/format.h"
 #include "kit/state.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 
 namespace mv {

@@ -3,12 +3,11 @@
 #include "conversions/conversions_window.h"
 #include "conversions/window_hooks.h"
 #include "setup/calibration_window.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 
 namespace mv {
 
 void InstallConversionWindows() {
-  setup_hooks::ConversionsWindow = [](int16_t channel) { return CONVERT(channel); };
   conversion_hooks::DIRECTCAL = [](int16_t channel) { DIRECTCAL(channel); };
 }
 

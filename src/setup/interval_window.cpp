@@ -23,8 +23,8 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
-#include "setup/entry_points.h"
 #include "setup/interval_rules.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 
 namespace mv {

@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "acquisition/chart_heights.h"
 #include "acquisition/state.h"
+#include "acquisition/view_colours.h"
+#include "acquisition/view_windows.h"
+#include "control/sequence_labels.h"
 #include "control/state.h"
 #include "conversions/breakpoint_window.h"
 #include "conversions/equation_panel.h"
@@ -24,7 +28,7 @@
 #include "setup/channel_heading.h"
 #include "setup/channel_table.h"
 #include "setup/delete_channels.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/setup_window_rules.h"
 #include "setup/setup_window_view.h"
 #include "setup/state.h"
@@ -144,7 +148,7 @@ class SetupWindow {
       rt::EnableMenuItem(kFileMenu, 12, true);
       rt::EnableMenuItem(kFileMenu, 13, true);
     }
-    setup_hooks::COLORSELECT();
+    COLORSELECT();
     MaximumSamples = 2'000'000;
     W_ = setup_view::ScreenWidth();
     MaxSamples = std::min(MaxSamples, MaximumSamples);
@@ -271,11 +275,11 @@ class SetupWindow {
       case Trigger:
         return StatusDialog(setup_hooks::TRIGGER);
       case ChartViewButton:
-        return StatusDialog(setup_hooks::SETCHARTVIEW);
+        return StatusDialog(SETCHARTVIEW);
       case ScopeView:
-        return StatusDialog(setup_hooks::SETSCOPEVIEW);
+        return StatusDialog(SETSCOPEVIEW);
       case ScreenView:
-        return StatusDialog(setup_hooks::ChangeCHARTHITE);
+        return StatusDialog(ChangeCHARTHITE);
       case Cut:
         return CutChannels();
       case Add:
@@ -530,7 +534,7 @@ class SetupWindow {
       scopeXfactor = static_cast<float>(W_) / ScopeMax;
     }
     rt::EnableMenuItem(kADMenu, kAddItem, false);
-    if (FinishFlag != 0 && SwitchingMode == 9 && SequenceChecked == 0) setup_hooks::GetSequenceLabels();
+    if (FinishFlag != 0 && SwitchingMode == 9 && SequenceChecked == 0) GetSequenceLabels();
     Action = ActionCode::Redraw;
     EventID = 0;
     return true;

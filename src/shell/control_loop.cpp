@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "acquisition/chart_loop.h"
-#include "acquisition/entry_points.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "control/switching.h"

@@ -17,7 +17,7 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/rearrange_channels.h"
 #include "setup/state.h"
 #include "shell/about.h"

@@ -14,7 +14,7 @@
 #include "setup/channel_heading.h"
 #include "setup/channel_table.h"
 #include "setup/delete_channels.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 #include "shell/commands.h"
 #include "shell/dispatch.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "acquisition/entry_points.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/state.h"
 #include "acquisition/view_colours.h"
 #include "control/analog_output.h"

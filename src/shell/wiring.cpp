@@ -3,14 +3,15 @@
 #include <cmath>
 #include <string>
 
-#include "acquisition/entry_points.h"
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/screen.h"
 #include "acquisition/screen_install.h"
 #include "acquisition/state.h"
 #include "acquisition/toolbar.h"
 #include "acquisition/view_colours.h"
+#include "control/switching.h"
 #include "conversions/custom_windows.h"
 #include "conversions/gas_options_window.h"
 #include "conversions/spike_filter.h"
@@ -32,7 +33,7 @@
 #include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/conversion_windows.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/rate_decision.h"
 #include "setup/setup_window.h"
 #include "shell/calc_wiring.h"
@@ -94,7 +95,6 @@ void InstallServices() {
   conversion_hooks::ConversionOptions = [](int16_t channel) { mv::ConversionOptions(channel); };
   commands::DISPLAYSETUP = [] { DISPLAYSETUP(); };
   setup_hooks::MENU_100 = [] { MENU_100(); };
-  setup_hooks::COLORSELECT = [] { COLORSELECT(); };
   commands::CUSTOMCON = [] { CUSTOMCON(); };
   commands::SetSpikeFilter = [] { SetSpikeFilter(); };
 
@@ -106,7 +106,6 @@ void InstallServices() {
   InstallAcquisitionScreen();
   commands::DRAWSCREEN = [](int16_t start) { DRAWSCREEN(start); };
   commands::MakeAcquisitionTOOLBAR = [](int16_t flag) { MakeAcquisitionTOOLBAR(flag); };
-  setup_hooks::CLEARARRAY = [] { CLEARARRAY(); };
 
   // Saves: the commands, the automatic saves of the recording loops, and what the
   // saves need of other windows and of the switching sequence.
@@ -116,8 +115,6 @@ void InstallServices() {
   commands::BACKUPFILENAME = [] { BACKUPFILENAME(); };
   commands::SetTimedSAVE = [] { SetTimedSAVE(); };
   commands::SHOWROOTFILE = [] { SHOWROOTFILE(); };
-  acq_hooks::AutoTimedBACKUP = [](int16_t resetTimer) { AutoTimedBACKUP(resetTimer); };
-  acq_hooks::AUTOSAVE = [] { AUTOSAVE(); };
   files_hooks::GETFILECOMMENTS = [] { commands::GETFILECOMMENTS(); };
   files_hooks::ASCIIWARN = [] { ASCIIWARN(); };
   files_hooks::ShowOnAcquisitionScreen = [](int16_t field, const std::string& macRoman, bool failed) {
@@ -130,7 +127,7 @@ void InstallServices() {
     if (lost) PlaySound("AlarmBUZZ.mp3", "MVsounds");
     ShowSerialLineStatus(lost, path);
   });
-  files_hooks::SELECTNEXTVALVE = [] { setup_hooks::SELECTNEXTVALVE(); };
+  files_hooks::SELECTNEXTVALVE = [] { SELECTNEXTVALVE(); };
 
   // The Special menu's calculators.
   InstallCalculators();

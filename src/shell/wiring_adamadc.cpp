@@ -2,7 +2,7 @@
 #include "devices/adam_reader.h"
 #include "devices/adam_windows.h"
 #include "kit/services.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "shell/commands.h"
 #include "shell/wiring.h"
 
@@ -11,10 +11,8 @@ namespace mv {
 void InstallWindows_adamadc() {
   services::ReadADAM = ReadADAM;
   commands::SetADAM = SetADAM;
-  setup_hooks::SetADAM = SetADAM;
   commands::ADAMseriesSTATUS = ADAMseriesSTATUS;
   commands::SetADAMaddress = SetADAMaddress;
-  setup_hooks::ADAMChannels = ADAMChannels;
 }
 
 }  // namespace mv

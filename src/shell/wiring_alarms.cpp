@@ -2,7 +2,7 @@
 #include "control/alarm_log.h"
 #include "control/alarm_window.h"
 #include "control/trigger_window.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "shell/commands.h"
 #include "shell/wiring.h"
 
@@ -11,7 +11,6 @@ namespace mv {
 void InstallWindows_alarms() {
   commands::SETALARMS = [] { SETALARMS(); };
   commands::TRIGGER = [] { TRIGGER(); };
-  setup_hooks::TRIGGER = [] { TRIGGER(); };
   commands::SHOWALARMS = [] { SHOWALARMS(); };
 }
 

@@ -3,7 +3,7 @@
 #include "kit/services.h"
 #include "kit/state.h"
 #include "setup/channel_check_window.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/rate_check_window.h"
 #include "shell/commands.h"
 #include "shell/wiring.h"
@@ -17,9 +17,6 @@ void InstallWindows_checks() {
     CHECKSAMPLERATE(ChartTiming, requested, soundFlag);
   };
   commands::SampleRatePRECISION = [] { SampleRatePRECISION(); };
-  // The set-up window's live test of one channel.
-  setup_hooks::CHECKCHANNEL = [](int16_t channel) { CHECKCHANNEL(channel); };
-  CheckChannelFlushDT800 = [] { commands::FlushDT800Buffer(0); };
   // The set-up file: written from the menu and the options window, loaded at launch
   // and from the recording-mode window.
   commands::MAKESETUP = [] { MAKESETUP(); };

@@ -3,7 +3,7 @@
 #include "devices/datataker_reader.h"
 #include "devices/dt800_mode_window.h"
 #include "kit/services.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "shell/commands.h"
 #include "shell/wiring.h"
 
@@ -15,9 +15,6 @@ void InstallWindows_datataker() {
   commands::ResetDataTaker = ResetDataTaker;
   commands::FlushDT800Buffer = [](int16_t wait) { FlushDT800Buffer(wait); };
   commands::DT800COMMUNICATIONS = DT800COMMUNICATIONS;
-  setup_hooks::DATATAKERSTATUS = DATATAKERSTATUS;
-  setup_hooks::SwitchDT800ToHIGHSpeed = SwitchDT800ToHIGHSpeed;
-  setup_hooks::SwitchDT800ToLOWSpeed = SwitchDT800ToLOWSpeed;
 }
 
 }  // namespace mv

@@ -8,7 +8,6 @@
 namespace mv {
 
 void InstallWindows_fastscope() {
-  fast_scope_hooks::HIGHSPEEDIO = [] { HIGHSPEEDIO(); };
   fast_scope_hooks::RUNTRIGGER = [] { return RUNTRIGGER(); };
   fast_scope_hooks::GETFAST = [] { return GETFAST(); };
   commands::BurstCommandString = [] { BurstCommandString(); };

@@ -2,7 +2,7 @@
 #include "devices/sable_temp_windows.h"
 #include "devices/stream_reader.h"
 #include "kit/services.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/serial_instrument_windows.h"
 #include "setup/stream_panel.h"
 #include "shell/commands.h"
@@ -17,7 +17,6 @@ void InstallWindows_streaming() {
   commands::CheckUI2TempChannel = [](int16_t channel) { CheckUI2TempChannel(channel); };
   commands::SerialInstrumentInput = [] { SerialInstrumentInput(); };
   commands::InspectSerialInput = [](int16_t channel) { InspectSerialInput(channel); };
-  setup_hooks::InspectSerialInput = [](int16_t channel) { InspectSerialInput(channel); };
 }
 
 }  // namespace mv

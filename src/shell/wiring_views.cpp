@@ -1,10 +1,10 @@
 // Installs this group of recording windows into the hooks that call them.
 #include "acquisition/chart_heights.h"
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "acquisition/pause_window.h"
 #include "acquisition/view_windows.h"
 #include "setup/display_settings.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "shell/commands.h"
 #include "shell/wiring.h"
 
@@ -14,12 +14,7 @@ void InstallWindows_views() {
   // The View menu and the set-up window both open the view windows.
   commands::SETCHARTVIEW = [] { SETCHARTVIEW(); };
   commands::SETSCOPEVIEW = [] { SETSCOPEVIEW(); };
-  setup_hooks::SETCHARTVIEW = [] { SETCHARTVIEW(); };
-  setup_hooks::SETSCOPEVIEW = [] { SETSCOPEVIEW(); };
   commands::ChangeCHARTHITE = [] { ChangeCHARTHITE(); };
-  setup_hooks::ChangeCHARTHITE = [] { ChangeCHARTHITE(); };
-  // The recording loops pause through this; it re-anchors the sample schedule itself.
-  acq_hooks::PAUSE = [] { PAUSE(); };
   // The View menu's display settings.
   commands::SETSLOPETREND = [] { SETSLOPETREND(); };
   commands::ChartWindowSize = [] { ChartWindowSize(); };

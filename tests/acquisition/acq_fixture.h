@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "acquisition/chart_loop.h"
-#include "acquisition/entry_points.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
 #include "control/state.h"
@@ -93,7 +93,6 @@ class AcqTest : public ProgramTest {
     acq_hooks::PAUSE = note("PAUSE");  // qualified: the real PAUSE is mv::PAUSE
     REPLAY = [this](int16_t) { calls.push_back("REPLAY"); };
     ClearXYPlot = note("ClearXYPlot");
-    RedrawXY = note("RedrawXY");
     PlotNewestXYPoint = note("PlotNewestXYPoint");
     HandleAlertSounds = note("HandleAlertSounds");
     checkAOscript = note("checkAOscript");

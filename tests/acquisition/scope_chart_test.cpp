@@ -415,7 +415,6 @@ TEST_F(ScopeChartTest, EachRunStartsItsAutomaticMarkersAtTheFirstDigit) {
   MaxSamples = 200;
   PrefsArray[PrefsSlot::Automarkers] = 1;
   SetScreenSizeOverride(1024, 768);
-  screen_hooks::Reset();
   for (int run = 1; run <= 2; ++run) {
     // What a run's preparation does: clear the counts, then draw the screen with the start flag.
     ResetRunCounters();
@@ -442,7 +441,6 @@ TEST_F(ScopeChartTest, ARecordingShowsItsGapNoteAndSwitchMarkers) {
   // sampling went on; all drawn in the chart strips below the scope.
   MaxSamples = 120;
   SetScreenSizeOverride(1024, 768);
-  screen_hooks::Reset();
   services::HandleNotes = [] { HandleNotes(); };
   RefChan = 1;
   PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;

@@ -27,7 +27,6 @@ class ScreenWindow : public AcqTest {
   void SetUp() override {
     AcqTest::SetUp();
     SetScreenSizeOverride(1024, 768);
-    screen_hooks::Reset();
     RecordingMODE = RecordingModeCode::Chart;
     PrefsArray[PrefsSlot::WindowWidth] = 800;
     PrefsArray[PrefsSlot::WindowHeight] = 700;

@@ -110,6 +110,8 @@ class ControlHelpPageTest : public ProgramTest,
     MaximumChans = 16;
     nChannels = 3;
     datalabel = "O2 analyser                   CO2 analyser                  flow                          ";
+    // The plot colours live in acquisition, above the switching window.
+    switch_window_hooks::COLORSELECT = [] {};
   }
   // A title with its numbers and the channel labels it shows taken out: the titles of
   // one numbered series ("Device # 1" to "Device # 8", a row per channel) share it, and
@@ -124,6 +126,7 @@ class ControlHelpPageTest : public ProgramTest,
     return key;
   }
   void TearDown() override {
+    switch_window_hooks::ResetSwitchWindowHooks();
     rt::SetPumpHook(nullptr);
     for (const Window& w : kWindows)
       if (rt::WindowExists(w.window)) rt::CloseWindow(w.window);

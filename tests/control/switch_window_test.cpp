@@ -36,6 +36,8 @@ class SwitchWindowTest : public ProgramTest, public WindowSteps {
     switch_window_hooks::ResetSwitchWindowHooks();
     switch_window_hooks::SWITCHTOREFERENCE = [this] { calls.push_back("reference"); };
     switch_window_hooks::EXTRAZERO = [this] { calls.push_back("zero links"); };
+    // The plot colours live in acquisition, above this window.
+    switch_window_hooks::COLORSELECT = [] {};
     rt::NewMenu(3, "View");
     for (int16_t i = 1; i <= 13; ++i) rt::SetMenuItem(3, i, "item");
     MaximumChans = 16;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
 #include "devices/state.h"
@@ -23,7 +23,7 @@
 #include "kit/state.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 #include "shell/commands.h"
 #include "shell/control_loop.h"

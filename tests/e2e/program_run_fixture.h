@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "common/dump_tool.h"
 #include "common/test_support.h"
 #include "runtime/clock.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "shell/commands.h"
 #include "shell/control_loop.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
 #include "devices/state.h"
@@ -18,7 +18,7 @@
 #include "e2e/program_run_fixture.h"
 #include "kit/state.h"
 #include "setup/channel_table.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/setup_window.h"
 #include "setup/state.h"
 #include "shell/commands.h"

@@ -15,7 +15,7 @@
 #include "runtime/windows.h"
 #include "setup/add_channel.h"
 #include "setup/channel_table.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 
 namespace mv {
@@ -469,7 +469,7 @@ TEST_F(InputDialogTest, AddedChannelPassesThroughTheRealDialogs) {
   EXPECT_EQ(nChannels, 4);
   const auto& r = ChannelVariables[4];
   EXPECT_EQ(r[ChanField::Input], 2.0f);
-  EXPECT_EQ(r[ChanField::B], 1.0f) << "linear until the conversions window exists";
+  EXPECT_EQ(r[ChanField::B], 1.0f) << "linear: the conversions window is left out here";
   EXPECT_EQ(r[ChanField::PlotMax], 25.0f);
   EXPECT_EQ(r[ChanField::PlotMin], -1.0f);
   EXPECT_EQ(r[ChanField::Averaged], 8.0f);

@@ -7,7 +7,7 @@
 #include "kit/builders.h"
 #include "kit/state.h"
 #include "runtime/windows.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 
 namespace mv {

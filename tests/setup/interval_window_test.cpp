@@ -16,7 +16,7 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 
 namespace mv {

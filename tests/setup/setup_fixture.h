@@ -10,7 +10,7 @@
 #include "kit/services.h"
 #include "runtime/sound.h"
 #include "runtime/str255.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 
 namespace mv {
 // Label texts compared with plain strings in expectations.
@@ -33,6 +33,9 @@ class SetupTest : public ProgramTest {
     setup_hooks::SELECTCHANNEL = [](int16_t, int16_t) { return false; };
     setup_hooks::SCALE = [](int16_t) { return false; };
     setup_hooks::AVERAGING = [](int16_t) { return false; };
+    setup_hooks::ConversionsWindow = [](int16_t) { return false; };
+    // The per-channel submenus are the shell's, above this subsystem.
+    setup_hooks::MENU_100 = [] {};
     rt::SetSoundSink([this](const std::string& path) { sounds.push_back(path.substr(path.rfind('/') + 1)); });
     services::SetUpMENUs = [this](int16_t on) { calls.push_back(on ? "menus on" : "menus off"); };
     setup_hooks::CLEARARRAY = [this] { calls.push_back("CLEARARRAY"); };

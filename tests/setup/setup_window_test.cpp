@@ -17,7 +17,7 @@
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
 #include "setup/delete_channels.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "setup/setup_window_rules.h"
 #include "setup/state.h"
 

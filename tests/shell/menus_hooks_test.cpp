@@ -26,6 +26,39 @@ const char* const kSeams[] = {
     "setup_hooks::MAXAVERAGE",     // its readings-averaged limit
     "setup_hooks::AVERAGING",      // its averaging dialog
     "files_hooks::FileNotice",     // the files subsystem's own alert window
+    // The conversions window, and the services the channel table calls, which its tests
+    // record.
+    "setup_hooks::ConversionsWindow",
+    "setup_hooks::ExternalDeviceControl",
+    "setup_hooks::SELECTNEXTVALVE",
+    "setup_hooks::DATATAKERSTATUS",
+    "setup_hooks::CLEARARRAY",
+    "setup_hooks::ADAMChannels",
+    "setup_hooks::InspectSerialInput",
+    "setup_hooks::SwitchDT800ToHIGHSpeed",
+    "setup_hooks::SwitchDT800ToLOWSpeed",
+    "setup_hooks::CHECKCHANNEL",
+    "setup_hooks::TRIGGER",
+    "setup_hooks::SetADAM",
+    // The windows, services and saves a recording pass calls, which the loop tests record,
+    // and the DT800's block transfer.
+    "acq_hooks::PAUSE",
+    "acq_hooks::REPLAY",
+    "acq_hooks::ClearXYPlot",
+    "acq_hooks::PlotNewestXYPoint",
+    "acq_hooks::HandleAlertSounds",
+    "acq_hooks::checkAOscript",
+    "acq_hooks::checkFEEDBACKLoop",
+    "acq_hooks::PumpAOvolts",
+    "acq_hooks::FirstMarkerCheck",
+    "acq_hooks::Q_Key_check",
+    "acq_hooks::X_Key_check",
+    "acq_hooks::AutoTimedBACKUP",
+    "acq_hooks::AUTOSAVE",
+    "fast_scope_hooks::HIGHSPEEDIO",
+    // The switching window's move to the reference state and its zero-link window.
+    "switch_window_hooks::SWITCHTOREFERENCE",
+    "switch_window_hooks::EXTRAZERO",
 };
 
 struct NotBuilt {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "common/test_support.h"
 #include "kit/kit_test_support.h"
 #include "kit/protocol.h"
@@ -27,7 +27,7 @@
 #include "runtime/system.h"
 #include "runtime/types.h"
 #include "runtime/windows.h"
-#include "setup/entry_points.h"
+#include "setup/needs.h"
 #include "shell/commands.h"
 #include "shell/control_loop.h"
 #include "shell/menus.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/entry_points.h"
+#include "acquisition/needs.h"
 #include "acquisition/screen.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
@@ -34,7 +34,6 @@ class WiringTest : public ProgramTest {
   void SetUp() override {
     ProgramTest::SetUp();
     acq_hooks::ResetAcquisitionHooks();
-    screen_hooks::Reset();
     setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
     rt::SetSoundSink([this](const std::string& path) { calls.push_back(SoundFileName(path)); });
   }
@@ -42,7 +41,6 @@ class WiringTest : public ProgramTest {
     CloseSerialPort();
     services::ResetServices();
     acq_hooks::ResetAcquisitionHooks();
-    screen_hooks::Reset();
     unsetenv("MV_RESOURCES_DIR");
     ProgramTest::TearDown();
   }

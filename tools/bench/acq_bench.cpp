@@ -40,9 +40,9 @@
 #include <vector>
 
 #include "acquisition/chart_loop.h"
-#include "acquisition/entry_points.h"
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/replay.h"
 #include "acquisition/scope_chart_loop.h"

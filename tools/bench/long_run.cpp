@@ -28,8 +28,8 @@
 #include <string>
 
 #include "acquisition/chart_loop.h"
-#include "acquisition/entry_points.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "devices/state.h"

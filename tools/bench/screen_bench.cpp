@@ -24,9 +24,9 @@
 #include <string>
 
 #include "acquisition/channel_pipeline.h"
-#include "acquisition/entry_points.h"
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
+#include "acquisition/needs.h"
 #include "acquisition/screen.h"
 #include "acquisition/screen_install.h"
 #include "acquisition/state.h"

@@ -1,12 +1,9 @@
-// Calls from the channel-table code into dialogs and services: the per-channel
-// dialogs (input, conversions, scaling, averaging), the switching set-up, the
-// DataTaker input-mode window, the scope rows, the interface picture and the
-// interface windows the channel dialogs hand over to. Each is a hook (see
-// kit/hook.h); tests install recording fakes. The input, scaling and averaging
-// dialogs and the readings-averaged limit live in this subsystem and are the
-// defaults. The others start "not built" until their owner installs the real one at
-// start-up. A dialog hook returns true when the user changed something; a hook that
-// is not built returns false, so a channel keeps its starting (linear) conversion.
+// What the channel-table code and the set-up windows call through a hook rather than
+// directly. Most are seams: the hook's default is the program's own window or service
+// (on this floor or below), and the set-up tests replace it with a recorder or with
+// "nothing changed", so the code around a modal window can be tested without it. A
+// dialog hook returns true when the user changed something. The shell's menus live
+// above this floor and are installed at start-up.
 #pragma once
 #include <cstdint>
 
@@ -14,7 +11,7 @@
 
 namespace mv::setup_hooks {
 
-// ---- per-channel dialogs ----------------------------------------------------------------
+// ---- per-channel dialogs (seams: this subsystem's and the conversions' own windows) ----------
 // The input selection dialog: leaves the chosen input in InputNumber (and in field 1
 // of the channel's record when storeFlag is 1).
 extern Hook<bool(int16_t channel, int16_t storeFlag)> SELECTCHANNEL;
@@ -28,7 +25,7 @@ extern Hook<void()> MAXAVERAGE;
 // The averaging dialog: leaves the readings averaged in SamplesToAverage.
 extern Hook<bool(int16_t channel)> AVERAGING;
 
-// ---- services of other subsystems --------------------------------------------------------
+// ---- windows and services below this floor (seams the set-up tests record) --------------------
 // The switching set-up window.
 extern Hook<void()> ExternalDeviceControl;
 // Chooses the next sample device after PresentChan.
@@ -44,32 +41,25 @@ extern Hook<void(int16_t channel, int16_t storeFlag)> ADAMChannels;
 // The serial instrument's variable, plot limits and label of a channel on the
 // serial input of a UI2.
 extern Hook<void(int16_t channel)> InspectSerialInput;
-// Send the DT800 its high-speed or its high-accuracy parameter block.
+// Send the DT800 its high-speed or its high-accuracy parameter block (over the line).
 extern Hook<void()> SwitchDT800ToHIGHSpeed;
 extern Hook<void()> SwitchDT800ToLOWSpeed;
-// ---- windows the set-up window opens ------------------------------------------------------
 // The conversion and display test window of a channel.
 extern Hook<void(int16_t channel)> CHECKCHANNEL;
 // The trigger set-up window (sets TriggerON).
 extern Hook<void()> TRIGGER;
-// The chart and scope display dialogs (they may change ChartView) and the chart-height
-// window.
-extern Hook<void()> SETCHARTVIEW;
-extern Hook<void()> SETSCOPEVIEW;
-extern Hook<void()> ChangeCHARTHITE;
-// Asks for the labels of the switched devices of the sequential-files pattern and sets
-// SequenceChecked.
-extern Hook<void()> GetSequenceLabels;
 // Sends the ADAM modules the input ranges of a channel (0: every channel); show 1 shows
 // the progress.
 extern Hook<void(int16_t channel, int16_t show)> SetADAM;
-// Refills the per-channel submenus "Conversion Equations" and "Conversion Options".
-extern Hook<void()> MENU_100;
-// Makes the plot colours of the present view the colours in force.
-extern Hook<void()> COLORSELECT;
 
+// ---- the shell's menus (above this floor) ------------------------------------------------------
+// Refills the per-channel submenus "Conversion Equations" and "Conversion Options". A
+// hook because the menus are the shell's, which links setup: a direct call would make
+// the two include each other. The shell installs it.
+extern Hook<void()> MENU_100;
 // The full menu handler while a per-channel dialog is open: carries out the command
-// and sets MENUID to 255. Default: the reduced menu handler of the kit's services.
+// and sets MENUID to 255. A hook for the same reason; default: the reduced menu
+// handler of the kit's services, for a dialog opened before the shell is there.
 extern Hook<void(int16_t menu, int16_t item)> DoMENU;
 
 // Restores every hook to its default.
