@@ -1,6 +1,6 @@
 #include "setup/entry_points.h"
 
-#include "kit/services.h"
+#include "conversions/needs.h"
 #include "setup/channel_dialogs.h"
 #include "setup/interval_rules.h"
 

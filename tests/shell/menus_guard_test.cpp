@@ -10,6 +10,7 @@
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "drive/script.h"
+#include "kit/needs.h"
 #include "kit/protocol.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"

@@ -26,6 +26,17 @@ const char* const kSeams[] = {
     "setup_hooks::MAXAVERAGE",     // its readings-averaged limit
     "setup_hooks::AVERAGING",      // its averaging dialog
     "files_hooks::FileNotice",     // the files subsystem's own alert window
+
+    // The files subsystem's own windows before a save.
+    "files_hooks::GETFILECOMMENTS",  // the file information window
+    "files_hooks::ASCIIWARN",        // the caution about text files
+
+    // The device readers, through which tests stand in for an interface.
+    "services::ReadDataTaker500",  // DT500 and DT50
+    "services::ReadDataTaker800",  // DT800, DT80 and DT85
+    "services::ReadADAM",          // ADAM modules
+    "services::ReadADC1",          // the ADC-1
+    "services::ReadSerialStream",  // a streaming instrument
 };
 
 struct NotBuilt {

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "acquisition/entry_points.h"
+#include "acquisition/install.h"
 #include "common/test_support.h"
 #include "kit/kit_test_support.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
@@ -164,6 +164,7 @@ class ControlLoopTest : public MenusTest {
     acq_hooks::ResetAcquisitionHooks();
     setup_hooks::ResetSetupHooks();
     MainMENU();
+    InstallAcquisitionServices();  // as start-up does: a run's waits keep the events flowing
     SetControlLoopTap([this](const std::string& step) { calls.push_back(step); });
   }
   void TearDown() override {
