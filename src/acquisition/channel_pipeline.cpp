@@ -14,7 +14,6 @@
 #include "devices/state.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/windows.h"

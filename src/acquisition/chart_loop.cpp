@@ -17,7 +17,6 @@
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/format.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"

@@ -15,7 +15,6 @@
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/rate_rule.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/clock.h"

@@ -1,6 +1,6 @@
 #include "acquisition/install.h"
 
-#include "kit/services.h"
+#include "devices/needs.h"
 #include "kit/sounds.h"
 #include "runtime/events.h"
 

@@ -9,7 +9,6 @@
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/clock.h"

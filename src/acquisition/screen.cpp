@@ -13,7 +13,7 @@
 #include "control/switching_schedule.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
-#include "files/entry_points.h"
+#include "files/needs.h"
 #include "files/save_commands.h"
 #include "files/save_names.h"
 #include "files/state.h"

@@ -4,7 +4,8 @@
 #include "acquisition/needs.h"
 #include "acquisition/screen.h"
 #include "acquisition/toolbar.h"
-#include "kit/services.h"
+#include "devices/needs.h"
+#include "files/needs.h"
 
 namespace mv {
 
@@ -13,6 +14,13 @@ void InstallAcquisitionScreen() {
   acq_hooks::ScreenINFO = [] { ScreenINFO(); };
   services::ReadControlStrip = [] { ReadControlStrip(); };
   services::HandleNotes = [] { HandleNotes(); };
+  InstallSaveStatusOnScreen();
+}
+
+void InstallSaveStatusOnScreen() {
+  files_hooks::ShowOnAcquisitionScreen = [](int16_t field, const std::string& macRoman, bool failed) {
+    ShowSaveStatus(field, Str255(macRoman), failed);
+  };
 }
 
 }  // namespace mv

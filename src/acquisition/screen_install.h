@@ -8,5 +8,8 @@ namespace mv {
 // ReadControlStrip and HandleNotes services. (DRAWSCREEN and
 // MakeAcquisitionTOOLBAR are installed into the shell's command hooks by its wiring.)
 void InstallAcquisitionScreen();
+// Sets the files floor's ShowOnAcquisitionScreen hook: a save's text in a field of the
+// acquisition window (InstallAcquisitionScreen does this too).
+void InstallSaveStatusOnScreen();
 
 }  // namespace mv

@@ -12,7 +12,6 @@
 #include "kit/drawing.h"
 #include "kit/format.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/clock.h"

@@ -11,6 +11,7 @@
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"
+#include "devices/stream_reader.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
@@ -157,6 +158,16 @@ int16_t RUNTRIGGER() {
       break;
     }
     TakeReading(record);
+    // A streaming read pumps events while it waits for its line and keeps a key or
+    // another window's action given then: it ends the wait as it would have here.
+    if (External_AD == ExternalADCode::SerialStream) {
+      const auto [other, event] = StreamWaitOtherAction();
+      if (other == ActionCode::WindowActivity) break;
+      if (other == ActionCode::Key) {
+        result = event;
+        break;
+      }
+    }
     v = TriggerValue(record, extraInput, aval, bval, exponent, volts, triggerval);
     rt::SetOutputWindow(kTriggerStripWindow);
     if (showValue && volts != kBadReading) ShowPresentValue(v);

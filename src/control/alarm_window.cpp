@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "conversions/conversions_window.h"
+#include "conversions/needs.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -4,12 +4,12 @@
 
 #include "control/audible_timer.h"
 #include "control/state.h"
+#include "conversions/needs.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/popups.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -4,11 +4,11 @@
 
 #include "control/state.h"
 #include "control/switch_buttons.h"
+#include "conversions/needs.h"
 #include "kit/builders.h"
 #include "kit/channel_labels.h"
 #include "kit/format.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

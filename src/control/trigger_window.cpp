@@ -5,12 +5,12 @@
 
 #include "control/state.h"
 #include "conversions/conversions_window.h"
+#include "conversions/needs.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

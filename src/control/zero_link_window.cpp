@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "conversions/needs.h"
 #include "kit/builders.h"
 #include "kit/channel_labels.h"
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -4,12 +4,12 @@
 
 #include "conversions/equation_panel.h"
 #include "conversions/evaluate.h"
+#include "conversions/needs.h"
 #include "conversions/text_fields.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -6,15 +6,15 @@
 #include "conversions/custom_table.h"
 #include "conversions/equation_panel.h"
 #include "conversions/evaluate.h"
+#include "conversions/gas_options_window.h"
+#include "conversions/needs.h"
 #include "conversions/state.h"
 #include "conversions/text_fields.h"
-#include "conversions/window_hooks.h"
 #include "devices/state.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"
@@ -176,11 +176,8 @@ class ConversionsWindow {
     Button(Keyboard, "Keyboard Event Recorder", 303);
     Button(ThreeWay, Trimmed(CustomButtonTitle(kThreeWayButton)), 323);
     Button(Breakpoint, "Breakpoint Conversion...", 343);
+    if (OptionsButtonShown(RecordingMODE, channel_)) Button(Options, "Additional Options...", 371, 24);
     // A button whose window is not part of the program yet is shown dimmed.
-    if (OptionsButtonShown(RecordingMODE, channel_)) {
-      Button(Options, "Additional Options...", 371, 24);
-      if (!conversion_hooks::ConversionOptions.Built()) rt::SetControlState(Options, 0);
-    }
     if (CalibrationButtonShown(External_AD))
       rt::NewControl(DirectCalibration, rt::ControlType::PushButton, "Direct Calibration...",
                      Rect{230, 248, 400, 273}, conversion_hooks::DIRECTCAL.Built() ? 1 : 0);
@@ -298,7 +295,7 @@ class ConversionsWindow {
   // type button's proposal or a typed label), and what it leaves is shown and kept.
   void RunOptions() {
     StoreChannelLabel(channel_, PadOrCut(LabelFieldText(), kButtonLabelWidth));
-    conversion_hooks::ConversionOptions(channel_);
+    ConversionOptions(channel_);
     Action = 0;
     EventID = 0;
     rt::BringWindowForward(kWindow);

@@ -1,6 +1,7 @@
 // The chooser and the transfer window of the custom conversion buttons.
 #include "conversions/custom_table.h"
 #include "conversions/custom_windows.h"
+#include "conversions/needs.h"
 #include "conversions/text_fields.h"
 #include "kit/builders.h"
 #include "kit/channel_labels.h"
@@ -8,7 +9,6 @@
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "conversions/needs.h"
 #include "devices/adam_protocol.h"
 #include "devices/adam_reader.h"
 #include "devices/hardware_input.h"
@@ -15,7 +16,6 @@
 #include "kit/help.h"
 #include "kit/protocol.h"
 #include "kit/resources.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/clock.h"

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "devices/hardware_input.h"
+#include "devices/needs.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"

@@ -14,7 +14,6 @@
 #include "devices/state.h"
 #include "kit/builders.h"
 #include "kit/resources.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/clock.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "conversions/needs.h"
 #include "devices/connection.h"
 #include "devices/hardware_input.h"
 #include "kit/builders.h"
@@ -10,7 +11,6 @@
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -4,9 +4,9 @@
 
 #include "acquisition/state.h"
 #include "conversions/state.h"
+#include "devices/needs.h"
 #include "devices/sable_reader.h"
 #include "devices/state.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"

@@ -3,12 +3,12 @@
 // the logger when the window closes.
 #include "devices/dt800_mode_window.h"
 
+#include "conversions/needs.h"
 #include "devices/datataker_reader.h"
 #include "devices/state.h"
 #include "kit/builders.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -1,6 +1,7 @@
 // The External A/D Device window, where the interface is fixed; its pictures, the
 // one-time connection animation, and the D-A menu states each interface allows.
 #include "conversions/custom_table.h"
+#include "conversions/needs.h"
 #include "devices/connection.h"
 #include "devices/connection_road.h"
 #include "devices/interfaces.h"
@@ -10,7 +11,6 @@
 #include "kit/popups.h"
 #include "kit/protocol.h"
 #include "kit/resources.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/clock.h"

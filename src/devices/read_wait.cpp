@@ -4,8 +4,8 @@
 #include <chrono>
 
 #include "acquisition/state.h"
+#include "devices/needs.h"
 #include "devices/state.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "runtime/clock.h"
 

@@ -5,10 +5,10 @@
 
 #include "acquisition/state.h"
 #include "devices/hardware_input.h"
+#include "devices/needs.h"
 #include "devices/read_wait.h"
 #include "devices/sable_protocol.h"
 #include "devices/state.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"

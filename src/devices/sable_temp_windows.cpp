@@ -2,12 +2,12 @@
 
 #include <cmath>
 
+#include "conversions/needs.h"
 #include "devices/state.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/protocol.h"
 #include "kit/resources.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -3,16 +3,17 @@
 #include <string>
 #include <vector>
 
+#include "conversions/needs.h"
 #include "devices/connection.h"
 #include "devices/connection_road.h"
 #include "devices/interfaces.h"
 #include "devices/state.h"
 #include "kit/builders.h"
 #include "kit/help.h"
+#include "kit/needs.h"
 #include "kit/popups.h"
 #include "kit/protocol.h"
 #include "kit/resources.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -7,7 +7,6 @@
 #include "devices/read_wait.h"
 #include "devices/state.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"

@@ -1,8 +1,8 @@
 #include "files/ao_script_commands.h"
 
 #include "control/ao_script_file.h"
-#include "files/entry_points.h"
 #include "files/file_io.h"
+#include "files/needs.h"
 #include "runtime/panels.h"
 
 namespace mv {

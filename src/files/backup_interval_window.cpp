@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "conversions/needs.h"
 #include "files/save_commands.h"
 #include "files/save_names.h"
 #include "files/state.h"
@@ -11,7 +12,6 @@
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -1,10 +1,10 @@
 #include "files/color_window.h"
 
+#include "conversions/needs.h"
 #include "files/prefs_file.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -6,7 +6,7 @@
 
 #include "devices/state.h"
 #include "files/bytes.h"
-#include "files/entry_points.h"
+#include "files/needs.h"
 #include "files/state.h"
 #include "kit/prefs_slots.h"
 #include "kit/sounds.h"

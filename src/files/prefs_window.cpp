@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "conversions/needs.h"
 #include "devices/state.h"
-#include "files/entry_points.h"
+#include "files/needs.h"
 #include "files/prefs_file.h"
 #include "files/prefs_rules.h"
 #include "files/shutdown_message.h"
@@ -15,7 +16,6 @@
 #include "kit/popups.h"
 #include "kit/protocol.h"
 #include "kit/resources.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/clock.h"

@@ -5,8 +5,8 @@
 
 #include "acquisition/state.h"
 #include "control/trigger_window.h"
-#include "files/entry_points.h"
 #include "files/file_io.h"
+#include "files/needs.h"
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/protocol.h"
@@ -21,8 +21,6 @@
 #include "setup/state.h"
 
 namespace mv {
-
-Hook<void()> SetupLoadedMaxAverage{"files::SetupLoadedMaxAverage"};
 
 namespace {
 
@@ -120,7 +118,7 @@ void DerivedTimes() {
   OldScopeSpeedBut = RateButtonForInterval(ScopeIntervalInSeconds, true, highSpeedColumn);
   AltChartInt = OldChartSpeedBut == 13 ? 1 : 0;
   AltScopeInt = OldScopeSpeedBut == 13 ? 1 : 0;
-  SetupLoadedMaxAverage();
+  files_hooks::SetupLoadedMaxAverage();
 }
 
 void ModeMenuItems() {

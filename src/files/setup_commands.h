@@ -12,10 +12,6 @@ namespace mv {
 
 constexpr int16_t kScreenMismatchWindow = 11;
 
-// The largest readings-averaged count for the loaded interval (a hook, see
-// kit/hook.h).
-extern Hook<void()> SetupLoadedMaxAverage;
-
 // Counts per volt and full scale of a scope gain.
 struct ScopeScaleOf {
   float countsPerVolt;

@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
-#include "files/entry_points.h"
+#include "conversions/needs.h"
 #include "files/file_io.h"
+#include "files/needs.h"
 #include "files/setup_report.h"
 #include "kit/builders.h"
 #include "kit/date_text.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/panels.h"

@@ -1,7 +1,7 @@
 #include "files/shutdown_message.h"
 
 #include "files/bytes.h"
-#include "files/entry_points.h"
+#include "files/needs.h"
 #include "kit/builders.h"
 #include "kit/protocol.h"
 #include "kit/state.h"

@@ -1,6 +1,6 @@
 #include "kit/protocol.h"
 
-#include "kit/services.h"
+#include "kit/needs.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"

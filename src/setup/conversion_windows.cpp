@@ -1,7 +1,7 @@
 #include "setup/conversion_windows.h"
 
 #include "conversions/conversions_window.h"
-#include "conversions/window_hooks.h"
+#include "conversions/needs.h"
 #include "setup/calibration_window.h"
 #include "setup/needs.h"
 

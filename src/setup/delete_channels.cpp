@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "conversions/needs.h"
 #include "devices/state.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
 #include "kit/protocol.h"
 #include "kit/resources.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

@@ -5,16 +5,17 @@
 #include <cmath>
 
 #include "acquisition/state.h"
+#include "conversions/needs.h"
 #include "devices/state.h"
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
 #include "kit/help.h"
+#include "kit/needs.h"
 #include "kit/protocol.h"
 #include "kit/resources.h"
 #include "kit/sample_intervals.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/clock.h"

@@ -1,9 +1,9 @@
 // The "Sample Rate Precision" dialog (window 19): the accepted deviation of the
 // achieved chart rate, kept in SampRateError and its button in preference slot 13.
+#include "conversions/needs.h"
 #include "kit/builders.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"

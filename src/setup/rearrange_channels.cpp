@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "conversions/needs.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"

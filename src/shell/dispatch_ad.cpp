@@ -4,9 +4,9 @@
 
 #include "conversions/state.h"
 #include "devices/connection.h"
+#include "devices/firmware_windows.h"
 #include "devices/state.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/menus.h"
@@ -224,16 +224,16 @@ void ExternalADDeviceCommand(int16_t menuItem) {
       if (dt800)
         commands::DT800COMMUNICATIONS();
       else if (IsSable())
-        services::GetFirmware(0);
+        GetFirmware(0);
       break;
     case 3:
       if (External_AD == ExternalADCode::ADAM)
-        services::GetFirmware(0);
+        GetFirmware(0);
       else
         commands::ResetDataTaker();
       break;
     case 4:
-      services::GetFirmware(0);
+      GetFirmware(0);
       break;
     case 5:
       if (dt800)

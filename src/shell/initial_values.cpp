@@ -10,7 +10,6 @@
 #include "files/prefs_file.h"
 #include "files/state.h"
 #include "kit/prefs_slots.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/system.h"
 #include "setup/state.h"
@@ -139,7 +138,7 @@ int16_t SetInitialVariableValues() {
   }
 
   SetConversionDefaults();
-  services::SetInitialColorValues();
+  SetInitialColorValues();
   RecordingMODE = RecordingModeCode::Chart;
   ScopeScale = 1;
 

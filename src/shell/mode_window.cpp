@@ -5,13 +5,13 @@
 
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "files/setup_commands.h"
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
 #include "kit/resources.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"
@@ -300,7 +300,7 @@ void SelectRecordingModeTabWindow() {
       rt::BringWindowForward(kModeWindow);
       rt::SetMenuHandler(DoMENU);
     } else if (choice == ModeControl::SetupFile) {
-      if (services::GETSETUP(0)) {
+      if (GETSETUP(0)) {
         PrefsArray[PrefsSlot::SetupKnownAtStart] = 1;
       } else {
         downVipSOUND();

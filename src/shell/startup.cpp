@@ -3,14 +3,15 @@
 #include <utility>
 
 #include "devices/connection.h"
+#include "devices/firmware_windows.h"
 #include "devices/state.h"
+#include "files/setup_commands.h"
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/date_text.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
 #include "kit/resources.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
@@ -216,7 +217,7 @@ void SETUP_AD_DEVICE() {
     CHANGE_SERIAL_PORT();
     const int16_t code = External_AD;
     if (code == ExternalADCode::DT500 || (code >= ExternalADCode::DT800 && code <= ExternalADCode::DT85))
-      services::GetFirmware(1);
+      GetFirmware(1);
     if ((code == ExternalADCode::SableUI2 || code == ExternalADCode::SableUI3) && AnimationDoneAlready == 0)
       ADinterfaceAnimation();
   }
@@ -250,7 +251,7 @@ void SetDefaultValues() {
   FileIconWasClicked = 0;
   rt::DeliverOpenDocuments(gLaunchDocuments);
   rt::PumpEvents(0);
-  if (FileIconWasClicked == 1 && services::GETSETUP(1)) PrefsArray[PrefsSlot::SetupKnownAtStart] = 1;
+  if (FileIconWasClicked == 1 && GETSETUP(1)) PrefsArray[PrefsSlot::SetupKnownAtStart] = 1;
 
   backupfile.clear();
   WindowFont = 8;

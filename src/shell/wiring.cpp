@@ -14,18 +14,17 @@
 #include "control/switching.h"
 #include "conversions/custom_windows.h"
 #include "conversions/gas_options_window.h"
+#include "conversions/needs.h"
 #include "conversions/spike_filter.h"
-#include "conversions/window_hooks.h"
 #include "devices/serial_port.h"
 #include "files/ascii_warn.h"
 #include "files/color_window.h"
-#include "files/entry_points.h"
 #include "files/file_info_window.h"
+#include "files/needs.h"
 #include "files/prefs_file.h"
 #include "files/prefs_window.h"
 #include "files/save_commands.h"
 #include "kit/drawing.h"
-#include "kit/services.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"
@@ -34,6 +33,7 @@
 #include "setup/channel_table.h"
 #include "setup/conversion_windows.h"
 #include "setup/needs.h"
+#include "setup/rate_check_window.h"
 #include "setup/rate_decision.h"
 #include "setup/setup_window.h"
 #include "shell/calc_wiring.h"
@@ -67,13 +67,12 @@ void InstallServices() {
   InstallMenuServices();
 
   // Preferences and colours.
-  services::SetInitialColorValues = [] { SetInitialColorValues(); };
   services::SAVEsettings = [] { SAVEsettings(); };
   commands::SetPREFERENCES = [] { SetPREFERENCES(); };
   commands::SETCOLORS = [] { SETCOLORS(); };
   commands::GETFILECOMMENTS = [] { GETFILECOMMENTS(); };
   files_hooks::SetChanParams = [](int16_t oldHeight, int16_t rescale) { SetChanParams(oldHeight, rescale); };
-  files_hooks::SampleRatePRECISION = [] { commands::SampleRatePRECISION(); };
+  files_hooks::SampleRatePRECISION = [] { SampleRatePRECISION(); };
   rt::SetErrorHandler([](int code) { CheckFileError(code); });
 
   // Recording set-up.
@@ -92,7 +91,6 @@ void InstallServices() {
   // A channel's gas-exchange options: menu 120 and the conversions window's
   // "Additional Options..." open the same window.
   commands::ConversionOptions = [](int16_t channel) { mv::ConversionOptions(channel); };
-  conversion_hooks::ConversionOptions = [](int16_t channel) { mv::ConversionOptions(channel); };
   commands::DISPLAYSETUP = [] { DISPLAYSETUP(); };
   setup_hooks::MENU_100 = [] { MENU_100(); };
   commands::CUSTOMCON = [] { CUSTOMCON(); };
@@ -115,11 +113,6 @@ void InstallServices() {
   commands::BACKUPFILENAME = [] { BACKUPFILENAME(); };
   commands::SetTimedSAVE = [] { SetTimedSAVE(); };
   commands::SHOWROOTFILE = [] { SHOWROOTFILE(); };
-  files_hooks::GETFILECOMMENTS = [] { commands::GETFILECOMMENTS(); };
-  files_hooks::ASCIIWARN = [] { ASCIIWARN(); };
-  files_hooks::ShowOnAcquisitionScreen = [](int16_t field, const std::string& macRoman, bool failed) {
-    ShowSaveStatus(field, Str255(macRoman), failed);
-  };
   files_hooks::NewPeriodScreen = NextPeriodScreen;
   // A line that hangs up is said once, by sound and on the recording screen; the reads
   // go on failing (bad readings) until the port is back.
@@ -127,7 +120,6 @@ void InstallServices() {
     if (lost) PlaySound("AlarmBUZZ.mp3", "MVsounds");
     ShowSerialLineStatus(lost, path);
   });
-  files_hooks::SELECTNEXTVALVE = [] { SELECTNEXTVALVE(); };
 
   // The Special menu's calculators.
   InstallCalculators();
@@ -144,8 +136,6 @@ void InstallServices() {
   InstallWindows_datataker();
   InstallWindows_adamadc();
   InstallWindows_streaming();
-  InstallWindows_adc1();
-  InstallWindows_diagnostics();
   InstallWindows_report();
   InstallWindows_fastscope();
 }

@@ -20,8 +20,6 @@ void InstallWindows_aoscripts();
 void InstallWindows_datataker();
 void InstallWindows_adamadc();
 void InstallWindows_streaming();
-void InstallWindows_adc1();
-void InstallWindows_diagnostics();
 void InstallWindows_report();
 void InstallWindows_fastscope();
 

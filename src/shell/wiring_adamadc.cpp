@@ -1,7 +1,7 @@
 // Installs this group's windows and readers into the hooks that call them.
 #include "devices/adam_reader.h"
 #include "devices/adam_windows.h"
-#include "kit/services.h"
+#include "devices/needs.h"
 #include "setup/needs.h"
 #include "shell/commands.h"
 #include "shell/wiring.h"
@@ -9,7 +9,6 @@
 namespace mv {
 
 void InstallWindows_adamadc() {
-  services::ReadADAM = ReadADAM;
   commands::SetADAM = SetADAM;
   commands::ADAMseriesSTATUS = ADAMseriesSTATUS;
   commands::SetADAMaddress = SetADAMaddress;

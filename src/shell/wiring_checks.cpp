@@ -1,8 +1,9 @@
 // Installs this group of recording windows into the hooks that call them.
+#include "files/needs.h"
 #include "files/setup_commands.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "setup/channel_check_window.h"
+#include "setup/interval_rules.h"
 #include "setup/needs.h"
 #include "setup/rate_check_window.h"
 #include "shell/commands.h"
@@ -20,8 +21,7 @@ void InstallWindows_checks() {
   // The set-up file: written from the menu and the options window, loaded at launch
   // and from the recording-mode window.
   commands::MAKESETUP = [] { MAKESETUP(); };
-  services::GETSETUP = [](int16_t kind) { return GETSETUP(kind); };
-  SetupLoadedMaxAverage = [] { setup_hooks::MAXAVERAGE(); };
+  files_hooks::SetupLoadedMaxAverage = [] { MAXAVERAGE(); };
 }
 
 }  // namespace mv

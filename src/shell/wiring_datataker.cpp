@@ -2,7 +2,7 @@
 #include "devices/datataker_inputs_window.h"
 #include "devices/datataker_reader.h"
 #include "devices/dt800_mode_window.h"
-#include "kit/services.h"
+#include "devices/needs.h"
 #include "setup/needs.h"
 #include "shell/commands.h"
 #include "shell/wiring.h"
@@ -10,8 +10,6 @@
 namespace mv {
 
 void InstallWindows_datataker() {
-  services::ReadDataTaker500 = ReadDataTaker500;
-  services::ReadDataTaker800 = ReadDataTaker800;
   commands::ResetDataTaker = ResetDataTaker;
   commands::FlushDT800Buffer = [](int16_t wait) { FlushDT800Buffer(wait); };
   commands::DT800COMMUNICATIONS = DT800COMMUNICATIONS;

@@ -1,7 +1,7 @@
 // Installs this group's windows and readers into the hooks that call them.
+#include "devices/needs.h"
 #include "devices/sable_temp_windows.h"
 #include "devices/stream_reader.h"
-#include "kit/services.h"
 #include "setup/needs.h"
 #include "setup/serial_instrument_windows.h"
 #include "setup/stream_panel.h"
@@ -11,7 +11,6 @@
 namespace mv {
 
 void InstallWindows_streaming() {
-  services::ReadSerialStream = [](int16_t mode) { ReadSerialStream(mode); };
   commands::StreamingSerialChannels = [] { StreamingSerialChannels(); };
   commands::SABLETEMPCHANNELS = [] { SABLETEMPCHANNELS(); };
   commands::CheckUI2TempChannel = [](int16_t channel) { CheckUI2TempChannel(channel); };

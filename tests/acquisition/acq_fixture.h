@@ -14,14 +14,17 @@
 #include <vector>
 
 #include "acquisition/chart_loop.h"
+#include "acquisition/install.h"
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
+#include "acquisition/screen_install.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
 #include "control/state.h"
+#include "devices/needs.h"
 #include "devices/state.h"
+#include "files/needs.h"
 #include "kit/format.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -38,6 +41,11 @@ class AcqTest : public ProgramTest {
     acq_hooks::ResetAcquisitionHooks();
     RecordHooks();
     rt::SetSoundSink([this](const std::string& path) { sounds.push_back(test::SoundFileName(path)); });
+    // The readers' sample beep is this floor's own; the strip layout is the set-up
+    // floor's, so here the strips stay as the test laid them and a layout is counted.
+    InstallAcquisitionServices();
+    InstallSaveStatusOnScreen();
+    files_hooks::SetChanParams = [this](int16_t, int16_t) { ++stripLayouts; };
     services::ReadControlStrip = [this] {
       if (script) script();
     };
@@ -60,6 +68,7 @@ class AcqTest : public ProgramTest {
   void TearDown() override {
     SetSampleTimingTap(nullptr);
     acq_hooks::ResetAcquisitionHooks();
+    files_hooks::ResetFilesHooks();
     rt::ClearKeyMap();
     ProgramTest::TearDown();
   }
@@ -157,6 +166,7 @@ class AcqTest : public ProgramTest {
   std::vector<double> dues;
   std::vector<double> taken_;
   std::function<void()> script;
+  int stripLayouts = 0;  // calls of the set-up floor's strip layout
 };
 
 // The sample interval a binary chart file stores: the big-endian single after the

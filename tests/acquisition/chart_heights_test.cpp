@@ -7,7 +7,7 @@
 
 #include "acq_fixture.h"
 #include "common/window_steps.h"
-#include "files/entry_points.h"
+#include "files/needs.h"
 
 namespace mv::test {
 namespace {

@@ -6,6 +6,7 @@
 #include "acq_fixture.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/scope_loop.h"
+#include "devices/needs.h"
 #include "files/state.h"
 
 namespace mv::test {

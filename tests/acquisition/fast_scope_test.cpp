@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "acquisition/install.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
 #include "devices/scripted_port.h"
@@ -112,6 +113,7 @@ class FastScopeTransferTest : public test::ProgramTest {
  protected:
   void SetUp() override {
     ProgramTest::SetUp();
+    InstallAcquisitionServices();  // the readers keep the events flowing while they wait
     auto p = std::make_unique<ScriptedSerialPort>();
     port = p.get();
     InstallSerialPort(std::move(p));

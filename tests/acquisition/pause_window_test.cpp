@@ -8,6 +8,7 @@
 
 #include "acq_fixture.h"
 #include "common/window_steps.h"
+#include "devices/needs.h"
 #include "devices/read_wait.h"
 #include "devices/scripted_port.h"
 #include "files/save_commands.h"

@@ -9,7 +9,7 @@
 #include "acquisition/schedule_gap.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
-#include "files/entry_points.h"
+#include "files/needs.h"
 #include "files/save_commands.h"
 #include "files/state.h"
 #include "kit/rate_rule.h"

@@ -10,6 +10,7 @@
 #include "acquisition/chart_sample.h"
 #include "acquisition/install.h"
 #include "devices/adc1_reader.h"
+#include "devices/needs.h"
 #include "devices/sable_reader.h"
 #include "devices/scripted_port.h"
 #include "kit/sounds.h"

@@ -11,6 +11,7 @@
 #include "acquisition/pixel.h"
 #include "conversions/gas_exchange.h"
 #include "conversions/state.h"
+#include "devices/needs.h"
 #include "devices/scripted_port.h"
 #include "devices/stream_reader.h"
 

@@ -3,6 +3,7 @@
 #include "acquisition/scan_averaging.h"
 
 #include "acq_fixture.h"
+#include "devices/needs.h"
 
 namespace mv::test {
 namespace {

@@ -20,8 +20,8 @@
 #include "acquisition/toolbar.h"
 #include "common/dump_tool.h"
 #include "common/window_steps.h"
+#include "devices/needs.h"
 #include "files/state.h"
-#include "kit/services.h"
 #include "runtime/qt_bridge.h"
 
 namespace mv::test {

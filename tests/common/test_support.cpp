@@ -6,7 +6,7 @@
 #include <iterator>
 #include <random>
 
-#include "kit/services.h"
+#include "kit/needs.h"
 #include "runtime/application.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"

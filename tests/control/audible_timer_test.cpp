@@ -14,7 +14,6 @@
 #include "common/window_steps.h"
 #include "control/audible_timer_window.h"
 #include "control/state.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"

@@ -8,6 +8,7 @@
 #include "conversions/breakpoint_window.h"
 #include "conversions/equation_panel.h"
 #include "conversions/gas_options_window.h"
+#include "conversions/needs.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "kit/state.h"
@@ -226,20 +227,21 @@ TEST_F(ConversionsWindowTest, KeyboardRecorderReturnsZerosAndProposesZeroToFifty
 }
 
 TEST_F(ConversionsWindowTest, ALabelSetInTheOptionsWindowSurvivesOK) {
-  conversion_hooks::ConversionOptions = [this](int16_t channel) {
-    calls.push_back("options " + std::to_string(channel));
-    StoreChannelLabel(channel, "VO2 (ml/min)");
-  };
   test::WindowDriver driver;
-  driver.WaitFor(W).Click(W, 20).Check([] { EXPECT_EQ(FieldOf(W, kLabel), "VO2 (ml/min)"); }).Click(W, 15);
+  driver.WaitFor(W)
+      .Click(W, ConversionsButton::Options)
+      .WaitFor(kGasOptionsWindow)
+      .Then("label", TypeInto(kGasOptionsWindow, GasOptionsControl::Label, "VO2 (ml/min)"))
+      .Click(kGasOptionsWindow, GasOptionsControl::Done)
+      .Then("options gone", [] { return !rt::WindowExists(kGasOptionsWindow); })
+      .Check([] { EXPECT_EQ(FieldOf(W, kLabel), "VO2 (ml/min)"); })
+      .Click(W, 15);
   Convert(driver, 2);
-  EXPECT_EQ(Count("options 2"), 1);
   EXPECT_EQ(datalabel.mid(31, 30).str(), Padded("VO2 (ml/min)"));
   EXPECT_EQ(rt::GetMenuItem(100, 2).text, "Ch. 2:  VO2 (ml/min)");
 }
 
 TEST_F(ConversionsWindowTest, AdditionalOptionsKeepsTheLabelATypeButtonProposed) {
-  conversion_hooks::ConversionOptions = [](int16_t channel) { ConversionOptions(channel); };
   test::WindowDriver driver;
   driver.WaitFor(W)
       .Click(W, 3)

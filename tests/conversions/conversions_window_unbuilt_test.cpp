@@ -1,10 +1,11 @@
-// The conversions window's buttons into windows that are not part of the program yet
-// ("Additional Options..." and "Direct Calibration...") are dimmed, so a click on
-// them can never pass for a window that opened and closed; once their windows are
-// installed, the same buttons are offered.
+// The conversions window's button into a window that is not part of the program yet
+// ("Direct Calibration...") is dimmed, so a click on it can never pass for a window
+// that opened and closed; once its window is installed, the button is offered.
+// "Additional Options..." opens this floor's own window and is always offered.
 #include <gtest/gtest.h>
 
 #include "conversions/conversions_window.h"
+#include "conversions/needs.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "kit/state.h"
@@ -42,15 +43,14 @@ class UnbuiltButtonsTest : public test::ConversionWindowTest {
   }
 };
 
-TEST_F(UnbuiltButtonsTest, ButtonsIntoMissingWindowsAreDimmedAndClicksOnThemDoNothing) {
+TEST_F(UnbuiltButtonsTest, AButtonIntoAMissingWindowIsDimmedAndAClickOnItDoesNothing) {
   test::WindowDriver driver;
   driver.WaitFor(W)
       .Check([] {
-        EXPECT_EQ(StateOf(kOptions), 0);
+        EXPECT_EQ(StateOf(kOptions), 1);
         EXPECT_EQ(StateOf(kCalibration), 0);
       })
       .Click(W, kCalibration)
-      .Click(W, kOptions)
       .Check([] { EXPECT_TRUE(rt::WindowExists(W)) << "a dimmed button takes no click"; })
       .Shot(W, Shot("w10-conversions-unbuilt-windows.png"))
       .Click(W, kOK);
@@ -58,21 +58,22 @@ TEST_F(UnbuiltButtonsTest, ButtonsIntoMissingWindowsAreDimmedAndClicksOnThemDoNo
   EXPECT_EQ(ChannelVariables[2][ChanField::B], 1.0f) << "the channel keeps its conversion";
 }
 
-TEST_F(UnbuiltButtonsTest, InstalledWindowsAreOffered) {
-  conversion_hooks::ConversionOptions = [this](int16_t channel) {
-    calls.push_back("options " + std::to_string(channel));
+TEST_F(UnbuiltButtonsTest, AnInstalledCalibrationWindowIsOffered) {
+  conversion_hooks::DIRECTCAL = [this](int16_t channel) {
+    calls.push_back("calibration " + std::to_string(channel));
+    Action = ActionCode::CloseBox;
   };
-  conversion_hooks::DIRECTCAL = [](int16_t) { Action = ActionCode::CloseBox; };
   test::WindowDriver driver;
   driver.WaitFor(W)
       .Check([] {
         EXPECT_EQ(StateOf(kOptions), 1);
         EXPECT_EQ(StateOf(kCalibration), 1);
       })
-      .Click(W, kOptions)
+      .Click(W, kCalibration)
+      .WaitFor(W)
       .Click(W, kOK);
   Run(driver, [] { CONVERT(2); });
-  EXPECT_EQ(Count("options 2"), 1);
+  EXPECT_EQ(Count("calibration 2"), 1);
 }
 
 }  // namespace

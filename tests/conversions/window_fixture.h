@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "common/test_support.h"
-#include "conversions/window_hooks.h"
-#include "kit/services.h"
+#include "conversions/needs.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/sound.h"
 #include "runtime/str255.h"

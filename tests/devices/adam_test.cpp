@@ -12,15 +12,16 @@
 #include "acquisition/state.h"
 #include "common/test_support.h"
 #include "common/window_steps.h"
+#include "conversions/needs.h"
 #include "devices/adam_protocol.h"
 #include "devices/adam_reader.h"
 #include "devices/adam_windows.h"
 #include "devices/dispatcher.h"
+#include "devices/needs.h"
 #include "devices/read_wait.h"
 #include "devices/scripted_port.h"
 #include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
@@ -99,8 +100,8 @@ class AdamLineTest : public test::ProgramTest, public test::WindowSteps {
     port = p.get();
     InstallSerialPort(std::move(p));
     External_AD = ExternalADCode::ADAM;
-    services::ReadADAM = ReadADAM;
     rt::SetSoundSink([this](const std::string& path) { sounds.push_back(test::SoundFileName(path)); });
+    acquisition.Install();
   }
   void TearDown() override {
     CloseSerialPort();
@@ -108,6 +109,7 @@ class AdamLineTest : public test::ProgramTest, public test::WindowSteps {
   }
   ScriptedSerialPort* port = nullptr;
   std::vector<std::string> sounds;
+  test::AcquisitionStandIns acquisition;
 };
 
 TEST_F(AdamLineTest, ReadsTheChannelsInputThroughTheDispatcher) {

@@ -8,6 +8,7 @@
 #include "connection_test_support.h"
 #include "devices/connection.h"
 #include "devices/state.h"
+#include "kit/needs.h"
 #include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"

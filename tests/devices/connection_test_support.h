@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "devices/acquisition_stand_ins.h"
 #include "devices/connection_road.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
-#include "kit/services.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/qt_bridge.h"
@@ -188,6 +188,7 @@ class ConnectionTest : public ProgramTest {
   void SetUp() override {
     ProgramTest::SetUp();
     rt::SetSoundSink([this](const std::string& path) { sounds.push_back(test::SoundFileName(path)); });
+    acquisition.Install();
   }
   void TearDown() override {
     rt::SetPumpHook(nullptr);
@@ -197,6 +198,7 @@ class ConnectionTest : public ProgramTest {
     ProgramTest::TearDown();
   }
   std::vector<std::string> sounds;
+  AcquisitionStandIns acquisition;
 };
 
 }  // namespace mv::test

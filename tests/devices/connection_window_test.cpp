@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "connection_test_support.h"
+#include "conversions/needs.h"
 #include "devices/connection.h"
 #include "devices/state.h"
 #include "kit/state.h"

@@ -13,6 +13,7 @@
 #include "common/help_page.h"
 #include "common/window_steps.h"
 #include "connection_test_support.h"
+#include "conversions/needs.h"
 #include "devices/adam_protocol.h"
 #include "devices/adam_windows.h"
 #include "devices/connection.h"

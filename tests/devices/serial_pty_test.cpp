@@ -20,7 +20,6 @@
 #include "devices/serial_port.h"
 #include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/test_support.h"
+#include "devices/acquisition_stand_ins.h"
 #include "devices/serial_port.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
@@ -23,6 +24,7 @@ class SimPtyTest : public ProgramTest {
     rt::UseVirtualClock(false);
     dir = MakeTempDir("pty");
     rt::SetSoundSink([this](const std::string& path) { sounds += SoundFileName(path) + ";"; });
+    acquisition.Install();
   }
   void TearDown() override {
     CloseSerialPort();
@@ -44,6 +46,7 @@ class SimPtyTest : public ProgramTest {
   std::filesystem::path dir;
   std::unique_ptr<sim::Simulator> sim;
   std::string sounds;
+  AcquisitionStandIns acquisition;
 };
 
 }  // namespace mv::test

@@ -15,7 +15,7 @@
 #include "common/test_support.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
-#include "files/entry_points.h"
+#include "files/needs.h"
 #include "files/state.h"
 #include "kit/state.h"
 #include "runtime/events.h"

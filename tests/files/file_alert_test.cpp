@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "files/needs.h"
 #include "files/prefs_file.h"
 #include "files_test_support.h"
 

@@ -23,7 +23,7 @@
 
 #include "common/test_support.h"
 #include "common/window_steps.h"
-#include "files/entry_points.h"
+#include "files/needs.h"
 #include "runtime/events.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/sound.h"
@@ -67,6 +67,10 @@ class FilesTest : public ProgramTest, public WindowSteps {
     files_hooks::FileNotice = [this](const std::string& title, const std::string& message) {
       notices.push_back(title + ": " + message);
     };
+    // The strip layout and the averaging limit of a loaded interval are the set-up
+    // floor's; here the strips stay as they are and both are only counted.
+    files_hooks::SetChanParams = [this](int16_t, int16_t) { ++stripLayouts; };
+    files_hooks::SetupLoadedMaxAverage = [this] { ++averagingLimits; };
   }
   void TearDown() override {
     rt::SetPumpHook(nullptr);
@@ -104,6 +108,7 @@ class FilesTest : public ProgramTest, public WindowSteps {
   std::filesystem::path configDir;
   std::vector<std::string> sounds;
   std::vector<std::string> notices;
+  int stripLayouts = 0, averagingLimits = 0;  // calls of the set-up floor
 };
 
 }  // namespace mv::test

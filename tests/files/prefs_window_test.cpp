@@ -9,6 +9,7 @@
 
 #include "acquisition/state.h"
 #include "devices/state.h"
+#include "files/needs.h"
 #include "files/prefs_file.h"
 #include "files/prefs_rules.h"
 #include "files/shutdown_message.h"

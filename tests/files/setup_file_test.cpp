@@ -20,6 +20,7 @@
 #include "control/trigger_window.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "files/needs.h"
 #include "files/setup_commands.h"
 #include "files/state.h"
 #include "files_test_support.h"

@@ -13,6 +13,7 @@
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "files/needs.h"
 #include "files/setup_commands.h"
 #include "files/setup_file.h"
 #include "files/state.h"

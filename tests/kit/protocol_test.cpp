@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/test_support.h"
-#include "kit/services.h"
+#include "kit/needs.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"

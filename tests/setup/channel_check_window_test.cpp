@@ -164,10 +164,17 @@ TEST_F(ChannelCheckWindowTest, ADataTakerCounterInputIsPresetWhenTheWindowOpens)
   ScriptedSerialPort* port = owned.get();
   InstallSerialPort(std::move(owned));
   test::WindowDriver driver;
-  driver.WaitFor(W).Check([port] { EXPECT_EQ(port->Written(), "3HSC= 0\r"); }).Click(W, CheckButton::Done);
+  // The window's readings ask for the count ("3HSC"); only one line presets it.
+  const auto presets = [port] {
+    int n = 0;
+    for (const std::string& line : port->Writes()) n += line.rfind("3HSC=", 0) == 0 ? 1 : 0;
+    return n;
+  };
+  driver.WaitFor(W).Check([&] { EXPECT_EQ(presets(), 1) << port->Written(); }).Click(W, CheckButton::Done);
   RunVoid(driver, [] { CHECKCHANNEL(2); });
   ASSERT_FALSE(port->Writes().empty());
   EXPECT_EQ(port->Writes().front(), "3HSC= 0\r");
+  EXPECT_EQ(presets(), 1);
   CloseSerialPort();
 }
 

@@ -7,15 +7,18 @@
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
+#include "files/needs.h"
 #include "files/setup_commands.h"
 #include "files/state.h"
-#include "kit/services.h"
+#include "kit/needs.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/channel_dialogs.h"
+#include "setup/channel_table.h"
+#include "setup/interval_rules.h"
 #include "setup/needs.h"
 #include "setup/state.h"
 
@@ -45,6 +48,16 @@ class IntervalWindowTest : public test::DialogTest {
     MaxSamples = 3'600;
     setup_hooks::SwitchDT800ToHIGHSpeed = [this] { calls.push_back("DT800 high"); };
     setup_hooks::SwitchDT800ToLOWSpeed = [this] { calls.push_back("DT800 low"); };
+    // A set-up file loaded here lays the strips out and limits the averaging with this
+    // floor's own rules.
+    files_hooks::SetChanParams = [](int16_t oldHeight, int16_t rescale) {
+      SetChanParams(oldHeight, rescale);
+    };
+    files_hooks::SetupLoadedMaxAverage = [] { MAXAVERAGE(); };
+  }
+  void TearDown() override {
+    files_hooks::ResetFilesHooks();
+    DialogTest::TearDown();
   }
   void OpenChart(test::WindowDriver& driver) {
     RunVoid(driver, [] { GetSampleINTERVAL("Chart Channels"); });

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/test_support.h"
-#include "kit/services.h"
+#include "conversions/needs.h"
 #include "runtime/sound.h"
 #include "runtime/str255.h"
 #include "setup/needs.h"

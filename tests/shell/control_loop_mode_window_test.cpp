@@ -1,13 +1,19 @@
 // The "Modes and Channels" window: its channel buttons and their states, the
 // three tabs, Return, the set-up file button, slow and streaming interfaces, and the
 // menu states it leaves.
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "devices/state.h"
 #include "drive/script.h"
+#include "files/needs.h"
+#include "files/setup_commands.h"
 #include "files/state.h"
 #include "runtime/menus.h"
+#include "runtime/panels.h"
 #include "runtime/windows.h"
+#include "setup/interval_rules.h"
 #include "setup/state.h"
 #include "shell/mode_window.h"
 #include "shell_test_support.h"
@@ -128,17 +134,24 @@ TEST_F(ModeWindowTest, SlowInterfaceRecordsInChartModeOnly) {
 }
 
 TEST_F(ModeWindowTest, SetupFileEndsTheWindowOnlyWhenItLoads) {
-  int asked = 0;
-  services::GETSETUP = [&](int16_t kind) {
-    EXPECT_EQ(kind, 0) << "the open panel";
-    if (++asked == 1) {
-      NoSetupFileFound = 1;
-      return false;
-    }
-    RecordingMODE = RecordingModeCode::ScopeChart;
-    nChannels = 4;
-    return true;
+  // A set-up of four channels in the scope-plus-chart mode, saved before the window opens.
+  const std::filesystem::path dir = test::MakeTempDir("mode-setup");
+  const std::string setup = (dir / "four.MVsetup").string();
+  const int16_t mode = RecordingMODE, channels = nChannels;
+  RecordingMODE = RecordingModeCode::ScopeChart;
+  nChannels = 4;
+  ASSERT_TRUE(WriteSetupFile(setup));
+  RecordingMODE = mode;
+  nChannels = channels;
+  // The strips fill the window, so the load asks nothing about the screen size; the
+  // averaging limit is the program's own.
+  files_hooks::SetChanParams = [](int16_t, int16_t) {
+    ChannelVariables[nChannels][ChanField::StripBottom] = PrefsArray[PrefsSlot::WindowHeight] - 10.0f;
   };
+  files_hooks::SetupLoadedMaxAverage = [] { MAXAVERAGE(); };
+  rt::SetScriptedPanels(true);
+  rt::QueuePanelAnswer(std::nullopt);  // the first open panel is cancelled
+  rt::QueuePanelAnswer(setup);
   PrefsArray[PrefsSlot::SetupKnownAtStart] = 1;
   test::LoopDriver driver;
   driver.WaitFor(W)
@@ -151,10 +164,12 @@ TEST_F(ModeWindowTest, SetupFileEndsTheWindowOnlyWhenItLoads) {
       })
       .Click(ModeControl::SetupFile);
   SelectRecordingModeTabWindow();
-  EXPECT_EQ(asked, 2);
+  EXPECT_FALSE(rt::HasQueuedPanelAnswer()) << "the open panel was asked twice";
   EXPECT_EQ(PrefsArray[PrefsSlot::SetupKnownAtStart], 1);
   EXPECT_EQ(RecordingMODE, RecordingModeCode::ScopeChart);
   EXPECT_EQ(nChannels, 4);
+  files_hooks::ResetFilesHooks();
+  std::filesystem::remove_all(dir);
 }
 
 TEST_F(ModeWindowTest, StreamingInputOpensItsPanelInstead) {

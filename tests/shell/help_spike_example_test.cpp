@@ -13,6 +13,7 @@
 #include "conversions/spike_filter.h"
 #include "conversions/state.h"
 #include "devices/dispatcher.h"
+#include "devices/needs.h"
 #include "devices/state.h"
 #include "kit/help.h"
 #include "kit/hook.h"

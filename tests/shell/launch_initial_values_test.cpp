@@ -2,15 +2,16 @@
 // value of each kind the start-up sets, and the preferences file read after them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
+#include "files/prefs_file.h"
 #include "files/state.h"
 #include "kit/prefs_slots.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/system.h"
 #include "setup/state.h"
@@ -21,7 +22,25 @@
 namespace mv {
 namespace {
 
-using InitialValuesTest = test::LaunchTest;
+// Each test starts and ends without a preferences file: one a test saves is not left
+// for the next.
+class InitialValuesTest : public test::LaunchTest {
+ protected:
+  void SetUp() override {
+    LaunchTest::SetUp();
+    std::filesystem::remove(PreferencesFilePath());
+  }
+  void TearDown() override {
+    std::filesystem::remove(PreferencesFilePath());
+    LaunchTest::TearDown();
+  }
+  // Saves the values as they are, with the weird sounds chosen, as the preferences file.
+  static void SavePreferencesWithWeirdSounds() {
+    PrefsArray[PrefsSlot::WeirdSounds] = 1;
+    const FileResult saved = SavePreferencesFile();
+    ASSERT_TRUE(saved) << saved.reason;
+  }
+};
 
 // Values the start-up sets, spoiled first so that a value the start-up forgets shows.
 void SpoilValues() {
@@ -68,9 +87,8 @@ TEST_F(InitialValuesTest, RecordingWindowNeverRunsPastTheBottomOfAWideLowDisplay
 }
 
 TEST_F(InitialValuesTest, ADisplayLowerThan480EndsTheProgramWithAReasonAndAFailureStatus) {
+  SavePreferencesWithWeirdSounds();
   UseDisplay("1280x479");
-  bool preferencesRead = false;
-  services::SetInitialColorValues = [&] { preferencesRead = true; };
   testing::internal::CaptureStderr();
   const int status = test::ExitStatusOf(SetInitialVariableValues);
   EXPECT_NE(status, -1) << "the program went on";
@@ -78,7 +96,8 @@ TEST_F(InitialValuesTest, ADisplayLowerThan480EndsTheProgramWithAReasonAndAFailu
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("480 pixels"), std::string::npos) << err;
   EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line";
-  EXPECT_FALSE(preferencesRead);
+  EXPECT_EQ(PrefsArray[PrefsSlot::WeirdSounds], kPrefsInitialValues[PrefsSlot::WeirdSounds])
+      << "the preferences file is not read";
 }
 
 TEST_F(InitialValuesTest, PreferenceSlotsStartAsTheirTableSaysExceptTheWindowSize) {
@@ -92,13 +111,12 @@ TEST_F(InitialValuesTest, PreferenceSlotsStartAsTheirTableSaysExceptTheWindowSiz
 }
 
 TEST_F(InitialValuesTest, ThePreferencesFileOverridesTheDefaultsButNotTheWindowSize) {
-  services::SetInitialColorValues = [] {
-    EXPECT_EQ(PrefsArray[PrefsSlot::ToolbarHelp], 1) << "slots are set before the file is read";
-    PrefsArray[PrefsSlot::WeirdSounds] = 1;
-    PrefsArray[PrefsSlot::WindowWidth] = 640;
-    Max_Display_Speed = -1;
-    conversionsArray[9 * 3 + 1] = 42;
-  };
+  SetInitialVariableValues();
+  PrefsArray[PrefsSlot::WindowWidth] = 640;
+  Max_Display_Speed = -1;
+  conversionsArray[9 * 3 + 1] = 42;
+  SavePreferencesWithWeirdSounds();
+  SpoilValues();
   SetInitialVariableValues();
   EXPECT_EQ(PrefsArray[PrefsSlot::WeirdSounds], 1);
   EXPECT_EQ(Max_Display_Speed, -1);

@@ -12,7 +12,6 @@
 #include "files/setup_file.h"
 #include "files/state.h"
 #include "kit/date_text.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"

@@ -6,7 +6,7 @@
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
-#include "files/entry_points.h"
+#include "files/needs.h"
 #include "files/setup_commands.h"
 #include "files/state.h"
 #include "kit/help.h"
@@ -15,6 +15,7 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/channel_table.h"
+#include "setup/interval_rules.h"
 #include "setup/needs.h"
 #include "setup/state.h"
 #include "shell_test_support.h"
@@ -74,6 +75,7 @@ TEST_F(MenuCommandTest, FormatMarksFollowTheFormatASetupFileLoads) {
   files_hooks::SetChanParams = [](int16_t, int16_t) {
     ChannelVariables[nChannels][ChanField::StripBottom] = PrefsArray[PrefsSlot::WindowHeight] - 10.0f;
   };
+  files_hooks::SetupLoadedMaxAverage = [] { MAXAVERAGE(); };
   for (int16_t saved : {5, 4, 3}) {
     SCOPED_TRACE(saved);
     Choose(File, saved);

@@ -13,6 +13,7 @@
 
 #include "calculators/simple_math.h"
 #include "common/window_steps.h"
+#include "conversions/needs.h"
 #include "files/file_info_window.h"
 #include "files/state.h"
 #include "runtime/qt_bridge.h"

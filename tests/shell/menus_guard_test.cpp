@@ -11,6 +11,7 @@
 #include "devices/state.h"
 #include "drive/script.h"
 #include "files/held_periods.h"
+#include "kit/needs.h"
 #include "kit/protocol.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"

@@ -59,6 +59,17 @@ const char* const kSeams[] = {
     // The switching window's move to the reference state and its zero-link window.
     "switch_window_hooks::SWITCHTOREFERENCE",
     "switch_window_hooks::EXTRAZERO",
+
+    // The files subsystem's own windows before a save.
+    "files_hooks::GETFILECOMMENTS",  // the file information window
+    "files_hooks::ASCIIWARN",        // the caution about text files
+
+    // The device readers, through which tests stand in for an interface.
+    "services::ReadDataTaker500",  // DT500 and DT50
+    "services::ReadDataTaker800",  // DT800, DT80 and DT85
+    "services::ReadADAM",          // ADAM modules
+    "services::ReadADC1",          // the ADC-1
+    "services::ReadSerialStream",  // a streaming instrument
 };
 
 struct NotBuilt {

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/install.h"
 #include "acquisition/needs.h"
 #include "common/test_support.h"
 #include "kit/kit_test_support.h"
 #include "kit/protocol.h"
-#include "kit/services.h"
 #include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
@@ -164,6 +164,7 @@ class ControlLoopTest : public MenusTest {
     acq_hooks::ResetAcquisitionHooks();
     setup_hooks::ResetSetupHooks();
     MainMENU();
+    InstallAcquisitionServices();  // as start-up does: a run's waits keep the events flowing
     SetControlLoopTap([this](const std::string& step) { calls.push_back(step); });
   }
   void TearDown() override {

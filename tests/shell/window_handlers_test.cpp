@@ -24,7 +24,6 @@
 #include "conversions/spike_filter.h"
 #include "files/ascii_warn.h"
 #include "files/color_window.h"
-#include "files/entry_points.h"
 #include "files/file_info_window.h"
 #include "files/prefs_window.h"
 #include "files/save_commands.h"

@@ -1,6 +1,7 @@
-// Installing a group of windows puts its parts behind the hooks: the ADC-1 reader
-// behind the dispatcher, and the audible timer beside the output scripts on the
-// run-start and marker hooks, which keep what they already did.
+// The dispatcher reaches the ADC-1 reader with the recording's sample beep wired, and
+// installing a group of windows puts its parts behind the hooks: the audible timer
+// beside the output scripts on the run-start and marker hooks, which keep what they
+// already did.
 #include "shell/wiring.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/install.h"
 #include "acquisition/needs.h"
 #include "acquisition/screen.h"
 #include "acquisition/state.h"
@@ -19,7 +21,7 @@
 #include "devices/dispatcher.h"
 #include "devices/scripted_port.h"
 #include "devices/state.h"
-#include "kit/services.h"
+#include "kit/needs.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
 #include "setup/state.h"
@@ -51,7 +53,7 @@ TEST_F(WiringTest, ReadingAnAdc1ChannelReachesTheConverter) {
   auto p = std::make_unique<ScriptedSerialPort>();
   ScriptedSerialPort* port = p.get();
   InstallSerialPort(std::move(p));
-  InstallWindows_adc1();
+  InstallAcquisitionServices();
   External_AD = ExternalADCode::ADC1;
   GainSet = 2;
   ChannelVariables[1][1] = 1;

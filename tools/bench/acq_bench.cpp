@@ -53,7 +53,7 @@
 #include "acquisition/toolbar.h"
 #include "devices/state.h"
 #include "files/state.h"
-#include "kit/services.h"
+#include "kit/needs.h"
 #include "kit/state.h"
 #include "runtime/application.h"
 #include "runtime/clock.h"

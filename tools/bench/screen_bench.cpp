@@ -33,7 +33,7 @@
 #include "devices/state.h"
 #include "files/state.h"
 #include "kit/drawing.h"
-#include "kit/services.h"
+#include "kit/needs.h"
 #include "kit/state.h"
 #include "runtime/application.h"
 #include "runtime/events.h"

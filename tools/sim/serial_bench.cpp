@@ -16,7 +16,6 @@
 #include "devices/dispatcher.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
-#include "kit/services.h"
 #include "runtime/sound.h"
 #include "setup/state.h"
 #include "sim/sim.h"
