@@ -18,19 +18,10 @@ using Command = Hook<void()>;
 using ChannelCommand = Hook<void(int16_t)>;
 
 // ---- data files, set-up files and preferences ------------------------------------------
-extern Command SAVEFILES;        // "Save Data As..."
-extern Command SetTimedSAVE;     // timed backups: sets TimedSaveINTERVAL
-extern Command BACKUPFILENAME;   // name and place of the timed backup file
-extern Command MAKESETUP;        // writes a set-up file
-extern Command PRINTSETUP;       // the set-up report
-extern Command GETFILECOMMENTS;  // the file information window
-extern Command SetPREFERENCES;   // the preferences window
-extern Command SETCOLORS;        // chart and scope colours
+extern Command SAVEFILES;  // "Save Data As..."
+extern Command MAKESETUP;  // writes a set-up file
 
 // ---- conversions ---------------------------------------------------------------------------
-extern Command CUSTOMCON;                 // the custom conversion buttons editor
-extern ChannelCommand ConversionOptions;  // a channel's conversion options (gas exchange)
-extern Command SetSpikeFilter;            // the spike filter window
 
 // ---- recording set-up ----------------------------------------------------------------------
 // The sample-rate window; "OSCILLOSCOPE" opens the scope variant, any other
@@ -38,16 +29,9 @@ extern Command SetSpikeFilter;            // the spike filter window
 // which the caller loads with the current interval first, so a window that
 // changes nothing leaves the interval as it was.
 extern Hook<void(const Str255& title)> GetSampleINTERVAL;
-extern Command SampleRatePRECISION;
-extern Command STATUS_DISPLAYS;
-extern Command SETSLOPETREND;
-extern Command XYPlotSetup;
-extern Command ChartWindowSize;  // "Drag to Desired Size..."
 
 // ---- acquisition display -------------------------------------------------------------------
-extern Command ChangeCHARTHITE;  // plot height
-extern Command SETCHARTVIEW;     // chart views and tics
-extern Command SETSCOPEVIEW;     // scope views and tics
+extern Command SETCHARTVIEW;  // chart views and tics
 
 // ---- interfaces and serial instruments -----------------------------------------------------
 extern Command SerialInstrumentInput;       // "UI2/UI3 Serial Instruments..."
@@ -55,21 +39,11 @@ extern ChannelCommand CheckUI2TempChannel;  // read mode of a Sable temperature 
 extern ChannelCommand InspectSerialInput;   // serial variable of a channel
 extern Command SABLETEMPCHANNELS;           // the Sable temperature channels window
 extern Command ADAMseriesSTATUS;            // ADAM-4019 inputs
-extern Command DT800COMMUNICATIONS;         // DT800 acquisition mode
-extern Command ResetDataTaker;
-extern ChannelCommand FlushDT800Buffer;
-extern Command SetADAMaddress;
 
 // ---- switching, outputs, alarms and triggers -----------------------------------------------
 extern Command TURNVALVESOFF;  // every device output off (on quitting)
-extern Command AudibleTIMER;
 extern Command SETALARMS;
-extern Command TRIGGER;
-extern Command EXTRAZERO;
 extern ChannelCommand AnalogOutputScript;  // output 1 or 2
-extern Command AnalogFEEDBACK;
-extern Command GETAOscript;
-extern Command SAVEAOscript;
 
 // ---- the run: set-up window, acquisition screen, recording loops ---------------------------
 // The set-up window before every run; sets StartOver when the user starts over.
@@ -84,7 +58,6 @@ extern Command SCOPEPLUSCHARTSCAN;
 // The DT800's burst command for the fast scope, built before a fast scope run.
 extern Command BurstCommandString;
 // Sets the ADAM modules' ranges and addresses for channel (0: every channel).
-extern Hook<void(int16_t channel, int16_t show)> SetADAM;
 // The streaming serial panel, which stands in for the mode window with interface 11.
 extern Command StreamingSerialChannels;
 
@@ -99,27 +72,9 @@ extern Command SHOWROOTFILE;
 // chosen one; decides the interval the saves store and shows the rate window.
 extern Hook<void(float interval, int16_t soundFlag)> CHECKSAMPLERATE;
 // The alarm log of the last run, and the labels of the devices of switching pattern 9.
-extern Command SHOWALARMS;
-extern Command GetSequenceLabels;
 // Puts the volts on analog output 1 or 2.
-extern Hook<void(int16_t output, float volts)> SetAOvolts;
 
 // ---- calculators ---------------------------------------------------------------------------
-extern Command SIMPLECALC;
-extern Command SimpleRegression;
-extern Command ExpressionEvaluator;
-extern Command STPflowAdjust;
-extern Command ALTITUDE;
-extern Command AltitudeSimulation;
-extern Command PO2CALC;
-extern Command DissolvedO2CALC;
-extern ChannelCommand METABOLISM;  // 0 metabolic allometry, 1 minimum flow rate
-extern Command ChamberWashout;
-extern Command Q10adjust;
-extern Command ClosedSystemRespirometry;
-extern Command DayOfTheYear;
-extern Command Sunrise;
-extern Command UnitCONVERT;
 
 // Restores every hook to its "not built" default.
 void ResetCommandHooks();

@@ -9,10 +9,12 @@
 #include "control/state.h"
 #include "control/switching.h"
 #include "conversions/state.h"
+#include "devices/adam_reader.h"
 #include "devices/connection.h"
 #include "devices/dispatcher.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "files/save_commands.h"
 #include "files/state.h"
 #include "kit/comment_header.h"
 #include "kit/date_text.h"
@@ -321,7 +323,7 @@ void PrepareRun() {
   if (RecordingMODE == RecordingModeCode::Scope)
     TimedSaveINTERVAL = 0;
   else if (TimedSaveINTERVAL != 0)
-    commands::BACKUPFILENAME();
+    BACKUPFILENAME();
   if (RecordingMODE == RecordingModeCode::Scope || RecordingMODE == RecordingModeCode::ScopeChart)
     commands::ScopeOrRepeatFileRoot("Scope");
   else if (On(PrefsSlot::Autorepeat))
@@ -359,7 +361,7 @@ void RunOnce() {
   rt::FlushEvents();
   rt::SetMenuHandler(MenusOFF);
   rt::HideWindow(kStatusStripWindow);
-  if (External_AD == ExternalADCode::ADAM) commands::SetADAM(0, 0);
+  if (External_AD == ExternalADCode::ADAM) SetADAM(0, 0);
   {
     RecordingLoopRunning = 1;
     CommandQTyped = 0;

@@ -2,9 +2,19 @@
 // Special menu.
 #include <algorithm>
 
+#include "control/audible_timer_window.h"
+#include "control/feedback_window.h"
+#include "control/trigger_window.h"
+#include "control/zero_link_window.h"
+#include "conversions/gas_options_window.h"
+#include "conversions/spike_filter.h"
 #include "conversions/state.h"
+#include "devices/adam_windows.h"
 #include "devices/connection.h"
+#include "devices/datataker_reader.h"
+#include "devices/dt800_mode_window.h"
 #include "devices/state.h"
+#include "files/ao_script_commands.h"
 #include "kit/protocol.h"
 #include "kit/services.h"
 #include "kit/sounds.h"
@@ -16,6 +26,8 @@
 #include "setup/delete_channels.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
+#include "setup/xy_plot_dialog.h"
+#include "shell/calculator_menu.h"
 #include "shell/commands.h"
 #include "shell/dispatch.h"
 #include "shell/menus.h"
@@ -25,8 +37,6 @@ namespace mv::dispatch {
 namespace {
 
 using namespace MenuNumber;
-
-constexpr int16_t kHelpWindow = 18;
 
 bool On(int slot) {
   return PrefsArray[slot] != 0;
@@ -115,12 +125,12 @@ void ADMenuCommand(int16_t menuItem) {
       TestModeCommand();
       break;
     case 12:
-      commands::SetSpikeFilter();
+      SetSpikeFilter();
       rt::CheckMenuItem(AD, 12, On(PrefsSlot::SpikeFilterOn));
       Redraw();
       break;
     case 14:
-      commands::AudibleTIMER();
+      AudibleTIMER();
       Redraw();
       break;
     case 15:
@@ -131,7 +141,7 @@ void ADMenuCommand(int16_t menuItem) {
       Redraw();
       break;
     case 18:
-      commands::TRIGGER();
+      TRIGGER();
       Redraw();
       break;
     case 19:
@@ -149,11 +159,11 @@ void ADMenuCommand(int16_t menuItem) {
       item = 21;
       break;
     case 23:
-      commands::XYPlotSetup();
+      XYPlotSetup();
       Redraw();
       break;
     case 25:
-      commands::EXTRAZERO();
+      ExtraZeroLinkagesCommand();
       Redraw();
       break;
     default:
@@ -222,7 +232,7 @@ void ExternalADDeviceCommand(int16_t menuItem) {
       break;
     case 2:
       if (dt800)
-        commands::DT800COMMUNICATIONS();
+        DT800COMMUNICATIONS();
       else if (IsSable())
         services::GetFirmware(0);
       break;
@@ -230,16 +240,16 @@ void ExternalADDeviceCommand(int16_t menuItem) {
       if (External_AD == ExternalADCode::ADAM)
         services::GetFirmware(0);
       else
-        commands::ResetDataTaker();
+        ResetDataTaker();
       break;
     case 4:
       services::GetFirmware(0);
       break;
     case 5:
       if (dt800)
-        commands::FlushDT800Buffer(0);
+        FlushDT800Buffer(0);
       else
-        commands::SetADAMaddress();
+        SetADAMaddress();
       break;
     default:
       return;
@@ -265,8 +275,8 @@ void ADCommand(int16_t menu, int16_t menuItem) {
     case ConversionEquations:
       ConversionEquationsCommand(menuItem);
       break;
-    case ConversionOptions:
-      if (menuItem >= 1 && menuItem <= LastChannel()) commands::ConversionOptions(menuItem);
+    case MenuNumber::ConversionOptions:
+      if (menuItem >= 1 && menuItem <= LastChannel()) mv::ConversionOptions(menuItem);
       Action = ActionCode::Redraw;
       break;
     case SampleAveraging:
@@ -291,16 +301,16 @@ void DACommand(int16_t menuItem) {
       break;
     case 2:
     case 5:
-      commands::AnalogFEEDBACK();
+      AnalogFEEDBACK();
       break;
     case 4:
       commands::AnalogOutputScript(2);
       break;
     case 7:
-      commands::GETAOscript();
+      GETAOscript();
       break;
     case 8:
-      commands::SAVEAOscript();
+      SAVEAOscript();
       break;
     default:
       break;
@@ -308,59 +318,7 @@ void DACommand(int16_t menuItem) {
 }
 
 void SpecialCommand(int16_t menuItem) {
-  switch (menuItem) {
-    case 1:
-      commands::SIMPLECALC();
-      break;
-    case 2:
-      commands::SimpleRegression();
-      break;
-    case 3:
-      commands::ExpressionEvaluator();
-      break;
-    case 5:
-      commands::STPflowAdjust();
-      break;
-    case 6:
-      commands::ALTITUDE();
-      break;
-    case 7:
-      commands::AltitudeSimulation();
-      break;
-    case 8:
-      commands::PO2CALC();
-      break;
-    case 9:
-      commands::DissolvedO2CALC();
-      break;
-    case 11:
-      commands::METABOLISM(0);
-      break;
-    case 12:
-      commands::METABOLISM(1);
-      break;
-    case 13:
-      commands::ChamberWashout();
-      break;
-    case 14:
-      commands::Q10adjust();
-      break;
-    case 15:
-      commands::ClosedSystemRespirometry();
-      break;
-    case 17:
-      commands::DayOfTheYear();
-      break;
-    case 18:
-      commands::Sunrise();
-      break;
-    case 19:
-      commands::UnitCONVERT();
-      if (rt::WindowExists(kHelpWindow)) rt::CloseWindow(kHelpWindow);
-      break;
-    default:
-      break;
-  }
+  RunCalculator(menuItem);
 }
 
 }  // namespace mv::dispatch

@@ -33,9 +33,9 @@
 #include "setup/channel_table.h"
 #include "setup/conversion_windows.h"
 #include "setup/entry_points.h"
+#include "setup/rate_check_window.h"
 #include "setup/rate_decision.h"
 #include "setup/setup_window.h"
-#include "shell/calc_wiring.h"
 #include "shell/commands.h"
 #include "shell/menus.h"
 
@@ -68,11 +68,8 @@ void InstallServices() {
   // Preferences and colours.
   services::SetInitialColorValues = [] { SetInitialColorValues(); };
   services::SAVEsettings = [] { SAVEsettings(); };
-  commands::SetPREFERENCES = [] { SetPREFERENCES(); };
-  commands::SETCOLORS = [] { SETCOLORS(); };
-  commands::GETFILECOMMENTS = [] { GETFILECOMMENTS(); };
   files_hooks::SetChanParams = [](int16_t oldHeight, int16_t rescale) { SetChanParams(oldHeight, rescale); };
-  files_hooks::SampleRatePRECISION = [] { commands::SampleRatePRECISION(); };
+  files_hooks::SampleRatePRECISION = [] { mv::SampleRatePRECISION(); };
   rt::SetErrorHandler([](int code) { CheckFileError(code); });
 
   // Recording set-up.
@@ -90,13 +87,10 @@ void InstallServices() {
   InstallConversionWindows();
   // A channel's gas-exchange options: menu 120 and the conversions window's
   // "Additional Options..." open the same window.
-  commands::ConversionOptions = [](int16_t channel) { mv::ConversionOptions(channel); };
   conversion_hooks::ConversionOptions = [](int16_t channel) { mv::ConversionOptions(channel); };
   commands::DISPLAYSETUP = [] { DISPLAYSETUP(); };
   setup_hooks::MENU_100 = [] { MENU_100(); };
   setup_hooks::COLORSELECT = [] { COLORSELECT(); };
-  commands::CUSTOMCON = [] { CUSTOMCON(); };
-  commands::SetSpikeFilter = [] { SetSpikeFilter(); };
 
   // Recording: the toolbar reader keeps events flowing during a run; every strip
   // layout clears the scope rows.
@@ -113,12 +107,10 @@ void InstallServices() {
   commands::SAVEFILES = [] { SAVEFILES(); };
   commands::QuickSAVE = [] { return QuickSAVE(); };
   commands::ScopeOrRepeatFileRoot = [](const Str255& kind) { ScopeOrRepeatFileRoot(kind); };
-  commands::BACKUPFILENAME = [] { BACKUPFILENAME(); };
-  commands::SetTimedSAVE = [] { SetTimedSAVE(); };
   commands::SHOWROOTFILE = [] { SHOWROOTFILE(); };
   acq_hooks::AutoTimedBACKUP = [](int16_t resetTimer) { AutoTimedBACKUP(resetTimer); };
   acq_hooks::AUTOSAVE = [] { AUTOSAVE(); };
-  files_hooks::GETFILECOMMENTS = [] { commands::GETFILECOMMENTS(); };
+  files_hooks::GETFILECOMMENTS = [] { GETFILECOMMENTS(); };
   files_hooks::ASCIIWARN = [] { ASCIIWARN(); };
   files_hooks::ShowOnAcquisitionScreen = [](int16_t field, const std::string& macRoman, bool failed) {
     ShowSaveStatus(field, Str255(macRoman), failed);
@@ -131,9 +123,6 @@ void InstallServices() {
     ShowSerialLineStatus(lost, path);
   });
   files_hooks::SELECTNEXTVALVE = [] { setup_hooks::SELECTNEXTVALVE(); };
-
-  // The Special menu's calculators.
-  InstallCalculators();
 
   InstallWindows_scope();
   InstallWindows_views();
@@ -149,7 +138,6 @@ void InstallServices() {
   InstallWindows_streaming();
   InstallWindows_adc1();
   InstallWindows_diagnostics();
-  InstallWindows_report();
   InstallWindows_fastscope();
 }
 

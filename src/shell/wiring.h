@@ -22,7 +22,6 @@ void InstallWindows_adamadc();
 void InstallWindows_streaming();
 void InstallWindows_adc1();
 void InstallWindows_diagnostics();
-void InstallWindows_report();
 void InstallWindows_fastscope();
 
 }  // namespace mv

@@ -10,10 +10,8 @@ namespace mv {
 
 void InstallWindows_adamadc() {
   services::ReadADAM = ReadADAM;
-  commands::SetADAM = SetADAM;
   setup_hooks::SetADAM = SetADAM;
   commands::ADAMseriesSTATUS = ADAMseriesSTATUS;
-  commands::SetADAMaddress = SetADAMaddress;
   setup_hooks::ADAMChannels = ADAMChannels;
 }
 

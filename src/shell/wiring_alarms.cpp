@@ -10,9 +10,7 @@ namespace mv {
 
 void InstallWindows_alarms() {
   commands::SETALARMS = [] { SETALARMS(); };
-  commands::TRIGGER = [] { TRIGGER(); };
   setup_hooks::TRIGGER = [] { TRIGGER(); };
-  commands::SHOWALARMS = [] { SHOWALARMS(); };
 }
 
 }  // namespace mv

@@ -9,9 +9,6 @@ namespace mv {
 
 void InstallWindows_aoscripts() {
   commands::AnalogOutputScript = [](int16_t output) { AnalogOutputScript(output); };
-  commands::AnalogFEEDBACK = [] { AnalogFEEDBACK(); };
-  commands::GETAOscript = [] { GETAOscript(); };
-  commands::SAVEAOscript = [] { SAVEAOscript(); };
 }
 
 }  // namespace mv

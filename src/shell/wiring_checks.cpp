@@ -1,4 +1,5 @@
 // Installs this group of recording windows into the hooks that call them.
+#include "devices/datataker_reader.h"
 #include "files/setup_commands.h"
 #include "kit/services.h"
 #include "kit/state.h"
@@ -16,10 +17,9 @@ void InstallWindows_checks() {
   commands::CHECKSAMPLERATE = [](float requested, int16_t soundFlag) {
     CHECKSAMPLERATE(ChartTiming, requested, soundFlag);
   };
-  commands::SampleRatePRECISION = [] { SampleRatePRECISION(); };
   // The set-up window's live test of one channel.
   setup_hooks::CHECKCHANNEL = [](int16_t channel) { CHECKCHANNEL(channel); };
-  CheckChannelFlushDT800 = [] { commands::FlushDT800Buffer(0); };
+  CheckChannelFlushDT800 = [] { FlushDT800Buffer(0); };
   // The set-up file: written from the menu and the options window, loaded at launch
   // and from the recording-mode window.
   commands::MAKESETUP = [] { MAKESETUP(); };

@@ -4,7 +4,6 @@
 #include "devices/dt800_mode_window.h"
 #include "kit/services.h"
 #include "setup/entry_points.h"
-#include "shell/commands.h"
 #include "shell/wiring.h"
 
 namespace mv {
@@ -12,9 +11,6 @@ namespace mv {
 void InstallWindows_datataker() {
   services::ReadDataTaker500 = ReadDataTaker500;
   services::ReadDataTaker800 = ReadDataTaker800;
-  commands::ResetDataTaker = ResetDataTaker;
-  commands::FlushDT800Buffer = [](int16_t wait) { FlushDT800Buffer(wait); };
-  commands::DT800COMMUNICATIONS = DT800COMMUNICATIONS;
   setup_hooks::DATATAKERSTATUS = DATATAKERSTATUS;
   setup_hooks::SwitchDT800ToHIGHSpeed = SwitchDT800ToHIGHSpeed;
   setup_hooks::SwitchDT800ToLOWSpeed = SwitchDT800ToLOWSpeed;

@@ -5,7 +5,6 @@
 #include "acquisition/trigger_wait.h"
 #include "acquisition/xy_plot.h"
 #include "setup/xy_plot_dialog.h"
-#include "shell/commands.h"
 #include "shell/wiring.h"
 
 namespace mv {
@@ -19,7 +18,6 @@ void InstallWindows_replay() {
   // The screen's start of a triggered run only waits; the scope loop, which reads the
   // key that ended the wait, calls RUNTRIGGER itself.
   screen_hooks::RUNTRIGGER = [] { RUNTRIGGER(); };
-  commands::XYPlotSetup = [] { XYPlotSetup(); };
 }
 
 }  // namespace mv

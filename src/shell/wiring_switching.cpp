@@ -18,7 +18,6 @@ namespace mv {
 void InstallWindows_switching() {
   setup_hooks::SELECTNEXTVALVE = [] { SELECTNEXTVALVE(); };
   commands::TURNVALVESOFF = [] { TURNVALVESOFF(); };
-  commands::SetAOvolts = [](int16_t out, float volts) { SetAOvolts(out, volts); };
 
   acq_hooks::checkAOscript = [] { checkAOscript(); };
   acq_hooks::checkFEEDBACKLoop = [] { checkFEEDBACKLoop(); };

@@ -6,7 +6,6 @@
 #include "control/switching.h"
 #include "control/zero_link_window.h"
 #include "setup/entry_points.h"
-#include "shell/commands.h"
 #include "shell/wiring.h"
 
 namespace mv {
@@ -21,10 +20,9 @@ void InstallWindows_switchwin() {
   switch_window_hooks::EXTRAZERO = [] { EXTRAZERO(); };
   switch_window_hooks::SetSwitchOptions = [] { SetSwitchOptions(); };
   switch_window_hooks::COLORSELECT = [] { setup_hooks::COLORSELECT(); };
-  // The labels of the sequential-files devices: from the set-up window and the
-  // options window after a run.
+  // The labels of the sequential-files devices, from the set-up window (the options
+  // window after a run calls them directly).
   setup_hooks::GetSequenceLabels = [] { GetSequenceLabels(); };
-  commands::GetSequenceLabels = [] { GetSequenceLabels(); };
 }
 
 }  // namespace mv

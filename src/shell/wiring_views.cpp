@@ -13,17 +13,11 @@ namespace mv {
 void InstallWindows_views() {
   // The View menu and the set-up window both open the view windows.
   commands::SETCHARTVIEW = [] { SETCHARTVIEW(); };
-  commands::SETSCOPEVIEW = [] { SETSCOPEVIEW(); };
   setup_hooks::SETCHARTVIEW = [] { SETCHARTVIEW(); };
   setup_hooks::SETSCOPEVIEW = [] { SETSCOPEVIEW(); };
-  commands::ChangeCHARTHITE = [] { ChangeCHARTHITE(); };
   setup_hooks::ChangeCHARTHITE = [] { ChangeCHARTHITE(); };
   // The recording loops pause through this; it re-anchors the sample schedule itself.
   acq_hooks::PAUSE = [] { PAUSE(); };
-  // The View menu's display settings.
-  commands::SETSLOPETREND = [] { SETSLOPETREND(); };
-  commands::ChartWindowSize = [] { ChartWindowSize(); };
-  commands::STATUS_DISPLAYS = [] { STATUS_DISPLAYS(); };
 }
 
 }  // namespace mv

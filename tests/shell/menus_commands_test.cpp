@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "acquisition/state.h"
+#include "calculators/frame.h"
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
@@ -279,8 +280,15 @@ TEST_F(MenuCommandTest, ChoicesReachTheirWindows) {
     EXPECT_EQ(calls, expected);
     EXPECT_EQ(Action, action);
   }
-  commands::UnitCONVERT = [] { rt::OpenWindow(18, "help", Rect{10, 10, 100, 100}, 5); };
+  // The unit conversions, with a help page (window 18) opened while they are up.
+  test::LoopDriver driver;
+  driver.WaitFor(calc::kCalculatorWindow)
+      .Check([] {
+        rt::OpenWindow(18, "help", Rect{10, 10, 100, 100}, 5);
+      })
+      .Check([] { doDIALOG(ActionCode::CloseBox, calc::kCalculatorWindow); });
   Choose(Special, 19);
+  EXPECT_TRUE(driver.Finished());
   EXPECT_FALSE(rt::WindowExists(18)) << "window 18 closes after the unit conversions";
 }
 
