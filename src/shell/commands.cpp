@@ -4,7 +4,6 @@ namespace mv::commands {
 
 Command SAVEFILES{"commands::SAVEFILES"};
 Command MAKESETUP{"commands::MAKESETUP"};
-Hook<void(const Str255& title)> GetSampleINTERVAL{"commands::GetSampleINTERVAL"};
 Command SETCHARTVIEW{"commands::SETCHARTVIEW"};
 Command SerialInstrumentInput{"commands::SerialInstrumentInput"};
 ChannelCommand CheckUI2TempChannel{"commands::CheckUI2TempChannel"};

@@ -23,13 +23,6 @@ extern Command MAKESETUP;  // writes a set-up file
 
 // ---- conversions ---------------------------------------------------------------------------
 
-// ---- recording set-up ----------------------------------------------------------------------
-// The sample-rate window; "OSCILLOSCOPE" opens the scope variant, any other
-// title the chart variant. It leaves the interval in SampleIntervalinSeconds,
-// which the caller loads with the current interval first, so a window that
-// changes nothing leaves the interval as it was.
-extern Hook<void(const Str255& title)> GetSampleINTERVAL;
-
 // ---- acquisition display -------------------------------------------------------------------
 extern Command SETCHARTVIEW;  // chart views and tics
 

@@ -28,6 +28,7 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/add_channel.h"
+#include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
 #include "shell/commands.h"
@@ -74,14 +75,14 @@ bool SetupFromFile() {
 // a window that changes nothing leaves it as it was.
 void AskChartInterval() {
   SampleIntervalinSeconds = ChartIntervalInSeconds;
-  commands::GetSampleINTERVAL("Chart Channels");
+  GetSampleINTERVAL("Chart Channels");
   ChartIntervalInSeconds = SampleIntervalinSeconds;
   ChartSampleInterval = static_cast<float>(SampleIntervalinSeconds);
 }
 
 void AskScopeInterval() {
   SampleIntervalinSeconds = ScopeIntervalInSeconds;
-  commands::GetSampleINTERVAL("OSCILLOSCOPE");
+  GetSampleINTERVAL("OSCILLOSCOPE");
   ScopeIntervalInSeconds = SampleIntervalinSeconds;
   scopeinterval = static_cast<float>(SampleIntervalinSeconds);
 }

@@ -24,6 +24,7 @@
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
+#include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/display_settings.h"
 #include "setup/entry_points.h"
@@ -102,13 +103,13 @@ void SampleRateCommand(int16_t menuItem) {
   item = 0;
   if (scope) {
     SampleIntervalinSeconds = ScopeIntervalInSeconds;
-    commands::GetSampleINTERVAL("OSCILLOSCOPE");
+    GetSampleINTERVAL("OSCILLOSCOPE");
     ScopeIntervalInSeconds = SampleIntervalinSeconds;
     scopeinterval = static_cast<float>(SampleIntervalinSeconds);
     return;
   }
   SampleIntervalinSeconds = ChartIntervalInSeconds;
-  commands::GetSampleINTERVAL("Chart Channels");
+  GetSampleINTERVAL("Chart Channels");
   ChartIntervalInSeconds = SampleIntervalinSeconds;
   ChartSampleInterval = static_cast<float>(SampleIntervalinSeconds);
   setup_hooks::MAXAVERAGE();

@@ -73,7 +73,6 @@ void InstallServices() {
   rt::SetErrorHandler([](int code) { CheckFileError(code); });
 
   // Recording set-up.
-  commands::GetSampleINTERVAL = [](const Str255& title) { GetSampleINTERVAL(title); };
   // The options window's rate check decides the interval every save stores; until
   // its "Recording Check" window is installed the decision runs without it.
   commands::CHECKSAMPLERATE = [](float requested, int16_t /*soundFlag*/) {

@@ -15,6 +15,7 @@
 #include "runtime/help.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
+#include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/entry_points.h"
 #include "setup/state.h"
@@ -24,6 +25,9 @@ namespace mv {
 namespace {
 
 using namespace MenuNumber;
+
+// The sample-rate window's interval field, its "use other interval" button and OK.
+constexpr int16_t kIntervalField = 101, kUseOtherInterval = 13, kIntervalOK = 14;
 
 class MenuCommandTest : public test::MenusTest {
  protected:
@@ -117,7 +121,12 @@ TEST_F(MenuCommandTest, RearrangeLeavesTheRebuildToTheCallingWindow) {
 }
 
 TEST_F(MenuCommandTest, SampleRateInsideTheSetupWindowAsksTheWindow) {
-  commands::GetSampleINTERVAL = [this](const Str255&) { calls.push_back("rate"); };
+  // A sample-rate window that opens here is noted and closed.
+  rt::SetPumpHook([this] {
+    if (!rt::WindowExists(kIntervalWindow)) return;
+    calls.push_back("rate");
+    doDIALOG(ActionCode::Click, kIntervalOK);
+  });
   DispSetupON = 1;
   for (auto [item, mode, code] : {std::tuple{16, 1, 1}, {17, 1, 1}, {16, 3, 1}, {17, 3, 8}}) {
     RecordingMODE = static_cast<int16_t>(mode);
@@ -127,34 +136,62 @@ TEST_F(MenuCommandTest, SampleRateInsideTheSetupWindowAsksTheWindow) {
     EXPECT_EQ(Action, 1) << item << " mode " << mode;
     EXPECT_EQ(EventID, code) << item << " mode " << mode;
   }
+  rt::SetPumpHook(nullptr);
   EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(MenuCommandTest, ChartRateCommandSetsAveraging) {
   nChannels = 3;
   setup_hooks::MAXAVERAGE = [] { MaxAvrg = 7; };
-  commands::GetSampleINTERVAL = [&](const Str255&) { SampleIntervalinSeconds = 0.5; };
-  Choose(Edit, 16);
+  // Half a second typed into the sample-rate window as another interval, then OK.
+  const auto chooseHalfASecond = [] {
+    test::LoopDriver driver;
+    driver.WaitFor(kIntervalWindow)
+        .Check([] {
+          rt::SetOutputWindow(kIntervalWindow);
+          rt::SetEditText(kIntervalField, "0.5");
+        })
+        .Click(kUseOtherInterval)
+        .Click(kIntervalOK);
+    DoMENU(Edit, 16);
+    EXPECT_TRUE(driver.Finished());
+  };
+  chooseHalfASecond();
   EXPECT_DOUBLE_EQ(ChartIntervalInSeconds, 0.5);
   for (int ch = 1; ch <= 3; ++ch) EXPECT_EQ(ChannelVariables[ch][ChanField::Averaged], 7) << ch;
   PrefsArray[PrefsSlot::AverageLastChannel] = 1;
-  Choose(Edit, 16);
+  chooseHalfASecond();
   EXPECT_EQ(ChannelVariables[2][ChanField::Averaged], 7);
   EXPECT_EQ(ChannelVariables[3][ChanField::Averaged], 0) << "the last channel averages continuously";
   PrefsArray[PrefsSlot::AverageLastChannel] = 0;
   PrefsArray[PrefsSlot::DT800FastScope] = 1;
-  ChannelVariables[1][ChanField::Averaged] = 2;
-  Choose(Edit, 16);
-  EXPECT_EQ(ChannelVariables[1][ChanField::Averaged], 2) << "slot 40 keeps every channel's averaging";
+  chooseHalfASecond();
+  // With slot 40 the window sets the fast scope's averaging, and the command keeps it.
+  EXPECT_EQ(ChannelVariables[1][ChanField::Averaged], 1);
+  EXPECT_EQ(ChannelVariables[2][ChanField::Averaged], 10) << "slot 40 keeps every channel's averaging";
 }
 
 TEST_F(MenuCommandTest, RateWindowThatChangesNothingKeepsTheIntervals) {
   ChartIntervalInSeconds = 2.0;
   ScopeIntervalInSeconds = 0.02;
+  // The window opens on the intervals it last accepted.
+  OldChartSpeed = 2.0;
+  OldScopeSpeed = 0.02;
   SampleIntervalinSeconds = 0;
-  Choose(Edit, 16);
+  // Each window is answered OK as it opens, nothing chosen.
+  {
+    test::LoopDriver driver;
+    driver.WaitFor(kIntervalWindow).Click(kIntervalOK);
+    Choose(Edit, 16);
+    EXPECT_TRUE(driver.Finished());
+  }
   EXPECT_DOUBLE_EQ(ChartIntervalInSeconds, 2.0);
-  Choose(Edit, 17);
+  {
+    test::LoopDriver driver;
+    driver.WaitFor(kIntervalWindow).Click(kIntervalOK);
+    Choose(Edit, 17);
+    EXPECT_TRUE(driver.Finished());
+  }
   EXPECT_DOUBLE_EQ(ScopeIntervalInSeconds, 0.02);
   EXPECT_FLOAT_EQ(scopeinterval, 0.02f);
 }
