@@ -5,8 +5,8 @@
 namespace mv {
 
 // Sets the engine's REDRAWSCREEN, ScreenINFO and ShowToolbarHelpWindow hooks and the
-// kit's ReadControlStrip and HandleNotes services. (DRAWSCREEN and
-// MakeAcquisitionTOOLBAR are installed into the shell's command hooks by its wiring.)
+// kit's ReadControlStrip and HandleNotes services. (The shell calls DRAWSCREEN and
+// MakeAcquisitionTOOLBAR itself.)
 void InstallAcquisitionScreen();
 
 }  // namespace mv

@@ -15,7 +15,6 @@ Command SETALARMS{"commands::SETALARMS"};
 ChannelCommand AnalogOutputScript{"commands::AnalogOutputScript"};
 Command DISPLAYSETUP{"commands::DISPLAYSETUP"};
 ChannelCommand DRAWSCREEN{"commands::DRAWSCREEN"};
-ChannelCommand MakeAcquisitionTOOLBAR{"commands::MakeAcquisitionTOOLBAR"};
 Command SCOPESCANNING{"commands::SCOPESCANNING"};
 Command SCOPEPLUSCHARTSCAN{"commands::SCOPEPLUSCHARTSCAN"};
 Command BurstCommandString{"commands::BurstCommandString"};

@@ -43,8 +43,6 @@ extern ChannelCommand AnalogOutputScript;  // output 1 or 2
 extern Command DISPLAYSETUP;
 // The acquisition screen (window 1): 1 a new run, 0 the next sampling period.
 extern ChannelCommand DRAWSCREEN;
-// The recording toolbar: 0 chart, 1 the scope modes.
-extern ChannelCommand MakeAcquisitionTOOLBAR;
 // The oscilloscope and scope-plus-chart recording loops; each returns when the run ends.
 extern Command SCOPESCANNING;
 extern Command SCOPEPLUSCHARTSCAN;

@@ -5,7 +5,9 @@
 #include "acquisition/chart_loop.h"
 #include "acquisition/entry_points.h"
 #include "acquisition/markers.h"
+#include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
+#include "acquisition/toolbar.h"
 #include "control/state.h"
 #include "control/switching.h"
 #include "conversions/state.h"
@@ -45,7 +47,7 @@ namespace {
 
 using namespace MenuNumber;
 
-constexpr int16_t kAcquisitionWindow = 1, kNoteWindow = 321, kTrendWindow = 199;
+constexpr int16_t kTrendWindow = 199;
 constexpr int16_t kAlarmsItem = 16, kAutorepeatItem = 19, kCutChannelsItem = 20, kSpikeFilterItem = 12;
 // A fast scope on the DT800 below this interval reads whole blocks from the logger.
 constexpr double kFastScopeInterval = 0.016;
@@ -146,12 +148,12 @@ void RecordRun() {
   switch (RecordingMODE) {
     case RecordingModeCode::ScopeChart:
       PrefsArray[PrefsSlot::DT800FastScope] = 0;
-      commands::MakeAcquisitionTOOLBAR(1);
+      MakeAcquisitionTOOLBAR(1);
       PrefsArray[PrefsSlot::DT800MainsFilter] = 1;
       commands::SCOPEPLUSCHARTSCAN();
       break;
     case RecordingModeCode::Scope:
-      commands::MakeAcquisitionTOOLBAR(1);
+      MakeAcquisitionTOOLBAR(1);
       PrefsArray[PrefsSlot::DT800MainsFilter] = 1;
       if (External_AD == ExternalADCode::DT800 && ScopeIntervalInSeconds < kFastScopeInterval)
         PrefsArray[PrefsSlot::DT800FastScope] = 1;
@@ -163,7 +165,7 @@ void RecordRun() {
       break;
     default:
       MarkerCounter = 201;
-      commands::MakeAcquisitionTOOLBAR(0);
+      MakeAcquisitionTOOLBAR(0);
       CHARTSCANNING();
       break;
   }
@@ -376,7 +378,7 @@ void RunOnce() {
   }
 
   Step("options");
-  rt::CloseWindow(kNoteWindow);
+  rt::CloseWindow(kReplayWindow);
   OPTIONSWINDOW();
   SetMenuItemState(File, 1, 0);
   ResetScopeRestingPosition();

@@ -98,7 +98,6 @@ void InstallServices() {
   // replaces the plain event pump installed above).
   InstallAcquisitionScreen();
   commands::DRAWSCREEN = [](int16_t start) { DRAWSCREEN(start); };
-  commands::MakeAcquisitionTOOLBAR = [](int16_t flag) { MakeAcquisitionTOOLBAR(flag); };
   setup_hooks::CLEARARRAY = [] { CLEARARRAY(); };
 
   // Saves: the commands, the automatic saves of the recording loops, and what the

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "acquisition/state.h"
+#include "acquisition/toolbar.h"
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/scripted_port.h"
@@ -175,9 +176,13 @@ TEST_F(ControlLoopRules, DT800ScopeBelowSixtiethOfASecondTakesTheFastPath) {
   auto port = std::make_unique<ScriptedSerialPort>();
   ScriptedSerialPort* p = port.get();
   InstallSerialPort(std::move(port));
-  commands::SCOPESCANNING = Note("SCOPESCANNING");
+  // Each scope run notes whether the recording toolbar was put up for it, then takes
+  // it down so that the next run must put it up again.
+  commands::SCOPESCANNING = [this] {
+    calls.push_back(rt::WindowExists(kToolbarWindow) ? "toolbar, SCOPESCANNING" : "SCOPESCANNING");
+    if (rt::WindowExists(kToolbarWindow)) rt::CloseWindow(kToolbarWindow);
+  };
   commands::BurstCommandString = Note("BurstCommandString");
-  commands::MakeAcquisitionTOOLBAR = NoteWith("toolbar");
   External_AD = ExternalADCode::DT800;
   DemonstrationMODE = 0;
   RecordingMODE = RecordingModeCode::Scope;
@@ -192,18 +197,20 @@ TEST_F(ControlLoopRules, DT800ScopeBelowSixtiethOfASecondTakesTheFastPath) {
   EXPECT_EQ(PrefsArray[PrefsSlot::DT800FastScope], 1);
   EXPECT_EQ(PrefsArray[PrefsSlot::DT800MainsFilter], 1);
   EXPECT_EQ(p->Written(), "P48=50\r");
-  EXPECT_EQ(calls, (std::vector<std::string>{"toolbar 1", "SCOPESCANNING", "toolbar 1", "BurstCommandString",
-                                             "SCOPESCANNING"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"toolbar, SCOPESCANNING", "BurstCommandString",
+                                             "toolbar, SCOPESCANNING"}));
   CloseSerialPort();
 }
 
 TEST_F(ControlLoopRules, ScopePlusChartRunSwitchesTheFastScopeOff) {
-  commands::SCOPEPLUSCHARTSCAN = Note("SCOPEPLUSCHARTSCAN");
+  commands::SCOPEPLUSCHARTSCAN = [this] {
+    calls.push_back(rt::WindowExists(kToolbarWindow) ? "toolbar, SCOPEPLUSCHARTSCAN" : "SCOPEPLUSCHARTSCAN");
+  };
   PrefsArray[PrefsSlot::DT800FastScope] = 1;
   RecordingMODE = RecordingModeCode::ScopeChart;
   RecordRun();
   EXPECT_EQ(PrefsArray[PrefsSlot::DT800FastScope], 0);
-  EXPECT_TRUE(Called("SCOPEPLUSCHARTSCAN"));
+  EXPECT_TRUE(Called("toolbar, SCOPEPLUSCHARTSCAN")) << "the run records under the recording toolbar";
 }
 
 class ControlLoopRoad : public test::ControlLoopTest {
