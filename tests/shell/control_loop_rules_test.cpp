@@ -10,6 +10,7 @@
 
 #include "acquisition/state.h"
 #include "acquisition/toolbar.h"
+#include "control/device_outputs.h"
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/scripted_port.h"
@@ -21,6 +22,7 @@
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
+#include "setup/rate_check_window.h"
 #include "setup/state.h"
 #include "shell/mode_window.h"
 #include "shell/options_window.h"
@@ -239,6 +241,13 @@ class ControlLoopRoad : public test::ControlLoopTest {
     TimedSaveINTERVAL = 0;
     SpikeFilterArray.fill(4.0f);
     commands::DRAWSCREEN = NoteWith("DRAWSCREEN");
+    // The user starts each run from the set-up window without changing anything.
+    commands::DISPLAYSETUP = [] {};
+    // The rate check after a run and the outputs switched off on leaving are the real ones.
+    commands::CHECKSAMPLERATE = [](float requested, int16_t soundFlag) {
+      CHECKSAMPLERATE(ChartTiming, requested, soundFlag);
+    };
+    commands::TURNVALVESOFF = [] { TURNVALVESOFF(); };
     CommentContainer = "Ambient 21 C\r";
   }
   // Ends the loop from inside it: the program's exit, as Quit ends it.
