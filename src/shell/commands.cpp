@@ -4,15 +4,7 @@ namespace mv::commands {
 
 Command SAVEFILES{"commands::SAVEFILES"};
 Command MAKESETUP{"commands::MAKESETUP"};
-Command SETCHARTVIEW{"commands::SETCHARTVIEW"};
-Command SerialInstrumentInput{"commands::SerialInstrumentInput"};
-ChannelCommand CheckUI2TempChannel{"commands::CheckUI2TempChannel"};
-ChannelCommand InspectSerialInput{"commands::InspectSerialInput"};
-Command SABLETEMPCHANNELS{"commands::SABLETEMPCHANNELS"};
-Command ADAMseriesSTATUS{"commands::ADAMseriesSTATUS"};
 Command TURNVALVESOFF{"commands::TURNVALVESOFF"};
-Command SETALARMS{"commands::SETALARMS"};
-ChannelCommand AnalogOutputScript{"commands::AnalogOutputScript"};
 Command DISPLAYSETUP{"commands::DISPLAYSETUP"};
 ChannelCommand DRAWSCREEN{"commands::DRAWSCREEN"};
 Command SCOPESCANNING{"commands::SCOPESCANNING"};

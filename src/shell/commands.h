@@ -24,19 +24,11 @@ extern Command MAKESETUP;  // writes a set-up file
 // ---- conversions ---------------------------------------------------------------------------
 
 // ---- acquisition display -------------------------------------------------------------------
-extern Command SETCHARTVIEW;  // chart views and tics
 
 // ---- interfaces and serial instruments -----------------------------------------------------
-extern Command SerialInstrumentInput;       // "UI2/UI3 Serial Instruments..."
-extern ChannelCommand CheckUI2TempChannel;  // read mode of a Sable temperature input
-extern ChannelCommand InspectSerialInput;   // serial variable of a channel
-extern Command SABLETEMPCHANNELS;           // the Sable temperature channels window
-extern Command ADAMseriesSTATUS;            // ADAM-4019 inputs
 
 // ---- switching, outputs, alarms and triggers -----------------------------------------------
 extern Command TURNVALVESOFF;  // every device output off (on quitting)
-extern Command SETALARMS;
-extern ChannelCommand AnalogOutputScript;  // output 1 or 2
 
 // ---- the run: set-up window, acquisition screen, recording loops ---------------------------
 // The set-up window before every run; sets StartOver when the user starts over.

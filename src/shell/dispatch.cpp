@@ -234,7 +234,7 @@ void ViewCommand(int16_t menuItem) {
       ChangeCHARTHITE();
       break;
     case 9:
-      commands::SETCHARTVIEW();
+      SETCHARTVIEW();
       Action = 0;
       break;
     case 10:

@@ -2,6 +2,8 @@
 // Special menu.
 #include <algorithm>
 
+#include "control/alarm_window.h"
+#include "control/ao_script_window.h"
 #include "control/audible_timer_window.h"
 #include "control/feedback_window.h"
 #include "control/trigger_window.h"
@@ -13,6 +15,7 @@
 #include "devices/connection.h"
 #include "devices/datataker_reader.h"
 #include "devices/dt800_mode_window.h"
+#include "devices/sable_temp_windows.h"
 #include "devices/state.h"
 #include "files/ao_script_commands.h"
 #include "kit/protocol.h"
@@ -25,10 +28,10 @@
 #include "setup/channel_table.h"
 #include "setup/delete_channels.h"
 #include "setup/entry_points.h"
+#include "setup/serial_instrument_windows.h"
 #include "setup/state.h"
 #include "setup/xy_plot_dialog.h"
 #include "shell/calculator_menu.h"
-#include "shell/commands.h"
 #include "shell/dispatch.h"
 #include "shell/menus.h"
 
@@ -72,7 +75,7 @@ void RedrawInterfacePicture() {
 // A-D item 4. The interface in use and the demonstration flag stay as they
 // are: the instrument window only chooses what the Sable's serial port reads.
 void SerialInstrumentsCommand() {
-  commands::SerialInstrumentInput();
+  SerialInstrumentInput();
   if (OldScopeOn >= RecordingModeCode::Chart && OldScopeOn <= RecordingModeCode::ScopeChart)
     RecordingMODE = OldScopeOn;
   for (int16_t i = 4; i <= 8; ++i) rt::EnableMenuItem(AD, i, true);
@@ -137,7 +140,7 @@ void ADMenuCommand(int16_t menuItem) {
       BeepAtSampleCommand();
       break;
     case 16:
-      commands::SETALARMS();
+      SETALARMS();
       Redraw();
       break;
     case 18:
@@ -180,9 +183,9 @@ void ConversionEquationsCommand(int16_t channel) {
   if (IsSable()) {
     const auto input = static_cast<int16_t>(record[ChanField::Input]);
     if (input >= 9 && input <= 12)
-      commands::CheckUI2TempChannel(channel);
+      CheckUI2TempChannel(channel);
     else if (input == 15)
-      commands::InspectSerialInput(channel);
+      InspectSerialInput(channel);
   }
   aval = record[ChanField::A];
   bval = record[ChanField::B];
@@ -223,10 +226,10 @@ void ExternalADDeviceCommand(int16_t menuItem) {
       if (IsDataTaker()) {
         setup_hooks::DATATAKERSTATUS();
       } else if (External_AD == ExternalADCode::ADAM) {
-        commands::ADAMseriesSTATUS();
+        ADAMseriesSTATUS();
       } else if (IsSable()) {
         // Both Sable interfaces have the temperature inputs the item names.
-        commands::SABLETEMPCHANNELS();
+        SABLETEMPCHANNELS();
         setup_hooks::ConversionsWindow(0);
       }
       break;
@@ -297,14 +300,14 @@ void ADCommand(int16_t menu, int16_t menuItem) {
 void DACommand(int16_t menuItem) {
   switch (menuItem) {
     case 1:
-      commands::AnalogOutputScript(1);
+      AnalogOutputScript(1);
       break;
     case 2:
     case 5:
       AnalogFEEDBACK();
       break;
     case 4:
-      commands::AnalogOutputScript(2);
+      AnalogOutputScript(2);
       break;
     case 7:
       GETAOscript();

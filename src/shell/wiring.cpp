@@ -34,7 +34,6 @@
 #include "setup/conversion_windows.h"
 #include "setup/entry_points.h"
 #include "setup/rate_check_window.h"
-#include "setup/rate_decision.h"
 #include "setup/setup_window.h"
 #include "shell/commands.h"
 #include "shell/menus.h"
@@ -73,11 +72,6 @@ void InstallServices() {
   rt::SetErrorHandler([](int code) { CheckFileError(code); });
 
   // Recording set-up.
-  // The options window's rate check decides the interval every save stores; until
-  // its "Recording Check" window is installed the decision runs without it.
-  commands::CHECKSAMPLERATE = [](float requested, int16_t /*soundFlag*/) {
-    DecideRunInterval(ChartTiming, requested);
-  };
   setup_hooks::DoMENU = DoMENU;
 
   // Conversions: the per-channel sequence and menu 100 open the conversions
@@ -130,7 +124,6 @@ void InstallServices() {
   InstallWindows_timer();
   InstallWindows_switching();
   InstallWindows_switchwin();
-  InstallWindows_aoscripts();
   InstallWindows_datataker();
   InstallWindows_adamadc();
   InstallWindows_streaming();

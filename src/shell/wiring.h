@@ -16,7 +16,6 @@ void InstallWindows_alarms();
 void InstallWindows_timer();
 void InstallWindows_switching();
 void InstallWindows_switchwin();
-void InstallWindows_aoscripts();
 void InstallWindows_datataker();
 void InstallWindows_adamadc();
 void InstallWindows_streaming();

@@ -3,7 +3,6 @@
 #include "devices/adam_windows.h"
 #include "kit/services.h"
 #include "setup/entry_points.h"
-#include "shell/commands.h"
 #include "shell/wiring.h"
 
 namespace mv {
@@ -11,7 +10,6 @@ namespace mv {
 void InstallWindows_adamadc() {
   services::ReadADAM = ReadADAM;
   setup_hooks::SetADAM = SetADAM;
-  commands::ADAMseriesSTATUS = ADAMseriesSTATUS;
   setup_hooks::ADAMChannels = ADAMChannels;
 }
 

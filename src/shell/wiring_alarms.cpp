@@ -3,13 +3,11 @@
 #include "control/alarm_window.h"
 #include "control/trigger_window.h"
 #include "setup/entry_points.h"
-#include "shell/commands.h"
 #include "shell/wiring.h"
 
 namespace mv {
 
 void InstallWindows_alarms() {
-  commands::SETALARMS = [] { SETALARMS(); };
   setup_hooks::TRIGGER = [] { TRIGGER(); };
 }
 

@@ -13,10 +13,6 @@ namespace mv {
 void InstallWindows_streaming() {
   services::ReadSerialStream = [](int16_t mode) { ReadSerialStream(mode); };
   commands::StreamingSerialChannels = [] { StreamingSerialChannels(); };
-  commands::SABLETEMPCHANNELS = [] { SABLETEMPCHANNELS(); };
-  commands::CheckUI2TempChannel = [](int16_t channel) { CheckUI2TempChannel(channel); };
-  commands::SerialInstrumentInput = [] { SerialInstrumentInput(); };
-  commands::InspectSerialInput = [](int16_t channel) { InspectSerialInput(channel); };
   setup_hooks::InspectSerialInput = [](int16_t channel) { InspectSerialInput(channel); };
 }
 

@@ -5,14 +5,12 @@
 #include "acquisition/view_windows.h"
 #include "setup/display_settings.h"
 #include "setup/entry_points.h"
-#include "shell/commands.h"
 #include "shell/wiring.h"
 
 namespace mv {
 
 void InstallWindows_views() {
-  // The View menu and the set-up window both open the view windows.
-  commands::SETCHARTVIEW = [] { SETCHARTVIEW(); };
+  // The set-up window opens the view windows (the View menu calls them directly).
   setup_hooks::SETCHARTVIEW = [] { SETCHARTVIEW(); };
   setup_hooks::SETSCOPEVIEW = [] { SETSCOPEVIEW(); };
   setup_hooks::ChangeCHARTHITE = [] { ChangeCHARTHITE(); };

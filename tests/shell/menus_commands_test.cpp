@@ -44,6 +44,19 @@ class MenuCommandTest : public test::MenusTest {
     sounds.clear();
     DoMENU(menu, item);
   }
+  // Notes the number and title of each window a command opens, and ends it with its
+  // close box as a user would.
+  void CloseEachWindowThatOpens() {
+    const std::vector<int16_t> before = rt::OpenWindows();
+    rt::SetPumpHook([this, before] {
+      for (int16_t w : rt::OpenWindows()) {
+        if (std::find(before.begin(), before.end(), w) != before.end()) continue;
+        const std::string note = "window " + std::to_string(w) + rt::WindowTitle(w).str();
+        if (std::find(calls.begin(), calls.end(), note) == calls.end()) calls.push_back(note);
+        doDIALOG(ActionCode::CloseBox, w);
+      }
+    });
+  }
 };
 
 TEST_F(MenuCommandTest, FileFormatsSetTheSlotsMarksAndDataFileInfo) {
@@ -241,8 +254,7 @@ TEST_F(MenuCommandTest, AutorepeatFlipsTheSlotOfTheMode) {
 TEST_F(MenuCommandTest, ConversionEquationsWindowEditsTheChannelsOwnCoefficients) {
   nChannels = 2;
   External_AD = ExternalADCode::SableUI2;
-  commands::CheckUI2TempChannel = NoteWith("temperature input");
-  commands::InspectSerialInput = NoteWith("serial input");
+  CloseEachWindowThatOpens();
   bool changed = true;
   setup_hooks::ConversionsWindow = [&](int16_t ch) {
     calls.push_back("CONVERT " + std::to_string(ch));
@@ -256,8 +268,8 @@ TEST_F(MenuCommandTest, ConversionEquationsWindowEditsTheChannelsOwnCoefficients
   changed = false;  // aval, bval and exponent still hold channel 2's values
   ChannelVariables[1][ChanField::A] = 19;
   Choose(ConversionEquations, 1);
-  EXPECT_EQ(calls,
-            (std::vector<std::string>{"temperature input 2", "CONVERT 2", "serial input 1", "CONVERT 1"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"window 12 UI2 Temperature Channel ", "CONVERT 2",
+                                             "window 11 Select Serial Input, Channel 1 ", "CONVERT 1"}));
   EXPECT_EQ(ChannelVariables[2][ChanField::A], 1.5f);
   EXPECT_EQ(ChannelVariables[2][ChanField::C], 3.5f);
   EXPECT_EQ(ChannelVariables[1][ChanField::A], 19);
@@ -274,9 +286,9 @@ TEST_F(MenuCommandTest, SerialInstrumentsKeepTheInterfaceInUse) {
   MainMENU();
   OldScopeOn = 3;
   RecordingMODE = 1;
-  commands::SerialInstrumentInput = Note("serial instruments");
+  CloseEachWindowThatOpens();
   Choose(AD, 4);
-  EXPECT_EQ(calls, std::vector<std::string>{"serial instruments"});
+  EXPECT_EQ(calls, std::vector<std::string>{"window 44 Serial Instrument Options "});
   EXPECT_EQ(External_AD, ExternalADCode::SableUI3);
   EXPECT_EQ(RecordingMODE, 3) << "the saved mode comes back";
   OldScopeOn = 0;  // nothing saved: the mode stays
@@ -285,29 +297,23 @@ TEST_F(MenuCommandTest, SerialInstrumentsKeepTheInterfaceInUse) {
 }
 
 // Each row a distinct rule of the handler: the interface picks the window of an
-// External A-D Device item, a command leaves the caller's code or asks for a redraw,
-// the view windows redraw by themselves, and some items pass a number on.
+// External A-D Device item, a command leaves the caller's code or asks for a redraw
+// (a window's own loop ends with nothing pending), the view windows redraw by
+// themselves, and some items pass a number on.
 TEST_F(MenuCommandTest, ChoicesReachTheirWindows) {
   setup_hooks::DATATAKERSTATUS = Note("DATATAKERSTATUS");
-  commands::ADAMseriesSTATUS = Note("ADAMseriesSTATUS");
-  commands::SABLETEMPCHANNELS = Note("SABLETEMPCHANNELS");
   setup_hooks::ConversionsWindow = [this](int16_t ch) {
     calls.push_back("CONVERT " + std::to_string(ch));
     return false;
   };
-  commands::SETCHARTVIEW = [this] {
-    calls.push_back("SETCHARTVIEW");
-    Action = 5;
-  };
-  commands::SETALARMS = Note("SETALARMS");
-  commands::AnalogOutputScript = NoteWith("AnalogOutputScript");
+  CloseEachWindowThatOpens();
   const std::tuple<int16_t, int16_t, int16_t, std::vector<std::string>, int16_t> cases[] = {
       {ExternalADDevice, 1, 3, {"DATATAKERSTATUS"}, 77},
-      {ExternalADDevice, 1, 8, {"ADAMseriesSTATUS"}, 77},
-      {ExternalADDevice, 1, 1, {"SABLETEMPCHANNELS", "CONVERT 0"}, 77},
-      {View, 9, 0, {"SETCHARTVIEW"}, 0},
-      {AD, 16, 0, {"SETALARMS"}, 5},
-      {DA, 4, 0, {"AnalogOutputScript 2"}, 77}};
+      {ExternalADDevice, 1, 8, {"window 11 Sensor Type Selection For ADAM-4019 "}, 0},
+      {ExternalADDevice, 1, 1, {"window 8 UI2Temperature Channels ", "CONVERT 0"}, 0},
+      {View, 9, 0, {"window 6 Chart Display Conditions "}, 0},
+      {AD, 16, 0, {"window 5 Alarms "}, 5},
+      {DA, 4, 0, {"window 788 Voltage output script, AO channel 2 "}, 0}};
   for (const auto& [menu, menuItem, external, expected, action] : cases) {
     SCOPED_TRACE(testing::Message() << menu << "/" << menuItem << " interface " << external);
     External_AD = external;
