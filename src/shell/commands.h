@@ -1,11 +1,12 @@
-// The windows and services the menu commands and the control loop open, which live
-// in subsystems the menu code does not call directly. Each is a hook that starts
-// "not built" (see kit/hook.h); start-up installs the real one (InstallServices),
-// and tests install fakes. A command whose hook is still not built is dimmed where it
-// is offered, so it never runs as a silent no-op.
-// Entry points that already exist elsewhere (the channel-table windows, the
-// serial-port windows, About, the set-up hooks, the firmware query of the
-// kit's services) are called directly and are not repeated here.
+// What the control loop, the mode window and the options window after a run start in
+// the floors below: the set-up window, the acquisition screen, the recording loops, the
+// saves and the rate check. The shell links every floor, so none of these needs to be a
+// hook for the program's sake: each stays one only because the control-loop and
+// options-window tests (tests/shell/control_loop_*_test.cpp, menus_guard_test.cpp)
+// put a recording fake in its place to follow the loop's steps without a recording
+// run, a save panel or the set-up window. Start-up installs the real one
+// (InstallServices); a call with nothing installed is reported (kit/hook.h). Every
+// other menu command calls its window directly.
 #pragma once
 #include <cstdint>
 
@@ -17,19 +18,6 @@ namespace mv::commands {
 using Command = Hook<void()>;
 using ChannelCommand = Hook<void(int16_t)>;
 
-// ---- data files, set-up files and preferences ------------------------------------------
-extern Command SAVEFILES;  // "Save Data As..."
-extern Command MAKESETUP;  // writes a set-up file
-
-// ---- conversions ---------------------------------------------------------------------------
-
-// ---- acquisition display -------------------------------------------------------------------
-
-// ---- interfaces and serial instruments -----------------------------------------------------
-
-// ---- switching, outputs, alarms and triggers -----------------------------------------------
-extern Command TURNVALVESOFF;  // every device output off (on quitting)
-
 // ---- the run: set-up window, acquisition screen, recording loops ---------------------------
 // The set-up window before every run; sets StartOver when the user starts over.
 extern Command DISPLAYSETUP;
@@ -40,11 +28,14 @@ extern Command SCOPESCANNING;
 extern Command SCOPEPLUSCHARTSCAN;
 // The DT800's burst command for the fast scope, built before a fast scope run.
 extern Command BurstCommandString;
-// Sets the ADAM modules' ranges and addresses for channel (0: every channel).
 // The streaming serial panel, which stands in for the mode window with interface 11.
 extern Command StreamingSerialChannels;
+// Every device output off (leaving a run, quitting).
+extern Command TURNVALVESOFF;
 
 // ---- after a run: saving and the options window --------------------------------------------
+extern Command SAVEFILES;  // "Save Data As..."
+extern Command MAKESETUP;  // writes a set-up file
 // Saves the chart data at once under a dated name. True only when the file was written.
 extern Hook<bool()> QuickSAVE;
 // Asks for the root name of the numbered scope ("Scope") or repeat ("Repeat") files.
@@ -54,10 +45,6 @@ extern Command SHOWROOTFILE;
 // The run's achieved sample interval (as its timing record measures it) against the
 // chosen one; decides the interval the saves store and shows the rate window.
 extern Hook<void(float interval, int16_t soundFlag)> CHECKSAMPLERATE;
-// The alarm log of the last run, and the labels of the devices of switching pattern 9.
-// Puts the volts on analog output 1 or 2.
-
-// ---- calculators ---------------------------------------------------------------------------
 
 // Restores every hook to its "not built" default.
 void ResetCommandHooks();
