@@ -9,7 +9,6 @@ Command DISPLAYSETUP{"commands::DISPLAYSETUP"};
 ChannelCommand DRAWSCREEN{"commands::DRAWSCREEN"};
 Command SCOPESCANNING{"commands::SCOPESCANNING"};
 Command SCOPEPLUSCHARTSCAN{"commands::SCOPEPLUSCHARTSCAN"};
-Command BurstCommandString{"commands::BurstCommandString"};
 Command StreamingSerialChannels{"commands::StreamingSerialChannels"};
 Hook<bool()> QuickSAVE{"commands::QuickSAVE"};
 Hook<void(const Str255&)> ScopeOrRepeatFileRoot{"commands::ScopeOrRepeatFileRoot"};

@@ -26,8 +26,6 @@ extern ChannelCommand DRAWSCREEN;
 // The oscilloscope and scope-plus-chart recording loops; each returns when the run ends.
 extern Command SCOPESCANNING;
 extern Command SCOPEPLUSCHARTSCAN;
-// The DT800's burst command for the fast scope, built before a fast scope run.
-extern Command BurstCommandString;
 // The streaming serial panel, which stands in for the mode window with interface 11.
 extern Command StreamingSerialChannels;
 // Every device output off (leaving a run, quitting).

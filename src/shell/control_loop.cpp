@@ -4,6 +4,7 @@
 
 #include "acquisition/chart_loop.h"
 #include "acquisition/entry_points.h"
+#include "acquisition/fast_scope.h"
 #include "acquisition/markers.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
@@ -159,7 +160,7 @@ void RecordRun() {
         PrefsArray[PrefsSlot::DT800FastScope] = 1;
       if (External_AD == ExternalADCode::DT800 && On(PrefsSlot::DT800FastScope) && DemonstrationMODE == 0) {
         SerialLine().Write("P48=50\r");
-        commands::BurstCommandString();
+        BurstCommandString();
       }
       commands::SCOPESCANNING();
       break;

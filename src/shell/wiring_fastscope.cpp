@@ -2,7 +2,6 @@
 #include "acquisition/fast_scope.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/trigger_wait.h"
-#include "shell/commands.h"
 #include "shell/wiring.h"
 
 namespace mv {
@@ -11,7 +10,6 @@ void InstallWindows_fastscope() {
   fast_scope_hooks::HIGHSPEEDIO = [] { HIGHSPEEDIO(); };
   fast_scope_hooks::RUNTRIGGER = [] { return RUNTRIGGER(); };
   fast_scope_hooks::GETFAST = [] { return GETFAST(); };
-  commands::BurstCommandString = [] { BurstCommandString(); };
 }
 
 }  // namespace mv

@@ -180,11 +180,14 @@ TEST_F(ControlLoopRules, DT800ScopeBelowSixtiethOfASecondTakesTheFastPath) {
   InstallSerialPort(std::move(port));
   // Each scope run notes whether the recording toolbar was put up for it, then takes
   // it down so that the next run must put it up again.
-  commands::SCOPESCANNING = [this] {
+  // it down so that the next run must put it up again; it notes what the line had been
+  // sent when it started.
+  std::string sentBeforeScan;
+  commands::SCOPESCANNING = [this, p, &sentBeforeScan] {
     calls.push_back(rt::WindowExists(kToolbarWindow) ? "toolbar, SCOPESCANNING" : "SCOPESCANNING");
     if (rt::WindowExists(kToolbarWindow)) rt::CloseWindow(kToolbarWindow);
+    sentBeforeScan = p->Written();
   };
-  commands::BurstCommandString = Note("BurstCommandString");
   External_AD = ExternalADCode::DT800;
   DemonstrationMODE = 0;
   RecordingMODE = RecordingModeCode::Scope;
@@ -198,9 +201,13 @@ TEST_F(ControlLoopRules, DT800ScopeBelowSixtiethOfASecondTakesTheFastPath) {
   RecordRun();
   EXPECT_EQ(PrefsArray[PrefsSlot::DT800FastScope], 1);
   EXPECT_EQ(PrefsArray[PrefsSlot::DT800MainsFilter], 1);
-  EXPECT_EQ(p->Written(), "P48=50\r");
-  EXPECT_EQ(calls, (std::vector<std::string>{"toolbar, SCOPESCANNING", "BurstCommandString",
-                                             "toolbar, SCOPESCANNING"}));
+  // The mains filter, then the logger's burst command, both before the scan starts.
+  const std::string mains = "P48=50\r", burst = "RX;BURST(";
+  ASSERT_EQ(sentBeforeScan.compare(0, mains.size(), mains), 0) << sentBeforeScan;
+  EXPECT_EQ(sentBeforeScan.compare(mains.size(), burst.size(), burst), 0) << sentBeforeScan;
+  EXPECT_EQ(sentBeforeScan.back(), '\r');
+  EXPECT_EQ(p->Written(), sentBeforeScan) << "nothing more once the scan has started";
+  EXPECT_EQ(calls, (std::vector<std::string>{"toolbar, SCOPESCANNING", "toolbar, SCOPESCANNING"}));
   CloseSerialPort();
 }
 
