@@ -4,9 +4,9 @@
 
 namespace mv {
 
-// Sets the recording loops' REDRAWSCREEN and ScreenINFO hooks and the kit's
-// ReadControlStrip and HandleNotes services. (DRAWSCREEN and
-// MakeAcquisitionTOOLBAR are installed into the shell's command hooks by its wiring.)
+// Sets the recording loops' REDRAWSCREEN and ScreenINFO hooks and the devices floor's
+// ReadControlStrip and HandleNotes services. (The shell calls DRAWSCREEN and
+// MakeAcquisitionTOOLBAR itself.)
 void InstallAcquisitionScreen();
 // Sets the files floor's ShowOnAcquisitionScreen hook: a save's text in a field of the
 // acquisition window (InstallAcquisitionScreen does this too).

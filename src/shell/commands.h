@@ -1,11 +1,12 @@
-// The windows and services the menu commands and the control loop open, which live
-// in subsystems the menu code does not call directly. Each is a hook that starts
-// "not built" (see kit/hook.h); start-up installs the real one (InstallServices),
-// and tests install fakes. A command whose hook is still not built is dimmed where it
-// is offered, so it never runs as a silent no-op.
-// Entry points that already exist elsewhere (the channel-table windows, the
-// serial-port windows, About, the set-up hooks, the firmware query of the
-// kit's services) are called directly and are not repeated here.
+// What the control loop, the mode window and the options window after a run start in
+// the floors below: the set-up window, the acquisition screen, the recording loops, the
+// saves and the rate check. The shell links every floor, so none of these needs to be a
+// hook for the program's sake: each stays one only because the control-loop and
+// options-window tests (tests/shell/control_loop_*_test.cpp, menus_guard_test.cpp)
+// put a recording fake in its place to follow the loop's steps without a recording
+// run, a save panel or the set-up window. Start-up installs the real one
+// (InstallServices); a call with nothing installed is reported (kit/hook.h). Every
+// other menu command calls its window directly.
 #pragma once
 #include <cstdint>
 
@@ -17,78 +18,22 @@ namespace mv::commands {
 using Command = Hook<void()>;
 using ChannelCommand = Hook<void(int16_t)>;
 
-// ---- data files, set-up files and preferences ------------------------------------------
-extern Command SAVEFILES;        // "Save Data As..."
-extern Command SetTimedSAVE;     // timed backups: sets TimedSaveINTERVAL
-extern Command BACKUPFILENAME;   // name and place of the timed backup file
-extern Command MAKESETUP;        // writes a set-up file
-extern Command PRINTSETUP;       // the set-up report
-extern Command GETFILECOMMENTS;  // the file information window
-extern Command SetPREFERENCES;   // the preferences window
-extern Command SETCOLORS;        // chart and scope colours
-
-// ---- conversions ---------------------------------------------------------------------------
-extern Command CUSTOMCON;                 // the custom conversion buttons editor
-extern ChannelCommand ConversionOptions;  // a channel's conversion options (gas exchange)
-extern Command SetSpikeFilter;            // the spike filter window
-
-// ---- recording set-up ----------------------------------------------------------------------
-// The sample-rate window; "OSCILLOSCOPE" opens the scope variant, any other
-// title the chart variant. It leaves the interval in SampleIntervalinSeconds,
-// which the caller loads with the current interval first, so a window that
-// changes nothing leaves the interval as it was.
-extern Hook<void(const Str255& title)> GetSampleINTERVAL;
-extern Command SampleRatePRECISION;
-extern Command STATUS_DISPLAYS;
-extern Command SETSLOPETREND;
-extern Command XYPlotSetup;
-extern Command ChartWindowSize;  // "Drag to Desired Size..."
-
-// ---- acquisition display -------------------------------------------------------------------
-extern Command ChangeCHARTHITE;  // plot height
-extern Command SETCHARTVIEW;     // chart views and tics
-extern Command SETSCOPEVIEW;     // scope views and tics
-
-// ---- interfaces and serial instruments -----------------------------------------------------
-extern Command SerialInstrumentInput;       // "UI2/UI3 Serial Instruments..."
-extern ChannelCommand CheckUI2TempChannel;  // read mode of a Sable temperature input
-extern ChannelCommand InspectSerialInput;   // serial variable of a channel
-extern Command SABLETEMPCHANNELS;           // the Sable temperature channels window
-extern Command ADAMseriesSTATUS;            // ADAM-4019 inputs
-extern Command DT800COMMUNICATIONS;         // DT800 acquisition mode
-extern Command ResetDataTaker;
-extern ChannelCommand FlushDT800Buffer;
-extern Command SetADAMaddress;
-
-// ---- switching, outputs, alarms and triggers -----------------------------------------------
-extern Command TURNVALVESOFF;  // every device output off (on quitting)
-extern Command AudibleTIMER;
-extern Command SETALARMS;
-extern Command TRIGGER;
-extern Command EXTRAZERO;
-extern ChannelCommand AnalogOutputScript;  // output 1 or 2
-extern Command AnalogFEEDBACK;
-extern Command GETAOscript;
-extern Command SAVEAOscript;
-
 // ---- the run: set-up window, acquisition screen, recording loops ---------------------------
 // The set-up window before every run; sets StartOver when the user starts over.
 extern Command DISPLAYSETUP;
 // The acquisition screen (window 1): 1 a new run, 0 the next sampling period.
 extern ChannelCommand DRAWSCREEN;
-// The recording toolbar: 0 chart, 1 the scope modes.
-extern ChannelCommand MakeAcquisitionTOOLBAR;
 // The oscilloscope and scope-plus-chart recording loops; each returns when the run ends.
 extern Command SCOPESCANNING;
 extern Command SCOPEPLUSCHARTSCAN;
-// The DT800's burst command for the fast scope, built before a fast scope run.
-extern Command BurstCommandString;
-// Sets the ADAM modules' ranges and addresses for channel (0: every channel).
-extern Hook<void(int16_t channel, int16_t show)> SetADAM;
 // The streaming serial panel, which stands in for the mode window with interface 11.
 extern Command StreamingSerialChannels;
+// Every device output off (leaving a run, quitting).
+extern Command TURNVALVESOFF;
 
 // ---- after a run: saving and the options window --------------------------------------------
+extern Command SAVEFILES;  // "Save Data As..."
+extern Command MAKESETUP;  // writes a set-up file
 // Saves the chart data at once under a dated name. True only when the file was written.
 extern Hook<bool()> QuickSAVE;
 // Asks for the root name of the numbered scope ("Scope") or repeat ("Repeat") files.
@@ -98,28 +43,6 @@ extern Command SHOWROOTFILE;
 // The run's achieved sample interval (as its timing record measures it) against the
 // chosen one; decides the interval the saves store and shows the rate window.
 extern Hook<void(float interval, int16_t soundFlag)> CHECKSAMPLERATE;
-// The alarm log of the last run, and the labels of the devices of switching pattern 9.
-extern Command SHOWALARMS;
-extern Command GetSequenceLabels;
-// Puts the volts on analog output 1 or 2.
-extern Hook<void(int16_t output, float volts)> SetAOvolts;
-
-// ---- calculators ---------------------------------------------------------------------------
-extern Command SIMPLECALC;
-extern Command SimpleRegression;
-extern Command ExpressionEvaluator;
-extern Command STPflowAdjust;
-extern Command ALTITUDE;
-extern Command AltitudeSimulation;
-extern Command PO2CALC;
-extern Command DissolvedO2CALC;
-extern ChannelCommand METABOLISM;  // 0 metabolic allometry, 1 minimum flow rate
-extern Command ChamberWashout;
-extern Command Q10adjust;
-extern Command ClosedSystemRespirometry;
-extern Command DayOfTheYear;
-extern Command Sunrise;
-extern Command UnitCONVERT;
 
 // Restores every hook to its "not built" default.
 void ResetCommandHooks();

@@ -3,16 +3,21 @@
 #include <algorithm>
 
 #include "acquisition/chart_loop.h"
+#include "acquisition/fast_scope.h"
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
+#include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
+#include "acquisition/toolbar.h"
 #include "control/state.h"
 #include "control/switching.h"
 #include "conversions/state.h"
+#include "devices/adam_reader.h"
 #include "devices/connection.h"
 #include "devices/dispatcher.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "files/save_commands.h"
 #include "files/state.h"
 #include "kit/comment_header.h"
 #include "kit/date_text.h"
@@ -26,6 +31,7 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "setup/add_channel.h"
+#include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
 #include "shell/commands.h"
@@ -42,7 +48,7 @@ namespace {
 
 using namespace MenuNumber;
 
-constexpr int16_t kAcquisitionWindow = 1, kNoteWindow = 321, kTrendWindow = 199;
+constexpr int16_t kTrendWindow = 199;
 constexpr int16_t kAlarmsItem = 16, kAutorepeatItem = 19, kCutChannelsItem = 20, kSpikeFilterItem = 12;
 // A fast scope on the DT800 below this interval reads whole blocks from the logger.
 constexpr double kFastScopeInterval = 0.016;
@@ -72,14 +78,14 @@ bool SetupFromFile() {
 // a window that changes nothing leaves it as it was.
 void AskChartInterval() {
   SampleIntervalinSeconds = ChartIntervalInSeconds;
-  commands::GetSampleINTERVAL("Chart Channels");
+  GetSampleINTERVAL("Chart Channels");
   ChartIntervalInSeconds = SampleIntervalinSeconds;
   ChartSampleInterval = static_cast<float>(SampleIntervalinSeconds);
 }
 
 void AskScopeInterval() {
   SampleIntervalinSeconds = ScopeIntervalInSeconds;
-  commands::GetSampleINTERVAL("OSCILLOSCOPE");
+  GetSampleINTERVAL("OSCILLOSCOPE");
   ScopeIntervalInSeconds = SampleIntervalinSeconds;
   scopeinterval = static_cast<float>(SampleIntervalinSeconds);
 }
@@ -143,24 +149,24 @@ void RecordRun() {
   switch (RecordingMODE) {
     case RecordingModeCode::ScopeChart:
       PrefsArray[PrefsSlot::DT800FastScope] = 0;
-      commands::MakeAcquisitionTOOLBAR(1);
+      MakeAcquisitionTOOLBAR(1);
       PrefsArray[PrefsSlot::DT800MainsFilter] = 1;
       commands::SCOPEPLUSCHARTSCAN();
       break;
     case RecordingModeCode::Scope:
-      commands::MakeAcquisitionTOOLBAR(1);
+      MakeAcquisitionTOOLBAR(1);
       PrefsArray[PrefsSlot::DT800MainsFilter] = 1;
       if (External_AD == ExternalADCode::DT800 && ScopeIntervalInSeconds < kFastScopeInterval)
         PrefsArray[PrefsSlot::DT800FastScope] = 1;
       if (External_AD == ExternalADCode::DT800 && On(PrefsSlot::DT800FastScope) && DemonstrationMODE == 0) {
         SerialLine().Write("P48=50\r");
-        commands::BurstCommandString();
+        BurstCommandString();
       }
       commands::SCOPESCANNING();
       break;
     default:
       MarkerCounter = 201;
-      commands::MakeAcquisitionTOOLBAR(0);
+      MakeAcquisitionTOOLBAR(0);
       CHARTSCANNING();
       break;
   }
@@ -321,7 +327,7 @@ void PrepareRun() {
   if (RecordingMODE == RecordingModeCode::Scope)
     TimedSaveINTERVAL = 0;
   else if (TimedSaveINTERVAL != 0)
-    commands::BACKUPFILENAME();
+    BACKUPFILENAME();
   if (RecordingMODE == RecordingModeCode::Scope || RecordingMODE == RecordingModeCode::ScopeChart)
     commands::ScopeOrRepeatFileRoot("Scope");
   else if (On(PrefsSlot::Autorepeat))
@@ -359,7 +365,7 @@ void RunOnce() {
   rt::FlushEvents();
   rt::SetMenuHandler(MenusOFF);
   rt::HideWindow(kStatusStripWindow);
-  if (External_AD == ExternalADCode::ADAM) commands::SetADAM(0, 0);
+  if (External_AD == ExternalADCode::ADAM) SetADAM(0, 0);
   {
     RecordingLoopRunning = 1;
     CommandQTyped = 0;
@@ -373,7 +379,7 @@ void RunOnce() {
   }
 
   Step("options");
-  rt::CloseWindow(kNoteWindow);
+  rt::CloseWindow(kReplayWindow);
   OPTIONSWINDOW();
   SetMenuItemState(File, 1, 0);
   ResetScopeRestingPosition();

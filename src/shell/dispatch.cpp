@@ -6,7 +6,15 @@
 #include <algorithm>
 #include <string>
 
+#include "acquisition/chart_heights.h"
 #include "acquisition/state.h"
+#include "acquisition/view_windows.h"
+#include "conversions/custom_windows.h"
+#include "files/color_window.h"
+#include "files/file_info_window.h"
+#include "files/prefs_window.h"
+#include "files/save_commands.h"
+#include "files/setup_report.h"
 #include "files/state.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
@@ -16,8 +24,11 @@
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
+#include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
+#include "setup/display_settings.h"
 #include "setup/needs.h"
+#include "setup/rate_check_window.h"
 #include "setup/rearrange_channels.h"
 #include "setup/state.h"
 #include "shell/about.h"
@@ -92,13 +103,13 @@ void SampleRateCommand(int16_t menuItem) {
   item = 0;
   if (scope) {
     SampleIntervalinSeconds = ScopeIntervalInSeconds;
-    commands::GetSampleINTERVAL("OSCILLOSCOPE");
+    GetSampleINTERVAL("OSCILLOSCOPE");
     ScopeIntervalInSeconds = SampleIntervalinSeconds;
     scopeinterval = static_cast<float>(SampleIntervalinSeconds);
     return;
   }
   SampleIntervalinSeconds = ChartIntervalInSeconds;
-  commands::GetSampleINTERVAL("Chart Channels");
+  GetSampleINTERVAL("Chart Channels");
   ChartIntervalInSeconds = SampleIntervalinSeconds;
   ChartSampleInterval = static_cast<float>(SampleIntervalinSeconds);
   setup_hooks::MAXAVERAGE();
@@ -154,17 +165,17 @@ void FileCommand(int16_t menuItem) {
       ChooseFileFormat(menuItem);
       break;
     case 7:
-      commands::SetTimedSAVE();
+      SetTimedSAVE();
       rt::CheckMenuItem(File, 7, TimedSaveINTERVAL != 0);
       break;
     case 8:
-      commands::BACKUPFILENAME();
+      BACKUPFILENAME();
       break;
     case 10:
       commands::MAKESETUP();
       break;
     case 11:
-      commands::PRINTSETUP();
+      PRINTSETUP();
       break;
     default:
       if (IsQuitItem(File, menuItem)) QuitProgram();
@@ -175,7 +186,7 @@ void FileCommand(int16_t menuItem) {
 void EditCommand(int16_t menuItem) {
   switch (menuItem) {
     case 1:
-      commands::CUSTOMCON();
+      CUSTOMCON();
       MENUID = 255;
       break;
     case 2:
@@ -192,10 +203,10 @@ void EditCommand(int16_t menuItem) {
       break;
     case 13:
       ScopeFileComments = 0;
-      commands::GETFILECOMMENTS();
+      GETFILECOMMENTS();
       break;
     case 14:
-      commands::SampleRatePRECISION();
+      SampleRatePRECISION();
       break;
     case 16:
     case 17:
@@ -206,7 +217,7 @@ void EditCommand(int16_t menuItem) {
       Redraw();
       break;
     case 21:
-      commands::SetPREFERENCES();
+      SetPREFERENCES();
       Action = ActionCode::Redraw;
       break;
     default:
@@ -217,21 +228,21 @@ void EditCommand(int16_t menuItem) {
 void ViewCommand(int16_t menuItem) {
   switch (menuItem) {
     case 1:
-      commands::SETCOLORS();
+      SETCOLORS();
       break;
     case 8:
-      commands::ChangeCHARTHITE();
+      ChangeCHARTHITE();
       break;
     case 9:
-      commands::SETCHARTVIEW();
+      SETCHARTVIEW();
       Action = 0;
       break;
     case 10:
-      commands::SETSCOPEVIEW();
+      SETSCOPEVIEW();
       Action = 0;
       break;
     case 12:
-      commands::STATUS_DISPLAYS();
+      STATUS_DISPLAYS();
       break;
     case 13:
       TogglePrefs(PrefsSlot::ShowSwitchStatus);
@@ -242,7 +253,7 @@ void ViewCommand(int16_t menuItem) {
       ShowSwitch(View, 14, PrefsSlot::LargeReadouts, true);
       break;
     case 15:
-      commands::SETSLOPETREND();
+      SETSLOPETREND();
       break;
     case 17:
       TogglePrefs(PrefsSlot::AlwaysShowHelpData);
@@ -301,7 +312,7 @@ void ScaleGridCommand(int16_t menuItem) {
 
 void WindowSizeCommand(int16_t menuItem) {
   if (menuItem == 1) {
-    commands::ChartWindowSize();
+    ChartWindowSize();
     return;
   }
   auto size = WindowSizeForItem(menuItem, rt::DisplayWidth(), rt::DisplayHeight());

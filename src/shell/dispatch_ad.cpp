@@ -2,10 +2,23 @@
 // Special menu.
 #include <algorithm>
 
+#include "control/alarm_window.h"
+#include "control/ao_script_window.h"
+#include "control/audible_timer_window.h"
+#include "control/feedback_window.h"
+#include "control/trigger_window.h"
+#include "control/zero_link_window.h"
+#include "conversions/gas_options_window.h"
+#include "conversions/spike_filter.h"
 #include "conversions/state.h"
+#include "devices/adam_windows.h"
 #include "devices/connection.h"
+#include "devices/datataker_reader.h"
+#include "devices/dt800_mode_window.h"
 #include "devices/firmware_windows.h"
+#include "devices/sable_temp_windows.h"
 #include "devices/state.h"
+#include "files/ao_script_commands.h"
 #include "kit/protocol.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
@@ -15,8 +28,10 @@
 #include "setup/channel_table.h"
 #include "setup/delete_channels.h"
 #include "setup/needs.h"
+#include "setup/serial_instrument_windows.h"
 #include "setup/state.h"
-#include "shell/commands.h"
+#include "setup/xy_plot_dialog.h"
+#include "shell/calculator_menu.h"
 #include "shell/dispatch.h"
 #include "shell/menus.h"
 
@@ -25,8 +40,6 @@ namespace mv::dispatch {
 namespace {
 
 using namespace MenuNumber;
-
-constexpr int16_t kHelpWindow = 18;
 
 bool On(int slot) {
   return PrefsArray[slot] != 0;
@@ -62,7 +75,7 @@ void RedrawInterfacePicture() {
 // A-D item 4. The interface in use and the demonstration flag stay as they
 // are: the instrument window only chooses what the Sable's serial port reads.
 void SerialInstrumentsCommand() {
-  commands::SerialInstrumentInput();
+  SerialInstrumentInput();
   if (OldScopeOn >= RecordingModeCode::Chart && OldScopeOn <= RecordingModeCode::ScopeChart)
     RecordingMODE = OldScopeOn;
   for (int16_t i = 4; i <= 8; ++i) rt::EnableMenuItem(AD, i, true);
@@ -115,23 +128,23 @@ void ADMenuCommand(int16_t menuItem) {
       TestModeCommand();
       break;
     case 12:
-      commands::SetSpikeFilter();
+      SetSpikeFilter();
       rt::CheckMenuItem(AD, 12, On(PrefsSlot::SpikeFilterOn));
       Redraw();
       break;
     case 14:
-      commands::AudibleTIMER();
+      AudibleTIMER();
       Redraw();
       break;
     case 15:
       BeepAtSampleCommand();
       break;
     case 16:
-      commands::SETALARMS();
+      SETALARMS();
       Redraw();
       break;
     case 18:
-      commands::TRIGGER();
+      TRIGGER();
       Redraw();
       break;
     case 19:
@@ -149,11 +162,11 @@ void ADMenuCommand(int16_t menuItem) {
       item = 21;
       break;
     case 23:
-      commands::XYPlotSetup();
+      XYPlotSetup();
       Redraw();
       break;
     case 25:
-      commands::EXTRAZERO();
+      ExtraZeroLinkagesCommand();
       Redraw();
       break;
     default:
@@ -170,9 +183,9 @@ void ConversionEquationsCommand(int16_t channel) {
   if (IsSable()) {
     const auto input = static_cast<int16_t>(record[ChanField::Input]);
     if (input >= 9 && input <= 12)
-      commands::CheckUI2TempChannel(channel);
+      CheckUI2TempChannel(channel);
     else if (input == 15)
-      commands::InspectSerialInput(channel);
+      InspectSerialInput(channel);
   }
   aval = record[ChanField::A];
   bval = record[ChanField::B];
@@ -213,16 +226,16 @@ void ExternalADDeviceCommand(int16_t menuItem) {
       if (IsDataTaker()) {
         setup_hooks::DATATAKERSTATUS();
       } else if (External_AD == ExternalADCode::ADAM) {
-        commands::ADAMseriesSTATUS();
+        ADAMseriesSTATUS();
       } else if (IsSable()) {
         // Both Sable interfaces have the temperature inputs the item names.
-        commands::SABLETEMPCHANNELS();
+        SABLETEMPCHANNELS();
         setup_hooks::ConversionsWindow(0);
       }
       break;
     case 2:
       if (dt800)
-        commands::DT800COMMUNICATIONS();
+        DT800COMMUNICATIONS();
       else if (IsSable())
         GetFirmware(0);
       break;
@@ -230,16 +243,16 @@ void ExternalADDeviceCommand(int16_t menuItem) {
       if (External_AD == ExternalADCode::ADAM)
         GetFirmware(0);
       else
-        commands::ResetDataTaker();
+        ResetDataTaker();
       break;
     case 4:
       GetFirmware(0);
       break;
     case 5:
       if (dt800)
-        commands::FlushDT800Buffer(0);
+        FlushDT800Buffer(0);
       else
-        commands::SetADAMaddress();
+        SetADAMaddress();
       break;
     default:
       return;
@@ -265,8 +278,8 @@ void ADCommand(int16_t menu, int16_t menuItem) {
     case ConversionEquations:
       ConversionEquationsCommand(menuItem);
       break;
-    case ConversionOptions:
-      if (menuItem >= 1 && menuItem <= LastChannel()) commands::ConversionOptions(menuItem);
+    case MenuNumber::ConversionOptions:
+      if (menuItem >= 1 && menuItem <= LastChannel()) mv::ConversionOptions(menuItem);
       Action = ActionCode::Redraw;
       break;
     case SampleAveraging:
@@ -287,20 +300,20 @@ void ADCommand(int16_t menu, int16_t menuItem) {
 void DACommand(int16_t menuItem) {
   switch (menuItem) {
     case 1:
-      commands::AnalogOutputScript(1);
+      AnalogOutputScript(1);
       break;
     case 2:
     case 5:
-      commands::AnalogFEEDBACK();
+      AnalogFEEDBACK();
       break;
     case 4:
-      commands::AnalogOutputScript(2);
+      AnalogOutputScript(2);
       break;
     case 7:
-      commands::GETAOscript();
+      GETAOscript();
       break;
     case 8:
-      commands::SAVEAOscript();
+      SAVEAOscript();
       break;
     default:
       break;
@@ -308,59 +321,7 @@ void DACommand(int16_t menuItem) {
 }
 
 void SpecialCommand(int16_t menuItem) {
-  switch (menuItem) {
-    case 1:
-      commands::SIMPLECALC();
-      break;
-    case 2:
-      commands::SimpleRegression();
-      break;
-    case 3:
-      commands::ExpressionEvaluator();
-      break;
-    case 5:
-      commands::STPflowAdjust();
-      break;
-    case 6:
-      commands::ALTITUDE();
-      break;
-    case 7:
-      commands::AltitudeSimulation();
-      break;
-    case 8:
-      commands::PO2CALC();
-      break;
-    case 9:
-      commands::DissolvedO2CALC();
-      break;
-    case 11:
-      commands::METABOLISM(0);
-      break;
-    case 12:
-      commands::METABOLISM(1);
-      break;
-    case 13:
-      commands::ChamberWashout();
-      break;
-    case 14:
-      commands::Q10adjust();
-      break;
-    case 15:
-      commands::ClosedSystemRespirometry();
-      break;
-    case 17:
-      commands::DayOfTheYear();
-      break;
-    case 18:
-      commands::Sunrise();
-      break;
-    case 19:
-      commands::UnitCONVERT();
-      if (rt::WindowExists(kHelpWindow)) rt::CloseWindow(kHelpWindow);
-      break;
-    default:
-      break;
-  }
+  RunCalculator(menuItem);
 }
 
 }  // namespace mv::dispatch

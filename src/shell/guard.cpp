@@ -21,6 +21,7 @@
 #include "runtime/system.h"
 #include "runtime/windows.h"
 #include "shell/about.h"
+#include "shell/calculator_menu.h"
 #include "shell/commands.h"
 #include "shell/menus.h"
 
@@ -191,22 +192,7 @@ void ShortMENU(int16_t menu, int16_t menuItem) {
     QuitProgram();
   } else if (menu == Special) {
     // The calculators a dialog may open, by the items that name them.
-    switch (menuItem) {
-      case 1:
-        commands::SIMPLECALC();
-        break;
-      case 5:
-        commands::STPflowAdjust();
-        break;
-      case 6:
-        commands::ALTITUDE();
-        break;
-      case 12:
-        commands::METABOLISM(1);
-        break;
-      default:
-        break;
-    }
+    if (menuItem == 1 || menuItem == 5 || menuItem == 6 || menuItem == 12) RunCalculator(menuItem);
   } else if (menu == Application && menuItem == 1) {
     AboutMV();  // gives the dialog its own handlers back
     MENUID = 255;

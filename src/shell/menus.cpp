@@ -14,13 +14,11 @@
 #include "devices/state.h"
 #include "files/state.h"
 #include "kit/format.h"
-#include "kit/hook.h"
 #include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "setup/channel_table.h"
 #include "setup/state.h"
-#include "shell/commands.h"
 
 namespace mv {
 
@@ -47,12 +45,6 @@ bool On(int slot) {
 }
 int16_t Checked(bool on) {
   return on ? 2 : 1;
-}
-
-// A command whose window is not part of the program yet is shown dimmed, never
-// offered as a choice that does nothing.
-void OfferOnceBuilt(int16_t menu, int16_t menuItem, const HookBase& hook) {
-  rt::SetMenuItemCondition(menu, menuItem, [&hook] { return hook.Built(); });
 }
 
 // The application menu and the Help menu stay on whatever SetUpMENUs does.
@@ -277,8 +269,6 @@ void BuildADMenu() {
 
   rt::CheckMenuItem(AD, 9, DemonstrationMODE != 0);
   rt::CheckMenuItem(AD, 12, On(PrefsSlot::SpikeFilterOn));
-  OfferOnceBuilt(AD, 2, commands::ConversionOptions);
-  OfferOnceBuilt(AD, 12, commands::SetSpikeFilter);
   for (int16_t i : {15, 20, 21, 25}) SetMenuItemState(AD, i, 0);
 }
 
@@ -436,7 +426,6 @@ void MENU_100() {
   for (int16_t ch = 1; ch <= last; ++ch) {
     rt::SetMenuItem(ConversionEquations, ch, ChannelMenuText("Ch.", ch));
     rt::SetMenuItem(ConversionOptions, ch, ChannelMenuText("ch.", ch));
-    OfferOnceBuilt(ConversionOptions, ch, commands::ConversionOptions);
   }
   // The scope channel is always shown in volts.
   if (RecordingMODE >= RecordingModeCode::Scope) rt::EnableMenuItem(ConversionEquations, 1, false);

@@ -7,12 +7,16 @@
 #include "acquisition/needs.h"
 #include "acquisition/state.h"
 #include "acquisition/view_colours.h"
+#include "control/alarm_log.h"
 #include "control/analog_output.h"
 #include "control/output_scripts.h"
+#include "control/sequence_labels.h"
 #include "control/state.h"
 #include "control/switching_schedule.h"
+#include "devices/datataker_reader.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "files/save_commands.h"
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/date_text.h"
@@ -100,7 +104,7 @@ void ExternalDeviceMenuAfterRun() {
     rt::EnableMenuItem(ExternalADDevice, 4, true);
     if (On(PrefsSlot::DT800FastScope)) {
       SerialLine().Write("U\r");
-      commands::FlushDT800Buffer(1);
+      FlushDT800Buffer(1);
     }
   } else {
     rt::EnableMenuItem(ExternalADDevice, 4, false);
@@ -240,8 +244,7 @@ void RestartRun() {
   SetUpMENUs(0);
   if (RecordingMODE == RecordingModeCode::Chart && On(PrefsSlot::Autorepeat) && MENU19toggle)
     commands::ScopeOrRepeatFileRoot("Repeat");
-  if (On(PrefsSlot::CheckBackupName) && TimedSaveINTERVAL != 0 && backupfile.empty())
-    commands::BACKUPFILENAME();
+  if (On(PrefsSlot::CheckBackupName) && TimedSaveINTERVAL != 0 && backupfile.empty()) BACKUPFILENAME();
   rt::CloseWindow(kSavedNoticeWindow);
   CLEARALARMS();
   if (External_AD != ExternalADCode::Demonstration || DemonstrationMODE != 0) commands::TURNVALVESOFF();
@@ -301,7 +304,7 @@ void ChangeModeCommand() {
     Outcome() = OptionsOutcome::Stay;
     return;
   }
-  if (DT800FastScope()) commands::ResetDataTaker();
+  if (DT800FastScope()) ResetDataTaker();
   rt::CloseWindow(kOptionsWindow);
   ScSample = 0;
   Sample = 0;
@@ -316,7 +319,7 @@ void Shutdown() {
     commands::TURNVALVESOFF();
   rt::WaitForSoundEnd();
   if (DT800FastScope()) {
-    commands::FlushDT800Buffer(0);
+    FlushDT800Buffer(0);
     SerialLine().Write("SINGLEPUSH\r");
   }
   ShowShutdownMessage();
@@ -367,13 +370,13 @@ void RunCommand(int16_t button, const RunFacts& facts) {
       break;
     case OB::Alarms: {
       const int16_t autorepeat = PrefsArray[PrefsSlot::Autorepeat];
-      commands::SHOWALARMS();
+      SHOWALARMS();
       Outcome() = OptionsOutcome::SubWindow;
       RootIfAutorepeatSwitchedOn(autorepeat);
       break;
     }
     case OB::SequenceLabels:
-      commands::GetSequenceLabels();
+      GetSequenceLabels();
       Outcome() = OptionsOutcome::SubWindow;
       break;
     case OB::RateCheck:
@@ -558,7 +561,7 @@ void OPTIONSWINDOW() {
       rt::BringWindowForward(kOptionsWindow);
     if (rt::Ticks64() >= nextBufferCheck) {
       nextBufferCheck = rt::Ticks64() + kBufferCheckTicks;
-      if (DT800FastScope()) commands::FlushDT800Buffer(0);
+      if (DT800FastScope()) FlushDT800Buffer(0);
     }
     int16_t button = HeldRowButton(pressTaken);
     if (Action == ActionCode::Key) button = OptionsKeyButton(EventID);

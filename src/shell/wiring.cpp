@@ -3,20 +3,27 @@
 #include <cmath>
 #include <string>
 
+#include "acquisition/fast_scope.h"
 #include "acquisition/install.h"
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
+#include "acquisition/scope_chart_loop.h"
+#include "acquisition/scope_loop.h"
 #include "acquisition/screen.h"
 #include "acquisition/screen_install.h"
 #include "acquisition/state.h"
 #include "acquisition/toolbar.h"
+#include "acquisition/trigger_wait.h"
 #include "acquisition/view_colours.h"
+#include "control/device_outputs.h"
+#include "control/needs.h"
 #include "control/switching.h"
 #include "conversions/custom_windows.h"
 #include "conversions/gas_options_window.h"
 #include "conversions/needs.h"
 #include "conversions/spike_filter.h"
 #include "devices/serial_port.h"
+#include "devices/stream_reader.h"
 #include "files/ascii_warn.h"
 #include "files/color_window.h"
 #include "files/file_info_window.h"
@@ -24,6 +31,7 @@
 #include "files/prefs_file.h"
 #include "files/prefs_window.h"
 #include "files/save_commands.h"
+#include "files/setup_commands.h"
 #include "kit/drawing.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
@@ -32,11 +40,12 @@
 #include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/conversion_windows.h"
+#include "setup/interval_rules.h"
 #include "setup/needs.h"
 #include "setup/rate_check_window.h"
 #include "setup/rate_decision.h"
 #include "setup/setup_window.h"
-#include "shell/calc_wiring.h"
+#include "setup/stream_panel.h"
 #include "shell/commands.h"
 #include "shell/menus.h"
 
@@ -68,20 +77,11 @@ void InstallServices() {
 
   // Preferences and colours.
   services::SAVEsettings = [] { SAVEsettings(); };
-  commands::SetPREFERENCES = [] { SetPREFERENCES(); };
-  commands::SETCOLORS = [] { SETCOLORS(); };
-  commands::GETFILECOMMENTS = [] { GETFILECOMMENTS(); };
   files_hooks::SetChanParams = [](int16_t oldHeight, int16_t rescale) { SetChanParams(oldHeight, rescale); };
   files_hooks::SampleRatePRECISION = [] { SampleRatePRECISION(); };
   rt::SetErrorHandler([](int code) { CheckFileError(code); });
 
   // Recording set-up.
-  commands::GetSampleINTERVAL = [](const Str255& title) { GetSampleINTERVAL(title); };
-  // The options window's rate check decides the interval every save stores; until
-  // its "Recording Check" window is installed the decision runs without it.
-  commands::CHECKSAMPLERATE = [](float requested, int16_t /*soundFlag*/) {
-    DecideRunInterval(ChartTiming, requested);
-  };
   setup_hooks::DoMENU = DoMENU;
 
   // Conversions: the per-channel sequence and menu 100 open the conversions
@@ -90,11 +90,8 @@ void InstallServices() {
   InstallConversionWindows();
   // A channel's gas-exchange options: menu 120 and the conversions window's
   // "Additional Options..." open the same window.
-  commands::ConversionOptions = [](int16_t channel) { mv::ConversionOptions(channel); };
   commands::DISPLAYSETUP = [] { DISPLAYSETUP(); };
   setup_hooks::MENU_100 = [] { MENU_100(); };
-  commands::CUSTOMCON = [] { CUSTOMCON(); };
-  commands::SetSpikeFilter = [] { SetSpikeFilter(); };
 
   // Recording: the toolbar reader keeps events flowing during a run; every strip
   // layout clears the scope rows.
@@ -103,15 +100,12 @@ void InstallServices() {
   // replaces the plain event pump installed above).
   InstallAcquisitionScreen();
   commands::DRAWSCREEN = [](int16_t start) { DRAWSCREEN(start); };
-  commands::MakeAcquisitionTOOLBAR = [](int16_t flag) { MakeAcquisitionTOOLBAR(flag); };
 
   // Saves: the commands, the automatic saves of the recording loops, and what the
   // saves need of other windows and of the switching sequence.
   commands::SAVEFILES = [] { SAVEFILES(); };
   commands::QuickSAVE = [] { return QuickSAVE(); };
   commands::ScopeOrRepeatFileRoot = [](const Str255& kind) { ScopeOrRepeatFileRoot(kind); };
-  commands::BACKUPFILENAME = [] { BACKUPFILENAME(); };
-  commands::SetTimedSAVE = [] { SetTimedSAVE(); };
   commands::SHOWROOTFILE = [] { SHOWROOTFILE(); };
   files_hooks::NewPeriodScreen = NextPeriodScreen;
   // A line that hangs up is said once, by sound and on the recording screen; the reads
@@ -121,23 +115,22 @@ void InstallServices() {
     ShowSerialLineStatus(lost, path);
   });
 
-  // The Special menu's calculators.
-  InstallCalculators();
-
-  InstallWindows_scope();
-  InstallWindows_views();
-  InstallWindows_replay();
-  InstallWindows_checks();
-  InstallWindows_alarms();
-  InstallWindows_timer();
-  InstallWindows_switching();
-  InstallWindows_switchwin();
-  InstallWindows_aoscripts();
-  InstallWindows_datataker();
-  InstallWindows_adamadc();
-  InstallWindows_streaming();
-  InstallWindows_report();
-  InstallWindows_fastscope();
+  // The recording loops the control loop starts, and what they need from the set-up
+  // window and the shell: the rate check after a run, the set-up file, the streaming
+  // instrument's channels, outputs off, and the fast scope's own loop and trigger.
+  commands::SCOPESCANNING = [] { SCOPESCANNING(); };
+  commands::SCOPEPLUSCHARTSCAN = [] { SCOPEPLUSCHARTSCAN(); };
+  commands::CHECKSAMPLERATE = [](float requested, int16_t soundFlag) {
+    CHECKSAMPLERATE(ChartTiming, requested, soundFlag);
+  };
+  commands::MAKESETUP = [] { MAKESETUP(); };
+  files_hooks::SetupLoadedMaxAverage = [] { MAXAVERAGE(); };
+  commands::StreamingSerialChannels = [] { StreamingSerialChannels(); };
+  commands::TURNVALVESOFF = [] { TURNVALVESOFF(); };
+  fast_scope_hooks::RUNTRIGGER = [] { return RUNTRIGGER(); };
+  fast_scope_hooks::GETFAST = [] { return GETFAST(); };
+  // The switching window's colours live in acquisition, above it.
+  switch_window_hooks::COLORSELECT = [] { COLORSELECT(); };
 }
 
 }  // namespace mv

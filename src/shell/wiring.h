@@ -7,20 +7,4 @@ namespace mv {
 // install only what they exercise.
 void InstallServices();
 
-// The recording windows, one group each.
-void InstallWindows_scope();
-void InstallWindows_views();
-void InstallWindows_replay();
-void InstallWindows_checks();
-void InstallWindows_alarms();
-void InstallWindows_timer();
-void InstallWindows_switching();
-void InstallWindows_switchwin();
-void InstallWindows_aoscripts();
-void InstallWindows_datataker();
-void InstallWindows_adamadc();
-void InstallWindows_streaming();
-void InstallWindows_report();
-void InstallWindows_fastscope();
-
 }  // namespace mv

@@ -25,7 +25,6 @@
 #include "runtime/windows.h"
 #include "setup/needs.h"
 #include "setup/state.h"
-#include "shell/commands.h"
 #include "shell/control_loop.h"
 #include "shell/main_body.h"
 

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "acquisition/state.h"
+#include "acquisition/toolbar.h"
+#include "control/device_outputs.h"
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/needs.h"
@@ -20,6 +22,7 @@
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
+#include "setup/rate_check_window.h"
 #include "setup/state.h"
 #include "shell/mode_window.h"
 #include "shell/options_window.h"
@@ -175,9 +178,16 @@ TEST_F(ControlLoopRules, DT800ScopeBelowSixtiethOfASecondTakesTheFastPath) {
   auto port = std::make_unique<ScriptedSerialPort>();
   ScriptedSerialPort* p = port.get();
   InstallSerialPort(std::move(port));
-  commands::SCOPESCANNING = Note("SCOPESCANNING");
-  commands::BurstCommandString = Note("BurstCommandString");
-  commands::MakeAcquisitionTOOLBAR = NoteWith("toolbar");
+  // Each scope run notes whether the recording toolbar was put up for it, then takes
+  // it down so that the next run must put it up again.
+  // it down so that the next run must put it up again; it notes what the line had been
+  // sent when it started.
+  std::string sentBeforeScan;
+  commands::SCOPESCANNING = [this, p, &sentBeforeScan] {
+    calls.push_back(rt::WindowExists(kToolbarWindow) ? "toolbar, SCOPESCANNING" : "SCOPESCANNING");
+    if (rt::WindowExists(kToolbarWindow)) rt::CloseWindow(kToolbarWindow);
+    sentBeforeScan = p->Written();
+  };
   External_AD = ExternalADCode::DT800;
   DemonstrationMODE = 0;
   RecordingMODE = RecordingModeCode::Scope;
@@ -191,19 +201,25 @@ TEST_F(ControlLoopRules, DT800ScopeBelowSixtiethOfASecondTakesTheFastPath) {
   RecordRun();
   EXPECT_EQ(PrefsArray[PrefsSlot::DT800FastScope], 1);
   EXPECT_EQ(PrefsArray[PrefsSlot::DT800MainsFilter], 1);
-  EXPECT_EQ(p->Written(), "P48=50\r");
-  EXPECT_EQ(calls, (std::vector<std::string>{"toolbar 1", "SCOPESCANNING", "toolbar 1", "BurstCommandString",
-                                             "SCOPESCANNING"}));
+  // The mains filter, then the logger's burst command, both before the scan starts.
+  const std::string mains = "P48=50\r", burst = "RX;BURST(";
+  ASSERT_EQ(sentBeforeScan.compare(0, mains.size(), mains), 0) << sentBeforeScan;
+  EXPECT_EQ(sentBeforeScan.compare(mains.size(), burst.size(), burst), 0) << sentBeforeScan;
+  EXPECT_EQ(sentBeforeScan.back(), '\r');
+  EXPECT_EQ(p->Written(), sentBeforeScan) << "nothing more once the scan has started";
+  EXPECT_EQ(calls, (std::vector<std::string>{"toolbar, SCOPESCANNING", "toolbar, SCOPESCANNING"}));
   CloseSerialPort();
 }
 
 TEST_F(ControlLoopRules, ScopePlusChartRunSwitchesTheFastScopeOff) {
-  commands::SCOPEPLUSCHARTSCAN = Note("SCOPEPLUSCHARTSCAN");
+  commands::SCOPEPLUSCHARTSCAN = [this] {
+    calls.push_back(rt::WindowExists(kToolbarWindow) ? "toolbar, SCOPEPLUSCHARTSCAN" : "SCOPEPLUSCHARTSCAN");
+  };
   PrefsArray[PrefsSlot::DT800FastScope] = 1;
   RecordingMODE = RecordingModeCode::ScopeChart;
   RecordRun();
   EXPECT_EQ(PrefsArray[PrefsSlot::DT800FastScope], 0);
-  EXPECT_TRUE(Called("SCOPEPLUSCHARTSCAN"));
+  EXPECT_TRUE(Called("toolbar, SCOPEPLUSCHARTSCAN")) << "the run records under the recording toolbar";
 }
 
 class ControlLoopRoad : public test::ControlLoopTest {
@@ -232,6 +248,13 @@ class ControlLoopRoad : public test::ControlLoopTest {
     TimedSaveINTERVAL = 0;
     SpikeFilterArray.fill(4.0f);
     commands::DRAWSCREEN = NoteWith("DRAWSCREEN");
+    // The user starts each run from the set-up window without changing anything.
+    commands::DISPLAYSETUP = [] {};
+    // The rate check after a run and the outputs switched off on leaving are the real ones.
+    commands::CHECKSAMPLERATE = [](float requested, int16_t soundFlag) {
+      CHECKSAMPLERATE(ChartTiming, requested, soundFlag);
+    };
+    commands::TURNVALVESOFF = [] { TURNVALVESOFF(); };
     CommentContainer = "Ambient 21 C\r";
   }
   // Ends the loop from inside it: the program's exit, as Quit ends it.

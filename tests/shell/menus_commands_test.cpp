@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "acquisition/state.h"
+#include "calculators/frame.h"
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
@@ -14,6 +15,7 @@
 #include "runtime/help.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
+#include "setup/channel_dialogs.h"
 #include "setup/channel_table.h"
 #include "setup/interval_rules.h"
 #include "setup/needs.h"
@@ -24,6 +26,9 @@ namespace mv {
 namespace {
 
 using namespace MenuNumber;
+
+// The sample-rate window's interval field, its "use other interval" button and OK.
+constexpr int16_t kIntervalField = 101, kUseOtherInterval = 13, kIntervalOK = 14;
 
 class MenuCommandTest : public test::MenusTest {
  protected:
@@ -39,6 +44,19 @@ class MenuCommandTest : public test::MenusTest {
   void Choose(int16_t menu, int16_t item) {
     sounds.clear();
     DoMENU(menu, item);
+  }
+  // Notes the number and title of each window a command opens, and ends it with its
+  // close box as a user would.
+  void CloseEachWindowThatOpens() {
+    const std::vector<int16_t> before = rt::OpenWindows();
+    rt::SetPumpHook([this, before] {
+      for (int16_t w : rt::OpenWindows()) {
+        if (std::find(before.begin(), before.end(), w) != before.end()) continue;
+        const std::string note = "window " + std::to_string(w) + rt::WindowTitle(w).str();
+        if (std::find(calls.begin(), calls.end(), note) == calls.end()) calls.push_back(note);
+        doDIALOG(ActionCode::CloseBox, w);
+      }
+    });
   }
 };
 
@@ -118,7 +136,12 @@ TEST_F(MenuCommandTest, RearrangeLeavesTheRebuildToTheCallingWindow) {
 }
 
 TEST_F(MenuCommandTest, SampleRateInsideTheSetupWindowAsksTheWindow) {
-  commands::GetSampleINTERVAL = [this](const Str255&) { calls.push_back("rate"); };
+  // A sample-rate window that opens here is noted and closed.
+  rt::SetPumpHook([this] {
+    if (!rt::WindowExists(kIntervalWindow)) return;
+    calls.push_back("rate");
+    doDIALOG(ActionCode::Click, kIntervalOK);
+  });
   DispSetupON = 1;
   for (auto [item, mode, code] : {std::tuple{16, 1, 1}, {17, 1, 1}, {16, 3, 1}, {17, 3, 8}}) {
     RecordingMODE = static_cast<int16_t>(mode);
@@ -128,34 +151,62 @@ TEST_F(MenuCommandTest, SampleRateInsideTheSetupWindowAsksTheWindow) {
     EXPECT_EQ(Action, 1) << item << " mode " << mode;
     EXPECT_EQ(EventID, code) << item << " mode " << mode;
   }
+  rt::SetPumpHook(nullptr);
   EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(MenuCommandTest, ChartRateCommandSetsAveraging) {
   nChannels = 3;
   setup_hooks::MAXAVERAGE = [] { MaxAvrg = 7; };
-  commands::GetSampleINTERVAL = [&](const Str255&) { SampleIntervalinSeconds = 0.5; };
-  Choose(Edit, 16);
+  // Half a second typed into the sample-rate window as another interval, then OK.
+  const auto chooseHalfASecond = [] {
+    test::LoopDriver driver;
+    driver.WaitFor(kIntervalWindow)
+        .Check([] {
+          rt::SetOutputWindow(kIntervalWindow);
+          rt::SetEditText(kIntervalField, "0.5");
+        })
+        .Click(kUseOtherInterval)
+        .Click(kIntervalOK);
+    DoMENU(Edit, 16);
+    EXPECT_TRUE(driver.Finished());
+  };
+  chooseHalfASecond();
   EXPECT_DOUBLE_EQ(ChartIntervalInSeconds, 0.5);
   for (int ch = 1; ch <= 3; ++ch) EXPECT_EQ(ChannelVariables[ch][ChanField::Averaged], 7) << ch;
   PrefsArray[PrefsSlot::AverageLastChannel] = 1;
-  Choose(Edit, 16);
+  chooseHalfASecond();
   EXPECT_EQ(ChannelVariables[2][ChanField::Averaged], 7);
   EXPECT_EQ(ChannelVariables[3][ChanField::Averaged], 0) << "the last channel averages continuously";
   PrefsArray[PrefsSlot::AverageLastChannel] = 0;
   PrefsArray[PrefsSlot::DT800FastScope] = 1;
-  ChannelVariables[1][ChanField::Averaged] = 2;
-  Choose(Edit, 16);
-  EXPECT_EQ(ChannelVariables[1][ChanField::Averaged], 2) << "slot 40 keeps every channel's averaging";
+  chooseHalfASecond();
+  // With slot 40 the window sets the fast scope's averaging, and the command keeps it.
+  EXPECT_EQ(ChannelVariables[1][ChanField::Averaged], 1);
+  EXPECT_EQ(ChannelVariables[2][ChanField::Averaged], 10) << "slot 40 keeps every channel's averaging";
 }
 
 TEST_F(MenuCommandTest, RateWindowThatChangesNothingKeepsTheIntervals) {
   ChartIntervalInSeconds = 2.0;
   ScopeIntervalInSeconds = 0.02;
+  // The window opens on the intervals it last accepted.
+  OldChartSpeed = 2.0;
+  OldScopeSpeed = 0.02;
   SampleIntervalinSeconds = 0;
-  Choose(Edit, 16);
+  // Each window is answered OK as it opens, nothing chosen.
+  {
+    test::LoopDriver driver;
+    driver.WaitFor(kIntervalWindow).Click(kIntervalOK);
+    Choose(Edit, 16);
+    EXPECT_TRUE(driver.Finished());
+  }
   EXPECT_DOUBLE_EQ(ChartIntervalInSeconds, 2.0);
-  Choose(Edit, 17);
+  {
+    test::LoopDriver driver;
+    driver.WaitFor(kIntervalWindow).Click(kIntervalOK);
+    Choose(Edit, 17);
+    EXPECT_TRUE(driver.Finished());
+  }
   EXPECT_DOUBLE_EQ(ScopeIntervalInSeconds, 0.02);
   EXPECT_FLOAT_EQ(scopeinterval, 0.02f);
 }
@@ -205,8 +256,7 @@ TEST_F(MenuCommandTest, AutorepeatFlipsTheSlotOfTheMode) {
 TEST_F(MenuCommandTest, ConversionEquationsWindowEditsTheChannelsOwnCoefficients) {
   nChannels = 2;
   External_AD = ExternalADCode::SableUI2;
-  commands::CheckUI2TempChannel = NoteWith("temperature input");
-  commands::InspectSerialInput = NoteWith("serial input");
+  CloseEachWindowThatOpens();
   bool changed = true;
   setup_hooks::ConversionsWindow = [&](int16_t ch) {
     calls.push_back("CONVERT " + std::to_string(ch));
@@ -220,8 +270,8 @@ TEST_F(MenuCommandTest, ConversionEquationsWindowEditsTheChannelsOwnCoefficients
   changed = false;  // aval, bval and exponent still hold channel 2's values
   ChannelVariables[1][ChanField::A] = 19;
   Choose(ConversionEquations, 1);
-  EXPECT_EQ(calls,
-            (std::vector<std::string>{"temperature input 2", "CONVERT 2", "serial input 1", "CONVERT 1"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"window 12 UI2 Temperature Channel ", "CONVERT 2",
+                                             "window 11 Select Serial Input, Channel 1 ", "CONVERT 1"}));
   EXPECT_EQ(ChannelVariables[2][ChanField::A], 1.5f);
   EXPECT_EQ(ChannelVariables[2][ChanField::C], 3.5f);
   EXPECT_EQ(ChannelVariables[1][ChanField::A], 19);
@@ -238,9 +288,9 @@ TEST_F(MenuCommandTest, SerialInstrumentsKeepTheInterfaceInUse) {
   MainMENU();
   OldScopeOn = 3;
   RecordingMODE = 1;
-  commands::SerialInstrumentInput = Note("serial instruments");
+  CloseEachWindowThatOpens();
   Choose(AD, 4);
-  EXPECT_EQ(calls, std::vector<std::string>{"serial instruments"});
+  EXPECT_EQ(calls, std::vector<std::string>{"window 44 Serial Instrument Options "});
   EXPECT_EQ(External_AD, ExternalADCode::SableUI3);
   EXPECT_EQ(RecordingMODE, 3) << "the saved mode comes back";
   OldScopeOn = 0;  // nothing saved: the mode stays
@@ -249,29 +299,23 @@ TEST_F(MenuCommandTest, SerialInstrumentsKeepTheInterfaceInUse) {
 }
 
 // Each row a distinct rule of the handler: the interface picks the window of an
-// External A-D Device item, a command leaves the caller's code or asks for a redraw,
-// the view windows redraw by themselves, and some items pass a number on.
+// External A-D Device item, a command leaves the caller's code or asks for a redraw
+// (a window's own loop ends with nothing pending), the view windows redraw by
+// themselves, and some items pass a number on.
 TEST_F(MenuCommandTest, ChoicesReachTheirWindows) {
   setup_hooks::DATATAKERSTATUS = Note("DATATAKERSTATUS");
-  commands::ADAMseriesSTATUS = Note("ADAMseriesSTATUS");
-  commands::SABLETEMPCHANNELS = Note("SABLETEMPCHANNELS");
   setup_hooks::ConversionsWindow = [this](int16_t ch) {
     calls.push_back("CONVERT " + std::to_string(ch));
     return false;
   };
-  commands::SETCHARTVIEW = [this] {
-    calls.push_back("SETCHARTVIEW");
-    Action = 5;
-  };
-  commands::SETALARMS = Note("SETALARMS");
-  commands::AnalogOutputScript = NoteWith("AnalogOutputScript");
+  CloseEachWindowThatOpens();
   const std::tuple<int16_t, int16_t, int16_t, std::vector<std::string>, int16_t> cases[] = {
       {ExternalADDevice, 1, 3, {"DATATAKERSTATUS"}, 77},
-      {ExternalADDevice, 1, 8, {"ADAMseriesSTATUS"}, 77},
-      {ExternalADDevice, 1, 1, {"SABLETEMPCHANNELS", "CONVERT 0"}, 77},
-      {View, 9, 0, {"SETCHARTVIEW"}, 0},
-      {AD, 16, 0, {"SETALARMS"}, 5},
-      {DA, 4, 0, {"AnalogOutputScript 2"}, 77}};
+      {ExternalADDevice, 1, 8, {"window 11 Sensor Type Selection For ADAM-4019 "}, 0},
+      {ExternalADDevice, 1, 1, {"window 8 UI2Temperature Channels ", "CONVERT 0"}, 0},
+      {View, 9, 0, {"window 6 Chart Display Conditions "}, 0},
+      {AD, 16, 0, {"window 5 Alarms "}, 5},
+      {DA, 4, 0, {"window 788 Voltage output script, AO channel 2 "}, 0}};
   for (const auto& [menu, menuItem, external, expected, action] : cases) {
     SCOPED_TRACE(testing::Message() << menu << "/" << menuItem << " interface " << external);
     External_AD = external;
@@ -281,8 +325,15 @@ TEST_F(MenuCommandTest, ChoicesReachTheirWindows) {
     EXPECT_EQ(calls, expected);
     EXPECT_EQ(Action, action);
   }
-  commands::UnitCONVERT = [] { rt::OpenWindow(18, "help", Rect{10, 10, 100, 100}, 5); };
+  // The unit conversions, with a help page (window 18) opened while they are up.
+  test::LoopDriver driver;
+  driver.WaitFor(calc::kCalculatorWindow)
+      .Check([] {
+        rt::OpenWindow(18, "help", Rect{10, 10, 100, 100}, 5);
+      })
+      .Check([] { doDIALOG(ActionCode::CloseBox, calc::kCalculatorWindow); });
   Choose(Special, 19);
+  EXPECT_TRUE(driver.Finished());
   EXPECT_FALSE(rt::WindowExists(18)) << "window 18 closes after the unit conversions";
 }
 

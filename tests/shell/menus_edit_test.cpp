@@ -18,7 +18,6 @@
 #include "files/state.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/windows.h"
-#include "shell/calc_wiring.h"
 #include "shell_test_support.h"
 
 namespace mv {
@@ -31,13 +30,12 @@ constexpr int16_t kCalculator = 8, kInfo = kFileInfoWindow, kX = calc::kSimpleMa
 constexpr int16_t kUndo = 3, kCut = 5, kCopy = 6, kPaste = 7, kClear = 8, kSelectAll = 9;
 constexpr int16_t kTextItems[] = {kUndo, kCut, kCopy, kPaste, kClear, kSelectAll};
 
-// The main menu bar with the calculators installed behind it.
+// The main menu bar, with the calculators behind it.
 class CalculatorMenuTest : public test::MenusTest, public test::WindowSteps {
  protected:
   void SetUp() override {
     MenusTest::SetUp();
     MainMENU();
-    InstallCalculators();
   }
 
   static bool AnyTextItemOffered() {
