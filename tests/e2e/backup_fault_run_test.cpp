@@ -93,12 +93,7 @@ TEST_F(BackupFaultRunE2E, AFailedPeriodSaveIsKeptAndWrittenByTheNextPeriodSave) 
     MaxSamples = 10;
     PrefsArray[PrefsSlot::Autorepeat] = 1;
     PrefsArray[PrefsSlot::AddExtensions] = 1;
-    auto show = files_hooks::ShowOnAcquisitionScreen;
-    files_hooks::ShowOnAcquisitionScreen = [show, &failures](int16_t field, const std::string& text,
-                                                             bool failed) {
-      if (failed) failures.push_back(std::to_string(field) + text);
-      show(field, text, failed);
-    };
+    KeepSaveFailures(failures);
   });
   bool secondMissingWhileFailed = false;
   SetSampleTimingTap([&](double, double) {

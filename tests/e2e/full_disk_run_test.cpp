@@ -116,12 +116,7 @@ TEST_F(FullDiskRunE2E, SavesOntoAFullDiskFailWholeAndTheStopsSaveWritesEveryPeri
     TimedSaveINTERVAL = 1'000'000;  // backups only when the test asks
     PrefsArray[PrefsSlot::Autorepeat] = 1;
     PrefsArray[PrefsSlot::AddExtensions] = 1;
-    auto show = files_hooks::ShowOnAcquisitionScreen;
-    files_hooks::ShowOnAcquisitionScreen = [show, &failures](int16_t field, const std::string& text,
-                                                             bool failed) {
-      if (failed) failures.push_back(std::to_string(field) + text);
-      show(field, text, failed);
-    };
+    KeepSaveFailures(failures);
   });
   int32_t backedUpAt = 0;
   uint64_t freeWhenFull = 0;

@@ -14,6 +14,7 @@
 #include "acquisition/needs.h"
 #include "common/dump_tool.h"
 #include "common/test_support.h"
+#include "files/needs.h"
 #include "runtime/clock.h"
 #include "setup/needs.h"
 #include "shell/commands.h"
@@ -58,6 +59,17 @@ class ProgramRunTest : public ProgramTest {
     hook = [this, real, name](int16_t ch) {
       log_.push_back(name + " " + std::to_string(ch));
       return real(ch);
+    };
+  }
+
+  // Keeps every failure the recording screen is told of (field number and text) in
+  // failures, and still shows it.
+  static void KeepSaveFailures(std::vector<std::string>& failures) {
+    auto show = files_hooks::ShowOnAcquisitionScreen;
+    files_hooks::ShowOnAcquisitionScreen = [show, &failures](int16_t field, const std::string& text,
+                                                             bool failed) {
+      if (failed) failures.push_back(std::to_string(field) + text);
+      show(field, text, failed);
     };
   }
 
