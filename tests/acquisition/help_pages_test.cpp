@@ -9,6 +9,7 @@
 #include "acq_fixture.h"
 #include "acquisition/chart_heights.h"
 #include "acquisition/view_windows.h"
+#include "common/help_page.h"
 #include "common/window_steps.h"
 #include "kit/help.h"
 #include "kit/state.h"
@@ -82,9 +83,7 @@ TEST_F(ChartHeightsHelpTest, ScreenHeightPageNamesEveryControlTheWindowShows) {
         [] { rt::CloseWindow(W); });
   ChangeCHARTHITE();
   EXPECT_TRUE(ScriptDone());
-  ASSERT_FALSE(titles.empty());
-  for (const std::string& t : titles)
-    EXPECT_NE(page.find(t), std::string::npos) << HelpTopicPage(kTopic) << " does not name \"" << t << "\"";
+  test::ExpectPageNamesEveryTitle(page, titles, HelpTopicPage(kTopic));
 }
 
 // The chart view window on an 800-point plot at one sample a second with 3 hours of

@@ -85,9 +85,7 @@ TEST_P(CalculatorHelpPageTest, NamesEveryControlTheWindowShows) {
                  }
                }),
                Click(w.done)});
-  ASSERT_FALSE(titles.empty());
-  for (const std::string& t : titles)
-    EXPECT_NE(page.find(t), std::string::npos) << HelpTopicPage(w.topic) << " does not name \"" << t << "\"";
+  test::ExpectPageNamesEveryTitle(page, titles, HelpTopicPage(w.topic));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCalculatorWithHelp, CalculatorHelpPageTest, ::testing::ValuesIn(kWindows),

@@ -70,6 +70,14 @@ inline std::vector<std::string> VisibleControlTitles() {
   return titles;
 }
 
+// The page names every control title a window showed; where names the page in a failure.
+inline void ExpectPageNamesEveryTitle(const std::string& page, const std::vector<std::string>& titles,
+                                      const std::string& where) {
+  ASSERT_FALSE(titles.empty()) << where << ": the window showed no control";
+  for (const std::string& t : titles)
+    EXPECT_NE(page.find(t), std::string::npos) << where << " does not name \"" << t << "\"";
+}
+
 // The text of the page's element marked with the example's id ("" when there is none).
 inline std::string HelpExampleText(const std::string& page, const std::string& id) {
   const std::string html = HelpPageHtml(page);

@@ -162,9 +162,7 @@ TEST_P(ControlHelpPageTest, NamesEveryControlTheWindowShows) {
     if (rt::WindowExists(w.window)) rt::CloseWindow(w.window);
   });
   w.open();
-  ASSERT_FALSE(titles.empty());
-  for (const std::string& t : titles)
-    EXPECT_NE(page.find(t), std::string::npos) << HelpTopicPage(w.topic) << " does not name \"" << t << "\"";
+  test::ExpectPageNamesEveryTitle(page, titles, HelpTopicPage(w.topic));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryControlWindowWithHelp, ControlHelpPageTest, ::testing::ValuesIn(kWindows),

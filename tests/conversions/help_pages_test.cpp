@@ -105,9 +105,7 @@ TEST_P(ConversionHelpPageTest, NamesEveryControlTheWindowShows) {
       .Shot(w.window, Shot((std::string("help-") + w.name + ".png").c_str()))
       .Click(w.window, w.done);
   Run(driver, w.open);
-  ASSERT_FALSE(titles.empty());
-  for (const std::string& t : titles)
-    EXPECT_NE(page.find(t), std::string::npos) << HelpTopicPage(w.topic) << " does not name \"" << t << "\"";
+  test::ExpectPageNamesEveryTitle(page, titles, HelpTopicPage(w.topic));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryConversionWindowWithHelp, ConversionHelpPageTest, ::testing::ValuesIn(kWindows),

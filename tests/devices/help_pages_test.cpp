@@ -109,9 +109,7 @@ TEST_P(HelpPageTest, NamesEveryControlTheWindowShows) {
       .Start();
   w.open();
   ASSERT_TRUE(user.Done());
-  ASSERT_FALSE(titles.empty());
-  for (const std::string& t : titles)
-    EXPECT_NE(page.find(t), std::string::npos) << w.page << " does not name \"" << t << "\"";
+  test::ExpectPageNamesEveryTitle(page, titles, w.page);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryInterfaceWindowWithHelp, HelpPageTest, ::testing::ValuesIn(kWindows),

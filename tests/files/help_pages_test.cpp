@@ -43,9 +43,7 @@ TEST_F(FileInfoHelpTest, PageNamesEveryControlOfBothLayouts) {
          }),
          Shot(W, std::string("help-file-information-") + (sable ? "sable" : "chart") + ".png"),
          Click(W, kFileInfoOKButton)});
-    ASSERT_FALSE(titles.empty());
-    for (const std::string& t : titles)
-      EXPECT_NE(page.find(t), std::string::npos) << kPage << " does not name \"" << t << "\"";
+    test::ExpectPageNamesEveryTitle(page, titles, kPage);
   }
 }
 

@@ -219,9 +219,7 @@ TEST_P(SetupWindowHelpPageTest, NamesEveryControlTheWindowShows) {
       .Shot(w.window, Shot((std::string("help-") + w.name + ".png").c_str()))
       .Click(w.window, w.done);
   RunVoid(driver, w.open);
-  ASSERT_FALSE(titles.empty());
-  for (const std::string& t : titles)
-    EXPECT_NE(page.find(t), std::string::npos) << HelpTopicPage(w.topic) << " does not name \"" << t << "\"";
+  test::ExpectPageNamesEveryTitle(page, titles, HelpTopicPage(w.topic));
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySetupWindowWithHelp, SetupWindowHelpPageTest, ::testing::ValuesIn(kWindows),
