@@ -1,6 +1,6 @@
-// Fixture of the Simple Math and expression evaluator window tests: the program's
-// own resources, a sound sink that records what was asked for, and a small driver
-// that acts on window 8 from the event pump, one step per pass, so the
+// Fixture of the Simple Math and expression evaluator window tests: the kit's fixture
+// (the program's own resources, a sound sink that records what was asked for) and a
+// small driver that acts on window 8 from the event pump, one step per pass, so the
 // calculator's modal loop runs as it does for the user.
 #pragma once
 #include <QAbstractButton>
@@ -16,6 +16,7 @@
 
 #include "common/test_support.h"
 #include "common/window_steps.h"
+#include "kit/kit_test_support.h"
 #include "runtime/events.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/sound.h"
@@ -23,17 +24,11 @@
 
 namespace mv::test::math_calc {
 
-class WindowTest : public ProgramTest, public WindowSteps {
+class WindowTest : public KitTest, public WindowSteps {
  protected:
-  void SetUp() override {
-    ProgramTest::SetUp();
-    setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
-    rt::SetSoundSink([this](const std::string& path) { sounds.push_back(path); });
-  }
   void TearDown() override {
     rt::SetPumpHook(nullptr);
-    unsetenv("MV_RESOURCES_DIR");
-    ProgramTest::TearDown();
+    KitTest::TearDown();
   }
 
   int CountPlayed(const std::string& name) const {
@@ -41,8 +36,6 @@ class WindowTest : public ProgramTest, public WindowSteps {
     for (const auto& p : sounds) n += std::filesystem::path(p).filename().string() == name ? 1 : 0;
     return n;
   }
-
-  std::vector<std::string> sounds;
 };
 
 }  // namespace mv::test::math_calc

@@ -23,6 +23,7 @@
 #include "devices/serial_port.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
+#include "e2e/simulated_run_fixture.h"
 #include "files/setup_file.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
@@ -61,12 +62,10 @@ std::vector<int> MarkedSamples(const std::string& dump, int code) {
   return samples;
 }
 
-class FaultRunE2E : public test::ProgramRunTest {
+class FaultRunE2E : public test::SimulatedRunTest {
  protected:
   void SetUp() override {
-    ProgramRunTest::SetUp();
-    // The connection road runs on the real clock, as the instrument does.
-    rt::UseVirtualClock(false);
+    SimulatedRunTest::SetUp();
     rt::SetSoundSink([this](const std::string& path) { sounds_.push_back(test::SoundFileName(path)); });
     SetControlLoopTap([this](const std::string& step) {
       log_.push_back(step);
@@ -76,21 +75,13 @@ class FaultRunE2E : public test::ProgramRunTest {
   void TearDown() override {
     SetSampleTimingTap(nullptr);
     rt::SetSoundSink(nullptr);
-    CloseSerialPort();
-    if (sim_) sim_->Stop();
-    SetExtraSerialPorts({});
-    ProgramRunTest::TearDown();
+    SimulatedRunTest::TearDown();
   }
 
   void StartSimulator() {
     sim::Options o;
     o.kind = sim::Kind::UI3;
-    o.link = (documents_ / "instrument").string();
-    link_ = o.link;
-    sim_ = std::make_unique<sim::Simulator>(o);
-    std::string error;
-    ASSERT_TRUE(sim_->Start(&error)) << error;
-    SetExtraSerialPorts({link_});
+    StartSimulatorWith(o);
   }
 
   // One chart channel on input 1, a sample every `ticks` 60ths of a second.
@@ -136,8 +127,6 @@ class FaultRunE2E : public test::ProgramRunTest {
     return result;
   }
 
-  std::string link_;
-  std::unique_ptr<sim::Simulator> sim_;
   std::vector<std::string> sounds_;
   bool virtualRun_ = true;
 };

@@ -21,6 +21,7 @@
 #include "devices/serial_port.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
+#include "e2e/simulated_run_fixture.h"
 #include "files/setup_file.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
@@ -119,19 +120,8 @@ std::vector<double> ChannelValues(const std::string& dump) {
   return values;
 }
 
-class InterfaceRunE2E : public test::ProgramRunTest, public ::testing::WithParamInterface<InterfaceRun> {
+class InterfaceRunE2E : public test::SimulatedRunTest, public ::testing::WithParamInterface<InterfaceRun> {
  protected:
-  void SetUp() override {
-    ProgramRunTest::SetUp();
-    rt::UseVirtualClock(false);
-  }
-  void TearDown() override {
-    CloseSerialPort();
-    if (sim_) sim_->Stop();
-    SetExtraSerialPorts({});
-    ProgramRunTest::TearDown();
-  }
-
   void StartSimulator(const InterfaceRun& run) {
     sim::Options o;
     o.kind = run.kind;
@@ -143,14 +133,8 @@ class InterfaceRunE2E : public test::ProgramRunTest, public ::testing::WithParam
       o.fault = sim::Fault::Silent;
       o.faultCount = run.silentReplies;
     }
-    o.link = (documents_ / "instrument").string();
     o.logPath = (documents_ / "sim-bytes.log").string();
-    link_ = o.link;
-    sim_ = std::make_unique<sim::Simulator>(o);
-    std::string error;
-    ASSERT_TRUE(sim_->Start(&error)) << error;
-    // The link comes last in the port list, so the port window offers it first.
-    SetExtraSerialPorts({link_});
+    StartSimulatorWith(o);
   }
 
   // One chart channel every quarter second, reading the run's input.
@@ -190,9 +174,6 @@ class InterfaceRunE2E : public test::ProgramRunTest, public ::testing::WithParam
            data.string() +
            "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
   }
-
-  std::string link_;
-  std::unique_ptr<sim::Simulator> sim_;
 };
 
 TEST_P(InterfaceRunE2E, ConnectsRecordsAndSavesWhatTheSimulatorSent) {

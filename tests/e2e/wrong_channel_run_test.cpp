@@ -23,6 +23,7 @@
 #include "devices/serial_port.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
+#include "e2e/simulated_run_fixture.h"
 #include "files/setup_file.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
@@ -101,12 +102,10 @@ bool InAFault(size_t sample) {
   return false;
 }
 
-class WrongChannelRunE2E : public test::ProgramRunTest, public ::testing::WithParamInterface<KindRun> {
+class WrongChannelRunE2E : public test::SimulatedRunTest, public ::testing::WithParamInterface<KindRun> {
  protected:
   void SetUp() override {
-    ProgramRunTest::SetUp();
-    // The connection road runs on the real clock, as the instrument does.
-    rt::UseVirtualClock(false);
+    SimulatedRunTest::SetUp();
     SetControlLoopTap([this](const std::string& step) {
       log_.push_back(step);
       if (step == "run") rt::UseVirtualClock(true);
@@ -114,10 +113,7 @@ class WrongChannelRunE2E : public test::ProgramRunTest, public ::testing::WithPa
   }
   void TearDown() override {
     SetSampleTimingTap(nullptr);
-    CloseSerialPort();
-    if (sim_) sim_->Stop();
-    SetExtraSerialPorts({});
-    ProgramRunTest::TearDown();
+    SimulatedRunTest::TearDown();
   }
 
   void StartSimulator(const KindRun& run) {
@@ -126,12 +122,7 @@ class WrongChannelRunE2E : public test::ProgramRunTest, public ::testing::WithPa
     o.channelValues = true;
     o.periodMs = 50;
     o.lines = {kStreamLine};
-    o.link = (documents_ / "instrument").string();
-    link_ = o.link;
-    sim_ = std::make_unique<sim::Simulator>(o);
-    std::string error;
-    ASSERT_TRUE(sim_->Start(&error)) << error;
-    SetExtraSerialPorts({link_});
+    StartSimulatorWith(o);
   }
 
   // Three chart channels on inputs (or fields) 1..3, a sample a second.
@@ -169,9 +160,6 @@ class WrongChannelRunE2E : public test::ProgramRunTest, public ::testing::WithPa
            data.string() +
            "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
   }
-
-  std::string link_;
-  std::unique_ptr<sim::Simulator> sim_;
 };
 
 TEST_P(WrongChannelRunE2E, FaultyRepliesNeverPutAnotherChannelsValueInTheFile) {
