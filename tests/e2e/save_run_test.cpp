@@ -285,6 +285,43 @@ TEST_F(SaveRunE2E, AutorepeatSavesEachFullPeriodToANumberedFile) {
   EXPECT_TRUE(fs::exists(test::TestOutputDir() / "w15-repeat-file-info.png"));
 }
 
+// An unattended run whose root panel was cancelled at the start: the cancel chose the
+// base name, and each period's end writes its file under it in the documents folder.
+// No panel ever opens during the recording, so it never stops to wait for an answer.
+TEST_F(SaveRunE2E, ACancelledRootPanelNamesEveryPeriodAndNoPeriodEndAsksAgain) {
+  SetControlLoopTap([this](const std::string& step) {
+    log_.push_back(step);
+    if (step != "run preparation") return;
+    MaxSamples = 10;
+    PrefsArray[PrefsSlot::Autorepeat] = 1;
+    PrefsArray[PrefsSlot::AddExtensions] = 1;
+  });
+  SetSampleTimingTap([](double, double) {
+    if (ScopeCount == 3 && Sample == 5) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  // Both panels of the run's start (the backup file, the root) are answered before
+  // "Setup OK", so none waits: any wait the driver reports came later.
+  const std::string script =
+      "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
+      "until 310\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
+      test::ChannelDialogs() +
+      "until 104\npanel cancel\npanel cancel\nclick 104 203\ngone 104\n"
+      "until 15\nclick 15 11\ngone 15\n"
+      "until 112\nrelease Escape\n"
+      "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(result.output.find("waiting for an answer"), std::string::npos)
+      << "a panel opened during the recording: " << result.output;
+  EXPECT_EQ(filestrings.rootName, Str255("repeat file"));
+  ASSERT_EQ(ScopeCount, 3) << "three periods ended";
+  for (int n = 1; n <= 3; ++n) {
+    const fs::path file = documents_ / ("repeat file " + std::to_string(n) + ".kstr");
+    ASSERT_TRUE(fs::exists(file)) << file;
+    EXPECT_EQ(DumpedNumber(test::DumpDataFile(file), "samples of channel block 1 \\("), 10) << file;
+  }
+}
+
 // The width and height of a PNG file, from its header.
 std::pair<int, int> PngSize(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
