@@ -351,9 +351,10 @@ double IntervalFromTicks(float ticks) {
 void StoreChosenStripLayout(SetupRecord& r) {
   const StripLayoutBeforeFit& c = ChosenStripLayout;
   if (!c.valid || PrefsArray[PrefsSlot::WindowHeight] != c.fittedHeight) return;
+  StripLayoutBeforeFit::Strips present{};
   for (int ch = 1; ch <= 16; ++ch)
-    for (int f = 0; f < 5; ++f)
-      if (ChannelVariables[ch][ChanField::StripHeight + f] != c.fitted[ch][f]) return;
+    for (int f = 0; f < 5; ++f) present[ch][f] = ChannelVariables[ch][ChanField::StripHeight + f];
+  if (!SameStripLayout(present, c.fitted)) return;
   for (int ch = 1; ch <= 16; ++ch)
     for (int f = 0; f < 5; ++f) r.channelTable[ch][ChanField::StripHeight + f] = c.chosen[ch][f];
 }
