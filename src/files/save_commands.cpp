@@ -63,12 +63,12 @@ void ShowFailure(int16_t field, const char* text) {
   zap();
 }
 
-// A save of the recording first writes the periods whose automatic save failed; one
-// that still cannot be written is said, and stays held (the guard keeps asking).
+// A save of the recording first writes the periods whose automatic save failed; those
+// that still cannot be written are said, and stay held (the guard keeps asking).
 void SaveHeldPeriods() {
   if (HeldPeriodCount() == 0) return;
   const std::string name = FileNameOf(OldestHeldPeriodPath());
-  const FileResult r = WriteHeldPeriods();
+  const FileResult r = WriteHeldPeriodsOrAskWhere();
   if (!r) files_hooks::FileNotice("A sampling period is still not saved", "\"" + name + "\": " + r.reason);
 }
 
@@ -124,6 +124,19 @@ void StartPeriodRecord() {
 }
 
 }  // namespace
+
+FileResult WriteHeldPeriodsOrAskWhere() {
+  FileResult r = WriteHeldPeriods();
+  // Each panel answered is a folder tried; cancelling it leaves the periods held.
+  while (!r) {
+    const std::optional<std::string> chosen =
+        rt::SaveFilePanel(kHeldPeriodsPanelTitle, FileNameOf(OldestHeldPeriodPath()));
+    if (!chosen) return r;
+    SendHeldPeriodsTo(*chosen);
+    r = WriteHeldPeriods();
+  }
+  return r;
+}
 
 int32_t NextNumberedCount(RootKind kind) {
   const std::string folder = NumberedFilesFolder();
