@@ -93,14 +93,7 @@ TEST_F(BackupFaultRunE2E, AFailedTimedBackupIsShownTheRunGoesOnAndTheNextBackupH
 // no period is lost. The guard still asks at Quit for the unsaved last period.
 TEST_F(BackupFaultRunE2E, AFailedPeriodSaveIsKeptAndWrittenByTheNextPeriodSave) {
   std::vector<std::string> failures;
-  SetControlLoopTap([this, &failures](const std::string& step) {
-    log_.push_back(step);
-    if (step != "run preparation") return;
-    MaxSamples = 10;
-    PrefsArray[PrefsSlot::Autorepeat] = 1;
-    PrefsArray[PrefsSlot::AddExtensions] = 1;
-    KeepSaveFailures(failures);
-  });
+  RecordInPeriodsOf(10, [&failures] { KeepSaveFailures(failures); });
   bool secondMissingWhileFailed = false;
   SetSampleTimingTap([&](double, double) {
     if (ScopeCount == 1 && Sample == 5) limit_ = std::make_unique<test::FileSizeLimit>(64);
@@ -156,12 +149,7 @@ TEST_F(BackupFaultRunE2E, PeriodsHeldInAReadOnlyFolderAreSavedElsewhereAndTheGua
   const fs::path blocked = UnwritableFolder(documents_), elsewhere = documents_ / "elsewhere";
   fs::create_directories(elsewhere);
   std::vector<std::string> failures;
-  SetControlLoopTap([this, &failures](const std::string& step) {
-    log_.push_back(step);
-    if (step != "run preparation") return;
-    MaxSamples = 10;
-    PrefsArray[PrefsSlot::Autorepeat] = 1;
-    PrefsArray[PrefsSlot::AddExtensions] = 1;
+  RecordInPeriodsOf(10, [&failures] {
     Sound_Is_On = 1;
     PrefsArray[PrefsSlot::WeirdSounds] = 1;  // the guard screams as it opens
     KeepSaveFailures(failures);
