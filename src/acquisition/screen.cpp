@@ -93,9 +93,9 @@ StripLayoutBeforeFit::Strips PresentStrips() {
 void RememberChosenLayout(int16_t heightBefore, const StripLayoutBeforeFit::Strips& before) {
   const int16_t height = PrefsArray[PrefsSlot::WindowHeight];
   const StripLayoutBeforeFit::Strips after = PresentStrips();
-  if (height == heightBefore && after == before) return;
+  if (height == heightBefore && SameStripLayout(after, before)) return;
   StripLayoutBeforeFit& c = ChosenStripLayout;
-  const bool alreadyFitted = c.valid && c.fittedHeight == heightBefore && c.fitted == before;
+  const bool alreadyFitted = c.valid && c.fittedHeight == heightBefore && SameStripLayout(c.fitted, before);
   if (!alreadyFitted) {
     c.chosenHeight = heightBefore;
     c.chosen = before;

@@ -1,6 +1,7 @@
 // Program-wide values owned by this subsystem.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "acquisition/chart_store.h"
@@ -84,6 +85,14 @@ struct StripLayoutBeforeFit {
   Strips chosen{}, fitted{};
 };
 extern StripLayoutBeforeFit ChosenStripLayout;
+// Whether two layouts are the same: fields 8 to 11 alike. Field 12 is the strip's last
+// drawn y while a recording runs, so every sample rewrites it.
+inline bool SameStripLayout(const StripLayoutBeforeFit::Strips& a, const StripLayoutBeforeFit::Strips& b) {
+  for (std::size_t ch = 1; ch < a.size(); ++ch)
+    for (std::size_t f = 0; f < 4; ++f)
+      if (a[ch][f] != b[ch][f]) return false;
+  return true;
+}
 // Samples one chart screen holds (W x ChartView + 1).
 extern int32_t ScreenCapacity;
 // 1 while the numeric status displays and readouts run in this recording.

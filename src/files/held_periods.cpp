@@ -1,6 +1,8 @@
 #include "files/held_periods.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "files/chart_file.h"
 #include "files/sable_file.h"
@@ -8,6 +10,8 @@
 #include "files/text_file.h"
 
 namespace mv {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -92,6 +96,44 @@ FileResult WriteHeldPeriods() {
 
 std::string OldestHeldPeriodPath() {
   return HeldPeriods.empty() ? std::string() : HeldPeriods.front().path;
+}
+
+int64_t HeldSampleCount() {
+  int64_t samples = 0;
+  for (const HeldPeriod& p : HeldPeriods) samples += std::max(0, p.facts.samples);
+  return samples;
+}
+
+namespace {
+
+// The name in the folder that no file and no path already given takes: the name
+// itself, else "stem (2).ext", "stem (3).ext" and so on (bounded: past that many
+// the last is taken).
+std::string FreePathIn(const fs::path& folder, const std::string& name,
+                       const std::vector<std::string>& given) {
+  const fs::path n(name);
+  const std::string stem = n.stem().string(), extension = n.extension().string();
+  std::string candidate = (folder / name).string();
+  for (int k = 2; k <= 10'000; ++k) {
+    std::error_code ec;  // a folder that cannot be looked into takes any name (its write will say why)
+    const bool exists = fs::exists(candidate, ec) && !ec;
+    if (!exists && std::find(given.begin(), given.end(), candidate) == given.end()) break;
+    candidate = (folder / (stem + " (" + std::to_string(k) + ")" + extension)).string();
+  }
+  return candidate;
+}
+
+}  // namespace
+
+void SendHeldPeriodsTo(const std::string& oldestPath) {
+  if (HeldPeriods.empty()) return;
+  const fs::path folder = fs::path(oldestPath).parent_path();
+  std::vector<std::string> given{oldestPath};
+  HeldPeriods.front().path = oldestPath;
+  for (std::size_t i = 1; i < HeldPeriods.size(); ++i) {
+    HeldPeriods[i].path = FreePathIn(folder, fs::path(HeldPeriods[i].path).filename().string(), given);
+    given.push_back(HeldPeriods[i].path);
+  }
 }
 
 }  // namespace mv

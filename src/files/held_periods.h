@@ -4,6 +4,7 @@
 // into the period's own file name. While any is held the data-loss guard asks.
 #pragma once
 #include <array>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -43,5 +44,14 @@ FileResult WriteHeldPeriods();
 
 // The file name (with its folder) of the oldest held period; empty when none is held.
 std::string OldestHeldPeriodPath();
+
+// The samples the held periods hold (per channel), which would be lost with them.
+int64_t HeldSampleCount();
+
+// Sends every held period to another folder, when the one it was meant for cannot be
+// written: the oldest to the path chosen for it, the others under their own names in
+// its folder, each name made free there (" (2)" before the extension, and so on) so
+// that no file of that folder is replaced.
+void SendHeldPeriodsTo(const std::string& oldestPath);
 
 }  // namespace mv

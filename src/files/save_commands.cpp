@@ -63,18 +63,18 @@ void ShowFailure(int16_t field, const char* text) {
   zap();
 }
 
-// A save of the recording first writes the periods whose automatic save failed; one
-// that still cannot be written is said, and stays held (the guard keeps asking).
+// A save of the recording first writes the periods whose automatic save failed; those
+// that still cannot be written are said, and stay held (the guard keeps asking).
 void SaveHeldPeriods() {
   if (HeldPeriodCount() == 0) return;
   const std::string name = FileNameOf(OldestHeldPeriodPath());
-  const FileResult r = WriteHeldPeriods();
+  const FileResult r = WriteHeldPeriodsOrAskWhere();
   if (!r) files_hooks::FileNotice("A sampling period is still not saved", "\"" + name + "\": " + r.reason);
 }
 
-// The root panel alone; true when a name was chosen. The root and the count are
-// set either way.
-bool ChooseRoot(RootKind kind) {
+// The root panel alone. The root and the count are set either way: a cancelled panel
+// chooses the base name ("repeat file", "scope file") in the documents folder.
+void ChooseRoot(RootKind kind) {
   const DataFormat f = DataFileFormatChoice();
   const bool ext = ExtensionsOn();
   const std::string base = RootBase(kind);
@@ -83,7 +83,6 @@ bool ChooseRoot(RootKind kind) {
   ScopeFileCFURL = chosen.value_or("");
   filestrings.rootName = NameField(chosen ? RootFromChosenName(FileNameOf(*chosen), f, ext) : base);
   ScopeCount = 0;
-  return chosen.has_value();
 }
 
 // The folder of the numbered files: the root's, else the documents folder, so that
@@ -125,6 +124,19 @@ void StartPeriodRecord() {
 }
 
 }  // namespace
+
+FileResult WriteHeldPeriodsOrAskWhere() {
+  FileResult r = WriteHeldPeriods();
+  // Each panel answered is a folder tried; cancelling it leaves the periods held.
+  while (!r) {
+    const std::optional<std::string> chosen =
+        rt::SaveFilePanel(kHeldPeriodsPanelTitle, FileNameOf(OldestHeldPeriodPath()));
+    if (!chosen) return r;
+    SendHeldPeriodsTo(*chosen);
+    r = WriteHeldPeriods();
+  }
+  return r;
+}
 
 int32_t NextNumberedCount(RootKind kind) {
   const std::string folder = NumberedFilesFolder();
@@ -363,9 +375,10 @@ void AUTOSAVE() {
   // The export carries this period's end, not the last stopped run's.
   EndRecordingDate = TodayDateText();
   EndRecordingTime = NowTimeText();
-  // No root yet: ask, so the period is not lost; a cancelled panel leaves the base
-  // name and the documents folder.
-  if (ScopeFileCFURL.empty()) ChooseRoot(RootKind::Repeat);
+  // The root was settled before the run (a cancelled panel chose the base name and
+  // the documents folder): an unattended run never stops here on a panel. A run
+  // that never had a root takes the base name.
+  if (filestrings.rootName.empty()) filestrings.rootName = NameField(RootBase(RootKind::Repeat));
   const DataFormat f = DataFileFormatChoice();
   ScopeCount = NextNumberedCount(RootKind::Repeat);
   const std::string path = InFolder(NumberedFilesFolder(), NumberedFileName(RootKind::Repeat, ScopeCount));

@@ -47,6 +47,14 @@ bool TimedBackupsWritten();
 // Sets SampleInterval.
 void SetMeasuredSampleInterval();
 
+// Writes the periods held from failed end-of-period saves where they were meant to go.
+// When they cannot be written there (a folder that stays read-only), a save panel
+// asks for another folder, proposing the oldest's name, and is asked again while the
+// writes fail; cancelled, the periods stay held. Ok when none is left held, else why
+// the last write failed.
+FileResult WriteHeldPeriodsOrAskWhere();
+constexpr const char* kHeldPeriodsPanelTitle = "Save Unsaved Periods in Another Folder...";
+
 // Writes the present recording in a format (phase: whether the run is still open)
 // and plays the short save sound when it was written (the Sable export is silent).
 FileResult WriteRecording(DataFormat f, const std::string& path, RunPhase phase);

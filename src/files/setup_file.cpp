@@ -332,15 +332,29 @@ bool NumbersAreFinite(const SetupRecord& r) {
          std::all_of(r.spikeFilter.begin(), r.spikeFilter.end(), [](float v) { return std::isfinite(v); });
 }
 
+// The interval that stored ticks stand for. Ticks are kept in single precision, so
+// 0.01 s goes to the file as 0.6000000238 ticks; the interval is the one the writer
+// would have stored those very ticks for: a rate preset, else a whole number of
+// microseconds, else the ticks as they are (a typed 1/60 s is 1.0 ticks exactly).
+double IntervalFromTicks(float ticks) {
+  const auto storedAs = [](double seconds) { return static_cast<float>(seconds * 60.0); };
+  for (int16_t code = 1; code < 100; ++code)
+    if (const auto preset = RateButtonInterval(code); preset && storedAs(*preset) == ticks) return *preset;
+  const double seconds = ticks / 60.0;
+  const double microseconds = std::round(seconds * 1e6) / 1e6;
+  return microseconds > 0 && storedAs(microseconds) == ticks ? microseconds : seconds;
+}
+
 // The strips as the user chose them while they are still the ones the acquisition
 // screen fitted to a small display: the set-up then reopens at the chosen height
 // without a screen-size question.
 void StoreChosenStripLayout(SetupRecord& r) {
   const StripLayoutBeforeFit& c = ChosenStripLayout;
   if (!c.valid || PrefsArray[PrefsSlot::WindowHeight] != c.fittedHeight) return;
+  StripLayoutBeforeFit::Strips present{};
   for (int ch = 1; ch <= 16; ++ch)
-    for (int f = 0; f < 5; ++f)
-      if (ChannelVariables[ch][ChanField::StripHeight + f] != c.fitted[ch][f]) return;
+    for (int f = 0; f < 5; ++f) present[ch][f] = ChannelVariables[ch][ChanField::StripHeight + f];
+  if (!SameStripLayout(present, c.fitted)) return;
   for (int ch = 1; ch <= 16; ++ch)
     for (int f = 0; f < 5; ++f) r.channelTable[ch][ChanField::StripHeight + f] = c.chosen[ch][f];
 }
@@ -489,9 +503,9 @@ SetupRecord CaptureSetup() {
 void ApplySetup(const SetupRecord& r) {
   RecordingMODE = r.recordingMode;
   nChannels = r.channels;
-  // Ticks back to seconds exactly: 6 ticks are 0.1 s, as they were written.
-  ChartIntervalInSeconds = r.chartTicks / 60.0;
-  ScopeIntervalInSeconds = r.scopeTicks / 60.0;
+  // Ticks back to the seconds they were written for: 6 ticks are 0.1 s.
+  ChartIntervalInSeconds = IntervalFromTicks(r.chartTicks);
+  ScopeIntervalInSeconds = IntervalFromTicks(r.scopeTicks);
   SwitchingMode = r.switchingMode;
   switchint = r.switchint;
   refint = r.refint;

@@ -216,15 +216,17 @@ bool InterfaceAndFlags(TextFields& in, SetupRecord& r) {
          in.i16(r.absoluteValue) && in.i16(r.audibleAlarm);
 }
 
-// Steps 10 and 11: conversion codes and alarm fields 0 to 5; trigger saving, view
+// Steps 10 and 11: conversion codes and alarm fields 0 to 5 of the channels the form
+// covers (8, or 12 beyond 8 channels; the others keep theirs); trigger saving, view
 // words and the custom tick.
 bool CodesAlarmsAndViews(TextFields& in, SetupRecord& r) {
   const int k = r.channels > 8 ? 12 : 8;
-  for (int ch = 1; ch <= 16; ++ch) {
-    r.channelTable[0][ch] = 1;
-    std::fill(r.alarms[ch].begin(), r.alarms[ch].begin() + 6, 0.0f);
-  }
-  if (!in.ended()) {
+  if (in.ended()) {
+    for (int ch = 1; ch <= k; ++ch) {
+      r.channelTable[0][ch] = 1;
+      std::fill(r.alarms[ch].begin(), r.alarms[ch].begin() + 6, 0.0f);
+    }
+  } else {
     for (int ch = 1; ch <= k; ++ch) MV_TRY(in.f32(r.channelTable[0][ch]));
     for (int ch = 1; ch <= k; ++ch) MV_TRY(in.f32s(r.alarms[ch].data(), 6));
   }

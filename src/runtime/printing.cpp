@@ -88,6 +88,8 @@ class Pages {
     for (int i = 0; i < lines.size(); ++i) {
       const int row = std::min(i, 3);
       QFont f("DejaVu Sans");
+      // No ligatures: a reader searching the PDF for "file" must find it.
+      f.setStyleStrategy(QFont::PreferNoShaping);
       f.setPointSizeF(kHeadingSizes[row]);
       f.setBold(i == 0);
       p.setFont(f);
@@ -100,6 +102,7 @@ class Pages {
   bool Body(QPainter& p, const QStringList& lines) {
     QFont f("DejaVu Sans Mono");
     f.setStyleHint(QFont::Monospace);
+    f.setStyleStrategy(QFont::PreferNoShaping);
     f.setPointSizeF(kLargestBodySize);
     qsizetype widest = 1;
     for (const QString& l : lines) widest = std::max(widest, l.size());

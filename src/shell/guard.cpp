@@ -1,5 +1,7 @@
 // The data-loss guard with its "Possible Data Loss" window, the one Quit
 // procedure, and the reduced menu handler that most dialogs install.
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "acquisition/state.h"
@@ -7,6 +9,7 @@
 #include "conversions/needs.h"
 #include "devices/state.h"
 #include "files/held_periods.h"
+#include "files/save_commands.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/help.h"
@@ -64,7 +67,7 @@ void BuildGuardWindow() {
   CGdrawBox(1, blueGray, 1, 11, 11, 285, 80, 0);
   CGdrawBox(1, ScopeFrameColor, 0, 11, 11, 285, 80, 0);
   DrawGuardText(90, 38, "WARNING...", 28, 0);
-  const Str255 count = GuardCountText(Sample);
+  const Str255 count = GuardCountText(static_cast<int32_t>(std::min<int64_t>(SamplesNotSaved(), INT32_MAX)));
   DrawGuardText(20, 67, count, 14, 1);
   const int countWidth = rt::TextWidth(count, KitFont(KestraneFont, 14));
   DrawGuardText(static_cast<int16_t>(20 + countWidth), 67, kGuardCountSuffix, 14, 1, true);
@@ -124,12 +127,17 @@ void ProceedSound(int16_t kind) {
   }
 }
 
-bool NothingToLose() {
+// The present run's samples are at stake in the chart modes, once it has samples and
+// until it is saved.
+bool RunAtStake() {
   const bool guardedMode =
       RecordingMODE == RecordingModeCode::Chart || RecordingMODE == RecordingModeCode::ScopeChart;
+  return guardedMode && Sample > 0 && PrefsArray[PrefsSlot::LastRunSaved] != 1;
+}
+
+bool NothingToLose() {
   // A period whose automatic save failed is held until a save writes it.
-  if (HeldPeriodCount() > 0) return false;
-  return !guardedMode || Sample <= 0 || PrefsArray[PrefsSlot::LastRunSaved] == 1;
+  return HeldPeriodCount() == 0 && !RunAtStake();
 }
 
 bool gQuitting = false;
@@ -146,6 +154,9 @@ void MAKESURE(int16_t kind) {
     return;
   }
   SetUpMENUs(0);
+  // Periods held from failed saves end with the program: a last chance to write them,
+  // into another folder when theirs still cannot be written.
+  if (kind == kQuitKind && HeldPeriodCount() > 0) WriteHeldPeriodsOrAskWhere();
   if (NothingToLose()) {
     answer = 1;
     SetUpMENUs(1);  // the caller's window goes on with a working menu bar
@@ -164,6 +175,11 @@ void MAKESURE(int16_t kind) {
   SetUpMENUs(1);
   rt::FlushEvents();
   Action = ActionCode::Redraw;
+}
+
+int64_t SamplesNotSaved() {
+  // The files of a stopped run hold nSamples per channel.
+  return HeldSampleCount() + (RunAtStake() ? std::max<int64_t>(nSamples, 0) : 0);
 }
 
 void QuitProgram() {

@@ -215,7 +215,8 @@ void InstallOptionsHandlers() {
 
 void OpenOptionsWindow(const RunFacts& facts) {
   rt::CloseWindow(kOptionsWindow);
-  BuildWINDOW(kOptionsWindow, OptionsWindowTitle(RecordingMODE, Sample), 25, 77, 362, 601, 6);
+  // The count every saved file of the run holds.
+  BuildWINDOW(kOptionsWindow, OptionsWindowTitle(RecordingMODE, nSamples), 25, 77, 362, 601, 6);
   rt::SetTextFont(KitFont(KestraneFont, 14));
   DrawThisImage(CreateCGImageFromBundleResource(kImages, "MVlogo.gif"), 12, 380, 130, 502);
   BuildButtons(facts);

@@ -36,7 +36,7 @@ int16_t OptionsMouseRowButton(int x, int y);
 // True when slot 43 sends the window back to the control loop.
 bool OptionsWindowEnds(int16_t outcome);
 // "Oscilloscope Acquisition Halted", or in the chart modes "Chart Halted at " + the
-// samples shown + " Samples".
+// samples shown (the run's count, as its files hold it) + " Samples".
 Str255 OptionsWindowTitle(int16_t recordingMode, int32_t samplesShown);
 // The samples a stopped run leaves counted: one less than taken, never below 0.
 int32_t SampleAfterRun(int32_t samplesTaken);

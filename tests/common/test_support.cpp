@@ -74,17 +74,11 @@ std::optional<std::string> PdfText(const std::filesystem::path& pdf) {
   char buffer[4096];
   for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, n);
   if (pclose(p) != 0) return std::nullopt;
-  // pdftotext's spacing is its own guess: runs of blanks become one, and the
-  // typographic ligatures of proportional fonts their letters.
+  // pdftotext's spacing is its own guess: runs of blanks become one. Ligatures are
+  // kept as they come, so a test sees what a search in a viewer would see.
   std::string plain;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text.compare(i, 3, "\xEF\xAC\x81") == 0 || text.compare(i, 3, "\xEF\xAC\x82") == 0) {
-      plain += text[i + 2] == '\x81' ? "fi" : "fl";
-      i += 2;
-    } else if (text[i] != ' ' || plain.empty() || plain.back() != ' ') {
-      plain += text[i];
-    }
-  }
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] != ' ' || plain.empty() || plain.back() != ' ') plain += text[i];
   return plain;
 }
 

@@ -25,7 +25,7 @@ std::filesystem::path SourcePath(const std::string& relative);
 
 // What a PDF file says when it is a PDF: its text as pdftotext (poppler-utils)
 // extracts it, page after page with a form feed between pages, each run of blanks
-// as one blank and ligatures as their letters. Without pdftotext
+// as one blank (ligatures stay as they are). Without pdftotext
 // (the dependency installer adds it) only the file's frame is checked: nullopt when
 // it is not a complete PDF, else the bare marker "%PDF" (no text).
 std::optional<std::string> PdfText(const std::filesystem::path& pdf);

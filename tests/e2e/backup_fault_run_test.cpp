@@ -3,8 +3,11 @@
 // backup and an end-of-period save: the recording goes on, the failure is shown, the
 // next save that succeeds is whole, and the data-loss guard still asks at Quit.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <regex>
 #include <string>
@@ -15,11 +18,14 @@
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
 #include "files/files_test_support.h"
+#include "files/held_periods.h"
 #include "files/needs.h"
 #include "files/state.h"
 #include "kit/state.h"
 #include "runtime/events.h"
+#include "runtime/sound.h"
 #include "shell/main_body.h"
+#include "shell/menus.h"
 
 namespace mv {
 namespace {
@@ -87,14 +93,7 @@ TEST_F(BackupFaultRunE2E, AFailedTimedBackupIsShownTheRunGoesOnAndTheNextBackupH
 // no period is lost. The guard still asks at Quit for the unsaved last period.
 TEST_F(BackupFaultRunE2E, AFailedPeriodSaveIsKeptAndWrittenByTheNextPeriodSave) {
   std::vector<std::string> failures;
-  SetControlLoopTap([this, &failures](const std::string& step) {
-    log_.push_back(step);
-    if (step != "run preparation") return;
-    MaxSamples = 10;
-    PrefsArray[PrefsSlot::Autorepeat] = 1;
-    PrefsArray[PrefsSlot::AddExtensions] = 1;
-    KeepSaveFailures(failures);
-  });
+  RecordInPeriodsOf(10, [&failures] { KeepSaveFailures(failures); });
   bool secondMissingWhileFailed = false;
   SetSampleTimingTap([&](double, double) {
     if (ScopeCount == 1 && Sample == 5) limit_ = std::make_unique<test::FileSizeLimit>(64);
@@ -125,6 +124,70 @@ TEST_F(BackupFaultRunE2E, AFailedPeriodSaveIsKeptAndWrittenByTheNextPeriodSave) 
     const std::string dump = test::DumpDataFile(file);
     EXPECT_NE(dump.find("samples of channel block 1 (10 values)"), std::string::npos) << dump;
   }
+}
+
+// A folder that stays unwritable, for the superuser too: a file where the folder
+// should be (folder permissions do not bind the superuser who runs CI).
+fs::path UnwritableFolder(const fs::path& parent) {
+  const fs::path blocked = parent / "read-only";
+  if (::geteuid() == 0) {
+    std::ofstream(blocked) << "not a folder";
+  } else {
+    fs::create_directories(blocked);
+    fs::permissions(blocked, fs::perms::owner_read | fs::perms::owner_exec);
+  }
+  return blocked;
+}
+
+// Autorepeat periods of 10 samples into a folder that stays read-only: three periods
+// are held, and the run stops 5 samples into the fourth. The stop's Save writes the
+// run and offers a panel for the periods (cancelled: they stay held, and it says so);
+// the Quit guard offers it again, and cancelled it names the 30 held samples, not the
+// run's, which were saved; the next Quit's panel takes them into another folder and the
+// program ends. Every sample of the run is in some file.
+TEST_F(BackupFaultRunE2E, PeriodsHeldInAReadOnlyFolderAreSavedElsewhereAndTheGuardCountsThem) {
+  const fs::path blocked = UnwritableFolder(documents_), elsewhere = documents_ / "elsewhere";
+  fs::create_directories(elsewhere);
+  std::vector<std::string> failures;
+  RecordInPeriodsOf(10, [&failures] {
+    Sound_Is_On = 1;
+    PrefsArray[PrefsSlot::WeirdSounds] = 1;  // the guard screams as it opens
+    KeepSaveFailures(failures);
+  });
+  SetSampleTimingTap([](double, double) {
+    if (ScopeCount == 3 && Sample == 5) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  std::vector<int64_t> guardCounts;
+  rt::SetSoundSink([&guardCounts](const std::string& path) {
+    if (test::SoundFileName(path) == "scream.mp3") guardCounts.push_back(SamplesNotSaved());
+  });
+  const std::string script =
+      "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
+      "until 310\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
+      test::ChannelDialogs() + "until 104\npanel cancel\npanel " + (blocked / "run 1.kssc").string() +
+      "\nclick 104 203\ngone 104\nuntil 15\nclick 15 11\ngone 15\n"
+      "until 112\nrelease Escape\n"
+      "panel " +
+      (documents_ / "stopped.kstr").string() +
+      "\npanel cancel\nclick 112 2\n"
+      "until 15\nclick 15 11\ngone 15\nuntil 668\nclick 668 1\ngone 668\nuntil 2\n"
+      "panel cancel\nclick 112 6\nuntil 1776\nshot 1776 " +
+      Shot("w1776-guard-held-periods.png") +
+      "\nclick 1776 1\ngone 1776\n"
+      "panel " +
+      (elsewhere / "run 1.kstr").string() + "\nclick 112 6\nexpect-exit 0\n";
+  drive::ScriptRunner runner(script);
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(failures, (std::vector<std::string>(3, "198 save failed")));
+  EXPECT_EQ(guardCounts, std::vector<int64_t>{30}) << "the held periods only: the run was saved";
+  EXPECT_EQ(HeldPeriodCount(), 0);
+  for (const char* name : {"run 1.kstr", "run 2.kstr", "run 3.kstr"}) {
+    const std::string dump = test::DumpDataFile(elsewhere / name);
+    EXPECT_NE(dump.find("samples of channel block 1 (10 values)"), std::string::npos) << name << dump;
+  }
+  const std::string stopped = test::DumpDataFile(documents_ / "stopped.kstr");
+  EXPECT_NE(stopped.find("samples of channel block 1 (5 values)"), std::string::npos) << stopped;
 }
 
 }  // namespace

@@ -82,6 +82,27 @@ std::string BinaryChart() {
   return d;
 }
 
+// A sweep of one channel, values 1, 2, 3, 4 (stored count 4, the points; the fast
+// scope stores a fifth), with a comment in the header and after the sweep.
+std::string BinarySweep(bool fast, const std::string& comment) {
+  std::string d = "-999\r";
+  PutBE16(d, 4);
+  PutBEFloat(d, 0.01f);
+  PutBE16(d, 1);
+  d += "12/07/26" + std::string(2, ' ') + "08:00:00";
+  PutBEFloat(d, static_cast<float>(comment.size()));
+  d += comment;
+  for (float v : {0.0f, 1.0f, 0.0f, 1.0f, 1.0f}) PutBEFloat(d, v);
+  d += std::string(30, ' ');
+  for (int i = 0; i < 5; ++i) PutBEFloat(d, 0);
+  PutBE16(d, 0);
+  for (float v : {1.0f, 2.0f, 3.0f, 4.0f}) PutBEFloat(d, v);
+  if (fast) PutBEFloat(d, 5.0f);
+  PutBE16(d, 6);
+  for (int i = 0; i < 6; ++i) PutBEFloat(d, 0);
+  return d + comment + "\r";
+}
+
 TEST(DumpToolTest, TellsEachFormatByItsBytesWhateverItsName) {
   const fs::path dir = test::TestOutputDir() / "dump-tool";
   fs::create_directories(dir);
@@ -100,6 +121,23 @@ TEST(DumpToolTest, TellsEachFormatByItsBytesWhateverItsName) {
         "count meaning: the last sample index, 3 values per channel\n",
         "samples of channel block 1 (3 values): 4 5 6\n"}},
       {"text run", "Time\tO2\r0.25\t4\r0.5\t5\r", {"format: text\n", "rows: 2\n"}},
+      // The program's numbered scope files have no extension unless asked for, and a
+      // chart file may be named anything.
+      {"scope file 1",
+       BinarySweep(false, "gerbil"),
+       {"format: binary scope file\n", "count meaning: the sweep's points, 4 values\n",
+        "samples of channel block 1 (4 values): 1 2 3 4\n", "interface code: 6\n",
+        "comment text: 'gerbil\\r'"}},
+      {"scope file 2",
+       BinarySweep(false, ""),
+       {"format: binary scope file\n", "samples of channel block 1 (4 values): 1 2 3 4\n"}},
+      {"fast sweep 1",
+       BinarySweep(true, "fast"),
+       {"format: binary scope file\n", "count meaning: the sweep's points, 5 values\n",
+        "samples of channel block 1 (5 values): 1 2 3 4 5\n"}},
+      {"chart run.kssc",
+       BinaryChart(),
+       {"format: binary chart file\n", "samples of channel block 1 (3 values): 4 5 6\n"}},
   };
   for (const auto& c : cases) {
     const fs::path file = dir / c.name;

@@ -26,9 +26,8 @@
 #include <thread>
 #include <vector>
 
-#include "e2e/program_run_fixture.h"
-
 #include "common/test_support.h"
+#include "e2e/program_run_fixture.h"
 
 extern char** environ;
 
@@ -97,9 +96,10 @@ std::string ReadText(const fs::path& file) {
   return ss.str();
 }
 
-// The dump tool's whole output for one data file, every value listed.
-std::string Dump(const fs::path& file, bool scope = false) {
-  return test::DumpDataFile(file, std::string("--values 5000 ") + (scope ? "--scope " : ""));
+// The dump tool's whole output for one data file, every value listed; the tool tells
+// a chart file from a scope file by its bytes.
+std::string Dump(const fs::path& file) {
+  return test::DumpDataFile(file, "--values 5000 ");
 }
 
 long DumpedNumber(const std::string& dump, const std::string& label) {
@@ -135,8 +135,11 @@ void ChartDemoFile(const fs::path& documents) {
 
 void ScopeDemoFile(const fs::path& documents) {
   EXPECT_FALSE(fs::exists(documents / "sweep 2")) << "one Tab saves one sweep";
-  const std::string dump = Dump(documents / "sweep 1", true);
+  const std::string dump = Dump(documents / "sweep 1");
+  EXPECT_NE(dump.find("format: binary scope file\n"), std::string::npos)
+      << "named without extension: " << dump;
   EXPECT_NE(dump.find("count: 1024\n"), std::string::npos) << "the whole sweep: " << dump;
+  EXPECT_NE(dump.find("samples of channel block 1 (1024 values)"), std::string::npos) << dump;
   // The simulated scope readings lie from 1.001 to 1.600 V; the positions the
   // sweep had not reached when Tab came hold 0.
   int readings = 0;

@@ -109,13 +109,8 @@ TEST_F(FullDiskRunE2E, SavesOntoAFullDiskFailWholeAndTheStopsSaveWritesEveryPeri
     std::cerr << "no memory file system (" << disk_->WhyNotMounted() << "): a file-size limit stands in\n";
   const fs::path backup = folder / "backup.kstr", backupCopy = documents_ / "backup-after-failure.kstr";
   std::vector<std::string> failures;
-  SetControlLoopTap([this, &failures](const std::string& step) {
-    log_.push_back(step);
-    if (step != "run preparation") return;
-    MaxSamples = kPeriod;
+  RecordInPeriodsOf(kPeriod, [&failures] {
     TimedSaveINTERVAL = 1'000'000;  // backups only when the test asks
-    PrefsArray[PrefsSlot::Autorepeat] = 1;
-    PrefsArray[PrefsSlot::AddExtensions] = 1;
     KeepSaveFailures(failures);
   });
   int32_t backedUpAt = 0;

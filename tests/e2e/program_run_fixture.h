@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "common/dump_tool.h"
 #include "common/test_support.h"
 #include "files/needs.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/needs.h"
 #include "shell/commands.h"
@@ -71,6 +73,19 @@ class ProgramRunTest : public ProgramTest {
       if (failed) failures.push_back(std::to_string(field) + text);
       show(field, text, failed);
     };
+  }
+
+  // Automatic repeat with periods of `samples` samples, numbered files named with
+  // extensions ("run 1.kstr"), set as the run is prepared; `more` adds to it.
+  void RecordInPeriodsOf(int32_t samples, std::function<void()> more = nullptr) {
+    SetControlLoopTap([this, samples, more](const std::string& step) {
+      log_.push_back(step);
+      if (step != "run preparation") return;
+      MaxSamples = samples;
+      PrefsArray[PrefsSlot::Autorepeat] = 1;
+      PrefsArray[PrefsSlot::AddExtensions] = 1;
+      if (more) more();
+    });
   }
 
   std::string Shot(const char* name) const { return (TestOutputDir() / name).string(); }

@@ -59,12 +59,17 @@ double DumpedInterval(const std::string& dump) {
   return std::stod(m[1].str());
 }
 
-// Launch, Test Mode, chart with one channel and its dialogs, the set-up window and
-// its backup-name panel, answered with backupPanel (a path or "cancel").
-std::string ChartRunWithOneChannel(const std::string& backupPanel = "cancel") {
+// Launch, Test Mode, chart with one channel and its dialogs, up to the set-up window.
+std::string UpToTheSetupWindow() {
   return "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
          "until 310\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
-         test::ChannelDialogs() + "until 104\nclick 104 203\ngone 104\npanel " + backupPanel + "\n";
+         test::ChannelDialogs() + "until 104\n";
+}
+
+// The same, then "Setup OK" and its backup-name panel, answered with backupPanel (a
+// path or "cancel").
+std::string ChartRunWithOneChannel(const std::string& backupPanel = "cancel") {
+  return UpToTheSetupWindow() + "click 104 203\ngone 104\npanel " + backupPanel + "\n";
 }
 
 // The values the dump tool printed after "label (N values):", as singles.
@@ -239,13 +244,7 @@ TEST_F(SaveRunE2E, TheOptionsWindowsMenusWorkAfterPreferencesCloses) {
 }
 
 TEST_F(SaveRunE2E, AutorepeatSavesEachFullPeriodToANumberedFile) {
-  SetControlLoopTap([this](const std::string& step) {
-    log_.push_back(step);
-    if (step != "run preparation") return;
-    MaxSamples = 20;
-    PrefsArray[PrefsSlot::Autorepeat] = 1;
-    PrefsArray[PrefsSlot::AddExtensions] = 1;  // the preference that names files "run 1.kstr"
-  });
+  RecordInPeriodsOf(20);
   // Escape goes down five samples into the third period, so the stop always leaves
   // an unsaved partial period (a stop just after a period's save would leave none).
   SetSampleTimingTap([](double, double) {
@@ -283,6 +282,34 @@ TEST_F(SaveRunE2E, AutorepeatSavesEachFullPeriodToANumberedFile) {
   }
   EXPECT_FALSE(fs::exists(documents_ / ("run " + std::to_string(ScopeCount + 1) + ".kstr")));
   EXPECT_TRUE(fs::exists(test::TestOutputDir() / "w15-repeat-file-info.png"));
+}
+
+// An unattended run whose root panel was cancelled at the start: the cancel chose the
+// base name, and each period's end writes its file under it in the documents folder.
+// No panel ever opens during the recording, so it never stops to wait for an answer.
+TEST_F(SaveRunE2E, ACancelledRootPanelNamesEveryPeriodAndNoPeriodEndAsksAgain) {
+  RecordInPeriodsOf(10);
+  SetSampleTimingTap([](double, double) {
+    if (ScopeCount == 3 && Sample == 5) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  // Both panels of the run's start (the backup file, the root) are answered before
+  // "Setup OK", so none waits: any wait the driver reports came later.
+  const std::string script = UpToTheSetupWindow() +
+                             "panel cancel\npanel cancel\nclick 104 203\ngone 104\n"
+                             "until 15\nclick 15 11\ngone 15\n"
+                             "until 112\nrelease Escape\n"
+                             "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(result.output.find("waiting for an answer"), std::string::npos)
+      << "a panel opened during the recording: " << result.output;
+  EXPECT_EQ(filestrings.rootName, Str255("repeat file"));
+  ASSERT_EQ(ScopeCount, 3) << "three periods ended";
+  for (int n = 1; n <= 3; ++n) {
+    const fs::path file = documents_ / ("repeat file " + std::to_string(n) + ".kstr");
+    ASSERT_TRUE(fs::exists(file)) << file;
+    EXPECT_EQ(DumpedNumber(test::DumpDataFile(file), "samples of channel block 1 \\("), 10) << file;
+  }
 }
 
 // The width and height of a PNG file, from its header.

@@ -288,9 +288,12 @@ TEST_F(SaveCommandsTest, ANewSamplingPeriodStartsAtTheReference) {
   }
 }
 
-TEST_F(SaveCommandsTest, APeriodWithNoRootAsksForOneAndElseGoesToTheDocumentsFolder) {
-  rt::QueuePanelAnswer(std::nullopt);
+// The end of a period never waits on a panel: a run with no root writes its periods
+// under the base name in the documents folder.
+TEST_F(SaveCommandsTest, APeriodWithNoRootGoesToTheDocumentsFolderWithoutAsking) {
+  rt::QueuePanelAnswer((dir / "never asked 1.kssc").string());
   AUTOSAVE();
+  EXPECT_TRUE(rt::HasQueuedPanelAnswer()) << "no panel was shown";
   EXPECT_TRUE(fs::exists(docs / "repeat file 1.kstr"));
   EXPECT_EQ(shown[kNextFileField], " next: 'repeat file 2'  ");
 }
@@ -401,6 +404,41 @@ TEST_F(SaveCommandsTest, APeriodWhoseSaveFailedIsHeldAndWrittenIntoItsOwnNameByT
   EXPECT_EQ(shown[kNextFileField], " next: 'run 3'  ");
 }
 
+// Periods held in a folder that stays unwritable: the save of the recording asks for
+// another folder. The oldest takes the name chosen, the next keeps its own, made free
+// where that folder already holds it; a cancelled panel keeps them held and says so.
+TEST_F(SaveCommandsTest, HeldPeriodsThatCannotGoWhereTheyWereMeantGoToTheFolderThePanelChooses) {
+  const fs::path blocked = UnwritableFolder(), other = docs / "other";
+  fs::create_directories(other);
+  WriteBytes(other / "run 2.kstr", "a file already there");
+  rt::QueuePanelAnswer((blocked / "run 1.kssc").string());
+  ScopeOrRepeatFileRoot("Repeat");
+  for (float first : {10.0f, 20.0f}) {
+    for (int32_t c = 0; c < 5; ++c) ChartDataArray.Set(1, c, first + c);
+    Sample = 5;
+    AUTOSAVE();
+  }
+  ASSERT_EQ(HeldPeriodCount(), 2);
+  EXPECT_EQ(HeldSampleCount(), 10);
+  StopTheRun();
+  rt::QueuePanelAnswer((dir / "stopped.kstr").string());
+  rt::QueuePanelAnswer(std::nullopt);  // the other folder: not now
+  SAVEFILES();
+  EXPECT_EQ(HeldPeriodCount(), 2);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].rfind("A sampling period is still not saved: \"run 1.kstr\"", 0), 0u) << notices[0];
+  EXPECT_TRUE(fs::exists(dir / "stopped.kstr")) << "the recording itself is saved all the same";
+
+  rt::QueuePanelAnswer((dir / "stopped.kstr").string());
+  rt::QueuePanelAnswer((other / "first period.kstr").string());
+  SAVEFILES();
+  EXPECT_EQ(HeldPeriodCount(), 0);
+  EXPECT_NE(test::Slurp(other / "first period.kstr").find(Values({10, 11, 12, 13, 14})), std::string::npos);
+  EXPECT_EQ(test::Slurp(other / "run 2.kstr"), "a file already there");
+  EXPECT_NE(test::Slurp(other / "run 2 (2).kstr").find(Values({20, 21, 22, 23, 24})), std::string::npos);
+  EXPECT_FALSE(rt::HasQueuedPanelAnswer());
+}
+
 TEST_F(SaveCommandsTest, ABackupThatCannotBeWrittenSaysSoOnTheScreenWhateverAskedForIt) {
   BackupfileCFURL = (UnwritableFolder() / "Backup file.kstr").string();
   for (int16_t resetTimer : {1, 0}) {
@@ -444,13 +482,11 @@ TEST_F(SaveCommandsTest, NumberedSweepsNeverReplaceASweepOfAnEarlierRunOrSession
 TEST_F(SaveCommandsTest, APeriodFileNeverReplacesAnEarlierOneAndTheNextNameIsTheRealOne) {
   WriteBytes(docs / "repeat file 1.kstr", "an earlier session's period");
   WriteBytes(docs / "repeat file 3.kstr", "and another");
-  rt::QueuePanelAnswer(std::nullopt);
   AUTOSAVE();
   EXPECT_EQ(test::Slurp(docs / "repeat file 1.kstr"), "an earlier session's period");
   EXPECT_EQ(test::Slurp(docs / "repeat file 2.kstr").substr(0, 13), Header(4, 2.0f));
   EXPECT_EQ(shown[kNextFileField], " next: 'repeat file 4'  ") << "3 is taken";
   Sample = 5;
-  rt::QueuePanelAnswer(std::nullopt);  // still no root: asked again, cancelled again
   AUTOSAVE();
   EXPECT_EQ(test::Slurp(docs / "repeat file 3.kstr"), "and another");
   EXPECT_TRUE(fs::exists(docs / "repeat file 4.kstr"));

@@ -22,8 +22,10 @@
 #include "devices/state.h"
 #include "files/needs.h"
 #include "files/setup_commands.h"
+#include "files/setup_report.h"
 #include "files/state.h"
 #include "files_test_support.h"
+#include "kit/format.h"
 #include "kit/state.h"
 #include "setup/state.h"
 
@@ -243,7 +245,7 @@ TEST_F(SetupFileTest, ReadingBackRestoresTheSetupWithTicksTurnedToSeconds) {
   EXPECT_EQ(SetupFileName.str(), "test.MVsetup");
   EXPECT_EQ(nChannels, 2);
   EXPECT_EQ(ChartIntervalInSeconds, 0.1) << "6 ticks are a tenth of a second, as written";
-  EXPECT_EQ(ScopeIntervalInSeconds, 0.06f / 60.0);
+  EXPECT_EQ(ScopeIntervalInSeconds, 0.001) << "0.06 ticks in single precision are the 1 ms preset";
   EXPECT_EQ(datalabel.str(), kLabels);
   EXPECT_EQ(ChannelVariables[2][12], 112.0f);
   EXPECT_EQ(ChannelVariables[2][13], 3.0f);
@@ -528,8 +530,12 @@ TEST_F(SetupFileTest, ASetupTheReaderWouldRefuseIsNotWritten) {
 }
 
 // Saved at a preset interval, a set-up loads with exactly that interval and the
-// preset's button: the file records 0.1 s as 6 ticks, and 6 ticks are 0.1 s.
-TEST_F(SetupFileTest, ASetupSavedAtATenthOfASecondLoadsAsATenthWithItsButton) {
+// preset's button: the file records 0.1 s as 6 ticks, and 6 ticks are 0.1 s. Ticks
+// are single precision, so 0.01 s is stored as 0.6000000238 ticks: it still loads as
+// 0.01 s, a preset or a whole microsecond within a single's rounding being that value
+// (else a scope-plus-chart run at 0.5 s and 0.01 s averages 49 scope readings per
+// chart sample, not 50, and the report prints "0.0100000004sec").
+TEST_F(SetupFileTest, ASetupSavedAtAPresetOrWholeMicrosecondIntervalLoadsWithExactlyIt) {
   const struct {
     double chart, scope;
     int16_t mode, iface, chartButton, scopeButton;
@@ -539,6 +545,8 @@ TEST_F(SetupFileTest, ASetupSavedAtATenthOfASecondLoadsAsATenthWithItsButton) {
       {0.01666667, 0.004, RecordingModeCode::Scope, ExternalADCode::SableUI2, 2, 67},
       {0.002, 0.0002, RecordingModeCode::Scope, ExternalADCode::DT80, 68, 24},
       {20, 30, RecordingModeCode::ScopeChart, ExternalADCode::DT500, 15, 31},
+      {0.5, 0.01, RecordingModeCode::ScopeChart, ExternalADCode::DT500, 8, 13},
+      {0.123457, 0.0005, RecordingModeCode::Scope, ExternalADCode::DT80, 13, 23},
       {0.3, 0.008, RecordingModeCode::Chart, ExternalADCode::DT500, 13, 1},
   };
   files_hooks::SetChanParams = [](int16_t, int16_t) {};
@@ -555,9 +563,14 @@ TEST_F(SetupFileTest, ASetupSavedAtATenthOfASecondLoadsAsATenthWithItsButton) {
     External_AD = c.iface;
     DemonstrationMODE = 0;
     ASSERT_TRUE(LoadSetupFile(path.string())) << (notices.empty() ? "" : notices.back());
-    EXPECT_EQ(ChartIntervalInSeconds, static_cast<float>(c.chart * 60) / 60.0) << c.chart;
-    EXPECT_NEAR(ChartIntervalInSeconds, c.chart, 1e-7 * c.chart) << c.chart;
-    EXPECT_NEAR(ScopeIntervalInSeconds, c.scope, 1e-7 * c.scope) << c.scope;
+    EXPECT_EQ(ChartIntervalInSeconds, c.chart) << c.chart;
+    EXPECT_EQ(ScopeIntervalInSeconds, c.scope) << c.scope;
+    if (c.mode != RecordingModeCode::Chart) {
+      const std::string report = SetupReportText({}, "12/07/26");
+      EXPECT_NE(report.find("scope sample interval:" + PrintedNumber(c.scope).str() + "sec"),
+                std::string::npos)
+          << report;
+    }
     EXPECT_EQ(OldChartSpeedBut, c.chartButton) << c.chart;
     EXPECT_EQ(OldScopeSpeedBut, c.scopeButton) << c.scope;
     EXPECT_EQ(AltChartInt, c.chartButton == 13 ? 1 : 0);

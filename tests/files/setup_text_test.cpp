@@ -156,6 +156,39 @@ TEST_F(SetupTextTest, AShortFileTakesTheDefaultsOfTheGroupsItLacks) {
   EXPECT_EQ(PrefsArray[PrefsSlot::SaveText], 0);
 }
 
+// The form carries the conversion codes and alarm fields 0 to 5 of channels 1 to 8
+// (1 to 12 beyond 8 channels), or leaves the group out: the channels it does not cover
+// keep what they held; those it covers take the file's values or the group's defaults.
+TEST_F(SetupTextTest, ChannelsTheFormDoesNotCoverKeepTheirCodesAndAlarms) {
+  struct Case {
+    const char* what;
+    std::string file;
+    int lastCovered;
+    float coveredCode;  // channel 2's code afterwards
+  };
+  TextForm tenChannels;
+  tenChannels.line("1").line("10").line("60").line("0.06").line("0").line("0,0,1");
+  std::string labels;
+  for (int ch = 1; ch <= 8; ++ch) labels += Label("chan " + std::to_string(ch));
+  tenChannels.line(labels).line(Label("chan 9") + Label("chan 10"));
+  for (int ch = 1; ch <= 10; ++ch) tenChannels.line("1,0,1,0,5,0,4,50,40,10,38,40,0");
+  for (const Case& c : {Case{"two channels, codes given", WholeTwoChannelFile(), 8, 6.0f},
+                        Case{"ten channels, group missing", tenChannels.s, 12, 1.0f}}) {
+    SCOPED_TRACE(c.what);
+    for (int ch = 1; ch <= 16; ++ch) {
+      ChannelVariables[0][ch] = 5.0f;
+      for (int f = 0; f < 6; ++f) alarmsArray[ch][f] = 3.0f;
+    }
+    ASSERT_TRUE(Load(c.file)) << LastNotice();
+    EXPECT_EQ(ChannelVariables[0][2], c.coveredCode);
+    EXPECT_EQ(alarmsArray[c.lastCovered][AlarmField::UpperLimit], 0.0f);
+    for (int ch = c.lastCovered + 1; ch <= 16; ++ch) {
+      EXPECT_EQ(ChannelVariables[0][ch], 5.0f) << "channel " << ch;
+      for (int f = 0; f < 6; ++f) EXPECT_EQ(alarmsArray[ch][f], 3.0f) << "channel " << ch << " field " << f;
+    }
+  }
+}
+
 TEST_F(SetupTextTest, ScopeIntervalsOfAMillisecondAndLessTakeTheHighSpeedScope) {
   for (const auto& [ticks, fast] : {std::pair{"0.06", 1}, {"0.012", 1}, {"0.48", 0}}) {
     TextForm f;

@@ -109,7 +109,7 @@ TEST_F(OptionsWindowTest, ClosingTheRunAndEveryStayingCommand) {
   test::LoopDriver driver;
   driver.WaitFor(W)
       .Check([this] {
-        EXPECT_EQ(Title(), " Chart Halted at 39 Samples ");
+        EXPECT_EQ(Title(), " Chart Halted at 40 Samples ") << "the count every file of the run holds";
         EXPECT_EQ(nSamples, 40);
         EXPECT_FALSE(rt::WindowExists(1)) << "the acquisition window closes";
         EXPECT_TRUE(rt::WindowExists(kSpikeReportWindow));
@@ -201,7 +201,7 @@ TEST_F(OptionsWindowTest, ReplayNeverTakesASampleOffTheRun) {
       .WaitFor(W)
       .Click(OptionsButton::Replay)
       .WaitFor(W)
-      .Check([this] { EXPECT_EQ(Title(), " Chart Halted at 39 Samples "); })
+      .Check([this] { EXPECT_EQ(Title(), " Chart Halted at 40 Samples "); })
       .Click(OptionsButton::Restart);
   OPTIONSWINDOW();
   EXPECT_EQ(Count("REPLAY 1"), 2);

@@ -38,7 +38,8 @@ class GuardTest : public test::MenusTest {
     PrefsArray[PrefsSlot::WarnUnsaved] = 1;
     PrefsArray[PrefsSlot::LastRunSaved] = 0;
     RecordingMODE = RecordingModeCode::Chart;
-    Sample = 12345;
+    Sample = 12345;  // a stopped run: its files hold one more
+    nSamples = 12346;
     Sound_Is_On = 1;
   }
   // Each step runs once, on a pump pass while the guard window is up.
@@ -120,6 +121,34 @@ TEST_F(GuardTest, APeriodWhoseSaveFailedKeepsTheGuardAsking) {
     MAKESURE(10);
     EXPECT_TRUE(sawGuard);
     EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], 0);
+  }
+  HeldPeriods.clear();
+}
+
+// The guard names the samples a "yes" would lose: the held periods' and, while it is
+// unsaved, the stopped run's as its files hold them (one more than Sample after the
+// stop); never the run's own samples once a save has written them.
+TEST_F(GuardTest, TheCountIsOfTheSamplesThatWouldReallyBeLost) {
+  struct Case {
+    const char* what;
+    int16_t mode, saved;
+    int held;  // periods of 100 samples
+    int64_t count;
+  };
+  for (Case c :
+       {Case{"run saved, three periods held", 1, 1, 3, 300}, Case{"run unsaved, periods held", 1, 0, 3, 400},
+        Case{"run unsaved", 3, 0, 0, 100}, Case{"scope mode, one period held", 2, 0, 1, 100}}) {
+    SCOPED_TRACE(c.what);
+    RecordingMODE = c.mode;
+    Sample = 99;
+    nSamples = 100;
+    PrefsArray[PrefsSlot::LastRunSaved] = c.saved;
+    HeldPeriods.clear();
+    for (int i = 0; i < c.held; ++i) {
+      HeldPeriods.push_back(HeldPeriod{});
+      HeldPeriods.back().facts.samples = 100;
+    }
+    EXPECT_EQ(SamplesNotSaved(), c.count);
   }
   HeldPeriods.clear();
 }
@@ -290,6 +319,7 @@ TEST_F(MenuScriptTest, ItemsChosenThroughTheBarAndByKeysAndBothQuitRoads) {
   rt::UseVirtualClock(false);
   RecordingMODE = RecordingModeCode::Chart;
   Sample = 12345;
+  nSamples = 12346;
   PrefsArray[PrefsSlot::WarnUnsaved] = 1;
   PrefsArray[PrefsSlot::WeirdSounds] = 1;
   Sound_Is_On = 1;

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mvdump {
@@ -120,10 +122,9 @@ int DumpBinary(std::FILE* out, const std::string& d, bool scope, bool fast, std:
   const std::string time = in.text(8);
   std::fprintf(out, "channels: %d\ndate: %s\ntime: %s\n", channels, Show(date).c_str(), Show(time).c_str());
   const float len = in.bef();
-  std::fprintf(out, "header comment (%g bytes): '%s'\n", len,
-               Show(in.text(static_cast<std::size_t>(StoredCount(len, 0, static_cast<int64_t>(d.size()))
-                                                         .value_or(static_cast<int64_t>(d.size()) + 1))))
-                   .c_str());
+  const std::string headerComment = in.text(static_cast<std::size_t>(
+      StoredCount(len, 0, static_cast<int64_t>(d.size())).value_or(static_cast<int64_t>(d.size()) + 1)));
+  std::fprintf(out, "header comment (%g bytes): '%s'\n", len, Show(headerComment).c_str());
   for (int c = 1; c <= channels && !in.bad; ++c) {
     const float a = in.bef(), b = in.bef(), cc = in.bef(), type = in.bef(), avg = in.bef();
     std::fprintf(out, "channel block %d: a %.9g b %.9g c %.9g type %g averaged %.9g label '%s'\n", c, a, b,
@@ -157,6 +158,17 @@ int DumpBinary(std::FILE* out, const std::string& d, bool scope, bool fast, std:
   const std::string rest = d.substr(in.p);
   if (scope) {
     std::fprintf(out, "comment text: '%s'\n", Show(rest).c_str());
+    // One channel, no markers, and after the sweep the whole comment (the header holds
+    // its first 255 bytes) and a CR.
+    const bool commentFollows = !rest.empty() && rest.back() == '\r' &&
+                                rest.compare(0, headerComment.size(), headerComment) == 0 &&
+                                (headerComment.size() >= 255 || rest.size() == headerComment.size() + 1);
+    if (channels != 1 || markers != 0 || !commentFollows) {
+      std::fprintf(out, "not the scope layout: %s\n",
+                   commentFollows ? "a scope file holds one channel and no markers"
+                                  : "the comment text does not follow the sweep");
+      return 1;
+    }
     return 0;
   }
   // The trailer ends before the notes block (a CR then a line of 0xF0) or the
@@ -184,7 +196,34 @@ int DumpBinary(std::FILE* out, const std::string& d, bool scope, bool fast, std:
   int k = 0;
   while (inputs.p < rest.size() && !inputs.bad)
     std::fprintf(out, "hardware input of channel %d: %s\n", ++k, inputs.line().c_str());
+  // Every channel written has its line (scope plus chart lists the scope channel too).
+  if (inputs.bad || k < channels) {
+    std::fprintf(out, "the input list holds %d lines for %d channels\n", k, channels);
+    return 1;
+  }
   return 0;
+}
+
+// One reading of a binary file as a chart or scope file, printed aside.
+struct Reading {
+  int verdict = 1;
+  std::string printed;
+};
+
+Reading ReadBinary(const std::string& d, bool scope, bool fast, std::size_t limit) {
+  Reading r;
+  char* text = nullptr;
+  std::size_t size = 0;
+  std::FILE* aside = open_memstream(&text, &size);
+  if (aside == nullptr) {
+    r.printed = "no memory to decode the file\n";
+    return r;
+  }
+  r.verdict = DumpBinary(aside, d, scope, fast, limit);
+  std::fclose(aside);
+  r.printed.assign(text, size);
+  std::free(text);
+  return r;
 }
 
 int DumpSable(std::FILE* out, const std::string& d, std::size_t limit) {
@@ -258,10 +297,6 @@ int DumpText(std::FILE* out, const std::string& d, std::size_t limit) {
   return 0;
 }
 
-bool EndsWith(const std::string& s, const std::string& e) {
-  return s.size() >= e.size() && s.compare(s.size() - e.size(), e.size(), e) == 0;
-}
-
 bool StartsWith(const std::string& s, const std::string& b) {
   return s.compare(0, b.size(), b) == 0;
 }
@@ -280,9 +315,26 @@ int Dump(std::FILE* out, const std::string& path, const std::string& d, const Op
     return DumpSable(out, d, o.limit);
   }
   if (StartsWith(d, "-999\r") || StartsWith(d, "-9999\r")) {
-    const bool scope = o.scope || EndsWith(path, ".kssc");
+    if (o.scope) {
+      std::fprintf(out, "format: binary scope file\n");
+      return DumpBinary(out, d, true, o.fast, o.limit);
+    }
+    // Chart and scope files share their header; the layout that decodes the whole file
+    // tells which: the chart's (its input list ends it), else the scope sweep's, else
+    // the fast scope's (one value more). With none, the chart reading says what failed.
+    Reading chosen = ReadBinary(d, false, false, o.limit);
+    bool scope = false;
+    for (const bool fast : {false, true}) {
+      if (chosen.verdict == 0) break;
+      Reading sweep = ReadBinary(d, true, fast, o.limit);
+      if (sweep.verdict == 0) {
+        chosen = std::move(sweep);
+        scope = true;
+      }
+    }
     std::fprintf(out, "format: binary %s file\n", scope ? "scope" : "chart");
-    return DumpBinary(out, d, scope, o.fast, o.limit);
+    std::fwrite(chosen.printed.data(), 1, chosen.printed.size(), out);
+    return chosen.verdict;
   }
   std::fprintf(out, "format: text\n");
   return DumpText(out, d, o.limit);

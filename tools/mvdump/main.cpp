@@ -1,12 +1,14 @@
 // mvdump: prints the fields of a data file so anyone can read one. It decodes
 // the files on its own (no program code), from the layouts:
 //   mvdump [--scope] [--fast] [--values N] FILE
-// The format is told by the file's first bytes, not its name, since the program
-// adds no extension unless the user asks: "-999" or "-9999" and CR start a chart
-// or scope file, the single 1003.0 (little-endian) the Sable-format export, and
-// anything else is a text file. ".kssc" (or --scope) reads a binary file as a
-// scope file; --fast says the sweep holds S + 1 values. At most N values per
-// channel are printed (default 10).
+// The format is told by the file's bytes, not its name, since the program adds no
+// extension unless the user asks: "-999" or "-9999" and CR start a chart or scope
+// file, the single 1003.0 (little-endian) the Sable-format export, and anything else
+// is a text file. Chart and scope files share their header: the layout that decodes
+// the whole file tells which (the chart's input list, else the comment after a sweep
+// of S values, else of S + 1 values, the fast scope's). --scope reads a binary file as
+// a scope file whatever it holds; --fast also says the sweep holds S + 1 values. At
+// most N values per channel are printed (default 10).
 #include <cstdio>
 #include <fstream>
 #include <iterator>
