@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "control/state.h"
+#include "devices/interfaces.h"
 #include "devices/read_wait.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -107,28 +108,14 @@ std::string VoltsText(float volts) {
 }
 
 std::string AORangeWords() {
-  const char* name = "this interface";
-  switch (External_AD) {
-    case ExternalADCode::SableUI2:
-      name = "the UI2";
-      break;
-    case ExternalADCode::SableUI3:
-      name = "the UI3";
-      break;
-    case ExternalADCode::DT800:
-      name = "the DT800";
-      break;
-    case ExternalADCode::DT80:
-      name = "the DT80";
-      break;
-    case ExternalADCode::DT85:
-      name = "the DT85";
-      break;
-    default:
-      break;
-  }
+  // Only the Sable interfaces and the DT800 family have analog outputs to name.
+  const int16_t iface = External_AD;
+  const bool named = iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3 ||
+                     (iface >= ExternalADCode::DT800 && iface <= ExternalADCode::DT85);
+  const std::string name =
+      named ? std::string("the ") + InterfaceFor(iface).portWindowName : "this interface";
   const AOVoltRange r = AOOutputRange();
-  return std::string(name) + " gives " + VoltsText(r.low) + " to " + VoltsText(r.high) + " V";
+  return name + " gives " + VoltsText(r.low) + " to " + VoltsText(r.high) + " V";
 }
 
 std::string AORangeRefusal(const std::string& what, float volts) {

@@ -31,9 +31,9 @@ bool InAORange(float volts);
 // Volts as the windows write them: the plain number text without its leading blank.
 std::string VoltsText(float volts);
 // The line that refuses volts outside the range, e.g. "A step of -2 V refused: the
-// UI3 gives 0 to 5 V." (without what: "-2 V refused: ...").
+// Sable UI3 gives 0 to 5 V." (without what: "-2 V refused: ...").
 std::string AORangeRefusal(const std::string& what, float volts);
-// "the UI3 gives 0 to 5 V": the range said for the interface in use.
+// "the Sable UI3 gives 0 to 5 V": the range said for the interface in use.
 std::string AORangeWords();
 
 // The Sable command carrying both outputs' volts: "D", low and high byte of each

@@ -80,9 +80,9 @@ TEST_F(AOscriptWindowTest, StepsTypedAddedRampedAndLoopedAreStoredOnDone) {
          Type(W, PreRunField, "7"), Type(W, EndVoltsField, "-9"), Click(W, SetVolts),
          // Volts the output cannot give keep the window open with the line that says so.
          Click(W, Done),
-         Do([] { EXPECT_EQ(Refusal(), "Pre-run volts of 7 V refused: the UI2 gives 0 to 5 V."); }),
+         Do([] { EXPECT_EQ(Refusal(), "Pre-run volts of 7 V refused: the Sable UI2 gives 0 to 5 V."); }),
          Type(W, PreRunField, "5"), Return(W, PreRunField),
-         Do([] { EXPECT_EQ(Refusal(), "End volts of -9 V refused: the UI2 gives 0 to 5 V."); }),
+         Do([] { EXPECT_EQ(Refusal(), "End volts of -9 V refused: the Sable UI2 gives 0 to 5 V."); }),
          Type(W, EndVoltsField, "0.5"), Shot(W, "w788-ao-script.png"), Click(W, Done)});
   AnalogOutputScript(1);
   EXPECT_TRUE(ScriptDone());
@@ -135,16 +135,16 @@ TEST_F(AOscriptWindowTest, AUI3ScriptNeverShowsVoltsItDoesNotSend) {
   SetSteps(1, {{-2.0f, 1.0f, 2.0f}});
   AOscript[1][0] = 7.0f;  // pre-run volts
   Drive({Until(W), Do([] {
-           EXPECT_EQ(Refusal(), "Step 1: -2 V is sent as 0 V (the UI3 gives 0 to 5 V).");
+           EXPECT_EQ(Refusal(), "Step 1: -2 V is sent as 0 V (the Sable UI3 gives 0 to 5 V).");
            EXPECT_EQ(Shown(W, VoltsField), 0);
            EXPECT_EQ(Shown(W, PreRunField), 5);
          }),
          Type(W, VoltsField, "-2"), Click(W, AddStep), Do([] {
-           EXPECT_EQ(Refusal(), "A step of -2 V refused: the UI3 gives 0 to 5 V.");
+           EXPECT_EQ(Refusal(), "A step of -2 V refused: the Sable UI3 gives 0 to 5 V.");
            EXPECT_EQ(Shown(W, CountField), 1);
          }),
          Shot(W, "w788-ao-script-ui3-refused.png"), Type(W, PreRunField, "7"), Click(W, PreRun), Do([port] {
-           EXPECT_EQ(Refusal(), "Pre-run volts of 7 V refused: the UI3 gives 0 to 5 V.");
+           EXPECT_EQ(Refusal(), "Pre-run volts of 7 V refused: the Sable UI3 gives 0 to 5 V.");
            EXPECT_EQ(port->Written(), "") << "nothing sent for a refused value";
          }),
          Click(W, LowerV), Do([] { EXPECT_EQ(Shown(W, VoltsField), 0) << "the lowest volts a UI3 gives"; }),

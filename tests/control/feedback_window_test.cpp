@@ -166,13 +166,13 @@ TEST_F(FeedbackWindowTest, ControlVoltsTheOutputCannotGiveAreRefused) {
     return rt::EditFieldExists(RefusalLine) ? rt::EditText(RefusalLine) : std::string();
   };
   Drive({UntilSchedule(), Type(W, MinVoltsField, "-2"), Click(W, NewStep), Do([&] {
-           EXPECT_EQ(refusal(), "-2 V refused: the UI3 gives 0 to 5 V.");
+           EXPECT_EQ(refusal(), "-2 V refused: the Sable UI3 gives 0 to 5 V.");
            EXPECT_EQ(FeedbackStepCount(), 0);
          }),
          Shot(W, "w788-feedback-refused.png"), Click(W, EndState),
          Do([&] { EXPECT_NE(refusal(), "") << "nor as the end state"; }), Type(W, MinVoltsField, "0"),
          Type(W, MaxVoltsField, "7"), Click(W, NewStep),
-         Do([&] { EXPECT_EQ(refusal(), "7 V refused: the UI3 gives 0 to 5 V."); }),
+         Do([&] { EXPECT_EQ(refusal(), "7 V refused: the Sable UI3 gives 0 to 5 V."); }),
          Type(W, MaxVoltsField, "4.5"), Click(W, NewStep), Do([&] { EXPECT_EQ(refusal(), ""); }),
          Click(W, Done)});
   AnalogFEEDBACK();
