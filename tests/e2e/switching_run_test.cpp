@@ -116,14 +116,18 @@ std::string Adc1Devices(std::initializer_list<int> devices) {
   return Hex(0x40 + Bits(devices));
 }
 
+// The switching set-up the set-up file carries.
+struct Switching {
+  int16_t pattern;
+  float refint, switchint;  // minutes
+  int16_t refChan, refChan2;
+};
+
 struct SwitchingRun {
   const char* name;
   sim::Kind kind;
   int16_t code;  // the interface's item in the device window's popup
-  DataTakerChannelsRecord dataTaker;
-  int16_t pattern;
-  float refint, switchint;  // minutes
-  int16_t refChan, refChan2;
+  Switching switching;
   std::vector<float> devices;  // of channels 1, 2, ...
   int chartTicks, samples;     // the recording's sample interval and length
   // What the user does in the switching window ("%" stands for the screenshot's path).
@@ -144,24 +148,12 @@ void PrintTo(const SwitchingRun& run, std::ostream* out) {
 // below sends: the reference as the window closes, the reference at the run's start,
 // the pattern's switches, the reference at the run's end, the reference again as the
 // window (opened after the run to look at it) closes, and all off at Quit.
+// clang-format off
 const SwitchingRun kRuns[] = {
     // Reference at start and end, 4 minutes at 1 s: device 1 is the reference (line 1),
     // channel 1 samples device 2 from refint (1 min) until the last refint of the run.
-    {"UI3StartAndEnd",
-     sim::Kind::UI3,
-     2,
-     {},
-     3,
-     1.0f,
-     0.0f,
-     1,
-     0,
-     {2},
-     60,
-     240,
-     "click 3 174\nshot 3 %\nclick 3 177\n",
-     "w3-switching-ui3-start-and-end.png",
-     SableSwitches,
+    {"UI3StartAndEnd", sim::Kind::UI3, 2, {3, 1.0f, 0.0f, 1, 0}, {2}, 60, 240,
+     "click 3 174\nshot 3 %\nclick 3 177\n", "w3-switching-ui3-start-and-end.png", SableSwitches,
      {SableWord(1), SableLines({1}), SableLines({1}), SableLines({2}), SableLines({1}), SableLines({1}),
       SableLines({1}), SableLines({})},
      0},
@@ -170,21 +162,8 @@ const SwitchingRun kRuns[] = {
     // again (which switches to the reference). References 1 and 5 go on together; the
     // pairs 2 with 6 and 3 with 7 take turns, refint 0.5 min between sample periods of
     // 1 min: samples at 0.5, 2, 3.5, 5 and 6.5 min, references between them.
-    {"UI3PeriodicTwoGroups",
-     sim::Kind::UI3,
-     2,
-     {},
-     6,
-     0.5f,
-     1.0f,
-     1,
-     5,
-     {2, 3, 6, 7},
-     120,
-     210,
-     "click 3 174\nclick 3 176\nshot 3 %\nclick 3 177\n",
-     "w3-switching-ui3-two-groups.png",
-     SableSwitches,
+    {"UI3PeriodicTwoGroups", sim::Kind::UI3, 2, {6, 0.5f, 1.0f, 1, 5}, {2, 3, 6, 7}, 120, 210,
+     "click 3 174\nclick 3 176\nshot 3 %\nclick 3 177\n", "w3-switching-ui3-two-groups.png", SableSwitches,
      {SableWord(1), SableLines({1, 5}), SableLines({1, 5}), SableLines({1, 5}), SableLines({2, 6}),
       SableLines({1, 5}), SableLines({3, 7}), SableLines({1, 5}), SableLines({2, 6}), SableLines({1, 5}),
       SableLines({3, 7}), SableLines({1, 5}), SableLines({2, 6}), SableLines({1, 5}), SableLines({1, 5}),
@@ -193,46 +172,23 @@ const SwitchingRun kRuns[] = {
     // A DT500 (every line off at its connection) with a channel on device 6: one line per
     // device is chosen in the window, Setup OK refuses device 6 (the DT500 has lines 1 to
     // 4), and the user takes device 2. Line 2 is then the sample's, line 1 the reference's.
-    {"DT500CodingChangedInTheWindow",
-     sim::Kind::DT500,
-     3,
-     {1, 0, 0, 0, 0},
-     3,
-     1.0f,
-     0.0f,
-     1,
-     0,
-     {6},
-     60,
-     240,
+    {"DT500CodingChangedInTheWindow", sim::Kind::DT500, 3, {3, 1.0f, 0.0f, 1, 0}, {6}, 60, 240,
      "click 3 174\nshot 3 %\nclick 3 177\nclick 3 12\nclick 3 177\n",
-     "w3-switching-dt500-after-coding-change.png",
-     DataTakerSwitches,
+     "w3-switching-dt500-after-coding-change.png", DataTakerSwitches,
      {DT500Lines({}), DT500Word(1), DT500Lines({1}), DT500Lines({1}), DT500Lines({2}), DT500Lines({1}),
       DT500Lines({1}), DT500Lines({1}), DT500Lines({})},
      0},
     // An ADC-1 with reference device 7 from the set-up file: before the window the
     // reference turns every valve off (there is no device 7); the window offers six
     // reference devices and refuses 7 at Setup OK; the user takes 6.
-    {"ADC1SixReferenceDevices",
-     sim::Kind::ADC1,
-     9,
-     {},
-     3,
-     1.0f,
-     0.0f,
-     7,
-     0,
-     {2},
-     60,
-     240,
-     "shot 3 %\nclick 3 177\nclick 3 6\nclick 3 177\n",
-     "w3-switching-adc1-refused-reference.png",
+    {"ADC1SixReferenceDevices", sim::Kind::ADC1, 9, {3, 1.0f, 0.0f, 7, 0}, {2}, 60, 240,
+     "shot 3 %\nclick 3 177\nclick 3 6\nclick 3 177\n", "w3-switching-adc1-refused-reference.png",
      Adc1Switches,
      {Adc1Devices({}), Adc1Devices({6}), Adc1Devices({6}), Adc1Devices({2}), Adc1Devices({6}),
       Adc1Devices({6}), Adc1Devices({6}), Adc1Devices({})},
      1},
 };
+// clang-format on
 
 class SwitchingRunE2E : public test::SimulatedRunTest, public ::testing::WithParamInterface<SwitchingRun> {
  protected:
@@ -253,11 +209,11 @@ class SwitchingRunE2E : public test::SimulatedRunTest, public ::testing::WithPar
     setup.scopeTicks = 1;
     setup.scopeMax = 256;
     setup.maxSamples = run.samples;
-    setup.switchingMode = run.pattern;
-    setup.refint = run.refint;
-    setup.switchint = run.switchint;
-    setup.refChan = run.refChan;
-    setup.refChan2 = run.refChan2;
+    setup.switchingMode = run.switching.pattern;
+    setup.refint = run.switching.refint;
+    setup.switchint = run.switching.switchint;
+    setup.refChan = run.switching.refChan;
+    setup.refChan2 = run.switching.refChan2;
     for (std::size_t i = 0; i < run.devices.size(); ++i) {
       auto& ch = setup.channelTable[i + 1];
       ch[ChanField::Gain] = 2;
@@ -266,7 +222,7 @@ class SwitchingRunE2E : public test::SimulatedRunTest, public ::testing::WithPar
       ch[ChanField::PlotMax] = 2;
       ch[ChanField::Averaged] = 1;
       ch[ChanField::Device] = run.devices[i];
-      setup.dataTaker[i + 1] = run.dataTaker;
+      if (run.kind == sim::Kind::DT500) setup.dataTaker[i + 1] = {1, 0, 0, 0, 0};  // a voltage input
     }
     EXPECT_EQ(SetupRecordProblem(setup), "");
     const fs::path file = documents_ / "switching.MVsetup";
@@ -308,7 +264,7 @@ TEST_P(SwitchingRunE2E, TheLinesThatOpenAreTheLinesTheUserChose) {
   }
   EXPECT_EQ(seen, run.expected) << ::testing::PrintToString(sim_->Received());
   EXPECT_EQ(PrefsArray[PrefsSlot::DigitalOutputCoding], run.codingAfter) << "no switch rewrites the coding";
-  EXPECT_EQ(SwitchingMode, run.pattern) << "the pattern as the user left it";
+  EXPECT_EQ(SwitchingMode, run.switching.pattern) << "the pattern as the user left it";
 }
 
 INSTANTIATE_TEST_SUITE_P(Interfaces, SwitchingRunE2E, ::testing::ValuesIn(kRuns),
