@@ -4,9 +4,11 @@
 #include <cmath>
 
 #include "control/state.h"
+#include "devices/interfaces.h"
 #include "devices/read_wait.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/format.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 
@@ -76,24 +78,57 @@ bool GateOpen(int32_t t) {
 
 }  // namespace
 
-float AOVoltLimit() {
-  return External_AD == ExternalADCode::DT800 ? 10.0f : 5.0f;
+AOVoltRange AOOutputRange() {
+  switch (External_AD) {
+    case ExternalADCode::SableUI2:
+    case ExternalADCode::SableUI3:
+      return {0.0f, 5.0f};
+    case ExternalADCode::DT800:
+      return {-10.0f, 10.0f};
+    default:
+      return {-5.0f, 5.0f};
+  }
 }
 
 float LimitVolts(float volts) {
-  if (std::isnan(volts)) return 0.0f;
-  const float limit = AOVoltLimit();
-  return std::clamp(volts, -limit, limit);
+  const AOVoltRange r = AOOutputRange();
+  if (std::isnan(volts)) return std::clamp(0.0f, r.low, r.high);
+  return std::clamp(volts, r.low, r.high);
+}
+
+bool InAORange(float volts) {
+  const AOVoltRange r = AOOutputRange();
+  return volts >= r.low && volts <= r.high;
+}
+
+std::string VoltsText(float volts) {
+  std::string text = NumText(volts).str();
+  if (!text.empty() && text.front() == ' ') text.erase(0, 1);
+  return text;
+}
+
+std::string AORangeWords() {
+  // Only the Sable interfaces and the DT800 family have analog outputs to name.
+  const int16_t iface = External_AD;
+  const bool named = iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3 ||
+                     (iface >= ExternalADCode::DT800 && iface <= ExternalADCode::DT85);
+  const std::string name =
+      named ? std::string("the ") + InterfaceFor(iface).portWindowName : "this interface";
+  const AOVoltRange r = AOOutputRange();
+  return name + " gives " + VoltsText(r.low) + " to " + VoltsText(r.high) + " V";
+}
+
+std::string AORangeRefusal(const std::string& what, float volts) {
+  const std::string value = VoltsText(volts) + " V refused: " + AORangeWords() + ".";
+  return what.empty() ? value : what + " of " + value;
 }
 
 void SetAOvolts(int16_t out, float volts) {
-  (out == 1 ? AO1volts : AO2volts) = LimitVolts(volts);
-  const int16_t iface = External_AD;
-  // The Sable converters give no negative volts: the stored value says what is sent.
-  if (iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3) {
-    if (AO1volts < 0.0f) AO1volts = 0.0f;
-    if (AO2volts < 0.0f) AO2volts = 0.0f;
-  }
+  // The stored values are the ones sent: both within what the interface gives (the
+  // Sable command carries both outputs).
+  (out == 1 ? AO1volts : AO2volts) = volts;
+  AO1volts = LimitVolts(AO1volts);
+  AO2volts = LimitVolts(AO2volts);
   AOpending = 1;
   PumpAOvolts();
 }

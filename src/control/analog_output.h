@@ -16,10 +16,25 @@ constexpr uint32_t kDataTakerAOReplyTicks = 5;
 // The Sable converters' 12-bit range: 4,095 counts is 5 V.
 constexpr int kSableTopCount = 4095;
 
-// The interface's output range is -limit..+limit: 10 V on the DT800, 5 V otherwise.
-float AOVoltLimit();
-// Volts brought within the interface's output range (no number gives 0 V).
+// The volts the interface's analog outputs can give.
+struct AOVoltRange {
+  float low = 0, high = 0;
+};
+// 0 to 5 V on the Sable UI2 and UI3 (their converters give no negative volts), -10 to
+// +10 V on the DT800, -5 to +5 V on every other interface.
+AOVoltRange AOOutputRange();
+// Volts brought within the interface's output range (no number gives the range's
+// value nearest 0 V).
 float LimitVolts(float volts);
+// Whether the output can give these volts as they are (never for no number).
+bool InAORange(float volts);
+// Volts as the windows write them: the plain number text without its leading blank.
+std::string VoltsText(float volts);
+// The line that refuses volts outside the range, e.g. "A step of -2 V refused: the
+// Sable UI3 gives 0 to 5 V." (without what: "-2 V refused: ...").
+std::string AORangeRefusal(const std::string& what, float volts);
+// "the Sable UI3 gives 0 to 5 V": the range said for the interface in use.
+std::string AORangeWords();
 
 // The Sable command carrying both outputs' volts: "D", low and high byte of each
 // output's counts (volts x 819, kept within 0..4,095), CR.
@@ -28,7 +43,8 @@ std::string SableAnalogCommand(float volts1, float volts2);
 std::optional<std::string> DataTakerAnalogCommand(float volts);
 
 // Puts the volts, limited to the output range, on output 1 (out = 1) or 2 (any other
-// out): stored at once, sent now when the gate is open, otherwise marked pending.
+// out): stored at once, sent now when the gate is open, otherwise marked pending. The
+// gate holds from the last command whenever it went out, a run's start included.
 void SetAOvolts(int16_t out, float volts);
 // Sends the pending value once the gate has opened (every pass of a recording).
 void PumpAOvolts();

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 
+#include "control/feedback_window.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
 
@@ -10,7 +11,7 @@ namespace mv {
 
 namespace {
 
-constexpr int16_t kDAMenu = 5, kOutput1Item = 1, kFeedbackItem = 2, kOutput2Item = 4;
+constexpr int16_t kDAMenu = 5, kOutput1Item = 1, kOutput2Item = 4;
 constexpr int kFeedbackRowsLookedAt = 40;
 
 void Put16(std::string& out, int16_t v) {
@@ -147,12 +148,12 @@ void ApplyAOscriptFile(const AnalogOutputScriptFile& f) {
   float nextSum = 0.0f;
   for (int r = 1; r <= kFeedbackRowsLookedAt; ++r) nextSum += FeedbackArray[r][6];
   if (nextSum > 0.0f) {
-    rt::CheckMenuItem(kDAMenu, kFeedbackItem, true);
+    CheckFeedbackMenuItems(true);
     FeedbackON = 1;
     const int64_t next = static_cast<int64_t>(static_cast<int32_t>(rt::TickCount())) + FeedbackUpdateInterval;
     NextFeedbackUpdateTime = next >= kNeverTick ? kNeverTick : static_cast<int32_t>(next);
   } else {
-    rt::CheckMenuItem(kDAMenu, kFeedbackItem, false);  // FeedbackON stays as it was
+    CheckFeedbackMenuItems(false);  // FeedbackON stays as it was
   }
   AO1on = std::trunc(AOscript[0][1]) < 1.0f ? 0 : 1;
   rt::CheckMenuItem(kDAMenu, kOutput1Item, AO1on == 1);

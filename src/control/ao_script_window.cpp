@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "control/analog_output.h"
 #include "control/ao_script_diagram.h"
 #include "control/editor_loop.h"
+#include "control/refusal_line.h"
 #include "control/state.h"
 #include "conversions/needs.h"
 #include "devices/state.h"
@@ -72,12 +76,17 @@ struct Editor {
   bool ramp = false;
 };
 
+// The line over the top of the diagram that says why a value was refused.
+void Refuse(const std::string& text) {
+  ShowRefusalLine(RefusalLine, RectOf(44, 193, 615, 209), text);
+}
+
 void ShowCountAndTotal(const ScriptSteps& s) {
   rt::SetEditText(CountField, NumText(s.count).str());
   rt::SetEditText(TotalField, NumText(s.Total()).str());
 }
 
-void BuildStatic(float limit) {
+void BuildStatic(bool tenVoltScale) {
   rt::NewControl(Help, rt::ControlType::PushButton, "?", RectOf(450, 358, 486, 378), 1);
   if (PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0) {
     DoHelpWindow(kHelpTopic);
@@ -88,7 +97,7 @@ void BuildStatic(float limit) {
   BUILDBOX2(445, 96, 614, 185);
   BUILDBOX2(5, 28, 430, 68);
   BUILDBOX2(435, 10, 630, 88);
-  if (limit > 5.0f) {
+  if (tenVoltScale) {
     Text(" +10V -", 5, 207, 12, 0);
     Text("-10V -", 5, 349, 12, 0);
   } else {
@@ -108,10 +117,25 @@ void BuildStatic(float limit) {
   Text("minute(s)", 349, 94, 12, KestraneFont);
 }
 
+// The first stored value of output n the interface cannot give as it is (a table made
+// for another interface, or loaded from a file), said as what goes out in its place.
+std::optional<std::string> StoredValueBeyondRange(const ScriptSteps& s, int16_t n) {
+  const auto line = [](const std::string& what, float v) {
+    return what + ": " + VoltsText(v) + " V is sent as " + VoltsText(LimitVolts(v)) + " V (" +
+           AORangeWords() + ").";
+  };
+  for (int r = 1; r <= s.count; ++r)
+    if (!InAORange(AOscript[r][s.col])) return line("Step " + std::to_string(r), AOscript[r][s.col]);
+  if (!InAORange(AOscript[PreRunRow(n)][0])) return line("Pre-run volts", AOscript[PreRunRow(n)][0]);
+  if (!InAORange(AOscript[EndRow(n)][0])) return line("End volts", AOscript[EndRow(n)][0]);
+  return std::nullopt;
+}
+
+// Fields show the volts that go out, never a value the output cannot give.
 void BuildFields(const ScriptSteps& s, int16_t n) {
   Str255 volts = "0", minutes = "1";
   if (Enabled(n) != 0 && s.count >= 1) {
-    volts = NumText(AOscript[s.count][s.col]);
+    volts = NumText(LimitVolts(AOscript[s.count][s.col]));
     minutes = NumText(AOscript[s.count][s.col + 1]);
   }
   EFForeColor = 1;
@@ -122,11 +146,11 @@ void BuildFields(const ScriptSteps& s, int16_t n) {
   BUILDEF(MinutesField, minutes, 245, 80, 340, 98, 3, 2);
   BUILDEF(LoopField, "1", 560, 133, 605, 151, 3, 2);
   BUILDEF(StepField, "1", 105, 39, 165, 57, 3, 2);
-  BUILDEF(PreRunField, NumText(AOscript[PreRunRow(n)][0]), 106, 363, 178, 377, 3, 2);
-  BUILDEF(EndVoltsField, NumText(AOscript[EndRow(n)][0]), 340, 373, 418, 387, 3, 2);
+  BUILDEF(PreRunField, NumText(LimitVolts(AOscript[PreRunRow(n)][0])), 106, 363, 178, 377, 3, 2);
+  BUILDEF(EndVoltsField, NumText(LimitVolts(AOscript[EndRow(n)][0])), 340, 373, 418, 387, 3, 2);
 }
 
-void BuildButtons(const ScriptSteps& s, int16_t n, float limit) {
+void BuildButtons(const ScriptSteps& s, int16_t n, AOVoltRange range) {
   using rt::ControlType;
   struct B {
     int16_t number;
@@ -136,8 +160,8 @@ void BuildButtons(const ScriptSteps& s, int16_t n, float limit) {
   };
   const B buttons[] = {
       {ZeroV, ControlType::PushButton, "Zero V", RectOf(35, 110, 92, 130)},
-      {UpperV, ControlType::PushButton, NumText(limit).str() + "V", RectOf(97, 110, 133, 130)},
-      {LowerV, ControlType::PushButton, NumText(-limit).str() + "V", RectOf(138, 110, 180, 130)},
+      {UpperV, ControlType::PushButton, NumText(range.high).str() + "V", RectOf(97, 110, 133, 130)},
+      {LowerV, ControlType::PushButton, NumText(range.low).str() + "V", RectOf(138, 110, 180, 130)},
       {Constant, ControlType::RadioButton, "Constant Voltage", RectOf(25, 135, 180, 155)},
       {Ramp, ControlType::RadioButton, "Ramp to this Voltage", RectOf(25, 160, 180, 180)},
       {Pulse, ControlType::PushButton, "Pulse (0.1 sec)", RectOf(220, 110, 340, 130)},
@@ -174,14 +198,15 @@ void BuildButtons(const ScriptSteps& s, int16_t n, float limit) {
 
 void BuildScriptWindow(Editor& e) {
   const int16_t n = e.steps.n;
-  const float limit = AOVoltLimit();
+  const AOVoltRange range = AOOutputRange();
   BuildWINDOW(W, Str255("Voltage output script, AO channel" + NumText(n).str()), 10, 70, 645, 485, 6);
-  BuildStatic(limit);
+  BuildStatic(range.high > 5.0f);
   BuildFields(e.steps, n);
-  BuildButtons(e.steps, n, limit);
+  BuildButtons(e.steps, n, range);
   SetWindowBackground(LightGray, false);
   MENUID = 0;
   DrawAOdiagram(e.steps.count, e.steps.Total(), n);
+  if (const auto line = StoredValueBeyondRange(e.steps, n)) Refuse(*line);
 }
 
 void SetRamp(Editor& e, bool ramp) {
@@ -195,12 +220,23 @@ float TypedMinutes(const Editor& e) {
   return e.ramp ? -m : m;
 }
 
+// The pre-run test puts the typed volts out at once, when the output can give them.
+void PutOutPreRunVolts(int16_t n) {
+  const float v = FieldNumber(PreRunField);
+  if (!InAORange(v)) {
+    rt::SysBeep();
+    Refuse(AORangeRefusal("Pre-run volts", v));
+    return;
+  }
+  SetAOvolts(n, v);
+}
+
 void GoTo(Editor& e) {
   rt::SetControlState(GoToStep, 2);
   const int k = WholeNumber(TextToNumber(rt::EditText(StepField)));
   if (k < 1 || k > e.steps.count) return;
   const AOscriptRow& row = AOscript[k];
-  rt::SetEditText(VoltsField, NumText(row[e.steps.col]).str());
+  rt::SetEditText(VoltsField, NumText(LimitVolts(row[e.steps.col])).str());
   SetRamp(e, row[e.steps.col + 1] < 0.0f);
   rt::SetEditText(MinutesField, NumText(std::fabs(row[e.steps.col + 1])).str());
 }
@@ -219,9 +255,10 @@ void EditSteps(Editor& e, int16_t id) {
   const int k = WholeNumber(TextToNumber(rt::EditText(StepField)));
   const float volts = FieldNumber(VoltsField);
   const bool typedStep = id == AddStep || id == InsertFront || id == InsertBack || id == Update;
-  if (typedStep && !(std::fabs(volts) <= AOVoltLimit())) {
+  if (typedStep && !InAORange(volts)) {
     // A step the output cannot give is refused as typed, never changed behind the user's back.
     rt::SysBeep();
+    Refuse(AORangeRefusal("A step", volts));
     return;
   }
   if (id == AddStep) {
@@ -243,15 +280,16 @@ void EditSteps(Editor& e, int16_t id) {
 
 void Clicked(Editor& e, int16_t id) {
   const int16_t n = e.steps.n;
+  ClearRefusalLine(RefusalLine);
   switch (id) {
     case ZeroV:
       rt::SetEditText(VoltsField, "0");
       break;
     case UpperV:
-      rt::SetEditText(VoltsField, NumText(AOVoltLimit()).str());
+      rt::SetEditText(VoltsField, NumText(AOOutputRange().high).str());
       break;
     case LowerV:
-      rt::SetEditText(VoltsField, NumText(-AOVoltLimit()).str());
+      rt::SetEditText(VoltsField, NumText(AOOutputRange().low).str());
       break;
     case Constant:
       SetRamp(e, false);
@@ -297,7 +335,7 @@ void Clicked(Editor& e, int16_t id) {
       EndMode(n) = id == SetVolts ? 1 : 0;
       break;
     case PreRun:
-      SetAOvolts(n, LimitVolts(FieldNumber(PreRunField)));
+      PutOutPreRunVolts(n);
       break;
     case StartPopup:
       AOscript[StartRow(n)][0] = static_cast<float>(rt::ControlValue(StartPopup));
@@ -324,12 +362,32 @@ void Clicked(Editor& e, int16_t id) {
   rt::SetControlState(Delete, e.steps.count == 0 ? 0 : 1);
 }
 
-EditorEnd ScriptLoop(Editor& e) {
-  return RunEditorLoop(W, MenuHandler, nullptr, [&e](int16_t id) {
-    if (id == Done) return true;
-    Clicked(e, id);
+// The window ends only with pre-run and end volts the output can give: a value beyond
+// them is refused with its line, and the window stays.
+bool TypedVoltsAccepted() {
+  rt::SetOutputWindow(W);
+  const std::pair<int16_t, const char*> fields[] = {{PreRunField, "Pre-run volts"},
+                                                    {EndVoltsField, "End volts"}};
+  for (const auto& [field, what] : fields) {
+    const float v = FieldNumber(field);
+    if (InAORange(v)) continue;
+    rt::SysBeep();
+    Refuse(AORangeRefusal(what, v));
+    rt::FocusEditField(field);
     return false;
-  });
+  }
+  return true;
+}
+
+EditorEnd ScriptLoop(Editor& e) {
+  for (;;) {
+    const EditorEnd end = RunEditorLoop(W, MenuHandler, nullptr, [&e](int16_t id) {
+      if (id == Done) return true;
+      Clicked(e, id);
+      return false;
+    });
+    if (end != EditorEnd::Done || TypedVoltsAccepted()) return end;
+  }
 }
 
 // What closing stores: the count, the limited pre-run and end volts, the flag and the mark.

@@ -14,7 +14,7 @@ constexpr int16_t ZeroV = 1, Constant = 2, Ramp = 3, Pulse = 4, DeleteLoop = 6, 
                   InsertFront = 25, InsertBack = 26, PreRun = 27, KeepVoltage = 28, ClearAll = 34, Done = 35,
                   StartPopup = 129, StopPopup = 130, Help = 135;
 constexpr int16_t VoltsField = 101, MinutesField = 102, LoopField = 103, CountField = 105, TotalField = 106,
-                  StepField = 107, PreRunField = 127, EndVoltsField = 128;
+                  StepField = 107, PreRunField = 127, EndVoltsField = 128, RefusalLine = 140;
 }  // namespace AOItem
 
 // One output's steps in AOscript: columns col (volts), col + 1 (minutes, negative for a

@@ -93,14 +93,9 @@ void KeepOutputLine(SwitchOp op, int16_t a, int16_t b, bool twoGroups) {
   }
 }
 
-void SableSwitch(SwitchOp op, int16_t a, int16_t b, bool twoGroups) {
-  if (op == SwitchOp::Direct) return;
-  if (op == SwitchOp::ToReference) {
-    // The reference always goes out as a word; later switches keep to it.
-    PrefsArray[PrefsSlot::DigitalOutputCoding] = SwitchOutputCode::Word;
-    SendAndTakeReply(SableReferenceCommand(RefChan));
-    return;
-  }
+// Every operation, the reference and a digit key included, goes out in the coding the
+// user wired: the coding is never changed by a switch.
+void SableSwitch(int16_t a, int16_t b, bool twoGroups) {
   SendAndTakeReply(SableOutputCommand(Coding(), a, b, twoGroups));
 }
 
@@ -123,6 +118,10 @@ int16_t SwitchDeviceCount(int16_t iface, int16_t coding) {
   return 8;
 }
 
+bool DeviceSwitchable(int16_t d) {
+  return d >= 1 && d <= SwitchDeviceCount(External_AD, Coding());
+}
+
 int16_t GroupOneLastDevice(int16_t iface) {
   return iface == ExternalADCode::ADC1 ? 3 : 4;
 }
@@ -138,10 +137,6 @@ std::string SableOutputCommand(int16_t coding, int16_t a, int16_t b, bool twoGro
   }
   if (!IsDevice(a)) return {};
   return std::string{coding == SwitchOutputCode::WordM ? 'm' : 'o', static_cast<char>(a - 1), kCR};
-}
-
-std::string SableReferenceCommand(int16_t refDevice) {
-  return SableOutputCommand(SwitchOutputCode::Word, refDevice, 0, false);
 }
 
 std::vector<std::string> DataTakerSwitchLines(int16_t iface, int16_t coding, int16_t a, int16_t b,
@@ -244,7 +239,7 @@ bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {
   const bool twoGroups = nGroups == 2;
   if (op == SwitchOp::Direct) b = 0;
   const int16_t iface = External_AD;
-  if (a < 1 || a > SwitchDeviceCount(iface, Coding())) {
+  if (!DeviceSwitchable(a)) {
     // No such device (no reference chosen, no sample channel): nothing may be left on,
     // and no word may be computed from a number that names no line.
     TURNVALVESOFF();
@@ -256,7 +251,7 @@ bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {
   } else if (IsDataTaker(iface)) {
     DATATAKERSWITCH(a, b);
   } else if (iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3) {
-    SableSwitch(op, a, b, twoGroups);
+    SableSwitch(a, b, twoGroups);
   } else if (iface == ExternalADCode::ADAM) {
     if (KeyOp(op)) {
       // The key switch has already waited for the mouse button to come up.

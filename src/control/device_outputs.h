@@ -24,6 +24,8 @@ constexpr uint32_t kDeviceReplyWaitTicks = 30;
 // bit each, whatever the coding), 4 on a DT500 or DT50 wired one line per device,
 // otherwise 8. A device outside 1 to this count is no device.
 int16_t SwitchDeviceCount(int16_t iface, int16_t coding);
+// Device d is one the interface in use switches with the coding in force (slot 3).
+bool DeviceSwitchable(int16_t d);
 // The last device of group 1 with two device groups: 3 on the RMS ADC-1, otherwise 4.
 int16_t GroupOneLastDevice(int16_t iface);
 
@@ -31,8 +33,6 @@ int16_t GroupOneLastDevice(int16_t iface);
 // The Sable output command for devices a and b (b only with two groups), CR included.
 // With a word coding a device outside 1 to 8 has no word: empty text, nothing to send.
 std::string SableOutputCommand(int16_t coding, int16_t a, int16_t b, bool twoGroups);
-// The Sable reference command: "o", the word of the reference device, CR.
-std::string SableReferenceCommand(int16_t refDevice);
 // The DataTaker digital-output lines for devices a and b, each with its CR.
 std::vector<std::string> DataTakerSwitchLines(int16_t iface, int16_t coding, int16_t a, int16_t b,
                                               bool twoGroups);

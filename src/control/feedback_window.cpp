@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "control/analog_output.h"
 #include "control/editor_loop.h"
 #include "control/feedback_diagram.h"
+#include "control/refusal_line.h"
 #include "control/state.h"
 #include "conversions/conversions_window.h"
 #include "conversions/needs.h"
@@ -29,7 +31,7 @@ namespace {
 using namespace FeedbackItem;
 constexpr int16_t W = kFeedbackWindow;
 constexpr int16_t kHelpTopic = 153;
-constexpr int16_t kDAMenu = 5, kOutput2Item = 4;
+constexpr int16_t kDAMenu = 5, kFeedbackItem1 = 2, kOutput2Item = 4, kFeedbackItem2 = 5;
 constexpr RGBColor kBlack{0, 0, 0};
 constexpr int kClearedDurationRows = 40;
 constexpr int32_t kIntervals[] = {15, 30, 60, 120, 600, 1800};
@@ -152,6 +154,13 @@ void BuildChannelRows() {
   }
 }
 
+// The control volts the interface gives, beside their fields: "(\xB1" "5 V)" or "(0 to 5 V)".
+Str255 ControlVoltsRange() {
+  const AOVoltRange r = AOOutputRange();
+  if (r.low == -r.high) return Str255("(\xB1" + VoltsText(r.high) + " V)");
+  return Str255("(" + VoltsText(r.low) + " to " + VoltsText(r.high) + " V)");
+}
+
 void BuildStepFields(int d) {
   Text("setpoint:", 330, 70, 12);
   Text("\xB1", 490, 70, 12);
@@ -159,14 +168,8 @@ void BuildStepFields(int d) {
   Text("min control volts:", 355, 120, 12);
   Text("setpoint duration:", 355, 145, 12);
   Text("loop duration:", 434, 282 + d, 12);
-  Text(
-      "(\xB1"
-      "5 V)",
-      569, 94, 12);
-  Text(
-      "(\xB1"
-      "5 V)",
-      569, 119, 12);
+  Text(ControlVoltsRange(), 569, 94, 12);
+  Text(ControlVoltsRange(), 569, 119, 12);
   Text("min", 569, 144, 12);
   Text("halt at:", 440, 247, 12);
   EFForeColor = 1;
@@ -238,6 +241,18 @@ FeedbackStepValues FieldValues() {
   return v;
 }
 
+// The control volts as typed, when the output can give them; otherwise the line that
+// refuses them shows under the step button.
+bool ControlVoltsAccepted(const FeedbackStepValues& v) {
+  for (const float volts : {v.maxVolts, v.minVolts}) {
+    if (InAORange(volts)) continue;
+    zap();
+    ShowRefusalLine(RefusalLine, RectOf(330, 184, 632, 201), AORangeRefusal("", volts));
+    return false;
+  }
+  return true;
+}
+
 void ShowEndState() {
   rt::SetEditText(SetpointField, NumText(FdBkEndSetpoint).str());
   rt::SetEditText(MinVoltsField, NumText(FdBkEndMinV).str());
@@ -268,7 +283,7 @@ void EditAStep(FeedbackEditor& e, int16_t id) {
   const int k = WholeNumber(TextToNumber(rt::EditText(StepField)));
   if (id == Delete)
     e.count = DeleteFeedbackStep(e.count, k);
-  else
+  else if (ControlVoltsAccepted(FieldValues()))
     ModifyFeedbackStep(e.count, k, FieldValues());
 }
 
@@ -281,6 +296,7 @@ bool Clicked(FeedbackEditor& e, int16_t id) {
     return false;
   }
   bool redraw = false;
+  ClearRefusalLine(RefusalLine);
   switch (id) {
     case Positive:
       NegativeFEEDBACK = 0;
@@ -296,6 +312,7 @@ bool Clicked(FeedbackEditor& e, int16_t id) {
       break;
     case NewStep: {
       const int16_t before = e.count;
+      if (!ControlVoltsAccepted(FieldValues())) break;
       e.count = AddFeedbackStep(e.count, FieldValues());
       if (e.count != before) rt::SetEditText(LoopField, NumText(e.count + 1).str());
       rt::FocusEditField(0);
@@ -303,7 +320,7 @@ bool Clicked(FeedbackEditor& e, int16_t id) {
       break;
     }
     case EndState:
-      TakeEndState();
+      if (ControlVoltsAccepted(FieldValues())) TakeEndState();
       break;
     case Show:
       ShowEndState();
@@ -358,7 +375,10 @@ void StoreSchedule(const FeedbackEditor& e) {
   for (int r = e.count + 1; r <= kClearedDurationRows; ++r) FeedbackArray[r][5] = 0.0f;
   const bool steps = e.count > 0;
   FeedbackON = DoFeedback = steps ? 1 : 0;
-  rt::CheckMenuItem(kDAMenu, kOutput2Item, steps);
+  CheckFeedbackMenuItems(steps);
+  // Output 2's script item says whether its script still runs: the warning may have
+  // shut it down for the feedback.
+  rt::CheckMenuItem(kDAMenu, kOutput2Item, AO2on == 1);
   if (steps) {
     const int64_t next = static_cast<int64_t>(static_cast<int32_t>(rt::TickCount())) + FeedbackUpdateInterval;
     NextFeedbackUpdateTime = next >= kNeverTick ? kNeverTick : static_cast<int32_t>(next);
@@ -427,6 +447,11 @@ void LoopFeedbackTo(int16_t count, double target) {
   if (t > count) t = count;
   if (t < 1) t = 1;
   FeedbackArray[count][6] = static_cast<float>(t);
+}
+
+void CheckFeedbackMenuItems(bool on) {
+  rt::CheckMenuItem(kDAMenu, kFeedbackItem1, on);
+  rt::CheckMenuItem(kDAMenu, kFeedbackItem2, on);
 }
 
 void AnalogFEEDBACK() {

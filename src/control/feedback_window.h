@@ -13,7 +13,7 @@ constexpr int16_t Positive = 20, Negative = 21, Show = 23, EndState = 24, NewSte
                   Delete = 28, Modify = 29, LoopToStep = 30, Clear = 32, Done = 33, IntervalPopup = 131,
                   EndPopup = 132, Help = 230;
 constexpr int16_t SetpointField = 120, RangeField = 121, MaxVoltsField = 122, MinVoltsField = 123,
-                  DurationField = 124, StepField = 127, LoopField = 128;
+                  DurationField = 124, StepField = 127, LoopField = 128, RefusalLine = 140;
 // The warning's answers.
 constexpr int16_t UseForFeedback = 1, KeepScript = 2, SelectionOK = 3;
 }  // namespace FeedbackItem
@@ -41,5 +41,9 @@ void LoopFeedbackTo(int16_t count, double target);
 
 // The warning (when needed) and the window; returns when it closes.
 void AnalogFEEDBACK();
+
+// Both D-A items that open the feedback schedule ("Feedback Control, Channel 1..." and
+// "... Channel 2...") carry its check mark: on while the schedule has steps.
+void CheckFeedbackMenuItems(bool on);
 
 }  // namespace mv

@@ -125,13 +125,6 @@ bool SequentialPattern(int16_t p) {
   return p == 9 || p == 10;
 }
 
-int16_t ReferenceButtonCount(int16_t externalAD, int16_t threeBitWord) {
-  if (threeBitWord != 0) return 8;
-  if (externalAD == ExternalADCode::DT500 || externalAD == ExternalADCode::DT50) return 4;
-  if (externalAD == ExternalADCode::ADC1) return 6;
-  return 8;
-}
-
 std::optional<Str255> GroupText(int16_t pattern, int16_t device, int16_t deviceCount, GroupTextStyle style) {
   const bool groupTwo = device > deviceCount / 2;
   if (style == GroupTextStyle::Click) {
@@ -195,6 +188,22 @@ void DrawDeviceRows(bool atOpening) {
   if (!sequential) DrawGroupColumn(atOpening ? GroupTextStyle::Opening : GroupTextStyle::Relayout);
 }
 
+void RelayDeviceButtons() {
+  rt::SetOutputWindow(kSwitchWindow);
+  const int16_t n = DeviceCount();
+  if (SequentialPattern(SwitchingMode)) {
+    for (int16_t k = 1; k <= kMaxDevices; ++k) rt::DisposeControl(I16(10 + k));
+    MakeSequenceToggles(n);
+  } else {
+    for (int16_t row = 1; row <= nChannels; ++row) {
+      RemoveRowDeviceButtons(row);
+      MakeRowDeviceButtons(row, n);
+    }
+    DrawGroupColumn(GroupTextStyle::Opening);
+  }
+  FixSWITCHBUTTON();
+}
+
 void DRAWSWITCHBUTTONS(int16_t flag) {
   rt::SetOutputWindow(kSwitchWindow);
   if (flag == 1) {
@@ -231,7 +240,8 @@ void DRAWSWITCHBUTTONS(int16_t flag) {
 
 void DRAWREFBUTTONS() {
   rt::SetOutputWindow(kSwitchWindow);
-  const int16_t count = ReferenceButtonCount(External_AD, ThreeBitWord() ? 1 : 0);
+  // A reference is a device like any other: only those the outputs can switch.
+  const int16_t count = DeviceCount();
   const int16_t perColumn = count / 2;
   for (int16_t k = 1; k <= kMaxDevices; ++k) rt::DisposeControl(k);
   for (int16_t k = 1; k <= count; ++k) {
@@ -253,7 +263,8 @@ void DRAWREFLINE() {
           0);
   rt::SetEditColors(field, kBlack, LightGray);
   rt::SetEditFont(field, KitFont(KestraneFont, 14));
-  if (ValidRef(RefChan2)) Mark(RefChan2, two);
+  // One group has one reference: group 2's button goes off, unless it is that one.
+  if (ValidRef(RefChan2) && (two || RefChan2 != RefChan)) Mark(RefChan2, two);
 }
 
 void DRAWGROUP(int16_t channel, int16_t device) {

@@ -24,9 +24,6 @@ constexpr int16_t NoRefsBetweenChannels = 201, DeviceButton = 200, ReferenceProm
 bool TwoGroupPattern(int16_t pattern);
 bool SequentialPattern(int16_t pattern);
 
-// The reference buttons the interface offers with the output coding (slot 3).
-int16_t ReferenceButtonCount(int16_t externalAD, int16_t threeBitWord);
-
 // Texts of the group column. Opening: the texts of the window as it opens;
 // Relayout: after a switch back to the per-channel layout; Click: after a device
 // click. Click with pattern 0 and a device leaves the text as it is (nullopt).
@@ -40,10 +37,14 @@ Str255 ChannelRowText(int16_t channel);
 // Makes the row buttons that fit SwitchingMode (per-channel up to pattern 8, the
 // sequential toggles from 9) offering devices 1 to n.
 void MakeTheDeviceButtons(int16_t n);
+// Makes the row buttons (or the sequential toggles) again for the devices the interface
+// switches with the coding now in force, and sets their states from the data.
+void RelayDeviceButtons();
 // 1: the sequential layout, 0: the per-channel layout; redraws the area.
 void DRAWSWITCHBUTTONS(int16_t flag);
 // Draws the per-channel or sequential headings and row texts of the window as it opens.
 void DrawDeviceRows(bool atOpening);
+// The reference radio buttons: one per device the interface switches with the coding.
 void DRAWREFBUTTONS();
 void DRAWREFLINE();
 void DRAWGROUP(int16_t channel, int16_t device);

@@ -1,10 +1,12 @@
 #include "control/switch_window.h"
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "acquisition/state.h"
 #include "control/device_outputs.h"
+#include "control/refusal_line.h"
 #include "control/sequence_labels.h"
 #include "control/state.h"
 #include "control/switch_buttons.h"
@@ -36,7 +38,7 @@ constexpr int16_t kViewMenu = 3, kShowSwitchStatusItem = 13;
 namespace Item {
 constexpr int16_t OneLine = 174, ThreeBit = 175, TwoGroups = 176, SetupOK = 177, Check = 178, ZeroLinks = 179,
                   ShortList = 180, FullList = 181, Help = 192, Marker = 210, Options = 211, RefLabel = 301,
-                  SeqLabel = 302, RefField = 340, SeqField = 341, Parking = 750;
+                  SeqLabel = 302, RefField = 340, SeqField = 341, Parking = 750, Refusal = 760;
 }
 constexpr RGBColor kBlack{0, 0, 0};
 
@@ -136,6 +138,52 @@ bool AnyDeviceChosen() {
 bool SetupComplete() {
   ReadIntervals();
   return SwitchSetupComplete(SwitchingMode, AnyDeviceChosen(), refint, switchint, RefChan, RefChan2);
+}
+
+// What the interface and coding reach, said after the device that lies beyond it.
+std::string DeviceReach(int16_t count) {
+  const std::string last = std::to_string(count);
+  if (External_AD == ExternalADCode::DT500 || External_AD == ExternalADCode::DT50)
+    return std::string(": one line per device on the ") +
+           (External_AD == ExternalADCode::DT50 ? "DT50" : "DT500") + " reaches devices 1 to " + last +
+           " only.";
+  const char* name = ADC1() ? "the ADC-1" : "this interface";
+  return std::string(": ") + name + " switches devices 1 to " + last + " only.";
+}
+
+// The first chosen device (reference, channel or sequence position) that the interface
+// cannot switch with the coding in force, as the line that tells the user; nothing
+// when every device chosen can be switched. Such a device would leave every output off
+// while its channel was recorded as sampled.
+std::optional<std::string> UnswitchableDevice() {
+  const int16_t p = SwitchingMode;
+  const int16_t count = DeviceCount();
+  if (p == 0) return std::nullopt;
+  const auto device = [](int16_t row) { return static_cast<int>(ChannelVariables[row][ChanField::Device]); };
+  std::string what;
+  if (RefChan > count) {
+    what = "Reference device " + std::to_string(RefChan);
+  } else if (TwoGroupPattern(p) && RefChan2 > count) {
+    what = "Reference device " + std::to_string(RefChan2);
+  } else if (SequentialPattern(p)) {
+    for (int16_t k = static_cast<int16_t>(count + 1); k <= 8 && what.empty(); ++k)
+      if (device(k) > 0) what = "Device position " + std::to_string(k);
+  } else {
+    for (int16_t r = 1; r <= nChannels && r <= 16 && what.empty(); ++r)
+      if (device(r) > count)
+        what = "Channel " + std::to_string(r) + " uses device " + std::to_string(device(r));
+  }
+  if (what.empty()) return std::nullopt;
+  return what + DeviceReach(count);
+}
+
+// Shows why the set-up cannot be finished as it stands, or takes the line away.
+void ShowUnswitchableDevice() {
+  const int16_t B = WindowBottom();
+  if (const auto line = UnswitchableDevice())
+    ShowRefusalLine(Item::Refusal, RectOf(10, B - 95, 630, B - 79), *line);
+  else
+    ClearRefusalLine(Item::Refusal);
 }
 
 // ---- opening ------------------------------------------------------------------------------------
@@ -238,8 +286,9 @@ void OpenSwitchWindow() {
   BuildFrame();
   BuildOptions();
   DRAWREFBUTTONS();
-  DRAWREFLINE();
   BuildPatternList();
+  // The prompt follows the pattern as opened, after the list may have moved it.
+  DRAWREFLINE();
   const int16_t B = WindowBottom();
   rt::NewControl(Item::Check, rt::ControlType::PushButton, "Check Configuration",
                  RectOf(20, B - 78, 170, B - 56), 1);
@@ -339,8 +388,7 @@ void ChoosePattern(int16_t choice) {
   }
 }
 
-void RemakeDataTakerReferenceButtons() {
-  if (External_AD < ExternalADCode::DT500 || External_AD > ExternalADCode::DT85) return;
+void RemakeReferenceButtons() {
   DRAWREFBUTTONS();
   if (RefChan >= 1 && RefChan <= 8) SetState(RefChan, 2);
   if (TwoGroupPattern(SwitchingMode) && RefChan2 >= 1 && RefChan2 <= 8) SetState(RefChan2, 2);
@@ -353,7 +401,10 @@ void AfterGroupChange() {
 
 void ChooseCoding(int16_t choice) {
   PrefsArray[PrefsSlot::DigitalOutputCoding] = choice == Item::ThreeBit ? 1 : 0;
-  RemakeDataTakerReferenceButtons();
+  // The coding decides which devices the interface can switch: the reference buttons
+  // and the rows offer those and no others.
+  RemakeReferenceButtons();
+  RelayDeviceButtons();
   SetState(Item::OneLine, choice == Item::OneLine ? 2 : 1);
   SetState(Item::ThreeBit, choice == Item::ThreeBit ? 2 : 1);
   if (choice == Item::OneLine) {
@@ -410,13 +461,15 @@ void CommonTail(int16_t it) {
     SetState(Item::ZeroLinks, 0);
 }
 
-// True when the finish request passes the interval check.
+// True when the finish request passes the interval check and every device chosen is
+// one the interface can switch.
 bool FinishAccepted() {
   Action = 0;
   EventID = 0;
-  if (ReadIntervals()) return true;
+  if (ReadIntervals() && !UnswitchableDevice()) return true;
   FinishFlag = 0;
   zap();
+  ShowUnswitchableDevice();
   return false;
 }
 
@@ -531,6 +584,7 @@ void MakeIntervalFields() {
 void CHECKSWITCHDATA() {
   rt::SetOutputWindow(W);
   SetState(Item::SetupOK, SetupComplete() ? 1 : 0);
+  ShowUnswitchableDevice();
 }
 
 void CHECKSWITCHBUTTON() {
@@ -548,6 +602,7 @@ void CHECKSWITCHBUTTON() {
   ReadIntervals();
   if (it >= 180 && it <= 190) {
     ChoosePattern(it);
+    DRAWREFLINE();
   } else if (it == Item::OneLine || it == Item::ThreeBit) {
     ChooseCoding(it);
   } else if (it == Item::TwoGroups) {

@@ -60,6 +60,14 @@ int32_t Now() {
   return static_cast<int32_t>(rt::TickCount());
 }
 
+// The devices the sample takers record as on after a switch to a and b: a number no line
+// of the interface carries switched every output off, so no channel of it was sampled.
+void RecordDevicesOn(int16_t a, int16_t b) {
+  const bool on = DeviceSwitchable(a);
+  OldChan = on ? a : int16_t{0};
+  if (TwoGroups()) OldChan2 = on && DeviceSwitchable(b) ? b : int16_t{0};
+}
+
 }  // namespace
 
 int32_t TicksAfter(float minutes, int32_t from) {
@@ -101,8 +109,7 @@ void SWITCHTOSAMPLE() {
   DeviceInUse = a;
   RefIsON = 0;
   DeviceSwitch(SwitchOp::ToSample, a, b);
-  OldChan = a;
-  if (TwoGroups()) OldChan2 = b;
+  RecordDevicesOn(a, b);
   Tick();
   if (SwitchingMode == 5 || SwitchingMode == 6) {
     RefOnTime = TicksAfter(switchint, RefOffTime);
@@ -120,9 +127,8 @@ void CYCLECHANNELS() {
     RefOffTime = TicksAfter(refint, RefOnTime);
   }
   DeviceSwitch(SwitchOp::Cycle, a, b);
-  OldChan = a;
+  RecordDevicesOn(a, b);
   DeviceInUse = a;
-  if (TwoGroups()) OldChan2 = b;
   Tick();
   SELECTNEXTVALVE();
 }
@@ -163,8 +169,7 @@ void KeyboardSampleON() {
   WaitForMouseUp();
   RefIsON = 0;
   DeviceSwitch(SwitchOp::KeySample, a, b);
-  OldChan = a;
-  if (TwoGroups()) OldChan2 = b;
+  RecordDevicesOn(a, b);
   Tick();
 }
 
@@ -173,7 +178,7 @@ void DIRECTSWITCH(int16_t n) {
   DeviceSwitch(SwitchOp::Direct, n, 0);
   // The sample takers go by the device now on: the one switched to is recorded, not
   // zeroed. The sample device, the reference flag and the schedule stay as they were.
-  OldChan = n;
+  RecordDevicesOn(n, 0);
   DeviceInUse = n;
   Tick();
 }

@@ -360,7 +360,8 @@ void RunOnce() {
   PrimeInterface();
   CommentContainer = WithCommentHeader(CommentContainer, RunCommentHeader(TodayDateText(), NowTimeText()));
   CumulativePauseContainer.clear();
-  TimeForNextAOupdate = 0;
+  // The analog outputs' half-second gate is left as it stands: the first screen has
+  // just sent the scripts' first volts, and the next command waits its turn.
   for (int16_t ch = 1; ch <= ChannelCount(); ++ch) voltagespikes[ch] = 0;
   rt::FlushEvents();
   rt::SetMenuHandler(MenusOFF);

@@ -6,21 +6,34 @@
 
 #include <cstdlib>
 #include <limits>
+#include <memory>
+#include <string>
 
 #include "common/test_support.h"
 #include "common/window_steps.h"
 #include "control/ao_script_diagram.h"
 #include "control/state.h"
+#include "devices/scripted_port.h"
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "kit/state.h"
+#include "runtime/clock.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
 
 namespace mv::test {
 namespace {
 
+using namespace std::string_literals;
+
 using namespace AOItem;
 constexpr int16_t W = kAOscriptWindow;
+
+// The line over the diagram, empty when none shows.
+std::string Refusal() {
+  rt::SetOutputWindow(W);
+  return rt::EditFieldExists(RefusalLine) ? rt::EditText(RefusalLine) : std::string();
+}
 
 class AOscriptWindowTest : public ProgramTest, public WindowSteps {
  protected:
@@ -48,39 +61,29 @@ class AOscriptWindowTest : public ProgramTest, public WindowSteps {
 };
 
 TEST_F(AOscriptWindowTest, StepsTypedAddedRampedAndLoopedAreStoredOnDone) {
-  Drive({Until(W),
-         Do([] {
+  Drive({Until(W), Do([] {
            EXPECT_EQ(Shown(W, CountField), 0);
            EXPECT_EQ(TextOf(W, VoltsField), "0");
            EXPECT_EQ(TextOf(W, MinutesField), "1");
            EXPECT_EQ(rt::ControlState(Delete), 0);
          }),
-         Type(W, VoltsField, "2"),
-         Click(W, AddStep),
-         Type(W, VoltsField, "4"),
-         Click(W, Ramp),
-         Type(W, MinutesField, "2"),
-         Click(W, AddStep),
-         Do([] { EXPECT_EQ(Shown(W, LoopField), 3) << "the new count plus one"; }),
-         Click(W, Constant),
-         Type(W, VoltsField, "0"),
-         Click(W, Pulse),
-         Click(W, AddStep),
-         Type(W, LoopField, "0"),
-         Click(W, LoopToStep),
-         Type(W, StepField, "2"),
-         Click(W, GoToStep),
-         Do([] {
+         Type(W, VoltsField, "2"), Click(W, AddStep), Type(W, VoltsField, "4"), Click(W, Ramp),
+         Type(W, MinutesField, "2"), Click(W, AddStep),
+         Do([] { EXPECT_EQ(Shown(W, LoopField), 3) << "the new count plus one"; }), Click(W, Constant),
+         Type(W, VoltsField, "0"), Click(W, Pulse), Click(W, AddStep), Type(W, LoopField, "0"),
+         Click(W, LoopToStep), Type(W, StepField, "2"), Click(W, GoToStep), Do([] {
            EXPECT_EQ(Shown(W, VoltsField), 4);
            EXPECT_EQ(TextOf(W, MinutesField), " 2");
            EXPECT_EQ(rt::ControlState(Ramp), 2);
            EXPECT_EQ(TextOf(W, TotalField), " 3.0017") << "five significant digits";
          }),
-         Type(W, PreRunField, "7"),
-         Type(W, EndVoltsField, "-9"),
-         Click(W, SetVolts),
-         Shot(W, "w788-ao-script.png"),
-         Click(W, Done)});
+         Type(W, PreRunField, "7"), Type(W, EndVoltsField, "-9"), Click(W, SetVolts),
+         // Volts the output cannot give keep the window open with the line that says so.
+         Click(W, Done),
+         Do([] { EXPECT_EQ(Refusal(), "Pre-run volts of 7 V refused: the Sable UI2 gives 0 to 5 V."); }),
+         Type(W, PreRunField, "5"), Return(W, PreRunField),
+         Do([] { EXPECT_EQ(Refusal(), "End volts of -9 V refused: the Sable UI2 gives 0 to 5 V."); }),
+         Type(W, EndVoltsField, "0.5"), Shot(W, "w788-ao-script.png"), Click(W, Done)});
   AnalogOutputScript(1);
   EXPECT_TRUE(ScriptDone());
   EXPECT_FALSE(rt::WindowExists(W));
@@ -91,8 +94,8 @@ TEST_F(AOscriptWindowTest, StepsTypedAddedRampedAndLoopedAreStoredOnDone) {
   EXPECT_EQ(AOscript[3][2], 0.00167f);
   EXPECT_EQ(AOscript[1][3], 2.0f);
   EXPECT_EQ(AOscript[3][3], 1.0f) << "loop target 0 loops to step 1";
-  EXPECT_EQ(AOscript[1][0], 5.0f) << "pre-run volts held to the 5 V limit";
-  EXPECT_EQ(AOscript[2][0], -5.0f);
+  EXPECT_EQ(AOscript[1][0], 5.0f) << "pre-run volts as typed";
+  EXPECT_EQ(AOscript[2][0], 0.5f);
   EXPECT_EQ(AO1endMode, 1);
   EXPECT_EQ(AO1on, 1);
   EXPECT_TRUE(rt::MenuItemChecked(5, 1));
@@ -116,6 +119,43 @@ TEST_F(AOscriptWindowTest, AStepOutsideTheOutputRangeIsRefused) {
   AnalogOutputScript(1);
   EXPECT_EQ(AOscript[0][1], 2.0f);
   EXPECT_EQ(AOscript[2][1], -10.0f);
+}
+
+// A UI3 gives 0 to 5 V: a negative step or a pre-run value of 7 V is refused when it is
+// typed, with a line saying the range, and nothing goes to the instrument for it; a
+// value stored for another interface shows as the volts that go out.
+TEST_F(AOscriptWindowTest, AUI3ScriptNeverShowsVoltsItDoesNotSend) {
+  External_AD = ExternalADCode::SableUI3;
+  DemonstrationMODE = 0;
+  rt::SetVirtualMicroseconds(1'000'000);
+  auto p = std::make_unique<ScriptedSerialPort>();
+  ScriptedSerialPort* port = p.get();
+  InstallSerialPort(std::move(p));
+  AO1on = 1;
+  SetSteps(1, {{-2.0f, 1.0f, 2.0f}});
+  AOscript[1][0] = 7.0f;  // pre-run volts
+  Drive({Until(W), Do([] {
+           EXPECT_EQ(Refusal(), "Step 1: -2 V is sent as 0 V (the Sable UI3 gives 0 to 5 V).");
+           EXPECT_EQ(Shown(W, VoltsField), 0);
+           EXPECT_EQ(Shown(W, PreRunField), 5);
+         }),
+         Type(W, VoltsField, "-2"), Click(W, AddStep), Do([] {
+           EXPECT_EQ(Refusal(), "A step of -2 V refused: the Sable UI3 gives 0 to 5 V.");
+           EXPECT_EQ(Shown(W, CountField), 1);
+         }),
+         Shot(W, "w788-ao-script-ui3-refused.png"), Type(W, PreRunField, "7"), Click(W, PreRun), Do([port] {
+           EXPECT_EQ(Refusal(), "Pre-run volts of 7 V refused: the Sable UI3 gives 0 to 5 V.");
+           EXPECT_EQ(port->Written(), "") << "nothing sent for a refused value";
+         }),
+         Click(W, LowerV), Do([] { EXPECT_EQ(Shown(W, VoltsField), 0) << "the lowest volts a UI3 gives"; }),
+         Type(W, PreRunField, "4"), Click(W, PreRun),
+         Do([port] { EXPECT_EQ(port->Written(), "D\xCC\x0C\x00\x00\r"s) << "4 V: 3,276 counts"; }),
+         Click(W, Done)});
+  AnalogOutputScript(1);
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(AOscript[0][1], 1.0f);
+  EXPECT_EQ(AOscript[1][0], 4.0f);
+  CloseSerialPort();
 }
 
 TEST_F(AOscriptWindowTest, AThreeStepScriptLoopingBackToStepTwoIsDrawnWithItsLoop) {

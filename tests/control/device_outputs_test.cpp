@@ -15,6 +15,7 @@
 #include "devices/state.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
+#include "setup/state.h"
 
 namespace mv {
 namespace {
@@ -51,6 +52,8 @@ TEST_F(DeviceOutputsTest, SableLinesAndWords) {
   EXPECT_EQ(port->Written(), "o\x22\r"s);  // 2 + 32
   EXPECT_EQ(port->BytesWaiting(), 0);      // the reply was taken
 
+  // The coding the user wired stands for every switch: the reference goes out in it too
+  // and leaves it as it was.
   Use(ExternalADCode::SableUI3, 2, 3);
   SampleValve = 3;
   RefChan = 1;
@@ -59,12 +62,15 @@ TEST_F(DeviceOutputsTest, SableLinesAndWords) {
   SWITCHTOSAMPLE();
   SWITCHTOREFERENCE();
   EXPECT_EQ(port->Writes()[1], "m\x02\r"s);
-  EXPECT_EQ(port->Writes()[2], "o\x00\r"s);
-  EXPECT_EQ(PrefsArray[PrefsSlot::DigitalOutputCoding], 1);
+  EXPECT_EQ(port->Writes()[2], "m\x00\r"s);
+  EXPECT_EQ(PrefsArray[PrefsSlot::DigitalOutputCoding], 2);
 
-  // A digit key drives nothing on a Sable.
+  // A digit key switches the Sable to that device, as the run records it.
+  port->ReplyNext("k");
   DIRECTSWITCH(4);
-  EXPECT_EQ(port->Writes().size(), 3u);
+  ASSERT_EQ(port->Writes().size(), 4u);
+  EXPECT_EQ(port->Writes()[3], "m\x03\r"s);
+  EXPECT_EQ(OldChan, 4);
 }
 
 TEST_F(DeviceOutputsTest, DataTakerLines) {
@@ -257,6 +263,33 @@ TEST_F(DeviceOutputsTest, DirectSwitchRecordsTheDeviceNowOn) {
   EXPECT_EQ(SampleValve, 2);
   EXPECT_EQ(RefIsON, 1);
   EXPECT_EQ(port->Written(), "1DSO=0\r2DSO=0\r3DSO=1\r");
+}
+
+// A DT500 wired one line per device has lines 1 to 4: a sample device beyond them
+// switches every line off, and the sample takers must not record its channel as read.
+TEST_F(DeviceOutputsTest, ADeviceWithoutALineIsNeverRecordedAsSampled) {
+  const struct {
+    const char* op;
+    void (*run)();
+  } ops[] = {
+      {"sample", [] { SWITCHTOSAMPLE(); }},
+      {"cycle", [] { CYCLECHANNELS(); }},
+      {"sample key", [] { KeyboardSampleON(); }},
+      {"digit key", [] { DIRECTSWITCH(6); }},
+  };
+  for (const auto& row : ops) {
+    auto p = std::make_unique<ScriptedSerialPort>();
+    ScriptedSerialPort* fresh = p.get();
+    InstallSerialPort(std::move(p));
+    Use(ExternalADCode::DT500, SwitchOutputCode::LinePerDevice, 3);
+    nChannels = 1;
+    ChannelVariables[1][ChanField::Device] = 6;
+    SampleValve = 6;
+    OldChan = 2;
+    row.run();
+    EXPECT_EQ(fresh->Written(), "1DSO=1\r2DSO=1\r3DSO=1\r4DSO=1\r") << row.op << ": every line off";
+    EXPECT_EQ(OldChan, 0) << row.op << ": no device is on";
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "common/window_steps.h"
 #include "control/feedback_diagram.h"
 #include "control/state.h"
+#include "devices/state.h"
 #include "kit/state.h"
 #include "runtime/menus.h"
 #include "runtime/windows.h"
@@ -117,7 +118,68 @@ TEST_F(FeedbackWindowTest, StepsEnteredAndLoopedArmTheScheduleOnDone) {
   EXPECT_EQ(NegativeFEEDBACK, 0);
   EXPECT_EQ(FeedbackON, 1);
   EXPECT_EQ(DoFeedback, 1);
-  EXPECT_TRUE(rt::MenuItemChecked(5, 4));
+  EXPECT_TRUE(rt::MenuItemChecked(5, 2)) << "the feedback items carry the mark";
+  EXPECT_TRUE(rt::MenuItemChecked(5, 5));
+  EXPECT_FALSE(rt::MenuItemChecked(5, 4)) << "output 2's script no longer runs";
+}
+
+// Closing the schedule marks the D-A items that open it, and leaves each output
+// script's item saying whether that script runs.
+TEST_F(FeedbackWindowTest, ClosingMarksTheFeedbackItemsNotTheScriptItems) {
+  struct Case {
+    const char* name;
+    bool scheduled;   // a schedule is there as the window opens
+    int16_t clicked;  // what the user does before Done
+    bool feedback;    // items 2 and 5 checked after
+  };
+  const Case cases[] = {
+      {"a new step", false, NewStep, true},
+      {"a schedule kept", true, Show, true},
+      {"a schedule cleared", true, Clear, false},
+      {"nothing entered", false, Show, false},
+  };
+  for (const Case& c : cases) {
+    FeedbackArray = {};
+    if (c.scheduled) SetSchedule({{20, 5}, {22, 5}});
+    AO1on = 1;
+    AO2on = 0;
+    rt::CheckMenuItem(5, 1, true);
+    rt::CheckMenuItem(5, 4, false);
+    for (int16_t i : {2, 5}) rt::CheckMenuItem(5, i, !c.feedback);
+    Drive({UntilSchedule(), Click(W, c.clicked), Click(W, Done)});
+    AnalogFEEDBACK();
+    EXPECT_TRUE(ScriptDone()) << c.name;
+    EXPECT_EQ(rt::MenuItemChecked(5, 2), c.feedback) << c.name;
+    EXPECT_EQ(rt::MenuItemChecked(5, 5), c.feedback) << c.name;
+    EXPECT_TRUE(rt::MenuItemChecked(5, 1)) << c.name << ": output 1's script runs on";
+    EXPECT_FALSE(rt::MenuItemChecked(5, 4)) << c.name << ": output 2 has no script";
+  }
+}
+
+// Control volts the interface cannot give are refused when they are entered, with a
+// line that says its range: 0 to 5 V on a UI3.
+TEST_F(FeedbackWindowTest, ControlVoltsTheOutputCannotGiveAreRefused) {
+  External_AD = ExternalADCode::SableUI3;
+  FdBkEndMinV = 1.0f;
+  const auto refusal = [] {
+    rt::SetOutputWindow(W);
+    return rt::EditFieldExists(RefusalLine) ? rt::EditText(RefusalLine) : std::string();
+  };
+  Drive({UntilSchedule(), Type(W, MinVoltsField, "-2"), Click(W, NewStep), Do([&] {
+           EXPECT_EQ(refusal(), "-2 V refused: the Sable UI3 gives 0 to 5 V.");
+           EXPECT_EQ(FeedbackStepCount(), 0);
+         }),
+         Shot(W, "w788-feedback-refused.png"), Click(W, EndState),
+         Do([&] { EXPECT_NE(refusal(), "") << "nor as the end state"; }), Type(W, MinVoltsField, "0"),
+         Type(W, MaxVoltsField, "7"), Click(W, NewStep),
+         Do([&] { EXPECT_EQ(refusal(), "7 V refused: the Sable UI3 gives 0 to 5 V."); }),
+         Type(W, MaxVoltsField, "4.5"), Click(W, NewStep), Do([&] { EXPECT_EQ(refusal(), ""); }),
+         Click(W, Done)});
+  AnalogFEEDBACK();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(FeedbackStepCount(), 1);
+  EXPECT_EQ(FeedbackArray[1][3], 4.5f);
+  EXPECT_EQ(FdBkEndMinV, 1.0f) << "the end state as it was";
 }
 
 TEST(FeedbackRules, CountStopsAtTheFirstStepWithoutDuration) {

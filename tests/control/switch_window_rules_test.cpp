@@ -83,12 +83,13 @@ TEST(SwitchWindowRules, GroupTextsFollowTheDeviceAndTheInterface) {
   EXPECT_EQ(GroupText(2, 7, 6, GroupTextStyle::Opening)->str(), " ") << "beyond the device count";
 }
 
+// The reference buttons and the rows offer the devices the interface switches.
 TEST(SwitchWindowRules, ReferenceButtonsFitTheInterfaceAndCoding) {
-  EXPECT_EQ(ReferenceButtonCount(DT500, 0), 4);
-  EXPECT_EQ(ReferenceButtonCount(DT500, 1), 8);
-  EXPECT_EQ(ReferenceButtonCount(ADC1, 0), 6);
-  EXPECT_EQ(ReferenceButtonCount(ExternalADCode::DT800, 0), 8);
-  EXPECT_EQ(SwitchDeviceCount(ADC1, 1), 6);
+  EXPECT_EQ(SwitchDeviceCount(DT500, 0), 4);
+  EXPECT_EQ(SwitchDeviceCount(DT500, 1), 8);
+  EXPECT_EQ(SwitchDeviceCount(ADC1, 0), 6);
+  EXPECT_EQ(SwitchDeviceCount(ExternalADCode::DT800, 0), 8);
+  EXPECT_EQ(SwitchDeviceCount(ADC1, 1), 6) << "the ADC-1 has six devices, with a word coding too";
   // A DT500 or DT50 wired one line per device has four lines: no device 5 to 8.
   EXPECT_EQ(SwitchDeviceCount(DT500, 0), 4);
   EXPECT_EQ(SwitchDeviceCount(ExternalADCode::DT50, 0), 4);

@@ -271,11 +271,14 @@ TEST_F(SwitchWindowTest, PatternsOnEachInterfaceLookRight) {
   struct Row {
     int16_t iface;
     const char* name;
+    std::vector<int16_t> patterns;
   };
-  const Row ifaces[] = {
-      {ExternalADCode::SableUI2, "sable"}, {ExternalADCode::DT500, "dt500"}, {ExternalADCode::ADC1, "adc1"}};
+  // A DT500 wired one line per device has devices 1 to 4 only: no second group.
+  const Row ifaces[] = {{ExternalADCode::SableUI2, "sable", {0, 3, 5, 6, 9, 10}},
+                        {ExternalADCode::DT500, "dt500", {0, 3, 5, 9, 10}},
+                        {ExternalADCode::ADC1, "adc1", {0, 3, 5, 6, 9, 10}}};
   for (const Row& row : ifaces) {
-    for (int16_t pattern : {0, 3, 5, 6, 9, 10}) {
+    for (int16_t pattern : row.patterns) {
       External_AD = row.iface;
       PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;
       SwitchingMode = pattern;
@@ -334,6 +337,124 @@ TEST_F(SwitchWindowTest, DemonstrationWithTheWordOpensATwoGroupPatternAsItsPartn
     EXPECT_TRUE(ScriptDone());
     EXPECT_EQ(SwitchingMode, partner) << "from " << pattern;
     EXPECT_EQ(nGroups, 0);
+  }
+}
+
+// The line the window shows under the rows, empty when it shows none.
+std::string RefusalLine() {
+  rt::SetOutputWindow(W);
+  return rt::EditFieldExists(760) ? rt::EditText(760) : std::string();
+}
+
+// A DT500 wired one line per device has lines 1 to 4. Choosing that coding inside the
+// window lays the rows out again with those devices only, and a device kept from the
+// word coding is refused at "Setup OK" with a line that says why.
+TEST_F(SwitchWindowTest, ChoosingOneLinePerDeviceOnADT500OffersItsFourLinesOnly) {
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 1;
+  SwitchingMode = 3;
+  refint = 1;
+  RefChan = 7;
+  ChannelVariables[1][ChanField::Device] = 6;
+  ChannelVariables[2][ChanField::Device] = 2;
+  const auto offered = [](int16_t first) {
+    rt::SetOutputWindow(W);
+    std::string on;
+    for (int16_t k = 1; k <= 8; ++k) on += rt::ControlExists(static_cast<int16_t>(first + k)) ? '1' : '.';
+    return on;
+  };
+  Drive({Until(W), Do([&] {
+           EXPECT_EQ(offered(10), "11111111") << "a word reaches eight devices";
+           EXPECT_EQ(RefusalLine(), "");
+         }),
+         Click(W, 174), Do([&] {
+           for (int16_t row : {10, 20, 30}) EXPECT_EQ(offered(row), "1111....") << "row " << row / 10;
+           EXPECT_EQ(offered(0), "1111....") << "reference buttons";
+           EXPECT_EQ(RefusalLine(),
+                     "Reference device 7: one line per device on the DT500 reaches devices 1 to 4 only.");
+         }),
+         ExpectState(177, 1), Click(W, 177), Do([this] {
+           EXPECT_TRUE(rt::WindowExists(W)) << "refused";
+           EXPECT_EQ(Played("bzot.mp3"), 1);
+         }),
+         Click(W, 1), Do([] {
+           EXPECT_EQ(
+               RefusalLine(),
+               "Channel 1 uses device 6: one line per device on the DT500 reaches devices 1 to 4 only.");
+         }),
+         Shot(W, "w3-switching-dt500-one-line.png"), Return(W, 340),
+         Do([] { EXPECT_TRUE(rt::WindowExists(W)); }), Click(W, 12), Do([] { EXPECT_EQ(RefusalLine(), ""); }),
+         Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(PrefsArray[PrefsSlot::DigitalOutputCoding], 0);
+  EXPECT_EQ(RefChan, 1);
+  EXPECT_EQ(ChannelVariables[1][ChanField::Device], 2.0f);
+  EXPECT_EQ(Played("bzot.mp3"), 2) << "Setup OK and Return each refused";
+}
+
+// The ADC-1 switches six devices with any coding preference: six reference buttons,
+// and a reference device 7 kept in a set-up file is refused rather than switching
+// every valve off at each reference.
+TEST_F(SwitchWindowTest, TheADC1OffersSixReferenceDevicesWhateverTheCoding) {
+  External_AD = ExternalADCode::ADC1;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 1;
+  SwitchingMode = 3;
+  refint = 1;
+  RefChan = 7;
+  ChannelVariables[1][ChanField::Device] = 2;
+  Drive({Until(W), Do([] {
+           rt::SetOutputWindow(W);
+           for (int16_t k = 1; k <= 8; ++k) EXPECT_EQ(rt::ControlExists(k), k <= 6) << "reference " << k;
+           EXPECT_EQ(RefusalLine(), "Reference device 7: the ADC-1 switches devices 1 to 6 only.");
+         }),
+         Click(W, 177), Do([] { EXPECT_TRUE(rt::WindowExists(W)); }), Click(W, 6),
+         Do([] { EXPECT_EQ(RefusalLine(), ""); }), Shot(W, "w3-switching-adc1-references.png"),
+         Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(RefChan, 6);
+}
+
+// The reference prompt says how many reference devices the pattern in force needs,
+// also after the window moved the pattern as it opened or after a one-group pattern
+// was chosen in place of a two-group one.
+TEST_F(SwitchWindowTest, TheReferencePromptFollowsThePatternInForce) {
+  const std::string one = "  Select 1 reference device:", two = "  Select 2 reference devices:";
+  struct Case {
+    const char* name;
+    int16_t coding, mode;
+    std::vector<Step> steps;
+    const std::string& prompt;
+  };
+  const Case cases[] = {
+      {"opened with the word", 1, RecordingModeCode::Chart, {}, one},
+      {"opened in scope-plus-chart mode", 0, RecordingModeCode::ScopeChart, {}, one},
+      {"switching off", 0, RecordingModeCode::Chart, {Pick(W, 181, 1)}, one},
+      {"sequential devices", 0, RecordingModeCode::Chart, {Pick(W, 181, 10)}, one},
+      {"keyboard switching", 0, RecordingModeCode::Chart, {Pick(W, 181, 3)}, two},
+  };
+  for (const Case& c : cases) {
+    External_AD = ExternalADCode::SableUI3;
+    PrefsArray[PrefsSlot::DigitalOutputCoding] = c.coding;
+    RecordingMODE = c.mode;
+    SwitchingMode = 6;
+    nGroups = 2;
+    refint = switchint = 1;
+    RefChan = 1;
+    RefChan2 = 5;
+    ChannelVariables[1][ChanField::Device] = 2;
+    ChannelVariables[2][ChanField::Device] = 6;
+    std::vector<Step> steps{Until(W)};
+    steps.insert(steps.end(), c.steps.begin(), c.steps.end());
+    steps.push_back(Do([&c] {
+      rt::SetOutputWindow(W);
+      EXPECT_EQ(rt::EditText(303), c.prompt) << c.name;
+      rt::CloseWindow(W);
+    }));
+    Drive(steps);
+    ExternalDeviceControl();
+    EXPECT_TRUE(ScriptDone()) << c.name;
   }
 }
 

@@ -30,8 +30,9 @@ struct Switch {
   std::string sent;  // the command's bytes
 };
 
-std::string Word(int device) {
-  return std::string{'o', static_cast<char>(device - 1), '\r'};
+// One line per device: "o", the byte with bit d - 1 set for each device d on, CR.
+std::string Lines(int group1, int group2) {
+  return std::string{'o', static_cast<char>((1 << (group1 - 1)) | (1 << (group2 - 1))), '\r'};
 }
 
 // The received bytes of the instrument's log ("<microseconds> rx 6F 00 0D" lines), as
@@ -123,22 +124,22 @@ TEST_F(SwitchingPtyTest, PeriodicReferencesWithTwoGroupsForThreeHours) {
   }
 
   // The rules, for refint 5 and switchint 20 minutes (3,600 ticks a minute): the run
-  // starts at the reference, whose word goes out as "o", device - 1, CR, and from then
-  // on the Sable keeps to the word coding. After refint the first pair (2 and 6) goes on
-  // (the word names group 1's device); switchint later the reference; refint after that
-  // the next pair (3 and 7), the sweep wrapping round each group. The run's closing
-  // reference (due at t0 + 3 h x 59.999 - 5 min) is superseded by the cycle's own times.
+  // starts at the reference, lines 1 and 5 (the two groups' reference devices) in the
+  // coding the user wired. After refint the first pair (lines 2 and 6) goes on;
+  // switchint later the reference; refint after that the next pair (3 and 7), the
+  // sweep wrapping round each group. The run's closing reference (due at t0 + 3 h x
+  // 59.999 - 5 min) is superseded by the cycle's own times.
   std::vector<Switch> expected{{-5, "reference"}};
-  std::string transcript = Word(1);
+  std::string transcript = Lines(1, 5);
   const int32_t kRef = 5 * 3600, kSample = 20 * 3600;
   int pair = 0;
   for (int32_t at = kRef; at < MaxSamples * 60; at += kRef + kSample) {
     expected.push_back({at, "S"});
-    transcript += Word(pair % 2 == 0 ? 2 : 3);
+    transcript += pair % 2 == 0 ? Lines(2, 6) : Lines(3, 7);
     ++pair;
     if (at + kSample < MaxSamples * 60) {
       expected.push_back({at + kSample, "R"});
-      transcript += Word(1);
+      transcript += Lines(1, 5);
     }
   }
   ASSERT_EQ(seen.size(), expected.size());
@@ -150,7 +151,7 @@ TEST_F(SwitchingPtyTest, PeriodicReferencesWithTwoGroupsForThreeHours) {
   for (int i = 0; i < 200 && simulator->Received().size() < transcript.size(); ++i) SerialLine().Pause(5);
   EXPECT_EQ(simulator->Received(), transcript);
   EXPECT_EQ(ReceivedInLog(dir / "sim.log"), Hex(transcript)) << "the instrument's own log";
-  EXPECT_EQ(PrefsArray[PrefsSlot::DigitalOutputCoding], 1) << "the Sable keeps to the reference's word";
+  EXPECT_EQ(PrefsArray[PrefsSlot::DigitalOutputCoding], 0) << "no switch rewrites the user's coding";
 }
 
 }  // namespace
