@@ -284,6 +284,7 @@ void RememberOnClosing(const Window& w) {
   LastExponent = ExponentOfField(w.unit);
   LastQ10 = FieldValue(116);
   LastBodyMass = FieldValue(112);
+  LastMassInKg = w.kg;
   LastMetabolismMENU = w.list;
   LastMetabolismSUBMENU = w.item;
 }
@@ -310,6 +311,9 @@ void Open(Window& w) {
     SetFieldPlain(115, LastRealTB);
     SetFieldPlain(116, LastQ10);
     SetFieldPlain(112, LastBodyMass);
+    // The mass keeps the unit it was typed in: 2 kg must not come back as 2 g.
+    w.kg = LastMassInKg != 0 ? 1 : 0;
+    if (w.kg != 0) SetRadioPair(kKilograms, kGrams);
     SetFieldPlain(113, LastExponent);
     w.list = LastMetabolismMENU;
     if (LastMetabolismSUBMENU == 0) LastMetabolismSUBMENU = 1;
