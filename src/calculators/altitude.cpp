@@ -1,5 +1,8 @@
 #include "calculators/altitude.h"
 
+#include <cmath>
+#include <limits>
+
 #include "calculators/altitude_calc.h"
 #include "calculators/conditions_layout.h"
 #include "calculators/frame.h"
@@ -27,8 +30,9 @@ struct AltitudeWindow {
 
   // The altitude of the pressure entry; the picture follows the pressure unit.
   void AltitudeFromPressure() {
-    const float h = AltitudeFromEntry(FieldValue(kPressure), torr, feet);
-    if (UsableResult(kAltitude, h)) {
+    const float p = FieldValue(kPressure);
+    const float h = p > 0 ? AltitudeFromEntry(p, torr, feet) : std::numeric_limits<float>::quiet_NaN();
+    if (UsableResult(kAltitude, h, "pressure not above 0")) {
       SetFieldPicture(kAltitude, h, Picture());
       upVipSOUND();
     }
@@ -37,7 +41,7 @@ struct AltitudeWindow {
 
   void PressureFromAltitude() {
     const float p = PressureFromEntry(FieldValue(kAltitude), torr, feet);
-    if (!UsableResult(kPressure, p)) return;
+    if (!UsableResult(kPressure, p, kOutOfRangeReason)) return;
     SetFieldPicture(kPressure, p, Picture());
     upVipSOUND();
   }
@@ -49,7 +53,8 @@ struct AltitudeWindow {
     const float shown = FieldValue(kPressure);
     const float converted =
         torr ? static_cast<float>(shown * kTorrPerKPa) : static_cast<float>(shown / kTorrPerKPa);
-    SetFieldPicture(kPressure, converted, Picture());
+    // What is no number stays as it stands; it is refused when used.
+    if (std::isfinite(converted)) SetFieldPicture(kPressure, converted, Picture());
   }
 
   void ChooseAltitudeUnit(bool toFeet) {
@@ -59,7 +64,7 @@ struct AltitudeWindow {
     const float shown = FieldValue(kAltitude);
     const float converted =
         feet ? static_cast<float>(shown * kFeetPerMetre) : static_cast<float>(shown / kFeetPerMetre);
-    SetFieldPlain(kAltitude, converted);
+    if (std::isfinite(converted)) SetFieldPlain(kAltitude, converted);
     ActivateField(0);
   }
 
@@ -73,6 +78,16 @@ struct AltitudeWindow {
     }
     BarometricPressure = p;
     wsst();
+  }
+
+  // Return computes from the field it was typed in: a pressure typed and entered
+  // gives its altitude; anywhere else it stands for the default button.
+  void OnReturn() {
+    if (rt::FocusedEditField() == kPressure) {
+      AltitudeFromPressure();
+    } else {
+      PressureFromAltitude();
+    }
   }
 
   bool OnButton(int16_t button) {
@@ -134,9 +149,9 @@ void ALTITUDE() {
   AltitudeWindow w;
   w.AltitudeFromPressure();
   LoopRules rules;
-  rules.defaultButton = kPressureFromAlt;
   rules.doneButton = kDone;
   rules.tabMovesFocus = true;
+  rules.onReturn = [&w] { w.OnReturn(); };
   RunCalculatorLoop(rules, [&w](int16_t button) { return w.OnButton(button); });
 }
 

@@ -19,7 +19,7 @@ constexpr float kOpeningVolume = 10000.0f, kDefaultTemperature = 10.0f, kDefault
 
 // A result without the blank the number text keeps for a sign; a minus stays.
 void ShowContent(int16_t field, float value) {
-  if (!UsableResult(field, value)) return;
+  if (!UsableResult(field, value, kOutOfRangeReason)) return;
   Str255 text = NumberText(value);
   if (!text.empty() && text[0] == ' ') text = text.mid(2);
   SetFieldText(field, text);

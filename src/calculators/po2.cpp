@@ -1,5 +1,7 @@
 #include "calculators/po2.h"
 
+#include <cmath>
+
 #include "calculators/conditions_layout.h"
 #include "calculators/frame.h"
 #include "calculators/oxygen_calc.h"
@@ -27,18 +29,18 @@ struct PO2Window {
     float density = 0;
     const float v = VapourPressure(FieldValue(kTemperature), FieldValue(kSaturation), torr, &density);
     Kfloat = density;
-    if (UsableResult(kVapour, v)) SetFieldText(kVapour, VapourPressureText(v));
+    if (UsableResult(kVapour, v, kOutOfRangeReason)) SetFieldText(kVapour, VapourPressureText(v));
     ActivateField(0);
   }
 
   void FigurePO2() {
-    if (FieldIsBlank(kVapour)) {  // no vapour pressure: no pO2 either
-      SetFieldText(kPO2, "");
+    if (ReadEntry(rt::EditText(kVapour)).kind != EntryKind::Number) {
+      ShowNoResult(kPO2, "no vapour pressure");
       return;
     }
     const float po2 =
         OxygenPartialPressure(FieldValue(kPressure), FieldValue(kVapour), FieldValue(kOxygen), torr);
-    if (UsableResult(kPO2, po2)) SetFieldFormatter(kPO2, po2);
+    if (UsableResult(kPO2, po2, kOutOfRangeReason)) SetFieldFormatter(kPO2, po2);
     ActivateField(0);
   }
 
@@ -57,7 +59,7 @@ struct PO2Window {
     const float shown = FieldValue(kPressure);
     const float converted =
         torr ? static_cast<float>(shown * kTorrPerKPaAtm) : static_cast<float>(shown * 101.325 / 760.0);
-    SetFieldPlain(kPressure, converted);
+    if (std::isfinite(converted)) SetFieldPlain(kPressure, converted);
     Compute();
   }
 

@@ -133,6 +133,15 @@ SunDay ComputeSunDay(int32_t n, float lat, float lon, bool daylightSaving) {
 }
 
 float SunriseCalc(int16_t show, int32_t n, int16_t daylightSaving) {
+  if (!std::isfinite(latitude) || !std::isfinite(longitude)) {
+    // A place typed beyond any number: no times, and the sunrise line says why.
+    JulianSunrise = JulianSunset = 0;
+    if (show != 0) {
+      for (int16_t field : {kSunsetField, kDayLengthField, kSolarNoonField}) SetFieldText(field, "");
+      ShowNoResult(kSunriseField, "the place is out of range");
+    }
+    return 0;
+  }
   const SunDay day = ComputeSunDay(n, latitude, longitude, daylightSaving != 0);
   JulianSunrise = day.sunriseHours;
   JulianSunset = day.sunsetHours;

@@ -208,11 +208,12 @@ TEST_F(RegressionWindowTest, ATypedZeroZeroIsAPoint) {
 TEST_F(RegressionWindowTest, PredictionsWithoutASolutionSaySoInsteadOfShowingNaN) {
   Drive({Until(W), Row(1, "1", "2"), Row(2, "2", "2"), Row(3, "3", "2"), Click(W, 10),
          Do([] { EXPECT_EQ(TextOf(W, 56), " 0"); }), Type(W, 46, "5"), Click(W, 12),
-         Do([] { EXPECT_EQ(TextOf(W, 41), "no solution"); }), Type(W, 41, "7"), Click(W, 11),
+         Do([] { EXPECT_EQ(TextOf(W, 41), "no result: the line is flat"); }), Type(W, 41, "7"), Click(W, 11),
          Do([] { EXPECT_EQ(TextOf(W, 46), " 2"); }),
          // The parabola y = x^2 never reaches -4.
          Click(W, 2), Row(1, "1", "1"), Row(2, "2", "4"), Row(3, "3", "9"), Row(4, "4", "16"), Click(W, 10),
-         Type(W, 46, "-4"), Click(W, 12), Do([] { EXPECT_EQ(TextOf(W, 41), "no solution"); }),
+         Type(W, 46, "-4"), Click(W, 12),
+         Do([] { EXPECT_EQ(TextOf(W, 41), "no result: the curve never reaches this Y"); }),
          // Points on a line give c = 0: X from Y is the line's.
          Row(1, "1", "5"), Row(2, "2", "3"), Row(3, "3", "1"), Row(4, "4", "-1"), Click(W, 10), Do([] {
            EXPECT_EQ(TextOf(W, 58), " 0");
@@ -299,6 +300,40 @@ TEST_F(RegressionWindowTest, LargeValuesAreFittedExactlyOrRefusedNeverFittedAsZe
     Drive(std::move(steps));
     SimpleRegression();
     EXPECT_TRUE(ScriptDone());
+  }
+}
+
+// A row counts only when both its fields hold numbers: a row with one number, or
+// with text that is no number, is not a point with 0 in it; it is left out and named.
+// The counted rows lie on Y = 2 X, so the fit is exactly 0 + 2 X whatever was left out.
+TEST_F(RegressionWindowTest, AHalfFilledOrNonNumericRowIsNamedAndLeftOutNotFittedAsZero) {
+  struct Case {
+    const char* x4;
+    const char* y4;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"4", " ", "Left out: row 4, no Y."},
+      {"", "8", "Left out: row 4, no X."},
+      {"abc", "xyz", "Left out: row 4, X is not a number and Y is not a number."},
+      {"1e999", "8", "Left out: row 4, X is too large."},
+      {" ", "", " "},
+      {"4", "eight", "Left out: row 4, Y is not a number."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    SetTable({});
+    Drive({Until(W), Row(1, "1", "2"), Row(2, "2", "4"), Row(3, "3", "6"), Row(4, c.x4, c.y4), Click(W, 10),
+           Do([&c] {
+             EXPECT_NEAR(Shown(W, 51), 0, 1e-6);
+             EXPECT_NEAR(Shown(W, 56), 2, 1e-6);
+             EXPECT_EQ(TextOf(P, 104), " 3 points; r-squared =  1");
+             EXPECT_EQ(TextOf(W, 59), c.message);
+           }),
+           Shot(W, "simple-regression-left-out.png"), Click(W, 66)});
+    SimpleRegression();
+    EXPECT_TRUE(ScriptDone());
+    EXPECT_EQ(RegressionPoints().size(), 3u) << "the export holds the points fitted";
   }
 }
 
