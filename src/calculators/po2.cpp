@@ -19,7 +19,8 @@ constexpr int16_t kPressure = 111, kTemperature = 112, kSaturation = 113, kVapou
                   kPO2 = 116, kPO2Unit = 210, kVapourUnit = 211;
 constexpr int16_t kTorr = 1, kKPa = 2, kCompute = 19, kDone = 20, kHelp = 21;
 constexpr int16_t kHelpTopic = 181;
-constexpr float kOpeningPressure = 742.5f;
+// The pressure offered when the experiment has none set.
+constexpr float kDefaultPressure = 742.5f;
 
 struct PO2Window {
   bool torr = true;
@@ -104,7 +105,8 @@ void BuildLayout() {
   DrawSubscriptLabelRight(kLabelEnd, 160, "gas phase %O", "2", " (dry gas):", 13);
   DrawSubscriptLabelRight(kLabelEnd, 200, "ambient pO", "2", " = ", 13);
 
-  Entry(kPressure, NumberText(kOpeningPressure), Rect{195, 55, 275, 75});
+  Entry(kPressure, NumberText(BarometricPressure > 0 ? BarometricPressure : kDefaultPressure),
+        Rect{195, 55, 275, 75});
   RadioButton(kTorr, "torr", Rect{282, 56, 335, 74}, true);
   RadioButton(kKPa, "kPa", Rect{337, 56, 392, 74}, false);
   Entry(kTemperature, "37", Rect{195, 85, 275, 105});
