@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <vector>
 
 #include "calculators/day_of_year.h"
 #include "calculators/state.h"
@@ -17,6 +19,7 @@
 #include "common/test_support.h"
 #include "kit/date_text.h"
 #include "kit/format.h"
+#include "noaa_reference.h"
 #include "runtime/panels.h"
 #include "runtime/system.h"
 #include "setup/window_driver.h"
@@ -228,6 +231,57 @@ TEST_F(SunWindowsTest, SunCycleCalculatesPlotsExportsAndPicksFromTheMap) {
   EXPECT_NE(csv.find("\r 172,June, 21, 24, 0, 0\r"), std::string::npos) << csv.substr(0, 200);
   EXPECT_NE(csv.find("\r 355,December, 21, 0, 24, 24\r"), std::string::npos);
   rt::SetURLOpener(nullptr);
+  std::filesystem::remove_all(dir);
+}
+
+// The annual export at high latitudes, as a user makes it: sunrise and sunset follow
+// the sun as it moves during the day, within 2 minutes of the moment the sun itself
+// crosses the horizon by the NOAA equations, on every day of the year it rises and
+// sets (the days next to polar day and night included); a day it does neither is a
+// day of 24 or 0 hours on the side the sun stays. 78.2 N is Longyearbyen.
+TEST_F(SunWindowsTest, AnnualExportAtHighLatitudesAgreesWithNoaaOnEveryDayTheSunRisesAndSets) {
+  const auto dir = test::MakeTempDir("sun-high-latitudes");
+  const std::string path = (dir / "Sun cycle data.csv").string();
+  for (const char* lat : {"65", "70", "78", "78.2"}) {
+    SCOPED_TRACE(lat);
+    WindowDriver d;
+    d.WaitFor(W)
+        .Then("lat", SetText(W, 1, lat))
+        .Then("lon", SetText(W, 2, "0"))
+        .Click(W, 245)
+        .WaitFor(kSunChartWindow)
+        .Then("answer",
+              [path] {
+                rt::QueuePanelAnswer(path);
+                return true;
+              })
+        .Click(kSunChartWindow, 1)
+        .Event(18, -kSunChartWindow)
+        .Click(W, 241);
+    Run(d, [] { Sunrise(); });
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::getline(in, line, '\r');
+    std::getline(in, line, '\r');
+    int days = 0, polar = 0;
+    for (int n = 1; n <= 365 && std::getline(in, line, '\r'); ++n) {
+      std::vector<double> v;  // day, (month), day of month, sunrise, sunset, daylight
+      std::stringstream fields(line);
+      for (std::string f; std::getline(fields, f, ',');) v.push_back(TextToNumber(f));
+      ASSERT_EQ(v.size(), 6u) << line;
+      const test::noaa::Events ref = test::noaa::EventsOf(n, TextToNumber(lat), 0);
+      if (ref.rise && ref.set) {
+        ++days;
+        EXPECT_NEAR(v[3] * 60, *ref.rise, 2.0) << line;
+        EXPECT_NEAR(v[4] * 60, *ref.set, 2.0) << line;
+      } else if (!ref.rise && !ref.set) {
+        ++polar;
+        EXPECT_EQ(v[5], ref.upAtNoon ? 24 : 0) << line;
+      }
+    }
+    EXPECT_GT(days, 120);
+    EXPECT_GT(polar, std::string(lat) == "65" ? -1 : 100);
+  }
   std::filesystem::remove_all(dir);
 }
 
