@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QMouseEvent>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <vector>
@@ -283,6 +285,73 @@ TEST_F(SunWindowsTest, AnnualExportAtHighLatitudesAgreesWithNoaaOnEveryDayTheSun
     EXPECT_GT(polar, std::string(lat) == "65" ? -1 : 100);
   }
   std::filesystem::remove_all(dir);
+}
+
+// A press of the mouse on a control of a window, as the window system delivers it.
+WindowDriver::Step PressOn(int16_t window, int16_t control) {
+  return [=] {
+    QWidget* c = rt::bridge::ControlWidget(window, control);
+    if (!c) c = rt::bridge::EditFieldWidget(window, control);
+    if (!c) return false;
+    const QPointF local(c->width() / 2.0, c->height() / 2.0), global = c->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(c, &press);
+    QApplication::sendEvent(c, &release);
+    return true;
+  };
+}
+
+// With the annual chart in front, the user's first click on the calculator turns to
+// it and acts as a click there does: it is not spent on turning away from the chart.
+TEST_F(SunWindowsTest, AfterTheAnnualPlotTheFirstClickOnTheCalculatorActs) {
+  struct Case {
+    const char* name;
+    int16_t control;
+    std::function<void()> check;
+  };
+  const Case cases[] = {
+      {"Calculate", 240,
+       [] { EXPECT_EQ(Field(W, 5), ComputeSunDay(172, 51.5f, 0, false).sunriseText.str()); }},
+      {"South", 102,
+       [] {
+         rt::SetOutputWindow(W);
+         EXPECT_EQ(rt::ControlState(102), 2);
+         EXPECT_EQ(northLatitude, 0);
+       }},
+      {"Daylight Savings Time", 244,
+       [] {
+         rt::SetOutputWindow(W);
+         EXPECT_EQ(rt::ControlState(244), 2);
+       }},
+      {"the latitude field", 1,
+       [] {
+         rt::SetOutputWindow(W);
+         EXPECT_EQ(rt::FocusedEditField(), 1);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WindowDriver d;
+    d.WaitFor(W)
+        .Then("lat", SetText(W, 1, "51.5"))
+        .Then("lon", SetText(W, 2, "0"))
+        .Then("day", SetText(W, 112, "172"))
+        .Click(W, 245)
+        .WaitFor(kSunChartWindow)
+        .Then("press", PressOn(W, c.control))
+        .Then("turned", [] { return rt::FrontWindow() == W; })
+        .Check(c.check)
+        .Click(W, 241);
+    Run(d, [] { Sunrise(); });
+  }
+  // Done ends the calculator at once.
+  WindowDriver d;
+  d.WaitFor(W).Click(W, 245).WaitFor(kSunChartWindow).Then("press", PressOn(W, 241));
+  Run(d, [] { Sunrise(); });
+  EXPECT_FALSE(rt::WindowExists(W));
 }
 
 // The day to calculate is given either by the day of the year or by the date;
