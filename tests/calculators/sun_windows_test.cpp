@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -62,6 +63,14 @@ WindowDriver::Step ReturnIn(int16_t window, int16_t field) {
     e->setFocus(Qt::OtherFocusReason);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
     QApplication::sendEvent(e, &press);
+    return true;
+  };
+}
+
+// The next save panel is answered with this path, or cancelled.
+WindowDriver::Step AnswerPanel(std::optional<std::string> path) {
+  return [path] {
+    rt::QueuePanelAnswer(path);
     return true;
   };
 }
@@ -194,17 +203,9 @@ TEST_F(SunWindowsTest, SunCycleCalculatesPlotsExportsAndPicksFromTheMap) {
       .Click(W, 245)
       .WaitFor(kSunChartWindow)
       .Shot(kSunChartWindow, Shot("w777-sun-cycle.png"))
-      .Then("cancel",
-            [] {
-              rt::QueuePanelAnswer(std::nullopt);
-              return true;
-            })
+      .Then("cancel", AnswerPanel(std::nullopt))
       .Click(kSunChartWindow, 1)
-      .Then("answer",
-            [path] {
-              rt::QueuePanelAnswer(path);
-              return true;
-            })
+      .Then("answer", AnswerPanel(path))
       .Click(kSunChartWindow, 1)
       .Event(18, -kSunChartWindow)
       .Check([] {
@@ -252,11 +253,7 @@ TEST_F(SunWindowsTest, AnnualExportAtHighLatitudesAgreesWithNoaaOnEveryDayTheSun
         .Then("lon", SetText(W, 2, "0"))
         .Click(W, 245)
         .WaitFor(kSunChartWindow)
-        .Then("answer",
-              [path] {
-                rt::QueuePanelAnswer(path);
-                return true;
-              })
+        .Then("answer", AnswerPanel(path))
         .Click(kSunChartWindow, 1)
         .Event(18, -kSunChartWindow)
         .Click(W, 241);

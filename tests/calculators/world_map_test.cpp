@@ -90,10 +90,9 @@ WindowDriver::Step PointAt(double lat, double lon) {
   };
 }
 
-// Sea or land under a place on the standard map as drawn: the 3 by 3 pixels there,
-// sea where blue clearly leads red and is not below green.
-bool SeaAt(double lat, double lon) {
-  const Point p = PixelOf(lat, lon);
+// Sea or land at a pixel of the map as drawn: the 3 by 3 pixels there, sea where
+// blue clearly leads red and is not below green.
+bool SeaAtPixel(Point p) {
   rt::SetOutputWindow(kMapWindow);
   double r = 0, g = 0, b = 0;
   for (int dy = -1; dy <= 1; ++dy)
@@ -104,18 +103,33 @@ bool SeaAt(double lat, double lon) {
   return b > r + 30 * 9 && b >= g;
 }
 
+// Sea or land under a place on the standard map as drawn.
+bool SeaAt(double lat, double lon) {
+  return SeaAtPixel(PixelOf(lat, lon));
+}
+
+// A place and what lies there.
+struct Place {
+  const char* name;
+  double lat, lon;
+  bool sea;
+};
+
+// A click of the mouse at a pixel of the map window, as the window system reports it.
+void ClickMapPixel(Point p) {
+  QWidget* w = rt::bridge::WindowWidget(kMapWindow);
+  const QPointF local(p.h, p.v), global = w->mapToGlobal(local);
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(w, &press);
+  QApplication::sendEvent(w, &release);
+}
+
 WindowDriver::Step ClickMapAt(double lat, double lon) {
   return [=] {
-    QWidget* w = rt::bridge::WindowWidget(kMapWindow);
-    if (!w) return false;
-    const Point p = PixelOf(lat, lon);
-    const QPointF local(p.h, p.v), global = w->mapToGlobal(local);
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QApplication::sendEvent(w, &release);
+    if (!rt::bridge::WindowWidget(kMapWindow)) return false;
+    ClickMapPixel(PixelOf(lat, lon));
     return true;
   };
 }
@@ -160,11 +174,6 @@ class WorldMapTest : public test::ProgramTest {
 // elsewhere: a picture shifted by a few degrees against the mapping puts some of them
 // on the wrong side.
 TEST_F(WorldMapTest, PictureMeridiansLieWhereThePointerMappingPutsThem) {
-  struct Place {
-    const char* name;
-    double lat, lon;
-    bool sea;
-  };
   const Place places[] = {
       {"Gulf of Guinea by 0 N, 0 E", 2, 1, true},
       {"Gulf of Guinea off Gabon", -2, 7, true},
@@ -297,11 +306,6 @@ std::pair<double, double> SelectedPlace() {
 // On a display too small for the full-size map the map is drawn smaller, all of it on
 // the screen, and a click reads the place drawn under it, down to its southern rows.
 TEST_F(WorldMapTest, OnASmallDisplayTheWholeMapIsOnTheScreenAndAClickReadsThePlaceUnderIt) {
-  struct Place {
-    const char* name;
-    double lat, lon;
-    bool sea;
-  };
   const Place places[] = {
       {"central Australia", -25, 135, false}, {"Tasman Sea", -35, 160, true},
       {"central Africa", 1, 20, false},       {"Pacific off Ecuador", -1, -85, true},
@@ -321,27 +325,12 @@ TEST_F(WorldMapTest, OnASmallDisplayTheWholeMapIsOnTheScreenAndAClickReadsThePla
     });
     for (const Place& p : places) {
       d.Check([&p] {
-         const Point at = DrawnPixelOf(p.lat, p.lon);
-         rt::SetOutputWindow(kMapWindow);
-         int blueOverRed = 0;
-         for (int dy = -1; dy <= 1; ++dy)
-           for (int dx = -1; dx <= 1; ++dx) {
-             const RGBColor c = rt::CanvasPixel(at.h + dx, at.v + dy);
-             blueOverRed += c.blue / 257 - c.red / 257;
-           }
-         EXPECT_EQ(blueOverRed > 30 * 9, p.sea) << p.name << ": the picture lies where the click reads";
+         EXPECT_EQ(SeaAtPixel(DrawnPixelOf(p.lat, p.lon)), p.sea)
+             << p.name << ": the picture lies where the click reads";
        })
           .Then("click",
                 [&p] {
-                  QWidget* w = rt::bridge::WindowWidget(kMapWindow);
-                  const Point at = DrawnPixelOf(p.lat, p.lon);
-                  const QPointF local(at.h, at.v), global = w->mapToGlobal(local);
-                  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                                    Qt::NoModifier);
-                  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
-                                      Qt::NoModifier);
-                  QApplication::sendEvent(w, &press);
-                  QApplication::sendEvent(w, &release);
+                  ClickMapPixel(DrawnPixelOf(p.lat, p.lon));
                   return true;
                 })
           .Check([&p] {
