@@ -120,31 +120,32 @@ struct AltitudeWindow {
 };
 
 void BuildLayout() {
-  BUILDBOX2(7, 9, 307, 61);
+  BUILDBOX2(7, 9, 367, 61);
   StyledField(kDescription,
               "Computes relationships between altitude (above sea level) and mean barometric "
               "pressure (not corrected for local weather-related fluctuations).",
-              Rect{10, 12, 305, 59}, 7, 1, kBlackText, lightBlue, 12, false);
+              Rect{10, 12, 365, 59}, 7, 1, kBlackText, lightBlue, 12, false);
   DrawLabel(10, 93, "Pressure in", 13);
   RadioButton(kTorr, "torr", Rect{95, 79, 148, 97}, true);
   RadioButton(kKPa, "kPa:", Rect{150, 79, 205, 97}, false);
   DrawLabel(10, 123, "Altitude in", 13);
   RadioButton(kMetres, "Meters", Rect{85, 109, 152, 127}, true);
   RadioButton(kFeet, "Feet:", Rect{152, 109, 205, 127}, false);
-  StyledField(kPressure, NumberText(BarometricPressure), Rect{210, 77, 300, 97}, 3, 2, kBlackText, lightBlue,
+  StyledField(kPressure, NumberText(BarometricPressure), Rect{210, 77, 370, 97}, 3, 2, kBlackText, lightBlue,
               14, true);
-  StyledField(kAltitude, "", Rect{210, 107, 300, 127}, 3, 2, kBlackText, lightBlue, 14, true);
-  PushButton(kAltFromPressure, "Compute Altitude from Pressure", Rect{20, 140, 290, 160});
-  PushButton(kPressureFromAlt, "Compute Pressure from Altitude", Rect{20, 170, 290, 190}, true);
+  StyledField(kAltitude, "", Rect{210, 107, 370, 127}, 3, 2, kBlackText, lightBlue, 14, true);
+  PushButton(kAltFromPressure, "Compute Altitude from Pressure", Rect{20, 140, 360, 160});
+  PushButton(kPressureFromAlt, "Compute Pressure from Altitude", Rect{20, 170, 360, 190}, true);
   PushButton(kStorePressure, "Store Pressure", Rect{20, 210, 140, 230});
   PushButton(kHelp, "?", Rect{150, 210, 190, 230});
-  PushButton(kDone, "Done", Rect{210, 210, 300, 230});
+  PushButton(kDone, "Done", Rect{270, 210, 360, 230});
 }
 
 }  // namespace
 
 void ALTITUDE() {
-  OpenCalculatorWindow("Altitude and Pressure", 300, 100, 620, 340);
+  // Wider than the fields need for a number, so a result not computed can say why.
+  OpenCalculatorWindow("Altitude and Pressure", 300, 100, 680, 340);
   BuildLayout();
   AltitudeWindow w;
   w.AltitudeFromPressure();

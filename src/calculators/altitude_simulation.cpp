@@ -20,7 +20,7 @@ constexpr const char* kPressurePicture = "####.#";
 constexpr const char* kConcentrationPicture = "###.##";
 
 void ShowRequired(float c, float measurementTorr) {
-  const char* why = measurementTorr == 0 ? "the measurement pressure is 0" : kOutOfRangeReason;
+  const char* why = measurementTorr == 0 ? "pressure 0" : kOutOfRangeReason;
   if (UsableResult(kRequired, c, why)) SetFieldPicture(kRequired, c, kConcentrationPicture);
 }
 

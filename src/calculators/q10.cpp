@@ -28,7 +28,7 @@ void ComputeAdjusted() {
       Q10AdjustedRate(FieldValue(kBaseTemp), FieldValue(kAdjustedTemp), q10, FieldValue(kBaseValue));
   SetFieldSize(kAdjustedValue, 20, true);
   if (!rate) {
-    ShowNoResult(kAdjustedValue, q10 < 0 ? "Q10 is negative" : kOutOfRangeReason);
+    ShowNoResult(kAdjustedValue, q10 < 0 ? "Q10 below 0" : kOutOfRangeReason);
     return;
   }
   SetFieldPlain(kAdjustedValue, *rate);
@@ -36,9 +36,9 @@ void ComputeAdjusted() {
 
 // Why two rates give no Q10.
 const char* NoQ10Reason(float baseTemp, float adjustedTemp, float baseRate, float adjustedRate) {
-  if (adjustedTemp == baseTemp) return "the temperatures are equal";
-  if (baseRate == 0) return "the base value is 0";
-  if ((baseRate < 0) != (adjustedRate < 0)) return "the values differ in sign";
+  if (adjustedTemp == baseTemp) return "equal temperatures";
+  if (baseRate == 0) return "base value 0";
+  if ((baseRate < 0) != (adjustedRate < 0)) return "signs differ";
   return kOutOfRangeReason;
 }
 
