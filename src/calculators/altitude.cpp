@@ -1,5 +1,8 @@
 #include "calculators/altitude.h"
 
+#include <cmath>
+#include <limits>
+
 #include "calculators/altitude_calc.h"
 #include "calculators/conditions_layout.h"
 #include "calculators/frame.h"
@@ -27,8 +30,9 @@ struct AltitudeWindow {
 
   // The altitude of the pressure entry; the picture follows the pressure unit.
   void AltitudeFromPressure() {
-    const float h = AltitudeFromEntry(FieldValue(kPressure), torr, feet);
-    if (UsableResult(kAltitude, h)) {
+    const float p = FieldValue(kPressure);
+    const float h = p > 0 ? AltitudeFromEntry(p, torr, feet) : std::numeric_limits<float>::quiet_NaN();
+    if (UsableResult(kAltitude, h, "pressure not above 0")) {
       SetFieldPicture(kAltitude, h, Picture());
       upVipSOUND();
     }
@@ -37,7 +41,7 @@ struct AltitudeWindow {
 
   void PressureFromAltitude() {
     const float p = PressureFromEntry(FieldValue(kAltitude), torr, feet);
-    if (!UsableResult(kPressure, p)) return;
+    if (!UsableResult(kPressure, p, kOutOfRangeReason)) return;
     SetFieldPicture(kPressure, p, Picture());
     upVipSOUND();
   }
@@ -49,7 +53,8 @@ struct AltitudeWindow {
     const float shown = FieldValue(kPressure);
     const float converted =
         torr ? static_cast<float>(shown * kTorrPerKPa) : static_cast<float>(shown / kTorrPerKPa);
-    SetFieldPicture(kPressure, converted, Picture());
+    // What is no number stays as it stands; it is refused when used.
+    if (std::isfinite(converted)) SetFieldPicture(kPressure, converted, Picture());
   }
 
   void ChooseAltitudeUnit(bool toFeet) {
@@ -59,7 +64,7 @@ struct AltitudeWindow {
     const float shown = FieldValue(kAltitude);
     const float converted =
         feet ? static_cast<float>(shown * kFeetPerMetre) : static_cast<float>(shown / kFeetPerMetre);
-    SetFieldPlain(kAltitude, converted);
+    if (std::isfinite(converted)) SetFieldPlain(kAltitude, converted);
     ActivateField(0);
   }
 
@@ -73,6 +78,16 @@ struct AltitudeWindow {
     }
     BarometricPressure = p;
     wsst();
+  }
+
+  // Return computes from the field it was typed in: a pressure typed and entered
+  // gives its altitude; anywhere else it stands for the default button.
+  void OnReturn() {
+    if (rt::FocusedEditField() == kPressure) {
+      AltitudeFromPressure();
+    } else {
+      PressureFromAltitude();
+    }
   }
 
   bool OnButton(int16_t button) {
@@ -105,38 +120,39 @@ struct AltitudeWindow {
 };
 
 void BuildLayout() {
-  BUILDBOX2(7, 9, 307, 61);
+  BUILDBOX2(7, 9, 367, 61);
   StyledField(kDescription,
               "Computes relationships between altitude (above sea level) and mean barometric "
               "pressure (not corrected for local weather-related fluctuations).",
-              Rect{10, 12, 305, 59}, 7, 1, kBlackText, lightBlue, 12, false);
+              Rect{10, 12, 365, 59}, 7, 1, kBlackText, lightBlue, 12, false);
   DrawLabel(10, 93, "Pressure in", 13);
   RadioButton(kTorr, "torr", Rect{95, 79, 148, 97}, true);
   RadioButton(kKPa, "kPa:", Rect{150, 79, 205, 97}, false);
   DrawLabel(10, 123, "Altitude in", 13);
   RadioButton(kMetres, "Meters", Rect{85, 109, 152, 127}, true);
   RadioButton(kFeet, "Feet:", Rect{152, 109, 205, 127}, false);
-  StyledField(kPressure, NumberText(BarometricPressure), Rect{210, 77, 300, 97}, 3, 2, kBlackText, lightBlue,
+  StyledField(kPressure, NumberText(BarometricPressure), Rect{210, 77, 370, 97}, 3, 2, kBlackText, lightBlue,
               14, true);
-  StyledField(kAltitude, "", Rect{210, 107, 300, 127}, 3, 2, kBlackText, lightBlue, 14, true);
-  PushButton(kAltFromPressure, "Compute Altitude from Pressure", Rect{20, 140, 290, 160});
-  PushButton(kPressureFromAlt, "Compute Pressure from Altitude", Rect{20, 170, 290, 190}, true);
+  StyledField(kAltitude, "", Rect{210, 107, 370, 127}, 3, 2, kBlackText, lightBlue, 14, true);
+  PushButton(kAltFromPressure, "Compute Altitude from Pressure", Rect{20, 140, 360, 160});
+  PushButton(kPressureFromAlt, "Compute Pressure from Altitude", Rect{20, 170, 360, 190}, true);
   PushButton(kStorePressure, "Store Pressure", Rect{20, 210, 140, 230});
   PushButton(kHelp, "?", Rect{150, 210, 190, 230});
-  PushButton(kDone, "Done", Rect{210, 210, 300, 230});
+  PushButton(kDone, "Done", Rect{270, 210, 360, 230});
 }
 
 }  // namespace
 
 void ALTITUDE() {
-  OpenCalculatorWindow("Altitude and Pressure", 300, 100, 620, 340);
+  // Wider than the fields need for a number, so a result not computed can say why.
+  OpenCalculatorWindow("Altitude and Pressure", 300, 100, 680, 340);
   BuildLayout();
   AltitudeWindow w;
   w.AltitudeFromPressure();
   LoopRules rules;
-  rules.defaultButton = kPressureFromAlt;
   rules.doneButton = kDone;
   rules.tabMovesFocus = true;
+  rules.onReturn = [&w] { w.OnReturn(); };
   RunCalculatorLoop(rules, [&w](int16_t button) { return w.OnButton(button); });
 }
 

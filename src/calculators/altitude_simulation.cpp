@@ -19,13 +19,18 @@ constexpr int16_t kHelpTopic = 180;
 constexpr const char* kPressurePicture = "####.#";
 constexpr const char* kConcentrationPicture = "###.##";
 
-void ShowRequired(float c) {
-  if (UsableResult(kRequired, c)) SetFieldPicture(kRequired, c, kConcentrationPicture);
+void ShowRequired(float c, float measurementTorr) {
+  const char* why = measurementTorr == 0 ? "pressure 0" : kOutOfRangeReason;
+  if (UsableResult(kRequired, c, why)) SetFieldPicture(kRequired, c, kConcentrationPicture);
 }
 
 // The difference of the pressures as now shown, named by its sign.
 void PressureDifference() {
   const float d = FieldValue(kSimPressure) - FieldValue(kMeasPressure);
+  if (!UsableResult(kDifference, d, kOutOfRangeReason)) {
+    SetFieldText(kKind, " ");
+    return;
+  }
   SetFieldText(kKind, d < 0 ? "(hypobaric)" : "(hyperbaric)");
   SetFieldPlain(kDifference, std::fabs(d));
 }
@@ -33,16 +38,19 @@ void PressureDifference() {
 void ComputeFromAltitude() {
   const float measured = StandardPressureTorr(FieldValue(kMeasAltitude));
   const float simulated = StandardPressureTorr(FieldValue(kSimAltitude));
-  if (UsableResult(kMeasPressure, measured)) SetFieldPicture(kMeasPressure, measured, kPressurePicture);
-  if (UsableResult(kSimPressure, simulated)) SetFieldPicture(kSimPressure, simulated, kPressurePicture);
-  ShowRequired(RequiredConcentration(simulated, FieldValue(kConcentration), measured));
+  if (UsableResult(kMeasPressure, measured, kOutOfRangeReason))
+    SetFieldPicture(kMeasPressure, measured, kPressurePicture);
+  if (UsableResult(kSimPressure, simulated, kOutOfRangeReason))
+    SetFieldPicture(kSimPressure, simulated, kPressurePicture);
+  ShowRequired(RequiredConcentration(simulated, FieldValue(kConcentration), measured), measured);
   ActivateField(0);
   PressureDifference();
 }
 
 void ComputeFromPressure() {
-  ShowRequired(
-      RequiredConcentration(FieldValue(kSimPressure), FieldValue(kConcentration), FieldValue(kMeasPressure)));
+  const float measured = FieldValue(kMeasPressure);
+  ShowRequired(RequiredConcentration(FieldValue(kSimPressure), FieldValue(kConcentration), measured),
+               measured);
   PressureDifference();
   ActivateField(0);
 }

@@ -2,13 +2,12 @@
 
 #include <cmath>
 #include <string>
-#include <utility>
+#include <tuple>
 
 #include "calculators/closed_system_calc.h"
 #include "calculators/frame.h"
 #include "kit/builders.h"
 #include "kit/protocol.h"
-#include "kit/sounds.h"
 #include "kit/state.h"
 #include "kit/subscript.h"
 #include "runtime/events.h"
@@ -35,19 +34,19 @@ void LeftLabel(int16_t x, int16_t baseline, const std::string& utf8, double size
 void EntryField(int16_t number, const char* text, int16_t left, int16_t top, int16_t width) {
   EFForeColor = 1;
   EFBackColor = 1;
-  BUILDEF(number, text, left, top, left + width, top + 22, 3, 2);
+  BuildField(number, text, left, top, left + width, top + 22, 3, 2);
   rt::FontSpec f = KitFont(KestraneFont, 14);
   f.bold = true;
-  rt::SetEditFont(number, f);
+  SetFieldFont(number, f);
 }
 
 void ResultField(int16_t number, int16_t left, int16_t top, int16_t width) {
   EFForeColor = 2;
   EFBackColor = 8;
-  BUILDEF(number, "1", left, top, left + width, top + 26, 3, 2);
+  BuildField(number, "1", left, top, left + width, top + 26, 3, 2);
   rt::FontSpec f = KitFont(KestraneFont, 18);
   f.bold = true;
-  rt::SetEditFont(number, f);
+  SetFieldFont(number, f);
 }
 
 struct Entry {
@@ -142,20 +141,16 @@ void ClosedSystemRespCalc(int16_t absorbed, int16_t useRQ) {
   in.fiO2 = FieldValue(210);
   in.fiCO2 = FieldValue(211);
   const ClosedSystemResult r = ClosedSystemCompute(in, absorbed != 0, useRQ != 0);
-  // A result that is no finite number (no elapsed time, a zero denominator) is left
-  // empty, with one refusal buzz for the lot.
-  const std::pair<int16_t, float> results[] = {
-      {212, r.vo2}, {213, r.vo2PerMinute}, {214, r.vco2}, {215, r.vco2PerMinute}};
-  bool refused = false;
-  for (const auto& [field, value] : results) {
-    if (std::isfinite(value)) {
-      SetFieldFormatter(field, value);
-    } else {
-      rt::SetEditText(field, "");
-      refused = true;
-    }
+  // A rate without elapsed time, or a zero denominator, is no number: the field says
+  // so, with one refusal buzz for the lot.
+  const char* perMinuteWhy = r.minutes == 0 ? "no elapsed time" : kOutOfRangeReason;
+  const std::tuple<int16_t, float, const char*> results[] = {{212, r.vo2, kOutOfRangeReason},
+                                                             {213, r.vo2PerMinute, perMinuteWhy},
+                                                             {214, r.vco2, kOutOfRangeReason},
+                                                             {215, r.vco2PerMinute, perMinuteWhy}};
+  for (const auto& [field, value, why] : results) {
+    if (UsableResult(field, value, why)) SetFieldFormatter(field, value);
   }
-  if (refused) zap();
   ActivateField(0);
 }
 

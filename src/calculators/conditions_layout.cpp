@@ -1,9 +1,7 @@
 #include "calculators/conditions_layout.h"
 
-#include <cmath>
-
+#include "calculators/frame.h"
 #include "kit/builders.h"
-#include "kit/sounds.h"
 #include "kit/state.h"
 #include "kit/subscript.h"
 #include "runtime/macroman.h"
@@ -22,14 +20,15 @@ rt::FontSpec Font(double size, bool bold) {
 
 void StyledField(int16_t number, const Str255& text, Rect where, int16_t type, int16_t justification,
                  RGBColor textColor, RGBColor background, double size, bool bold) {
-  BUILDEF(number, text, where.left, where.top, where.right, where.bottom, type, justification);
+  BuildField(number, text, where.left, where.top, where.right, where.bottom, type, justification);
   rt::SetEditColors(number, textColor, background);
-  rt::SetEditFont(number, Font(size, bold));
+  SetFieldFont(number, Font(size, bold));
   rt::SetEditText(number, text.str());
   if (type < 5) rt::SelectEditText(number, 0, -1);
 }
 
-void LabelField(int16_t number, const Str255& text, Rect where, int16_t justification, double size, bool bold) {
+void LabelField(int16_t number, const Str255& text, Rect where, int16_t justification, double size,
+                bool bold) {
   StyledField(number, text, where, 7, justification, kBlackText, rt::WindowBackgroundColor(), size, bold);
 }
 
@@ -52,8 +51,8 @@ void DrawMacLabelRight(int16_t xRight, int16_t baseline, const Str255& macRoman,
   rt::DrawText(xRight - rt::TextWidth(macRoman.str(), font), baseline, macRoman.str(), font, kBlackText);
 }
 
-void DrawSubscriptLabel(int16_t x, int16_t baseline, const Str255& before, const Str255& sub, const Str255& after,
-                        double size) {
+void DrawSubscriptLabel(int16_t x, int16_t baseline, const Str255& before, const Str255& sub,
+                        const Str255& after, double size) {
   rt::SetTextFont(Font(size, false));
   rt::SetTextColor(kBlackText);
   DoSubscript(x, baseline, before, sub, after, 4);
@@ -66,7 +65,8 @@ void DrawSubscriptLabelRight(int16_t xRight, int16_t baseline, const Str255& bef
 }
 
 void PushButton(int16_t number, const Str255& title, Rect where, bool isDefault) {
-  rt::NewControl(number, isDefault ? rt::ControlType::DefaultButton : rt::ControlType::PushButton, title, where, 1);
+  rt::NewControl(number, isDefault ? rt::ControlType::DefaultButton : rt::ControlType::PushButton, title,
+                 where, 1);
 }
 
 void RadioButton(int16_t number, const Str255& title, Rect where, bool selected) {
@@ -75,18 +75,6 @@ void RadioButton(int16_t number, const Str255& title, Rect where, bool selected)
 
 void SelectRadio(int16_t selected, std::initializer_list<int16_t> group) {
   for (int16_t b : group) rt::SetControlState(b, b == selected ? 2 : 1);
-}
-
-bool UsableResult(int16_t field, double value) {
-  if (std::isfinite(value)) return true;
-  if (rt::EditFieldExists(field)) rt::SetEditText(field, "");
-  zap();
-  return false;
-}
-
-bool FieldIsBlank(int16_t field) {
-  if (!rt::EditFieldExists(field)) return true;
-  return rt::EditText(field).find_first_not_of(' ') == std::string::npos;
 }
 
 }  // namespace mv::calc

@@ -1,6 +1,5 @@
 // Small building blocks shared by the experiment-condition calculators (altitude,
-// STP flow, oxygen, Q10, washout): styled fields, labels, buttons, and the one
-// way they show a result that could not be computed.
+// STP flow, oxygen, Q10, washout): styled fields, labels and buttons.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -31,11 +30,12 @@ void DrawLabel(int16_t x, int16_t baseline, std::string_view utf8, double size, 
 void DrawLabelRight(int16_t xRight, int16_t baseline, std::string_view utf8, double size, bool bold = false);
 // Mac Roman text (degC, delta and the program's other one-character strings).
 void DrawMacLabel(int16_t x, int16_t baseline, const Str255& macRoman, double size, bool bold = false);
-void DrawMacLabelRight(int16_t xRight, int16_t baseline, const Str255& macRoman, double size, bool bold = false);
+void DrawMacLabelRight(int16_t xRight, int16_t baseline, const Str255& macRoman, double size,
+                       bool bold = false);
 // A label with a subscript in the middle (O2, H2O) in the display font, from x or
 // ending at xRight; the subscript sits 4 pixels below the baseline.
-void DrawSubscriptLabel(int16_t x, int16_t baseline, const Str255& before, const Str255& sub, const Str255& after,
-                        double size);
+void DrawSubscriptLabel(int16_t x, int16_t baseline, const Str255& before, const Str255& sub,
+                        const Str255& after, double size);
 void DrawSubscriptLabelRight(int16_t xRight, int16_t baseline, const Str255& before, const Str255& sub,
                              const Str255& after, double size);
 
@@ -43,13 +43,5 @@ void PushButton(int16_t number, const Str255& title, Rect where, bool isDefault 
 void RadioButton(int16_t number, const Str255& title, Rect where, bool selected);
 // Selects one radio of a group and clears the others.
 void SelectRadio(int16_t selected, std::initializer_list<int16_t> group);
-
-// A result that came out infinite or not a number (a zero divisor, the logarithm
-// of zero, an overflow) is never shown: the field is emptied and the refusal
-// buzz plays. Returns whether the value was usable.
-bool UsableResult(int16_t field, double value);
-
-// True when a field holds no number at all (empty or blanks only).
-bool FieldIsBlank(int16_t field);
 
 }  // namespace mv::calc

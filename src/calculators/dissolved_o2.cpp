@@ -15,11 +15,11 @@ constexpr int16_t kNet = 101, kPerLitre = 103, kTemperature = 104, kVolume = 105
                   kOxygen = 107, kSolutes = 108, kSaturation = 109;
 constexpr int16_t kContent = 11, kNetOnly = 12, kHelp = 13, kDone = 14;
 constexpr int16_t kHelpTopic = 181;
-constexpr float kOpeningVolume = 10000.0f, kDefaultTemperature = 10.0f, kDefaultPressure = 760.0f;
+constexpr float kOpeningVolume = 10000.0f, kDefaultPressure = 760.0f;
 
 // A result without the blank the number text keeps for a sign; a minus stays.
 void ShowContent(int16_t field, float value) {
-  if (!UsableResult(field, value)) return;
+  if (!UsableResult(field, value, kOutOfRangeReason)) return;
   Str255 text = NumberText(value);
   if (!text.empty() && text[0] == ' ') text = text.mid(2);
   SetFieldText(field, text);
@@ -45,14 +45,14 @@ void Result(int16_t field, Rect where) {
 
 void BuildLayout() {
   DrawLabelRight(97, 29, MacRomanToUtf8(("temp. (" + degC + "):").str()), 13);
-  // The experiment's temperature and pressure are only a starting point: 0 °C is a
-  // real flow temperature, but no water to dissolve oxygen in, and 0 torr no
-  // pressure at all, so the window offers 10 °C and 760 torr instead.
-  Entry(kTemperature, NumberText(flowtemp == 0 ? kDefaultTemperature : flowtemp), Rect{100, 17, 144, 32});
+  // The window starts from the experiment's conditions: its flow temperature as it
+  // stands (0 °C is a temperature like any other) and its pressure, or 760 torr
+  // when none is set.
+  Entry(kTemperature, NumberText(flowtemp), Rect{100, 17, 144, 32});
   DrawLabelRight(251, 29, "volume (ml):", 13);
   Entry(kVolume, NumberText(kOpeningVolume), Rect{254, 17, 335, 32});
   DrawLabelRight(97, 59, "B.P. (torr):", 13);
-  Entry(kPressure, NumberText(BarometricPressure == 0 ? kDefaultPressure : BarometricPressure),
+  Entry(kPressure, NumberText(BarometricPressure > 0 ? BarometricPressure : kDefaultPressure),
         Rect{100, 47, 144, 62});
   DrawSubscriptLabelRight(251, 59, "gas phase %O", "2", " :", 12);  // fits between the fields
   Entry(kOxygen, "20.95", Rect{255, 47, 335, 62});

@@ -1,5 +1,13 @@
 #include "calculators/frame.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <string>
+#include <utility>
+
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/help.h"
@@ -11,18 +19,121 @@
 
 namespace mv::calc {
 
+namespace {
+
+// The no-result state of the fields of the open windows, by window and field: the
+// font a field gets back with its next number.
+struct FieldFont {
+  rt::FontSpec font;
+  bool known = false;
+  bool showsNoResult = false;
+  int width = 0;  // 0: not known
+};
+std::map<std::pair<int16_t, int16_t>, FieldFont> gFieldFonts;
+
+// What the action in hand has met: a typed number too large to hold, and whether
+// it has buzzed already.
+bool gTooLargeRead = false;
+bool gBuzzed = false;
+
+void StartAction() {
+  gTooLargeRead = false;
+  gBuzzed = false;
+}
+
+FieldFont& FontOf(int16_t field) {
+  return gFieldFonts[{rt::OutputWindow(), field}];
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Beyond double precision upwards, not towards 0: the decimal magnitude of the
+// digits before the exponent plus the exponent.
+bool Overflows(std::string_view number) {
+  std::size_t i = 0;
+  long long magnitude = 0;
+  bool seenDigit = false;
+  for (; i < number.size() && number[i] >= '0' && number[i] <= '9'; ++i) {
+    if (number[i] != '0' || seenDigit) {
+      seenDigit = true;
+      ++magnitude;
+    }
+  }
+  if (i < number.size() && number[i] == '.') {
+    for (++i; i < number.size() && number[i] >= '0' && number[i] <= '9'; ++i) {
+      if (seenDigit) continue;
+      if (number[i] != '0')
+        seenDigit = true;
+      else
+        --magnitude;
+    }
+  }
+  long long exponent = 0;
+  if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+    ++i;
+    bool negative = false;
+    if (i < number.size() && (number[i] == '+' || number[i] == '-')) negative = number[i++] == '-';
+    for (; i < number.size() && number[i] >= '0' && number[i] <= '9'; ++i)
+      exponent = std::min(exponent * 10 + (number[i] - '0'), 1000000LL);
+    if (negative) exponent = -exponent;
+  }
+  return seenDigit && magnitude + exponent > 0;
+}
+
+double ReadChecked(int16_t field, double limit) {
+  if (!rt::EditFieldExists(field)) return 0.0;
+  const Entry e = ReadEntry(rt::EditText(field));
+  if (e.kind == EntryKind::TooLarge || std::fabs(e.value) > limit) {
+    gTooLargeRead = true;
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  return e.value;
+}
+
+}  // namespace
+
 void OpenCalculatorWindow(const Str255& title, int16_t left, int16_t top, int16_t right, int16_t bottom) {
   if (rt::WindowExists(kCalculatorWindow)) rt::CloseWindow(kCalculatorWindow);
+  std::erase_if(gFieldFonts, [](const auto& f) { return f.first.first == kCalculatorWindow; });
+  StartAction();
   BuildWINDOW(kCalculatorWindow, title, left, top, right, bottom, 6);
 }
 
+Entry ReadEntry(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  if (i == text.size()) return {};
+  const auto isDigit = [&](std::size_t k) { return k < text.size() && text[k] >= '0' && text[k] <= '9'; };
+  const std::size_t signAt = i;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  if (!isDigit(i) && !(i < text.size() && text[i] == '.' && isDigit(i + 1)))
+    return {EntryKind::NotANumber, 0};
+  double value = 0;
+  const auto res =
+      std::from_chars(text.data() + i, text.data() + text.size(), value, std::chars_format::general);
+  if (res.ec == std::errc::result_out_of_range) {
+    const std::string_view number(text.data() + i, static_cast<std::size_t>(res.ptr - (text.data() + i)));
+    if (Overflows(number)) return {EntryKind::TooLarge, 0};
+    value = 0;
+  } else if (res.ec != std::errc() || !std::isfinite(value)) {
+    return {EntryKind::NotANumber, 0};
+  }
+  return {EntryKind::Number, text[signAt] == '-' ? -value : value};
+}
+
 float FieldValue(int16_t field) {
-  return static_cast<float>(FieldValueDouble(field));
+  return static_cast<float>(ReadChecked(field, std::numeric_limits<float>::max()));
 }
 
 double FieldValueDouble(int16_t field) {
-  if (!rt::EditFieldExists(field)) return 0.0;
-  return TextToNumber(rt::EditText(field));
+  return ReadChecked(field, std::numeric_limits<double>::max());
+}
+
+bool FieldIsBlank(int16_t field) {
+  if (!rt::EditFieldExists(field)) return true;
+  return ReadEntry(rt::EditText(field)).kind == EntryKind::Blank;
 }
 
 void SetFieldPlain(int16_t field, double value) {
@@ -35,7 +146,54 @@ void SetFieldPicture(int16_t field, double value, std::string_view picture) {
   SetFieldText(field, PictureFormat(value, picture));
 }
 void SetFieldText(int16_t field, const Str255& text) {
-  if (rt::EditFieldExists(field)) rt::SetEditText(field, text.str());
+  if (!rt::EditFieldExists(field)) return;
+  const auto f = gFieldFonts.find({rt::OutputWindow(), field});
+  if (f != gFieldFonts.end() && f->second.showsNoResult) {
+    f->second.showsNoResult = false;
+    if (f->second.known) rt::SetEditFont(field, f->second.font);
+  }
+  rt::SetEditText(field, text.str());
+}
+
+void BuildField(int16_t number, const Str255& text, int16_t left, int16_t top, int16_t right, int16_t bottom,
+                int16_t type, int16_t justification) {
+  BUILDEF(number, text, left, top, right, bottom, type, justification);
+  FieldFont& f = FontOf(number);
+  f = FieldFont{};
+  f.font = KitFont(3, 12);  // as BUILDEF leaves it
+  f.known = true;
+  f.width = right - left;
+}
+
+void SetFieldFont(int16_t field, const rt::FontSpec& font) {
+  FieldFont& f = FontOf(field);
+  f.font = font;
+  f.known = true;
+  f.showsNoResult = false;
+  rt::SetEditFont(field, font);
+}
+
+void ShowNoResult(int16_t field, std::string_view why) {
+  if (rt::EditFieldExists(field)) {
+    FieldFont& f = FontOf(field);
+    f.showsNoResult = true;
+    const std::string text = "no result: " + std::string(gTooLargeRead ? kTooLargeReason : why);
+    // The field's frame and margins take about 8 pixels of its width.
+    rt::FontSpec font = KitFont(KestraneFont, 11);
+    while (f.width > 0 && font.pixelSize > 8 && rt::TextWidth(text, font) > f.width - 8)
+      font.pixelSize -= 0.5;
+    rt::SetEditFont(field, font);
+    rt::SetEditText(field, text);
+    rt::SelectEditText(field, 0, 0);  // the words from their start
+  }
+  if (!gBuzzed) zap();
+  gBuzzed = true;
+}
+
+bool UsableResult(int16_t field, double value, std::string_view why) {
+  if (std::isfinite(value)) return true;
+  ShowNoResult(field, why);
+  return false;
 }
 
 void ActivateField(int16_t field) {
@@ -55,6 +213,38 @@ void MoveFocusByTab() {
   FocusClick();
 }
 
+// Whether a typed character would turn the number of the focused entry field into
+// one too large to hold.
+bool KeyMakesEntryTooLarge(const std::string& key) {
+  if (key.size() != 1 || static_cast<unsigned char>(key[0]) < ' ') return false;
+  const int16_t field = rt::FocusedEditField();
+  if (field == 0 || !rt::EditFieldExists(field)) return false;
+  const int16_t type = rt::EditFieldType(field);
+  if (type != 1 && type != 3) return false;
+  const std::string text = rt::EditText(field);
+  auto [from, to] = rt::EditSelection(field);
+  from = std::clamp(from, 0, static_cast<int>(text.size()));
+  to = std::clamp(to, from, static_cast<int>(text.size()));
+  const std::string typed =
+      text.substr(0, static_cast<std::size_t>(from)) + key + text.substr(static_cast<std::size_t>(to));
+  return ReadEntry(typed).kind == EntryKind::TooLarge && ReadEntry(text).kind != EntryKind::TooLarge;
+}
+
+// The window's edit-key handler behind the check of what a key makes of the number.
+void GuardEditKeys() {
+  rt::EditKeyHandler inner = rt::CurrentWindowHandlers().editKey;
+  rt::SetEditKeyHandler([inner](const std::string& key) {
+    if (KeyMakesEntryTooLarge(key)) {
+      zap();
+      return;
+    }
+    if (inner)
+      inner(key);
+    else
+      rt::InsertIntoFocusedField(key);
+  });
+}
+
 }  // namespace
 
 void RunCalculatorLoop(const LoopRules& rules, const ButtonAction& onButton,
@@ -64,10 +254,12 @@ void RunCalculatorLoop(const LoopRules& rules, const ButtonAction& onButton,
   EventID = 0;
   InstallDialogHandlers(NoMENU);
   if (editKeyHandler) rt::SetEditKeyHandler(editKeyHandler);
+  GuardEditKeys();
   bool done = false;
   while (!done && rt::WindowExists(kCalculatorWindow)) {
     rt::PumpEvents();
     rt::SetOutputWindow(kCalculatorWindow);
+    StartAction();
     // A letter typed while no field has the focus also arrives as a key, carrying
     // its character; only Return and Enter stand for the default button.
     if (Action == ActionCode::Key && EventID != 0 && EventID != 13 && EventID != 3) Action = 0;

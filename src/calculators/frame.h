@@ -11,6 +11,7 @@
 #include "runtime/events.h"
 #include "runtime/str255.h"
 #include "runtime/types.h"
+#include "runtime/windows.h"
 
 namespace mv::calc {
 
@@ -20,16 +21,52 @@ constexpr int16_t kCalculatorWindow = 8;
 // screen rectangle.
 void OpenCalculatorWindow(const Str255& title, int16_t left, int16_t top, int16_t right, int16_t bottom);
 
-// A field's leading number (empty or non-numeric text reads 0), single precision.
+// What a field's text holds, read by its leading number (blanks before it skipped,
+// the rest ignored): a number, nothing but blanks, something that does not start
+// with a number, or a number beyond double precision ("1e999", 400 digits). A number
+// too small for double precision reads as 0.
+enum class EntryKind { Number, Blank, NotANumber, TooLarge };
+struct Entry {
+  EntryKind kind = EntryKind::Blank;
+  double value = 0;  // the number; 0 for every other kind
+};
+Entry ReadEntry(std::string_view text);
+
+// A field's number: empty or non-numeric text reads 0. A number the value cannot
+// hold (beyond single precision for FieldValue, double for FieldValueDouble) reads
+// as NaN, so whatever is computed from it is no number, and the next no-result
+// message of the action gives it as the reason.
 float FieldValue(int16_t field);
 double FieldValueDouble(int16_t field);
+// True when a field holds nothing but blanks (or does not exist).
+bool FieldIsBlank(int16_t field);
 // Writing a number into a field of the current window, by the three rules.
 void SetFieldPlain(int16_t field, double value);                              // NumberText
 void SetFieldFormatter(int16_t field, float value);                           // ReadoutText
 void SetFieldPicture(int16_t field, double value, std::string_view picture);  // e.g. "####.##"
 void SetFieldText(int16_t field, const Str255& text);
+// The kit's BUILDEF for a field of a calculator window, which also notes the field's
+// width so a no-result message can be fitted into it.
+void BuildField(int16_t number, const Str255& text, int16_t left, int16_t top, int16_t right, int16_t bottom,
+                int16_t type, int16_t justification);
+// Sets a field's font; the field gets it back when a number follows a no-result
+// message there.
+void SetFieldFont(int16_t field, const rt::FontSpec& font);
 // Makes a field active with its whole text selected (0: none active).
 void ActivateField(int16_t field);
+
+// A result that could not be computed is never shown as a number, an infinity or a
+// NaN, nor left as it was beside new entries: the field says "no result: " and why,
+// in a font small enough for the words to fit the field (down to 8 points; a longer
+// text shows its start), and the refusal buzz plays (once per action).
+// When a number typed for the action was too large to hold, that is the reason given.
+void ShowNoResult(int16_t field, std::string_view why);
+// True when the value is a number; otherwise ShowNoResult(field, why) and false.
+bool UsableResult(int16_t field, double value, std::string_view why);
+// The reason given when a typed number was too large, and the one for a value the
+// arithmetic cannot hold.
+constexpr const char* kTooLargeReason = "number too large";
+constexpr const char* kOutOfRangeReason = "out of range";
 
 struct LoopRules {
   int16_t defaultButton = 0;   // Return or Enter in a field stands for a click on it (0: nothing)
@@ -52,7 +89,9 @@ struct LoopRules {
 
 // Installs the handlers (doDIALOG, CheckRETURN or the given edit-key handler,
 // noMOUSE, the menu handler NoMENU) and pumps events until Done or the close box of
-// window 8. A change of the front window never ends it: the user who reads the help
+// window 8. A key typed into an entry field that would make its number too large to
+// hold is refused with the buzz, as typed. A change of the front window never ends it: the user who reads the
+// help
 // "?" opened, or turns to another window or program, comes back to the entries as
 // they were. onButton gets every button click (Return turned into the default
 // button's); returning true from it ends the loop. Closes window 8 at the end and

@@ -64,8 +64,8 @@ void Label(int16_t x, int16_t baseline, const std::string& utf8, double size = 1
 void Field(int16_t number, const Str255& text, Rect r, int16_t type, double size) {
   EFForeColor = 0;
   EFBackColor = 6;
-  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, type, 2);
-  rt::SetEditFont(number, KitFont(KestraneFont, size));
+  BuildField(number, text, r.left, r.top, r.right, r.bottom, type, 2);
+  SetFieldFont(number, KitFont(KestraneFont, size));
 }
 
 void Radio(int16_t number, const char* title, int16_t x, int16_t y, bool on) {
@@ -278,12 +278,18 @@ bool OnButton(Window& w, int16_t button) {
   return false;
 }
 
+// A value to reopen with; what is no number leaves the one remembered before.
+void Remember(float& slot, float value) {
+  if (std::isfinite(value)) slot = value;
+}
+
 void RememberOnClosing(const Window& w) {
-  LastBaseTb = FieldValue(114);
-  LastRealTB = FieldValue(115);
-  LastExponent = ExponentOfField(w.unit);
-  LastQ10 = FieldValue(116);
-  LastBodyMass = FieldValue(112);
+  Remember(LastBaseTb, FieldValue(114));
+  Remember(LastRealTB, FieldValue(115));
+  Remember(LastExponent, ExponentOfField(w.unit));
+  Remember(LastQ10, FieldValue(116));
+  Remember(LastBodyMass, FieldValue(112));
+  LastMassInKg = w.kg;
   LastMetabolismMENU = w.list;
   LastMetabolismSUBMENU = w.item;
 }
@@ -310,6 +316,9 @@ void Open(Window& w) {
     SetFieldPlain(115, LastRealTB);
     SetFieldPlain(116, LastQ10);
     SetFieldPlain(112, LastBodyMass);
+    // The mass keeps the unit it was typed in: 2 kg must not come back as 2 g.
+    w.kg = LastMassInKg != 0 ? 1 : 0;
+    if (w.kg != 0) SetRadioPair(kKilograms, kGrams);
     SetFieldPlain(113, LastExponent);
     w.list = LastMetabolismMENU;
     if (LastMetabolismSUBMENU == 0) LastMetabolismSUBMENU = 1;
@@ -335,37 +344,51 @@ float BMRCALC(int16_t unit, int16_t useTyped, int16_t kg) {
   float mass = FieldValue(112);
   if (kg != 0) mass = mass * 1000.0f;
   const bool perMass = IsPerMassUnit(unit);
-  // The exponent: rewritten when typed in the other form or when the unit's form changed.
+  // The exponent: rewritten when typed in the other form or when the unit's form
+  // changed. A typed exponent that is no number computes nothing and is kept as typed.
   bool rewrite = perMass != shown.perMass;
+  float b = shown.b;
   if (rt::EditText(113) != shown.exponent) {
     const float typed = FieldValue(113);
-    shown.b = WholeAnimalExponent(unit, typed);
-    rewrite = ReadsAsPerMass(unit, typed) != perMass;
+    b = WholeAnimalExponent(unit, typed);
+    if (std::isfinite(typed)) {
+      shown.b = b;
+      rewrite = ReadsAsPerMass(unit, typed) != perMass;
+    }
   }
-  if (rewrite) SetFieldFormatter(113, ShownExponent(unit, shown.b));
-  shown.exponent = rt::EditText(113);
-  shown.perMass = perMass;
+  if (std::isfinite(b)) {
+    if (rewrite) SetFieldFormatter(113, ShownExponent(unit, shown.b));
+    shown.exponent = rt::EditText(113);
+    shown.perMass = perMass;
+  }
   // A typed coefficient, in the unit shown, becomes the equation's; this also gives
   // the custom entry, which starts at 0, its first coefficient.
   const float coefficientFactor = UnitCoefficientFactor(unit);
+  float a = ValueOfA;
   if (useTyped != 0 && rt::EditText(111) != shown.coefficient && coefficientFactor != 0.0f) {
-    ValueOfA = FieldValue(111) / coefficientFactor;
+    a = FieldValue(111) / coefficientFactor;
+    if (std::isfinite(a)) ValueOfA = a;
   }
   const float factor = UnitFactor(unit, mass);
   BMRunitfact = factor;
-  const float mr =
-      RestingRate(ValueOfA, 1.0f, mass, shown.b, FieldValue(114), FieldValue(115), FieldValue(116));
-  SetFieldFormatter(117, factor * mr);
-  SetFieldFormatter(111, ValueOfA * coefficientFactor);
-  shown.coefficient = rt::EditText(111);
+  const float mr = RestingRate(a, 1.0f, mass, b, FieldValue(114), FieldValue(115), FieldValue(116));
+  if (UsableResult(117, factor * mr, mass == 0 ? "the mass is 0" : kOutOfRangeReason))
+    SetFieldFormatter(117, factor * mr);
+  if (std::isfinite(a)) {
+    SetFieldFormatter(111, ValueOfA * coefficientFactor);
+    shown.coefficient = rt::EditText(111);
+  }
   return mr;
 }
 
 void CalculateFlow(float mr, int16_t, int16_t flowUnits, int16_t multiple) {
   rt::SetOutputWindow(kCalculatorWindow);
-  const float flow =
-      MinimumFlow(mr, multiple, FieldValue(108), FishMR != 0, PartsPerThousand, flowUnits == 1);
-  SetFieldFormatter(109, flow);
+  const float fall = FieldValue(108);
+  const float flow = MinimumFlow(mr, multiple, fall, FishMR != 0, PartsPerThousand, flowUnits == 1);
+  const char* why = !std::isfinite(mr) ? "no metabolic rate"
+                    : fall == 0        ? "the change in oxygen is 0"
+                                       : kOutOfRangeReason;
+  if (UsableResult(109, flow, why)) SetFieldFormatter(109, flow);
   ActivateField(0);
 }
 

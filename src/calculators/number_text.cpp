@@ -77,7 +77,7 @@ Str255 NumberText(double v, int significantDigits) {
 }
 
 Str255 NumberText(double v) {
-  return NumberText(v, SignificantDigits);
+  return NumberText(v, SignificantFigures);
 }
 
 Str255 ReadoutText(float value) {

@@ -1,8 +1,8 @@
 // How every calculator writes a number into a field or a line of its exports.
 //
-// The calculators show what their user reads, with the program-wide number of
-// significant digits (SignificantDigits, 5 unless a window changed it), so a float's
-// binary error never shows: 0.1f reads " 0.1", not " 0.1000000015".
+// The calculators show what their user reads, with the significant digits chosen
+// in the View menu (SignificantFigures, 5 at start-up), so a float's binary error
+// never shows: 0.1f reads " 0.1", not " 0.1000000015".
 //  - fixed notation for magnitudes from 2^-7 up to below 2^32, rounded to the
 //    significant digits ("12346" stays 5 digits: " 12346"; 123456.7 reads " 123460");
 //  - whole numbers below 2^32 in full (" 1234567");

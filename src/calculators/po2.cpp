@@ -1,5 +1,7 @@
 #include "calculators/po2.h"
 
+#include <cmath>
+
 #include "calculators/conditions_layout.h"
 #include "calculators/frame.h"
 #include "calculators/oxygen_calc.h"
@@ -17,7 +19,8 @@ constexpr int16_t kPressure = 111, kTemperature = 112, kSaturation = 113, kVapou
                   kPO2 = 116, kPO2Unit = 210, kVapourUnit = 211;
 constexpr int16_t kTorr = 1, kKPa = 2, kCompute = 19, kDone = 20, kHelp = 21;
 constexpr int16_t kHelpTopic = 181;
-constexpr float kOpeningPressure = 742.5f;
+// The pressure offered when the experiment has none set.
+constexpr float kDefaultPressure = 742.5f;
 
 struct PO2Window {
   bool torr = true;
@@ -27,18 +30,18 @@ struct PO2Window {
     float density = 0;
     const float v = VapourPressure(FieldValue(kTemperature), FieldValue(kSaturation), torr, &density);
     Kfloat = density;
-    if (UsableResult(kVapour, v)) SetFieldText(kVapour, VapourPressureText(v));
+    if (UsableResult(kVapour, v, kOutOfRangeReason)) SetFieldText(kVapour, VapourPressureText(v));
     ActivateField(0);
   }
 
   void FigurePO2() {
-    if (FieldIsBlank(kVapour)) {  // no vapour pressure: no pO2 either
-      SetFieldText(kPO2, "");
+    if (ReadEntry(rt::EditText(kVapour)).kind != EntryKind::Number) {
+      ShowNoResult(kPO2, "no vapour pressure");
       return;
     }
     const float po2 =
         OxygenPartialPressure(FieldValue(kPressure), FieldValue(kVapour), FieldValue(kOxygen), torr);
-    if (UsableResult(kPO2, po2)) SetFieldFormatter(kPO2, po2);
+    if (UsableResult(kPO2, po2, kOutOfRangeReason)) SetFieldFormatter(kPO2, po2);
     ActivateField(0);
   }
 
@@ -57,7 +60,7 @@ struct PO2Window {
     const float shown = FieldValue(kPressure);
     const float converted =
         torr ? static_cast<float>(shown * kTorrPerKPaAtm) : static_cast<float>(shown * 101.325 / 760.0);
-    SetFieldPlain(kPressure, converted);
+    if (std::isfinite(converted)) SetFieldPlain(kPressure, converted);
     Compute();
   }
 
@@ -102,7 +105,8 @@ void BuildLayout() {
   DrawSubscriptLabelRight(kLabelEnd, 160, "gas phase %O", "2", " (dry gas):", 13);
   DrawSubscriptLabelRight(kLabelEnd, 200, "ambient pO", "2", " = ", 13);
 
-  Entry(kPressure, NumberText(kOpeningPressure), Rect{195, 55, 275, 75});
+  Entry(kPressure, NumberText(BarometricPressure > 0 ? BarometricPressure : kDefaultPressure),
+        Rect{195, 55, 275, 75});
   RadioButton(kTorr, "torr", Rect{282, 56, 335, 74}, true);
   RadioButton(kKPa, "kPa", Rect{337, 56, 392, 74}, false);
   Entry(kTemperature, "37", Rect{195, 85, 275, 105});

@@ -5,7 +5,6 @@
 #include "calculators/q10_calc.h"
 #include "kit/builders.h"
 #include "kit/format.h"
-#include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/macroman.h"
 
@@ -20,28 +19,38 @@ constexpr int16_t kHelpTopic = 182;
 void SetFieldSize(int16_t field, double size, bool bold) {
   rt::FontSpec f = KitFont(KestraneFont, size);
   f.bold = bold;
-  rt::SetEditFont(field, f);
+  SetFieldFont(field, f);
 }
 
 void ComputeAdjusted() {
-  const auto rate = Q10AdjustedRate(FieldValue(kBaseTemp), FieldValue(kAdjustedTemp), FieldValue(kQ10),
-                                    FieldValue(kBaseValue));
+  const float q10 = FieldValue(kQ10);
+  const auto rate =
+      Q10AdjustedRate(FieldValue(kBaseTemp), FieldValue(kAdjustedTemp), q10, FieldValue(kBaseValue));
+  SetFieldSize(kAdjustedValue, 20, true);
   if (!rate) {
-    zap();
+    ShowNoResult(kAdjustedValue, q10 < 0 ? "Q10 below 0" : kOutOfRangeReason);
     return;
   }
-  SetFieldSize(kAdjustedValue, 20, true);
   SetFieldPlain(kAdjustedValue, *rate);
 }
 
+// Why two rates give no Q10.
+const char* NoQ10Reason(float baseTemp, float adjustedTemp, float baseRate, float adjustedRate) {
+  if (adjustedTemp == baseTemp) return "equal temperatures";
+  if (baseRate == 0) return "base value 0";
+  if ((baseRate < 0) != (adjustedRate < 0)) return "signs differ";
+  return kOutOfRangeReason;
+}
+
 void ComputeQ10() {
-  const auto q10 = Q10FromRates(FieldValue(kBaseTemp), FieldValue(kAdjustedTemp), FieldValue(kBaseValue),
-                                FieldValue(kAdjustedValue));
+  const float t1 = FieldValue(kBaseTemp), t2 = FieldValue(kAdjustedTemp);
+  const float r1 = FieldValue(kBaseValue), r2 = FieldValue(kAdjustedValue);
+  const auto q10 = Q10FromRates(t1, t2, r1, r2);
+  SetFieldSize(kQ10, 20, false);
   if (!q10) {
-    zap();
+    ShowNoResult(kQ10, NoQ10Reason(t1, t2, r1, r2));
     return;
   }
-  SetFieldSize(kQ10, 20, false);
   SetFieldPlain(kQ10, *q10);
 }
 
@@ -54,8 +63,8 @@ void BuildLayout() {
                              Str255(" or calculates Q10 from a rate change.    Q10 is the factorial") +
                              " rate change over a temperature difference (" + delta + "t) of 10 " + degC +
                              ".  The " + delta + "t can be positive or negative.";
-  StyledField(kDescription, description, Rect{10, 8, 510, 62}, 7, 1, kBlackText, rt::WindowBackgroundColor(), 13,
-              false);
+  StyledField(kDescription, description, Rect{10, 8, 510, 62}, 7, 1, kBlackText, rt::WindowBackgroundColor(),
+              13, false);
   DrawLabel(98, 102, "Q", 22, true);
   DrawLabel(115, 102, "10: ", 18, true);
   StyledField(kQ10, "2.20", Rect{150, 85, 290, 110}, 3, 2, kBlackText, lightBlue, 18, true);

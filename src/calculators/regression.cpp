@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "calculators/frame.h"
 #include "calculators/regression_export.h"
@@ -23,7 +24,7 @@ namespace {
 constexpr int16_t kLinear = 1, kPolynomial = 2, kHelp = 3, kCalculate = 10, kPredictY = 11, kPredictX = 12,
                   kSave = 65, kDone = 66;
 constexpr int16_t kHelpTopic = 191;
-constexpr int16_t kEquation = 62, kSquare = 63, kCaution = 60;
+constexpr int16_t kEquation = 62, kSquare = 63, kCaution = 60, kLeftOut = 59;
 constexpr int16_t kA = 51, kB = 56, kCLabel = 57, kC = 58, kX = 41, kY = 46;
 constexpr int kRows = 20;
 
@@ -36,30 +37,22 @@ struct Window {
 void Text(int16_t number, const Str255& text, Rect r, int16_t justification, double size) {
   EFForeColor = 0;
   EFBackColor = 0;
-  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
+  BuildField(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
   rt::SetEditColors(number, RGBColor{0, 0, 0}, kThemeBackground);
-  rt::SetEditFont(number, KitFont(KestraneFont, size));
+  SetFieldFont(number, KitFont(KestraneFont, size));
 }
 
-void Entry(int16_t number, const Str255& text, Rect r, int16_t fore, int16_t back, double size) {
+void EntryField(int16_t number, const Str255& text, Rect r, int16_t fore, int16_t back, double size) {
   EFForeColor = fore;
   EFBackColor = back;
-  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 3, 1);
-  rt::SetEditFont(number, KitFont(KestraneFont, size));
+  BuildField(number, text, r.left, r.top, r.right, r.bottom, 3, 1);
+  SetFieldFont(number, KitFont(KestraneFont, size));
   rt::SelectEditText(number, 0, 0);
 }
 
 // A blank row shows blank; a row that counted shows both its numbers, 0 included.
 Str255 TableText(std::size_t row, float v) {
   return SimpleRegressionRowPresent[row] ? NumberText(v) : Str255(" ");
-}
-
-// A field holding nothing but blanks.
-bool FieldIsBlank(int16_t field) {
-  if (!rt::EditFieldExists(field)) return true;
-  for (const char c : rt::EditText(field))
-    if (static_cast<unsigned char>(c) > ' ') return false;
-  return true;
 }
 
 void BuildTable() {
@@ -71,8 +64,8 @@ void BuildTable() {
     const auto r = static_cast<std::size_t>(i);
     const auto& row = SimpleRegressionDataArray[r];
     Text(static_cast<int16_t>(300 + i), NumberText(i), {262, top, 295, bottom}, 3, 12);
-    Entry(static_cast<int16_t>(100 + i), TableText(r, row[2]), {300, top, 395, bottom}, 0, 6, 12);
-    Entry(static_cast<int16_t>(200 + i), TableText(r, row[1]), {405, top, 500, bottom}, 0, 6, 12);
+    EntryField(static_cast<int16_t>(100 + i), TableText(r, row[2]), {300, top, 395, bottom}, 0, 6, 12);
+    EntryField(static_cast<int16_t>(200 + i), TableText(r, row[1]), {405, top, 500, bottom}, 0, 6, 12);
   }
 }
 
@@ -83,16 +76,18 @@ void BuildControls() {
   rt::NewControl(kPolynomial, rt::ControlType::RadioButton, " 2-order polynomial", {20, 78, 220, 96}, 1);
   rt::NewControl(kCalculate, rt::ControlType::PushButton, "Calculate Regression", {20, 108, 230, 132}, 1);
   Text(50, "a value:", {5, 151, 80, 171}, 3, 12);
-  Entry(kA, " ", {85, 148, 240, 172}, 1, 1, 16);
+  EntryField(kA, " ", {85, 148, 240, 172}, 1, 1, 16);
   Text(55, "b value:", {5, 183, 80, 203}, 3, 12);
-  Entry(kB, " ", {85, 180, 240, 204}, 1, 1, 16);
+  EntryField(kB, " ", {85, 180, 240, 204}, 1, 1, 16);
   Text(40, "X:", {5, 253, 40, 273}, 3, 14);
-  Entry(kX, " ", {45, 250, 240, 274}, 3, 8, 16);
+  EntryField(kX, " ", {45, 250, 240, 274}, 3, 8, 16);
   Text(45, "Y:", {5, 285, 40, 305}, 3, 14);
-  Entry(kY, " ", {45, 282, 240, 306}, 2, 8, 16);
+  EntryField(kY, " ", {45, 282, 240, 306}, 2, 8, 16);
   rt::NewControl(kPredictY, rt::ControlType::PushButton, "Predict Y from X", {30, 318, 230, 342}, 0);
   rt::NewControl(kPredictX, rt::ControlType::PushButton, "Predict X from Y", {30, 348, 230, 372}, 0);
   Text(kCaution, " ", {2, 380, 258, 398}, 2, 10);
+  Text(kLeftOut, " ", {2, 402, 258, 478}, 1, 12);
+  rt::SetEditColors(kLeftOut, RGBColor{65535, 0, 0}, kThemeBackground);
   rt::NewControl(kHelp, rt::ControlType::PushButton, "?", {20, 488, 50, 510}, 1);
   rt::NewControl(kSave, rt::ControlType::PushButton, "Save Data\xC9", {140, 488, 250, 510}, 0);
   rt::NewControl(kDone, rt::ControlType::PushButton, "Done", {400, 488, 500, 510}, 1);
@@ -116,24 +111,24 @@ void ChoosePolynomial(Window& w) {
   SetFieldText(kEquation, "Y = a  + b * X  + c * X");
   SetFieldText(kSquare, "2");
   Text(kCLabel, "c value:", {5, 215, 80, 235}, 3, 12);
-  Entry(kC, " ", {85, 212, 240, 236}, 1, 1, 16);
+  EntryField(kC, " ", {85, 212, 240, 236}, 1, 1, 16);
   SetFieldText(kCaution, "Caution:  X from Y does not always work for polynomials");
   ActivateField(101);
   w.model = kPolynomialModel;
 }
 
-// A prediction is shown in single precision, like the table; one without a finite
-// value there says so instead of showing a NaN or an infinity.
-void ShowPrediction(int16_t field, double v) {
-  const bool shown = std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
-  SetFieldText(field, shown ? NumberText(static_cast<float>(v)) : Str255("no solution"));
+// A prediction is shown in single precision, like the table; one without a value
+// there says why instead of showing a NaN or an infinity.
+void ShowPrediction(int16_t field, double v, const char* why) {
+  if (std::fabs(v) > std::numeric_limits<float>::max()) v = std::numeric_limits<double>::infinity();
+  if (UsableResult(field, v, why)) SetFieldText(field, NumberText(static_cast<float>(v)));
 }
 
 void PredictY(const Window& w) {
   const double x = FieldValue(kX);
   double y = static_cast<double>(aval) + static_cast<double>(bval) * x;
   if (w.model == kPolynomialModel) y += static_cast<double>(w.c) * x * x;
-  ShowPrediction(kY, y);
+  ShowPrediction(kY, y, kOutOfRangeReason);
 }
 
 // X from Y: the straight line inverted, or the positive root of the parabola. A
@@ -142,26 +137,69 @@ void PredictY(const Window& w) {
 void PredictX(const Window& w) {
   const double y = FieldValue(kY);
   const double a = aval, b = bval, c = w.c;
-  double x = 0;
   if (w.model == kPolynomialModel && c != 0.0) {
-    x = (std::sqrt(b * b - 4.0 * c * (a - y)) - b) / (2.0 * c);
+    const double discriminant = b * b - 4.0 * c * (a - y);
+    ShowPrediction(kX, (std::sqrt(discriminant) - b) / (2.0 * c),
+                   discriminant < 0 ? "the curve never reaches this Y" : kOutOfRangeReason);
   } else {
-    x = (y - a) / b;
+    ShowPrediction(kX, (y - a) / b, b == 0 ? "the line is flat" : kOutOfRangeReason);
   }
-  ShowPrediction(kX, x);
+}
+
+// What keeps one field of a row from giving its number, or nothing.
+std::string EntryFault(const Entry& e, const char* name) {
+  switch (e.kind) {
+    case EntryKind::Blank:
+      return std::string("no ") + name;
+    case EntryKind::NotANumber:
+      return std::string(name) + " is not a number";
+    case EntryKind::TooLarge:
+      return std::string(name) + " is too large";
+    case EntryKind::Number:
+      break;
+  }
+  return std::fabs(e.value) > std::numeric_limits<float>::max() ? std::string(name) + " is too large" : "";
+}
+
+// Why a row with text is left out of the fit; nothing for a point (two numbers) or a
+// gap (two blanks).
+std::string RowFault(const Entry& x, const Entry& y) {
+  if (x.kind == EntryKind::Blank && y.kind == EntryKind::Blank) return "";
+  std::string fx = EntryFault(x, "X"), fy = EntryFault(y, "Y");
+  // Beside a field that is wrong, a blank one needs no word of its own.
+  if (x.kind == EntryKind::Blank && !fy.empty()) fx.clear();
+  if (y.kind == EntryKind::Blank && !fx.empty()) fy.clear();
+  if (fx.empty()) return fy;
+  if (fy.empty()) return fx;
+  return fx + " and " + fy;
+}
+
+// Reads the table into SimpleRegressionDataArray: a row is a point only when both
+// its fields hold numbers; a row with one number, or text that is no number, is left
+// out and named in the message under the predictions. Returns the number of points.
+int16_t ReadTable() {
+  int16_t n = 0;
+  std::string leftOut;
+  for (int16_t i = 1; i <= kRows; ++i) {
+    const auto r = static_cast<std::size_t>(i);
+    const Entry x = ReadEntry(rt::EditText(static_cast<int16_t>(100 + i)));
+    const Entry y = ReadEntry(rt::EditText(static_cast<int16_t>(200 + i)));
+    const std::string fault = RowFault(x, y);
+    const bool point = x.kind == EntryKind::Number && y.kind == EntryKind::Number && fault.empty();
+    SimpleRegressionRowPresent[r] = point;
+    SimpleRegressionDataArray[r][2] = point ? static_cast<float>(x.value) : 0.0f;
+    SimpleRegressionDataArray[r][1] = point ? static_cast<float>(y.value) : 0.0f;
+    if (point) ++n;
+    if (!fault.empty())
+      leftOut += (leftOut.empty() ? "Left out: row " : "; row ") + std::to_string(i) + ", " + fault;
+  }
+  SetFieldText(kLeftOut, leftOut.empty() ? Str255(" ") : Str255(leftOut + "."));
+  return n;
 }
 
 void Calculate(Window& w) {
-  // Blank rows are gaps, not (0, 0) points: the rows with text are fitted in order.
-  int16_t n = 0;
-  for (int16_t i = 1; i <= kRows; ++i) {
-    const auto r = static_cast<std::size_t>(i);
-    const auto xField = static_cast<int16_t>(100 + i), yField = static_cast<int16_t>(200 + i);
-    SimpleRegressionRowPresent[r] = !FieldIsBlank(xField) || !FieldIsBlank(yField);
-    SimpleRegressionDataArray[r][2] = FieldValue(xField);
-    SimpleRegressionDataArray[r][1] = FieldValue(yField);
-    if (SimpleRegressionRowPresent[r]) ++n;
-  }
+  // Blank rows are gaps, not (0, 0) points: the rows with two numbers are fitted in order.
+  const int16_t n = ReadTable();
   if (n < 3) return;
   rt::SetControlState(kSave, 1);
   if (!w.plotOpen) {

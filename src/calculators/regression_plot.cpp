@@ -124,7 +124,9 @@ bool DRAWthisREGRESSION(int16_t model) {
   DrawPoints(points, b);
   const FitResult fit = model == kPolynomialModel ? FitQuadratic(points) : FitLinear(points);
   if (!fit.ok()) {
-    rt::SetEditText(kEquationText, "no fit: the X values do not differ enough");
+    rt::SetEditText(kEquationText, fit.refusal == FitRefusal::TooLarge
+                                       ? "no fit: the values are too large"
+                                       : "no fit: the X values do not differ enough");
     rt::SetEditText(kCountText, NumberText(n).str() + " points");
     return false;
   }

@@ -24,8 +24,9 @@ Str255 RegressionCountText(int16_t n, int16_t model, double r2);
 // (0 straight line, 3 second-order polynomial), draws into the current output window
 // and leaves a, b, c in aval, bval, exponent and column 0 of rows 1..3; the count shown
 // is the number of points fitted. False when the X values do not allow the fit (all
-// equal, or fewer than three different for the polynomial): the points are drawn on a
-// widened scale, the coefficients are left as they were and the texts say so.
+// equal, or fewer than three different for the polynomial) or the values are too large
+// for it: the points are drawn on a widened scale, the coefficients are left as they
+// were and the texts say so.
 bool DRAWthisREGRESSION(int16_t model);
 
 }  // namespace mv::calc

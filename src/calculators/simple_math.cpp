@@ -1,5 +1,7 @@
 #include "calculators/simple_math.h"
 
+#include <string>
+
 #include "calculators/frame.h"
 #include "calculators/simple_math_rules.h"
 #include "kit/builders.h"
@@ -22,6 +24,37 @@ constexpr RGBColor kLabelColor{0, 0, 0};
 // The field the calculator made active itself (a click into a field does not
 // change it): operator keys act only while it is Y.
 int16_t currentEF = kSimpleMathX;
+
+// A working register: the value it holds in full and the text its field was given.
+// While the field still shows that text the register keeps its value, so a result
+// carried into the next step is not the rounded text; a field the user has typed
+// into is read again.
+struct Register {
+  double value = 0;
+  std::string shown;
+};
+Register registerX, registerY;
+
+Register& RegisterOf(int16_t field) {
+  return field == kSimpleMathX ? registerX : registerY;
+}
+
+double Read(int16_t field) {
+  Register& r = RegisterOf(field);
+  const std::string text = rt::EditFieldExists(field) ? rt::EditText(field) : std::string();
+  if (text != r.shown) {
+    r.value = FieldValueDouble(field);
+    r.shown = text;
+  }
+  return r.value;
+}
+
+void Write(int16_t field, double value) {
+  Register& r = RegisterOf(field);
+  SetFieldPlain(field, value);
+  r.value = value;
+  r.shown = rt::EditFieldExists(field) ? rt::EditText(field) : std::string();
+}
 
 void MakeActive(int16_t field) {
   currentEF = field;
@@ -131,10 +164,10 @@ void BuildButtons() {
 void BuildRegister(int16_t field, const char* text, int16_t top, int16_t fore, int16_t back, double size) {
   EFForeColor = fore;
   EFBackColor = back;
-  BUILDEF(field, text, 90, top, 300, static_cast<int16_t>(top + 21), 3, 3);
+  BuildField(field, text, 90, top, 300, static_cast<int16_t>(top + 21), 3, 3);
   rt::FontSpec font = KitFont(3, size);
   font.bold = true;
-  rt::SetEditFont(field, font);
+  SetFieldFont(field, font);
 }
 
 void BuildSimpleMathWindow() {
@@ -148,16 +181,21 @@ void BuildSimpleMathWindow() {
   rt::FlushWindow();
 }
 
-// A button: X and Y are read, the result written into X (and Y where the button
-// says), a refused result flashes the math error and X is written again as it was.
+// A button: X and Y are read, the result written into X or Y as the button says;
+// a refused result flashes the math error and leaves both as they stand. "?" only
+// shows the help.
 bool OnButton(int16_t button) {
-  if (button == kHelpButton) ShowCalculatorHelp(kHelpTopic);
-  const float x = FieldValue(kSimpleMathX);
-  const float y = FieldValue(kSimpleMathY);
-  const SimpleMathOutcome out = SimpleMathButton(button, x, y);
-  if (out.mathError) CALCERROR();
-  SetFieldPlain(kSimpleMathX, out.x);
-  if (out.yWrite == SimpleMathOutcome::YWrite::Value) SetFieldPlain(kSimpleMathY, out.y);
+  if (button == kHelpButton) {
+    ShowCalculatorHelp(kHelpTopic);
+    return false;
+  }
+  const SimpleMathOutcome out = SimpleMathButton(button, Read(kSimpleMathX), Read(kSimpleMathY));
+  if (out.mathError) {
+    CALCERROR();
+    return false;
+  }
+  if (out.newX) Write(kSimpleMathX, out.x);
+  if (out.yWrite == SimpleMathOutcome::YWrite::Value) Write(kSimpleMathY, out.y);
   if (out.yWrite == SimpleMathOutcome::YWrite::PiText) SetFieldText(kSimpleMathY, kSimpleMathPiText);
   return false;
 }
@@ -182,8 +220,8 @@ void HandleMathOperation() {
   const int16_t operation = MathOperation;
   MathOperation = 0;
   if (currentEF != kSimpleMathY || operation == 0) return;
-  const float y = FieldValue(kSimpleMathY);
-  const float x = FieldValue(kSimpleMathX);
+  const double y = Read(kSimpleMathY);
+  const double x = Read(kSimpleMathX);
   const OperatorOutcome out = SimpleMathOperator(operation, x, y);
   Action = 0;
   EventID = 0;
@@ -191,12 +229,13 @@ void HandleMathOperation() {
     CALCERROR();
     return;
   }
-  SetFieldPlain(kSimpleMathX, out.result);
+  Write(kSimpleMathX, out.result);
   if (Sound_Is_On) PlaySound("upvip.mp3", "MVsounds");
   MakeActive(kSimpleMathX);
 }
 
 void SIMPLECALC() {
+  registerX = registerY = Register{};
   BuildSimpleMathWindow();
   MathOperation = 0;
   MakeActive(kSimpleMathX);

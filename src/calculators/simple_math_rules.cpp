@@ -12,31 +12,29 @@ constexpr double kFourThirdsPi = 4.188789086135801;
 
 // A negative base has a real power only for a whole exponent: -2.5 ^ 2 is 6.25,
 // -8 ^ 0.5 has no real value.
-bool PowerUndefined(float x, float y) {
-  return x < 0.0f && std::trunc(y) != y;
+bool PowerUndefined(double x, double y) {
+  return x < 0.0 && std::trunc(y) != y;
 }
 
-float Single(double v) {
-  return static_cast<float>(v);
-}
-
-SimpleMathOutcome KeepX(float x) {
+SimpleMathOutcome KeepX(double x) {
   SimpleMathOutcome out;
   out.x = x;
   return out;
 }
 
-SimpleMathOutcome NewX(float value) {
-  return KeepX(value);
+SimpleMathOutcome NewX(double value) {
+  SimpleMathOutcome out = KeepX(value);
+  out.newX = true;
+  return out;
 }
 
-SimpleMathOutcome MathError(float x) {
+SimpleMathOutcome MathError(double x) {
   SimpleMathOutcome out = KeepX(x);
   out.mathError = true;
   return out;
 }
 
-SimpleMathOutcome NewY(float x, float y) {
+SimpleMathOutcome NewY(double x, double y) {
   SimpleMathOutcome out = KeepX(x);
   out.yWrite = SimpleMathOutcome::YWrite::Value;
   out.y = y;
@@ -44,7 +42,7 @@ SimpleMathOutcome NewY(float x, float y) {
 }
 
 // Buttons whose result replaces X.
-bool ArithmeticButton(int16_t button, float x, float y, SimpleMathOutcome& out) {
+bool ArithmeticButton(int16_t button, double x, double y, SimpleMathOutcome& out) {
   switch (button) {
     case 1:
       out = NewX(y + x);
@@ -56,61 +54,61 @@ bool ArithmeticButton(int16_t button, float x, float y, SimpleMathOutcome& out) 
       out = NewX(y * x);
       return true;
     case 4:
-      out = y == 0.0f ? MathError(x) : NewX(x / y);
+      out = y == 0.0 ? MathError(x) : NewX(x / y);
       return true;
     case 5:
-      out = NewX(1.0f / x);
+      out = NewX(1.0 / x);
       return true;
     case 7:
-      out = x < 0.0f ? MathError(x) : NewX(Single(std::log(double{x})));
+      out = x < 0.0 ? MathError(x) : NewX(std::log(x));
       return true;
     case 8:
-      out = NewX(Single(std::exp(double{x})));
+      out = NewX(std::exp(x));
       return true;
     case 9:
-      out = x < 0.0f ? MathError(x) : NewX(Single(std::log(double{x}) / kLn10));
+      out = x < 0.0 ? MathError(x) : NewX(std::log(x) / kLn10);
       return true;
     case 10:
-      out = NewX(Single(std::pow(10.0, double{x})));
+      out = NewX(std::pow(10.0, x));
       return true;
     case 11:
-      out = x < 0.0f ? MathError(x) : NewX(Single(std::sqrt(double{x})));
+      out = x < 0.0 ? MathError(x) : NewX(std::sqrt(x));
       return true;
     case 22:
       out = NewX(x * x);
       return true;
     case 12:
-      out = PowerUndefined(x, y) ? MathError(x) : NewX(Single(std::pow(double{x}, double{y})));
+      out = PowerUndefined(x, y) ? MathError(x) : NewX(std::pow(x, y));
       return true;
     case 13:
-      out = NewX(Single(x * 0.1));
+      out = NewX(x * 0.1);
       return true;
     case 14:
-      out = NewX(x * 10.0f);
+      out = NewX(x * 10.0);
       return true;
     case 15:
-      out = NewX(x / 60.0f);
+      out = NewX(x / 60.0);
       return true;
     case 16:
-      out = NewX(x * 60.0f);
+      out = NewX(x * 60.0);
       return true;
     case 17:
-      out = NewX(x / 24.0f);
+      out = NewX(x / 24.0);
       return true;
     case 18:
-      out = NewX(x * 24.0f);
+      out = NewX(x * 24.0);
       return true;
     case 19:
-      out = NewX(x / 760.0f);
+      out = NewX(x / 760.0);
       return true;
     case 20:
-      out = NewX(Single(x / 101.325));
+      out = NewX(x / 101.325);
       return true;
     case 21:
-      out = NewX(Single(x / 273.1));
+      out = NewX(x / 273.1);
       return true;
     case 23:
-      out = NewX(Single(x + 273.1));
+      out = NewX(x + 273.1);
       return true;
     case 24:
       out = NewX(y);
@@ -121,9 +119,9 @@ bool ArithmeticButton(int16_t button, float x, float y, SimpleMathOutcome& out) 
 }
 
 // Buttons whose result goes to Y while X stays in view.
-bool YButton(int16_t button, float x, float y, SimpleMathOutcome& out) {
+bool YButton(int16_t button, double x, double y, SimpleMathOutcome& out) {
   const double radians = x * kPi / 180.0;
-  const float square = x * x;
+  const double square = x * x;
   switch (button) {
     case 6:
       out = KeepX(x);
@@ -133,28 +131,28 @@ bool YButton(int16_t button, float x, float y, SimpleMathOutcome& out) {
       out = NewY(x, x);
       return true;
     case 51:
-      out = NewY(x, Single(std::sin(radians)));
+      out = NewY(x, std::sin(radians));
       return true;
     case 52:
-      out = NewY(x, Single(std::cos(radians)));
+      out = NewY(x, std::cos(radians));
       return true;
     case 53:
-      out = NewY(x, Single(std::tan(radians)));
+      out = NewY(x, std::tan(radians));
       return true;
     case 31:
-      out = NewY(x, Single(x * kPi * 2.0));
+      out = NewY(x, x * kPi * 2.0);
       return true;
     case 32:
-      out = NewY(x, Single(square * kPi));
+      out = NewY(x, square * kPi);
       return true;
     case 33:
-      out = NewY(x, Single(y * (square * kPi)));
+      out = NewY(x, y * (square * kPi));
       return true;
     case 34:
-      out = NewY(x, Single(square * kPi * 4.0));
+      out = NewY(x, square * kPi * 4.0);
       return true;
     case 35:
-      out = NewY(x, Single(std::pow(double{x}, 3.0) * kFourThirdsPi));
+      out = NewY(x, std::pow(x, 3.0) * kFourThirdsPi);
       return true;
     default:
       return false;
@@ -163,17 +161,17 @@ bool YButton(int16_t button, float x, float y, SimpleMathOutcome& out) {
 
 }  // namespace
 
-SimpleMathOutcome SimpleMathButton(int16_t button, float x, float y) {
+SimpleMathOutcome SimpleMathButton(int16_t button, double x, double y) {
   SimpleMathOutcome out;
   if (!ArithmeticButton(button, x, y, out) && !YButton(button, x, y, out)) return KeepX(x);
   // A result that is no finite number (1/0, ln 0, an overflow) is refused like the
   // other undefined cases, so a register never shows an infinity or a NaN.
   const bool yBad = out.yWrite == SimpleMathOutcome::YWrite::Value && !std::isfinite(out.y);
-  if (!out.mathError && (!std::isfinite(out.x) || yBad)) return MathError(x);
+  if (!out.mathError && ((out.newX && !std::isfinite(out.x)) || yBad)) return MathError(x);
   return out;
 }
 
-OperatorOutcome SimpleMathOperator(int16_t operation, float x, float y) {
+OperatorOutcome SimpleMathOperator(int16_t operation, double x, double y) {
   OperatorOutcome out;
   switch (operation) {
     case 1:
@@ -192,7 +190,7 @@ OperatorOutcome SimpleMathOperator(int16_t operation, float x, float y) {
       if (PowerUndefined(x, y))
         out.mathError = true;
       else
-        out.result = Single(std::pow(double{x}, double{y}));
+        out.result = std::pow(x, y);
       break;
     default:
       out.result = x;

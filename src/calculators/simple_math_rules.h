@@ -1,7 +1,7 @@
 // The arithmetic of the Simple Math calculator: what each button and each
-// operator key does to the two registers X and Y. Values are single precision;
-// products and quotients with the double-precision constants are formed in double
-// precision and rounded once.
+// operator key does to the two registers X and Y. The registers hold double
+// precision between steps (1/3 times 3 is 1, 100000.5 + 0.25 is 100000.75); only
+// the text a field shows is rounded.
 #pragma once
 #include <cstdint>
 
@@ -13,25 +13,26 @@ constexpr const char* kSimpleMathPiText = "3.1415926";
 struct SimpleMathOutcome {
   enum class YWrite { None, Value, PiText };
   bool mathError = false;  // flash the math error; X is kept
-  float x = 0;             // field 111 is always rewritten with this value
+  bool newX = false;       // X becomes x; otherwise X stays as it stands
+  double x = 0;
   YWrite yWrite = YWrite::None;
-  float y = 0;  // the value for Y when yWrite is Value
+  double y = 0;  // the value for Y when yWrite is Value
 };
 
 // A button of the calculator applied to X and Y (buttons without arithmetic keep X).
 // Square root and logarithms of a negative X, the power of a negative X with a
 // fractional part, X / 0, and every result that is no finite number are math errors.
-SimpleMathOutcome SimpleMathButton(int16_t button, float x, float y);
+SimpleMathOutcome SimpleMathButton(int16_t button, double x, double y);
 
 struct OperatorOutcome {
   bool mathError = false;  // the fields stay as they are
-  float result = 0;        // the new X
+  double result = 0;       // the new X
 };
 
 // An operator key (1 add, 2 subtract, 3 multiply, 4 divide, 5 power) applied to
 // X and Y. The power of a negative X with a fractional part, and every result that
 // is no finite number (X / 0, a negative whole X to a fractional power, an
 // overflow), are math errors.
-OperatorOutcome SimpleMathOperator(int16_t operation, float x, float y);
+OperatorOutcome SimpleMathOperator(int16_t operation, double x, double y);
 
 }  // namespace mv::calc

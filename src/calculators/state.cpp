@@ -10,6 +10,7 @@ int16_t LastMetabolismMENU = 0;
 int16_t LastMetabolismSUBMENU = 0;
 int16_t LastMetabolismUNIT = 0;
 float LastBaseTb = 0, LastRealTB = 0, LastQ10 = 0, LastBodyMass = 0, LastExponent = 0;
+int16_t LastMassInKg = 0;
 int16_t ShowGeneralMENU = 0;
 std::array<float, 3> CustomAllometry{};
 std::array<std::array<float, 5>, 21> SimpleRegressionDataArray{};
@@ -30,6 +31,7 @@ void ResetCalculatorsState() {
   LastMetabolismSUBMENU = 0;
   LastMetabolismUNIT = 0;
   LastBaseTb = LastRealTB = LastQ10 = LastBodyMass = LastExponent = 0;
+  LastMassInKg = 0;
   ShowGeneralMENU = 0;
   CustomAllometry = {};
   SimpleRegressionDataArray = {};

@@ -15,6 +15,8 @@ extern int16_t LastMetabolismMENU;  // taxon list at the last closing: 51..57, 0
 extern int16_t LastMetabolismSUBMENU;
 extern int16_t LastMetabolismUNIT;
 extern float LastBaseTb, LastRealTB, LastQ10, LastBodyMass, LastExponent;
+// The mass unit of LastBodyMass: 1 when it was typed in kilograms, 0 in grams.
+extern int16_t LastMassInKg;
 extern int16_t ShowGeneralMENU;  // a group list asked for the main list
 // The custom coefficient [1] and exponent [2] of the main list's last item.
 extern std::array<float, 3> CustomAllometry;

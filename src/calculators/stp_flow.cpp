@@ -45,7 +45,8 @@ struct Converter {
     e.cumulativeVolume = cumulative;
     e.litres = litres;
     const float stp = StpFlow(e);
-    if (UsableResult(kResult, stp)) SetFieldFormatter(kResult, stp);
+    const char* why = cumulative && e.seconds == 0 ? "the elapsed time is 0" : kOutOfRangeReason;
+    if (UsableResult(kResult, stp, why)) SetFieldFormatter(kResult, stp);
     ActivateField(0);
   }
 
@@ -56,8 +57,11 @@ struct Converter {
     Compute();
   }
 
+  // The result field holds a flow: not a blank, nor the words of a flow not computed.
+  bool ResultShown() const { return ReadEntry(rt::EditText(kResult)).kind == EntryKind::Number; }
+
   void AddToSum() {
-    if (FieldIsBlank(kResult)) {  // nothing was computed: a blank is no reading
+    if (!ResultShown()) {  // nothing was computed: no reading to add
       zap();
       return;
     }
@@ -82,7 +86,7 @@ struct Converter {
   void Store() {
     const float value = ResultInMlPerMin();
     // A blank or non-positive result is no flow rate; the data file would carry it.
-    if (FieldIsBlank(kResult) || !(value > 0)) {
+    if (!ResultShown() || !(value > 0)) {
       zap();
       return;
     }

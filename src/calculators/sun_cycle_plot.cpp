@@ -1,7 +1,9 @@
 #include "calculators/sun_cycle_plot.h"
 
 #include <cmath>
+#include <optional>
 
+#include "calculators/frame.h"
 #include "calculators/number_text.h"
 #include "calculators/safe_file.h"
 #include "calculators/state.h"
@@ -135,18 +137,29 @@ void ShowExportFailure(const std::string& reason) {
   zap();
 }
 
-// Runs the chart window until the user turns to another window.
-void RunChartWindow() {
+// Runs the chart window until the user turns to another window. A click on the
+// calculator's window that turned to it is handed back, so it acts there.
+std::optional<Point> RunChartWindow() {
+  const HandlerScope callersHandlers;
+  bool clickBehind = false;  // the event in hand is a click on a window behind the chart
+  rt::SetDialogHandler([&clickBehind](int16_t kind, int16_t item) {
+    clickBehind = kind == 3;
+    doDIALOG(kind, item);
+  });
   rt::BringWindowForward(kSunChartWindow);
   WINDOWCLEAR();
   EventID = 0;
+  std::optional<Point> turnedBy;
   bool done = false;
   while (!done && rt::WindowExists(kSunChartWindow)) {
+    clickBehind = false;
     rt::PumpEvents();
     if (Action == ActionCode::CloseBox && EventID == kSunChartWindow) {
       rt::CloseWindow(kSunChartWindow);
       done = true;
     } else if (Action == ActionCode::WindowActivity && EventID != kSunChartWindow) {
+      if (clickBehind && EventID == kCalculatorWindow && rt::LastClickWindow() == kCalculatorWindow)
+        turnedBy = rt::LastClickPosition();
       done = true;
     } else if (Action == ActionCode::Click && EventID == kPrintButton) {
       std::string reason;
@@ -159,6 +172,7 @@ void RunChartWindow() {
     rt::SetOutputWindow(kSunChartWindow);
     rt::SetControlState(kPrintButton, 0);
   }
+  return turnedBy;
 }
 
 }  // namespace
@@ -220,12 +234,13 @@ bool PrintSunCycleToSpreadsheet(std::string* reason) {
       *path, SunCycleCsv(std::fabs(latitude), std::fabs(longitude), northLatitude, westLongitude), reason);
 }
 
-void RunAnnualSunCycle(int16_t daylightSaving) {
+std::optional<Point> RunAnnualSunCycle(int16_t daylightSaving) {
   SunCycleWindow();
   FillSunCycle(daylightSaving);
   SunCyclePlot();
-  RunChartWindow();
+  const std::optional<Point> turnedBy = RunChartWindow();
   if (rt::WindowExists(kSunMessageWindow)) rt::CloseWindow(kSunMessageWindow);
+  return turnedBy;
 }
 
 }  // namespace mv::calc

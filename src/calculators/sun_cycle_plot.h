@@ -4,9 +4,11 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "runtime/str255.h"
+#include "runtime/types.h"
 
 namespace mv::calc {
 
@@ -38,6 +40,8 @@ bool PrintSunCycleToSpreadsheet(std::string* reason = nullptr);
 
 // The whole annual run started by the sun-cycle window: builds the chart window,
 // fills the table, draws it and runs the chart window until the user turns away.
-void RunAnnualSunCycle(int16_t daylightSaving);
+// When the user turned away by clicking into the calculator window (number 8), the
+// point of that click (window pixels) is returned, so the calculator acts on it.
+std::optional<Point> RunAnnualSunCycle(int16_t daylightSaving);
 
 }  // namespace mv::calc

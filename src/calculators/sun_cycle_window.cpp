@@ -1,6 +1,7 @@
 #include "calculators/sun_cycle_window.h"
 
 #include <cmath>
+#include <optional>
 
 #include "calculators/day_of_year.h"
 #include "calculators/frame.h"
@@ -29,6 +30,47 @@ constexpr int16_t kMapButton = 230, kTodayButton = 231, kCalculate = 240, kDone 
                   kWeb = 243, kDaylightSaving = 244, kAnnualPlot = 245;
 constexpr RGBColor kBlack{0, 0, 0}, kBlue{0, 0, 65535};
 
+// Where the window's buttons and entry fields lie, for a click that reached the
+// window while the annual chart was in front.
+struct Place {
+  int16_t number;
+  Rect where;
+  bool field;
+};
+constexpr Place kPlaces[] = {
+    {kNorth, {253, 90, 310, 110}, false},
+    {kSouth, {320, 90, 380, 110}, false},
+    {kLatitudeField, {385, 90, 470, 110}, true},
+    {kWest, {253, 124, 310, 144}, false},
+    {kEast, {320, 124, 380, 144}, false},
+    {kLongitudeField, {385, 124, 470, 144}, true},
+    {kMapButton, {150, 155, 470, 176}, false},
+    {kDaylightSaving, {410, 197, 610, 218}, false},
+    {kDayOfYearField, {170, 230, 230, 250}, true},
+    {kDayField, {410, 230, 470, 250}, true},
+    {kYearField, {490, 230, 580, 250}, true},
+    {kTodayButton, {430, 260, 580, 280}, false},
+    {kWeb, {15, 420, 240, 440}, false},
+    {kAnnualPlot, {250, 420, 350, 440}, false},
+    {kHelp, {355, 420, 395, 440}, false},
+    {kCalculate, {410, 420, 505, 440}, false},
+    {kDone, {515, 420, 570, 440}, false},
+};
+
+Rect PlaceOf(int16_t number) {
+  for (const Place& p : kPlaces)
+    if (p.number == number) return p.where;
+  return {};
+}
+
+const Place* PlaceAt(Point p) {
+  for (const Place& place : kPlaces) {
+    const Rect& r = place.where;
+    if (p.h >= r.left && p.h < r.right && p.v >= r.top && p.v < r.bottom) return &place;
+  }
+  return nullptr;
+}
+
 void DrawHeading() {
   rt::FontSpec font = KitFont(KestraneFont, 28);
   font.bold = true;
@@ -37,16 +79,16 @@ void DrawHeading() {
 }
 
 void Label(int16_t number, const char* text, Rect r, int16_t justification, double size = 12) {
-  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
+  BuildField(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
   rt::SetEditColors(number, kBlack, rt::WindowBackgroundColor());
-  rt::SetEditFont(number, KitFont(KestraneFont, size));
+  SetFieldFont(number, KitFont(KestraneFont, size));
 }
 
 void Entry(int16_t number, const Str255& text, Rect r, double size) {
   EFForeColor = 1;
   EFBackColor = 1;
-  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 3, 2);
-  rt::SetEditFont(number, KitFont(KestraneFont, size));
+  BuildField(number, text, r.left, r.top, r.right, r.bottom, 3, 2);
+  SetFieldFont(number, KitFont(KestraneFont, size));
 }
 
 void MonthPopup(int16_t month) {
@@ -75,32 +117,31 @@ void BuildLayout(const InitialDate& today) {
   PlotCG(1, 10, 410, 590, 410, 3);
   Label(10, "Latitude in degrees (0 - 90) ", Rect{20, 93, 240, 108}, 3);
   Label(20, "Longitude in degrees (0 - 180) ", Rect{10, 126, 240, 146}, 3);
-  Radio(kNorth, "North", Rect{253, 90, 310, 110}, true);
-  Radio(kSouth, "South", Rect{320, 90, 380, 110}, false);
-  Entry(kLatitudeField, "33.95", Rect{385, 90, 470, 110}, 16);
-  Radio(kWest, "West", Rect{253, 124, 310, 144}, true);
-  Radio(kEast, "East", Rect{320, 124, 380, 144}, false);
-  Entry(kLongitudeField, "117.33", Rect{385, 124, 470, 144}, 16);
+  Radio(kNorth, "North", PlaceOf(kNorth), true);
+  Radio(kSouth, "South", PlaceOf(kSouth), false);
+  Entry(kLatitudeField, "33.95", PlaceOf(kLatitudeField), 16);
+  Radio(kWest, "West", PlaceOf(kWest), true);
+  Radio(kEast, "East", PlaceOf(kEast), false);
+  Entry(kLongitudeField, "117.33", PlaceOf(kLongitudeField), 16);
   rt::NewControl(kMapButton, rt::ControlType::PushButton, "Get Latitude and Longitude From World Map",
-                 Rect{150, 155, 470, 176}, 1);
+                 PlaceOf(kMapButton), 1);
   rt::NewControl(kDaylightSaving, rt::ControlType::CheckBox, "Daylight Savings Time",
-                 Rect{410, 197, 610, 218}, 1);
+                 PlaceOf(kDaylightSaving), 1);
   Label(30, "Day of the year:", Rect{20, 230, 153, 250}, 3);
-  Entry(kDayOfYearField, "", Rect{170, 230, 230, 250}, 16);
+  Entry(kDayOfYearField, "", PlaceOf(kDayOfYearField), 16);
   MonthPopup(today.month);
-  Entry(kDayField, today.day, Rect{410, 230, 470, 250}, 14);
-  Entry(kYearField, today.year, Rect{490, 230, 580, 250}, 14);
-  rt::NewControl(kTodayButton, rt::ControlType::PushButton, "Use Today's Date", Rect{430, 260, 580, 280}, 1);
+  Entry(kDayField, today.day, PlaceOf(kDayField), 14);
+  Entry(kYearField, today.year, PlaceOf(kYearField), 14);
+  rt::NewControl(kTodayButton, rt::ControlType::PushButton, "Use Today's Date", PlaceOf(kTodayButton), 1);
   Label(kSunriseField, "", Rect{20, 300, 580, 325}, 2, 16);
   Label(kSunsetField, "", Rect{20, 340, 580, 365}, 2, 16);
   Label(kSolarNoonField, "", Rect{20, 380, 240, 405}, 1, 16);
   Label(kDayLengthField, "", Rect{245, 380, 600, 405}, 1, 16);
-  rt::NewControl(kWeb, rt::ControlType::PushButton, "US Naval Observatory Website...",
-                 Rect{15, 420, 240, 440}, 1);
-  rt::NewControl(kAnnualPlot, rt::ControlType::PushButton, "Annual Plot", Rect{250, 420, 350, 440}, 1);
-  rt::NewControl(kHelp, rt::ControlType::PushButton, "?", Rect{355, 420, 395, 440}, 1);
-  rt::NewControl(kCalculate, rt::ControlType::DefaultButton, "Calculate", Rect{410, 420, 505, 440}, 1);
-  rt::NewControl(kDone, rt::ControlType::PushButton, "Done", Rect{515, 420, 570, 440}, 1);
+  rt::NewControl(kWeb, rt::ControlType::PushButton, "US Naval Observatory Website...", PlaceOf(kWeb), 1);
+  rt::NewControl(kAnnualPlot, rt::ControlType::PushButton, "Annual Plot", PlaceOf(kAnnualPlot), 1);
+  rt::NewControl(kHelp, rt::ControlType::PushButton, "?", PlaceOf(kHelp), 1);
+  rt::NewControl(kCalculate, rt::ControlType::DefaultButton, "Calculate", PlaceOf(kCalculate), 1);
+  rt::NewControl(kDone, rt::ControlType::PushButton, "Done", PlaceOf(kDone), 1);
 }
 
 // The window's own state while it is open.
@@ -184,6 +225,19 @@ struct SunWindow {
     DrawHeading();
   }
 
+  // The click that turned from the chart to this window acts as it would have: on
+  // the button under it (unless dimmed), or in the field under it.
+  bool ClickAt(Point p) {
+    const Place* place = PlaceAt(p);
+    if (!place) return false;
+    if (place->field) {
+      ActivateField(place->number);
+      return false;
+    }
+    if (rt::ControlState(place->number) == 0) return false;
+    return Command(place->number);
+  }
+
   // Acts on a click; true ends the window.
   bool Command(int16_t button) {
     NoticeEdits();
@@ -225,11 +279,14 @@ struct SunWindow {
         rt::SetControlState(kDaylightSaving, daylightSaving ? 2 : 1);
         if (calculated) Repeat();
         break;
-      case kAnnualPlot:
+      case kAnnualPlot: {
         PlaceFromFields();
-        RunAnnualSunCycle(daylightSaving);
+        const std::optional<Point> click = RunAnnualSunCycle(daylightSaving);
         rt::BringWindowForward(kCalculatorWindow);
+        rt::SetOutputWindow(kCalculatorWindow);
+        if (click) return ClickAt(*click);
         break;
+      }
       default:
         break;
     }

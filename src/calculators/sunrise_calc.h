@@ -1,7 +1,7 @@
 // Approximate local sunrise, sunset, day length and solar noon of one day of the
-// year at one place, by the sunrise equation with a fixed day count (a year in the
-// middle of a leap-year cycle). Times are local mean solar hours after midnight; no
-// time zone enters.
+// year at one place, by the NOAA solar equations with the sun's position taken at
+// each event's own time, for a fixed year in the middle of a leap-year cycle. Times
+// are local mean solar hours after midnight; no time zone enters.
 #pragma once
 #include <cstdint>
 
@@ -13,7 +13,7 @@ struct SunDay {
   float daylight = 0;      // hours; exactly 24 without sunset, 0 without sunrise
   float sunriseHours = 0;  // clock hours (0 on a day without hour angle)
   float sunsetHours = 0;
-  bool polar = false;   // the sunset read 0:00: the sun stays up or down all day
+  bool polar = false;   // the sun does not rise or does not set that day
   bool summer = false;  // with polar: 24-hour sunlight (else 24-hour darkness)
   Str255 sunriseText, sunsetText, lengthText, noonText;  // fields 5, 6, 7, 8
 };

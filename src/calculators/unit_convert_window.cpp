@@ -6,6 +6,7 @@
 #include "kit/drawing.h"
 #include "kit/format.h"
 #include "kit/popups.h"
+#include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/windows.h"
 
@@ -19,10 +20,18 @@ constexpr Rect kPopupRect{10, 78, 360, 98};
 
 void BuildCategoryList(int16_t popup) {
   switch (popup) {
-    case kEnergyPopup: Popup63(kPopupMenu); break;
-    case kSpeedPopup: Popup64(kPopupMenu); break;
-    case kMassPopup: popup65(kPopupMenu); break;
-    default: Popup66(kPopupMenu); break;
+    case kEnergyPopup:
+      Popup63(kPopupMenu);
+      break;
+    case kSpeedPopup:
+      Popup64(kPopupMenu);
+      break;
+    case kMassPopup:
+      popup65(kPopupMenu);
+      break;
+    default:
+      Popup66(kPopupMenu);
+      break;
   }
   rt::NewPopupControl(popup, kPopupMenu, "", kPopupRect, 1);
 }
@@ -31,8 +40,8 @@ void Field(int16_t number, const Str255& text, Rect r, int16_t type, int16_t jus
            int16_t fore, int16_t back) {
   EFForeColor = fore;
   EFBackColor = back;
-  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, type, justification);
-  rt::SetEditFont(number, KitFont(KestraneFont, size));
+  BuildField(number, text, r.left, r.top, r.right, r.bottom, type, justification);
+  SetFieldFont(number, KitFont(KestraneFont, size));
 }
 
 void BuildLayout() {
@@ -73,7 +82,7 @@ int16_t ConversionsCALCULATIONS(int16_t popup, int16_t item) {
     if (!c->note.empty()) SetFieldText(kNote, c->note);
     result = c->result;
   }
-  SetFieldFormatter(kResult, result);
+  if (UsableResult(kResult, result, kOutOfRangeReason)) SetFieldFormatter(kResult, result);
   return 0;
 }
 
@@ -100,6 +109,11 @@ int16_t UnitCONVERT() {
     } else if (button == kCompute) {
       ConversionsCALCULATIONS(popup, static_cast<int16_t>(rt::ControlValue(popup)));
     } else if (button == kSwap) {
+      // Only a number goes back into the entry, not the words of a result not computed.
+      if (ReadEntry(rt::EditText(kResult)).kind != EntryKind::Number) {
+        zap();
+        return false;
+      }
       SetFieldText(kInput, rt::EditText(kResult));
       SetFieldText(kResult, "(swapped)");
     }

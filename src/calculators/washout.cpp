@@ -19,8 +19,10 @@ constexpr int16_t kOpeningItem = 3;  // 67 %
 
 void WashoutCalculations(int16_t percent) {
   SetFieldText(kResultLabel, NumberText(percent) + "% washout time:   ");
-  const float minutes = WashoutMinutes(FieldValue(kVolume), FieldValue(kFlow), percent);
-  if (UsableResult(kTime, minutes)) SetFieldText(kTime, NumberText(minutes) + " min");
+  const float flow = FieldValue(kFlow);
+  const float minutes = WashoutMinutes(FieldValue(kVolume), flow, percent);
+  if (UsableResult(kTime, minutes, flow == 0 ? "the flow rate is 0" : kOutOfRangeReason))
+    SetFieldText(kTime, NumberText(minutes) + " min");
   ActivateField(0);
 }
 

@@ -14,6 +14,7 @@
 #include "kit/resources.h"
 #include "kit/state.h"
 #include "runtime/events.h"
+#include "runtime/system.h"
 #include "runtime/windows.h"
 
 namespace mv::calc {
@@ -24,18 +25,46 @@ constexpr int16_t kLonLabel = 1, kLonField = 10, kLatLabel = 2, kLatField = 11, 
 constexpr int16_t kZoomIn = 142, kZoomOut = 143, kHelp = 19, kDone = 20;
 constexpr RGBColor kBlack{0, 0, 0};
 
-int16_t Clamp16(int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); }
+int16_t Clamp16(int v) {
+  return static_cast<int16_t>(std::clamp(v, -32768, 32767));
+}
 
-void StripText(int16_t number, const char* text, Rect r, int16_t justification, bool bold) {
+// The picker is laid out for a map window of 1080 by 750 pixels at (10, 50) on the
+// screen; on a smaller display every part of it is drawn smaller by one factor, so
+// the whole map stays on the screen. Positions below are those of the full-size
+// layout; S() gives the window pixel of one, and a pointer position is divided by the
+// factor before it is read as a place.
+constexpr int kScreenLeft = 10, kScreenTop = 50, kFullWidth = 1080, kFullHeight = 750, kBottomMargin = 10;
+double gScale = 1;
+
+int16_t S(double fullSize) {
+  return Clamp16(static_cast<int>(std::lround(fullSize * gScale)));
+}
+Rect S(Rect r) {
+  return Rect{S(r.left), S(r.top), S(r.right), S(r.bottom)};
+}
+double FullSize(int pixel) {
+  return pixel / gScale;
+}
+
+void StripText(int16_t number, const char* text, Rect full, int16_t justification, bool bold) {
+  const Rect r = S(full);
   BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
   rt::SetEditColors(number, kBlack, kThemeBackground);
-  rt::FontSpec font = KitFont(KestraneFont, 16);
+  rt::FontSpec font = KitFont(KestraneFont, 16 * gScale);
   font.bold = bold;
   rt::SetEditFont(number, font);
 }
 
+void StripButton(int16_t number, const char* title, Rect full, int16_t state) {
+  rt::NewControl(number, rt::ControlType::PushButton, title, S(full), state);
+}
+
 void BuildStrip() {
-  rt::OpenWindow(kMapStrip, "", Rect{10, 50, 1090, 80}, 14);
+  rt::OpenWindow(kMapStrip, "",
+                 Rect{kScreenLeft, kScreenTop, static_cast<int16_t>(kScreenLeft + S(kFullWidth)),
+                      static_cast<int16_t>(kScreenTop + S(30))},
+                 14);
   rt::SetOutputWindow(kMapStrip);
   rt::SetWindowBackground(kThemeBackground);
   rt::ClearWindow();
@@ -45,14 +74,18 @@ void BuildStrip() {
   StripText(kLatField, "", Rect{289, 5, 385, 25}, 1, true);
   StripText(kSelLabel, "Selected position:", Rect{390, 5, 538, 25}, 3, false);
   StripText(kSelField, "", Rect{540, 5, 725, 25}, 1, true);
-  rt::NewControl(kZoomIn, rt::ControlType::PushButton, "Zoom in X5", Rect{735, 3, 840, 23}, 1);
-  rt::NewControl(kZoomOut, rt::ControlType::PushButton, "Zoom out", Rect{850, 3, 940, 23}, 0);
-  rt::NewControl(kHelp, rt::ControlType::PushButton, "?", Rect{950, 3, 986, 23}, 1);
-  rt::NewControl(kDone, rt::ControlType::PushButton, "Done", Rect{996, 3, 1070, 23}, 1);
+  StripButton(kZoomIn, "Zoom in X5", Rect{735, 3, 840, 23}, 1);
+  StripButton(kZoomOut, "Zoom out", Rect{850, 3, 940, 23}, 0);
+  StripButton(kHelp, "?", Rect{950, 3, 986, 23}, 1);
+  StripButton(kDone, "Done", Rect{996, 3, 1070, 23}, 1);
 }
 
 void HorizontalLine(int y, int16_t colour, int right = 1080) {
-  PlotCG(1, 0, Clamp16(y), Clamp16(right), Clamp16(y), colour);
+  PlotCG(1, 0, S(y), S(right), S(y), colour);
+}
+
+void VerticalLine(int x, int16_t colour) {
+  PlotCG(1, S(x), S(30), S(x), S(740), colour);
 }
 
 void drawStandardMeridians() {
@@ -60,7 +93,7 @@ void drawStandardMeridians() {
   PrefsArray[PrefsSlot::DashPattern] = 0;
   HorizontalLine(390, 1);
   PrefsArray[PrefsSlot::DashPattern] = 3;
-  PlotCG(1, 540, 30, 540, 740, 1);
+  VerticalLine(540, 1);
   PrefsArray[PrefsSlot::DashPattern] = 2;
   HorizontalLine(123, 4);
   HorizontalLine(656, 4);
@@ -76,8 +109,8 @@ void drawEnlargedMeridians(int16_t ox, int16_t oy) {
   PrefsArray[PrefsSlot::DashPattern] = 0;
   if (oy + 1380 >= 30) HorizontalLine(oy + 1380, 1);
   PrefsArray[PrefsSlot::DashPattern] = 3;
-  PlotCG(1, Clamp16(ox + 2700), 30, Clamp16(ox + 2700), 740, 1);
-  PlotCG(1, Clamp16(ox + 5400), 30, Clamp16(ox + 5400), 740, 1);
+  VerticalLine(ox + 2700, 1);
+  VerticalLine(ox + 5400, 1);
   PrefsArray[PrefsSlot::DashPattern] = 2;
   HorizontalLine(oy + 382, 4);
   HorizontalLine(oy + 2378, 4);
@@ -98,29 +131,30 @@ constexpr int kMapTop = 30, kMapWidth = 1080, kMapHeight = 720, kEnlargedWidth =
 void buildWorldMapWindow(int16_t zoom, int16_t ox, int16_t oy, rt::ImageHandle& picture) {
   if (!rt::WindowExists(kMapWindow)) {
     rt::OpenWindow(kMapWindow, "World map, Mercator projection         Click to select a position",
-                   Rect{10, 50, 1090, 800}, 6);
+                   Rect{kScreenLeft, kScreenTop, static_cast<int16_t>(kScreenLeft + S(kFullWidth)),
+                        static_cast<int16_t>(kScreenTop + S(kFullHeight))},
+                   6);
   }
   rt::SetOutputWindow(kMapWindow);
   rt::SetWindowBackground(kThemeBackground);
   rt::ClearWindow();
   if (zoom == 0 || !picture) {
-    CGdrawBox(0, {}, 1, 140, 190, 530, 255, 1);
-    CGdrawBox(0, {}, 0, 140, 190, 530, 255, 7);
-    rt::DrawText(146, 240, "  Loading map...  ", KitFont(KestraneFont, 42), kBlack);
+    CGdrawBox(0, {}, 1, S(140), S(190), S(530), S(255), 1);
+    CGdrawBox(0, {}, 0, S(140), S(190), S(530), S(255), 7);
+    rt::DrawText(S(146), S(240), "  Loading map...  ", KitFont(KestraneFont, 42 * gScale), kBlack);
     rt::FlushWindow();
     picture = CreateCGImageFromBundleResource("MVimages", "world map.png");
     rt::ClearWindow();
   }
   if (zoom == 0) {
-    DrawThisImage(picture, 0, kMapTop, kMapWidth, kMapTop + kMapHeight);
+    DrawThisImage(picture, 0, S(kMapTop), S(kMapWidth), S(kMapTop + kMapHeight));
     drawStandardMeridians();
   } else {
-    DrawThisImage(picture, ox, Clamp16(oy + kMapTop), Clamp16(ox + kEnlargedWidth),
-                  Clamp16(oy + kMapTop + kEnlargedHeight));
+    DrawThisImage(picture, S(ox), S(oy + kMapTop), S(ox + kEnlargedWidth), S(oy + kMapTop + kEnlargedHeight));
     drawEnlargedMeridians(ox, oy);
   }
   rt::SetOutputWindow(kMapWindow);
-  rt::SetAreaCursor(Rect{0, kMapTop, kMapWidth, kMapTop + kMapHeight}, rt::CursorShape::Cross);
+  rt::SetAreaCursor(S(Rect{0, kMapTop, kMapWidth, kMapTop + kMapHeight}), rt::CursorShape::Cross);
   rt::BringWindowForward(kMapStrip);
   rt::SetOutputWindow(kMapStrip);
 }
@@ -131,11 +165,12 @@ int16_t FindZoomArea(int& bx, int& by) {
   rt::SetOutputWindow(kMapStrip);
   rt::DisposeControl(kHelp);
   rt::SetControlTitle(kDone, "Cancel Zoom");
-  rt::MoveControl(kDone, Rect{945, 3, 1070, 23});
+  rt::MoveControl(kDone, S(Rect{945, 3, 1070, 23}));
   rt::OpenWindow(kZoomMessageWindow, " ", Rect{390, 35, 840, 75}, 1);
   rt::SetOutputWindow(kZoomMessageWindow);
   WARNINGSTRIPES(6);
-  rt::DrawText(20, 27, "Hit the spacebar or <return > key to select an area", KitFont(KestraneFont, 17), kBlack);
+  rt::DrawText(20, 27, "Hit the spacebar or <return > key to select an area", KitFont(KestraneFont, 17),
+               kBlack);
   rt::FlushWindow();
 
   rt::SetOutputWindow(kMapWindow);
@@ -147,11 +182,11 @@ int16_t FindZoomArea(int& bx, int& by) {
     rt::PumpEvents();
     rt::SetOutputWindow(kMapWindow);
     const Point p = rt::GetMouse();
-    int x = p.h, y = p.v;
+    int x = static_cast<int>(FullSize(p.h)), y = static_cast<int>(FullSize(p.v));
     ClampZoomCorner(x, y);
     if (x != px || y != py) {
-      CGInvertBox(Clamp16(px), Clamp16(py), Clamp16(px + 216), Clamp16(py + 192));
-      CGInvertBox(Clamp16(x), Clamp16(y), Clamp16(x + 216), Clamp16(y + 192));
+      CGInvertBox(S(px), S(py), S(px + 216), S(py + 192));
+      CGInvertBox(S(x), S(y), S(x + 216), S(y + 192));
       rt::FlushWindow();
       px = x;
       py = y;
@@ -162,7 +197,7 @@ int16_t FindZoomArea(int& bx, int& by) {
     }
     if (Action == ActionCode::Click || (Action == ActionCode::WindowActivity && EventID == kMapStrip) ||
         !rt::WindowExists(kMapWindow)) {
-      CGInvertBox(Clamp16(px), Clamp16(py), Clamp16(px + 216), Clamp16(py + 192));
+      CGInvertBox(S(px), S(py), S(px + 216), S(py + 192));
       rt::FlushWindow();
       break;
     }
@@ -174,28 +209,28 @@ int16_t FindZoomArea(int& bx, int& by) {
   by = py;
   if (rt::WindowExists(kZoomMessageWindow)) rt::CloseWindow(kZoomMessageWindow);
   rt::SetOutputWindow(kMapStrip);
-  rt::NewControl(kHelp, rt::ControlType::PushButton, "?", Rect{950, 3, 986, 23}, 1);
+  StripButton(kHelp, "?", Rect{950, 3, 986, 23}, 1);
   rt::SetControlTitle(kDone, "Done");
-  rt::MoveControl(kDone, Rect{996, 3, 1070, 23});
+  rt::MoveControl(kDone, S(Rect{996, 3, 1070, 23}));
   return result;
 }
 
 }  // namespace
 
-MapReading StandardMapReading(int x, int y) {
+MapReading StandardMapReading(double x, double y) {
   MapReading r;
-  const int yy = y - 30;
-  r.longitude = std::fabs(static_cast<float>(x) / -3.0f + 180.0f);
-  r.west = x >= 541 ? 0 : 1;
-  r.latitude = std::fabs(static_cast<float>(yy) * -0.25f + 90.0f);
-  r.north = yy >= 361 ? 0 : 1;
+  const double yy = y - 30;
+  r.longitude = std::fabs(static_cast<float>(x / -3.0 + 180.0));
+  r.west = x > 540 ? 0 : 1;
+  r.latitude = std::fabs(static_cast<float>(yy * -0.25 + 90.0));
+  r.north = yy > 360 ? 0 : 1;
   return r;
 }
 
-MapReading EnlargedMapReading(int x, int y, int ox, int oy) {
+MapReading EnlargedMapReading(double x, double y, int ox, int oy) {
   MapReading r;
-  const int dx = x - ox, yy = y - 30 - oy;
-  const float a = std::fabs(static_cast<float>(dx) / -15.0f + 180.0f);
+  const double dx = x - ox, yy = y - 30 - oy;
+  const float a = std::fabs(static_cast<float>(dx / -15.0 + 180.0));
   if (a > 180) {
     r.longitude = 180.0f - std::fabs(180.0f - a);
     r.west = 1;
@@ -203,9 +238,15 @@ MapReading EnlargedMapReading(int x, int y, int ox, int oy) {
     r.longitude = a;
     r.west = dx >= 2700 ? 0 : 1;
   }
-  r.latitude = std::fabs(static_cast<float>(yy) / -15.0f + 90.0f);
-  r.north = yy >= 1351 ? 0 : 1;
+  r.latitude = std::fabs(static_cast<float>(yy / -15.0 + 90.0));
+  r.north = yy > 1350 ? 0 : 1;
   return r;
+}
+
+double MapScaleFor(int displayWidth, int displayHeight) {
+  const double across = static_cast<double>(displayWidth - 2 * kScreenLeft) / kFullWidth;
+  const double down = static_cast<double>(displayHeight - kScreenTop - kBottomMargin) / kFullHeight;
+  return std::clamp(std::min(across, down), 0.1, 1.0);
 }
 
 Str255 LongitudeReadout(const MapReading& r) {
@@ -229,6 +270,7 @@ void ClampZoomCorner(int& x, int& y) {
 
 int16_t GetMapCoordinates() {
   const HandlerScope callersHandlers;
+  gScale = MapScaleFor(rt::DisplayWidth(), rt::DisplayHeight());
   if (rt::WindowExists(kCalculatorWindow)) rt::MoveWindowTo(kCalculatorWindow, -1000, -1000);
   rt::ImageHandle picture;
   BuildStrip();
@@ -245,11 +287,13 @@ int16_t GetMapCoordinates() {
     if (clicks != 0 && rt::LastClickWindow() == kMapWindow) mapClick = rt::LastClickPosition();
   });
   auto onMap = [](Point p) {
-    return p.h >= 0 && p.h <= 1081 && p.v >= kMapTop && p.v <= kMapTop + kMapHeight;
+    const double x = FullSize(p.h), y = FullSize(p.v);
+    return x >= 0 && x <= 1081 && y >= kMapTop && y <= kMapTop + kMapHeight;
   };
   int16_t zoom = 0, ox = 0, oy = 0;
   auto readingAt = [&](Point p) {
-    return zoom == 0 ? StandardMapReading(p.h, p.v) : EnlargedMapReading(p.h, p.v, ox, oy);
+    const double x = FullSize(p.h), y = FullSize(p.v);
+    return zoom == 0 ? StandardMapReading(x, y) : EnlargedMapReading(x, y, ox, oy);
   };
   MapReading read = StandardMapReading(540, 390);
   std::optional<MapReading> selected;
@@ -264,14 +308,16 @@ int16_t GetMapCoordinates() {
     if (mapClick && onMap(*mapClick)) {
       read = readingAt(*mapClick);
       Action = ActionCode::Key;
-    } else if (p.v >= kMapTop && rt::Button()) {
+    } else if (FullSize(p.v) >= kMapTop && rt::Button()) {
       Action = ActionCode::Key;
     }
     mapClick.reset();
     if (MV_ProcessSelected) {
       MV_ProcessSelected = 0;
-      if (zoom == 0) drawStandardMeridians();
-      else drawEnlargedMeridians(ox, oy);
+      if (zoom == 0)
+        drawStandardMeridians();
+      else
+        drawEnlargedMeridians(ox, oy);
     }
     rt::SetOutputWindow(kMapStrip);
     if (Action == ActionCode::Key || Action == ActionCode::Space) {
@@ -279,8 +325,12 @@ int16_t GetMapCoordinates() {
       SetFieldText(kSelField, Str255("  ") + LatitudeReadout(read) + ", " + LongitudeReadout(read));
     } else if (Action == ActionCode::Click) {
       switch (EventID) {
-        case kHelp: DoHelpWindow(177); break;
-        case kDone: ended = true; break;
+        case kHelp:
+          DoHelpWindow(177);
+          break;
+        case kDone:
+          ended = true;
+          break;
         case kZoomIn: {
           rt::SetControlState(kZoomIn, 0);
           rt::SetControlState(kZoomOut, 1);
@@ -305,7 +355,8 @@ int16_t GetMapCoordinates() {
           ox = oy = 0;
           buildWorldMapWindow(0, 0, 0, picture);
           break;
-        default: break;
+        default:
+          break;
       }
     } else if (Action == ActionCode::CloseBox && EventID == kMapWindow) {
       ended = cancelled = true;

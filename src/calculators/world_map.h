@@ -18,8 +18,13 @@ struct MapReading {
   float longitude = 0, latitude = 0;
   int16_t west = 1, north = 1;
 };
-MapReading StandardMapReading(int x, int y);
-MapReading EnlargedMapReading(int x, int y, int ox, int oy);
+// x and y are positions of the full-size map (1080 by 750 pixels, the map itself
+// from y 30); a pointer on a map drawn smaller is divided by MapScaleFor first.
+MapReading StandardMapReading(double x, double y);
+MapReading EnlargedMapReading(double x, double y, int ox, int oy);
+// The factor the picker is drawn smaller by on a display of this size (1 when the
+// full-size map fits).
+double MapScaleFor(int displayWidth, int displayHeight);
 // Read-out texts: "###.##" with the degree sign and " E"/" W"; "##.##" and " N"/" S".
 Str255 LongitudeReadout(const MapReading& r);
 Str255 LatitudeReadout(const MapReading& r);

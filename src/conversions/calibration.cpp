@@ -70,6 +70,8 @@ Str255 CalibrationCountText(int n, const FitResult& fit) {
       return count + " points; no fit: fewer than 2 points above 0";
     case FitRefusal::TooFewDistinctX:
       return count + " points; no fit: fewer than 3 different volts";
+    case FitRefusal::TooLarge:
+      return count + " points; no fit: the values are too large";
     case FitRefusal::None:
       break;
   }

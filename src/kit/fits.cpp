@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <set>
 
@@ -18,11 +19,23 @@ int DistinctX(std::span<const FitPoint> points) {
 
 struct LineSums {
   double slope = 0, intercept = 0, r2 = 0;
-  bool ok = false;
+  FitRefusal refusal = FitRefusal::EqualX;
 };
 
-// Means in double precision; deviations and their products in single precision,
-// summed in double precision.
+bool Finite(std::initializer_list<double> values) {
+  for (const double v : values)
+    if (!std::isfinite(v)) return false;
+  return true;
+}
+
+// A fitted coefficient must be a single-precision number as well.
+bool FitsFloat(double v) {
+  return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
+}
+
+// Everything in double precision, about the means: the deviations keep their
+// digits whatever the offset of the values, and their squares cannot overflow
+// for any single-precision input.
 LineSums SumLine(std::span<const FitPoint> points) {
   LineSums s;
   const std::size_t n = points.size();
@@ -35,17 +48,21 @@ LineSums SumLine(std::span<const FitPoint> points) {
   const double xm = sx / static_cast<double>(n), ym = sy / static_cast<double>(n);
   double sxx = 0, syy = 0, sxy = 0;
   for (const FitPoint& p : points) {
-    const float dx = static_cast<float>(p.x - xm), dy = static_cast<float>(p.y - ym);
+    const double dx = p.x - xm, dy = p.y - ym;
     sxx += dx * dx;
     syy += dy * dy;
     sxy += dx * dy;
+  }
+  if (!Finite({xm, ym, sxx, syy, sxy})) {
+    s.refusal = FitRefusal::TooLarge;
+    return s;
   }
   if (!(sxx > 0)) return s;
   s.slope = sxy / sxx;
   s.intercept = ym - s.slope * xm;
   // Every y equal: the horizontal line fits every point.
   s.r2 = syy == 0 ? 1.0 : sxy * sxy / (sxx * syy);
-  s.ok = std::isfinite(s.slope) && std::isfinite(s.intercept);
+  s.refusal = FitsFloat(s.slope) && FitsFloat(s.intercept) ? FitRefusal::None : FitRefusal::TooLarge;
   return s;
 }
 
@@ -54,8 +71,8 @@ LineSums SumLine(std::span<const FitPoint> points) {
 FitResult FitLinear(std::span<const FitPoint> points) {
   FitResult f;
   const LineSums s = SumLine(points);
-  if (!s.ok) {
-    f.refusal = FitRefusal::EqualX;
+  if (s.refusal != FitRefusal::None) {
+    f.refusal = s.refusal;
     return f;
   }
   f.b = static_cast<float>(s.slope);
@@ -78,13 +95,17 @@ FitResult FitPower(std::span<const FitPoint> points) {
   }
   FitResult f;
   const LineSums s = SumLine(logs);
-  const float b = static_cast<float>(std::pow(10.0, s.intercept));
-  if (!s.ok || !std::isfinite(b)) {
-    f.refusal = FitRefusal::TooFewPositive;
+  if (s.refusal != FitRefusal::None) {
+    f.refusal = s.refusal == FitRefusal::EqualX ? FitRefusal::TooFewPositive : s.refusal;
+    return f;
+  }
+  const double b = std::pow(10.0, s.intercept);
+  if (!FitsFloat(b)) {
+    f.refusal = FitRefusal::TooLarge;
     return f;
   }
   f.a = 0.0f;
-  f.b = b;
+  f.b = static_cast<float>(b);
   f.c = static_cast<float>(s.slope);
   f.r2 = s.r2;
   f.used = static_cast<int>(logs.size());
@@ -106,40 +127,49 @@ FitResult FitQuadratic(std::span<const FitPoint> points) {
   // p1 = x - alpha1; c1, alpha2, beta2 from its sums.
   double syp1 = 0, sxp1p1 = 0, sp1p1 = 0;
   for (const FitPoint& p : points) {
-    const float p1 = static_cast<float>(p.x - alpha1);
+    const double p1 = p.x - alpha1;
     syp1 += p.y * p1;
     sxp1p1 += p.x * (p1 * p1);
     sp1p1 += p1 * p1;
   }
+  if (!Finite({alpha1, c0, syp1, sxp1p1, sp1p1})) {
+    f.refusal = FitRefusal::TooLarge;
+    return f;
+  }
   if (!(sp1p1 > 0)) return f;
   const double c1 = syp1 / sp1p1, alpha2 = sxp1p1 / sp1p1, beta2 = sp1p1 / nd;
   // p2 = (x - alpha2)*p1 - beta2, orthogonal to p0 and p1 over the points.
-  double syp2 = 0, sp2p2 = 0;
+  double syp2 = 0, sp2p2 = 0, sst = 0;
   for (const FitPoint& p : points) {
-    const float p1 = static_cast<float>(p.x - alpha1);
-    const float p2 = static_cast<float>((p.x - alpha2) * p1 - beta2);
+    const double p1 = p.x - alpha1;
+    const double p2 = (p.x - alpha2) * p1 - beta2;
     syp2 += p.y * p2;
     sp2p2 += p2 * p2;
+    sst += (p.y - c0) * (p.y - c0);
+  }
+  if (!Finite({syp2, sp2p2, sst})) {
+    f.refusal = FitRefusal::TooLarge;
+    return f;
   }
   if (!(sp2p2 > 0)) return f;
   const double c2 = syp2 / sp2p2;
-  const float a = static_cast<float>(c0 - alpha1 * c1 + (alpha1 * alpha2 - beta2) * c2);
-  const float b = static_cast<float>(c1 - (alpha1 + alpha2) * c2);
-  const float c = static_cast<float>(c2);
-  if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c)) return f;
-
-  double syy = 0;
-  float sse = 0;
+  const double a = c0 - alpha1 * c1 + (alpha1 * alpha2 - beta2) * c2;
+  const double b = c1 - (alpha1 + alpha2) * c2;
+  if (!FitsFloat(a) || !FitsFloat(b) || !FitsFloat(c2)) {
+    f.refusal = FitRefusal::TooLarge;
+    return f;
+  }
+  // The residuals from the orthogonal form, which holds the fit at full precision.
+  double sse = 0;
   for (const FitPoint& p : points) {
-    syy += static_cast<double>(p.y) * p.y;
-    const float e = (c * p.x + b) * p.x + a - p.y;
+    const double p1 = p.x - alpha1;
+    const double e = c0 + c1 * p1 + c2 * ((p.x - alpha2) * p1 - beta2) - p.y;
     sse += e * e;
   }
-  const double sst = syy - c0 * sy;
   f.refusal = FitRefusal::None;
-  f.a = a;
-  f.b = b;
-  f.c = c;
+  f.a = static_cast<float>(a);
+  f.b = static_cast<float>(b);
+  f.c = static_cast<float>(c2);
   f.r2 = sst == 0 ? 1.0 : 1.0 - sse / sst;
   f.used = static_cast<int>(n);
   return f;

@@ -18,12 +18,14 @@ namespace FitKind {
 constexpr int16_t Linear = 0, Power = 1, Polynomial = 2;
 }
 
-// Why a fit was refused: the sums would divide by zero.
+// Why a fit was refused: the sums would divide by zero, or the values do not fit
+// the arithmetic.
 enum class FitRefusal {
   None,
   EqualX,           // fewer than 2 different x values
   TooFewPositive,   // power: fewer than 2 different x among the points with x and y above 0
   TooFewDistinctX,  // polynomial: fewer than 3 different x values
+  TooLarge,         // a sum is no finite number, or a coefficient no single-precision one
 };
 
 struct FitResult {
@@ -34,6 +36,8 @@ struct FitResult {
   bool ok() const { return refusal == FitRefusal::None; }
 };
 
+// The sums of every fit are formed in double precision about the means.
+//
 // Straight line over all points: b = Sxy/Sxx, a = mean y - b*mean x,
 // r-squared = Sxy^2/(Sxx*Syy), 1 when every y is equal (the line fits exactly).
 FitResult FitLinear(std::span<const FitPoint> points);

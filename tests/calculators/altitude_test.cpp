@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "calculators/altitude_calc.h"
 #include "conditions_driver.h"
@@ -108,6 +109,38 @@ TEST_F(AltitudeWindowTest, BothDirectionsInTorrAndKPa) {
                  Click(kDone)});
 }
 
+// Return computes from the field it is typed in: a pressure typed and entered stays
+// as typed and gives its altitude, h = -18271 log10(P torr) + 52635.35 m; an altitude
+// entered gives its pressure, 760 exp(-0.00012603 h) torr.
+TEST_F(AltitudeWindowTest, ReturnInThePressureFieldKeepsThePressureTyped) {
+  struct Case {
+    bool kPa;
+    int16_t field;
+    const char* typed;
+    int16_t other;
+    double expected;
+  };
+  const Case cases[] = {
+      {false, kPressure, "700", kAltitude, -18271 * std::log10(700.0) + 52635.35},
+      {false, kPressure, "500", kAltitude, -18271 * std::log10(500.0) + 52635.35},
+      {true, kPressure, "80", kAltitude, -18271 * std::log10(80 * 7.50062) + 52635.35},
+      {false, kAltitude, "1000", kPressure, 760 * std::exp(-0.00012603 * 1000)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    std::vector<Step> steps;
+    if (c.kPa) steps.push_back(Click(kKPa));
+    steps.push_back(Type(c.field, c.typed));
+    steps.push_back(Return(c.field));
+    steps.push_back(Do([&c] {
+      EXPECT_EQ(Text(c.field), c.typed) << "what was typed stays";
+      EXPECT_NEAR(Value(c.other), c.expected, 0.06);
+    }));
+    steps.push_back(Click(kDone));
+    Run(ALTITUDE, steps);
+  }
+}
+
 TEST_F(AltitudeWindowTest, FeetConvertOnceAndBack) {
   Run(ALTITUDE,
       {Type(kAltitude, "1000"), Click(kFeet),
@@ -146,7 +179,8 @@ TEST_F(AltitudeWindowTest, StorePressureTakesTorr) {
 
 TEST_F(AltitudeWindowTest, NoPressureGivesNoAltitudeAndIsNotStored) {
   Run(ALTITUDE, {Type(kPressure, "0"), Click(kAltFromPressure), Do([this] {
-                   EXPECT_EQ(Text(kAltitude), "") << "no Inf or NaN in the field";
+                   EXPECT_EQ(Text(kAltitude), "no result: pressure not above 0")
+                       << "no Inf or NaN in the field";
                    EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
                    EXPECT_EQ(CountPlayed("upvip.mp3"), 1) << "only the opening one";
                  }),

@@ -65,7 +65,7 @@ TEST_F(ExpressionWindowTest, EvaluateNeverShowsTheResultOfAFormulaNoLongerOnScre
          EvaluateState(0), Type(W, kFormula, "x*2 + y"), Click(W, kCheck), Type(W, kX, "4"),
          Type(W, kY, "0.5"), Click(W, kEvaluate), Expect(kResult, " 8.5"), Type(W, kX, "abc"),
          Click(W, kEvaluate), Expect(kResult, " 0.5"), Type(W, kFormula, "1/x"), Click(W, kEvaluate),
-         Expect(kResult, " Inf"), Click(W, kHelp), Click(W, kDone)});
+         Expect(kResult, "no result: no number for this x and y"), Click(W, kHelp), Click(W, kDone)});
   ExpressionEvaluator();
   EXPECT_TRUE(ScriptDone());
   EXPECT_NE(rt::HelpPageShown().find("expEval.html"), std::string::npos);

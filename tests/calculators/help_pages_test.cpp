@@ -178,8 +178,16 @@ const Example kExamples[] = {
        return Steps{S::Type(101, "20.95"), S::Type(111, "3000"), S::Type(121, "0"), S::Click(1)};
      },
      141, 4},
-    {"po2-vapour", 181, [] { PO2CALC(); }, [] { return Steps{S::Click(19)}; }, 114, 20},
-    {"po2", 181, [] { PO2CALC(); }, [] { return Steps{S::Click(19)}; }, 116, 20},
+    {"po2-vapour", 181, [] { PO2CALC(); },
+     [] {
+       return Steps{S::Type(111, "742.5"), S::Click(19)};
+     },
+     114, 20},
+    {"po2", 181, [] { PO2CALC(); },
+     [] {
+       return Steps{S::Type(111, "742.5"), S::Click(19)};
+     },
+     116, 20},
     {"do-per-litre", 181, [] { DissolvedO2CALC(); },
      [] {
        return Steps{S::Type(104, "10"), S::Type(105, "10000"), S::Type(106, "760"), S::Type(107, "20.95"),

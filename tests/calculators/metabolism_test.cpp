@@ -265,6 +265,38 @@ TEST_F(MetabolismWindowTest, CustomEntryTakesATypedCoefficientInsteadOfDividingB
   EXPECT_TRUE(ScriptDone());
 }
 
+// A mass typed in kilograms is remembered in kilograms: reopened, the window shows
+// the mass with its unit and the rate of the same animal (the first mammal
+// equation, MR = 0.06361 * M^0.734 for M in grams, both temperatures 37.5).
+TEST_F(MetabolismWindowTest, AMassInKilogramsIsNotReadAsGramsOnReopening) {
+  const auto equation = GroupEquation(kMammalList, 1);
+  ASSERT_TRUE(equation);
+  const double a = equation->a, b = TextToNumber(equation->exponent);
+  struct Case {
+    int16_t unitRadio, otherRadio;
+    const char* mass;
+    double grams;
+  };
+  for (const Case& c : {Case{31, 30, "2", 2000}, Case{30, 31, "2", 2}, Case{31, 30, "0.5", 500}}) {
+    SCOPED_TRACE(c.grams);
+    ResetCalculatorsState();                       // a first opening
+    const double rate = a * std::pow(c.grams, b);  // 16.845 ml/min for 2 kg
+    Drive({Until(W), Pick(W, kMainList, 11), Click(W, c.unitRadio), Type(W, 112, c.mass), Click(W, 2),
+           Do([&] { EXPECT_NEAR(Shown(W, 117), rate, rate * 1e-4); }), Click(W, 3)});
+    METABOLISM(0);
+    Drive({Until(W), Do([&] {
+             EXPECT_EQ(rt::ControlState(c.unitRadio), 2);
+             EXPECT_EQ(rt::ControlState(c.otherRadio), 1);
+             EXPECT_NEAR(Shown(W, 112), TextToNumber(c.mass), 1e-6);
+             EXPECT_NEAR(Shown(W, 117), rate, rate * 1e-4);
+           }),
+           Click(W, 2), Do([&] { EXPECT_NEAR(Shown(W, 117), rate, rate * 1e-4) << "computed again"; }),
+           Click(W, 3)});
+    METABOLISM(0);
+    EXPECT_TRUE(ScriptDone());
+  }
+}
+
 // Back on the main list, the window reopens on the main list it showed.
 TEST_F(MetabolismWindowTest, ReopensOnTheMainListAfterReturningToIt) {
   Drive({Until(W), Pick(W, kMainList, 10), Pick(W, kBirdList, 13), Pick(W, kMainList, 4), Click(W, 3)});

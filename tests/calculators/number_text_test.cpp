@@ -69,14 +69,14 @@ class NumberTextTest : public test::ProgramTest {};
 
 TEST_F(NumberTextTest, WritesEachValueAsTheUserReadsIt) {
   for (const Case& c : kCases) {
-    SignificantDigits = static_cast<int16_t>(c.digits);
+    SignificantFigures = static_cast<int16_t>(c.digits);
     EXPECT_EQ(NumberText(c.value).str(), c.text) << c.value << " with " << c.digits << " digits";
   }
-  SignificantDigits = 5;
+  SignificantFigures = 5;
 }
 
 TEST_F(NumberTextTest, ReadoutFieldsKeepTheirShapeWithoutTheBinaryError) {
-  SignificantDigits = 5;
+  SignificantFigures = 5;
   EXPECT_EQ(ReadoutText(0.1f).str(), " 0.1");                 // STP flow in SLPM
   EXPECT_EQ(ReadoutText(0.07142389566f).str(), " 0.071424");  // closed system VO2 per minute
   EXPECT_EQ(ReadoutText(0.002647f).str(), " 2.647e-03");      // the unicellular rate

@@ -54,31 +54,35 @@ class Q10WindowTest : public test::ConditionsCalcTest {
 };
 
 TEST_F(Q10WindowTest, AdjustsAndComputesTheQ10) {
-  Run(Q10adjust, {Shot("w8-q10.png"), Do([] {
-                    EXPECT_EQ(rt::FocusedEditField(), 0);
-                    EXPECT_EQ(Text(kAdjustedValue), "1.1708");
-                  }),
-                  Click(kComputeAdjusted), Do([] { EXPECT_EQ(Text(kAdjustedValue), " 1.1708") << "consistent"; }),
-                  Type(kAdjustedTemp, "27"), Type(kQ10, "2"), Type(kBaseValue, "5"), Return(kBaseValue),
-                  Do([] { EXPECT_EQ(Text(kAdjustedValue), " 2.5"); }), Type(kAdjustedValue, "10"),
-                  Click(kComputeQ10), Do([] { EXPECT_EQ(Text(kQ10), " 0.5"); }), Click(kHelp), Click(kDone)});
+  Run(Q10adjust,
+      {Shot("w8-q10.png"), Do([] {
+         EXPECT_EQ(rt::FocusedEditField(), 0);
+         EXPECT_EQ(Text(kAdjustedValue), "1.1708");
+       }),
+       Click(kComputeAdjusted), Do([] { EXPECT_EQ(Text(kAdjustedValue), " 1.1708") << "consistent"; }),
+       Type(kAdjustedTemp, "27"), Type(kQ10, "2"), Type(kBaseValue, "5"), Return(kBaseValue),
+       Do([] { EXPECT_EQ(Text(kAdjustedValue), " 2.5"); }), Type(kAdjustedValue, "10"), Click(kComputeQ10),
+       Do([] { EXPECT_EQ(Text(kQ10), " 0.5"); }), Click(kHelp), Click(kDone)});
   EXPECT_EQ(CountPlayed("bzot.mp3"), 0);
 }
 
-TEST_F(Q10WindowTest, UndefinedCasesOnlyBuzz) {
-  Run(Q10adjust, {Type(kAdjustedTemp, "37"), Click(kComputeQ10),
-                  Do([] { EXPECT_EQ(Text(kQ10), "2.20") << "equal temperatures"; }), Type(kQ10, "-2"),
-                  Click(kComputeAdjusted), Do([] { EXPECT_EQ(Text(kAdjustedValue), "1.1708"); }),
-                  Type(kAdjustedTemp, "39"), Type(kBaseValue, "0"), Type(kQ10, "3"), Click(kComputeQ10),
-                  Do([] { EXPECT_EQ(Text(kQ10), "3") << "no Inf from a base rate of 0"; }), Click(kDone)});
+TEST_F(Q10WindowTest, UndefinedCasesSayWhyWithTheBuzz) {
+  Run(Q10adjust,
+      {Type(kAdjustedTemp, "37"), Click(kComputeQ10),
+       Do([] { EXPECT_EQ(Text(kQ10), "no result: equal temperatures"); }), Type(kQ10, "-2"),
+       Click(kComputeAdjusted), Do([] { EXPECT_EQ(Text(kAdjustedValue), "no result: Q10 below 0"); }),
+       Type(kAdjustedTemp, "39"), Type(kBaseValue, "0"), Type(kAdjustedValue, "1"), Type(kQ10, "3"),
+       Click(kComputeQ10),
+       Do([] { EXPECT_EQ(Text(kQ10), "no result: base value 0") << "no Inf from a base rate of 0"; }),
+       Click(kDone)});
   EXPECT_EQ(CountPlayed("bzot.mp3"), 3);
 }
 
 TEST_F(Q10WindowTest, TabGoesToTheQ10ThenTheBaseTemperature) {
-  Run(Q10adjust, {Key(kBaseValue, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kQ10); }),
-                  Key(kQ10, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kBaseTemp); }),
-                  Key(kBaseTemp, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kQ10); }),
-                  Close()});
+  Run(Q10adjust,
+      {Key(kBaseValue, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kQ10); }),
+       Key(kQ10, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kBaseTemp); }),
+       Key(kBaseTemp, Qt::Key_Tab, "\t"), Do([] { EXPECT_EQ(rt::FocusedEditField(), kQ10); }), Close()});
   EXPECT_EQ(CountPlayed("click.mp3"), 3);
 }
 
@@ -105,13 +109,13 @@ TEST_F(WashoutWindowTest, OpensAt67PercentAndFollowsTheList) {
 
 TEST_F(WashoutWindowTest, NoFlowShowsNoTime) {
   flowrate = 0;
-  Run(ChamberWashout, {Do([this] {
-                         EXPECT_EQ(Text(kTime), "") << "no Inf in the field";
-                         EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
-                       }),
-                       Type(kFlow, "-50"), Click(kCompute),
-                       Do([] { EXPECT_EQ(Text(kTime), " 2.1972 min") << "a negative flow still gives a time"; }),
-                       Close()});
+  Run(ChamberWashout,
+      {Do([this] {
+         EXPECT_EQ(Text(kTime), "no result: the flow rate is 0") << "no Inf in the field";
+         EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
+       }),
+       Type(kFlow, "-50"), Click(kCompute),
+       Do([] { EXPECT_EQ(Text(kTime), " 2.1972 min") << "a negative flow still gives a time"; }), Close()});
 }
 
 }  // namespace

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "calculators/regression_export.h"
 #include "calculators/regression_plot.h"
@@ -60,7 +63,7 @@ TEST(RegressionExport, BlankRowsAreGapsNotZeroPoints) {
 
 class RegressionWindowTest : public test::CalculatorWindowTest {
  protected:
-  static Step Row(int16_t i, const char* x, const char* y) {
+  static Step Row(int16_t i, std::string x, std::string y) {
     return Do([=] {
       rt::SetOutputWindow(8);
       rt::SetEditText(static_cast<int16_t>(100 + i), x);
@@ -205,11 +208,12 @@ TEST_F(RegressionWindowTest, ATypedZeroZeroIsAPoint) {
 TEST_F(RegressionWindowTest, PredictionsWithoutASolutionSaySoInsteadOfShowingNaN) {
   Drive({Until(W), Row(1, "1", "2"), Row(2, "2", "2"), Row(3, "3", "2"), Click(W, 10),
          Do([] { EXPECT_EQ(TextOf(W, 56), " 0"); }), Type(W, 46, "5"), Click(W, 12),
-         Do([] { EXPECT_EQ(TextOf(W, 41), "no solution"); }), Type(W, 41, "7"), Click(W, 11),
+         Do([] { EXPECT_EQ(TextOf(W, 41), "no result: the line is flat"); }), Type(W, 41, "7"), Click(W, 11),
          Do([] { EXPECT_EQ(TextOf(W, 46), " 2"); }),
          // The parabola y = x^2 never reaches -4.
          Click(W, 2), Row(1, "1", "1"), Row(2, "2", "4"), Row(3, "3", "9"), Row(4, "4", "16"), Click(W, 10),
-         Type(W, 46, "-4"), Click(W, 12), Do([] { EXPECT_EQ(TextOf(W, 41), "no solution"); }),
+         Type(W, 46, "-4"), Click(W, 12),
+         Do([] { EXPECT_EQ(TextOf(W, 41), "no result: the curve never reaches this Y"); }),
          // Points on a line give c = 0: X from Y is the line's.
          Row(1, "1", "5"), Row(2, "2", "3"), Row(3, "3", "1"), Row(4, "4", "-1"), Click(W, 10), Do([] {
            EXPECT_EQ(TextOf(W, 58), " 0");
@@ -237,6 +241,100 @@ TEST_F(RegressionWindowTest, AFailedExportLeavesTheOldFile) {
   std::ifstream in(file, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(bytes, "old bytes");
+}
+
+// A number as a user types it: the shortest digits that give it.
+std::string Typed(double v) {
+  char buf[40];
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
+
+// Points that lie exactly on a line or a parabola are fitted exactly, however far
+// their values lie from 1: the sums of squares of 1e20 or of 1e10 squared overflow
+// single precision. Values whose fit no number can hold are refused in words.
+TEST_F(RegressionWindowTest, LargeValuesAreFittedExactlyOrRefusedNeverFittedAsZero) {
+  struct Case {
+    const char* name;
+    bool parabola;
+    double xs[3];
+    double a, b, c;       // the curve the points lie on
+    const char* refusal;  // or the text that refuses the fit
+  };
+  const Case cases[] = {
+      {"line at 1e20", false, {1e20, 2e20, 3e20}, 0, 1e-20, 0, nullptr},
+      {"line far from 0", false, {1000000, 1000001, 1000002}, -1999999, 2, 0, nullptr},
+      {"parabola at 1e10", true, {1e10, 2e10, 3e10}, 0, 0, 1e-20, nullptr},
+      {"line too steep for any number",
+       false,
+       {1e-30, 2e-30, 3e-30},
+       0,
+       1e60,
+       0,
+       "no fit: the values are too large"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetTable({});
+    std::vector<Step> steps{Until(W)};
+    if (c.parabola) steps.push_back(Click(W, 2));
+    for (int16_t i = 0; i < 3; ++i) {
+      const double x = c.xs[i], y = c.a + c.b * x + c.c * x * x;
+      steps.push_back(Row(static_cast<int16_t>(i + 1), Typed(x), Typed(y)));
+    }
+    steps.push_back(Click(W, 10));
+    steps.push_back(Do([&c] {
+      auto near = [](double shown, double want) { EXPECT_NEAR(shown, want, std::fabs(want) * 1e-5 + 1e-6); };
+      if (c.refusal) {
+        EXPECT_EQ(TextOf(P, 103), c.refusal);
+        EXPECT_EQ(TextOf(W, 51), " ");
+        EXPECT_EQ(rt::ControlState(11), 0) << "nothing to predict from";
+        return;
+      }
+      near(Shown(W, 51), c.a);
+      near(Shown(W, 56), c.b);
+      if (c.parabola) near(Shown(W, 58), c.c);
+      EXPECT_EQ(TextOf(P, 104), " 3 points; r-squared =  1");
+    }));
+    steps.push_back(Shot(P, std::string("regression-plot-") + (c.refusal ? "too-large" : "large") + ".png"));
+    steps.push_back(Click(W, 66));
+    Drive(std::move(steps));
+    SimpleRegression();
+    EXPECT_TRUE(ScriptDone());
+  }
+}
+
+// A row counts only when both its fields hold numbers: a row with one number, or
+// with text that is no number, is not a point with 0 in it; it is left out and named.
+// The counted rows lie on Y = 2 X, so the fit is exactly 0 + 2 X whatever was left out.
+TEST_F(RegressionWindowTest, AHalfFilledOrNonNumericRowIsNamedAndLeftOutNotFittedAsZero) {
+  struct Case {
+    const char* x4;
+    const char* y4;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"4", " ", "Left out: row 4, no Y."},
+      {"", "8", "Left out: row 4, no X."},
+      {"abc", "xyz", "Left out: row 4, X is not a number and Y is not a number."},
+      {"1e999", "8", "Left out: row 4, X is too large."},
+      {" ", "", " "},
+      {"4", "eight", "Left out: row 4, Y is not a number."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    SetTable({});
+    Drive({Until(W), Row(1, "1", "2"), Row(2, "2", "4"), Row(3, "3", "6"), Row(4, c.x4, c.y4), Click(W, 10),
+           Do([&c] {
+             EXPECT_NEAR(Shown(W, 51), 0, 1e-6);
+             EXPECT_NEAR(Shown(W, 56), 2, 1e-6);
+             EXPECT_EQ(TextOf(P, 104), " 3 points; r-squared =  1");
+             EXPECT_EQ(TextOf(W, 59), c.message);
+           }),
+           Shot(W, "simple-regression-left-out.png"), Click(W, 66)});
+    SimpleRegression();
+    EXPECT_TRUE(ScriptDone());
+    EXPECT_EQ(RegressionPoints().size(), 3u) << "the export holds the points fitted";
+  }
 }
 
 TEST_F(RegressionWindowTest, FitsOfTheDrawingHalf) {

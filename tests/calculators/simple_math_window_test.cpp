@@ -1,6 +1,9 @@
 // The Simple Math window driven from the event pump as a user would.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "calculators/simple_math.h"
 #include "kit/protocol.h"
 #include "kit/state.h"
@@ -84,7 +87,7 @@ TEST_F(SimpleMathWindowTest, AnOperatorKeysMathErrorFlashesAndLeavesTheExactText
 
 TEST_F(SimpleMathWindowTest, DivisionByZeroFlashesTheMathErrorInsteadOfShowingInfinity) {
   Drive({Until(W), Type(W, XF, "5"), Key(W, XF, Qt::Key_Return, "\r"), Type(W, YF, "0"),
-         Key(W, YF, Qt::Key_Slash, "/"), Expect(XF, "5"), Type(W, XF, "0"), Click(W, 5), Expect(XF, " 0"),
+         Key(W, YF, Qt::Key_Slash, "/"), Expect(XF, "5"), Type(W, XF, "0"), Click(W, 5), Expect(XF, "0"),
          Do([this] { EXPECT_EQ(CountPlayed("bzot.mp3"), 2); }), Click(W, 41)});
   SIMPLECALC();
   EXPECT_TRUE(ScriptDone());
@@ -92,18 +95,60 @@ TEST_F(SimpleMathWindowTest, DivisionByZeroFlashesTheMathErrorInsteadOfShowingIn
 
 TEST_F(SimpleMathWindowTest, ButtonsWriteXAndYByTheNumberRule) {
   Drive({Until(W),           Type(W, XF, "-4.0"),  Click(W, 11),
-         Expect(XF, "-4"),  // refused, X rewritten
-         Type(W, XF, "30"),  Click(W, 51),         Expect(XF, " 30"),
+         Expect(XF, "-4.0"),  // refused, X as it was
+         Type(W, XF, "30"),  Click(W, 51),         Expect(XF, "30"),
          Expect(YF, " 0.5"), Click(W, 6),          Expect(YF, "3.1415926"),
-         Expect(XF, " 30"),  Click(W, 24),         Expect(XF, " 3.1416"),  // X = Y
+         Expect(XF, "30"),   Click(W, 24),         Expect(XF, " 3.1416"),  // X = Y
          Type(W, XF, "2"),   Click(W, 25),         Expect(YF, " 2"),       // Y = X
-         Click(W, 35),       Expect(YF, " 33.51"), Expect(XF, " 2"),
+         Click(W, 35),       Expect(YF, " 33.51"), Expect(XF, "2"),
          Type(W, YF, "abc"), Click(W, 1),          Expect(XF, " 2"),  // a non-numeric Y reads 0
-         Type(W, XF, "7"),   Click(W, 40),         Expect(XF, " 7"),
-         Expect(YF, "abc"),  Click(W, 41)});
+         Type(W, XF, "7"),   Click(W, 40),         Expect(XF, "7"),
+         Expect(YF, "abc"),  // "?" changes nothing
+         Click(W, 41)});
   SIMPLECALC();
   EXPECT_TRUE(ScriptDone());
   EXPECT_NE(rt::HelpPageShown().find("MVCalculatorMenuMath.html"), std::string::npos);
+}
+
+// The registers carry a result on in full; only the text shown is rounded to the
+// digits of the View menu. Each case: X and Y typed, buttons clicked (Y typed again
+// before a button when given), and the X the user then reads.
+TEST_F(SimpleMathWindowTest, AResultCarriedOnKeepsItsDigitsAndHelpRewritesNothing) {
+  struct Press {
+    const char* y;  // typed into Y first, or nullptr
+    int16_t button;
+  };
+  struct Case {
+    const char* name;
+    const char* x;
+    std::vector<Press> presses;
+    double value;      // the formula's value
+    const char* text;  // as shown, 5 digits
+  };
+  const Case cases[] = {
+      {"1/X of 3, times 3", "3", {{nullptr, 5}, {"3", 3}}, 1.0 / 3 * 3, " 1"},
+      {"100000.5 + 0.25 - 100000",
+       "100000.5",
+       {{"0.25", 1}, {"100000", 2}},
+       100000.5 + 0.25 - 100000,
+       " 0.75"},
+      {"1/X of 7, twice", "7", {{nullptr, 5}, {nullptr, 5}}, 1 / (1 / 7.0), " 7"},
+      {"help", "123456.7", {{nullptr, 40}}, 123456.7, "123456.7"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Step> steps{Until(W), Type(W, XF, c.x)};
+    for (const Press& p : c.presses) {
+      if (p.y) steps.push_back(Type(W, YF, p.y));
+      steps.push_back(Click(W, p.button));
+    }
+    steps.push_back(Expect(XF, c.text));
+    steps.push_back(Do([&c] { EXPECT_NEAR(Shown(W, XF), c.value, std::fabs(c.value) * 1e-4); }));
+    steps.push_back(Click(W, 41));
+    Drive(std::move(steps));
+    SIMPLECALC();
+    EXPECT_TRUE(ScriptDone());
+  }
 }
 
 TEST_F(SimpleMathWindowTest, TheCloseBoxEndsItAndAnotherWindowsActivationDoesNot) {

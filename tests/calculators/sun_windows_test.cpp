@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QMouseEvent>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
+#include <sstream>
+#include <vector>
 
 #include "calculators/day_of_year.h"
 #include "calculators/state.h"
@@ -17,6 +22,7 @@
 #include "common/test_support.h"
 #include "kit/date_text.h"
 #include "kit/format.h"
+#include "noaa_reference.h"
 #include "runtime/panels.h"
 #include "runtime/system.h"
 #include "setup/window_driver.h"
@@ -57,6 +63,14 @@ WindowDriver::Step ReturnIn(int16_t window, int16_t field) {
     e->setFocus(Qt::OtherFocusReason);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
     QApplication::sendEvent(e, &press);
+    return true;
+  };
+}
+
+// The next save panel is answered with this path, or cancelled.
+WindowDriver::Step AnswerPanel(std::optional<std::string> path) {
+  return [path] {
+    rt::QueuePanelAnswer(path);
     return true;
   };
 }
@@ -189,17 +203,9 @@ TEST_F(SunWindowsTest, SunCycleCalculatesPlotsExportsAndPicksFromTheMap) {
       .Click(W, 245)
       .WaitFor(kSunChartWindow)
       .Shot(kSunChartWindow, Shot("w777-sun-cycle.png"))
-      .Then("cancel",
-            [] {
-              rt::QueuePanelAnswer(std::nullopt);
-              return true;
-            })
+      .Then("cancel", AnswerPanel(std::nullopt))
       .Click(kSunChartWindow, 1)
-      .Then("answer",
-            [path] {
-              rt::QueuePanelAnswer(path);
-              return true;
-            })
+      .Then("answer", AnswerPanel(path))
       .Click(kSunChartWindow, 1)
       .Event(18, -kSunChartWindow)
       .Check([] {
@@ -229,6 +235,120 @@ TEST_F(SunWindowsTest, SunCycleCalculatesPlotsExportsAndPicksFromTheMap) {
   EXPECT_NE(csv.find("\r 355,December, 21, 0, 24, 24\r"), std::string::npos);
   rt::SetURLOpener(nullptr);
   std::filesystem::remove_all(dir);
+}
+
+// The annual export at high latitudes, as a user makes it: sunrise and sunset follow
+// the sun as it moves during the day, within 2 minutes of the moment the sun itself
+// crosses the horizon by the NOAA equations, on every day of the year it rises and
+// sets (the days next to polar day and night included); a day it does neither is a
+// day of 24 or 0 hours on the side the sun stays. 78.2 N is Longyearbyen.
+TEST_F(SunWindowsTest, AnnualExportAtHighLatitudesAgreesWithNoaaOnEveryDayTheSunRisesAndSets) {
+  const auto dir = test::MakeTempDir("sun-high-latitudes");
+  const std::string path = (dir / "Sun cycle data.csv").string();
+  for (const char* lat : {"65", "70", "78", "78.2"}) {
+    SCOPED_TRACE(lat);
+    WindowDriver d;
+    d.WaitFor(W)
+        .Then("lat", SetText(W, 1, lat))
+        .Then("lon", SetText(W, 2, "0"))
+        .Click(W, 245)
+        .WaitFor(kSunChartWindow)
+        .Then("answer", AnswerPanel(path))
+        .Click(kSunChartWindow, 1)
+        .Event(18, -kSunChartWindow)
+        .Click(W, 241);
+    Run(d, [] { Sunrise(); });
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::getline(in, line, '\r');
+    std::getline(in, line, '\r');
+    int days = 0, polar = 0;
+    for (int n = 1; n <= 365 && std::getline(in, line, '\r'); ++n) {
+      std::vector<double> v;  // day, (month), day of month, sunrise, sunset, daylight
+      std::stringstream fields(line);
+      for (std::string f; std::getline(fields, f, ',');) v.push_back(TextToNumber(f));
+      ASSERT_EQ(v.size(), 6u) << line;
+      const test::noaa::Events ref = test::noaa::EventsOf(n, TextToNumber(lat), 0);
+      if (ref.rise && ref.set) {
+        ++days;
+        EXPECT_NEAR(v[3] * 60, *ref.rise, 2.0) << line;
+        EXPECT_NEAR(v[4] * 60, *ref.set, 2.0) << line;
+      } else if (!ref.rise && !ref.set) {
+        ++polar;
+        EXPECT_EQ(v[5], ref.upAtNoon ? 24 : 0) << line;
+      }
+    }
+    EXPECT_GT(days, 120);
+    EXPECT_GT(polar, std::string(lat) == "65" ? -1 : 100);
+  }
+  std::filesystem::remove_all(dir);
+}
+
+// A press of the mouse on a control of a window, as the window system delivers it.
+WindowDriver::Step PressOn(int16_t window, int16_t control) {
+  return [=] {
+    QWidget* c = rt::bridge::ControlWidget(window, control);
+    if (!c) c = rt::bridge::EditFieldWidget(window, control);
+    if (!c) return false;
+    const QPointF local(c->width() / 2.0, c->height() / 2.0), global = c->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(c, &press);
+    QApplication::sendEvent(c, &release);
+    return true;
+  };
+}
+
+// With the annual chart in front, the user's first click on the calculator turns to
+// it and acts as a click there does: it is not spent on turning away from the chart.
+TEST_F(SunWindowsTest, AfterTheAnnualPlotTheFirstClickOnTheCalculatorActs) {
+  struct Case {
+    const char* name;
+    int16_t control;
+    std::function<void()> check;
+  };
+  const Case cases[] = {
+      {"Calculate", 240,
+       [] { EXPECT_EQ(Field(W, 5), ComputeSunDay(172, 51.5f, 0, false).sunriseText.str()); }},
+      {"South", 102,
+       [] {
+         rt::SetOutputWindow(W);
+         EXPECT_EQ(rt::ControlState(102), 2);
+         EXPECT_EQ(northLatitude, 0);
+       }},
+      {"Daylight Savings Time", 244,
+       [] {
+         rt::SetOutputWindow(W);
+         EXPECT_EQ(rt::ControlState(244), 2);
+       }},
+      {"the latitude field", 1,
+       [] {
+         rt::SetOutputWindow(W);
+         EXPECT_EQ(rt::FocusedEditField(), 1);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WindowDriver d;
+    d.WaitFor(W)
+        .Then("lat", SetText(W, 1, "51.5"))
+        .Then("lon", SetText(W, 2, "0"))
+        .Then("day", SetText(W, 112, "172"))
+        .Click(W, 245)
+        .WaitFor(kSunChartWindow)
+        .Then("press", PressOn(W, c.control))
+        .Then("turned", [] { return rt::FrontWindow() == W; })
+        .Check(c.check)
+        .Click(W, 241);
+    Run(d, [] { Sunrise(); });
+  }
+  // Done ends the calculator at once.
+  WindowDriver d;
+  d.WaitFor(W).Click(W, 245).WaitFor(kSunChartWindow).Then("press", PressOn(W, 241));
+  Run(d, [] { Sunrise(); });
+  EXPECT_FALSE(rt::WindowExists(W));
 }
 
 // The day to calculate is given either by the day of the year or by the date;

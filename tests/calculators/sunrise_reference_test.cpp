@@ -8,47 +8,26 @@
 
 #include "calculators/day_of_year.h"
 #include "calculators/sunrise_calc.h"
+#include "noaa_reference.h"
 
 namespace mv::calc {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-double Rad(double deg) {
-  return deg * kPi / 180.0;
-}
-double Deg(double rad) {
-  return rad * 180.0 / kPi;
-}
+using namespace test::noaa;
 
 struct NoaaDay {
   double sunrise, sunset, daylight;  // local mean solar hours; hours
   double cosHourAngle;               // beyond 1: the sun stays down; beyond -1: up
 };
 
-// Day n of 2014 (a year with no leap day before it in its cycle) at latitude lat
-// (north positive), local mean solar time, longitude lonWest (west positive) only
-// for the instant of local noon.
+// Day n of 2014 at latitude lat (north positive), local mean solar time, with the
+// sun's position of local noon.
 NoaaDay Noaa(int n, double lat, double lonWest) {
-  const double jd = 2451545.0 + 5113 + n + lonWest / 360.0;  // 2014 day n, local noon
-  const double t = (jd - 2451545.0) / 36525.0;
-  const double l0 = std::fmod(280.46646 + t * (36000.76983 + t * 0.0003032), 360.0);
-  const double m = 357.52911 + t * (35999.05029 - 0.0001537 * t);
-  const double e = 0.016708634 - t * (0.000042037 + 0.0000001267 * t);
-  const double c = std::sin(Rad(m)) * (1.914602 - t * (0.004817 + 0.000014 * t)) +
-                   std::sin(Rad(2 * m)) * (0.019993 - 0.000101 * t) + std::sin(Rad(3 * m)) * 0.000289;
-  const double omega = 125.04 - 1934.136 * t;
-  const double lambda = l0 + c - 0.00569 - 0.00478 * std::sin(Rad(omega));
-  const double eps0 = 23 + (26 + (21.448 - t * (46.815 + t * (0.00059 - t * 0.001813))) / 60) / 60;
-  const double eps = eps0 + 0.00256 * std::cos(Rad(omega));
-  const double decl = Deg(std::asin(std::sin(Rad(eps)) * std::sin(Rad(lambda))));
-  const double y = std::pow(std::tan(Rad(eps / 2)), 2);
-  const double eqTime = 4 * Deg(y * std::sin(2 * Rad(l0)) - 2 * e * std::sin(Rad(m)) +
-                                4 * e * y * std::sin(Rad(m)) * std::cos(2 * Rad(l0)) -
-                                0.5 * y * y * std::sin(4 * Rad(l0)) - 1.25 * e * e * std::sin(2 * Rad(m)));
-  const double cosHa = std::cos(Rad(90.833)) / (std::cos(Rad(lat)) * std::cos(Rad(decl))) -
-                       std::tan(Rad(lat)) * std::tan(Rad(decl));
+  const Position p = NoaaAt(JulianDay(n, 720, lonWest));
+  const double cosHa = std::cos(Rad(90.833)) / (std::cos(Rad(lat)) * std::cos(Rad(p.declination))) -
+                       std::tan(Rad(lat)) * std::tan(Rad(p.declination));
   const double ha = Deg(std::acos(cosHa));
-  const double noon = 720 - eqTime;  // minutes
+  const double noon = 720 - p.equationOfTime;  // minutes
   return {(noon - 4 * ha) / 60, (noon + 4 * ha) / 60, 8 * ha / 60, cosHa};
 }
 

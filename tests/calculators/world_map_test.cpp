@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -89,10 +90,9 @@ WindowDriver::Step PointAt(double lat, double lon) {
   };
 }
 
-// Sea or land under a place on the standard map as drawn: the 3 by 3 pixels there,
-// sea where blue clearly leads red and is not below green.
-bool SeaAt(double lat, double lon) {
-  const Point p = PixelOf(lat, lon);
+// Sea or land at a pixel of the map as drawn: the 3 by 3 pixels there, sea where
+// blue clearly leads red and is not below green.
+bool SeaAtPixel(Point p) {
   rt::SetOutputWindow(kMapWindow);
   double r = 0, g = 0, b = 0;
   for (int dy = -1; dy <= 1; ++dy)
@@ -103,18 +103,33 @@ bool SeaAt(double lat, double lon) {
   return b > r + 30 * 9 && b >= g;
 }
 
+// Sea or land under a place on the standard map as drawn.
+bool SeaAt(double lat, double lon) {
+  return SeaAtPixel(PixelOf(lat, lon));
+}
+
+// A place and what lies there.
+struct Place {
+  const char* name;
+  double lat, lon;
+  bool sea;
+};
+
+// A click of the mouse at a pixel of the map window, as the window system reports it.
+void ClickMapPixel(Point p) {
+  QWidget* w = rt::bridge::WindowWidget(kMapWindow);
+  const QPointF local(p.h, p.v), global = w->mapToGlobal(local);
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(w, &press);
+  QApplication::sendEvent(w, &release);
+}
+
 WindowDriver::Step ClickMapAt(double lat, double lon) {
   return [=] {
-    QWidget* w = rt::bridge::WindowWidget(kMapWindow);
-    if (!w) return false;
-    const Point p = PixelOf(lat, lon);
-    const QPointF local(p.h, p.v), global = w->mapToGlobal(local);
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QApplication::sendEvent(w, &release);
+    if (!rt::bridge::WindowWidget(kMapWindow)) return false;
+    ClickMapPixel(PixelOf(lat, lon));
     return true;
   };
 }
@@ -138,6 +153,12 @@ class WorldMapTest : public test::ProgramTest {
     ProgramTest::SetUp();
     gZoomOrigin.reset();
     setenv("MV_RESOURCES_DIR", test::SourcePath("resources").c_str(), 1);
+    // A display the full-size map fits on: window pixels are the mapping's own.
+    setenv("MV_DISPLAY_SIZE", "1920x1080", 1);
+  }
+  void TearDown() override {
+    unsetenv("MV_DISPLAY_SIZE");
+    ProgramTest::TearDown();
   }
   void Run(WindowDriver& driver) {
     try {
@@ -153,11 +174,6 @@ class WorldMapTest : public test::ProgramTest {
 // elsewhere: a picture shifted by a few degrees against the mapping puts some of them
 // on the wrong side.
 TEST_F(WorldMapTest, PictureMeridiansLieWhereThePointerMappingPutsThem) {
-  struct Place {
-    const char* name;
-    double lat, lon;
-    bool sea;
-  };
   const Place places[] = {
       {"Gulf of Guinea by 0 N, 0 E", 2, 1, true},
       {"Gulf of Guinea off Gabon", -2, 7, true},
@@ -267,6 +283,74 @@ TEST_F(WorldMapTest, EnlargedMapLiesWhereItsMappingReadsAndAClickPicksByIt) {
       })
       .Click(W, kSunDone);
   Run(d);
+}
+
+// The window pixel of a place on the standard map as drawn now, from the window's
+// own size: the map spans 360 degrees of longitude across the window and 180 of
+// latitude below the control strip, which takes 30 of every 750 pixels of its height.
+Point DrawnPixelOf(double lat, double lon) {
+  const Rect r = rt::WindowContentRect(kMapWindow);
+  const double top = r.height() * 30.0 / 750;
+  return Point{static_cast<int16_t>(std::lround(r.width() * (lon + 180) / 360)),
+               static_cast<int16_t>(std::lround(top + (r.height() - top) * (90 - lat) / 180))};
+}
+
+// "  33.87° S, 151.21° E" as signed degrees, north and east positive.
+std::pair<double, double> SelectedPlace() {
+  const std::string text = Field(kMapStrip, kSelected);
+  const auto comma = text.find(',');
+  const double lat = Number(text.substr(0, comma)), lon = Number(text.substr(comma + 1));
+  return {text.find('S') < comma ? -lat : lat, text.find('W', comma) != std::string::npos ? -lon : lon};
+}
+
+// On a display too small for the full-size map the map is drawn smaller, all of it on
+// the screen, and a click reads the place drawn under it, down to its southern rows.
+TEST_F(WorldMapTest, OnASmallDisplayTheWholeMapIsOnTheScreenAndAClickReadsThePlaceUnderIt) {
+  const Place places[] = {
+      {"central Australia", -25, 135, false}, {"Tasman Sea", -35, 160, true},
+      {"central Africa", 1, 20, false},       {"Pacific off Ecuador", -1, -85, true},
+      {"Southern Ocean", -55, 90, true},      {"Antarctica", -80, 30, false},
+  };
+  for (const char* display : {"1366x768", "1024x600"}) {
+    SCOPED_TRACE(display);
+    setenv("MV_DISPLAY_SIZE", display, 1);
+    const int width = std::stoi(display), height = std::stoi(std::strchr(display, 'x') + 1);
+    WindowDriver d;
+    d.WaitFor(W).Click(W, kMapButton).WaitFor(kMapStrip).Check([&] {
+      const Rect r = rt::WindowContentRect(kMapWindow);
+      EXPECT_GE(r.left, 0);
+      EXPECT_LE(r.right, width) << "the map's east edge is on the screen";
+      EXPECT_LE(r.bottom, height) << "the map's southern rows are on the screen";
+      EXPECT_GT(r.height(), (height - 50) * 0.95) << "drawn no smaller than it must be";
+    });
+    for (const Place& p : places) {
+      d.Check([&p] {
+         EXPECT_EQ(SeaAtPixel(DrawnPixelOf(p.lat, p.lon)), p.sea)
+             << p.name << ": the picture lies where the click reads";
+       })
+          .Then("click",
+                [&p] {
+                  ClickMapPixel(DrawnPixelOf(p.lat, p.lon));
+                  return true;
+                })
+          .Check([&p] {
+            // A pixel of the smaller map is up to half a degree of longitude.
+            const auto [lat, lon] = SelectedPlace();
+            EXPECT_NEAR(lat, p.lat, 0.5) << p.name;
+            EXPECT_NEAR(lon, p.lon, 0.5) << p.name;
+          });
+    }
+    d.Shot(kMapWindow, Shot((std::string("w778-world-map-") + display + ".png").c_str()))
+        .Shot(kMapStrip, Shot((std::string("w775-world-map-strip-") + display + ".png").c_str()))
+        .Click(kMapStrip, kMapDone)
+        .Check([] {
+          EXPECT_NEAR(Number(Field(W, kLatitude)), 80, 0.5) << "Antarctica, the last place picked";
+          EXPECT_EQ(northLatitude, 0);
+          EXPECT_EQ(westLongitude, 0);
+        })
+        .Click(W, kSunDone);
+    Run(d);
+  }
 }
 
 // Neither Done without a pick nor the close box (with or without one) sets the place,
