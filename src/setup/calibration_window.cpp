@@ -312,7 +312,8 @@ class CalibrationWindow {
       if (n_ > 99) return false;  // the 100th point ends the window with its fit
       rt::SetOutputWindow(kWindow);
       MarkRadios();
-      rt::PumpEvents(10);
+      // An idle reading stops for the event that came during it and leaves it here.
+      if (Action == ActionCode::Nothing) rt::PumpEvents(10);
       if (!rt::WindowExists(kWindow)) return true;
       rt::SetOutputWindow(kWindow);
       if (MENUID != 0) {

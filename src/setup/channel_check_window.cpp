@@ -184,7 +184,8 @@ void RunCheckLoop(const CheckContext& c) {
     float sum = 0;
     bool abandoned = false;
     for (int32_t i = 0; i < n && !abandoned; ++i) {
-      rt::PumpEvents(0);
+      // A reader pumps while it waits: what it let in is read before anything more.
+      if (Action == ActionCode::Nothing) rt::PumpEvents(0);
       if (Action == ActionCode::Click) {
         done = TakeClick() || done;
         abandoned = true;
