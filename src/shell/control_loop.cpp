@@ -11,6 +11,7 @@
 #include "acquisition/toolbar.h"
 #include "control/state.h"
 #include "control/switching.h"
+#include "conversions/spike_filter.h"
 #include "conversions/state.h"
 #include "devices/adam_reader.h"
 #include "devices/connection.h"
@@ -362,6 +363,8 @@ void RunOnce() {
   CumulativePauseContainer.clear();
   TimeForNextAOupdate = 0;
   for (int16_t ch = 1; ch <= ChannelCount(); ++ch) voltagespikes[ch] = 0;
+  // The run's files report the filter as the run used it, not as it stands later.
+  SpikeFilterOfRun = CurrentSpikeFilter();
   rt::FlushEvents();
   rt::SetMenuHandler(MenusOFF);
   rt::HideWindow(kStatusStripWindow);
