@@ -470,9 +470,11 @@ class CalibrationWindow {
     const FitResult fit = Fit(kind_, points);
     if (!fit.ok()) return;
     StoreCalibrationResiduals(n_, kind_, fit);
+    // An exact fit leaves only rounding: drawn flat on the zero line.
+    const bool rounding = CalibrationResidualsAreRounding(n_, kind_, fit);
     std::vector<FitPoint> residuals;
     for (int i = 1; i <= n_; ++i)
-      residuals.push_back({autocalibrationArray[i][2], autocalibrationArray[i][3]});
+      residuals.push_back({autocalibrationArray[i][2], rounding ? 0.0f : autocalibrationArray[i][3]});
     const PlotBounds b = BoundsOf(residuals, kResidualPixels);
     KeepPlotBounds(b);
     DrawPlotFrame("residuals");
