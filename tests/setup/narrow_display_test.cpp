@@ -1,10 +1,13 @@
-// The conversion tools' windows on the narrowest display the program runs on
+// The conversion tools' windows on the smallest display the program runs on
 // (640 x 480): each opens whole on the screen, none past its right or bottom edge.
 #include <cstdlib>
 #include <functional>
 #include <ostream>
 #include <string>
 
+#include "conversions/breakpoint_window.h"
+#include "conversions/conversions_window.h"
+#include "conversions/custom_windows.h"
 #include "conversions/gas_options_window.h"
 #include "conversions/spike_filter.h"
 #include "devices/state.h"
@@ -12,6 +15,7 @@
 #include "kit/state.h"
 #include "runtime/windows.h"
 #include "setup/calibration_window.h"
+#include "setup/channel_check_window.h"
 #include "setup/state.h"
 
 namespace mv {
@@ -29,9 +33,15 @@ void PrintTo(const ToolWindow& w, std::ostream* os) {
 }
 
 const ToolWindow kWindows[] = {
+    {"Conversions", kConversionsWindow, ConversionsButton::SelectionOK, [] { CONVERT(2); }},
     {"SpikeFilter", kSpikeFilterWindow, SpikeControl::Done, [] { SetSpikeFilter(); }},
     {"ConversionOptions", kGasOptionsWindow, GasOptionsControl::Done, [] { ConversionOptions(2); }},
     {"DirectCalibration", kCalibrationWindow, CalibrationControl::EquationOK, [] { DIRECTCAL(2); }},
+    {"Breakpoint", kBreakpointWindow, BreakpointControl::Done, [] { BREAKPOINT(2); }},
+    {"CustomEditor", kCustomEditorWindow, CustomEditorControl::ConversionsOK,
+     [] { CustomConversionEditor(); }},
+    {"CustomTransfer", kCustomTransferWindow, CustomTransferControl::ConversionsOK, [] { CUSTOMTRANSFER(); }},
+    {"ConversionTest", kChannelCheckWindow, CheckButton::Done, [] { CHECKCHANNEL(2); }},
 };
 
 class NarrowDisplayTest : public test::DialogTest, public ::testing::WithParamInterface<ToolWindow> {
@@ -42,7 +52,8 @@ class NarrowDisplayTest : public test::DialogTest, public ::testing::WithParamIn
     rt::NewMenu(100, "Conversion Equations");
     rt::NewMenu(120, "Conversion Options");
     External_AD = ExternalADCode::Demonstration;
-    nChannels = 16;
+    MaximumChans = 12;  // as start-up sets it on a display 480 pixels high
+    nChannels = 12;
   }
   void TearDown() override {
     unsetenv("MV_DISPLAY_SIZE");
