@@ -110,7 +110,9 @@ namespace {
 constexpr int16_t kWindow = kBreakpointWindow;
 constexpr int16_t kHelpTopic = 187;
 constexpr RGBColor kBlack{0, 0, 0};
-constexpr int16_t kRowTop = 214, kRowStep = 72;
+// 632 x 430 pixels: the window and its frame fit the smallest display (640 x 480).
+constexpr int16_t kWidth = 632, kHeight = 430;
+constexpr int16_t kRowTop = 204, kRowStep = 64;
 
 void BreakpointMenuHandler(int16_t menu, int16_t menuItem) {
   services::ShortMENU(menu, menuItem);
@@ -171,8 +173,8 @@ class BreakpointWindow {
   void Build() {
     using namespace BreakpointControl;
     if (rt::WindowExists(kWindow)) rt::CloseWindow(kWindow);
-    BuildWINDOW(kWindow, Str255(" Breakpoint Conversion, Channel") + NumText(channel_) + " ", 20, 50, 820,
-                514, 6);
+    BuildWINDOW(kWindow, Str255(" Breakpoint Conversion, Channel") + NumText(channel_) + " ", 20, 50,
+                20 + kWidth, 50 + kHeight, 6);
     const rt::FontSpec font = KitFont(KestraneFont, 13);
     rt::DrawText(12, 18, "select conversion type", font, kBlack);
     const char* kinds[] = {"Linear", "Reciprocal", "Polynomial", "Power"};
@@ -186,10 +188,10 @@ class BreakpointWindow {
     rt::DrawText(100, 176, "volts", KitFont(KestraneFont, 11), kBlack);
     BuildStoredButtons(font);
     BuildRows(font);
-    rt::NewControl(StoreValues, rt::ControlType::PushButton, "Store Values", Rect{380, 428, 510, 452}, 1);
-    rt::NewControl(Help, rt::ControlType::PushButton, "?", Rect{520, 428, 560, 452}, 1);
-    rt::NewControl(Done, rt::ControlType::DefaultButton, "Done", Rect{670, 428, 786, 452}, 1);
-    DoubleLINE(0, 800, 418);
+    rt::NewControl(StoreValues, rt::ControlType::PushButton, "Store Values", Rect{300, 398, 430, 422}, 1);
+    rt::NewControl(Help, rt::ControlType::PushButton, "?", Rect{440, 398, 480, 422}, 1);
+    rt::NewControl(Done, rt::ControlType::DefaultButton, "Done", Rect{510, 398, 626, 422}, 1);
+    DoubleLINE(0, kWidth, 390);
 
     EQUATIONFIELDS(a_, b_, c_, 1, channel_);
     SHOWBREAKPOINT(channel_);
@@ -205,11 +207,11 @@ class BreakpointWindow {
 
   void BuildStoredButtons(const rt::FontSpec& font) {
     using namespace BreakpointControl;
-    rt::DrawText(616, 18, "stored conversions", font, kBlack);
+    rt::DrawText(500, 18, "stored conversions", font, kBlack);
     for (int16_t k = 1; k <= StoredCount; ++k) {
       const auto top = static_cast<int16_t>(26 + 25 * (k - 1));
-      const Rect get{580, top, 670, static_cast<int16_t>(top + 22)};
-      const Rect store{676, top, 786, static_cast<int16_t>(top + 22)};
+      const Rect get{490, top, 546, static_cast<int16_t>(top + 22)};
+      const Rect store{550, top, 626, static_cast<int16_t>(top + 22)};
       rt::NewControl(static_cast<int16_t>(FirstGet + k - 1), rt::ControlType::PushButton, "Get" + NumText(k),
                      get, 1);
       rt::NewControl(static_cast<int16_t>(FirstStoreAs + k - 1), rt::ControlType::PushButton,
@@ -225,14 +227,14 @@ class BreakpointWindow {
                              "Convert Data " + atOrAbove + " Breakpoint"};
     const Str255 sets[3] = {"Set Initial Conversion (All Data)", "Set for Volts < Breakpoint",
                             "Set for Volts " + atOrAbove + " Breakpoint"};
-    const int16_t left[4] = {114, 210, 322, 434}, right[4] = {204, 316, 428, 540};
+    const int16_t left[4] = {104, 182, 266, 350}, right[4] = {178, 262, 346, 430};
     const char* heads[4] = {"equation", "a value", "b value", "c value"};
     for (int col = 0; col < 4; ++col) {
       const int width = rt::TextWidth(heads[col], font);
-      rt::DrawText((left[col] + right[col] - width) / 2, 206, heads[col], font, kBlack);
+      rt::DrawText((left[col] + right[col] - width) / 2, kRowTop - 6, heads[col], font, kBlack);
     }
-    rt::DrawText(556, 206, "operator", font, kBlack);
-    rt::DrawText(680, 206, "apply to:", font, kBlack);
+    rt::DrawText(438, kRowTop - 6, "operator", font, kBlack);
+    rt::DrawText(532, kRowTop - 6, "apply to:", font, kBlack);
     for (int row = 0; row < 3; ++row) {
       const int16_t top = RowTop(row);
       const auto bottom = static_cast<int16_t>(top + 20);
@@ -249,10 +251,10 @@ class BreakpointWindow {
       if (row == 0) continue;
       const int16_t add = row == 1 ? BelowAdd : AboveAdd;
       const int16_t volts = row == 1 ? BelowVolts : AboveVolts;
-      Radio(add, " + ", Rect{552, top, 596, bottom});
-      Radio(static_cast<int16_t>(add + 1), "*", Rect{600, top, 640, bottom});
-      Radio(volts, "Volts", Rect{660, top, 722, bottom});
-      Radio(static_cast<int16_t>(volts + 1), "Initial", Rect{726, top, 796, bottom});
+      Radio(add, " + ", Rect{436, top, 474, bottom});
+      Radio(static_cast<int16_t>(add + 1), "*", Rect{476, top, 506, bottom});
+      Radio(volts, "Volts", Rect{512, top, 566, bottom});
+      Radio(static_cast<int16_t>(volts + 1), "Initial", Rect{568, top, 628, bottom});
     }
   }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "conversions/evaluate.h"
 #include "conversions/state.h"
@@ -37,6 +38,43 @@ void StoreCalibrationResiduals(int n, int16_t kind, const FitResult& fit) {
     const float r = fit.ok() ? FitResidual(kind, fit, p) : 0.0f;
     autocalibrationArray[i][3] = std::isfinite(r) ? r : 0.0f;
   }
+}
+
+namespace {
+
+// Float steps of the largest magnitude within which residuals are rounding: a fit's
+// coefficients and its sum in single precision leave a few.
+constexpr float kRoundingSteps = 8.0f;
+
+// The largest magnitude the fitted value of p is made from: the value itself, the fitted
+// value and, for a line or a polynomial, each of its terms.
+float LargestMagnitude(int16_t kind, const FitResult& fit, const FitPoint& p) {
+  float m = std::max(std::fabs(p.y), std::fabs(FitValue(kind, fit, p.x)));
+  if (kind != FitKind::Power) {
+    m = std::max({m, std::fabs(fit.a), std::fabs(fit.b * p.x)});
+    if (kind == FitKind::Polynomial) m = std::max(m, std::fabs(fit.c * (p.x * p.x)));
+  }
+  return m;
+}
+
+}  // namespace
+
+bool CalibrationResidualsAreRounding(int n, int16_t kind, const FitResult& fit) {
+  if (!fit.ok()) return false;
+  n = std::clamp(n, 0, kMaxCalibrationPoints);
+  float low = 0.0f, high = 0.0f, largest = 0.0f;
+  bool any = false;
+  for (int i = 1; i <= n; ++i) {
+    const FitPoint p{autocalibrationArray[i][2], autocalibrationArray[i][1]};
+    if (kind == FitKind::Power && !PowerFitUses(p)) continue;
+    const float r = autocalibrationArray[i][3];
+    low = any ? std::min(low, r) : r;
+    high = any ? std::max(high, r) : r;
+    any = true;
+    largest = std::max(largest, LargestMagnitude(kind, fit, p));
+  }
+  if (!any || !std::isfinite(largest)) return false;
+  return high - low <= kRoundingSteps * std::numeric_limits<float>::epsilon() * largest;
 }
 
 Str255 CalibrationTemplate(int16_t kind) {
@@ -75,7 +113,7 @@ Str255 CalibrationCountText(int n, const FitResult& fit) {
     case FitRefusal::None:
       break;
   }
-  return count + " points; r-squared = " + PrintedNumber(static_cast<float>(fit.r2));
+  return count + " points; r-squared = " + PrintedNumber(static_cast<float>(std::clamp(fit.r2, 0.0, 1.0)));
 }
 
 CalibrationSnapshot TakeCalibrationSnapshot(int16_t channel) {

@@ -26,12 +26,19 @@ std::vector<FitPoint> CalibrationPoints(int n);
 // Writes each point's residual against the fit into value 3 of its row.
 void StoreCalibrationResiduals(int n, int16_t kind, const FitResult& fit);
 
+// Whether the residuals stored for points 1 to n (those the fit used) are only the
+// rounding of single-precision arithmetic: their whole range lies within a few float
+// steps of the largest value or term the fit adds up. The residual plot draws them
+// flat, as the exact fit they are, instead of scaling the noise to its full height.
+bool CalibrationResidualsAreRounding(int n, int16_t kind, const FitResult& fit);
+
 // The equation template each fit button shows before a fit.
 Str255 CalibrationTemplate(int16_t kind);
 // The equation field after a fit, numbers by the printed-number rule.
 Str255 CalibrationEquationText(int16_t kind, const FitResult& fit);
-// The count field: below 3 points "n point(s) entered"; from 3 "n points; r-squared = r2",
-// or why the fit was refused.
+// The count field: below 3 points "n point(s) entered"; from 3 "n points; r-squared = r2"
+// (r2 kept within 0 to 1, where rounding can put it a step beyond), or why the fit was
+// refused.
 Str255 CalibrationCountText(int n, const FitResult& fit);
 
 // What the channel had when the calibration opened, restored when it is abandoned.

@@ -22,7 +22,9 @@ namespace {
 
 constexpr int16_t kWindow = kChannelLabelsWindow;
 constexpr RGBColor kBlack{0, 0, 0};
-constexpr int16_t kFirstLine = 18, kLineStep = 12, kColumnWidth = 212;
+// Eight lines 12 pixels apart: the last one's descenders end above the divider.
+constexpr int16_t kFirstLine = 16, kLineStep = 12, kColumnWidth = 212;
+constexpr double kDividerY = 104.5;
 
 void BuildChannelLabels() {
   BuildWINDOW(kWindow, " Channel Labels ", 180, 160, 610, 290, 6);
@@ -30,8 +32,8 @@ void BuildChannelLabels() {
   rt::StrokeStyle divider;
   divider.red = divider.green = divider.blue = 0.45;
   divider.antialias = false;
-  rt::StrokeLine(215.5, 5, 215.5, 101, divider);
-  rt::StrokeLine(5, 101.5, 425, 101.5, divider);
+  rt::StrokeLine(215.5, 5, 215.5, kDividerY, divider);
+  rt::StrokeLine(5, kDividerY, 425, kDividerY, divider);
   const rt::FontSpec font = KitFont(KestraneFont, 10);
   const int16_t last = std::clamp<int16_t>(nChannels, 0, 16);
   for (int16_t ch = 1; ch <= last; ++ch) {
@@ -41,7 +43,7 @@ void BuildChannelLabels() {
                  kBlack);
   }
   rt::NewControl(kChannelLabelsClose, rt::ControlType::DefaultButton, "Close   (or hit 'return' key )",
-                 Rect{110, 104, 320, 123}, 1);
+                 Rect{110, 106, 320, 125}, 1);
   Action = 0;
   EventID = 0;
   InstallDialogHandlers();

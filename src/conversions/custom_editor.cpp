@@ -69,7 +69,8 @@ class CustomEditor {
 
  private:
   void Build() {
-    BuildWINDOW(kWindow, "Custom voltage conversions", 4, 44, 655, 418, 6);
+    // 632 pixels wide: the window and its frame fit the narrowest display (640).
+    BuildWINDOW(kWindow, "Custom voltage conversions", 4, 44, 636, 418, 6);
     wssst();
     BuildHeadings();
     BuildRows();
@@ -79,9 +80,9 @@ class CustomEditor {
                    Rect{100, 343, 260, 364}, 1);
     DrawIcon(138, 269, 369);
     DrawIcon(139, 305, 369);
-    rt::NewControl(ConversionsOK, rt::ControlType::DefaultButton, "Conversions OK", Rect{460, 343, 625, 364},
+    rt::NewControl(ConversionsOK, rt::ControlType::DefaultButton, "Conversions OK", Rect{455, 343, 620, 364},
                    1);
-    rt::NewControl(Help, rt::ControlType::PushButton, "?", Rect{400, 343, 450, 363}, 1);
+    rt::NewControl(Help, rt::ControlType::PushButton, "?", Rect{395, 343, 445, 363}, 1);
     if (PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0) {
       DoHelpWindow(kHelpTopic);
       rt::SetOutputWindow(kWindow);
@@ -96,12 +97,12 @@ class CustomEditor {
     rt::SetTextFont(KitFont(KestraneFont, 14));
     rt::SetTextColor(kRed);
     DoSubscript(24, 15, "conversions:  a + b*volts", "c", "", -4);
-    DoSubscript(275, 15, " or 2-degree polynomial:  a + b*volts + c*volts", "2", "", -4);
+    DoSubscript(258, 15, " or 2-degree polynomial:  a + b*volts + c*volts", "2", "", -4);
     rt::SetTextColor(kBlack);
     const rt::FontSpec font = KitFont(KestraneFont, 12);
     rt::DrawText(16, 31, " button label ", font, kBlack);
-    rt::DrawText(205, 31, "channel label", font, kBlack);
-    rt::DrawText(332, 31, "poly?     a            b            c          min       max", font, kBlack);
+    rt::DrawText(195, 31, "channel label", font, kBlack);
+    rt::DrawText(313, 31, "poly?     a            b            c          min       max", font, kBlack);
   }
 
   static void Field(int16_t number, const Str255& text, int16_t left, int16_t top, int16_t right,
@@ -113,14 +114,14 @@ class CustomEditor {
 
   void BuildRows() {
     const CustomEditorFields f = CustomEditorFieldsFromTable();
-    const int16_t left[5] = {365, 422, 479, 536, 588}, right[5] = {415, 472, 529, 582, 640};
+    const int16_t left[5] = {346, 403, 460, 517, 569}, right[5] = {396, 453, 510, 563, 621};
     for (int k = 0; k < kRows; ++k) {
       const CustomEditorRow& row = f.rows[k];
       const auto top = static_cast<int16_t>(40 + 22 * k), bottom = static_cast<int16_t>(top + 18);
       const auto n = static_cast<int16_t>(k + kFirstCustomButton);
-      Field(RowField(k, 0), row.title, 5, top, 167, bottom, 1);
-      Field(RowField(k, 1), row.label, 175, top, 333, bottom, 1);
-      rt::NewControl(n, rt::ControlType::CheckBox, "", Rect{339, top, 359, bottom},
+      Field(RowField(k, 0), row.title, 5, top, 161, bottom, 1);
+      Field(RowField(k, 1), row.label, 167, top, 314, bottom, 1);
+      rt::NewControl(n, rt::ControlType::CheckBox, "", Rect{320, top, 340, bottom},
                      PolyBoxChecked(n) ? 2 : 1);
       const Str255 values[5] = {row.a, row.b, row.c, row.minimum, row.maximum};
       for (int i = 0; i < 5; ++i) Field(RowField(k, 2 + i), values[i], left[i], top, right[i], bottom, 2);
@@ -133,17 +134,17 @@ class CustomEditor {
   static void BuildThreeWayArea() {
     using namespace CustomEditorControl;
     const CustomEditorFields f = CustomEditorFieldsFromTable();
-    BUILDBOX(5, 222, 635, 333);
+    BUILDBOX(5, 222, 626, 333);
     const rt::FontSpec font = KitFont(KestraneFont, 12);
     rt::DrawText(60, 237, "Three-degree polynomial conversion:", KitFont(KestraneFont, 13), kRed);
     rt::DrawText(30, 256, "button label ", font, kBlack);
     Field(ThreeWayTitle, f.threeWayTitle, 15, 263, 197, 280, 1);
     rt::DrawText(225, 256, "channel label", font, kBlack);
     Field(ThreeWayLabel, f.threeWayLabel, 205, 264, 383, 279, 1);
-    rt::DrawText(408, 276, " v = volts *", font, kBlack);
+    rt::DrawText(396, 276, " v = volts *", font, kBlack);
     // p0, p1, p2, p3, K, m, minimum, maximum: m sits beside the volts factor text.
-    const int16_t left[8] = {10, 95, 205, 315, 426, 494, 514, 574},
-                  right[8] = {90, 200, 310, 420, 500, 570, 567, 627};
+    const int16_t left[8] = {10, 92, 198, 304, 412, 482, 500, 561},
+                  right[8] = {86, 192, 298, 404, 482, 558, 555, 620};
     for (int i = 0; i < 8; ++i) {
       const bool m = i == 5;
       Field(static_cast<int16_t>(FirstThreeWayValue + i), f.threeWay[i], left[i], m ? 265 : 310, right[i],

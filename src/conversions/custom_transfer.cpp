@@ -87,14 +87,15 @@ class TransferWindow {
     using namespace CustomTransferControl;
     const int16_t t = Tall();
     button_ = channel_ = 0;
-    BuildWINDOW(kWindow, "Transfer Current Voltage Conversions into Buttons", 1, 39, 640,
+    // 632 pixels wide: the window and its frame fit the narrowest display (640).
+    BuildWINDOW(kWindow, "Transfer Current Voltage Conversions into Buttons", 1, 39, 633,
                 static_cast<int16_t>(404 + t), 6);
     wssst();
     EmbossPrint(1, "Conversion Transfers", 29, 135, 30);
     BuildGrayBox(5, 38, 245, 266, 0);
     BuildGrayBox(295, 38, 625, static_cast<int16_t>(317 + t), 0);
-    DoubleLINE(0, 639, static_cast<int16_t>(325 + t));
-    DoubleLINE(0, 639, static_cast<int16_t>(328 + t));
+    DoubleLINE(0, 632, static_cast<int16_t>(325 + t));
+    DoubleLINE(0, 632, static_cast<int16_t>(328 + t));
     const rt::FontSpec font = KitFont(KestraneFont, 12);
     rt::DrawText(24, 53, "Select a conversion button...", font, kRed);
     rt::DrawText(310, 53, "to change to THIS channel's parameters", font, kRed);

@@ -148,14 +148,15 @@ class GasOptionsWindow {
   void Build() {
     const GasExchangeRecord& r = Record();
     const Str255 label = Trimmed(StoredChannelLabel(channel_));
-    BuildWINDOW(kWindow, GasOptionsTitle(channel_, label.str()), 60, 70, 720, 495, 6);
-    BUILDBOX2(8, 6, 651, 222);
-    BUILDBOX2(8, 230, 651, 282);
-    BUILDBOX2(8, 290, 651, 416);
+    // 632 pixels wide: the window and its frame fit the narrowest display (640).
+    BuildWINDOW(kWindow, GasOptionsTitle(channel_, label.str()), 60, 70, 692, 495, 6);
+    BUILDBOX2(8, 6, 624, 222);
+    BUILDBOX2(8, 230, 624, 282);
+    BUILDBOX2(8, 290, 624, 416);
     EmbossPrint(1, "Aerial respirometry and water loss functions...", 24, 18, 34);
     const rt::FontSpec heads = KitFont(KestraneFont, 11);
     rt::DrawText(14, 57, "gas species                     conversion type, units", heads, kBlack);
-    rt::DrawText(474, 57, "flow rate source     (in ml/min)", heads, kBlack);
+    rt::DrawText(446, 57, "flow rate source     (in ml/min)", heads, kBlack);
     for (const GasRow& row : kRows) BuildRow(row, r);
     drawOptionsText(r);
     BuildCorrectionPanel(r);
@@ -178,22 +179,22 @@ class GasOptionsWindow {
 
   void BuildRow(const GasRow& row, const GasExchangeRecord& r) {
     const int16_t top = row.top, bottom = Bottom(row.top, 22);
-    rt::NewControl(row.toggle, rt::ControlType::PushButton, row.title, Rect{12, top, 120, bottom}, 1);
+    rt::NewControl(row.toggle, rt::ControlType::PushButton, row.title, Rect{12, top, 116, bottom}, 1);
     if (row.casePopup == VO2Case) Popup140(kPopupMenu);
     if (row.casePopup == VCO2Case) Popup141(kPopupMenu);
     if (row.casePopup != 0)
-      rt::NewPopupControl(row.casePopup, kPopupMenu, "", Rect{124, top, 390, bottom},
+      rt::NewPopupControl(row.casePopup, kPopupMenu, "", Rect{120, top, 368, bottom},
                           GasPopupItem(r, row.casePopup));
     if (row.code == GasComputationCode::EWL)
       Popup142(kPopupMenu);
     else
       Popup143(kPopupMenu);
-    rt::NewPopupControl(row.unitsPopup, kPopupMenu, "", Rect{394, top, 480, bottom},
+    rt::NewPopupControl(row.unitsPopup, kPopupMenu, "", Rect{372, top, 460, bottom},
                         GasPopupItem(r, row.unitsPopup));
     Popup145(kPopupMenu);
-    rt::NewPopupControl(row.flowPopup, kPopupMenu, "", Rect{484, top, 600, bottom},
+    rt::NewPopupControl(row.flowPopup, kPopupMenu, "", Rect{464, top, 580, bottom},
                         GasPopupItem(r, row.flowPopup));
-    BUILDEF(row.flowField, CoefficientText(r[GasField::Flow]), 604, Bottom(top, 2), 646, Bottom(top, 20), 1,
+    BUILDEF(row.flowField, CoefficientText(r[GasField::Flow]), 584, Bottom(top, 2), 620, Bottom(top, 20), 1,
             2);
     rt::SetTextFont(KitFont(KestraneFont, 11));
     rt::SetTextColor(kBlack);
@@ -213,12 +214,12 @@ class GasOptionsWindow {
     rt::DrawText(406, 211, "RQ", rt::TextFont(), kBlack);
     BUILDEF(RQ, CoefficientText(shown.rq), 432, 197, 492, 215, 1, 2);
     const int16_t ewlTop = kRows[2].top;
-    rt::DrawText(128, ewlTop + 16, "t, RH", rt::TextFont(), kBlack);
+    rt::DrawText(124, ewlTop + 16, "t, RH", rt::TextFont(), kBlack);
     BUILDEF(Temperature, CoefficientText(r[GasField::Temperature]), 168, Bottom(ewlTop, 2), 228,
             Bottom(ewlTop, 20), 1, 2);
     rt::DrawText(232, ewlTop + 16, degC, rt::TextFont(), kBlack);
     const int16_t vo2Top = kRows[0].top;
-    BUILDEF(CaseNote, "", 124, Bottom(vo2Top, 25), 644, Bottom(vo2Top, 41), 5, 0);
+    BUILDEF(CaseNote, "", 120, Bottom(vo2Top, 25), 620, Bottom(vo2Top, 41), 5, 0);
     rt::SetEditFont(CaseNote, KitFont(KestraneFont, 10));
     rt::SetEditColors(CaseNote, kNoteColor, kThemeBackground);
   }
@@ -242,11 +243,11 @@ class GasOptionsWindow {
     DrawThisImage(CreateCGImageFromBundleResource("MVimages", "blank screen.gif"), 172, 330, 208, 357);
     DrawThisImage(CreateCGImageFromBundleResource("MVimages", "hard drive.gif"), 176, 362, 204, 391);
     EmbossPrint(1, "Label:", 22, 250, 322);
-    BUILDEF(Label, label, 330, 306, 640, 326, 1, 0);
+    BUILDEF(Label, label, 330, 306, 618, 326, 1, 0);
     rt::NewControl(ShowLabels, rt::ControlType::PushButton, "Show Channel Labels...",
                    Rect{330, 338, 510, 360}, 1);
-    rt::NewControl(Help, rt::ControlType::PushButton, "?", Rect{520, 384, 560, 406}, 1);
-    rt::NewControl(GasOptionsControl::Done, rt::ControlType::DefaultButton, "Done", Rect{570, 384, 644, 406},
+    rt::NewControl(Help, rt::ControlType::PushButton, "?", Rect{494, 384, 534, 406}, 1);
+    rt::NewControl(GasOptionsControl::Done, rt::ControlType::DefaultButton, "Done", Rect{544, 384, 618, 406},
                    1);
   }
 

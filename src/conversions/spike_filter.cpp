@@ -34,37 +34,51 @@ Str255 SpikeRatioText(float ratio) {
   return PrintedNumber(ratio);
 }
 
-SpikeFieldTexts SpikeFieldsFromRatios(int16_t nChannels) {
-  SpikeFieldTexts fields;
-  for (int16_t n = 1; n <= LastChannel(nChannels); ++n) fields[n] = SpikeRatioText(SpikeFilterArray[n]);
-  return fields;
+bool SpikeFilterInForce(float threshold) {
+  return PrefsArray[PrefsSlot::SpikeFilterOn] != 0 && threshold > 1.0f;
 }
 
-bool SpikeBoxChecked(int16_t channel) {
-  return channel >= 1 && channel <= 16 && SpikeFilterArray[channel] > 1.0f;
+bool SpikeChannelFiltered(int16_t channel) {
+  return channel >= 1 && channel <= 16 && SpikeFilterInForce(SpikeFilterArray[channel]);
 }
 
-SpikeSound ClickSpikeBox(int16_t channel, SpikeFieldTexts& fields) {
+SpikeFilterRun CurrentSpikeFilter() {
+  SpikeFilterRun run;
+  run.on = PrefsArray[PrefsSlot::SpikeFilterOn] != 0;
+  for (int16_t n = 1; n <= 16; ++n) run.thresholds[n] = SpikeChannelFiltered(n) ? SpikeFilterArray[n] : 0.0f;
+  return run;
+}
+
+SpikeWindowState SpikeWindowAtOpening(int16_t nChannels) {
+  SpikeWindowState s;
+  for (int16_t n = 1; n <= LastChannel(nChannels); ++n) {
+    s.ratios[n] = SpikeChannelFiltered(n) ? SpikeFilterArray[n] : 0.0f;
+    s.fields[n] = SpikeRatioText(s.ratios[n]);
+  }
+  return s;
+}
+
+SpikeSound ClickSpikeBox(int16_t channel, SpikeWindowState& s) {
   if (channel < 1 || channel > 16) return SpikeSound::None;
-  if (SpikeFilterArray[channel] != 0.0f) {
-    SpikeFilterArray[channel] = 0.0f;
-    fields[channel] = "off";
+  if (s.ratios[channel] != 0.0f) {
+    s.ratios[channel] = 0.0f;
+    s.fields[channel] = "off";
     return SpikeSound::Down;
   }
-  const float r = FieldRatio(fields[channel]);
+  const float r = FieldRatio(s.fields[channel]);
   if (r <= 1.0f) {
-    SpikeFilterArray[channel] = 2.0f;
-    fields[channel] = "2";
+    s.ratios[channel] = 2.0f;
+    s.fields[channel] = "2";
   } else {
-    SpikeFilterArray[channel] = r;
+    s.ratios[channel] = r;
   }
   return SpikeSound::Up;
 }
 
-void SpikeFiltersOff(int16_t nChannels, SpikeFieldTexts& fields) {
+void SpikeFiltersOff(int16_t nChannels, SpikeWindowState& s) {
   for (int16_t n = 1; n <= LastChannel(nChannels); ++n) {
-    SpikeFilterArray[n] = 0.0f;
-    fields[n] = "off";
+    s.ratios[n] = 0.0f;
+    s.fields[n] = "off";
   }
 }
 
@@ -85,10 +99,10 @@ double SpikePresetRatio(int item) {
   }
 }
 
-void SpikeFiltersPreset(double ratio, int16_t nChannels, SpikeFieldTexts& fields) {
+void SpikeFiltersPreset(double ratio, int16_t nChannels, SpikeWindowState& s) {
   for (int16_t n = 1; n <= LastChannel(nChannels); ++n) {
-    SpikeFilterArray[n] = static_cast<float>(ratio);
-    fields[n] = PrintedNumber(ratio);
+    s.ratios[n] = static_cast<float>(ratio);
+    s.fields[n] = PrintedNumber(ratio);
   }
 }
 
@@ -97,22 +111,27 @@ void FlipDoubleFiltration() {
   slot = slot == 0 ? 1 : 0;
 }
 
-bool LeaveSpikeFilter(int16_t nChannels, const SpikeFieldTexts& fields) {
-  bool checked = false;
-  PrefsArray[PrefsSlot::SpikeFilterOn] = 0;
+bool LeaveSpikeFilter(int16_t nChannels, const SpikeWindowState& s) {
+  const bool wasOn = PrefsArray[PrefsSlot::SpikeFilterOn] != 0;
+  std::array<float, 17> kept{};
+  bool on = false;
   for (int16_t n = 1; n <= LastChannel(nChannels); ++n) {
-    if (SpikeFilterArray[n] == 0.0f) continue;
-    const float r = FieldRatio(fields[n]);
+    if (s.ratios[n] == 0.0f) continue;
+    const float r = FieldRatio(s.fields[n]);
     SpikeFilterRatio = r;
     if (r > 1.0f) {
-      SpikeFilterArray[n] = r;
-      PrefsArray[PrefsSlot::SpikeFilterOn] = 1;
-      checked = true;
-    } else {
-      SpikeFilterArray[n] = 0.0f;
+      kept[n] = r;
+      on = true;
     }
   }
-  return checked;
+  for (int16_t n = 1; n <= LastChannel(nChannels); ++n) {
+    if (kept[n] > 1.0f)
+      SpikeFilterArray[n] = kept[n];
+    else if (SpikeFilterArray[n] > 1.0f && (on || wasOn))
+      SpikeFilterArray[n] = 0.0f;
+  }
+  PrefsArray[PrefsSlot::SpikeFilterOn] = on ? 1 : 0;
+  return on;
 }
 
 }  // namespace mv

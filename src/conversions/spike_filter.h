@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 
+#include "conversions/state.h"
 #include "runtime/str255.h"
 
 namespace mv {
@@ -38,32 +39,50 @@ Str255 SpikeRowTitle(int16_t channel);
 // A ratio as its field shows it (printed-number rule; "0" when off).
 Str255 SpikeRatioText(float ratio);
 
-// Fields for channels 1 to nChannels from the stored ratios.
-SpikeFieldTexts SpikeFieldsFromRatios(int16_t nChannels);
+// Whether the reader filters a channel with this threshold: only while the filter is
+// on (slot 32, shown by the check mark of A-D "Spike Filter...") and the threshold is
+// above 1. A new set-up gives every channel a threshold of 2, so the slot alone
+// decides then whether the readings are filtered.
+bool SpikeFilterInForce(float threshold);
+// The same for channel 1 to 16 with its stored threshold.
+bool SpikeChannelFiltered(int16_t channel);
 
-// Whether a channel's box shows checked: its ratio is above 1.
-bool SpikeBoxChecked(int16_t channel);
+// The settings as the reader uses them now, to be kept with a run as it starts.
+SpikeFilterRun CurrentSpikeFilter();
+
+// What the window shows and edits: each channel's threshold as the reader uses it (0
+// for a channel it does not filter, whatever is stored) and the text of its field.
+// The stored settings change only when the window is left.
+struct SpikeWindowState {
+  std::array<float, 17> ratios{};
+  SpikeFieldTexts fields;
+};
+// The window at opening: a channel the reader filters shows its threshold and a
+// checked box; every other shows 0, unchecked.
+SpikeWindowState SpikeWindowAtOpening(int16_t nChannels);
 
 enum class SpikeSound { None, Up, Down };
 // A click on check box n: an active channel goes off (ratio 0, field "off", down
 // sound); an off channel comes on with the number in its field, or with 2 (field
 // "2") when that number is 1 or less (up sound). Channels outside 1 to 16 are
 // ignored.
-SpikeSound ClickSpikeBox(int16_t channel, SpikeFieldTexts& fields);
+SpikeSound ClickSpikeBox(int16_t channel, SpikeWindowState& s);
 
 // "all filters off": every ratio 0 and every field "off".
-void SpikeFiltersOff(int16_t nChannels, SpikeFieldTexts& fields);
+void SpikeFiltersOff(int16_t nChannels, SpikeWindowState& s);
 // The ratio of preset buttons 291 to 295 (1.2, 1.5, 2, 5, 10), 0 for any other item.
 double SpikePresetRatio(int item);
 // A preset: every ratio and field set to it.
-void SpikeFiltersPreset(double ratio, int16_t nChannels, SpikeFieldTexts& fields);
+void SpikeFiltersPreset(double ratio, int16_t nChannels, SpikeWindowState& s);
 
 // Double filtration (slot 33) flipped between 0 and 1.
 void FlipDoubleFiltration();
 
-// Leaving: slot 32 := 0; every channel whose ratio is not 0 takes the number in its
-// field, which stays when above 1 (slot 32 := 1) and turns it off otherwise.
-// Returns whether the menu item is checked.
-bool LeaveSpikeFilter(int16_t nChannels, const SpikeFieldTexts& fields);
+// Leaving: every channel shown on takes the number in its field, which stays when
+// above 1 and turns it off otherwise; slot 32 is then 1 exactly when a channel is on.
+// A channel left off is stored as 0 when its stored threshold would otherwise be
+// filtered (or was); one the window never turned on keeps what is stored, so leaving
+// without an edit changes nothing. Returns whether the menu item is checked.
+bool LeaveSpikeFilter(int16_t nChannels, const SpikeWindowState& s);
 
 }  // namespace mv

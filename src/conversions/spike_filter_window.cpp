@@ -52,7 +52,7 @@ int16_t RowPitch(int16_t channels) {
 class SpikeFilterWindow {
  public:
   void Run() {
-    fields_ = SpikeFieldsFromRatios(Channels());
+    state_ = SpikeWindowAtOpening(Channels());
     Build();
     for (;;) {
       rt::PumpEvents();
@@ -101,9 +101,9 @@ class SpikeFilterWindow {
     const auto top = static_cast<int16_t>(kRowsTop + pitch_ * (ch - 1));
     const auto bottom = static_cast<int16_t>(top + pitch_ - 3);
     rt::NewControl(ch, rt::ControlType::CheckBox, SpikeRowTitle(ch), Rect{10, top, 250, bottom},
-                   SpikeBoxChecked(ch) ? 2 : 1);
+                   state_.ratios[ch] != 0.0f ? 2 : 1);
     const auto field = static_cast<int16_t>(FirstField + ch);
-    BUILDEF(field, fields_[ch], 256, top, 336, bottom, 3, 2);
+    BUILDEF(field, state_.fields[ch], 256, top, 336, bottom, 3, 2);
     rt::SelectEditText(field, 0, 0);
     BUILDEF(static_cast<int16_t>(FirstLabel + ch), StoredChannelLabel(ch), 348, top, 620, bottom, 7, 0);
   }
@@ -135,17 +135,17 @@ class SpikeFilterWindow {
     rt::SetOutputWindow(kWindow);
     const int16_t n = Channels();
     if (item >= 1 && item <= n) {
-      fields_[item] = Str255(rt::EditText(static_cast<int16_t>(FirstField + item)));
-      const SpikeSound sound = ClickSpikeBox(item, fields_);
+      state_.fields[item] = Str255(rt::EditText(static_cast<int16_t>(FirstField + item)));
+      const SpikeSound sound = ClickSpikeBox(item, state_);
       ShowRow(item);
       if (sound == SpikeSound::Up) upVipSOUND();
       if (sound == SpikeSound::Down) downVipSOUND();
     } else if (item == AllOff) {
       downVipSOUND();
-      SpikeFiltersOff(n, fields_);
+      SpikeFiltersOff(n, state_);
       for (int16_t ch = 1; ch <= n; ++ch) ShowRow(ch);
     } else if (item >= FirstPreset && item <= LastPreset) {
-      SpikeFiltersPreset(SpikePresetRatio(item), n, fields_);
+      SpikeFiltersPreset(SpikePresetRatio(item), n, state_);
       upVipSOUND();
       for (int16_t ch = 1; ch <= n; ++ch) ShowRow(ch);
     } else if (item == DoubleFiltration) {
@@ -160,23 +160,23 @@ class SpikeFilterWindow {
 
   // A row's box is checked while its filter is on; its field shows the threshold.
   void ShowRow(int16_t ch) {
-    rt::SetControlState(ch, SpikeFilterArray[ch] != 0.0f ? 2 : 1);
-    rt::SetEditText(static_cast<int16_t>(FirstField + ch), fields_[ch].str());
+    rt::SetControlState(ch, state_.ratios[ch] != 0.0f ? 2 : 1);
+    rt::SetEditText(static_cast<int16_t>(FirstField + ch), state_.fields[ch].str());
   }
 
   void Leave() {
     if (rt::WindowExists(kWindow)) {
       rt::SetOutputWindow(kWindow);
       for (int16_t ch = 1; ch <= Channels(); ++ch)
-        fields_[ch] = Str255(rt::EditText(static_cast<int16_t>(FirstField + ch)));
+        state_.fields[ch] = Str255(rt::EditText(static_cast<int16_t>(FirstField + ch)));
     }
-    const bool on = LeaveSpikeFilter(Channels(), fields_);
+    const bool on = LeaveSpikeFilter(Channels(), state_);
     rt::CheckMenuItem(kADMenu, kSpikeFilterItem, on);
     if (rt::WindowExists(kWindow)) rt::CloseWindow(kWindow);
     rt::FlushEvents();
   }
 
-  SpikeFieldTexts fields_;
+  SpikeWindowState state_;
   int16_t pitch_ = kRowPitch;
 };
 

@@ -24,6 +24,7 @@ std::array<GasExchangeRecord, 17> SpecialOpsArray{};
 float ValueForZeroInGasExchange = 0;
 std::array<float, 17> SpikeFilterArray{};
 float SpikeFilterRatio = 2.0f;
+SpikeFilterRun SpikeFilterOfRun;
 std::array<std::array<float, 4>, 101> autocalibrationArray{};
 
 namespace {
@@ -119,6 +120,7 @@ void ResetConversionsState() {
   ValueForZeroInGasExchange = 0;
   SpikeFilterArray.fill(0.0f);
   SpikeFilterRatio = 2.0f;
+  SpikeFilterOfRun = {};
   for (auto& row : autocalibrationArray) row.fill(0.0f);
 }
 

@@ -49,6 +49,14 @@ extern float ValueForZeroInGasExchange;
 // ---- spike filter --------------------------------------------------------------------------
 extern std::array<float, 17> SpikeFilterArray;  // per channel; 1 or less is off
 extern float SpikeFilterRatio;
+// The spike filter as the run in hand uses it, kept when the run starts: whether it is
+// on and each channel's threshold (0 for a channel it does not filter). Every data
+// file of the run reports this, whatever the settings say by the time it is saved.
+struct SpikeFilterRun {
+  bool on = false;
+  std::array<float, 17> thresholds{};
+};
+extern SpikeFilterRun SpikeFilterOfRun;
 
 // ---- direct calibration --------------------------------------------------------------------
 // Rows 1-100: value 1 the typed value, 2 the volts, 3 the residual.

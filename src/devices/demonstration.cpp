@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "conversions/spike_filter.h"
 #include "conversions/state.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "acquisition/state.h"
+#include "conversions/spike_filter.h"
 #include "conversions/state.h"
 #include "devices/needs.h"
 #include "devices/sable_reader.h"
@@ -73,10 +74,6 @@ void ReadStreamLineOfSample() {
   serialWasRead = 1;
 }
 
-bool SpikeFilterInForce(float threshold) {
-  return PrefsArray[PrefsSlot::SpikeFilterOn] != 0 && threshold > 1.0f;
-}
-
 bool IsSpike(float x, float y, float reference) {
   return std::fabs(y - x) > std::fabs(y - reference);
 }
@@ -102,7 +99,9 @@ void ReadExternalADdevice(int16_t channel, int16_t duringRecording) {
     const float y = volts;
     if (IsSpike(x, y, reference)) {
       volts = reference;
-      voltagespikes[channel] += 1;
+      // The count belongs to the run's samples: a reading outside a recording (a
+      // conversion test, a calibration) is filtered but never counted.
+      if (duringRecording != 0) voltagespikes[channel] += 1;
     } else {
       volts = y;
     }

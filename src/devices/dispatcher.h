@@ -19,12 +19,6 @@ void ReadExternalADValue(int16_t channel, int16_t duringRecording);
 // sample takes its value from one line and a sample costs one line, not one a channel.
 void ReadStreamLineOfSample();
 
-// Whether a channel with this threshold is filtered: only while the filter is on
-// (slot 32, shown by the check mark of A-D "Spike Filter...") and the threshold is
-// above 1. A new set-up gives every channel a threshold of 2, so the slot alone
-// decides whether the readings are filtered.
-bool SpikeFilterInForce(float threshold);
-
 // The spike decision for a re-read channel: y (the last re-read) stands unless it lies
 // farther from the first reading x than from the reference L, in which case the first
 // reading was a spike and L stands. Both comparisons are strict.

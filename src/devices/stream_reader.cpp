@@ -48,16 +48,20 @@ void PacedPass(SerialPort& port) {
   }
 }
 
-// Mode 1: one pass of the event pump, keeping the click and the last other action.
+// Mode 1: one pass of the event pump, keeping the click or other action it gives.
+// Once the read holds one, the next stays queued for the caller's loop: two clicks
+// made together both count.
 void PumpedPass(SerialPort& port, StreamRead& r) {
-  rt::PumpEvents(0);
-  if (Action == ActionCode::Click) {
-    r.clicked = static_cast<int16_t>(EventID);
-  } else if (Action != ActionCode::Nothing) {
-    r.otherAction = Action;
-    r.otherEvent = static_cast<int16_t>(EventID);
+  if (r.clicked == 0 && r.otherAction == 0) {
+    rt::PumpEvents(0);
+    if (Action == ActionCode::Click) {
+      r.clicked = static_cast<int16_t>(EventID);
+    } else if (Action != ActionCode::Nothing) {
+      r.otherAction = Action;
+      r.otherEvent = static_cast<int16_t>(EventID);
+    }
+    Action = 0;
   }
-  Action = 0;
   port.Pause(kPassMs);
 }
 

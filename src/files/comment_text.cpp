@@ -72,12 +72,13 @@ std::string SpikeSummaryBlock() {
   std::string block = "\r";
   const int channels = std::min<int>(nChannels, 16);
   for (int n = 1; n <= channels; ++n)
-    if (SpikeFilterArray[n] > 1.0f) block += SpikeSummaryLine(n, voltagespikes[n], SpikeFilterArray[n]);
+    if (SpikeFilterOfRun.thresholds[n] > 1.0f)
+      block += SpikeSummaryLine(n, voltagespikes[n], SpikeFilterOfRun.thresholds[n]);
   return block;
 }
 
 void AppendSpikeSummaryToComment() {
-  if (PrefsArray[PrefsSlot::SpikeFilterOn] == 0 || PrefsArray[PrefsSlot::Autorepeat] != 0) return;
+  if (!SpikeFilterOfRun.on || PrefsArray[PrefsSlot::Autorepeat] != 0) return;
   const std::string block = SpikeSummaryBlock();
   if (CommentContainer.ends_with(block)) return;
   CommentContainer += block;

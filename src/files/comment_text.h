@@ -26,11 +26,11 @@ void TextViewSetTextFromMyContainer(int16_t field);
 // leaves the comment as it was.
 void TextViewGetTextCopyIntoMyContainer(int16_t field);
 
-// CR, then one summary line per channel 1..nChannels whose spike-filter ratio
-// exceeds 1.
+// CR, then one summary line per channel 1..nChannels the run filtered (its count and
+// threshold as the run kept them).
 std::string SpikeSummaryBlock();
-// On opening the window: with the spike filter on (slot 32) and repeat saves off
-// (slot 44), the block goes at the end of the comment, unless the comment already
+// On opening the window: when the run had the spike filter on and repeat saves are
+// off (slot 44), the block goes at the end of the comment, unless the comment already
 // ends with that very block (a window opened twice adds it once).
 void AppendSpikeSummaryToComment();
 

@@ -60,7 +60,7 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
     c.typeCode = ChannelVariables[0][n];
     c.averaged = r[ChanField::Averaged];
     c.label = ChannelLabelField(static_cast<int16_t>(n)).str();
-    c.spikeRatio = SpikeFilterArray[n];
+    c.spikeRatio = SpikeFilterOfRun.thresholds[n];
     c.spikes = voltagespikes[n];
   }
   f.startDate = filestrings.startDate.str();
@@ -76,7 +76,7 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
   f.lastDeviceCode = AD_Device_Code;
   f.continuousScan = Slot(PrefsSlot::AverageAllChannels);
   f.totalScans = TotalScans;
-  f.spikeFilterOn = Slot(PrefsSlot::SpikeFilterOn);
+  f.spikeFilterOn = SpikeFilterOfRun.on;
   f.repeatSaves = Slot(PrefsSlot::Autorepeat);
   f.timeColumn = Slot(PrefsSlot::TimeColumn);
   f.scopeMax = std::clamp<int32_t>(ScopeMax, 0, kScopeColumns - 1);

@@ -56,7 +56,7 @@ struct DataFileChannel {
   float typeCode = 0;  // row 0 of the channel table at the channel's number
   float averaged = 0;  // record field 7
   std::string label;   // the 30-byte label field, blank-padded
-  float spikeRatio = 0;
+  float spikeRatio = 0;  // the threshold the run filtered by, 0 when it did not
   int32_t spikes = 0;
 };
 
@@ -83,7 +83,7 @@ struct DataFileFacts {
   int16_t lastDeviceCode = 0;  // AD_Device_Code before this file
   bool continuousScan = false;  // averaging over every scan (slot 30)
   int32_t totalScans = 0;
-  bool spikeFilterOn = false;  // slot 32
+  bool spikeFilterOn = false;  // slot 32 as the run used it
   bool repeatSaves = false;    // slot 44
   bool timeColumn = false;     // slot 38: elapsed time in text files
   // scope sweep

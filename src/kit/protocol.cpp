@@ -8,6 +8,41 @@
 
 namespace mv {
 
+namespace {
+
+// The action code (and item) the last event handed out left, while the program has
+// not yet taken it: a window loop clears Action (or sets it to something else) once it
+// has read it. Until then the pump hands out nothing more, so a reader or a wait that
+// pumps before the loop reads never lets a second click overwrite the first.
+struct UnreadAction {
+  bool pending = false;
+  int16_t action = 0;
+  int32_t id = 0;
+};
+UnreadAction gUnread;
+
+void NoteDeliveredAction() {
+  gUnread = {Action != 0, Action, EventID};
+}
+
+bool HoldingForUnreadAction() {
+  if (!gUnread.pending) return false;
+  // Only doDIALOG leaves events in Action for a window loop to read. A recording takes
+  // its toolbar, notes and keys in handlers of its own as they come and never reads
+  // Action: what an event leaves there during a run waits for nobody.
+  const bool leftForALoop = RecordingLoopRunning == 0 && rt::DialogHandlerIs(doDIALOG);
+  if (!leftForALoop || Action != gUnread.action || EventID != gUnread.id) {
+    gUnread.pending = false;
+    return false;
+  }
+  return true;
+}
+
+[[maybe_unused]] const bool kGateInstalled =
+    (rt::SetDeliveryGate({HoldingForUnreadAction, NoteDeliveredAction}), true);
+
+}  // namespace
+
 void doDIALOG(int16_t kind, int16_t eventItem) {
   Action = kind;
   EventID = eventItem;
@@ -118,6 +153,8 @@ void MOUSECLICK(int clickCount) {
 // The events a window's building or closing raised run out here; a click or key
 // the user made meanwhile stays queued for the loop that runs next.
 void WINDOWCLEAR() {
+  // What the closing click left is done with: the settling passes may run.
+  Action = 0;
   for (int i = 0; i < 5; ++i) rt::SettleEvents();
   Action = 0;
 }

@@ -4,6 +4,12 @@
 //
 // A window loop: build the window; Action = EventID = 0; install the handlers;
 // repeat { PumpEvents(); act on Action/EventID; Action = 0 } until its own end.
+//
+// The pump hands out no event while the action code the previous one left is unread
+// (still holding the value and item that event set; outside a recording): a reader
+// or a wait that pumps between two reads of the loop keeps a second queued click in
+// the queue instead of letting it overwrite the first. A loop takes the code away by
+// clearing Action (or setting it to anything else) once it has read it.
 #pragma once
 #include <cstdint>
 #include <string>

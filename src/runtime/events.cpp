@@ -406,6 +406,10 @@ void SetDialogHandler(DialogHandler handler) { gDialog = std::move(handler); }
 void SetEditKeyHandler(EditKeyHandler handler) { gEditKey = std::move(handler); }
 void SetMenuHandler(MenuHandler handler) { gMenu = std::move(handler); }
 void SetMouseHandler(MouseHandler handler) { gMouse = std::move(handler); }
+bool DialogHandlerIs(void (*handler)(int16_t kind, int16_t item)) {
+  const auto* installed = gDialog.target<void (*)(int16_t, int16_t)>();
+  return installed && *installed == handler;
+}
 void SetErrorHandler(ErrorHandler handler) { gError = std::move(handler); }
 WindowHandlers CurrentWindowHandlers() {
   return WindowHandlers{gDialog, gEditKey, gMenu, gMouse};
@@ -442,6 +446,26 @@ void RunPumpHook() {
   hook();
 }
 
+// Kept in a function so a gate installed while the program's values are first set
+// (before main) finds it made.
+DeliveryGate& Gate() {
+  static DeliveryGate gate;
+  return gate;
+}
+
+bool Holding() {
+  const DeliveryGate& g = Gate();
+  return g.holding && g.holding();
+}
+
+// The window system's own redraws and the application coming and going ask nothing of
+// a loop that a later event could take from it: they never hold the queue.
+void DeliverThroughGate(const QueuedEvent& e) {
+  Deliver(e);
+  const bool systemsOwn = e.kind == QueuedEvent::Dialog && (e.a == 5 || e.a == 19);
+  if (const auto delivered = Gate().delivered; delivered && !systemsOwn) delivered();
+}
+
 // One pass of the window system: the pump hook, the activation asked for, every
 // pending event turned into the queue, deferred deletions. False without an
 // application, when there is nothing to pass.
@@ -459,20 +483,21 @@ bool PassWindowSystemEvents() {
 
 void PumpEvents(int idleWaitMs) {
   if (!PassWindowSystemEvents()) return;
-  if (gQueue.empty() && idleWaitMs > 0) {
+  const bool holding = Holding();
+  if ((gQueue.empty() || holding) && idleWaitMs > 0) {
     WakeTimer()->start(idleWaitMs);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     WakeTimer()->stop();
   }
-  if (!gQueue.empty()) {
+  if (!gQueue.empty() && !holding) {
     QueuedEvent e = std::move(gQueue.front());
     gQueue.pop_front();
-    Deliver(e);
+    DeliverThroughGate(e);
   }
 }
 
 void SettleEvents() {
-  if (!PassWindowSystemEvents()) return;
+  if (!PassWindowSystemEvents() || Holding()) return;
   const auto raisedByTheSystem = [](const QueuedEvent& e) {
     return e.kind == QueuedEvent::Dialog && (e.a == 5 || e.a == 18 || e.a == 19);
   };
@@ -480,8 +505,10 @@ void SettleEvents() {
   if (it == gQueue.end()) return;
   QueuedEvent e = std::move(*it);
   gQueue.erase(it);
-  Deliver(e);
+  DeliverThroughGate(e);
 }
+
+void SetDeliveryGate(DeliveryGate gate) { Gate() = std::move(gate); }
 
 void FlushEvents() {
   if (QApplication::instance()) {

@@ -59,6 +59,8 @@ using ErrorHandler = std::function<void(int code)>;
 using OpenDocumentHandler = std::function<void(const std::vector<std::string>& paths)>;
 
 void SetDialogHandler(DialogHandler handler);
+// Whether the dialog handler installed is this plain function.
+bool DialogHandlerIs(void (*handler)(int16_t kind, int16_t item));
 void SetEditKeyHandler(EditKeyHandler handler);
 void SetMenuHandler(MenuHandler handler);
 void SetMouseHandler(MouseHandler handler);
@@ -93,6 +95,19 @@ void SettleEvents();
 void FlushEvents();
 // Lets the window system breathe without delivering user input.
 void PeekEvents();
+
+// The program's rule for handing out queued events. While holding() says so, a pump
+// pass (PumpEvents or SettleEvents) hands the handlers nothing and keeps the queue, in
+// order, for a later pass; delivered() is told after each event a pass handed out
+// (except the redraws and application switches the window system raises itself). The
+// kit installs it so that no event is handed out over the action code an earlier one
+// left unread: two clicks queued together both reach the window loop, however many
+// times a reader or a wait pumps before the loop reads the first.
+struct DeliveryGate {
+  std::function<bool()> holding;
+  std::function<void()> delivered;
+};
+void SetDeliveryGate(DeliveryGate gate);
 
 // A hook called at the start of every pump pass (the script driver uses it).
 void SetPumpHook(std::function<void()> hook);

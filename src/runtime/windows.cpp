@@ -20,6 +20,7 @@
 
 #include "runtime/internal.h"
 #include "runtime/macroman.h"
+#include "runtime/system.h"
 #include "runtime/windows.h"
 
 namespace mv::rt {
@@ -406,7 +407,25 @@ void StrokeSegment(QPainter& p, const QRect& canvas, QPointF a, QPointF b, const
 
 }  // namespace
 
+namespace {
+
+// Where a window's content goes on a display of this size (see OpenWindow). The menu
+// bar and a title bar stand above the highest content top.
+Rect PlacedOnDisplay(Rect content, int displayWidth, int displayHeight) {
+  constexpr int kHighestTop = 40;
+  const int right = content.right - std::max(0, std::min<int>(content.right - displayWidth, content.left));
+  const int lowestTop = std::min<int>(content.top, kHighestTop);
+  const int bottom =
+      content.bottom - std::max(0, std::min<int>(content.bottom - displayHeight, content.top - lowestTop));
+  const auto left = static_cast<int16_t>(right - content.width());
+  const auto top = static_cast<int16_t>(bottom - content.height());
+  return Rect{left, top, static_cast<int16_t>(right), static_cast<int16_t>(bottom)};
+}
+
+}  // namespace
+
 void OpenWindow(int16_t number, const Str255& title, Rect content, int16_t kind) {
+  content = PlacedOnDisplay(content, DisplayWidth(), DisplayHeight());
   if (WindowRec* old = FindWindow(number)) {
     if (old->widget) {
       old->widget->hide();

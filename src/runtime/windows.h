@@ -28,6 +28,10 @@ namespace mv::rt {
 // follows the new size, keeping what was drawn (new parts take the background
 // colour), WindowContentRect reports the new size and a redraw (dialog kind 5) is
 // queued for it.
+//
+// A window is placed so that its content fits on the display where it can: one that
+// would pass the display's right or bottom edge opens moved left or up just enough,
+// never past the left edge nor above the top of the highest titled window (40).
 constexpr int16_t kResizableWindow = 8;
 void OpenWindow(int16_t number, const Str255& title, Rect content, int16_t kind);
 void CloseWindow(int16_t number);

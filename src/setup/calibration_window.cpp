@@ -45,10 +45,10 @@ constexpr int16_t kWindow = kCalibrationWindow;
 constexpr int32_t kHelpTextWindow = 250;
 constexpr RGBColor kBlack{0, 0, 0};
 
-// The plot: a 380 x 329 frame; points from x 273 (355 pixels of volts) and from
+// The plot: a 380 x 329 frame; points from x 268 (355 pixels of volts) and from
 // y 311 upwards (298 pixels of values; 250 of residuals above 306).
-constexpr int16_t kFrameLeft = 255, kFrameTop = 6, kFrameRight = 635, kFrameBottom = 335;
-constexpr int kX0 = 273;
+constexpr int16_t kFrameLeft = 250, kFrameTop = 6, kFrameRight = 630, kFrameBottom = 335;
+constexpr int kX0 = 268;
 constexpr float kValueBase = 311.0f, kResidualBase = 306.0f, kResidualPixels = 250.0f;
 constexpr int16_t kDashSlot = 61;
 constexpr int16_t kRed = 6;  // line palette
@@ -56,7 +56,7 @@ constexpr int16_t kRed = 6;  // line palette
 constexpr const char* kNoReadingText = "no reading";
 
 // Below the plot: the power note.
-constexpr int16_t kNoteLeft = 258, kNoteTop = 339, kNoteRight = 520, kNoteBottom = 372;
+constexpr int16_t kNoteLeft = 253, kNoteTop = 339, kNoteRight = 515, kNoteBottom = 372;
 
 // One reading of the channel as the calibration takes it.
 float OneReading(int16_t channel, double typed) {
@@ -247,31 +247,32 @@ class CalibrationWindow {
     const Str255 title = Str255("Direct Calibration for Channel") + NumText(channel_) + ", Input" +
                          NumText(WholeCode(ChannelVariables[channel_][ChanField::Input])) +
                          "   (100 points maximum)";
-    BuildWINDOW(kWindow, title, 60, 70, 60 + 641, 70 + 375, 6);
+    // 635 pixels wide: the window and its frame fit the narrowest display (640).
+    BuildWINDOW(kWindow, title, 60, 70, 60 + 635, 70 + 375, 6);
     DrawInstructions();
     const rt::FontSpec label = KitFont(KestraneFont, 12);
     rt::DrawText(10, 122, "calibration:", label, kBlack);
-    Text(ValueField, "0", {120, 106, 245, 128}, 3, 14);
+    Text(ValueField, "0", {120, 106, 243, 128}, 3, 14);
     Popup148(kPopupMenu);
     rt::NewPopupControl(ReadingsPopup, kPopupMenu, "", {10, 134, 112, 156}, 1);
-    rt::NewControl(GetVoltage, rt::ControlType::PushButton, "Get Voltage", {120, 134, 245, 156}, 1);
+    rt::NewControl(GetVoltage, rt::ControlType::PushButton, "Get Voltage", {120, 134, 243, 156}, 1);
     rt::DrawText(10, 176, "measured volts:", label, kBlack);
-    Text(VoltsField, "", {120, 162, 245, 180}, 7, 12);
+    Text(VoltsField, "", {120, 162, 243, 180}, 7, 12);
     rt::DrawText(10, 200, "channel label:", label, kBlack);
     Str255 name = StoredChannelLabel(channel_);
     TRUNCATE(name);
-    Text(LabelField, name, {10, 204, 245, 224}, 3, 12);
+    Text(LabelField, name, {10, 204, 243, 224}, 3, 12);
     rt::SelectEditText(LabelField, 0, 0);
     rt::DrawText(10, 244, "equation:", label, kBlack);
-    Text(EquationField, CalibrationTemplate(kind_), {10, 248, 248, 266}, 7, 11);
-    Text(CountField, "N, r-squared", {10, 268, 248, 286}, 7, 11);
+    Text(EquationField, CalibrationTemplate(kind_), {10, 248, 244, 266}, 7, 11);
+    Text(CountField, "N, r-squared", {10, 268, 244, 286}, 7, 11);
     rt::NewControl(Linear, rt::ControlType::RadioButton, "Linear", {10, 294, 75, 312}, 2);
     rt::NewControl(Power, rt::ControlType::RadioButton, "Power", {80, 294, 142, 312}, 1);
-    rt::NewControl(Polynomial, rt::ControlType::RadioButton, "2-order Poly", {147, 294, 248, 312}, 1);
+    rt::NewControl(Polynomial, rt::ControlType::RadioButton, "2-order Poly", {147, 294, 244, 312}, 1);
     rt::NewControl(Clear, rt::ControlType::PushButton, "Clear", {10, 322, 70, 344}, 1);
     rt::NewControl(Residuals, rt::ControlType::PushButton, "Show Residuals", {76, 322, 196, 344}, 0);
-    rt::NewControl(Help, rt::ControlType::PushButton, "?", {204, 322, 244, 344}, 1);
-    rt::NewControl(EquationOK, rt::ControlType::DefaultButton, "Equation OK", {525, 344, 635, 368}, 1);
+    rt::NewControl(Help, rt::ControlType::PushButton, "?", {203, 322, 243, 344}, 1);
+    rt::NewControl(EquationOK, rt::ControlType::DefaultButton, "Equation OK", {520, 344, 630, 368}, 1);
     DrawPlotFrame("calibration");
     ActivateValueField();
     if (PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0) ShowHelp();
@@ -312,7 +313,8 @@ class CalibrationWindow {
       if (n_ > 99) return false;  // the 100th point ends the window with its fit
       rt::SetOutputWindow(kWindow);
       MarkRadios();
-      rt::PumpEvents(10);
+      // An idle reading stops for the event that came during it and leaves it here.
+      if (Action == ActionCode::Nothing) rt::PumpEvents(10);
       if (!rt::WindowExists(kWindow)) return true;
       rt::SetOutputWindow(kWindow);
       if (MENUID != 0) {
@@ -469,9 +471,11 @@ class CalibrationWindow {
     const FitResult fit = Fit(kind_, points);
     if (!fit.ok()) return;
     StoreCalibrationResiduals(n_, kind_, fit);
+    // An exact fit leaves only rounding: drawn flat on the zero line.
+    const bool rounding = CalibrationResidualsAreRounding(n_, kind_, fit);
     std::vector<FitPoint> residuals;
     for (int i = 1; i <= n_; ++i)
-      residuals.push_back({autocalibrationArray[i][2], autocalibrationArray[i][3]});
+      residuals.push_back({autocalibrationArray[i][2], rounding ? 0.0f : autocalibrationArray[i][3]});
     const PlotBounds b = BoundsOf(residuals, kResidualPixels);
     KeepPlotBounds(b);
     DrawPlotFrame("residuals");
@@ -479,7 +483,7 @@ class CalibrationWindow {
     const int zero = PlotPixelY(b, 0.0f, kResidualBase);
     const int16_t stemEnd = Px(std::clamp(zero, kFrameTop + 1, kFrameBottom - 1));
     if (zero > kFrameTop && zero < kFrameBottom) {
-      PlotCGrgb(0, kX0 + 1, Px(zero), 626, Px(zero), DarkGray);
+      PlotCGrgb(0, kX0 + 1, Px(zero), kFrameRight - 9, Px(zero), DarkGray);
       rt::DrawText(kFrameLeft + 4, zero + 4, "0", KitFont(KestraneFont, 10), DarkGray);
     }
     std::vector<PlotVertex> shown;

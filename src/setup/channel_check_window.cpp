@@ -33,8 +33,9 @@ namespace {
 
 constexpr int16_t kWindow = kChannelCheckWindow;
 constexpr int16_t kValueField = 1;
-constexpr int16_t kTraceLeft = 90, kTraceRight = 504, kTraceTop = 90, kTraceBottom = 240;
-constexpr int16_t kWindowWidth = 700;
+// 632 pixels wide: the window and its frame fit the narrowest display (640).
+constexpr int16_t kTraceLeft = 60, kTraceRight = 474, kTraceTop = 90, kTraceBottom = 240;
+constexpr int16_t kWindowWidth = 632;
 constexpr int kEquationWidth = 603;
 constexpr int kSableSerialInput = 15;
 constexpr int16_t kAbandonedPass = -999;
@@ -91,7 +92,7 @@ void DrawTraceArea(const CheckContext& c) {
 
 void BuildRadios(int16_t first, int16_t last, const char* const* titles, int16_t y, int16_t width) {
   for (int16_t b = first; b <= last; ++b) {
-    const int16_t left = static_cast<int16_t>(90 + (b - first) * width);
+    const int16_t left = static_cast<int16_t>(80 + (b - first) * width);
     rt::NewControl(b, rt::ControlType::RadioButton, titles[b - first],
                    Rect{left, y, static_cast<int16_t>(left + width - 4), static_cast<int16_t>(y + 18)}, 1);
   }
@@ -102,7 +103,7 @@ void BuildCheckWindow(const CheckContext& c, bool averagingButtons) {
   rt::FillWindow(LightGray);
   DrawHeadings(c);
   DrawTraceArea(c);
-  BUILDEF(kValueField, "", 518, 130, 688, 176, 7, 2);
+  BUILDEF(kValueField, "", 484, 130, 622, 176, 7, 2);
   rt::SetEditFont(kValueField, KitFont(KestraneFont, 28));
   const rt::FontSpec label = KitFont(KestraneFont, 13);
   rt::DrawText(14, 279, "Update:", label, kBlack);
@@ -113,8 +114,8 @@ void BuildCheckWindow(const CheckContext& c, bool averagingButtons) {
     static constexpr const char* kCounts[] = {"1", "4", "20", "50", "100"};
     BuildRadios(CheckButton::One, CheckButton::Hundred, kCounts, 296, 60);
   }
-  rt::NewControl(CheckButton::Help, rt::ControlType::PushButton, "?", Rect{540, 292, 570, 318}, 1);
-  rt::NewControl(CheckButton::Done, rt::ControlType::DefaultButton, "Done", Rect{590, 292, 690, 318}, 1);
+  rt::NewControl(CheckButton::Help, rt::ControlType::PushButton, "?", Rect{474, 292, 504, 318}, 1);
+  rt::NewControl(CheckButton::Done, rt::ControlType::DefaultButton, "Done", Rect{522, 292, 622, 318}, 1);
 }
 
 void SetState(int16_t control, int16_t state) {
@@ -184,7 +185,8 @@ void RunCheckLoop(const CheckContext& c) {
     float sum = 0;
     bool abandoned = false;
     for (int32_t i = 0; i < n && !abandoned; ++i) {
-      rt::PumpEvents(0);
+      // A reader pumps while it waits: what it let in is read before anything more.
+      if (Action == ActionCode::Nothing) rt::PumpEvents(0);
       if (Action == ActionCode::Click) {
         done = TakeClick() || done;
         abandoned = true;

@@ -254,7 +254,9 @@ void loadSerialStreamValues(int16_t rows) {
     for (int n = 3; n <= 12; ++n) {
       const float r = static_cast<float>(rt::Rnd(5684));
       serialArray[n][1] = n % 2 == 0 ? r * 0.0001f : r;
-      if (n % 2 == 1) {
+      // Events are let in until one arrives; the next stays queued for the panel's
+      // loop, so two clicks made together both count.
+      if (n % 2 == 1 && lastAction == 0) {
         Action = 0;
         rt::PumpEvents(0);
         if (Action != 0) {

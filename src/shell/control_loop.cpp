@@ -11,6 +11,7 @@
 #include "acquisition/toolbar.h"
 #include "control/state.h"
 #include "control/switching.h"
+#include "conversions/spike_filter.h"
 #include "conversions/state.h"
 #include "devices/adam_reader.h"
 #include "devices/connection.h"
@@ -363,6 +364,8 @@ void RunOnce() {
   // The analog outputs' half-second gate is left as it stands: the first screen has
   // just sent the scripts' first volts, and the next command waits its turn.
   for (int16_t ch = 1; ch <= ChannelCount(); ++ch) voltagespikes[ch] = 0;
+  // The run's files report the filter as the run used it, not as it stands later.
+  SpikeFilterOfRun = CurrentSpikeFilter();
   rt::FlushEvents();
   rt::SetMenuHandler(MenusOFF);
   rt::HideWindow(kStatusStripWindow);

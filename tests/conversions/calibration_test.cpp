@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "common/test_support.h"
 #include "conversions/state.h"
 #include "setup/state.h"
@@ -160,6 +162,44 @@ TEST_F(CalibrationTest, SnapshotOfAChannelOutsideTheTableWritesNoRow) {
   RestoreCalibrationSnapshot(TakeCalibrationSnapshot(0));
   RestoreCalibrationSnapshot(TakeCalibrationSnapshot(17));
   EXPECT_EQ(ChannelVariables[0], row0);
+}
+
+// An exact fit in single precision leaves residuals of a float step or two and an
+// r-squared a step above 1: shown as 1, and drawn flat rather than scaled to the
+// plot's full height. Residuals a measurement leaves are drawn as they are.
+TEST_F(CalibrationTest, AnExactFitShowsRSquaredOneAndResidualsOfRoundingOnly) {
+  struct Case {
+    const char* name;
+    int16_t kind;
+    float (*value)(float volts);
+    bool exact;
+  };
+  const Case cases[] = {
+      {"line", FitKind::Linear, [](float x) { return 3.3f + 7.1f * x; }, true},
+      {"polynomial", FitKind::Polynomial, [](float x) { return 5.0f - 3.0f * x + 1.25f * x * x; }, true},
+      {"power", FitKind::Power, [](float x) { return static_cast<float>(2.5 * std::pow(x, 0.765)); }, true},
+      {"line measured", FitKind::Linear, [](float x) { return 3.3f + 7.1f * x + (x > 1.0f ? 0.002f : 0.0f); },
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int n = 40;
+    for (int i = 1; i <= n; ++i) {
+      const float volts = 0.3f + 0.07f * static_cast<float>(i);
+      autocalibrationArray[i][2] = volts;
+      autocalibrationArray[i][1] = c.value(volts);
+    }
+    const FitResult fit = Fit(c.kind, CalibrationPoints(n));
+    ASSERT_TRUE(fit.ok());
+    StoreCalibrationResiduals(n, c.kind, fit);
+    EXPECT_EQ(CalibrationResidualsAreRounding(n, c.kind, fit), c.exact);
+    if (c.exact) {
+      EXPECT_EQ(CalibrationCountText(n, fit), Str255(" 40 points; r-squared =  1"));
+    }
+  }
+  FitResult above;
+  above.r2 = 1.0000001;
+  EXPECT_EQ(CalibrationCountText(3, above), Str255(" 3 points; r-squared =  1"));
 }
 
 }  // namespace

@@ -202,8 +202,11 @@ TEST_F(GasOptionsWindowTest, TheLabelGoesIntoTheChannelsSlotAndMenus) {
 }
 
 TEST_F(GasOptionsWindowTest, ChannelLabelsWindowOpensOverTheOptionsAndGoesOnReturn) {
+  nChannels = 16;
   StoreChannelLabel(1, "flow (ml/min)");
   StoreChannelLabel(3, "% RH");
+  StoreChannelLabel(8, "ambient pressure (kPa)");
+  StoreChannelLabel(16, "event key");
   test::WindowDriver driver;
   driver.WaitFor(W)
       .Click(W, ShowLabels)

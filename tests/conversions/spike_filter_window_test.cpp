@@ -82,7 +82,7 @@ TEST_F(SpikeFilterWindowTest, TypedThresholdsAndBoxesThenAllOffClearsTheSlotAndT
       .Click(W, 3)
       .Check([] {
         EXPECT_EQ(rt::ControlState(2), 2);
-        EXPECT_EQ(SpikeFilterArray[2], 3.0f);
+        EXPECT_EQ(FieldOf(W, FirstField + 2), "3");
         EXPECT_EQ(FieldOf(W, FirstField + 3), "2") << "a box checked without a usable threshold gets 2";
       })
       .Click(W, 1)
@@ -104,6 +104,7 @@ TEST_F(SpikeFilterWindowTest, TypedThresholdsAndBoxesThenAllOffClearsTheSlotAndT
 }
 
 TEST_F(SpikeFilterWindowTest, AThresholdOfOneOrLessTypedInAnActiveChannelTurnsItOffOnTheCloseBox) {
+  PrefsArray[PrefsSlot::SpikeFilterOn] = 1;
   SpikeFilterArray[1] = 2;
   SpikeFilterArray[2] = 5;
   test::WindowDriver driver;
@@ -139,6 +140,7 @@ TEST_F(SpikeFilterWindowTest, ItsOwnActivationKeepsItOpenAndAClickInAnotherWindo
 TEST_F(SpikeFilterWindowTest, SixteenChannelsFitOnTheSmallestDisplay) {
   setenv("MV_DISPLAY_SIZE", "640x480", 1);
   nChannels = 16;
+  PrefsArray[PrefsSlot::SpikeFilterOn] = 1;
   for (int ch = 1; ch <= 16; ++ch) SpikeFilterArray[ch] = ch % 3 == 0 ? 0.0f : 2.0f;
   test::WindowDriver driver;
   driver.WaitFor(W)
@@ -155,6 +157,31 @@ TEST_F(SpikeFilterWindowTest, SixteenChannelsFitOnTheSmallestDisplay) {
   Open(driver);
   EXPECT_EQ(SpikeFilterArray[16], 2.0f);
   EXPECT_EQ(SpikeFilterArray[15], 0.0f);
+}
+
+// A new set-up stores a threshold of 2 for every channel; whether the readings are
+// filtered is the filter's switch (on for a DataTaker). The window opens showing what
+// the reader does, and Done without an edit changes nothing.
+TEST_F(SpikeFilterWindowTest, ItOpensShowingWhatTheReaderDoesAndDoneWithoutAnEditChangesNothing) {
+  for (const int16_t slot : {0, 1}) {
+    SCOPED_TRACE(slot);
+    PrefsArray[PrefsSlot::SpikeFilterOn] = slot;
+    for (int ch = 1; ch <= 16; ++ch) SpikeFilterArray[ch] = 2.0f;
+    test::WindowDriver driver;
+    driver.WaitFor(W)
+        .Check([slot] {
+          for (int16_t ch = 1; ch <= 3; ++ch) {
+            EXPECT_EQ(rt::ControlState(ch), slot != 0 ? 2 : 1) << ch;
+            EXPECT_EQ(FieldOf(W, FirstField + ch), slot != 0 ? " 2" : " 0") << ch;
+          }
+        })
+        .Shot(W, Shot(slot != 0 ? "w18-spike-filter-on.png" : "w18-spike-filter-new-setup.png"))
+        .Click(W, Done);
+    Open(driver);
+    for (int ch = 1; ch <= 16; ++ch) EXPECT_EQ(SpikeFilterArray[ch], 2.0f) << ch;
+    EXPECT_EQ(PrefsArray[PrefsSlot::SpikeFilterOn], slot);
+    EXPECT_EQ(rt::MenuItemChecked(kADMenu, kSpikeFilterItem), slot != 0);
+  }
 }
 
 }  // namespace

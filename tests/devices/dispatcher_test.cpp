@@ -127,6 +127,19 @@ TEST_F(DispatcherTest, SpikeIsReplacedByTheReference) {
   EXPECT_EQ(calls, (std::vector<std::string>{"dt500 1 1", "dt500 1 1"}));
 }
 
+// The spike count is the run's: a reading outside a recording (the conversion test or
+// a calibration after a run) is filtered all the same, but adds nothing to the count
+// the run's files report.
+TEST_F(DispatcherTest, ASpikeOutsideARecordingIsFilteredButNotCountedForTheRun) {
+  Sample = 5;
+  SpikeFilterArray[1] = 1.5f;
+  LastVoltageArray[1 + 17] = 2.0f;
+  readings = {4.0f, 2.1f};
+  ReadExternalADdevice(1, 0);
+  EXPECT_FLOAT_EQ(volts, 2.0f);
+  EXPECT_EQ(voltagespikes[1], 0);
+}
+
 TEST_F(DispatcherTest, ARealJumpIsKept) {
   Sample = 5;
   SpikeFilterArray[1] = 1.5f;

@@ -48,13 +48,16 @@ TEST(CommentCodec, LineBreaksSurviveAsCrAndOtherControlsAndQuotesDoNot) {
 
 class CommentTest : public test::ProgramTest {};
 
-TEST_F(CommentTest, SpikeSummaryIsAddedOnceForFilteredChannels) {
+// The summary is the run's: the settings as they stand at save time (here the
+// filter turned off after the run) change nothing in it.
+TEST_F(CommentTest, SpikeSummaryIsAddedOnceForTheChannelsTheRunFiltered) {
   nChannels = 3;
-  SpikeFilterArray[1] = 1.0f;
-  SpikeFilterArray[2] = 2.0f;
+  SpikeFilterOfRun.on = true;
+  SpikeFilterOfRun.thresholds[2] = 2.0f;
   voltagespikes[2] = 5;
   CommentContainer = "note";
-  PrefsArray[PrefsSlot::SpikeFilterOn] = 1;
+  SpikeFilterArray.fill(0.0f);
+  PrefsArray[PrefsSlot::SpikeFilterOn] = 0;
   AppendSpikeSummaryToComment();
   AppendSpikeSummaryToComment();
   EXPECT_EQ(CommentContainer, "note\rchan 2:   5 spikes removed; filter factor: 2\r");

@@ -2,6 +2,7 @@
 // keys typed into real fields, real window activation, the virtual clock.
 #include "kit/protocol.h"
 
+#include <QAbstractButton>
 #include <QTest>
 #include <functional>
 #include <vector>
@@ -56,6 +57,7 @@ TEST_F(ProtocolTest, CheckReturnTableInSingleLineFieldsOfBothTypes) {
     }
     EXPECT_EQ(EventID, 77) << "Return in a field leaves EventID alone";
     EXPECT_EQ(rt::EditText(1), "") << "Return, Enter and Tab are not inserted";
+    Action = 0;  // read, as a window loop reads it
     TypeText("ab ");
     EXPECT_EQ(Action, -990) << "a space reports -990";
     Action = 0;
@@ -103,6 +105,7 @@ TEST_F(ProtocolTest, CtrlQOutsideFieldsGoesThroughTheQuitProcedureWhichEndsThePr
   rt::OpenWindow(3, "Keys", Rect{50, 50, 250, 150}, 6);
   InstallDialogHandlers(NoMENU);
   Drain();
+  Action = 0;
   QTest::keyClick(rt::bridge::WindowWidget(3), Qt::Key_Q, Qt::ControlModifier);
   Drain();
   EXPECT_EQ(quits, 1);
@@ -179,6 +182,26 @@ TEST(TogglePrefsTest, FlipsBetweenZeroAndOneAndIgnoresSlotsOutsideTheTable) {
   EXPECT_EQ(PrefsArray[22], 0) << "any value but 0 counts as on";
   TogglePrefs(71);
   TogglePrefs(-1);
+}
+
+// A reader or a wait that pumps before the window loop reads Action must not let a
+// second queued click overwrite the first.
+TEST_F(ProtocolTest, AQueuedClickWaitsUntilTheLoopHasReadTheOneBefore) {
+  rt::OpenWindow(7, "Buttons", Rect{50, 50, 350, 200}, 6);
+  rt::NewControl(1, rt::ControlType::PushButton, "one", Rect{10, 10, 90, 30}, 1);
+  rt::NewControl(2, rt::ControlType::PushButton, "two", Rect{100, 10, 180, 30}, 1);
+  InstallDialogHandlers(NoMENU);
+  Drain();
+  Action = 0;
+  for (int16_t b : {1, 2}) qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(7, b))->click();
+  for (int pass = 0; pass < 3; ++pass) rt::PumpEvents(0);
+  EXPECT_EQ(Action, ActionCode::Click);
+  EXPECT_EQ(EventID, 1) << "the first click stays until it is read";
+  EXPECT_TRUE(rt::EventsPending()) << "the second is still to come";
+  Action = 0;
+  rt::PumpEvents(0);
+  EXPECT_EQ(Action, ActionCode::Click);
+  EXPECT_EQ(EventID, 2);
 }
 
 }  // namespace

@@ -283,6 +283,24 @@ TEST_F(CalibrationWindowTest, DemonstrationPowerFitWithResiduals) {
   EXPECT_EQ(maxy, 1.0f);
 }
 
+// Points on an exact line: r-squared shows 1 and the residual plot lies flat on its
+// zero line (no rounding noise scaled up to the plot's height).
+TEST_F(CalibrationWindowTest, AnExactLineShowsRSquaredOneAndAFlatResidualPlot) {
+  test::WindowDriver d;
+  d.WaitFor(W);
+  int i = 0;
+  for (const char* v : {"5.43", "7.56", "9.69", "11.82", "13.95", "16.08"}) {
+    Point(d, v, 0.3f + 0.3f * static_cast<float>(i++));
+  }
+  d.Then("fitted", [] { return Field(CountField).find(" 6 points;") == 0; })
+      .Check([] { EXPECT_EQ(Field(CountField), " 6 points; r-squared =  1"); })
+      .Click(W, Residuals)
+      .Check([] { EXPECT_EQ(StateOf(Residuals), 2); })
+      .Shot(W, Shot("w315-direct-calibration-exact-residuals.png"))
+      .Click(W, EquationOK);
+  RunVoid(d, [] { DIRECTCAL(2); });
+}
+
 // A reader alternating 0 and 1 V: every point is the mean of the readings chosen.
 TEST_F(CalibrationWindowTest, EachPointIsTheMeanOfTheChosenReadings) {
   services::ReadDataTaker500 = [this](int16_t, int16_t) { volts = static_cast<float>(++reads % 2); };
