@@ -16,6 +16,7 @@
 #include "acquisition/state.h"
 #include "common/test_support.h"
 #include "devices/dispatcher.h"
+#include "devices/line_step.h"
 #include "devices/sable_reader.h"
 #include "devices/serial_port.h"
 #include "devices/sim_pty_fixture.h"
@@ -109,6 +110,9 @@ TEST_F(PtyTest, OneReadingFromAUI2AfterReopening) {
 struct FaultCase {
   sim::Fault fault;
   bool failsFirst;
+  // No reply at all: one may still come late, so nothing is asked until the late-reply
+  // window has passed.
+  bool holdsTheLine = false;
 };
 
 class PtyFaultTest : public PtyTest, public ::testing::WithParamInterface<FaultCase> {};
@@ -127,7 +131,13 @@ TEST_P(PtyFaultTest, FaultGivesABadReadingInTimeAndTheNextReadingIsRight) {
   } else {
     EXPECT_FLOAT_EQ(first, good);
   }
-  EXPECT_LT(took, std::chrono::milliseconds(1400)) << "60 ticks, the late-reply drain and some slack";
+  EXPECT_LT(took, std::chrono::milliseconds(1400)) << "60 ticks and some slack";
+  if (GetParam().holdsTheLine) {
+    const std::string asked = sim->Received();
+    EXPECT_FLOAT_EQ(Read(2, 6), kBadReading) << "a reading within the window fails unasked";
+    EXPECT_EQ(sim->Received(), asked);
+    std::this_thread::sleep_for(kLateReplyWindow);
+  }
   // Other inputs next, so a reply taken for the wrong request shows.
   EXPECT_FLOAT_EQ(Read(2, 6), static_cast<float>(6000 / 6553.5));
   EXPECT_FLOAT_EQ(Read(3, 7), static_cast<float>(7000 / 6553.5));
@@ -139,7 +149,7 @@ std::string FaultName(const ::testing::TestParamInfo<FaultCase>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, PtyFaultTest,
-                         ::testing::Values(FaultCase{sim::Fault::Silent, true},
+                         ::testing::Values(FaultCase{sim::Fault::Silent, true, true},
                                            FaultCase{sim::Fault::Late, true},
                                            FaultCase{sim::Fault::Partial, true},
                                            FaultCase{sim::Fault::Stale, true},
