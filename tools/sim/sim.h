@@ -98,6 +98,8 @@ class Simulator {
   void SetFault(Fault fault, int count);
   // The fault from `after` seconds from now, for `seconds` (negative: for good).
   void SetFaultSpan(Fault fault, double after, double seconds);
+  // How late a late reply comes after the program's time-out, from now on.
+  void SetLateMs(int ms);
   // What input 1..16 reads from now on, in the program's units: a Sable's analog input
   // (volts), T input (9..12, degrees Celsius) or counter (13); a DataTaker's channel
   // (volts for a voltage input, else degrees, ohms or counts); an ADAM input (1..8 the

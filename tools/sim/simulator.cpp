@@ -325,6 +325,11 @@ struct Simulator::Impl {
       // While hung up only the wake-up pipe is watched (a descriptor of -1 is skipped).
       pollfd p[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
       int r = ::poll(p, 2, timeoutMs);
+      if (r > 0 && (p[1].revents & POLLIN)) {
+        char drained[64];
+        while (::read(wake[0], drained, sizeof drained) > 0) {
+        }
+      }
       if (r > 0 && (p[0].revents & POLLIN)) {
         std::lock_guard<std::mutex> lock(mu);
         Receive(Clock::now());
@@ -445,6 +450,11 @@ void Simulator::SetFaultSpan(Fault fault, double after, double seconds) {
       seconds);
   char c = 1;  // the answering thread sleeps until its next event: it must see the new span
   [[maybe_unused]] ssize_t w = ::write(impl_->wake[1], &c, 1);
+}
+
+void Simulator::SetLateMs(int ms) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->opt.lateMs = ms;
 }
 
 bool Simulator::SetValue(int input, double value) {
