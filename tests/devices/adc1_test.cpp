@@ -208,6 +208,37 @@ TEST_F(Adc1ReaderTest, StaleByteIsNotTakenAsAReply) {
   EXPECT_FLOAT_EQ(volts, 0.0010f);
 }
 
+// A reply longer than its one byte, or a status byte with the bits the converter never
+// sets, is no reading (its first byte would read as a plausible value): the reading
+// fails, the rest is drained, and the next conversion reads right.
+TEST_F(Adc1ReaderTest, AReplyLongerThanItsByteOrABadStatusIsNoReading) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> replies;  // to the writes the reader makes before it gives up
+  };
+  const Case cases[] = {
+      {"status with bit 6", {"\x02"s, "\x50"s}},    {"status with bit 5", {"\x02"s, "\x30"s}},
+      {"two status bytes", {"\x02"s, "\x10\x10"s}}, {"two low bytes", {"\x02"s, "\x10"s, "\x0A\x0A"s}},
+      {"three start bytes", {"\x02\x13\x88"s}},
+  };
+  GainSet = 2;
+  SerialWarningBuzz = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    InstallSerialPort(std::make_unique<ScriptedSerialPort>());
+    port = &static_cast<ScriptedSerialPort&>(SerialLine());
+    for (const std::string& reply : c.replies) port->ReplyNext(reply);
+    events.clear();
+    ReadADC1(1);
+    EXPECT_FLOAT_EQ(volts, kBadReading);
+    EXPECT_EQ(events.back(), "play MVsounds/AlarmBUZZ.mp3");
+    EXPECT_EQ(port->PendingReplies(), 0u);
+    Conversion("\x10"s, "\x0B"s);
+    ReadADC1(1);
+    EXPECT_FLOAT_EQ(volts, 0.0011f);
+  }
+}
+
 TEST_F(Adc1ReaderTest, TheDispatcherReadsThroughTheInstalledReader) {
   services::ReadADC1 = ReadADC1;
   GainSet = 2;

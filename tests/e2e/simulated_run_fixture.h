@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "devices/serial_port.h"
 #include "e2e/program_run_fixture.h"
@@ -13,6 +16,18 @@
 #include "sim/sim.h"
 
 namespace mv::test {
+
+// The values of one channel block as the dump tool prints them ("samples of channel
+// block N (K values): v v v").
+inline std::vector<double> BlockValues(const std::string& dump, int block) {
+  std::smatch m;
+  const std::regex re("samples of channel block " + std::to_string(block) + R"( \(\d+ values\):([^\n]*))");
+  if (!std::regex_search(dump, m, re)) return {};
+  std::vector<double> values;
+  std::istringstream in(m[1].str());
+  for (std::string v; in >> v;) values.push_back(std::stod(v));
+  return values;
+}
 
 class SimulatedRunTest : public ProgramRunTest {
  protected:
