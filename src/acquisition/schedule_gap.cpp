@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "acquisition/state.h"
+#include "devices/line_step.h"
 #include "files/state.h"
 #include "kit/format.h"
 #include "kit/rate_rule.h"
@@ -15,12 +16,19 @@ namespace {
 constexpr double kFarBehindIntervals = 5.0;
 constexpr double kFarBehindSeconds = 2.0;
 
+// A sample that read well and began no later than this after the one before was taken
+// in the run's stride: when every sample takes a little longer than the interval, the
+// schedule falls behind with no sample missing.
+constexpr double kStrideSlackSeconds = 0.25;
+
 struct Gap {
   bool open = false;
   int32_t sample = 0;  // the gap's first sample
   double skipped = 0;  // seconds the schedule jumped over in the whole gap
 };
 Gap gGap;
+double gPreviousStart = -1;  // when the sample before the last one began
+uint64_t gFailedBefore = 0;  // failed readings counted before the last sample
 
 }  // namespace
 
@@ -44,7 +52,16 @@ std::string ScheduleGapLogEntry(float minutes, int32_t sample) {
 void KeepChartSchedule(KeyMode mode) {
   const double now = GetCurrentTimeInSeconds();
   const double due = TimeOfNextChartSample;
+  const double started = ChartTiming.lastTaken;
+  const bool inStride = gPreviousStart >= 0 && ReadingsFailed() == gFailedBefore &&
+                        started - gPreviousStart <= ChartIntervalInSeconds + kStrideSlackSeconds;
+  gPreviousStart = started;
+  gFailedBefore = ReadingsFailed();
   const double skipped = ReanchorWhenFarBehind(TimeOfNextChartSample, ChartIntervalInSeconds, now);
+  // An interface slower than the interval: the samples came one after the other at the
+  // pace it keeps, none was missed, and the run's measured interval is that pace. The
+  // schedule follows it; nothing is a pause.
+  if (skipped > 0 && inStride && !gGap.open) return;
   if (skipped > 0) {
     CurrentTimeInSeconds = now;
     // The skipped time is no sampling time: the run's interval is measured without it.
@@ -70,6 +87,8 @@ void CloseChartScheduleGap() {
 
 void ResetChartScheduleGap() {
   gGap = Gap{};
+  gPreviousStart = -1;
+  gFailedBefore = ReadingsFailed();
 }
 
 }  // namespace mv

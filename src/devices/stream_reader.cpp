@@ -180,7 +180,10 @@ void ReadSerialStream(int16_t mode) {
   const StreamRead r = p.reader.Read(SerialLine(), mode, VariablesRead());
   p.otherAction = r.otherAction;
   p.otherEvent = r.otherEvent;
-  if (!r.gotLine && !r.stopped) BuzzFailedRead();
+  if (!r.gotLine && !r.stopped) {
+    NoteFailedReading();
+    BuzzFailedRead();
+  }
   for (int n = 1; n <= stream::kVariables; ++n) serialArray[n][1] = r.values[n];
   volts = r.values[stream::kVariables];
   Action = ActionCode::Click;

@@ -80,6 +80,27 @@ TEST_F(RunIntervalTest, ALoopSlowerThanItsIntervalStoresTheIntervalItAchieved) {
   EXPECT_NEAR(QuickSavedInterval(), 0.15f, 0.0051f);
 }
 
+// An interface steadily slower than the interval for long enough to fall far behind:
+// no sample was missed, so nothing is a pause. The file stores the pace it kept (its
+// true spacing), with no pause marker and no pause-log line.
+TEST_F(RunIntervalTest, AnInterfaceSlowerThanTheIntervalIsStoredAtThePaceItKept) {
+  MaxSamples = 120;
+  int32_t last = -1;
+  script = [&] {
+    if (Sample != last) {
+      last = Sample;
+      rt::AdvanceVirtualClock(0.15);
+    }
+  };
+  Record();
+  EXPECT_NEAR(taken_.back() - dues.front(), 120 * 0.15, 0.2) << "the schedule fell far behind";
+  for (int m = 1; m <= Nmarkers; ++m) EXPECT_NE(MarkersArray[m].code, kPauseMarkerCode);
+  EXPECT_EQ(CumulativePauseContainer.find("Readings failed or lagged"), std::string::npos);
+  EXPECT_EQ(totalPauseDuration, 0.0f);
+  const float spacing = static_cast<float>((taken_.back() - taken_.front()) / (taken_.size() - 1));
+  EXPECT_NEAR(QuickSavedInterval(), spacing, 0.01f * spacing);
+}
+
 TEST_F(RunIntervalTest, TheNextRunIsMeasuredFromItsOwnFirstSample) {
   MaxSamples = 5;
   Record();
