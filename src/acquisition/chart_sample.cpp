@@ -14,6 +14,7 @@
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"
+#include "devices/stream_reader.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/rate_rule.h"
@@ -112,6 +113,17 @@ void PlaySampleBeep() {
 }
 
 void GETDATA() {
+  serialWasRead = 0;  // a new sample reads the stream's next line
+  if (IsStream()) {
+    // A streaming instrument's sample is its next line. When the run's stop comes
+    // before the line does, the run ends without this sample: nothing is taken, and
+    // nothing is owed to the schedule.
+    ReadStreamLineOfSample();
+    if (StreamReadStopped()) {
+      TimeOfNextChartSample = std::max(TimeOfNextChartSample, GetCurrentTimeInSeconds());
+      return;
+    }
+  }
   NscrnCASEs += 1;
   rt::SetOutputWindow(kAcquisitionWindow);
   if (ShowDisplays) SetSampleProgress(false);
@@ -119,7 +131,6 @@ void GETDATA() {
   AdvanceChartSchedule();
   PlaySampleBeep();
   const int16_t x = PresentChartX();
-  serialWasRead = 0;  // a new sample reads the stream's next line
   const int16_t first = std::max<int16_t>(FirstChan, 1), last = std::min<int16_t>(nChannels, 16);
   // Every channel is read before any is stored: a reply is known to be its channel's
   // own only once the line has stayed quiet after the sweep.

@@ -134,6 +134,7 @@ struct ProgramReader {
   StreamReader reader;
   uint64_t line = 0;
   int16_t otherAction = 0, otherEvent = 0;
+  bool stopped = false;
 };
 
 ProgramReader& Program() {
@@ -168,6 +169,10 @@ std::pair<int16_t, int16_t> StreamWaitOtherAction() {
   return {p.otherAction, p.otherEvent};
 }
 
+bool StreamReadStopped() {
+  return Program().stopped;
+}
+
 void ResetStreamReader() {
   Program().reader.Reset();
 }
@@ -180,6 +185,7 @@ void ReadSerialStream(int16_t mode) {
   const StreamRead r = p.reader.Read(SerialLine(), mode, VariablesRead());
   p.otherAction = r.otherAction;
   p.otherEvent = r.otherEvent;
+  p.stopped = r.stopped;
   if (!r.gotLine && !r.stopped) {
     NoteFailedReading();
     BuzzFailedRead();

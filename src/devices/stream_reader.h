@@ -73,6 +73,9 @@ std::pair<int16_t, int16_t> StreamWaitOtherAction();
 // or an empty string.
 std::string GetInstrumentName();
 
+// Whether the program's last stream read ended on the run's stop, before a line came.
+bool StreamReadStopped();
+
 // Forgets bytes kept from an unfinished line of the program's serial line.
 void ResetStreamReader();
 
