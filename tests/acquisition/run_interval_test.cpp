@@ -50,6 +50,15 @@ class RunIntervalTest : public AcqTest {
     EXPECT_EQ(files, 1);
     return interval;
   }
+  // Every sample's reads take this long.
+  void EverySampleTakes(double seconds) {
+    script = [this, seconds, last = int32_t{-1}]() mutable {
+      if (Sample != last) {
+        last = Sample;
+        rt::AdvanceVirtualClock(seconds);
+      }
+    };
+  }
   fs::path docs;
 };
 
@@ -67,13 +76,7 @@ TEST_F(RunIntervalTest, ALoopSlowerThanItsIntervalStoresTheIntervalItAchieved) {
   // Every sample's reads take 0.15 s at an interval of 0.1 s: the run falls behind
   // and stays behind, and its files must say so.
   MaxSamples = 20;
-  int32_t last = -1;
-  script = [&] {
-    if (Sample != last) {
-      last = Sample;
-      rt::AdvanceVirtualClock(0.15);
-    }
-  };
+  EverySampleTakes(0.15);
   Record();
   const RateDecision d = MeasureChartRun(ChartTiming, ChartSampleInterval, SampRateError);
   EXPECT_NEAR(d.measured, 0.15f, 0.0051f);
@@ -85,13 +88,7 @@ TEST_F(RunIntervalTest, ALoopSlowerThanItsIntervalStoresTheIntervalItAchieved) {
 // true spacing), with no pause marker and no pause-log line.
 TEST_F(RunIntervalTest, AnInterfaceSlowerThanTheIntervalIsStoredAtThePaceItKept) {
   MaxSamples = 120;
-  int32_t last = -1;
-  script = [&] {
-    if (Sample != last) {
-      last = Sample;
-      rt::AdvanceVirtualClock(0.15);
-    }
-  };
+  EverySampleTakes(0.15);
   Record();
   EXPECT_NEAR(taken_.back() - dues.front(), 120 * 0.15, 0.2) << "the schedule fell far behind";
   for (int m = 1; m <= Nmarkers; ++m) EXPECT_NE(MarkersArray[m].code, kPauseMarkerCode);

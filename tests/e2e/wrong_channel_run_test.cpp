@@ -113,28 +113,8 @@ class WrongChannelRunE2E : public test::SimulatedRunTest, public ::testing::With
   }
 
   // Three chart channels on inputs (or fields) 1..3, a sample a second.
-  fs::path WriteSetup(const KindRun& run) {
-    SetupRecord setup;
-    setup.recordingMode = RecordingModeCode::Chart;
-    setup.channels = kChannels;
-    setup.chartTicks = 60;
-    setup.scopeTicks = 1;
-    setup.scopeMax = 256;
-    setup.maxSamples = 1000;
-    for (int k = 1; k <= kChannels; ++k) {
-      auto& ch = setup.channelTable[k];
-      ch[ChanField::Gain] = 2;
-      ch[ChanField::Input] = static_cast<float>(k);
-      ch[ChanField::B] = 1;
-      ch[ChanField::PlotMax] = 4;
-      ch[ChanField::PlotMin] = 0;
-      ch[ChanField::Averaged] = 1;
-      setup.dataTaker[k] = run.dataTaker;
-    }
-    EXPECT_EQ(SetupRecordProblem(setup), "");
-    const fs::path file = documents_ / "channels.MVsetup";
-    std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
-    return file;
+  fs::path WriteSetup(const KindRun& run) const {
+    return WriteChannelsSetup(kChannels, 60, 1, 0, run.dataTaker);
   }
 
   std::string Script(const KindRun& run, const fs::path& setup, const fs::path& data) const {
