@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "sim/sim.h"
 
@@ -146,81 +147,103 @@ const char* KindName(Kind kind) {
   return "?";
 }
 
+namespace {
+
+// A comma-separated list: with keepDash a "-" item is an empty one; without, empty items are dropped.
+std::vector<std::string> CommaList(const std::string& v, bool keepDash) {
+  std::vector<std::string> items;
+  for (size_t start = 0; start <= v.size();) {
+    const size_t comma = std::min(v.find(',', start), v.size());
+    std::string item = v.substr(start, comma - start);
+    if (keepDash)
+      items.push_back(item == "-" ? std::string() : item);
+    else if (!item.empty())
+      items.push_back(item);
+    start = comma + 1;
+  }
+  return items;
+}
+
+// The options that take a whole number (--fault-count may be -1, the others not below 0).
+constexpr const char* kWholeNumberOptions[] = {"--baud",  "--fault-count", "--period", "--burst",
+                                               "--split", "--busy",        "--seed",   "--late-ms"};
+
+bool TakesWholeNumber(const std::string& a) {
+  return std::find(std::begin(kWholeNumberOptions), std::end(kWholeNumberOptions), a) !=
+         std::end(kWholeNumberOptions);
+}
+
+void SetWholeNumber(const std::string& a, int n, Options& o) {
+  if (a == "--baud") o.baud = n;
+  if (a == "--fault-count") o.faultCount = n;
+  if (a == "--period") o.periodMs = n;
+  if (a == "--burst") o.burst = n;
+  if (a == "--split") o.splitMs = n;
+  if (a == "--busy") o.adc1BusyPolls = n;
+  if (a == "--seed") o.seed = static_cast<uint32_t>(n);
+  if (a == "--late-ms") o.lateMs = n;
+}
+
+// Applies option `a` with its value `v`: "" when done, else why not.
+std::string ValueOption(const std::string& a, const std::string& v, Options& o, bool* ownLines) {
+  int n = 0;
+  double seconds = 0;
+  std::pair<int, double> iv;
+  if (a == "--kind") {
+    const auto k = KindFromName(v);
+    if (!k) return "unknown kind \"" + v + "\"";
+    o.kind = *k;
+  } else if (a == "--fault") {
+    const auto f = FaultFromName(v);
+    if (!f) return "unknown fault \"" + v + "\"";
+    o.fault = *f;
+  } else if (a == "--link") {
+    o.link = v;
+  } else if (a == "--log") {
+    o.logPath = v;
+  } else if (a == "--modules") {
+    o.adamModules = CommaList(v, true);
+  } else if (a == "--burst-values") {
+    o.burstValues = CommaList(v, false);
+    if (o.burstValues.empty()) return "--burst-values needs at least one value";
+  } else if (a == "--fault-after" || a == "--fault-for") {
+    if (!ToDouble(v, &seconds) || seconds < 0) return a + " needs a number of seconds, not \"" + v + "\"";
+    (a == "--fault-after" ? o.faultAfter : o.faultFor) = seconds;
+  } else if (a == "--value") {
+    if (!ToInputValue(v, '=', &iv)) return "--value needs INPUT=V, not \"" + v + "\"";
+    o.values.push_back(iv);
+  } else if (a == "--name") {
+    o.nameLine = v;
+  } else if (a == "--line") {
+    if (!*ownLines) o.lines.clear();
+    *ownLines = true;
+    o.lines.push_back(v);
+  } else if (TakesWholeNumber(a)) {
+    if (!ToInt(v, &n) || n < (a == "--fault-count" ? -1 : 0))
+      return a + " needs a whole number, not \"" + v + "\"";
+    SetWholeNumber(a, n, o);
+  } else {
+    return "unexpected argument \"" + a + "\"";
+  }
+  return {};
+}
+
+}  // namespace
+
 std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, std::string* error) {
   Options o;
   bool haveKind = false, ownLines = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&](std::string* v) {
-      if (i + 1 >= args.size()) return false;
-      *v = args[++i];
-      return true;
-    };
-    std::string v;
-    int n = 0;
     if (a == "--channel-values") {
       o.channelValues = true;
-    } else if (a == "--kind" && value(&v)) {
-      auto k = KindFromName(v);
-      if (!k) return *error = "unknown kind \"" + v + "\"", std::nullopt;
-      o.kind = *k;
-      haveKind = true;
-    } else if (a == "--fault" && value(&v)) {
-      auto f = FaultFromName(v);
-      if (!f) return *error = "unknown fault \"" + v + "\"", std::nullopt;
-      o.fault = *f;
-    } else if (a == "--link" && value(&v)) {
-      o.link = v;
-    } else if (a == "--log" && value(&v)) {
-      o.logPath = v;
-    } else if (a == "--modules" && value(&v)) {
-      o.adamModules.clear();
-      for (size_t start = 0; start <= v.size();) {
-        size_t comma = std::min(v.find(',', start), v.size());
-        std::string model = v.substr(start, comma - start);
-        o.adamModules.push_back(model == "-" ? std::string() : model);
-        start = comma + 1;
-      }
-    } else if (a == "--burst-values" && value(&v)) {
-      o.burstValues.clear();
-      for (size_t start = 0; start <= v.size();) {
-        size_t comma = std::min(v.find(',', start), v.size());
-        if (comma > start) o.burstValues.push_back(v.substr(start, comma - start));
-        start = comma + 1;
-      }
-      if (o.burstValues.empty()) return *error = "--burst-values needs at least one value", std::nullopt;
-    } else if ((a == "--fault-after" || a == "--fault-for") && value(&v)) {
-      double seconds = 0;
-      if (!ToDouble(v, &seconds) || seconds < 0)
-        return *error = a + " needs a number of seconds, not \"" + v + "\"", std::nullopt;
-      (a == "--fault-after" ? o.faultAfter : o.faultFor) = seconds;
-    } else if (a == "--value" && value(&v)) {
-      std::pair<int, double> iv;
-      if (!ToInputValue(v, '=', &iv))
-        return *error = "--value needs INPUT=V, not \"" + v + "\"", std::nullopt;
-      o.values.push_back(iv);
-    } else if (a == "--name" && value(&v)) {
-      o.nameLine = v;
-    } else if (a == "--line" && value(&v)) {
-      if (!ownLines) o.lines.clear();
-      ownLines = true;
-      o.lines.push_back(v);
-    } else if ((a == "--baud" || a == "--fault-count" || a == "--period" || a == "--burst" ||
-                a == "--split" || a == "--busy" || a == "--seed" || a == "--late-ms") &&
-               value(&v)) {
-      if (!ToInt(v, &n) || n < (a == "--fault-count" ? -1 : 0))
-        return *error = a + " needs a whole number, not \"" + v + "\"", std::nullopt;
-      if (a == "--baud") o.baud = n;
-      if (a == "--fault-count") o.faultCount = n;
-      if (a == "--period") o.periodMs = n;
-      if (a == "--burst") o.burst = n;
-      if (a == "--split") o.splitMs = n;
-      if (a == "--busy") o.adc1BusyPolls = n;
-      if (a == "--seed") o.seed = static_cast<uint32_t>(n);
-      if (a == "--late-ms") o.lateMs = n;
-    } else {
-      return *error = "unexpected argument \"" + a + "\"", std::nullopt;
+      continue;
     }
+    if (a.rfind("--", 0) != 0 || i + 1 >= args.size())
+      return *error = "unexpected argument \"" + a + "\"", std::nullopt;
+    const std::string why = ValueOption(a, args[++i], o, &ownLines);
+    if (!why.empty()) return *error = why, std::nullopt;
+    haveKind |= a == "--kind";
   }
   if (!haveKind) return *error = "--kind is required", std::nullopt;
   if (o.fault == Fault::HangUp && o.faultFor < 0)
