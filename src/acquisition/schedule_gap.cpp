@@ -16,19 +16,37 @@ namespace {
 constexpr double kFarBehindIntervals = 5.0;
 constexpr double kFarBehindSeconds = 2.0;
 
-// A sample that read well and began no later than this after the one before was taken
-// in the run's stride: when every sample takes a little longer than the interval, the
-// schedule falls behind with no sample missing.
-constexpr double kStrideSlackSeconds = 0.25;
-
 struct Gap {
   bool open = false;
   int32_t sample = 0;  // the gap's first sample
   double skipped = 0;  // seconds the schedule jumped over in the whole gap
 };
 Gap gGap;
-double gPreviousStart = -1;  // when the sample before the last one began
-uint64_t gFailedBefore = 0;  // failed readings counted before the last sample
+
+// The samples come one after the other at a pace of their own, slower than the
+// interval: the sample just taken read well and began longer than an interval after
+// the one before it, which had begun about as long after its own predecessor. That is
+// an interface that cannot keep the interval, not a gap; a stall is a sudden lengthening.
+struct Stride {
+  double starts[3] = {-1, -1, -1};  // the last three samples' starts, newest first
+  uint64_t failedBefore = 0;        // failed readings counted before the sample just taken
+};
+Stride gStride;
+
+bool InStride() {
+  double* starts = gStride.starts;
+  if (ChartTiming.lastTaken != starts[0]) {
+    starts[2] = starts[1];
+    starts[1] = starts[0];
+    starts[0] = ChartTiming.lastTaken;
+  }
+  const double pace = starts[0] - starts[1], paceBefore = starts[1] - starts[2];
+  const bool steady = starts[2] >= 0 && ReadingsFailed() == gStride.failedBefore &&
+                      pace > ChartIntervalInSeconds && paceBefore > ChartIntervalInSeconds &&
+                      pace <= 1.5 * paceBefore + 0.01;
+  gStride.failedBefore = ReadingsFailed();
+  return steady;
+}
 
 }  // namespace
 
@@ -52,11 +70,7 @@ std::string ScheduleGapLogEntry(float minutes, int32_t sample) {
 void KeepChartSchedule(KeyMode mode) {
   const double now = GetCurrentTimeInSeconds();
   const double due = TimeOfNextChartSample;
-  const double started = ChartTiming.lastTaken;
-  const bool inStride = gPreviousStart >= 0 && ReadingsFailed() == gFailedBefore &&
-                        started - gPreviousStart <= ChartIntervalInSeconds + kStrideSlackSeconds;
-  gPreviousStart = started;
-  gFailedBefore = ReadingsFailed();
+  const bool inStride = InStride();
   const double skipped = ReanchorWhenFarBehind(TimeOfNextChartSample, ChartIntervalInSeconds, now);
   // An interface slower than the interval: the samples came one after the other at the
   // pace it keeps, none was missed, and the run's measured interval is that pace. The
@@ -87,8 +101,8 @@ void CloseChartScheduleGap() {
 
 void ResetChartScheduleGap() {
   gGap = Gap{};
-  gPreviousStart = -1;
-  gFailedBefore = ReadingsFailed();
+  gStride = Stride{};
+  gStride.failedBefore = ReadingsFailed();
 }
 
 }  // namespace mv
