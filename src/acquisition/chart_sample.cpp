@@ -1,7 +1,9 @@
 #include "acquisition/chart_sample.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
 
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/markers.h"
@@ -12,6 +14,7 @@
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"
+#include "devices/stream_reader.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/rate_rule.h"
@@ -45,32 +48,51 @@ float StreamValue(int16_t ch) {
 
 }  // namespace
 
-ChartReading TakeChartReading(int16_t ch) {
+namespace {
+
+bool IsStream() {
+  return External_AD == ExternalADCode::SerialStream;
+}
+
+// A streaming channel's reading: one line of the instrument serves the whole sample.
+ChartReading StreamReading(int16_t ch) {
   ChartReading r;
+  ReadStreamLineOfSample();
+  volts = StreamValue(ch);
+  r.overRange = IsOverRange(volts) && OverRangeAlarmOn(ch);
+  SamplesToAverage = 1;
+  ShowDisplays = 1;
+  r.volts = volts;
+  return r;
+}
+
+// The channel's readings of the sample, into the sweep.
+void ReadChartChannel(int16_t ch, ChannelSweep& sweep) {
   hardwareADchannel = WholeCode(ChannelVariables[ch][ChanField::Input]);
-  if (External_AD == ExternalADCode::SerialStream) {
-    ReadStreamLineOfSample();
-    volts = StreamValue(ch);
-    r.overRange = IsOverRange(volts) && OverRangeAlarmOn(ch);
-    SamplesToAverage = 1;
-    ShowDisplays = 1;
-    r.volts = volts;
-    return r;
-  }
   // A channel set to 0 readings (continuous averaging) still takes one: a mean of no
   // readings would be no number.
   SamplesToAverage = std::max<int32_t>(1, WholeCode(ChannelVariables[ch][ChanField::Averaged]));
-  double sum = 0.0;
   for (int32_t i = 0; i < SamplesToAverage; ++i) {
-    if (External_AD != ExternalADCode::Demonstration)
-      ReadExternalADdevice(ch, 1);
-    else if (DemonstrationMODE == 1)
-      DemonstrationReadingFiltered(ch);
-    sum += volts;
-    if (IsOverRange(volts) && OverRangeAlarmOn(ch)) r.overRange = true;
+    if (External_AD != ExternalADCode::Demonstration) {
+      sweep.Read(ch);
+    } else {
+      if (DemonstrationMODE == 1) DemonstrationReadingFiltered(ch);
+      sweep.Keep(ch, volts);
+    }
   }
-  volts = static_cast<float>(sum / SamplesToAverage);
-  r.volts = volts;
+}
+
+}  // namespace
+
+ChartReading ChartReadingOf(int16_t ch, const ChannelSweep& sweep) {
+  ChartReading r;
+  const std::optional<float> mean = sweep.MeanOf(ch);
+  // A failed reading is no reading: it is not averaged, and it is not over range.
+  r.volts = mean ? *mean : sweep.FailedValueOf(ch);
+  for (const ChannelSweep::Reading& k : sweep.Readings())
+    if (k.channel == ch && (k.stood || !mean) && IsOverRange(k.value) && OverRangeAlarmOn(ch))
+      r.overRange = true;
+  volts = r.volts;
   return r;
 }
 
@@ -91,6 +113,17 @@ void PlaySampleBeep() {
 }
 
 void GETDATA() {
+  serialWasRead = 0;  // a new sample reads the stream's next line
+  if (IsStream()) {
+    // A streaming instrument's sample is its next line. When the run's stop comes
+    // before the line does, the run ends without this sample: nothing is taken, and
+    // nothing is owed to the schedule.
+    ReadStreamLineOfSample();
+    if (StreamReadStopped()) {
+      TimeOfNextChartSample = std::max(TimeOfNextChartSample, GetCurrentTimeInSeconds());
+      return;
+    }
+  }
   NscrnCASEs += 1;
   rt::SetOutputWindow(kAcquisitionWindow);
   if (ShowDisplays) SetSampleProgress(false);
@@ -98,11 +131,21 @@ void GETDATA() {
   AdvanceChartSchedule();
   PlaySampleBeep();
   const int16_t x = PresentChartX();
-  serialWasRead = 0;  // a new sample reads the stream's next line
+  const int16_t first = std::max<int16_t>(FirstChan, 1), last = std::min<int16_t>(nChannels, 16);
+  // Every channel is read before any is stored: a reply is known to be its channel's
+  // own only once the line has stayed quiet after the sweep.
+  std::array<ChartReading, 17> readings{};
+  if (IsStream()) {
+    for (int16_t ch = first; ch <= last; ++ch) readings[ch] = StreamReading(ch);
+  } else {
+    ChannelSweep sweep(1);
+    for (int16_t ch = first; ch <= last; ++ch) ReadChartChannel(ch, sweep);
+    sweep.Settle();
+    for (int16_t ch = first; ch <= last; ++ch) readings[ch] = ChartReadingOf(ch, sweep);
+  }
   bool alarmFired = false;
-  const int16_t last = std::min<int16_t>(nChannels, 16);
-  for (int16_t ch = std::max<int16_t>(FirstChan, 1); ch <= last; ++ch) {
-    const ChartReading r = TakeChartReading(ch);
+  for (int16_t ch = first; ch <= last; ++ch) {
+    const ChartReading& r = readings[ch];
     alarmFired |= RunChannelPipeline(ch, r.volts, r.overRange, x, kChartStyle).alarmFired;
   }
   // One more buzz for a sample in which an alarm fired (never for a quiet sample).

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
@@ -133,35 +134,49 @@ float StreamFieldValue(int16_t ch) {
   return kBadReading;
 }
 
-float ReadOnce(int16_t ch) {
-  if (External_AD == ExternalADCode::Demonstration) {
-    if (DemonstrationMODE != 1) return volts;
-    float v = DemonstrationPauseReading();
-    if (ch == 1 && ScopeModes() && ScopeGain != 0) v /= ScopeGain;
-    return v;
+float AbsoluteOf(float v) {
+  return std::fabs(v);
+}
+
+// The pause's reading of every channel, averaged: the mean of the readings that
+// succeeded (a failed reading is no reading), the last channel as an absolute value
+// when asked.
+std::array<float, 17> PauseReadings(int readings) {
+  std::array<float, 17> out{};
+  ChannelSweep sweep(0);
+  for (int16_t ch = 1; ch <= nChannels && ch <= 16; ++ch) {
+    hardwareADchannel = WholeCode(ChannelVariables[ch][ChanField::Input]);
+    for (int i = 0; i < readings; ++i) {
+      if (External_AD == ExternalADCode::Demonstration) {
+        float v = DemonstrationMODE == 1 ? DemonstrationPauseReading() : volts;
+        if (DemonstrationMODE == 1 && ch == 1 && ScopeModes() && ScopeGain != 0) v /= ScopeGain;
+        sweep.Keep(ch, v);
+      } else if (Streaming()) {
+        sweep.Keep(ch, StreamFieldValue(ch));
+      } else {
+        sweep.Read(ch);
+        rt::BringWindowForward(W);
+      }
+    }
   }
-  if (Streaming()) return StreamFieldValue(ch);
-  ReadExternalADdevice(ch, 0);
-  rt::BringWindowForward(W);
-  return volts;
+  sweep.Settle();
+  for (int16_t ch = 1; ch <= nChannels && ch <= 16; ++ch) {
+    const bool absolute = AbsoluteValue == 1 && ch == nChannels;
+    const std::optional<float> mean = sweep.MeanOf(ch, absolute ? AbsoluteOf : nullptr);
+    out[ch] = mean ? *mean : sweep.FailedValueOf(ch);
+  }
+  return out;
 }
 
 void RefreshChannels() {
   const int readings = External_AD == ExternalADCode::Demonstration ? 5 : (Streaming() ? 1 : 2);
   // One line of the stream serves every channel.
   if (Streaming()) services::ReadSerialStream(1);
-  for (int16_t ch = 1; ch <= nChannels; ++ch) {
-    hardwareADchannel = WholeCode(ChannelVariables[ch][ChanField::Input]);
-    double sum = 0;
-    for (int i = 0; i < readings; ++i) {
-      float v = ReadOnce(ch);
-      if (AbsoluteValue == 1 && ch == nChannels) v = std::fabs(v);
-      sum += v;
-    }
-    const auto mean = static_cast<float>(sum / readings);
+  const std::array<float, 17> means = PauseReadings(readings);
+  for (int16_t ch = 1; ch <= nChannels && ch <= 16; ++ch) {
     LoadWorkingCoefficients(ch);
     if (ch == 1 && ScopeModes()) bval = 1;
-    const float value = EvaluateConversion(ch, mean, ASCIIvalue);
+    const float value = EvaluateConversion(ch, means[ch], ASCIIvalue);
     if (ShowDisplays && rt::WindowExists(kAcquisitionWindow)) {
       rt::SetOutputWindow(kAcquisitionWindow);
       rt::SetEditText(static_cast<int16_t>(ch + 6), NumText(value).str());

@@ -1,6 +1,7 @@
 #include "acquisition/scan_averaging.h"
 
 #include <algorithm>
+#include <array>
 
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/chart_loop.h"
@@ -27,6 +28,20 @@ namespace {
 
 constexpr double kScanLeadSeconds = 0.00005;
 
+// Per channel, the readings of the interval that succeeded (their sum is in
+// scanvolts), and the value of the last one that failed.
+std::array<int32_t, 17> gGoodScans{};
+std::array<float, 17> gFailedValue{};
+
+void NoteScan(int16_t ch, float value, bool good) {
+  if (good) {
+    scanvolts[ch] += value;
+    gGoodScans[ch] += 1;
+  } else {
+    gFailedValue[ch] = value;
+  }
+}
+
 void ScanAllChannels() {
   const int16_t last = std::min<int16_t>(nChannels, 16);
   if (External_AD == ExternalADCode::SerialStream) {
@@ -34,20 +49,24 @@ void ScanAllChannels() {
     for (int16_t ch = 1; ch <= last; ++ch) {
       for (int n = 1; n <= 16; ++n) {
         if (serialArray[n][2] == static_cast<float>(ch)) {
-          scanvolts[ch] += serialArray[n][1];
+          NoteScan(ch, serialArray[n][1], !(serialArray[n][1] == kBadReading));
           break;
         }
       }
     }
     return;
   }
+  ChannelSweep sweep(1);
   for (int16_t ch = 1; ch <= last; ++ch) {
-    if (External_AD != ExternalADCode::Demonstration)
-      ReadExternalADdevice(ch, 1);
-    else if (DemonstrationMODE == 1)
-      DemonstrationReadingFiltered(ch);
-    scanvolts[ch] += volts;
+    if (External_AD != ExternalADCode::Demonstration) {
+      sweep.Read(ch);
+    } else {
+      if (DemonstrationMODE == 1) DemonstrationReadingFiltered(ch);
+      sweep.Keep(ch, volts);
+    }
   }
+  sweep.Settle();
+  for (const ChannelSweep::Reading& r : sweep.Readings()) NoteScan(r.channel, r.value, r.stood);
 }
 
 void CloseReferenceWindowWhenDue() {
@@ -63,6 +82,8 @@ ScanIntervalOutcome GetSCANDATA() {
   ScanIntervalOutcome out;
   scanavrg = 0;
   std::fill(scanvolts.begin() + 1, scanvolts.end(), 0.0f);
+  gGoodScans.fill(0);
+  gFailedValue.fill(kBadReading);
   const double deadline = TimeOfNextChartSample - kScanLeadSeconds;
   for (;;) {
     if (NoteWindowIsOpen) ServiceNotesOncePerTick();
@@ -114,9 +135,10 @@ void SHOWSCANRESULTS() {
   }
   const int16_t x = PresentChartX();
   const int16_t last = std::min<int16_t>(nChannels, 16);
-  const int32_t scans = std::max<int32_t>(scanavrg, 1);
   for (int16_t ch = std::max<int16_t>(FirstChan, 1); ch <= last; ++ch) {
-    volts = static_cast<float>(static_cast<double>(scanvolts[ch]) / scans);
+    // The mean of the interval's readings that succeeded; a failed reading is none.
+    const int32_t good = gGoodScans[ch];
+    volts = good > 0 ? static_cast<float>(static_cast<double>(scanvolts[ch]) / good) : gFailedValue[ch];
     RunChannelPipeline(ch, volts, false, x, kScanStyle);
   }
   Sample += 1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "acquisition/state.h"
+#include "devices/line_step.h"
 #include "files/state.h"
 #include "kit/format.h"
 #include "kit/rate_rule.h"
@@ -21,6 +22,31 @@ struct Gap {
   double skipped = 0;  // seconds the schedule jumped over in the whole gap
 };
 Gap gGap;
+
+// The samples come one after the other at a pace of their own, slower than the
+// interval: the sample just taken read well and began longer than an interval after
+// the one before it, which had begun about as long after its own predecessor. That is
+// an interface that cannot keep the interval, not a gap; a stall is a sudden lengthening.
+struct Stride {
+  double starts[3] = {-1, -1, -1};  // the last three samples' starts, newest first
+  uint64_t failedBefore = 0;        // failed readings counted before the sample just taken
+};
+Stride gStride;
+
+bool InStride() {
+  double* starts = gStride.starts;
+  if (ChartTiming.lastTaken != starts[0]) {
+    starts[2] = starts[1];
+    starts[1] = starts[0];
+    starts[0] = ChartTiming.lastTaken;
+  }
+  const double pace = starts[0] - starts[1], paceBefore = starts[1] - starts[2];
+  const bool steady = starts[2] >= 0 && ReadingsFailed() == gStride.failedBefore &&
+                      pace > ChartIntervalInSeconds && paceBefore > ChartIntervalInSeconds &&
+                      pace <= 1.5 * paceBefore + 0.01;
+  gStride.failedBefore = ReadingsFailed();
+  return steady;
+}
 
 }  // namespace
 
@@ -44,7 +70,12 @@ std::string ScheduleGapLogEntry(float minutes, int32_t sample) {
 void KeepChartSchedule(KeyMode mode) {
   const double now = GetCurrentTimeInSeconds();
   const double due = TimeOfNextChartSample;
+  const bool inStride = InStride();
   const double skipped = ReanchorWhenFarBehind(TimeOfNextChartSample, ChartIntervalInSeconds, now);
+  // An interface slower than the interval: the samples came one after the other at the
+  // pace it keeps, none was missed, and the run's measured interval is that pace. The
+  // schedule follows it; nothing is a pause.
+  if (skipped > 0 && inStride && !gGap.open) return;
   if (skipped > 0) {
     CurrentTimeInSeconds = now;
     // The skipped time is no sampling time: the run's interval is measured without it.
@@ -70,6 +101,8 @@ void CloseChartScheduleGap() {
 
 void ResetChartScheduleGap() {
   gGap = Gap{};
+  gStride = Stride{};
+  gStride.failedBefore = ReadingsFailed();
 }
 
 }  // namespace mv

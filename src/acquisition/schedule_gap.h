@@ -3,7 +3,11 @@
 // the missed samples back to back would put readings at times at which none was
 // taken. So after a sample whose next due time is already past by more than
 // max(5 intervals, 2 s) the schedule restarts from now, as after a pause. Smaller
-// lateness is caught up: a steadily slow instrument shows in the rate check.
+// lateness is caught up. An interface steadily slower than the interval (samples that
+// read well, each about as long after the one before as that one was after its own
+// predecessor, and longer than the interval) misses no sample: the schedule restarts
+// from now without a pause, and the run's measured interval, which the rate check shows
+// and the files store, is the pace it kept.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -5,6 +5,7 @@
 #include "acquisition/state.h"
 #include "devices/adam_protocol.h"
 #include "devices/hardware_input.h"
+#include "devices/line_step.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
 #include "kit/builders.h"
@@ -47,27 +48,57 @@ bool SendRange(SerialPort& port, int16_t channel, bool wait) {
 }  // namespace
 
 std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t deadline,
-                                         int16_t duringRecording) {
+                                         int16_t duringRecording, bool* cut) {
+  if (cut) *cut = false;
   if (!WaitForBytes(port, need, deadline, duringRecording)) return std::nullopt;
   std::string line;
   for (;;) {
-    const int n = port.BytesWaiting();
-    if (n > 0) {
-      line += port.ReadBytes(n);
-      const size_t cr = line.find('\r');
-      if (cr != std::string::npos) {
-        line.erase(cr);
+    if (port.BytesWaiting() > 0) {
+      const std::string b = port.ReadBytes(1);
+      if (b == "\r") {
         while (!line.empty() && line.front() == '\n') line.erase(0, 1);
         return line;
       }
-      if (line.size() > 255) return std::nullopt;
+      line += b;
+      if (line.size() > 255) break;
       continue;
     }
-    if (TickPassed(deadline)) return std::nullopt;
+    if (TickPassed(deadline)) break;
     ServiceRecordingWait(duringRecording);
     port.Pause(1);
   }
+  if (cut) *cut = true;
+  return std::nullopt;
 }
+
+namespace {
+
+// One exchange with module a for channel's input; the reading, or nothing.
+std::optional<float> AdamExchange(SerialPort& port, const adam::InputAddress& a, int16_t channel,
+                                  int16_t duringRecording) {
+  ReadingExchange ex(port, kAdamReadTimeoutTicks, duringRecording, "ADAM " + std::string(a.module));
+  if (!ex.LineReady() || !port.Write(adam::ReadCommand(a))) return std::nullopt;
+  const uint32_t deadline = rt::TickCount() + kAdamReadTimeoutTicks;
+  bool cut = false;
+  const std::optional<std::string> line = AwaitAdamLine(port, 5, deadline, duringRecording, &cut);
+  if (!line) {
+    AdamSilentModules.Mark(a.module);
+    if (cut)
+      ex.Unfit();
+    else
+      ex.TimedOut();
+    return std::nullopt;
+  }
+  ex.LineEndMayFollow();
+  // An ADAM module replies in ASCII: noise in a reply could read as a wrong number.
+  if (HoldsLineNoise(*line, true)) return std::nullopt;
+  const std::optional<float> value = adam::DecodeReading(*line);
+  const bool keepLast = PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0;
+  if (value && !ex.Taken(channel, lastvoltage[channel], true, keepLast)) return std::nullopt;
+  return value;
+}
+
+}  // namespace
 
 void ReadADAM(int16_t channel, int16_t duringRecording) {
   if (channel < 1 || channel > 16) return;
@@ -77,30 +108,17 @@ void ReadADAM(int16_t channel, int16_t duringRecording) {
   std::optional<float> value;
   bool warned = false;  // the module's silence was already reported in this pass
   if (const std::optional<adam::InputAddress> a = adam::AddressOf(input)) {
-    if (AdamSilentModules.IsSilent(a->module)) {
+    if (AdamSilentModules.IsSilent(a->module))
       warned = true;
-    } else {
-      SerialPort& port = SerialLine();
-      const uint32_t deadline = rt::TickCount() + kAdamReadTimeoutTicks;
-      // Replies left unread after a range command's time-out would be taken as this reading.
-      port.Discard();
-      if (port.Write(adam::ReadCommand(*a))) {
-        std::optional<std::string> line = AwaitAdamLine(port, 5, deadline, duringRecording);
-        if (!line) {
-          AdamSilentModules.Mark(a->module);
-          DrainLateReply(port, deadline + kLateReplyGraceTicks);
-        } else if (!HoldsLineNoise(*line, true)) {
-          // An ADAM module replies in ASCII: noise in a reply could read as a wrong number.
-          value = adam::DecodeReading(*line);
-        }
-      }
-    }
+    else
+      value = AdamExchange(SerialLine(), *a, channel, duringRecording);
   }
   if (value) {
     volts = *value;
     lastvoltage[channel] = *value;
     return;
   }
+  NoteFailedReading();
   volts = BadReadingResult(lastvoltage[channel], PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0);
   if (!warned) BuzzFailedRead();
 }

@@ -18,8 +18,11 @@ constexpr uint32_t kAdamRangeTimeoutTicks = 45;
 
 // Waits until at least `need` bytes wait and then for the line's CR, all before the
 // deadline; the line without its CR (and without a LF left before it), or nothing when
-// the deadline passed first. During a recording each pass services notes and toolbar.
-std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t deadline, int16_t duringRecording);
+// the deadline passed first (*cut, when given, tells whether part of a line had come).
+// Bytes after the CR stay on the line. During a recording each pass services notes and
+// toolbar.
+std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t deadline,
+                                         int16_t duringRecording, bool* cut = nullptr);
 
 // Reads channel 1..16 into volts. A channel whose input lies outside 1..16, a module
 // that does not answer in time, or a reply that is not a reading gives the bad-reading

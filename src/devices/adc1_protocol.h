@@ -33,8 +33,17 @@ constexpr float kHighGainLimit = 0.00819f;
 // input + 16); nothing for an input the converter does not have.
 std::optional<uint8_t> StartByte(int input, Gain gain);
 
+// Bits 5 and 6 of a status byte are not used: a status byte with either set is no
+// status the converter sends (line noise, or a reply taken out of turn).
+constexpr uint8_t kUnusedStatusBits = 0x60;
+constexpr bool StatusAllowed(uint8_t status) {
+  return (status & kUnusedStatusBits) == 0;
+}
+
 // True while the status byte says the conversion is still running.
-constexpr bool StillConverting(uint8_t status) { return (status & kBusyBit) != 0; }
+constexpr bool StillConverting(uint8_t status) {
+  return (status & kBusyBit) != 0;
+}
 
 // The reading of a finished conversion: ((status AND 15) x 256 + low) divided by the
 // gain's divisor in double precision, rounded to single precision, negative when bit 4

@@ -6,6 +6,7 @@
 #include "acquisition/state.h"
 #include "devices/datataker_lists.h"
 #include "devices/hardware_input.h"
+#include "devices/line_step.h"
 #include "devices/read_wait.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -42,18 +43,27 @@ std::optional<std::string> ReadReplyLine(SerialPort& port, uint32_t deadline, in
   }
 }
 
-std::optional<float> Exchange(const std::string& command, bool voltageInput, int16_t duringRecording) {
+// Sends the channel's command and takes its reply line. A line that does not come whole
+// by the deadline is a late reply; a whole line that is no number (an error message,
+// noise) fails only its own reading.
+std::optional<float> Exchange(ReadingExchange& ex, const std::string& command, bool voltageInput,
+                              int16_t duringRecording) {
   SerialPort& port = SerialLine();
-  // A late reply to an earlier channel would be taken for this one.
-  port.Discard();
-  if (!port.Write(command + '\r')) return std::nullopt;
+  if (!ex.LineReady() || !port.Write(command + '\r')) return std::nullopt;
   const uint32_t deadline = rt::TickCount() + kDataTakerTimeoutTicks;
-  std::optional<std::string> line;
-  if (WaitForBytes(port, 2, deadline, duringRecording)) line = ReadReplyLine(port, deadline, duringRecording);
-  if (!line || Reached(deadline)) {
-    DrainLateReply(port, deadline + kLateReplyGraceTicks);
+  if (!WaitForBytes(port, 2, deadline, duringRecording)) {
+    ex.TimedOut();
     return std::nullopt;
   }
+  const std::optional<std::string> line = ReadReplyLine(port, deadline, duringRecording);
+  if (!line) {
+    ex.Unfit();  // its start came, its end did not: the rest may still come
+    return std::nullopt;
+  }
+  ex.LineEndMayFollow();
+  // A reply that came whole but after the deadline is a failed reading; it was this
+  // request's own, so the line is in step.
+  if (Reached(deadline)) return std::nullopt;
   // A DataTaker replies in ASCII: a reply with noise in it could read as a wrong number.
   if (HoldsLineNoise(*line, true)) return std::nullopt;
   const datataker::Decoded d = datataker::DecodeReply(*line, voltageInput);
@@ -67,18 +77,22 @@ void ReadDataTaker(datataker::Family family, int16_t channel, int16_t duringReco
   const int input = HardwareInputOf(channel);
   hardwareADchannel = static_cast<int16_t>(input);
   const std::string command = datataker::ChannelCommand(family, input, record, DT800FastAcquisitionMode != 0);
-  const std::optional<float> value =
-      command.empty() ? std::nullopt : Exchange(command, datataker::IsVoltageInput(record), duringRecording);
   // A value kept from before this run is not this run's last good reading: a failure
   // before the channel has read well once in the run is -99999.
   if (Sample < 2) lastvoltage[channel] = kBadReading;
+  const bool keepLast = PrefsArray[PrefsSlot::BadReadingKeepsLast] == 1;
+  ReadingExchange ex(SerialLine(), kDataTakerTimeoutTicks, duringRecording);
+  std::optional<float> value;
+  if (!command.empty()) value = Exchange(ex, command, datataker::IsVoltageInput(record), duringRecording);
+  if (value && !ex.Taken(channel, lastvoltage[channel], true, keepLast)) value.reset();
   if (value) {
     volts = *value;
     lastvoltage[channel] = *value;
   } else {
     // The last good reading, never the spike filter's reference (0 while the filter is
     // off) and never a failed value.
-    volts = BadReadingResult(lastvoltage[channel], PrefsArray[PrefsSlot::BadReadingKeepsLast] == 1);
+    NoteFailedReading();
+    volts = BadReadingResult(lastvoltage[channel], keepLast);
     BuzzFailedRead();
   }
 }

@@ -5,8 +5,10 @@
 #include "acquisition/state.h"
 #include "conversions/spike_filter.h"
 #include "conversions/state.h"
+#include "devices/line_step.h"
 #include "devices/needs.h"
 #include "devices/sable_reader.h"
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
@@ -108,6 +110,62 @@ void ReadExternalADdevice(int16_t channel, int16_t duringRecording) {
   }
   LastVoltageArray[channel + 34] = reference;
   LastVoltageArray[channel + 17] = x;
+}
+
+ChannelSweep::ChannelSweep(int16_t duringRecording) : duringRecording_(duringRecording) {
+  BeginSweep();
+}
+
+ChannelSweep::~ChannelSweep() {
+  if (!settled_) Settle();
+}
+
+void ChannelSweep::Read(int16_t channel) {
+  const uint64_t taken = ReadingsTaken(), failed = ReadingsFailed();
+  const float reference = channel >= 1 && channel <= 16 ? LastVoltageArray[channel + 17] : 0.0f;
+  ReadExternalADdevice(channel, duringRecording_);
+  const bool referenceSet = channel >= 1 && channel <= 16 && !(LastVoltageArray[channel + 17] == reference);
+  entries_.push_back({taken, ReadingsTaken(), ReadingsFailed() != failed, referenceSet});
+  readings_.push_back({channel, volts, false});
+}
+
+void ChannelSweep::Keep(int16_t channel, float value) {
+  entries_.push_back({ReadingsTaken(), ReadingsTaken(), false, false});
+  readings_.push_back({channel, value, false});
+}
+
+void ChannelSweep::Settle() {
+  settled_ = true;
+  SettleSweep(SerialLine());
+  for (size_t k = 0; k < readings_.size(); ++k) {
+    Reading& r = readings_[k];
+    const Entry& e = entries_[k];
+    bool failedLater = false;
+    for (uint64_t n = e.takenBefore + 1; n <= e.takenAfter; ++n)
+      failedLater |= ReadingFailedLater(n, &r.value);
+    // A reading that failed after the spike filter took it as the reference is a failed
+    // reading there too.
+    if (failedLater && e.referenceSet) LastVoltageArray[r.channel + 17] = r.value;
+    r.stood = !e.failedNow && !failedLater && !(r.value == kBadReading);
+  }
+}
+
+std::optional<float> ChannelSweep::MeanOf(int16_t channel, float (*each)(float)) const {
+  double sum = 0;
+  int count = 0;
+  for (const Reading& r : readings_) {
+    if (r.channel != channel || !r.stood) continue;
+    sum += each ? each(r.value) : r.value;
+    ++count;
+  }
+  if (count == 0) return std::nullopt;
+  return static_cast<float>(sum / count);
+}
+
+float ChannelSweep::FailedValueOf(int16_t channel) const {
+  for (auto it = readings_.rbegin(); it != readings_.rend(); ++it)
+    if (it->channel == channel) return it->value;
+  return kBadReading;
 }
 
 }  // namespace mv

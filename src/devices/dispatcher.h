@@ -3,6 +3,8 @@
 // reading is left in volts.
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace mv {
 
@@ -18,6 +20,50 @@ void ReadExternalADValue(int16_t channel, int16_t duringRecording);
 // read already (serialWasRead, cleared after the last channel), so every channel of a
 // sample takes its value from one line and a sample costs one line, not one a channel.
 void ReadStreamLineOfSample();
+
+// The readings of one sweep over the channels (see devices/line_step.h): each reading
+// goes through ReadExternalADdevice, and the line is waited on for quiet once, when
+// the sweep settles; a reading that a stray byte then fails reads as the bad-reading
+// rule says. The sample takers store a sweep's values only after it has settled.
+class ChannelSweep {
+ public:
+  struct Reading {
+    int16_t channel = 0;
+    float value = 0;
+    bool stood = false;  // a good reading that nothing failed later
+  };
+  explicit ChannelSweep(int16_t duringRecording);
+  ~ChannelSweep();
+  ChannelSweep(const ChannelSweep&) = delete;
+  ChannelSweep& operator=(const ChannelSweep&) = delete;
+
+  // Reads the channel once (spike filter included); leaves the reading in volts.
+  void Read(int16_t channel);
+  // Keeps a value read without the dispatcher (demonstration values) as a good reading.
+  void Keep(int16_t channel, float value);
+  // Waits once for the line to fall quiet and decides which readings stood.
+  void Settle();
+
+  const std::vector<Reading>& Readings() const { return readings_; }
+  // After Settle: the mean (in double precision, rounded to single) of the channel's
+  // readings that stood, each first passed through `each` when given; nothing when
+  // none stood.
+  std::optional<float> MeanOf(int16_t channel, float (*each)(float) = nullptr) const;
+  // What a channel none of whose readings stood reads: its last reading's value (the
+  // bad-reading rule's -99999, or the channel's last value).
+  float FailedValueOf(int16_t channel) const;
+
+ private:
+  struct Entry {
+    uint64_t takenBefore = 0, takenAfter = 0;
+    bool failedNow = false;
+    bool referenceSet = false;  // the spike filter made this reading its reference
+  };
+  int16_t duringRecording_;
+  bool settled_ = false;
+  std::vector<Reading> readings_;
+  std::vector<Entry> entries_;
+};
 
 // The spike decision for a re-read channel: y (the last re-read) stands unless it lies
 // farther from the first reading x than from the reference L, in which case the first

@@ -53,14 +53,6 @@ bool LineFallsQuiet(SerialPort& port) {
   return !port.AwaitBytes(have + 1, std::max(port.QuietGap(), kLeastQuietTime));
 }
 
-void DrainLateReply(SerialPort& port, uint32_t untilTick) {
-  while (!TickPassed(untilTick)) {
-    port.Discard();
-    port.Pause(1);
-  }
-  port.Discard();
-}
-
 float BadReadingResult(float lastValue, bool keepLastValue) {
   return keepLastValue && Sample >= 2 ? lastValue : kBadReading;
 }

@@ -1,6 +1,7 @@
 // What every serial reader does while it waits for a reply, and when none came:
 // keep the recording's notes and toolbar alive, bound the wait by the tick clock,
-// drain a reply that comes too late, and apply the bad-reading rule and the buzz.
+// and apply the bad-reading rule and the buzz. (Which reply belongs to which request
+// is line_step.h's.)
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -9,10 +10,6 @@
 #include "devices/serial_port.h"
 
 namespace mv {
-
-// After a time-out the reader keeps discarding what arrives for this many more ticks,
-// so that a late reply is never taken for the next channel's value.
-constexpr uint32_t kLateReplyGraceTicks = 10;
 
 // True once the tick clock has passed the deadline (wrap-safe).
 bool TickPassed(uint32_t deadline);
@@ -29,9 +26,6 @@ bool WaitForBytes(SerialPort& port, int need, uint32_t deadline, int16_t duringR
 // kLeastQuietTime) of now: a reply is then over.
 inline constexpr std::chrono::microseconds kLeastQuietTime{40};
 bool LineFallsQuiet(SerialPort& port);
-
-// Discards everything that arrives until the clock passes `untilTick`.
-void DrainLateReply(SerialPort& port, uint32_t untilTick);
 
 // The bad-reading rule: the channel's last value when the rule's preference holds and
 // the run has taken 2 or more samples, else -99999.

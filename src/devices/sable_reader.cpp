@@ -5,6 +5,7 @@
 
 #include "acquisition/state.h"
 #include "devices/hardware_input.h"
+#include "devices/line_step.h"
 #include "devices/needs.h"
 #include "devices/read_wait.h"
 #include "devices/sable_protocol.h"
@@ -21,31 +22,29 @@ namespace {
 // A line without CR is complete once nothing more has come for this long.
 constexpr int kLineQuietMs = 40;
 
-std::optional<float> BinaryExchange(SerialPort& port, const sable::Command& cmd, uint32_t deadline,
-                                    int16_t duringRecording) {
-  // Bytes left from an earlier reply (a late one, or the answer to the run-start byte)
-  // would be paired with this reply's bytes.
-  port.Discard();
+// The reply is two bytes and then silence. A longer one (a stale reply behind it, or
+// noise) cannot be told apart from its value, so it is a failed reading, and its rest
+// is drained like a late reply.
+std::optional<float> BinaryExchange(ReadingExchange& ex, SerialPort& port, const sable::Command& cmd,
+                                    uint32_t deadline, int16_t duringRecording) {
   if (!port.Write(std::string(1, static_cast<char>(cmd.byte)))) return std::nullopt;
-  // The reply is two bytes and then silence. A longer one (a stale reply behind it, or
-  // noise) cannot be told apart from its value, so it is a failed reading, and its rest
-  // is drained like a late reply.
-  if (!WaitForBytes(port, 2, deadline, duringRecording) || !LineFallsQuiet(port)) {
-    DrainLateReply(port, deadline + kLateReplyGraceTicks);
+  if (!WaitForBytes(port, 2, deadline, duringRecording)) {
+    ex.TimedOut();
     return std::nullopt;
   }
   sable::Decoded d =
       sable::DecodeReply(cmd.quantity, port.ReadBytes(255), PrefsArray[PrefsSlot::Range512] == 1);
   if (!d.ok) {
-    DrainLateReply(port, deadline + kLateReplyGraceTicks);
+    ex.Unfit();
     return std::nullopt;
   }
   return d.value;
 }
 
-std::optional<float> InstrumentFieldReading(SerialPort& port, int16_t channel, uint32_t deadline) {
+std::optional<float> InstrumentFieldReading(ReadingExchange& ex, SerialPort& port, int16_t channel,
+                                            uint32_t deadline) {
   if (!(Sample == lastSample && serialWasRead == 1)) {
-    std::optional<std::string> text = RequestInstrumentLine(port, deadline);
+    std::optional<std::string> text = RequestInstrumentLine(port, deadline, &ex);
     if (!text) return std::nullopt;
     lastserialstring = Str255(*text);
     lastSample = Sample;
@@ -61,12 +60,12 @@ void PumpOnce(SerialPort& port) {
 
 }  // namespace
 
-std::optional<std::string> RequestInstrumentLine(SerialPort& port, uint32_t deadline) {
-  port.Discard();
+std::optional<std::string> RequestInstrumentLine(SerialPort& port, uint32_t deadline, ReadingExchange* ex) {
+  if (!ex) port.Discard();
   if (!port.Write(sable::kInstrumentRequest)) return std::nullopt;
   while (port.BytesWaiting() < 1) {
     if (TickPassed(deadline)) {
-      DrainLateReply(port, deadline + kLateReplyGraceTicks);
+      if (ex) ex->TimedOut();
       return std::nullopt;
     }
     PumpOnce(port);
@@ -75,14 +74,16 @@ std::optional<std::string> RequestInstrumentLine(SerialPort& port, uint32_t dead
 
   std::string line;
   uint64_t lastByteUs = rt::Microseconds();
-  while (line.size() < 255) {
-    int n = port.BytesWaiting();
-    if (n > 0) {
-      std::string got = port.ReadBytes(std::min<int>(n, static_cast<int>(255 - line.size())));
-      size_t cr = got.find('\r');
-      line += got.substr(0, cr);
-      if (cr != std::string::npos) break;
+  for (;;) {
+    if (port.BytesWaiting() > 0) {
+      const std::string b = port.ReadBytes(1);
+      if (b == "\r") {
+        if (ex) ex->LineEndMayFollow();
+        break;
+      }
+      line += b;
       lastByteUs = rt::Microseconds();
+      if (line.size() >= 255) break;
       continue;
     }
     if (TickPassed(deadline) || rt::Microseconds() - lastByteUs >= kLineQuietMs * 1000u) break;
@@ -101,15 +102,30 @@ void ReadSABLE(int16_t channel, int16_t duringRecording) {
   if (cmd.quantity == sable::Quantity::None) return;
 
   SerialPort& port = SerialLine();
-  std::optional<float> value = cmd.quantity == sable::Quantity::InstrumentField
-                                   ? InstrumentFieldReading(port, channel, deadline)
-                                   : BinaryExchange(port, cmd, deadline, duringRecording);
+  ReadingExchange ex(port, kSableTimeoutTicks, duringRecording);
+  const bool keepLast = PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0;
+  // The instrument text of a sample serves every channel on input 15: a channel after
+  // the first asks nothing.
+  const bool asks =
+      cmd.quantity != sable::Quantity::InstrumentField || !(Sample == lastSample && serialWasRead == 1);
+  std::optional<float> value;
+  if (!asks) {
+    value = InstrumentFieldReading(ex, port, channel, deadline);
+  } else if (ex.LineReady()) {
+    // The wait for the line may have used up the reading's time: the request gets its own.
+    const uint32_t replyBy = rt::TickCount() + kSableTimeoutTicks;
+    value = cmd.quantity == sable::Quantity::InstrumentField
+                ? InstrumentFieldReading(ex, port, channel, replyBy)
+                : BinaryExchange(ex, port, cmd, replyBy, duringRecording);
+    if (value && !ex.Taken(channel, lastvoltage[channel], true, keepLast)) value.reset();
+  }
   if (value) {
     volts = *value;
     lastvoltage[channel] = *value;
     return;
   }
-  volts = BadReadingResult(lastvoltage[channel], PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0);
+  NoteFailedReading();
+  volts = BadReadingResult(lastvoltage[channel], keepLast);
   services::StopSampleBeep();
   BuzzFailedRead();
 }

@@ -16,9 +16,13 @@ constexpr uint32_t kSableTimeoutTicks = 60;
 // Inputs other than 1..15 read nothing and leave volts unchanged.
 void ReadSABLE(int16_t channel, int16_t duringRecording);
 
+class ReadingExchange;
+
 // Sends "i" CR and returns the instrument's text line (without its first byte, which
 // belongs to the identification field, and without the CR), or nothing when no reply
-// came before the deadline. The event pump runs once per poll.
-std::optional<std::string> RequestInstrumentLine(SerialPort& port, uint32_t deadline);
+// came before the deadline. The event pump runs once per poll. A reading's exchange,
+// when given, is told of a time-out and of the line end.
+std::optional<std::string> RequestInstrumentLine(SerialPort& port, uint32_t deadline,
+                                                 ReadingExchange* ex = nullptr);
 
 }  // namespace mv

@@ -111,6 +111,10 @@ double SerialPort::ReadNumber() {
   return LeadingNumber(item);
 }
 
+uint64_t SerialPort::LineMicroseconds() const {
+  return rt::Microseconds();
+}
+
 bool SerialPort::AwaitBytes(int need, std::chrono::microseconds maxWait) {
   const uint64_t end = rt::Microseconds() + static_cast<uint64_t>(std::max<int64_t>(maxWait.count(), 0));
   while (BytesWaiting() < need) {
@@ -138,6 +142,7 @@ bool IsSupportedBaudRate(int32_t baud) {
 
 namespace {
 SerialLossReporter g_lossReporter;
+uint64_t g_opening = 0;
 }  // namespace
 
 void SetSerialLossReporter(SerialLossReporter reporter) {
@@ -158,6 +163,8 @@ void PosixSerialPort::ReopenWhenLost() {
   const std::string path = path_;
   if (!Open(path, baud_).ok) return;
   lost_ = false;
+  // Whatever was kept from the old terminal belongs to no reply on the new one.
+  ++g_opening;
   if (g_lossReporter) g_lossReporter(false, path);
 }
 
@@ -182,7 +189,9 @@ SerialOpenResult PosixSerialPort::Open(const std::string& path, int32_t baud) {
   t.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
   t.c_cflag |= CS8 | CLOCAL | CREAD;
   t.c_iflag &= ~(IXON | IXOFF | IXANY);
-  t.c_cc[VMIN] = 0;
+  // The descriptor never blocks; with VMIN 1 a read with nothing waiting says "try
+  // again" (EAGAIN), so a read that gives 0 bytes means the terminal hung up.
+  t.c_cc[VMIN] = 1;
   t.c_cc[VTIME] = 0;
   ::cfsetispeed(&t, rate->code);
   ::cfsetospeed(&t, rate->code);
@@ -225,7 +234,10 @@ void PosixSerialPort::Close() {
 int PosixSerialPort::BytesWaiting() {
   if (fd_ < 0) return 0;
   int n = 0;
-  if (::ioctl(fd_, FIONREAD, &n) != 0) n = 0;
+  if (::ioctl(fd_, FIONREAD, &n) != 0) {
+    if (errno == EIO) NoteHangUp();
+    n = 0;
+  }
   return static_cast<int>(taken_.size()) + n;
 }
 
@@ -240,7 +252,9 @@ std::string PosixSerialPort::ReadBytes(int n) {
   do {
     got = ::read(fd_, out.data() + have, out.size() - have);
   } while (got < 0 && errno == EINTR);
-  if (got < 0 && errno == EIO) NoteHangUp();
+  // A terminal that hung up reads as at its end: 0 bytes, where a live one without
+  // input says "try again".
+  if ((got < 0 && errno == EIO) || got == 0) NoteHangUp();
   out.resize(have + (got > 0 ? static_cast<size_t>(got) : 0));
   return out;
 }
@@ -253,7 +267,7 @@ void PosixSerialPort::TakeWaitingBytes() {
   while (fd_ >= 0 && taken_.size() < kMaxTaken) {
     ssize_t got = ::read(fd_, buf, std::min(sizeof buf, kMaxTaken - taken_.size()));
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0 && errno == EIO) NoteHangUp();
+    if ((got < 0 && errno == EIO) || got == 0) NoteHangUp();
     if (got <= 0) return;
     taken_.append(buf, static_cast<size_t>(got));
   }
@@ -280,13 +294,22 @@ bool PosixSerialPort::AwaitBytes(int need, std::chrono::microseconds maxWait) {
                       static_cast<long>(left.count() % 1'000'000'000)};
     pollfd p{fd_, POLLIN, 0};
     const int r = ::ppoll(&p, 1, &ts, nullptr);
-    // A hung-up line reports itself at once and for ever: wait out the time instead.
-    if (r > 0 && !(p.revents & POLLIN)) {
-      if (p.revents & POLLHUP) NoteHangUp();
+    // A hung-up line reports itself at once and for ever (as readable, too): what it
+    // still held is taken, and the rest of the time is waited out.
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+      TakeWaitingBytes();
+      NoteHangUp();
+      if (static_cast<int>(taken_.size()) >= need) return true;
       std::this_thread::sleep_until(end);
       return BytesWaiting() >= need;
     }
   }
+}
+
+uint64_t PosixSerialPort::LineMicroseconds() const {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
 }
 
 std::chrono::microseconds PosixSerialPort::QuietGap() const {
@@ -334,7 +357,10 @@ void PosixSerialPort::Pause(int maxMs) {
     // The clock only moves when the program waits; let real bytes arrive too.
     if (fd_ >= 0) {
       pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, maxMs) > 0 && (p.revents & POLLHUP)) NoteHangUp();
+      if (::poll(&p, 1, maxMs) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        TakeWaitingBytes();
+        NoteHangUp();
+      }
     }
     rt::Delay(maxMs);
     return;
@@ -435,7 +461,6 @@ class ClosedPort : public SerialPort {
 
 std::unique_ptr<SerialPort> g_line;
 ClosedPort g_closed;
-uint64_t g_opening = 0;
 
 }  // namespace
 

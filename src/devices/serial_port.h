@@ -38,6 +38,10 @@ class SerialPort {
   // The longest pause the program may see between two bytes that a device sends back
   // to back; a longer silence ends a reply. Zero for a line without a rate (a script).
   virtual std::chrono::microseconds QuietGap() const { return {}; }
+  // The instrument's time in microseconds: how long it has had to answer. The program's
+  // clock, except for a real line, which the instrument keeps in real time even when a
+  // test runs the program on the virtual clock.
+  virtual uint64_t LineMicroseconds() const;
 
   // Bytes up to CR (the CR is taken off the line and not returned), at most 255,
   // ending early when no byte waits. A LF left at the start by a CR LF ending is skipped.
@@ -75,6 +79,7 @@ class PosixSerialPort : public SerialPort {
   // Sleeps on the descriptor for the time left and wakes on each byte that arrives.
   bool AwaitBytes(int need, std::chrono::microseconds maxWait) override;
   std::chrono::microseconds QuietGap() const override;
+  uint64_t LineMicroseconds() const override;
 
   const std::string& Path() const { return path_; }
   int32_t Baud() const { return baud_; }
@@ -86,8 +91,9 @@ class PosixSerialPort : public SerialPort {
 
  private:
   int fd_ = -1;
-  // A hung-up line is reopened by its path at most once a second, when the next
-  // request is written; until then every exchange fails as a silent one does.
+  // A hung-up line (a read that gives nothing at end of file, a hang-up or error from
+  // poll, EIO) is reopened by its path at most once a second, when the line is next
+  // waited on or written to; until then every exchange fails as a silent one does.
   bool lost_ = false;
   uint64_t lastReopenUs_ = 0;
   void NoteHangUp();

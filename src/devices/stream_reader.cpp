@@ -1,15 +1,19 @@
 #include "devices/stream_reader.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "acquisition/state.h"
+#include "devices/line_step.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
 #include "kit/protocol.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
+#include "setup/state.h"
 
 namespace mv {
 
@@ -27,10 +31,17 @@ bool IsNameLine(const std::string& line) {
 }
 
 // Noise that came without a line end joins the front of the next line, and a comma
-// among it would move every value to the next variable: a line holding any is no data.
-// (Instruments may send Latin-1 units, so bytes above 126 are text.)
+// among it would move every value to the next variable; noise within a line turns its
+// digits into other numbers. A line holding any byte outside printable ASCII (a tab
+// aside) is no data.
 bool IsDamaged(const std::string& line) {
-  return HoldsLineNoise(line, false);
+  return HoldsLineNoise(line, true);
+}
+
+// The fields of a line as SplitLine counts them: a "," or ":" ends each.
+int FieldCount(const std::string& line) {
+  return 1 + static_cast<int>(
+                 std::count_if(line.begin(), line.end(), [](char c) { return c == ',' || c == ':'; }));
 }
 
 // Mode 0: one pass of at least one tick, noting mouse-button presses.
@@ -75,7 +86,7 @@ void StreamReader::Gather(SerialPort& port) {
   }
 }
 
-StreamRead StreamReader::Read(SerialPort& port, int16_t mode) {
+StreamRead StreamReader::Read(SerialPort& port, int16_t mode, int fieldsNeeded) {
   StreamRead r;
   std::string newest;
   const uint32_t deadline = rt::TickCount() + kStreamTimeoutTicks;
@@ -86,13 +97,20 @@ StreamRead StreamReader::Read(SerialPort& port, int16_t mode) {
       PacedPass(port);
     Gather(port);
     for (std::string& line : lines_.TakeLines()) {
-      if (IsNameLine(line) || IsDamaged(line)) continue;
+      // A piece of a line between two line ends may look like a whole one; it is too
+      // short for the variables the channels read.
+      if (IsNameLine(line) || IsDamaged(line) || FieldCount(line) < fieldsNeeded) continue;
       newest = std::move(line);
       r.gotLine = true;
     }
     if (r.gotLine) break;
     if (TickPassed(deadline)) {
       lines_.GiveUpUnfinished();
+      break;
+    }
+    // The run's stop (Escape, the stop icon, Ctrl-Q) does not wait for the next line.
+    if (RecordingStopAsked()) {
+      r.stopped = true;
       break;
     }
   }
@@ -120,6 +138,7 @@ struct ProgramReader {
   StreamReader reader;
   uint64_t line = 0;
   int16_t otherAction = 0, otherEvent = 0;
+  bool stopped = false;
 };
 
 ProgramReader& Program() {
@@ -131,11 +150,31 @@ ProgramReader& Program() {
   return p;
 }
 
+// The highest stream variable a channel reads: the variables chosen in the set-up panel
+// (column 2 holds their channels); with none chosen there, during a recording, the
+// variables the channels' hardware inputs name (as the dispatcher reads them).
+int VariablesRead() {
+  int highest = 0;
+  for (int n = 1; n <= stream::kVariables; ++n)
+    if (serialArray[n][2] != 0.0f) highest = n;
+  if (highest > 0 || RecordingLoopRunning == 0) return highest;
+  for (int ch = 1; ch <= nChannels && ch <= 16; ++ch) {
+    const float input = ChannelVariables[ch][1];
+    if (std::isfinite(input) && input >= 1.0f && input < 17.0f)
+      highest = std::max(highest, static_cast<int>(input));
+  }
+  return highest;
+}
+
 }  // namespace
 
 std::pair<int16_t, int16_t> StreamWaitOtherAction() {
   const ProgramReader& p = Program();
   return {p.otherAction, p.otherEvent};
+}
+
+bool StreamReadStopped() {
+  return Program().stopped;
 }
 
 void ResetStreamReader() {
@@ -147,10 +186,14 @@ void ReadSerialStream(int16_t mode) {
   MouseWasClicked = 0;
   rt::SetDialogHandler(doDIALOG);
   ProgramReader& p = Program();
-  const StreamRead r = p.reader.Read(SerialLine(), mode);
+  const StreamRead r = p.reader.Read(SerialLine(), mode, VariablesRead());
   p.otherAction = r.otherAction;
   p.otherEvent = r.otherEvent;
-  if (!r.gotLine) BuzzFailedRead();
+  p.stopped = r.stopped;
+  if (!r.gotLine && !r.stopped) {
+    NoteFailedReading();
+    BuzzFailedRead();
+  }
   for (int n = 1; n <= stream::kVariables; ++n) serialArray[n][1] = r.values[n];
   volts = r.values[stream::kVariables];
   Action = ActionCode::Click;

@@ -22,6 +22,8 @@ struct StreamRead {
   // Fields 1..16 of the line (element 0 unused); all -99999 when no line came.
   std::array<float, stream::kVariables + 1> values{};
   bool gotLine = false;
+  // The wait ended early on the recording's stop (no line, and nothing failed).
+  bool stopped = false;
   // The item of the last click the event pump gave while the read waited (mode 1), and
   // the last other action with its item; 0 when none.
   int16_t clicked = 0;
@@ -34,11 +36,14 @@ class StreamReader {
  public:
   // Waits, up to kStreamTimeoutTicks, until a whole line (ended by CR or LF) has come
   // and splits the newest line that waits; older waiting lines are dropped, so a value
-  // is never older than the lines the instrument has already sent. Name lines ("!!!")
-  // and lines damaged by line noise (control characters other than a tab) are no data. At the deadline the unfinished line is given up, rest and all.
+  // is never older than the lines the instrument has already sent. Name lines ("!!!"),
+  // lines damaged by line noise (any byte outside printable ASCII but a tab) and lines
+  // with fewer than fieldsNeeded fields (a piece of a line) are no data. At the
+  // deadline the unfinished line is given up, rest and all. During a recording the
+  // wait ends at once when the run's stop is asked for (line_step.h).
   // Mode 1 pumps events on each pass; mode 0 paces itself by the tick clock and
   // records mouse-button presses (MouseWasClicked and the position).
-  StreamRead Read(SerialPort& port, int16_t mode);
+  StreamRead Read(SerialPort& port, int16_t mode, int fieldsNeeded = 0);
   // The identification name of the name line among the whole lines that come within
   // kNameLineTicks (the wait ends at the first whole line), or an empty string.
   std::string ReadName(SerialPort& port);
@@ -54,7 +59,9 @@ class StreamReader {
 // The program's stream read on its serial line (a reader that starts afresh whenever
 // the line is closed or replaced). Fills column 1 of serialArray rows 1..16 and leaves
 // the last field in volts; on return Action = 1 and EventID = the item of the last
-// click seen (0: none). A failed read buzzes (SerialWarningBuzz).
+// click seen (0: none). A line must hold at least the highest variable a channel
+// reads. A failed read buzzes (SerialWarningBuzz); one cut short by the run's stop
+// does not.
 void ReadSerialStream(int16_t mode);
 
 // The last action other than a click (a key, a close box ...) and its item that the
@@ -65,6 +72,9 @@ std::pair<int16_t, int16_t> StreamWaitOtherAction();
 // The identification name of the instrument's name line on the program's serial line,
 // or an empty string.
 std::string GetInstrumentName();
+
+// Whether the program's last stream read ended on the run's stop, before a line came.
+bool StreamReadStopped();
 
 // Forgets bytes kept from an unfinished line of the program's serial line.
 void ResetStreamReader();

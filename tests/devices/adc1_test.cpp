@@ -3,6 +3,7 @@
 // to the tick, the bad-reading rule and the sounds.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "devices/adc1_protocol.h"
 #include "devices/adc1_reader.h"
 #include "devices/dispatcher.h"
+#include "devices/line_step.h"
 #include "devices/needs.h"
 #include "devices/scripted_port.h"
 #include "devices/state.h"
@@ -60,7 +62,8 @@ class Adc1ReaderTest : public test::ProgramTest {
     port = p.get();
     InstallSerialPort(std::move(p));
     External_AD = ExternalADCode::ADC1;
-    rt::SetSoundSink([this](const std::string& path) { events.push_back("play " + test::SoundFolderAndFile(path)); });
+    rt::SetSoundSink(
+        [this](const std::string& path) { events.push_back("play " + test::SoundFolderAndFile(path)); });
     services::StopSampleBeep = [this] { events.push_back("stop beep"); };
     ChannelVariables[1][1] = 3;
   }
@@ -165,8 +168,10 @@ TEST_F(Adc1ReaderTest, FailedReadsFollowTheirGainsBadReadingRule) {
   ReadADC1(1);
   EXPECT_FLOAT_EQ(volts, kBadReading);
 
+  // A reading while a late reply may still come asks nothing; once it can no longer come:
   GainSet = 1;  // automatic: the low-gain value was good, the high-gain exchange failed
   Sample = 5;
+  rt::AdvanceVirtualClock(std::chrono::duration<double>(kLateReplyWindow).count());
   Conversion("\x10"s, "\x05"s);
   ReadADC1(1);
   EXPECT_FLOAT_EQ(volts, 0.002f);
@@ -201,6 +206,37 @@ TEST_F(Adc1ReaderTest, StaleByteIsNotTakenAsAReply) {
   Conversion("\x10"s, "\x0A"s);
   ReadADC1(1);
   EXPECT_FLOAT_EQ(volts, 0.0010f);
+}
+
+// A reply longer than its one byte, or a status byte with the bits the converter never
+// sets, is no reading (its first byte would read as a plausible value): the reading
+// fails, the rest is drained, and the next conversion reads right.
+TEST_F(Adc1ReaderTest, AReplyLongerThanItsByteOrABadStatusIsNoReading) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> replies;  // to the writes the reader makes before it gives up
+  };
+  const Case cases[] = {
+      {"status with bit 6", {"\x02"s, "\x50"s}},    {"status with bit 5", {"\x02"s, "\x30"s}},
+      {"two status bytes", {"\x02"s, "\x10\x10"s}}, {"two low bytes", {"\x02"s, "\x10"s, "\x0A\x0A"s}},
+      {"three start bytes", {"\x02\x13\x88"s}},
+  };
+  GainSet = 2;
+  SerialWarningBuzz = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    InstallSerialPort(std::make_unique<ScriptedSerialPort>());
+    port = &static_cast<ScriptedSerialPort&>(SerialLine());
+    for (const std::string& reply : c.replies) port->ReplyNext(reply);
+    events.clear();
+    ReadADC1(1);
+    EXPECT_FLOAT_EQ(volts, kBadReading);
+    EXPECT_EQ(events.back(), "play MVsounds/AlarmBUZZ.mp3");
+    EXPECT_EQ(port->PendingReplies(), 0u);
+    Conversion("\x10"s, "\x0B"s);
+    ReadADC1(1);
+    EXPECT_FLOAT_EQ(volts, 0.0011f);
+  }
 }
 
 TEST_F(Adc1ReaderTest, TheDispatcherReadsThroughTheInstalledReader) {

@@ -12,6 +12,7 @@
 #include "common/test_support.h"
 #include "devices/datataker_lists.h"
 #include "devices/datataker_reader.h"
+#include "devices/line_step.h"
 #include "devices/serial_port.h"
 #include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
@@ -59,7 +60,9 @@ TEST_F(DataTakerPtyTest, ADT500SecondBankInputAndASilentLogger) {
   EXPECT_EQ(Read(false, 1, 12, {1, 0, 0, 2, 0}), kBadReading);
   EXPECT_EQ(lastvoltage[1], kBadReading);
   EXPECT_EQ(sounds, "AlarmBUZZ.mp3;");
-  // The logger is well again: the next read is its own.
+  // The logger is well again; once its reply can no longer come late, the next read is
+  // its own.
+  std::this_thread::sleep_for(kLateReplyWindow);
   EXPECT_EQ(Read(false, 1, 7, {1, 0, 0, 0, 1}), 42.0f);
 }
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -15,11 +16,18 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "devices/adam_reader.h"
+#include "devices/adc1_reader.h"
+#include "devices/datataker_reader.h"
 #include "devices/dispatcher.h"
+#include "devices/line_step.h"
+#include "devices/needs.h"
 #include "devices/sable_reader.h"
 #include "devices/serial_port.h"
 #include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
+#include "devices/stream_reader.h"
+#include "kit/format.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
@@ -33,6 +41,12 @@ namespace {
 
 using namespace std::string_literals;
 using SteadyClock = std::chrono::steady_clock;
+
+double ThreadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 // Waits up to 2 s for a count of waiting bytes.
 bool WaitForCount(SerialPort& port, int n) {
@@ -109,6 +123,9 @@ TEST_F(PtyTest, OneReadingFromAUI2AfterReopening) {
 struct FaultCase {
   sim::Fault fault;
   bool failsFirst;
+  // No reply at all: one may still come late, so nothing is asked until the late-reply
+  // window has passed.
+  bool holdsTheLine = false;
 };
 
 class PtyFaultTest : public PtyTest, public ::testing::WithParamInterface<FaultCase> {};
@@ -127,7 +144,13 @@ TEST_P(PtyFaultTest, FaultGivesABadReadingInTimeAndTheNextReadingIsRight) {
   } else {
     EXPECT_FLOAT_EQ(first, good);
   }
-  EXPECT_LT(took, std::chrono::milliseconds(1400)) << "60 ticks, the late-reply drain and some slack";
+  EXPECT_LT(took, std::chrono::milliseconds(1400)) << "60 ticks and some slack";
+  if (GetParam().holdsTheLine) {
+    const std::string asked = sim->Received();
+    EXPECT_FLOAT_EQ(Read(2, 6), kBadReading) << "a reading within the window fails unasked";
+    EXPECT_EQ(sim->Received(), asked);
+    std::this_thread::sleep_for(kLateReplyWindow);
+  }
   // Other inputs next, so a reply taken for the wrong request shows.
   EXPECT_FLOAT_EQ(Read(2, 6), static_cast<float>(6000 / 6553.5));
   EXPECT_FLOAT_EQ(Read(3, 7), static_cast<float>(7000 / 6553.5));
@@ -139,7 +162,7 @@ std::string FaultName(const ::testing::TestParamInfo<FaultCase>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, PtyFaultTest,
-                         ::testing::Values(FaultCase{sim::Fault::Silent, true},
+                         ::testing::Values(FaultCase{sim::Fault::Silent, true, true},
                                            FaultCase{sim::Fault::Late, true},
                                            FaultCase{sim::Fault::Partial, true},
                                            FaultCase{sim::Fault::Stale, true},
@@ -229,6 +252,43 @@ TEST_F(PtyTest, AHungUpLineIsReportedOnceAndReopenedWhenItComesBack) {
   EXPECT_EQ(reports, (std::vector<std::string>{"lost " + link, "back " + link}));
 }
 
+// A streaming instrument is never written to, and its terminal, once hung up, reads as
+// always having something (poll) that turns out to be nothing (read): the hang-up is
+// still noticed and reported, the reads wait without spinning, and the line is read
+// again once a new terminal has taken its link.
+TEST_F(PtyTest, AStreamThatHangsUpIsReportedAndReadAgainOnceItIsBack) {
+  sim::Options o;
+  o.kind = sim::Kind::Stream;
+  o.link = (dir / "stream").string();
+  o.periodMs = 20;
+  o.lines = {"1.5,22.25"};
+  sim = std::make_unique<sim::Simulator>(o);
+  std::string error;
+  ASSERT_TRUE(sim->Start(&error)) << error;
+  ASSERT_TRUE(OpenSerialPortPath(o.link, 115200).ok);
+  External_AD = ExternalADCode::SerialStream;
+  std::vector<std::string> reports;
+  SetSerialLossReporter(
+      [&reports](bool lost, const std::string&) { reports.push_back(lost ? "lost" : "back"); });
+  ReadSerialStream(1);
+  EXPECT_FLOAT_EQ(serialArray[2][1], 22.25f);
+  sim->SetFaultSpan(sim::Fault::HangUp, 0, 1.5);
+  const double cpu0 = ThreadCpuSeconds();
+  const auto t0 = SteadyClock::now();
+  std::vector<float> read;
+  while (SteadyClock::now() - t0 < std::chrono::seconds(4) && (read.empty() || read.back() != 22.25f)) {
+    ReadSerialStream(1);
+    read.push_back(serialArray[2][1]);
+  }
+  const double cpuShare =
+      (ThreadCpuSeconds() - cpu0) / std::chrono::duration<double>(SteadyClock::now() - t0).count();
+  SetSerialLossReporter(nullptr);
+  EXPECT_EQ(reports, (std::vector<std::string>{"lost", "back"}));
+  ASSERT_FALSE(read.empty());
+  EXPECT_FLOAT_EQ(read.back(), 22.25f) << "read again once the line was back";
+  EXPECT_LT(cpuShare, 0.5) << "the hang-up is waited out, not spun on";
+}
+
 TEST_F(PtyTest, LinesAndNumbersFromAStreamingInstrument) {
   sim::Options o;
   o.kind = sim::Kind::Stream;
@@ -258,11 +318,64 @@ TEST_F(PtyTest, LinesAndNumbersFromAStreamingInstrument) {
   EXPECT_EQ(SerialLine().ReadNumber(), 22.25);
 }
 
+// What an input reads, set while the instrument runs, reaches the program's reading of
+// every kind; an ADAM module answers its cold-junction read with a temperature, which
+// the firmware window reads after the reply's first two characters.
+TEST_F(PtyTest, AnInputReadsTheValueSetWhileTheInstrumentRuns) {
+  struct Case {
+    sim::Kind kind;
+    int16_t code;
+    int input;
+    double set;
+    float read;
+  };
+  const Case cases[] = {
+      {sim::Kind::UI3, ExternalADCode::SableUI3, 3, 1.25, static_cast<float>(8000 / 6399.9)},
+      {sim::Kind::DT500, ExternalADCode::DT500, 3, 1.25, 1.25f},
+      {sim::Kind::ADAM, ExternalADCode::ADAM, 11, -1.25, -1.25f},
+      {sim::Kind::ADC1, ExternalADCode::ADC1, 3, 0.125, 0.125f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(sim::KindName(c.kind));
+    ASSERT_NO_FATAL_FAILURE(StartSim(c.kind));
+    services::ReadDataTaker500 = ReadDataTaker500;
+    services::ReadADAM = ReadADAM;
+    services::ReadADC1 = ReadADC1;
+    External_AD = c.code;
+    PrefsArray[PrefsSlot::Range512] = 1;
+    GainSet = 2;
+    DataTakerChannels[1] = {1, 0, 0, 0, 0};
+    ChannelVariables[1][ChanField::Input] = static_cast<float>(c.input);
+    EXPECT_TRUE(sim->SetValue(c.input, c.set));
+    ReadExternalADValue(1, 0);
+    EXPECT_FLOAT_EQ(volts, c.read);
+    if (c.kind == sim::Kind::ADAM) {
+      SerialLine().Write("$013\r");
+      const std::optional<std::string> cjc = AwaitAdamLine(SerialLine(), 5, rt::TickCount() + 30, 0);
+      ASSERT_TRUE(cjc);
+      EXPECT_EQ(*cjc, ">+0025.0");
+      EXPECT_EQ(TextToNumber(cjc->substr(2)), 25.0);
+    }
+    CloseSerialPort();
+    sim->Stop();
+  }
+}
+
+// mv-sim run as a reviewer runs it: an input read as given on the command line, and
+// changed by a control line on its standard input while it runs.
 TEST_F(PtyTest, SimulatorAsAChildProcess) {
   const std::string link = (dir / "child").string();
-  const char* argv[] = {MV_SIM_EXE, "--kind", "ui2", "--link", link.c_str(), nullptr};
+  const char* argv[] = {MV_SIM_EXE, "--kind", "ui2", "--link", link.c_str(), "--value", "1=0.5", nullptr};
+  int control[2];
+  ASSERT_EQ(pipe(control), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, control[0], STDIN_FILENO);
+  posix_spawn_file_actions_addclose(&actions, control[1]);
   pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, MV_SIM_EXE, nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+  ASSERT_EQ(posix_spawn(&pid, MV_SIM_EXE, &actions, nullptr, const_cast<char**>(argv), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  close(control[0]);
   auto end = SteadyClock::now() + std::chrono::seconds(3);
   while (!std::filesystem::exists(link) && SteadyClock::now() < end)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -270,6 +383,14 @@ TEST_F(PtyTest, SimulatorAsAChildProcess) {
   EXPECT_TRUE(r.ok) << r.reason;
   External_AD = ExternalADCode::SableUI2;
   EXPECT_FLOAT_EQ(Read(1, 13), 1234.0f);
+  EXPECT_FLOAT_EQ(Read(2, 1), static_cast<float>(3200 / 6553.5)) << "0.5 V is 3200 counts";
+  const std::string line = "set 13 77\n";
+  ASSERT_EQ(write(control[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+  float counter = 0;
+  end = SteadyClock::now() + std::chrono::seconds(2);
+  while (counter != 77.0f && SteadyClock::now() < end) counter = Read(1, 13);
+  EXPECT_FLOAT_EQ(counter, 77.0f);
+  close(control[1]);
   CloseSerialPort();
   kill(pid, SIGTERM);
   int status = 0;

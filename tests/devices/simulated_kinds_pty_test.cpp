@@ -194,5 +194,30 @@ TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
   EXPECT_NE(error.find("--busy"), std::string::npos) << error;
 }
 
+TEST(SimulatorCommandLine, FaultSpansLateDelaysHangUpsAndInputValues) {
+  std::string error;
+  auto o = sim::ParseCommandLine(
+      {"--kind", "ui3", "--link", "/tmp/x", "--fault", "hangup", "--fault-after", "2.5", "--fault-for", "3",
+       "--late-ms", "1300", "--value", "3=1.25", "--value", "0=-21.5"},
+      &error);
+  ASSERT_TRUE(o) << error;
+  EXPECT_EQ(o->fault, sim::Fault::HangUp);
+  EXPECT_EQ(o->faultAfter, 2.5);
+  EXPECT_EQ(o->faultFor, 3.0);
+  EXPECT_EQ(o->lateMs, 1300);
+  EXPECT_EQ(o->values, (std::vector<std::pair<int, double>>{{3, 1.25}, {0, -21.5}}));
+  const std::vector<std::string> wrong[] = {
+      {"--kind", "ui3", "--link", "/tmp/x", "--fault", "hangup"},  // down for how long?
+      {"--kind", "ui3", "--link", "/tmp/x", "--fault-after", "-1"},
+      {"--kind", "ui3", "--link", "/tmp/x", "--value", "3:1.25"},
+      {"--kind", "ui3", "--link", "/tmp/x", "--value", "3=nan"},
+  };
+  for (const auto& args : wrong) {
+    error.clear();
+    EXPECT_FALSE(sim::ParseCommandLine(args, &error)) << args.back();
+    EXPECT_FALSE(error.empty());
+  }
+}
+
 }  // namespace
 }  // namespace mv

@@ -3,10 +3,12 @@
 // reader against a simulated instrument at 1,200 baud on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "acquisition/state.h"
 #include "common/test_support.h"
 #include "devices/adam_protocol.h"
 #include "devices/datataker_protocol.h"
@@ -18,6 +20,7 @@
 #include "devices/stream_reader.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
+#include "runtime/events.h"
 #include "runtime/sound.h"
 
 namespace mv {
@@ -266,6 +269,63 @@ TEST_F(StreamReaderTest, NoiseJoinedToALineNeverShiftsItsValuesToAnotherVariable
   ReadSerialStream(1);
   EXPECT_FLOAT_EQ(serialArray[1][1], 1.5f);
   EXPECT_FLOAT_EQ(serialArray[2][1], 2.5f);
+}
+
+// Line noise gives lines of any bytes, and a piece of a line between two line ends can
+// look like a line: neither is data. A line with a byte outside printable ASCII, or with
+// fewer fields than the variables the channels read, is passed over for the next line.
+TEST_F(StreamReaderTest, ALineWithBytesOutsideAsciiOrTooFewFieldsIsNoData) {
+  struct Case {
+    const char* name;
+    std::string junk;
+  };
+  const Case cases[] = {
+      {"a byte above 126",
+       "\xB7"
+       "3\r"},
+      {"a byte above 126 in a whole line", "1.5,2\xF5.5,3.5\r"},
+      {"a piece with one field", "3.\r"},
+      {"a piece with two fields", "2.5,3.5\r"},
+  };
+  for (int n = 1; n <= 3; ++n) serialArray[n][2] = static_cast<float>(n);  // variables 1..3 recorded
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    port->DeliverNow(c.junk);
+    port->DeliverAt(rt::TickCount() + 5, "1.25,2.25,3.25\r");
+    ReadSerialStream(1);
+    EXPECT_FLOAT_EQ(serialArray[1][1], 1.25f);
+    EXPECT_FLOAT_EQ(serialArray[2][1], 2.25f);
+    EXPECT_FLOAT_EQ(serialArray[3][1], 3.25f);
+  }
+}
+
+// During a recording the run's stop (Escape alone, the toolbar's stop icon, Ctrl-Q)
+// ends a wait for a line at once: no line, and no warning buzz for a read that did not
+// fail.
+TEST_F(StreamReaderTest, TheRunsStopEndsTheWaitForALine) {
+  struct Case {
+    const char* name;
+    std::function<void(bool)> ask;
+  };
+  const Case cases[] = {
+      {"Escape", [](bool on) { rt::SetKeyDown(rt::key::Escape, on); }},
+      {"stop icon", [](bool on) { StopIconClicked = on ? 1 : 0; }},
+      {"Ctrl-Q", [](bool on) { CommandQTyped = on ? 1 : 0; }},
+  };
+  SerialWarningBuzz = 1;
+  RecordingLoopRunning = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sounds.clear();
+    c.ask(true);
+    const uint32_t start = rt::TickCount();
+    ReadSerialStream(1);
+    c.ask(false);
+    EXPECT_LE(rt::TickCount() - start, 2u);
+    EXPECT_FLOAT_EQ(serialArray[1][1], kBad);
+    EXPECT_TRUE(sounds.empty());
+  }
+  RecordingLoopRunning = 0;
 }
 
 TEST_F(StreamReaderTest, NameLinesAmongTheDataAreNoValues) {

@@ -174,7 +174,10 @@ TEST_F(FaultRunE2E, AUI3GoneSilentLeavesBadReadingsAndTheRunGoesOn) {
   const auto firstBad = std::find(values.begin(), values.end(), kBad);
   ASSERT_NE(firstBad, values.end()) << dump;
   const auto afterBad = std::find_if(firstBad, values.end(), [](double v) { return v != kBad; });
-  EXPECT_EQ(afterBad - firstBad, kSilent);
+  // After the silence the line stays unasked until a late reply could no longer come
+  // (the late-reply window), which may fail the samples of a few more seconds.
+  EXPECT_GE(afterBad - firstBad, kSilent);
+  EXPECT_LE(afterBad - firstBad, kSilent + 4);
   EXPECT_NEAR(firstBad - values.begin(), kSilentFrom, 2);
   for (auto it = values.begin(); it != values.end(); ++it) {
     if (it >= firstBad && it < afterBad) continue;

@@ -201,7 +201,8 @@ TEST_P(InterfaceRunE2E, ConnectsRecordsAndSavesWhatTheSimulatorSent) {
 
   const std::string dump = test::DumpDataFile(data, "--values 5000 ");
   const std::vector<double> values = ChannelValues(dump);
-  ASSERT_GE(values.size(), 3u) << dump;
+  // (A streaming sample whose line has not come when Escape is pressed is not taken.)
+  ASSERT_GE(values.size(), 2u) << dump;
   for (double v : values) EXPECT_FLOAT_EQ(static_cast<float>(v), run.expected) << dump;
 }
 

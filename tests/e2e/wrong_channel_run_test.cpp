@@ -12,8 +12,6 @@
 #include <fstream>
 #include <memory>
 #include <ostream>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -84,17 +82,6 @@ constexpr int32_t kStopAt = 30;
 // Samples after a fault ends that may still read bad (a reply still on its way).
 constexpr int32_t kSettle = 2;
 
-// The values of one channel block as the dump tool prints them.
-std::vector<double> BlockValues(const std::string& dump, int block) {
-  std::smatch m;
-  const std::regex re("samples of channel block " + std::to_string(block) + R"( \(\d+ values\):([^\n]*))");
-  if (!std::regex_search(dump, m, re)) return {};
-  std::vector<double> values;
-  std::istringstream in(m[1].str());
-  for (std::string v; in >> v;) values.push_back(std::stod(v));
-  return values;
-}
-
 bool InAFault(size_t sample) {
   for (const FaultSpan& s : kSpans)
     if (static_cast<int32_t>(sample) + 2 >= s.from && static_cast<int32_t>(sample) + 1 <= s.to + kSettle)
@@ -126,28 +113,8 @@ class WrongChannelRunE2E : public test::SimulatedRunTest, public ::testing::With
   }
 
   // Three chart channels on inputs (or fields) 1..3, a sample a second.
-  fs::path WriteSetup(const KindRun& run) {
-    SetupRecord setup;
-    setup.recordingMode = RecordingModeCode::Chart;
-    setup.channels = kChannels;
-    setup.chartTicks = 60;
-    setup.scopeTicks = 1;
-    setup.scopeMax = 256;
-    setup.maxSamples = 1000;
-    for (int k = 1; k <= kChannels; ++k) {
-      auto& ch = setup.channelTable[k];
-      ch[ChanField::Gain] = 2;
-      ch[ChanField::Input] = static_cast<float>(k);
-      ch[ChanField::B] = 1;
-      ch[ChanField::PlotMax] = 4;
-      ch[ChanField::PlotMin] = 0;
-      ch[ChanField::Averaged] = 1;
-      setup.dataTaker[k] = run.dataTaker;
-    }
-    EXPECT_EQ(SetupRecordProblem(setup), "");
-    const fs::path file = documents_ / "channels.MVsetup";
-    std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
-    return file;
+  fs::path WriteSetup(const KindRun& run) const {
+    return WriteChannelsSetup(kChannels, 60, 1, 0, run.dataTaker);
   }
 
   std::string Script(const KindRun& run, const fs::path& setup, const fs::path& data) const {
@@ -181,7 +148,7 @@ TEST_P(WrongChannelRunE2E, FaultyRepliesNeverPutAnotherChannelsValueInTheFile) {
   const std::string dump = test::DumpDataFile(data, "--values 5000 ");
   for (int k = 1; k <= kChannels; ++k) {
     SCOPED_TRACE("channel " + std::to_string(k));
-    const std::vector<double> values = BlockValues(dump, k);
+    const std::vector<double> values = test::BlockValues(dump, k);
     ASSERT_GE(values.size(), static_cast<size_t>(kStopAt)) << dump;
     for (size_t i = 0; i < values.size(); ++i) {
       const float v = static_cast<float>(values[i]);
@@ -193,7 +160,7 @@ TEST_P(WrongChannelRunE2E, FaultyRepliesNeverPutAnotherChannelsValueInTheFile) {
   }
   // A late reply to a request is waited out: the faults reached the reader.
   if (run.kind != sim::Kind::Stream) {
-    const std::vector<double> first = BlockValues(dump, 1);
+    const std::vector<double> first = test::BlockValues(dump, 1);
     EXPECT_GT(std::count(first.begin(), first.end(), kBad), 0) << dump;
   }
 }

@@ -3,6 +3,9 @@
 // conversion; 0xA1 asks for the status byte, which says "busy" (bit 7) for the first
 // few polls of every conversion, then carries the sign (bit 4) and the top four bits of
 // the 12-bit magnitude; 0x91 asks for the low byte.
+#include <algorithm>
+#include <cmath>
+#include <map>
 #include <string>
 
 #include "sim/responder.h"
@@ -24,6 +27,11 @@ class Adc1Responder : public Responder {
   }
   // The program gives up on a byte after 6 ticks.
   int TimeoutMs() const override { return 100; }
+  bool SetValue(int input, double value) override {
+    if (input < 1 || input > kInputs) return false;
+    values_[input] = value;
+    return true;
+  }
 
  private:
   void Command(uint8_t b, std::vector<Reply>& out) {
@@ -45,16 +53,23 @@ class Adc1Responder : public Responder {
     } else {
       return;  // not a command: the converter says nothing
     }
-    Adc1Reading r = Adc1Simulated(input, high);
+    const auto set = values_.find(input);
+    const Adc1Reading r = set == values_.end() ? Adc1Simulated(input, high) : FromVolts(set->second, high);
     magnitude_ = r.magnitude;
     positive_ = r.positive;
     busyLeft_ = busyPolls_;
     Send(b, out);  // the acknowledgement the program reads and ignores
   }
+  // Full scale is 4095 counts: 0.4095 V at low gain, 0.00819 V at high gain.
+  static Adc1Reading FromVolts(double volts, bool high) {
+    const long counts = std::lround(std::fabs(volts) * (high ? 500000.0 : 10000.0));
+    return {static_cast<int>(std::min(counts, 4095L)), volts >= 0};
+  }
   static void Send(uint8_t byte, std::vector<Reply>& out) {
     out.push_back({std::string(1, static_cast<char>(byte))});
   }
 
+  std::map<int, double> values_;
   int busyPolls_;
   int busyLeft_ = 0;
   int magnitude_ = 0;

@@ -1,9 +1,16 @@
 // The mv-sim command line.
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "sim/sim.h"
 
@@ -28,11 +35,13 @@ struct NamedFault {
 constexpr NamedFault kFaults[] = {
     {"none", Fault::None},       {"silent", Fault::Silent}, {"late", Fault::Late},
     {"partial", Fault::Partial}, {"stale", Fault::Stale},   {"garbage", Fault::Garbage},
+    {"hangup", Fault::HangUp},
 };
 
 constexpr const char* kUsage =
     "usage: mv-sim --kind ui2|ui3|dt500|dt50|dt800|dt80|dt85|adam|adc1|stream --link PATH\n"
-    "              [--baud N] [--fault silent|late|partial|stale|garbage] [--fault-count N]\n"
+    "              [--baud N] [--fault silent|late|partial|stale|garbage|hangup] [--fault-count N]\n"
+    "              [--fault-after S] [--fault-for S] [--late-ms MS] [--value INPUT=V]...\n"
     "              [--log FILE] [--seed N] [--channel-values]\n"
     "  stream only: [--period MS] [--burst N] [--split MS] [--name LINE] [--line LINE]...\n"
     "               (--burst: lines sent together; --split: every line in two halves, MS apart)\n"
@@ -43,11 +52,79 @@ constexpr const char* kUsage =
     "               voltage channel n: n x 100 mV; ADAM address AA input i: AA + i/10 V)\n"
     "Creates a pseudo-terminal, links PATH to it and answers as the instrument until\n"
     "interrupted. --baud paces the replies at that rate; --fault-count limits the fault\n"
-    "to the first N replies.\n";
+    "to the first N replies; --fault-after and --fault-for give the fault a span of the\n"
+    "run in seconds (from S seconds after the start, for S seconds; default: all of it).\n"
+    "A late reply comes --late-ms after the program's time-out (default 84). hangup: the\n"
+    "terminal hangs up for the span, then a new one takes the link.\n"
+    "--value INPUT=V: what an input reads, in the program's units (volts; Sable T inputs\n"
+    "9-12 degrees, counter 13; DataTaker channels in their own unit; ADAM input 0 the\n"
+    "CJC temperature; stream: field INPUT). While running, a line \"set INPUT V\" on\n"
+    "standard input changes it.\n";
 
 bool ToInt(const std::string& s, int* out) {
   auto r = std::from_chars(s.data(), s.data() + s.size(), *out);
   return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+bool ToDouble(std::string_view s, double* out) {
+  auto r = std::from_chars(s.data(), s.data() + s.size(), *out);
+  return r.ec == std::errc() && r.ptr == s.data() + s.size() && std::isfinite(*out);
+}
+
+// "INPUT=V" (the command line) or "INPUT V" (a control line).
+bool ToInputValue(std::string_view s, char separator, std::pair<int, double>* out) {
+  const size_t at = s.find(separator);
+  if (at == std::string_view::npos) return false;
+  const std::string_view input = s.substr(0, at);
+  auto r = std::from_chars(input.data(), input.data() + input.size(), out->first);
+  return r.ec == std::errc() && r.ptr == input.data() + input.size() && out->first >= 0 &&
+         ToDouble(s.substr(at + 1), &out->second);
+}
+
+}  // namespace
+
+namespace {
+
+// One control line: "set INPUT V". Answers on standard error.
+void ControlLine(Simulator& sim, std::string_view line) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+  std::pair<int, double> iv;
+  if (line.empty()) return;
+  if (line.substr(0, 4) != "set " || !ToInputValue(line.substr(4), ' ', &iv)) {
+    std::fprintf(stderr, "mv-sim: control line \"%.*s\" is not \"set INPUT VALUE\"\n",
+                 static_cast<int>(line.size()), line.data());
+    return;
+  }
+  if (!sim.SetValue(iv.first, iv.second))
+    std::fprintf(stderr, "mv-sim: this instrument has no input %d\n", iv.first);
+}
+
+// Takes control lines from standard input until a signal comes (end of input leaves
+// the instrument running).
+void ServeControlLines(Simulator& sim, int signals) {
+  std::string pending;
+  bool input = true;
+  for (;;) {
+    pollfd p[2] = {{signals, POLLIN, 0}, {input ? STDIN_FILENO : -1, POLLIN, 0}};
+    if (::poll(p, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (p[0].revents & POLLIN) return;
+    if (!(p[1].revents & (POLLIN | POLLHUP))) continue;
+    char buf[512];
+    const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+    if (n <= 0) {
+      input = false;
+      continue;
+    }
+    pending.append(buf, static_cast<size_t>(n));
+    for (size_t nl = pending.find('\n'); nl != std::string::npos; nl = pending.find('\n')) {
+      ControlLine(sim, std::string_view(pending).substr(0, nl));
+      pending.erase(0, nl + 1);
+    }
+    if (pending.size() > 4096) pending.clear();  // no line is that long
+  }
 }
 
 }  // namespace
@@ -70,72 +147,107 @@ const char* KindName(Kind kind) {
   return "?";
 }
 
+namespace {
+
+// A comma-separated list: with keepDash a "-" item is an empty one; without, empty items are dropped.
+std::vector<std::string> CommaList(const std::string& v, bool keepDash) {
+  std::vector<std::string> items;
+  for (size_t start = 0; start <= v.size();) {
+    const size_t comma = std::min(v.find(',', start), v.size());
+    std::string item = v.substr(start, comma - start);
+    if (keepDash)
+      items.push_back(item == "-" ? std::string() : item);
+    else if (!item.empty())
+      items.push_back(item);
+    start = comma + 1;
+  }
+  return items;
+}
+
+// The options that take a whole number (--fault-count may be -1, the others not below 0).
+constexpr const char* kWholeNumberOptions[] = {"--baud",  "--fault-count", "--period", "--burst",
+                                               "--split", "--busy",        "--seed",   "--late-ms"};
+
+bool TakesWholeNumber(const std::string& a) {
+  return std::find(std::begin(kWholeNumberOptions), std::end(kWholeNumberOptions), a) !=
+         std::end(kWholeNumberOptions);
+}
+
+void SetWholeNumber(const std::string& a, int n, Options& o) {
+  if (a == "--baud") o.baud = n;
+  if (a == "--fault-count") o.faultCount = n;
+  if (a == "--period") o.periodMs = n;
+  if (a == "--burst") o.burst = n;
+  if (a == "--split") o.splitMs = n;
+  if (a == "--busy") o.adc1BusyPolls = n;
+  if (a == "--seed") o.seed = static_cast<uint32_t>(n);
+  if (a == "--late-ms") o.lateMs = n;
+}
+
+// Applies option `a` with its value `v`: "" when done, else why not.
+std::string ValueOption(const std::string& a, const std::string& v, Options& o, bool* ownLines) {
+  int n = 0;
+  double seconds = 0;
+  std::pair<int, double> iv;
+  if (a == "--kind") {
+    const auto k = KindFromName(v);
+    if (!k) return "unknown kind \"" + v + "\"";
+    o.kind = *k;
+  } else if (a == "--fault") {
+    const auto f = FaultFromName(v);
+    if (!f) return "unknown fault \"" + v + "\"";
+    o.fault = *f;
+  } else if (a == "--link") {
+    o.link = v;
+  } else if (a == "--log") {
+    o.logPath = v;
+  } else if (a == "--modules") {
+    o.adamModules = CommaList(v, true);
+  } else if (a == "--burst-values") {
+    o.burstValues = CommaList(v, false);
+    if (o.burstValues.empty()) return "--burst-values needs at least one value";
+  } else if (a == "--fault-after" || a == "--fault-for") {
+    if (!ToDouble(v, &seconds) || seconds < 0) return a + " needs a number of seconds, not \"" + v + "\"";
+    (a == "--fault-after" ? o.faultAfter : o.faultFor) = seconds;
+  } else if (a == "--value") {
+    if (!ToInputValue(v, '=', &iv)) return "--value needs INPUT=V, not \"" + v + "\"";
+    o.values.push_back(iv);
+  } else if (a == "--name") {
+    o.nameLine = v;
+  } else if (a == "--line") {
+    if (!*ownLines) o.lines.clear();
+    *ownLines = true;
+    o.lines.push_back(v);
+  } else if (TakesWholeNumber(a)) {
+    if (!ToInt(v, &n) || n < (a == "--fault-count" ? -1 : 0))
+      return a + " needs a whole number, not \"" + v + "\"";
+    SetWholeNumber(a, n, o);
+  } else {
+    return "unexpected argument \"" + a + "\"";
+  }
+  return {};
+}
+
+}  // namespace
+
 std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, std::string* error) {
   Options o;
   bool haveKind = false, ownLines = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&](std::string* v) {
-      if (i + 1 >= args.size()) return false;
-      *v = args[++i];
-      return true;
-    };
-    std::string v;
-    int n = 0;
     if (a == "--channel-values") {
       o.channelValues = true;
-    } else if (a == "--kind" && value(&v)) {
-      auto k = KindFromName(v);
-      if (!k) return *error = "unknown kind \"" + v + "\"", std::nullopt;
-      o.kind = *k;
-      haveKind = true;
-    } else if (a == "--fault" && value(&v)) {
-      auto f = FaultFromName(v);
-      if (!f) return *error = "unknown fault \"" + v + "\"", std::nullopt;
-      o.fault = *f;
-    } else if (a == "--link" && value(&v)) {
-      o.link = v;
-    } else if (a == "--log" && value(&v)) {
-      o.logPath = v;
-    } else if (a == "--modules" && value(&v)) {
-      o.adamModules.clear();
-      for (size_t start = 0; start <= v.size();) {
-        size_t comma = std::min(v.find(',', start), v.size());
-        std::string model = v.substr(start, comma - start);
-        o.adamModules.push_back(model == "-" ? std::string() : model);
-        start = comma + 1;
-      }
-    } else if (a == "--burst-values" && value(&v)) {
-      o.burstValues.clear();
-      for (size_t start = 0; start <= v.size();) {
-        size_t comma = std::min(v.find(',', start), v.size());
-        if (comma > start) o.burstValues.push_back(v.substr(start, comma - start));
-        start = comma + 1;
-      }
-      if (o.burstValues.empty()) return *error = "--burst-values needs at least one value", std::nullopt;
-    } else if (a == "--name" && value(&v)) {
-      o.nameLine = v;
-    } else if (a == "--line" && value(&v)) {
-      if (!ownLines) o.lines.clear();
-      ownLines = true;
-      o.lines.push_back(v);
-    } else if ((a == "--baud" || a == "--fault-count" || a == "--period" || a == "--burst" ||
-                a == "--split" || a == "--busy" || a == "--seed") &&
-               value(&v)) {
-      if (!ToInt(v, &n) || n < (a == "--fault-count" ? -1 : 0))
-        return *error = a + " needs a whole number, not \"" + v + "\"", std::nullopt;
-      if (a == "--baud") o.baud = n;
-      if (a == "--fault-count") o.faultCount = n;
-      if (a == "--period") o.periodMs = n;
-      if (a == "--burst") o.burst = n;
-      if (a == "--split") o.splitMs = n;
-      if (a == "--busy") o.adc1BusyPolls = n;
-      if (a == "--seed") o.seed = static_cast<uint32_t>(n);
-    } else {
-      return *error = "unexpected argument \"" + a + "\"", std::nullopt;
+      continue;
     }
+    if (a.rfind("--", 0) != 0 || i + 1 >= args.size())
+      return *error = "unexpected argument \"" + a + "\"", std::nullopt;
+    const std::string why = ValueOption(a, args[++i], o, &ownLines);
+    if (!why.empty()) return *error = why, std::nullopt;
+    haveKind |= a == "--kind";
   }
   if (!haveKind) return *error = "--kind is required", std::nullopt;
+  if (o.fault == Fault::HangUp && o.faultFor < 0)
+    return *error = "--fault hangup needs --fault-for (how long the line stays down)", std::nullopt;
   if (o.link.empty()) return *error = "--link is required", std::nullopt;
   return o;
 }
@@ -153,7 +265,7 @@ int RunCommandLine(int argc, char** argv) {
     std::fprintf(stderr, "mv-sim: %s\n%s", error.c_str(), kUsage);
     return 2;
   }
-  // The answering thread inherits the blocked signals; only sigwait below takes them.
+  // The answering thread inherits the blocked signals; only the signalfd below takes them.
   sigset_t set;
   sigemptyset(&set);
   for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
@@ -166,8 +278,13 @@ int RunCommandLine(int argc, char** argv) {
   }
   std::fprintf(stderr, "mv-sim: %s on %s, linked at %s\n", KindName(options->kind),
                sim.TerminalPath().c_str(), options->link.c_str());
-  int sig = 0;
-  sigwait(&set, &sig);
+  const int signals = signalfd(-1, &set, SFD_CLOEXEC);
+  if (signals < 0) {
+    std::perror("mv-sim: signalfd");
+    return 1;
+  }
+  ServeControlLines(sim, signals);
+  ::close(signals);
   sim.Stop();
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -47,7 +48,8 @@ bool IsDigits(std::string_view s) {
 // it is as its family does: a DT500 or DT50 answers "TEST0" with its ROM version, a
 // DT800, DT80 or DT85 answers "STATUS1" with its status line; "TEST1", "TEST2", ... are
 // self-tests that pass. Every reply line ends with CR LF. A voltage reading is 1234.5 mV,
-// or with per-channel values 100 mV times the channel number.
+// or with per-channel values 100 mV times the channel number, or the value set for the
+// channel (given in volts, sent in millivolts).
 //
 // A DT800 also keeps the last burst definition, "RX;BURST(count,rate)" and the channel,
 // and each "X" records one burst: nothing for the recording time, 2 x count / rate
@@ -66,6 +68,11 @@ class DataTakerResponder : public LineResponder {
   }
   int TimeoutMs() const override { return 500; }
   bool PartialRestFollows() const override { return true; }
+  bool SetValue(int input, double value) override {
+    if (input < 1 || input > 99) return false;
+    values_by_input_[input] = value;
+    return true;
+  }
 
   void Tick(Clock::time_point now, std::vector<Reply>& out) override {
     if (sent_ >= burst_.size() || now < sendFrom_) return;
@@ -133,20 +140,25 @@ class DataTakerResponder : public LineResponder {
     if (digits == 0) return std::nullopt;
     const std::string channel(line.substr(0, digits));
     std::string_view type = line.substr(digits);
-    if (type == "HSC" || type == "C") return "42";
     for (std::string_view terminal : {" + ", "-", "*"})
       if (type.substr(0, terminal.size()) == terminal) type.remove_prefix(terminal.size());
-    if (type == "V" || type == "VNC")
-      return channelValues_ ? std::to_string(std::stoi(channel) * 100) + ".0" : "1234.5";
+    const bool volts = type == "V" || type == "VNC";
+    const bool known = volts || type == "HSC" || type == "C" || type == "TK" || type == "TJ" ||
+                       type == "TT" || type == "R(2W)";
+    if (!known) return std::nullopt;
+    const auto set = values_by_input_.find(std::stoi(channel));
+    if (set != values_by_input_.end()) return NumberText(volts ? set->second * 1000.0 : set->second);
+    if (type == "HSC" || type == "C") return "42";
+    if (volts) return channelValues_ ? std::to_string(std::stoi(channel) * 100) + ".0" : "1234.5";
     if (type == "TK" || type == "TJ" || type == "TT") return "23.5";
-    if (type == "R(2W)") return "100.0";
-    return std::nullopt;
+    return "100.0";
   }
 
   Kind kind_;
   bool dt800_;
   bool channelValues_;
   std::vector<std::string> values_;
+  std::map<int, double> values_by_input_;
   double bytesPerSecond_;
   long count_ = 0, rate_ = 0;
   std::string burst_;
@@ -155,14 +167,21 @@ class DataTakerResponder : public LineResponder {
 };
 
 // ADAM modules at addresses 01, 02, 03, ...: "$AAM" gives the model, "$AAF" the firmware,
-// "#AAi" a reading of input i, "$AA7CiRrr" and "%AA..." are acknowledged. A request to an
-// address no module has goes unanswered. A reading is +0.1234, or with per-channel
-// values the address plus a tenth of the input.
+// "$AA3" the cold-junction temperature (">+0025.0"), "#AAi" a reading of input i,
+// "$AA7CiRrr" and "%AA..." are acknowledged. A request to an address no module has goes
+// unanswered. A reading is +0.1234, or with per-channel values the address plus a tenth
+// of the input, or the value set for the input (inputs 1..8: the module at 01, 9..16:
+// the one at 03; input 0: the cold-junction temperature).
 class AdamResponder : public LineResponder {
  public:
   AdamResponder(std::vector<std::string> modules, bool channelValues)
       : modules_(std::move(modules)), channelValues_(channelValues) {}
   int TimeoutMs() const override { return 500; }
+  bool SetValue(int input, double value) override {
+    if (input < 0 || input > 16) return false;
+    values_[input] = value;
+    return true;
+  }
 
  protected:
   void Line(const std::string& line, std::vector<Reply>& out) override {
@@ -176,16 +195,35 @@ class AdamResponder : public LineResponder {
       out.push_back({"!" + address + modules_[index - 1] + "\r"});
     else if (line[0] == '$' && rest == "F")
       out.push_back({"!" + address + "A1.05\r"});
-    else if (line[0] == '#' && rest.size() == 1)
-      out.push_back(
-          {channelValues_ ? ">+" + std::to_string(index) + "." + std::string(rest) + "000\r" : ">+0.1234\r"});
+    else if (line[0] == '$' && rest == "3")
+      out.push_back({">" + Signed(ValueOf(0, 25.0), 1, 6) + "\r"});
+    else if (line[0] == '#' && rest.size() == 1 && rest[0] >= '0' && rest[0] <= '7')
+      out.push_back({">" + Reading(index, rest[0] - '0') + "\r"});
     else if (line[0] == '$' || line[0] == '%')
       out.push_back({"!" + address + "\r"});
   }
 
  private:
+  std::string Reading(size_t address, int i) const {
+    const int input = address == 1 ? i + 1 : address == 3 ? i + 9 : -1;
+    if (values_.count(input)) return Signed(values_.at(input), 4, 0);
+    if (channelValues_) return "+" + std::to_string(address) + "." + std::to_string(i) + "000";
+    return "+0.1234";
+  }
+  double ValueOf(int input, double otherwise) const {
+    const auto it = values_.find(input);
+    return it == values_.end() ? otherwise : it->second;
+  }
+  // A sign, then the number with `decimals` decimals, zero-filled to `width` characters.
+  static std::string Signed(double v, int decimals, size_t width) {
+    std::string digits = FixedText(std::fabs(v), decimals);
+    if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+    return (v < 0 ? "-" : "+") + digits;
+  }
+
   std::vector<std::string> modules_;
   bool channelValues_;
+  std::map<int, double> values_;
 };
 
 }  // namespace

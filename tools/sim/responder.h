@@ -35,10 +35,17 @@ class Responder {
   virtual int TimeoutMs() const = 0;
   // A partial reply's rest follows after a gap (a line split in mid-transmission).
   virtual bool PartialRestFollows() const { return false; }
+  // What an input reads from now on (see Simulator::SetValue); false: no such input.
+  virtual bool SetValue(int input, double value) { return false; }
   // Sable settings; other instruments ignore them.
   virtual void SetWord(uint8_t command, uint16_t word) {}
   virtual void SetInstrumentLine(std::string line) {}
 };
+
+// A value as an instrument writes it, locale-free: the shortest text that reads back
+// as the same double, or with a fixed number of decimals.
+std::string NumberText(double value);
+std::string FixedText(double value, int decimals);
 
 std::unique_ptr<Responder> MakeSableResponder(bool ui3);
 std::unique_ptr<Responder> MakeStreamResponder(const Options& options);

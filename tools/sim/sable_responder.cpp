@@ -1,7 +1,9 @@
 // The Sable UI2 and UI3: one-byte commands answered by two-byte little-endian words,
 // the firmware text, the serial instrument's line, and the device and analog output
 // commands that share the line (accepted, and logged by the framework).
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 
 #include "sim/responder.h"
@@ -37,6 +39,19 @@ class SableResponder : public Responder {
   }
 
   int TimeoutMs() const override { return 1000; }
+  // Inputs 1..8 in volts on the +-5.12 V range (the firmware is 200 or later), T1..T4 in
+  // degrees Celsius, the counter in counts.
+  bool SetValue(int input, double value) override {
+    if (input >= 1 && input <= 8)
+      words_[(ui3_ ? 0x7F : 0x8F) + input] = Word(32768.0 + value * 6399.9);
+    else if (input >= 9 && input <= 12)
+      words_[0xB0 + input - 9] = Word(value * 1000.0 + 5000.0);
+    else if (input == 13)
+      words_['c'] = Word(value);
+    else
+      return false;
+    return true;
+  }
   void SetWord(uint8_t command, uint16_t word) override { words_[command] = word; }
   void SetInstrumentLine(std::string line) override { line_ = std::move(line); }
 
@@ -69,6 +84,8 @@ class SableResponder : public Responder {
         return 1;
     }
   }
+
+  static int32_t Word(double w) { return static_cast<int32_t>(std::clamp(std::lround(w), 0L, 65535L)); }
 
   bool ui3_;
   std::array<int32_t, 256> words_{};

@@ -1,8 +1,10 @@
 // serial-bench: channel reads per second and 16-channel sweep times from simulated Sable
 // UI2 and UI3 interfaces through the real port code, paced at 115,200 baud (and a UI3 at
 // 9,600), against the wire time (3 bytes of 10 bits a reading); and the processor time
-// the reader uses while it reads and while it waits for a reply that never comes.
-// Prints name: value lines.
+// the reader uses while it reads and while it waits for a reply that never comes. A
+// sweep is taken as the sample takers take it: the 16 readings, then one wait for the
+// line to fall quiet. The program's services are installed as the program installs
+// them. Prints name: value lines.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@
 #include "devices/state.h"
 #include "runtime/sound.h"
 #include "setup/state.h"
+#include "shell/wiring.h"
 #include "sim/sim.h"
 
 namespace {
@@ -45,19 +48,18 @@ struct Run {
   std::vector<double> sweeps;  // seconds of each whole 16-channel sweep
 };
 
+// Whole 16-channel sweeps, reads / 16 of them (at least one).
 Run ReadChannels(int reads) {
   Run r;
   auto t0 = SteadyClock::now();
-  auto sweepStart = t0;
   double c0 = ThreadCpuSeconds();
-  for (int i = 0; i < reads; ++i) {
-    mv::ReadExternalADValue(static_cast<int16_t>(i % 16 + 1), 0);
-    if (mv::volts == mv::kBadReading) ++r.failures;
-    if (i % 16 == 15) {
-      const auto now = SteadyClock::now();
-      r.sweeps.push_back(Seconds(now - sweepStart));
-      sweepStart = now;
-    }
+  for (int sweepsLeft = std::max(reads / 16, 1); sweepsLeft > 0; --sweepsLeft) {
+    const auto sweepStart = SteadyClock::now();
+    mv::ChannelSweep sweep(0);
+    for (int16_t c = 1; c <= 16; ++c) sweep.Read(c);
+    sweep.Settle();
+    for (const auto& reading : sweep.Readings()) r.failures += reading.stood ? 0 : 1;
+    r.sweeps.push_back(Seconds(SteadyClock::now() - sweepStart));
   }
   r.seconds = Seconds(SteadyClock::now() - t0);
   r.cpu = ThreadCpuSeconds() - c0;
@@ -108,14 +110,15 @@ bool Bench(mv::sim::Kind kind, const std::string& name, const std::string& link,
   Print(name + "_reader_cpu_fraction", run.cpu / run.seconds);
   Print(name + "_failed_reads", run.failures);
 
-  // A silent interface: the reader waits out its time-outs.
+  // A silent interface: a sweep waits out one time-out (the instrument has stopped
+  // answering; the rest of the sweep fails at once), and the next waits for a late reply.
   sim.SetFault(mv::sim::Fault::Silent, -1);
-  Run waiting = ReadChannels(2);
-  Print(name + "_timeout_read_seconds", waiting.seconds / 2);
+  Run waiting = ReadChannels(32);
+  Print(name + "_silent_sweep_seconds", waiting.seconds / 2);
   Print(name + "_cpu_fraction_while_waiting", waiting.cpu / waiting.seconds);
   // Half a reply, then nothing: the reader waits out the time-out with a byte in hand.
   sim.SetFault(mv::sim::Fault::Partial, -1);
-  Run stalled = ReadChannels(2);
+  Run stalled = ReadChannels(16);
   Print(name + "_cpu_fraction_while_waiting_mid_reply", stalled.cpu / stalled.seconds);
   mv::CloseSerialPort();
   return true;
@@ -124,6 +127,7 @@ bool Bench(mv::sim::Kind kind, const std::string& name, const std::string& link,
 }  // namespace
 
 int main() {
+  mv::InstallServices();
   mv::rt::SetSoundSink([](const std::string&) {});
   mv::SerialWarningBuzz = 0;
   mv::nChannels = 16;

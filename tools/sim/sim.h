@@ -1,7 +1,9 @@
 // Simulated instruments on pseudo-terminals. A simulator creates a pseudo-terminal,
 // keeps its own descriptor of the terminal side open (so the program may close and
 // reopen the port at will), links a path to it, answers the instrument's protocol,
-// and logs every byte. It can pace its bytes at a baud rate and inject faults.
+// and logs every byte. It can pace its bytes at a baud rate, inject faults for the
+// whole run or for a span of it, hang up and come back, and change what an input
+// reads while it runs.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -20,6 +22,7 @@ enum class Fault {
   Partial,  // half the reply (a stream line: the rest follows later)
   Stale,    // the previous reply is sent again after this one, left for the next request
   Garbage,  // random bytes in place of the reply
+  HangUp,   // the terminal hangs up for the span; a new one takes the link after it
 };
 
 std::optional<Kind> KindFromName(std::string_view name);
@@ -40,6 +43,15 @@ struct Options {
   int baud = 0;      // pace bytes at this rate (10 bits a byte); 0: at once
   Fault fault = Fault::None;
   int faultCount = -1;  // replies that get the fault, then the instrument is well; -1: all
+  // The span of the run the fault lasts: from this many seconds after the start, for
+  // this many seconds (negative: to the end).
+  double faultAfter = 0;
+  double faultFor = -1;
+  // A late reply comes this many milliseconds after the program's time-out.
+  int lateMs = 84;
+  // What inputs read (input number, value in the program's units), in place of the
+  // simulated defaults; see Simulator::SetValue.
+  std::vector<std::pair<int, double>> values;
   std::string logPath;  // every byte received and sent, one line per chunk; empty: none
   uint32_t seed = 1;    // garbage bytes
   // Each channel answers its own value, so a reply taken for the wrong channel shows:
@@ -75,14 +87,25 @@ class Simulator {
   bool Start(std::string* error);
   void Stop();
 
-  // The terminal side's path (/dev/pts/N), which the link points to.
-  const std::string& TerminalPath() const;
+  // The terminal side's path (/dev/pts/N), which the link points to (a new one after
+  // a hang-up; empty while hung up).
+  std::string TerminalPath() const;
   // Every byte received so far.
   std::string Received() const;
   // Every byte sent so far.
   std::string Sent() const;
 
   void SetFault(Fault fault, int count);
+  // The fault from `after` seconds from now, for `seconds` (negative: for good).
+  void SetFaultSpan(Fault fault, double after, double seconds);
+  // How late a late reply comes after the program's time-out, from now on.
+  void SetLateMs(int ms);
+  // What input 1..16 reads from now on, in the program's units: a Sable's analog input
+  // (volts), T input (9..12, degrees Celsius) or counter (13); a DataTaker's channel
+  // (volts for a voltage input, else degrees, ohms or counts); an ADAM input (1..8 the
+  // module at 01, 9..16 the one at 03; volts); an ADC-1 input (volts); a streaming
+  // instrument's field. False when the kind has no such input.
+  bool SetValue(int input, double value);
   // Sable: the reply word to a one-byte command.
   void SetWord(uint8_t command, uint16_t word);
   // Sable: the serial instrument's line (without CR) answered to "i" CR.

@@ -28,8 +28,6 @@ namespace {
 // Bytes nobody reads are kept up to this many, then the oldest are lost, as on a line
 // that nobody listens to.
 constexpr size_t kMaxUnread = 65536;
-// A late reply comes this long after the program's time-out (5 ticks).
-constexpr int kLateExtraMs = 84;
 // The rest of a split line follows after this gap.
 constexpr int kSplitGapMs = 50;
 // Waits shorter than this are spun (yielding), so paced bytes leave on time.
@@ -48,6 +46,18 @@ std::string Hex(std::string_view bytes) {
 
 }  // namespace
 
+std::string NumberText(double value) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, r.ptr);
+}
+
+std::string FixedText(double value, int decimals) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  return std::string(buf, r.ptr);
+}
+
 struct Simulator::Impl {
   struct Scheduled {
     Clock::time_point due;
@@ -64,6 +74,11 @@ struct Simulator::Impl {
   std::string received, sent;
   Fault fault = Fault::None;
   int faultLeft = -1;
+  // The fault lasts from spanStart to spanEnd.
+  Clock::time_point spanStart{}, spanEnd = Clock::time_point::max();
+  bool hungUp = false;
+  Clock::time_point nextReopen{};
+  bool spanSetByCall = false;  // SetFault or SetFaultSpan, not the options
   std::string previousReply;
   std::mt19937 rng;
   std::vector<Scheduled> scheduled;
@@ -91,20 +106,41 @@ struct Simulator::Impl {
     std::fflush(log);
   }
 
+  void LogEvent(const char* what) {
+    if (!log) return;
+    auto us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+    char num[32];
+    auto r = std::to_chars(num, num + sizeof num, us);
+    const std::string line = std::string(num, r.ptr) + " -- " + what + "\n";
+    std::fwrite(line.data(), 1, line.size(), log);
+    std::fflush(log);
+  }
+
+  bool InSpan(Clock::time_point now) const { return now >= spanStart && now < spanEnd; }
+
+  void SetSpan(Clock::time_point from, double seconds) {
+    spanStart = from;
+    spanEnd =
+        seconds < 0
+            ? Clock::time_point::max()
+            : from + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  }
+
   // The pieces actually sent for one reply, with the fault applied.
-  std::vector<Reply> Faulted(Reply r) {
+  std::vector<Reply> Faulted(Reply r, Clock::time_point now) {
     if (!r.faultable) return {r};
-    Fault f = faultLeft == 0 ? Fault::None : fault;
+    Fault f = faultLeft == 0 || !InSpan(now) || fault == Fault::HangUp ? Fault::None : fault;
     if (f != Fault::None && faultLeft > 0) --faultLeft;
     std::string previous = previousReply.empty() ? r.bytes : previousReply;
     previousReply = r.bytes;
     switch (f) {
       case Fault::None:
+      case Fault::HangUp:
         return {r};
       case Fault::Silent:
         return {};
       case Fault::Late:
-        r.delayMs += responder->TimeoutMs() + kLateExtraMs;
+        r.delayMs += responder->TimeoutMs() + opt.lateMs;
         return {r};
       case Fault::Partial: {
         size_t half = std::max<size_t>(1, r.bytes.size() / 2);
@@ -127,7 +163,7 @@ struct Simulator::Impl {
   void Schedule(std::vector<Reply>& replies, Clock::time_point base) {
     // An instrument answers in order: a reply held back holds back the ones after it.
     for (auto& r : replies)
-      for (auto& piece : Faulted(std::move(r))) {
+      for (auto& piece : Faulted(std::move(r), base)) {
         auto due = base + std::chrono::milliseconds(piece.delayMs);
         if (!scheduled.empty()) due = std::max(due, scheduled.back().due);
         scheduled.push_back({due, std::move(piece.bytes)});
@@ -151,6 +187,11 @@ struct Simulator::Impl {
   }
 
   void Transmit(Clock::time_point now) {
+    // A hung-up line loses what the instrument says meanwhile.
+    if (master < 0) {
+      while (!wire.empty() && wire.front().first <= now) wire.pop_front();
+      return;
+    }
     std::string out;
     for (const auto& [due, c] : wire) {
       if (due > now) break;
@@ -181,9 +222,77 @@ struct Simulator::Impl {
 
   Clock::time_point NextEvent() const {
     Clock::time_point next = responder->NextTick();
+    if (fault == Fault::HangUp) next = std::min(next, hungUp ? std::max(spanEnd, nextReopen) : spanStart);
     if (!scheduled.empty()) next = std::min(next, scheduled.front().due);
     if (!wire.empty()) next = std::min(next, wire.front().first);
     return next;
+  }
+
+  // Creates the pseudo-terminal and points the link at it; false with the failing
+  // step in *what (errno tells why).
+  bool OpenTerminal(std::string* what) {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0) return *what = "posix_openpt", false;
+    char name[128];
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || ::ptsname_r(master, name, sizeof name) != 0)
+      return *what = "pseudo-terminal set-up", false;
+    terminal = name;
+    // Held open until the terminal hangs up: without a terminal-side descriptor the
+    // pseudo-terminal hangs up whenever the program closes its port.
+    slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0) return *what = terminal, false;
+    termios t{};
+    ::tcgetattr(slave, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(slave, TCSANOW, &t);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    if (opt.link.empty()) return true;
+    struct stat st {};
+    if (::lstat(opt.link.c_str(), &st) == 0) {
+      if (!S_ISLNK(st.st_mode)) {
+        errno = EEXIST;
+        return *what = opt.link + " exists and is not a symbolic link", false;
+      }
+      ::unlink(opt.link.c_str());
+    }
+    if (::symlink(terminal.c_str(), opt.link.c_str()) != 0) return *what = opt.link, false;
+    return true;
+  }
+
+  // Closes the terminal (the program's side sees a hang-up) and takes the link away.
+  void CloseTerminal() {
+    if (!opt.link.empty() && !terminal.empty()) {
+      char target[256];
+      ssize_t n = ::readlink(opt.link.c_str(), target, sizeof target - 1);
+      if (n > 0 && std::string_view(target, static_cast<size_t>(n)) == terminal) ::unlink(opt.link.c_str());
+    }
+    for (int* fd : {&master, &slave}) {
+      if (*fd >= 0) ::close(*fd);
+      *fd = -1;
+    }
+    terminal.clear();
+  }
+
+  // A hang-up span: the terminal goes at its start, and a new one takes the link at
+  // its end, as when an adapter is pulled out and plugged in again.
+  void HangUpWhenDue(Clock::time_point now) {
+    const bool due = fault == Fault::HangUp && InSpan(now);
+    if (due && !hungUp) {
+      CloseTerminal();
+      hungUp = true;
+      LogEvent("hang-up");
+    } else if (!due && hungUp) {
+      if (now < nextReopen) return;
+      std::string what;
+      if (!OpenTerminal(&what)) {
+        std::fprintf(stderr, "mv-sim: %s: %s\n", what.c_str(), std::strerror(errno));
+        CloseTerminal();
+        nextReopen = now + std::chrono::milliseconds(100);
+        return;
+      }
+      hungUp = false;
+      LogEvent("back");
+    }
   }
 
   void Loop() {
@@ -195,6 +304,7 @@ struct Simulator::Impl {
       {
         std::lock_guard<std::mutex> lock(mu);
         auto now = Clock::now();
+        HangUpWhenDue(now);
         std::vector<Reply> replies;
         responder->Tick(now, replies);
         Schedule(replies, now);
@@ -212,8 +322,14 @@ struct Simulator::Impl {
         // A sleep this short wakes too late for paced bytes; look again at once.
         std::this_thread::yield();
       }
+      // While hung up only the wake-up pipe is watched (a descriptor of -1 is skipped).
       pollfd p[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
       int r = ::poll(p, 2, timeoutMs);
+      if (r > 0 && (p[1].revents & POLLIN)) {
+        char drained[64];
+        while (::read(wake[0], drained, sizeof drained) > 0) {
+        }
+      }
       if (r > 0 && (p[0].revents & POLLIN)) {
         std::lock_guard<std::mutex> lock(mu);
         Receive(Clock::now());
@@ -253,6 +369,7 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
       impl_->responder = MakeAdc1Responder(impl_->opt);
       break;
   }
+  for (const auto& [input, value] : impl_->opt.values) impl_->responder->SetValue(input, value);
 }
 
 Simulator::~Simulator() {
@@ -261,44 +378,23 @@ Simulator::~Simulator() {
 
 bool Simulator::Start(std::string* error) {
   Impl& m = *impl_;
-  auto fail = [&](const std::string& what) {
+  std::string what;
+  if (::pipe2(m.wake, O_CLOEXEC | O_NONBLOCK) != 0) what = "pipe";
+  if (what.empty() && !m.OpenTerminal(&what) && what.empty()) what = "pseudo-terminal";
+  if (what.empty() && !m.opt.logPath.empty()) {
+    m.log = std::fopen(m.opt.logPath.c_str(), "w");
+    if (!m.log) what = m.opt.logPath;
+  }
+  if (!what.empty()) {
     if (error) *error = what + ": " + std::strerror(errno);
     Stop();
     return false;
-  };
-  m.master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (m.master < 0) return fail("posix_openpt");
-  char name[128];
-  if (::grantpt(m.master) != 0 || ::unlockpt(m.master) != 0 || ::ptsname_r(m.master, name, sizeof name) != 0)
-    return fail("pseudo-terminal set-up");
-  m.terminal = name;
-  // Held open for the simulator's whole life: without a terminal-side descriptor the
-  // pseudo-terminal hangs up whenever the program closes its port.
-  m.slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (m.slave < 0) return fail(m.terminal);
-  termios t{};
-  ::tcgetattr(m.slave, &t);
-  ::cfmakeraw(&t);
-  ::tcsetattr(m.slave, TCSANOW, &t);
-  ::fcntl(m.master, F_SETFL, ::fcntl(m.master, F_GETFL) | O_NONBLOCK);
-  if (::pipe2(m.wake, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe");
-
-  if (!m.opt.link.empty()) {
-    struct stat st {};
-    if (::lstat(m.opt.link.c_str(), &st) == 0) {
-      if (!S_ISLNK(st.st_mode)) {
-        errno = EEXIST;
-        return fail(m.opt.link + " exists and is not a symbolic link");
-      }
-      ::unlink(m.opt.link.c_str());
-    }
-    if (::symlink(m.terminal.c_str(), m.opt.link.c_str()) != 0) return fail(m.opt.link);
-  }
-  if (!m.opt.logPath.empty()) {
-    m.log = std::fopen(m.opt.logPath.c_str(), "w");
-    if (!m.log) return fail(m.opt.logPath);
   }
   m.start = Clock::now();
+  if (!m.spanSetByCall)
+    m.SetSpan(m.start + std::chrono::duration_cast<Clock::duration>(
+                            std::chrono::duration<double>(m.opt.faultAfter)),
+              m.opt.faultFor);
   m.stop = false;
   m.thread = std::thread([&m] { m.Loop(); });
   return true;
@@ -312,12 +408,8 @@ void Simulator::Stop() {
     [[maybe_unused]] ssize_t w = ::write(m.wake[1], &c, 1);
     m.thread.join();
   }
-  if (!m.opt.link.empty() && !m.terminal.empty()) {
-    char target[256];
-    ssize_t n = ::readlink(m.opt.link.c_str(), target, sizeof target - 1);
-    if (n > 0 && std::string_view(target, static_cast<size_t>(n)) == m.terminal) ::unlink(m.opt.link.c_str());
-  }
-  for (int* fd : {&m.master, &m.slave, &m.wake[0], &m.wake[1]}) {
+  m.CloseTerminal();
+  for (int* fd : {&m.wake[0], &m.wake[1]}) {
     if (*fd >= 0) ::close(*fd);
     *fd = -1;
   }
@@ -325,7 +417,8 @@ void Simulator::Stop() {
   m.log = nullptr;
 }
 
-const std::string& Simulator::TerminalPath() const {
+std::string Simulator::TerminalPath() const {
+  std::lock_guard<std::mutex> lock(impl_->mu);
   return impl_->terminal;
 }
 
@@ -343,6 +436,30 @@ void Simulator::SetFault(Fault fault, int count) {
   std::lock_guard<std::mutex> lock(impl_->mu);
   impl_->fault = fault;
   impl_->faultLeft = count;
+  impl_->SetSpan(Clock::time_point::min(), -1);
+  impl_->spanSetByCall = true;
+}
+
+void Simulator::SetFaultSpan(Fault fault, double after, double seconds) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->fault = fault;
+  impl_->faultLeft = -1;
+  impl_->spanSetByCall = true;
+  impl_->SetSpan(
+      Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(after)),
+      seconds);
+  char c = 1;  // the answering thread sleeps until its next event: it must see the new span
+  [[maybe_unused]] ssize_t w = ::write(impl_->wake[1], &c, 1);
+}
+
+void Simulator::SetLateMs(int ms) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->opt.lateMs = ms;
+}
+
+bool Simulator::SetValue(int input, double value) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return impl_->responder->SetValue(input, value);
 }
 
 void Simulator::SetWord(uint8_t command, uint16_t word) {

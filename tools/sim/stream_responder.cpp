@@ -2,6 +2,7 @@
 // every period (several at once in a burst). A line may be sent in two halves, the
 // second a little later, as a slow instrument's line is read in mid-transmission. It
 // ignores what it receives.
+#include <algorithm>
 #include <string>
 
 #include "sim/responder.h"
@@ -48,6 +49,26 @@ class StreamResponder : public Responder {
   }
 
   Clock::time_point NextTick() const override { return started_ ? next_ : Clock::now(); }
+  // Field n of every line (fields end at commas) reads the value; a line with fewer
+  // fields gets empty ones up to it.
+  bool SetValue(int input, double value) override {
+    if (input < 1 || input > 16) return false;
+    for (std::string& line : lines_) {
+      size_t from = 0;
+      for (int n = 1; n < input; ++n) {
+        const size_t comma = line.find(',', from);
+        if (comma == std::string::npos) {
+          line += std::string(static_cast<size_t>(input - n), ',');
+          from = line.size();
+          break;
+        }
+        from = comma + 1;
+      }
+      const size_t end = std::min(line.find(',', from), line.size());
+      line.replace(from, end - from, NumberText(value));
+    }
+    return true;
+  }
   // The program gives up on the name line after 65 ticks.
   int TimeoutMs() const override { return 1084; }
   bool PartialRestFollows() const override { return true; }

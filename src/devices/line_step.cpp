@@ -1,0 +1,261 @@
+#include "devices/line_step.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "acquisition/state.h"
+#include "devices/read_wait.h"
+#include "devices/state.h"
+#include "kit/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+
+namespace mv {
+
+namespace {
+
+uint64_t TicksToMicroseconds(uint32_t ticks) {
+  return uint64_t{ticks} * 1'000'000 / 60;
+}
+
+// A reading of the sweep still waiting for the line to fall quiet after its reply.
+struct Pending {
+  uint64_t number = 0;
+  int16_t channel = 0;
+  float lastBefore = 0;
+  bool setsLast = false;
+  bool failKeepsLast = false;
+};
+
+// The doubt a failed exchange leaves: a reply (or the rest of one) may still come.
+struct Owed {
+  bool active = false;
+  uint64_t since = 0;     // line time of the failure
+  uint64_t lastByte = 0;  // line time of the last byte drained since (0: none came)
+  uint32_t replyTicks = 0;
+  std::string device;
+};
+
+struct LineState {
+  uint64_t opening = ~uint64_t{0};
+  Owed owed;
+  std::set<std::string> silentDevices;
+  bool lineEndMayFollow = false;
+  bool inSweep = false;
+  bool gaveUp = false;  // the rest of this sweep fails at once
+  std::vector<Pending> pending;
+  std::map<uint64_t, float> failedLater;
+  uint64_t taken = 0, failed = 0;
+  // The reader of the sweep's last reading: how long its replies may take, and which
+  // device it asked.
+  uint32_t replyTicks = 0;
+  std::string device;
+};
+
+LineState g;
+
+// The state belongs to one opening of the line: a new one owes nothing.
+void Sync() {
+  if (g.opening == SerialLineOpening()) return;
+  LineState old = std::move(g);
+  g = LineState{};
+  g.opening = SerialLineOpening();
+  g.taken = old.taken;
+  g.failed = old.failed;
+  g.inSweep = old.inSweep;
+  g.failedLater = std::move(old.failedLater);
+  const std::vector<Pending> pending = std::move(old.pending);
+  // Replies taken on the old opening can no longer be checked for what followed them.
+  for (const Pending& p : pending) {
+    if (p.setsLast) lastvoltage[p.channel] = p.lastBefore;
+    g.failedLater[p.number] = kBadReading;
+  }
+}
+
+void ConfirmPending() {
+  g.pending.clear();
+}
+
+// Every reading not yet confirmed fails: the channels get their last values back and
+// read what the bad-reading rule gives.
+void FailPending() {
+  for (auto it = g.pending.rbegin(); it != g.pending.rend(); ++it)
+    if (it->setsLast) lastvoltage[it->channel] = it->lastBefore;
+  for (const Pending& p : g.pending)
+    g.failedLater[p.number] = BadReadingResult(lastvoltage[p.channel], p.failKeepsLast);
+  g.pending.clear();
+}
+
+void StartOwed(SerialPort& port, uint32_t replyTicks, const std::string& device, bool bytesCame) {
+  const uint64_t now = port.LineMicroseconds();
+  port.Discard();
+  g.owed = Owed{true, now, bytesCame ? now : 0, replyTicks, device};
+  g.lineEndMayFollow = false;
+}
+
+// Whether the owed doubt is over: the window passed in silence, or what came was
+// followed by as long a quiet as a reply may take.
+bool OwedIsOver(SerialPort& port) {
+  if (port.Discard() > 0) g.owed.lastByte = std::max<uint64_t>(port.LineMicroseconds(), 1);
+  const uint64_t now = port.LineMicroseconds();
+  const uint64_t quietAfterBytes = std::min<uint64_t>(
+      TicksToMicroseconds(g.owed.replyTicks), std::chrono::microseconds(kQuietAfterLateBytes).count());
+  const bool over =
+      g.owed.lastByte != 0
+          ? now - g.owed.lastByte >= quietAfterBytes
+          : now - g.owed.since >= static_cast<uint64_t>(std::chrono::microseconds(kLateReplyWindow).count());
+  if (!over) return false;
+  if (g.owed.lastByte == 0 && !g.owed.device.empty()) g.silentDevices.insert(g.owed.device);
+  g.owed = Owed{};
+  return true;
+}
+
+// A text reply's LF may still be on its way; it is taken when it is the next byte.
+bool TakeLineEnd(SerialPort& port) {
+  if (!g.lineEndMayFollow || port.BytesWaiting() <= 0) return false;
+  g.lineEndMayFollow = false;
+  return port.ReadBytes(1) == "\n";
+}
+
+// After the last reply taken: true when nothing but its LF follows within the port's
+// quiet gap.
+bool QuietAfterReply(SerialPort& port) {
+  for (;;) {
+    if (port.BytesWaiting() == 0 && LineFallsQuiet(port)) return true;
+    if (!TakeLineEnd(port)) return false;
+  }
+}
+
+}  // namespace
+
+ReadingExchange::ReadingExchange(SerialPort& port, uint32_t replyTicks, int16_t duringRecording,
+                                 std::string device)
+    : port_(port), replyTicks_(replyTicks), duringRecording_(duringRecording), device_(std::move(device)) {}
+
+bool ReadingExchange::LineReady() {
+  Sync();
+  if (g.gaveUp) return false;
+  if (!g.owed.active) {
+    TakeLineEnd(port_);
+    g.lineEndMayFollow = false;
+    if (port_.BytesWaiting() > 0) {
+      if (g.pending.empty()) {
+        // Bytes from before this reading's sweep (the answer to an output command or
+        // to the run-start byte): no reply of ours, thrown away as they are.
+        port_.Discard();
+      } else {
+        // Bytes after a reply of the sweep: its readings may each have taken the reply
+        // to the request before.
+        FailPending();
+        StartOwed(port_, replyTicks_, device_, true);
+      }
+    }
+  }
+  if (!g.owed.active) return true;
+  const uint32_t giveUpAt = rt::TickCount() + replyTicks_;
+  for (;;) {
+    if (OwedIsOver(port_)) return true;
+    if (TickPassed(giveUpAt) || RecordingStopAsked()) break;
+    ServiceRecordingWait(duringRecording_);
+    port_.AwaitBytes(1, std::chrono::milliseconds(16));
+  }
+  // Still out of step: the line gets its next chance in the next sweep.
+  if (g.inSweep) g.gaveUp = true;
+  return false;
+}
+
+void ReadingExchange::TimedOut() {
+  Sync();
+  const bool bytesCame = port_.BytesWaiting() > 0;
+  // A wait as long as a time-out with nothing arriving shows that no byte followed the
+  // replies before it.
+  if (bytesCame)
+    FailPending();
+  else
+    ConfirmPending();
+  if (!device_.empty() && !bytesCame && g.silentDevices.count(device_)) {
+    port_.Discard();
+  } else {
+    StartOwed(port_, replyTicks_, device_, bytesCame);
+  }
+  if (device_.empty() && g.inSweep) g.gaveUp = true;
+}
+
+void ReadingExchange::Unfit() {
+  Sync();
+  FailPending();
+  StartOwed(port_, replyTicks_, device_, true);
+}
+
+void ReadingExchange::LineEndMayFollow() {
+  g.lineEndMayFollow = true;
+}
+
+bool ReadingExchange::Taken(int16_t channel, float lastBefore, bool setsLast, bool failKeepsLast) {
+  Sync();
+  ++g.taken;
+  if (!device_.empty()) g.silentDevices.erase(device_);
+  if (g.inSweep) {
+    g.pending.push_back({g.taken, channel, lastBefore, setsLast, failKeepsLast});
+    g.replyTicks = replyTicks_;
+    g.device = device_;
+    return true;
+  }
+  if (QuietAfterReply(port_)) return true;
+  StartOwed(port_, replyTicks_, device_, true);
+  return false;
+}
+
+void NoteFailedReading() {
+  ++g.failed;
+}
+
+void BeginSweep() {
+  Sync();
+  g.inSweep = true;
+  g.gaveUp = false;
+  g.failedLater.clear();
+  g.pending.clear();
+}
+
+void SettleSweep(SerialPort& port) {
+  Sync();
+  g.inSweep = false;
+  g.gaveUp = false;
+  if (g.pending.empty()) return;
+  if (!g.owed.active && QuietAfterReply(port)) {
+    ConfirmPending();
+    return;
+  }
+  FailPending();
+  if (!g.owed.active) StartOwed(port, g.replyTicks, g.device, true);
+}
+
+uint64_t ReadingsTaken() {
+  return g.taken;
+}
+
+uint64_t ReadingsFailed() {
+  return g.failed;
+}
+
+bool ReadingFailedLater(uint64_t number, float* failValue) {
+  const auto it = g.failedLater.find(number);
+  if (it == g.failedLater.end()) return false;
+  if (failValue) *failValue = it->second;
+  return true;
+}
+
+bool DeviceKnownSilent(const std::string& device) {
+  return g.silentDevices.count(device) != 0;
+}
+
+bool RecordingStopAsked() {
+  if (RecordingLoopRunning == 0 || HavePaused != 0) return false;
+  constexpr uint16_t kEscapeAlone = 1u << (rt::key::Escape - 48);
+  return StopIconClicked != 0 || CommandQTyped != 0 || rt::KeyMapWord(rt::GetKeys(), 3) == kEscapeAlone;
+}
+
+}  // namespace mv

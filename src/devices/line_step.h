@@ -1,0 +1,93 @@
+// Keeping every reply with its own request. An instrument answers its requests in
+// order, and nothing in a reply says which request it answers, so a reader takes a
+// reply only while the line is in step: no reply is owed from an earlier request, and
+// no byte is left over from an earlier reply.
+//
+// - A request whose reply did not come in time may still be answered, up to
+//   kLateReplyWindow after its time-out; a reply longer than its frame, or one the
+//   protocol does not allow, leaves the line in the same doubt. The line is then out of
+//   step, and nothing is sent on it until it has been quiet for the whole window, or
+//   until what was owed has come and the line has then been quiet for
+//   kQuietAfterLateBytes (or the reply's time-out, when shorter): long enough for the
+//   rest of a reply cut in two. Each reading meanwhile waits for that at most its own
+//   time-out (so a recording keeps its pace), draining what comes, and fails when the
+//   line is not back in step by then.
+// - In a sweep over the channels (BeginSweep ... SettleSweep) the end of each reply is
+//   not waited for: the next request first looks for bytes left over, which costs
+//   nothing on a quiet line, and the sweep waits for quiet once, at its end. A byte
+//   found then fails every reading of the sweep not yet confirmed, since from the first
+//   stray byte on each reply may have been taken for the request after its own; the
+//   sample takers store a sweep's readings only after it has settled. Outside a sweep
+//   the end of a reply is awaited at once.
+// - After a time-out the rest of the sweep fails at once on a line with one instrument
+//   (it has stopped answering), so a silent instrument costs one time-out a sweep.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "devices/serial_port.h"
+
+namespace mv {
+
+inline constexpr std::chrono::milliseconds kLateReplyWindow{3500};
+inline constexpr std::chrono::milliseconds kQuietAfterLateBytes{250};
+
+// One reading's exchanges with the instrument on the program's line.
+class ReadingExchange {
+ public:
+  // replyTicks: how long one reply of this instrument may take (its time-out).
+  // device: which instrument on a line shared by several ("" for a line with one).
+  ReadingExchange(SerialPort& port, uint32_t replyTicks, int16_t duringRecording, std::string device = {});
+
+  // Before the request. False: the line is not in step (or the instrument gave up in
+  // this sweep), the reading fails and nothing may be sent.
+  bool LineReady();
+  // The reply did not come in time (or only part of it did).
+  void TimedOut();
+  // A reply longer than its frame or against the protocol: drained as a late one.
+  void Unfit();
+  // A whole reply in its frame gave a reading for the channel. In a sweep it is
+  // confirmed when the sweep settles; otherwise the line must fall quiet now (false:
+  // a byte followed, and the reading failed). lastBefore: the channel's last value
+  // before this reading; setsLast: the reader keeps this reading as the last value
+  // (given back if the reading fails later); failKeepsLast: the reader's bad-reading
+  // rule gives the last value for a failure.
+  bool Taken(int16_t channel, float lastBefore, bool setsLast, bool failKeepsLast);
+  // The reply was a text line ended by CR: a LF directly after it belongs to it.
+  void LineEndMayFollow();
+
+ private:
+  SerialPort& port_;
+  uint32_t replyTicks_;
+  int16_t duringRecording_;
+  std::string device_;
+};
+
+// A reading failed (whatever the cause); the sweeps count them.
+void NoteFailedReading();
+
+// ---- sweeps ------------------------------------------------------------------------------
+// Readings are numbered as they are taken; a sweep records which of them failed later.
+void BeginSweep();
+// Waits once for the line to fall quiet after the sweep's last reply; readings a byte
+// followed fail. Ends the sweep.
+void SettleSweep(SerialPort& port);
+// The count of readings taken (through Taken) and of failed readings so far.
+uint64_t ReadingsTaken();
+uint64_t ReadingsFailed();
+// Whether a reading taken in the last sweep (numbered from 1 by ReadingsTaken) failed
+// when the sweep settled, and the value the channel then reads.
+bool ReadingFailedLater(uint64_t number, float* failValue);
+
+// ---- devices on a shared line ----------------------------------------------------------------
+// A device whose time-out was followed by a whole late-reply window of silence is
+// silent, not late: its later time-outs owe nothing, so the other devices on the line
+// are not held up by it, until it answers again.
+bool DeviceKnownSilent(const std::string& device);
+
+// Where a stop of the recording is asked for (Escape alone, the toolbar's stop icon,
+// Ctrl-Q): waits that may be cut short end at once.
+bool RecordingStopAsked();
+
+}  // namespace mv

@@ -1,0 +1,329 @@
+// Whole-program recordings of three channels against simulated instruments whose
+// every channel answers its own value, with a fault injected for a span of the run, on
+// the real clock (a sample every quarter second): replies later than their time-out by
+// 0.2 to 2 s, a silent span under averaging, ADC-1 garbage, a streaming instrument that
+// hangs up and comes back, garbled stream lines, and the run's stop during a stream
+// wait. Every value the saved file holds must be its own channel's value or -99999.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "acquisition/chart_loop.h"
+#include "acquisition/chart_store.h"
+#include "acquisition/state.h"
+#include "common/test_support.h"
+#include "devices/line_step.h"
+#include "drive/script.h"
+#include "e2e/simulated_run_fixture.h"
+#include "files/setup_file.h"
+#include "kit/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "runtime/sound.h"
+#include "runtime/windows.h"
+#include "setup/state.h"
+#include "shell/main_body.h"
+#include "sim/sim.h"
+
+namespace mv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kBad = -99999;
+constexpr int kChannels = 3;
+constexpr const char* kStreamLine = "1.5,2.5,3.5";
+constexpr const char* kStreamInterval =
+    "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n";
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double ThreadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// The interface's item in the device window's popup.
+int16_t PopupItem(sim::Kind kind) {
+  switch (kind) {
+    case sim::Kind::UI3:
+      return 2;
+    case sim::Kind::DT500:
+      return 3;
+    case sim::Kind::DT800:
+      return 5;
+    case sim::Kind::ADC1:
+      return 9;
+    default:
+      return 11;
+  }
+}
+
+// What channel k (input or field k) reads: a UI3's word is 1000 x k counts above zero
+// on the +-5.12 V range; a DataTaker's voltage channel answers k x 100 mV; the ADC-1
+// converts input k to 1000 + 100 x k counts of its low gain (even inputs negative);
+// field k of the stream's line is k + 0.5.
+float OwnValue(sim::Kind kind, int k) {
+  switch (kind) {
+    case sim::Kind::UI3:
+      return static_cast<float>(1000.0 * k / 6399.9);
+    case sim::Kind::DT500:
+    case sim::Kind::DT800:
+      return static_cast<float>(100.0 * k * 0.001);
+    case sim::Kind::ADC1: {
+      const sim::Adc1Reading r = sim::Adc1Simulated(k, false);
+      return static_cast<float>((r.positive ? 1 : -1) * r.magnitude / 10000.0);
+    }
+    default:
+      return static_cast<float>(k + 0.5);
+  }
+}
+
+class ReaderFaultRunE2E : public test::SimulatedRunTest {
+ protected:
+  void SetUp() override {
+    SimulatedRunTest::SetUp();
+    rt::SetSoundSink([this](const std::string& path) { sounds_.push_back(test::SoundFileName(path)); });
+  }
+  void TearDown() override {
+    SetSampleTimingTap(nullptr);
+    rt::SetSoundSink(nullptr);
+    SimulatedRunTest::TearDown();
+  }
+
+  void Start(sim::Kind kind, int lateMs = 84) {
+    kind_ = kind;
+    sim::Options o;
+    o.kind = kind;
+    o.channelValues = true;
+    o.periodMs = 50;
+    o.lines = {kStreamLine};
+    o.lateMs = lateMs;
+    StartSimulatorWith(o);
+  }
+
+  // Three chart channels on inputs (or fields) 1..3, a sample every quarter second.
+  fs::path WriteSetup(int averaged) const { return WriteChannelsSetup(kChannels, 15, averaged, -4); }
+
+  // Launch, choose the interface and its port, record; `during` runs while the
+  // recording does, which ends on Escape (held by the sample tap, or by `during`) or
+  // Ctrl-Q; then save and quit.
+  std::string Script(const fs::path& setup, const fs::path& data, const std::string& during) const {
+    return "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
+           std::to_string(PopupItem(kind_)) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " +
+           link_ + "\nclick-label 88 Selection OK\ngone 88\n" +
+           (kind_ == sim::Kind::Stream ? kStreamInterval : "") +
+           "until 104 30\nclick 104 203\ngone 104\nuntil 1\n" + during +
+           "until 112 60\nrelease Escape\npanel " + data.string() +
+           "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+  }
+
+  // Records with `tap` after every sample (Escape is held once it returns true) and
+  // gives the saved values of each channel.
+  std::array<std::vector<double>, kChannels + 1> Record(int averaged, std::function<bool()> tap,
+                                                        const std::string& during = "") {
+    const fs::path data = documents_ / "faults.kstr";
+    SetSampleTimingTap([tap](double, double) {
+      if (tap && tap()) rt::SetKeyDown(rt::key::Escape, true);
+    });
+    drive::ScriptRunner runner(Script(WriteSetup(averaged), data, during));
+    const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+    EXPECT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received();
+    std::array<std::vector<double>, kChannels + 1> values;
+    if (!result.ok) return values;
+    const std::string dump = test::DumpDataFile(data, "--values 5000 ");
+    for (int k = 1; k <= kChannels; ++k) values[k] = test::BlockValues(dump, k);
+    return values;
+  }
+
+  // Every value is its own channel's or -99999; gives how many were -99999.
+  int BadCellsOfOwnValues(const std::array<std::vector<double>, kChannels + 1>& values) const {
+    int bad = 0;
+    for (int k = 1; k <= kChannels; ++k) {
+      SCOPED_TRACE("channel " + std::to_string(k));
+      EXPECT_FALSE(values[k].empty());
+      for (size_t i = 0; i < values[k].size(); ++i) {
+        const auto v = static_cast<float>(values[k][i]);
+        if (v == kBad) {
+          ++bad;
+          continue;
+        }
+        EXPECT_EQ(v, OwnValue(kind_, k)) << "sample " << i + 1;
+      }
+    }
+    return bad;
+  }
+
+  // Whether every channel of the sample just taken holds its own value.
+  bool ReadWell() const {
+    for (int k = 1; k <= kChannels; ++k)
+      if (!(ChartDataArray.Get(k, Sample - 1) == OwnValue(kind_, k))) return false;
+    return true;
+  }
+
+  // A fault over `spanSeconds` from the fourth sample; the run stops at the first sample
+  // read well a second after the span.
+  std::function<bool()> FaultSpanThenStop(sim::Fault fault, double spanSeconds) {
+    auto spanEnd = std::make_shared<double>(0);
+    return [this, fault, spanSeconds, spanEnd] {
+      if (Sample == 4) {
+        sim_->SetFaultSpan(fault, 0, spanSeconds);
+        *spanEnd = Now() + spanSeconds;
+      }
+      return *spanEnd > 0 && Now() > *spanEnd + 1 && ReadWell();
+    };
+  }
+
+  // The last sample of every channel was read well: the run recovered from the fault.
+  void EndsWellRead(const std::array<std::vector<double>, kChannels + 1>& values) const {
+    for (int k = 1; k <= kChannels; ++k)
+      if (!values[k].empty()) {
+        EXPECT_EQ(static_cast<float>(values[k].back()), OwnValue(kind_, k)) << k;
+      }
+  }
+
+  sim::Kind kind_ = sim::Kind::UI3;
+  std::vector<std::string> sounds_;
+};
+
+struct LateRun {
+  const char* name;
+  sim::Kind kind;
+  int lateMs[2];  // after the time-out, in the first span and in the second
+};
+
+void PrintTo(const LateRun& run, std::ostream* out) {
+  *out << run.name;
+}
+
+class LateReplyRunE2E : public ReaderFaultRunE2E, public ::testing::WithParamInterface<LateRun> {};
+
+// Replies come later than the reader's time-out for a second and a half, twice: each
+// would arrive during a later channel's exchange.
+TEST_P(LateReplyRunE2E, ALateReplyIsNeverStoredOnAnotherChannel) {
+  ASSERT_NO_FATAL_FAILURE(Start(GetParam().kind));
+  // Each span begins once the run reads well again, after the late replies had their time.
+  double spanEnd = 0;
+  int spans = 0;
+  const auto values = Record(1, [&] {
+    const bool readingAgain = Now() > spanEnd + 2.5 && ReadWell();
+    if (Sample >= 4 && spans < 2 && readingAgain) {
+      sim_->SetLateMs(GetParam().lateMs[spans++]);
+      sim_->SetFaultSpan(sim::Fault::Late, 0, 1.5);
+      spanEnd = Now() + 1.5;
+      return false;
+    }
+    return spans == 2 && readingAgain;
+  });
+  EXPECT_GT(BadCellsOfOwnValues(values), 0) << "the late replies reached the readers";
+  EndsWellRead(values);
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, LateReplyRunE2E,
+                         ::testing::Values(LateRun{"UI3", sim::Kind::UI3, {200, 2000}},
+                                           LateRun{"DT800", sim::Kind::DT800, {300, 1300}}),
+                         [](const ::testing::TestParamInfo<LateRun>& info) { return info.param.name; });
+
+// Four readings averaged a sample, the UI3 silent for a second: a sample stores the mean
+// of the readings that succeeded or -99999, never a mean with -99999 in it.
+TEST_F(ReaderFaultRunE2E, AnAveragedSampleNeverAveragesAFailedReading) {
+  ASSERT_NO_FATAL_FAILURE(Start(sim::Kind::UI3));
+  const auto values = Record(4, FaultSpanThenStop(sim::Fault::Silent, 1.0));
+  EXPECT_GT(BadCellsOfOwnValues(values), 0);
+  EndsWellRead(values);
+}
+
+// Random bytes in place of the converter's replies: never a reading.
+TEST_F(ReaderFaultRunE2E, ADC1GarbageIsNeverStoredAsAReading) {
+  ASSERT_NO_FATAL_FAILURE(Start(sim::Kind::ADC1));
+  const auto values = Record(1, FaultSpanThenStop(sim::Fault::Garbage, 1.5));
+  EXPECT_GT(BadCellsOfOwnValues(values), 0);
+  EndsWellRead(values);
+}
+
+// Every line garbled for two seconds: its pieces are no values (a sample takes the
+// next clean line).
+TEST_F(ReaderFaultRunE2E, GarbledStreamLinesAreNeverStored) {
+  ASSERT_NO_FATAL_FAILURE(Start(sim::Kind::Stream));
+  const auto values = Record(1, FaultSpanThenStop(sim::Fault::Garbage, 2.0));
+  BadCellsOfOwnValues(values);
+  const std::string sent = sim_->Sent();
+  EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](char c) {
+    return static_cast<unsigned char>(c) > 126;
+  })) << "garbage was sent";
+  EndsWellRead(values);
+}
+
+// The streaming instrument's terminal hangs up for longer than a line may take, and then
+// a new one takes its link: the loss is shown, the samples meanwhile are -99999, the
+// wait costs no processor time, and reading resumes.
+TEST_F(ReaderFaultRunE2E, AStreamThatHangsUpIsNoticedAndReadAgainWhenItComesBack) {
+  ASSERT_NO_FATAL_FAILURE(Start(sim::Kind::Stream));
+  double hungUpAt = 0, cpuAt = 0, cpuShare = -1;
+  std::string shownWhileLost;
+  const auto values = Record(1, [&] {
+    if (Sample == 4) {
+      sim_->SetFaultSpan(sim::Fault::HangUp, 0, 6.0);
+      hungUpAt = Now();
+      cpuAt = ThreadCpuSeconds();
+    }
+    if (hungUpAt > 0 && cpuShare < 0 && Now() > hungUpAt + 4.5) {
+      cpuShare = (ThreadCpuSeconds() - cpuAt) / (Now() - hungUpAt);
+      rt::SetOutputWindow(1);
+      shownWhileLost = rt::EditFieldExists(197) ? rt::EditText(197) : "";
+      rt::SaveWindowImage(1, Shot("w1-stream-port-lost.png"));
+    }
+    return hungUpAt > 0 && Now() > hungUpAt + 6.5 && ReadWell();
+  });
+  EXPECT_EQ(shownWhileLost, "Serial port lost: " + link_);
+  EXPECT_GE(cpuShare, 0);
+  EXPECT_LT(cpuShare, 0.5) << "the hang-up is waited out, not spun on";
+  EXPECT_GT(BadCellsOfOwnValues(values), 0);
+  EndsWellRead(values);
+}
+
+// The stream falls silent; the run's stop, asked for while the reader waits for a line,
+// ends the wait: the read neither waits out its deadline nor buzzes as a failed one, and
+// the run ends without the sample that was never read.
+struct StopRun {
+  const char* name;
+  const char* during;
+};
+
+class StreamStopRunE2E : public ReaderFaultRunE2E, public ::testing::WithParamInterface<StopRun> {};
+
+TEST_P(StreamStopRunE2E, TheRunsStopEndsAStreamWait) {
+  ASSERT_NO_FATAL_FAILURE(Start(sim::Kind::Stream));
+  SerialWarningBuzz = 1;
+  const auto values = Record(
+      1,
+      [this] {
+        if (Sample == 2) sim_->SetFault(sim::Fault::Silent, -1);
+        return false;
+      },
+      GetParam().during);
+  EXPECT_EQ(std::count(sounds_.begin(), sounds_.end(), "AlarmBUZZ.mp3"), 0)
+      << "no stream wait ran to its deadline";
+  EXPECT_EQ(BadCellsOfOwnValues(values), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stops, StreamStopRunE2E,
+                         ::testing::Values(StopRun{"Escape", "wait 1.5\nhold Escape\n"},
+                                           StopRun{"CtrlQ", "wait 1.5\nkey ctrl+q\n"}),
+                         [](const ::testing::TestParamInfo<StopRun>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace mv
