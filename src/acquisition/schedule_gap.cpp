@@ -2,38 +2,43 @@
 
 #include <algorithm>
 
+#include "acquisition/scope_loop.h"
 #include "acquisition/state.h"
 #include "files/state.h"
 #include "kit/format.h"
 #include "kit/rate_rule.h"
 #include "kit/state.h"
+#include "runtime/clock.h"
 #include "setup/state.h"
 
 namespace mv {
 namespace {
 
-constexpr double kFarBehindIntervals = 5.0;
-constexpr double kFarBehindSeconds = 2.0;
+constexpr double kLeastLatenessLimit = 0.05;
 
-struct Gap {
-  bool open = false;
-  int32_t sample = 0;  // the gap's first sample
-  double skipped = 0;  // seconds the schedule jumped over in the whole gap
-};
-Gap gGap;
+// The chart schedule jumps from its due time to `newDue`: the jump is a gap, kept as
+// a pause is kept.
+void RestartChartSchedule(KeyMode mode, double newDue) {
+  const double due = TimeOfNextChartSample;
+  NoteChartScheduleHeld(ChartTiming, due, due, newDue);
+  TimeOfNextChartSample = newDue;
+  // In scope-plus-chart a chart point is also taken once a tick time-out passes; it
+  // counts from the restart, or it would take the next point at once.
+  ChartTimeCutoff = OverdueTick(ChartIntervalInSeconds, static_cast<int64_t>(rt::Ticks64()));
+  const auto minutes = static_cast<float>((newDue - due) / 60.0);
+  totalPauseDuration += minutes;
+  CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample);
+  MarkResumedSampling(mode);
+}
 
 }  // namespace
 
-double FarBehindLimit(double intervalSeconds) {
-  return std::max(kFarBehindIntervals * intervalSeconds, kFarBehindSeconds);
+double LatenessLimit(double intervalSeconds) {
+  return std::max(intervalSeconds, kLeastLatenessLimit);
 }
 
-double ReanchorWhenFarBehind(double& next, double intervalSeconds, double now) {
-  // A suspended schedule (negative) has no due time to fall behind.
-  if (!(next >= 0) || !(now - next > FarBehindLimit(intervalSeconds))) return 0;
-  const double skipped = now - next;
-  next = now;
-  return skipped;
+bool FallenBehind(double due, double intervalSeconds, double now) {
+  return due >= 0 && now - due > LatenessLimit(intervalSeconds);
 }
 
 std::string ScheduleGapLogEntry(float minutes, int32_t sample) {
@@ -41,35 +46,17 @@ std::string ScheduleGapLogEntry(float minutes, int32_t sample) {
          NumText(sample).str() + "\r";
 }
 
-void KeepChartSchedule(KeyMode mode) {
-  const double now = GetCurrentTimeInSeconds();
-  const double due = TimeOfNextChartSample;
-  const double skipped = ReanchorWhenFarBehind(TimeOfNextChartSample, ChartIntervalInSeconds, now);
-  if (skipped > 0) {
-    CurrentTimeInSeconds = now;
-    // The skipped time is no sampling time: the run's interval is measured without it.
-    NoteChartScheduleHeld(ChartTiming, due, due, TimeOfNextChartSample);
-    if (!gGap.open) {
-      gGap = Gap{true, Sample, 0};
-      MarkResumedSampling(mode);
-    }
-    gGap.skipped += skipped;
-    return;
-  }
-  // Kept again: the sample just taken left its successor still to come.
-  if (gGap.open && due >= 0 && now < due) CloseChartScheduleGap();
+bool ChartSampleOnTime(KeyMode mode, double now) {
+  if (!FallenBehind(TimeOfNextChartSample, ChartIntervalInSeconds, now)) return true;
+  CurrentTimeInSeconds = now;
+  RestartChartSchedule(mode, now + ChartIntervalInSeconds);
+  return false;
 }
 
-void CloseChartScheduleGap() {
-  if (!gGap.open) return;
-  const auto minutes = static_cast<float>(gGap.skipped / 60.0);
-  totalPauseDuration += minutes;
-  CumulativePauseContainer += ScheduleGapLogEntry(minutes, gGap.sample);
-  gGap = Gap{};
-}
-
-void ResetChartScheduleGap() {
-  gGap = Gap{};
+void RestartChartScheduleWhenBehind(KeyMode mode, double now) {
+  if (!FallenBehind(TimeOfNextChartSample, ChartIntervalInSeconds, now)) return;
+  CurrentTimeInSeconds = now;
+  RestartChartSchedule(mode, now);
 }
 
 }  // namespace mv
