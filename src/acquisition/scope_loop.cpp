@@ -236,8 +236,11 @@ int16_t HighSpeedPass() {
 void CopyBlockToSweep() {
   if (ScopeMax < 0) return;
   const int32_t last = std::min<int32_t>({ScopeMax, kScopeColumns - 1, kScopeBufferRows - 1});
-  for (int32_t i = 0; i <= last; ++i)
-    scopedata[1][i] = scd != 0.0f ? ScopeBufferArray[i].averaged / scd : 0.0f;
+  for (int32_t i = 0; i <= last; ++i) {
+    const float averaged = ScopeBufferArray[i].averaged;
+    // A point that held a bad number stays the bad-reading mark, unscaled.
+    scopedata[1][i] = averaged == kFastBadNumber ? kBadReading : scd != 0.0f ? averaged / scd : 0.0f;
+  }
 }
 
 void SaveRequestedSweep(ScopeLoopState& s) {
@@ -276,7 +279,7 @@ void ArmedTriggerStep(ScopeLoopState& s, int16_t code) {
         fast_scope_hooks::HIGHSPEEDIO();
         CopyBlockToSweep();
         ScSample = TotScopeSample = ScopeMax;
-        SaveSCOPE();
+        SaveFastScopeSweep();
         rt::SetOutputWindow(kAcquisitionWindow);
       }
       s.remembered = 0;
