@@ -21,20 +21,19 @@ struct LoggedGap {
   double seconds = 0;
 };
 
-// Every pause and gap of a pause log (CR line ends), in order.
+// Every pause and gap of a pause log, in order: each "for M minutes at case N".
 inline std::vector<LoggedGap> GapsInPauseLog(const std::string& log) {
   std::vector<LoggedGap> gaps;
   const auto numberAfter = [&](std::size_t at, double& v) {
     while (at < log.size() && log[at] == ' ') ++at;
     return std::from_chars(log.data() + at, log.data() + log.size(), v).ec == std::errc();
   };
-  for (std::size_t at = log.find(" for"); at != std::string::npos; at = log.find(" for", at + 1)) {
-    const std::size_t minutes = log.find(" minutes at case", at);
-    const std::size_t line = log.find('\r', at);
-    if (minutes == std::string::npos || (line != std::string::npos && minutes > line)) continue;
-    double m = 0, n = 0;
-    if (numberAfter(at + 4, m) && numberAfter(minutes + 16, n))
-      gaps.push_back({static_cast<int32_t>(n), m * 60});
+  const std::string tail = " minutes at case";
+  for (std::size_t m = log.find(tail); m != std::string::npos; m = log.find(tail, m + 1)) {
+    const std::size_t f = log.rfind(" for", m);
+    double minutes = 0, n = 0;
+    if (f != std::string::npos && numberAfter(f + 4, minutes) && numberAfter(m + tail.size(), n))
+      gaps.push_back({static_cast<int32_t>(n), minutes * 60});
   }
   return gaps;
 }
