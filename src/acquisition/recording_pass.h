@@ -1,6 +1,6 @@
 // The one step the chart loop and the scope-plus-chart loop run on every pass: the
 // status fields, the window flush, the chart sample when due (with the timing tap and
-// the rule for a schedule left far behind), and the services between samples: timed
+// the rule for a schedule left behind), and the services between samples: timed
 // backups, the audible timer and alarms, the toolbar, the next-reference window,
 // notes and the recording keys (pause with its marker, commands, direct switching,
 // the X-Y keys, markers), the X-Y point, output scripts, run-time switching, the end

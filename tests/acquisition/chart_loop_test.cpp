@@ -107,6 +107,33 @@ TEST_F(ChartLoopTest, AStallIsCaughtUpOnlyWithinAnIntervalAndOtherwiseRestartsTh
   }
 }
 
+// Scan averaging reads for the whole interval. When a read hangs and the interval's
+// readings end more than an interval after the sample's due time, the sample is stored
+// when they ended: the schedule restarts there, the gap marked and logged, and the
+// next sample is due an interval later.
+TEST_F(ChartLoopTest, AScanIntervalThatEndsLateIsStoredWhenItsReadingsEnded) {
+  PrefsArray[PrefsSlot::AverageAllChannels] = 1;
+  External_AD = ExternalADCode::DT500;
+  ChartIntervalInSeconds = 1.0;
+  MaxSamples = 6;
+  StartChartSchedule();
+  int reads = 0;
+  services::ReadDataTaker500 = [&reads](int16_t ch, int16_t) {
+    rt::AdvanceVirtualClock(++reads == 25 ? 2.5 : 0.1);
+    volts = 0.1f * ch;
+  };
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  const std::vector<int32_t> restarts = ScheduleRestarts(dues, 1.0);
+  ASSERT_EQ(restarts.size(), 1u);
+  const std::vector<LoggedGap> gaps = GapsInPauseLog(CumulativePauseContainer);
+  ASSERT_EQ(gaps.size(), 1u);
+  EXPECT_EQ(gaps[0].before, restarts[0]);
+  ASSERT_EQ(MarkerCodes(), std::vector<int32_t>{kPauseMarkerCode});
+  EXPECT_EQ(MarkersArray[1].sample, restarts[0]);
+  ExpectStoredWhenRead(taken_, dues.front(), 1.0, gaps);
+  EXPECT_NEAR(dues[restarts[0] + 1] - dues[restarts[0]], 1.0, 1e-9) << "the next an interval later";
+}
+
 TEST_F(ChartLoopTest, EscapeStopsARunWhoseReadsAreSlowerThanItsInterval) {
   // An interface that has gone silent: every sample's reads time out after 1.2 s, so
   // at 0.1 s a sample is always due. Escape held from the fourth sample on still
