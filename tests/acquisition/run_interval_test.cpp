@@ -7,6 +7,7 @@
 
 #include "acq_fixture.h"
 #include "acquisition/schedule_gap.h"
+#include "common/scripted_ui3.h"
 #include "common/stored_times.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
@@ -114,19 +115,6 @@ TEST_F(RunIntervalTest, EachPeriodFileStoresTheIntervalOfItsOwnPeriod) {
   }
 }
 
-// A UI3 that answers each request at once, except while `silent` says it is silent.
-class SilencingUI3 : public ScriptedSerialPort {
- public:
-  explicit SilencingUI3(std::function<bool()> silent) : silent_(std::move(silent)) {}
-  bool Write(std::string_view bytes) override {
-    if (!silent_()) ReplyNext(std::string("\x00\x80", 2));
-    return ScriptedSerialPort::Write(bytes);
-  }
-
- private:
-  std::function<bool()> silent_;
-};
-
 // A UI3 silent for 30 s in a 0.1 s recording: each read waits out its time-out, so
 // the schedule falls more than an interval behind at every silent sample. None of the
 // slots it missed is taken afterwards: each time it restarts, as after a pause, with
@@ -140,7 +128,7 @@ TEST_F(RunIntervalTest, AUI3SilentFor30SecondsStoresEverySampleWhenItWasRead) {
   External_AD = ExternalADCode::SableUI3;
   const double start = GetCurrentTimeInSeconds();
   const double silentFrom = start + 5, silentTo = start + 35, stopAt = start + 45;
-  InstallSerialPort(std::make_unique<SilencingUI3>([&] {
+  InstallSerialPort(std::make_unique<ScriptedUI3>([&] {
     const double now = GetCurrentTimeInSeconds();
     return now >= silentFrom && now < silentTo;
   }));

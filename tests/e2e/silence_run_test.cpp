@@ -21,6 +21,7 @@
 
 #include "acquisition/chart_loop.h"
 #include "acquisition/state.h"
+#include "common/scripted_ui3.h"
 #include "common/stored_times.h"
 #include "common/test_support.h"
 #include "devices/scripted_port.h"
@@ -59,20 +60,6 @@ struct SilenceRun {
 void PrintTo(const SilenceRun& run, std::ostream* out) {
   *out << run.name;
 }
-
-// The UI3 answers each one-byte request with the word 33768 (1000 counts above zero)
-// unless it is silent.
-class ScriptedUI3 : public ScriptedSerialPort {
- public:
-  explicit ScriptedUI3(std::function<bool()> silent) : silent_(std::move(silent)) {}
-  bool Write(std::string_view bytes) override {
-    if (!silent_()) ReplyNext(std::string("\xE8\x83", 2));
-    return ScriptedSerialPort::Write(bytes);
-  }
-
- private:
-  std::function<bool()> silent_;
-};
 
 // A streaming instrument sends its line every quarter second unless it is silent.
 class ScriptedStream : public ScriptedSerialPort {
@@ -126,7 +113,7 @@ class SilenceRunE2E : public test::SimulatedRunTest, public ::testing::WithParam
       if (run.kind == sim::Kind::Stream)
         InstallSerialPort(std::make_unique<ScriptedStream>(silent));
       else
-        InstallSerialPort(std::make_unique<ScriptedUI3>(silent));
+        InstallSerialPort(std::make_unique<test::ScriptedUI3>(silent));  // 1000 counts above zero
     });
     SetSampleTimingTap([this, &run](double due, double taken) {
       dues_.push_back(due);
