@@ -134,6 +134,34 @@ TEST_F(ChartLoopTest, AScanIntervalThatEndsLateIsStoredWhenItsReadingsEnded) {
   EXPECT_NEAR(dues[restarts[0] + 1] - dues[restarts[0]], 1.0, 1e-9) << "the next an interval later";
 }
 
+// A marker typed, then a stall that restarts the schedule, then Escape before the next
+// sample: the gap's pause marker cannot share the typed marker's sample and has no
+// later one to go to; it is kept, after it.
+TEST_F(ChartLoopTest, AGapMarkerWaitingForItsSampleIsKeptWhenTheRunEnds) {
+  MaxSamples = 100;
+  OpenAcquisitionWindow();
+  int step = 0;
+  int64_t typedAt = 0;
+  script = [&] {
+    if (step == 0 && Sample == 3) {
+      typedAt = Tick();
+      Hold({rt::key::A});
+      step = 1;
+    } else if (step == 1 && Tick() >= typedAt + 2) {
+      ReleaseAll();
+      rt::AdvanceVirtualClock(1.0);
+      step = 2;
+    } else if (step == 2) {
+      Hold({rt::key::Escape});
+    }
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+  ASSERT_EQ(MarkerCodes(), (std::vector<int32_t>{'a', kPauseMarkerCode}));
+  EXPECT_EQ(Sample, MarkersArray[1].sample) << "the run ended before the typed marker's sample";
+  EXPECT_EQ(MarkersArray[2].sample, MarkersArray[1].sample + 1);
+  EXPECT_EQ(GapsInPauseLog(CumulativePauseContainer).size(), 1u);
+}
+
 TEST_F(ChartLoopTest, EscapeStopsARunWhoseReadsAreSlowerThanItsInterval) {
   // An interface that has gone silent: every sample's reads time out after 1.2 s, so
   // at 0.1 s a sample is always due. Escape held from the fourth sample on still
