@@ -11,7 +11,6 @@
 #include "acquisition/recording_keys.h"
 #include "acquisition/recording_pass.h"
 #include "acquisition/scan_averaging.h"
-#include "acquisition/schedule_gap.h"
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "files/state.h"
@@ -80,7 +79,6 @@ void StartChartSchedule() {
   TimeOfNextChartSample = CurrentTimeInSeconds + kFirstSampleDelay;
   // The run is measured from its first sample's due time: nothing of an earlier run.
   ChartTiming = {};
-  ResetChartScheduleGap();
 }
 
 RunEnd CHARTSCANNING() {
@@ -93,6 +91,7 @@ RunEnd CHARTSCANNING() {
     if (scanning) {
       scan = GetSCANDATA();
       if (scan.takeSample) {
+        pass.ScannedSampleDue();
         const double due = TimeOfNextChartSample;
         SHOWSCANRESULTS();
         pass.ChartSampleTaken(due);

@@ -116,33 +116,64 @@ std::vector<float> FastBlockAverages(const std::vector<float>& raw, int32_t m, i
   if (m < 1) m = 1;
   for (int32_t j = 0; j < points; ++j) {
     int64_t sum = 0;
+    bool bad = false;
     for (int32_t k = 0; k < m; ++k) {
       const size_t idx = static_cast<size_t>(j) * m + k;
       const float v = idx < raw.size() ? raw[idx] : 0.0f;
+      bad |= v == kFastBadNumber;
       sum = static_cast<int64_t>(std::trunc(static_cast<double>(sum) + v));
     }
-    out[j] = static_cast<float>(sum / m);
+    // A number that did not come through is no reading: averaged with good ones it
+    // would make a plausible value of the whole point.
+    out[j] = bad ? kFastBadNumber : static_cast<float>(sum / m);
   }
   return out;
 }
 
+namespace {
+
+// The thermocouple's running 3-point smoothing; a bad point takes no part in it.
+std::vector<float> ScaleThermocoupleBlock(const std::vector<float>& av, float a, float b) {
+  const size_t n = av.size();
+  std::vector<float> out(n, kFastBadNumber);
+  const auto good = [&](size_t i) { return av[i] != kFastBadNumber; };
+  // The running value stays in the logger's degrees; only what is shown is scaled.
+  double t = 0;
+  bool started = false;
+  for (size_t i = 0; i < n; ++i) {
+    if (!good(i)) continue;
+    if (!started) {
+      t = av[i];
+      started = true;
+    } else if (i + 1 < n && good(i - 1) && good(i + 1)) {
+      t = (t + av[i - 1] + av[i + 1]) * 0.3333333;
+    } else if (i + 1 < n) {
+      const double other = good(i - 1) ? av[i - 1] : good(i + 1) ? av[i + 1] : t;
+      t = (t + other) * 0.5;
+    }
+    out[i] = static_cast<float>(t * b + a);
+  }
+  return out;
+}
+
+}  // namespace
+
 std::vector<float> ScaleFastBlock(const std::vector<float>& av, bool thermocouple, float a, float b) {
+  if (thermocouple) return ScaleThermocoupleBlock(av, a, b);
   const size_t n = av.size();
   std::vector<float> out(n, 0.0f);
-  if (thermocouple) {
-    // The running value stays in the logger's degrees; only what is shown is scaled.
-    double t = n > 0 ? av[0] : 0.0;
-    for (size_t i = 0; i < n; ++i) {
-      if (i >= 1 && i + 1 < n) t = (t + av[i - 1] + av[i + 1]) * 0.3333333;
-      out[i] = static_cast<float>(t * b + a);
-    }
-    return out;
-  }
+  const auto good = [&](size_t i) { return av[i] != kFastBadNumber; };
   const auto scaled = [&](size_t i) { return static_cast<double>(av[i]) * 0.001 * b + a; };
   for (size_t i = 0; i < n; ++i) {
+    if (!good(i)) {
+      out[i] = kFastBadNumber;
+      continue;
+    }
     double v = scaled(i);
-    // A lost point inside the sweep: the mean of its neighbours in this block.
-    if (i >= 1 && i + 1 < n && v == 0.0) v = (static_cast<double>(out[i - 1]) + scaled(i + 1)) * 0.5;
+    // A lost point inside the sweep: the mean of its neighbours in this block (never
+    // of a bad one).
+    if (i >= 1 && i + 1 < n && v == 0.0 && good(i - 1) && good(i + 1))
+      v = (static_cast<double>(out[i - 1]) + scaled(i + 1)) * 0.5;
     out[i] = static_cast<float>(v);
   }
   return out;
@@ -253,11 +284,11 @@ int64_t Percent(uint64_t elapsed, uint64_t span) {
 }
 
 // " next: '<root><n>'" over the fast scope's background, where the next sweep saved
-// by Tab goes.
+// by Tab goes (the name the next save really takes: taken numbers are passed over).
 void ShowNextFileLabel() {
   if (!rt::WindowExists(kAcquisitionWindow)) return;
   rt::SetOutputWindow(kAcquisitionWindow);
-  const Str255 text = NextFileText(filestrings.rootName.str(), ScopeCount + 1);
+  const Str255 text = NextFileText(filestrings.rootName.str(), NextNumberedCount(RootKind::Scope));
   const rt::FontSpec font = KitFont(3, 9);
   const int ascent = rt::FontAscent(font);
   const auto part = [](uint16_t c) { return c / 65535.0; };
@@ -266,6 +297,9 @@ void ShowNextFileLabel() {
                part(FastScopeBackground.blue));
   rt::DrawText(350, 45, text.str(), font, ScopeFrameColor);
 }
+
+// Whether the logger left the last block unanswered.
+bool gLoggerSilent = false;
 
 // After a save by Tab the key is waited for to come up, so one press saves once.
 void WaitForTabRelease() {
@@ -327,7 +361,7 @@ bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved) {
     if (TabKeyHit) {
       // The block being recorded is not in yet: the previous one is saved.
       if (FastScopeCount > 0) {
-        SaveSCOPE();
+        SaveFastScopeSweep();
         tabSaved = true;
       }
       TabKeyHit = 0;
@@ -337,6 +371,7 @@ bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved) {
     if (Now() > ready && port.BytesWaiting() >= 3) return true;
     if (Now() > giveUp) {
       ShowPhase(fast_phase::NoReply);
+      gLoggerSilent = true;
       EscapeKeyHit = 1;  // the run stops rather than wait for ever
       return false;
     }
@@ -447,6 +482,16 @@ void BurstCommandString() {
   if (DemonstrationMODE == 0) SerialLine().Write(cmd + "\r");
 }
 
+void SaveFastScopeSweep() {
+  SaveSCOPE();
+  ShowNextFileLabel();
+  if (rt::WindowExists(kAcquisitionWindow)) rt::FlushWindow();
+}
+
+bool FastScopeLoggerSilent() {
+  return gLoggerSilent;
+}
+
 int16_t HIGHSPEEDIO() {
   ShowNextFileLabel();
   hardwareADchannel = static_cast<int16_t>(ChannelVariables[1][ChanField::Input]);
@@ -455,6 +500,7 @@ int16_t HIGHSPEEDIO() {
   HandlePendingEvents();
   EscapeKeyHit = 0;
   TabKeyHit = 0;
+  gLoggerSilent = false;
   const double s = ScopeIntervalInSeconds;
   const int32_t points = FastScopePoints(ScopeMax);
   const uint32_t d = FastRecordingTicks(points, s);
@@ -473,7 +519,7 @@ int16_t HIGHSPEEDIO() {
   }
   ++FastScopeCount;
   if (TabKeyHit) {
-    SaveSCOPE();
+    SaveFastScopeSweep();
     WaitForTabRelease();
     tabSaved = true;
   }

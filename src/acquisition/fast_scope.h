@@ -47,12 +47,14 @@ struct FastBlock {
 FastBlock DecodeFastBlock(std::string_view bytes, int32_t count);
 
 // Block averages of m raw values each, each partial sum truncated to a whole number
-// and the sum divided by m as whole numbers; `points` averages.
+// and the sum divided by m as whole numbers; `points` averages. A block holding a bad
+// number is kFastBadNumber.
 std::vector<float> FastBlockAverages(const std::vector<float>& raw, int32_t m, int32_t points);
 // Scales a block's averages (millivolts, or degrees for a thermocouple) into the sweep.
 // Voltage and resistance: v = avg x 0.001 x b + a, and an exact zero inside the sweep
 // takes the mean of its two neighbours in this block. Thermocouple: a running 3-point
 // smoothing of the raw averages (position 1 is its own average), each output t x b + a.
+// A bad average stays kFastBadNumber, and no other point is made from it.
 std::vector<float> ScaleFastBlock(const std::vector<float>& averages, bool thermocouple, float a, float b);
 
 // The y of a sweep value on the scope plot: bottom - (v - miny) x hite / range,
@@ -92,6 +94,11 @@ void BurstCommandString();
 // at its next look and leaves EscapeKeyHit set for the scope loop. After a save by Tab,
 // TabKeyHit stays set for GETFAST, which marks the saved sweep.
 int16_t HIGHSPEEDIO();
+// Saves the sweep to the next numbered scope file, and the label over the scope names
+// the file after it at once.
+void SaveFastScopeSweep();
+// Whether the last block ended because the logger never answered (the run stopped).
+bool FastScopeLoggerSilent();
 // Draws the block (the demonstration's min/max bars or the logger's sweep as one
 // polyline, replacing the last block's trace), then acts on one typed key and returns
 // its code (0 when none; 27 also sets EscapeKeyHit).

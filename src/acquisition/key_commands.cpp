@@ -207,11 +207,42 @@ void MarkNoteIconClick(KeyMode mode) {
   if (timeNow > NextMarkerTime) RunKeyActions(mode, false, kNoteIconCode);
 }
 
-bool MarkResumedSampling(KeyMode mode) {
-  if (Nmarkers > kMaxMarkers - 1) return false;
+namespace {
+
+// Pause markers waiting for a sample of their own.
+int gPendingPauseMarkers = 0;
+
+bool InsertPauseMarker(KeyMode mode) {
   if (mode == KeyMode::Scan) return InsertScanMarker(kPauseMarkerCode);
   const int16_t top = mode == KeyMode::ScopeChart ? ScopeChartMarkerTop() : kKeyMarkerTop;
   return InsertMarker(7, kPauseMarkerCode, top);
+}
+
+}  // namespace
+
+void MarkResumedSampling(KeyMode mode) {
+  // A marker typed since the last sample holds this one: the pause goes on the next.
+  if (markerFlag == 1 || gPendingPauseMarkers > 0) {
+    ++gPendingPauseMarkers;
+    return;
+  }
+  InsertPauseMarker(mode);
+}
+
+void PlacePendingPauseMarker(KeyMode mode) {
+  if (gPendingPauseMarkers == 0 || markerFlag == 1) return;
+  --gPendingPauseMarkers;
+  InsertPauseMarker(mode);
+}
+
+void PlacePendingPauseMarkerAtRunEnd() {
+  // No sample follows: each goes after the one before it, past the last sample.
+  for (int32_t after = 1; gPendingPauseMarkers > 0; ++after, --gPendingPauseMarkers)
+    RecordMarkerAfterRun(kPauseMarkerCode, Sample + after);
+}
+
+void ResetPendingPauseMarkers() {
+  gPendingPauseMarkers = 0;
 }
 
 KeyOutcome HandleRecordingKeys(KeyMode mode) {

@@ -43,8 +43,15 @@ bool RecordingTakesTypedMarkers();
 void MarkNoteIconClick(KeyMode mode);
 
 // The pause marker (166) at the sample where sampling resumes, after a pause and after
-// a schedule that fell far behind; it is no typed key, so it is inserted whichever
-// window is in front. Returns whether it was inserted (refused when the table is full).
-bool MarkResumedSampling(KeyMode mode);
+// a schedule that fell behind; it is no typed key, so it is inserted whichever window
+// is in front. It never shares a sample with another marker: when one was typed since
+// the last sample, it waits for the next sample without one (PlacePendingPauseMarker,
+// called after each sample). Refused only when the table is full.
+void MarkResumedSampling(KeyMode mode);
+void PlacePendingPauseMarker(KeyMode mode);
+// A run that ends with pause markers still waiting records them after its last sample.
+void PlacePendingPauseMarkerAtRunEnd();
+// A new run starts with none waiting.
+void ResetPendingPauseMarkers();
 
 }  // namespace mv

@@ -118,6 +118,12 @@ bool InsertFastScopeMarker(int32_t code) {
   return true;
 }
 
+bool RecordMarkerAfterRun(int32_t code, int32_t sample) {
+  if (!RecordMarker(code)) return false;
+  MarkersArray[Nmarkers] = MarkerRecord{0, sample, code};
+  return true;
+}
+
 bool InsertDeviceSwitchMarker(int32_t code, int16_t top) {
   const int32_t shown = ShowSwitchDeviceAsMarker ? '0' + DeviceInUse : code;
   return InsertMarker(7, shown, top);

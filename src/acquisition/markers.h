@@ -25,6 +25,9 @@ bool InsertScanMarker(int32_t code);
 // device as the marker.
 bool InsertDeviceSwitchMarker(int32_t code, int16_t top);
 
+// A marker recorded at `sample` when the run has ended (nothing drawn).
+bool RecordMarkerAfterRun(int32_t code, int32_t sample);
+
 // The digit marker of a fast-scope sweep saved by Tab: a short line below the scope
 // plot at the present chart x, the digit beside it, and the record.
 bool InsertFastScopeMarker(int32_t code);

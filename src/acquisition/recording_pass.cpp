@@ -59,9 +59,22 @@ struct PaintCost {
 PaintCost gFlushCost, gToolbarCost;
 bool gFlushHeld = false;  // the last flush due waits for room
 
+// Whether the loop's scope points are due on their own schedule (scope-plus-chart in
+// real time; the fast scope takes whole blocks).
+bool gScopePointsDue = false;
+
+// The next moment the recording must take something: the chart sample, and in
+// scope-plus-chart the scope point when that comes first.
+double NextDueSeconds() {
+  const double chart = TimeOfNextChartSample;
+  if (!gScopePointsDue || NextScopeTimeInSeconds < 0) return chart;
+  return chart < 0 ? NextScopeTimeInSeconds : std::min(chart, NextScopeTimeInSeconds);
+}
+
 bool HoldForDueSample(int64_t now, int64_t lastDone, const PaintCost& cost) {
-  return TimeOfNextChartSample >= 0 && now - lastDone < kLongestPaintDelayTicks &&
-         TimeOfNextChartSample - GetCurrentTimeInSeconds() < cost.seconds + kPaintMarginSeconds;
+  const double due = NextDueSeconds();
+  return due >= 0 && now - lastDone < kLongestPaintDelayTicks &&
+         due - GetCurrentTimeInSeconds() < cost.seconds + kPaintMarginSeconds;
 }
 
 // A full screen is redrawn in this pass, after the keys: the toolbar's paint waits
@@ -130,6 +143,8 @@ RecordingPass::RecordingPass(KeyMode mode) : mode_(mode) {
   gNotesTick = gToolbarTick = -1;
   gFlushCost = gToolbarCost = PaintCost{};
   gFlushHeld = false;
+  gScopePointsDue = ScopeChart() && !FastScope();
+  ResetPendingPauseMarkers();
   // Scope-plus-chart shows its status from the first point on.
   if (ScopeChart()) shownSample_ = 0;
 }
@@ -183,14 +198,19 @@ void RecordingPass::TakeChartSampleWhenDue(void (*take)(), bool overdue) {
   if (CurrentTimeInSeconds > 0 && TimeOfNextChartSample < 0) return;  // sampling suspended
   timeNow = static_cast<int32_t>(Ticks());
   if (!(CurrentTimeInSeconds >= TimeOfNextChartSample || overdue)) return;
+  if (!ChartSampleOnTime(mode_, CurrentTimeInSeconds)) return;
   const double due = TimeOfNextChartSample;
   take();
   ChartSampleTaken(due);
 }
 
+void RecordingPass::ScannedSampleDue() {
+  RestartChartScheduleWhenBehind(mode_, GetCurrentTimeInSeconds());
+}
+
 void RecordingPass::ChartSampleTaken(double due) {
   if (gTap) gTap(due, CurrentTimeInSeconds);
-  KeepChartSchedule(mode_ == KeyMode::Scan ? KeyMode::Chart : mode_);
+  PlacePendingPauseMarker(mode_);
 }
 
 void RecordingPass::TimedBackup() {
@@ -259,7 +279,7 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
 RunEnd RecordingPass::Finish(RunEnd end) {
   // A run stopped in the pass of its last sample still shows that sample's count.
   ShowStatusFields();
-  CloseChartScheduleGap();
+  PlacePendingPauseMarkerAtRunEnd();
   return end;
 }
 

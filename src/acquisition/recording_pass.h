@@ -1,6 +1,6 @@
 // The one step the chart loop and the scope-plus-chart loop run on every pass: the
 // status fields, the window flush, the chart sample when due (with the timing tap and
-// the rule for a schedule left far behind), and the services between samples: timed
+// the rule for a schedule left behind), and the services between samples: timed
 // backups, the audible timer and alarms, the toolbar, the next-reference window,
 // notes and the recording keys (pause with its marker, commands, direct switching,
 // the X-Y keys, markers), the X-Y point, output scripts, run-time switching, the end
@@ -30,15 +30,21 @@ class RecordingPass {
   // not while the next sample is due sooner than a flush takes; the status fields are
   // written just before it.
   void FlushOncePerTick();
-  // Reads the clocks; when the chart sample is due (or `overdue`), calls take, reports
-  // it to the timing tap and keeps or restarts the schedule (see schedule_gap.h).
+  // Reads the clocks; when the chart sample is due (or `overdue`), calls take and
+  // reports it to the timing tap, unless the schedule has fallen too far behind: then
+  // it restarts instead (see schedule_gap.h).
   void TakeChartSampleWhenDue(void (*take)(), bool overdue = false);
-  // A sample the scan averager took, due at `due`: the tap and the schedule rule.
+  // The scan averager's readings for the sample due now are in: a sample whose
+  // readings ended too long after its due time is stored when they ended.
+  void ScannedSampleDue();
+  // A sample was taken, due at `due`: the tap, and a pause marker that could not
+  // share the sample before with a typed marker goes here.
   void ChartSampleTaken(double due);
   // The services between samples; the run's end when one of them stops it. With
   // `scan` (scan averaging) the scanner has read the keys and the toolbar already.
   std::optional<RunEnd> Serve(const ScanIntervalOutcome* scan = nullptr);
-  // What a loop does when its run ends: a schedule gap still open is recorded.
+  // What a loop does when its run ends: a pause marker still waiting for a sample of
+  // its own is recorded after the last one.
   RunEnd Finish(RunEnd end);
 
  private:

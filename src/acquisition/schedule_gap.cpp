@@ -2,64 +2,70 @@
 
 #include <algorithm>
 
+#include "acquisition/scope_loop.h"
 #include "acquisition/state.h"
 #include "devices/line_step.h"
 #include "files/state.h"
 #include "kit/format.h"
 #include "kit/rate_rule.h"
 #include "kit/state.h"
+#include "runtime/clock.h"
 #include "setup/state.h"
 
 namespace mv {
 namespace {
 
-constexpr double kFarBehindIntervals = 5.0;
-constexpr double kFarBehindSeconds = 2.0;
+constexpr double kLeastLatenessLimit = 0.05;
 
-struct Gap {
-  bool open = false;
-  int32_t sample = 0;  // the gap's first sample
-  double skipped = 0;  // seconds the schedule jumped over in the whole gap
-};
-Gap gGap;
-
-// The samples come one after the other at a pace of their own, slower than the
-// interval: the sample just taken read well and began longer than an interval after
-// the one before it, which had begun about as long after its own predecessor. That is
-// an interface that cannot keep the interval, not a gap; a stall is a sudden lengthening.
+// The last two chart samples' starts and the failed readings counted when the newer began.
 struct Stride {
-  double starts[3] = {-1, -1, -1};  // the last three samples' starts, newest first
-  uint64_t failedBefore = 0;        // failed readings counted before the sample just taken
+  double lastStart = -1, startBefore = -1;
+  uint64_t failedAtLastStart = 0;
 };
 Stride gStride;
 
-bool InStride() {
-  double* starts = gStride.starts;
-  if (ChartTiming.lastTaken != starts[0]) {
-    starts[2] = starts[1];
-    starts[1] = starts[0];
-    starts[0] = ChartTiming.lastTaken;
+// The samples come one after the other at a pace of their own, slower than the interval:
+// the last one read well, began longer than an interval after the one before, and the
+// sample now starts about as long after it. That is an interface that cannot keep the
+// interval, not a gap; a stall is a sudden lengthening or a failed reading.
+bool InStride(double now) {
+  if (ChartTiming.samples <= 0) {
+    // A new run or sampling period: no pace of its own yet.
+    gStride = Stride{};
+    return false;
   }
-  const double pace = starts[0] - starts[1], paceBefore = starts[1] - starts[2];
-  const bool steady = starts[2] >= 0 && ReadingsFailed() == gStride.failedBefore &&
-                      pace > ChartIntervalInSeconds && paceBefore > ChartIntervalInSeconds &&
-                      pace <= 1.5 * paceBefore + 0.01;
-  gStride.failedBefore = ReadingsFailed();
-  return steady;
+  if (ChartTiming.lastTaken != gStride.lastStart) {
+    gStride.startBefore = gStride.lastStart;
+    gStride.lastStart = ChartTiming.lastTaken;
+  }
+  const double pace = gStride.lastStart - gStride.startBefore;
+  return gStride.startBefore >= 0 && ReadingsFailed() == gStride.failedAtLastStart &&
+         pace > ChartIntervalInSeconds && now - gStride.lastStart <= 1.5 * pace + 0.01;
+}
+
+// The chart schedule jumps from its due time to `newDue`: the jump is a gap, kept as
+// a pause is kept.
+void RestartChartSchedule(KeyMode mode, double newDue) {
+  const double due = TimeOfNextChartSample;
+  NoteChartScheduleHeld(ChartTiming, due, due, newDue);
+  TimeOfNextChartSample = newDue;
+  // In scope-plus-chart a chart point is also taken once a tick time-out passes; it
+  // counts from the restart, or it would take the next point at once.
+  ChartTimeCutoff = OverdueTick(ChartIntervalInSeconds, static_cast<int64_t>(rt::Ticks64()));
+  const auto minutes = static_cast<float>((newDue - due) / 60.0);
+  totalPauseDuration += minutes;
+  CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample);
+  MarkResumedSampling(mode);
 }
 
 }  // namespace
 
-double FarBehindLimit(double intervalSeconds) {
-  return std::max(kFarBehindIntervals * intervalSeconds, kFarBehindSeconds);
+double LatenessLimit(double intervalSeconds) {
+  return std::max(intervalSeconds, kLeastLatenessLimit);
 }
 
-double ReanchorWhenFarBehind(double& next, double intervalSeconds, double now) {
-  // A suspended schedule (negative) has no due time to fall behind.
-  if (!(next >= 0) || !(now - next > FarBehindLimit(intervalSeconds))) return 0;
-  const double skipped = now - next;
-  next = now;
-  return skipped;
+bool FallenBehind(double due, double intervalSeconds, double now) {
+  return due >= 0 && now - due > LatenessLimit(intervalSeconds);
 }
 
 std::string ScheduleGapLogEntry(float minutes, int32_t sample) {
@@ -67,42 +73,24 @@ std::string ScheduleGapLogEntry(float minutes, int32_t sample) {
          NumText(sample).str() + "\r";
 }
 
-void KeepChartSchedule(KeyMode mode) {
-  const double now = GetCurrentTimeInSeconds();
-  const double due = TimeOfNextChartSample;
-  const bool inStride = InStride();
-  const double skipped = ReanchorWhenFarBehind(TimeOfNextChartSample, ChartIntervalInSeconds, now);
-  // An interface slower than the interval: the samples came one after the other at the
-  // pace it keeps, none was missed, and the run's measured interval is that pace. The
-  // schedule follows it; nothing is a pause.
-  if (skipped > 0 && inStride && !gGap.open) return;
-  if (skipped > 0) {
-    CurrentTimeInSeconds = now;
-    // The skipped time is no sampling time: the run's interval is measured without it.
-    NoteChartScheduleHeld(ChartTiming, due, due, TimeOfNextChartSample);
-    if (!gGap.open) {
-      gGap = Gap{true, Sample, 0};
-      MarkResumedSampling(mode);
-    }
-    gGap.skipped += skipped;
-    return;
+bool ChartSampleOnTime(KeyMode mode, double now) {
+  const bool inStride = InStride(now);
+  gStride.failedAtLastStart = ReadingsFailed();
+  if (!FallenBehind(TimeOfNextChartSample, ChartIntervalInSeconds, now)) return true;
+  if (inStride) {
+    // The schedule follows the interface's own pace: nothing was missed.
+    TimeOfNextChartSample = now;
+    return true;
   }
-  // Kept again: the sample just taken left its successor still to come.
-  if (gGap.open && due >= 0 && now < due) CloseChartScheduleGap();
+  CurrentTimeInSeconds = now;
+  RestartChartSchedule(mode, now + ChartIntervalInSeconds);
+  return false;
 }
 
-void CloseChartScheduleGap() {
-  if (!gGap.open) return;
-  const auto minutes = static_cast<float>(gGap.skipped / 60.0);
-  totalPauseDuration += minutes;
-  CumulativePauseContainer += ScheduleGapLogEntry(minutes, gGap.sample);
-  gGap = Gap{};
-}
-
-void ResetChartScheduleGap() {
-  gGap = Gap{};
-  gStride = Stride{};
-  gStride.failedBefore = ReadingsFailed();
+void RestartChartScheduleWhenBehind(KeyMode mode, double now) {
+  if (!FallenBehind(TimeOfNextChartSample, ChartIntervalInSeconds, now)) return;
+  CurrentTimeInSeconds = now;
+  RestartChartSchedule(mode, now);
 }
 
 }  // namespace mv

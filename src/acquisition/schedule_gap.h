@@ -1,13 +1,19 @@
-// A schedule left far behind. When an instrument goes silent or is reset, each read
-// waits out its time-out and the chart schedule falls many intervals behind; taking
-// the missed samples back to back would put readings at times at which none was
-// taken. So after a sample whose next due time is already past by more than
-// max(5 intervals, 2 s) the schedule restarts from now, as after a pause. Smaller
-// lateness is caught up. An interface steadily slower than the interval (samples that
-// read well, each about as long after the one before as that one was after its own
-// predecessor, and longer than the interval) misses no sample: the schedule restarts
-// from now without a pause, and the run's measured interval, which the rate check shows
-// and the files store, is the pace it kept.
+// A schedule left behind. A chart file keeps its samples on a grid: a sample's time is
+// its index times the interval plus the pauses the file records before it. So a
+// sample taken late is stored at a time at which it was not read. A sample (and a
+// scope point) may be taken at most max(one interval, 50 ms) after its due time; when
+// an instrument that fell silent, a slow save or a held machine leaves the schedule
+// further behind than that, the slots it missed are not taken back to back: the
+// schedule restarts as after a pause, its next sample due one interval from now.
+// For the chart each restart is a gap in the recording, kept as a pause is: the pause
+// marker (166) at the sample after it, the skipped time added to totalPauseDuration
+// and to the run's held time (so the measured interval stays right), and one line in
+// the pause log. A sample taken on time or a little late is kept where it is.
+// An interface steadily slower than the interval (samples that read well, each about
+// as long after the one before as that one after its own predecessor, and longer than
+// the interval) is no gap: no sample is missed, the schedule follows its pace, and the
+// run's measured interval, which the rate check shows and the files store, is that
+// pace, so the stored times still follow the readings.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -16,25 +22,26 @@
 
 namespace mv {
 
-// How far a schedule of this interval may fall behind before it restarts from now.
-double FarBehindLimit(double intervalSeconds);
+// How late a sample or point of this interval may be taken: max(interval, 50 ms).
+double LatenessLimit(double intervalSeconds);
 
-// Restarts `next` from now when it is past by more than the limit. Returns the time
-// skipped (now - the old next), 0 when the schedule is kept.
-double ReanchorWhenFarBehind(double& next, double intervalSeconds, double now);
+// Whether a schedule due at `due` has fallen further behind `now` than the limit (a
+// suspended schedule, due < 0, never has).
+bool FallenBehind(double due, double intervalSeconds, double now);
 
-// After each chart sample. Re-anchorings that follow each other with no sample taken
-// on time between them make one gap: the pause marker at the gap's first sample when
-// it opens, and when the schedule is kept again the time skipped in the whole gap
-// added to totalPauseDuration and to the run's held time (so the measured interval
-// stays right), with one line in the pause log.
-void KeepChartSchedule(KeyMode mode);
-// Records a gap still open (the run ends before the schedule was kept again).
-void CloseChartScheduleGap();
-// A new run (or sampling period) starts with no gap.
-void ResetChartScheduleGap();
+// The chart sample is due at `now`: true when it may be taken. False when the schedule
+// had fallen behind: it was restarted (the next sample due one interval from now) and
+// the gap recorded. An interface that keeps a steady pace slower than the interval
+// has its sample taken now, with no gap.
+bool ChartSampleOnTime(KeyMode mode, double now);
 
-// The pause-log line of a gap: the minutes skipped and the case at which it began.
+// A sample whose readings ended at `now` (scan averaging reads for the whole interval)
+// is about to be stored. When its due time is further behind than the limit, the
+// schedule restarts at now, with the gap recorded, so the sample is stored at the time
+// its readings ended and the next one is due an interval later.
+void RestartChartScheduleWhenBehind(KeyMode mode, double now);
+
+// The pause-log line of a gap: the minutes skipped and the samples taken before it.
 std::string ScheduleGapLogEntry(float minutes, int32_t sample);
 
 }  // namespace mv

@@ -83,13 +83,17 @@ int16_t SCOPEPLUSCHARTSCAN() {
       pass.Finish(RunEnd::SamplesDone);
       return 0;
     }
-    pass.FlushOncePerTick();
     CurrentTimeInSeconds = GetCurrentTimeInSeconds();
     if (!(CurrentTimeInSeconds > 0 && NextScopeTimeInSeconds < 0)) {
       timeNow = static_cast<int32_t>(rt::TickCount());
-      if (NextScopeTimeInSeconds <= CurrentTimeInSeconds) ScopeStep();
+      // The fast scope's blocks take their own time; real-time points keep a schedule.
+      if (NextScopeTimeInSeconds <= CurrentTimeInSeconds &&
+          (FastScope() || ScopePointOnTime(CurrentTimeInSeconds)))
+        ScopeStep();
     }
     pass.TakeChartSampleWhenDue([] { GETDATA3(); }, timeNow > ChartTimeCutoff);
+    // Painted in the room just after a point, as the chart loop paints after a sample.
+    pass.FlushOncePerTick();
     if (pass.Serve()) {
       pass.Finish(RunEnd::StopKey);
       return 0;

@@ -187,17 +187,8 @@ void ToolbarRequests() {
   }
 }
 
-// A scope schedule left far behind (a silent interface) goes on from now instead of
-// reading the missed points back to back; the skipped time moves the sweep's start
-// on, so it is not measured as sweep time.
-void KeepScopeSchedule() {
-  const double skipped =
-      ReanchorWhenFarBehind(NextScopeTimeInSeconds, ScopeIntervalInSeconds, GetCurrentTimeInSeconds());
-  if (skipped > 0) Bscopetics = static_cast<int32_t>(Bscopetics + std::llround(skipped * 60));
-}
-
 int16_t RealTimePass(ScopeLoopState& s) {
-  if (CurrentTimeInSeconds >= NextScopeTimeInSeconds) GETSCOPE();
+  if (CurrentTimeInSeconds >= NextScopeTimeInSeconds && ScopePointOnTime(CurrentTimeInSeconds)) GETSCOPE();
   KeystrokeArray = rt::GetKeys();
   s.lastWord = rt::KeyMapWord(KeystrokeArray, 3);
   if (TakeCommandQTyped()) s.lastWord = KeyWord3::Escape;  // Ctrl-Q ends a sweep as Escape does
@@ -245,8 +236,11 @@ int16_t HighSpeedPass() {
 void CopyBlockToSweep() {
   if (ScopeMax < 0) return;
   const int32_t last = std::min<int32_t>({ScopeMax, kScopeColumns - 1, kScopeBufferRows - 1});
-  for (int32_t i = 0; i <= last; ++i)
-    scopedata[1][i] = scd != 0.0f ? ScopeBufferArray[i].averaged / scd : 0.0f;
+  for (int32_t i = 0; i <= last; ++i) {
+    const float averaged = ScopeBufferArray[i].averaged;
+    // A point that held a bad number stays the bad-reading mark, unscaled.
+    scopedata[1][i] = averaged == kFastBadNumber ? kBadReading : scd != 0.0f ? averaged / scd : 0.0f;
+  }
 }
 
 void SaveRequestedSweep(ScopeLoopState& s) {
@@ -285,7 +279,7 @@ void ArmedTriggerStep(ScopeLoopState& s, int16_t code) {
         fast_scope_hooks::HIGHSPEEDIO();
         CopyBlockToSweep();
         ScSample = TotScopeSample = ScopeMax;
-        SaveSCOPE();
+        SaveFastScopeSweep();
         rt::SetOutputWindow(kAcquisitionWindow);
       }
       s.remembered = 0;
@@ -335,6 +329,15 @@ void ReadToolbarOncePerTick() {
   services::ReadControlStrip();
 }
 
+bool ScopePointOnTime(double now) {
+  if (!FallenBehind(NextScopeTimeInSeconds, ScopeIntervalInSeconds, now)) return true;
+  const double next = now + ScopeIntervalInSeconds;
+  // The skipped time is no sweep time: the sweep's start moves on by it.
+  Bscopetics = static_cast<int32_t>(Bscopetics + std::llround((next - NextScopeTimeInSeconds) * 60));
+  NextScopeTimeInSeconds = next;
+  return false;
+}
+
 void SetScopeTimingTap(SampleTimingTap tap) {
   gScopeTap = std::move(tap);
 }
@@ -377,7 +380,6 @@ int16_t GETSCOPE() {
   const int32_t s = std::max<int16_t>(ScopeViewSTEP, 1);
   if (ScSample % s == 0) DrawPoint(s);
   if (ScSample == 1) DrawSweepFrame();
-  KeepScopeSchedule();
   // In scope-plus-chart the recording's own step flushes the window.
   if (!ScopeChartMode()) FlushOncePerTick();
   return 0;

@@ -19,6 +19,11 @@ int16_t SCOPESCANNING();
 // start.
 int16_t GETSCOPE();
 
+// A scope point is due at `now`: true when it may be taken. A schedule that has fallen
+// further behind than max(interval, 50 ms) takes none of the points it missed: it
+// restarts, the next point due one interval from now (see schedule_gap.h).
+bool ScopePointOnTime(double now);
+
 // The tick after which a point of the given interval is overdue, t being now: t + 1,
 // or t + interval x 60 + 1 (truncated) for intervals longer than a tick.
 int32_t OverdueTick(double intervalSeconds, int64_t t);

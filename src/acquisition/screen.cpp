@@ -1,5 +1,7 @@
 #include "acquisition/screen.h"
 
+#include <algorithm>
+
 #include "acquisition/channel_panel.h"
 #include "acquisition/pixel.h"
 #include "acquisition/recording_keys.h"
@@ -38,6 +40,7 @@ constexpr RGBColor kDisplayRed{65535, 0, 0};
 constexpr RGBColor kWhite{65535, 65535, 65535};
 constexpr int16_t kSerialLineField = 197;
 constexpr int16_t kBackupField = 199, kNextFileField = 198, kDisplaysOffField = 300;
+constexpr int kFastScopeWidth = 1024;
 
 int gScreenWidth = 0, gScreenHeight = 0;
 
@@ -393,8 +396,9 @@ int16_t DRAWSCREEN(int16_t start) {
   UseScopeColors = Mode(RecordingModeCode::Scope) ? 1 : 0;
   COLORSELECT();
   donefact = MaxSamples != 0 ? 100.0f / static_cast<float>(MaxSamples) : 0.0f;
+  // The fast scope's window is 1,024 wide, but never wider than the display.
   if (Mode(RecordingModeCode::Scope) && PrefsArray[PrefsSlot::DT800FastScope] == 1)
-    PrefsArray[PrefsSlot::WindowWidth] = static_cast<int16_t>(w = 1024);
+    PrefsArray[PrefsSlot::WindowWidth] = static_cast<int16_t>(w = std::min(kFastScopeWidth, ScreenW()));
   const int16_t d = WindowOffset(ScreenW(), ScreenH(), w, PrefsArray[PrefsSlot::WindowHeight]);
   const int h = WindowHeight();
   if (NewScreen <= 1 || !rt::WindowExists(1)) {

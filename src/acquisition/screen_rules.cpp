@@ -1,7 +1,9 @@
 #include "acquisition/screen_rules.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "acquisition/fast_scope.h"
 #include "acquisition/pixel.h"
 #include "devices/interfaces.h"
 #include "devices/state.h"
@@ -77,6 +79,19 @@ ScopeTickChoice ScopeTickLadder(float scopeInterval, int32_t n, float scopeXfact
   }
   c.gap = TickGapUsable(g) && g / w <= 0.5 ? static_cast<float>(g) : 0.0f;
   return c;
+}
+
+ScopeXScale ScopeTraceXScale(bool fastScope, bool demonstration, float xFactor, int16_t viewStep) {
+  if (fastScope && demonstration) {
+    const int32_t rows = xFactor > 0.0f ? std::max<int32_t>(1, static_cast<int32_t>(1.0f / xFactor)) : 1;
+    return {static_cast<double>(xFactor) + 1.0, 1.0 / rows};
+  }
+  if (fastScope) {
+    const double step = FastTraceStep(xFactor);
+    return {2.0 * step, step};
+  }
+  const int step = std::max<int>(viewStep, 1);
+  return {static_cast<double>(xFactor) * (step + 2) + 1.0, xFactor};
 }
 
 bool TickGapUsable(double gap) {

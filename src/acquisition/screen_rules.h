@@ -33,6 +33,17 @@ struct ScopeTickChoice {
 // kept) over W pixels, with the x factor of the scope view and the interval as a double.
 ScopeTickChoice ScopeTickLadder(float scopeInterval, int32_t n, float scopeXfactor,
                                 double scopeIntervalInSeconds, int w);
+// How a scope trace lies across the plot: the x at which a sweep's first point (time
+// 0) is drawn, and the pixels from one point to the next. A real-time sweep draws
+// position p at xFactor x (p + viewStep + 1) + 1; the logger's fast-scope block draws
+// point i at (i + 1) x its step (the x factor, at most one pixel a point); the
+// demonstration's block draws a bar for each group of 1 / xFactor rows (at least one)
+// at xFactor + the group's number.
+struct ScopeXScale {
+  double firstX = 0;
+  double pixelsPerPoint = 0;
+};
+ScopeXScale ScopeTraceXScale(bool fastScope, bool demonstration, float xFactor, int16_t viewStep);
 // A gap that can step a tick loop forward: a finite number above 0.
 bool TickGapUsable(double gap);
 // x of each tick from first by gap while x <= w; none for an unusable gap, and never

@@ -3,6 +3,9 @@
 // carry their phase from one screen to the next (NextTicPosition, zz).
 #pragma once
 #include <cstdint>
+#include <vector>
+
+#include "runtime/str255.h"
 
 namespace mv {
 
@@ -16,6 +19,21 @@ void GetFirstTIC();
 // labels is 1 in scope-plus-chart mode).
 void DRAWTICS(int16_t scope, int16_t labels);
 // The labels under the chart and their unit; leaves NextTicPosition for the next screen.
+// In oscilloscope mode the scope's labels.
 void DRAWTICLABELS();
+
+// The scope's time axis follows the trace's own x scale (ScopeTraceXScale), in every
+// scope mode: the time, in seconds from the sweep's first point, of the point drawn at
+// x; the seconds between two ticks of the default ladder (after COMPUTESCOPETICS); and
+// the labels as printed, each at the x of the point whose time it names (with its
+// unit, " sec" or " min", where one is printed).
+double ScopeTimeAtX(double x);
+double ScopeTickSeconds();
+struct ScopeTimeLabel {
+  float x = 0;
+  Str255 text;
+  const char* unit = "";
+};
+std::vector<ScopeTimeLabel> ScopeTimeLabels();
 
 }  // namespace mv

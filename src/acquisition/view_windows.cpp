@@ -39,7 +39,6 @@ int PlotWidth() {
   return PrefsArray[PrefsSlot::WindowWidth];
 }
 
-
 void Text(int x, int y, const Str255& s, double size) {
   rt::DrawText(x, y, s.str(), KitFont(KestraneFont, size), kBlack);
 }
@@ -87,7 +86,7 @@ Str255 ScopeStepTitle(int16_t step) {
 // The default scope tick unit: seconds (or minutes) between the default ticks.
 double ScopeDefaultUnit() {
   COMPUTESCOPETICS();
-  return static_cast<double>(sctracelength) * scopeticgap / PlotWidth();
+  return ScopeTickSeconds();
 }
 
 void BuildScopeWindow() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "acquisition/fast_scope.h"
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
 #include "acquisition/state.h"
@@ -104,7 +105,8 @@ void ExternalDeviceMenuAfterRun() {
     rt::EnableMenuItem(ExternalADDevice, 4, true);
     if (On(PrefsSlot::DT800FastScope)) {
       SerialLine().Write("U\r");
-      FlushDT800Buffer(1);
+      // A logger that stopped the run by never answering is not waited for again.
+      FlushDT800Buffer(FastScopeLoggerSilent() ? 0 : 1);
     }
   } else {
     rt::EnableMenuItem(ExternalADDevice, 4, false);
@@ -206,6 +208,17 @@ void BuildButtons(const RunFacts& facts) {
   }
 }
 
+// Why the fast scope stopped by itself, while the user chooses what to do next: the
+// recording screen that said so is closed.
+void ShowWhyTheFastScopeStopped() {
+  if (!DT800FastScope() || !FastScopeLoggerSilent()) return;
+  rt::NewEditField(kStopReasonField, kFastScopeNoReplyText, Rect{5, 341, 325, 357}, 5, 1);
+  rt::FontSpec font = KitFont(KestraneFont, 12);
+  font.bold = true;
+  rt::SetEditFont(kStopReasonField, font);
+  rt::SetEditColors(kStopReasonField, RGBred, rgbyellow);
+}
+
 void InstallOptionsHandlers() {
   rt::SetDialogHandler(doDIALOG);
   rt::SetEditKeyHandler(CheckRETURN);
@@ -220,6 +233,7 @@ void OpenOptionsWindow(const RunFacts& facts) {
   rt::SetTextFont(KitFont(KestraneFont, 14));
   DrawThisImage(CreateCGImageFromBundleResource(kImages, "MVlogo.gif"), 12, 380, 130, 502);
   BuildButtons(facts);
+  ShowWhyTheFastScopeStopped();
   rt::FlushWindow();
   SetMenuItemState(AD, 20, CutChannelsEnabled(RecordingMODE, nChannels) ? 1 : 0);
   commands::CHECKSAMPLERATE(ChartSampleInterval, 1);

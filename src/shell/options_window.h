@@ -20,6 +20,11 @@ constexpr int16_t Restart = 1, Save = 2, Parameters = 3, MakeSetup = 4, ChangeMo
                   Replay = 56;
 }
 
+// The line that says why a DT800 fast scope run stopped by itself: the logger never
+// answered a block.
+constexpr int16_t kStopReasonField = 21;
+constexpr const char* kFastScopeNoReplyText = "No reply from the DT800: the run stopped.";
+
 // What slot 43 carries out of a command of the window (OptionsOutcome).
 namespace OptionsOutcome {
 constexpr int16_t Stay = 0, Saved = 1, SubWindow = 4, Rerun = 5, ChangeMode = 10;

@@ -1,11 +1,12 @@
 // The chart recording loop on the virtual clock: the run length, the schedule
-// (catching up without skipping, re-anchoring), the key throttles, markers, the
+// (catching up within an interval, restarting after a longer stall), the key throttles, markers, the
 // commands and the stop conditions.
 #include <cmath>
 
 #include "acq_fixture.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/scope_loop.h"
+#include "common/stored_times.h"
 #include "devices/needs.h"
 #include "files/state.h"
 
@@ -50,63 +51,115 @@ TEST_F(ChartLoopTest, UnstoppedRunOfTenTakesElevenSamplesOnTheGrid) {
   EXPECT_EQ(ChartDataArray.HighestColumn(2), 10);
 }
 
-TEST_F(ChartLoopTest, SmallLatenessIsCaughtUpWithoutSkippingOrDrift) {
-  MaxSamples = 30;
-  bool stalled = false;
-  script = [&] {
-    if (!stalled && Sample >= 5) {
-      stalled = true;
-      rt::AdvanceVirtualClock(0.53);  // a slow redraw or serial read, well below 2 s
-    }
+// A stall (a slow read, a held machine) as sample 4 at 0.1 s is taken. The sample due during it is taken late
+// only while that keeps it within an interval of its due time, and the grid is kept. A longer stall takes
+// none of the samples it owes: the schedule restarts one interval after it, every sample on time, and the gap
+// is recorded as a pause is: one pause marker at the sample after it, its time in the pause log and in the
+// paused time.
+TEST_F(ChartLoopTest, AStallIsCaughtUpOnlyWithinAnIntervalAndOtherwiseRestartsTheSchedule) {
+  OpenAcquisitionWindow();
+  struct Case {
+    double stall;
+    bool restarts;
   };
-  EXPECT_EQ(Record(), RunEnd::SamplesDone);
-  ASSERT_EQ(dues.size(), 31u);
-  int burst = 0;
-  for (int i = 0; i < 31; ++i) {
-    EXPECT_NEAR(dues[i], GridTime(start, i, 0.1), kGridTolerance) << "sample " << i << " moved off the grid";
-    if (taken_[i] - dues[i] > 1e-6) ++burst;
+  for (const Case c :
+       {Case{0.15, false}, Case{0.195, false}, Case{0.25, true}, Case{0.53, true}, Case{3.0, true}}) {
+    SCOPED_TRACE(c.stall);
+    ResetRunCounters();
+    StartChartSchedule();
+    start = CurrentTimeInSeconds;
+    dues.clear();
+    taken_.clear();
+    totalPauseDuration = 0;
+    CumulativePauseContainer.clear();
+    MaxSamples = 30;
+    double stallEnd = 0;
+    SetSampleTimingTap([&](double due, double taken) {
+      dues.push_back(due);
+      taken_.push_back(taken);
+      if (dues.size() == 5) {
+        rt::AdvanceVirtualClock(c.stall);
+        stallEnd = GetCurrentTimeInSeconds();
+      }
+    });
+    EXPECT_EQ(CHARTSCANNING(), RunEnd::SamplesDone);
+    ASSERT_EQ(dues.size(), 31u);
+    const std::vector<LoggedGap> gaps = GapsInPauseLog(CumulativePauseContainer);
+    ExpectStoredWhenRead(taken_, dues.front(), 0.1, gaps, 1e-4);
+    EXPECT_LE(LongestBurst(dues, taken_), 2);
+    if (!c.restarts) {
+      for (int i = 0; i < 31; ++i) EXPECT_NEAR(dues[i], GridTime(start, i, 0.1), kGridTolerance) << i;
+      EXPECT_NEAR(taken_[5], stallEnd, 2e-6) << "the sample due in the stall, taken at its end";
+      EXPECT_EQ(Nmarkers, 0);
+      EXPECT_EQ(totalPauseDuration, 0.0f);
+      continue;
+    }
+    for (int i = 0; i < 31; ++i) {
+      const double due = i < 5 ? GridTime(start, i, 0.1) : stallEnd + 0.1 * (i - 4);
+      EXPECT_NEAR(dues[i], due, kGridTolerance) << i;
+      EXPECT_NEAR(taken_[i], dues[i], 2e-6) << "sample " << i << " taken late";
+    }
+    ASSERT_EQ(MarkerCodes(), std::vector<int32_t>{kPauseMarkerCode});
+    EXPECT_EQ(MarkersArray[1].sample, 5) << "the marker stands at the sample after the gap";
+    ASSERT_EQ(gaps.size(), 1u);
+    EXPECT_EQ(gaps[0].before, 5);
+    EXPECT_NEAR(totalPauseDuration * 60.0, c.stall, 1e-3);
   }
-  // About 5 samples fell due during the stall; they follow back to back, and the
-  // samples after them are on time again. No gap is recorded.
-  EXPECT_GE(burst, 5);
-  EXPECT_LE(burst, 6);
-  EXPECT_NEAR(taken_.back(), GridTime(start, 30, 0.1), 2e-6);
-  EXPECT_EQ(Nmarkers, 0);
-  EXPECT_EQ(totalPauseDuration, 0.0f);
 }
 
-// A schedule left further behind than max(5 intervals, 2 s) restarts from now: the
-// samples the stall owes are not taken back to back (their times in the file would be
-// wrong); the gap shows as a pause marker, in the pause log and in the paused time.
-TEST_F(ChartLoopTest, ScheduleFarBehindRestartsFromNowWithoutABurst) {
-  MaxSamples = 30;
-  OpenAcquisitionWindow();
-  bool stalled = false;
-  double resumed = 0;
-  script = [&] {
-    if (!stalled && Sample >= 5) {
-      stalled = true;
-      rt::AdvanceVirtualClock(3.0);
-      resumed = GetCurrentTimeInSeconds();
-    }
+// Scan averaging reads for the whole interval. When a read hangs and the interval's
+// readings end more than an interval after the sample's due time, the sample is stored
+// when they ended: the schedule restarts there, the gap marked and logged, and the
+// next sample is due an interval later.
+TEST_F(ChartLoopTest, AScanIntervalThatEndsLateIsStoredWhenItsReadingsEnded) {
+  PrefsArray[PrefsSlot::AverageAllChannels] = 1;
+  External_AD = ExternalADCode::DT500;
+  ChartIntervalInSeconds = 1.0;
+  MaxSamples = 6;
+  StartChartSchedule();
+  int reads = 0;
+  services::ReadDataTaker500 = [&reads](int16_t ch, int16_t) {
+    rt::AdvanceVirtualClock(++reads == 25 ? 2.5 : 0.1);
+    volts = 0.1f * ch;
   };
   EXPECT_EQ(Record(), RunEnd::SamplesDone);
-  ASSERT_EQ(dues.size(), 31u);
-  int late = 0;
-  for (int i = 0; i < 31; ++i) late += taken_[i] - dues[i] > 1e-6;
-  EXPECT_LE(late, 1) << "only the sample due during the stall is taken late";
-  // From the re-anchored sample on the grid is kept again, from the resume.
-  int first = -1;
-  for (int i = 0; i < 31 && first < 0; ++i)
-    if (dues[i] >= resumed - 1e-9) first = i;
-  ASSERT_GT(first, 0);
-  for (int i = first; i < 31; ++i) EXPECT_NEAR(dues[i], resumed + 0.1 * (i - first), kGridTolerance) << i;
+  const std::vector<int32_t> restarts = ScheduleRestarts(dues, 1.0);
+  ASSERT_EQ(restarts.size(), 1u);
+  const std::vector<LoggedGap> gaps = GapsInPauseLog(CumulativePauseContainer);
+  ASSERT_EQ(gaps.size(), 1u);
+  EXPECT_EQ(gaps[0].before, restarts[0]);
   ASSERT_EQ(MarkerCodes(), std::vector<int32_t>{kPauseMarkerCode});
-  EXPECT_EQ(MarkersArray[1].sample, first) << "the marker stands at the gap's first sample";
-  EXPECT_NEAR(totalPauseDuration * 60.0, resumed - dues[first - 1] - 0.1, 0.01);
-  EXPECT_EQ(CumulativePauseContainer.find("Readings failed or lagged"),
-            CumulativePauseContainer.rfind("Readings failed or lagged"));
-  EXPECT_NE(CumulativePauseContainer.find("Readings failed or lagged"), std::string::npos);
+  EXPECT_EQ(MarkersArray[1].sample, restarts[0]);
+  ExpectStoredWhenRead(taken_, dues.front(), 1.0, gaps);
+  EXPECT_NEAR(dues[restarts[0] + 1] - dues[restarts[0]], 1.0, 1e-9) << "the next an interval later";
+}
+
+// A marker typed, then a stall that restarts the schedule, then Escape before the next
+// sample: the gap's pause marker cannot share the typed marker's sample and has no
+// later one to go to; it is kept, after it.
+TEST_F(ChartLoopTest, AGapMarkerWaitingForItsSampleIsKeptWhenTheRunEnds) {
+  MaxSamples = 100;
+  OpenAcquisitionWindow();
+  int step = 0;
+  int64_t typedAt = 0;
+  script = [&] {
+    if (step == 0 && Sample == 3) {
+      typedAt = Tick();
+      Hold({rt::key::A});
+      step = 1;
+    } else if (step == 1 && Tick() >= typedAt + 2) {
+      ReleaseAll();
+      rt::AdvanceVirtualClock(1.0);
+      step = 2;
+    } else if (step == 2) {
+      Hold({rt::key::Escape});
+    }
+  };
+  EXPECT_EQ(Record(), RunEnd::StopKey);
+  ASSERT_EQ(MarkerCodes(), (std::vector<int32_t>{'a', kPauseMarkerCode}));
+  EXPECT_EQ(Sample, MarkersArray[1].sample) << "the run ended before the typed marker's sample";
+  EXPECT_EQ(MarkersArray[2].sample, MarkersArray[1].sample + 1);
+  EXPECT_EQ(GapsInPauseLog(CumulativePauseContainer).size(), 1u);
 }
 
 TEST_F(ChartLoopTest, EscapeStopsARunWhoseReadsAreSlowerThanItsInterval) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "acquisition/fast_scope.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/scope_loop.h"
+#include "common/dump_tool.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "files/state.h"
@@ -24,6 +26,8 @@ namespace mv::test {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr double kBad = -99999;
 
 class FastScopeLoopTest : public AcqTest {
  protected:
@@ -71,6 +75,12 @@ class FastScopeLoopTest : public AcqTest {
   static int64_t Tick() { return rt::TickCount(); }
   // What field 300 says now.
   static std::string Status() { return rt::EditFieldExists(300) ? rt::EditText(300) : std::string(); }
+  std::set<fs::path> Files() const {
+    std::set<fs::path> files;
+    for (const auto& e : fs::recursive_directory_iterator(documents_))
+      if (e.is_regular_file()) files.insert(e.path());
+    return files;
+  }
   int SavedFiles() const {
     int n = 0;
     for (const auto& e : fs::directory_iterator(documents_)) n += e.is_regular_file();
@@ -216,6 +226,39 @@ TEST_F(FastScopeLoopTest, TabSavesTheBlockAndAddsADigitMarker) {
   EXPECT_EQ(MarkersArray[2].code, '2');
 }
 
+// The label over the scope names the file the next Tab writes: after a save it names
+// the next one at once, not only from the next block on.
+TEST_F(FastScopeLoopTest, TheNextFileLabelChangesAsSoonAsTabSaves) {
+  // The label's pixels: its text sits on y 45, above the plot.
+  const auto label = [] {
+    std::vector<uint64_t> px;
+    rt::SetOutputWindow(1);
+    for (int y = 33; y <= 48; ++y)
+      for (int x = 350; x < 500; ++x) {
+        const RGBColor c = rt::CanvasPixel(x, y);
+        px.push_back(uint64_t{c.red} << 32 | uint64_t{c.green} << 16 | c.blue);
+      }
+    return px;
+  };
+  std::vector<uint64_t> beforeSave, afterSave, nextBlock;
+  step = [&](int64_t t) {
+    if (block == 2 && t == 2 && beforeSave.empty()) beforeSave = label();
+    if (block == 2 && t == 5) Hold({rt::key::Tab});
+    // Looked at while the save waits for Tab to come up.
+    if (ScopeCount == 1 && afterSave.empty()) {
+      afterSave = label();
+      ReleaseAll();
+    }
+    if (block == 3 && t == 5 && nextBlock.empty()) nextBlock = label();
+    if (block == 3 && t == 10) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(SCOPESCANNING(), 0);
+  ASSERT_EQ(SavedFiles(), 1);
+  ASSERT_FALSE(afterSave.empty());
+  EXPECT_NE(beforeSave, nextBlock) << "the save moved the next name on";
+  EXPECT_EQ(afterSave, nextBlock) << "the label named the next file as soon as the sweep was saved";
+}
+
 TEST_F(FastScopeLoopTest, DigitMarkersStopAfterSixHundredAndFortyMarkers) {
   PrefsArray[PrefsSlot::Automarkers] = 1;
   Nmarkers = 640;
@@ -284,10 +327,53 @@ TEST_F(FastScopeLoggerTest, ThermocoupleIsSmoothedInDegreesAndScaledOnOutput) {
   EXPECT_EQ(Sweep(), expected);
 }
 
-TEST_F(FastScopeLoggerTest, NumbersThatDoNotParseAreBadReadings) {
-  port->ReplyNext("1000,1000,junk,2000,3000,3000,4000,4000,5000,5000\r\n", 2);
-  Run(1);
-  EXPECT_FLOAT_EQ(scopedata[1][2], static_cast<float>(static_cast<int>((2000 - 99999) / 2) * 0.001));
+// A number the logger sent garbled is no reading: the point holding it is -99999 in
+// the saved sweep, neither averaged with the block's other numbers nor scaled, and no
+// other point is made from it (a zero beside it is not mended with it).
+TEST_F(FastScopeLoggerTest, ANumberThatDoesNotParseIsABadPointInTheSavedSweep) {
+  struct Case {
+    double interval;  // 2 numbers a point at 0.002 s, 1 at 0.001 s
+    int16_t kind;     // 1 volts, 0 thermocouple
+    const char* block;
+    std::vector<double> sweep;  // empty: any value within the good numbers
+  };
+  const Case cases[] = {
+      {0.002, 1, "1000,1000,abc,2000,3000,3000,4000,4000,5000,5000", {1.0, kBad, 3.0, 4.0, 5.0}},
+      {0.001, 1, "1000,abc,0,4000,5000", {1.0, kBad, 0.0, 4.0, 5.0}},
+      {0.001, 0, "30,abc,60,90,10", {}},
+  };
+  bool first = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.block);
+    if (!first)
+      for (int i = 0; i < 12; ++i) port->ReplyNext("");  // the DT800's start lines of the next run
+    first = false;
+    ScopeIntervalInSeconds = c.interval;
+    DataTakerChannels[1] = {c.kind, 0, 3, 0, 0};
+    port->ReplyNext(std::string(c.block) + "\r\n", 2);
+    FastScopeCount = 0;
+    Run(1);
+    ReleaseAll();
+    const std::set<fs::path> before = Files();
+    SaveFastScopeSweep();
+    std::vector<fs::path> made;
+    for (const fs::path& f : Files())
+      if (!before.count(f)) made.push_back(f);
+    ASSERT_EQ(made.size(), 1u);
+    const std::vector<double> saved =
+        DumpedNumbers(DumpDataFile(made[0], "--scope --fast "), "samples of channel block 1");
+    ASSERT_EQ(saved.size(), 6u) << "positions 0 to 5";
+    for (std::size_t i = 1; i <= 5; ++i) {
+      if (!c.sweep.empty()) {
+        EXPECT_FLOAT_EQ(static_cast<float>(saved[i]), static_cast<float>(c.sweep[i - 1])) << i;
+      } else if (i == 2) {
+        EXPECT_EQ(saved[i], kBad);
+      } else {
+        EXPECT_GE(saved[i], 10.0) << i;
+        EXPECT_LE(saved[i], 90.0) << i;
+      }
+    }
+  }
 }
 
 TEST_F(FastScopeLoggerTest, SilentLoggerShowsNoReplyAndStopsTheRun) {

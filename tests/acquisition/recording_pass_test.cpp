@@ -104,6 +104,32 @@ TEST_P(RecordingPassTest, CommandPPausesAndMarksWhereSamplingResumes) {
   EXPECT_EQ(Nmarkers, 1) << "the pause leaves one marker, not a typed one besides";
 }
 
+TEST_P(RecordingPassTest, APauseMarkerNeverSharesASampleWithATypedOne) {
+  // At 1 s, "a" typed and Ctrl-P pressed within one interval: the pause marker is
+  // kept, on the next sample, which has no marker of its own.
+  ChartIntervalInSeconds = 1.0;
+  MaxSamples = 10;
+  acq_hooks::PAUSE = [] {
+    ReleaseAll();
+    rt::AdvanceVirtualClock(2.0);
+    TimeOfNextChartSample = GetCurrentTimeInSeconds();
+  };
+  int64_t typedAt = -1;
+  script = [&] {
+    if (typedAt < 0 && Sample == 3) {
+      typedAt = Tick();
+      Hold({rt::key::A});
+    }
+    if (Tick() == typedAt + 2) ReleaseAll();
+    if (Tick() == typedAt + 35) Hold({rt::key::Command, rt::key::P});
+  };
+  Run();
+  ASSERT_EQ(Nmarkers, 2) << Name(GetParam());
+  EXPECT_EQ(MarkersArray[1].code, 'a');
+  EXPECT_EQ(MarkersArray[2].code, kPauseMarkerCode);
+  EXPECT_EQ(MarkersArray[2].sample, MarkersArray[1].sample + 1) << Name(GetParam());
+}
+
 TEST_P(RecordingPassTest, KeysScriptsAndEscapeAreServedOnEveryPass) {
   MaxSamples = 400;
   SwitchingMode = SwitchingPatternCode::Keyboard;

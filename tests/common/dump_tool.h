@@ -3,9 +3,12 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace mv::test {
 
@@ -21,6 +24,22 @@ inline std::string DumpDataFile(const std::filesystem::path& file, const std::st
   while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
   EXPECT_EQ(pclose(pipe), 0) << out;
   return out;
+}
+
+// The numbers the dump tool printed after "label (N values):" (e.g. "samples of channel
+// block 1"); empty when there is no such line.
+inline std::vector<double> DumpedNumbers(const std::string& dump, const std::string& label) {
+  std::vector<double> v;
+  const std::size_t at = dump.find(label + " (");
+  if (at == std::string::npos) return v;
+  const std::size_t from = dump.find("):", at);
+  std::istringstream line(dump.substr(from + 2, dump.find('\n', from) - from - 2));
+  for (std::string word; line >> word;) {
+    double d = 0;
+    std::from_chars(word.data(), word.data() + word.size(), d);
+    v.push_back(d);
+  }
+  return v;
 }
 
 }  // namespace mv::test

@@ -5,12 +5,16 @@
 #include <filesystem>
 #include <string>
 
+#include "acquisition/fast_scope.h"
 #include "acquisition/state.h"
 #include "common/store_summary_check.h"
 #include "control/state.h"
+#include "devices/scripted_port.h"
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/shutdown_message.h"
 #include "files/state.h"
+#include "kit/format.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
@@ -192,6 +196,37 @@ TEST_F(OptionsWindowTest, SavesThatFailKeepTheRunGuardedAndShowNoSavedNotice) {
   EXPECT_EQ(Count("QuickSAVE"), 2);
   EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::Rerun) << "a saved run restarts unasked";
   EXPECT_EQ(PrefsArray[PrefsSlot::WarnUnsaved], 1) << "the warning comes back";
+}
+
+// A DT800 that never answers a fast-scope block stops the run: the options window
+// that replaces the recording screen says why, and opens without waiting for the
+// silent logger a second time.
+TEST_F(OptionsWindowTest, ASilentLoggerStopsTheFastScopeAndTheWindowSaysWhy) {
+  RecordingMODE = RecordingModeCode::Scope;
+  External_AD = ExternalADCode::DT800;
+  DemonstrationMODE = 0;
+  PrefsArray[PrefsSlot::DT800FastScope] = 1;
+  ScopeMax = 100;
+  ScopeIntervalInSeconds = 0.002;
+  InstallSerialPort(std::make_unique<ScriptedSerialPort>());  // nothing ever comes
+  HIGHSPEEDIO();
+  ASSERT_EQ(EscapeKeyHit, 1) << "the run stops";
+  const double stopped = GetCurrentTimeInSeconds();
+  double opened = 0;
+  test::LoopDriver driver;
+  driver.WaitFor(W)
+      .Check([&] {
+        opened = GetCurrentTimeInSeconds();
+        rt::SetOutputWindow(W);
+        ASSERT_TRUE(rt::EditFieldExists(kStopReasonField));
+        EXPECT_EQ(rt::EditText(kStopReasonField), kFastScopeNoReplyText);
+        EXPECT_TRUE(rt::SaveWindowImage(W, (test::TestOutputDir() / "w112-options-no-reply.png").string()));
+      })
+      .Click(OptionsButton::ChangeMode);
+  OPTIONSWINDOW();
+  CloseSerialPort();
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_LT(opened - stopped, 1.0) << "the logger's buffer is emptied without waiting for an answer";
 }
 
 TEST_F(OptionsWindowTest, ReplayNeverTakesASampleOffTheRun) {

@@ -10,7 +10,9 @@
 // loop's points (K + 1 of them, at the interval, in sweeps of 1,000 points);
 // --mode scope+chart the chart points of the scope-plus-chart loop (channel 1 as the
 // scope at --interval, channels 2 to N, at most 5 in all, as chart strips at
-// --chart-interval, default 0.1 s). Each mode prints the same lines.
+// --chart-interval, default 0.1 s), and its scope points in the scope_ lines. Each
+// mode prints the same lines. The program's services are installed as it installs
+// them, so the window is the program's.
 //
 // --trace writes one line per sample timed: its number, due time in seconds and
 // lateness in milliseconds (to find what made which samples late).
@@ -24,6 +26,9 @@
 //   lateness_mean_ms, lateness_p99_ms, lateness_max_ms  how late samples were taken
 //   drift_ms      the last sample's time against first due time + K x interval
 //   max_burst     the longest run of samples taken back to back while behind
+//   restarts      times the schedule fell too far behind and restarted (gaps)
+//   scope_points, scope_lateness_mean_ms, scope_lateness_p99_ms,
+//   scope_lateness_max_ms, scope_max_burst, scope_restarts   (scope+chart only)
 //   cpu_fraction  CPU seconds per wall second of the run
 //   peak_rss_mb   peak resident memory; base_rss_mb before the run; store_mb the
 //                 memory the sample store holds
@@ -40,7 +45,6 @@
 #include <vector>
 
 #include "acquisition/chart_loop.h"
-#include "acquisition/install.h"
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
@@ -48,7 +52,6 @@
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/screen.h"
-#include "acquisition/screen_install.h"
 #include "acquisition/state.h"
 #include "acquisition/toolbar.h"
 #include "devices/state.h"
@@ -62,6 +65,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/reset.h"
+#include "shell/wiring.h"
 
 namespace {
 
@@ -152,13 +156,17 @@ double PeakRssMb() {
 // Lateness in 10-microsecond bins up to one second, and the running figures.
 struct ScheduleFigures {
   std::vector<uint64_t> bins = std::vector<uint64_t>(100'001, 0);
-  double sum = 0, max = 0, lastTaken = -1, firstDue = -1, lastDue = 0;
-  long count = 0;
+  double sum = 0, max = 0, lastTaken = -1, firstDue = -1, lastDue = 0, interval = 0;
+  long count = 0, restarts = 0;
   int burst = 0, maxBurst = 0;
+
+  explicit ScheduleFigures(double intervalSeconds) : interval(intervalSeconds) {}
 
   void Add(double due, double taken) {
     const double late = std::max(0.0, taken - due);
     if (firstDue < 0) firstDue = due;
+    // A due time more than an interval after the one before: the schedule restarted.
+    if (count > 0 && due - lastDue > interval * (1 + 1e-6) + 1e-9) ++restarts;
     sum += late;
     max = std::max(max, late);
     bins[std::min<std::size_t>(static_cast<std::size_t>(late * 1e5), bins.size() - 1)] += 1;
@@ -237,7 +245,6 @@ void PrepareScreen(const Options& o) {
     SegmentsInProgressBar = w - 10;
     return;
   }
-  InstallAcquisitionScreen();
   SetScreenSizeOverride(1366, 768);
   NewScreen = 0;
   DRAWSCREEN(1);
@@ -289,9 +296,7 @@ int main(int argc, char** argv) {
   }
   mv::rt::InitRuntime(argc, argv);
   mv::ResetProgramState();
-  mv::services::ResetServices();
-  mv::acq_hooks::ResetAcquisitionHooks();
-  mv::InstallAcquisitionServices();
+  mv::InstallServices();
   mv::rt::SeedRandomFromSystem();
 
   mv::External_AD = mv::ExternalADCode::Demonstration;
@@ -306,7 +311,8 @@ int main(int argc, char** argv) {
   mv::ResetRunCounters();
   mv::FirstChan = o.mode == Mode::ScopeChart ? 2 : 1;
 
-  ScheduleFigures fig;
+  const double interval = o.mode == Mode::ScopeChart ? o.chartInterval : o.interval;
+  ScheduleFigures fig(interval), scopeFig(o.interval);
   std::FILE* trace = o.trace.empty() ? nullptr : std::fopen(o.trace.c_str(), "w");
   const auto tap = [&fig, trace](double due, double taken) {
     fig.Add(due, taken);
@@ -323,7 +329,8 @@ int main(int argc, char** argv) {
     mv::SetScopeTimingTap(scopeTap);
   else
     mv::SetSampleTimingTap(tap);
-  const double interval = o.mode == Mode::ScopeChart ? o.chartInterval : o.interval;
+  if (o.mode == Mode::ScopeChart)
+    mv::SetScopeTimingTap([&scopeFig](double due, double taken) { scopeFig.Add(due, taken); });
   const double baseRss = PeakRssMb();
   const double cpu0 = CpuSeconds();
   const auto wall0 = std::chrono::steady_clock::now();
@@ -347,6 +354,14 @@ int main(int argc, char** argv) {
   Print("lateness_max_ms", fig.max * 1e3);
   Print("drift_ms", (fig.lastTaken - (fig.firstDue + static_cast<double>(o.samples) * interval)) * 1e3);
   std::printf("max_burst: %d\n", fig.maxBurst);
+  std::printf("restarts: %ld\n", fig.restarts);
+  if (o.mode == Mode::ScopeChart) {
+    std::printf("scope_points: %ld\n", scopeFig.count);
+    Print("scope_lateness_mean_ms", scopeFig.count ? scopeFig.sum / scopeFig.count * 1e3 : 0);
+    Print("scope_lateness_p99_ms", scopeFig.Percentile(0.99) * 1e3);
+    Print("scope_lateness_max_ms", scopeFig.max * 1e3);
+    std::printf("scope_max_burst: %d\nscope_restarts: %ld\n", scopeFig.maxBurst, scopeFig.restarts);
+  }
   Print("cpu_fraction", wall > 0 ? cpu / wall : 0);
   Print("peak_rss_mb", PeakRssMb());
   Print("base_rss_mb", baseRss);
