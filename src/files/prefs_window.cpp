@@ -338,7 +338,9 @@ void ClickButton(Session& s, int16_t button) {
       ChooseStatusLimit();
       break;
     case kPrefsHelpButton:
-      DoHelpWindow(s.tab == 1 ? kAppearanceHelpTopic : s.tab == 2 ? kInterfaceHelpTopic : kAcquiringHelpTopic);
+      DoHelpWindow(s.tab == 1   ? kAppearanceHelpTopic
+                   : s.tab == 2 ? kInterfaceHelpTopic
+                                : kAcquiringHelpTopic);
       break;
     case kPrefsSaveButton:
       SaveSettings(s);

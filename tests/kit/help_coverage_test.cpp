@@ -76,70 +76,69 @@ std::string WithoutComments(std::string s) {
   return s;
 }
 
-// The bracket closing the one opened at i, or npos.
-std::size_t Closing(const std::string& s, std::size_t i) {
+bool Opens(char c) {
+  return c == '(' || c == '[' || c == '{';
+}
+bool Closes(char c) {
+  return c == ')' || c == ']' || c == '}';
+}
+
+// Calls at(i) for each position of s from `from` on that lies outside literals and
+// brackets, until it returns true (that position is returned). With `bracket` the walk
+// starts at an opening bracket and returns the one that closes it.
+template <class At>
+std::size_t WalkTopLevel(const std::string& s, At at, std::size_t from = 0, bool bracket = false) {
   int depth = 0;
-  for (; i < s.size(); ++i) {
+  for (std::size_t i = from; i < s.size(); ++i) {
     if (OpensLiteral(s, i)) {
       i = LiteralEnd(s, i) - 1;
-      continue;
+    } else if (Opens(s[i])) {
+      ++depth;
+    } else if (Closes(s[i])) {
+      if (--depth == 0 && bracket) return i;
+    } else if (depth == 0 && at(i)) {
+      return i;
     }
-    if (s[i] == '(' || s[i] == '[' || s[i] == '{') ++depth;
-    if ((s[i] == ')' || s[i] == ']' || s[i] == '}') && --depth == 0) return i;
   }
   return std::string::npos;
 }
 
-// The parts of an expression list split at top-level occurrences of sep.
+// The bracket closing the one opened at i, or npos.
+std::size_t Closing(const std::string& s, std::size_t i) {
+  return WalkTopLevel(
+      s, [](std::size_t) { return false; }, i, true);
+}
+
+// The parts of an expression list split at top-level occurrences of sep ("+=" is no "+").
 std::vector<std::string> SplitTop(const std::string& s, char sep) {
   std::vector<std::string> parts;
   std::size_t start = 0;
-  int depth = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (OpensLiteral(s, i)) {
-      i = LiteralEnd(s, i) - 1;
-    } else if (s[i] == '(' || s[i] == '[' || s[i] == '{') {
-      ++depth;
-    } else if (s[i] == ')' || s[i] == ']' || s[i] == '}') {
-      --depth;
-    } else if (depth == 0 && s[i] == sep && !(sep == '+' && i + 1 < s.size() && s[i + 1] == '=')) {
+  WalkTopLevel(s, [&](std::size_t i) {
+    if (s[i] == sep && !(sep == '+' && i + 1 < s.size() && s[i + 1] == '=')) {
       parts.push_back(Trim(s.substr(start, i - start)));
       start = i + 1;
     }
-  }
+    return false;
+  });
   parts.push_back(Trim(s.substr(start)));
   return parts;
 }
 
 // The branches of a top-level conditional "c ? a : b", or none.
 std::vector<std::string> Branches(const std::string& s) {
-  int depth = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (OpensLiteral(s, i)) {
-      i = LiteralEnd(s, i) - 1;
-    } else if (s[i] == '(' || s[i] == '[' || s[i] == '{') {
-      ++depth;
-    } else if (s[i] == ')' || s[i] == ']' || s[i] == '}') {
-      --depth;
-    } else if (depth == 0 && s[i] == '?') {
-      // The ':' that closes this '?', counting nested conditionals and skipping '::'.
-      int open = 1, d = 0;
-      for (std::size_t j = i + 1; j < s.size(); ++j) {
-        if (OpensLiteral(s, j)) {
-          j = LiteralEnd(s, j) - 1;
-        } else if (s[j] == '(' || s[j] == '[' || s[j] == '{') {
-          ++d;
-        } else if (s[j] == ')' || s[j] == ']' || s[j] == '}') {
-          --d;
-        } else if (d == 0 && s[j] == '?') {
-          ++open;
-        } else if (d == 0 && s[j] == ':' && s[j + 1] != ':' && s[j - 1] != ':' && --open == 0) {
-          return {Trim(s.substr(i + 1, j - i - 1)), Trim(s.substr(j + 1))};
-        }
-      }
-    }
-  }
-  return {};
+  const std::size_t q = WalkTopLevel(s, [&](std::size_t i) { return s[i] == '?'; });
+  if (q == std::string::npos) return {};
+  // The ':' that closes this '?', counting nested conditionals and skipping '::'.
+  int open = 1;
+  const std::size_t colon = WalkTopLevel(
+      s,
+      [&](std::size_t i) {
+        if (s[i] == '?') ++open;
+        return s[i] == ':' && s[i + 1] != ':' && s[i - 1] != ':' && --open == 0;
+      },
+      q + 1);
+  if (colon == std::string::npos) return {};
+  return {Trim(s.substr(q + 1, colon - q - 1)), Trim(s.substr(colon + 1))};
 }
 
 // The text of a string literal expression ("..." possibly in parts), else nullopt.
@@ -166,7 +165,8 @@ std::optional<std::pair<std::string, std::string>> WholeCall(const std::string& 
   if (i == 0 || i >= e.size() || e[i] != '(' || Closing(e, i) != e.size() - 1) return std::nullopt;
   std::string name = e.substr(0, i);
   if (const std::size_t lt = name.find('<'); lt != std::string::npos) name = name.substr(0, lt);
-  if (const std::size_t colons = name.rfind("::"); colons != std::string::npos) name = name.substr(colons + 2);
+  if (const std::size_t colons = name.rfind("::"); colons != std::string::npos)
+    name = name.substr(colons + 2);
   return std::pair{name, e.substr(i + 1, e.size() - i - 2)};
 }
 
@@ -186,7 +186,9 @@ bool NamesSomething(const std::string& text) {
 struct SourceFile {
   std::string path;  // relative to the source tree
   std::string code;  // comments blanked
-  int LineOf(std::size_t at) const { return 1 + static_cast<int>(std::count(code.begin(), code.begin() + at, '\n')); }
+  int LineOf(std::size_t at) const {
+    return 1 + static_cast<int>(std::count(code.begin(), code.begin() + at, '\n'));
+  }
 };
 
 struct Place {
@@ -242,21 +244,23 @@ class ProgramSources {
     for (const SourceFile& f : files_)
       if (!home || &f == home)
         for (std::size_t at = f.code.find(name); at != std::string::npos; at = f.code.find(name, at + 1)) {
-        const std::size_t open = f.code.find_first_not_of(" \n", at + name.size());
-        if ((at > 0 && IsWordChar(f.code[at - 1])) || open == std::string::npos || f.code[open] != '(') continue;
-        if (IsDefinitionOrDeclaration(f.code, at)) continue;
-        const std::size_t close = Closing(f.code, open);
-        if (close == std::string::npos) continue;
-        const std::string args = Trim(f.code.substr(open + 1, close - open - 1));
-        calls.push_back({Place{&f, at}, args.empty() ? std::vector<std::string>{} : SplitTop(args, ',')});
-      }
+          const std::size_t open = f.code.find_first_not_of(" \n", at + name.size());
+          if ((at > 0 && IsWordChar(f.code[at - 1])) || open == std::string::npos || f.code[open] != '(')
+            continue;
+          if (IsDefinitionOrDeclaration(f.code, at)) continue;
+          const std::size_t close = Closing(f.code, open);
+          if (close == std::string::npos) continue;
+          const std::string args = Trim(f.code.substr(open + 1, close - open - 1));
+          calls.push_back({Place{&f, at}, args.empty() ? std::vector<std::string>{} : SplitTop(args, ',')});
+        }
     return calls;
   }
 
   bool DeclaredInAHeader(const std::string& name) const {
     for (const SourceFile& f : files_) {
       if (!f.path.ends_with(".h")) continue;
-      for (std::size_t at = f.code.find(name + "("); at != std::string::npos; at = f.code.find(name + "(", at + 1))
+      for (std::size_t at = f.code.find(name + "("); at != std::string::npos;
+           at = f.code.find(name + "(", at + 1))
         if (at == 0 || !IsWordChar(f.code[at - 1])) return true;
     }
     return false;
@@ -300,7 +304,6 @@ class ProgramSources {
       if (b.open < where.at && where.at < b.close && (!inner || b.open > inner->open)) inner = &b;
     return inner;
   }
-
 
  private:
   // A definition or declaration names a type (its result, or a class) just before the
@@ -355,7 +358,8 @@ class ProgramSources {
       if (s > e) return std::nullopt;
       const std::string name = code.substr(s, e + 1 - s);
       const std::size_t before = s == 0 ? std::string::npos : code.find_last_not_of(" \n", s - 1);
-      if (before != std::string::npos && (code[before] == ',' || (code[before] == ':' && code[before - 1] != ':'))) {
+      if (before != std::string::npos &&
+          (code[before] == ',' || (code[before] == ':' && code[before - 1] != ':'))) {
         // An initialiser: the constructor's parameter list ends before it.
         const std::size_t q = code.find_last_of(')', before);
         if (q == std::string::npos) return std::nullopt;
@@ -447,8 +451,7 @@ class ProgramSources {
       const std::size_t eq = f.code.find_first_not_of(" \n", at + name.size());
       if (eq == std::string::npos || f.code[eq] != '=' || f.code[eq + 1] == '=') continue;
       std::size_t end = eq + 1;
-      for (int d = 0; end < f.code.size() && !(d == 0 && (f.code[end] == ';' || f.code[end] == ','));
-           ++end) {
+      for (int d = 0; end < f.code.size() && !(d == 0 && (f.code[end] == ';' || f.code[end] == ',')); ++end) {
         if (OpensLiteral(f.code, end)) end = LiteralEnd(f.code, end) - 1;
         if (f.code[end] == '(' || f.code[end] == '{') ++d;
         if (f.code[end] == ')' || f.code[end] == '}') --d;
@@ -494,7 +497,8 @@ class ProgramSources {
   // constructor's callers give for that parameter.
   std::optional<Values> MemberFromConstructor(const std::string& name, const Place& where, int depth) const {
     const std::string& code = where.file->code;
-    for (std::size_t at = code.find(name + "("); at != std::string::npos; at = code.find(name + "(", at + 1)) {
+    for (std::size_t at = code.find(name + "("); at != std::string::npos;
+         at = code.find(name + "(", at + 1)) {
       if (at > 0 && IsWordChar(code[at - 1])) continue;
       const std::size_t close = Closing(code, at + name.size());
       const std::string param = Trim(code.substr(at + name.size() + 1, close - at - name.size() - 1));
@@ -541,7 +545,8 @@ class ProgramSources {
     for (const SourceFile& f : files_)
       for (const Body& b : bodies_.at(f.path)) {
         if (b.name != function) continue;
-        for (std::size_t at = f.code.find("." + field, b.open); at < b.close; at = f.code.find("." + field, at + 1))
+        for (std::size_t at = f.code.find("." + field, b.open); at < b.close;
+             at = f.code.find("." + field, at + 1))
           for (const auto& [where, value] : Assignments(f, field, at + 1, at + 2, true))
             v.Add(Follow(value, Place{&f, where}, depth + 1));
       }
@@ -558,7 +563,8 @@ class ProgramSources {
       if (s == std::string::npos) continue;
       const std::size_t open = f.code.find('{', s);
       std::size_t n = 0;
-      for (const std::string& member : SplitTop(f.code.substr(open + 1, Closing(f.code, open) - open - 1), ';'))
+      for (const std::string& member :
+           SplitTop(f.code.substr(open + 1, Closing(f.code, open) - open - 1), ';'))
         for (const std::string& declarator : SplitTop(member, ',')) {
           std::string name = Trim(declarator.substr(0, declarator.find('=')));
           std::size_t k = name.size();
@@ -575,13 +581,15 @@ class ProgramSources {
         if (bracket == std::string::npos || f.code[bracket] != '[') continue;
         const std::size_t open = f.code.find('{', bracket);
         if (f.code.find(';', bracket) < open) continue;
-        for (const std::string& row : SplitTop(f.code.substr(open + 1, Closing(f.code, open) - open - 1), ',')) {
+        for (const std::string& row :
+             SplitTop(f.code.substr(open + 1, Closing(f.code, open) - open - 1), ',')) {
           if (row.empty() || row[0] != '{') continue;
           const auto fields = SplitTop(row.substr(1, row.size() - 2), ',');
           if (*index < fields.size()) v.Add(Follow(fields[*index], Place{&f, open}, 0));
         }
       }
-    if (v.texts.empty() && v.numbers.empty()) v.lost.push_back(where.Where() + " \"" + type + "::" + field + "\"");
+    if (v.texts.empty() && v.numbers.empty())
+      v.lost.push_back(where.Where() + " \"" + type + "::" + field + "\"");
     return v;
   }
 
@@ -598,7 +606,8 @@ std::string Lower(std::string s) {
 std::string AllPagesText() {
   std::string all;
   for (const auto& entry : fs::directory_iterator(test::SourcePath("resources/HelpFiles")))
-    if (entry.path().extension() == ".html") all += test::HelpPageText(entry.path().filename().string()) + " | ";
+    if (entry.path().extension() == ".html")
+      all += test::HelpPageText(entry.path().filename().string()) + " | ";
   return Lower(all);
 }
 
@@ -625,7 +634,8 @@ TEST(HelpCoverage, NoHelpButtonOpensAMissingPageAndNoWindowIsLeftUnnamed) {
     const Values v = sources.Follow(args[0], call);
     for (const std::string& lost : v.lost) missing.push_back("help page not followed to a name: " + lost);
     for (const auto& [page, at] : v.texts)
-      if (!fs::is_regular_file(folder / page)) missing.push_back("help page \"" + page + "\" (" + at + ") is missing");
+      if (!fs::is_regular_file(folder / page))
+        missing.push_back("help page \"" + page + "\" (" + at + ") is missing");
   }
 
   int windows = 0;
@@ -636,7 +646,8 @@ TEST(HelpCoverage, NoHelpButtonOpensAMissingPageAndNoWindowIsLeftUnnamed) {
       if (const Body* inside = sources.Enclosing(call); inside && inside->name == "BuildWINDOW") continue;
       ++windows;
       const Values v = sources.Follow(args[titleArg], call);
-      for (const std::string& lost : v.lost) missing.push_back("window title not followed to its text: " + lost);
+      for (const std::string& lost : v.lost)
+        missing.push_back("window title not followed to its text: " + lost);
       for (const auto& [text, at] : v.texts)
         if (NamesSomething(text) && pages.find(Lower(test::SqueezedText(Trim(text)))) == std::string::npos)
           missing.push_back("window title \"" + Trim(text) + "\" (" + at + ") is on no help page");
