@@ -271,7 +271,7 @@ void FinishSensorWindow(int okLeft, int height) {
   rt::NewControl(kHelpButton, rt::ControlType::PushButton, "?",
                  Rect{static_cast<int16_t>(okLeft - 50), top, static_cast<int16_t>(okLeft - 20), bottom}, 1);
   rt::FlushWindow();
-  if (PrefsArray[PrefsSlot::AlwaysShowHelpData]) ShowHelp(131, kSensorWindow);
+  if (PrefsArray[PrefsSlot::AlwaysShowHelpData]) ShowHelp(171, kSensorWindow);
   InstallDialogHandlers(NoMENU);
   Action = 0;
   EventID = 0;
@@ -304,7 +304,7 @@ void ADAMseriesSTATUS() {
         SetPlotLimits(row, code);
         MarkRow(row, code);
       } else if (EventID == kHelpButton) {
-        ShowHelp(131, kSensorWindow);
+        ShowHelp(171, kSensorWindow);
       } else if (EventID == kOkButton) {
         break;
       }

@@ -33,6 +33,8 @@ constexpr RGBColor kBlack{0, 0, 0};
 constexpr Rect kTabArea{10, 82, 610, 290};
 constexpr Rect kMascot{515, 177, 600, 268};
 constexpr Rect kToleranceText{338, 180, 520, 202};
+// Each tab has a page of its own.
+constexpr int16_t kAppearanceHelpTopic = 174, kInterfaceHelpTopic = 175, kAcquiringHelpTopic = 176;
 
 enum class Item { Check, Radio };
 
@@ -336,7 +338,9 @@ void ClickButton(Session& s, int16_t button) {
       ChooseStatusLimit();
       break;
     case kPrefsHelpButton:
-      DoHelpWindow(static_cast<int16_t>(173 + s.tab));
+      DoHelpWindow(s.tab == 1   ? kAppearanceHelpTopic
+                   : s.tab == 2 ? kInterfaceHelpTopic
+                                : kAcquiringHelpTopic);
       break;
     case kPrefsSaveButton:
       SaveSettings(s);

@@ -28,7 +28,7 @@ constexpr int16_t kOkButton = 40, kHelpButton = 41, kUpdateButton = 42;
 constexpr int16_t kUpperField = 20, kLowerField = 21;
 // Value field n of window 11 is edit field kValueFieldBase + n, beside radio button n.
 constexpr int16_t kValueFieldBase = 50;
-constexpr int16_t kOptionsHelp = 148, kSelectHelp = 143;
+constexpr int16_t kOptionsHelp = 192, kSelectHelp = 192;
 // Each "i" request waits this long for the reply; a silent interface gets this many.
 constexpr uint32_t kReplyTicks = 50;
 constexpr int kRequests = 3;

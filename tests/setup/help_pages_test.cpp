@@ -82,7 +82,7 @@ TEST_F(SetupHelpPageTest, SerialInstrumentOptionsPageNamesEveryControl) {
   External_AD = ExternalADCode::SableUI2;
   nChannels = 2;
   const int16_t W = kSerialOptionsWindow;
-  ExpectNamed("DatatakerModes.html",
+  ExpectNamed("SableChannels.html",
               TitlesOf(
                   W, [] { SerialInstrumentInput(); }, {Click(W, 40)}, "help-serial-instrument-options.png"));
 }
