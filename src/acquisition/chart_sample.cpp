@@ -8,11 +8,13 @@
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/markers.h"
 #include "acquisition/recording_keys.h"
+#include "acquisition/schedule_gap.h"
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "conversions/evaluate.h"
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
+#include "devices/line_step.h"
 #include "devices/state.h"
 #include "devices/stream_reader.h"
 #include "kit/builders.h"
@@ -114,6 +116,7 @@ void PlaySampleBeep() {
 
 void GETDATA() {
   serialWasRead = 0;  // a new sample reads the stream's next line
+  const uint64_t failedBefore = ReadingsFailed();
   if (IsStream()) {
     // A streaming instrument's sample is its next line. When the run's stop comes
     // before the line does, the run ends without this sample: nothing is taken, and
@@ -135,13 +138,22 @@ void GETDATA() {
   // Every channel is read before any is stored: a reply is known to be its channel's
   // own only once the line has stayed quiet after the sweep.
   std::array<ChartReading, 17> readings{};
+  bool anyStood = false;
   if (IsStream()) {
+    anyStood = ReadingsFailed() == failedBefore;  // one line serves every channel
     for (int16_t ch = first; ch <= last; ++ch) readings[ch] = StreamReading(ch);
   } else {
     ChannelSweep sweep(1);
     for (int16_t ch = first; ch <= last; ++ch) ReadChartChannel(ch, sweep);
     sweep.Settle();
+    for (const ChannelSweep::Reading& r : sweep.Readings()) anyStood |= r.stood;
     for (int16_t ch = first; ch <= last; ++ch) readings[ch] = ChartReadingOf(ch, sweep);
+  }
+  // An instrument still silent after the schedule restarted: the sample holds nothing,
+  // and the gap takes its time.
+  if (DropFailedSampleInGap(anyStood)) {
+    NscrnCASEs -= 1;
+    return;
   }
   bool alarmFired = false;
   for (int16_t ch = first; ch <= last; ++ch) {

@@ -200,8 +200,11 @@ void RecordingPass::TakeChartSampleWhenDue(void (*take)(), bool overdue) {
   if (!(CurrentTimeInSeconds >= TimeOfNextChartSample || overdue)) return;
   if (!ChartSampleOnTime(mode_, CurrentTimeInSeconds)) return;
   const double due = TimeOfNextChartSample;
+  const int32_t stored = Sample;
   take();
-  ChartSampleTaken(due);
+  // A sample not stored (the run's stop came first, or a silent instrument's sample
+  // inside a gap) is no sample of the run.
+  if (Sample != stored) ChartSampleTaken(due);
 }
 
 void RecordingPass::ScannedSampleDue() {

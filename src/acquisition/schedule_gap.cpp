@@ -1,6 +1,7 @@
 #include "acquisition/schedule_gap.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "acquisition/scope_loop.h"
 #include "acquisition/state.h"
@@ -17,6 +18,19 @@ namespace {
 
 constexpr double kLeastLatenessLimit = 0.05;
 
+// The gap of the last restart. It stays open while no sample has been stored after it
+// and its pause-log line is still the log's last: a silent instrument whose every
+// reading fails restarts the schedule again and again, and the whole silence is one gap.
+struct OpenGap {
+  bool open = false;
+  int32_t sample = 0;         // the sample after the gap (its marker's)
+  double seconds = 0;         // the time the schedule skipped in the whole gap
+  float pauseBefore = 0;      // totalPauseDuration before the gap
+  std::size_t logAt = 0;      // where its pause-log line begins
+  std::size_t logLength = 0;  // and its length
+};
+OpenGap gOpenGap;
+
 // The last two chart samples' starts and the failed readings counted when the newer began.
 struct Stride {
   double lastStart = -1, startBefore = -1;
@@ -30,8 +44,9 @@ Stride gStride;
 // interval, not a gap; a stall is a sudden lengthening or a failed reading.
 bool InStride(double now) {
   if (ChartTiming.samples <= 0) {
-    // A new run or sampling period: no pace of its own yet.
+    // A new run or sampling period: no pace of its own yet, and no gap.
     gStride = Stride{};
+    gOpenGap = OpenGap{};
     return false;
   }
   if (ChartTiming.lastTaken != gStride.lastStart) {
@@ -43,6 +58,23 @@ bool InStride(double now) {
          pace > ChartIntervalInSeconds && now - gStride.lastStart <= 1.5 * pace + 0.01;
 }
 
+bool GapStillOpen() {
+  const OpenGap& g = gOpenGap;
+  return g.open && ChartTiming.samples > 0 && Sample == g.sample &&
+         CumulativePauseContainer.size() == g.logAt + g.logLength;
+}
+
+// The gap's time, in the pause duration and in its pause-log line.
+void RecordGap(double seconds) {
+  OpenGap& g = gOpenGap;
+  g.seconds += seconds;
+  const auto minutes = static_cast<float>(g.seconds / 60.0);
+  totalPauseDuration = g.pauseBefore + minutes;
+  CumulativePauseContainer.resize(g.logAt);
+  CumulativePauseContainer += ScheduleGapLogEntry(minutes, g.sample);
+  g.logLength = CumulativePauseContainer.size() - g.logAt;
+}
+
 // The chart schedule jumps from its due time to `newDue`: the jump is a gap, kept as
 // a pause is kept.
 void RestartChartSchedule(KeyMode mode, double newDue) {
@@ -52,10 +84,11 @@ void RestartChartSchedule(KeyMode mode, double newDue) {
   // In scope-plus-chart a chart point is also taken once a tick time-out passes; it
   // counts from the restart, or it would take the next point at once.
   ChartTimeCutoff = OverdueTick(ChartIntervalInSeconds, static_cast<int64_t>(rt::Ticks64()));
-  const auto minutes = static_cast<float>((newDue - due) / 60.0);
-  totalPauseDuration += minutes;
-  CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample);
-  MarkResumedSampling(mode);
+  if (!GapStillOpen()) {
+    gOpenGap = OpenGap{true, Sample, 0, totalPauseDuration, CumulativePauseContainer.size(), 0};
+    MarkResumedSampling(mode);
+  }
+  RecordGap(newDue - due);
 }
 
 }  // namespace
@@ -71,6 +104,16 @@ bool FallenBehind(double due, double intervalSeconds, double now) {
 std::string ScheduleGapLogEntry(float minutes, int32_t sample) {
   return "   ----------\r *  Readings failed or lagged for" + NumText(minutes).str() + " minutes at case" +
          NumText(sample).str() + "\r";
+}
+
+bool DropFailedSampleInGap(bool anyReadingStood) {
+  if (anyReadingStood || !GapStillOpen()) return false;
+  // The sample's interval joins the gap: it is held time, not a sample interval.
+  ChartTiming.samples -= 1;
+  ChartTiming.heldSeconds += ChartIntervalInSeconds;
+  ChartTiming.heldBeforeLast = ChartTiming.heldSeconds;
+  RecordGap(ChartIntervalInSeconds);
+  return true;
 }
 
 bool ChartSampleOnTime(KeyMode mode, double now) {

@@ -8,7 +8,8 @@
 // For the chart each restart is a gap in the recording, kept as a pause is: the pause
 // marker (166) at the sample after it, the skipped time added to totalPauseDuration
 // and to the run's held time (so the measured interval stays right), and one line in
-// the pause log. A sample taken on time or a little late is kept where it is.
+// the pause log; restarts that follow each other with nothing but failed readings
+// between them are one gap. A sample taken on time or a little late is kept where it is.
 // An interface steadily slower than the interval (samples that read well, each about
 // as long after the one before as that one after its own predecessor, and longer than
 // the interval) is no gap: no sample is missed, the schedule follows its pace, and the
@@ -34,6 +35,13 @@ bool FallenBehind(double due, double intervalSeconds, double now);
 // the gap recorded. An interface that keeps a steady pace slower than the interval
 // has its sample taken now, with no gap.
 bool ChartSampleOnTime(KeyMode mode, double now);
+
+// A sample taken while the last gap is still open (no sample stored since it) in
+// which no reading stood: the instrument is still silent. Such a sample is not stored,
+// and its interval joins the gap, so a whole silence is one gap with one marker and
+// one pause-log line, and the next sample stored is at the time it was read. True when
+// the caller must not store it.
+bool DropFailedSampleInGap(bool anyReadingStood);
 
 // A sample whose readings ended at `now` (scan averaging reads for the whole interval)
 // is about to be stored. When its due time is further behind than the limit, the
