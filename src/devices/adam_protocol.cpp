@@ -50,6 +50,11 @@ int16_t ShownSensor(int16_t sensorType) {
   return PlotLimitsOf(sensorType) ? sensorType : Sensor::Volts5;
 }
 
+bool Adam4017Has(int16_t sensorType) {
+  const int16_t shown = ShownSensor(sensorType);
+  return shown == Sensor::Volts10 || shown == Sensor::Volts5 || shown == Sensor::Volts1;
+}
+
 std::optional<float> DecodeReading(std::string_view line) {
   if (line.empty() || line.front() != '>') return std::nullopt;
   line.remove_prefix(1);

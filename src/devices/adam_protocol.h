@@ -38,6 +38,9 @@ struct PlotLimits {
 std::optional<PlotLimits> PlotLimitsOf(int16_t sensorType);
 // The code a window shows as chosen: a code not set counts as +-5 V.
 int16_t ShownSensor(int16_t sensorType);
+// Whether an ADAM-4017 input takes the setting: it has the +-10, +-5 and +-1 V ranges
+// (a code not set is +-5 V), but no +-2.5 V range and no thermocouple types.
+bool Adam4017Has(int16_t sensorType);
 
 // A reading reply line (without CR): ">" and a signed decimal number. Any other line
 // (an error reply "?AA", an empty or garbled line) is no reading.

@@ -31,7 +31,9 @@ constexpr RGBColor kBlack{0, 0, 0};
 constexpr int16_t kAddressWindow = 18, kCheckWindow = 999, kSensorWindow = 11;
 constexpr int16_t kAddressField = 5, kAddressRefusal = 6, kChangeButton = 9, kDoneButton = 10,
                   kAddressHelp = 11, kCancelButton = 12;
-constexpr int16_t kOkButton = 130, kHelpButton = 134;
+constexpr int16_t kOkButton = 130, kHelpButton = 134, kSensorRefusal = 19;
+// The second module's code in the preferences when it is an ADAM-4017.
+constexpr int16_t kSecondIs4017 = 13;
 constexpr const char* kAddressRefusalText = "The original address is 1 or 2 hexadecimal digits (0-9, A-F).";
 
 struct SensorButton {
@@ -73,6 +75,11 @@ void SetPlotLimits(int16_t channel, int16_t sensor) {
 int AdamInputOf(int16_t channel) {
   const int16_t input = HardwareInputOf(channel);
   return input <= 16 ? input : 0;
+}
+
+// Inputs 9 to 16 are the second module's.
+bool OnAdam4017(int input) {
+  return input >= 9 && input <= 16 && PrefsArray[PrefsSlot::Adam16Inputs] == kSecondIs4017;
 }
 
 void DrawPanels(int16_t left, int16_t top, int16_t rows, int16_t voltRows, int16_t tcRows) {
@@ -277,6 +284,26 @@ void FinishSensorWindow(int okLeft, int height) {
   EventID = 0;
 }
 
+namespace {
+
+// Whether a channel is set to a range or type its ADAM-4017 input lacks (a set-up file
+// may hold one): the module would refuse the range command and keep reading on its old
+// range. The window says which channel, and is not left until it is changed.
+bool RefuseSettingTheModuleLacks(int16_t channels) {
+  rt::SetOutputWindow(kSensorWindow);
+  for (int16_t k = 1; k <= channels; ++k) {
+    if (!OnAdam4017(AdamInputOf(k)) || adam::Adam4017Has(ADsensorType[k])) continue;
+    rt::SetEditText(kSensorRefusal, "Channel " + std::to_string(k) +
+                                        ": the ADAM-4017 has only the \xB1 10, \xB1 5 and \xB1 1 V ranges.");
+    zap();
+    return true;
+  }
+  rt::SetEditText(kSensorRefusal, "");
+  return false;
+}
+
+}  // namespace
+
 void ADAMseriesSTATUS() {
   const HandlerScope callersHandlers;
   const int16_t n = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
@@ -292,8 +319,15 @@ void ADAMseriesSTATUS() {
     rt::DrawText(8, y + 12, NumText(k).str().substr(1) + ":", font, kBlack);
     BUILDEF(k, ChannelLabel(k), 35, y, 190, static_cast<int16_t>(y + 18), 1, 0);
     rt::DrawText(198, y + 12, "read as", font, kBlack);
-    BuildRow(k, 250, y, ADsensorType[k], [](const SensorButton&) { return true; });
+    // A row on an ADAM-4017 offers its ranges only, and shows a setting it lacks.
+    const bool on4017 = OnAdam4017(AdamInputOf(k));
+    const int16_t stored = adam::ShownSensor(ADsensorType[k]);
+    BuildRow(k, 250, y, ADsensorType[k],
+             [&](const SensorButton& b) { return !on4017 || adam::Adam4017Has(b.code) || b.code == stored; });
   }
+  BUILDEF(kSensorRefusal, "", 20, static_cast<int16_t>(height - 40), 500, static_cast<int16_t>(height - 20),
+          5, 0);
+  rt::SetEditColors(kSensorRefusal, RGBred, LightGray);
   FinishSensorWindow(560, height);
   for (;;) {
     rt::PumpEvents();
@@ -305,14 +339,15 @@ void ADAMseriesSTATUS() {
         MarkRow(row, code);
       } else if (EventID == kHelpButton) {
         ShowHelp(171, kSensorWindow);
-      } else if (EventID == kOkButton) {
+      } else if (EventID == kOkButton && !RefuseSettingTheModuleLacks(n)) {
         break;
       }
     } else if (Action == ActionCode::Key || (Action == ActionCode::CloseBox && EventID == kSensorWindow)) {
-      break;
+      if (!RefuseSettingTheModuleLacks(n)) break;
     }
     Action = 0;
   }
+  rt::SetOutputWindow(kSensorWindow);
   for (int16_t k = 1; k <= n; ++k) SetChannelLabel(k, rt::EditText(k));
   rt::CloseWindow(kSensorWindow);
   SetADAM(0, 1);
@@ -349,9 +384,9 @@ void ADAMChannels(int16_t channel, int16_t newChannel) {
   BuildWINDOW(kSensorWindow, Str255("Input Selection For Chart Channel") + NumText(channel), 55, 150, 695,
               static_cast<int16_t>(150 + height), 0);
   EmbossPrint(0,
-              second == 13   ? "ADAM-4019 + 4017* signal connections"
-              : second == 14 ? "ADAM-4019 + 4019* signal connections"
-                             : "ADAM-4019 signal connections",
+              second == kSecondIs4017 ? "ADAM-4019 + 4017* signal connections"
+              : second == 14          ? "ADAM-4019 + 4019* signal connections"
+                                      : "ADAM-4019 signal connections",
               20, 20, 30);
   DrawPanels(215, top - 10, rows, count, second == 14 ? 16 : 8);
   const rt::FontSpec font = KitFont(KestraneFont, 12);
@@ -364,7 +399,7 @@ void ADAMChannels(int16_t channel, int16_t newChannel) {
             y, 165, static_cast<int16_t>(y + 18), 5, 0);
     rt::DrawText(169, y + 12, "read as", font, kBlack);
     BuildRow(k, 215, y, choice[k], [&](const SensorButton& b) {
-      if (b.code == adam::Sensor::Volts2_5) return k <= 8 || second != 13;  // the ADAM-4017 has no +-2.5 V range
+      if (OnAdam4017(k)) return adam::Adam4017Has(b.code);
       return !b.thermocouple || k <= 8 || second == 14;
     });
   }

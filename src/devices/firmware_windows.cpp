@@ -3,6 +3,7 @@
 #include <cctype>
 #include <optional>
 
+#include "devices/adam_protocol.h"
 #include "devices/adam_reader.h"
 #include "devices/connection.h"
 #include "devices/connection_road.h"
@@ -286,10 +287,13 @@ void AdamFirmware() {
     Action = 0;
     rt::PumpEvents();
     if (Action == ActionCode::CloseBox || !rt::WindowExists(kFirmwareWindow)) break;
-    const std::optional<std::string> cjc = AdamAsk("$013", 2);
-    if (!cjc) continue;  // a missed reading leaves the last one shown
+    // The reply is ">" and the signed temperature (">-0005.0"); a missed reading or
+    // an error reply leaves the last one shown.
+    const std::optional<std::string> reply = AdamAsk("$013", 0);
+    const std::optional<float> cjc = reply ? adam::DecodeReading(*reply) : std::nullopt;
+    if (!cjc) continue;
     rt::SetOutputWindow(kFirmwareWindow);
-    rt::SetEditText(1, NumText(TextToNumber(*cjc)).str());
+    rt::SetEditText(1, NumText(*cjc).str());
   }
   rt::CloseWindow(kFirmwareWindow);
 }

@@ -32,10 +32,23 @@ bool IsNameLine(const std::string& line) {
 
 // Noise that came without a line end joins the front of the next line, and a comma
 // among it would move every value to the next variable; noise within a line turns its
-// digits into other numbers. A line holding any byte outside printable ASCII (a tab
-// aside) is no data.
+// digits into other numbers. A line holding a byte outside printable ASCII (a tab
+// aside) is damaged, but for the degree and micro signs of an instrument's unit text
+// ("21.5\xB0C"), in each encoding instruments send them: Latin-1 B0 and B5, Mac Roman
+// A1 and B5, UTF-8 C2 B0 and C2 B5. The numbers never take them (SplitLine).
 bool IsDamaged(const std::string& line) {
-  return HoldsLineNoise(line, true);
+  std::string rest;
+  rest.reserve(line.size());
+  for (size_t i = 0; i < line.size(); ++i) {
+    const auto b = static_cast<unsigned char>(line[i]);
+    const auto next = i + 1 < line.size() ? static_cast<unsigned char>(line[i + 1]) : 0;
+    if (b == 0xC2 && (next == 0xB0 || next == 0xB5)) {
+      ++i;
+    } else if (b != 0xB0 && b != 0xB5 && b != 0xA1) {
+      rest += line[i];
+    }
+  }
+  return HoldsLineNoise(rest, true);
 }
 
 // The fields of a line as SplitLine counts them: a "," or ":" ends each.
@@ -96,14 +109,17 @@ StreamRead StreamReader::Read(SerialPort& port, int16_t mode, int fieldsNeeded) 
     else
       PacedPass(port);
     Gather(port);
+    // The newest line is the sample's reading: a damaged one, or a piece of a line
+    // between two line ends (too short for the variables the channels read), is a
+    // failed reading at once, even after a clean line of the same read.
+    bool lineCame = false;
     for (std::string& line : lines_.TakeLines()) {
-      // A piece of a line between two line ends may look like a whole one; it is too
-      // short for the variables the channels read.
-      if (IsNameLine(line) || IsDamaged(line) || FieldCount(line) < fieldsNeeded) continue;
-      newest = std::move(line);
-      r.gotLine = true;
+      if (IsNameLine(line)) continue;
+      lineCame = true;
+      r.gotLine = !IsDamaged(line) && FieldCount(line) >= fieldsNeeded;
+      newest = r.gotLine ? std::move(line) : std::string();
     }
-    if (r.gotLine) break;
+    if (lineCame) break;
     if (TickPassed(deadline)) {
       lines_.GiveUpUnfinished();
       break;

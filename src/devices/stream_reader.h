@@ -19,8 +19,10 @@ constexpr uint32_t kNameLineTicks = 65;
 
 // What one read of the stream gave.
 struct StreamRead {
-  // Fields 1..16 of the line (element 0 unused); all -99999 when no line came.
+  // Fields 1..16 of the line (element 0 unused); all -99999 when no line came or the
+  // newest was damaged or too short.
   std::array<float, stream::kVariables + 1> values{};
+  // The newest line was a clean data line.
   bool gotLine = false;
   // The wait ended early on the recording's stop (no line, and nothing failed).
   bool stopped = false;
@@ -36,11 +38,13 @@ class StreamReader {
  public:
   // Waits, up to kStreamTimeoutTicks, until a whole line (ended by CR or LF) has come
   // and splits the newest line that waits; older waiting lines are dropped, so a value
-  // is never older than the lines the instrument has already sent. Name lines ("!!!"),
-  // lines damaged by line noise (any byte outside printable ASCII but a tab) and lines
-  // with fewer than fieldsNeeded fields (a piece of a line) are no data. At the
-  // deadline the unfinished line is given up, rest and all. During a recording the
-  // wait ends at once when the run's stop is asked for (line_step.h).
+  // is never older than the lines the instrument has already sent. Name lines ("!!!")
+  // are passed over. A newest line damaged by line noise (a byte outside printable
+  // ASCII other than a tab and the degree and micro signs) or with fewer than
+  // fieldsNeeded fields (a piece of a line) ends the wait as a failed read: every
+  // variable -99999. At the deadline the unfinished line is given up, rest and all.
+  // During a recording the wait ends at once when the run's stop is asked for
+  // (line_step.h).
   // Mode 1 pumps events on each pass; mode 0 paces itself by the tick clock and
   // records mouse-button presses (MouseWasClicked and the position).
   StreamRead Read(SerialPort& port, int16_t mode, int fieldsNeeded = 0);

@@ -317,6 +317,64 @@ TEST_F(AdamLineTest, SensorWindowSetsTypesLabelsAndSendsTheRanges) {
   EXPECT_EQ(menus, 1);
 }
 
+// A channel on an ADAM-4017 (inputs 9 to 16 with a 4017 as the second module) is
+// offered only the module's ranges. A setting it lacks, from a set-up file, is shown on
+// its row, and the window is not left with it: a line says why, until the channel is
+// given a range the module has.
+TEST_F(AdamLineTest, ARangeTheADAM4017LacksIsNeverOfferedNorLeftOnItsChannel) {
+  constexpr int16_t W = 11, kRefusal = 19;
+  struct Case {
+    const char* name;
+    int16_t second;    // the second module: 13 an ADAM-4017, 14 an ADAM-4019
+    int16_t stored;    // channel 2's setting (input 9) as the set-up file holds it
+    const char* shot;  // refused: the window as it refuses
+    const char* sent;  // channel 2's range command on leaving
+  };
+  const Case cases[] = {
+      {"4017, +-2.5 V", 13, adam::Sensor::Volts2_5, "adam-sensor-types-4017-refused.png", "$037C0R04\r"},
+      {"4017, type K", 13, adam::Sensor::TypeK, "adam-sensor-types-4017-thermocouple.png", "$037C0R04\r"},
+      {"4017, +-1 V", 13, adam::Sensor::Volts1, nullptr, "$037C0R04\r"},
+      {"4017, not set", 13, 0, nullptr, "$037C0R09\r"},
+      {"4019, type K", 14, adam::Sensor::TypeK, nullptr, "$037C0R0F\r"},
+  };
+  const std::string why = "Channel 2: the ADAM-4017 has only the \xB1 10, \xB1 5 and \xB1 1 V ranges.";
+  nChannels = 3;
+  const float inputs[] = {1, 9, 10};
+  for (int c = 1; c <= 3; ++c) ChannelVariables[c][ChanField::Input] = inputs[c - 1];
+  datalabel = Str255(std::string(240, ' '));
+  services::SetUpMENUs = [](int16_t) {};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PrefsArray[PrefsSlot::Adam16Inputs] = c.second;
+    ADsensorType.fill(0);
+    ADsensorType[2] = c.stored;
+    sounds.clear();
+    const bool on4017 = c.second == 13;
+    std::vector<Step> steps = {
+        Until(W), Do([&] {
+          rt::SetOutputWindow(W);
+          EXPECT_EQ(rt::ControlState(AdamSensorButton(c.stored, 2)), 2) << "shown";
+          EXPECT_TRUE(rt::ControlExists(AdamSensorButton(adam::Sensor::Volts1, 3)));
+          EXPECT_NE(rt::ControlExists(AdamSensorButton(adam::Sensor::Volts2_5, 3)), on4017);
+          EXPECT_NE(rt::ControlExists(AdamSensorButton(adam::Sensor::TypeJ, 3)), on4017);
+          EXPECT_TRUE(rt::ControlExists(AdamSensorButton(adam::Sensor::TypeJ, 1)));
+        }),
+        Click(W, 130)};
+    if (c.shot) {
+      for (auto step : {Do([&] { EXPECT_EQ(TextOf(W, kRefusal), why); }), Shot(W, c.shot),
+                        Click(W, AdamSensorButton(adam::Sensor::Volts1, 2)), CloseBox(W)})
+        steps.push_back(step);
+    }
+    Drive(steps, [] { rt::CloseWindow(W); });
+    const size_t before = port->Writes().size();
+    ADAMseriesSTATUS();
+    EXPECT_TRUE(ScriptDone());
+    EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "bzot.mp3"), c.shot ? 1 : 0);
+    ASSERT_EQ(port->Writes().size(), before + 3);
+    EXPECT_EQ(port->Writes()[before + 1], c.sent);
+  }
+}
+
 TEST_F(AdamLineTest, InputWindowPreselectsTheFirstFreeInputAndAppliesItsRow) {
   constexpr int16_t W = 11;
   nChannels = 3;

@@ -121,25 +121,45 @@ TEST_F(FirmwareWindowTest, DT800StatusFromTheMenu) {
   EXPECT_TRUE(Shows("    F2 S/N 0123"));
 }
 
+// The cold-junction temperature keeps its sign; an error reply shows no temperature.
 TEST_F(FirmwareWindowTest, AdamWindowGoesOnWithoutA4050AndShowsTheColdJunction) {
+  struct Case {
+    const char* reply;  // to the first "$013"; later ones time out
+    const char* shown;
+    const char* shot;
+  };
+  const Case cases[] = {{">+0023.4\r", " 23.4", "firmware-adam.png"},
+                        {">-0005.0\r", "-5", "firmware-adam-below-zero.png"},
+                        {"?01\r", "", "firmware-adam-error-reply.png"}};
   External_AD = ExternalADCode::ADAM;
-  port->ReplyNext("!014019\r", 1);
-  port->ReplyNext("!01A1.02\r", 1);
-  port->ReplyNext("");  // $02M: no output module
-  port->ReplyNext("!034017\r", 1);
-  port->ReplyNext("!03B2.00\r", 1);
-  port->ReplyNext(">+0023.4\r", 1);  // first "$013"; later ones time out
-  Drive({Until(kFirmwareWindow), [] { return Shown(kFirmwareWindow, 1) > 23.39 && Shown(kFirmwareWindow, 1) < 23.41; },
-         Shot(kFirmwareWindow, "firmware-adam.png"), CloseBox(kFirmwareWindow)},
-        [] { rt::CloseWindow(kFirmwareWindow); });
-  GetFirmware(0);
-  EXPECT_TRUE(ScriptDone());
-  EXPECT_EQ(port->Writes()[2], "$02M\r");
-  EXPECT_EQ(port->Writes()[3], "$03M\r");
-  EXPECT_TRUE(Shows("1:  ADAM module ID:    4019"));
-  EXPECT_TRUE(Shows(" ** no ADAM 4050 found **"));
-  EXPECT_TRUE(Shows("3:  ADAM module ID:    4017"));
-  EXPECT_TRUE(Shows("Firmware version:   B2.00"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reply);
+    auto p = std::make_unique<ScriptedSerialPort>();
+    port = p.get();
+    InstallSerialPort(std::move(p));
+    port->ReplyNext("!014019\r", 1);
+    port->ReplyNext("!01A1.02\r", 1);
+    port->ReplyNext("");  // $02M: no output module
+    port->ReplyNext("!034017\r", 1);
+    port->ReplyNext("!03B2.00\r", 1);
+    port->ReplyNext(c.reply, 1);
+    std::string shown = "unread";
+    // The second "$013" goes out once the first reply has been shown.
+    Drive({Until(kFirmwareWindow), [this] { return port->Writes().size() >= 7; },
+           Do([&shown] { shown = TextOf(kFirmwareWindow, 1); }), Shot(kFirmwareWindow, c.shot),
+           CloseBox(kFirmwareWindow)},
+          [] { rt::CloseWindow(kFirmwareWindow); });
+    GetFirmware(0);
+    EXPECT_TRUE(ScriptDone());
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(port->Writes()[2], "$02M\r");
+    EXPECT_EQ(port->Writes()[3], "$03M\r");
+    EXPECT_EQ(port->Writes()[5], "$013\r");
+    EXPECT_TRUE(Shows("1:  ADAM module ID:    4019"));
+    EXPECT_TRUE(Shows(" ** no ADAM 4050 found **"));
+    EXPECT_TRUE(Shows("3:  ADAM module ID:    4017"));
+    EXPECT_TRUE(Shows("Firmware version:   B2.00"));
+  }
 }
 
 }  // namespace

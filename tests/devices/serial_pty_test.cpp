@@ -16,6 +16,7 @@
 
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "devices/adam_protocol.h"
 #include "devices/adam_reader.h"
 #include "devices/adc1_reader.h"
 #include "devices/datataker_reader.h"
@@ -27,7 +28,6 @@
 #include "devices/sim_pty_fixture.h"
 #include "devices/state.h"
 #include "devices/stream_reader.h"
-#include "kit/format.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/sound.h"
@@ -319,8 +319,8 @@ TEST_F(PtyTest, LinesAndNumbersFromAStreamingInstrument) {
 }
 
 // What an input reads, set while the instrument runs, reaches the program's reading of
-// every kind; an ADAM module answers its cold-junction read with a temperature, which
-// the firmware window reads after the reply's first two characters.
+// every kind; an ADAM module answers its cold-junction read with a signed temperature
+// after a ">", as it answers an input's read.
 TEST_F(PtyTest, AnInputReadsTheValueSetWhileTheInstrumentRuns) {
   struct Case {
     sim::Kind kind;
@@ -354,7 +354,7 @@ TEST_F(PtyTest, AnInputReadsTheValueSetWhileTheInstrumentRuns) {
       const std::optional<std::string> cjc = AwaitAdamLine(SerialLine(), 5, rt::TickCount() + 30, 0);
       ASSERT_TRUE(cjc);
       EXPECT_EQ(*cjc, ">+0025.0");
-      EXPECT_EQ(TextToNumber(cjc->substr(2)), 25.0);
+      EXPECT_EQ(adam::DecodeReading(*cjc), 25.0f);
     }
     CloseSerialPort();
     sim->Stop();

@@ -12,6 +12,7 @@
 #include "common/test_support.h"
 #include "devices/adam_protocol.h"
 #include "devices/datataker_protocol.h"
+#include "devices/line_step.h"
 #include "devices/sable_protocol.h"
 #include "devices/scripted_port.h"
 #include "devices/sim_pty_fixture.h"
@@ -251,19 +252,13 @@ TEST_F(StreamReaderTest, AnUnfinishedLineAtTheDeadlineIsAFailedReadNotAValue) {
 
 // Line noise without a line end joins the front of the next line; a comma among it
 // would move every value of that line to the next variable. The damaged line is no
-// data: the next clean line is read, and with none by the deadline the read fails.
+// data: the read fails at once.
 TEST_F(StreamReaderTest, NoiseJoinedToALineNeverShiftsItsValuesToAnotherVariable) {
-  const uint32_t t = rt::TickCount();
-  port->DeliverNow(std::string("\x93\x01q,\x1b", 5) + "1.5,2.5,3.5\r");
-  port->DeliverAt(t + 10, "1.5,2.5,3.5\r");
-  ReadSerialStream(1);
-  EXPECT_FLOAT_EQ(serialArray[1][1], 1.5f);
-  EXPECT_FLOAT_EQ(serialArray[2][1], 2.5f);
-  EXPECT_FLOAT_EQ(serialArray[3][1], 3.5f);
-
-  port->DeliverNow(std::string("\x02:\x7f", 3) + "1.5,2.5,3.5\r");
-  ReadSerialStream(1);
-  for (int n = 1; n <= 16; ++n) EXPECT_FLOAT_EQ(serialArray[n][1], kBad) << n;
+  for (const std::string& noise : {std::string("\x93\x01q,\x1b", 5), std::string("\x02:\x7f", 3)}) {
+    port->DeliverNow(noise + "1.5,2.5,3.5\r");
+    ReadSerialStream(1);
+    for (int n = 1; n <= 16; ++n) EXPECT_FLOAT_EQ(serialArray[n][1], kBad) << n;
+  }
   // A tab is text, not noise.
   port->DeliverNow("1.5\t,2.5\r");
   ReadSerialStream(1);
@@ -272,30 +267,50 @@ TEST_F(StreamReaderTest, NoiseJoinedToALineNeverShiftsItsValuesToAnotherVariable
 }
 
 // Line noise gives lines of any bytes, and a piece of a line between two line ends can
-// look like a line: neither is data. A line with a byte outside printable ASCII, or with
-// fewer fields than the variables the channels read, is passed over for the next line.
-TEST_F(StreamReaderTest, ALineWithBytesOutsideAsciiOrTooFewFieldsIsNoData) {
+// look like a line. When the newest line holds a byte outside printable ASCII, or has
+// fewer fields than the variables the channels read, the sample's reading is a failed
+// one (-99999, the warning buzz) at once: the read neither waits for a later line nor
+// takes an older clean one. The degree and micro signs of a unit are text in each
+// encoding instruments use; the numbers are read around them.
+TEST_F(StreamReaderTest, ADamagedOrShortNewestLineIsAFailedReadingAtOnce) {
   struct Case {
     const char* name;
-    std::string junk;
+    std::string line;
+    float first;  // variable 1 read; variables 2 and 3 read 2 and 3 when it is no failure
   };
   const Case cases[] = {
-      {"a byte above 126",
-       "\xB7"
-       "3\r"},
-      {"a byte above 126 in a whole line", "1.5,2\xF5.5,3.5\r"},
-      {"a piece with one field", "3.\r"},
-      {"a piece with two fields", "2.5,3.5\r"},
+      {"a byte above 126 (B7)", "\2673\r", kBad},
+      {"a byte above 126 in a whole line", "1.5,2\xF5.5,3.5\r", kBad},
+      {"a piece with one field", "3.\r", kBad},
+      {"a piece with two fields", "2.5,3.5\r", kBad},
+      {"a clean line, then a damaged one", "4,2,3\r4,\x01,3\r", kBad},
+      {"a damaged line, then a clean one", "4,\x01,3\r4,2,3\r", 4.0f},
+      {"a degree sign in Latin-1 (B0)", "21.5\260C,2,3\r", 21.5f},
+      {"a degree sign in UTF-8 (C2 B0)", "21.5\302\260C,2,3\r", 21.5f},
+      {"a degree sign in Mac Roman (A1)", "21.5\241C,2,3\r", 21.5f},
+      {"micro signs (B5, C2 B5)", "21.5\265mol,2\302\265l,3\r", 21.5f},
+      {"an ordinal sign, no degree sign (BA)", "21.5\272C,2,3\r", kBad},
+      {"a UTF-8 lead byte before another sign (C2 A1)", "21.5\302\241C,2,3\r", kBad},
   };
+  SerialWarningBuzz = 1;
   for (int n = 1; n <= 3; ++n) serialArray[n][2] = static_cast<float>(n);  // variables 1..3 recorded
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    port->DeliverNow(c.junk);
-    port->DeliverAt(rt::TickCount() + 5, "1.25,2.25,3.25\r");
+    sounds.clear();
+    const uint64_t failed = ReadingsFailed();
+    const uint32_t start = rt::TickCount();
+    port->DeliverNow(c.line);
+    port->DeliverAt(start + 5, "1.25,2.25,3.25\r");
+    ReadSerialStream(1);
+    EXPECT_LE(rt::TickCount() - start, 2u) << "no wait for the next line";
+    EXPECT_FLOAT_EQ(serialArray[1][1], c.first);
+    EXPECT_FLOAT_EQ(serialArray[2][1], c.first == kBad ? kBad : 2.0f);
+    EXPECT_FLOAT_EQ(serialArray[3][1], c.first == kBad ? kBad : 3.0f);
+    EXPECT_EQ(ReadingsFailed() - failed, c.first == kBad ? 1u : 0u);
+    EXPECT_EQ(sounds.size(), c.first == kBad ? 1u : 0u);
+    // The next read takes the next clean line.
     ReadSerialStream(1);
     EXPECT_FLOAT_EQ(serialArray[1][1], 1.25f);
-    EXPECT_FLOAT_EQ(serialArray[2][1], 2.25f);
-    EXPECT_FLOAT_EQ(serialArray[3][1], 3.25f);
   }
 }
 
