@@ -274,9 +274,9 @@ void OpenSwitchWindow() {
   wssst();
   MENUID = 0;
   item = 0;
-  // Where the coding gives group 2 no lines (a word, or a DT500 wired one line per
-  // device), a two-group pattern moves to its one-group partner, as choosing such a
-  // coding in the window does, before anything is drawn for it.
+  // Where the coding gives group 2 no lines (a word, the ADAM, a DT500 or DT50 wired
+  // one line per device), a two-group pattern moves to its one-group partner, as
+  // choosing such a coding in the window does, before anything is drawn for it.
   if (OneGroupOnly()) {
     if (TwoGroupPattern(SwitchingMode)) SwitchingMode = PatternAfterGroupToggle(SwitchingMode, ScopeChart());
     nGroups = 0;
