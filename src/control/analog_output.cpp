@@ -108,12 +108,11 @@ std::string VoltsText(float volts) {
 }
 
 std::string AORangeWords() {
-  // Only the Sable interfaces and the DT800 family have analog outputs to name.
+  // Only an interface with analog outputs is named.
   const int16_t iface = External_AD;
-  const bool named = iface == ExternalADCode::SableUI2 || iface == ExternalADCode::SableUI3 ||
-                     (iface >= ExternalADCode::DT800 && iface <= ExternalADCode::DT85);
-  const std::string name =
-      named ? std::string("the ") + InterfaceFor(iface).portWindowName : "this interface";
+  const std::string name = AnalogOutputCount(iface) > 0
+                               ? std::string("the ") + InterfaceFor(iface).portWindowName
+                               : "this interface";
   const AOVoltRange r = AOOutputRange();
   return name + " gives " + VoltsText(r.low) + " to " + VoltsText(r.high) + " V";
 }

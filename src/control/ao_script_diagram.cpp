@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "control/analog_output.h"
 #include "control/state.h"
-#include "devices/state.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
@@ -59,6 +59,23 @@ void Line(Diagram& d, float x1, float y1, float x2, float y2, float width, RGBCo
                      P(static_cast<float>(e)), width, colour});
 }
 
+// A ramp sends its straight line held within the output's range: where the line runs
+// beyond an end, the output stays at that end. Drawn as the pieces between the points
+// where the line crosses an end.
+template <class Level>
+void RampLine(Diagram& d, float x0, float v0, float x1, float v1, Level level) {
+  const AOVoltRange range = AOOutputRange();
+  std::vector<float> at{0.0f, 1.0f};
+  for (const float end : {range.low, range.high})
+    if ((v0 - end) * (v1 - end) < 0.0f) at.push_back((end - v0) / (v1 - v0));
+  std::sort(at.begin(), at.end());
+  for (std::size_t i = 0; i + 1 < at.size(); ++i) {
+    const float a = at[i], b = at[i + 1];
+    Line(d, x0 + (x1 - x0) * a, level(v0 + (v1 - v0) * a), x0 + (x1 - x0) * b, level(v0 + (v1 - v0) * b), 2,
+         kBlack);
+  }
+}
+
 }  // namespace
 
 Diagram LayOutAOdiagram(int16_t steps, float total, int16_t n) {
@@ -66,12 +83,16 @@ Diagram LayOutAOdiagram(int16_t steps, float total, int16_t n) {
   if (steps < 1 || !(total > 0.0f)) return d;
   if (steps > kAOscriptRows - 1) steps = kAOscriptRows - 1;
   const int c = n == 2 ? 4 : 1;
-  const float perVolt = External_AD == 5 ? 6.8f : 13.6f;
-  auto level = [&](int r) { return static_cast<float>(kZeroY) - perVolt * AOscript[r][c]; };
+  // The range's top lies 68 pixels above the zero line, where the window labels it.
+  const float perVolt = 68.0f / AOOutputRange().high;
+  // Every level is drawn at the volts the output is sent, not at a stored value it
+  // cannot give.
+  auto at = [&](float volts) { return static_cast<float>(kZeroY) - perVolt * LimitVolts(volts); };
+  auto level = [&](int r) { return at(AOscript[r][c]); };
   const float scale = kWidth / total;
   // Where each step begins, for the loop's arrow.
   std::vector<float> begins(static_cast<std::size_t>(steps) + 1, static_cast<float>(kLeftX));
-  float x0 = static_cast<float>(kLeftX), y0 = static_cast<float>(kZeroY);
+  float x0 = static_cast<float>(kLeftX), y0 = static_cast<float>(kZeroY), v0 = 0.0f;
   for (int r = 1; r <= steps; ++r) {
     begins[static_cast<std::size_t>(r)] = x0;
     const float minutes = AOscript[r][c + 1];
@@ -83,7 +104,7 @@ Diagram LayOutAOdiagram(int16_t steps, float total, int16_t n) {
       Line(d, x0, y, x1, y, 2, kBlack);
       Line(d, x0, y0, x0, y, 2, kBlack);
     } else {
-      Line(d, x0, y0, x1, y, 2, kBlack);
+      RampLine(d, x0, v0, x1, AOscript[r][c], at);
     }
     const float next = std::trunc(AOscript[r][c + 2]);
     // A loop to a step that is no step (below 1) is not drawn.
@@ -100,6 +121,7 @@ Diagram LayOutAOdiagram(int16_t steps, float total, int16_t n) {
     }
     x0 = x1;
     y0 = y;
+    v0 = AOscript[r][c];
   }
   if (!d.looped) {
     Line(d, x0, y0, kRightX, y0, 2, kBlue);

@@ -86,7 +86,7 @@ void ShowCountAndTotal(const ScriptSteps& s) {
   rt::SetEditText(TotalField, NumText(s.Total()).str());
 }
 
-void BuildStatic(bool tenVoltScale) {
+void BuildStatic(AOVoltRange range) {
   rt::NewControl(Help, rt::ControlType::PushButton, "?", RectOf(450, 358, 486, 378), 1);
   if (PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0) {
     DoHelpWindow(kHelpTopic);
@@ -97,12 +97,14 @@ void BuildStatic(bool tenVoltScale) {
   BUILDBOX2(445, 96, 614, 185);
   BUILDBOX2(5, 28, 430, 68);
   BUILDBOX2(435, 10, 630, 88);
-  if (tenVoltScale) {
+  // The scale names only volts the output can give: an interface without negative
+  // volts has no label below the zero line.
+  if (range.high > 5.0f) {
     Text(" +10V -", 5, 207, 12, 0);
-    Text("-10V -", 5, 349, 12, 0);
+    if (range.low < 0.0f) Text("-10V -", 5, 349, 12, 0);
   } else {
     Text(" +5V -", 10, 207, 12, 0);
-    Text("-5V -", 10, 349, 12, 0);
+    if (range.low < 0.0f) Text("-5V -", 10, 349, 12, 0);
   }
   Text("  0V -", 10, 277, 12, 0);
   Text("steps:", 10, 20, 14, KestraneFont);
@@ -200,7 +202,7 @@ void BuildScriptWindow(Editor& e) {
   const int16_t n = e.steps.n;
   const AOVoltRange range = AOOutputRange();
   BuildWINDOW(W, Str255("Voltage output script, AO channel" + NumText(n).str()), 10, 70, 645, 485, 6);
-  BuildStatic(range.high > 5.0f);
+  BuildStatic(range);
   BuildFields(e.steps, n);
   BuildButtons(e.steps, n, range);
   SetWindowBackground(LightGray, false);

@@ -126,6 +126,12 @@ int16_t GroupOneLastDevice(int16_t iface) {
   return iface == ExternalADCode::ADC1 ? 3 : 4;
 }
 
+bool SecondGroupSwitchable(int16_t iface, int16_t coding) {
+  if (iface == ExternalADCode::ADC1) return true;
+  if (iface == ExternalADCode::ADAM || coding != SwitchOutputCode::LinePerDevice) return false;
+  return SwitchDeviceCount(iface, coding) > GroupOneLastDevice(iface);
+}
+
 // ---- encoders -------------------------------------------------------------------------------
 
 std::string SableOutputCommand(int16_t coding, int16_t a, int16_t b, bool twoGroups) {

@@ -28,6 +28,11 @@ int16_t SwitchDeviceCount(int16_t iface, int16_t coding);
 bool DeviceSwitchable(int16_t d);
 // The last device of group 1 with two device groups: 3 on the RMS ADC-1, otherwise 4.
 int16_t GroupOneLastDevice(int16_t iface);
+// Whether a group-2 device gets a line of its own beside the group-1 device: not with a
+// word, which names one device at a time (the ADAM's always does), nor where the coding
+// gives no line past group 1 (a DT500 or DT50 wired one line per device). The ADC-1 has
+// a bit per device whatever the coding.
+bool SecondGroupSwitchable(int16_t iface, int16_t coding);
 
 // ---- encoders (bytes only) ------------------------------------------------------------
 // The Sable output command for devices a and b (b only with two groups), CR included.

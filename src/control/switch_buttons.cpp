@@ -34,9 +34,6 @@ int16_t SwitchedChannel() {
 int16_t DeviceCount() {
   return SwitchDeviceCount(External_AD, PrefsArray[PrefsSlot::DigitalOutputCoding]);
 }
-bool ThreeBitWord() {
-  return PrefsArray[PrefsSlot::DigitalOutputCoding] != 0;
-}
 
 void SetState(int16_t button, int16_t state) {
   if (rt::ControlExists(button)) rt::SetControlState(button, state);
@@ -310,8 +307,9 @@ void FixSWITCHBUTTON() {
     if (RefChan > last1) RefChan = 0;
     if (ValidRef(RefChan)) Mark(RefChan, true);
   }
-  // Scope-plus-chart recordings switch one group only.
-  if ((ThreeBitWord() && External_AD != ExternalADCode::ADC1) || p == 9 ||
+  // Scope-plus-chart recordings switch one group only, and so does a coding that gives
+  // group 2 no lines.
+  if (!SecondGroupSwitchable(External_AD, PrefsArray[PrefsSlot::DigitalOutputCoding]) || p == 9 ||
       RecordingMODE == RecordingModeCode::ScopeChart)
     SetState(SwitchItem::TwoGroups, 0);
 }

@@ -54,9 +54,9 @@ bool ADC1() {
 bool ThreeBitWord() {
   return PrefsArray[PrefsSlot::DigitalOutputCoding] != 0;
 }
-// A word names one device at a time, so it cannot switch a second group.
-bool WordLimitsToOneGroup() {
-  return ThreeBitWord() && !ADC1();
+// Two groups only where the coding gives group 2 lines of its own.
+bool OneGroupOnly() {
+  return !SecondGroupSwitchable(External_AD, PrefsArray[PrefsSlot::DigitalOutputCoding]);
 }
 int16_t DeviceCount() {
   return SwitchDeviceCount(External_AD, PrefsArray[PrefsSlot::DigitalOutputCoding]);
@@ -72,7 +72,7 @@ void Remove(int16_t number) {
   rt::DisposeEditField(number);
 }
 int16_t GroupBoxState() {
-  if (WordLimitsToOneGroup()) return 0;
+  if (OneGroupOnly()) return 0;
   return nGroups == 2 ? 2 : 1;
 }
 
@@ -250,15 +250,13 @@ void BuildPatternList() {
   } else {
     Popup181(kPopupMenu);
   }
-  // A two-group pattern cannot be kept with a word coding: its one-group partner is.
-  if (WordLimitsToOneGroup() && TwoGroupPattern(p)) p = static_cast<int16_t>(p - 1);
   const int16_t control = ScopeChart() ? Item::ShortList : Item::FullList;
   rt::NewPopupControl(control, kPopupMenu, "", RectOf(359, 62, 622, 82), PatternListEntry(p, ScopeChart()));
   const char* label =
       ADC1() ? "Use Two Device Groups (1 to 3 and 4 to 6)" : "Use Two Device Groups (1 to 4 and 5 to 8)";
   const bool two = TwoGroupPattern(p);
   rt::NewControl(Item::TwoGroups, rt::ControlType::CheckBox, label, RectOf(333, 88, 630, 108),
-                 WordLimitsToOneGroup() || p == 9 ? 0 : (two ? 2 : 1));
+                 OneGroupOnly() || p == 9 ? 0 : (two ? 2 : 1));
   if (ScopeChart()) {
     SetState(Item::TwoGroups, 0);
     if (p == 8) p = 7;
@@ -276,10 +274,10 @@ void OpenSwitchWindow() {
   wssst();
   MENUID = 0;
   item = 0;
-  // The demonstration's three-bit word drives one device group: a two-group pattern
-  // moves to its one-group partner, as choosing the word in the window does, before
-  // anything is drawn for it.
-  if (External_AD == ExternalADCode::Demonstration && ThreeBitWord()) {
+  // Where the coding gives group 2 no lines (a word, the ADAM, a DT500 or DT50 wired
+  // one line per device), a two-group pattern moves to its one-group partner, as
+  // choosing such a coding in the window does, before anything is drawn for it.
+  if (OneGroupOnly()) {
     if (TwoGroupPattern(SwitchingMode)) SwitchingMode = PatternAfterGroupToggle(SwitchingMode, ScopeChart());
     nGroups = 0;
   }
@@ -407,18 +405,21 @@ void ChooseCoding(int16_t choice) {
   RelayDeviceButtons();
   SetState(Item::OneLine, choice == Item::OneLine ? 2 : 1);
   SetState(Item::ThreeBit, choice == Item::ThreeBit ? 2 : 1);
-  if (choice == Item::OneLine) {
+  if (!OneGroupOnly()) {
     SetState(Item::TwoGroups, SwitchingMode == 9 ? 0 : GroupBoxState());
     return;
   }
+  // The coding gives group 2 no lines: the groups go and the box is dimmed. One line
+  // per device without groups to drop changes nothing more.
   const bool wasTwo = nGroups == 2;
   nGroups = 0;
+  SetState(Item::TwoGroups, 0);
+  if (choice == Item::OneLine && !wasTwo) return;
   if (wasTwo && TwoGroupPattern(SwitchingMode))
     SwitchingMode = PatternAfterGroupToggle(SwitchingMode, ScopeChart());
   AfterGroupChange();
   SWITCHDIAGRAM();
   if (SwitchingMode != 0) switch_window_hooks::SWITCHTOREFERENCE();
-  SetState(Item::TwoGroups, 0);
 }
 
 void ToggleGroups() {

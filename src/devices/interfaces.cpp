@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "devices/state.h"
 #include "kit/format.h"
 
 namespace mv {
@@ -182,6 +183,11 @@ bool IsDT800FamilyCode(int16_t code) {
   return code >= 5 && code <= 7;
 }
 
+int16_t AnalogOutputCount(int16_t code) {
+  if (code == ExternalADCode::SableUI2 || code == ExternalADCode::SableUI3) return 2;
+  return IsDT800FamilyCode(code) ? 1 : 0;
+}
+
 int32_t BaudForPopupItem(int item) {
   return item >= 1 && item <= 9 ? kPopupBaudRates[item - 1] : kPopupBaudRates[9];
 }
@@ -288,10 +294,11 @@ int16_t SecondAdamModuleCode(std::string_view identification) {
 
 std::array<std::optional<bool>, 9> DAMenuStates(int16_t code) {
   std::array<std::optional<bool>, 9> states;
+  const int16_t outputs = code == ExternalADCode::Demonstration ? 2 : AnalogOutputCount(code);
   for (int i = 1; i <= 8; ++i) {
-    if (code == 3 || code == 4 || code == 11)
+    if (outputs == 0)
       states[i] = false;
-    else if (IsDT800FamilyCode(code))
+    else if (outputs == 1)
       // One analog output: output 2's script (4) and the feedback that drives output 2
       // (2 and 5) are dimmed.
       states[i] = i == 2 || i == 4 || i == 5 ? std::optional<bool>(false) : std::nullopt;

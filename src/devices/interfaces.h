@@ -39,6 +39,10 @@ const InterfaceRow& InterfaceFor(int16_t code);
 bool IsInterfaceCode(int16_t code);
 bool IsDataTakerCode(int16_t code);    // 3 to 7
 bool IsDT800FamilyCode(int16_t code);  // 5 to 7
+// The analog outputs the interface gives: both on the Sable UI2 and UI3, output 1 on the
+// DT800, DT80 and DT85, none on the others (the ADAM's modules and the ADC-1 here have
+// no analog output).
+int16_t AnalogOutputCount(int16_t code);
 
 // ---- line rates -------------------------------------------------------------------------
 // The rates of the baud popup, items 1 to 10.
@@ -101,7 +105,8 @@ OverRangeRule OverRangeRuleFor(int16_t code);
 
 // ---- the D-A menu -------------------------------------------------------------------------
 // States of the D-A menu's items 1 to 8 for an interface (index 0 unused): true enabled,
-// false disabled, nothing when the item keeps its state.
+// false disabled, nothing when the item keeps its state. Only outputs the interface gives
+// are offered (the demonstration offers both), so no script is set up that drives nothing.
 std::array<std::optional<bool>, 9> DAMenuStates(int16_t code);
 
 }  // namespace mv

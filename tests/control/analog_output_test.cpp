@@ -6,14 +6,17 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "common/test_support.h"
 #include "control/state.h"
+#include "devices/connection.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
+#include "runtime/menus.h"
 
 namespace mv {
 namespace {
@@ -154,6 +157,34 @@ TEST_F(AnalogOutputTest, FirstZeroVoltsReachTheDataTaker) {
 TEST_F(AnalogOutputTest, VoltsBeyondTheCountRangeDoNotWrap) {
   // 50 V would wrap into a negative count; it stays at the top of the range instead.
   EXPECT_EQ(DataTakerAnalogCommand(40.0f), "VO=32767\r");
+}
+
+// An output whose script or feedback items the D-A menu offers reaches the interface:
+// volts asked for on it go out on the line. Every interface is checked (the
+// demonstration stands in for one and sends nothing by design).
+TEST_F(AnalogOutputTest, EveryOutputTheMenuOffersReachesTheInterface) {
+  constexpr int16_t kDAMenu = 5;
+  rt::NewMenu(kDAMenu, "D-A");
+  for (int16_t i = 1; i <= 8; ++i) rt::SetMenuItem(kDAMenu, i, "item");
+  for (const int16_t iface : {1, 2, 3, 4, 5, 6, 7, 8, 9, 11}) {
+    External_AD = iface;
+    for (int16_t i = 1; i <= 8; ++i) rt::EnableMenuItem(kDAMenu, i, true);
+    AOmenuAdjust();
+    // Output 1's script is item 1; output 2's is item 4, its feedback items 2 and 5.
+    const bool out1 = rt::MenuItemEnabled(kDAMenu, 1);
+    const bool out2 =
+        rt::MenuItemEnabled(kDAMenu, 4) || rt::MenuItemEnabled(kDAMenu, 2) || rt::MenuItemEnabled(kDAMenu, 5);
+    EXPECT_EQ(rt::MenuItemEnabled(kDAMenu, 7), out1 || out2) << "scripts opened for interface " << iface;
+    for (const auto& [out, offered] : {std::pair{int16_t{1}, out1}, std::pair{int16_t{2}, out2}}) {
+      if (!offered) continue;
+      Ticks(31);
+      port->ReplyNext("ok");
+      const std::size_t before = port->Writes().size();
+      SetAOvolts(out, 0.25f * static_cast<float>(iface));  // new volts each time, within every range
+      EXPECT_EQ(port->Writes().size(), before + 1) << "output " << out << " of interface " << iface;
+      port->Discard();
+    }
+  }
 }
 
 TEST_F(AnalogOutputTest, DemonstrationModeSendsNothing) {

@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/test_support.h"
 #include "common/window_steps.h"
@@ -33,6 +34,33 @@ constexpr int16_t W = kAOscriptWindow;
 std::string Refusal() {
   rt::SetOutputWindow(W);
   return rt::EditFieldExists(RefusalLine) ? rt::EditText(RefusalLine) : std::string();
+}
+
+// Whether the canvas pixel at (x, y) is the colour c, as its 8 bits per channel give it.
+bool PixelIs(int x, int y, RGBColor c) {
+  const RGBColor p = rt::CanvasPixel(x, y);
+  const auto near = [](uint16_t a, uint16_t b) { return std::abs(int{a} - int{b}) <= 257; };
+  return near(p.red, c.red) && near(p.green, c.green) && near(p.blue, c.blue);
+}
+
+// The rows of the diagram's panel whose pixel in column x is the colour c.
+std::vector<int> PanelRows(int x, RGBColor c) {
+  rt::SetOutputWindow(W);
+  std::vector<int> rows;
+  for (int y = 191; y <= 345; ++y)
+    if (PixelIs(x, y, c)) rows.push_back(y);
+  return rows;
+}
+
+// Whether anything is drawn left of the panel from row top to row bottom (a scale
+// label): the window's left edge, where nothing is drawn, gives its background.
+bool ScaleLabelled(int top, int bottom) {
+  rt::SetOutputWindow(W);
+  const RGBColor background = rt::CanvasPixel(0, top);
+  for (int y = top; y <= bottom; ++y)
+    for (int x = 0; x < 40; ++x)
+      if (!PixelIs(x, y, background)) return true;
+  return false;
 }
 
 class AOscriptWindowTest : public ProgramTest, public WindowSteps {
@@ -132,16 +160,29 @@ TEST_F(AOscriptWindowTest, AUI3ScriptNeverShowsVoltsItDoesNotSend) {
   ScriptedSerialPort* port = p.get();
   InstallSerialPort(std::move(p));
   AO1on = 1;
-  SetSteps(1, {{-2.0f, 1.0f, 2.0f}});
+  // 4 V for a minute, a ramp to -2 V over 3 minutes, -2 V for a minute.
+  SetSteps(1, {{4.0f, 1.0f, 2.0f}, {-2.0f, -3.0f, 3.0f}, {-2.0f, 1.0f, 4.0f}});
   AOscript[1][0] = 7.0f;  // pre-run volts
   Drive({Until(W), Do([] {
-           EXPECT_EQ(Refusal(), "Step 1: -2 V is sent as 0 V (the Sable UI3 gives 0 to 5 V).");
+           EXPECT_EQ(Refusal(), "Step 2: -2 V is sent as 0 V (the Sable UI3 gives 0 to 5 V).");
            EXPECT_EQ(Shown(W, VoltsField), 0);
            EXPECT_EQ(Shown(W, PreRunField), 5);
+           // The script is drawn as it is sent: nothing below the 0 V line (found left
+           // of the steps), the ramp reaching it and step 3 on it; and no scale label
+           // promises volts below it.
+           const std::vector<int> zero = PanelRows(42, DarkGray);
+           ASSERT_EQ(zero.size(), 1u);
+           for (int x = 45; x < 619; ++x)
+             for (const int y : PanelRows(x, RGBColor{0, 0, 0})) ASSERT_LE(y, zero[0] + 1) << "x " << x;
+           const std::vector<int> step3 = PanelRows(560, RGBColor{0, 0, 0});
+           ASSERT_FALSE(step3.empty()) << "step 3's line";
+           EXPECT_LE(std::abs(step3.front() - zero[0]), 1);
+           EXPECT_TRUE(ScaleLabelled(zero[0] - 70, zero[0] - 60)) << "the +5 V label";
+           EXPECT_FALSE(ScaleLabelled(zero[0] + 10, 360)) << "a label below 0 V";
          }),
          Type(W, VoltsField, "-2"), Click(W, AddStep), Do([] {
            EXPECT_EQ(Refusal(), "A step of -2 V refused: the Sable UI3 gives 0 to 5 V.");
-           EXPECT_EQ(Shown(W, CountField), 1);
+           EXPECT_EQ(Shown(W, CountField), 3);
          }),
          Shot(W, "w788-ao-script-ui3-refused.png"), Type(W, PreRunField, "7"), Click(W, PreRun), Do([port] {
            EXPECT_EQ(Refusal(), "Pre-run volts of 7 V refused: the Sable UI3 gives 0 to 5 V.");
@@ -153,7 +194,7 @@ TEST_F(AOscriptWindowTest, AUI3ScriptNeverShowsVoltsItDoesNotSend) {
          Click(W, Done)});
   AnalogOutputScript(1);
   EXPECT_TRUE(ScriptDone());
-  EXPECT_EQ(AOscript[0][1], 1.0f);
+  EXPECT_EQ(AOscript[0][1], 3.0f);
   EXPECT_EQ(AOscript[1][0], 4.0f);
   CloseSerialPort();
 }
@@ -170,7 +211,7 @@ TEST_F(AOscriptWindowTest, AThreeStepScriptLoopingBackToStepTwoIsDrawnWithItsLoo
 }
 
 // A step's volts far beyond the panel's scale (here from a table made elsewhere) are
-// drawn cut at the panel's edge, never over the buttons above and below it.
+// drawn at the volts sent, never over the buttons above and below the panel.
 TEST_F(AOscriptWindowTest, StepsBeyondThePanelsScaleAreCutAtItsEdge) {
   SetSteps(1, {{9.0f, 2.0f, 2.0f}, {-40.0f, -3.0f, 3.0f}, {2.0f, 2.0f, 2.0f}});
   AO1on = 1;

@@ -234,8 +234,9 @@ TEST_F(SwitchWindowTest, WordCodingKeepsTheSecondGroupOff) {
            EXPECT_EQ(SwitchingMode, 5);
            EXPECT_EQ(nGroups, 0);
          }),
+         // One line per device on this DT500 gives group 2 no lines either.
          Pick(W, 181, 4), ExpectState(176, 0), Pick(W, 181, 3), ExpectState(176, 0), Click(W, 174),
-         ExpectState(176, 1), Click(W, 175), ExpectState(176, 0), Pick(W, 181, 6), ExpectState(176, 0),
+         ExpectState(176, 0), Click(W, 175), ExpectState(176, 0), Pick(W, 181, 6), ExpectState(176, 0),
          Do([] { EXPECT_NE(nGroups, 2); }), Click(W, 177)});
   ExternalDeviceControl();
   EXPECT_TRUE(ScriptDone());
@@ -337,6 +338,59 @@ TEST_F(SwitchWindowTest, DemonstrationWithTheWordOpensATwoGroupPatternAsItsPartn
     EXPECT_TRUE(ScriptDone());
     EXPECT_EQ(SwitchingMode, partner) << "from " << pattern;
     EXPECT_EQ(nGroups, 0);
+  }
+}
+
+// "Use Two Device Groups" is offered only where the coding gives group 2 lines of its
+// own: never with a word (the ADAM's always is one), never on a DT500 or DT50 wired one
+// line per device (lines 1 to 4), always on the ADC-1. A two-group set-up opened without
+// such lines opens as its one-group partner; the box comes back with a coding that has
+// them, and ticking it gives two groups again.
+TEST_F(SwitchWindowTest, TwoGroupsAreOfferedOnlyWhereGroupTwoHasLines) {
+  namespace I = ExternalADCode;
+  struct Case {
+    int16_t iface;
+    bool groups[2];  // group 2 has lines: one line per device, three-bit word
+  };
+  const Case cases[] = {{I::Demonstration, {true, false}}, {I::SableUI2, {true, false}},
+                        {I::SableUI3, {true, false}},      {I::DT500, {false, false}},
+                        {I::DT50, {false, false}},         {I::DT800, {true, false}},
+                        {I::DT80, {true, false}},          {I::DT85, {true, false}},
+                        {I::ADAM, {false, false}},         {I::ADC1, {true, true}}};
+  for (const Case& c : cases) {
+    for (const int16_t coding : {0, 1}) {
+      const std::string name = "interface " + std::to_string(c.iface) + " coding " + std::to_string(coding);
+      const bool adc1 = c.iface == I::ADC1, offered = c.groups[coding], other = c.groups[1 - coding];
+      External_AD = c.iface;
+      PrefsArray[PrefsSlot::DigitalOutputCoding] = coding;
+      SwitchingMode = 6;
+      nGroups = 2;
+      refint = switchint = 1;
+      RefChan = 1;
+      RefChan2 = adc1 ? 4 : 5;
+      ChannelVariables[1][ChanField::Device] = 2;
+      ChannelVariables[2][ChanField::Device] = adc1 ? 5 : 6;
+      const auto expect = [name](bool groups, int16_t pattern) {
+        return Do([=] {
+          rt::SetOutputWindow(W);
+          EXPECT_EQ(rt::ControlState(176) != 0, groups) << name;
+          EXPECT_EQ(nGroups == 2, groups && pattern == 6) << name;
+          EXPECT_EQ(SwitchingMode, pattern) << name;
+        });
+      };
+      std::vector<Step> steps{Until(W), expect(offered, offered ? 6 : 5)};
+      if (c.iface == I::DT500 && coding == 0) steps.push_back(Shot(W, "w3-switching-dt500-one-group.png"));
+      if (!adc1) {
+        // The other coding, then back: the box follows each; ticked, two groups again.
+        const int16_t to = coding == 0 ? 175 : 174, back = coding == 0 ? 174 : 175;
+        steps.insert(steps.end(), {Click(W, to), expect(other, 5), Click(W, back), expect(offered, 5)});
+      }
+      if (offered && !adc1) steps.insert(steps.end(), {Click(W, 176), expect(true, 6)});
+      steps.push_back(Do([] { rt::CloseWindow(W); }));
+      Drive(steps);
+      ExternalDeviceControl();
+      EXPECT_TRUE(ScriptDone()) << name;
+    }
   }
 }
 
