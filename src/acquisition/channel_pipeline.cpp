@@ -141,8 +141,8 @@ void ShowDeviceStatus(int16_t ch, int16_t valve, float value, const PipelineStyl
 // " -" when the value n + 1 samples back is above the one just stored, else " + ".
 Str255 SlopeTrendMark(int16_t ch, const AlarmConditionsRecord& alarm, float value) {
   if (alarm[AlarmField::SlopeTrendOn] == 0.0f || value == 0.0f) return "";
-  const int32_t n = WholeCode(alarm[AlarmField::SlopeTrendSpan]);
-  if (n < 0 || Sample <= n + 1) return "";
+  const int32_t n = SlopeTrendPoints(alarm[AlarmField::SlopeTrendSpan]);
+  if (Sample <= n + 1) return "";
   return StoredValue(ch, Sample - 1 - n) > StoredValue(ch, Sample) ? " -" : " + ";
 }
 

@@ -127,13 +127,25 @@ void DrawTrace(int16_t flag, int n, int top, int bottom, float max, float k) {
   if (count > 1) drawPaneContent(context, count);
 }
 
+Str255 StripName(int n) {
+  return Str255("Channel") + NumText(n) + "  Input #" +
+         NumText(std::trunc(ChannelVariables[n][ChanField::Input]));
+}
+
+// The labels stand in one column at 172, or further right when a strip's name with
+// the eight blanks that part a name from its label elsewhere would reach past it.
+int LabelColumn(const rt::FontSpec& font) {
+  int column = 172;
+  for (int n = 1; n <= std::min<int>(nChannels, 16); ++n)
+    column = std::max(column, 68 + rt::TextWidth((StripName(n) + "        ").str(), font));
+  return column;
+}
+
 void DrawStripLabels(int16_t flag, int n, int top, int bottom, float min, float max) {
   const RGBColor ink = flag == 1 ? ChartFrameColor : RGBblue;
   const rt::FontSpec font = DisplayFont(10);
-  const Str255 name = Str255("Channel") + NumText(n) + "  Input #" +
-                      NumText(std::trunc(ChannelVariables[n][ChanField::Input]));
-  rt::DrawText(68, top + 11, name.str(), font, ink);
-  rt::DrawText(172, top + 11, ChannelLabel(n).str(), font, ink);
+  rt::DrawText(68, top + 11, StripName(n).str(), font, ink);
+  rt::DrawText(LabelColumn(font), top + 11, ChannelLabel(n).str(), font, ink);
   // A full range taken from no samples has no numbers to show.
   if (std::isfinite(max)) rt::DrawText(1, top + 11, NumText(max).str(), font, ink);
   if (std::isfinite(min)) rt::DrawText(1, bottom - 4, NumText(min).str(), font, ink);

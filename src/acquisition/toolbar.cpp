@@ -244,8 +244,12 @@ int16_t HandleNotes() {
   rt::SetEditKeyHandler(NoteKey);
   rt::SetDialogHandler(RecordingDialog);
   rt::SetMouseHandler(ToolbarMouse);
-  std::string text = rt::EditText(kNoteField);
   if (rt::FocusedEditField() != kNoteField) rt::FocusEditField(kNoteField);
+  rt::PumpEvents(0);
+  if (!rt::WindowExists(kNoteWindow)) return 0;
+  // The keys typed come in with the pump, so the count is taken after it: the count
+  // shows the text as it stands, not as it stood one key before.
+  std::string text = rt::EditText(kNoteField);
   if (text.size() > kMaxNoteLength) {
     rt::SysBeep();
     text = NoteBytes(text, kMaxNoteLength);
@@ -253,8 +257,6 @@ int16_t HandleNotes() {
   }
   rt::SelectEditText(kNoteField, static_cast<int>(text.size()), static_cast<int>(text.size()));
   rt::SetEditText(kNoteCountField, std::to_string(text.size()));
-  rt::PumpEvents(0);
-  if (!rt::WindowExists(kNoteWindow)) return 0;
   const NoteAnswer answer = gNoteAnswer;
   if (answer == NoteAnswer::None) return 0;
   gNoteAnswer = NoteAnswer::None;

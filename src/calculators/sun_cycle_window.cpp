@@ -30,31 +30,25 @@ constexpr int16_t kMapButton = 230, kTodayButton = 231, kCalculate = 240, kDone 
                   kWeb = 243, kDaylightSaving = 244, kAnnualPlot = 245;
 constexpr RGBColor kBlack{0, 0, 0}, kBlue{0, 0, 65535};
 
-// Where the window's buttons and entry fields lie, for a click that reached the
-// window while the annual chart was in front.
+// Where the window's buttons, popup and entry fields lie, for a click that reached
+// the window while the annual chart was in front.
+enum class PlaceKind { Button, Field, Popup };
 struct Place {
   int16_t number;
   Rect where;
-  bool field;
+  PlaceKind kind;
 };
+constexpr PlaceKind B = PlaceKind::Button, F = PlaceKind::Field;
 constexpr Place kPlaces[] = {
-    {kNorth, {253, 90, 310, 110}, false},
-    {kSouth, {320, 90, 380, 110}, false},
-    {kLatitudeField, {385, 90, 470, 110}, true},
-    {kWest, {253, 124, 310, 144}, false},
-    {kEast, {320, 124, 380, 144}, false},
-    {kLongitudeField, {385, 124, 470, 144}, true},
-    {kMapButton, {150, 155, 470, 176}, false},
-    {kDaylightSaving, {410, 197, 610, 218}, false},
-    {kDayOfYearField, {170, 230, 230, 250}, true},
-    {kDayField, {410, 230, 470, 250}, true},
-    {kYearField, {490, 230, 580, 250}, true},
-    {kTodayButton, {430, 260, 580, 280}, false},
-    {kWeb, {15, 420, 240, 440}, false},
-    {kAnnualPlot, {250, 420, 350, 440}, false},
-    {kHelp, {355, 420, 395, 440}, false},
-    {kCalculate, {410, 420, 505, 440}, false},
-    {kDone, {515, 420, 570, 440}, false},
+    {kNorth, {253, 90, 310, 110}, B},           {kSouth, {320, 90, 380, 110}, B},
+    {kLatitudeField, {385, 90, 470, 110}, F},   {kWest, {253, 124, 310, 144}, B},
+    {kEast, {320, 124, 380, 144}, B},           {kLongitudeField, {385, 124, 470, 144}, F},
+    {kMapButton, {150, 155, 470, 176}, B},      {kDaylightSaving, {410, 197, 610, 218}, B},
+    {kDayOfYearField, {170, 230, 230, 250}, F}, {kMonthPopup, {270, 230, 400, 250}, PlaceKind::Popup},
+    {kDayField, {410, 230, 470, 250}, F},       {kYearField, {490, 230, 580, 250}, F},
+    {kTodayButton, {430, 260, 580, 280}, B},    {kWeb, {15, 420, 240, 440}, B},
+    {kAnnualPlot, {250, 420, 350, 440}, B},     {kHelp, {355, 420, 395, 440}, B},
+    {kCalculate, {410, 420, 505, 440}, B},      {kDone, {515, 420, 570, 440}, B},
 };
 
 Rect PlaceOf(int16_t number) {
@@ -94,7 +88,7 @@ void Entry(int16_t number, const Str255& text, Rect r, double size) {
 void MonthPopup(int16_t month) {
   if (rt::ControlExists(kMonthPopup)) rt::DisposeControl(kMonthPopup);
   MonthsPopupMenu(kPopupMenu);
-  rt::NewPopupControl(kMonthPopup, kPopupMenu, "", Rect{270, 230, 400, 250}, month);
+  rt::NewPopupControl(kMonthPopup, kPopupMenu, "", PlaceOf(kMonthPopup), month);
 }
 
 void Radio(int16_t number, const char* title, Rect r, bool on) {
@@ -226,12 +220,17 @@ struct SunWindow {
   }
 
   // The click that turned from the chart to this window acts as it would have: on
-  // the button under it (unless dimmed), or in the field under it.
+  // the button under it (unless dimmed), in the field under it, or opening the list
+  // of the popup under it.
   bool ClickAt(Point p) {
     const Place* place = PlaceAt(p);
     if (!place) return false;
-    if (place->field) {
+    if (place->kind == PlaceKind::Field) {
       ActivateField(place->number);
+      return false;
+    }
+    if (place->kind == PlaceKind::Popup) {
+      rt::OpenPopupList(place->number);
       return false;
     }
     if (rt::ControlState(place->number) == 0) return false;
@@ -281,6 +280,14 @@ struct SunWindow {
         break;
       case kAnnualPlot: {
         PlaceFromFields();
+        if (!SunPlaceUsable()) {
+          // No chart of a place that is no number: the result line says why, as for
+          // Calculate, and an earlier chart, of another place, goes.
+          if (rt::WindowExists(kSunChartWindow)) rt::CloseWindow(kSunChartWindow);
+          rt::SetOutputWindow(kCalculatorWindow);
+          ShowNoSunResult();
+          break;
+        }
         const std::optional<Point> click = RunAnnualSunCycle(daylightSaving);
         rt::BringWindowForward(kCalculatorWindow);
         rt::SetOutputWindow(kCalculatorWindow);

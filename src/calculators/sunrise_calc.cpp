@@ -152,14 +152,20 @@ SunDay ComputeSunDay(int32_t n, float lat, float lon, bool daylightSaving) {
   return day;
 }
 
+bool SunPlaceUsable() {
+  return std::isfinite(latitude) && std::isfinite(longitude);
+}
+
+void ShowNoSunResult() {
+  for (int16_t field : {kSunsetField, kDayLengthField, kSolarNoonField}) SetFieldText(field, "");
+  ShowNoResult(kSunriseField, "the place is out of range");
+}
+
 float SunriseCalc(int16_t show, int32_t n, int16_t daylightSaving) {
-  if (!std::isfinite(latitude) || !std::isfinite(longitude)) {
+  if (!SunPlaceUsable()) {
     // A place typed beyond any number: no times, and the sunrise line says why.
     JulianSunrise = JulianSunset = 0;
-    if (show != 0) {
-      for (int16_t field : {kSunsetField, kDayLengthField, kSolarNoonField}) SetFieldText(field, "");
-      ShowNoResult(kSunriseField, "the place is out of range");
-    }
+    if (show != 0) ShowNoSunResult();
     return 0;
   }
   const SunDay day = ComputeSunDay(n, latitude, longitude, daylightSaving != 0);

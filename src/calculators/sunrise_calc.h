@@ -24,6 +24,12 @@ SunDay ComputeSunDay(int32_t n, float lat, float lon, bool daylightSaving);
 // Field numbers of the results in the sun-cycle window.
 constexpr int16_t kSunriseField = 5, kSunsetField = 6, kDayLengthField = 7, kSolarNoonField = 8;
 
+// True when the program-wide latitude and longitude are numbers.
+bool SunPlaceUsable();
+// The result fields of the current window when the place is no number: "no result: "
+// and why in the sunrise line, the others empty, with the buzz.
+void ShowNoSunResult();
+
 // Computes day n at the program-wide latitude and longitude, leaves the clock hours
 // in JulianSunrise and JulianSunset, writes the four texts into the current window
 // when show is set, and returns the hours of daylight.

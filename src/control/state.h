@@ -1,7 +1,9 @@
 // Program-wide values owned by this subsystem: the alarm records, the trigger
 // settings, the switching pattern with its run-time state and the zero links.
 #pragma once
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "runtime/str255.h"
@@ -22,6 +24,13 @@ constexpr int AnyOn = 0, LowerOn = 1, UpperOn = 2, OverRangeOn = 3, LowerLimit =
               OverRangeLast = 11, SlopeTrendOn = 21, SlopeTrendSpan = 22;
 }
 extern std::array<AlarmConditionsRecord, 17> alarmsArray;
+// The number of points a slope trend is taken over: the span, or the default of 5 when
+// the span is 0 or less (never set, or no number typed). The slope window shows it and
+// the recording uses it, so both agree.
+inline int32_t SlopeTrendPoints(float span) {
+  const auto n = static_cast<int32_t>(std::trunc(std::clamp(span, -2.0e9f, 2.0e9f)));
+  return n <= 0 ? 5 : n;
+}
 // Alarms are heard (whatever the program-wide sound switch says).
 extern int16_t AudibleALARM;
 

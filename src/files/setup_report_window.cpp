@@ -2,6 +2,7 @@
 // PDF file through the print dialog, or a text file) and which optional sections it
 // carries; control state 2 is checked, 1 clear.
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -111,7 +112,10 @@ void SendToPrinter(const SetupReport& report) {
 void SendToTextFile(const std::string& report) {
   const std::optional<std::string> path = rt::SaveFilePanel("Save setup data...", "setup data.txt");
   if (!path) return;
-  if (!WriteFileSafely(*path, report)) rt::SysBeep();
+  const FileResult r = WriteFileSafely(*path, report);
+  if (!r)
+    files_hooks::FileNotice("The set-up report was not saved",
+                            "\"" + std::filesystem::path(*path).filename().string() + "\": " + r.reason);
 }
 
 }  // namespace

@@ -387,6 +387,12 @@ void MoveControl(int16_t number, Rect where) {
   if (ControlRec* c = FindControl(number); c && c->widget) Place(c->widget, where);
 }
 
+void OpenPopupList(int16_t number) {
+  ControlRec* c = FindControl(number);
+  if (!c || c->type != ControlType::Popup || c->state == 0) return;
+  if (auto* combo = qobject_cast<QComboBox*>(c->widget.data())) combo->showPopup();
+}
+
 std::vector<int16_t> Controls(int16_t window) {
   std::vector<int16_t> v;
   if (WindowRec* w = FindWindow(window))

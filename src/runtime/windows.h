@@ -155,6 +155,10 @@ void SetControlRange(int16_t number, int minimum, int maximum);
 void SetControlTitle(int16_t number, const Str255& title);
 Str255 ControlTitle(int16_t number);
 void MoveControl(int16_t number, Rect where);
+// Opens the item list of popup control number of the output window, as a click on
+// it does (for a click the program took in before the control saw it); the user's
+// choice then arrives as a click on the control. Nothing for a dimmed or other control.
+void OpenPopupList(int16_t number);
 std::vector<int16_t> Controls(int16_t window);
 
 // ---- edit fields ---------------------------------------------------------------

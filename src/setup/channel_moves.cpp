@@ -212,23 +212,36 @@ void AdjustSwitchingAfterDeletion() {
 // ---- re-ordering --------------------------------------------------------------------------------
 
 bool ReorderAccepted(const std::array<int16_t, 17>& order, int16_t count) {
-  if (count < 1 || count > ChannelLimit(RecordingMODE) || count > 16) return false;
+  if (count < 1 || count > nChannels || count > 16) return false;
   const bool scopeFirst = RecordingMODE == RecordingModeCode::ScopeChart;
+  std::array<bool, 17> placed{};
   for (int p = 1; p <= count; ++p) {
-    if (order[p] < 1 || order[p] > nChannels) return false;
+    if (order[p] < 1 || order[p] > nChannels || placed[order[p]]) return false;
+    placed[order[p]] = true;
     if (scopeFirst && (p == 1) != (order[p] == 1)) return false;
   }
   return true;
 }
 
+std::array<int16_t, 17> CompletedOrder(const std::array<int16_t, 17>& order, int16_t count) {
+  std::array<int16_t, 17> whole = order;
+  std::array<bool, 17> placed{};
+  for (int p = 1; p <= count; ++p) placed[order[p]] = true;
+  int p = count;
+  const int16_t channels = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
+  for (int16_t c = 1; c <= channels; ++c)
+    if (!placed[c]) whole[++p] = c;
+  return whole;
+}
+
 ChannelMoveOutcome ReorderChannels(const std::array<int16_t, 17>& order, int16_t count) {
   if (!ReorderAccepted(order, count)) return {};
   ChannelMap map;
-  map.count = count;
-  for (int p = 1; p <= count; ++p) map.source[p] = order[p];
+  map.count = static_cast<int16_t>(std::clamp<int>(nChannels, 1, 16));
+  map.source = CompletedOrder(order, count);
   ChannelMoveOutcome outcome = MoveChannels(map, ChannelMoveKind::Reordering);
   if (!outcome.applied) return outcome;
-  LayOutReorderedStrips(count);
+  LayOutReorderedStrips(map.count);
   setup_hooks::CLEARARRAY();
   return outcome;
 }

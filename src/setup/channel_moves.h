@@ -53,12 +53,14 @@ ChannelMoveOutcome DeleteMarkedChannels(const std::array<int16_t, 17>& marks);
 void AdjustSwitchingAfterDeletion();
 
 // ---- re-ordering -----------------------------------------------------------------------------
-// True when an order of count positions can be applied: 1 to the mode's channel limit
-// positions, each naming a channel 1..nChannels, channel 1 first in scope-plus-chart mode.
+// True when an order of count positions can be applied: 1 to nChannels positions, each
+// naming a different channel 1..nChannels, channel 1 first in scope-plus-chart mode.
 bool ReorderAccepted(const std::array<int16_t, 17>& order, int16_t count);
-// Applies the order (positions 1..count), lays the strips out again keeping their
-// relative heights, and clears the scope rows. Channels never named are dropped and a
-// channel named twice is copied.
+// The order with the channels it does not name after its positions, in their old order:
+// a re-ordering never loses a channel.
+std::array<int16_t, 17> CompletedOrder(const std::array<int16_t, 17>& order, int16_t count);
+// Applies the completed order, lays the strips out again keeping their relative heights,
+// and clears the scope rows. nChannels stays as it was. Nothing happens when refused.
 ChannelMoveOutcome ReorderChannels(const std::array<int16_t, 17>& order, int16_t count);
 // The strips of channels 1..count stacked from y 47 over the window height less 72,
 // each keeping its share of the summed heights. Equal heights when nothing was laid out.

@@ -45,6 +45,10 @@ int16_t PointsField(int ch) {
   return static_cast<int16_t>(16 + ch);
 }
 
+Str255 SlopePointsText(int ch) {
+  return NumText(SlopeTrendPoints(alarmsArray[ch][AlarmField::SlopeTrendSpan]));
+}
+
 void BuildSlopeWindow() {
   const int n = Channels();
   const int buttonsTop = kSlopeFirstRow + kSlopeRowHeight * n + 14;
@@ -63,8 +67,7 @@ void BuildSlopeWindow() {
     const bool on = alarmsArray[ch][AlarmField::SlopeTrendOn] > 0;
     rt::NewControl(ShowSlopeBox(ch), rt::ControlType::CheckBox, "Show Slope", RectOf(285, y + 2, 385, y + 20),
                    on ? 2 : 1);
-    BUILDEF(PointsField(ch), NumText(SlopePointsShown(alarmsArray[ch][AlarmField::SlopeTrendSpan])), 390,
-            y + 3, 440, y + 19, 1, 2);
+    BUILDEF(PointsField(ch), SlopePointsText(ch), 390, y + 3, 440, y + 19, 1, 2);
   }
   rt::NewControl(kSlopeClearAll, rt::ControlType::PushButton, "Clear All",
                  RectOf(20, buttonsTop, 130, buttonsTop + 22), 1);
@@ -191,11 +194,6 @@ void BuildSizeWindow(int screenW, int screenH) {
 
 }  // namespace
 
-int32_t SlopePointsShown(float span) {
-  const auto n = static_cast<int32_t>(std::trunc(std::clamp(span, -2.0e9f, 2.0e9f)));
-  return n <= 0 ? 5 : n;
-}
-
 int16_t StatusButtonFor(int32_t speed) {
   for (const StatusChoice& c : kStatusChoices)
     if (c.speed == speed && c.button != 19) return c.button;
@@ -241,9 +239,12 @@ int16_t SETSLOPETREND() {
   }
   if (rt::WindowExists(kSlopeTrendWindow)) {
     rt::SetOutputWindow(kSlopeTrendWindow);
+    // Only a field the user changed is stored: a span shown as the default keeps
+    // its stored value.
     for (int ch = 1; ch <= Channels(); ++ch) {
-      const double typed = TextToNumber(rt::EditText(PointsField(ch)));
-      alarmsArray[ch][AlarmField::SlopeTrendSpan] = static_cast<float>(std::trunc(typed));
+      const std::string text = rt::EditText(PointsField(ch));
+      if (text == SlopePointsText(ch).str()) continue;
+      alarmsArray[ch][AlarmField::SlopeTrendSpan] = static_cast<float>(std::trunc(TextToNumber(text)));
     }
     rt::CloseWindow(kSlopeTrendWindow);
   }

@@ -16,8 +16,6 @@ int16_t ChartWindowSize();
 // "Acquisition Window Status Displays": Max_Display_Speed.
 int16_t STATUS_DISPLAYS();
 
-// The points field of a slope row: the stored span, or 5 when it is 0 or less.
-int32_t SlopePointsShown(float span);
 // The status button of a Max_Display_Speed value, and the value of a button (11-20).
 int16_t StatusButtonFor(int32_t maxDisplaySpeed);
 int32_t StatusSpeedFor(int16_t button);

@@ -31,7 +31,6 @@ enum class Answer { Waiting, Apply, Cancel };
 
 struct Arrangement {
   int16_t channels = 0;  // the channel count when the window opened
-  int16_t limit = 16;    // positions the mode allows
   int16_t assigned = 0;  // positions taken so far
 };
 
@@ -91,12 +90,13 @@ void DrawColumns(const Arrangement& a, int16_t rows) {
 }
 
 void BuildRearrangeWindow(Arrangement& a) {
-  const int16_t rows = std::max(a.channels, a.limit);
-  const int16_t height = WindowHeight(rows);
+  const int16_t height = WindowHeight(a.channels);
   BuildWINDOW(kChannelListWindow, "Re-arrange Channels", 40, 50, static_cast<int16_t>(40 + kWidth),
               static_cast<int16_t>(50 + height), 6);
-  DrawColumns(a, rows);
+  DrawColumns(a, a.channels);
   const int16_t base = static_cast<int16_t>(height - 50);
+  rt::DrawText(30, base - 12, "Channels you do not place follow the placed ones in their old order.",
+               KitFont(KestraneFont, 11), kBlackText);
   DrawIcon(138, 14, static_cast<int16_t>(base + 38));
   rt::DrawText(54, base + 18, "Caution:", rt::FontSpec{kSystemFontFamily, 14, true}, kBlackText);
   rt::DrawText(54, base + 35, "Undo not possible", KitFont(KestraneFont, 13), RGBred);
@@ -112,14 +112,15 @@ void BuildRearrangeWindow(Arrangement& a) {
   rt::FlushWindow();
 }
 
+// A channel takes one position only: once placed, its button is dimmed until
+// "Arrange Again".
 void NextClicked(Arrangement& a, int16_t channel) {
-  if (a.assigned >= a.limit || rt::ControlState(channel) == 0) return;
+  if (a.assigned >= a.channels || rt::ControlState(channel) == 0) return;
   ++a.assigned;
   rt::SetControlState(kApplyButton, 1);
+  rt::SetControlState(channel, 0);
   NewChannelOrder[a.assigned] = channel;
-  // The channel's label moves to its latest position.
   ShowInNewOrder(static_cast<int16_t>(kNewOrderField + channel), channel, a.assigned);
-  if (a.assigned >= a.limit) SetNextButtons(a, false);
 }
 
 void ArrangeAgain(Arrangement& a) {
@@ -172,7 +173,6 @@ bool REARRANGE() {
   const HandlerScope callersHandlers;
   Arrangement a;
   a.channels = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
-  a.limit = std::min<int16_t>(ChannelLimit(RecordingMODE), 16);
   // The menus stay off while the order is being built, so no menu command changes
   // the channel list underneath it.
   services::SetUpMENUs(0);

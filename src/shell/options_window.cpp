@@ -438,12 +438,14 @@ bool AfterCommand(const RunFacts& facts) {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   TimeAtStart = static_cast<int32_t>(rt::TickCount());
   oldscopex = -1000;
-  SetMenuItemState(File, 10, 0);
-  SetMenuItemState(File, 11, 0);
   rt::SeedRandomFromSystem();
   NextMarkerTime = 0;
   const int16_t outcome = Outcome();
   if (outcome == OptionsOutcome::ChangeMode) {
+    // Only leaving for the mode choice gives up the set-up; while the window stays,
+    // or a rerun uses the same set-up, it can still be saved and printed.
+    SetMenuItemState(File, 10, 0);
+    SetMenuItemState(File, 11, 0);
     SetMenuItemState(AD, 20, 0);
     RecordingMODE = 0;
     return true;

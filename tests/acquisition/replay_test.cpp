@@ -17,6 +17,8 @@
 #include "acquisition/recording_keys.h"
 #include "common/window_steps.h"
 #include "files/state.h"
+#include "kit/builders.h"
+#include "kit/channel_labels.h"
 #include "kit/drawing.h"
 #include "kit/state.h"
 
@@ -274,6 +276,46 @@ TEST_F(ReplayWindow, FewerThanThreeSamplesDrawOnlyFramesAndLabels) {
   REPLAY(0);
   EXPECT_TRUE(rt::WindowExists(W));
   rt::SaveWindowImage(W, (TestOutputDir() / "w321-replay-empty.png").string());
+}
+
+// The widest stretch of background between two inked columns of the strip's label
+// row, from the channel name's start on.
+int WidestGapInLabelRow(int top) {
+  rt::SetOutputWindow(kReplayWindow);
+  const RGBColor ground = rt::CanvasPixel(700, top + 6);
+  int widest = 0, lastInk = -1;
+  for (int x = 60; x < 700; ++x) {
+    bool ink = false;
+    for (int y = top + 1; y <= top + 13 && !ink; ++y) {
+      const RGBColor c = rt::CanvasPixel(x, y);
+      ink = std::abs(c.red - ground.red) + std::abs(c.green - ground.green) + std::abs(c.blue - ground.blue) >
+            0x3000;
+    }
+    if (!ink) continue;
+    if (lastInk >= 0) widest = std::max(widest, x - lastInk - 1);
+    lastInk = x;
+  }
+  return widest;
+}
+
+TEST_F(ReplayWindow, AStripsLabelNeverRunsIntoItsInputNumber) {
+  struct Case {
+    float input;
+    const char* label;
+  };
+  const int blanks = rt::TextWidth("    ", KitFont(KestraneFont, 10));  // twice the name's own two-blank gaps
+  PrefsArray[PrefsSlot::ZeroLines] = PrefsArray[PrefsSlot::ScaleGrid] = 0;
+  PrefsArray[PrefsSlot::MarkersInReplay] = 0;
+  ReplayAutoScaling = 1;  // channel 2 is flat: no trace crosses its label row
+  rt::OpenWindow(1, "chart", Rect{0, 0, 900, 700}, 262);
+  for (const Case& c : {Case{1, "volts"}, Case{12, "O2 (%)"}, Case{123, "Chamber temperature"}}) {
+    SCOPED_TRACE(c.label);
+    ChannelVariables[2][ChanField::Input] = c.input;
+    SetChannelLabel(2, c.label);
+    REPLAY(0);
+    EXPECT_GE(WidestGapInLabelRow(265), blanks);
+  }
+  rt::SaveWindowImage(W, (TestOutputDir() / "w321-replay-labels.png").string());
 }
 
 TEST_F(ReplayWindow, TwoPointsToAPixelColumnLookTheSameAsEveryPointStroked) {

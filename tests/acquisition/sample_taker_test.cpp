@@ -332,6 +332,12 @@ TEST_F(SampleTakerTest, ProgressBarNotTouchedBelowOneSegment) {
 
 TEST_F(SampleTakerTest, ScanStyleMarksTheSlopeTrend) {
   alarmsArray[1][AlarmField::SlopeTrendOn] = 1;
+  // A span never set (0) is the 5 points the slope window shows for it.
+  alarmsArray[1][AlarmField::SlopeTrendSpan] = 0;
+  for (int i = 0; i < 7; ++i) ChartDataArray.Set(1, i, 0.1f * (i + 1));
+  Sample = 6;
+  RunChannelPipeline(1, 0.9f, false, 10, kScanStyle);
+  EXPECT_EQ(rt::EditText(7), StringFormatter(0.9f)) << "a span of 0: not yet more than 5 + 1 samples";
   alarmsArray[1][AlarmField::SlopeTrendSpan] = 5;
   for (int i = 0; i < 7; ++i) ChartDataArray.Set(1, i, 0.1f * (i + 1));
   Sample = 6;  // not yet more than span + 1 samples

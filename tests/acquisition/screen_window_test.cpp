@@ -316,6 +316,41 @@ TEST_F(ScreenWindow, LongNoteIsCutTo250Characters) {
   EXPECT_EQ(NoteWindowIsOpen, 1);
 }
 
+TEST_F(ScreenWindow, TheNoteCountNeverLagsBehindTheText) {
+  struct Case {
+    const char* what;
+    std::string before;  // already in the field
+    std::string key;     // typed during the pass
+    const char* count;
+  };
+  const Case cases[] = {{"the first key", "", "O", "1"},
+                        {"a key after others", "O2 cal", "b", "7"},
+                        {"a key past the limit", std::string(250, 'x'), "y", "250"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GetFileNote();
+    HandleNotes();  // the window's own opening events
+    rt::SetOutputWindow(kNoteWindow);
+    rt::SetEditText(kNoteField, c.before);
+    // The key arrives as the pass pumps the events, as a user's key does.
+    std::string pending = c.key;
+    rt::SetPumpHook([&pending] {
+      if (!pending.empty()) WindowSteps::Keys(kNoteWindow, kNoteField, pending)();
+      pending.clear();
+    });
+    HandleNotes();
+    rt::SetPumpHook(nullptr);
+    ASSERT_EQ(NoteWindowIsOpen, 1);
+    rt::SetOutputWindow(kNoteWindow);
+    EXPECT_EQ(rt::EditText(kNoteCountField), c.count);
+    EXPECT_EQ(std::to_string(rt::EditText(kNoteField).size()), c.count);
+    rt::SaveWindowImage(kNoteWindow,
+                        (TestOutputDir() / ("w1999-note-" + std::string(c.count) + ".png")).string());
+    WindowSteps::CloseBox(kNoteWindow)();
+    for (int pass = 0; pass < 10 && NoteWindowIsOpen; ++pass) HandleNotes();
+  }
+}
+
 TEST_F(ScreenWindow, FiftyFirstNoteOnlySoundsTheRefusal) {
   NoteSample = 1;
   for (int i = 0; i < 50; ++i) ASSERT_TRUE(StoreNote("n"));

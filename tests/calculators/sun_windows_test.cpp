@@ -2,6 +2,7 @@
 // own loops, with the annual chart, its export and the world map.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QMouseEvent>
 #include <filesystem>
@@ -22,8 +23,10 @@
 #include "common/test_support.h"
 #include "kit/date_text.h"
 #include "kit/format.h"
+#include "kit/state.h"
 #include "noaa_reference.h"
 #include "runtime/panels.h"
+#include "runtime/sound.h"
 #include "runtime/system.h"
 #include "setup/window_driver.h"
 
@@ -328,6 +331,13 @@ TEST_F(SunWindowsTest, AfterTheAnnualPlotTheFirstClickOnTheCalculatorActs) {
          rt::SetOutputWindow(W);
          EXPECT_EQ(rt::FocusedEditField(), 1);
        }},
+      {"the month popup", 54,
+       [] {
+         auto* combo = qobject_cast<QComboBox*>(rt::bridge::ControlWidget(W, 54));
+         ASSERT_NE(combo, nullptr);
+         EXPECT_TRUE(combo->view()->isVisible()) << "its list is open for a choice";
+         combo->hidePopup();
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -349,6 +359,38 @@ TEST_F(SunWindowsTest, AfterTheAnnualPlotTheFirstClickOnTheCalculatorActs) {
   d.WaitFor(W).Click(W, 245).WaitFor(kSunChartWindow).Then("press", PressOn(W, 241));
   Run(d, [] { Sunrise(); });
   EXPECT_FALSE(rt::WindowExists(W));
+}
+
+// A place typed beyond any number has no chart: the calculator says why, with the
+// buzz, instead of drawing a year of night; a chart of an earlier place goes.
+TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceBeyondAnyNumberSaysWhyInsteadOfAnEmptyChart) {
+  Sound_Is_On = 1;
+  std::vector<std::string> sounds;
+  rt::SetSoundSink([&sounds](const std::string& path) { sounds.push_back(test::SoundFileName(path)); });
+  for (int16_t field : {int16_t{1}, int16_t{2}}) {
+    SCOPED_TRACE(field == 1 ? "latitude" : "longitude");
+    WindowDriver d;
+    d.WaitFor(W)
+        .Click(W, 245)
+        .WaitFor(kSunChartWindow)
+        .Event(18, -kSunChartWindow)
+        .Then("too large", SetText(W, field, "1e39"))
+        .Then("forget",
+              [&sounds] {
+                sounds.clear();
+                return true;
+              })
+        .Click(W, 245)
+        .Check([&sounds] {
+          EXPECT_FALSE(rt::WindowExists(kSunChartWindow));
+          EXPECT_EQ(Field(W, 5).substr(0, 11), "no result: ");
+          EXPECT_NE(Field(W, 5).find("too large"), std::string::npos) << Field(W, 5);
+          EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "bzot.mp3"), 1) << "the buzz, once";
+        })
+        .Shot(W, Shot("w8-sun-cycle-no-place.png"))
+        .Click(W, 241);
+    Run(d, [] { Sunrise(); });
+  }
 }
 
 // The day to calculate is given either by the day of the year or by the date;

@@ -147,6 +147,30 @@ TEST_F(SetupReportTest, WindowSendsTheChosenSectionsToATextFile) {
   EXPECT_EQ(text.find("Screen display"), std::string::npos);
 }
 
+TEST_F(SetupReportTest, AFailedTextFileSaysWhyAndNamesTheFile) {
+  const auto folder = std::filesystem::path(configDir);
+  struct Case {
+    const char* what;
+    std::filesystem::path path;
+  };
+  std::filesystem::create_directories(folder / "a folder.txt");
+  for (const Case& c : {Case{"a folder that is not there", folder / "gone" / "setup data.txt"},
+                        Case{"a folder in the way", folder / "a folder.txt"}}) {
+    SCOPED_TRACE(c.what);
+    notices.clear();
+    rt::SetScriptedPanels(true);
+    rt::QueuePanelAnswer(c.path.string());
+    Drive({Until(17), Click(17, 2), Click(17, 3)});
+    PRINTSETUP();
+    EXPECT_TRUE(ScriptDone());
+    ASSERT_EQ(notices.size(), 1u);
+    const std::string start = "The set-up report was not saved: \"" + c.path.filename().string() + "\": ";
+    EXPECT_EQ(notices[0].substr(0, start.size()), start);
+    EXPECT_GT(notices[0].size(), start.size()) << "the reason";
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "a folder.txt")) << "nothing written over";
+  }
+}
+
 // The channel table's line of a report, found by its first words.
 std::string LineStarting(const std::string& text, const std::string& start) {
   const std::size_t at = text.find(CR + start);

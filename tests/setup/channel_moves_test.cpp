@@ -127,42 +127,40 @@ TEST_F(ChannelMovesTest, ReorderingMovesTheBreakpointVoltsThreeWayRecordAndInput
   EXPECT_EQ(ChannelVariables[1][ChanField::Gain], 3.0f);
 }
 
-TEST_F(ChannelMovesTest, ReorderingMovesEveryTableRowIncludingDuplicates) {
+TEST_F(ChannelMovesTest, ReorderingMovesEveryTableRowAndNeverCopiesAChannel) {
   Fingerprint();
   nChannels = 5;
   PrefsArray[PrefsSlot::WindowHeight] = 768;
-  ASSERT_TRUE(ReorderChannels(Order({5, 2, 2, 1}), 4).applied);
-  EXPECT_EQ(nChannels, 4);
+  EXPECT_FALSE(ReorderChannels(Order({5, 2, 2, 1}), 4).applied) << "channel 2 named twice";
+  ASSERT_TRUE(ReorderChannels(Order({5, 2, 4, 1, 3}), 5).applied);
+  EXPECT_EQ(nChannels, 5);
   ExpectChannelAt(1, 5, false);
   ExpectChannelAt(2, 2, false);
-  ExpectChannelAt(3, 2, false);
+  ExpectChannelAt(3, 4, false);
   ExpectChannelAt(4, 1, false);
+  ExpectChannelAt(5, 3, false);
   EXPECT_EQ(datalabel.size(), 240u);
-  EXPECT_EQ(ChannelLabel(5), std::string(30, ' ')) << "labels are rebuilt in eight blank slots";
+  EXPECT_EQ(ChannelLabel(6), std::string(30, ' ')) << "labels are rebuilt in eight blank slots";
   EXPECT_EQ(Count("CLEARARRAY"), 1);
 }
 
-TEST_F(ChannelMovesTest, ReorderingFiveChannelsByClickingFourThenTwoKeepsOnlyThose) {
+TEST_F(ChannelMovesTest, ReorderingFiveChannelsByClickingFourThenTwoKeepsTheOthersAfterThem) {
   Fingerprint();
   nChannels = 5;
   PrefsArray[PrefsSlot::WindowHeight] = 768;
   ASSERT_TRUE(ReorderChannels(Order({4, 2}), 2).applied);
-  EXPECT_EQ(nChannels, 2);
-  ExpectChannelAt(1, 4, false);
-  ExpectChannelAt(2, 2, false);
+  EXPECT_EQ(nChannels, 5);
+  const int order[] = {4, 2, 1, 3, 5};
+  for (int p = 1; p <= 5; ++p) ExpectChannelAt(p, order[p - 1], false);
 }
 
-TEST_F(ChannelMovesTest, XYAxesFollowTheirChannelsAndALaterPositionWins) {
+TEST_F(ChannelMovesTest, XYAxesFollowTheirChannels) {
   nChannels = 3;
   XYaxisChannelX = 3;
   XYaxisChannelY = 1;
   ASSERT_TRUE(ReorderChannels(Order({3, 1, 2}), 3).applied);
   EXPECT_EQ(XYaxisChannelX, 1.0f);
   EXPECT_EQ(XYaxisChannelY, 2.0f);
-
-  XYaxisChannelX = 2;
-  ASSERT_TRUE(ReorderChannels(Order({2, 1, 2}), 3).applied);
-  EXPECT_EQ(XYaxisChannelX, 3.0f) << "a channel taken twice: the later position";
 }
 
 TEST_F(ChannelMovesTest, DeletingTheChannelOfAReferenceRenumbersOrResetsIt) {
@@ -298,12 +296,13 @@ TEST_F(ChannelMovesTest, ScopePlusChartDeletionKeepsTheScopeChannel) {
   ExpectChannelAt(2, 3);
 }
 
-TEST_F(ChannelMovesTest, ReorderingIsRefusedBeyondTheModesLimitOrWithAForeignChannel) {
+TEST_F(ChannelMovesTest, ReorderingIsRefusedWithMorePositionsThanChannelsOrAForeignChannel) {
   nChannels = 5;
   RecordingMODE = RecordingModeCode::ScopeChart;
-  EXPECT_FALSE(ReorderAccepted(Order({1, 2, 3, 4, 5, 5}), 6)) << "five positions at most";
+  EXPECT_FALSE(ReorderAccepted(Order({1, 2, 3, 4, 5, 5}), 6)) << "more positions than channels";
   EXPECT_FALSE(ReorderAccepted(Order({2, 1}), 2)) << "the scope channel stays first";
   EXPECT_FALSE(ReorderAccepted(Order({1, 3, 1}), 3)) << "and is not copied into a chart position";
+  EXPECT_FALSE(ReorderAccepted(Order({1, 3, 3}), 3)) << "no chart channel is copied either";
   EXPECT_TRUE(ReorderAccepted(Order({1, 5, 4}), 3));
   RecordingMODE = RecordingModeCode::Chart;
   EXPECT_FALSE(ReorderAccepted(Order({6}), 1)) << "no such channel";

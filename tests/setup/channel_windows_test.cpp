@@ -159,10 +159,11 @@ TEST_F(ChannelWindowsTest, RearrangeWindowAppliesTheClickedOrder) {
       .Shot(kWindow, Shot("w6-rearrange-channels.png"))
       .Click(kWindow, 30);
   EXPECT_TRUE(Run(driver, [] { return REARRANGE(); }));
-  EXPECT_EQ(nChannels, 3) << "channel 4 was never clicked";
+  EXPECT_EQ(nChannels, 4) << "channel 4, never clicked, follows the placed ones";
   EXPECT_EQ(ChannelVariables[1][ChanField::A], 30.0f);
   EXPECT_EQ(ChannelVariables[2][ChanField::A], 10.0f);
   EXPECT_EQ(ChannelVariables[3][ChanField::A], 20.0f);
+  EXPECT_EQ(ChannelVariables[4][ChanField::A], 40.0f);
   EXPECT_EQ(ChannelLabel(1), Padded(kLabels[3]));
   EXPECT_EQ(XYaxisChannelX, 1.0f);
   EXPECT_EQ(XYaxisChannelY, 2.0f);
@@ -170,7 +171,7 @@ TEST_F(ChannelWindowsTest, RearrangeWindowAppliesTheClickedOrder) {
   EXPECT_EQ(calls.back(), "menus on");
 }
 
-TEST_F(ChannelWindowsTest, RearrangeStopsAtTheModesLimitAndArrangeAgainStartsOver) {
+TEST_F(ChannelWindowsTest, RearrangeKeepsTheScopeChannelFirstAndArrangeAgainStartsOver) {
   RecordingMODE = RecordingModeCode::ScopeChart;
   nChannels = 3;
   PrefsArray[PrefsSlot::WindowHeight] = 768;
@@ -181,24 +182,54 @@ TEST_F(ChannelWindowsTest, RearrangeStopsAtTheModesLimitAndArrangeAgainStartsOve
         EXPECT_TRUE(rt::EditFieldExists(25));
       })
       .Click(kWindow, 3)
-      .Click(kWindow, 3)
       .Click(kWindow, 2)
-      .Click(kWindow, 3)
       .Check([] {
-        for (int16_t k = 1; k <= 3; ++k) EXPECT_EQ(rt::ControlState(k), 0) << "five positions taken";
+        for (int16_t k = 1; k <= 3; ++k) EXPECT_EQ(rt::ControlState(k), 0) << "every channel placed";
       })
       .Click(kWindow, 28)
       .Check([] {
         EXPECT_EQ(rt::ControlState(30), 0);
         EXPECT_EQ(rt::ControlState(2), 1);
+        EXPECT_EQ(rt::ControlState(3), 1);
         EXPECT_FALSE(rt::EditFieldExists(124 + 3));
       })
       .Click(kWindow, 3)
       .Click(kWindow, 30);
   EXPECT_TRUE(Run(driver, [] { return REARRANGE(); }));
-  EXPECT_EQ(nChannels, 2);
+  EXPECT_EQ(nChannels, 3);
   EXPECT_EQ(ChannelVariables[1][ChanField::A], 10.0f);
   EXPECT_EQ(ChannelVariables[2][ChanField::A], 30.0f);
+  EXPECT_EQ(ChannelVariables[3][ChanField::A], 20.0f);
+}
+
+TEST_F(ChannelWindowsTest, RearrangeNeverPlacesAChannelTwiceNorDropsOne) {
+  struct Case {
+    const char* what;
+    std::vector<int16_t> clicks;
+    std::vector<float> order;  // old channel numbers at positions 1..4
+  };
+  const Case cases[] = {
+      {"a second click on a placed channel is refused", {3, 3, 1}, {3, 1, 2, 4}},
+      {"the unplaced follow in their old order", {4, 2}, {4, 2, 1, 3}},
+      {"every channel placed", {2, 4, 3, 1}, {2, 4, 3, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int16_t k = 1; k <= 4; ++k) ChannelVariables[k][ChanField::A] = 10.0f * k;
+    nChannels = 4;
+    test::WindowDriver driver;
+    driver.WaitFor(kWindow);
+    for (int16_t k : c.clicks) {
+      driver.Click(kWindow, k).Check([k] {
+        EXPECT_EQ(rt::ControlState(k), 0) << "channel " << k << " placed";
+      });
+    }
+    driver.Click(kWindow, 30);
+    EXPECT_TRUE(Run(driver, [] { return REARRANGE(); }));
+    EXPECT_EQ(nChannels, 4);
+    for (int16_t p = 1; p <= 4; ++p)
+      EXPECT_EQ(ChannelVariables[p][ChanField::A], 10.0f * c.order[p - 1]) << p;
+  }
 }
 
 TEST_F(ChannelWindowsTest, RearrangeCancelReturnAndFocusChangesChangeNothing) {
@@ -259,7 +290,8 @@ TEST_F(ChannelWindowsTest, StatusStripShowsTheChannelBeingSetUp) {
   EXPECT_GT(DarkPixels(kStatusStripWindow, 95, 6, 500, 30), 200) << "the heading is drawn";
   // The interface in use can be told from the strip: its small picture (44 by 44) shows
   // whole inside the strip, not as a sliver along its edge.
-  EXPECT_GT(Differing(withLogger, StripPixels()), 44 * 44 / 3) << "the interface's picture shows in the strip";
+  EXPECT_GT(Differing(withLogger, StripPixels()), 44 * 44 / 3)
+      << "the interface's picture shows in the strip";
   EXPECT_EQ(Played("bup.mp3"), 1);
   EXPECT_TRUE(rt::SaveWindowImage(kStatusStripWindow, Shot("w25-channel-heading.png")));
 

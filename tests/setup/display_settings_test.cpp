@@ -33,7 +33,7 @@ class DisplaySettings : public SetupTest, public WindowSteps {
   }
 };
 
-TEST_F(DisplaySettings, ClearAllKeepsPointCountsAndAZeroSpanIsStoredAsFive) {
+TEST_F(DisplaySettings, ClearAllKeepsPointCountsAndOnlyAnEditedSpanChanges) {
   constexpr int16_t W = kSlopeTrendWindow;
   alarmsArray[1][AlarmField::SlopeTrendOn] = 1;
   alarmsArray[1][AlarmField::SlopeTrendSpan] = 12;
@@ -51,10 +51,31 @@ TEST_F(DisplaySettings, ClearAllKeepsPointCountsAndAZeroSpanIsStoredAsFive) {
   EXPECT_TRUE(ScriptDone());
   for (int ch = 1; ch <= 3; ++ch) EXPECT_EQ(alarmsArray[ch][AlarmField::SlopeTrendOn], 0.0f) << ch;
   EXPECT_EQ(alarmsArray[1][AlarmField::SlopeTrendSpan], 12.0f);
-  EXPECT_EQ(alarmsArray[2][AlarmField::SlopeTrendSpan], 5.0f);
-  EXPECT_EQ(alarmsArray[3][AlarmField::SlopeTrendSpan], 7.0f);
+  EXPECT_EQ(alarmsArray[2][AlarmField::SlopeTrendSpan], 0.0f) << "shown as the default 5, left as it was";
+  EXPECT_EQ(alarmsArray[3][AlarmField::SlopeTrendSpan], 7.0f) << "edited";
   EXPECT_EQ(MENUID, 255);
   EXPECT_EQ(Count("menus on"), 1);
+}
+
+TEST_F(DisplaySettings, ASpanSurvivesOpeningAndClosingTheSlopeWindowUnedited) {
+  constexpr int16_t W = kSlopeTrendWindow;
+  struct Case {
+    float span;
+    const char* shown;
+  };
+  const Case cases[] = {{0, " 5"}, {-4, " 5"}, {12, " 12"}};
+  for (int ch = 1; ch <= 3; ++ch) alarmsArray[ch][AlarmField::SlopeTrendSpan] = cases[ch - 1].span;
+  for (bool byReturn : {false, true}) {
+    SCOPED_TRACE(byReturn ? "Return" : "Slope Setup OK");
+    Drive({Until(W), Do([&cases] {
+             for (int16_t ch = 1; ch <= 3; ++ch) EXPECT_EQ(TextOf(W, 16 + ch), cases[ch - 1].shown) << ch;
+           }),
+           byReturn ? Return(W, 17) : Click(W, 121)});
+    SETSLOPETREND();
+    EXPECT_TRUE(ScriptDone());
+    for (int ch = 1; ch <= 3; ++ch)
+      EXPECT_EQ(alarmsArray[ch][AlarmField::SlopeTrendSpan], cases[ch - 1].span) << ch;
+  }
 }
 
 TEST_F(DisplaySettings, SlopeTrendsOpenNothingOutsideChartMode) {

@@ -130,7 +130,6 @@ TEST_F(OptionsWindowTest, ClosingTheRunAndEveryStayingCommand) {
       .Check([this] {
         EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::Saved);
         EXPECT_TRUE(rt::WindowExists(kSavedNoticeWindow));
-        EXPECT_EQ(State(File, 10), 0) << "every command dims the set-up items";
       })
       .Key('\r')
       .Key('a')
@@ -148,6 +147,33 @@ TEST_F(OptionsWindowTest, ClosingTheRunAndEveryStayingCommand) {
   EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], OptionsOutcome::ChangeMode);
   EXPECT_EQ(RecordingMODE, 0);
   EXPECT_FALSE(rt::WindowExists(W));
+}
+
+TEST_F(OptionsWindowTest, TheSetupCanBeSavedAndPrintedAfterEveryCommandThatStays) {
+  struct Step {
+    const char* what;
+    int32_t key;  // 0: click the button
+    int16_t button;
+  };
+  const Step steps[] = {{"a save", 's', 0},
+                        {"a set-up file written or cancelled", 'M', 0},
+                        {"the acquisition parameters", 'a', 0},
+                        {"the rate check", 0, OptionsButton::RateCheck}};
+  test::LoopDriver driver;
+  driver.WaitFor(W);
+  for (const Step& step : steps) {
+    if (step.key != 0) driver.Key(step.key);
+    if (step.key == 0) driver.Click(step.button);
+    driver.Check([this, what = step.what] {
+      EXPECT_EQ(State(File, 10), 1) << "Save Setup File... after " << what;
+      EXPECT_EQ(State(File, 11), 1) << "Print Setup Data... after " << what;
+    });
+  }
+  driver.Click(OptionsButton::ChangeMode);
+  OPTIONSWINDOW();
+  EXPECT_TRUE(driver.Finished());
+  EXPECT_EQ(State(File, 10), 0) << "back to the mode choice: no set-up to save";
+  EXPECT_EQ(State(File, 11), 0);
 }
 
 TEST_F(OptionsWindowTest, RestartAsksTheGuardAndStartsTheScreenAgain) {
