@@ -568,6 +568,7 @@ void DrawDemoBars(int32_t points) {
   const double bottom = std::trunc(ch[ChanField::StripBottom] - 1);
   const double top = bottom - std::trunc(ch[ChanField::StripHeight]);
   int32_t row = 1;
+  int16_t previous = -1;  // none before the first column
   for (int32_t g = 1; row <= points; ++g) {
     double lo = 32000, hi = -32000;
     for (int32_t j = 0; j < r && row <= points; ++j, ++row) {
@@ -579,8 +580,18 @@ void DrawDemoBars(int32_t points) {
       return static_cast<int16_t>(std::clamp(std::trunc(y), top, bottom));
     };
     const auto x = static_cast<int16_t>(std::clamp(std::trunc(scopeXfactor + g), -32768.0f, 32767.0f));
-    gDrawn.bars.push_back({x, clampY(lo), clampY(hi)});
-    CGDrawLineNoAliasing(x, clampY(lo), x, clampY(hi), ScopeDataColor);
+    // A column of one point (half a pixel a point or more) has no bar of its own: a bar
+    // from y to the same y would draw nothing. It joins the column before, so the
+    // block reads as a trace.
+    int16_t y0 = clampY(lo), y1 = clampY(hi);
+    if (y0 == y1 && previous >= 0) {
+      y0 = std::min(y0, previous);
+      y1 = std::max(y1, previous);
+    }
+    if (y0 == y1) ++y1;
+    previous = clampY(hi);
+    gDrawn.bars.push_back({x, y0, y1});
+    CGDrawLineNoAliasing(x, y0, x, y1, ScopeDataColor);
   }
 }
 

@@ -159,6 +159,35 @@ TEST_F(FastScopeLoopTest, DemonstrationBlockShowsItsPhasesInOrderWithItsTimedWai
   EXPECT_TRUE(rt::SaveWindowImage(1, (TestOutputDir() / "w1-fast-scope-demo-bars.png").string()));
 }
 
+// The demonstration's block is drawn whatever the points a pixel column: at 750 or
+// 1,000 points on 800 pixels each column holds one point, and its bar must still show.
+TEST_F(FastScopeLoopTest, TheDemonstrationBlockIsDrawnAtEveryPointsAPixel) {
+  for (const int32_t points : {2400, 1000, 750}) {
+    SCOPED_TRACE(points);
+    ScopeMax = points;
+    scopeXfactor = 800.0f / static_cast<float>(points);
+    rt::SetOutputWindow(1);
+    rt::FillRect(0, 49, 800, 402, FastScopeBackground.red / 65535.0, FastScopeBackground.green / 65535.0,
+                 FastScopeBackground.blue / 65535.0);
+    const RGBColor background = rt::CanvasPixel(400, 300);
+    block = 0;
+    step = [&](int64_t) {
+      if (block == 2) Hold({rt::key::Escape});
+    };
+    EXPECT_EQ(SCOPESCANNING(), 0);
+    ReleaseAll();
+    int drawn = 0;
+    rt::SetOutputWindow(1);
+    for (int x = 2; x < 700; ++x)
+      for (int y = 50; y < 450; ++y) {
+        const RGBColor c = rt::CanvasPixel(x, y);
+        drawn += c.red != background.red || c.green != background.green || c.blue != background.blue;
+      }
+    EXPECT_GT(drawn, 600) << "a bar in every column of the trace";
+    rt::SaveWindowImage(1, (TestOutputDir() / ("w1-fast-scope-demo-" + std::to_string(points) + ".png")).string());
+  }
+}
+
 TEST_F(FastScopeLoopTest, EscapeDuringTheRecordingEndsTheBlockAtOnce) {
   step = [&](int64_t t) {
     if (t == 10) Hold({rt::key::Escape});
