@@ -93,8 +93,9 @@ RunEnd CHARTSCANNING() {
       if (scan.takeSample) {
         pass.ScannedSampleDue();
         const double due = TimeOfNextChartSample;
+        const int32_t stored = Sample;
         SHOWSCANRESULTS();
-        pass.ChartSampleTaken(due);
+        if (Sample != stored) pass.ChartSampleTaken(due);
       }
     } else {
       pass.TakeChartSampleWhenDue(GETDATA);

@@ -10,6 +10,7 @@
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
+#include "acquisition/schedule_gap.h"
 #include "acquisition/state.h"
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
@@ -128,6 +129,15 @@ void SHOWSCANRESULTS() {
   }
   NscrnCASEs += 1;
   AdvanceChartSchedule();
+  // An instrument still silent after the schedule restarted: the interval holds no
+  // reading, and the gap takes its time.
+  bool anyStood = false;
+  for (int16_t ch = std::max<int16_t>(FirstChan, 1); ch <= std::min<int16_t>(nChannels, 16); ++ch)
+    anyStood |= gGoodScans[ch] > 0;
+  if (DropFailedSampleInGap(anyStood)) {
+    NscrnCASEs -= 1;
+    return;
+  }
   TicsAtLastSample = t;
   if (PrefsArray[PrefsSlot::BeepEverySample]) {
     services::StopSampleBeep();

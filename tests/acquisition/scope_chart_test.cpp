@@ -19,9 +19,11 @@
 #include "acquisition/screen.h"
 #include "acquisition/toolbar.h"
 #include "common/dump_tool.h"
+#include "common/scripted_ui3.h"
 #include "common/stored_times.h"
 #include "common/window_steps.h"
 #include "devices/needs.h"
+#include "devices/serial_port.h"
 #include "files/state.h"
 #include "runtime/qt_bridge.h"
 
@@ -281,6 +283,39 @@ TEST_F(ScopeChartTest, AStallRestartsBothSchedulesAndMarksTheGap) {
     ExpectStoredWhenRead(taken_, dues.front(), 0.1, logged);
     EXPECT_LE(LongestBurst(dues, taken_), 2);
   }
+}
+
+// A UI3 silent for 20 s of a scope-plus-chart run: the scope's readings hold the loop
+// while the instrument is silent, so the chart points leave one gap for the whole
+// silence, with one pause marker and one pause-log line (never one a time-out), and
+// every point stored is stored when it was taken.
+TEST_F(ScopeChartTest, ASilenceIsOneGapOfTheChartPoints) {
+  ResetRunCounters();
+  DemonstrationMODE = 0;
+  External_AD = ExternalADCode::SableUI3;
+  const double start = GetCurrentTimeInSeconds();
+  InstallSerialPort(std::make_unique<ScriptedUI3>([start] {
+    const double t = GetCurrentTimeInSeconds() - start;
+    return t >= 3 && t < 23;
+  }));
+  StartChartSchedule();
+  Nmarkers = 0;
+  totalPauseDuration = 0;
+  CumulativePauseContainer.clear();
+  MaxSamples = 120;
+  SetSampleTimingTap([&](double due, double taken) {
+    dues.push_back(due);
+    taken_.push_back(taken);
+  });
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  CloseSerialPort();
+  int gaps = 0;
+  for (int m = 1; m <= Nmarkers; ++m) gaps += MarkersArray[m].code == kPauseMarkerCode;
+  EXPECT_EQ(gaps, 1);
+  const std::vector<LoggedGap> logged = GapsInPauseLog(CumulativePauseContainer);
+  EXPECT_EQ(logged.size(), 1u);
+  ExpectStoredWhenRead(taken_, dues.front(), 0.1, logged);
+  EXPECT_LE(LongestBurst(dues, taken_), 2);
 }
 
 TEST_F(ScopeChartPauseTest, APauseInsideASweepLeavesTheSavedSweepsIntervalAsAsked) {
