@@ -300,8 +300,9 @@ std::array<std::optional<bool>, 9> DAMenuStates(int16_t code) {
       states[i] = false;
     else if (outputs == 1)
       // One analog output: output 2's script (4) and the feedback that drives output 2
-      // (2 and 5) are dimmed.
-      states[i] = i == 2 || i == 4 || i == 5 ? std::optional<bool>(false) : std::nullopt;
+      // (2 and 5) are dimmed, output 1's items offered, whatever an interface chosen
+      // before had dimmed.
+      states[i] = i != 2 && i != 4 && i != 5;
     else
       states[i] = true;
   }

@@ -174,13 +174,13 @@ TEST_F(MenuTest, AOmenuAdjustByInterface) {
     EXPECT_EQ(States(), "00000000") << code;
   }
   // One analog output: output 2's script (4) and the feedback on output 2 (2 and 5) are
-  // dimmed; output 1's items keep their states.
+  // dimmed; output 1's items are offered, also after an interface without outputs had
+  // dimmed them.
   for (int16_t code : {5, 6, 7}) {
-    SetAll(true);
-    rt::EnableMenuItem(5, 1, false);
+    SetAll(false);
     External_AD = code;
     AOmenuAdjust();
-    EXPECT_EQ(States(), "00100111") << code;
+    EXPECT_EQ(States(), "10100111") << code;
   }
   for (int16_t code : {0, 1, 2}) {
     SetAll(false);
