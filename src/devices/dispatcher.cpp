@@ -122,9 +122,10 @@ ChannelSweep::~ChannelSweep() {
 
 void ChannelSweep::Read(int16_t channel) {
   const uint64_t taken = ReadingsTaken(), failed = ReadingsFailed();
-  const float reference = channel >= 1 && channel <= 16 ? LastVoltageArray[channel + 17] : 0.0f;
+  const bool filtered = channel >= 1 && channel <= 16;
+  const float reference = filtered ? LastVoltageArray[channel + 17] : 0.0f;
   ReadExternalADdevice(channel, duringRecording_);
-  const bool referenceSet = channel >= 1 && channel <= 16 && !(LastVoltageArray[channel + 17] == reference);
+  const bool referenceSet = filtered && !(LastVoltageArray[channel + 17] == reference);
   entries_.push_back({taken, ReadingsTaken(), ReadingsFailed() != failed, referenceSet});
   readings_.push_back({channel, volts, false});
 }

@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
@@ -248,14 +249,9 @@ bool ReadingFailedLater(uint64_t number, float* failValue) {
   return true;
 }
 
-bool DeviceKnownSilent(const std::string& device) {
-  return g.silentDevices.count(device) != 0;
-}
-
 bool RecordingStopAsked() {
   if (RecordingLoopRunning == 0 || HavePaused != 0) return false;
-  constexpr uint16_t kEscapeAlone = 1u << (rt::key::Escape - 48);
-  return StopIconClicked != 0 || CommandQTyped != 0 || rt::KeyMapWord(rt::GetKeys(), 3) == kEscapeAlone;
+  return StopIconClicked != 0 || CommandQTyped != 0 || rt::KeyMapWord(rt::GetKeys(), 3) == KeyWord3::Escape;
 }
 
 }  // namespace mv

@@ -37,7 +37,10 @@ inline constexpr std::chrono::milliseconds kQuietAfterLateBytes{250};
 class ReadingExchange {
  public:
   // replyTicks: how long one reply of this instrument may take (its time-out).
-  // device: which instrument on a line shared by several ("" for a line with one).
+  // device: which instrument on a line shared by several ("" for a line with one). A
+  // device whose time-out was followed by a whole late-reply window of silence is
+  // silent, not late: its later time-outs owe nothing, so the other devices on the line
+  // are not held up by it, until it answers again.
   ReadingExchange(SerialPort& port, uint32_t replyTicks, int16_t duringRecording, std::string device = {});
 
   // Before the request. False: the line is not in step (or the instrument gave up in
@@ -79,12 +82,6 @@ uint64_t ReadingsFailed();
 // Whether a reading taken in the last sweep (numbered from 1 by ReadingsTaken) failed
 // when the sweep settled, and the value the channel then reads.
 bool ReadingFailedLater(uint64_t number, float* failValue);
-
-// ---- devices on a shared line ----------------------------------------------------------------
-// A device whose time-out was followed by a whole late-reply window of silence is
-// silent, not late: its later time-outs owe nothing, so the other devices on the line
-// are not held up by it, until it answers again.
-bool DeviceKnownSilent(const std::string& device);
 
 // Where a stop of the recording is asked for (Escape alone, the toolbar's stop icon,
 // Ctrl-Q): waits that may be cut short end at once.

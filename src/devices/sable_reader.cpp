@@ -41,15 +41,14 @@ std::optional<float> BinaryExchange(ReadingExchange& ex, SerialPort& port, const
   return d.value;
 }
 
+// Asks for the instrument's text and keeps it for the sample's other channels.
 std::optional<float> InstrumentFieldReading(ReadingExchange& ex, SerialPort& port, int16_t channel,
                                             uint32_t deadline) {
-  if (!(Sample == lastSample && serialWasRead == 1)) {
-    std::optional<std::string> text = RequestInstrumentLine(port, deadline, &ex);
-    if (!text) return std::nullopt;
-    lastserialstring = Str255(*text);
-    lastSample = Sample;
-    serialWasRead = 1;
-  }
+  std::optional<std::string> text = RequestInstrumentLine(port, deadline, &ex);
+  if (!text) return std::nullopt;
+  lastserialstring = Str255(*text);
+  lastSample = Sample;
+  serialWasRead = 1;
   return sable::InstrumentField(lastserialstring.str(), ADsensorType[channel]);
 }
 
@@ -94,7 +93,6 @@ std::optional<std::string> RequestInstrumentLine(SerialPort& port, uint32_t dead
 
 void ReadSABLE(int16_t channel, int16_t duringRecording) {
   if (channel < 1 || channel > 16) return;
-  const uint32_t deadline = rt::TickCount() + kSableTimeoutTicks;
   hardwareADchannel = HardwareInputOf(channel);
   const int input = hardwareADchannel;
   const int tMode = input >= 9 && input <= 12 ? TInputMode[input - 8] : 0;
@@ -104,13 +102,11 @@ void ReadSABLE(int16_t channel, int16_t duringRecording) {
   SerialPort& port = SerialLine();
   ReadingExchange ex(port, kSableTimeoutTicks, duringRecording);
   const bool keepLast = PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0;
-  // The instrument text of a sample serves every channel on input 15: a channel after
-  // the first asks nothing.
-  const bool asks =
-      cmd.quantity != sable::Quantity::InstrumentField || !(Sample == lastSample && serialWasRead == 1);
   std::optional<float> value;
-  if (!asks) {
-    value = InstrumentFieldReading(ex, port, channel, deadline);
+  if (cmd.quantity == sable::Quantity::InstrumentField && Sample == lastSample && serialWasRead == 1) {
+    // The instrument text of a sample serves every channel on input 15: a channel after
+    // the first asks nothing.
+    value = sable::InstrumentField(lastserialstring.str(), ADsensorType[channel]);
   } else if (ex.LineReady()) {
     // The wait for the line may have used up the reading's time: the request gets its own.
     const uint32_t replyBy = rt::TickCount() + kSableTimeoutTicks;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 #include "acquisition/state.h"
@@ -36,19 +37,17 @@ bool IsNameLine(const std::string& line) {
 // aside) is damaged, but for the degree and micro signs of an instrument's unit text
 // ("21.5\xB0C"), in each encoding instruments send them: Latin-1 B0 and B5, Mac Roman
 // A1 and B5, UTF-8 C2 B0 and C2 B5. The numbers never take them (SplitLine).
-bool IsDamaged(const std::string& line) {
-  std::string rest;
-  rest.reserve(line.size());
+bool IsDamaged(std::string_view line) {
   for (size_t i = 0; i < line.size(); ++i) {
     const auto b = static_cast<unsigned char>(line[i]);
     const auto next = i + 1 < line.size() ? static_cast<unsigned char>(line[i + 1]) : 0;
     if (b == 0xC2 && (next == 0xB0 || next == 0xB5)) {
       ++i;
-    } else if (b != 0xB0 && b != 0xB5 && b != 0xA1) {
-      rest += line[i];
+    } else if (b != 0xB0 && b != 0xB5 && b != 0xA1 && HoldsLineNoise(line.substr(i, 1), true)) {
+      return true;
     }
   }
-  return HoldsLineNoise(rest, true);
+  return false;
 }
 
 // The fields of a line as SplitLine counts them: a "," or ":" ends each.
@@ -112,14 +111,14 @@ StreamRead StreamReader::Read(SerialPort& port, int16_t mode, int fieldsNeeded) 
     // The newest line is the sample's reading: a damaged one, or a piece of a line
     // between two line ends (too short for the variables the channels read), is a
     // failed reading at once, even after a clean line of the same read.
-    bool lineCame = false;
-    for (std::string& line : lines_.TakeLines()) {
-      if (IsNameLine(line)) continue;
-      lineCame = true;
-      r.gotLine = !IsDamaged(line) && FieldCount(line) >= fieldsNeeded;
-      newest = r.gotLine ? std::move(line) : std::string();
+    std::vector<std::string> lines = lines_.TakeLines();
+    const auto last =
+        std::find_if(lines.rbegin(), lines.rend(), [](const std::string& line) { return !IsNameLine(line); });
+    if (last != lines.rend()) {
+      r.gotLine = !IsDamaged(*last) && FieldCount(*last) >= fieldsNeeded;
+      if (r.gotLine) newest = std::move(*last);
+      break;
     }
-    if (lineCame) break;
     if (TickPassed(deadline)) {
       lines_.GiveUpUnfinished();
       break;

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -19,19 +18,15 @@
 #include <vector>
 
 #include "acquisition/chart_loop.h"
-#include "acquisition/chart_store.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
-#include "devices/line_step.h"
+#include "devices/state.h"
 #include "drive/script.h"
 #include "e2e/simulated_run_fixture.h"
-#include "files/setup_file.h"
-#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
-#include "setup/state.h"
 #include "shell/main_body.h"
 #include "sim/sim.h"
 

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -19,10 +18,10 @@
 #include "acquisition/state.h"
 #include "common/test_support.h"
 #include "devices/serial_port.h"
+#include "devices/state.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
 #include "e2e/simulated_run_fixture.h"
-#include "files/setup_file.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"

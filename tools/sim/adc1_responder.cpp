@@ -5,7 +5,7 @@
 // the 12-bit magnitude; 0x91 asks for the low byte.
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <optional>
 #include <string>
 
 #include "sim/responder.h"
@@ -27,11 +27,7 @@ class Adc1Responder : public Responder {
   }
   // The program gives up on a byte after 6 ticks.
   int TimeoutMs() const override { return 100; }
-  bool SetValue(int input, double value) override {
-    if (input < 1 || input > kInputs) return false;
-    values_[input] = value;
-    return true;
-  }
+  bool SetValue(int input, double value) override { return setValues_.Set(input, value); }
 
  private:
   void Command(uint8_t b, std::vector<Reply>& out) {
@@ -53,8 +49,8 @@ class Adc1Responder : public Responder {
     } else {
       return;  // not a command: the converter says nothing
     }
-    const auto set = values_.find(input);
-    const Adc1Reading r = set == values_.end() ? Adc1Simulated(input, high) : FromVolts(set->second, high);
+    const std::optional<double> set = setValues_.Of(input);
+    const Adc1Reading r = set ? FromVolts(*set, high) : Adc1Simulated(input, high);
     magnitude_ = r.magnitude;
     positive_ = r.positive;
     busyLeft_ = busyPolls_;
@@ -69,7 +65,7 @@ class Adc1Responder : public Responder {
     out.push_back({std::string(1, static_cast<char>(byte))});
   }
 
-  std::map<int, double> values_;
+  InputValues setValues_{1, kInputs};
   int busyPolls_;
   int busyLeft_ = 0;
   int magnitude_ = 0;

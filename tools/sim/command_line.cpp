@@ -61,7 +61,7 @@ constexpr const char* kUsage =
     "CJC temperature; stream: field INPUT). While running, a line \"set INPUT V\" on\n"
     "standard input changes it.\n";
 
-bool ToInt(const std::string& s, int* out) {
+bool ToInt(std::string_view s, int* out) {
   auto r = std::from_chars(s.data(), s.data() + s.size(), *out);
   return r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
@@ -75,15 +75,8 @@ bool ToDouble(std::string_view s, double* out) {
 bool ToInputValue(std::string_view s, char separator, std::pair<int, double>* out) {
   const size_t at = s.find(separator);
   if (at == std::string_view::npos) return false;
-  const std::string_view input = s.substr(0, at);
-  auto r = std::from_chars(input.data(), input.data() + input.size(), out->first);
-  return r.ec == std::errc() && r.ptr == input.data() + input.size() && out->first >= 0 &&
-         ToDouble(s.substr(at + 1), &out->second);
+  return ToInt(s.substr(0, at), &out->first) && out->first >= 0 && ToDouble(s.substr(at + 1), &out->second);
 }
-
-}  // namespace
-
-namespace {
 
 // One control line: "set INPUT V". Answers on standard error.
 void ControlLine(Simulator& sim, std::string_view line) {

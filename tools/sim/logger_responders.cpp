@@ -5,7 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -68,11 +68,7 @@ class DataTakerResponder : public LineResponder {
   }
   int TimeoutMs() const override { return 500; }
   bool PartialRestFollows() const override { return true; }
-  bool SetValue(int input, double value) override {
-    if (input < 1 || input > 99) return false;
-    values_by_input_[input] = value;
-    return true;
-  }
+  bool SetValue(int input, double value) override { return setValues_.Set(input, value); }
 
   void Tick(Clock::time_point now, std::vector<Reply>& out) override {
     if (sent_ >= burst_.size() || now < sendFrom_) return;
@@ -146,10 +142,11 @@ class DataTakerResponder : public LineResponder {
     const bool known = volts || type == "HSC" || type == "C" || type == "TK" || type == "TJ" ||
                        type == "TT" || type == "R(2W)";
     if (!known) return std::nullopt;
-    const auto set = values_by_input_.find(std::stoi(channel));
-    if (set != values_by_input_.end()) return NumberText(volts ? set->second * 1000.0 : set->second);
+    const int number = std::stoi(channel);
+    if (const std::optional<double> set = setValues_.Of(number))
+      return NumberText(volts ? *set * 1000.0 : *set);
     if (type == "HSC" || type == "C") return "42";
-    if (volts) return channelValues_ ? std::to_string(std::stoi(channel) * 100) + ".0" : "1234.5";
+    if (volts) return channelValues_ ? std::to_string(number * 100) + ".0" : "1234.5";
     if (type == "TK" || type == "TJ" || type == "TT") return "23.5";
     return "100.0";
   }
@@ -158,7 +155,7 @@ class DataTakerResponder : public LineResponder {
   bool dt800_;
   bool channelValues_;
   std::vector<std::string> values_;
-  std::map<int, double> values_by_input_;
+  InputValues setValues_{1, 99};
   double bytesPerSecond_;
   long count_ = 0, rate_ = 0;
   std::string burst_;
@@ -177,11 +174,7 @@ class AdamResponder : public LineResponder {
   AdamResponder(std::vector<std::string> modules, bool channelValues)
       : modules_(std::move(modules)), channelValues_(channelValues) {}
   int TimeoutMs() const override { return 500; }
-  bool SetValue(int input, double value) override {
-    if (input < 0 || input > 16) return false;
-    values_[input] = value;
-    return true;
-  }
+  bool SetValue(int input, double value) override { return setValues_.Set(input, value); }
 
  protected:
   void Line(const std::string& line, std::vector<Reply>& out) override {
@@ -196,7 +189,7 @@ class AdamResponder : public LineResponder {
     else if (line[0] == '$' && rest == "F")
       out.push_back({"!" + address + "A1.05\r"});
     else if (line[0] == '$' && rest == "3")
-      out.push_back({">" + Signed(ValueOf(0, 25.0), 1, 6) + "\r"});
+      out.push_back({">" + Signed(setValues_.Of(0).value_or(25.0), 1, 6) + "\r"});
     else if (line[0] == '#' && rest.size() == 1 && rest[0] >= '0' && rest[0] <= '7')
       out.push_back({">" + Reading(index, rest[0] - '0') + "\r"});
     else if (line[0] == '$' || line[0] == '%')
@@ -206,13 +199,9 @@ class AdamResponder : public LineResponder {
  private:
   std::string Reading(size_t address, int i) const {
     const int input = address == 1 ? i + 1 : address == 3 ? i + 9 : -1;
-    if (values_.count(input)) return Signed(values_.at(input), 4, 0);
+    if (const std::optional<double> set = setValues_.Of(input)) return Signed(*set, 4, 0);
     if (channelValues_) return "+" + std::to_string(address) + "." + std::to_string(i) + "000";
     return "+0.1234";
-  }
-  double ValueOf(int input, double otherwise) const {
-    const auto it = values_.find(input);
-    return it == values_.end() ? otherwise : it->second;
   }
   // A sign, then the number with `decimals` decimals, zero-filled to `width` characters.
   static std::string Signed(double v, int decimals, size_t width) {
@@ -223,7 +212,7 @@ class AdamResponder : public LineResponder {
 
   std::vector<std::string> modules_;
   bool channelValues_;
-  std::map<int, double> values_;
+  InputValues setValues_{0, 16};
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,10 +37,31 @@ class Responder {
   // A partial reply's rest follows after a gap (a line split in mid-transmission).
   virtual bool PartialRestFollows() const { return false; }
   // What an input reads from now on (see Simulator::SetValue); false: no such input.
-  virtual bool SetValue(int input, double value) { return false; }
+  virtual bool SetValue(int input, double value) = 0;
   // Sable settings; other instruments ignore them.
   virtual void SetWord(uint8_t command, uint16_t word) {}
   virtual void SetInstrumentLine(std::string line) {}
+};
+
+// The values set for inputs first..last (Simulator::SetValue), which a responder
+// answers in place of its own.
+class InputValues {
+ public:
+  InputValues(int first, int last) : first_(first), last_(last) {}
+  // False: no such input.
+  bool Set(int input, double value) {
+    if (input < first_ || input > last_) return false;
+    values_[input] = value;
+    return true;
+  }
+  std::optional<double> Of(int input) const {
+    const auto it = values_.find(input);
+    return it == values_.end() ? std::nullopt : std::optional<double>(it->second);
+  }
+
+ private:
+  int first_, last_;
+  std::map<int, double> values_;
 };
 
 // A value as an instrument writes it, locale-free: the shortest text that reads back

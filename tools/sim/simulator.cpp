@@ -44,6 +44,10 @@ std::string Hex(std::string_view bytes) {
   return s;
 }
 
+Clock::duration SecondsOf(double seconds) {
+  return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
 }  // namespace
 
 std::string NumberText(double value) {
@@ -92,38 +96,37 @@ struct Simulator::Impl {
                         : Clock::duration::zero();
   }
 
-  void Log(const char* dir, std::string_view bytes) {
+  // One line of the log: microseconds since the start, then the text.
+  void LogLine(std::string_view text) {
     if (!log) return;
     auto us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
     char num[32];
     auto r = std::to_chars(num, num + sizeof num, us);
     std::string line(num, r.ptr);
     line += ' ';
-    line += dir;
-    line += Hex(bytes);
+    line += text;
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), log);
     std::fflush(log);
   }
 
-  void LogEvent(const char* what) {
-    if (!log) return;
-    auto us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
-    char num[32];
-    auto r = std::to_chars(num, num + sizeof num, us);
-    const std::string line = std::string(num, r.ptr) + " -- " + what + "\n";
-    std::fwrite(line.data(), 1, line.size(), log);
-    std::fflush(log);
+  void Log(const char* dir, std::string_view bytes) {
+    if (log) LogLine(dir + Hex(bytes));
+  }
+
+  void LogEvent(const char* what) { LogLine(std::string("-- ") + what); }
+
+  // Wakes the answering thread, which sleeps until its next event.
+  void Wake() {
+    char c = 1;
+    [[maybe_unused]] ssize_t w = ::write(wake[1], &c, 1);
   }
 
   bool InSpan(Clock::time_point now) const { return now >= spanStart && now < spanEnd; }
 
   void SetSpan(Clock::time_point from, double seconds) {
     spanStart = from;
-    spanEnd =
-        seconds < 0
-            ? Clock::time_point::max()
-            : from + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    spanEnd = seconds < 0 ? Clock::time_point::max() : from + SecondsOf(seconds);
   }
 
   // The pieces actually sent for one reply, with the fault applied.
@@ -391,10 +394,7 @@ bool Simulator::Start(std::string* error) {
     return false;
   }
   m.start = Clock::now();
-  if (!m.spanSetByCall)
-    m.SetSpan(m.start + std::chrono::duration_cast<Clock::duration>(
-                            std::chrono::duration<double>(m.opt.faultAfter)),
-              m.opt.faultFor);
+  if (!m.spanSetByCall) m.SetSpan(m.start + SecondsOf(m.opt.faultAfter), m.opt.faultFor);
   m.stop = false;
   m.thread = std::thread([&m] { m.Loop(); });
   return true;
@@ -404,8 +404,7 @@ void Simulator::Stop() {
   Impl& m = *impl_;
   if (m.thread.joinable()) {
     m.stop = true;
-    char c = 1;
-    [[maybe_unused]] ssize_t w = ::write(m.wake[1], &c, 1);
+    m.Wake();
     m.thread.join();
   }
   m.CloseTerminal();
@@ -445,11 +444,8 @@ void Simulator::SetFaultSpan(Fault fault, double after, double seconds) {
   impl_->fault = fault;
   impl_->faultLeft = -1;
   impl_->spanSetByCall = true;
-  impl_->SetSpan(
-      Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(after)),
-      seconds);
-  char c = 1;  // the answering thread sleeps until its next event: it must see the new span
-  [[maybe_unused]] ssize_t w = ::write(impl_->wake[1], &c, 1);
+  impl_->SetSpan(Clock::now() + SecondsOf(after), seconds);
+  impl_->Wake();  // it must see the new span
 }
 
 void Simulator::SetLateMs(int ms) {
