@@ -48,18 +48,21 @@ float StreamValue(int16_t ch) {
   return kBadReading;
 }
 
-}  // namespace
-
-namespace {
-
 bool IsStream() {
   return External_AD == ExternalADCode::SerialStream;
 }
 
-// A streaming channel's reading: one line of the instrument serves the whole sample.
+// The reading of channel ch for one chart sample, and whether it reached the
+// over-range limit with the channel's over-range alarm on. Leaves the value in volts.
+struct ChartReading {
+  float volts = 0;
+  bool overRange = false;
+};
+
+// A streaming channel's reading, from the line the sample read (one line serves the
+// whole sample).
 ChartReading StreamReading(int16_t ch) {
   ChartReading r;
-  ReadStreamLineOfSample();
   volts = StreamValue(ch);
   r.overRange = IsOverRange(volts) && OverRangeAlarmOn(ch);
   SamplesToAverage = 1;
@@ -84,8 +87,8 @@ void ReadChartChannel(int16_t ch, ChannelSweep& sweep) {
   }
 }
 
-}  // namespace
-
+// A channel's reading from its readings in a settled sweep: the mean of those that
+// succeeded (the bad-reading rule's value when none did).
 ChartReading ChartReadingOf(int16_t ch, const ChannelSweep& sweep) {
   ChartReading r;
   const std::optional<float> mean = sweep.MeanOf(ch);
@@ -97,6 +100,8 @@ ChartReading ChartReadingOf(int16_t ch, const ChannelSweep& sweep) {
   volts = r.volts;
   return r;
 }
+
+}  // namespace
 
 void SetSampleProgress(bool evenWhenZero) {
   if (MaxSamples <= 0) return;

@@ -9,18 +9,6 @@ namespace mv {
 // handles channels FirstChan..nChannels, then Sample += 1.
 void GETDATA();
 
-class ChannelSweep;
-
-// The reading of channel ch for one chart sample, from its readings in a settled
-// sweep: the mean of those that succeeded (the bad-reading rule's value when none
-// did), and whether one of them reached the over-range limit with the channel's
-// over-range alarm on. Leaves the value in volts.
-struct ChartReading {
-  float volts = 0;
-  bool overRange = false;
-};
-ChartReading ChartReadingOf(int16_t ch, const ChannelSweep& sweep);
-
 // Shared by the sample takers: the x pixel of the new sample after NscrnCASEs was
 // raised, and the progress bar set to segments x Sample / MaxSamples when above 0.
 void SetSampleProgress(bool evenWhenZero);

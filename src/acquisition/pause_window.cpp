@@ -251,11 +251,7 @@ void Resume(const PauseRun& run) {
   totalPauseDuration += minutes;
   CumulativePauseContainer +=
       PauseLogEntry({minutes, Sample, note, SampleRateChanged == 1, run.oldInterval, ChartIntervalInSeconds});
-  if (SampleRateChanged == 1) {
-    COMPUTETICS();
-    if (RecordingMODE == RecordingModeCode::Scope && PlotWidth() > 0)
-      zz += static_cast<double>(sctracelength) * scopeticgap / PlotWidth();
-  }
+  if (SampleRateChanged == 1) COMPUTETICS();
   if (TimedSaveINTERVAL > 0 && int64_t{NextSAVEtime} < ticks) NextSAVEtime = ScheduleTick(ticks + 3600.0);
   acq_hooks::ScreenINFO();
 }

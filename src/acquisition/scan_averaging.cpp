@@ -129,11 +129,11 @@ void SHOWSCANRESULTS() {
   }
   NscrnCASEs += 1;
   AdvanceChartSchedule();
+  const int16_t first = std::max<int16_t>(FirstChan, 1), last = std::min<int16_t>(nChannels, 16);
   // An instrument still silent after the schedule restarted: the interval holds no
   // reading, and the gap takes its time.
   bool anyStood = false;
-  for (int16_t ch = std::max<int16_t>(FirstChan, 1); ch <= std::min<int16_t>(nChannels, 16); ++ch)
-    anyStood |= gGoodScans[ch] > 0;
+  for (int16_t ch = first; ch <= last; ++ch) anyStood |= gGoodScans[ch] > 0;
   if (DropFailedSampleInGap(anyStood)) {
     NscrnCASEs -= 1;
     return;
@@ -144,8 +144,7 @@ void SHOWSCANRESULTS() {
     PlaySampleBeep();
   }
   const int16_t x = PresentChartX();
-  const int16_t last = std::min<int16_t>(nChannels, 16);
-  for (int16_t ch = std::max<int16_t>(FirstChan, 1); ch <= last; ++ch) {
+  for (int16_t ch = first; ch <= last; ++ch) {
     // The mean of the interval's readings that succeeded; a failed reading is none.
     const int32_t good = gGoodScans[ch];
     volts = good > 0 ? static_cast<float>(static_cast<double>(scanvolts[ch]) / good) : gFailedValue[ch];

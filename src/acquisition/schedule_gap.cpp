@@ -22,12 +22,11 @@ constexpr double kLeastLatenessLimit = 0.05;
 // and its pause-log line is still the log's last: a silent instrument whose every
 // reading fails restarts the schedule again and again, and the whole silence is one gap.
 struct OpenGap {
-  bool open = false;
-  int32_t sample = 0;         // the sample after the gap (its marker's)
-  double seconds = 0;         // the time the schedule skipped in the whole gap
-  float pauseBefore = 0;      // totalPauseDuration before the gap
-  std::size_t logAt = 0;      // where its pause-log line begins
-  std::size_t logLength = 0;  // and its length
+  int32_t sample = 0;      // the sample after the gap (its marker's)
+  double seconds = 0;      // the time the schedule skipped in the whole gap
+  float pauseBefore = 0;   // totalPauseDuration before the gap
+  std::size_t logAt = 0;   // where its pause-log line begins
+  std::size_t logEnd = 0;  // and where it ends (0: no gap recorded)
 };
 OpenGap gOpenGap;
 
@@ -60,8 +59,8 @@ bool InStride(double now) {
 
 bool GapStillOpen() {
   const OpenGap& g = gOpenGap;
-  return g.open && ChartTiming.samples > 0 && Sample == g.sample &&
-         CumulativePauseContainer.size() == g.logAt + g.logLength;
+  return g.logEnd > 0 && ChartTiming.samples > 0 && Sample == g.sample &&
+         CumulativePauseContainer.size() == g.logEnd;
 }
 
 // The gap's time, in the pause duration and in its pause-log line.
@@ -72,7 +71,7 @@ void RecordGap(double seconds) {
   totalPauseDuration = g.pauseBefore + minutes;
   CumulativePauseContainer.resize(g.logAt);
   CumulativePauseContainer += ScheduleGapLogEntry(minutes, g.sample);
-  g.logLength = CumulativePauseContainer.size() - g.logAt;
+  g.logEnd = CumulativePauseContainer.size();
 }
 
 // The chart schedule jumps from its due time to `newDue`: the jump is a gap, kept as
@@ -85,7 +84,7 @@ void RestartChartSchedule(KeyMode mode, double newDue) {
   // counts from the restart, or it would take the next point at once.
   ChartTimeCutoff = OverdueTick(ChartIntervalInSeconds, static_cast<int64_t>(rt::Ticks64()));
   if (!GapStillOpen()) {
-    gOpenGap = OpenGap{true, Sample, 0, totalPauseDuration, CumulativePauseContainer.size(), 0};
+    gOpenGap = OpenGap{Sample, 0, totalPauseDuration, CumulativePauseContainer.size(), 0};
     MarkResumedSampling(mode);
   }
   RecordGap(newDue - due);
@@ -93,12 +92,8 @@ void RestartChartSchedule(KeyMode mode, double newDue) {
 
 }  // namespace
 
-double LatenessLimit(double intervalSeconds) {
-  return std::max(intervalSeconds, kLeastLatenessLimit);
-}
-
 bool FallenBehind(double due, double intervalSeconds, double now) {
-  return due >= 0 && now - due > LatenessLimit(intervalSeconds);
+  return due >= 0 && now - due > std::max(intervalSeconds, kLeastLatenessLimit);
 }
 
 std::string ScheduleGapLogEntry(float minutes, int32_t sample) {

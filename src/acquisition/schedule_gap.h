@@ -23,11 +23,9 @@
 
 namespace mv {
 
-// How late a sample or point of this interval may be taken: max(interval, 50 ms).
-double LatenessLimit(double intervalSeconds);
-
-// Whether a schedule due at `due` has fallen further behind `now` than the limit (a
-// suspended schedule, due < 0, never has).
+// Whether a schedule due at `due` has fallen further behind `now` than a sample or
+// point of this interval may be taken late, max(interval, 50 ms) (a suspended
+// schedule, due < 0, never has).
 bool FallenBehind(double due, double intervalSeconds, double now);
 
 // The chart sample is due at `now`: true when it may be taken. False when the schedule

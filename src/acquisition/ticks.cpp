@@ -176,11 +176,6 @@ void COMPUTESCOPETICS() {
   scopeticgap = static_cast<float>(points * PresentScopeScale().pixelsPerPoint);
 }
 
-double ScopeTimeAtX(double x) {
-  const ScopeXScale s = PresentScopeScale();
-  return s.pixelsPerPoint > 0 ? (x - s.firstX) / s.pixelsPerPoint * ScopeIntervalInSeconds : 0.0;
-}
-
 double ScopeTickSeconds() {
   const double perPoint = PresentScopeScale().pixelsPerPoint;
   if (!(perPoint > 0) || !TickGapUsable(scopeticgap)) return 0.0;

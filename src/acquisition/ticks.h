@@ -23,11 +23,9 @@ void DRAWTICS(int16_t scope, int16_t labels);
 void DRAWTICLABELS();
 
 // The scope's time axis follows the trace's own x scale (ScopeTraceXScale), in every
-// scope mode: the time, in seconds from the sweep's first point, of the point drawn at
-// x; the seconds between two ticks of the default ladder (after COMPUTESCOPETICS); and
-// the labels as printed, each at the x of the point whose time it names (with its
-// unit, " sec" or " min", where one is printed).
-double ScopeTimeAtX(double x);
+// scope mode: the seconds between two ticks of the default ladder (after
+// COMPUTESCOPETICS); and the labels as printed, each at the x of the point whose time
+// it names (with its unit, " sec" or " min", where one is printed).
 double ScopeTickSeconds();
 struct ScopeTimeLabel {
   float x = 0;

@@ -405,10 +405,6 @@ void StrokeSegment(QPainter& p, const QRect& canvas, QPointF a, QPointF b, const
   stroke(p, 0);
 }
 
-}  // namespace
-
-namespace {
-
 // Where a window's content goes on a display of this size (see OpenWindow). The menu
 // bar and a title bar stand above the highest content top.
 Rect PlacedOnDisplay(Rect content, int displayWidth, int displayHeight) {

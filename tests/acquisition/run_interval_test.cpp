@@ -7,16 +7,14 @@
 #include <filesystem>
 
 #include "acq_fixture.h"
-#include "acquisition/schedule_gap.h"
-#include "devices/line_step.h"
 #include "common/scripted_ui3.h"
 #include "common/stored_times.h"
+#include "devices/line_step.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "files/needs.h"
 #include "files/save_commands.h"
 #include "files/state.h"
-#include "kit/rate_rule.h"
 
 namespace mv::test {
 namespace {
@@ -80,13 +78,7 @@ TEST_F(RunIntervalTest, ALoopSlowerThanItsIntervalStoresEachSampleWhenItWasRead)
   // within an interval of when it was read: its interval and the gaps its pause log
   // records, where the schedule restarted, say when.
   MaxSamples = 40;
-  int32_t last = -1;
-  script = [&] {
-    if (Sample != last) {
-      last = Sample;
-      rt::AdvanceVirtualClock(0.15);
-    }
-  };
+  EverySampleTakes(0.15);
   Record();
   EXPECT_GE(ScheduleRestarts(dues, 0.1).size(), 5u);
   const float stored = QuickSavedInterval();

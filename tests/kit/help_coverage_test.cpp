@@ -38,6 +38,11 @@ bool IsWordChar(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
 }
 
+// Whether a word starts at `at` (no word character just before it).
+bool WordStartsAt(const std::string& s, std::size_t at) {
+  return at == 0 || !IsWordChar(s[at - 1]);
+}
+
 std::string Trim(std::string_view s) {
   std::size_t a = 0, b = s.size();
   while (a < b && std::isspace(static_cast<unsigned char>(s[a]))) ++a;
@@ -245,8 +250,7 @@ class ProgramSources {
       if (!home || &f == home)
         for (std::size_t at = f.code.find(name); at != std::string::npos; at = f.code.find(name, at + 1)) {
           const std::size_t open = f.code.find_first_not_of(" \n", at + name.size());
-          if ((at > 0 && IsWordChar(f.code[at - 1])) || open == std::string::npos || f.code[open] != '(')
-            continue;
+          if (!WordStartsAt(f.code, at) || open == std::string::npos || f.code[open] != '(') continue;
           if (IsDefinitionOrDeclaration(f.code, at)) continue;
           const std::size_t close = Closing(f.code, open);
           if (close == std::string::npos) continue;
@@ -261,7 +265,7 @@ class ProgramSources {
       if (!f.path.ends_with(".h")) continue;
       for (std::size_t at = f.code.find(name + "("); at != std::string::npos;
            at = f.code.find(name + "(", at + 1))
-        if (at == 0 || !IsWordChar(f.code[at - 1])) return true;
+        if (WordStartsAt(f.code, at)) return true;
     }
     return false;
   }
@@ -332,10 +336,9 @@ class ProgramSources {
     std::vector<Body> bodies;
     for (std::size_t b = code.find('{'); b != std::string::npos; b = code.find('{', b + 1)) {
       std::size_t p = code.find_last_not_of(" \n", b - 1);
-      for (const char* word : {"const", "override", "noexcept", "mutable"})
-        if (p != std::string::npos && p + 1 >= std::string(word).size() &&
-            code.compare(p + 1 - std::string(word).size(), std::string(word).size(), word) == 0)
-          p = code.find_last_not_of(" \n", p - std::string(word).size());
+      for (const std::string_view word : {"const", "override", "noexcept", "mutable"})
+        if (p != std::string::npos && std::string_view(code).substr(0, p + 1).ends_with(word))
+          p = code.find_last_not_of(" \n", p - word.size());
       if (p == std::string::npos || code[p] != ')') continue;
       std::optional<Body> body = BodyBefore(code, p);
       if (!body) continue;
@@ -425,7 +428,7 @@ class ProgramSources {
         if (b.name != name) continue;
         defined = true;
         for (std::size_t r = f.code.find("return", b.open); r < b.close; r = f.code.find("return", r + 1)) {
-          if (IsWordChar(f.code[r - 1]) || IsWordChar(f.code[r + 6])) continue;
+          if (!WordStartsAt(f.code, r) || IsWordChar(f.code[r + 6])) continue;
           const std::size_t end = f.code.find(';', r);
           const std::string returned = Trim(f.code.substr(r + 6, end - r - 6));
           if (!returned.empty() && returned != "{}") v.Add(Follow(returned, Place{&f, r}, depth + 1));
@@ -445,22 +448,27 @@ class ProgramSources {
                                                                bool member = false) const {
     std::vector<std::pair<std::size_t, std::string>> found;
     for (std::size_t at = f.code.find(name, from); at < to; at = f.code.find(name, at + 1)) {
-      if ((at > 0 && IsWordChar(f.code[at - 1])) || (at > 0 && f.code[at - 1] == '.') != member ||
+      if (!WordStartsAt(f.code, at) || (at > 0 && f.code[at - 1] == '.') != member ||
           IsWordChar(f.code[at + name.size()]))
         continue;
       const std::size_t eq = f.code.find_first_not_of(" \n", at + name.size());
       if (eq == std::string::npos || f.code[eq] != '=' || f.code[eq + 1] == '=') continue;
-      std::size_t end = eq + 1;
-      for (int d = 0; end < f.code.size() && !(d == 0 && (f.code[end] == ';' || f.code[end] == ',')); ++end) {
-        if (OpensLiteral(f.code, end)) end = LiteralEnd(f.code, end) - 1;
-        if (f.code[end] == '(' || f.code[end] == '{') ++d;
-        if (f.code[end] == ')' || f.code[end] == '}') --d;
-      }
+      const auto endsValue = [&](std::size_t i) { return f.code[i] == ';' || f.code[i] == ','; };
+      const std::size_t end = std::min(WalkTopLevel(f.code, endsValue, eq + 1), f.code.size());
       const std::string value = Trim(f.code.substr(eq + 1, end - eq - 1));
       if (SplitTop(value, '+').front() == name) continue;
       found.push_back({at, value});
     }
     return found;
+  }
+
+  // Parameter `index` of the function of body b (in the file of `where`): what its
+  // callers give for it.
+  Values FollowArgument(const Body& b, std::size_t index, const Place& where, int depth) const {
+    Values v;
+    for (const auto& [call, args] : CallsOf(b.name, where.file))
+      if (index < args.size()) v.Add(Follow(args[index], call, depth + 1));
+    return v;
   }
 
   // A name: a parameter (what its callers give), a local, a member set from a
@@ -470,12 +478,8 @@ class ProgramSources {
     const Body* body = Enclosing(where);
     if (body) {
       const auto param = std::find(body->params.begin(), body->params.end(), name);
-      if (param != body->params.end()) {
-        const auto index = static_cast<std::size_t>(param - body->params.begin());
-        for (const auto& [call, args] : CallsOf(body->name, where.file))
-          if (index < args.size()) v.Add(Follow(args[index], call, depth + 1));
-        return v;
-      }
+      if (param != body->params.end())
+        return FollowArgument(*body, static_cast<std::size_t>(param - body->params.begin()), where, depth);
       const auto locals = Assignments(*where.file, name, body->open, where.at);
       for (const auto& [at, value] : locals) v.Add(Follow(value, Place{where.file, at}, depth + 1));
       if (!locals.empty()) return v;
@@ -499,19 +503,15 @@ class ProgramSources {
     const std::string& code = where.file->code;
     for (std::size_t at = code.find(name + "("); at != std::string::npos;
          at = code.find(name + "(", at + 1)) {
-      if (at > 0 && IsWordChar(code[at - 1])) continue;
+      if (!WordStartsAt(code, at)) continue;
       const std::size_t close = Closing(code, at + name.size());
       const std::string param = Trim(code.substr(at + name.size() + 1, close - at - name.size() - 1));
       const std::size_t brace = code.find('{', close);
       for (const Body& b : bodies_.at(where.file->path)) {
         if (b.open != brace) continue;
         const auto p = std::find(b.params.begin(), b.params.end(), param);
-        if (p == b.params.end()) continue;
-        Values v;
-        for (const auto& [call, args] : CallsOf(b.name, where.file))
-          if (static_cast<std::size_t>(p - b.params.begin()) < args.size())
-            v.Add(Follow(args[static_cast<std::size_t>(p - b.params.begin())], call, depth + 1));
-        return v;
+        if (p != b.params.end())
+          return FollowArgument(b, static_cast<std::size_t>(p - b.params.begin()), where, depth);
       }
     }
     return std::nullopt;
