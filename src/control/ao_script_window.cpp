@@ -81,6 +81,15 @@ void Refuse(const std::string& text) {
   ShowRefusalLine(RefusalLine, RectOf(44, 193, 615, 209), text);
 }
 
+// Volts the output can give pass; any other is refused as typed, never changed behind
+// the user's back: the buzz, and the line naming what was refused and the range.
+bool VoltsAccepted(const std::string& what, float volts) {
+  if (InAORange(volts)) return true;
+  rt::SysBeep();
+  Refuse(AORangeRefusal(what, volts));
+  return false;
+}
+
 void ShowCountAndTotal(const ScriptSteps& s) {
   rt::SetEditText(CountField, NumText(s.count).str());
   rt::SetEditText(TotalField, NumText(s.Total()).str());
@@ -225,12 +234,7 @@ float TypedMinutes(const Editor& e) {
 // The pre-run test puts the typed volts out at once, when the output can give them.
 void PutOutPreRunVolts(int16_t n) {
   const float v = FieldNumber(PreRunField);
-  if (!InAORange(v)) {
-    rt::SysBeep();
-    Refuse(AORangeRefusal("Pre-run volts", v));
-    return;
-  }
-  SetAOvolts(n, v);
+  if (VoltsAccepted("Pre-run volts", v)) SetAOvolts(n, v);
 }
 
 void GoTo(Editor& e) {
@@ -257,12 +261,7 @@ void EditSteps(Editor& e, int16_t id) {
   const int k = WholeNumber(TextToNumber(rt::EditText(StepField)));
   const float volts = FieldNumber(VoltsField);
   const bool typedStep = id == AddStep || id == InsertFront || id == InsertBack || id == Update;
-  if (typedStep && !InAORange(volts)) {
-    // A step the output cannot give is refused as typed, never changed behind the user's back.
-    rt::SysBeep();
-    Refuse(AORangeRefusal("A step", volts));
-    return;
-  }
+  if (typedStep && !VoltsAccepted("A step", volts)) return;
   if (id == AddStep) {
     if (s.Add(volts, TypedMinutes(e))) rt::SetEditText(LoopField, NumText(s.count + 1).str());
   } else if (id == InsertFront || id == InsertBack) {
@@ -371,10 +370,7 @@ bool TypedVoltsAccepted() {
   const std::pair<int16_t, const char*> fields[] = {{PreRunField, "Pre-run volts"},
                                                     {EndVoltsField, "End volts"}};
   for (const auto& [field, what] : fields) {
-    const float v = FieldNumber(field);
-    if (InAORange(v)) continue;
-    rt::SysBeep();
-    Refuse(AORangeRefusal(what, v));
+    if (VoltsAccepted(what, FieldNumber(field))) continue;
     rt::FocusEditField(field);
     return false;
   }

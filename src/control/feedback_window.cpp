@@ -243,8 +243,8 @@ FeedbackStepValues FieldValues() {
 
 // The control volts as typed, when the output can give them; otherwise the line that
 // refuses them shows under the step button.
-bool ControlVoltsAccepted(const FeedbackStepValues& v) {
-  for (const float volts : {v.maxVolts, v.minVolts}) {
+bool ControlVoltsAccepted() {
+  for (const float volts : {FieldNumber(MaxVoltsField), FieldNumber(MinVoltsField)}) {
     if (InAORange(volts)) continue;
     zap();
     ShowRefusalLine(RefusalLine, RectOf(330, 184, 632, 201), AORangeRefusal("", volts));
@@ -283,7 +283,7 @@ void EditAStep(FeedbackEditor& e, int16_t id) {
   const int k = WholeNumber(TextToNumber(rt::EditText(StepField)));
   if (id == Delete)
     e.count = DeleteFeedbackStep(e.count, k);
-  else if (ControlVoltsAccepted(FieldValues()))
+  else if (ControlVoltsAccepted())
     ModifyFeedbackStep(e.count, k, FieldValues());
 }
 
@@ -312,7 +312,7 @@ bool Clicked(FeedbackEditor& e, int16_t id) {
       break;
     case NewStep: {
       const int16_t before = e.count;
-      if (!ControlVoltsAccepted(FieldValues())) break;
+      if (!ControlVoltsAccepted()) break;
       e.count = AddFeedbackStep(e.count, FieldValues());
       if (e.count != before) rt::SetEditText(LoopField, NumText(e.count + 1).str());
       rt::FocusEditField(0);
@@ -320,7 +320,7 @@ bool Clicked(FeedbackEditor& e, int16_t id) {
       break;
     }
     case EndState:
-      if (ControlVoltsAccepted(FieldValues())) TakeEndState();
+      if (ControlVoltsAccepted()) TakeEndState();
       break;
     case Show:
       ShowEndState();

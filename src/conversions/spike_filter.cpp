@@ -50,9 +50,10 @@ SpikeFilterRun CurrentSpikeFilter() {
 }
 
 SpikeWindowState SpikeWindowAtOpening(int16_t nChannels) {
+  const SpikeFilterRun now = CurrentSpikeFilter();
   SpikeWindowState s;
   for (int16_t n = 1; n <= LastChannel(nChannels); ++n) {
-    s.ratios[n] = SpikeChannelFiltered(n) ? SpikeFilterArray[n] : 0.0f;
+    s.ratios[n] = now.thresholds[n];
     s.fields[n] = SpikeRatioText(s.ratios[n]);
   }
   return s;

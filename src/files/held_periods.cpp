@@ -75,6 +75,23 @@ FileResult WritePeriod(const HeldPeriod& p) {
   }
 }
 
+// The name in the folder that no file and no path already given takes: the name
+// itself, else "stem (2).ext", "stem (3).ext" and so on (bounded: past that many
+// the last is taken).
+std::string FreePathIn(const fs::path& folder, const std::string& name,
+                       const std::vector<std::string>& given) {
+  const fs::path n(name);
+  const std::string stem = n.stem().string(), extension = n.extension().string();
+  std::string candidate = (folder / name).string();
+  for (int k = 2; k <= 10'000; ++k) {
+    std::error_code ec;  // a folder that cannot be looked into takes any name (its write will say why)
+    const bool exists = fs::exists(candidate, ec) && !ec;
+    if (!exists && std::find(given.begin(), given.end(), candidate) == given.end()) break;
+    candidate = (folder / (stem + " (" + std::to_string(k) + ")" + extension)).string();
+  }
+  return candidate;
+}
+
 }  // namespace
 
 void HoldFailedPeriod(DataFormat format, const std::string& path) {
@@ -103,27 +120,6 @@ int64_t HeldSampleCount() {
   for (const HeldPeriod& p : HeldPeriods) samples += std::max(0, p.facts.samples);
   return samples;
 }
-
-namespace {
-
-// The name in the folder that no file and no path already given takes: the name
-// itself, else "stem (2).ext", "stem (3).ext" and so on (bounded: past that many
-// the last is taken).
-std::string FreePathIn(const fs::path& folder, const std::string& name,
-                       const std::vector<std::string>& given) {
-  const fs::path n(name);
-  const std::string stem = n.stem().string(), extension = n.extension().string();
-  std::string candidate = (folder / name).string();
-  for (int k = 2; k <= 10'000; ++k) {
-    std::error_code ec;  // a folder that cannot be looked into takes any name (its write will say why)
-    const bool exists = fs::exists(candidate, ec) && !ec;
-    if (!exists && std::find(given.begin(), given.end(), candidate) == given.end()) break;
-    candidate = (folder / (stem + " (" + std::to_string(k) + ")" + extension)).string();
-  }
-  return candidate;
-}
-
-}  // namespace
 
 void SendHeldPeriodsTo(const std::string& oldestPath) {
   if (HeldPeriods.empty()) return;

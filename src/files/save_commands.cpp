@@ -37,6 +37,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kNameLimit = 51;  // the file strings' name fields
+constexpr const char* kHeldPeriodsPanelTitle = "Save Unsaved Periods in Another Folder...";
 
 Str255 NameField(const std::string& utf8Name) {
   std::string name = Utf8ToMacRoman(utf8Name);

@@ -53,7 +53,6 @@ void SetMeasuredSampleInterval();
 // writes fail; cancelled, the periods stay held. Ok when none is left held, else why
 // the last write failed.
 FileResult WriteHeldPeriodsOrAskWhere();
-constexpr const char* kHeldPeriodsPanelTitle = "Save Unsaved Periods in Another Folder...";
 
 // Writes the present recording in a format (phase: whether the run is still open)
 // and plays the short save sound when it was written (the Sable export is silent).

@@ -332,17 +332,21 @@ bool NumbersAreFinite(const SetupRecord& r) {
          std::all_of(r.spikeFilter.begin(), r.spikeFilter.end(), [](float v) { return std::isfinite(v); });
 }
 
+// An interval as the file stores it: ticks (1/60 s) in single precision.
+float TicksOf(double seconds) {
+  return static_cast<float>(seconds * 60.0);
+}
+
 // The interval that stored ticks stand for. Ticks are kept in single precision, so
 // 0.01 s goes to the file as 0.6000000238 ticks; the interval is the one the writer
 // would have stored those very ticks for: a rate preset, else a whole number of
 // microseconds, else the ticks as they are (a typed 1/60 s is 1.0 ticks exactly).
 double IntervalFromTicks(float ticks) {
-  const auto storedAs = [](double seconds) { return static_cast<float>(seconds * 60.0); };
   for (int16_t code = 1; code < 100; ++code)
-    if (const auto preset = RateButtonInterval(code); preset && storedAs(*preset) == ticks) return *preset;
+    if (const auto preset = RateButtonInterval(code); preset && TicksOf(*preset) == ticks) return *preset;
   const double seconds = ticks / 60.0;
   const double microseconds = std::round(seconds * 1e6) / 1e6;
-  return microseconds > 0 && storedAs(microseconds) == ticks ? microseconds : seconds;
+  return microseconds > 0 && TicksOf(microseconds) == ticks ? microseconds : seconds;
 }
 
 // The strips as the user chose them while they are still the ones the acquisition
@@ -441,8 +445,8 @@ SetupRecord CaptureSetup() {
   SetupRecord r;
   r.recordingMode = RecordingMODE;
   r.channels = nChannels;
-  r.chartTicks = static_cast<float>(ChartIntervalInSeconds * 60.0);
-  r.scopeTicks = static_cast<float>(ScopeIntervalInSeconds * 60.0);
+  r.chartTicks = TicksOf(ChartIntervalInSeconds);
+  r.scopeTicks = TicksOf(ScopeIntervalInSeconds);
   r.switchingMode = SwitchingMode;
   r.switchint = switchint;
   r.refint = refint;

@@ -5,6 +5,7 @@
 
 #include "conversions/needs.h"
 #include "kit/builders.h"
+#include "kit/channel_labels.h"
 #include "kit/format.h"
 #include "kit/protocol.h"
 #include "kit/sounds.h"
@@ -12,7 +13,6 @@
 #include "runtime/events.h"
 #include "runtime/windows.h"
 #include "setup/channel_moves.h"
-#include "setup/channel_table.h"
 #include "setup/delete_channels.h"
 #include "setup/needs.h"
 #include "setup/state.h"
@@ -50,10 +50,12 @@ void ShowInNewOrder(int16_t field, int16_t channel, int16_t row) {
   EFBackColor = 1;
 }
 
-void SetNextButtons(const Arrangement& a, bool enabled) {
+// Every channel's button offered again, but for the scope channel that keeps position 1
+// in scope-plus-chart mode.
+void EnableNextButtons(const Arrangement& a) {
   for (int16_t k = 1; k <= a.channels; ++k) {
     const bool fixed = RecordingMODE == RecordingModeCode::ScopeChart && k == 1;
-    rt::SetControlState(k, enabled && !fixed ? 1 : 0);
+    rt::SetControlState(k, fixed ? 0 : 1);
   }
 }
 
@@ -108,7 +110,7 @@ void BuildRearrangeWindow(Arrangement& a) {
   rt::NewControl(kApplyButton, rt::ControlType::DefaultButton, "Re-arrangement OK",
                  Rect{432, static_cast<int16_t>(base + 12), 565, static_cast<int16_t>(base + 38)}, 0);
   StartOrder(a);
-  SetNextButtons(a, true);
+  EnableNextButtons(a);
   rt::FlushWindow();
 }
 
@@ -130,7 +132,7 @@ void ArrangeAgain(Arrangement& a) {
     if (rt::EditFieldExists(static_cast<int16_t>(kNewOrderField + k)))
       rt::DisposeEditField(static_cast<int16_t>(kNewOrderField + k));
   if (rt::EditFieldExists(kFixedScopeField)) rt::DisposeEditField(kFixedScopeField);
-  SetNextButtons(a, true);
+  EnableNextButtons(a);
   StartOrder(a);
 }
 
