@@ -131,9 +131,8 @@ double FieldValueDouble(int16_t field) {
   return ReadChecked(field, std::numeric_limits<double>::max());
 }
 
-bool FieldIsBlank(int16_t field) {
-  if (!rt::EditFieldExists(field)) return true;
-  return ReadEntry(rt::EditText(field)).kind == EntryKind::Blank;
+bool FieldHoldsNumber(int16_t field) {
+  return rt::EditFieldExists(field) && ReadEntry(rt::EditText(field)).kind == EntryKind::Number;
 }
 
 void SetFieldPlain(int16_t field, double value) {

@@ -38,8 +38,9 @@ Entry ReadEntry(std::string_view text);
 // message of the action gives it as the reason.
 float FieldValue(int16_t field);
 double FieldValueDouble(int16_t field);
-// True when a field holds nothing but blanks (or does not exist).
-bool FieldIsBlank(int16_t field);
+// True when a field's text reads as a number (ReadEntry): not blank, not words such
+// as a no-result message, not a number too large to hold.
+bool FieldHoldsNumber(int16_t field);
 // Writing a number into a field of the current window, by the three rules.
 void SetFieldPlain(int16_t field, double value);                              // NumberText
 void SetFieldFormatter(int16_t field, float value);                           // ReadoutText
@@ -90,10 +91,9 @@ struct LoopRules {
 // Installs the handlers (doDIALOG, CheckRETURN or the given edit-key handler,
 // noMOUSE, the menu handler NoMENU) and pumps events until Done or the close box of
 // window 8. A key typed into an entry field that would make its number too large to
-// hold is refused with the buzz, as typed. A change of the front window never ends it: the user who reads the
-// help
-// "?" opened, or turns to another window or program, comes back to the entries as
-// they were. onButton gets every button click (Return turned into the default
+// hold is refused with the buzz, as typed. A change of the front window never ends
+// it: the user who reads the help "?" opened, or turns to another window or program,
+// comes back to the entries as they were. onButton gets every button click (Return turned into the default
 // button's); returning true from it ends the loop. Closes window 8 at the end and
 // gives the caller back the handlers it had.
 using ButtonAction = std::function<bool(int16_t button)>;
