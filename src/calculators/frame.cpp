@@ -33,6 +33,7 @@ std::map<std::pair<int16_t, int16_t>, FieldFont> gFieldFonts;
 
 // What the action in hand has met: a typed number too large to hold, and whether
 // it has buzzed already.
+constexpr const char* kTooLargeReason = "number too large";
 bool gTooLargeRead = false;
 bool gBuzzed = false;
 

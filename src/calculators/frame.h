@@ -60,13 +60,12 @@ void ActivateField(int16_t field);
 // NaN, nor left as it was beside new entries: the field says "no result: " and why,
 // in a font small enough for the words to fit the field (down to 8 points; a longer
 // text shows its start), and the refusal buzz plays (once per action).
-// When a number typed for the action was too large to hold, that is the reason given.
+// When a number typed for the action was too large to hold, that is the reason given
+// ("number too large").
 void ShowNoResult(int16_t field, std::string_view why);
 // True when the value is a number; otherwise ShowNoResult(field, why) and false.
 bool UsableResult(int16_t field, double value, std::string_view why);
-// The reason given when a typed number was too large, and the one for a value the
-// arithmetic cannot hold.
-constexpr const char* kTooLargeReason = "number too large";
+// The reason for a value the arithmetic cannot hold.
 constexpr const char* kOutOfRangeReason = "out of range";
 
 struct LoopRules {
