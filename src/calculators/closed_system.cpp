@@ -1,6 +1,5 @@
 #include "calculators/closed_system.h"
 
-#include <cmath>
 #include <string>
 #include <tuple>
 

@@ -33,6 +33,7 @@ std::map<std::pair<int16_t, int16_t>, FieldFont> gFieldFonts;
 
 // What the action in hand has met: a typed number too large to hold, and whether
 // it has buzzed already.
+constexpr const char* kTooLargeReason = "number too large";
 bool gTooLargeRead = false;
 bool gBuzzed = false;
 
@@ -131,9 +132,8 @@ double FieldValueDouble(int16_t field) {
   return ReadChecked(field, std::numeric_limits<double>::max());
 }
 
-bool FieldIsBlank(int16_t field) {
-  if (!rt::EditFieldExists(field)) return true;
-  return ReadEntry(rt::EditText(field)).kind == EntryKind::Blank;
+bool FieldHoldsNumber(int16_t field) {
+  return rt::EditFieldExists(field) && ReadEntry(rt::EditText(field)).kind == EntryKind::Number;
 }
 
 void SetFieldPlain(int16_t field, double value) {

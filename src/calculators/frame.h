@@ -38,8 +38,9 @@ Entry ReadEntry(std::string_view text);
 // message of the action gives it as the reason.
 float FieldValue(int16_t field);
 double FieldValueDouble(int16_t field);
-// True when a field holds nothing but blanks (or does not exist).
-bool FieldIsBlank(int16_t field);
+// True when a field's text reads as a number (ReadEntry): not blank, not words such
+// as a no-result message, not a number too large to hold.
+bool FieldHoldsNumber(int16_t field);
 // Writing a number into a field of the current window, by the three rules.
 void SetFieldPlain(int16_t field, double value);                              // NumberText
 void SetFieldFormatter(int16_t field, float value);                           // ReadoutText
@@ -59,13 +60,12 @@ void ActivateField(int16_t field);
 // NaN, nor left as it was beside new entries: the field says "no result: " and why,
 // in a font small enough for the words to fit the field (down to 8 points; a longer
 // text shows its start), and the refusal buzz plays (once per action).
-// When a number typed for the action was too large to hold, that is the reason given.
+// When a number typed for the action was too large to hold, that is the reason given
+// ("number too large").
 void ShowNoResult(int16_t field, std::string_view why);
 // True when the value is a number; otherwise ShowNoResult(field, why) and false.
 bool UsableResult(int16_t field, double value, std::string_view why);
-// The reason given when a typed number was too large, and the one for a value the
-// arithmetic cannot hold.
-constexpr const char* kTooLargeReason = "number too large";
+// The reason for a value the arithmetic cannot hold.
 constexpr const char* kOutOfRangeReason = "out of range";
 
 struct LoopRules {
@@ -90,10 +90,9 @@ struct LoopRules {
 // Installs the handlers (doDIALOG, CheckRETURN or the given edit-key handler,
 // noMOUSE, the menu handler NoMENU) and pumps events until Done or the close box of
 // window 8. A key typed into an entry field that would make its number too large to
-// hold is refused with the buzz, as typed. A change of the front window never ends it: the user who reads the
-// help
-// "?" opened, or turns to another window or program, comes back to the entries as
-// they were. onButton gets every button click (Return turned into the default
+// hold is refused with the buzz, as typed. A change of the front window never ends
+// it: the user who reads the help "?" opened, or turns to another window or program,
+// comes back to the entries as they were. onButton gets every button click (Return turned into the default
 // button's); returning true from it ends the loop. Closes window 8 at the end and
 // gives the caller back the handlers it had.
 using ButtonAction = std::function<bool(int16_t button)>;

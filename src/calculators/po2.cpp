@@ -35,7 +35,7 @@ struct PO2Window {
   }
 
   void FigurePO2() {
-    if (ReadEntry(rt::EditText(kVapour)).kind != EntryKind::Number) {
+    if (!FieldHoldsNumber(kVapour)) {
       ShowNoResult(kPO2, "no vapour pressure");
       return;
     }

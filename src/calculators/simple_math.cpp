@@ -39,9 +39,13 @@ Register& RegisterOf(int16_t field) {
   return field == kSimpleMathX ? registerX : registerY;
 }
 
+std::string TextOf(int16_t field) {
+  return rt::EditFieldExists(field) ? rt::EditText(field) : std::string();
+}
+
 double Read(int16_t field) {
   Register& r = RegisterOf(field);
-  const std::string text = rt::EditFieldExists(field) ? rt::EditText(field) : std::string();
+  const std::string text = TextOf(field);
   if (text != r.shown) {
     r.value = FieldValueDouble(field);
     r.shown = text;
@@ -53,7 +57,7 @@ void Write(int16_t field, double value) {
   Register& r = RegisterOf(field);
   SetFieldPlain(field, value);
   r.value = value;
-  r.shown = rt::EditFieldExists(field) ? rt::EditText(field) : std::string();
+  r.shown = TextOf(field);
 }
 
 void MakeActive(int16_t field) {
@@ -203,7 +207,7 @@ bool OnButton(int16_t button) {
 }  // namespace
 
 void CALCERROR() {
-  const std::string saved = rt::EditFieldExists(kSimpleMathX) ? rt::EditText(kSimpleMathX) : std::string();
+  const std::string saved = TextOf(kSimpleMathX);
   zap();
   for (int i = 0; i < 6; ++i) {
     SetFieldText(kSimpleMathX, kMathErrorText);

@@ -16,28 +16,23 @@ bool PowerUndefined(double x, double y) {
   return x < 0.0 && std::trunc(y) != y;
 }
 
-SimpleMathOutcome KeepX(double x) {
-  SimpleMathOutcome out;
-  out.x = x;
-  return out;
-}
-
 SimpleMathOutcome NewX(double value) {
-  SimpleMathOutcome out = KeepX(value);
+  SimpleMathOutcome out;
   out.newX = true;
+  out.x = value;
   return out;
 }
 
-SimpleMathOutcome MathError(double x) {
-  SimpleMathOutcome out = KeepX(x);
+SimpleMathOutcome MathError() {
+  SimpleMathOutcome out;
   out.mathError = true;
   return out;
 }
 
-SimpleMathOutcome NewY(double x, double y) {
-  SimpleMathOutcome out = KeepX(x);
+SimpleMathOutcome NewY(double value) {
+  SimpleMathOutcome out;
   out.yWrite = SimpleMathOutcome::YWrite::Value;
-  out.y = y;
+  out.y = value;
   return out;
 }
 
@@ -54,31 +49,31 @@ bool ArithmeticButton(int16_t button, double x, double y, SimpleMathOutcome& out
       out = NewX(y * x);
       return true;
     case 4:
-      out = y == 0.0 ? MathError(x) : NewX(x / y);
+      out = y == 0.0 ? MathError() : NewX(x / y);
       return true;
     case 5:
       out = NewX(1.0 / x);
       return true;
     case 7:
-      out = x < 0.0 ? MathError(x) : NewX(std::log(x));
+      out = x < 0.0 ? MathError() : NewX(std::log(x));
       return true;
     case 8:
       out = NewX(std::exp(x));
       return true;
     case 9:
-      out = x < 0.0 ? MathError(x) : NewX(std::log(x) / kLn10);
+      out = x < 0.0 ? MathError() : NewX(std::log(x) / kLn10);
       return true;
     case 10:
       out = NewX(std::pow(10.0, x));
       return true;
     case 11:
-      out = x < 0.0 ? MathError(x) : NewX(std::sqrt(x));
+      out = x < 0.0 ? MathError() : NewX(std::sqrt(x));
       return true;
     case 22:
       out = NewX(x * x);
       return true;
     case 12:
-      out = PowerUndefined(x, y) ? MathError(x) : NewX(std::pow(x, y));
+      out = PowerUndefined(x, y) ? MathError() : NewX(std::pow(x, y));
       return true;
     case 13:
       out = NewX(x * 0.1);
@@ -124,35 +119,35 @@ bool YButton(int16_t button, double x, double y, SimpleMathOutcome& out) {
   const double square = x * x;
   switch (button) {
     case 6:
-      out = KeepX(x);
+      out = {};
       out.yWrite = SimpleMathOutcome::YWrite::PiText;
       return true;
     case 25:
-      out = NewY(x, x);
+      out = NewY(x);
       return true;
     case 51:
-      out = NewY(x, std::sin(radians));
+      out = NewY(std::sin(radians));
       return true;
     case 52:
-      out = NewY(x, std::cos(radians));
+      out = NewY(std::cos(radians));
       return true;
     case 53:
-      out = NewY(x, std::tan(radians));
+      out = NewY(std::tan(radians));
       return true;
     case 31:
-      out = NewY(x, x * kPi * 2.0);
+      out = NewY(x * kPi * 2.0);
       return true;
     case 32:
-      out = NewY(x, square * kPi);
+      out = NewY(square * kPi);
       return true;
     case 33:
-      out = NewY(x, y * (square * kPi));
+      out = NewY(y * (square * kPi));
       return true;
     case 34:
-      out = NewY(x, square * kPi * 4.0);
+      out = NewY(square * kPi * 4.0);
       return true;
     case 35:
-      out = NewY(x, std::pow(x, 3.0) * kFourThirdsPi);
+      out = NewY(std::pow(x, 3.0) * kFourThirdsPi);
       return true;
     default:
       return false;
@@ -163,11 +158,11 @@ bool YButton(int16_t button, double x, double y, SimpleMathOutcome& out) {
 
 SimpleMathOutcome SimpleMathButton(int16_t button, double x, double y) {
   SimpleMathOutcome out;
-  if (!ArithmeticButton(button, x, y, out) && !YButton(button, x, y, out)) return KeepX(x);
+  if (!ArithmeticButton(button, x, y, out) && !YButton(button, x, y, out)) return {};
   // A result that is no finite number (1/0, ln 0, an overflow) is refused like the
   // other undefined cases, so a register never shows an infinity or a NaN.
   const bool yBad = out.yWrite == SimpleMathOutcome::YWrite::Value && !std::isfinite(out.y);
-  if (!out.mathError && ((out.newX && !std::isfinite(out.x)) || yBad)) return MathError(x);
+  if (!out.mathError && ((out.newX && !std::isfinite(out.x)) || yBad)) return MathError();
   return out;
 }
 

@@ -14,7 +14,7 @@ struct SimpleMathOutcome {
   enum class YWrite { None, Value, PiText };
   bool mathError = false;  // flash the math error; X is kept
   bool newX = false;       // X becomes x; otherwise X stays as it stands
-  double x = 0;
+  double x = 0;            // the value for X when newX
   YWrite yWrite = YWrite::None;
   double y = 0;  // the value for Y when yWrite is Value
 };

@@ -57,11 +57,9 @@ struct Converter {
     Compute();
   }
 
-  // The result field holds a flow: not a blank, nor the words of a flow not computed.
-  bool ResultShown() const { return ReadEntry(rt::EditText(kResult)).kind == EntryKind::Number; }
-
   void AddToSum() {
-    if (!ResultShown()) {  // nothing was computed: no reading to add
+    // Nothing was computed (a blank, or the words of a flow not computed): no reading to add.
+    if (!FieldHoldsNumber(kResult)) {
       zap();
       return;
     }
@@ -86,7 +84,7 @@ struct Converter {
   void Store() {
     const float value = ResultInMlPerMin();
     // A blank or non-positive result is no flow rate; the data file would carry it.
-    if (!ResultShown() || !(value > 0)) {
+    if (!FieldHoldsNumber(kResult) || !(value > 0)) {
       zap();
       return;
     }

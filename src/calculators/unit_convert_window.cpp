@@ -110,7 +110,7 @@ int16_t UnitCONVERT() {
       ConversionsCALCULATIONS(popup, static_cast<int16_t>(rt::ControlValue(popup)));
     } else if (button == kSwap) {
       // Only a number goes back into the entry, not the words of a result not computed.
-      if (ReadEntry(rt::EditText(kResult)).kind != EntryKind::Number) {
+      if (!FieldHoldsNumber(kResult)) {
         zap();
         return false;
       }

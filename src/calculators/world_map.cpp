@@ -32,8 +32,8 @@ int16_t Clamp16(int v) {
 // The picker is laid out for a map window of 1080 by 750 pixels at (10, 50) on the
 // screen; on a smaller display every part of it is drawn smaller by one factor, so
 // the whole map stays on the screen. Positions below are those of the full-size
-// layout; S() gives the window pixel of one, and a pointer position is divided by the
-// factor before it is read as a place.
+// layout; S() gives the window pixel of one, and FullSize() turns a pointer position
+// into the full-size layout's once, where it is taken from the window.
 constexpr int kScreenLeft = 10, kScreenTop = 50, kFullWidth = 1080, kFullHeight = 750, kBottomMargin = 10;
 double gScale = 1;
 
@@ -43,8 +43,11 @@ int16_t S(double fullSize) {
 Rect S(Rect r) {
   return Rect{S(r.left), S(r.top), S(r.right), S(r.bottom)};
 }
-double FullSize(int pixel) {
-  return pixel / gScale;
+struct FullPoint {
+  double x = 0, y = 0;
+};
+FullPoint FullSize(Point pixel) {
+  return {pixel.h / gScale, pixel.v / gScale};
 }
 
 void StripText(int16_t number, const char* text, Rect full, int16_t justification, bool bold) {
@@ -181,8 +184,8 @@ int16_t FindZoomArea(int& bx, int& by) {
   for (int pass = 0;; ++pass) {
     rt::PumpEvents();
     rt::SetOutputWindow(kMapWindow);
-    const Point p = rt::GetMouse();
-    int x = static_cast<int>(FullSize(p.h)), y = static_cast<int>(FullSize(p.v));
+    const FullPoint p = FullSize(rt::GetMouse());
+    int x = static_cast<int>(p.x), y = static_cast<int>(p.y);
     ClampZoomCorner(x, y);
     if (x != px || y != py) {
       CGInvertBox(S(px), S(py), S(px + 216), S(py + 192));
@@ -282,18 +285,16 @@ int16_t GetMapCoordinates() {
 
   // A press on the map is taken up as an event, so a click quicker than one pass of
   // the loop still selects where it was made.
-  std::optional<Point> mapClick;
+  std::optional<FullPoint> mapClick;
   rt::SetMouseHandler([&mapClick](int clicks) {
-    if (clicks != 0 && rt::LastClickWindow() == kMapWindow) mapClick = rt::LastClickPosition();
+    if (clicks != 0 && rt::LastClickWindow() == kMapWindow) mapClick = FullSize(rt::LastClickPosition());
   });
-  auto onMap = [](Point p) {
-    const double x = FullSize(p.h), y = FullSize(p.v);
-    return x >= 0 && x <= 1081 && y >= kMapTop && y <= kMapTop + kMapHeight;
+  auto onMap = [](FullPoint p) {
+    return p.x >= 0 && p.x <= 1081 && p.y >= kMapTop && p.y <= kMapTop + kMapHeight;
   };
   int16_t zoom = 0, ox = 0, oy = 0;
-  auto readingAt = [&](Point p) {
-    const double x = FullSize(p.h), y = FullSize(p.v);
-    return zoom == 0 ? StandardMapReading(x, y) : EnlargedMapReading(x, y, ox, oy);
+  auto readingAt = [&](FullPoint p) {
+    return zoom == 0 ? StandardMapReading(p.x, p.y) : EnlargedMapReading(p.x, p.y, ox, oy);
   };
   MapReading read = StandardMapReading(540, 390);
   std::optional<MapReading> selected;
@@ -303,12 +304,12 @@ int16_t GetMapCoordinates() {
     rt::PumpEvents();
     if (!rt::WindowExists(kMapWindow) || !rt::WindowExists(kMapStrip)) break;
     rt::SetOutputWindow(kMapWindow);
-    const Point p = rt::GetMouse();
+    const FullPoint p = FullSize(rt::GetMouse());
     if (onMap(p)) read = readingAt(p);
     if (mapClick && onMap(*mapClick)) {
       read = readingAt(*mapClick);
       Action = ActionCode::Key;
-    } else if (FullSize(p.v) >= kMapTop && rt::Button()) {
+    } else if (p.y >= kMapTop && rt::Button()) {
       Action = ActionCode::Key;
     }
     mapClick.reset();

@@ -20,6 +20,7 @@
 #include "calculators/state.h"
 #include "calculators/sun_cycle_window.h"
 #include "common/test_support.h"
+#include "common/window_steps.h"
 #include "runtime/qt_bridge.h"
 #include "runtime/windows.h"
 #include "setup/window_driver.h"
@@ -117,13 +118,7 @@ struct Place {
 
 // A click of the mouse at a pixel of the map window, as the window system reports it.
 void ClickMapPixel(Point p) {
-  QWidget* w = rt::bridge::WindowWidget(kMapWindow);
-  const QPointF local(p.h, p.v), global = w->mapToGlobal(local);
-  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
-  QApplication::sendEvent(w, &press);
-  QApplication::sendEvent(w, &release);
+  test::WindowSteps::ClickSurface(kMapWindow, p.h, p.v)();
 }
 
 WindowDriver::Step ClickMapAt(double lat, double lon) {
