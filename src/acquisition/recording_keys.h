@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "runtime/events.h"
 #include "runtime/str255.h"
 
 namespace mv {
@@ -13,11 +14,8 @@ namespace RecordingKeyCode {
 constexpr int32_t None = 0, Home = 1, Return = 13, Escape = 27, Left = 28, Right = 29, Up = 30, Down = 31;
 }
 
-// Exact values of the key map's word 3 (key codes 48-63), each key alone.
-namespace KeyWord3 {
-constexpr uint16_t Tab = 0x0001, Escape = 0x0020, Command = 0x0080, Shift = 0x0100, CapsLock = 0x0200,
-                   Option = 0x0400, Key61 = 0x2000;
-}
+// Exact values of the key map's word 3, each key alone.
+namespace KeyWord3 = rt::KeyWord3;
 
 // The key map read as eight little-endian 16-bit words; word w holds key codes 16w to
 // 16w + 15. A word names a key only when that key is the only one of its 16 down.

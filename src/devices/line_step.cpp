@@ -5,7 +5,6 @@
 #include <set>
 #include <vector>
 
-#include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
 #include "devices/read_wait.h"
 #include "devices/state.h"
@@ -251,7 +250,8 @@ bool ReadingFailedLater(uint64_t number, float* failValue) {
 
 bool RecordingStopAsked() {
   if (RecordingLoopRunning == 0 || HavePaused != 0) return false;
-  return StopIconClicked != 0 || CommandQTyped != 0 || rt::KeyMapWord(rt::GetKeys(), 3) == KeyWord3::Escape;
+  return StopIconClicked != 0 || CommandQTyped != 0 ||
+         rt::KeyMapWord(rt::GetKeys(), 3) == rt::KeyWord3::Escape;
 }
 
 }  // namespace mv

@@ -125,6 +125,12 @@ uint16_t KeyMapWord(const KeyMap& map, int w);
 void ClearKeyMap();
 void SetKeyDown(int code, bool down);   // used by the driver's hold and release
 
+// Exact values of the key map's word 3 (key codes 48-63), each key alone.
+namespace KeyWord3 {
+constexpr uint16_t Tab = 0x0001, Escape = 0x0020, Command = 0x0080, Shift = 0x0100, CapsLock = 0x0200,
+                   Option = 0x0400, Key61 = 0x2000;
+}
+
 namespace key {
 constexpr int A = 0, S = 1, D = 2, F = 3, H = 4, G = 5, Z = 6, X = 7, C = 8, V = 9, B = 11, Q = 12,
               W = 13, E = 14, R = 15, Y = 16, T = 17, N1 = 18, N2 = 19, N3 = 20, N4 = 21, N6 = 22,
