@@ -138,9 +138,11 @@ bool ReadingExchange::LineReady() {
   Sync();
   if (g.gaveUp) return false;
   if (!g.owed.active) {
-    TakeLineEnd(port_);
+    // A byte after a text reply's CR that is not its LF is a stray byte like any other.
+    const bool lineEndWaiting = g.lineEndMayFollow && port_.BytesWaiting() > 0;
+    const bool strayTaken = lineEndWaiting && !TakeLineEnd(port_);
     g.lineEndMayFollow = false;
-    if (port_.BytesWaiting() > 0) {
+    if (strayTaken || port_.BytesWaiting() > 0) {
       if (g.pending.empty()) {
         // Bytes from before this reading's sweep (the answer to an output command or
         // to the run-start byte): no reply of ours, thrown away as they are.

@@ -77,6 +77,32 @@ TEST_F(DataTakerTest, DT800FastModeReadsMillivoltsAsVolts) {
   EXPECT_EQ(volts, static_cast<float>(-2.5 * 0.001));
 }
 
+// A byte after a reply's CR that is not its LF may be the start of the next reply: it
+// fails the readings of the sweep that it may have shifted, as any stray byte does.
+TEST_F(DataTakerTest, AStrayByteInPlaceOfALineEndFailsTheSweepsReadings) {
+  struct Case {
+    const char* name;
+    std::string reply1;
+    bool stood;
+  };
+  const Case cases[] = {{"line end", "100\r\n", true}, {"stray byte", "100\rX", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto fresh = std::make_unique<ScriptedSerialPort>();
+    port = fresh.get();
+    InstallSerialPort(std::move(fresh));
+    Channel(1, 1, {1, 0, 0, 0, 0});
+    Channel(2, 2, {1, 0, 0, 0, 0});
+    port->ReplyNext(c.reply1);
+    port->ReplyNext("200\r\n");
+    ChannelSweep sweep(0);
+    sweep.Read(1);
+    sweep.Read(2);
+    sweep.Settle();
+    EXPECT_EQ(sweep.Readings()[0].stood, c.stood);
+  }
+}
+
 TEST_F(DataTakerTest, DT500CounterIsCountedAndKept) {
   External_AD = ExternalADCode::DT50;
   Channel(3, 7, {0, 1, 3, 3, 1});
