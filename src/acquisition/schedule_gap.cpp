@@ -18,10 +18,12 @@ namespace {
 
 constexpr double kLeastLatenessLimit = 0.05;
 
-// The gap of the last restart. It stays open while no sample has been stored after it
-// and its pause-log line is still the log's last: a silent instrument whose every
-// reading fails restarts the schedule again and again, and the whole silence is one gap.
+// The gap of the last restart. It stays open while its run (or sampling period) goes on,
+// no sample has been stored after it and its pause-log line is still the log's last: a
+// silent instrument whose every reading fails restarts the schedule again and again, and
+// the whole silence is one gap.
 struct OpenGap {
+  double runDue = 0;       // the first due time of the run the gap is in
   int32_t sample = 0;      // the sample after the gap (its marker's)
   double seconds = 0;      // the time the schedule skipped in the whole gap
   float pauseBefore = 0;   // totalPauseDuration before the gap
@@ -43,9 +45,8 @@ Stride gStride;
 // interval, not a gap; a stall is a sudden lengthening or a failed reading.
 bool InStride(double now) {
   if (ChartTiming.samples <= 0) {
-    // A new run or sampling period: no pace of its own yet, and no gap.
+    // A new run or sampling period: no pace of its own yet.
     gStride = Stride{};
-    gOpenGap = OpenGap{};
     return false;
   }
   if (ChartTiming.lastTaken != gStride.lastStart) {
@@ -59,7 +60,7 @@ bool InStride(double now) {
 
 bool GapStillOpen() {
   const OpenGap& g = gOpenGap;
-  return g.logEnd > 0 && ChartTiming.samples > 0 && Sample == g.sample &&
+  return g.logEnd > 0 && ChartTiming.samples > 0 && ChartTiming.firstDue == g.runDue && Sample == g.sample &&
          CumulativePauseContainer.size() == g.logEnd;
 }
 
@@ -84,7 +85,8 @@ void RestartChartSchedule(KeyMode mode, double newDue) {
   // counts from the restart, or it would take the next point at once.
   ChartTimeCutoff = OverdueTick(ChartIntervalInSeconds, static_cast<int64_t>(rt::Ticks64()));
   if (!GapStillOpen()) {
-    gOpenGap = OpenGap{Sample, 0, totalPauseDuration, CumulativePauseContainer.size(), 0};
+    gOpenGap =
+        OpenGap{ChartTiming.firstDue, Sample, 0, totalPauseDuration, CumulativePauseContainer.size(), 0};
     MarkResumedSampling(mode);
   }
   RecordGap(newDue - due);
