@@ -79,15 +79,7 @@ bool GateOpen(int32_t t) {
 }  // namespace
 
 AOVoltRange AOOutputRange() {
-  switch (External_AD) {
-    case ExternalADCode::SableUI2:
-    case ExternalADCode::SableUI3:
-      return {0.0f, 5.0f};
-    case ExternalADCode::DT800:
-      return {-10.0f, 10.0f};
-    default:
-      return {-5.0f, 5.0f};
-  }
+  return AnalogOutputRange(External_AD);
 }
 
 float LimitVolts(float volts) {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "devices/interfaces.h"
+
 namespace mv {
 
 // Ticks after a command during which no other is sent.
@@ -16,12 +18,7 @@ constexpr uint32_t kDataTakerAOReplyTicks = 5;
 // The Sable converters' 12-bit range: 4,095 counts is 5 V.
 constexpr int kSableTopCount = 4095;
 
-// The volts the interface's analog outputs can give.
-struct AOVoltRange {
-  float low = 0, high = 0;
-};
-// 0 to 5 V on the Sable UI2 and UI3 (their converters give no negative volts), -10 to
-// +10 V on the DT800, -5 to +5 V on every other interface.
+// The output range of the interface in use (AnalogOutputRange).
 AOVoltRange AOOutputRange();
 // Volts brought within the interface's output range (no number gives the range's
 // value nearest 0 V).

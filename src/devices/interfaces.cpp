@@ -188,6 +188,18 @@ int16_t AnalogOutputCount(int16_t code) {
   return IsDT800FamilyCode(code) ? 1 : 0;
 }
 
+AOVoltRange AnalogOutputRange(int16_t code) {
+  switch (code) {
+    case ExternalADCode::SableUI2:
+    case ExternalADCode::SableUI3:
+      return {0.0f, 5.0f};
+    case ExternalADCode::DT800:
+      return {-10.0f, 10.0f};
+    default:
+      return {-5.0f, 5.0f};
+  }
+}
+
 int32_t BaudForPopupItem(int item) {
   return item >= 1 && item <= 9 ? kPopupBaudRates[item - 1] : kPopupBaudRates[9];
 }

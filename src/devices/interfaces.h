@@ -43,6 +43,13 @@ bool IsDT800FamilyCode(int16_t code);  // 5 to 7
 // DT800, DT80 and DT85, none on the others (the ADAM's modules and the ADC-1 here have
 // no analog output).
 int16_t AnalogOutputCount(int16_t code);
+// The volts the interface's analog outputs can give.
+struct AOVoltRange {
+  float low = 0, high = 0;
+};
+// 0 to 5 V on the Sable UI2 and UI3 (their converters give no negative volts), -10 to
+// +10 V on the DT800, -5 to +5 V on every other interface.
+AOVoltRange AnalogOutputRange(int16_t code);
 
 // ---- line rates -------------------------------------------------------------------------
 // The rates of the baud popup, items 1 to 10.
