@@ -342,8 +342,8 @@ float TicksOf(double seconds) {
 // would have stored those very ticks for: a rate preset, else a whole number of
 // microseconds, else the ticks as they are (a typed 1/60 s is 1.0 ticks exactly).
 double IntervalFromTicks(float ticks) {
-  for (int16_t code = 1; code < 100; ++code)
-    if (const auto preset = RateButtonInterval(code); preset && TicksOf(*preset) == ticks) return *preset;
+  for (const double preset : RatePresetIntervals())
+    if (TicksOf(preset) == ticks) return preset;
   const double seconds = ticks / 60.0;
   const double microseconds = std::round(seconds * 1e6) / 1e6;
   return microseconds > 0 && TicksOf(microseconds) == ticks ? microseconds : seconds;

@@ -50,6 +50,12 @@ std::optional<double> RateButtonInterval(int16_t code) {
   return std::nullopt;
 }
 
+std::vector<double> RatePresetIntervals() {
+  std::vector<double> intervals;
+  for (const RatePreset& p : kRatePresets) intervals.push_back(p.seconds);
+  return intervals;
+}
+
 int16_t RateButtonForInterval(double seconds, bool scopeVariant, bool highSpeedColumn) {
   if (!std::isfinite(seconds) || !(seconds > 0)) return 13;
   if (!scopeVariant) return Match(seconds, kChartButtons);

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace mv {
 
@@ -22,6 +23,8 @@ bool SampleIntervalWithinLimits(double seconds);
 // The interval in seconds of a rate button (button 1 is 0.008 s whatever its
 // label); nothing for 13, the typed interval, and for numbers that are no rate button.
 std::optional<double> RateButtonInterval(int16_t code);
+// The interval of every rate preset.
+std::vector<double> RatePresetIntervals();
 
 // The rate button that shows an interval, matched within 1e-4 relative; 13 (the
 // typed interval) when none of the variant's buttons carries it. The scope variant
