@@ -33,19 +33,19 @@ void LeftLabel(int16_t x, int16_t baseline, const std::string& utf8, double size
 void EntryField(int16_t number, const char* text, int16_t left, int16_t top, int16_t width) {
   EFForeColor = 1;
   EFBackColor = 1;
-  BuildField(number, text, left, top, left + width, top + 22, 3, 2);
+  BUILDEF(number, text, left, top, left + width, top + 22, 3, 2);
   rt::FontSpec f = KitFont(KestraneFont, 14);
   f.bold = true;
-  SetFieldFont(number, f);
+  rt::SetEditFont(number, f);
 }
 
 void ResultField(int16_t number, int16_t left, int16_t top, int16_t width) {
   EFForeColor = 2;
   EFBackColor = 8;
-  BuildField(number, "1", left, top, left + width, top + 26, 3, 2);
+  BUILDEF(number, "1", left, top, left + width, top + 26, 3, 2);
   rt::FontSpec f = KitFont(KestraneFont, 18);
   f.bold = true;
-  SetFieldFont(number, f);
+  rt::SetEditFont(number, f);
 }
 
 struct Entry {

@@ -20,9 +20,9 @@ rt::FontSpec Font(double size, bool bold) {
 
 void StyledField(int16_t number, const Str255& text, Rect where, int16_t type, int16_t justification,
                  RGBColor textColor, RGBColor background, double size, bool bold) {
-  BuildField(number, text, where.left, where.top, where.right, where.bottom, type, justification);
+  BUILDEF(number, text, where.left, where.top, where.right, where.bottom, type, justification);
   rt::SetEditColors(number, textColor, background);
-  SetFieldFont(number, Font(size, bold));
+  rt::SetEditFont(number, Font(size, bold));
   rt::SetEditText(number, text.str());
   if (type < 5) rt::SelectEditText(number, 0, -1);
 }

@@ -90,10 +90,10 @@ void DrawLabel(const char* text, int16_t x, int16_t y) {
 void DateField(int16_t number, const Str255& text, Rect r) {
   EFForeColor = 1;
   EFBackColor = 1;
-  BuildField(number, text, r.left, r.top, r.right, r.bottom, 3, 2);
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 3, 2);
   rt::FontSpec font = KitFont(KestraneFont, 14);
   font.bold = true;
-  SetFieldFont(number, font);
+  rt::SetEditFont(number, font);
 }
 
 }  // namespace
@@ -113,10 +113,10 @@ int16_t DayOfTheYear() {
   DateField(kYearField, start.year, Rect{70, 68, 180, 88});
   EFForeColor = 2;
   EFBackColor = 5;
-  BuildField(kDayOfYearField, "", 160, 119, 300, 145, 3, 2);
+  BUILDEF(kDayOfYearField, "", 160, 119, 300, 145, 3, 2);
   rt::FontSpec big = KitFont(KestraneFont, 24);
   big.bold = true;
-  SetFieldFont(kDayOfYearField, big);
+  rt::SetEditFont(kDayOfYearField, big);
   rt::NewControl(kComputeButton, rt::ControlType::DefaultButton, "Compute", Rect{50, 150, 130, 170}, 1);
   rt::NewControl(kDoneButton, rt::ControlType::PushButton, "Done", Rect{250, 180, 340, 200}, 1);
   EFForeColor = 1;

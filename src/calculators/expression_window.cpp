@@ -28,7 +28,7 @@ void Field(int16_t number, const Str255& text, Rect r, int16_t type, int16_t jus
            int16_t back) {
   EFForeColor = fore;
   EFBackColor = back;
-  BuildField(number, text, r.left, r.top, r.right, r.bottom, type, justification);
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, type, justification);
 }
 
 void BuildFuncDefWind() {
@@ -44,7 +44,7 @@ void BuildFuncDefWind() {
   const Str255 example = "10*(x + y)/2.0 + sin( " + piValue + "*0.5 ) `[ example ]`";
   Field(kFormula, example, Rect{6, 39, 397, 181}, 0, 1, 0, 1);  // black on light blue
   Field(kMessage, "", Rect{5, 189, 325, 207}, 7, 1, 0, 9);
-  SetFieldFont(kMessage, KitFont(0, 12));
+  rt::SetEditFont(kMessage, KitFont(0, 12));
   rt::NewControl(kCheck, rt::ControlType::PushButton, "Check Expression", Rect{5, 220, 145, 242}, 1);
   rt::NewControl(kHelp, rt::ControlType::PushButton, "?", Rect{170, 220, 210, 242}, 1);
   rt::NewControl(kEvaluate, rt::ControlType::PushButton, "Evaluate", Rect{5, 250, 145, 272}, 0);
@@ -115,7 +115,7 @@ void DoEvaluate() {
   const double result = Evaluate(lastChecked, x, y, error);
   rt::FontSpec font = KitFont(0, 14);
   font.bold = true;
-  SetFieldFont(kResult, font);
+  rt::SetEditFont(kResult, font);
   if (UsableResult(kResult, result, "no number for this x and y")) SetFieldText(kResult, NumberText(result));
 }
 

@@ -21,15 +21,16 @@ namespace mv::calc {
 
 namespace {
 
-// The no-result state of the fields of the open windows, by window and field: the
-// font a field gets back with its next number.
-struct FieldFont {
-  rt::FontSpec font;
-  bool known = false;
-  bool showsNoResult = false;
-  int width = 0;  // 0: not known
+// The fields that show a no-result message, by window and field: the font each had,
+// which it gets back with its next number, and the font the message was written in.
+struct NoResultFont {
+  rt::FontSpec before, message;
 };
-std::map<std::pair<int16_t, int16_t>, FieldFont> gFieldFonts;
+std::map<std::pair<int16_t, int16_t>, NoResultFont> gNoResultFonts;
+
+bool SameFont(const rt::FontSpec& a, const rt::FontSpec& b) {
+  return a.family == b.family && a.pixelSize == b.pixelSize && a.bold == b.bold && a.italic == b.italic;
+}
 
 // What the action in hand has met: a typed number too large to hold, and whether
 // it has buzzed already.
@@ -40,10 +41,6 @@ bool gBuzzed = false;
 void StartAction() {
   gTooLargeRead = false;
   gBuzzed = false;
-}
-
-FieldFont& FontOf(int16_t field) {
-  return gFieldFonts[{rt::OutputWindow(), field}];
 }
 
 bool IsBlank(char c) {
@@ -97,7 +94,7 @@ double ReadChecked(int16_t field, double limit) {
 
 void OpenCalculatorWindow(const Str255& title, int16_t left, int16_t top, int16_t right, int16_t bottom) {
   if (rt::WindowExists(kCalculatorWindow)) rt::CloseWindow(kCalculatorWindow);
-  std::erase_if(gFieldFonts, [](const auto& f) { return f.first.first == kCalculatorWindow; });
+  std::erase_if(gNoResultFonts, [](const auto& f) { return f.first.first == kCalculatorWindow; });
   StartAction();
   BuildWINDOW(kCalculatorWindow, title, left, top, right, bottom, 6);
 }
@@ -147,41 +144,25 @@ void SetFieldPicture(int16_t field, double value, std::string_view picture) {
 }
 void SetFieldText(int16_t field, const Str255& text) {
   if (!rt::EditFieldExists(field)) return;
-  const auto f = gFieldFonts.find({rt::OutputWindow(), field});
-  if (f != gFieldFonts.end() && f->second.showsNoResult) {
-    f->second.showsNoResult = false;
-    if (f->second.known) rt::SetEditFont(field, f->second.font);
+  // A number after a no-result message: the field's own font again, unless the window
+  // has given the field another font since.
+  if (const auto f = gNoResultFonts.find({rt::OutputWindow(), field}); f != gNoResultFonts.end()) {
+    if (SameFont(rt::EditFont(field), f->second.message)) rt::SetEditFont(field, f->second.before);
+    gNoResultFonts.erase(f);
   }
   rt::SetEditText(field, text.str());
 }
 
-void BuildField(int16_t number, const Str255& text, int16_t left, int16_t top, int16_t right, int16_t bottom,
-                int16_t type, int16_t justification) {
-  BUILDEF(number, text, left, top, right, bottom, type, justification);
-  FieldFont& f = FontOf(number);
-  f = FieldFont{};
-  f.font = KitFont(3, 12);  // as BUILDEF leaves it
-  f.known = true;
-  f.width = right - left;
-}
-
-void SetFieldFont(int16_t field, const rt::FontSpec& font) {
-  FieldFont& f = FontOf(field);
-  f.font = font;
-  f.known = true;
-  f.showsNoResult = false;
-  rt::SetEditFont(field, font);
-}
-
 void ShowNoResult(int16_t field, std::string_view why) {
   if (rt::EditFieldExists(field)) {
-    FieldFont& f = FontOf(field);
-    f.showsNoResult = true;
     const std::string text = "no result: " + std::string(gTooLargeRead ? kTooLargeReason : why);
     // The field's frame and margins take about 8 pixels of its width.
+    const int width = rt::EditFieldWidth(field);
     rt::FontSpec font = KitFont(KestraneFont, 11);
-    while (f.width > 0 && font.pixelSize > 8 && rt::TextWidth(text, font) > f.width - 8)
-      font.pixelSize -= 0.5;
+    while (width > 0 && font.pixelSize > 8 && rt::TextWidth(text, font) > width - 8) font.pixelSize -= 0.5;
+    const auto [f, first] =
+        gNoResultFonts.try_emplace({rt::OutputWindow(), field}, NoResultFont{rt::EditFont(field), font});
+    if (!first) f->second.message = font;
     rt::SetEditFont(field, font);
     rt::SetEditText(field, text);
     rt::SelectEditText(field, 0, 0);  // the words from their start

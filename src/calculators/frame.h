@@ -46,13 +46,6 @@ void SetFieldPlain(int16_t field, double value);                              //
 void SetFieldFormatter(int16_t field, float value);                           // ReadoutText
 void SetFieldPicture(int16_t field, double value, std::string_view picture);  // e.g. "####.##"
 void SetFieldText(int16_t field, const Str255& text);
-// The kit's BUILDEF for a field of a calculator window, which also notes the field's
-// width so a no-result message can be fitted into it.
-void BuildField(int16_t number, const Str255& text, int16_t left, int16_t top, int16_t right, int16_t bottom,
-                int16_t type, int16_t justification);
-// Sets a field's font; the field gets it back when a number follows a no-result
-// message there.
-void SetFieldFont(int16_t field, const rt::FontSpec& font);
 // Makes a field active with its whole text selected (0: none active).
 void ActivateField(int16_t field);
 

@@ -64,8 +64,8 @@ void Label(int16_t x, int16_t baseline, const std::string& utf8, double size = 1
 void Field(int16_t number, const Str255& text, Rect r, int16_t type, double size) {
   EFForeColor = 0;
   EFBackColor = 6;
-  BuildField(number, text, r.left, r.top, r.right, r.bottom, type, 2);
-  SetFieldFont(number, KitFont(KestraneFont, size));
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, type, 2);
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
 }
 
 void Radio(int16_t number, const char* title, int16_t x, int16_t y, bool on) {

@@ -19,7 +19,7 @@ constexpr int16_t kHelpTopic = 182;
 void SetFieldSize(int16_t field, double size, bool bold) {
   rt::FontSpec f = KitFont(KestraneFont, size);
   f.bold = bold;
-  SetFieldFont(field, f);
+  rt::SetEditFont(field, f);
 }
 
 void ComputeAdjusted() {

@@ -37,16 +37,16 @@ struct Window {
 void Text(int16_t number, const Str255& text, Rect r, int16_t justification, double size) {
   EFForeColor = 0;
   EFBackColor = 0;
-  BuildField(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
   rt::SetEditColors(number, RGBColor{0, 0, 0}, kThemeBackground);
-  SetFieldFont(number, KitFont(KestraneFont, size));
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
 }
 
 void EntryField(int16_t number, const Str255& text, Rect r, int16_t fore, int16_t back, double size) {
   EFForeColor = fore;
   EFBackColor = back;
-  BuildField(number, text, r.left, r.top, r.right, r.bottom, 3, 1);
-  SetFieldFont(number, KitFont(KestraneFont, size));
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 3, 1);
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
   rt::SelectEditText(number, 0, 0);
 }
 

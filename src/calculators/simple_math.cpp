@@ -168,10 +168,10 @@ void BuildButtons() {
 void BuildRegister(int16_t field, const char* text, int16_t top, int16_t fore, int16_t back, double size) {
   EFForeColor = fore;
   EFBackColor = back;
-  BuildField(field, text, 90, top, 300, static_cast<int16_t>(top + 21), 3, 3);
+  BUILDEF(field, text, 90, top, 300, static_cast<int16_t>(top + 21), 3, 3);
   rt::FontSpec font = KitFont(3, size);
   font.bold = true;
-  SetFieldFont(field, font);
+  rt::SetEditFont(field, font);
 }
 
 void BuildSimpleMathWindow() {

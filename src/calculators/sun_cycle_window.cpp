@@ -73,16 +73,16 @@ void DrawHeading() {
 }
 
 void Label(int16_t number, const char* text, Rect r, int16_t justification, double size = 12) {
-  BuildField(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 7, justification);
   rt::SetEditColors(number, kBlack, rt::WindowBackgroundColor());
-  SetFieldFont(number, KitFont(KestraneFont, size));
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
 }
 
 void Entry(int16_t number, const Str255& text, Rect r, double size) {
   EFForeColor = 1;
   EFBackColor = 1;
-  BuildField(number, text, r.left, r.top, r.right, r.bottom, 3, 2);
-  SetFieldFont(number, KitFont(KestraneFont, size));
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, 3, 2);
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
 }
 
 void MonthPopup(int16_t month) {

@@ -40,8 +40,8 @@ void Field(int16_t number, const Str255& text, Rect r, int16_t type, int16_t jus
            int16_t fore, int16_t back) {
   EFForeColor = fore;
   EFBackColor = back;
-  BuildField(number, text, r.left, r.top, r.right, r.bottom, type, justification);
-  SetFieldFont(number, KitFont(KestraneFont, size));
+  BUILDEF(number, text, r.left, r.top, r.right, r.bottom, type, justification);
+  rt::SetEditFont(number, KitFont(KestraneFont, size));
 }
 
 void BuildLayout() {

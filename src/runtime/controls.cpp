@@ -582,7 +582,20 @@ void SetEditColors(int16_t number, RGBColor text, RGBColor background) {
 }
 
 void SetEditFont(int16_t number, const FontSpec& font) {
-  if (FieldRec* f = FindField(number); f && f->widget) f->widget->setFont(ToQFont(font));
+  FieldRec* f = FindField(number);
+  if (!f || !f->widget) return;
+  f->font = font;
+  f->widget->setFont(ToQFont(font));
+}
+
+FontSpec EditFont(int16_t number) {
+  const FieldRec* f = FindField(number);
+  return f ? f->font : FontSpec{};
+}
+
+int EditFieldWidth(int16_t number) {
+  const FieldRec* f = FindField(number);
+  return f && f->widget ? f->widget->width() : 0;
 }
 
 void SelectEditText(int16_t number, int start, int end) {

@@ -34,6 +34,7 @@ struct FieldRec {
   // A static field's text as the program last gave it (Mac Roman): a recording gives
   // its readouts and status fields their texts with every sample, mostly unchanged.
   std::string staticText;
+  FontSpec font;  // as the program last set it
 };
 
 class WindowWidget;

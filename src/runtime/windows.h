@@ -173,6 +173,8 @@ void SetEditText(int16_t number, std::string_view text);
 std::string EditText(int16_t number);
 void SetEditColors(int16_t number, RGBColor text, RGBColor background);
 void SetEditFont(int16_t number, const FontSpec& font);
+FontSpec EditFont(int16_t number);   // as last set; FontSpec{} for a field never given one
+int EditFieldWidth(int16_t number);  // pixels; 0 for no such field
 void SelectEditText(int16_t number, int start, int end);   // byte positions; end -1 = to the end
 std::pair<int, int> EditSelection(int16_t number);
 void FocusEditField(int16_t number);                       // 0 takes the focus away
