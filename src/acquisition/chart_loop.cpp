@@ -12,6 +12,7 @@
 #include "acquisition/recording_pass.h"
 #include "acquisition/scan_averaging.h"
 #include "acquisition/state.h"
+#include "acquisition/time_axis.h"
 #include "control/state.h"
 #include "files/state.h"
 #include "kit/builders.h"
@@ -76,9 +77,10 @@ Str255 TimeLeftText(double t) {
 
 void StartChartSchedule() {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-  TimeOfNextChartSample = CurrentTimeInSeconds + kFirstSampleDelay;
+  // Scope-plus-chart's first chart point gathers an interval of scope steps.
+  const bool scopeChart = RecordingMODE == RecordingModeCode::ScopeChart;
   // The run is measured from its first sample's due time: nothing of an earlier run.
-  ChartTiming = {};
+  StartChartAxis(CurrentTimeInSeconds + (scopeChart ? ChartIntervalInSeconds : kFirstSampleDelay));
 }
 
 RunEnd CHARTSCANNING() {
@@ -91,11 +93,9 @@ RunEnd CHARTSCANNING() {
     if (scanning) {
       scan = GetSCANDATA();
       if (scan.takeSample) {
-        pass.ScannedSampleDue();
-        const double due = TimeOfNextChartSample;
         const int32_t stored = Sample;
         SHOWSCANRESULTS();
-        if (Sample != stored) pass.ChartSampleTaken(due);
+        if (Sample != stored) pass.ChartSampleTaken();
       }
     } else {
       pass.TakeChartSampleWhenDue(GETDATA);

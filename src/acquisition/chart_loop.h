@@ -16,7 +16,8 @@ enum class RunEnd { SamplesDone, StopIcon, StopKey, CommandQ };
 // TimeOfNextChartSample set to the first due time; returns when the run ends.
 RunEnd CHARTSCANNING();
 
-// Sets the first due time of a run: now + 0.1 s (CurrentTimeInSeconds = now).
+// Starts the run's time axis (see time_axis.h): the first sample due now + 0.1 s, or
+// in scope-plus-chart one chart interval from now (CurrentTimeInSeconds = now).
 void StartChartSchedule();
 
 // The first microsecond at which the clock in seconds reads at least t: 0 for a
@@ -43,8 +44,9 @@ Str255 TimeLeftText(double seconds);
 void ServiceNotesOncePerTick();
 void ServiceToolbarOncePerTick();
 
-// A tap for measuring tools: called at each chart sample with the time it was due
-// and the time the loop took it (seconds of the microsecond clock).
+// A tap for measuring tools: called at each chart sample stored with its place on the
+// time axis (the time its file gives it) and the time its readings were taken
+// (seconds of the microsecond clock).
 using SampleTimingTap = std::function<void(double due, double taken)>;
 void SetSampleTimingTap(SampleTimingTap tap);
 

@@ -8,7 +8,7 @@
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/markers.h"
 #include "acquisition/recording_keys.h"
-#include "acquisition/schedule_gap.h"
+#include "acquisition/time_axis.h"
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "conversions/evaluate.h"
@@ -57,6 +57,7 @@ bool IsStream() {
 struct ChartReading {
   float volts = 0;
   bool overRange = false;
+  bool stood = false;  // a reading of the channel stood in this sample
 };
 
 // A streaming channel's reading, from the line the sample read (one line serves the
@@ -65,6 +66,7 @@ ChartReading StreamReading(int16_t ch) {
   ChartReading r;
   volts = StreamValue(ch);
   r.overRange = IsOverRange(volts) && OverRangeAlarmOn(ch);
+  r.stood = !(volts == kBadReading);
   SamplesToAverage = 1;
   ShowDisplays = 1;
   r.volts = volts;
@@ -94,6 +96,7 @@ ChartReading ChartReadingOf(int16_t ch, const ChannelSweep& sweep) {
   const std::optional<float> mean = sweep.MeanOf(ch);
   // A failed reading is no reading: it is not averaged, and it is not over range.
   r.volts = mean ? *mean : sweep.FailedValueOf(ch);
+  r.stood = mean.has_value();
   for (const ChannelSweep::Reading& k : sweep.Readings())
     if (k.channel == ch && (k.stood || !mean) && IsOverRange(k.value) && OverRangeAlarmOn(ch))
       r.overRange = true;
@@ -110,11 +113,6 @@ void SetSampleProgress(bool evenWhenZero) {
     rt::SetControlValue(kProgressBarControl, static_cast<int>(std::clamp<int64_t>(p, 0, INT32_MAX)));
 }
 
-void AdvanceChartSchedule() {
-  NoteChartSample(ChartTiming, TimeOfNextChartSample, GetCurrentTimeInSeconds());
-  TimeOfNextChartSample += ChartIntervalInSeconds;
-}
-
 void PlaySampleBeep() {
   if (PrefsArray[PrefsSlot::BeepEverySample]) PlaySampleBeepSound();
 }
@@ -122,48 +120,47 @@ void PlaySampleBeep() {
 void GETDATA() {
   serialWasRead = 0;  // a new sample reads the stream's next line
   const uint64_t failedBefore = ReadingsFailed();
+  SampleReadings when;
+  when.startedAt = GetCurrentTimeInSeconds();
   if (IsStream()) {
     // A streaming instrument's sample is its next line. When the run's stop comes
-    // before the line does, the run ends without this sample: nothing is taken, and
-    // nothing is owed to the schedule.
+    // before the line does, the run ends without this sample.
     ReadStreamLineOfSample();
-    if (StreamReadStopped()) {
-      TimeOfNextChartSample = std::max(TimeOfNextChartSample, GetCurrentTimeInSeconds());
-      return;
-    }
+    if (StreamReadStopped()) return;
   }
-  NscrnCASEs += 1;
   rt::SetOutputWindow(kAcquisitionWindow);
-  if (ShowDisplays) SetSampleProgress(false);
   TicsAtLastSample = static_cast<int32_t>(rt::TickCount());
-  AdvanceChartSchedule();
-  PlaySampleBeep();
-  const int16_t x = PresentChartX();
+  PlaySampleBeep();  // the reader ends it
   const int16_t first = std::max<int16_t>(FirstChan, 1), last = std::min<int16_t>(nChannels, 16);
   // Every channel is read before any is stored: a reply is known to be its channel's
   // own only once the line has stayed quiet after the sweep.
   std::array<ChartReading, 17> readings{};
-  bool anyStood = false;
   if (IsStream()) {
-    anyStood = ReadingsFailed() == failedBefore;  // one line serves every channel
+    when.readAt = GetCurrentTimeInSeconds();
+    when.anyStood = ReadingsFailed() == failedBefore;  // one line serves every channel
     for (int16_t ch = first; ch <= last; ++ch) readings[ch] = StreamReading(ch);
   } else {
     ChannelSweep sweep(1);
     for (int16_t ch = first; ch <= last; ++ch) ReadChartChannel(ch, sweep);
+    // The readings were taken by now; the quiet wait that follows only tells which stood.
+    when.readAt = GetCurrentTimeInSeconds();
     sweep.Settle();
-    for (const ChannelSweep::Reading& r : sweep.Readings()) anyStood |= r.stood;
+    for (const ChannelSweep::Reading& r : sweep.Readings()) when.anyStood |= r.stood;
     for (int16_t ch = first; ch <= last; ++ch) readings[ch] = ChartReadingOf(ch, sweep);
   }
-  // An instrument still silent after the schedule restarted: the sample holds nothing,
-  // and the gap takes its time.
-  if (DropFailedSampleInGap(anyStood)) {
-    NscrnCASEs -= 1;
-    return;
-  }
+  when.sweepSeconds = when.readAt - when.startedAt;
+  // The time axis places the sample by when its readings were taken: an instrument
+  // still silent leaves it out, and after a gap nothing of before the gap is held.
+  const SampleFate fate = PlaceChartSample(KeyMode::Chart, when);
+  if (fate == SampleFate::Drop) return;
+  NscrnCASEs += 1;
+  if (ShowDisplays) SetSampleProgress(false);
+  const int16_t x = PresentChartX();
   bool alarmFired = false;
   for (int16_t ch = first; ch <= last; ++ch) {
     const ChartReading& r = readings[ch];
-    alarmFired |= RunChannelPipeline(ch, r.volts, r.overRange, x, kChartStyle).alarmFired;
+    const float value = fate == SampleFate::StoreAfterGap && !r.stood ? kBadReading : r.volts;
+    alarmFired |= RunChannelPipeline(ch, value, r.overRange, x, kChartStyle).alarmFired;
   }
   // One more buzz for a sample in which an alarm fired (never for a quiet sample).
   if (alarmFired && (AudibleALARM & 1)) PlayAlarmBuzz();

@@ -10,6 +10,7 @@
 #include "acquisition/screen_rules.h"
 #include "acquisition/state.h"
 #include "acquisition/ticks.h"
+#include "acquisition/time_axis.h"
 #include "acquisition/toolbar.h"
 #include "control/switching_schedule.h"
 #include "conversions/evaluate.h"
@@ -24,7 +25,6 @@
 #include "kit/format.h"
 #include "kit/popups.h"
 #include "kit/protocol.h"
-#include "kit/rate_rule.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
@@ -45,10 +45,9 @@ constexpr std::size_t kLongestNote = 254;
 // What the window keeps while it runs.
 struct PauseRun {
   int32_t start = 0;
-  // When the pause began and when the next chart sample was due then (microsecond
-  // clock in seconds): the schedule is held from there until the run goes on.
+  // When the pause began (microsecond clock in seconds): the schedule is held from
+  // there until the run goes on.
   double startSeconds = 0;
-  double dueBefore = 0;
   double oldInterval = 0;
   bool scalesOpened = false;
   int64_t lastRefresh = -1'000'000;
@@ -232,22 +231,21 @@ void Resume(const PauseRun& run) {
   KeystrokeArray = rt::GetKeys();
   if (rt::WindowExists(kAcquisitionWindow)) rt::BringWindowForward(kAcquisitionWindow);
   // Sampling starts again now: the next sample is due at once and the schedule goes on
-  // from there, so the paused time is neither sampled nor caught up.
+  // from there, so the paused time is neither sampled nor caught up. The pause records
+  // the time the schedule really skipped: from the later of the pause's start and the
+  // next due time.
   const double now = GetCurrentTimeInSeconds();
   CurrentTimeInSeconds = now;
-  TimeOfNextChartSample = now;
-  // The paused time is no sampling time: the achieved rate is measured without it.
-  NoteChartScheduleHeld(ChartTiming, run.dueBefore, run.startSeconds, now);
+  RegridChartAxis(ChartIntervalInSeconds);
+  const double skipped = HoldChartAxis(run.startSeconds, now);
   const int64_t ticks = rt::TickCount();
   // The scope of scope-plus-chart goes on from now too, or it would make up the
   // paused time in a burst of points read back to back. The sweep under way starts
   // that much later: its measured length, which a saved sweep's interval and the rate
   // check are taken from, counts the time it swept, not the pause.
-  if (RecordingMODE == RecordingModeCode::ScopeChart) {
-    NextScopeTimeInSeconds = now;
-    Bscopetics = static_cast<int32_t>(Bscopetics + (ticks - run.start));
-  }
-  const auto minutes = static_cast<float>(static_cast<double>(ticks - run.start) / 3600.0);
+  if (RecordingMODE == RecordingModeCode::ScopeChart)
+    HoldScopeAxis(now, static_cast<int32_t>(ticks - run.start));
+  const auto minutes = static_cast<float>(skipped / 60.0);
   totalPauseDuration += minutes;
   CumulativePauseContainer +=
       PauseLogEntry({minutes, Sample, note, SampleRateChanged == 1, run.oldInterval, ChartIntervalInSeconds});
@@ -374,7 +372,6 @@ void PAUSE() {
   HavePaused = 1;
   run.start = static_cast<int32_t>(rt::TickCount());
   run.startSeconds = GetCurrentTimeInSeconds();
-  run.dueBefore = TimeOfNextChartSample;
   BuildPauseWindow();
   Action = 0;
   EventID = 0;

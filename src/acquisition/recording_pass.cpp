@@ -6,7 +6,7 @@
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
-#include "acquisition/schedule_gap.h"
+#include "acquisition/time_axis.h"
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/state.h"
 #include "acquisition/toolbar.h"
@@ -193,26 +193,23 @@ void RecordingPass::FlushOncePerTick() {
   gFlushCost.Note(started);
 }
 
-void RecordingPass::TakeChartSampleWhenDue(void (*take)(), bool overdue) {
+void RecordingPass::TakeChartSampleWhenDue(void (*take)()) {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   if (CurrentTimeInSeconds > 0 && TimeOfNextChartSample < 0) return;  // sampling suspended
   timeNow = static_cast<int32_t>(Ticks());
-  if (!(CurrentTimeInSeconds >= TimeOfNextChartSample || overdue)) return;
-  if (!ChartSampleOnTime(mode_, CurrentTimeInSeconds)) return;
-  const double due = TimeOfNextChartSample;
+  if (!(CurrentTimeInSeconds >= TimeOfNextChartSample)) return;
   const int32_t stored = Sample;
   take();
   // A sample not stored (the run's stop came first, or a silent instrument's sample
   // inside a gap) is no sample of the run.
-  if (Sample != stored) ChartSampleTaken(due);
+  if (Sample != stored) ChartSampleTaken();
 }
 
-void RecordingPass::ScannedSampleDue() {
-  RestartChartScheduleWhenBehind(mode_, GetCurrentTimeInSeconds());
-}
-
-void RecordingPass::ChartSampleTaken(double due) {
-  if (gTap) gTap(due, CurrentTimeInSeconds);
+void RecordingPass::ChartSampleTaken() {
+  if (gTap) {
+    const PlacedSample p = LastPlacedSample();
+    gTap(p.at, p.readAt);
+  }
   PlacePendingPauseMarker(mode_);
 }
 
@@ -273,7 +270,12 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
   acq_hooks::PumpAOvolts();
   // Timed switching takes its turn here, after the keys, on every pass.
   Switching();
-  if (!ScopeChart() && Sample >= MaxSamples && PrefsArray[PrefsSlot::Autorepeat]) acq_hooks::AUTOSAVE();
+  if (!ScopeChart() && Sample >= MaxSamples && PrefsArray[PrefsSlot::Autorepeat]) {
+    acq_hooks::AUTOSAVE();
+    // A new sampling period has a time axis of its own: its first sample is due one
+    // interval from now, when its file says it starts.
+    if (Sample == 0) StartChartAxis(GetCurrentTimeInSeconds() + ChartIntervalInSeconds);
+  }
   rt::SetOutputWindow(kAcquisitionWindow);
   if (NewScreenDue()) acq_hooks::REDRAWSCREEN();
   return std::nullopt;

@@ -30,16 +30,12 @@ class RecordingPass {
   // not while the next sample is due sooner than a flush takes; the status fields are
   // written just before it.
   void FlushOncePerTick();
-  // Reads the clocks; when the chart sample is due (or `overdue`), calls take and
-  // reports it to the timing tap, unless the schedule has fallen too far behind: then
-  // it restarts instead (see schedule_gap.h).
-  void TakeChartSampleWhenDue(void (*take)(), bool overdue = false);
-  // The scan averager's readings for the sample due now are in: a sample whose
-  // readings ended too long after its due time is stored when they ended.
-  void ScannedSampleDue();
-  // A sample was taken, due at `due`: the tap, and a pause marker that could not
-  // share the sample before with a typed marker goes here.
-  void ChartSampleTaken(double due);
+  // Reads the clocks; when the chart sample is due, calls take (which places it on the
+  // time axis, see time_axis.h) and reports a sample stored to the timing tap.
+  void TakeChartSampleWhenDue(void (*take)());
+  // A sample was stored: the tap, and a pause marker that could not share the sample
+  // before with a typed marker goes here.
+  void ChartSampleTaken();
   // The services between samples; the run's end when one of them stops it. With
   // `scan` (scan averaging) the scanner has read the keys and the toolbar already.
   std::optional<RunEnd> Serve(const ScanIntervalOutcome* scan = nullptr);

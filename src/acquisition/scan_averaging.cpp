@@ -10,7 +10,7 @@
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
-#include "acquisition/schedule_gap.h"
+#include "acquisition/time_axis.h"
 #include "acquisition/state.h"
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
@@ -30,17 +30,32 @@ namespace {
 constexpr double kScanLeadSeconds = 0.00005;
 
 // Per channel, the readings of the interval that succeeded (their sum is in
-// scanvolts), and the value of the last one that failed.
+// scanvolts), and the value of the last one that failed; when the interval's first
+// scan began and when its last scan with a reading that stood ended.
 std::array<int32_t, 17> gGoodScans{};
 std::array<float, 17> gFailedValue{};
+double gFirstScanAt = 0, gLastGoodAt = -1;
+bool gScanHadGood = false;
 
 void NoteScan(int16_t ch, float value, bool good) {
   if (good) {
     scanvolts[ch] += value;
     gGoodScans[ch] += 1;
+    gScanHadGood = true;
   } else {
     gFailedValue[ch] = value;
   }
+}
+
+// The interval's gathering starts (again): a sample holds only readings of its own
+// interval, never one from before a pause.
+void StartInterval() {
+  scanavrg = 0;
+  std::fill(scanvolts.begin() + 1, scanvolts.end(), 0.0f);
+  gGoodScans.fill(0);
+  gFailedValue.fill(kBadReading);
+  gFirstScanAt = GetCurrentTimeInSeconds();
+  gLastGoodAt = -1;
 }
 
 void ScanAllChannels() {
@@ -81,11 +96,8 @@ void CloseReferenceWindowWhenDue() {
 
 ScanIntervalOutcome GetSCANDATA() {
   ScanIntervalOutcome out;
-  scanavrg = 0;
-  std::fill(scanvolts.begin() + 1, scanvolts.end(), 0.0f);
-  gGoodScans.fill(0);
-  gFailedValue.fill(kBadReading);
-  const double deadline = TimeOfNextChartSample - kScanLeadSeconds;
+  StartInterval();
+  int32_t holds = ChartAxisHolds();
   for (;;) {
     if (NoteWindowIsOpen) ServiceNotesOncePerTick();
     rt::SetOutputWindow(kAcquisitionWindow);
@@ -94,11 +106,13 @@ ScanIntervalOutcome GetSCANDATA() {
     scanavrg += 1;
     out.takeSample = true;
     const uint64_t before = rt::Microseconds();
+    gScanHadGood = false;
     ScanAllChannels();
     // A scan that took no measurable time (a clock that stands still) yields one
     // microsecond, so the interval always ends.
     if (rt::Microseconds() == before) rt::SleepUntilMicroseconds(before + 1);
     CurrentTimeInSeconds = GetCurrentTimeInSeconds();
+    if (gScanHadGood) gLastGoodAt = CurrentTimeInSeconds;
     timeNow = static_cast<int32_t>(rt::TickCount());
     CloseReferenceWindowWhenDue();
     if (!NoteWindowIsOpen) {
@@ -113,7 +127,14 @@ ScanIntervalOutcome GetSCANDATA() {
         if (StopIconClicked) return out;
       }
     }
-    if (CurrentTimeInSeconds >= deadline) {
+    if (ChartAxisHolds() != holds) {
+      // A pause: the sample due after it gathers from the pause's end.
+      holds = ChartAxisHolds();
+      StartInterval();
+      continue;
+    }
+    // The due time is read at every scan: only the time axis moves it.
+    if (CurrentTimeInSeconds >= TimeOfNextChartSample - kScanLeadSeconds) {
       TotalScans += scanavrg;
       ClearToolbarFlags();
       return out;
@@ -127,17 +148,16 @@ void SHOWSCANRESULTS() {
     KillSpinningCursor();
     TimeForNextCursorFix = t + 90;
   }
-  NscrnCASEs += 1;
-  AdvanceChartSchedule();
   const int16_t first = std::max<int16_t>(FirstChan, 1), last = std::min<int16_t>(nChannels, 16);
-  // An instrument still silent after the schedule restarted: the interval holds no
-  // reading, and the gap takes its time.
-  bool anyStood = false;
-  for (int16_t ch = first; ch <= last; ++ch) anyStood |= gGoodScans[ch] > 0;
-  if (DropFailedSampleInGap(anyStood)) {
-    NscrnCASEs -= 1;
-    return;
-  }
+  // The sample stands when its last scan that read well ended (the interval's scans
+  // lead up to its due time); an instrument still silent leaves it out.
+  SampleReadings when;
+  when.startedAt = gFirstScanAt;
+  when.anyStood = gLastGoodAt >= 0;
+  when.readAt = when.anyStood ? gLastGoodAt : GetCurrentTimeInSeconds();
+  const SampleFate fate = PlaceChartSample(KeyMode::Scan, when);
+  if (fate == SampleFate::Drop) return;
+  NscrnCASEs += 1;
   TicsAtLastSample = t;
   if (PrefsArray[PrefsSlot::BeepEverySample]) {
     services::StopSampleBeep();
@@ -145,9 +165,11 @@ void SHOWSCANRESULTS() {
   }
   const int16_t x = PresentChartX();
   for (int16_t ch = first; ch <= last; ++ch) {
-    // The mean of the interval's readings that succeeded; a failed reading is none.
+    // The mean of the interval's readings that succeeded; a failed reading is none,
+    // and after a gap a channel none of whose readings stood holds nothing.
     const int32_t good = gGoodScans[ch];
-    volts = good > 0 ? static_cast<float>(static_cast<double>(scanvolts[ch]) / good) : gFailedValue[ch];
+    const float failed = fate == SampleFate::StoreAfterGap ? kBadReading : gFailedValue[ch];
+    volts = good > 0 ? static_cast<float>(static_cast<double>(scanvolts[ch]) / good) : failed;
     RunChannelPipeline(ch, volts, false, x, kScanStyle);
   }
   Sample += 1;

@@ -8,6 +8,7 @@
 #include "acquisition/scope_chart_sample.h"
 #include "acquisition/scope_loop.h"
 #include "acquisition/state.h"
+#include "acquisition/time_axis.h"
 #include "devices/dispatcher.h"
 #include "devices/state.h"
 #include "kit/format.h"
@@ -20,30 +21,8 @@
 namespace mv {
 namespace {
 
-constexpr float kDemonstrationScale = 4096.0f;
-
 bool FastScope() {
   return PrefsArray[PrefsSlot::DT800FastScope] == 1;
-}
-
-// The chart channels' values of one scope step: simulated in demonstration mode,
-// otherwise each channel's latest reading replaces what was gathered.
-void GatherChartChannels() {
-  const int16_t last = std::min<int16_t>(nChannels, 16);
-  if (DemonstrationMODE) {
-    Kfloat = kDemonstrationScale;
-    const int passes = FastScope() ? 10 : 1;
-    for (int pass = 0; pass < passes; ++pass)
-      for (int16_t ch = 2; ch <= last; ++ch)
-        DataCache[ch] += static_cast<float>(rt::Rnd(400)) / kDemonstrationScale;
-  } else {
-    for (int16_t ch = 2; ch <= last; ++ch) {
-      ReadExternalADdevice(ch, 1);
-      DataCache[ch] = volts;
-    }
-    scope2total = 0;
-  }
-  scope2total = static_cast<int16_t>(scope2total + 1);
 }
 
 void ScopeStep() {
@@ -71,9 +50,7 @@ Str255 ScopeChartTimeLeftText(double r) {
 
 int16_t SCOPEPLUSCHARTSCAN() {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-  NextScopeTimeInSeconds = CurrentTimeInSeconds + 0.0001;
-  const auto t = static_cast<int32_t>(rt::TickCount());
-  EmergencyScopeTimeCutoff = ChartTimeCutoff = t;
+  StartScopeAxis(CurrentTimeInSeconds + 0.0001);
   NextMarkerTime = 0;
   TabKeyHit = EscapeKeyHit = 0;
   RecordingPass pass(KeyMode::ScopeChart);
@@ -91,7 +68,7 @@ int16_t SCOPEPLUSCHARTSCAN() {
           (FastScope() || ScopePointOnTime(CurrentTimeInSeconds)))
         ScopeStep();
     }
-    pass.TakeChartSampleWhenDue([] { GETDATA3(); }, timeNow > ChartTimeCutoff);
+    pass.TakeChartSampleWhenDue([] { GETDATA3(); });
     // Painted in the room just after a point, as the chart loop paints after a sample.
     pass.FlushOncePerTick();
     if (pass.Serve()) {

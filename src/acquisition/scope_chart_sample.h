@@ -6,13 +6,15 @@
 
 namespace mv {
 
-// One chart point of channels 2..nChannels. Sample is raised first, so a run's points
-// fill columns 1 to n. Reads no interface; empties the gathered sums.
-int16_t GETDATA3();
+// Gathers the chart channels' values at a scope step: simulated in demonstration mode,
+// otherwise each channel's latest reading replaces what was gathered; notes when, and
+// which channels failed.
+void GatherChartChannels();
 
-// The value before conversion of a chart channel: the gathered sum over the steps
-// gathered. With no step since the last point the channel holds its previous value
-// (held), or the failed-reading mark when it has none yet in this run.
-float GatheredValue(float sum, int16_t steps, float held, bool haveHeld);
+// One chart point of channels 2..nChannels, placed on the time axis (time_axis.h) by
+// when its values were gathered; a point with no scope step since the last one
+// gathers first, so it never repeats an older point. Unless it joins an open gap,
+// Sample is raised, so a run's points fill columns 1 to n. Empties the gathered sums.
+int16_t GETDATA3();
 
 }  // namespace mv

@@ -8,7 +8,7 @@
 #include "acquisition/needs.h"
 #include "acquisition/pixel.h"
 #include "acquisition/recording_keys.h"
-#include "acquisition/schedule_gap.h"
+#include "acquisition/time_axis.h"
 #include "acquisition/state.h"
 #include "acquisition/ticks.h"
 #include "acquisition/toolbar.h"
@@ -254,9 +254,8 @@ void SaveRequestedSweep(ScopeLoopState& s) {
   }
   rt::SetOutputWindow(kAcquisitionWindow);
   WINDOWCLEAR();
-  CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-  TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
-  NextScopeTimeInSeconds += ScopeIntervalInSeconds;
+  // The points go on from where they stand on the scope's time axis: one late after
+  // the save is taken at once while it may be, and the axis restarts otherwise.
   s.remembered = 0;
 }
 
@@ -297,11 +296,6 @@ void ArmedTriggerStep(ScopeLoopState& s, int16_t code) {
 
 }  // namespace
 
-int32_t OverdueTick(double intervalSeconds, int64_t t) {
-  if (intervalSeconds > 0.016667) return static_cast<int32_t>(std::trunc(intervalSeconds * 60 + t + 1));
-  return static_cast<int32_t>(t + 1);
-}
-
 float ScopeY(float v, float lo, float hi, int bottom, int height) {
   const float range = hi - lo;
   double y = bottom - (static_cast<double>(v) - lo) * height / range;
@@ -329,15 +323,6 @@ void ReadToolbarOncePerTick() {
   services::ReadControlStrip();
 }
 
-bool ScopePointOnTime(double now) {
-  if (!FallenBehind(NextScopeTimeInSeconds, ScopeIntervalInSeconds, now)) return true;
-  const double next = now + ScopeIntervalInSeconds;
-  // The skipped time is no sweep time: the sweep's start moves on by it.
-  Bscopetics = static_cast<int32_t>(Bscopetics + std::llround((next - NextScopeTimeInSeconds) * 60));
-  NextScopeTimeInSeconds = next;
-  return false;
-}
-
 void SetScopeTimingTap(SampleTimingTap tap) {
   gScopeTap = std::move(tap);
 }
@@ -346,10 +331,9 @@ int16_t GETSCOPE() {
   TotScopeSample += 1;
   ScSample += 1;
   if (gScopeTap) gScopeTap(NextScopeTimeInSeconds, CurrentTimeInSeconds);
-  NextScopeTimeInSeconds += ScopeIntervalInSeconds;
+  AdvanceScopeAxis();
   const int64_t t = rt::TickCount();
   TicsAtLastSample = static_cast<int32_t>(t);
-  EmergencyScopeTimeCutoff = OverdueTick(ScopeIntervalInSeconds, t);
   if (static_cast<uint32_t>(t) > static_cast<uint32_t>(TimeForNextCursorFix)) {
     KillSpinningCursor();
     TimeForNextCursorFix = static_cast<int32_t>(rt::TickCount() + 90);
@@ -391,7 +375,7 @@ int16_t SCOPESCANNING() {
   gToolbarTick = -1;
   rt::SetOutputWindow(kAcquisitionWindow);
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-  NextScopeTimeInSeconds = CurrentTimeInSeconds + 0.000005;
+  StartScopeAxis(CurrentTimeInSeconds + 0.000005);
   SendDT800StartCommands();
   ScopeLoopState s;
   for (;;) {

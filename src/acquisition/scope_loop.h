@@ -19,14 +19,6 @@ int16_t SCOPESCANNING();
 // start.
 int16_t GETSCOPE();
 
-// A scope point is due at `now`: true when it may be taken. A schedule that has fallen
-// further behind than max(interval, 50 ms) takes none of the points it missed: it
-// restarts, the next point due one interval from now (see schedule_gap.h).
-bool ScopePointOnTime(double now);
-
-// The tick after which a point of the given interval is overdue, t being now: t + 1,
-// or t + interval x 60 + 1 (truncated) for intervals longer than a tick.
-int32_t OverdueTick(double intervalSeconds, int64_t t);
 // The y of a scope reading: bottom - (v - lo) x height / range, kept between y 35 and
 // the bottom; a reading that maps to no number (a plot range of 0) stays at the bottom.
 float ScopeY(float v, float lo, float hi, int bottom, int height);

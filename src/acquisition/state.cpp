@@ -6,6 +6,7 @@ namespace mv {
 
 int32_t Sample = 0;
 int16_t HavePaused = 0;
+int16_t LatestSampleFailed = 0;
 int16_t NoteWindowIsOpen = 0;
 std::array<std::array<float, kXYFields>, 17> XYregressionArray{};
 float XYaxisChannelX = 0.0f;
@@ -35,10 +36,8 @@ int32_t TimeForNextCursorFix = 0;
 int32_t ScSample = 0;
 int32_t TotScopeSample = 0;
 double NextScopeTimeInSeconds = 0;
-int32_t EmergencyScopeTimeCutoff = 0;
 int32_t Bscopetics = 0, Escopetics = 0;
 int16_t scope2total = 0;
-int32_t ChartTimeCutoff = 0;
 int32_t NscrnCASEs = 0;
 int32_t LastNsCasx = 0;
 int32_t ScreenCapacity = 0;
@@ -134,7 +133,7 @@ void ResetRecordingValues() {
   timeNow = TicsAtLastSample = TimeForNextWindowFlush = 0;
   NextMarkerTime = NextTimeMoreCASEs = timeToCloseRefcheck = TimeForNextCursorFix = 0;
   ScSample = NscrnCASEs = LastNsCasx = ScreenCapacity = 0;
-  TotScopeSample = EmergencyScopeTimeCutoff = Bscopetics = Escopetics = ChartTimeCutoff = 0;
+  TotScopeSample = Bscopetics = Escopetics = 0;
   NextScopeTimeInSeconds = 0;
   scope2total = 0;
   AutoMarkCount = 0;
@@ -184,6 +183,7 @@ void ResetAcquisitionState() {
   FastScopeCount = 0;
   Sample = 0;
   HavePaused = 0;
+  LatestSampleFailed = 0;
   NoteWindowIsOpen = 0;
   for (auto& row : XYregressionArray) row.fill(0.0f);
   XYaxisChannelX = 0.0f;

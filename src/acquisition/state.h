@@ -13,6 +13,9 @@ namespace mv {
 extern int32_t Sample;
 // 1 while the run is paused (the pause window is up), 0 once it goes on.
 extern int16_t HavePaused;
+// 1 while the recording's latest sample read nothing: a silence the time axis keeps as
+// an open gap. What was stored before it is no present reading.
+extern int16_t LatestSampleFailed;
 // 1 while the recording's note window is open.
 extern int16_t NoteWindowIsOpen;
 
@@ -62,16 +65,13 @@ extern int32_t TimeForNextCursorFix;
 // Scope sweep position; samples on the present chart screen; x of the last plotted point.
 extern int32_t ScSample;
 // Scope points of the run (never wraps); when the next is due (microsecond clock in
-// seconds); the tick by which it is overdue; ticks at the start and at the wrap of the
-// present sweep (a pause moves the start on by the paused ticks).
+// seconds); ticks at the start and at the wrap of the present sweep (a pause moves the
+// start on by the paused ticks).
 extern int32_t TotScopeSample;
 extern double NextScopeTimeInSeconds;
-extern int32_t EmergencyScopeTimeCutoff;
 extern int32_t Bscopetics, Escopetics;
-// Scope-plus-chart: scope steps gathered since the last chart point, and the tick
-// after which a chart point is taken even before its due time.
+// Scope-plus-chart: scope steps gathered since the last chart point.
 extern int16_t scope2total;
-extern int32_t ChartTimeCutoff;
 extern int32_t NscrnCASEs;
 extern int32_t LastNsCasx;
 // The window height (slot 12) and strip layout (fields 8 to 12 of rows 1 to 16) the

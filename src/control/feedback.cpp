@@ -83,7 +83,7 @@ bool DeviceOff(int16_t ch) {
 // The regulated channel's latest stored value, when there is one to act on.
 bool Reading(double& v) {
   const int16_t ch = FeedbackChan;
-  if (Sample < 1 || ch < 1 || ch > 16 || DeviceOff(ch)) return false;
+  if (Sample < 1 || ch < 1 || ch > 16 || DeviceOff(ch) || LatestSampleFailed) return false;
   const float x = ChartDataArray.Get(ch, Sample - 1);
   if (x == kNoReading || !std::isfinite(x)) return false;
   v = x;

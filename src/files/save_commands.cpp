@@ -102,11 +102,12 @@ std::string NumberedFileName(RootKind kind, int32_t count) {
 // The next period starts now: its schedule, its timers and its switching reference.
 void RestartPeriodClocks() {
   Sample = 0;
-  ChartTiming = {};  // the new period's interval is measured from its own first sample
   NscrnCASEs = 0;
   LastNsCasx = 0;
-  CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-  TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
+  // The new period's file records only its own pauses and gaps (the recording starts
+  // the period's time axis once this save returns).
+  CumulativePauseContainer.clear();
+  totalPauseDuration = 0;
   const double now = rt::TickCount();
   TimeAtStart = ScheduleTick(now);
   NextSAVEtime = ScheduleTick(now + TimedSaveINTERVAL);
@@ -317,12 +318,10 @@ void SHOWROOTFILE() {
 
 namespace {
 
-// The sample schedule and the backup timer start again from now. The schedule was
-// held from heldFrom (a write, the backup panel): that time is not measured as sampling.
-void RestartScheduleAfterBackup(double dueBefore, double heldFrom) {
-  CurrentTimeInSeconds = GetCurrentTimeInSeconds();
-  TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
-  NoteChartScheduleHeld(ChartTiming, dueBefore, heldFrom, TimeOfNextChartSample);
+// The backup timer starts again from now. The sample schedule is left as it stands:
+// the samples catch up on their grid when they can within the rule, and a sample read
+// later than that is placed after a gap of the time lost (the recording's time axis).
+void RestartBackupTimer() {
   NextSAVEtime = ScheduleTick(static_cast<double>(rt::TickCount()) + TimedSaveINTERVAL);
 }
 
@@ -338,21 +337,19 @@ void AutoTimedBACKUP(int16_t resetTimer) {
   if (BackupfileCFURL.empty()) {
     // The timed path has no file to write (the screen says "backup off"). The key or
     // the icon asks for one, so backups can still be turned on during the run; the
-    // recording keeps its menus off meanwhile, and the time spent in the panel is a
-    // gap the schedule restarts after.
+    // recording keeps its menus off meanwhile, and a sample read late after the panel
+    // stands after a gap of the time lost.
     if (resetTimer == 1) return ClearBackupClick();
-    const double panelBegan = GetCurrentTimeInSeconds(), dueBefore = TimeOfNextChartSample;
     asked = AskBackupFile();
-    RestartScheduleAfterBackup(dueBefore, panelBegan);
+    RestartBackupTimer();
     if (!asked) return ClearBackupClick();
   }
   SetMeasuredSampleInterval();
   if (backupfile.empty()) backupfile = BackupDefaultName(false);
   // The writer replaces the old backup only once the new one is complete.
-  const double writeBegan = GetCurrentTimeInSeconds(), dueBefore = TimeOfNextChartSample;
   const FileResult r = WriteRecording(DataFormat::Binary, BackupfileCFURL, RunPhase::Open);
   if (resetTimer == 1 || asked) {
-    RestartScheduleAfterBackup(dueBefore, writeBegan);
+    RestartBackupTimer();
   } else {
     // The key or icon that asked: wait for its click to end (bounded).
     for (int i = 0; i < 300 && rt::Button(); ++i) rt::PumpEvents(10);

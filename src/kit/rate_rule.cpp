@@ -27,22 +27,14 @@ bool StorableInterval(float interval) {
 }
 
 RateDecision MeasureChartRun(const ChartRunTiming& run, float requested, float tolerance) {
-  return decideSampleInterval(run.lastTaken - run.firstDue, run.heldBeforeLast / 60.0, run.samples - 1,
-                              requested, tolerance);
-}
-
-void NoteChartSample(ChartRunTiming& run, double due, double taken) {
-  if (run.samples <= 0) run = ChartRunTiming{due, due, 0, 0, 0};
-  run.lastTaken = std::max(taken, due);
-  run.samples += 1;
-  run.heldBeforeLast = run.heldSeconds;
-}
-
-void NoteChartScheduleHeld(ChartRunTiming& run, double oldDue, double heldFrom, double newDue) {
-  // Before the first sample nothing is measured yet; a suspended schedule has no due time.
-  if (run.samples <= 0 || oldDue < 0) return;
-  const double held = newDue - std::max(oldDue, heldFrom);
-  if (held > 0) run.heldSeconds += held;
+  RateDecision d = decideSampleInterval(run.lastTaken - run.firstDue, run.heldBeforeLast / 60.0, run.samples - 1,
+                                        requested, tolerance);
+  if (run.grid > 0 && run.samples >= 2) {
+    d.measured = d.interval = run.grid;
+    d.ratio = run.grid / requested;
+    d.measurable = std::isfinite(d.ratio) && d.ratio > 0;
+  }
+  return d;
 }
 
 }  // namespace mv

@@ -28,20 +28,11 @@ RateDecision decideSampleInterval(double elapsed, double pauseMinutes, int32_t i
 // interval of 0 (none set) is not, and the interval stored before is kept.
 bool StorableInterval(float interval);
 
-// The measurement of a chart run: from the first sample's due time to the time the
-// latest sample was taken, less the time the schedule was held in between, over the
-// intervals between the samples taken. A run that kept its schedule measures
-// exactly its interval. The rate check and every save call this one function.
+// The measurement of a chart run: from the first sample's due time to the place of
+// the latest, less the time held in between, over the intervals between the samples
+// stored. A run that kept its schedule measures exactly its interval. A run whose grid
+// followed a slower interface measures, and stores, that grid: its samples stand on it.
+// The rate check and every save call this one function.
 RateDecision MeasureChartRun(const ChartRunTiming& run, float requested, float tolerance);
-
-// A chart sample due at `due` was taken at `taken`. The first one of a run (or of a
-// sampling period) starts the measurement. A sample taken ahead of its due time
-// (the scan averager ends its scans just before) counts as taken on time.
-void NoteChartSample(ChartRunTiming& run, double due, double taken);
-
-// The schedule was held from `heldFrom` (a pause began, a backup started) and the
-// next sample, due at `oldDue`, is now due at `newDue`. The delay it caused counts
-// as held time; a sample already overdue when the hold began stays counted as late.
-void NoteChartScheduleHeld(ChartRunTiming& run, double oldDue, double heldFrom, double newDue);
 
 }  // namespace mv

@@ -68,16 +68,18 @@ extern int32_t nSamples;
 // Tick count at the start of the run (and after each options-window command).
 extern int32_t TimeAtStart;
 // How the chart schedule of the run (or of the sampling period) was kept, on the
-// microsecond clock in seconds: the first sample's due time, when the latest sample
-// was taken, the samples taken, and the time the schedule was held (a pause, a
-// backup being written) before the latest sample. The rate check and every save
-// measure the achieved interval from it.
+// microsecond clock in seconds: the first sample's due time, the place on the grid of
+// the latest sample, the samples stored, and the time recorded as held (pauses and
+// gaps) in all and before the latest sample; and the grid's interval when it follows
+// an interface slower than the interval asked for (0 otherwise). The time axis keeps
+// it; the rate check and every save measure the run's interval from it.
 struct ChartRunTiming {
   double firstDue = 0;
   double lastTaken = 0;
   int32_t samples = 0;
   double heldSeconds = 0;
   double heldBeforeLast = 0;
+  float grid = 0;
 };
 extern ChartRunTiming ChartTiming;
 // Set by the set-up window when the user starts over: the control loop discards the

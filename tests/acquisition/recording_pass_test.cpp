@@ -5,6 +5,7 @@
 #include <string>
 
 #include "acq_fixture.h"
+#include "acquisition/time_axis.h"
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/scope_loop.h"
 #include "control/audible_timer.h"
@@ -91,8 +92,9 @@ TEST_P(RecordingPassTest, CommandPPausesAndMarksWhereSamplingResumes) {
   acq_hooks::PAUSE = [&] {
     ReleaseAll();
     pausedAt = Sample;
+    const double from = GetCurrentTimeInSeconds();
     rt::AdvanceVirtualClock(1.0);
-    TimeOfNextChartSample = GetCurrentTimeInSeconds();
+    HoldChartAxis(from, GetCurrentTimeInSeconds());
   };
   const int64_t begin = Tick() + 20;
   script = [&] {
@@ -111,8 +113,9 @@ TEST_P(RecordingPassTest, APauseMarkerNeverSharesASampleWithATypedOne) {
   MaxSamples = 10;
   acq_hooks::PAUSE = [] {
     ReleaseAll();
+    const double from = GetCurrentTimeInSeconds();
     rt::AdvanceVirtualClock(2.0);
-    TimeOfNextChartSample = GetCurrentTimeInSeconds();
+    HoldChartAxis(from, GetCurrentTimeInSeconds());
   };
   int64_t typedAt = -1;
   script = [&] {

@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "acq_fixture.h"
+#include "acquisition/time_axis.h"
+#include "files/state.h"
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/chart_sample.h"
 #include "acquisition/pixel.h"
@@ -74,11 +76,18 @@ TEST_F(SampleTakerTest, ChannelWithoutReadingsStillTakesOne) {
   EXPECT_EQ(ChartDataArray.Get(1, 0), 0.5f);
 }
 
-TEST_F(SampleTakerTest, ScheduleAdvancesByExactlyOneIntervalWhateverTheLateness) {
-  TimeOfNextChartSample = 10.0;
+// A sample read far later than its place stands when it was read, after a gap of the
+// time lost, and the next is due one interval after it: the slots it missed are not
+// taken back to back.
+TEST_F(SampleTakerTest, ASampleReadFarBehindItsPlaceStandsAfterAGap) {
+  StartChartAxis(10.0);
   rt::AdvanceVirtualClock(30);
+  const double now = GetCurrentTimeInSeconds();
   GETDATA();
-  EXPECT_EQ(TimeOfNextChartSample, 10.1);
+  EXPECT_EQ(Sample, 1);
+  EXPECT_NEAR(TimeOfNextChartSample, now + 0.1, 1e-9);
+  EXPECT_NE(CumulativePauseContainer.find("Readings failed or lagged for"), std::string::npos);
+  EXPECT_NE(CumulativePauseContainer.find(" minutes at case 0"), std::string::npos);
 }
 
 TEST_F(SampleTakerTest, FirstTwoSegmentsStartOffTheChartAndRunFlat) {

@@ -60,13 +60,11 @@ TEST_F(ScopeLoopTest, ZeroPlotRangeKeepsTheTraceInsideThePlot) {
   EXPECT_FLOAT_EQ(ScopeY(1.0f, 1, 1, 150, 100), 150.0f);  // 0 / 0: the bottom
 }
 
-TEST_F(ScopeLoopTest, RulesOfTheGridTheOverdueTickAndTheRememberedKey) {
+TEST_F(ScopeLoopTest, RulesOfTheGridAndTheRememberedKey) {
   EXPECT_EQ(GridDivisions(50, false), 2);
   EXPECT_EQ(GridDivisions(51, false), 3);
   EXPECT_EQ(GridDivisions(75, false), 3);
   EXPECT_EQ(GridDivisions(76, true), 8);
-  EXPECT_EQ(OverdueTick(0.01, 1000), 1001);
-  EXPECT_EQ(OverdueTick(0.5, 1000), 1031);
   EXPECT_EQ(RememberScopeKey(KeyWord3::Tab, 0), 9);
   EXPECT_EQ(RememberScopeKey(KeyWord3::Escape, 9), 27);
   EXPECT_EQ(RememberScopeKey(KeyWord3::Tab | KeyWord3::Escape, 0), 0) << "both together match neither";

@@ -266,63 +266,6 @@ TEST(RateDecision, BoundsAreIncluded) {
   EXPECT_EQ(decideSampleInterval(151.0, 0.0, 100, 1.0f, 0.5f).interval, 1.51f);
 }
 
-// The measurement of a run whose samples were taken at these times, due on a grid
-// of `interval` from `firstDue`.
-ChartRunTiming TimedRun(double firstDue, double interval, const std::vector<double>& lateness) {
-  ChartRunTiming run;
-  for (std::size_t i = 0; i < lateness.size(); ++i) {
-    const double due = firstDue + interval * static_cast<double>(i);
-    NoteChartSample(run, due, due + lateness[i]);
-  }
-  return run;
-}
-
-TEST(RateMeasurement, ARunThatKeptItsScheduleMeasuresExactlyItsInterval) {
-  // 30 samples at 0.1 s, each taken on time: 29 intervals in 2.9 s, whatever the
-  // time between the start and the first sample.
-  const ChartRunTiming run = TimedRun(1'000.1, 0.1, std::vector<double>(30, 0.0));
-  EXPECT_EQ(run.samples, 30);
-  const RateDecision d = MeasureChartRun(run, 0.1f, 0.001f);
-  EXPECT_EQ(d.measured, 0.1f);
-  EXPECT_EQ(d.interval, 0.1f);
-  // The last sample 0.29 s late: 3.19 s over 29 intervals is 0.11 s.
-  std::vector<double> late(30, 0.0);
-  late.back() = 0.29;
-  EXPECT_FLOAT_EQ(MeasureChartRun(TimedRun(5.0, 0.1, late), 0.1f, 0.03f).interval, 0.11f);
-}
-
-TEST(RateMeasurement, FewerThanTwoSamplesMeasureNothingAndKeepTheRequestedInterval) {
-  for (int n : {0, 1}) {
-    const RateDecision d = MeasureChartRun(TimedRun(3.0, 0.5, std::vector<double>(n, 0.0)), 0.5f, 0.03f);
-    EXPECT_FALSE(d.measurable) << n;
-    EXPECT_EQ(d.interval, 0.5f) << n;
-  }
-}
-
-TEST(RateMeasurement, ASampleTakenAheadOfItsDueTimeCountsAsOnTime) {
-  // The scan averager ends its scans just before the due time.
-  EXPECT_EQ(MeasureChartRun(TimedRun(2.0, 1.0, {-0.01, -0.01, -0.01}), 1.0f, 0.001f).measured, 1.0f);
-}
-
-TEST(RateMeasurement, HeldTimeCountsOnlyBetweenSamplesAndNeverHidesALateSample) {
-  ChartRunTiming run;
-  NoteChartScheduleHeld(run, 1.0, 0.5, 60.0);  // before the first sample: nothing measured yet
-  NoteChartSample(run, 60.0, 60.0);
-  NoteChartSample(run, 61.0, 61.0);
-  // Paused at 61.5 with the next sample due at 62: going on at 100 holds 38 s.
-  NoteChartScheduleHeld(run, 62.0, 61.5, 100.0);
-  EXPECT_EQ(run.heldSeconds, 38.0);
-  EXPECT_EQ(run.heldBeforeLast, 0.0) << "no sample was taken after the pause yet";
-  NoteChartSample(run, 100.0, 100.0);
-  NoteChartSample(run, 101.0, 101.0);
-  EXPECT_EQ(MeasureChartRun(run, 1.0f, 0.001f).measured, 1.0f);
-  // A pause that began 2 s after a sample was due: those 2 s were late, not held.
-  NoteChartScheduleHeld(run, 102.0, 104.0, 200.0);
-  NoteChartSample(run, 200.0, 200.0);
-  EXPECT_EQ(run.heldBeforeLast, 38.0 + 96.0);
-  EXPECT_EQ(MeasureChartRun(run, 1.0f, 0.001f).measured, 6.0f / 4.0f) << "four intervals, one of them 3 s";
-}
-
 class RunIntervalTest : public test::SetupTest {};
 
 // A run of `samples` samples whose last one was taken `seconds` after the first was

@@ -1,0 +1,246 @@
+#include "acquisition/time_axis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "acquisition/state.h"
+#include "files/state.h"
+#include "kit/format.h"
+#include "kit/state.h"
+#include "setup/state.h"
+
+namespace mv {
+namespace {
+
+constexpr double kLeastLatenessLimit = 0.05;
+constexpr double kNoGrid = std::numeric_limits<double>::infinity();
+
+// What the axis keeps of the run (or sampling period) beyond ChartTiming, the record
+// every save and the rate check measure from.
+struct Axis {
+  double firstDue = 0;   // where sample 0 stands
+  double grid = 0;       // the interval the samples stand on
+  double requested = 0;  // the interval asked for
+  double skipped = 0;    // seconds recorded as gaps and pauses so far
+  int32_t stored = 0;
+  double nextDue = 0;
+  // The grid intervals on which every sample stored so far stands within the rule.
+  double lo = 0, hi = kNoGrid;
+  // The open gap: a failed sample was stored, or samples were left out, and no
+  // reading has stood since.
+  bool gapOpen = false;
+  int32_t dropped = 0;
+  // The last sample, for the interface's own pace: measured only between two samples
+  // that both stood with nothing held between them.
+  bool prevStood = false;
+  double prevStart = 0, prevReadAt = 0, prevPace = -1;
+  // How long before its place a sample is begun: its reads take that long.
+  double lead = 0, lastSweep = -1;
+  int32_t holds = 0;
+  PlacedSample last;
+};
+Axis gAxis;
+
+double Limit(const Axis& a) {
+  return std::max(a.requested, kLeastLatenessLimit);
+}
+
+double PlaceOf(const Axis& a, int32_t k) {
+  return a.firstDue + k * a.grid + a.skipped;
+}
+
+// The grids on which sample k, read at readAt, stands within the rule.
+struct GridRange {
+  double lo, hi;
+};
+GridRange GridsFor(const Axis& a, int32_t k, double readAt) {
+  const double span = readAt - a.firstDue - a.skipped, limit = Limit(a);
+  return {(span - limit) / k, (span + limit) / k};
+}
+
+// A grid interval the files can store exactly (single precision) inside [lo, hi], as
+// near to `want` as the range allows.
+double StorableGridNear(double want, double lo, double hi) {
+  const double g = std::clamp(want, lo, hi);
+  float f = static_cast<float>(g);
+  if (static_cast<double>(f) < lo) f = std::nextafter(f, std::numeric_limits<float>::infinity());
+  if (static_cast<double>(f) > hi) f = std::nextafter(f, 0.0f);
+  return static_cast<double>(f);
+}
+
+// A sample begun late, after one read well, at a pace that did not suddenly lengthen:
+// the interface (or the machine) cannot keep the interval. The grid follows its
+// pace when some grid keeps every stored sample, this one too, within the rule.
+bool FollowPace(Axis& a, const SampleReadings& r) {
+  const int32_t k = a.stored;
+  if (k < 2 || !a.prevStood || a.prevPace <= 0 || a.dropped > 0 || a.gapOpen) return false;
+  const bool backToBack = r.startedAt > a.nextDue;  // begun late, as the one before
+  const bool steady = r.startedAt - a.prevStart <= 1.5 * a.prevPace + 0.01;
+  if (!backToBack || !steady) return false;
+  const GridRange g = GridsFor(a, k, r.readAt);
+  const double lo = std::max(a.lo, g.lo), hi = std::min(a.hi, g.hi);
+  if (!(lo <= hi)) return false;
+  const double grid = StorableGridNear(a.grid, lo, hi);
+  if (grid < lo || grid > hi) return false;
+  a.grid = grid;
+  return true;
+}
+
+// The gap closing before the sample about to be stored: its marker, its line in the
+// pause log and its time in the run's pause time.
+void RecordGap(KeyMode mode, double seconds) {
+  const double minutes = seconds / 60.0;
+  totalPauseDuration = static_cast<float>(totalPauseDuration + minutes);
+  CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample);
+  MarkResumedSampling(mode);
+}
+
+// A due time as the clock reads its nearest microsecond, so a sample due on a tick's
+// first microsecond is due when the loop wakes there.
+double OnTheClock(double seconds) {
+  return std::round(seconds * 1e6) * 0.000001;
+}
+
+void Publish(const Axis& a) {
+  TimeOfNextChartSample = OnTheClock(a.nextDue);
+  LatestSampleFailed = a.gapOpen ? 1 : 0;
+  ChartTiming.firstDue = a.firstDue;
+  ChartTiming.samples = a.stored;
+  ChartTiming.heldSeconds = a.skipped;
+  // The files store the grid when it follows the interface's pace; otherwise the
+  // asked-for interval, which the places keep exactly.
+  ChartTiming.grid = a.grid == a.requested ? 0.0f : static_cast<float>(a.grid);
+}
+
+}  // namespace
+
+void StartChartAxis(double firstDue) {
+  gAxis = Axis{};
+  gAxis.firstDue = gAxis.nextDue = firstDue;
+  gAxis.grid = gAxis.requested = ChartIntervalInSeconds;
+  ChartTiming = {};
+  Publish(gAxis);
+}
+
+SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r) {
+  Axis& a = gAxis;
+  // An interval set since the axis was laid (the pause window's) lays the grid anew.
+  if (ChartIntervalInSeconds != a.requested) RegridChartAxis(ChartIntervalInSeconds);
+  const int32_t k = a.stored;
+  double place = PlaceOf(a, k);
+  const double late = r.readAt - place;
+  bool gapClosed = false;
+  if (!r.anyStood) {
+    if (a.gapOpen || a.dropped > 0 || late > Limit(a)) {
+      // Still silent, or too late to stand at its place: it joins the gap.
+      a.gapOpen = true;
+      ++a.dropped;
+      a.prevStood = false;
+      a.nextDue = std::max(a.nextDue + a.grid, r.readAt);
+      Publish(a);
+      return SampleFate::Drop;
+    }
+    // The first failed sample, on time: stored as the bad-reading rule says.
+    a.gapOpen = true;
+  } else {
+    if (a.dropped > 0 || (late > Limit(a) && !FollowPace(a, r))) {
+      // The gap closes: as long as the time really lost, so that this sample stands
+      // when it was read, and nothing is measured across it.
+      if (late > 0) {
+        RecordGap(mode, late);
+        a.skipped += late;
+        gapClosed = true;
+      }
+      a.prevStood = false;
+    }
+    place = PlaceOf(a, k);  // after the gap, or on a grid that followed the pace
+    a.gapOpen = false;
+    a.dropped = 0;
+  }
+  if (r.anyStood && k >= 1) {
+    const GridRange g = GridsFor(a, k, r.readAt);
+    a.lo = std::max(a.lo, g.lo);
+    a.hi = std::min(a.hi, g.hi);
+  }
+  a.prevPace = r.anyStood && a.prevStood ? r.startedAt - a.prevStart : -1;
+  if (r.anyStood) {
+    const double sweep = std::max(0.0, r.sweepSeconds);
+    a.lead = std::min({sweep, a.lastSweep >= 0 ? a.lastSweep : sweep, Limit(a)});
+    a.lastSweep = sweep;
+  }
+  a.prevStood = r.anyStood;
+  a.prevStart = r.startedAt;
+  a.prevReadAt = r.readAt;
+  a.last = {place, r.readAt};
+  a.stored = k + 1;
+  a.nextDue = place + a.grid - a.lead;
+  ChartTiming.lastTaken = place;
+  ChartTiming.heldBeforeLast = a.skipped;
+  Publish(a);
+  return gapClosed ? SampleFate::StoreAfterGap : SampleFate::Store;
+}
+
+PlacedSample LastPlacedSample() {
+  return gAxis.last;
+}
+
+double HoldChartAxis(double heldFrom, double resumeAt) {
+  Axis& a = gAxis;
+  const double skipped = std::max(0.0, resumeAt - std::max(a.nextDue, heldFrom));
+  a.skipped += skipped;
+  a.nextDue += skipped;
+  ++a.holds;
+  a.prevStood = false;
+  a.prevPace = -1;
+  Publish(a);
+  return skipped;
+}
+
+void RegridChartAxis(double interval) {
+  Axis& a = gAxis;
+  if (!(interval > 0) || interval == a.requested) return;
+  a.grid = a.requested = interval;
+  // The next sample keeps its due time; the samples after it follow the new interval.
+  a.firstDue = a.nextDue - a.stored * a.grid - a.skipped;
+  a.lo = 0;
+  a.hi = kNoGrid;
+  a.prevPace = -1;
+  Publish(a);
+}
+
+int32_t ChartAxisHolds() {
+  return gAxis.holds;
+}
+
+// ---- the scope's points ---------------------------------------------------------------
+
+void StartScopeAxis(double firstDue) {
+  NextScopeTimeInSeconds = firstDue;
+}
+
+bool ScopePointOnTime(double now) {
+  const double due = NextScopeTimeInSeconds;
+  if (!(due >= 0 && now - due > std::max(ScopeIntervalInSeconds, kLeastLatenessLimit))) return true;
+  const double next = now + ScopeIntervalInSeconds;
+  // The skipped time is no sweep time: the sweep's start moves on by it.
+  Bscopetics = static_cast<int32_t>(Bscopetics + std::llround((next - due) * 60));
+  NextScopeTimeInSeconds = next;
+  return false;
+}
+
+void AdvanceScopeAxis() {
+  NextScopeTimeInSeconds += ScopeIntervalInSeconds;
+}
+
+void HoldScopeAxis(double resumeAt, int32_t pauseTicks) {
+  NextScopeTimeInSeconds = resumeAt;
+  Bscopetics = static_cast<int32_t>(Bscopetics + pauseTicks);
+}
+
+std::string ScheduleGapLogEntry(double minutes, int32_t sample) {
+  return "   ----------\r *  Readings failed or lagged for" + NumText(minutes).str() + " minutes at case" +
+         NumText(sample).str() + "\r";
+}
+
+}  // namespace mv

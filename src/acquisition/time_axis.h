@@ -1,0 +1,92 @@
+// The time axis of a recording: the one owner of the chart schedule and of the scope's.
+//
+// A chart file keeps its samples on a grid: sample k stands at the first sample's due
+// time plus k intervals plus every pause and gap the pause log records at or before it.
+// Nothing else in the program moves the schedule. Each sample is placed once its
+// readings are in (after the reader's waits), from when they were taken:
+// - on time (within max(one interval, 50 ms) of its place on the grid): stored there;
+//   a sample a little late is stored at its place and the next ones catch up on the grid;
+//   a sample whose reads take a while is begun that much before its place (at most the
+//   limit), as the last two such samples took, so its readings land on it;
+// - further behind (a late reply, a frozen instrument, a slow save or backup, a held
+//   machine): a gap as long as the time really lost is recorded before it (the pause
+//   marker 166 at the sample and one pause-log line), so it stands at the time it was
+//   read and the grid goes on from there;
+// - a silence is one gap: the first failed sample (no reading stood) is stored as the
+//   bad-reading preference says while it is on time; every later sample in which no
+//   reading stood is not stored and joins the open gap, which closes with the first
+//   sample in which a reading stands; that sample holds nothing from before the gap;
+// - an interface steadily slower than the interval (samples begun late, each read well,
+//   at a pace that does not suddenly lengthen) has its pace followed: the grid's
+//   interval becomes the one nearest the asked-for interval that keeps every stored
+//   sample of the run within the rule, and the files store it; a slip beyond that is a
+//   gap.
+// A pause records the time the schedule actually skipped; a new run or sampling period
+// starts an empty record, its first sample due when its file says it starts.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "acquisition/key_commands.h"
+
+namespace mv {
+
+// A new run or sampling period: the first sample is due at `firstDue`, on a grid of
+// ChartIntervalInSeconds. Sets TimeOfNextChartSample and clears ChartTiming.
+void StartChartAxis(double firstDue);
+
+// The readings of one sample are in.
+struct SampleReadings {
+  double startedAt = 0;     // when the sample began, before any wait of the reader
+  double readAt = 0;        // when its readings were taken
+  bool anyStood = false;
+  double sweepSeconds = 0;  // how long its own reads took (0 when it gathers over the interval)
+};
+enum class SampleFate {
+  Store,          // stored at its place on the grid
+  StoreAfterGap,  // stored after a gap: a channel that failed in it reads the bad-reading code
+  Drop,           // not stored: it joins the open gap
+};
+// Places the sample: records a gap (marker, pause-log line, pause time) when one closes
+// before it, moves the schedule on and reports the place to the timing tap. `mode`
+// names the loop whose marker style the gap's marker takes.
+SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r);
+
+// Where and when the last stored sample was placed and read.
+struct PlacedSample {
+  double at = 0;
+  double readAt = 0;
+};
+PlacedSample LastPlacedSample();
+
+// A pause held the schedule from `heldFrom` until `resumeAt`: the time it skipped
+// (resume minus the later of the due time and the pause's start) is recorded as held
+// and returned; the next sample is due at once. The pause window writes its own line.
+double HoldChartAxis(double heldFrom, double resumeAt);
+
+// The pause window changed the interval: the grid goes on from the next due time at
+// the new interval.
+void RegridChartAxis(double interval);
+
+// How many times the schedule was held (pauses) in this run: a loop that gathers
+// readings across passes starts its gathering again when this changes.
+int32_t ChartAxisHolds();
+
+// ---- the scope's points ---------------------------------------------------------------
+// The scope's own schedule (the oscilloscope and the scope of scope-plus-chart): points
+// due every ScopeIntervalInSeconds from `firstDue`.
+void StartScopeAxis(double firstDue);
+// The scope point is due at `now`: true when it may be taken. False when the schedule
+// had fallen further behind than max(one interval, 50 ms): it restarts one interval
+// from now and the sweep's measured start moves on by the skipped time.
+bool ScopePointOnTime(double now);
+// The point due was taken: the next is due one interval later.
+void AdvanceScopeAxis();
+// A pause held the scope from `pauseTicks` ticks ago until `resumeAt`: the next point is
+// due at once and the sweep's start moves on by the paused ticks.
+void HoldScopeAxis(double resumeAt, int32_t pauseTicks);
+
+// The pause-log line of a gap: the minutes skipped and the samples taken before it.
+std::string ScheduleGapLogEntry(double minutes, int32_t sample);
+
+}  // namespace mv
