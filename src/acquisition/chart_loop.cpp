@@ -13,6 +13,7 @@
 #include "acquisition/scan_averaging.h"
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "files/file_time.h"
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/format.h"
@@ -77,6 +78,7 @@ Str255 TimeLeftText(double t) {
 void StartChartSchedule() {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   TimeOfNextChartSample = CurrentTimeInSeconds + kFirstSampleDelay;
+  StoreFileStartAt(TimeOfNextChartSample);
   // The run is measured from its first sample's due time: nothing of an earlier run.
   ChartTiming = {};
 }

@@ -6,6 +6,7 @@
 #include "acquisition/scope_loop.h"
 #include "acquisition/state.h"
 #include "devices/line_step.h"
+#include "files/file_time.h"
 #include "files/state.h"
 #include "kit/format.h"
 #include "kit/rate_rule.h"
@@ -68,8 +69,8 @@ bool GapStillOpen() {
 void RecordGap(double seconds) {
   OpenGap& g = gOpenGap;
   g.seconds += seconds;
-  const auto minutes = static_cast<float>(g.seconds / 60.0);
-  totalPauseDuration = g.pauseBefore + minutes;
+  const double minutes = g.seconds / 60.0;
+  totalPauseDuration = g.pauseBefore + static_cast<float>(minutes);
   CumulativePauseContainer.resize(g.logAt);
   CumulativePauseContainer += ScheduleGapLogEntry(minutes, g.sample);
   g.logEnd = CumulativePauseContainer.size();
@@ -98,8 +99,8 @@ bool FallenBehind(double due, double intervalSeconds, double now) {
   return due >= 0 && now - due > std::max(intervalSeconds, kLeastLatenessLimit);
 }
 
-std::string ScheduleGapLogEntry(float minutes, int32_t sample) {
-  return "   ----------\r *  Readings failed or lagged for" + NumText(minutes).str() + " minutes at case" +
+std::string ScheduleGapLogEntry(double minutes, int32_t sample) {
+  return "   ----------\r *  Readings failed or lagged for" + LoggedMinutesText(minutes) + " minutes at case" +
          NumText(sample).str() + "\r";
 }
 

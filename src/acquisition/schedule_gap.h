@@ -48,6 +48,6 @@ bool DropFailedSampleInGap(bool anyReadingStood);
 void RestartChartScheduleWhenBehind(KeyMode mode, double now);
 
 // The pause-log line of a gap: the minutes skipped and the samples taken before it.
-std::string ScheduleGapLogEntry(float minutes, int32_t sample);
+std::string ScheduleGapLogEntry(double minutes, int32_t sample);
 
 }  // namespace mv

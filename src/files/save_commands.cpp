@@ -13,9 +13,9 @@
 #include "files/data_file_save.h"
 #include "files/held_periods.h"
 #include "files/needs.h"
+#include "files/file_time.h"
 #include "files/state.h"
 #include "kit/builders.h"
-#include "kit/comment_header.h"
 #include "kit/date_text.h"
 #include "kit/format.h"
 #include "kit/protocol.h"
@@ -107,6 +107,7 @@ void RestartPeriodClocks() {
   LastNsCasx = 0;
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   TimeOfNextChartSample = CurrentTimeInSeconds + ChartIntervalInSeconds;
+  StoreFileStartAt(TimeOfNextChartSample);
   const double now = rt::TickCount();
   TimeAtStart = ScheduleTick(now);
   NextSAVEtime = ScheduleTick(now + TimedSaveINTERVAL);
@@ -117,10 +118,6 @@ void StartPeriodRecord() {
   NBackUp = 0;
   BackupFileIndicator = BackupIndicatorAfter(0);
   files_hooks::ShowOnAcquisitionScreen(kBackupIndicatorField, BackupFileIndicator.str(), false);
-  filestrings.startDate = TodayDateText();
-  filestrings.startTime = NowTimeText();
-  CommentContainer =
-      WithCommentHeader(CommentContainer, RunCommentHeader(filestrings.startDate, filestrings.startTime));
   for (int n = 1; n <= nChannels && n <= 16; ++n) voltagespikes[n] = 0;
 }
 
