@@ -14,6 +14,7 @@
 #include "acquisition/state.h"
 #include "acquisition/time_axis.h"
 #include "control/state.h"
+#include "files/file_time.h"
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/format.h"
@@ -81,6 +82,7 @@ void StartChartSchedule() {
   const bool scopeChart = RecordingMODE == RecordingModeCode::ScopeChart;
   // The run is measured from its first sample's due time: nothing of an earlier run.
   StartChartAxis(CurrentTimeInSeconds + (scopeChart ? ChartIntervalInSeconds : kFirstSampleDelay));
+  StoreFileStartAt(TimeOfNextChartSample);
 }
 
 RunEnd CHARTSCANNING() {

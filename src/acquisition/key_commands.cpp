@@ -171,14 +171,20 @@ void RunKeyActions(KeyMode mode, bool handled, int32_t c) {
   }
 }
 
-// The scope-plus-chart keys besides the chart's: Tab alone or the save icon saves the
-// sweep, and the note icon marks the chart with "^".
+// A save by a Tab still held: the next save waits for Tab to come up, so one press
+// saves one sweep and puts one marker however long the key stays down.
+bool gTabHeldSinceSave = false;
+
+// The scope-plus-chart keys besides the chart's: Tab alone (pressed anew) or the save
+// icon saves the sweep, and the note icon marks the chart with "^".
 void ScopeChartKeys(uint16_t word3, int32_t& c) {
-  if (word3 == KeyWord3::Tab || SaveScopeIconClicked) c = kTabCode;
+  const bool tab = word3 == KeyWord3::Tab;
+  if ((tab && !gTabHeldSinceSave) || SaveScopeIconClicked) c = kTabCode;
   if (MarkerIconClicked) {
     MarkerIconClicked = 0;
     c = kNoteIconCode;
   }
+  if (tab && c == kTabCode) gTabHeldSinceSave = true;
 }
 
 }  // namespace
@@ -253,6 +259,8 @@ KeyOutcome HandleRecordingKeys(KeyMode mode) {
   ShiftON = k == KeyWord3::Shift || k == KeyWord3::CapsLock ? 1 : 0;
 
   if (replayTheData == 1 && ResumeIconClicked) CloseReplayWindow();
+  // A release is seen at every look, throttled or not: the next press saves again.
+  if (k != KeyWord3::Tab) gTabHeldSinceSave = false;
   if (timeNow <= NextMarkerTime) return KeyOutcome{escapeAlone, false};
 
   int32_t c = READKEYS(KeystrokeArray);

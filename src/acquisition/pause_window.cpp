@@ -19,6 +19,7 @@
 #include "devices/dispatcher.h"
 #include "devices/needs.h"
 #include "devices/state.h"
+#include "files/file_time.h"
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/channel_labels.h"
@@ -245,8 +246,8 @@ void Resume(const PauseRun& run) {
   // check are taken from, counts the time it swept, not the pause.
   if (RecordingMODE == RecordingModeCode::ScopeChart)
     HoldScopeAxis(now, static_cast<int32_t>(ticks - run.start));
-  const auto minutes = static_cast<float>(skipped / 60.0);
-  totalPauseDuration += minutes;
+  const double minutes = skipped / 60.0;
+  totalPauseDuration += static_cast<float>(minutes);
   CumulativePauseContainer +=
       PauseLogEntry({minutes, Sample, note, SampleRateChanged == 1, run.oldInterval, ChartIntervalInSeconds});
   if (SampleRateChanged == 1) COMPUTETICS();
@@ -298,7 +299,7 @@ std::optional<double> PauseIntervalForItem(int item) {
 
 std::string PauseLogEntry(const PauseLogFacts& f) {
   std::string s = "   ----------\r";
-  s += " *  Acquisition paused for" + NumText(f.minutes).str() + " minutes at case" +
+  s += " *  Acquisition paused for" + LoggedMinutesText(f.minutes) + " minutes at case" +
        NumText(f.sample).str() + "\r";
   if (!f.note.empty()) s += f.note + "\r";
   if (f.intervalChanged) {

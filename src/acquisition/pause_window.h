@@ -24,7 +24,7 @@ void ResetChannelDisplayScale(int32_t pauseStart);
 std::optional<double> PauseIntervalForItem(int item);
 // The entry a pause leaves in the pause log (CR line ends).
 struct PauseLogFacts {
-  float minutes = 0;
+  double minutes = 0;
   int32_t sample = 0;
   std::string note;  // Mac Roman
   bool intervalChanged = false;

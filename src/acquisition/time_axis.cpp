@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "acquisition/state.h"
+#include "files/file_time.h"
 #include "files/state.h"
 #include "kit/format.h"
 #include "kit/state.h"
@@ -239,7 +240,7 @@ void HoldScopeAxis(double resumeAt, int32_t pauseTicks) {
 }
 
 std::string ScheduleGapLogEntry(double minutes, int32_t sample) {
-  return "   ----------\r *  Readings failed or lagged for" + NumText(minutes).str() + " minutes at case" +
+  return "   ----------\r *  Readings failed or lagged for" + LoggedMinutesText(minutes) + " minutes at case" +
          NumText(sample).str() + "\r";
 }
 

@@ -13,9 +13,9 @@
 #include "files/data_file_save.h"
 #include "files/held_periods.h"
 #include "files/needs.h"
+#include "files/file_time.h"
 #include "files/state.h"
 #include "kit/builders.h"
-#include "kit/comment_header.h"
 #include "kit/date_text.h"
 #include "kit/format.h"
 #include "kit/protocol.h"
@@ -104,10 +104,12 @@ void RestartPeriodClocks() {
   Sample = 0;
   NscrnCASEs = 0;
   LastNsCasx = 0;
-  // The new period's file records only its own pauses and gaps (the recording starts
-  // the period's time axis once this save returns).
+  // The new period's file records only its own pauses and gaps, and starts when its
+  // first sample is due, one interval from now: the recording starts the period's time
+  // axis so once this save returns.
   CumulativePauseContainer.clear();
   totalPauseDuration = 0;
+  StoreFileStartAt(GetCurrentTimeInSeconds() + ChartIntervalInSeconds);
   const double now = rt::TickCount();
   TimeAtStart = ScheduleTick(now);
   NextSAVEtime = ScheduleTick(now + TimedSaveINTERVAL);
@@ -118,10 +120,6 @@ void StartPeriodRecord() {
   NBackUp = 0;
   BackupFileIndicator = BackupIndicatorAfter(0);
   files_hooks::ShowOnAcquisitionScreen(kBackupIndicatorField, BackupFileIndicator.str(), false);
-  filestrings.startDate = TodayDateText();
-  filestrings.startTime = NowTimeText();
-  CommentContainer =
-      WithCommentHeader(CommentContainer, RunCommentHeader(filestrings.startDate, filestrings.startTime));
   for (int n = 1; n <= nChannels && n <= 16; ++n) voltagespikes[n] = 0;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "files/bytes.h"
+#include "files/file_time.h"
 #include "kit/format.h"
 
 namespace mv {
@@ -26,6 +27,10 @@ void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFil
   out += '\r';
   std::vector<float> block(static_cast<std::size_t>(kChunk) * std::max(channels, 1));
   const int32_t progressStep = std::max(rows / 300, 2);
+  // Each row at its sample's stored time, as the binary file's own rule gives it: the
+  // interval the user chose (not its single-precision neighbour) times the index, plus
+  // the pauses and gaps the pause log records at or before the row.
+  StoredSampleTimes times(ShortestDecimal(f.sampleInterval), GapsInPauseLog(f.pauseLog));
   for (int32_t c = 0; c < rows; c += kChunk) {
     const int32_t count = std::min(kChunk, rows - c);
     for (int k = 0; k < channels; ++k)
@@ -33,9 +38,7 @@ void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFil
                         block.data() + static_cast<std::size_t>(k) * kChunk);
     for (int32_t i = 0; i < count; ++i) {
       if (f.timeColumn) {
-        // Row r (from 1) at r x interval, multiplied in single precision.
-        const float t = static_cast<float>(c + i + 1) * f.sampleInterval;
-        out += PrintedNumber(t).str();
+        out += PrintedNumber(times.At(c + i)).str();
         out += '\t';
       }
       for (int k = 0; k < channels; ++k) {

@@ -1,6 +1,8 @@
 // The text data file (".txt"): the chart recording as TAB-separated columns with CR
 // line ends, for spreadsheets. Numbers follow the printed-number rule; a bad reading
-// appears as -99999.
+// appears as -99999. The optional time column gives each row its sample's time from the
+// start, as the binary file places it (index x interval plus the pauses and gaps
+// recorded at or before it).
 #pragma once
 #include <cstdint>
 #include <functional>

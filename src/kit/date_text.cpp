@@ -1,6 +1,9 @@
 #include "kit/date_text.h"
 
+#include <cmath>
 #include <string>
+
+#include "runtime/clock.h"
 
 namespace mv {
 
@@ -23,11 +26,15 @@ Str255 TimeText(const std::tm& when) {
   return Str255(TwoDigits(when.tm_hour) + ":" + TwoDigits(when.tm_min) + ":" + TwoDigits(when.tm_sec));
 }
 
-std::tm LocalTimeNow() {
-  std::time_t now = std::time(nullptr);
+std::tm LocalTimeAt(double wallSeconds) {
+  const std::time_t when = static_cast<std::time_t>(std::floor(wallSeconds));
   std::tm local{};
-  localtime_r(&now, &local);
+  localtime_r(&when, &local);
   return local;
+}
+
+std::tm LocalTimeNow() {
+  return LocalTimeAt(rt::WallClockSecondsAt(rt::Microseconds()));
 }
 
 Str255 TodayDateText() {

@@ -16,6 +16,12 @@ const SteadyClock::time_point& Epoch() {
 
 bool gVirtual = false;
 uint64_t gVirtualUs = 0;
+// The wall clock's seconds at virtual microsecond 0.
+double gVirtualWallBase = 0;
+
+double RealWallSeconds() {
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
 
 // Pacing of the virtual clock: at most gPace virtual seconds per real second from the
 // moment it was set (0: no pacing).
@@ -82,8 +88,17 @@ void SleepUntilMicroseconds(uint64_t target, int capMs) {
   std::this_thread::sleep_until(SteadyClock::now() + std::chrono::microseconds(wait));
 }
 
+double WallClockSecondsAt(uint64_t microseconds) {
+  if (gVirtual) return gVirtualWallBase + static_cast<double>(microseconds) * 1e-6;
+  const uint64_t now = Microseconds();
+  return RealWallSeconds() - (static_cast<double>(now) - static_cast<double>(microseconds)) * 1e-6;
+}
+
 void UseVirtualClock(bool on) {
-  if (on && !gVirtual) gVirtualUs = Microseconds();
+  if (on && !gVirtual) {
+    gVirtualUs = Microseconds();
+    gVirtualWallBase = RealWallSeconds() - static_cast<double>(gVirtualUs) * 1e-6;
+  }
   gVirtual = on;
   gPace = 0;
 }

@@ -19,6 +19,11 @@ void Delay(int ms);
 // given cap of milliseconds, so a wrong deadline never hangs the program).
 void SleepUntilMicroseconds(uint64_t target, int capMs = 1000);
 
+// The wall clock (seconds since 1970, UTC) at a moment of the microsecond clock, which
+// may lie ahead. On the virtual clock the wall clock moves with it: it stood at the real
+// wall time when the virtual clock was turned on.
+double WallClockSecondsAt(uint64_t microseconds);
+
 // Virtual clock for tests.
 void UseVirtualClock(bool on);
 bool VirtualClockInUse();

@@ -185,7 +185,6 @@ void ResetRunValues() {
   NumberOfNotes = 0;
   NoteWindowIsOpen = 0;
   SWITCHTOREFERENCE();
-  StartChartSchedule();
 }
 
 }  // namespace
@@ -227,11 +226,6 @@ std::optional<int16_t> AutorepeatItemState(int16_t recordingMode, int16_t autore
 int16_t SampleAveragingItem(int16_t averageAllChannels, float lastChannelAveraged) {
   if (averageAllChannels) return 3;
   return lastChannelAveraged == 0.0f ? 2 : 1;
-}
-
-void StoreRunStartInFileStrings() {
-  filestrings.startDate = TodayDateText();
-  filestrings.startTime = NowTimeText();
 }
 
 void ResetScopeRestingPosition() {
@@ -333,7 +327,6 @@ void PrepareRun() {
     commands::ScopeOrRepeatFileRoot("Scope");
   else if (On(PrefsSlot::Autorepeat))
     commands::ScopeOrRepeatFileRoot("Repeat");
-  StoreRunStartInFileStrings();
   ResetRunCounters();
   if (SoundsOn() && On(PrefsSlot::WeirdSounds)) PlaySound("big click.mp3", "MVsounds");
   CLEARALARMS();
@@ -359,7 +352,9 @@ void RunOnce() {
   Step("run");
   ResetRunValues();
   PrimeInterface();
-  CommentContainer = WithCommentHeader(CommentContainer, RunCommentHeader(TodayDateText(), NowTimeText()));
+  // The schedule starts after any trigger wait (the screen's) and the interface's
+  // priming; the files' start time is its first sample's due time.
+  StartChartSchedule();
   CumulativePauseContainer.clear();
   // The analog outputs' half-second gate is left as it stands: the first screen has
   // just sent the scripts' first volts, and the next command waits its turn.

@@ -68,8 +68,6 @@ std::optional<int16_t> AutorepeatItemState(int16_t recordingMode, int16_t autore
 // The Sample Averaging item that carries the check mark: 3 continuous for all
 // channels, 2 continuous for the last channel (its readings averaged is 0), else 1.
 int16_t SampleAveragingItem(int16_t averageAllChannels, float lastChannelAveraged);
-// The run's start date and time into the file strings.
-void StoreRunStartInFileStrings();
 // The scope trace's resting position from the latest reading: ScYpos, also the first
 // drawn and the previous position of the trace.
 void ResetScopeRestingPosition();

@@ -269,7 +269,6 @@ void RestartRun() {
   ScSample = 0;
   Sample = 0;
   NscrnCASEs = 0;
-  StoreRunStartInFileStrings();
   Nmarkers = 0;
   NewScreen = 0;
   PrefsArray[PrefsSlot::LastRunSaved] = 0;

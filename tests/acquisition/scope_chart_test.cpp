@@ -458,6 +458,29 @@ TEST_F(ScopeChartTest, TabSavesWithADigitMarkerOptionDigitSwitchesAndADigitMarks
   EXPECT_LT(Sample, MaxSamples);
 }
 
+// A Tab held for 40 ticks (well past the 15-tick key throttle) saves one sweep and puts
+// one marker; the next press saves the next.
+TEST_F(ScopeChartTest, AHeldTabSavesOneSweepAndPutsOneMarkerPerPress) {
+  MaxSamples = 200;
+  PrefsArray[PrefsSlot::Automarkers] = 1;
+  const int64_t begin = Tick();
+  script = [&] {
+    const int64_t t = Tick() - begin;
+    if (t == 5) Hold({rt::key::Tab});
+    if (t == 45) ReleaseAll();
+    if (t == 60) Hold({rt::key::Tab});
+    if (t == 62) ReleaseAll();
+    if (t == 80) Hold({rt::key::Escape});
+  };
+  EXPECT_EQ(SCOPEPLUSCHARTSCAN(), 0);
+  ReleaseAll();
+  EXPECT_EQ(ScopeCount, 2) << "one sweep saved per press";
+  ASSERT_EQ(Nmarkers, 2);
+  EXPECT_EQ(MarkersArray[1].code, '1');
+  EXPECT_EQ(MarkersArray[2].code, '2');
+  EXPECT_NE(MarkersArray[1].sample, MarkersArray[2].sample);
+}
+
 TEST_F(ScopeChartTest, EachRunStartsItsAutomaticMarkersAtTheFirstDigit) {
   MaxSamples = 200;
   PrefsArray[PrefsSlot::Automarkers] = 1;

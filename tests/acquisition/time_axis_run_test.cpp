@@ -71,7 +71,7 @@ FileTimes ReadBack(const fs::path& file) {
   f.values = DumpedNumbers(dump, "samples of channel block 1");
   const std::size_t at = dump.find("interval (s): ");
   if (at != std::string::npos) f.interval = std::stod(dump.substr(at + 14));
-  f.gaps = GapsInPauseLog(dump);
+  f.gaps = GapsInDump(dump);
   const std::regex marker(R"(marker \d+: sample\+1 (\d+) code (\d+))");
   for (std::sregex_iterator it(dump.begin(), dump.end(), marker), end; it != end; ++it)
     if (std::stoi((*it)[2].str()) == 166) f.markers166.push_back(std::stoi((*it)[1].str()) - 1);

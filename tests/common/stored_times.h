@@ -1,41 +1,29 @@
 // The times a chart recording gives its samples, read from what its file records:
 // sample k lies at the first sample's time plus k intervals plus every gap the pause
-// log records before it (a line "... for M minutes at case N" puts M minutes before the
-// sample that follows the N taken). With these, the rule that no sample is stored more
-// than max(one interval, 50 ms) from when it was read, checked against when the
-// recording took each sample.
+// log records before it (the program's own reading of the log). With these, the rule
+// that no sample is stored more than max(one interval, 50 ms) from when it was read,
+// checked against when the recording took each sample.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "files/file_time.h"
+
 namespace mv::test {
 
-struct LoggedGap {
-  int32_t before = 0;  // the samples taken before it
-  double seconds = 0;
-};
+using mv::GapsInPauseLog;
+using mv::LoggedGap;
 
-// Every pause and gap of a pause log, in order: each "for M minutes at case N".
-inline std::vector<LoggedGap> GapsInPauseLog(const std::string& log) {
-  std::vector<LoggedGap> gaps;
-  const auto numberAfter = [&](std::size_t at, double& v) {
-    while (at < log.size() && log[at] == ' ') ++at;
-    return std::from_chars(log.data() + at, log.data() + log.size(), v).ec == std::errc();
-  };
-  const std::string tail = " minutes at case";
-  for (std::size_t m = log.find(tail); m != std::string::npos; m = log.find(tail, m + 1)) {
-    const std::size_t f = log.rfind(" for", m);
-    double minutes = 0, n = 0;
-    if (f != std::string::npos && numberAfter(f + 4, minutes) && numberAfter(m + tail.size(), n))
-      gaps.push_back({static_cast<int32_t>(n), minutes * 60});
-  }
-  return gaps;
+// The gaps of the pause log in a file's dump, where the dump tool shows each CR as "\r".
+inline std::vector<LoggedGap> GapsInDump(std::string dump) {
+  for (std::size_t at = dump.find("\\r"); at != std::string::npos; at = dump.find("\\r", at + 1))
+    dump.replace(at, 2, "\r");
+  return GapsInPauseLog(dump);
 }
 
 // Where the schedule restarted: the samples whose due time is more than an interval

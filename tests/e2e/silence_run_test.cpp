@@ -190,7 +190,7 @@ TEST_P(SilenceRunE2E, EverySampleIsStoredWhenItWasReadAndEachGapIsMarked) {
   const std::size_t at = dump.find("interval (s): ");
   ASSERT_NE(at, std::string::npos) << dump;
   EXPECT_FLOAT_EQ(std::stof(dump.substr(at + 14)), static_cast<float>(run.interval));
-  const std::vector<test::LoggedGap> gaps = test::GapsInPauseLog(dump);
+  const std::vector<test::LoggedGap> gaps = test::GapsInDump(dump);
   const std::vector<int32_t> restarts = test::ScheduleRestarts(dues_, run.interval);
   std::vector<int32_t> logged;
   for (const test::LoggedGap& g : gaps) logged.push_back(g.before);

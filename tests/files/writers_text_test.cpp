@@ -34,18 +34,24 @@ TEST(TextFile, LabelsThenTabSeparatedPrintedNumbersEachLineEndingTabCr) {
   test::ExpectFuzzSeed("text", expected);
 }
 
-TEST(TextFile, ElapsedTimeIsTheSinglePrecisionProduct) {
+// Each row at its sample's time from the file's start, as the binary file places it:
+// the index times the interval, plus each pause and gap the pause log records at or
+// before the row.
+TEST(TextFile, ElapsedTimeIsEachSamplesStoredTimeAfterPausesAndGaps) {
   DataFileFacts f = test::SmallFacts();
   f.timeColumn = true;
   f.nChannels = 1;
-  f.samples = 3;
+  f.samples = 5;
   f.sampleInterval = 0.1f;
-  // The first sample's line is at one interval, the time the sample was taken after the start.
+  f.pauseLog = "   ----------\r *  Acquisition paused for 0.05 minutes at case 2\rpump off\r"
+               "   ----------\r *  Readings failed or lagged for 0.01 minutes at case 4\r";
   EXPECT_EQ(EncodeTextFile(test::SmallRecording(), f), "Time (sec)\t" + Cell(test::kLabel1) +
                                                            "\r"
-                                                           " 0.1\t 20.9\t\r"
-                                                           " 0.2\t 20.5\t\r"
-                                                           " 0.3\t 0.1\t\r");
+                                                           " 0\t 20.9\t\r"
+                                                           " 0.1\t 20.5\t\r"
+                                                           " 3.2\t 0.1\t\r"
+                                                           " 3.3\t-99999\t\r"
+                                                           " 4\t 20.75\t\r");
 }
 
 TEST(TextFile, NoSamplesGivesTheHeadingOnly) {
@@ -71,8 +77,8 @@ TEST(TextFile, KeepsTheFirstSampleAndWritesNoColumnAfterTheLast) {
 }
 
 // The file gives analysis software the very floats recorded, with no rounding noise:
-// each value reads back bit for bit, and the elapsed time of line k reads back as the
-// single-precision k x interval.
+// each value reads back bit for bit, and the elapsed time of line k reads back as
+// k x interval with no single-precision noise.
 TEST(TextFile, ValuesReadBackAsTheVeryFloatsRecordedWithoutNoise) {
   const std::vector<std::pair<float, std::string>> hand = {
       {0.06361f, " 0.06361"}, {0.1218099967f, " 0.12181"},
@@ -111,12 +117,11 @@ TEST(TextFile, ValuesReadBackAsTheVeryFloatsRecordedWithoutNoise) {
     return line.substr(at, line.find('\t', at) - at);
   };
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const float time = static_cast<float>(i + 1) * 0.1f;
-    EXPECT_TRUE(same(static_cast<float>(TextToNumber(field(lines[i], 0))), time)) << lines[i];
+    EXPECT_NEAR(TextToNumber(field(lines[i], 0)), static_cast<double>(i) * 0.1, 1e-9) << lines[i];
     EXPECT_TRUE(same(static_cast<float>(TextToNumber(field(lines[i], 1))), r.rows[1][i])) << lines[i];
   }
   for (std::size_t k = 0; k < hand.size(); ++k) EXPECT_EQ(field(lines[k], 1), hand[k].second);
-  EXPECT_EQ(field(lines[2], 0), " 0.3") << "the time column has no noise either";
+  EXPECT_EQ(field(lines[3], 0), " 0.3") << "the time column has no noise either";
 }
 
 }  // namespace
