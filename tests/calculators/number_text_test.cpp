@@ -82,7 +82,7 @@ TEST_F(NumberTextTest, ReadoutFieldsKeepTheirShapeWithoutTheBinaryError) {
   EXPECT_EQ(ReadoutText(0.002647f).str(), " 2.647e-03");      // the unicellular rate
   EXPECT_EQ(ReadoutText(2.9999999f).str(), " 3");             // near a whole value
   EXPECT_EQ(ReadoutText(12345.6f).str(), " 12346");
-  EXPECT_EQ(ReadoutText(93.17406f).str(), "  93.1741");  // 4 decimals between 10 and 100
+  EXPECT_EQ(ReadoutText(93.17406f).str(), " 93.174");  // the significant digits of the View menu
   EXPECT_EQ(ReadoutText(static_cast<float>(kInf)).str(), " Inf");
 }
 

@@ -8,7 +8,9 @@
 #include "calculators/dissolved_o2.h"
 #include "calculators/oxygen_calc.h"
 #include "calculators/po2.h"
+#include "calculators/stp_flow.h"
 #include "conditions_driver.h"
+#include "files/data_file_model.h"
 #include "files/state.h"
 #include "setup/state.h"
 
@@ -197,24 +199,34 @@ double WeissContent(double celsius, double salinity) {
                   salinity * (-0.033096 + 0.014259 * t - 0.0017 * t * t));
 }
 
-// Both oxygen windows start from the experiment's stored conditions: its flow
-// temperature, 0 °C included, and its pressure when one is set. The content is
-// then the solubility at that temperature (10.1 ml/L at 0 °C, not 7.8 at 10 °C),
-// within the 2 % this formula keeps in fresh water.
+// Both oxygen windows start from the experiment's stored conditions: the flow
+// temperature once one was stored, 0 °C included, and the pressure when one is set.
+// The content is then the solubility at that temperature (10.1 ml/L at 0 °C, not 7.8
+// at 10 °C), within the 2 % this formula keeps in fresh water. A fresh program has
+// stored no temperature: its start-up 0 is none, and the window opens at 10 °C.
 TEST_F(DissolvedO2WindowTest, BothOxygenWindowsStartFromTheStoredConditions) {
+  Run(DissolvedO2CALC, {Do([] {
+                          EXPECT_EQ(Text(kTemperature), " 10");
+                          EXPECT_NEAR(Value(kPerLitre), DefaultContentPerLitre(), 1e-3);
+                        }),
+                        Click(kDone)});
+  // The flow converter's Store stores 0 degrees, which is then a temperature.
+  Run(STPflowAdjust, {Click(12), Click(13)});
+  Run(DissolvedO2CALC, {Do([] { EXPECT_EQ(Text(kTemperature), " 0"); }), Click(kDone)});
   struct Case {
     float flowtemp, pressure;
     const char *temperatureText, *pressureText, *po2PressureText;
     double torr;  // the pressure computed with
   };
   const Case cases[] = {
-      {0, 760, " 0", " 760", " 760", 760},
       {25, 700, " 25", " 700", " 700", 700},
+      {0, 760, " 0", " 760", " 760", 760},
       {0, 0, " 0", " 760", " 742.5", 760},  // no pressure set
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.temperatureText);
-    flowtemp = c.flowtemp;
+    flowtemp = c.flowtemp;  // as the file information window stores them
+    FlowTempStored = true;
     BarometricPressure = c.pressure;
     Run(DissolvedO2CALC, {Do([&c] {
                             EXPECT_EQ(Text(kTemperature), c.temperatureText);
