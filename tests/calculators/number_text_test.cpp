@@ -6,13 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "calculators/closed_system.h"
+#include "calculators/metabolism.h"
+#include "calculators/metabolism_table.h"
+#include "calculators/po2.h"
+#include "calculators/state.h"
 #include "calculators/stp_flow.h"
+#include "calculators/unit_conversions.h"
 #include "common/test_support.h"
 #include "conditions_driver.h"
+#include "kit/format.h"
 #include "kit/state.h"
 
 namespace mv::calc {
@@ -95,6 +103,47 @@ TEST_F(ResultFieldTextTest, StpFlowInLitresAndTheClosedSystemRateReadWithoutBina
   // The closed system's opening entries: 0.071424 ml/min of oxygen.
   Run(ClosedSystemRespirometry,
       {Do([] { EXPECT_EQ(Text(213), " 0.071424"); }), Shot("w8-closed-system.png"), Click(2)});
+}
+
+// Every calculator result follows View > Significant Digits: the text under Four, Five
+// and Six is the result read at seven digits, rounded to the setting.
+TEST_F(ResultFieldTextTest, EveryCalculatorsResultFollowsTheSignificantDigits) {
+  struct Case {
+    const char* name;
+    std::function<void()> calculator;
+    std::vector<Step> produce;  // the steps that compute the result
+    int16_t field, done;
+  };
+  const Case cases[] = {
+      {"metabolic rate of a 2 kg mammal", [] { METABOLISM(0); },
+       {Pick(kMainList, 11), Click(31), Type(112, "2"), Click(2)}, 117, 3},
+      {"joules to calories", [] { UnitCONVERT(); }, {Type(111, "7.3"), Click(119)}, 112, 120},
+      {"pO2", [] { PO2CALC(); }, {Click(19)}, 116, 20},
+      {"STP flow", [] { STPflowAdjust(); }, {Type(112, "100"), Type(115, "760"), Type(117, "20"), Click(10)}, 111, 13},
+      {"closed-system rate", [] { ClosedSystemRespirometry(); }, {Click(1)}, 213, 2},
+  };
+  int checked = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string atSeven;
+    auto produceAt = [&](int digits, std::function<void(const std::string&)> check) {
+      std::vector<Step> steps{Do([digits] { SignificantFigures = static_cast<int16_t>(digits); })};
+      steps.insert(steps.end(), c.produce.begin(), c.produce.end());
+      steps.push_back(Do([&c, check] { check(Text(c.field)); }));
+      steps.push_back(Click(c.done));
+      ResetCalculatorsState();
+      Run(c.calculator, steps);
+    };
+    produceAt(7, [&](const std::string& t) { atSeven = t; });
+    for (const int digits : {4, 5, 6}) {
+      produceAt(digits, [&](const std::string& t) {
+        EXPECT_EQ(t, NumberText(TextToNumber(atSeven), digits).str()) << digits << " digits; " << atSeven;
+      });
+      ++checked;
+    }
+  }
+  SignificantFigures = 5;
+  EXPECT_EQ(checked, 15);
 }
 
 }  // namespace

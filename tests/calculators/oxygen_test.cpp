@@ -3,15 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "acquisition/state.h"
 #include "calculators/dissolved_o2.h"
+#include "calculators/number_text.h"
 #include "calculators/oxygen_calc.h"
 #include "calculators/po2.h"
 #include "calculators/stp_flow.h"
 #include "conditions_driver.h"
 #include "files/data_file_model.h"
 #include "files/state.h"
+#include "kit/state.h"
 #include "setup/state.h"
 
 namespace mv::calc {
@@ -127,6 +130,33 @@ TEST_F(PO2WindowTest, KPaAndBackKeepTheResults) {
                   EXPECT_EQ(Text(kVapourUnit), "torr");
                 }),
                 Click(kDone)});
+}
+
+// The torr and kPa switch converts the pressure held, not its text rounded to the
+// display's digits: there and back gives the pressure typed, and each pO2 is the one
+// of the pressure typed, under Four, Five and Six digits.
+TEST_F(PO2WindowTest, TorrToKPaAndBackConvertsThePressureTypedAtEveryDigitSetting) {
+  const double vapour = VapourPressure(37, 100, true);  // torr, the Part's formula
+  auto po2 = [vapour](double torr) { return (torr - vapour) * 0.2095; };
+  int checked = 0;
+  for (const int digits : {4, 5, 6}) {
+    for (const char* typed : {"760", "742.5", "755.123"}) {
+      SCOPED_TRACE(std::to_string(digits) + " digits, " + typed);
+      const double torr = std::stod(typed), kPa = torr * 101.325 / 760;
+      auto readAt7 = [](double want) {
+        return Do([want] { EXPECT_NEAR(Value(kPO2), want, want * 2e-6); });
+      };
+      auto setDigits = [](int d) { return Do([d] { SignificantFigures = static_cast<int16_t>(d); }); };
+      Run(PO2CALC, {setDigits(digits), Type(kPressure, typed), Click(kKPa),
+                    Do([&] { EXPECT_EQ(Text(kPressure), NumberText(kPa, digits).str()); }), setDigits(7),
+                    Click(kCompute), readAt7(po2(torr) * 101.325 / 760), setDigits(digits), Click(kTorr),
+                    Do([&] { EXPECT_EQ(Text(kPressure), NumberText(torr, digits).str()) << "there and back"; }),
+                    setDigits(7), Click(kCompute), readAt7(po2(torr)), Click(kDone)});
+      checked += 4;
+    }
+  }
+  SignificantFigures = 5;
+  EXPECT_EQ(checked, 36);
 }
 
 TEST_F(PO2WindowTest, DryAndNearlyDryGas) {
