@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "calculators/altitude.h"
 #include "calculators/closed_system.h"
 #include "calculators/metabolism.h"
 #include "calculators/metabolism_table.h"
@@ -20,6 +21,7 @@
 #include "calculators/unit_conversions.h"
 #include "common/test_support.h"
 #include "conditions_driver.h"
+#include "files/state.h"
 #include "kit/format.h"
 #include "kit/state.h"
 
@@ -144,6 +146,29 @@ TEST_F(ResultFieldTextTest, EveryCalculatorsResultFollowsTheSignificantDigits) {
   }
   SignificantFigures = 5;
   EXPECT_EQ(checked, 15);
+}
+
+// A value a window converted or computed is held as it was: its text, rounded to the
+// digits or a picture, is never read back, whether a unit is switched there and back,
+// a result is used again or handed on.
+TEST_F(ResultFieldTextTest, ConvertedValuesAreHeldNotReadBackFromTheirText) {
+  SignificantFigures = 4;
+  BarometricPressure = 760;
+  // Altitude: 755.123 torr to kPa and back, then stored.
+  Run(ALTITUDE, {Type(111, "755.123"), Click(8), Click(7), Do([] { EXPECT_EQ(Text(111), PictureFormat(755.123, "#####.#").str()); }),
+                 Click(3), Click(4)});
+  EXPECT_FLOAT_EQ(BarometricPressure, 755.123f) << "the pressure typed, not 755.12 read back";
+  // Altitude: 12345.67 m to feet and back gives the pressure of 12345.67 m.
+  std::string direct;
+  Run(ALTITUDE, {Click(8), Type(112, "12345.67"), Click(2), Do([&] { direct = Text(111); }), Click(4)});
+  Run(ALTITUDE, {Click(8), Type(112, "12345.67"), Click(6), Click(5), Click(2),
+                 Do([&] { EXPECT_EQ(Text(111), direct) << "not the pressure of " << Text(112) << " m"; }),
+                 Click(4)});
+  // Unit conversions: 7.3 joules in calories, swapped, back to joules.
+  Run(UnitCONVERT, {Type(111, "7.3"), Click(119), Do([] { EXPECT_EQ(Text(112), " 1.744"); }), Click(118),
+                    Do([] { SignificantFigures = 6; }), Pick(63, 2), Do([] { EXPECT_EQ(Text(112), " 7.3"); }),
+                    Click(120)});
+  SignificantFigures = 5;
 }
 
 }  // namespace
