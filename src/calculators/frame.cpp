@@ -184,7 +184,8 @@ void HeldValues::Show(int16_t field, double value, const Str255& text) {
 
 const HeldValues::Held* HeldValues::Shown(int16_t field) const {
   const auto h = held_.find(field);
-  if (h == held_.end() || !rt::EditFieldExists(field) || rt::EditText(field) != h->second.text) return nullptr;
+  if (h == held_.end() || !rt::EditFieldExists(field) || rt::EditText(field) != h->second.text)
+    return nullptr;
   return &h->second;
 }
 

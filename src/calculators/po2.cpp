@@ -42,7 +42,8 @@ struct PO2Window {
       ShowNoResult(kPO2, "no vapour pressure");
       return;
     }
-    const float po2 = OxygenPartialPressure(held.Value(kPressure), held.Value(kVapour), FieldValue(kOxygen), torr);
+    const float po2 =
+        OxygenPartialPressure(held.Value(kPressure), held.Value(kVapour), FieldValue(kOxygen), torr);
     if (UsableResult(kPO2, po2, kOutOfRangeReason)) SetFieldFormatter(kPO2, po2);
     ActivateField(0);
   }

@@ -124,7 +124,8 @@ void DrawFit(int16_t model, const ExactFit& fit, const Scale& s) {
   };
   add(kX0);
   for (int k = 0; k <= 70; ++k) add(kX0 + 1 + 5 * k);
-  for (std::size_t k = 1; k < v.size(); ++k) PlotCG(0, v[k - 1].first, v[k - 1].second, v[k].first, v[k].second, 6);
+  for (std::size_t k = 1; k < v.size(); ++k)
+    PlotCG(0, v[k - 1].first, v[k - 1].second, v[k].first, v[k].second, 6);
 }
 
 }  // namespace

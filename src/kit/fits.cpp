@@ -108,7 +108,7 @@ FitResult FitPower(std::span<const FitPoint> points) {
   FitResult f;
   const ExactFit s = FitLinearExact(logs);
   if (!s.ok() || !FitsFloat(s.a) || !FitsFloat(s.b)) {
-    f.refusal = s.refusal == FitRefusal::EqualX  ? FitRefusal::TooFewPositive
+    f.refusal = s.refusal == FitRefusal::EqualX ? FitRefusal::TooFewPositive
                 : s.refusal == FitRefusal::None ? FitRefusal::TooLarge
                                                 : s.refusal;
     return f;

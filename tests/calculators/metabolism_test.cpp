@@ -7,14 +7,13 @@
 
 #include <QApplication>
 #include <QMouseEvent>
-
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "calculators/metabolism_calc.h"
-#include "calculators/number_text.h"
 #include "calculators/metabolism_table.h"
+#include "calculators/number_text.h"
 #include "calculators/state.h"
 #include "kit/format.h"
 #include "kit/state.h"
@@ -332,7 +331,8 @@ test::WindowSteps::Step MouseAt(int16_t window, int16_t control) {
     EXPECT_NE(c, nullptr);
     if (!c) return true;
     const QPointF local(c->width() / 2.0, c->height() / 2.0), global = c->mapToGlobal(local);
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     // The pointer goes back where it was: the next test may read it.
@@ -341,7 +341,8 @@ test::WindowSteps::Step MouseAt(int16_t window, int16_t control) {
     const QPointF back = rt::bridge::WindowWidget(window)->mapToGlobal(QPointF(before.h, before.v));
     QApplication::sendEvent(c, &press);
     QApplication::sendEvent(c, &release);
-    QMouseEvent move(QEvent::MouseMove, c->mapFromGlobal(back), back, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, c->mapFromGlobal(back), back, Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(c, &move);
     return true;
   };

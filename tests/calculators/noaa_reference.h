@@ -68,7 +68,8 @@ inline double AboveHorizon(int n, double lat, double lonWest, double minutes, in
 
 // The moment between from and to (minutes) where the sun crosses the horizon, by
 // halving the interval; none when it is on the same side at both ends.
-inline std::optional<double> Crossing(int n, double lat, double lonWest, double from, double to, int year = 2014) {
+inline std::optional<double> Crossing(int n, double lat, double lonWest, double from, double to,
+                                      int year = 2014) {
   const bool upAtStart = AboveHorizon(n, lat, lonWest, from, year) > 0;
   if (upAtStart == (AboveHorizon(n, lat, lonWest, to, year) > 0)) return std::nullopt;
   for (int i = 0; i < 50; ++i) {

@@ -117,11 +117,18 @@ TEST_F(ResultFieldTextTest, EveryCalculatorsResultFollowsTheSignificantDigits) {
     int16_t field, done;
   };
   const Case cases[] = {
-      {"metabolic rate of a 2 kg mammal", [] { METABOLISM(0); },
-       {Pick(kMainList, 11), Click(31), Type(112, "2"), Click(2)}, 117, 3},
+      {"metabolic rate of a 2 kg mammal",
+       [] { METABOLISM(0); },
+       {Pick(kMainList, 11), Click(31), Type(112, "2"), Click(2)},
+       117,
+       3},
       {"joules to calories", [] { UnitCONVERT(); }, {Type(111, "7.3"), Click(119)}, 112, 120},
       {"pO2", [] { PO2CALC(); }, {Click(19)}, 116, 20},
-      {"STP flow", [] { STPflowAdjust(); }, {Type(112, "100"), Type(115, "760"), Type(117, "20"), Click(10)}, 111, 13},
+      {"STP flow",
+       [] { STPflowAdjust(); },
+       {Type(112, "100"), Type(115, "760"), Type(117, "20"), Click(10)},
+       111,
+       13},
       {"closed-system rate", [] { ClosedSystemRespirometry(); }, {Click(1)}, 213, 2},
   };
   int checked = 0;
@@ -155,15 +162,16 @@ TEST_F(ResultFieldTextTest, ConvertedValuesAreHeldNotReadBackFromTheirText) {
   SignificantFigures = 4;
   BarometricPressure = 760;
   // Altitude: 755.123 torr to kPa and back, then stored.
-  Run(ALTITUDE, {Type(111, "755.123"), Click(8), Click(7), Do([] { EXPECT_EQ(Text(111), PictureFormat(755.123, "#####.#").str()); }),
-                 Click(3), Click(4)});
+  Run(ALTITUDE,
+      {Type(111, "755.123"), Click(8), Click(7),
+       Do([] { EXPECT_EQ(Text(111), PictureFormat(755.123, "#####.#").str()); }), Click(3), Click(4)});
   EXPECT_FLOAT_EQ(BarometricPressure, 755.123f) << "the pressure typed, not 755.12 read back";
   // Altitude: 12345.67 m to feet and back gives the pressure of 12345.67 m.
   std::string direct;
   Run(ALTITUDE, {Click(8), Type(112, "12345.67"), Click(2), Do([&] { direct = Text(111); }), Click(4)});
-  Run(ALTITUDE, {Click(8), Type(112, "12345.67"), Click(6), Click(5), Click(2),
-                 Do([&] { EXPECT_EQ(Text(111), direct) << "not the pressure of " << Text(112) << " m"; }),
-                 Click(4)});
+  Run(ALTITUDE,
+      {Click(8), Type(112, "12345.67"), Click(6), Click(5), Click(2),
+       Do([&] { EXPECT_EQ(Text(111), direct) << "not the pressure of " << Text(112) << " m"; }), Click(4)});
   // Unit conversions: 7.3 joules in calories, swapped, back to joules.
   Run(UnitCONVERT, {Type(111, "7.3"), Click(119), Do([] { EXPECT_EQ(Text(112), " 1.744"); }), Click(118),
                     Do([] { SignificantFigures = 6; }), Pick(63, 2), Do([] { EXPECT_EQ(Text(112), " 7.3"); }),

@@ -143,15 +143,14 @@ TEST_F(PO2WindowTest, TorrToKPaAndBackConvertsThePressureTypedAtEveryDigitSettin
     for (const char* typed : {"760", "742.5", "755.123"}) {
       SCOPED_TRACE(std::to_string(digits) + " digits, " + typed);
       const double torr = std::stod(typed), kPa = torr * 101.325 / 760;
-      auto readAt7 = [](double want) {
-        return Do([want] { EXPECT_NEAR(Value(kPO2), want, want * 2e-6); });
-      };
+      auto readAt7 = [](double want) { return Do([want] { EXPECT_NEAR(Value(kPO2), want, want * 2e-6); }); };
       auto setDigits = [](int d) { return Do([d] { SignificantFigures = static_cast<int16_t>(d); }); };
-      Run(PO2CALC, {setDigits(digits), Type(kPressure, typed), Click(kKPa),
-                    Do([&] { EXPECT_EQ(Text(kPressure), NumberText(kPa, digits).str()); }), setDigits(7),
-                    Click(kCompute), readAt7(po2(torr) * 101.325 / 760), setDigits(digits), Click(kTorr),
-                    Do([&] { EXPECT_EQ(Text(kPressure), NumberText(torr, digits).str()) << "there and back"; }),
-                    setDigits(7), Click(kCompute), readAt7(po2(torr)), Click(kDone)});
+      Run(PO2CALC,
+          {setDigits(digits), Type(kPressure, typed), Click(kKPa),
+           Do([&] { EXPECT_EQ(Text(kPressure), NumberText(kPa, digits).str()); }), setDigits(7),
+           Click(kCompute), readAt7(po2(torr) * 101.325 / 760), setDigits(digits), Click(kTorr),
+           Do([&] { EXPECT_EQ(Text(kPressure), NumberText(torr, digits).str()) << "there and back"; }),
+           setDigits(7), Click(kCompute), readAt7(po2(torr)), Click(kDone)});
       checked += 4;
     }
   }

@@ -402,13 +402,21 @@ TEST_F(RegressionWindowTest, TypedValuesAreFittedAndPredictedAtTheirOwnPrecision
     const char* name;
     std::vector<std::pair<std::string, std::string>> rows;
     const char* predictAt;  // an X between the points
+    const char* file;       // of the plot's picture
   };
   const Case cases[] = {
-      {"julian days", {{"2460000.1", "1"}, {"2460000.2", "2"}, {"2460000.3", "3"}, {"2460000.4", "4"}}, "2460000.25"},
+      {"julian days",
+       {{"2460000.1", "1"}, {"2460000.2", "2"}, {"2460000.3", "3"}, {"2460000.4", "4"}},
+       "2460000.25",
+       "julian-days"},
       {"seconds since 1970",
        {{"1700000000", "3"}, {"1700000060", "4.05"}, {"1700000120", "5.1"}, {"1700000180", "6.15"}},
-       "1700000090"},
-      {"small steps", {{"1.0000001", "10"}, {"1.0000002", "20"}, {"1.0000004", "41"}}, "1.0000003"},
+       "1700000090",
+       "unix-seconds"},
+      {"small steps",
+       {{"1.0000001", "10"}, {"1.0000002", "20"}, {"1.0000004", "41"}},
+       "1.0000003",
+       "small-steps"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -417,31 +425,30 @@ TEST_F(RegressionWindowTest, TypedValuesAreFittedAndPredictedAtTheirOwnPrecision
     const double x = std::stod(c.predictAt), y = static_cast<double>(ref.a + ref.b * std::stold(c.predictAt));
     auto checkFit = [&] {
       EXPECT_NEAR(Shown(W, 56), static_cast<double>(ref.b), std::fabs(static_cast<double>(ref.b)) * 1e-4);
-      EXPECT_NEAR(TextToNumber(TextOf(P, 104).substr(TextOf(P, 104).find('=') + 1)), static_cast<double>(ref.r2),
-                  1e-5);
+      EXPECT_NEAR(TextToNumber(TextOf(P, 104).substr(TextOf(P, 104).find('=') + 1)),
+                  static_cast<double>(ref.r2), 1e-5);
       rt::SetOutputWindow(W);
     };
     std::vector<Step> steps{Until(W)};
     for (std::size_t i = 0; i < c.rows.size(); ++i)
       steps.push_back(Row(static_cast<int16_t>(i + 1), c.rows[i].first, c.rows[i].second));
-    steps.insert(steps.end(), {Click(W, 10), Do(checkFit), Do([&] {
-                                 // Every point has a place of its own on the plot.
-                                 std::vector<float> xs;
-                                 for (std::size_t i = 1; i <= c.rows.size(); ++i)
-                                   xs.push_back(QuartzPointsArray[i].x);
-                                 EXPECT_EQ(std::set<float>(xs.begin(), xs.end()).size(), c.rows.size());
-                               }),
-                               Type(W, 41, c.predictAt), Click(W, 11),
-                               Do([&] { EXPECT_NEAR(Shown(W, 46), y, std::fabs(y) * 1e-4 + 1e-9); }),
-                               Type(W, 46, NumberText(y, 17).str()), Click(W, 12),
-                               Do([&] {
-                                 // Shown with the display's digits, held as computed: Y
-                                 // predicted from it again is the Y typed.
-                                 EXPECT_EQ(TextOf(W, 41), NumberText(x).str());
-                                 EXPECT_NEAR(TextToNumber(TextOf(W, 41)), x, std::fabs(x) * 1e-4);
-                               }),
-                               Click(W, 11), Do([&] { EXPECT_NEAR(Shown(W, 46), y, std::fabs(y) * 1e-4 + 1e-9); }),
-                               Click(W, 66)});
+    steps.insert(
+        steps.end(),
+        {Click(W, 10), Do(checkFit), Do([&] {
+           // Every point has a place of its own on the plot.
+           std::vector<float> xs;
+           for (std::size_t i = 1; i <= c.rows.size(); ++i) xs.push_back(QuartzPointsArray[i].x);
+           EXPECT_EQ(std::set<float>(xs.begin(), xs.end()).size(), c.rows.size());
+         }),
+         Type(W, 41, c.predictAt), Click(W, 11),
+         Do([&] { EXPECT_NEAR(Shown(W, 46), y, std::fabs(y) * 1e-4 + 1e-9); }),
+         Type(W, 46, NumberText(y, 17).str()), Click(W, 12), Do([&] {
+           // Shown with the display's digits, held as computed: Y
+           // predicted from it again is the Y typed.
+           EXPECT_EQ(TextOf(W, 41), NumberText(x).str());
+           EXPECT_NEAR(TextToNumber(TextOf(W, 41)), x, std::fabs(x) * 1e-4);
+         }),
+         Click(W, 11), Do([&] { EXPECT_NEAR(Shown(W, 46), y, std::fabs(y) * 1e-4 + 1e-9); }), Click(W, 66)});
     Drive(steps);
     SimpleRegression();
     // Reopened: the rows read as typed and give the same fit again.
@@ -449,7 +456,8 @@ TEST_F(RegressionWindowTest, TypedValuesAreFittedAndPredictedAtTheirOwnPrecision
              for (std::size_t i = 0; i < c.rows.size(); ++i)
                EXPECT_EQ(TextToNumber(TextOf(W, static_cast<int16_t>(101 + i))), std::stod(c.rows[i].first));
            }),
-           Click(W, 10), Do(checkFit), Shot(P, std::string("regression-plot-") + c.name + ".png"), Click(W, 66)});
+           Click(W, 10), Do(checkFit), Shot(P, "regression-plot-" + std::string(c.file) + ".png"),
+           Click(W, 66)});
     SimpleRegression();
     EXPECT_TRUE(ScriptDone());
   }
@@ -463,8 +471,8 @@ TEST_F(RegressionWindowTest, FewerThanThreePointsAfterAFitShowNoFit) {
   for (const int kept : {2, 1, 0}) {
     SCOPED_TRACE(kept);
     ResetCalculatorsState();
-    std::vector<Step> steps{Until(W), Row(1, "1", "5"), Row(2, "2", "3"), Row(3, "3", "1"), Click(W, 10),
-                            Do([] { EXPECT_EQ(TextOf(W, 51), " 7"); })};
+    std::vector<Step> steps{Until(W),         Row(1, "1", "5"), Row(2, "2", "3"),
+                            Row(3, "3", "1"), Click(W, 10),     Do([] { EXPECT_EQ(TextOf(W, 51), " 7"); })};
     for (int16_t i = 3; i > kept; --i) steps.push_back(Row(i, "", ""));
     steps.insert(steps.end(), {Do([this] { sounds.clear(); }), Click(W, 10), Do([&] {
                                  EXPECT_EQ(TextOf(W, 51).substr(0, 11), "no result: ") << TextOf(W, 51);

@@ -5,14 +5,14 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QMouseEvent>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <string>
 #include <functional>
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "calculators/day_of_year.h"
@@ -459,7 +459,6 @@ TEST_F(SunWindowsTest, SunCycleTakesTheDayOrTheDateChangedLast) {
   EXPECT_FALSE(rt::WindowExists(kSunChartWindow));
 }
 
-
 // The minutes after midnight of a shown time ("...time:  5 : 50"), and of a shown day
 // length (" 12 hours, 37 minutes of daylight").
 double ClockMinutes(const std::string& text) {
@@ -497,10 +496,10 @@ TEST_F(SunWindowsTest, ADateGivesTheTimesOfItsOwnYear) {
     int n;
   };
   const Case cases[] = {
-      {"78.2", "0", false, 3, "20", "2024", 80},       {"78.2", "-15.6", false, 4, "10", "2024", 101},
-      {"51.5", "0", false, 3, "1", "2024", 61},        {"33.95", "117.33", false, 12, "31", "2024", 366},
+      {"78.2", "0", false, 3, "20", "2024", 80},        {"78.2", "-15.6", false, 4, "10", "2024", 101},
+      {"51.5", "0", false, 3, "1", "2024", 61},         {"33.95", "117.33", false, 12, "31", "2024", 366},
       {"33.87", "-151.21", true, 9, "15", "2024", 259}, {"51.5", "0", false, 3, "20", "2023", 79},
-      {"69.6", "-18.9", false, 10, "15", "2000", 289}, {"51.5", "0", false, 3, "20", "2100", 79},
+      {"69.6", "-18.9", false, 10, "15", "2000", 289},  {"51.5", "0", false, 3, "20", "2100", 79},
   };
   SunChecks count;
   WindowDriver d;
