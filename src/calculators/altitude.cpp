@@ -25,24 +25,27 @@ constexpr const char* kKPaPicture = "####.###";
 struct AltitudeWindow {
   bool torr = true;
   bool feet = false;
+  // The pressure and altitude the window wrote, held as computed or converted: their
+  // texts are rounded to the pictures and never read back.
+  HeldValues held;
 
   const char* Picture() const { return torr ? kTorrPicture : kKPaPicture; }
 
   // The altitude of the pressure entry; the picture follows the pressure unit.
   void AltitudeFromPressure() {
-    const float p = FieldValue(kPressure);
+    const float p = held.FloatValue(kPressure);
     const float h = p > 0 ? AltitudeFromEntry(p, torr, feet) : std::numeric_limits<float>::quiet_NaN();
     if (UsableResult(kAltitude, h, "pressure not above 0")) {
-      SetFieldPicture(kAltitude, h, Picture());
+      held.Show(kAltitude, h, PictureFormat(h, Picture()));
       upVipSOUND();
     }
     ActivateField(0);
   }
 
   void PressureFromAltitude() {
-    const float p = PressureFromEntry(FieldValue(kAltitude), torr, feet);
+    const float p = PressureFromEntry(held.FloatValue(kAltitude), torr, feet);
     if (!UsableResult(kPressure, p, kOutOfRangeReason)) return;
-    SetFieldPicture(kPressure, p, Picture());
+    held.Show(kPressure, p, PictureFormat(p, Picture()));
     upVipSOUND();
   }
 
@@ -50,26 +53,24 @@ struct AltitudeWindow {
     if (toTorr == torr) return;
     torr = toTorr;
     SelectRadio(torr ? kTorr : kKPa, {kTorr, kKPa});
-    const float shown = FieldValue(kPressure);
-    const float converted =
-        torr ? static_cast<float>(shown * kTorrPerKPa) : static_cast<float>(shown / kTorrPerKPa);
+    const double pressure = held.Value(kPressure);
+    const double converted = torr ? pressure * kTorrPerKPa : pressure / kTorrPerKPa;
     // What is no number stays as it stands; it is refused when used.
-    if (std::isfinite(converted)) SetFieldPicture(kPressure, converted, Picture());
+    if (std::isfinite(converted)) held.Show(kPressure, converted, PictureFormat(converted, Picture()));
   }
 
   void ChooseAltitudeUnit(bool toFeet) {
     if (toFeet == feet) return;
     feet = toFeet;
     SelectRadio(feet ? kFeet : kMetres, {kMetres, kFeet});
-    const float shown = FieldValue(kAltitude);
-    const float converted =
-        feet ? static_cast<float>(shown * kFeetPerMetre) : static_cast<float>(shown / kFeetPerMetre);
-    if (std::isfinite(converted)) SetFieldPlain(kAltitude, converted);
+    const double altitude = held.Value(kAltitude);
+    const double converted = feet ? altitude * kFeetPerMetre : altitude / kFeetPerMetre;
+    if (std::isfinite(converted)) held.ShowPlain(kAltitude, converted);
     ActivateField(0);
   }
 
   void StorePressure() {
-    float p = FieldValue(kPressure);
+    float p = held.FloatValue(kPressure);
     if (!torr) p = static_cast<float>(p * kTorrPerKPa);
     // An empty or non-positive entry is no barometric pressure for the data file.
     if (!(p > 0)) {
@@ -148,6 +149,7 @@ void ALTITUDE() {
   OpenCalculatorWindow("Altitude and Pressure", 300, 100, 680, 340);
   BuildLayout();
   AltitudeWindow w;
+  w.held.ShowPlain(kPressure, BarometricPressure);
   w.AltitudeFromPressure();
   LoopRules rules;
   rules.doneButton = kDone;

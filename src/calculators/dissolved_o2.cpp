@@ -15,7 +15,7 @@ constexpr int16_t kNet = 101, kPerLitre = 103, kTemperature = 104, kVolume = 105
                   kOxygen = 107, kSolutes = 108, kSaturation = 109;
 constexpr int16_t kContent = 11, kNetOnly = 12, kHelp = 13, kDone = 14;
 constexpr int16_t kHelpTopic = 181;
-constexpr float kOpeningVolume = 10000.0f, kDefaultPressure = 760.0f;
+constexpr float kOpeningVolume = 10000.0f, kDefaultPressure = 760.0f, kDefaultTemperature = 10.0f;
 
 // A result without the blank the number text keeps for a sign; a minus stays.
 void ShowContent(int16_t field, float value) {
@@ -45,10 +45,10 @@ void Result(int16_t field, Rect where) {
 
 void BuildLayout() {
   DrawLabelRight(97, 29, MacRomanToUtf8(("temp. (" + degC + "):").str()), 13);
-  // The window starts from the experiment's conditions: its flow temperature as it
-  // stands (0 °C is a temperature like any other) and its pressure, or 760 torr
-  // when none is set.
-  Entry(kTemperature, NumberText(flowtemp), Rect{100, 17, 144, 32});
+  // The window starts from the experiment's conditions: the flow temperature once
+  // one was stored (0 °C is a temperature like any other), 10 °C before that, and
+  // the pressure, or 760 torr when none is set.
+  Entry(kTemperature, NumberText(FlowTempStored ? flowtemp : kDefaultTemperature), Rect{100, 17, 144, 32});
   DrawLabelRight(251, 29, "volume (ml):", 13);
   Entry(kVolume, NumberText(kOpeningVolume), Rect{254, 17, 335, 32});
   DrawLabelRight(97, 59, "B.P. (torr):", 13);

@@ -177,6 +177,36 @@ bool UsableResult(int16_t field, double value, std::string_view why) {
   return false;
 }
 
+void HeldValues::Show(int16_t field, double value, const Str255& text) {
+  SetFieldText(field, text);
+  if (rt::EditFieldExists(field)) held_[field] = Held{rt::EditText(field), value};
+}
+
+const HeldValues::Held* HeldValues::Shown(int16_t field) const {
+  const auto h = held_.find(field);
+  if (h == held_.end() || !rt::EditFieldExists(field) || rt::EditText(field) != h->second.text)
+    return nullptr;
+  return &h->second;
+}
+
+double HeldValues::Value(int16_t field) const {
+  if (const Held* h = Shown(field)) return h->value;
+  return FieldValueDouble(field);
+}
+
+float HeldValues::FloatValue(int16_t field) const {
+  if (const Held* h = Shown(field)) return static_cast<float>(h->value);
+  return FieldValue(field);
+}
+
+void HeldValues::Forget(int16_t field) {
+  held_.erase(field);
+}
+
+void HeldValues::Clear() {
+  held_.clear();
+}
+
 void ActivateField(int16_t field) {
   rt::FocusEditField(field);
   if (field != 0 && rt::EditFieldExists(field)) rt::SelectEditText(field, 0, -1);

@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string>
 #include <string_view>
 
 #include "calculators/number_text.h"
@@ -46,6 +48,32 @@ void SetFieldPlain(int16_t field, double value);                              //
 void SetFieldFormatter(int16_t field, float value);                           // ReadoutText
 void SetFieldPicture(int16_t field, double value, std::string_view picture);  // e.g. "####.##"
 void SetFieldText(int16_t field, const Str255& text);
+// Values a window wrote into fields with the display's rounding, held at the precision
+// they were typed or computed in. While a field still shows the text written, its
+// value is the held one, so a rounded text is never read back as the value; once the
+// user types over it, the field is read as typed.
+class HeldValues {
+ public:
+  // Writes the text into the field of the current window and holds the value for it.
+  void Show(int16_t field, double value, const Str255& text);
+  void ShowPlain(int16_t field, double value) { Show(field, value, NumberText(value)); }
+  // The held value while the field shows its text, else the field read as typed
+  // (FieldValueDouble).
+  double Value(int16_t field) const;
+  // The same in single precision (FieldValue when the field was typed over).
+  float FloatValue(int16_t field) const;
+  void Forget(int16_t field);
+  void Clear();
+
+ private:
+  struct Held {
+    std::string text;
+    double value = 0;
+  };
+  const Held* Shown(int16_t field) const;
+  std::map<int16_t, Held> held_;
+};
+
 // Makes a field active with its whole text selected (0: none active).
 void ActivateField(int16_t field);
 

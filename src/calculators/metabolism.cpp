@@ -50,6 +50,9 @@ struct ShownEquation {
   bool perMass = false;
 };
 ShownEquation shown;
+// The mass, temperatures and Q10 a reopened window writes with the display's digits,
+// held as they were remembered.
+HeldValues held;
 
 // The exponent field as the whole-animal b: what was typed or listed there, else b.
 float ExponentOfField(int16_t unit) {
@@ -150,6 +153,7 @@ void BuildButtons(int16_t form) {
 }
 
 void SetFieldString(int16_t field, std::string_view text) {
+  held.Forget(field);
   SetFieldText(field, Str255(text));
 }
 
@@ -284,11 +288,11 @@ void Remember(float& slot, float value) {
 }
 
 void RememberOnClosing(const Window& w) {
-  Remember(LastBaseTb, FieldValue(114));
-  Remember(LastRealTB, FieldValue(115));
+  Remember(LastBaseTb, held.FloatValue(114));
+  Remember(LastRealTB, held.FloatValue(115));
   Remember(LastExponent, ExponentOfField(w.unit));
-  Remember(LastQ10, FieldValue(116));
-  Remember(LastBodyMass, FieldValue(112));
+  Remember(LastQ10, held.FloatValue(116));
+  Remember(LastBodyMass, held.FloatValue(112));
   LastMassInKg = w.kg;
   LastMetabolismMENU = w.list;
   LastMetabolismSUBMENU = w.item;
@@ -301,6 +305,7 @@ void Open(Window& w) {
   const int16_t left = flow ? 50 : 80, width = flow ? 579 : 343;
   OpenCalculatorWindow(title, left, 60, static_cast<int16_t>(left + width), 60 + 285);
   shown = ShownEquation{};
+  held.Clear();
   BuildLeftPanel();
   if (flow) BuildRightPanel();
   BuildButtons(w.form);
@@ -312,14 +317,19 @@ void Open(Window& w) {
     FishMR = 0;
     ShowTaxonPopup(kMainList, 1);
   } else {
-    SetFieldPlain(114, LastBaseTb);
-    SetFieldPlain(115, LastRealTB);
-    SetFieldPlain(116, LastQ10);
-    SetFieldPlain(112, LastBodyMass);
+    held.ShowPlain(114, LastBaseTb);
+    held.ShowPlain(115, LastRealTB);
+    held.ShowPlain(116, LastQ10);
+    held.ShowPlain(112, LastBodyMass);
     // The mass keeps the unit it was typed in: 2 kg must not come back as 2 g.
     w.kg = LastMassInKg != 0 ? 1 : 0;
     if (w.kg != 0) SetRadioPair(kKilograms, kGrams);
+    // The remembered whole-animal exponent, shown in that form; the first computation
+    // rewrites it for a per-mass unit.
     SetFieldPlain(113, LastExponent);
+    shown.b = LastExponent;
+    shown.exponent = rt::EditText(113);
+    shown.perMass = false;
     w.list = LastMetabolismMENU;
     if (LastMetabolismSUBMENU == 0) LastMetabolismSUBMENU = 1;
     w.item = LastMetabolismSUBMENU;
@@ -341,7 +351,7 @@ void Open(Window& w) {
 
 float BMRCALC(int16_t unit, int16_t useTyped, int16_t kg) {
   rt::SetOutputWindow(kCalculatorWindow);
-  float mass = FieldValue(112);
+  float mass = held.FloatValue(112);
   if (kg != 0) mass = mass * 1000.0f;
   const bool perMass = IsPerMassUnit(unit);
   // The exponent: rewritten when typed in the other form or when the unit's form
@@ -371,7 +381,8 @@ float BMRCALC(int16_t unit, int16_t useTyped, int16_t kg) {
   }
   const float factor = UnitFactor(unit, mass);
   BMRunitfact = factor;
-  const float mr = RestingRate(a, 1.0f, mass, b, FieldValue(114), FieldValue(115), FieldValue(116));
+  const float mr =
+      RestingRate(a, 1.0f, mass, b, held.FloatValue(114), held.FloatValue(115), held.FloatValue(116));
   if (UsableResult(117, factor * mr, mass == 0 ? "the mass is 0" : kOutOfRangeReason))
     SetFieldFormatter(117, factor * mr);
   if (std::isfinite(a)) {

@@ -86,10 +86,7 @@ Str255 ReadoutText(float value) {
   // A value that is whole, or within a millionth above a whole value, is that whole
   // value (0 fails the test and is written as it is).
   if (v != 0 && std::trunc(v) / v >= 0.999999) return NumberText(std::round(v));
-  const double a = std::fabs(v);
-  if (a < 1) return NumberText(v);
-  if (a >= 10000) return NumberText(std::round(v));
-  return StringFormatter(value);  // the decade pictures
+  return NumberText(v);
 }
 
 }  // namespace mv::calc

@@ -17,10 +17,9 @@ namespace mv::calc {
 Str255 NumberText(double v);
 Str255 NumberText(double v, int significantDigits);
 
-// The readout shape where a calculator's field is written as readouts are: whole
-// values (and values within a millionth above one) and values of 10,000 or more as
-// whole numbers, values from 1 to 10,000 by decade with 5, 4, 2 or 1 decimals; the
-// whole numbers and the values below 1 take NumberText.
+// A calculator's result where it is written as readouts are: a whole value (or one
+// within a millionth above a whole value) as that whole number, any other with the
+// significant digits of the View menu, as NumberText.
 Str255 ReadoutText(float v);
 
 }  // namespace mv::calc

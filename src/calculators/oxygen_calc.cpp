@@ -45,11 +45,11 @@ Str255 VapourPressureText(float value) {
   return text;
 }
 
-float OxygenPartialPressure(float pressure, float vapour, float percentO2, bool torr) {
+float OxygenPartialPressure(double pressure, double vapour, float percentO2, bool torr) {
   double p = pressure, w = vapour;
   if (!torr) {
-    p = static_cast<float>(p * kTorrPerKPaAtm);
-    w = static_cast<float>(w * kTorrPerKPaAtm);
+    p = p * kTorrPerKPaAtm;
+    w = w * kTorrPerKPaAtm;
   }
   double po2 = (p - w) * static_cast<float>(percentO2 * 0.01);
   if (!torr) po2 = po2 * 101.325 / 760.0;

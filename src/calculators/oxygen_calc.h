@@ -20,7 +20,7 @@ float VapourPressure(float celsius, float percentSaturation, bool torr, float* d
 // read back from it stays the value computed.
 Str255 VapourPressureText(float value);
 // Oxygen partial pressure of the humid gas; P and W in the window's unit.
-float OxygenPartialPressure(float pressure, float vapour, float percentO2, bool torr);
+float OxygenPartialPressure(double pressure, double vapour, float percentO2, bool torr);
 
 // Dissolved oxygen: the factor of saturation, pressure and oxygen fraction
 // (1 for air-saturated water at 760 torr), and the content per litre and in a volume.

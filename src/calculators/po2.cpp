@@ -24,13 +24,16 @@ constexpr float kDefaultPressure = 742.5f;
 
 struct PO2Window {
   bool torr = true;
+  // The pressure converted between the units and the vapour pressure computed, at
+  // full precision: their shown texts are rounded (or cut) and never read back.
+  HeldValues held;
 
   // Leaves the saturated vapour density in Kfloat, as the other windows expect of it.
   void VaporPressureCALC() {
     float density = 0;
     const float v = VapourPressure(FieldValue(kTemperature), FieldValue(kSaturation), torr, &density);
     Kfloat = density;
-    if (UsableResult(kVapour, v, kOutOfRangeReason)) SetFieldText(kVapour, VapourPressureText(v));
+    if (UsableResult(kVapour, v, kOutOfRangeReason)) held.Show(kVapour, v, VapourPressureText(v));
     ActivateField(0);
   }
 
@@ -40,7 +43,7 @@ struct PO2Window {
       return;
     }
     const float po2 =
-        OxygenPartialPressure(FieldValue(kPressure), FieldValue(kVapour), FieldValue(kOxygen), torr);
+        OxygenPartialPressure(held.Value(kPressure), held.Value(kVapour), FieldValue(kOxygen), torr);
     if (UsableResult(kPO2, po2, kOutOfRangeReason)) SetFieldFormatter(kPO2, po2);
     ActivateField(0);
   }
@@ -57,10 +60,9 @@ struct PO2Window {
     const Str255 unit = torr ? "torr" : "kPa";
     SetFieldText(kPO2Unit, unit);
     SetFieldText(kVapourUnit, unit);
-    const float shown = FieldValue(kPressure);
-    const float converted =
-        torr ? static_cast<float>(shown * kTorrPerKPaAtm) : static_cast<float>(shown * 101.325 / 760.0);
-    if (std::isfinite(converted)) SetFieldPlain(kPressure, converted);
+    const double pressure = held.Value(kPressure);
+    const double converted = torr ? pressure * kTorrPerKPaAtm : pressure * 101.325 / 760.0;
+    if (std::isfinite(converted)) held.ShowPlain(kPressure, converted);
     Compute();
   }
 
@@ -132,6 +134,8 @@ void PO2CALC() {
   OpenCalculatorWindow("Oxygen Partial Pressure", 105, 95, 525, 350);
   BuildLayout();
   PO2Window w;
+  // The stored pressure as it is held, whatever digits its text shows.
+  w.held.ShowPlain(kPressure, BarometricPressure > 0 ? BarometricPressure : kDefaultPressure);
   w.Compute();
   LoopRules rules;
   rules.defaultButton = kCompute;

@@ -30,8 +30,13 @@ constexpr int kRows = 20;
 
 struct Window {
   int16_t model = kLinearModel;
-  float c = 0;
+  // The last fit's coefficients as computed; a, b and c also go to the program-wide
+  // single-precision aval, bval and exponent.
+  double a = 0, b = 0, c = 0;
   bool plotOpen = false;
+  // The predictions, shown with the display's digits, held as computed: a predicted
+  // X left in its field predicts Y from the X computed, not from its rounded text.
+  HeldValues predictions;
 };
 
 void Text(int16_t number, const Str255& text, Rect r, int16_t justification, double size) {
@@ -50,9 +55,10 @@ void EntryField(int16_t number, const Str255& text, Rect r, int16_t fore, int16_
   rt::SelectEditText(number, 0, 0);
 }
 
-// A blank row shows blank; a row that counted shows both its numbers, 0 included.
-Str255 TableText(std::size_t row, float v) {
-  return SimpleRegressionRowPresent[row] ? NumberText(v) : Str255(" ");
+// A blank row shows blank; a row that counted shows both its numbers as typed, 0
+// included, so that a calculation after reopening reads the same values.
+Str255 TableText(std::size_t row, double v) {
+  return SimpleRegressionRowPresent[row] ? Str255(ExactText(v)) : Str255(" ");
 }
 
 void BuildTable() {
@@ -117,32 +123,31 @@ void ChoosePolynomial(Window& w) {
   w.model = kPolynomialModel;
 }
 
-// A prediction is shown in single precision, like the table; one without a value
-// there says why instead of showing a NaN or an infinity.
-void ShowPrediction(int16_t field, double v, const char* why) {
-  if (std::fabs(v) > std::numeric_limits<float>::max()) v = std::numeric_limits<double>::infinity();
-  if (UsableResult(field, v, why)) SetFieldText(field, NumberText(static_cast<float>(v)));
+// A prediction is computed in double precision from the value typed and the fit; one
+// without a value says why instead of showing a NaN or an infinity.
+void ShowPrediction(Window& w, int16_t field, double v, const char* why) {
+  if (UsableResult(field, v, why)) w.predictions.ShowPlain(field, v);
 }
 
-void PredictY(const Window& w) {
-  const double x = FieldValue(kX);
-  double y = static_cast<double>(aval) + static_cast<double>(bval) * x;
-  if (w.model == kPolynomialModel) y += static_cast<double>(w.c) * x * x;
-  ShowPrediction(kY, y, kOutOfRangeReason);
+void PredictY(Window& w) {
+  const double x = w.predictions.Value(kX);
+  double y = w.a + w.b * x;
+  if (w.model == kPolynomialModel) y += w.c * x * x;
+  ShowPrediction(w, kY, y, kOutOfRangeReason);
 }
 
 // X from Y: the straight line inverted, or the positive root of the parabola. A
 // parabola whose c is 0 is the straight line. A flat line (b = 0) or a Y the parabola
 // never reaches (negative discriminant) has no X to show.
-void PredictX(const Window& w) {
-  const double y = FieldValue(kY);
-  const double a = aval, b = bval, c = w.c;
+void PredictX(Window& w) {
+  const double y = w.predictions.Value(kY);
+  const double a = w.a, b = w.b, c = w.c;
   if (w.model == kPolynomialModel && c != 0.0) {
     const double discriminant = b * b - 4.0 * c * (a - y);
-    ShowPrediction(kX, (std::sqrt(discriminant) - b) / (2.0 * c),
+    ShowPrediction(w, kX, (std::sqrt(discriminant) - b) / (2.0 * c),
                    discriminant < 0 ? "the curve never reaches this Y" : kOutOfRangeReason);
   } else {
-    ShowPrediction(kX, (y - a) / b, b == 0 ? "the line is flat" : kOutOfRangeReason);
+    ShowPrediction(w, kX, (y - a) / b, b == 0 ? "the line is flat" : kOutOfRangeReason);
   }
 }
 
@@ -158,7 +163,7 @@ std::string EntryFault(const Entry& e, const char* name) {
     case EntryKind::Number:
       break;
   }
-  return std::fabs(e.value) > std::numeric_limits<float>::max() ? std::string(name) + " is too large" : "";
+  return "";
 }
 
 // Why a row with text is left out of the fit; nothing for a point (two numbers) or a
@@ -187,8 +192,8 @@ int16_t ReadTable() {
     const std::string fault = RowFault(x, y);
     const bool point = x.kind == EntryKind::Number && y.kind == EntryKind::Number && fault.empty();
     SimpleRegressionRowPresent[r] = point;
-    SimpleRegressionDataArray[r][2] = point ? static_cast<float>(x.value) : 0.0f;
-    SimpleRegressionDataArray[r][1] = point ? static_cast<float>(y.value) : 0.0f;
+    SimpleRegressionDataArray[r][2] = point ? x.value : 0.0;
+    SimpleRegressionDataArray[r][1] = point ? y.value : 0.0;
     if (point) ++n;
     if (!fault.empty())
       leftOut += (leftOut.empty() ? "Left out: row " : "; row ") + std::to_string(i) + ", " + fault;
@@ -197,37 +202,53 @@ int16_t ReadTable() {
   return n;
 }
 
+// A table that gives no line: no coefficients to show or predict from, and the a
+// field saying why, with the buzz. A plot of too few points is erased.
+void ShowNoFit(Window& w, const std::string& why, bool erasePlot) {
+  if (w.plotOpen && erasePlot) {
+    rt::SetOutputWindow(kRegressionPlotWindow);
+    ClearRegressionPlot(why);
+    rt::FlushWindow();
+    rt::SetOutputWindow(kCalculatorWindow);
+  }
+  SetFieldText(kB, " ");
+  SetFieldText(kC, " ");
+  ShowNoResult(kA, why);
+  rt::SetControlState(kPredictY, 0);
+  rt::SetControlState(kPredictX, 0);
+}
+
 void Calculate(Window& w) {
   // Blank rows are gaps, not (0, 0) points: the rows with two numbers are fitted in order.
   const int16_t n = ReadTable();
-  if (n < 3) return;
+  if (n < 3) {
+    ShowNoFit(w, n == 1 ? "1 point; 3 are needed" : std::to_string(n) + " points; 3 are needed", true);
+    return;
+  }
   rt::SetControlState(kSave, 1);
   if (!w.plotOpen) {
     BuildRegressionPlotWindow();
     // The plot stands beside the calculator, which stays the window the user works in.
     rt::BringWindowForward(kCalculatorWindow);
     w.plotOpen = true;
+    rt::SetOutputWindow(kRegressionPlotWindow);
   } else {
     rt::SetOutputWindow(kRegressionPlotWindow);
     ClearArea(0, 0, 600, 380);
   }
-  const bool fitted = DRAWthisREGRESSION(w.model);
+  const std::string refusal = DRAWthisREGRESSION(w.model);
   rt::FlushWindow();
   rt::SetOutputWindow(kCalculatorWindow);
-  if (!fitted) {
+  if (!refusal.empty()) {
     // Nothing to predict from: the last fit's coefficients no longer match the table.
-    SetFieldText(kA, " ");
-    SetFieldText(kB, " ");
-    SetFieldText(kC, " ");
-    rt::SetControlState(kPredictY, 0);
-    rt::SetControlState(kPredictX, 0);
+    ShowNoFit(w, refusal, false);
     return;
   }
-  aval = SimpleRegressionDataArray[1][0];
-  bval = SimpleRegressionDataArray[2][0];
+  w.a = SimpleRegressionDataArray[1][0];
+  w.b = SimpleRegressionDataArray[2][0];
   w.c = SimpleRegressionDataArray[3][0];
-  SetFieldPlain(kA, aval);
-  SetFieldPlain(kB, bval);
+  SetFieldPlain(kA, w.a);
+  SetFieldPlain(kB, w.b);
   SetFieldPlain(kC, w.c);
   rt::SetControlState(kPredictY, 1);
   rt::SetControlState(kPredictX, 1);

@@ -1,6 +1,9 @@
 #include "calculators/regression_plot.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "calculators/number_text.h"
@@ -36,42 +39,93 @@ void DrawAxes() {
   rt::DrawText(57, 12, "Y values", font, RGBColor{0, 0, 0});
 }
 
-void DrawZeroLines(const PlotBounds& b) {
+// The plot's scale in double precision, so that points typed with more digits than
+// single precision holds keep their places: X from minx to maxx over pixels 73 to
+// 428, Y from miny to maxy over pixels 311 up to 13.
+struct Scale {
+  double minx = 0, maxx = 0, miny = 0, maxy = 0, stepx = 0, ys = 0;
+};
+
+// A flat range is widened by 10 % of its value each way, or by 1 around 0.
+void Widen(double& low, double& high) {
+  if (high > low) return;
+  const double mid = std::isfinite(low) ? low : 0.0;
+  double half = std::fabs(mid) * 0.1;
+  if (!(half > 0.0)) half = 1.0;
+  low = mid - half;
+  high = mid + half;
+}
+
+Scale ScaleOf(std::span<const ExactPoint> points) {
+  Scale s;
+  if (!points.empty()) {
+    s.minx = s.maxx = points.front().x;
+    s.miny = s.maxy = points.front().y;
+  }
+  for (const ExactPoint& p : points) {
+    s.minx = std::min(s.minx, p.x);
+    s.maxx = std::max(s.maxx, p.x);
+    s.miny = std::min(s.miny, p.y);
+    s.maxy = std::max(s.maxy, p.y);
+  }
+  Widen(s.minx, s.maxx);
+  Widen(s.miny, s.maxy);
+  s.stepx = 355.0 / (s.maxx - s.minx);
+  s.ys = 298.0 / (s.maxy - s.miny);
+  return s;
+}
+
+int16_t PixelX(const Scale& s, double x) {
+  return static_cast<int16_t>(kX0 + PixelOf((x - s.minx) * s.stepx));
+}
+int16_t PixelY(const Scale& s, double y) {
+  return static_cast<int16_t>(PixelOf(311.0 - (y - s.miny) * s.ys));
+}
+
+void DrawZeroLines(const Scale& s) {
   const rt::FontSpec font = KitFont(3, 10);
   PrefsArray[kDashSlot] = 2;
-  if (const int x0 = ZeroLineX(b, kX0); x0 >= 0) {
-    PlotCGrgb(0, static_cast<int16_t>(x0), 20, static_cast<int16_t>(x0), 318, DarkGray);
+  if (s.minx < 0 && s.maxx > 0) {
+    const int16_t x0 = PixelX(s, 0);
+    PlotCGrgb(0, x0, 20, x0, 318, DarkGray);
     rt::DrawText(x0 - 3, 332, "0", font, DarkGray);
   }
-  if (const int y0 = ZeroLineY(b); y0 >= 0) {
-    PlotCGrgb(0, 68, static_cast<int16_t>(y0), 426, static_cast<int16_t>(y0), DarkGray);
+  if (s.miny < 0 && s.maxy > 0) {
+    const int16_t y0 = PixelY(s, 0);
+    PlotCGrgb(0, 68, y0, 426, y0, DarkGray);
     rt::DrawText(44, y0 + 4, "0", font, DarkGray);
   }
   PrefsArray[kDashSlot] = 0;
 }
 
-void DrawPoints(std::span<const FitPoint> points, const PlotBounds& b) {
+void DrawPoints(std::span<const ExactPoint> points, const Scale& s) {
   int32_t i = 0;
-  for (const FitPoint& p : points) {
+  for (const ExactPoint& p : points) {
     ++i;
-    QuartzPointsArray[static_cast<std::size_t>(i)] = {static_cast<float>(PlotPixelX(b, p.x, kX0)),
-                                                      static_cast<float>(PlotPixelY(b, p.y))};
+    QuartzPointsArray[static_cast<std::size_t>(i)] = {static_cast<float>(PixelX(s, p.x)),
+                                                      static_cast<float>(PixelY(s, p.y))};
   }
   CGdrawCircle(0, RGBColor{}, 1, 2.0f, 3, i);
   CGdrawCircle(0, RGBColor{}, 0, 3.0f, 4, i);
 }
 
-void DrawFit(int16_t model, const FitResult& fit, const PlotBounds& b) {
+// The line from end to end, or the parabola through vertices at pixel 73 and every
+// fifth pixel from 74.
+void DrawFit(int16_t model, const ExactFit& fit, const Scale& s) {
   if (model != kPolynomialModel) {
-    PlotCG(0, kX0, static_cast<int16_t>(PlotPixelY(b, fit.a + fit.b * b.minx)), 428,
-           static_cast<int16_t>(PlotPixelY(b, fit.a + fit.b * b.maxx)), 6);
+    PlotCG(0, kX0, PixelY(s, fit.a + fit.b * s.minx), 428, PixelY(s, fit.a + fit.b * s.maxx), 6);
     return;
   }
-  const std::vector<PlotVertex> v = CurveVertices(FitKind::Polynomial, fit, b, kX0, true);
-  for (std::size_t k = 1; k < v.size(); ++k) {
-    PlotCG(0, static_cast<int16_t>(v[k - 1].x), static_cast<int16_t>(v[k - 1].y),
-           static_cast<int16_t>(v[k].x), static_cast<int16_t>(v[k].y), 6);
-  }
+  std::vector<std::pair<int16_t, int16_t>> v;
+  auto add = [&](int pixel) {
+    const double x = s.minx + (pixel - kX0) / s.stepx;
+    const double y = fit.a + fit.b * x + fit.c * x * x;
+    if (std::isfinite(y)) v.emplace_back(static_cast<int16_t>(pixel), PixelY(s, y));
+  };
+  add(kX0);
+  for (int k = 0; k <= 70; ++k) add(kX0 + 1 + 5 * k);
+  for (std::size_t k = 1; k < v.size(); ++k)
+    PlotCG(0, v[k - 1].first, v[k - 1].second, v[k].first, v[k].second, 6);
 }
 
 }  // namespace
@@ -83,19 +137,19 @@ void BuildRegressionPlotWindow() {
   PlotText(kCountText, "", {100, 420, 445, 440}, 1);
 }
 
-Str255 RegressionEquationText(int16_t model, float a, float b, float c) {
+Str255 RegressionEquationText(int16_t model, double a, double b, double c) {
   Str255 t = NumberText(a);
   if (model != kPolynomialModel) {
-    if (b >= 0.0f) t += " + ";
+    if (b >= 0) t += " + ";
     t += NumberText(b);
     t += "*X";
     return t;
   }
   t += " ";
-  if (b > 0.0f) t += " + ";
+  if (b > 0) t += " + ";
   t += NumberText(b);
   t += "*X ";
-  if (c > 0.0f) t += " + ";
+  if (c > 0) t += " + ";
   t += NumberText(c);
   t += "*X^ 2 ";
   return t;
@@ -110,36 +164,43 @@ Str255 RegressionCountText(int16_t n, int16_t model, double r2) {
   return t;
 }
 
-bool DRAWthisREGRESSION(int16_t model) {
-  const std::vector<FitPoint> points = RegressionPoints();
+std::string DRAWthisREGRESSION(int16_t model) {
+  const std::vector<ExactPoint> points = RegressionPoints();
   const auto n = static_cast<int16_t>(points.size());
-  const PlotBounds b = BoundsOf(points);
-  minx1 = b.minx;
-  maxx1 = b.maxx;
-  miny1 = b.miny;
-  maxy1 = b.maxy;
-  stepx = b.stepx;
+  const Scale s = ScaleOf(points);
+  minx1 = static_cast<float>(s.minx);
+  maxx1 = static_cast<float>(s.maxx);
+  miny1 = static_cast<float>(s.miny);
+  maxy1 = static_cast<float>(s.maxy);
+  stepx = static_cast<float>(s.stepx);
   DrawAxes();
-  DrawZeroLines(b);
-  DrawPoints(points, b);
-  const FitResult fit = model == kPolynomialModel ? FitQuadratic(points) : FitLinear(points);
+  DrawZeroLines(s);
+  DrawPoints(points, s);
+  const ExactFit fit = model == kPolynomialModel ? FitQuadraticExact(points) : FitLinearExact(points);
   if (!fit.ok()) {
-    rt::SetEditText(kEquationText, fit.refusal == FitRefusal::TooLarge
-                                       ? "no fit: the values are too large"
-                                       : "no fit: the X values do not differ enough");
+    const std::string why = fit.refusal == FitRefusal::TooLarge ? "the values are too large"
+                                                                : "the X values do not differ enough";
+    rt::SetEditText(kEquationText, "no fit: " + why);
     rt::SetEditText(kCountText, NumberText(n).str() + " points");
-    return false;
+    return why;
   }
-  DrawFit(model, fit, b);
-  aval = fit.a;
-  bval = fit.b;
-  exponent = fit.c;
+  DrawFit(model, fit, s);
+  // The rest of the program takes the coefficients in single precision.
+  aval = static_cast<float>(fit.a);
+  bval = static_cast<float>(fit.b);
+  exponent = static_cast<float>(fit.c);
   SimpleRegressionDataArray[1][0] = fit.a;
   SimpleRegressionDataArray[2][0] = fit.b;
   SimpleRegressionDataArray[3][0] = fit.c;
   rt::SetEditText(kEquationText, RegressionEquationText(model, fit.a, fit.b, fit.c).str());
   rt::SetEditText(kCountText, RegressionCountText(n, model, fit.r2).str());
-  return true;
+  return "";
+}
+
+void ClearRegressionPlot(std::string_view why) {
+  ClearArea(0, 0, 600, 380);
+  rt::SetEditText(kEquationText, "no fit: " + std::string(why));
+  rt::SetEditText(kCountText, " ");
 }
 
 }  // namespace mv::calc

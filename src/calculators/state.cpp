@@ -13,7 +13,7 @@ float LastBaseTb = 0, LastRealTB = 0, LastQ10 = 0, LastBodyMass = 0, LastExponen
 int16_t LastMassInKg = 0;
 int16_t ShowGeneralMENU = 0;
 std::array<float, 3> CustomAllometry{};
-std::array<std::array<float, 5>, 21> SimpleRegressionDataArray{};
+std::array<std::array<double, 5>, 21> SimpleRegressionDataArray{};
 std::array<bool, 21> SimpleRegressionRowPresent{};
 std::string RegressionDataCFURL;
 float minx1 = 0, maxx1 = 0, miny1 = 0, maxy1 = 0, stepx = 0;

@@ -23,7 +23,8 @@ extern std::array<float, 3> CustomAllometry;
 
 // ---- simple regression: the table outlives the window ------------------------------
 // Rows 1..20: column 2 X, column 1 Y; column 0 of rows 1..3 the fitted a, b, c.
-extern std::array<std::array<float, 5>, 21> SimpleRegressionDataArray;
+// Held in double precision: the values as typed, and the fit made from them.
+extern std::array<std::array<double, 5>, 21> SimpleRegressionDataArray;
 // Rows 1..20: true when the row had text in either field at the last calculation. Blank
 // rows are left out of the fit and the export; a typed (0, 0) is a point.
 extern std::array<bool, 21> SimpleRegressionRowPresent;

@@ -91,6 +91,7 @@ struct Converter {
     flowrate = value;
     BarometricPressure = 760.0f;
     flowtemp = 0.0f;
+    FlowTempStored = true;
   }
 
   bool OnButton(int16_t button) {

@@ -1,7 +1,9 @@
 #include "calculators/sun_cycle_window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
 
 #include "calculators/day_of_year.h"
 #include "calculators/frame.h"
@@ -143,7 +145,7 @@ struct SunWindow {
   int16_t month = 1;
   int16_t daylightSaving = 0;
   bool calculated = false;
-  int32_t lastDay = 0;
+  int32_t lastDay = 0, lastYear = kSunFixedYear;
   float lastLatitude = 0, lastLongitude = 0;
   // The day of the year and the date are two ways to give the day: whichever the
   // user changed last is the one Calculate takes. The texts as last seen tell which.
@@ -174,31 +176,46 @@ struct SunWindow {
     Remember();
     return n;
   }
+  // The day of the year typed, when it was changed last, else the date's.
   int32_t DayToUse() {
     NoticeEdits();
-    const double typed = std::trunc(FieldValueDouble(kDayOfYearField));
-    if (dayTypedLast && typed >= 1 && typed <= 366) {
+    if (dayTypedLast) {
+      const double typed = std::trunc(FieldValueDouble(kDayOfYearField));
       rt::FocusEditField(0);
-      return static_cast<int32_t>(typed);
+      return std::isfinite(typed) ? static_cast<int32_t>(std::clamp(typed, -1e6, 1e6)) : 0;
     }
     return UpdateDayOfYear();
+  }
+  static int32_t YearOfField() {
+    const double year = std::trunc(FieldValueDouble(kYearField));
+    return std::isfinite(year) ? static_cast<int32_t>(std::clamp(year, -1e5, 1e5)) : 0;
   }
   void PlaceFromFields() {
     latitude = FieldValue(kLatitudeField) * (northLatitude ? 1.0f : -1.0f);
     longitude = FieldValue(kLongitudeField) * (westLongitude ? 1.0f : -1.0f);
   }
+  // The day in the year of the date: a day number the year does not have gives no
+  // times, and the sunrise line says why.
   void Calculate() {
-    lastDay = DayToUse();
+    const int32_t day = DayToUse(), year = YearOfField();
+    if (day < 1 || day > (IsLeapYear(year) ? 366 : 365)) {
+      for (int16_t field : {kSunsetField, kDayLengthField, kSolarNoonField}) SetFieldText(field, "");
+      ShowNoResult(kSunriseField, "day " + std::to_string(day) + " is not a day of " + std::to_string(year));
+      calculated = false;
+      return;
+    }
+    lastDay = day;
+    lastYear = year;
     PlaceFromFields();
     lastLatitude = latitude;
     lastLongitude = longitude;
-    SunriseCalc(1, lastDay, daylightSaving);
+    SunriseCalc(1, lastDay, daylightSaving, lastYear);
     calculated = true;
   }
   void Repeat() {
     latitude = lastLatitude;
     longitude = lastLongitude;
-    SunriseCalc(1, lastDay, daylightSaving);
+    SunriseCalc(1, lastDay, daylightSaving, lastYear);
   }
   void UseToday() {
     const InitialDate t = TodaysDate(TodayDateText());

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "calculators/frame.h"
 #include "calculators/state.h"
@@ -75,9 +78,69 @@ SunEvent EventOf(double noonDays, double lat, double lonWest, int side) {
   return e;
 }
 
+// Days from 1 January 2000 to 1 January of a year of the Gregorian calendar.
+int64_t DaysBeforeYear(int64_t year) {
+  // Whole days from 1 March of year 0 to 1 January of the year: 1 January falls in
+  // the March-based year before.
+  const auto daysFromCivil = [](int64_t y) {
+    y -= 1;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + 306;  // 306: 1 March to 1 January
+    return era * 146097 + doe;
+  };
+  return daysFromCivil(year) - daysFromCivil(2000);
+}
+
+// Whether the sun's upper limb stands above the horizon (refraction included) at local
+// mean time `minutes` of the day whose local noon is noonDays.
+bool SunUpAt(double noonDays, double lat, double lonWest, double minutes) {
+  const SolarPosition p = SunAt(noonDays + (minutes - 720 + 4 * lonWest) / 1440.0);
+  const double hourAngle = (minutes + p.equationOfTime - 720) / 4;
+  const double sinAltitude = std::sin(Rad(lat)) * std::sin(Rad(p.declination)) +
+                             std::cos(Rad(lat)) * std::cos(Rad(p.declination)) * std::cos(Rad(hourAngle));
+  return sinAltitude > std::sin(Rad(-0.833));
+}
+
+// The sunrise and sunset that fall within the day (local mean minutes 0 to 1440):
+// the day's own, or where one of them has moved past a midnight, the one of the day
+// before or after; and the minutes the sun is up that day.
+struct DayEvents {
+  std::optional<double> rise, set;
+  double minutesUp = 0;
+};
+
+std::optional<double> EventWithin(double noonDays, double lat, double lonWest, int side) {
+  for (const int k : {0, -1, 1}) {
+    const SunEvent e = EventOf(noonDays + k, lat, lonWest, side);
+    const double t = e.minutes + 1440.0 * k;
+    if (e.happens() && t >= 0 && t < 1440) return t;
+  }
+  return std::nullopt;
+}
+
+DayEvents EventsOfDay(double noonDays, double lat, double lonWest) {
+  DayEvents d;
+  d.rise = EventWithin(noonDays, lat, lonWest, -1);
+  d.set = EventWithin(noonDays, lat, lonWest, 1);
+  // From midnight, through the events in their order, to midnight.
+  bool up = SunUpAt(noonDays, lat, lonWest, 0);
+  double from = 0;
+  std::vector<std::pair<double, bool>> events;  // the time, and whether the sun is up after it
+  if (d.rise) events.emplace_back(*d.rise, true);
+  if (d.set) events.emplace_back(*d.set, false);
+  std::sort(events.begin(), events.end());
+  for (const auto& [t, upAfter] : events) {
+    if (up) d.minutesUp += t - from;
+    up = upAfter;
+    from = t;
+  }
+  if (up) d.minutesUp += 1440 - from;
+  return d;
+}
+
 struct HoursMinutes {
   int32_t h = 0, m = 0;
-  bool zero() const { return h == 0 && m == 0; }
 };
 
 HoursMinutes Split(float hours) {
@@ -104,51 +167,78 @@ Str255 PolarText(bool summer, float lat) {
   return Str255("24-hour darkness ") + (lat > 0 ? "(Arctic winter)" : "(Antarctic winter)");
 }
 
+constexpr const char* kSunriseLabel = "Approximate local sunrise time:  ";
+constexpr const char* kSunsetLabel = "Approximate local sunset time:  ";
+
+// A local mean time in minutes as clock hours, moved by daylight saving.
+float ClockHours(double minutes, double shift) {
+  return static_cast<float>(std::fmod(minutes + shift + 1440, 1440.0) / 60);
+}
+
+Str255 NoonText(float noonMinutes) {
+  if (!(noonMinutes > 0)) return "";
+  const auto q = static_cast<int32_t>(std::trunc(noonMinutes / 60.0f));
+  const auto r = static_cast<int32_t>(std::trunc(noonMinutes - 60.0f * static_cast<float>(q)));
+  return Str255("Solar noon ~ ") + NumberText(q) + " :" + NumberText(r);
+}
+
+// A day on which the sun rises or sets but not both: the one event's time, and the
+// other line saying it does not happen that day.
+void OneEventDay(SunDay& day, const DayEvents& e, double noonDays, double lonWest, double shift) {
+  if (e.rise) {
+    day.sunriseHours = ClockHours(*e.rise, shift);
+    day.sunsetHours = 24;
+    day.sunriseText = ClockText(kSunriseLabel, Split(day.sunriseHours));
+    day.sunsetText = "No sunset this day: the sun is still up at midnight";
+  } else {
+    day.sunriseHours = 0;
+    day.sunsetHours = ClockHours(*e.set, shift);
+    day.sunriseText = "No sunrise this day: the sun is up from midnight";
+    day.sunsetText = ClockText(kSunsetLabel, Split(day.sunsetHours));
+  }
+  // Solar noon: when the sun stands highest, by the equation of time.
+  const double noon = 720 - SunAt(noonDays + lonWest / 360.0).equationOfTime + shift;
+  day.noonText = NoonText(static_cast<float>(std::fmod(noon, 1440.0)));
+}
+
 }  // namespace
 
-SunDay ComputeSunDay(int32_t n, float lat, float lon, bool daylightSaving) {
-  // Day n of a year in the middle of a leap-year cycle (2014), at local noon: days
-  // after the epoch of the equations, 1 January 2000, 12:00.
-  const double noonDays = std::clamp<int32_t>(n, -1000000, 1000000) + 5113;
-  const SunEvent rise = EventOf(noonDays, lat, lon, -1), set = EventOf(noonDays, lat, lon, 1);
+SunDay ComputeSunDay(int32_t n, float lat, float lon, bool daylightSaving, int32_t year) {
+  // Day n of the year at local noon: days after the epoch of the equations, 1 January
+  // 2000, 12:00.
+  const double noonDays = static_cast<double>(DaysBeforeYear(std::clamp<int32_t>(year, -100000, 100000))) +
+                          std::clamp<int32_t>(n, -1000000, 1000000) - 1;
+  const DayEvents e = EventsOfDay(noonDays, lat, lon);
+  const double shift = daylightSaving ? 60 : 0;
   SunDay day;
-  float hr = 0, hs = 0, length = 0;
-  if (rise.happens() && set.happens()) {
-    const double shift = daylightSaving ? 60 : 0;
-    // A time past midnight (near the polar circles) reads on the clock of its day.
-    hr = static_cast<float>(std::fmod(rise.minutes + shift + 1440, 1440.0) / 60);
-    hs = static_cast<float>(std::fmod(set.minutes + shift + 1440, 1440.0) / 60);
-    length = static_cast<float>(std::clamp((set.minutes - rise.minutes) / 60, 0.0, 24.0));
-  } else {
-    // The sun stays on one side of the horizon: above it when the hour angle's
-    // cosine lies beyond -1.
-    const SunEvent& none = rise.happens() ? set : rise;
+  if (!e.rise && !e.set) {
+    // The sun stays on one side of the horizon all day.
     day.polar = true;
-    day.summer = none.cosHourAngle < -1;
-  }
-  day.sunriseHours = hr;
-  day.sunsetHours = hs;
-  if (day.polar) {
+    day.summer = SunUpAt(noonDays, lat, lon, 720);
     day.sunsetText = PolarText(day.summer, lat);
     day.daylight = day.summer ? 24.0f : 0.0f;
     day.lengthText = " ";
     return day;
   }
-  day.sunsetText = ClockText("Approximate local sunset time:  ", Split(hs));
-  day.sunriseText = ClockText("Approximate local sunrise time:  ", Split(hr));
+  const float length = static_cast<float>(std::clamp(e.minutesUp / 60, 0.0, 24.0));
   const HoursMinutes len = Split(length);
   day.daylight = length;
   day.lengthText = NumberText(len.h) + " hours," + NumberText(len.m) + " minutes of daylight";
-
+  if (!e.rise || !e.set) {
+    OneEventDay(day, e, noonDays, lon, shift);
+    return day;
+  }
+  // A time past midnight (near the polar circles) reads on the clock of its day.
+  const float hr = ClockHours(*e.rise, shift), hs = ClockHours(*e.set, shift);
+  day.sunriseHours = hr;
+  day.sunsetHours = hs;
+  day.sunsetText = ClockText(kSunsetLabel, Split(hs));
+  day.sunriseText = ClockText(kSunriseLabel, Split(hr));
   // Solar noon halfway through the daylight, on the clock of the sunrise, so a sunset
   // moved past midnight still puts noon between the two.
   float noon = 60.0f * hr + 30.0f * length;
   if (noon >= 1440.0f) noon -= 1440.0f;
-  if (noon > 0) {
-    const auto q = static_cast<int32_t>(std::trunc(noon / 60.0f));
-    const auto r = static_cast<int32_t>(std::trunc(noon - 60.0f * static_cast<float>(q)));
-    day.noonText = Str255("Solar noon ~ ") + NumberText(q) + " :" + NumberText(r);
-  }
+  day.noonText = NoonText(noon);
   return day;
 }
 
@@ -161,14 +251,14 @@ void ShowNoSunResult() {
   ShowNoResult(kSunriseField, "the place is out of range");
 }
 
-float SunriseCalc(int16_t show, int32_t n, int16_t daylightSaving) {
+float SunriseCalc(int16_t show, int32_t n, int16_t daylightSaving, int32_t year) {
   if (!SunPlaceUsable()) {
     // A place typed beyond any number: no times, and the sunrise line says why.
     JulianSunrise = JulianSunset = 0;
     if (show != 0) ShowNoSunResult();
     return 0;
   }
-  const SunDay day = ComputeSunDay(n, latitude, longitude, daylightSaving != 0);
+  const SunDay day = ComputeSunDay(n, latitude, longitude, daylightSaving != 0, year);
   JulianSunrise = day.sunriseHours;
   JulianSunset = day.sunsetHours;
   if (show != 0) {

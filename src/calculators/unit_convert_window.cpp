@@ -18,6 +18,10 @@ constexpr int16_t kInput = 111, kResult = 112, kFromLabel = 113, kToLabel = 114,
 constexpr int16_t kSwap = 118, kCompute = 119, kDone = 120, kFirstRadio = 121;
 constexpr Rect kPopupRect{10, 78, 360, 98};
 
+// The result as converted, behind its rounded text: "Swap Results" hands the value on,
+// not the digits shown.
+HeldValues held;
+
 void BuildCategoryList(int16_t popup) {
   switch (popup) {
     case kEnergyPopup:
@@ -74,7 +78,7 @@ void BuildLayout() {
 
 int16_t ConversionsCALCULATIONS(int16_t popup, int16_t item) {
   SetFieldText(kNote, " ");
-  const float x = FieldValue(kInput);
+  const float x = held.FloatValue(kInput);
   float result = 0;
   if (const auto c = Convert(popup, item, x)) {
     SetFieldText(kFromLabel, c->from);
@@ -82,12 +86,13 @@ int16_t ConversionsCALCULATIONS(int16_t popup, int16_t item) {
     if (!c->note.empty()) SetFieldText(kNote, c->note);
     result = c->result;
   }
-  if (UsableResult(kResult, result, kOutOfRangeReason)) SetFieldFormatter(kResult, result);
+  if (UsableResult(kResult, result, kOutOfRangeReason)) held.Show(kResult, result, ReadoutText(result));
   return 0;
 }
 
 int16_t UnitCONVERT() {
   BuildLayout();
+  held.Clear();
   int16_t popup = kEnergyPopup;
   ActivateField(kInput);
 
@@ -114,7 +119,7 @@ int16_t UnitCONVERT() {
         zap();
         return false;
       }
-      SetFieldText(kInput, rt::EditText(kResult));
+      held.Show(kInput, held.Value(kResult), rt::EditText(kResult));
       SetFieldText(kResult, "(swapped)");
     }
     return false;

@@ -23,6 +23,9 @@ void StoreExperimentConditions(const ExperimentConditions& c) {
   flowrate = c.flowrate;
   mass = c.mass;
   BarometricPressure = c.BarometricPressure;
+  // A temperature that differs from the one held was stored; the start-up 0 kept
+  // as it stood was not.
+  if (c.flowtemp != flowtemp) FlowTempStored = true;
   flowtemp = c.flowtemp;
   EffectiveVolume = c.EffectiveVolume;
 }

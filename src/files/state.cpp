@@ -31,6 +31,7 @@ float BarometricPressure = 760.0f;
 float flowrate = 100.0f;
 float mass = 0.0f;
 float flowtemp = 0.0f;
+bool FlowTempStored = false;
 float EffectiveVolume = 0.0f;
 std::deque<HeldPeriod> HeldPeriods;
 
@@ -62,6 +63,7 @@ void ResetFilesState() {
   flowrate = 100.0f;
   mass = 0.0f;
   flowtemp = 0.0f;
+  FlowTempStored = false;
   EffectiveVolume = 0.0f;
 }
 

@@ -74,6 +74,9 @@ extern float flowrate;            // ml/min
 extern float mass;                // g, the animal's mass
 extern float flowtemp;            // degrees Celsius at which the flow is measured
 extern float EffectiveVolume;     // ml, the chamber's effective volume
+// Whether a flow temperature was ever stored (the file information window, a
+// calculator): until then flowtemp holds the start-up 0, which is no measurement.
+extern bool FlowTempStored;
 
 void ResetFilesState();
 

@@ -11,16 +11,11 @@ namespace {
 
 constexpr double kLn10 = 2.3025851;
 
-int DistinctX(std::span<const FitPoint> points) {
-  std::set<float> xs;
-  for (const FitPoint& p : points) xs.insert(p.x);
+int DistinctX(std::span<const ExactPoint> points) {
+  std::set<double> xs;
+  for (const ExactPoint& p : points) xs.insert(p.x);
   return static_cast<int>(xs.size());
 }
-
-struct LineSums {
-  double slope = 0, intercept = 0, r2 = 0;
-  FitRefusal refusal = FitRefusal::EqualX;
-};
 
 bool Finite(std::initializer_list<double> values) {
   for (const double v : values)
@@ -33,21 +28,48 @@ bool FitsFloat(double v) {
   return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
 }
 
+std::vector<ExactPoint> Widened(std::span<const FitPoint> points) {
+  std::vector<ExactPoint> out;
+  out.reserve(points.size());
+  for (const FitPoint& p : points) out.push_back({p.x, p.y});
+  return out;
+}
+
+// The single-precision result of a double-precision fit.
+FitResult Narrowed(const ExactFit& e) {
+  FitResult f;
+  f.refusal = e.refusal;
+  if (!e.ok()) return f;
+  if (!FitsFloat(e.a) || !FitsFloat(e.b) || !FitsFloat(e.c)) {
+    f.refusal = FitRefusal::TooLarge;
+    return f;
+  }
+  f.a = static_cast<float>(e.a);
+  f.b = static_cast<float>(e.b);
+  f.c = static_cast<float>(e.c);
+  f.r2 = e.r2;
+  f.used = e.used;
+  return f;
+}
+
+}  // namespace
+
 // Everything in double precision, about the means: the deviations keep their
 // digits whatever the offset of the values, and their squares cannot overflow
 // for any single-precision input.
-LineSums SumLine(std::span<const FitPoint> points) {
-  LineSums s;
+ExactFit FitLinearExact(std::span<const ExactPoint> points) {
+  ExactFit s;
+  s.refusal = FitRefusal::EqualX;
   const std::size_t n = points.size();
   if (n < 2 || DistinctX(points) < 2) return s;
   double sx = 0, sy = 0;
-  for (const FitPoint& p : points) {
+  for (const ExactPoint& p : points) {
     sx += p.x;
     sy += p.y;
   }
   const double xm = sx / static_cast<double>(n), ym = sy / static_cast<double>(n);
   double sxx = 0, syy = 0, sxy = 0;
-  for (const FitPoint& p : points) {
+  for (const ExactPoint& p : points) {
     const double dx = p.x - xm, dy = p.y - ym;
     sxx += dx * dx;
     syy += dy * dy;
@@ -58,28 +80,17 @@ LineSums SumLine(std::span<const FitPoint> points) {
     return s;
   }
   if (!(sxx > 0)) return s;
-  s.slope = sxy / sxx;
-  s.intercept = ym - s.slope * xm;
+  s.b = sxy / sxx;
+  s.a = ym - s.b * xm;
   // Every y equal: the horizontal line fits every point.
   s.r2 = syy == 0 ? 1.0 : sxy * sxy / (sxx * syy);
-  s.refusal = FitsFloat(s.slope) && FitsFloat(s.intercept) ? FitRefusal::None : FitRefusal::TooLarge;
+  s.refusal = Finite({s.a, s.b, s.r2}) ? FitRefusal::None : FitRefusal::TooLarge;
+  s.used = static_cast<int>(n);
   return s;
 }
 
-}  // namespace
-
 FitResult FitLinear(std::span<const FitPoint> points) {
-  FitResult f;
-  const LineSums s = SumLine(points);
-  if (s.refusal != FitRefusal::None) {
-    f.refusal = s.refusal;
-    return f;
-  }
-  f.b = static_cast<float>(s.slope);
-  f.a = static_cast<float>(s.intercept);
-  f.r2 = s.r2;
-  f.used = static_cast<int>(points.size());
-  return f;
+  return Narrowed(FitLinearExact(Widened(points)));
 }
 
 bool PowerFitUses(const FitPoint& p) {
@@ -87,38 +98,41 @@ bool PowerFitUses(const FitPoint& p) {
 }
 
 FitResult FitPower(std::span<const FitPoint> points) {
-  std::vector<FitPoint> logs;
+  std::vector<ExactPoint> logs;
   for (const FitPoint& p : points) {
     if (!PowerFitUses(p)) continue;
+    // The logarithms are taken to single precision, as the channel's values are.
     logs.push_back({static_cast<float>(std::log(static_cast<double>(p.x)) / kLn10),
                     static_cast<float>(std::log(static_cast<double>(p.y)) / kLn10)});
   }
   FitResult f;
-  const LineSums s = SumLine(logs);
-  if (s.refusal != FitRefusal::None) {
-    f.refusal = s.refusal == FitRefusal::EqualX ? FitRefusal::TooFewPositive : s.refusal;
+  const ExactFit s = FitLinearExact(logs);
+  if (!s.ok() || !FitsFloat(s.a) || !FitsFloat(s.b)) {
+    f.refusal = s.refusal == FitRefusal::EqualX ? FitRefusal::TooFewPositive
+                : s.refusal == FitRefusal::None ? FitRefusal::TooLarge
+                                                : s.refusal;
     return f;
   }
-  const double b = std::pow(10.0, s.intercept);
+  const double b = std::pow(10.0, s.a);
   if (!FitsFloat(b)) {
     f.refusal = FitRefusal::TooLarge;
     return f;
   }
   f.a = 0.0f;
   f.b = static_cast<float>(b);
-  f.c = static_cast<float>(s.slope);
+  f.c = static_cast<float>(s.b);
   f.r2 = s.r2;
   f.used = static_cast<int>(logs.size());
   return f;
 }
 
-FitResult FitQuadratic(std::span<const FitPoint> points) {
-  FitResult f;
+ExactFit FitQuadraticExact(std::span<const ExactPoint> points) {
+  ExactFit f;
   f.refusal = FitRefusal::TooFewDistinctX;
   const std::size_t n = points.size();
   if (DistinctX(points) < 3) return f;
   double sx = 0, sy = 0;
-  for (const FitPoint& p : points) {
+  for (const ExactPoint& p : points) {
     sx += p.x;
     sy += p.y;
   }
@@ -126,7 +140,7 @@ FitResult FitQuadratic(std::span<const FitPoint> points) {
   const double alpha1 = sx / nd, c0 = sy / nd;
   // p1 = x - alpha1; c1, alpha2, beta2 from its sums.
   double syp1 = 0, sxp1p1 = 0, sp1p1 = 0;
-  for (const FitPoint& p : points) {
+  for (const ExactPoint& p : points) {
     const double p1 = p.x - alpha1;
     syp1 += p.y * p1;
     sxp1p1 += p.x * (p1 * p1);
@@ -140,7 +154,7 @@ FitResult FitQuadratic(std::span<const FitPoint> points) {
   const double c1 = syp1 / sp1p1, alpha2 = sxp1p1 / sp1p1, beta2 = sp1p1 / nd;
   // p2 = (x - alpha2)*p1 - beta2, orthogonal to p0 and p1 over the points.
   double syp2 = 0, sp2p2 = 0, sst = 0;
-  for (const FitPoint& p : points) {
+  for (const ExactPoint& p : points) {
     const double p1 = p.x - alpha1;
     const double p2 = (p.x - alpha2) * p1 - beta2;
     syp2 += p.y * p2;
@@ -155,24 +169,28 @@ FitResult FitQuadratic(std::span<const FitPoint> points) {
   const double c2 = syp2 / sp2p2;
   const double a = c0 - alpha1 * c1 + (alpha1 * alpha2 - beta2) * c2;
   const double b = c1 - (alpha1 + alpha2) * c2;
-  if (!FitsFloat(a) || !FitsFloat(b) || !FitsFloat(c2)) {
+  if (!Finite({a, b, c2})) {
     f.refusal = FitRefusal::TooLarge;
     return f;
   }
   // The residuals from the orthogonal form, which holds the fit at full precision.
   double sse = 0;
-  for (const FitPoint& p : points) {
+  for (const ExactPoint& p : points) {
     const double p1 = p.x - alpha1;
     const double e = c0 + c1 * p1 + c2 * ((p.x - alpha2) * p1 - beta2) - p.y;
     sse += e * e;
   }
   f.refusal = FitRefusal::None;
-  f.a = static_cast<float>(a);
-  f.b = static_cast<float>(b);
-  f.c = static_cast<float>(c2);
+  f.a = a;
+  f.b = b;
+  f.c = c2;
   f.r2 = sst == 0 ? 1.0 : 1.0 - sse / sst;
   f.used = static_cast<int>(n);
   return f;
+}
+
+FitResult FitQuadratic(std::span<const FitPoint> points) {
+  return Narrowed(FitQuadraticExact(Widened(points)));
 }
 
 FitResult Fit(int16_t kind, std::span<const FitPoint> points) {

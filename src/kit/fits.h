@@ -36,7 +36,23 @@ struct FitResult {
   bool ok() const { return refusal == FitRefusal::None; }
 };
 
-// The sums of every fit are formed in double precision about the means.
+// The straight line and the parabola in double precision throughout, for values
+// typed with more digits than single precision holds (the regression calculator):
+// the same sums, coefficients refused only when they are no finite number.
+struct ExactPoint {
+  double x, y;
+};
+struct ExactFit {
+  FitRefusal refusal = FitRefusal::None;
+  double a = 0, b = 0, c = 0, r2 = 0;
+  int used = 0;
+  bool ok() const { return refusal == FitRefusal::None; }
+};
+ExactFit FitLinearExact(std::span<const ExactPoint> points);
+ExactFit FitQuadraticExact(std::span<const ExactPoint> points);
+
+// The sums of every fit are formed in double precision about the means; the
+// coefficients must then be single-precision numbers.
 //
 // Straight line over all points: b = Sxy/Sxx, a = mean y - b*mean x,
 // r-squared = Sxy^2/(Sxx*Syy), 1 when every y is equal (the line fits exactly).

@@ -98,6 +98,18 @@ class PictureButton final : public QAbstractButton {
   QPixmap normal_, marked_, dimmed_;
 };
 
+// A radio button or check box acts on a click anywhere in its rectangle, as the
+// window's layout gives it, not only on its circle or box and the width of its
+// title: a short title ("g") leaves most of the rectangle, where a user clicks it.
+template <typename Button>
+class WholeRectButton final : public Button {
+ public:
+  using Button::Button;
+
+ protected:
+  bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
 void Place(QWidget* w, Rect r) {
   w->setGeometry(r.left, r.top, std::max(1, r.width()), std::max(1, r.height()));
   w->show();
@@ -147,8 +159,9 @@ void NewControl(int16_t number, ControlType type, const Str255& title, Rect wher
   switch (type) {
     case ControlType::CheckBox:
     case ControlType::RadioButton: {
-      QAbstractButton* b = type == ControlType::CheckBox ? static_cast<QAbstractButton*>(new QCheckBox(text, w->widget))
-                                                         : new QRadioButton(text, w->widget);
+      QAbstractButton* b = type == ControlType::CheckBox
+                               ? static_cast<QAbstractButton*>(new WholeRectButton<QCheckBox>(text, w->widget))
+                               : new WholeRectButton<QRadioButton>(text, w->widget);
       b->setCheckable(true);
       b->setAutoExclusive(false);
       widget = b;

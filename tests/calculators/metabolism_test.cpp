@@ -5,12 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "calculators/metabolism_calc.h"
 #include "calculators/metabolism_table.h"
+#include "calculators/number_text.h"
 #include "calculators/state.h"
 #include "kit/format.h"
+#include "kit/state.h"
 #include "respirometry_driver.h"
 
 namespace mv::calc {
@@ -240,7 +246,7 @@ TEST_F(MetabolismWindowTest, ATypedCoefficientBecomesTheEquationsInEveryUnit) {
          }),
          Pick(W, 58, 1), Do([] {
            EXPECT_NEAR(Shown(W, 111), 0.2, 1e-6);
-           EXPECT_NEAR(Shown(W, 117), 0.2 * std::pow(20.0, 0.75), 1e-5);
+           EXPECT_NEAR(Shown(W, 117), 0.2 * std::pow(20.0, 0.75), 1e-4);  // five significant digits
          }),
          Click(W, 3)});
   METABOLISM(0);
@@ -309,6 +315,116 @@ TEST_F(MetabolismWindowTest, ReopensOnTheMainListAfterReturningToIt) {
          Click(W, 3)});
   METABOLISM(0);
   EXPECT_TRUE(ScriptDone());
+}
+
+}  // namespace
+}  // namespace mv::calc
+
+namespace mv::calc {
+namespace {
+
+// A press of the mouse at the middle of a control's rectangle, as the window system
+// delivers it.
+test::WindowSteps::Step MouseAt(int16_t window, int16_t control) {
+  return [=] {
+    QWidget* c = rt::bridge::ControlWidget(window, control);
+    EXPECT_NE(c, nullptr);
+    if (!c) return true;
+    const QPointF local(c->width() / 2.0, c->height() / 2.0), global = c->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    // The pointer goes back where it was: the next test may read it.
+    rt::SetOutputWindow(window);
+    const Point before = rt::GetMouse();
+    const QPointF back = rt::bridge::WindowWidget(window)->mapToGlobal(QPointF(before.h, before.v));
+    QApplication::sendEvent(c, &press);
+    QApplication::sendEvent(c, &release);
+    QMouseEvent move(QEvent::MouseMove, c->mapFromGlobal(back), back, Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(c, &move);
+    return true;
+  };
+}
+
+// Both mass radios act on every click, whichever was chosen before and in whichever
+// opening, by the mouse anywhere on the control: the mass is read in the unit marked
+// (the first mammal equation, both temperatures 37.5, MR = a * M^b for M in grams).
+TEST_F(MetabolismWindowTest, BothMassRadiosActOnEveryClickAndAfterReopening) {
+  const auto equation = GroupEquation(kMammalList, 1);
+  ASSERT_TRUE(equation);
+  const double a = equation->a, b = TextToNumber(equation->exponent);
+  auto rateOf = [&](double grams) { return a * std::pow(grams, b); };
+  struct Click2 {
+    int16_t radio;
+    const char* mass;
+    double grams;
+  };
+  // g after Kg and Kg after g, with a mass typed in each unit.
+  const std::vector<Click2> clicks = {{31, "1", 1000}, {30, "200", 200}, {30, "1", 1},
+                                      {31, "2", 2000}, {30, "2", 2},     {31, "0.5", 500}};
+  ResetCalculatorsState();
+  for (int opening = 0; opening < 2; ++opening) {
+    SCOPED_TRACE(opening);
+    std::vector<Step> steps{Until(W)};
+    if (opening == 0) steps.push_back(Pick(W, kMainList, 11));
+    for (const Click2& c : clicks) {
+      steps.push_back(Type(W, 112, c.mass));
+      steps.push_back(MouseAt(W, c.radio));
+      steps.push_back(Do([&, c] {
+        EXPECT_EQ(rt::ControlState(c.radio), 2) << c.mass;
+        EXPECT_EQ(rt::ControlState(c.radio == 30 ? 31 : 30), 1) << c.mass;
+        EXPECT_NEAR(Shown(W, 117), rateOf(c.grams), rateOf(c.grams) * 1e-4) << c.mass << " clicked";
+      }));
+      steps.push_back(Click(W, 2));
+      steps.push_back(Do([&, c] {
+        EXPECT_NEAR(Shown(W, 117), rateOf(c.grams), rateOf(c.grams) * 1e-4) << c.mass << " computed";
+      }));
+    }
+    steps.push_back(Click(W, 3));
+    Drive(steps);
+    METABOLISM(opening);
+    EXPECT_TRUE(ScriptDone());
+  }
+}
+
+// A reopened window computes from the values remembered, not from their texts
+// rounded to the display's digits, under Four as under any setting.
+TEST_F(MetabolismWindowTest, ReopenedUnderFourDigitsTheRateIsTheOneOfTheValuesTyped) {
+  struct Case {
+    int16_t radio;
+    const char *mass, *base, *real, *q10, *exponent;
+    double grams;
+  };
+  const Case cases[] = {{31, "1.23456", "20.123", "30.456", "2.3456", ".751234", 1234.56},
+                        {30, "123.4567", "36.789", "37.654", "2.2", ".73333", 123.4567}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mass);
+    ResetCalculatorsState();
+    SignificantFigures = 5;
+    const double b = std::stod(c.exponent);
+    const double rate = 0.002647 * std::pow(c.grams, b) *
+                        std::pow(std::stod(c.q10), (std::stod(c.real) - std::stod(c.base)) * 0.1);
+    Drive({Until(W), Click(W, c.radio), Type(W, 112, c.mass), Type(W, 114, c.base), Type(W, 115, c.real),
+           Type(W, 116, c.q10), Type(W, 113, c.exponent), Click(W, 2),
+           Do([&] { EXPECT_NEAR(Shown(W, 117), rate, rate * 1e-4); }), Click(W, 3)});
+    METABOLISM(0);
+    SignificantFigures = 4;
+    Drive({Until(W), Do([&] {
+             EXPECT_EQ(TextOf(W, 112), NumberText(std::stod(c.mass), 4).str()) << "shown with four digits";
+             EXPECT_NEAR(Shown(W, 117), rate, rate * 1e-3);
+             SignificantFigures = 7;  // the rate to read, computed from the fields as they stand
+           }),
+           Click(W, 2), Do([&] { EXPECT_NEAR(Shown(W, 117), rate, rate * 1e-5) << "computed again"; }),
+           Click(W, 3)});
+    METABOLISM(0);
+    EXPECT_TRUE(ScriptDone());
+    const float remembered[] = {LastBodyMass, LastBaseTb, LastRealTB, LastQ10, LastExponent};
+    const char* typed[] = {c.mass, c.base, c.real, c.q10, c.exponent};
+    for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(remembered[i], std::stof(typed[i])) << "remembered as typed";
+  }
+  SignificantFigures = 5;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #pragma once
 #include <cmath>
 #include <optional>
+#include <vector>
 
 namespace mv::test::noaa {
 
@@ -40,16 +41,25 @@ inline Position NoaaAt(double jd) {
   return {decl, eqTime};
 }
 
-// The Julian day of local mean time `minutes` on day n of 2014 (a year with no leap
-// day before it in its cycle), longitude lonWest (west positive).
-inline double JulianDay(int n, double minutes, double lonWest) {
-  return 2451545.0 + 5113 + n + (minutes - 720) / 1440 + lonWest / 360.0;
+// Days from 1 January 2000 to 1 January of the year, counted year by year.
+inline double DaysFrom2000(int year) {
+  double days = 0;
+  for (int y = 2000; y < year; ++y) days += (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)) ? 366 : 365;
+  for (int y = year; y < 2000; ++y) days -= (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)) ? 366 : 365;
+  return days;
+}
+
+// The Julian day of local mean time `minutes` on day n of the year (2014 unless
+// said: a year with no leap day before it in its cycle), longitude lonWest (west
+// positive).
+inline double JulianDay(int n, double minutes, double lonWest, int year = 2014) {
+  return 2451545.0 + DaysFrom2000(year) + (n - 1) + (minutes - 720) / 1440 + lonWest / 360.0;
 }
 
 // How far the sun's upper limb, refraction included, stands above the horizon at
 // local mean time `minutes` (degrees; below 0 it is down).
-inline double AboveHorizon(int n, double lat, double lonWest, double minutes) {
-  const Position p = NoaaAt(JulianDay(n, minutes, lonWest));
+inline double AboveHorizon(int n, double lat, double lonWest, double minutes, int year = 2014) {
+  const Position p = NoaaAt(JulianDay(n, minutes, lonWest, year));
   const double hourAngle = (minutes + p.equationOfTime - 720) / 4;
   const double sinAltitude = std::sin(Rad(lat)) * std::sin(Rad(p.declination)) +
                              std::cos(Rad(lat)) * std::cos(Rad(p.declination)) * std::cos(Rad(hourAngle));
@@ -58,14 +68,34 @@ inline double AboveHorizon(int n, double lat, double lonWest, double minutes) {
 
 // The moment between from and to (minutes) where the sun crosses the horizon, by
 // halving the interval; none when it is on the same side at both ends.
-inline std::optional<double> Crossing(int n, double lat, double lonWest, double from, double to) {
-  const bool upAtStart = AboveHorizon(n, lat, lonWest, from) > 0;
-  if (upAtStart == (AboveHorizon(n, lat, lonWest, to) > 0)) return std::nullopt;
+inline std::optional<double> Crossing(int n, double lat, double lonWest, double from, double to,
+                                      int year = 2014) {
+  const bool upAtStart = AboveHorizon(n, lat, lonWest, from, year) > 0;
+  if (upAtStart == (AboveHorizon(n, lat, lonWest, to, year) > 0)) return std::nullopt;
   for (int i = 0; i < 50; ++i) {
     const double mid = (from + to) / 2;
-    ((AboveHorizon(n, lat, lonWest, mid) > 0) == upAtStart ? from : to) = mid;
+    ((AboveHorizon(n, lat, lonWest, mid, year) > 0) == upAtStart ? from : to) = mid;
   }
   return (from + to) / 2;
+}
+
+// Every crossing of the horizon within the day, found on each two-minute step where
+// the sun changes side, with the minutes it is up that day.
+struct DayCrossings {
+  std::vector<double> rises, sets;
+  double minutesUp = 0;
+};
+inline DayCrossings CrossingsOf(int n, double lat, double lonWest, int year = 2014) {
+  DayCrossings d;
+  for (double t = 0; t < 1440; t += 2) {
+    const bool upFrom = AboveHorizon(n, lat, lonWest, t, year) > 0;
+    if (upFrom && AboveHorizon(n, lat, lonWest, t + 2, year) > 0) d.minutesUp += 2;
+    if (const auto c = Crossing(n, lat, lonWest, t, t + 2, year)) {
+      (upFrom ? d.sets : d.rises).push_back(*c);
+      d.minutesUp += upFrom ? *c - t : t + 2 - *c;
+    }
+  }
+  return d;
 }
 
 // A day's sunrise (before apparent noon, when the sun stands highest) and sunset

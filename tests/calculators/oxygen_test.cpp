@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "acquisition/state.h"
 #include "calculators/dissolved_o2.h"
+#include "calculators/number_text.h"
 #include "calculators/oxygen_calc.h"
 #include "calculators/po2.h"
+#include "calculators/stp_flow.h"
 #include "conditions_driver.h"
+#include "files/data_file_model.h"
 #include "files/state.h"
+#include "kit/state.h"
 #include "setup/state.h"
 
 namespace mv::calc {
@@ -127,6 +132,32 @@ TEST_F(PO2WindowTest, KPaAndBackKeepTheResults) {
                 Click(kDone)});
 }
 
+// The torr and kPa switch converts the pressure held, not its text rounded to the
+// display's digits: there and back gives the pressure typed, and each pO2 is the one
+// of the pressure typed, under Four, Five and Six digits.
+TEST_F(PO2WindowTest, TorrToKPaAndBackConvertsThePressureTypedAtEveryDigitSetting) {
+  const double vapour = VapourPressure(37, 100, true);  // torr, the Part's formula
+  auto po2 = [vapour](double torr) { return (torr - vapour) * 0.2095; };
+  int checked = 0;
+  for (const int digits : {4, 5, 6}) {
+    for (const char* typed : {"760", "742.5", "755.123"}) {
+      SCOPED_TRACE(std::to_string(digits) + " digits, " + typed);
+      const double torr = std::stod(typed), kPa = torr * 101.325 / 760;
+      auto readAt7 = [](double want) { return Do([want] { EXPECT_NEAR(Value(kPO2), want, want * 2e-6); }); };
+      auto setDigits = [](int d) { return Do([d] { SignificantFigures = static_cast<int16_t>(d); }); };
+      Run(PO2CALC,
+          {setDigits(digits), Type(kPressure, typed), Click(kKPa),
+           Do([&] { EXPECT_EQ(Text(kPressure), NumberText(kPa, digits).str()); }), setDigits(7),
+           Click(kCompute), readAt7(po2(torr) * 101.325 / 760), setDigits(digits), Click(kTorr),
+           Do([&] { EXPECT_EQ(Text(kPressure), NumberText(torr, digits).str()) << "there and back"; }),
+           setDigits(7), Click(kCompute), readAt7(po2(torr)), Click(kDone)});
+      checked += 4;
+    }
+  }
+  SignificantFigures = 5;
+  EXPECT_EQ(checked, 36);
+}
+
 TEST_F(PO2WindowTest, DryAndNearlyDryGas) {
   BarometricPressure = 742.5;
   Run(PO2CALC, {Type(kSaturation, "0"), Return(kSaturation), Do([] {
@@ -197,24 +228,34 @@ double WeissContent(double celsius, double salinity) {
                   salinity * (-0.033096 + 0.014259 * t - 0.0017 * t * t));
 }
 
-// Both oxygen windows start from the experiment's stored conditions: its flow
-// temperature, 0 °C included, and its pressure when one is set. The content is
-// then the solubility at that temperature (10.1 ml/L at 0 °C, not 7.8 at 10 °C),
-// within the 2 % this formula keeps in fresh water.
+// Both oxygen windows start from the experiment's stored conditions: the flow
+// temperature once one was stored, 0 °C included, and the pressure when one is set.
+// The content is then the solubility at that temperature (10.1 ml/L at 0 °C, not 7.8
+// at 10 °C), within the 2 % this formula keeps in fresh water. A fresh program has
+// stored no temperature: its start-up 0 is none, and the window opens at 10 °C.
 TEST_F(DissolvedO2WindowTest, BothOxygenWindowsStartFromTheStoredConditions) {
+  Run(DissolvedO2CALC, {Do([] {
+                          EXPECT_EQ(Text(kTemperature), " 10");
+                          EXPECT_NEAR(Value(kPerLitre), DefaultContentPerLitre(), 1e-3);
+                        }),
+                        Click(kDone)});
+  // The flow converter's Store stores 0 degrees, which is then a temperature.
+  Run(STPflowAdjust, {Click(12), Click(13)});
+  Run(DissolvedO2CALC, {Do([] { EXPECT_EQ(Text(kTemperature), " 0"); }), Click(kDone)});
   struct Case {
     float flowtemp, pressure;
     const char *temperatureText, *pressureText, *po2PressureText;
     double torr;  // the pressure computed with
   };
   const Case cases[] = {
-      {0, 760, " 0", " 760", " 760", 760},
       {25, 700, " 25", " 700", " 700", 700},
+      {0, 760, " 0", " 760", " 760", 760},
       {0, 0, " 0", " 760", " 742.5", 760},  // no pressure set
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.temperatureText);
-    flowtemp = c.flowtemp;
+    flowtemp = c.flowtemp;  // as the file information window stores them
+    FlowTempStored = true;
     BarometricPressure = c.pressure;
     Run(DissolvedO2CALC, {Do([&c] {
                             EXPECT_EQ(Text(kTemperature), c.temperatureText);

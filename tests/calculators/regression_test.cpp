@@ -11,13 +11,19 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "calculators/number_text.h"
 #include "calculators/regression_export.h"
 #include "calculators/regression_plot.h"
 #include "calculators/state.h"
 #include "conversions/state.h"
+#include "kit/drawing.h"
+#include "kit/format.h"
+#include "kit/state.h"
 #include "respirometry_driver.h"
 #include "runtime/events.h"
 #include "runtime/panels.h"
@@ -146,7 +152,7 @@ TEST_F(RegressionWindowTest, PolynomialTakesThePositiveRootAndKeepsItsCoefficien
          Do([] { EXPECT_EQ(TextOf(W, 51), "-5"); }),
          // Every X the same: no fit, nothing to predict from.
          Row(1, "2", "1"), Row(2, "2", "4"), Row(3, "2", "9"), Row(4, "2", "16"), Click(W, 10), Do([] {
-           EXPECT_EQ(TextOf(W, 51), " ");
+           EXPECT_EQ(TextOf(W, 51), "no result: the X values do not differ enough");
            EXPECT_EQ(rt::ControlState(11), 0);
            EXPECT_EQ(rt::ControlState(12), 0);
            EXPECT_TRUE(rt::WindowExists(P));
@@ -264,11 +270,12 @@ TEST_F(RegressionWindowTest, LargeValuesAreFittedExactlyOrRefusedNeverFittedAsZe
       {"line at 1e20", false, {1e20, 2e20, 3e20}, 0, 1e-20, 0, nullptr},
       {"line far from 0", false, {1000000, 1000001, 1000002}, -1999999, 2, 0, nullptr},
       {"parabola at 1e10", true, {1e10, 2e10, 3e10}, 0, 0, 1e-20, nullptr},
-      {"line too steep for any number",
+      {"line steeper than single precision holds", false, {1e-30, 2e-30, 3e-30}, 0, 1e60, 0, nullptr},
+      {"line too large for any sum",
        false,
-       {1e-30, 2e-30, 3e-30},
+       {1e200, 2e200, 3e200},
        0,
-       1e60,
+       1e-200,
        0,
        "no fit: the values are too large"},
   };
@@ -286,7 +293,7 @@ TEST_F(RegressionWindowTest, LargeValuesAreFittedExactlyOrRefusedNeverFittedAsZe
       auto near = [](double shown, double want) { EXPECT_NEAR(shown, want, std::fabs(want) * 1e-5 + 1e-6); };
       if (c.refusal) {
         EXPECT_EQ(TextOf(P, 103), c.refusal);
-        EXPECT_EQ(TextOf(W, 51), " ");
+        EXPECT_EQ(TextOf(W, 51).substr(0, 11), "no result: ");
         EXPECT_EQ(rt::ControlState(11), 0) << "nothing to predict from";
         return;
       }
@@ -340,7 +347,7 @@ TEST_F(RegressionWindowTest, AHalfFilledOrNonNumericRowIsNamedAndLeftOutNotFitte
 TEST_F(RegressionWindowTest, FitsOfTheDrawingHalf) {
   SetTable({{{0, 2}}, {{1, 3.1f}}, {{2, 5.9f}}, {{3, 11.2f}}, {{5, 27}}});
   BuildRegressionPlotWindow();
-  ASSERT_TRUE(DRAWthisREGRESSION(kPolynomialModel));
+  ASSERT_EQ(DRAWthisREGRESSION(kPolynomialModel), "");
   EXPECT_NEAR(aval, 1.9975, 1e-3);
   EXPECT_NEAR(bval, 0.05456, 1e-3);
   EXPECT_NEAR(exponent, 0.99006, 1e-4);
@@ -350,12 +357,139 @@ TEST_F(RegressionWindowTest, FitsOfTheDrawingHalf) {
   EXPECT_EQ(maxx1, 5.0f);
   EXPECT_FLOAT_EQ(stepx, 71.0f);
   SetTable({{{1, 1}}, {{2, 4}}, {{3, 9}}, {{4, 16}}});
-  ASSERT_TRUE(DRAWthisREGRESSION(kLinearModel));
+  ASSERT_EQ(DRAWthisREGRESSION(kLinearModel), "");
   EXPECT_NEAR(aval, -5, 1e-5);
   EXPECT_NEAR(bval, 5, 1e-5);
   EXPECT_EQ(exponent, 0.0f);
   EXPECT_EQ(TextOf(P, 104), " 4 points; r-squared =  0.96899");
   rt::CloseWindow(P);
+}
+
+}  // namespace
+}  // namespace mv::calc
+
+namespace mv::calc {
+namespace {
+
+// The least-squares line of the values as typed, worked out in long double.
+struct Line {
+  long double a, b, r2;
+};
+Line ExactLine(const std::vector<std::pair<std::string, std::string>>& rows) {
+  long double n = 0, sx = 0, sy = 0;
+  std::vector<std::pair<long double, long double>> p;
+  for (const auto& [x, y] : rows) p.emplace_back(std::stold(x), std::stold(y));
+  for (const auto& [x, y] : p) {
+    n += 1;
+    sx += x;
+    sy += y;
+  }
+  const long double xm = sx / n, ym = sy / n;
+  long double sxx = 0, syy = 0, sxy = 0;
+  for (const auto& [x, y] : p) {
+    sxx += (x - xm) * (x - xm);
+    syy += (y - ym) * (y - ym);
+    sxy += (x - xm) * (y - ym);
+  }
+  const long double b = sxy / sxx;
+  return {ym - b * xm, b, sxy * sxy / (sxx * syy)};
+}
+
+// Values typed with more digits than single precision holds are fitted, drawn,
+// predicted from and shown again after reopening as typed.
+TEST_F(RegressionWindowTest, TypedValuesAreFittedAndPredictedAtTheirOwnPrecision) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> rows;
+    const char* predictAt;  // an X between the points
+    const char* file;       // of the plot's picture
+  };
+  const Case cases[] = {
+      {"julian days",
+       {{"2460000.1", "1"}, {"2460000.2", "2"}, {"2460000.3", "3"}, {"2460000.4", "4"}},
+       "2460000.25",
+       "julian-days"},
+      {"seconds since 1970",
+       {{"1700000000", "3"}, {"1700000060", "4.05"}, {"1700000120", "5.1"}, {"1700000180", "6.15"}},
+       "1700000090",
+       "unix-seconds"},
+      {"small steps",
+       {{"1.0000001", "10"}, {"1.0000002", "20"}, {"1.0000004", "41"}},
+       "1.0000003",
+       "small-steps"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetCalculatorsState();
+    const Line ref = ExactLine(c.rows);
+    const double x = std::stod(c.predictAt), y = static_cast<double>(ref.a + ref.b * std::stold(c.predictAt));
+    auto checkFit = [&] {
+      EXPECT_NEAR(Shown(W, 56), static_cast<double>(ref.b), std::fabs(static_cast<double>(ref.b)) * 1e-4);
+      EXPECT_NEAR(TextToNumber(TextOf(P, 104).substr(TextOf(P, 104).find('=') + 1)),
+                  static_cast<double>(ref.r2), 1e-5);
+      rt::SetOutputWindow(W);
+    };
+    std::vector<Step> steps{Until(W)};
+    for (std::size_t i = 0; i < c.rows.size(); ++i)
+      steps.push_back(Row(static_cast<int16_t>(i + 1), c.rows[i].first, c.rows[i].second));
+    steps.insert(
+        steps.end(),
+        {Click(W, 10), Do(checkFit), Do([&] {
+           // Every point has a place of its own on the plot.
+           std::vector<float> xs;
+           for (std::size_t i = 1; i <= c.rows.size(); ++i) xs.push_back(QuartzPointsArray[i].x);
+           EXPECT_EQ(std::set<float>(xs.begin(), xs.end()).size(), c.rows.size());
+         }),
+         Type(W, 41, c.predictAt), Click(W, 11),
+         Do([&] { EXPECT_NEAR(Shown(W, 46), y, std::fabs(y) * 1e-4 + 1e-9); }),
+         Type(W, 46, NumberText(y, 17).str()), Click(W, 12), Do([&] {
+           // Shown with the display's digits, held as computed: Y
+           // predicted from it again is the Y typed.
+           EXPECT_EQ(TextOf(W, 41), NumberText(x).str());
+           EXPECT_NEAR(TextToNumber(TextOf(W, 41)), x, std::fabs(x) * 1e-4);
+         }),
+         Click(W, 11), Do([&] { EXPECT_NEAR(Shown(W, 46), y, std::fabs(y) * 1e-4 + 1e-9); }), Click(W, 66)});
+    Drive(steps);
+    SimpleRegression();
+    // Reopened: the rows read as typed and give the same fit again.
+    Drive({Until(W), Do([&] {
+             for (std::size_t i = 0; i < c.rows.size(); ++i)
+               EXPECT_EQ(TextToNumber(TextOf(W, static_cast<int16_t>(101 + i))), std::stod(c.rows[i].first));
+           }),
+           Click(W, 10), Do(checkFit), Shot(P, "regression-plot-" + std::string(c.file) + ".png"),
+           Click(W, 66)});
+    SimpleRegression();
+    EXPECT_TRUE(ScriptDone());
+  }
+}
+
+// A Calculate that finds fewer than three points after a fit leaves nothing of the
+// old fit to read or predict from: the a field says why, with the buzz; b, the plot
+// and the predictions go.
+TEST_F(RegressionWindowTest, FewerThanThreePointsAfterAFitShowNoFit) {
+  Sound_Is_On = 1;
+  for (const int kept : {2, 1, 0}) {
+    SCOPED_TRACE(kept);
+    ResetCalculatorsState();
+    std::vector<Step> steps{Until(W),         Row(1, "1", "5"), Row(2, "2", "3"),
+                            Row(3, "3", "1"), Click(W, 10),     Do([] { EXPECT_EQ(TextOf(W, 51), " 7"); })};
+    for (int16_t i = 3; i > kept; --i) steps.push_back(Row(i, "", ""));
+    steps.insert(steps.end(), {Do([this] { sounds.clear(); }), Click(W, 10), Do([&] {
+                                 EXPECT_EQ(TextOf(W, 51).substr(0, 11), "no result: ") << TextOf(W, 51);
+                                 EXPECT_NE(TextOf(W, 51).find("3 are needed"), std::string::npos);
+                                 EXPECT_EQ(TextOf(W, 56), " ");
+                                 EXPECT_EQ(rt::ControlState(11), 0);
+                                 EXPECT_EQ(rt::ControlState(12), 0);
+                                 EXPECT_EQ(CountPlayed("bzot.mp3"), 1);
+                                 EXPECT_EQ(TextOf(P, 103).substr(0, 8), "no fit: ");
+                                 EXPECT_EQ(TextOf(P, 104), " ");
+                                 rt::SetOutputWindow(W);
+                               }),
+                               Shot(W, "simple-regression-too-few.png"), Click(W, 66)});
+    Drive(steps);
+    SimpleRegression();
+    EXPECT_TRUE(ScriptDone());
+  }
 }
 
 }  // namespace

@@ -5,15 +5,18 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QMouseEvent>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "calculators/day_of_year.h"
+#include "calculators/number_text.h"
 #include "calculators/state.h"
 #include "calculators/sun_cycle_plot.h"
 #include "calculators/sun_cycle_window.h"
@@ -154,7 +157,7 @@ TEST_F(SunWindowsTest, UnitConversionsConvertOnChoiceSwapAndCategory) {
         EXPECT_EQ(Field(W, 112), "(swapped)");
       })
       .Then("return", ReturnIn(W, 111))
-      .Check([] { EXPECT_EQ(Field(W, 112), StringFormatter(37.77777862548828f).str()); })
+      .Check([] { EXPECT_EQ(Field(W, 112), " 37.778"); })
       .Then("one", SetText(W, 111, "1"))
       .Click(W, 124)
       .Check([] {
@@ -399,7 +402,7 @@ TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceBeyondAnyNumberSaysWhyInsteadOfAnEmpt
 TEST_F(SunWindowsTest, SunCycleTakesTheDayOrTheDateChangedLast) {
   auto shows = [](int n) {
     return [n] {
-      const SunDay day = ComputeSunDay(static_cast<int16_t>(n), 51.5f, 0, false);
+      const SunDay day = ComputeSunDay(static_cast<int16_t>(n), 51.5f, 0, false, 2100);
       EXPECT_EQ(Field(W, 5), day.sunriseText.str()) << "day " << n;
       EXPECT_EQ(Field(W, 6), day.sunsetText.str()) << "day " << n;
       EXPECT_EQ(Field(W, 7), day.lengthText.str()) << "day " << n;
@@ -454,6 +457,176 @@ TEST_F(SunWindowsTest, SunCycleTakesTheDayOrTheDateChangedLast) {
   Run(d, [] { Sunrise(); });
   EXPECT_FALSE(rt::WindowExists(W));
   EXPECT_FALSE(rt::WindowExists(kSunChartWindow));
+}
+
+// The minutes after midnight of a shown time ("...time:  5 : 50"), and of a shown day
+// length (" 12 hours, 37 minutes of daylight").
+double ClockMinutes(const std::string& text) {
+  const std::size_t time = text.find("time:");
+  if (time == std::string::npos) return -1;
+  return TextToNumber(text.substr(time + 5)) * 60 + TextToNumber(text.substr(text.rfind(':') + 1));
+}
+double LengthMinutes(const std::string& text) {
+  return TextToNumber(text) * 60 + TextToNumber(text.substr(text.find(',') + 1));
+}
+
+// A shown time has its minutes cut: the reference, to the second, lies in the minute
+// shown (with a few seconds of slack for the two ways of finding it).
+void ExpectInMinuteShown(double shown, double reference, const std::string& what) {
+  EXPECT_GE(reference - shown, -0.1) << what;
+  EXPECT_LE(reference - shown, 1.1) << what;
+}
+
+// Every result the sun window and its export give is checked against the NOAA
+// equations with the horizon crossings found by halving on the sun's altitude (the
+// program follows the hour angle to the event instead).
+struct SunChecks {
+  int results = 0;
+};
+
+// A date gives the times of its own year: 20 March 2024 is day 80, and after February
+// a leap year's days are not those of a common year. A day number the year does not
+// have gives no times.
+TEST_F(SunWindowsTest, ADateGivesTheTimesOfItsOwnYear) {
+  struct Case {
+    const char *lat, *lon;
+    bool south;
+    int16_t month;
+    const char *day, *year;
+    int n;
+  };
+  const Case cases[] = {
+      {"78.2", "0", false, 3, "20", "2024", 80},        {"78.2", "-15.6", false, 4, "10", "2024", 101},
+      {"51.5", "0", false, 3, "1", "2024", 61},         {"33.95", "117.33", false, 12, "31", "2024", 366},
+      {"33.87", "-151.21", true, 9, "15", "2024", 259}, {"51.5", "0", false, 3, "20", "2023", 79},
+      {"69.6", "-18.9", false, 10, "15", "2000", 289},  {"51.5", "0", false, 3, "20", "2100", 79},
+  };
+  SunChecks count;
+  WindowDriver d;
+  d.WaitFor(W);
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.lat) + " " + c.day + "/" + std::to_string(c.month) + "/" + c.year;
+    const double lat = TextToNumber(c.lat) * (c.south ? -1 : 1), lon = TextToNumber(c.lon);
+    d.Click(W, c.south ? 102 : 101)
+        .Then("lat", SetText(W, 1, c.lat))
+        .Then("lon", SetText(W, 2, c.lon))
+        .Then("year", SetText(W, 113, c.year))
+        .Then("day", SetText(W, 111, c.day))
+        .Then("month", Pick(W, 54, c.month))
+        .Click(W, 240)
+        .Check([&count, c, what, lat, lon] {
+          EXPECT_EQ(TextToNumber(Field(W, 112)), c.n) << what;
+          const test::noaa::DayCrossings ref =
+              test::noaa::CrossingsOf(c.n, lat, lon, static_cast<int>(TextToNumber(c.year)));
+          ASSERT_EQ(ref.rises.size(), 1u) << what;
+          ASSERT_EQ(ref.sets.size(), 1u) << what;
+          ExpectInMinuteShown(ClockMinutes(Field(W, 5)), ref.rises[0], what + " sunrise " + Field(W, 5));
+          ExpectInMinuteShown(ClockMinutes(Field(W, 6)), ref.sets[0], what + " sunset " + Field(W, 6));
+          ExpectInMinuteShown(LengthMinutes(Field(W, 7)), ref.minutesUp, what + " daylight " + Field(W, 7));
+          count.results += 3;
+        });
+  }
+  d.Shot(W, Shot("w8-sun-cycle-leap-year.png"));
+  struct Refused {
+    const char *dayOfYear, *year, *message;
+  };
+  const Refused refused[] = {{"366", "2023", "no result: day 366 is not a day of 2023"},
+                             {"367", "2024", "no result: day 367 is not a day of 2024"},
+                             {"0", "2024", "no result: day 0 is not a day of 2024"}};
+  for (const Refused& r : refused) {
+    d.Then("year", SetText(W, 113, r.year))
+        .Then("typed day", SetText(W, 112, r.dayOfYear))
+        .Click(W, 240)
+        .Check([r] {
+          EXPECT_EQ(Field(W, 5), r.message);
+          EXPECT_EQ(Field(W, 6), "");
+          EXPECT_EQ(Field(W, 7), "");
+          EXPECT_EQ(Field(W, 112), r.dayOfYear) << "the typed day is not replaced";
+        });
+  }
+  d.Shot(W, Shot("w8-sun-cycle-no-such-day.png")).Click(W, 241);
+  Run(d, [] { Sunrise(); });
+  EXPECT_EQ(count.results, 24);
+  std::printf("[ sun results checked: %d dated ]\n", count.results);
+}
+
+// On the days at the edge of the polar day or night when the sun rises or sets only
+// once, the window shows that event's time and says the other does not happen that
+// day; the annual export holds the time, 0 or 24 for the missing one, and the hours
+// the sun is up. The days are those the reference finds at 69.6 N and 78.2 S.
+TEST_F(SunWindowsTest, OneEventDaysShowTheEventThatHappens) {
+  const auto dir = test::MakeTempDir("sun-one-event");
+  const std::string path = (dir / "Sun cycle data.csv").string();
+  int results = 0;
+  for (const double lat : {69.6, 78.2, -78.2}) {
+    SCOPED_TRACE(lat);
+    std::vector<int> days;
+    for (int n = 1; n <= 365; ++n) {
+      const test::noaa::DayCrossings ref = test::noaa::CrossingsOf(n, lat, 0);
+      if (ref.rises.size() + ref.sets.size() == 1) days.push_back(n);
+    }
+    EXPECT_GE(days.size(), 1u) << "an edge of the polar day";
+    WindowDriver d;
+    d.WaitFor(W)
+        .Click(W, lat > 0 ? 101 : 102)
+        .Then("lat", SetText(W, 1, NumberText(std::fabs(lat)).str()))
+        .Then("lon", SetText(W, 2, "0"))
+        .Then("year", SetText(W, 113, "2014"));
+    for (const int n : days) {
+      d.Then("day", SetText(W, 112, std::to_string(n))).Click(W, 240).Check([&results, n, lat] {
+        const test::noaa::DayCrossings ref = test::noaa::CrossingsOf(n, lat, 0);
+        const std::string what = "day " + std::to_string(n);
+        if (!ref.rises.empty()) {
+          ExpectInMinuteShown(ClockMinutes(Field(W, 5)), ref.rises[0], what + " " + Field(W, 5));
+          EXPECT_EQ(Field(W, 6), "No sunset this day: the sun is still up at midnight") << what;
+        } else {
+          ExpectInMinuteShown(ClockMinutes(Field(W, 6)), ref.sets[0], what + " " + Field(W, 6));
+          EXPECT_EQ(Field(W, 5), "No sunrise this day: the sun is up from midnight") << what;
+        }
+        ExpectInMinuteShown(LengthMinutes(Field(W, 7)), ref.minutesUp, what + " " + Field(W, 7));
+        results += 3;
+      });
+    }
+    d.Shot(W, Shot(lat > 70 ? "w8-sun-cycle-one-event-78N.png" : "w8-sun-cycle-one-event.png"))
+        .Click(W, 245)
+        .WaitFor(kSunChartWindow)
+        .Then("answer", AnswerPanel(path))
+        .Click(kSunChartWindow, 1)
+        .Event(18, -kSunChartWindow)
+        .Click(W, 241);
+    Run(d, [] { Sunrise(); });
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::vector<double>> rows(1);
+    std::string line;
+    std::getline(in, line, '\r');
+    std::getline(in, line, '\r');
+    while (std::getline(in, line, '\r')) {
+      std::vector<double> v;  // day, (month), day of month, sunrise, sunset, daylight
+      std::stringstream fields(line);
+      for (std::string f; std::getline(fields, f, ',');) v.push_back(TextToNumber(f));
+      rows.push_back(v);
+    }
+    ASSERT_EQ(rows.size(), 366u);
+    for (const int n : days) {
+      const test::noaa::DayCrossings ref = test::noaa::CrossingsOf(n, lat, 0);
+      const auto& v = rows[static_cast<std::size_t>(n)];
+      ASSERT_EQ(v.size(), 6u);
+      if (!ref.rises.empty()) {
+        EXPECT_NEAR(v[3] * 60, ref.rises[0], 0.1) << "day " << n;
+        EXPECT_EQ(v[4], 24) << "day " << n;
+      } else {
+        EXPECT_EQ(v[3], 0) << "day " << n;
+        EXPECT_NEAR(v[4] * 60, ref.sets[0], 0.1) << "day " << n;
+      }
+      EXPECT_NEAR(v[5] * 60, ref.minutesUp, 0.1) << "day " << n;
+      results += 3;
+    }
+    std::printf("[ one-event days at %g:", lat);
+    for (const int n : days) std::printf(" %d", n);
+    std::printf(" ]\n");
+  }
+  std::printf("[ sun results checked: %d on one-event days ]\n", results);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
