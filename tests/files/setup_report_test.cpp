@@ -85,9 +85,10 @@ class SetupReportTest : public test::FilesTest {
     t += "\t " + std::string(49, '_') + CR;
     t += "\tBreakpoint equation, channel 2:" + CR;
     t += Blanks(9) + "breakpoint value = 1.5" + CR;
-    t += Blanks(9) + "initial conversion is linear,  = 0 + volts * 1" + CR;
-    t += Blanks(9) + "below breakpoint conversion is polynomial,  = 1 +  2 * volts + 0.5 * volts^2" + CR;
-    t += Blanks(9) + "above breakpoint conversion is power,  = 0 +  4 * volts^ 2" + CR;
+    // Both sides add to the initial value I and take it as their input.
+    t += Blanks(9) + "initial conversion is linear,  I = 0 + 1 * volts" + CR;
+    t += Blanks(9) + "below breakpoint conversion is polynomial,  = I + (1 + 2 * I + 0.5 * I^2)" + CR;
+    t += Blanks(9) + "above breakpoint conversion is power,  = I + (0 + 4 * I^2)" + CR;
     t += "\t" + rule + CR + CR;
     t += "\t\xA5 Triggering is ON, trigger channel is 1 and the trigger condition is:  >  2.5" + CR + CR;
     t += CR + "\xA5  Alarms are ACTIVATED for the following channel(s) and conditions:" + CR;
