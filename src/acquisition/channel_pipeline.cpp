@@ -1,8 +1,5 @@
 #include "acquisition/channel_pipeline.h"
 
-#include <array>
-#include <optional>
-
 #include "acquisition/markers.h"
 #include "acquisition/pixel.h"
 #include "acquisition/recording_keys.h"
@@ -129,9 +126,6 @@ bool DeviceZeroApplies(int16_t ch, int16_t valve, const PipelineStyle& style) {
   return zeroed;
 }
 
-// The last value the run stored on each channel, for the flow of a gas-exchange
-// channel; a flow carries across sampling periods, but not from one run to the next.
-std::array<std::optional<float>, 17> gLastStoredOfRun;
 
 void ShowDeviceStatus(int16_t ch, int16_t valve, float value, const PipelineStyle& style) {
   if (SwitchingMode == 0 || valve == 0 || !PrefsArray[PrefsSlot::ShowSwitchStatus] || !ShowDisplays) return;
@@ -173,7 +167,7 @@ void DrawSegment(int16_t ch, const ChannelFields& f, int16_t x, int16_t y) {
 }  // namespace
 
 void ForgetStoredValuesOfRun() {
-  gLastStoredOfRun.fill(std::nullopt);
+  LastStoredOfRun.fill(std::nullopt);
 }
 
 float StoredValue(int16_t channel, int32_t column) {
@@ -186,7 +180,7 @@ void PlayAlarmBuzz() {
 
 ChannelOutcome RunChannelPipeline(int16_t ch, float reading, bool overRange, int16_t x,
                                   const PipelineStyle& style) {
-  static const FlowReader kLastFlow = [](int16_t c) { return gLastStoredOfRun[c]; };
+  static const FlowReader kLastFlow = [](int16_t c) { return LastStoredOfRun[c]; };
   ChannelOutcome out;
   if (ch < 1 || ch > 16) return out;
   const ChannelFields f = LoadChannelFields(ch);
@@ -212,7 +206,7 @@ ChannelOutcome RunChannelPipeline(int16_t ch, float reading, bool overRange, int
   out.y = static_cast<int16_t>(PixelY(value, miny, range, f.minimumPixels, f.hite));
   out.stored = GasStoredValue(step, value, zeroed);
   ChartDataArray.Set(ch, Sample, out.stored);
-  gLastStoredOfRun[ch] = out.stored;
+  LastStoredOfRun[ch] = out.stored;
 
   rt::SetOutputWindow(kAcquisitionWindow);
   ShowReadout(ch, alarm, value, style);
