@@ -11,6 +11,7 @@
 #include "conversions/evaluate.h"
 #include "conversions/gas_exchange.h"
 #include "conversions/state.h"
+#include "devices/line_step.h"
 #include "devices/state.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
@@ -99,18 +100,19 @@ void CheckAlarmLimits(int16_t ch, AlarmConditionsRecord& alarm, float value, con
 // A channel whose switched device is not the one sampled now shows the zero value; so
 // does a channel zero-linked to one that shows it. One rule for every recording mode,
 // on device numbers: the channel's device against the device (or pair) sampled.
-float ApplyDeviceZeroing(int16_t ch, int16_t valve, float value, const PipelineStyle& style) {
+bool DeviceZeroApplies(int16_t ch, int16_t valve, const PipelineStyle& style) {
+  bool zeroed = false;
   if (RefIsON == 0 && valve != 0) {
     switch (SwitchingMode) {
       case 1:
       case 3:
       case 5:
-        if (valve != OldChan) value = DeviceSwitchZeroValue;
+        zeroed = valve != OldChan;
         break;
       case 2:
       case 4:
       case 6:
-        if (valve != OldChan && valve != OldChan2) value = DeviceSwitchZeroValue;
+        zeroed = valve != OldChan && valve != OldChan2;
         break;
       default:
         break;
@@ -119,12 +121,11 @@ float ApplyDeviceZeroing(int16_t ch, int16_t valve, float value, const PipelineS
   const int16_t k = zerolink[3 * ch + 2];
   if (k >= 1 && k <= nChannels && k <= 16 && Sample > 0) {
     const int32_t column = k < ch ? Sample : Sample - 1;
-    if (column >= style.firstStoredColumn && StoredValue(k, column) == DeviceSwitchZeroValue) {
-      value = DeviceSwitchZeroValue;
-    }
+    if (column >= style.firstStoredColumn && StoredValue(k, column) == DeviceSwitchZeroValue) zeroed = true;
   }
-  return value;
+  return zeroed;
 }
+
 
 void ShowDeviceStatus(int16_t ch, int16_t valve, float value, const PipelineStyle& style) {
   if (SwitchingMode == 0 || valve == 0 || !PrefsArray[PrefsSlot::ShowSwitchStatus] || !ShowDisplays) return;
@@ -165,6 +166,10 @@ void DrawSegment(int16_t ch, const ChannelFields& f, int16_t x, int16_t y) {
 
 }  // namespace
 
+void ForgetStoredValuesOfRun() {
+  LastStoredOfRun.fill(std::nullopt);
+}
+
 float StoredValue(int16_t channel, int32_t column) {
   return ChartDataArray.Get(channel, column);
 }
@@ -175,7 +180,7 @@ void PlayAlarmBuzz() {
 
 ChannelOutcome RunChannelPipeline(int16_t ch, float reading, bool overRange, int16_t x,
                                   const PipelineStyle& style) {
-  static const StoredValueReader kStored = [](int16_t c, int32_t col) { return StoredValue(c, col); };
+  static const FlowReader kLastFlow = [](int16_t c) { return LastStoredOfRun[c]; };
   ChannelOutcome out;
   if (ch < 1 || ch > 16) return out;
   const ChannelFields f = LoadChannelFields(ch);
@@ -184,19 +189,24 @@ ChannelOutcome RunChannelPipeline(int16_t ch, float reading, bool overRange, int
   CountOverRange(alarm, overRange, a);
 
   EvaluateConversion(ch, reading, ASCIIvalue);
+  // A conversion that overflowed measured nothing: it is a failed reading.
+  if (v == kBadReading && reading != kBadReading) NoteFailedReading();
   GasExchangeRecord& gas = SpecialOpsArray[ch];
   if (WholeCode(gas[GasField::Computation]) > 0) ConversionType = WholeCode(gas[GasField::Case]);
-  const GasStepOutcome step = GasExchangeStep(ch, gas, v, Sample, kStored, style.firstStoredColumn);
+  const GasStepOutcome step = GasExchangeStep(gas, v, Sample, kLastFlow);
+  if (step.notANumber) NoteFailedReading();
   float value = step.display;
 
   CheckAlarmLimits(ch, alarm, value, style, a);
-  value = ApplyDeviceZeroing(ch, f.selectedValve, value, style);
+  const bool zeroed = DeviceZeroApplies(ch, f.selectedValve, style);
+  if (zeroed) value = DeviceSwitchZeroValue;
   ShowDeviceStatus(ch, f.selectedValve, value, style);
 
   const float range = maxy - miny;
   out.y = static_cast<int16_t>(PixelY(value, miny, range, f.minimumPixels, f.hite));
-  out.stored = GasStoredValue(step, value);
+  out.stored = GasStoredValue(step, value, zeroed);
   ChartDataArray.Set(ch, Sample, out.stored);
+  LastStoredOfRun[ch] = out.stored;
 
   rt::SetOutputWindow(kAcquisitionWindow);
   ShowReadout(ch, alarm, value, style);

@@ -17,7 +17,7 @@ struct PipelineStyle {
   const char* zeroedText;       // a zeroed channel's device status
   const char* upperLimitText;   // the high alarm's status
   const char* zeroReadout;      // the readout of a value of 0
-  int32_t firstStoredColumn;    // the first column the recording stores (flow channels)
+  int32_t firstStoredColumn;    // the first column the recording stores (zero links)
   bool slopeTrend;              // the readout carries the slope-trend mark
 };
 extern const PipelineStyle kChartStyle;       // the chart sample taker
@@ -55,6 +55,10 @@ struct ChannelOutcome {
 // segment from the channel's last point and leaves channel field 12 at the new y.
 ChannelOutcome RunChannelPipeline(int16_t ch, float reading, bool overRange, int16_t x,
                                   const PipelineStyle& style);
+
+// A new run: no channel has stored a value yet (a gas-exchange rate whose flow
+// channel has none is the bad-reading mark).
+void ForgetStoredValuesOfRun();
 
 // The stored value of channel k at a column; 0 outside the store.
 float StoredValue(int16_t channel, int32_t column);

@@ -176,9 +176,11 @@ void ResetRecordingValues() {
 }
 
 int16_t FastScopeCount = 0;
+std::array<std::optional<float>, 17> LastStoredOfRun{};
 
 void ResetAcquisitionState() {
   ResetRecordingValues();
+  LastStoredOfRun.fill(std::nullopt);
   ChosenStripLayout = StripLayoutBeforeFit{};
   FastScopeCount = 0;
   Sample = 0;

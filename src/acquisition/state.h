@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "acquisition/chart_store.h"
 #include "runtime/str255.h"
@@ -233,6 +234,11 @@ void ResetScreenValues();
 extern int16_t FastScopeCount;
 
 void ResetRecordingValues();
+
+// The last value the run in hand stored on each channel (rows 1..16), for the flow of
+// a gas-exchange channel: it carries across sampling periods, not from run to run.
+// Nothing for a channel the run has not stored yet.
+extern std::array<std::optional<float>, 17> LastStoredOfRun;
 
 void ResetAcquisitionState();
 

@@ -98,7 +98,13 @@ Str255 CalibrationEquationText(int16_t kind, const FitResult& fit) {
   return s + PrintedNumber(fit.b) + "*volts";
 }
 
-Str255 CalibrationCountText(int n, const FitResult& fit) {
+int CalibrationPointsFitted(int n, int16_t kind) {
+  const std::vector<FitPoint> points = CalibrationPoints(n);
+  if (kind != FitKind::Power) return static_cast<int>(points.size());
+  return static_cast<int>(std::count_if(points.begin(), points.end(), PowerFitUses));
+}
+
+Str255 CalibrationCountText(int n, const FitResult& fit, int fitted) {
   const Str255 count = PrintedNumber(n);
   if (n < 3) return count + (n == 1 ? " point entered" : " points entered");
   switch (fit.refusal) {
@@ -113,7 +119,9 @@ Str255 CalibrationCountText(int n, const FitResult& fit) {
     case FitRefusal::None:
       break;
   }
-  return count + " points; r-squared = " + PrintedNumber(static_cast<float>(std::clamp(fit.r2, 0.0, 1.0)));
+  const Str255 used = fitted >= 0 && fitted < n ? count + " points," + PrintedNumber(fitted) + " fitted"
+                                                 : count + " points";
+  return used + "; r-squared = " + PrintedNumber(static_cast<float>(std::clamp(fit.r2, 0.0, 1.0)));
 }
 
 CalibrationSnapshot TakeCalibrationSnapshot(int16_t channel) {

@@ -38,8 +38,12 @@ Str255 CalibrationTemplate(int16_t kind);
 Str255 CalibrationEquationText(int16_t kind, const FitResult& fit);
 // The count field: below 3 points "n point(s) entered"; from 3 "n points; r-squared = r2"
 // (r2 kept within 0 to 1, where rounding can put it a step beyond), or why the fit was
-// refused.
-Str255 CalibrationCountText(int n, const FitResult& fit);
+// refused. When the fit used fewer of the points (fitted, from 0; -1 all of them) the
+// count says how many: "n points, m fitted; r-squared = r2".
+Str255 CalibrationCountText(int n, const FitResult& fit, int fitted = -1);
+// How many of points 1 to n a fit of this kind uses: all, but for a power fit only
+// those with volts and value above 0.
+int CalibrationPointsFitted(int n, int16_t kind);
 
 // What the channel had when the calibration opened, restored when it is abandoned.
 struct CalibrationSnapshot {

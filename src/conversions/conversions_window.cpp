@@ -148,6 +148,7 @@ class ConversionsWindow {
     minyString = RangeText(Record()[ChanField::PlotMin]);
     maxYstring = RangeText(Record()[ChanField::PlotMax]);
 
+    ShowNextRunNote();
     if (PrefsArray[PrefsSlot::AlwaysShowHelpData] != 0) {
       DoHelpWindow(kHelpTopic);
       rt::BringWindowForward(kWindow);
@@ -183,6 +184,19 @@ class ConversionsWindow {
                      Rect{230, 248, 400, 273}, conversion_hooks::DIRECTCAL.Built() ? 1 : 0);
     rt::NewControl(SelectionOK, rt::ControlType::PushButton, "Selection OK", Rect{290, 355, 430, 376}, 1);
     rt::NewControl(Help, rt::ControlType::PushButton, "?", Rect{230, 355, 270, 376}, 1);
+  }
+
+  // Between a run and the next: the run's files keep the conversions it converted
+  // by, so what is chosen here is for the next run, and the window says so.
+  static void ShowNextRunNote() {
+    if (!RunConversionsInHand()) return;
+    EFForeColor = 1;
+    EFBackColor = 7;
+    BUILDEF(kNextRunNoteField, kNextRunNote, 213, 280, 470, 322, 5, 0);
+    rt::FontSpec font = KitFont(KestraneFont, 11);
+    font.bold = true;
+    rt::SetEditFont(kNextRunNoteField, font);
+    rt::SetEditColors(kNextRunNoteField, RGBColor{0xA000, 0, 0}, VeryLightGray);
   }
 
   // A breakpoint channel's panel: a note that the equation lives in its own window.

@@ -19,6 +19,10 @@ constexpr int16_t Log = 1, Power = 2, FirstCustom = 3, LastCustom = 10, Polynomi
                   Reciprocal = 19, Options = 20, Help = 30;
 }
 constexpr int16_t kChannelLabelField = 105;
+// The note shown between runs: a change made now is the next run's.
+constexpr int16_t kNextRunNoteField = 150;
+inline constexpr const char* kNextRunNote =
+    "This run's files keep the conversions it was recorded with; a change made here applies to the next run.";
 
 // The window for channel 1 to nChannels (at most 16); any other channel returns at
 // once and changes nothing. On return aval, bval, exponent hold the coefficients

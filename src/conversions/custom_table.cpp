@@ -82,10 +82,23 @@ void DATATAKERBUTTON() {
   SetTextField(butcomments, 6, kButtonLabelWidth, kDegCText);
 }
 
+std::string TransferRefusal(int n, int16_t channel) {
+  if (!IsCustomButton(n)) return "Select a conversion button first, then a channel.";
+  if (channel < 1 || channel > nChannels || channel > 16) return "Select the channel the button is to take.";
+  const std::string which = "Channel " + std::to_string(channel);
+  switch (WholeCode(ChannelVariables[0][channel])) {
+    case ConversionTypeCode::Breakpoint:
+      return which + " uses a breakpoint conversion: a button holds only a, b and c, not its equations.";
+    case ConversionTypeCode::ThreeWay:
+      return which + " uses the three-way polynomial, which has its own button.";
+    default:
+      return "";
+  }
+}
+
 bool TransferChannelToButton(int n, int16_t channel, std::string_view labelField) {
-  if (!IsCustomButton(n) || channel < 1 || channel > nChannels || channel > 16) return false;
+  if (!TransferRefusal(n, channel).empty()) return false;
   const int16_t type = WholeCode(ChannelVariables[0][channel]);
-  if (type == ConversionTypeCode::Breakpoint || type == ConversionTypeCode::ThreeWay) return false;
   const Str255 label = PadOrCut(labelField, kButtonLabelWidth);
   SetTextField(butcomments, n - 2, kButtonLabelWidth, label);
   SetTextField(buttonlbls, n - 2, kButtonTitleWidth, label.mid(1, kButtonTitleWidth));

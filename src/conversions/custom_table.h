@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "runtime/str255.h"
@@ -52,6 +53,9 @@ bool IsDataTakerInterface(int16_t externalAD);
 // Refused (false, nothing changed) without a marked button and channel, and for a
 // breakpoint or three-way channel, whose records a button cannot carry.
 bool TransferChannelToButton(int n, int16_t channel, std::string_view labelField);
+// Why the transfer of channel into button n is refused, in the words the window
+// shows; empty when TransferChannelToButton would take it.
+std::string TransferRefusal(int n, int16_t channel);
 
 // The editor's fields, as texts: one row per custom button and the three-way area.
 struct CustomEditorRow {

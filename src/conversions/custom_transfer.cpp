@@ -9,6 +9,7 @@
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
+#include "kit/refusal_line.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"
@@ -79,6 +80,7 @@ class TransferWindow {
 
  private:
   static constexpr int16_t kWindow = kCustomTransferWindow;
+  static constexpr int16_t kRefusalField = 140;
 
   int16_t Tall() const { return MaximumChans > 12 ? int16_t{84} : int16_t{0}; }
   int16_t Channels() const { return nChannels < 0 ? int16_t{0} : nChannels > 16 ? int16_t{16} : nChannels; }
@@ -176,11 +178,14 @@ class TransferWindow {
     const auto field = static_cast<int16_t>(FirstLabelField + channel - 1);
     const Str255 label = channel > 0 && rt::EditFieldExists(field) ? Str255(rt::EditText(field)) : Str255();
     // Refused without both marks, and for a channel whose breakpoint or three-way
-    // record a button cannot carry.
-    if (!TransferChannelToButton(button_, channel, label)) {
+    // record a button cannot carry: the line says which.
+    const std::string refusal = TransferRefusal(button_, channel);
+    if (!refusal.empty() || !TransferChannelToButton(button_, channel, label)) {
       zap();
+      ShowRefusalLine(kRefusalField, Rect{5, 272, 290, 318}, refusal);
       return;
     }
+    ClearRefusalLine(kRefusalField);
     rt::SetControlTitle(button_, Trimmed(CustomButtonTitle(button_)));
     rt::SetControlState(button_, 1);
     rt::SetControlState(channel_, 1);

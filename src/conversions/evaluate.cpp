@@ -2,13 +2,17 @@
 
 #include <cmath>
 
+#include "kit/channel_labels.h"
+#include "kit/state.h"
 #include "setup/state.h"
 
 namespace mv {
 namespace {
 
-float FiniteOrZero(float value) {
-  return std::isfinite(value) ? value : 0.0f;
+// A result that is no finite number was not measured: it is stored, shown and
+// counted as a failed reading.
+float FiniteOrBad(float value) {
+  return std::isfinite(value) ? value : kBadReading;
 }
 
 // a + b*x^c with the power, the product and the sum in double precision and one
@@ -56,7 +60,7 @@ float BreakpointEquation(int16_t kind, float a, float b, float c, float x, float
     default:
       return 0.0f;
   }
-  return FiniteOrZero(result);
+  return result;
 }
 
 float EvaluateBreakpoint(const BreakpointRecord& r, float V) {
@@ -65,12 +69,14 @@ float EvaluateBreakpoint(const BreakpointRecord& r, float V) {
   const int on = below ? 6 : 11;  // on, kind, a, b, c follow in this order
   const int op = below ? 18 : 19;
   const int input = below ? 20 : 21;
-  if (r[on] == 0.0f) return initial;
+  if (r[on] == 0.0f) return FiniteOrBad(initial);
   const float x = r[input] == 0.0f ? initial : V;
   const float g = below ? x : V;
   const float side = BreakpointEquation(WholeCode(r[on + 1]), r[on + 2], r[on + 3], r[on + 4], x, g, V);
+  // An equation that overflowed spoils the whole value, whatever the operator.
+  if (!std::isfinite(initial) || !std::isfinite(side)) return kBadReading;
   const float value = r[op] != 0.0f ? initial * side : initial + side;
-  return FiniteOrZero(value);
+  return FiniteOrBad(value);
 }
 
 ConvResult EvaluateThreeWay(const ThreeWayPolyRecord& p, float V) {
@@ -79,7 +85,7 @@ ConvResult EvaluateThreeWay(const ThreeWayPolyRecord& p, float V) {
   const double sum = static_cast<double>(p[0]) + static_cast<double>(p[1]) * x +
                      static_cast<double>(p[2]) * x * x + static_cast<double>(p[3]) * x * x * x;
   const float value = static_cast<float>(sum * static_cast<double>(p[5]));
-  return {FiniteOrZero(value), scaled};
+  return {FiniteOrBad(value), scaled};
 }
 
 ConvResult ConvertReading(int16_t type, float a, float b, float c, const BreakpointRecord& bp,
@@ -115,7 +121,7 @@ ConvResult ConvertReading(int16_t type, float a, float b, float c, const Breakpo
     default:
       break;
   }
-  return {FiniteOrZero(value), V};
+  return {FiniteOrBad(value), V};
 }
 
 void LoadWorkingCoefficients(int16_t channel) {
@@ -139,6 +145,22 @@ float EvaluateConversion(int16_t channel, float V, int16_t asciiValue) {
   if (WholeCode(ChannelVariables[0][channel]) == ConversionTypeCode::ThreeWay) volts = r.volts;
   v = r.value;
   return v;
+}
+
+ConversionsRun CurrentConversions() {
+  ConversionsRun run;
+  run.taken = true;
+  for (int16_t n = 1; n <= 16; ++n) {
+    const ChannelVariablesRecord& r = ChannelVariables[n];
+    run.channels[n] = {ChannelVariables[0][n], r[ChanField::A], r[ChanField::B], r[ChanField::C],
+                       ChannelLabelField(n)};
+  }
+  run.threeWay = polyarray[0];
+  return run;
+}
+
+bool RunConversionsInHand() {
+  return ConversionsOfRun.taken && RecordingLoopRunning == 0;
 }
 
 bool IsKeyboardChannel(int16_t channel) {

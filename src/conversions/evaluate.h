@@ -28,20 +28,24 @@ struct ConvResult {
 };
 
 // Equation E of a breakpoint record: kind, coefficients, input x, guard value g and
-// the averaged volts V (the reciprocal always divides by V). A failed guard, an
-// unknown kind or a result that is no finite number gives exactly 0.
+// the averaged volts V (the reciprocal always divides by V). A failed guard or an
+// unknown kind gives exactly 0; a result that is no finite number is returned as it
+// is, for the record's evaluation to mark.
 float BreakpointEquation(int16_t kind, float a, float b, float c, float x, float g, float V);
 
-// The breakpoint conversion of reading V by record r.
+// The breakpoint conversion of reading V by record r; kBadReading when any equation
+// it uses, or the whole value, is no finite number.
 float EvaluateBreakpoint(const BreakpointRecord& r, float V);
 
-// The three-way polynomial of reading V by record p: the scaled volts and the value.
+// The three-way polynomial of reading V by record p: the scaled volts and the value
+// (kBadReading when it is no finite number).
 ConvResult EvaluateThreeWay(const ThreeWayPolyRecord& p, float V);
 
 // The conversion of reading V by type code and coefficients; a, b, c are the
 // working coefficients, the records those of the channel, asciiValue the keyboard
-// value. Any result that is no finite number becomes 0; a reading of exactly
-// kBadReading stays kBadReading (except on a keyboard channel, which ignores V).
+// value. A result that is no finite number (an overflow) is kBadReading, a number
+// nobody measured; a reading of exactly kBadReading stays kBadReading (except on a
+// keyboard channel, which ignores V).
 ConvResult ConvertReading(int16_t type, float a, float b, float c, const BreakpointRecord& bp,
                           const ThreeWayPolyRecord& poly, int16_t asciiValue, float V);
 
@@ -57,6 +61,13 @@ void LoadWorkingCoefficients(int16_t channel);
 // asciiValue is the keyboard value a keyboard channel records. The bad-reading mark
 // (kBadReading) survives conversion so stores, displays and files still show it.
 float EvaluateConversion(int16_t channel, float V, int16_t asciiValue);
+
+// The conversions as they stand now, taken (taken = true) for the run about to start.
+ConversionsRun CurrentConversions();
+
+// Whether a run's data are in hand, converted as it started: a conversion changed now
+// applies to the next run, and the windows that change one say so.
+bool RunConversionsInHand();
 
 // Keyboard and three-way channels, by type code, or by the a = -9999 / 9999 marks
 // that older set-up files carry.

@@ -1,6 +1,7 @@
 #include "conversions/gas_exchange.h"
 
 #include <cmath>
+#include <optional>
 
 #include "conversions/evaluate.h"
 #include "kit/format.h"
@@ -8,37 +9,34 @@
 namespace mv {
 namespace {
 
-float FiniteOrZero(float value) {
-  return std::isfinite(value) ? value : 0.0f;
-}
-
+// Derived factors the window stores: a value that is no number is kept as 0, which
+// the step then meets as a division by zero.
 float Rounded(double value) {
-  return FiniteOrZero(static_cast<float>(value));
+  const auto f = static_cast<float>(value);
+  return std::isfinite(f) ? f : 0.0f;
 }
 
-// Flow in ml/min: the constant of field 4, or the stored value of the flow channel
-// of field 4; a channel later in the scan has not been stored for this sample yet,
-// so its previous column is read.
-float GasFlow(int16_t channel, const GasExchangeRecord& r, int32_t sample, const StoredValueReader& stored,
-              int32_t firstStoredColumn) {
+// Flow in ml/min: the constant of field 4, or the last value the run stored for the
+// flow channel of field 4 (this sample's when that channel comes first in the scan,
+// the sample before's, maybe of the period before, when it comes later). Nothing
+// when the run has stored none yet.
+std::optional<float> GasFlow(const GasExchangeRecord& r, const FlowReader& lastFlow) {
   if (WholeCode(r[GasField::FlowSource]) != kFlowFromChannel) return r[GasField::Flow];
   const int16_t flowChannel = WholeCode(r[GasField::Flow]);
-  if (flowChannel < 1 || flowChannel > 16 || !stored) return 0.0f;
-  const int32_t column = flowChannel > channel ? sample - 1 : sample;
-  if (column < 0 || column < firstStoredColumn) return 0.0f;
-  return stored(flowChannel, column);
+  if (flowChannel < 1 || flowChannel > 16 || !lastFlow) return std::nullopt;
+  return lastFlow(flowChannel);
 }
 
 // The gas formula on value (a percent difference); returns value unchanged when the
 // case has no formula.
-float GasFormula(int16_t channel, const GasExchangeRecord& r, float value, int32_t sample,
-                 const StoredValueReader& stored, int32_t firstStoredColumn) {
+float GasFormula(const GasExchangeRecord& r, float value, const FlowReader& lastFlow) {
   const float d = static_cast<float>(static_cast<double>(value) * 0.01);
   const int16_t computation = WholeCode(r[GasField::Computation]);
   const int16_t gasCase = WholeCode(r[GasField::Case]);
   if (computation == GasComputationCode::VO2 && gasCase != 1 && gasCase != 2 && gasCase != 4) return value;
-  const float F = GasFlow(channel, r, sample, stored, firstStoredColumn);
-  if (F == kBadReading) return kBadReading;
+  const std::optional<float> flow = GasFlow(r, lastFlow);
+  if (!flow || *flow == kBadReading) return kBadReading;
+  const float F = *flow;
   float result = 0.0f;
   if (computation == GasComputationCode::VO2) {
     if (gasCase == 1) result = F * d / (1.0f - (r[GasField::FiO2] - d));
@@ -71,9 +69,8 @@ float ApplyGasUnits(int16_t units, float value) {
   }
 }
 
-GasStepOutcome GasExchangeStep(int16_t channel, GasExchangeRecord& r, float value, int32_t sample,
-                               const StoredValueReader& stored, int32_t firstStoredColumn) {
-  GasStepOutcome out{value, false, value};
+GasStepOutcome GasExchangeStep(GasExchangeRecord& r, float value, int32_t sample, const FlowReader& lastFlow) {
+  GasStepOutcome out{value, false, value, false};
   const int16_t computation = WholeCode(r[GasField::Computation]);
   const bool computing = computation >= GasComputationCode::VO2 && computation <= GasComputationCode::EWL;
   const bool correcting = r[GasField::Correction] > 0.0f;
@@ -81,27 +78,34 @@ GasStepOutcome GasExchangeStep(int16_t channel, GasExchangeRecord& r, float valu
   out.save = (WholeCode(r[GasField::Save]) & 1) != 0;
   if (value == kBadReading) return out;
 
-  float result = computing ? GasFormula(channel, r, value, sample, stored, firstStoredColumn) : value;
+  float result = computing ? GasFormula(r, value, lastFlow) : value;
   if (result == kBadReading) {
     out.display = kBadReading;
     return out;
   }
-  result = FiniteOrZero(result);
+  if (!std::isfinite(result)) {
+    out.display = kBadReading;
+    out.notANumber = true;
+    return out;
+  }
   if (correcting && sample > 0) {
     const float raw = result;
     const float previous = sample == 1 ? raw : r[GasField::Previous];
     r[GasField::Previous] = raw;
     // A Z of 0 or less is shown as 1 by the window; so it is applied.
     const float z = r[GasField::Z] > 0.0f ? r[GasField::Z] : 1.0f;
-    result = FiniteOrZero(previous + (raw - previous) / z);
+    result = previous + (raw - previous) / z;
+    if (!std::isfinite(result)) {
+      out.notANumber = true;
+      result = kBadReading;
+    }
   }
   out.display = result;
   return out;
 }
 
-float GasStoredValue(const GasStepOutcome& outcome, float finalValue) {
-  if (outcome.save) return finalValue;
-  return finalValue == 0.0f ? 0.0f : outcome.before;
+float GasStoredValue(const GasStepOutcome& outcome, float finalValue, bool deviceZeroed) {
+  return outcome.save || deviceZeroed ? finalValue : outcome.before;
 }
 
 float SaturationVapourDensity(float t) {

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "conversions/state.h"
@@ -25,27 +26,31 @@ constexpr int Computation = 1, Case = 2, FlowSource = 3, Flow = 4, Units = 5, RQ
 
 constexpr int16_t kFlowFromChannel = 3;
 
-// The stored chart value of a channel at a column (the sample store's reader).
-using StoredValueReader = std::function<float(int16_t channel, int32_t column)>;
+// The last value the run in hand stored for a flow channel, whatever its sampling
+// period; nothing when the run has stored none for it yet.
+using FlowReader = std::function<std::optional<float>(int16_t flowChannel)>;
 
 struct GasStepOutcome {
-  float display;  // the value shown and plotted
-  bool save;      // the store takes the display value ("Display & Save")
-  float before;   // the converted value before the step
+  float display;    // the value shown and plotted
+  bool save;        // the store takes the display value ("Display & Save")
+  float before;     // the converted value before the step
+  bool notANumber;  // the rate or its correction overflowed: display is kBadReading
 };
 
-// The step for channel (1 to 16) with its record, the converted value and the
-// current chart column. The record's field 7 keeps the previous raw value. A flow
-// channel outside 1 to 16, or a column before firstStoredColumn (the first column
-// the recording writes), reads flow 0. A reading of kBadReading, or a flow of
-// kBadReading, gives kBadReading and leaves field 7 alone; any other result that
-// is no finite number gives 0.
-GasStepOutcome GasExchangeStep(int16_t channel, GasExchangeRecord& record, float value, int32_t sample,
-                               const StoredValueReader& stored, int32_t firstStoredColumn = 0);
+// The step with the channel's record, the converted value and the current chart
+// column. The record's field 7 keeps the previous raw value. The flow of a flow
+// channel is the last value the run stored for it (lastFlow); a flow channel outside
+// 1 to 16, or one the run has not stored yet, gives no rate: kBadReading. So do a
+// reading of kBadReading and a flow of kBadReading, leaving field 7 alone; a result
+// that is no finite number is kBadReading too, with notANumber set.
+GasStepOutcome GasExchangeStep(GasExchangeRecord& record, float value, int32_t sample,
+                               const FlowReader& lastFlow);
 
-// What the chart store receives: the displayed value when saved; otherwise the
-// value before the step, or 0 when the final value is 0 (a zeroed channel).
-float GasStoredValue(const GasStepOutcome& outcome, float finalValue);
+// What the chart store receives: the displayed value when saved ("Display & Save");
+// with "Display Only" the converted value before the step, whatever the rate, unless
+// the channel was zeroed because its switched device was off (deviceZeroed): then
+// the zero value shown.
+float GasStoredValue(const GasStepOutcome& outcome, float finalValue, bool deviceZeroed);
 
 // The units factor of field 5 applied to a result in ml/min or mg/min.
 float ApplyGasUnits(int16_t units, float value);

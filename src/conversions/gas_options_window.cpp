@@ -2,6 +2,8 @@
 // shows and how its clicks change the channel's record.
 #include "conversions/gas_options_window.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <string>
 
@@ -17,7 +19,9 @@
 #include "kit/help.h"
 #include "kit/popups.h"
 #include "kit/protocol.h"
+#include "kit/refusal_line.h"
 #include "kit/resources.h"
+#include "kit/sounds.h"
 #include "kit/state.h"
 #include "kit/subscript.h"
 #include "runtime/events.h"
@@ -75,6 +79,15 @@ Str255 GasCaseNote(int16_t vo2Case) {
   return "VO2 has no formula yet for CO2 present with the flowmeter downstream: values pass unchanged.";
 }
 
+std::string GasFlowChannelRefusal(int16_t computation, int16_t flowSource, double typedFlow,
+                                  int16_t nChannels) {
+  if (computation < GasComputationCode::VO2 || computation > GasComputationCode::EWL) return "";
+  if (flowSource != kFlowFromChannel) return "";
+  const int16_t last = std::clamp<int16_t>(nChannels, 0, 16);
+  if (typedFlow >= 1 && typedFlow <= last && typedFlow == std::trunc(typedFlow)) return "";
+  return "Flow Channel: type a channel from 1 to " + std::to_string(last) + ".";
+}
+
 // ---- the window ----------------------------------------------------------------------------------
 
 namespace {
@@ -130,9 +143,10 @@ class GasOptionsWindow {
       const int32_t item = EventID;
       Action = 0;
       EventID = 0;
-      if (action == ActionCode::Click && Click(static_cast<int16_t>(item))) break;
-      if (action == ActionCode::WindowActivity || action == ActionCode::CloseBox) break;
-      if (action == ActionCode::Key && (item == 0 || item == 13 || item == 3)) break;
+      bool leaving = action == ActionCode::Click && Click(static_cast<int16_t>(item));
+      leaving |= action == ActionCode::WindowActivity || action == ActionCode::CloseBox;
+      leaving |= action == ActionCode::Key && (item == 0 || item == 13 || item == 3);
+      if (leaving && LeaveAllowed()) break;
     }
     if (rt::WindowExists(kWindow)) {
       Done();
@@ -322,6 +336,27 @@ class GasOptionsWindow {
     Action = 0;
     EventID = 0;
     InstallDialogHandlers(GasOptionsMenuHandler);
+  }
+
+  // A flow channel the recording cannot read keeps the window open, with a line that
+  // says which channels it can be.
+  bool LeaveAllowed() {
+    if (!rt::WindowExists(kWindow)) return true;
+    rt::SetOutputWindow(kWindow);
+    const int16_t computation = WholeCode(Record()[GasField::Computation]);
+    for (const GasRow& row : kRows) {
+      if (row.code != computation) continue;
+      const auto source = static_cast<int16_t>(rt::ControlValue(row.flowPopup));
+      const std::string refusal = GasFlowChannelRefusal(computation, source, FieldValue(row.flowField), nChannels);
+      if (refusal.empty()) break;
+      zap();
+      ShowRefusalLine(FlowRefusal, Rect{218, 386, 490, 404}, refusal);
+      rt::BringWindowForward(kWindow);
+      rt::SelectEditText(row.flowField, 0, -1);
+      return false;
+    }
+    ClearRefusalLine(FlowRefusal);
+    return true;
   }
 
   // The Done step: the active row's popups and flow, the typed numbers and the

@@ -4,6 +4,7 @@
 // Every way out of the window stores what it shows (the Done step).
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "conversions/gas_exchange.h"
@@ -23,8 +24,9 @@ constexpr int16_t VO2Case = 140, VCO2Case = 141, EWLUnits = 142, VO2Units = 143,
 // Edit fields.
 constexpr int16_t Temperature = 5, Z = 101, VO2Flow = 102, VCO2Flow = 103, EWLFlow = 104, RQ = 110,
                   FiO2 = 111, FiCO2 = 112, Label = 120;
-// The static line that says when the chosen case computes nothing.
-constexpr int16_t CaseNote = 130;
+// The static line that says when the chosen case computes nothing, and the line that
+// refuses a flow channel.
+constexpr int16_t CaseNote = 130, FlowRefusal = 131;
 }  // namespace GasOptionsControl
 
 // The window for channel 1 to nChannels (at most 16); any other channel returns at
@@ -55,5 +57,11 @@ int16_t GasPopupItem(const GasExchangeRecord& record, int16_t popup);
 
 // The note shown while the VO2 row's case has no formula; empty otherwise.
 Str255 GasCaseNote(int16_t vo2Case);
+
+// Why the window cannot be left: the row that is on takes its flow from a channel
+// (flow source 3) and the typed flow is no channel from 1 to nChannels. Empty when
+// it can.
+std::string GasFlowChannelRefusal(int16_t computation, int16_t flowSource, double typedFlow,
+                                  int16_t nChannels);
 
 }  // namespace mv

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "conversions/state.h"
 #include "conversions/text_fields.h"
@@ -110,6 +111,17 @@ void SpikeFiltersPreset(double ratio, int16_t nChannels, SpikeWindowState& s) {
 void FlipDoubleFiltration() {
   int16_t& slot = PrefsArray[PrefsSlot::SpikeReread];
   slot = slot == 0 ? 1 : 0;
+}
+
+SpikeRefusal SpikeThresholdRefusal(int16_t nChannels, const SpikeWindowState& s) {
+  for (int16_t n = 1; n <= LastChannel(nChannels); ++n) {
+    if (s.ratios[n] == 0.0f || FieldRatio(s.fields[n]) > 1.0f) continue;
+    Str255 typed = s.fields[n];
+    TRUNCATE(typed);
+    return {n, "Channel " + std::to_string(n) + ": \"" + typed.str() +
+                   "\" is no spike threshold. Type a number greater than 1, or uncheck the channel."};
+  }
+  return {};
 }
 
 bool LeaveSpikeFilter(int16_t nChannels, const SpikeWindowState& s) {

@@ -10,6 +10,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "conversions/state.h"
 #include "runtime/str255.h"
@@ -77,6 +78,15 @@ void SpikeFiltersPreset(double ratio, int16_t nChannels, SpikeWindowState& s);
 
 // Double filtration (slot 33) flipped between 0 and 1.
 void FlipDoubleFiltration();
+
+// What the window refuses to be left with: a channel shown on whose field holds no
+// threshold above 1 (0.5, 1, text that is no number). The channel (0: nothing
+// refused) and the line that says so with the range.
+struct SpikeRefusal {
+  int16_t channel = 0;
+  std::string text;
+};
+SpikeRefusal SpikeThresholdRefusal(int16_t nChannels, const SpikeWindowState& s);
 
 // Leaving: every channel shown on takes the number in its field, which stays when
 // above 1 and turns it off otherwise; slot 32 is then 1 exactly when a channel is on.

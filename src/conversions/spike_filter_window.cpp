@@ -9,6 +9,7 @@
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
+#include "kit/refusal_line.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"
@@ -26,8 +27,10 @@ constexpr int16_t kHelpTopic = 168;
 constexpr int16_t kADMenu = 4, kSpikeFilterItem = 12;
 constexpr int16_t kLeft = 60, kTop = 40, kWidth = 630;
 constexpr int16_t kRowsTop = 46, kRowPitch = 24, kSmallestPitch = 18;
-// What lies below the rows: the presets, double filtration, "?" and "Done".
-constexpr int16_t kFooter = 85;
+// What lies below the rows: the presets, double filtration, "?" and "Done", and the
+// line that refuses a threshold.
+constexpr int16_t kFooter = 95;
+constexpr int16_t kRefusalField = 400;
 constexpr RGBColor kBlack{0, 0, 0};
 
 RGBColor Red() {
@@ -62,11 +65,12 @@ class SpikeFilterWindow {
       Action = 0;
       EventID = 0;
       if (action == ActionCode::Click) {
-        if (item == Done) break;
-        Click(static_cast<int16_t>(item));
+        if (item == Done && LeaveAllowed()) break;
+        if (item != Done) Click(static_cast<int16_t>(item));
       } else if (action == ActionCode::CloseBox ||
                  (action == ActionCode::WindowActivity && item != kWindow)) {
-        break;
+        if (LeaveAllowed()) break;
+        rt::BringWindowForward(kWindow);
       }
     }
     Leave();
@@ -164,12 +168,29 @@ class SpikeFilterWindow {
     rt::SetEditText(static_cast<int16_t>(FirstField + ch), state_.fields[ch].str());
   }
 
+  void ReadFields() {
+    if (!rt::WindowExists(kWindow)) return;
+    rt::SetOutputWindow(kWindow);
+    for (int16_t ch = 1; ch <= Channels(); ++ch)
+      state_.fields[ch] = Str255(rt::EditText(static_cast<int16_t>(FirstField + ch)));
+  }
+
+  // A checked channel whose field holds no threshold keeps the window open, with a
+  // line that says why and the field selected; nothing typed is dropped unsaid.
+  bool LeaveAllowed() {
+    ReadFields();
+    const SpikeRefusal refusal = SpikeThresholdRefusal(Channels(), state_);
+    if (refusal.channel == 0) return true;
+    zap();
+    const auto top = static_cast<int16_t>(kRowsTop + pitch_ * Channels() + 72);
+    ShowRefusalLine(kRefusalField, Rect{10, top, 620, static_cast<int16_t>(top + 18)}, refusal.text);
+    const auto field = static_cast<int16_t>(FirstField + refusal.channel);
+    rt::SelectEditText(field, 0, static_cast<int>(rt::EditText(field).size()));
+    return false;
+  }
+
   void Leave() {
-    if (rt::WindowExists(kWindow)) {
-      rt::SetOutputWindow(kWindow);
-      for (int16_t ch = 1; ch <= Channels(); ++ch)
-        state_.fields[ch] = Str255(rt::EditText(static_cast<int16_t>(FirstField + ch)));
-    }
+    ReadFields();
     const bool on = LeaveSpikeFilter(Channels(), state_);
     rt::CheckMenuItem(kADMenu, kSpikeFilterItem, on);
     if (rt::WindowExists(kWindow)) rt::CloseWindow(kWindow);

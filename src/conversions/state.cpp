@@ -25,6 +25,7 @@ float ValueForZeroInGasExchange = 0;
 std::array<float, 17> SpikeFilterArray{};
 float SpikeFilterRatio = 2.0f;
 SpikeFilterRun SpikeFilterOfRun;
+ConversionsRun ConversionsOfRun;
 std::array<std::array<float, 4>, 101> autocalibrationArray{};
 
 namespace {
@@ -121,6 +122,7 @@ void ResetConversionsState() {
   SpikeFilterArray.fill(0.0f);
   SpikeFilterRatio = 2.0f;
   SpikeFilterOfRun = {};
+  ConversionsOfRun = {};
   for (auto& row : autocalibrationArray) row.fill(0.0f);
 }
 

@@ -58,6 +58,22 @@ struct SpikeFilterRun {
 };
 extern SpikeFilterRun SpikeFilterOfRun;
 
+// ---- conversions of the run in hand -------------------------------------------------------
+// The conversions the run in hand converted by, kept when the run starts: each
+// channel's type code, a, b, c and label, and the three-way button's row that the
+// files carry. Every data file of the run describes these; a conversion changed
+// after the run applies to the next run, whose start takes them again.
+struct ChannelConversionOfRun {
+  float typeCode = 0, a = 0, b = 0, c = 0;
+  Str255 label;  // the 30-character label field
+};
+struct ConversionsRun {
+  bool taken = false;  // a run has started since the recording mode was chosen
+  std::array<ChannelConversionOfRun, 17> channels{};  // rows 1..16
+  ThreeWayPolyRecord threeWay{};
+};
+extern ConversionsRun ConversionsOfRun;
+
 // ---- direct calibration --------------------------------------------------------------------
 // Rows 1-100: value 1 the typed value, 2 the volts, 3 the residual.
 extern std::array<std::array<float, 4>, 101> autocalibrationArray;

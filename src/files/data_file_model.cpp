@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "acquisition/state.h"
+#include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
@@ -53,16 +54,19 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
   f.sampleInterval = SampleInterval;
   f.nChannels = std::clamp<int16_t>(nChannels, 0, 16);
   f.firstChan = FirstChan;
+  // The conversions the run converted by, not the ones the windows hold by now.
+  const ConversionsRun conversions = ConversionsOfRun.taken ? ConversionsOfRun : CurrentConversions();
   for (int n = 1; n <= 16; ++n) {
     DataFileChannel& c = f.channels[n];
     const auto& r = ChannelVariables[n];
+    const ChannelConversionOfRun& conversion = conversions.channels[n];
     c.input = r[ChanField::Input];
-    c.a = r[ChanField::A];
-    c.b = r[ChanField::B];
-    c.c = r[ChanField::C];
-    c.typeCode = ChannelVariables[0][n];
+    c.a = conversion.a;
+    c.b = conversion.b;
+    c.c = conversion.c;
+    c.typeCode = conversion.typeCode;
     c.averaged = r[ChanField::Averaged];
-    c.label = ChannelLabelField(static_cast<int16_t>(n)).str();
+    c.label = conversion.label.str();
     c.spikeRatio = SpikeFilterOfRun.thresholds[n];
     c.spikes = voltagespikes[n];
   }
@@ -73,7 +77,7 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
   f.comment = CommentContainer;
   f.pauseLog = CumulativePauseContainer;
   f.conditions = CurrentExperimentConditions();
-  f.threeWay = polyarray[0];
+  f.threeWay = conversions.threeWay;
   f.externalAD = External_AD;
   f.demonstration = DemonstrationMODE != 0;
   f.lastDeviceCode = AD_Device_Code;

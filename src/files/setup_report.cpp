@@ -51,16 +51,47 @@ const char* OnOff(bool on) {
   return on ? "ON" : "OFF";
 }
 
-std::string SideText(int kind, float a, float b, float c) {
+// A number as the report prints it, without the sign blank.
+std::string Bare(float value) {
   ReportText t;
+  t.Num(value);
+  std::string s = t.text();
+  s.erase(0, s.find_first_not_of(' '));
+  return s;
+}
+
+// The kind's name and formula as the conversion evaluates it, on input x ("volts" or
+// the initial value "I"); the reciprocal always divides the volts, and its c of 0
+// stands for 1.
+std::string EquationText(int kind, float a, float b, float c, const std::string& x) {
   switch (kind) {
-    case 8: t.Put("log,  =").Num(a).Put(" +").Num(b).Put(" * log(volts)"); break;
-    case 9: t.Put("reciprocal,  =").Num(a).Put(" + ").Num(b).Put(" *").Num(c).Put("/volts"); break;
-    case 2: t.Put("polynomial,  =").Num(a).Put(" + ").Num(b).Put(" * volts +").Num(c).Put(" * volts^2"); break;
-    case 3: t.Put("power,  =").Num(a).Put(" + ").Num(b).Put(" * volts^").Num(c); break;
-    default: t.Put("linear,  =").Num(a).Put(" + volts *").Num(b); break;
+    case 1: return "linear,  " + Bare(a) + " + " + Bare(b) + " * " + x;
+    case 2: return "polynomial,  " + Bare(a) + " + " + Bare(b) + " * " + x + " + " + Bare(c) + " * " + x + "^2";
+    case 3: return "power,  " + Bare(a) + " + " + Bare(b) + " * " + x + "^" + Bare(c);
+    case 9:
+      return "reciprocal,  " + Bare(a) + " + " + Bare(b) + (c == 0.0f ? "" : " * " + Bare(c)) + "/volts";
+    default: return "no equation,  0";
   }
-  return t.text();
+}
+
+// The breakpoint record's initial equation: I, the value a side adds to or multiplies.
+std::string InitialText(const BreakpointRecord& r) {
+  if (r[1] == 0.0f) return "off,  I = 0";
+  const std::string e = EquationText(Whole(r[2]), r[3], r[4], r[5], "volts");
+  const std::size_t comma = e.find(',');
+  return e.substr(0, comma) + ",  I = " + e.substr(comma + 3);
+}
+
+// One side of the breakpoint (fields from `on`: on, kind, a, b, c), with its operator
+// and input fields.
+std::string SideText(const BreakpointRecord& r, int on, int op, int input) {
+  if (r[static_cast<std::size_t>(on)] == 0.0f) return "off,  = I";
+  const std::string x = r[static_cast<std::size_t>(input)] != 0.0f ? "volts" : "I";
+  const auto f = [&](int k) { return r[static_cast<std::size_t>(on + k)]; };
+  const std::string e = EquationText(Whole(f(1)), f(2), f(3), f(4), x);
+  const std::size_t comma = e.find(',');
+  const char* how = r[static_cast<std::size_t>(op)] != 0.0f ? " x (" : " + (";
+  return e.substr(0, comma) + ",  = I" + how + e.substr(comma + 3) + ")";
 }
 
 // The heading lines, which the printer sets beside its logo.
@@ -344,9 +375,9 @@ void PrintBreakpointData(ReportText& out, int16_t channel) {
   out.Tab().Column(7).Put(kShortRule).Line();
   out.Tab().Put("Breakpoint equation, channel").Num(channel).Put(":").Line();
   out.Column(10).Put("breakpoint value =").Num(r[0]).Line();
-  out.Column(10).Put("initial conversion is ").Put(SideText(Whole(r[2]), r[3], r[4], r[5])).Line();
-  out.Column(10).Put("below breakpoint conversion is ").Put(SideText(Whole(r[7]), r[8], r[9], r[10])).Line();
-  out.Column(10).Put("above breakpoint conversion is ").Put(SideText(Whole(r[12]), r[13], r[14], r[15])).Line();
+  out.Column(10).Put("initial conversion is ").Put(InitialText(r)).Line();
+  out.Column(10).Put("below breakpoint conversion is ").Put(SideText(r, 6, 18, 20)).Line();
+  out.Column(10).Put("above breakpoint conversion is ").Put(SideText(r, 11, 19, 21)).Line();
 }
 
 SetupReport BuildSetupReport(const SetupReportSections& sections, const std::string& date) {

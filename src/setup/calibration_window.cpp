@@ -147,8 +147,8 @@ void POWERNOTE() {
   rt::FontSpec font = KitFont(KestraneFont, 11);
   font.bold = true;
   rt::DrawText(kNoteLeft, 353, "NOTE:  ", font, RGBred);
-  rt::DrawText(kNoteLeft + rt::TextWidth("NOTE:  ", font), 353, "negative inputs are ignored", font, kBlack);
-  rt::DrawText(kNoteLeft, 367, " for power function calculations.", font, kBlack);
+  rt::DrawText(kNoteLeft + rt::TextWidth("NOTE:  ", font), 353, "a point whose volts or value", font, kBlack);
+  rt::DrawText(kNoteLeft, 367, " is 0 or less is left out of a power fit.", font, kBlack);
 }
 
 void ShowPowerNote(bool shown) {
@@ -460,7 +460,7 @@ class CalibrationWindow {
       for (std::size_t i = 0; i < points.size(); ++i)
         if (!PowerFitUses(points[i])) DrawExcludedMark(at[i]);
     rt::SetEditText(EquationField, CalibrationEquationText(kind_, fit).str());
-    rt::SetEditText(CountField, CalibrationCountText(n_, fit).str());
+    rt::SetEditText(CountField, CalibrationCountText(n_, fit, CalibrationPointsFitted(n_, kind_)).str());
     rt::SetControlState(Residuals, fit.ok() ? 1 : 0);
     rt::FlushWindow();
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "acquisition/channel_pipeline.h"
 #include "acquisition/chart_loop.h"
 #include "acquisition/fast_scope.h"
 #include "acquisition/markers.h"
@@ -11,6 +12,7 @@
 #include "acquisition/toolbar.h"
 #include "control/state.h"
 #include "control/switching.h"
+#include "conversions/evaluate.h"
 #include "conversions/spike_filter.h"
 #include "conversions/state.h"
 #include "devices/adam_reader.h"
@@ -361,6 +363,9 @@ void RunOnce() {
   for (int16_t ch = 1; ch <= ChannelCount(); ++ch) voltagespikes[ch] = 0;
   // The run's files report the filter as the run used it, not as it stands later.
   SpikeFilterOfRun = CurrentSpikeFilter();
+  // So do they the conversions; and no flow has been read in this run yet.
+  ConversionsOfRun = CurrentConversions();
+  ForgetStoredValuesOfRun();
   rt::FlushEvents();
   rt::SetMenuHandler(MenusOFF);
   rt::HideWindow(kStatusStripWindow);
@@ -393,6 +398,7 @@ void ResetForModeChoice() {
     if (i <= rt::MenuItemCount(File) && !IsQuitItem(File, i)) SetMenuItemState(File, i, 0);
   SetMenuItemState(AD, kAutorepeatItem, 0);
   ClearChannelRecords();
+  ConversionsOfRun = {};
   CLEARARRAY();
   rt::CloseWindow(kTrendWindow);
 }

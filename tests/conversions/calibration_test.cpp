@@ -68,6 +68,9 @@ TEST(Calibration, CountTexts) {
   EXPECT_EQ(CalibrationCountText(3, f), Str255(" 3 points; r-squared =  1"));
   f.r2 = 0.5;
   EXPECT_EQ(CalibrationCountText(12, f), Str255(" 12 points; r-squared =  0.5"));
+  // A power fit that left points out says how many it fitted.
+  EXPECT_EQ(CalibrationCountText(3, f, 2), Str255(" 3 points, 2 fitted; r-squared =  0.5"));
+  EXPECT_EQ(CalibrationCountText(3, f, 3), Str255(" 3 points; r-squared =  0.5"));
 }
 
 TEST(Calibration, RefusedFitSaysWhy) {

@@ -154,6 +154,11 @@ TEST_F(CustomTableTest, TransferOfBreakpointOrThreeWayChannelIsRefused) {
   EXPECT_FALSE(TransferChannelToButton(3, 2, "x"));
   EXPECT_EQ(conversionsArray, table);
   EXPECT_EQ(buttonlbls, titles);
+  EXPECT_EQ(TransferRefusal(3, 1),
+            "Channel 1 uses a breakpoint conversion: a button holds only a, b and c, not its equations.");
+  EXPECT_EQ(TransferRefusal(3, 2), "Channel 2 uses the three-way polynomial, which has its own button.");
+  EXPECT_EQ(TransferRefusal(0, 1), "Select a conversion button first, then a channel.");
+  EXPECT_EQ(TransferRefusal(3, 0), "Select the channel the button is to take.");
 }
 
 TEST_F(CustomTableTest, TransferWithoutMarkedButtonOrChannelDoesNothing) {

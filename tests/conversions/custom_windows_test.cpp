@@ -114,13 +114,18 @@ TEST_F(CustomWindowsTest, TransferCopiesAChannelAndRefusesABreakpointChannel) {
       .Check([this] {
         EXPECT_EQ(Played("bzot.mp3"), 1);
         EXPECT_EQ(conversionsArray[9 * 4 + 8], 2.0f) << "button 4 unchanged";
+        // The refusal says why, not with the buzz alone.
+        EXPECT_EQ(FieldOf(kTransfer, 140),
+                  "Channel 2 uses a breakpoint conversion: a button holds only a, b and c, not its equations.");
       })
+      .Shot(kTransfer, Shot("w12-custom-transfer-refused.png"))
       .Click(kTransfer, 17)
       .Then("label", TypeInto(kTransfer, 101, "O2 analyser, chamber 1 outlet"))
       .Shot(kTransfer, Shot("w12-custom-transfer.png"))
       .Click(kTransfer, 1)
       .Check([this] {
         EXPECT_EQ(Played("upvip.mp3"), 1);
+        EXPECT_FALSE(rt::EditFieldExists(140)) << "the refusal went with the transfer";
         EXPECT_EQ(rt::ControlTitle(4), "O2 analyser, chamber 1 ou");
         EXPECT_EQ(rt::ControlState(4), 1) << "marks cleared";
         EXPECT_EQ(rt::ControlState(17), 1);

@@ -41,8 +41,8 @@ TEST(ConversionTypes, PowerGuardsOnlyFractionalExponentsOfNegativeReadings) {
   EXPECT_FLOAT_EQ(Convert(3, 1, 2, 0.5f, 4), 5.0f);
 }
 
-TEST(ConversionTypes, PowerOfZeroToNegativeExponentGivesZeroNotInfinity) {
-  EXPECT_EQ(Convert(3, 1, 2, -1, 0), 0.0f);
+TEST(ConversionTypes, PowerOfZeroToNegativeExponentIsTheBadReadingMark) {
+  EXPECT_EQ(Convert(3, 1, 2, -1, 0), kBadReading);  // 1 + 2·0⁻¹ is no number
 }
 
 TEST(ConversionTypes, LogarithmIsBaseTenAndGuarded) {
@@ -71,13 +71,22 @@ TEST(ConversionTypes, BadReadingMarkSurvivesEveryConversion) {
   EXPECT_EQ(r.volts, kBadReading);
 }
 
-TEST(ConversionTypes, ResultsThatAreNoNumberBecomeZero) {
+// A result that is no finite number was never measured: it is the bad-reading mark,
+// never a 0 that looks like a value.
+TEST(ConversionTypes, ResultsThatAreNoNumberAreTheBadReadingMark) {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  EXPECT_EQ(Convert(1, 0, 1, 0, nan), 0.0f);
-  EXPECT_EQ(Convert(1, inf, 1, 0, 2), 0.0f);
-  EXPECT_EQ(Convert(2, 0, 0, 3e38f, 1e10f), 0.0f);  // overflows single precision
-  EXPECT_EQ(Convert(4, 0, 0, 0, nan), 0.0f);
+  EXPECT_EQ(Convert(1, 0, 1, 0, nan), kBadReading);
+  EXPECT_EQ(Convert(1, inf, 1, 0, 2), kBadReading);
+  EXPECT_EQ(Convert(2, 0, 0, 3e38f, 1e10f), kBadReading);  // overflows single precision
+  EXPECT_EQ(Convert(2, 0, 0, 1e38f, 3), kBadReading);      // 9e38
+  EXPECT_EQ(Convert(4, 0, 0, 0, nan), kBadReading);
+  BreakpointRecord bp{};
+  bp[1] = 1, bp[2] = BreakpointKindCode::Polynomial, bp[5] = 1e38f;  // initial c·V²
+  bp[11] = 1, bp[12] = BreakpointKindCode::Linear, bp[14] = 0;       // × 0 on the upper side
+  bp[19] = 1;
+  EXPECT_EQ(EvaluateBreakpoint(bp, 3.0f), kBadReading) << "an overflow times 0 is still no number";
+  EXPECT_EQ(EvaluateThreeWay({0, 0, 0, 1e38f, 0, 1, 1}, 10.0f).value, kBadReading);
 }
 
 TEST(ConversionTypes, WholeCodeTruncatesAndRejectsWhatNoTableHolds) {
@@ -178,11 +187,11 @@ TEST(Breakpoint, BelowSidePowerGuardsOnItsInput) {
   EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, 1.0f), 0.0f);
 }
 
-TEST(Breakpoint, AtOrAboveSidePowerOfNegativeInitialGivesZeroNotNaN) {
+TEST(Breakpoint, AtOrAboveSidePowerOfNegativeInitialIsTheBadReadingMark) {
   BreakpointRecord r = Record(0);
   Initial(r, 1, -5, 1, 0);        // I = V - 5 = -4 at V = 1
   Above(r, 3, 0, 1, 0.5f, 0, 0);  // x = I, guard on V > 0: (-4)^0.5 is no number
-  EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, 1.0f), -4.0f);
+  EXPECT_EQ(EvaluateBreakpoint(r, 1.0f), kBadReading);
 }
 
 TEST(Breakpoint, ReciprocalWithoutCIsNotConstant) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "common/test_support.h"
@@ -26,8 +27,8 @@ GasExchangeRecord Standard(int16_t computation, float gasCase) {
   return r;
 }
 
-float Step(GasExchangeRecord& r, float value, int32_t sample = 5, int16_t channel = 1) {
-  return GasExchangeStep(channel, r, value, sample, nullptr).display;
+float Step(GasExchangeRecord& r, float value, int32_t sample = 5) {
+  return GasExchangeStep(r, value, sample, nullptr).display;
 }
 
 TEST(GasFactors, DerivedFromRQAndTheIncurrentFractions) {
@@ -96,52 +97,49 @@ TEST(GasStep, StoredZOfZeroDoesNotDivideByZero) {
   EXPECT_FLOAT_EQ(Step(r, 10.0f, 2), 10.0f);  // Z taken as 1
 }
 
-TEST(GasStep, FlowChannelLaterInTheScanReadsThePreviousColumn) {
+TEST(GasStep, FlowChannelGivesTheLastFlowTheRunStored) {
   GasExchangeRecord r = Standard(1, 2);
   r[GasField::FlowSource] = kFlowFromChannel;
-  std::vector<std::pair<int16_t, int32_t>> reads;
-  auto store = [&](int16_t ch, int32_t col) {
-    reads.push_back({ch, col});
+  std::vector<int16_t> asked;
+  auto lastFlow = [&](int16_t ch) -> std::optional<float> {
+    asked.push_back(ch);
     return 100.0f;
   };
   r[GasField::Flow] = 3;
-  const float later = GasExchangeStep(2, r, 0.5f, 7, store).display;
-  r[GasField::Flow] = 1;
-  const float earlier = GasExchangeStep(2, r, 0.5f, 7, store).display;
-  ASSERT_EQ(reads.size(), 2u);
-  EXPECT_EQ(reads[0], (std::pair<int16_t, int32_t>{3, 6}));
-  EXPECT_EQ(reads[1], (std::pair<int16_t, int32_t>{1, 7}));
-  EXPECT_NEAR(later, 0.6325111, 2e-7);
-  EXPECT_NEAR(earlier, 0.6325111, 2e-7);
+  EXPECT_NEAR(GasExchangeStep(r, 0.5f, 7, lastFlow).display, 0.6325111, 2e-7);
+  EXPECT_NEAR(GasExchangeStep(r, 0.5f, 0, lastFlow).display, 0.6325111, 2e-7) << "a period's first sample";
+  EXPECT_EQ(asked, (std::vector<int16_t>{3, 3}));
 }
 
-TEST(GasStep, FlowReadOutsideTheStoreGivesZeroFlow) {
+// Where the run has read no flow yet, or the flow channel is none, the rate is not
+// known: the bad-reading mark, not a rate computed with a flow of 0.
+TEST(GasStep, NoFlowReadYetGivesTheBadReadingMark) {
   GasExchangeRecord r = Standard(1, 2);
   r[GasField::FlowSource] = kFlowFromChannel;
-  int reads = 0;
-  auto store = [&](int16_t, int32_t) {
-    ++reads;
-    return 100.0f;
+  int asked = 0;
+  auto none = [&](int16_t) -> std::optional<float> {
+    ++asked;
+    return std::nullopt;
   };
   r[GasField::Flow] = 3;
-  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 0, store).display, 0.0f);     // column -1
-  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 1, store, 1).display, 0.0f);  // column 0 never written
-  r[GasField::Flow] = 17;
-  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 5, store).display, 0.0f);
-  r[GasField::Flow] = 0;
-  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 5, store).display, 0.0f);
-  r[GasField::Flow] = -2;
-  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 5, store).display, 0.0f);
-  EXPECT_EQ(reads, 0);
+  const GasStepOutcome o = GasExchangeStep(r, 0.5f, 0, none);
+  EXPECT_EQ(o.display, kBadReading);
+  EXPECT_FALSE(o.notANumber);
+  EXPECT_EQ(asked, 1);
+  auto stored = [](int16_t) -> std::optional<float> { return 100.0f; };
+  for (float channel : {17.0f, 0.0f, -2.0f}) {
+    r[GasField::Flow] = channel;
+    EXPECT_EQ(GasExchangeStep(r, 0.5f, 5, stored).display, kBadReading) << channel;
+  }
 }
 
 TEST(GasStep, BadReadingMarkPassesThroughAndKeepsThePreviousValue) {
   GasExchangeRecord r = Standard(1, 1);
   r[GasField::Correction] = 1;
   r[GasField::Previous] = 3;
-  const GasStepOutcome o = GasExchangeStep(1, r, kBadReading, 4, nullptr);
+  const GasStepOutcome o = GasExchangeStep(r, kBadReading, 4, nullptr);
   EXPECT_EQ(o.display, kBadReading);
-  EXPECT_EQ(GasStoredValue(o, o.display), kBadReading);
+  EXPECT_EQ(GasStoredValue(o, o.display, false), kBadReading);
   EXPECT_EQ(r[GasField::Previous], 3.0f);
 }
 
@@ -149,37 +147,42 @@ TEST(GasStep, BadFlowReadingGivesTheBadReadingMark) {
   GasExchangeRecord r = Standard(1, 1);
   r[GasField::FlowSource] = kFlowFromChannel;
   r[GasField::Flow] = 1;
-  auto store = [](int16_t, int32_t) { return kBadReading; };
-  EXPECT_EQ(GasExchangeStep(2, r, 0.5f, 3, store).display, kBadReading);
+  auto store = [](int16_t) -> std::optional<float> { return kBadReading; };
+  EXPECT_EQ(GasExchangeStep(r, 0.5f, 3, store).display, kBadReading);
 }
 
-TEST(GasStep, DivisionByZeroFactorGivesZero) {
+TEST(GasStep, DivisionByZeroFactorGivesTheBadReadingMark) {
   GasExchangeRecord r = Standard(1, 2);
   r[GasField::OneMinusFiO2] = 0;  // FiO2 typed as 1
-  EXPECT_EQ(Step(r, 0.5f), 0.0f);
+  const GasStepOutcome o = GasExchangeStep(r, 0.5f, 5, nullptr);
+  EXPECT_EQ(o.display, kBadReading);
+  EXPECT_TRUE(o.notANumber);
 }
 
+// "Display Only" stores the converted value whatever the rate, 0 included; only a
+// channel zeroed because its device is off stores the zero value it shows.
 TEST(GasStep, DisplayOnlyStoresTheConvertedValue) {
   GasExchangeRecord r = Standard(1, 2);
   r[GasField::Save] = 0;
-  GasStepOutcome o = GasExchangeStep(1, r, 0.5f, 3, nullptr);
+  GasStepOutcome o = GasExchangeStep(r, 0.5f, 3, nullptr);
   EXPECT_NEAR(o.display, 0.6325111, 2e-7);
   EXPECT_FALSE(o.save);
-  EXPECT_EQ(GasStoredValue(o, o.display), 0.5f);
-  EXPECT_EQ(GasStoredValue(o, 0.0f), 0.0f);  // a zeroed channel stores 0
+  EXPECT_EQ(GasStoredValue(o, o.display, false), 0.5f);
+  EXPECT_EQ(GasStoredValue(o, 0.0f, false), 0.5f) << "a rate of 0 (flow 0)";
+  EXPECT_EQ(GasStoredValue(o, 0.0f, true), 0.0f) << "a zeroed channel";
   r[GasField::Save] = 1;
-  o = GasExchangeStep(1, r, 0.5f, 3, nullptr);
+  o = GasExchangeStep(r, 0.5f, 3, nullptr);
   EXPECT_TRUE(o.save);
-  EXPECT_EQ(GasStoredValue(o, o.display), o.display);
+  EXPECT_EQ(GasStoredValue(o, o.display, false), o.display);
 }
 
 TEST(GasStep, RecordOffLeavesTheValueAlone) {
   GasExchangeRecord r{};
   r[GasField::Save] = 1;
-  const GasStepOutcome o = GasExchangeStep(1, r, 0.5f, 3, nullptr);
+  const GasStepOutcome o = GasExchangeStep(r, 0.5f, 3, nullptr);
   EXPECT_EQ(o.display, 0.5f);
   EXPECT_FALSE(o.save);
-  EXPECT_EQ(GasStoredValue(o, o.display), 0.5f);
+  EXPECT_EQ(GasStoredValue(o, o.display, false), 0.5f);
 }
 
 TEST(GasStep, CorrectionWithoutComputationSavesByField10) {
@@ -188,7 +191,7 @@ TEST(GasStep, CorrectionWithoutComputationSavesByField10) {
   r[GasField::Z] = 2;
   r[GasField::Save] = 3;  // lowest bit
   r[GasField::Previous] = 4;
-  const GasStepOutcome o = GasExchangeStep(1, r, 10.0f, 2, nullptr);
+  const GasStepOutcome o = GasExchangeStep(r, 10.0f, 2, nullptr);
   EXPECT_FLOAT_EQ(o.display, 7.0f);  // 4 + 6/2
   EXPECT_TRUE(o.save);
 }

@@ -162,6 +162,35 @@ TEST_F(GasOptionsWindowTest, APopupOfAnotherRowDoesNotChangeWhatTheActiveRowShow
   EXPECT_EQ(Record()[GasField::FlowSource], 1.0f);
 }
 
+// A flow channel the recording cannot read (0, above the channels set up) keeps the
+// window open with a line saying which channels it can be.
+TEST_F(GasOptionsWindowTest, AFlowChannelOutsideTheChannelsIsRefusedWithALine) {
+  const auto refused = [] {
+    ASSERT_TRUE(rt::WindowExists(W));
+    EXPECT_EQ(FieldOf(W, FlowRefusal), "Flow Channel: type a channel from 1 to 3.");
+  };
+  test::WindowDriver driver;
+  driver.WaitFor(W)
+      .Click(W, ComputeVO2)
+      .Then("flow from a channel", Pick(VO2FlowSource, 3))
+      .Then("0", TypeInto(W, VO2Flow, "0"))
+      .Click(W, GasOptionsControl::Done)
+      .Check(refused)
+      .Then("4", TypeInto(W, VO2Flow, "4"))
+      .Event(ActionCode::CloseBox, W)
+      .Check(refused)
+      .Shot(W, Shot("w14-flow-channel-refused.png"))
+      .Then("3", TypeInto(W, VO2Flow, "3"))
+      .Click(W, GasOptionsControl::Done);
+  Options(driver);
+  EXPECT_FALSE(rt::WindowExists(W));
+  EXPECT_EQ(Record()[GasField::FlowSource], 3.0f);
+  EXPECT_EQ(Record()[GasField::Flow], 3.0f);
+  EXPECT_EQ(GasFlowChannelRefusal(GasComputationCode::VO2, 1, 0, 3), "") << "a constant flow of 0 is a flow";
+  EXPECT_EQ(GasFlowChannelRefusal(GasComputationCode::None, 3, 0, 3), "") << "no computation, no flow";
+  EXPECT_EQ(GasFlowChannelRefusal(GasComputationCode::EWL, 3, 1.5, 3), "Flow Channel: type a channel from 1 to 3.");
+}
+
 TEST_F(GasOptionsWindowTest, EveryWayOutStoresWhatTheWindowShows) {
   struct Way {
     const char* name;

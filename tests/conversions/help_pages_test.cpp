@@ -236,7 +236,7 @@ TEST_F(ConversionHelpTest, GasOptionsPageQuotesTheVO2OfItsExample) {
       .Shot(W, Shot("help-gas-options-vo2.png"))
       .Click(W, GasOptionsControl::Done);
   Run(driver, [] { ConversionOptions(2); });
-  const GasStepOutcome out = GasExchangeStep(2, SpecialOpsArray[2], static_cast<float>(delta), 1, nullptr, 0);
+  const GasStepOutcome out = GasExchangeStep(SpecialOpsArray[2], static_cast<float>(delta), 1, nullptr);
   EXPECT_NEAR(out.display, page, 0.5 * std::pow(10.0, -decimals) * (1 + 1e-6))
       << "the page says " << page << ", the recording shows " << out.display;
 }

@@ -103,19 +103,33 @@ TEST_F(SpikeFilterWindowTest, TypedThresholdsAndBoxesThenAllOffClearsTheSlotAndT
   EXPECT_EQ(Played("downvip.mp3"), 2);
 }
 
-TEST_F(SpikeFilterWindowTest, AThresholdOfOneOrLessTypedInAnActiveChannelTurnsItOffOnTheCloseBox) {
+// A threshold of 1 or less typed in an active channel is refused, by Done and by the
+// close box alike, with a line that gives the range; nothing is dropped unsaid.
+TEST_F(SpikeFilterWindowTest, AThresholdOfOneOrLessTypedInAnActiveChannelIsRefusedWithALine) {
   PrefsArray[PrefsSlot::SpikeFilterOn] = 1;
   SpikeFilterArray[1] = 2;
   SpikeFilterArray[2] = 5;
+  const auto refused = [] {
+    ASSERT_TRUE(rt::WindowExists(W));
+    ASSERT_TRUE(rt::EditFieldExists(400));
+    EXPECT_EQ(rt::EditText(400), "Channel 1: \"0.5\" is no spike threshold. Type a number greater than 1, "
+                                 "or uncheck the channel.");
+  };
   test::WindowDriver driver;
   driver.WaitFor(W)
       .Then("0.5 typed", TypeInto(W, FirstField + 1, "0.5"))
       .Then("4 typed", TypeInto(W, FirstField + 3, "4"))  // channel 3 is off: stays off
       .Click(W, DoubleFiltration)
       .Check([] { EXPECT_EQ(rt::ControlState(DoubleFiltration), 2); })
+      .Event(4, W)
+      .Check(refused)
+      .Click(W, Done)
+      .Check(refused)
+      .Shot(W, Shot("w18-spike-threshold-refused.png"))
+      .Then("3 typed", TypeInto(W, FirstField + 1, "3"))
       .Event(4, W);
   Open(driver);
-  EXPECT_EQ(SpikeFilterArray[1], 0.0f);
+  EXPECT_EQ(SpikeFilterArray[1], 3.0f);
   EXPECT_EQ(SpikeFilterArray[2], 5.0f);
   EXPECT_EQ(SpikeFilterArray[3], 0.0f);
   EXPECT_EQ(PrefsArray[PrefsSlot::SpikeFilterOn], 1) << "channel 2 is still on";

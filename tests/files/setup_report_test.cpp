@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "control/state.h"
+#include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
@@ -85,9 +86,10 @@ class SetupReportTest : public test::FilesTest {
     t += "\t " + std::string(49, '_') + CR;
     t += "\tBreakpoint equation, channel 2:" + CR;
     t += Blanks(9) + "breakpoint value = 1.5" + CR;
-    t += Blanks(9) + "initial conversion is linear,  = 0 + volts * 1" + CR;
-    t += Blanks(9) + "below breakpoint conversion is polynomial,  = 1 +  2 * volts + 0.5 * volts^2" + CR;
-    t += Blanks(9) + "above breakpoint conversion is power,  = 0 +  4 * volts^ 2" + CR;
+    // Both sides add to the initial value I and take it as their input.
+    t += Blanks(9) + "initial conversion is linear,  I = 0 + 1 * volts" + CR;
+    t += Blanks(9) + "below breakpoint conversion is polynomial,  = I + (1 + 2 * I + 0.5 * I^2)" + CR;
+    t += Blanks(9) + "above breakpoint conversion is power,  = I + (0 + 4 * I^2)" + CR;
     t += "\t" + rule + CR + CR;
     t += "\t\xA5 Triggering is ON, trigger channel is 1 and the trigger condition is:  >  2.5" + CR + CR;
     t += CR + "\xA5  Alarms are ACTIVATED for the following channel(s) and conditions:" + CR;
@@ -123,6 +125,41 @@ TEST_F(SetupReportTest, OnlyTheHighestThreeWayChannelGetsItsBlock) {
                       "result=  0.5*[ 1 +  2*V +  3*V^2 +  4*V^3 ]" + CR),
             std::string::npos);
   EXPECT_NE(text.find("Breakpoint equation, channel 2:"), std::string::npos);
+}
+
+// The breakpoint block prints the formula the values use: I is the initial value; a
+// side adds to it or multiplies it and takes I or the volts as its input; the
+// reciprocal always divides the volts, its c of 0 standing for 1.
+TEST_F(SetupReportTest, TheBreakpointBlockPrintsTheFormulaTheValuesUse) {
+  struct Row {
+    const char* what;
+    BreakpointRecord record;
+    float volts;     // a reading on the side printed
+    float value;     // what the conversion gives for it
+    const char* initial, *below, *above;
+  };
+  const Row rows[] = {
+      {"reciprocal above, on the volts, c not given",
+       {1, 1, 1, 0, 1, 0, 0, 0, 0, 0, 0, 1, 9, 3, 2, 0, 0, 0, 0, 0, 0, 1}, 4, 4 + 3.5f,
+       "linear,  I = 0 + 1 * volts", "off,  = I", "reciprocal,  = I + (3 + 2/volts)"},
+      {"polynomial below multiplying, on I",
+       {5, 1, 1, 1, 2, 0, 1, 2, 0, 1, 0.5f, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}, 1, 3 * (3 + 0.5f * 9),
+       "linear,  I = 1 + 2 * volts", "polynomial,  = I x (0 + 1 * I + 0.5 * I^2)", "off,  = I"},
+      {"initial off, power above on the volts",
+       {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 3, 1, 2, 3, 0, 0, 0, 0, 0, 1}, 2, 17,
+       "off,  I = 0", "off,  = I", "power,  = I + (1 + 2 * volts^3)"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    BreakpointArray[2] = r.record;
+    EXPECT_FLOAT_EQ(EvaluateBreakpoint(r.record, r.volts), r.value);
+    ReportText out;
+    PrintBreakpointData(out, 2);
+    const std::string& t = out.text();
+    EXPECT_NE(t.find("initial conversion is " + std::string(r.initial) + CR), std::string::npos) << t;
+    EXPECT_NE(t.find("below breakpoint conversion is " + std::string(r.below) + CR), std::string::npos) << t;
+    EXPECT_NE(t.find("above breakpoint conversion is " + std::string(r.above) + CR), std::string::npos) << t;
+  }
 }
 
 TEST_F(SetupReportTest, NoAlarmOnSaysNotSetAndListsNoChannel) {

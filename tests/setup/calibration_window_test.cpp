@@ -244,7 +244,8 @@ TEST_F(CalibrationWindowTest, DemonstrationPowerFitWithResiduals) {
   d.WaitFor(W).Click(W, Power);
   PickReadings(d, 5);
   for (const char* v : {"0", "2", "5", "10", "20", "40"}) Point(d, v, 0);
-  d.Then("fitted", [] { return Field(CountField).find(" 6 points; r-squared = ") == 0; })
+  // The count says how many points the fit used: the 0 is left out.
+  d.Then("fitted", [] { return Field(CountField).find(" 6 points, 5 fitted; r-squared = ") == 0; })
       .Check([] {
         // 20 readings of 10 lie between 5.006 and 6.694 V each.
         EXPECT_GE(autocalibrationArray[4][2], 5.006f);

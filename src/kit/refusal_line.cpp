@@ -1,4 +1,4 @@
-#include "control/refusal_line.h"
+#include "kit/refusal_line.h"
 
 #include "kit/builders.h"
 #include "kit/state.h"
