@@ -53,10 +53,11 @@ std::optional<std::string> GroupWithoutChannel() {
   }
   const auto range = [](int from, int to) { return std::to_string(from) + " to " + std::to_string(to); };
   if (!first)
-    return "Group 1 (devices " + range(1, split) + ") has no channel: give a channel one of its devices.";
+    return "Group 1 (devices " + range(1, split) +
+           ") has no channel: only group 2's device goes out in a sample.";
   if (!second)
     return "Group 2 (devices " + range(split + 1, count) +
-           ") has no channel: give a channel one of its devices, or untick two groups.";
+           ") has no channel: only group 1's device goes out in a sample.";
   return std::nullopt;
 }
 

@@ -17,8 +17,9 @@ std::optional<std::string> OneGroupReason();
 bool FitPatternToCoding();
 // Why a run cannot start with the switching as it is set; nothing when it can.
 std::optional<std::string> RunStartRefusal();
-// The group of a two-group pattern that no channel uses, as the line that says so;
-// nothing when both groups have a channel (or the pattern has one group).
+// The group of a two-group pattern that no channel uses, as the line that says so (its
+// device is never opened in a sample period); nothing when both groups have a channel
+// (or the pattern has one group).
 std::optional<std::string> GroupWithoutChannel();
 
 }  // namespace mv

@@ -142,12 +142,10 @@ bool AnyDeviceChosen() {
   return false;
 }
 
-// The "Setup OK" gate: the pattern's intervals, devices and reference devices are all set,
-// and with two groups each group has a channel.
+// The "Setup OK" gate: the pattern's intervals, devices and reference devices are all set.
 bool SetupComplete() {
   ReadIntervals();
-  return SwitchSetupComplete(SwitchingMode, AnyDeviceChosen(), refint, switchint, RefChan, RefChan2) &&
-         !GroupWithoutChannel();
+  return SwitchSetupComplete(SwitchingMode, AnyDeviceChosen(), refint, switchint, RefChan, RefChan2);
 }
 
 // What the interface and coding reach, said after the device that lies beyond it.
@@ -187,8 +185,9 @@ std::optional<std::string> UnswitchableDevice() {
   return what + DeviceReach(count);
 }
 
-// Shows why the set-up cannot be finished as it stands, else what the last pattern choice
-// did to Automatic Repeat, or takes the line away.
+// Shows why the set-up cannot be finished as it stands, else the group of two that no
+// channel uses (its device never goes out), else what the last pattern choice did to
+// Automatic Repeat, or takes the line away.
 void ShowUnswitchableDevice() {
   const int16_t B = WindowBottom();
   auto line = UnswitchableDevice();
@@ -488,7 +487,7 @@ void CommonTail(int16_t it) {
 bool FinishAccepted() {
   Action = 0;
   EventID = 0;
-  if (ReadIntervals() && !UnswitchableDevice() && !GroupWithoutChannel()) return true;
+  if (ReadIntervals() && !UnswitchableDevice()) return true;
   FinishFlag = 0;
   zap();
   ShowUnswitchableDevice();

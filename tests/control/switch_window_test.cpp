@@ -512,8 +512,8 @@ TEST_F(SwitchWindowTest, TheReferencePromptFollowsThePatternInForce) {
   }
 }
 
-// With two groups each group needs a channel: the gate names the group that has none and
-// keeps "Setup OK" dimmed until a channel takes one of its devices.
+// With two groups the gate names the group that no channel uses (its device never goes
+// out) until a channel takes one of its devices.
 TEST_F(SwitchWindowTest, TheGateNamesTheGroupThatHasNoChannel) {
   External_AD = ExternalADCode::SableUI3;
   PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;
@@ -524,11 +524,9 @@ TEST_F(SwitchWindowTest, TheGateNamesTheGroupThatHasNoChannel) {
   RefChan2 = 5;
   ChannelVariables[1][ChanField::Device] = 2;
   ChannelVariables[2][ChanField::Device] = 3;
-  Drive({Until(W), ExpectState(177, 0),
-         Do([] {
+  Drive({Until(W), ExpectState(177, 1), Do([] {
            EXPECT_EQ(RefusalLine(),
-                     "Group 2 (devices 5 to 8) has no channel: give a channel one of its devices, or untick two "
-                     "groups.");
+                     "Group 2 (devices 5 to 8) has no channel: only group 1's device goes out in a sample.");
          }),
          Shot(W, "w3-switching-group-without-channel.png"), Click(W, 26), ExpectState(177, 1),
          Do([] { EXPECT_EQ(RefusalLine(), ""); }), Click(W, 177)});
@@ -578,7 +576,8 @@ TEST_F(SwitchWindowTest, TurningAutomaticRepeatOffIsSaid) {
     const std::string name = std::to_string(row.from) + " to entry " + std::to_string(row.entry);
     Drive({Until(W), Pick(W, 181, row.entry), Do([&] {
              EXPECT_EQ(PrefsArray[PrefsSlot::Autorepeat], row.repeatAfter) << name;
-             EXPECT_EQ(RefusalLine().find(off) != std::string::npos, row.said) << name << ": " << RefusalLine();
+             EXPECT_EQ(RefusalLine().find(off) != std::string::npos, row.said)
+                 << name << ": " << RefusalLine();
            }),
            Do([] { rt::CloseWindow(W); })});
     ExternalDeviceControl();

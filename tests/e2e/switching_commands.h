@@ -88,7 +88,6 @@ inline std::string Adc1Devices(std::initializer_list<int> devices) {
   return Hex(0x40 + Bits(devices));
 }
 
-
 // The ADAM-4050's output commands "#0200" and two digits, CR: each gives its two digits
 // (the module's inverted word, 07 for device 1 down to 00 for device 8).
 inline std::vector<std::string> AdamSwitches(const std::string& rx) {

@@ -455,7 +455,8 @@ TEST_F(SetupWindowTest, TwoGroupsTheCodingCannotSwitchNeverStartARun) {
         EXPECT_EQ(SwitchingMode, 5);
         EXPECT_EQ(nGroups, 0);
         EXPECT_EQ(Text(kNote),
-                  "The three-bit word switches one device at a time: the set-up's two device groups now run as one.");
+                  "The three-bit word switches one device at a time: the set-up's two device groups now run "
+                  "as one.");
       })
       .Shot(kWindow, Shot("w104-setup-two-groups-now-one.png"))
       .Click(kWindow, SetupItem::SetupOK);
@@ -477,8 +478,9 @@ TEST_F(SetupWindowTest, TwoGroupsTheCodingCannotSwitchNeverStartARun) {
         EXPECT_TRUE(rt::WindowExists(kWindow));
         EXPECT_EQ(FinishFlag, 0);
         EXPECT_EQ(Played("bzot.mp3"), 1);
-        EXPECT_EQ(Text(kNote),
-                  "The three-bit word switches one device at a time: untick Two Device Groups in Device Control.");
+        EXPECT_EQ(
+            Text(kNote),
+            "The three-bit word switches one device at a time: untick Two Device Groups in Device Control.");
         SwitchingMode = 5;
         nGroups = 0;
       })
