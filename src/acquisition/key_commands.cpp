@@ -93,7 +93,8 @@ bool RunCommand(KeyMode mode, bool click, int32_t& c, bool& qStop) {
 // act on the X-Y plot. Each clears c and holds the keys for 20 ticks.
 void RunSwitchAndPlotKeys(KeyMode mode, int32_t& c) {
   if (c >= '1' && c <= '8') {
-    SwitchingOnDirectSwitch(static_cast<int16_t>(c - '0'));
+    for (const SwitchMarker& m : SwitchingOnDirectSwitch(static_cast<int16_t>(c - '0')))
+      InsertDeviceSwitchMarker(m.label, SwitchMarkerTop(mode));
   } else if (c == 'c' || c == 'd' || c == 'u' || c == 'n') {
     if (mode == KeyMode::Scan && !ShowXYPlot) return;
     if (c == 'c') {

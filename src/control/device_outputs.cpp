@@ -245,11 +245,19 @@ bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {
   const bool twoGroups = nGroups == 2;
   if (op == SwitchOp::Direct) b = 0;
   const int16_t iface = External_AD;
+  // Group 2's device goes out beside a only where the coding gives it a line; with no
+  // group-1 device (no channel of group 1) it goes out alone.
+  const bool second =
+      twoGroups && op != SwitchOp::Direct && SecondGroupSwitchable(iface, Coding()) && DeviceSwitchable(b);
+  if (!second) b = 0;
   if (!DeviceSwitchable(a)) {
     // No such device (no reference chosen, no sample channel): nothing may be left on,
     // and no word may be computed from a number that names no line.
-    TURNVALVESOFF();
-    return false;
+    if (!second) {
+      TURNVALVESOFF();
+      return false;
+    }
+    a = 0;
   }
   KeepOutputLine(op, a, b, twoGroups);
   if (iface == ExternalADCode::ADC1) {

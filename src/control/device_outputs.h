@@ -59,9 +59,11 @@ void SWITCHDEVICE();
 // Every device output off, on every interface (the ADC-1 table is cleared and sent).
 void TURNVALVESOFF();
 // The device switch of the operation to devices a and b (b the group-2 device), by
-// interface; also keeps IO_Line for the sample takers. A device a that is no device of
-// the interface switches every output off rather than sending a computed word. Sends
-// nothing in demonstration mode. Returns whether device a was switched on.
+// interface; also keeps IO_Line for the sample takers. b goes out only where the coding
+// gives group 2 lines of its own; a device a that is no device of the interface goes
+// out as no line (b alone, when it goes out), and with neither every output is switched
+// off rather than a word computed. Sends nothing in demonstration mode. Returns whether
+// a device was switched on.
 bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b);
 
 }  // namespace mv

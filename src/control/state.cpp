@@ -18,6 +18,7 @@ int16_t TempTriggrON = 0;
 
 int16_t SwitchingMode = 0;
 int16_t nGroups = 0;
+std::string SwitchingNote;
 int16_t RefChan = 0;
 int16_t RefChan2 = 0;
 float refint = 0.0f;
@@ -99,6 +100,7 @@ void ResetControlState() {
   TempTriggrON = 0;
   SwitchingMode = 0;
   nGroups = 0;
+  SwitchingNote.clear();
   RefChan = 0;
   RefChan2 = 0;
   refint = 0.0f;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 #include "runtime/str255.h"
 
@@ -62,6 +63,10 @@ extern float switchint;   // minutes of a sample period between references
 extern int16_t SkipRefsBetweenChannels;
 extern int16_t ShowSwitchDeviceAsMarker;
 extern float DeviceSwitchZeroValue;
+// What the set-up window tells of the switching until it is seen to: a two-group pattern
+// that a set-up file brought and the coding cannot switch, now one group, or why a run
+// cannot start as the switching is set. Empty: nothing to tell.
+extern std::string SwitchingNote;
 
 // Run-time state.
 extern int16_t SampleValve;

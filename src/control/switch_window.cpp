@@ -11,6 +11,7 @@
 #include "control/state.h"
 #include "control/switch_buttons.h"
 #include "control/switch_diagram.h"
+#include "control/switch_groups.h"
 #include "control/switch_options_window.h"
 #include "conversions/needs.h"
 #include "devices/state.h"
@@ -44,12 +45,19 @@ constexpr RGBColor kBlack{0, 0, 0};
 
 // The row layout the area shows: sequential (patterns 9 and 10) or per-channel.
 bool sequentialLayout = false;
+// Said under the rows after a pattern choice turned Automatic Repeat off; empty when the
+// last choice did not.
+std::string repeatNote;
 
 bool ScopeChart() {
   return RecordingMODE == RecordingModeCode::ScopeChart;
 }
 bool ADC1() {
   return External_AD == ExternalADCode::ADC1;
+}
+// The ADC-1 and the ADAM switch their own way whatever the coding: no radio is offered.
+bool FixedCoding() {
+  return ADC1() || External_AD == ExternalADCode::ADAM;
 }
 bool ThreeBitWord() {
   return PrefsArray[PrefsSlot::DigitalOutputCoding] != 0;
@@ -177,10 +185,15 @@ std::optional<std::string> UnswitchableDevice() {
   return what + DeviceReach(count);
 }
 
-// Shows why the set-up cannot be finished as it stands, or takes the line away.
+// Shows why the set-up cannot be finished as it stands, else the group of two that no
+// channel uses (its device never goes out), else what the last pattern choice did to
+// Automatic Repeat, or takes the line away.
 void ShowUnswitchableDevice() {
   const int16_t B = WindowBottom();
-  if (const auto line = UnswitchableDevice())
+  auto line = UnswitchableDevice();
+  if (!line) line = GroupWithoutChannel();
+  if (!line && !repeatNote.empty()) line = repeatNote;
+  if (line)
     ShowRefusalLine(Item::Refusal, RectOf(10, B - 95, 630, B - 79), *line);
   else
     ClearRefusalLine(Item::Refusal);
@@ -226,10 +239,10 @@ void BuildOptions() {
   rt::NewControl(Item::Marker, rt::ControlType::CheckBox, "Insert Marker at Switch Time",
                  RectOf(434, 162, 638, 178), PrefsArray[PrefsSlot::MarkerAtSwitch] != 0 ? 2 : 1);
   const rt::FontSpec font = KitFont(KestraneFont, 12);
-  if (ADC1()) {
+  if (FixedCoding()) {
     rt::FontSpec bold = font;
     bold.bold = true;
-    rt::DrawText(335, 31, "standard ADC-1 output coding", bold, kBlack);
+    rt::DrawText(335, 31, ADC1() ? "standard ADC-1 output coding" : "ADAM output word", bold, kBlack);
   } else {
     rt::NewControl(Item::OneLine, rt::ControlType::RadioButton, "One Line per Device",
                    RectOf(420, 7, 565, 27), ThreeBitWord() ? 1 : 2);
@@ -268,6 +281,7 @@ void BuildPatternList() {
 }
 
 void OpenSwitchWindow() {
+  repeatNote.clear();
   services::SetUpMENUs(0);
   UseScopeColors = 0;
   switch_window_hooks::COLORSELECT();
@@ -319,6 +333,9 @@ void OpenSwitchWindow() {
 void SwitchLayoutFor(int16_t choice) {
   const bool toSequential = choice == 186 || choice == 190;
   const bool toPerChannel = choice >= 180 && choice <= 184;
+  if (!toSequential && !toPerChannel) return;
+  const bool repeating = PrefsArray[PrefsSlot::Autorepeat] != 0;
+  repeatNote.clear();
   if (toSequential && !sequentialLayout) {
     DRAWSWITCHBUTTONS(1);
     if (choice == 186) SwitchingMode = SwitchingPatternCode::SequentialFiles;
@@ -337,6 +354,9 @@ void SwitchLayoutFor(int16_t choice) {
     FixSWITCHBUTTON();
     sequentialLayout = false;
   }
+  // The rule stands, but an unattended run must not stop after its first period unseen.
+  if (repeating && PrefsArray[PrefsSlot::Autorepeat] == 0)
+    repeatNote = "Automatic Repeat is now off: the recording stops after its first period.";
 }
 
 void ChoosePattern(int16_t choice) {
@@ -477,6 +497,9 @@ bool FinishAccepted() {
 void CloseSwitchWindow() {
   rt::CloseWindow(W);
   FinishFlag = 0;
+  // The switching is now as the user saw it here: nothing is left for the set-up window
+  // to tell.
+  SwitchingNote.clear();
   switch_window_hooks::SWITCHTOREFERENCE();
   if (SwitchingMode == SwitchingPatternCode::SequentialFiles) {
     GetSequenceLabels();
@@ -663,7 +686,7 @@ void ExternalDeviceControl() {
       item = static_cast<int16_t>(EventID);
       CHECKSWITCHBUTTON();
     }
-    if (!ADC1()) SetState(ThreeBitWord() ? Item::ThreeBit : Item::OneLine, 2);
+    if (!FixedCoding()) SetState(ThreeBitWord() ? Item::ThreeBit : Item::OneLine, 2);
     if (FinishFlag == 1 && FinishAccepted()) break;
     Action = 0;
     EventID = 0;

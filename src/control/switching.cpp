@@ -7,6 +7,7 @@
 #include "control/switching_schedule.h"
 #include "devices/state.h"
 #include "kit/sounds.h"
+#include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "setup/state.h"
@@ -60,12 +61,16 @@ int32_t Now() {
   return static_cast<int32_t>(rt::TickCount());
 }
 
-// The devices the sample takers record as on after a switch to a and b: a number no line
-// of the interface carries switched every output off, so no channel of it was sampled.
+// The devices the sample takers record as on after a switch to a and b: a device is on
+// only when the command sent switched it. A number no line of the interface carries is
+// no device, and where the coding gives group 2 no lines (a word names one device) b was
+// never sent: the channels of either are recorded as off, never as sampled.
 void RecordDevicesOn(int16_t a, int16_t b) {
-  const bool on = DeviceSwitchable(a);
-  OldChan = on ? a : int16_t{0};
-  if (TwoGroups()) OldChan2 = on && DeviceSwitchable(b) ? b : int16_t{0};
+  OldChan = DeviceSwitchable(a) ? a : int16_t{0};
+  if (!TwoGroups()) return;
+  const bool secondSent =
+      SecondGroupSwitchable(External_AD, PrefsArray[PrefsSlot::DigitalOutputCoding]) && DeviceSwitchable(b);
+  OldChan2 = secondSent ? b : int16_t{0};
 }
 
 }  // namespace
@@ -74,33 +79,30 @@ int32_t TicksAfter(float minutes, int32_t from) {
   return ScheduleTick(static_cast<double>(minutes) * 3600.0 + static_cast<double>(from));
 }
 
+// A group no channel qualifies for gets no sample device (0): no line is opened for a
+// device that feeds nothing.
 void SELECTNEXTVALVE() {
   if (SwitchingMode == 9 || SwitchingMode == 10) {
     // Positions 1 to 8: channel k is always switched by device k.
     const int k = NextChannel(PresentChan, 8, [](int16_t) { return true; });
-    if (k == 0) return;
-    SampleValve = PresentChan = static_cast<int16_t>(k);
+    SampleValve = static_cast<int16_t>(k);
+    if (k != 0) PresentChan = static_cast<int16_t>(k);
     return;
   }
   const int last = nChannels < 16 ? nChannels : 16;
   if (!TwoGroups()) {
     const int ch = NextChannel(PresentChan, last, [](int16_t) { return true; });
-    if (ch == 0) return;
-    PresentChan = static_cast<int16_t>(ch);
-    SampleValve = DeviceOf(ch);
+    SampleValve = ch == 0 ? int16_t{0} : DeviceOf(ch);
+    if (ch != 0) PresentChan = static_cast<int16_t>(ch);
     return;
   }
   const int16_t split = GroupOneLastDevice(External_AD);
   const int ch1 = NextChannel(PresentChan, last, [split](int16_t d) { return d <= split; });
-  if (ch1 != 0) {
-    PresentChan = static_cast<int16_t>(ch1);
-    SampleValve = DeviceOf(ch1);
-  }
+  SampleValve = ch1 == 0 ? int16_t{0} : DeviceOf(ch1);
+  if (ch1 != 0) PresentChan = static_cast<int16_t>(ch1);
   const int ch2 = NextChannel(PresentChan2, last, [split](int16_t d) { return d > split; });
-  if (ch2 != 0) {
-    PresentChan2 = static_cast<int16_t>(ch2);
-    SampleValve2 = DeviceOf(ch2);
-  }
+  SampleValve2 = ch2 == 0 ? int16_t{0} : DeviceOf(ch2);
+  if (ch2 != 0) PresentChan2 = static_cast<int16_t>(ch2);
 }
 
 void SWITCHTOSAMPLE() {
@@ -173,14 +175,17 @@ void KeyboardSampleON() {
   Tick();
 }
 
-void DIRECTSWITCH(int16_t n) {
-  if (SwitchingMode <= 0 || TwoGroups()) return;
+bool DIRECTSWITCH(int16_t n) {
+  if (SwitchingMode <= 0 || TwoGroups()) return false;
   DeviceSwitch(SwitchOp::Direct, n, 0);
-  // The sample takers go by the device now on: the one switched to is recorded, not
-  // zeroed. The sample device, the reference flag and the schedule stay as they were.
+  // A digit key ends the reference as the sample key does: device n is the one on, and
+  // the channels of every other device are zeroed as in any sample period. The sample
+  // device and the schedule stay as they were.
+  RefIsON = 0;
   RecordDevicesOn(n, 0);
   DeviceInUse = n;
   Tick();
+  return true;
 }
 
 }  // namespace mv

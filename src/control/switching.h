@@ -16,6 +16,7 @@ void CYCLECHANNELS();
 void SWITCHTOREFERENCE();
 void KeyboardReferenceON();
 void KeyboardSampleON();
-void DIRECTSWITCH(int16_t n);
+// A digit key: straight to device n (one device group only); true when it switched.
+bool DIRECTSWITCH(int16_t n);
 
 }  // namespace mv

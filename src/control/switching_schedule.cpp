@@ -140,8 +140,10 @@ std::vector<SwitchMarker> SwitchingOnKeyReference() {
   return out;
 }
 
-void SwitchingOnDirectSwitch(int16_t n) {
-  DIRECTSWITCH(n);
+std::vector<SwitchMarker> SwitchingOnDirectSwitch(int16_t n) {
+  std::vector<SwitchMarker> out;
+  if (DIRECTSWITCH(n)) Mark(out, 'S');
+  return out;
 }
 
 void SwitchingOnAddTime(int32_t w) {

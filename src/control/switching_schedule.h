@@ -39,10 +39,11 @@ void SwitchingAtPeriodStart(double now);
 // then the reference when its time has come and it is off.
 std::vector<SwitchMarker> SwitchingOnPass(int32_t now);
 // The keys: '+' (or the sample icon), '-' (or the reference icon), a direct switch to
-// device n, and Return's added w samples (the reference at the end moves with them).
+// device n (a sample switch like '+', marked as one), and Return's added w samples (the
+// reference at the end moves with them).
 std::vector<SwitchMarker> SwitchingOnKeySample();
 std::vector<SwitchMarker> SwitchingOnKeyReference();
-void SwitchingOnDirectSwitch(int16_t n);
+std::vector<SwitchMarker> SwitchingOnDirectSwitch(int16_t n);
 void SwitchingOnAddTime(int32_t w);
 // The run is over: the reference goes back on and nothing further is due.
 void SwitchingAtRunEnd();

@@ -1,8 +1,11 @@
 #include "files/prefs_window.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "control/refusal_line.h"
+#include "control/switch_groups.h"
 #include "conversions/needs.h"
 #include "devices/state.h"
 #include "files/needs.h"
@@ -32,6 +35,9 @@ constexpr RGBColor kBlack{0, 0, 0};
 // The area the tabs draw in, and the mascot's place inside it.
 constexpr Rect kTabArea{10, 82, 610, 290};
 constexpr Rect kMascot{515, 177, 600, 268};
+// The line under the coding radios that tells when a choice moved the switching pattern.
+constexpr Rect kCodingNote{314, 226, 606, 242};
+constexpr int16_t kCodingNoteField = 40;
 constexpr Rect kToleranceText{338, 180, 520, 202};
 // Each tab has a page of its own.
 constexpr int16_t kAppearanceHelpTopic = 174, kInterfaceHelpTopic = 175, kAcquiringHelpTopic = 176;
@@ -281,6 +287,16 @@ void Resume() {
   rt::BringWindowForward(kPreferencesWindow);
 }
 
+// The word names one device at a time: a two-group pattern moves to its one-group
+// partner here, as it does in the switching window, and a line says so.
+void ChooseCoding(Session& s, int16_t button) {
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = button == 17 ? 1 : 0;
+  if (!FitPatternToCoding()) return;
+  ShowRefusalLine(kCodingNoteField, kCodingNote, "The word switches one device: two groups became one.");
+  if (std::find(s.fields.begin(), s.fields.end(), kCodingNoteField) == s.fields.end())
+    s.fields.push_back(kCodingNoteField);
+}
+
 void SaveSettings(Session& s) {
   ReadSizeFields(s);
   SAVEsettings();
@@ -308,7 +324,7 @@ void ClickButton(Session& s, int16_t button) {
       break;
     case 16:
     case 17:
-      PrefsArray[PrefsSlot::DigitalOutputCoding] = button == 17 ? 1 : 0;
+      ChooseCoding(s, button);
       break;
     case 21:
     case 22:

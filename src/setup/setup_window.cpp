@@ -9,8 +9,10 @@
 #include "acquisition/state.h"
 #include "acquisition/view_colours.h"
 #include "acquisition/view_windows.h"
+#include "control/refusal_line.h"
 #include "control/sequence_labels.h"
 #include "control/state.h"
+#include "control/switch_groups.h"
 #include "conversions/breakpoint_window.h"
 #include "conversions/equation_panel.h"
 #include "devices/state.h"
@@ -46,6 +48,8 @@ constexpr int16_t kRearrangeItem = 2, kChartRateItem = 16, kScopeRateItem = 17;
 constexpr int16_t kSerialInstrumentItem = 4, kTestModeItem = 9, kBeepItem = 15, kAutorepeatItem = 19,
                   kCutItem = 20, kAddItem = 21;
 constexpr int16_t kHelpTopic = 135;
+// The line under the buttons that tells of the switching (SwitchingNote).
+constexpr int16_t kSwitchingNoteField = 290;
 
 struct MenuChoice {
   int16_t menu = 0, item = 0;
@@ -158,6 +162,7 @@ class SetupWindow {
     Current() = setup_view::View{};
     Current().layout = SetupLayoutFor(RecordingMODE, MaximumChans, rt::DisplayHeight());
     IntervalBookkeeping();
+    FitSwitchingToInterface();
     Build();
     wsst();
     StartOver = 0;
@@ -170,6 +175,14 @@ class SetupWindow {
     Action = 0;
     EventID = 0;
     CheckInputs();
+  }
+
+  // The set-up meets the interface and coding it will run with here: a set-up file does
+  // not carry the coding, and the interface is chosen after the file was opened. Two
+  // device groups they cannot switch run as one group, and the window says so.
+  void FitSwitchingToInterface() {
+    if (FitPatternToCoding())
+      SwitchingNote = *OneGroupReason() + ": the set-up's two device groups now run as one.";
   }
 
   void Build() {
@@ -188,7 +201,17 @@ class SetupWindow {
     RefreshTexts();
     UpdateTriggerAndSwitcher();
     RefreshStates();
+    ShowSwitchingNote();
     Resume();
+  }
+
+  void ShowSwitchingNote() {
+    if (SwitchingNote.empty()) {
+      ClearRefusalLine(kSwitchingNoteField);
+      return;
+    }
+    const int16_t top = static_cast<int16_t>(Current().layout.lowerTop + 93);
+    ShowRefusalLine(kSwitchingNoteField, Rect{12, top, 600, static_cast<int16_t>(top + 16)}, SwitchingNote);
   }
 
   // ---- events -------------------------------------------------------------------------------------
@@ -435,6 +458,7 @@ class SetupWindow {
     if (!Mode(RecordingModeCode::Chart) && ScopeMax > 0) scopeXfactor = static_cast<float>(W_) / ScopeMax;
     RefreshTexts();
     CheckInputs();
+    ShowSwitchingNote();
   }
 
   void RefreshStates() {
@@ -516,6 +540,16 @@ class SetupWindow {
       Resume();
       return;
     }
+    // A run never starts with a pattern the interface and coding cannot switch: its
+    // group-2 channels would be stored as sampled while their valves stay shut.
+    if (const auto why = RunStartRefusal()) {
+      FinishFlag = 0;
+      SwitchingNote = *why;
+      zap();
+      ShowSwitchingNote();
+      return;
+    }
+    SwitchingNote.clear();
     FinishFlag = 1;
     if (Sample <= 9) EnableMenus({1, 2, 3, 4, 5}, false);
   }

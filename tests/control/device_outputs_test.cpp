@@ -261,7 +261,7 @@ TEST_F(DeviceOutputsTest, DirectSwitchRecordsTheDeviceNowOn) {
   EXPECT_EQ(OldChan, 5) << "the sample takers record device 5 and zero the others";
   EXPECT_EQ(DeviceInUse, 5);
   EXPECT_EQ(SampleValve, 2);
-  EXPECT_EQ(RefIsON, 1);
+  EXPECT_EQ(RefIsON, 0) << "a digit key ends the reference as the sample key does";
   EXPECT_EQ(port->Written(), "1DSO=0\r2DSO=0\r3DSO=1\r");
 }
 
@@ -289,6 +289,45 @@ TEST_F(DeviceOutputsTest, ADeviceWithoutALineIsNeverRecordedAsSampled) {
     row.run();
     EXPECT_EQ(fresh->Written(), "1DSO=1\r2DSO=1\r3DSO=1\r4DSO=1\r") << row.op << ": every line off";
     EXPECT_EQ(OldChan, 0) << row.op << ": no device is on";
+  }
+}
+
+// A device is recorded as on only when the command sent switched it: where the coding
+// gives group 2 no line of its own, b is never sent and its channels are never stored as
+// sampled; a group no channel uses (device 0) gets no line, and the other goes out alone.
+TEST_F(DeviceOutputsTest, OnlyTheDevicesTheCommandSwitchedAreRecordedOn) {
+  const struct {
+    int16_t iface, coding, a, b;
+    std::string bytes;
+    int16_t on1, on2;
+  } rows[] = {
+      {ExternalADCode::SableUI3, 1, 2, 6, "o\x01\r"s, 2, 0},
+      {ExternalADCode::SableUI3, 0, 2, 6, "o\x22\r"s, 2, 6},
+      {ExternalADCode::SableUI3, 0, 2, 0, "o\x02\r"s, 2, 0},
+      {ExternalADCode::SableUI3, 0, 0, 6, "o\x20\r"s, 0, 6},
+      {ExternalADCode::DT500, 0, 2, 6, "1DSO=1\r2DSO=0\r3DSO=1\r4DSO=1\r", 2, 0},
+      {ExternalADCode::DT800, 1, 3, 7, "1DSO=0\r2DSO=1\r3DSO=0\r", 3, 0},
+      {ExternalADCode::DT800, 0, 0, 7, "1DSO=0\r2DSO=0\r3DSO=0\r4DSO=0\r5DSO=0\r6DSO=0\r7DSO=1\r8DSO=0\r", 0,
+       7},
+      {ExternalADCode::ADAM, 0, 3, 6, "#020005\r", 3, 0},
+      {ExternalADCode::ADC1, 1, 2, 5, "\x52", 2, 5},
+      {ExternalADCode::ADC1, 1, 0, 5, "\x50", 0, 5},
+  };
+  for (const auto& row : rows) {
+    auto p = std::make_unique<ScriptedSerialPort>();
+    ScriptedSerialPort* fresh = p.get();
+    InstallSerialPort(std::move(p));
+    Use(row.iface, row.coding, 6);
+    fresh->ReplyNext("k");
+    SampleValve = row.a;
+    SampleValve2 = row.b;
+    OldChan = OldChan2 = 9;
+    SWITCHTOSAMPLE();
+    const std::string what = std::to_string(row.iface) + " coding " + std::to_string(row.coding) + ", " +
+                             std::to_string(row.a) + " and " + std::to_string(row.b);
+    EXPECT_EQ(fresh->Written(), row.bytes) << what;
+    EXPECT_EQ(OldChan, row.on1) << what;
+    EXPECT_EQ(OldChan2, row.on2) << what;
   }
 }
 

@@ -380,7 +380,7 @@ TEST_F(SwitchWindowTest, TwoGroupsAreOfferedOnlyWhereGroupTwoHasLines) {
       };
       std::vector<Step> steps{Until(W), expect(offered, offered ? 6 : 5)};
       if (c.iface == I::DT500 && coding == 0) steps.push_back(Shot(W, "w3-switching-dt500-one-group.png"));
-      if (!adc1) {
+      if (!adc1 && c.iface != I::ADAM) {
         // The other coding, then back: the box follows each; ticked, two groups again.
         const int16_t to = coding == 0 ? 175 : 174, back = coding == 0 ? 174 : 175;
         steps.insert(steps.end(), {Click(W, to), expect(other, 5), Click(W, back), expect(offered, 5)});
@@ -509,6 +509,79 @@ TEST_F(SwitchWindowTest, TheReferencePromptFollowsThePatternInForce) {
     Drive(steps);
     ExternalDeviceControl();
     EXPECT_TRUE(ScriptDone()) << c.name;
+  }
+}
+
+// With two groups the gate names the group that no channel uses (its device never goes
+// out) until a channel takes one of its devices.
+TEST_F(SwitchWindowTest, TheGateNamesTheGroupThatHasNoChannel) {
+  External_AD = ExternalADCode::SableUI3;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;
+  SwitchingMode = 6;
+  nGroups = 2;
+  refint = switchint = 1;
+  RefChan = 1;
+  RefChan2 = 5;
+  ChannelVariables[1][ChanField::Device] = 2;
+  ChannelVariables[2][ChanField::Device] = 3;
+  Drive({Until(W), ExpectState(177, 1), Do([] {
+           EXPECT_EQ(RefusalLine(),
+                     "Group 2 (devices 5 to 8) has no channel: only group 1's device goes out in a sample.");
+         }),
+         Shot(W, "w3-switching-group-without-channel.png"), Click(W, 26), ExpectState(177, 1),
+         Do([] { EXPECT_EQ(RefusalLine(), ""); }), Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(ChannelVariables[2][ChanField::Device], 6.0f);
+}
+
+// The ADAM takes the device as a word whatever the coding: it is shown, not offered.
+TEST_F(SwitchWindowTest, TheAdamShowsItsOneCodingWithoutRadios) {
+  External_AD = ExternalADCode::ADAM;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;
+  SwitchingMode = 1;
+  RefChan = 1;
+  ChannelVariables[1][ChanField::Device] = 2;
+  Drive({Until(W), Do([] {
+           rt::SetOutputWindow(W);
+           EXPECT_FALSE(rt::ControlExists(174));
+           EXPECT_FALSE(rt::ControlExists(175));
+         }),
+         Shot(W, "w3-switching-adam.png"), Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+}
+
+// A pattern choice that turns Automatic Repeat off says so; one that leaves it does not.
+TEST_F(SwitchWindowTest, TurningAutomaticRepeatOffIsSaid) {
+  const std::string off = "Automatic Repeat is now off: the recording stops after its first period.";
+  const struct {
+    int16_t from;
+    int16_t entry;  // of the full list
+    int16_t repeat;
+    int16_t repeatAfter;
+    bool said;
+  } rows[] = {
+      {3, 10, 1, 0, true},   // Sequential Devices after a per-channel pattern
+      {3, 10, 0, 0, false},  // it was off already
+      {9, 5, 1, 0, true},    // a per-channel pattern after a sequential one
+      {9, 10, 1, 1, false},  // between the two sequential patterns it stays
+  };
+  for (const auto& row : rows) {
+    SwitchingMode = row.from;
+    PrefsArray[PrefsSlot::Autorepeat] = row.repeat;
+    refint = switchint = 1;
+    RefChan = 1;
+    ChannelVariables[1][ChanField::Device] = 1;
+    const std::string name = std::to_string(row.from) + " to entry " + std::to_string(row.entry);
+    Drive({Until(W), Pick(W, 181, row.entry), Do([&] {
+             EXPECT_EQ(PrefsArray[PrefsSlot::Autorepeat], row.repeatAfter) << name;
+             EXPECT_EQ(RefusalLine().find(off) != std::string::npos, row.said)
+                 << name << ": " << RefusalLine();
+           }),
+           Do([] { rt::CloseWindow(W); })});
+    ExternalDeviceControl();
+    EXPECT_TRUE(ScriptDone()) << name;
   }
 }
 

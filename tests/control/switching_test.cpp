@@ -112,16 +112,25 @@ TEST_F(SwitchingTest, SequentialPatternsVisitPositions) {
   EXPECT_EQ(visited, (std::vector<int>{1, 3, 5, 1}));
 }
 
-TEST_F(SwitchingTest, NoSwitchedChannelEndsTheSearch) {
+TEST_F(SwitchingTest, AGroupNoChannelUsesGetsNoSampleDevice) {
+  // The search ends, and a device left from before is not opened again for nothing.
   nChannels = 4;
   SwitchingMode = 2;
   nGroups = 2;
-  SampleValve = 5;
+  SampleValve = 3;
+  SampleValve2 = 5;
   SELECTNEXTVALVE();
-  EXPECT_EQ(SampleValve, 5);
+  EXPECT_EQ(SampleValve, 0);
+  EXPECT_EQ(SampleValve2, 0);
+  Devices({{1, 2}}, 4);
+  SampleValve2 = 6;
+  SELECTNEXTVALVE();
+  EXPECT_EQ(SampleValve, 2);
+  EXPECT_EQ(SampleValve2, 0) << "group 2 has no channel";
   SwitchingMode = 9;
+  Devices({{1, 0}}, 4);
   SELECTNEXTVALVE();
-  EXPECT_EQ(PresentChan, 0);
+  EXPECT_EQ(SampleValve, 0);
 }
 
 TEST_F(SwitchingTest, PatternOffSwitchesNothingButKeepsTheReferenceDevice) {

@@ -435,6 +435,60 @@ TEST_F(SetupWindowTest, SetupOKWithNoChannelsIsRefused) {
   EXPECT_EQ(FinishFlag, 1);
 }
 
+// Two device groups meet the interface and coding they run with here: opened where they
+// cannot be switched, the pattern runs as its one-group partner and a line says so; a
+// start that would still send a pattern the coding cannot do is refused, with the reason.
+TEST_F(SetupWindowTest, TwoGroupsTheCodingCannotSwitchNeverStartARun) {
+  constexpr int16_t kNote = 290;
+  SetChannels(2);
+  External_AD = ExternalADCode::SableUI3;
+  ChannelVariables[1][ChanField::Device] = 2;
+  ChannelVariables[2][ChanField::Device] = 6;
+  RefChan = 1;
+  RefChan2 = 5;
+  SwitchingMode = 6;
+  nGroups = 2;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 1;
+  test::WindowDriver opened;
+  opened.WaitFor(kWindow)
+      .Check([] {
+        EXPECT_EQ(SwitchingMode, 5);
+        EXPECT_EQ(nGroups, 0);
+        EXPECT_EQ(Text(kNote),
+                  "The three-bit word switches one device at a time: the set-up's two device groups now run "
+                  "as one.");
+      })
+      .Shot(kWindow, Shot("w104-setup-two-groups-now-one.png"))
+      .Click(kWindow, SetupItem::SetupOK);
+  Open(opened);
+  EXPECT_EQ(FinishFlag, 1);
+  EXPECT_EQ(SwitchingNote, "") << "the run starts: nothing is left to tell";
+
+  // The coding changed behind the window (as a later interface or coding choice would
+  // change it): the start is refused until the pattern fits.
+  SwitchingMode = 6;
+  nGroups = 2;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;
+  FinishFlag = 0;
+  test::WindowDriver refused;
+  refused.WaitFor(kWindow)
+      .Check([] { PrefsArray[PrefsSlot::DigitalOutputCoding] = 1; })
+      .Click(kWindow, SetupItem::SetupOK)
+      .Check([this] {
+        EXPECT_TRUE(rt::WindowExists(kWindow));
+        EXPECT_EQ(FinishFlag, 0);
+        EXPECT_EQ(Played("bzot.mp3"), 1);
+        EXPECT_EQ(
+            Text(kNote),
+            "The three-bit word switches one device at a time: untick Two Device Groups in Device Control.");
+        SwitchingMode = 5;
+        nGroups = 0;
+      })
+      .Click(kWindow, SetupItem::SetupOK);
+  Open(refused);
+  EXPECT_EQ(FinishFlag, 1);
+}
+
 TEST_F(SetupWindowTest, AddCutAndScreenViewFollowTheChannelCount) {
   SetChannels(1);
   test::WindowDriver driver;

@@ -1,0 +1,64 @@
+#include "control/switch_groups.h"
+
+#include "control/device_outputs.h"
+#include "control/state.h"
+#include "control/switch_buttons.h"
+#include "control/switch_window.h"
+#include "devices/state.h"
+#include "kit/state.h"
+#include "setup/state.h"
+
+namespace mv {
+
+namespace {
+
+int16_t Coding() {
+  return PrefsArray[PrefsSlot::DigitalOutputCoding];
+}
+
+}  // namespace
+
+std::optional<std::string> OneGroupReason() {
+  const int16_t iface = External_AD;
+  if (SecondGroupSwitchable(iface, Coding())) return std::nullopt;
+  if (iface == ExternalADCode::ADAM) return "The ADAM switches one device at a time";
+  if (Coding() != SwitchOutputCode::LinePerDevice) return "The three-bit word switches one device at a time";
+  return std::string("One line per device on the ") + (iface == ExternalADCode::DT50 ? "DT50" : "DT500") +
+         " gives group 2 no lines";
+}
+
+bool FitPatternToCoding() {
+  if (!TwoGroupPattern(SwitchingMode) || !OneGroupReason()) return false;
+  SwitchingMode = PatternAfterGroupToggle(SwitchingMode, RecordingMODE == RecordingModeCode::ScopeChart);
+  nGroups = 0;
+  return true;
+}
+
+std::optional<std::string> RunStartRefusal() {
+  if (!TwoGroupPattern(SwitchingMode)) return std::nullopt;
+  const auto reason = OneGroupReason();
+  if (!reason) return std::nullopt;
+  return *reason + ": untick Two Device Groups in Device Control.";
+}
+
+std::optional<std::string> GroupWithoutChannel() {
+  if (!TwoGroupPattern(SwitchingMode)) return std::nullopt;
+  const int16_t split = GroupOneLastDevice(External_AD);
+  const int16_t count = SwitchDeviceCount(External_AD, Coding());
+  bool first = false, second = false;
+  for (int16_t r = 1; r <= nChannels && r <= 16; ++r) {
+    const float d = ChannelVariables[r][ChanField::Device];
+    if (d >= 1.0f && d < split + 1.0f) first = true;
+    if (d >= split + 1.0f && d < count + 1.0f) second = true;
+  }
+  const auto range = [](int from, int to) { return std::to_string(from) + " to " + std::to_string(to); };
+  if (!first)
+    return "Group 1 (devices " + range(1, split) +
+           ") has no channel: only group 2's device goes out in a sample.";
+  if (!second)
+    return "Group 2 (devices " + range(split + 1, count) +
+           ") has no channel: only group 1's device goes out in a sample.";
+  return std::nullopt;
+}
+
+}  // namespace mv

@@ -1,0 +1,321 @@
+// Whole-program switching runs against simulated instruments, each reaching its switching
+// by another road than the switching window alone: the coding set in the Preferences, a
+// set-up file opened under preferences that cannot switch its two groups, an interface
+// chosen after the file that cannot switch them, a group no channel uses, and a digit key
+// pressed while the reference is on. Every switching command the simulator received is
+// compared with the lines that may open, and the saved file with them: in each sample the
+// switched channels stored as read are exactly the channels of the devices switched on
+// (all of them while the reference is on), every other switched channel holds the zero
+// value. The recording runs on the virtual clock (the instrument answers in real time).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "acquisition/chart_loop.h"
+#include "acquisition/state.h"
+#include "common/stored_times.h"
+#include "control/state.h"
+#include "drive/script.h"
+#include "e2e/program_run_fixture.h"
+#include "e2e/simulated_run_fixture.h"
+#include "e2e/switching_commands.h"
+#include "files/prefs_file.h"
+#include "files/setup_file.h"
+#include "kit/state.h"
+#include "runtime/clock.h"
+#include "runtime/events.h"
+#include "setup/state.h"
+#include "shell/control_loop.h"
+#include "shell/main_body.h"
+#include "sim/sim.h"
+
+namespace mv {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test::switching;
+
+// An Alt+digit pressed at a sample and let go at the next: a key held longer is read
+// again on each pass after the key throttle (20 ticks), so the runs that press keys
+// sample every 15 ticks.
+struct DigitKey {
+  int32_t sample;
+  int digit;
+};
+
+struct RoadRun {
+  const char* name;
+  sim::Kind kind;
+  int16_t code;             // the interface's item in the device window's popup
+  bool linePerDevice;       // the preferences file holds one line per device (else the word)
+  int16_t pattern;          // as the set-up file holds it
+  float refint, switchint;  // minutes
+  int16_t refChan, refChan2;
+  std::vector<float> devices;  // of channels 1, 2, ... (0: not switched)
+  int chartTicks, samples;
+  // What the user does in the set-up window (104) before starting the run ("%" stands
+  // for a screenshot's path), and a text the program must have shown meanwhile.
+  std::string beforeRun;
+  const char* shown;
+  std::vector<DigitKey> keys;
+  std::vector<std::string> (*decode)(const std::string&);
+  std::vector<std::string> commands;  // every switching command received, in order
+  // The file's samples, run by run: "R" while every switched channel is read, else the
+  // devices whose channels are read ("2", "2+6").
+  std::vector<std::string> stored;
+  int16_t patternAfter;
+  bool noGaps;                    // no switch may hold the schedule back
+  std::vector<int> notUsed = {};  // channels the user set "not used" before the run
+};
+
+void PrintTo(const RoadRun& run, std::ostream* out) {
+  *out << run.name;
+}
+
+const char* const kPrefsToWord =
+    "menu 2 21\nuntil 13\npick 13 500 2\nclick 13 17\nlist 13\nshot 13 %\nclick 13 220\ngone 13\n";
+const char* const kWindowToTwoGroups =
+    "click 104 209\nuntil 3\nclick 3 174\nclick 3 176\nclick 3 177\ngone 3\n";
+
+// Periodic references over devices 2, 3, 6 and 7 under the word: reference 1 (word 0),
+// then each device's word alone, and its channel alone in the file.
+const std::vector<std::string> kWordCycle = {SableWord(2), SableWord(1), SableWord(3),
+                                             SableWord(1), SableWord(6), SableWord(1),
+                                             SableWord(7), SableWord(1), SableWord(2)};
+const std::vector<std::string> kWordCycleStored = {"R", "2", "R", "3", "R", "6", "R", "7", "R", "2"};
+
+std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// clang-format off
+const RoadRun kRuns[] = {
+    // A UI3 set up with two groups in one line per device (pattern 6, references 1 and 5);
+    // the word is then chosen in the Preferences: the pattern moves to its one-group
+    // partner there, and a line says so. Group 2 is never left unswitched while stored.
+    {"UI3WordChosenInPreferences", sim::Kind::UI3, 2, false, 6, 0.5f, 1.0f, 1, 5, {2, 3, 6, 7}, 120, 210,
+     std::string(kWindowToTwoGroups) + kPrefsToWord, "The word switches one device: two groups became one.", {},
+     SableSwitches,
+     Join({SableWord(1), SableLines({1, 5}), SableLines({1, 5}), SableWord(1)},
+          Join(kWordCycle, {SableWord(1), SableLines({})})),
+     kWordCycleStored, 5, false},
+    // The same set-up file opened under the default preferences (the word): it runs as
+    // its one-group partner, and the set-up window says so.
+    {"UI3SetupFileUnderTheWord", sim::Kind::UI3, 2, false, 6, 0.5f, 1.0f, 1, 5, {2, 3, 6, 7}, 120, 210,
+     "list 104\nshot 104 %\n",
+     "The three-bit word switches one device at a time: the set-up's two device groups now run as one.",
+     {}, SableSwitches,
+     Join({SableWord(1), SableWord(1)}, Join(kWordCycle, {SableWord(1), SableLines({})})),
+     kWordCycleStored, 5, false},
+    // One line per device when the file was opened, and the interface then chosen is an
+    // ADAM, which switches one device at a time: the set-up window says the groups became
+    // one, before anything was sent in them.
+    {"AdamChosenAfterTheSetupFile", sim::Kind::ADAM, 8, true, 6, 0.5f, 1.0f, 1, 5, {2, 3, 6, 7}, 120, 210,
+     "list 104\nshot 104 %\n",
+     "The ADAM switches one device at a time: the set-up's two device groups now run as one.", {},
+     AdamSwitches,
+     {AdamDevice(1), AdamDevice(1), AdamDevice(2), AdamDevice(1), AdamDevice(3), AdamDevice(1), AdamDevice(6),
+      AdamDevice(1), AdamDevice(7), AdamDevice(1), AdamDevice(2), AdamDevice(1), AdamDevice(1)},
+     kWordCycleStored, 5, false},
+    // Two groups in one line per device; channels 3 and 4 (devices 6 and 7) are then set
+    // "not used" in Device Control, which names the group left without a channel: line 5
+    // (the group-2 reference) goes off in each sample period and no group-2 line opens.
+    {"UI3GroupTwoWithoutChannels", sim::Kind::UI3, 2, true, 6, 0.5f, 1.0f, 1, 5, {2, 3, 6, 7}, 120, 210,
+     "click 104 209\nuntil 3\nclick 3 30\nclick 3 40\nlist 3\nshot 3 %\nclick 3 177\ngone 3\n",
+     "Group 2 (devices 5 to 8) has no channel: only group 1's device goes out in a sample.", {}, SableSwitches,
+     {SableLines({1, 5}), SableLines({1, 5}), SableLines({1, 5}), SableLines({2}), SableLines({1, 5}),
+      SableLines({3}), SableLines({1, 5}), SableLines({2}), SableLines({1, 5}), SableLines({3}), SableLines({1, 5}),
+      SableLines({2}), SableLines({1, 5}), SableLines({})},
+     {"R", "2", "R", "3", "R", "2", "R", "3", "R", "2"}, 6, false, {3, 4}},
+    // Keyboard switching, reference 1, channels on devices 2, 3 and 4: Alt+3 and then
+    // Alt+4 from the reference. Each ends the reference: only its device's channel is read.
+    {"UI3KeyboardDigitKeys", sim::Kind::UI3, 2, true, 1, 0.1f, 0.0f, 1, 0, {2, 3, 4}, 15, 150,
+     "", nullptr, {{20, 3}, {60, 4}}, SableSwitches,
+     {SableLines({1}), SableLines({1}), SableLines({3}), SableLines({4}), SableLines({1}), SableLines({1}),
+      SableLines({})},
+     {"R", "3", "4", "R"}, 1, false},
+    // Periodic references: Alt+3 during the first reference; the cycle then goes on.
+    {"UI3PeriodicDigitKey", sim::Kind::UI3, 2, true, 5, 0.1f, 0.2f, 1, 0, {2, 3, 4}, 15, 88,
+     "", nullptr, {{10, 3}}, SableSwitches,
+     {SableLines({1}), SableLines({1}), SableLines({3}), SableLines({2}), SableLines({1}), SableLines({1}),
+      SableLines({})},
+     {"R", "3", "2", "R"}, 5, false},
+    {"DT500KeyboardDigitKeys", sim::Kind::DT500, 3, true, 1, 0.1f, 0.0f, 1, 0, {2, 3, 4}, 15, 150,
+     "", nullptr, {{20, 3}, {60, 4}}, DataTakerSwitches,
+     {DT500Lines({}), DT500Lines({1}), DT500Lines({1}), DT500Lines({3}), DT500Lines({4}), DT500Lines({1}),
+      DT500Lines({1}), DT500Lines({})},
+     {"R", "3", "4", "R"}, 1, false},
+    {"DT500PeriodicDigitKey", sim::Kind::DT500, 3, true, 5, 0.1f, 0.2f, 1, 0, {2, 3, 4}, 15, 88,
+     "", nullptr, {{10, 3}}, DataTakerSwitches,
+     {DT500Lines({}), DT500Lines({1}), DT500Lines({1}), DT500Lines({3}), DT500Lines({2}), DT500Lines({1}),
+      DT500Lines({1}), DT500Lines({})},
+     {"R", "3", "2", "R"}, 5, false},
+    // The ADC-1 answers each output byte: at a quarter of a second a switch that waited
+    // its limit would hold the schedule back. Two groups under the word: the ADC-1
+    // switches a bit per device whatever the coding.
+    {"Adc1TwoGroupsNoGap", sim::Kind::ADC1, 9, false, 6, 0.05f, 0.1f, 1, 4, {2, 3, 5, 6}, 15, 140,
+     "", nullptr, {}, Adc1Switches,
+     {Adc1Devices({1, 4}), Adc1Devices({1, 4}), Adc1Devices({2, 5}), Adc1Devices({1, 4}), Adc1Devices({3, 6}),
+      Adc1Devices({1, 4}), Adc1Devices({2, 5}), Adc1Devices({1, 4}), Adc1Devices({3, 6}), Adc1Devices({1, 4}),
+      Adc1Devices({})},
+     {"R", "2+5", "R", "3+6", "R", "2+5", "R", "3+6"}, 6, true},
+    {"AdamNoGap", sim::Kind::ADAM, 8, false, 5, 0.05f, 0.1f, 1, 0, {2, 3}, 15, 140,
+     "", nullptr, {}, AdamSwitches,
+     {AdamDevice(1), AdamDevice(1), AdamDevice(2), AdamDevice(1), AdamDevice(3), AdamDevice(1), AdamDevice(2),
+      AdamDevice(1), AdamDevice(3), AdamDevice(1), AdamDevice(1)},
+     {"R", "2", "R", "3", "R", "2", "R", "3"}, 5, true},
+};
+// clang-format on
+
+class SwitchingRoadRunE2E : public test::SimulatedRunTest, public ::testing::WithParamInterface<RoadRun> {
+ protected:
+  void SetUp() override {
+    SimulatedRunTest::SetUp();
+    SetControlLoopTap([this](const std::string& step) {
+      log_.push_back(step);
+      if (step == "run preparation") rt::UseVirtualClock(true);
+    });
+  }
+  void TearDown() override {
+    SetSampleTimingTap(nullptr);
+    SimulatedRunTest::TearDown();
+  }
+
+  fs::path WriteSetup(const RoadRun& run) {
+    SetupRecord setup;
+    setup.recordingMode = RecordingModeCode::Chart;
+    setup.channels = static_cast<int16_t>(run.devices.size());
+    setup.chartTicks = static_cast<float>(run.chartTicks);
+    setup.scopeTicks = 1;
+    setup.scopeMax = 256;
+    setup.maxSamples = run.samples;
+    setup.switchingMode = run.pattern;
+    setup.refint = run.refint;
+    setup.switchint = run.switchint;
+    setup.refChan = run.refChan;
+    setup.refChan2 = run.refChan2;
+    for (std::size_t i = 0; i < run.devices.size(); ++i) {
+      auto& ch = setup.channelTable[i + 1];
+      ch[ChanField::Gain] = 2;
+      ch[ChanField::Input] = static_cast<float>(i + 1);
+      ch[ChanField::B] = 1;
+      ch[ChanField::PlotMax] = 8;
+      ch[ChanField::Averaged] = 1;
+      ch[ChanField::Device] = run.devices[i];
+      setup.dataTaker[i + 1] = {1, 0, 0, 0, 0};  // a voltage input
+    }
+    EXPECT_EQ(SetupRecordProblem(setup), "");
+    const fs::path file = documents_ / "roads.MVsetup";
+    std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
+    return file;
+  }
+
+  std::string BeforeRun(const RoadRun& run) const {
+    std::string text = run.beforeRun;
+    if (const auto at = text.find('%'); at != std::string::npos)
+      text.replace(at, 1, Shot((std::string("w-switching-road-") + run.name + ".png").c_str()));
+    return text;
+  }
+
+  std::string Script(const RoadRun& run, const fs::path& setup, const fs::path& data) const {
+    return "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
+           std::to_string(run.code) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " + link_ +
+           "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\n" + BeforeRun(run) +
+           "click 104 203\ngone 104\nuntil 112 120\npanel " + data.string() +
+           "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+  }
+
+  // Alt+digit held down at its sample, let go at the next.
+  void PressKeysAt(const std::vector<DigitKey>& keys) {
+    static const int kDigit[] = {rt::key::N0, rt::key::N1, rt::key::N2, rt::key::N3, rt::key::N4,
+                                 rt::key::N5, rt::key::N6, rt::key::N7, rt::key::N8};
+    SetSampleTimingTap([keys](double, double) {
+      for (const DigitKey& k : keys) {
+        if (Sample == k.sample || Sample == k.sample + 1) {
+          const bool down = Sample == k.sample;
+          rt::SetKeyDown(rt::key::Option, down);
+          rt::SetKeyDown(kDigit[k.digit], down);
+        }
+      }
+    });
+  }
+};
+
+// The file's samples as runs of the devices whose switched channels were read.
+std::vector<std::string> StoredRuns(const std::string& dump, const std::vector<float>& devices) {
+  std::vector<std::vector<double>> values;
+  for (std::size_t k = 1; k <= devices.size(); ++k)
+    values.push_back(test::BlockValues(dump, static_cast<int>(k)));
+  std::vector<std::string> runs;
+  for (std::size_t i = 0; !values.empty() && i < values[0].size(); ++i) {
+    std::set<int> read;
+    bool all = true;
+    for (std::size_t k = 0; k < devices.size(); ++k) {
+      if (devices[k] <= 0) continue;
+      if (i < values[k].size() && values[k][i] != 0.0)
+        read.insert(static_cast<int>(devices[k]));
+      else
+        all = false;
+    }
+    std::string state;
+    for (int d : read) state += (state.empty() ? "" : "+") + std::to_string(d);
+    if (all) state = "R";
+    if (state.empty()) state = "none";
+    if (runs.empty() || runs.back() != state) runs.push_back(state);
+  }
+  return runs;
+}
+
+TEST_P(SwitchingRoadRunE2E, OnlyChannelsWhoseValveIsOpenAreStoredAsSampled) {
+  const RoadRun& run = GetParam();
+  if (run.linePerDevice) {
+    PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;
+    const FileResult saved = SavePreferencesFile();
+    ASSERT_TRUE(saved) << saved.reason;
+  }
+  sim::Options o;
+  o.kind = run.kind;
+  for (int k = 1; k <= 4; ++k) o.values.push_back({k, 1.1 * k});
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
+  const fs::path setup = WriteSetup(run);
+  const fs::path data = documents_ / (std::string(run.name) + ".kstr");
+  PressKeysAt(run.keys);
+
+  drive::ScriptRunner runner(Script(run, setup, data));
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received();
+  if (run.shown) {
+    EXPECT_NE(result.output.find(run.shown), std::string::npos) << result.output;
+  }
+
+  std::vector<std::string> seen;
+  for (int i = 0; i < 600; ++i) {
+    seen = run.decode(sim_->Received());
+    if (seen == run.commands) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(seen, run.commands) << ::testing::PrintToString(sim_->Received());
+  EXPECT_EQ(SwitchingMode, run.patternAfter);
+
+  const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+  std::vector<float> devices = run.devices;
+  for (int ch : run.notUsed) devices[static_cast<std::size_t>(ch - 1)] = 0;
+  EXPECT_EQ(StoredRuns(dump, devices), run.stored) << dump;
+  if (run.noGaps) {
+    EXPECT_TRUE(test::GapsInPauseLog(dump).empty()) << "no switch held the schedule back";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, SwitchingRoadRunE2E, ::testing::ValuesIn(kRuns),
+                         [](const ::testing::TestParamInfo<RoadRun>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace mv
