@@ -19,6 +19,7 @@
 
 #include "acquisition/chart_loop.h"
 #include "acquisition/state.h"
+#include "common/stored_times.h"
 #include "common/test_support.h"
 #include "devices/serial_port.h"
 #include "drive/script.h"
@@ -150,18 +151,32 @@ std::string SerialLineStatus() {
   return text;
 }
 
-// Two minutes at 1 s with the UI3 silent for 8 s in the middle: the run goes on, the
-// silent samples are bad readings, the later ones right, and the saved file holds every
-// sample. (Each silent reading waits out its 1 s time-out in real time, since the
+// Two minutes at 1 s with the UI3 silent for 8 s in the middle: the run goes on, and
+// the silence is one gap: at most its first failed sample is stored (as a bad reading),
+// the samples after it join the gap, which the file records once (one pause marker, one
+// pause-log line) at about the silence's length; every other sample is the
+// instrument's. (Each silent reading waits out its 1 s time-out in real time, since the
 // instrument could still answer, so a longer silence costs the test its length.)
-TEST_F(FaultRunE2E, AUI3GoneSilentLeavesBadReadingsAndTheRunGoesOn) {
-  constexpr int kSamples = 120, kSilentFrom = 50, kSilent = 8;
+TEST_F(FaultRunE2E, AUI3GoneSilentIsOneGapAndTheRunGoesOn) {
+  constexpr int kSamples = 120, kSilentFrom = 50;
+  constexpr double kSilent = 8;
   ASSERT_NO_FATAL_FAILURE(StartSimulator());
   const fs::path setup = WriteSetup(1000);
   const fs::path data = documents_ / "silent.kstr";
-  SetSampleTimingTap([this](double, double) {
-    if (Sample == kSilentFrom) sim_->SetFault(sim::Fault::Silent, -1);
-    if (Sample == kSilentFrom + kSilent) sim_->SetFault(sim::Fault::None, 0);
+  double silentAt = -1;
+  int failedSounds = 0;
+  // Each failed reading is reported by a sound: the silence ends there, when its time
+  // has passed (no sample is stored to tell).
+  rt::SetSoundSink([&](const std::string& path) {
+    sounds_.push_back(test::SoundFileName(path));
+    if (silentAt >= 0 && sounds_.back() != "beep") ++failedSounds;
+    if (silentAt >= 0 && GetCurrentTimeInSeconds() >= silentAt + kSilent) sim_->SetFault(sim::Fault::None, 0);
+  });
+  SetSampleTimingTap([&](double, double) {
+    if (Sample == kSilentFrom && silentAt < 0) {
+      sim_->SetFault(sim::Fault::Silent, -1);
+      silentAt = GetCurrentTimeInSeconds();
+    }
     if (Sample == kSamples) rt::SetKeyDown(rt::key::Escape, true);
   });
   const auto result = Run(Script(setup, data));
@@ -170,28 +185,18 @@ TEST_F(FaultRunE2E, AUI3GoneSilentLeavesBadReadingsAndTheRunGoesOn) {
   const std::string dump = test::DumpDataFile(data, "--values 5000 ");
   const std::vector<double> values = ChannelValues(dump);
   ASSERT_GE(values.size(), static_cast<size_t>(kSamples)) << dump;
-  // The bad readings make one run of samples; every other sample is the instrument's.
-  const auto firstBad = std::find(values.begin(), values.end(), kBad);
-  ASSERT_NE(firstBad, values.end()) << dump;
-  const auto afterBad = std::find_if(firstBad, values.end(), [](double v) { return v != kBad; });
-  // After the silence the line stays unasked until a late reply could no longer come
-  // (the late-reply window), which may fail the samples of a few more seconds.
-  EXPECT_GE(afterBad - firstBad, kSilent);
-  EXPECT_LE(afterBad - firstBad, kSilent + 4);
-  EXPECT_NEAR(firstBad - values.begin(), kSilentFrom, 2);
-  for (auto it = values.begin(); it != values.end(); ++it) {
-    if (it >= firstBad && it < afterBad) continue;
-    EXPECT_FLOAT_EQ(static_cast<float>(*it), kExpected) << "sample " << (it - values.begin());
-  }
-  // A schedule that the silence left far behind restarts with the resumed-sampling
-  // marker at a sample of the gap, never elsewhere.
-  for (const int marked : MarkedSamples(dump, 166)) {
-    EXPECT_GE(marked, kSilentFrom) << dump;
-    EXPECT_LE(marked, kSilentFrom + kSilent + 2) << dump;
-  }
-  // Each silent reading was reported by sound.
-  EXPECT_GE(std::count_if(sounds_.begin(), sounds_.end(), [](const std::string& s) { return s != "beep"; }),
-            kSilent);
+  EXPECT_LE(std::count(values.begin(), values.end(), kBad), 1) << "at most the silence's first failed sample";
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (values[i] != kBad) EXPECT_FLOAT_EQ(static_cast<float>(values[i]), kExpected) << "sample " << i;
+  const std::vector<test::LoggedGap> gaps = test::GapsInDump(dump);
+  ASSERT_EQ(gaps.size(), 1u) << dump;
+  EXPECT_NEAR(gaps[0].before, kSilentFrom, 2);
+  // The hole: the silence, and at most the quiet the line is given after it so that a
+  // late reply is never taken for a reading, less the failed sample kept.
+  EXPECT_GE(gaps[0].seconds, kSilent - 2);
+  EXPECT_LE(gaps[0].seconds, kSilent + 3.5 + 2);
+  EXPECT_EQ(MarkedSamples(dump, 166), std::vector<int>{gaps[0].before + 1});
+  EXPECT_GE(failedSounds, 4) << "the silent readings were reported by sound";
 }
 
 }  // namespace
@@ -205,28 +210,36 @@ namespace {
 // shown on the recording screen while it lasts, the samples read meanwhile are bad
 // readings, the wait costs no processor time, reading resumes once the port is back,
 // and the stopped recording saves every sample.
-TEST_F(FaultRunE2E, AHungUpPortIsReportedReadsBadAndResumesWhenItComesBack) {
-  constexpr int kHangAt = 8, kBackAt = 14, kSamples = 40;
+TEST_F(FaultRunE2E, AHungUpPortIsReportedIsOneGapAndResumesWhenItComesBack) {
+  constexpr int kHangAt = 8, kSamples = 40;
+  constexpr double kLost = 1.5;  // seconds
   virtualRun_ = false;
   ASSERT_NO_FATAL_FAILURE(StartSimulator());
   const fs::path setup = WriteSetup(1000, 15);
   const fs::path data = documents_ / "hung-up.kstr";
-  double cpu0 = 0, wall0 = 0, cpuShare = -1;
+  double cpu0 = 0, wall0 = -1, cpuShare = -1;
   std::string shownWhileLost, shownAtTheEnd = "?";
   bool restarted = false;
+  // While the port is lost no sample is stored: the reads' failure sounds tell the time.
+  const auto comeBackWhenDue = [&] {
+    if (wall0 < 0 || restarted || WallSeconds() < wall0 + kLost) return;
+    cpuShare = (ProcessorSeconds() - cpu0) / (WallSeconds() - wall0);
+    shownWhileLost = SerialLineStatus();
+    rt::SaveWindowImage(1, Shot("w1-serial-port-lost.png"));
+    std::string error;
+    restarted = sim_->Start(&error);
+  };
+  rt::SetSoundSink([&](const std::string& path) {
+    sounds_.push_back(test::SoundFileName(path));
+    comeBackWhenDue();
+  });
   SetSampleTimingTap([&](double, double) {
-    if (Sample == kHangAt) {
+    if (Sample == kHangAt && wall0 < 0) {
       sim_->Stop();
       cpu0 = ProcessorSeconds();
       wall0 = WallSeconds();
     }
-    if (Sample == kBackAt) {
-      cpuShare = (ProcessorSeconds() - cpu0) / (WallSeconds() - wall0);
-      shownWhileLost = SerialLineStatus();
-      rt::SaveWindowImage(1, Shot("w1-serial-port-lost.png"));
-      std::string error;
-      restarted = sim_->Start(&error);
-    }
+    comeBackWhenDue();
     if (Sample == kSamples) {
       shownAtTheEnd = SerialLineStatus();
       rt::SetKeyDown(rt::key::Escape, true);
@@ -240,22 +253,18 @@ TEST_F(FaultRunE2E, AHungUpPortIsReportedReadsBadAndResumesWhenItComesBack) {
   EXPECT_EQ(shownAtTheEnd, "") << "the loss is no longer shown once the port is back";
   EXPECT_LT(cpuShare, 0.5) << "the hang-up is waited out, not spun on";
 
+  // A lost port is a silence: one gap, no copies of the last reading, every stored
+  // value the instrument's (or the one failed sample the gap may keep).
   const std::string dump = test::DumpDataFile(data, "--values 5000 ");
   const std::vector<double> values = ChannelValues(dump);
   ASSERT_GE(values.size(), static_cast<size_t>(kSamples)) << dump;
-  // Good readings, one stretch of bad ones from the hang-up until the port is back,
-  // then good readings again.
-  const auto firstBad = std::find(values.begin(), values.end(), kBad);
-  ASSERT_NE(firstBad, values.end()) << dump;
-  const auto afterBad = std::find_if(firstBad, values.end(), [](double v) { return v != kBad; });
-  EXPECT_NEAR(firstBad - values.begin(), kHangAt, 2) << dump;
-  EXPECT_GE(afterBad - values.begin(), kBackAt - 1) << dump;
-  EXPECT_LE(afterBad - values.begin(), kBackAt + 8) << "reading resumes within a reopening's second\n"
-                                                    << dump;
-  for (auto it = values.begin(); it != values.end(); ++it) {
-    if (it >= firstBad && it < afterBad) continue;
-    EXPECT_FLOAT_EQ(static_cast<float>(*it), kExpected) << "sample " << (it - values.begin());
-  }
+  EXPECT_LE(std::count(values.begin(), values.end(), kBad), 1);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (values[i] != kBad) EXPECT_FLOAT_EQ(static_cast<float>(values[i]), kExpected) << "sample " << i;
+  const std::vector<test::LoggedGap> gaps = test::GapsInDump(dump);
+  ASSERT_EQ(gaps.size(), 1u) << dump;
+  EXPECT_NEAR(gaps[0].before, kHangAt, 2);
+  EXPECT_GE(gaps[0].seconds, kLost - 0.5);
 }
 
 }  // namespace
