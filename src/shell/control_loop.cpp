@@ -186,6 +186,7 @@ void ResetRunValues() {
   NoteWindowIsOpen = 0;
   SWITCHTOREFERENCE();
   StartChartSchedule();
+  MarkScopeTraceUnread();
 }
 
 }  // namespace
