@@ -4,6 +4,7 @@
 // switching rules.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "common/test_support.h"
+#include "control/device_outputs.h"
 #include "control/state.h"
 #include "control/switching.h"
 #include "control/switching_schedule.h"
@@ -152,6 +154,44 @@ TEST_F(SwitchingPtyTest, PeriodicReferencesWithTwoGroupsForThreeHours) {
   EXPECT_EQ(simulator->Received(), transcript);
   EXPECT_EQ(ReceivedInLog(dir / "sim.log"), Hex(transcript)) << "the instrument's own log";
   EXPECT_EQ(PrefsArray[PrefsSlot::DigitalOutputCoding], 0) << "no switch rewrites the user's coding";
+}
+
+// The ADC-1 acknowledges its output byte with the byte, and an ADAM-4050 its output
+// command with ">" CR, as the instruments do: a switch takes its reply at once instead
+// of waiting out the reply limit, and leaves nothing on the line.
+TEST_F(SwitchingPtyTest, AdcAndAdamOutputsAreAcknowledgedAtOnce) {
+  rt::UseVirtualClock(false);
+  DemonstrationMODE = 0;
+  for (const sim::Kind kind : {sim::Kind::ADC1, sim::Kind::ADAM}) {
+    SCOPED_TRACE(sim::KindName(kind));
+    CloseSerialPort();
+    simulator->Stop();
+    sim::Options o;
+    o.kind = kind;
+    o.link = (dir / "outputs").string();
+    simulator = std::make_unique<sim::Simulator>(o);
+    std::string error;
+    ASSERT_TRUE(simulator->Start(&error)) << error;
+    ASSERT_TRUE(OpenSerialPortPath(o.link, 9600).ok);
+    External_AD = kind == sim::Kind::ADC1 ? ExternalADCode::ADC1 : ExternalADCode::ADAM;
+    DeviceSwitchArray.fill(0);
+    DeviceSwitchArray[2] = DeviceSwitchArray[5] = 1;
+    const auto start = std::chrono::steady_clock::now();
+    if (kind == sim::Kind::ADC1)
+      SWITCHDEVICE();
+    else
+      SwitchADAM4050(3);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250))
+        << "the reply limit is 30 ticks (500 ms)";
+    if (kind == sim::Kind::ADC1) {
+      EXPECT_EQ(simulator->Received(), "\x52");
+      EXPECT_EQ(chx, 0x52) << "the byte acknowledged";
+    } else {
+      EXPECT_EQ(simulator->Received(), "#020005\r");
+    }
+    SerialLine().Pause(20);
+    EXPECT_EQ(SerialLine().BytesWaiting(), 0) << "the whole reply was taken";
+  }
 }
 
 }  // namespace

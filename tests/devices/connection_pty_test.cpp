@@ -41,7 +41,7 @@ class PtyRoadTest : public test::ConnectionTest {
   void Start(sim::Kind kind, sim::Fault fault = sim::Fault::None) {
     sim::Options o;
     o.kind = kind;
-    o.fault = fault;
+    o.faults = {{.fault = fault}};
     o.link = (dir / "instrument").string();
     link = o.link;
     sim = std::make_unique<sim::Simulator>(o);

@@ -1,15 +1,20 @@
 // The real port code against simulated instruments on pseudo-terminals, on the real
 // clock: binary transparency, one reading of each kind, every injected fault, closing
-// and reopening, and the simulator run as a child process.
+// and reopening, inputs that rise steadily, and the simulator run as a child process
+// (its control lines, schedule and log, and its idle cost).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,6 +51,40 @@ double ThreadCpuSeconds() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// The wall clock in microseconds, as the simulator's log gives its events.
+long long RealtimeMicroseconds() {
+  timespec t{};
+  clock_gettime(CLOCK_REALTIME, &t);
+  return static_cast<long long>(t.tv_sec) * 1'000'000 + t.tv_nsec / 1000;
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The wall-clock microseconds of the log's first event line "<us> -- WHAT at <realtime>";
+// -1 when there is none.
+long long EventTime(const std::string& log, const std::string& what) {
+  const size_t at = log.find("-- " + what + " at ");
+  return at == std::string::npos ? -1 : std::stoll(log.substr(at + what.size() + 7));
+}
+
+// The share of a core a process has used over `seconds`, from /proc.
+double ProcessCpuShare(pid_t pid, double seconds) {
+  const auto ticks = [pid] {
+    std::istringstream stat(ReadText("/proc/" + std::to_string(pid) + "/stat"));
+    std::string field;
+    long long used = 0;
+    for (int i = 1; i <= 15 && stat >> field; ++i)
+      if (i >= 14) used += std::stoll(field);  // utime and stime
+    return used;
+  };
+  const long long before = ticks();
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  return static_cast<double>(ticks() - before) / static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
 }
 
 // Waits up to 2 s for a count of waiting bytes.
@@ -197,8 +236,7 @@ TEST_P(PacedPtyTest, AReplyWithAnotherBehindItIsAFailedReading) {
   o.kind = sim::Kind::UI3;
   o.link = (dir / "paced").string();
   o.baud = GetParam();
-  o.fault = sim::Fault::Stale;
-  o.faultCount = 2;
+  o.faults = {{.fault = sim::Fault::Stale, .count = 2}};
   sim = std::make_unique<sim::Simulator>(o);
   std::string error;
   ASSERT_TRUE(sim->Start(&error)) << error;
@@ -422,11 +460,99 @@ TEST_F(PtyTest, AnInputReadsTheValueSetWhileTheInstrumentRuns) {
   }
 }
 
+// With a ramp each input rises from its own value at the rate from the ramp's origin,
+// the first request, which the log gives on the wall clock: a reading tells when it
+// was taken, for every kind of instrument the program reads.
+TEST_F(PtyTest, EveryKindsInputRisesFromItsValueAtTheRampsRate) {
+  struct Case {
+    sim::Kind kind;
+    int16_t code;
+    int input;
+    double base;
+    double resolution;  // of the instrument's reply
+  };
+  const Case cases[] = {
+      {sim::Kind::UI3, ExternalADCode::SableUI3, 3, 1.25, 1 / 6399.9},
+      {sim::Kind::DT500, ExternalADCode::DT500, 3, 1.25, 1e-6},
+      {sim::Kind::ADAM, ExternalADCode::ADAM, 11, -1.25, 1e-4},
+      {sim::Kind::ADC1, ExternalADCode::ADC1, 3, 0.125, 1e-4},
+  };
+  constexpr double kRate = 0.5;  // volts a second
+  for (const Case& c : cases) {
+    SCOPED_TRACE(sim::KindName(c.kind));
+    sim::Options o;
+    o.kind = c.kind;
+    o.link = (dir / "ramp").string();
+    o.logPath = (dir / "ramp.log").string();
+    o.ramp = kRate;
+    o.values = {{c.input, c.base}};
+    sim = std::make_unique<sim::Simulator>(o);
+    std::string error;
+    ASSERT_TRUE(sim->Start(&error)) << error;
+    ASSERT_TRUE(OpenSerialPortPath(o.link, 115200).ok);
+    services::ReadDataTaker500 = ReadDataTaker500;
+    services::ReadADAM = ReadADAM;
+    services::ReadADC1 = ReadADC1;
+    External_AD = c.code;
+    PrefsArray[PrefsSlot::Range512] = 1;
+    GainSet = 2;
+    DataTakerChannels[1] = {1, 0, 0, 0, 0};
+    ChannelVariables[1][ChanField::Input] = static_cast<float>(c.input);
+    ReadExternalADValue(1, 0);  // the ramp's origin
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const long long before = RealtimeMicroseconds();
+    ReadExternalADValue(1, 0);
+    const long long after = RealtimeMicroseconds();
+    const long long origin = EventTime(ReadText(o.logPath), "ramp origin");
+    ASSERT_GT(origin, 0);
+    EXPECT_GE(volts, c.base + kRate * static_cast<double>(before - origin) / 1e6 - c.resolution - 1e-5);
+    EXPECT_LE(volts, c.base + kRate * static_cast<double>(after - origin) / 1e6 + c.resolution + 1e-5);
+    CloseSerialPort();
+    sim->Stop();
+  }
+}
+
+// A streaming instrument's fields rise from their own numbers, the text around them kept.
+TEST_F(PtyTest, AStreamsFieldsRiseAroundTheirText) {
+  sim::Options o;
+  o.kind = sim::Kind::Stream;
+  o.link = (dir / "stream").string();
+  o.nameLine = "";
+  o.periodMs = 100;
+  o.ramp = 10;
+  o.lines = {"T=21.5C,RH 40%"};
+  sim = std::make_unique<sim::Simulator>(o);
+  std::string error;
+  ASSERT_TRUE(sim->Start(&error)) << error;
+  ASSERT_TRUE(OpenSerialPortPath(o.link, 115200).ok);
+  const std::regex line(R"(T=([0-9.]+)C,RH ([0-9.]+)%)");
+  std::vector<double> temperatures, humidities;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(SerialLine().AwaitBytes(12, std::chrono::seconds(1)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const std::string text = SerialLine().ReadLine();
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(text, m, line)) << text;
+    temperatures.push_back(std::stod(m[1]));
+    humidities.push_back(std::stod(m[2]));
+  }
+  for (size_t i = 1; i < 3; ++i) {
+    EXPECT_NEAR(temperatures[i] - temperatures[i - 1], 1.0, 0.3) << "10 a second, a line every 0.1 s";
+    EXPECT_NEAR(humidities[i] - temperatures[i], 40.0 - 21.5, 1e-9) << "both from the same origin";
+  }
+}
+
 // mv-sim run as a reviewer runs it: an input read as given on the command line, and
 // changed by a control line on its standard input while it runs.
 TEST_F(PtyTest, SimulatorAsAChildProcess) {
   const std::string link = (dir / "child").string();
-  const char* argv[] = {MV_SIM_EXE, "--kind", "ui2", "--link", link.c_str(), "--value", "1=0.5", nullptr};
+  const std::string schedule = (dir / "schedule").string(), log = (dir / "child.log").string();
+  // Frozen for the first fifth of a second: the first reading waits for it (well within
+  // the Sable's time-out).
+  std::ofstream(schedule) << "0 fault freeze 0.2\n";
+  const char* argv[] = {MV_SIM_EXE,         "--kind", "ui2",       "--link",         link.c_str(),
+                        "--value",          "1=0.5",  "--log",     log.c_str(),      "--schedule",
+                        schedule.c_str(),   nullptr};
   int control[2];
   ASSERT_EQ(pipe(control), 0);
   posix_spawn_file_actions_t actions;
@@ -458,6 +584,34 @@ TEST_F(PtyTest, SimulatorAsAChildProcess) {
   waitpid(pid, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link))) << "the link is removed";
+  // Every event says when it happened on the wall clock, in order.
+  const std::string text = ReadText(log);
+  std::vector<long long> times;
+  for (const char* event : {"start", "control \"fault freeze 0.2\"", "fault freeze begins", "ramp origin",
+                            "fault freeze ends", "control \"set 13 77\""}) {
+    times.push_back(EventTime(text, event));
+    EXPECT_GT(times.back(), 0) << event << "\n" << text;
+  }
+  EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+  EXPECT_NEAR(static_cast<double>(times[4] - times[0]), 200'000, 50'000) << "the freeze's end";
+}
+
+// A simulator that nobody reads, or that paces its bytes, waits without spinning: its
+// line fills and then loses what it sends, as a serial line does.
+TEST_F(PtyTest, AnUnreadSimulatorWaitsWithoutSpinning) {
+  for (const char* baud : {"0", "9600"}) {
+    SCOPED_TRACE(baud);
+    const std::string link = (dir / "unread").string();
+    const char* argv[] = {MV_SIM_EXE, "--kind", "stream", "--link", link.c_str(), "--period", "2",
+                          "--burst",  "10",     "--baud", baud,     nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, MV_SIM_EXE, nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // long enough to fill the line
+    EXPECT_LT(ProcessCpuShare(pid, 1.0), 0.15);
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+  }
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 // the real clock: the DataTakers say who they are at start-up (a DT800 retried at
 // 115,200 baud when its status stays silent, and the Connection Error window when it
 // stays silent after the retry), pass their self-tests; the ADC-1 converts after its
-// busy polls; a streaming instrument's split lines come in two pieces.
+// busy polls; a streaming instrument's split lines come in two pieces; a frozen
+// instrument answers when it resumes; one ADAM module's faults follow each other while
+// the others answer. The command line, control lines and schedules are read whole.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -51,8 +54,7 @@ class SimulatedKindTest : public test::ConnectionTest {
   void Start(sim::Kind kind, sim::Fault fault = sim::Fault::None, int faultCount = -1) {
     sim::Options o;
     o.kind = kind;
-    o.fault = fault;
-    o.faultCount = faultCount;
+    o.faults = {{.fault = fault, .count = faultCount}};
     Start(o);
   }
   std::string FirmwareTexts() const {
@@ -175,6 +177,59 @@ TEST_F(SimulatedKindTest, StreamLineSplitInTwoComesInTwoPieces) {
   EXPECT_EQ(first + port.ReadBytes(port.BytesWaiting()), "12.50,3.75,7.25\r");
 }
 
+// Requests in a freeze are answered, in order, when it ends; the instrument then
+// answers at once again.
+TEST_F(SimulatedKindTest, AFrozenInstrumentAnswersEveryRequestWhenItResumes) {
+  Start(sim::Kind::UI3);
+  ASSERT_TRUE(OpenActivePort(115200).ok);
+  SerialPort& port = SerialLine();
+  sim->SetWord(0x80, 0x0201);
+  sim->SetWord(0x81, 0x0403);
+  sim->SetFaultSpan(sim::Fault::Freeze, 0, 0.4);
+  const auto t0 = SteadyClock::now();
+  ASSERT_TRUE(port.Write("\x80"));
+  EXPECT_FALSE(port.AwaitBytes(1, std::chrono::milliseconds(200))) << "frozen";
+  ASSERT_TRUE(port.Write("\x81"));
+  ASSERT_TRUE(port.AwaitBytes(4, std::chrono::seconds(2)));
+  EXPECT_GE(SteadyClock::now() - t0, std::chrono::milliseconds(390)) << "not before the freeze ends";
+  EXPECT_EQ(port.ReadBytes(8), "\x01\x02\x03\x04");
+  ASSERT_TRUE(port.Write("\x81"));
+  ASSERT_TRUE(port.AwaitBytes(2, std::chrono::milliseconds(100)));
+  EXPECT_EQ(port.ReadBytes(8), "\x03\x04");
+}
+
+// Module 03 silent, then late, from the command line's faults; module 01 answers at
+// once all the while; each fault's start and end are in the log.
+TEST_F(SimulatedKindTest, OneAdamModuleIsSilentThenLateWhileTheOtherAnswers) {
+  sim::Options o;
+  o.kind = sim::Kind::ADAM;
+  o.channelValues = true;
+  o.lateMs = 300;  // 800 ms after the request
+  o.faults = {{.fault = sim::Fault::Silent, .after = 0, .seconds = 0.6, .module = 3},
+              {.fault = sim::Fault::Late, .after = 0.6, .seconds = 5, .module = 3}};
+  o.logPath = (dir / "sim.log").string();
+  Start(o);
+  ASSERT_TRUE(OpenActivePort(9600).ok);
+  SerialPort& port = SerialLine();
+  const auto ask = [&port](const char* request, std::chrono::milliseconds within) {
+    port.Discard();
+    port.Write(request);
+    return port.AwaitBytes(9, within) ? port.ReadBytes(16) : std::string();
+  };
+  EXPECT_EQ(ask("#030\r", std::chrono::milliseconds(550)), "") << "silent";
+  EXPECT_EQ(ask("#010\r", std::chrono::milliseconds(100)), ">+1.0000\r");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // into the late span
+  EXPECT_EQ(ask("#031\r", std::chrono::milliseconds(550)), "") << "not within the time-out";
+  EXPECT_TRUE(port.AwaitBytes(9, std::chrono::milliseconds(500))) << "late";
+  EXPECT_EQ(port.ReadBytes(16), ">+3.1000\r");
+  EXPECT_EQ(ask("#012\r", std::chrono::milliseconds(100)), ">+1.2000\r");
+  std::ifstream in(o.logPath);
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (const char* event : {"-- fault silent (module 03) begins at ", "-- fault silent (module 03) ends at ",
+                            "-- fault late (module 03) begins at "})
+    EXPECT_NE(log.find(event), std::string::npos) << event;
+}
+
 TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
   std::string error;
   auto adc1 = sim::ParseCommandLine({"--kind", "adc1", "--link", "/tmp/x", "--busy", "5"}, &error);
@@ -201,14 +256,20 @@ TEST(SimulatorCommandLine, FaultSpansLateDelaysHangUpsAndInputValues) {
        "--late-ms", "1300", "--value", "3=1.25", "--value", "0=-21.5"},
       &error);
   ASSERT_TRUE(o) << error;
-  EXPECT_EQ(o->fault, sim::Fault::HangUp);
-  EXPECT_EQ(o->faultAfter, 2.5);
-  EXPECT_EQ(o->faultFor, 3.0);
+  ASSERT_EQ(o->faults.size(), 1u);
+  EXPECT_EQ(o->faults[0].fault, sim::Fault::HangUp);
+  EXPECT_EQ(o->faults[0].after, 2.5);
+  EXPECT_EQ(o->faults[0].seconds, 3.0);
   EXPECT_EQ(o->lateMs, 1300);
   EXPECT_EQ(o->values, (std::vector<std::pair<int, double>>{{3, 1.25}, {0, -21.5}}));
   const std::vector<std::string> wrong[] = {
       {"--kind", "ui3", "--link", "/tmp/x", "--fault", "hangup"},  // down for how long?
+      {"--kind", "ui3", "--link", "/tmp/x", "--fault", "freeze"},
+      {"--kind", "ui3", "--link", "/tmp/x", "--fault", "silent", "--fault-module", "03"},  // no modules
+      {"--kind", "adam", "--link", "/tmp/x", "--fault", "hangup", "--fault-for", "1", "--fault-module", "3"},
       {"--kind", "ui3", "--link", "/tmp/x", "--fault-after", "-1"},
+      {"--kind", "ui3", "--link", "/tmp/x", "--ramp", "fast"},
+      {"--kind", "ui3", "--link", "/tmp/x", "--schedule", "/nonexistent/schedule"},
       {"--kind", "ui3", "--link", "/tmp/x", "--value", "3:1.25"},
       {"--kind", "ui3", "--link", "/tmp/x", "--value", "3=nan"},
   };
@@ -217,6 +278,96 @@ TEST(SimulatorCommandLine, FaultSpansLateDelaysHangUpsAndInputValues) {
     EXPECT_FALSE(sim::ParseCommandLine(args, &error)) << args.back();
     EXPECT_FALSE(error.empty());
   }
+}
+
+// Each --fault takes the --fault-* options after it; a module's faults follow each other.
+TEST(SimulatorCommandLine, FaultsInTurnWithTheirOwnSpansAndModulesAndARamp) {
+  std::string error;
+  auto o = sim::ParseCommandLine({"--kind", "adam", "--link", "/tmp/x", "--ramp", "0.25", "--fault", "silent",
+                                  "--fault-module", "03", "--fault-after", "2", "--fault-for", "6", "--fault",
+                                  "late", "--fault-module", "3", "--fault-after", "8", "--fault-for", "6",
+                                  "--fault", "freeze", "--fault-for", "3", "--fault-count", "5"},
+                                 &error);
+  ASSERT_TRUE(o) << error;
+  EXPECT_EQ(o->ramp, 0.25);
+  ASSERT_EQ(o->faults.size(), 3u);
+  const sim::FaultSpec want[] = {{sim::Fault::Silent, 2, 6, -1, 3},
+                                 {sim::Fault::Late, 8, 6, -1, 3},
+                                 {sim::Fault::Freeze, 0, 3, 5, -1}};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(o->faults[i].fault, want[i].fault) << i;
+    EXPECT_EQ(o->faults[i].after, want[i].after) << i;
+    EXPECT_EQ(o->faults[i].seconds, want[i].seconds) << i;
+    EXPECT_EQ(o->faults[i].count, want[i].count) << i;
+    EXPECT_EQ(o->faults[i].module, want[i].module) << i;
+  }
+}
+
+// Control lines, read alone or from a schedule, which is refused whole at its first
+// wrong line.
+TEST(SimulatorCommandLine, ControlLinesAndSchedules) {
+  struct Case {
+    const char* line;
+    sim::Control::Verb verb;
+    int input;
+    double value;
+    sim::Fault fault;
+    double seconds;
+    int count, module;
+  };
+  using V = sim::Control::Verb;
+  using F = sim::Fault;
+  const Case cases[] = {
+      {"set 9 31.5", V::Set, 9, 31.5, F::None, -1, -1, -1},
+      {"ramp 13 2", V::Ramp, 13, 2, F::None, -1, -1, -1},
+      {"late 1300", V::Late, 0, 1300, F::None, -1, -1, -1},
+      {"fault freeze 3", V::Fault, 0, 0, F::Freeze, 3, -1, -1},
+      {"fault silent 6 module 03", V::Fault, 0, 0, F::Silent, 6, -1, 3},
+      {"fault garbage 2.5 count 4 module 1", V::Fault, 0, 0, F::Garbage, 2.5, 4, 1},
+      {"fault none", V::Fault, 0, 0, F::None, -1, -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    std::string error;
+    const std::optional<sim::Control> control = sim::ParseControl(c.line, &error);
+    ASSERT_TRUE(control) << error;
+    EXPECT_EQ(control->verb, c.verb);
+    EXPECT_EQ(control->text, c.line);
+    if (c.verb == V::Fault) {
+      EXPECT_EQ(control->fault.fault, c.fault);
+      EXPECT_EQ(control->fault.seconds, c.seconds);
+      EXPECT_EQ(control->fault.count, c.count);
+      EXPECT_EQ(control->fault.module, c.module);
+    } else {
+      EXPECT_EQ(control->input, c.input);
+      EXPECT_EQ(control->value, c.value);
+    }
+  }
+  for (const char* wrong : {"fault silent", "fault hangup 3 module 03", "fault melt 3", "fault late 3 count",
+                            "set 3", "ramp x 1", "late -5", "reset"}) {
+    std::string error;
+    EXPECT_FALSE(sim::ParseControl(wrong, &error)) << wrong;
+    EXPECT_FALSE(error.empty()) << wrong;
+  }
+
+  const auto dir = test::MakeTempDir("schedule");
+  const auto path = (dir / "schedule").string();
+  std::ofstream(path) << "# a silence, then late replies\n\n2 fault silent 6 module 03\n"
+                         "8 late 500\n  8 fault late 6 module 03\n30.5 ramp 9 0.1\n";
+  std::string error;
+  const auto schedule = sim::ReadSchedule(path, &error);
+  ASSERT_TRUE(schedule) << error;
+  ASSERT_EQ(schedule->size(), 4u);
+  EXPECT_EQ((*schedule)[2].at, 8.0);
+  EXPECT_EQ((*schedule)[2].control.text, "fault late 6 module 03");
+  EXPECT_EQ((*schedule)[3].at, 30.5);
+  std::ofstream(path) << "1 set 3 1.5\nsoon fault silent 2\n";
+  EXPECT_FALSE(sim::ReadSchedule(path, &error));
+  EXPECT_NE(error.find("schedule:2:"), std::string::npos) << error;
+  std::ofstream(path) << "1 set 3 1.5\n2 fault silent\n";
+  EXPECT_FALSE(sim::ReadSchedule(path, &error));
+  EXPECT_NE(error.find("schedule:2:"), std::string::npos) << error;
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

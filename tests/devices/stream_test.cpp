@@ -408,7 +408,7 @@ TEST_P(StreamPtyTest, LinesAt1200BaudParseWhole) {
   o.link = (dir / "stream").string();
   o.baud = 1200;
   o.periodMs = 250;
-  o.fault = GetParam();
+  o.faults = {{.fault = GetParam()}};
   o.lines = {"12.50,3.75,7.25", "-1.5,22.125,0.5"};
   sim = std::make_unique<sim::Simulator>(o);
   std::string error;

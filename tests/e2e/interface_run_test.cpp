@@ -129,10 +129,7 @@ class InterfaceRunE2E : public test::SimulatedRunTest, public ::testing::WithPar
     o.splitMs = run.splitMs;
     o.periodMs = run.periodMs;
     o.lines = {run.line};
-    if (run.silentReplies > 0) {
-      o.fault = sim::Fault::Silent;
-      o.faultCount = run.silentReplies;
-    }
+    if (run.silentReplies > 0) o.faults = {{.fault = sim::Fault::Silent, .count = run.silentReplies}};
     o.logPath = (documents_ / "sim-bytes.log").string();
     StartSimulatorWith(o);
   }

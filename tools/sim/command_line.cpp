@@ -9,6 +9,8 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,14 +37,15 @@ struct NamedFault {
 constexpr NamedFault kFaults[] = {
     {"none", Fault::None},       {"silent", Fault::Silent}, {"late", Fault::Late},
     {"partial", Fault::Partial}, {"stale", Fault::Stale},   {"garbage", Fault::Garbage},
-    {"hangup", Fault::HangUp},
+    {"hangup", Fault::HangUp},   {"freeze", Fault::Freeze},
 };
 
 constexpr const char* kUsage =
     "usage: mv-sim --kind ui2|ui3|dt500|dt50|dt800|dt80|dt85|adam|adc1|stream --link PATH\n"
-    "              [--baud N] [--fault silent|late|partial|stale|garbage|hangup] [--fault-count N]\n"
-    "              [--fault-after S] [--fault-for S] [--late-ms MS] [--value INPUT=V]...\n"
-    "              [--log FILE] [--seed N] [--channel-values]\n"
+    "              [--baud N] [--late-ms MS] [--value INPUT=V]... [--ramp RATE]\n"
+    "              [--fault silent|late|partial|stale|garbage|hangup|freeze [--fault-after S]\n"
+    "               [--fault-for S] [--fault-count N] [--fault-module AA]]...\n"
+    "              [--schedule FILE] [--log FILE] [--seed N] [--channel-values]\n"
     "  stream only: [--period MS] [--burst N] [--split MS] [--name LINE] [--line LINE]...\n"
     "               (--burst: lines sent together; --split: every line in two halves, MS apart)\n"
     "  adc1 only: [--busy N] (status polls answered \"busy\" before each result; default 2)\n"
@@ -51,15 +54,30 @@ constexpr const char* kUsage =
     "  --channel-values (dt*, adam): each channel answers its own value (a DataTaker's\n"
     "               voltage channel n: n x 100 mV; ADAM address AA input i: AA + i/10 V)\n"
     "Creates a pseudo-terminal, links PATH to it and answers as the instrument until\n"
-    "interrupted. --baud paces the replies at that rate; --fault-count limits the fault\n"
-    "to the first N replies; --fault-after and --fault-for give the fault a span of the\n"
-    "run in seconds (from S seconds after the start, for S seconds; default: all of it).\n"
-    "A late reply comes --late-ms after the program's time-out (default 84). hangup: the\n"
-    "terminal hangs up for the span, then a new one takes the link.\n"
+    "interrupted. --baud paces the replies at that rate. Each --fault is one fault, and\n"
+    "the --fault-* options after it are its own: --fault-after and --fault-for give it a\n"
+    "span of the run in seconds (from S seconds after the start, for S seconds; default:\n"
+    "all of it), --fault-count limits it to its first N replies, --fault-module to the\n"
+    "replies of the ADAM module at address AA. Where spans overlap the later --fault\n"
+    "applies. A late reply comes --late-ms after the program's time-out (default 84).\n"
+    "hangup: the terminal hangs up for the span, then a new one takes the link. freeze:\n"
+    "nothing is answered in the span, and at its end every request of the span is.\n"
     "--value INPUT=V: what an input reads, in the program's units (volts; Sable T inputs\n"
-    "9-12 degrees, counter 13; DataTaker channels in their own unit; ADAM input 0 the\n"
-    "CJC temperature; stream: field INPUT). While running, a line \"set INPUT V\" on\n"
-    "standard input changes it.\n";
+    "9-12 degrees, counter 13, input 14 volts; DataTaker channels in their own unit; ADAM\n"
+    "input 0 the CJC temperature; stream: field INPUT). --ramp RATE: every input but the\n"
+    "Sable T inputs and counter and the ADAM CJC rises by RATE a second (its own unit)\n"
+    "from the first byte received (a stream: from the start).\n"
+    "Control lines on standard input, or in --schedule FILE each after its time in\n"
+    "seconds from the start (\"12.5 fault silent 3\"; \"#\" starts a comment):\n"
+    "  set INPUT V          what the input reads from now on\n"
+    "  ramp INPUT RATE      the input rises by RATE a second from now\n"
+    "  late MS              late replies come MS after the time-out from now on\n"
+    "  fault NAME SECONDS [count N] [module AA]   the fault from now, for SECONDS\n"
+    "  fault none           every fault ends now\n"
+    "--log FILE keeps every byte (microseconds since the start, rx/tx/lost and the bytes)\n"
+    "and every event (\"-- start\", \"-- ramp origin\", \"-- control \"LINE\"\", \"-- fault\n"
+    "NAME begins\", \"... ends\", \"-- hang-up\", \"-- back\"), each event ending with\n"
+    "\"at\" and the wall clock (CLOCK_REALTIME) in microseconds.\n";
 
 bool ToInt(std::string_view s, int* out) {
   auto r = std::from_chars(s.data(), s.data() + s.size(), *out);
@@ -71,29 +89,54 @@ bool ToDouble(std::string_view s, double* out) {
   return r.ec == std::errc() && r.ptr == s.data() + s.size() && std::isfinite(*out);
 }
 
-// "INPUT=V" (the command line) or "INPUT V" (a control line).
-bool ToInputValue(std::string_view s, char separator, std::pair<int, double>* out) {
-  const size_t at = s.find(separator);
+// "INPUT=V".
+bool ToInputValue(std::string_view s, std::pair<int, double>* out) {
+  const size_t at = s.find('=');
   if (at == std::string_view::npos) return false;
   return ToInt(s.substr(0, at), &out->first) && out->first >= 0 && ToDouble(s.substr(at + 1), &out->second);
 }
 
-// One control line: "set INPUT V". Answers on standard error.
-void ControlLine(Simulator& sim, std::string_view line) {
-  while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
-  std::pair<int, double> iv;
-  if (line.empty()) return;
-  if (line.substr(0, 4) != "set " || !ToInputValue(line.substr(4), ' ', &iv)) {
-    std::fprintf(stderr, "mv-sim: control line \"%.*s\" is not \"set INPUT VALUE\"\n",
-                 static_cast<int>(line.size()), line.data());
-    return;
+// An ADAM module's address: one or two decimal digits.
+bool ToModule(std::string_view s, int* out) {
+  return !s.empty() && s.size() <= 2 && ToInt(s, out) && *out >= 0;
+}
+
+std::vector<std::string_view> Words(std::string_view line) {
+  std::vector<std::string_view> words;
+  for (size_t at = 0; at < line.size();) {
+    const size_t end = std::min(line.find_first_of(" \t", at), line.size());
+    if (end > at) words.push_back(line.substr(at, end - at));
+    at = end + 1;
   }
-  if (!sim.SetValue(iv.first, iv.second))
-    std::fprintf(stderr, "mv-sim: this instrument has no input %d\n", iv.first);
+  return words;
+}
+
+std::string_view Trimmed(std::string_view line) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+    line.remove_suffix(1);
+  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+  return line;
+}
+
+// "fault NAME SECONDS [count N] [module AA]" or "fault none": "" when right, else why not.
+std::string FaultControl(const std::vector<std::string_view>& w, FaultSpec* f) {
+  const auto fault = w.size() > 1 ? FaultFromName(w[1]) : std::nullopt;
+  if (!fault) return "fault needs one of none, silent, late, partial, stale, garbage, hangup, freeze";
+  f->fault = *fault;
+  if (*fault == Fault::None) return w.size() == 2 ? "" : "fault none takes nothing more";
+  if (w.size() < 3 || !ToDouble(w[2], &f->seconds) || f->seconds < 0)
+    return "fault " + std::string(w[1]) + " needs its length in seconds";
+  for (size_t i = 3; i < w.size(); i += 2) {
+    const bool value = i + 1 < w.size();
+    if (w[i] == "count" && value && ToInt(w[i + 1], &f->count) && f->count >= 0) continue;
+    if (w[i] == "module" && value && ToModule(w[i + 1], &f->module) && *fault != Fault::HangUp) continue;
+    return "\"" + std::string(w[i]) + "\" is not \"count N\" or \"module AA\" (a hang-up is every module's)";
+  }
+  return {};
 }
 
 // Takes control lines from standard input until a signal comes (end of input leaves
-// the instrument running).
+// the instrument running). Answers on standard error.
 void ServeControlLines(Simulator& sim, int signals) {
   std::string pending;
   bool input = true;
@@ -113,7 +156,14 @@ void ServeControlLines(Simulator& sim, int signals) {
     }
     pending.append(buf, static_cast<size_t>(n));
     for (size_t nl = pending.find('\n'); nl != std::string::npos; nl = pending.find('\n')) {
-      ControlLine(sim, std::string_view(pending).substr(0, nl));
+      const std::string_view line = Trimmed(std::string_view(pending).substr(0, nl));
+      std::string error;
+      if (!line.empty()) {
+        const std::optional<Control> c = ParseControl(line, &error);
+        if (!c || !sim.Apply(*c, &error))
+          std::fprintf(stderr, "mv-sim: control line \"%.*s\": %s\n", static_cast<int>(line.size()),
+                       line.data(), error.c_str());
+      }
       pending.erase(0, nl + 1);
     }
     if (pending.size() > 4096) pending.clear();  // no line is that long
@@ -134,10 +184,67 @@ std::optional<Fault> FaultFromName(std::string_view name) {
   return std::nullopt;
 }
 
+const char* FaultName(Fault fault) {
+  for (const auto& f : kFaults)
+    if (f.fault == fault) return f.name;
+  return "?";
+}
+
 const char* KindName(Kind kind) {
   for (const auto& k : kKinds)
     if (k.kind == kind) return k.name;
   return "?";
+}
+
+std::optional<Control> ParseControl(std::string_view line, std::string* error) {
+  line = Trimmed(line);
+  const std::vector<std::string_view> w = Words(line);
+  Control c;
+  c.text = std::string(line);
+  const bool inputLine = w.size() == 3 && (w[0] == "set" || w[0] == "ramp");
+  if (inputLine && ToInt(w[1], &c.input) && c.input >= 0 && ToDouble(w[2], &c.value)) {
+    c.verb = w[0] == "set" ? Control::Verb::Set : Control::Verb::Ramp;
+    return c;
+  }
+  int ms = 0;
+  if (w.size() == 2 && w[0] == "late" && ToInt(w[1], &ms) && ms >= 0) {
+    c.verb = Control::Verb::Late;
+    c.value = ms;
+    return c;
+  }
+  if (!w.empty() && w[0] == "fault") {
+    c.verb = Control::Verb::Fault;
+    const std::string why = FaultControl(w, &c.fault);
+    if (why.empty()) return c;
+    return *error = why, std::nullopt;
+  }
+  *error = "not \"set INPUT V\", \"ramp INPUT RATE\", \"late MS\" or \"fault NAME SECONDS\"";
+  return std::nullopt;
+}
+
+std::optional<std::vector<TimedControl>> ReadSchedule(const std::string& path, std::string* error) {
+  std::ifstream in(path);
+  if (!in) return *error = path + ": cannot be read", std::nullopt;
+  std::vector<TimedControl> schedule;
+  std::string text;
+  for (int number = 1; std::getline(in, text); ++number) {
+    const std::string_view line = Trimmed(text);
+    if (line.empty() || line.front() == '#') continue;
+    const size_t space = std::min(line.find_first_of(" \t"), line.size());
+    TimedControl t;
+    std::string why = "no time in seconds first";
+    if (ToDouble(line.substr(0, space), &t.at) && t.at >= 0) {
+      const std::optional<Control> c = ParseControl(line.substr(space), &why);
+      if (c) {
+        t.control = *c;
+        schedule.push_back(t);
+        continue;
+      }
+    }
+    *error = path + ":" + std::to_string(number) + ": " + why;
+    return std::nullopt;
+  }
+  return schedule;
 }
 
 namespace {
@@ -157,9 +264,9 @@ std::vector<std::string> CommaList(const std::string& v, bool keepDash) {
   return items;
 }
 
-// The options that take a whole number (--fault-count may be -1, the others not below 0).
-constexpr const char* kWholeNumberOptions[] = {"--baud",  "--fault-count", "--period", "--burst",
-                                               "--split", "--busy",        "--seed",   "--late-ms"};
+// The options that take a whole number not below 0.
+constexpr const char* kWholeNumberOptions[] = {"--baud", "--period", "--burst", "--split",
+                                               "--busy", "--seed",   "--late-ms"};
 
 bool TakesWholeNumber(const std::string& a) {
   return std::find(std::begin(kWholeNumberOptions), std::end(kWholeNumberOptions), a) !=
@@ -168,7 +275,6 @@ bool TakesWholeNumber(const std::string& a) {
 
 void SetWholeNumber(const std::string& a, int n, Options& o) {
   if (a == "--baud") o.baud = n;
-  if (a == "--fault-count") o.faultCount = n;
   if (a == "--period") o.periodMs = n;
   if (a == "--burst") o.burst = n;
   if (a == "--split") o.splitMs = n;
@@ -177,10 +283,37 @@ void SetWholeNumber(const std::string& a, int n, Options& o) {
   if (a == "--late-ms") o.lateMs = n;
 }
 
+// Applies a fault's own option `a` with its value `v`: "" when done, else why not.
+std::string FaultOption(const std::string& a, const std::string& v, FaultSpec& f) {
+  if (a == "--fault-after" || a == "--fault-for") {
+    double seconds = 0;
+    if (!ToDouble(v, &seconds) || seconds < 0) return a + " needs a number of seconds, not \"" + v + "\"";
+    (a == "--fault-after" ? f.after : f.seconds) = seconds;
+  } else if (a == "--fault-count") {
+    if (!ToInt(v, &f.count) || f.count < -1) return a + " needs a whole number, not \"" + v + "\"";
+  } else if (a == "--fault-module") {
+    if (!ToModule(v, &f.module)) return a + " needs a module's address (01, 02, ...), not \"" + v + "\"";
+  } else {
+    return "unexpected argument \"" + a + "\"";
+  }
+  return {};
+}
+
+// Whether the faults can be run: "" when they can, else why not.
+std::string CheckFaults(const Options& o) {
+  for (const FaultSpec& f : o.faults) {
+    if ((f.fault == Fault::HangUp || f.fault == Fault::Freeze) && f.seconds < 0)
+      return std::string("--fault ") + FaultName(f.fault) + " needs --fault-for (how long the " +
+             (f.fault == Fault::HangUp ? "line stays down)" : "instrument stays frozen)");
+    if (f.module >= 0 && (o.kind != Kind::ADAM || f.fault == Fault::HangUp))
+      return "--fault-module is for the replies of ADAM modules (a hang-up is every module's)";
+  }
+  return {};
+}
+
 // Applies option `a` with its value `v`: "" when done, else why not.
 std::string ValueOption(const std::string& a, const std::string& v, Options& o, bool* ownLines) {
   int n = 0;
-  double seconds = 0;
   std::pair<int, double> iv;
   if (a == "--kind") {
     const auto k = KindFromName(v);
@@ -189,7 +322,19 @@ std::string ValueOption(const std::string& a, const std::string& v, Options& o, 
   } else if (a == "--fault") {
     const auto f = FaultFromName(v);
     if (!f) return "unknown fault \"" + v + "\"";
-    o.fault = *f;
+    // A fault's own options may come before it when it is the only one.
+    if (o.faults.empty() || o.faults.back().fault != Fault::None) o.faults.emplace_back();
+    o.faults.back().fault = *f;
+  } else if (a.rfind("--fault-", 0) == 0) {
+    if (o.faults.empty()) o.faults.emplace_back();
+    return FaultOption(a, v, o.faults.back());
+  } else if (a == "--ramp") {
+    if (!ToDouble(v, &o.ramp)) return "--ramp needs a rate, not \"" + v + "\"";
+  } else if (a == "--schedule") {
+    std::string why;
+    const auto schedule = ReadSchedule(v, &why);
+    if (!schedule) return why;
+    o.schedule.insert(o.schedule.end(), schedule->begin(), schedule->end());
   } else if (a == "--link") {
     o.link = v;
   } else if (a == "--log") {
@@ -199,11 +344,8 @@ std::string ValueOption(const std::string& a, const std::string& v, Options& o, 
   } else if (a == "--burst-values") {
     o.burstValues = CommaList(v, false);
     if (o.burstValues.empty()) return "--burst-values needs at least one value";
-  } else if (a == "--fault-after" || a == "--fault-for") {
-    if (!ToDouble(v, &seconds) || seconds < 0) return a + " needs a number of seconds, not \"" + v + "\"";
-    (a == "--fault-after" ? o.faultAfter : o.faultFor) = seconds;
   } else if (a == "--value") {
-    if (!ToInputValue(v, '=', &iv)) return "--value needs INPUT=V, not \"" + v + "\"";
+    if (!ToInputValue(v, &iv)) return "--value needs INPUT=V, not \"" + v + "\"";
     o.values.push_back(iv);
   } else if (a == "--name") {
     o.nameLine = v;
@@ -212,8 +354,7 @@ std::string ValueOption(const std::string& a, const std::string& v, Options& o, 
     *ownLines = true;
     o.lines.push_back(v);
   } else if (TakesWholeNumber(a)) {
-    if (!ToInt(v, &n) || n < (a == "--fault-count" ? -1 : 0))
-      return a + " needs a whole number, not \"" + v + "\"";
+    if (!ToInt(v, &n) || n < 0) return a + " needs a whole number, not \"" + v + "\"";
     SetWholeNumber(a, n, o);
   } else {
     return "unexpected argument \"" + a + "\"";
@@ -239,8 +380,8 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
     haveKind |= a == "--kind";
   }
   if (!haveKind) return *error = "--kind is required", std::nullopt;
-  if (o.fault == Fault::HangUp && o.faultFor < 0)
-    return *error = "--fault hangup needs --fault-for (how long the line stays down)", std::nullopt;
+  std::erase_if(o.faults, [](const FaultSpec& f) { return f.fault == Fault::None; });
+  if (const std::string why = CheckFaults(o); !why.empty()) return *error = why, std::nullopt;
   if (o.link.empty()) return *error = "--link is required", std::nullopt;
   return o;
 }

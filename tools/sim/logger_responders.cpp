@@ -18,6 +18,7 @@ namespace {
 // Collects CR-ended lines from the bytes received, however they were split.
 class LineResponder : public Responder {
  public:
+  explicit LineResponder(Inputs& inputs) : Responder(inputs) {}
   void Received(std::string_view bytes, std::vector<Reply>& out) override {
     pending_.append(bytes);
     for (size_t cr = pending_.find('\r'); cr != std::string::npos; cr = pending_.find('\r')) {
@@ -49,7 +50,8 @@ bool IsDigits(std::string_view s) {
 // DT800, DT80 or DT85 answers "STATUS1" with its status line; "TEST1", "TEST2", ... are
 // self-tests that pass. Every reply line ends with CR LF. A voltage reading is 1234.5 mV,
 // or with per-channel values 100 mV times the channel number, or the value set for the
-// channel (given in volts, sent in millivolts).
+// channel (given in volts, sent in millivolts), plus its rise. The burst's numbers
+// neither rise nor take a value set.
 //
 // A DT800 also keeps the last burst definition, "RX;BURST(count,rate)" and the channel,
 // and each "X" records one burst: nothing for the recording time, 2 x count / rate
@@ -58,8 +60,9 @@ bool IsDigits(std::string_view s) {
 // --baud rate, else 115,200 baud). The burst's numbers take no injected fault.
 class DataTakerResponder : public LineResponder {
  public:
-  explicit DataTakerResponder(const Options& options)
-      : kind_(options.kind),
+  DataTakerResponder(const Options& options, Inputs& inputs)
+      : LineResponder(inputs),
+        kind_(options.kind),
         dt800_(options.kind == Kind::DT800),
         channelValues_(options.channelValues),
         values_(options.burstValues),
@@ -68,7 +71,6 @@ class DataTakerResponder : public LineResponder {
   }
   int TimeoutMs() const override { return 500; }
   bool PartialRestFollows() const override { return true; }
-  bool SetValue(int input, double value) override { return setValues_.Set(input, value); }
 
   void Tick(Clock::time_point now, std::vector<Reply>& out) override {
     if (sent_ >= burst_.size() || now < sendFrom_) return;
@@ -91,6 +93,8 @@ class DataTakerResponder : public LineResponder {
   }
 
  private:
+  bool HasInput(int input) const override { return input >= 1 && input <= 99; }
+
   // The fast scope's commands; false for any other line.
   bool Burst(std::string_view line) {
     constexpr std::string_view kDefine = "RX;BURST(";
@@ -143,8 +147,13 @@ class DataTakerResponder : public LineResponder {
                        type == "TT" || type == "R(2W)";
     if (!known) return std::nullopt;
     const int number = std::stoi(channel);
-    if (const std::optional<double> set = setValues_.Of(number))
-      return NumberText(volts ? *set * 1000.0 : *set);
+    // A voltage channel's value is in volts, sent in millivolts.
+    const double scale = volts ? 1000.0 : 1.0;
+    const std::string own = OwnReading(type, volts, number);
+    if (!Changed(number)) return own;
+    return NumberText(Reads(number, std::stod(own) / scale) * scale);
+  }
+  std::string OwnReading(std::string_view type, bool volts, int number) const {
     if (type == "HSC" || type == "C") return "42";
     if (volts) return channelValues_ ? std::to_string(number * 100) + ".0" : "1234.5";
     if (type == "TK" || type == "TJ" || type == "TT") return "23.5";
@@ -155,7 +164,6 @@ class DataTakerResponder : public LineResponder {
   bool dt800_;
   bool channelValues_;
   std::vector<std::string> values_;
-  InputValues setValues_{1, 99};
   double bytesPerSecond_;
   long count_ = 0, rate_ = 0;
   std::string burst_;
@@ -165,16 +173,17 @@ class DataTakerResponder : public LineResponder {
 
 // ADAM modules at addresses 01, 02, 03, ...: "$AAM" gives the model, "$AAF" the firmware,
 // "$AA3" the cold-junction temperature (">+0025.0"), "#AAi" a reading of input i,
-// "$AA7CiRrr" and "%AA..." are acknowledged. A request to an address no module has goes
-// unanswered. A reading is +0.1234, or with per-channel values the address plus a tenth
-// of the input, or the value set for the input (inputs 1..8: the module at 01, 9..16:
-// the one at 03; input 0: the cold-junction temperature).
+// "$AA7CiRrr" and "%AA..." are acknowledged, and so is an ADAM-4050's digital output
+// command "#AA00dd" (">"). A request to an address no module has goes unanswered. A
+// reading is +0.1234, or with per-channel values the address plus a tenth of the input,
+// or the value set for the input (inputs 1..8: the module at 01, 9..16: the one at 03;
+// input 0: the cold-junction temperature), plus its rise. Every reply names its module,
+// so a fault may be one module's.
 class AdamResponder : public LineResponder {
  public:
-  AdamResponder(std::vector<std::string> modules, bool channelValues)
-      : modules_(std::move(modules)), channelValues_(channelValues) {}
+  AdamResponder(std::vector<std::string> modules, bool channelValues, Inputs& inputs)
+      : LineResponder(inputs), modules_(std::move(modules)), channelValues_(channelValues) {}
   int TimeoutMs() const override { return 500; }
-  bool SetValue(int input, double value) override { return setValues_.Set(input, value); }
 
  protected:
   void Line(const std::string& line, std::vector<Reply>& out) override {
@@ -184,24 +193,36 @@ class AdamResponder : public LineResponder {
     const size_t index = static_cast<size_t>(std::stoi(address));
     if (index == 0 || index > modules_.size() || modules_[index - 1].empty()) return;
     const std::string_view rest = std::string_view(line).substr(3);
+    const int module = static_cast<int>(index);
     if (line[0] == '$' && rest == "M")
-      out.push_back({"!" + address + modules_[index - 1] + "\r"});
+      out.push_back({"!" + address + modules_[index - 1] + "\r", 0, true, module});
     else if (line[0] == '$' && rest == "F")
-      out.push_back({"!" + address + "A1.05\r"});
+      out.push_back({"!" + address + "A1.05\r", 0, true, module});
     else if (line[0] == '$' && rest == "3")
-      out.push_back({">" + Signed(setValues_.Of(0).value_or(25.0), 1, 6) + "\r"});
+      out.push_back({">" + Signed(Reads(0, 25.0), 1, 6) + "\r", 0, true, module});
     else if (line[0] == '#' && rest.size() == 1 && rest[0] >= '0' && rest[0] <= '7')
-      out.push_back({">" + Reading(index, rest[0] - '0') + "\r"});
+      out.push_back({">" + Reading(index, rest[0] - '0') + "\r", 0, true, module});
+    else if (line[0] == '#' && modules_[index - 1] == "4050" && IsOutputData(rest))
+      out.push_back({">\r", 0, true, module});
     else if (line[0] == '$' || line[0] == '%')
-      out.push_back({"!" + address + "\r"});
+      out.push_back({"!" + address + "\r", 0, true, module});
   }
 
  private:
+  bool HasInput(int input) const override { return input >= 0 && input <= 16; }
+  // The cold junction is a temperature: it rises at its own rate only.
+  bool TakesCommonRamp(int input) const override { return input != 0; }
+
+  // A digital output command's data: "00" and two hexadecimal digits.
+  static bool IsOutputData(std::string_view rest) {
+    return rest.size() == 4 && rest.substr(0, 2) == "00" && std::isxdigit(static_cast<unsigned char>(rest[2])) &&
+           std::isxdigit(static_cast<unsigned char>(rest[3]));
+  }
+  // Input i of the module at `address`: inputs 1..8 of the module at 01, 9..16 of the
+  // one at 03; another module's inputs have no number and take only the common ramp.
   std::string Reading(size_t address, int i) const {
     const int input = address == 1 ? i + 1 : address == 3 ? i + 9 : -1;
-    if (const std::optional<double> set = setValues_.Of(input)) return Signed(*set, 4, 0);
-    if (channelValues_) return "+" + std::to_string(address) + "." + std::to_string(i) + "000";
-    return "+0.1234";
+    return Signed(Reads(input, channelValues_ ? static_cast<double>(address) + i / 10.0 : 0.1234), 4, 0);
   }
   // A sign, then the number with `decimals` decimals, zero-filled to `width` characters.
   static std::string Signed(double v, int decimals, size_t width) {
@@ -212,17 +233,16 @@ class AdamResponder : public LineResponder {
 
   std::vector<std::string> modules_;
   bool channelValues_;
-  InputValues setValues_{0, 16};
 };
 
 }  // namespace
 
-std::unique_ptr<Responder> MakeDataTakerResponder(const Options& options) {
-  return std::make_unique<DataTakerResponder>(options);
+std::unique_ptr<Responder> MakeDataTakerResponder(const Options& options, Inputs& inputs) {
+  return std::make_unique<DataTakerResponder>(options, inputs);
 }
 
-std::unique_ptr<Responder> MakeAdamResponder(const Options& options) {
-  return std::make_unique<AdamResponder>(options.adamModules, options.channelValues);
+std::unique_ptr<Responder> MakeAdamResponder(const Options& options, Inputs& inputs) {
+  return std::make_unique<AdamResponder>(options.adamModules, options.channelValues, inputs);
 }
 
 }  // namespace mv::sim

@@ -2,8 +2,9 @@
 // keeps its own descriptor of the terminal side open (so the program may close and
 // reopen the port at will), links a path to it, answers the instrument's protocol,
 // and logs every byte. It can pace its bytes at a baud rate, inject faults for the
-// whole run or for a span of it, hang up and come back, and change what an input
-// reads while it runs.
+// whole run or for spans of it (one ADAM module's or every reply), hang up and come
+// back, freeze and resume, let its inputs rise steadily, and change what an input
+// reads while it runs, from control lines or a timed schedule of them.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -23,11 +24,52 @@ enum class Fault {
   Stale,    // the previous reply is sent again after this one, left for the next request
   Garbage,  // random bytes in place of the reply
   HangUp,   // the terminal hangs up for the span; a new one takes the link after it
+  Freeze,   // nothing is answered in the span; at its end every request in it is answered
+};
+
+// One fault of a run: which, when, for how many replies, and to whom.
+struct FaultSpec {
+  Fault fault = Fault::None;
+  // From this many seconds after the start (or, given while running, after now), for
+  // this many seconds (negative: to the end).
+  double after = 0;
+  double seconds = -1;
+  int count = -1;   // replies that get the fault, then the instrument is well; -1: all
+  int module = -1;  // an ADAM module's address: only its replies get the fault; -1: all
+};
+
+// A control line, read from standard input or a schedule file while the instrument
+// runs:
+//   set INPUT V          what the input reads from now on (it keeps rising at its rate)
+//   ramp INPUT RATE      the input rises by RATE a second from now, from what it reads
+//   late MS              late replies come MS after the program's time-out from now on
+//   fault NAME SECONDS [count N] [module AA]
+//                        the fault from now for SECONDS (see FaultSpec)
+//   fault none           every fault ends now
+struct Control {
+  enum class Verb { Set, Ramp, Late, Fault };
+  Verb verb = Verb::Set;
+  int input = 0;
+  double value = 0;  // set: the value; ramp: the rate; late: milliseconds
+  FaultSpec fault;   // fault: `after` is 0 (from now); Fault::None ends every fault
+  std::string text;  // the line as given, for the log
+};
+// A control line of a schedule: applied this many seconds after the start.
+struct TimedControl {
+  double at = 0;
+  Control control;
 };
 
 std::optional<Kind> KindFromName(std::string_view name);
 std::optional<Fault> FaultFromName(std::string_view name);
+const char* FaultName(Fault fault);
 const char* KindName(Kind kind);
+// A control line, or nothing with the reason it is wrong.
+std::optional<Control> ParseControl(std::string_view line, std::string* error);
+// A schedule file: one control line a line, each after its time in seconds from the
+// start ("12.5 fault silent 3"); blank lines and lines starting with "#" are skipped.
+// Nothing, with the first wrong line's number and reason, unless every line is right.
+std::optional<std::vector<TimedControl>> ReadSchedule(const std::string& path, std::string* error);
 
 // What the simulated ADC-1 converts input 1 to 16 to: the 12-bit magnitude and its sign
 // (low gain: 1000 + 100 x input, high gain: 2000 + 100 x input; odd inputs positive).
@@ -41,17 +83,21 @@ struct Options {
   Kind kind = Kind::UI3;
   std::string link;  // symbolic link made to the terminal side; empty: none
   int baud = 0;      // pace bytes at this rate (10 bits a byte); 0: at once
-  Fault fault = Fault::None;
-  int faultCount = -1;  // replies that get the fault, then the instrument is well; -1: all
-  // The span of the run the fault lasts: from this many seconds after the start, for
-  // this many seconds (negative: to the end).
-  double faultAfter = 0;
-  double faultFor = -1;
+  // The faults of the run, from its start. Where spans overlap, the one given last
+  // applies.
+  std::vector<FaultSpec> faults;
   // A late reply comes this many milliseconds after the program's time-out.
   int lateMs = 84;
   // What inputs read (input number, value in the program's units), in place of the
   // simulated defaults; see Simulator::SetValue.
   std::vector<std::pair<int, double>> values;
+  // Every input rises by this much a second (in its own unit) from the ramp's origin:
+  // the first byte the simulator receives (a streaming instrument: its start). All
+  // inputs take it but a Sable's T inputs and counter and an ADAM's cold junction,
+  // which rise at their own rate only (Simulator::SetRate).
+  double ramp = 0;
+  // Control lines applied at their times (seconds from the start).
+  std::vector<TimedControl> schedule;
   std::string logPath;  // every byte received and sent, one line per chunk; empty: none
   uint32_t seed = 1;    // garbage bytes
   // Each channel answers its own value, so a reply taken for the wrong channel shows:
@@ -95,17 +141,29 @@ class Simulator {
   // Every byte sent so far.
   std::string Sent() const;
 
+  // In place of every other fault: the fault for its first `count` replies (-1: all).
   void SetFault(Fault fault, int count);
-  // The fault from `after` seconds from now, for `seconds` (negative: for good).
+  // In place of every other fault: the fault from `after` seconds from now, for
+  // `seconds` (negative: for good).
   void SetFaultSpan(Fault fault, double after, double seconds);
+  // One more fault, its `after` counted from now.
+  void AddFault(const FaultSpec& fault);
   // How late a late reply comes after the program's time-out, from now on.
   void SetLateMs(int ms);
-  // What input 1..16 reads from now on, in the program's units: a Sable's analog input
-  // (volts), T input (9..12, degrees Celsius) or counter (13); a DataTaker's channel
-  // (volts for a voltage input, else degrees, ohms or counts); an ADAM input (1..8 the
-  // module at 01, 9..16 the one at 03; volts); an ADC-1 input (volts); a streaming
-  // instrument's field. False when the kind has no such input.
+  // Applies a control line and logs it; false with the reason it cannot apply.
+  bool Apply(const Control& control, std::string* error);
+  // What an input reads from now on, in the program's units: a Sable's analog input
+  // (1..8, volts), T input (9..12, degrees Celsius), counter (13) or further voltage
+  // input (14, volts); a DataTaker's channel 1..99 (volts for a voltage input, else
+  // degrees, ohms or counts); an ADAM input (1..8 the module at 01, 9..16 the one at
+  // 03, volts; 0 the cold-junction temperature); an ADC-1 input 1..16 (volts); a
+  // streaming instrument's field 1..16. False when the kind has no such input. A
+  // rising input keeps rising from the value.
   bool SetValue(int input, double value);
+  // Input `input` rises by `perSecond` a second (its own unit) from now on, from what
+  // it reads now (from the ramp's origin when that has not come yet). False when the
+  // kind has no such input.
+  bool SetRate(int input, double perSecond);
   // Sable: the reply word to a one-byte command.
   void SetWord(uint8_t command, uint16_t word);
   // Sable: the serial instrument's line (without CR) answered to "i" CR.

@@ -1,5 +1,6 @@
 // The pseudo-terminal framework shared by every simulated instrument: the terminal and
-// its link, the answering thread, pacing at a baud rate, injected faults and the log.
+// its link, the answering thread, pacing at a baud rate, injected faults, the inputs'
+// values and rises, control lines and their schedule, and the log.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -18,7 +19,9 @@
 #include <mutex>
 #include <random>
 #include <thread>
+#include <ctime>
 
+#include "sim/fault_plan.h"
 #include "sim/responder.h"
 
 namespace mv::sim {
@@ -30,8 +33,8 @@ namespace {
 constexpr size_t kMaxUnread = 65536;
 // The rest of a split line follows after this gap.
 constexpr int kSplitGapMs = 50;
-// Waits shorter than this are spun (yielding), so paced bytes leave on time.
-constexpr auto kSpinBelow = std::chrono::microseconds(300);
+// The loop looks again at least this often (a control line wakes it sooner).
+constexpr auto kLongestWait = std::chrono::milliseconds(50);
 
 std::string Hex(std::string_view bytes) {
   static const char* kDigits = "0123456789ABCDEF";
@@ -46,6 +49,13 @@ std::string Hex(std::string_view bytes) {
 
 Clock::duration SecondsOf(double seconds) {
   return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// The wall clock (CLOCK_REALTIME) in microseconds, which another process can read too.
+long long RealtimeMicroseconds() {
+  timespec t{};
+  ::clock_gettime(CLOCK_REALTIME, &t);
+  return static_cast<long long>(t.tv_sec) * 1'000'000 + t.tv_nsec / 1000;
 }
 
 }  // namespace
@@ -69,6 +79,7 @@ struct Simulator::Impl {
   };
 
   Options opt;
+  Inputs inputs;
   std::unique_ptr<Responder> responder;
   int master = -1, slave = -1, wake[2] = {-1, -1};
   std::string terminal;
@@ -76,13 +87,11 @@ struct Simulator::Impl {
   std::atomic<bool> stop{false};
   mutable std::mutex mu;
   std::string received, sent;
-  Fault fault = Fault::None;
-  int faultLeft = -1;
-  // The fault lasts from spanStart to spanEnd.
-  Clock::time_point spanStart{}, spanEnd = Clock::time_point::max();
+  FaultPlan faults;
+  bool faultsSetByCall = false;  // SetFault or SetFaultSpan before the start: not the options'
   bool hungUp = false;
   Clock::time_point nextReopen{};
-  bool spanSetByCall = false;  // SetFault or SetFaultSpan, not the options
+  size_t nextControl = 0;  // the schedule's next line
   std::string previousReply;
   std::mt19937 rng;
   std::vector<Scheduled> scheduled;
@@ -114,7 +123,11 @@ struct Simulator::Impl {
     if (log) LogLine(dir + Hex(bytes));
   }
 
-  void LogEvent(const char* what) { LogLine(std::string("-- ") + what); }
+  // An event, with the wall clock's microseconds at its end so that another process
+  // can tell when it happened.
+  void LogEvent(std::string_view what) {
+    if (log) LogLine("-- " + std::string(what) + " at " + std::to_string(RealtimeMicroseconds()));
+  }
 
   // Wakes the answering thread, which sleeps until its next event.
   void Wake() {
@@ -122,23 +135,72 @@ struct Simulator::Impl {
     [[maybe_unused]] ssize_t w = ::write(wake[1], &c, 1);
   }
 
-  bool InSpan(Clock::time_point now) const { return now >= spanStart && now < spanEnd; }
-
-  void SetSpan(Clock::time_point from, double seconds) {
-    spanStart = from;
-    spanEnd = seconds < 0 ? Clock::time_point::max() : from + SecondsOf(seconds);
+  // The ramp's origin: every rise is counted from it.
+  void StartRamp(Clock::time_point now) {
+    inputs.StartRamp(now);
+    LogEvent("ramp origin");
   }
 
-  // The pieces actually sent for one reply, with the fault applied.
-  std::vector<Reply> Faulted(Reply r, Clock::time_point now) {
+  // In place of every fault so far.
+  void ReplaceFaults(const FaultSpec& fault, Clock::time_point origin) {
+    const auto now = Clock::now();
+    faults.EndAll(now);
+    for (const std::string& change : faults.Changes(now)) LogEvent(change);
+    faults.Add(fault, origin);
+  }
+
+  // Applies a control line and logs it; false with the reason it cannot apply.
+  bool Apply(const Control& c, std::string* error) {
+    bool ok = true;
+    switch (c.verb) {
+      case Control::Verb::Set:
+        ok = responder->SetValue(c.input, c.value);
+        break;
+      case Control::Verb::Ramp:
+        ok = responder->SetRate(c.input, c.value);
+        break;
+      case Control::Verb::Late:
+        opt.lateMs = static_cast<int>(c.value);
+        break;
+      case Control::Verb::Fault:
+        if (c.fault.fault == Fault::None)
+          faults.EndAll(Clock::now());
+        else
+          faults.Add(c.fault, Clock::now());
+        break;
+    }
+    if (!ok) {
+      if (error) *error = "this instrument has no input " + std::to_string(c.input);
+      return false;
+    }
+    LogEvent("control \"" + c.text + "\"");
+    return true;
+  }
+
+  // The schedule's lines that are due.
+  void ApplyDue(Clock::time_point now) {
+    for (; nextControl < opt.schedule.size(); ++nextControl) {
+      const TimedControl& t = opt.schedule[nextControl];
+      if (start + SecondsOf(t.at) > now) break;
+      std::string error;
+      if (!Apply(t.control, &error))
+        std::fprintf(stderr, "mv-sim: \"%s\": %s\n", t.control.text.c_str(), error.c_str());
+    }
+  }
+
+  // The pieces actually sent for one reply, with the fault applied; a frozen reply
+  // waits until *notBefore.
+  std::vector<Reply> Faulted(Reply r, Clock::time_point now, Clock::time_point* notBefore) {
     if (!r.faultable) return {r};
-    Fault f = faultLeft == 0 || !InSpan(now) || fault == Fault::HangUp ? Fault::None : fault;
-    if (f != Fault::None && faultLeft > 0) --faultLeft;
+    const FaultPlan::Applied f = faults.Take(r.module, now);
     std::string previous = previousReply.empty() ? r.bytes : previousReply;
     previousReply = r.bytes;
-    switch (f) {
+    switch (f.fault) {
       case Fault::None:
       case Fault::HangUp:
+        return {r};
+      case Fault::Freeze:
+        *notBefore = f.until;
         return {r};
       case Fault::Silent:
         return {};
@@ -165,12 +227,14 @@ struct Simulator::Impl {
 
   void Schedule(std::vector<Reply>& replies, Clock::time_point base) {
     // An instrument answers in order: a reply held back holds back the ones after it.
-    for (auto& r : replies)
-      for (auto& piece : Faulted(std::move(r), base)) {
-        auto due = base + std::chrono::milliseconds(piece.delayMs);
+    for (auto& r : replies) {
+      Clock::time_point notBefore = Clock::time_point::min();
+      for (auto& piece : Faulted(std::move(r), base, &notBefore)) {
+        auto due = std::max(base + std::chrono::milliseconds(piece.delayMs), notBefore);
         if (!scheduled.empty()) due = std::max(due, scheduled.back().due);
         scheduled.push_back({due, std::move(piece.bytes)});
       }
+    }
     replies.clear();
   }
 
@@ -190,23 +254,21 @@ struct Simulator::Impl {
   }
 
   void Transmit(Clock::time_point now) {
-    // A hung-up line loses what the instrument says meanwhile.
-    if (master < 0) {
-      while (!wire.empty() && wire.front().first <= now) wire.pop_front();
-      return;
-    }
     std::string out;
     for (const auto& [due, c] : wire) {
       if (due > now) break;
       out += c;
     }
     if (out.empty()) return;
-    ssize_t w = ::write(master, out.data(), out.size());
-    if (w <= 0) return;
-    wire.erase(wire.begin(), wire.begin() + w);
-    std::string_view done(out.data(), static_cast<size_t>(w));
-    sent.append(done);
-    Log("tx", done);
+    // A hung-up line loses what the instrument says meanwhile.
+    const ssize_t w = master < 0 ? 0 : ::write(master, out.data(), out.size());
+    const size_t done = w > 0 ? static_cast<size_t>(w) : 0;
+    wire.erase(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(out.size()));
+    sent.append(out, 0, done);
+    if (done > 0) Log("tx", std::string_view(out).substr(0, done));
+    // A line nobody reads fills up, and then loses what is sent on it, as a serial
+    // line does; the bytes are not kept to be tried again (that would spin).
+    if (master >= 0 && done < out.size()) Log("lost", std::string_view(out).substr(done));
   }
 
   void Receive(Clock::time_point now) {
@@ -216,6 +278,7 @@ struct Simulator::Impl {
     std::string_view in(buf, static_cast<size_t>(n));
     received.append(in);
     Log("rx", in);
+    if (!inputs.RampStarted()) StartRamp(now);
     // The request is complete only when its last byte has crossed the wire.
     rxFree = std::max(rxFree, now) + ByteTime() * n;
     std::vector<Reply> replies;
@@ -223,9 +286,10 @@ struct Simulator::Impl {
     Schedule(replies, opt.baud > 0 ? rxFree : now);
   }
 
-  Clock::time_point NextEvent() const {
-    Clock::time_point next = responder->NextTick();
-    if (fault == Fault::HangUp) next = std::min(next, hungUp ? std::max(spanEnd, nextReopen) : spanStart);
+  Clock::time_point NextEvent(Clock::time_point now) const {
+    Clock::time_point next = std::min(responder->NextTick(), faults.NextChange(now));
+    if (hungUp && nextReopen > now) next = std::min(next, nextReopen);
+    if (nextControl < opt.schedule.size()) next = std::min(next, start + SecondsOf(opt.schedule[nextControl].at));
     if (!scheduled.empty()) next = std::min(next, scheduled.front().due);
     if (!wire.empty()) next = std::min(next, wire.front().first);
     return next;
@@ -279,7 +343,7 @@ struct Simulator::Impl {
   // A hang-up span: the terminal goes at its start, and a new one takes the link at
   // its end, as when an adapter is pulled out and plugged in again.
   void HangUpWhenDue(Clock::time_point now) {
-    const bool due = fault == Fault::HangUp && InSpan(now);
+    const bool due = faults.HungUp(now);
     if (due && !hungUp) {
       CloseTerminal();
       hungUp = true;
@@ -298,36 +362,34 @@ struct Simulator::Impl {
     }
   }
 
+  // One pass: what is due now, then how long the loop may sleep.
+  Clock::duration Pass() {
+    std::lock_guard<std::mutex> lock(mu);
+    const auto now = Clock::now();
+    ApplyDue(now);
+    for (const std::string& change : faults.Changes(now)) LogEvent(change);
+    HangUpWhenDue(now);
+    std::vector<Reply> replies;
+    responder->Tick(now, replies);
+    Schedule(replies, now);
+    Release(now);
+    Transmit(now);
+    const auto later = Clock::now();
+    return std::clamp<Clock::duration>(NextEvent(later) - later, Clock::duration::zero(), kLongestWait);
+  }
+
   void Loop() {
     // Paced bytes are due every few tens of microseconds; the default timer slack of
     // 50 microseconds would stretch every reply.
     ::prctl(PR_SET_TIMERSLACK, 1UL);
     while (!stop.load()) {
-      Clock::duration wait;
-      {
-        std::lock_guard<std::mutex> lock(mu);
-        auto now = Clock::now();
-        HangUpWhenDue(now);
-        std::vector<Reply> replies;
-        responder->Tick(now, replies);
-        Schedule(replies, now);
-        Release(now);
-        Transmit(now);
-        wait = std::clamp<Clock::duration>(NextEvent() - Clock::now(), Clock::duration::zero(),
-                                           std::chrono::milliseconds(50));
-      }
-      int timeoutMs = 0;
-      if (wait >= std::chrono::milliseconds(1)) {
-        timeoutMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count());
-      } else if (wait >= kSpinBelow) {
-        std::this_thread::sleep_for(wait);
-      } else if (wait > Clock::duration::zero()) {
-        // A sleep this short wakes too late for paced bytes; look again at once.
-        std::this_thread::yield();
-      }
-      // While hung up only the wake-up pipe is watched (a descriptor of -1 is skipped).
+      const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(Pass());
+      // Sleeps until the next event, a request or a wake-up, to the nanosecond: never
+      // spins. While hung up only the wake-up pipe is watched (-1 is skipped).
+      const timespec timeout{static_cast<time_t>(wait.count() / 1'000'000'000),
+                             static_cast<long>(wait.count() % 1'000'000'000)};
       pollfd p[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
-      int r = ::poll(p, 2, timeoutMs);
+      const int r = ::ppoll(p, 2, &timeout, nullptr);
       if (r > 0 && (p[1].revents & POLLIN)) {
         char drained[64];
         while (::read(wake[0], drained, sizeof drained) > 0) {
@@ -344,35 +406,35 @@ struct Simulator::Impl {
 };
 
 Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
-  impl_->opt = std::move(options);
-  impl_->fault = impl_->opt.fault;
-  impl_->faultLeft = impl_->opt.faultCount;
-  impl_->rng.seed(impl_->opt.seed);
-  switch (impl_->opt.kind) {
+  Impl& m = *impl_;
+  m.opt = std::move(options);
+  m.rng.seed(m.opt.seed);
+  switch (m.opt.kind) {
     case Kind::UI2:
-      impl_->responder = MakeSableResponder(false);
-      break;
     case Kind::UI3:
-      impl_->responder = MakeSableResponder(true);
+      m.responder = MakeSableResponder(m.opt.kind == Kind::UI3, m.inputs);
       break;
     case Kind::Stream:
-      impl_->responder = MakeStreamResponder(impl_->opt);
+      m.responder = MakeStreamResponder(m.opt, m.inputs);
       break;
     case Kind::DT500:
     case Kind::DT50:
     case Kind::DT800:
     case Kind::DT80:
     case Kind::DT85:
-      impl_->responder = MakeDataTakerResponder(impl_->opt);
+      m.responder = MakeDataTakerResponder(m.opt, m.inputs);
       break;
     case Kind::ADAM:
-      impl_->responder = MakeAdamResponder(impl_->opt);
+      m.responder = MakeAdamResponder(m.opt, m.inputs);
       break;
     case Kind::ADC1:
-      impl_->responder = MakeAdc1Responder(impl_->opt);
+      m.responder = MakeAdc1Responder(m.opt, m.inputs);
       break;
   }
-  for (const auto& [input, value] : impl_->opt.values) impl_->responder->SetValue(input, value);
+  m.inputs.SetCommonRate(m.opt.ramp);
+  for (const auto& [input, value] : m.opt.values) m.responder->SetValue(input, value);
+  std::stable_sort(m.opt.schedule.begin(), m.opt.schedule.end(),
+                   [](const TimedControl& a, const TimedControl& b) { return a.at < b.at; });
 }
 
 Simulator::~Simulator() {
@@ -393,8 +455,17 @@ bool Simulator::Start(std::string* error) {
     Stop();
     return false;
   }
-  m.start = Clock::now();
-  if (!m.spanSetByCall) m.SetSpan(m.start + SecondsOf(m.opt.faultAfter), m.opt.faultFor);
+  {
+    std::lock_guard<std::mutex> lock(m.mu);
+    m.start = Clock::now();
+    m.LogEvent("start");
+    if (!m.faultsSetByCall) {
+      m.faults.Clear();
+      for (const FaultSpec& f : m.opt.faults) m.faults.Add(f, m.start);
+    }
+    if (m.responder->TalksUnasked() && !m.inputs.RampStarted()) m.StartRamp(m.start);
+    m.nextControl = 0;
+  }
   m.stop = false;
   m.thread = std::thread([&m] { m.Loop(); });
   return true;
@@ -433,19 +504,36 @@ std::string Simulator::Sent() const {
 
 void Simulator::SetFault(Fault fault, int count) {
   std::lock_guard<std::mutex> lock(impl_->mu);
-  impl_->fault = fault;
-  impl_->faultLeft = count;
-  impl_->SetSpan(Clock::time_point::min(), -1);
-  impl_->spanSetByCall = true;
+  FaultSpec f;
+  f.fault = fault;
+  f.count = count;
+  impl_->ReplaceFaults(f, Clock::time_point::min());
+  impl_->faultsSetByCall = true;
+  impl_->Wake();  // it must see the new fault
 }
 
 void Simulator::SetFaultSpan(Fault fault, double after, double seconds) {
   std::lock_guard<std::mutex> lock(impl_->mu);
-  impl_->fault = fault;
-  impl_->faultLeft = -1;
-  impl_->spanSetByCall = true;
-  impl_->SetSpan(Clock::now() + SecondsOf(after), seconds);
-  impl_->Wake();  // it must see the new span
+  FaultSpec f;
+  f.fault = fault;
+  f.after = after;
+  f.seconds = seconds;
+  impl_->ReplaceFaults(f, Clock::now());
+  impl_->faultsSetByCall = true;
+  impl_->Wake();
+}
+
+void Simulator::AddFault(const FaultSpec& fault) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  impl_->faults.Add(fault, Clock::now());
+  impl_->Wake();
+}
+
+bool Simulator::Apply(const Control& control, std::string* error) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  const bool ok = impl_->Apply(control, error);
+  impl_->Wake();
+  return ok;
 }
 
 void Simulator::SetLateMs(int ms) {
@@ -456,6 +544,11 @@ void Simulator::SetLateMs(int ms) {
 bool Simulator::SetValue(int input, double value) {
   std::lock_guard<std::mutex> lock(impl_->mu);
   return impl_->responder->SetValue(input, value);
+}
+
+bool Simulator::SetRate(int input, double perSecond) {
+  std::lock_guard<std::mutex> lock(impl_->mu);
+  return impl_->responder->SetRate(input, perSecond);
 }
 
 void Simulator::SetWord(uint8_t command, uint16_t word) {
