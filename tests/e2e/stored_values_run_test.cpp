@@ -154,6 +154,13 @@ TEST_F(StoredValuesRunE2E, AnADAMModuleSilentThenLateNeverPutsItsReplyOnTheOther
   });
   if (HasFatalFailure()) return;
   const Counts n = Check(data, {0, 1.0, 3.0}, "ADAM 01 and 03, 03 silent then late");
+  const std::string received = sim_->Received();
+  auto asked = [&received](const std::string& request) {
+    int count = 0;
+    for (size_t at = received.find(request); at != std::string::npos; at = received.find(request, at + 1)) ++count;
+    return count;
+  };
+  std::printf("requests received: module 01 %d, module 03 %d\n", asked("#010\r"), asked("#030\r"));
   EXPECT_GT(n.bad, 0) << "the silence reached the file";
   EXPECT_GT(n.right, n.bad);
   const std::vector<double> last = LastValues(data, 2);
