@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "devices/state.h"
+#include "kit/state.h"
+#include "setup/state.h"
+
 namespace mv {
 
 int32_t Sample = 0;
@@ -177,6 +181,12 @@ void ResetRecordingValues() {
 
 int16_t FastScopeCount = 0;
 std::array<std::optional<float>, 17> LastStoredOfRun{};
+
+void MarkScopeTraceUnread() {
+  if (RecordingMODE != RecordingModeCode::Scope && RecordingMODE != RecordingModeCode::ScopeChart) return;
+  const int32_t last = std::clamp<int32_t>(ScopeMax, 0, kScopeColumns - 1);
+  std::fill_n(scopedata[1].begin(), last + 1, kBadReading);
+}
 
 void ResetAcquisitionState() {
   ResetRecordingValues();

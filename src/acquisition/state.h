@@ -178,6 +178,10 @@ extern ChartStore ChartDataArray;
 constexpr int kScopeRows = 5;
 constexpr int kScopeColumns = 131'069;
 extern std::array<std::array<float, kScopeColumns>, kScopeRows> scopedata;
+// At the start of a scope or scope-plus-chart run: every sweep position of row 1 (0 to
+// ScopeMax) holds the bad-reading mark until the run reads it, so a sweep saved before
+// the trace has filled once holds no value this run did not read.
+void MarkScopeTraceUnread();
 // Fast-scope block buffer: raw value, block-averaged value, spare.
 struct ScopeBlockRow {
   float raw = 0;

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "control/refusal_line.h"
 #include "control/state.h"
 #include "conversions/conversions_window.h"
 #include "conversions/needs.h"
+#include "devices/interfaces.h"
+#include "devices/state.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
@@ -15,6 +18,7 @@
 #include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
+#include "files/state.h"
 #include "setup/state.h"
 
 namespace mv {
@@ -39,6 +43,16 @@ int Shift() {
 }
 void WindowMenuHandler(int16_t menu, int16_t menuItem) {
   services::ShortMENU(menu, menuItem);
+}
+// The A-D inputs of the interface in use: a trigger on any other would read nothing and
+// wait for ever.
+int16_t InterfaceInputs() {
+  return HardwareInputCount(External_AD, DemonstrationMODE, AD_Device_Code,
+                            static_cast<int16_t>(PrefsArray[PrefsSlot::Adam16Inputs]));
+}
+constexpr int16_t kRefusalLine = 103;
+Rect RefusalPlace() {
+  return RectOf(320, 292, 600, 308);
 }
 int16_t ExtraInputState() {
   return Active() && ExtraTriggerInputAvailable(Channels()) ? 1 : 0;
@@ -73,7 +87,8 @@ void DrawStatic(int d) {
   const rt::FontSpec text = KitFont(KestraneFont, 15);
   rt::DrawText(336, 120, "Sampling begins when data in", text, kBlack);
   rt::DrawText(336, 140, "the selected trigger channel:", text, kBlack);
-  rt::DrawText(32, 350 + d, "Available A-D inputs are 1-16", KitFont(KestraneFont, 12), kBlack);
+  rt::DrawText(32, 350 + d, (Str255("Available A-D inputs are 1-") + NumText(InterfaceInputs()).mid(2)).str(),
+               KitFont(KestraneFont, 12), kBlack);
 }
 
 // Steps 2 to 9.
@@ -93,7 +108,8 @@ void BuildTriggerWindow() {
   rt::NewControl(TriggerItem::ExtraInput, rt::ControlType::RadioButton, "Volts only; A-D INPUT #",
                  RectOf(50, 313 + d, 230, 331 + d), ExtraInputState());
   const float stored = ChannelVariables[16][ChanField::Input];
-  const int16_t input = stored >= 1.0f && stored <= 16.0f ? I(static_cast<int>(stored)) : 16;
+  const int16_t inputs = InterfaceInputs();
+  const int16_t input = stored >= 1.0f && stored <= inputs ? I(static_cast<int>(stored)) : inputs;
   EFForeColor = 0;
   EFBackColor = 6;
   BUILDEF(TriggerItem::InputField, NumText(input), 235, I(314 + d), 270, I(330 + d), 3, 2);
@@ -177,6 +193,21 @@ bool TriggerClick(int16_t id) {
   return id == TriggerItem::OK;
 }
 
+// The typed input of the extra A/D input, when the interface has no such input: the
+// window stays open and says why.
+bool RefusedInput() {
+  if (TriggerChan <= Channels() || !ExtraTriggerInputAvailable(Channels())) return false;
+  const int16_t typed = TriggerInputFromTyped(TextToNumber(rt::EditText(TriggerItem::InputField)));
+  const int16_t inputs = InterfaceInputs();
+  if (typed <= inputs) return false;
+  zap();
+  ShowRefusalLine(kRefusalLine, RefusalPlace(),
+                  "No A-D input " + NumText(typed).mid(2).str() + " here: inputs 1-" + NumText(inputs).mid(2).str() +
+                      " only.");
+  rt::SelectEditText(TriggerItem::InputField, 0, -1);
+  return true;
+}
+
 enum class LoopEnd { Done, MenuCommand, Gone };
 
 LoopEnd TriggerLoop() {
@@ -206,7 +237,7 @@ LoopEnd TriggerLoop() {
       Action = 0;
       EventID = 0;
     }
-    if (done) return LoopEnd::Done;
+    if (done && !RefusedInput()) return LoopEnd::Done;
   }
   return LoopEnd::Gone;
 }

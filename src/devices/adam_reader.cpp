@@ -77,7 +77,13 @@ namespace {
 std::optional<float> AdamExchange(SerialPort& port, const adam::InputAddress& a, int16_t channel,
                                   int16_t duringRecording) {
   ReadingExchange ex(port, kAdamReadTimeoutTicks, duringRecording, "ADAM " + std::string(a.module));
-  if (!ex.LineReady() || !port.Write(adam::ReadCommand(a))) return std::nullopt;
+  if (!ex.LineReady()) {
+    // A silent module not yet due to be asked again: its other channels in this pass
+    // are not asked either, and its silence buzzes once.
+    if (ex.SilentDeviceRests()) AdamSilentModules.Mark(a.module);
+    return std::nullopt;
+  }
+  if (!port.Write(adam::ReadCommand(a))) return std::nullopt;
   const uint32_t deadline = rt::TickCount() + kAdamReadTimeoutTicks;
   bool cut = false;
   const std::optional<std::string> line = AwaitAdamLine(port, 5, deadline, duringRecording, &cut);

@@ -183,6 +183,33 @@ bool IsDT800FamilyCode(int16_t code) {
   return code >= 5 && code <= 7;
 }
 
+int16_t HardwareInputCount(int16_t externalAD, int16_t demonstrationMode, int16_t adDeviceCode,
+                           int16_t adamSecondModule) {
+  switch (externalAD) {
+    case ExternalADCode::SableUI2:
+    case ExternalADCode::SableUI3:
+      return 15;
+    case ExternalADCode::DT500:
+      return 16;
+    case ExternalADCode::DT50:
+      return 5;
+    case ExternalADCode::DT800:
+      return 12;
+    case ExternalADCode::DT80:
+      return 5;
+    case ExternalADCode::DT85:
+      return 16;
+    case ExternalADCode::ADAM:
+      return adamSecondModule != 0 ? 16 : 8;
+    case ExternalADCode::ADC1:
+      return 16;
+    case ExternalADCode::Demonstration:
+      return (demonstrationMode == 0 && adDeviceCode <= 6) ? 8 : 16;
+    default:
+      return 16;
+  }
+}
+
 int16_t AnalogOutputCount(int16_t code) {
   if (code == ExternalADCode::SableUI2 || code == ExternalADCode::SableUI3) return 2;
   return IsDT800FamilyCode(code) ? 1 : 0;

@@ -51,6 +51,13 @@ struct AOVoltRange {
 // +10 V on the DT800, -5 to +5 V on every other interface.
 AOVoltRange AnalogOutputRange(int16_t code);
 
+// The inputs the input dialog offers for an interface: UI2/UI3 15, DT500/DT600 16,
+// DT50 and DT80 5, DT800 12, DT85 16, ADAM 8 (16 with a second module, slot 47),
+// ADC-1 16, the demonstration interface 8 when not in demonstration mode with a data
+// file code of 6 or less, everything else 16.
+int16_t HardwareInputCount(int16_t externalAD, int16_t demonstrationMode, int16_t adDeviceCode,
+                           int16_t adamSecondModule);
+
 // ---- line rates -------------------------------------------------------------------------
 // The rates of the baud popup, items 1 to 10.
 inline constexpr std::array<int32_t, 10> kPopupBaudRates = {300,   1200,  2400,  4800,   9600,

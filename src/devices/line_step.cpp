@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <vector>
 
 #include "acquisition/state.h"
@@ -41,7 +40,8 @@ struct Owed {
 struct LineState {
   uint64_t opening = ~uint64_t{0};
   Owed owed;
-  std::set<std::string> silentDevices;
+  // Devices known to be silent, with the line time their silence was last confirmed.
+  std::map<std::string, uint64_t> silentSince;
   bool lineEndMayFollow = false;
   bool inSweep = false;
   bool gaveUp = false;  // the rest of this sweep fails at once
@@ -107,7 +107,13 @@ bool OwedIsOver(SerialPort& port) {
           ? now - g.owed.lastByte >= quietAfterBytes
           : now - g.owed.since >= static_cast<uint64_t>(std::chrono::microseconds(kLateReplyWindow).count());
   if (!over) return false;
-  if (g.owed.lastByte == 0 && !g.owed.device.empty()) g.silentDevices.insert(g.owed.device);
+  // A device that let the whole window pass is silent; one whose reply came late is not.
+  if (!g.owed.device.empty()) {
+    if (g.owed.lastByte == 0)
+      g.silentSince[g.owed.device] = now;
+    else
+      g.silentSince.erase(g.owed.device);
+  }
   g.owed = Owed{};
   return true;
 }
@@ -134,9 +140,28 @@ ReadingExchange::ReadingExchange(SerialPort& port, uint32_t replyTicks, int16_t 
                                  std::string device)
     : port_(port), replyTicks_(replyTicks), duringRecording_(duringRecording), device_(std::move(device)) {}
 
+bool ReadingExchange::SilentDeviceRests() {
+  Sync();
+  const auto it = device_.empty() ? g.silentSince.end() : g.silentSince.find(device_);
+  if (it == g.silentSince.end()) return false;
+  return port_.LineMicroseconds() - it->second <
+         static_cast<uint64_t>(std::chrono::microseconds(kSilentDeviceRetry).count());
+}
+
+bool ReadingExchange::LineReadyForLine() {
+  Sync();
+  if (!g.gaveUp && !g.owed.active && g.inSweep && !g.pending.empty() && !QuietAfterReply(port_)) {
+    // A reply of the sweep ran on: each reading since its own may hold the reply to the
+    // request before it.
+    FailPending();
+    StartOwed(port_, replyTicks_, device_, true);
+  }
+  return LineReady();
+}
+
 bool ReadingExchange::LineReady() {
   Sync();
-  if (g.gaveUp) return false;
+  if (g.gaveUp || SilentDeviceRests()) return false;
   if (!g.owed.active) {
     // A byte after a text reply's CR that is not its LF is a stray byte like any other.
     const bool lineEndWaiting = g.lineEndMayFollow && port_.BytesWaiting() > 0;
@@ -158,7 +183,8 @@ bool ReadingExchange::LineReady() {
   if (!g.owed.active) return true;
   const uint32_t giveUpAt = rt::TickCount() + replyTicks_;
   for (;;) {
-    if (OwedIsOver(port_)) return true;
+    // The window that ends may be this device's own, which then rests.
+    if (OwedIsOver(port_)) return !SilentDeviceRests();
     if (TickPassed(giveUpAt) || RecordingStopAsked()) break;
     ServiceRecordingWait(duringRecording_);
     port_.AwaitBytes(1, std::chrono::milliseconds(16));
@@ -177,11 +203,9 @@ void ReadingExchange::TimedOut() {
     FailPending();
   else
     ConfirmPending();
-  if (!device_.empty() && !bytesCame && g.silentDevices.count(device_)) {
-    port_.Discard();
-  } else {
-    StartOwed(port_, replyTicks_, device_, bytesCame);
-  }
+  // A silent device may answer late too, and no reply names its sender: the line is out
+  // of step whichever device was asked.
+  StartOwed(port_, replyTicks_, device_, bytesCame);
   if (device_.empty() && g.inSweep) g.gaveUp = true;
 }
 
@@ -198,7 +222,7 @@ void ReadingExchange::LineEndMayFollow() {
 bool ReadingExchange::Taken(int16_t channel, float lastBefore, bool setsLast, bool failKeepsLast) {
   Sync();
   ++g.taken;
-  if (!device_.empty()) g.silentDevices.erase(device_);
+  if (!device_.empty()) g.silentSince.erase(device_);
   if (g.inSweep) {
     g.pending.push_back({g.taken, channel, lastBefore, setsLast, failKeepsLast});
     g.replyTicks = replyTicks_;

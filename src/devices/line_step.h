@@ -21,6 +21,13 @@
 //   the end of a reply is awaited at once.
 // - After a time-out the rest of the sweep fails at once on a line with one instrument
 //   (it has stopped answering), so a silent instrument costs one time-out a sweep.
+// - On a line shared by several devices a time-out owes the window like any other, silent
+//   device or not. A device whose time-out was followed by the whole window in silence
+//   is silent: it is asked again only once kSilentDeviceRetry has passed since, so the
+//   other devices are held up by its window once in that time, not in every sweep.
+// - A reply read up to its end (a text line up to CR) would take the bytes of a reply
+//   before it still on the wire as its own start: in a sweep, such a request first waits
+//   for the line to fall quiet after the replies taken (LineReadyForLine).
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -32,20 +39,23 @@ namespace mv {
 
 inline constexpr std::chrono::milliseconds kLateReplyWindow{3500};
 inline constexpr std::chrono::milliseconds kQuietAfterLateBytes{250};
+inline constexpr std::chrono::milliseconds kSilentDeviceRetry{10000};
 
 // One reading's exchanges with the instrument on the program's line.
 class ReadingExchange {
  public:
   // replyTicks: how long one reply of this instrument may take (its time-out).
-  // device: which instrument on a line shared by several ("" for a line with one). A
-  // device whose time-out was followed by a whole late-reply window of silence is
-  // silent, not late: its later time-outs owe nothing, so the other devices on the line
-  // are not held up by it, until it answers again.
+  // device: which instrument on a line shared by several ("" for a line with one).
   ReadingExchange(SerialPort& port, uint32_t replyTicks, int16_t duringRecording, std::string device = {});
 
   // Before the request. False: the line is not in step (or the instrument gave up in
-  // this sweep), the reading fails and nothing may be sent.
+  // this sweep, or the device is silent and not yet due to be asked again), the reading
+  // fails and nothing may be sent.
   bool LineReady();
+  // LineReady for a request whose reply is read up to its end rather than by its length.
+  bool LineReadyForLine();
+  // The device is silent and not yet due to be asked again.
+  bool SilentDeviceRests();
   // The reply did not come in time (or only part of it did).
   void TimedOut();
   // A reply longer than its frame or against the protocol: drained as a late one.

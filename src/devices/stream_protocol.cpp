@@ -16,12 +16,42 @@ bool IsKept(char c) {
   return (c >= '0' && c <= '9') || c == '-' || c == '.';
 }
 
-float FieldValue(const std::string& kept) {
-  if (kept.empty()) return kBadReading;
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// Where an exponent ("e3", "E-1") starts the field's text at pos, its length, else 0.
+size_t ExponentAt(std::string_view field, size_t pos) {
+  if (pos >= field.size() || (field[pos] != 'e' && field[pos] != 'E')) return 0;
+  size_t end = pos + 1;
+  if (end < field.size() && (field[end] == '-' || field[end] == '+')) ++end;
+  const size_t digits = end;
+  while (end < field.size() && IsDigit(field[end])) ++end;
+  return end > digits ? end - pos : 0;
+}
+
+// The field's number: its digits, signs and points, with an exponent written straight
+// after the digits of the number. A field with no digits ("", "-", "---", "N/A") is an
+// instrument's "no value", and so is one whose kept characters do not start with a
+// number ("--5").
+float FieldValue(std::string_view field) {
+  std::string kept;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (IsKept(field[i])) {
+      kept += field[i];
+      continue;
+    }
+    const bool afterMantissa = i > 0 && (IsDigit(field[i - 1]) || field[i - 1] == '.') &&
+                               kept.find_first_of("eE") == std::string::npos;
+    if (const size_t n = afterMantissa ? ExponentAt(field, i) : 0) {
+      kept.append(field.substr(i, n));
+      i += n - 1;
+    }
+  }
+  if (kept.find_first_of("0123456789") == std::string::npos) return kBadReading;
   double v = 0.0;
-  auto r = std::from_chars(kept.data(), kept.data() + kept.size(), v, std::chars_format::fixed);
-  if (r.ec == std::errc::invalid_argument) return 0.0f;  // "-", "." or "--5": no number at its start
-  // A run of digits too long for a reading is garbled text, not a value.
+  auto r = std::from_chars(kept.data(), kept.data() + kept.size(), v, std::chars_format::general);
+  // No number at its start, or one too large for a reading (garbled text): no value.
   if (r.ec != std::errc() || !(std::fabs(v) <= std::numeric_limits<float>::max())) return kBadReading;
   return static_cast<float>(v);
 }
@@ -64,13 +94,10 @@ std::array<float, kVariables + 1> SplitLine(std::string_view line) {
   std::array<float, kVariables + 1> out{};
   size_t pos = 0;
   for (int n = 1; n <= kVariables; ++n) {
-    std::string kept;
-    while (pos < line.size()) {
-      char c = line[pos++];
-      if (c == ',' || c == ':') break;
-      if (IsKept(c)) kept += c;
-    }
-    out[n] = FieldValue(kept);
+    const size_t start = pos;
+    while (pos < line.size() && line[pos] != ',' && line[pos] != ':') ++pos;
+    out[n] = FieldValue(line.substr(start, pos - start));
+    if (pos < line.size()) ++pos;
   }
   return out;
 }

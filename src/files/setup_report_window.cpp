@@ -97,16 +97,15 @@ void SendToPrinter(const SetupReport& report) {
   printed.heading = ExpandTabs(report.heading);
   printed.body = ExpandTabs(report.body);
   printed.logoPath = rt::ResourcePath("MVimages", "MVlogo.gif");
+  std::string failure;
   const rt::PrintResult result = rt::PrintReport(printed, [] {
     rt::SetOutputWindow(W);
     auto font = KitFont(0, 17);
     font.bold = true;
     rt::DrawText(230, 218, "sending data to printer....", font, kSendingColour);
     rt::FlushWindow();
-  });
-  if (result == rt::PrintResult::Failed)
-    files_hooks::FileNotice("The set-up report was not printed",
-                            "The printer or the file could not be written.");
+  }, &failure);
+  if (result == rt::PrintResult::Failed) files_hooks::FileNotice("The set-up report was not printed", failure);
 }
 
 void SendToTextFile(const std::string& report) {

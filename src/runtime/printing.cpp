@@ -1,19 +1,22 @@
 #include "runtime/printing.h"
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPageSetupDialog>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
 #include <deque>
-#include <filesystem>
-#include <system_error>
 
 #include "runtime/events.h"
 #include "runtime/internal.h"
@@ -75,7 +78,8 @@ bool AskForPrinter(QPrinter& printer) {
 
 class Pages {
  public:
-  explicit Pages(QPrinter& printer) : printer_(printer), scale_(printer.resolution() / 72.0) {}
+  Pages(QPagedPaintDevice& device, int resolution)
+      : device_(device), resolution_(resolution), scale_(resolution / 72.0) {}
   double Px(double points) const { return points * scale_; }
 
   void Heading(QPainter& p, const PrintedReport& r) {
@@ -106,18 +110,19 @@ class Pages {
     f.setPointSizeF(kLargestBodySize);
     qsizetype widest = 1;
     for (const QString& l : lines) widest = std::max(widest, l.size());
-    const double width = printer_.pageRect(QPrinter::DevicePixel).width() - Px(kBodyLeft);
-    const double advance = QFontMetricsF(f, &printer_).horizontalAdvance('M');
+    const QRect page = device_.pageLayout().paintRectPixels(resolution_);
+    const double width = page.width() - Px(kBodyLeft);
+    const double advance = QFontMetricsF(f, &device_).horizontalAdvance('M');
     if (advance * static_cast<double>(widest) > width)
       f.setPointSizeF(
           std::max(kSmallestBodySize, kLargestBodySize * width / (advance * static_cast<double>(widest))));
     p.setFont(f);
-    const QFontMetricsF m(f, &printer_);
-    const double bottom = printer_.pageRect(QPrinter::DevicePixel).height();
+    const QFontMetricsF m(f, &device_);
+    const double bottom = page.height();
     double y = Px(kBodyTop) + m.ascent();
     for (const QString& line : lines) {
       if (y + m.descent() > bottom) {
-        if (!printer_.newPage()) return false;
+        if (!device_.newPage()) return false;
         y = m.ascent();
       }
       p.drawText(QPointF(Px(kBodyLeft), y), line);
@@ -127,14 +132,15 @@ class Pages {
   }
 
  private:
-  QPrinter& printer_;
+  QPagedPaintDevice& device_;
+  int resolution_;
   double scale_;
 };
 
-bool Paint(QPrinter& printer, const PrintedReport& report) {
+bool Paint(QPagedPaintDevice& device, int resolution, const PrintedReport& report) {
   QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  Pages pages(printer);
+  if (!painter.begin(&device)) return false;
+  Pages pages(device, resolution);
   pages.Heading(painter, report);
   const bool ok = pages.Body(painter, Lines(report.body));
   return painter.end() && ok;
@@ -162,26 +168,51 @@ bool HasQueuedPrintAnswer() {
   return !gPrintAnswers.empty();
 }
 
-PrintResult PrintReport(const PrintedReport& report, const std::function<void()>& whilePrinting) {
+namespace {
+
+// A print to a file: the PDF is made in memory, as the printer's page set-up lays it
+// out, then written whole beside the file's name and renamed over it only once every
+// byte is on the disk. The PDF engine itself does not fail on a write error, so a
+// full disk would otherwise leave an empty or cut file in place of a good one.
+PrintResult PrintToFile(const QPrinter& printer, const PrintedReport& report, std::string* failure) {
+  const QString target = printer.outputFileName();
+  QByteArray pdf;
+  {
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setPdfVersion(printer.pdfVersion());
+    writer.setResolution(printer.resolution());
+    writer.setPageLayout(printer.pageLayout());
+    writer.setTitle(printer.docName());
+    writer.setCreator(printer.creator());
+    if (!Paint(writer, writer.resolution(), report)) {
+      if (failure) *failure = "The report could not be laid out on the page.";
+      return PrintResult::Failed;
+    }
+  }
+  QSaveFile file(target);
+  const bool ok = file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.commit();
+  if (ok) return PrintResult::Printed;
+  if (failure)
+    *failure = "\"" + QFileInfo(target).fileName().toStdString() + "\": " + file.errorString().toStdString();
+  file.cancelWriting();
+  return PrintResult::Failed;
+}
+
+}  // namespace
+
+PrintResult PrintReport(const PrintedReport& report, const std::function<void()>& whilePrinting,
+                        std::string* failure) {
+  if (failure) failure->clear();
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(QString::fromStdString(gJobName.empty() ? std::string("untitled") : gJobName));
   if (!AskForPrinter(printer)) return PrintResult::Cancelled;
   if (whilePrinting) whilePrinting();
-  namespace fs = std::filesystem;
-  const bool toFile = !printer.outputFileName().isEmpty();
-  if (!toFile) return Paint(printer, report) ? PrintResult::Printed : PrintResult::Failed;
-  // A file is written whole beside its name, then takes the name: a failed print
-  // never leaves half a file in place of the old one.
-  const fs::path target = printer.outputFileName().toStdString();
-  fs::path temporary = target;
-  temporary += ".part";
-  printer.setOutputFileName(QString::fromStdString(temporary.string()));
-  std::error_code ec;
-  bool ok = Paint(printer, report) && fs::exists(temporary, ec);
-  if (ok) fs::rename(temporary, target, ec);
-  ok = ok && !ec;
-  if (!ok) fs::remove(temporary, ec);
-  return ok ? PrintResult::Printed : PrintResult::Failed;
+  if (!printer.outputFileName().isEmpty()) return PrintToFile(printer, report, failure);
+  if (Paint(printer, printer.resolution(), report)) return PrintResult::Printed;
+  if (failure) *failure = "The printer could not be written.";
+  return PrintResult::Failed;
 }
 
 }  // namespace mv::rt

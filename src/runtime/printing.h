@@ -26,9 +26,13 @@ enum class PrintResult { Printed, Cancelled, Failed };
 // Shows the page set-up dialog, then the print dialog, for a job named PrintJobName();
 // cancelling either prints nothing. Once both are accepted, calls whilePrinting (so
 // the caller can say that printing is under way), then paints the report, page after
-// page. A report printed to a file is written to a temporary file beside it and renamed
-// over it only when complete. Failed when the printer or the file could not be written.
-PrintResult PrintReport(const PrintedReport& report, const std::function<void()>& whilePrinting);
+// page. A report printed to a file is made whole first, then written to a temporary
+// file beside it and renamed over it only once every byte is on the disk, so a failed
+// print leaves the old file as it was. Failed when the printer or the file could not be
+// written; failure then says why (the system's reason for a file, "No space left on
+// device").
+PrintResult PrintReport(const PrintedReport& report, const std::function<void()>& whilePrinting,
+                        std::string* failure = nullptr);
 
 // The script driver's answer to the next page set-up and print dialogs: a path prints
 // to that PDF file as a user choosing "print to file" would; nullopt cancels the page

@@ -134,33 +134,6 @@ void PrepareChannelsForMode(bool setupFromFile) {
 
 // ---- hardware inputs -------------------------------------------------------------------------
 
-int16_t HardwareInputCount(int16_t externalAD, int16_t demonstrationMode, int16_t adDeviceCode,
-                           int16_t adamSecondModule) {
-  switch (externalAD) {
-    case ExternalADCode::SableUI2:
-    case ExternalADCode::SableUI3:
-      return 15;
-    case ExternalADCode::DT500:
-      return 16;
-    case ExternalADCode::DT50:
-      return 5;
-    case ExternalADCode::DT800:
-      return 12;
-    case ExternalADCode::DT80:
-      return 5;
-    case ExternalADCode::DT85:
-      return 16;
-    case ExternalADCode::ADAM:
-      return adamSecondModule != 0 ? 16 : 8;
-    case ExternalADCode::ADC1:
-      return 16;
-    case ExternalADCode::Demonstration:
-      return (demonstrationMode == 0 && adDeviceCode <= 6) ? 8 : 16;
-    default:
-      return 16;
-  }
-}
-
 void HowManyHardwareADinputs() {
   PrefsArray[PrefsSlot::HardwareInputs] =
       HardwareInputCount(External_AD, DemonstrationMODE, AD_Device_Code, PrefsArray[PrefsSlot::Adam16Inputs]);

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "devices/interfaces.h"
 #include "kit/channel_labels.h"
 #include "runtime/str255.h"
 
@@ -46,13 +47,8 @@ void ClearChannelRecords();
 void PrepareChannelsForMode(bool setupFromFile);
 
 // ---- hardware inputs ------------------------------------------------------------------------
-// The inputs the input dialog offers for an interface: UI2/UI3 15, DT500/DT600 16,
-// DT50 and DT80 5, DT800 12, DT85 16, ADAM 8 (16 with a second module, slot 47),
-// ADC-1 16, the demonstration interface 8 when not in demonstration mode with a data
-// file code of 6 or less, everything else 16.
-int16_t HardwareInputCount(int16_t externalAD, int16_t demonstrationMode, int16_t adDeviceCode,
-                           int16_t adamSecondModule);
-// Slot 50 := the count for the interface in use. Run whenever the interface changes.
+// Slot 50 := the count of inputs the interface in use offers (HardwareInputCount). Run
+// whenever the interface changes.
 void HowManyHardwareADinputs();
 
 // ---- heading of the channel set-up strip -----------------------------------------------------

@@ -289,9 +289,8 @@ class IntervalWindow {
   // ---- refresh operations -------------------------------------------------------------------
   int16_t AcceptedButton() const { return scope_ ? OldScopeSpeedBut : OldChartSpeedBut; }
 
-  void ShowInterval() {
-    rt::SetEditText(kIntervalField, NumText(static_cast<float>(SampleIntervalinSeconds)));
-  }
+  static std::string IntervalText() { return NumText(static_cast<float>(SampleIntervalinSeconds)).str(); }
+  void ShowInterval() { rt::SetEditText(kIntervalField, IntervalText()); }
 
   // UI2 and UI3 have no high-speed scope, nor has demonstration mode from 0.004 s.
   static void ClearHighSpeedWhereUnavailable() {
@@ -468,7 +467,10 @@ class IntervalWindow {
   Next HandleClick(int16_t id) {
     if (id == kIntervalField || id == kBackupField || id == kCountField) return Next::Stay;
     lastClick_ = id;
-    if (id == kOK) return Next::Close;
+    // Every click on a button shows the interval in force again, so a field that shows
+    // anything else holds a typed interval, which Selection OK takes as Return does.
+    if (id == kOK)
+      return rt::EditText(kIntervalField) == IntervalText() ? Next::Close : CommitTypedInterval();
     if (id == kHelp) {
       DoHelpWindow(kHelpTopic);
       rt::BringWindowForward(kWindow);

@@ -187,6 +187,7 @@ void ResetRunValues() {
   NumberOfNotes = 0;
   NoteWindowIsOpen = 0;
   SWITCHTOREFERENCE();
+  MarkScopeTraceUnread();
 }
 
 }  // namespace

@@ -296,6 +296,53 @@ TEST_F(AlarmWindows, ExtraInputNeverOverwritesChannelSixteensConversion) {
   EXPECT_EQ(rec[ChanField::C], 0.0f);
 }
 
+// A trigger on an input the interface does not have would read nothing and wait for
+// ever: the window offers the interface's inputs and refuses another, saying why.
+TEST_F(AlarmWindows, TheExtraInputIsOneOfTheInterfacesInputs) {
+  const struct {
+    int16_t interfaceCode;
+    int16_t adamSecondModule;
+    const char* shownFirst;  // record 16 holds input 16
+    const char* name;
+    const char* refusal;  // of input 16
+  } cases[] = {
+      {ExternalADCode::SableUI3, 0, " 15", "UI3",
+       "No A-D input 16 here: inputs 1-15 only."},
+      {ExternalADCode::DT80, 0, " 5", "DT80",
+       "No A-D input 16 here: inputs 1-5 only."},
+      {ExternalADCode::ADAM, 0, " 8", "ADAM",
+       "No A-D input 16 here: inputs 1-8 only."},
+      {ExternalADCode::ADAM, 1, " 16", "two ADAM modules", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    External_AD = c.interfaceCode;
+    PrefsArray[PrefsSlot::Adam16Inputs] = c.adamSecondModule;
+    TriggerON = 1;
+    TriggerChan = kExtraTriggerInput;
+    ChannelVariables[16][ChanField::Input] = 16.0f;
+    const bool refused = *c.refusal != 0;
+    std::vector<Step> steps = {Until(kTriggerWindow), Expect([&c] {
+                                 EXPECT_EQ(TextOf(kTriggerWindow, 102), c.shownFirst);
+                               }),
+                               Type(kTriggerWindow, 102, "16"), Click(kTriggerWindow, 20)};
+    if (refused) {
+      steps.push_back(Expect([&c] {
+        ASSERT_TRUE(rt::WindowExists(kTriggerWindow)) << "refused: the window stays";
+        EXPECT_EQ(TextOf(kTriggerWindow, 103), c.refusal);
+      }));
+      if (c.interfaceCode == ExternalADCode::SableUI3) steps.push_back(Shot(kTriggerWindow, "w6-trigger-ui3.png"));
+      steps.push_back(Type(kTriggerWindow, 102, "2"));
+      steps.push_back(Return(kTriggerWindow, 102));
+    }
+    Drive(steps);
+    TRIGGER();
+    EXPECT_TRUE(ScriptDone());
+    EXPECT_FALSE(rt::WindowExists(kTriggerWindow));
+    EXPECT_EQ(ChannelVariables[16][ChanField::Input], refused ? 2.0f : 16.0f);
+  }
+}
+
 // ---- the alarm log ----------------------------------------------------------------------
 
 TEST_F(AlarmWindows, LogShowsOnlyTheAlarmsSetWithTheirCounts) {

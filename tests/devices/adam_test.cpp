@@ -237,51 +237,64 @@ TEST_F(AdamLineTest, AddressWindowRefusesATypedAddressThatIsNoAddress) {
 }
 
 // A module that stops answering may yet answer late, and no module's reply says which
-// module sent it: its first silence holds the whole line until the late-reply window
-// has passed. Once the window has passed in silence the module is known to be silent:
-// it then costs one time-out and one buzz in a pass over the channels, not one per
-// channel and reading (its other channels, and a channel's further readings for the
-// average, fail at once), and the other module's channels are read. The next pass asks
-// the module again.
-TEST_F(AdamLineTest, ASilentModuleCostsOneWaitAndOneBuzzPerPass) {
-  nChannels = 4;
+// module sent it: any module's time-out holds the whole line until the late-reply
+// window has passed, or until the late reply has come and the line has fallen quiet.
+// Once the window has passed in silence the module is known to be silent: its channels
+// then fail at once with one buzz a pass and it is not asked, so the other module is
+// read with no wait, until kSilentDeviceRetry has passed; then it is asked again, and
+// its time-out holds the line again. Module 03 here is silent, then answers late: no
+// reading of either module is ever the other's reply, nor one pass late.
+TEST_F(AdamLineTest, ASilentModuleThatAnswersLateNeverPutsItsReplyOnAnotherReading) {
+  nChannels = 3;
   PrefsArray[PrefsSlot::BadReadingKeepsLast] = 0;
-  const float inputs[] = {1, 2, 9, 10};  // module 01 twice, then module 03 twice
-  for (int c = 1; c <= 4; ++c) ChannelVariables[c][ChanField::Input] = inputs[c - 1];
-  std::vector<float> read;
-  auto pass = [&](int16_t duringRecording) {
-    read.clear();
-    for (int16_t c = 1; c <= 4; ++c) {
-      ReadExternalADdevice(c, duringRecording);
-      // A recording may take a channel's reading twice for its average.
-      if (c == 1 && duringRecording) ReadExternalADdevice(c, duringRecording);
-      read.push_back(volts);
-    }
+  const float inputs[] = {1, 2, 9};  // module 01 twice, then module 03
+  for (int c = 1; c <= 3; ++c) ChannelVariables[c][ChanField::Input] = inputs[c - 1];
+  constexpr float B = kBadReading;
+  constexpr double kWindow = std::chrono::duration<double>(kLateReplyWindow).count();
+  constexpr double kRetry = std::chrono::duration<double>(kSilentDeviceRetry).count();
+  struct Pass {
+    const char* what;
+    double after;                     // seconds on the clock before the pass
+    std::vector<std::string> asked;   // the requests the pass writes
+    std::vector<std::string> reply;   // each request's reply ("" silence)
+    std::vector<uint32_t> ticks;      // and how many ticks after it the reply comes
+    std::vector<float> read;          // channels 1..3
+    int buzzes;
   };
-  auto writesSince = [this](size_t first) {
-    return std::vector<std::string>(port->Writes().begin() + static_cast<long>(first), port->Writes().end());
+  const uint32_t late = kAdamReadTimeoutTicks + 10;
+  const Pass passes[] = {
+      {"03 falls silent", 0, {"#010\r", "#011\r", "#030\r"}, {">+1.000\r", ">+1.100\r", ""}, {0, 0, 0},
+       {1.0f, 1.1f, B}, 1},
+      {"its window holds the line", 1, {}, {}, {}, {B, B, B}, 3},
+      {"silent: 03 is not asked", kWindow, {"#010\r", "#011\r"}, {">+1.000\r", ">+1.100\r"}, {0, 0},
+       {1.0f, 1.1f, B}, 1},
+      {"still not asked", 1, {"#010\r", "#011\r"}, {">+1.000\r", ">+1.100\r"}, {0, 0}, {1.0f, 1.1f, B}, 1},
+      {"asked again, answers late", kRetry, {"#010\r", "#011\r", "#030\r"}, {">+1.000\r", ">+1.100\r", ">+3.000\r"},
+       {0, 0, late}, {1.0f, 1.1f, B}, 1},
+      {"late again", 0, {"#010\r", "#011\r", "#030\r"}, {">+1.000\r", ">+1.100\r", ">+3.000\r"}, {0, 0, late},
+       {1.0f, 1.1f, B}, 1},
+      {"in time again", 0, {"#010\r", "#011\r", "#030\r"}, {">+1.000\r", ">+1.100\r", ">+3.000\r"}, {0, 0, 0},
+       {1.0f, 1.1f, 3.0f}, 0},
   };
-  port->ReplyNext("");  // module 01 falls silent
-  pass(1);
-  EXPECT_EQ(port->Writes(), std::vector<std::string>{"#010\r"}) << "nothing is asked while a reply may come";
-  EXPECT_EQ(read, (std::vector<float>(4, kBadReading)));
-  rt::AdvanceVirtualClock(std::chrono::duration<double>(kLateReplyWindow).count());
-  for (int16_t during : {1, 0}) {
-    SCOPED_TRACE(during ? "recording" : "outside a recording");
-    for (int round = 0; round < 2; ++round) {
-      port->ReplyNext("");  // module 01: silence
-      port->ReplyNext(">+1.500\r", 1);
-      port->ReplyNext(">-0.250\r", 1);
-      sounds.clear();
-      const size_t writes = port->Writes().size();
-      const uint32_t before = rt::TickCount();
-      pass(during);
-      if (during) Sample += 1;  // outside a recording the sample count stands still
-      EXPECT_EQ(writesSince(writes), (std::vector<std::string>{"#010\r", "#030\r", "#031\r"}));
-      EXPECT_EQ(read, (std::vector<float>{kBadReading, kBadReading, 1.5f, -0.25f}));
-      EXPECT_EQ(sounds, std::vector<std::string>{"AlarmBUZZ.mp3"});
-      EXPECT_LE(rt::TickCount() - before, kAdamReadTimeoutTicks + 4) << "one wait";
+  for (const Pass& p : passes) {
+    SCOPED_TRACE(p.what);
+    rt::AdvanceVirtualClock(p.after);
+    for (size_t k = 0; k < p.reply.size(); ++k) port->ReplyNext(p.reply[k], p.ticks[k]);
+    sounds.clear();
+    const size_t writes = port->Writes().size();
+    ++Sample;
+    std::vector<float> read;
+    {
+      ChannelSweep sweep(1);
+      for (int16_t c = 1; c <= 3; ++c) sweep.Read(c);
+      sweep.Settle();
+      for (const auto& r : sweep.Readings()) read.push_back(r.stood ? r.value : B);
     }
+    EXPECT_EQ(std::vector<std::string>(port->Writes().begin() + static_cast<long>(writes), port->Writes().end()),
+              p.asked);
+    EXPECT_EQ(read, p.read);
+    EXPECT_EQ(static_cast<int>(sounds.size()), p.buzzes);
+    EXPECT_EQ(port->PendingReplies(), 0u);
   }
 }
 
@@ -418,9 +431,9 @@ TEST_F(AdamPtyTest, ReadingAndRangesFromTheSimulatedModules) {
 }
 
 // The same through a pseudo-terminal: with no module at address 03, its first silence
-// holds the line for the late-reply window; after it, a pass over four channels asks
-// the module once and buzzes once.
-TEST_F(AdamPtyTest, AMissingModuleIsAskedOncePerPass) {
+// holds the line for the late-reply window; after it, a pass over four channels does
+// not ask the module and buzzes once.
+TEST_F(AdamPtyTest, AMissingModuleRestsAfterItsWindow) {
   sim::Options o;
   o.kind = sim::Kind::ADAM;
   o.link = (dir / "port").string();
@@ -451,7 +464,7 @@ TEST_F(AdamPtyTest, AMissingModuleIsAskedOncePerPass) {
   std::this_thread::sleep_for(kLateReplyWindow);
   pass();
   EXPECT_EQ(read, (std::vector<float>{0.1234f, kBadReading, kBadReading, 0.1234f}));
-  EXPECT_EQ(sim->Received(), "#012\r#030\r#012\r#030\r#013\r");
+  EXPECT_EQ(sim->Received(), "#012\r#030\r#012\r#013\r");
   EXPECT_EQ(sounds, "AlarmBUZZ.mp3;");
 }
 

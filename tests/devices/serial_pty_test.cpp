@@ -250,6 +250,67 @@ TEST_P(PacedPtyTest, AReplyWithAnotherBehindItIsAFailedReading) {
 
 INSTANTIATE_TEST_SUITE_P(Baud, PacedPtyTest, ::testing::Values(9600, 115200));
 
+// A garbage reply runs on: five bytes in place of two, the third still on the wire when
+// the next channel is asked. Each reading after it may take another's reply, and the
+// serial instrument's text line, read up to its CR, would take what is left as its own
+// start. Whichever channel's reply is garbage, no reading of the sweep that stands is
+// another channel's value.
+TEST_P(PacedPtyTest, AReplyThatRunsOnNeverLeavesAnotherChannelsValueStanding) {
+  sim::Options o;
+  o.kind = sim::Kind::UI3;
+  o.link = (dir / "paced").string();
+  o.baud = GetParam();
+  sim = std::make_unique<sim::Simulator>(o);
+  std::string error;
+  ASSERT_TRUE(sim->Start(&error)) << error;
+  ASSERT_TRUE(OpenSerialPortPath(o.link, GetParam()).ok);
+  External_AD = ExternalADCode::SableUI3;
+  sim->SetInstrumentLine("SN1,7.5");
+  const int16_t inputs[] = {1, 2, 3, 4, 15};
+  constexpr int kChannels = 5;
+  nChannels = kChannels;
+  std::vector<float> own(kChannels + 1);
+  for (int c = 1; c <= kChannels; ++c) {
+    ChannelVariables[c][ChanField::Input] = inputs[c - 1];
+    ADsensorType[c] = 1;  // input 15: the line's first field
+    own[c] = inputs[c - 1] == 15 ? 7.5f : static_cast<float>((inputs[c - 1] * 1000) / 6553.5);
+  }
+  int right = 0, failed = 0, wrong = 0;
+  for (int round = 0; round < 3; ++round) {
+    for (int16_t faulty = 1; faulty <= kChannels; ++faulty) {
+      serialWasRead = 0;
+      ++Sample;
+      ChannelSweep sweep(1);
+      for (int16_t c = 1; c <= kChannels; ++c) {
+        if (c == faulty) sim->SetFault(sim::Fault::Garbage, 1);
+        sweep.Read(c);
+      }
+      sweep.Settle();
+      for (const auto& r : sweep.Readings()) {
+        if (!r.stood)
+          ++failed;
+        else if (r.value == own[r.channel])
+          ++right;
+        else
+          ++wrong;
+        EXPECT_TRUE(!r.stood || r.value == own[r.channel])
+            << "channel " << r.channel << " read " << r.value << " with channel " << faulty << "'s reply garbage";
+      }
+      // The line's doubt is over before the next sweep.
+      std::this_thread::sleep_for(kQuietAfterLateBytes);
+    }
+  }
+  std::printf("%d baud: %d readings right, %d failed, %d wrong\n", GetParam(), right, failed, wrong);
+  EXPECT_GT(right, 0);
+  // Once the garbage is spent, every reading of a sweep stands.
+  ++Sample;
+  serialWasRead = 0;
+  ChannelSweep sweep(1);
+  for (int16_t c = 1; c <= kChannels; ++c) sweep.Read(c);
+  sweep.Settle();
+  for (const auto& r : sweep.Readings()) EXPECT_TRUE(r.stood && r.value == own[r.channel]) << r.channel;
+}
+
 TEST_F(PtyTest, SilenceInARunGivesTheLastValue) {
   StartSim(sim::Kind::UI3);
   External_AD = ExternalADCode::SableUI3;

@@ -42,11 +42,25 @@ TEST(StreamLine, FieldsKeepOnlyDigitsSignsAndPoints) {
   EXPECT_FLOAT_EQ(v[2], 40.0f);
   EXPECT_FLOAT_EQ(v[3], kBad);
 
-  v = stream::SplitLine("1.2.3,--5,-,.");
-  EXPECT_FLOAT_EQ(v[1], 1.2f);
-  EXPECT_FLOAT_EQ(v[2], 0.0f);
-  EXPECT_FLOAT_EQ(v[3], 0.0f);
-  EXPECT_FLOAT_EQ(v[4], 0.0f);
+}
+
+// A field is its number as the instrument wrote it, exponent included, or no value.
+TEST(StreamLine, FieldsAreTheirNumberOrNoValue) {
+  const struct {
+    const char* line;
+    std::vector<float> fields;
+  } cases[] = {
+      {"1.5e3,2.5E-1,3.5", {1500.0f, 0.25f, 3.5f}},
+      {"---,-,N/A", {kBad, kBad, kBad}},
+      {"1.2.3,--5,.,-.", {1.2f, kBad, kBad, kBad}},
+      {"1.5e3V,-2E+2 kPa,4e,3 eggs", {1500.0f, -200.0f, 4.0f, 3.0f}},
+      {"T=1.25e-1C:RH=.5", {0.125f, 0.5f}},
+  };
+  for (const auto& c : cases) {
+    const auto v = stream::SplitLine(c.line);
+    for (size_t n = 0; n < c.fields.size(); ++n) EXPECT_FLOAT_EQ(v[n + 1], c.fields[n]) << c.line << " field " << n + 1;
+    for (size_t n = c.fields.size() + 1; n <= 16; ++n) EXPECT_FLOAT_EQ(v[n], kBad) << c.line << " field " << n;
+  }
 }
 
 TEST(InstrumentText, NumbersNoReadingCanHoldAreNoReading) {

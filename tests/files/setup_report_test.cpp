@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -206,6 +207,32 @@ TEST_F(SetupReportTest, AFailedTextFileSaysWhyAndNamesTheFile) {
     EXPECT_GT(notices[0].size(), start.size()) << "the reason";
     EXPECT_TRUE(std::filesystem::is_directory(folder / "a folder.txt")) << "nothing written over";
   }
+}
+
+// A print onto a disk without room for the report keeps the report already there and
+// says why: the PDF engine itself does not fail when its writes do.
+TEST_F(SetupReportTest, APrintThatDoesNotFitKeepsTheOldFileAndSaysWhy) {
+  const auto folder = std::filesystem::path(configDir) / "prints";
+  std::filesystem::create_directories(folder);
+  const auto pdf = folder / "report.pdf";
+  const std::string old = "%PDF the report printed before";
+  std::ofstream(pdf, std::ios::binary) << old;
+  rt::SetScriptedPanels(true);
+  rt::QueuePrintAnswer(pdf.string());
+  Drive({Until(17), Click(17, 3)});
+  {
+    const test::FileSizeLimit full(4096);  // the report with its logo takes more
+    PRINTSETUP();
+  }
+  EXPECT_TRUE(ScriptDone());
+  ASSERT_EQ(notices.size(), 1u);
+  const std::string start = "The set-up report was not printed: \"report.pdf\": ";
+  EXPECT_EQ(notices[0].substr(0, start.size()), start) << notices[0];
+  EXPECT_GT(notices[0].size(), start.size()) << "the reason";
+  EXPECT_EQ(ReadBytes(pdf), old);
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) left.push_back(e.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"report.pdf"}) << "no part of the new report is left";
 }
 
 // The channel table's line of a report, found by its first words.

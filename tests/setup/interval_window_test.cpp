@@ -198,34 +198,45 @@ TEST_F(IntervalWindowTest, UseOtherKeepsTheTypedIntervalAsTyped) {
   }
 }
 
-TEST_F(IntervalWindowTest, ReturnCommitsTheTypedIntervalAndKeepsTheButton) {
-  test::WindowDriver driver;
-  driver.WaitFor(kWindow).Then("0.3 and Return", test::TypeInto(kWindow, 101, "0.3", true));
-  OpenChart(driver);
-  EXPECT_FALSE(rt::WindowExists(kWindow));
-  EXPECT_EQ(SampleIntervalinSeconds, 0.3);
-  EXPECT_EQ(OldChartSpeed, 0.3);
-  EXPECT_EQ(OldChartSpeedBut, 9);
-  EXPECT_EQ(SamplingSpeedCode, 0) << "no button was clicked";
+// Return and Selection OK both take a typed interval, and both refuse one the window
+// cannot keep.
+TEST_F(IntervalWindowTest, ReturnAndSelectionOKCommitTheTypedIntervalAndKeepTheButton) {
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok ? "Selection OK" : "Return");
+    OldChartSpeed = 1.0;
+    test::WindowDriver driver;
+    driver.WaitFor(kWindow).Then("type 0.3", test::TypeInto(kWindow, 101, "0.3", !ok));
+    if (ok) driver.Click(kWindow, 14);
+    OpenChart(driver);
+    EXPECT_FALSE(rt::WindowExists(kWindow));
+    EXPECT_EQ(SampleIntervalinSeconds, 0.3);
+    EXPECT_EQ(OldChartSpeed, 0.3);
+    EXPECT_EQ(OldChartSpeedBut, 9);
+    EXPECT_EQ(SamplingSpeedCode, ok ? 14 : 0) << "no rate button was clicked";
+  }
 }
 
 // Beyond one sample a day an interval could not be kept in a set-up file.
-TEST_F(IntervalWindowTest, ReturnWithAnIntervalOfZeroNoNumberOrBeyondTheLimitsIsRefused) {
-  test::WindowDriver driver;
-  driver.WaitFor(kWindow)
-      .Then("0 and Return", test::TypeInto(kWindow, 101, "0", true))
-      .Check([] { EXPECT_TRUE(rt::WindowExists(kWindow)) << "refused: the window stays"; })
-      .Then("x and Return", test::TypeInto(kWindow, 101, "x", true))
-      .Then("100000 and Return", test::TypeInto(kWindow, 101, "100000", true))
-      .Then("-1 and Return", test::TypeInto(kWindow, 101, "-1", true))
-      .Check([] {
-        EXPECT_TRUE(rt::WindowExists(kWindow));
+TEST_F(IntervalWindowTest, AnIntervalOfZeroNoNumberOrBeyondTheLimitsIsRefused) {
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok ? "Selection OK" : "Return");
+    const int buzzed = Played("bzot.mp3");
+    test::WindowDriver driver;
+    driver.WaitFor(kWindow);
+    for (const char* typed : {"0", "x", "100000", "-1"}) {
+      driver.Then(std::string(typed) + " and commit", test::TypeInto(kWindow, 101, typed, !ok));
+      if (ok) driver.Click(kWindow, 14);
+      driver.Check([typed] {
+        EXPECT_TRUE(rt::WindowExists(kWindow)) << typed << " refused: the window stays";
         EXPECT_EQ(rt::EditText(101), " 1") << "the field shows the interval in force again";
-      })
-      .Click(kWindow, 14);
-  OpenChart(driver);
-  EXPECT_EQ(Played("bzot.mp3"), 4);
-  EXPECT_EQ(OldChartSpeed, 1.0);
+      });
+    }
+    driver.Click(kWindow, 14);
+    OpenChart(driver);
+    EXPECT_FALSE(rt::WindowExists(kWindow));
+    EXPECT_EQ(Played("bzot.mp3") - buzzed, 4);
+    EXPECT_EQ(OldChartSpeed, 1.0);
+  }
 }
 
 // A set-up saved at 0.1 s comes back at 0.1 s, and the window opens with the

@@ -1,0 +1,244 @@
+// Whole-program recordings through the simulated instruments, on the real clock, in
+// which every stored cell must be a value the instrument sent for that channel or the
+// bad-reading mark: two ADAM modules, one of which falls silent and then answers late;
+// a Sable UI3 whose replies now and then come as garbage bursts longer than a reply,
+// 16 channels at 1/60 s, the serial instrument's text among them; and a streaming
+// instrument whose lines hold numbers in exponent form or an instrument's "no value".
+// The dump tool decodes the files; each run prints its counts of cells.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "acquisition/chart_loop.h"
+#include "acquisition/state.h"
+#include "common/test_support.h"
+#include "devices/line_step.h"
+#include "drive/script.h"
+#include "e2e/program_run_fixture.h"
+#include "e2e/simulated_run_fixture.h"
+#include "files/setup_file.h"
+#include "runtime/events.h"
+#include "shell/main_body.h"
+#include "sim/sim.h"
+
+namespace mv {
+namespace {
+
+namespace fs = std::filesystem;
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr double kBad = -99999;
+
+struct Counts {
+  int right = 0, bad = 0, wrong = 0;
+};
+
+class StoredValuesRunE2E : public test::SimulatedRunTest {
+ protected:
+  void TearDown() override {
+    SetSampleTimingTap(nullptr);
+    SimulatedRunTest::TearDown();
+  }
+
+  // A chart set-up of one channel per input (or stream field), `ticks` sixtieths of a
+  // second apart.
+  fs::path WriteSetup(const std::vector<int>& inputs, int16_t ticks) const {
+    SetupRecord setup;
+    setup.recordingMode = RecordingModeCode::Chart;
+    setup.channels = static_cast<int16_t>(inputs.size());
+    setup.chartTicks = ticks;
+    setup.scopeTicks = 1;
+    setup.scopeMax = 256;
+    setup.maxSamples = 5000;
+    for (size_t k = 1; k <= inputs.size(); ++k) {
+      auto& ch = setup.channelTable[k];
+      ch[ChanField::Gain] = 2;
+      ch[ChanField::Input] = static_cast<float>(inputs[k - 1]);
+      ch[ChanField::B] = 1;
+      ch[ChanField::PlotMax] = 4;
+      ch[ChanField::PlotMin] = -4;
+      ch[ChanField::Averaged] = 1;
+    }
+    EXPECT_EQ(SetupRecordProblem(setup), "");
+    const fs::path file = documents_ / "values.MVsetup";
+    std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
+    return file;
+  }
+
+  // Connects through the device window, records until `stop` says so, saves and quits.
+  void Record(int16_t code, const fs::path& setup, const fs::path& data, const std::string& beforeSetup,
+              std::function<bool()> stop) {
+    SetSampleTimingTap([stop](double, double) {
+      if (stop()) rt::SetKeyDown(rt::key::Escape, true);
+    });
+    const std::string script = "start " + setup.string() +
+                               "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
+                               std::to_string(code) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " +
+                               link_ + "\nclick-label 88 Selection OK\ngone 88\n" + beforeSetup +
+                               "until 104 30\nclick 104 203\ngone 104\n"
+                               "until 1\nuntil 112 90\nrelease Escape\n"
+                               "panel " +
+                               data.string() +
+                               "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+    drive::ScriptRunner runner(script);
+    const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+    ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received().size() << " bytes";
+  }
+
+  // Every cell of channel k is own[k] or the bad-reading mark.
+  static Counts Check(const fs::path& data, const std::vector<double>& own, const std::string& run) {
+    const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+    Counts n;
+    for (size_t k = 1; k < own.size(); ++k) {
+      const std::vector<double> values = test::BlockValues(dump, static_cast<int>(k));
+      EXPECT_FALSE(values.empty()) << "channel " << k << "\n" << dump.substr(0, 2000);
+      for (size_t i = 0; i < values.size(); ++i) {
+        const float v = static_cast<float>(values[i]);
+        if (v == static_cast<float>(kBad))
+          ++n.bad;
+        else if (v == static_cast<float>(own[k]))
+          ++n.right;
+        else
+          ++n.wrong;
+        EXPECT_TRUE(v == static_cast<float>(own[k]) || v == static_cast<float>(kBad))
+            << run << ": channel " << k << " sample " << i + 1 << " holds " << v;
+      }
+    }
+    std::printf("%s: %d cells right, %d -99999, %d wrong\n", run.c_str(), n.right, n.bad, n.wrong);
+    return n;
+  }
+
+  // The value each channel holds at the end of the run, when the faults are long spent.
+  static std::vector<double> LastValues(const fs::path& data, size_t channels) {
+    const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+    std::vector<double> last(channels + 1, kBad);
+    for (size_t k = 1; k <= channels; ++k) {
+      const std::vector<double> values = test::BlockValues(dump, static_cast<int>(k));
+      if (!values.empty()) last[k] = values.back();
+    }
+    return last;
+  }
+};
+
+// Module 03 falls silent for 6 s, long enough to be found silent, then answers 0.4 s
+// after its time-out until it is well again. Each module answers its own value (module 01's
+// input 0: 1.0 V, module 03's: 3.0 V); neither may ever hold the other's.
+TEST_F(StoredValuesRunE2E, AnADAMModuleSilentThenLateNeverPutsItsReplyOnTheOtherModule) {
+  sim::Options o;
+  o.kind = sim::Kind::ADAM;
+  o.channelValues = true;
+  o.baud = 9600;
+  // Its late reply comes while the next request, to module 01, waits for its own reply,
+  // which the instrument sends behind it.
+  o.lateMs = 400;
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "adam.kstr";
+  const fs::path setup = WriteSetup({1, 9}, 15);
+  SteadyClock::time_point faultsFrom{};
+  const double silentFor = 6, lateFor = std::chrono::duration<double>(kSilentDeviceRetry).count() + 4, wellFor = 4;
+  Record(8, setup, data, "", [&] {
+    if (Sample == 4 && faultsFrom == SteadyClock::time_point{}) {
+      faultsFrom = SteadyClock::now();
+      sim_->AddFault({sim::Fault::Silent, 0, silentFor, -1, 3});
+      sim_->AddFault({sim::Fault::Late, silentFor, lateFor, -1, 3});
+    }
+    return faultsFrom != SteadyClock::time_point{} &&
+           SteadyClock::now() - faultsFrom > std::chrono::duration<double>(silentFor + lateFor + wellFor);
+  });
+  if (HasFatalFailure()) return;
+  const Counts n = Check(data, {0, 1.0, 3.0}, "ADAM 01 and 03, 03 silent then late");
+  const std::string received = sim_->Received();
+  auto asked = [&received](const std::string& request) {
+    int count = 0;
+    for (size_t at = received.find(request); at != std::string::npos; at = received.find(request, at + 1)) ++count;
+    return count;
+  };
+  std::printf("requests received: module 01 %d, module 03 %d\n", asked("#010\r"), asked("#030\r"));
+  EXPECT_GT(n.bad, 0) << "the silence reached the file";
+  EXPECT_GT(n.right, n.bad);
+  const std::vector<double> last = LastValues(data, 2);
+  EXPECT_EQ(static_cast<float>(last[1]), 1.0f);
+  EXPECT_EQ(static_cast<float>(last[2]), 3.0f) << "module 03 is read again once it is well";
+}
+
+// A UI3 at 115,200 baud, 16 channels at 1/60 s: inputs 1 to 15 (8 analog inputs, the
+// four T inputs, the counter, the further voltage input and the serial instrument's
+// text) and input 1 again. For 8 s a reply comes as a garbage burst (three bytes more
+// than its own) five times a second.
+TEST_F(StoredValuesRunE2E, SableGarbageBurstsNeverLeaveAnotherChannelsValueInTheFile) {
+  sim::Options o;
+  o.kind = sim::Kind::UI3;
+  o.baud = 115200;
+  StartSimulatorWith(o);
+  sim_->SetInstrumentLine("SN1,7.5");
+  const fs::path data = documents_ / "sable.kstr";
+  std::vector<int> inputs;
+  for (int i = 1; i <= 15; ++i) inputs.push_back(i);
+  inputs.push_back(1);
+  const fs::path setup = WriteSetup(inputs, 1);
+  SteadyClock::time_point faultsFrom{};
+  constexpr double kBurstsFor = 8, kWellFor = 2;
+  Record(2, setup, data, "", [&] {
+    if (Sample == 20 && faultsFrom == SteadyClock::time_point{}) {
+      faultsFrom = SteadyClock::now();
+      for (double t = 0; t < kBurstsFor; t += 0.2) sim_->AddFault({sim::Fault::Garbage, t, 0.1, 1, -1});
+    }
+    return faultsFrom != SteadyClock::time_point{} &&
+           SteadyClock::now() - faultsFrom > std::chrono::duration<double>(kBurstsFor + kWellFor);
+  });
+  if (HasFatalFailure()) return;
+  // Each channel's true value is the one it reads once the bursts are over.
+  const std::vector<double> own = LastValues(data, inputs.size());
+  for (size_t k = 1; k <= inputs.size(); ++k) EXPECT_NE(own[k], kBad) << "channel " << k << " reads at the end";
+  EXPECT_EQ(own[1], own[16]) << "the same input";
+  const Counts n = Check(data, own, "UI3 16 channels at 1/60 s, garbage bursts");
+  EXPECT_GT(n.bad, 0) << "the bursts reached the file";
+}
+
+// The streaming instrument's numbers as it writes them: exponent form is read whole, and
+// a field of dashes or "N/A" is no value (-99999), never 0.
+struct StreamLine {
+  const char* name;
+  const char* line;
+  std::vector<double> own;  // channels 1..3 (element 0 unused)
+};
+
+void PrintTo(const StreamLine& l, std::ostream* out) {
+  *out << l.name;
+}
+
+const StreamLine kStreamLines[] = {
+    {"Exponents", "1.5e3,2.5E-1,3.5", {0, 1500, 0.25, 3.5}},
+    {"NoValue", "---,-,N/A", {0, kBad, kBad, kBad}},
+};
+
+class StreamValuesRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<StreamLine> {};
+
+TEST_P(StreamValuesRunE2E, StreamedNumbersAreStoredAsTheInstrumentMeantThem) {
+  const StreamLine& l = GetParam();
+  sim::Options o;
+  o.kind = sim::Kind::Stream;
+  o.periodMs = 50;
+  o.lines = {l.line};
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "stream.kstr";
+  const fs::path setup = WriteSetup({1, 2, 3}, 15);
+  Record(11, setup, data, "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n",
+         [] { return Sample >= 12; });
+  if (HasFatalFailure()) return;
+  const Counts n = Check(data, l.own, std::string("stream \"") + l.line + "\"");
+  EXPECT_GE(l.own[1] == kBad ? n.bad : n.right, 3 * 12);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, StreamValuesRunE2E, ::testing::ValuesIn(kStreamLines),
+                         [](const ::testing::TestParamInfo<StreamLine>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace mv
