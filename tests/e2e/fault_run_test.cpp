@@ -26,6 +26,7 @@
 #include "e2e/program_run_fixture.h"
 #include "e2e/simulated_run_fixture.h"
 #include "files/setup_file.h"
+#include "kit/format.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -187,7 +188,9 @@ TEST_F(FaultRunE2E, AUI3GoneSilentIsOneGapAndTheRunGoesOn) {
   ASSERT_GE(values.size(), static_cast<size_t>(kSamples)) << dump;
   EXPECT_LE(std::count(values.begin(), values.end(), kBad), 1) << "at most the silence's first failed sample";
   for (std::size_t i = 0; i < values.size(); ++i)
-    if (values[i] != kBad) EXPECT_FLOAT_EQ(static_cast<float>(values[i]), kExpected) << "sample " << i;
+    if (values[i] != kBad) {
+      EXPECT_FLOAT_EQ(static_cast<float>(values[i]), kExpected) << "sample " << i;
+    }
   const std::vector<test::LoggedGap> gaps = test::GapsInDump(dump);
   ASSERT_EQ(gaps.size(), 1u) << dump;
   EXPECT_NEAR(gaps[0].before, kSilentFrom, 2);
@@ -260,7 +263,9 @@ TEST_F(FaultRunE2E, AHungUpPortIsReportedIsOneGapAndResumesWhenItComesBack) {
   ASSERT_GE(values.size(), static_cast<size_t>(kSamples)) << dump;
   EXPECT_LE(std::count(values.begin(), values.end(), kBad), 1);
   for (std::size_t i = 0; i < values.size(); ++i)
-    if (values[i] != kBad) EXPECT_FLOAT_EQ(static_cast<float>(values[i]), kExpected) << "sample " << i;
+    if (values[i] != kBad) {
+      EXPECT_FLOAT_EQ(static_cast<float>(values[i]), kExpected) << "sample " << i;
+    }
   const std::vector<test::LoggedGap> gaps = test::GapsInDump(dump);
   ASSERT_EQ(gaps.size(), 1u) << dump;
   EXPECT_NEAR(gaps[0].before, kHangAt, 2);

@@ -272,18 +272,27 @@ TEST_F(ReaderFaultRunE2E, AStreamThatHangsUpIsNoticedAndReadAgainWhenItComesBack
   ASSERT_NO_FATAL_FAILURE(Start(sim::Kind::Stream));
   double hungUpAt = 0, cpuAt = 0, cpuShare = -1;
   std::string shownWhileLost;
-  const auto values = Record(1, [&] {
-    if (Sample == 4) {
-      sim_->SetFaultSpan(sim::Fault::HangUp, 0, 6.0);
-      hungUpAt = Now();
-      cpuAt = ThreadCpuSeconds();
-    }
+  // While the line is lost no sample is stored (the silence is one gap): the failed
+  // reads' sounds give the moment to look at the screen.
+  const auto lookWhileLost = [&] {
     if (hungUpAt > 0 && cpuShare < 0 && Now() > hungUpAt + 4.5) {
       cpuShare = (ThreadCpuSeconds() - cpuAt) / (Now() - hungUpAt);
       rt::SetOutputWindow(1);
       shownWhileLost = rt::EditFieldExists(197) ? rt::EditText(197) : "";
       rt::SaveWindowImage(1, Shot("w1-stream-port-lost.png"));
     }
+  };
+  rt::SetSoundSink([&](const std::string& path) {
+    sounds_.push_back(test::SoundFileName(path));
+    lookWhileLost();
+  });
+  const auto values = Record(1, [&] {
+    if (Sample == 4 && hungUpAt == 0) {
+      sim_->SetFaultSpan(sim::Fault::HangUp, 0, 6.0);
+      hungUpAt = Now();
+      cpuAt = ThreadCpuSeconds();
+    }
+    lookWhileLost();
     return hungUpAt > 0 && Now() > hungUpAt + 6.5 && ReadWell();
   });
   EXPECT_EQ(shownWhileLost, "Serial port lost: " + link_);
