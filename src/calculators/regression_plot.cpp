@@ -46,16 +46,6 @@ struct Scale {
   double minx = 0, maxx = 0, miny = 0, maxy = 0, stepx = 0, ys = 0;
 };
 
-// A flat range is widened by 10 % of its value each way, or by 1 around 0.
-void Widen(double& low, double& high) {
-  if (high > low) return;
-  const double mid = std::isfinite(low) ? low : 0.0;
-  double half = std::fabs(mid) * 0.1;
-  if (!(half > 0.0)) half = 1.0;
-  low = mid - half;
-  high = mid + half;
-}
-
 Scale ScaleOf(std::span<const ExactPoint> points) {
   Scale s;
   if (!points.empty()) {
@@ -68,8 +58,8 @@ Scale ScaleOf(std::span<const ExactPoint> points) {
     s.miny = std::min(s.miny, p.y);
     s.maxy = std::max(s.maxy, p.y);
   }
-  Widen(s.minx, s.maxx);
-  Widen(s.miny, s.maxy);
+  WidenFlatRange(s.minx, s.maxx);
+  WidenFlatRange(s.miny, s.maxy);
   s.stepx = 355.0 / (s.maxx - s.minx);
   s.ys = 298.0 / (s.maxy - s.miny);
   return s;

@@ -214,15 +214,6 @@ float FitResidual(int16_t kind, const FitResult& fit, const FitPoint& p) {
   return p.y - FitValue(kind, fit, p.x);
 }
 
-void WidenFlatRange(float& low, float& high) {
-  if (high > low) return;
-  const float mid = std::isfinite(low) ? low : 0.0f;
-  float half = std::fabs(mid) * 0.1f;
-  if (!(half > 0.0f)) half = 1.0f;
-  low = mid - half;
-  high = mid + half;
-}
-
 PlotBounds BoundsOf(std::span<const FitPoint> points, float yPixels) {
   PlotBounds b;
   b.minx = b.miny = 1e30f;

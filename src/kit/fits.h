@@ -3,6 +3,7 @@
 // Forsythe's three-term recurrence; their residuals and the plot mapping shared by
 // direct calibration and the regression calculator.
 #pragma once
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -87,7 +88,15 @@ struct PlotBounds {
 
 // A range whose ends are equal (or out of order) is widened by 10 % of the value
 // each way, or by 1 around 0, so a scale never divides by zero.
-void WidenFlatRange(float& low, float& high);
+template <typename Real>
+void WidenFlatRange(Real& low, Real& high) {
+  if (high > low) return;
+  const Real mid = std::isfinite(low) ? low : Real{0};
+  Real half = std::fabs(mid) * Real(0.1);
+  if (!(half > Real{0})) half = Real{1};
+  low = mid - half;
+  high = mid + half;
+}
 
 // The bounds of the points, each range widened when flat; stepx = 355/x range and
 // yscale = yPixels/y range (298 for the value plot, 250 for the residual plot).
