@@ -130,7 +130,7 @@ class IntervalWindow {
     EmbossPrint(1, scope_ ? "Scope Sample Rate" : "Sample Rate", 22, 146, 34);
     // The chart variant times the interface's real sweeps once, before the speed test
     // first runs; the sweep does not change with the interval.
-    if (!scope_ && RecordingMODE != RecordingModeCode::Scope) {
+    if (!scope_) {
       rt::FlushWindow();
       sweep_ = MeasureChartSweeps();
     }

@@ -43,12 +43,14 @@ std::optional<double> TimeOneSweep() {
 }  // namespace
 
 std::optional<SweepTiming> MeasureChartSweeps() {
-  if (!InstrumentConnected() || nChannels < std::max<int16_t>(FirstChan, 1)) return std::nullopt;
+  if (!InstrumentConnected() || RecordingMODE != RecordingModeCode::Chart || nChannels < 1) return std::nullopt;
   // The sample taker's working values: a sample sets them afresh, a set-up window may
   // still hold its own in them.
   const int32_t averaged = SamplesToAverage;
   const int16_t input = hardwareADchannel;
   const float lastVolts = volts;
+  const int16_t first = FirstChan;
+  FirstChan = 1;  // as a chart run sets it
   SweepTiming t;
   bool failed = false;
   const double began = GetCurrentTimeInSeconds();
@@ -65,6 +67,7 @@ std::optional<SweepTiming> MeasureChartSweeps() {
   SamplesToAverage = averaged;
   hardwareADchannel = input;
   volts = lastVolts;
+  FirstChan = first;
   if (failed) return std::nullopt;
   return t;
 }

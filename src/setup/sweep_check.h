@@ -12,11 +12,13 @@ struct SweepTiming {
   int sweeps = 0;
 };
 
-// A few sweeps of channels FirstChan..nChannels through the program's readers: up to
-// five, and no new one begun after half a second. Nothing when no instrument is
-// connected (demonstration mode, a streaming instrument, whose lines set their own
-// pace, or no open line) or when a reading failed: a silent instrument costs one
-// reply's time-out, since the rest of a sweep fails at once after it.
+// A few sweeps of a chart recording's channels 1..nChannels through the program's
+// readers: up to five, and no new one begun after half a second. Nothing when no
+// instrument is connected (demonstration mode, a streaming instrument, whose lines set
+// their own pace, or no open line), in other recording modes (scope plus chart reads
+// its chart channels between scope points, not in sweeps of their own), or when a
+// reading failed: a silent instrument costs one reply's time-out, since the rest of a
+// sweep fails at once after it.
 std::optional<SweepTiming> MeasureChartSweeps();
 
 }  // namespace mv
