@@ -401,10 +401,15 @@ class IntervalWindow {
   void MeasuredWarning() {
     if (RecordingMODE == RecordingModeCode::Scope) return;
     zap();
+    if (WeirdSoundsOn()) {
+      dontTryPending_ = true;
+      dontTryAt_ = rt::Microseconds() + kDontTryDelayUs;
+    }
     const double kept = ShortestKeptInterval(sweep_->longest);
     CGdrawBox(1, ChartBackgroundColor, 1, 147, 132, 346, 192, 0);
     CGdrawBox(1, kBlack, 0, 147, 132, 346, 192, 0);
-    BUILDEF(kMeasuredCautionField, MeasuredCautionText(nChannels, sweep_->longest, kept), 150, 135, 344, 190, 7, 1);
+    BUILDEF(kMeasuredCautionField, MeasuredCautionText(nChannels, sweep_->longest, kept), 150, 135, 344, 190, 7,
+            1);
     rt::SetEditColors(kMeasuredCautionField, kBlack, ChartBackgroundColor);
     Button(kUseKeptButton, UseKeptIntervalTitle(kept), 147, 196, 262, 216);
   }

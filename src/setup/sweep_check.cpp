@@ -43,7 +43,8 @@ std::optional<double> TimeOneSweep() {
 }  // namespace
 
 std::optional<SweepTiming> MeasureChartSweeps() {
-  if (!InstrumentConnected() || RecordingMODE != RecordingModeCode::Chart || nChannels < 1) return std::nullopt;
+  if (!InstrumentConnected() || RecordingMODE != RecordingModeCode::Chart || nChannels < 1)
+    return std::nullopt;
   // The sample taker's working values: a sample sets them afresh, a set-up window may
   // still hold its own in them.
   const int32_t averaged = SamplesToAverage;

@@ -107,7 +107,8 @@ TEST_F(IntervalSweepCheckTest, AnIntervalTheInterfaceCannotKeepIsNamedWithItsMea
       ASSERT_EQ(rt::EditFieldExists(kCautionField), c.named);
       ASSERT_EQ(rt::ControlExists(kUseKept), c.named);
       if (!c.named) {
-        EXPECT_EQ(Played("bzot.mp3"), 0) << "the usual speeds would warn here; the measured sweep keeps 0.1 s";
+        EXPECT_EQ(Played("bzot.mp3"), 0)
+            << "the usual speeds would warn here; the measured sweep keeps 0.1 s";
         return;
       }
       const std::string caution = rt::EditText(kCautionField);
@@ -122,14 +123,12 @@ TEST_F(IntervalSweepCheckTest, AnIntervalTheInterfaceCannotKeepIsNamedWithItsMea
       EXPECT_EQ(Played("bzot.mp3"), 1);
     });
     if (c.named) {
-      driver.Shot(kWindow, Shot("w9-interval-measured-caution.png"))
-          .Click(kWindow, kUseKept)
-          .Check([&] {
-            EXPECT_EQ(SampleIntervalinSeconds, offered) << "the offered interval is taken as typed";
-            EXPECT_EQ(rt::ControlState(kUseOther), 2);
-            EXPECT_FALSE(rt::EditFieldExists(kCautionField)) << "the offered interval is kept: no caution";
-            EXPECT_FALSE(rt::ControlExists(kUseKept));
-          });
+      driver.Shot(kWindow, Shot("w9-interval-measured-caution.png")).Click(kWindow, kUseKept).Check([&] {
+        EXPECT_EQ(SampleIntervalinSeconds, offered) << "the offered interval is taken as typed";
+        EXPECT_EQ(rt::ControlState(kUseOther), 2);
+        EXPECT_FALSE(rt::EditFieldExists(kCautionField)) << "the offered interval is kept: no caution";
+        EXPECT_FALSE(rt::ControlExists(kUseKept));
+      });
     }
     driver.Click(kWindow, kOK);
     RunVoid(driver, [] { GetSampleINTERVAL("Chart Channels"); });
