@@ -106,6 +106,11 @@ ChartReading ChartReadingOf(int16_t ch, const ChannelSweep& sweep) {
 
 }  // namespace
 
+void ReadChartChannels(ChannelSweep& sweep) {
+  const int16_t first = std::max<int16_t>(FirstChan, 1), last = std::min<int16_t>(nChannels, 16);
+  for (int16_t ch = first; ch <= last; ++ch) ReadChartChannel(ch, sweep);
+}
+
 void SetSampleProgress(bool evenWhenZero) {
   if (MaxSamples <= 0) return;
   const int64_t p = int64_t{SegmentsInProgressBar} * Sample / MaxSamples;
@@ -141,7 +146,7 @@ void GETDATA() {
     for (int16_t ch = first; ch <= last; ++ch) readings[ch] = StreamReading(ch);
   } else {
     ChannelSweep sweep(1);
-    for (int16_t ch = first; ch <= last; ++ch) ReadChartChannel(ch, sweep);
+    ReadChartChannels(sweep);
     // The readings were taken by now; the quiet wait that follows only tells which stood.
     when.readAt = GetCurrentTimeInSeconds();
     sweep.Settle();

@@ -5,9 +5,16 @@
 
 namespace mv {
 
+class ChannelSweep;
+
 // Takes one chart sample: reads channels FirstChan..nChannels, has the time axis place
 // it (time_axis.h), and unless it joins an open gap handles them and Sample += 1.
 void GETDATA();
+
+// The readings of one chart sample, FirstChan..nChannels, each channel's readings
+// averaged as set, into the sweep (not settled). The sample taker reads through it, and
+// so does the sample-interval window's measure of how long the interface takes.
+void ReadChartChannels(ChannelSweep& sweep);
 
 // Shared by the sample takers: the x pixel of the new sample after NscrnCASEs was
 // raised, and the progress bar set to segments x Sample / MaxSamples when above 0.

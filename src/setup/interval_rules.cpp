@@ -370,6 +370,24 @@ Str255 CautionChannelsText(int16_t n) {
   return Str255("for") + NumText(n) + (n == 1 ? " channel !" : " channels !");
 }
 
+// ---- measured sweeps ------------------------------------------------------------------------------
+
+double ShortestKeptInterval(double sweepSeconds) {
+  const double margin = std::max(sweepSeconds * kSweepMarginFraction, kSweepMarginSeconds);
+  // A product a hair above a whole millisecond is that millisecond: the hair is rounding.
+  return std::ceil((sweepSeconds + margin) * 1000.0 - 1e-9) / 1000.0;
+}
+
+Str255 MeasuredCautionText(int16_t n, double sweepSeconds, double keptSeconds) {
+  const double ms = std::round(sweepSeconds * 10'000.0) / 10.0;
+  return Str255("CAUTION: too fast.") + PlainText10(n) + (n == 1 ? " channel takes" : " channels take") +
+         PlainText10(ms) + " ms a sweep; shortest interval kept:" + PlainText10(keptSeconds) + " s";
+}
+
+Str255 UseKeptIntervalTitle(double keptSeconds) {
+  return Str255("Use") + PlainText10(keptSeconds) + " s";
+}
+
 // ---- automatic backup -----------------------------------------------------------------------------
 
 int32_t BackupTicksSwitchedOn(double minutesTyped, int32_t currentTicks) {

@@ -112,6 +112,23 @@ bool TooFast(float limit, double intervalSeconds);
 // "for" + count + " channel !" or " channels !".
 Str255 CautionChannelsText(int16_t n);
 
+// ---- measured sweeps ------------------------------------------------------------------------------
+// The margin an interval keeps over the interface's longest measured sweep: a quarter
+// of it, and at least 5 ms. The sweep alone is not the sample: the run also converts,
+// draws and stores every sample, the machine's load lengthens sweeps from one minute to
+// the next (by a twentieth and more), and the wake for the next sample comes a little
+// late; at short sweeps the few milliseconds of the wake and of the serial adapter
+// outweigh any fraction.
+inline constexpr double kSweepMarginFraction = 0.25, kSweepMarginSeconds = 0.005;
+// The shortest interval a sweep of this many seconds keeps with the margin, in whole
+// milliseconds (rounded up).
+double ShortestKeptInterval(double sweepSeconds);
+// The measured caution: "CAUTION: too fast. 16 channels take 12.7 ms a sweep; shortest
+// interval kept: 0.018 s".
+Str255 MeasuredCautionText(int16_t n, double sweepSeconds, double keptSeconds);
+// The title of the button that takes the kept interval: "Use 0.018 s".
+Str255 UseKeptIntervalTitle(double keptSeconds);
+
 // ---- automatic backup -----------------------------------------------------------------------------
 // The backup interval in ticks when the box is switched on with the minutes typed:
 // positive minutes count, else a positive interval stays, else 10 minutes.

@@ -3,6 +3,7 @@
 // length, the automatic backup, the interface notes and the speed caution.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "acquisition/state.h"
 #include "conversions/needs.h"
@@ -27,6 +28,7 @@
 #include "setup/interval_rules.h"
 #include "setup/needs.h"
 #include "setup/state.h"
+#include "setup/sweep_check.h"
 
 namespace mv {
 
@@ -39,6 +41,8 @@ constexpr int16_t kIntervalField = 101, kTraceField = 108, kBackupField = 109, k
 constexpr int16_t kFileMenu = 1, kTimedSavesItem = 7, kViewMenu = 3, kSlopeTrendsItem = 15, kADMenu = 4,
                   kBeepItem = 15;
 constexpr int16_t kHelpTopic = 130;
+// The measured caution and the button that takes the interval it offers.
+constexpr int16_t kMeasuredCautionField = 123, kUseKeptButton = 202;
 constexpr RGBColor kBlack{0, 0, 0};
 constexpr int kDontTryDelayUs = 600'000;
 // Where the scope variant shows the interface picture, and the most room it takes.
@@ -124,6 +128,12 @@ class IntervalWindow {
     }
     BuildWINDOW(kWindow, title, 50, 90, 620, 458, 6);
     EmbossPrint(1, scope_ ? "Scope Sample Rate" : "Sample Rate", 22, 146, 34);
+    // The chart variant times the interface's real sweeps once, before the speed test
+    // first runs; the sweep does not change with the interval.
+    if (!scope_) {
+      rt::FlushWindow();
+      sweep_ = MeasureChartSweeps();
+    }
     SampleIntervalinSeconds = scope_ ? OldScopeSpeed : OldChartSpeed;
     SamplingSpeedCode = scope_ ? OldScopeSpeedBut : OldChartSpeedBut;
     MENUID = 0;
@@ -352,7 +362,13 @@ class IntervalWindow {
     }
   }
 
+  // With an instrument connected the caution comes from its measured sweeps; without
+  // one (or when it did not answer) from the interfaces' usual speeds.
   void SpeedTest() {
+    if (sweep_) {
+      if (SampleIntervalinSeconds < ShortestKeptInterval(sweep_->longest)) MeasuredWarning();
+      return;
+    }
     const float limit = SpeedLimit(External_AD, DemonstrationMODE, nChannels, FreeRunSpeed,
                                    SampleIntervalinSeconds, Max_Display_Speed);
     if (TooFast(limit, SampleIntervalinSeconds)) SPEEDWARN();
@@ -379,12 +395,35 @@ class IntervalWindow {
     rt::DrawText(157, 178, CautionChannelsText(nChannels), plain, kBlack);
   }
 
+  // The measured caution: the sweep time and the shortest interval kept, with a button
+  // that takes that interval as a typed one.
+  void MeasuredWarning() {
+    if (RecordingMODE == RecordingModeCode::Scope) return;
+    zap();
+    if (WeirdSoundsOn()) {
+      dontTryPending_ = true;
+      dontTryAt_ = rt::Microseconds() + kDontTryDelayUs;
+    }
+    const double kept = ShortestKeptInterval(sweep_->longest);
+    CGdrawBox(1, ChartBackgroundColor, 1, 147, 132, 346, 192, 0);
+    CGdrawBox(1, kBlack, 0, 147, 132, 346, 192, 0);
+    BUILDEF(kMeasuredCautionField, MeasuredCautionText(nChannels, sweep_->longest, kept), 150, 135, 344, 190, 7,
+            1);
+    rt::SetEditColors(kMeasuredCautionField, kBlack, ChartBackgroundColor);
+    Button(kUseKeptButton, UseKeptIntervalTitle(kept), 147, 196, 262, 216);
+  }
+
   // The stand-in for the transient field: the caution area is cleared after every
   // click, and the speed test draws it again while the interval is still too short.
   // The interface picture of the scope-plus-chart variant shares the area: it comes back.
   void ClearCaution() {
     if (RecordingMODE == RecordingModeCode::Scope) return;
     ClearArea(147, 130, 349, 193);
+    if (rt::EditFieldExists(kMeasuredCautionField)) rt::DisposeEditField(kMeasuredCautionField);
+    if (rt::ControlExists(kUseKeptButton)) {
+      rt::DisposeControl(kUseKeptButton);
+      ClearArea(147, 193, 349, 218);
+    }
     if (scope_ && *picture_) Picture(picture_, kPictureLeft, kPictureTop);
   }
 
@@ -465,7 +504,13 @@ class IntervalWindow {
   }
 
   Next HandleClick(int16_t id) {
-    if (id == kIntervalField || id == kBackupField || id == kCountField) return Next::Stay;
+    if (id == kIntervalField || id == kBackupField || id == kCountField || id == kMeasuredCautionField)
+      return Next::Stay;
+    // The offered interval is taken as a typed one.
+    if (id == kUseKeptButton && sweep_) {
+      rt::SetEditText(kIntervalField, PlainText10(ShortestKeptInterval(sweep_->longest)));
+      id = RateButton::UseOther;
+    }
     lastClick_ = id;
     // Every click on a button shows the interval in force again, so a field that shows
     // anything else holds a typed interval, which Selection OK takes as Return does.
@@ -634,6 +679,7 @@ class IntervalWindow {
   int32_t W_ = 0;
   int16_t lastClick_ = 0;
   const char* picture_ = "";  // the interface picture of the scope variant
+  std::optional<SweepTiming> sweep_;  // the interface's measured sweeps; none without one
   bool dontTryPending_ = false;
   uint64_t dontTryAt_ = 0;
 };

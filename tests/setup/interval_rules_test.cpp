@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "devices/state.h"
+#include "kit/format.h"
 #include "kit/state.h"
 #include "setup/rate_decision.h"
 #include "setup/state.h"
@@ -198,6 +199,28 @@ TEST(IntervalSpeed, LimitsByInterfaceAndChannels) {
   EXPECT_TRUE(TooFast(SpeedLimit(ADC1, 0, 1, 17'000, 0.1, 10'000), 0.1)) << "0.167 s per channel";
   EXPECT_EQ(CautionChannelsText(1), "for 1 channel !");
   EXPECT_EQ(CautionChannelsText(4), "for 4 channels !");
+}
+
+// The interval a measured sweep keeps: a quarter more, at least 5 ms more, to the whole
+// millisecond up (so a typed figure taken from the caution is kept exactly).
+TEST(IntervalSpeed, MeasuredSweepKeepsAQuarterOrFiveMillisecondsMore) {
+  const struct {
+    double sweep, kept;
+  } cases[] = {
+      {0.0128, 0.018},  // 5 ms is more than a quarter
+      {0.0144, 0.020},  // 19.4 ms, up
+      {0.020, 0.025},   // a quarter and 5 ms are equal
+      {0.0401, 0.051},  // 50.125 ms, up
+      {0.3, 0.375},
+      {0.0016, 0.007},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ShortestKeptInterval(c.sweep), c.kept) << c.sweep;
+  EXPECT_EQ(ShortestKeptInterval(0.0128), TextToNumber(" 0.018")) << "as the typed text reads back";
+  EXPECT_EQ(MeasuredCautionText(16, 0.01276, 0.018),
+            "CAUTION: too fast. 16 channels take 12.8 ms a sweep; shortest interval kept: 0.018 s");
+  EXPECT_EQ(MeasuredCautionText(1, 0.0031, 0.009),
+            "CAUTION: too fast. 1 channel takes 3.1 ms a sweep; shortest interval kept: 0.009 s");
+  EXPECT_EQ(UseKeptIntervalTitle(0.018), "Use 0.018 s");
 }
 
 TEST(IntervalSpeed, DemonstrationLimitUsesTheSpeedFigure) {
