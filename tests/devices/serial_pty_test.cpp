@@ -607,7 +607,9 @@ TEST_F(PtyTest, AnUnreadSimulatorWaitsWithoutSpinning) {
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, MV_SIM_EXE, nullptr, nullptr, const_cast<char**>(argv), environ), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // long enough to fill the line
-    EXPECT_LT(ProcessCpuShare(pid, 1.0), 0.15);
+    // A spinning simulator keeps most of a core busy; one that waits uses a few hundredths
+    // (more under the sanitizers on a loaded machine, never near a core).
+    EXPECT_LT(ProcessCpuShare(pid, 1.0), 0.4);
     kill(pid, SIGTERM);
     int status = 0;
     waitpid(pid, &status, 0);
