@@ -9,6 +9,10 @@ namespace mv {
 // it (time_axis.h), and unless it joins an open gap handles them and Sample += 1.
 void GETDATA();
 
+// Whether a raw reading of channel ch counts as over range: it reached the interface's
+// over-range limit and the channel's over-range alarm is on.
+bool ReadingOverRange(int16_t ch, float reading);
+
 // Shared by the sample takers: the x pixel of the new sample after NscrnCASEs was
 // raised, and the progress bar set to segments x Sample / MaxSamples when above 0.
 void SetSampleProgress(bool evenWhenZero);

@@ -66,6 +66,9 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
     c.c = conversion.c;
     c.typeCode = conversion.typeCode;
     c.averaged = r[ChanField::Averaged];
+    // Scope-plus-chart's chart values are each the channel's latest single reading
+    // (the demonstration generator averages its draws of the interval).
+    if (RecordingMODE == RecordingModeCode::ScopeChart && n >= 2 && DemonstrationMODE == 0) c.averaged = 1;
     c.label = conversion.label.str();
     c.spikeRatio = SpikeFilterOfRun.thresholds[n];
     c.spikes = voltagespikes[n];
@@ -83,6 +86,7 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
   f.lastDeviceCode = AD_Device_Code;
   f.continuousScan = Slot(PrefsSlot::AverageAllChannels);
   f.totalScans = TotalScans;
+  f.lastChannelScanned = LastChannelScannedInRun;
   f.spikeFilterOn = SpikeFilterOfRun.on;
   f.repeatSaves = Slot(PrefsSlot::Autorepeat);
   f.timeColumn = Slot(PrefsSlot::TimeColumn);
