@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "acq_fixture.h"
+#include "acquisition/scan_averaging.h"
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/scope_loop.h"
 #include "files/chart_file.h"
@@ -211,6 +212,27 @@ TEST_F(AcqTest, ScopePlusChartFileSaysEachChartValueIsOneReading) {
   const std::string file = EncodeChartFile(StoreRecordingView{}, GatherDataFileFacts(RunPhase::Open));
   EXPECT_EQ(AveragingField(file, 0), 1.0f) << "channel 2";
   EXPECT_EQ(AveragingField(file, 1), 1.0f) << "channel 3";
+}
+
+}  // namespace
+}  // namespace mv::test
+
+namespace mv::test {
+namespace {
+
+// A streaming instrument's sample is one line: its file says 1 reading a value, even for
+// a last channel set to continuous averaging (its scans would be the same line again).
+TEST_F(AcqTest, AStreamedChartFileSaysEachValueIsOneReading) {
+  RecordingMODE = RecordingModeCode::Chart;
+  External_AD = ExternalADCode::SerialStream;
+  SetChannels(2);
+  ChannelVariables[1][ChanField::Averaged] = 5;
+  ChannelVariables[2][ChanField::Averaged] = 0;
+  PrefsArray[PrefsSlot::AverageLastChannel] = 1;
+  EXPECT_FALSE(LastChannelScanned());
+  const std::string file = EncodeChartFile(StoreRecordingView{}, GatherDataFileFacts(RunPhase::Open));
+  EXPECT_EQ(AveragingField(file, 0), 1.0f);
+  EXPECT_EQ(AveragingField(file, 1), 1.0f);
 }
 
 }  // namespace
