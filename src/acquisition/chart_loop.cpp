@@ -88,15 +88,22 @@ void StartChartSchedule() {
 RunEnd CHARTSCANNING() {
   RecordingPass pass(KeyMode::Chart);
   rt::PumpEvents(0);
+  LastChannelScannedInRun = LastChannelScanned();
   for (;;) {
     if (Sample > MaxSamples) return pass.Finish(RunEnd::SamplesDone);
-    const bool scanning = PrefsArray[PrefsSlot::AverageAllChannels] != 0;
+    const bool lastScanned = LastChannelScannedInRun;
+    const bool scanning = PrefsArray[PrefsSlot::AverageAllChannels] != 0 || lastScanned;
     ScanIntervalOutcome scan;
     if (scanning) {
       scan = GetSCANDATA();
       if (scan.takeSample) {
         const int32_t stored = Sample;
-        SHOWSCANRESULTS();
+        // The other channels are read when the scans of the last one end, at the due time.
+        if (lastScanned) {
+          GETDATA();
+        } else {
+          SHOWSCANRESULTS();
+        }
         if (Sample != stored) pass.ChartSampleTaken();
       }
     } else {

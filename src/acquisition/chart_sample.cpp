@@ -8,6 +8,7 @@
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/markers.h"
 #include "acquisition/recording_keys.h"
+#include "acquisition/scan_averaging.h"
 #include "acquisition/time_axis.h"
 #include "acquisition/state.h"
 #include "control/state.h"
@@ -28,14 +29,6 @@
 
 namespace mv {
 namespace {
-
-bool OverRangeAlarmOn(int16_t ch) {
-  return alarmsArray[ch][AlarmField::OverRangeOn] != 0.0f;
-}
-
-bool IsOverRange(float reading) {
-  return std::fabs(reading) >= OverRangeVolts;
-}
 
 // The streaming value of channel ch: the first stream variable (1..16) recorded on
 // it, else the variable its hardware input names, else the failed-reading mark.
@@ -65,7 +58,7 @@ struct ChartReading {
 ChartReading StreamReading(int16_t ch) {
   ChartReading r;
   volts = StreamValue(ch);
-  r.overRange = IsOverRange(volts) && OverRangeAlarmOn(ch);
+  r.overRange = ReadingOverRange(ch, volts);
   r.stood = !(volts == kBadReading);
   SamplesToAverage = 1;
   ShowDisplays = 1;
@@ -76,8 +69,8 @@ ChartReading StreamReading(int16_t ch) {
 // The channel's readings of the sample, into the sweep.
 void ReadChartChannel(int16_t ch, ChannelSweep& sweep) {
   hardwareADchannel = WholeCode(ChannelVariables[ch][ChanField::Input]);
-  // A channel set to 0 readings (continuous averaging) still takes one: a mean of no
-  // readings would be no number.
+  // A channel set to 0 readings that no scans gather (a streaming instrument, or all
+  // channels scanned) still takes one: a mean of no readings would be no number.
   SamplesToAverage = std::max<int32_t>(1, WholeCode(ChannelVariables[ch][ChanField::Averaged]));
   for (int32_t i = 0; i < SamplesToAverage; ++i) {
     if (External_AD != ExternalADCode::Demonstration) {
@@ -98,17 +91,34 @@ ChartReading ChartReadingOf(int16_t ch, const ChannelSweep& sweep) {
   r.volts = mean ? *mean : sweep.FailedValueOf(ch);
   r.stood = mean.has_value();
   for (const ChannelSweep::Reading& k : sweep.Readings())
-    if (k.channel == ch && (k.stood || !mean) && IsOverRange(k.value) && OverRangeAlarmOn(ch))
+    if (k.channel == ch && (k.stood || !mean) && ReadingOverRange(ch, k.value))
       r.overRange = true;
+  volts = r.volts;
+  return r;
+}
+
+// The last channel averaged continuously: its reading is what the interval's scans
+// gathered, not a reading taken now.
+ChartReading ScannedChartReading(int16_t ch) {
+  const ScannedReading s = ScannedReadingOf(ch);
+  ChartReading r;
+  r.volts = s.volts;
+  r.stood = s.stood;
+  r.overRange = s.overRange;
   volts = r.volts;
   return r;
 }
 
 }  // namespace
 
-void ReadChartChannels(ChannelSweep& sweep) {
+void ReadChartChannels(ChannelSweep& sweep, int16_t scanned) {
   const int16_t first = std::max<int16_t>(FirstChan, 1), last = std::min<int16_t>(nChannels, 16);
-  for (int16_t ch = first; ch <= last; ++ch) ReadChartChannel(ch, sweep);
+  for (int16_t ch = first; ch <= last; ++ch)
+    if (ch != scanned) ReadChartChannel(ch, sweep);
+}
+
+bool ReadingOverRange(int16_t ch, float reading) {
+  return std::fabs(reading) >= OverRangeVolts && alarmsArray[ch][AlarmField::OverRangeOn] != 0.0f;
 }
 
 void SetSampleProgress(bool evenWhenZero) {
@@ -145,13 +155,17 @@ void GETDATA() {
     when.anyStood = ReadingsFailed() == failedBefore;  // one line serves every channel
     for (int16_t ch = first; ch <= last; ++ch) readings[ch] = StreamReading(ch);
   } else {
+    // With the last channel averaged continuously, the scans of the interval read it.
+    const int16_t scanned = LastChannelScannedInRun ? last : int16_t{0};
     ChannelSweep sweep(1);
-    ReadChartChannels(sweep);
+    ReadChartChannels(sweep, scanned);
     // The readings were taken by now; the quiet wait that follows only tells which stood.
     when.readAt = GetCurrentTimeInSeconds();
     sweep.Settle();
     for (const ChannelSweep::Reading& r : sweep.Readings()) when.anyStood |= r.stood;
-    for (int16_t ch = first; ch <= last; ++ch) readings[ch] = ChartReadingOf(ch, sweep);
+    for (int16_t ch = first; ch <= last; ++ch)
+      readings[ch] = ch == scanned ? ScannedChartReading(ch) : ChartReadingOf(ch, sweep);
+    if (scanned > 0) when.anyStood |= readings[scanned].stood;
   }
   when.sweepSeconds = when.readAt - when.startedAt;
   // The time axis places the sample by when its readings were taken: an instrument

@@ -12,9 +12,14 @@ class ChannelSweep;
 void GETDATA();
 
 // The readings of one chart sample, FirstChan..nChannels, each channel's readings
-// averaged as set, into the sweep (not settled). The sample taker reads through it, and
-// so does the sample-interval window's measure of how long the interface takes.
-void ReadChartChannels(ChannelSweep& sweep);
+// averaged as set, into the sweep (not settled); all but `scanned`, a last channel the
+// interval's scans read. The sample taker reads through it, and so does the
+// sample-interval window's measure of how long the interface takes.
+void ReadChartChannels(ChannelSweep& sweep, int16_t scanned = 0);
+
+// Whether a raw reading of channel ch counts as over range: it reached the interface's
+// over-range limit and the channel's over-range alarm is on.
+bool ReadingOverRange(int16_t ch, float reading);
 
 // Shared by the sample takers: the x pixel of the new sample after NscrnCASEs was
 // raised, and the progress bar set to segments x Sample / MaxSamples when above 0.

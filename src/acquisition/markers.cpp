@@ -140,6 +140,7 @@ void ResetRunCounters() {
   ScSample = 0;
   TotScopeSample = 0;
   scope2total = 0;
+  LastChannelScannedInRun = false;
   NscrnCASEs = 0;
   Nmarkers = 0;
   CLEARARRAY();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/chart_loop.h"
@@ -30,20 +31,31 @@ namespace {
 constexpr double kScanLeadSeconds = 0.00005;
 
 // Per channel, the readings of the interval that succeeded (their sum is in
-// scanvolts), and the value of the last one that failed; when the interval's first
-// scan began and when its last scan with a reading that stood ended.
+// scanvolts), and the value of the last one that failed; whether a reading that stood,
+// or one that failed, reached the over-range limit; when the interval's first scan
+// began and when its last scan with a reading that stood ended.
 std::array<int32_t, 17> gGoodScans{};
 std::array<float, 17> gFailedValue{};
+std::array<bool, 17> gGoodOverRange{}, gFailedOverRange{};
 double gFirstScanAt = 0, gLastGoodAt = -1;
 bool gScanHadGood = false;
 
+// The last channel's readings are averaged as absolute values when that is asked.
+bool TakesAbsoluteValue(int16_t ch) {
+  return AbsoluteValue == 1 && ch == nChannels && LastChannelScannedInRun;
+}
+
 void NoteScan(int16_t ch, float value, bool good) {
+  // Every reading is judged against the range as read, before any sign is dropped.
+  const bool over = ReadingOverRange(ch, value);
   if (good) {
-    scanvolts[ch] += value;
+    scanvolts[ch] += TakesAbsoluteValue(ch) ? std::fabs(value) : value;
     gGoodScans[ch] += 1;
+    gGoodOverRange[ch] = gGoodOverRange[ch] || over;
     gScanHadGood = true;
   } else {
     gFailedValue[ch] = value;
+    gFailedOverRange[ch] = gFailedOverRange[ch] || over;
   }
 }
 
@@ -54,15 +66,19 @@ void StartInterval() {
   std::fill(scanvolts.begin() + 1, scanvolts.end(), 0.0f);
   gGoodScans.fill(0);
   gFailedValue.fill(kBadReading);
+  gGoodOverRange.fill(false);
+  gFailedOverRange.fill(false);
   gFirstScanAt = GetCurrentTimeInSeconds();
   gLastGoodAt = -1;
 }
 
-void ScanAllChannels() {
+// One scan of the scanned channels: every channel, or the last one alone.
+void ScanChannels() {
   const int16_t last = std::min<int16_t>(nChannels, 16);
+  const int16_t first = LastChannelScannedInRun ? last : int16_t{1};
   if (External_AD == ExternalADCode::SerialStream) {
     services::ReadSerialStream(0);
-    for (int16_t ch = 1; ch <= last; ++ch) {
+    for (int16_t ch = first; ch <= last; ++ch) {
       for (int n = 1; n <= 16; ++n) {
         if (serialArray[n][2] == static_cast<float>(ch)) {
           NoteScan(ch, serialArray[n][1], !(serialArray[n][1] == kBadReading));
@@ -73,7 +89,7 @@ void ScanAllChannels() {
     return;
   }
   ChannelSweep sweep(1);
-  for (int16_t ch = 1; ch <= last; ++ch) {
+  for (int16_t ch = first; ch <= last; ++ch) {
     if (External_AD != ExternalADCode::Demonstration) {
       sweep.Read(ch);
     } else {
@@ -94,6 +110,24 @@ void CloseReferenceWindowWhenDue() {
 
 }  // namespace
 
+bool LastChannelScanned() {
+  if (RecordingMODE != RecordingModeCode::Chart || PrefsArray[PrefsSlot::AverageAllChannels] != 0) return false;
+  if (External_AD == ExternalADCode::SerialStream) return false;
+  const int16_t last = std::min<int16_t>(nChannels, 16);
+  return last >= 1 && ChannelVariables[last][ChanField::Averaged] == 0.0f;
+}
+
+ScannedReading ScannedReadingOf(int16_t ch) {
+  ScannedReading r;
+  const int32_t good = gGoodScans[ch];
+  r.stood = good > 0;
+  // The mean of the interval's readings that succeeded; a failed reading is none, and
+  // counts toward over range only when no reading stood (as in a chart sample).
+  r.volts = r.stood ? static_cast<float>(static_cast<double>(scanvolts[ch]) / good) : gFailedValue[ch];
+  r.overRange = gGoodOverRange[ch] || (!r.stood && gFailedOverRange[ch]);
+  return r;
+}
+
 ScanIntervalOutcome GetSCANDATA() {
   ScanIntervalOutcome out;
   StartInterval();
@@ -107,7 +141,7 @@ ScanIntervalOutcome GetSCANDATA() {
     out.takeSample = true;
     const uint64_t before = rt::Microseconds();
     gScanHadGood = false;
-    ScanAllChannels();
+    ScanChannels();
     // A scan that took no measurable time (a clock that stands still) yields one
     // microsecond, so the interval always ends.
     if (rt::Microseconds() == before) rt::SleepUntilMicroseconds(before + 1);
@@ -165,12 +199,10 @@ void SHOWSCANRESULTS() {
   }
   const int16_t x = PresentChartX();
   for (int16_t ch = first; ch <= last; ++ch) {
-    // The mean of the interval's readings that succeeded; a failed reading is none,
-    // and after a gap a channel none of whose readings stood holds nothing.
-    const int32_t good = gGoodScans[ch];
-    const float failed = fate == SampleFate::StoreAfterGap ? kBadReading : gFailedValue[ch];
-    volts = good > 0 ? static_cast<float>(static_cast<double>(scanvolts[ch]) / good) : failed;
-    RunChannelPipeline(ch, volts, false, x, kScanStyle);
+    // After a gap a channel none of whose readings stood holds nothing.
+    const ScannedReading r = ScannedReadingOf(ch);
+    volts = fate == SampleFate::StoreAfterGap && !r.stood ? kBadReading : r.volts;
+    RunChannelPipeline(ch, volts, r.overRange, x, kScanStyle);
   }
   Sample += 1;
   LastNsCasx = x;

@@ -1,5 +1,6 @@
-// Continuous scanning (preference slot 30): every channel is read over and over for
-// the whole interval, and the means make one chart sample.
+// Continuous scanning: every channel (preference slot 30), or the last channel alone
+// (continuous averaging of the last channel), is read over and over for the whole
+// interval, and the means make one chart sample.
 #pragma once
 #include <cstdint>
 
@@ -15,6 +16,23 @@ struct ScanIntervalOutcome {
 // scan comes before that test), keeping keys and the toolbar alive. A Stop seen before
 // the first scan takes no sample for the interval.
 ScanIntervalOutcome GetSCANDATA();
+
+// Continuous averaging of the last channel only: a chart recording whose last channel
+// is set to 0 readings averaged, all-channel scanning off and an interface read channel
+// by channel (a streaming instrument's line serves a whole sample). The scans read the
+// last channel alone; the chart sample taker reads the others at the sample's time.
+bool LastChannelScanned();
+
+// What the interval's scans gathered of channel ch: the mean of its readings that
+// stood (of their absolute values when the last channel's absolute value is asked),
+// else the value of its last failed reading; whether any of its readings, stood or (when
+// none stood) failed, reached the over-range limit with its over-range alarm on.
+struct ScannedReading {
+  float volts = 0;
+  bool stood = false;
+  bool overRange = false;
+};
+ScannedReading ScannedReadingOf(int16_t ch);
 
 // The interval's means handled as the chart sample taker handles a reading; the
 // schedule advances by exactly one interval.

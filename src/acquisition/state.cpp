@@ -76,6 +76,7 @@ Str255 notetime;
 std::array<float, 17> scanvolts{};
 int32_t scanavrg = 0;
 int32_t TotalScans = 0;
+bool LastChannelScannedInRun = false;
 ChartStore ChartDataArray;
 std::array<std::array<float, kScopeColumns>, kScopeRows> scopedata{};
 std::array<ScopeBlockRow, kScopeBufferRows> ScopeBufferArray{};
@@ -167,6 +168,7 @@ void ResetRecordingValues() {
   scanvolts.fill(0.0f);
   scanavrg = 0;
   TotalScans = 0;
+  LastChannelScannedInRun = false;
   ChartDataArray.Release();
   // The scope tables start as untouched zeros; writing zeros over zeros would only
   // make their 6 MB resident.

@@ -170,6 +170,9 @@ extern Str255 notetime;
 extern std::array<float, 17> scanvolts;
 extern int32_t scanavrg;
 extern int32_t TotalScans;
+// The chart run averages its last channel alone continuously (taken when the chart loop
+// starts; a new run clears it): the scans read that channel, the files say so.
+extern bool LastChannelScannedInRun;
 
 // ---- the stores ----------------------------------------------------------------------------------
 extern ChartStore ChartDataArray;

@@ -59,10 +59,13 @@ void AppendHeader(bytes::ByteWriter& w, int32_t count, bool wide, float interval
   AppendCountedComment(w, f.comment);
 }
 
-// Continuous scanning stores the scans per sample of the whole run; with fewer than
-// two samples there is no such average and the channel's own figure stands.
-float AveragedField(const DataFileFacts& f, const DataFileChannel& c) {
-  if (f.continuousScan && f.samples > 1) {
+// Continuous scanning stores the scans per sample of the whole run for the channels
+// scanned (every one, or the last alone); with fewer than two samples there is no such
+// average and the channel's own figure stands.
+float AveragedField(const DataFileFacts& f, int n) {
+  const DataFileChannel& c = f.channels[n];
+  const bool scanned = f.continuousScan || (f.lastChannelScanned && n == f.nChannels);
+  if (scanned && f.samples > 1) {
     return static_cast<float>(static_cast<double>(f.totalScans) / static_cast<double>(f.samples - 1));
   }
   return c.averaged;
@@ -105,7 +108,7 @@ void EncodeChartFileTo(ChunkedOutput& o, const RecordingView& view, const DataFi
   const int16_t channels = static_cast<int16_t>(std::max(0, f.nChannels - first + 1));
   bytes::ByteWriter w;
   AppendHeader(w, last, wide, f.sampleInterval, channels, f, f.startTime);
-  for (int n = first; n <= f.nChannels; ++n) AppendChannelBlock(w, f.channels[n], AveragedField(f, f.channels[n]));
+  for (int n = first; n <= f.nChannels; ++n) AppendChannelBlock(w, f.channels[n], AveragedField(f, n));
   AppendConditions(w, f.conditions);
   const int markers = std::clamp(view.MarkerCount(), 0, kMaxMarkers);
   w.i16be(static_cast<int16_t>(markers));

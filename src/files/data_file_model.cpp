@@ -45,6 +45,16 @@ namespace {
 
 bool Slot(int n) { return PrefsArray[n] != 0; }
 
+// The readings each stored value of channel n holds, where that is not the channel's
+// setting: scope-plus-chart's chart values are each the channel's latest single reading
+// (the demonstration generator averages its draws of the interval), and a streaming
+// instrument's sample is one line. Continuous scanning is worked out by the writer.
+float ReadingsPerValue(int n, float setting) {
+  if (RecordingMODE == RecordingModeCode::ScopeChart && n >= 2 && DemonstrationMODE == 0) return 1;
+  if (External_AD == ExternalADCode::SerialStream && RecordingMODE == RecordingModeCode::Chart) return 1;
+  return setting;
+}
+
 }  // namespace
 
 DataFileFacts GatherDataFileFacts(RunPhase phase) {
@@ -65,7 +75,7 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
     c.b = conversion.b;
     c.c = conversion.c;
     c.typeCode = conversion.typeCode;
-    c.averaged = r[ChanField::Averaged];
+    c.averaged = ReadingsPerValue(n, r[ChanField::Averaged]);
     c.label = conversion.label.str();
     c.spikeRatio = SpikeFilterOfRun.thresholds[n];
     c.spikes = voltagespikes[n];
@@ -83,6 +93,7 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
   f.lastDeviceCode = AD_Device_Code;
   f.continuousScan = Slot(PrefsSlot::AverageAllChannels);
   f.totalScans = TotalScans;
+  f.lastChannelScanned = LastChannelScannedInRun;
   f.spikeFilterOn = SpikeFilterOfRun.on;
   f.repeatSaves = Slot(PrefsSlot::Autorepeat);
   f.timeColumn = Slot(PrefsSlot::TimeColumn);

@@ -83,6 +83,7 @@ struct DataFileFacts {
   int16_t lastDeviceCode = 0;  // AD_Device_Code before this file
   bool continuousScan = false;  // averaging over every scan (slot 30)
   int32_t totalScans = 0;
+  bool lastChannelScanned = false;  // continuous averaging of the last channel alone
   bool spikeFilterOn = false;  // slot 32 as the run used it
   bool repeatSaves = false;    // slot 44
   bool timeColumn = false;     // slot 38: elapsed time in text files
