@@ -593,7 +593,9 @@ TEST_F(PtyTest, SimulatorAsAChildProcess) {
     EXPECT_GT(times.back(), 0) << event << "\n" << text;
   }
   EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
-  EXPECT_NEAR(static_cast<double>(times[4] - times[0]), 200'000, 50'000) << "the freeze's end";
+  // The freeze's end: not before its 0.2 s, and not much after on a loaded machine.
+  EXPECT_GE(static_cast<double>(times[4] - times[0]), 150'000) << "the freeze's end";
+  EXPECT_LE(static_cast<double>(times[4] - times[0]), 1'000'000) << "the freeze's end";
 }
 
 // A simulator that nobody reads, or that paces its bytes, waits without spinning: its
