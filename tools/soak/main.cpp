@@ -29,11 +29,15 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: mv-soak [--kind KIND] [--seconds N] [--seed N] [--interval S] [--channels N]\n"
-    "               [--period S] [--backup S] [--keep DIR] [--rss-growth MIB] [--cpu CORES]\n"
+    "               [--period S] [--backup S] [--keep DIR [--recheck]] [--rss-growth MIB] [--cpu CORES]\n"
     "Records from mv-sim (KIND: ui2 ui3 dt500 dt50 dt800 dt80 dt85 adam adc1 stream, or all)\n"
     "for N seconds (default 120) with faults, pauses, markers, backups and repeat periods drawn\n"
     "from the seed, then checks the saved files against the simulator's log. Exits 1 on any\n"
-    "violation, 2 when the run itself could not be made.\n";
+    "violation, 2 when the run itself could not be made. --recheck checks the files a run kept\n"
+    "in DIR again (the same options and seed) without running.\n";
+
+// The period files' root, and the last period's saves.
+constexpr const char *kRoot = "period", *kLast = "last.kstr", *kLastText = "last.txt";
 
 std::string ReadWhole(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -88,6 +92,10 @@ bool ParseArgs(int argc, char** argv, Options& o, std::vector<std::string>& kind
   std::string kind = "ui3";
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a == "--recheck") {
+      o.recheck = true;
+      continue;
+    }
     if (a == "--help" || a == "-h" || i + 1 >= argc) return false;
     const std::string v = argv[++i];
     if (a == "--kind") kind = v;
@@ -105,7 +113,7 @@ bool ParseArgs(int argc, char** argv, Options& o, std::vector<std::string>& kind
   kinds = kind == "all" ? KindNames() : std::vector<std::string>{kind};
   for (const std::string& k : kinds)
     if (!FindKind(k)) return false;
-  return o.seconds >= 10 && o.interval >= 0.002;
+  return o.seconds >= 10 && o.interval >= 0.002 && (!o.recheck || !o.workDir.empty());
 }
 
 struct Run {
@@ -176,27 +184,27 @@ std::vector<StoredFile> Decode(const fs::path& docs, const std::string& root, co
   return files;
 }
 
-int SoakOne(Options o, const std::string& kind, const fs::path& bin, const fs::path& resources) {
-  o.kind = kind;
-  const Plan plan = MakePlan(o);
-  const fs::path work = o.workDir.empty() ? fs::temp_directory_path() / ("mv-soak-" + std::to_string(getpid()))
-                                          : fs::path(o.workDir);
-  const fs::path dir = work / (kind + "-" + std::to_string(o.seed));
+// Writes the run's files into dir, starts the simulator and the driven program, and
+// waits for the script to end.
+Run RecordOne(const Options& o, const Plan& plan, const fs::path& dir, const fs::path& bin,
+              const fs::path& resources) {
+  Run run;
   fs::remove_all(dir);
   const fs::path docs = dir / "documents", config = dir / "config";
   fs::create_directories(docs);
   fs::create_directories(config);
   const std::string link = (dir / "instrument").string();
-  const std::string root = "period", last = "last.kstr";
   const bool written = Write(dir / "schedule.txt", ScheduleText(plan)) &&
                        Write(docs / "soak.MVsetup", SetupBytes(plan, o)) &&
                        Write(dir / "run.mvs", DriveScript(plan, o, (docs / "soak.MVsetup").string(), link,
                                                          (docs / "backup.kstr").string(),
-                                                         (docs / (root + " 1.kstr")).string(),
-                                                         (docs / last).string(), (docs / "last.txt").string()));
-  if (!written) return std::fprintf(stderr, "mv-soak: cannot write in %s\n", dir.c_str()), 2;
-
-  std::vector<std::string> sim = {(bin / "mv-sim").string(), "--kind", kind, "--link", link,
+                                                         (docs / (std::string(kRoot) + " 1.kstr")).string(),
+                                                         (docs / kLast).string(), (docs / kLastText).string()));
+  if (!written) {
+    std::fprintf(stderr, "mv-soak: cannot write in %s\n", dir.c_str());
+    return run;
+  }
+  std::vector<std::string> sim = {(bin / "mv-sim").string(), "--kind", o.kind, "--link", link,
                                   "--ramp", std::to_string(plan.rate), "--schedule", (dir / "schedule.txt").string(),
                                   "--log", (dir / "sim.log").string(), "--seed", std::to_string(o.seed)};
   for (int c = 0; c < plan.channels; ++c)
@@ -206,7 +214,6 @@ int SoakOne(Options o, const std::string& kind, const fs::path& bin, const fs::p
     for (int c = 0; c < plan.channels; ++c) line += (c ? "," : "") + std::to_string(c + 1);
     sim.insert(sim.end(), {"--line", line, "--period", "50"});
   }
-  Run run;
   run.sim = Spawn(sim, dir / "sim.out", dir / "sim.err");
   for (int i = 0; i < 50 && !fs::exists(link); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   setenv("MV_CONFIG_DIR", config.c_str(), 1);
@@ -221,6 +228,26 @@ int SoakOne(Options o, const std::string& kind, const fs::path& bin, const fs::p
   Watch(run, o);
   kill(run.sim, SIGTERM);
   waitpid(run.sim, nullptr, 0);
+  return run;
+}
+
+int SoakOne(Options o, const std::string& kind, const fs::path& bin, const fs::path& resources) {
+  o.kind = kind;
+  const Plan plan = MakePlan(o);
+  const fs::path work = o.workDir.empty() ? fs::temp_directory_path() / ("mv-soak-" + std::to_string(getpid()))
+                                          : fs::path(o.workDir);
+  const fs::path dir = work / (kind + "-" + std::to_string(o.seed)), docs = dir / "documents";
+  Run run;
+  if (o.recheck) {
+    run.driveStatus = 0;
+    std::istringstream in(ReadWhole(dir / "usage.txt"));
+    for (Usage u; in >> u.seconds >> u.rssMiB >> u.cpuSeconds;) run.usage.push_back(u);
+  } else {
+    run = RecordOne(o, plan, dir, bin, resources);
+    std::ostringstream out;
+    for (const Usage& u : run.usage) out << u.seconds << " " << u.rssMiB << " " << u.cpuSeconds << "\n";
+    Write(dir / "usage.txt", out.str());
+  }
 
   std::printf("== mv-soak --kind %s --seconds %g --seed %u --interval %g: %d channels, rise %.6g/s, "
               "period %d samples, backup %g s, %zu faults, %zu pauses, %zu markers (in %s)\n",
@@ -232,9 +259,9 @@ int SoakOne(Options o, const std::string& kind, const fs::path& bin, const fs::p
   }
   const SimLog log = ParseSimLog(ReadWhole(dir / "sim.log"));
   if (log.origin < 0) return std::printf("FAIL the simulator's log has no ramp origin\n"), 2;
-  const std::vector<StoredFile> files = Decode(docs, root, last);
+  const std::vector<StoredFile> files = Decode(docs, kRoot, kLast);
   std::printf("files: %zu\n", files.size());
-  const fs::path text = docs / "last.txt";
+  const fs::path text = docs / kLastText;
   const Report report =
       Check(plan, o, files, fs::exists(text) ? ParseTextDump(DumpOf(text)) : std::vector<std::vector<double>>{},
             log, run.usage);

@@ -31,6 +31,7 @@ struct Options {
   double periodSeconds = 0;  // automatic-repeat period; 0: a third of the run (at least 20 s)
   double backupSeconds = 0;  // timed backup; 0: a quarter of the run (at least 15 s)
   std::string workDir;       // kept after the run; empty: a new temporary folder
+  bool recheck = false;      // check the files a kept run left in workDir again, without running
   std::string buildDir;      // where mv-sim, mv-drive and mvdump are
   std::string sourceDir;     // the resources
   double rssGrowthMiB = 64;  // the most memory may grow after the first minute
