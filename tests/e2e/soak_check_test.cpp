@@ -70,6 +70,8 @@ const Breach kBreaches[] = {
        for (std::size_t k = 0; k < r.text.size(); ++k) r.text[k][0] = kInterval * static_cast<double>(k + 1);
      }},
     {"AnotherChannelsValue", kCells, [](Files& r) { r.files[0].cells[1][5] = r.files[0].cells[0][5]; }},
+    // A marker typed at the sample after the pause holds it: the pause marker is on the next.
+    {"PauseMarkerAfterATypedOne", kNone, [](Files& r) { r.files[0].markers = {{21, 'x'}, {22, 166}}; }},
     {"PauseWithoutMarker", kGaps, [](Files& r) { r.files[0].markers = {{25, 'a'}}; }},
     {"PauseLoggedShort", kTimes, [](Files& r) { r.files[0].gaps = {{20, 0.5}}; }},
     {"TextRowAtAnotherTime", kText, [](Files& r) { r.text[5][0] += 0.5; }},

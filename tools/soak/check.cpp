@@ -270,13 +270,18 @@ class Checker {
   // One pause marker and one pause-log line per gap, at the sample after it; a jump
   // in the readings' times is a gap.
   void CheckGaps(const StoredFile& f, const std::vector<Sample>& samples) {
-    std::set<int32_t> logged, marked;
+    std::set<int32_t> logged, marked, typed;
     for (const auto& [before, seconds] : f.gaps) logged.insert(before);
+    // A marker is stored with its sample's number from 1; a marker typed at the sample
+    // after a gap holds it, and the pause marker goes on the next free one.
     for (const auto& [sample, code] : f.markers)
-      if (code == 166) {
-        // A marker is stored with its sample's number from 1.
-        if (!marked.insert(sample - 1).second) gaps_.Fail(Where(f, sample - 1) + ": two pause markers");
-      }
+      if (code != 166) typed.insert(sample - 1);
+    for (const auto& [sample, code] : f.markers) {
+      if (code != 166) continue;
+      int32_t at = sample - 1;
+      while (at > 0 && typed.count(at - 1) && !logged.count(at)) --at;
+      if (!marked.insert(at).second) gaps_.Fail(Where(f, at) + ": two pause markers");
+    }
     gaps_.checked += static_cast<long>(logged.size());
     for (int32_t k : logged)
       if (!marked.count(k)) gaps_.Fail(Where(f, k) + ": a pause-log line without a pause marker");
