@@ -124,6 +124,7 @@ struct Sample {
   double read = -1;  // the wall-clock time its readings tell; < 0: none read
   std::size_t file = 0;
   int32_t index = 0;
+  long seq = 0;  // its place among every file's samples, in the order written
   std::vector<double> cells;
 };
 
@@ -167,7 +168,7 @@ class Checker {
     std::vector<bool> prevHeld(static_cast<std::size_t>(p_.channels), false);
     std::vector<Sample> samples;
     for (int32_t k = 0; k < n; ++k) {
-      Sample s{-1, fi, k, {}};
+      Sample s{-1, fi, k, 0, {}};
       for (int c = 0; c < p_.channels; ++c) s.cells.push_back(f.cells[static_cast<std::size_t>(c)][k]);
       for (int c = 0; c < p_.channels && s.read < 0; ++c)
         if (s.cells[c] != kBad) s.read = TimeOf(c, s.cells[c]);
@@ -176,7 +177,10 @@ class Checker {
     }
     CheckTimes(f, samples);
     CheckGaps(f, samples);
-    for (Sample& s : samples) all_.push_back(std::move(s));
+    for (Sample& s : samples) {
+      s.seq = static_cast<long>(all_.size());
+      all_.push_back(std::move(s));
+    }
   }
 
   void CheckCells(const StoredFile& f, const Sample& s, std::vector<double>& prev, std::vector<bool>& held) {
@@ -305,13 +309,14 @@ class Checker {
       if (s.read >= 0) read.push_back(&s);
     std::sort(read.begin(), read.end(), [](const Sample* a, const Sample* b) { return a->read < b->read; });
     once_.checked = static_cast<long>(read.size());
-    // Where the rise in one interval is below the readings' resolution, two sweeps
-    // in a row may read the same: only a copy in another file, or apart, is the same sweep.
-    const bool resolved = p_.rate * o_.interval >= 2 * p_.kind->step;
+    // Where the rise in one interval is below the readings' resolution, sweeps close
+    // together may read the same: only a copy further apart is the same sweep stored
+    // twice.
+    const double perStep = 2 * p_.kind->step / (p_.rate * o_.interval);
+    const long alike = perStep > 1 ? static_cast<long>(std::ceil(perStep)) : 0;
     for (std::size_t i = 1; i < read.size(); ++i)
       if (read[i]->cells == read[i - 1]->cells && read[i]->read - read[i - 1]->read < 1e-9 &&
-          (resolved || read[i]->file != read[i - 1]->file ||
-           std::abs(read[i]->index - read[i - 1]->index) != 1))
+          std::abs(read[i]->seq - read[i - 1]->seq) > alike)
         once_.Fail("the sweep read at " + Seconds(read[i]->read - log_.origin) + " s is stored twice: " +
                    Where(FileOf(*read[i - 1]), read[i - 1]->index) + " and " + Where(FileOf(*read[i]), read[i]->index));
     if (p_.kind->streams) return;  // a streaming instrument talks whether asked or not
