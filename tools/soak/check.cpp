@@ -210,7 +210,8 @@ class Checker {
         continue;
       }
       cells_.Fail(Where(f, s.index) + " channel " + std::to_string(c + 1) + " = " + std::to_string(v) +
-                  ", read " + Seconds(t - s.read) + " s from its sweep: not its own channel's value");
+                  " was read " + Seconds(t - s.read) +
+                  " s from its sweep's first reading: another sweep's or channel's value");
       prev[cu] = v;
     }
     any ? ++r_.goodSamples : ++r_.badSamples;
@@ -291,7 +292,6 @@ class Checker {
       if (!marked.count(k)) gaps_.Fail(Where(f, k) + ": a pause-log line without a pause marker");
     for (int32_t k : marked)
       if (!logged.count(k)) gaps_.Fail(Where(f, k) + ": a pause marker without a pause-log line");
-    gaps_.counted += static_cast<long>(f.gaps.size());
     for (std::size_t i = 1; i < samples.size(); ++i) {
       const Sample &a = samples[i - 1], &b = samples[i];
       if (a.read < 0 || b.read < 0) continue;
