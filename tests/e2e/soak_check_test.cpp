@@ -72,6 +72,12 @@ const Breach kBreaches[] = {
     {"AnotherChannelsValue", kCells, [](Files& r) { r.files[0].cells[1][5] = r.files[0].cells[0][5]; }},
     // A marker typed at the sample after the pause holds it: the pause marker is on the next.
     {"PauseMarkerAfterATypedOne", kNone, [](Files& r) { r.files[0].markers = {{21, 'x'}, {22, 166}}; }},
+    // A gap and a pause at one sample: two lines there, the second marker on the next.
+    {"GapAndPauseAtOneSample", kNone,
+     [](Files& r) {
+       r.files[0].gaps = {{20, 1.0}, {20, 1.0}};
+       r.files[0].markers = {{21, 166}, {22, 166}};
+     }},
     {"PauseWithoutMarker", kGaps, [](Files& r) { r.files[0].markers = {{25, 'a'}}; }},
     {"PauseLoggedShort", kTimes, [](Files& r) { r.files[0].gaps = {{20, 0.5}}; }},
     {"TextRowAtAnotherTime", kText, [](Files& r) { r.text[5][0] += 0.5; }},

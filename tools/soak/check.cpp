@@ -275,23 +275,28 @@ class Checker {
   // One pause marker and one pause-log line per gap, at the sample after it; a jump
   // in the readings' times is a gap.
   void CheckGaps(const StoredFile& f, const std::vector<Sample>& samples) {
-    std::set<int32_t> logged, marked, typed;
-    for (const auto& [before, seconds] : f.gaps) logged.insert(before);
-    // A marker is stored with its sample's number from 1; a marker typed at the sample
-    // after a gap holds it, and the pause marker goes on the next free one.
-    for (const auto& [sample, code] : f.markers)
-      if (code != 166) typed.insert(sample - 1);
+    std::map<int32_t, int> unmarked;  // pause-log lines per sample, less the markers found
+    std::set<int32_t> held, logged;   // samples holding a marker, and with a log line
+    std::vector<int32_t> pauses;
+    for (const auto& [before, seconds] : f.gaps) ++unmarked[before], logged.insert(before);
+    gaps_.checked += static_cast<long>(f.gaps.size());
+    // A marker is stored with its sample's number from 1. A sample holds one marker: a
+    // pause marker due at a sample that holds one goes on the next free sample.
     for (const auto& [sample, code] : f.markers) {
-      if (code != 166) continue;
-      int32_t at = sample - 1;
-      while (at > 0 && typed.count(at - 1) && !logged.count(at)) --at;
-      if (!marked.insert(at).second) gaps_.Fail(Where(f, at) + ": two pause markers");
+      held.insert(sample - 1);
+      if (code == 166) pauses.push_back(sample - 1);
     }
-    gaps_.checked += static_cast<long>(logged.size());
-    for (int32_t k : logged)
-      if (!marked.count(k)) gaps_.Fail(Where(f, k) + ": a pause-log line without a pause marker");
-    for (int32_t k : marked)
-      if (!logged.count(k)) gaps_.Fail(Where(f, k) + ": a pause marker without a pause-log line");
+    std::sort(pauses.begin(), pauses.end());
+    for (int32_t m : pauses) {
+      int32_t at = m;
+      while (unmarked[at] == 0 && at > 0 && held.count(at - 1)) --at;
+      if (unmarked[at] > 0)
+        --unmarked[at];
+      else
+        gaps_.Fail(Where(f, m) + ": a pause marker without a pause-log line");
+    }
+    for (const auto& [k, lines] : unmarked)
+      if (lines > 0) gaps_.Fail(Where(f, k) + ": a pause-log line without a pause marker");
     for (std::size_t i = 1; i < samples.size(); ++i) {
       const Sample &a = samples[i - 1], &b = samples[i];
       if (a.read < 0 || b.read < 0) continue;
