@@ -9,6 +9,8 @@ scripts/install-deps.sh
 scripts/check-layers.sh
 scripts/build.sh default
 export QT_QPA_PLATFORM=offscreen
+# A short seeded soak of the whole program against each simulated interface kind.
+export MV_SOAK_IN_CI=1
 ctest --preset default "$@"
 if [[ "${MV_SKIP_SANITIZED:-0}" != 1 ]]; then
   scripts/test-sanitized.sh "$@"
