@@ -4,12 +4,12 @@
 
 namespace mv::sim {
 
-void FaultPlan::Add(const FaultSpec& spec, Clock::time_point origin) {
-  if (spec.fault == Fault::None) return;
-  Running r{spec, origin, Clock::time_point::max(), spec.count};
-  if (spec.after > 0) r.from += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(spec.after));
-  if (spec.seconds >= 0)
-    r.to = r.from + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(spec.seconds));
+void FaultPlan::Add(const FaultSpec& given, Clock::time_point origin) {
+  if (given.fault == Fault::None) return;
+  Running r{given, origin, Clock::time_point::max(), given.count};
+  if (given.after > 0) r.from += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(given.after));
+  if (given.seconds >= 0)
+    r.to = r.from + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(given.seconds));
   faults_.push_back(r);
 }
 
@@ -23,17 +23,17 @@ void FaultPlan::EndAll(Clock::time_point now) {
 FaultPlan::Applied FaultPlan::Take(int module, Clock::time_point now) {
   for (auto it = faults_.rbegin(); it != faults_.rend(); ++it) {
     Running& r = *it;
-    if (r.spec.fault == Fault::HangUp || !Holds(r, now)) continue;
-    if (r.spec.module >= 0 && r.spec.module != module) continue;
+    if (r.given.fault == Fault::HangUp || !Holds(r, now)) continue;
+    if (r.given.module >= 0 && r.given.module != module) continue;
     if (r.left > 0) --r.left;
-    return {r.spec.fault, r.to};
+    return {r.given.fault, r.to};
   }
   return {};
 }
 
 bool FaultPlan::HungUp(Clock::time_point now) const {
   return std::any_of(faults_.begin(), faults_.end(),
-                     [&](const Running& r) { return r.spec.fault == Fault::HangUp && Holds(r, now); });
+                     [&](const Running& r) { return r.given.fault == Fault::HangUp && Holds(r, now); });
 }
 
 Clock::time_point FaultPlan::NextChange(Clock::time_point now) const {
@@ -67,11 +67,11 @@ std::vector<std::string> FaultPlan::Changes(Clock::time_point now) {
 }
 
 std::string FaultPlan::Name(const Running& r) {
-  std::string name = std::string("fault ") + FaultName(r.spec.fault);
-  if (r.spec.module >= 0) {
+  std::string name = std::string("fault ") + FaultName(r.given.fault);
+  if (r.given.module >= 0) {
     name += " (module ";
-    if (r.spec.module < 10) name += '0';
-    name += std::to_string(r.spec.module) + ")";
+    if (r.given.module < 10) name += '0';
+    name += std::to_string(r.given.module) + ")";
   }
   return name;
 }

@@ -20,7 +20,7 @@ class FaultPlan {
   // Every fault ends at once, unlogged (the caller replaces them).
   void Clear() { faults_.clear(); }
   // One more fault, its `after` counted from `origin`.
-  void Add(const FaultSpec& spec, Clock::time_point origin);
+  void Add(const FaultSpec& given, Clock::time_point origin);
   // Every fault still running or to come ends now.
   void EndAll(Clock::time_point now);
 
@@ -38,7 +38,7 @@ class FaultPlan {
 
  private:
   struct Running {
-    FaultSpec spec;
+    FaultSpec given;
     Clock::time_point from, to;
     int left;
     bool begun = false, ended = false;
