@@ -237,7 +237,6 @@ void Resume(const PauseRun& run) {
   // next due time.
   const double now = GetCurrentTimeInSeconds();
   CurrentTimeInSeconds = now;
-  RegridChartAxis(ChartIntervalInSeconds);
   const double skipped = HoldChartAxis(run.startSeconds, now);
   const int64_t ticks = rt::TickCount();
   // The scope of scope-plus-chart goes on from now too, or it would make up the

@@ -35,7 +35,7 @@ struct Axis {
   // The last sample, for the interface's own pace: measured only between two samples
   // that both stood with nothing held between them.
   bool prevStood = false;
-  double prevStart = 0, prevReadAt = 0, prevPace = -1;
+  double prevStart = 0, prevPace = -1;
   // How long before its place a sample is begun: its reads take that long.
   double lead = 0, lastSweep = -1;
   int32_t holds = 0;
@@ -114,6 +114,20 @@ void Publish(const Axis& a) {
   ChartTiming.grid = a.grid == a.requested ? 0.0f : static_cast<float>(a.grid);
 }
 
+// An interval set since the axis was laid (the pause window's) lays the grid anew:
+// the next sample keeps its due time, the samples after it follow the new interval.
+void RegridChartAxis(double interval) {
+  Axis& a = gAxis;
+  if (!(interval > 0) || interval == a.requested) return;
+  a.grid = a.requested = interval;
+  // The next sample keeps its due time; the samples after it follow the new interval.
+  a.firstDue = a.nextDue - a.stored * a.grid - a.skipped;
+  a.lo = 0;
+  a.hi = kNoGrid;
+  a.prevPace = -1;
+  Publish(a);
+}
+
 }  // namespace
 
 void StartChartAxis(double firstDue) {
@@ -126,7 +140,6 @@ void StartChartAxis(double firstDue) {
 
 SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r) {
   Axis& a = gAxis;
-  // An interval set since the axis was laid (the pause window's) lays the grid anew.
   if (ChartIntervalInSeconds != a.requested) RegridChartAxis(ChartIntervalInSeconds);
   const int32_t k = a.stored;
   double place = PlaceOf(a, k);
@@ -172,7 +185,6 @@ SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r) {
   }
   a.prevStood = r.anyStood;
   a.prevStart = r.startedAt;
-  a.prevReadAt = r.readAt;
   a.last = {place, r.readAt};
   a.stored = k + 1;
   a.nextDue = place + a.grid - a.lead;
@@ -198,17 +210,6 @@ double HoldChartAxis(double heldFrom, double resumeAt) {
   return skipped;
 }
 
-void RegridChartAxis(double interval) {
-  Axis& a = gAxis;
-  if (!(interval > 0) || interval == a.requested) return;
-  a.grid = a.requested = interval;
-  // The next sample keeps its due time; the samples after it follow the new interval.
-  a.firstDue = a.nextDue - a.stored * a.grid - a.skipped;
-  a.lo = 0;
-  a.hi = kNoGrid;
-  a.prevPace = -1;
-  Publish(a);
-}
 
 int32_t ChartAxisHolds() {
   return gAxis.holds;

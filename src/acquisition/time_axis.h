@@ -64,10 +64,6 @@ PlacedSample LastPlacedSample();
 // and returned; the next sample is due at once. The pause window writes its own line.
 double HoldChartAxis(double heldFrom, double resumeAt);
 
-// The pause window changed the interval: the grid goes on from the next due time at
-// the new interval.
-void RegridChartAxis(double interval);
-
 // How many times the schedule was held (pauses) in this run: a loop that gathers
 // readings across passes starts its gathering again when this changes.
 int32_t ChartAxisHolds();
