@@ -592,7 +592,13 @@ TEST_F(PtyTest, SimulatorAsAChildProcess) {
     times.push_back(EventTime(text, event));
     EXPECT_GT(times.back(), 0) << event << "\n" << text;
   }
-  EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+  // In the order they must come (the first request, the ramp's origin, may come during
+  // the freeze or after it, and the reads may give up before the freeze ends).
+  EXPECT_LE(times[0], times[1]);
+  EXPECT_LE(times[1], times[2]);
+  EXPECT_LE(times[2], times[4]);
+  EXPECT_LE(times[0], times[3]);
+  EXPECT_LE(times[1], times[5]);
   // The freeze's end: not before its 0.2 s, and not much after on a loaded machine.
   EXPECT_GE(static_cast<double>(times[4] - times[0]), 150'000) << "the freeze's end";
   EXPECT_LE(static_cast<double>(times[4] - times[0]), 1'000'000) << "the freeze's end";
