@@ -629,5 +629,51 @@ TEST_F(SunWindowsTest, OneEventDaysShowTheEventThatHappens) {
   std::filesystem::remove_all(dir);
 }
 
+// A date that does not exist gives no day of the year and no times, in the Day of the
+// Year window as in the sun window, instead of those of a day after it (31 April was
+// taken as 1 May).
+TEST_F(SunWindowsTest, AnImpossibleDateGivesNoDayInsteadOfAnotherDaysTimes) {
+  struct Case {
+    int16_t month;
+    const char *day, *year, *message;
+  };
+  const Case cases[] = {{4, "31", "2024", "no result: 31 April is not a date"},
+                        {1, "32", "2024", "no result: 32 January is not a date"},
+                        {2, "0", "2024", "no result: 0 February is not a date"},
+                        {9, "31", "2023", "no result: 31 September is not a date"},
+                        {2, "29", "2023", "no result: 29 February 2023 is not a date"}};
+  auto date = [](WindowDriver& d, int16_t month, const char* day, const char* year) -> WindowDriver& {
+    return d.Then("year", SetText(W, 113, year))
+        .Then("day", SetText(W, 111, day))
+        .Then("month", Pick(W, 54, month));
+  };
+  WindowDriver days;
+  days.WaitFor(W);
+  for (const Case& c : cases) {
+    date(days, c.month, c.day, c.year).Check([c] { EXPECT_EQ(Field(W, 112), c.message) << "picked"; });
+    days.Then("return", ReturnIn(W, 111)).Check([c] { EXPECT_EQ(Field(W, 112), c.message) << "Return"; });
+  }
+  days.Shot(W, Shot("w8-day-of-year-no-date.png"));
+  date(days, 2, "29", "2024").Check([] { EXPECT_EQ(Field(W, 112), " 60"); }).Click(W, 20);
+  Run(days, [] { DayOfTheYear(); });
+
+  WindowDriver sun;
+  sun.WaitFor(W).Then("lon", SetText(W, 2, "0"));
+  for (const Case& c : cases) {
+    date(sun, c.month, c.day, c.year).Click(W, 240).Check([c] {
+      EXPECT_EQ(Field(W, 5), c.message);
+      for (const int16_t field : {6, 7, 8}) EXPECT_EQ(Field(W, field), "") << field;
+      EXPECT_EQ(Field(W, 112), "") << "no day of the year";
+    });
+  }
+  sun.Shot(W, Shot("w8-sun-cycle-no-date.png"));
+  date(sun, 2, "29", "2024").Click(W, 240).Check([] {
+    EXPECT_EQ(Field(W, 112), " 60");
+    EXPECT_EQ(Field(W, 5), ComputeSunDay(60, 33.95f, 0, false, 2024).sunriseText.str());
+  });
+  sun.Click(W, 241);
+  Run(sun, [] { Sunrise(); });
+}
+
 }  // namespace
 }  // namespace mv::calc
