@@ -107,22 +107,42 @@ bool FieldEmptyOrZero(int16_t field) {
   return rt::EditText(field).empty() || FieldValue(field) == 0.0f;
 }
 
-// The corrections on offer follow what was measured: without a fall of O2 or a
-// rise of CO2 only the RQ correction is possible.
-void ApplyEnablingRule(int16_t absorbed, int16_t& useRQ) {
-  rt::SetOutputWindow(kCalculatorWindow);
-  if (FieldEmptyOrZero(117)) useRQ = 1;
-  if (FieldEmptyOrZero(118)) {
-    rt::SetControlState(kAbsorbed, 0);
-    rt::SetControlState(kUseCO2, 0);
-    rt::SetControlState(kUseRQ, 2);
-    useRQ = 1;
-    return;
+// The correction of VO2 the user chose, and the one marked and computed with. Without
+// a fall of O2 or a rise of CO2 only the RQ correction is possible, so "Use RQ" is
+// marked for as long as that lasts; once both changes are there again, the user's own
+// choice is marked again. The choice is kept apart so that a field passing through 0
+// while a number is typed (".6", "0.6") never changes it.
+struct Method {
+  int16_t absorbed = 1;
+  int16_t chosenRQ = 0;
+  int16_t useRQ = 0;
+
+  void ApplyEnablingRule() {
+    rt::SetOutputWindow(kCalculatorWindow);
+    const bool noCO2 = FieldEmptyOrZero(118);
+    useRQ = noCO2 || FieldEmptyOrZero(117) ? 1 : chosenRQ;
+    if (noCO2) {
+      rt::SetControlState(kAbsorbed, 0);
+      rt::SetControlState(kUseCO2, 0);
+      rt::SetControlState(kUseRQ, 2);
+      return;
+    }
+    rt::SetControlState(kAbsorbed, absorbed == 1 ? 2 : 1);
+    rt::SetControlState(kUseRQ, useRQ == 1 ? 2 : 1);
+    rt::SetControlState(kUseCO2, useRQ == 1 ? 1 : 2);
   }
-  rt::SetControlState(kAbsorbed, absorbed == 1 ? 2 : 1);
-  rt::SetControlState(kUseRQ, useRQ == 1 ? 2 : 1);
-  rt::SetControlState(kUseCO2, useRQ == 1 ? 1 : 2);
-}
+
+  void Choose(int16_t rq) {
+    chosenRQ = rq;
+    ApplyEnablingRule();
+  }
+
+  // Computes by the method marked for the entries as they stand.
+  void Calculate() {
+    ApplyEnablingRule();
+    ClosedSystemRespCalc(absorbed, useRQ);
+  }
+};
 
 }  // namespace
 
@@ -156,35 +176,30 @@ void ClosedSystemRespCalc(int16_t absorbed, int16_t useRQ) {
 void ClosedSystemRespirometry() {
   OpenCalculatorWindow("Closed System Respirometry", 50, 100, 50 + 570, 100 + 388);
   BuildLayout();
-  int16_t absorbed = 1, useRQ = 0;
-  ClosedSystemRespCalc(absorbed, useRQ);
-  ApplyEnablingRule(absorbed, useRQ);
+  Method method;
+  method.Calculate();
   // Return does nothing here: there is no default button.
   LoopRules rules;
   rules.doneButton = kDone;
-  rules.afterPass = [&] { ApplyEnablingRule(absorbed, useRQ); };
+  rules.afterPass = [&] { method.ApplyEnablingRule(); };
   RunCalculatorLoop(rules, [&](int16_t button) {
     switch (button) {
       case kCalculate:
-        ClosedSystemRespCalc(absorbed, useRQ);
+        method.Calculate();
         break;
       case kHelp:
         rt::FlushEvents();
         ShowCalculatorHelp(kHelpTopic);
         break;
       case kAbsorbed:
-        absorbed = absorbed == 1 ? 0 : 1;
-        rt::SetControlState(kAbsorbed, absorbed == 1 ? 2 : 1);
+        method.absorbed = method.absorbed == 1 ? 0 : 1;
+        rt::SetControlState(kAbsorbed, method.absorbed == 1 ? 2 : 1);
         break;
       case kUseCO2:
-        rt::SetControlState(kUseCO2, 2);
-        rt::SetControlState(kUseRQ, 1);
-        useRQ = 0;
+        method.Choose(0);
         break;
       case kUseRQ:
-        rt::SetControlState(kUseRQ, 2);
-        rt::SetControlState(kUseCO2, 1);
-        useRQ = 1;
+        method.Choose(1);
         break;
       default:
         break;

@@ -1,6 +1,8 @@
 #include "calculators/day_of_year.h"
 
 #include <cmath>
+#include <string>
+#include <utility>
 
 #include "calculators/frame.h"
 #include "files/state.h"
@@ -31,6 +33,33 @@ int32_t DayOfYearFor(int16_t month, double day, double year) {
   int32_t n = std::isfinite(sum) && std::fabs(sum) < 1e9 ? static_cast<int32_t>(sum) : 0;
   if (IsLeapYear(year) && month >= 3 && month <= 12) ++n;
   return n;
+}
+
+namespace {
+
+constexpr const char* kMonthNames[12] = {"January",   "February", "March",    "April",
+                                         "May",       "June",     "July",     "August",
+                                         "September", "October",  "November", "December"};
+
+// A whole number as the user typed it, without the blank or exponent of the display.
+std::string WholeText(double whole) {
+  return std::fabs(whole) < 1e15 ? std::to_string(static_cast<long long>(whole)) : NumberText(whole).str();
+}
+
+}  // namespace
+
+std::string DateProblem(int16_t month, double day, double year) {
+  if (month < 1 || month > 12) month = 1;
+  const double whole = std::trunc(day);
+  if (!std::isfinite(whole)) return "the day is no number";
+  const int16_t days =
+      month == 12 ? 31 : static_cast<int16_t>(DaysBeforeMonth(month + 1) - DaysBeforeMonth(month));
+  const bool leapDay = month == 2 && whole == 29 && IsLeapYear(year);
+  if ((whole >= 1 && whole <= days) || leapDay) return {};
+  std::string date = WholeText(whole) + " " + kMonthNames[month - 1];
+  // Only the year makes 29 February no date.
+  if (month == 2 && whole == 29 && std::isfinite(year)) date += " " + WholeText(std::trunc(year));
+  return date + " is not a date";
 }
 
 namespace {
@@ -71,8 +100,15 @@ InitialDate TodaysDate(const Str255& today) {
   return d;
 }
 
-int32_t computeDayOfYear(int16_t month) {
-  const int32_t n = DayOfYearFor(month, FieldValueDouble(kDayField), FieldValueDouble(kYearField));
+int32_t computeDayOfYear(int16_t month, std::string* why) {
+  const double day = FieldValueDouble(kDayField), year = FieldValueDouble(kYearField);
+  if (std::string problem = DateProblem(month, day, year); !problem.empty()) {
+    SetFieldText(kDayOfYearField, "");
+    rt::FocusEditField(0);
+    if (why) *why = std::move(problem);
+    return 0;
+  }
+  const int32_t n = DayOfYearFor(month, day, year);
   const double shown = std::trunc(FieldValueDouble(kDayOfYearField));
   if (shown != n || rt::EditText(kDayOfYearField).empty()) SetFieldPlain(kDayOfYearField, n);
   rt::FocusEditField(0);
@@ -113,7 +149,9 @@ int16_t DayOfTheYear() {
   DateField(kYearField, start.year, Rect{70, 68, 180, 88});
   EFForeColor = 2;
   EFBackColor = 5;
-  BUILDEF(kDayOfYearField, "", 160, 119, 300, 145, 3, 2);
+  // Wide enough for the words of a date that does not exist ("29 February 2023 is not
+  // a date") as well as the number.
+  BUILDEF(kDayOfYearField, "", 155, 119, 360, 145, 3, 2);
   rt::FontSpec big = KitFont(KestraneFont, 24);
   big.bold = true;
   rt::SetEditFont(kDayOfYearField, big);
@@ -130,7 +168,8 @@ int16_t DayOfTheYear() {
   rules.doneButton = kDoneButton;
   RunCalculatorLoop(rules, [&month](int16_t button) {
     if (button == kMonthPopup) month = static_cast<int16_t>(rt::ControlValue(kMonthPopup));
-    computeDayOfYear(month);
+    std::string why;
+    if (computeDayOfYear(month, &why) == 0) ShowNoResult(kDayOfYearField, why);
     return false;
   });
   return 0;

@@ -3,6 +3,7 @@
 // window carries the same three date fields under the same numbers.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "runtime/str255.h"
 
@@ -19,6 +20,9 @@ bool IsLeapYear(double year);
 // The day of the year: days before the month plus the day (fraction dropped), one
 // more from March on in a leap year. No range check on the day.
 int32_t DayOfYearFor(int16_t month, double day, double year);
+// Why a day of the month (its fraction dropped) in a month and year is no date, as
+// "31 April is not a date" or "29 February 2023 is not a date"; empty for a date.
+std::string DateProblem(int16_t month, double day, double year);
 
 // The date a window opens on: the recording date "MM/dd/yy" where it gives one,
 // today's "MM/dd/yy" for the parts it cannot.
@@ -33,8 +37,10 @@ InitialDate TodaysDate(const Str255& today);
 
 // Reads the day (field 111) and year (field 113) of the current window, writes the
 // day of the year into field 112 when it differs from the whole number shown there,
-// takes the focus from every field and returns the day of the year.
-int32_t computeDayOfYear(int16_t month);
+// takes the focus from every field and returns the day of the year. Fields that hold
+// no date (31 April, 29 February 2023, day 0 or 32) give no day: field 112 is
+// emptied, `why` (when given) says why, and the result is 0.
+int32_t computeDayOfYear(int16_t month, std::string* why = nullptr);
 
 // The Special menu's "Day of the Year..." window.
 int16_t DayOfTheYear();

@@ -25,28 +25,32 @@ struct Converter {
   float sum = 0;  // ml/min, whatever the result unit
   int16_t count = 0;
   bool averaging = false;
+  // The result, the average and the experiment's conditions offered at opening, held
+  // as computed or stored: the texts show them rounded to the display's digits, and
+  // the rounding is never read back. A field the user types over is read as typed.
+  HeldValues held;
 
   // The result in ml/min: what Add, the average and Store work with.
   float ResultInMlPerMin() const {
-    const float shown = FieldValue(kResult);
-    return litres ? static_cast<float>(shown * 1000.0) : shown;
+    const double shown = held.Value(kResult);
+    return static_cast<float>(litres ? shown * 1000.0 : shown);
   }
 
   void Compute() {
     StpEntries e;
-    e.flow = FieldValue(kFlow);
+    e.flow = held.FloatValue(kFlow);
     e.volume = FieldValue(kVolume);
     e.seconds = FieldValue(kSeconds);
-    e.barometric = FieldValue(kBarometric);
+    e.barometric = held.FloatValue(kBarometric);
     e.internal = FieldValue(kInternal);
-    e.meterTemp = FieldValue(kMeterTemp);
+    e.meterTemp = held.FloatValue(kMeterTemp);
     e.calibTemp = FieldValue(kCalibTemp);
     e.pressureUnit = pressureUnit;
     e.cumulativeVolume = cumulative;
     e.litres = litres;
     const float stp = StpFlow(e);
     const char* why = cumulative && e.seconds == 0 ? "the elapsed time is 0" : kOutOfRangeReason;
-    if (UsableResult(kResult, stp, why)) SetFieldFormatter(kResult, stp);
+    if (UsableResult(kResult, stp, why)) held.Show(kResult, stp, ReadoutText(stp));
     ActivateField(0);
   }
 
@@ -77,7 +81,7 @@ struct Converter {
     if (count == 0) count = 1;
     float average = sum / count;
     if (litres) average = static_cast<float>(average * 0.001);
-    SetFieldPlain(kResult, average);
+    held.ShowPlain(kResult, average);
     rt::SetControlState(kShowAverage, 2);
   }
 
@@ -146,7 +150,7 @@ void Entry(int16_t field, const Str255& text, Rect where) {
   StyledField(field, text, where, 3, 2, kBlackText, RGBColor{65535, 65535, 65535}, 12, true);
 }
 
-void BuildLayout() {
+void BuildLayout(HeldValues& held) {
   DrawLabel(10, 27, "STP flow:", 18, true);
   StyledField(kResult, "", R(105, 9, 270, 31), 3, 2, kRedText, manila, 18, true);
   RadioButton(kSCCM, "SCCM", R(285, 5, 365, 21), true);
@@ -155,14 +159,17 @@ void BuildLayout() {
   RadioButton(kIndicated, "Indicated Flowrate, ml/min:", R(10, 50, 232, 68), true);
   // A flow or pressure the experiment does not have yet is offered as 100 ml/min and
   // 760 torr; the experiment keeps its own until Store.
-  Entry(kFlow, ReadoutText(flowrate > 0 ? flowrate : 100.0f), R(240, 49, 340, 68));
+  const float flow = flowrate > 0 ? flowrate : 100.0f;
+  Entry(kFlow, "", R(240, 49, 340, 68));
+  held.Show(kFlow, flow, ReadoutText(flow));
   RadioButton(kCumulative, " Cumulative Volume,  in ml:", R(10, 76, 232, 94), false);
   Entry(kVolume, "1000", R(240, 75, 340, 94));
   DrawLabelRight(232, 115, "Elapsed Time in Seconds:", 13);
   Entry(kSeconds, "60", R(240, 101, 340, 120));
 
   DrawLabel(10, 147, "B.P.", 13);
-  Entry(kBarometric, NumberText(BarometricPressure > 0 ? BarometricPressure : 760.0f), R(45, 133, 105, 152));
+  Entry(kBarometric, "", R(45, 133, 105, 152));
+  held.ShowPlain(kBarometric, BarometricPressure > 0 ? BarometricPressure : 760.0f);
   DrawLabel(110, 147, "torr,  meter internal pressure:", 13);
   Entry(kInternal, "0", R(308, 133, 362, 152));
   DrawLabel(10, 177, "internal pressure:", 13);
@@ -172,7 +179,8 @@ void BuildLayout() {
   RadioButton(kStpMmH2O, "mm H2O", R(286, 163, 366, 181), false);
 
   DrawLabel(10, 208, "Meter temp.", 13);
-  Entry(kMeterTemp, NumberText(flowtemp), R(95, 194, 145, 213));
+  Entry(kMeterTemp, "", R(95, 194, 145, 213));
+  held.ShowPlain(kMeterTemp, flowtemp);
   DrawMacLabel(148, 208, degC, 13);
   DrawLabel(170, 208, ";  calibrated for", 13);
   Entry(kCalibTemp, "0", R(280, 194, 330, 213));
@@ -191,8 +199,8 @@ void BuildLayout() {
 
 void STPflowAdjust() {
   OpenCalculatorWindow("Flow System STP Converter", 100, 90, 472, 390);
-  BuildLayout();
   Converter c;
+  BuildLayout(c.held);
   c.Compute();
   LoopRules rules;
   rules.defaultButton = kCompute;

@@ -170,21 +170,22 @@ struct SunWindow {
     }
     Remember();
   }
-  int32_t UpdateDayOfYear() {
-    const int32_t n = computeDayOfYear(month);
+  int32_t UpdateDayOfYear(std::string* why = nullptr) {
+    const int32_t n = computeDayOfYear(month, why);
     dayTypedLast = false;
     Remember();
     return n;
   }
-  // The day of the year typed, when it was changed last, else the date's.
-  int32_t DayToUse() {
+  // The day of the year typed, when it was changed last, else the date's (0 with
+  // the reason when the date fields hold no date).
+  int32_t DayToUse(std::string& why) {
     NoticeEdits();
     if (dayTypedLast) {
       const double typed = std::trunc(FieldValueDouble(kDayOfYearField));
       rt::FocusEditField(0);
       return std::isfinite(typed) ? static_cast<int32_t>(std::clamp(typed, -1e6, 1e6)) : 0;
     }
-    return UpdateDayOfYear();
+    return UpdateDayOfYear(&why);
   }
   static int32_t YearOfField() {
     const double year = std::trunc(FieldValueDouble(kYearField));
@@ -194,13 +195,16 @@ struct SunWindow {
     latitude = FieldValue(kLatitudeField) * (northLatitude ? 1.0f : -1.0f);
     longitude = FieldValue(kLongitudeField) * (westLongitude ? 1.0f : -1.0f);
   }
-  // The day in the year of the date: a day number the year does not have gives no
-  // times, and the sunrise line says why.
+  // The day in the year of the date: a date that does not exist, or a day number the
+  // year does not have, gives no times, and the sunrise line says why.
   void Calculate() {
-    const int32_t day = DayToUse(), year = YearOfField();
-    if (day < 1 || day > (IsLeapYear(year) ? 366 : 365)) {
+    std::string why;
+    const int32_t day = DayToUse(why), year = YearOfField();
+    if (why.empty() && (day < 1 || day > (IsLeapYear(year) ? 366 : 365)))
+      why = "day " + std::to_string(day) + " is not a day of " + std::to_string(year);
+    if (!why.empty()) {
       for (int16_t field : {kSunsetField, kDayLengthField, kSolarNoonField}) SetFieldText(field, "");
-      ShowNoResult(kSunriseField, "day " + std::to_string(day) + " is not a day of " + std::to_string(year));
+      ShowNoResult(kSunriseField, why);
       calculated = false;
       return;
     }

@@ -110,32 +110,48 @@ struct DayEvents {
   double minutesUp = 0;
 };
 
-std::optional<double> EventWithin(double noonDays, double lat, double lonWest, int side) {
+// Every event of one side (rise or set) of the day before, the day and the day after
+// that falls within the day, the day's own first.
+std::vector<double> EventsWithin(double noonDays, double lat, double lonWest, int side) {
+  std::vector<double> found;
   for (const int k : {0, -1, 1}) {
     const SunEvent e = EventOf(noonDays + k, lat, lonWest, side);
     const double t = e.minutes + 1440.0 * k;
-    if (e.happens() && t >= 0 && t < 1440) return t;
+    if (e.happens() && t >= 0 && t < 1440) found.push_back(t);
   }
-  return std::nullopt;
+  return found;
 }
 
-DayEvents EventsOfDay(double noonDays, double lat, double lonWest) {
-  DayEvents d;
-  d.rise = EventWithin(noonDays, lat, lonWest, -1);
-  d.set = EventWithin(noonDays, lat, lonWest, 1);
-  // From midnight, through the events in their order, to midnight.
-  bool up = SunUpAt(noonDays, lat, lonWest, 0);
-  double from = 0;
+// Near the polar circles a day can hold three events (a short night just after
+// midnight and the next one starting before the day ends): the sun is up between
+// them by the order they come in, from its side at midnight.
+double MinutesUp(double noonDays, double lat, double lonWest, const std::vector<double>& rises,
+                 const std::vector<double>& sets) {
   std::vector<std::pair<double, bool>> events;  // the time, and whether the sun is up after it
-  if (d.rise) events.emplace_back(*d.rise, true);
-  if (d.set) events.emplace_back(*d.set, false);
+  for (const double t : rises) events.emplace_back(t, true);
+  for (const double t : sets) events.emplace_back(t, false);
   std::sort(events.begin(), events.end());
+  bool up = SunUpAt(noonDays, lat, lonWest, 0);
+  double from = 0, minutes = 0;
   for (const auto& [t, upAfter] : events) {
-    if (up) d.minutesUp += t - from;
+    // An event that would not change the side (the same crossing found from two days)
+    // counts once.
+    if (upAfter == up) continue;
+    if (up) minutes += t - from;
     up = upAfter;
     from = t;
   }
-  if (up) d.minutesUp += 1440 - from;
+  if (up) minutes += 1440 - from;
+  return minutes;
+}
+
+DayEvents EventsOfDay(double noonDays, double lat, double lonWest) {
+  const std::vector<double> rises = EventsWithin(noonDays, lat, lonWest, -1);
+  const std::vector<double> sets = EventsWithin(noonDays, lat, lonWest, 1);
+  DayEvents d;
+  if (!rises.empty()) d.rise = rises.front();
+  if (!sets.empty()) d.set = sets.front();
+  d.minutesUp = MinutesUp(noonDays, lat, lonWest, rises, sets);
   return d;
 }
 
@@ -234,9 +250,11 @@ SunDay ComputeSunDay(int32_t n, float lat, float lon, bool daylightSaving, int32
   day.sunsetHours = hs;
   day.sunsetText = ClockText(kSunsetLabel, Split(hs));
   day.sunriseText = ClockText(kSunriseLabel, Split(hr));
-  // Solar noon halfway through the daylight, on the clock of the sunrise, so a sunset
-  // moved past midnight still puts noon between the two.
-  float noon = 60.0f * hr + 30.0f * length;
+  // Solar noon halfway from the sunrise to the sunset shown, on the clock of the
+  // sunrise, so a sunset moved past midnight still puts noon between the two (and a
+  // third event of the day, a night's start or end near midnight, moves it not).
+  const double span = *e.set >= *e.rise ? *e.set - *e.rise : *e.set + 1440 - *e.rise;
+  float noon = 60.0f * hr + 30.0f * static_cast<float>(span / 60);
   if (noon >= 1440.0f) noon -= 1440.0f;
   day.noonText = NoonText(noon);
   return day;

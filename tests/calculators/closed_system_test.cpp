@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "calculators/closed_system_calc.h"
 #include "kit/format.h"
@@ -97,6 +99,53 @@ TEST_F(ClosedSystemWindowTest, OpensComputedAndFollowsTheMeasuredGases) {
   ClosedSystemRespirometry();
   EXPECT_TRUE(ScriptDone());
   EXPECT_FALSE(rt::WindowExists(W));
+}
+
+// Retyping the change of CO2 passes through a field that reads 0 ("0" or "." as the
+// first key), which marks "Use RQ" only while it lasts: once the number is there the
+// user's own choice is marked again, and Calculate computes by it. The references are
+// the two VO2 formulas worked in double precision for the opening entries, box unmarked.
+TEST_F(ClosedSystemWindowTest, RetypingTheCo2ChangeKeepsTheMethodTheUserChose) {
+  const double vc = 1000 * 273.3 / 293.3, feO2 = (20.95 - 0.5) / 100;
+  const double byCO2 = vc * (0.005 - 0.01 * feO2 * 0.6) / (1 - feO2);  // 4.4195
+  const double byRQ = vc * 0.005 / (1 - (1 - 0.85) * feO2);            // 4.8065
+  struct Case {
+    const char* typed;
+    bool chooseFirst;  // the radio clicked before the retyping, else after it
+    int16_t radio;
+    double vo2;
+  };
+  const Case cases[] = {{"0.6", true, 5, byCO2},
+                        {".6", true, 5, byCO2},
+                        {"0.6", false, 5, byCO2},
+                        {".6", true, 6, byRQ},
+                        {"0.6", false, 6, byRQ}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.typed) + (c.chooseFirst ? ", chosen first, " : ", chosen after, ") +
+                 (c.radio == 5 ? "[CO2]" : "RQ"));
+    const int16_t other = c.radio == 5 ? 6 : 5;
+    std::vector<Step> steps{Until(W), Click(W, 4), Click(W, other)};
+    if (c.chooseFirst) steps.push_back(Click(W, c.radio));
+    steps.push_back(Type(W, 118, ""));
+    for (const char key : std::string(c.typed)) {
+      steps.push_back(Do([] { EXPECT_EQ(rt::ControlState(6), 2) << "only the RQ while the field reads 0"; }));
+      steps.push_back(Keys(W, 118, std::string(1, key)));
+    }
+    if (!c.chooseFirst) steps.push_back(Click(W, c.radio));
+    steps.push_back(Do([&c, other] {
+      EXPECT_EQ(TextOf(W, 118), c.typed);
+      EXPECT_EQ(rt::ControlState(c.radio), 2) << "the choice is marked again";
+      EXPECT_EQ(rt::ControlState(other), 1);
+      EXPECT_EQ(rt::ControlState(4), 1) << "the box enabled and unmarked";
+    }));
+    steps.push_back(Click(W, 1));
+    steps.push_back(Do([&c] { EXPECT_NEAR(Shown(W, 212), c.vo2, 1e-4) << "computed by the method marked"; }));
+    if (c.chooseFirst && c.radio == 5) steps.push_back(Shot(W, "closed-system-co2-retyped.png"));
+    steps.push_back(Click(W, 2));
+    Drive(steps);
+    ClosedSystemRespirometry();
+    EXPECT_TRUE(ScriptDone());
+  }
 }
 
 // No elapsed time gives no rate: the rate fields say so with one refusal buzz,

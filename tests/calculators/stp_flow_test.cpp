@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
+#include "calculators/number_text.h"
 #include "calculators/stp_calc.h"
 #include "conditions_driver.h"
 #include "files/state.h"
+#include "kit/state.h"
 
 namespace mv::calc {
 namespace {
@@ -140,6 +143,60 @@ TEST_F(StpWindowTest, ZeroElapsedTimeShowsNoFlowAndNothingIsAddedOrStored) {
        Type(kSeconds, "60"), Click(kCompute), Click(kAverage),
        Do([] { EXPECT_EQ(Value(kResult), 1000) << "the refused add did not count"; }), Click(kDone)});
   EXPECT_EQ(flowrate, 250.0f);
+}
+
+// Store, "Add to ∑" and the average take the flow computed, not its text
+// rounded to the display's digits, in either unit and under Four as under Six: the
+// experiment's flow rate goes into the data file. The reference is the correction
+// worked in double precision: 141 and 150 ml/min read at 20 C.
+TEST_F(StpWindowTest, StoreAndTheAverageTakeTheFlowComputedNotItsRoundedText) {
+  const double first = 141.0 * 273 / 293, second = 150.0 * 273 / 293;  // 131.3754, 139.7611
+  const double mean = (first + second) / 2;
+  for (const int digits : {4, 6}) {
+    for (const int16_t unit : {kSCCM, kSLPM}) {
+      SCOPED_TRACE(std::to_string(digits) + (unit == kSLPM ? " digits, SLPM" : " digits, SCCM"));
+      const double scale = unit == kSLPM ? 0.001 : 1;
+      SignificantFigures = static_cast<int16_t>(digits);
+      flowrate = 100;
+      flowtemp = 20;
+      BarometricPressure = 760;
+      Run(STPflowAdjust,
+          {Type(kFlow, "141"), Click(unit), Do([&] {
+             EXPECT_EQ(Text(kResult), ReadoutText(static_cast<float>(first * scale)).str());
+             if (digits == 4) {
+               EXPECT_GT(std::fabs(Value(kResult) - first * scale), first * scale * 1e-4) << "shown rounded";
+             }
+           }),
+           Click(kStore), Do([&] { EXPECT_NEAR(flowrate, first, first * 1e-6) << "stored as computed"; }),
+           Click(kAdd), Type(kFlow, "150"), Click(kCompute), Click(kAdd), Click(kAverage), Do([&] {
+             if (digits == 4 && unit == kSLPM) {
+               EXPECT_TRUE(rt::SaveWindowImage(
+                   W, (test::TestOutputDir() / "w8-stp-average-four-digits.png").string()));
+             }
+           }),
+           Click(kStore),
+           Do([&] { EXPECT_NEAR(flowrate, mean, mean * 1e-6) << "the average of the flows computed"; }),
+           Click(kDone)});
+    }
+  }
+  SignificantFigures = 5;
+}
+
+// A flow rate stored earlier is offered at its full value, not read back from the
+// text the entry shows it with.
+TEST_F(StpWindowTest, TheStoredFlowOfferedAgainIsNotReadBackRounded) {
+  SignificantFigures = 4;
+  flowrate = 131.37543f;
+  BarometricPressure = 742.123f;
+  flowtemp = 0;
+  const double expected = 131.37543 * 742.123 / 760;
+  Run(STPflowAdjust, {Do([&] {
+                        EXPECT_EQ(Text(kFlow), ReadoutText(131.37543f).str());
+                        EXPECT_NEAR(Value(kResult), expected, 0.05) << "shown with four digits";
+                      }),
+                      Click(kStore), Click(kDone)});
+  EXPECT_NEAR(flowrate, expected, expected * 1e-6);
+  SignificantFigures = 5;
 }
 
 TEST_F(StpWindowTest, OverPressureUnitReinterpretsTheEntry) {

@@ -37,6 +37,26 @@ TEST(DayOfYear, MonthsLeapYearsAndUncheckedDays) {
   EXPECT_EQ(DayOfYearFor(4, 1e30, 2023), 0) << "an absurd day gives no undefined conversion";
 }
 
+// The windows give no day for a date the calendar does not have; the last day of each
+// month, and 29 February of a leap year, are dates.
+TEST(DayOfYear, ADateTheCalendarDoesNotHaveIsNamed) {
+  const struct {
+    int16_t month;
+    double day, year;
+    const char* problem;
+  } rows[] = {{2, 29, 2000, ""},
+              {2, 29, 2100, "29 February 2100 is not a date"},
+              {2, 30, 2024, "30 February is not a date"},
+              {6, 30, 2023, ""},
+              {6, 31, 2023, "31 June is not a date"},
+              {12, 31, 2023, ""},
+              {12, 32, 2023, "32 December is not a date"},
+              {3, -1, 2023, "-1 March is not a date"},
+              {5, 15.9, 2023, ""}};
+  for (const auto& r : rows)
+    EXPECT_EQ(DateProblem(r.month, r.day, r.year), r.problem) << r.day << "/" << r.month;
+}
+
 TEST(DayOfYear, OpeningDateComesFromTheRecordingThenFromToday) {
   InitialDate d = InitialDateFrom("", "07/04/25");
   EXPECT_EQ(d.month, 7);

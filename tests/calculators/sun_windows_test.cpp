@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QMouseEvent>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -550,6 +551,23 @@ TEST_F(SunWindowsTest, ADateGivesTheTimesOfItsOwnYear) {
   std::printf("[ sun results checked: %d dated ]\n", count.results);
 }
 
+// The rows of an annual export by day number (row 0 empty): day, (month), day of
+// month, sunrise, sunset, daylight.
+std::vector<std::vector<double>> ReadSunExport(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::vector<double>> rows(1);
+  std::string line;
+  std::getline(in, line, '\r');
+  std::getline(in, line, '\r');
+  while (std::getline(in, line, '\r')) {
+    std::vector<double> v;
+    std::stringstream fields(line);
+    for (std::string f; std::getline(fields, f, ',');) v.push_back(TextToNumber(f));
+    rows.push_back(v);
+  }
+  return rows;
+}
+
 // On the days at the edge of the polar day or night when the sun rises or sets only
 // once, the window shows that event's time and says the other does not happen that
 // day; the annual export holds the time, 0 or 24 for the missing one, and the hours
@@ -595,17 +613,7 @@ TEST_F(SunWindowsTest, OneEventDaysShowTheEventThatHappens) {
         .Event(18, -kSunChartWindow)
         .Click(W, 241);
     Run(d, [] { Sunrise(); });
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::vector<double>> rows(1);
-    std::string line;
-    std::getline(in, line, '\r');
-    std::getline(in, line, '\r');
-    while (std::getline(in, line, '\r')) {
-      std::vector<double> v;  // day, (month), day of month, sunrise, sunset, daylight
-      std::stringstream fields(line);
-      for (std::string f; std::getline(fields, f, ',');) v.push_back(TextToNumber(f));
-      rows.push_back(v);
-    }
+    const std::vector<std::vector<double>> rows = ReadSunExport(path);
     ASSERT_EQ(rows.size(), 366u);
     for (const int n : days) {
       const test::noaa::DayCrossings ref = test::noaa::CrossingsOf(n, lat, 0);
@@ -626,6 +634,118 @@ TEST_F(SunWindowsTest, OneEventDaysShowTheEventThatHappens) {
     std::printf(" ]\n");
   }
   std::printf("[ sun results checked: %d on one-event days ]\n", results);
+  std::filesystem::remove_all(dir);
+}
+
+// A date that does not exist gives no day of the year and no times, in the Day of the
+// Year window as in the sun window, instead of those of a day after it (31 April was
+// taken as 1 May).
+TEST_F(SunWindowsTest, AnImpossibleDateGivesNoDayInsteadOfAnotherDaysTimes) {
+  struct Case {
+    int16_t month;
+    const char *day, *year, *message;
+  };
+  const Case cases[] = {{4, "31", "2024", "no result: 31 April is not a date"},
+                        {1, "32", "2024", "no result: 32 January is not a date"},
+                        {2, "0", "2024", "no result: 0 February is not a date"},
+                        {9, "31", "2023", "no result: 31 September is not a date"},
+                        {2, "29", "2023", "no result: 29 February 2023 is not a date"}};
+  auto date = [](WindowDriver& d, int16_t month, const char* day, const char* year) -> WindowDriver& {
+    return d.Then("year", SetText(W, 113, year))
+        .Then("day", SetText(W, 111, day))
+        .Then("month", Pick(W, 54, month));
+  };
+  WindowDriver days;
+  days.WaitFor(W);
+  for (const Case& c : cases) {
+    date(days, c.month, c.day, c.year).Check([c] { EXPECT_EQ(Field(W, 112), c.message) << "picked"; });
+    days.Then("return", ReturnIn(W, 111)).Check([c] { EXPECT_EQ(Field(W, 112), c.message) << "Return"; });
+  }
+  days.Shot(W, Shot("w8-day-of-year-no-date.png"));
+  date(days, 2, "29", "2024").Check([] { EXPECT_EQ(Field(W, 112), " 60"); }).Click(W, 20);
+  Run(days, [] { DayOfTheYear(); });
+
+  WindowDriver sun;
+  sun.WaitFor(W).Then("lon", SetText(W, 2, "0"));
+  for (const Case& c : cases) {
+    date(sun, c.month, c.day, c.year).Click(W, 240).Check([c] {
+      EXPECT_EQ(Field(W, 5), c.message);
+      for (const int16_t field : {6, 7, 8}) EXPECT_EQ(Field(W, field), "") << field;
+      EXPECT_EQ(Field(W, 112), "") << "no day of the year";
+    });
+  }
+  sun.Shot(W, Shot("w8-sun-cycle-no-date.png"));
+  date(sun, 2, "29", "2024").Click(W, 240).Check([] {
+    EXPECT_EQ(Field(W, 112), " 60");
+    EXPECT_EQ(Field(W, 5), ComputeSunDay(60, 33.95f, 0, false, 2024).sunriseText.str());
+  });
+  sun.Click(W, 241);
+  Run(sun, [] { Sunrise(); });
+}
+
+// Near the polar circles a day can hold three sun events: a short night just after
+// midnight and the next one beginning before the day ends (69.6 S, 23 January 2023),
+// or the other way round (70 N, 15 May 2024). The day length is the time the sun is up
+// between all of them, in the window and in every row of the annual export (70 S has
+// such a day in the export's year), against the reference that steps the sun's
+// altitude through the day.
+TEST_F(SunWindowsTest, ADayWithThreeSunEventsCountsTheSunUpBetweenAllOfThem) {
+  struct Case {
+    const char* lat;
+    bool south;
+    int16_t month;
+    const char *day, *year;
+    int n;
+  };
+  const Case cases[] = {{"69.6", true, 1, "23", "2023", 23}, {"70", false, 5, "15", "2024", 136}};
+  auto inMinuteOfOne = [](double shown, const std::vector<double>& events) {
+    return std::any_of(events.begin(), events.end(),
+                       [shown](double t) { return t - shown > -0.1 && t - shown < 1.1; });
+  };
+  const auto dir = test::MakeTempDir("sun-three-events");
+  const std::string path = (dir / "Sun cycle data.csv").string();
+  WindowDriver d;
+  d.WaitFor(W).Then("lon", SetText(W, 2, "0"));
+  for (const Case& c : cases) {
+    const double lat = TextToNumber(c.lat) * (c.south ? -1 : 1);
+    d.Click(W, c.south ? 102 : 101)
+        .Then("lat", SetText(W, 1, c.lat))
+        .Then("year", SetText(W, 113, c.year))
+        .Then("day", SetText(W, 111, c.day))
+        .Then("month", Pick(W, 54, c.month))
+        .Click(W, 240)
+        .Check([c, lat, inMinuteOfOne] {
+          const std::string what =
+              std::string(c.lat) + " " + c.day + "/" + std::to_string(c.month) + "/" + c.year;
+          EXPECT_EQ(TextToNumber(Field(W, 112)), c.n) << what;
+          const test::noaa::DayCrossings ref =
+              test::noaa::CrossingsOf(c.n, lat, 0, static_cast<int>(TextToNumber(c.year)));
+          ASSERT_EQ(ref.rises.size() + ref.sets.size(), 3u) << what;
+          ExpectInMinuteShown(LengthMinutes(Field(W, 7)), ref.minutesUp, what + " daylight " + Field(W, 7));
+          EXPECT_TRUE(inMinuteOfOne(ClockMinutes(Field(W, 5)), ref.rises)) << what << " " << Field(W, 5);
+          EXPECT_TRUE(inMinuteOfOne(ClockMinutes(Field(W, 6)), ref.sets)) << what << " " << Field(W, 6);
+        })
+        .Shot(W, Shot(c.south ? "w8-sun-cycle-three-events-69S.png" : "w8-sun-cycle-three-events-70N.png"));
+  }
+  d.Then("lat", SetText(W, 1, "70"))
+      .Click(W, 102)
+      .Click(W, 245)
+      .WaitFor(kSunChartWindow)
+      .Then("answer", AnswerPanel(path))
+      .Click(kSunChartWindow, 1)
+      .Event(18, -kSunChartWindow)
+      .Click(W, 241);
+  Run(d, [] { Sunrise(); });
+  const std::vector<std::vector<double>> rows = ReadSunExport(path);
+  ASSERT_EQ(rows.size(), 366u);
+  int threeEventDays = 0;
+  for (int n = 1; n <= 365; ++n) {
+    const test::noaa::DayCrossings ref = test::noaa::CrossingsOf(n, -70, 0);
+    ASSERT_EQ(rows[static_cast<std::size_t>(n)].size(), 6u);
+    if (ref.rises.size() + ref.sets.size() == 3) ++threeEventDays;
+    EXPECT_NEAR(rows[static_cast<std::size_t>(n)][5] * 60, ref.minutesUp, 0.1) << "day " << n;
+  }
+  EXPECT_GE(threeEventDays, 1);
   std::filesystem::remove_all(dir);
 }
 
