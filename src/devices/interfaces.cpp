@@ -160,7 +160,8 @@ OverRangeRule OverRangeRuleFor(int16_t code) {
     case 0:
       return {5.0f, "v< -5 or v > 5"};  // demonstration
     case 1:
-      return {5.0f, "v<-5 or v > 5"};  // Sable UI2
+    case 2:
+      return {5.0f, "v<-5 or v > 5"};  // Sable UI2 and UI3 read +-5.12 V
     case 3:
     case 4:
       return {3.5f, "v<-3.5 or v > 3.5"};  // DT500/DT600, DT50
@@ -172,7 +173,7 @@ OverRangeRule OverRangeRuleFor(int16_t code) {
     case 9:
       return {0.42f, "v<-0.42 or v > 0.42"};  // ADC-1
     default:
-      return {2.5f, "v<-2.5 or v > 2.5"};  // UI3, ADAM, streaming input
+      return {2.5f, "v<-2.5 or v > 2.5"};  // ADAM, streaming input
   }
 }
 

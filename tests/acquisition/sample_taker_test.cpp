@@ -6,16 +6,17 @@
 #include <memory>
 
 #include "acq_fixture.h"
-#include "acquisition/time_axis.h"
-#include "files/state.h"
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/chart_sample.h"
 #include "acquisition/pixel.h"
+#include "acquisition/screen_rules.h"
+#include "acquisition/time_axis.h"
 #include "conversions/gas_exchange.h"
 #include "conversions/state.h"
 #include "devices/needs.h"
 #include "devices/scripted_port.h"
 #include "devices/stream_reader.h"
+#include "files/state.h"
 
 namespace mv::test {
 namespace {
@@ -117,6 +118,20 @@ TEST_F(SampleTakerTest, OverRangeIsCountedShownAndSounded) {
   EXPECT_EQ(alarmsArray[2][AlarmField::OverRangeCount], 0.0f);
   EXPECT_EQ(rt::EditText(31), " Overrange error");
   EXPECT_EQ(Played("AlarmBUZZ.mp3"), 3);  // the over-range, the alarm, once more after the sample
+}
+
+// A UI3 reads +-5.12 V, so 3 V is a good reading and only beyond 5 V is it out of range.
+TEST_F(SampleTakerTest, AUI3ReadingOfThreeVoltsIsNoOverRange) {
+  alarmsArray[1][AlarmField::AnyOn] = 1;
+  alarmsArray[1][AlarmField::OverRangeOn] = 1;
+  OverRangeVolts = OverRangeVoltsFor(ExternalADCode::SableUI3);
+  readings[1] = {3.0f, 5.1f};
+  GETDATA();
+  EXPECT_EQ(alarmsArray[1][AlarmField::OverRangeCount], 0.0f);
+  EXPECT_EQ(rt::EditText(31), "    no error    ");
+  GETDATA();
+  EXPECT_EQ(alarmsArray[1][AlarmField::OverRangeCount], 1.0f);
+  EXPECT_EQ(rt::EditText(31), " Overrange error");
 }
 
 TEST_F(SampleTakerTest, QuietSampleDoesNotBuzz) {

@@ -114,7 +114,7 @@ TEST(AlarmLogRules, OverRangeTextsAndCounts) {
   EXPECT_EQ(OverRangeRuleText(5).str(), "v<-10 or v > 10");
   EXPECT_EQ(OverRangeRuleText(7).str(), "v<-3 or v > 3");
   EXPECT_EQ(OverRangeRuleText(1).str(), "v<-5 or v > 5") << "the UI2 reads +-5 V";
-  EXPECT_EQ(OverRangeRuleText(2).str(), "v<-2.5 or v > 2.5");
+  EXPECT_EQ(OverRangeRuleText(2).str(), "v<-5 or v > 5") << "the UI3 reads +-5.12 V";
   EXPECT_EQ(OverRangeRuleText(11).str(), "v<-2.5 or v > 2.5");
   EXPECT_EQ(AlarmCountText(0.0f).str(), "   none");
   EXPECT_EQ(AlarmCountText(12.0f).str(), " 12");

@@ -30,6 +30,7 @@
 #include "control/switching_schedule.h"
 #include "control/trigger_window.h"
 #include "control/zero_link_window.h"
+#include "devices/interfaces.h"
 #include "devices/state.h"
 #include "kit/help.h"
 #include "kit/state.h"
@@ -262,6 +263,18 @@ TEST_F(ControlHelpExampleTest, RampIsAtTheVoltsThePageSays) {
     checkAOscript();
   }
   ExpectPageQuotes(152, "ao-ramp", AO1volts);
+}
+
+// The over-range limit the alarm page names for each interface is the one a recording applies.
+TEST_F(ControlHelpExampleTest, OverRangeLimitsAreTheOnesThePageNames) {
+  const std::pair<int16_t, const char*> rows[] = {
+      {ExternalADCode::SableUI2, "overrange-ui2"},      {ExternalADCode::SableUI3, "overrange-ui3"},
+      {ExternalADCode::DT500, "overrange-dt500"},       {ExternalADCode::DT50, "overrange-dt500"},
+      {ExternalADCode::DT800, "overrange-dt800"},       {ExternalADCode::DT80, "overrange-dt80"},
+      {ExternalADCode::DT85, "overrange-dt80"},         {ExternalADCode::ADC1, "overrange-adc1"},
+      {ExternalADCode::ADAM, "overrange-adam"},         {ExternalADCode::SerialStream, "overrange-adam"},
+      {ExternalADCode::Demonstration, "overrange-demo"}};
+  for (const auto& [code, id] : rows) ExpectPageQuotes(189, id, OverRangeRuleFor(code).volts);
 }
 
 // Negative and positive feedback, setpoint 22, range 1, limits 0 to 5 V: the volts

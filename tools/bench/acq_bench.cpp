@@ -66,6 +66,7 @@
 #include "setup/state.h"
 #include "shell/reset.h"
 #include "shell/wiring.h"
+#include "usage.h"
 
 namespace {
 
@@ -286,14 +287,13 @@ int main(int argc, char** argv) {
   // The replay bench defaults to the longest recording of every channel.
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--replay") == 0) o.channels = 16, o.samples = 2'000'000;
-  if (!ParseOptions(argc, argv, o)) {
-    std::fprintf(
-        stderr,
+  const bool help = mv::tools::AskedForHelp(argc, argv);
+  if (help || !ParseOptions(argc, argv, o))
+    return mv::tools::Usage(
         "usage: acq-bench [--mode chart|scope|scope+chart] --channels N --interval SECONDS --samples K\n"
         "                 [--chart-interval SECONDS] [--no-window] [--shot FILE.png] [--trace FILE]\n"
-        "       acq-bench --replay [--channels N] [--samples K] [--shot FILE.png]\n");
-    return 2;
-  }
+        "       acq-bench --replay [--channels N] [--samples K] [--shot FILE.png]\n",
+        help);
   mv::rt::InitRuntime(argc, argv);
   mv::ResetProgramState();
   mv::InstallServices();

@@ -45,6 +45,7 @@
 #include "runtime/sound.h"
 #include "setup/state.h"
 #include "shell/reset.h"
+#include "usage.h"
 
 namespace {
 
@@ -191,12 +192,12 @@ void PrepareRecording(const Options& o, int32_t perPeriod) {
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   Options o;
-  if (!ParseOptions(argc, argv, o)) {
-    std::fprintf(stderr,
-                 "usage: long-run [--hours H] [--channels N] [--interval SECONDS] [--period-minutes M]\n"
-                 "                [--dir FOLDER] [--keep]\n");
-    return 2;
-  }
+  const bool help = mv::tools::AskedForHelp(argc, argv);
+  if (help || !ParseOptions(argc, argv, o))
+    return mv::tools::Usage(
+        "usage: long-run [--hours H] [--channels N] [--interval SECONDS] [--period-minutes M]\n"
+        "                [--dir FOLDER] [--keep]\n",
+        help);
   if (o.dir.empty()) o.dir = (fs::temp_directory_path() / ("long-run-" + std::to_string(getpid()))).string();
   fs::create_directories(o.dir);
   setenv("MV_DOCUMENTS_DIR", o.dir.c_str(), 1);

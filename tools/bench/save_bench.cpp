@@ -17,6 +17,7 @@
 #include "files/data_file_model.h"
 #include "files/sable_file.h"
 #include "files/text_file.h"
+#include "usage.h"
 
 namespace {
 
@@ -27,7 +28,8 @@ class StoreView : public mv::RecordingView {
   StoreView(int channels, int32_t samples) : samples_(samples), store_(static_cast<std::size_t>(channels)) {
     for (int c = 0; c < channels; ++c) {
       store_[c].resize(static_cast<std::size_t>(samples) + 1);
-      for (int32_t i = 0; i <= samples; ++i) store_[c][i] = 20.0f + 0.001f * static_cast<float>((i * 7 + c) % 5000);
+      for (int32_t i = 0; i <= samples; ++i)
+        store_[c][i] = 20.0f + 0.001f * static_cast<float>((i * 7 + c) % 5000);
     }
   }
   void ChartColumns(int channel, int32_t first, int32_t count, float* out) const override {
@@ -89,8 +91,8 @@ void Measure(const char* name, const std::string& path, F write) {
   const mv::FileResult r = write(path);
   const double s = std::chrono::duration<double>(Clock::now() - t0).count();
   const double mb = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
-  std::printf("%s_ok: %d\n%s_mb: %.1f\n%s_mb_per_s: %.1f\n%s_peak_extra_mb: %.1f\n", name, r.ok ? 1 : 0, name, mb,
-              name, mb / s, name, static_cast<double>(PeakRssKb() - before) / 1024.0);
+  std::printf("%s_ok: %d\n%s_mb: %.1f\n%s_mb_per_s: %.1f\n%s_peak_extra_mb: %.1f\n", name, r.ok ? 1 : 0, name,
+              mb, name, mb / s, name, static_cast<double>(PeakRssKb() - before) / 1024.0);
 }
 
 }  // namespace
@@ -99,11 +101,24 @@ int main(int argc, char** argv) {
   int32_t samples = 2'000'000;
   int channels = 16;
   std::string dir = std::filesystem::temp_directory_path().string();
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (!std::strcmp(argv[i], "--samples")) samples = std::atoi(argv[i + 1]);
-    else if (!std::strcmp(argv[i], "--channels")) channels = std::atoi(argv[i + 1]);
-    else if (!std::strcmp(argv[i], "--dir")) dir = argv[i + 1];
+  bool known = argc % 2 == 1;
+  for (int i = 1; known && i + 1 < argc; i += 2) {
+    if (!std::strcmp(argv[i], "--samples"))
+      samples = std::atoi(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--channels"))
+      channels = std::atoi(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--dir"))
+      dir = argv[i + 1];
+    else
+      known = false;
   }
+  const bool help = mv::tools::AskedForHelp(argc, argv);
+  if (help || !known || samples < 1 || samples > 2'000'000 || channels < 1 || channels > 16)
+    return mv::tools::Usage(
+        "usage: save-bench [--samples K] [--channels N] [--dir FOLDER]\n"
+        "  K samples of N channels (default 2000000 x 16, at most that) in each data-file format,\n"
+        "  written into FOLDER (default the temporary folder)\n",
+        help);
   const StoreView view(channels, samples);
   mv::DataFileFacts f;
   f.samples = samples;

@@ -40,6 +40,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/reset.h"
+#include "usage.h"
 
 namespace {
 
@@ -135,10 +136,9 @@ void FillScreen(double& spent, long& taken) {
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   Options o;
-  if (!ParseOptions(argc, argv, o)) {
-    std::fprintf(stderr, "usage: screen-bench [--channels N] [--width W] [--repeats R] [--shot FILE.png]\n");
-    return 2;
-  }
+  const bool help = mv::tools::AskedForHelp(argc, argv);
+  if (help || !ParseOptions(argc, argv, o))
+    return mv::tools::Usage("usage: screen-bench [--channels N] [--width W] [--repeats R] [--shot FILE.png]\n", help);
   using namespace mv;
   rt::InitRuntime(argc, argv);
   ResetProgramState();

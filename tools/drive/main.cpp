@@ -9,9 +9,12 @@
 #include "drive/selftest.h"
 #include "runtime/application.h"
 #include "shell/main_body.h"
+#include "usage.h"
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const bool help = mv::tools::AskedForHelp(argc, argv);
+  if (help || argc < 2) return mv::tools::Usage("usage: mv-drive SCRIPT [--selftest]\n", help);
   mv::rt::InitRuntime(argc, argv);
   std::string script;
   bool selftest = false;
@@ -21,10 +24,7 @@ int main(int argc, char** argv) {
     else
       script = argv[i];
   }
-  if (script.empty()) {
-    std::fprintf(stderr, "usage: mv-drive SCRIPT [--selftest]\n");
-    return 2;
-  }
+  if (script.empty()) return mv::tools::Usage("usage: mv-drive SCRIPT [--selftest]\n", false);
   auto runner = mv::drive::ScriptRunner::FromFile(script);
   if (!runner) {
     std::fprintf(stderr, "mv-drive: cannot read %s\n", script.c_str());

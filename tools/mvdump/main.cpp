@@ -15,6 +15,7 @@
 #include <string>
 
 #include "mvdump/dump.h"
+#include "usage.h"
 
 int main(int argc, char** argv) {
   mvdump::Options o;
@@ -30,10 +31,9 @@ int main(int argc, char** argv) {
     else
       path = a;
   }
-  if (path.empty()) {
-    std::fprintf(stderr, "usage: mvdump [--scope] [--fast] [--values N] file\n");
-    return 2;
-  }
+  const bool help = mv::tools::AskedForHelp(argc, argv);
+  if (help || path.empty())
+    return mv::tools::Usage("usage: mvdump [--scope] [--fast] [--values N] FILE\n", help);
   std::ifstream f(path, std::ios::binary);
   if (!f) {
     std::fprintf(stderr, "cannot open %s\n", path.c_str());

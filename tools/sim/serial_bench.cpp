@@ -22,6 +22,7 @@
 #include "setup/state.h"
 #include "shell/wiring.h"
 #include "sim/sim.h"
+#include "usage.h"
 
 namespace {
 
@@ -126,7 +127,13 @@ bool Bench(mv::sim::Kind kind, const std::string& name, const std::string& link,
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const bool help = mv::tools::AskedForHelp(argc, argv);
+  if (help || argc > 1)
+    return mv::tools::Usage(
+        "usage: serial-bench\n  (no options: reads from simulated UI2 and UI3 interfaces and prints name: "
+        "value lines)\n",
+        help);
   mv::InstallServices();
   mv::rt::SetSoundSink([](const std::string&) {});
   mv::SerialWarningBuzz = 0;

@@ -21,6 +21,7 @@
 #include "mvdump/dump.h"
 #include "soak/check.h"
 #include "soak/plan.h"
+#include "usage.h"
 
 namespace fs = std::filesystem;
 using namespace mv::soak;
@@ -277,7 +278,8 @@ int SoakOne(Options o, const std::string& kind, const fs::path& bin, const fs::p
 int main(int argc, char** argv) {
   Options o;
   std::vector<std::string> kinds;
-  if (!ParseArgs(argc, argv, o, kinds)) return std::fputs(kUsage, stderr), 2;
+  const bool help = mv::tools::AskedForHelp(argc, argv);
+  if (help || !ParseArgs(argc, argv, o, kinds)) return mv::tools::Usage(kUsage, help);
   const fs::path bin = fs::canonical("/proc/self/exe").parent_path();
   fs::path resources = bin.parent_path().parent_path().parent_path() / "resources";
   if (const char* r = std::getenv("MV_RESOURCES_DIR")) resources = r;
