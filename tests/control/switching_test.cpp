@@ -148,31 +148,6 @@ TEST_F(SwitchingTest, PatternOffSwitchesNothingButKeepsTheReferenceDevice) {
   EXPECT_EQ(RefIsON, 0);
 }
 
-// A switch marker that shows the device number shows the device the switch turned on:
-// the sample key's device (and the sample icon's) as much as every other switch's.
-TEST_F(SwitchingTest, EverySwitchRecordsTheDeviceItTurnsOn) {
-  const struct {
-    const char* what;
-    void (*op)();
-    int16_t device;
-  } rows[] = {
-      {"sample key", [] { KeyboardSampleON(); }, 3},
-      {"reference key", [] { KeyboardReferenceON(); }, 1},
-      {"digit key", [] { DIRECTSWITCH(5); }, 5},
-      {"timed sample", [] { SWITCHTOSAMPLE(); }, 3},
-      {"timed reference", [] { SWITCHTOREFERENCE(); }, 1},
-  };
-  Devices({{1, 3}}, 1);
-  SwitchingMode = 1;
-  RefChan = 1;
-  SampleValve = 3;
-  for (const auto& row : rows) {
-    DeviceInUse = 0;
-    row.op();
-    EXPECT_EQ(DeviceInUse, row.device) << row.what;
-  }
-}
-
 TEST_F(SwitchingTest, ReferenceAtStartAndEnd) {
   Devices({{1, 2}}, 1);
   RefChan = 1;

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "acquisition/state.h"
-#include "control/state.h"
 #include "devices/state.h"
 #include "files/needs.h"
 #include "files/prefs_file.h"
@@ -236,29 +235,6 @@ TEST_F(PrefsWindowTest, SaveSettingsKeepsEverySwitchTheWindowDoesNotMark) {
     }
   }
   EXPECT_EQ(marked, 6);
-}
-
-// A coding that leaves a device of the set-up out of reach is named under the coding
-// radios, as the set-up window will name it when it refuses to start; the coding that
-// reaches it again takes the line away.
-TEST_F(PrefsWindowTest, ACodingThatLeavesADeviceOutOfReachNamesIt) {
-  External_AD = ExternalADCode::DT500;
-  PrefsArray[PrefsSlot::DigitalOutputCoding] = 1;
-  SwitchingMode = 5;
-  RefChan = 7;
-  nChannels = 1;
-  ChannelVariables[1][ChanField::Device] = 2;
-  const auto line = [] {
-    rt::SetOutputWindow(W);
-    return rt::EditFieldExists(kCodingNoteField) ? rt::EditText(kCodingNoteField) : std::string();
-  };
-  Run({Pick(W, kPrefsTabControl, 2), Do([&] { EXPECT_EQ(line(), ""); }), Click(W, 16), Do([&] {
-         EXPECT_EQ(line(),
-                   "Reference device 7: one line per device on the DT500 reaches devices 1 to 4 only.");
-       }),
-       Shot(W, "w13-preferences-device-out-of-reach.png"), Click(W, 17), Do([&] { EXPECT_EQ(line(), ""); }),
-       Click(W, 16)});
-  EXPECT_EQ(PrefsArray[PrefsSlot::DigitalOutputCoding], 0) << "the choice stands; the set-up window refuses";
 }
 
 TEST_F(PrefsWindowTest, StatusDisplayPopupSetsTheLimit) {

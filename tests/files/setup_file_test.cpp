@@ -418,15 +418,6 @@ TEST_F(SetupFileTest, ATriggerOnTheExtraInputSurvivesASetupFile) {
   TRIGGER();
   EXPECT_TRUE(ScriptDone());
   EXPECT_EQ(TriggerChan, kExtraTriggerInput);
-
-  // A file that does not keep the input (every older file holds 0 there) leaves the
-  // record as it was, and the trigger on an input the interface lacks is then named.
-  SetupRecord older = CaptureSetup();
-  older.extraTriggerInput = 0;
-  ChannelVariables[16].fill(0);
-  ASSERT_TRUE(LoadSetupFile(Write(EncodeSetup(older)).string()));
-  EXPECT_EQ(ChannelVariables[16][ChanField::Input], 0.0f);
-  EXPECT_EQ(TriggerInputRefusal(), "No A-D input 0 here: inputs 1-16 only.");
 }
 
 // The spike filter's on/off slot is in no file: the thresholds go out as the filter uses

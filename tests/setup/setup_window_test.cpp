@@ -490,65 +490,6 @@ TEST_F(SetupWindowTest, TwoGroupsTheCodingCannotSwitchNeverStartARun) {
   EXPECT_EQ(FinishFlag, 1);
 }
 
-// A set-up made for another interface or coding meets the one it runs with here: a
-// device the interface cannot switch, or a trigger on an input it lacks, is named in the
-// red line from the moment the window opens, and "Setup OK" refuses to start until the
-// set-up is one the interface can carry out.
-TEST_F(SetupWindowTest, ASetupTheInterfaceCannotCarryOutNeverStartsARun) {
-  constexpr int16_t kNote = 290;
-  const struct {
-    const char* what;
-    int16_t iface, coding, pattern, ref1, ref2;
-    float device2;
-    bool extraTrigger;
-    const char* line;
-    void (*fix)();
-  } rows[] = {
-      {"DT500 reference 7", ExternalADCode::DT500, 0, 5, 7, 0, 3, false,
-       "Reference device 7: one line per device on the DT500 reaches devices 1 to 4 only.",
-       [] { RefChan = 1; }},
-      {"DT500 channel on device 6", ExternalADCode::DT500, 0, 1, 1, 0, 6, false,
-       "Channel 2 uses device 6: one line per device on the DT500 reaches devices 1 to 4 only.",
-       [] { PrefsArray[PrefsSlot::DigitalOutputCoding] = 1; }},
-      {"ADC-1 group-2 reference 7", ExternalADCode::ADC1, 1, 6, 1, 7, 5, false,
-       "Reference device 7: the ADC-1 switches devices 1 to 6 only.", [] { RefChan2 = 6; }},
-      {"UI3 trigger on an input never kept", ExternalADCode::SableUI3, 0, 0, 0, 0, 0, true,
-       "No A-D input 0 here: inputs 1-15 only.", [] { ChannelVariables[16][ChanField::Input] = 3; }},
-  };
-  for (const auto& row : rows) {
-    SetChannels(2);
-    External_AD = row.iface;
-    PrefsArray[PrefsSlot::DigitalOutputCoding] = row.coding;
-    SwitchingMode = row.pattern;
-    nGroups = row.pattern == 6 ? 2 : 0;
-    RefChan = row.ref1;
-    RefChan2 = row.ref2;
-    refint = switchint = 1;
-    ChannelVariables[1][ChanField::Device] = row.pattern == 0 ? 0 : 2;
-    ChannelVariables[2][ChanField::Device] = row.device2;
-    TriggerON = row.extraTrigger ? 1 : 0;
-    TriggerChan = row.extraTrigger ? 16 : 1;
-    ChannelVariables[16][ChanField::Input] = 0;
-    FinishFlag = 0;
-    const int buzzes = Played("bzot.mp3");
-    test::WindowDriver driver;
-    driver.WaitFor(kWindow).Check([&] { EXPECT_EQ(Text(kNote), row.line) << row.what << ", on opening"; });
-    if (row.iface == ExternalADCode::DT500 && row.pattern == 5)
-      driver.Shot(kWindow, Shot("w104-setup-device-out-of-reach.png"));
-    driver.Click(kWindow, SetupItem::SetupOK)
-        .Check([&, this] {
-          EXPECT_TRUE(rt::WindowExists(kWindow)) << row.what;
-          EXPECT_EQ(FinishFlag, 0) << row.what;
-          EXPECT_EQ(Played("bzot.mp3"), buzzes + 1) << row.what;
-          EXPECT_EQ(Text(kNote), row.line) << row.what;
-          row.fix();
-        })
-        .Click(kWindow, SetupItem::SetupOK);
-    Open(driver);
-    EXPECT_EQ(FinishFlag, 1) << row.what << ": the start is taken once the set-up fits";
-  }
-}
-
 TEST_F(SetupWindowTest, AddCutAndScreenViewFollowTheChannelCount) {
   SetChannels(1);
   test::WindowDriver driver;
