@@ -98,10 +98,15 @@ void CheckAlarmLimits(int16_t ch, AlarmConditionsRecord& alarm, float value, con
 }
 
 // A channel whose switched device is not the one sampled now shows the zero value; so
-// does a channel zero-linked to one that shows it. One rule for every recording mode,
-// on device numbers: the channel's device against the device (or pair) sampled.
+// does a channel of a group whose reference left every valve shut, and a channel
+// zero-linked to one that shows it. One rule for every recording mode, on device
+// numbers: the channel's device against the device (or pair) switched on.
 bool DeviceZeroApplies(int16_t ch, int16_t valve, const PipelineStyle& style) {
   bool zeroed = false;
+  if (RefIsON == 1 && valve != 0 && (SwitchingMode == 2 || SwitchingMode == 4 || SwitchingMode == 6)) {
+    const bool groupTwo = valve > GroupOneLastDevice(External_AD);
+    zeroed = (groupTwo ? OldChan2 : OldChan) == 0;
+  }
   if (RefIsON == 0 && valve != 0) {
     switch (SwitchingMode) {
       case 1:
@@ -125,7 +130,6 @@ bool DeviceZeroApplies(int16_t ch, int16_t valve, const PipelineStyle& style) {
   }
   return zeroed;
 }
-
 
 void ShowDeviceStatus(int16_t ch, int16_t valve, float value, const PipelineStyle& style) {
   if (SwitchingMode == 0 || valve == 0 || !PrefsArray[PrefsSlot::ShowSwitchStatus] || !ShowDisplays) return;

@@ -503,7 +503,7 @@ TEST_F(ChartLoopTest, TimedSwitchingMarksTheSwitches) {
   SampleValve = 2;
   Record();
   EXPECT_EQ(RefIsON, 1) << "back at the reference at its time";
-  EXPECT_EQ(OldChan, 2) << "the sample device was switched on between";
+  EXPECT_EQ(OldChan, 1) << "the reference device is the one recorded on";
   EXPECT_EQ(RefOffTime, kNeverTick) << "one sample period only";
   EXPECT_EQ(MarkerCodes(), (std::vector<int32_t>{'S', 'R'}));
   EXPECT_EQ(MarkersArray[1].code, 'S');

@@ -11,6 +11,7 @@
 #include "acquisition/pixel.h"
 #include "acquisition/screen_rules.h"
 #include "acquisition/time_axis.h"
+#include "control/switching.h"
 #include "conversions/gas_exchange.h"
 #include "conversions/state.h"
 #include "devices/needs.h"
@@ -202,6 +203,8 @@ TEST_F(SampleTakerTest, ReferenceStatusNamesTheGroupsReference) {
   nGroups = 2;
   RefChan = 1;
   RefChan2 = 5;
+  OldChan = 1;  // each group's reference recorded on, as the switch to the reference leaves it
+  OldChan2 = 5;
   ChannelVariables[1][ChanField::Device] = 2;
   ChannelVariables[2][ChanField::Device] = 6;
   readings[1] = {0.7f, 0.7f};
@@ -212,6 +215,45 @@ TEST_F(SampleTakerTest, ReferenceStatusNamesTheGroupsReference) {
   Sample = 1;
   RunChannelPipeline(2, 0.6f, false, 3, kScanStyle);
   EXPECT_EQ(rt::EditText(52), " ref 5");
+}
+
+// A reference that leaves a group with every valve shut (no reference device chosen,
+// or one without a line) records no device on for that group: the group's channels
+// are zeroed for the whole reference, as in a sample period, while the other group's
+// reference readings are stored.
+TEST_F(SampleTakerTest, AReferenceThatLeavesAGroupShutZeroesItsChannels) {
+  const struct {
+    const char* what;
+    int16_t pattern, ref1, ref2;
+    float stored1, stored2;
+  } rows[] = {
+      {"two groups, both references open", 6, 1, 5, 0.7f, 0.6f},
+      {"two groups, group 2 without a reference", 6, 1, 0, 0.7f, 0.0f},
+      {"two groups, group 1 without a reference", 4, 0, 5, 0.0f, 0.6f},
+      {"one group without a reference", 5, 0, 0, 0.0f, 0.0f},
+      {"one group, its reference open", 5, 1, 0, 0.7f, 0.6f},
+  };
+  External_AD = ExternalADCode::DT800;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;  // a line per device: group 2 has lines
+  services::ReadDataTaker800 = services::ReadDataTaker500;
+  InstallSerialPort(std::make_unique<ScriptedSerialPort>());
+  DeviceSwitchZeroValue = 0;
+  ChannelVariables[1][ChanField::Device] = 2;
+  ChannelVariables[2][ChanField::Device] = 6;
+  for (const auto& row : rows) {
+    SwitchingMode = row.pattern;
+    nGroups = row.pattern == 5 ? 0 : 2;
+    RefChan = row.ref1;
+    RefChan2 = row.ref2;
+    OldChan = 2;  // the sample devices before the reference
+    OldChan2 = 6;
+    SWITCHTOREFERENCE();
+    readings[1] = {0.7f};
+    readings[2] = {0.6f};
+    GETDATA();
+    EXPECT_EQ(ChartDataArray.Get(1, Sample - 1), row.stored1) << row.what;
+    EXPECT_EQ(ChartDataArray.Get(2, Sample - 1), row.stored2) << row.what;
+  }
 }
 
 TEST_F(SampleTakerTest, ZeroLinkFollowsTheLinkedChannel) {

@@ -8,7 +8,9 @@
 
 #include "acq_fixture.h"
 #include "common/window_steps.h"
+#include "control/trigger_window.h"
 #include "conversions/evaluate.h"
+#include "devices/needs.h"
 
 namespace mv::test {
 namespace {
@@ -134,6 +136,25 @@ TEST_F(TriggerStrip, StreamingReadDoesNotSwallowTheUsersKey) {
   Drive({Until(W), TypeOnStrip(Qt::Key_Return, "\r")}, [] { rt::CloseWindow(W); });
   EXPECT_EQ(RUNTRIGGER(), 13);
   EXPECT_TRUE(ScriptDone());
+}
+
+// An extra input the interface lacks is never read, and so never fires the trigger:
+// the strip says why, and the user starts the recording.
+TEST_F(TriggerStrip, AnInputTheInterfaceLacksIsNeverReadOrTested) {
+  External_AD = ExternalADCode::DT500;
+  nChannels = 2;
+  TriggerChan = kExtraTriggerInput;
+  ChannelVariables[16][ChanField::Input] = 40;
+  int reads = 0;
+  services::ReadDataTaker500 = [&reads](int16_t, int16_t) {
+    ++reads;
+    volts = 5.0f;  // would fire at once
+  };
+  Drive({Until(W), Shot(W, "w177-trigger-input-missing.png"), TypeOnStrip(Qt::Key_Return, "\r")},
+        [] { rt::CloseWindow(W); });
+  EXPECT_EQ(RUNTRIGGER(), 13) << "ended by the user, not by a reading";
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(reads, 0);
 }
 
 TEST_F(TriggerStrip, AClickOnTheStripStartsAsItSays) {

@@ -74,6 +74,7 @@ class SetupWindowTest : public test::DialogTest {
     setup_hooks::TRIGGER = [this] {
       calls.push_back("TRIGGER");
       TriggerON = 1;
+      TriggerChan = 1;  // as activating it in the window marks channel 1
     };
   }
   void TearDown() override {
