@@ -1,8 +1,10 @@
 #include "conversions/evaluate.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
-#include "kit/channel_labels.h"
+#include "conversions/gas_exchange.h"
 #include "kit/state.h"
 #include "setup/state.h"
 
@@ -150,10 +152,12 @@ float EvaluateConversion(int16_t channel, float V, int16_t asciiValue) {
 ConversionsRun CurrentConversions() {
   ConversionsRun run;
   run.taken = true;
+  run.channelCount = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
   for (int16_t n = 1; n <= 16; ++n) {
     const ChannelVariablesRecord& r = ChannelVariables[n];
-    run.channels[n] = {ChannelVariables[0][n], r[ChanField::A], r[ChanField::B], r[ChanField::C],
-                       ChannelLabelField(n)};
+    run.channels[n] = {ChannelVariables[0][n], r[ChanField::A],     r[ChanField::B],
+                       r[ChanField::C],        r[ChanField::Input], r[ChanField::Averaged],
+                       RecordedChannelLabel(n)};
   }
   run.threeWay = polyarray[0];
   return run;
