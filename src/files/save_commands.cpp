@@ -222,7 +222,10 @@ void CautionText(int16_t x, int16_t y, const char* text, double size, bool bold)
 }
 
 // "That backup file already exists": 1 choose another name, 2 overwrite (a key too).
+// It takes answers only from its own window; while it asks, a Quit is ignored. Should
+// its window go without an answer, no file is replaced: another name is asked for.
 int16_t BackupExistsCaution() {
+  const DataLossQuestion asking;
   const HandlerScope callersHandlers;
   BuildWINDOW(kBackupExistsWindow, "", 100, 100, 500, 230, 262);
   WARNINGSTRIPES(5);
@@ -241,16 +244,18 @@ int16_t BackupExistsCaution() {
   int16_t answer = 0;
   while (answer == 0 && rt::WindowExists(kBackupExistsWindow)) {
     rt::PumpEvents();
-    if (Action == ActionCode::Click && (EventID == kSelectNewName || EventID == kOverwrite))
+    const bool own = rt::FrontWindow() == kBackupExistsWindow;
+    if (own && Action == ActionCode::Click && (EventID == kSelectNewName || EventID == kOverwrite))
       answer = static_cast<int16_t>(EventID);
-    else if (Action == ActionCode::Key || Action == ActionCode::CloseBox)
+    else if ((own && Action == ActionCode::Key) ||
+             (Action == ActionCode::CloseBox && EventID == kBackupExistsWindow))
       answer = kOverwrite;
     Action = 0;
   }
   rt::CloseWindow(kBackupExistsWindow);
   Action = 0;
   EventID = 0;
-  return answer == 0 ? kOverwrite : answer;
+  return answer == 0 ? kSelectNewName : answer;
 }
 
 }  // namespace
