@@ -415,16 +415,21 @@ bool QuickSAVE() {
   std::vector<std::string> folders{rt::DocumentsDir()};
   if (!sFileCFURL.empty() && FolderOf(sFileCFURL) != folders.front()) folders.push_back(FolderOf(sFileCFURL));
   FileResult r{false, "no folder to save into"};
+  std::string written = name;
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;
-    r = WriteRecording(DataFormat::Binary, InFolder(folder, name), RunPhase::Closed);
+    // Names go by the second: a second quick save within it takes "(2)", never the
+    // first one's file.
+    const std::string path = FreePathIn(folder, name);
+    r = WriteRecording(DataFormat::Binary, path, RunPhase::Closed);
+    written = FileNameOf(path);
     if (r) break;
   }
   if (r) SaveHeldPeriods();
   MarkUnsaved();  // a quick save is no save of the recording
   if (!r) {
     zap();
-    files_hooks::FileNotice("The quick save failed", "\"" + name + "\": " + r.reason);
+    files_hooks::FileNotice("The quick save failed", "\"" + written + "\": " + r.reason);
   }
   return r.ok;
 }
