@@ -136,14 +136,19 @@ bool WarningOn() {
   return PrefsArray[PrefsSlot::WarnUnsaved] != 0;
 }
 
-// The stopped run's samples are at stake in the chart modes from its first stored
-// sample until it is saved, while the warning preference asks about them. nSamples is
-// the count its files hold; the roads that give a run up (record again, change of
-// mode) set it back to 0.
+// The samples the present run's files would hold: Sample while the run records; once
+// it has stopped, nSamples (Sample is then one less, and 0 after a run of one sample).
+// The roads that give a stopped run up (record again, change of mode) set it back to 0.
+int64_t RunSamples() {
+  return std::max<int64_t>(RecordingLoopRunning != 0 ? Sample : nSamples, 0);
+}
+
+// The run's samples are at stake in the chart modes from its first stored sample until
+// it is saved, while the warning preference asks about them.
 bool RunAtStake() {
   const bool guardedMode =
       RecordingMODE == RecordingModeCode::Chart || RecordingMODE == RecordingModeCode::ScopeChart;
-  return WarningOn() && guardedMode && nSamples > 0 && PrefsArray[PrefsSlot::LastRunSaved] != 1;
+  return WarningOn() && guardedMode && RunSamples() > 0 && PrefsArray[PrefsSlot::LastRunSaved] != 1;
 }
 
 bool NothingToLose() {
@@ -197,8 +202,7 @@ void MAKESURE(int16_t kind) {
 }
 
 int64_t SamplesNotSaved() {
-  // The files of a stopped run hold nSamples per channel.
-  return HeldSampleCount() + (RunAtStake() ? std::max<int64_t>(nSamples, 0) : 0);
+  return HeldSampleCount() + (RunAtStake() ? RunSamples() : 0);
 }
 
 void QuitProgram() {

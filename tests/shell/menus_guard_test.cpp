@@ -141,15 +141,17 @@ TEST_F(GuardTest, TheCountIsOfTheSamplesThatWouldReallyBeLost) {
     int held;  // periods of 100 samples
     int64_t count;
     int32_t runSamples = 100;
+    bool recording = false;  // the run still records: Sample counts its samples
   };
   for (Case c :
        {Case{"run saved, three periods held", 1, 1, 3, 300}, Case{"run unsaved, periods held", 1, 0, 3, 400},
         Case{"run unsaved", 3, 0, 0, 100}, Case{"scope mode, one period held", 2, 0, 1, 100},
-        Case{"a run of one sample", 1, 0, 0, 1, 1}}) {
+        Case{"a run of one sample", 1, 0, 0, 1, 1}, Case{"a run still recording", 1, 0, 0, 7, 7, true}}) {
     SCOPED_TRACE(c.what);
     RecordingMODE = c.mode;
-    nSamples = c.runSamples;
-    Sample = nSamples - 1;
+    RecordingLoopRunning = c.recording ? 1 : 0;
+    nSamples = c.recording ? 0 : c.runSamples;
+    Sample = c.recording ? c.runSamples : c.runSamples - 1;
     PrefsArray[PrefsSlot::LastRunSaved] = c.saved;
     HeldPeriods.clear();
     for (int i = 0; i < c.held; ++i) {
@@ -158,6 +160,7 @@ TEST_F(GuardTest, TheCountIsOfTheSamplesThatWouldReallyBeLost) {
     }
     EXPECT_EQ(SamplesNotSaved(), c.count);
   }
+  RecordingLoopRunning = 0;
   HeldPeriods.clear();
 }
 
