@@ -288,31 +288,6 @@ TEST_F(GuardTest, AGuardWithoutItsWindowAnswersNo) {
   EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], 0);
 }
 
-// The warning preference off spares the question about the run, never the held
-// periods' last chance: Quit writes them (here into their own folder), and asks about
-// nothing else; record again and change of mode leave them held, unasked.
-TEST_F(GuardTest, WithTheWarningOffQuitStillWritesTheHeldPeriods) {
-  const std::filesystem::path folder = test::MakeTempDir("held");
-  PrefsArray[PrefsSlot::WarnUnsaved] = 0;
-  HeldPeriods.clear();
-  HeldPeriods.push_back(HeldPeriod{});
-  HeldPeriods.back().path = (folder / "run 1.kstr").string();
-  HeldPeriods.back().facts.samples = 3;
-  HeldPeriods.back().facts.nChannels = 1;
-  Answer({Key('n')});
-  for (int16_t kind : {1, 10}) {
-    MAKESURE(kind);
-    EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], 1);
-    EXPECT_EQ(HeldPeriodCount(), 1) << "kept for a later save";
-  }
-  MAKESURE(0);
-  EXPECT_FALSE(sawGuard) << "the run's question is off; the period was written";
-  EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], 1);
-  EXPECT_EQ(HeldPeriodCount(), 0);
-  EXPECT_TRUE(std::filesystem::exists(folder / "run 1.kstr"));
-  std::filesystem::remove_all(folder);
-}
-
 TEST_F(GuardTest, ShortMenuOpensOnlyTheCalculatorsItNamesButNotesEveryChoice) {
   commands::SAVEFILES = Note("SAVEFILES");
   for (int16_t i = 1; i <= 19; ++i) {
