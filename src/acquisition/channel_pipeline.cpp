@@ -69,15 +69,18 @@ void CountOverRange(AlarmConditionsRecord& alarm, bool overRange, AlarmState& a)
 void CheckAlarmLimits(int16_t ch, AlarmConditionsRecord& alarm, float value, const PipelineStyle& style,
                       AlarmState& a) {
   if (alarm[AlarmField::AnyOn] == 0.0f) return;
+  // A bad reading (failed, overflowed, or a conversion with no result) is no value: it
+  // lies beyond no limit, however its mark compares with one.
+  const bool measured = value != kBadReading;
   bool low = false;
-  if (alarm[AlarmField::LowerOn] != 0.0f && value <= alarm[AlarmField::LowerLimit]) {
+  if (measured && alarm[AlarmField::LowerOn] != 0.0f && value <= alarm[AlarmField::LowerLimit]) {
     low = true;
     alarm[AlarmField::LowerCount] += 1.0f;
     alarm[AlarmField::LowerLast] = static_cast<float>(Sample);
     if (!a.overRange) a.text = kLowerLimitText;
   }
   bool high = false;
-  if (alarm[AlarmField::UpperOn] != 0.0f && value >= alarm[AlarmField::UpperLimit]) {
+  if (measured && alarm[AlarmField::UpperOn] != 0.0f && value >= alarm[AlarmField::UpperLimit]) {
     high = true;
     alarm[AlarmField::UpperCount] += 1.0f;
     alarm[AlarmField::UpperLast] = static_cast<float>(Sample);

@@ -19,7 +19,7 @@ namespace mv {
 
 namespace {
 
-constexpr int16_t kProgressWindow = 1776;
+constexpr int16_t kProgressWindow = 1781;
 constexpr int kRangePauseMs = 60;
 
 void ShowProgress() {

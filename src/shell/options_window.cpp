@@ -268,6 +268,7 @@ void RestartRun() {
   rt::CloseWindow(kInfoWindow);
   ScSample = 0;
   Sample = 0;
+  nSamples = 0;  // the run is given up: nothing of it is at stake any more
   NscrnCASEs = 0;
   Nmarkers = 0;
   NewScreen = 0;
@@ -322,6 +323,7 @@ void ChangeModeCommand() {
   rt::CloseWindow(kOptionsWindow);
   ScSample = 0;
   Sample = 0;
+  nSamples = 0;  // the run is given up with its set-up
   NscrnCASEs = 0;
   Outcome() = OptionsOutcome::ChangeMode;
   for (int16_t w = 6; w <= 5 + ChannelCount(); ++w) rt::CloseWindow(w);

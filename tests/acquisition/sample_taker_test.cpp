@@ -12,6 +12,7 @@
 #include "acquisition/screen_rules.h"
 #include "acquisition/time_axis.h"
 #include "control/switching.h"
+#include "conversions/evaluate.h"
 #include "conversions/gas_exchange.h"
 #include "conversions/state.h"
 #include "devices/needs.h"
@@ -162,6 +163,32 @@ TEST_F(SampleTakerTest, LowerLimitWinsTheStatusText) {
   EXPECT_EQ(rt::EditText(31), " < lower limit!");
   EXPECT_EQ(alarmsArray[1][AlarmField::LowerCount], 1.0f);
   EXPECT_EQ(alarmsArray[1][AlarmField::UpperCount], 1.0f);
+}
+
+// A bad reading (-99999: a failed read, an overflow, a conversion with no result) used
+// to count and show as "< lower limit!" wherever a lower limit was set: it is no value,
+// beyond no limit.
+TEST_F(SampleTakerTest, ABadReadingFiresNoLimitAlarm) {
+  AudibleALARM = 1;
+  for (int16_t ch : {1, 2}) {
+    alarmsArray[ch][AlarmField::AnyOn] = 1;
+    alarmsArray[ch][AlarmField::LowerOn] = 1;
+    alarmsArray[ch][AlarmField::UpperOn] = 1;
+    alarmsArray[ch][AlarmField::LowerLimit] = 0.0f;
+    alarmsArray[ch][AlarmField::UpperLimit] = 1e30f;
+  }
+  readings[1] = {kBadReading};
+  ChannelVariables[0][2] = ConversionTypeCode::Logarithmic;  // log10 of 0 V has no result
+  readings[2] = {0.0f};
+  GETDATA();
+  EXPECT_EQ(ChartDataArray.Get(1, 0), kBadReading);
+  EXPECT_EQ(ChartDataArray.Get(2, 0), kBadReading);
+  for (int16_t ch : {1, 2}) {
+    EXPECT_EQ(alarmsArray[ch][AlarmField::LowerCount], 0.0f) << ch;
+    EXPECT_EQ(alarmsArray[ch][AlarmField::UpperCount], 0.0f) << ch;
+  }
+  EXPECT_EQ(rt::EditText(31), "    no error    ");
+  EXPECT_EQ(Played("AlarmBUZZ.mp3"), 0);
 }
 
 // A reading's readout shows the value recorded, not the rounding noise of its

@@ -48,9 +48,12 @@ TEST_F(TriggerValues, KeyboardChannelFiresAtOnceInBothModes) {
 TEST_F(TriggerValues, ExtraInputIsTheVoltsThemselves) {
   float reading = 0.75f;
   EXPECT_EQ(TriggerValue(16, true, 0, 1, 1, reading, 0), 0.75f);
-  // A negative reading to a fractional power has no value: 0.
+  // A negative reading to a fractional power has no value: the bad-reading mark (it
+  // used to be 0), which never fires a trigger, whichever way it compares.
   reading = -0.5f;
-  EXPECT_EQ(TriggerValue(16, true, 0, 1, 0.5f, reading, 0), 0.0f);
+  const float value = TriggerValue(16, true, 0, 1, 0.5f, reading, 0);
+  EXPECT_EQ(value, kBadReading);
+  EXPECT_FALSE(TriggerFires(1, value, 0.0f, reading));
 }
 
 // The level is in the channel's units: a power channel a + b x V^c with a 0, b 2, c 2

@@ -114,7 +114,7 @@ TEST_F(SimulatedKindTest, DT800SilentAfterItsRetryEndsInTheConnectionErrorWindow
   External_AD = ExternalADCode::DT800;
   baudrate = 0;
   test::UserSteps user;
-  user.Shot(kConnectionErrorWindow, "w1776-dt800-not-found.png").Click(kConnectionErrorWindow, 1).Start();
+  user.Shot(kConnectionErrorWindow, "w1779-dt800-not-found.png").Click(kConnectionErrorWindow, 1).Start();
   SetUpSerialPort();
   GetFirmware(1);
   EXPECT_TRUE(user.Done());

@@ -68,7 +68,7 @@ TEST_F(StartupTest, AltAloneDuringTheFliesSwitchesAutomaticSelectionOff) {
   EXPECT_LT(rt::TickCount() - start, 60u) << "the flies end at once";
   ASSERT_TRUE(rt::WindowExists(kAutoSelectNoticeWindow)) << "the notice told the user about the key";
   EXPECT_TRUE(rt::SaveWindowImage(kAutoSelectNoticeWindow,
-                                  (test::TestOutputDir() / "w1776-auto-select.png").string()));
+                                  (test::TestOutputDir() / "w1782-auto-select.png").string()));
   EXPECT_FALSE(rt::WindowExists(kStartupOverlayWindow));
   EXPECT_EQ(rt::FrontWindow(), kSplashWindow);
 }
