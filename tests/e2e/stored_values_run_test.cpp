@@ -20,11 +20,11 @@
 #include "acquisition/chart_loop.h"
 #include "acquisition/state.h"
 #include "common/test_support.h"
-#include "devices/line_step.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
 #include "e2e/simulated_run_fixture.h"
 #include "files/setup_file.h"
+#include "kit/format.h"
 #include "runtime/events.h"
 #include "shell/main_body.h"
 #include "sim/sim.h"
@@ -128,7 +128,7 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
   }
 };
 
-// Module 03 falls silent for 6 s, long enough to be found silent, then answers 0.4 s
+// Module 03 falls silent for 6 s, longer than a late-reply wait, then answers 0.4 s
 // after its time-out until it is well again. Each module answers its own value (module 01's
 // input 0: 1.0 V, module 03's: 3.0 V); neither may ever hold the other's.
 TEST_F(StoredValuesRunE2E, AnADAMModuleSilentThenLateNeverPutsItsReplyOnTheOtherModule) {
@@ -143,7 +143,7 @@ TEST_F(StoredValuesRunE2E, AnADAMModuleSilentThenLateNeverPutsItsReplyOnTheOther
   const fs::path data = documents_ / "adam.kstr";
   const fs::path setup = WriteSetup({1, 9}, 15);
   SteadyClock::time_point faultsFrom{};
-  const double silentFor = 6, lateFor = std::chrono::duration<double>(kSilentDeviceRetry).count() + 4, wellFor = 4;
+  const double silentFor = 6, lateFor = 8, wellFor = 4;
   Record(8, setup, data, "", [&] {
     if (Sample == 4 && faultsFrom == SteadyClock::time_point{}) {
       faultsFrom = SteadyClock::now();
@@ -167,6 +167,84 @@ TEST_F(StoredValuesRunE2E, AnADAMModuleSilentThenLateNeverPutsItsReplyOnTheOther
   const std::vector<double> last = LastValues(data, 2);
   EXPECT_EQ(static_cast<float>(last[1]), 1.0f);
   EXPECT_EQ(static_cast<float>(last[2]), 3.0f) << "module 03 is read again once it is well";
+}
+
+// What the simulated ADAM modules answer on hardware input n: module AA's input i reads
+// AA + i/10 V (inputs 1..8 are module 01's, 9..16 module 03's).
+double AdamOwnValue(int input) {
+  return (input < 9 ? 1.0 : 3.0) + ((input - 1) % 8) / 10.0;
+}
+
+// A sample every quarter second; the modules fall silent for 2 s. A silence costs one
+// late-reply wait, however many channels the silent module has: it is asked again, and
+// read, within 3.5 s of the silence's end.
+struct AdamSilence {
+  const char* name;
+  std::vector<int> inputs;
+  int module;  // the silent module's address; -1: every module
+};
+
+void PrintTo(const AdamSilence& s, std::ostream* out) {
+  *out << s.name;
+}
+
+const AdamSilence kAdamSilences[] = {
+    {"FourChannelsOnA4017", {9, 10, 11, 12}, 3},
+    {"SixteenChannels", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, -1},
+};
+
+class AdamSilenceRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<AdamSilence> {};
+
+TEST_P(AdamSilenceRunE2E, ASilentModuleIsAskedAgainOneLateReplyWaitAfterItsSilence) {
+  const AdamSilence& run = GetParam();
+  sim::Options o;
+  o.kind = sim::Kind::ADAM;
+  o.channelValues = true;
+  o.baud = 9600;
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "adam.kstr";
+  constexpr double kSilence = 2, kGiveUpAfter = 20;
+  double silenceEnds = -1, readAgain = -1;
+  std::vector<double> own{0};
+  for (int input : run.inputs) own.push_back(AdamOwnValue(input));
+  Record(8, WriteSetup(run.inputs, 15), data, "", [&] {
+    const double now = GetCurrentTimeInSeconds();
+    if (Sample == 4 && silenceEnds < 0) {
+      sim_->AddFault({sim::Fault::Silent, 0, kSilence, -1, run.module});
+      silenceEnds = now + kSilence;
+    }
+    bool allOwn = true;
+    for (size_t k = 1; k < own.size(); ++k)
+      allOwn &= ChartDataArray.Get(static_cast<int>(k), Sample - 1) == static_cast<float>(own[k]);
+    if (silenceEnds > 0 && readAgain < 0 && now > silenceEnds && allOwn) readAgain = now - silenceEnds;
+    return silenceEnds > 0 &&
+           ((readAgain >= 0 && now > silenceEnds + readAgain + 2) || now > silenceEnds + kGiveUpAfter);
+  });
+  if (HasFatalFailure()) return;
+  Check(data, own, std::string("ADAM, ") + run.name + ", a 2 s silence");
+  std::printf("read again %.2f s after the silence's end\n", readAgain);
+  EXPECT_GE(readAgain, 0) << "the module was read again";
+  EXPECT_LE(readAgain, 3.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, AdamSilenceRunE2E, ::testing::ValuesIn(kAdamSilences),
+                         [](const ::testing::TestParamInfo<AdamSilence>& info) { return info.param.name; });
+
+// A DT800 at 115,200 baud with nothing wrong, six channels at 0.1 s: each reply's LF is
+// that reply's own however it trails the CR, so no reading fails and no gap is recorded.
+TEST_F(StoredValuesRunE2E, ADataTakerOnAGoodFastLineNeverFailsAReading) {
+  sim::Options o;
+  o.kind = sim::Kind::DT800;
+  o.channelValues = true;
+  o.baud = 115200;
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "dt800.kstr";
+  Record(5, WriteChannelsSetup(6, 6, 1, -4), data, "", [] { return Sample >= 300; });
+  if (HasFatalFailure()) return;
+  const Counts n =
+      Check(data, {0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6}, "DT800 at 115,200 baud, 6 channels at 0.1 s");
+  EXPECT_EQ(n.bad, 0);
+  EXPECT_EQ(test::GapsInDump(test::DumpDataFile(data)).size(), 0u);
 }
 
 // A UI3 at 115,200 baud, 16 channels at 1/60 s: inputs 1 to 15 (8 analog inputs, the
