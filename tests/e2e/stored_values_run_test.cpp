@@ -19,6 +19,7 @@
 
 #include "acquisition/chart_loop.h"
 #include "acquisition/state.h"
+#include "common/stored_times.h"
 #include "common/test_support.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
@@ -73,21 +74,21 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
     return file;
   }
 
-  // Connects through the device window, records until `stop` says so, saves and quits.
+  // Connects through the device window, records until `stop` says so (or `during`, the
+  // script's steps while the recording runs, stops it), saves and quits.
   void Record(int16_t code, const fs::path& setup, const fs::path& data, const std::string& beforeSetup,
-              std::function<bool()> stop) {
+              std::function<bool()> stop, const std::string& during = "") {
     SetSampleTimingTap([stop](double, double) {
       if (stop()) rt::SetKeyDown(rt::key::Escape, true);
     });
-    const std::string script = "start " + setup.string() +
-                               "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
-                               std::to_string(code) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " +
-                               link_ + "\nclick-label 88 Selection OK\ngone 88\n" + beforeSetup +
-                               "until 104 30\nclick 104 203\ngone 104\n"
-                               "until 1\nuntil 112 90\nrelease Escape\n"
-                               "panel " +
-                               data.string() +
-                               "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+    const std::string script =
+        "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
+        std::to_string(code) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " + link_ +
+        "\nclick-label 88 Selection OK\ngone 88\n" + beforeSetup +
+        "until 104 30\nclick 104 203\ngone 104\n"
+        "until 1\n" +
+        during + "until 112 90\nrelease Escape\n" + "panel " + data.string() +
+        "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
     drive::ScriptRunner runner(script);
     const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
     ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received().size() << " bytes";
@@ -229,6 +230,44 @@ TEST_P(AdamSilenceRunE2E, ASilentModuleIsAskedAgainOneLateReplyWaitAfterItsSilen
 
 INSTANTIATE_TEST_SUITE_P(Modules, AdamSilenceRunE2E, ::testing::ValuesIn(kAdamSilences),
                          [](const ::testing::TestParamInfo<AdamSilence>& info) { return info.param.name; });
+
+// The module falls silent for good and the run is stopped inside the gap that follows,
+// after a key was typed in it: the file records the gap once (its pause-log line and its
+// pause marker) at its last sample, and no marker stands beyond that sample.
+TEST_F(StoredValuesRunE2E, ARunStoppedInsideAGapRecordsItAtItsLastSample) {
+  sim::Options o;
+  o.kind = sim::Kind::ADAM;
+  o.channelValues = true;
+  o.baud = 9600;
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "adam.kstr";
+  const std::vector<int> inputs{9, 10, 11, 12};
+  std::vector<double> own{0};
+  for (int input : inputs) own.push_back(AdamOwnValue(input));
+  Record(
+      8, WriteSetup(inputs, 15), data, "",
+      [&] {
+        if (Sample == 4) sim_->SetFault(sim::Fault::Silent, -1);
+        return false;
+      },
+      "wait 4\nhold a\nwait 0.4\nrelease a\nwait 1.5\nhold Escape\n");
+  if (HasFatalFailure()) return;
+  Check(data, own, "ADAM, stopped inside a gap");
+  const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+  const auto samples = static_cast<int32_t>(test::BlockValues(dump, 1).size());
+  const std::vector<test::LoggedGap> gaps = test::GapsInDump(dump);
+  ASSERT_EQ(gaps.size(), 1u) << dump;
+  EXPECT_EQ(gaps[0].before, samples) << "the gap follows the last sample";
+  EXPECT_GE(gaps[0].seconds, 2.5);
+  const std::vector<test::DumpedMarker> markers = test::MarkersInDump(dump);
+  std::vector<int32_t> pauses, typed;
+  for (const test::DumpedMarker& m : markers) {
+    EXPECT_LT(m.sample, samples) << "code " << m.code << " stands beyond the last sample";
+    (m.code == 166 ? pauses : typed).push_back(m.sample);
+  }
+  EXPECT_EQ(pauses, std::vector<int32_t>{samples - 1}) << "one pause marker, at the last sample";
+  EXPECT_FALSE(typed.empty()) << "the key typed in the gap is kept";
+}
 
 // A DT800 at 115,200 baud with nothing wrong, six channels at 0.1 s: each reply's LF is
 // that reply's own however it trails the CR, so no reading fails and no gap is recorded.
