@@ -242,10 +242,8 @@ void PlacePendingPauseMarker(KeyMode mode) {
   InsertPauseMarker(mode);
 }
 
-void PlacePendingPauseMarkerAtRunEnd() {
-  // No sample follows: each goes after the one before it, past the last sample.
-  for (int32_t after = 1; gPendingPauseMarkers > 0; ++after, --gPendingPauseMarkers)
-    RecordMarkerAfterRun(kPauseMarkerCode, Sample + after);
+void PlacePendingPauseMarkerAtRunEnd(int32_t lastSample) {
+  for (; gPendingPauseMarkers > 0; --gPendingPauseMarkers) RecordMarkerAfterRun(kPauseMarkerCode, lastSample);
 }
 
 void ResetPendingPauseMarkers() {

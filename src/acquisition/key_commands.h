@@ -49,8 +49,9 @@ void MarkNoteIconClick(KeyMode mode);
 // called after each sample). Refused only when the table is full.
 void MarkResumedSampling(KeyMode mode);
 void PlacePendingPauseMarker(KeyMode mode);
-// A run that ends with pause markers still waiting records them after its last sample.
-void PlacePendingPauseMarkerAtRunEnd();
+// A run that ends with pause markers still waiting records them on its last sample
+// (`lastSample`, as markers number samples): no sample follows to carry them.
+void PlacePendingPauseMarkerAtRunEnd(int32_t lastSample);
 // A new run starts with none waiting.
 void ResetPendingPauseMarkers();
 

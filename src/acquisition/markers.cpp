@@ -1,5 +1,6 @@
 #include "acquisition/markers.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "acquisition/needs.h"
@@ -122,6 +123,11 @@ bool RecordMarkerAfterRun(int32_t code, int32_t sample) {
   if (!RecordMarker(code)) return false;
   MarkersArray[Nmarkers] = MarkerRecord{0, sample, code};
   return true;
+}
+
+void KeepMarkersWithinRun(int32_t lastSample) {
+  const int count = std::clamp<int>(Nmarkers, 0, kMaxMarkers);
+  for (int i = 1; i <= count; ++i) MarkersArray[i].sample = std::min(MarkersArray[i].sample, lastSample);
 }
 
 bool InsertDeviceSwitchMarker(int32_t code, int16_t top) {

@@ -27,6 +27,9 @@ bool InsertDeviceSwitchMarker(int32_t code, int16_t top);
 
 // A marker recorded at `sample` when the run has ended (nothing drawn).
 bool RecordMarkerAfterRun(int32_t code, int32_t sample);
+// At the run's end: markers set after its last sample (`lastSample`; a key typed in a
+// silence the run ended in, say) stand on that sample, since none follows.
+void KeepMarkersWithinRun(int32_t lastSample);
 
 // The digit marker of a fast-scope sweep saved by Tab: a short line below the scope
 // plot at the present chart x, the digit beside it, and the record.

@@ -284,7 +284,12 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
 RunEnd RecordingPass::Finish(RunEnd end) {
   // A run stopped in the pass of its last sample still shows that sample's count.
   ShowStatusFields();
-  PlacePendingPauseMarkerAtRunEnd();
+  // Nothing stands beyond the last sample: a silence the run ended in is recorded there,
+  // and so is every marker set after it.
+  const int32_t lastSample = std::max<int32_t>(Sample - 1, 0);
+  EndChartAxis(GetCurrentTimeInSeconds(), lastSample);
+  PlacePendingPauseMarkerAtRunEnd(lastSample);
+  KeepMarkersWithinRun(lastSample);
   return end;
 }
 

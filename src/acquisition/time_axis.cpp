@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "acquisition/markers.h"
 #include "acquisition/state.h"
 #include "files/file_time.h"
 #include "files/state.h"
@@ -210,6 +211,20 @@ double HoldChartAxis(double heldFrom, double resumeAt) {
   return skipped;
 }
 
+void EndChartAxis(double endedAt, int32_t lastSample) {
+  Axis& a = gAxis;
+  if (a.dropped == 0) return;
+  // As long as a gap closing with a sample read at the end would have been.
+  const double lost = endedAt - PlaceOf(a, a.stored);
+  a.dropped = 0;
+  if (!(lost > 0)) return;
+  const double minutes = lost / 60.0;
+  totalPauseDuration = static_cast<float>(totalPauseDuration + minutes);
+  CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample);
+  RecordMarkerAfterRun(kPauseMarkerCode, std::max<int32_t>(lastSample, 0));
+  a.skipped += lost;
+  Publish(a);
+}
 
 int32_t ChartAxisHolds() {
   return gAxis.holds;

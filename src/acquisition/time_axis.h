@@ -64,6 +64,12 @@ PlacedSample LastPlacedSample();
 // and returned; the next sample is due at once. The pause window writes its own line.
 double HoldChartAxis(double heldFrom, double resumeAt);
 
+// The run ends at `endedAt`. A gap still open there, with samples left out of it (the
+// instrument silent to the end), is recorded as a gap that closed then: its pause-log
+// line after the last sample, its pause marker on the last sample (`lastSample`, as
+// markers number samples), since no sample follows it to carry the marker.
+void EndChartAxis(double endedAt, int32_t lastSample);
+
 // How many times the schedule was held (pauses) in this run: a loop that gathers
 // readings across passes starts its gathering again when this changes.
 int32_t ChartAxisHolds();

@@ -137,9 +137,9 @@ TEST_F(ChartLoopTest, AScanIntervalThatEndsLateIsStoredWhenItsReadingsEnded) {
 }
 
 // A marker typed, then a stall, then Escape: the gap's pause marker cannot share the
-// typed marker's sample (the one read after the stall); it is kept, on the sample after
-// it, or past the last sample when the run ends first.
-TEST_F(ChartLoopTest, AGapMarkerWaitingForItsSampleIsKeptWhenTheRunEnds) {
+// typed marker's sample (the one read after the stall); it waits for the sample after
+// it, and when the run ends first it is kept on the last sample, never beyond it.
+TEST_F(ChartLoopTest, AGapMarkerWaitingForItsSampleIsKeptOnTheLastSampleWhenTheRunEnds) {
   MaxSamples = 100;
   OpenAcquisitionWindow();
   int step = 0;
@@ -159,7 +159,8 @@ TEST_F(ChartLoopTest, AGapMarkerWaitingForItsSampleIsKeptWhenTheRunEnds) {
   };
   EXPECT_EQ(Record(), RunEnd::StopKey);
   ASSERT_EQ(MarkerCodes(), (std::vector<int32_t>{'a', kPauseMarkerCode}));
-  EXPECT_EQ(MarkersArray[2].sample, MarkersArray[1].sample + 1);
+  EXPECT_EQ(MarkersArray[1].sample, Sample - 1) << "the sample read after the stall, the last";
+  EXPECT_EQ(MarkersArray[2].sample, Sample - 1);
   EXPECT_EQ(GapsInPauseLog(CumulativePauseContainer).size(), 1u);
 }
 

@@ -110,7 +110,7 @@ struct Options {
   int burst = 1;                        // lines sent together
   int splitMs = 0;                      // > 0: every line goes in two halves, the second this much later
   std::string nameLine = "!!!:SIM-1:";  // sent first; empty: none
-  std::vector<std::string> lines = {"T=21.5C, RH=40%"};  // sent in turn, each + CR
+  std::vector<std::string> lines = {"21.5 C, 40 %RH"};  // sent in turn, each + CR
 
   // DT800 burst: the millivolt values a burst sends, in turn and again from the first.
   std::vector<std::string> burstValues = {"100", "300", "500", "700", "900", "700", "500", "300"};

@@ -272,8 +272,8 @@ class Checker {
     }
   }
 
-  // One pause marker and one pause-log line per gap, at the sample after it; a jump
-  // in the readings' times is a gap.
+  // One pause marker and one pause-log line per gap, at the sample after it (on the
+  // last sample for a gap the run ended in); a jump in the readings' times is a gap.
   void CheckGaps(const StoredFile& f, const std::vector<Sample>& samples) {
     std::map<int32_t, int> unmarked;  // pause-log lines per sample, less the markers found
     std::set<int32_t> held, logged;   // samples holding a marker, and with a log line
@@ -287,9 +287,13 @@ class Checker {
       if (code == 166) pauses.push_back(sample - 1);
     }
     std::sort(pauses.begin(), pauses.end());
+    const auto stored = static_cast<int32_t>(f.cells.empty() ? 0 : f.cells[0].size());
     for (int32_t m : pauses) {
       int32_t at = m;
       while (unmarked[at] == 0 && at > 0 && held.count(at - 1)) --at;
+      // A gap (or pause) the run ended in: its line comes after the last sample, and its
+      // marker stands on that sample, since none follows.
+      if (unmarked[at] == 0 && m == stored - 1 && unmarked[stored] > 0) at = stored;
       if (unmarked[at] > 0)
         --unmarked[at];
       else
