@@ -364,12 +364,13 @@ void SaveSweepOnShowOnTab(bool& tabSaved) {
 bool gBlockCut = false;
 
 // Reads and drops whatever the logger still sends of an earlier block until the line
-// has been quiet for kFastQuietTicks: at once when nothing waits and no block was cut.
-// False when a stop ends it.
+// has been quiet long enough: at once when nothing waits and no block was cut. False
+// when a stop ends it.
 bool DrainLine(SerialPort& port, bool& tabSaved) {
   if (!gBlockCut && port.BytesWaiting() == 0) return true;
   // The sweep on show is still the one that came short: the wait goes on under its note.
   ShowPartialNote();
+  const uint32_t quiet = gBlockCut ? kFastQuietTicks : kFastSettleTicks;
   const uint64_t giveUp = Now() + kFastDrainTicks;
   uint64_t quietFrom = Now();
   for (;;) {
@@ -380,7 +381,7 @@ bool DrainLine(SerialPort& port, bool& tabSaved) {
     if (const int waiting = port.BytesWaiting(); waiting > 0) {
       port.ReadBytes(waiting);
       quietFrom = Now();
-    } else if (Now() > quietFrom + kFastQuietTicks) {
+    } else if (Now() > quietFrom + quiet) {
       break;
     }
     if (Now() > giveUp) break;

@@ -94,11 +94,13 @@ constexpr uint32_t kFastReplyTicks = 600;
 constexpr uint32_t kFastNumberTicks = 60;
 constexpr uint32_t kFastTabReleaseTicks = 600;
 // Before the next block is asked for, what the logger still sends of a block the
-// program stopped reading (cut short, timed out, more numbers than asked for) is read
-// and dropped until the line has been quiet for kFastQuietTicks; after a cut the wait
-// is made even on a quiet line, since the rest may still come. A line that never
+// program stopped reading is read and dropped: after a cut (a silence, Tab) until the
+// line has been quiet for kFastQuietTicks, waited for even on a quiet line since the
+// rest may still come; otherwise whatever waits (numbers beyond the count asked for, a
+// late reply) until the line has been quiet for kFastSettleTicks. A line that never
 // quietens is given up after kFastDrainTicks.
 constexpr uint32_t kFastQuietTicks = 60;
+constexpr uint32_t kFastSettleTicks = 6;
 constexpr uint32_t kFastDrainTicks = 600;
 
 // Builds and sends the burst command (outside demonstration mode).
