@@ -210,6 +210,7 @@ TEST_F(DT800SweepCheckTest, TheCheckTimesTheModeTheIntervalReadsInAndOffersAnInt
         EXPECT_EQ(rt::ControlTitle(kUseKept).str(), "Use 0.1 s");
         EXPECT_EQ(DT800FastAcquisitionMode, 0) << "the logger is left in its mode";
       })
+      .Shot(kWindow, Shot("w9-interval-dt800-high-speed-caution.png"))
       .Click(kWindow, kUseKept)
       .Check([&] {
         EXPECT_EQ(SampleIntervalinSeconds, 0.1);
