@@ -5,6 +5,7 @@
 
 #include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
+#include "acquisition/screen.h"
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "kit/builders.h"
@@ -63,9 +64,14 @@ void DrawMarker(int16_t colour, int32_t code, int16_t top, int labelDx) {
 
 // The bookkeeping and the actions every marker shares; false when the table is full.
 bool RecordMarker(int32_t code) {
-  if (Nmarkers >= kMaxMarkers) return false;
+  if (Nmarkers >= kMaxMarkers) {
+    ShowMarkerTableFull();
+    return false;
+  }
   const bool first = Nmarkers == 0;
   Nmarkers += 1;
+  // The user learns it when the last place is taken, not only at the next refusal.
+  if (Nmarkers == kMaxMarkers) ShowMarkerTableFull();
   markerFlag = 1;
   if (first) acq_hooks::FirstMarkerCheck();
   const int32_t upper = code & 0xFFDF;
