@@ -69,15 +69,18 @@ void CountOverRange(AlarmConditionsRecord& alarm, bool overRange, AlarmState& a)
 void CheckAlarmLimits(int16_t ch, AlarmConditionsRecord& alarm, float value, const PipelineStyle& style,
                       AlarmState& a) {
   if (alarm[AlarmField::AnyOn] == 0.0f) return;
+  // A bad reading (failed, overflowed, or a conversion with no result) is no value: it
+  // lies beyond no limit, however its mark compares with one.
+  const bool measured = value != kBadReading;
   bool low = false;
-  if (alarm[AlarmField::LowerOn] != 0.0f && value <= alarm[AlarmField::LowerLimit]) {
+  if (measured && alarm[AlarmField::LowerOn] != 0.0f && value <= alarm[AlarmField::LowerLimit]) {
     low = true;
     alarm[AlarmField::LowerCount] += 1.0f;
     alarm[AlarmField::LowerLast] = static_cast<float>(Sample);
     if (!a.overRange) a.text = kLowerLimitText;
   }
   bool high = false;
-  if (alarm[AlarmField::UpperOn] != 0.0f && value >= alarm[AlarmField::UpperLimit]) {
+  if (measured && alarm[AlarmField::UpperOn] != 0.0f && value >= alarm[AlarmField::UpperLimit]) {
     high = true;
     alarm[AlarmField::UpperCount] += 1.0f;
     alarm[AlarmField::UpperLast] = static_cast<float>(Sample);
@@ -98,10 +101,15 @@ void CheckAlarmLimits(int16_t ch, AlarmConditionsRecord& alarm, float value, con
 }
 
 // A channel whose switched device is not the one sampled now shows the zero value; so
-// does a channel zero-linked to one that shows it. One rule for every recording mode,
-// on device numbers: the channel's device against the device (or pair) sampled.
+// does a channel of a group whose reference left every valve shut, and a channel
+// zero-linked to one that shows it. One rule for every recording mode, on device
+// numbers: the channel's device against the device (or pair) switched on.
 bool DeviceZeroApplies(int16_t ch, int16_t valve, const PipelineStyle& style) {
   bool zeroed = false;
+  if (RefIsON == 1 && valve != 0 && (SwitchingMode == 2 || SwitchingMode == 4 || SwitchingMode == 6)) {
+    const bool groupTwo = valve > GroupOneLastDevice(External_AD);
+    zeroed = (groupTwo ? OldChan2 : OldChan) == 0;
+  }
   if (RefIsON == 0 && valve != 0) {
     switch (SwitchingMode) {
       case 1:
@@ -125,7 +133,6 @@ bool DeviceZeroApplies(int16_t ch, int16_t valve, const PipelineStyle& style) {
   }
   return zeroed;
 }
-
 
 void ShowDeviceStatus(int16_t ch, int16_t valve, float value, const PipelineStyle& style) {
   if (SwitchingMode == 0 || valve == 0 || !PrefsArray[PrefsSlot::ShowSwitchStatus] || !ShowDisplays) return;

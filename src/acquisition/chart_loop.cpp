@@ -14,6 +14,8 @@
 #include "acquisition/state.h"
 #include "acquisition/time_axis.h"
 #include "control/state.h"
+#include "devices/serial_port.h"
+#include "devices/state.h"
 #include "files/file_time.h"
 #include "files/state.h"
 #include "kit/builders.h"
@@ -76,13 +78,25 @@ Str255 TimeLeftText(double t) {
   return PictureFormat(t, "####.##") + " sec left";
 }
 
-void StartChartSchedule() {
+void StartChartSchedule(double primedSweep) {
   CurrentTimeInSeconds = GetCurrentTimeInSeconds();
   // Scope-plus-chart's first chart point gathers an interval of scope steps.
   const bool scopeChart = RecordingMODE == RecordingModeCode::ScopeChart;
+  const double primed = scopeChart ? 0.0 : std::max(0.0, primedSweep);
   // The run is measured from its first sample's due time: nothing of an earlier run.
-  StartChartAxis(CurrentTimeInSeconds + (scopeChart ? ChartIntervalInSeconds : kFirstSampleDelay));
-  StoreFileStartAt(TimeOfNextChartSample);
+  StartChartAxis(
+      CurrentTimeInSeconds + (scopeChart ? ChartIntervalInSeconds : std::max(kFirstSampleDelay, primed)),
+      primed);
+  StoreFileStartAt(ChartTiming.firstDue);
+}
+
+double PrimeChartPace() {
+  using namespace ExternalADCode;
+  if (RecordingMODE != RecordingModeCode::Chart || DemonstrationMODE != 0 || nChannels < 1) return 0;
+  if (External_AD == Demonstration || External_AD == Separator || External_AD == SerialStream) return 0;
+  if (PrefsArray[PrefsSlot::AverageAllChannels] != 0 || LastChannelScanned()) return 0;
+  if (!SerialLine().IsOpen()) return 0;
+  return TimeChartSweep().value_or(0);
 }
 
 RunEnd CHARTSCANNING() {

@@ -17,8 +17,16 @@ enum class RunEnd { SamplesDone, StopIcon, StopKey, CommandQ };
 RunEnd CHARTSCANNING();
 
 // Starts the run's time axis (see time_axis.h): the first sample due now + 0.1 s, or
-// in scope-plus-chart one chart interval from now (CurrentTimeInSeconds = now).
-void StartChartSchedule();
+// in scope-plus-chart one chart interval from now (CurrentTimeInSeconds = now). A chart
+// run whose priming sweep took `primedSweep` seconds begins its first sample that long
+// before it is due (due no sooner than that from now), so the sample stands where it
+// is read and the interface's pace is known before it.
+void StartChartSchedule(double primedSweep = 0);
+
+// The priming sweep of a chart run: one sweep of the chart channels read as a sample
+// reads them, timed; its seconds, or 0 when there is nothing to time (no instrument
+// polled in sweeps, readings gathered over the interval, a reading that failed).
+double PrimeChartPace();
 
 // The first microsecond at which the clock in seconds reads at least t: 0 for a
 // time at or before the clock's start (or no number), kNeverDue for a time the clock

@@ -9,8 +9,8 @@
 #include "acquisition/markers.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/scan_averaging.h"
-#include "acquisition/time_axis.h"
 #include "acquisition/state.h"
+#include "acquisition/time_axis.h"
 #include "control/state.h"
 #include "conversions/evaluate.h"
 #include "devices/demonstration.h"
@@ -117,6 +117,19 @@ void ReadChartChannels(ChannelSweep& sweep, int16_t scanned) {
     if (ch != scanned) ReadChartChannel(ch, sweep);
 }
 
+std::optional<double> TimeChartSweep() {
+  const uint64_t failedBefore = ReadingsFailed();
+  const double start = GetCurrentTimeInSeconds();
+  ChannelSweep sweep(0);
+  ReadChartChannels(sweep);
+  sweep.Settle();
+  const double seconds = GetCurrentTimeInSeconds() - start;
+  bool stood = ReadingsFailed() == failedBefore && !sweep.Readings().empty();
+  for (const ChannelSweep::Reading& r : sweep.Readings()) stood &= r.stood;
+  if (!stood) return std::nullopt;
+  return seconds;
+}
+
 bool ReadingOverRange(int16_t ch, float reading) {
   return std::fabs(reading) >= OverRangeVolts && alarmsArray[ch][AlarmField::OverRangeOn] != 0.0f;
 }
@@ -160,12 +173,20 @@ void GETDATA() {
     ChannelSweep sweep(1);
     ReadChartChannels(sweep, scanned);
     // The readings were taken by now; the quiet wait that follows only tells which stood.
-    when.readAt = GetCurrentTimeInSeconds();
+    const double sweptAt = GetCurrentTimeInSeconds();
     sweep.Settle();
-    for (const ChannelSweep::Reading& r : sweep.Readings()) when.anyStood |= r.stood;
     for (int16_t ch = first; ch <= last; ++ch)
       readings[ch] = ch == scanned ? ScannedChartReading(ch) : ChartReadingOf(ch, sweep);
-    if (scanned > 0) when.anyStood |= readings[scanned].stood;
+    // The sample stands when its last reading that stood was taken: the waits of the
+    // readings that failed after it (a sweep cut by a time-out) lie after the sample.
+    std::optional<double> stoodAt = sweep.LastStoodAt();
+    if (scanned > 0) {
+      when.gathered = true;
+      const ScannedReading s = ScannedReadingOf(scanned);
+      if (s.stood) stoodAt = std::max(stoodAt.value_or(s.at), s.at);
+    }
+    when.anyStood = stoodAt.has_value();
+    when.readAt = stoodAt.value_or(sweptAt);
   }
   when.sweepSeconds = when.readAt - when.startedAt;
   // The time axis places the sample by when its readings were taken: an instrument

@@ -2,6 +2,7 @@
 // demonstration mode), averaged, converted, checked, shown, plotted and stored.
 #pragma once
 #include <cstdint>
+#include <optional>
 
 namespace mv {
 
@@ -16,6 +17,12 @@ void GETDATA();
 // interval's scans read. The sample taker reads through it, and so does the
 // sample-interval window's measure of how long the interface takes.
 void ReadChartChannels(ChannelSweep& sweep, int16_t scanned = 0);
+
+// One sweep of the chart channels read as a sample reads them (outside a recording),
+// settled: its length in seconds, the quiet wait included, or nothing when a reading
+// failed or nothing was read. The sample-interval window's check and a chart run's
+// priming sweep time the interface with it.
+std::optional<double> TimeChartSweep();
 
 // Whether a raw reading of channel ch counts as over range: it reached the interface's
 // over-range limit and the channel's over-range alarm is on.

@@ -119,7 +119,8 @@ std::vector<float> FastBlockAverages(const std::vector<float>& raw, int32_t m, i
     bool bad = false;
     for (int32_t k = 0; k < m; ++k) {
       const size_t idx = static_cast<size_t>(j) * m + k;
-      const float v = idx < raw.size() ? raw[idx] : 0.0f;
+      // A number that never came is no reading either.
+      const float v = idx < raw.size() ? raw[idx] : kFastBadNumber;
       bad |= v == kFastBadNumber;
       sum = static_cast<int64_t>(std::trunc(static_cast<double>(sum) + v));
     }
@@ -160,23 +161,16 @@ std::vector<float> ScaleThermocoupleBlock(const std::vector<float>& av, float a,
 
 std::vector<float> ScaleFastBlock(const std::vector<float>& av, bool thermocouple, float a, float b) {
   if (thermocouple) return ScaleThermocoupleBlock(av, a, b);
-  const size_t n = av.size();
-  std::vector<float> out(n, 0.0f);
-  const auto good = [&](size_t i) { return av[i] != kFastBadNumber; };
-  const auto scaled = [&](size_t i) { return static_cast<double>(av[i]) * 0.001 * b + a; };
-  for (size_t i = 0; i < n; ++i) {
-    if (!good(i)) {
-      out[i] = kFastBadNumber;
-      continue;
-    }
-    double v = scaled(i);
-    // A lost point inside the sweep: the mean of its neighbours in this block (never
-    // of a bad one).
-    if (i >= 1 && i + 1 < n && v == 0.0 && good(i - 1) && good(i + 1))
-      v = (static_cast<double>(out[i - 1]) + scaled(i + 1)) * 0.5;
-    out[i] = static_cast<float>(v);
-  }
+  std::vector<float> out(av.size(), kFastBadNumber);
+  // A zero is the logger's reading like any other: a number that did not come is
+  // already the bad-reading mark, so nothing here is made up from the neighbours.
+  for (size_t i = 0; i < av.size(); ++i)
+    if (av[i] != kFastBadNumber) out[i] = static_cast<float>(static_cast<double>(av[i]) * 0.001 * b + a);
   return out;
+}
+
+std::string PartialBlockText(int32_t pointsRead, int32_t points) {
+  return "partial block: " + std::to_string(pointsRead) + " of " + std::to_string(points) + " points";
 }
 
 int32_t FastTraceY(float v, float miny, int32_t hite, float range, int32_t bottom) {
@@ -346,6 +340,58 @@ void DemonstrationBlock(int32_t points, uint32_t d, double s) {
   }
 }
 
+// "partial block: N of M points" on the status line while the sweep on show came short.
+void ShowPartialNote() {
+  if (!FastSweepNote.empty())
+    ShowPhase({FastSweepNote.c_str(), fast_phase::Partial.back, fast_phase::Partial.fore});
+}
+
+// Tab before the download: the block being taken is not in yet, so the sweep on show
+// (the previous block) is saved at once.
+void SaveSweepOnShowOnTab(bool& tabSaved) {
+  if (!TabKeyHit) return;
+  if (FastScopeCount > 0) {
+    SaveFastScopeSweep();
+    tabSaved = true;
+  }
+  TabKeyHit = 0;
+  SaveScopeIconClicked = 0;  // one click saves once: the download must not take it again
+  WaitForTabRelease();
+}
+
+// True once a download stopped before its last number: the logger may still be
+// sending the rest of that block.
+bool gBlockCut = false;
+
+// Reads and drops whatever the logger still sends of an earlier block until the line
+// has been quiet long enough: at once when nothing waits and no block was cut. False
+// when a stop ends it.
+bool DrainLine(SerialPort& port, bool& tabSaved) {
+  if (!gBlockCut && port.BytesWaiting() == 0) return true;
+  // The sweep on show is still the one that came short: the wait goes on under its note.
+  ShowPartialNote();
+  const uint32_t quiet = gBlockCut ? kFastQuietTicks : kFastSettleTicks;
+  const uint64_t giveUp = Now() + kFastDrainTicks;
+  uint64_t quietFrom = Now();
+  for (;;) {
+    SaveScopeIconClicked = 0;
+    PollStopAndSave();
+    SaveSweepOnShowOnTab(tabSaved);
+    if (EscapeKeyHit) return false;
+    if (const int waiting = port.BytesWaiting(); waiting > 0) {
+      port.ReadBytes(waiting);
+      quietFrom = Now();
+    } else if (Now() > quietFrom + quiet) {
+      break;
+    }
+    if (Now() > giveUp) break;
+    port.Pause(2);
+  }
+  gBlockCut = false;
+  ShowPhase(fast_phase::Sampling);
+  return true;
+}
+
 // Waits the recording time, then for the logger's first bytes; false when stopped or
 // when the logger never answered. Tab saves the previous block at once.
 bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved) {
@@ -358,15 +404,7 @@ bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved) {
     }
     SaveScopeIconClicked = 0;
     PollStopAndSave();
-    if (TabKeyHit) {
-      // The block being recorded is not in yet: the previous one is saved.
-      if (FastScopeCount > 0) {
-        SaveFastScopeSweep();
-        tabSaved = true;
-      }
-      TabKeyHit = 0;
-      WaitForTabRelease();
-    }
+    SaveSweepOnShowOnTab(tabSaved);
     if (EscapeKeyHit) return false;
     if (Now() > ready && port.BytesWaiting() >= 3) return true;
     if (Now() > giveUp) {
@@ -406,11 +444,9 @@ class NumberReader {
         at_ = 0;
         continue;
       }
-      if (Now() > deadline) {
-        // The last number may come without a separator after it.
-        if (!item.empty()) value = ParseFastNumber(item);
-        return !item.empty();
-      }
+      // An item the silence cut off ("30125" of "301251") is no number: without its
+      // separator nothing says it is whole.
+      if (Now() > deadline) return false;
       port_.Pause(2);
     }
   }
@@ -421,7 +457,9 @@ class NumberReader {
   size_t at_ = 0;
 };
 
-void Download(SerialPort& port, int32_t n) {
+// Downloads up to n numbers into the block buffer's raw values; the count read whole.
+// A stop or save request, or a number that does not come in time, ends it early.
+int32_t Download(SerialPort& port, int32_t n) {
   NumberReader reader(port);
   Progress bar;
   bool downloading = false;
@@ -433,30 +471,47 @@ void Download(SerialPort& port, int32_t n) {
     }
     if (bar.Step(p)) SetTransferBar(p);
     float v = 0;
-    if (!reader.Next(v)) return;
+    if (!reader.Next(v)) {
+      // A stop ends the run; the next one starts by dropping what is left on the line.
+      gBlockCut = EscapeKeyHit == 0;
+      return k - 1;
+    }
     ScopeBufferArray[k].raw = v;
   }
+  return n;
 }
+
+struct LoggerTake {
+  int32_t numbersRead = 0;
+  bool tabSaved = false;
+};
 
 // The logger's block: "X" starts the burst; after the recording time the numbers come.
-bool LoggerBlock(int32_t points, uint32_t d, double s) {
+LoggerTake LoggerBlock(int32_t points, uint32_t d, double s) {
   SerialPort& port = SerialLine();
   const int32_t n = FastScopeSampleCount(s, points);
-  // Numbers left over from an earlier burst (a count the logger and the program
-  // disagree on, an interrupted download) must not start this block.
+  LoggerTake take;
+  // Nothing of an earlier block may start this one: the rest of a block cut short, or
+  // numbers beyond the count asked for, are let run out first.
+  if (!DrainLine(port, take.tabSaved)) return take;
   port.Discard();
   port.Write("X\r");
-  bool tabSaved = false;
-  if (!RecordingWait(port, d, tabSaved)) return tabSaved;
+  if (!RecordingWait(port, d, take.tabSaved)) return take;
   ShowPhase(fast_phase::LoggerProcessing);
-  Download(port, n);
-  return tabSaved;
+  take.numbersRead = Download(port, n);
+  return take;
 }
 
-void AverageAndScale(int32_t points, int32_t m) {
-  const int64_t numbers = std::min<int64_t>(int64_t{points} * m, kFastMaxNumbers);
+// The block's numbers read (rows 1 to `numbersRead`) averaged and scaled into the sweep;
+// every point whose numbers did not all come is the bad-reading mark.
+void AverageAndScale(int32_t points, int32_t m, int64_t numbersRead) {
+  const int64_t numbers =
+      std::clamp<int64_t>(numbersRead, 0, std::min<int64_t>(int64_t{points} * m, kFastMaxNumbers));
   std::vector<float> raw(static_cast<size_t>(numbers));
-  for (int64_t k = 1; k <= numbers; ++k) raw[static_cast<size_t>(k - 1)] = ScopeBufferArray[k].raw;
+  for (int64_t k = 1; k <= numbers; ++k) {
+    raw[static_cast<size_t>(k - 1)] = ScopeBufferArray[k].raw;
+    ScopeBufferArray[k].raw = 0;
+  }
   const std::vector<float> av = FastBlockAverages(raw, m, points);
   const float a = ChannelVariables[1][ChanField::A], b = ChannelVariables[1][ChanField::B];
   aval = a;
@@ -468,6 +523,8 @@ void AverageAndScale(int32_t points, int32_t m) {
     ScopeBufferArray[i].raw = 0;
     scopedata[1][i] = v[i - 1];
   }
+  const auto pointsRead = static_cast<int32_t>(std::min<int64_t>(numbers / std::max(m, 1), points));
+  FastSweepNote = pointsRead < points ? Str255(PartialBlockText(pointsRead, points)) : Str255();
 }
 
 }  // namespace
@@ -506,16 +563,20 @@ int16_t HIGHSPEEDIO() {
   const uint32_t d = FastRecordingTicks(points, s);
   bool tabSaved = false;
   int32_t m = 1;
+  int32_t numbersRead = points;
   if (DemonstrationMODE != 0) {
     DemonstrationBlock(points, d, s);
   } else {
-    tabSaved = LoggerBlock(points, d, s);
+    const LoggerTake take = LoggerBlock(points, d, s);
+    tabSaved = take.tabSaved;
+    numbersRead = take.numbersRead;
     m = FastScopeSamplesPerPoint(s);
   }
   if (!EscapeKeyHit) {
     ShowPhase(fast_phase::Transfer);
     HandlePendingEvents();
-    AverageAndScale(points, m);
+    AverageAndScale(points, m, numbersRead);
+    ShowPartialNote();
   }
   ++FastScopeCount;
   if (TabKeyHit) {

@@ -47,15 +47,19 @@ struct FastBlock {
 FastBlock DecodeFastBlock(std::string_view bytes, int32_t count);
 
 // Block averages of m raw values each, each partial sum truncated to a whole number
-// and the sum divided by m as whole numbers; `points` averages. A block holding a bad
-// number is kFastBadNumber.
+// and the sum divided by m as whole numbers; `points` averages. `raw` holds the numbers
+// read: a point holding a bad number, or one whose numbers did not all come, is
+// kFastBadNumber.
 std::vector<float> FastBlockAverages(const std::vector<float>& raw, int32_t m, int32_t points);
 // Scales a block's averages (millivolts, or degrees for a thermocouple) into the sweep.
-// Voltage and resistance: v = avg x 0.001 x b + a, and an exact zero inside the sweep
-// takes the mean of its two neighbours in this block. Thermocouple: a running 3-point
-// smoothing of the raw averages (position 1 is its own average), each output t x b + a.
-// A bad average stays kFastBadNumber, and no other point is made from it.
+// Voltage and resistance: v = avg x 0.001 x b + a, a zero the logger sent included.
+// Thermocouple: a running 3-point smoothing of the raw averages (position 1 is its own
+// average), each output t x b + a. A bad average stays kFastBadNumber, and no other
+// point is made from it.
 std::vector<float> ScaleFastBlock(const std::vector<float>& averages, bool thermocouple, float a, float b);
+// What a sweep whose block came short says of itself, on the status line and in its
+// file: "partial block: N of M points".
+std::string PartialBlockText(int32_t pointsRead, int32_t points);
 
 // The y of a sweep value on the scope plot: bottom - (v - miny) x hite / range,
 // truncated, no lower than the bottom and 0 when negative; a range of 0 keeps the bottom.
@@ -78,6 +82,9 @@ constexpr FastPhase LoggerProcessing{" DT800 PROCESSING...", 10, 1};
 constexpr FastPhase Transfer{" TRANSFER DATA..", 3, 6};
 // The logger never answered a block: the run stops.
 constexpr FastPhase NoReply{" NO REPLY FROM DT800", 2, 6};
+// The colours of the partial-block text (PartialBlockText), shown once the block is
+// scaled.
+constexpr FastPhase Partial{"", 2, 6};
 }  // namespace fast_phase
 
 // Ticks the transfer waits for the logger's first reply after the recording time, and
@@ -86,13 +93,25 @@ constexpr FastPhase NoReply{" NO REPLY FROM DT800", 2, 6};
 constexpr uint32_t kFastReplyTicks = 600;
 constexpr uint32_t kFastNumberTicks = 60;
 constexpr uint32_t kFastTabReleaseTicks = 600;
+// Before the next block is asked for, what the logger still sends of a block the
+// program stopped reading is read and dropped: after a cut (a silence, Tab) until the
+// line has been quiet for kFastQuietTicks, waited for even on a quiet line since the
+// rest may still come; otherwise whatever waits (numbers beyond the count asked for, a
+// late reply) until the line has been quiet for kFastSettleTicks. A line that never
+// quietens is given up after kFastDrainTicks.
+constexpr uint32_t kFastQuietTicks = 60;
+constexpr uint32_t kFastSettleTicks = 6;
+constexpr uint32_t kFastDrainTicks = 600;
 
 // Builds and sends the burst command (outside demonstration mode).
 void BurstCommandString();
-// Takes one block into ScopeBufferArray and scopedata row 1, showing its phases. Tab
-// (or the save icon) during the transfer saves a sweep; Escape or Stop ends the block
-// at its next look and leaves EscapeKeyHit set for the scope loop. After a save by Tab,
-// TabKeyHit stays set for GETFAST, which marks the saved sweep.
+// Takes one block into ScopeBufferArray and scopedata row 1, showing its phases; every
+// point the logger did not send whole is kFastBadNumber and FastSweepNote says how
+// many came. Tab (or the save icon) during the recording saves the sweep on show (the
+// previous block); during the download it ends the download and the partial block is
+// saved. Escape or Stop ends the block at its next look and leaves EscapeKeyHit set for
+// the scope loop. After a save by Tab, TabKeyHit stays set for GETFAST, which marks the
+// saved sweep.
 int16_t HIGHSPEEDIO();
 // Saves the sweep to the next numbered scope file, and the label over the scope names
 // the file after it at once.

@@ -7,6 +7,7 @@
 #include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/scope_loop.h"
+#include "acquisition/screen.h"
 #include "acquisition/state.h"
 #include "acquisition/xy_plot.h"
 #include "control/switching_schedule.h"
@@ -161,6 +162,8 @@ void RunKeyActions(KeyMode mode, bool handled, int32_t c) {
     if (FastScope()) fast_scope_hooks::GETFAST();
   }
   NextMarkerTime = timeNow + RulesFor(mode).throttle;
+  // A marker refused for want of room is said on the screen (again, after a new screen).
+  if (c >= '0' && markerFlag != 1 && Nmarkers >= kMaxMarkers) ShowMarkerTableFull();
   if (c >= '0' && markerFlag != 1 && Nmarkers <= kMaxMarkers - 1 && RecordingTakesTypedMarkers()) {
     if (mode == KeyMode::Chart) {
       InsertMarker(7, c, kKeyMarkerTop);
@@ -216,9 +219,6 @@ void MarkNoteIconClick(KeyMode mode) {
 
 namespace {
 
-// Pause markers waiting for a sample of their own.
-int gPendingPauseMarkers = 0;
-
 bool InsertPauseMarker(KeyMode mode) {
   if (mode == KeyMode::Scan) return InsertScanMarker(kPauseMarkerCode);
   const int16_t top = mode == KeyMode::ScopeChart ? ScopeChartMarkerTop() : kKeyMarkerTop;
@@ -228,28 +228,13 @@ bool InsertPauseMarker(KeyMode mode) {
 }  // namespace
 
 void MarkResumedSampling(KeyMode mode) {
-  // A marker typed since the last sample holds this one: the pause goes on the next.
-  if (markerFlag == 1 || gPendingPauseMarkers > 0) {
-    ++gPendingPauseMarkers;
-    return;
-  }
   InsertPauseMarker(mode);
 }
 
-void PlacePendingPauseMarker(KeyMode mode) {
-  if (gPendingPauseMarkers == 0 || markerFlag == 1) return;
-  --gPendingPauseMarkers;
+void MarkScheduleGap(KeyMode mode) {
+  // The last places of the table stay free for the user's own markers.
+  if (Nmarkers >= kGapMarkerPlaces) return;
   InsertPauseMarker(mode);
-}
-
-void PlacePendingPauseMarkerAtRunEnd() {
-  // No sample follows: each goes after the one before it, past the last sample.
-  for (int32_t after = 1; gPendingPauseMarkers > 0; ++after, --gPendingPauseMarkers)
-    RecordMarkerAfterRun(kPauseMarkerCode, Sample + after);
-}
-
-void ResetPendingPauseMarkers() {
-  gPendingPauseMarkers = 0;
 }
 
 KeyOutcome HandleRecordingKeys(KeyMode mode) {

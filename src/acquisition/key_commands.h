@@ -42,16 +42,16 @@ bool RecordingTakesTypedMarkers();
 // rules apply). Clears the icon's flag.
 void MarkNoteIconClick(KeyMode mode);
 
-// The pause marker (166) at the sample where sampling resumes, after a pause and after
-// a schedule that fell behind; it is no typed key, so it is inserted whichever window
-// is in front. It never shares a sample with another marker: when one was typed since
-// the last sample, it waits for the next sample without one (PlacePendingPauseMarker,
-// called after each sample). Refused only when the table is full.
+// The pause marker (166) at the sample where sampling resumes after a pause, the sample
+// its pause-log line names, whatever other markers that sample holds; it is no typed
+// key, so it is inserted whichever window is in front. Refused only when the table is
+// full.
 void MarkResumedSampling(KeyMode mode);
-void PlacePendingPauseMarker(KeyMode mode);
-// A run that ends with pause markers still waiting records them after its last sample.
-void PlacePendingPauseMarkerAtRunEnd();
-// A new run starts with none waiting.
-void ResetPendingPauseMarkers();
+// The same marker for a gap in the schedule (a silence, a late reply, a held machine).
+// A long run of late replies can make thousands of gaps: their markers stop at
+// kGapMarkerPlaces, so a user's marker is never refused for want of room while gap
+// markers hold places (the gaps' pause-log lines go on).
+inline constexpr int kGapMarkerPlaces = 3000;
+void MarkScheduleGap(KeyMode mode);
 
 }  // namespace mv

@@ -1,9 +1,11 @@
 #include "acquisition/markers.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
+#include "acquisition/screen.h"
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "kit/builders.h"
@@ -62,9 +64,14 @@ void DrawMarker(int16_t colour, int32_t code, int16_t top, int labelDx) {
 
 // The bookkeeping and the actions every marker shares; false when the table is full.
 bool RecordMarker(int32_t code) {
-  if (Nmarkers >= kMaxMarkers) return false;
+  if (Nmarkers >= kMaxMarkers) {
+    ShowMarkerTableFull();
+    return false;
+  }
   const bool first = Nmarkers == 0;
   Nmarkers += 1;
+  // The user learns it when the last place is taken, not only at the next refusal.
+  if (Nmarkers == kMaxMarkers) ShowMarkerTableFull();
   markerFlag = 1;
   if (first) acq_hooks::FirstMarkerCheck();
   const int32_t upper = code & 0xFFDF;
@@ -122,6 +129,11 @@ bool RecordMarkerAfterRun(int32_t code, int32_t sample) {
   if (!RecordMarker(code)) return false;
   MarkersArray[Nmarkers] = MarkerRecord{0, sample, code};
   return true;
+}
+
+void KeepMarkersWithinRun(int32_t lastSample) {
+  const int count = std::clamp<int>(Nmarkers, 0, kMaxMarkers);
+  for (int i = 1; i <= count; ++i) MarkersArray[i].sample = std::min(MarkersArray[i].sample, lastSample);
 }
 
 bool InsertDeviceSwitchMarker(int32_t code, int16_t top) {

@@ -16,7 +16,8 @@ constexpr int16_t kSwitchMarkerTop = 34;
 // and the record (sample = Sample, the column of the next sample). colour is the text
 // colour number of the label (7 ordinary markers, 6 the scope-plus-chart digits); a
 // code of 200 or more is numbered marker code - 200. Sets markerFlag. A marker beyond
-// the table's 3,200 is refused silently. Returns whether it was inserted.
+// the table's 3,200 is refused, and the acquisition screen says the table is full.
+// Returns whether it was inserted.
 bool InsertMarker(int16_t colour, int32_t code, int16_t top);
 // The marker typed during scan averaging: as InsertMarker with the label one pixel
 // further right; a numbered marker raises MarkerCounter.
@@ -27,6 +28,9 @@ bool InsertDeviceSwitchMarker(int32_t code, int16_t top);
 
 // A marker recorded at `sample` when the run has ended (nothing drawn).
 bool RecordMarkerAfterRun(int32_t code, int32_t sample);
+// At the run's end: markers set after its last sample (`lastSample`; a key typed in a
+// silence the run ended in, say) stand on that sample, since none follows.
+void KeepMarkersWithinRun(int32_t lastSample);
 
 // The digit marker of a fast-scope sweep saved by Tab: a short line below the scope
 // plot at the present chart x, the digit beside it, and the record.

@@ -238,6 +238,10 @@ void Resume(const PauseRun& run) {
   const double now = GetCurrentTimeInSeconds();
   CurrentTimeInSeconds = now;
   const double skipped = HoldChartAxis(run.startSeconds, now);
+  // A new interval runs from the next sample on; the samples taken keep theirs, and the
+  // log records which they stand on.
+  const double oldInterval =
+      SampleRateChanged == 1 ? ChangeChartInterval(ChartIntervalInSeconds) : run.oldInterval;
   const int64_t ticks = rt::TickCount();
   // The scope of scope-plus-chart goes on from now too, or it would make up the
   // paused time in a burst of points read back to back. The sweep under way starts
@@ -248,7 +252,7 @@ void Resume(const PauseRun& run) {
   const double minutes = skipped / 60.0;
   totalPauseDuration += static_cast<float>(minutes);
   CumulativePauseContainer +=
-      PauseLogEntry({minutes, Sample, note, SampleRateChanged == 1, run.oldInterval, ChartIntervalInSeconds});
+      PauseLogEntry({minutes, Sample, note, SampleRateChanged == 1, oldInterval, ChartIntervalInSeconds});
   if (SampleRateChanged == 1) COMPUTETICS();
   if (TimedSaveINTERVAL > 0 && int64_t{NextSAVEtime} < ticks) NextSAVEtime = ScheduleTick(ticks + 3600.0);
   acq_hooks::ScreenINFO();
@@ -297,13 +301,17 @@ std::optional<double> PauseIntervalForItem(int item) {
 }
 
 std::string PauseLogEntry(const PauseLogFacts& f) {
+  constexpr int kIntervalDigits = 10;
   std::string s = "   ----------\r";
   s += " *  Acquisition paused for" + LoggedMinutesText(f.minutes) + " minutes at case" +
        NumText(f.sample).str() + "\r";
   if (!f.note.empty()) s += f.note + "\r";
   if (f.intervalChanged) {
-    s += "        CAUTION:  old sample interval = " + NumText(f.oldInterval).str() + " sec\r";
-    s += "                         new sample interval = " + NumText(f.newInterval).str() + " sec\r";
+    // Ten digits, so that a reader times every sample from these lines exactly.
+    s +=
+        "        CAUTION:  old sample interval = " + NumText(f.oldInterval, kIntervalDigits).str() + " sec\r";
+    s += "                         new sample interval = " + NumText(f.newInterval, kIntervalDigits).str() +
+         " sec from case" + NumText(f.sample).str() + "\r";
   }
   return s;
 }

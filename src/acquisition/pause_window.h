@@ -22,7 +22,9 @@ void ResetChannelDisplayScale(int32_t pauseStart);
 // The chart interval of an item of the interval popup; the title item (1) and items
 // outside the list give none.
 std::optional<double> PauseIntervalForItem(int item);
-// The entry a pause leaves in the pause log (CR line ends).
+// The entry a pause leaves in the pause log (CR line ends). An interval changed in the
+// pause is recorded as the interval the samples before `sample` stand on and the one
+// that runs from `sample` on ("... new sample interval = Y sec from case N").
 struct PauseLogFacts {
   double minutes = 0;
   int32_t sample = 0;

@@ -144,7 +144,6 @@ RecordingPass::RecordingPass(KeyMode mode) : mode_(mode) {
   gFlushCost = gToolbarCost = PaintCost{};
   gFlushHeld = false;
   gScopePointsDue = ScopeChart() && !FastScope();
-  ResetPendingPauseMarkers();
   // Scope-plus-chart shows its status from the first point on.
   if (ScopeChart()) shownSample_ = 0;
 }
@@ -210,7 +209,6 @@ void RecordingPass::ChartSampleTaken() {
     const PlacedSample p = LastPlacedSample();
     gTap(p.at, p.readAt);
   }
-  PlacePendingPauseMarker(mode_);
 }
 
 void RecordingPass::TimedBackup() {
@@ -284,7 +282,11 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
 RunEnd RecordingPass::Finish(RunEnd end) {
   // A run stopped in the pass of its last sample still shows that sample's count.
   ShowStatusFields();
-  PlacePendingPauseMarkerAtRunEnd();
+  // Nothing stands beyond the last sample: a silence the run ended in is recorded there,
+  // and so is every marker set after it.
+  const int32_t lastSample = std::max<int32_t>(Sample - 1, 0);
+  EndChartAxis(GetCurrentTimeInSeconds(), lastSample);
+  KeepMarkersWithinRun(lastSample);
   return end;
 }
 

@@ -11,8 +11,8 @@
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
-#include "acquisition/time_axis.h"
 #include "acquisition/state.h"
+#include "acquisition/time_axis.h"
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
 #include "devices/needs.h"
@@ -31,11 +31,10 @@ namespace {
 constexpr double kScanLeadSeconds = 0.00005;
 
 // Per channel, the readings of the interval that succeeded (their sum is in
-// scanvolts), and the value of the last one that failed; whether a reading that stood,
-// or one that failed, reached the over-range limit; when the interval's first scan
-// began and when its last scan with a reading that stood ended.
+// scanvolts); whether a reading that stood, or one that failed, reached the over-range
+// limit; when the interval's first scan began and when its last scan with a reading
+// that stood ended.
 std::array<int32_t, 17> gGoodScans{};
-std::array<float, 17> gFailedValue{};
 std::array<bool, 17> gGoodOverRange{}, gFailedOverRange{};
 double gFirstScanAt = 0, gLastGoodAt = -1;
 bool gScanHadGood = false;
@@ -54,7 +53,6 @@ void NoteScan(int16_t ch, float value, bool good) {
     gGoodOverRange[ch] = gGoodOverRange[ch] || over;
     gScanHadGood = true;
   } else {
-    gFailedValue[ch] = value;
     gFailedOverRange[ch] = gFailedOverRange[ch] || over;
   }
 }
@@ -65,7 +63,6 @@ void StartInterval() {
   scanavrg = 0;
   std::fill(scanvolts.begin() + 1, scanvolts.end(), 0.0f);
   gGoodScans.fill(0);
-  gFailedValue.fill(kBadReading);
   gGoodOverRange.fill(false);
   gFailedOverRange.fill(false);
   gFirstScanAt = GetCurrentTimeInSeconds();
@@ -122,9 +119,12 @@ ScannedReading ScannedReadingOf(int16_t ch) {
   const int32_t good = gGoodScans[ch];
   r.stood = good > 0;
   // The mean of the interval's readings that succeeded; a failed reading is none, and
-  // counts toward over range only when no reading stood (as in a chart sample).
-  r.volts = r.stood ? static_cast<float>(static_cast<double>(scanvolts[ch]) / good) : gFailedValue[ch];
+  // counts toward over range only when no reading stood (as in a chart sample). With no
+  // reading of its own interval the channel holds the bad-reading code: a value kept
+  // from before (the last value a failed reading gives back) belongs to another interval.
+  r.volts = r.stood ? static_cast<float>(static_cast<double>(scanvolts[ch]) / good) : kBadReading;
   r.overRange = gGoodOverRange[ch] || (!r.stood && gFailedOverRange[ch]);
+  if (r.stood) r.at = gLastGoodAt;
   return r;
 }
 
@@ -187,6 +187,7 @@ void SHOWSCANRESULTS() {
   // lead up to its due time); an instrument still silent leaves it out.
   SampleReadings when;
   when.startedAt = gFirstScanAt;
+  when.gathered = true;
   when.anyStood = gLastGoodAt >= 0;
   when.readAt = when.anyStood ? gLastGoodAt : GetCurrentTimeInSeconds();
   const SampleFate fate = PlaceChartSample(KeyMode::Scan, when);

@@ -25,12 +25,13 @@ bool LastChannelScanned();
 
 // What the interval's scans gathered of channel ch: the mean of its readings that
 // stood (of their absolute values when the last channel's absolute value is asked),
-// else the value of its last failed reading; whether any of its readings, stood or (when
-// none stood) failed, reached the over-range limit with its over-range alarm on.
+// else the bad-reading code; whether any of its readings, stood or (when none stood)
+// failed, reached the over-range limit with its over-range alarm on.
 struct ScannedReading {
   float volts = 0;
   bool stood = false;
   bool overRange = false;
+  double at = -1;  // when the interval's last scan with a reading that stood ended
 };
 ScannedReading ScannedReadingOf(int16_t ch);
 

@@ -232,25 +232,14 @@ int16_t HighSpeedPass() {
   return code;
 }
 
-// The block just taken as the sweep a save writes.
-void CopyBlockToSweep() {
-  if (ScopeMax < 0) return;
-  const int32_t last = std::min<int32_t>({ScopeMax, kScopeColumns - 1, kScopeBufferRows - 1});
-  for (int32_t i = 0; i <= last; ++i) {
-    const float averaged = ScopeBufferArray[i].averaged;
-    // A point that held a bad number stays the bad-reading mark, unscaled.
-    scopedata[1][i] = averaged == kFastBadNumber ? kBadReading : scd != 0.0f ? averaged / scd : 0.0f;
-  }
-}
-
 void SaveRequestedSweep(ScopeLoopState& s) {
   TabKeyHit = 0;
   SaveScopeIconClicked = 0;
+  // The fast scope's sweep was saved by the block transfer, which scaled it into the
+  // sweep in volts: it stays as it is.
   if (!FastScope()) {
     SaveSCOPE();
     s.tabHeldSinceSave = s.lastWord == KeyWord3::Tab;
-  } else {
-    CopyBlockToSweep();
   }
   rt::SetOutputWindow(kAcquisitionWindow);
   WINDOWCLEAR();
@@ -276,7 +265,8 @@ void ArmedTriggerStep(ScopeLoopState& s, int16_t code) {
       }
       for (int k = 1; k <= TriggerSaveCount; ++k) {
         fast_scope_hooks::HIGHSPEEDIO();
-        CopyBlockToSweep();
+        // A stopped block was never scaled: the sweep still holds the one before.
+        if (EscapeKeyHit) return;
         ScSample = TotScopeSample = ScopeMax;
         SaveFastScopeSweep();
         rt::SetOutputWindow(kAcquisitionWindow);
@@ -386,6 +376,7 @@ int16_t SCOPESCANNING() {
     if (code == kTabCode || TabKeyHit == 1) SaveRequestedSweep(s);
     TabKeyHit = 0;
     if (TempTriggrON != 0 && fast) ArmedTriggerStep(s, code);
+    if (EscapeKeyHit == 1) return 0;
     StopIconClicked = 0;
     PauseIconClicked = 0;
     if (!fast) RestUntil(NextScopeTimeInSeconds);

@@ -38,7 +38,7 @@ constexpr RGBColor kBlack{0, 0, 0};
 constexpr RGBColor kDisplayBlue{0, 0, 55535};
 constexpr RGBColor kDisplayRed{65535, 0, 0};
 constexpr RGBColor kWhite{65535, 65535, 65535};
-constexpr int16_t kSerialLineField = 197;
+constexpr int16_t kSerialLineField = 197, kMarkersFullField = 196;
 constexpr int16_t kBackupField = 199, kNextFileField = 198, kDisplaysOffField = 300;
 constexpr int kFastScopeWidth = 1024;
 
@@ -190,6 +190,19 @@ void ShowSerialLineStatus(bool lost, const std::string& path) {
                 KitFont(3, 10), kDisplayRed, rgbyellow);
   else
     rt::SetEditText(kSerialLineField, text.str());
+  if (previous != 0 && rt::WindowExists(previous)) rt::SetOutputWindow(previous);
+}
+
+void ShowMarkerTableFull() {
+  if (!rt::WindowExists(kAcquisitionWindow) || rt::EditFieldExists(kMarkersFullField)) return;
+  const int16_t previous = rt::OutputWindow();
+  rt::SetOutputWindow(kAcquisitionWindow);
+  // On the bottom line, left of the serial line's notice.
+  const Rect content = rt::WindowContentRect(kAcquisitionWindow);
+  const int w = content.right - content.left, h = content.bottom - content.top;
+  StaticField(kMarkersFullField, "Marker table full: no more markers are kept",
+              Rect{PixelCoord(w - 580), PixelCoord(h - 12), PixelCoord(w - 335), PixelCoord(h - 1)}, 2,
+              KitFont(3, 10), kDisplayRed, rgbyellow);
   if (previous != 0 && rt::WindowExists(previous)) rt::SetOutputWindow(previous);
 }
 

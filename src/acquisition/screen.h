@@ -25,6 +25,9 @@ int LayoutScreenWidth();
 void ShowSaveStatus(int16_t field, const Str255& text, bool failed);
 // The serial line's loss on the bottom line in red, until it is back (then blank).
 void ShowSerialLineStatus(bool lost, const std::string& path);
+// The marker table's 3,200 places are taken: the bottom line says so, in red, until the
+// screen is built anew for the next run.
+void ShowMarkerTableFull();
 
 // The end-of-period bar and text at x, from y top down to BottomOfPlot.
 void DrawEndOfPeriodMark(int x, int top);

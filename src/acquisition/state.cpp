@@ -175,16 +175,19 @@ void ResetRecordingValues() {
   for (auto& row : scopedata) {
     if (std::any_of(row.begin(), row.end(), [](float f) { return f != 0.0f; })) row.fill(0.0f);
   }
-  if (std::any_of(ScopeBufferArray.begin(), ScopeBufferArray.end(),
-                  [](const ScopeBlockRow& r) { return r.raw != 0.0f || r.averaged != 0.0f || r.spare != 0.0f; })) {
+  if (std::any_of(ScopeBufferArray.begin(), ScopeBufferArray.end(), [](const ScopeBlockRow& r) {
+        return r.raw != 0.0f || r.averaged != 0.0f || r.spare != 0.0f;
+      })) {
     ScopeBufferArray.fill(ScopeBlockRow{});
   }
 }
 
 int16_t FastScopeCount = 0;
+Str255 FastSweepNote;
 std::array<std::optional<float>, 17> LastStoredOfRun{};
 
 void MarkScopeTraceUnread() {
+  FastSweepNote = Str255();
   if (RecordingMODE != RecordingModeCode::Scope && RecordingMODE != RecordingModeCode::ScopeChart) return;
   const int32_t last = std::clamp<int32_t>(ScopeMax, 0, kScopeColumns - 1);
   std::fill_n(scopedata[1].begin(), last + 1, kBadReading);
@@ -195,6 +198,7 @@ void ResetAcquisitionState() {
   LastStoredOfRun.fill(std::nullopt);
   ChosenStripLayout = StripLayoutBeforeFit{};
   FastScopeCount = 0;
+  FastSweepNote = Str255();
   Sample = 0;
   HavePaused = 0;
   LatestSampleFailed = 0;

@@ -239,6 +239,10 @@ void ResetScreenValues();
 // The recording values above to their start-up values (part of ResetAcquisitionState).
 // Fast-scope blocks taken in the run (read by the post-run rate check).
 extern int16_t FastScopeCount;
+// What a saved fast-scope sweep must say of itself: "partial block: N of M points" when
+// the logger did not send its whole block, else empty. Set with every block scaled into
+// scopedata row 1.
+extern Str255 FastSweepNote;
 
 void ResetRecordingValues();
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "acquisition/markers.h"
 #include "acquisition/state.h"
 #include "files/file_time.h"
 #include "files/state.h"
@@ -24,6 +25,11 @@ struct Axis {
   double grid = 0;       // the interval the samples stand on
   double requested = 0;  // the interval asked for
   double skipped = 0;    // seconds recorded as gaps and pauses so far
+  // Where the grid in force was laid: sample baseIndex stands baseOffset after sample 0
+  // (pauses and gaps apart). An interval changed during the run lays it at the next
+  // sample, so every sample before keeps the interval it was taken on.
+  int32_t baseIndex = 0;
+  double baseOffset = 0;
   int32_t stored = 0;
   double nextDue = 0;
   // The grid intervals on which every sample stored so far stands within the rule.
@@ -39,6 +45,11 @@ struct Axis {
   // How long before its place a sample is begun: its reads take that long.
   double lead = 0, lastSweep = -1;
   int32_t holds = 0;
+  // Whether the interface was slower than the interval from the run's first sweep (the
+  // priming sweep's, else the first sample's): only then is its pace followed. A
+  // slowdown later in the run is gaps, and the samples come back onto the grid.
+  bool paceKnown = false, slowFromStart = false;
+  double primedSweep = 0;
   PlacedSample last;
 };
 Axis gAxis;
@@ -48,16 +59,18 @@ double Limit(const Axis& a) {
 }
 
 double PlaceOf(const Axis& a, int32_t k) {
-  return a.firstDue + k * a.grid + a.skipped;
+  return a.firstDue + a.baseOffset + (k - a.baseIndex) * a.grid + a.skipped;
 }
 
-// The grids on which sample k, read at readAt, stands within the rule.
+// The grids on which sample k (after the grid's base), read at readAt, stands within
+// the rule.
 struct GridRange {
   double lo, hi;
 };
 GridRange GridsFor(const Axis& a, int32_t k, double readAt) {
-  const double span = readAt - a.firstDue - a.skipped, limit = Limit(a);
-  return {(span - limit) / k, (span + limit) / k};
+  const double span = readAt - a.firstDue - a.baseOffset - a.skipped, limit = Limit(a);
+  const int32_t n = k - a.baseIndex;
+  return {(span - limit) / n, (span + limit) / n};
 }
 
 // A grid interval the files can store exactly (single precision) inside [lo, hi], as
@@ -70,13 +83,17 @@ double StorableGridNear(double want, double lo, double hi) {
   return static_cast<double>(f);
 }
 
-// A sample begun late, after one read well, at a pace that did not suddenly lengthen:
-// the interface (or the machine) cannot keep the interval. The grid follows its
-// pace when some grid keeps every stored sample, this one too, within the rule.
+// A sample begun late, after one read well, at a pace that did not suddenly lengthen,
+// on an interface slower than the interval from the run's start: it cannot keep the
+// interval. The grid follows its pace when some grid keeps every stored sample, this
+// one too, within the rule. Never after an interval changed during the run, and never
+// for readings gathered over the interval (continuous averaging keeps the interval).
 bool FollowPace(Axis& a, const SampleReadings& r) {
   const int32_t k = a.stored;
-  if (k < 2 || !a.prevStood || a.prevPace <= 0 || a.dropped > 0 || a.gapOpen) return false;
-  const bool backToBack = r.startedAt > a.nextDue;  // begun late, as the one before
+  if (!a.slowFromStart || r.gathered || a.baseIndex != 0) return false;
+  if (k < 1 || !a.prevStood || a.prevPace <= 0 || a.dropped > 0 || a.gapOpen) return false;
+  // Begun when due (to the clock's microsecond) or late, as the one before.
+  const bool backToBack = r.startedAt >= a.nextDue - 1e-6;
   const bool steady = r.startedAt - a.prevStart <= 1.5 * a.prevPace + 0.01;
   if (!backToBack || !steady) return false;
   const GridRange g = GridsFor(a, k, r.readAt);
@@ -94,7 +111,7 @@ void RecordGap(KeyMode mode, double seconds) {
   const double minutes = seconds / 60.0;
   totalPauseDuration = static_cast<float>(totalPauseDuration + minutes);
   CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample);
-  MarkResumedSampling(mode);
+  MarkScheduleGap(mode);
 }
 
 // A due time as the clock reads its nearest microsecond, so a sample due on a tick's
@@ -109,33 +126,66 @@ void Publish(const Axis& a) {
   ChartTiming.firstDue = a.firstDue;
   ChartTiming.samples = a.stored;
   ChartTiming.heldSeconds = a.skipped;
-  // The files store the grid when it follows the interface's pace; otherwise the
-  // asked-for interval, which the places keep exactly.
-  ChartTiming.grid = a.grid == a.requested ? 0.0f : static_cast<float>(a.grid);
+  // The files store the grid when it follows the interface's pace or an interval
+  // changed during the run (the pause log records the change); otherwise the asked-for
+  // interval, which the places keep exactly.
+  ChartTiming.grid = a.grid == a.requested && a.baseIndex == 0 ? 0.0f : static_cast<float>(a.grid);
 }
 
-// An interval set since the axis was laid (the pause window's) lays the grid anew:
-// the next sample keeps its due time, the samples after it follow the new interval.
-void RegridChartAxis(double interval) {
+// A new interval from the next sample on: it keeps its due time and its place, the
+// samples after it follow the new interval, and those before keep theirs. Returns the
+// interval the samples before stand on.
+double RegridChartAxis(double interval) {
   Axis& a = gAxis;
-  if (!(interval > 0) || interval == a.requested) return;
+  const double old = a.grid;
+  if (!(interval > 0) || (interval == a.grid && interval == a.requested)) return old;
+  a.baseOffset += (a.stored - a.baseIndex) * a.grid;
+  a.baseIndex = a.stored;
   a.grid = a.requested = interval;
-  // The next sample keeps its due time; the samples after it follow the new interval.
-  a.firstDue = a.nextDue - a.stored * a.grid - a.skipped;
   a.lo = 0;
   a.hi = kNoGrid;
   a.prevPace = -1;
   Publish(a);
+  return old;
+}
+
+// The run's first samples tell whether the interface (or the machine) is slower than
+// the interval, unless the priming sweep told before the run: a sweep longer than the
+// interval, or the first two samples that stood begun further apart than the interval
+// and a quarter (more than the wake for a due time ever adds).
+void LearnPace(Axis& a, const SampleReadings& r) {
+  if (a.paceKnown || !r.anyStood) return;
+  if (r.gathered || r.sweepSeconds > a.requested) {
+    a.paceKnown = true;
+    a.slowFromStart = !r.gathered;
+    return;
+  }
+  if (!a.prevStood) return;
+  a.paceKnown = true;
+  a.slowFromStart = r.startedAt - a.prevStart > 1.25 * a.requested;
 }
 
 }  // namespace
 
-void StartChartAxis(double firstDue) {
+void StartChartAxis(double firstDue, double primedSweep) {
   gAxis = Axis{};
-  gAxis.firstDue = gAxis.nextDue = firstDue;
-  gAxis.grid = gAxis.requested = ChartIntervalInSeconds;
+  Axis& a = gAxis;
+  a.firstDue = a.nextDue = firstDue;
+  a.grid = a.requested = ChartIntervalInSeconds;
+  if (primedSweep > 0) {
+    // The first sample is begun that long before its place, so its readings land on
+    // it, and the interface's pace is known before any sample stands.
+    a.primedSweep = a.lead = a.lastSweep = primedSweep;
+    a.nextDue = firstDue - primedSweep;
+    a.paceKnown = true;
+    a.slowFromStart = primedSweep > a.requested;
+  }
   ChartTiming = {};
-  Publish(gAxis);
+  Publish(a);
+}
+
+double ChangeChartInterval(double interval) {
+  return RegridChartAxis(interval);
 }
 
 SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r) {
@@ -172,15 +222,21 @@ SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r) {
     a.gapOpen = false;
     a.dropped = 0;
   }
-  if (r.anyStood && k >= 1) {
+  LearnPace(a, r);
+  if (r.anyStood && k > a.baseIndex) {
     const GridRange g = GridsFor(a, k, r.readAt);
     a.lo = std::max(a.lo, g.lo);
     a.hi = std::min(a.hi, g.hi);
   }
   a.prevPace = r.anyStood && a.prevStood ? r.startedAt - a.prevStart : -1;
+  // The first sample's pace is the priming sweep's.
+  if (k == 0 && r.anyStood && a.primedSweep > 0) a.prevPace = a.primedSweep;
   if (r.anyStood) {
+    // An interface that cannot keep the interval has its readings spread over its whole
+    // sweep: the sample is begun that long before its place. Otherwise at most the limit.
     const double sweep = std::max(0.0, r.sweepSeconds);
-    a.lead = std::min({sweep, a.lastSweep >= 0 ? a.lastSweep : sweep, Limit(a)});
+    const double most = a.slowFromStart ? sweep : Limit(a);
+    a.lead = std::min({sweep, a.lastSweep >= 0 ? a.lastSweep : sweep, most});
     a.lastSweep = sweep;
   }
   a.prevStood = r.anyStood;
@@ -210,6 +266,22 @@ double HoldChartAxis(double heldFrom, double resumeAt) {
   return skipped;
 }
 
+void EndChartAxis(double endedAt, int32_t lastSample) {
+  Axis& a = gAxis;
+  if (a.dropped == 0) return;
+  // As long as a gap closing with a sample read at the end would have been.
+  const double lost = endedAt - PlaceOf(a, a.stored);
+  a.dropped = 0;
+  if (!(lost > 0)) return;
+  const double minutes = lost / 60.0;
+  totalPauseDuration = static_cast<float>(totalPauseDuration + minutes);
+  CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample);
+  // Gap markers leave the table's last places to the user's own, as during the run.
+  if (Nmarkers < kGapMarkerPlaces) RecordMarkerAfterRun(kPauseMarkerCode, std::max<int32_t>(lastSample, 0));
+  a.gapOpen = false;
+  a.skipped += lost;
+  Publish(a);
+}
 
 int32_t ChartAxisHolds() {
   return gAxis.holds;

@@ -1,26 +1,30 @@
 // The time axis of a recording: the one owner of the chart schedule and of the scope's.
 //
 // A chart file keeps its samples on a grid: sample k stands at the first sample's due
-// time plus k intervals plus every pause and gap the pause log records at or before it.
-// Nothing else in the program moves the schedule. Each sample is placed once its
-// readings are in (after the reader's waits), from when they were taken:
+// time plus k intervals plus every pause and gap the pause log records at or before it;
+// when the interval was changed in a pause, the samples before the change keep the old
+// interval and the log says from which sample the new one runs. Nothing else in the
+// program moves the schedule. Each sample is placed once its readings are in (after the
+// reader's waits), at the time of its last reading that stood:
 // - on time (within max(one interval, 50 ms) of its place on the grid): stored there;
 //   a sample a little late is stored at its place and the next ones catch up on the grid;
 //   a sample whose reads take a while is begun that much before its place (at most the
 //   limit), as the last two such samples took, so its readings land on it;
 // - further behind (a late reply, a frozen instrument, a slow save or backup, a held
-//   machine): a gap as long as the time really lost is recorded before it (the pause
-//   marker 166 at the sample and one pause-log line), so it stands at the time it was
-//   read and the grid goes on from there;
+//   machine, a slow spell of the interface): a gap as long as the time really lost is
+//   recorded before it (the pause marker 166 at the sample and one pause-log line), so
+//   it stands at the time it was read and the grid goes on from there;
 // - a silence is one gap: the first failed sample (no reading stood) is stored as the
 //   bad-reading preference says while it is on time; every later sample in which no
 //   reading stood is not stored and joins the open gap, which closes with the first
 //   sample in which a reading stands; that sample holds nothing from before the gap;
-// - an interface steadily slower than the interval (samples begun late, each read well,
-//   at a pace that does not suddenly lengthen) has its pace followed: the grid's
-//   interval becomes the one nearest the asked-for interval that keeps every stored
-//   sample of the run within the rule, and the files store it; a slip beyond that is a
-//   gap.
+// - an interface slower than the interval from the run's start (its priming sweep, or
+//   else its first sample, took longer than the interval) has its pace followed while
+//   samples are begun late and read well at a pace that does not suddenly lengthen: the
+//   grid's interval becomes the one nearest the asked-for interval that keeps every
+//   stored sample of the run within the rule, and the files store it; a slip beyond
+//   that is a gap. Readings gathered over the interval (continuous averaging) never
+//   follow a pace, nor does a run whose interval was changed.
 // A pause records the time the schedule actually skipped; a new run or sampling period
 // starts an empty record, its first sample due when its file says it starts.
 #pragma once
@@ -33,14 +37,17 @@ namespace mv {
 
 // A new run or sampling period: the first sample is due at `firstDue`, on a grid of
 // ChartIntervalInSeconds. Sets TimeOfNextChartSample and clears ChartTiming.
-void StartChartAxis(double firstDue);
+// primedSweep: how long the priming sweep before the run took (0: none was timed); the
+// first sample is begun that long before `firstDue`, which must leave room for it.
+void StartChartAxis(double firstDue, double primedSweep = 0);
 
 // The readings of one sample are in.
 struct SampleReadings {
-  double startedAt = 0;     // when the sample began, before any wait of the reader
-  double readAt = 0;        // when its readings were taken
+  double startedAt = 0;  // when the sample began, before any wait of the reader
+  double readAt = 0;     // when its last reading that stood was taken (when it ended, if none)
   bool anyStood = false;
   double sweepSeconds = 0;  // how long its own reads took (0 when it gathers over the interval)
+  bool gathered = false;    // some of its readings were gathered over the interval (scans)
 };
 enum class SampleFate {
   Store,          // stored at its place on the grid
@@ -63,6 +70,16 @@ PlacedSample LastPlacedSample();
 // (resume minus the later of the due time and the pause's start) is recorded as held
 // and returned; the next sample is due at once. The pause window writes its own line.
 double HoldChartAxis(double heldFrom, double resumeAt);
+
+// The run ends at `endedAt`. A gap still open there, with samples left out of it (the
+// instrument silent to the end), is recorded as a gap that closed then: its pause-log
+// line after the last sample, its pause marker on the last sample (`lastSample`, as
+// markers number samples), since no sample follows it to carry the marker.
+void EndChartAxis(double endedAt, int32_t lastSample);
+// The pause window set `interval`: the next sample (number Sample) keeps its due time
+// and place, the samples after it follow the new interval and those before keep the
+// interval they stand on, which is returned for the pause log's record of the change.
+double ChangeChartInterval(double interval);
 
 // How many times the schedule was held (pauses) in this run: a loop that gathers
 // readings across passes starts its gathering again when this changes.

@@ -1,11 +1,14 @@
 #include "acquisition/trigger_wait.h"
 
 #include <cmath>
+#include <optional>
+#include <string>
 
 #include "acquisition/channel_panel.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "control/trigger_window.h"
 #include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "devices/demonstration.h"
@@ -31,14 +34,18 @@ bool ScopeModes() {
   return RecordingMODE == RecordingModeCode::Scope || RecordingMODE == RecordingModeCode::ScopeChart;
 }
 
-void OpenStrip(int16_t record) {
+// The strip says what the wait watches, or, when the interface lacks the input, why
+// nothing is watched.
+void OpenStrip(int16_t record, const std::optional<std::string>& refusal) {
   if (rt::WindowExists(kTriggerStripWindow)) rt::CloseWindow(kTriggerStripWindow);
   rt::OpenWindow(kTriggerStripWindow, "", Rect{4, 4, 4 + kStripWidth, 4 + kStripHeight}, 5);
   SetWindowBackground(sunset, true);
   rt::FontSpec font = KitFont(3, 10);
   font.bold = true;
-  const Str255 status = TriggerStatusText(TriggerChan, nChannels, ChannelVariables[record][ChanField::Input],
-                                          TriggerMode, triggerval);
+  const Str255 status =
+      refusal ? Str255(" " + *refusal + "  ")
+              : TriggerStatusText(TriggerChan, nChannels, ChannelVariables[record][ChanField::Input],
+                                  TriggerMode, triggerval);
   rt::DrawText(2, 29, status.str(), font, RGBblue);
   rt::DrawText(2 + rt::TextWidth(status.str(), font), 29,
                TriggerInstructionText(RecordingMODE, TriggerSequence).str(), font, RGBred);
@@ -127,7 +134,10 @@ int16_t RUNTRIGGER() {
   const HandlerScope callersHandlers;
   const int16_t record = TriggerRecord(TriggerChan, nChannels);
   const bool extraInput = TriggerChan < 1 || TriggerChan > nChannels;
-  OpenStrip(record);
+  // An input the interface lacks is never read: no byte would go out for it, and the
+  // level would be tested on a value no reading gave. The user starts the run.
+  const std::optional<std::string> refusal = TriggerInputRefusal();
+  OpenStrip(record, refusal);
   aval = ChannelVariables[record][ChanField::A];
   bval = ChannelVariables[record][ChanField::B];
   exponent = ChannelVariables[record][ChanField::C];
@@ -157,6 +167,7 @@ int16_t RUNTRIGGER() {
       result = static_cast<int16_t>(key);
       break;
     }
+    if (refusal) continue;
     TakeReading(record);
     // A streaming read pumps events while it waits for its line and keeps a key or
     // another window's action given then: it ends the wait as it would have here.

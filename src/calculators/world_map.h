@@ -11,7 +11,7 @@
 
 namespace mv::calc {
 
-constexpr int16_t kMapWindow = 778, kMapStrip = 775, kZoomMessageWindow = 1776;
+constexpr int16_t kMapWindow = 778, kMapStrip = 775, kZoomMessageWindow = 1783;
 
 // The place under a pointer position of the map window (absolute degrees).
 struct MapReading {

@@ -144,6 +144,12 @@ void ApplyAOscriptFile(const AnalogOutputScriptFile& f) {
   FdBkEndRange = f.endRange;
   FdBkEndMinV = f.endMinV;
   FdBkEndMaxV = f.endMaxV;
+  // The file has no mark for an end state never entered: such a file carries the
+  // start-up values, which are taken as none rather than driven as an end state.
+  FdBkEndStateEntered = f.endSetpoint == kNoEndSetpoint && f.endRange == kNoEndRange &&
+                                f.endMinV == kNoEndMinV && f.endMaxV == kNoEndMaxV
+                            ? 0
+                            : 1;
 
   float nextSum = 0.0f;
   for (int r = 1; r <= kFeedbackRowsLookedAt; ++r) nextSum += FeedbackArray[r][6];

@@ -41,7 +41,8 @@ DecodedAOscriptFile DecodeAOscriptFile(std::string_view bytes);
 
 // Takes the file's tables and settings, then derives the flags and the D-A menu's
 // check marks: feedback (item 2) when any of steps 1 to 40 has a next-step number,
-// output 1 (item 1) and output 2 (item 4) when their scripts have a step.
+// output 1 (item 1) and output 2 (item 4) when their scripts have a step. The file's
+// end state counts as entered unless it is the start-up one.
 void ApplyAOscriptFile(const AnalogOutputScriptFile& file);
 
 }  // namespace mv

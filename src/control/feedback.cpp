@@ -34,19 +34,26 @@ int16_t Whole(float v) {
   return v >= 32767.0f ? int16_t{32767} : static_cast<int16_t>(std::trunc(v));
 }
 
-void ApplyEndState() {
+// The schedule has ended: the end state the user entered comes into force. Without one
+// the output keeps the volts the last step gave it, within that step's limits: no
+// further command goes out.
+void EndSchedule() {
+  NextFeedbackTime = kNeverTick;
+  FdBkFrozen = 1;
+  if (FdBkEndStateEntered == 0) {
+    FdBkActive = 0;
+    return;
+  }
   setpoint = FdBkEndSetpoint;
   FdBkRange = FdBkEndRange;
   FdBkMinV = FdBkEndMinV;
   FdBkMaxV = FdBkEndMaxV;
-  NextFeedbackTime = kNeverTick;
-  FdBkFrozen = 1;
   FdBkActive = 1;
 }
 
 // The present step's time has passed: the next step comes into force, or the schedule
 // has run out of steps and ends now (end mode 1) or holds its last step until its end
-// marker (the marker applies the end state).
+// marker (which ends it).
 void StepSchedule(int32_t now) {
   const bool valid = FdBkStep >= 1 && FdBkStep <= kLastStep;
   if (valid && FeedbackArray[FdBkStep][5] != 0.0f) {
@@ -61,7 +68,7 @@ void StepSchedule(int32_t now) {
     return;
   }
   if (FeedbackEndMode == kEndAfterLastStep)
-    ApplyEndState();
+    EndSchedule();
   else
     NextFeedbackTime = kNeverTick;
 }
@@ -133,7 +140,8 @@ void checkFEEDBACKLoop() {
 
 void FeedbackAtEndMarker(int16_t endEvent) {
   if (DoFeedback != 1 || FeedbackEndMode != endEvent) return;
-  ApplyEndState();
+  EndSchedule();
+  if (FdBkActive != 1) return;
   NextFeedbackUpdateTime = After(Now(), std::max(FeedbackUpdateInterval, 1));
   Drive();
 }

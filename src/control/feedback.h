@@ -1,7 +1,8 @@
 // Proportional feedback on analog output 2 during a recording: the feedback schedule's
 // steps (setpoint, control-volt limits, range, duration) come into force one after the
 // other, and every FeedbackUpdateInterval ticks the regulated channel's latest stored
-// value sets the output within the step's limits.
+// value sets the output within the step's limits. When the schedule ends, the end state
+// the user entered takes over; without one the output keeps the last step's volts.
 #pragma once
 #include <cstdint>
 
@@ -13,7 +14,8 @@ void BeginFdBk();
 // update is due.
 void checkFEEDBACKLoop();
 // The feedback's part of an "x" (code 2) or "q" (code 3) marker: when the schedule ends
-// at this marker its end state comes into force and drives the output at once.
+// at this marker an entered end state comes into force and drives the output at once;
+// without one the output keeps its volts.
 void FeedbackAtEndMarker(int16_t endEvent);
 
 }  // namespace mv

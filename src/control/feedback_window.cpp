@@ -201,6 +201,17 @@ void BuildButtons(int d) {
   rt::NewControl(Done, ControlType::DefaultButton, "Done", RectOf(530, 372 + d, 625, 392 + d), 1);
 }
 
+// The end state in force, under the step editing, where it stays in sight.
+void ShowEndStateLine() {
+  const int d = Shift();
+  EFForeColor = 1;
+  EFBackColor = 1;
+  if (!rt::EditFieldExists(EndStateLine)) BUILDEF(EndStateLine, "", 425, I(352 + d), 630, I(368 + d), 7, 0);
+  rt::SetEditColors(EndStateLine, kBlack, LightGray);
+  rt::SetEditFont(EndStateLine, KitFont(KestraneFont, 11));
+  rt::SetEditText(EndStateLine, FeedbackEndStateText().str());
+}
+
 void BuildFeedbackWindow(FeedbackEditor& e, bool again) {
   const int d = Shift();
   if (rt::WindowExists(W)) rt::CloseWindow(W);
@@ -223,6 +234,7 @@ void BuildFeedbackWindow(FeedbackEditor& e, bool again) {
   e.count = FeedbackStepCount(again ? e.count : 0);
   BuildStepFields(d);
   BuildButtons(d);
+  ShowEndStateLine();
   BuildSenseIcons();
   DrawFeedbackTiming(e.count);
   SetWindowBackground(LightGray, false);
@@ -265,8 +277,12 @@ void TakeEndState() {
   FdBkEndMinV = FieldNumber(MinVoltsField);
   FdBkEndMaxV = FieldNumber(MaxVoltsField);
   FdBkEndRange = FieldNumber(RangeField);
+  FdBkEndStateEntered = 1;
+  ShowEndStateLine();
 }
 
+// Clear starts the schedule afresh, the end state too: none is in force until one is
+// entered again.
 void ClearSchedule(FeedbackEditor& e) {
   rt::SetEditText(LoopField, "0");
   FeedbackON = 0;
@@ -274,6 +290,8 @@ void ClearSchedule(FeedbackEditor& e) {
     for (int c = 1; c <= 6; ++c) FeedbackArray[r][c] = 0.0f;
   e.count = 0;
   DrawFeedbackTiming(0);
+  ClearFeedbackEndState();
+  ShowEndStateLine();
 }
 
 void EditAStep(FeedbackEditor& e, int16_t id) {
@@ -447,6 +465,12 @@ void LoopFeedbackTo(int16_t count, double target) {
   if (t > count) t = count;
   if (t < 1) t = 1;
   FeedbackArray[count][6] = static_cast<float>(t);
+}
+
+Str255 FeedbackEndStateText() {
+  if (FdBkEndStateEntered == 0) return Str255("end state: none, the last step holds");
+  return Str255("end state: " + VoltsText(FdBkEndSetpoint) + " \xB1 " + VoltsText(FdBkEndRange) + ", " +
+                VoltsText(FdBkEndMinV) + " to " + VoltsText(FdBkEndMaxV) + " V");
 }
 
 void CheckFeedbackMenuItems(bool on) {

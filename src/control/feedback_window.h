@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "runtime/str255.h"
+
 namespace mv {
 
 constexpr int16_t kFeedbackWindow = 788;
@@ -13,7 +15,8 @@ constexpr int16_t Positive = 20, Negative = 21, Show = 23, EndState = 24, NewSte
                   Delete = 28, Modify = 29, LoopToStep = 30, Clear = 32, Done = 33, IntervalPopup = 131,
                   EndPopup = 132, Help = 230;
 constexpr int16_t SetpointField = 120, RangeField = 121, MaxVoltsField = 122, MinVoltsField = 123,
-                  DurationField = 124, StepField = 127, LoopField = 128, RefusalLine = 140;
+                  DurationField = 124, StepField = 127, LoopField = 128, RefusalLine = 140,
+                  EndStateLine = 141;
 // The warning's answers.
 constexpr int16_t UseForFeedback = 1, KeepScript = 2, SelectionOK = 3;
 }  // namespace FeedbackItem
@@ -38,6 +41,9 @@ int16_t DeleteFeedbackStep(int16_t count, int k);
 void ModifyFeedbackStep(int16_t count, int k, const FeedbackStepValues& v);
 // Every step to the following one, then the last step to target kept within 1..count.
 void LoopFeedbackTo(int16_t count, double target);
+// The end state in force, as the window shows it: "end state: 21.5 \xB1 0.5, 1 to 3 V",
+// or "end state: none, the last step holds" when none was entered.
+Str255 FeedbackEndStateText();
 
 // The warning (when needed) and the window; returns when it closes.
 void AnalogFEEDBACK();

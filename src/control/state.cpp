@@ -64,7 +64,9 @@ std::array<AOscriptRow, kAOscriptRows> AOscript{};
 int32_t FeedbackUpdateInterval = 60;
 int16_t NegativeFEEDBACK = 1;
 int16_t FeedbackEndMode = 1;
-float FdBkEndRange = 1.0f, FdBkEndSetpoint = 20.0f, FdBkEndMinV = 0.0f, FdBkEndMaxV = 5.0f;
+float FdBkEndRange = kNoEndRange, FdBkEndSetpoint = kNoEndSetpoint, FdBkEndMinV = kNoEndMinV,
+      FdBkEndMaxV = kNoEndMaxV;
+int16_t FdBkEndStateEntered = 0;
 int16_t StartAlertSound = 1, ContAlertSound = 1, StopAlertSound = 1;
 float StartAlertInt = 1.0f;
 float StopAlertInt = 0, ContinueAlertInt = 0;
@@ -131,6 +133,14 @@ void ResetControlState() {
   SetOutputAndAlertDefaults();
 }
 
+void ClearFeedbackEndState() {
+  FdBkEndRange = kNoEndRange;
+  FdBkEndSetpoint = kNoEndSetpoint;
+  FdBkEndMinV = kNoEndMinV;
+  FdBkEndMaxV = kNoEndMaxV;
+  FdBkEndStateEntered = 0;
+}
+
 void SetOutputAndAlertDefaults() {
   prefix = DefaultDeviceLabels();
   SequenceLabels = 0;
@@ -141,10 +151,7 @@ void SetOutputAndAlertDefaults() {
   FeedbackUpdateInterval = 60;
   NegativeFEEDBACK = 1;
   FeedbackEndMode = 1;
-  FdBkEndRange = 1.0f;
-  FdBkEndSetpoint = 20.0f;
-  FdBkEndMinV = 0.0f;
-  FdBkEndMaxV = 5.0f;
+  ClearFeedbackEndState();
   StartAlertSound = ContAlertSound = StopAlertSound = 1;
   StartAlertInt = 1.0f;
   StopAlertInt = ContinueAlertInt = 0;

@@ -117,6 +117,16 @@ extern int32_t FeedbackUpdateInterval;  // ticks between feedback updates
 extern int16_t NegativeFEEDBACK;        // 1 negative feedback, 0 positive
 extern int16_t FeedbackEndMode;
 extern float FdBkEndRange, FdBkEndSetpoint, FdBkEndMinV, FdBkEndMaxV;
+// 1 once the user entered the end state above (or a script file brought one): only
+// then does it come into force when the schedule ends. Without one the output keeps
+// the volts its last step gave it, since the start-up values would drive a pump or a
+// heater nobody set.
+extern int16_t FdBkEndStateEntered;
+// The end state's start-up values (setpoint, range, minimum and maximum volts), which
+// stand for "none entered".
+constexpr float kNoEndSetpoint = 20.0f, kNoEndRange = 1.0f, kNoEndMinV = 0.0f, kNoEndMaxV = 5.0f;
+// No end state entered: the start-up values, and the flag cleared.
+void ClearFeedbackEndState();
 // Audible event timer: the sounds of its start, repeats and stop, and the start interval
 // (minutes).
 extern int16_t StartAlertSound, ContAlertSound, StopAlertSound;

@@ -16,6 +16,17 @@ int16_t Coding() {
   return PrefsArray[PrefsSlot::DigitalOutputCoding];
 }
 
+// What the interface and coding reach, said after the device that lies beyond it.
+std::string DeviceReach(int16_t count) {
+  const std::string last = std::to_string(count);
+  if (External_AD == ExternalADCode::DT500 || External_AD == ExternalADCode::DT50)
+    return std::string(": one line per device on the ") +
+           (External_AD == ExternalADCode::DT50 ? "DT50" : "DT500") + " reaches devices 1 to " + last +
+           " only.";
+  const char* name = External_AD == ExternalADCode::ADC1 ? "the ADC-1" : "this interface";
+  return std::string(": ") + name + " switches devices 1 to " + last + " only.";
+}
+
 }  // namespace
 
 std::optional<std::string> OneGroupReason() {
@@ -34,7 +45,30 @@ bool FitPatternToCoding() {
   return true;
 }
 
+std::optional<std::string> UnswitchableDevice() {
+  const int16_t p = SwitchingMode;
+  const int16_t count = SwitchDeviceCount(External_AD, Coding());
+  if (p == 0) return std::nullopt;
+  const auto device = [](int16_t row) { return static_cast<int>(ChannelVariables[row][ChanField::Device]); };
+  std::string what;
+  if (RefChan > count) {
+    what = "Reference device " + std::to_string(RefChan);
+  } else if (TwoGroupPattern(p) && RefChan2 > count) {
+    what = "Reference device " + std::to_string(RefChan2);
+  } else if (SequentialPattern(p)) {
+    for (int16_t k = static_cast<int16_t>(count + 1); k <= 8 && what.empty(); ++k)
+      if (device(k) > 0) what = "Device position " + std::to_string(k);
+  } else {
+    for (int16_t r = 1; r <= nChannels && r <= 16 && what.empty(); ++r)
+      if (device(r) > count)
+        what = "Channel " + std::to_string(r) + " uses device " + std::to_string(device(r));
+  }
+  if (what.empty()) return std::nullopt;
+  return what + DeviceReach(count);
+}
+
 std::optional<std::string> RunStartRefusal() {
+  if (auto device = UnswitchableDevice()) return device;
   if (!TwoGroupPattern(SwitchingMode)) return std::nullopt;
   const auto reason = OneGroupReason();
   if (!reason) return std::nullopt;

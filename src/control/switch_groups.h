@@ -15,7 +15,13 @@ std::optional<std::string> OneGroupReason();
 // A two-group pattern that cannot run here moves to its one-group partner, as the
 // switching window moves it; true when it moved.
 bool FitPatternToCoding();
-// Why a run cannot start with the switching as it is set; nothing when it can.
+// The first device the set-up chooses (a reference, a channel's device or a sequence
+// position) that the interface in use cannot switch with the coding in force, as the
+// line that names it; nothing when every device chosen can be switched. Such a device
+// leaves every valve of its group shut while its channels would be stored as read.
+std::optional<std::string> UnswitchableDevice();
+// Why a run cannot start with the switching as it is set: a device out of reach, or two
+// groups where group 2 has no lines; nothing when it can.
 std::optional<std::string> RunStartRefusal();
 // The group of a two-group pattern that no channel uses, as the line that says so (its
 // device is never opened in a sample period); nothing when both groups have a channel

@@ -148,43 +148,6 @@ bool SetupComplete() {
   return SwitchSetupComplete(SwitchingMode, AnyDeviceChosen(), refint, switchint, RefChan, RefChan2);
 }
 
-// What the interface and coding reach, said after the device that lies beyond it.
-std::string DeviceReach(int16_t count) {
-  const std::string last = std::to_string(count);
-  if (External_AD == ExternalADCode::DT500 || External_AD == ExternalADCode::DT50)
-    return std::string(": one line per device on the ") +
-           (External_AD == ExternalADCode::DT50 ? "DT50" : "DT500") + " reaches devices 1 to " + last +
-           " only.";
-  const char* name = ADC1() ? "the ADC-1" : "this interface";
-  return std::string(": ") + name + " switches devices 1 to " + last + " only.";
-}
-
-// The first chosen device (reference, channel or sequence position) that the interface
-// cannot switch with the coding in force, as the line that tells the user; nothing
-// when every device chosen can be switched. Such a device would leave every output off
-// while its channel was recorded as sampled.
-std::optional<std::string> UnswitchableDevice() {
-  const int16_t p = SwitchingMode;
-  const int16_t count = DeviceCount();
-  if (p == 0) return std::nullopt;
-  const auto device = [](int16_t row) { return static_cast<int>(ChannelVariables[row][ChanField::Device]); };
-  std::string what;
-  if (RefChan > count) {
-    what = "Reference device " + std::to_string(RefChan);
-  } else if (TwoGroupPattern(p) && RefChan2 > count) {
-    what = "Reference device " + std::to_string(RefChan2);
-  } else if (SequentialPattern(p)) {
-    for (int16_t k = static_cast<int16_t>(count + 1); k <= 8 && what.empty(); ++k)
-      if (device(k) > 0) what = "Device position " + std::to_string(k);
-  } else {
-    for (int16_t r = 1; r <= nChannels && r <= 16 && what.empty(); ++r)
-      if (device(r) > count)
-        what = "Channel " + std::to_string(r) + " uses device " + std::to_string(device(r));
-  }
-  if (what.empty()) return std::nullopt;
-  return what + DeviceReach(count);
-}
-
 // Shows why the set-up cannot be finished as it stands, else the group of two that no
 // channel uses (its device never goes out), else what the last pattern choice did to
 // Automatic Repeat, or takes the line away.
@@ -230,12 +193,21 @@ void BuildFrame() {
                  okState);
 }
 
+// "Extra Zero Links" is offered with the periodic patterns of a chart recording whose
+// interval leaves the sample takers time to zero the linked channels. A box that is
+// dimmed is off: zero links it cannot show checked are not kept on, so no link window
+// opens at Setup OK for a pattern that does not offer them.
+int16_t ZeroLinksBoxState() {
+  const bool offered = RecordingMODE == RecordingModeCode::Chart && ChartIntervalInSeconds >= 0.033333 &&
+                       (SwitchingMode == 5 || SwitchingMode == 6);
+  if (!offered) zerolink[0] = 0;
+  return offered ? (zerolink[0] == 1 ? 2 : 1) : 0;
+}
+
 void BuildOptions() {
   FinishFlag = 0;
-  const bool zeroLinksOffered =
-      RecordingMODE == RecordingModeCode::Chart && ChartIntervalInSeconds >= 0.033333;
   rt::NewControl(Item::ZeroLinks, rt::ControlType::CheckBox, "Extra Zero Links", RectOf(298, 162, 426, 178),
-                 zeroLinksOffered ? (zerolink[0] == 1 ? 2 : 1) : 0);
+                 ZeroLinksBoxState());
   rt::NewControl(Item::Marker, rt::ControlType::CheckBox, "Insert Marker at Switch Time",
                  RectOf(434, 162, 638, 178), PrefsArray[PrefsSlot::MarkerAtSwitch] != 0 ? 2 : 1);
   const rt::FontSpec font = KitFont(KestraneFont, 12);
@@ -476,10 +448,7 @@ void CommonTail(int16_t it) {
   CHECKSWITCHDATA();
   Action = 0;
   EventID = 0;
-  if (SwitchingMode == 5 || SwitchingMode == 6)
-    SetState(Item::ZeroLinks, zerolink[0] != 0 ? 2 : 1);
-  else
-    SetState(Item::ZeroLinks, 0);
+  SetState(Item::ZeroLinks, ZeroLinksBoxState());
 }
 
 // True when the finish request passes the interval check and every device chosen is
@@ -634,7 +603,7 @@ void CHECKSWITCHBUTTON() {
   } else if (it == Item::SetupOK) {
     FinishFlag = 1;
   } else if (it == Item::ZeroLinks) {
-    zerolink[0] = zerolink[0] == 1 ? 0 : 1;
+    if (rt::ControlState(Item::ZeroLinks) != 0) zerolink[0] = zerolink[0] == 1 ? 0 : 1;
   } else if (it == SwitchItem::NoRefsBetweenChannels) {
     ClickNoRefsBetweenChannels();
   } else if (it >= 1 && it <= 8) {

@@ -61,10 +61,11 @@ int32_t Now() {
   return static_cast<int32_t>(rt::TickCount());
 }
 
-// The devices the sample takers record as on after a switch to a and b: a device is on
-// only when the command sent switched it. A number no line of the interface carries is
-// no device, and where the coding gives group 2 no lines (a word names one device) b was
-// never sent: the channels of either are recorded as off, never as sampled.
+// The devices the sample takers record as on after a switch to a and b, the reference
+// as much as a sample device: a device is on only when the command sent switched it. A
+// number no line of the interface carries is no device, and where the coding gives
+// group 2 no lines (a word names one device) b was never sent: a group left with every
+// valve shut has no device on (0), and its channels are zeroed, never stored as read.
 void RecordDevicesOn(int16_t a, int16_t b) {
   OldChan = DeviceSwitchable(a) ? a : int16_t{0};
   if (!TwoGroups()) return;
@@ -146,7 +147,7 @@ void SWITCHTOREFERENCE() {
     RefIsON = 0;
     if (!TimedSamplePeriods()) RefOnTime = kNeverTick;
   }
-  if (TwoGroups()) OldChan2 = b;
+  RecordDevicesOn(a, b);
   if (TimedSamplePeriods()) RefOnTime = TicksAfter(switchint, RefOffTime);
   Tick();
 }
@@ -159,15 +160,21 @@ void KeyboardReferenceON() {
     tick = Now();
     RefOffTime = TicksAfter(refint, tick);
   }
-  if (SwitchingMode != 0) RefIsON = DeviceSwitch(SwitchOp::KeyReference, a, b) ? 1 : 0;
-  OldChan = a;
-  if (TwoGroups()) OldChan2 = b;
+  if (SwitchingMode != 0) {
+    RefIsON = DeviceSwitch(SwitchOp::KeyReference, a, b) ? 1 : 0;
+    RecordDevicesOn(a, b);
+  } else {
+    OldChan = a;
+    if (TwoGroups()) OldChan2 = b;
+  }
   Tick();
 }
 
 void KeyboardSampleON() {
   if (SwitchingMode == 0) return;
   const int16_t a = SampleValve, b = SampleValve2;
+  // The switch marker shows the device turned on, as it does for every other switch.
+  DeviceInUse = a;
   WaitForMouseUp();
   RefIsON = 0;
   DeviceSwitch(SwitchOp::KeySample, a, b);

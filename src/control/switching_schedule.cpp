@@ -66,13 +66,13 @@ void ClearUnusedTimes() {
   if (p == 0) RefOffTime = RefOnTime = CycleTime = kNeverTick;
 }
 
+// The devices recorded as on stay those the reference switch just before opened: the
+// sample device is not on until its switch, and a reference that left a group's valves
+// shut must keep that group's channels zeroed.
 void FirstSampleDevice(bool restartSweep) {
-  if (SwitchingMode != 0) {
-    if (restartSweep) PresentChan = 0;
-    SELECTNEXTVALVE();
-  }
-  OldChan = SampleValve;
-  OldChan2 = SampleValve2;
+  if (SwitchingMode == 0) return;
+  if (restartSweep) PresentChan = 0;
+  SELECTNEXTVALVE();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "conversions/needs.h"
 #include "devices/interfaces.h"
 #include "devices/state.h"
+#include "files/state.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
@@ -18,7 +19,6 @@
 #include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
-#include "files/state.h"
 #include "setup/state.h"
 
 namespace mv {
@@ -201,9 +201,7 @@ bool RefusedInput() {
   const int16_t inputs = InterfaceInputs();
   if (typed <= inputs) return false;
   zap();
-  ShowRefusalLine(kRefusalLine, RefusalPlace(),
-                  "No A-D input " + NumText(typed).mid(2).str() + " here: inputs 1-" + NumText(inputs).mid(2).str() +
-                      " only.");
+  ShowRefusalLine(kRefusalLine, RefusalPlace(), NoTriggerInputLine(typed, inputs));
   rt::SelectEditText(TriggerItem::InputField, 0, -1);
   return true;
 }
@@ -281,6 +279,19 @@ int16_t TriggerChannelShown(int16_t triggerChan, int16_t channels) {
 
 bool ExtraTriggerInputAvailable(int16_t channels) {
   return channels < 16;
+}
+
+std::string NoTriggerInputLine(int16_t input, int16_t inputs) {
+  return "No A-D input " + std::to_string(input) + " here: inputs 1-" + std::to_string(inputs) + " only.";
+}
+
+std::optional<std::string> TriggerInputRefusal() {
+  if (TriggerChan >= 1 && TriggerChan <= Channels()) return std::nullopt;
+  const float stored = ChannelVariables[16][ChanField::Input];
+  const int16_t inputs = InterfaceInputs();
+  if (stored >= 1.0f && stored < inputs + 1.0f) return std::nullopt;
+  const double whole = std::isfinite(stored) ? std::trunc(static_cast<double>(stored)) : 0.0;
+  return NoTriggerInputLine(static_cast<int16_t>(std::clamp(whole, -32768.0, 32767.0)), inputs);
 }
 
 void TRIGGER() {

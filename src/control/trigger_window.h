@@ -2,6 +2,8 @@
 // rules it applies.
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace mv {
 
@@ -27,6 +29,14 @@ int16_t TriggerChannelShown(int16_t triggerChan, int16_t channels);
 // Whether the extra input can be offered: it borrows channel record 16, so only
 // while fewer than 16 channels are recorded.
 bool ExtraTriggerInputAvailable(int16_t channels);
+
+// The line that says the interface has no A-D input `input` (it has 1 to `inputs`).
+std::string NoTriggerInputLine(int16_t input, int16_t inputs);
+// While the trigger would watch the extra A-D input (a trigger channel outside 1 to
+// nChannels) and the interface in use lacks the input kept for it, the trigger window's
+// line that says so; nothing otherwise. A wait on such an input would test a reading that
+// was never taken. Whether triggering is on is the caller's to ask.
+std::optional<std::string> TriggerInputRefusal();
 
 // The window; sets Action to 5 on return so the calling window redraws.
 void TRIGGER();

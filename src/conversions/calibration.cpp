@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "conversions/evaluate.h"
 #include "conversions/state.h"
@@ -104,9 +105,19 @@ int CalibrationPointsFitted(int n, int16_t kind) {
   return static_cast<int>(std::count_if(points.begin(), points.end(), PowerFitUses));
 }
 
-Str255 CalibrationCountText(int n, const FitResult& fit, int fitted) {
+int CalibrationPointsNeeded(int16_t kind) {
+  return kind == FitKind::Polynomial ? 3 : 2;
+}
+
+Str255 CalibrationCountText(int n, int16_t kind, const FitResult& fit, int fitted) {
   const Str255 count = PrintedNumber(n);
-  if (n < 3) return count + (n == 1 ? " point entered" : " points entered");
+  if (n < CalibrationPointsNeeded(kind)) {
+    const char* form = kind == FitKind::Power        ? "; a power fit needs "
+                       : kind == FitKind::Polynomial ? "; a 2-order poly needs "
+                                                     : "; a straight line needs ";
+    return count + (n == 1 ? " point" : " points") + form +
+           Str255(std::to_string(CalibrationPointsNeeded(kind)));
+  }
   switch (fit.refusal) {
     case FitRefusal::EqualX:
       return count + " points; no fit: all volts are equal";
@@ -145,21 +156,14 @@ void RestoreCalibrationSnapshot(const CalibrationSnapshot& s) {
   maxy = s.maxy;
 }
 
-void FinishCalibration(int n, int16_t type, const FitResult& lastValidFit) {
-  if (n >= 3 && lastValidFit.ok()) {
-    aval = lastValidFit.a;
-    bval = lastValidFit.b;
-    exponent = lastValidFit.c;
-  } else {
-    aval = 0.0f;
-    bval = 1.0f;
-    exponent = type == ConversionTypeCode::Power ? 1.0f : 0.0f;
-  }
-  if (n < 3) {
-    miny = 0.0f;
-    maxy = 1.0f;
-    return;
-  }
+bool CalibrationCanFinish(int n, int16_t kind) {
+  return n >= CalibrationPointsNeeded(kind) && Fit(kind, CalibrationPoints(n)).ok();
+}
+
+void FinishCalibration(int n, const FitResult& fit) {
+  aval = fit.a;
+  bval = fit.b;
+  exponent = fit.c;
   float low = 1e30f, high = -1e30f;
   for (const FitPoint& p : CalibrationPoints(n)) {
     low = std::min(low, p.y);

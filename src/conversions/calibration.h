@@ -36,11 +36,15 @@ bool CalibrationResidualsAreRounding(int n, int16_t kind, const FitResult& fit);
 Str255 CalibrationTemplate(int16_t kind);
 // The equation field after a fit, numbers by the printed-number rule.
 Str255 CalibrationEquationText(int16_t kind, const FitResult& fit);
-// The count field: below 3 points "n point(s) entered"; from 3 "n points; r-squared = r2"
+// The count field. Below the points the kind needs: "n point(s); " and what the
+// kind needs ("a straight line needs 2"). From there "n points; r-squared = r2"
 // (r2 kept within 0 to 1, where rounding can put it a step beyond), or why the fit was
 // refused. When the fit used fewer of the points (fitted, from 0; -1 all of them) the
 // count says how many: "n points, m fitted; r-squared = r2".
-Str255 CalibrationCountText(int n, const FitResult& fit, int fitted = -1);
+Str255 CalibrationCountText(int n, int16_t kind, const FitResult& fit, int fitted = -1);
+// The points a fit of this kind stands on: two for a straight line (the line through
+// them) and for a power function (two above 0), three for a 2-order polynomial.
+int CalibrationPointsNeeded(int16_t kind);
 // How many of points 1 to n a fit of this kind uses: all, but for a power fit only
 // those with volts and value above 0.
 int CalibrationPointsFitted(int n, int16_t kind);
@@ -54,10 +58,14 @@ struct CalibrationSnapshot {
 CalibrationSnapshot TakeCalibrationSnapshot(int16_t channel);
 void RestoreCalibrationSnapshot(const CalibrationSnapshot& s);
 
-// Ending with "Equation OK" (or the 100-point limit): with 2 points or fewer the
-// neutral conversion a 0, b 1, range 0 to 1, and c 1 only for a power type; from 3
-// points the last valid fit (neutral when there is none) and the range of the typed
-// values, widened when flat. Writes aval, bval, exponent, miny, maxy.
-void FinishCalibration(int n, int16_t type, const FitResult& lastValidFit);
+// Whether "Equation OK" can hand a conversion back: the kind's fit stands on points 1
+// to n. Otherwise it is refused, and the count field says why: no fit replaces the
+// user's measured points with a conversion they did not measure.
+bool CalibrationCanFinish(int n, int16_t kind);
+
+// Ending with "Equation OK" (or the 100-point limit) with a fit that stands: its
+// coefficients, and the range of the typed values, widened when flat. Writes aval,
+// bval, exponent, miny, maxy.
+void FinishCalibration(int n, const FitResult& fit);
 
 }  // namespace mv

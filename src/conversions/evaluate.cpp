@@ -1,8 +1,10 @@
 #include "conversions/evaluate.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
-#include "kit/channel_labels.h"
+#include "conversions/gas_exchange.h"
 #include "kit/state.h"
 #include "setup/state.h"
 
@@ -22,6 +24,12 @@ float PowerTerm(float a, float b, float x, float c) {
                             static_cast<double>(b) *
                                 std::pow(static_cast<double>(x), static_cast<double>(c)));
 }
+
+// A conversion with no result (the logarithm of a reading of 0 or less, a division by
+// a reading of 0, a fractional power of a negative reading) measured nothing either: a
+// 0 there could not be told from a real 0. Inside a breakpoint record it spoils the
+// whole value, as an overflow does.
+constexpr float kNoResult = std::numeric_limits<float>::quiet_NaN();
 
 bool ValidChannel(int16_t channel) {
   return channel >= 1 && channel <= 16;
@@ -46,11 +54,11 @@ float BreakpointEquation(int16_t kind, float a, float b, float c, float x, float
       result = a + b * x + c * (x * x);
       break;
     case BreakpointKindCode::Power:
-      if (!(g > 0.0f)) return 0.0f;
+      if (!(g > 0.0f)) return kNoResult;
       result = PowerTerm(a, b, x, c);
       break;
     case BreakpointKindCode::Reciprocal: {
-      if (V == 0.0f) return 0.0f;
+      if (V == 0.0f) return kNoResult;
       // The breakpoint window offers no c for the reciprocal, so a stored c of 0
       // means "not given" and the equation is a + b/V.
       const float factor = c == 0.0f ? 1.0f : c;
@@ -101,7 +109,7 @@ ConvResult ConvertReading(int16_t type, float a, float b, float c, const Breakpo
       value = a + b * V + c * (V * V);
       break;
     case ConversionTypeCode::Power:
-      if (V < 0.0f && c != std::trunc(c)) return {0.0f, V};
+      if (V < 0.0f && c != std::trunc(c)) return {kBadReading, V};
       value = PowerTerm(a, b, V, c);
       break;
     case ConversionTypeCode::Breakpoint:
@@ -110,12 +118,12 @@ ConvResult ConvertReading(int16_t type, float a, float b, float c, const Breakpo
     case ConversionTypeCode::ThreeWay:
       return EvaluateThreeWay(poly, V);
     case ConversionTypeCode::Logarithmic:
-      if (!(V > 0.0f)) return {0.0f, V};
+      if (!(V > 0.0f)) return {kBadReading, V};
       value = static_cast<float>(static_cast<double>(a) +
                                  static_cast<double>(b) * std::log10(static_cast<double>(V)));
       break;
     case ConversionTypeCode::Reciprocal:
-      if (V == 0.0f) return {0.0f, V};
+      if (V == 0.0f) return {kBadReading, V};
       value = a + b / V;
       break;
     default:
@@ -150,10 +158,12 @@ float EvaluateConversion(int16_t channel, float V, int16_t asciiValue) {
 ConversionsRun CurrentConversions() {
   ConversionsRun run;
   run.taken = true;
+  run.channelCount = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
   for (int16_t n = 1; n <= 16; ++n) {
     const ChannelVariablesRecord& r = ChannelVariables[n];
-    run.channels[n] = {ChannelVariables[0][n], r[ChanField::A], r[ChanField::B], r[ChanField::C],
-                       ChannelLabelField(n)};
+    run.channels[n] = {ChannelVariables[0][n], r[ChanField::A],     r[ChanField::B],
+                       r[ChanField::C],        r[ChanField::Input], r[ChanField::Averaged],
+                       RecordedChannelLabel(n)};
   }
   run.threeWay = polyarray[0];
   return run;

@@ -28,9 +28,10 @@ struct ConvResult {
 };
 
 // Equation E of a breakpoint record: kind, coefficients, input x, guard value g and
-// the averaged volts V (the reciprocal always divides by V). A failed guard or an
-// unknown kind gives exactly 0; a result that is no finite number is returned as it
-// is, for the record's evaluation to mark.
+// the averaged volts V (the reciprocal always divides by V). A failed guard (a power
+// whose guard value is 0 or less, a reciprocal of 0 V) has no result and gives no
+// number; so may an overflow. The record's evaluation marks either. An unknown kind
+// gives exactly 0.
 float BreakpointEquation(int16_t kind, float a, float b, float c, float x, float g, float V);
 
 // The breakpoint conversion of reading V by record r; kBadReading when any equation
@@ -43,9 +44,11 @@ ConvResult EvaluateThreeWay(const ThreeWayPolyRecord& p, float V);
 
 // The conversion of reading V by type code and coefficients; a, b, c are the
 // working coefficients, the records those of the channel, asciiValue the keyboard
-// value. A result that is no finite number (an overflow) is kBadReading, a number
-// nobody measured; a reading of exactly kBadReading stays kBadReading (except on a
-// keyboard channel, which ignores V).
+// value. A conversion with no result (log10 of V <= 0, a reciprocal of V = 0, a
+// fractional power of V < 0, a breakpoint equation that fails its guard) and a result
+// that is no finite number (an overflow) are kBadReading, a number nobody measured; a
+// reading of exactly kBadReading stays kBadReading (except on a keyboard channel,
+// which ignores V).
 ConvResult ConvertReading(int16_t type, float a, float b, float c, const BreakpointRecord& bp,
                           const ThreeWayPolyRecord& poly, int16_t asciiValue, float V);
 

@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <optional>
+#include <string>
 
 #include "conversions/evaluate.h"
+#include "kit/channel_labels.h"
 #include "kit/format.h"
 
 namespace mv {
@@ -149,6 +151,49 @@ void ApplyGasOptionsDone(GasExchangeRecord& r, const GasOptionsInput& in) {
   r[GasField::VO2Divisor] = Rounded(1.0 - (1.0 - rq) * in.fio2);
   r[GasField::VCO2Factor] = Rounded(1.0 - (1.0 - 1.0 / rq) * in.fico2);
   r[GasField::VCO2Divisor] = Rounded(1.0 - (1.0 + 1.0 / rq) * in.fico2);
+}
+
+Str255 GasRateName(const GasExchangeRecord& record) {
+  const int16_t computation = WholeCode(record[GasField::Computation]);
+  const bool mass = computation == GasComputationCode::EWL;
+  const char* name = computation == GasComputationCode::VO2    ? "VO2 "
+                     : computation == GasComputationCode::VCO2 ? "VCO2 "
+                     : mass                                    ? "EWL "
+                                                               : nullptr;
+  if (name == nullptr) return "";
+  // The units factor of field 5 (any other code leaves ml/min or mg/min).
+  const char* unit = nullptr;
+  switch (WholeCode(record[GasField::Units])) {
+    case 1:
+      unit = mass ? "\xB5g/min" : "\xB5l/min";
+      break;
+    case 3:
+      unit = mass ? "mg/hour" : "ml/hour";
+      break;
+    case 4:
+      unit = mass ? "g/hour" : "L/hour";
+      break;
+    default:
+      unit = mass ? "mg/min" : "ml/min";
+      break;
+  }
+  return Str255(name) + unit;
+}
+
+Str255 RecordedChannelLabel(int16_t channel) {
+  const Str255 field = ChannelLabelField(channel);
+  if (channel < 1 || channel > 16) return field;
+  const GasExchangeRecord& r = SpecialOpsArray[channel];
+  const bool rateSaved = WholeCode(r[GasField::Computation]) > 0 && (WholeCode(r[GasField::Save]) & 1) != 0;
+  if (!rateSaved) return field;
+  const std::string text = field.str();
+  const std::size_t first = text.find_first_not_of(' ');
+  const std::string typed =
+      first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1);
+  if (!typed.empty() && typed != "volts") return field;
+  Str255 rate = GasRateName(r);
+  rate.resize(kLabelWidth, ' ');
+  return rate;
 }
 
 Str255 ChannelMenuItemText(int16_t menu, int16_t channel, std::string_view label) {

@@ -58,17 +58,22 @@ struct SpikeFilterRun {
 };
 extern SpikeFilterRun SpikeFilterOfRun;
 
-// ---- conversions of the run in hand -------------------------------------------------------
-// The conversions the run in hand converted by, kept when the run starts: each
-// channel's type code, a, b, c and label, and the three-way button's row that the
-// files carry. Every data file of the run describes these; a conversion changed
-// after the run applies to the next run, whose start takes them again.
+// ---- channels and conversions of the run in hand ----------------------------------------------
+// The channels as the run in hand recorded them, kept when the run starts: how many
+// there were, and each one's hardware input, readings averaged, type code, a, b, c and
+// label, with the three-way button's row that the files carry. The store's rows are
+// the run's channels in this order, so every data file of the run describes and fills
+// its channels from here: a channel cut, added, moved or converted otherwise after the
+// run applies to the next run, whose start takes them again.
 struct ChannelConversionOfRun {
   float typeCode = 0, a = 0, b = 0, c = 0;
-  Str255 label;  // the 30-character label field
+  float input = 0;     // the hardware input the channel read
+  float averaged = 0;  // readings averaged per sample, as set
+  Str255 label;        // the 30-character label field the files carry
 };
 struct ConversionsRun {
   bool taken = false;  // a run has started since the recording mode was chosen
+  int16_t channelCount = 0;                           // the channels the run recorded
   std::array<ChannelConversionOfRun, 17> channels{};  // rows 1..16
   ThreeWayPolyRecord threeWay{};
 };

@@ -19,7 +19,7 @@ namespace mv {
 
 namespace {
 
-constexpr int16_t kProgressWindow = 1776;
+constexpr int16_t kProgressWindow = 1781;
 constexpr int kRangePauseMs = 60;
 
 void ShowProgress() {
@@ -77,12 +77,7 @@ namespace {
 std::optional<float> AdamExchange(SerialPort& port, const adam::InputAddress& a, int16_t channel,
                                   int16_t duringRecording) {
   ReadingExchange ex(port, kAdamReadTimeoutTicks, duringRecording, "ADAM " + std::string(a.module));
-  if (!ex.LineReady()) {
-    // A silent module not yet due to be asked again: its other channels in this pass
-    // are not asked either, and its silence buzzes once.
-    if (ex.SilentDeviceRests()) AdamSilentModules.Mark(a.module);
-    return std::nullopt;
-  }
+  if (!ex.LineReady()) return std::nullopt;
   if (!port.Write(adam::ReadCommand(a))) return std::nullopt;
   const uint32_t deadline = rt::TickCount() + kAdamReadTimeoutTicks;
   bool cut = false;

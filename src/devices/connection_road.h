@@ -15,7 +15,7 @@ namespace mv {
 // The window the connection road prints its progress into (the start-up animation's).
 constexpr int16_t kProgressWindow = 251;
 // The Connection Error window.
-constexpr int16_t kConnectionErrorWindow = 1776;
+constexpr int16_t kConnectionErrorWindow = 1779;
 
 // What the last run of SetUpSerialPort showed.
 struct ConnectionRecord {

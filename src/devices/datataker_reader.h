@@ -28,9 +28,9 @@ void SwitchDT800ToHIGHSpeed();
 void SwitchDT800ToLOWSpeed();
 
 // The reset window's number and its countdown, 300 ticks long.
-constexpr int16_t kResetWindow = 1776;
+constexpr int16_t kResetWindow = 1780;
 constexpr uint32_t kResetTicks = 300;
-// Drains the line, sends the family's reset, counts down in window 1776 and sends the
+// Drains the line, sends the family's reset, counts down in window 1780 and sends the
 // family's set-up list again (the DT800 family through its baud switch). Other
 // interfaces: the drain and the window only.
 void ResetDataTaker();

@@ -10,6 +10,7 @@
 #include "devices/sable_reader.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/format.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"
@@ -127,12 +128,12 @@ void ChannelSweep::Read(int16_t channel) {
   ReadExternalADdevice(channel, duringRecording_);
   const bool referenceSet = filtered && !(LastVoltageArray[channel + 17] == reference);
   entries_.push_back({taken, ReadingsTaken(), ReadingsFailed() != failed, referenceSet});
-  readings_.push_back({channel, volts, false});
+  readings_.push_back({channel, volts, false, GetCurrentTimeInSeconds()});
 }
 
 void ChannelSweep::Keep(int16_t channel, float value) {
   entries_.push_back({ReadingsTaken(), ReadingsTaken(), false, false});
-  readings_.push_back({channel, value, false});
+  readings_.push_back({channel, value, false, GetCurrentTimeInSeconds()});
 }
 
 void ChannelSweep::Settle() {
@@ -161,6 +162,13 @@ std::optional<float> ChannelSweep::MeanOf(int16_t channel, float (*each)(float))
   }
   if (count == 0) return std::nullopt;
   return static_cast<float>(sum / count);
+}
+
+std::optional<double> ChannelSweep::LastStoodAt() const {
+  std::optional<double> at;
+  for (const Reading& r : readings_)
+    if (r.stood && (!at || r.at > *at)) at = r.at;
+  return at;
 }
 
 float ChannelSweep::FailedValueOf(int16_t channel) const {

@@ -31,6 +31,7 @@ class ChannelSweep {
     int16_t channel = 0;
     float value = 0;
     bool stood = false;  // a good reading that nothing failed later
+    double at = 0;       // when it was taken (the program's clock, seconds)
   };
   explicit ChannelSweep(int16_t duringRecording);
   ~ChannelSweep();
@@ -49,6 +50,10 @@ class ChannelSweep {
   // readings that stood, each first passed through `each` when given; nothing when
   // none stood.
   std::optional<float> MeanOf(int16_t channel, float (*each)(float) = nullptr) const;
+  // After Settle: when the sweep's last reading that stood was taken; nothing when none
+  // stood. A sample stands at that time, whatever waits of the readings that failed
+  // followed it.
+  std::optional<double> LastStoodAt() const;
   // What a channel none of whose readings stood reads: its last reading's value (the
   // bad-reading rule's -99999, or the channel's last value).
   float FailedValueOf(int16_t channel) const;

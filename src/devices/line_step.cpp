@@ -34,24 +34,20 @@ struct Owed {
   uint64_t since = 0;     // line time of the failure
   uint64_t lastByte = 0;  // line time of the last byte drained since (0: none came)
   uint32_t replyTicks = 0;
-  std::string device;
 };
 
 struct LineState {
   uint64_t opening = ~uint64_t{0};
   Owed owed;
-  // Devices known to be silent, with the line time their silence was last confirmed.
-  std::map<std::string, uint64_t> silentSince;
+  // The last reply taken was a text line ended by CR whose LF has not come yet.
   bool lineEndMayFollow = false;
   bool inSweep = false;
   bool gaveUp = false;  // the rest of this sweep fails at once
   std::vector<Pending> pending;
   std::map<uint64_t, float> failedLater;
   uint64_t taken = 0, failed = 0;
-  // The reader of the sweep's last reading: how long its replies may take, and which
-  // device it asked.
+  // How long a reply of the sweep's last reading may take.
   uint32_t replyTicks = 0;
-  std::string device;
 };
 
 LineState g;
@@ -88,17 +84,32 @@ void FailPending() {
   g.pending.clear();
 }
 
-void StartOwed(SerialPort& port, uint32_t replyTicks, const std::string& device, bool bytesCame) {
+// The bytes waiting after the replies taken. The LF that ends the last of them is part
+// of that reply whenever it comes (a byte's time after its CR, which on a slow line is
+// long after the reply was read): it is taken here and not counted. Any other byte is
+// counted, the one looked at included.
+int BytesAfterReplies(SerialPort& port) {
+  if (g.lineEndMayFollow && port.BytesWaiting() > 0) {
+    g.lineEndMayFollow = false;
+    if (port.ReadBytes(1) != "\n") return port.BytesWaiting() + 1;
+  }
+  return port.BytesWaiting();
+}
+
+void StartOwed(SerialPort& port, uint32_t replyTicks, bool bytesCame) {
   const uint64_t now = port.LineMicroseconds();
   port.Discard();
-  g.owed = Owed{true, now, bytesCame ? now : 0, replyTicks, device};
-  g.lineEndMayFollow = false;
+  g.owed = Owed{true, now, bytesCame ? now : 0, replyTicks};
 }
 
 // Whether the owed doubt is over: the window passed in silence, or what came was
-// followed by as long a quiet as a reply may take.
+// followed by as long a quiet as a reply may take. The LF of a reply taken before is no
+// sign of the reply owed.
 bool OwedIsOver(SerialPort& port) {
-  if (port.Discard() > 0) g.owed.lastByte = std::max<uint64_t>(port.LineMicroseconds(), 1);
+  if (BytesAfterReplies(port) > 0) {
+    port.Discard();
+    g.owed.lastByte = std::max<uint64_t>(port.LineMicroseconds(), 1);
+  }
   const uint64_t now = port.LineMicroseconds();
   const uint64_t quietAfterBytes = std::min<uint64_t>(
       TicksToMicroseconds(g.owed.replyTicks), std::chrono::microseconds(kQuietAfterLateBytes).count());
@@ -107,30 +118,16 @@ bool OwedIsOver(SerialPort& port) {
           ? now - g.owed.lastByte >= quietAfterBytes
           : now - g.owed.since >= static_cast<uint64_t>(std::chrono::microseconds(kLateReplyWindow).count());
   if (!over) return false;
-  // A device that let the whole window pass is silent; one whose reply came late is not.
-  if (!g.owed.device.empty()) {
-    if (g.owed.lastByte == 0)
-      g.silentSince[g.owed.device] = now;
-    else
-      g.silentSince.erase(g.owed.device);
-  }
   g.owed = Owed{};
   return true;
-}
-
-// A text reply's LF may still be on its way; it is taken when it is the next byte.
-bool TakeLineEnd(SerialPort& port) {
-  if (!g.lineEndMayFollow || port.BytesWaiting() <= 0) return false;
-  g.lineEndMayFollow = false;
-  return port.ReadBytes(1) == "\n";
 }
 
 // After the last reply taken: true when nothing but its LF follows within the port's
 // quiet gap.
 bool QuietAfterReply(SerialPort& port) {
   for (;;) {
-    if (port.BytesWaiting() == 0 && LineFallsQuiet(port)) return true;
-    if (!TakeLineEnd(port)) return false;
+    if (BytesAfterReplies(port) > 0) return false;
+    if (LineFallsQuiet(port)) return true;
   }
 }
 
@@ -140,34 +137,23 @@ ReadingExchange::ReadingExchange(SerialPort& port, uint32_t replyTicks, int16_t 
                                  std::string device)
     : port_(port), replyTicks_(replyTicks), duringRecording_(duringRecording), device_(std::move(device)) {}
 
-bool ReadingExchange::SilentDeviceRests() {
-  Sync();
-  const auto it = device_.empty() ? g.silentSince.end() : g.silentSince.find(device_);
-  if (it == g.silentSince.end()) return false;
-  return port_.LineMicroseconds() - it->second <
-         static_cast<uint64_t>(std::chrono::microseconds(kSilentDeviceRetry).count());
-}
-
 bool ReadingExchange::LineReadyForLine() {
   Sync();
   if (!g.gaveUp && !g.owed.active && g.inSweep && !g.pending.empty() && !QuietAfterReply(port_)) {
     // A reply of the sweep ran on: each reading since its own may hold the reply to the
     // request before it.
     FailPending();
-    StartOwed(port_, replyTicks_, device_, true);
+    StartOwed(port_, replyTicks_, true);
   }
   return LineReady();
 }
 
 bool ReadingExchange::LineReady() {
   Sync();
-  if (g.gaveUp || SilentDeviceRests()) return false;
+  if (g.gaveUp) return false;
   if (!g.owed.active) {
     // A byte after a text reply's CR that is not its LF is a stray byte like any other.
-    const bool lineEndWaiting = g.lineEndMayFollow && port_.BytesWaiting() > 0;
-    const bool strayTaken = lineEndWaiting && !TakeLineEnd(port_);
-    g.lineEndMayFollow = false;
-    if (strayTaken || port_.BytesWaiting() > 0) {
+    if (BytesAfterReplies(port_) > 0) {
       if (g.pending.empty()) {
         // Bytes from before this reading's sweep (the answer to an output command or
         // to the run-start byte): no reply of ours, thrown away as they are.
@@ -176,15 +162,14 @@ bool ReadingExchange::LineReady() {
         // Bytes after a reply of the sweep: its readings may each have taken the reply
         // to the request before.
         FailPending();
-        StartOwed(port_, replyTicks_, device_, true);
+        StartOwed(port_, replyTicks_, true);
       }
     }
   }
   if (!g.owed.active) return true;
   const uint32_t giveUpAt = rt::TickCount() + replyTicks_;
   for (;;) {
-    // The window that ends may be this device's own, which then rests.
-    if (OwedIsOver(port_)) return !SilentDeviceRests();
+    if (OwedIsOver(port_)) return true;
     if (TickPassed(giveUpAt) || RecordingStopAsked()) break;
     ServiceRecordingWait(duringRecording_);
     port_.AwaitBytes(1, std::chrono::milliseconds(16));
@@ -196,7 +181,9 @@ bool ReadingExchange::LineReady() {
 
 void ReadingExchange::TimedOut() {
   Sync();
-  const bool bytesCame = port_.BytesWaiting() > 0;
+  // Only the LF of the reply before came: the reply owed has not begun, and may yet
+  // come as late as the whole window allows.
+  const bool bytesCame = BytesAfterReplies(port_) > 0;
   // A wait as long as a time-out with nothing arriving shows that no byte followed the
   // replies before it.
   if (bytesCame)
@@ -205,32 +192,34 @@ void ReadingExchange::TimedOut() {
     ConfirmPending();
   // A silent device may answer late too, and no reply names its sender: the line is out
   // of step whichever device was asked.
-  StartOwed(port_, replyTicks_, device_, bytesCame);
+  StartOwed(port_, replyTicks_, bytesCame);
   if (device_.empty() && g.inSweep) g.gaveUp = true;
 }
 
 void ReadingExchange::Unfit() {
   Sync();
   FailPending();
-  StartOwed(port_, replyTicks_, device_, true);
+  StartOwed(port_, replyTicks_, true);
 }
 
 void ReadingExchange::LineEndMayFollow() {
   g.lineEndMayFollow = true;
+  textLine_ = true;
 }
 
 bool ReadingExchange::Taken(int16_t channel, float lastBefore, bool setsLast, bool failKeepsLast) {
   Sync();
   ++g.taken;
-  if (!device_.empty()) g.silentSince.erase(device_);
+  // A reply of fixed length ends where it was read: an LF owed by a text reply before it
+  // came before it, and a 0x0A after it is a byte of the line's next exchange.
+  if (!textLine_) g.lineEndMayFollow = false;
   if (g.inSweep) {
     g.pending.push_back({g.taken, channel, lastBefore, setsLast, failKeepsLast});
     g.replyTicks = replyTicks_;
-    g.device = device_;
     return true;
   }
   if (QuietAfterReply(port_)) return true;
-  StartOwed(port_, replyTicks_, device_, true);
+  StartOwed(port_, replyTicks_, true);
   return false;
 }
 
@@ -256,7 +245,7 @@ void SettleSweep(SerialPort& port) {
     return;
   }
   FailPending();
-  if (!g.owed.active) StartOwed(port, g.replyTicks, g.device, true);
+  if (!g.owed.active) StartOwed(port, g.replyTicks, true);
 }
 
 uint64_t ReadingsTaken() {

@@ -22,12 +22,14 @@
 // - After a time-out the rest of the sweep fails at once on a line with one instrument
 //   (it has stopped answering), so a silent instrument costs one time-out a sweep.
 // - On a line shared by several devices a time-out owes the window like any other, silent
-//   device or not. A device whose time-out was followed by the whole window in silence
-//   is silent: it is asked again only once kSilentDeviceRetry has passed since, so the
-//   other devices are held up by its window once in that time, not in every sweep.
+//   device or not, and once the window has passed the device is asked again, as a
+//   single instrument is: a silence costs one window, however many channels it holds up.
 // - A reply read up to its end (a text line up to CR) would take the bytes of a reply
 //   before it still on the wire as its own start: in a sweep, such a request first waits
 //   for the line to fall quiet after the replies taken (LineReadyForLine).
+// - A text reply's LF, a byte's time behind its CR, is part of that reply whenever it
+//   comes, however slow the line: it is never a stray byte, never fails a reading, and
+//   never passes for the start of a late reply (which would cut the window short).
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -39,7 +41,6 @@ namespace mv {
 
 inline constexpr std::chrono::milliseconds kLateReplyWindow{3500};
 inline constexpr std::chrono::milliseconds kQuietAfterLateBytes{250};
-inline constexpr std::chrono::milliseconds kSilentDeviceRetry{10000};
 
 // One reading's exchanges with the instrument on the program's line.
 class ReadingExchange {
@@ -49,13 +50,10 @@ class ReadingExchange {
   ReadingExchange(SerialPort& port, uint32_t replyTicks, int16_t duringRecording, std::string device = {});
 
   // Before the request. False: the line is not in step (or the instrument gave up in
-  // this sweep, or the device is silent and not yet due to be asked again), the reading
-  // fails and nothing may be sent.
+  // this sweep), the reading fails and nothing may be sent.
   bool LineReady();
   // LineReady for a request whose reply is read up to its end rather than by its length.
   bool LineReadyForLine();
-  // The device is silent and not yet due to be asked again.
-  bool SilentDeviceRests();
   // The reply did not come in time (or only part of it did).
   void TimedOut();
   // A reply longer than its frame or against the protocol: drained as a late one.
@@ -67,7 +65,9 @@ class ReadingExchange {
   // (given back if the reading fails later); failKeepsLast: the reader's bad-reading
   // rule gives the last value for a failure.
   bool Taken(int16_t channel, float lastBefore, bool setsLast, bool failKeepsLast);
-  // The reply was a text line ended by CR: a LF directly after it belongs to it.
+  // The reply was a text line ended by CR: the LF that follows it, whenever it comes,
+  // belongs to it. (A reader of text replies skips an LF that comes before the next
+  // reply's own bytes.)
   void LineEndMayFollow();
 
  private:
@@ -75,6 +75,7 @@ class ReadingExchange {
   uint32_t replyTicks_;
   int16_t duringRecording_;
   std::string device_;
+  bool textLine_ = false;
 };
 
 // A reading failed (whatever the cause); the sweeps count them.

@@ -12,10 +12,6 @@ namespace {
 
 constexpr size_t kLineLimit = 255;
 
-bool IsKept(char c) {
-  return (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
-
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
@@ -30,29 +26,41 @@ size_t ExponentAt(std::string_view field, size_t pos) {
   return end > digits ? end - pos : 0;
 }
 
-// The field's number: its digits, signs and points, with an exponent written straight
-// after the digits of the number. A field with no digits ("", "-", "---", "N/A") is an
-// instrument's "no value", and so is one whose kept characters do not start with a
-// number ("--5").
+size_t DigitsFrom(std::string_view field, size_t pos) {
+  while (pos < field.size() && IsDigit(field[pos])) ++pos;
+  return pos;
+}
+
+// The field's value: the number at its start (after blanks and a sign), exponent
+// included. What follows it is the instrument's unit or remark, digits and all
+// ("20.95 O2", "21.5 m3/h"): taking those digits too would make another number. A field
+// that does not start with a number ("", "-", "--5", "N/A", "T=21.5") is an instrument's
+// "no value".
 float FieldValue(std::string_view field) {
-  std::string kept;
-  for (size_t i = 0; i < field.size(); ++i) {
-    if (IsKept(field[i])) {
-      kept += field[i];
-      continue;
-    }
-    const bool afterMantissa = i > 0 && (IsDigit(field[i - 1]) || field[i - 1] == '.') &&
-                               kept.find_first_of("eE") == std::string::npos;
-    if (const size_t n = afterMantissa ? ExponentAt(field, i) : 0) {
-      kept.append(field.substr(i, n));
-      i += n - 1;
-    }
+  size_t pos = 0;
+  while (pos < field.size() && (field[pos] == ' ' || field[pos] == '\t')) ++pos;
+  std::string number;
+  if (pos < field.size() && (field[pos] == '-' || field[pos] == '+')) {
+    if (field[pos] == '-') number = "-";
+    ++pos;
   }
-  if (kept.find_first_of("0123456789") == std::string::npos) return kBadReading;
+  const size_t start = pos;
+  size_t end = DigitsFrom(field, pos);
+  bool digits = end > start;
+  if (end < field.size() && field[end] == '.') {
+    const size_t fraction = end + 1;
+    end = DigitsFrom(field, fraction);
+    digits = digits || end > fraction;
+  }
+  if (!digits) return kBadReading;
+  end += ExponentAt(field, end);
+  number.append(field.substr(start, end - start));
   double v = 0.0;
-  auto r = std::from_chars(kept.data(), kept.data() + kept.size(), v, std::chars_format::general);
-  // No number at its start, or one too large for a reading (garbled text): no value.
-  if (r.ec != std::errc() || !(std::fabs(v) <= std::numeric_limits<float>::max())) return kBadReading;
+  const auto r = std::from_chars(number.data(), number.data() + number.size(), v, std::chars_format::general);
+  // One too large for a reading (garbled text) is no value either.
+  if (r.ec != std::errc() || r.ptr != number.data() + number.size() ||
+      !(std::fabs(v) <= std::numeric_limits<float>::max()))
+    return kBadReading;
   return static_cast<float>(v);
 }
 

@@ -15,10 +15,10 @@ constexpr int kVariables = 16;
 inline constexpr std::string_view kLabelPlaceholder = "< enter label  > ";
 
 // Splits one line (without its CR) into fields 1..16 (element 0 unused). A "," or ":"
-// ends a field; only "0"-"9", "-" and "." are kept, with an exponent ("1.5e3",
-// "2.5E-1") written straight after the number's digits; a field takes the longest
-// number at the start of what is kept. A field with no number there (empty, "-",
-// "---", "N/A") is -99999.
+// ends a field; a field's value is the number at its start, after blanks and a sign,
+// with an exponent ("1.5e3", "2.5E-1") written straight after its digits. The rest of
+// the field is ignored, digits in a unit too ("21.5 m3/h" is 21.5). A field that does
+// not start with a number (empty, "-", "---", "N/A", "T=21.5") is -99999.
 std::array<float, kVariables + 1> SplitLine(std::string_view line);
 
 // The identification name of a name line: "!!!:NAME:..." or "!!!NAME:..." (at most

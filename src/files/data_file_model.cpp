@@ -62,21 +62,22 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
   f.samples = std::max<int32_t>(0, phase == RunPhase::Open ? Sample : nSamples);
   f.firstColumn = FirstChan >= 2 ? 1 : 0;
   f.sampleInterval = SampleInterval;
-  f.nChannels = std::clamp<int16_t>(nChannels, 0, 16);
+  // The channels the run recorded, each with the input, conversion and label it was
+  // recorded with, in the order of the store's rows: not the set-up the windows hold by
+  // now, where channels may have been cut, added or moved since the run.
+  const ConversionsRun run = ConversionsOfRun.taken ? ConversionsOfRun : CurrentConversions();
+  f.nChannels = std::clamp<int16_t>(run.channelCount, 0, 16);
   f.firstChan = FirstChan;
-  // The conversions the run converted by, not the ones the windows hold by now.
-  const ConversionsRun conversions = ConversionsOfRun.taken ? ConversionsOfRun : CurrentConversions();
   for (int n = 1; n <= 16; ++n) {
     DataFileChannel& c = f.channels[n];
-    const auto& r = ChannelVariables[n];
-    const ChannelConversionOfRun& conversion = conversions.channels[n];
-    c.input = r[ChanField::Input];
-    c.a = conversion.a;
-    c.b = conversion.b;
-    c.c = conversion.c;
-    c.typeCode = conversion.typeCode;
-    c.averaged = ReadingsPerValue(n, r[ChanField::Averaged]);
-    c.label = conversion.label.str();
+    const ChannelConversionOfRun& recorded = run.channels[n];
+    c.input = recorded.input;
+    c.a = recorded.a;
+    c.b = recorded.b;
+    c.c = recorded.c;
+    c.typeCode = recorded.typeCode;
+    c.averaged = ReadingsPerValue(n, recorded.averaged);
+    c.label = recorded.label.str();
     c.spikeRatio = SpikeFilterOfRun.thresholds[n];
     c.spikes = voltagespikes[n];
   }
@@ -87,7 +88,7 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
   f.comment = CommentContainer;
   f.pauseLog = CumulativePauseContainer;
   f.conditions = CurrentExperimentConditions();
-  f.threeWay = conversions.threeWay;
+  f.threeWay = run.threeWay;
   f.externalAD = External_AD;
   f.demonstration = DemonstrationMODE != 0;
   f.lastDeviceCode = AD_Device_Code;

@@ -1,5 +1,6 @@
 #include "files/data_file_save.h"
 
+#include "acquisition/state.h"
 #include "files/chart_file.h"
 #include "files/sable_file.h"
 #include "files/state.h"
@@ -12,11 +13,18 @@ namespace mv {
 
 namespace {
 
-void MarkSaved() { PrefsArray[PrefsSlot::LastRunSaved] = 1; }
+void MarkSaved() {
+  PrefsArray[PrefsSlot::LastRunSaved] = 1;
+}
 
-// A sweep is the scope trace's, whatever the chart's count.
+// A sweep is the scope trace's, whatever the chart's count. A fast-scope sweep whose
+// block the logger did not send whole says so at the head of its comment, so the
+// points it lacks are not taken for a fault of the file.
 DataFileFacts SweepFacts() {
-  return GatherDataFileFacts(RunPhase::Open);
+  DataFileFacts f = GatherDataFileFacts(RunPhase::Open);
+  if (f.fastScope && !FastSweepNote.empty())
+    f.comment = FastSweepNote.str() + (f.comment.empty() ? "" : "\r" + f.comment);
+  return f;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -141,6 +142,21 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t maxBytes) {
   out.status = ReadStatus::Ok;
   out.bytes = std::move(data);
   return out;
+}
+
+std::string FreePathIn(const std::string& folder, const std::string& name,
+                       const std::vector<std::string>& given) {
+  namespace fs = std::filesystem;
+  const fs::path n(name);
+  const std::string stem = n.stem().string(), extension = n.extension().string();
+  std::string candidate = (fs::path(folder) / name).string();
+  for (int k = 2; k <= 10'000; ++k) {
+    std::error_code ec;
+    const bool exists = fs::exists(candidate, ec) && !ec;
+    if (!exists && std::find(given.begin(), given.end(), candidate) == given.end()) break;
+    candidate = (fs::path(folder) / (stem + " (" + std::to_string(k) + ")" + extension)).string();
+  }
+  return candidate;
 }
 
 }  // namespace mv

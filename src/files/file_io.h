@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mv {
 
@@ -50,6 +51,13 @@ class ChunkedOutput {
 
 // The same safe write, with the bytes produced piece by piece by encode.
 FileResult WriteFileSafelyChunked(const std::string& path, const std::function<void(ChunkedOutput&)>& encode);
+
+// The path in the folder that no file and none of the paths already given takes: the
+// name itself, else "stem (2).ext", "stem (3).ext" and so on (bounded: past that many
+// the last is taken). A folder that cannot be looked into takes the name as it is; its
+// write will say why it failed.
+std::string FreePathIn(const std::string& folder, const std::string& name,
+                       const std::vector<std::string>& given = {});
 
 enum class ReadStatus { Ok, Missing, TooLarge, Failed };
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "files/state.h"
@@ -44,6 +44,18 @@ bool GapLine(std::string_view line, LoggedGap& gap) {
   return true;
 }
 
+// The number after `key` in `line`, up to " sec"; what follows is left in `rest`.
+bool IntervalAfter(std::string_view line, std::string_view key, double& value, std::string_view& rest) {
+  const std::size_t at = line.find(key);
+  if (at == std::string_view::npos) return false;
+  rest = line.substr(at + key.size());
+  if (!LeadingNumber(rest, value) || !(value > 0)) return false;
+  constexpr std::string_view kSec = " sec";
+  if (rest.substr(0, kSec.size()) != kSec) return false;
+  rest.remove_prefix(kSec.size());
+  return true;
+}
+
 }  // namespace
 
 void StoreFileStartAt(double firstDueSeconds) {
@@ -71,9 +83,63 @@ std::vector<LoggedGap> GapsInPauseLog(std::string_view log) {
   return gaps;
 }
 
+std::vector<IntervalChange> IntervalChangesInPauseLog(std::string_view log) {
+  std::vector<IntervalChange> changes;
+  double old = 0;
+  while (!log.empty()) {
+    const std::size_t end = log.find('\r');
+    const std::string_view line = log.substr(0, end);
+    std::string_view rest;
+    double value = 0;
+    if (IntervalAfter(line, "CAUTION:  old sample interval =", value, rest) && rest.empty()) {
+      old = value;
+    } else if (old > 0 && IntervalAfter(line, "new sample interval =", value, rest)) {
+      constexpr std::string_view kFrom = " from case";
+      double from = 0;
+      if (rest.substr(0, kFrom.size()) == kFrom) {
+        rest.remove_prefix(kFrom.size());
+        if (LeadingNumber(rest, from) && rest.empty() && from >= 0 &&
+            from <= static_cast<double>(INT32_MAX) && from == std::trunc(from))
+          changes.push_back({static_cast<int32_t>(from), old, value});
+      }
+      old = 0;
+    } else {
+      old = 0;
+    }
+    if (end == std::string_view::npos) break;
+    log.remove_prefix(end + 1);
+  }
+  return changes;
+}
+
+std::string IntervalChangeNote(const std::vector<IntervalChange>& changes) {
+  constexpr int kDigits = 10;
+  std::string note;
+  for (const IntervalChange& c : changes)
+    note += "CAUTION: old sample interval =" + NumText(c.oldInterval, kDigits).str() +
+            " sec / new sample interval =" + NumText(c.newInterval, kDigits).str() + " sec from case" +
+            NumText(c.from).str() + "\r";
+  return note;
+}
+
+StoredSampleTimes::StoredSampleTimes(double interval, std::vector<LoggedGap> gaps,
+                                     std::vector<IntervalChange> changes)
+    : interval_(changes.empty() ? interval : changes.front().oldInterval),
+      gaps_(std::move(gaps)),
+      changes_(std::move(changes)) {}
+
+StoredSampleTimes::StoredSampleTimes(double interval, std::string_view pauseLog)
+    : StoredSampleTimes(interval, GapsInPauseLog(pauseLog), IntervalChangesInPauseLog(pauseLog)) {}
+
 double StoredSampleTimes::At(int32_t index) {
   for (; next_ < gaps_.size() && gaps_[next_].before <= index; ++next_) skipped_ += gaps_[next_].seconds;
-  return static_cast<double>(index) * interval_ + skipped_;
+  for (; nextChange_ < changes_.size() && changes_[nextChange_].from <= index; ++nextChange_) {
+    const IntervalChange& c = changes_[nextChange_];
+    baseTime_ += static_cast<double>(c.from - baseIndex_) * interval_;
+    baseIndex_ = c.from;
+    interval_ = c.newInterval;
+  }
+  return baseTime_ + static_cast<double>(index - baseIndex_) * interval_ + skipped_;
 }
 
 }  // namespace mv

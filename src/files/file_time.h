@@ -1,7 +1,10 @@
 // When a chart file's samples stand. A file starts when its first sample is due; sample
 // k stands k intervals later plus every pause and gap its pause log records at or
 // before it (a line "... for M minutes at case N" puts M minutes before sample N, the
-// sample that follows the N taken).
+// sample that follows the N taken). An interval changed in a pause is recorded by the
+// pause's two CAUTION lines, the second ending "from case N": the samples before N
+// stand on the old interval, sample N at N x old, and sample k after it at
+// N x old + (k - N) x new (pauses and gaps added as always).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -30,19 +33,38 @@ struct LoggedGap {
 // case N" the recording wrote. Other lines (notes, interval cautions) are passed over.
 std::vector<LoggedGap> GapsInPauseLog(std::string_view log);
 
-// The stored times of a file's samples in turn, in seconds from its start: index x
-// interval plus the gaps at or before the index.
+struct IntervalChange {
+  int32_t from = 0;  // the first sample at the new interval
+  double oldInterval = 0, newInterval = 0;
+};
+
+// Every interval change of a pause log, in order: each pair of CAUTION lines whose
+// second names the case the new interval runs from. Lines without it are passed over.
+std::vector<IntervalChange> IntervalChangesInPauseLog(std::string_view log);
+
+// The changes said in one line each, for a format that holds one interval and no
+// pause log: "CAUTION: old sample interval = X sec / new sample interval = Y sec from
+// case N" and a CR per change; empty when there is none.
+std::string IntervalChangeNote(const std::vector<IntervalChange>& changes);
+
+// The stored times of a file's samples in turn, in seconds from its start: the
+// intervals the samples stand on up to the index plus the gaps at or before it.
+// `interval` is the file's own, which holds where the log records no change.
 class StoredSampleTimes {
  public:
-  StoredSampleTimes(double interval, std::vector<LoggedGap> gaps) : interval_(interval), gaps_(std::move(gaps)) {}
+  StoredSampleTimes(double interval, std::vector<LoggedGap> gaps, std::vector<IntervalChange> changes = {});
+  StoredSampleTimes(double interval, std::string_view pauseLog);
   // Indexes must not go down from one call to the next.
   double At(int32_t index);
 
  private:
   double interval_;
   std::vector<LoggedGap> gaps_;
-  std::size_t next_ = 0;
+  std::vector<IntervalChange> changes_;
+  std::size_t next_ = 0, nextChange_ = 0;
   double skipped_ = 0;
+  int32_t baseIndex_ = 0;
+  double baseTime_ = 0;
 };
 
 }  // namespace mv

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <system_error>
 
 #include "files/chart_file.h"
 #include "files/sable_file.h"
@@ -75,23 +74,6 @@ FileResult WritePeriod(const HeldPeriod& p) {
   }
 }
 
-// The name in the folder that no file and no path already given takes: the name
-// itself, else "stem (2).ext", "stem (3).ext" and so on (bounded: past that many
-// the last is taken).
-std::string FreePathIn(const fs::path& folder, const std::string& name,
-                       const std::vector<std::string>& given) {
-  const fs::path n(name);
-  const std::string stem = n.stem().string(), extension = n.extension().string();
-  std::string candidate = (folder / name).string();
-  for (int k = 2; k <= 10'000; ++k) {
-    std::error_code ec;  // a folder that cannot be looked into takes any name (its write will say why)
-    const bool exists = fs::exists(candidate, ec) && !ec;
-    if (!exists && std::find(given.begin(), given.end(), candidate) == given.end()) break;
-    candidate = (folder / (stem + " (" + std::to_string(k) + ")" + extension)).string();
-  }
-  return candidate;
-}
-
 }  // namespace
 
 void HoldFailedPeriod(DataFormat format, const std::string& path) {
@@ -127,7 +109,8 @@ void SendHeldPeriodsTo(const std::string& oldestPath) {
   std::vector<std::string> given{oldestPath};
   HeldPeriods.front().path = oldestPath;
   for (std::size_t i = 1; i < HeldPeriods.size(); ++i) {
-    HeldPeriods[i].path = FreePathIn(folder, fs::path(HeldPeriods[i].path).filename().string(), given);
+    HeldPeriods[i].path =
+        FreePathIn(folder.string(), fs::path(HeldPeriods[i].path).filename().string(), given);
     given.push_back(HeldPeriods[i].path);
   }
 }

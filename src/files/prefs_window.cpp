@@ -32,23 +32,27 @@ namespace {
 
 constexpr const char* kSounds = "MVsounds";
 constexpr RGBColor kBlack{0, 0, 0};
+constexpr RGBColor kNoteGrey{22000, 22000, 26000};
 // The area the tabs draw in, and the mascot's place inside it.
 constexpr Rect kTabArea{10, 82, 610, 290};
 constexpr Rect kMascot{515, 177, 600, 268};
 // The line under the coding radios that tells when a choice moved the switching pattern.
-constexpr Rect kCodingNote{314, 226, 606, 242};
-constexpr int16_t kCodingNoteField = 40;
+constexpr Rect kCodingNote{200, 226, 606, 242};
 constexpr Rect kToleranceText{338, 180, 520, 202};
 // Each tab has a page of its own.
 constexpr int16_t kAppearanceHelpTopic = 174, kInterfaceHelpTopic = 175, kAcquiringHelpTopic = 176;
 
 enum class Item { Check, Radio };
+// Where a setting is kept beyond the moment: the preferences file ("Save Settings..."),
+// each set-up file (the preferences file has no place for it), or nowhere.
+enum class Kept { PreferencesFile, SetupFile, Session };
 
 struct Switch {
   int16_t number;
   Item kind;
   const char* label;
   int16_t x, y;
+  Kept kept = Kept::PreferencesFile;
 };
 
 // ---- the tabs' switches, as laid out ------------------------------------------------------
@@ -56,8 +60,8 @@ struct Switch {
 const std::vector<Switch> kAppearanceSwitches = {
     {122, Item::Check, "Show Switching Status in Plots", 24, 94},
     {123, Item::Check, "Use Large Readouts in Plots", 24, 114},
-    {6, Item::Check, "Show Time Grid Lines in Plots", 24, 134},
-    {7, Item::Check, "Show Zero Lines in Plots", 24, 154},
+    {6, Item::Check, "Show Time Grid Lines in Plots", 24, 134, Kept::SetupFile},
+    {7, Item::Check, "Show Zero Lines in Plots", 24, 154, Kept::Session},
     {9, Item::Check, "Always Show Help Windows", 24, 174},
     {24, Item::Check, "'Aqua' Style Window Labels", 24, 194},
     {27, Item::Check, "Show the 'Pladdy' OS X/Darwin platypus mascot (decorative only)", 24, 214},
@@ -67,7 +71,7 @@ const std::vector<Switch> kAppearanceSwitches = {
 };
 
 const std::vector<Switch> kInterfaceSwitches = {
-    {25, Item::Check, "Warn Before Overwriting Files or Flushing Unsaved Data", 24, 94},
+    {25, Item::Check, "Warn Before Overwriting Files or Flushing Unsaved Data", 24, 94, Kept::SetupFile},
     {125, Item::Check, "Use Shutdown Message", 24, 118},
     {19, Item::Check, "Add Extension (.kstr, .kssc, .KSSable, .txt) to Data Files (STRONGLY recommended)", 24,
      142},
@@ -81,11 +85,11 @@ const std::vector<Switch> kInterfaceSwitches = {
 };
 
 const std::vector<Switch> kAcquireSwitches = {
-    {8, Item::Check, "Use Automatic Backup", 24, 94},
+    {8, Item::Check, "Use Automatic Backup", 24, 94, Kept::SetupFile},
     {121, Item::Check, "Check Backup File Name", 24, 114},
     {18, Item::Check, "Use Continuous Scanning", 24, 134},
-    {124, Item::Check, "Show Markers in 'Replay' Window", 24, 154},
-    {23, Item::Check, "Serial Interface Fault Warning", 24, 174},
+    {124, Item::Check, "Show Markers in 'Replay' Window", 24, 154, Kept::Session},
+    {23, Item::Check, "Serial Interface Fault Warning", 24, 174, Kept::Session},
     {38, Item::Check, "Enable Toolbar Help", 24, 194},
     {36, Item::Radio, "'-99999'", 34, 240},
     {37, Item::Radio, "Last Sample Value", 34, 260},
@@ -99,6 +103,7 @@ struct Session {
   std::vector<int16_t> controls;  // of the tab shown
   std::vector<int16_t> fields;
   bool done = false;
+  bool groupsMoved = false;  // a coding chosen here moved a two-group pattern to one group
 };
 
 void PrefsMenuHandler(int16_t menu, int16_t menuItem) {
@@ -124,9 +129,33 @@ void Text(const char* text, int16_t x, int16_t y) {
   rt::DrawText(x, y, text, rt::TextFont(), kBlack);
 }
 
+// "Save Settings..." writes only what the preferences file has a place for: a setting
+// kept elsewhere, or nowhere, says so after its label, so the window does not promise
+// what the next start will not give back.
+const char* NoteOf(const Switch& b) {
+  switch (b.kept) {
+    case Kept::SetupFile:
+      return "(kept in set-up files)";
+    case Kept::Session:
+      return "(this session only)";
+    default:
+      return nullptr;
+  }
+}
+
+void DrawKeptNote(const Switch& b) {
+  const char* note = NoteOf(b);
+  if (!note) return;
+  const rt::FontSpec label = rt::TextFont();
+  rt::FontSpec small = KitFont(KestraneFont, 9);
+  small.italic = true;
+  rt::DrawText(b.x + 21 + rt::TextWidth(b.label, label) + 5, b.y + 11, note, small, kNoteGrey);
+}
+
 void BuildSwitches(Session& s, const std::vector<Switch>& switches) {
   for (const Switch& b : switches) {
     BUILDBUTTON(b.number, 1, b.label, b.x, b.y, b.kind == Item::Check ? 2 : 3, 1);
+    DrawKeptNote(b);
     s.controls.push_back(b.number);
   }
 }
@@ -288,11 +317,21 @@ void Resume() {
 }
 
 // The word names one device at a time: a two-group pattern moves to its one-group
-// partner here, as it does in the switching window, and a line says so.
+// partner here, as it does in the switching window, and a line says so. The coding also
+// decides which devices the interface reaches (four lines on a DT500 or DT50 wired one
+// line per device): a device of the set-up now out of reach is named, as the set-up
+// window will name it when it refuses to start.
 void ChooseCoding(Session& s, int16_t button) {
   PrefsArray[PrefsSlot::DigitalOutputCoding] = button == 17 ? 1 : 0;
-  if (!FitPatternToCoding()) return;
-  ShowRefusalLine(kCodingNoteField, kCodingNote, "The word switches one device: two groups became one.");
+  if (FitPatternToCoding()) s.groupsMoved = true;
+  // The device out of reach stops the next run: it is said first.
+  std::string line = s.groupsMoved ? "The word switches one device: two groups became one." : "";
+  if (const auto device = UnswitchableDevice()) line = *device;
+  if (line.empty()) {
+    ClearRefusalLine(kCodingNoteField);
+    return;
+  }
+  ShowRefusalLine(kCodingNoteField, kCodingNote, line);
   if (std::find(s.fields.begin(), s.fields.end(), kCodingNoteField) == s.fields.end())
     s.fields.push_back(kCodingNoteField);
 }
@@ -403,6 +442,13 @@ void SetControl(int16_t number, bool marked) {
 }
 
 }  // namespace
+
+const char* KeptNote(int16_t button) {
+  for (const auto* list : {&kAppearanceSwitches, &kInterfaceSwitches, &kAcquireSwitches})
+    for (const Switch& b : *list)
+      if (b.number == button) return NoteOf(b);
+  return nullptr;
+}
 
 void setprefbuts() {
   for (const auto* list : {&kAppearanceSwitches, &kInterfaceSwitches, &kAcquireSwitches})

@@ -21,4 +21,12 @@ void SetPREFERENCES();
 // Marks every button of the open tab from the slots, and the menu items that mirror them.
 void setprefbuts();
 
+// The note a switch carries after its label when "Save Settings..." does not keep it
+// (the preferences file has no place for it): "(kept in set-up files)" or "(this
+// session only)"; nullptr for a switch the file keeps, or no switch of the window.
+const char* KeptNote(int16_t button);
+
+// The line under the coding radios (the switching that coding changed or cannot do).
+constexpr int16_t kCodingNoteField = 40;
+
 }  // namespace mv

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "files/bytes.h"
+#include "files/file_time.h"
 #include "kit/format.h"
 
 namespace mv {
@@ -41,12 +42,12 @@ void PutThreeNumbers(std::string& out, std::string_view text) {
 
 // Everything after the data: fillers, end date and time, comment, markers, channel records.
 void PutTail(std::string& out, const RecordingView& view, const DataFileFacts& f, int first, int last,
-             std::string_view endTime) {
+             std::string_view endTime, std::string_view comment) {
   for (int n = first; n <= last; ++n)
     for (int k = 0; k < 9; ++k) PutF(out, 10.0);
   PutThreeNumbers(out, f.endDate);
   PutThreeNumbers(out, endTime);
-  PutText(out, Head(f.comment, 240), 240);
+  PutText(out, Head(comment, 240), 240);
   const int markers = std::clamp(view.MarkerCount(), 0, kMaxMarkers);
   PutL(out, markers);
   for (int i = 1; i <= markers; ++i) {
@@ -128,7 +129,10 @@ void EncodeSableChartTo(ChunkedOutput& o, const RecordingView& view, const DataF
       for (int k = 0; k < channels; ++k) PutF(out, block[static_cast<std::size_t>(k) * kChunk + i]);
     o.Spill();
   }
-  PutTail(out, view, f, first, f.nChannels, f.endTime);
+  // The export holds one interval and no pause log: an interval changed in a pause is
+  // said first in its comment, where the 240 bytes cannot cut it off.
+  PutTail(out, view, f, first, f.nChannels, f.endTime,
+          IntervalChangeNote(IntervalChangesInPauseLog(f.pauseLog)) + f.comment);
 }
 
 std::string EncodeSableChart(const RecordingView& view, const DataFileFacts& f) {
@@ -141,7 +145,7 @@ std::string EncodeSableSweep(const RecordingView& view, const DataFileFacts& f, 
   std::string out;
   PutHead(out, 1, f.scopeMax, interval);
   ForEachSweepPosition(f.scopeMax, f.scSample, false, [&](int32_t p) { PutF(out, view.ScopeValue(p)); });
-  PutTail(out, view, f, 1, 1, f.saveTime);
+  PutTail(out, view, f, 1, 1, f.saveTime, f.comment);
   return out;
 }
 

@@ -222,7 +222,10 @@ void CautionText(int16_t x, int16_t y, const char* text, double size, bool bold)
 }
 
 // "That backup file already exists": 1 choose another name, 2 overwrite (a key too).
+// It takes answers only from its own window; while it asks, a Quit is ignored. Should
+// its window go without an answer, no file is replaced: another name is asked for.
 int16_t BackupExistsCaution() {
+  const DataLossQuestion asking;
   const HandlerScope callersHandlers;
   BuildWINDOW(kBackupExistsWindow, "", 100, 100, 500, 230, 262);
   WARNINGSTRIPES(5);
@@ -241,16 +244,18 @@ int16_t BackupExistsCaution() {
   int16_t answer = 0;
   while (answer == 0 && rt::WindowExists(kBackupExistsWindow)) {
     rt::PumpEvents();
-    if (Action == ActionCode::Click && (EventID == kSelectNewName || EventID == kOverwrite))
+    const bool own = rt::FrontWindow() == kBackupExistsWindow;
+    if (own && Action == ActionCode::Click && (EventID == kSelectNewName || EventID == kOverwrite))
       answer = static_cast<int16_t>(EventID);
-    else if (Action == ActionCode::Key || Action == ActionCode::CloseBox)
+    else if ((own && Action == ActionCode::Key) ||
+             (Action == ActionCode::CloseBox && EventID == kBackupExistsWindow))
       answer = kOverwrite;
     Action = 0;
   }
   rt::CloseWindow(kBackupExistsWindow);
   Action = 0;
   EventID = 0;
-  return answer == 0 ? kOverwrite : answer;
+  return answer == 0 ? kSelectNewName : answer;
 }
 
 }  // namespace
@@ -410,16 +415,21 @@ bool QuickSAVE() {
   std::vector<std::string> folders{rt::DocumentsDir()};
   if (!sFileCFURL.empty() && FolderOf(sFileCFURL) != folders.front()) folders.push_back(FolderOf(sFileCFURL));
   FileResult r{false, "no folder to save into"};
+  std::string written = name;
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;
-    r = WriteRecording(DataFormat::Binary, InFolder(folder, name), RunPhase::Closed);
+    // Names go by the second: a second quick save within it takes "(2)", never the
+    // first one's file.
+    const std::string path = FreePathIn(folder, name);
+    r = WriteRecording(DataFormat::Binary, path, RunPhase::Closed);
+    written = FileNameOf(path);
     if (r) break;
   }
   if (r) SaveHeldPeriods();
   MarkUnsaved();  // a quick save is no save of the recording
   if (!r) {
     zap();
-    files_hooks::FileNotice("The quick save failed", "\"" + name + "\": " + r.reason);
+    files_hooks::FileNotice("The quick save failed", "\"" + written + "\": " + r.reason);
   }
   return r.ok;
 }

@@ -59,6 +59,8 @@ FileResult WriteHeldPeriodsOrAskWhere();
 FileResult WriteRecording(DataFormat f, const std::string& path, RunPhase phase);
 
 constexpr int16_t kNextFileField = 198, kBackupIndicatorField = 199;
-constexpr int16_t kBackupExistsWindow = 1776, kBackupIntervalWindow = 16, kRootNameWindow = 4;
+// The backup caution has a number of its own: a window of the same number opened over
+// it (the data-loss guard) would close it and be taken for its answer.
+constexpr int16_t kBackupExistsWindow = 1777, kBackupIntervalWindow = 16, kRootNameWindow = 4;
 
 }  // namespace mv

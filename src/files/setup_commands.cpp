@@ -5,6 +5,7 @@
 
 #include "acquisition/state.h"
 #include "control/trigger_window.h"
+#include "conversions/spike_filter.h"
 #include "files/file_io.h"
 #include "files/needs.h"
 #include "files/state.h"
@@ -215,7 +216,10 @@ bool WriteSetupFile(const std::string& path) {
   if (MaxSamples == 0) MaxSamples = PrefsArray[PrefsSlot::WindowWidth];
   if (TriggerChan < 1 || TriggerChan > 16) TriggerChan = 1;
   // A file the reader would refuse is not written: the set-up would be lost at its load.
-  const SetupRecord setup = CaptureSetup();
+  SetupRecord setup = CaptureSetup();
+  // The thresholds go out as the filter uses them, none while it is off: loaded again,
+  // the set-up filters exactly when it filtered as it was saved.
+  setup.spikeFilter = CurrentSpikeFilter().thresholds;
   if (const std::string problem = SetupRecordProblem(setup); !problem.empty()) {
     files_hooks::FileNotice("The set-up file was not saved", problem);
     return false;
@@ -246,6 +250,13 @@ bool LoadSetupFile(const std::string& path) {
   // Autorepeat (slot 44) and the fast scope (slot 40) come from the file itself.
   PrefsArray[PrefsSlot::Automarkers] = 0;
   ApplySetup(*parsed.record);
+  // The filter is on while a used channel has a threshold, as it was when the set-up
+  // was saved; a file without thresholds leaves it as it was.
+  if (parsed.spikeThresholds) {
+    bool any = false;
+    for (int16_t ch = 1; ch <= nChannels && ch <= 16; ++ch) any = any || SpikeFilterArray[ch] > 1.0f;
+    PrefsArray[PrefsSlot::SpikeFilterOn] = any ? 1 : 0;
+  }
   // The window width the file was made on is taken only when it fits this display.
   const int16_t display = static_cast<int16_t>(std::min(rt::DisplayWidth(), 32'767));
   int16_t remembered = PrefsArray[PrefsSlot::WindowWidth];

@@ -8,6 +8,7 @@
 #include "files/bytes.h"
 #include "files/setup_text.h"
 #include "files/state.h"
+#include "kit/format.h"
 #include "kit/sample_intervals.h"
 
 namespace mv {
@@ -20,6 +21,8 @@ constexpr std::size_t kDeviceLabelsSize = 160;
 constexpr double kLastSwitchedDevice = 8;
 constexpr float kLargestChartView = 10;
 constexpr int16_t kLargestScopeStep = 30;
+// The most readings a channel's row in the set-up window takes.
+constexpr double kMostReadingsAveraged = 2147483647.0;
 
 // The field order, walked once to write and once to read: the writer puts each
 // value, the reader takes it (checking every read against the end of the file).
@@ -133,10 +136,9 @@ bool WalkScopeAndTrigger(IO& io, SetupRecord& r) {
   MV_TRY(io.check(r.scopeMax >= 0 && r.scopeMax <= MaximumScopeSamples,
                   "the scope trace length is out of range"));
   int16_t reserved = 0, iface = r.interfaceCode, port = r.serialPort;
-  MV_TRY(io.i16(reserved));
+  MV_TRY(io.i16(r.extraTriggerInput));
   for (int e : {0, 1, 2, 3, 5, 6}) MV_TRY(io.f32(r.poly[0][e]));
   MV_TRY(io.i16(iface));
-  reserved = 0;
   MV_TRY(io.i16(reserved) && Slots(io, r, {1, 2, 22}) && io.i16(port) && Slots(io, r, {44}));
   return io.i16(r.absoluteValue) && io.i16(r.audibleAlarm);
 }
@@ -262,6 +264,7 @@ bool WalkTail(IO& io, SetupRecord& r, Version v, ParsedSetup* meta) {
   }
   if (present()) {
     for (int ch = 1; ch <= r.channels; ++ch) MV_TRY(io.f32(r.spikeFilter[ch]));
+    if (meta) meta->spikeThresholds = true;
   }
   if (present()) MV_TRY(io.i16(r.showSwitchDeviceAsMarker));
   if (present()) MV_TRY(io.f32(r.valueForZero));
@@ -297,6 +300,26 @@ void TidyTexts(SetupRecord& r) {
 void TidyTemperatureModes(SetupRecord& r) {
   for (int k = 1; k <= 4; ++k)
     if (r.tInputModes[k] < 0 || r.tInputModes[k] > 2) r.tInputModes[k] = 0;
+}
+
+// The extra trigger input the file keeps goes into channel record 16 as the trigger
+// window leaves it: read as volts (a 0, b 1, c 1). A file that keeps none (0, as every
+// older file holds there) leaves the record as it was; so does a set-up of 16 channels,
+// whose record 16 is a channel of its own.
+void PlaceExtraTriggerInput(SetupRecord& r) {
+  if (r.extraTriggerInput < 1 || r.extraTriggerInput > 16 || r.channels >= 16) return;
+  ChannelVariablesRecord& extra = r.channelTable[16];
+  extra[ChanField::Input] = r.extraTriggerInput;
+  extra[ChanField::A] = 0.0f;
+  extra[ChanField::B] = 1.0f;
+  extra[ChanField::C] = 1.0f;
+}
+
+// The extra trigger input of the table in force, as the file keeps it.
+int16_t ExtraTriggerInputOf(const std::array<ChannelVariablesRecord, kChannelRows>& table, int16_t channels) {
+  if (channels >= 16) return 0;
+  const float input = table[16][ChanField::Input];
+  return input >= 1.0f && input < 17.0f ? static_cast<int16_t>(input) : int16_t{0};
 }
 
 // The parse, refused when the program could not use a value of its record.
@@ -382,6 +405,15 @@ std::string SetupRecordProblem(const SetupRecord& r) {
   for (int ch = 1; ch <= std::max<int>(devices, r.channels); ++ch)
     if (!IsDevice(r.channelTable[ch][ChanField::Device]))
       return "a channel's switched device is out of range";
+  for (int ch = 1; ch <= r.channels; ++ch) {
+    const double averaged = r.channelTable[ch][ChanField::Averaged];
+    if (!(averaged >= 0 && averaged <= kMostReadingsAveraged))
+      return "channel " + std::to_string(ch) + " averages " + PrintedNumber(averaged).str() +
+             " readings: a channel averages 1 reading or more, or 0 for continuous averaging";
+  }
+  if (r.extraTriggerInput < 0 || r.extraTriggerInput > 16)
+    return "the trigger's extra A-D input is " + std::to_string(r.extraTriggerInput) +
+           ": inputs are numbered 1 to 16";
   if (!(r.chartView > 0 && r.chartView <= kLargestChartView)) return "the chart compression is out of range";
   if (r.scopeViewStep < 1 || r.scopeViewStep > kLargestScopeStep)
     return "the scope plot step is out of range";
@@ -437,6 +469,7 @@ ParsedSetup ParseSetup(std::string_view data, const SetupRecord& base) {
   }
   TidyTexts(r);
   TidyTemperatureModes(r);
+  PlaceExtraTriggerInput(r);
   p.record = r;
   return Checked(std::move(p));
 }
@@ -456,6 +489,7 @@ SetupRecord CaptureSetup() {
   r.labels2 = datalabel2.str();
   r.deviceLabels = prefix.str().substr(0, std::min<std::size_t>(prefix.size(), kDeviceLabelsSize));
   r.channelTable = ChannelVariables;
+  r.extraTriggerInput = ExtraTriggerInputOf(ChannelVariables, nChannels);
   StoreChosenStripLayout(r);
   r.scopeGain = ScopeGain;
   r.maxSamples = MaxSamples;

@@ -48,6 +48,10 @@ struct SetupRecord {
   float chartView = 1;
   int32_t scopeMax = 0;
   int16_t scopeScale = 0, interfaceCode = 0, serialPort = 0, absoluteValue = 0, audibleAlarm = 0;
+  // The input number of the trigger's extra A-D input (channel record 16 while fewer
+  // than 16 channels are recorded), in the field older files hold 0 in: 0 when the file
+  // does not keep it, and record 16 then keeps what it held.
+  int16_t extraTriggerInput = 0;
   std::array<int16_t, kPrefsSlots> prefSlots{};  // only the prefSlots the file stores count
   std::array<AlarmConditionsRecord, 17> alarms{};
   int16_t triggerSaveCount = 1, triggerSequence = 1;
@@ -92,7 +96,9 @@ struct ParsedSetup {
   int16_t storedWidth = 0;
   bool hasStoredWidth = false;
   bool textForm = false;  // the old text form (version 0)
-  std::string reason;     // why the file was refused
+  // Whether the file carries the channels' spike thresholds (older files may end before).
+  bool spikeThresholds = false;
+  std::string reason;  // why the file was refused
 };
 // Parses a binary set-up file over a base record (the values in force): fields
 // the file lacks keep the base's values, except the defaults older files imply.

@@ -7,6 +7,7 @@
 
 #include "acquisition/state.h"
 #include "control/state.h"
+#include "conversions/gas_exchange.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
@@ -175,6 +176,52 @@ void EquationColumns(ReportText& out, int16_t n, int type) {
     out.Num(rec[ChanField::C]);
 }
 
+// The case of a computation as its popup names it.
+const char* GasCaseText(int computation, int gasCase) {
+  if (computation == GasComputationCode::VCO2)
+    return gasCase == 2 ? "Use RQ, Flowmeter Downstream" : "Use RQ, Flowmeter Upstream";
+  if (computation != GasComputationCode::VO2) return "";
+  switch (gasCase) {
+    case 2:
+      return "No CO2, Flowmeter Downstream";
+    case 4:
+      return "CO2 Present, Flowmeter Upstream";
+    case 5:
+      return "CO2 Present, Flowmeter Downstream";
+    default:
+      return "No CO2, Flowmeter Upstream";
+  }
+}
+
+// A channel whose values become a rate: what it computes from its converted % difference,
+// with the flow and the fractions the computation uses, and what the files keep.
+void PrintGasExchange(ReportText& out, int16_t n) {
+  const GasExchangeRecord& r = SpecialOpsArray[n];
+  const int computation = Whole(r[GasField::Computation]);
+  out.Tab().Column(10).Put(kShortRule).Line();
+  out.Tab().Put("Gas exchange, channel").Num(n).Put(": ").Put(GasRateName(r).str());
+  if (computation != GasComputationCode::EWL)
+    out.Put(",  ").Put(GasCaseText(computation, Whole(r[GasField::Case])));
+  out.Line();
+  out.Column(10).Put("flow:");
+  if (Whole(r[GasField::FlowSource]) == kFlowFromChannel)
+    out.Put(" channel").Num(Whole(r[GasField::Flow]));
+  else
+    out.Num(r[GasField::Flow]).Put(" ml/min");
+  if (computation == GasComputationCode::EWL) {
+    out.Put(";  air temperature").Num(r[GasField::Temperature]).Put(" C");
+  } else {
+    out.Put(";  FiO2").Num(r[GasField::FiO2]).Put(";  FiCO2").Num(r[GasField::FiCO2]);
+    out.Put(";  RQ").Num(r[GasField::RQ]);
+  }
+  out.Line();
+  out.Column(10).Put((Whole(r[GasField::Save]) & 1) != 0
+                         ? "Display & Save: the data files keep the rate"
+                         : "Display Only: the data files keep the converted value");
+  if (r[GasField::Correction] > 0.0f) out.Put(";  response correction Z =").Num(r[GasField::Z]);
+  out.Line();
+}
+
 void ChannelTable(ReportText& out) {
   out.Put("chan.").Column(kColInput).Put("input").Column(kColEquation).Put("equation");
   out.Column(kColA).Put("A-value").Column(kColB).Put("B-value").Column(kColC).Put("C-value");
@@ -189,7 +236,7 @@ void ChannelTable(ReportText& out) {
       out.Put("scan");
     else
       out.Num(rec[ChanField::Averaged]);
-    out.Column(kColLabel).Put(ChannelLabelField(n).str()).Line();
+    out.Column(kColLabel).Put(RecordedChannelLabel(n).str()).Line();
   }
   int16_t threeWay = 0;
   for (int16_t n = 1; n <= nChannels && n <= 16; ++n)
@@ -204,6 +251,8 @@ void ChannelTable(ReportText& out) {
   }
   for (int16_t n = 1; n <= nChannels && n <= 16; ++n)
     if (Whole(ChannelVariables[0][n]) == 5) PrintBreakpointData(out, n);
+  for (int16_t n = 1; n <= nChannels && n <= 16; ++n)
+    if (Whole(SpecialOpsArray[n][GasField::Computation]) > 0) PrintGasExchange(out, n);
   out.Tab().Put(kRule).Line().Line();
 }
 

@@ -28,9 +28,10 @@ void EncodeTextFileTo(ChunkedOutput& o, const RecordingView& view, const DataFil
   std::vector<float> block(static_cast<std::size_t>(kChunk) * std::max(channels, 1));
   const int32_t progressStep = std::max(rows / 300, 2);
   // Each row at its sample's stored time, as the binary file's own rule gives it: the
-  // interval the user chose (not its single-precision neighbour) times the index, plus
-  // the pauses and gaps the pause log records at or before the row.
-  StoredSampleTimes times(ShortestDecimal(f.sampleInterval), GapsInPauseLog(f.pauseLog));
+  // interval the user chose (not its single-precision neighbour) times the index, or the
+  // intervals an interval change in a pause recorded, plus the pauses and gaps the pause
+  // log records at or before the row.
+  StoredSampleTimes times(ShortestDecimal(f.sampleInterval), f.pauseLog);
   for (int32_t c = 0; c < rows; c += kChunk) {
     const int32_t count = std::min(kChunk, rows - c);
     for (int k = 0; k < channels; ++k)

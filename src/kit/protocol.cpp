@@ -185,4 +185,20 @@ HandlerScope::~HandlerScope() {
   rt::SetWindowHandlers(std::move(saved_));
 }
 
+namespace {
+int gDataLossQuestions = 0;
+}  // namespace
+
+DataLossQuestion::DataLossQuestion() {
+  ++gDataLossQuestions;
+}
+
+DataLossQuestion::~DataLossQuestion() {
+  --gDataLossQuestions;
+}
+
+bool DataLossQuestion::Open() {
+  return gDataLossQuestions > 0;
+}
+
 }  // namespace mv

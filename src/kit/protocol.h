@@ -61,6 +61,20 @@ class HandlerScope {
   rt::WindowHandlers saved_;
 };
 
+// One question about losing data at a time. The data-loss guard and the caution
+// before a file is replaced each hold one while they ask: a Quit that comes meanwhile
+// (Ctrl-Q typed in their window) is ignored, so no second question opens over the
+// first and takes its answers, or its window, away from it.
+class DataLossQuestion {
+ public:
+  DataLossQuestion();
+  ~DataLossQuestion();
+  DataLossQuestion(const DataLossQuestion&) = delete;
+  DataLossQuestion& operator=(const DataLossQuestion&) = delete;
+  // Whether one is asking now.
+  static bool Open();
+};
+
 // The sun-cycle calculator's world map is hidden when the program goes to the back.
 constexpr int16_t kWorldMapWindow = 776;
 

@@ -332,7 +332,11 @@ class CalibrationWindow {
       int16_t click = 0;
       if (action == ActionCode::Click) click = static_cast<int16_t>(id);
       if (action == ActionCode::Key && (id == 0 || id == 13 || id == 3)) click = GetVoltage;
-      if (click == EquationOK) return false;
+      if (click == EquationOK) {
+        if (CalibrationCanFinish(n_, kind_)) return false;
+        RefuseToFinish();
+        continue;
+      }
       if (click != 0) {
         OnClick(click);
       } else if (action == 0) {
@@ -429,11 +433,20 @@ class CalibrationWindow {
 
   // ---- the plots -------------------------------------------------------------------------------
   void ShowDCALdata() {
-    if (n_ < 3) {
-      rt::SetEditText(CountField, CalibrationCountText(n_, FitResult{}).str());
+    if (n_ < CalibrationPointsNeeded(kind_)) {
+      rt::SetEditText(CountField, CalibrationCountText(n_, kind_, FitResult{}).str());
       return;
     }
     DRAWCAL();
+  }
+
+  // "Equation OK" with no fit standing on the points: the count field already says why
+  // (how many points the kind needs, or what the points do not allow); the buzz and the
+  // line again draw the eye to it, and the window stays for more points or another kind.
+  void RefuseToFinish() {
+    zap();
+    ShowDCALdata();
+    ActivateValueField();
   }
 
   std::vector<PlotVertex> Pixels(std::span<const FitPoint> points, const PlotBounds& b, float base) const {
@@ -460,7 +473,8 @@ class CalibrationWindow {
       for (std::size_t i = 0; i < points.size(); ++i)
         if (!PowerFitUses(points[i])) DrawExcludedMark(at[i]);
     rt::SetEditText(EquationField, CalibrationEquationText(kind_, fit).str());
-    rt::SetEditText(CountField, CalibrationCountText(n_, fit, CalibrationPointsFitted(n_, kind_)).str());
+    rt::SetEditText(CountField,
+                    CalibrationCountText(n_, kind_, fit, CalibrationPointsFitted(n_, kind_)).str());
     rt::SetControlState(Residuals, fit.ok() ? 1 : 0);
     rt::FlushWindow();
   }
@@ -505,8 +519,12 @@ class CalibrationWindow {
     if (abandoned) {
       ripSound();
       RestoreCalibrationSnapshot(snapshot_);
+    } else if (CalibrationCanFinish(n_, kind_)) {
+      FinishCalibration(n_, Fit(kind_, CalibrationPoints(n_)));
     } else {
-      FinishCalibration(n_, WholeCode(TypeCode()), Fit(kind_, CalibrationPoints(n_)));
+      // The 100th point with no fit standing on the points: the channel keeps what
+      // it had rather than a conversion nobody measured.
+      RestoreCalibrationSnapshot(snapshot_);
     }
     if (rt::WindowExists(kWindow)) rt::CloseWindow(kWindow);
     Action = abandoned ? ActionCode::CloseBox : int16_t{0};

@@ -123,6 +123,13 @@ inline constexpr double kSweepMarginFraction = 0.25, kSweepMarginSeconds = 0.005
 // The shortest interval a sweep of this many seconds keeps with the margin, in whole
 // milliseconds (rounded up).
 double ShortestKeptInterval(double sweepSeconds);
+// A DT800 chart recording reads in the logger's high-speed mode at intervals below this
+// (the sample-interval window sets the mode as it closes), in its high-accuracy mode
+// from it on.
+inline constexpr double kDT800HighSpeedBelow = 0.1;
+constexpr bool DT800HighSpeedInterval(double seconds) {
+  return seconds < kDT800HighSpeedBelow;
+}
 // The measured caution: "CAUTION: too fast. 16 channels take 12.7 ms a sweep; shortest
 // interval kept: 0.018 s".
 Str255 MeasuredCautionText(int16_t n, double sweepSeconds, double keptSeconds);

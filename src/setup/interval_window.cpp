@@ -132,7 +132,7 @@ class IntervalWindow {
     // first runs; the sweep does not change with the interval.
     if (!scope_) {
       rt::FlushWindow();
-      sweep_ = MeasureChartSweeps();
+      sweeps_ = MeasureChartSweepsByMode();
     }
     SampleIntervalinSeconds = scope_ ? OldScopeSpeed : OldChartSpeed;
     SamplingSpeedCode = scope_ ? OldScopeSpeedBut : OldChartSpeedBut;
@@ -365,8 +365,10 @@ class IntervalWindow {
   // With an instrument connected the caution comes from its measured sweeps; without
   // one (or when it did not answer) from the interfaces' usual speeds.
   void SpeedTest() {
-    if (sweep_) {
-      if (SampleIntervalinSeconds < ShortestKeptInterval(sweep_->longest)) MeasuredWarning();
+    // The sweeps of the mode this interval reads in (a DT800's high-speed mode below
+    // 0.1 s), against the interval.
+    if (const std::optional<double> sweep = SweepAtInterval(sweeps_, SampleIntervalinSeconds)) {
+      if (SampleIntervalinSeconds < ShortestKeptInterval(*sweep)) MeasuredWarning(*sweep);
       return;
     }
     const float limit = SpeedLimit(External_AD, DemonstrationMODE, nChannels, FreeRunSpeed,
@@ -397,18 +399,18 @@ class IntervalWindow {
 
   // The measured caution: the sweep time and the shortest interval kept, with a button
   // that takes that interval as a typed one.
-  void MeasuredWarning() {
+  void MeasuredWarning(double sweep) {
     if (RecordingMODE == RecordingModeCode::Scope) return;
     zap();
     if (WeirdSoundsOn()) {
       dontTryPending_ = true;
       dontTryAt_ = rt::Microseconds() + kDontTryDelayUs;
     }
-    const double kept = ShortestKeptInterval(sweep_->longest);
+    // Only an interval the run keeps is offered, in the mode that interval reads in.
+    const double kept = ShortestIntervalRunKeeps(sweeps_).value_or(ShortestKeptInterval(sweep));
     CGdrawBox(1, ChartBackgroundColor, 1, 147, 132, 346, 192, 0);
     CGdrawBox(1, kBlack, 0, 147, 132, 346, 192, 0);
-    BUILDEF(kMeasuredCautionField, MeasuredCautionText(nChannels, sweep_->longest, kept), 150, 135, 344, 190, 7,
-            1);
+    BUILDEF(kMeasuredCautionField, MeasuredCautionText(nChannels, sweep, kept), 150, 135, 344, 190, 7, 1);
     rt::SetEditColors(kMeasuredCautionField, kBlack, ChartBackgroundColor);
     Button(kUseKeptButton, UseKeptIntervalTitle(kept), 147, 196, 262, 216);
   }
@@ -507,9 +509,11 @@ class IntervalWindow {
     if (id == kIntervalField || id == kBackupField || id == kCountField || id == kMeasuredCautionField)
       return Next::Stay;
     // The offered interval is taken as a typed one.
-    if (id == kUseKeptButton && sweep_) {
-      rt::SetEditText(kIntervalField, PlainText10(ShortestKeptInterval(sweep_->longest)));
-      id = RateButton::UseOther;
+    if (id == kUseKeptButton) {
+      if (const std::optional<double> kept = ShortestIntervalRunKeeps(sweeps_)) {
+        rt::SetEditText(kIntervalField, PlainText10(*kept));
+        id = RateButton::UseOther;
+      }
     }
     lastClick_ = id;
     // Every click on a button shows the interval in force again, so a field that shows
@@ -659,7 +663,7 @@ class IntervalWindow {
       TimedSaveINTERVAL = BackupTicksOnClose(rt::EditText(kBackupField), TimedSaveINTERVAL);
     rt::CloseWindow(kWindow);
 
-    if (DT800() && chartMode && seconds < 0.1) {
+    if (DT800() && chartMode && DT800HighSpeedInterval(seconds)) {
       DT800FastAcquisitionMode = 1;
       setup_hooks::SwitchDT800ToHIGHSpeed();
     } else {
@@ -679,7 +683,7 @@ class IntervalWindow {
   int32_t W_ = 0;
   int16_t lastClick_ = 0;
   const char* picture_ = "";  // the interface picture of the scope variant
-  std::optional<SweepTiming> sweep_;  // the interface's measured sweeps; none without one
+  ModeSweeps sweeps_;         // the interface's measured sweeps, by mode; none without one
   bool dontTryPending_ = false;
   uint64_t dontTryAt_ = 0;
 };

@@ -3,6 +3,8 @@
 #include "setup/setup_window.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "acquisition/chart_heights.h"
@@ -13,6 +15,7 @@
 #include "control/sequence_labels.h"
 #include "control/state.h"
 #include "control/switch_groups.h"
+#include "control/trigger_window.h"
 #include "conversions/breakpoint_window.h"
 #include "conversions/equation_panel.h"
 #include "devices/state.h"
@@ -205,13 +208,26 @@ class SetupWindow {
     Resume();
   }
 
+  // Why the run cannot start as the set-up stands, shown from the moment it holds
+  // (opening, a set-up file met by another interface, a coding changed in the
+  // Preferences), else what the window did to the switching; nothing when neither.
   void ShowSwitchingNote() {
-    if (SwitchingNote.empty()) {
+    const auto refusal = StartRefusal();
+    const std::string& line = refusal ? *refusal : SwitchingNote;
+    if (line.empty()) {
       ClearRefusalLine(kSwitchingNoteField);
       return;
     }
     const int16_t top = static_cast<int16_t>(Current().layout.lowerTop + 93);
-    ShowRefusalLine(kSwitchingNoteField, Rect{12, top, 600, static_cast<int16_t>(top + 16)}, SwitchingNote);
+    ShowRefusalLine(kSwitchingNoteField, Rect{12, top, 600, static_cast<int16_t>(top + 16)}, line);
+  }
+
+  // A device the interface cannot switch, two groups where group 2 has no lines, or a
+  // trigger on an A-D input the interface lacks.
+  static std::optional<std::string> StartRefusal() {
+    if (auto why = RunStartRefusal()) return why;
+    if (TriggerON != 0) return TriggerInputRefusal();
+    return std::nullopt;
   }
 
   // ---- events -------------------------------------------------------------------------------------
@@ -540,11 +556,11 @@ class SetupWindow {
       Resume();
       return;
     }
-    // A run never starts with a pattern the interface and coding cannot switch: its
-    // group-2 channels would be stored as sampled while their valves stay shut.
-    if (const auto why = RunStartRefusal()) {
+    // A run never starts with switching the interface and coding cannot carry out (a
+    // channel would be stored as sampled while its valves stay shut), nor with a trigger
+    // that would test a reading never taken.
+    if (StartRefusal()) {
       FinishFlag = 0;
-      SwitchingNote = *why;
       zap();
       ShowSwitchingNote();
       return;

@@ -32,7 +32,7 @@ void DRAWSPEEDDATA();
 void DRAWSPEEDDATA2();
 // The trigger, switching and chart-view status line, 31 pixels above the bottom.
 void UpdateTriggerAndSwitcher();
-// The out-of-range warning (window 1776) for count channels; returns when closed.
+// The out-of-range warning (window 1778) for count channels; returns when closed.
 void ADinputWarning(int16_t count);
 
 }  // namespace mv

@@ -14,7 +14,7 @@
 namespace mv {
 
 constexpr int16_t kSetupWindow = 104;
-constexpr int16_t kInputWarningWindow = 1776;
+constexpr int16_t kInputWarningWindow = 1778;
 
 // ---- item numbers ------------------------------------------------------------------------------
 namespace SetupItem {

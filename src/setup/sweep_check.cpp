@@ -10,6 +10,8 @@
 #include "devices/state.h"
 #include "kit/format.h"
 #include "kit/state.h"
+#include "setup/interval_rules.h"
+#include "setup/needs.h"
 #include "setup/state.h"
 
 namespace mv {
@@ -24,20 +26,6 @@ bool InstrumentConnected() {
   if (DemonstrationMODE != 0) return false;
   if (External_AD == Demonstration || External_AD == Separator || External_AD == SerialStream) return false;
   return SerialLine().IsOpen();
-}
-
-// One sweep, settled; its length in seconds, or nothing when a reading failed.
-std::optional<double> TimeOneSweep() {
-  const uint64_t failedBefore = ReadingsFailed();
-  const double start = GetCurrentTimeInSeconds();
-  ChannelSweep sweep(0);
-  ReadChartChannels(sweep);
-  sweep.Settle();
-  const double seconds = GetCurrentTimeInSeconds() - start;
-  bool stood = ReadingsFailed() == failedBefore && !sweep.Readings().empty();
-  for (const ChannelSweep::Reading& r : sweep.Readings()) stood &= r.stood;
-  if (!stood) return std::nullopt;
-  return seconds;
 }
 
 }  // namespace
@@ -56,7 +44,7 @@ std::optional<SweepTiming> MeasureChartSweeps() {
   bool failed = false;
   const double began = GetCurrentTimeInSeconds();
   while (t.sweeps < kMostSweeps && (t.sweeps == 0 || GetCurrentTimeInSeconds() - began < kBeginWithin)) {
-    const std::optional<double> seconds = TimeOneSweep();
+    const std::optional<double> seconds = TimeChartSweep();
     if (!seconds) {
       failed = true;
       break;
@@ -71,6 +59,65 @@ std::optional<SweepTiming> MeasureChartSweeps() {
   FirstChan = first;
   if (failed) return std::nullopt;
   return t;
+}
+
+namespace {
+
+// The chart set-up's sweeps with the DT800 in one mode: the logger is switched to it
+// and the readers ask as that mode asks.
+std::optional<SweepTiming> MeasureInDT800Mode(bool fast) {
+  DT800FastAcquisitionMode = fast ? 1 : 0;
+  if (fast)
+    setup_hooks::SwitchDT800ToHIGHSpeed();
+  else
+    setup_hooks::SwitchDT800ToLOWSpeed();
+  return MeasureChartSweeps();
+}
+
+}  // namespace
+
+ModeSweeps MeasureChartSweepsByMode() {
+  ModeSweeps m;
+  m.dt800 = External_AD == ExternalADCode::DT800 && RecordingMODE == RecordingModeCode::Chart;
+  // Nothing to time (and no mode to switch) without an instrument on the line.
+  if (!m.dt800 || !InstrumentConnected()) {
+    m.accurate = MeasureChartSweeps();
+    return m;
+  }
+  const int16_t mode = DT800FastAcquisitionMode;
+  m.accurate = MeasureInDT800Mode(false);
+  // A logger that did not answer is not asked again.
+  if (m.accurate) m.fast = MeasureInDT800Mode(true);
+  if (DT800FastAcquisitionMode != mode) {
+    DT800FastAcquisitionMode = mode;
+    if (mode != 0)
+      setup_hooks::SwitchDT800ToHIGHSpeed();
+    else
+      setup_hooks::SwitchDT800ToLOWSpeed();
+  }
+  return m;
+}
+
+std::optional<double> SweepAtInterval(const ModeSweeps& sweeps, double interval) {
+  const std::optional<SweepTiming>& t =
+      sweeps.dt800 && DT800HighSpeedInterval(interval) ? sweeps.fast : sweeps.accurate;
+  if (!t) return std::nullopt;
+  return t->longest;
+}
+
+std::optional<double> ShortestIntervalRunKeeps(const ModeSweeps& sweeps) {
+  if (!sweeps.dt800) {
+    if (!sweeps.accurate) return std::nullopt;
+    return ShortestKeptInterval(sweeps.accurate->longest);
+  }
+  // An interval the high-speed mode keeps, when one below 0.1 s does; else the
+  // high-accuracy mode's, at 0.1 s or more.
+  if (sweeps.fast) {
+    const double kept = ShortestKeptInterval(sweeps.fast->longest);
+    if (DT800HighSpeedInterval(kept)) return kept;
+  }
+  if (!sweeps.accurate) return std::nullopt;
+  return std::max(ShortestKeptInterval(sweeps.accurate->longest), kDT800HighSpeedBelow);
 }
 
 }  // namespace mv

@@ -356,8 +356,9 @@ void RunOnce() {
   ResetRunValues();
   PrimeInterface();
   // The schedule starts after any trigger wait (the screen's) and the interface's
-  // priming; the files' start time is its first sample's due time.
-  StartChartSchedule();
+  // priming, whose timed sweep tells the interface's pace before the first sample is
+  // placed; the files' start time is its first sample's due time.
+  StartChartSchedule(PrimeChartPace());
   CumulativePauseContainer.clear();
   // The analog outputs' half-second gate is left as it stands: the first screen has
   // just sent the scripts' first volts, and the next command waits its turn.

@@ -91,12 +91,17 @@ void WarningSound() {
   }
 }
 
-// The answer: 0 no, 1 yes. A typed answer also leaves EventID 1 (no) or 2 (yes).
+// The answer: 0 no, 1 yes. A typed answer also leaves EventID 1 (no) or 2 (yes). Only
+// the guard's own window answers: while it is in front, clicks and keys of any other
+// window never reach this loop as its buttons. A guard whose window has gone (it never
+// should) answers no, which loses nothing.
 int16_t AwaitAnswer() {
   for (;;) {
     rt::PumpEvents();
-    if (Action == ActionCode::Click && (EventID == 1 || EventID == 2)) return EventID == 2 ? 1 : 0;
-    if (Action == ActionCode::Key) {
+    if (!rt::WindowExists(kGuardWindow)) return 0;
+    const bool own = rt::FrontWindow() == kGuardWindow;
+    if (own && Action == ActionCode::Click && (EventID == 1 || EventID == 2)) return EventID == 2 ? 1 : 0;
+    if (own && Action == ActionCode::Key) {
       if (EventID == 'n' || EventID == 'N') {
         EventID = 1;
         return 0;
@@ -127,12 +132,23 @@ void ProceedSound(int16_t kind) {
   }
 }
 
-// The present run's samples are at stake in the chart modes, once it has samples and
-// until it is saved.
+bool WarningOn() {
+  return PrefsArray[PrefsSlot::WarnUnsaved] != 0;
+}
+
+// The samples the present run's files would hold: Sample while the run records; once
+// it has stopped, nSamples (Sample is then one less, and 0 after a run of one sample).
+// The roads that give a stopped run up (record again, change of mode) set it back to 0.
+int64_t RunSamples() {
+  return std::max<int64_t>(RecordingLoopRunning != 0 ? Sample : nSamples, 0);
+}
+
+// The run's samples are at stake in the chart modes from its first stored sample until
+// it is saved, while the warning preference asks about them.
 bool RunAtStake() {
   const bool guardedMode =
       RecordingMODE == RecordingModeCode::Chart || RecordingMODE == RecordingModeCode::ScopeChart;
-  return guardedMode && Sample > 0 && PrefsArray[PrefsSlot::LastRunSaved] != 1;
+  return WarningOn() && guardedMode && RunSamples() > 0 && PrefsArray[PrefsSlot::LastRunSaved] != 1;
 }
 
 bool NothingToLose() {
@@ -145,18 +161,26 @@ bool gQuitting = false;
 }  // namespace
 
 void MAKESURE(int16_t kind) {
-  const HandlerScope callersHandlers;
   auto& answer = PrefsArray[PrefsSlot::GuardAnswer];
-  if (PrefsArray[PrefsSlot::WarnUnsaved] == 0) {
+  // A guard or a caution already asks: this road waits for its answer.
+  if (DataLossQuestion::Open()) {
+    answer = 0;
+    return;
+  }
+  const DataLossQuestion asking;
+  const HandlerScope callersHandlers;
+  // Periods held from failed saves end with the program, whatever the warning
+  // preference says: a last chance to write them, into another folder when theirs
+  // still cannot be written. The preference spares only the question about the run.
+  const bool lastChance = kind == kQuitKind && HeldPeriodCount() > 0;
+  if (!WarningOn() && !lastChance) {
     rt::FlushEvents();
     answer = 1;
     Action = ActionCode::Redraw;
     return;
   }
   SetUpMENUs(0);
-  // Periods held from failed saves end with the program: a last chance to write them,
-  // into another folder when theirs still cannot be written.
-  if (kind == kQuitKind && HeldPeriodCount() > 0) WriteHeldPeriodsOrAskWhere();
+  if (lastChance) WriteHeldPeriodsOrAskWhere();
   if (NothingToLose()) {
     answer = 1;
     SetUpMENUs(1);  // the caller's window goes on with a working menu bar
@@ -178,13 +202,12 @@ void MAKESURE(int16_t kind) {
 }
 
 int64_t SamplesNotSaved() {
-  // The files of a stopped run hold nSamples per channel.
-  return HeldSampleCount() + (RunAtStake() ? std::max<int64_t>(nSamples, 0) : 0);
+  return HeldSampleCount() + (RunAtStake() ? RunSamples() : 0);
 }
 
 void QuitProgram() {
-  // Ctrl-Q typed while the guard asks is no second answer.
-  if (gQuitting) return;
+  // Ctrl-Q typed while the guard or a caution asks is no second question or answer.
+  if (gQuitting || DataLossQuestion::Open()) return;
   gQuitting = true;
   struct Reset {
     ~Reset() { gQuitting = false; }

@@ -104,6 +104,13 @@ void SelectADconverterTEXT() {
 void SelectADconverter() {
   const HandlerScope callersHandlers;
   if (PrefsArray[PrefsSlot::AutoInterface]) {
+    // Test Mode remembered (interface 0) starts in Test Mode: the device window reads 0 as
+    // "no interface chosen yet" and would contact a UI2.
+    if (PrefsArray[PrefsSlot::InterfaceCode] == ExternalADCode::Demonstration) {
+      External_AD = ExternalADCode::Demonstration;
+      DemonstrationMODE = 1;
+      return;
+    }
     External_AD = PrefsArray[PrefsSlot::InterfaceCode];
     ExternalADtype(External_AD);
     return;

@@ -66,8 +66,8 @@ bool WindowSizeItemFits(int16_t menuItem, int displayWidth);
 void FitScopeToWidth(int16_t width);
 
 // The samples the data-loss guard names: those of the periods held from failed saves,
-// and the present run's (as its files hold them) while it is at stake (chart modes,
-// samples taken, not saved).
+// and the stopped run's (as its files hold them) while it is at stake (the warning
+// preference on, chart modes, any sample stored, not saved).
 int64_t SamplesNotSaved();
 // The guard's count line: a blank and the count as "###,###" below 1,000,000,
 // else "#,###,###"; the caller draws " samples not saved!" after it.

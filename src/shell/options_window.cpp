@@ -268,6 +268,7 @@ void RestartRun() {
   rt::CloseWindow(kInfoWindow);
   ScSample = 0;
   Sample = 0;
+  nSamples = 0;  // the run is given up: nothing of it is at stake any more
   NscrnCASEs = 0;
   Nmarkers = 0;
   NewScreen = 0;
@@ -322,6 +323,7 @@ void ChangeModeCommand() {
   rt::CloseWindow(kOptionsWindow);
   ScSample = 0;
   Sample = 0;
+  nSamples = 0;  // the run is given up with its set-up
   NscrnCASEs = 0;
   Outcome() = OptionsOutcome::ChangeMode;
   for (int16_t w = 6; w <= 5 + ChannelCount(); ++w) rt::CloseWindow(w);
@@ -534,11 +536,10 @@ int32_t SampleAfterRun(int32_t samplesTaken) {
 
 void FillScopeChartStartColumns(int16_t channels, int32_t samplesTaken) {
   if (samplesTaken < 2) return;
-  for (int16_t ch = 2; ch <= std::min<int16_t>(channels, 16); ++ch) {
-    const float first = ChartDataArray.Get(ch, 2);
-    ChartDataArray.Set(ch, 0, first);
-    ChartDataArray.Set(ch, 1, first);
-  }
+  // Column 1 holds the run's first chart point, a reading of its own: only column 0,
+  // which no chart point fills, takes the value of column 2.
+  for (int16_t ch = 2; ch <= std::min<int16_t>(channels, 16); ++ch)
+    ChartDataArray.Set(ch, 0, ChartDataArray.Get(ch, 2));
 }
 
 AlarmSummary TakeAlarmSummary(int16_t channels) {

@@ -45,9 +45,9 @@ bool OptionsWindowEnds(int16_t outcome);
 Str255 OptionsWindowTitle(int16_t recordingMode, int32_t samplesShown);
 // The samples a stopped run leaves counted: one less than taken, never below 0.
 int32_t SampleAfterRun(int32_t samplesTaken);
-// In scope-plus-chart mode the chart points start at column 1 and the first two are
-// taken while the scope settles: columns 0 and 1 of channels 2 to n take column 2's
-// value, but only when this run wrote column 2 (samplesTaken of 2 or more), so an
+// In scope-plus-chart mode the chart points start at column 1, so column 0 of channels
+// 2 to n, which no point fills, takes column 2's value; every column that holds a
+// reading keeps it. Only when this run wrote column 2 (samplesTaken of 2 or more), so an
 // earlier run's values are never copied.
 void FillScopeChartStartColumns(int16_t channels, int32_t samplesTaken);
 // Alarms set on any channel 1..n, and low, high or over-range alarms chosen on any.

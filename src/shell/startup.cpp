@@ -69,7 +69,7 @@ void SetSpecialCharacters() {
   copyrightSign = "\xA9";
 }
 
-// Window 1776: tells the user how to switch automatic interface selection off.
+// Window 1782: tells the user how to switch automatic interface selection off.
 void ShowAutoSelectNotice() {
   rt::OpenWindow(kAutoSelectNoticeWindow, " ", Rect{173, 360, 543, 422}, 1);
   WARNINGSTRIPES(4);

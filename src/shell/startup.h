@@ -11,7 +11,7 @@
 
 namespace mv {
 
-constexpr int16_t kAutoSelectNoticeWindow = 1776;
+constexpr int16_t kAutoSelectNoticeWindow = 1782;
 constexpr int16_t kStatusStripWindow = 25;
 constexpr int16_t kInterfaceAnimationWindow = 251;
 // The flies crawl at most this many ticks unless a click or the Alt key ends them.

@@ -1,8 +1,10 @@
 // The analog outputs and the feedback on the real chart loop, on the virtual clock,
 // with a UI3 on a scripted port: temperature input 1 reads a value the test sets as a
 // function of time, and every output command the loop sends is decoded from the port.
+#include <array>
 #include <cmath>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -205,6 +207,7 @@ void FourStepSchedule() {
   FdBkEndRange = 1;
   FdBkEndMinV = 0;
   FdBkEndMaxV = 5;
+  FdBkEndStateEntered = 1;
   // setpoint, min, max, range, minutes, next
   const float rows[4][6] = {
       {20, 0, 5, 2, 1, 2}, {21, 1, 4, 1, 1, 3}, {22, 0, 5, 0, 1, 4}, {23, 2, 3, 4, 1, 5}};
@@ -269,6 +272,7 @@ TEST_F(AnalogOutputsLoopTest, TheEndModes) {
     FdBkEndRange = 1;
     FdBkEndMinV = 0;
     FdBkEndMaxV = 5;
+    FdBkEndStateEntered = 1;
     const float row[6] = {20, 0, 5, 2, 0.5f, 2};  // 30 s at setpoint 20
     for (int i = 0; i < 6; ++i) FeedbackArray[1][i + 1] = row[i];
     RecordUntil(4700, k.marker, 4000);
@@ -281,6 +285,95 @@ TEST_F(AnalogOutputsLoopTest, TheEndModes) {
       EXPECT_NEAR(Output2At(c, k.endStateBy), 5.0, 0.002) << "mode " << k.mode;
       EXPECT_NEAR(c.back().v2, 5.0, 0.002) << "mode " << k.mode << ": frozen";
     }
+  }
+}
+
+// When the schedule ends, only an end state the user entered drives the output; without
+// one the output keeps the last step's volts and no command goes out, so the window's
+// start-up values (setpoint 20, 0 to 5 V) never run a pump or a heater to a rail. Every
+// command lies within the limits in force: the step's, or the entered end state's. The
+// channel reads 19 degrees at the start, rising a degree a minute.
+struct FeedbackEndRow {
+  const char* name;
+  int16_t negative;
+  std::vector<std::array<float, 5>> steps;  // setpoint, min volts, max volts, range, minutes
+  bool endEntered;
+  std::array<float, 4> end;  // setpoint, min volts, max volts, range
+  int32_t marker;            // 0: the schedule halts after its last step; else at this marker
+};
+
+const FeedbackEndRow kFeedbackEndRows[] = {
+    {"one step, negative", 1, {{20, 2, 3, 2, 0.5f}}, false, {}, 0},
+    {"one step, positive", 0, {{20, 2, 3, 2, 0.5f}}, false, {}, 0},
+    {"two steps, negative", 1, {{20, 2, 3, 2, 0.5f}, {20.5f, 1, 4, 1, 0.5f}}, false, {}, 0},
+    {"two steps, positive", 0, {{20, 2, 3, 2, 0.5f}, {20.5f, 1, 4, 1, 0.5f}}, false, {}, 0},
+    {"two steps, negative, halt at 'x'", 1, {{20, 2, 3, 2, 0.5f}, {20.5f, 1, 4, 1, 0.5f}}, false, {}, 'x'},
+    {"one step, negative, end state entered", 1, {{20, 2, 3, 2, 0.5f}}, true, {22, 1, 1.5f, 1}, 0},
+    {"two steps, positive, end state entered",
+     0,
+     {{20, 2, 3, 2, 0.5f}, {20.5f, 1, 4, 1, 0.5f}},
+     true,
+     {21, 0.5f, 4.5f, 3},
+     0},
+};
+
+TEST_F(AnalogOutputsLoopTest, FeedbackAfterItsLastStepDrivesOnlyAnEnteredEndState) {
+  for (const FeedbackEndRow& row : kFeedbackEndRows) {
+    SCOPED_TRACE(row.name);
+    if (&row != kFeedbackEndRows) {  // a fresh program and port for each row
+      TearDown();
+      SetUp();
+    }
+    DoFeedback = FeedbackON = 1;
+    FeedbackChan = 1;
+    FeedbackUpdateInterval = 60;
+    NegativeFEEDBACK = row.negative;
+    FeedbackEndMode = row.marker == 0 ? 1 : 2;
+    if (row.endEntered) {
+      FdBkEndSetpoint = row.end[0];
+      FdBkEndMinV = row.end[1];
+      FdBkEndMaxV = row.end[2];
+      FdBkEndRange = row.end[3];
+      FdBkEndStateEntered = 1;
+    }
+    // Where each step ends, in ticks from the run's start; a command within one update
+    // and a gate of a boundary may carry either side's volts.
+    std::vector<int64_t> ends;
+    int64_t at = 0;
+    for (size_t r = 0; r < row.steps.size(); ++r) {
+      for (int c = 0; c < 5; ++c) FeedbackArray[r + 1][c + 1] = row.steps[r][static_cast<size_t>(c)];
+      FeedbackArray[r + 1][6] = static_cast<float>(r + 2);
+      at += static_cast<int64_t>(row.steps[r][4] * 3600);
+      ends.push_back(at);
+    }
+    const int64_t slack = 60 + kAOUpdateGapTicks + 5, last = ends.back() + (row.marker ? 600 : 0);
+    celsius = [](int64_t t) { return 19.0 + static_cast<double>(t) / 3600.0; };
+    RecordUntil(last + 3600, row.marker, last);
+    const std::vector<Command> c = Commands();
+    const auto within = [](double v, float lo, float hi) { return v >= lo - 0.002 && v <= hi + 0.002; };
+    int after = 0;
+    for (const Command& x : c) {
+      bool ok = false;
+      for (size_t r = 0; r < row.steps.size(); ++r) {
+        const int64_t from = r == 0 ? 0 : ends[r - 1] - slack,
+                      to = (r + 1 == row.steps.size() ? last : ends[r]) + slack;
+        if (x.tick >= from && x.tick <= to) ok = ok || within(x.v2, row.steps[r][1], row.steps[r][2]);
+      }
+      const bool ended = row.endEntered && within(x.v2, row.end[1], row.end[2]);
+      if (x.tick >= last - slack) ok = ok || ended;
+      if (x.tick > last + slack) {
+        ++after;
+        ok = ended;
+      }
+      EXPECT_TRUE(ok) << x.v2 << " V at " << x.tick;
+    }
+    ASSERT_FALSE(c.empty());
+    if (row.endEntered)
+      EXPECT_GT(after, 30) << "the end state drives the output on";
+    else
+      EXPECT_EQ(after, 0) << "the output keeps the last step's volts";
+    std::cout << "[ feedback row ] " << row.name << ": " << c.size() << " commands, " << after
+              << " after the last step\n";
   }
 }
 

@@ -1,6 +1,6 @@
 // The fast scope in the oscilloscope loop: the demonstration block's phases and timed
 // waits on the virtual clock, the keys taken during its waits, a logger block through a
-// scripted port (the zero repair and the thermocouple smoothing), and a DT800 block
+// scripted port (a zero reading and the thermocouple smoothing), and a DT800 block
 // from the simulator on a pseudo-terminal on the real clock.
 #include <cstdlib>
 #include <filesystem>
@@ -184,7 +184,8 @@ TEST_F(FastScopeLoopTest, TheDemonstrationBlockIsDrawnAtEveryPointsAPixel) {
         drawn += c.red != background.red || c.green != background.green || c.blue != background.blue;
       }
     EXPECT_GT(drawn, 600) << "a bar in every column of the trace";
-    rt::SaveWindowImage(1, (TestOutputDir() / ("w1-fast-scope-demo-" + std::to_string(points) + ".png")).string());
+    rt::SaveWindowImage(
+        1, (TestOutputDir() / ("w1-fast-scope-demo-" + std::to_string(points) + ".png")).string());
   }
 }
 
@@ -328,13 +329,13 @@ class FastScopeLoggerTest : public FastScopeLoopTest {
   ScriptedSerialPort* port = nullptr;
 };
 
-TEST_F(FastScopeLoggerTest, ZeroRepairTakesItsNeighboursFromTheSameBlock) {
+TEST_F(FastScopeLoggerTest, AZeroTheLoggerSentIsStoredAsZero) {
   port->ReplyNext("1000,1000,2000,2000,3000,3000,4000,4000,5000,5000\r\n", 2);
-  // Averages 1000, 0, 0, 4000, 6000: the two zeros inside the sweep are mended from
-  // their neighbours in this block, never from the block before.
+  // Averages 1000, 0, 0, 4000, 6000: the zeros are the logger's readings, not lost
+  // numbers to be made up from their neighbours.
   port->ReplyNext("1000,1001,0,0,-2,2,4000,4001,6000,6000\r\n", 2);
   Run(2);
-  EXPECT_EQ(Sweep(), (std::vector<float>{1.0f, 0.5f, 2.25f, 4.0f, 6.0f}));
+  EXPECT_EQ(Sweep(), (std::vector<float>{1.0f, 0.0f, 0.0f, 4.0f, 6.0f}));
 }
 
 TEST_F(FastScopeLoggerTest, ThermocoupleIsSmoothedInDegreesAndScaledOnOutput) {

@@ -62,13 +62,13 @@ TEST(FastScopeCodec, AveragesTruncateEachPartialSum) {
   EXPECT_EQ(FastBlockAverages({10, 21, -5, 8}, 2, 2), (std::vector<float>{15.0f, 1.0f}));
 }
 
-TEST(FastScopeCodec, ZeroInsideTheSweepTakesItsNeighboursInTheSameBlock) {
-  // a = 1, b = 2: 500 mV -> 2.0; -500 mV -> exactly 0 inside the sweep, so the mean of
-  // its neighbours in this block, 2.0 and 1000 mV -> 3.0: 2.5.
-  const auto v = ScaleFastBlock({500, -500, 1000}, false, 1.0f, 2.0f);
-  EXPECT_EQ(v, (std::vector<float>{2.0f, 2.5f, 3.0f}));
-  // Zeros at the ends stay.
+// A reading that scales to exactly 0 is the logger's: it is never replaced by its
+// neighbours' mean, inside the sweep or at its ends.
+TEST(FastScopeCodec, AZeroReadingIsNotMadeUpFromItsNeighbours) {
+  // a = 1, b = 2: 500 mV -> 2.0; -500 mV -> 0; 1000 mV -> 3.0.
+  EXPECT_EQ(ScaleFastBlock({500, -500, 1000}, false, 1.0f, 2.0f), (std::vector<float>{2.0f, 0.0f, 3.0f}));
   EXPECT_EQ(ScaleFastBlock({-500, -500}, false, 1.0f, 2.0f), (std::vector<float>{0.0f, 0.0f}));
+  EXPECT_EQ(ScaleFastBlock({0, 0, 0}, false, 0.0f, 1.0f), (std::vector<float>{0.0f, 0.0f, 0.0f}));
 }
 
 TEST(FastScopeCodec, ThermocoupleSmoothsTheRawAveragesAndScalesOnlyTheOutput) {
@@ -169,12 +169,18 @@ TEST_F(FastScopeTransferTest, StaleNumbersFromEarlierBurstAreNotTakenAsTheBlock)
   EXPECT_FLOAT_EQ(scopedata[1][3], 1.0f);
 }
 
+// A logger silent mid-block: the points it sent stay, the rest are bad readings (never
+// zeros, never the previous block's), and the sweep says it is partial.
 TEST_F(FastScopeTransferTest, ShortDownloadEndsWithinBoundAndKeepsWhatCame) {
+  scopedata[1][3] = 7.0f;  // the previous block's
   port->ReplyNext("1000,3000,2000,", 1);
   const uint32_t start = rt::TickCount();
   HIGHSPEEDIO();
   EXPECT_LE(rt::TickCount() - start, 10 + kFastNumberTicks + 30);
   EXPECT_FLOAT_EQ(scopedata[1][1], 2.0f);
+  EXPECT_EQ(scopedata[1][2], kFastBadNumber) << "half a point is no point";
+  EXPECT_EQ(scopedata[1][3], kFastBadNumber);
+  EXPECT_EQ(FastSweepNote.str(), "partial block: 1 of 3 points");
   EXPECT_EQ(FastScopeCount, 1);
 }
 

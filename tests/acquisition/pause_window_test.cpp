@@ -53,7 +53,11 @@ TEST_F(PauseWindowTest, LogEntryReadsAsTheUserSeesIt) {
   EXPECT_EQ(PauseLogEntry({0.25f, 4, "pump off", true, 0.1, 2}),
             "   ----------\r *  Acquisition paused for 0.25 minutes at case 4\rpump off\r"
             "        CAUTION:  old sample interval =  0.1 sec\r"
-            "                         new sample interval =  2 sec\r");
+            "                         new sample interval =  2 sec from case 4\r");
+  // An interval no shorter text would keep exactly is written whole.
+  EXPECT_NE(PauseLogEntry({0.25f, 9, "", true, 1.0 / 60, 0.016667})
+                .find("old sample interval =  0.01666666667 sec"),
+            std::string::npos);
 }
 
 TEST_F(PauseWindowTest, IntervalItemsAndTheDurationAfterAChange) {
@@ -125,7 +129,8 @@ TEST_F(PauseWindowTest, NoSampleIsTakenWhilePausedAndNoneIsSkippedAfter) {
             std::string::npos)
       << log;
   EXPECT_NE(log.find("old sample interval =  0.1 sec\r"), std::string::npos) << "the title item still counts";
-  EXPECT_NE(log.find("new sample interval =  0.1 sec\r"), std::string::npos);
+  EXPECT_NE(log.find("new sample interval =  0.1 sec from case" + NumText(samplesAtPause).str() + "\r"),
+            std::string::npos);
 }
 
 // 90 s of pause in a 2 s run: a backup that counted the pause as sampling time would

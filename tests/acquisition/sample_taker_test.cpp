@@ -11,6 +11,8 @@
 #include "acquisition/pixel.h"
 #include "acquisition/screen_rules.h"
 #include "acquisition/time_axis.h"
+#include "control/switching.h"
+#include "conversions/evaluate.h"
 #include "conversions/gas_exchange.h"
 #include "conversions/state.h"
 #include "devices/needs.h"
@@ -163,6 +165,32 @@ TEST_F(SampleTakerTest, LowerLimitWinsTheStatusText) {
   EXPECT_EQ(alarmsArray[1][AlarmField::UpperCount], 1.0f);
 }
 
+// A bad reading (-99999: a failed read, an overflow, a conversion with no result) used
+// to count and show as "< lower limit!" wherever a lower limit was set: it is no value,
+// beyond no limit.
+TEST_F(SampleTakerTest, ABadReadingFiresNoLimitAlarm) {
+  AudibleALARM = 1;
+  for (int16_t ch : {1, 2}) {
+    alarmsArray[ch][AlarmField::AnyOn] = 1;
+    alarmsArray[ch][AlarmField::LowerOn] = 1;
+    alarmsArray[ch][AlarmField::UpperOn] = 1;
+    alarmsArray[ch][AlarmField::LowerLimit] = 0.0f;
+    alarmsArray[ch][AlarmField::UpperLimit] = 1e30f;
+  }
+  readings[1] = {kBadReading};
+  ChannelVariables[0][2] = ConversionTypeCode::Logarithmic;  // log10 of 0 V has no result
+  readings[2] = {0.0f};
+  GETDATA();
+  EXPECT_EQ(ChartDataArray.Get(1, 0), kBadReading);
+  EXPECT_EQ(ChartDataArray.Get(2, 0), kBadReading);
+  for (int16_t ch : {1, 2}) {
+    EXPECT_EQ(alarmsArray[ch][AlarmField::LowerCount], 0.0f) << ch;
+    EXPECT_EQ(alarmsArray[ch][AlarmField::UpperCount], 0.0f) << ch;
+  }
+  EXPECT_EQ(rt::EditText(31), "    no error    ");
+  EXPECT_EQ(Played("AlarmBUZZ.mp3"), 0);
+}
+
 // A reading's readout shows the value recorded, not the rounding noise of its
 // single-precision binary value ("0.0636100024").
 TEST_F(SampleTakerTest, ReadoutsShowTheReadingWithoutRoundingNoise) {
@@ -202,6 +230,8 @@ TEST_F(SampleTakerTest, ReferenceStatusNamesTheGroupsReference) {
   nGroups = 2;
   RefChan = 1;
   RefChan2 = 5;
+  OldChan = 1;  // each group's reference recorded on, as the switch to the reference leaves it
+  OldChan2 = 5;
   ChannelVariables[1][ChanField::Device] = 2;
   ChannelVariables[2][ChanField::Device] = 6;
   readings[1] = {0.7f, 0.7f};
@@ -212,6 +242,45 @@ TEST_F(SampleTakerTest, ReferenceStatusNamesTheGroupsReference) {
   Sample = 1;
   RunChannelPipeline(2, 0.6f, false, 3, kScanStyle);
   EXPECT_EQ(rt::EditText(52), " ref 5");
+}
+
+// A reference that leaves a group with every valve shut (no reference device chosen,
+// or one without a line) records no device on for that group: the group's channels
+// are zeroed for the whole reference, as in a sample period, while the other group's
+// reference readings are stored.
+TEST_F(SampleTakerTest, AReferenceThatLeavesAGroupShutZeroesItsChannels) {
+  const struct {
+    const char* what;
+    int16_t pattern, ref1, ref2;
+    float stored1, stored2;
+  } rows[] = {
+      {"two groups, both references open", 6, 1, 5, 0.7f, 0.6f},
+      {"two groups, group 2 without a reference", 6, 1, 0, 0.7f, 0.0f},
+      {"two groups, group 1 without a reference", 4, 0, 5, 0.0f, 0.6f},
+      {"one group without a reference", 5, 0, 0, 0.0f, 0.0f},
+      {"one group, its reference open", 5, 1, 0, 0.7f, 0.6f},
+  };
+  External_AD = ExternalADCode::DT800;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;  // a line per device: group 2 has lines
+  services::ReadDataTaker800 = services::ReadDataTaker500;
+  InstallSerialPort(std::make_unique<ScriptedSerialPort>());
+  DeviceSwitchZeroValue = 0;
+  ChannelVariables[1][ChanField::Device] = 2;
+  ChannelVariables[2][ChanField::Device] = 6;
+  for (const auto& row : rows) {
+    SwitchingMode = row.pattern;
+    nGroups = row.pattern == 5 ? 0 : 2;
+    RefChan = row.ref1;
+    RefChan2 = row.ref2;
+    OldChan = 2;  // the sample devices before the reference
+    OldChan2 = 6;
+    SWITCHTOREFERENCE();
+    readings[1] = {0.7f};
+    readings[2] = {0.6f};
+    GETDATA();
+    EXPECT_EQ(ChartDataArray.Get(1, Sample - 1), row.stored1) << row.what;
+    EXPECT_EQ(ChartDataArray.Get(2, Sample - 1), row.stored2) << row.what;
+  }
 }
 
 TEST_F(SampleTakerTest, ZeroLinkFollowsTheLinkedChannel) {

@@ -103,15 +103,23 @@ TEST_F(MarkerTest, SwitchMarkerShowsTheDeviceWhenAsked) {
   EXPECT_EQ(MarkersArray[1].code, '3');
 }
 
-TEST_F(MarkerTest, MarkersBeyondTheTableAreRefusedSilently) {
+// A marker beyond the table is refused, and the user is told: the screen's bottom line
+// says the table is full from its last place taken on (markers used to be refused
+// without a word).
+TEST_F(MarkerTest, AFullMarkerTableIsRefusedAndSaidOnTheScreen) {
+  constexpr int16_t kMarkersFullField = 196;
   Nmarkers = kMaxMarkers - 1;
   EXPECT_TRUE(InsertDeviceSwitchMarker('S', 34));
   EXPECT_EQ(Nmarkers, kMaxMarkers);
+  rt::SetOutputWindow(1);
+  ASSERT_TRUE(rt::EditFieldExists(kMarkersFullField)) << "said as the last place is taken";
+  EXPECT_EQ(rt::EditText(kMarkersFullField), "Marker table full: no more markers are kept");
   EXPECT_FALSE(InsertDeviceSwitchMarker('R', 34));
   EXPECT_FALSE(InsertMarker(7, 'a', 46));
   EXPECT_FALSE(InsertScanMarker('a'));
   EXPECT_EQ(Nmarkers, kMaxMarkers);
   EXPECT_EQ(MarkersArray[kMaxMarkers].code, 'S');
+  rt::SaveWindowImage(1, (TestOutputDir() / "w1-marker-table-full.png").string());
 }
 
 TEST_F(MarkerTest, MarkerLineIsDrawnAtThePresentSample) {

@@ -1,24 +1,34 @@
 // Every stored sample stands where it was read, whatever held the schedule: the real
-// chart loop on the virtual clock against an interface whose every reading is the
-// time it was taken (a ramp), so a stored value tells when it was read. Each run is
-// saved and read back with the dump tool, and its file alone must place every sample,
-// by its own rule (index x interval plus the pauses and gaps its pause log records at
-// or before the sample), within max(one interval, 50 ms) of that time; each gap has
-// one pause marker and one pause-log line; a silence stores at most its first failed
-// sample; nothing is a copy of an earlier reading; each period file holds only its
-// own gaps and starts when its first sample is due.
+// chart and scope-plus-chart loops on the virtual clock against an interface whose every
+// reading is the time it was taken (a ramp), so a stored value tells when it was read.
+// Each run is saved and read back with the dump tool, and its file alone must place
+// every sample, by its own rule as the dump tool times it (the intervals the file and
+// its pause log give, plus the pauses and gaps the log records at or before the
+// sample), within max(the interval in force, 50 ms) of its last good reading; all its
+// readings are later than the sample before it; each gap has one pause marker and one
+// pause-log line at the same sample; a silence stores at most its first failed sample;
+// the file stores the interval asked for (or the one set in a pause) unless the
+// interface was slower than it from the start; each period file holds only its own gaps
+// and starts when its first sample is due.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
 
 #include "acq_fixture.h"
+#include "acquisition/key_commands.h"
 #include "acquisition/pause_window.h"
+#include "acquisition/scope_chart_loop.h"
 #include "common/dump_tool.h"
 #include "common/stored_times.h"
 #include "common/window_steps.h"
+#include "control/state.h"
+#include "devices/line_step.h"
 #include "devices/needs.h"
+#include "devices/scripted_port.h"
+#include "devices/serial_port.h"
 #include "files/needs.h"
 #include "files/save_commands.h"
 #include "files/state.h"
@@ -31,50 +41,81 @@ namespace fs = std::filesystem;
 
 constexpr float kBad = -99999.0f;
 
-enum class Taker { OneSweep, Averaged5, Continuous };
+// OneSweep: each channel read once a sample; Averaged5: five readings averaged;
+// Continuous: every channel averaged over the interval's scans; LastContinuous: the
+// last channel averaged over the scans, the others read at the sample's time.
+enum class Taker { OneSweep, Averaged5, Continuous, LastContinuous };
 
 // What the interface does from `from` for `length` seconds of the run.
 struct Episode {
   enum Kind { Silent, Stall, Slow } kind;
   double from, length;
-  double seconds = 0;  // Stall: one reading this long; Slow: every sample this long
+  double seconds = 0;   // Silent: each failed reading's time-out (0.3 s when 0); Stall: one
+                        // reading this long; Slow: every reading this long
+  int16_t channel = 0;  // Silent: only this channel (0: all)
+};
+
+struct KeyPress {
+  double at;
+  int key;
 };
 
 struct AxisRun {
-  const char* name;
-  double interval;
-  Taker taker;
-  std::vector<Episode> episodes;
-  double stopAt;
+  const char* name = "";
+  double interval = 0;
+  Taker taker = Taker::OneSweep;
+  std::vector<Episode> episodes = {};
+  double stopAt = 0;
   std::vector<double> pausesAt = {};  // each a 1.45 s pause
   double backupEvery = 0;             // seconds; each backup write takes 0.7 s
   int32_t periodSamples = 0;          // automatic repeat: samples of a period
   int maxGaps = 0;                    // gaps the file may record (pauses apart)
+  int16_t channels = 1;               // chart channels
+  bool scopeChart = false;            // scope plus chart (a scope channel besides)
+  double newInterval = 0;             // set in the first pause's interval popup
+  bool primed = false;                // the run's priming sweep times the interface
+  bool slowFromStart = false;         // the interface never keeps the interval
+  std::vector<KeyPress> keys = {};    // keys pressed (switching by keyboard is on)
+  bool markerCap = false;             // gaps enough to fill the marker table
 };
 
 void PrintTo(const AxisRun& run, std::ostream* out) {
   *out << run.name;
 }
 
-// One file's samples by its own rule.
+// One file's samples as the dump tool decodes and times them.
 struct FileTimes {
-  std::vector<double> values;
+  std::vector<std::vector<double>> values;  // per channel block
+  std::vector<double> times;                // by the file's rule, from its start
   double interval = 0;
+  std::vector<std::pair<int32_t, double>> changes;  // (from sample, interval after)
   std::vector<LoggedGap> gaps;
   std::vector<int32_t> markers166;
+  std::vector<std::pair<int32_t, int>> others;  // (sample, code) of every other marker
 };
 
-FileTimes ReadBack(const fs::path& file) {
+FileTimes ReadBack(const fs::path& file, int channels) {
   const std::string dump = DumpDataFile(file, "--values 100000 ");
 
   FileTimes f;
-  f.values = DumpedNumbers(dump, "samples of channel block 1");
+  for (int c = 1; c <= channels; ++c)
+    f.values.push_back(DumpedNumbers(dump, "samples of channel block " + std::to_string(c)));
+  f.times = DumpedNumbers(dump, "sample times (s)");
   const std::size_t at = dump.find("interval (s): ");
   if (at != std::string::npos) f.interval = std::stod(dump.substr(at + 14));
   f.gaps = GapsInDump(dump);
+  const std::regex change(R"(interval change: from sample (\d+), \S+ s before, (\S+) s after)");
+  for (std::sregex_iterator it(dump.begin(), dump.end(), change), end; it != end; ++it)
+    f.changes.emplace_back(std::stoi((*it)[1].str()), std::stod((*it)[2].str()));
   const std::regex marker(R"(marker \d+: sample\+1 (\d+) code (\d+))");
-  for (std::sregex_iterator it(dump.begin(), dump.end(), marker), end; it != end; ++it)
-    if (std::stoi((*it)[2].str()) == 166) f.markers166.push_back(std::stoi((*it)[1].str()) - 1);
+  for (std::sregex_iterator it(dump.begin(), dump.end(), marker), end; it != end; ++it) {
+    const int code = std::stoi((*it)[2].str());
+    const int32_t sample = std::stoi((*it)[1].str()) - 1;
+    if (code == kPauseMarkerCode)
+      f.markers166.push_back(sample);
+    else
+      f.others.emplace_back(sample, code);
+  }
   return f;
 }
 
@@ -85,42 +126,66 @@ class TimeAxisRunTest : public AcqTest, public WindowSteps, public ::testing::Wi
     docs_ = MakeTempDir("time-axis-docs");
     setenv("MV_DOCUMENTS_DIR", docs_.c_str(), 1);
     setenv("MV_RESOURCES_DIR", SourcePath("resources").c_str(), 1);
-    OpenAcquisitionWindow();
     const AxisRun& run = GetParam();
-    RecordingMODE = RecordingModeCode::Chart;
-    SetChannels(1);
-    ChannelVariables[1][ChanField::PlotMax] = 1000;
-    ChannelVariables[1][ChanField::Averaged] = run.taker == Taker::Averaged5 ? 5 : 1;
+    RecordingMODE = run.scopeChart ? RecordingModeCode::ScopeChart : RecordingModeCode::Chart;
+    const int16_t channels = static_cast<int16_t>(run.channels + (run.scopeChart ? 1 : 0));
+    SetChannels(channels);
+    FirstChan = run.scopeChart ? 2 : 1;
+    for (int16_t ch = 1; ch <= channels; ++ch) {
+      ChannelVariables[ch][ChanField::PlotMax] = 1000;
+      ChannelVariables[ch][ChanField::Averaged] = run.taker == Taker::Averaged5 ? 5 : 1;
+    }
+    if (run.taker == Taker::LastContinuous) ChannelVariables[channels][ChanField::Averaged] = 0;
     PrefsArray[PrefsSlot::AverageAllChannels] = run.taker == Taker::Continuous ? 1 : 0;
+    if (run.scopeChart) {
+      ScopeMax = 100;
+      ScopeIntervalInSeconds = 0.05;
+      scopeXfactor = 7.0f;
+      ChartView = 1;
+      OverRangeVolts = 1e6f;
+    }
+    if (!run.keys.empty()) {
+      SwitchingMode = SwitchingPatternCode::Keyboard;
+      SampleValve = 2;
+      PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
+    }
+    OpenAcquisitionWindow();
     ChartIntervalInSeconds = run.interval;
     ChartSampleInterval = static_cast<float>(run.interval);
     SampRateError = 0.001f;
     MaxSamples = run.periodSamples > 0 ? run.periodSamples : 100'000;
     External_AD = ExternalADCode::DT500;
     DemonstrationMODE = 0;
+    services::ReadDataTaker500 = [this](int16_t ch, int16_t) { Read(ch); };
+    // A line to time the priming sweep on (the readings themselves are scripted).
+    if (run.primed) InstallSerialPort(std::make_unique<ScriptedSerialPort>());
     origin_ = GetCurrentTimeInSeconds();
-    StartChartSchedule();
-    services::ReadDataTaker500 = [this](int16_t, int16_t) { Read(); };
+    // As a run starts: the priming sweep, then the schedule.
+    StartChartSchedule(PrimeChartPace());
   }
   void TearDown() override {
     unsetenv("MV_DOCUMENTS_DIR");
     unsetenv("MV_RESOURCES_DIR");
     fs::remove_all(docs_);
     if (rt::WindowExists(kPauseWindow)) rt::CloseWindow(kPauseWindow);
+    CloseSerialPort();
     AcqTest::TearDown();
   }
 
   double RunTime() const { return GetCurrentTimeInSeconds() - origin_; }
 
-  // One reading: the ramp's value at the moment it is taken, or a failure after a
-  // time-out while the interface is silent.
-  void Read() {
+  // One reading of channel ch: the ramp's value at the moment it is taken, or a failure
+  // after a time-out while the interface (or the channel) is silent.
+  void Read(int16_t ch) {
     const double t = RunTime();
     for (const Episode& e : GetParam().episodes) {
       if (t < e.from || t >= e.from + e.length) continue;
-      if (e.kind == Episode::Silent) {
-        rt::AdvanceVirtualClock(0.3);
-        volts = kBad;
+      if (e.kind == Episode::Silent && (e.channel == 0 || e.channel == ch)) {
+        // As the readers fail: the bad-reading preference's value, by default the
+        // channel's last good reading.
+        rt::AdvanceVirtualClock(e.seconds > 0 ? e.seconds : 0.3);
+        NoteFailedReading();
+        volts = lastGood_[ch];
         return;
       }
       if (e.kind == Episode::Stall && !stalled_) {
@@ -130,26 +195,45 @@ class TimeAxisRunTest : public AcqTest, public WindowSteps, public ::testing::Wi
       if (e.kind == Episode::Slow) rt::AdvanceVirtualClock(e.seconds / (GetParam().taker == Taker::Averaged5 ? 5 : 1));
     }
     rt::AdvanceVirtualClock(0.0005);
-    volts = static_cast<float>(RunTime());
+    volts = lastGood_[ch] = static_cast<float>(RunTime());
   }
 
-  // The loop's services: the stop, the pauses (the real pause window, resumed after
-  // 1.45 s), the timed backups (each write 0.7 s) and the period files.
+  // The pause window, resumed after 1.45 s; the first pause sets the new interval when
+  // the run names one.
+  void Pause() {
+    ReleaseAll();
+    const double interval = GetParam().newInterval;
+    std::vector<Step> steps = {Until(kPauseWindow)};
+    if (interval > 0 && pauses_++ == 0)
+      for (int item = 2; item <= 14; ++item)
+        if (PauseIntervalForItem(item) == interval)
+          steps.push_back(Pick(kPauseWindow, kPauseIntervalPopup, item));
+    steps.push_back(Do([] { rt::AdvanceVirtualClock(1.45); }));
+    steps.push_back(Click(kPauseWindow, 51));
+    Drive(steps);
+    PAUSE();
+  }
+
+  // The loop's services: the stop, the pauses, the keys, the timed backups (each write
+  // 0.7 s) and the period files.
   void InstallServices() {
     const AxisRun& run = GetParam();
     script = [this, &run] {
       const double t = RunTime();
+      if (keyHeld_) {
+        ReleaseAll();
+        keyHeld_ = false;
+      }
       if (t >= run.stopAt) Hold({rt::key::Escape});
       if (nextPause_ < run.pausesAt.size() && t >= run.pausesAt[nextPause_]) {
         ++nextPause_;
         Hold({rt::key::Command, rt::key::P});
+      } else if (nextKey_ < run.keys.size() && t >= run.keys[nextKey_].at) {
+        Hold({run.keys[nextKey_++].key});
+        keyHeld_ = true;
       }
     };
-    acq_hooks::PAUSE = [this] {
-      ReleaseAll();
-      Drive({Until(kPauseWindow), Do([] { rt::AdvanceVirtualClock(1.45); }), Click(kPauseWindow, 51)});
-      PAUSE();
-    };
+    acq_hooks::PAUSE = [this] { Pause(); };
     if (run.backupEvery > 0) {
       TimedSaveINTERVAL = static_cast<int32_t>(run.backupEvery * 60);
       NextSAVEtime = static_cast<int32_t>(rt::TickCount() + TimedSaveINTERVAL);
@@ -172,6 +256,15 @@ class TimeAxisRunTest : public AcqTest, public WindowSteps, public ::testing::Wi
     }
   }
 
+  void RunTheLoop() {
+    if (GetParam().scopeChart) {
+      SetSampleTimingTap([](double, double) {});
+      SCOPEPLUSCHARTSCAN();
+    } else {
+      Record();
+    }
+  }
+
   // Every file of the run, in order, with where its first sample is due.
   std::vector<std::pair<fs::path, double>> SaveFiles() {
     std::vector<std::pair<fs::path, double>> files;
@@ -189,49 +282,109 @@ class TimeAxisRunTest : public AcqTest, public WindowSteps, public ::testing::Wi
 
   fs::path docs_;
   double origin_ = 0;
-  bool stalled_ = false;
-  std::size_t nextPause_ = 0;
+  bool stalled_ = false, keyHeld_ = false;
+  std::size_t nextPause_ = 0, nextKey_ = 0;
+  int pauses_ = 0;
   std::vector<double> periodStarts_;
+  std::array<float, 17> lastGood_ = MakeBad();
+  static std::array<float, 17> MakeBad() {
+    std::array<float, 17> a{};
+    a.fill(kBad);
+    return a;
+  }
 };
+
+// The interval sample k stands on, by the changes the file records.
+double IntervalAt(const FileTimes& f, std::size_t k) {
+  double interval = f.interval;
+  for (const auto& [from, after] : f.changes)
+    if (static_cast<std::size_t>(from) <= k) interval = after;
+  return interval;
+}
 
 TEST_P(TimeAxisRunTest, EveryStoredSampleStandsWhereItWasRead) {
   const AxisRun& run = GetParam();
   InstallServices();
-  Record();
+  RunTheLoop();
   const auto files = SaveFiles();
   ASSERT_FALSE(files.empty());
   int stored = 0, failed = 0, gaps = 0;
-  double lastValue = -1;
+  double lastRead = -1;  // the latest reading of the sample before
   for (const auto& [file, start] : files) {
     SCOPED_TRACE(file.filename().string());
-    const FileTimes f = ReadBack(file);
+    const FileTimes f = ReadBack(file, run.channels);
     ASSERT_GT(f.interval, 0);
-    const double limit = std::max(static_cast<double>(f.interval), 0.05) + 0.002;
-    double skipped = 0;
-    std::size_t g = 0;
+    ASSERT_EQ(f.times.size(), f.values.front().size()) << "the dump tool times every sample";
+    if (run.newInterval > 0) {
+      EXPECT_FLOAT_EQ(static_cast<float>(f.interval), static_cast<float>(run.newInterval))
+          << "the header stores the new interval";
+      EXPECT_EQ(f.changes.size(), 1u) << "the change is recorded";
+    } else if (!run.slowFromStart) {
+      EXPECT_FLOAT_EQ(static_cast<float>(f.interval), static_cast<float>(run.interval))
+          << "the interval asked for";
+    }
     std::vector<int32_t> logged;
     for (const LoggedGap& gap : f.gaps) logged.push_back(gap.before);
-    EXPECT_EQ(f.markers166, logged) << "one pause marker for each pause and gap";
-    for (std::size_t k = 0; k < f.values.size(); ++k) {
-      for (; g < f.gaps.size() && f.gaps[g].before <= static_cast<int32_t>(k); ++g) skipped += f.gaps[g].seconds;
-      const double v = f.values[k];
-      if (static_cast<float>(v) == kBad) {
+    if (!run.markerCap) {
+      EXPECT_EQ(f.markers166, logged) << "one pause marker for each pause and gap, at its line's sample";
+    } else {
+      // Gap markers stop before the table is full; their lines go on.
+      EXPECT_EQ(f.markers166.size(), static_cast<std::size_t>(kGapMarkerPlaces));
+      EXPECT_GT(logged.size(), f.markers166.size());
+      EXPECT_TRUE(std::equal(f.markers166.begin(), f.markers166.end(), logged.begin()));
+    }
+    // A channel's failed reading holds the bad-reading mark or, by the preference, a copy
+    // of its last value: neither tells when the sample was read.
+    std::vector<double> held(f.values.size(), kBad);
+    const std::size_t scannedFrom = run.taker == Taker::Continuous       ? 0
+                                    : run.taker == Taker::LastContinuous ? f.values.size() - 1
+                                                                         : f.values.size();
+    for (std::size_t k = 0; k < f.times.size(); ++k) {
+      double first = 1e300, last = -1e300;
+      for (std::size_t c = 0; c < f.values.size(); ++c) {
+        const double v = f.values[c][k];
+        if (static_cast<float>(v) == kBad) continue;
+        if (v == held[c]) {
+          EXPECT_LT(c, scannedFrom) << "sample " << k
+                                    << ": a channel averaged over the interval holds a value of "
+                                    << "another interval";
+          continue;
+        }
+        held[c] = v;
+        first = std::min(first, v);
+        last = std::max(last, v);
+      }
+      if (last < first) {
         ++failed;
         continue;
       }
       ++stored;
-      EXPECT_GT(v, lastValue) << "sample " << k << " repeats a reading";
-      lastValue = v;
-      const double at = start + static_cast<double>(k) * f.interval + skipped;
-      EXPECT_LE(std::fabs(v - at), limit) << "sample " << k << " read at " << v << " s, stored at " << at << " s";
+      EXPECT_GT(first, lastRead) << "sample " << k << " holds a reading of an earlier sample";
+      lastRead = last;
+      const double at = start + f.times[k];
+      const double limit = std::max(IntervalAt(f, k), 0.05) + 0.002;
+      EXPECT_LE(std::fabs(last - at), limit)
+          << "sample " << k << " read at " << last << " s, stored at " << at << " s";
     }
     gaps += static_cast<int>(f.gaps.size());
+    for (const KeyPress& key : run.keys) {
+      const int code = key.key == rt::key::N7 ? '7' : 'S';
+      const auto m =
+          std::find_if(f.others.begin(), f.others.end(), [&](const auto& o) { return o.second == code; });
+      ASSERT_NE(m, f.others.end()) << "the user's marker is kept";
+      // The switch was made inside the gap: its marker shares the gap's sample.
+      if (code == 'S') {
+        EXPECT_NE(std::find(logged.begin(), logged.end(), m->first), logged.end());
+      }
+    }
   }
+  std::printf("%s: %d stored, %d failed, %d gaps\n", run.name, stored, failed, gaps);
   EXPECT_GT(stored, 10);
   int silences = 0, longSilences = 0;
   for (const Episode& e : run.episodes) {
-    silences += e.kind == Episode::Silent;
-    longSilences += e.kind == Episode::Silent && e.length >= 3 * run.interval;
+    if (e.kind != Episode::Silent || e.channel != 0) continue;
+    ++silences;
+    longSilences += e.length >= 3 * run.interval;
   }
   EXPECT_LE(failed, silences) << "at most one failed sample stored for each silence";
   EXPECT_LE(gaps, run.maxGaps + static_cast<int>(run.pausesAt.size()));
@@ -251,8 +404,173 @@ const AxisRun kRuns[] = {
     {"TenthBackups", 0.1, Taker::OneSweep, {}, 40, {}, 5, 0, 8},
     {"FiftiethBackups", 0.02, Taker::OneSweep, {}, 20, {}, 2, 0, 10},
     {"TenthPeriodsWithAGap", 0.1, Taker::OneSweep, {{Episode::Silent, 12, 3}}, 40, {}, 0, 60, 1},
-    {"TenthSlowInterface", 0.1, Taker::OneSweep, {{Episode::Slow, 0, 100, 0.15}}, 40, {}, 0, 0, 2},
-    {"HundredthSlowInterface", 0.01, Taker::OneSweep, {{Episode::Slow, 0, 100, 0.0123}}, 30, {}, 0, 0, 2},
+    {.name = "TenthSlowInterface",
+     .interval = 0.1,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Slow, 0, 100, 0.15}},
+     .stopAt = 40,
+     .maxGaps = 2,
+     .slowFromStart = true},
+    {.name = "HundredthSlowInterface",
+     .interval = 0.01,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Slow, 0, 100, 0.0123}},
+     .stopAt = 30,
+     .maxGaps = 2,
+     .slowFromStart = true},
+    // An interface slower than the interval from its priming sweep on: nothing failed
+    // and nothing was skipped, so no gap, at sample 0 or later.
+    {.name = "TenthSlowInterfacePrimed",
+     .interval = 0.1,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Slow, 0, 100, 0.15}},
+     .stopAt = 40,
+     .maxGaps = 0,
+     .primed = true,
+     .slowFromStart = true},
+    {.name = "TwentiethSixteenChannelsPrimed",
+     .interval = 0.05,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Slow, 0, 100, 0.01}},
+     .stopAt = 20,
+     .maxGaps = 0,
+     .channels = 16,
+     .primed = true,
+     .slowFromStart = true},
+    // An interval changed in the pause window: the samples before keep the old one.
+    {.name = "QuarterToOneInAPause",
+     .interval = 0.25,
+     .taker = Taker::OneSweep,
+     .stopAt = 30,
+     .pausesAt = {10.2},
+     .newInterval = 1},
+    {.name = "QuarterToTenthInAPause",
+     .interval = 0.25,
+     .taker = Taker::OneSweep,
+     .stopAt = 25,
+     .pausesAt = {10.2},
+     .newInterval = 0.1},
+    {.name = "ScopeChartQuarterToOneInAPause",
+     .interval = 0.25,
+     .taker = Taker::OneSweep,
+     .stopAt = 30,
+     .pausesAt = {10.2},
+     .scopeChart = true,
+     .newInterval = 1},
+    {.name = "ScopeChartQuarterToTenthInAPause",
+     .interval = 0.25,
+     .taker = Taker::OneSweep,
+     .stopAt = 25,
+     .pausesAt = {10.2},
+     .scopeChart = true,
+     .newInterval = 0.1},
+    // A slow spell in mid-run (12 s of replies 0.3 s late): gaps, and the grid asked for.
+    {.name = "TwentiethSlowSpell",
+     .interval = 0.05,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Slow, 5, 12, 0.3}},
+     .stopAt = 25,
+     .maxGaps = 45,
+     .channels = 2},
+    {.name = "QuarterSlowSpell",
+     .interval = 0.25,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Slow, 5, 12, 0.3}},
+     .stopAt = 25,
+     .maxGaps = 45,
+     .channels = 2},
+    {.name = "HalfSlowSpell",
+     .interval = 0.5,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Slow, 5, 12, 0.3}},
+     .stopAt = 25,
+     .maxGaps = 45,
+     .channels = 2},
+    // Continuous averaging through a silence: one gap, and no sample holds readings of
+    // another interval.
+    {.name = "QuarterLastContinuousSilent",
+     .interval = 0.25,
+     .taker = Taker::LastContinuous,
+     .episodes = {{Episode::Silent, 5, 2}},
+     .stopAt = 15,
+     .maxGaps = 1,
+     .channels = 2},
+    {.name = "OneLastContinuousSilent",
+     .interval = 1,
+     .taker = Taker::LastContinuous,
+     .episodes = {{Episode::Silent, 5.3, 2.5}},
+     .stopAt = 20,
+     .maxGaps = 1,
+     .channels = 2},
+    {.name = "TwoLastContinuousSilent",
+     .interval = 2,
+     .taker = Taker::LastContinuous,
+     .episodes = {{Episode::Silent, 9.2, 4.5}},
+     .stopAt = 30,
+     .maxGaps = 1,
+     .channels = 2},
+    {.name = "FiveLastContinuousSilent",
+     .interval = 5,
+     .taker = Taker::LastContinuous,
+     .episodes = {{Episode::Silent, 12.5, 9}},
+     .stopAt = 70,
+     .maxGaps = 1,
+     .channels = 2},
+    {.name = "QuarterContinuousSilent",
+     .interval = 0.25,
+     .taker = Taker::Continuous,
+     .episodes = {{Episode::Silent, 5, 2}},
+     .stopAt = 15,
+     .maxGaps = 1,
+     .channels = 2},
+    {.name = "OneContinuousSilent",
+     .interval = 1,
+     .taker = Taker::Continuous,
+     .episodes = {{Episode::Silent, 5.3, 2.5}},
+     .stopAt = 20,
+     .maxGaps = 1,
+     .channels = 2},
+    {.name = "FiveContinuousSilent",
+     .interval = 5,
+     .taker = Taker::Continuous,
+     .episodes = {{Episode::Silent, 12.5, 9}},
+     .stopAt = 70,
+     .maxGaps = 1,
+     .channels = 2},
+    // A sweep cut by a time-out: the sample stands when its last good reading was taken.
+    {.name = "HalfSweepCutByATimeOut",
+     .interval = 0.5,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Silent, 5, 6, 1.0, 4}},
+     .stopAt = 20,
+     .maxGaps = 12,
+     .channels = 4},
+    // Scope plus chart: every point its own reading, sample 0 too.
+    {.name = "ScopeChartOne",
+     .interval = 1,
+     .taker = Taker::OneSweep,
+     .stopAt = 20,
+     .pausesAt = {7.3},
+     .scopeChart = true},
+    {.name = "ScopeChartFive", .interval = 5, .taker = Taker::OneSweep, .stopAt = 70, .scopeChart = true},
+    // A switch inside a gap: the gap's marker still stands at its line's sample.
+    {.name = "TenthSwitchInsideAGap",
+     .interval = 0.1,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Silent, 5, 3}},
+     .stopAt = 12,
+     .maxGaps = 1,
+     .keys = {{6.5, rt::key::Equal}}},
+    // Slow replies at 1/60 s for five minutes: thousands of gaps, and the user's "7"
+    // typed at the end is still kept.
+    {.name = "SixtiethSlowRepliesFillTheMarkers",
+     .interval = 1.0 / 60,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Slow, 2, 400, 0.08}},
+     .stopAt = 300,
+     .maxGaps = 4000,
+     .keys = {{297, rt::key::N7}},
+     .markerCap = true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Roads, TimeAxisRunTest, ::testing::ValuesIn(kRuns),

@@ -8,7 +8,9 @@
 
 #include "acq_fixture.h"
 #include "common/window_steps.h"
+#include "control/trigger_window.h"
 #include "conversions/evaluate.h"
+#include "devices/needs.h"
 
 namespace mv::test {
 namespace {
@@ -46,9 +48,12 @@ TEST_F(TriggerValues, KeyboardChannelFiresAtOnceInBothModes) {
 TEST_F(TriggerValues, ExtraInputIsTheVoltsThemselves) {
   float reading = 0.75f;
   EXPECT_EQ(TriggerValue(16, true, 0, 1, 1, reading, 0), 0.75f);
-  // A negative reading to a fractional power has no value: 0.
+  // A negative reading to a fractional power has no value: the bad-reading mark (it
+  // used to be 0), which never fires a trigger, whichever way it compares.
   reading = -0.5f;
-  EXPECT_EQ(TriggerValue(16, true, 0, 1, 0.5f, reading, 0), 0.0f);
+  const float value = TriggerValue(16, true, 0, 1, 0.5f, reading, 0);
+  EXPECT_EQ(value, kBadReading);
+  EXPECT_FALSE(TriggerFires(1, value, 0.0f, reading));
 }
 
 // The level is in the channel's units: a power channel a + b x V^c with a 0, b 2, c 2
@@ -134,6 +139,25 @@ TEST_F(TriggerStrip, StreamingReadDoesNotSwallowTheUsersKey) {
   Drive({Until(W), TypeOnStrip(Qt::Key_Return, "\r")}, [] { rt::CloseWindow(W); });
   EXPECT_EQ(RUNTRIGGER(), 13);
   EXPECT_TRUE(ScriptDone());
+}
+
+// An extra input the interface lacks is never read, and so never fires the trigger:
+// the strip says why, and the user starts the recording.
+TEST_F(TriggerStrip, AnInputTheInterfaceLacksIsNeverReadOrTested) {
+  External_AD = ExternalADCode::DT500;
+  nChannels = 2;
+  TriggerChan = kExtraTriggerInput;
+  ChannelVariables[16][ChanField::Input] = 40;
+  int reads = 0;
+  services::ReadDataTaker500 = [&reads](int16_t, int16_t) {
+    ++reads;
+    volts = 5.0f;  // would fire at once
+  };
+  Drive({Until(W), Shot(W, "w177-trigger-input-missing.png"), TypeOnStrip(Qt::Key_Return, "\r")},
+        [] { rt::CloseWindow(W); });
+  EXPECT_EQ(RUNTRIGGER(), 13) << "ended by the user, not by a reading";
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(reads, 0);
 }
 
 TEST_F(TriggerStrip, AClickOnTheStripStartsAsItSays) {

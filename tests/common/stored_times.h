@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,19 @@ inline std::vector<LoggedGap> GapsInDump(std::string dump) {
   for (std::size_t at = dump.find("\\r"); at != std::string::npos; at = dump.find("\\r", at + 1))
     dump.replace(at, 2, "\r");
   return GapsInPauseLog(dump);
+}
+
+// A marker as a file's dump shows it (the dump prints the sample + 1).
+struct DumpedMarker {
+  int32_t sample = 0;  // the column it stands at
+  int32_t code = 0;
+};
+inline std::vector<DumpedMarker> MarkersInDump(const std::string& dump) {
+  std::vector<DumpedMarker> markers;
+  const std::regex marker(R"(marker \d+: sample\+1 (\d+) code (\d+))");
+  for (std::sregex_iterator it(dump.begin(), dump.end(), marker), end; it != end; ++it)
+    markers.push_back({std::stoi((*it)[1].str()) - 1, std::stoi((*it)[2].str())});
+  return markers;
 }
 
 // Where the schedule restarted: the samples whose due time is more than an interval

@@ -112,6 +112,19 @@ TEST_F(AOscriptFileTest, LoadingGivesBackEveryValueBitForBitAndSetsTheFlags) {
   EXPECT_EQ(DoFeedback, 0) << "only the feedback window arms the schedule";
 }
 
+// The file has no mark for "no end state": one that carries the start-up end state
+// (setpoint 20, range 1, 0 to 5 V) loads as none entered, so it is never driven.
+TEST_F(AOscriptFileTest, AFileWithTheStartUpEndStateLoadsWithoutAnEndState) {
+  AnalogOutputScriptFile f = CaptureAOscriptFile();
+  FdBkEndStateEntered = 1;
+  ApplyAOscriptFile(f);
+  EXPECT_EQ(FdBkEndStateEntered, 0);
+  f.endMaxV = 4.5f;
+  ApplyAOscriptFile(f);
+  EXPECT_EQ(FdBkEndStateEntered, 1);
+  EXPECT_EQ(FdBkEndMaxV, 4.5f);
+}
+
 TEST_F(AOscriptFileTest, NextStepsOnlyBeyondRowFortyLeaveFeedbackUnchecked) {
   AnalogOutputScriptFile f = CaptureAOscriptFile();
   f.feedback[41][6] = 42.0f;

@@ -219,8 +219,9 @@ TEST_F(DeviceOutputsTest, Adc1SwitchesWhateverTheCodingPreferenceSays) {
 
 TEST_F(DeviceOutputsTest, MissingDeviceSwitchesEveryOutputOff) {
   // No reference device chosen (or one beyond the interface's lines): the interface's
-  // own all-off goes out, never a word computed from the number, and the reference is
-  // not reported on.
+  // own all-off goes out, never a word computed from the number, the reference is not
+  // reported on, and no device is recorded on (the last sample device's channel would
+  // otherwise be stored as read while every valve is shut).
   const struct {
     int16_t iface;
     int16_t coding;
@@ -242,13 +243,17 @@ TEST_F(DeviceOutputsTest, MissingDeviceSwitchesEveryOutputOff) {
     RefChan = row.ref;
     RefIsON = 0;
     RefOnTime = 1000;
+    OldChan = 2;  // the sample device before the reference
     SWITCHTOREFERENCE();
     EXPECT_EQ(fresh->Written(), row.bytes) << row.iface;
     EXPECT_EQ(RefIsON, 0) << row.iface;
+    EXPECT_EQ(OldChan, 0) << row.iface << ": every valve is shut, so no channel is stored as read";
     EXPECT_EQ(RefOnTime, kNeverTick) << "no reference is due again, so none floods the line";
     RefIsON = 0;
+    OldChan = 2;
     KeyboardReferenceON();
     EXPECT_EQ(RefIsON, 0) << row.iface;
+    EXPECT_EQ(OldChan, 0) << row.iface << ": the reference key opens no valve either";
   }
 }
 

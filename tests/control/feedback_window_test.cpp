@@ -123,6 +123,28 @@ TEST_F(FeedbackWindowTest, StepsEnteredAndLoopedArmTheScheduleOnDone) {
   EXPECT_FALSE(rt::MenuItemChecked(5, 4)) << "output 2's script no longer runs";
 }
 
+// The window says which end state the schedule ends in: none until one is entered (the
+// output then keeps the last step's volts), the values once entered, none again after
+// Clear.
+TEST_F(FeedbackWindowTest, TheWindowShowsTheEndStateInForce) {
+  const std::string none = "end state: none, the last step holds";
+  Drive({UntilSchedule(), Do([&] { EXPECT_EQ(TextOf(W, EndStateLine), none); }),
+         Shot(W, "w788-feedback-no-end-state.png"), Type(W, SetpointField, "21.5"),
+         Type(W, RangeField, "0.5"), Type(W, MinVoltsField, "1"), Type(W, MaxVoltsField, "3"),
+         Click(W, EndState), Do([&] {
+           EXPECT_EQ(FdBkEndStateEntered, 1);
+           EXPECT_EQ(TextOf(W, EndStateLine), "end state: 21.5 \xB1 0.5, 1 to 3 V");
+         }),
+         Shot(W, "w788-feedback-end-state.png"), Click(W, Clear), Do([&] {
+           EXPECT_EQ(FdBkEndStateEntered, 0);
+           EXPECT_EQ(TextOf(W, EndStateLine), none);
+         }),
+         Click(W, Done)});
+  AnalogFEEDBACK();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(FdBkEndSetpoint, 20.0f) << "Clear left no end state behind";
+}
+
 // Closing the schedule marks the D-A items that open it, and leaves each output
 // script's item saying whether that script runs.
 TEST_F(FeedbackWindowTest, ClosingMarksTheFeedbackItemsNotTheScriptItems) {

@@ -197,6 +197,7 @@ TEST_F(OutputScriptsTest, EndMarkerFreezesTheFeedbackSchedule) {
   DoFeedback = FeedbackON = 1;
   FeedbackEndMode = 2;
   FdBkEndSetpoint = 21.5f;
+  FdBkEndStateEntered = 1;
   StartAt(100);
   EXPECT_EQ(FdBkStep, 1);
   EXPECT_EQ(NextFeedbackTime, 100);

@@ -201,7 +201,32 @@ TEST_F(SwitchWindowTest, ScopePlusChartShowsTheShortListWithOneGroup) {
   ExternalDeviceControl();
   EXPECT_TRUE(ScriptDone());
   EXPECT_EQ(SwitchingMode, 3);
-  EXPECT_EQ(calls, (std::vector<std::string>{"reference", "zero links"}));
+  // The dimmed box shows zero links off, so they are off: no link window opens.
+  EXPECT_EQ(zerolink[0], 0);
+  EXPECT_EQ(calls, (std::vector<std::string>{"reference"}));
+}
+
+// "Extra Zero Links" holds what it shows: dimmed (any pattern but the periodic ones) it
+// is off, so "Setup OK" never opens the zero-link window for a box the user saw dimmed
+// and unchecked.
+TEST_F(SwitchWindowTest, ADimmedZeroLinkBoxIsOffAndOpensNoLinkWindow) {
+  RecordingMODE = RecordingModeCode::Chart;
+  ChartIntervalInSeconds = 1;
+  SwitchingMode = 0;
+  refint = 1;
+  switchint = 1;
+  RefChan = 1;
+  ChannelVariables[1][ChanField::Device] = 2;
+  zerolink[0] = 1;  // kept from an earlier set-up
+  Drive({Until(W), ExpectState(179, 0), Do([] { EXPECT_EQ(zerolink[0], 0) << "dimmed at opening: off"; }),
+         Pick(W, 181, 5), ExpectState(179, 1), Click(W, 179), ExpectState(179, 2),
+         Do([] { EXPECT_EQ(zerolink[0], 1); }), Shot(W, "w3-switching-zero-links.png"), Pick(W, 181, 4),
+         ExpectState(179, 0), Do([] { EXPECT_EQ(zerolink[0], 0) << "dimmed by the pattern: off"; }),
+         Click(W, 177)});
+  ExternalDeviceControl();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(SwitchingMode, 3);
+  EXPECT_EQ(calls, (std::vector<std::string>{"reference"}));
 }
 
 TEST_F(SwitchWindowTest, ReturnLeavesAnIncompleteSetupOpen) {

@@ -61,26 +61,30 @@ TEST(Calibration, TemplatesAndRefusedFitShowTheTemplate) {
 
 TEST(Calibration, CountTexts) {
   FitResult f;
-  EXPECT_EQ(CalibrationCountText(0, f), Str255(" 0 points entered"));
-  EXPECT_EQ(CalibrationCountText(1, f), Str255(" 1 point entered"));
-  EXPECT_EQ(CalibrationCountText(2, f), Str255(" 2 points entered"));
+  // Below what the kind needs, the line says how many that is.
+  EXPECT_EQ(CalibrationCountText(0, FitKind::Linear, f), Str255(" 0 points; a straight line needs 2"));
+  EXPECT_EQ(CalibrationCountText(1, FitKind::Power, f), Str255(" 1 point; a power fit needs 2"));
+  EXPECT_EQ(CalibrationCountText(2, FitKind::Polynomial, f), Str255(" 2 points; a 2-order poly needs 3"));
   f.r2 = 1;
-  EXPECT_EQ(CalibrationCountText(3, f), Str255(" 3 points; r-squared =  1"));
+  EXPECT_EQ(CalibrationCountText(2, FitKind::Linear, f), Str255(" 2 points; r-squared =  1"));
+  EXPECT_EQ(CalibrationCountText(3, FitKind::Polynomial, f), Str255(" 3 points; r-squared =  1"));
   f.r2 = 0.5;
-  EXPECT_EQ(CalibrationCountText(12, f), Str255(" 12 points; r-squared =  0.5"));
+  EXPECT_EQ(CalibrationCountText(12, FitKind::Linear, f), Str255(" 12 points; r-squared =  0.5"));
   // A power fit that left points out says how many it fitted.
-  EXPECT_EQ(CalibrationCountText(3, f, 2), Str255(" 3 points, 2 fitted; r-squared =  0.5"));
-  EXPECT_EQ(CalibrationCountText(3, f, 3), Str255(" 3 points; r-squared =  0.5"));
+  EXPECT_EQ(CalibrationCountText(3, FitKind::Power, f, 2), Str255(" 3 points, 2 fitted; r-squared =  0.5"));
+  EXPECT_EQ(CalibrationCountText(3, FitKind::Power, f, 3), Str255(" 3 points; r-squared =  0.5"));
 }
 
 TEST(Calibration, RefusedFitSaysWhy) {
   FitResult f;
   f.refusal = FitRefusal::EqualX;
-  EXPECT_EQ(CalibrationCountText(3, f), Str255(" 3 points; no fit: all volts are equal"));
+  EXPECT_EQ(CalibrationCountText(3, FitKind::Linear, f), Str255(" 3 points; no fit: all volts are equal"));
   f.refusal = FitRefusal::TooFewPositive;
-  EXPECT_EQ(CalibrationCountText(4, f), Str255(" 4 points; no fit: fewer than 2 points above 0"));
+  EXPECT_EQ(CalibrationCountText(4, FitKind::Power, f),
+            Str255(" 4 points; no fit: fewer than 2 points above 0"));
   f.refusal = FitRefusal::TooFewDistinctX;
-  EXPECT_EQ(CalibrationCountText(3, f), Str255(" 3 points; no fit: fewer than 3 different volts"));
+  EXPECT_EQ(CalibrationCountText(3, FitKind::Polynomial, f),
+            Str255(" 3 points; no fit: fewer than 3 different volts"));
 }
 
 TEST_F(CalibrationTest, PointsComeFromTheTableClamped) {
@@ -103,27 +107,31 @@ TEST_F(CalibrationTest, ResidualsAreStoredInValueThree) {
   EXPECT_NEAR(autocalibrationArray[4][3], 1.0f, 1e-5);   // 16 - 15
 }
 
-TEST_F(CalibrationTest, TwoPointsGiveTheNeutralConversion) {
-  FitResult none;
-  FinishCalibration(2, 1, none);
-  EXPECT_EQ(aval, 0.0f);
-  EXPECT_EQ(bval, 1.0f);
+// Two points used to give a = 0, b = 1 under the user's label: the channel stored volts
+// while "Equation OK" said nothing. They give the line through them; a kind that needs
+// more points than there are cannot finish.
+TEST_F(CalibrationTest, TwoPointsGiveTheLineThroughThemAndAFitNeedingMoreCannotFinish) {
+  SetPoints({{1.0f, 10}, {2.0f, 20}});
+  ASSERT_TRUE(CalibrationCanFinish(2, FitKind::Linear));
+  FinishCalibration(2, Fit(FitKind::Linear, CalibrationPoints(2)));
+  EXPECT_FLOAT_EQ(aval, 0.0f);
+  EXPECT_FLOAT_EQ(bval, 10.0f);
   EXPECT_EQ(exponent, 0.0f);
-  EXPECT_EQ(miny, 0.0f);
-  EXPECT_EQ(maxy, 1.0f);
-  FinishCalibration(2, 3, none);
-  EXPECT_EQ(exponent, 1.0f);
-}
-
-TEST_F(CalibrationTest, NeutralPolynomialDoesNotAddTheSquare) {
-  FinishCalibration(1, 2, FitResult{});
-  EXPECT_EQ(exponent, 0.0f);
+  EXPECT_EQ(miny, 10.0f);
+  EXPECT_EQ(maxy, 20.0f);
+  EXPECT_TRUE(CalibrationCanFinish(2, FitKind::Power)) << "10 x V^1 through both";
+  EXPECT_FALSE(CalibrationCanFinish(2, FitKind::Polynomial));
+  EXPECT_FALSE(CalibrationCanFinish(1, FitKind::Linear));
+  EXPECT_FALSE(CalibrationCanFinish(0, FitKind::Power));
+  EXPECT_EQ(CalibrationPointsNeeded(FitKind::Linear), 2);
+  EXPECT_EQ(CalibrationPointsNeeded(FitKind::Power), 2);
+  EXPECT_EQ(CalibrationPointsNeeded(FitKind::Polynomial), 3);
 }
 
 TEST_F(CalibrationTest, ThreePointsKeepTheFitAndProposeTheTypedRange) {
   SetPoints({{0.5f, 10}, {1.0f, 20}, {1.5f, 30}});
   const FitResult f = FitLinear(CalibrationPoints(3));
-  FinishCalibration(3, 1, f);
+  FinishCalibration(3, f);
   EXPECT_FLOAT_EQ(bval, 20.0f);
   EXPECT_EQ(miny, 10.0f);
   EXPECT_EQ(maxy, 30.0f);
@@ -131,18 +139,16 @@ TEST_F(CalibrationTest, ThreePointsKeepTheFitAndProposeTheTypedRange) {
 
 TEST_F(CalibrationTest, FlatTypedRangeIsWidened) {
   SetPoints({{0.5f, 5}, {1.0f, 5}, {1.5f, 5}});
-  FinishCalibration(3, 1, FitLinear(CalibrationPoints(3)));
+  FinishCalibration(3, FitLinear(CalibrationPoints(3)));
   EXPECT_FLOAT_EQ(miny, 4.5f);
   EXPECT_FLOAT_EQ(maxy, 5.5f);
 }
 
-TEST_F(CalibrationTest, RefusedFitLeavesTheNeutralConversion) {
+// Points that allow no fit used to finish as the neutral conversion: they cannot finish.
+TEST_F(CalibrationTest, PointsThatAllowNoFitCannotFinish) {
   SetPoints({{2, 1}, {2, 5}, {2, 9}});
-  FinishCalibration(3, 1, FitLinear(CalibrationPoints(3)));
-  EXPECT_EQ(aval, 0.0f);
-  EXPECT_EQ(bval, 1.0f);
-  EXPECT_EQ(miny, 1.0f);
-  EXPECT_EQ(maxy, 9.0f);
+  EXPECT_FALSE(CalibrationCanFinish(3, FitKind::Linear));
+  EXPECT_FALSE(CalibrationCanFinish(3, FitKind::Polynomial));
 }
 
 TEST_F(CalibrationTest, AbandoningRestoresTypeCoefficientsAndRange) {
@@ -197,12 +203,12 @@ TEST_F(CalibrationTest, AnExactFitShowsRSquaredOneAndResidualsOfRoundingOnly) {
     StoreCalibrationResiduals(n, c.kind, fit);
     EXPECT_EQ(CalibrationResidualsAreRounding(n, c.kind, fit), c.exact);
     if (c.exact) {
-      EXPECT_EQ(CalibrationCountText(n, fit), Str255(" 40 points; r-squared =  1"));
+      EXPECT_EQ(CalibrationCountText(n, c.kind, fit), Str255(" 40 points; r-squared =  1"));
     }
   }
   FitResult above;
   above.r2 = 1.0000001;
-  EXPECT_EQ(CalibrationCountText(3, above), Str255(" 3 points; r-squared =  1"));
+  EXPECT_EQ(CalibrationCountText(3, FitKind::Linear, above), Str255(" 3 points; r-squared =  1"));
 }
 
 }  // namespace

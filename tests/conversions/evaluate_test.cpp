@@ -34,9 +34,11 @@ TEST(ConversionTypes, UnknownCodesRecordTheVoltsUnchanged) {
   EXPECT_FLOAT_EQ(Convert(-3, 1, 2, 3, 2.5f), 2.5f);
 }
 
+// A conversion with no result used to store 0, which no one could tell from a real 0
+// (nor, for the reciprocal, even from a): it is the bad-reading mark.
 TEST(ConversionTypes, PowerGuardsOnlyFractionalExponentsOfNegativeReadings) {
   EXPECT_FLOAT_EQ(Convert(3, 1, 3, 2, -2), 13.0f);  // a + 4b
-  EXPECT_EQ(Convert(3, 1, 3, 0.5f, -2), 0.0f);
+  EXPECT_EQ(Convert(3, 1, 3, 0.5f, -2), kBadReading);
   EXPECT_FLOAT_EQ(Convert(3, 5, 3, 2, 0), 5.0f);  // a
   EXPECT_FLOAT_EQ(Convert(3, 1, 2, 0.5f, 4), 5.0f);
 }
@@ -47,12 +49,12 @@ TEST(ConversionTypes, PowerOfZeroToNegativeExponentIsTheBadReadingMark) {
 
 TEST(ConversionTypes, LogarithmIsBaseTenAndGuarded) {
   EXPECT_FLOAT_EQ(Convert(8, 1, 2, 0, 100), 5.0f);
-  EXPECT_EQ(Convert(8, 1, 2, 0, 0), 0.0f);
-  EXPECT_EQ(Convert(8, 1, 2, 0, -1), 0.0f);
+  EXPECT_EQ(Convert(8, 1, 2, 0, 0), kBadReading);
+  EXPECT_EQ(Convert(8, 1, 2, 0, -1), kBadReading);
 }
 
 TEST(ConversionTypes, ReciprocalGuardsZero) {
-  EXPECT_EQ(Convert(9, 1, 2, 0, 0), 0.0f);
+  EXPECT_EQ(Convert(9, 1, 2, 0, 0), kBadReading);  // not 0, and not a either
   EXPECT_FLOAT_EQ(Convert(9, 1, 2, 0, 4), 1.5f);
 }
 
@@ -173,7 +175,7 @@ TEST(Breakpoint, PolynomialKind) {
 TEST(Breakpoint, PowerKindGuardsWholeExponentsToo) {
   BreakpointRecord r = Record(0);
   Below(r, 3, 1, 1, 2, 0, 1);
-  EXPECT_EQ(EvaluateBreakpoint(r, -2.0f), 0.0f);  // type 3 would give 1 + 4
+  EXPECT_EQ(EvaluateBreakpoint(r, -2.0f), kBadReading);  // type 3 would give 1 + 4
   Above(r, 3, 1, 2, 2, 0, 1);
   EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, 3.0f), 19.0f);
 }
@@ -181,8 +183,8 @@ TEST(Breakpoint, PowerKindGuardsWholeExponentsToo) {
 TEST(Breakpoint, BelowSidePowerGuardsOnItsInput) {
   BreakpointRecord r = Record(10);
   Initial(r, 1, -3, 1, 0);     // I = -2 at V = 1
-  Below(r, 3, 1, 1, 2, 0, 0);  // x = I = -2: guarded although V > 0
-  EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, 1.0f), -2.0f);
+  Below(r, 3, 1, 1, 2, 0, 0);  // x = I = -2: guarded although V > 0, no result
+  EXPECT_EQ(EvaluateBreakpoint(r, 1.0f), kBadReading);
   r[20] = 1;  // x = V = 1: 1 + 1
   EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, 1.0f), 0.0f);
 }
@@ -207,7 +209,7 @@ TEST(Breakpoint, ReciprocalAlwaysDividesByTheVoltsAndGuardsZero) {
   Initial(r, 1, 0, 2, 0);      // I = 8 at V = 4
   Above(r, 9, 0, 1, 1, 0, 0);  // input I, but 1/V
   EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, 4.0f), 8.25f);
-  EXPECT_FLOAT_EQ(EvaluateBreakpoint(r, 0.0f), 0.0f);  // I = 0, S guarded
+  EXPECT_EQ(EvaluateBreakpoint(r, 0.0f), kBadReading);  // I = 0, S has no result
 }
 
 TEST(Breakpoint, UnknownKindGivesZeroAndKindsTruncate) {

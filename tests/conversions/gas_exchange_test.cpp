@@ -9,6 +9,7 @@
 
 #include "common/test_support.h"
 #include "conversions/evaluate.h"
+#include "kit/channel_labels.h"
 
 namespace mv {
 namespace {
@@ -246,6 +247,40 @@ TEST(VapourDensity, AbsoluteZeroGivesZeroNotNaN) {
 TEST(GasMenus, ChannelItemTexts) {
   EXPECT_EQ(ChannelMenuItemText(100, 3, "O2"), Str255("Ch. 3:  O2"));
   EXPECT_EQ(ChannelMenuItemText(120, 12, "flow"), Str255("ch. 12:  flow"));
+}
+
+// A channel that saves a rate used to be described in every file as "volts" (its linear
+// 0 1 conversion's proposal): with no label of the user's own, its files name the rate.
+class RecordedLabelTest : public test::ProgramTest {};
+
+TEST_F(RecordedLabelTest, ASavedRateWithNoLabelOfItsOwnIsLabelledWithTheRateAndItsUnit) {
+  struct Case {
+    const char* what;
+    int16_t computation;
+    float save, units;
+    const char* typed;
+    const char* label;
+  };
+  const Case cases[] = {
+      {"VO2 saved, label volts", GasComputationCode::VO2, 1, 2, "volts", "VO2 ml/min"},
+      {"VCO2 saved, no label", GasComputationCode::VCO2, 1, 1, "", "VCO2 \xB5l/min"},
+      {"EWL saved per hour", GasComputationCode::EWL, 1, 3, "  volts ", "EWL mg/hour"},
+      {"VO2 in litres", GasComputationCode::VO2, 1, 4, "", "VO2 L/hour"},
+      {"the user's own label", GasComputationCode::VO2, 1, 2, "VO2 (ml/min), animal 3",
+       "VO2 (ml/min), animal 3"},
+      {"display only: the file keeps the % difference", GasComputationCode::VO2, 0, 2, "volts", "volts"},
+      {"no computation", GasComputationCode::None, 1, 2, "volts", "volts"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SpecialOpsArray[3] = Standard(c.computation, 1);
+    SpecialOpsArray[3][GasField::Save] = c.save;
+    SpecialOpsArray[3][GasField::Units] = c.units;
+    SetChannelLabel(3, c.typed);
+    Str255 expected(c.label);
+    expected.resize(30, ' ');
+    EXPECT_EQ(RecordedChannelLabel(3), expected);
+  }
 }
 
 }  // namespace

@@ -239,11 +239,10 @@ TEST_F(AdamLineTest, AddressWindowRefusesATypedAddressThatIsNoAddress) {
 // A module that stops answering may yet answer late, and no module's reply says which
 // module sent it: any module's time-out holds the whole line until the late-reply
 // window has passed, or until the late reply has come and the line has fallen quiet.
-// Once the window has passed in silence the module is known to be silent: its channels
-// then fail at once with one buzz a pass and it is not asked, so the other module is
-// read with no wait, until kSilentDeviceRetry has passed; then it is asked again, and
-// its time-out holds the line again. Module 03 here is silent, then answers late: no
-// reading of either module is ever the other's reply, nor one pass late.
+// Once the window has passed the module is asked again at once, as a single instrument
+// is: a silence costs one window. Module 03 here is silent, then answers late, then falls
+// silent again: no reading of either module is ever the other's reply, nor one pass
+// late, and each silence holds the line for one window only.
 TEST_F(AdamLineTest, ASilentModuleThatAnswersLateNeverPutsItsReplyOnAnotherReading) {
   nChannels = 3;
   PrefsArray[PrefsSlot::BadReadingKeepsLast] = 0;
@@ -251,7 +250,6 @@ TEST_F(AdamLineTest, ASilentModuleThatAnswersLateNeverPutsItsReplyOnAnotherReadi
   for (int c = 1; c <= 3; ++c) ChannelVariables[c][ChanField::Input] = inputs[c - 1];
   constexpr float B = kBadReading;
   constexpr double kWindow = std::chrono::duration<double>(kLateReplyWindow).count();
-  constexpr double kRetry = std::chrono::duration<double>(kSilentDeviceRetry).count();
   struct Pass {
     const char* what;
     double after;                     // seconds on the clock before the pass
@@ -263,18 +261,50 @@ TEST_F(AdamLineTest, ASilentModuleThatAnswersLateNeverPutsItsReplyOnAnotherReadi
   };
   const uint32_t late = kAdamReadTimeoutTicks + 10;
   const Pass passes[] = {
-      {"03 falls silent", 0, {"#010\r", "#011\r", "#030\r"}, {">+1.000\r", ">+1.100\r", ""}, {0, 0, 0},
-       {1.0f, 1.1f, B}, 1},
+      {"03 falls silent",
+       0,
+       {"#010\r", "#011\r", "#030\r"},
+       {">+1.000\r", ">+1.100\r", ""},
+       {0, 0, 0},
+       {1.0f, 1.1f, B},
+       1},
       {"its window holds the line", 1, {}, {}, {}, {B, B, B}, 3},
-      {"silent: 03 is not asked", kWindow, {"#010\r", "#011\r"}, {">+1.000\r", ">+1.100\r"}, {0, 0},
-       {1.0f, 1.1f, B}, 1},
-      {"still not asked", 1, {"#010\r", "#011\r"}, {">+1.000\r", ">+1.100\r"}, {0, 0}, {1.0f, 1.1f, B}, 1},
-      {"asked again, answers late", kRetry, {"#010\r", "#011\r", "#030\r"}, {">+1.000\r", ">+1.100\r", ">+3.000\r"},
-       {0, 0, late}, {1.0f, 1.1f, B}, 1},
-      {"late again", 0, {"#010\r", "#011\r", "#030\r"}, {">+1.000\r", ">+1.100\r", ">+3.000\r"}, {0, 0, late},
-       {1.0f, 1.1f, B}, 1},
-      {"in time again", 0, {"#010\r", "#011\r", "#030\r"}, {">+1.000\r", ">+1.100\r", ">+3.000\r"}, {0, 0, 0},
-       {1.0f, 1.1f, 3.0f}, 0},
+      {"asked again once the window passed, answers late",
+       kWindow,
+       {"#010\r", "#011\r", "#030\r"},
+       {">+1.000\r", ">+1.100\r", ">+3.000\r"},
+       {0, 0, late},
+       {1.0f, 1.1f, B},
+       1},
+      {"late again",
+       0,
+       {"#010\r", "#011\r", "#030\r"},
+       {">+1.000\r", ">+1.100\r", ">+3.000\r"},
+       {0, 0, late},
+       {1.0f, 1.1f, B},
+       1},
+      {"in time again",
+       0,
+       {"#010\r", "#011\r", "#030\r"},
+       {">+1.000\r", ">+1.100\r", ">+3.000\r"},
+       {0, 0, 0},
+       {1.0f, 1.1f, 3.0f},
+       0},
+      {"silent again",
+       0,
+       {"#010\r", "#011\r", "#030\r"},
+       {">+1.000\r", ">+1.100\r", ""},
+       {0, 0, 0},
+       {1.0f, 1.1f, B},
+       1},
+      {"its window again", 1, {}, {}, {}, {B, B, B}, 3},
+      {"asked again after one window",
+       kWindow,
+       {"#010\r", "#011\r", "#030\r"},
+       {">+1.000\r", ">+1.100\r", ">+3.000\r"},
+       {0, 0, 0},
+       {1.0f, 1.1f, 3.0f},
+       0},
   };
   for (const Pass& p : passes) {
     SCOPED_TRACE(p.what);
@@ -430,10 +460,10 @@ TEST_F(AdamPtyTest, ReadingAndRangesFromTheSimulatedModules) {
   EXPECT_EQ(sim->Received(), "$017C2R09\r$037C3R10\r#012\r#033\r");
 }
 
-// The same through a pseudo-terminal: with no module at address 03, its first silence
-// holds the line for the late-reply window; after it, a pass over four channels does
-// not ask the module and buzzes once.
-TEST_F(AdamPtyTest, AMissingModuleRestsAfterItsWindow) {
+// The same through a pseudo-terminal: with no module at address 03, its silence holds
+// the line for the late-reply window; once the window has passed the module is asked
+// again, once in the pass (its other channel fails at once), and holds the line again.
+TEST_F(AdamPtyTest, AMissingModuleIsAskedOnceAWindow) {
   sim::Options o;
   o.kind = sim::Kind::ADAM;
   o.link = (dir / "port").string();
@@ -463,9 +493,8 @@ TEST_F(AdamPtyTest, AMissingModuleRestsAfterItsWindow) {
   EXPECT_EQ(sim->Received(), "#012\r#030\r");
   std::this_thread::sleep_for(kLateReplyWindow);
   pass();
-  EXPECT_EQ(read, (std::vector<float>{0.1234f, kBadReading, kBadReading, 0.1234f}));
-  EXPECT_EQ(sim->Received(), "#012\r#030\r#012\r#013\r");
-  EXPECT_EQ(sounds, "AlarmBUZZ.mp3;");
+  EXPECT_EQ(read, (std::vector<float>{0.1234f, kBadReading, kBadReading, kBadReading}));
+  EXPECT_EQ(sim->Received(), "#012\r#030\r#012\r#030\r");
 }
 
 }  // namespace

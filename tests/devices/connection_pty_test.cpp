@@ -192,7 +192,7 @@ TEST_F(UserChoiceTest, SilentUI3ShowsTheConnectionErrorWindow) {
   user.Pick(21, 182, 2)
       .Click(21, 16)
       .Click(88, 20)
-      .Shot(kConnectionErrorWindow, "w1776-connection-error.png")
+      .Shot(kConnectionErrorWindow, "w1779-connection-error.png")
       .Shot(kProgressWindow, "w251-not-found.png")
       .Click(kConnectionErrorWindow, 1)
       .Start();

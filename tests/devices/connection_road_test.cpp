@@ -256,7 +256,7 @@ TEST_F(RoadTest, UnopenablePortIsReportedAndNeverReadFrom) {
   bool shot = false;
   rt::SetPumpHook([&] {
     if (!shot && rt::WindowExists(kConnectionErrorWindow)) {
-      const auto path = test::TestOutputDir() / "w1776-port-not-opened.png";
+      const auto path = test::TestOutputDir() / "w1779-port-not-opened.png";
       shot = rt::SaveWindowImage(kConnectionErrorWindow, path.string());
       qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(kConnectionErrorWindow, 1))->click();
     }

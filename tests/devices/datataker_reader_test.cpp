@@ -77,15 +77,26 @@ TEST_F(DataTakerTest, DT800FastModeReadsMillivoltsAsVolts) {
   EXPECT_EQ(volts, static_cast<float>(-2.5 * 0.001));
 }
 
-// A byte after a reply's CR that is not its LF may be the start of the next reply: it
-// fails the readings of the sweep that it may have shifted, as any stray byte does.
-TEST_F(DataTakerTest, AStrayByteInPlaceOfALineEndFailsTheSweepsReadings) {
+// A reply's LF is part of that reply whenever it comes, after the next request too, even
+// on a slow line where it comes after that request has gone: it is no stray byte, and no
+// sign that a late reply has begun, so a late second reply still holds the line until it
+// has come, and the next sweep's reading is its own. A byte after a reply's CR that is
+// not its LF may be the start of the next reply: it fails the readings of the sweep that
+// it may have shifted, as any stray byte does.
+TEST_F(DataTakerTest, AReplysLineEndIsItsOwnWheneverItComes) {
   struct Case {
     const char* name;
     std::string reply1;
-    bool stood;
+    int lineEndAt;         // ticks after the sweep's start its LF arrives (-1: with the reply)
+    uint32_t reply2Ticks;  // the second reply comes this long after its request
+    std::vector<bool> stood;
   };
-  const Case cases[] = {{"line end", "100\r\n", true}, {"stray byte", "100\rX", false}};
+  const Case cases[] = {
+      {"line end", "100\r\n", -1, 0, {true, true}},
+      {"stray byte", "100\rX", -1, 0, {false, true}},
+      {"line end after the next request", "100\r", 1, 2, {true, true}},
+      {"line end before a late reply", "100\r", 1, kDataTakerTimeoutTicks + 36, {true, false}},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     auto fresh = std::make_unique<ScriptedSerialPort>();
@@ -93,13 +104,28 @@ TEST_F(DataTakerTest, AStrayByteInPlaceOfALineEndFailsTheSweepsReadings) {
     InstallSerialPort(std::move(fresh));
     Channel(1, 1, {1, 0, 0, 0, 0});
     Channel(2, 2, {1, 0, 0, 0, 0});
+    const uint32_t start = rt::TickCount();
     port->ReplyNext(c.reply1);
-    port->ReplyNext("200\r\n");
+    if (c.lineEndAt >= 0) port->DeliverAt(start + static_cast<uint32_t>(c.lineEndAt), "\n");
+    port->ReplyNext("200\r\n", c.reply2Ticks);
+    std::vector<bool> stood;
+    {
+      ChannelSweep sweep(0);
+      sweep.Read(1);
+      sweep.Read(2);
+      sweep.Settle();
+      for (const auto& r : sweep.Readings()) stood.push_back(r.stood);
+    }
+    EXPECT_EQ(stood, c.stood);
+    // The next sweep, a second after the first began; the logger answers in order, so a
+    // reply still owed would come before this one.
+    rt::AdvanceVirtualClock(1.0 - (rt::TickCount() - start) / 60.0);
+    port->ReplyNext("100\r\n", 10);
     ChannelSweep sweep(0);
     sweep.Read(1);
-    sweep.Read(2);
     sweep.Settle();
-    EXPECT_EQ(sweep.Readings()[0].stood, c.stood);
+    ASSERT_TRUE(sweep.Readings()[0].stood);
+    EXPECT_EQ(sweep.Readings()[0].value, 0.1f) << "channel 1's own reply";
   }
 }
 

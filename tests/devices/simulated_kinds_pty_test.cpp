@@ -114,7 +114,7 @@ TEST_F(SimulatedKindTest, DT800SilentAfterItsRetryEndsInTheConnectionErrorWindow
   External_AD = ExternalADCode::DT800;
   baudrate = 0;
   test::UserSteps user;
-  user.Shot(kConnectionErrorWindow, "w1776-dt800-not-found.png").Click(kConnectionErrorWindow, 1).Start();
+  user.Shot(kConnectionErrorWindow, "w1779-dt800-not-found.png").Click(kConnectionErrorWindow, 1).Start();
   SetUpSerialPort();
   GetFirmware(1);
   EXPECT_TRUE(user.Done());
@@ -247,6 +247,21 @@ TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
   EXPECT_FALSE(stream->channelValues);
   EXPECT_FALSE(sim::ParseCommandLine({"--kind", "adc1", "--link", "/tmp/x", "--busy", "-1"}, &error));
   EXPECT_NE(error.find("--busy"), std::string::npos) << error;
+  auto dt800 = sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-tagged", "--burst-gap",
+                                      "2:1603:1500", "--burst-gap", "3:0:-1"},
+                                     &error);
+  ASSERT_TRUE(dt800) << error;
+  EXPECT_TRUE(dt800->burstTagged);
+  ASSERT_EQ(dt800->burstGaps.size(), 2u);
+  EXPECT_EQ(dt800->burstGaps[0].burst, 2);
+  EXPECT_EQ(dt800->burstGaps[0].byte, 1603);
+  EXPECT_EQ(dt800->burstGaps[0].ms, 1500);
+  EXPECT_EQ(dt800->burstGaps[1].ms, -1);
+  for (const char* gap : {"0:10:5", "2:10", "2:-1:5", "2:x:5"}) {
+    EXPECT_FALSE(sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-gap", gap}, &error))
+        << gap;
+    EXPECT_NE(error.find("--burst-gap"), std::string::npos) << error;
+  }
 }
 
 TEST(SimulatorCommandLine, FaultSpansLateDelaysHangUpsAndInputValues) {
@@ -283,17 +298,17 @@ TEST(SimulatorCommandLine, FaultSpansLateDelaysHangUpsAndInputValues) {
 // Each --fault takes the --fault-* options after it; a module's faults follow each other.
 TEST(SimulatorCommandLine, FaultsInTurnWithTheirOwnSpansAndModulesAndARamp) {
   std::string error;
-  auto o = sim::ParseCommandLine({"--kind", "adam", "--link", "/tmp/x", "--ramp", "0.25", "--fault", "silent",
-                                  "--fault-module", "03", "--fault-after", "2", "--fault-for", "6", "--fault",
-                                  "late", "--fault-module", "3", "--fault-after", "8", "--fault-for", "6",
-                                  "--fault", "freeze", "--fault-for", "3", "--fault-count", "5"},
-                                 &error);
+  auto o = sim::ParseCommandLine(
+      {"--kind",         "adam", "--link",        "/tmp/x", "--ramp",      "0.25", "--fault", "silent",
+       "--fault-module", "03",   "--fault-after", "2",      "--fault-for", "6",    "--fault", "late",
+       "--fault-module", "3",    "--fault-after", "8",      "--fault-for", "6",    "--fault", "freeze",
+       "--fault-for",    "3",    "--fault-count", "5"},
+      &error);
   ASSERT_TRUE(o) << error;
   EXPECT_EQ(o->ramp, 0.25);
   ASSERT_EQ(o->faults.size(), 3u);
-  const sim::FaultSpec want[] = {{sim::Fault::Silent, 2, 6, -1, 3},
-                                 {sim::Fault::Late, 8, 6, -1, 3},
-                                 {sim::Fault::Freeze, 0, 3, 5, -1}};
+  const sim::FaultSpec want[] = {
+      {sim::Fault::Silent, 2, 6, -1, 3}, {sim::Fault::Late, 8, 6, -1, 3}, {sim::Fault::Freeze, 0, 3, 5, -1}};
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(o->faults[i].fault, want[i].fault) << i;
     EXPECT_EQ(o->faults[i].after, want[i].after) << i;

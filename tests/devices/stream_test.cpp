@@ -29,32 +29,25 @@ namespace {
 
 constexpr float kBad = -99999.0f;
 
-TEST(StreamLine, FieldsKeepOnlyDigitsSignsAndPoints) {
-  auto v = stream::SplitLine("12.5,abc,-3:7");
-  EXPECT_FLOAT_EQ(v[1], 12.5f);
-  EXPECT_FLOAT_EQ(v[2], kBad);
-  EXPECT_FLOAT_EQ(v[3], -3.0f);
-  EXPECT_FLOAT_EQ(v[4], 7.0f);
-  for (int n = 5; n <= 16; ++n) EXPECT_FLOAT_EQ(v[n], kBad) << n;
-
-  v = stream::SplitLine("T=21.5C, RH=40%");
-  EXPECT_FLOAT_EQ(v[1], 21.5f);
-  EXPECT_FLOAT_EQ(v[2], 40.0f);
-  EXPECT_FLOAT_EQ(v[3], kBad);
-
-}
-
-// A field is its number as the instrument wrote it, exponent included, or no value.
-TEST(StreamLine, FieldsAreTheirNumberOrNoValue) {
+// A field is the number at its start (after blanks and a sign), exponent included; what
+// follows it, digits in a unit too, is no part of it; a field that does not start with a
+// number is no value.
+TEST(StreamLine, AFieldIsTheNumberAtItsStartOrNoValue) {
   const struct {
     const char* line;
     std::vector<float> fields;
   } cases[] = {
+      {"12.5,abc,-3:7", {12.5f, kBad, -3.0f, 7.0f}},
       {"1.5e3,2.5E-1,3.5", {1500.0f, 0.25f, 3.5f}},
       {"---,-,N/A", {kBad, kBad, kBad}},
-      {"1.2.3,--5,.,-.", {1.2f, kBad, kBad, kBad}},
+      {"1.2.3,--5,.,-.,5.", {1.2f, kBad, kBad, kBad, 5.0f}},
       {"1.5e3V,-2E+2 kPa,4e,3 eggs", {1500.0f, -200.0f, 4.0f, 3.0f}},
-      {"T=1.25e-1C:RH=.5", {0.125f, 0.5f}},
+      {"20.95 O2,21.5 m3/h,1 e3, \t-0.5e-1x2", {20.95f, 21.5f, 1.0f, -0.05f}},
+      {"+7, +.5,inf,nan,0x1A", {7.0f, 0.5f, kBad, kBad, 0.0f}},
+      // A label before the number: the field does not start with one.
+      {"T=21.5C, RH=40%", {kBad, kBad}},
+      {"T=1.25e-1C:RH=.5", {kBad, kBad}},
+      {"21.5C, 40 %RH", {21.5f, 40.0f}},
   };
   for (const auto& c : cases) {
     const auto v = stream::SplitLine(c.line);

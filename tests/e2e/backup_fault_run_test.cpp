@@ -190,5 +190,43 @@ TEST_F(BackupFaultRunE2E, PeriodsHeldInAReadOnlyFolderAreSavedElsewhereAndTheGua
   EXPECT_NE(stopped.find("samples of channel block 1 (5 values)"), std::string::npos) << stopped;
 }
 
+// With "Warn Before Overwriting Files or Flushing Unsaved Data" off (a set-up file can
+// switch it off unnoticed), Quit used to drop every held period without a word. The
+// preference spares only the question about the stopped run: Quit offers the held
+// period its panel; cancelled, the guard asks about the held samples alone; the next
+// Quit's panel takes the period into another folder and the program ends.
+TEST_F(BackupFaultRunE2E, WithTheWarningOffQuitStillOffersTheHeldPeriodsPanel) {
+  const fs::path blocked = UnwritableFolder(documents_), elsewhere = documents_ / "elsewhere";
+  fs::create_directories(elsewhere);
+  RecordInPeriodsOf(10, [] {
+    Sound_Is_On = 1;
+    PrefsArray[PrefsSlot::WeirdSounds] = 1;
+    PrefsArray[PrefsSlot::WarnUnsaved] = 0;
+  });
+  SetSampleTimingTap([](double, double) {
+    if (ScopeCount == 1 && Sample == 5) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  std::vector<int64_t> guardCounts;
+  rt::SetSoundSink([&guardCounts](const std::string& path) {
+    if (test::SoundFileName(path) == "scream.mp3") guardCounts.push_back(SamplesNotSaved());
+  });
+  const std::string script =
+      "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
+      "until 310\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
+      test::ChannelDialogs() + "until 104\npanel cancel\npanel " + (blocked / "run 1.kssc").string() +
+      "\nclick 104 203\ngone 104\nuntil 15\nclick 15 11\ngone 15\n"
+      "until 112\nrelease Escape\n"
+      "panel cancel\nclick 112 6\nuntil 1776\nclick 1776 1\ngone 1776\n"
+      "panel " +
+      (elsewhere / "run 1.kstr").string() + "\nclick 112 6\nexpect-exit 0\n";
+  drive::ScriptRunner runner(script);
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(guardCounts, std::vector<int64_t>{10}) << "the held period only: the warning is off for the run";
+  EXPECT_EQ(HeldPeriodCount(), 0);
+  const std::string dump = test::DumpDataFile(elsewhere / "run 1.kstr");
+  EXPECT_NE(dump.find("samples of channel block 1 (10 values)"), std::string::npos) << dump;
+}
+
 }  // namespace
 }  // namespace mv

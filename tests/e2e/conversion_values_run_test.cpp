@@ -6,7 +6,9 @@
 // with the arithmetic worked here from the volts sent: an overflowing conversion,
 // "Display Only" with a flow of 0 and with the flow channel after the gas channel, a
 // rate at the first sample and across repeat periods, and a conversion changed after
-// the run, before the save.
+// the run, before the save; and conversions with no result (the logarithm of 0 V, the
+// reciprocal of 0 V, a fractional power of a negative reading), which are bad readings
+// in every format, as overflows are. Neither kind fires a limit alarm.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -14,9 +16,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <functional>
+#include <iostream>
 #include <ostream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,6 +27,7 @@
 #include "acquisition/chart_loop.h"
 #include "acquisition/state.h"
 #include "common/dump_tool.h"
+#include "control/state.h"
 #include "conversions/conversions_window.h"
 #include "conversions/evaluate.h"
 #include "conversions/gas_exchange.h"
@@ -87,6 +91,12 @@ struct Case {
   // The value each file's channel holds at a sample (file numbered from 1).
   std::function<float(int file, int channel, int sample)> expected;
   bool changeAfterRun = false;  // channel 1 becomes Linear 100 + 1·V before the save
+  // Each value marked bad is a failed reading of the run (an overflow, no result).
+  bool badIsFailedReading = false;
+  // The volts the logger's channels 1 to 3 answer.
+  std::array<double, kChannels + 1> volts = kVolts;
+  // Channel 1 alarms at or below 0 and at or above 1e30; saved in every format too.
+  bool alarmsAndEveryFormat = false;
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -104,25 +114,50 @@ const Conversion kCustom{1, -0.5f, 2, 0, "custom two"};
 const Case kCases[] = {
     {"OverflowIsTheBadReadingMark",
      {Conversion{}, kOverflow, Conversion{1, 1, 2, 0, "linear"}, Conversion{3, 0, 1, 2, "power"}},
-     false, false, 0,
+     false,
+     false,
+     0,
      [](int, int channel, int) {
        if (channel == 1) return kBad;
        if (channel == 2) return 1.0f + 2.0f * 1.5625f;
        return 4.0f;  // 2^2
-     }},
+     },
+     false,
+     true,
+     kVolts,
+     true},
+    // log10 of 0 V, 1 + 2/V at 0 V and V^0.5 of -2 V: none has a value; each used to be
+    // stored as 0 (not even a, for the reciprocal).
+    {"NoResultIsTheBadReadingMark",
+     {Conversion{}, Conversion{8, 1, 1, 0, "log"}, Conversion{9, 1, 2, 0, "reciprocal"},
+      Conversion{3, 0, 1, 0.5f, "root"}},
+     false,
+     false,
+     0,
+     [](int, int, int) { return kBad; },
+     false,
+     true,
+     {0, 0.0, 0.0, -2.0},
+     true},
     {"DisplayOnlyWithAFlowOfZero",
      {Conversion{}, kOxygen, kFlowZero, kVolts1},
-     true, false, 0,
+     true,
+     false,
+     0,
      [](int, int channel, int) { return channel == 2 ? 0.0f : static_cast<float>(kVolts[channel]); }},
     {"DisplayOnlyWithTheFlowChannelLater",
      {Conversion{}, kOxygen, kFlow50, kVolts1},
-     true, false, 0,
+     true,
+     false,
+     0,
      [](int, int channel, int) {
        return channel == 2 ? 50.0f * 1.5625f : static_cast<float>(kVolts[channel]);
      }},
     {"RateAtTheFirstSampleAndAcrossRepeatPeriods",
      {Conversion{}, kOxygen, kFlow50, kVolts1},
-     true, true, 3,
+     true,
+     true,
+     3,
      [](int file, int channel, int sample) {
        if (channel == 2) return 50.0f * 1.5625f;
        if (channel == 3) return 2.0f;
@@ -133,12 +168,45 @@ const Case kCases[] = {
      }},
     {"ConversionChangedAfterTheRun",
      {Conversion{}, kCustom, kVolts1, kVolts1},
-     false, false, 0,
+     false,
+     false,
+     0,
      [](int, int channel, int) {
        return channel == 1 ? -0.5f + 2.0f * 3.0f : static_cast<float>(kVolts[channel]);
      },
      true},
 };
+
+// The values of channel k of a Sable export as the dump tool prints them ("channel k
+// (N values): v v v").
+std::vector<double> SableValues(const std::string& dump, int k) {
+  std::smatch m;
+  const std::regex re("channel " + std::to_string(k) + R"( \(\d+ values\):([^\n]*))");
+  if (!std::regex_search(dump, m, re)) return {};
+  std::vector<double> values;
+  std::istringstream in(m[1].str());
+  for (std::string v; in >> v;) values.push_back(std::stod(v));
+  return values;
+}
+
+// The cells of each row of a text file as the dump tool prints them ("row N: '...'",
+// TABs as \x09).
+std::vector<std::vector<double>> TextRows(const std::string& dump) {
+  std::vector<std::vector<double>> rows;
+  const std::regex row(R"(row \d+: '([^']*)')");
+  for (auto it = std::sregex_iterator(dump.begin(), dump.end(), row); it != std::sregex_iterator(); ++it) {
+    std::vector<double> cells;
+    std::string text = (*it)[1].str();
+    while (!text.empty()) {
+      const std::size_t tab = text.find("\\x09");
+      const std::string cell = text.substr(0, tab);
+      if (!cell.empty()) cells.push_back(std::stod(cell));
+      text.erase(0, tab == std::string::npos ? text.size() : tab + 4);
+    }
+    rows.push_back(cells);
+  }
+  return rows;
+}
 
 std::string Padded30(const std::string& s) {
   std::string t = s;
@@ -153,10 +221,10 @@ class ConversionValuesRunE2E : public test::SimulatedRunTest, public ::testing::
     SimulatedRunTest::TearDown();
   }
 
-  void Start() {
+  void Start(const Case& c) {
     sim::Options o;
     o.kind = sim::Kind::DT500;
-    for (int k = 1; k <= kChannels; ++k) o.values.push_back({k, kVolts[k]});
+    for (int k = 1; k <= kChannels; ++k) o.values.push_back({k, c.volts[k]});
     StartSimulatorWith(o);
   }
 
@@ -185,6 +253,12 @@ class ConversionValuesRunE2E : public test::SimulatedRunTest, public ::testing::
     }
     for (int k = kChannels + 1; k <= 8; ++k) setup.labels1 += Padded30("");
     if (c.gasOnChannel1) setup.gasExchange[1] = VO2FromChannel2(c.gasSaved);
+    if (c.alarmsAndEveryFormat) {
+      auto& alarm = setup.alarms[1];
+      alarm[AlarmField::AnyOn] = alarm[AlarmField::LowerOn] = alarm[AlarmField::UpperOn] = 1;
+      alarm[AlarmField::LowerLimit] = 0;
+      alarm[AlarmField::UpperLimit] = 1e30f;
+    }
     EXPECT_EQ(SetupRecordProblem(setup), "");
     const fs::path file = documents_ / "conversions.MVsetup";
     std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
@@ -210,14 +284,27 @@ class ConversionValuesRunE2E : public test::SimulatedRunTest, public ::testing::
              "click 112 6\nexpect-exit 0\n";
     }
     const std::string change = c.changeAfterRun ? ChangeAfterRun(Shot("w10-conversion-after-run.png")) : "";
-    return connect + "until 1\nwait 1.2\nhold Escape\nuntil 112\nrelease Escape\n" + change + "panel " +
-           data.string() + "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+    // The alarm log, then the text file and the Sable export besides the chart file.
+    const std::string alarms = c.alarmsAndEveryFormat
+                                   ? "click 112 8\nuntil 5\nshot 5 " +
+                                         Shot((std::string("w5-alarm-log-") + c.name + ".png").c_str()) +
+                                         "\nclick 5 1\ngone 5\n"
+                                   : "";
+    const std::string otherFormats =
+        c.alarmsAndEveryFormat ? "menu 1 4\npanel " + (documents_ / "run.txt").string() +
+                                     "\nclick 112 2\nuntil 3\nclick 3 1\ngone 3\nwait 0.3\nmenu 1 5\npanel " +
+                                     (documents_ / "run.KSSable").string() +
+                                     "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nwait 0.3\n"
+                               : "";
+    return connect + "until 1\nwait 1.2\nhold Escape\nuntil 112\nrelease Escape\n" + alarms + change +
+           "panel " + data.string() + "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\n" +
+           otherFormats + "click 112 6\nexpect-exit 0\n";
   }
 };
 
 TEST_P(ConversionValuesRunE2E, EveryStoredValueIsTheConversionTheFileNamesOfTheVoltsSent) {
   const Case& c = GetParam();
-  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(Start(c));
   const fs::path setup = WriteSetup(c);
   const fs::path data = documents_ / "run.kstr";
   if (c.period > 0) {
@@ -246,7 +333,7 @@ TEST_P(ConversionValuesRunE2E, EveryStoredValueIsTheConversionTheFileNamesOfTheV
   } else {
     files = {data};
   }
-  int checked = 0, wrong = 0, overflowed = 0;
+  int checked = 0, wrong = 0, markedBad = 0;
   std::ostringstream table;
   table << "file channel sample stored expected\n";
   for (std::size_t f = 0; f < files.size(); ++f) {
@@ -259,7 +346,7 @@ TEST_P(ConversionValuesRunE2E, EveryStoredValueIsTheConversionTheFileNamesOfTheV
         const float stored = static_cast<float>(values[i]);
         const float expected = c.expected(static_cast<int>(f + 1), k, static_cast<int>(i));
         ++checked;
-        if (k == 1 && stored == kBad && std::string(c.name) == "OverflowIsTheBadReadingMark") ++overflowed;
+        if (stored == kBad && c.badIsFailedReading) ++markedBad;
         if (stored != expected) {
           ++wrong;
           table << f + 1 << " " << k << " " << i << " " << stored << " " << expected << "\n";
@@ -276,8 +363,30 @@ TEST_P(ConversionValuesRunE2E, EveryStoredValueIsTheConversionTheFileNamesOfTheV
   }
   std::cout << "[ values ] " << c.name << ": " << checked << " stored values checked, " << wrong << " wrong\n";
   EXPECT_EQ(wrong, 0) << table.str();
-  // Each overflow counted as a failed reading, and nothing else failed.
-  EXPECT_EQ(failed, static_cast<uint64_t>(overflowed));
+  // Each overflow or conversion with no result counted as a failed reading, and nothing
+  // else failed.
+  EXPECT_EQ(failed, static_cast<uint64_t>(markedBad));
+  if (c.alarmsAndEveryFormat) {
+    // A bad reading lies beyond no limit: the -99999 mark is no value at or below 0.
+    const auto& alarm = alarmsArray[1];
+    EXPECT_EQ(alarm[AlarmField::LowerCount], 0.0f);
+    EXPECT_EQ(alarm[AlarmField::UpperCount], 0.0f);
+    // The text file and the Sable export hold the same values as the chart file.
+    const std::string chart = test::DumpDataFile(data, "--values 5000 ");
+    const std::string sable = test::DumpDataFile(documents_ / "run.KSSable", "--values 5000 ");
+    const std::string text = test::DumpDataFile(documents_ / "run.txt", "--values 5000 ");
+    const std::vector<std::vector<double>> rows = TextRows(text);
+    for (int k = 1; k <= kChannels; ++k) {
+      SCOPED_TRACE(k);
+      const std::vector<double> values = test::BlockValues(chart, k);
+      EXPECT_EQ(SableValues(sable, k), values) << sable;
+      ASSERT_EQ(rows.size(), values.size()) << text;
+      for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_GE(rows[i].size(), static_cast<std::size_t>(kChannels)) << text;
+        EXPECT_EQ(rows[i][rows[i].size() - kChannels + k - 1], values[i]) << "row " << i + 1 << "\n" << text;
+      }
+    }
+  }
   if (c.changeAfterRun) {
     EXPECT_TRUE(noteDue) << "the window says the change is the next run's";
     // The change stands for the next run.

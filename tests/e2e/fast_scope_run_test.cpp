@@ -1,11 +1,16 @@
 // The roads to the fast scope's block transfer through the whole program: a set-up
 // file that carries the fast scope, launched in demonstration mode, records simulated
 // blocks with their phases; a DT800 oscilloscope run below a sixtieth of a second takes
-// its blocks from the simulated logger on a pseudo-terminal.
+// its blocks from the simulated logger on a pseudo-terminal; and the sweeps saved on
+// every road (Tab, the save icon, a trigger), with the logger cut short by silences,
+// hold at every point the logger's value in volts at its own position, or -99999.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +19,10 @@
 #include "acquisition/scope_loop.h"
 #include "acquisition/screen.h"
 #include "acquisition/state.h"
+#include "acquisition/toolbar.h"
+#include "common/dump_tool.h"
 #include "common/test_support.h"
+#include "control/state.h"
 #include "devices/needs.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -22,6 +30,7 @@
 #include "e2e/program_run_fixture.h"
 #include "files/setup_file.h"
 #include "files/state.h"
+#include "kit/builders.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -55,6 +64,32 @@ class FastScopeRunE2E : public test::ProgramRunTest {
     };
   }
   std::vector<std::string> phases;
+
+  // A DT800 oscilloscope run of `points` points at `interval` on channel 1 (voltage
+  // input 2, coefficients a and b), set as the set-up windows leave it.
+  static void PrepareDT800Scope(int32_t points, double interval, float a, float b) {
+    InstallServices();
+    External_AD = ExternalADCode::DT800;
+    DemonstrationMODE = 0;
+    RecordingMODE = RecordingModeCode::Scope;
+    nChannels = 1;
+    ScopeMax = points;
+    ScopeIntervalInSeconds = interval;
+    PrefsArray[PrefsSlot::DT800FastScope] = 0;
+    auto& ch1 = ChannelVariables[1];
+    ch1[ChanField::Input] = 2;
+    ch1[ChanField::A] = a;
+    ch1[ChanField::B] = b;
+    ch1[ChanField::PlotMax] = 5;
+    ch1[ChanField::Averaged] = 1;
+    DataTakerChannels[1] = {1, 0, 0, 0, 0};
+    filestrings.rootName = "Scope";
+    PrefsArray[PrefsSlot::WindowWidth] = 1024;
+    PrefsArray[PrefsSlot::WindowHeight] = 600;
+    SetChanParams(0, 0);  // the strips, as the set-up window leaves them
+    DRAWSCREEN(1);
+    MarkScopeTraceUnread();  // as the run begins
+  }
 };
 
 TEST_F(FastScopeRunE2E, SetupFileWithTheFastScopeRecordsDemonstrationBlocks) {
@@ -119,25 +154,7 @@ TEST_F(FastScopeRunE2E, DT800ScopeBelowASixtiethTakesBlocksFromTheSimulatedLogge
   ASSERT_TRUE(logger.Start(&error)) << error;
   ASSERT_TRUE(OpenSerialPortPath(o.link, 115200).ok);
 
-  InstallServices();
-  External_AD = ExternalADCode::DT800;
-  DemonstrationMODE = 0;
-  RecordingMODE = RecordingModeCode::Scope;
-  nChannels = 1;
-  ScopeMax = 256;
-  ScopeIntervalInSeconds = 0.004;
-  PrefsArray[PrefsSlot::DT800FastScope] = 0;
-  auto& ch1 = ChannelVariables[1];
-  ch1[ChanField::Input] = 2;
-  ch1[ChanField::B] = 1;
-  ch1[ChanField::PlotMax] = 5;
-  ch1[ChanField::Averaged] = 1;
-  DataTakerChannels[1] = {1, 0, 0, 0, 0};
-  filestrings.rootName = "Scope";
-  PrefsArray[PrefsSlot::WindowWidth] = 1024;
-  PrefsArray[PrefsSlot::WindowHeight] = 600;
-  SetChanParams(0, 0);  // the strips, as the set-up window leaves them
-  DRAWSCREEN(1);
+  PrepareDT800Scope(256, 0.004, 0, 1);
   WatchStatus();
   rt::SetPumpHook([] {
     if (FastScopeCount >= 1) rt::SetKeyDown(rt::key::Escape, true);
@@ -160,6 +177,243 @@ TEST_F(FastScopeRunE2E, DT800ScopeBelowASixtiethTakesBlocksFromTheSimulatedLogge
   CloseSerialPort();
   logger.Stop();
 }
+
+// ---- every saved point is the logger's, at its own position ------------------------------
+
+// What the user does in a block: Tab or the save icon while the logger records (the
+// sweep on show is saved) or while the block downloads (the download ends there and the
+// partial block is saved).
+enum class When { Recording, Download };
+enum class Press { Tab, Icon };
+struct Act {
+  int block;
+  When when;
+  Press press;
+};
+// A sweep the row must have saved: the block it holds and the points the logger sent
+// whole (-1: all of them; -2: some, fewer than all, as many as the cut left).
+struct SavedSweep {
+  int block;
+  int32_t read = -1;
+};
+constexpr int32_t kSomeRead = -2;
+
+struct FastRow {
+  const char* name;
+  double interval;
+  int32_t points;
+  float a, b;
+  std::vector<std::string> values;  // the logger's millivolts in turn; empty: tagged bursts
+  std::vector<sim::Options::BurstGap> gaps;
+  std::vector<Act> acts;
+  int16_t triggerSaves;  // > 0: an armed trigger saves this many blocks when it fires
+  int stopAt;            // Escape as this block begins
+  std::vector<SavedSweep> saved;
+};
+
+// Tagged bursts: burst n's k-th number is n x 100000 + k mV, "n00k\r\n", 8 bytes each
+// here; byte 8 x (k - 1) starts number k.
+constexpr long NumberAt(int k) {
+  return 8L * (k - 1);
+}
+
+// clang-format off
+const FastRow kFastRows[] = {
+    // name, interval, points, a, b, values, gaps, acts, trigger saves, stop at, sweeps saved
+    {"TabInConsecutiveBlocks", 0.001, 400, 0.5f, 2.0f, {}, {},
+     {{2, When::Recording, Press::Tab}, {3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{1}, {2}, {3}}},
+    {"TheSaveIcon", 0.0005, 600, -1.0f, 0.5f, {}, {},
+     {{2, When::Recording, Press::Icon}, {3, When::Recording, Press::Icon}, {4, When::Download, Press::Icon},
+      {6, When::Recording, Press::Icon}},
+     0, 7, {{1}, {2}, {4, kSomeRead}, {5}}},
+    {"TabDuringTheDownload", 0.002, 300, 0.5f, 2.0f, {}, {},
+     {{2, When::Download, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, kSomeRead}, {3}}},
+    {"ATrigger", 0.0005, 600, 0.5f, 2.0f, {}, {},
+     {{4, When::Recording, Press::Tab}},
+     2, 5, {{1}, {2}, {3}}},
+    // Block 2 stops after its 150th number for 1.5 s, past the program's time-out; the
+    // rest then comes, ahead of block 3.
+    {"ABlockCutBySilence", 0.001, 400, 0.5f, 2.0f, {}, {{2, NumberAt(151), 1500}},
+     {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, 150}, {3}}},
+    // Block 2 stops inside its 201st number ("200" of "200201"), two numbers a point.
+    {"ANumberCutBySilence", 0.002, 300, 0.5f, 2.0f, {}, {{2, NumberAt(201) + 3, 1500}},
+     {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, 100}, {3}}},
+    {"AZeroMillivoltReading", 0.001, 200, 0.0f, 1.0f, {"1000", "0", "-250", "0", "500"}, {},
+     {{2, When::Recording, Press::Tab}},
+     0, 3, {{1}}},
+};
+// clang-format on
+
+// What the logger sent for point j (1-based) of a block, in millivolts: the mean of its
+// m numbers, each partial sum truncated to a whole number, divided as whole numbers.
+double LoggerMillivolts(const FastRow& row, int block, int32_t j) {
+  const int m = row.interval > 0.001 ? static_cast<int>(std::lround(row.interval * 1000)) : 1;
+  int64_t sum = 0;
+  for (int i = 0; i < m; ++i) {
+    const int64_t k = static_cast<int64_t>(j - 1) * m + i + 1;
+    const double mv = row.values.empty()
+                          ? static_cast<double>(block * 100000LL + k)
+                          : std::stod(row.values[static_cast<size_t>((k - 1) % row.values.size())]);
+    sum = static_cast<int64_t>(std::trunc(static_cast<double>(sum) + mv));
+  }
+  return static_cast<double>(sum / m);
+}
+
+struct PointCount {
+  int32_t right = 0, bad = 0, wrong = 0;
+  int32_t firstBad = -1;  // the first position 1.. holding -99999
+};
+
+PointCount CountPoints(const FastRow& row, int block, const std::vector<double>& sweep) {
+  PointCount c;
+  for (size_t j = 0; j < sweep.size(); ++j) {
+    if (sweep[j] == -99999.0) {
+      ++c.bad;
+      if (j > 0 && c.firstBad < 0) c.firstBad = static_cast<int32_t>(j);
+      continue;
+    }
+    if (j == 0) {  // position 0 is never read
+      ++c.wrong;
+      continue;
+    }
+    const double volts = LoggerMillivolts(row, block, static_cast<int32_t>(j)) * 0.001 * row.b + row.a;
+    const auto expected = static_cast<double>(static_cast<float>(volts));
+    const bool right = std::fabs(sweep[j] - expected) <= 1e-6 * std::max(1.0, std::fabs(expected));
+    (right ? c.right : c.wrong) += 1;
+  }
+  return c;
+}
+
+class FastScopeSavedPointsE2E : public FastScopeRunE2E, public ::testing::WithParamInterface<FastRow> {
+ protected:
+  // Presses what the row's acts name, each once, in the block and phase named: in the
+  // middle of the logger's recording, or in the first half of the download (well before
+  // its last number). A Tab stays down until the sweep is saved, as a finger does.
+  void PressFor(const FastRow& row, std::vector<bool>& done, int& tabHeldFrom) {
+    if (tabHeldFrom >= 0 && ScopeCount > tabHeldFrom) {
+      rt::SetKeyDown(rt::key::Tab, false);
+      tabHeldFrom = -1;
+    }
+    const int block = FastScopeCount + 1;
+    rt::SetOutputWindow(1);
+    const std::string status = rt::EditFieldExists(300) ? rt::EditText(300) : std::string();
+    if (block >= row.stopAt && status == fast_phase::Sampling.text) rt::SetKeyDown(rt::key::Escape, true);
+    if (status.rfind("partial block: ", 0) == 0 && !partialShot) {
+      partialShot = true;
+      rt::SaveWindowImage(1, Shot((std::string("w1-fast-scope-partial-") + row.name + ".png").c_str()));
+    }
+    const int bar = rt::ControlExists(kProgressBarControl) ? rt::ControlValue(kProgressBarControl) : 0;
+    for (size_t i = 0; i < row.acts.size(); ++i) {
+      const Act& a = row.acts[i];
+      const bool now = a.when == When::Recording
+                           ? status == fast_phase::Sampling.text && bar >= 10 && bar <= 90
+                           : status == fast_phase::Downloading.text && bar <= 50;
+      if (done[i] || a.block != block || !now || tabHeldFrom >= 0) continue;
+      done[i] = true;
+      if (a.press == Press::Tab) {
+        rt::SetKeyDown(rt::key::Tab, true);
+        tabHeldFrom = ScopeCount;
+      } else {
+        ApplyToolbarClick(45, 20);  // the scope toolbar's save icon
+      }
+    }
+  }
+  bool partialShot = false;
+};
+
+TEST_P(FastScopeSavedPointsE2E, EverySavedPointIsTheLoggersValueInVoltsAtItsOwnPosition) {
+  const FastRow& row = GetParam();
+  rt::UseVirtualClock(false);
+  sim::Options o;
+  o.kind = sim::Kind::DT800;
+  o.link = (documents_ / "dt800").string();
+  o.burstTagged = row.values.empty();
+  if (!row.values.empty()) o.burstValues = row.values;
+  o.burstGaps = row.gaps;
+  sim::Simulator logger(o);
+  std::string error;
+  ASSERT_TRUE(logger.Start(&error)) << error;
+  ASSERT_TRUE(OpenSerialPortPath(o.link, 115200).ok);
+  if (row.triggerSaves > 0) {  // armed as the screen is drawn
+    TriggerON = 1;
+    TriggerSequence = 4;
+    TriggerSaveCount = row.triggerSaves;
+    TriggerChan = 1;
+    TriggerMode = 0;
+    triggerval = -1e6f;  // any reading fires it
+  }
+  PrepareDT800Scope(row.points, row.interval, row.a, row.b);
+  std::vector<bool> done(row.acts.size(), false);
+  int tabHeldFrom = -1;
+  auto real = services::ReadControlStrip;
+  services::ReadControlStrip = [&, real] {
+    const int16_t previous = rt::OutputWindow();
+    real();
+    if (rt::WindowExists(1)) PressFor(row, done, tabHeldFrom);
+    if (previous != 0 && rt::WindowExists(previous)) rt::SetOutputWindow(previous);
+  };
+  RecordRun();
+  services::ReadControlStrip = real;
+  rt::ClearKeyMap();
+  CloseSerialPort();
+  logger.Stop();
+  EXPECT_TRUE(std::all_of(done.begin(), done.end(), [](bool d) { return d; })) << "every press was made";
+
+  std::vector<fs::path> files;
+  for (const auto& e : fs::directory_iterator(documents_))
+    if (e.is_regular_file()) files.push_back(e.path());
+  // Scope1, Scope2, ... in the order saved.
+  std::sort(files.begin(), files.end(), [](const fs::path& x, const fs::path& y) {
+    const std::string a = x.filename().string(), b = y.filename().string();
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  });
+  ASSERT_EQ(files.size(), row.saved.size());
+  int32_t right = 0, bad = 0, wrong = 0;
+  for (size_t f = 0; f < files.size(); ++f) {
+    const SavedSweep& want = row.saved[f];
+    SCOPED_TRACE(files[f].filename().string() + ", block " + std::to_string(want.block));
+    const std::string dump = test::DumpDataFile(files[f], "--scope --fast --values 100000 ");
+    const std::vector<double> sweep = test::DumpedNumbers(dump, "samples of channel block 1");
+    ASSERT_EQ(sweep.size(), static_cast<size_t>(row.points) + 1);
+    const PointCount c = CountPoints(row, want.block, sweep);
+    right += c.right;
+    bad += c.bad;
+    wrong += c.wrong;
+    EXPECT_EQ(c.wrong, 0);
+    // A partial block says how many points came, at the head of its comment.
+    int32_t read = row.points;
+    const std::string partial = "partial block: ";
+    const size_t at = dump.find("header comment");
+    const size_t said = dump.find(partial, at);
+    if (said != std::string::npos && said < dump.find('\n', at))
+      read = std::stoi(dump.substr(said + partial.size()));
+    if (want.read == kSomeRead) {
+      EXPECT_LT(read, row.points);
+      EXPECT_GT(read, 0);
+    } else {
+      EXPECT_EQ(read, want.read < 0 ? row.points : want.read);
+    }
+    const std::string note = partial + std::to_string(read) + " of " + std::to_string(row.points) + " points";
+    EXPECT_EQ(dump.find(note) != std::string::npos, read < row.points) << note;
+    EXPECT_EQ(c.right, read) << "every point the logger sent, at its own position";
+    EXPECT_EQ(c.bad, 1 + row.points - read) << "position 0 and the points never sent";
+    EXPECT_EQ(c.firstBad, read < row.points ? read + 1 : -1) << "the points after the cut";
+  }
+  std::cout << "[ fast-scope row ] " << row.name << ": " << files.size() << " sweeps, points right " << right
+            << ", -99999 " << bad << ", wrong " << wrong << "\n";
+  EXPECT_TRUE(rt::SaveWindowImage(1, Shot((std::string("w1-fast-scope-") + row.name + ".png").c_str())));
+}
+
+void PrintTo(const FastRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(FastScopeRoads, FastScopeSavedPointsE2E, ::testing::ValuesIn(kFastRows),
+                         [](const ::testing::TestParamInfo<FastRow>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace mv

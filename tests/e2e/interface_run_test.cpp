@@ -49,7 +49,7 @@ struct InterfaceRun {
   // many milliseconds apart (0: whole).
   int burst = 1, splitMs = 0;
   int periodMs = 200;                    // between lines (or bursts)
-  const char* line = "T=21.5C, RH=40%";  // field 2: 40
+  const char* line = "21.5 C, 40 %RH";   // field 2: 40
   // The first replies the instrument leaves unanswered.
   int silentReplies = 0;
 };
@@ -64,7 +64,7 @@ constexpr const char* kStreamInterval =
 // The UIs answer input 1 with the word 33768, 1000 counts above zero on the +-5.12 V
 // range of 6399.9 counts per volt; the loggers answer a voltage channel with 1234.5 mV;
 // the ADAM module's reading is ">+0.1234"; the ADC-1 converts input 1 to 1100 counts of
-// its low gain; the streaming instrument's line is "T=21.5C, RH=40%" (field 2: 40).
+// its low gain; the streaming instrument's line is "21.5 C, 40 %RH" (field 2: 40).
 const InterfaceRun kRuns[] = {
     {"UI2", sim::Kind::UI2, 1, 1, {}, static_cast<float>(1000 / 6399.9), "connection seems OK"},
     {"UI3", sim::Kind::UI3, 2, 1, {}, static_cast<float>(1000 / 6399.9), "connection seems OK"},

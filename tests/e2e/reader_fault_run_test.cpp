@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -24,6 +25,7 @@
 #include "devices/state.h"
 #include "drive/script.h"
 #include "e2e/simulated_run_fixture.h"
+#include "kit/format.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
@@ -100,10 +102,11 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
     SimulatedRunTest::TearDown();
   }
 
-  void Start(sim::Kind kind, int lateMs = 84) {
+  void Start(sim::Kind kind, int lateMs = 84, int baud = 0) {
     kind_ = kind;
     sim::Options o;
     o.kind = kind;
+    o.baud = baud;
     o.channelValues = true;
     o.periodMs = 50;
     o.lines = {kStreamLine};
@@ -111,8 +114,9 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
     StartSimulatorWith(o);
   }
 
-  // Three chart channels on inputs (or fields) 1..3, a sample every quarter second.
-  fs::path WriteSetup(int averaged) const { return WriteChannelsSetup(kChannels, 15, averaged, -4); }
+  // Three chart channels on inputs (or fields) 1..3, a sample every ticks_ sixtieths of a
+  // second.
+  fs::path WriteSetup(int averaged) const { return WriteChannelsSetup(kChannels, ticks_, averaged, -4); }
 
   // Launch, choose the interface and its port, record; `during` runs while the
   // recording does, which ends on Escape (held by the sample tap, or by `during`) or
@@ -146,9 +150,10 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
     return values;
   }
 
-  // Every value is its own channel's or -99999; gives how many were -99999.
+  // Every value is its own channel's or -99999; gives how many were -99999, and prints
+  // the run's count of cells right, -99999 and wrong.
   int BadCellsOfOwnValues(const std::array<std::vector<double>, kChannels + 1>& values) const {
-    int bad = 0;
+    int bad = 0, right = 0, wrong = 0;
     for (int k = 1; k <= kChannels; ++k) {
       SCOPED_TRACE("channel " + std::to_string(k));
       EXPECT_FALSE(values[k].empty());
@@ -158,9 +163,12 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
           ++bad;
           continue;
         }
+        ++(v == OwnValue(kind_, k) ? right : wrong);
         EXPECT_EQ(v, OwnValue(kind_, k)) << "sample " << i + 1;
       }
     }
+    std::printf("%s: %d cells right, %d -99999, %d wrong\n",
+                ::testing::UnitTest::GetInstance()->current_test_info()->name(), right, bad, wrong);
     return bad;
   }
 
@@ -193,6 +201,7 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
   }
 
   sim::Kind kind_ = sim::Kind::UI3;
+  int16_t ticks_ = 15;
   std::vector<std::string> sounds_;
   int gaps_ = 0;  // the gaps the saved file records: a silence's samples after its first
 };
@@ -201,7 +210,16 @@ struct LateRun {
   const char* name;
   sim::Kind kind;
   int lateMs[2];  // after the time-out, in the first span and in the second
+  // A paced logger's line (0: bytes at once), and its sample interval in ticks. On a
+  // paced line each span begins inside a sweep, after the request of channel 1 (first
+  // span) or 2 (second) went out: the late request follows a reply whose LF is still
+  // on the wire.
+  int baud = 0;
+  int16_t ticks = 15;
 };
+
+// A DataTaker exchange of channel 1 to 9 on a paced line: "NV" CR, then "N00.0" CR LF.
+constexpr double kDataTakerExchangeBits = (3 + 7) * 10;
 
 void PrintTo(const LateRun& run, std::ostream* out) {
   *out << run.name;
@@ -212,16 +230,21 @@ class LateReplyRunE2E : public ReaderFaultRunE2E, public ::testing::WithParamInt
 // Replies come later than the reader's time-out for a second and a half, twice: each
 // would arrive during a later channel's exchange.
 TEST_P(LateReplyRunE2E, ALateReplyIsNeverStoredOnAnotherChannel) {
-  ASSERT_NO_FATAL_FAILURE(Start(GetParam().kind));
+  ASSERT_NO_FATAL_FAILURE(Start(GetParam().kind, 84, GetParam().baud));
+  ticks_ = GetParam().ticks;
   // Each span begins once the run reads well again, after the late replies had their time.
   double spanEnd = 0;
   int spans = 0;
   const auto values = Record(1, [&] {
     const bool readingAgain = Now() > spanEnd + 2.5 && ReadWell();
     if (Sample >= 4 && spans < 2 && readingAgain) {
+      const int baud = GetParam().baud;
+      const double after = baud == 0 ? 0
+                                     : TimeOfNextChartSample - GetCurrentTimeInSeconds() +
+                                           (spans + 0.6) * kDataTakerExchangeBits / baud;
       sim_->SetLateMs(GetParam().lateMs[spans++]);
-      sim_->SetFaultSpan(sim::Fault::Late, 0, 1.5);
-      spanEnd = Now() + 1.5;
+      sim_->SetFaultSpan(sim::Fault::Late, after, 1.5);
+      spanEnd = Now() + after + 1.5;
       return false;
     }
     return spans == 2 && readingAgain;
@@ -230,9 +253,16 @@ TEST_P(LateReplyRunE2E, ALateReplyIsNeverStoredOnAnotherChannel) {
   EndsWellRead(values);
 }
 
+// A logger's replies 1.1 s after their requests, on slow lines too, a sample a second:
+// each reply's LF trails its CR by a byte's time and must never pass for a stray byte or
+// cut short the wait for a reply still owed.
 INSTANTIATE_TEST_SUITE_P(Readers, LateReplyRunE2E,
                          ::testing::Values(LateRun{"UI3", sim::Kind::UI3, {200, 2000}},
-                                           LateRun{"DT800", sim::Kind::DT800, {300, 1300}}),
+                                           LateRun{"DT800", sim::Kind::DT800, {300, 1300}},
+                                           LateRun{"DT800At1200", sim::Kind::DT800, {600, 600}, 1200, 60},
+                                           LateRun{"DT800At9600", sim::Kind::DT800, {600, 600}, 9600, 60},
+                                           LateRun{"DT500At1200", sim::Kind::DT500, {600, 600}, 1200, 60},
+                                           LateRun{"DT500At9600", sim::Kind::DT500, {600, 600}, 9600, 60}),
                          [](const ::testing::TestParamInfo<LateRun>& info) { return info.param.name; });
 
 // Four readings averaged a sample, the UI3 silent for a second: a sample stores the mean

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,7 @@
 #include "files/state.h"
 #include "kit/rate_rule.h"
 #include "kit/state.h"
+#include "runtime/clock.h"
 #include "runtime/events.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
@@ -373,6 +375,51 @@ TEST_F(SaveRunE2E, AThreeSecondRunAtATenthMeasuresATenthAndItsQuickSaveStoresIt)
     EXPECT_FLOAT_EQ(static_cast<float>(DumpedInterval(dump)), 0.1f) << dump;
   }
   EXPECT_EQ(quickSaves, 1);
+}
+
+// Quick-save names go by the second. Two quick saves within one second (runs of three
+// samples at a hundredth of a second) used to write the second over the first; now
+// each run has its file, the second named with " (2)".
+TEST_F(SaveRunE2E, TwoQuickSavesInOneSecondMakeTwoFiles) {
+  bool aligned = false;
+  SetControlLoopTap([&](const std::string& step) {
+    log_.push_back(step);
+    if (step == "run preparation") {
+      ChartSampleInterval = 0.01f;
+      ChartIntervalInSeconds = 0.01;
+      MaxSamples = 10'000;
+    } else if (step == "options" && !aligned) {
+      // The program's clock to just past a whole second, so both saves fall in it.
+      const double wall = rt::WallClockSecondsAt(rt::Microseconds());
+      rt::AdvanceVirtualClock(1.001 - (wall - std::floor(wall)));
+      aligned = true;
+    }
+  });
+  SetSampleTimingTap([](double, double) {
+    if (Sample == 3) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  const std::string stopped = "until 112 30\nrelease Escape\n";
+  const std::string script = ChartRunWithOneChannel() + stopped + "click 112 12\n" + stopped +
+                             "click 112 12\n" + stopped +
+                             "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(documents_)) {
+    const std::string name = e.path().filename().string();
+    if (name.rfind("QuickSave ", 0) == 0) names.push_back(name);
+  }
+  ASSERT_EQ(names.size(), 2u) << "each quick save kept its own file";
+  // The shorter name is the first save's: "QuickSave 09-01-17-14h05m42s.kstr" and then
+  // "QuickSave 09-01-17-14h05m42s (2).kstr".
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+  const fs::path first(names[0]);
+  EXPECT_EQ(names[1], first.stem().string() + " (2)" + first.extension().string())
+      << "the second save of the second takes the next free name";
+  for (const std::string& name : names)
+    EXPECT_EQ(DumpedNumber(test::DumpDataFile(documents_ / name), "samples of channel block 1 \\("), 3)
+        << name;
 }
 
 }  // namespace

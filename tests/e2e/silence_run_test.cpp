@@ -79,7 +79,7 @@ class ScriptedStream : public ScriptedSerialPort {
     const double now = GetCurrentTimeInSeconds();
     if (next_ < 0) next_ = now;
     for (; next_ <= now; next_ += 0.25)
-      if (!silent_()) DeliverNow("T=21.5C, RH=40%\r");
+      if (!silent_()) DeliverNow("21.5 C, 40 %RH\r");
   }
   std::function<bool()> silent_;
   double next_ = -1;

@@ -81,6 +81,12 @@ const Breach kBreaches[] = {
     {"PauseWithoutMarker", kGaps, [](Files& r) { r.files[0].markers = {{25, 'a'}}; }},
     {"PauseLoggedShort", kTimes, [](Files& r) { r.files[0].gaps = {{20, 0.5}}; }},
     {"TextRowAtAnotherTime", kText, [](Files& r) { r.text[5][0] += 0.5; }},
+    // The pause log dates an interval change the samples did not make: from case 20 on
+    // the file's rule puts them later than they were read.
+    {"IntervalChangeTheSamplesDidNotMake", kTimes,
+     [](Files& r) {
+       r.files[0].changes = {{20, kInterval, 0.2}};
+     }},
 };
 
 void PrintTo(const Breach& b, std::ostream* out) {

@@ -1,18 +1,22 @@
 // Whole-program switching runs against simulated instruments, each reaching its switching
 // by another road than the switching window alone: the coding set in the Preferences, a
 // set-up file opened under preferences that cannot switch its two groups, an interface
-// chosen after the file that cannot switch them, a group no channel uses, and a digit key
-// pressed while the reference is on. Every switching command the simulator received is
-// compared with the lines that may open, and the saved file with them: in each sample the
-// switched channels stored as read are exactly the channels of the devices switched on
-// (all of them while the reference is on), every other switched channel holds the zero
-// value. The recording runs on the virtual clock (the instrument answers in real time).
+// chosen after the file that cannot switch them, a group no channel uses, a digit key
+// pressed while the reference is on, a set-up whose device the interface cannot reach
+// (refused at "Setup OK", or met in a run started again after the Preferences changed the
+// coding), and "+" and "-" with the device number as the switch marker. Every switching
+// command the simulator received is compared with the lines that may open, and the saved
+// file with them: in each sample the switched channels stored as read are exactly the
+// channels of the devices switched on (all of them while the reference is on, none while
+// a reference left every valve shut), every other switched channel holds the zero value.
+// The recording runs on the virtual clock (the instrument answers in real time).
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <regex>
 #include <set>
 #include <string>
 #include <thread>
@@ -42,12 +46,12 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test::switching;
 
-// An Alt+digit pressed at a sample and let go at the next: a key held longer is read
-// again on each pass after the key throttle (20 ticks), so the runs that press keys
-// sample every 15 ticks.
-struct DigitKey {
+// A key pressed at a sample and let go at the next: '1' to '8' with Alt (a digit key),
+// '+' or '-' alone. A key held longer is read again on each pass after the key throttle
+// (20 ticks), so the runs that press keys sample every 15 ticks.
+struct KeyAt {
   int32_t sample;
-  int digit;
+  char key;
 };
 
 struct RoadRun {
@@ -64,7 +68,7 @@ struct RoadRun {
   // for a screenshot's path), and a text the program must have shown meanwhile.
   std::string beforeRun;
   const char* shown;
-  std::vector<DigitKey> keys;
+  std::vector<KeyAt> keys;
   std::vector<std::string> (*decode)(const std::string&);
   std::vector<std::string> commands;  // every switching command received, in order
   // The file's samples, run by run: "R" while every switched channel is read, else the
@@ -73,6 +77,14 @@ struct RoadRun {
   int16_t patternAfter;
   bool noGaps;                    // no switch may hold the schedule back
   std::vector<int> notUsed = {};  // channels the user set "not used" before the run
+  // What the user does in the options window (112) after the first run was saved, ending
+  // with a second run started from there ("%" a screenshot's path): the file then checked
+  // is the second run's.
+  std::string afterSave = "";
+  // The set-up file asks for a marker at each switch that shows the device number, and
+  // the markers the file must hold, in order.
+  bool deviceMarkers = false;
+  std::vector<char> markers = {};
 };
 
 void PrintTo(const RoadRun& run, std::ostream* out) {
@@ -83,6 +95,15 @@ const char* const kPrefsToWord =
     "menu 2 21\nuntil 13\npick 13 500 2\nclick 13 17\nlist 13\nshot 13 %\nclick 13 220\ngone 13\n";
 const char* const kWindowToTwoGroups =
     "click 104 209\nuntil 3\nclick 3 174\nclick 3 176\nclick 3 177\ngone 3\n";
+// The Preferences' coding radios: one line per device, and the word.
+const char* const kPrefsToOneLine =
+    "menu 2 21\nuntil 13\npick 13 500 2\nclick 13 16\nlist 13\nshot 13 %\nclick 13 220\ngone 13\n";
+const char* const kPrefsToTheWord =
+    "menu 2 21\nuntil 13\npick 13 500 2\nclick 13 17\nclick 13 220\ngone 13\n";
+// "Setup OK" refused: the set-up window stays, and says why.
+const char* const kRefusedStart = "list 104\nshot 104 %\nclick 104 203\nwait 0.2\nlist 104\n";
+// Restart from the options window, and the second run to its end.
+const char* const kRestart = "click 112 1\ngone 112\nuntil 112 120\n";
 
 // Periodic references over devices 2, 3, 6 and 7 under the word: reference 1 (word 0),
 // then each device's word alone, and its channel alone in the file.
@@ -138,23 +159,23 @@ const RoadRun kRuns[] = {
     // Keyboard switching, reference 1, channels on devices 2, 3 and 4: Alt+3 and then
     // Alt+4 from the reference. Each ends the reference: only its device's channel is read.
     {"UI3KeyboardDigitKeys", sim::Kind::UI3, 2, true, 1, 0.1f, 0.0f, 1, 0, {2, 3, 4}, 15, 150,
-     "", nullptr, {{20, 3}, {60, 4}}, SableSwitches,
+     "", nullptr, {{20, '3'}, {60, '4'}}, SableSwitches,
      {SableLines({1}), SableLines({1}), SableLines({3}), SableLines({4}), SableLines({1}), SableLines({1}),
       SableLines({})},
      {"R", "3", "4", "R"}, 1, false},
     // Periodic references: Alt+3 during the first reference; the cycle then goes on.
     {"UI3PeriodicDigitKey", sim::Kind::UI3, 2, true, 5, 0.1f, 0.2f, 1, 0, {2, 3, 4}, 15, 88,
-     "", nullptr, {{10, 3}}, SableSwitches,
+     "", nullptr, {{10, '3'}}, SableSwitches,
      {SableLines({1}), SableLines({1}), SableLines({3}), SableLines({2}), SableLines({1}), SableLines({1}),
       SableLines({})},
      {"R", "3", "2", "R"}, 5, false},
     {"DT500KeyboardDigitKeys", sim::Kind::DT500, 3, true, 1, 0.1f, 0.0f, 1, 0, {2, 3, 4}, 15, 150,
-     "", nullptr, {{20, 3}, {60, 4}}, DataTakerSwitches,
+     "", nullptr, {{20, '3'}, {60, '4'}}, DataTakerSwitches,
      {DT500Lines({}), DT500Lines({1}), DT500Lines({1}), DT500Lines({3}), DT500Lines({4}), DT500Lines({1}),
       DT500Lines({1}), DT500Lines({})},
      {"R", "3", "4", "R"}, 1, false},
     {"DT500PeriodicDigitKey", sim::Kind::DT500, 3, true, 5, 0.1f, 0.2f, 1, 0, {2, 3, 4}, 15, 88,
-     "", nullptr, {{10, 3}}, DataTakerSwitches,
+     "", nullptr, {{10, '3'}}, DataTakerSwitches,
      {DT500Lines({}), DT500Lines({1}), DT500Lines({1}), DT500Lines({3}), DT500Lines({2}), DT500Lines({1}),
       DT500Lines({1}), DT500Lines({})},
      {"R", "3", "2", "R"}, 5, false},
@@ -172,6 +193,46 @@ const RoadRun kRuns[] = {
      {AdamDevice(1), AdamDevice(1), AdamDevice(2), AdamDevice(1), AdamDevice(3), AdamDevice(1), AdamDevice(2),
       AdamDevice(1), AdamDevice(3), AdamDevice(1), AdamDevice(1)},
      {"R", "2", "R", "3", "R", "2", "R", "3"}, 5, true},
+    // A set-up made under the word (channel 2 on device 6) opened on a DT500 wired one line
+    // per device: the set-up window names the device from the start and "Setup OK" refuses;
+    // the word chosen in the Preferences reaches it, and the run goes out in the word.
+    {"DT500DeviceOutOfReachRefusedAtSetupOK", sim::Kind::DT500, 3, true, 5, 0.05f, 0.1f, 1, 0, {2, 6}, 15,
+     140, std::string(kRefusedStart) + kPrefsToTheWord,
+     "Channel 2 uses device 6: one line per device on the DT500 reaches devices 1 to 4 only.", {},
+     DataTakerSwitches,
+     {DT500Lines({}), DT500Lines({1}), DT500Word(1), DT500Word(2), DT500Word(1), DT500Word(6), DT500Word(1),
+      DT500Word(2), DT500Word(1), DT500Word(6), DT500Word(1), DT500Lines({})},
+     {"R", "2", "R", "6", "R", "2", "R", "6"}, 5, false},
+    // Reference 7 under the word on a DT500; after the first run the Preferences choose one
+    // line per device (and name reference 7, now beyond line 4), and the run is started
+    // again from the options window. Each reference then switches every line off: no
+    // channel is stored as read while every valve is shut.
+    {"DT500ReferenceWithoutALineAfterARestart", sim::Kind::DT500, 3, false, 5, 0.05f, 0.1f, 7, 0, {2, 3},
+     15, 140, "", "Reference device 7: one line per device on the DT500 reaches devices 1 to 4 only.", {},
+     DataTakerSwitches,
+     {DT500Lines({}), DT500Word(7), DT500Word(7), DT500Word(2), DT500Word(7), DT500Word(3), DT500Word(7),
+      DT500Word(2), DT500Word(7), DT500Word(3), DT500Word(7), DT500Lines({}), DT500Lines({}),
+      DT500Lines({2}), DT500Lines({}), DT500Lines({3}), DT500Lines({}), DT500Lines({2}), DT500Lines({}),
+      DT500Lines({3}), DT500Lines({}), DT500Lines({})},
+     {"none", "2", "none", "3", "none", "2", "none", "3"}, 5, false, {},
+     std::string(kPrefsToOneLine) + kRestart},
+    // Two groups made on an interface of eight devices (group 2's reference 7) opened on an
+    // ADC-1: refused at "Setup OK" with the line; reference 6 chosen in Device Control.
+    {"Adc1GroupTwoReferenceOutOfReachRefused", sim::Kind::ADC1, 9, false, 6, 0.05f, 0.1f, 1, 7, {2, 3, 5}, 15,
+     140, std::string(kRefusedStart) + "click 104 209\nuntil 3\nclick 3 6\nclick 3 177\ngone 3\n",
+     "Reference device 7: the ADC-1 switches devices 1 to 6 only.", {}, Adc1Switches,
+     {Adc1Devices({1}), Adc1Devices({1, 6}), Adc1Devices({1, 6}), Adc1Devices({2, 5}), Adc1Devices({1, 6}),
+      Adc1Devices({3, 5}), Adc1Devices({1, 6}), Adc1Devices({2, 5}), Adc1Devices({1, 6}), Adc1Devices({3, 5}),
+      Adc1Devices({1, 6}), Adc1Devices({})},
+     {"R", "2+5", "R", "3+5", "R", "2+5", "R", "3+5"}, 6, true},
+    // Keyboard switching with the device number as the switch marker: "+" marks the sample
+    // device it turned on (3), "-" the reference (1), Alt+4 device 4, and the closing
+    // reference 1 again.
+    {"UI3DeviceNumberMarkers", sim::Kind::UI3, 2, true, 1, 0.1f, 0.0f, 1, 0, {3, 4}, 15, 150,
+     "", nullptr, {{20, '+'}, {60, '-'}, {90, '4'}}, SableSwitches,
+     {SableLines({1}), SableLines({1}), SableLines({3}), SableLines({1}), SableLines({4}), SableLines({1}),
+      SableLines({1}), SableLines({})},
+     {"R", "3", "R", "4", "R"}, 1, false, {}, "", true, {'3', '1', '4', '1'}},
 };
 // clang-format on
 
@@ -212,37 +273,53 @@ class SwitchingRoadRunE2E : public test::SimulatedRunTest, public ::testing::Wit
       ch[ChanField::Device] = run.devices[i];
       setup.dataTaker[i + 1] = {1, 0, 0, 0, 0};  // a voltage input
     }
+    if (run.deviceMarkers) {
+      setup.showSwitchDeviceAsMarker = 1;
+      setup.prefSlots[PrefsSlot::MarkerAtSwitch] = 1;
+    }
     EXPECT_EQ(SetupRecordProblem(setup), "");
     const fs::path file = documents_ / "roads.MVsetup";
     std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
     return file;
   }
 
-  std::string BeforeRun(const RoadRun& run) const {
-    std::string text = run.beforeRun;
+  // A script of the user's with its screenshot's path put in for "%".
+  std::string WithShot(std::string text, const char* when, const RoadRun& run) const {
     if (const auto at = text.find('%'); at != std::string::npos)
-      text.replace(at, 1, Shot((std::string("w-switching-road-") + run.name + ".png").c_str()));
+      text.replace(at, 1, Shot((std::string("w-switching-road-") + run.name + when + ".png").c_str()));
     return text;
   }
 
-  std::string Script(const RoadRun& run, const fs::path& setup, const fs::path& data) const {
-    return "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
-           std::to_string(run.code) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " + link_ +
-           "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\n" + BeforeRun(run) +
-           "click 104 203\ngone 104\nuntil 112 120\npanel " + data.string() +
-           "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+  // The recording saved from the options window.
+  static std::string Save(const fs::path& data) {
+    return "panel " + data.string() + "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\n";
   }
 
-  // Alt+digit held down at its sample, let go at the next.
-  void PressKeysAt(const std::vector<DigitKey>& keys) {
+  std::string Script(const RoadRun& run, const fs::path& setup, const fs::path& data) const {
+    std::string script =
+        "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
+        std::to_string(run.code) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " + link_ +
+        "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\n" + WithShot(run.beforeRun, "", run) +
+        "click 104 203\ngone 104\nuntil 112 120\n";
+    if (!run.afterSave.empty())
+      script += Save(documents_ / "first run.kstr") + WithShot(run.afterSave, "-after-save", run);
+    return script + Save(data) + "click 112 6\nexpect-exit 0\n";
+  }
+
+  // Each key held down at its sample, let go at the next (a digit with Alt).
+  void PressKeysAt(const std::vector<KeyAt>& keys) {
     static const int kDigit[] = {rt::key::N0, rt::key::N1, rt::key::N2, rt::key::N3, rt::key::N4,
                                  rt::key::N5, rt::key::N6, rt::key::N7, rt::key::N8};
     SetSampleTimingTap([keys](double, double) {
-      for (const DigitKey& k : keys) {
+      for (const KeyAt& k : keys) {
         if (Sample == k.sample || Sample == k.sample + 1) {
           const bool down = Sample == k.sample;
-          rt::SetKeyDown(rt::key::Option, down);
-          rt::SetKeyDown(kDigit[k.digit], down);
+          if (k.key == '+' || k.key == '-') {
+            rt::SetKeyDown(k.key == '+' ? rt::key::Equal : rt::key::Minus, down);
+          } else {
+            rt::SetKeyDown(rt::key::Option, down);
+            rt::SetKeyDown(kDigit[k.key - '0'], down);
+          }
         }
       }
     });
@@ -272,6 +349,16 @@ std::vector<std::string> StoredRuns(const std::string& dump, const std::vector<f
     if (runs.empty() || runs.back() != state) runs.push_back(state);
   }
   return runs;
+}
+
+// The markers' characters, in the order the dump tool lists them ("marker 1: sample+1
+// 21 code 51").
+std::vector<char> MarkerCodes(const std::string& dump) {
+  std::vector<char> codes;
+  const std::regex re(R"(marker \d+: sample\+1 \d+ code (\d+))");
+  for (auto it = std::sregex_iterator(dump.begin(), dump.end(), re); it != std::sregex_iterator(); ++it)
+    codes.push_back(static_cast<char>(std::stoi((*it)[1].str())));
+  return codes;
 }
 
 TEST_P(SwitchingRoadRunE2E, OnlyChannelsWhoseValveIsOpenAreStoredAsSampled) {
@@ -311,6 +398,9 @@ TEST_P(SwitchingRoadRunE2E, OnlyChannelsWhoseValveIsOpenAreStoredAsSampled) {
   EXPECT_EQ(StoredRuns(dump, devices), run.stored) << dump;
   if (run.noGaps) {
     EXPECT_TRUE(test::GapsInPauseLog(dump).empty()) << "no switch held the schedule back";
+  }
+  if (run.deviceMarkers) {
+    EXPECT_EQ(MarkerCodes(dump), run.markers) << dump;
   }
 }
 

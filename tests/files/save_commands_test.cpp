@@ -496,7 +496,7 @@ TEST_F(SaveCommandsTest, APeriodFileNeverReplacesAnEarlierOneAndTheNextNameIsThe
 TEST_F(SaveCommandsTest, AnExistingBackupFileAsksBeforeItIsOverwritten) {
   WriteBytes(dir / "old backup.kstr", "old");
   rt::QueuePanelAnswer((dir / "old backup.kstr").string());
-  Drive({Until(kBackupExistsWindow), Shot(kBackupExistsWindow, "w1776-backup-exists.png"),
+  Drive({Until(kBackupExistsWindow), Shot(kBackupExistsWindow, "w1777-backup-exists.png"),
          Click(kBackupExistsWindow, 2)});
   BACKUPFILENAME();
   EXPECT_TRUE(ScriptDone());

@@ -139,6 +139,7 @@ void SetTwoChannelSetup() {
   ADsensorType[1] = 5;  // channel 1 takes the serial instrument's fifth value
   TInputMode[2] = 2;    // T2 reads ohms
   SpikeFilterArray[1] = 2;
+  PrefsArray[PrefsSlot::SpikeFilterOn] = 1;  // channel 1 filtered: its threshold is in force
   ShowSwitchDeviceAsMarker = 0;
   ValueForZeroInGasExchange = 0.25f;
   DT800FastAcquisitionMode = 0;
@@ -399,17 +400,49 @@ TEST_F(SetupFileTest, ATriggerOnTheExtraInputSurvivesASetupFile) {
   const auto path = configDir / "trigger.MVsetup";
   ASSERT_TRUE(WriteSetupFile(path.string())) << (notices.empty() ? "" : notices.front());
   TriggerChan = 2;
+  ChannelVariables[16].fill(0);  // as at a later start: the file alone holds the input
   ASSERT_TRUE(LoadSetupFile(path.string())) << (notices.empty() ? "" : notices.front());
   EXPECT_EQ(TriggerON, 1);
   EXPECT_GT(TriggerChan, nChannels) << "the trigger names no recorded channel";
+  EXPECT_EQ(ChannelVariables[16][ChanField::Input], 5.0f) << "the extra input's number is kept";
+  EXPECT_EQ(ChannelVariables[16][ChanField::A], 0.0f);
+  EXPECT_EQ(ChannelVariables[16][ChanField::B], 1.0f) << "read as its volts";
+  EXPECT_EQ(ChannelVariables[16][ChanField::C], 1.0f);
+  EXPECT_EQ(TriggerInputRefusal(), std::nullopt);
   Drive({Until(kTriggerWindow), Do([] {
            EXPECT_EQ(rt::ControlState(TriggerItem::ExtraInput), 2) << "the extra input is marked";
            EXPECT_EQ(rt::ControlState(1), 1);
+           EXPECT_EQ(rt::EditText(TriggerItem::InputField), " 5");
          }),
          Click(kTriggerWindow, TriggerItem::OK)});
   TRIGGER();
   EXPECT_TRUE(ScriptDone());
   EXPECT_EQ(TriggerChan, kExtraTriggerInput);
+}
+
+// The spike filter's on/off slot is in no file: the thresholds go out as the filter uses
+// them, and a loaded set-up filters exactly when it filtered as it was saved.
+TEST_F(SetupFileTest, ASetupSavedWithTheSpikeFilterOnLoadsWithItOn) {
+  const struct {
+    const char* what;
+    int16_t on;
+    float stored, kept;
+  } rows[] = {
+      {"filter on, threshold 5", 1, 5.0f, 5.0f},
+      {"filter off, a new set-up's threshold 2 unused", 0, 2.0f, 0.0f},
+  };
+  for (const auto& row : rows) {
+    SetTwoChannelSetup();
+    SpikeFilterArray[1] = SpikeFilterArray[2] = row.stored;
+    PrefsArray[PrefsSlot::SpikeFilterOn] = row.on;
+    const auto path = configDir / "spikes.MVsetup";
+    ASSERT_TRUE(WriteSetupFile(path.string())) << row.what;
+    PrefsArray[PrefsSlot::SpikeFilterOn] = row.on ? 0 : 1;  // the next start's or another set-up's
+    ASSERT_TRUE(LoadSetupFile(path.string())) << row.what;
+    EXPECT_EQ(PrefsArray[PrefsSlot::SpikeFilterOn], row.on) << row.what;
+    EXPECT_EQ(SpikeFilterArray[1], row.kept) << row.what;
+    EXPECT_EQ(SpikeFilterArray[2], row.kept) << row.what;
+  }
 }
 
 // Older files may hold a channel's value number or an ADAM range in the read-mode
@@ -499,6 +532,11 @@ TEST_F(SetupFileTest, ValuesTheProgramCannotUseAreRefusedWithNothingChanged) {
       {"channel 2 switches device 40", [](SetupRecord& r) { r.channelTable[2][13] = 40; }, "device"},
       {"chart compression 0", [](SetupRecord& r) { r.chartView = 0; }, "compression"},
       {"scope plot step 0", [](SetupRecord& r) { r.scopeViewStep = 0; }, "step"},
+      {"channel 2 averages -3 readings", [](SetupRecord& r) { r.channelTable[2][7] = -3; },
+       "channel 2 averages -3 readings"},
+      {"channel 1 averages 3e9 readings", [](SetupRecord& r) { r.channelTable[1][7] = 3e9f; },
+       "channel 1 averages"},
+      {"extra trigger input 40", [](SetupRecord& r) { r.extraTriggerInput = 40; }, "extra A-D input is 40"},
   };
   for (const auto& c : cases) {
     SetTwoChannelSetup();

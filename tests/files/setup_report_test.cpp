@@ -11,6 +11,7 @@
 
 #include "control/state.h"
 #include "conversions/evaluate.h"
+#include "conversions/gas_exchange.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
@@ -161,6 +162,30 @@ TEST_F(SetupReportTest, TheBreakpointBlockPrintsTheFormulaTheValuesUse) {
     EXPECT_NE(t.find("below breakpoint conversion is " + std::string(r.below) + CR), std::string::npos) << t;
     EXPECT_NE(t.find("above breakpoint conversion is " + std::string(r.above) + CR), std::string::npos) << t;
   }
+}
+
+// A channel saving VO2 used to be reported as "linear 0 1", label "volts": the label
+// column names the rate, and a block prints the computation behind it.
+TEST_F(SetupReportTest, AGasExchangeChannelNamesItsRateAndPrintsItsComputation) {
+  datalabel = Padded("volts") + Padded("flow");
+  auto& r = SpecialOpsArray[1];
+  r[GasField::Computation] = GasComputationCode::VO2;
+  r[GasField::Case] = 1;
+  r[GasField::FlowSource] = kFlowFromChannel;
+  r[GasField::Flow] = 2;
+  r[GasField::Units] = 2;
+  r[GasField::RQ] = 0.85f;
+  r[GasField::FiO2] = 0.2095f;
+  r[GasField::FiCO2] = 0;
+  r[GasField::Save] = 1;
+  const std::string text = SetupReportText({false, false, false, false}, "12/25/26");
+  EXPECT_NE(text.find("VO2 ml/min"), std::string::npos) << text;
+  EXPECT_EQ(text.find("volts  "), std::string::npos) << "no channel is labelled volts: " << text;
+  EXPECT_NE(text.find("Gas exchange, channel 1: VO2 ml/min,  No CO2, Flowmeter Upstream" + CR),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("flow: channel 2;  FiO2 0.2095;  FiCO2 0;  RQ 0.85" + CR), std::string::npos) << text;
+  EXPECT_NE(text.find("Display & Save: the data files keep the rate" + CR), std::string::npos) << text;
 }
 
 TEST_F(SetupReportTest, NoAlarmOnSaysNotSetAndListsNoChannel) {

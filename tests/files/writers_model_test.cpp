@@ -2,12 +2,16 @@
 // gathering of a run's facts from the program's state.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "acquisition/state.h"
 #include "common/test_support.h"
+#include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "devices/state.h"
 #include "files/data_file_model.h"
 #include "files/state.h"
+#include "kit/channel_labels.h"
 #include "kit/state.h"
 #include "runtime/macroman.h"
 #include "setup/state.h"
@@ -111,6 +115,40 @@ TEST_F(ConditionsTest, GatheredFactsCountEverySampleTakenBeforeAndAfterTheStop) 
   EXPECT_EQ(GatherDataFileFacts(RunPhase::Closed).firstColumn, 0);
   FirstChan = 2;
   EXPECT_EQ(GatherDataFileFacts(RunPhase::Closed).firstColumn, 1) << "scope-plus-chart points fill 1 to n";
+}
+
+// The channel tables move when channels are cut, added or re-arranged after a run; the
+// store's rows do not. The run's files used to pair the moved tables with the unmoved
+// rows (a cut channel's samples under the next one's input and label): they describe
+// the channels the run recorded, as it started, in the store's order.
+TEST_F(ConditionsTest, GatheredFactsDescribeTheChannelsTheRunRecorded) {
+  nChannels = 3;
+  datalabel.clear();
+  datalabel2.clear();
+  for (int16_t n = 1; n <= 3; ++n) {
+    ChannelVariables[0][n] = 1;
+    ChannelVariables[n][ChanField::Input] = n;
+    ChannelVariables[n][ChanField::B] = n;
+    ChannelVariables[n][ChanField::Averaged] = n;
+    SetChannelLabel(n, "input " + std::to_string(n));
+  }
+  ConversionsOfRun = CurrentConversions();
+  // After the run: channel 2 cut (channel 3 now second), then a channel added.
+  ChannelVariables[2] = ChannelVariables[3];
+  SetChannelLabel(2, "input 3");
+  ChannelVariables[3] = ChannelVariablesRecord{};
+  SetChannelLabel(3, "");
+  const DataFileFacts f = GatherDataFileFacts(RunPhase::Closed);
+  EXPECT_EQ(f.nChannels, 3);
+  for (int n = 1; n <= 3; ++n) {
+    SCOPED_TRACE(n);
+    EXPECT_EQ(f.channels[n].input, static_cast<float>(n));
+    EXPECT_EQ(f.channels[n].b, static_cast<float>(n));
+    EXPECT_EQ(f.channels[n].averaged, static_cast<float>(n));
+    EXPECT_EQ(f.channels[n].label, "input " + std::to_string(n) + std::string(23, ' '));
+  }
+  nChannels = 5;
+  EXPECT_EQ(GatherDataFileFacts(RunPhase::Closed).nChannels, 3) << "an added channel is the next run's";
 }
 
 }  // namespace

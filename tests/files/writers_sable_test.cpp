@@ -119,6 +119,22 @@ TEST(SableChart, CommentCutAt240AndEmptyCommentIs240Blanks) {
   EXPECT_EQ(EncodeSableChart(r, f).substr(commentAt, 240), std::string(240, ' '));
 }
 
+// The export holds one interval and no pause log: an interval changed in a pause is
+// said first in its comment, where the cut at 240 bytes leaves it.
+TEST(SableChart, AnIntervalChangedInAPauseIsSaidFirstInTheComment) {
+  const FakeRecording r = test::SmallRecording();
+  DataFileFacts f = test::SmallFacts();
+  const std::size_t commentAt = 20 + 60 + 108 + 24;
+  f.comment = std::string(300, 'x');
+  f.pauseLog =
+      "   ----------\r *  Acquisition paused for 0.05 minutes at case 2\r"
+      "        CAUTION:  old sample interval =  0.25 sec\r"
+      "                         new sample interval =  1 sec from case 2\r";
+  const std::string note =
+      "CAUTION: old sample interval = 0.25 sec / new sample interval = 1 sec from case 2\r";
+  EXPECT_EQ(EncodeSableChart(r, f).substr(commentAt, 240), note + std::string(240 - note.size(), 'x'));
+}
+
 TEST(SableSweep, ScopePlusChartSweepIsOneChannelWithTheChartsMarkers) {
   const FakeRecording r = test::SmallRecording();
   DataFileFacts f = test::SmallFacts();

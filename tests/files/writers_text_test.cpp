@@ -54,6 +54,26 @@ TEST(TextFile, ElapsedTimeIsEachSamplesStoredTimeAfterPausesAndGaps) {
                                                            " 4\t 20.75\t\r");
 }
 
+// An interval changed in a pause at case 2: rows 0 and 1 keep the old interval.
+TEST(TextFile, ElapsedTimeKeepsTheOldIntervalBeforeAnIntervalChange) {
+  DataFileFacts f = test::SmallFacts();
+  f.timeColumn = true;
+  f.nChannels = 1;
+  f.samples = 5;
+  f.sampleInterval = 1.0f;  // the header's: the new interval
+  f.pauseLog =
+      "   ----------\r *  Acquisition paused for 0.05 minutes at case 2\r"
+      "        CAUTION:  old sample interval =  0.25 sec\r"
+      "                         new sample interval =  1 sec from case 2\r";
+  EXPECT_EQ(EncodeTextFile(test::SmallRecording(), f), "Time (sec)\t" + Cell(test::kLabel1) +
+                                                           "\r"
+                                                           " 0\t 20.9\t\r"
+                                                           " 0.25\t 20.5\t\r"
+                                                           " 3.5\t 0.1\t\r"
+                                                           " 4.5\t-99999\t\r"
+                                                           " 5.5\t 20.75\t\r");
+}
+
 TEST(TextFile, NoSamplesGivesTheHeadingOnly) {
   DataFileFacts f = test::SmallFacts();
   f.samples = 0;

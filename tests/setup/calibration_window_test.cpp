@@ -103,9 +103,9 @@ TEST_F(CalibrationWindowTest, ThreeLivePointsGiveTheLineAndEquationOKHandsItBack
         EXPECT_EQ(Field(EquationField), "A + B*volts");
       });
   Point(d, "10", 0.5f);
-  d.Then("one point", CountShows(" 1 point entered"));
+  d.Then("one point", CountShows(" 1 point; a straight line needs 2"));
   Point(d, "20", 1.0f);
-  d.Then("two points", CountShows(" 2 points entered"))
+  d.Then("two points", CountShows(" 2 points; r-squared =  1"))
       .Check([this] { fakeVolts = 1.5f; })
       .Then("return takes the point", test::TypeInto(W, ValueField, "30", true))
       .Then("fitted", CountShows(" 3 points; r-squared =  1"))
@@ -191,7 +191,8 @@ TEST_F(CalibrationWindowTest, EveryAbandonRestoresTypeCoefficientsAndRange) {
 }
 
 // Points at one voltage allow no line: the window says why, draws no curve, offers
-// no residuals, and Equation OK gives the neutral conversion over the typed range.
+// no residuals, and refuses Equation OK (it used to hand back a = 0, b = 1, a
+// conversion nobody measured); the close box keeps what the channel had.
 TEST_F(CalibrationWindowTest, AFitThePointsDoNotAllowIsRefusedWithItsReason) {
   test::WindowDriver d;
   d.WaitFor(W);
@@ -206,14 +207,17 @@ TEST_F(CalibrationWindowTest, AFitThePointsDoNotAllowIsRefusedWithItsReason) {
       .Click(W, Polynomial)
       .Then("refused again", CountShows(" 3 points; no fit: fewer than 3 different volts"))
       .Click(W, Linear)
-      .Click(W, EquationOK);
+      .Click(W, EquationOK)
+      .Then("still asking", CountShows(" 3 points; no fit: all volts are equal"))
+      .Check([] { EXPECT_TRUE(rt::WindowExists(W)) << "Equation OK refused"; })
+      .Event(ActionCode::CloseBox, W);
+  aval = 1, bval = 2, exponent = 0, miny = -4, maxy = 5;
   RunVoid(d, [] { DIRECTCAL(2); });
-  EXPECT_NE(Action, ActionCode::CloseBox);
-  EXPECT_EQ(aval, 0.0f);
-  EXPECT_EQ(bval, 1.0f);
-  EXPECT_EQ(exponent, 0.0f);
-  EXPECT_EQ(miny, 10.0f);
-  EXPECT_EQ(maxy, 30.0f);
+  EXPECT_EQ(Action, ActionCode::CloseBox);
+  EXPECT_EQ(ChannelVariables[0][2], ConversionTypeCode::Logarithmic);
+  EXPECT_EQ(aval, 1.0f);
+  EXPECT_EQ(bval, 2.0f);
+  EXPECT_EQ(Played("bzot.mp3"), 1) << "the refusal buzzes";
 }
 
 // A reading the interface could not give (the bad-reading value) used to become a
@@ -227,7 +231,7 @@ TEST_F(CalibrationWindowTest, AFailedReadingIsNoCalibrationPoint) {
     EXPECT_EQ(Field(VoltsField), "no reading");
   });
   Point(d, "20", 1.0f);
-  d.Then("two points", CountShows(" 2 points entered")).Click(W, EquationOK);
+  d.Then("two points", CountShows(" 2 points; r-squared =  1")).Click(W, EquationOK);
   RunVoid(d, [] { DIRECTCAL(2); });
   EXPECT_EQ(autocalibrationArray[2][1], 20.0f);
   EXPECT_EQ(autocalibrationArray[2][2], 1.0f);
@@ -273,15 +277,9 @@ TEST_F(CalibrationWindowTest, DemonstrationPowerFitWithResiduals) {
         EXPECT_EQ(Field(CountField), "N, r-squared");
       });
   Point(d, "3", 0);
-  d.Then("counted from 1", CountShows(" 1 point entered")).Click(W, EquationOK);
+  d.Then("counted from 1", CountShows(" 1 point; a power fit needs 2")).Event(ActionCode::CloseBox, W);
   RunVoid(d, [] { DIRECTCAL(2); });
-  // Too few points for a fit: the neutral power function, volts^1.
-  EXPECT_EQ(ChannelVariables[0][2], ConversionTypeCode::Power);
-  EXPECT_EQ(aval, 0.0f);
-  EXPECT_EQ(bval, 1.0f);
-  EXPECT_EQ(exponent, 1.0f);
-  EXPECT_EQ(miny, 0.0f);
-  EXPECT_EQ(maxy, 1.0f);
+  EXPECT_EQ(ChannelVariables[0][2], ConversionTypeCode::Logarithmic) << "abandoned: the channel as it was";
 }
 
 // Points on an exact line: r-squared shows 1 and the residual plot lies flat on its
@@ -310,7 +308,9 @@ TEST_F(CalibrationWindowTest, EachPointIsTheMeanOfTheChosenReadings) {
   PickReadings(d, 2);  // two
   d.Click(W, GetVoltage);
   PickReadings(d, 7);  // a hundred
-  d.Click(W, GetVoltage).Then("two points", CountShows(" 2 points entered")).Click(W, EquationOK);
+  d.Click(W, GetVoltage)
+      .Then("two points at one voltage", CountShows(" 2 points; no fit: all volts are equal"))
+      .Event(ActionCode::CloseBox, W);
   RunVoid(d, [] { DIRECTCAL(2); });
   EXPECT_EQ(autocalibrationArray[1][2], 0.5f);
   EXPECT_EQ(autocalibrationArray[2][2], 0.5f);
@@ -331,6 +331,66 @@ TEST_F(CalibrationWindowTest, TheHundredthPointEndsTheWindowWithItsFit) {
   EXPECT_NEAR(bval, 0.0f, 1e-4);
   EXPECT_FLOAT_EQ(miny, 6.3f) << "a flat range widened by a tenth";
   EXPECT_FLOAT_EQ(maxy, 7.7f);
+}
+
+// Two, three and eight points on the line 10 x volts, each kind of fit: a kind with the
+// points it needs hands its fit back; one with fewer is refused with the line naming how
+// many it needs, and the window stays. Two points used to give a = 0, b = 1 silently.
+TEST_F(CalibrationWindowTest, EquationOKHandsBackAFitOnlyWhenTheKindHasThePointsItNeeds) {
+  struct Case {
+    const char* what;
+    int points;
+    int16_t kindButton;
+    const char* refusal;  // nullptr: the fit is handed back
+    int16_t type;
+  };
+  const Case cases[] = {
+      {"line through 2", 2, Linear, nullptr, ConversionTypeCode::Linear},
+      {"power through 2", 2, Power, nullptr, ConversionTypeCode::Power},
+      {"polynomial of 2", 2, Polynomial, " 2 points; a 2-order poly needs 3", 0},
+      {"line of 3", 3, Linear, nullptr, ConversionTypeCode::Linear},
+      {"polynomial of 3", 3, Polynomial, nullptr, ConversionTypeCode::Polynomial},
+      {"line of 8", 8, Linear, nullptr, ConversionTypeCode::Linear},
+      {"polynomial of 8", 8, Polynomial, nullptr, ConversionTypeCode::Polynomial},
+      {"line of 1", 1, Linear, " 1 point; a straight line needs 2", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ChannelVariables[0][2] = ConversionTypeCode::Logarithmic;
+    aval = 1, bval = 2, exponent = 0;
+    sounds.clear();
+    test::WindowDriver d;
+    d.WaitFor(W).Click(W, c.kindButton);
+    for (int i = 1; i <= c.points; ++i) Point(d, std::to_string(10 * i).c_str(), static_cast<float>(i));
+    d.Click(W, EquationOK);
+    if (c.refusal != nullptr) {
+      d.Then("refused", CountShows(c.refusal))
+          .Check([] { EXPECT_TRUE(rt::WindowExists(W)); })
+          .Shot(W, Shot((std::string("w315-direct-calibration-refused-") + std::to_string(c.points) + ".png")
+                            .c_str()))
+          .Event(ActionCode::CloseBox, W);
+    }
+    RunVoid(d, [] { DIRECTCAL(2); });
+    EXPECT_FALSE(rt::WindowExists(W));
+    if (c.refusal != nullptr) {
+      EXPECT_EQ(Played("bzot.mp3"), 1);
+      EXPECT_EQ(ChannelVariables[0][2], ConversionTypeCode::Logarithmic) << "the channel as it was";
+      EXPECT_EQ(bval, 2.0f);
+      continue;
+    }
+    EXPECT_NE(Action, ActionCode::CloseBox);
+    EXPECT_EQ(ChannelVariables[0][2], c.type);
+    // value = 10 x volts: a 0 and b 10, or b 10 and exponent 1.
+    EXPECT_NEAR(aval, 0.0f, 1e-4);
+    EXPECT_NEAR(bval, 10.0f, 1e-4);
+    if (c.type == ConversionTypeCode::Power) {
+      EXPECT_NEAR(exponent, 1.0f, 1e-5);
+    } else {
+      EXPECT_NEAR(exponent, 0.0f, 1e-4);
+    }
+    EXPECT_EQ(miny, 10.0f);
+    EXPECT_EQ(maxy, 10.0f * static_cast<float>(c.points));
+  }
 }
 
 }  // namespace

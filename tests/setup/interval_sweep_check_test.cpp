@@ -2,12 +2,14 @@
 // at 115,200 baud with 16 channels, on the real clock (the simulator answers in its own
 // thread): an interval shorter than the interface's real sweeps is named with the sweep
 // time and a longer interval is offered; one it keeps passes silently; a silent
-// instrument does not hold the window up.
+// instrument does not hold the window up. A DT800 is timed in the mode the interval will
+// read in (its high-speed mode below 0.1 s), on a scripted line.
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "devices/needs.h"
+#include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "dialog_steps.h"
@@ -152,6 +154,73 @@ TEST_F(IntervalSweepCheckTest, ASilentInstrumentDoesNotHoldTheWindowUp) {
       .Click(kWindow, kOK);
   RunVoid(driver, [] { GetSampleINTERVAL("Chart Channels"); });
   EXPECT_FALSE(rt::WindowExists(kWindow));
+}
+
+// A DT800 on a scripted line (the virtual clock): a high-accuracy reading ("nV")
+// answers at once, a high-speed one ("nVNC") a tick later, so the high-speed mode is
+// the slower a sweep, as a real logger's can be.
+class ScriptedDT800 : public ScriptedSerialPort {
+ public:
+  bool Write(std::string_view bytes) override {
+    const bool reading = !bytes.empty() && bytes.front() >= '1' && bytes.front() <= '9';
+    if (reading) ReplyNext("1234.5\r\n", bytes.find("VNC") != std::string_view::npos ? 1 : 0);
+    ScriptedSerialPort::Write(bytes);
+    return true;
+  }
+};
+
+class DT800SweepCheckTest : public test::DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    services::StopSampleBeep = [] {};
+    PrefsArray[PrefsSlot::WindowWidth] = 700;
+    RecordingMODE = RecordingModeCode::Chart;
+    External_AD = ExternalADCode::DT800;
+    DemonstrationMODE = 0;
+    DT800FastAcquisitionMode = 0;
+    nChannels = 16;
+    FirstChan = 1;
+    MaxSamples = 3'600;
+    for (int16_t k = 1; k <= 16; ++k) {
+      ChannelVariables[k][ChanField::Input] = static_cast<float>(k);
+      ChannelVariables[k][ChanField::Averaged] = 1;
+      DataTakerChannels[k] = {1, 0, 0, 0, 0};
+    }
+    InstallSerialPort(std::make_unique<ScriptedDT800>());
+  }
+  void TearDown() override {
+    CloseSerialPort();
+    DialogTest::TearDown();
+  }
+};
+
+TEST_F(DT800SweepCheckTest, TheCheckTimesTheModeTheIntervalReadsInAndOffersAnIntervalTheRunKeeps) {
+  // 0.081 s reads in the high-speed mode: 16 readings a tick apart, about 0.27 s a
+  // sweep, which no interval below 0.1 s keeps. The offer is 0.1 s, in the
+  // high-accuracy mode, whose readings answer at once.
+  OldChartSpeed = ChartIntervalInSeconds = 0.081;
+  OldChartSpeedBut = kUseOther;
+  test::WindowDriver driver;
+  driver.WaitFor(kWindow)
+      .Check([&] {
+        ASSERT_TRUE(rt::EditFieldExists(kCautionField)) << "the high-speed sweeps are timed";
+        const double sweep = NamedSweepSeconds(rt::EditText(kCautionField));
+        EXPECT_GT(sweep, 16 * 0.0166) << rt::EditText(kCautionField);
+        EXPECT_EQ(rt::ControlTitle(kUseKept).str(), "Use 0.1 s");
+        EXPECT_EQ(DT800FastAcquisitionMode, 0) << "the logger is left in its mode";
+      })
+      .Shot(kWindow, Shot("w9-interval-dt800-high-speed-caution.png"))
+      .Click(kWindow, kUseKept)
+      .Check([&] {
+        EXPECT_EQ(SampleIntervalinSeconds, 0.1);
+        EXPECT_FALSE(rt::EditFieldExists(kCautionField))
+            << "0.1 s reads in the high-accuracy mode, which keeps it";
+      })
+      .Click(kWindow, kOK);
+  RunVoid(driver, [] { GetSampleINTERVAL("Chart Channels"); });
+  EXPECT_EQ(OldChartSpeed, 0.1);
+  EXPECT_EQ(DT800FastAcquisitionMode, 0) << "the run reads in the mode the check timed";
 }
 
 }  // namespace

@@ -81,8 +81,11 @@ bool StreamVariablesChosen() {
 
 const LoopCase kCases[] = {
     {"DirectCalibration", kCalibrationWindow, CalibrationControl::GetVoltage, CalibrationControl::GetVoltage,
-     CalibrationControl::EquationOK, DataTaker, [] { DIRECTCAL(2); }, Settled,
-     [] { return FieldText(kCalibrationWindow, CalibrationControl::CountField) == " 2 points entered"; }},
+     test::WindowDriver::kCloseBox, DataTaker, [] { DIRECTCAL(2); }, Settled,
+     // Two points: the line through them (or why there is none).
+     [] {
+       return FieldText(kCalibrationWindow, CalibrationControl::CountField).rfind(" 2 points;", 0) == 0;
+     }},
     {"ConversionAndDisplayTest", kChannelCheckWindow, CheckButton::Half, CheckButton::Four, CheckButton::Done,
      DataTaker, [] { CHECKCHANNEL(2); }, Settled,
      [] {
@@ -158,7 +161,7 @@ TEST_P(QueuedClicksTest, TwoClicksQueuedTogetherBothCount) {
       // The second click may wait in the queue until the loop has read the first.
       .Then("taken", [&c, n = 0]() mutable { return c.bothTaken() || ++n > 100; })
       .Check([&c] { EXPECT_TRUE(c.bothTaken()) << "each click acted"; })
-      .Click(c.window, c.close);
+      .End(c.window, c.close);
   RunVoid(d, c.open);
   EXPECT_FALSE(rt::WindowExists(c.window));
 }

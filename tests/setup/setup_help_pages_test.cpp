@@ -173,7 +173,7 @@ const Window kWindows[] = {
     {"setup", FourChannels, [] { DISPLAYSETUP(); }, kSetupWindow, 135, SetupItem::SetupOK},
     {"xy-plot", ThreeLabelledChannels, [] { XYPlotSetup(); }, kXYDialogWindow, 157, kXYDoneButton},
     {"calibration", CalibrationChannel, [] { DIRECTCAL(2); }, kCalibrationWindow, 159,
-     CalibrationControl::EquationOK},
+     test::WindowDriver::kCloseBox},
     {"channel-check", OxygenOnTheDemonstration, [] { CHECKCHANNEL(2); }, kChannelCheckWindow, 173,
      CheckButton::Done},
     {"rate-precision", Chart, [] { SampleRatePRECISION(); }, kRatePrecisionWindow, 183, 9},
@@ -217,7 +217,7 @@ TEST_P(SetupWindowHelpPageTest, NamesEveryControlTheWindowShows) {
         titles = test::VisibleControlTitles();
       })
       .Shot(w.window, Shot((std::string("help-") + w.name + ".png").c_str()))
-      .Click(w.window, w.done);
+      .End(w.window, w.done);
   RunVoid(driver, w.open);
   test::ExpectPageNamesEveryTitle(page, titles, HelpTopicPage(w.topic));
 }

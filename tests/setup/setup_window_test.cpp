@@ -74,6 +74,7 @@ class SetupWindowTest : public test::DialogTest {
     setup_hooks::TRIGGER = [this] {
       calls.push_back("TRIGGER");
       TriggerON = 1;
+      TriggerChan = 1;  // as activating it in the window marks channel 1
     };
   }
   void TearDown() override {
@@ -384,7 +385,7 @@ TEST_F(SetupWindowTest, InputBeyondTheInterfaceBlocksSetupOKUntilChanged) {
         EXPECT_EQ(rt::WindowTitle(kInputWarningWindow), " AD input out of range ");
         EXPECT_EQ(PrefsArray[PrefsSlot::HardwareInputs], 8);
       })
-      .Shot(kInputWarningWindow, Shot("w1776-setup-input-warning.png"))
+      .Shot(kInputWarningWindow, Shot("w1778-setup-input-warning.png"))
       .Click(kInputWarningWindow, 1)
       .Then("warning closed", [] { return !rt::WindowExists(kInputWarningWindow); })
       .Click(kWindow, SetupItem::SetupOK)

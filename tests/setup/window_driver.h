@@ -67,6 +67,12 @@ class WindowDriver {
       return true;
     });
   }
+  // Ends a window by the control that ends it, or by its close box (kCloseBox), for a
+  // window whose own button may refuse to end it as it stands.
+  static constexpr int16_t kCloseBox = 0;
+  WindowDriver& End(int16_t window, int16_t control) {
+    return control == kCloseBox ? Event(4, window) : Click(window, control);
+  }
   WindowDriver& Shot(int16_t window, std::string path) {
     return Then("shot " + path, [window, path] { return rt::SaveWindowImage(window, path); });
   }

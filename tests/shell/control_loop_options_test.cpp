@@ -88,17 +88,29 @@ TEST_F(OptionsWindowTest, ScopeChartFixUpNeverCopiesAnEarlierRun) {
   ChartDataArray.Set(3, 2, 6.0f);
   FillScopeChartStartColumns(3, 2);
   EXPECT_EQ(ChartDataArray.Get(2, 0), 5.0f);
-  EXPECT_EQ(ChartDataArray.Get(2, 1), 5.0f);
   EXPECT_EQ(ChartDataArray.Get(3, 0), 6.0f);
   EXPECT_EQ(ChartDataArray.Get(1, 0), 1.0f) << "the scope channel keeps its own";
 }
 
+// The first chart point (column 1, the file's sample 0) is a reading of its own: the
+// fix-up after the run must not put the second point's value over it.
+TEST_F(OptionsWindowTest, ScopeChartFixUpLeavesTheFirstChartPointItsOwnReading) {
+  for (int32_t col = 1; col <= 3; ++col) {
+    ChartDataArray.Set(2, col, 10.0f * col);
+    ChartDataArray.Set(3, col, 100.0f * col);
+  }
+  FillScopeChartStartColumns(3, 3);
+  EXPECT_EQ(ChartDataArray.Get(2, 1), 10.0f);
+  EXPECT_EQ(ChartDataArray.Get(3, 1), 100.0f);
+  EXPECT_EQ(ChartDataArray.Get(2, 0), 20.0f) << "the column no point fills takes column 2's value";
+}
+
 TEST_F(OptionsWindowTest, ScopeChartFixUpKeepsTheStoreSummaryRight) {
-  // A run's first columns rewritten over a wide group: the group's only extreme goes.
-  for (int32_t col = 0; col < 200; ++col) ChartDataArray.Set(2, col, col < 2 ? -50.0f : col * 0.5f);
+  // A run's first column rewritten over a wide group: the group's only extreme goes.
+  for (int32_t col = 0; col < 200; ++col) ChartDataArray.Set(2, col, col < 1 ? -50.0f : col * 0.5f);
   FillScopeChartStartColumns(2, 199);
   EXPECT_EQ(ChartDataArray.Get(2, 0), 1.0f);
-  test::ExpectSummaryMatchesValues(ChartDataArray, 2, 200, "the scope-plus-chart start columns filled");
+  test::ExpectSummaryMatchesValues(ChartDataArray, 2, 200, "the scope-plus-chart start column filled");
 }
 
 // ---- the window ----------------------------------------------------------------------------------

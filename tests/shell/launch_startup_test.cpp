@@ -68,7 +68,7 @@ TEST_F(StartupTest, AltAloneDuringTheFliesSwitchesAutomaticSelectionOff) {
   EXPECT_LT(rt::TickCount() - start, 60u) << "the flies end at once";
   ASSERT_TRUE(rt::WindowExists(kAutoSelectNoticeWindow)) << "the notice told the user about the key";
   EXPECT_TRUE(rt::SaveWindowImage(kAutoSelectNoticeWindow,
-                                  (test::TestOutputDir() / "w1776-auto-select.png").string()));
+                                  (test::TestOutputDir() / "w1782-auto-select.png").string()));
   EXPECT_FALSE(rt::WindowExists(kStartupOverlayWindow));
   EXPECT_EQ(rt::FrontWindow(), kSplashWindow);
 }
@@ -229,20 +229,27 @@ TEST_F(InterfaceChoiceTest, HelpLeavesTheWindowWaiting) {
   EXPECT_EQ(DemonstrationMODE, 1);
 }
 
+// Test Mode remembered (interface 0) starts in Test Mode: nothing is contacted, not a
+// UI2 read from the 0.
 TEST_F(InterfaceChoiceTest, AutomaticSelectionTakesTheRememberedInterfaceWithoutAWindow) {
-  PrefsArray[PrefsSlot::AutoInterface] = 1;
-  PrefsArray[PrefsSlot::InterfaceCode] = 2;
-  bool choiceWindowSeen = false;
-  // The interface is contacted at once; its own windows are the connection's.
-  drive::ScriptRunner runner("start\nwait 0.2\n");
-  auto result = runner.Run([&](int, char**) {
-    rt::SetOutputWindow(0);
-    SelectADconverter();
-    choiceWindowSeen = rt::WindowExists(kInterfaceChoiceWindow);
-  });
-  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
-  EXPECT_FALSE(choiceWindowSeen);
-  EXPECT_EQ(External_AD, 2);
+  const struct { int16_t remembered, demonstration; } rows[] = {{2, 0}, {0, 1}};
+  for (const auto& row : rows) {
+    PrefsArray[PrefsSlot::AutoInterface] = 1;
+    PrefsArray[PrefsSlot::InterfaceCode] = row.remembered;
+    DemonstrationMODE = 0;
+    bool choiceWindowSeen = false;
+    // The interface is contacted at once; its own windows are the connection's.
+    drive::ScriptRunner runner("start\nwait 0.2\n");
+    auto result = runner.Run([&](int, char**) {
+      rt::SetOutputWindow(0);
+      SelectADconverter();
+      choiceWindowSeen = rt::WindowExists(kInterfaceChoiceWindow);
+    });
+    ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+    EXPECT_FALSE(choiceWindowSeen);
+    EXPECT_EQ(External_AD, row.remembered);
+    EXPECT_EQ(DemonstrationMODE, row.demonstration) << "remembered " << row.remembered;
+  }
 }
 }  // namespace
 }  // namespace mv

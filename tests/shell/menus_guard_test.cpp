@@ -4,10 +4,13 @@
 // in another window, and both quit roads through the guard window.
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "acquisition/state.h"
 #include "calculators/frame.h"
@@ -77,7 +80,7 @@ TEST_F(GuardTest, NothingToLoseProceedsUnaskedAndSwitchesTheMenusBackOn) {
   struct Case {
     const char* what;
     int16_t warn, mode;
-    int32_t sample;
+    int32_t sample;  // the samples the stopped run's files hold
     int16_t saved, kind, action;
   };
   for (Case c : {Case{"warning off", 0, 1, 500, 0, 1, 5}, Case{"no samples", 1, 1, 0, 0, 10, 7},
@@ -86,7 +89,8 @@ TEST_F(GuardTest, NothingToLoseProceedsUnaskedAndSwitchesTheMenusBackOn) {
     SCOPED_TRACE(c.what);
     PrefsArray[PrefsSlot::WarnUnsaved] = c.warn;
     RecordingMODE = c.mode;
-    Sample = c.sample;
+    nSamples = c.sample;
+    Sample = std::max(c.sample - 1, 0);
     PrefsArray[PrefsSlot::LastRunSaved] = c.saved;
     PrefsArray[PrefsSlot::GuardAnswer] = 0;
     Action = 7;
@@ -114,7 +118,8 @@ TEST_F(GuardTest, APeriodWhoseSaveFailedKeepsTheGuardAsking) {
                  Case{"scope mode", 2, 500, 0}}) {
     SCOPED_TRACE(c.what);
     RecordingMODE = c.mode;
-    Sample = c.sample;
+    nSamples = c.sample;
+    Sample = std::max(c.sample - 1, 0);
     PrefsArray[PrefsSlot::LastRunSaved] = c.saved;
     sawGuard = false;
     Answer({Key('n')});
@@ -127,21 +132,26 @@ TEST_F(GuardTest, APeriodWhoseSaveFailedKeepsTheGuardAsking) {
 
 // The guard names the samples a "yes" would lose: the held periods' and, while it is
 // unsaved, the stopped run's as its files hold them (one more than Sample after the
-// stop); never the run's own samples once a save has written them.
+// stop); never the run's own samples once a save has written them. A run of one sample
+// (Sample 0 after the stop) used to be dropped unasked.
 TEST_F(GuardTest, TheCountIsOfTheSamplesThatWouldReallyBeLost) {
   struct Case {
     const char* what;
     int16_t mode, saved;
     int held;  // periods of 100 samples
     int64_t count;
+    int32_t runSamples = 100;
+    bool recording = false;  // the run still records: Sample counts its samples
   };
   for (Case c :
        {Case{"run saved, three periods held", 1, 1, 3, 300}, Case{"run unsaved, periods held", 1, 0, 3, 400},
-        Case{"run unsaved", 3, 0, 0, 100}, Case{"scope mode, one period held", 2, 0, 1, 100}}) {
+        Case{"run unsaved", 3, 0, 0, 100}, Case{"scope mode, one period held", 2, 0, 1, 100},
+        Case{"a run of one sample", 1, 0, 0, 1, 1}, Case{"a run still recording", 1, 0, 0, 7, 7, true}}) {
     SCOPED_TRACE(c.what);
     RecordingMODE = c.mode;
-    Sample = 99;
-    nSamples = 100;
+    RecordingLoopRunning = c.recording ? 1 : 0;
+    nSamples = c.recording ? 0 : c.runSamples;
+    Sample = c.recording ? c.runSamples : c.runSamples - 1;
     PrefsArray[PrefsSlot::LastRunSaved] = c.saved;
     HeldPeriods.clear();
     for (int i = 0; i < c.held; ++i) {
@@ -150,6 +160,7 @@ TEST_F(GuardTest, TheCountIsOfTheSamplesThatWouldReallyBeLost) {
     }
     EXPECT_EQ(SamplesNotSaved(), c.count);
   }
+  RecordingLoopRunning = 0;
   HeldPeriods.clear();
 }
 
@@ -230,17 +241,51 @@ TEST_F(GuardTest, QuitSwitchesDevicesOffOnlyWithAnInterfaceOrDemonstration) {
   }
 }
 
-TEST_F(GuardTest, QuitWhileTheGuardAsksIsNoSecondAnswer) {
-  int quitsInside = 0;
-  Answer({[&] {
-            ++quitsInside;
-            services::Quit();  // Ctrl-Q in the guard window
-            EXPECT_TRUE(rt::WindowExists(kGuardWindow));
-          },
-          Key('n')});
-  EXPECT_NO_THROW(QuitProgram());
-  EXPECT_EQ(quitsInside, 1);
-  EXPECT_TRUE(pending.empty());
+// Ctrl-Q in the guard window, whichever road asked: through Quit, or straight from the
+// options window's Quit, record-again and change-mode buttons. The guard asked from
+// the options window used to open a second guard over itself; after that one's "N",
+// the first took the next click of any window as its answer.
+TEST_F(GuardTest, QuitWhileTheGuardAsksIsNoSecondQuestionNorAnswer) {
+  struct Road {
+    const char* what;
+    std::function<void()> ask;
+  };
+  const std::vector<Road> roads = {{"Quit", [] { QuitProgram(); }},
+                                   {"options window's Quit", [] { MAKESURE(0); }},
+                                   {"record again", [] { MAKESURE(1); }},
+                                   {"change of mode", [] { MAKESURE(10); }}};
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.what);
+    sounds.clear();
+    int quitsInside = 0;
+    Answer({[&] {
+              ++quitsInside;
+              services::Quit();  // Ctrl-Q in the guard window
+              EXPECT_TRUE(rt::WindowExists(kGuardWindow));
+            },
+            Key('n'), Key('y')});
+    EXPECT_NO_THROW(road.ask());
+    EXPECT_EQ(quitsInside, 1);
+    EXPECT_EQ(pending.size(), 1u) << "one guard, answered once";
+    EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], 0);
+    const std::vector<std::string> played = Played();
+    EXPECT_EQ(std::count(played.begin(), played.end(), "MVsounds/scream.mp3") +
+                  std::count(played.begin(), played.end(), "SysBeep"),
+              1)
+        << "one question";
+  }
+}
+
+// The guard answers only from its own window: a click on button 1 or 2 of the window
+// in front once the guard's has gone is no answer (and a guard without its window
+// loses nothing).
+TEST_F(GuardTest, AGuardWithoutItsWindowAnswersNo) {
+  Answer({[] {
+    rt::CloseWindow(kGuardWindow);
+    doDIALOG(1, 2);  // "Save Data" of the options window, say
+  }});
+  MAKESURE(0);
+  EXPECT_EQ(PrefsArray[PrefsSlot::GuardAnswer], 0);
 }
 
 TEST_F(GuardTest, ShortMenuOpensOnlyTheCalculatorsItNamesButNotesEveryChoice) {

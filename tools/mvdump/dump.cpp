@@ -3,6 +3,7 @@
 #include "mvdump/dump.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -100,6 +101,90 @@ void Values(std::FILE* out, const char* what, const std::vector<float>& v, std::
   std::fprintf(out, "\n");
 }
 
+// A number in text, locale-free; nothing when none starts at `at` (after blanks).
+std::optional<double> NumberAt(const std::string& text, std::size_t at, std::size_t* end = nullptr) {
+  while (at < text.size() && text[at] == ' ') ++at;
+  double v = 0;
+  const auto r = std::from_chars(text.data() + at, text.data() + text.size(), v);
+  if (r.ec != std::errc() || !std::isfinite(v)) return std::nullopt;
+  if (end) *end = static_cast<std::size_t>(r.ptr - text.data());
+  return v;
+}
+
+// What the trailer's pause log says of the samples' times: each line " *  ... for M
+// minutes at case N" puts M minutes before sample N; each pair of lines "CAUTION:  old
+// sample interval = X sec" and "new sample interval = Y sec from case N" puts the
+// samples from N on the interval Y, those before on X.
+struct FileTiming {
+  std::vector<std::pair<int64_t, double>> gaps;  // sample, seconds
+  struct Change {
+    int64_t from;
+    double before, after;
+  };
+  std::vector<Change> changes;
+};
+
+FileTiming TimingOf(const std::string& trailer) {
+  FileTiming t;
+  double old = 0;  // the old interval of the pair begun, 0 when none is
+  std::size_t from = 0;
+  while (from < trailer.size()) {
+    std::size_t end = trailer.find('\r', from);
+    if (end == std::string::npos) end = trailer.size();
+    const std::string line = trailer.substr(from, end - from);
+    from = end + 1;
+    const std::size_t minutes = line.find(" minutes at case"), f = line.rfind(" for", minutes);
+    if (line.compare(0, 4, " *  ") == 0 && minutes != std::string::npos && f != std::string::npos) {
+      const auto m = NumberAt(line, f + 4), n = NumberAt(line, minutes + 16);
+      if (m && n && *n >= 0 && *n < 1e12) t.gaps.emplace_back(static_cast<int64_t>(*n), *m * 60);
+    }
+    const std::size_t o = line.find("old sample interval =");
+    const std::size_t k = line.find("new sample interval =");
+    const std::size_t c = line.find(" sec from case");
+    if (o != std::string::npos) {
+      old = NumberAt(line, o + 21).value_or(0);
+    } else if (k != std::string::npos && c != std::string::npos && old > 0) {
+      const auto y = NumberAt(line, k + 21), n = NumberAt(line, c + 14);
+      if (y && n && *n >= 0 && *n < 1e12) t.changes.push_back({static_cast<int64_t>(*n), old, *y});
+      old = 0;
+    }
+  }
+  return t;
+}
+
+// The time of each of n samples by the file's rule, in seconds from the file's start:
+// the interval of each stretch up to the sample, plus the gaps at or before it.
+std::vector<double> SampleTimes(std::size_t n, float interval, const FileTiming& t) {
+  // The interval as its shortest decimal text: the one the user chose.
+  char text[32];
+  const auto r = std::to_chars(text, text + sizeof text, interval);
+  double step = interval;
+  std::from_chars(text, r.ptr, step);
+  if (!t.changes.empty()) step = t.changes.front().before;
+  std::vector<double> times;
+  double base = 0, skipped = 0;
+  int64_t baseIndex = 0;
+  std::size_t g = 0, c = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    const auto i = static_cast<int64_t>(k);
+    for (; g < t.gaps.size() && t.gaps[g].first <= i; ++g) skipped += t.gaps[g].second;
+    for (; c < t.changes.size() && t.changes[c].from <= i; ++c) {
+      base += static_cast<double>(t.changes[c].from - baseIndex) * step;
+      baseIndex = t.changes[c].from;
+      step = t.changes[c].after;
+    }
+    times.push_back(base + static_cast<double>(i - baseIndex) * step + skipped);
+  }
+  return times;
+}
+
+void Times(std::FILE* out, const std::vector<double>& v, std::size_t limit) {
+  std::fprintf(out, "sample times (s) (%zu values):", v.size());
+  for (std::size_t i = 0; i < v.size() && i < limit; ++i) std::fprintf(out, " %.10g", v[i]);
+  if (v.size() > limit) std::fprintf(out, " ...");
+  std::fprintf(out, "\n");
+}
+
 int DumpBinary(std::FILE* out, const std::string& d, bool scope, bool fast, std::size_t limit) {
   In in{d};
   const std::string marker = in.line();
@@ -116,7 +201,8 @@ int DumpBinary(std::FILE* out, const std::string& d, bool scope, bool fast, std:
   else
     std::fprintf(out, "count meaning: the last sample index, %lld values per channel\n",
                  static_cast<long long>(count + 1));
-  std::fprintf(out, "interval (s): %.9g\n", in.bef());
+  const float interval = in.bef();
+  std::fprintf(out, "interval (s): %.9g\n", interval);
   const int channels = in.be16();
   const std::string date = in.text(10);
   const std::string time = in.text(8);
@@ -142,10 +228,12 @@ int DumpBinary(std::FILE* out, const std::string& d, bool scope, bool fast, std:
                  static_cast<long long>(code));
   }
   const int64_t values = scope ? count + (fast ? 1 : 0) : count + 1;
+  std::size_t decoded = 0;
   for (int c = 1; c <= (scope ? 1 : channels) && !in.bad; ++c) {
     std::vector<float> v;
     for (int64_t i = 0; i < values && !in.bad; ++i) v.push_back(in.bef());
     Values(out, ("samples of channel block " + std::to_string(c)).c_str(), v, limit);
+    if (c == 1) decoded = v.size();
   }
   std::fprintf(out, "interface code: %d\n", in.be16());
   std::fprintf(out, "three-way m p0 p1 p2 p3 K:");
@@ -182,6 +270,13 @@ int DumpBinary(std::FILE* out, const std::string& d, bool scope, bool fast, std:
   const std::size_t f0 = rest.find("\r\xF0\r");
   if (f0 != std::string::npos && f0 < ff) trailerEnd = f0 + 1;
   std::fprintf(out, "trailer: '%s'\n", Show(rest.substr(0, trailerEnd)).c_str());
+  // When each sample stands, by the file's own rule: from its interval and what the
+  // pause log in the trailer records (pauses, gaps, interval changes).
+  const FileTiming timing = TimingOf(rest.substr(0, trailerEnd));
+  for (const FileTiming::Change& c : timing.changes)
+    std::fprintf(out, "interval change: from sample %lld, %.10g s before, %.10g s after\n",
+                 static_cast<long long>(c.from), c.before, c.after);
+  Times(out, SampleTimes(decoded, interval, timing), limit);
   if (trailerEnd != ff + 1) {
     In notes{rest, trailerEnd};
     notes.line();

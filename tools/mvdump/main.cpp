@@ -8,7 +8,9 @@
 // the whole file tells which (the chart's input list, else the comment after a sweep
 // of S values, else of S + 1 values, the fast scope's). --scope reads a binary file as
 // a scope file whatever it holds; --fast also says the sweep holds S + 1 values. At
-// most N values per channel are printed (default 10).
+// most N values per channel are printed (default 10). A chart file's samples are also
+// timed by the file's own rule (its interval, and the pauses, gaps and interval
+// changes its pause log records): "sample times (s)", at most N of them.
 #include <cstdio>
 #include <fstream>
 #include <iterator>

@@ -51,6 +51,10 @@ constexpr const char* kUsage =
     "  adc1 only: [--busy N] (status polls answered \"busy\" before each result; default 2)\n"
     "  adam only: [--modules MODEL,MODEL,...] (addresses 01, 02, ...; \"-\" for none)\n"
     "  dt800 only: [--burst-values MV,MV,...] (the millivolts a burst sends, in turn)\n"
+    "              [--burst-tagged] (burst n's k-th number is n x 100000 + k mV)\n"
+    "              [--burst-gap N:BYTE:MS]... (burst N sends nothing from its byte BYTE,\n"
+    "               0 the first, for MS ms, then the rest at once ahead of a new burst;\n"
+    "               MS below 0: the rest never comes)\n"
     "  --channel-values (dt*, adam): each channel answers its own value (a DataTaker's\n"
     "               voltage channel n: n x 100 mV; ADAM address AA input i: AA + i/10 V)\n"
     "Creates a pseudo-terminal, links PATH to it and answers as the instrument until\n"
@@ -264,8 +268,22 @@ std::vector<std::string> CommaList(const std::string& v, bool keepDash) {
   return items;
 }
 
+// "N:BYTE:MS" of a burst gap.
+bool ToBurstGap(std::string_view s, Options::BurstGap* out) {
+  const size_t first = s.find(':');
+  const size_t second = first == std::string_view::npos ? first : s.find(':', first + 1);
+  if (second == std::string_view::npos) return false;
+  int burst = 0, byte = 0;
+  if (!ToInt(s.substr(0, first), &burst) || burst < 1) return false;
+  if (!ToInt(s.substr(first + 1, second - first - 1), &byte) || byte < 0) return false;
+  if (!ToInt(s.substr(second + 1), &out->ms)) return false;
+  out->burst = burst;
+  out->byte = byte;
+  return true;
+}
+
 // The options that take a whole number not below 0.
-constexpr const char* kWholeNumberOptions[] = {"--baud", "--period", "--burst", "--split",
+constexpr const char* kWholeNumberOptions[] = {"--baud", "--period", "--burst",  "--split",
                                                "--busy", "--seed",   "--late-ms"};
 
 bool TakesWholeNumber(const std::string& a) {
@@ -344,6 +362,10 @@ std::string ValueOption(const std::string& a, const std::string& v, Options& o, 
   } else if (a == "--burst-values") {
     o.burstValues = CommaList(v, false);
     if (o.burstValues.empty()) return "--burst-values needs at least one value";
+  } else if (a == "--burst-gap") {
+    Options::BurstGap g;
+    if (!ToBurstGap(v, &g)) return "--burst-gap needs N:BYTE:MS (N from 1, BYTE from 0), not \"" + v + "\"";
+    o.burstGaps.push_back(g);
   } else if (a == "--value") {
     if (!ToInputValue(v, &iv)) return "--value needs INPUT=V, not \"" + v + "\"";
     o.values.push_back(iv);
@@ -369,8 +391,8 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
   bool haveKind = false, ownLines = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--channel-values") {
-      o.channelValues = true;
+    if (a == "--channel-values" || a == "--burst-tagged") {
+      (a == "--channel-values" ? o.channelValues : o.burstTagged) = true;
       continue;
     }
     if (a.rfind("--", 0) != 0 || i + 1 >= args.size())

@@ -57,7 +57,9 @@ bool IsDigits(std::string_view s) {
 // and each "X" records one burst: nothing for the recording time, 2 x count / rate
 // seconds (the sweep's length at every interval the program's burst command names),
 // then count numbers in millivolts, each followed by CR LF, at the line's pace (the
-// --baud rate, else 115,200 baud). The burst's numbers take no injected fault.
+// --baud rate, else 115,200 baud). The numbers are the burst values in turn, or with
+// tagged bursts burst n's k-th number is n x 100000 + k. A burst gap holds the rest of
+// one burst back from a given byte on. The burst's numbers take no injected fault.
 class DataTakerResponder : public LineResponder {
  public:
   DataTakerResponder(const Options& options, Inputs& inputs)
@@ -66,6 +68,8 @@ class DataTakerResponder : public LineResponder {
         dt800_(options.kind == Kind::DT800),
         channelValues_(options.channelValues),
         values_(options.burstValues),
+        tagged_(options.burstTagged),
+        gaps_(options.burstGaps),
         bytesPerSecond_((options.baud > 0 ? options.baud : 115200) / 10) {
     if (values_.empty()) values_.push_back("0");
   }
@@ -75,10 +79,14 @@ class DataTakerResponder : public LineResponder {
   void Tick(Clock::time_point now, std::vector<Reply>& out) override {
     if (sent_ >= burst_.size() || now < sendFrom_) return;
     const double seconds = std::chrono::duration<double>(now - sendFrom_).count();
-    const size_t due = std::min(burst_.size(), static_cast<size_t>(seconds * bytesPerSecond_) + 1);
-    if (due <= sent_) return;
-    out.push_back({burst_.substr(sent_, due - sent_), 0, false});
-    sent_ = due;
+    const size_t due = std::min({burst_.size(), gapAt_, static_cast<size_t>(seconds * bytesPerSecond_) + 1});
+    if (due > sent_) out.push_back({burst_.substr(sent_, due - sent_), 0, false});
+    sent_ = std::max(sent_, due);
+    if (sent_ != gapAt_) return;
+    // The rest is on its way already: a new burst asked for meanwhile comes after it.
+    if (gapMs_ >= 0) out.push_back({burst_.substr(sent_), gapMs_, false});
+    sent_ = burst_.size();
+    gapAt_ = std::string::npos;
   }
   Clock::time_point NextTick() const override {
     if (sent_ >= burst_.size()) return Clock::time_point::max();
@@ -107,9 +115,19 @@ class DataTakerResponder : public LineResponder {
       return true;
     }
     if (line != "X" || count_ <= 0) return false;
+    ++bursts_;
     burst_.clear();
-    for (long i = 0; i < count_; ++i) burst_ += values_[static_cast<size_t>(i) % values_.size()] + "\r\n";
+    for (long i = 0; i < count_; ++i)
+      burst_ += (tagged_ ? std::to_string(bursts_ * 100000 + i + 1)
+                         : values_[static_cast<size_t>(i) % values_.size()]) +
+                "\r\n";
     sent_ = 0;
+    gapAt_ = std::string::npos;
+    for (const Options::BurstGap& g : gaps_)
+      if (g.burst == bursts_ && g.byte >= 0 && static_cast<size_t>(g.byte) < burst_.size()) {
+        gapAt_ = static_cast<size_t>(g.byte);
+        gapMs_ = g.ms;
+      }
     const double seconds = 2.0 * static_cast<double>(count_) / static_cast<double>(rate_ > 0 ? rate_ : 1000);
     sendFrom_ = Clock::now() + std::chrono::microseconds(static_cast<long long>(std::ceil(seconds * 1e6)));
     return true;
@@ -164,10 +182,15 @@ class DataTakerResponder : public LineResponder {
   bool dt800_;
   bool channelValues_;
   std::vector<std::string> values_;
+  bool tagged_;
+  std::vector<Options::BurstGap> gaps_;
   double bytesPerSecond_;
   long count_ = 0, rate_ = 0;
+  long bursts_ = 0;  // the "X" commands so far
   std::string burst_;
   size_t sent_ = 0;
+  size_t gapAt_ = std::string::npos;  // where the present burst stops, npos: nowhere
+  int gapMs_ = 0;
   Clock::time_point sendFrom_{};
 };
 
@@ -215,7 +238,8 @@ class AdamResponder : public LineResponder {
 
   // A digital output command's data: "00" and two hexadecimal digits.
   static bool IsOutputData(std::string_view rest) {
-    return rest.size() == 4 && rest.substr(0, 2) == "00" && std::isxdigit(static_cast<unsigned char>(rest[2])) &&
+    return rest.size() == 4 && rest.substr(0, 2) == "00" &&
+           std::isxdigit(static_cast<unsigned char>(rest[2])) &&
            std::isxdigit(static_cast<unsigned char>(rest[3]));
   }
   // Input i of the module at `address`: inputs 1..8 of the module at 01, 9..16 of the

@@ -110,10 +110,23 @@ struct Options {
   int burst = 1;                        // lines sent together
   int splitMs = 0;                      // > 0: every line goes in two halves, the second this much later
   std::string nameLine = "!!!:SIM-1:";  // sent first; empty: none
-  std::vector<std::string> lines = {"T=21.5C, RH=40%"};  // sent in turn, each + CR
+  std::vector<std::string> lines = {"21.5 C, 40 %RH"};  // sent in turn, each + CR
 
   // DT800 burst: the millivolt values a burst sends, in turn and again from the first.
   std::vector<std::string> burstValues = {"100", "300", "500", "700", "900", "700", "500", "300"};
+  // In place of burstValues every number names its burst and its place in it: the k-th
+  // number of the n-th burst (the n-th "X" of the run) is n x 100000 + k millivolts, so
+  // a stored point shows which block and position it came from.
+  bool burstTagged = false;
+  // A burst that stops part-way: from its byte `byte` on (0 the first), burst `burst`
+  // sends nothing for `ms` milliseconds and then the rest at once, ahead of anything
+  // asked for meanwhile (a new burst waits behind it); a negative `ms` drops the rest.
+  struct BurstGap {
+    long burst = 0;
+    long byte = 0;
+    int ms = 0;
+  };
+  std::vector<BurstGap> burstGaps;
 
   // ADAM modules: the model at address 01, 02, ... (empty: no module there).
   std::vector<std::string> adamModules = {"4019", "4050", "4017"};

@@ -35,6 +35,44 @@ std::vector<std::pair<int32_t, double>> PauseLogGaps(const std::string& log) {
   return gaps;
 }
 
+// The interval changes of a pause log: "CAUTION:  old sample interval = X sec" then
+// "new sample interval = Y sec from case N".
+std::vector<StoredFile::IntervalChange> PauseLogChanges(const std::string& log) {
+  std::vector<StoredFile::IntervalChange> changes;
+  const std::string oldKey = "old sample interval =", newKey = "new sample interval =",
+                    fromKey = " sec from case";
+  for (std::size_t o = log.find(oldKey); o != std::string::npos; o = log.find(oldKey, o + 1)) {
+    const std::size_t n = log.find(newKey, o), f = log.find(fromKey, n == std::string::npos ? o : n);
+    const std::size_t nextOld = log.find(oldKey, o + 1);
+    if (n == std::string::npos || f == std::string::npos || (nextOld != std::string::npos && f > nextOld))
+      continue;
+    changes.push_back({static_cast<int32_t>(NumberAfter(log, f + fromKey.size())),
+                       NumberAfter(log, o + oldKey.size()), NumberAfter(log, n + newKey.size())});
+  }
+  return changes;
+}
+
+// The file's rule: sample k at the intervals of the stretches up to it (k x old before
+// an interval change at N, then N x old + (k - N) x new) plus the pause and gap time
+// logged at or before it.
+std::vector<double> StoredTimes(const StoredFile& f, std::size_t n) {
+  std::vector<double> times;
+  double step = f.changes.empty() ? f.interval : f.changes.front().before, base = 0, skipped = 0;
+  int32_t baseIndex = 0;
+  std::size_t g = 0, c = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto k = static_cast<int32_t>(i);
+    for (; g < f.gaps.size() && f.gaps[g].first <= k; ++g) skipped += f.gaps[g].second;
+    for (; c < f.changes.size() && f.changes[c].from <= k; ++c) {
+      base += (f.changes[c].from - baseIndex) * step;
+      baseIndex = f.changes[c].from;
+      step = f.changes[c].after;
+    }
+    times.push_back(base + (k - baseIndex) * step + skipped);
+  }
+  return times;
+}
+
 std::string Seconds(double s) {
   std::ostringstream o;
   o.precision(3);
@@ -71,7 +109,10 @@ StoredFile ParseDump(const std::string& name, const std::string& dump) {
     f.cells.push_back(std::move(values));
   }
   const std::size_t trailer = dump.find("trailer: '");
-  if (trailer != std::string::npos) f.gaps = PauseLogGaps(dump.substr(trailer));
+  if (trailer != std::string::npos) {
+    f.gaps = PauseLogGaps(dump.substr(trailer));
+    f.changes = PauseLogChanges(dump.substr(trailer));
+  }
   return f;
 }
 
@@ -217,17 +258,13 @@ class Checker {
     any ? ++r_.goodSamples : ++r_.badSamples;
   }
 
-  // Sample k is stored at k intervals plus the pause and gap time logged at or before
-  // it; against when it was read, the file's start being where the readings put it.
+  // Sample k is stored where the file's rule (StoredTimes) puts it; against when it was
+  // read, the file's start being where the readings put it.
   void CheckTimes(const StoredFile& f, const std::vector<Sample>& samples) {
-    std::vector<double> stored, offsets;
-    double skipped = 0;
-    std::size_t g = 0;
-    for (const Sample& s : samples) {
-      for (; g < f.gaps.size() && f.gaps[g].first <= s.index; ++g) skipped += f.gaps[g].second;
-      stored.push_back(s.index * f.interval + skipped);
-      if (s.read >= 0) offsets.push_back(s.read - stored.back());
-    }
+    const std::vector<double> stored = StoredTimes(f, samples.size());
+    std::vector<double> offsets;
+    for (std::size_t i = 0; i < samples.size(); ++i)
+      if (samples[i].read >= 0) offsets.push_back(samples[i].read - stored[i]);
     if (offsets.empty()) return;
     std::nth_element(offsets.begin(), offsets.begin() + static_cast<long>(offsets.size() / 2), offsets.end());
     const double origin = offsets[offsets.size() / 2];
@@ -242,14 +279,15 @@ class Checker {
   }
 
   // The text save of the last period: its rows the chart file's samples, each row's
-  // time by the same rule (index x interval plus the logged gaps) from the same origin.
+  // time by the same rule (StoredTimes) from the same origin.
   void CheckText(const StoredFile& f, const std::vector<std::vector<double>>& rows) {
     if (!f.problem.empty() || f.cells.empty()) return;
     const std::size_t n = f.cells.front().size();
     if (rows.size() != n)
-      text_.Fail(std::to_string(rows.size()) + " text rows for " + std::to_string(n) + " samples in " + f.name);
-    double skipped = 0, origin = 0;
-    std::size_t g = 0;
+      text_.Fail(std::to_string(rows.size()) + " text rows for " + std::to_string(n) + " samples in " +
+                 f.name);
+    const std::vector<double> times = StoredTimes(f, std::min(n, rows.size()));
+    double origin = 0;
     for (std::size_t k = 0; k < std::min(n, rows.size()); ++k) {
       ++text_.checked;
       const std::vector<double>& row = rows[k];
@@ -257,8 +295,7 @@ class Checker {
         text_.Fail("text row " + std::to_string(k + 1) + " holds " + std::to_string(row.size()) + " numbers");
         continue;
       }
-      for (; g < f.gaps.size() && f.gaps[g].first <= static_cast<int32_t>(k); ++g) skipped += f.gaps[g].second;
-      const double stored = static_cast<double>(k) * f.interval + skipped;
+      const double stored = times[k];
       if (k == 0) origin = row[0] - stored;
       if (std::fabs(row[0] - origin - stored) > 0.002 + 1e-6 * std::fabs(row[0]))
         text_.Fail("text row " + std::to_string(k + 1) + " at " + Seconds(row[0] - origin) + " s, the chart file's rule " +
@@ -272,8 +309,8 @@ class Checker {
     }
   }
 
-  // One pause marker and one pause-log line per gap, at the sample after it; a jump
-  // in the readings' times is a gap.
+  // One pause marker and one pause-log line per gap, at the sample after it (on the
+  // last sample for a gap the run ended in); a jump in the readings' times is a gap.
   void CheckGaps(const StoredFile& f, const std::vector<Sample>& samples) {
     std::map<int32_t, int> unmarked;  // pause-log lines per sample, less the markers found
     std::set<int32_t> held, logged;   // samples holding a marker, and with a log line
@@ -287,9 +324,13 @@ class Checker {
       if (code == 166) pauses.push_back(sample - 1);
     }
     std::sort(pauses.begin(), pauses.end());
+    const auto stored = static_cast<int32_t>(f.cells.empty() ? 0 : f.cells[0].size());
     for (int32_t m : pauses) {
       int32_t at = m;
       while (unmarked[at] == 0 && at > 0 && held.count(at - 1)) --at;
+      // A gap (or pause) the run ended in: its line comes after the last sample, and its
+      // marker stands on that sample, since none follows.
+      if (unmarked[at] == 0 && m == stored - 1 && unmarked[stored] > 0) at = stored;
       if (unmarked[at] > 0)
         --unmarked[at];
       else

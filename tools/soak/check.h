@@ -19,7 +19,12 @@ struct StoredFile {
   std::vector<std::vector<double>> cells;     // [channel][sample]
   std::vector<std::pair<int32_t, int>> markers;  // (stored sample number, code)
   std::vector<std::pair<int32_t, double>> gaps;  // pause log: (samples before, seconds)
-  std::string problem;                           // why it did not decode
+  struct IntervalChange {
+    int32_t from = 0;  // the first sample at the new interval
+    double before = 0, after = 0;
+  };
+  std::vector<IntervalChange> changes;  // pause log: intervals changed in a pause
+  std::string problem;                  // why it did not decode
 };
 StoredFile ParseDump(const std::string& name, const std::string& dump);
 // A text save as mvdump prints it: each row's time and values.
