@@ -48,6 +48,9 @@ class Checker {
     CheckReplies();
     CheckCount();
     CheckUsage(usage);
+    if (!p_.devices.empty())
+      cells_.notes.push_back(std::to_string(zeroed_) + " cells zeroed while their device was off; " +
+                             std::to_string(log_.outputs.size()) + " device commands in the log");
     r_.invariants = {stored_, once_, cells_, times_, gaps_, text_, usage_};
     return r_;
   }
@@ -173,7 +176,10 @@ class Checker {
     for (int c = 0; c < p_.channels; ++c) {
       ++cells_.checked;
       const Reading& r = s.readings[static_cast<std::size_t>(c)];
-      if (r.kind == Reading::Bad) continue;
+      if (const std::string why = sweeps_.Switched(s, c); !why.empty())
+        cells_.Fail(Where(s) + " channel " + std::to_string(c + 1) + " " + why);
+      if (r.kind == Reading::Zeroed) ++zeroed_;
+      if (r.kind == Reading::Bad || r.kind == Reading::Zeroed) continue;
       if (r.kind == Reading::Held) {
         ++cells_.counted;
         const bool again = last && last->readings[static_cast<std::size_t>(c)].kind == Reading::Held &&
@@ -393,6 +399,7 @@ class Checker {
   Sweeps sweeps_;
   std::vector<Sample> all_ = Reserved(files_);
   double asked_ = 0;  // the interval asked for at the next file's start
+  long zeroed_ = 0;
   Report r_;
   Invariant stored_{"every file decodes, with as many samples as the run's length and faults allow"};
   Invariant once_{"every answered sweep stored exactly once"};

@@ -50,6 +50,7 @@ struct SimLog {
   std::vector<double> replies;                    // each "tx" line
   std::vector<std::pair<double, double>> faults;  // begins .. ends (hang-up .. back)
   std::vector<std::pair<double, double>> slow;    // the spans of slow replies alone
+  std::vector<std::pair<double, int>> outputs;    // a Sable's device commands: the device on
 };
 SimLog ParseSimLog(const std::string& text);
 

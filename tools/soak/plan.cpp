@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "control/state.h"
 #include "files/setup_file.h"
 #include "kit/state.h"
 
@@ -45,6 +46,7 @@ const std::vector<RoadFacts> kRoads = {
     {"slow-line", "a line at 1,200 baud with spans of replies 1.1 s after their request (1 s)"},
     {"modules", "an ADAM's three modules (4019, 4050, 4017), the 4017 silent and late in spans (1 s)"},
     {"edit", "a channel cut between stopping and saving the last period (0.1 s)"},
+    {"switching", "periodic references: device 1 the reference, channels on devices 2 and 3 (0.25 s)"},
 };
 
 // Seconds between inputs' bases: a reading taken for another input is this far from
@@ -63,7 +65,7 @@ bool Road(const Options& o, const char* name) {
 }
 
 double RoadInterval(const std::string& road) {
-  if (road == "interval" || road == "slow") return 0.25;
+  if (road == "interval" || road == "slow" || road == "switching") return 0.25;
   if (road == "continuous-all") return 2;
   if (road == "continuous-last" || road == "slow-line" || road == "modules") return 1;
   return 0.1;
@@ -189,6 +191,9 @@ std::string SettleOptions(Options& o) {
   if (Road(o, "modules") && o.kind != "adam") return "the modules road is an ADAM's";
   if (Road(o, "slow-line") && k->streams)
     return "a streaming instrument is not asked: no slow line to answer on";
+  if (Road(o, "switching") && o.kind != "ui2" && o.kind != "ui3") return "the switching road is a Sable's";
+  if (Road(o, "switching") && o.channels > 0 && o.channels < 3)
+    return "the switching road needs three channels";
   if ((Road(o, "continuous-last") || Road(o, "edit")) && o.channels == 1)
     return "the " + o.road + " road needs two channels";
   if (o.interval <= 0) o.interval = RoadInterval(o.road);
@@ -232,6 +237,15 @@ Plan MakePlan(const Options& o) {
   p.periodSamples = static_cast<int32_t>(std::lround(period / o.interval));
   p.backupSeconds = o.backupSeconds > 0 ? o.backupSeconds : std::max(5.0, o.seconds / 4);
   if (Road(o, "edit")) p.cutChannel = 1;
+  if (Road(o, "switching")) {
+    // The first channels on devices 2 and 3 in turn, the last two (the sawtooth's and
+    // the one beside it) on no device; references on device 1 for 3 s between sample
+    // periods of 6 s.
+    p.reference = 1;
+    p.refMinutes = 0.05;
+    p.sampleMinutes = 0.1;
+    for (int c = 0; c < p.channels; ++c) p.devices.push_back(c < p.channels - 2 ? 2 + c % 2 : 0);
+  }
 
   std::mt19937 rng(o.seed);
   DrawFaults(p, o, rng);
@@ -290,6 +304,13 @@ std::string SetupBytes(const Plan& p, const Options& o) {
   setup.prefSlots[PrefsSlot::Autorepeat] = 1;
   setup.prefSlots[PrefsSlot::AverageAllChannels] = p.averaging == Averaging::ContinuousAll ? 1 : 0;
   setup.prefSlots[PrefsSlot::AverageLastChannel] = p.averaging == Averaging::ContinuousLast ? 1 : 0;
+  if (!p.devices.empty()) {
+    setup.switchingMode = SwitchingPatternCode::Periodic;
+    setup.refint = static_cast<float>(p.refMinutes);
+    setup.switchint = static_cast<float>(p.sampleMinutes);
+    setup.refChan = static_cast<int16_t>(p.reference);
+    setup.prefSlots[PrefsSlot::MarkerAtSwitch] = 1;
+  }
   for (int k = 1; k <= p.channels; ++k) {
     auto& ch = setup.channelTable[k];
     ch[ChanField::Gain] = 2;
@@ -298,6 +319,8 @@ std::string SetupBytes(const Plan& p, const Options& o) {
     ch[ChanField::PlotMax] = static_cast<float>(p.kind->high);
     ch[ChanField::PlotMin] = static_cast<float>(p.kind->low);
     ch[ChanField::Averaged] = p.averaging == Averaging::ContinuousLast && k == p.channels ? 0 : 1;
+    if (!p.devices.empty())
+      ch[ChanField::Device] = static_cast<float>(p.devices[static_cast<std::size_t>(k - 1)]);
     setup.dataTaker[k] = {1, 0, 0, 0, 0};
   }
   return EncodeSetup(setup);

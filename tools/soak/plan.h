@@ -90,6 +90,11 @@ struct Plan {
   std::vector<std::string> modules;  // an ADAM's modules at 01, 02, ...
   Averaging averaging = Averaging::Each;
   int cutChannel = 0;  // cut between stopping and saving; 0 none
+  // Switching: each channel's device (0: not switched), the reference device, and the
+  // periodic pattern's reference and sample periods (minutes).
+  std::vector<int> devices;
+  int reference = 0;
+  double refMinutes = 0, sampleMinutes = 0;
   std::vector<Fault> faults;
   std::vector<Pause> pauses;
   std::vector<Marker> markers;

@@ -145,6 +145,11 @@ SimLog ParseSimLog(const std::string& text) {
       log.replies.push_back(t);
     } else if (rest.rfind("rx", 0) == 0) {
       log.requests.push_back(t);
+      // "o" and its byte: under the three-bit word (the coding a new installation
+      // starts with) device d is the byte d - 1.
+      if (rest.rfind("rx 6F ", 0) == 0 && rest.size() >= 8)
+        log.outputs.emplace_back(t,
+                                 1 + static_cast<int>(std::strtol(rest.substr(6, 2).c_str(), nullptr, 16)));
     } else if (rest.rfind("-- ramp origin at", 0) == 0) {
       log.origin = NumberAfter(rest, 17) / 1e6;
     } else if (begins) {

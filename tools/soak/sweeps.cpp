@@ -78,7 +78,8 @@ void Sweeps::Estimate(Sample& s, const Sample* prev, const Sample* last) const {
   s.readings.assign(n, Reading{});
   for (std::size_t c = 0; c < n; ++c) {
     const double v = s.cells[c];
-    if (v == kBad || fast_[c]) continue;
+    if (v == 0 && !p_.devices.empty() && p_.devices[c] != 0) s.readings[c].kind = Reading::Zeroed;
+    if (v == kBad || fast_[c] || s.readings[c].kind == Reading::Zeroed) continue;
     Reading& r = s.readings[c];
     r.kind = mean_[c] ? Reading::Mean : Reading::Swept;
     r.t = SlowTime(static_cast<int>(c), v, &r.e);
@@ -105,7 +106,8 @@ void Sweeps::Place(Sample& s, const Sample* prev, const Sample* last) const {
   const auto copied = [&](std::size_t c) { return last && last->cells[c] == s.cells[c]; };
   bool every = last != nullptr, any = false;
   for (std::size_t c = 0; c < n; ++c)
-    if (s.readings[c].kind != Reading::Bad) any = true, every = every && copied(c);
+    if (s.readings[c].kind != Reading::Bad && s.readings[c].kind != Reading::Zeroed)
+      any = true, every = every && copied(c);
   if (!any) return;
   if (every) {
     // Nothing new in it: the failed sample a silence stores (every reading held), or
@@ -114,7 +116,7 @@ void Sweeps::Place(Sample& s, const Sample* prev, const Sample* last) const {
     const double due = from + s.logged + 2 * s.interval + p_.kind->timeoutMs / 1000.0 + 0.5;
     if (!prev || FaultBetween(from - 0.1, due)) {
       for (Reading& r : s.readings)
-        if (r.kind != Reading::Bad) r.kind = Reading::Held;
+        if (r.kind != Reading::Bad && r.kind != Reading::Zeroed) r.kind = Reading::Held;
       return;
     }
     s.duplicate = true;
@@ -205,6 +207,25 @@ double Sweeps::ReplyDelay(double t) const {
 bool Sweeps::FaultBetween(double a, double b) const {
   return std::any_of(log_.faults.begin(), log_.faults.end(),
                      [&](const auto& f) { return f.first < b && f.second + recovery_ > a; });
+}
+
+std::string Sweeps::Switched(const Sample& s, int c) const {
+  const int device = p_.devices.empty() ? 0 : p_.devices[static_cast<std::size_t>(c)];
+  if (device == 0 || s.T < 0 || log_.outputs.empty()) return {};
+  // The device on when the sample was read, unless a switch lies within an interval.
+  int on = -1;
+  for (const auto& [at, d] : log_.outputs) {
+    if (std::fabs(at - s.T) < s.interval + 0.05 + s.e) return {};
+    if (at < s.T) on = d;
+  }
+  if (on < 0) return {};
+  const bool read = on == p_.reference || on == device;
+  const Reading& r = s.readings[static_cast<std::size_t>(c)];
+  if (read && r.kind == Reading::Zeroed) return "is zeroed while device " + std::to_string(on) + " was on";
+  if (!read && r.kind != Reading::Zeroed && r.kind != Reading::Bad)
+    return "is stored as read while its device " + std::to_string(device) + " was off (device " +
+           std::to_string(on) + " on)";
+  return {};
 }
 
 double Sweeps::RunStart() const {
@@ -301,6 +322,8 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
       for (std::size_t at : cut) state[at] = kFault;
     mark(begin, end + recovery_, kFault);
   }
+  // A device command's acknowledgement is no reading.
+  for (const auto& [at, device] : log_.outputs) mark(at, at + 0.005 + lag, kClaimed);
   // The sweeps stored, by time, to name where a reply went missing.
   std::vector<const Sample*> read;
   for (const Sample& s : samples)

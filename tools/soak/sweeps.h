@@ -19,6 +19,7 @@ struct Reading {
     Mean,      // the mean of the interval's readings (continuous averaging)
     Held,      // a copy of the channel's last value, not read for this sample
     Unpinned,  // a sawtooth reading with nothing beside it to tell its tooth
+    Zeroed,    // a switched channel's zero: its device was off
   };
   Kind kind = Bad;
   double t = 0, e = 0;
@@ -60,6 +61,10 @@ class Sweeps {
   double ResumeAfter(double a, double b) const;
   // The longest the program may leave an instrument unasked after a failed reply.
   double LateReplyWait() const;
+  // Why channel c's cell is not as the devices on at its sample's time say (its own
+  // reading while its device or the reference is on, else the zero value); empty when
+  // it is, or when the sample stands too near a switch to tell.
+  std::string Switched(const Sample& s, int c) const;
 
   struct Tally {
     long claimed = 0, excusedFaults = 0, excusedPauses = 0, beforeRun = 0, afterRun = 0;
