@@ -84,7 +84,17 @@ struct Breach {
   int fails;  // an InvariantId, or kNone
   std::function<void(Files&)> make;
   bool slower = false;
+  bool switched = false;  // channel 1 on device 2, the reference device 1
 };
+
+// The device commands of periodic references: the reference (device 1) from the start,
+// device 3 from 0.95 s (channel 1's device 2 off: samples 10 to 14 zeroed) and device
+// 2 from 1.55 s.
+void Switch(Files& r, bool zeroed) {
+  r.log.outputs = {{kOrigin + 0.5, 1}, {kOrigin + 1 + 0.95, 3}, {kOrigin + 1 + 1.55, 2}};
+  if (zeroed)
+    for (int k = 10; k <= 14; ++k) r.files[0].cells[0][k] = 0;
+}
 
 const Breach kBreaches[] = {
     {"Clean", kNone, [](Files&) {}},
@@ -152,6 +162,14 @@ const Breach kBreaches[] = {
        r.files[0].gaps = {{20, 0.5}};
      }},
     {"TextRowAtAnotherTime", kText, [](Files& r) { r.text[5][0] += 0.5; }},
+    {"SwitchedChannelZeroedWhileItsDeviceIsOff", kNone, [](Files& r) { Switch(r, true); }, false, true},
+    {"SwitchedChannelReadWhileItsDeviceIsOff", kCells, [](Files& r) { Switch(r, false); }, false, true},
+    {"SwitchedChannelZeroedWhileTheReferenceIsOn", kCells,
+     [](Files& r) {
+       Switch(r, true);
+       r.files[0].cells[0][5] = 0;
+     },
+     false, true},
 };
 
 void PrintTo(const Breach& b, std::ostream* out) {
@@ -173,6 +191,10 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   plan.rate = kRate;
   plan.bases = {0, 4};
   plan.pauses = {{2, 2}};
+  if (GetParam().switched) {
+    plan.devices = {2, 0};
+    plan.reference = 1;
+  }
   Files r = Recording(GetParam().slower);
   GetParam().make(r);
   const Report report = Check(plan, o, r.files, r.text, r.log, {});
