@@ -85,7 +85,15 @@ struct Breach {
   std::function<void(Files&)> make;
   bool slower = false;
   bool switched = false;  // channel 1 on device 2, the reference device 1
+  bool feedback = false;  // two feedback steps of a second: 2-3 V, then 1-1.5 V
 };
+
+// Output 2 as feedback set it: within step 1, then step 2, then `past` volts once the
+// schedule has ended (the run starts 0.3 s before its first sample).
+void Outputs(Files& r, double past) {
+  const double start = kOrigin + 1 - 0.3;
+  r.log.output2 = {{start + 0.5, 2.5}, {start + 1.6, 1.2}, {start + 3, past}, {start + 5, past}};
+}
 
 // The device commands of periodic references: the reference (device 1) from the start,
 // device 3 from 0.95 s (channel 1's device 2 off: samples 10 to 14 zeroed) and device
@@ -162,6 +170,8 @@ const Breach kBreaches[] = {
        r.files[0].gaps = {{20, 0.5}};
      }},
     {"TextRowAtAnotherTime", kText, [](Files& r) { r.text[5][0] += 0.5; }},
+    {"FeedbackWithinItsStepsAndTheLastAfterIt", kNone, [](Files& r) { Outputs(r, 1.4); }, false, false, true},
+    {"FeedbackPastItsLastStepToARail", kOutputs, [](Files& r) { Outputs(r, 5); }, false, false, true},
     {"SwitchedChannelZeroedWhileItsDeviceIsOff", kNone, [](Files& r) { Switch(r, true); }, false, true},
     {"SwitchedChannelReadWhileItsDeviceIsOff", kCells, [](Files& r) { Switch(r, false); }, false, true},
     {"SwitchedChannelZeroedWhileTheReferenceIsOn", kCells,
@@ -191,6 +201,7 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   plan.rate = kRate;
   plan.bases = {0, 4};
   plan.pauses = {{2, 2}};
+  if (GetParam().feedback) plan.feedback = {{0, 1, 2, 3, 1 / 60.0}, {0, 1, 1, 1.5, 1 / 60.0}};
   if (GetParam().switched) {
     plan.devices = {2, 0};
     plan.reference = 1;

@@ -48,10 +48,11 @@ class Checker {
     CheckReplies();
     CheckCount();
     CheckUsage(usage);
+    CheckOutputs();
     if (!p_.devices.empty())
       cells_.notes.push_back(std::to_string(zeroed_) + " cells zeroed while their device was off; " +
                              std::to_string(log_.outputs.size()) + " device commands in the log");
-    r_.invariants = {stored_, once_, cells_, times_, gaps_, text_, usage_};
+    r_.invariants = {stored_, once_, cells_, times_, gaps_, text_, usage_, outputs_};
     return r_;
   }
 
@@ -125,8 +126,12 @@ class Checker {
     const double hole = b.first - a.T, interval = b.interval;
     const double resume = sweeps_.ResumeAfter(a.T, b.first);
     if (resume >= 0) {
-      // A fault lay between: the instrument answers again at `resume`.
-      const double after = b.first - resume, allowed = sweeps_.LateReplyWait() + 2 * interval + 0.5;
+      // A fault lay between: the instrument answers again at `resume` (and the user
+      // may have paused after it).
+      double paused = 0;
+      for (const auto& [at, seconds] : files_[b.file].pauses)
+        if (at == b.index) paused += seconds;
+      const double after = b.first - resume, allowed = sweeps_.LateReplyWait() + 2 * interval + 0.5 + paused;
       if (after > allowed)
         stored_.Fail("no sample for " + Seconds(after) + " s after the instrument answered again (" +
                      Where(a) + " to " + Where(b) + ", " + Seconds(hole) + " s apart)");
@@ -369,6 +374,39 @@ class Checker {
                           std::to_string(t.afterRun) + " after its last");
   }
 
+  // Feedback on output 2: each step's limits from its start (the run's first update)
+  // for its minutes, the last step's after the schedule ends, with an update's room at
+  // each change.
+  void CheckOutputs() {
+    if (p_.feedback.empty()) return;
+    const double start = sweeps_.RunStart(), end = start + o_.seconds + 1, room = 1.5;
+    std::vector<double> from;
+    double at = 0;
+    for (const Plan::FeedbackStep& f : p_.feedback) from.push_back(at), at += f.minutes * 60;
+    long after = 0;
+    for (const auto& [t, volts] : log_.output2) {
+      if (t < start || t > end) continue;
+      ++outputs_.checked;
+      const double rel = t - start;
+      bool within = false;
+      std::string limits;
+      for (std::size_t k = 0; k < from.size(); ++k) {
+        const Plan::FeedbackStep& f = p_.feedback[k];
+        const double until = k + 1 < from.size() ? from[k + 1] : 1e18;
+        if (rel < from[k] - room || rel > until + room) continue;
+        within = within || (volts >= f.minVolts - 0.002 && volts <= f.maxVolts + 0.002);
+        limits += (limits.empty() ? "" : " or ") + Seconds(f.minVolts) + "-" + Seconds(f.maxVolts) + " V";
+      }
+      if (rel > at) ++after;
+      if (!within)
+        outputs_.Fail("output 2 set to " + Seconds(volts) + " V at " + Seconds(rel) + " s" +
+                      (rel > at ? " (after the last step)" : "") + ", outside " + limits);
+    }
+    outputs_.notes.push_back(std::to_string(after) +
+                             " output commands after the schedule's last step ended (" + Seconds(at) +
+                             " s in)");
+  }
+
   void CheckUsage(const std::vector<Usage>& usage) {
     usage_.checked = static_cast<long>(usage.size());
     if (usage.size() < 2) return;
@@ -409,6 +447,8 @@ class Checker {
   Invariant gaps_{"one pause marker 166 and one pause-log line per gap, at the sample it names"};
   Invariant text_{"the last save's text form the same as its chart file"};
   Invariant usage_{"memory and CPU bounded"};
+  Invariant outputs_{
+      "every feedback output command within the limits of its step (the last step's after it)"};
 
   static std::vector<Sample> Reserved(const std::vector<StoredFile>& files) {
     std::size_t n = 0;

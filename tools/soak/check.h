@@ -22,13 +22,14 @@ struct IntervalChange {
 // A chart file as mvdump prints it.
 struct StoredFile {
   std::string name;
-  double interval = 0;                           // the header's: the one in force at the end
-  std::vector<std::vector<double>> cells;        // [channel][sample]
-  std::vector<std::pair<int32_t, int>> markers;  // (stored sample number, code)
-  std::vector<std::pair<int32_t, double>> gaps;  // pause log: (samples before, seconds)
-  std::vector<IntervalChange> changes;           // from the pause log's cautions, in order
-  double firstInterval = 0;                      // the interval sample 0 stood at
-  std::string problem;                           // why it did not decode
+  double interval = 0;                             // the header's: the one in force at the end
+  std::vector<std::vector<double>> cells;          // [channel][sample]
+  std::vector<std::pair<int32_t, int>> markers;    // (stored sample number, code)
+  std::vector<std::pair<int32_t, double>> gaps;    // pause log: (samples before, seconds)
+  std::vector<std::pair<int32_t, double>> pauses;  // those of them the user paused
+  std::vector<IntervalChange> changes;             // from the pause log's cautions, in order
+  double firstInterval = 0;                        // the interval sample 0 stood at
+  std::string problem;                             // why it did not decode
 };
 StoredFile ParseDump(const std::string& name, const std::string& dump);
 // A text save as mvdump prints it: each row's time and values.
@@ -46,11 +47,12 @@ std::vector<double> FileRuleIntervals(const StoredFile& f);
 // What the simulator's log tells, every time in wall-clock seconds.
 struct SimLog {
   double start = 0, origin = -1;
-  std::vector<double> requests;                   // each "rx" line
-  std::vector<double> replies;                    // each "tx" line
-  std::vector<std::pair<double, double>> faults;  // begins .. ends (hang-up .. back)
-  std::vector<std::pair<double, double>> slow;    // the spans of slow replies alone
-  std::vector<std::pair<double, int>> outputs;    // a Sable's device commands: the device on
+  std::vector<double> requests;                    // each "rx" line
+  std::vector<double> replies;                     // each "tx" line
+  std::vector<std::pair<double, double>> faults;   // begins .. ends (hang-up .. back)
+  std::vector<std::pair<double, double>> slow;     // the spans of slow replies alone
+  std::vector<std::pair<double, int>> outputs;     // a Sable's device commands: the device on
+  std::vector<std::pair<double, double>> output2;  // a Sable's analog output commands: output 2's volts
 };
 SimLog ParseSimLog(const std::string& text);
 
@@ -74,7 +76,7 @@ struct Invariant {
 };
 
 // The invariants, in the order a report gives them.
-enum InvariantId { kStored, kOnce, kCells, kTimes, kGaps, kText, kUsage, kInvariants };
+enum InvariantId { kStored, kOnce, kCells, kTimes, kGaps, kText, kUsage, kOutputs, kInvariants };
 
 struct Report {
   std::vector<Invariant> invariants;

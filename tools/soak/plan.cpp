@@ -16,7 +16,8 @@ namespace {
 // The Sable inputs 1-8 read +-5.12 V in steps of 1/6399.9 V (a channel past the eighth
 // reads an input again); a DataTaker sends its millivolts in full; an ADAM module four
 // decimals of volts; the ADC-1 a 12-bit magnitude of 0.1 mV; a streaming instrument
-// its field in full. A DT800, DT80 and DT85 read two sweeps when a run starts. An
+// its field in full. A DT800, DT80 and DT85 read two sweeps when a run starts, an ADAM
+// sets each channel's range (a sweep's worth of replies). An
 // ADC-1 reading is five requests: the conversion's start, three status polls (two of
 // them answered "busy") and the low byte.
 // An instrument that is asked can fail in every way; one that talks unasked cannot
@@ -30,7 +31,7 @@ const KindFacts kKinds[] = {
     {"dt800", 5, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
     {"dt80", 6, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
     {"dt85", 7, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
-    {"adam", 8, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 0},
+    {"adam", 8, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 1},
     {"adc1", 9, 8, 8, -0.4, 0.4, 1e-4, false, kAskedFaults, 100, 0, 5},
     {"stream", 11, 6, 6, -1000, 1000, 1e-6, true, "silent partial garbage hangup freeze", 1084, 0},
 };
@@ -47,6 +48,8 @@ const std::vector<RoadFacts> kRoads = {
     {"modules", "an ADAM's three modules (4019, 4050, 4017), the 4017 silent and late in spans (1 s)"},
     {"edit", "a channel cut between stopping and saving the last period (0.1 s)"},
     {"switching", "periodic references: device 1 the reference, channels on devices 2 and 3 (0.25 s)"},
+    {"feedback",
+     "feedback on output 2 from channel 1, two steps over the run's first half, no end state (0.25 s)"},
 };
 
 // Seconds between inputs' bases: a reading taken for another input is this far from
@@ -65,7 +68,7 @@ bool Road(const Options& o, const char* name) {
 }
 
 double RoadInterval(const std::string& road) {
-  if (road == "interval" || road == "slow" || road == "switching") return 0.25;
+  if (road == "interval" || road == "slow" || road == "switching" || road == "feedback") return 0.25;
   if (road == "continuous-all") return 2;
   if (road == "continuous-last" || road == "slow-line" || road == "modules") return 1;
   return 0.1;
@@ -191,7 +194,8 @@ std::string SettleOptions(Options& o) {
   if (Road(o, "modules") && o.kind != "adam") return "the modules road is an ADAM's";
   if (Road(o, "slow-line") && k->streams)
     return "a streaming instrument is not asked: no slow line to answer on";
-  if (Road(o, "switching") && o.kind != "ui2" && o.kind != "ui3") return "the switching road is a Sable's";
+  if ((Road(o, "switching") || Road(o, "feedback")) && o.kind != "ui2" && o.kind != "ui3")
+    return "the " + o.road + " road is a Sable's";
   if (Road(o, "switching") && o.channels > 0 && o.channels < 3)
     return "the switching road needs three channels";
   if ((Road(o, "continuous-last") || Road(o, "edit")) && o.channels == 1)
@@ -245,6 +249,12 @@ Plan MakePlan(const Options& o) {
     p.refMinutes = 0.05;
     p.sampleMinutes = 0.1;
     for (int c = 0; c < p.channels; ++c) p.devices.push_back(c < p.channels - 2 ? 2 + c % 2 : 0);
+  }
+  if (Road(o, "feedback")) {
+    // Channel 1 crosses the setpoint in the first step; each step a quarter of the run.
+    const double at = p.bases.front() + p.rate * o.seconds * 0.15, range = p.rate * o.seconds * 0.1;
+    const double minutes = o.seconds / 240;
+    p.feedback = {{at, range, 2, 3, minutes}, {at + range, range, 1, 1.5, minutes}};
   }
 
   std::mt19937 rng(o.seed);

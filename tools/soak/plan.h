@@ -95,6 +95,12 @@ struct Plan {
   std::vector<int> devices;
   int reference = 0;
   double refMinutes = 0, sampleMinutes = 0;
+  // Feedback on analog output 2 from channel 1, its steps entered in the feedback window
+  // and no end state.
+  struct FeedbackStep {
+    double setpoint, range, minVolts, maxVolts, minutes;
+  };
+  std::vector<FeedbackStep> feedback;
   std::vector<Fault> faults;
   std::vector<Pause> pauses;
   std::vector<Marker> markers;

@@ -49,6 +49,7 @@ void ReadPauseLog(const std::string& dump, StoredFile& f) {
     if (at >= 0 && minutes >= 0) {
       pausedAt = static_cast<int32_t>(at);
       f.gaps.emplace_back(pausedAt, minutes * 60);
+      if (line.find("Acquisition paused") != std::string::npos) f.pauses.emplace_back(pausedAt, minutes * 60);
       continue;
     }
     const double old = After(line, "old sample interval ="), now = After(line, "new sample interval =");
@@ -147,6 +148,12 @@ SimLog ParseSimLog(const std::string& text) {
       log.requests.push_back(t);
       // "o" and its byte: under the three-bit word (the coding a new installation
       // starts with) device d is the byte d - 1.
+      // "D", output 1's and output 2's counts (819 a volt, low byte first), CR.
+      if (rest.rfind("rx 44 ", 0) == 0 && rest.size() >= 17) {
+        const long lo = std::strtol(rest.substr(12, 2).c_str(), nullptr, 16);
+        const long hi = std::strtol(rest.substr(15, 2).c_str(), nullptr, 16);
+        log.output2.emplace_back(t, static_cast<double>(lo + 256 * hi) / 819.0);
+      }
       if (rest.rfind("rx 6F ", 0) == 0 && rest.size() >= 8)
         log.outputs.emplace_back(t,
                                  1 + static_cast<int>(std::strtol(rest.substr(6, 2).c_str(), nullptr, 16)));

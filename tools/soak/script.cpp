@@ -33,6 +33,27 @@ std::string EditAfterStop(const Plan& p) {
          "\nclick-label 6 Proceed\ngone 6 20\nwait 0.3\n";
 }
 
+// A number typed into a field of the feedback window, in place of what it held.
+std::string Field(int16_t field, double value) {
+  std::ostringstream s;
+  s.precision(6);
+  s << "type 788 " << field << " x\n";
+  for (int i = 0; i < 14; ++i) s << "key Backspace\n";
+  s << "type 788 " << field << " " << value << "\n";
+  return s.str();
+}
+
+// The feedback window from the D-A menu: channel 1, each step entered, Done; the end
+// state left as the window opens.
+std::string FeedbackSchedule(const Plan& p) {
+  if (p.feedback.empty()) return {};
+  std::string s = "menu 5 2\nuntil 788 20\nclick 788 1\n";
+  for (const Plan::FeedbackStep& f : p.feedback)
+    s += Field(120, f.setpoint) + Field(121, f.range) + Field(122, f.maxVolts) + Field(123, f.minVolts) +
+         Field(124, f.minutes) + "click 788 25\n";
+  return s + "click 788 33\ngone 788 20\n";
+}
+
 }  // namespace
 
 std::string DriveScript(const Plan& p, const Options& o, const std::string& setup, const std::string& link,
@@ -42,8 +63,8 @@ std::string DriveScript(const Plan& p, const Options& o, const std::string& setu
   s << "start " << setup << "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " << p.kind->code
     << "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " << link
     << "\nclick-label 88 Selection OK\ngone 88 60\n"
-    << (p.kind->streams ? StreamInterval(o.interval) : "") << "until 104 60\npanel " << backup << "\npanel "
-    << root
+    << (p.kind->streams ? StreamInterval(o.interval) : "") << "until 104 60\n"
+    << FeedbackSchedule(p) << "panel " << backup << "\npanel " << root
     << "\nclick 104 203\ngone 104 60\nuntil 15 60\n"
        // A quiet second before Setup OK: the run's first request is the first after it.
        "wait 1\nclick 15 11\ngone 15\nuntil 1 60\n";

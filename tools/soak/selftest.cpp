@@ -31,7 +31,7 @@ struct Break {
   FileEdit fileEdit = nullptr;
 };
 
-const char* const kNames[] = {"stored", "once", "cells", "times", "gaps", "text", "usage"};
+const char* const kNames[] = {"stored", "once", "cells", "times", "gaps", "text", "usage", "outputs"};
 
 std::size_t Samples(const StoredFile& f) {
   return f.cells.empty() ? 0 : f.cells.front().size();

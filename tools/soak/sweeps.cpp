@@ -275,7 +275,10 @@ double Sweeps::FaultSecondsIn(double from, double to) const {
 double Sweeps::SweepStart(const Sample& s) const {
   const std::vector<double>& rx = log_.requests;
   const double asked = s.T - ReplyDelay(s.T - p_.slowMs / 1000.0);
-  if (s.e > 0.0005 || rx.empty()) return s.first - 0.003;
+  // An averaged channel's readings run through the interval.
+  const bool averaged = std::any_of(s.readings.begin(), s.readings.end(),
+                                    [](const Reading& r) { return r.kind == Reading::Mean; });
+  if (s.e > 0.0005 || rx.empty() || averaged) return s.first - 0.003;
   auto at = static_cast<std::size_t>(std::lower_bound(rx.begin(), rx.end(), asked) - rx.begin());
   if (at == rx.size() || (at > 0 && asked - rx[at - 1] < rx[at] - asked)) --at;
   if (std::fabs(rx[at] - asked) > 0.001) return s.first - 0.003;
