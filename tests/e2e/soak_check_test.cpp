@@ -3,13 +3,19 @@
 // --self-test breaks a real kept run's files the same way.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "common/test_support.h"
+#include "files/chart_file.h"
 #include "soak/check.h"
 #include "soak/plan.h"
+#include "soak/scope_check.h"
 
 namespace mv::soak {
 namespace {
@@ -233,6 +239,84 @@ TEST(SoakOptions, AChannelCountTheKindCannotRecordIsRefused) {
   EXPECT_EQ(p.inputs[8], 1);
   EXPECT_EQ(p.inputs[15], 8);
   EXPECT_EQ(p.fastInput, 8) << "the last channel's input rises as a sawtooth";
+}
+
+}  // namespace
+}  // namespace mv::soak
+
+namespace mv::soak {
+namespace {
+
+// A fast-scope sweep as the program writes it: point 0 read by no burst, point i the
+// burst's value i - 1 (one a point) as a + b x volts, with `edit` applied.
+class SweepView : public RecordingView {
+ public:
+  SweepView(const Plan& p, std::function<void(std::vector<float>&)> edit) {
+    points_.push_back(-99999);
+    for (int i = 1; i <= p.scopePoints; ++i) {
+      const double mv = p.burstMillivolts[static_cast<std::size_t>(i - 1) % p.burstMillivolts.size()];
+      points_.push_back(static_cast<float>(p.scopeA + p.scopeB * mv / 1000));
+    }
+    edit(points_);
+  }
+  void ChartColumns(int, int32_t, int32_t, float*) const override {}
+  int MarkerCount() const override { return 0; }
+  DataFileMarker MarkerAt(int) const override { return {}; }
+  int NoteCount() const override { return 0; }
+  DataFileNote NoteAt(int) const override { return {}; }
+  float ScopeValue(int32_t position) const override { return points_[static_cast<std::size_t>(position)]; }
+
+ private:
+  std::vector<float> points_;
+};
+
+struct SweepBreach {
+  const char* name;
+  bool fails;
+  std::function<void(std::vector<float>&)> edit;
+  const char* comment = "";
+};
+
+TEST(SoakScopeCheck, EveryPointIsTheLoggersValueAtItsPlaceOrUnread) {
+  Options o;
+  o.kind = "dt800";
+  o.road = "fast-scope";
+  ASSERT_EQ(SettleOptions(o), "");
+  const Plan plan = MakePlan(o);
+  SimLog log;
+  log.origin = 0;
+  log.burstCount = plan.scopePoints;
+  const SweepBreach cases[] = {
+      {"as sent", false, [](std::vector<float>&) {}},
+      {"a cut block unread and said", false,
+       [](std::vector<float>& v) { std::fill(v.begin() + 1000, v.end(), -99999.0f); },
+       "partial block: 999 of 2048 points"},
+      {"a cut block unread and not said", true,
+       [](std::vector<float>& v) { std::fill(v.begin() + 1000, v.end(), -99999.0f); }},
+      {"a cut block completed with values nobody sent", true,
+       [](std::vector<float>& v) { std::fill(v.begin() + 1000, v.end(), 0.5f); }},
+      {"millivolts over the scope's scale", true,
+       [](std::vector<float>& v) {
+         for (float& x : v) x = x == -99999.0f ? 0.0f : (x - 0.5f) / 2 * 1000 / 3276.5f;
+       }},
+  };
+  for (const SweepBreach& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto dir = test::MakeTempDir("soak-scope");
+    DataFileFacts f;
+    f.scopeMax = plan.scopePoints;
+    f.fastScope = true;
+    f.nChannels = 1;
+    f.channels[1].a = static_cast<float>(plan.scopeA);
+    f.channels[1].b = static_cast<float>(plan.scopeB);
+    f.scopeInterval = 0.001f;
+    f.comment = std::string(c.comment) + "\r";
+    std::ofstream(dir / "sweep 1", std::ios::binary) << EncodeScopeFile(SweepView(plan, c.edit), f);
+    const Report r = CheckScope(plan, o, dir, log, {});
+    EXPECT_EQ(r.invariants[kCells].violations > 0, c.fails) << r.Text();
+    EXPECT_EQ(r.invariants[kStored].violations, 0) << r.Text();
+    std::filesystem::remove_all(dir);
+  }
 }
 
 }  // namespace

@@ -57,7 +57,8 @@ bool IsDigits(std::string_view s) {
 // and each "X" records one burst: nothing for the recording time, 2 x count / rate
 // seconds (the sweep's length at every interval the program's burst command names),
 // then count numbers in millivolts, each followed by CR LF, at the line's pace (the
-// --baud rate, else 115,200 baud). The burst's numbers take no injected fault.
+// --baud rate, else 115,200 baud). The burst's numbers take the injected faults as
+// any reply does: a silent span drops what falls in it, cutting the block.
 class DataTakerResponder : public LineResponder {
  public:
   DataTakerResponder(const Options& options, Inputs& inputs)
@@ -77,7 +78,7 @@ class DataTakerResponder : public LineResponder {
     const double seconds = std::chrono::duration<double>(now - sendFrom_).count();
     const size_t due = std::min(burst_.size(), static_cast<size_t>(seconds * bytesPerSecond_) + 1);
     if (due <= sent_) return;
-    out.push_back({burst_.substr(sent_, due - sent_), 0, false});
+    out.push_back({burst_.substr(sent_, due - sent_), 0, true});
     sent_ = due;
   }
   Clock::time_point NextTick() const override {

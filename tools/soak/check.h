@@ -53,6 +53,7 @@ struct SimLog {
   std::vector<std::pair<double, double>> slow;     // the spans of slow replies alone
   std::vector<std::pair<double, int>> outputs;     // a Sable's device commands: the device on
   std::vector<std::pair<double, double>> output2;  // a Sable's analog output commands: output 2's volts
+  long burstCount = 0;                             // a DT800's last "RX;BURST(count,rate)"
 };
 SimLog ParseSimLog(const std::string& text);
 

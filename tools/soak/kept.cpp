@@ -12,9 +12,6 @@ namespace fs = std::filesystem;
 
 namespace mv::soak {
 
-namespace {
-
-// What mvdump prints for the file.
 std::string DumpOf(const fs::path& p) {
   char* text = nullptr;
   std::size_t size = 0;
@@ -27,6 +24,8 @@ std::string DumpOf(const fs::path& p) {
   std::free(text);
   return verdict == 0 ? printed : printed + "\nmvdump could not decode it whole\n";
 }
+
+namespace {
 
 // The saved chart files, in the order they were written: period files by number, the
 // last save after them (the backup is a copy and stands aside).

@@ -23,6 +23,9 @@ struct KeptRun {
 KeptRun LoadKept(const std::filesystem::path& dir);
 
 std::string ReadWhole(const std::filesystem::path& p);
+// What mvdump prints for the file (with a last line saying so when it did not decode
+// whole).
+std::string DumpOf(const std::filesystem::path& p);
 bool Write(const std::filesystem::path& p, const std::string& bytes);
 std::string UsageText(const std::vector<Usage>& usage);
 

@@ -21,6 +21,7 @@
 #include "soak/check.h"
 #include "soak/kept.h"
 #include "soak/plan.h"
+#include "soak/scope_check.h"
 #include "soak/selftest.h"
 
 namespace fs = std::filesystem;
@@ -234,7 +235,8 @@ int SoakOne(Options o, const std::string& kind, const fs::path& bin, const fs::p
   const KeptRun kept = LoadKept(dir);
   if (kept.log.origin < 0) return std::printf("FAIL the simulator's log has no ramp origin\n"), 2;
   std::printf("files: %zu\n", kept.files.size());
-  const Report report = Check(plan, o, kept.files, kept.text, kept.log, kept.usage);
+  const Report report = plan.fastScope ? CheckScope(plan, o, dir / "documents", kept.log, kept.usage)
+                                       : Check(plan, o, kept.files, kept.text, kept.log, kept.usage);
   std::printf("%s", report.Text().c_str());
   std::fflush(stdout);
   if (driveStatus != 0) return 2;

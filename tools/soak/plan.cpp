@@ -50,6 +50,8 @@ const std::vector<RoadFacts> kRoads = {
     {"switching", "periodic references: device 1 the reference, channels on devices 2 and 3 (0.25 s)"},
     {"feedback",
      "feedback on output 2 from channel 1, two steps over the run's first half, no end state (0.25 s)"},
+    {"fast-scope",
+     "a DT800's fast scope, Tab pressed in block after block, silences that cut blocks (0.001 s)"},
 };
 
 // Seconds between inputs' bases: a reading taken for another input is this far from
@@ -70,6 +72,7 @@ bool Road(const Options& o, const char* name) {
 double RoadInterval(const std::string& road) {
   if (road == "interval" || road == "slow" || road == "switching" || road == "feedback") return 0.25;
   if (road == "continuous-all") return 2;
+  if (road == "fast-scope") return 0.001;
   if (road == "continuous-last" || road == "slow-line" || road == "modules") return 1;
   return 0.1;
 }
@@ -108,6 +111,7 @@ struct Draw {
 };
 Draw FaultsOf(const Options& o, const KindFacts& k) {
   if (Road(o, "slow")) return {{"slow"}, 6, 15};
+  if (Road(o, "fast-scope")) return {{"silent"}, 0.2, 0.6};
   if (Road(o, "continuous-last") || Road(o, "continuous-all")) return {{"silent", "slow"}, 2, 9};
   if (Road(o, "slow-line")) return {{"late"}, 1.5, 1.5};
   if (Road(o, "modules")) return {{"silent", "late"}, 2, 20, 3};
@@ -119,6 +123,7 @@ void DrawFaults(Plan& p, const Options& o, std::mt19937& rng) {
   const Draw draw = FaultsOf(o, *p.kind);
   // About one fault a minute, at least two (a slow line's short spans nine times as many).
   int n = std::max(2, static_cast<int>(o.seconds / 50));
+  if (Road(o, "fast-scope")) n = std::max(3, static_cast<int>(o.seconds / 6));
   if (Road(o, "slow-line")) n = std::max(3, static_cast<int>(o.seconds / 12));
   for (int i = 0; i < n; ++i) {
     const std::string& name =
@@ -194,6 +199,8 @@ std::string SettleOptions(Options& o) {
   if (Road(o, "modules") && o.kind != "adam") return "the modules road is an ADAM's";
   if (Road(o, "slow-line") && k->streams)
     return "a streaming instrument is not asked: no slow line to answer on";
+  if (Road(o, "fast-scope") && o.kind != "dt800") return "the fast scope is a DT800's";
+  if (Road(o, "fast-scope") && o.channels > 1) return "the fast scope records one channel";
   if ((Road(o, "switching") || Road(o, "feedback")) && o.kind != "ui2" && o.kind != "ui3")
     return "the " + o.road + " road is a Sable's";
   if (Road(o, "switching") && o.channels > 0 && o.channels < 3)
@@ -209,6 +216,7 @@ Plan MakePlan(const Options& o) {
   Plan p;
   p.kind = FindKind(o.kind);
   p.channels = o.channels > 0 ? o.channels : std::min(8, p.kind->inputs);
+  if (Road(o, "fast-scope")) p.channels = 1;
   if (Road(o, "modules") && o.channels <= 0) p.channels = 8;
   // A line at 1,200 baud keeps a second's interval for four channels.
   if (Road(o, "slow-line") && o.channels <= 0) p.channels = std::min(4, p.channels);
@@ -257,8 +265,19 @@ Plan MakePlan(const Options& o) {
     p.feedback = {{at, range, 2, 3, minutes}, {at + range, range, 1, 1.5, minutes}};
   }
 
+  if (Road(o, "fast-scope")) {
+    // Five values that no four in turn share a mean with: a point tells its position.
+    p.fastScope = true;
+    p.burstMillivolts = {100, 300, 700, 1500, 3100};
+    p.scopePoints = 2048;
+    p.scopeA = 0.5;
+    p.scopeB = 2;
+  }
   std::mt19937 rng(o.seed);
   DrawFaults(p, o, rng);
+  // Tab in block after block: every 1 to 3 s.
+  for (double t = 2; p.fastScope && t < o.seconds - 2; t += std::uniform_real_distribution<double>(1, 3)(rng))
+    p.tabs.push_back(t);
   DrawPausesAndMarkers(p, o, rng);
   return p;
 }
@@ -291,6 +310,11 @@ std::vector<std::string> SimArguments(const Plan& p, const Options& o) {
     for (const std::string& m : p.modules) list += (list.empty() ? "" : ",") + m;
     a.insert(a.end(), {"--modules", list});
   }
+  if (!p.burstMillivolts.empty()) {
+    std::string list;
+    for (int mv : p.burstMillivolts) list += (list.empty() ? "" : ",") + std::to_string(mv);
+    a.insert(a.end(), {"--burst-values", list});
+  }
   if (p.kind->streams) {
     std::string line;
     for (int c = 0; c < p.channels; ++c) line += (c ? "," : "") + std::to_string(c + 1);
@@ -299,7 +323,31 @@ std::vector<std::string> SimArguments(const Plan& p, const Options& o) {
   return a;
 }
 
+namespace {
+
+std::string FastScopeSetup(const Plan& p, const Options& o) {
+  SetupRecord setup;
+  setup.recordingMode = RecordingModeCode::Scope;
+  setup.channels = 1;
+  setup.chartTicks = 60;
+  setup.scopeTicks = static_cast<float>(o.interval * 60);
+  setup.scopeMax = p.scopePoints;
+  setup.maxSamples = 1024;
+  setup.prefSlots[PrefsSlot::DT800FastScope] = 1;
+  auto& ch = setup.channelTable[1];
+  ch[ChanField::Input] = 1;
+  ch[ChanField::A] = static_cast<float>(p.scopeA);
+  ch[ChanField::B] = static_cast<float>(p.scopeB);
+  ch[ChanField::PlotMax] = 10;
+  ch[ChanField::Averaged] = 1;
+  setup.dataTaker[1] = {1, 0, 0, 0, 0};
+  return EncodeSetup(setup);
+}
+
+}  // namespace
+
 std::string SetupBytes(const Plan& p, const Options& o) {
+  if (p.fastScope) return FastScopeSetup(p, o);
   SetupRecord setup;
   setup.recordingMode = RecordingModeCode::Chart;
   setup.channels = static_cast<int16_t>(p.channels);

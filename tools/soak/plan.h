@@ -101,6 +101,14 @@ struct Plan {
     double setpoint, range, minVolts, maxVolts, minutes;
   };
   std::vector<FeedbackStep> feedback;
+  // The DT800's fast scope: one channel read as a = 0.5, b = 2 of the logger's
+  // millivolts, which a burst sends in turn from the first (each point the mean of four),
+  // blocks of `scopePoints` points; Tab pressed at `tabs` (seconds from the start).
+  bool fastScope = false;
+  std::vector<int> burstMillivolts;
+  int scopePoints = 0;
+  double scopeA = 0, scopeB = 1;
+  std::vector<double> tabs;
   std::vector<Fault> faults;
   std::vector<Pause> pauses;
   std::vector<Marker> markers;

@@ -148,6 +148,15 @@ SimLog ParseSimLog(const std::string& text) {
       log.requests.push_back(t);
       // "o" and its byte: under the three-bit word (the coding a new installation
       // starts with) device d is the byte d - 1.
+      // A fast scope's burst: its count of values.
+      if (rest.find(" 42 55 52 53 54 28 ") != std::string::npos) {
+        const std::size_t at = rest.find(" 42 55 52 53 54 28 ") + 18;
+        std::string digits;
+        for (std::size_t i = at; i + 3 <= rest.size() && rest[i] == ' ' && rest.compare(i + 1, 2, "2C") != 0;
+             i += 3)
+          digits += static_cast<char>(std::strtol(rest.substr(i + 1, 2).c_str(), nullptr, 16));
+        log.burstCount = std::atol(digits.c_str());
+      }
       // "D", output 1's and output 2's counts (819 a volt, low byte first), CR.
       if (rest.rfind("rx 44 ", 0) == 0 && rest.size() >= 17) {
         const long lo = std::strtol(rest.substr(12, 2).c_str(), nullptr, 16);

@@ -1,6 +1,7 @@
 // The soak's mv-drive script: what the user does, at the plan's times.
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 
 #include "soak/plan.h"
@@ -54,6 +55,23 @@ std::string FeedbackSchedule(const Plan& p) {
   return s + "click 788 33\ngone 788 20\n";
 }
 
+// A fast scope run: the sweeps' root given when the run starts, Tab pressed at the
+// plan's times, stopped and quit.
+std::string FastScopeScript(const Plan& p, const Options& o, const std::string& sweeps) {
+  std::ostringstream s;
+  s << "until 104 60\npanel " << sweeps
+    << "\nclick 104 203\ngone 104 60\nuntil 15 60\nwait 1\nclick 15 11\ngone 15\nuntil 1 60\n";
+  double now = 0;
+  for (double at : p.tabs) {
+    if (at > now) s << "wait " << at - now << "\n";
+    s << "hold Tab\nwait 0.2\nrelease Tab\n";
+    now = std::max(now, at) + 0.2;
+  }
+  if (o.seconds > now) s << "wait " << o.seconds - now << "\n";
+  s << "hold Escape\nuntil 112 60\nrelease Escape\nclick 112 6\nexpect-exit 0\n";
+  return s.str();
+}
+
 }  // namespace
 
 std::string DriveScript(const Plan& p, const Options& o, const std::string& setup, const std::string& link,
@@ -62,8 +80,10 @@ std::string DriveScript(const Plan& p, const Options& o, const std::string& setu
   std::ostringstream s;
   s << "start " << setup << "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " << p.kind->code
     << "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " << link
-    << "\nclick-label 88 Selection OK\ngone 88 60\n"
-    << (p.kind->streams ? StreamInterval(o.interval) : "") << "until 104 60\n"
+    << "\nclick-label 88 Selection OK\ngone 88 60\n";
+  if (p.fastScope)
+    return s.str() + FastScopeScript(p, o, (std::filesystem::path(root).parent_path() / "sweep").string());
+  s << (p.kind->streams ? StreamInterval(o.interval) : "") << "until 104 60\n"
     << FeedbackSchedule(p) << "panel " << backup << "\npanel " << root
     << "\nclick 104 203\ngone 104 60\nuntil 15 60\n"
        // A quiet second before Setup OK: the run's first request is the first after it.

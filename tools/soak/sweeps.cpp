@@ -283,7 +283,9 @@ double Sweeps::SweepStart(const Sample& s) const {
   if (at == rx.size() || (at > 0 && asked - rx[at - 1] < rx[at] - asked)) --at;
   if (std::fabs(rx[at] - asked) > 0.001) return s.first - 0.003;
   const auto before = static_cast<std::size_t>(p_.channels * p_.kind->requests - 1);
-  return rx[at >= before ? at - before : 0] - 0.0005;
+  const double counted = rx[at >= before ? at - before : 0] - 0.0005;
+  // A reading of several requests may take a poll more on a busy machine.
+  return p_.kind->requests > 1 ? std::min(counted, s.first - 0.003) : counted;
 }
 
 Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
