@@ -204,7 +204,8 @@ const std::vector<Break>& Breaks() {
          Erase(*f, Middle(*f) > n ? Middle(*f) - n / 2 : 10, n);
          return true;
        }},
-      // One of a gap's markers, where its line and marker agree.
+      // One of a gap's markers where its line and marker agree; in a run with none, a
+      // line where no marker stands.
       {"a pause marker taken out", kGaps,
        [](KeptRun& k, const Plan&, const Options&) {
          for (StoredFile& f : k.files)
@@ -217,7 +218,11 @@ const std::vector<Break>& Breaks() {
                                               [&](const auto& g) { return g.first + 1 == m->first; });
              if (m->second == 166 && lines > 0 && at(m->first) == lines) return f.markers.erase(m), true;
            }
-         return false;
+         StoredFile* f = WithSamples(k, 40);
+         if (!f) return false;
+         f->gaps.emplace_back(static_cast<int32_t>(Middle(*f)), 0.0);
+         std::sort(f->gaps.begin(), f->gaps.end());
+         return true;
        }},
       {"a marker beyond the file's last sample", kGaps,
        [](KeptRun& k, const Plan&, const Options&) {
