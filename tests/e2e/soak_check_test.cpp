@@ -92,7 +92,34 @@ struct Breach {
   bool slower = false;
   bool switched = false;  // channel 1 on device 2, the reference device 1
   bool feedback = false;  // two feedback steps of a second: 2-3 V, then 1-1.5 V
+  bool stream = false;    // a streaming instrument's lines, not replies
 };
+
+// A streaming instrument froze from 1.05 s to 1.65 s after the first sample; sample 11
+// holds a line it held, measured at 1.45 s and sent, with the others, when it ended: it
+// stands there after a gap of 0.55 s, and the run goes on from there. With `inLog`, the
+// log shows the burst.
+void HeldBackLine(Files& r, bool inLog) {
+  constexpr double kGap = 0.55, kMeasured = 0.35;
+  for (int part = 0, first = 0; part < 2; first += static_cast<int>(r.files[part].cells[0].size()), ++part)
+    for (auto& channel : r.files[part].cells)
+      for (std::size_t i = 0; i < channel.size(); ++i)
+        if (first + static_cast<int>(i) >= 11)
+          channel[i] += kRate * (first + static_cast<int>(i) == 11 ? kMeasured : kGap);
+  r.files[0].gaps.insert(r.files[0].gaps.begin(), {11, kGap});
+  r.files[0].markers.insert(r.files[0].markers.begin(), {12, 166});
+  const double from = kOrigin + 1 + 1.05, to = kOrigin + 1 + 1.65;
+  r.log.faults = r.log.freezes = {{from, to}};
+  for (double measured = from; inLog && measured < to; measured += 0.05)
+    r.log.lines.push_back({to, {kRate * (measured - kOrigin), 4 + kRate * (measured - kOrigin + 1e-4)}});
+  RenumberText(r, kInterval);
+}
+
+// `n` replies stored nowhere between the run's start and its first sample.
+void RepliesBeforeTheFirstSample(Files& r, int n) {
+  for (int i = 0; i < n; ++i) r.log.replies.push_back(kOrigin + 1 - 0.28 + 0.035 * i);
+  std::sort(r.log.replies.begin(), r.log.replies.end());
+}
 
 // Output 2 as feedback set it: within step 1, then step 2, then `past` volts once the
 // schedule has ended (the run starts 0.3 s before its first sample).
@@ -180,6 +207,20 @@ const Breach kBreaches[] = {
     {"FeedbackPastItsLastStepToARail", kOutputs, [](Files& r) { Outputs(r, 5); }, false, false, true},
     {"SwitchedChannelZeroedWhileItsDeviceIsOff", kNone, [](Files& r) { Switch(r, true); }, false, true},
     {"SwitchedChannelReadWhileItsDeviceIsOff", kCells, [](Files& r) { Switch(r, false); }, false, true},
+    // A DT800's two priming passes and the sweep the run times before its first
+    // sample are stored nowhere; a sweep more is a sweep lost.
+    {"PrimingSweepsStoredNowhere", kNone, [](Files& r) { RepliesBeforeTheFirstSample(r, 6); }},
+    {"ASweepMoreThanThePrimingStoredNowhere", kOnce, [](Files& r) { RepliesBeforeTheFirstSample(r, 8); }},
+    {"StreamLineAFreezeHeldBackStandsAtItsArrival", kNone, [](Files& r) { HeldBackLine(r, true); }, false,
+     false, false, true},
+    {"StreamLineLateWithNoBurstInTheLog", kTimes, [](Files& r) { HeldBackLine(r, false); }, false, false,
+     false, true},
+    // The first sample after the pause holds a line that waited through it.
+    {"StreamLineSentBeforeTheResumeStoredAfterIt", kTimes,
+     [](Files& r) {
+       for (auto& channel : r.files[0].cells) channel[20] -= kRate * 0.25;
+     },
+     false, false, false, true},
     {"SwitchedChannelZeroedWhileTheReferenceIsOn", kCells,
      [](Files& r) {
        Switch(r, true);
@@ -196,7 +237,7 @@ class SoakCheck : public ::testing::TestWithParam<Breach> {};
 
 TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   Options o;
-  o.kind = "dt800";
+  o.kind = GetParam().stream ? "stream" : "dt800";
   o.interval = kInterval;
   o.seconds = 7;
   Plan plan;
@@ -217,6 +258,9 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   const Report report = Check(plan, o, r.files, r.text, r.log, {});
   for (int i = 0; i < static_cast<int>(report.invariants.size()); ++i)
     EXPECT_EQ(report.invariants[i].violations > 0, i == GetParam().fails) << report.Text();
+  if (GetParam().stream && GetParam().fails == kNone) {
+    EXPECT_EQ(report.invariants[kTimes].counted, 1) << "the line sent late is counted apart";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Breaches, SoakCheck, ::testing::ValuesIn(kBreaches),

@@ -209,6 +209,11 @@ std::string SettleOptions(Options& o) {
     return "the " + o.road + " road needs two channels";
   if (o.interval <= 0) o.interval = RoadInterval(o.road);
   if (o.baud <= 0 && Road(o, "slow-line")) o.baud = 1200;
+  // A streaming instrument's lines come at a line's pace, as on a serial line: the
+  // lines a freeze held come after it one by one while the program reads them, never
+  // all at once, beyond what the port holds (the simulator's unpaced burst would lose
+  // bytes in mid-line and join the halves of two lines).
+  if (o.baud <= 0 && k->streams) o.baud = 115200;
   return {};
 }
 

@@ -22,7 +22,7 @@ struct KindFacts {
   bool streams;        // talks unasked: its readings are its latest line's
   const char* faults;  // the faults drawn for it, space-separated
   int timeoutMs;       // the program's wait for one reply
-  int primeSweeps;     // sweeps the program reads when a run starts, before its first sample
+  int primeSweeps;     // sweeps its own priming reads when a run starts (a chart run times one more)
   int requests = 1;    // the program's requests for one reading
 };
 const KindFacts* FindKind(const std::string& name);

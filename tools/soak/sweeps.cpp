@@ -17,6 +17,9 @@ constexpr double kFloatPart = 1.2e-7;
 // The quiet before Setup OK: the run's first request is the first after it.
 constexpr double kQuietBeforeRun = 0.8;
 constexpr std::size_t kFirstShown = 5;
+// A streamed line sent this much after it was measured came late (a line takes about
+// a hundredth of a second on the wire).
+constexpr double kLateLine = 0.1;
 
 std::string Seconds(double s) {
   std::ostringstream o;
@@ -39,6 +42,7 @@ Sweeps::Sweeps(const Plan& p, const SimLog& log) : p_(p), log_(log) {
   recovery_ = (p.kind->timeoutMs + p.lateMs + p.slowMs) / 1000.0 + 0.3;
   // On a paced line a sweep takes its requests' and replies' bytes (about 32 a reading).
   sweepSeconds_ = p.baud > 0 ? p.channels * 32 * 10.0 / p.baud : 0;
+  FindBursts();
 }
 
 // The common rise read back: origin + (value - base) / rate, known to the value's
@@ -108,7 +112,7 @@ void Sweeps::Place(Sample& s, const Sample* prev, const Sample* last) const {
   for (std::size_t c = 0; c < n; ++c)
     if (s.readings[c].kind != Reading::Bad && s.readings[c].kind != Reading::Zeroed)
       any = true, every = every && copied(c);
-  if (!any) return;
+  if (!any || SentLate(s)) return;
   if (every) {
     // Nothing new in it: the failed sample a silence stores (every reading held), or
     // the sweep before it stored again.
@@ -184,6 +188,10 @@ std::string Sweeps::OutOfSweep(const Sample& s, int c, const Sample* prev) const
              " s from its sample's last reading: not its own interval's";
     return {};
   }
+  if (s.sentLate)
+    return std::fabs(r.t - s.lineAt) <= slack + s.readings.front().e
+               ? std::string()
+               : "is not the value of its line sent late";
   if (r.t + slack < before)
     return "was read " + Seconds(r.t - prev->T) + " s from the sample stored before it (" +
            std::to_string(prev->index) + "): another sweep's or channel's value";
@@ -196,6 +204,54 @@ std::string Sweeps::OutOfSweep(const Sample& s, int c, const Sample* prev) const
     return "was read " + Seconds(spread) +
            " s before its sample's last reading, with nothing failing between";
   return {};
+}
+
+// A streamed line that a freeze held back, or that waited behind those on the wire,
+// reached the program only in the burst the log shows after the freeze: the program
+// cannot tell when such a line was measured, and places its sample at its arrival.
+// The sample's line is found in the burst by its first channel's value; any other
+// line is timed by its values.
+bool Sweeps::SentLate(Sample& s) const {
+  if (!p_.kind->streams || s.cells.empty() || s.readings.front().kind != Reading::Swept) return false;
+  const Reading& r = s.readings.front();
+  const auto field = static_cast<std::size_t>(inputs_.front());
+  const double cell = s.cells.front();
+  for (const Burst& b : bursts_) {
+    if (r.t < b.frozen - r.e || r.t > b.last + r.e) continue;
+    auto line = std::lower_bound(log_.lines.begin(), log_.lines.end(), b.from - 0.001,
+                                 [](const SimLog::Line& l, double t) { return l.sent < t; });
+    for (; line != log_.lines.end() && line->sent <= b.last + 0.001; ++line) {
+      if (line->fields.size() < field ||
+          std::fabs(line->fields[field - 1] - cell) > 1e-6 * std::max(1.0, std::fabs(cell)))
+        continue;
+      s.sentLate = true;
+      s.lineAt = r.t;
+      s.T = s.first = line->sent;
+      s.e = r.e;
+      return true;
+    }
+  }
+  return false;
+}
+
+// The bursts after each freeze: the lines sent from its end on while each came late
+// (measured, by its value, well before it was sent): those it held and those that
+// waited behind them on the wire.
+void Sweeps::FindBursts() {
+  if (!p_.kind->streams || inputs_.empty()) return;
+  const auto field = static_cast<std::size_t>(inputs_.front());
+  const double base = p_.bases[field - 1];
+  for (const auto& [begin, end] : log_.freezes) {
+    auto line = std::lower_bound(log_.lines.begin(), log_.lines.end(), end - 0.001,
+                                 [](const SimLog::Line& l, double t) { return l.sent < t; });
+    Burst b{begin, end, end};
+    for (; line != log_.lines.end() && line->fields.size() >= field; ++line) {
+      const double measured = log_.origin + (line->fields[field - 1] - base) / p_.rate;
+      if (!(line->sent - measured > kLateLine)) break;
+      b.last = line->sent;
+    }
+    bursts_.push_back(b);
+  }
 }
 
 double Sweeps::ReplyDelay(double t) const {
@@ -226,6 +282,15 @@ std::string Sweeps::Switched(const Sample& s, int c) const {
     return "is stored as read while its device " + std::to_string(device) + " was off (device " +
            std::to_string(on) + " on)";
   return {};
+}
+
+// The sweeps a run reads before its first sample and stores nowhere: the kind's own
+// (a DataTaker's two passes, an ADAM's range commands), and the one sweep a chart run
+// on an asked instrument times to learn its pace, unless a channel is averaged over the
+// interval.
+int Sweeps::StartSweeps() const {
+  const bool timed = !p_.fastScope && !p_.kind->streams && p_.averaging == Averaging::Each;
+  return p_.kind->primeSweeps + (timed ? 1 : 0);
 }
 
 double Sweeps::RunStart() const {
@@ -370,11 +435,12 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
          std::to_string(a.index) + " and " + files[b.file].name + " sample " + std::to_string(b.index) +
          " (" + Seconds(b.T - a.T) + " s apart) are stored nowhere");
   }
-  const long sweep = p_.channels;
-  if (t.beforeRun >= (p_.kind->primeSweeps + 1) * sweep)
+  const long sweep = static_cast<long>(p_.channels) * p_.kind->requests;
+  const int primed = StartSweeps();
+  if (t.beforeRun >= (primed + 1) * sweep)
     fail(std::to_string(t.beforeRun) +
-         " replies sent after the run began and before its first stored sample (" +
-         std::to_string(p_.kind->primeSweeps) + " sweeps of " + std::to_string(sweep) + " start a run)");
+         " replies sent after the run began and before its first stored sample (" + std::to_string(primed) +
+         " sweeps of " + std::to_string(sweep) + " start a run)");
   if (t.afterRun >= sweep)
     fail(std::to_string(t.afterRun) +
          " replies sent after the run's last stored sample: a sweep answered and stored nowhere");
