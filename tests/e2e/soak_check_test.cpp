@@ -190,6 +190,12 @@ const Breach kBreaches[] = {
        r.files[0].gaps = {{20, 1.0}, {20, 1.0}};
        r.files[0].markers = {{21, 166}, {21, 166}};
      }},
+    // A gap the file ends in: its line after the last sample, its marker on it.
+    {"GapTheFileEndsInMarkedOnItsLastSample", kNone,
+     [](Files& r) {
+       r.files[1].gaps = {{20, 0.5}};
+       r.files[1].markers = {{20, 166}};
+     }},
     {"PauseWithoutMarker", kGaps,
      [](Files& r) {
        r.files[0].markers = {{25, 'a'}};

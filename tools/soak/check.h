@@ -49,6 +49,7 @@ struct SimLog {
   double start = 0, origin = -1;
   std::vector<double> requests;                    // each "rx" line
   std::vector<double> replies;                     // each "tx" line
+  std::vector<double> lineStarts;                  // each text line's first byte (a line ends at CR or LF)
   std::vector<std::pair<double, double>> faults;   // begins .. ends (hang-up .. back)
   std::vector<std::pair<double, double>> slow;     // the spans of slow replies alone
   std::vector<std::pair<double, double>> freezes;  // the spans a freeze held every reply back

@@ -26,14 +26,14 @@ constexpr const char* kAskedFaults = "silent late partial stale garbage hangup f
 const KindFacts kKinds[] = {
     {"ui2", 1, 8, 16, -5.1, 5.1, 1 / 6399.9, false, kAskedFaults, 1000, 0},
     {"ui3", 2, 8, 16, -5.1, 5.1, 1 / 6399.9, false, kAskedFaults, 1000, 0},
-    {"dt500", 3, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 0},
-    {"dt50", 4, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 0},
-    {"dt800", 5, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
-    {"dt80", 6, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
-    {"dt85", 7, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
-    {"adam", 8, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 1},
+    {"dt500", 3, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 0, 1, true},
+    {"dt50", 4, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 0, 1, true},
+    {"dt800", 5, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
+    {"dt80", 6, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
+    {"dt85", 7, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
+    {"adam", 8, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 1, 1, true},
     {"adc1", 9, 8, 8, -0.4, 0.4, 1e-4, false, kAskedFaults, 100, 0, 5},
-    {"stream", 11, 6, 6, -1000, 1000, 1e-6, true, "silent partial garbage hangup freeze", 1084, 0},
+    {"stream", 11, 6, 6, -1000, 1000, 1e-6, true, "silent partial garbage hangup freeze", 1084, 0, 1, true},
 };
 
 const std::vector<RoadFacts> kRoads = {

@@ -24,6 +24,7 @@ struct KindFacts {
   int timeoutMs;       // the program's wait for one reply
   int primeSweeps;     // sweeps its own priming reads when a run starts (a chart run times one more)
   int requests = 1;    // the program's requests for one reading
+  bool text = false;   // its replies are lines of text, each ended by CR (an LF may follow)
 };
 const KindFacts* FindKind(const std::string& name);
 std::vector<std::string> KindNames();

@@ -147,6 +147,16 @@ std::vector<double> StreamFields(const std::string& line) {
   return fields;
 }
 
+// Where a "tx" chunk's bytes (hex pairs after "tx") start text lines: at each byte
+// other than CR or LF that follows one, or the log's first.
+void TakeLineStarts(SimLog& log, double t, const std::string& rest, bool& ended) {
+  for (std::size_t i = 2; i + 3 <= rest.size() && rest[i] == ' '; i += 3) {
+    const bool end = rest.compare(i + 1, 2, "0D") == 0 || rest.compare(i + 1, 2, "0A") == 0;
+    if (!end && ended) log.lineStarts.push_back(t);
+    ended = end;
+  }
+}
+
 // A "tx" chunk's bytes (hex pairs after "tx") into the stream's lines: each complete at
 // the chunk that carries its CR.
 void TakeStreamBytes(SimLog& log, double t, const std::string& rest, std::string& pending) {
@@ -168,7 +178,7 @@ SimLog ParseSimLog(const std::string& text) {
   std::istringstream in(text);
   double openFault = -1, openSlow = -1, openFreeze = -1;
   int open = 0;
-  bool streams = false;
+  bool streams = false, lineEnded = true;
   std::string opening;  // the first bytes sent, as logged
   std::string pending;
   for (std::string line; std::getline(in, line);) {
@@ -182,6 +192,7 @@ SimLog ParseSimLog(const std::string& text) {
     const bool ends = rest.find(" ends at") != std::string::npos || rest.rfind("-- back", 0) == 0;
     if (rest.rfind("tx", 0) == 0) {
       log.replies.push_back(t);
+      TakeLineStarts(log, t, rest, lineEnded);
       // "!!!": a streaming instrument's name line, the first it sends (a paced line
       // may log it a byte at a time).
       if (opening.size() < 9) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <optional>
 #include <sstream>
 
 namespace mv::soak {
@@ -42,7 +43,24 @@ Sweeps::Sweeps(const Plan& p, const SimLog& log) : p_(p), log_(log) {
   recovery_ = (p.kind->timeoutMs + p.lateMs + p.slowMs) / 1000.0 + 0.3;
   // On a paced line a sweep takes its requests' and replies' bytes (about 32 a reading).
   sweepSeconds_ = p.baud > 0 ? p.channels * 32 * 10.0 / p.baud : 0;
+  FindReplies();
   FindBursts();
+}
+
+// The replies as the program's requests have them: on a paced line the simulator logs
+// each byte as it goes. A text reply is a line, from its first byte; of other replies,
+// bytes that follow each other within a byte time and a half are one, timed by its first.
+void Sweeps::FindReplies() {
+  if (p_.baud > 0 && p_.kind->text) {
+    replies_ = log_.lineStarts;
+    return;
+  }
+  const double byte = p_.baud > 0 ? 10.0 / p_.baud : 0;
+  double last = -1e18;
+  for (double t : log_.replies) {
+    if (byte == 0 || t - last > 1.5 * byte) replies_.push_back(t);
+    last = t;
+  }
 }
 
 // The common rise read back: origin + (value - base) / rate, known to the value's
@@ -126,7 +144,11 @@ void Sweeps::Place(Sample& s, const Sample* prev, const Sample* last) const {
     s.duplicate = true;
   }
   int at = LastStood(s, prev, [&](std::size_t c) { return !copied(c) || every; });
-  if (at < 0) at = LastStood(s, prev, [](std::size_t) { return true; });
+  // With every swept channel a copy (they failed, a silence begun), a channel averaged
+  // over the interval that read well places the sample: its scans' end.
+  const bool mean = std::any_of(s.readings.begin(), s.readings.end(),
+                                [](const Reading& r) { return r.kind == Reading::Mean; });
+  if (at < 0 && !mean) at = LastStood(s, prev, [](std::size_t) { return true; });
   if (at >= 0) {
     s.T = s.readings[static_cast<std::size_t>(at)].t;
     s.e = s.readings[static_cast<std::size_t>(at)].e;
@@ -182,7 +204,12 @@ std::string Sweeps::OutOfSweep(const Sample& s, int c, const Sample* prev) const
   const double before = prev ? prev->T - prev->e : -1e18;
   const double slack = r.e + 0.001;
   if (r.kind == Reading::Mean) {
-    const double from = std::max(before, s.T - s.e - s.interval);
+    // The interval's scans, after the sample before it, end when it is due; its swept
+    // channels are read after them. In a slow spell one scan may outlast the interval.
+    double swept = s.T;
+    for (const Reading& o : s.readings)
+      if (o.kind == Reading::Swept) swept = std::min(swept, o.t - o.e);
+    const double from = std::max(before, swept - s.e - std::max(s.interval, ScanSeconds(s)));
     if (r.t + slack < from || r.t - slack > s.T + s.e)
       return "is the mean of readings taken about " + Seconds(r.t - s.T) +
              " s from its sample's last reading: not its own interval's";
@@ -252,6 +279,16 @@ void Sweeps::FindBursts() {
     }
     bursts_.push_back(b);
   }
+}
+
+// How long one scan of the averaged channels takes in a slow spell about the sample
+// (each reading waits for its slow reply); 0 outside one.
+double Sweeps::ScanSeconds(const Sample& s) const {
+  const long scanned = std::count(mean_.begin(), mean_.end(), true);
+  const double scan = static_cast<double>(scanned) * p_.slowMs / 1000.0;
+  for (const auto& [begin, end] : log_.slow)
+    if (begin < s.T + s.e && end > s.T - s.e - s.interval - scan) return scan;
+  return 0;
 }
 
 double Sweeps::ReplyDelay(double t) const {
@@ -358,7 +395,7 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
   Tally t;
   // A streaming instrument talks whether asked or not.
   if (p_.kind->streams) return t;
-  const std::vector<double>& tx = log_.replies;
+  const std::vector<double>& tx = replies_;
   enum : char { kFree, kClaimed, kFault, kPause };
   std::vector<char> state(tx.size(), kFree);
   const auto mark = [&](double from, double to, char as) {
@@ -370,9 +407,14 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
   // and a paced reply's bytes its request's on the wire.
   const double lag = std::min(0.02, p_.interval / 2) + (p_.baud > 0 ? 50 * 10.0 / p_.baud : 0);
   double lastClaim = -1e18, firstClaim = 1e18;
+  std::optional<double> previous;  // the end of the claim of the sample stored before
   for (const Sample& s : samples) {
     if (s.T < 0) continue;
-    const double from = SweepStart(s);
+    // An averaged channel's scans are its sample's from the sample before it on.
+    const bool averaged = std::any_of(s.readings.begin(), s.readings.end(),
+                                      [](const Reading& r) { return r.kind == Reading::Mean; });
+    const double from = averaged && previous ? std::min(SweepStart(s), *previous) : SweepStart(s);
+    previous = s.T + s.e + lag;
     mark(from, s.T + s.e + lag, kClaimed);
     lastClaim = std::max(lastClaim, s.T + s.e + lag);
     firstClaim = std::min(firstClaim, from);

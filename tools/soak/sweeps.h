@@ -84,8 +84,10 @@ class Sweeps {
   double Anchor(const Sample& s, int c) const;
   bool FaultBetween(double a, double b) const;
   double ReplyDelay(double t) const;
+  double ScanSeconds(const Sample& s) const;
   bool SentLate(Sample& s) const;
   void FindBursts();
+  void FindReplies();
   double SweepStart(const Sample& s) const;
   void Place(Sample& s, const Sample* prev, const Sample* last) const;
   int LastStood(const Sample& s, const Sample* prev, const std::function<bool(std::size_t)>& fresh) const;
@@ -100,6 +102,7 @@ class Sweeps {
     double frozen, from, last;
   };
   std::vector<Burst> bursts_;
+  std::vector<double> replies_;  // the log's replies, a paced reply's bytes as one
 };
 
 }  // namespace mv::soak
