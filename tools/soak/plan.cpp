@@ -46,7 +46,9 @@ const std::vector<RoadFacts> kRoads = {
     {"continuous-all", "every channel averaged continuously, through silences and slow spells (2 s)"},
     {"slow-line", "a line at 1,200 baud with spans of replies 1.1 s after their request (1 s)"},
     {"modules", "an ADAM's three modules (4019, 4050, 4017), the 4017 silent and late in spans (1 s)"},
-    {"edit", "a channel cut between stopping and saving the last period (0.1 s)"},
+    {"edit",
+     "a channel cut, and one added in the set-up window the options window opens, between stopping and "
+     "saving the last period (0.1 s)"},
     {"switching", "periodic references: device 1 the reference, channels on devices 2 and 3 (0.25 s)"},
     {"feedback",
      "feedback on output 2 from channel 1, two steps over the run's first half, no end state (0.25 s)"},
