@@ -426,6 +426,8 @@ class NumberReader {
   bool Next(float& value) {
     const uint64_t deadline = Now() + kFastNumberTicks;
     std::string item;
+    uint64_t quietFrom = 0;
+    afterQuiet_ = false;
     for (;;) {
       while (at_ < pending_.size()) {
         const char c = pending_[at_++];
@@ -442,27 +444,38 @@ class NumberReader {
       if (waiting > 0) {
         pending_ = port_.ReadBytes(waiting);
         at_ = 0;
+        quietFrom = 0;
         continue;
       }
       // An item the silence cut off ("30125" of "301251") is no number: without its
       // separator nothing says it is whole.
       if (Now() > deadline) return false;
+      if (quietFrom == 0) quietFrom = Now();
+      if (Now() - quietFrom >= kFastSettleTicks) afterQuiet_ = true;
       port_.Pause(2);
     }
   }
+  // Whether the line fell quiet (for kFastSettleTicks or more) while the number Next
+  // last gave was awaited.
+  bool CameAfterQuiet() const { return afterQuiet_; }
 
  private:
   SerialPort& port_;
   std::string pending_;
   size_t at_ = 0;
+  bool afterQuiet_ = false;
 };
 
 // Downloads up to n numbers into the block buffer's raw values; the count read whole.
-// A stop or save request, or a number that does not come in time, ends it early.
+// A stop or save request, or a number that does not come in time, ends it early. A
+// block that comes short lost numbers; where the line fell quiet within it, bytes may
+// have been lost in that silence (a number's end, whole numbers), so that every number
+// after it stands at no known place: only those before the first silence are kept.
 int32_t Download(SerialPort& port, int32_t n) {
   NumberReader reader(port);
   Progress bar;
   bool downloading = false;
+  int32_t beforeQuiet = -1;
   for (int32_t k = 1; k <= n; ++k) {
     const int64_t p = static_cast<int64_t>(k) * 100 / n;
     if (!downloading && p >= 1 && (p % 5 == 0 || p > 5)) {
@@ -474,8 +487,9 @@ int32_t Download(SerialPort& port, int32_t n) {
     if (!reader.Next(v)) {
       // A stop ends the run; the next one starts by dropping what is left on the line.
       gBlockCut = EscapeKeyHit == 0;
-      return k - 1;
+      return beforeQuiet >= 0 ? beforeQuiet : k - 1;
     }
+    if (k > 1 && beforeQuiet < 0 && reader.CameAfterQuiet()) beforeQuiet = k - 1;
     ScopeBufferArray[k].raw = v;
   }
   return n;
