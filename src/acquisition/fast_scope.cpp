@@ -393,10 +393,13 @@ bool DrainLine(SerialPort& port, bool& tabSaved) {
 }
 
 // Waits the recording time, then for the logger's first bytes; false when stopped or
-// when the logger never answered. Tab saves the previous block at once.
-bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved) {
+// when the logger never answered. Tab saves the previous block at once. `lateStart`:
+// the line stayed quiet for kFastSettleTicks or more once the recording time was over.
+bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved, bool& lateStart) {
   const uint64_t start = Now(), ready = start + d, giveUp = ready + kFastReplyTicks;
   Progress bar;
+  uint64_t quietFrom = 0;
+  lateStart = false;
   for (;;) {
     if (bar.Step(Percent(Now() - start, d))) {
       if (bar.shown >= 96) ShowPhase(fast_phase::LoggerProcessing);
@@ -407,6 +410,8 @@ bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved) {
     SaveSweepOnShowOnTab(tabSaved);
     if (EscapeKeyHit) return false;
     if (Now() > ready && port.BytesWaiting() >= 3) return true;
+    if (Now() > ready && quietFrom == 0) quietFrom = Now();
+    if (quietFrom != 0 && Now() - quietFrom >= kFastSettleTicks) lateStart = true;
     if (Now() > giveUp) {
       ShowPhase(fast_phase::NoReply);
       gLoggerSilent = true;
@@ -470,8 +475,9 @@ class NumberReader {
 // A stop or save request, or a number that does not come in time, ends it early. A
 // block that comes short lost numbers; where the line fell quiet within it, bytes may
 // have been lost in that silence (a number's end, whole numbers), so that every number
-// after it stands at no known place: only those before the first silence are kept.
-int32_t Download(SerialPort& port, int32_t n) {
+// after it stands at no known place: only those before the first silence are kept,
+// none when the block itself began late (`lateStart`) and no stop or save ended it.
+int32_t Download(SerialPort& port, int32_t n, bool lateStart) {
   NumberReader reader(port);
   Progress bar;
   bool downloading = false;
@@ -487,6 +493,7 @@ int32_t Download(SerialPort& port, int32_t n) {
     if (!reader.Next(v)) {
       // A stop ends the run; the next one starts by dropping what is left on the line.
       gBlockCut = EscapeKeyHit == 0;
+      if (lateStart && EscapeKeyHit == 0 && TabKeyHit == 0) return 0;
       return beforeQuiet >= 0 ? beforeQuiet : k - 1;
     }
     if (k > 1 && beforeQuiet < 0 && reader.CameAfterQuiet()) beforeQuiet = k - 1;
@@ -510,9 +517,10 @@ LoggerTake LoggerBlock(int32_t points, uint32_t d, double s) {
   if (!DrainLine(port, take.tabSaved)) return take;
   port.Discard();
   port.Write("X\r");
-  if (!RecordingWait(port, d, take.tabSaved)) return take;
+  bool lateStart = false;
+  if (!RecordingWait(port, d, take.tabSaved, lateStart)) return take;
   ShowPhase(fast_phase::LoggerProcessing);
-  take.numbersRead = Download(port, n);
+  take.numbersRead = Download(port, n, lateStart);
   return take;
 }
 

@@ -248,6 +248,11 @@ const FastRow kFastRows[] = {
     {"BytesLostInAShortSilence", 0.001, 400, 0.5f, 2.0f, {}, {{2, NumberAt(151) + 3, 300, 40}},
      {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
      0, 5, {{2, 150}, {3}}},
+    // Block 2 begins 0.3 s late, its first 40 bytes lost: no number of it has a known
+    // place.
+    {"BytesLostAsABlockBegins", 0.001, 400, 0.5f, 2.0f, {}, {{2, 0, 300, 40}},
+     {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, 0}, {3}}},
     {"AZeroMillivoltReading", 0.001, 200, 0.0f, 1.0f, {"1000", "0", "-250", "0", "500"}, {},
      {{2, When::Recording, Press::Tab}},
      0, 3, {{1}}},
