@@ -1,6 +1,7 @@
 #include "control/device_outputs.h"
 
 #include <string_view>
+#include <vector>
 
 #include "acquisition/state.h"
 #include "control/state.h"
@@ -45,10 +46,6 @@ bool Live() {
   return DemonstrationMODE != 1;
 }
 
-void Send(const std::string& bytes) {
-  if (Live() && !bytes.empty()) SerialLine().Write(bytes);
-}
-
 // Waits (bounded) for the first reply byte and takes what is waiting; the content is
 // never looked at.
 void TakeReply() {
@@ -56,10 +53,38 @@ void TakeReply() {
   if (WaitForBytes(port, 1, rt::TickCount() + kDeviceReplyWaitTicks, 0)) port.Discard();
 }
 
-void SendAndTakeReply(const std::string& bytes) {
+// Past this many refused commands the oldest go: each switch sends the whole state of
+// its outputs.
+constexpr std::size_t kMostUnsent = 16;
+
+bool SendUnsentInOrder() {
+  std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
+  while (!unsent.empty()) {
+    if (!SerialLine().Write(unsent.front().bytes)) return false;
+    if (unsent.front().reply) TakeReply();
+    unsent.erase(unsent.begin());
+  }
+  return true;
+}
+
+// A command goes out after every one the line refused before it, or waits with them.
+void SendInOrder(const std::string& bytes, bool reply) {
   if (!Live() || bytes.empty()) return;
-  SerialLine().Write(bytes);
-  TakeReply();
+  if (SendUnsentInOrder() && SerialLine().Write(bytes)) {
+    if (reply) TakeReply();
+    return;
+  }
+  std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
+  if (unsent.size() >= kMostUnsent) unsent.erase(unsent.begin());
+  unsent.push_back({bytes, reply});
+}
+
+void Send(const std::string& bytes) {
+  SendInOrder(bytes, false);
+}
+
+void SendAndTakeReply(const std::string& bytes) {
+  SendInOrder(bytes, true);
 }
 
 bool KeyOp(SwitchOp op) {
@@ -203,11 +228,7 @@ void DATATAKERSWITCH(int16_t a, int16_t b) {
 }
 
 void SwitchADAM4050(int16_t n) {
-  if (!Live()) return;
-  SerialPort& port = SerialLine();
-  port.Write(Adam4050Command(n));
-  rt::Delay(2);
-  if (WaitForBytes(port, 1, rt::TickCount() + kDeviceReplyWaitTicks, 0)) port.ReadLine();
+  SendAndTakeReply(Adam4050Command(n));
 }
 
 void SWITCHDEVICE() {
@@ -239,6 +260,14 @@ void TURNVALVESOFF() {
     return;
   }
   for (const std::string& c : commands) Send(c);
+}
+
+void SendUnsentSwitches() {
+  if (Live() && !UnsentSwitchCommands.empty()) SendUnsentInOrder();
+}
+
+bool SwitchCommandsUnsent() {
+  return !UnsentSwitchCommands.empty();
 }
 
 bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {
