@@ -14,6 +14,8 @@
 #include "control/sequence_labels.h"
 #include "control/state.h"
 #include "control/switching_schedule.h"
+#include "conversions/evaluate.h"
+#include "conversions/state.h"
 #include "devices/datataker_reader.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -138,6 +140,9 @@ RunFacts CloseTheRun() {
   RunEndSound();
 
   ResetRunViews();
+  // The replay, the alarm log, the rate check and the saves take the run as it ended,
+  // whatever the set-up becomes.
+  KeepRunAsItEnded(ConversionsOfRun);
   facts.alarms = TakeAlarmSummary(ChannelCount());
   rt::CloseWindow(kAcquisitionWindow);
   if (On(PrefsSlot::SpikeFilterOn)) ShowVoltageSpikes();
@@ -236,7 +241,7 @@ void OpenOptionsWindow(const RunFacts& facts) {
   ShowWhyTheFastScopeStopped();
   rt::FlushWindow();
   SetMenuItemState(AD, 20, CutChannelsEnabled(RecordingMODE, nChannels) ? 1 : 0);
-  commands::CHECKSAMPLERATE(ChartSampleInterval, 1);
+  commands::CHECKSAMPLERATE(RunAsRecorded().chartInterval, 1);
   rt::BringWindowForward(kOptionsWindow);
   InstallOptionsHandlers();
   Action = 0;
@@ -396,7 +401,7 @@ void RunCommand(int16_t button, const RunFacts& facts) {
       Outcome() = OptionsOutcome::SubWindow;
       break;
     case OB::RateCheck:
-      commands::CHECKSAMPLERATE(ChartSampleInterval, 1);
+      commands::CHECKSAMPLERATE(RunAsRecorded().chartInterval, 1);
       rt::BringWindowForward(kOptionsWindow);
       WINDOWCLEAR();
       Outcome() = OptionsOutcome::Stay;
