@@ -140,9 +140,6 @@ RunFacts CloseTheRun() {
   RunEndSound();
 
   ResetRunViews();
-  // The replay, the alarm log, the rate check and the saves take the run as it ended,
-  // whatever the set-up becomes.
-  KeepRunAsItEnded(ConversionsOfRun);
   facts.alarms = TakeAlarmSummary(ChannelCount());
   rt::CloseWindow(kAcquisitionWindow);
   if (On(PrefsSlot::SpikeFilterOn)) ShowVoltageSpikes();

@@ -108,8 +108,9 @@ constexpr std::array<std::array<float, 2>, kRunChannels + 1> kPlotRange{
 
 struct ChannelEdit {
   const char* name;
-  const char* steps;      // in the set-up window (104), opened from the options window
-  int16_t channelsAfter;  // the set-up the next run takes
+  const char* steps;          // in the set-up window (104), opened from the options window
+  int16_t channelsAfter;      // the set-up the next run takes
+  bool inSetupWindow = true;  // else from the options window's own menus
 };
 
 void PrintTo(const ChannelEdit& e, std::ostream* os) {
@@ -121,6 +122,9 @@ const ChannelEdit kEdits[] = {
     // Cut Channels: channel 2 ticked and cut.
     {"CutChannelTwo",
      "click 104 219\nuntil 6\nclick 6 2\nclick 6 23\ngone 6\nuntil 100\nclick 100 17\ngone 100\n", 3},
+    // The same from the options window: A-D > Cut Channels.
+    {"CutChannelTwoFromTheMenu",
+     "menu 4 20\nuntil 6\nclick 6 2\nclick 6 23\ngone 6\nuntil 100\nclick 100 17\ngone 100\n", 3, false},
     // A fifth channel added, its dialogs confirmed as they come.
     {"AddAFifthChannel",
      "click 104 220\nuntil 11\nclick 11 130\nuntil 100\nclick 100 17\ngone 100\nuntil 10\nclick 10 15\n"
@@ -143,15 +147,17 @@ class ChannelsAfterRunE2E : public test::SimulatedRunTest, public ::testing::Wit
     o.kind = sim::Kind::DT500;
     for (int k = 1; k <= kRunChannels; ++k) o.values.push_back({k, kInputVolts[k]});
     StartSimulatorWith(o);
-    return "start " + WriteSetup().string() +
-           "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 3\nclick-label "
-           "21 Selection OK\nuntil 88\n"
-           "click-label 88 " +
-           link_ +
-           "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\nclick 104 203\ngone 104\n"
-           "until 1\nwait 1.2\nhold Escape\nuntil 112\nrelease Escape\n"
-           "click 112 3\nuntil 104\n" +
-           edit.steps + "shot 104 " + Shot((std::string("w104-after-run-") + edit.name + ".png").c_str()) +
+    const std::string record =
+        "start " + WriteSetup().string() +
+        "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 3\nclick-label "
+        "21 Selection OK\nuntil 88\n"
+        "click-label 88 " +
+        link_ +
+        "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\nclick 104 203\ngone 104\n"
+        "until 1\nwait 1.2\nhold Escape\nuntil 112\nrelease Escape\n";
+    if (!edit.inSetupWindow) return record + edit.steps;
+    return record + "click 112 3\nuntil 104\n" + edit.steps + "shot 104 " +
+           Shot((std::string("w104-after-run-") + edit.name + ".png").c_str()) +
            "\nclick 104 203\ngone 104\n";
   }
 
