@@ -91,7 +91,8 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
         "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
     drive::ScriptRunner runner(script);
     const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
-    ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received().size() << " bytes";
+    ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received().size()
+                           << " bytes";
   }
 
   // Every cell of channel k is own[k] or the bad-reading mark.
@@ -159,7 +160,8 @@ TEST_F(StoredValuesRunE2E, AnADAMModuleSilentThenLateNeverPutsItsReplyOnTheOther
   const std::string received = sim_->Received();
   auto asked = [&received](const std::string& request) {
     int count = 0;
-    for (size_t at = received.find(request); at != std::string::npos; at = received.find(request, at + 1)) ++count;
+    for (size_t at = received.find(request); at != std::string::npos; at = received.find(request, at + 1))
+      ++count;
     return count;
   };
   std::printf("requests received: module 01 %d, module 03 %d\n", asked("#010\r"), asked("#030\r"));
@@ -300,6 +302,14 @@ TEST_F(StoredValuesRunE2E, AModuleSilentWhileTheOtherAnswersStoresNoValueAfterIt
   if (HasFatalFailure()) return;
   Check(data, own, "ADAM 01 and 03, 03 silent 20 s while 01 answers");
   const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+  // Module 01 keeps its pace: a silent module is rested between its windows, so only
+  // the samples in those windows lose module 01's readings.
+  const std::vector<double> answering = test::BlockValues(dump, 1);
+  const auto during = static_cast<int>(lastSilent - firstSilent);
+  const auto lost =
+      static_cast<int>(std::count(answering.begin() + firstSilent, answering.begin() + lastSilent, kBad));
+  std::printf("module 01 during the silence: %d samples stored, %d of them -99999\n", during, lost);
+  EXPECT_GE(during - lost, 9) << "the silence costs module 01 only the silent module's windows";
   for (int k = 5; k <= 9; ++k) {
     const std::vector<double> values = test::BlockValues(dump, k);
     ASSERT_GT(static_cast<int32_t>(values.size()), lastSilent);
@@ -358,7 +368,8 @@ TEST_F(StoredValuesRunE2E, SableGarbageBurstsNeverLeaveAnotherChannelsValueInThe
   if (HasFatalFailure()) return;
   // Each channel's true value is the one it reads once the bursts are over.
   const std::vector<double> own = LastValues(data, inputs.size());
-  for (size_t k = 1; k <= inputs.size(); ++k) EXPECT_NE(own[k], kBad) << "channel " << k << " reads at the end";
+  for (size_t k = 1; k <= inputs.size(); ++k)
+    EXPECT_NE(own[k], kBad) << "channel " << k << " reads at the end";
   EXPECT_EQ(own[1], own[16]) << "the same input";
   const Counts n = Check(data, own, "UI3 16 channels at 1/60 s, garbage bursts");
   EXPECT_GT(n.bad, 0) << "the bursts reached the file";
