@@ -93,6 +93,7 @@ struct Breach {
   bool switched = false;  // channel 1 on device 2, the reference device 1
   bool feedback = false;  // two feedback steps of a second: 2-3 V, then 1-1.5 V
   bool stream = false;    // a streaming instrument's lines, not replies
+  double base1 = 0;       // input 1's value at the log's origin
 };
 
 // A streaming instrument froze from 1.05 s to 1.65 s after the first sample; sample 11
@@ -233,6 +234,18 @@ const Breach kBreaches[] = {
        r.files[0].cells[0][5] = 0;
      },
      false, true},
+    // Input 1 rises through 0 V at sample 5, read while the reference is on: a true 0,
+    // not the zero of a device that is off.
+    {"SwitchedChannelReadAsItsInputCrossesZero", kNone,
+     [](Files& r) {
+       Switch(r, true);
+       for (StoredFile& f : r.files)
+         for (double& v : f.cells[0])
+           if (v != 0) v -= 0.75;
+       r.files[0].cells[0][5] = 0;
+       RenumberText(r, kInterval);
+     },
+     false, true, false, false, -0.75},
 };
 
 void PrintTo(const Breach& b, std::ostream* out) {
@@ -252,7 +265,7 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   plan.inputs = {1, 2};
   plan.interval = kInterval;
   plan.rate = kRate;
-  plan.bases = {0, 4};
+  plan.bases = {GetParam().base1, 4};
   plan.pauses = {{2, 2}};
   if (GetParam().feedback) plan.feedback = {{0, 1, 2, 3, 1 / 60.0}, {0, 1, 1, 1.5, 1 / 60.0}};
   if (GetParam().switched) {
