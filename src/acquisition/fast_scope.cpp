@@ -476,12 +476,13 @@ class NumberReader {
 // block that comes short lost numbers; where the line fell quiet within it, bytes may
 // have been lost in that silence (a number's end, whole numbers), so that every number
 // after it stands at no known place: only those before the first silence are kept,
-// none when the block itself began late (`lateStart`) and no stop or save ended it.
+// none when the block itself began late (`lateStart`), whether it came short by itself
+// or a stop or save cut it (its first bytes may have gone in that silence too).
 int32_t Download(SerialPort& port, int32_t n, bool lateStart) {
   NumberReader reader(port);
   Progress bar;
   bool downloading = false;
-  int32_t beforeQuiet = -1;
+  int32_t beforeQuiet = lateStart ? 0 : -1;
   for (int32_t k = 1; k <= n; ++k) {
     const int64_t p = static_cast<int64_t>(k) * 100 / n;
     if (!downloading && p >= 1 && (p % 5 == 0 || p > 5)) {
@@ -493,7 +494,6 @@ int32_t Download(SerialPort& port, int32_t n, bool lateStart) {
     if (!reader.Next(v)) {
       // A stop ends the run; the next one starts by dropping what is left on the line.
       gBlockCut = EscapeKeyHit == 0;
-      if (lateStart && EscapeKeyHit == 0 && TabKeyHit == 0) return 0;
       return beforeQuiet >= 0 ? beforeQuiet : k - 1;
     }
     if (k > 1 && beforeQuiet < 0 && reader.CameAfterQuiet()) beforeQuiet = k - 1;

@@ -253,6 +253,11 @@ const FastRow kFastRows[] = {
     {"BytesLostAsABlockBegins", 0.001, 400, 0.5f, 2.0f, {}, {{2, 0, 300, 40}},
      {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
      0, 5, {{2, 0}, {3}}},
+    // The same late start, and Tab cuts the block's download: what came has no known
+    // place either.
+    {"BytesLostAsABlockBeginsAndTabCutsItsDownload", 0.002, 300, 0.5f, 2.0f, {}, {{2, 0, 300, 40}},
+     {{2, When::Download, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, 0}, {3}}},
     {"AZeroMillivoltReading", 0.001, 200, 0.0f, 1.0f, {"1000", "0", "-250", "0", "500"}, {},
      {{2, When::Recording, Press::Tab}},
      0, 3, {{1}}},

@@ -54,7 +54,7 @@ constexpr const char* kUsage =
     "  dt800 only: [--burst-values MV,MV,...] (the millivolts a burst sends, in turn)\n"
     "              [--burst-tagged] (burst n's k-th number is n x 100000 + k mV)\n"
     "              [--burst-gap N:BYTE:MS[:LOST]]... (burst N sends nothing from its byte\n"
-    "               BYTE, 0 the first, for MS ms, then the rest at once ahead of a new\n"
+    "               BYTE, 0 the first, for MS ms, then the rest, paced, ahead of a new\n"
     "               burst, less its first LOST bytes; MS below 0: the rest never comes)\n"
     "  --channel-values (dt*, adam): each channel answers its own value (a DataTaker's\n"
     "               voltage channel n: n x 100 mV; ADAM address AA input i: AA + i/10 V)\n"
