@@ -16,6 +16,7 @@
 #include "soak/check.h"
 #include "soak/plan.h"
 #include "soak/scope_check.h"
+#include "soak/sweeps.h"
 
 namespace mv::soak {
 namespace {
@@ -380,6 +381,29 @@ TEST(SoakScopeCheck, EveryPointIsTheLoggersValueAtItsPlaceOrUnread) {
     EXPECT_EQ(r.invariants[kStored].violations, 0) << r.Text();
     std::filesystem::remove_all(dir);
   }
+}
+
+}  // namespace
+}  // namespace mv::soak
+
+namespace mv::soak {
+namespace {
+
+// A module silent through two late-reply windows is rested for half its silence so far,
+// at most 10 s, before it is asked again: after a long silence an ADAM run may store no
+// reading of it for a window and that rest. A short silence costs one window, and a
+// kind with no modules to rest is asked again after one window whatever the silence.
+TEST(SoakSweeps, AnAdamModuleIsAskedAgainAWindowAndARestAfterALongSilence) {
+  Plan adam;
+  adam.kind = FindKind("adam");
+  const Sweeps a(adam, SimLog{});
+  const double window = 0.5 + 3.5;
+  EXPECT_DOUBLE_EQ(a.LateReplyWait(1), window);
+  EXPECT_DOUBLE_EQ(a.LateReplyWait(6), window + (6 + window) / 2);
+  EXPECT_DOUBLE_EQ(a.LateReplyWait(60), window + 10);
+  Plan dt;
+  dt.kind = FindKind("dt800");
+  EXPECT_DOUBLE_EQ(Sweeps(dt, SimLog{}).LateReplyWait(60), window);
 }
 
 }  // namespace

@@ -126,14 +126,16 @@ class Checker {
 
   void CheckHole(const Sample& a, const Sample& b) {
     const double hole = b.first - a.T, interval = b.interval;
-    const double resume = sweeps_.ResumeAfter(a.T, b.first);
+    double silence = 0;
+    const double resume = sweeps_.ResumeAfter(a.T, b.first, &silence);
     if (resume >= 0) {
       // A fault lay between: the instrument answers again at `resume` (and the user
       // may have paused after it).
       double paused = 0;
       for (const auto& [at, seconds] : files_[b.file].pauses)
         if (at == b.index) paused += seconds;
-      const double after = b.first - resume, allowed = sweeps_.LateReplyWait() + 2 * interval + 0.5 + paused;
+      const double after = b.first - resume,
+                   allowed = sweeps_.LateReplyWait(silence) + 2 * interval + 0.5 + paused;
       if (after > allowed)
         stored_.Fail("no sample for " + Seconds(after) + " s after the instrument answered again (" +
                      Where(a) + " to " + Where(b) + ", " + Seconds(hole) + " s apart)");

@@ -31,7 +31,7 @@ const KindFacts kKinds[] = {
     {"dt800", 5, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
     {"dt80", 6, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
     {"dt85", 7, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
-    {"adam", 8, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 1, 1, true},
+    {"adam", 8, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 1, 1, true, true},
     {"adc1", 9, 8, 8, -0.4, 0.4, 1e-4, false, kAskedFaults, 100, 0, 5},
     {"stream", 11, 6, 6, -1000, 1000, 1e-6, true, "silent partial garbage hangup freeze", 1084, 0, 1, true},
 };

@@ -341,14 +341,22 @@ double Sweeps::RunStart() const {
   return runStart_;
 }
 
-double Sweeps::LateReplyWait() const {
-  return p_.kind->timeoutMs / 1000.0 + 3.5;
+double Sweeps::LateReplyWait(double silence) const {
+  const double window = p_.kind->timeoutMs / 1000.0 + 3.5;
+  // A module on a shared line still silent after its second window is rested for half
+  // its silence so far, at most 10 s: one that answers again is asked only when its
+  // rest is over, a window and a rest after its silence ended at worst.
+  if (!p_.kind->rests || silence <= window - p_.kind->timeoutMs / 1000.0) return window;
+  return window + std::min(10.0, (silence + window) / 2);
 }
 
-double Sweeps::ResumeAfter(double a, double b) const {
+double Sweeps::ResumeAfter(double a, double b, double* silence) const {
   double resume = -1;
   for (const auto& [begin, end] : log_.faults)
-    if (begin < b && end > a - 0.1) resume = std::max(resume, std::min(end, b));
+    if (begin < b && end > a - 0.1 && std::min(end, b) > resume) {
+      resume = std::min(end, b);
+      if (silence) *silence = end - begin;
+    }
   return resume;
 }
 
@@ -367,7 +375,7 @@ double Sweeps::FaultSecondsIn(double from, double to) const {
   // Merged, from the run's start, with the wait before the program asks again.
   std::vector<std::pair<double, double>> spans;
   for (const auto& [b, e] : log_.faults)
-    spans.emplace_back(b - runStart_ - p_.interval, e - runStart_ + LateReplyWait());
+    spans.emplace_back(b - runStart_ - p_.interval, e - runStart_ + LateReplyWait(e - b));
   std::sort(spans.begin(), spans.end());
   double lost = 0, reach = from;
   for (const auto& [b, e] : spans) {
@@ -448,7 +456,7 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
   for (const Sample& s : samples)
     if (s.T >= 0) read.push_back(&s);
   std::sort(read.begin(), read.end(), [](const Sample* a, const Sample* b) { return a->T < b->T; });
-  std::map<std::size_t, long> missing;  // by the stored sweep before them
+  std::map<std::size_t, std::pair<long, double>> missing;  // count, first; by the stored sweep before them
   for (std::size_t i = 0; i < tx.size(); ++i) {
     if (tx[i] < runStart_) continue;
     if (state[i] == kClaimed) ++t.claimed;
@@ -468,8 +476,8 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
         ++t.beforeRun;
       else if (after == read.size())
         ++t.afterRun;
-      else
-        ++missing[after];
+      else if (missing[after].first++ == 0)
+        missing[after].second = tx[i];
     }
   }
   const auto fail = [&](const std::string& what) {
@@ -478,11 +486,12 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
     else
       ++t.moreViolations;
   };
-  for (const auto& [after, count] : missing) {
+  for (const auto& [after, what] : missing) {
     const Sample &a = *read[after - 1], &b = *read[after];
-    fail(std::to_string(count) + " replies sent between " + files[a.file].name + " sample " +
+    fail(std::to_string(what.first) + " replies sent between " + files[a.file].name + " sample " +
          std::to_string(a.index) + " and " + files[b.file].name + " sample " + std::to_string(b.index) +
-         " (" + Seconds(b.T - a.T) + " s apart) are stored nowhere");
+         " (" + Seconds(b.T - a.T) + " s apart, the first " + Seconds(what.second - runStart_) +
+         " s after the run began) are stored nowhere");
   }
   const long sweep = static_cast<long>(p_.channels) * p_.kind->requests;
   const int primed = StartSweeps();

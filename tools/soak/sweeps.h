@@ -61,10 +61,11 @@ class Sweeps {
   // time the program may take to ask again after each.
   double FaultSecondsIn(double from, double to) const;
   // When the instrument answered again after the faults between wall-clock times a
-  // and b, or -1 when none lay between.
-  double ResumeAfter(double a, double b) const;
-  // The longest the program may leave an instrument unasked after a failed reply.
-  double LateReplyWait() const;
+  // and b, or -1 when none lay between; `silence`, when given, takes that fault's span.
+  double ResumeAfter(double a, double b, double* silence = nullptr) const;
+  // The longest the program may leave an instrument unasked after a failed reply, or
+  // after a silence of `silence` seconds ended.
+  double LateReplyWait(double silence = 0) const;
   // Why channel c's cell is not as the devices on at its sample's time say (its own
   // reading while its device or the reference is on, else the zero value); empty when
   // it is, or when the sample stands too near a switch to tell.
