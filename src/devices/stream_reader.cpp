@@ -94,9 +94,22 @@ void PumpedPass(SerialPort& port, StreamRead& r) {
 
 }  // namespace
 
+void StreamReader::FollowLineOpening() {
+  if (opening_ == SerialLineOpening()) return;
+  if (reopening_ != SerialLineReopening())
+    lines_.ClearToLineEnd();
+  else
+    lines_.Clear();
+  opening_ = SerialLineOpening();
+  reopening_ = SerialLineReopening();
+}
+
 void StreamReader::Gather(SerialPort& port) {
+  // A lost line is opened again while it is read (a wait for a line outlasts the loss).
   for (int k = 0; k < kChunksPerLook && port.BytesWaiting() > 0; ++k) {
+    FollowLineOpening();
     const std::string bytes = port.ReadBytes(kChunk);
+    FollowLineOpening();
     if (bytes.empty()) break;
     lines_.Add(bytes);
   }
@@ -166,20 +179,16 @@ std::string StreamReader::ReadName(SerialPort& port) {
 
 namespace {
 
-// The program's reader and the opening of the serial line its kept bytes came from.
+// The program's reader, kept to the line's present opening.
 struct ProgramReader {
   StreamReader reader;
-  uint64_t line = 0;
   int16_t otherAction = 0, otherEvent = 0;
   bool stopped = false;
 };
 
 ProgramReader& Program() {
   static ProgramReader p;
-  if (p.line != SerialLineOpening()) {
-    p.reader.Reset();
-    p.line = SerialLineOpening();
-  }
+  p.reader.FollowLineOpening();
   return p;
 }
 

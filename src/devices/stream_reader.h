@@ -52,6 +52,11 @@ class StreamReader {
   // kNameLineTicks (the wait ends at the first whole line), or an empty string.
   std::string ReadName(SerialPort& port);
   void Reset() { lines_.Clear(); }
+  // Starts afresh when the program's line has been opened anew since the bytes kept
+  // came: none of them joins a byte of the new opening. After a lost line is reopened
+  // the bytes up to the first line end are dropped too, as the instrument may have been
+  // in the middle of a line.
+  void FollowLineOpening();
   // Drops every line waiting at the port and the rest of a line begun, whenever its
   // end comes: the next read waits for a line the instrument starts after now.
   void ForgetLinesSoFar(SerialPort& port);
@@ -61,6 +66,7 @@ class StreamReader {
   void Gather(SerialPort& port);
 
   stream::LineAssembler lines_;
+  uint64_t opening_ = SerialLineOpening(), reopening_ = SerialLineReopening();
 };
 
 // The program's stream read on its serial line (a reader that starts afresh whenever
