@@ -46,11 +46,24 @@ bool Live() {
   return DemonstrationMODE != 1;
 }
 
-// Waits (bounded) for the first reply byte and takes what is waiting; the content is
-// never looked at.
-void TakeReply() {
+// Waits (bounded) for the first reply byte and takes what is waiting, or for a line
+// every byte up to its CR as they come (an ADAM module's ">" CR, two byte times apart
+// on the line); the content is never looked at.
+void TakeReply(bool line) {
   SerialPort& port = SerialLine();
-  if (WaitForBytes(port, 1, rt::TickCount() + kDeviceReplyWaitTicks, 0)) port.Discard();
+  const uint32_t deadline = rt::TickCount() + kDeviceReplyWaitTicks;
+  if (!WaitForBytes(port, 1, deadline, 0)) return;
+  if (!line) {
+    port.Discard();
+    return;
+  }
+  while (!TickPassed(deadline)) {
+    if (port.BytesWaiting() <= 0) {
+      port.Pause(1);
+    } else if (port.ReadBytes(1) == "\r") {
+      return;
+    }
+  }
 }
 
 // Past this many refused commands the oldest go: each switch sends the whole state of
@@ -61,22 +74,22 @@ bool SendUnsentInOrder() {
   std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
   while (!unsent.empty()) {
     if (!SerialLine().Write(unsent.front().bytes)) return false;
-    if (unsent.front().reply) TakeReply();
+    if (unsent.front().reply) TakeReply(unsent.front().line);
     unsent.erase(unsent.begin());
   }
   return true;
 }
 
 // A command goes out after every one the line refused before it, or waits with them.
-void SendInOrder(const std::string& bytes, bool reply) {
+void SendInOrder(const std::string& bytes, bool reply, bool line = false) {
   if (!Live() || bytes.empty()) return;
   if (SendUnsentInOrder() && SerialLine().Write(bytes)) {
-    if (reply) TakeReply();
+    if (reply) TakeReply(line);
     return;
   }
   std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
   if (unsent.size() >= kMostUnsent) unsent.erase(unsent.begin());
-  unsent.push_back({bytes, reply});
+  unsent.push_back({bytes, reply, line});
 }
 
 void Send(const std::string& bytes) {
@@ -228,7 +241,7 @@ void DATATAKERSWITCH(int16_t a, int16_t b) {
 }
 
 void SwitchADAM4050(int16_t n) {
-  SendAndTakeReply(Adam4050Command(n));
+  SendInOrder(Adam4050Command(n), true, true);
 }
 
 void SWITCHDEVICE() {

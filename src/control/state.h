@@ -60,7 +60,8 @@ constexpr int16_t Off = 0, Keyboard = 1, Keyboard2 = 2, StartEnd = 3, StartEnd2 
 // not as the run records them, until these go out (device_outputs.h).
 struct UnsentSwitchCommand {
   std::string bytes;
-  bool reply = false;
+  bool reply = false;  // a reply to take after it
+  bool line = false;   // that reply is a line ended by CR (an ADAM module's)
 };
 extern std::vector<UnsentSwitchCommand> UnsentSwitchCommands;
 
