@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -303,6 +304,33 @@ TEST(SoakOptions, AChannelCountTheKindCannotRecordIsRefused) {
   EXPECT_EQ(p.inputs[8], 1);
   EXPECT_EQ(p.inputs[15], 8);
   EXPECT_EQ(p.fastInput, 8) << "the last channel's input rises as a sawtooth";
+}
+
+// The simulator rises at the very rates the checks time readings by: over an hour a
+// rate that differed in its seventh digit would put the readings a second off.
+TEST(SoakOptions, TheSimulatorIsGivenTheRatesAndBasesTheChecksUse) {
+  const auto number = [](const std::string& text) {
+    double v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    return v;
+  };
+  for (const char* kind : {"ui3", "adc1"}) {
+    Options o;
+    o.kind = kind;
+    o.seconds = 3600;
+    ASSERT_EQ(SettleOptions(o), "");
+    const Plan p = MakePlan(o);
+    const std::vector<std::string> args = SimArguments(p, o);
+    const auto after = [&](const std::string& flag) { return std::find(args.begin(), args.end(), flag) + 1; };
+    EXPECT_EQ(number(*after("--ramp")), p.rate) << kind;
+    const std::string base1 = *after("--value");
+    EXPECT_EQ(number(base1.substr(base1.find('=') + 1)), p.bases[0]) << kind;
+    const std::string schedule = ScheduleText(p);
+    const std::string ramp = "0 ramp " + std::to_string(p.fastInput) + " ";
+    const std::size_t at = schedule.find(ramp);
+    ASSERT_NE(at, std::string::npos) << schedule;
+    EXPECT_EQ(number(schedule.substr(at + ramp.size())), p.fastRate) << kind;
+  }
 }
 
 }  // namespace

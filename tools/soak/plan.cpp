@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iomanip>
 #include <random>
 #include <sstream>
 
@@ -245,8 +246,12 @@ Plan MakePlan(const Options& o) {
   // the inputs' bases spaced apart.
   const int inputs = MaxInput(p.inputs);
   const double span = o.seconds * 1.5 + 120 + kInputSpacing * inputs;
-  p.rate = (p.kind->high - p.kind->low) / span;
-  for (int i = 0; i < inputs; ++i) p.bases.push_back(p.kind->low + kInputSpacing * p.rate * i);
+  // The simulator takes the rate and the bases as text in six decimals: the checks time
+  // readings by those very numbers, never by ones that differ in the seventh (over an
+  // hour, parts in ten thousand of the rate would put every reading a second off).
+  const auto sixDecimals = [](double v) { return std::round(v * 1e6) / 1e6; };
+  p.rate = sixDecimals((p.kind->high - p.kind->low) / span);
+  for (int i = 0; i < inputs; ++i) p.bases.push_back(sixDecimals(p.kind->low + kInputSpacing * p.rate * i));
   // The sawtooth's tooth is far longer than a reading's time is uncertain on the
   // common rise, so the slow channels tell the tooth and the fast one the time.
   p.fastInput = FastInput(p);
@@ -292,7 +297,10 @@ Plan MakePlan(const Options& o) {
 std::string ScheduleText(const Plan& p) {
   std::ostringstream s;
   s << "# drawn by mv-soak: each line at its time from the simulator's start\n";
-  if (p.fastInput > 0) s << "0 ramp " << p.fastInput << " " << p.fastRate << "\n";
+  // The sawtooth's rate as the checks take it, to the last digit.
+  if (p.fastInput > 0)
+    s << "0 ramp " << p.fastInput << " " << std::setprecision(17) << p.fastRate << std::setprecision(6)
+      << "\n";
   if (p.lateMs != 84) s << "0 late " << p.lateMs << "\n";
   if (std::any_of(p.faults.begin(), p.faults.end(), [](const Fault& f) { return f.name == "slow"; }))
     s << "0 slow " << p.slowMs << "\n";
