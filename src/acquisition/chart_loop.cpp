@@ -83,6 +83,7 @@ void StartChartSchedule(double primedSweep) {
   // Scope-plus-chart's first chart point gathers an interval of scope steps.
   const bool scopeChart = RecordingMODE == RecordingModeCode::ScopeChart;
   const double primed = scopeChart ? 0.0 : std::max(0.0, primedSweep);
+  ForgetChannelSilences();
   // The run is measured from its first sample's due time: nothing of an earlier run.
   StartChartAxis(
       CurrentTimeInSeconds + (scopeChart ? ChartIntervalInSeconds : std::max(kFirstSampleDelay, primed)),

@@ -199,7 +199,7 @@ void GETDATA() {
   bool alarmFired = false;
   for (int16_t ch = first; ch <= last; ++ch) {
     const ChartReading& r = readings[ch];
-    const float value = fate == SampleFate::StoreAfterGap && !r.stood ? kBadReading : r.volts;
+    const float value = StoredChannelValue(ch, r.volts, r.stood, fate);
     alarmFired |= RunChannelPipeline(ch, value, r.overRange, x, kChartStyle).alarmFired;
   }
   // One more buzz for a sample in which an alarm fired (never for a quiet sample).

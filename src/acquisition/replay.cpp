@@ -10,10 +10,11 @@
 #include "acquisition/recording_keys.h"
 #include "acquisition/screen_rules.h"
 #include "acquisition/state.h"
+#include "conversions/evaluate.h"
+#include "conversions/state.h"
 #include "devices/state.h"
 #include "files/state.h"
 #include "kit/builders.h"
-#include "kit/channel_labels.h"
 #include "kit/date_text.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
@@ -44,16 +45,24 @@ rt::FontSpec DisplayFont(double size) {
   return KitFont(KestraneFont, size);
 }
 
-Str255 CurrentTitle() {
+int ChannelCountOf(const ConversionsRun& run) {
+  return std::clamp<int>(run.channelCount, 0, 16);
+}
+
+Str255 CurrentTitle(const ConversionsRun& run) {
   const double t = ScopeMode() ? ScopeMax * ScopeIntervalInSeconds
-                               : static_cast<double>(static_cast<float>(Sample) * ChartSampleInterval);
+                               : static_cast<double>(static_cast<float>(Sample) * run.chartInterval);
   return ReplayTitle(Sample, t);
 }
 
-// Opens window 321, or makes the open one current, titled for the present run.
-void PrepareWindow(int16_t flag) {
+// Opens window 321, or makes the open one current, titled for the present run. After a
+// run the window reaches down to the run's last strip.
+void PrepareWindow(int16_t flag, const ConversionsRun& run) {
   const int w = PlotWidth();
-  Str255 title = CurrentTitle();
+  const int count = ChannelCountOf(run);
+  const int plotBottom =
+      flag == 1 && count >= 1 ? PixelCoord(run.channels[count].stripBottom) : static_cast<int>(BottomOfPlot);
+  Str255 title = CurrentTitle(run);
   if (flag == 0) title += "    Click 'Resume' Icon (Triangle) to Exit";
   if (rt::WindowExists(kReplayWindow)) {
     rt::SetOutputWindow(kReplayWindow);
@@ -62,7 +71,7 @@ void PrepareWindow(int16_t flag) {
       if (rt::ControlExists(c)) rt::DisposeControl(c);
   } else {
     const int top = flag == 1 ? 42 : 81;
-    const int height = flag == 1 ? BottomOfPlot : BottomOfPlot - 16;
+    const int height = flag == 1 ? plotBottom : plotBottom - 16;
     rt::OpenWindow(
         kReplayWindow, title,
         Rect{10, PixelCoord(top), PixelCoord(10 + w - 50), PixelCoord(top + std::max(height, 100))}, 6);
@@ -71,7 +80,7 @@ void PrepareWindow(int16_t flag) {
   UseScopeColors = 0;
 }
 
-void DrawZeroAndGrid(int n, int top, float min, float max, float k) {
+void DrawZeroAndGrid(int n, const ChannelConversionOfRun& ch, int top, float min, float max, float k) {
   const int w = PlotWidth();
   int y0 = -32768;
   if (PrefsArray[PrefsSlot::ZeroLines] && min < 0 && 0 < max) {
@@ -82,7 +91,7 @@ void DrawZeroAndGrid(int n, int top, float min, float max, float k) {
     rt::DrawText(3, y0 + 4, "0", DisplayFont(10), kBlack);
   }
   if (!PrefsArray[PrefsSlot::ScaleGrid]) return;
-  hite = PixelCoord(ChannelVariables[n][ChanField::StripHeight]);
+  hite = PixelCoord(ch.stripHeight);
   if (n == 1 && RecordingMODE == RecordingModeCode::ScopeChart) {
     hite = static_cast<int16_t>(hite - 12);
     BottomOfPlot = static_cast<int16_t>(BottomOfPlot - 12);
@@ -127,42 +136,43 @@ void DrawTrace(int16_t flag, int n, int top, int bottom, float max, float k) {
   if (count > 1) drawPaneContent(context, count);
 }
 
-Str255 StripName(int n) {
-  return Str255("Channel") + NumText(n) + "  Input #" +
-         NumText(std::trunc(ChannelVariables[n][ChanField::Input]));
+Str255 StripName(int n, const ChannelConversionOfRun& ch) {
+  return Str255("Channel") + NumText(n) + "  Input #" + NumText(std::trunc(ch.input));
 }
 
 // The labels stand in one column at 172, or further right when a strip's name with
 // the eight blanks that part a name from its label elsewhere would reach past it.
-int LabelColumn(const rt::FontSpec& font) {
+int LabelColumn(const rt::FontSpec& font, const ConversionsRun& run) {
   int column = 172;
-  for (int n = 1; n <= std::min<int>(nChannels, 16); ++n)
-    column = std::max(column, 68 + rt::TextWidth((StripName(n) + "        ").str(), font));
+  for (int n = 1; n <= ChannelCountOf(run); ++n)
+    column = std::max(column, 68 + rt::TextWidth((StripName(n, run.channels[n]) + "        ").str(), font));
   return column;
 }
 
-void DrawStripLabels(int16_t flag, int n, int top, int bottom, float min, float max) {
+void DrawStripLabels(int16_t flag, int n, const ConversionsRun& run, int top, int bottom, float min,
+                     float max) {
   const RGBColor ink = flag == 1 ? ChartFrameColor : RGBblue;
   const rt::FontSpec font = DisplayFont(10);
-  rt::DrawText(68, top + 11, StripName(n).str(), font, ink);
-  rt::DrawText(LabelColumn(font), top + 11, ChannelLabel(n).str(), font, ink);
+  rt::DrawText(68, top + 11, StripName(n, run.channels[n]).str(), font, ink);
+  rt::DrawText(LabelColumn(font, run), top + 11, run.channels[n].label.str(), font, ink);
   // A full range taken from no samples has no numbers to show.
   if (std::isfinite(max)) rt::DrawText(1, top + 11, NumText(max).str(), font, ink);
   if (std::isfinite(min)) rt::DrawText(1, bottom - 4, NumText(min).str(), font, ink);
 }
 
 // One channel's strip; returns its bottom. previousBottom is the strip above's bottom.
-int DrawReplayStrip(int16_t flag, int n, int previousBottom) {
+int DrawReplayStrip(int16_t flag, int n, const ConversionsRun& run, int previousBottom) {
   const int w = PlotWidth();
-  const int bottom = PixelCoord(ChannelVariables[n][ChanField::StripBottom] - 35.0f);
+  const ChannelConversionOfRun& ch = run.channels[n];
+  const int bottom = PixelCoord(ch.stripBottom - 35.0f);
   BottomOfPlot = static_cast<int16_t>(bottom);
-  const int top = n == 1 ? PixelCoord(bottom - ChannelVariables[n][ChanField::StripHeight]) : previousBottom;
+  const int top = n == 1 ? PixelCoord(bottom - ch.stripHeight) : previousBottom;
   const float h = static_cast<float>(bottom - top);
   ReplayRange range;
   if (ReplayAutoScaling)
     range = ScopeMode() ? ScopeReplayRange(ScopeMax) : ChartReplayRange(n, Sample);
   else
-    range = {ChannelVariables[n][ChanField::PlotMin], ChannelVariables[n][ChanField::PlotMax]};
+    range = {ch.plotMin, ch.plotMax};
   const float k = h / (range.max - range.min);
   if (flag == 1) {
     CGdrawBox(1, ChartBackgroundColor, 1, 0, static_cast<float>(top), static_cast<float>(w - 50),
@@ -175,9 +185,9 @@ int DrawReplayStrip(int16_t flag, int n, int previousBottom) {
     CGdrawBox(0, kBlack, 0, 0, static_cast<float>(top), static_cast<float>(w - 50),
               static_cast<float>(bottom), 4);
   }
-  DrawZeroAndGrid(n, top, range.min, range.max, k);
+  DrawZeroAndGrid(n, ch, top, range.min, range.max, k);
   DrawTrace(flag, n, top, bottom, range.max, k);
-  DrawStripLabels(flag, n, top, bottom, range.min, range.max);
+  DrawStripLabels(flag, n, run, top, bottom, range.min, range.max);
   return bottom;
 }
 
@@ -304,11 +314,14 @@ bool RunAfterRunLoop(int yb) {
 }
 
 // Draws the whole replay once into window 321; returns the time band's y and the
-// free stretch in it.
+// free stretch in it. A stopped run is drawn as it was recorded (the store's rows are
+// its channels, whatever the set-up became since), over the time it took at its own
+// interval; a recording as its channels stand.
 std::pair<int, std::pair<double, double>> DrawReplay(int16_t flag) {
-  PrepareWindow(flag);
+  const ConversionsRun run = RunAsRecorded();
+  PrepareWindow(flag, run);
   int bottom = 0;
-  for (int n = 1; n <= std::min<int>(nChannels, 16); ++n) bottom = DrawReplayStrip(flag, n, bottom);
+  for (int n = 1; n <= ChannelCountOf(run); ++n) bottom = DrawReplayStrip(flag, n, run, bottom);
   if (PrefsArray[PrefsSlot::MarkersInReplay]) ShowMarkersInReplay(flag);
   DrawScalingLegend();
   const int yb = bottom + 18;
@@ -511,8 +524,8 @@ int16_t ShowMarkersInReplay(int16_t flag) {
   PrefsArray[PrefsSlot::DashPattern] = 4;
   if (flag == 0) ClearArea(0, 0, PixelCoord(w), 11);
   const double s = ReplayStep(w, PointsAcross());
-  const int last = std::clamp<int>(nChannels, 1, 16);
-  const int16_t lineEnd = PixelCoord(ChannelVariables[last][ChanField::StripBottom]);
+  const ConversionsRun run = RunAsRecorded();
+  const int16_t lineEnd = PixelCoord(run.channels[std::max(1, ChannelCountOf(run))].stripBottom);
   const RGBColor colour = flag == 1 ? MarkerColor : veryDarkGray;
   for (int i = 1; i <= std::min<int>(Nmarkers, kMaxMarkers); ++i) {
     const int x = ReplayMarkerX(MarkersArray[i].sample, s, w);

@@ -4,7 +4,8 @@
 //
 // During a chart recording (flag 0) the window is drawn and control goes straight
 // back to the recording, which closes it; after a run (flag 1) it has its own
-// buttons and loop and returns when it is closed.
+// buttons and loop and returns when it is closed. After a run it draws the channels as
+// the run recorded them, whatever the set-up became since.
 #pragma once
 #include <algorithm>
 #include <cstdint>

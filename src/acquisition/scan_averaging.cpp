@@ -200,9 +200,8 @@ void SHOWSCANRESULTS() {
   }
   const int16_t x = PresentChartX();
   for (int16_t ch = first; ch <= last; ++ch) {
-    // After a gap a channel none of whose readings stood holds nothing.
     const ScannedReading r = ScannedReadingOf(ch);
-    volts = fate == SampleFate::StoreAfterGap && !r.stood ? kBadReading : r.volts;
+    volts = StoredChannelValue(ch, r.volts, r.stood, fate);
     RunChannelPipeline(ch, volts, r.overRange, x, kScanStyle);
   }
   Sample += 1;

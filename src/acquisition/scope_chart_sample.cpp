@@ -92,9 +92,8 @@ int16_t GETDATA3() {
   const int16_t x = PresentChartX();
   bool alarmFired = false;
   for (int16_t ch = 2; ch <= last; ++ch) {
-    // After a gap a channel that failed in this point holds nothing from before it.
-    const bool held = fate == SampleFate::StoreAfterGap && gFailed[ch];
-    volts = held ? kBadReading : static_cast<float>(static_cast<double>(DataCache[ch]) / scope2total);
+    volts = StoredChannelValue(ch, static_cast<float>(static_cast<double>(DataCache[ch]) / scope2total),
+                               !gFailed[ch], fate);
     DataCache[ch] = 0.0f;
     const bool overRange = std::fabs(volts) >= OverRangeVolts;
     alarmFired |= RunChannelPipeline(ch, volts, overRange, x, kScopeChartStyle).alarmFired;

@@ -1,11 +1,13 @@
 #include "acquisition/time_axis.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
 #include "acquisition/markers.h"
 #include "acquisition/state.h"
+#include "devices/state.h"
 #include "files/file_time.h"
 #include "files/state.h"
 #include "kit/format.h"
@@ -53,6 +55,9 @@ struct Axis {
   PlacedSample last;
 };
 Axis gAxis;
+
+// The channels whose reading failed in the last stored sample.
+std::array<bool, 17> gSilentChannels{};
 
 double Limit(const Axis& a) {
   return std::max(a.requested, kLeastLatenessLimit);
@@ -186,6 +191,18 @@ void StartChartAxis(double firstDue, double primedSweep) {
 
 double ChangeChartInterval(double interval) {
   return RegridChartAxis(interval);
+}
+
+float StoredChannelValue(int16_t ch, float value, bool stood, SampleFate fate) {
+  if (ch < 1 || ch > 16) return value;
+  const bool silentBefore = gSilentChannels[static_cast<size_t>(ch)];
+  gSilentChannels[static_cast<size_t>(ch)] = !stood;
+  if (stood) return value;
+  return fate == SampleFate::StoreAfterGap || silentBefore ? kBadReading : value;
+}
+
+void ForgetChannelSilences() {
+  gSilentChannels.fill(false);
 }
 
 SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r) {

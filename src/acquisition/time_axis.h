@@ -59,6 +59,16 @@ enum class SampleFate {
 // names the loop whose marker style the gap's marker takes.
 SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r);
 
+// What channel `ch` stores in a placed sample, from its reading (`stood`: a reading of
+// the channel stood in the sample). The bad-reading preference's value of a failed
+// reading is stored only for the first failed sample of the channel's silence: while
+// the channel stays silent, whether or not other channels answer, and in the first
+// sample after a gap, a failed reading stores -99999, so a module unplugged for an hour
+// never leaves an hour of a flat, plausible value.
+float StoredChannelValue(int16_t ch, float value, bool stood, SampleFate fate);
+// A new run: no channel is silent yet.
+void ForgetChannelSilences();
+
 // Where and when the last stored sample was placed and read.
 struct PlacedSample {
   double at = 0;

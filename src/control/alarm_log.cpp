@@ -5,7 +5,8 @@
 
 #include "control/alarm_window.h"
 #include "control/state.h"
-#include "conversions/conversions_window.h"
+#include "conversions/evaluate.h"
+#include "conversions/state.h"
 #include "devices/interfaces.h"
 #include "devices/state.h"
 #include "kit/builders.h"
@@ -27,8 +28,8 @@ constexpr RGBColor kBlue{0, 0, 65535};
 int16_t I(int v) {
   return static_cast<int16_t>(v);
 }
-int16_t Channels() {
-  return I(std::clamp<int>(nChannels, 0, 16));
+int16_t Channels(const ConversionsRun& run) {
+  return I(std::clamp<int>(run.channelCount, 0, 16));
 }
 
 void DrawHeads() {
@@ -62,14 +63,14 @@ void CountField(int16_t number, float count, int left, int right, int y) {
   LogField(number, AlarmCountText(count), left, right, y, none ? 0 : 4, none ? 10 : 2, true);
 }
 
-void DrawRow(int16_t n) {
+void DrawRow(int16_t n, const ChannelConversionOfRun& channel) {
   const int y = 23 * n + 49;
-  const AlarmConditionsRecord& r = alarmsArray[n];
+  const AlarmConditionsRecord& r = channel.alarms;
   CGdrawBox(1, manila, 1, 3, I(y - 22), 209, I(y), 0);
   BUILDBOX2(3, I(y - 22), 704, I(y));
   const rt::FontSpec font = KitFont(KestraneFont, 12);
   rt::DrawText(n >= 10 ? 1 : 8, y - 7, NumText(n).str(), font, kBlack);
-  rt::DrawText(29, y - 7, StoredChannelLabel(n).str(), font, kBlack);
+  rt::DrawText(29, y - 7, channel.label.str(), font, kBlack);
   if (AlarmFlagSet(r[AlarmField::LowerOn])) {
     LogField(AlarmLogField(n, 0), NumText(r[AlarmField::LowerLimit]), 216, 273, y, 0, 9, false);
     CountField(AlarmLogField(n, 1), r[AlarmField::LowerCount], 276, 328, y);
@@ -89,7 +90,10 @@ void DrawRow(int16_t n) {
   }
 }
 
+// The run's channels as it recorded them, with their alarms as it ended: channels
+// changed since belong to the next run.
 void BuildLog() {
+  const ConversionsRun run = RunAsRecorded();
   const int d = MaximumChans >= 13 ? 92 : 0;
   BuildWINDOW(kAlarmLogWindow, "Alarm Log", 5, 45, 715, I(MaximumChans >= 13 ? 502 : 410), 262);
   DrawHeads();
@@ -103,13 +107,13 @@ void BuildLog() {
                  (Str255(" ") + three + " alarms are not allowed on oscilloscope channels " + three).str(),
                  bold, kRed);
   }
-  const int bottom = 23 * Channels() + 51;
-  if (Channels() >= 1) {
+  const int bottom = 23 * Channels(run) + 51;
+  if (Channels(run) >= 1) {
     CGdrawBox(1, extremelyLightGray, 1, 2, 53, 25, I(bottom), 0);
     for (int x : {210, 398, 580}) PlotCGrgb(1.0f, I(x), 53, I(x), I(bottom), DarkGray);
   }
   rt::NewControl(kAlarmLogOK, rt::ControlType::DefaultButton, "OK", RectOf(570, 336 + d, 690, 356 + d), 1);
-  for (int16_t n = first; n <= Channels(); ++n) DrawRow(n);
+  for (int16_t n = first; n <= Channels(run); ++n) DrawRow(n, run.channels[n]);
   EFForeColor = 0;
   EFBackColor = 6;
   rt::FlushWindow();

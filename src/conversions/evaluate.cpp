@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "control/state.h"
 #include "conversions/gas_exchange.h"
 #include "kit/state.h"
 #include "setup/state.h"
@@ -161,16 +162,42 @@ ConversionsRun CurrentConversions() {
   run.channelCount = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
   for (int16_t n = 1; n <= 16; ++n) {
     const ChannelVariablesRecord& r = ChannelVariables[n];
-    run.channels[n] = {ChannelVariables[0][n], r[ChanField::A],     r[ChanField::B],
-                       r[ChanField::C],        r[ChanField::Input], r[ChanField::Averaged],
-                       RecordedChannelLabel(n)};
+    ChannelConversionOfRun& c = run.channels[n];
+    c.typeCode = ChannelVariables[0][n];
+    c.a = r[ChanField::A];
+    c.b = r[ChanField::B];
+    c.c = r[ChanField::C];
+    c.input = r[ChanField::Input];
+    c.averaged = r[ChanField::Averaged];
+    c.label = RecordedChannelLabel(n);
   }
+  KeepRunAsItEnded(run);
   run.threeWay = polyarray[0];
   return run;
 }
 
 bool RunConversionsInHand() {
   return ConversionsOfRun.taken && RecordingLoopRunning == 0;
+}
+
+void KeepRunAsItEnded(ConversionsRun& run) {
+  for (int16_t n = 1; n <= 16; ++n) {
+    const ChannelVariablesRecord& r = ChannelVariables[n];
+    ChannelConversionOfRun& c = run.channels[n];
+    c.plotMin = r[ChanField::PlotMin];
+    c.plotMax = r[ChanField::PlotMax];
+    c.stripHeight = r[ChanField::StripHeight];
+    c.stripBottom = r[ChanField::StripBottom];
+    c.alarms = alarmsArray[n];
+  }
+  run.chartInterval = ChartSampleInterval;
+  run.chartSeconds = ChartIntervalInSeconds;
+  run.scopeSeconds = ScopeIntervalInSeconds;
+  run.scopeMax = ScopeMax;
+}
+
+ConversionsRun RunAsRecorded() {
+  return RunConversionsInHand() ? ConversionsOfRun : CurrentConversions();
 }
 
 bool IsKeyboardChannel(int16_t channel) {

@@ -72,6 +72,17 @@ ConversionsRun CurrentConversions();
 // applies to the next run, and the windows that change one say so.
 bool RunConversionsInHand();
 
+// Takes again into the run's record what changes while the run records, as the run
+// ended: each channel's plot range and strip as its screen last showed them and its
+// alarm record with the run's counts, and the run's requested intervals and sweep
+// length. Called when the run stops.
+void KeepRunAsItEnded(ConversionsRun& run);
+
+// The run a window or save after it shows or measures: once a run has stopped, as it
+// was recorded, whatever the set-up became since; during a recording (or before any
+// run), the set-up as it stands.
+ConversionsRun RunAsRecorded();
+
 // Keyboard and three-way channels, by type code, or by the a = -9999 / 9999 marks
 // that older set-up files carry.
 bool IsKeyboardChannel(int16_t channel);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "control/state.h"
 #include "runtime/str255.h"
 
 namespace mv {
@@ -63,19 +64,31 @@ extern SpikeFilterRun SpikeFilterOfRun;
 // there were, and each one's hardware input, readings averaged, type code, a, b, c and
 // label, with the three-way button's row that the files carry. The store's rows are
 // the run's channels in this order, so every data file of the run describes and fills
-// its channels from here: a channel cut, added, moved or converted otherwise after the
-// run applies to the next run, whose start takes them again.
+// its channels from here, and so does every window that shows the stopped run (replay,
+// alarm log): a channel cut, added, moved or converted otherwise after the run applies
+// to the next run, whose start takes them again. What changes while the run records
+// (a pause sets plot ranges, alarms count) is taken again when it stops, and so are
+// the run's intervals, which a set-up changed after the run must not rewrite either.
 struct ChannelConversionOfRun {
   float typeCode = 0, a = 0, b = 0, c = 0;
   float input = 0;     // the hardware input the channel read
   float averaged = 0;  // readings averaged per sample, as set
   Str255 label;        // the 30-character label field the files carry
+  // The plot range and the strip the run's screen showed the channel with.
+  float plotMin = 0, plotMax = 0, stripHeight = 0, stripBottom = 0;
+  AlarmConditionsRecord alarms{};  // its limits and the run's counts
 };
 struct ConversionsRun {
-  bool taken = false;  // a run has started since the recording mode was chosen
+  bool taken = false;                                 // a run has started since the recording mode was chosen
   int16_t channelCount = 0;                           // the channels the run recorded
   std::array<ChannelConversionOfRun, 17> channels{};  // rows 1..16
   ThreeWayPolyRecord threeWay{};
+  // The intervals the run was asked for and its sweep length: the rate check and the
+  // saves measure the run against them.
+  float chartInterval = 0;  // the requested chart interval the stored interval is decided on
+  double chartSeconds = 0;  // the chart interval in seconds, as the rate check shows it
+  double scopeSeconds = 0;  // the scope interval in seconds
+  int32_t scopeMax = 0;     // the sweep length
 };
 extern ConversionsRun ConversionsOfRun;
 

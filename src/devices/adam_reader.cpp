@@ -77,7 +77,12 @@ namespace {
 std::optional<float> AdamExchange(SerialPort& port, const adam::InputAddress& a, int16_t channel,
                                   int16_t duringRecording) {
   ReadingExchange ex(port, kAdamReadTimeoutTicks, duringRecording, "ADAM " + std::string(a.module));
-  if (!ex.LineReady()) return std::nullopt;
+  if (!ex.LineReady()) {
+    // A silent module at rest: its other channels in this pass are not asked either, and
+    // its silence has buzzed already.
+    if (ex.DeviceRests()) AdamSilentModules.Mark(a.module);
+    return std::nullopt;
+  }
   if (!port.Write(adam::ReadCommand(a))) return std::nullopt;
   const uint32_t deadline = rt::TickCount() + kAdamReadTimeoutTicks;
   bool cut = false;

@@ -34,6 +34,14 @@ struct Owed {
   uint64_t since = 0;     // line time of the failure
   uint64_t lastByte = 0;  // line time of the last byte drained since (0: none came)
   uint32_t replyTicks = 0;
+  std::string device;  // the device whose exchange failed ("" on a line with one)
+};
+
+// A device on a shared line that let the late-reply window pass in silence.
+struct Silence {
+  uint64_t since = 0;   // line time of the exchange that began it
+  int windows = 0;      // windows passed in silence since
+  uint64_t rested = 0;  // line time until which it is not asked
 };
 
 struct LineState {
@@ -48,6 +56,7 @@ struct LineState {
   uint64_t taken = 0, failed = 0;
   // How long a reply of the sweep's last reading may take.
   uint32_t replyTicks = 0;
+  std::map<std::string, Silence> silent;
 };
 
 LineState g;
@@ -98,10 +107,25 @@ int BytesAfterReplies(SerialPort& port) {
   return port.BytesWaiting();
 }
 
-void StartOwed(SerialPort& port, uint32_t replyTicks, bool bytesCame) {
+void StartOwed(SerialPort& port, uint32_t replyTicks, bool bytesCame, const std::string& device = {}) {
   const uint64_t now = port.LineMicroseconds();
   port.Discard();
-  g.owed = Owed{true, now, bytesCame ? now : 0, replyTicks};
+  g.owed = Owed{true, now, bytesCame ? now : 0, replyTicks, device};
+}
+
+// The owed window of a device's exchange is over at `now`: a window that passed in
+// silence lengthens the device's silence (rested from its second window on), a late
+// reply ends it.
+void NoteDeviceWindow(uint64_t now) {
+  if (g.owed.device.empty()) return;
+  if (g.owed.lastByte != 0) {
+    g.silent.erase(g.owed.device);
+    return;
+  }
+  Silence& s = g.silent[g.owed.device];
+  if (s.windows++ == 0) s.since = g.owed.since;
+  const uint64_t most = static_cast<uint64_t>(std::chrono::microseconds(kSilentDeviceRest).count());
+  s.rested = s.windows < 2 ? now : now + std::min(most, (now - s.since) / 2);
 }
 
 // Whether the owed doubt is over: the window passed in silence, or what came was
@@ -120,6 +144,7 @@ bool OwedIsOver(SerialPort& port) {
           ? now - g.owed.lastByte >= quietAfterBytes
           : now - g.owed.since >= static_cast<uint64_t>(std::chrono::microseconds(kLateReplyWindow).count());
   if (!over) return false;
+  NoteDeviceWindow(now);
   g.owed = Owed{};
   return true;
 }
@@ -181,15 +206,22 @@ bool ReadingExchange::LineReadyForFrame() {
   return LineReady();
 }
 
+bool ReadingExchange::DeviceRests() {
+  Sync();
+  const auto it = device_.empty() ? g.silent.end() : g.silent.find(device_);
+  return it != g.silent.end() && port_.LineMicroseconds() < it->second.rested;
+}
+
 bool ReadingExchange::LineReady() {
   Sync();
-  if (g.gaveUp) return false;
+  if (g.gaveUp || DeviceRests()) return false;
   // A byte after a text reply's CR that is not its LF is a stray byte like any other.
   if (!g.owed.active && BytesAfterReplies(port_) > 0) StrayBytesCame(port_, replyTicks_);
   if (!g.owed.active) return true;
   const uint32_t giveUpAt = rt::TickCount() + replyTicks_;
   for (;;) {
-    if (OwedIsOver(port_)) return true;
+    // The window that ends may be this device's own, which may now rest.
+    if (OwedIsOver(port_)) return !DeviceRests();
     if (TickPassed(giveUpAt) || RecordingStopAsked()) break;
     ServiceRecordingWait(duringRecording_);
     port_.AwaitBytes(1, std::chrono::milliseconds(16));
@@ -212,7 +244,7 @@ void ReadingExchange::TimedOut() {
     ConfirmPending();
   // A silent device may answer late too, and no reply names its sender: the line is out
   // of step whichever device was asked.
-  StartOwed(port_, replyTicks_, bytesCame);
+  StartOwed(port_, replyTicks_, bytesCame, device_);
   if (device_.empty() && g.inSweep) g.gaveUp = true;
 }
 
@@ -233,6 +265,7 @@ bool ReadingExchange::Taken(int16_t channel, float lastBefore, bool setsLast, bo
   // A reply of fixed length ends where it was read: an LF owed by a text reply before it
   // came before it, and a 0x0A after it is a byte of the line's next exchange.
   if (!textLine_) g.lineEndMayFollow = false;
+  if (!device_.empty()) g.silent.erase(device_);
   if (g.inSweep) {
     g.pending.push_back({g.taken, channel, lastBefore, setsLast, failKeepsLast});
     g.replyTicks = replyTicks_;

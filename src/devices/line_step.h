@@ -22,8 +22,13 @@
 // - After a time-out the rest of the sweep fails at once on a line with one instrument
 //   (it has stopped answering), so a silent instrument costs one time-out a sweep.
 // - On a line shared by several devices a time-out owes the window like any other, silent
-//   device or not, and once the window has passed the device is asked again, as a
-//   single instrument is: a silence costs one window, however many channels it holds up.
+//   device or not, and once the window has passed the device is asked again: a short
+//   silence costs one window, however many channels it holds up. A device that lets a
+//   second window pass in silence, and every one after, is then rested (its readings
+//   fail at once, the others are read without waiting) for half as long as its silence
+//   has lasted, at most kSilentDeviceRest, so that a device gone for good holds up the
+//   others only now and then, and one that comes back is read again within about half
+//   its silence. A reply taken, or a late one that came, ends its silence.
 // - A reply read up to its end (a text line up to CR) would take the bytes of a reply
 //   before it still on the wire as its own start: in a sweep, such a request first waits
 //   for the line to fall quiet after the replies taken (LineReadyForLine).
@@ -44,6 +49,7 @@ namespace mv {
 
 inline constexpr std::chrono::milliseconds kLateReplyWindow{3500};
 inline constexpr std::chrono::milliseconds kQuietAfterLateBytes{250};
+inline constexpr std::chrono::milliseconds kSilentDeviceRest{10000};
 
 // One reading's exchanges with the instrument on the program's line.
 class ReadingExchange {
@@ -55,6 +61,8 @@ class ReadingExchange {
   // Before the request. False: the line is not in step (or the instrument gave up in
   // this sweep), the reading fails and nothing may be sent.
   bool LineReady();
+  // The device is silent and rested: not to be asked yet.
+  bool DeviceRests();
   // LineReady for a request whose reply is read up to its end rather than by its length.
   bool LineReadyForLine();
   // LineReady for a request whose reply is read by its length (a binary word).

@@ -7,13 +7,15 @@
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "control/switching_schedule.h"
+#include "conversions/evaluate.h"
 #include "conversions/needs.h"
+#include "conversions/state.h"
 #include "devices/state.h"
 #include "files/ascii_warn.h"
 #include "files/data_file_save.h"
+#include "files/file_time.h"
 #include "files/held_periods.h"
 #include "files/needs.h"
-#include "files/file_time.h"
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/date_text.h"
@@ -150,7 +152,8 @@ int32_t NextNumberedCount(RootKind kind) {
 }
 
 void SetMeasuredSampleInterval() {
-  const float interval = MeasureChartRun(ChartTiming, ChartSampleInterval, SampRateError).interval;
+  // Measured against the interval the run was asked for, not one set for the next run.
+  const float interval = MeasureChartRun(ChartTiming, RunAsRecorded().chartInterval, SampRateError).interval;
   if (StorableInterval(interval)) SampleInterval = interval;
 }
 

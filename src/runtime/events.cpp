@@ -227,8 +227,10 @@ bool HandleMousePress(QWidget* target, QMouseEvent* me, int clicks) {
     return true;
   }
   if (onCanvas) {
+    // Taken here, label or window: a label would pass the press on to its window,
+    // which would report the one click twice.
     Enqueue({QueuedEvent::Mouse, static_cast<int16_t>(clicks), 0, {}, win});
-    return target == target->window();
+    return true;
   }
   return false;
 }

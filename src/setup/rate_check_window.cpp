@@ -4,6 +4,8 @@
 #include <string>
 
 #include "acquisition/state.h"
+#include "conversions/evaluate.h"
+#include "conversions/state.h"
 #include "kit/builders.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
@@ -84,10 +86,10 @@ void DrawScopeBlockOfScopeChart(int16_t scopeBlock) {
 
 // A run with fewer than 2 chart samples has no interval to measure: the window says
 // so beside the requested value, which the data files keep.
-void DrawUnmeasuredContents(const Str255& heading, float requested) {
+void DrawUnmeasuredContents(const Str255& heading, float requested, double requestedSeconds) {
   EmbossPrint(1, heading, 18, 40, 17);
   DoubleLINE(5, 234, 23);
-  const RateValue req = RateValueText(requested, ChartIntervalInSeconds);
+  const RateValue req = RateValueText(requested, requestedSeconds);
   Text(50, 38, Str255("requested: ") + req.value + req.unit, 12);
   Text(48, 57, "no rate can be measured", 12, RGBred);
   DrawScopeBlockOfScopeChart(55);
@@ -95,11 +97,12 @@ void DrawUnmeasuredContents(const Str255& heading, float requested) {
 
 // The usual contents: the deviation gauge when out of tolerance, the requested and
 // measured values, and in scope-plus-chart mode the scope rate block.
-void DrawCheckContents(const Str255& heading, float measured, float requested, int16_t soundFlag) {
+void DrawCheckContents(const Str255& heading, float measured, float requested, double requestedSeconds,
+                       int16_t soundFlag) {
   int16_t scopeBlock = 55;
   if (static_cast<double>(Kfloat) > static_cast<double>(SampRateError)) {
     DrawIcon(kCautionIcon, 4, 62);
-    const double p = ChartIntervalInSeconds / static_cast<double>(measured);
+    const double p = requestedSeconds / static_cast<double>(measured);
     Text(10, 76, Str255("measured rate is ") + PictureFormat(100.0 * p, "###.##") + "% of requested", 11);
     if (soundFlag != 0) zap();
     DrawGauge({93, 98, 107, 14, 233, GaugeFillEnd(p, 218, 14, 232)});
@@ -107,7 +110,7 @@ void DrawCheckContents(const Str255& heading, float measured, float requested, i
   }
   EmbossPrint(1, heading, 18, 40, 17);
   DoubleLINE(5, 234, 23);
-  const RateValue req = RateValueText(requested, ChartIntervalInSeconds);
+  const RateValue req = RateValueText(requested, requestedSeconds);
   const RateValue got = RateValueText(requested, measured);
   Text(50, 38, Str255("requested: ") + req.value + req.unit, 12);
   Text(48, 57, Str255(" measured: ") + got.value + got.unit, 12);
@@ -130,12 +133,14 @@ void ShowChartCheck(const RateDecision& d, float requested, int16_t soundFlag) {
                 6);
     if (!rateChanged && d.measurable) Picture("checkmark.png", 3, 27, 41, 65);
   }
+  // The interval the run was recorded with, whatever the set-up asks of the next run.
+  const double requestedSeconds = RunAsRecorded().chartSeconds;
   if (rateChanged)
     DrawRateChangedContents(heading, requested);
   else if (!d.measurable)
-    DrawUnmeasuredContents(heading, requested);
+    DrawUnmeasuredContents(heading, requested, requestedSeconds);
   else
-    DrawCheckContents(heading, d.measured, requested, soundFlag);
+    DrawCheckContents(heading, d.measured, requested, requestedSeconds, soundFlag);
 }
 
 }  // namespace
@@ -194,7 +199,8 @@ Str255 ScopeRateText(double rate) {
 // ---- the windows ---------------------------------------------------------------------------------
 
 void ShowDutyFactor(int16_t top) {
-  const ScopeRates s = ScopeRatesOf(ScopeMax, LastScopeDur, ScopeIntervalInSeconds);
+  const ConversionsRun run = RunAsRecorded();
+  const ScopeRates s = ScopeRatesOf(run.scopeMax, LastScopeDur, run.scopeSeconds);
   int16_t shift = 0;
   constexpr int16_t x = 46;
   if (!DT800FastScopeOn()) {

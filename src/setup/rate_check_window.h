@@ -59,7 +59,8 @@ Str255 ScopeRateText(double rate);
 
 // ---- windows ----------------------------------------------------------------------------------
 // The check after a run: measures the run from its timing record against the
-// chart interval in force, sets SampleInterval and shows the window; the sound
+// requested interval, sets SampleInterval and shows the window beside the intervals
+// the run was recorded with (a set-up changed since is the next run's); the sound
 // flag lets a deviation buzz.
 void CHECKSAMPLERATE(const ChartRunTiming& run, float requested, int16_t soundFlag);
 // Draws the "Recording Check" window (window 33) for the decision; leaves

@@ -383,6 +383,9 @@ void RunOnce() {
     } done;
     RecordRun();
   }
+  // So do the windows and saves after the run, with what changed while it recorded (a
+  // pause's plot ranges, the alarm counts) as it ended, whatever the set-up becomes.
+  KeepRunAsItEnded(ConversionsOfRun);
 
   Step("options");
   rt::CloseWindow(kReplayWindow);

@@ -14,6 +14,8 @@
 #include "control/sequence_labels.h"
 #include "control/state.h"
 #include "control/switching_schedule.h"
+#include "conversions/evaluate.h"
+#include "conversions/state.h"
 #include "devices/datataker_reader.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -236,7 +238,7 @@ void OpenOptionsWindow(const RunFacts& facts) {
   ShowWhyTheFastScopeStopped();
   rt::FlushWindow();
   SetMenuItemState(AD, 20, CutChannelsEnabled(RecordingMODE, nChannels) ? 1 : 0);
-  commands::CHECKSAMPLERATE(ChartSampleInterval, 1);
+  commands::CHECKSAMPLERATE(RunAsRecorded().chartInterval, 1);
   rt::BringWindowForward(kOptionsWindow);
   InstallOptionsHandlers();
   Action = 0;
@@ -396,7 +398,7 @@ void RunCommand(int16_t button, const RunFacts& facts) {
       Outcome() = OptionsOutcome::SubWindow;
       break;
     case OB::RateCheck:
-      commands::CHECKSAMPLERATE(ChartSampleInterval, 1);
+      commands::CHECKSAMPLERATE(RunAsRecorded().chartInterval, 1);
       rt::BringWindowForward(kOptionsWindow);
       WINDOWCLEAR();
       Outcome() = OptionsOutcome::Stay;

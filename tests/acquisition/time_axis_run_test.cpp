@@ -334,8 +334,10 @@ TEST_P(TimeAxisRunTest, EveryStoredSampleStandsWhereItWasRead) {
       EXPECT_TRUE(std::equal(f.markers166.begin(), f.markers166.end(), logged.begin()));
     }
     // A channel's failed reading holds the bad-reading mark or, by the preference, a copy
-    // of its last value: neither tells when the sample was read.
+    // of its last value: neither tells when the sample was read. The copy stands only for
+    // the first failed reading of the channel's silence.
     std::vector<double> held(f.values.size(), kBad);
+    std::vector<bool> copied(f.values.size(), false);
     const std::size_t scannedFrom = run.taker == Taker::Continuous       ? 0
                                     : run.taker == Taker::LastContinuous ? f.values.size() - 1
                                                                          : f.values.size();
@@ -348,9 +350,13 @@ TEST_P(TimeAxisRunTest, EveryStoredSampleStandsWhereItWasRead) {
           EXPECT_LT(c, scannedFrom) << "sample " << k
                                     << ": a channel averaged over the interval holds a value of "
                                     << "another interval";
+          EXPECT_FALSE(copied[c]) << "sample " << k << ": channel " << c + 1
+                                  << " holds its last value again while it stays silent";
+          copied[c] = true;
           continue;
         }
         held[c] = v;
+        copied[c] = false;
         first = std::min(first, v);
         last = std::max(last, v);
       }
@@ -397,6 +403,9 @@ const AxisRun kRuns[] = {
     {"HalfContinuousSilent", 0.5, Taker::Continuous, {{Episode::Silent, 5, 3}, {Episode::Silent, 15, 30}}, 60, {}, 0, 0, 2},
     {"TwoSecondsSilent", 2.0, Taker::OneSweep, {{Episode::Silent, 5, 3}, {Episode::Silent, 15, 30}}, 70, {}, 0, 0, 2},
     {"TwoSecondsContinuousSilent", 2.0, Taker::Continuous, {{Episode::Silent, 9, 30}}, 60, {}, 0, 0, 1},
+    // One channel silent for 10 s while the other answers: the samples stay on time, the
+    // silent channel's copy of its last value stands once, then -99999.
+    {"HalfOneChannelSilent", 0.5, Taker::OneSweep, {{Episode::Silent, 5, 10, 0.05, 2}}, 25, {}, 0, 0, 0, 2},
     {"TenthStall", 0.1, Taker::OneSweep, {{Episode::Stall, 5, 1, 1.3}}, 15, {}, 0, 0, 1},
     {"TenthPaused", 0.1, Taker::OneSweep, {}, 12, {2, 4, 6, 8}, 0, 0, 0},
     {"TwoSecondsPaused", 2.0, Taker::OneSweep, {}, 30, {3, 9, 15, 21}, 0, 0, 0},

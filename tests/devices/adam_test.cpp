@@ -463,7 +463,9 @@ TEST_F(AdamPtyTest, ReadingAndRangesFromTheSimulatedModules) {
 // The same through a pseudo-terminal: with no module at address 03, its silence holds
 // the line for the late-reply window; once the window has passed the module is asked
 // again, once in the pass (its other channel fails at once), and holds the line again.
-TEST_F(AdamPtyTest, AMissingModuleIsAskedOnceAWindow) {
+// Still silent after that second window, it is rested: the pass after it asks only
+// module 01, whose channels are read without waiting.
+TEST_F(AdamPtyTest, AMissingModuleIsAskedOnceAWindowThenRested) {
   sim::Options o;
   o.kind = sim::Kind::ADAM;
   o.link = (dir / "port").string();
@@ -495,6 +497,10 @@ TEST_F(AdamPtyTest, AMissingModuleIsAskedOnceAWindow) {
   pass();
   EXPECT_EQ(read, (std::vector<float>{0.1234f, kBadReading, kBadReading, kBadReading}));
   EXPECT_EQ(sim->Received(), "#012\r#030\r#012\r#030\r");
+  std::this_thread::sleep_for(kLateReplyWindow);
+  pass();
+  EXPECT_EQ(read, (std::vector<float>{0.1234f, kBadReading, kBadReading, 0.1234f}));
+  EXPECT_EQ(sim->Received(), "#012\r#030\r#012\r#030\r#012\r#013\r");
 }
 
 }  // namespace

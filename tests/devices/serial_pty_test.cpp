@@ -196,7 +196,8 @@ TEST_P(PtyFaultTest, FaultGivesABadReadingInTimeAndTheNextReadingIsRight) {
 }
 
 std::string FaultName(const ::testing::TestParamInfo<FaultCase>& info) {
-  static const char* kNames[] = {"None", "Silent", "Late", "Partial", "Stale", "Garbage"};
+  static const char* kNames[] = {"None",    "Silent", "Late",   "Partial", "Stale",
+                                 "Garbage", "HangUp", "Freeze", "Slow"};
   return kNames[static_cast<int>(info.param.fault)];
 }
 
@@ -205,7 +206,9 @@ INSTANTIATE_TEST_SUITE_P(Faults, PtyFaultTest,
                                            FaultCase{sim::Fault::Late, true},
                                            FaultCase{sim::Fault::Partial, true},
                                            FaultCase{sim::Fault::Stale, true},
-                                           FaultCase{sim::Fault::Garbage, true}),
+                                           FaultCase{sim::Fault::Garbage, true},
+                                           // Within the time-out: read as it comes.
+                                           FaultCase{sim::Fault::Slow, false}),
                          FaultName);
 
 TEST_F(PtyTest, AWaitWakesOnTheBytesAndKeepsThemInOrder) {

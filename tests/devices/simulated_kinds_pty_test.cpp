@@ -21,6 +21,7 @@
 #include "devices/state.h"
 #include "kit/state.h"
 #include "setup/state.h"
+#include "sim/responder.h"
 #include "sim/sim.h"
 
 namespace mv {
@@ -268,7 +269,7 @@ TEST(SimulatorCommandLine, FaultSpansLateDelaysHangUpsAndInputValues) {
   std::string error;
   auto o = sim::ParseCommandLine(
       {"--kind", "ui3", "--link", "/tmp/x", "--fault", "hangup", "--fault-after", "2.5", "--fault-for", "3",
-       "--late-ms", "1300", "--value", "3=1.25", "--value", "0=-21.5"},
+       "--late-ms", "1300", "--slow-ms", "250", "--wrap", "-5.1:5.1", "--value", "3=1.25", "--value", "0=-21.5"},
       &error);
   ASSERT_TRUE(o) << error;
   ASSERT_EQ(o->faults.size(), 1u);
@@ -276,6 +277,9 @@ TEST(SimulatorCommandLine, FaultSpansLateDelaysHangUpsAndInputValues) {
   EXPECT_EQ(o->faults[0].after, 2.5);
   EXPECT_EQ(o->faults[0].seconds, 3.0);
   EXPECT_EQ(o->lateMs, 1300);
+  EXPECT_EQ(o->slowMs, 250);
+  EXPECT_EQ(o->wrapLow, -5.1);
+  EXPECT_EQ(o->wrapHigh, 5.1);
   EXPECT_EQ(o->values, (std::vector<std::pair<int, double>>{{3, 1.25}, {0, -21.5}}));
   const std::vector<std::string> wrong[] = {
       {"--kind", "ui3", "--link", "/tmp/x", "--fault", "hangup"},  // down for how long?
@@ -287,12 +291,30 @@ TEST(SimulatorCommandLine, FaultSpansLateDelaysHangUpsAndInputValues) {
       {"--kind", "ui3", "--link", "/tmp/x", "--schedule", "/nonexistent/schedule"},
       {"--kind", "ui3", "--link", "/tmp/x", "--value", "3:1.25"},
       {"--kind", "ui3", "--link", "/tmp/x", "--value", "3=nan"},
+      {"--kind", "ui3", "--link", "/tmp/x", "--wrap", "5:-5"},
+      {"--kind", "ui3", "--link", "/tmp/x", "--wrap", "5"},
   };
   for (const auto& args : wrong) {
     error.clear();
     EXPECT_FALSE(sim::ParseCommandLine(args, &error)) << args.back();
     EXPECT_FALSE(error.empty());
   }
+}
+
+// An input given its own rate under --wrap is a sawtooth: it rises at that rate and
+// reads from the low end again past the high end; the others rise at the common rate.
+TEST(SimulatorInputs, AnInputWithItsOwnRateWrapsWithinTheGivenRange) {
+  sim::Inputs inputs;
+  inputs.SetCommonRate(0.01);
+  inputs.SetWrap(-5, 5);
+  inputs.SetRate(2, 4, true);  // given before the origin: rises from it
+  const auto origin = sim::Clock::now();
+  inputs.StartRamp(origin);
+  const auto at = [&](double s) { return origin + std::chrono::microseconds(static_cast<long long>(s * 1e6)); };
+  EXPECT_NEAR(inputs.Of(2, 1, true, at(0.5)), 3, 1e-9);
+  EXPECT_NEAR(inputs.Of(2, 1, true, at(1.5)), -3, 1e-9) << "past 5 it reads from -5 again";
+  EXPECT_NEAR(inputs.Of(2, 1, true, at(6.5)), -3, 1e-9) << "every 2.5 s";
+  EXPECT_NEAR(inputs.Of(1, 4.99, true, at(10)), 5.09, 1e-9) << "the common rate never wraps";
 }
 
 // Each --fault takes the --fault-* options after it; a module's faults follow each other.
@@ -336,6 +358,8 @@ TEST(SimulatorCommandLine, ControlLinesAndSchedules) {
       {"set 9 31.5", V::Set, 9, 31.5, F::None, -1, -1, -1},
       {"ramp 13 2", V::Ramp, 13, 2, F::None, -1, -1, -1},
       {"late 1300", V::Late, 0, 1300, F::None, -1, -1, -1},
+      {"slow 300", V::Slow, 0, 300, F::None, -1, -1, -1},
+      {"fault slow 12", V::Fault, 0, 0, F::Slow, 12, -1, -1},
       {"fault freeze 3", V::Fault, 0, 0, F::Freeze, 3, -1, -1},
       {"fault silent 6 module 03", V::Fault, 0, 0, F::Silent, 6, -1, 3},
       {"fault garbage 2.5 count 4 module 1", V::Fault, 0, 0, F::Garbage, 2.5, 4, 1},
@@ -359,7 +383,7 @@ TEST(SimulatorCommandLine, ControlLinesAndSchedules) {
     }
   }
   for (const char* wrong : {"fault silent", "fault hangup 3 module 03", "fault melt 3", "fault late 3 count",
-                            "set 3", "ramp x 1", "late -5", "reset"}) {
+                            "set 3", "ramp x 1", "late -5", "slow -1", "reset"}) {
     std::string error;
     EXPECT_FALSE(sim::ParseControl(wrong, &error)) << wrong;
     EXPECT_FALSE(error.empty()) << wrong;

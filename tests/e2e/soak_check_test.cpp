@@ -1,20 +1,27 @@
 // The soak's checks on files made to the letter of each rule and on the same files with
-// one rule broken: each breach fails its own invariant and no other.
+// one rule broken: each breach fails its own invariant and no other. (mv-soak
+// --self-test breaks a real kept run's files the same way.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "common/test_support.h"
+#include "files/chart_file.h"
 #include "soak/check.h"
 #include "soak/plan.h"
+#include "soak/scope_check.h"
 
 namespace mv::soak {
 namespace {
 
 constexpr double kOrigin = 1000, kRate = 0.5, kInterval = 0.1;
-enum Which { kNone = -1, kOnce, kCells, kTimes, kGaps, kText };
+constexpr int kNone = -1;
 
 struct Files {
   std::vector<StoredFile> files;
@@ -22,71 +29,163 @@ struct Files {
   SimLog log;
 };
 
-// Two period files of 30 and 20 samples of two channels read every 0.1 s, with a 2 s
-// pause before sample 20 (logged and marked), each sweep answered in the log; the text
-// save of the second.
-Files Recording() {
+// Two period files of 30 and 20 samples of two channels (inputs 1 and 2) read every
+// 0.1 s, with a 2 s pause before sample 20 (logged and marked), each channel's reading
+// answered in the log; the text save of the second. With `slower`, the pause window
+// changed the interval to 0.2 s from sample 20 on.
+Files Recording(bool slower = false) {
   Files r;
   r.log.origin = kOrigin;
   const std::vector<double> bases = {0, 4};
   std::vector<double> read;
-  for (int k = 0; k < 50; ++k) read.push_back(kOrigin + 1 + kInterval * k + (k >= 20 ? 2 : 0));
+  for (int k = 0; k < 50; ++k)
+    read.push_back(kOrigin + 1 + (k < 20 ? kInterval * k : 2 + 2 + (slower ? 0.2 : kInterval) * (k - 20)));
   for (int part = 0; part < 2; ++part) {
     StoredFile f;
     f.name = "period " + std::to_string(part + 1);
-    f.interval = kInterval;
+    f.interval = f.firstInterval = kInterval;
     f.cells.resize(2);
     for (int k = part * 30; k < (part ? 50 : 30); ++k)
-      for (int c = 0; c < 2; ++c) f.cells[c].push_back(bases[c] + kRate * (read[k] - kOrigin));
+      for (int c = 0; c < 2; ++c) f.cells[c].push_back(bases[c] + kRate * (read[k] - kOrigin + c * 1e-4));
     r.files.push_back(f);
   }
   r.files[0].gaps = {{20, 2.0}};
   r.files[0].markers = {{21, 166}, {25, 'a'}};
-  for (double t : read) r.log.replies.push_back(t + 0.01);
+  if (slower) {
+    r.files[0].changes = {{20, 0.2}};
+    r.files[0].interval = r.files[1].interval = r.files[1].firstInterval = 0.2;
+  }
+  for (double t : read)
+    for (int c = 0; c < 2; ++c) r.log.replies.push_back(t + c * 1e-4 + 0.0002);
+  const double step = slower ? 0.2 : kInterval;
   for (int k = 0; k < 20; ++k)
-    r.text.push_back({kInterval * (k + 1), r.files[1].cells[0][k], r.files[1].cells[1][k]});
+    r.text.push_back({step * (k + 1), r.files[1].cells[0][k], r.files[1].cells[1][k]});
   return r;
+}
+
+void RenumberText(Files& r, double step) {
+  r.text.clear();
+  for (std::size_t k = 0; k < r.files[1].cells[0].size(); ++k)
+    r.text.push_back({step * static_cast<double>(k + 1), r.files[1].cells[0][k], r.files[1].cells[1][k]});
+}
+
+// From sample `k`'s second channel on, every reading 0.6 s later, and a gap of 0.6 s
+// logged (and marked) at sample k.
+void LateFrom(Files& r, int k) {
+  constexpr double kLate = 0.6;
+  for (int part = 0, first = 0; part < 2; first += static_cast<int>(r.files[part].cells[0].size()), ++part)
+    for (int c = 0; c < 2; ++c)
+      for (std::size_t i = 0; i < r.files[part].cells[c].size(); ++i)
+        if (first + static_cast<int>(i) > k || (first + static_cast<int>(i) == k && c == 1))
+          r.files[part].cells[c][i] += kRate * kLate;
+  for (std::size_t i = 2 * static_cast<std::size_t>(k) + 1; i < r.log.replies.size(); ++i)
+    r.log.replies[i] += kLate;
+  r.files[0].gaps.insert(r.files[0].gaps.begin(), {k, kLate});
+  r.files[0].markers.insert(r.files[0].markers.begin(), {k + 1, 166});
+  RenumberText(r, kInterval);
 }
 
 struct Breach {
   const char* name;
-  Which fails;
+  int fails;  // an InvariantId, or kNone
   std::function<void(Files&)> make;
+  bool slower = false;
+  bool switched = false;  // channel 1 on device 2, the reference device 1
+  bool feedback = false;  // two feedback steps of a second: 2-3 V, then 1-1.5 V
 };
+
+// Output 2 as feedback set it: within step 1, then step 2, then `past` volts once the
+// schedule has ended (the run starts 0.3 s before its first sample).
+void Outputs(Files& r, double past) {
+  const double start = kOrigin + 1 - 0.3;
+  r.log.output2 = {{start + 0.5, 2.5}, {start + 1.6, 1.2}, {start + 3, past}, {start + 5, past}};
+}
+
+// The device commands of periodic references: the reference (device 1) from the start,
+// device 3 from 0.95 s (channel 1's device 2 off: samples 10 to 14 zeroed) and device
+// 2 from 1.55 s.
+void Switch(Files& r, bool zeroed) {
+  r.log.outputs = {{kOrigin + 0.5, 1}, {kOrigin + 1 + 0.95, 3}, {kOrigin + 1 + 1.55, 2}};
+  if (zeroed)
+    for (int k = 10; k <= 14; ++k) r.files[0].cells[0][k] = 0;
+}
 
 const Breach kBreaches[] = {
     {"Clean", kNone, [](Files&) {}},
+    {"IntervalChangedInThePauseWindowFromItsCase", kNone, [](Files&) {}, true},
+    // The same file with its caution naming no case: every sample timed at the new
+    // interval, as if the change held from sample 0.
+    {"IntervalChangeTakenFromTheStart", kTimes,
+     [](Files& r) {
+       r.files[0].changes = {{0, 0.2}};
+     },
+     true},
+    {"NoFileDecodes", kStored,
+     [](Files& r) {
+       for (StoredFile& f : r.files) f.problem = "not a chart file";
+     }},
     {"SweepInTwoFiles", kOnce,
      [](Files& r) {
-       for (auto c : {0, 1}) r.files[1].cells[c].insert(r.files[1].cells[c].begin(), r.files[0].cells[c].back());
-       r.text.push_back({});
-       for (std::size_t k = 0; k < r.text.size(); ++k)
-         r.text[k] = {kInterval * static_cast<double>(k + 1), r.files[1].cells[0][k], r.files[1].cells[1][k]};
+       for (auto c : {0, 1})
+         r.files[1].cells[c].insert(r.files[1].cells[c].begin(), r.files[0].cells[c].back());
+       RenumberText(r, kInterval);
      }},
     {"SweepLostBetweenPeriods", kOnce,
      [](Files& r) {
        for (auto c : {0, 1}) r.files[1].cells[c].erase(r.files[1].cells[c].begin());
-       r.text.erase(r.text.begin());
-       for (std::size_t k = 0; k < r.text.size(); ++k) r.text[k][0] = kInterval * static_cast<double>(k + 1);
+       RenumberText(r, kInterval);
+     }},
+    // A fault in the log excuses the replies in its own span, not the lost sweep's.
+    {"SweepLostBesideAFault", kOnce,
+     [](Files& r) {
+       for (auto c : {0, 1}) r.files[1].cells[c].erase(r.files[1].cells[c].begin());
+       RenumberText(r, kInterval);
+       r.log.faults = {{kOrigin + 1 + 2 + 2 + 1.5, kOrigin + 1 + 2 + 2 + 1.6}};
      }},
     {"AnotherChannelsValue", kCells, [](Files& r) { r.files[0].cells[1][5] = r.files[0].cells[0][5]; }},
-    // A marker typed at the sample after the pause holds it: the pause marker is on the next.
-    {"PauseMarkerAfterATypedOne", kNone, [](Files& r) { r.files[0].markers = {{21, 'x'}, {22, 166}}; }},
-    // A gap and a pause at one sample: two lines there, the second marker on the next.
+    // A sweep whose second reply timed out in a fault: its last reading 0.6 s after its
+    // first, the sample standing at its last (a gap before it), the run going on after.
+    {"ReadingsOfOneSweepAcrossAFault", kNone,
+     [](Files& r) {
+       LateFrom(r, 12);
+       r.log.faults = {{kOrigin + 1 + 1.2 + 0.1, kOrigin + 1 + 1.2 + 0.5}};
+     }},
+    {"ReadingsOfOneSweepFarApartWithNothingFailing", kCells, [](Files& r) { LateFrom(r, 12); }},
+    {"AValueHeldTwice", kCells,
+     [](Files& r) { r.files[0].cells[0][6] = r.files[0].cells[0][7] = r.files[0].cells[0][5]; }},
+    {"PauseMarkerMovedOffItsSample", kGaps,
+     [](Files& r) {
+       r.files[0].markers = {{21, 'x'}, {22, 166}};
+     }},
+    // A gap and a pause at one sample: two lines there, both markers at it.
     {"GapAndPauseAtOneSample", kNone,
      [](Files& r) {
        r.files[0].gaps = {{20, 1.0}, {20, 1.0}};
-       r.files[0].markers = {{21, 166}, {22, 166}};
+       r.files[0].markers = {{21, 166}, {21, 166}};
      }},
-    {"PauseWithoutMarker", kGaps, [](Files& r) { r.files[0].markers = {{25, 'a'}}; }},
-    {"PauseLoggedShort", kTimes, [](Files& r) { r.files[0].gaps = {{20, 0.5}}; }},
-    {"TextRowAtAnotherTime", kText, [](Files& r) { r.text[5][0] += 0.5; }},
-    // The pause log dates an interval change the samples did not make: from case 20 on
-    // the file's rule puts them later than they were read.
-    {"IntervalChangeTheSamplesDidNotMake", kTimes,
+    {"PauseWithoutMarker", kGaps,
      [](Files& r) {
-       r.files[0].changes = {{20, kInterval, 0.2}};
+       r.files[0].markers = {{25, 'a'}};
      }},
+    {"MarkerBeyondTheLastSample", kGaps,
+     [](Files& r) {
+       r.files[1].markers = {{22, 'k'}};
+     }},
+    {"PauseLoggedShort", kTimes,
+     [](Files& r) {
+       r.files[0].gaps = {{20, 0.5}};
+     }},
+    {"TextRowAtAnotherTime", kText, [](Files& r) { r.text[5][0] += 0.5; }},
+    {"FeedbackWithinItsStepsAndTheLastAfterIt", kNone, [](Files& r) { Outputs(r, 1.4); }, false, false, true},
+    {"FeedbackPastItsLastStepToARail", kOutputs, [](Files& r) { Outputs(r, 5); }, false, false, true},
+    {"SwitchedChannelZeroedWhileItsDeviceIsOff", kNone, [](Files& r) { Switch(r, true); }, false, true},
+    {"SwitchedChannelReadWhileItsDeviceIsOff", kCells, [](Files& r) { Switch(r, false); }, false, true},
+    {"SwitchedChannelZeroedWhileTheReferenceIsOn", kCells,
+     [](Files& r) {
+       Switch(r, true);
+       r.files[0].cells[0][5] = 0;
+     },
+     false, true},
 };
 
 void PrintTo(const Breach& b, std::ostream* out) {
@@ -99,12 +198,21 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   Options o;
   o.kind = "dt800";
   o.interval = kInterval;
+  o.seconds = 7;
   Plan plan;
   plan.kind = FindKind(o.kind);
   plan.channels = 2;
+  plan.inputs = {1, 2};
+  plan.interval = kInterval;
   plan.rate = kRate;
   plan.bases = {0, 4};
-  Files r = Recording();
+  plan.pauses = {{2, 2}};
+  if (GetParam().feedback) plan.feedback = {{0, 1, 2, 3, 1 / 60.0}, {0, 1, 1, 1.5, 1 / 60.0}};
+  if (GetParam().switched) {
+    plan.devices = {2, 0};
+    plan.reference = 1;
+  }
+  Files r = Recording(GetParam().slower);
   GetParam().make(r);
   const Report report = Check(plan, o, r.files, r.text, r.log, {});
   for (int i = 0; i < static_cast<int>(report.invariants.size()); ++i)
@@ -113,6 +221,103 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
 
 INSTANTIATE_TEST_SUITE_P(Breaches, SoakCheck, ::testing::ValuesIn(kBreaches),
                          [](const ::testing::TestParamInfo<Breach>& info) { return info.param.name; });
+
+// More channels than a kind reads is refused with the kind's limit, never run as fewer;
+// a UI3 takes 16 on its 8 inputs, each input read twice.
+TEST(SoakOptions, AChannelCountTheKindCannotRecordIsRefused) {
+  Options dt;
+  dt.kind = "dt800";
+  dt.channels = 16;
+  EXPECT_NE(SettleOptions(dt).find("at most 8"), std::string::npos);
+  Options ui3;
+  ui3.kind = "ui3";
+  ui3.channels = 16;
+  ui3.interval = 0.01;
+  ASSERT_EQ(SettleOptions(ui3), "");
+  const Plan p = MakePlan(ui3);
+  ASSERT_EQ(p.channels, 16);
+  EXPECT_EQ(p.inputs[8], 1);
+  EXPECT_EQ(p.inputs[15], 8);
+  EXPECT_EQ(p.fastInput, 8) << "the last channel's input rises as a sawtooth";
+}
+
+}  // namespace
+}  // namespace mv::soak
+
+namespace mv::soak {
+namespace {
+
+// A fast-scope sweep as the program writes it: point 0 read by no burst, point i the
+// burst's value i - 1 (one a point) as a + b x volts, with `edit` applied.
+class SweepView : public RecordingView {
+ public:
+  SweepView(const Plan& p, std::function<void(std::vector<float>&)> edit) {
+    points_.push_back(-99999);
+    for (int i = 1; i <= p.scopePoints; ++i) {
+      const double mv = p.burstMillivolts[static_cast<std::size_t>(i - 1) % p.burstMillivolts.size()];
+      points_.push_back(static_cast<float>(p.scopeA + p.scopeB * mv / 1000));
+    }
+    edit(points_);
+  }
+  void ChartColumns(int, int32_t, int32_t, float*) const override {}
+  int MarkerCount() const override { return 0; }
+  DataFileMarker MarkerAt(int) const override { return {}; }
+  int NoteCount() const override { return 0; }
+  DataFileNote NoteAt(int) const override { return {}; }
+  float ScopeValue(int32_t position) const override { return points_[static_cast<std::size_t>(position)]; }
+
+ private:
+  std::vector<float> points_;
+};
+
+struct SweepBreach {
+  const char* name;
+  bool fails;
+  std::function<void(std::vector<float>&)> edit;
+  const char* comment = "";
+};
+
+TEST(SoakScopeCheck, EveryPointIsTheLoggersValueAtItsPlaceOrUnread) {
+  Options o;
+  o.kind = "dt800";
+  o.road = "fast-scope";
+  ASSERT_EQ(SettleOptions(o), "");
+  const Plan plan = MakePlan(o);
+  SimLog log;
+  log.origin = 0;
+  log.burstCount = plan.scopePoints;
+  const SweepBreach cases[] = {
+      {"as sent", false, [](std::vector<float>&) {}},
+      {"a cut block unread and said", false,
+       [](std::vector<float>& v) { std::fill(v.begin() + 1000, v.end(), -99999.0f); },
+       "partial block: 999 of 2048 points"},
+      {"a cut block unread and not said", true,
+       [](std::vector<float>& v) { std::fill(v.begin() + 1000, v.end(), -99999.0f); }},
+      {"a cut block completed with values nobody sent", true,
+       [](std::vector<float>& v) { std::fill(v.begin() + 1000, v.end(), 0.5f); }},
+      {"millivolts over the scope's scale", true,
+       [](std::vector<float>& v) {
+         for (float& x : v) x = x == -99999.0f ? 0.0f : (x - 0.5f) / 2 * 1000 / 3276.5f;
+       }},
+  };
+  for (const SweepBreach& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto dir = test::MakeTempDir("soak-scope");
+    DataFileFacts f;
+    f.scopeMax = plan.scopePoints;
+    f.fastScope = true;
+    f.nChannels = 1;
+    f.channels[1].a = static_cast<float>(plan.scopeA);
+    f.channels[1].b = static_cast<float>(plan.scopeB);
+    f.scopeInterval = 0.001f;
+    f.comment = std::string(c.comment) + "\r";
+    std::ofstream(dir / "sweep 1", std::ios::binary) << EncodeScopeFile(SweepView(plan, c.edit), f);
+    const Report r = CheckScope(plan, o, dir, log, {});
+    EXPECT_EQ(r.invariants[kCells].violations > 0, c.fails) << r.Text();
+    EXPECT_EQ(r.invariants[kStored].violations, 0) << r.Text();
+    std::filesystem::remove_all(dir);
+  }
+}
 
 }  // namespace
 }  // namespace mv::soak

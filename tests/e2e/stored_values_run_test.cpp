@@ -91,7 +91,8 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
         "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
     drive::ScriptRunner runner(script);
     const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
-    ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received().size() << " bytes";
+    ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received().size()
+                           << " bytes";
   }
 
   // Every cell of channel k is own[k] or the bad-reading mark.
@@ -159,7 +160,8 @@ TEST_F(StoredValuesRunE2E, AnADAMModuleSilentThenLateNeverPutsItsReplyOnTheOther
   const std::string received = sim_->Received();
   auto asked = [&received](const std::string& request) {
     int count = 0;
-    for (size_t at = received.find(request); at != std::string::npos; at = received.find(request, at + 1)) ++count;
+    for (size_t at = received.find(request); at != std::string::npos; at = received.find(request, at + 1))
+      ++count;
     return count;
   };
   std::printf("requests received: module 01 %d, module 03 %d\n", asked("#010\r"), asked("#030\r"));
@@ -269,6 +271,58 @@ TEST_F(StoredValuesRunE2E, ARunStoppedInsideAGapRecordsItAtItsLastSample) {
   EXPECT_FALSE(typed.empty()) << "the key typed in the gap is kept";
 }
 
+// Two modules, nine channels at 1 s, the default "Last Sample Value": module 03 falls
+// silent for 20 s while module 01 answers. Only the first failed reading of each silent
+// channel is the copy of its last value the preference asks for; while the module stays
+// silent its channels store -99999, never a flat, plausible value, and module 01's
+// channels hold only their own values.
+TEST_F(StoredValuesRunE2E, AModuleSilentWhileTheOtherAnswersStoresNoValueAfterItsFirstFailure) {
+  sim::Options o;
+  o.kind = sim::Kind::ADAM;
+  o.channelValues = true;
+  o.baud = 9600;
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "adam.kstr";
+  const std::vector<int> inputs{1, 2, 3, 4, 9, 10, 11, 12, 13};
+  std::vector<double> own{0};
+  for (int input : inputs) own.push_back(AdamOwnValue(input));
+  constexpr double kSilence = 20;
+  double silenceEnds = -1;
+  int32_t firstSilent = -1, lastSilent = -1;
+  Record(8, WriteSetup(inputs, 60), data, "", [&] {
+    const double now = GetCurrentTimeInSeconds();
+    if (Sample == 3 && silenceEnds < 0) {
+      sim_->AddFault({sim::Fault::Silent, 0, kSilence, -1, 3});
+      silenceEnds = now + kSilence;
+      firstSilent = Sample;
+    }
+    if (silenceEnds > 0 && lastSilent < 0 && now >= silenceEnds) lastSilent = Sample;
+    return lastSilent >= 0 && Sample >= lastSilent + 5;
+  });
+  if (HasFatalFailure()) return;
+  Check(data, own, "ADAM 01 and 03, 03 silent 20 s while 01 answers");
+  const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+  // Module 01 keeps its pace: a silent module is rested between its windows, so only
+  // the samples in those windows lose module 01's readings.
+  const std::vector<double> answering = test::BlockValues(dump, 1);
+  const auto during = static_cast<int>(lastSilent - firstSilent);
+  const auto lost =
+      static_cast<int>(std::count(answering.begin() + firstSilent, answering.begin() + lastSilent, kBad));
+  std::printf("module 01 during the silence: %d samples stored, %d of them -99999\n", during, lost);
+  EXPECT_GE(during - lost, 9) << "the silence costs module 01 only the silent module's windows";
+  for (int k = 5; k <= 9; ++k) {
+    const std::vector<double> values = test::BlockValues(dump, k);
+    ASSERT_GT(static_cast<int32_t>(values.size()), lastSilent);
+    int kept = 0, bad = 0;
+    // The samples stored while the module was silent (one either side may hold a real
+    // reading, taken before the silence began or after it ended).
+    for (int32_t i = firstSilent + 1; i < lastSilent; ++i) (values[i] == kBad ? bad : kept) += 1;
+    EXPECT_LE(kept, 2) << "channel " << k << ": " << kept << " values during the silence";
+    EXPECT_GT(bad, 0) << "channel " << k;
+    EXPECT_EQ(static_cast<float>(values.back()), static_cast<float>(own[k])) << "read again once well";
+  }
+}
+
 // A DT800 at 115,200 baud with nothing wrong, six channels at 0.1 s: each reply's LF is
 // that reply's own however it trails the CR, so no reading fails and no gap is recorded.
 TEST_F(StoredValuesRunE2E, ADataTakerOnAGoodFastLineNeverFailsAReading) {
@@ -314,7 +368,8 @@ TEST_F(StoredValuesRunE2E, SableGarbageBurstsNeverLeaveAnotherChannelsValueInThe
   if (HasFatalFailure()) return;
   // Each channel's true value is the one it reads once the bursts are over.
   const std::vector<double> own = LastValues(data, inputs.size());
-  for (size_t k = 1; k <= inputs.size(); ++k) EXPECT_NE(own[k], kBad) << "channel " << k << " reads at the end";
+  for (size_t k = 1; k <= inputs.size(); ++k)
+    EXPECT_NE(own[k], kBad) << "channel " << k << " reads at the end";
   EXPECT_EQ(own[1], own[16]) << "the same input";
   const Counts n = Check(data, own, "UI3 16 channels at 1/60 s, garbage bursts");
   EXPECT_GT(n.bad, 0) << "the bursts reached the file";

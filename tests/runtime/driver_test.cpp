@@ -129,6 +129,43 @@ TEST_F(DriverTest, DragSizeResizesAWindowAsTheUsersDragWould) {
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
 }
 
+// Window 1 with a check box (control 1) at 10..110 x 10..30, a static text (control 2)
+// at 10..110 x 40..60 and the canvas elsewhere. Each click is noted in turn: "box" and
+// "text" for a control's click, "canvas" for the canvas's; a click at the bottom
+// right corner ends the program with the notes' count, after they are kept in `seen`.
+std::vector<std::string>* gSeen = nullptr;
+[[noreturn]] void ClickTargetsProgram(int, char**) {
+  rt::OpenWindow(1, "Targets", Rect{40, 60, 340, 220}, 6);
+  rt::NewControl(1, rt::ControlType::CheckBox, "Box", Rect{10, 10, 110, 30}, 1);
+  rt::NewControl(2, rt::ControlType::StaticText, "Text", Rect{10, 40, 110, 60}, 1);
+  bool last = false;
+  rt::SetDialogHandler([](int16_t kind, int16_t control) {
+    if (kind == 1) gSeen->push_back(control == 1 ? "box" : "text");
+  });
+  rt::SetMouseHandler([&last](int) {
+    const Point p = rt::LastClickPosition();
+    gSeen->push_back("canvas");
+    last = p.h > 250 && p.v > 120;
+  });
+  for (;;) {
+    rt::PumpEvents();
+    if (last) rt::ExitProgram(static_cast<int>(gSeen->size()));
+  }
+}
+
+TEST_F(DriverTest, MouseClicksWhateverLiesUnderThePointAsAUsersClickDoes) {
+  std::vector<std::string> seen;
+  gSeen = &seen;
+  const auto result =
+      Run("start\nuntil 1\nmouse 1 20 20\nmouse 1 200 20\nmouse 1 20 50\nmouse 1 280 140\n"
+          "expect-exit 4\n",
+          ClickTargetsProgram);
+  gSeen = nullptr;
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << " after " << seen.size() << " clicks";
+  EXPECT_EQ(seen, (std::vector<std::string>{"box", "canvas", "canvas", "canvas"}))
+      << "the box takes the click on it; a static text is part of the canvas, as the program draws it";
+}
+
 TEST_F(DriverTest, ALineThatCannotBeCarriedOutFailsWithItsNumber) {
   std::ofstream(dir_ / "written.kstr") << "data";
   std::ofstream(dir_ / "empty.kstr").flush();

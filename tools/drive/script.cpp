@@ -443,7 +443,13 @@ struct ScriptRunner::Impl {
       need(3);
       int16_t w = static_cast<int16_t>(ToInt(parts[1]));
       Front(w);
-      QTest::mouseClick(Window(w), Qt::LeftButton, {}, QPoint(ToInt(parts[2]), ToInt(parts[3])));
+      // As a user's click: whatever is shown under the point takes it (a control, a
+      // field, a label), else the window's own canvas.
+      QWidget* window = Window(w);
+      const QPoint at(ToInt(parts[2]), ToInt(parts[3]));
+      QWidget* under = window->childAt(at);
+      QWidget* target = under ? under : window;
+      QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(window, at));
       return true;
     }
     if (cmd == "drag-size") {

@@ -37,13 +37,14 @@ struct NamedFault {
 constexpr NamedFault kFaults[] = {
     {"none", Fault::None},       {"silent", Fault::Silent}, {"late", Fault::Late},
     {"partial", Fault::Partial}, {"stale", Fault::Stale},   {"garbage", Fault::Garbage},
-    {"hangup", Fault::HangUp},   {"freeze", Fault::Freeze},
+    {"hangup", Fault::HangUp},   {"freeze", Fault::Freeze}, {"slow", Fault::Slow},
 };
 
 constexpr const char* kUsage =
     "usage: mv-sim --kind ui2|ui3|dt500|dt50|dt800|dt80|dt85|adam|adc1|stream --link PATH\n"
-    "              [--baud N] [--late-ms MS] [--value INPUT=V]... [--ramp RATE]\n"
-    "              [--fault silent|late|partial|stale|garbage|hangup|freeze [--fault-after S]\n"
+    "              [--baud N] [--late-ms MS] [--slow-ms MS] [--value INPUT=V]... [--ramp RATE]\n"
+    "              [--wrap LOW:HIGH]\n"
+    "              [--fault silent|late|partial|stale|garbage|hangup|freeze|slow [--fault-after S]\n"
     "               [--fault-for S] [--fault-count N] [--fault-module AA]]...\n"
     "              [--schedule FILE] [--log FILE] [--seed N] [--channel-values]\n"
     "  stream only: [--period MS] [--burst N] [--split MS] [--name LINE] [--line LINE]...\n"
@@ -63,19 +64,23 @@ constexpr const char* kUsage =
     "span of the run in seconds (from S seconds after the start, for S seconds; default:\n"
     "all of it), --fault-count limits it to its first N replies, --fault-module to the\n"
     "replies of the ADAM module at address AA. Where spans overlap the later --fault\n"
-    "applies. A late reply comes --late-ms after the program's time-out (default 84).\n"
+    "applies. A late reply comes --late-ms after the program's time-out (default 84),\n"
+    "a slow one --slow-ms after its request (default 300), within the time-out.\n"
     "hangup: the terminal hangs up for the span, then a new one takes the link. freeze:\n"
     "nothing is answered in the span, and at its end every request of the span is.\n"
     "--value INPUT=V: what an input reads, in the program's units (volts; Sable T inputs\n"
     "9-12 degrees, counter 13, input 14 volts; DataTaker channels in their own unit; ADAM\n"
     "input 0 the CJC temperature; stream: field INPUT). --ramp RATE: every input but the\n"
     "Sable T inputs and counter and the ADAM CJC rises by RATE a second (its own unit)\n"
-    "from the first byte received (a stream: from the start).\n"
+    "from the first byte received (a stream: from the start). --wrap LOW:HIGH: an input\n"
+    "given its own rate (\"ramp INPUT RATE\") reads from LOW again once it rises past\n"
+    "HIGH.\n"
     "Control lines on standard input, or in --schedule FILE each after its time in\n"
     "seconds from the start (\"12.5 fault silent 3\"; \"#\" starts a comment):\n"
     "  set INPUT V          what the input reads from now on\n"
     "  ramp INPUT RATE      the input rises by RATE a second from now\n"
     "  late MS              late replies come MS after the time-out from now on\n"
+    "  slow MS              slow replies come MS after their request from now on\n"
     "  fault NAME SECONDS [count N] [module AA]   the fault from now, for SECONDS\n"
     "  fault none           every fault ends now\n"
     "--log FILE keeps every byte (microseconds since the start, rx/tx/lost and the bytes)\n"
@@ -125,7 +130,7 @@ std::string_view Trimmed(std::string_view line) {
 // "fault NAME SECONDS [count N] [module AA]" or "fault none": "" when right, else why not.
 std::string FaultControl(const std::vector<std::string_view>& w, FaultSpec* f) {
   const auto fault = w.size() > 1 ? FaultFromName(w[1]) : std::nullopt;
-  if (!fault) return "fault needs one of none, silent, late, partial, stale, garbage, hangup, freeze";
+  if (!fault) return "fault needs one of none, silent, late, partial, stale, garbage, hangup, freeze, slow";
   f->fault = *fault;
   if (*fault == Fault::None) return w.size() == 2 ? "" : "fault none takes nothing more";
   if (w.size() < 3 || !ToDouble(w[2], &f->seconds) || f->seconds < 0)
@@ -211,8 +216,8 @@ std::optional<Control> ParseControl(std::string_view line, std::string* error) {
     return c;
   }
   int ms = 0;
-  if (w.size() == 2 && w[0] == "late" && ToInt(w[1], &ms) && ms >= 0) {
-    c.verb = Control::Verb::Late;
+  if (w.size() == 2 && (w[0] == "late" || w[0] == "slow") && ToInt(w[1], &ms) && ms >= 0) {
+    c.verb = w[0] == "late" ? Control::Verb::Late : Control::Verb::Slow;
     c.value = ms;
     return c;
   }
@@ -222,7 +227,7 @@ std::optional<Control> ParseControl(std::string_view line, std::string* error) {
     if (why.empty()) return c;
     return *error = why, std::nullopt;
   }
-  *error = "not \"set INPUT V\", \"ramp INPUT RATE\", \"late MS\" or \"fault NAME SECONDS\"";
+  *error = "not \"set INPUT V\", \"ramp INPUT RATE\", \"late MS\", \"slow MS\" or \"fault NAME SECONDS\"";
   return std::nullopt;
 }
 
@@ -283,8 +288,8 @@ bool ToBurstGap(std::string_view s, Options::BurstGap* out) {
 }
 
 // The options that take a whole number not below 0.
-constexpr const char* kWholeNumberOptions[] = {"--baud", "--period", "--burst",  "--split",
-                                               "--busy", "--seed",   "--late-ms"};
+constexpr const char* kWholeNumberOptions[] = {"--baud", "--period", "--burst",   "--split",
+                                               "--busy", "--seed",   "--late-ms", "--slow-ms"};
 
 bool TakesWholeNumber(const std::string& a) {
   return std::find(std::begin(kWholeNumberOptions), std::end(kWholeNumberOptions), a) !=
@@ -299,6 +304,7 @@ void SetWholeNumber(const std::string& a, int n, Options& o) {
   if (a == "--busy") o.adc1BusyPolls = n;
   if (a == "--seed") o.seed = static_cast<uint32_t>(n);
   if (a == "--late-ms") o.lateMs = n;
+  if (a == "--slow-ms") o.slowMs = n;
 }
 
 // Applies a fault's own option `a` with its value `v`: "" when done, else why not.
@@ -348,6 +354,11 @@ std::string ValueOption(const std::string& a, const std::string& v, Options& o, 
     return FaultOption(a, v, o.faults.back());
   } else if (a == "--ramp") {
     if (!ToDouble(v, &o.ramp)) return "--ramp needs a rate, not \"" + v + "\"";
+  } else if (a == "--wrap") {
+    const size_t colon = v.find(':');
+    if (colon == std::string::npos || !ToDouble(std::string_view(v).substr(0, colon), &o.wrapLow) ||
+        !ToDouble(std::string_view(v).substr(colon + 1), &o.wrapHigh) || o.wrapHigh <= o.wrapLow)
+      return "--wrap needs LOW:HIGH with LOW below HIGH, not \"" + v + "\"";
   } else if (a == "--schedule") {
     std::string why;
     const auto schedule = ReadSchedule(v, &why);

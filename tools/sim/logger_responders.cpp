@@ -59,7 +59,8 @@ bool IsDigits(std::string_view s) {
 // then count numbers in millivolts, each followed by CR LF, at the line's pace (the
 // --baud rate, else 115,200 baud). The numbers are the burst values in turn, or with
 // tagged bursts burst n's k-th number is n x 100000 + k. A burst gap holds the rest of
-// one burst back from a given byte on. The burst's numbers take no injected fault.
+// one burst back from a given byte on. The burst's numbers take the injected faults as
+// any reply does: a silent span drops what falls in it, cutting the block.
 class DataTakerResponder : public LineResponder {
  public:
   DataTakerResponder(const Options& options, Inputs& inputs)
@@ -80,11 +81,11 @@ class DataTakerResponder : public LineResponder {
     if (sent_ >= burst_.size() || now < sendFrom_) return;
     const double seconds = std::chrono::duration<double>(now - sendFrom_).count();
     const size_t due = std::min({burst_.size(), gapAt_, static_cast<size_t>(seconds * bytesPerSecond_) + 1});
-    if (due > sent_) out.push_back({burst_.substr(sent_, due - sent_), 0, false});
+    if (due > sent_) out.push_back({burst_.substr(sent_, due - sent_), 0, true});
     sent_ = std::max(sent_, due);
     if (sent_ != gapAt_) return;
     // The rest is on its way already: a new burst asked for meanwhile comes after it.
-    if (gapMs_ >= 0) out.push_back({burst_.substr(sent_), gapMs_, false});
+    if (gapMs_ >= 0) out.push_back({burst_.substr(sent_), gapMs_, true});
     sent_ = burst_.size();
     gapAt_ = std::string::npos;
   }

@@ -4,6 +4,7 @@
 #pragma once
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -32,6 +33,8 @@ struct Reply {
 class Inputs {
  public:
   void SetCommonRate(double perSecond) { commonRate_ = perSecond; }
+  // An input with its own rate reads from `low` again once it rises past `high`.
+  void SetWrap(double low, double high) { wrapLow_ = low, wrapHigh_ = high; }
   void StartRamp(Clock::time_point origin) { origin_ = origin; }
   bool RampStarted() const { return origin_ != Clock::time_point::max(); }
 
@@ -44,7 +47,10 @@ class Inputs {
   // What the input reads at `now`: the value set for it, else `own`, plus its rise.
   double Of(int input, double own, bool common, Clock::time_point now = Clock::now()) const {
     const auto it = values_.find(input);
-    return (it == values_.end() ? own : it->second) + Rise(input, common, now);
+    const double v = (it == values_.end() ? own : it->second) + Rise(input, common, now);
+    if (wrapHigh_ <= wrapLow_ || !rates_.count(input)) return v;
+    const double span = wrapHigh_ - wrapLow_;
+    return wrapLow_ + (v - wrapLow_ - span * std::floor((v - wrapLow_) / span));
   }
   // Whether the input reads anything but the instrument's own value.
   bool Changed(int input, bool common) const {
@@ -68,6 +74,7 @@ class Inputs {
   static double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
   double commonRate_ = 0;
+  double wrapLow_ = 0, wrapHigh_ = 0;
   Clock::time_point origin_ = Clock::time_point::max();
   std::map<int, double> values_;
   std::map<int, Rate> rates_;

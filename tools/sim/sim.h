@@ -25,6 +25,7 @@ enum class Fault {
   Garbage,  // random bytes in place of the reply
   HangUp,   // the terminal hangs up for the span; a new one takes the link after it
   Freeze,   // nothing is answered in the span; at its end every request in it is answered
+  Slow,     // the reply comes a while after its request, within the program's time-out
 };
 
 // One fault of a run: which, when, for how many replies, and to whom.
@@ -43,14 +44,15 @@ struct FaultSpec {
 //   set INPUT V          what the input reads from now on (it keeps rising at its rate)
 //   ramp INPUT RATE      the input rises by RATE a second from now, from what it reads
 //   late MS              late replies come MS after the program's time-out from now on
+//   slow MS              slow replies come MS after their request from now on
 //   fault NAME SECONDS [count N] [module AA]
 //                        the fault from now for SECONDS (see FaultSpec)
 //   fault none           every fault ends now
 struct Control {
-  enum class Verb { Set, Ramp, Late, Fault };
+  enum class Verb { Set, Ramp, Late, Slow, Fault };
   Verb verb = Verb::Set;
   int input = 0;
-  double value = 0;  // set: the value; ramp: the rate; late: milliseconds
+  double value = 0;  // set: the value; ramp: the rate; late, slow: milliseconds
   FaultSpec fault;   // fault: `after` is 0 (from now); Fault::None ends every fault
   std::string text;  // the line as given, for the log
 };
@@ -88,6 +90,8 @@ struct Options {
   std::vector<FaultSpec> faults;
   // A late reply comes this many milliseconds after the program's time-out.
   int lateMs = 84;
+  // A slow reply comes this many milliseconds after its request.
+  int slowMs = 300;
   // What inputs read (input number, value in the program's units), in place of the
   // simulated defaults; see Simulator::SetValue.
   std::vector<std::pair<int, double>> values;
@@ -96,6 +100,10 @@ struct Options {
   // inputs take it but a Sable's T inputs and counter and an ADAM's cold junction,
   // which rise at their own rate only (Simulator::SetRate).
   double ramp = 0;
+  // wrapHigh > wrapLow: an input given its own rate (SetRate, "ramp INPUT RATE") that
+  // rises past wrapHigh starts again from wrapLow, a sawtooth, so a fast rise stays in
+  // the instrument's range for as long as the run lasts.
+  double wrapLow = 0, wrapHigh = 0;
   // Control lines applied at their times (seconds from the start).
   std::vector<TimedControl> schedule;
   std::string logPath;  // every byte received and sent, one line per chunk; empty: none

@@ -15,11 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <mutex>
 #include <random>
 #include <thread>
-#include <ctime>
 
 #include "sim/fault_plan.h"
 #include "sim/responder.h"
@@ -162,6 +162,9 @@ struct Simulator::Impl {
       case Control::Verb::Late:
         opt.lateMs = static_cast<int>(c.value);
         break;
+      case Control::Verb::Slow:
+        opt.slowMs = static_cast<int>(c.value);
+        break;
       case Control::Verb::Fault:
         if (c.fault.fault == Fault::None)
           faults.EndAll(Clock::now());
@@ -206,6 +209,9 @@ struct Simulator::Impl {
         return {};
       case Fault::Late:
         r.delayMs += responder->TimeoutMs() + opt.lateMs;
+        return {r};
+      case Fault::Slow:
+        r.delayMs += opt.slowMs;
         return {r};
       case Fault::Partial: {
         size_t half = std::max<size_t>(1, r.bytes.size() / 2);
@@ -289,7 +295,8 @@ struct Simulator::Impl {
   Clock::time_point NextEvent(Clock::time_point now) const {
     Clock::time_point next = std::min(responder->NextTick(), faults.NextChange(now));
     if (hungUp && nextReopen > now) next = std::min(next, nextReopen);
-    if (nextControl < opt.schedule.size()) next = std::min(next, start + SecondsOf(opt.schedule[nextControl].at));
+    if (nextControl < opt.schedule.size())
+      next = std::min(next, start + SecondsOf(opt.schedule[nextControl].at));
     if (!scheduled.empty()) next = std::min(next, scheduled.front().due);
     if (!wire.empty()) next = std::min(next, wire.front().first);
     return next;
@@ -432,6 +439,7 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
       break;
   }
   m.inputs.SetCommonRate(m.opt.ramp);
+  m.inputs.SetWrap(m.opt.wrapLow, m.opt.wrapHigh);
   for (const auto& [input, value] : m.opt.values) m.responder->SetValue(input, value);
   std::stable_sort(m.opt.schedule.begin(), m.opt.schedule.end(),
                    [](const TimedControl& a, const TimedControl& b) { return a.at < b.at; });

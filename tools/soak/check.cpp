@@ -1,77 +1,20 @@
 #include "soak/check.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <sstream>
+
+#include "soak/sweeps.h"
 
 namespace mv::soak {
 
 namespace {
 
-constexpr double kBad = -99999;
 constexpr std::size_t kFirstShown = 5;
-
-double NumberAfter(const std::string& text, std::size_t at) {
-  while (at < text.size() && text[at] == ' ') ++at;
-  double v = 0;
-  std::from_chars(text.data() + at, text.data() + text.size(), v);
-  return v;
-}
-
-// Every pause and gap the pause log records: "... for M minutes at case N" puts M
-// minutes before the sample that follows the N taken.
-std::vector<std::pair<int32_t, double>> PauseLogGaps(const std::string& log) {
-  std::vector<std::pair<int32_t, double>> gaps;
-  const std::string tail = " minutes at case";
-  for (std::size_t m = log.find(tail); m != std::string::npos; m = log.find(tail, m + 1)) {
-    const std::size_t f = log.rfind(" for", m);
-    if (f == std::string::npos) continue;
-    gaps.emplace_back(static_cast<int32_t>(NumberAfter(log, m + tail.size())), NumberAfter(log, f + 4) * 60);
-  }
-  return gaps;
-}
-
-// The interval changes of a pause log: "CAUTION:  old sample interval = X sec" then
-// "new sample interval = Y sec from case N".
-std::vector<StoredFile::IntervalChange> PauseLogChanges(const std::string& log) {
-  std::vector<StoredFile::IntervalChange> changes;
-  const std::string oldKey = "old sample interval =", newKey = "new sample interval =",
-                    fromKey = " sec from case";
-  for (std::size_t o = log.find(oldKey); o != std::string::npos; o = log.find(oldKey, o + 1)) {
-    const std::size_t n = log.find(newKey, o), f = log.find(fromKey, n == std::string::npos ? o : n);
-    const std::size_t nextOld = log.find(oldKey, o + 1);
-    if (n == std::string::npos || f == std::string::npos || (nextOld != std::string::npos && f > nextOld))
-      continue;
-    changes.push_back({static_cast<int32_t>(NumberAfter(log, f + fromKey.size())),
-                       NumberAfter(log, o + oldKey.size()), NumberAfter(log, n + newKey.size())});
-  }
-  return changes;
-}
-
-// The file's rule: sample k at the intervals of the stretches up to it (k x old before
-// an interval change at N, then N x old + (k - N) x new) plus the pause and gap time
-// logged at or before it.
-std::vector<double> StoredTimes(const StoredFile& f, std::size_t n) {
-  std::vector<double> times;
-  double step = f.changes.empty() ? f.interval : f.changes.front().before, base = 0, skipped = 0;
-  int32_t baseIndex = 0;
-  std::size_t g = 0, c = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto k = static_cast<int32_t>(i);
-    for (; g < f.gaps.size() && f.gaps[g].first <= k; ++g) skipped += f.gaps[g].second;
-    for (; c < f.changes.size() && f.changes[c].from <= k; ++c) {
-      base += (f.changes[c].from - baseIndex) * step;
-      baseIndex = f.changes[c].from;
-      step = f.changes[c].after;
-    }
-    times.push_back(base + (k - baseIndex) * step + skipped);
-  }
-  return times;
-}
+// The most a drawn count may fall short of the run's length, less what faults and
+// pauses took: the interface's pace and a loaded machine.
+constexpr double kCountShare = 0.85;
 
 std::string Seconds(double s) {
   std::ostringstream o;
@@ -87,206 +30,296 @@ void Invariant::Fail(const std::string& what) {
   if (first.size() < kFirstShown) first.push_back(what);
 }
 
-StoredFile ParseDump(const std::string& name, const std::string& dump) {
-  StoredFile f;
-  f.name = name;
-  const std::size_t at = dump.find("interval (s): ");
-  if (at == std::string::npos || dump.find("count meaning: the last sample index") == std::string::npos) {
-    f.problem = "not a chart file: " + dump.substr(0, 200);
-    return f;
-  }
-  f.interval = NumberAfter(dump, at + 14);
-  // Line by line: a long run's value lines are far too long for a regular expression.
-  std::istringstream lines(dump);
-  for (std::string line; std::getline(lines, line);) {
-    long long sample = 0, code = 0;
-    if (std::sscanf(line.c_str(), "  marker %*d: sample+1 %lld code %lld", &sample, &code) == 2)
-      f.markers.emplace_back(static_cast<int32_t>(sample), static_cast<int>(code));
-    if (line.rfind("samples of channel block ", 0) != 0) continue;
-    std::istringstream in(line.substr(line.find(':') + 1));
-    std::vector<double> values;
-    for (std::string v; in >> v;) values.push_back(std::stod(v));
-    f.cells.push_back(std::move(values));
-  }
-  const std::size_t trailer = dump.find("trailer: '");
-  if (trailer != std::string::npos) {
-    f.gaps = PauseLogGaps(dump.substr(trailer));
-    f.changes = PauseLogChanges(dump.substr(trailer));
-  }
-  return f;
-}
-
-std::vector<std::vector<double>> ParseTextDump(const std::string& dump) {
-  std::vector<std::vector<double>> rows;
-  std::istringstream lines(dump);
-  for (std::string line; std::getline(lines, line);) {
-    const std::size_t open = line.find(": '");
-    if (line.rfind("row ", 0) != 0 || open == std::string::npos) continue;
-    std::string text = line.substr(open + 3);
-    text = text.substr(0, text.rfind('\''));
-    for (std::size_t tab; (tab = text.find("\\x09")) != std::string::npos;) text.replace(tab, 4, " ");
-    std::istringstream in(text);
-    std::vector<double> cells;
-    for (std::string v; in >> v;) cells.push_back(std::atof(v.c_str()));
-    rows.push_back(std::move(cells));
-  }
-  return rows;
-}
-
-SimLog ParseSimLog(const std::string& text) {
-  SimLog log;
-  std::istringstream in(text);
-  double openFault = -1;
-  int open = 0;
-  for (std::string line; std::getline(in, line);) {
-    const double us = NumberAfter(line, 0);
-    const std::size_t space = line.find(' ');
-    if (space == std::string::npos) continue;
-    const std::string rest = line.substr(space + 1);
-    if (rest.rfind("-- start at", 0) == 0) log.start = NumberAfter(rest, 11) / 1e6 - us / 1e6;
-    const double t = log.start + us / 1e6;
-    if (rest.rfind("tx", 0) == 0) {
-      log.replies.push_back(t);
-    } else if (rest.rfind("-- ramp origin at", 0) == 0) {
-      log.origin = NumberAfter(rest, 17) / 1e6;
-    } else if (rest.find(" begins at") != std::string::npos || rest.rfind("-- hang-up", 0) == 0) {
-      if (open++ == 0) openFault = t;
-    } else if ((rest.find(" ends at") != std::string::npos || rest.rfind("-- back", 0) == 0) && open > 0) {
-      if (--open == 0) log.faults.emplace_back(openFault, t);
-    }
-  }
-  if (open > 0) log.faults.emplace_back(openFault, 1e18);
-  return log;
-}
-
 namespace {
-
-struct Sample {
-  double read = -1;  // the wall-clock time its readings tell; < 0: none read
-  std::size_t file = 0;
-  int32_t index = 0;
-  long seq = 0;  // its place among every file's samples, in the order written
-  std::vector<double> cells;
-};
 
 class Checker {
  public:
-  Checker(const Plan& p, const Options& o, const SimLog& log) : p_(p), o_(o), log_(log) {
-    // A reading's time is known to its value's resolution; a streamed one is its
-    // latest line's, up to a line period old.
-    slack_ = p.kind->step / p.rate + (p.kind->streams ? 0.06 : 0);
-    limit_ = std::max(o.interval, 0.05) + slack_;
-  }
+  Checker(const Plan& p, const Options& o, const SimLog& log, const std::vector<StoredFile>& files)
+      : p_(p), o_(o), log_(log), files_(files), sweeps_(p, log) {}
 
-  Report Run(const std::vector<StoredFile>& files, const std::vector<std::vector<double>>& text,
-             const std::vector<Usage>& usage) {
-    for (std::size_t f = 0; f < files.size(); ++f) CheckFile(files, f);
-    if (!files.empty()) CheckText(files.back(), text);
-    CheckOnce();
+  Report Run(const std::vector<std::vector<double>>& text, const std::vector<Usage>& usage) {
+    CheckDecoded();
+    const Sample* prev = nullptr;
+    for (std::size_t f = 0; f < files_.size(); ++f) CheckFile(f, prev);
+    if (!files_.empty()) CheckText(files_.back(), text);
+    sweeps_.FindRun(all_);
+    CheckRunEnd();
+    CheckTwice();
+    CheckReplies();
+    CheckCount();
     CheckUsage(usage);
-    r_.invariants = {once_, cells_, times_, gaps_, text_, usage_};
+    CheckOutputs();
+    if (!p_.devices.empty())
+      cells_.notes.push_back(std::to_string(zeroed_) + " cells zeroed while their device was off; " +
+                             std::to_string(log_.outputs.size()) + " device commands in the log");
+    r_.invariants = {stored_, once_, cells_, times_, gaps_, text_, usage_, outputs_};
     return r_;
   }
 
  private:
-  double TimeOf(int channel, double value) const {
-    return log_.origin + (value - p_.bases[static_cast<std::size_t>(channel)]) / p_.rate;
+  std::string Where(std::size_t file, int32_t k) const {
+    return files_[file].name + " sample " + std::to_string(k);
   }
-  std::string Where(const StoredFile& f, int32_t k) const { return f.name + " sample " + std::to_string(k); }
-  bool InFault(double from, double to) const {
-    for (const auto& [b, e] : log_.faults)
-      if (from < e + 4 + o_.interval && to > b - 0.2) return true;
-    return false;
+  std::string Where(const Sample& s) const { return Where(s.file, s.index); }
+  double Since(double t) const { return t - log_.origin; }
+
+  // ---- stored: something to check, and as much of it as the run allows ------------
+  void CheckDecoded() {
+    long decoded = 0;
+    for (const StoredFile& f : files_) {
+      if (!f.problem.empty())
+        stored_.Fail(f.name + ": " + f.problem);
+      else if (static_cast<int>(f.cells.size()) != p_.channels)
+        stored_.Fail(f.name + ": " + std::to_string(f.cells.size()) + " channels stored, " +
+                     std::to_string(p_.channels) + " recorded");
+      else
+        ++decoded;
+    }
+    stored_.checked = static_cast<long>(files_.size());
+    if (decoded == 0) stored_.Fail("no data file decodes: nothing of the run can be checked");
   }
 
-  void CheckFile(const std::vector<StoredFile>& files, std::size_t fi) {
-    const StoredFile& f = files[fi];
-    if (!f.problem.empty()) return once_.Fail(f.name + ": " + f.problem);
-    if (static_cast<int>(f.cells.size()) != p_.channels)
-      return cells_.Fail(f.name + ": " + std::to_string(f.cells.size()) + " channels stored");
-    const int32_t n = static_cast<int32_t>(f.cells.front().size());
-    std::vector<double> prev(static_cast<std::size_t>(p_.channels), kBad);
-    std::vector<bool> prevHeld(static_cast<std::size_t>(p_.channels), false);
-    std::vector<Sample> samples;
-    for (int32_t k = 0; k < n; ++k) {
-      Sample s{-1, fi, k, 0, {}};
-      for (int c = 0; c < p_.channels; ++c) s.cells.push_back(f.cells[static_cast<std::size_t>(c)][k]);
-      for (int c = 0; c < p_.channels && s.read < 0; ++c)
-        if (s.cells[c] != kBad) s.read = TimeOf(c, s.cells[c]);
-      CheckCells(f, s, prev, prevHeld);
-      samples.push_back(std::move(s));
+  // The samples a run of this length, less its pauses and what its faults excuse,
+  // stores at the least; and no sample missing long after the instrument answers again.
+  void CheckCount() {
+    const double expected = ExpectedSamples();
+    stored_.notes.push_back(std::to_string(all_.size()) + " samples stored, about " +
+                            std::to_string(std::lround(expected)) +
+                            " due in the run's time outside pauses and faults");
+    if (static_cast<double>(all_.size()) < kCountShare * expected - 3)
+      stored_.Fail(std::to_string(all_.size()) +
+                   " samples stored where the run's length, pauses and faults leave " +
+                   std::to_string(std::lround(expected)));
+    const Sample* a = nullptr;
+    for (const Sample& b : all_) {
+      if (b.T < 0) continue;
+      if (a) CheckHole(*a, b);
+      a = &b;
     }
-    CheckTimes(f, samples);
-    CheckGaps(f, samples);
-    for (Sample& s : samples) {
+  }
+
+  double ExpectedSamples() const {
+    double interval = p_.interval, expected = 0, from = 0;
+    const auto segment = [&](double to) {
+      const double lost = sweeps_.FaultSecondsIn(from, to);
+      const double pace = std::max(interval, HeaderInterval(interval));
+      expected += std::max(0.0, to - from - lost) / pace;
+    };
+    for (const Pause& pause : p_.pauses) {
+      segment(pause.at);
+      from = pause.at + pause.seconds;
+      if (pause.newInterval > 0) interval = pause.newInterval;
+    }
+    segment(o_.seconds);
+    return expected;
+  }
+  // A pace the files say the interface kept, slower than the interval asked for.
+  double HeaderInterval(double asked) const {
+    double kept = asked;
+    for (const StoredFile& f : files_)
+      if (f.problem.empty() && f.changes.empty() && f.interval > asked && f.interval < asked * 2)
+        kept = f.interval;
+    return kept;
+  }
+
+  void CheckHole(const Sample& a, const Sample& b) {
+    const double hole = b.first - a.T, interval = b.interval;
+    const double resume = sweeps_.ResumeAfter(a.T, b.first);
+    if (resume >= 0) {
+      // A fault lay between: the instrument answers again at `resume` (and the user
+      // may have paused after it).
+      double paused = 0;
+      for (const auto& [at, seconds] : files_[b.file].pauses)
+        if (at == b.index) paused += seconds;
+      const double after = b.first - resume, allowed = sweeps_.LateReplyWait() + 2 * interval + 0.5 + paused;
+      if (after > allowed)
+        stored_.Fail("no sample for " + Seconds(after) + " s after the instrument answered again (" +
+                     Where(a) + " to " + Where(b) + ", " + Seconds(hole) + " s apart)");
+      return;
+    }
+    const double logged = LoggedBefore(b);
+    if (hole > logged + 3 + 2 * interval)
+      stored_.Fail("no sample for " + Seconds(hole) + " s with nothing failing (" + Where(a) + " to " +
+                   Where(b) + (logged > 0 ? ", " + Seconds(logged) + " s logged" : "") + ")");
+  }
+  double LoggedBefore(const Sample& b) const {
+    double logged = 0;
+    for (const auto& [at, seconds] : files_[b.file].gaps)
+      if (at == b.index) logged += seconds;
+    return logged;
+  }
+
+  // ---- one file: cells, times, gaps ---------------------------------------------------
+  void CheckFile(std::size_t fi, const Sample*& prev) {
+    const StoredFile& f = files_[fi];
+    if (!f.problem.empty() || static_cast<int>(f.cells.size()) != p_.channels) return;
+    const std::vector<double> intervals = FileRuleIntervals(f);
+    const std::size_t first = all_.size();
+    for (std::size_t k = 0; k < intervals.size(); ++k) {
+      Sample s;
+      s.file = fi;
+      s.index = static_cast<int32_t>(k);
+      s.interval = intervals[k];
+      for (const auto& [at, seconds] : f.gaps)
+        if (at == s.index) s.logged += seconds;
+      for (const auto& channel : f.cells) s.cells.push_back(channel[k]);
+      const Sample* last = all_.empty() ? nullptr : &all_.back();
+      sweeps_.Estimate(s, prev, last);
       s.seq = static_cast<long>(all_.size());
+      CheckCells(s, prev, last);
       all_.push_back(std::move(s));
+      if (all_.back().T >= 0) prev = &all_.back();
     }
+    // Pointers into all_ stay valid: it is reserved for every file's samples.
+    CheckInterval(f, first);
+    CheckTimes(f, first);
+    CheckGaps(f, first);
   }
 
-  void CheckCells(const StoredFile& f, const Sample& s, std::vector<double>& prev, std::vector<bool>& held) {
+  void CheckCells(const Sample& s, const Sample* prev, const Sample* last) {
     bool any = false;
     for (int c = 0; c < p_.channels; ++c) {
-      const auto cu = static_cast<std::size_t>(c);
-      const double v = s.cells[cu];
       ++cells_.checked;
-      const bool wasHeld = held[cu];
-      held[cu] = false;
-      if (v == kBad) {
-        prev[cu] = v;
-        continue;
-      }
-      any = true;
-      const double t = TimeOf(c, v);
-      if (std::fabs(t - s.read) <= o_.interval + 0.05 + slack_) {
-        prev[cu] = v;
-        continue;
-      }
-      if (v == prev[cu]) {
-        // A held copy of the last value: only as the first failed sample of a gap.
+      const Reading& r = s.readings[static_cast<std::size_t>(c)];
+      if (const std::string why = sweeps_.Switched(s, c); !why.empty())
+        cells_.Fail(Where(s) + " channel " + std::to_string(c + 1) + " " + why);
+      if (r.kind == Reading::Zeroed) ++zeroed_;
+      if (r.kind == Reading::Bad || r.kind == Reading::Zeroed) continue;
+      if (r.kind == Reading::Held) {
         ++cells_.counted;
-        held[cu] = true;
-        if (wasHeld) cells_.Fail(Where(f, s.index) + " channel " + std::to_string(c + 1) + " holds " +
-                                 std::to_string(v) + " again");
+        const bool again = last && last->readings[static_cast<std::size_t>(c)].kind == Reading::Held &&
+                           last->cells[static_cast<std::size_t>(c)] == s.cells[static_cast<std::size_t>(c)];
+        if (again)
+          cells_.Fail(Where(s) + " channel " + std::to_string(c + 1) + " holds " +
+                      std::to_string(s.cells[static_cast<std::size_t>(c)]) + " again");
         continue;
       }
-      cells_.Fail(Where(f, s.index) + " channel " + std::to_string(c + 1) + " = " + std::to_string(v) +
-                  " was read " + Seconds(t - s.read) +
-                  " s from its sweep's first reading: another sweep's or channel's value");
-      prev[cu] = v;
+      if (r.kind == Reading::Unpinned) continue;
+      any = true;
+      const std::string why = sweeps_.OutOfSweep(s, c, prev);
+      if (!why.empty())
+        cells_.Fail(Where(s) + " channel " + std::to_string(c + 1) + " = " +
+                    std::to_string(s.cells[static_cast<std::size_t>(c)]) + " " + why);
     }
     any ? ++r_.goodSamples : ++r_.badSamples;
   }
 
-  // Sample k is stored where the file's rule (StoredTimes) puts it; against when it was
-  // read, the file's start being where the readings put it.
-  void CheckTimes(const StoredFile& f, const std::vector<Sample>& samples) {
-    const std::vector<double> stored = StoredTimes(f, samples.size());
+  // Each file stores the interval asked for (at its start, and at its end after any
+  // change in the pause window), or the pace an interface slower than that kept from
+  // the run's start; a slowdown later in a run does not change it.
+  void CheckInterval(const StoredFile& f, std::size_t first) {
+    const auto same = [](double a, double b) { return std::fabs(a - b) <= 1e-6 * std::max(a, b); };
+    if (asked_ == 0) {
+      asked_ = p_.interval;
+      const double kept = KeptPace(first);
+      if (f.firstInterval > asked_ && kept > asked_ * 1.02) {
+        times_.notes.push_back("the interface keeps " + Seconds(kept) + " s at best where " +
+                               Seconds(asked_) + " s was asked; the files store " +
+                               std::to_string(f.firstInterval) + " s");
+        asked_ = f.firstInterval;
+      }
+    }
+    ++times_.checked;
+    if (!same(f.firstInterval, asked_))
+      times_.Fail(f.name + " stores its samples " + std::to_string(f.firstInterval) + " s apart where " +
+                  std::to_string(asked_) + " s was asked");
+    if (!f.changes.empty()) asked_ = f.changes.back().interval;
+    if (!same(f.interval, asked_))
+      times_.Fail(f.name + " ends at an interval of " + std::to_string(f.interval) + " s where " +
+                  std::to_string(asked_) + " s was asked");
+  }
+  // The median time between the run's first samples read in turn.
+  double KeptPace(std::size_t first) const {
+    std::vector<double> d;
+    for (std::size_t i = first + 1; i < all_.size() && d.size() < 20; ++i)
+      if (all_[i].T >= 0 && all_[i - 1].T >= 0) d.push_back(all_[i].T - all_[i - 1].T);
+    if (d.empty()) return 0;
+    std::nth_element(d.begin(), d.begin() + static_cast<long>(d.size() / 2), d.end());
+    return d[d.size() / 2];
+  }
+
+  // Sample k is stored by its file's rule; against when it was read (its last reading
+  // that stood), the file's start being where the readings put it.
+  void CheckTimes(const StoredFile& f, std::size_t first) {
+    const std::vector<double> stored = FileRuleTimes(f);
     std::vector<double> offsets;
-    for (std::size_t i = 0; i < samples.size(); ++i)
-      if (samples[i].read >= 0) offsets.push_back(samples[i].read - stored[i]);
+    for (std::size_t i = first; i < all_.size(); ++i)
+      if (all_[i].T >= 0) offsets.push_back(all_[i].T - stored[static_cast<std::size_t>(all_[i].index)]);
     if (offsets.empty()) return;
     std::nth_element(offsets.begin(), offsets.begin() + static_cast<long>(offsets.size() / 2), offsets.end());
     const double origin = offsets[offsets.size() / 2];
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-      if (samples[i].read < 0) continue;
+    for (std::size_t i = first; i < all_.size(); ++i) {
+      const Sample& s = all_[i];
+      if (s.T < 0) continue;
       ++times_.checked;
-      const double off = samples[i].read - origin - stored[i];
-      if (std::fabs(off) > limit_ + 0.005)
-        times_.Fail(Where(f, samples[i].index) + " read at " + Seconds(samples[i].read - origin) +
-                    " s, stored at " + Seconds(stored[i]) + " s (" + Seconds(off) + ")");
+      const double at = stored[static_cast<std::size_t>(s.index)];
+      const double off = s.T - origin - at, limit = std::max(s.interval, 0.05) + s.e + 0.005;
+      if (std::fabs(off) > limit)
+        times_.Fail(Where(s) + " read at " + Seconds(s.T - origin) + " s, stored at " + Seconds(at) + " s (" +
+                    Seconds(off) + ", " + Seconds(limit) + " allowed)");
     }
   }
 
+  // One pause marker and one pause-log line per gap, the marker at the sample its line
+  // names; a jump in the readings' times is a gap; no marker beyond the last sample.
+  void CheckGaps(const StoredFile& f, std::size_t first) {
+    std::map<int32_t, int> lines, markers;
+    for (const auto& [before, seconds] : f.gaps) ++lines[before];
+    gaps_.checked += static_cast<long>(f.gaps.size());
+    const int32_t n = f.cells.empty() ? 0 : static_cast<int32_t>(f.cells.front().size());
+    // A marker is stored with its sample's number from 1.
+    for (const auto& [sample, code] : f.markers) {
+      if (sample > n)
+        gaps_.Fail(Where(all_.size() > first ? all_[first].file : 0, sample - 1) +
+                   ": a marker beyond the file's last sample " + std::to_string(n - 1));
+      if (code == 166) ++markers[sample - 1];
+    }
+    for (const auto& [k, count] : markers)
+      if (count > lines[k])
+        gaps_.Fail(f.name + " sample " + std::to_string(k) + ": " + std::to_string(count - lines[k]) +
+                   " pause marker(s) without a pause-log line");
+    for (const auto& [k, count] : lines)
+      if (count > markers[k])
+        gaps_.Fail(f.name + " sample " + std::to_string(k) + ": " + std::to_string(count - markers[k]) +
+                   " pause-log line(s) without a pause marker at the sample they name");
+    for (std::size_t i = first + 1; i < all_.size(); ++i) {
+      const Sample &a = all_[i - 1], &b = all_[i];
+      if (a.T < 0 || b.T < 0) continue;
+      if (b.T - a.T > 2 * b.interval + 0.1 + a.e + b.e && lines[b.index] == 0)
+        gaps_.Fail(Where(b) + ": read " + Seconds(b.T - a.T) +
+                   " s after the sample before it, with no pause-log line");
+    }
+  }
+
+  // A run stopped inside a silence records the hole it ends in: a pause-log line and
+  // its marker at the last sample.
+  void CheckRunEnd() {
+    const Sample* last = nullptr;
+    for (const Sample& s : all_)
+      if (s.T >= 0 && (!last || s.T > last->T)) last = &s;
+    if (!last || last->file + 1 != files_.size()) return;
+    const double end = sweeps_.RunStart() + o_.seconds, hole = end - last->T;
+    if (hole < sweeps_.LateReplyWait() + 2 * last->interval + 1 || sweeps_.ResumeAfter(last->T, end) < 0)
+      return;
+    const StoredFile& f = files_.back();
+    const int32_t n = static_cast<int32_t>(f.cells.front().size());
+    const bool logged =
+        std::any_of(f.gaps.begin(), f.gaps.end(), [&](const auto& g) { return g.first >= n - 1; });
+    ++gaps_.checked;
+    if (!logged)
+      gaps_.Fail(f.name + ": the run was stopped about " + Seconds(hole) +
+                 " s after its last stored sample, inside a fault, and no pause-log line records the hole");
+  }
+
   // The text save of the last period: its rows the chart file's samples, each row's
-  // time by the same rule (StoredTimes) from the same origin.
+  // time by the same rule, from the same origin.
   void CheckText(const StoredFile& f, const std::vector<std::vector<double>>& rows) {
     if (!f.problem.empty() || f.cells.empty()) return;
     const std::size_t n = f.cells.front().size();
     if (rows.size() != n)
       text_.Fail(std::to_string(rows.size()) + " text rows for " + std::to_string(n) + " samples in " +
                  f.name);
-    const std::vector<double> times = StoredTimes(f, std::min(n, rows.size()));
+    const std::vector<double> stored = FileRuleTimes(f);
     double origin = 0;
     for (std::size_t k = 0; k < std::min(n, rows.size()); ++k) {
       ++text_.checked;
@@ -295,11 +328,10 @@ class Checker {
         text_.Fail("text row " + std::to_string(k + 1) + " holds " + std::to_string(row.size()) + " numbers");
         continue;
       }
-      const double stored = times[k];
-      if (k == 0) origin = row[0] - stored;
-      if (std::fabs(row[0] - origin - stored) > 0.002 + 1e-6 * std::fabs(row[0]))
-        text_.Fail("text row " + std::to_string(k + 1) + " at " + Seconds(row[0] - origin) + " s, the chart file's rule " +
-                   Seconds(stored) + " s");
+      if (k == 0) origin = row[0] - stored[0];
+      if (std::fabs(row[0] - origin - stored[k]) > 0.002 + 1e-6 * std::fabs(row[0]))
+        text_.Fail("text row " + std::to_string(k + 1) + " at " + Seconds(row[0] - origin) +
+                   " s, the chart file's rule " + Seconds(stored[k]) + " s");
       for (std::size_t c = 0; c < f.cells.size(); ++c) {
         const double v = f.cells[c][k];
         if (std::fabs(row[c + 1] - v) > 1e-4 * std::max(1.0, std::fabs(v)))
@@ -309,143 +341,149 @@ class Checker {
     }
   }
 
-  // One pause marker and one pause-log line per gap, at the sample after it (on the
-  // last sample for a gap the run ended in); a jump in the readings' times is a gap.
-  void CheckGaps(const StoredFile& f, const std::vector<Sample>& samples) {
-    std::map<int32_t, int> unmarked;  // pause-log lines per sample, less the markers found
-    std::set<int32_t> held, logged;   // samples holding a marker, and with a log line
-    std::vector<int32_t> pauses;
-    for (const auto& [before, seconds] : f.gaps) ++unmarked[before], logged.insert(before);
-    gaps_.checked += static_cast<long>(f.gaps.size());
-    // A marker is stored with its sample's number from 1. A sample holds one marker: a
-    // pause marker due at a sample that holds one goes on the next free sample.
-    for (const auto& [sample, code] : f.markers) {
-      held.insert(sample - 1);
-      if (code == 166) pauses.push_back(sample - 1);
-    }
-    std::sort(pauses.begin(), pauses.end());
-    const auto stored = static_cast<int32_t>(f.cells.empty() ? 0 : f.cells[0].size());
-    for (int32_t m : pauses) {
-      int32_t at = m;
-      while (unmarked[at] == 0 && at > 0 && held.count(at - 1)) --at;
-      // A gap (or pause) the run ended in: its line comes after the last sample, and its
-      // marker stands on that sample, since none follows.
-      if (unmarked[at] == 0 && m == stored - 1 && unmarked[stored] > 0) at = stored;
-      if (unmarked[at] > 0)
-        --unmarked[at];
-      else
-        gaps_.Fail(Where(f, m) + ": a pause marker without a pause-log line");
-    }
-    for (const auto& [k, lines] : unmarked)
-      if (lines > 0) gaps_.Fail(Where(f, k) + ": a pause-log line without a pause marker");
-    for (std::size_t i = 1; i < samples.size(); ++i) {
-      const Sample &a = samples[i - 1], &b = samples[i];
-      if (a.read < 0 || b.read < 0) continue;
-      if (b.read - a.read > 2 * f.interval + 0.1 + 2 * slack_ && !logged.count(b.index))
-        gaps_.Fail(Where(f, b.index) + ": read " + Seconds(b.read - a.read) +
-                   " s after the sample before it, with no pause-log line");
-    }
-  }
-
-  // Every answered sweep in exactly one file: no reading stored twice, and no reply the
-  // simulator sent between two stored sweeps left out (outside its faults' time).
-  void CheckOnce() {
+  // ---- once: no sweep stored twice, no answered sweep stored nowhere --------------------
+  void CheckTwice() {
     std::vector<const Sample*> read;
     for (const Sample& s : all_)
-      if (s.read >= 0) read.push_back(&s);
-    std::sort(read.begin(), read.end(), [](const Sample* a, const Sample* b) { return a->read < b->read; });
+      if (s.T >= 0) read.push_back(&s);
     once_.checked = static_cast<long>(read.size());
-    // Where the rise in one interval is below the readings' resolution, sweeps close
-    // together may read the same: only a copy further apart is the same sweep stored
-    // twice.
-    const double perStep = 2 * p_.kind->step / (p_.rate * o_.interval);
-    const long alike = perStep > 1 ? static_cast<long>(std::ceil(perStep)) : 0;
-    for (std::size_t i = 1; i < read.size(); ++i)
-      if (read[i]->cells == read[i - 1]->cells && read[i]->read - read[i - 1]->read < 1e-9 &&
-          std::abs(read[i]->seq - read[i - 1]->seq) > alike)
-        once_.Fail("the sweep read at " + Seconds(read[i]->read - log_.origin) + " s is stored twice: " +
-                   Where(FileOf(*read[i - 1]), read[i - 1]->index) + " and " + Where(FileOf(*read[i]), read[i]->index));
-    if (p_.kind->streams) return;  // a streaming instrument talks whether asked or not
-    for (std::size_t i = 1; i < all_.size(); ++i) {
-      const Sample &a = all_[i - 1], &b = all_[i];
-      if (a.read < 0 || b.read < 0) continue;
-      const double from = a.read + o_.interval / 2 + 0.05 + slack_, to = b.read - 0.05 - slack_;
-      if (to <= from || InFault(a.read, b.read)) continue;
-      const auto lo = std::upper_bound(log_.replies.begin(), log_.replies.end(), from);
-      const auto hi = std::lower_bound(log_.replies.begin(), log_.replies.end(), to);
-      if (hi <= lo) continue;
-      // Readings taken while paused, or in a gap the file logs, are no sweep of the
-      // recording: counted apart.
-      const auto& gaps = FileOf(b).gaps;
-      if (std::any_of(gaps.begin(), gaps.end(), [&](const auto& g) { return g.first == b.index; }))
-        once_.counted += hi - lo;
-      else
-        once_.Fail(std::to_string(hi - lo) + " replies sent between " + Where(FileOf(a), a.index) + " and " +
-                   Where(FileOf(b), b.index) + " (" + Seconds(b.read - a.read) + " s apart) are stored nowhere");
+    std::sort(read.begin(), read.end(), [](const Sample* a, const Sample* b) { return a->T < b->T; });
+    for (std::size_t i = 1; i < read.size(); ++i) {
+      const Sample &a = *read[i - 1], &b = *read[i];
+      // Two sweeps read within a resolution of each other: only where sweeps can be told
+      // apart are equal cells one sweep stored twice.
+      if (a.cells != b.cells || b.T - a.T > a.e + b.e + 1e-6) continue;
+      if (a.e > a.interval / 4 || b.e > b.interval / 4) continue;
+      once_.Fail("the sweep read at " + Seconds(Since(b.T)) + " s is stored twice: " + Where(a) + " and " +
+                 Where(b));
     }
+    for (const Sample& s : all_)
+      if (s.duplicate)
+        once_.Fail(Where(s) + " repeats every value of the sample before it, with nothing failing");
   }
-  const StoredFile& FileOf(const Sample& s) const { return (*files_)[s.file]; }
+
+  void CheckReplies() {
+    const Sweeps::Tally t = sweeps_.Unclaimed(all_, files_);
+    once_.counted = t.excusedFaults + t.excusedPauses;
+    once_.countedAs = "replies in faults' spans (" + std::to_string(t.excusedFaults) +
+                      ") or pauses and logged gaps (" + std::to_string(t.excusedPauses) + ") counted apart";
+    for (const std::string& v : t.violations) once_.Fail(v);
+    once_.violations += t.moreViolations;
+    once_.notes.push_back(std::to_string(t.claimed) + " replies in stored sweeps, " +
+                          std::to_string(t.beforeRun) + " before the run's first sample, " +
+                          std::to_string(t.afterRun) + " after its last");
+  }
+
+  // Feedback on output 2: each step's limits from its start (the run's first update)
+  // for its minutes, the last step's after the schedule ends, with an update's room at
+  // each change.
+  void CheckOutputs() {
+    if (p_.feedback.empty()) return;
+    const double start = sweeps_.RunStart(), end = start + o_.seconds + 1, room = 1.5;
+    std::vector<double> from;
+    double at = 0;
+    for (const Plan::FeedbackStep& f : p_.feedback) from.push_back(at), at += f.minutes * 60;
+    long after = 0;
+    for (const auto& [t, volts] : log_.output2) {
+      if (t < start || t > end) continue;
+      ++outputs_.checked;
+      const double rel = t - start;
+      bool within = false;
+      std::string limits;
+      for (std::size_t k = 0; k < from.size(); ++k) {
+        const Plan::FeedbackStep& f = p_.feedback[k];
+        const double until = k + 1 < from.size() ? from[k + 1] : 1e18;
+        if (rel < from[k] - room || rel > until + room) continue;
+        within = within || (volts >= f.minVolts - 0.002 && volts <= f.maxVolts + 0.002);
+        limits += (limits.empty() ? "" : " or ") + Seconds(f.minVolts) + "-" + Seconds(f.maxVolts) + " V";
+      }
+      if (rel > at) ++after;
+      if (!within)
+        outputs_.Fail("output 2 set to " + Seconds(volts) + " V at " + Seconds(rel) + " s" +
+                      (rel > at ? " (after the last step)" : "") + ", outside " + limits);
+    }
+    outputs_.notes.push_back(std::to_string(after) +
+                             " output commands after the schedule's last step ended (" + Seconds(at) +
+                             " s in)");
+  }
 
   void CheckUsage(const std::vector<Usage>& usage) {
     usage_.checked = static_cast<long>(usage.size());
     if (usage.size() < 2) return;
+    // The first minute (of a short run, its first third) is the program settling in.
+    const double settled =
+        std::min(usage.front().seconds + 60,
+                 usage.front().seconds + (usage.back().seconds - usage.front().seconds) / 3);
     double base = 0, most = 0;
     for (const Usage& u : usage) {
-      if (u.seconds <= 60 || base == 0) base = std::max(base, u.rssMiB);
+      if (u.seconds <= settled || base == 0) base = std::max(base, u.rssMiB);
       most = std::max(most, u.rssMiB);
     }
     const double cores = (usage.back().cpuSeconds - usage.front().cpuSeconds) /
                          std::max(1e-9, usage.back().seconds - usage.front().seconds);
     std::ostringstream s;
     s.precision(3);
-    s << "memory " << base << " MiB after the first minute, " << most << " MiB at most; CPU " << cores
-      << " of a core";
-    usage_.first.insert(usage_.first.begin(), s.str());
-    if (most - base > o_.rssGrowthMiB) usage_.Fail("memory grew by more than " + Seconds(o_.rssGrowthMiB) + " MiB");
+    s << "memory " << base << " MiB once settled, " << most << " MiB at most; CPU " << cores << " of a core";
+    usage_.notes.push_back(s.str());
+    if (most - base > o_.rssGrowthMiB)
+      usage_.Fail("memory grew by more than " + Seconds(o_.rssGrowthMiB) + " MiB");
     if (cores > o_.cpuCores) usage_.Fail("CPU above " + Seconds(o_.cpuCores) + " of a core");
   }
 
- public:
-  const std::vector<StoredFile>* files_ = nullptr;
-
- private:
   const Plan& p_;
   const Options& o_;
   const SimLog& log_;
-  double slack_ = 0, limit_ = 0;
-  std::vector<Sample> all_;
+  const std::vector<StoredFile>& files_;
+  Sweeps sweeps_;
+  std::vector<Sample> all_ = Reserved(files_);
+  double asked_ = 0;  // the interval asked for at the next file's start
+  long zeroed_ = 0;
   Report r_;
+  Invariant stored_{"every file decodes, with as many samples as the run's length and faults allow"};
   Invariant once_{"every answered sweep stored exactly once"};
   Invariant cells_{"every cell its own channel's value or -99999 (held copies counted apart)"};
-  Invariant times_{"every stored time within max(interval, 50 ms) of its reading"};
-  Invariant gaps_{"one pause marker 166 and one pause-log line per gap"};
+  Invariant times_{
+      "every stored time within max(interval, 50 ms) of its last good reading, on the interval asked for"};
+  Invariant gaps_{"one pause marker 166 and one pause-log line per gap, at the sample it names"};
   Invariant text_{"the last save's text form the same as its chart file"};
   Invariant usage_{"memory and CPU bounded"};
+  Invariant outputs_{
+      "every feedback output command within the limits of its step (the last step's after it)"};
+
+  static std::vector<Sample> Reserved(const std::vector<StoredFile>& files) {
+    std::size_t n = 0;
+    for (const StoredFile& f : files)
+      if (!f.cells.empty()) n += f.cells.front().size();
+    std::vector<Sample> v;
+    v.reserve(n);
+    return v;
+  }
 };
 
 }  // namespace
 
 bool Report::ok() const {
-  return std::all_of(invariants.begin(), invariants.end(), [](const Invariant& i) { return i.violations == 0; });
+  return std::all_of(invariants.begin(), invariants.end(),
+                     [](const Invariant& i) { return i.violations == 0; });
 }
 
 std::string Report::Text() const {
   std::ostringstream s;
-  s << "samples: " << goodSamples << " read, " << badSamples << " with every reading -99999\n";
+  s << "samples: " << goodSamples << " read, " << badSamples << " with no reading that stood\n";
   for (const Invariant& i : invariants) {
     s << (i.violations ? "FAIL " : "ok   ") << i.name << ": " << i.checked << " checked";
-    if (i.counted) s << ", " << i.counted << " counted apart";
+    if (i.counted) s << ", " << i.counted << " " << i.countedAs;
     s << ", " << i.violations << " violations\n";
+    for (const std::string& n : i.notes) s << "       " << n << "\n";
     for (const std::string& f : i.first) s << "       " << f << "\n";
   }
   return s.str();
 }
 
 Report Check(const Plan& plan, const Options& o, const std::vector<StoredFile>& files,
-             const std::vector<std::vector<double>>& text, const SimLog& log, const std::vector<Usage>& usage) {
-  Checker c(plan, o, log);
-  c.files_ = &files;
-  return c.Run(files, text, usage);
+             const std::vector<std::vector<double>>& text, const SimLog& log,
+             const std::vector<Usage>& usage) {
+  return Checker(plan, o, log, files).Run(text, usage);
 }
 
 }  // namespace mv::soak

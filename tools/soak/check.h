@@ -1,6 +1,7 @@
 // The soak's checks, from the saved files (as mvdump decodes them) and the simulator's
-// log alone. A reading's time is told by its value: every input rises at one rate
-// from a base of its own, from the ramp's origin that the log gives on the wall clock.
+// log alone. A reading's time is told by its value: every input rises at one rate from
+// a base of its own (one input as a fast sawtooth), from the ramp's origin that the log
+// gives on the wall clock.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -12,29 +13,47 @@
 
 namespace mv::soak {
 
+// An interval changed during a run: samples from `from` on stand `interval` apart.
+struct IntervalChange {
+  int32_t from = 0;
+  double interval = 0;
+};
+
 // A chart file as mvdump prints it.
 struct StoredFile {
   std::string name;
-  double interval = 0;
-  std::vector<std::vector<double>> cells;     // [channel][sample]
-  std::vector<std::pair<int32_t, int>> markers;  // (stored sample number, code)
-  std::vector<std::pair<int32_t, double>> gaps;  // pause log: (samples before, seconds)
-  struct IntervalChange {
-    int32_t from = 0;  // the first sample at the new interval
-    double before = 0, after = 0;
-  };
-  std::vector<IntervalChange> changes;  // pause log: intervals changed in a pause
-  std::string problem;                  // why it did not decode
+  double interval = 0;                             // the header's: the one in force at the end
+  std::vector<std::vector<double>> cells;          // [channel][sample]
+  std::vector<std::pair<int32_t, int>> markers;    // (stored sample number, code)
+  std::vector<std::pair<int32_t, double>> gaps;    // pause log: (samples before, seconds)
+  std::vector<std::pair<int32_t, double>> pauses;  // those of them the user paused
+  std::vector<IntervalChange> changes;             // from the pause log's cautions, in order
+  double firstInterval = 0;                        // the interval sample 0 stood at
+  std::string problem;                             // why it did not decode
 };
 StoredFile ParseDump(const std::string& name, const std::string& dump);
 // A text save as mvdump prints it: each row's time and values.
 std::vector<std::vector<double>> ParseTextDump(const std::string& dump);
 
+// The file's own rule for the time of each of its samples, from its first: sample k
+// stands k intervals on, plus every pause and gap the pause log records at or before
+// it. An interval changed in the pause window holds from the case its caution names:
+// samples before it keep the old interval (k x old), later ones go on from there
+// (N x old + (k - N) x new).
+std::vector<double> FileRuleTimes(const StoredFile& f);
+// The interval in force at each sample.
+std::vector<double> FileRuleIntervals(const StoredFile& f);
+
 // What the simulator's log tells, every time in wall-clock seconds.
 struct SimLog {
   double start = 0, origin = -1;
-  std::vector<double> replies;                    // each "tx" line
-  std::vector<std::pair<double, double>> faults;  // begins .. ends (hang-up .. back)
+  std::vector<double> requests;                    // each "rx" line
+  std::vector<double> replies;                     // each "tx" line
+  std::vector<std::pair<double, double>> faults;   // begins .. ends (hang-up .. back)
+  std::vector<std::pair<double, double>> slow;     // the spans of slow replies alone
+  std::vector<std::pair<double, int>> outputs;     // a Sable's device commands: the device on
+  std::vector<std::pair<double, double>> output2;  // a Sable's analog output commands: output 2's volts
+  long burstCount = 0;                             // a DT800's last "RX;BURST(count,rate)"
 };
 SimLog ParseSimLog(const std::string& text);
 
@@ -50,10 +69,15 @@ struct Invariant {
   explicit Invariant(std::string n) : name(std::move(n)) {}
   std::string name;
   long checked = 0, counted = 0;  // counted: what is reported aside (held values, ...)
+  std::string countedAs = "counted apart";
   long violations = 0;
   std::vector<std::string> first;
+  std::vector<std::string> notes;  // figures said whether or not it holds
   void Fail(const std::string& what);
 };
+
+// The invariants, in the order a report gives them.
+enum InvariantId { kStored, kOnce, kCells, kTimes, kGaps, kText, kUsage, kOutputs, kInvariants };
 
 struct Report {
   std::vector<Invariant> invariants;
@@ -65,6 +89,7 @@ struct Report {
 // Files in the order they were written: the period files, then the last save, whose
 // text form (rows of time and values) is `text`.
 Report Check(const Plan& plan, const Options& o, const std::vector<StoredFile>& files,
-             const std::vector<std::vector<double>>& text, const SimLog& log, const std::vector<Usage>& usage);
+             const std::vector<std::vector<double>>& text, const SimLog& log,
+             const std::vector<Usage>& usage);
 
 }  // namespace mv::soak

@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "control/state.h"
 #include "files/setup_file.h"
 #include "kit/state.h"
 
@@ -12,31 +13,160 @@ namespace mv::soak {
 
 namespace {
 
-// The Sable inputs 1-8 read +-5.12 V in steps of 1/6399.9 V; a DataTaker sends its
-// millivolts in full; an ADAM module four decimals of volts; the ADC-1 a 12-bit
-// magnitude of 0.1 mV; a streaming instrument its field in full.
+// The Sable inputs 1-8 read +-5.12 V in steps of 1/6399.9 V (a channel past the eighth
+// reads an input again); a DataTaker sends its millivolts in full; an ADAM module four
+// decimals of volts; the ADC-1 a 12-bit magnitude of 0.1 mV; a streaming instrument
+// its field in full. A DT800, DT80 and DT85 read two sweeps when a run starts, an ADAM
+// sets each channel's range (a sweep's worth of replies). An
+// ADC-1 reading is five requests: the conversion's start, three status polls (two of
+// them answered "busy") and the low byte.
+// An instrument that is asked can fail in every way; one that talks unasked cannot
+// answer late or repeat an answer.
+constexpr const char* kAskedFaults = "silent late partial stale garbage hangup freeze";
 const KindFacts kKinds[] = {
-    {"ui2", 1, 8, -5.1, 5.1, 1 / 6399.9, false, "silent late partial stale garbage hangup freeze"},
-    {"ui3", 2, 8, -5.1, 5.1, 1 / 6399.9, false, "silent late partial stale garbage hangup freeze"},
-    {"dt500", 3, 8, -50, 50, 1e-6, false, "silent late partial stale garbage hangup freeze"},
-    {"dt50", 4, 5, -50, 50, 1e-6, false, "silent late partial stale garbage hangup freeze"},
-    {"dt800", 5, 8, -50, 50, 1e-6, false, "silent late partial stale garbage hangup freeze"},
-    {"dt80", 6, 5, -50, 50, 1e-6, false, "silent late partial stale garbage hangup freeze"},
-    {"dt85", 7, 8, -50, 50, 1e-6, false, "silent late partial stale garbage hangup freeze"},
-    {"adam", 8, 8, -9.9, 9.9, 1e-4, false, "silent late partial stale garbage hangup freeze"},
-    {"adc1", 9, 8, -0.4, 0.4, 1e-4, false, "silent late partial stale garbage hangup freeze"},
-    {"stream", 11, 6, -1000, 1000, 1e-6, true, "silent partial garbage hangup freeze"},
+    {"ui2", 1, 8, 16, -5.1, 5.1, 1 / 6399.9, false, kAskedFaults, 1000, 0},
+    {"ui3", 2, 8, 16, -5.1, 5.1, 1 / 6399.9, false, kAskedFaults, 1000, 0},
+    {"dt500", 3, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 0},
+    {"dt50", 4, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 0},
+    {"dt800", 5, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
+    {"dt80", 6, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
+    {"dt85", 7, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
+    {"adam", 8, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 1},
+    {"adc1", 9, 8, 8, -0.4, 0.4, 1e-4, false, kAskedFaults, 100, 0, 5},
+    {"stream", 11, 6, 6, -1000, 1000, 1e-6, true, "silent partial garbage hangup freeze", 1084, 0},
 };
 
-// Seconds between channels' bases: a reading taken for another channel is this far
-// from its own time.
-constexpr double kChannelSpacing = 8;
+const std::vector<RoadFacts> kRoads = {
+    {"plain", "faults, pauses, markers, backups and periods drawn from the seed (0.1 s)"},
+    {"interval", "each pause changes the interval in the pause window (0.25 s to start)"},
+    {"slow",
+     "slow spells in mid-run: each sweep a fifth longer than the interval, the replies within the time-out "
+     "(0.25 s)"},
+    {"continuous-last", "the last channel averaged continuously, through silences and slow spells (1 s)"},
+    {"continuous-all", "every channel averaged continuously, through silences and slow spells (2 s)"},
+    {"slow-line", "a line at 1,200 baud with spans of replies 1.1 s after their request (1 s)"},
+    {"modules", "an ADAM's three modules (4019, 4050, 4017), the 4017 silent and late in spans (1 s)"},
+    {"edit", "a channel cut between stopping and saving the last period (0.1 s)"},
+    {"switching", "periodic references: device 1 the reference, channels on devices 2 and 3 (0.25 s)"},
+    {"feedback",
+     "feedback on output 2 from channel 1, two steps over the run's first half, no end state (0.25 s)"},
+    {"fast-scope",
+     "a DT800's fast scope, Tab pressed in block after block, silences that cut blocks (0.001 s)"},
+};
+
+// Seconds between inputs' bases: a reading taken for another input is this far from
+// its own time.
+constexpr double kInputSpacing = 8;
 
 std::vector<std::string> Words(const std::string& text) {
   std::istringstream in(text);
   std::vector<std::string> w;
   for (std::string s; in >> s;) w.push_back(s);
   return w;
+}
+
+bool Road(const Options& o, const char* name) {
+  return o.road == name;
+}
+
+double RoadInterval(const std::string& road) {
+  if (road == "interval" || road == "slow" || road == "switching" || road == "feedback") return 0.25;
+  if (road == "continuous-all") return 2;
+  if (road == "fast-scope") return 0.001;
+  if (road == "continuous-last" || road == "slow-line" || road == "modules") return 1;
+  return 0.1;
+}
+
+// The inputs the channels read: 1, 2, ... and again from 1 past the kind's inputs; an
+// ADAM's modules road puts the second half on the 4017 at 03 (its inputs 9, 10, ...).
+std::vector<int> ChannelInputs(const Options& o, const KindFacts& k, int channels) {
+  std::vector<int> inputs;
+  const int first = (channels + 1) / 2;
+  for (int c = 0; c < channels; ++c) {
+    if (Road(o, "modules"))
+      inputs.push_back(c < first ? c + 1 : 9 + c - first);
+    else
+      inputs.push_back(c % k.inputs + 1);
+  }
+  return inputs;
+}
+
+int MaxInput(const std::vector<int>& inputs) {
+  return *std::max_element(inputs.begin(), inputs.end());
+}
+
+// The fast input: one whose channel is not averaged over the interval, with a slow
+// channel beside it to tell which tooth of the sawtooth a reading is on.
+int FastInput(const Plan& p) {
+  if (p.channels < 2 || p.averaging == Averaging::ContinuousAll) return 0;
+  const int fastChannel = p.averaging == Averaging::ContinuousLast ? p.channels - 2 : p.channels - 1;
+  return p.inputs[static_cast<std::size_t>(fastChannel)];
+}
+
+// The faults a road draws, each with its span (seconds) and module.
+struct Draw {
+  std::vector<std::string> names;
+  double shortest, longest;
+  int module = -1;
+};
+Draw FaultsOf(const Options& o, const KindFacts& k) {
+  if (Road(o, "slow")) return {{"slow"}, 6, 15};
+  if (Road(o, "fast-scope")) return {{"silent"}, 0.2, 0.6};
+  if (Road(o, "continuous-last") || Road(o, "continuous-all")) return {{"silent", "slow"}, 2, 9};
+  if (Road(o, "slow-line")) return {{"late"}, 1.5, 1.5};
+  if (Road(o, "modules")) return {{"silent", "late"}, 2, 20, 3};
+  return {Words(k.faults), 0.5, 8};
+}
+
+void DrawFaults(Plan& p, const Options& o, std::mt19937& rng) {
+  const auto uniform = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+  const Draw draw = FaultsOf(o, *p.kind);
+  // About one fault a minute, at least two (a slow line's short spans nine times as many).
+  int n = std::max(2, static_cast<int>(o.seconds / 50));
+  if (Road(o, "fast-scope")) n = std::max(3, static_cast<int>(o.seconds / 6));
+  if (Road(o, "slow-line")) n = std::max(3, static_cast<int>(o.seconds / 12));
+  for (int i = 0; i < n; ++i) {
+    const std::string& name =
+        draw.names[std::uniform_int_distribution<std::size_t>(0, draw.names.size() - 1)(rng)];
+    p.faults.push_back(
+        {uniform(2, std::max(3.0, o.seconds - 6)), uniform(draw.shortest, draw.longest), name, draw.module});
+  }
+  std::sort(p.faults.begin(), p.faults.end(), [](const Fault& a, const Fault& b) { return a.at < b.at; });
+}
+
+// Another interval of the pause window's popup, near the one in force.
+double OtherInterval(double now, std::mt19937& rng) {
+  static const double kIntervals[] = {0.1, 0.25, 0.5, 1, 2};
+  std::vector<double> others;
+  for (double v : kIntervals)
+    if (std::fabs(v - now) > 1e-9 && v <= std::max(2.0, now * 4) && v >= now / 4) others.push_back(v);
+  return others[std::uniform_int_distribution<std::size_t>(0, others.size() - 1)(rng)];
+}
+
+void DrawPausesAndMarkers(Plan& p, const Options& o, std::mt19937& rng) {
+  const auto uniform = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+  // About one pause a minute and a half (one a half minute when each changes the
+  // interval); markers twice a minute. Pauses and markers go into the script in time
+  // order, no marker within a second of a pause.
+  const int nPauses =
+      std::max(Road(o, "interval") ? 2 : 1, static_cast<int>(o.seconds / (Road(o, "interval") ? 30 : 90)));
+  const int nMarkers = std::max(2, static_cast<int>(o.seconds / 30));
+  double t = 3, interval = p.interval;
+  for (int i = 0; i < nPauses; ++i) {
+    const double slot = (o.seconds - 10) / nPauses;
+    const double at = std::max(t, 3 + slot * i + uniform(0, slot / 2));
+    Pause pause{at, uniform(1.5, 8)};
+    if (Road(o, "interval")) interval = pause.newInterval = OtherInterval(interval, rng);
+    p.pauses.push_back(pause);
+    t = at + pause.seconds + 1;
+  }
+  for (int i = 0; i < nMarkers; ++i) {
+    double at = uniform(2, std::max(3.0, o.seconds - 5));
+    for (const Pause& pause : p.pauses)
+      if (at > pause.at - 1 && at < pause.at + pause.seconds + 1) at = pause.at + pause.seconds + 1.5;
+    p.markers.push_back({at, static_cast<char>('a' + std::uniform_int_distribution<int>(0, 25)(rng))});
+  }
+  std::sort(p.markers.begin(), p.markers.end(), [](const Marker& a, const Marker& b) { return a.at < b.at; });
 }
 
 }  // namespace
@@ -53,58 +183,171 @@ std::vector<std::string> KindNames() {
   return names;
 }
 
+const std::vector<RoadFacts>& Roads() {
+  return kRoads;
+}
+
+std::string SettleOptions(Options& o) {
+  const KindFacts* k = FindKind(o.kind);
+  if (!k) return "no interface kind " + o.kind;
+  if (std::none_of(kRoads.begin(), kRoads.end(), [&](const RoadFacts& r) { return o.road == r.name; }))
+    return "no road " + o.road;
+  const int most = Road(o, "modules") ? 16 : k->maxChannels;
+  if (o.channels > most)
+    return "--channels " + std::to_string(o.channels) + ": a " + o.kind + " run has at most " +
+           std::to_string(most) + " channels (" + std::to_string(k->inputs) + " inputs that rise)";
+  if (Road(o, "modules") && o.kind != "adam") return "the modules road is an ADAM's";
+  if (Road(o, "slow-line") && k->streams)
+    return "a streaming instrument is not asked: no slow line to answer on";
+  if (Road(o, "fast-scope") && o.kind != "dt800") return "the fast scope is a DT800's";
+  if (Road(o, "fast-scope") && o.channels > 1) return "the fast scope records one channel";
+  if ((Road(o, "switching") || Road(o, "feedback")) && o.kind != "ui2" && o.kind != "ui3")
+    return "the " + o.road + " road is a Sable's";
+  if (Road(o, "switching") && o.channels > 0 && o.channels < 3)
+    return "the switching road needs three channels";
+  if ((Road(o, "continuous-last") || Road(o, "edit")) && o.channels == 1)
+    return "the " + o.road + " road needs two channels";
+  if (o.interval <= 0) o.interval = RoadInterval(o.road);
+  if (o.baud <= 0 && Road(o, "slow-line")) o.baud = 1200;
+  return {};
+}
+
 Plan MakePlan(const Options& o) {
   Plan p;
   p.kind = FindKind(o.kind);
-  p.channels = o.channels > 0 ? std::min(o.channels, p.kind->maxChannels) : std::min(8, p.kind->maxChannels);
-  p.lead = 15;
+  p.channels = o.channels > 0 ? o.channels : std::min(8, p.kind->inputs);
+  if (Road(o, "fast-scope")) p.channels = 1;
+  if (Road(o, "modules") && o.channels <= 0) p.channels = 8;
+  // A line at 1,200 baud keeps a second's interval for four channels.
+  if (Road(o, "slow-line") && o.channels <= 0) p.channels = std::min(4, p.channels);
+  p.inputs = ChannelInputs(o, *p.kind, p.channels);
+  p.interval = o.interval;
+  p.baud = o.baud;
+  if (Road(o, "continuous-last")) p.averaging = Averaging::ContinuousLast;
+  if (Road(o, "continuous-all")) p.averaging = Averaging::ContinuousAll;
+  if (Road(o, "modules")) p.modules = {"4019", "4050", "4017"};
+  // A late reply on the slow line comes 1.1 s after its request.
+  if (Road(o, "slow-line")) p.lateMs = 1100 - p.kind->timeoutMs;
+  // In a slow spell a sweep takes a fifth longer than the interval: late, but the
+  // replies well within the time-out.
+  p.slowMs = static_cast<int>(std::lround(std::min(300.0, 1200 * o.interval / p.channels)));
+  // The recording starts about this long after the simulator (the program's launch,
+  // connection and set-up): the schedule's times count from there.
+  p.lead = 7;
   // The rise must stay in range through the connection, the run and every pause, with
-  // the channels' bases spaced apart.
-  const double span = o.seconds * 1.5 + 120 + kChannelSpacing * p.channels;
+  // the inputs' bases spaced apart.
+  const int inputs = MaxInput(p.inputs);
+  const double span = o.seconds * 1.5 + 120 + kInputSpacing * inputs;
   p.rate = (p.kind->high - p.kind->low) / span;
-  for (int c = 0; c < p.channels; ++c) p.bases.push_back(p.kind->low + kChannelSpacing * p.rate * c);
+  for (int i = 0; i < inputs; ++i) p.bases.push_back(p.kind->low + kInputSpacing * p.rate * i);
+  // The sawtooth's tooth is far longer than a reading's time is uncertain on the
+  // common rise, so the slow channels tell the tooth and the fast one the time.
+  p.fastInput = FastInput(p);
+  const double coarse = p.kind->step / p.rate + (p.kind->streams ? 0.06 : 0);
+  p.fastRate = (p.kind->high - p.kind->low) / std::max({4.0, 40 * coarse, 8 * o.interval});
   const double period = o.periodSeconds > 0 ? o.periodSeconds : std::max(6.0, o.seconds / 3);
   p.periodSamples = static_cast<int32_t>(std::lround(period / o.interval));
   p.backupSeconds = o.backupSeconds > 0 ? o.backupSeconds : std::max(5.0, o.seconds / 4);
+  if (Road(o, "edit")) p.cutChannel = 1;
+  if (Road(o, "switching")) {
+    // The first channels on devices 2 and 3 in turn, the last two (the sawtooth's and
+    // the one beside it) on no device; references on device 1 for 3 s between sample
+    // periods of 6 s.
+    p.reference = 1;
+    p.refMinutes = 0.05;
+    p.sampleMinutes = 0.1;
+    for (int c = 0; c < p.channels; ++c) p.devices.push_back(c < p.channels - 2 ? 2 + c % 2 : 0);
+  }
+  if (Road(o, "feedback")) {
+    // Channel 1 crosses the setpoint in the first step; each step a quarter of the run.
+    const double at = p.bases.front() + p.rate * o.seconds * 0.15, range = p.rate * o.seconds * 0.1;
+    const double minutes = o.seconds / 240;
+    p.feedback = {{at, range, 2, 3, minutes}, {at + range, range, 1, 1.5, minutes}};
+  }
 
+  if (Road(o, "fast-scope")) {
+    // Five values that no four in turn share a mean with: a point tells its position.
+    p.fastScope = true;
+    p.burstMillivolts = {100, 300, 700, 1500, 3100};
+    p.scopePoints = 2048;
+    p.scopeA = 0.5;
+    p.scopeB = 2;
+  }
   std::mt19937 rng(o.seed);
-  const auto uniform = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
-  const std::vector<std::string> faults = Words(p.kind->faults);
-  // About one fault and one pause a minute, at least two faults; markers twice as often.
-  const int nFaults = std::max(2, static_cast<int>(o.seconds / 50));
-  const int nPauses = std::max(1, static_cast<int>(o.seconds / 90));
-  const int nMarkers = std::max(2, static_cast<int>(o.seconds / 30));
-  for (int i = 0; i < nFaults; ++i) {
-    const std::string& name = faults[std::uniform_int_distribution<std::size_t>(0, faults.size() - 1)(rng)];
-    p.faults.push_back({uniform(5, std::max(6.0, o.seconds - 15)), uniform(0.5, 8), name});
-  }
-  std::sort(p.faults.begin(), p.faults.end(), [](const Fault& a, const Fault& b) { return a.at < b.at; });
-  // Pauses and markers go into the script in time order, none overlapping a pause.
-  double t = 3;
-  for (int i = 0; i < nPauses; ++i) {
-    const double slot = (o.seconds - 10) / nPauses;
-    const double at = std::max(t, 3 + slot * i + uniform(0, slot / 2));
-    p.pauses.push_back({at, uniform(1.5, 8)});
-    t = at + p.pauses.back().seconds + 1;
-  }
-  for (int i = 0; i < nMarkers; ++i) {
-    double at = uniform(2, std::max(3.0, o.seconds - 5));
-    for (const Pause& pause : p.pauses)
-      if (at > pause.at - 1 && at < pause.at + pause.seconds + 1) at = pause.at + pause.seconds + 1.5;
-    p.markers.push_back({at, static_cast<char>('a' + std::uniform_int_distribution<int>(0, 25)(rng))});
-  }
-  std::sort(p.markers.begin(), p.markers.end(), [](const Marker& a, const Marker& b) { return a.at < b.at; });
+  DrawFaults(p, o, rng);
+  // Tab in block after block: every 1 to 3 s.
+  for (double t = 2; p.fastScope && t < o.seconds - 2; t += std::uniform_real_distribution<double>(1, 3)(rng))
+    p.tabs.push_back(t);
+  DrawPausesAndMarkers(p, o, rng);
   return p;
 }
 
 std::string ScheduleText(const Plan& p) {
   std::ostringstream s;
-  s << "# drawn by mv-soak: each fault at its time from the simulator's start\n";
-  for (const Fault& f : p.faults) s << p.lead + f.at << " fault " << f.name << " " << f.seconds << "\n";
+  s << "# drawn by mv-soak: each line at its time from the simulator's start\n";
+  if (p.fastInput > 0) s << "0 ramp " << p.fastInput << " " << p.fastRate << "\n";
+  if (p.lateMs != 84) s << "0 late " << p.lateMs << "\n";
+  if (std::any_of(p.faults.begin(), p.faults.end(), [](const Fault& f) { return f.name == "slow"; }))
+    s << "0 slow " << p.slowMs << "\n";
+  for (const Fault& f : p.faults) {
+    s << p.lead + f.at << " fault " << f.name << " " << f.seconds;
+    if (f.module >= 0) s << " module " << (f.module < 10 ? "0" : "") << f.module;
+    s << "\n";
+  }
   return s.str();
 }
 
+std::vector<std::string> SimArguments(const Plan& p, const Options& o) {
+  std::vector<std::string> a = {
+      "--kind", o.kind, "--ramp", std::to_string(p.rate), "--seed", std::to_string(o.seed)};
+  for (std::size_t i = 0; i < p.bases.size(); ++i)
+    a.insert(a.end(), {"--value", std::to_string(i + 1) + "=" + std::to_string(p.bases[i])});
+  if (p.fastInput > 0)
+    a.insert(a.end(), {"--wrap", std::to_string(p.kind->low) + ":" + std::to_string(p.kind->high)});
+  if (p.baud > 0) a.insert(a.end(), {"--baud", std::to_string(p.baud)});
+  if (!p.modules.empty()) {
+    std::string list;
+    for (const std::string& m : p.modules) list += (list.empty() ? "" : ",") + m;
+    a.insert(a.end(), {"--modules", list});
+  }
+  if (!p.burstMillivolts.empty()) {
+    std::string list;
+    for (int mv : p.burstMillivolts) list += (list.empty() ? "" : ",") + std::to_string(mv);
+    a.insert(a.end(), {"--burst-values", list});
+  }
+  if (p.kind->streams) {
+    std::string line;
+    for (int c = 0; c < p.channels; ++c) line += (c ? "," : "") + std::to_string(c + 1);
+    a.insert(a.end(), {"--line", line, "--period", "50"});
+  }
+  return a;
+}
+
+namespace {
+
+std::string FastScopeSetup(const Plan& p, const Options& o) {
+  SetupRecord setup;
+  setup.recordingMode = RecordingModeCode::Scope;
+  setup.channels = 1;
+  setup.chartTicks = 60;
+  setup.scopeTicks = static_cast<float>(o.interval * 60);
+  setup.scopeMax = p.scopePoints;
+  setup.maxSamples = 1024;
+  setup.prefSlots[PrefsSlot::DT800FastScope] = 1;
+  auto& ch = setup.channelTable[1];
+  ch[ChanField::Input] = 1;
+  ch[ChanField::A] = static_cast<float>(p.scopeA);
+  ch[ChanField::B] = static_cast<float>(p.scopeB);
+  ch[ChanField::PlotMax] = 10;
+  ch[ChanField::Averaged] = 1;
+  setup.dataTaker[1] = {1, 0, 0, 0, 0};
+  return EncodeSetup(setup);
+}
+
+}  // namespace
+
 std::string SetupBytes(const Plan& p, const Options& o) {
+  if (p.fastScope) return FastScopeSetup(p, o);
   SetupRecord setup;
   setup.recordingMode = RecordingModeCode::Chart;
   setup.channels = static_cast<int16_t>(p.channels);
@@ -114,64 +357,31 @@ std::string SetupBytes(const Plan& p, const Options& o) {
   setup.maxSamples = p.periodSamples;
   setup.timedSaveInterval = static_cast<int32_t>(std::lround(p.backupSeconds * 60));
   setup.prefSlots[PrefsSlot::AutomaticBackup] = 1;
+  // The program's default: a failed reading keeps the channel's last value.
+  setup.prefSlots[PrefsSlot::BadReadingKeepsLast] = 1;
   setup.prefSlots[PrefsSlot::Autorepeat] = 1;
+  setup.prefSlots[PrefsSlot::AverageAllChannels] = p.averaging == Averaging::ContinuousAll ? 1 : 0;
+  setup.prefSlots[PrefsSlot::AverageLastChannel] = p.averaging == Averaging::ContinuousLast ? 1 : 0;
+  if (!p.devices.empty()) {
+    setup.switchingMode = SwitchingPatternCode::Periodic;
+    setup.refint = static_cast<float>(p.refMinutes);
+    setup.switchint = static_cast<float>(p.sampleMinutes);
+    setup.refChan = static_cast<int16_t>(p.reference);
+    setup.prefSlots[PrefsSlot::MarkerAtSwitch] = 1;
+  }
   for (int k = 1; k <= p.channels; ++k) {
     auto& ch = setup.channelTable[k];
     ch[ChanField::Gain] = 2;
-    ch[ChanField::Input] = static_cast<float>(k);
+    ch[ChanField::Input] = static_cast<float>(p.inputs[static_cast<std::size_t>(k - 1)]);
     ch[ChanField::B] = 1;
     ch[ChanField::PlotMax] = static_cast<float>(p.kind->high);
     ch[ChanField::PlotMin] = static_cast<float>(p.kind->low);
-    ch[ChanField::Averaged] = 1;
+    ch[ChanField::Averaged] = p.averaging == Averaging::ContinuousLast && k == p.channels ? 0 : 1;
+    if (!p.devices.empty())
+      ch[ChanField::Device] = static_cast<float>(p.devices[static_cast<std::size_t>(k - 1)]);
     setup.dataTaker[k] = {1, 0, 0, 0, 0};
   }
   return EncodeSetup(setup);
-}
-
-namespace {
-
-// A streaming set-up asks for its chart interval again, by the rate button's label.
-std::string StreamInterval(double interval) {
-  const char* label = interval >= 1 ? "1 second" : interval >= 0.25 ? "1/4 second" : "1/10 second";
-  return std::string("until 9 30\nclick-label 9 ") + label + "\nclick-label 9 Selection OK\ngone 9\n";
-}
-
-}  // namespace
-
-std::string DriveScript(const Plan& p, const Options& o, const std::string& setup, const std::string& link,
-                        const std::string& backup, const std::string& root, const std::string& lastFile,
-                        const std::string& lastText) {
-  std::ostringstream s;
-  s << "start " << setup << "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " << p.kind->code
-    << "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " << link
-    << "\nclick-label 88 Selection OK\ngone 88 60\n"
-    << (p.kind->streams ? StreamInterval(o.interval) : "") << "until 104 60\npanel " << backup << "\npanel "
-    << root << "\nclick 104 203\ngone 104 60\nuntil 15 60\nclick 15 11\ngone 15\nuntil 1 60\n";
-  // The timed actions, in order, each waiting from the one before.
-  double now = 0;
-  std::size_t m = 0;
-  const auto markersUntil = [&](double until) {
-    for (; m < p.markers.size() && p.markers[m].at < until; ++m) {
-      if (p.markers[m].at > now) s << "wait " << p.markers[m].at - now << "\n";
-      s << "hold " << p.markers[m].key << "\nwait 0.3\nrelease " << p.markers[m].key << "\n";
-      now = std::max(now, p.markers[m].at) + 0.3;
-    }
-  };
-  for (const Pause& pause : p.pauses) {
-    markersUntil(pause.at);
-    if (pause.at > now) s << "wait " << pause.at - now << "\n";
-    s << "hold ctrl+p\nuntil 300 10\nrelease ctrl+p\nwait " << pause.seconds
-      << "\nclick 300 51\ngone 300\n";
-    now = std::max(now, pause.at) + pause.seconds;
-  }
-  markersUntil(o.seconds);
-  if (o.seconds > now) s << "wait " << o.seconds - now << "\n";
-  s << "hold Escape\nuntil 112 30\nrelease Escape\npanel " << lastFile
-    << "\nclick 112 2\nuntil 15 30\nclick 15 11\ngone 15\nwait 0.3\n"
-    // The text form (File menu item 4) of the same, then the binary format again.
-    << "menu 1 4\npanel " << lastText << "\nclick 112 2\nuntil 3 30\nclick 3 2\nclick 3 1\ngone 3\nwait 0.3\n"
-    << "menu 1 3\nclick 112 6\nexpect-exit 0\n";
-  return s.str();
 }
 
 }  // namespace mv::soak

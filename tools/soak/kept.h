@@ -1,0 +1,32 @@
+// A soak run's files as it keeps them in its folder: the saved data files (decoded by
+// mvdump's decoder), the last period's text save, the simulator's log and the memory
+// and CPU samples; what the checks read, and what the self-test breaks.
+#pragma once
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "soak/check.h"
+
+namespace mv::soak {
+
+// The period files' root, and the last period's saves.
+inline constexpr const char *kRoot = "period", *kLast = "last.kstr", *kLastText = "last.txt";
+
+struct KeptRun {
+  std::vector<StoredFile> files;  // the period files by number, then the last save
+  std::vector<std::vector<double>> text;
+  SimLog log;
+  std::vector<Usage> usage;
+};
+// The run kept in `dir` (its data files in dir/documents).
+KeptRun LoadKept(const std::filesystem::path& dir);
+
+std::string ReadWhole(const std::filesystem::path& p);
+// What mvdump prints for the file (with a last line saying so when it did not decode
+// whole).
+std::string DumpOf(const std::filesystem::path& p);
+bool Write(const std::filesystem::path& p, const std::string& bytes);
+std::string UsageText(const std::vector<Usage>& usage);
+
+}  // namespace mv::soak

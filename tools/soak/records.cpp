@@ -1,0 +1,185 @@
+// What the soak reads: mvdump's print of a chart file and of a text save, the file's
+// own rule for its samples' times, and the simulator's log.
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "soak/check.h"
+
+namespace mv::soak {
+
+namespace {
+
+double NumberAfter(const std::string& text, std::size_t at) {
+  while (at < text.size() && text[at] == ' ') ++at;
+  double v = 0;
+  std::from_chars(text.data() + at, text.data() + text.size(), v);
+  return v;
+}
+
+// The number after `key` in `line`, or -1 when the line does not hold the key.
+double After(const std::string& line, const std::string& key) {
+  const std::size_t at = line.find(key);
+  return at == std::string::npos ? -1 : NumberAfter(line, at + key.size());
+}
+
+// The pause log's lines, as mvdump prints the trailer (a CR shown as "\r").
+std::vector<std::string> TrailerLines(const std::string& dump) {
+  std::vector<std::string> lines;
+  const std::size_t trailer = dump.find("trailer: '");
+  if (trailer == std::string::npos) return lines;
+  const std::string text = dump.substr(trailer, dump.find('\n', trailer) - trailer);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find("\\r", at), text.size());
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+// Every pause and gap the pause log records ("... for M minutes at case N" puts M
+// minutes before the sample that follows the N taken), and every interval changed in
+// the pause window: "old sample interval = X sec", then "new sample interval = Y sec",
+// from the case the new line names or else the case of the pause it follows.
+void ReadPauseLog(const std::string& dump, StoredFile& f) {
+  int32_t pausedAt = 0;
+  for (const std::string& line : TrailerLines(dump)) {
+    const double minutes = After(line, " for"), at = After(line, " minutes at case");
+    if (at >= 0 && minutes >= 0) {
+      pausedAt = static_cast<int32_t>(at);
+      f.gaps.emplace_back(pausedAt, minutes * 60);
+      if (line.find("Acquisition paused") != std::string::npos) f.pauses.emplace_back(pausedAt, minutes * 60);
+      continue;
+    }
+    const double old = After(line, "old sample interval ="), now = After(line, "new sample interval =");
+    if (old > 0 && f.changes.empty()) f.firstInterval = old;
+    if (now <= 0) continue;
+    const double from = After(line, "from case");
+    f.changes.push_back({from >= 0 ? static_cast<int32_t>(from) : pausedAt, now});
+  }
+}
+
+}  // namespace
+
+StoredFile ParseDump(const std::string& name, const std::string& dump) {
+  StoredFile f;
+  f.name = name;
+  const std::size_t at = dump.find("interval (s): ");
+  if (at == std::string::npos || dump.find("count meaning: the last sample index") == std::string::npos) {
+    f.problem = "not a chart file: " + dump.substr(0, 200);
+    return f;
+  }
+  f.interval = NumberAfter(dump, at + 14);
+  // Line by line: a long run's value lines are far too long for a regular expression.
+  std::istringstream lines(dump);
+  for (std::string line; std::getline(lines, line);) {
+    long long sample = 0, code = 0;
+    if (std::sscanf(line.c_str(), "  marker %*d: sample+1 %lld code %lld", &sample, &code) == 2)
+      f.markers.emplace_back(static_cast<int32_t>(sample), static_cast<int>(code));
+    if (line.rfind("samples of channel block ", 0) != 0) continue;
+    std::istringstream in(line.substr(line.find(':') + 1));
+    std::vector<double> values;
+    for (std::string v; in >> v;) values.push_back(std::strtod(v.c_str(), nullptr));
+    f.cells.push_back(std::move(values));
+  }
+  ReadPauseLog(dump, f);
+  if (f.firstInterval <= 0) f.firstInterval = f.interval;
+  return f;
+}
+
+std::vector<double> FileRuleIntervals(const StoredFile& f) {
+  const std::size_t n = f.cells.empty() ? 0 : f.cells.front().size();
+  std::vector<double> intervals(n, f.firstInterval > 0 ? f.firstInterval : f.interval);
+  for (const IntervalChange& c : f.changes)
+    for (std::size_t k = static_cast<std::size_t>(std::max<int32_t>(c.from, 0)); k < n; ++k)
+      intervals[k] = c.interval;
+  return intervals;
+}
+
+std::vector<double> FileRuleTimes(const StoredFile& f) {
+  const std::vector<double> intervals = FileRuleIntervals(f);
+  std::vector<double> times;
+  double at = 0, skipped = 0;
+  std::size_t g = 0;
+  for (std::size_t k = 0; k < intervals.size(); ++k) {
+    // Sample N, the first at a new interval, stands N old intervals on.
+    if (k > 0) at += intervals[k - 1];
+    for (; g < f.gaps.size() && f.gaps[g].first <= static_cast<int32_t>(k); ++g) skipped += f.gaps[g].second;
+    times.push_back(at + skipped);
+  }
+  return times;
+}
+
+std::vector<std::vector<double>> ParseTextDump(const std::string& dump) {
+  std::vector<std::vector<double>> rows;
+  std::istringstream lines(dump);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t open = line.find(": '");
+    if (line.rfind("row ", 0) != 0 || open == std::string::npos) continue;
+    std::string text = line.substr(open + 3);
+    text = text.substr(0, text.rfind('\''));
+    for (std::size_t tab; (tab = text.find("\\x09")) != std::string::npos;) text.replace(tab, 4, " ");
+    std::istringstream in(text);
+    std::vector<double> cells;
+    for (std::string v; in >> v;) cells.push_back(std::strtod(v.c_str(), nullptr));
+    rows.push_back(std::move(cells));
+  }
+  return rows;
+}
+
+SimLog ParseSimLog(const std::string& text) {
+  SimLog log;
+  std::istringstream in(text);
+  double openFault = -1, openSlow = -1;
+  int open = 0;
+  for (std::string line; std::getline(in, line);) {
+    const double us = NumberAfter(line, 0);
+    const std::size_t space = line.find(' ');
+    if (space == std::string::npos) continue;
+    const std::string rest = line.substr(space + 1);
+    if (rest.rfind("-- start at", 0) == 0) log.start = NumberAfter(rest, 11) / 1e6 - us / 1e6;
+    const double t = log.start + us / 1e6;
+    const bool begins = rest.find(" begins at") != std::string::npos || rest.rfind("-- hang-up", 0) == 0;
+    const bool ends = rest.find(" ends at") != std::string::npos || rest.rfind("-- back", 0) == 0;
+    if (rest.rfind("tx", 0) == 0) {
+      log.replies.push_back(t);
+    } else if (rest.rfind("rx", 0) == 0) {
+      log.requests.push_back(t);
+      // "o" and its byte: under the three-bit word (the coding a new installation
+      // starts with) device d is the byte d - 1.
+      // A fast scope's burst: its count of values.
+      if (rest.find(" 42 55 52 53 54 28 ") != std::string::npos) {
+        const std::size_t at = rest.find(" 42 55 52 53 54 28 ") + 18;
+        std::string digits;
+        for (std::size_t i = at; i + 3 <= rest.size() && rest[i] == ' ' && rest.compare(i + 1, 2, "2C") != 0;
+             i += 3)
+          digits += static_cast<char>(std::strtol(rest.substr(i + 1, 2).c_str(), nullptr, 16));
+        log.burstCount = std::atol(digits.c_str());
+      }
+      // "D", output 1's and output 2's counts (819 a volt, low byte first), CR.
+      if (rest.rfind("rx 44 ", 0) == 0 && rest.size() >= 17) {
+        const long lo = std::strtol(rest.substr(12, 2).c_str(), nullptr, 16);
+        const long hi = std::strtol(rest.substr(15, 2).c_str(), nullptr, 16);
+        log.output2.emplace_back(t, static_cast<double>(lo + 256 * hi) / 819.0);
+      }
+      if (rest.rfind("rx 6F ", 0) == 0 && rest.size() >= 8)
+        log.outputs.emplace_back(t,
+                                 1 + static_cast<int>(std::strtol(rest.substr(6, 2).c_str(), nullptr, 16)));
+    } else if (rest.rfind("-- ramp origin at", 0) == 0) {
+      log.origin = NumberAfter(rest, 17) / 1e6;
+    } else if (begins) {
+      if (open++ == 0) openFault = t;
+      if (rest.rfind("-- fault slow ", 0) == 0) openSlow = t;
+    } else if (ends && open > 0) {
+      if (--open == 0) log.faults.emplace_back(openFault, t);
+      if (rest.rfind("-- fault slow ", 0) == 0 && openSlow >= 0)
+        log.slow.emplace_back(openSlow, t), openSlow = -1;
+    }
+  }
+  if (open > 0) log.faults.emplace_back(openFault, 1e18);
+  if (openSlow >= 0) log.slow.emplace_back(openSlow, 1e18);
+  return log;
+}
+
+}  // namespace mv::soak

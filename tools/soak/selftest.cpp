@@ -1,0 +1,335 @@
+// The soak's own test: a kept run's files broken by hand, one rule at a time, each on
+// a fresh copy; every break must be reported by the check of the rule it breaks.
+#include "soak/selftest.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "soak/check.h"
+#include "soak/kept.h"
+
+namespace fs = std::filesystem;
+
+namespace mv::soak {
+
+namespace {
+
+// A break of the files as decoded: false when the kept run has nothing to break it on.
+using Edit = std::function<bool(KeptRun&, const Plan&, const Options&)>;
+// A break of the files themselves, in a copy of the run's folder.
+using FileEdit = std::function<bool(const fs::path& docs)>;
+
+struct Break {
+  const char* name;
+  InvariantId reportedBy;
+  Edit edit;
+  FileEdit fileEdit = nullptr;
+};
+
+const char* const kNames[] = {"stored", "once", "cells", "times", "gaps", "text", "usage", "outputs"};
+
+std::size_t Samples(const StoredFile& f) {
+  return f.cells.empty() ? 0 : f.cells.front().size();
+}
+
+// The stored files with samples, and the first with at least `n`.
+StoredFile* WithSamples(KeptRun& k, std::size_t n) {
+  for (StoredFile& f : k.files)
+    if (f.problem.empty() && Samples(f) >= n) return &f;
+  return nullptr;
+}
+
+void Erase(StoredFile& f, std::size_t from, std::size_t count) {
+  for (auto& channel : f.cells)
+    channel.erase(channel.begin() + static_cast<long>(from),
+                  channel.begin() + static_cast<long>(from + count));
+  for (auto& [at, seconds] : f.gaps)
+    if (at > static_cast<int32_t>(from)) at -= static_cast<int32_t>(std::min<std::size_t>(count, at - from));
+}
+
+// A sample well inside the file, away from its pauses and gaps.
+std::size_t Middle(const StoredFile& f) {
+  std::size_t k = Samples(f) / 2;
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (const auto& [at, seconds] : f.gaps)
+      if (static_cast<std::size_t>(at) + 3 > k && static_cast<std::size_t>(at) <= k + 16)
+        k = at + 3, moved = true;
+  }
+  return std::min(k, Samples(f) > 20 ? Samples(f) - 20 : 0);
+}
+
+// Deletes the period file `which` (1-based order) or every data file (0).
+FileEdit Remove(int which) {
+  return [which](const fs::path& docs) {
+    std::vector<fs::path> data;
+    for (const auto& e : fs::directory_iterator(docs)) {
+      const std::string n = e.path().filename().string();
+      if (n.rfind(kRoot, 0) == 0 || n == kLast || n == kLastText) data.push_back(e.path());
+    }
+    std::sort(data.begin(), data.end());
+    if (which == 0) {
+      for (const fs::path& p : data) fs::remove(p);
+      return !data.empty();
+    }
+    std::vector<fs::path> periods;
+    for (const fs::path& p : data)
+      if (p.filename().string().rfind(kRoot, 0) == 0) periods.push_back(p);
+    if (static_cast<int>(periods.size()) < which) return false;
+    std::sort(periods.begin(), periods.end(), [](const fs::path& a, const fs::path& b) {
+      return std::atol(a.filename().c_str() + a.filename().string().rfind(' ') + 1) <
+             std::atol(b.filename().c_str() + b.filename().string().rfind(' ') + 1);
+    });
+    return fs::remove(periods[static_cast<std::size_t>(which - 1)]);
+  };
+}
+
+FileEdit CutShort() {
+  return [](const fs::path& docs) {
+    for (const auto& e : fs::directory_iterator(docs))
+      if (e.path().filename().string().rfind(kRoot, 0) == 0) {
+        fs::resize_file(e.path(), fs::file_size(e.path()) / 2);
+        return true;
+      }
+    return false;
+  };
+}
+
+const std::vector<Break>& Breaks() {
+  static const std::vector<Break> kBreaks = {
+      {"no data file at all", kStored, nullptr, Remove(0)},
+      {"a period file missing", kOnce, nullptr, Remove(2)},
+      {"a period file cut short", kStored, nullptr, CutShort()},
+      // A fault excuses the replies in its own span, not a whole period's around it.
+      {"a period file missing, a 0.3 s fault in its time", kOnce,
+       [](KeptRun& k, const Plan& p, const Options&) {
+         if (k.files.size() < 3 || Samples(k.files[1]) < 2 || p.fastInput == 1) return false;
+         const double v = k.files[1].cells.front()[Samples(k.files[1]) / 2];
+         const double at = k.log.origin + (v - p.bases.front()) / p.rate;
+         k.log.faults.emplace_back(at, at + 0.3);
+         std::sort(k.log.faults.begin(), k.log.faults.end());
+         k.files.erase(k.files.begin() + 1);
+         return true;
+       }},
+      {"a sweep lost as the last sample of a period file", kOnce,
+       [](KeptRun& k, const Plan&, const Options&) {
+         StoredFile* f = WithSamples(k, 2);
+         if (!f || f == &k.files.back()) return false;
+         Erase(*f, Samples(*f) - 1, 1);
+         return true;
+       }},
+      {"the run's first sample lost", kOnce,
+       [](KeptRun& k, const Plan&, const Options&) {
+         if (k.files.empty() || Samples(k.files.front()) < 2) return false;
+         // A gap logged before it goes with it.
+         std::erase_if(k.files.front().gaps, [](const auto& g) { return g.first == 0; });
+         Erase(k.files.front(), 0, 1);
+         return true;
+       }},
+      {"the run's last sample lost", kOnce,
+       [](KeptRun& k, const Plan&, const Options&) {
+         if (k.files.empty() || Samples(k.files.back()) < 2) return false;
+         Erase(k.files.back(), Samples(k.files.back()) - 1, 1);
+         if (!k.text.empty()) k.text.pop_back();
+         return true;
+       }},
+      {"a sample stored twice", kOnce,
+       [](KeptRun& k, const Plan&, const Options&) {
+         StoredFile* f = WithSamples(k, 40);
+         if (!f) return false;
+         const std::size_t at = Middle(*f);
+         for (auto& channel : f->cells)
+           channel.insert(channel.begin() + static_cast<long>(at) + 1, channel[at]);
+         return true;
+       }},
+      // 0.12 s at 0.01 s; at longer intervals, further than the rule allows.
+      {"a sample holding a sweep read 0.10-0.15 s later", kTimes,
+       [](KeptRun& k, const Plan&, const Options& o) {
+         StoredFile* f = WithSamples(k, 40);
+         if (!f) return false;
+         const auto rule = static_cast<std::size_t>((std::max(o.interval, 0.05) + 0.02) / o.interval) + 1;
+         const std::size_t at = Middle(*f),
+                           ahead = std::max<std::size_t>(rule, std::lround(0.12 / o.interval));
+         for (auto& channel : f->cells) channel[at] = channel[at + ahead];
+         return true;
+       }},
+      {"a file's pause log one gap 0.5 s short", kTimes,
+       [](KeptRun& k, const Plan&, const Options&) {
+         for (StoredFile& f : k.files)
+           if (!f.gaps.empty() && static_cast<std::size_t>(f.gaps.front().first) + 2 < Samples(f)) {
+             f.gaps.front().second -= 0.5;
+             return true;
+           }
+         return false;
+       }},
+      {"another channel's value", kCells,
+       [](KeptRun& k, const Plan& p, const Options&) {
+         StoredFile* f = WithSamples(k, 40);
+         if (!f || p.channels < 3) return false;
+         f->cells[1][Middle(*f)] = f->cells[2][Middle(*f)];
+         return true;
+       }},
+      {"a value held two samples running", kCells,
+       [](KeptRun& k, const Plan&, const Options&) {
+         StoredFile* f = WithSamples(k, 40);
+         if (!f) return false;
+         const std::size_t at = Middle(*f);
+         f->cells.front()[at] = f->cells.front()[at + 1] = f->cells.front()[at - 1];
+         return true;
+       }},
+      {"a channel left out of a file", kStored,
+       [](KeptRun& k, const Plan&, const Options&) {
+         StoredFile* f = WithSamples(k, 1);
+         if (!f) return false;
+         f->cells.pop_back();
+         return true;
+       }},
+      {"half the run's samples gone from every file", kStored,
+       [](KeptRun& k, const Plan&, const Options&) {
+         for (StoredFile& f : k.files)
+           if (f.problem.empty() && Samples(f) > 1) Erase(f, Samples(f) / 2, Samples(f) - Samples(f) / 2);
+         k.text.resize(k.files.empty() ? 0 : Samples(k.files.back()));
+         return true;
+       }},
+      {"two seconds of samples gone with no pause-log line", kGaps,
+       [](KeptRun& k, const Plan&, const Options& o) {
+         StoredFile* f = WithSamples(k, 40);
+         const std::size_t n = static_cast<std::size_t>(std::lround(2 / o.interval));
+         if (!f || Samples(*f) < n + 30) return false;
+         Erase(*f, Middle(*f) > n ? Middle(*f) - n / 2 : 10, n);
+         return true;
+       }},
+      // One of a gap's markers where its line and marker agree; in a run with none, a
+      // line where no marker stands.
+      {"a pause marker taken out", kGaps,
+       [](KeptRun& k, const Plan&, const Options&) {
+         for (StoredFile& f : k.files)
+           for (auto m = f.markers.begin(); m != f.markers.end(); ++m) {
+             const auto at = [&](int32_t sample) {
+               return std::count_if(f.markers.begin(), f.markers.end(),
+                                    [&](const auto& o) { return o.first == sample && o.second == 166; });
+             };
+             const auto lines = std::count_if(f.gaps.begin(), f.gaps.end(),
+                                              [&](const auto& g) { return g.first + 1 == m->first; });
+             if (m->second == 166 && lines > 0 && at(m->first) == lines) return f.markers.erase(m), true;
+           }
+         StoredFile* f = WithSamples(k, 40);
+         if (!f) return false;
+         f->gaps.emplace_back(static_cast<int32_t>(Middle(*f)), 0.0);
+         std::sort(f->gaps.begin(), f->gaps.end());
+         return true;
+       }},
+      {"a marker beyond the file's last sample", kGaps,
+       [](KeptRun& k, const Plan&, const Options&) {
+         StoredFile* f = WithSamples(k, 1);
+         if (!f) return false;
+         f->markers.emplace_back(static_cast<int32_t>(Samples(*f) + 2), 'z');
+         return true;
+       }},
+      {"a text row at another time", kText,
+       [](KeptRun& k, const Plan&, const Options&) {
+         if (k.text.size() < 6) return false;
+         k.text[5][0] += 0.5;
+         return true;
+       }},
+      {"a text value not the chart file's", kText,
+       [](KeptRun& k, const Plan&, const Options&) {
+         if (k.text.size() < 6 || k.text[5].size() < 2) return false;
+         k.text[5][1] += 1;
+         return true;
+       }},
+      {"memory grown by 100 MiB", kUsage,
+       [](KeptRun& k, const Plan&, const Options&) {
+         if (k.usage.size() < 2) return false;
+         k.usage.back().rssMiB += 100;
+         return true;
+       }},
+      {"a whole core taken", kUsage,
+       [](KeptRun& k, const Plan&, const Options&) {
+         if (k.usage.size() < 2) return false;
+         k.usage.back().cpuSeconds += k.usage.back().seconds - k.usage.front().seconds;
+         return true;
+       }},
+  };
+  return kBreaks;
+}
+
+std::vector<long> Violations(const Report& r) {
+  std::vector<long> v;
+  for (const Invariant& i : r.invariants) v.push_back(i.violations);
+  return v;
+}
+
+std::string Reporters(const std::vector<long>& base, const std::vector<long>& now) {
+  std::string names;
+  for (std::size_t i = 0; i < now.size(); ++i)
+    if (now[i] > base[i]) names += (names.empty() ? "" : ", ") + std::string(kNames[i]);
+  return names.empty() ? "nothing" : names;
+}
+
+// A fresh copy of the run's folder to break a file in.
+bool CopyRun(const fs::path& dir, const fs::path& copy) {
+  std::error_code ec;
+  fs::remove_all(copy, ec);
+  fs::create_directories(copy / "documents", ec);
+  for (const char* name : {"sim.log", "usage.txt"}) fs::copy_file(dir / name, copy / name, ec);
+  fs::copy(dir / "documents", copy / "documents", fs::copy_options::recursive, ec);
+  return !ec;
+}
+
+}  // namespace
+
+int SelfTest(const Plan& plan, const Options& o, const fs::path& dir) {
+  const KeptRun kept = LoadKept(dir);
+  if (kept.log.origin < 0) return std::printf("FAIL no kept run in %s\n", dir.c_str()), 2;
+  const Report base = Check(plan, o, kept.files, kept.text, kept.log, kept.usage);
+  std::printf("the kept run as it stands:\n%s", base.Text().c_str());
+  const std::vector<long> before = Violations(base);
+  int missed = 0;
+  for (const Break& b : Breaks()) {
+    KeptRun broken = kept;
+    bool made = false;
+    if (b.fileEdit) {
+      const fs::path copy = dir / "self-test";
+      made = CopyRun(dir, copy) && b.fileEdit(copy / "documents");
+      if (made) broken = LoadKept(copy);
+      fs::remove_all(copy);
+    } else {
+      made = b.edit(broken, plan, o);
+    }
+    if (!made) {
+      std::printf("skip %s: the kept run has nothing to break it on\n", b.name);
+      continue;
+    }
+    const Report r = Check(plan, o, broken.files, broken.text, broken.log, broken.usage);
+    const std::vector<long> now = Violations(r);
+    const bool seen = now[b.reportedBy] > before[b.reportedBy];
+    missed += seen ? 0 : 1;
+    std::printf("%s %s: reported by %s\n", seen ? "ok  " : "MISS", b.name, Reporters(before, now).c_str());
+    if (!seen)
+      for (const std::string& note : r.invariants[b.reportedBy].notes)
+        std::printf("       %s\n", note.c_str());
+    const std::vector<std::string>& was = base.invariants[b.reportedBy].first;
+    for (const std::string& said : r.invariants[b.reportedBy].first)
+      if (seen && std::find(was.begin(), was.end(), said) == was.end()) {
+        std::printf("       %s\n", said.c_str());
+        break;
+      }
+  }
+  // More channels than a kind has inputs for is refused, never run as fewer.
+  Options many = o;
+  many.channels = 17;
+  const std::string refused = SettleOptions(many);
+  std::printf("%s --channels 17 on a %s: %s\n", refused.empty() ? "MISS" : "ok  ", o.kind.c_str(),
+              refused.empty() ? "taken" : refused.c_str());
+  missed += refused.empty() ? 1 : 0;
+  std::printf("%d of the breaks went unreported\n", missed);
+  return missed == 0 ? 0 : 1;
+}
+
+}  // namespace mv::soak
