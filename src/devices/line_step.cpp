@@ -97,11 +97,13 @@ void FailPending() {
 // of that reply whenever it comes (a byte's time after its CR, which on a slow line is
 // long after the reply was read): it is taken here and not counted. Any other byte is
 // counted, the one looked at included.
+// The line is looked at once for the answer: the LF may arrive at any moment, and a
+// second look could find it where the first found nothing, and count it as a stray byte.
 int BytesAfterReplies(SerialPort& port) {
-  if (g.lineEndMayFollow && port.BytesWaiting() > 0) {
-    g.lineEndMayFollow = false;
-    if (port.ReadBytes(1) != "\n") return port.BytesWaiting() + 1;
-  }
+  const int waiting = port.BytesWaiting();
+  if (!g.lineEndMayFollow || waiting == 0) return waiting;
+  g.lineEndMayFollow = false;
+  if (port.ReadBytes(1) != "\n") return waiting;
   return port.BytesWaiting();
 }
 
@@ -147,6 +149,31 @@ bool OwedIsOver(SerialPort& port) {
   return true;
 }
 
+// Bytes came after the replies taken, before a request.
+void StrayBytesCame(SerialPort& port, uint32_t replyTicks) {
+  if (g.pending.empty()) {
+    // Bytes from before this reading's sweep (the answer to an output command or to the
+    // run-start byte): no reply of ours, thrown away as they are.
+    port.Discard();
+  } else {
+    // Bytes after a reply of the sweep: its readings may each have taken the reply to
+    // the request before.
+    FailPending();
+    StartOwed(port, replyTicks, true);
+  }
+}
+
+// Before a request whose reply is read by its length, which would take the LF still
+// owed by the text reply before as its own first byte: waits until that LF has come,
+// or the line has fallen quiet without it. False when some other byte came.
+bool LineEndCame(SerialPort& port) {
+  while (g.lineEndMayFollow) {
+    if (BytesAfterReplies(port) > 0) return false;
+    if (g.lineEndMayFollow && LineFallsQuiet(port)) return true;
+  }
+  return true;
+}
+
 // After the last reply taken: true when nothing but its LF follows within the port's
 // quiet gap.
 bool QuietAfterReply(SerialPort& port) {
@@ -173,6 +200,12 @@ bool ReadingExchange::LineReadyForLine() {
   return LineReady();
 }
 
+bool ReadingExchange::LineReadyForFrame() {
+  Sync();
+  if (!g.gaveUp && !g.owed.active && !LineEndCame(port_)) StrayBytesCame(port_, replyTicks_);
+  return LineReady();
+}
+
 bool ReadingExchange::DeviceRests() {
   Sync();
   const auto it = device_.empty() ? g.silent.end() : g.silent.find(device_);
@@ -182,21 +215,8 @@ bool ReadingExchange::DeviceRests() {
 bool ReadingExchange::LineReady() {
   Sync();
   if (g.gaveUp || DeviceRests()) return false;
-  if (!g.owed.active) {
-    // A byte after a text reply's CR that is not its LF is a stray byte like any other.
-    if (BytesAfterReplies(port_) > 0) {
-      if (g.pending.empty()) {
-        // Bytes from before this reading's sweep (the answer to an output command or
-        // to the run-start byte): no reply of ours, thrown away as they are.
-        port_.Discard();
-      } else {
-        // Bytes after a reply of the sweep: its readings may each have taken the reply
-        // to the request before.
-        FailPending();
-        StartOwed(port_, replyTicks_, true);
-      }
-    }
-  }
+  // A byte after a text reply's CR that is not its LF is a stray byte like any other.
+  if (!g.owed.active && BytesAfterReplies(port_) > 0) StrayBytesCame(port_, replyTicks_);
   if (!g.owed.active) return true;
   const uint32_t giveUpAt = rt::TickCount() + replyTicks_;
   for (;;) {

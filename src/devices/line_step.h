@@ -34,7 +34,10 @@
 //   for the line to fall quiet after the replies taken (LineReadyForLine).
 // - A text reply's LF, a byte's time behind its CR, is part of that reply whenever it
 //   comes, however slow the line: it is never a stray byte, never fails a reading, and
-//   never passes for the start of a late reply (which would cut the window short).
+//   never passes for the start of a late reply (which would cut the window short). A
+//   reader of text replies skips it when it comes after the next request; a reply read
+//   by its length cannot tell it from its own first byte, so such a request waits for
+//   it, or for the line to fall quiet without it (LineReadyForFrame).
 #pragma once
 #include <chrono>
 #include <cstdint>
@@ -62,6 +65,8 @@ class ReadingExchange {
   bool DeviceRests();
   // LineReady for a request whose reply is read up to its end rather than by its length.
   bool LineReadyForLine();
+  // LineReady for a request whose reply is read by its length (a binary word).
+  bool LineReadyForFrame();
   // The reply did not come in time (or only part of it did).
   void TimedOut();
   // A reply longer than its frame or against the protocol: drained as a late one.

@@ -49,8 +49,7 @@ bool WaitForBytes(SerialPort& port, int need, uint32_t deadline, int16_t duringR
 }
 
 bool LineFallsQuiet(SerialPort& port) {
-  const int have = port.BytesWaiting();
-  return !port.AwaitBytes(have + 1, std::max(port.QuietGap(), kLeastQuietTime));
+  return !port.AwaitBytes(1, std::max(port.QuietGap(), kLeastQuietTime));
 }
 
 float BadReadingResult(float lastValue, bool keepLastValue) {

@@ -22,8 +22,9 @@ void ServiceRecordingWait(int16_t duringRecording);
 // (false). A reply that arrives at the deadline tick is still taken.
 bool WaitForBytes(SerialPort& port, int need, uint32_t deadline, int16_t duringRecording);
 
-// True when no further byte arrives within the port's quiet gap (at least
-// kLeastQuietTime) of now: a reply is then over.
+// True when no byte waits and none arrives within the port's quiet gap (at least
+// kLeastQuietTime) of now: a reply is then over. A byte already waiting is no quiet,
+// since it may have come after the caller last looked.
 inline constexpr std::chrono::microseconds kLeastQuietTime{40};
 bool LineFallsQuiet(SerialPort& port);
 

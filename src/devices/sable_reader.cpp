@@ -107,7 +107,8 @@ void ReadSABLE(int16_t channel, int16_t duringRecording) {
     // The instrument text of a sample serves every channel on input 15: a channel after
     // the first asks nothing.
     value = sable::InstrumentField(lastserialstring.str(), ADsensorType[channel]);
-  } else if (cmd.quantity == sable::Quantity::InstrumentField ? ex.LineReadyForLine() : ex.LineReady()) {
+  } else if (cmd.quantity == sable::Quantity::InstrumentField ? ex.LineReadyForLine()
+                                                              : ex.LineReadyForFrame()) {
     // The wait for the line may have used up the reading's time: the request gets its own.
     const uint32_t replyBy = rt::TickCount() + kSableTimeoutTicks;
     value = cmd.quantity == sable::Quantity::InstrumentField

@@ -7,11 +7,20 @@
 namespace mv {
 
 void ScriptedSerialPort::ReplyNext(std::string bytes, uint32_t afterTicks) {
-  replies_.push_back({std::move(bytes), afterTicks});
+  replies_.push_back({std::move(bytes), afterTicks, {}, 0});
+}
+
+void ScriptedSerialPort::ReplyNextHeldBack(std::string head, std::string tail, int looks,
+                                           uint32_t afterTicks) {
+  replies_.push_back({std::move(head), afterTicks, std::move(tail), std::max(looks, 1)});
 }
 
 void ScriptedSerialPort::DeliverAt(uint32_t tick, std::string bytes) {
-  arrivals_.push_back({tick, std::move(bytes)});
+  Arrive({tick, std::move(bytes), false});
+}
+
+void ScriptedSerialPort::Arrive(Arrival arrival) {
+  arrivals_.push_back(std::move(arrival));
   std::stable_sort(arrivals_.begin(), arrivals_.end(),
                    [](const Arrival& a, const Arrival& b) { return a.tick < b.tick; });
 }
@@ -29,6 +38,7 @@ void ScriptedSerialPort::TakeArrivals() {
   uint32_t now = rt::TickCount();
   while (!arrivals_.empty() && static_cast<int32_t>(now - arrivals_.front().tick) >= 0) {
     buffer_ += arrivals_.front().bytes;
+    if (arrivals_.front().headOfHeld) held_.headCame = true;
     arrivals_.erase(arrivals_.begin());
   }
 }
@@ -36,6 +46,10 @@ void ScriptedSerialPort::TakeArrivals() {
 int ScriptedSerialPort::BytesWaiting() {
   if (!open_) return 0;
   TakeArrivals();
+  if (held_.headCame && --held_.looksLeft == 0) {
+    buffer_ += held_.bytes;
+    held_ = Held{};
+  }
   return static_cast<int>(buffer_.size());
 }
 
@@ -54,7 +68,9 @@ bool ScriptedSerialPort::Write(std::string_view bytes) {
   if (!replies_.empty()) {
     Reply r = std::move(replies_.front());
     replies_.pop_front();
-    if (!r.bytes.empty()) DeliverAt(rt::TickCount() + r.afterTicks, std::move(r.bytes));
+    const bool holds = !r.heldBack.empty();
+    if (holds) held_ = Held{std::move(r.heldBack), r.looks, false};
+    if (holds || !r.bytes.empty()) Arrive({rt::TickCount() + r.afterTicks, std::move(r.bytes), holds});
   }
   return true;
 }
