@@ -11,6 +11,7 @@
 #include "acquisition/scan_averaging.h"
 #include "acquisition/state.h"
 #include "acquisition/time_axis.h"
+#include "control/device_outputs.h"
 #include "control/state.h"
 #include "conversions/evaluate.h"
 #include "devices/demonstration.h"
@@ -91,8 +92,7 @@ ChartReading ChartReadingOf(int16_t ch, const ChannelSweep& sweep) {
   r.volts = mean ? *mean : sweep.FailedValueOf(ch);
   r.stood = mean.has_value();
   for (const ChannelSweep::Reading& k : sweep.Readings())
-    if (k.channel == ch && (k.stood || !mean) && ReadingOverRange(ch, k.value))
-      r.overRange = true;
+    if (k.channel == ch && (k.stood || !mean) && ReadingOverRange(ch, k.value)) r.overRange = true;
   volts = r.volts;
   return r;
 }
@@ -157,6 +157,8 @@ void GETDATA() {
     if (StreamReadStopped()) return;
   }
   rt::SetOutputWindow(kAcquisitionWindow);
+  // A switch the line refused (hung up) goes out before the valves' channels are read.
+  SendUnsentSwitches();
   TicsAtLastSample = static_cast<int32_t>(rt::TickCount());
   PlaySampleBeep();  // the reader ends it
   const int16_t first = std::max<int16_t>(FirstChan, 1), last = std::min<int16_t>(nChannels, 16);

@@ -393,10 +393,13 @@ bool DrainLine(SerialPort& port, bool& tabSaved) {
 }
 
 // Waits the recording time, then for the logger's first bytes; false when stopped or
-// when the logger never answered. Tab saves the previous block at once.
-bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved) {
+// when the logger never answered. Tab saves the previous block at once. `lateStart`:
+// the line stayed quiet for kFastSettleTicks or more once the recording time was over.
+bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved, bool& lateStart) {
   const uint64_t start = Now(), ready = start + d, giveUp = ready + kFastReplyTicks;
   Progress bar;
+  uint64_t quietFrom = 0;
+  lateStart = false;
   for (;;) {
     if (bar.Step(Percent(Now() - start, d))) {
       if (bar.shown >= 96) ShowPhase(fast_phase::LoggerProcessing);
@@ -407,6 +410,8 @@ bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved) {
     SaveSweepOnShowOnTab(tabSaved);
     if (EscapeKeyHit) return false;
     if (Now() > ready && port.BytesWaiting() >= 3) return true;
+    if (Now() > ready && quietFrom == 0) quietFrom = Now();
+    if (quietFrom != 0 && Now() - quietFrom >= kFastSettleTicks) lateStart = true;
     if (Now() > giveUp) {
       ShowPhase(fast_phase::NoReply);
       gLoggerSilent = true;
@@ -426,6 +431,8 @@ class NumberReader {
   bool Next(float& value) {
     const uint64_t deadline = Now() + kFastNumberTicks;
     std::string item;
+    uint64_t quietFrom = 0;
+    afterQuiet_ = false;
     for (;;) {
       while (at_ < pending_.size()) {
         const char c = pending_[at_++];
@@ -442,27 +449,40 @@ class NumberReader {
       if (waiting > 0) {
         pending_ = port_.ReadBytes(waiting);
         at_ = 0;
+        quietFrom = 0;
         continue;
       }
       // An item the silence cut off ("30125" of "301251") is no number: without its
       // separator nothing says it is whole.
       if (Now() > deadline) return false;
+      if (quietFrom == 0) quietFrom = Now();
+      if (Now() - quietFrom >= kFastSettleTicks) afterQuiet_ = true;
       port_.Pause(2);
     }
   }
+  // Whether the line fell quiet (for kFastSettleTicks or more) while the number Next
+  // last gave was awaited.
+  bool CameAfterQuiet() const { return afterQuiet_; }
 
  private:
   SerialPort& port_;
   std::string pending_;
   size_t at_ = 0;
+  bool afterQuiet_ = false;
 };
 
 // Downloads up to n numbers into the block buffer's raw values; the count read whole.
-// A stop or save request, or a number that does not come in time, ends it early.
-int32_t Download(SerialPort& port, int32_t n) {
+// A stop or save request, or a number that does not come in time, ends it early. A
+// block that comes short lost numbers; where the line fell quiet within it, bytes may
+// have been lost in that silence (a number's end, whole numbers), so that every number
+// after it stands at no known place: only those before the first silence are kept,
+// none when the block itself began late (`lateStart`), whether it came short by itself
+// or a stop or save cut it (its first bytes may have gone in that silence too).
+int32_t Download(SerialPort& port, int32_t n, bool lateStart) {
   NumberReader reader(port);
   Progress bar;
   bool downloading = false;
+  int32_t beforeQuiet = lateStart ? 0 : -1;
   for (int32_t k = 1; k <= n; ++k) {
     const int64_t p = static_cast<int64_t>(k) * 100 / n;
     if (!downloading && p >= 1 && (p % 5 == 0 || p > 5)) {
@@ -474,8 +494,9 @@ int32_t Download(SerialPort& port, int32_t n) {
     if (!reader.Next(v)) {
       // A stop ends the run; the next one starts by dropping what is left on the line.
       gBlockCut = EscapeKeyHit == 0;
-      return k - 1;
+      return beforeQuiet >= 0 ? beforeQuiet : k - 1;
     }
+    if (k > 1 && beforeQuiet < 0 && reader.CameAfterQuiet()) beforeQuiet = k - 1;
     ScopeBufferArray[k].raw = v;
   }
   return n;
@@ -496,9 +517,10 @@ LoggerTake LoggerBlock(int32_t points, uint32_t d, double s) {
   if (!DrainLine(port, take.tabSaved)) return take;
   port.Discard();
   port.Write("X\r");
-  if (!RecordingWait(port, d, take.tabSaved)) return take;
+  bool lateStart = false;
+  if (!RecordingWait(port, d, take.tabSaved, lateStart)) return take;
   ShowPhase(fast_phase::LoggerProcessing);
-  take.numbersRead = Download(port, n);
+  take.numbersRead = Download(port, n, lateStart);
   return take;
 }
 

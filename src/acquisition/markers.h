@@ -28,8 +28,9 @@ bool InsertDeviceSwitchMarker(int32_t code, int16_t top);
 
 // A marker recorded at `sample` when the run has ended (nothing drawn).
 bool RecordMarkerAfterRun(int32_t code, int32_t sample);
-// At the run's end: markers set after its last sample (`lastSample`; a key typed in a
-// silence the run ended in, say) stand on that sample, since none follows.
+// At the run's or a sampling period's end: markers set after its last sample
+// (`lastSample`; a key typed in a silence the run ended in, or in the pass that took a
+// period's last sample) stand on that sample, since its file holds none after it.
 void KeepMarkersWithinRun(int32_t lastSample);
 
 // The digit marker of a fast-scope sweep saved by Tab: a short line below the scope

@@ -19,6 +19,7 @@
 #include "devices/dispatcher.h"
 #include "devices/needs.h"
 #include "devices/state.h"
+#include "devices/stream_reader.h"
 #include "files/file_time.h"
 #include "files/state.h"
 #include "kit/builders.h"
@@ -237,6 +238,10 @@ void Resume(const PauseRun& run) {
   // next due time.
   const double now = GetCurrentTimeInSeconds();
   CurrentTimeInSeconds = now;
+  // A sample stands only on readings of its own interval: the lines a streaming
+  // instrument sent while paused wait at the port, and the next sample must not take
+  // one of them.
+  if (Streaming()) ForgetStreamLinesSoFar();
   const double skipped = HoldChartAxis(run.startSeconds, now);
   // A new interval runs from the next sample on; the samples taken keep theirs, and the
   // log records which they stand on.

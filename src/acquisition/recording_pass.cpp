@@ -6,9 +6,9 @@
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
 #include "acquisition/recording_keys.h"
-#include "acquisition/time_axis.h"
 #include "acquisition/scope_chart_loop.h"
 #include "acquisition/state.h"
+#include "acquisition/time_axis.h"
 #include "acquisition/toolbar.h"
 #include "control/state.h"
 #include "control/switching_schedule.h"
@@ -269,6 +269,9 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
   // Timed switching takes its turn here, after the keys, on every pass.
   Switching();
   if (!ScopeChart() && Sample >= MaxSamples && PrefsArray[PrefsSlot::Autorepeat]) {
+    // As at a run's end, nothing stands beyond the period's last sample: a key typed
+    // in the pass that took it is saved on it, in this period's file.
+    KeepMarkersWithinRun(std::max<int32_t>(Sample - 1, 0));
     acq_hooks::AUTOSAVE();
     // A new sampling period has a time axis of its own: its first sample is due one
     // interval from now, when its file says it starts.

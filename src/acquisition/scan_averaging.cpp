@@ -13,6 +13,7 @@
 #include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
 #include "acquisition/time_axis.h"
+#include "control/device_outputs.h"
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
 #include "devices/needs.h"
@@ -85,6 +86,7 @@ void ScanChannels() {
     }
     return;
   }
+  SendUnsentSwitches();
   ChannelSweep sweep(1);
   for (int16_t ch = first; ch <= last; ++ch) {
     if (External_AD != ExternalADCode::Demonstration) {
@@ -108,7 +110,8 @@ void CloseReferenceWindowWhenDue() {
 }  // namespace
 
 bool LastChannelScanned() {
-  if (RecordingMODE != RecordingModeCode::Chart || PrefsArray[PrefsSlot::AverageAllChannels] != 0) return false;
+  if (RecordingMODE != RecordingModeCode::Chart || PrefsArray[PrefsSlot::AverageAllChannels] != 0)
+    return false;
   if (External_AD == ExternalADCode::SerialStream) return false;
   const int16_t last = std::min<int16_t>(nChannels, 16);
   return last >= 1 && ChannelVariables[last][ChanField::Averaged] == 0.0f;

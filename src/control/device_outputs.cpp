@@ -1,6 +1,7 @@
 #include "control/device_outputs.h"
 
 #include <string_view>
+#include <vector>
 
 #include "acquisition/state.h"
 #include "control/state.h"
@@ -45,21 +46,58 @@ bool Live() {
   return DemonstrationMODE != 1;
 }
 
-void Send(const std::string& bytes) {
-  if (Live() && !bytes.empty()) SerialLine().Write(bytes);
+// Waits (bounded) for the first reply byte and takes what is waiting, or for a line
+// every byte up to its CR as they come (an ADAM module's ">" CR, two byte times apart
+// on the line); the content is never looked at.
+void TakeReply(bool line) {
+  SerialPort& port = SerialLine();
+  const uint32_t deadline = rt::TickCount() + kDeviceReplyWaitTicks;
+  if (!WaitForBytes(port, 1, deadline, 0)) return;
+  if (!line) {
+    port.Discard();
+    return;
+  }
+  while (!TickPassed(deadline)) {
+    if (port.BytesWaiting() <= 0) {
+      port.Pause(1);
+    } else if (port.ReadBytes(1) == "\r") {
+      return;
+    }
+  }
 }
 
-// Waits (bounded) for the first reply byte and takes what is waiting; the content is
-// never looked at.
-void TakeReply() {
-  SerialPort& port = SerialLine();
-  if (WaitForBytes(port, 1, rt::TickCount() + kDeviceReplyWaitTicks, 0)) port.Discard();
+// Past this many refused commands the oldest go: each switch sends the whole state of
+// its outputs.
+constexpr std::size_t kMostUnsent = 16;
+
+bool SendUnsentInOrder() {
+  std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
+  while (!unsent.empty()) {
+    if (!SerialLine().Write(unsent.front().bytes)) return false;
+    if (unsent.front().reply) TakeReply(unsent.front().line);
+    unsent.erase(unsent.begin());
+  }
+  return true;
+}
+
+// A command goes out after every one the line refused before it, or waits with them.
+void SendInOrder(const std::string& bytes, bool reply, bool line = false) {
+  if (!Live() || bytes.empty()) return;
+  if (SendUnsentInOrder() && SerialLine().Write(bytes)) {
+    if (reply) TakeReply(line);
+    return;
+  }
+  std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
+  if (unsent.size() >= kMostUnsent) unsent.erase(unsent.begin());
+  unsent.push_back({bytes, reply, line});
+}
+
+void Send(const std::string& bytes) {
+  SendInOrder(bytes, false);
 }
 
 void SendAndTakeReply(const std::string& bytes) {
-  if (!Live() || bytes.empty()) return;
-  SerialLine().Write(bytes);
-  TakeReply();
+  SendInOrder(bytes, true);
 }
 
 bool KeyOp(SwitchOp op) {
@@ -203,11 +241,7 @@ void DATATAKERSWITCH(int16_t a, int16_t b) {
 }
 
 void SwitchADAM4050(int16_t n) {
-  if (!Live()) return;
-  SerialPort& port = SerialLine();
-  port.Write(Adam4050Command(n));
-  rt::Delay(2);
-  if (WaitForBytes(port, 1, rt::TickCount() + kDeviceReplyWaitTicks, 0)) port.ReadLine();
+  SendInOrder(Adam4050Command(n), true, true);
 }
 
 void SWITCHDEVICE() {
@@ -239,6 +273,14 @@ void TURNVALVESOFF() {
     return;
   }
   for (const std::string& c : commands) Send(c);
+}
+
+void SendUnsentSwitches() {
+  if (Live() && !UnsentSwitchCommands.empty()) SendUnsentInOrder();
+}
+
+bool SwitchCommandsUnsent() {
+  return !UnsentSwitchCommands.empty();
 }
 
 bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {

@@ -65,5 +65,11 @@ void TURNVALVESOFF();
 // off rather than a word computed. Sends nothing in demonstration mode. Returns whether
 // a device was switched on.
 bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b);
+// Sends, in order, the switch commands the line refused (a line hung up when a switch
+// was due): a sample is read only once the valves stand as the run records them, and
+// every later command goes out after them. Does nothing when none wait.
+void SendUnsentSwitches();
+// Whether switch commands the line refused still wait to go out.
+bool SwitchCommandsUnsent();
 
 }  // namespace mv

@@ -16,6 +16,7 @@ int16_t TriggerSequence = 1;
 int16_t TriggerSaveCount = 1;
 int16_t TempTriggrON = 0;
 
+std::vector<UnsentSwitchCommand> UnsentSwitchCommands;
 int16_t SwitchingMode = 0;
 int16_t nGroups = 0;
 std::string SwitchingNote;
@@ -90,6 +91,7 @@ Str255 DefaultDeviceLabels() {
 }
 
 void ResetControlState() {
+  UnsentSwitchCommands.clear();
   for (auto& row : alarmsArray) row.fill(0.0f);
   AudibleALARM = 0;
   TriggerON = 0;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "runtime/str255.h"
 
@@ -54,6 +55,16 @@ constexpr int16_t Off = 0, Keyboard = 1, Keyboard2 = 2, StartEnd = 3, StartEnd2 
                   Periodic2 = 6, KeyboardTimed = 7, KeyboardTimed2 = 8, SequentialFiles = 9,
                   SequentialDevices = 10;
 }
+// The switch commands the serial line refused (hung up, an adapter pulled out), in the
+// order they were due, with whether each awaits a reply: the valves stand as they were,
+// not as the run records them, until these go out (device_outputs.h).
+struct UnsentSwitchCommand {
+  std::string bytes;
+  bool reply = false;  // a reply to take after it
+  bool line = false;   // that reply is a line ended by CR (an ADAM module's)
+};
+extern std::vector<UnsentSwitchCommand> UnsentSwitchCommands;
+
 extern int16_t SwitchingMode;
 extern int16_t nGroups;   // 2 with two device groups
 extern int16_t RefChan;   // reference device of group 1 (or of the single group)

@@ -54,7 +54,9 @@ Adc1Outcome Adc1Exchange(SerialPort& port, int input, Gain gain) {
   const std::optional<uint8_t> start = adc1::StartByte(input, gain);
   if (!start) return {};
   if (const Adc1End sent = Send(port, *start); sent != Adc1End::Value) return {sent};
-  AwaitAdc1Byte(port);
+  // Its acknowledgement says nothing, but it must come: one that came late would be
+  // taken for the status byte, and the status for the low byte.
+  if (!AwaitAdc1Byte(port)) return {Adc1End::Missing};
   uint8_t status = 0;
   if (const Adc1End polled = AwaitFinishedStatus(port, &status); polled != Adc1End::Value) return {polled};
   if (const Adc1End sent = Send(port, adc1::kLowByteRequest); sent != Adc1End::Value) return {sent};

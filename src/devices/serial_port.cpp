@@ -143,6 +143,7 @@ bool IsSupportedBaudRate(int32_t baud) {
 namespace {
 SerialLossReporter g_lossReporter;
 uint64_t g_opening = 0;
+uint64_t g_reopening = 0;
 }  // namespace
 
 void SetSerialLossReporter(SerialLossReporter reporter) {
@@ -165,6 +166,7 @@ void PosixSerialPort::ReopenWhenLost() {
   lost_ = false;
   // Whatever was kept from the old terminal belongs to no reply on the new one.
   ++g_opening;
+  ++g_reopening;
   if (g_lossReporter) g_lossReporter(false, path);
 }
 
@@ -496,6 +498,10 @@ void CloseSerialPort() {
 
 uint64_t SerialLineOpening() {
   return g_opening;
+}
+
+uint64_t SerialLineReopening() {
+  return g_reopening;
 }
 
 SerialPort& SerialLine() {

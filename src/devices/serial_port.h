@@ -136,5 +136,8 @@ void InstallSerialPort(std::unique_ptr<SerialPort> port);
 // A number that changes whenever the line is closed or replaced: a reader that keeps
 // bytes between reads starts afresh on a new opening.
 uint64_t SerialLineOpening();
+// A number that changes whenever the line, lost (hung up), has been opened again: the
+// first bytes on the new terminal may come from the middle of a line.
+uint64_t SerialLineReopening();
 
 }  // namespace mv

@@ -143,6 +143,11 @@ void LineAssembler::Clear() {
   skipping_ = false;
 }
 
+void LineAssembler::ClearToLineEnd() {
+  Clear();
+  skipping_ = true;
+}
+
 std::string InstrumentName(std::string_view line) {
   size_t from = 0;
   if (line.substr(0, 4) == "!!!:")

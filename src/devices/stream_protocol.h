@@ -54,6 +54,9 @@ class LineAssembler {
   // Whether bytes of an unfinished line wait.
   bool HasUnfinished() const { return !tail_.empty(); }
   void Clear();
+  // Clear, and the bytes up to the next line end are dropped too: they may be the rest
+  // of a line whose start never came.
+  void ClearToLineEnd();
 
  private:
   std::vector<std::string> lines_;

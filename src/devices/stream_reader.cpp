@@ -26,6 +26,10 @@ constexpr int kPassMs = 5;
 // only bounds a port that never runs dry.
 constexpr int kChunk = 4096;
 constexpr int kChunksPerLook = 16;
+// Forgetting the lines so far reads on until the line has been quiet this long (or its
+// port's own gap between two bytes, when longer), for at most a quarter of a second.
+constexpr int kForgetQuietUs = 2000;
+constexpr uint32_t kForgetTicks = 15;
 
 bool IsNameLine(const std::string& line) {
   return line.rfind("!!!", 0) == 0;
@@ -90,9 +94,22 @@ void PumpedPass(SerialPort& port, StreamRead& r) {
 
 }  // namespace
 
+void StreamReader::FollowLineOpening() {
+  if (opening_ == SerialLineOpening()) return;
+  if (reopening_ != SerialLineReopening())
+    lines_.ClearToLineEnd();
+  else
+    lines_.Clear();
+  opening_ = SerialLineOpening();
+  reopening_ = SerialLineReopening();
+}
+
 void StreamReader::Gather(SerialPort& port) {
+  // A lost line is opened again while it is read (a wait for a line outlasts the loss).
   for (int k = 0; k < kChunksPerLook && port.BytesWaiting() > 0; ++k) {
+    FollowLineOpening();
     const std::string bytes = port.ReadBytes(kChunk);
+    FollowLineOpening();
     if (bytes.empty()) break;
     lines_.Add(bytes);
   }
@@ -133,6 +150,20 @@ StreamRead StreamReader::Read(SerialPort& port, int16_t mode, int fieldsNeeded) 
   return r;
 }
 
+void StreamReader::ForgetLinesSoFar(SerialPort& port) {
+  // What the system still holds behind the bytes waiting (all that came while nobody
+  // read) comes up a piece at a time, and a line under way comes at the line's pace:
+  // both are read until the line falls quiet, within a bound for an instrument that
+  // never pauses, and dropped with the rest of a line begun.
+  const auto quiet = std::max(port.QuietGap(), std::chrono::microseconds(kForgetQuietUs));
+  const uint32_t deadline = rt::TickCount() + kForgetTicks;
+  do {
+    Gather(port);
+  } while (port.AwaitBytes(1, quiet) && !TickPassed(deadline));
+  lines_.TakeLines();
+  lines_.GiveUpUnfinished();
+}
+
 std::string StreamReader::ReadName(SerialPort& port) {
   const uint32_t start = rt::TickCount();
   while (!TickPassed(start + 4)) port.Pause(1);
@@ -148,20 +179,16 @@ std::string StreamReader::ReadName(SerialPort& port) {
 
 namespace {
 
-// The program's reader and the opening of the serial line its kept bytes came from.
+// The program's reader, kept to the line's present opening.
 struct ProgramReader {
   StreamReader reader;
-  uint64_t line = 0;
   int16_t otherAction = 0, otherEvent = 0;
   bool stopped = false;
 };
 
 ProgramReader& Program() {
   static ProgramReader p;
-  if (p.line != SerialLineOpening()) {
-    p.reader.Reset();
-    p.line = SerialLineOpening();
-  }
+  p.reader.FollowLineOpening();
   return p;
 }
 
@@ -194,6 +221,10 @@ bool StreamReadStopped() {
 
 void ResetStreamReader() {
   Program().reader.Reset();
+}
+
+void ForgetStreamLinesSoFar() {
+  Program().reader.ForgetLinesSoFar(SerialLine());
 }
 
 void ReadSerialStream(int16_t mode) {

@@ -52,12 +52,21 @@ class StreamReader {
   // kNameLineTicks (the wait ends at the first whole line), or an empty string.
   std::string ReadName(SerialPort& port);
   void Reset() { lines_.Clear(); }
+  // Starts afresh when the program's line has been opened anew since the bytes kept
+  // came: none of them joins a byte of the new opening. After a lost line is reopened
+  // the bytes up to the first line end are dropped too, as the instrument may have been
+  // in the middle of a line.
+  void FollowLineOpening();
+  // Drops every line waiting at the port and the rest of a line begun, whenever its
+  // end comes: the next read waits for a line the instrument starts after now.
+  void ForgetLinesSoFar(SerialPort& port);
 
  private:
   // Takes the bytes waiting at the port into the line assembler.
   void Gather(SerialPort& port);
 
   stream::LineAssembler lines_;
+  uint64_t opening_ = SerialLineOpening(), reopening_ = SerialLineReopening();
 };
 
 // The program's stream read on its serial line (a reader that starts afresh whenever
@@ -82,5 +91,11 @@ bool StreamReadStopped();
 
 // Forgets bytes kept from an unfinished line of the program's serial line.
 void ResetStreamReader();
+
+// Forgets every line the instrument sent on the program's serial line before now, and
+// a line it was sending: a run's first sample, and the first after a pause, stand on a
+// line sent after they could be taken, never on one that waited through the set-up or
+// the pause (a full buffer would keep the oldest of those, seconds or minutes old).
+void ForgetStreamLinesSoFar();
 
 }  // namespace mv

@@ -20,6 +20,7 @@
 #include "devices/dispatcher.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "devices/stream_reader.h"
 #include "files/save_commands.h"
 #include "files/state.h"
 #include "kit/comment_header.h"
@@ -246,6 +247,12 @@ void PrimeInterface() {
   } else if (code >= ExternalADCode::DT800 && code <= ExternalADCode::DT85) {
     for (int pass = 0; pass < 2; ++pass)
       for (int16_t ch = 1; ch <= ChannelCount(); ++ch) ReadExternalADdevice(ch, 0);
+  } else if (code == ExternalADCode::ADAM) {
+    // Before the chart's timed sweep and its first due time: the commands take a
+    // while, and a run that counted them would begin late, with a gap at sample 0.
+    SetADAM(0, 0);
+  } else if (code == ExternalADCode::SerialStream) {
+    ForgetStreamLinesSoFar();
   }
 }
 
@@ -371,7 +378,6 @@ void RunOnce() {
   rt::FlushEvents();
   rt::SetMenuHandler(MenusOFF);
   rt::HideWindow(kStatusStripWindow);
-  if (External_AD == ExternalADCode::ADAM) SetADAM(0, 0);
   {
     RecordingLoopRunning = 1;
     CommandQTyped = 0;

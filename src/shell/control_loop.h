@@ -72,8 +72,9 @@ int16_t SampleAveragingItem(int16_t averageAllChannels, float lastChannelAverage
 // drawn and the previous position of the trace.
 void ResetScopeRestingPosition();
 // Sends the interface what it needs before a recording: the Sable's reset byte 208
-// with its reply drained, and two passes of reads on the DataTakers of the DT800
-// family that settle their channels.
+// with its reply drained, two passes of reads on the DataTakers of the DT800 family
+// that settle their channels, and an ADAM's range command for each channel; a streaming
+// instrument's lines sent before the run are dropped.
 void PrimeInterface();
 
 }  // namespace mv

@@ -309,6 +309,10 @@ void SaveData() {
 void ChangeParameters() {
   const int16_t autorepeat = PrefsArray[PrefsSlot::Autorepeat];
   commands::DISPLAYSETUP();
+  // The set-up's OK shuts the menus for a run about to start when few samples were
+  // taken; here the stopped run waits in this window, whose menus (the file formats,
+  // Save Setup, Quit) are the user's again.
+  SetUpMENUs(1);
   Outcome() = OptionsOutcome::SubWindow;
   RootIfAutorepeatSwitchedOn(autorepeat);
   WINDOWCLEAR();

@@ -165,6 +165,35 @@ TEST_F(ChartLoopTest, AGapMarkerStandsAtItsLinesSampleBesideATypedMarker) {
   EXPECT_EQ(MarkersArray[2].sample, gaps[0].before);
 }
 
+// A key typed in the pass that took a sampling period's last sample, before the period
+// is saved, stands on that last sample in the period's file: no marker is saved beyond
+// a period file's last sample, where no reader finds it.
+TEST_F(ChartLoopTest, AMarkerTypedAsAPeriodEndsIsSavedOnItsLastSample) {
+  MaxSamples = 5;
+  PrefsArray[PrefsSlot::Autorepeat] = 1;
+  OpenAcquisitionWindow();
+  int32_t samplesAtSave = -1;
+  std::vector<int32_t> markersAtSave;
+  acq_hooks::AUTOSAVE = [&] {
+    if (samplesAtSave >= 0) return;
+    samplesAtSave = Sample;
+    for (int i = 1; i <= Nmarkers; ++i) markersAtSave.push_back(MarkersArray[i].sample);
+  };
+  bool typed = false;
+  script = [&] {
+    if (!typed && Sample == MaxSamples) {
+      Hold({rt::key::G});
+      typed = true;
+    } else if (typed) {
+      ReleaseAll();
+    }
+  };
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  ASSERT_EQ(samplesAtSave, MaxSamples);
+  ASSERT_EQ(markersAtSave.size(), 1u) << "the key was typed before the save";
+  EXPECT_EQ(markersAtSave[0], samplesAtSave - 1) << "the period's last sample";
+}
+
 TEST_F(ChartLoopTest, EscapeStopsARunWhoseReadsAreSlowerThanItsInterval) {
   // An interface that has gone silent: every sample's reads time out after 1.2 s, so
   // at 0.1 s a sample is always due. Escape held from the fourth sample on still

@@ -12,6 +12,8 @@
 #include "devices/needs.h"
 #include "devices/read_wait.h"
 #include "devices/scripted_port.h"
+#include "devices/serial_port.h"
+#include "devices/stream_reader.h"
 #include "files/save_commands.h"
 #include "files/state.h"
 
@@ -159,6 +161,47 @@ TEST_F(PauseWindowTest, APausedRunsBackupStoresTheSamplingInterval) {
   EXPECT_EQ(StoredChartInterval(folder / "Backup file.kstr"), 0.1f);
   EXPECT_EQ(SampleInterval, 0.1f);
   fs::remove_all(folder);
+}
+
+// A streaming instrument sends a line every tenth of a second, through a 5 s pause too,
+// each line naming the tick it was sent at. The lines sent while paused wait at the
+// port; the first sample after the resume stands on a line sent after it, and every
+// sample on a later line than the one before it.
+TEST_F(PauseWindowTest, AStreamSampleAfterAPauseStandsOnALineSentAfterTheResume) {
+  auto owned = std::make_unique<ScriptedSerialPort>();
+  ScriptedSerialPort* port = owned.get();
+  InstallSerialPort(std::move(owned));
+  services::ReadSerialStream = [](int16_t mode) { ReadSerialStream(mode); };
+  External_AD = ExternalADCode::SerialStream;
+  for (int n = 1; n <= 16; ++n) serialArray[n][2] = n <= 2 ? static_cast<float>(n) : 0.0f;
+  MaxSamples = 12;
+  const auto t0 = static_cast<uint32_t>(rt::TickCount());
+  for (uint32_t at = 3; at < 20 * 60; at += 6)
+    port->DeliverAt(t0 + at, std::to_string(at) + "," + std::to_string(at) + "\r");
+  int32_t samplesAtPause = 0;
+  uint32_t resumedAt = 0;
+  acq_hooks::PAUSE = [&] {
+    ReleaseAll();
+    samplesAtPause = Sample;
+    PAUSE();
+    resumedAt = static_cast<uint32_t>(rt::TickCount()) - t0;
+  };
+  bool pressed = false;
+  script = [&] {
+    if (!pressed && Sample >= 5) {
+      pressed = true;
+      Hold({rt::key::Command, rt::key::P});
+    }
+  };
+  Drive({Until(W), Do([] { rt::AdvanceVirtualClock(5.0); }), Click(W, 51)});
+  EXPECT_EQ(Record(), RunEnd::SamplesDone);
+  EXPECT_TRUE(ScriptDone());
+  ASSERT_EQ(samplesAtPause, 5);
+  EXPECT_GT(ChartDataArray.Get(1, samplesAtPause), static_cast<float>(resumedAt))
+      << "a line sent while paused (resumed at tick " << resumedAt << ")";
+  for (int32_t i = 1; i <= MaxSamples; ++i)
+    EXPECT_GT(ChartDataArray.Get(1, i), ChartDataArray.Get(1, i - 1)) << "sample " << i;
+  CloseSerialPort();
 }
 
 TEST_F(PauseWindowTest, SerialWaitsServeTheToolbarOnlyWhileNotPaused) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string_view>
 
 #include "acq_fixture.h"
 #include "acquisition/channel_pipeline.h"
@@ -11,6 +12,7 @@
 #include "acquisition/pixel.h"
 #include "acquisition/screen_rules.h"
 #include "acquisition/time_axis.h"
+#include "control/device_outputs.h"
 #include "control/switching.h"
 #include "conversions/evaluate.h"
 #include "conversions/gas_exchange.h"
@@ -409,6 +411,37 @@ TEST_F(StreamSampleTest, FourChannelsAtOneSecondReadOneLinePerSample) {
     EXPECT_LT(taken_[i] - dues[i], 0.5) << "sample " << i << " was taken late";
     for (int ch = 1; ch <= 4; ++ch) EXPECT_EQ(ChartDataArray.Get(ch, i), 10.0f * i + ch) << i << " " << ch;
   }
+}
+
+// A line that refuses what is written (hung up) until it is back.
+class RefusingPort : public ScriptedSerialPort {
+ public:
+  bool Write(std::string_view bytes) override { return !refusing && ScriptedSerialPort::Write(bytes); }
+  bool refusing = true;
+};
+
+// A switch due while the line was hung up goes out with the next sample, before its
+// readings: no sample stands on valves other than those the run records.
+TEST_F(SampleTakerTest, ASampleSendsTheSwitchTheLineRefusedBeforeItsReadings) {
+  auto owned = std::make_unique<RefusingPort>();
+  RefusingPort* line = owned.get();
+  InstallSerialPort(std::move(owned));
+  DemonstrationMODE = 0;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;  // a DT500's line per device
+  SwitchingMode = 3;
+  SampleValve = 3;
+  SWITCHTOSAMPLE();
+  ASSERT_TRUE(SwitchCommandsUnsent());
+  line->refusing = false;
+  std::string sentBeforeReading;
+  services::ReadDataTaker500 = [&](int16_t, int16_t) {
+    if (sentBeforeReading.empty()) sentBeforeReading = line->Written() + "|";
+    volts = 0.5f;
+  };
+  GETDATA();
+  EXPECT_EQ(sentBeforeReading, "1DSO=1\r2DSO=1\r3DSO=0\r4DSO=1\r|") << "device 3's line, before the readings";
+  EXPECT_FALSE(SwitchCommandsUnsent());
+  CloseSerialPort();
 }
 
 TEST_F(SampleTakerTest, ProgressBarNotTouchedBelowOneSegment) {

@@ -73,6 +73,43 @@ TEST_F(DeviceOutputsTest, SableLinesAndWords) {
   EXPECT_EQ(OldChan, 4);
 }
 
+// A line that refuses what is written (hung up, an adapter pulled out) until it is back.
+class RefusingPort : public ScriptedSerialPort {
+ public:
+  bool Write(std::string_view bytes) override { return !refusing && ScriptedSerialPort::Write(bytes); }
+  bool refusing = true;
+};
+
+// The line hangs up as two switches fall due: neither reaches the Sable. They go out in
+// order once the line takes them, and a switch made later goes out after them, so the
+// valves end as the run records them.
+TEST_F(DeviceOutputsTest, ASwitchTheLineRefusedGoesOutBeforeTheNextReading) {
+  auto owned = std::make_unique<RefusingPort>();
+  RefusingPort* line = owned.get();
+  InstallSerialPort(std::move(owned));
+  Use(ExternalADCode::SableUI3, 0, 3);
+  RefChan = 1;
+  SampleValve = 3;
+  SWITCHTOSAMPLE();
+  SWITCHTOREFERENCE();
+  EXPECT_TRUE(line->Written().empty());
+  EXPECT_TRUE(SwitchCommandsUnsent());
+  SendUnsentSwitches();  // still hung up: they keep waiting
+  EXPECT_TRUE(SwitchCommandsUnsent());
+  line->refusing = false;
+  SendUnsentSwitches();  // as the next sample does before its readings
+  EXPECT_EQ(line->Written(), "o\x04\ro\x01\r"s) << "device 3, then the reference";
+  EXPECT_FALSE(SwitchCommandsUnsent());
+  line->refusing = true;
+  SampleValve = 2;
+  SWITCHTOSAMPLE();
+  line->refusing = false;
+  SampleValve = 4;
+  SWITCHTOSAMPLE();
+  EXPECT_EQ(line->Writes().back(), "o\x08\r"s);
+  EXPECT_EQ(line->Writes()[line->Writes().size() - 2], "o\x02\r"s) << "the refused one first";
+}
+
 TEST_F(DeviceOutputsTest, DataTakerLines) {
   EXPECT_EQ(DataTakerSwitchLines(ExternalADCode::DT500, 0, 2, 0, false),
             (std::vector<std::string>{"1DSO=1\r", "2DSO=0\r", "3DSO=1\r", "4DSO=1\r"}));

@@ -157,8 +157,8 @@ TEST_F(SwitchingPtyTest, PeriodicReferencesWithTwoGroupsForThreeHours) {
 }
 
 // The ADC-1 acknowledges its output byte with the byte, and an ADAM-4050 its output
-// command with ">" CR, as the instruments do: a switch takes its reply at once instead
-// of waiting out the reply limit, and leaves nothing on the line.
+// command with ">" CR, as the instruments do, at 9,600 baud: a switch takes its reply
+// at once instead of waiting out the reply limit, and leaves nothing on the line.
 TEST_F(SwitchingPtyTest, AdcAndAdamOutputsAreAcknowledgedAtOnce) {
   rt::UseVirtualClock(false);
   DemonstrationMODE = 0;
@@ -168,6 +168,7 @@ TEST_F(SwitchingPtyTest, AdcAndAdamOutputsAreAcknowledgedAtOnce) {
     simulator->Stop();
     sim::Options o;
     o.kind = kind;
+    o.baud = 9600;
     o.link = (dir / "outputs").string();
     simulator = std::make_unique<sim::Simulator>(o);
     std::string error;

@@ -119,9 +119,22 @@ TEST_F(Adc1ReaderTest, AutomaticGainKeepsTheLowGainValueWhenHighGainOverflows) {
   EXPECT_FLOAT_EQ(volts, -0.4095f);
 }
 
+// A line running late: the start byte's acknowledgement does not come within the byte
+// time-out. Its late bytes (the acknowledgement, then the status) would make a value of
+// the wrong bytes: the reading fails, and nothing more is asked of the converter.
+TEST_F(Adc1ReaderTest, AStartByteNotAcknowledgedInTimeFailsTheReadingRatherThanTakeLateBytes) {
+  GainSet = 2;
+  port->ReplyNext("");
+  port->ReplyNext("\x02"s);
+  port->ReplyNext("\x81"s);
+  ReadADC1(1);
+  EXPECT_EQ(port->Written(), "\x02"s);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+}
+
 TEST_F(Adc1ReaderTest, FixedHighGainPollsWhileBusyAndKeepsTheLastValue) {
   GainSet = 3;
-  port->ReplyNext("");  // the start byte's reply does not matter, nor its absence
+  port->ReplyNext("\xFF"s);  // the start byte's reply: its content does not matter
   port->ReplyNext("\x80"s, 2);
   port->ReplyNext("\x9F"s, 2);
   port->ReplyNext("\x0F"s, 2);

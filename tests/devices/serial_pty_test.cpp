@@ -297,7 +297,8 @@ TEST_P(PacedPtyTest, AReplyThatRunsOnNeverLeavesAnotherChannelsValueStanding) {
         else
           ++wrong;
         EXPECT_TRUE(!r.stood || r.value == own[r.channel])
-            << "channel " << r.channel << " read " << r.value << " with channel " << faulty << "'s reply garbage";
+            << "channel " << r.channel << " read " << r.value << " with channel " << faulty
+            << "'s reply garbage";
       }
       // The line's doubt is over before the next sweep.
       std::this_thread::sleep_for(kQuietAfterLateBytes);
@@ -389,6 +390,41 @@ TEST_F(PtyTest, AStreamThatHangsUpIsReportedAndReadAgainOnceItIsBack) {
   ASSERT_FALSE(read.empty());
   EXPECT_FLOAT_EQ(read.back(), 22.25f) << "read again once the line was back";
   EXPECT_LT(cpuShare, 0.5) << "the hang-up is waited out, not spun on";
+}
+
+// A line that hangs up in the middle of a line, at 1,200 baud: the piece of it read
+// before never joins the bytes that come once the line is back (the instrument may be
+// in the middle of another line then): every read gives one line's values, or fails.
+TEST_F(PtyTest, AStreamLineCutByAHangUpNeverJoinsTheLinesAfterIt) {
+  sim::Options o;
+  o.kind = sim::Kind::Stream;
+  o.link = (dir / "stream").string();
+  o.baud = 1200;
+  o.periodMs = 200;
+  o.lines = {"11.5,12.5,13.5,14.5", "21.5,22.5,23.5,24.5"};
+  sim = std::make_unique<sim::Simulator>(o);
+  std::string error;
+  ASSERT_TRUE(sim->Start(&error)) << error;
+  ASSERT_TRUE(OpenSerialPortPath(o.link, 1200).ok);
+  External_AD = ExternalADCode::SerialStream;
+  for (int n = 1; n <= 16; ++n) serialArray[n][2] = n <= 4 ? static_cast<float>(n) : 0.0f;
+  int whole = 0;
+  for (int cut = 0; cut < 3; ++cut) {
+    ReadSerialStream(1);
+    // The hang-up falls 0 to 160 ms into the line being sent.
+    std::this_thread::sleep_for(std::chrono::milliseconds(60 + 50 * cut));
+    sim->SetFaultSpan(sim::Fault::HangUp, 0, 1.2);
+    const auto t0 = SteadyClock::now();
+    while (SteadyClock::now() - t0 < std::chrono::seconds(3)) {
+      ReadSerialStream(1);
+      const float first = serialArray[1][1];
+      if (first == kBadReading) continue;
+      ++whole;
+      for (int n = 2; n <= 4; ++n)
+        EXPECT_EQ(serialArray[n][1], first + static_cast<float>(n - 1)) << "cut " << cut << " variable " << n;
+    }
+  }
+  EXPECT_GT(whole, 6) << "lines are read again once the line is back";
 }
 
 TEST_F(PtyTest, LinesAndNumbersFromAStreamingInstrument) {
@@ -553,9 +589,8 @@ TEST_F(PtyTest, SimulatorAsAChildProcess) {
   // Frozen for the first fifth of a second: the first reading waits for it (well within
   // the Sable's time-out).
   std::ofstream(schedule) << "0 fault freeze 0.2\n";
-  const char* argv[] = {MV_SIM_EXE,         "--kind", "ui2",       "--link",         link.c_str(),
-                        "--value",          "1=0.5",  "--log",     log.c_str(),      "--schedule",
-                        schedule.c_str(),   nullptr};
+  const char* argv[] = {MV_SIM_EXE, "--kind", "ui2",       "--link",     link.c_str(),     "--value",
+                        "1=0.5",    "--log",  log.c_str(), "--schedule", schedule.c_str(), nullptr};
   int control[2];
   ASSERT_EQ(pipe(control), 0);
   posix_spawn_file_actions_t actions;
@@ -613,8 +648,8 @@ TEST_F(PtyTest, AnUnreadSimulatorWaitsWithoutSpinning) {
   for (const char* baud : {"0", "9600"}) {
     SCOPED_TRACE(baud);
     const std::string link = (dir / "unread").string();
-    const char* argv[] = {MV_SIM_EXE, "--kind", "stream", "--link", link.c_str(), "--period", "2",
-                          "--burst",  "10",     "--baud", baud,     nullptr};
+    const char* argv[] = {MV_SIM_EXE, "--kind",  "stream", "--link", link.c_str(), "--period",
+                          "2",        "--burst", "10",     "--baud", baud,         nullptr};
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, MV_SIM_EXE, nullptr, nullptr, const_cast<char**>(argv), environ), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // long enough to fill the line

@@ -249,16 +249,19 @@ TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
   EXPECT_FALSE(sim::ParseCommandLine({"--kind", "adc1", "--link", "/tmp/x", "--busy", "-1"}, &error));
   EXPECT_NE(error.find("--busy"), std::string::npos) << error;
   auto dt800 = sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-tagged", "--burst-gap",
-                                      "2:1603:1500", "--burst-gap", "3:0:-1"},
+                                      "2:1603:1500", "--burst-gap", "3:0:-1", "--burst-gap", "4:80:300:40"},
                                      &error);
   ASSERT_TRUE(dt800) << error;
   EXPECT_TRUE(dt800->burstTagged);
-  ASSERT_EQ(dt800->burstGaps.size(), 2u);
+  ASSERT_EQ(dt800->burstGaps.size(), 3u);
   EXPECT_EQ(dt800->burstGaps[0].burst, 2);
   EXPECT_EQ(dt800->burstGaps[0].byte, 1603);
   EXPECT_EQ(dt800->burstGaps[0].ms, 1500);
   EXPECT_EQ(dt800->burstGaps[1].ms, -1);
-  for (const char* gap : {"0:10:5", "2:10", "2:-1:5", "2:x:5"}) {
+  EXPECT_EQ(dt800->burstGaps[0].lost, 0);
+  EXPECT_EQ(dt800->burstGaps[2].ms, 300);
+  EXPECT_EQ(dt800->burstGaps[2].lost, 40);
+  for (const char* gap : {"0:10:5", "2:10", "2:-1:5", "2:x:5", "2:10:5:-1", "2:10:5:x"}) {
     EXPECT_FALSE(sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-gap", gap}, &error))
         << gap;
     EXPECT_NE(error.find("--burst-gap"), std::string::npos) << error;
@@ -268,8 +271,9 @@ TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
 TEST(SimulatorCommandLine, FaultSpansLateDelaysHangUpsAndInputValues) {
   std::string error;
   auto o = sim::ParseCommandLine(
-      {"--kind", "ui3", "--link", "/tmp/x", "--fault", "hangup", "--fault-after", "2.5", "--fault-for", "3",
-       "--late-ms", "1300", "--slow-ms", "250", "--wrap", "-5.1:5.1", "--value", "3=1.25", "--value", "0=-21.5"},
+      {"--kind", "ui3",         "--link",  "/tmp/x",    "--fault", "hangup",    "--fault-after",
+       "2.5",    "--fault-for", "3",       "--late-ms", "1300",    "--slow-ms", "250",
+       "--wrap", "-5.1:5.1",    "--value", "3=1.25",    "--value", "0=-21.5"},
       &error);
   ASSERT_TRUE(o) << error;
   ASSERT_EQ(o->faults.size(), 1u);
@@ -310,7 +314,9 @@ TEST(SimulatorInputs, AnInputWithItsOwnRateWrapsWithinTheGivenRange) {
   inputs.SetRate(2, 4, true);  // given before the origin: rises from it
   const auto origin = sim::Clock::now();
   inputs.StartRamp(origin);
-  const auto at = [&](double s) { return origin + std::chrono::microseconds(static_cast<long long>(s * 1e6)); };
+  const auto at = [&](double s) {
+    return origin + std::chrono::microseconds(static_cast<long long>(s * 1e6));
+  };
   EXPECT_NEAR(inputs.Of(2, 1, true, at(0.5)), 3, 1e-9);
   EXPECT_NEAR(inputs.Of(2, 1, true, at(1.5)), -3, 1e-9) << "past 5 it reads from -5 again";
   EXPECT_NEAR(inputs.Of(2, 1, true, at(6.5)), -3, 1e-9) << "every 2.5 s";

@@ -242,6 +242,22 @@ const FastRow kFastRows[] = {
     {"ANumberCutBySilence", 0.002, 300, 0.5f, 2.0f, {}, {{2, NumberAt(201) + 3, 1500}},
      {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
      0, 5, {{2, 100}, {3}}},
+    // Block 2 stops inside its 151st number for 0.3 s, shorter than the time-out, and
+    // the 40 bytes due then are lost: the numbers after the silence join and stand at
+    // other places, so the block holds the 150 before it.
+    {"BytesLostInAShortSilence", 0.001, 400, 0.5f, 2.0f, {}, {{2, NumberAt(151) + 3, 300, 40}},
+     {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, 150}, {3}}},
+    // Block 2 begins 0.3 s late, its first 40 bytes lost: no number of it has a known
+    // place.
+    {"BytesLostAsABlockBegins", 0.001, 400, 0.5f, 2.0f, {}, {{2, 0, 300, 40}},
+     {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, 0}, {3}}},
+    // The same late start, and Tab cuts the block's download: what came has no known
+    // place either.
+    {"BytesLostAsABlockBeginsAndTabCutsItsDownload", 0.002, 300, 0.5f, 2.0f, {}, {{2, 0, 300, 40}},
+     {{2, When::Download, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, 0}, {3}}},
     {"AZeroMillivoltReading", 0.001, 200, 0.0f, 1.0f, {"1000", "0", "-250", "0", "500"}, {},
      {{2, When::Recording, Press::Tab}},
      0, 3, {{1}}},

@@ -94,6 +94,30 @@ TEST_F(SetupAfterRunE2E, ASetupSavedAfterARecordingReopensWithoutAScreenSizeQues
   EXPECT_FLOAT_EQ(ChannelVariables[1][ChanField::StripHeight], ChannelVariables[2][ChanField::StripHeight]);
 }
 
+// A short run (fewer than ten samples) stopped, its set-up opened from the options window
+// ("Acquisition parameters") and closed with Setup OK: the options window's menus are
+// the user's again, the file formats among them, and the run is saved as text.
+TEST_F(SetupAfterRunE2E, TheMenusComeBackWhenTheSetupWindowOpenedAfterARunCloses) {
+  const std::string data = (documents_ / "short-run.txt").string();
+  SetSampleTimingTap([](double, double) {
+    if (Sample == 4) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  const std::string script =
+      "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
+      "until 310\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
+      test::ChannelDialogs() +
+      "until 104\npanel cancel\nclick 104 203\ngone 104\n"
+      "until 112\nrelease Escape\nclick 112 3\nuntil 104\nclick 104 203\ngone 104\nuntil 112\n"
+      "menu 1 4\npanel " +
+      data +
+      "\nclick 112 2\nuntil 3\nclick 3 2\nclick 3 1\ngone 3\nwait 0.3\nmenu 1 3\n"
+      "click 112 6\nexpect-exit 0\n";
+  const auto result = drive::ScriptRunner(script).Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_LE(nSamples, 9) << "a run short enough that the set-up's OK shuts the menus";
+  EXPECT_NE(test::DumpDataFile(data).find("row 1: '"), std::string::npos) << "saved in the text format";
+}
+
 // ---- channels changed after the run -------------------------------------------------------------
 
 constexpr int kRunChannels = 4;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -16,6 +17,7 @@
 #include "soak/check.h"
 #include "soak/plan.h"
 #include "soak/scope_check.h"
+#include "soak/sweeps.h"
 
 namespace mv::soak {
 namespace {
@@ -92,7 +94,35 @@ struct Breach {
   bool slower = false;
   bool switched = false;  // channel 1 on device 2, the reference device 1
   bool feedback = false;  // two feedback steps of a second: 2-3 V, then 1-1.5 V
+  bool stream = false;    // a streaming instrument's lines, not replies
+  double base1 = 0;       // input 1's value at the log's origin
 };
+
+// A streaming instrument froze from 1.05 s to 1.65 s after the first sample; sample 11
+// holds a line it held, measured at 1.45 s and sent, with the others, when it ended: it
+// stands there after a gap of 0.55 s, and the run goes on from there. With `inLog`, the
+// log shows the burst.
+void HeldBackLine(Files& r, bool inLog) {
+  constexpr double kGap = 0.55, kMeasured = 0.35;
+  for (int part = 0, first = 0; part < 2; first += static_cast<int>(r.files[part].cells[0].size()), ++part)
+    for (auto& channel : r.files[part].cells)
+      for (std::size_t i = 0; i < channel.size(); ++i)
+        if (first + static_cast<int>(i) >= 11)
+          channel[i] += kRate * (first + static_cast<int>(i) == 11 ? kMeasured : kGap);
+  r.files[0].gaps.insert(r.files[0].gaps.begin(), {11, kGap});
+  r.files[0].markers.insert(r.files[0].markers.begin(), {12, 166});
+  const double from = kOrigin + 1 + 1.05, to = kOrigin + 1 + 1.65;
+  r.log.faults = r.log.freezes = {{from, to}};
+  for (double measured = from; inLog && measured < to; measured += 0.05)
+    r.log.lines.push_back({to, {kRate * (measured - kOrigin), 4 + kRate * (measured - kOrigin + 1e-4)}});
+  RenumberText(r, kInterval);
+}
+
+// `n` replies stored nowhere between the run's start and its first sample.
+void RepliesBeforeTheFirstSample(Files& r, int n) {
+  for (int i = 0; i < n; ++i) r.log.replies.push_back(kOrigin + 1 - 0.28 + 0.035 * i);
+  std::sort(r.log.replies.begin(), r.log.replies.end());
+}
 
 // Output 2 as feedback set it: within step 1, then step 2, then `past` volts once the
 // schedule has ended (the run starts 0.3 s before its first sample).
@@ -163,6 +193,12 @@ const Breach kBreaches[] = {
        r.files[0].gaps = {{20, 1.0}, {20, 1.0}};
        r.files[0].markers = {{21, 166}, {21, 166}};
      }},
+    // A gap the file ends in: its line after the last sample, its marker on it.
+    {"GapTheFileEndsInMarkedOnItsLastSample", kNone,
+     [](Files& r) {
+       r.files[1].gaps = {{20, 0.5}};
+       r.files[1].markers = {{20, 166}};
+     }},
     {"PauseWithoutMarker", kGaps,
      [](Files& r) {
        r.files[0].markers = {{25, 'a'}};
@@ -180,12 +216,38 @@ const Breach kBreaches[] = {
     {"FeedbackPastItsLastStepToARail", kOutputs, [](Files& r) { Outputs(r, 5); }, false, false, true},
     {"SwitchedChannelZeroedWhileItsDeviceIsOff", kNone, [](Files& r) { Switch(r, true); }, false, true},
     {"SwitchedChannelReadWhileItsDeviceIsOff", kCells, [](Files& r) { Switch(r, false); }, false, true},
+    // A DT800's two priming passes and the sweep the run times before its first
+    // sample are stored nowhere; a sweep more is a sweep lost.
+    {"PrimingSweepsStoredNowhere", kNone, [](Files& r) { RepliesBeforeTheFirstSample(r, 6); }},
+    {"ASweepMoreThanThePrimingStoredNowhere", kOnce, [](Files& r) { RepliesBeforeTheFirstSample(r, 8); }},
+    {"StreamLineAFreezeHeldBackStandsAtItsArrival", kNone, [](Files& r) { HeldBackLine(r, true); }, false,
+     false, false, true},
+    {"StreamLineLateWithNoBurstInTheLog", kTimes, [](Files& r) { HeldBackLine(r, false); }, false, false,
+     false, true},
+    // The first sample after the pause holds a line that waited through it.
+    {"StreamLineSentBeforeTheResumeStoredAfterIt", kTimes,
+     [](Files& r) {
+       for (auto& channel : r.files[0].cells) channel[20] -= kRate * 0.25;
+     },
+     false, false, false, true},
     {"SwitchedChannelZeroedWhileTheReferenceIsOn", kCells,
      [](Files& r) {
        Switch(r, true);
        r.files[0].cells[0][5] = 0;
      },
      false, true},
+    // Input 1 rises through 0 V at sample 5, read while the reference is on: a true 0,
+    // not the zero of a device that is off.
+    {"SwitchedChannelReadAsItsInputCrossesZero", kNone,
+     [](Files& r) {
+       Switch(r, true);
+       for (StoredFile& f : r.files)
+         for (double& v : f.cells[0])
+           if (v != 0) v -= 0.75;
+       r.files[0].cells[0][5] = 0;
+       RenumberText(r, kInterval);
+     },
+     false, true, false, false, -0.75},
 };
 
 void PrintTo(const Breach& b, std::ostream* out) {
@@ -196,7 +258,7 @@ class SoakCheck : public ::testing::TestWithParam<Breach> {};
 
 TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   Options o;
-  o.kind = "dt800";
+  o.kind = GetParam().stream ? "stream" : "dt800";
   o.interval = kInterval;
   o.seconds = 7;
   Plan plan;
@@ -205,7 +267,7 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   plan.inputs = {1, 2};
   plan.interval = kInterval;
   plan.rate = kRate;
-  plan.bases = {0, 4};
+  plan.bases = {GetParam().base1, 4};
   plan.pauses = {{2, 2}};
   if (GetParam().feedback) plan.feedback = {{0, 1, 2, 3, 1 / 60.0}, {0, 1, 1, 1.5, 1 / 60.0}};
   if (GetParam().switched) {
@@ -217,6 +279,9 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   const Report report = Check(plan, o, r.files, r.text, r.log, {});
   for (int i = 0; i < static_cast<int>(report.invariants.size()); ++i)
     EXPECT_EQ(report.invariants[i].violations > 0, i == GetParam().fails) << report.Text();
+  if (GetParam().stream && GetParam().fails == kNone) {
+    EXPECT_EQ(report.invariants[kTimes].counted, 1) << "the line sent late is counted apart";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Breaches, SoakCheck, ::testing::ValuesIn(kBreaches),
@@ -239,6 +304,33 @@ TEST(SoakOptions, AChannelCountTheKindCannotRecordIsRefused) {
   EXPECT_EQ(p.inputs[8], 1);
   EXPECT_EQ(p.inputs[15], 8);
   EXPECT_EQ(p.fastInput, 8) << "the last channel's input rises as a sawtooth";
+}
+
+// The simulator rises at the very rates the checks time readings by: over an hour a
+// rate that differed in its seventh digit would put the readings a second off.
+TEST(SoakOptions, TheSimulatorIsGivenTheRatesAndBasesTheChecksUse) {
+  const auto number = [](const std::string& text) {
+    double v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    return v;
+  };
+  for (const char* kind : {"ui3", "adc1"}) {
+    Options o;
+    o.kind = kind;
+    o.seconds = 3600;
+    ASSERT_EQ(SettleOptions(o), "");
+    const Plan p = MakePlan(o);
+    const std::vector<std::string> args = SimArguments(p, o);
+    const auto after = [&](const std::string& flag) { return std::find(args.begin(), args.end(), flag) + 1; };
+    EXPECT_EQ(number(*after("--ramp")), p.rate) << kind;
+    const std::string base1 = *after("--value");
+    EXPECT_EQ(number(base1.substr(base1.find('=') + 1)), p.bases[0]) << kind;
+    const std::string schedule = ScheduleText(p);
+    const std::string ramp = "0 ramp " + std::to_string(p.fastInput) + " ";
+    const std::size_t at = schedule.find(ramp);
+    ASSERT_NE(at, std::string::npos) << schedule;
+    EXPECT_EQ(number(schedule.substr(at + ramp.size())), p.fastRate) << kind;
+  }
 }
 
 }  // namespace
@@ -317,6 +409,29 @@ TEST(SoakScopeCheck, EveryPointIsTheLoggersValueAtItsPlaceOrUnread) {
     EXPECT_EQ(r.invariants[kStored].violations, 0) << r.Text();
     std::filesystem::remove_all(dir);
   }
+}
+
+}  // namespace
+}  // namespace mv::soak
+
+namespace mv::soak {
+namespace {
+
+// A module silent through two late-reply windows is rested for half its silence so far,
+// at most 10 s, before it is asked again: after a long silence an ADAM run may store no
+// reading of it for a window and that rest. A short silence costs one window, and a
+// kind with no modules to rest is asked again after one window whatever the silence.
+TEST(SoakSweeps, AnAdamModuleIsAskedAgainAWindowAndARestAfterALongSilence) {
+  Plan adam;
+  adam.kind = FindKind("adam");
+  const Sweeps a(adam, SimLog{});
+  const double window = 0.5 + 3.5;
+  EXPECT_DOUBLE_EQ(a.LateReplyWait(1), window);
+  EXPECT_DOUBLE_EQ(a.LateReplyWait(6), window + (6 + window) / 2);
+  EXPECT_DOUBLE_EQ(a.LateReplyWait(60), window + 10);
+  Plan dt;
+  dt.kind = FindKind("dt800");
+  EXPECT_DOUBLE_EQ(Sweeps(dt, SimLog{}).LateReplyWait(60), window);
 }
 
 }  // namespace

@@ -340,6 +340,27 @@ TEST_F(StoredValuesRunE2E, ADataTakerOnAGoodFastLineNeverFailsAReading) {
   EXPECT_EQ(test::GapsInDump(test::DumpDataFile(data)).size(), 0u);
 }
 
+// Eight ADAM channels at 0.1 s with nothing wrong: the range commands a run sends
+// first, a sixteenth of a second each, go before the run times its first sweep and
+// sets its first sample's due time, so the run begins on time, with no gap at its
+// first sample.
+TEST_F(StoredValuesRunE2E, AnADAMsRangeCommandsNeverLeaveAGapAtTheRunsFirstSample) {
+  sim::Options o;
+  o.kind = sim::Kind::ADAM;
+  o.channelValues = true;
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "adam.kstr";
+  const std::vector<int> inputs{1, 2, 3, 4, 5, 6, 7, 8};
+  std::vector<double> own{0};
+  for (int input : inputs) own.push_back(AdamOwnValue(input));
+  Record(8, WriteSetup(inputs, 6), data, "", [] { return Sample >= 20; });
+  if (HasFatalFailure()) return;
+  Check(data, own, "ADAM, 8 channels at 0.1 s");
+  const std::string dump = test::DumpDataFile(data);
+  for (const test::LoggedGap& gap : test::GapsInDump(dump))
+    EXPECT_NE(gap.before, 0) << "a gap of " << gap.seconds << " s before the first sample\n" << dump;
+}
+
 // A UI3 at 115,200 baud, 16 channels at 1/60 s: inputs 1 to 15 (8 analog inputs, the
 // four T inputs, the counter, the further voltage input and the serial instrument's
 // text) and input 1 again. For 8 s a reply comes as a garbage burst (three bytes more
@@ -415,6 +436,41 @@ TEST_P(StreamValuesRunE2E, StreamedNumbersAreStoredAsTheInstrumentMeantThem) {
       static_cast<int>(std::count_if(l.own.begin() + 1, l.own.end(), [](double v) { return v != kBad; }));
   EXPECT_GE(n.right, numbers * 12);
   EXPECT_GE(n.bad, (3 - numbers) * 12);
+}
+
+// A streaming instrument at 115,200 baud sends a line of six rising numbers every 20 ms
+// through a 5 s pause: far more than the port holds, which keeps the lines of the
+// pause's first seconds and loses the rest. The first sample after the resume stands
+// on a line sent after it, never on one of those.
+TEST_F(StoredValuesRunE2E, AStreamSampleAfterAPauseStandsOnALineSentAfterTheResume) {
+  sim::Options o;
+  o.kind = sim::Kind::Stream;
+  o.periodMs = 20;
+  o.baud = 115200;
+  o.ramp = 1;
+  o.lines = {"100.123456789,200.123456789,300.123456789,400.123456789,500.123456789,600.123456789"};
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "stream.kstr";
+  constexpr double kPause = 5;
+  Record(
+      11, WriteSetup({1, 2, 3}, 15), data,
+      "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n",
+      [] { return Sample >= 20; },
+      "wait 2\nhold ctrl+p\nuntil 300 10\nrelease ctrl+p\nwait 5\nclick 300 51\ngone 300\n");
+  if (HasFatalFailure()) return;
+  const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+  const std::vector<double> values = test::BlockValues(dump, 1);
+  const std::vector<test::LoggedGap> gaps = test::GapsInDump(dump);
+  ASSERT_EQ(gaps.size(), 1u) << dump;
+  const int32_t after = gaps[0].before;
+  ASSERT_GT(after, 0);
+  ASSERT_LT(after, static_cast<int32_t>(values.size()));
+  EXPECT_GT(gaps[0].seconds, kPause - 0.5);
+  // The inputs rise 1 a second: a line's value tells when it was sent. The pause began
+  // after the sample before it, and its logged length ended at the resume.
+  EXPECT_GE(values[after] - values[after - 1], gaps[0].seconds - 0.05)
+      << "sample " << after << " holds a line sent " << gaps[0].seconds - (values[after] - values[after - 1])
+      << " s before the resume";
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, StreamValuesRunE2E, ::testing::ValuesIn(kStreamLines),

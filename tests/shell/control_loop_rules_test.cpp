@@ -17,8 +17,10 @@
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "devices/stream_reader.h"
 #include "files/state.h"
 #include "kit/comment_header.h"
+#include "runtime/clock.h"
 #include "runtime/menus.h"
 #include "runtime/system.h"
 #include "runtime/windows.h"
@@ -159,6 +161,24 @@ TEST_F(ControlLoopRules, SableGetsItsResetByteAndTheReplyIsDrained) {
   ASSERT_EQ(p->Writes().size(), 1u);
   EXPECT_EQ(p->Writes()[0], std::string(1, '\xD0'));
   EXPECT_EQ(p->BytesWaiting(), 56) << "at most 144 bytes are taken";
+  CloseSerialPort();
+}
+
+// Lines a streaming instrument sent before the run, and the rest of the one it was
+// sending, wait at the port; the run's first sample reads the first line sent after.
+TEST_F(ControlLoopRules, AStreamsLinesSentBeforeTheRunAreNeverItsFirstSample) {
+  auto port = std::make_unique<ScriptedSerialPort>();
+  ScriptedSerialPort* p = port.get();
+  InstallSerialPort(std::move(port));
+  External_AD = ExternalADCode::SerialStream;
+  serialArray[1][2] = 1;
+  p->DeliverNow("1.5,1\r2.5,2\r3.");
+  PrimeInterface();
+  const auto now = static_cast<uint32_t>(rt::TickCount());
+  p->DeliverAt(now + 2, "5,3\r");
+  p->DeliverAt(now + 4, "4.5,4\r");
+  ReadSerialStream(1);
+  EXPECT_EQ(serialArray[1][1], 4.5f);
   CloseSerialPort();
 }
 

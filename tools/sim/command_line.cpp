@@ -53,9 +53,9 @@ constexpr const char* kUsage =
     "  adam only: [--modules MODEL,MODEL,...] (addresses 01, 02, ...; \"-\" for none)\n"
     "  dt800 only: [--burst-values MV,MV,...] (the millivolts a burst sends, in turn)\n"
     "              [--burst-tagged] (burst n's k-th number is n x 100000 + k mV)\n"
-    "              [--burst-gap N:BYTE:MS]... (burst N sends nothing from its byte BYTE,\n"
-    "               0 the first, for MS ms, then the rest at once ahead of a new burst;\n"
-    "               MS below 0: the rest never comes)\n"
+    "              [--burst-gap N:BYTE:MS[:LOST]]... (burst N sends nothing from its byte\n"
+    "               BYTE, 0 the first, for MS ms, then the rest, paced, ahead of a new\n"
+    "               burst, less its first LOST bytes; MS below 0: the rest never comes)\n"
     "  --channel-values (dt*, adam): each channel answers its own value (a DataTaker's\n"
     "               voltage channel n: n x 100 mV; ADAM address AA input i: AA + i/10 V)\n"
     "Creates a pseudo-terminal, links PATH to it and answers as the instrument until\n"
@@ -278,12 +278,16 @@ bool ToBurstGap(std::string_view s, Options::BurstGap* out) {
   const size_t first = s.find(':');
   const size_t second = first == std::string_view::npos ? first : s.find(':', first + 1);
   if (second == std::string_view::npos) return false;
-  int burst = 0, byte = 0;
+  const size_t third = s.find(':', second + 1);
+  int burst = 0, byte = 0, lost = 0;
   if (!ToInt(s.substr(0, first), &burst) || burst < 1) return false;
   if (!ToInt(s.substr(first + 1, second - first - 1), &byte) || byte < 0) return false;
-  if (!ToInt(s.substr(second + 1), &out->ms)) return false;
+  if (!ToInt(s.substr(second + 1, third == std::string_view::npos ? third : third - second - 1), &out->ms))
+    return false;
+  if (third != std::string_view::npos && (!ToInt(s.substr(third + 1), &lost) || lost < 0)) return false;
   out->burst = burst;
   out->byte = byte;
+  out->lost = lost;
   return true;
 }
 
@@ -375,7 +379,8 @@ std::string ValueOption(const std::string& a, const std::string& v, Options& o, 
     if (o.burstValues.empty()) return "--burst-values needs at least one value";
   } else if (a == "--burst-gap") {
     Options::BurstGap g;
-    if (!ToBurstGap(v, &g)) return "--burst-gap needs N:BYTE:MS (N from 1, BYTE from 0), not \"" + v + "\"";
+    if (!ToBurstGap(v, &g))
+      return "--burst-gap needs N:BYTE:MS[:LOST] (N from 1, BYTE and LOST from 0), not \"" + v + "\"";
     o.burstGaps.push_back(g);
   } else if (a == "--value") {
     if (!ToInputValue(v, &iv)) return "--value needs INPUT=V, not \"" + v + "\"";

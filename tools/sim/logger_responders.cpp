@@ -59,8 +59,9 @@ bool IsDigits(std::string_view s) {
 // then count numbers in millivolts, each followed by CR LF, at the line's pace (the
 // --baud rate, else 115,200 baud). The numbers are the burst values in turn, or with
 // tagged bursts burst n's k-th number is n x 100000 + k. A burst gap holds the rest of
-// one burst back from a given byte on. The burst's numbers take the injected faults as
-// any reply does: a silent span drops what falls in it, cutting the block.
+// one burst back from a given byte on, losing a given number of bytes there; the rest
+// then comes at the line's pace. The burst's numbers take the
+// injected faults as any reply does: a silent span drops what falls in it, cutting the block.
 class DataTakerResponder : public LineResponder {
  public:
   DataTakerResponder(const Options& options, Inputs& inputs)
@@ -84,8 +85,11 @@ class DataTakerResponder : public LineResponder {
     if (due > sent_) out.push_back({burst_.substr(sent_, due - sent_), 0, true});
     sent_ = std::max(sent_, due);
     if (sent_ != gapAt_) return;
-    // The rest is on its way already: a new burst asked for meanwhile comes after it.
-    if (gapMs_ >= 0) out.push_back({burst_.substr(sent_), gapMs_, true});
+    // The rest is on its way already, at the line's pace (a piece every 10 ms): a new
+    // burst asked for meanwhile comes after it.
+    const auto piece = std::max<size_t>(1, static_cast<size_t>(bytesPerSecond_ / 100));
+    for (size_t at = sent_ + gapLost_, k = 0; gapMs_ >= 0 && at < burst_.size(); at += piece, ++k)
+      out.push_back({burst_.substr(at, piece), gapMs_ + static_cast<int>(10 * k), true});
     sent_ = burst_.size();
     gapAt_ = std::string::npos;
   }
@@ -128,6 +132,7 @@ class DataTakerResponder : public LineResponder {
       if (g.burst == bursts_ && g.byte >= 0 && static_cast<size_t>(g.byte) < burst_.size()) {
         gapAt_ = static_cast<size_t>(g.byte);
         gapMs_ = g.ms;
+        gapLost_ = static_cast<size_t>(std::max(0L, g.lost));
       }
     const double seconds = 2.0 * static_cast<double>(count_) / static_cast<double>(rate_ > 0 ? rate_ : 1000);
     sendFrom_ = Clock::now() + std::chrono::microseconds(static_cast<long long>(std::ceil(seconds * 1e6)));
@@ -192,6 +197,7 @@ class DataTakerResponder : public LineResponder {
   size_t sent_ = 0;
   size_t gapAt_ = std::string::npos;  // where the present burst stops, npos: nowhere
   int gapMs_ = 0;
+  size_t gapLost_ = 0;  // bytes the silence loses where the burst stops
   Clock::time_point sendFrom_{};
 };
 

@@ -128,11 +128,13 @@ struct Options {
   bool burstTagged = false;
   // A burst that stops part-way: from its byte `byte` on (0 the first), burst `burst`
   // sends nothing for `ms` milliseconds and then the rest at once, ahead of anything
-  // asked for meanwhile (a new burst waits behind it); a negative `ms` drops the rest.
+  // asked for meanwhile (a new burst waits behind it), its first `lost` bytes lost in
+  // the silence; a negative `ms` drops the rest.
   struct BurstGap {
     long burst = 0;
     long byte = 0;
     int ms = 0;
+    long lost = 0;
   };
   std::vector<BurstGap> burstGaps;
 

@@ -49,8 +49,17 @@ struct SimLog {
   double start = 0, origin = -1;
   std::vector<double> requests;                    // each "rx" line
   std::vector<double> replies;                     // each "tx" line
+  std::vector<double> lineStarts;                  // each text line's first byte (a line ends at CR or LF)
   std::vector<std::pair<double, double>> faults;   // begins .. ends (hang-up .. back)
   std::vector<std::pair<double, double>> slow;     // the spans of slow replies alone
+  std::vector<std::pair<double, double>> freezes;  // the spans a freeze held every reply back
+  // A streaming instrument's lines as they crossed the wire (it announces itself by its
+  // name line): when each one's CR was sent, and each field's number (NaN for none).
+  struct Line {
+    double sent = 0;
+    std::vector<double> fields;
+  };
+  std::vector<Line> lines;
   std::vector<std::pair<double, int>> outputs;     // a Sable's device commands: the device on
   std::vector<std::pair<double, double>> output2;  // a Sable's analog output commands: output 2's volts
   long burstCount = 0;                             // a DT800's last "RX;BURST(count,rate)"

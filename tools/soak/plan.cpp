@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iomanip>
 #include <random>
 #include <sstream>
 
@@ -26,14 +27,14 @@ constexpr const char* kAskedFaults = "silent late partial stale garbage hangup f
 const KindFacts kKinds[] = {
     {"ui2", 1, 8, 16, -5.1, 5.1, 1 / 6399.9, false, kAskedFaults, 1000, 0},
     {"ui3", 2, 8, 16, -5.1, 5.1, 1 / 6399.9, false, kAskedFaults, 1000, 0},
-    {"dt500", 3, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 0},
-    {"dt50", 4, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 0},
-    {"dt800", 5, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
-    {"dt80", 6, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
-    {"dt85", 7, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2},
-    {"adam", 8, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 1},
+    {"dt500", 3, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 0, 1, true},
+    {"dt50", 4, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 0, 1, true},
+    {"dt800", 5, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
+    {"dt80", 6, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
+    {"dt85", 7, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
+    {"adam", 8, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 1, 1, true, true},
     {"adc1", 9, 8, 8, -0.4, 0.4, 1e-4, false, kAskedFaults, 100, 0, 5},
-    {"stream", 11, 6, 6, -1000, 1000, 1e-6, true, "silent partial garbage hangup freeze", 1084, 0},
+    {"stream", 11, 6, 6, -1000, 1000, 1e-6, true, "silent partial garbage hangup freeze", 1084, 0, 1, true},
 };
 
 const std::vector<RoadFacts> kRoads = {
@@ -46,7 +47,9 @@ const std::vector<RoadFacts> kRoads = {
     {"continuous-all", "every channel averaged continuously, through silences and slow spells (2 s)"},
     {"slow-line", "a line at 1,200 baud with spans of replies 1.1 s after their request (1 s)"},
     {"modules", "an ADAM's three modules (4019, 4050, 4017), the 4017 silent and late in spans (1 s)"},
-    {"edit", "a channel cut between stopping and saving the last period (0.1 s)"},
+    {"edit",
+     "a channel cut, and one added in the set-up window the options window opens, between stopping and "
+     "saving the last period (0.1 s)"},
     {"switching", "periodic references: device 1 the reference, channels on devices 2 and 3 (0.25 s)"},
     {"feedback",
      "feedback on output 2 from channel 1, two steps over the run's first half, no end state (0.25 s)"},
@@ -209,6 +212,11 @@ std::string SettleOptions(Options& o) {
     return "the " + o.road + " road needs two channels";
   if (o.interval <= 0) o.interval = RoadInterval(o.road);
   if (o.baud <= 0 && Road(o, "slow-line")) o.baud = 1200;
+  // A streaming instrument's lines come at a line's pace, as on a serial line: the
+  // lines a freeze held come after it one by one while the program reads them, never
+  // all at once, beyond what the port holds (the simulator's unpaced burst would lose
+  // bytes in mid-line and join the halves of two lines).
+  if (o.baud <= 0 && k->streams) o.baud = 115200;
   return {};
 }
 
@@ -238,8 +246,12 @@ Plan MakePlan(const Options& o) {
   // the inputs' bases spaced apart.
   const int inputs = MaxInput(p.inputs);
   const double span = o.seconds * 1.5 + 120 + kInputSpacing * inputs;
-  p.rate = (p.kind->high - p.kind->low) / span;
-  for (int i = 0; i < inputs; ++i) p.bases.push_back(p.kind->low + kInputSpacing * p.rate * i);
+  // The simulator takes the rate and the bases as text in six decimals: the checks time
+  // readings by those very numbers, never by ones that differ in the seventh (over an
+  // hour, parts in ten thousand of the rate would put every reading a second off).
+  const auto sixDecimals = [](double v) { return std::round(v * 1e6) / 1e6; };
+  p.rate = sixDecimals((p.kind->high - p.kind->low) / span);
+  for (int i = 0; i < inputs; ++i) p.bases.push_back(sixDecimals(p.kind->low + kInputSpacing * p.rate * i));
   // The sawtooth's tooth is far longer than a reading's time is uncertain on the
   // common rise, so the slow channels tell the tooth and the fast one the time.
   p.fastInput = FastInput(p);
@@ -285,7 +297,10 @@ Plan MakePlan(const Options& o) {
 std::string ScheduleText(const Plan& p) {
   std::ostringstream s;
   s << "# drawn by mv-soak: each line at its time from the simulator's start\n";
-  if (p.fastInput > 0) s << "0 ramp " << p.fastInput << " " << p.fastRate << "\n";
+  // The sawtooth's rate as the checks take it, to the last digit.
+  if (p.fastInput > 0)
+    s << "0 ramp " << p.fastInput << " " << std::setprecision(17) << p.fastRate << std::setprecision(6)
+      << "\n";
   if (p.lateMs != 84) s << "0 late " << p.lateMs << "\n";
   if (std::any_of(p.faults.begin(), p.faults.end(), [](const Fault& f) { return f.name == "slow"; }))
     s << "0 slow " << p.slowMs << "\n";

@@ -22,8 +22,10 @@ struct KindFacts {
   bool streams;        // talks unasked: its readings are its latest line's
   const char* faults;  // the faults drawn for it, space-separated
   int timeoutMs;       // the program's wait for one reply
-  int primeSweeps;     // sweeps the program reads when a run starts, before its first sample
+  int primeSweeps;     // sweeps its own priming reads when a run starts (a chart run times one more)
   int requests = 1;    // the program's requests for one reading
+  bool text = false;   // its replies are lines of text, each ended by CR (an LF may follow)
+  bool rests = false;  // a module silent through two late-reply windows is rested a while
 };
 const KindFacts* FindKind(const std::string& name);
 std::vector<std::string> KindNames();

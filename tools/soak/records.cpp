@@ -1,8 +1,10 @@
 // What the soak reads: mvdump's print of a chart file and of a text save, the file's
 // own rule for its samples' times, and the simulator's log.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <sstream>
 
 #include "soak/check.h"
@@ -128,11 +130,57 @@ std::vector<std::vector<double>> ParseTextDump(const std::string& dump) {
   return rows;
 }
 
+namespace {
+
+// The fields of a streamed line, each the number at its start.
+std::vector<double> StreamFields(const std::string& line) {
+  std::vector<double> fields;
+  for (std::size_t at = 0; at <= line.size();) {
+    const std::size_t end = std::min(line.find(',', at), line.size());
+    std::size_t from = at;
+    while (from < end && line[from] == ' ') ++from;
+    double v = std::numeric_limits<double>::quiet_NaN();
+    std::from_chars(line.data() + from, line.data() + end, v);
+    fields.push_back(v);
+    at = end + 1;
+  }
+  return fields;
+}
+
+// Where a "tx" chunk's bytes (hex pairs after "tx") start text lines: at each byte
+// other than CR or LF that follows one, or the log's first.
+void TakeLineStarts(SimLog& log, double t, const std::string& rest, bool& ended) {
+  for (std::size_t i = 2; i + 3 <= rest.size() && rest[i] == ' '; i += 3) {
+    const bool end = rest.compare(i + 1, 2, "0D") == 0 || rest.compare(i + 1, 2, "0A") == 0;
+    if (!end && ended) log.lineStarts.push_back(t);
+    ended = end;
+  }
+}
+
+// A "tx" chunk's bytes (hex pairs after "tx") into the stream's lines: each complete at
+// the chunk that carries its CR.
+void TakeStreamBytes(SimLog& log, double t, const std::string& rest, std::string& pending) {
+  for (std::size_t i = 2; i + 3 <= rest.size() && rest[i] == ' '; i += 3) {
+    const char c = static_cast<char>(std::strtol(rest.substr(i + 1, 2).c_str(), nullptr, 16));
+    if (c != '\r' && c != '\n') {
+      pending += c;
+      continue;
+    }
+    if (!pending.empty()) log.lines.push_back({t, StreamFields(pending)});
+    pending.clear();
+  }
+}
+
+}  // namespace
+
 SimLog ParseSimLog(const std::string& text) {
   SimLog log;
   std::istringstream in(text);
-  double openFault = -1, openSlow = -1;
+  double openFault = -1, openSlow = -1, openFreeze = -1;
   int open = 0;
+  bool streams = false, lineEnded = true;
+  std::string opening;  // the first bytes sent, as logged
+  std::string pending;
   for (std::string line; std::getline(in, line);) {
     const double us = NumberAfter(line, 0);
     const std::size_t space = line.find(' ');
@@ -144,6 +192,16 @@ SimLog ParseSimLog(const std::string& text) {
     const bool ends = rest.find(" ends at") != std::string::npos || rest.rfind("-- back", 0) == 0;
     if (rest.rfind("tx", 0) == 0) {
       log.replies.push_back(t);
+      TakeLineStarts(log, t, rest, lineEnded);
+      // "!!!": a streaming instrument's name line, the first it sends (a paced line
+      // may log it a byte at a time).
+      if (opening.size() < 9) {
+        static const std::string kName = " 21 21 21";
+        opening += rest.substr(2, 9 - opening.size());
+        streams = kName.compare(0, opening.size(), opening) == 0;
+        if (!streams) log.lines.clear(), pending.clear();
+      }
+      if (streams) TakeStreamBytes(log, t, rest, pending);
     } else if (rest.rfind("rx", 0) == 0) {
       log.requests.push_back(t);
       // "o" and its byte: under the three-bit word (the coding a new installation
@@ -171,14 +229,18 @@ SimLog ParseSimLog(const std::string& text) {
     } else if (begins) {
       if (open++ == 0) openFault = t;
       if (rest.rfind("-- fault slow ", 0) == 0) openSlow = t;
+      if (rest.rfind("-- fault freeze ", 0) == 0) openFreeze = t;
     } else if (ends && open > 0) {
       if (--open == 0) log.faults.emplace_back(openFault, t);
       if (rest.rfind("-- fault slow ", 0) == 0 && openSlow >= 0)
         log.slow.emplace_back(openSlow, t), openSlow = -1;
+      if (rest.rfind("-- fault freeze ", 0) == 0 && openFreeze >= 0)
+        log.freezes.emplace_back(openFreeze, t), openFreeze = -1;
     }
   }
   if (open > 0) log.faults.emplace_back(openFault, 1e18);
   if (openSlow >= 0) log.slow.emplace_back(openSlow, 1e18);
+  if (openFreeze >= 0) log.freezes.emplace_back(openFreeze, 1e18);
   return log;
 }
 

@@ -27,11 +27,16 @@ int IntervalItem(double interval) {
 }
 
 // Between stopping and saving the last period: channel `cut` cut (A-D menu, Cut
-// Channels...), as a user who sets up the next run before saving this one.
+// Channels...), then a channel added in the set-up window the options window opens
+// (its input, conversion, scaling and averaging dialogs confirmed as they come), as a
+// user who sets up the next run before saving this one.
 std::string EditAfterStop(const Plan& p) {
   if (p.cutChannel <= 0) return {};
   return "menu 4 20\nuntil 6 20\nclick 6 " + std::to_string(p.cutChannel) +
-         "\nclick-label 6 Proceed\ngone 6 20\nwait 0.3\n";
+         "\nclick-label 6 Proceed\ngone 6 20\nwait 0.3\n"
+         "click 112 3\nuntil 104 20\nclick 104 220\nuntil 11 20\nclick 11 130\nuntil 10 20\nclick 10 15\n"
+         "until 111 20\nclick 111 1\nuntil 8 20\nclick 8 1\ngone 8 20\nclick 104 203\ngone 104 20\n"
+         "until 112 20\nwait 0.3\n";
 }
 
 // A number typed into a field of the feedback window, in place of what it held.

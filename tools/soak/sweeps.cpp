@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <optional>
 #include <sstream>
 
 namespace mv::soak {
@@ -17,6 +18,9 @@ constexpr double kFloatPart = 1.2e-7;
 // The quiet before Setup OK: the run's first request is the first after it.
 constexpr double kQuietBeforeRun = 0.8;
 constexpr std::size_t kFirstShown = 5;
+// A streamed line sent this much after it was measured came late (a line takes about
+// a hundredth of a second on the wire).
+constexpr double kLateLine = 0.1;
 
 std::string Seconds(double s) {
   std::ostringstream o;
@@ -39,6 +43,24 @@ Sweeps::Sweeps(const Plan& p, const SimLog& log) : p_(p), log_(log) {
   recovery_ = (p.kind->timeoutMs + p.lateMs + p.slowMs) / 1000.0 + 0.3;
   // On a paced line a sweep takes its requests' and replies' bytes (about 32 a reading).
   sweepSeconds_ = p.baud > 0 ? p.channels * 32 * 10.0 / p.baud : 0;
+  FindReplies();
+  FindBursts();
+}
+
+// The replies as the program's requests have them: on a paced line the simulator logs
+// each byte as it goes. A text reply is a line, from its first byte; of other replies,
+// bytes that follow each other within a byte time and a half are one, timed by its first.
+void Sweeps::FindReplies() {
+  if (p_.baud > 0 && p_.kind->text) {
+    replies_ = log_.lineStarts;
+    return;
+  }
+  const double byte = p_.baud > 0 ? 10.0 / p_.baud : 0;
+  double last = -1e18;
+  for (double t : log_.replies) {
+    if (byte == 0 || t - last > 1.5 * byte) replies_.push_back(t);
+    last = t;
+  }
 }
 
 // The common rise read back: origin + (value - base) / rate, known to the value's
@@ -108,7 +130,7 @@ void Sweeps::Place(Sample& s, const Sample* prev, const Sample* last) const {
   for (std::size_t c = 0; c < n; ++c)
     if (s.readings[c].kind != Reading::Bad && s.readings[c].kind != Reading::Zeroed)
       any = true, every = every && copied(c);
-  if (!any) return;
+  if (!any || SentLate(s)) return;
   if (every) {
     // Nothing new in it: the failed sample a silence stores (every reading held), or
     // the sweep before it stored again.
@@ -122,7 +144,11 @@ void Sweeps::Place(Sample& s, const Sample* prev, const Sample* last) const {
     s.duplicate = true;
   }
   int at = LastStood(s, prev, [&](std::size_t c) { return !copied(c) || every; });
-  if (at < 0) at = LastStood(s, prev, [](std::size_t) { return true; });
+  // With every swept channel a copy (they failed, a silence begun), a channel averaged
+  // over the interval that read well places the sample: its scans' end.
+  const bool mean = std::any_of(s.readings.begin(), s.readings.end(),
+                                [](const Reading& r) { return r.kind == Reading::Mean; });
+  if (at < 0 && !mean) at = LastStood(s, prev, [](std::size_t) { return true; });
   if (at >= 0) {
     s.T = s.readings[static_cast<std::size_t>(at)].t;
     s.e = s.readings[static_cast<std::size_t>(at)].e;
@@ -178,12 +204,21 @@ std::string Sweeps::OutOfSweep(const Sample& s, int c, const Sample* prev) const
   const double before = prev ? prev->T - prev->e : -1e18;
   const double slack = r.e + 0.001;
   if (r.kind == Reading::Mean) {
-    const double from = std::max(before, s.T - s.e - s.interval);
+    // The interval's scans, after the sample before it, end when it is due; its swept
+    // channels are read after them. In a slow spell one scan may outlast the interval.
+    double swept = s.T;
+    for (const Reading& o : s.readings)
+      if (o.kind == Reading::Swept) swept = std::min(swept, o.t - o.e);
+    const double from = std::max(before, swept - s.e - std::max(s.interval, ScanSeconds(s)));
     if (r.t + slack < from || r.t - slack > s.T + s.e)
       return "is the mean of readings taken about " + Seconds(r.t - s.T) +
              " s from its sample's last reading: not its own interval's";
     return {};
   }
+  if (s.sentLate)
+    return std::fabs(r.t - s.lineAt) <= slack + s.readings.front().e
+               ? std::string()
+               : "is not the value of its line sent late";
   if (r.t + slack < before)
     return "was read " + Seconds(r.t - prev->T) + " s from the sample stored before it (" +
            std::to_string(prev->index) + "): another sweep's or channel's value";
@@ -196,6 +231,64 @@ std::string Sweeps::OutOfSweep(const Sample& s, int c, const Sample* prev) const
     return "was read " + Seconds(spread) +
            " s before its sample's last reading, with nothing failing between";
   return {};
+}
+
+// A streamed line that a freeze held back, or that waited behind those on the wire,
+// reached the program only in the burst the log shows after the freeze: the program
+// cannot tell when such a line was measured, and places its sample at its arrival.
+// The sample's line is found in the burst by its first channel's value; any other
+// line is timed by its values.
+bool Sweeps::SentLate(Sample& s) const {
+  if (!p_.kind->streams || s.cells.empty() || s.readings.front().kind != Reading::Swept) return false;
+  const Reading& r = s.readings.front();
+  const auto field = static_cast<std::size_t>(inputs_.front());
+  const double cell = s.cells.front();
+  for (const Burst& b : bursts_) {
+    if (r.t < b.frozen - r.e || r.t > b.last + r.e) continue;
+    auto line = std::lower_bound(log_.lines.begin(), log_.lines.end(), b.from - 0.001,
+                                 [](const SimLog::Line& l, double t) { return l.sent < t; });
+    for (; line != log_.lines.end() && line->sent <= b.last + 0.001; ++line) {
+      if (line->fields.size() < field ||
+          std::fabs(line->fields[field - 1] - cell) > 1e-6 * std::max(1.0, std::fabs(cell)))
+        continue;
+      s.sentLate = true;
+      s.lineAt = r.t;
+      s.T = s.first = line->sent;
+      s.e = r.e;
+      return true;
+    }
+  }
+  return false;
+}
+
+// The bursts after each freeze: the lines sent from its end on while each came late
+// (measured, by its value, well before it was sent): those it held and those that
+// waited behind them on the wire.
+void Sweeps::FindBursts() {
+  if (!p_.kind->streams || inputs_.empty()) return;
+  const auto field = static_cast<std::size_t>(inputs_.front());
+  const double base = p_.bases[field - 1];
+  for (const auto& [begin, end] : log_.freezes) {
+    auto line = std::lower_bound(log_.lines.begin(), log_.lines.end(), end - 0.001,
+                                 [](const SimLog::Line& l, double t) { return l.sent < t; });
+    Burst b{begin, end, end};
+    for (; line != log_.lines.end() && line->fields.size() >= field; ++line) {
+      const double measured = log_.origin + (line->fields[field - 1] - base) / p_.rate;
+      if (!(line->sent - measured > kLateLine)) break;
+      b.last = line->sent;
+    }
+    bursts_.push_back(b);
+  }
+}
+
+// How long one scan of the averaged channels takes in a slow spell about the sample
+// (each reading waits for its slow reply); 0 outside one.
+double Sweeps::ScanSeconds(const Sample& s) const {
+  const long scanned = std::count(mean_.begin(), mean_.end(), true);
+  const double scan = static_cast<double>(scanned) * p_.slowMs / 1000.0;
+  for (const auto& [begin, end] : log_.slow)
+    if (begin < s.T + s.e && end > s.T - s.e - s.interval - scan) return scan;
+  return 0;
 }
 
 double Sweeps::ReplyDelay(double t) const {
@@ -221,25 +314,49 @@ std::string Sweeps::Switched(const Sample& s, int c) const {
   if (on < 0) return {};
   const bool read = on == p_.reference || on == device;
   const Reading& r = s.readings[static_cast<std::size_t>(c)];
-  if (read && r.kind == Reading::Zeroed) return "is zeroed while device " + std::to_string(on) + " was on";
+  if (read && r.kind == Reading::Zeroed) {
+    // An input whose rise crosses 0 V as the sweep reads it gives a true 0: such a
+    // cell cannot be told from the zero a device that is off stores.
+    double e = 0;
+    const double crossing = fast_[static_cast<std::size_t>(c)] ? FastTime(0, s.T, &e) : SlowTime(c, 0, &e);
+    if (std::fabs(crossing - s.T) <= e + s.e + s.interval) return {};
+    return "is zeroed while device " + std::to_string(on) + " was on";
+  }
   if (!read && r.kind != Reading::Zeroed && r.kind != Reading::Bad)
     return "is stored as read while its device " + std::to_string(device) + " was off (device " +
            std::to_string(on) + " on)";
   return {};
 }
 
+// The sweeps a run reads before its first sample and stores nowhere: the kind's own
+// (a DataTaker's two passes, an ADAM's range commands), and the one sweep a chart run
+// on an asked instrument times to learn its pace, unless a channel is averaged over the
+// interval.
+int Sweeps::StartSweeps() const {
+  const bool timed = !p_.fastScope && !p_.kind->streams && p_.averaging == Averaging::Each;
+  return p_.kind->primeSweeps + (timed ? 1 : 0);
+}
+
 double Sweeps::RunStart() const {
   return runStart_;
 }
 
-double Sweeps::LateReplyWait() const {
-  return p_.kind->timeoutMs / 1000.0 + 3.5;
+double Sweeps::LateReplyWait(double silence) const {
+  const double window = p_.kind->timeoutMs / 1000.0 + 3.5;
+  // A module on a shared line still silent after its second window is rested for half
+  // its silence so far, at most 10 s: one that answers again is asked only when its
+  // rest is over, a window and a rest after its silence ended at worst.
+  if (!p_.kind->rests || silence <= window - p_.kind->timeoutMs / 1000.0) return window;
+  return window + std::min(10.0, (silence + window) / 2);
 }
 
-double Sweeps::ResumeAfter(double a, double b) const {
+double Sweeps::ResumeAfter(double a, double b, double* silence) const {
   double resume = -1;
   for (const auto& [begin, end] : log_.faults)
-    if (begin < b && end > a - 0.1) resume = std::max(resume, std::min(end, b));
+    if (begin < b && end > a - 0.1 && std::min(end, b) > resume) {
+      resume = std::min(end, b);
+      if (silence) *silence = end - begin;
+    }
   return resume;
 }
 
@@ -258,7 +375,7 @@ double Sweeps::FaultSecondsIn(double from, double to) const {
   // Merged, from the run's start, with the wait before the program asks again.
   std::vector<std::pair<double, double>> spans;
   for (const auto& [b, e] : log_.faults)
-    spans.emplace_back(b - runStart_ - p_.interval, e - runStart_ + LateReplyWait());
+    spans.emplace_back(b - runStart_ - p_.interval, e - runStart_ + LateReplyWait(e - b));
   std::sort(spans.begin(), spans.end());
   double lost = 0, reach = from;
   for (const auto& [b, e] : spans) {
@@ -293,7 +410,7 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
   Tally t;
   // A streaming instrument talks whether asked or not.
   if (p_.kind->streams) return t;
-  const std::vector<double>& tx = log_.replies;
+  const std::vector<double>& tx = replies_;
   enum : char { kFree, kClaimed, kFault, kPause };
   std::vector<char> state(tx.size(), kFree);
   const auto mark = [&](double from, double to, char as) {
@@ -305,9 +422,14 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
   // and a paced reply's bytes its request's on the wire.
   const double lag = std::min(0.02, p_.interval / 2) + (p_.baud > 0 ? 50 * 10.0 / p_.baud : 0);
   double lastClaim = -1e18, firstClaim = 1e18;
+  std::optional<double> previous;  // the end of the claim of the sample stored before
   for (const Sample& s : samples) {
     if (s.T < 0) continue;
-    const double from = SweepStart(s);
+    // An averaged channel's scans are its sample's from the sample before it on.
+    const bool averaged = std::any_of(s.readings.begin(), s.readings.end(),
+                                      [](const Reading& r) { return r.kind == Reading::Mean; });
+    const double from = averaged && previous ? std::min(SweepStart(s), *previous) : SweepStart(s);
+    previous = s.T + s.e + lag;
     mark(from, s.T + s.e + lag, kClaimed);
     lastClaim = std::max(lastClaim, s.T + s.e + lag);
     firstClaim = std::min(firstClaim, from);
@@ -334,7 +456,7 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
   for (const Sample& s : samples)
     if (s.T >= 0) read.push_back(&s);
   std::sort(read.begin(), read.end(), [](const Sample* a, const Sample* b) { return a->T < b->T; });
-  std::map<std::size_t, long> missing;  // by the stored sweep before them
+  std::map<std::size_t, std::pair<long, double>> missing;  // count, first; by the stored sweep before them
   for (std::size_t i = 0; i < tx.size(); ++i) {
     if (tx[i] < runStart_) continue;
     if (state[i] == kClaimed) ++t.claimed;
@@ -354,8 +476,8 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
         ++t.beforeRun;
       else if (after == read.size())
         ++t.afterRun;
-      else
-        ++missing[after];
+      else if (missing[after].first++ == 0)
+        missing[after].second = tx[i];
     }
   }
   const auto fail = [&](const std::string& what) {
@@ -364,17 +486,19 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
     else
       ++t.moreViolations;
   };
-  for (const auto& [after, count] : missing) {
+  for (const auto& [after, what] : missing) {
     const Sample &a = *read[after - 1], &b = *read[after];
-    fail(std::to_string(count) + " replies sent between " + files[a.file].name + " sample " +
+    fail(std::to_string(what.first) + " replies sent between " + files[a.file].name + " sample " +
          std::to_string(a.index) + " and " + files[b.file].name + " sample " + std::to_string(b.index) +
-         " (" + Seconds(b.T - a.T) + " s apart) are stored nowhere");
+         " (" + Seconds(b.T - a.T) + " s apart, the first " + Seconds(what.second - runStart_) +
+         " s after the run began) are stored nowhere");
   }
-  const long sweep = p_.channels;
-  if (t.beforeRun >= (p_.kind->primeSweeps + 1) * sweep)
+  const long sweep = static_cast<long>(p_.channels) * p_.kind->requests;
+  const int primed = StartSweeps();
+  if (t.beforeRun >= (primed + 1) * sweep)
     fail(std::to_string(t.beforeRun) +
-         " replies sent after the run began and before its first stored sample (" +
-         std::to_string(p_.kind->primeSweeps) + " sweeps of " + std::to_string(sweep) + " start a run)");
+         " replies sent after the run began and before its first stored sample (" + std::to_string(primed) +
+         " sweeps of " + std::to_string(sweep) + " start a run)");
   if (t.afterRun >= sweep)
     fail(std::to_string(t.afterRun) +
          " replies sent after the run's last stored sample: a sweep answered and stored nowhere");

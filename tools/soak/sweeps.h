@@ -36,6 +36,8 @@ struct Sample {
   double T = -1, e = 0;  // its last reading that stood (wall clock) and how closely known; T < 0: none stood
   double first = -1;     // its first reading
   bool duplicate = false;  // every value as in the sample before it, with nothing failing
+  bool sentLate = false;   // a streamed line sent late in a freeze's burst: T is its arrival
+  double lineAt = -1;      // when that line was measured
 };
 
 class Sweeps {
@@ -50,6 +52,8 @@ class Sweeps {
   // with nothing failing between.
   std::string OutOfSweep(const Sample& s, int c, const Sample* prev) const;
 
+  // The sweeps a run reads when it starts, before its first sample.
+  int StartSweeps() const;
   // The run's first request (the set-up's quiet ended), once the samples are known.
   void FindRun(const std::vector<Sample>& samples);
   double RunStart() const;
@@ -57,10 +61,11 @@ class Sweeps {
   // time the program may take to ask again after each.
   double FaultSecondsIn(double from, double to) const;
   // When the instrument answered again after the faults between wall-clock times a
-  // and b, or -1 when none lay between.
-  double ResumeAfter(double a, double b) const;
-  // The longest the program may leave an instrument unasked after a failed reply.
-  double LateReplyWait() const;
+  // and b, or -1 when none lay between; `silence`, when given, takes that fault's span.
+  double ResumeAfter(double a, double b, double* silence = nullptr) const;
+  // The longest the program may leave an instrument unasked after a failed reply, or
+  // after a silence of `silence` seconds ended.
+  double LateReplyWait(double silence = 0) const;
   // Why channel c's cell is not as the devices on at its sample's time say (its own
   // reading while its device or the reference is on, else the zero value); empty when
   // it is, or when the sample stands too near a switch to tell.
@@ -80,6 +85,10 @@ class Sweeps {
   double Anchor(const Sample& s, int c) const;
   bool FaultBetween(double a, double b) const;
   double ReplyDelay(double t) const;
+  double ScanSeconds(const Sample& s) const;
+  bool SentLate(Sample& s) const;
+  void FindBursts();
+  void FindReplies();
   double SweepStart(const Sample& s) const;
   void Place(Sample& s, const Sample* prev, const Sample* last) const;
   int LastStood(const Sample& s, const Sample* prev, const std::function<bool(std::size_t)>& fresh) const;
@@ -89,6 +98,12 @@ class Sweeps {
   std::vector<int> inputs_;
   std::vector<bool> fast_, mean_;
   double runStart_ = 0, recovery_ = 0, sweepSeconds_ = 0;
+  // A freeze's span and the burst after it: its first and last reply.
+  struct Burst {
+    double frozen, from, last;
+  };
+  std::vector<Burst> bursts_;
+  std::vector<double> replies_;  // the log's replies, a paced reply's bytes as one
 };
 
 }  // namespace mv::soak
