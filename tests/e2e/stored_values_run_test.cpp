@@ -178,6 +178,22 @@ double AdamOwnValue(int input) {
   return (input < 9 ? 1.0 : 3.0) + ((input - 1) % 8) / 10.0;
 }
 
+// The value each channel of a set-up on these inputs must hold (channel 0 unused).
+std::vector<double> AdamOwnValues(const std::vector<int>& inputs) {
+  std::vector<double> own{0};
+  for (int input : inputs) own.push_back(AdamOwnValue(input));
+  return own;
+}
+
+// Modules answering each input its own value, on a line paced at 9,600 baud.
+sim::Options AdamAnsweringOwnValues() {
+  sim::Options o;
+  o.kind = sim::Kind::ADAM;
+  o.channelValues = true;
+  o.baud = 9600;
+  return o;
+}
+
 // A sample every quarter second; the modules fall silent for 2 s. A silence costs one
 // late-reply wait, however many channels the silent module has: it is asked again, and
 // read, within 3.5 s of the silence's end.
@@ -200,16 +216,11 @@ class AdamSilenceRunE2E : public StoredValuesRunE2E, public ::testing::WithParam
 
 TEST_P(AdamSilenceRunE2E, ASilentModuleIsAskedAgainOneLateReplyWaitAfterItsSilence) {
   const AdamSilence& run = GetParam();
-  sim::Options o;
-  o.kind = sim::Kind::ADAM;
-  o.channelValues = true;
-  o.baud = 9600;
-  StartSimulatorWith(o);
+  StartSimulatorWith(AdamAnsweringOwnValues());
   const fs::path data = documents_ / "adam.kstr";
   constexpr double kSilence = 2, kGiveUpAfter = 20;
   double silenceEnds = -1, readAgain = -1;
-  std::vector<double> own{0};
-  for (int input : run.inputs) own.push_back(AdamOwnValue(input));
+  const std::vector<double> own = AdamOwnValues(run.inputs);
   Record(8, WriteSetup(run.inputs, 15), data, "", [&] {
     const double now = GetCurrentTimeInSeconds();
     if (Sample == 4 && silenceEnds < 0) {
@@ -237,15 +248,10 @@ INSTANTIATE_TEST_SUITE_P(Modules, AdamSilenceRunE2E, ::testing::ValuesIn(kAdamSi
 // after a key was typed in it: the file records the gap once (its pause-log line and its
 // pause marker) at its last sample, and no marker stands beyond that sample.
 TEST_F(StoredValuesRunE2E, ARunStoppedInsideAGapRecordsItAtItsLastSample) {
-  sim::Options o;
-  o.kind = sim::Kind::ADAM;
-  o.channelValues = true;
-  o.baud = 9600;
-  StartSimulatorWith(o);
+  StartSimulatorWith(AdamAnsweringOwnValues());
   const fs::path data = documents_ / "adam.kstr";
   const std::vector<int> inputs{9, 10, 11, 12};
-  std::vector<double> own{0};
-  for (int input : inputs) own.push_back(AdamOwnValue(input));
+  const std::vector<double> own = AdamOwnValues(inputs);
   Record(
       8, WriteSetup(inputs, 15), data, "",
       [&] {
@@ -277,15 +283,10 @@ TEST_F(StoredValuesRunE2E, ARunStoppedInsideAGapRecordsItAtItsLastSample) {
 // silent its channels store -99999, never a flat, plausible value, and module 01's
 // channels hold only their own values.
 TEST_F(StoredValuesRunE2E, AModuleSilentWhileTheOtherAnswersStoresNoValueAfterItsFirstFailure) {
-  sim::Options o;
-  o.kind = sim::Kind::ADAM;
-  o.channelValues = true;
-  o.baud = 9600;
-  StartSimulatorWith(o);
+  StartSimulatorWith(AdamAnsweringOwnValues());
   const fs::path data = documents_ / "adam.kstr";
   const std::vector<int> inputs{1, 2, 3, 4, 9, 10, 11, 12, 13};
-  std::vector<double> own{0};
-  for (int input : inputs) own.push_back(AdamOwnValue(input));
+  const std::vector<double> own = AdamOwnValues(inputs);
   constexpr double kSilence = 20;
   double silenceEnds = -1;
   int32_t firstSilent = -1, lastSilent = -1;
@@ -351,8 +352,7 @@ TEST_F(StoredValuesRunE2E, AnADAMsRangeCommandsNeverLeaveAGapAtTheRunsFirstSampl
   StartSimulatorWith(o);
   const fs::path data = documents_ / "adam.kstr";
   const std::vector<int> inputs{1, 2, 3, 4, 5, 6, 7, 8};
-  std::vector<double> own{0};
-  for (int input : inputs) own.push_back(AdamOwnValue(input));
+  const std::vector<double> own = AdamOwnValues(inputs);
   Record(8, WriteSetup(inputs, 6), data, "", [] { return Sample >= 20; });
   if (HasFatalFailure()) return;
   Check(data, own, "ADAM, 8 channels at 0.1 s");

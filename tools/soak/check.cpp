@@ -11,10 +11,11 @@ namespace mv::soak {
 
 namespace {
 
-constexpr std::size_t kFirstShown = 5;
 // The most a drawn count may fall short of the run's length, less what faults and
 // pauses took: the interface's pace and a loaded machine.
 constexpr double kCountShare = 0.85;
+
+}  // namespace
 
 std::string Seconds(double s) {
   std::ostringstream o;
@@ -22,8 +23,6 @@ std::string Seconds(double s) {
   o << std::fixed << s;
   return o.str();
 }
-
-}  // namespace
 
 void Invariant::Fail(const std::string& what) {
   ++violations;

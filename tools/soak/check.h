@@ -74,6 +74,12 @@ struct Usage {
 };
 
 // The count of one invariant's cases and its first violations.
+// How many violations of an invariant a report names; the rest are only counted.
+constexpr std::size_t kFirstShown = 5;
+
+// A time or an amount as a report writes it: three decimals.
+std::string Seconds(double s);
+
 struct Invariant {
   explicit Invariant(std::string n) : name(std::move(n)) {}
   std::string name;

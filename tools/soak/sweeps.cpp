@@ -17,17 +17,9 @@ constexpr double kBad = -99999;
 constexpr double kFloatPart = 1.2e-7;
 // The quiet before Setup OK: the run's first request is the first after it.
 constexpr double kQuietBeforeRun = 0.8;
-constexpr std::size_t kFirstShown = 5;
 // A streamed line sent this much after it was measured came late (a line takes about
 // a hundredth of a second on the wire).
 constexpr double kLateLine = 0.1;
-
-std::string Seconds(double s) {
-  std::ostringstream o;
-  o.precision(3);
-  o << std::fixed << s;
-  return o.str();
-}
 
 }  // namespace
 
