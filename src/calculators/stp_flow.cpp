@@ -71,17 +71,29 @@ struct Converter {
     sum += ResultInMlPerMin();
   }
 
+  // The average is the mean of the readings added and nothing else: a reading the user
+  // never added (the one shown at opening, a "no result" read as 0) would pull it, and
+  // Store would write it into the data file as the experiment's flow rate. With
+  // nothing added the reading shown stands for itself, uncounted; with no reading
+  // either there is nothing to show.
   void FlipAverage() {
     averaging = !averaging;
     if (!averaging) {
       Recompute();
       return;
     }
-    if (sum == 0) sum = ResultInMlPerMin();
-    if (count == 0) count = 1;
-    float average = sum / count;
-    if (litres) average = static_cast<float>(average * 0.001);
-    held.ShowPlain(kResult, average);
+    if (count == 0) {
+      if (!FieldHoldsNumber(kResult)) {
+        averaging = false;
+        ShowNoResult(kResult, "no flow added or shown to average");
+        return;
+      }
+      held.ShowPlain(kResult, held.Value(kResult));
+    } else {
+      float average = sum / count;
+      if (litres) average = static_cast<float>(average * 0.001);
+      held.ShowPlain(kResult, average);
+    }
     rt::SetControlState(kShowAverage, 2);
   }
 

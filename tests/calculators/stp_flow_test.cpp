@@ -5,13 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "calculators/number_text.h"
 #include "calculators/stp_calc.h"
 #include "conditions_driver.h"
+#include "acquisition/state.h"
+#include "files/data_file_save.h"
 #include "files/state.h"
 #include "kit/state.h"
+#include "mvdump/dump.h"
+#include "setup/state.h"
 
 namespace mv::calc {
 namespace {
@@ -115,20 +124,112 @@ TEST_F(StpWindowTest, LitresPerMinuteAreStoredAsMillilitres) {
 TEST_F(StpWindowTest, RunningAverageOutlivesSwitchingItOffAndOn) {
   Run(STPflowAdjust,
       {Click(kAverage), Do([] { EXPECT_EQ(Value(kResult), 100) << "nothing added: the value shown"; }),
-       Click(kAverage), Type(kFlow, "200"), Click(kCompute), Click(kAdd), Do([] {
-         EXPECT_EQ(Value(kResult), 200);
+       Click(kAverage), Type(kFlow, "200"), Click(kCompute), Click(kAdd), Type(kFlow, "300"), Click(kCompute),
+       Click(kAdd), Do([] {
+         EXPECT_EQ(Value(kResult), 300);
          EXPECT_EQ(State(kAverage), 1);
        }),
        Click(kAverage), Do([] {
-         EXPECT_EQ(Value(kResult), 150) << "the first 100 and the added 200";
+         EXPECT_EQ(Value(kResult), 250) << "the two added; the 100 shown at opening never was";
          EXPECT_EQ(State(kAverage), 2);
        }),
        Click(kAverage), Do([] {
-         EXPECT_EQ(Value(kResult), 200) << "switched off: computed again";
+         EXPECT_EQ(Value(kResult), 300) << "switched off: computed again";
          EXPECT_EQ(State(kAverage), 1);
        }),
        Click(kSLPM), Click(kAverage),
-       Do([] { EXPECT_FLOAT_EQ(Value(kResult), 0.15f) << "the sum is ml/min"; }), Click(kDone)});
+       Do([] { EXPECT_FLOAT_EQ(Value(kResult), 0.25f) << "the sum is ml/min"; }), Click(kDone)});
+}
+
+// The flow rate a chart file saved now carries, read back by the dump tool's decoder:
+// what Store leaves for the data file.
+double FlowRateInChartFile() {
+  nChannels = 1;
+  FirstChan = 1;
+  nSamples = 3;
+  Sample = 2;
+  SampleInterval = 1.0f;
+  for (int c = 0; c <= 2; ++c) ChartDataArray.Set(1, c, 1.5f * static_cast<float>(c));
+  const std::filesystem::path file = test::MakeTempDir("stp-store") / "run.kstr";
+  const FileResult saved = SaveChartDataFile(file.string(), RunPhase::Closed);
+  EXPECT_TRUE(saved) << saved.reason;
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::FILE* out = std::tmpfile();
+  EXPECT_EQ(mvdump::Dump(out, file.string(), bytes, {}), 0) << "the file decodes whole";
+  std::rewind(out);
+  std::string dump;
+  for (int ch = std::fgetc(out); ch != EOF; ch = std::fgetc(out)) dump += static_cast<char>(ch);
+  std::fclose(out);
+  std::filesystem::remove_all(file.parent_path());
+  const std::string label = "flow rate (ml/min): ";
+  const std::size_t at = dump.find(label);
+  if (at == std::string::npos) {
+    ADD_FAILURE() << "no flow rate in the file:\n" << dump;
+    return -1;
+  }
+  return std::stod(dump.substr(at + label.size()));
+}
+
+// "show Average" is the mean of the readings added, nothing else: not the reading the
+// window opened with, not a "no result" read as 0, not the reading in view. With
+// nothing added it shows the reading in view, uncounted; with no reading it says why.
+// Store writes what it shows into the next data file as the experiment's flow rate.
+// The meter at 0 C and 760 torr: the STP flow is the flow typed.
+TEST_F(StpWindowTest, TheAverageIsTheMeanOfTheReadingsAddedAndStoreWritesItIntoTheChartFile) {
+  using Steps = std::vector<Step>;
+  const auto flow = [](const char* typed) { return Steps{Type(kFlow, typed), Click(kCompute)}; };
+  const auto join = [](std::initializer_list<Steps> parts) {
+    Steps all;
+    for (const Steps& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  const Steps noResult{Click(kCumulative), Type(kSeconds, "0"), Click(kCompute)};
+  const Steps refused{Click(kAverage), Do([this] {
+                        EXPECT_EQ(Text(kResult), "no result: no flow added or shown to average");
+                        EXPECT_EQ(State(kAverage), 1) << "the average is not switched on";
+                        EXPECT_EQ(CountPlayed("bzot.mp3"), 2) << "the no result, then the refusal";
+                      })};
+  struct Row {
+    const char* what;
+    Steps steps;
+    double average;  // shown, in the result's unit, and stored in ml/min (x 1000 in SLPM)
+    bool litres;
+  };
+  const Row rows[] = {
+      {"at opening, nothing added: the reading shown", {}, 100, false},
+      {"at opening, on and off, then two added",
+       join({{Click(kAverage), Click(kAverage)}, flow("131.3664"), {Click(kAdd)}, flow("250.864"), {Click(kAdd)}}),
+       (131.3664 + 250.864) / 2, false},
+      {"after a no result, one added",
+       join({noResult, refused, {Type(kSeconds, "60"), Click(kCompute), Click(kAdd)}}),
+       1000, false},
+      {"after a no result, nothing added", join({noResult, refused, {Type(kSeconds, "30"), Click(kCompute)}}),
+       2000, false},
+      {"two added, a third in view", join({flow("200"), {Click(kAdd)}, flow("300"), {Click(kAdd)}, flow("999")}), 250,
+       false},
+      {"added in both units", join({flow("120"), {Click(kAdd), Click(kSLPM)}, flow("180"), {Click(kAdd)}}), 0.15,
+       true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    flowrate = 100;
+    flowtemp = 0;
+    BarometricPressure = 760;
+    ForgetSounds();
+    Steps steps = row.steps;
+    steps.push_back(Click(kAverage));
+    steps.push_back(Do([&row] {
+      EXPECT_NEAR(Value(kResult), row.average, row.average * 5e-5) << "shown to five digits";
+      EXPECT_EQ(State(kAverage), 2);
+    }));
+    steps.push_back(Click(kStore));
+    steps.push_back(Click(kDone));
+    Run(STPflowAdjust, steps);
+    const double stored = row.litres ? row.average * 1000 : row.average;
+    EXPECT_NEAR(flowrate, stored, stored * 1e-6);
+    EXPECT_NEAR(FlowRateInChartFile(), stored, stored * 1e-6);
+  }
 }
 
 TEST_F(StpWindowTest, ZeroElapsedTimeShowsNoFlowAndNothingIsAddedOrStored) {
