@@ -111,7 +111,10 @@ bool FieldEmptyOrZero(int16_t field) {
 // a fall of O2 or a rise of CO2 only the RQ correction is possible, so "Use RQ" is
 // marked for as long as that lasts; once both changes are there again, the user's own
 // choice is marked again. The choice is kept apart so that a field passing through 0
-// while a number is typed (".6", "0.6") never changes it.
+// while a number is typed (".6", "0.6") never changes it. Without a rise of CO2 the
+// box cannot be changed, but it keeps showing its mark: while it is marked VO2 follows
+// the absorbed rule (CO2 taken up in the chamber never rises), and two windows that
+// look alike never compute by different rules.
 struct Method {
   int16_t absorbed = 1;
   int16_t chosenRQ = 0;
@@ -121,15 +124,11 @@ struct Method {
     rt::SetOutputWindow(kCalculatorWindow);
     const bool noCO2 = FieldEmptyOrZero(118);
     useRQ = noCO2 || FieldEmptyOrZero(117) ? 1 : chosenRQ;
-    if (noCO2) {
-      rt::SetControlState(kAbsorbed, 0);
-      rt::SetControlState(kUseCO2, 0);
-      rt::SetControlState(kUseRQ, 2);
-      return;
-    }
     rt::SetControlState(kAbsorbed, absorbed == 1 ? 2 : 1);
     rt::SetControlState(kUseRQ, useRQ == 1 ? 2 : 1);
     rt::SetControlState(kUseCO2, useRQ == 1 ? 1 : 2);
+    rt::SetControlDimmed(kAbsorbed, noCO2);
+    rt::SetControlDimmed(kUseCO2, noCO2);
   }
 
   void Choose(int16_t rq) {

@@ -50,9 +50,17 @@ FieldRec* FindField(int16_t number) {
 // reported and the shown state put back to what the program last set.
 void ApplyButtonState(ControlRec& c) {
   if (!c.widget) return;
-  c.widget->setEnabled(c.state != 0);
+  c.widget->setEnabled(c.state != 0 && !c.dimmed);
   if (auto* b = qobject_cast<QAbstractButton*>(c.widget.data())) {
     if (b->isCheckable()) b->setChecked(c.state == 2);
+  }
+}
+
+void ApplyControlEnabling(ControlRec& c) {
+  if (c.type == ControlType::Popup || c.type == ControlType::Tabs || c.type == ControlType::ProgressBar) {
+    if (c.widget) c.widget->setEnabled(c.state != 0 && !c.dimmed);
+  } else {
+    ApplyButtonState(c);
   }
 }
 
@@ -306,12 +314,20 @@ void DisposeControl(int16_t number) {
 void SetControlState(int16_t number, int16_t state) {
   if (ControlRec* c = FindControl(number)) {
     c->state = state;
-    if (c->type == ControlType::Popup || c->type == ControlType::Tabs || c->type == ControlType::ProgressBar) {
-      if (c->widget) c->widget->setEnabled(state != 0);
-    } else {
-      ApplyButtonState(*c);
-    }
+    ApplyControlEnabling(*c);
   }
+}
+
+void SetControlDimmed(int16_t number, bool dimmed) {
+  if (ControlRec* c = FindControl(number)) {
+    c->dimmed = dimmed;
+    ApplyControlEnabling(*c);
+  }
+}
+
+bool ControlDimmed(int16_t number) {
+  const ControlRec* c = FindControl(number);
+  return !c || c->state == 0 || c->dimmed;
 }
 
 int16_t ControlState(int16_t number) {
@@ -402,7 +418,7 @@ void MoveControl(int16_t number, Rect where) {
 
 void OpenPopupList(int16_t number) {
   ControlRec* c = FindControl(number);
-  if (!c || c->type != ControlType::Popup || c->state == 0) return;
+  if (!c || c->type != ControlType::Popup || c->state == 0 || c->dimmed) return;
   if (auto* combo = qobject_cast<QComboBox*>(c->widget.data())) combo->showPopup();
 }
 

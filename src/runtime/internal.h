@@ -23,6 +23,7 @@ struct ControlRec {
   ControlType type = ControlType::PushButton;
   QPointer<QWidget> widget;
   int16_t state = 1;
+  bool dimmed = false;  // dimmed whatever the state, which keeps its mark
   int value = 0, minimum = 0, maximum = 1;
   int16_t menu = 0;     // popup controls: the menu that holds the items
   Str255 title;

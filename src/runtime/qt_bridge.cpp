@@ -56,6 +56,7 @@ ControlView ViewOfControl(int16_t number, const ControlRec& c) {
   v.type = static_cast<int16_t>(c.type);
   v.title = MacRomanToUtf8(c.title.str());
   v.state = c.state;
+  v.dimmed = c.state == 0 || c.dimmed;
   v.value = c.value;
   v.shown = c.widget && !c.widget->isHidden();
   if (auto* combo = qobject_cast<QComboBox*>(c.widget.data())) {

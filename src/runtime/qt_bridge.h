@@ -33,6 +33,7 @@ struct ControlView {
   int16_t type = 0;  // ControlType
   std::string title;
   int16_t state = 1;  // 0 dimmed, 1 enabled, 2 marked
+  bool dimmed = false;  // dimmed, state 0 or not (a dimmed control keeps its mark)
   int value = 0;
   bool shown = true;
   std::vector<std::string> items;  // a popup's items or the tabs' labels

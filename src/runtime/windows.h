@@ -149,6 +149,11 @@ bool ControlExists(int16_t number);
 void DisposeControl(int16_t number);
 void SetControlState(int16_t number, int16_t state);
 int16_t ControlState(int16_t number);
+// Dims a control (or gives it back) without touching its state: a check box that
+// cannot be changed for now still shows the mark its choice keeps. ControlDimmed is
+// true for such a control and for one in state 0.
+void SetControlDimmed(int16_t number, bool dimmed);
+bool ControlDimmed(int16_t number);
 void SetControlValue(int16_t number, int value);  // clamped to the range
 int ControlValue(int16_t number);
 void SetControlRange(int16_t number, int minimum, int maximum);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "calculators/closed_system_calc.h"
 #include "kit/format.h"
 #include "respirometry_driver.h"
+#include "runtime/qt_bridge.h"
 
 namespace mv::calc {
 namespace {
@@ -88,11 +90,14 @@ TEST_F(ClosedSystemWindowTest, OpensComputedAndFollowsTheMeasuredGases) {
            EXPECT_EQ(Shown(W, 212), 0.0);
            EXPECT_NEAR(Shown(W, 214), 4.6546, 1e-4);
          }),
-         // Without a rise of CO2 the box and "Use [CO2]" are dimmed.
+         // Without a rise of CO2 the box and "Use [CO2]" are dimmed, the box unmarked as it was.
          Type(W, 117, ".5"), Type(W, 118, "0"), Click(W, 1), Do([] {
-           EXPECT_EQ(rt::ControlState(4), 0);
-           EXPECT_EQ(rt::ControlState(5), 0);
+           EXPECT_TRUE(rt::ControlDimmed(4));
+           EXPECT_EQ(rt::ControlState(4), 1);
+           EXPECT_TRUE(rt::ControlDimmed(5));
            EXPECT_EQ(rt::ControlState(6), 2);
+           EXPECT_FALSE(rt::ControlDimmed(6));
+           EXPECT_NEAR(Shown(W, 212), 4.8065, 1e-4) << "by the RQ, the method marked";
            EXPECT_EQ(Shown(W, 214), 0.0);
          }),
          Click(W, 2)});
@@ -141,6 +146,62 @@ TEST_F(ClosedSystemWindowTest, RetypingTheCo2ChangeKeepsTheMethodTheUserChose) {
     steps.push_back(Click(W, 1));
     steps.push_back(Do([&c] { EXPECT_NEAR(Shown(W, 212), c.vo2, 1e-4) << "computed by the method marked"; }));
     if (c.chooseFirst && c.radio == 5) steps.push_back(Shot(W, "closed-system-co2-retyped.png"));
+    steps.push_back(Click(W, 2));
+    Drive(steps);
+    ClosedSystemRespirometry();
+    EXPECT_TRUE(ScriptDone());
+  }
+}
+
+// While the change of CO2 reads 0 or is empty the box cannot be changed, but it shows
+// the mark it keeps, and VO2 follows the rule shown: the absorbed rule while it is
+// marked, the RQ (the radio marked) while it is not. Two windows that look alike
+// never compute differently. What is shown is read from the buttons on screen.
+TEST_F(ClosedSystemWindowTest, WithoutARiseOfCo2TheDimmedBoxShowsTheMarkItComputesBy) {
+  const double vc = 1000 * 273.3 / 293.3, feO2 = (20.95 - 0.5) / 100;
+  const double absorbed = vc * 0.005 / (1 - feO2);             // 5.8568
+  const double byRQ = vc * 0.005 / (1 - (1 - 0.85) * feO2);    // 4.8065
+  struct Case {
+    const char* co2;
+    bool untickFirst;      // the box unticked before the change of CO2 went
+    bool clickDimmedBox;   // a click on the dimmed box afterwards
+    bool marked;
+    double vo2;
+  };
+  const Case cases[] = {{"0", false, false, true, absorbed},  {"", false, false, true, absorbed},
+                        {"0", true, false, false, byRQ},      {"", true, false, false, byRQ},
+                        {"0", false, true, true, absorbed},   {"", true, true, false, byRQ}};
+  const auto shown = [](int16_t button) {
+    return qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(W, button));
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("CO2 change '") + c.co2 + (c.untickFirst ? "', unticked before" : "', ticked") +
+                 (c.clickDimmedBox ? ", dimmed box clicked" : ""));
+    std::vector<Step> steps{Until(W)};
+    if (c.untickFirst) steps.push_back(Click(W, 4));
+    steps.push_back(Click(W, 5));  // "Use [CO2]" chosen: only the RQ may stand for it
+    steps.push_back(Type(W, 118, c.co2));
+    if (c.clickDimmedBox) steps.push_back(Click(W, 4));
+    steps.push_back(Click(W, 1));
+    steps.push_back(Do([&c, shown] {
+      QAbstractButton* box = shown(4);
+      ASSERT_NE(box, nullptr);
+      EXPECT_FALSE(box->isEnabled()) << "dimmed";
+      EXPECT_EQ(box->isChecked(), c.marked) << "the mark it keeps";
+      EXPECT_FALSE(shown(5)->isEnabled());
+      EXPECT_FALSE(shown(5)->isChecked());
+      EXPECT_TRUE(shown(6)->isChecked());
+      EXPECT_NEAR(Shown(W, 212), c.vo2, 1e-4) << "computed by the rule shown";
+      EXPECT_EQ(Shown(W, 214), 0.0);
+    }));
+    if (c.marked && !c.clickDimmedBox && c.co2[0] == '0') steps.push_back(Shot(W, "closed-system-no-co2-marked.png"));
+    // A rise of CO2 again gives the box back as it was.
+    steps.push_back(Type(W, 118, ".5"));
+    steps.push_back(Click(W, 1));
+    steps.push_back(Do([&c, shown] {
+      EXPECT_TRUE(shown(4)->isEnabled());
+      EXPECT_EQ(shown(4)->isChecked(), c.marked);
+    }));
     steps.push_back(Click(W, 2));
     Drive(steps);
     ClosedSystemRespirometry();

@@ -5,6 +5,7 @@
 // window may not exist, and the standard text commands, which need a focused field.
 #include "runtime/windows.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QColor>
@@ -354,6 +355,32 @@ TEST_F(PictureButtonTest, AMarkedPictureButtonLooksDifferentFromAnEnabledOne) {
   EXPECT_NE(button->grab().toImage(), enabled);
   rt::SetControlState(1, 0);
   EXPECT_NE(button->grab().toImage(), enabled) << "a dimmed picture button looks dimmed";
+}
+
+// A check box dimmed for a while keeps showing the mark its choice holds, takes no
+// click, and comes back as it was; state 0 dims it without a mark, as before.
+TEST_F(RuntimeTest, ADimmedCheckBoxKeepsItsMarkAndTakesNoClick) {
+  rt::OpenWindow(112, "Boxes", Rect{0, 0, 300, 60}, 6);
+  rt::NewControl(4, rt::ControlType::CheckBox, "Absorbed", Rect{5, 5, 200, 25}, 2);
+  auto* box = qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(112, 4));
+  ASSERT_NE(box, nullptr);
+  rt::SetControlDimmed(4, true);
+  EXPECT_FALSE(box->isEnabled());
+  EXPECT_TRUE(box->isChecked());
+  EXPECT_TRUE(rt::ControlDimmed(4));
+  EXPECT_EQ(rt::ControlState(4), 2);
+  rt::FlushEvents();
+  box->click();
+  EXPECT_TRUE(box->isChecked());
+  EXPECT_FALSE(rt::EventsPending()) << "no click reported";
+  rt::SetControlDimmed(4, false);
+  EXPECT_TRUE(box->isEnabled());
+  EXPECT_TRUE(box->isChecked());
+  EXPECT_FALSE(rt::ControlDimmed(4));
+  rt::SetControlState(4, 0);
+  EXPECT_FALSE(box->isEnabled());
+  EXPECT_FALSE(box->isChecked());
+  EXPECT_TRUE(rt::ControlDimmed(4));
 }
 
 using MenuConditionTest = test::ProgramTest;

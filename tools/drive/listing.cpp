@@ -50,8 +50,9 @@ const char* ControlKind(int16_t type) {
   return "control";
 }
 
-const char* StateWord(int16_t state) {
-  return state == 0 ? "dimmed" : state == 2 ? "marked" : "enabled";
+const char* StateWord(int16_t state, bool dimmed) {
+  if (dimmed) return state == 2 ? "dimmed, marked" : "dimmed";
+  return state == 2 ? "marked" : "enabled";
 }
 
 const char* FieldKind(int16_t type) {
@@ -72,7 +73,7 @@ std::string WindowLine(const WindowView& w) {
 
 std::string ControlLine(const ControlView& c) {
   std::string line =
-      std::to_string(c.number) + " " + ControlKind(c.type) + " " + Quoted(c.title) + " " + StateWord(c.state);
+      std::to_string(c.number) + " " + ControlKind(c.type) + " " + Quoted(c.title) + " " + StateWord(c.state, c.dimmed);
   const auto type = static_cast<rt::ControlType>(c.type);
   if (type == rt::ControlType::Popup || type == rt::ControlType::Tabs) {
     line += ", item " + std::to_string(c.value) + " of " + std::to_string(c.items.size());
