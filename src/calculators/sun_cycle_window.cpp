@@ -187,30 +187,32 @@ struct SunWindow {
     }
     return UpdateDayOfYear(&why);
   }
-  static int32_t YearOfField() {
-    const double year = std::trunc(FieldValueDouble(kYearField));
-    return std::isfinite(year) ? static_cast<int32_t>(std::clamp(year, -1e5, 1e5)) : 0;
-  }
   void PlaceFromFields() {
     latitude = FieldValue(kLatitudeField) * (northLatitude ? 1.0f : -1.0f);
     longitude = FieldValue(kLongitudeField) * (westLongitude ? 1.0f : -1.0f);
   }
-  // The day in the year of the date: a date that does not exist, or a day number the
-  // year does not have, gives no times, and the sunrise line says why.
+  // The day in the year of the date: a date that does not exist, a year the sun's
+  // equations do not hold for, a day number the year does not have, or a place not on
+  // the earth gives no times, and the sunrise line says why.
   void Calculate() {
     std::string why;
-    const int32_t day = DayToUse(why), year = YearOfField();
+    const int32_t day = DayToUse(why);
+    const double typedYear = std::trunc(FieldValueDouble(kYearField));
+    if (why.empty()) why = SunYearProblem(typedYear);
+    const int32_t year = why.empty() ? static_cast<int32_t>(typedYear) : 0;
     if (why.empty() && (day < 1 || day > (IsLeapYear(year) ? 366 : 365)))
       why = "day " + std::to_string(day) + " is not a day of " + std::to_string(year);
+    if (why.empty()) {
+      PlaceFromFields();
+      why = SunPlaceProblem(latitude, longitude);
+    }
     if (!why.empty()) {
-      for (int16_t field : {kSunsetField, kDayLengthField, kSolarNoonField}) SetFieldText(field, "");
-      ShowNoResult(kSunriseField, why);
+      ShowNoSunResult(why);
       calculated = false;
       return;
     }
     lastDay = day;
     lastYear = year;
-    PlaceFromFields();
     lastLatitude = latitude;
     lastLongitude = longitude;
     SunriseCalc(1, lastDay, daylightSaving, lastYear);
@@ -301,12 +303,12 @@ struct SunWindow {
         break;
       case kAnnualPlot: {
         PlaceFromFields();
-        if (!SunPlaceUsable()) {
-          // No chart of a place that is no number: the result line says why, as for
+        if (const std::string why = SunPlaceProblem(latitude, longitude); !why.empty()) {
+          // No chart of a place not on the earth: the result line says why, as for
           // Calculate, and an earlier chart, of another place, goes.
           if (rt::WindowExists(kSunChartWindow)) rt::CloseWindow(kSunChartWindow);
           rt::SetOutputWindow(kCalculatorWindow);
-          ShowNoSunResult();
+          ShowNoSunResult(why);
           break;
         }
         const std::optional<Point> click = RunAnnualSunCycle(daylightSaving);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -260,20 +261,46 @@ SunDay ComputeSunDay(int32_t n, float lat, float lon, bool daylightSaving, int32
   return day;
 }
 
-bool SunPlaceUsable() {
-  return std::isfinite(latitude) && std::isfinite(longitude);
+namespace {
+
+// A number as typed: a whole number in full, others to the seven digits a place is
+// held to (90.00001 is not written "90").
+std::string Typed(double v) {
+  if (std::fabs(v) < 1e15 && v == std::trunc(v)) return std::to_string(static_cast<long long>(v));
+  char text[32];
+  std::snprintf(text, sizeof text, "%.7g", v);
+  return text;
 }
 
-void ShowNoSunResult() {
+}  // namespace
+
+std::string SunYearProblem(double year) {
+  const double whole = std::trunc(year);
+  if (!std::isfinite(whole)) return "the year is no number";
+  if (whole >= kSunFirstYear && whole <= kSunLastYear) return {};
+  return "year " + Typed(whole) + " is outside " + std::to_string(kSunFirstYear) + " to " +
+         std::to_string(kSunLastYear) + ", the years the sun's equations hold for";
+}
+
+std::string SunPlaceProblem(double lat, double lon) {
+  if (!std::isfinite(lat) || !std::isfinite(lon)) return "the place is out of range";
+  if (std::fabs(lat) > 90) return "latitude " + Typed(std::fabs(lat)) + " is beyond 90 degrees";
+  if (std::fabs(lon) > 180) return "longitude " + Typed(std::fabs(lon)) + " is beyond 180 degrees";
+  return {};
+}
+
+void ShowNoSunResult(const std::string& why) {
   for (int16_t field : {kSunsetField, kDayLengthField, kSolarNoonField}) SetFieldText(field, "");
-  ShowNoResult(kSunriseField, "the place is out of range");
+  ShowNoResult(kSunriseField, why);
 }
 
 float SunriseCalc(int16_t show, int32_t n, int16_t daylightSaving, int32_t year) {
-  if (!SunPlaceUsable()) {
-    // A place typed beyond any number: no times, and the sunrise line says why.
+  std::string why = SunPlaceProblem(latitude, longitude);
+  if (why.empty()) why = SunYearProblem(year);
+  if (!why.empty()) {
+    // No times for a place or year that is none: the sunrise line says why.
     JulianSunrise = JulianSunset = 0;
-    if (show != 0) ShowNoSunResult();
+    if (show != 0) ShowNoSunResult(why);
     return 0;
   }
   const SunDay day = ComputeSunDay(n, latitude, longitude, daylightSaving != 0, year);

@@ -367,34 +367,69 @@ TEST_F(SunWindowsTest, AfterTheAnnualPlotTheFirstClickOnTheCalculatorActs) {
 
 // A place typed beyond any number has no chart: the calculator says why, with the
 // buzz, instead of drawing a year of night; a chart of an earlier place goes.
-TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceBeyondAnyNumberSaysWhyInsteadOfAnEmptyChart) {
+// The annual plot of a place not on the earth (a latitude beyond 90, a longitude beyond
+// 180, a number beyond any) draws no chart and offers no export: the result line says
+// why. At the limits themselves the chart and its export are made: at 90 N the sun
+// stays up through the June solstice.
+TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceNotOnTheEarthSaysWhyInsteadOfAChart) {
   Sound_Is_On = 1;
   std::vector<std::string> sounds;
   rt::SetSoundSink([&sounds](const std::string& path) { sounds.push_back(test::SoundFileName(path)); });
-  for (int16_t field : {int16_t{1}, int16_t{2}}) {
-    SCOPED_TRACE(field == 1 ? "latitude" : "longitude");
+  const auto dir = test::MakeTempDir("sun-limits");
+  struct Case {
+    int16_t field;
+    const char* typed;
+    const char* refusal;  // nullptr: the chart is drawn and exported
+    const char* june21;   // the export's row of 21 June
+  };
+  const Case cases[] = {
+      {1, "1e39", "no result: number too large", nullptr},
+      {1, "95", "no result: latitude 95 is beyond 90 degrees", nullptr},
+      {1, "90", nullptr, "\r 172,June, 21, 0, 24, 24\r"},
+      {2, "180.5", "no result: longitude 180.5 is beyond 180 degrees", nullptr},
+      {2, "1e6", "no result: longitude 1000000 is beyond 180 degrees", nullptr},
+      {2, "180", nullptr, "\r 172,June, 21, 0, 24, 24\r"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.field == 1 ? "latitude " : "longitude ") + c.typed);
+    const std::string path = (dir / (std::string(c.typed) + ".csv")).string();
     WindowDriver d;
     d.WaitFor(W)
+        .Then("lat at the pole", SetText(W, 1, "90"))
         .Click(W, 245)
         .WaitFor(kSunChartWindow)
         .Event(18, -kSunChartWindow)
-        .Then("too large", SetText(W, field, "1e39"))
+        .Then("typed", SetText(W, c.field, c.typed))
         .Then("forget",
               [&sounds] {
                 sounds.clear();
                 return true;
               })
-        .Click(W, 245)
-        .Check([&sounds] {
-          EXPECT_FALSE(rt::WindowExists(kSunChartWindow));
-          EXPECT_EQ(Field(W, 5).substr(0, 11), "no result: ");
-          EXPECT_NE(Field(W, 5).find("too large"), std::string::npos) << Field(W, 5);
-          EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "bzot.mp3"), 1) << "the buzz, once";
-        })
-        .Shot(W, Shot("w8-sun-cycle-no-place.png"))
-        .Click(W, 241);
+        .Click(W, 245);
+    if (c.refusal) {
+      d.Check([&sounds, c] {
+         EXPECT_FALSE(rt::WindowExists(kSunChartWindow)) << "the earlier chart, of another place, goes";
+         EXPECT_EQ(Field(W, 5), c.refusal);
+         for (const int16_t field : {6, 7, 8}) EXPECT_EQ(Field(W, field), "") << field;
+         EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "bzot.mp3"), 1) << "the buzz, once";
+       }).Shot(W, Shot("w8-sun-cycle-no-place.png"));
+    } else {
+      d.WaitFor(kSunChartWindow)
+          .Then("answer", AnswerPanel(path))
+          .Click(kSunChartWindow, 1)
+          .Event(18, -kSunChartWindow);
+    }
+    d.Click(W, 241);
     Run(d, [] { Sunrise(); });
+    if (c.june21) {
+      std::ifstream in(path, std::ios::binary);
+      const std::string csv(std::istreambuf_iterator<char>(in), {});
+      EXPECT_NE(csv.find(c.june21), std::string::npos) << csv.substr(0, 300);
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(path));
+    }
   }
+  std::filesystem::remove_all(dir);
 }
 
 // The day to calculate is given either by the day of the year or by the date;
@@ -681,6 +716,91 @@ TEST_F(SunWindowsTest, AnImpossibleDateGivesNoDayInsteadOfAnotherDaysTimes) {
   });
   sun.Click(W, 241);
   Run(sun, [] { Sunrise(); });
+}
+
+// The sun's equations hold for the years -1000 to 3000 and a place is on the earth
+// within 90 degrees of latitude and 180 of longitude: at those limits the window gives
+// the times the reference gives; beyond them it gives none and says why, as it does for
+// a date that does not exist.
+TEST_F(SunWindowsTest, AYearTheEquationsDoNotHoldForOrAPlaceNotOnTheEarthIsRefused) {
+  struct Case {
+    const char *lat, *lon;
+    bool south, east;
+    int16_t month;
+    const char *day, *year;
+    const char* typedDay;  // a day of the year typed after the date, or nullptr
+    int n;                 // the day of the year, for the reference
+    const char* shown;     // the refusal in the sunrise line, the polar line in the sunset
+                           // line, or nullptr: times within the minute of the reference
+  };
+  constexpr const char* kYears = ", the years the sun's equations hold for";
+  const std::string refusedYear[] = {std::string("no result: year 3001 is outside -1000 to 3000") + kYears,
+                                     std::string("no result: year -1001 is outside -1000 to 3000") + kYears,
+                                     std::string("no result: year 99999 is outside -1000 to 3000") + kYears,
+                                     std::string("no result: year 1000000000 is outside -1000 to 3000") + kYears,
+                                     std::string("no result: year 200100 is outside -1000 to 3000") + kYears};
+  const Case cases[] = {
+      {"51.5", "0", false, false, 12, "21", "3000", nullptr, 355, nullptr},
+      {"51.5", "0", false, false, 12, "21", "-1000", nullptr, 355, nullptr},
+      {"51.5", "0", false, false, 12, "21", "3001", nullptr, 0, refusedYear[0].c_str()},
+      {"51.5", "0", false, false, 12, "21", "-1001", nullptr, 0, refusedYear[1].c_str()},
+      {"51.5", "0", false, false, 12, "21", "99999", nullptr, 0, refusedYear[2].c_str()},
+      {"51.5", "0", false, false, 12, "21", "1e9", nullptr, 0, refusedYear[3].c_str()},
+      {"51.5", "0", false, false, 12, "31", "200100", "366", 0, refusedYear[4].c_str()},
+      {"90", "0", false, false, 6, "21", "2024", nullptr, 173, "24-hour sunlight (Arctic summer)"},
+      {"90", "0", true, false, 6, "21", "2024", nullptr, 173, "24-hour darkness (Antarctic winter)"},
+      {"90.5", "0", false, false, 6, "21", "2024", nullptr, 0, "no result: latitude 90.5 is beyond 90 degrees"},
+      {"180", "0", false, false, 12, "21", "2024", nullptr, 0, "no result: latitude 180 is beyond 90 degrees"},
+      {"-95", "0", true, false, 6, "21", "2024", nullptr, 0, "no result: latitude 95 is beyond 90 degrees"},
+      {"51.5", "180", false, false, 6, "21", "2024", nullptr, 173, nullptr},
+      {"51.5", "180", false, true, 6, "21", "2024", nullptr, 173, nullptr},
+      {"51.5", "180.5", false, true, 6, "21", "2024", nullptr, 0,
+       "no result: longitude 180.5 is beyond 180 degrees"},
+      {"51.5", "1e6", false, false, 6, "21", "2024", nullptr, 0,
+       "no result: longitude 1000000 is beyond 180 degrees"},
+  };
+  int refused = 0, computed = 0;
+  WindowDriver d;
+  d.WaitFor(W);
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.lat) + (c.south ? " S " : " N ") + c.lon + (c.east ? " E " : " W ") +
+                             c.day + "/" + std::to_string(c.month) + "/" + c.year;
+    d.Click(W, c.south ? 102 : 101)
+        .Click(W, c.east ? 104 : 103)
+        .Then("lat", SetText(W, 1, c.lat))
+        .Then("lon", SetText(W, 2, c.lon))
+        .Then("year", SetText(W, 113, c.year))
+        .Then("day", SetText(W, 111, c.day))
+        .Then("month", Pick(W, 54, c.month));
+    if (c.typedDay) d.Then("typed day", SetText(W, 112, c.typedDay));
+    d.Click(W, 240).Check([c, what, &refused, &computed] {
+      const bool refusal = c.shown && std::string(c.shown).rfind("no result: ", 0) == 0;
+      if (refusal) {
+        EXPECT_EQ(Field(W, 5), c.shown) << what;
+        for (const int16_t field : {6, 7, 8}) EXPECT_EQ(Field(W, field), "") << what << " field " << field;
+        ++refused;
+        return;
+      }
+      EXPECT_EQ(TextToNumber(Field(W, 112)), c.n) << what;
+      if (c.shown) {
+        EXPECT_EQ(Field(W, 6), c.shown) << what;
+        ++computed;
+        return;
+      }
+      const double lat = TextToNumber(c.lat) * (c.south ? -1 : 1), lon = TextToNumber(c.lon) * (c.east ? -1 : 1);
+      const test::noaa::DayCrossings ref =
+          test::noaa::CrossingsOf(c.n, lat, lon, static_cast<int>(TextToNumber(c.year)));
+      ASSERT_EQ(ref.rises.size(), 1u) << what;
+      ASSERT_EQ(ref.sets.size(), 1u) << what;
+      ExpectInMinuteShown(ClockMinutes(Field(W, 5)), ref.rises[0], what + " sunrise " + Field(W, 5));
+      ExpectInMinuteShown(ClockMinutes(Field(W, 6)), ref.sets[0], what + " sunset " + Field(W, 6));
+      ++computed;
+    });
+  }
+  d.Shot(W, Shot("w8-sun-cycle-no-such-place.png")).Click(W, 241);
+  Run(d, [] { Sunrise(); });
+  EXPECT_EQ(refused, 10);
+  EXPECT_EQ(computed, 6);
 }
 
 // Near the polar circles a day can hold three sun events: a short night just after
