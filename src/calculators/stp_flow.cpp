@@ -1,5 +1,8 @@
 #include "calculators/stp_flow.h"
 
+#include <cmath>
+#include <optional>
+
 #include "calculators/conditions_layout.h"
 #include "calculators/frame.h"
 #include "calculators/stp_calc.h"
@@ -61,14 +64,27 @@ struct Converter {
     Compute();
   }
 
+  // The result as a reading Add and Store can take, in ml/min: none when nothing was
+  // computed (a blank, or the words of a flow not computed), nor when the number
+  // shown or typed is beyond what single precision holds in ml/min (1e39, or 1e36 in
+  // SLPM): an infinite flow would be averaged, or written into the data file.
+  std::optional<float> Reading() const {
+    if (!FieldHoldsNumber(kResult)) return std::nullopt;
+    const float value = ResultInMlPerMin();
+    if (!std::isfinite(value)) return std::nullopt;
+    return value;
+  }
+
   void AddToSum() {
-    // Nothing was computed (a blank, or the words of a flow not computed): no reading to add.
-    if (!FieldHoldsNumber(kResult)) {
+    const std::optional<float> reading = Reading();
+    // A reading that would carry the sum beyond single precision is refused too, so
+    // the average stays a number.
+    if (!reading || !std::isfinite(sum + *reading)) {
       zap();
       return;
     }
     ++count;
-    sum += ResultInMlPerMin();
+    sum += *reading;
   }
 
   // The average is the mean of the readings added and nothing else: a reading the user
@@ -98,13 +114,13 @@ struct Converter {
   }
 
   void Store() {
-    const float value = ResultInMlPerMin();
-    // A blank or non-positive result is no flow rate; the data file would carry it.
-    if (!FieldHoldsNumber(kResult) || !(value > 0)) {
+    const std::optional<float> value = Reading();
+    // A blank, non-positive or infinite result is no flow rate; the data file would carry it.
+    if (!value || !(*value > 0)) {
       zap();
       return;
     }
-    flowrate = value;
+    flowrate = *value;
     BarometricPressure = 760.0f;
     flowtemp = 0.0f;
     FlowTempStored = true;

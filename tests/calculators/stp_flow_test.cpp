@@ -210,6 +210,19 @@ TEST_F(StpWindowTest, TheAverageIsTheMeanOfTheReadingsAddedAndStoreWritesItIntoT
        false},
       {"added in both units", join({flow("120"), {Click(kAdd), Click(kSLPM)}, flow("180"), {Click(kAdd)}}), 0.15,
        true},
+      // A number typed into the result that single precision cannot hold in ml/min is
+      // neither stored nor added; nor is a reading that would carry the sum beyond it.
+      {"1e39 typed: not stored, not added",
+       join({{Type(kResult, "1e39"), Click(kStore), Do([] { EXPECT_EQ(flowrate, 100); }), Click(kAdd)}, flow("200"),
+             {Click(kAdd)}}),
+       200, false},
+      {"1e36 typed in SLPM: not stored, not added",
+       join({{Click(kSLPM), Type(kResult, "1e36"), Click(kStore), Do([] { EXPECT_EQ(flowrate, 100); }),
+              Click(kAdd)},
+             flow("300"), {Click(kAdd)}}),
+       0.3, true},
+      {"3e38 twice: the second would carry the sum beyond any number",
+       {Type(kResult, "3e38"), Click(kAdd), Click(kAdd)}, 3e38, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
