@@ -72,8 +72,9 @@ struct AltitudeWindow {
   void StorePressure() {
     float p = held.FloatValue(kPressure);
     if (!torr) p = static_cast<float>(p * kTorrPerKPa);
-    // An empty or non-positive entry is no barometric pressure for the data file.
-    if (!(p > 0)) {
+    // An empty or non-positive entry is no barometric pressure for the data file; nor
+    // is one beyond what single precision holds in torr (5e37 kPa is no number there).
+    if (!(p > 0) || !std::isfinite(p)) {
       zap();
       return;
     }
