@@ -103,8 +103,12 @@ void BuildLayout() {
   rt::NewControl(kDone, rt::ControlType::PushButton, "Done", {470, 352, 555, 374}, 1);
 }
 
-bool FieldEmptyOrZero(int16_t field) {
-  return rt::EditText(field).empty() || FieldValue(field) == 0.0f;
+// No fall of O2 or rise of CO2 to compute with: the field is empty, holds no number, or
+// a change of 0 or the wrong way. The same test as the computation's, so the method
+// marked is the one it computes by (a rise of O2 typed as -.5 computes VCO2 by the RQ,
+// and "Use RQ" is what is marked).
+bool NoChange(int16_t field) {
+  return !(FieldValue(field) > 0.0f);
 }
 
 // The correction of VO2 the user chose, and the one marked and computed with. Without
@@ -122,8 +126,8 @@ struct Method {
 
   void ApplyEnablingRule() {
     rt::SetOutputWindow(kCalculatorWindow);
-    const bool noCO2 = FieldEmptyOrZero(118);
-    useRQ = noCO2 || FieldEmptyOrZero(117) ? 1 : chosenRQ;
+    const bool noCO2 = NoChange(118);
+    useRQ = noCO2 || NoChange(117) ? 1 : chosenRQ;
     rt::SetControlState(kAbsorbed, absorbed == 1 ? 2 : 1);
     rt::SetControlState(kUseRQ, useRQ == 1 ? 2 : 1);
     rt::SetControlState(kUseCO2, useRQ == 1 ? 1 : 2);

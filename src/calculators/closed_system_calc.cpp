@@ -1,5 +1,8 @@
 #include "calculators/closed_system_calc.h"
 
+#include <cmath>
+#include <limits>
+
 namespace mv::calc {
 
 ClosedSystemResult ClosedSystemCompute(const ClosedSystemInputs& in, bool absorbed, bool useRQ) {
@@ -29,6 +32,10 @@ ClosedSystemResult ClosedSystemCompute(const ClosedSystemInputs& in, bool absorb
       r.vco2 = static_cast<float>(vc * (dCO2 / 100.0) / (1.0 - (1.0 - 1.0 / in.rq) * feCO2));
     }
   }
+  // A change typed beyond any number is not "no change": what is computed from it is
+  // no number either, and the window says why instead of showing 0.
+  if (std::isnan(dO2)) r.vo2 = std::numeric_limits<float>::quiet_NaN();
+  if (std::isnan(dCO2)) r.vco2 = std::numeric_limits<float>::quiet_NaN();
   r.vo2PerMinute = r.vo2 / r.minutes;
   r.vco2PerMinute = r.vco2 / r.minutes;
   return r;

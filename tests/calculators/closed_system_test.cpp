@@ -90,8 +90,18 @@ TEST_F(ClosedSystemWindowTest, OpensComputedAndFollowsTheMeasuredGases) {
            EXPECT_EQ(Shown(W, 212), 0.0);
            EXPECT_NEAR(Shown(W, 214), 4.6546, 1e-4);
          }),
+         // A rise of O2 is no fall either: "Use RQ" stays marked, as VCO2 is computed by it.
+         Type(W, 117, "-.3"), Click(W, 1), Do([] {
+           EXPECT_EQ(rt::ControlState(6), 2);
+           EXPECT_EQ(rt::ControlState(5), 1);
+           EXPECT_EQ(Shown(W, 212), 0.0);
+           EXPECT_NEAR(Shown(W, 214), 4.6546, 1e-4);
+         }),
+         // A change beyond any number gives no number, not 0.
+         Type(W, 117, ".5"), Type(W, 118, "1e39"), Click(W, 1),
+         Do([] { EXPECT_EQ(TextOf(W, 214), "no result: number too large"); }),
          // Without a rise of CO2 the box and "Use [CO2]" are dimmed, the box unmarked as it was.
-         Type(W, 117, ".5"), Type(W, 118, "0"), Click(W, 1), Do([] {
+         Type(W, 118, "0"), Click(W, 1), Do([] {
            EXPECT_TRUE(rt::ControlDimmed(4));
            EXPECT_EQ(rt::ControlState(4), 1);
            EXPECT_TRUE(rt::ControlDimmed(5));
@@ -170,7 +180,8 @@ TEST_F(ClosedSystemWindowTest, WithoutARiseOfCo2TheDimmedBoxShowsTheMarkItComput
   };
   const Case cases[] = {{"0", false, false, true, absorbed},  {"", false, false, true, absorbed},
                         {"0", true, false, false, byRQ},      {"", true, false, false, byRQ},
-                        {"0", false, true, true, absorbed},   {"", true, true, false, byRQ}};
+                        {"0", false, true, true, absorbed},   {"", true, true, false, byRQ},
+                        {"-.5", false, false, true, absorbed}, {"-.5", true, false, false, byRQ}};
   const auto shown = [](int16_t button) {
     return qobject_cast<QAbstractButton*>(rt::bridge::ControlWidget(W, button));
   };
