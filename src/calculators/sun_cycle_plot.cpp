@@ -50,10 +50,21 @@ void SunCycleGrids() {
   CGdrawBox(0, {}, 0, kPlotLeft, kPlotTop, kPlotRight, kPlotBottom, 7);
 }
 
+// The hemispheres of the place the year is computed for, read from its signs rather
+// than the radio buttons: a minus sign typed with "South" makes a northern latitude,
+// and the chart and its file must name the place whose times they give. A 0 keeps the
+// hemisphere chosen (0 with "South" is -0).
+int16_t NorthOfPlace() {
+  return std::signbit(latitude) ? 0 : 1;
+}
+int16_t WestOfPlace() {
+  return std::signbit(longitude) ? 0 : 1;
+}
+
 void SunCycleWindow() {
   if (rt::WindowExists(kSunChartWindow)) rt::CloseWindow(kSunChartWindow);
   BuildWINDOW(kSunChartWindow,
-              SunCycleTitle(std::fabs(latitude), std::fabs(longitude), northLatitude, westLongitude), 650,
+              SunCycleTitle(std::fabs(latitude), std::fabs(longitude), NorthOfPlace(), WestOfPlace()), 650,
               100, 1285, 423, 6);
   rt::NewControl(kPrintButton, rt::ControlType::PushButton, "Print Data to Spreadsheet",
                  Rect{430, 296, 625, 316}, 1);
@@ -231,7 +242,7 @@ bool PrintSunCycleToSpreadsheet(std::string* reason) {
   const auto path = rt::SaveFilePanel("File for sun cycle data:", "Sun cycle data.csv");
   if (!path) return false;
   return WriteFileReplacing(
-      *path, SunCycleCsv(std::fabs(latitude), std::fabs(longitude), northLatitude, westLongitude), reason);
+      *path, SunCycleCsv(std::fabs(latitude), std::fabs(longitude), NorthOfPlace(), WestOfPlace()), reason);
 }
 
 std::optional<Point> RunAnnualSunCycle(int16_t daylightSaving) {

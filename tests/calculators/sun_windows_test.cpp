@@ -370,7 +370,8 @@ TEST_F(SunWindowsTest, AfterTheAnnualPlotTheFirstClickOnTheCalculatorActs) {
 // The annual plot of a place not on the earth (a latitude beyond 90, a longitude beyond
 // 180, a number beyond any) draws no chart and offers no export: the result line says
 // why. At the limits themselves the chart and its export are made: at 90 N the sun
-// stays up through the June solstice.
+// stays up through the June solstice. A minus sign typed with "North" is the south,
+// and the chart and its file name the place whose times they give.
 TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceNotOnTheEarthSaysWhyInsteadOfAChart) {
   Sound_Is_On = 1;
   std::vector<std::string> sounds;
@@ -381,14 +382,20 @@ TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceNotOnTheEarthSaysWhyInsteadOfAChart) 
     const char* typed;
     const char* refusal;  // nullptr: the chart is drawn and exported
     const char* june21;   // the export's row of 21 June
+    const char *place, *title;  // the file's first line and the chart's title: the place the times are of
   };
   const Case cases[] = {
-      {1, "1e39", "no result: number too large", nullptr},
-      {1, "95", "no result: latitude 95 is beyond 90 degrees", nullptr},
-      {1, "90", nullptr, "\r 172,June, 21, 0, 24, 24\r"},
-      {2, "180.5", "no result: longitude 180.5 is beyond 180 degrees", nullptr},
-      {2, "1e6", "no result: longitude 1000000 is beyond 180 degrees", nullptr},
-      {2, "180", nullptr, "\r 172,June, 21, 0, 24, 24\r"},
+      {1, "1e39", "no result: number too large", nullptr, nullptr, nullptr},
+      {1, "95", "no result: latitude 95 is beyond 90 degrees", nullptr, nullptr, nullptr},
+      {1, "90", nullptr, "\r 172,June, 21, 0, 24, 24\r", "Annual sun cycle at  90 degrees N;  117.33 degrees W\r",
+       "Annual sun cycle for  90\xA1 N,"},
+      {2, "180.5", "no result: longitude 180.5 is beyond 180 degrees", nullptr, nullptr, nullptr},
+      {2, "1e6", "no result: longitude 1000000 is beyond 180 degrees", nullptr, nullptr, nullptr},
+      {2, "180", nullptr, "\r 172,June, 21, 0, 24, 24\r", "Annual sun cycle at  90 degrees N;  180 degrees W\r",
+       "Annual sun cycle for  90\xA1 N,"},
+      // A minus sign with "North" is the south: the polar night, and a title that says so.
+      {1, "-70", nullptr, "\r 172,June, 21, 24, 0, 0\r", "Annual sun cycle at  70 degrees S;  117.33 degrees W\r",
+       "Annual sun cycle for  70\xA1 S;"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.field == 1 ? "latitude " : "longitude ") + c.typed);
@@ -415,6 +422,10 @@ TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceNotOnTheEarthSaysWhyInsteadOfAChart) 
        }).Shot(W, Shot("w8-sun-cycle-no-place.png"));
     } else {
       d.WaitFor(kSunChartWindow)
+          .Check([c] {
+            const std::string title = rt::WindowTitle(kSunChartWindow).str();
+            EXPECT_NE(title.find(c.title), std::string::npos) << title;
+          })
           .Then("answer", AnswerPanel(path))
           .Click(kSunChartWindow, 1)
           .Event(18, -kSunChartWindow);
@@ -425,6 +436,7 @@ TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceNotOnTheEarthSaysWhyInsteadOfAChart) 
       std::ifstream in(path, std::ios::binary);
       const std::string csv(std::istreambuf_iterator<char>(in), {});
       EXPECT_NE(csv.find(c.june21), std::string::npos) << csv.substr(0, 300);
+      EXPECT_EQ(csv.rfind(c.place, 0), 0u) << csv.substr(0, 100);
     } else {
       EXPECT_FALSE(std::filesystem::exists(path));
     }
