@@ -309,6 +309,9 @@ struct SunWindow {
           if (rt::WindowExists(kSunChartWindow)) rt::CloseWindow(kSunChartWindow);
           rt::SetOutputWindow(kCalculatorWindow);
           ShowNoSunResult(why);
+          // The times shown are gone: ticking daylight saving brings back no times of
+          // an earlier place beside the place refused.
+          calculated = false;
           break;
         }
         const std::optional<Point> click = RunAnnualSunCycle(daylightSaving);

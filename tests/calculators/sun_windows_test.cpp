@@ -403,6 +403,7 @@ TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceNotOnTheEarthSaysWhyInsteadOfAChart) 
     WindowDriver d;
     d.WaitFor(W)
         .Then("lat at the pole", SetText(W, 1, "90"))
+        .Click(W, 240)
         .Click(W, 245)
         .WaitFor(kSunChartWindow)
         .Event(18, -kSunChartWindow)
@@ -419,7 +420,10 @@ TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceNotOnTheEarthSaysWhyInsteadOfAChart) 
          EXPECT_EQ(Field(W, 5), c.refusal);
          for (const int16_t field : {6, 7, 8}) EXPECT_EQ(Field(W, field), "") << field;
          EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "bzot.mp3"), 1) << "the buzz, once";
-       }).Shot(W, Shot("w8-sun-cycle-no-place.png"));
+       })
+          .Shot(W, Shot("w8-sun-cycle-no-place.png"))
+          .Click(W, 244)
+          .Check([c] { EXPECT_EQ(Field(W, 5), c.refusal) << "daylight saving brings back no earlier place's times"; });
     } else {
       d.WaitFor(kSunChartWindow)
           .Check([c] {
