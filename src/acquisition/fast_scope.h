@@ -58,8 +58,16 @@ std::vector<float> FastBlockAverages(const std::vector<float>& raw, int32_t m, i
 // point is made from it.
 std::vector<float> ScaleFastBlock(const std::vector<float>& averages, bool thermocouple, float a, float b);
 // What a sweep whose block came short says of itself, on the status line and in its
-// file: "partial block: N of M points".
+// file: "partial block: N of M points", N the points that hold a value.
 std::string PartialBlockText(int32_t pointsRead, int32_t points);
+// What a sweep says when no number of its block could be placed: "partial block:
+// places unknown".
+std::string PlacesUnknownText();
+// Whether a downloaded number is one the input can read: millivolts within +-10 V for
+// a voltage input (kind 1), degrees from absolute zero to the top of the thermocouple
+// type's range (kind 0: type 2 J to 1200, 3 K to 1372, else T to 400), ohms within
+// +-10 MOhm for a resistance. Anything else is a number the logger's block was not made of.
+bool FastValueInRange(float v, int16_t kind, int16_t thermocoupleType);
 
 // The y of a sweep value on the scope plot: bottom - (v - miny) x hite / range,
 // truncated, no lower than the bottom and 0 when negative; a range of 0 keeps the bottom.
