@@ -544,7 +544,8 @@ class NumberReader {
   bool ItemOpen() const { return itemOpen_; }
   // After the block's last number: whether anything but separators follows it before
   // the line has been quiet for kFastSettleTicks. It stops at the first such byte (the
-  // next block's drain takes the rest) or at a stop or save request.
+  // next block's drain takes the rest) or at a stop (which leaves the block unscaled);
+  // a save request waits for the answer, so a block saved by it is judged like any.
   bool MoreFollows() {
     const uint64_t giveUp = Now() + kFastDrainTicks;
     uint64_t quietFrom = Now();
@@ -552,7 +553,7 @@ class NumberReader {
       for (; at_ < pending_.size(); ++at_)
         if (!IsSeparator(pending_[at_])) return true;
       PollStopAndSave();
-      if (EscapeKeyHit || TabKeyHit) return false;
+      if (EscapeKeyHit) return false;
       if (const int waiting = port_.BytesWaiting(); waiting > 0) {
         pending_ = port_.ReadBytes(waiting);
         at_ = 0;

@@ -113,9 +113,10 @@ constexpr uint32_t kFastDrainTicks = 600;
 
 // Builds and sends the burst command (outside demonstration mode).
 void BurstCommandString();
-// Takes one block into ScopeBufferArray and scopedata row 1, showing its phases; every
-// point the logger did not send whole is kFastBadNumber and FastSweepNote says how
-// many came. Tab (or the save icon) during the recording saves the sweep on show (the
+// Takes one block into ScopeBufferArray and scopedata row 1, showing its phases; a
+// point holds a number only where its place in the block is known, every other point
+// is kFastBadNumber, and FastSweepNote says how many hold one ("partial block: N of M
+// points") or that none could be placed ("partial block: places unknown"). Tab (or the save icon) during the recording saves the sweep on show (the
 // previous block); during the download it ends the download and the partial block is
 // saved. Escape or Stop ends the block at its next look and leaves EscapeKeyHit set for
 // the scope loop. After a save by Tab, TabKeyHit stays set for GETFAST, which marks the
