@@ -173,6 +173,18 @@ std::string PartialBlockText(int32_t pointsRead, int32_t points) {
   return "partial block: " + std::to_string(pointsRead) + " of " + std::to_string(points) + " points";
 }
 
+std::string PlacesUnknownText() {
+  return "partial block: places unknown";
+}
+
+bool FastValueInRange(float v, int16_t kind, int16_t thermocoupleType) {
+  if (!std::isfinite(v)) return false;
+  if (kind == 1) return std::fabs(v) <= 10'000.0f;
+  if (kind != 0) return std::fabs(v) <= 1.0e7f;
+  const float top = thermocoupleType == 2 ? 1200.0f : thermocoupleType == 3 ? 1372.0f : 400.0f;
+  return v >= -273.15f && v <= top;
+}
+
 int32_t FastTraceY(float v, float miny, int32_t hite, float range, int32_t bottom) {
   if (range == 0.0f) return bottom;
   const double y = std::trunc(bottom - (static_cast<double>(v) - miny) * hite / range);
@@ -363,9 +375,41 @@ void SaveSweepOnShowOnTab(bool& tabSaved) {
 // sending the rest of that block.
 bool gBlockCut = false;
 
+// A block that came short by a time-out with no pause seen before it: the line fell
+// silent either because the logger held the rest back (it comes later, and the numbers
+// read stand at their places) or because bytes were lost where no pause showed and the
+// logger had sent all it would (every number after the loss stands at another place).
+// What comes next tells them apart: the numbers read and the rest the drain reads make
+// the block's count exactly only in the first case.
+struct RestVerdict {
+  bool pending = false;
+  int32_t numbersRead = 0;  // whole numbers read before the time-out
+  int32_t count = 0;        // numbers the block was asked for
+  int32_t rest = 0;         // items the rest has ended so far (an item cut off included)
+  bool inItem = false;      // the rest's last byte so far is inside an item
+  // Until the verdict the sweep on show holds no number (a trigger may save it at
+  // once); the sweep of the numbers read, and its note, wait here.
+  std::vector<float> averaged, sweep;
+  Str255 note;
+};
+RestVerdict gRest;
+
+// Counts the items the rest of a cut block ends.
+void CountRest(const std::string& bytes) {
+  for (const char c : bytes) {
+    if (!IsSeparator(c)) {
+      gRest.inItem = true;
+    } else if (gRest.inItem) {
+      ++gRest.rest;
+      gRest.inItem = false;
+    }
+  }
+}
+
 // Reads and drops whatever the logger still sends of an earlier block until the line
 // has been quiet long enough: at once when nothing waits and no block was cut. False
-// when a stop ends it.
+// when a stop ends it. The sweep on show, when its block waits for a verdict on its
+// rest, gets it here, before a Tab saves it.
 bool DrainLine(SerialPort& port, bool& tabSaved) {
   if (!gBlockCut && port.BytesWaiting() == 0) return true;
   // The sweep on show is still the one that came short: the wait goes on under its note.
@@ -376,16 +420,34 @@ bool DrainLine(SerialPort& port, bool& tabSaved) {
   for (;;) {
     SaveScopeIconClicked = 0;
     PollStopAndSave();
-    SaveSweepOnShowOnTab(tabSaved);
-    if (EscapeKeyHit) return false;
+    if (!gRest.pending) SaveSweepOnShowOnTab(tabSaved);
+    if (EscapeKeyHit) {
+      gRest = {};
+      return false;
+    }
     if (const int waiting = port.BytesWaiting(); waiting > 0) {
-      port.ReadBytes(waiting);
+      const std::string bytes = port.ReadBytes(waiting);
+      if (gRest.pending) CountRest(bytes);
       quietFrom = Now();
     } else if (Now() > quietFrom + quiet) {
       break;
     }
     if (Now() > giveUp) break;
     port.Pause(2);
+  }
+  if (gRest.pending) {
+    if (!gRest.inItem && gRest.numbersRead + gRest.rest == gRest.count) {
+      // The rest made the count: the logger held it back, and the numbers read before
+      // the silence stand at their places.
+      for (size_t i = 1; i < gRest.sweep.size(); ++i) {
+        ScopeBufferArray[i].averaged = gRest.averaged[i];
+        scopedata[1][i] = gRest.sweep[i];
+      }
+      FastSweepNote = gRest.note;
+      ShowPartialNote();
+    }
+    gRest = {};
+    SaveSweepOnShowOnTab(tabSaved);
   }
   gBlockCut = false;
   ShowPhase(fast_phase::Sampling);
@@ -395,11 +457,14 @@ bool DrainLine(SerialPort& port, bool& tabSaved) {
 // Waits the recording time, then for the logger's first bytes; false when stopped or
 // when the logger never answered. Tab saves the previous block at once. `lateStart`:
 // the line stayed quiet for kFastSettleTicks or more once the recording time was over.
-bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved, bool& lateStart) {
+// `touched`: bytes came while the logger was still recording, so they are an earlier
+// block's; they are dropped, and what follows them may be more of that block.
+bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved, bool& lateStart, bool& touched) {
   const uint64_t start = Now(), ready = start + d, giveUp = ready + kFastReplyTicks;
   Progress bar;
   uint64_t quietFrom = 0;
   lateStart = false;
+  touched = false;
   for (;;) {
     if (bar.Step(Percent(Now() - start, d))) {
       if (bar.shown >= 96) ShowPhase(fast_phase::LoggerProcessing);
@@ -409,7 +474,16 @@ bool RecordingWait(SerialPort& port, uint32_t d, bool& tabSaved, bool& lateStart
     PollStopAndSave();
     SaveSweepOnShowOnTab(tabSaved);
     if (EscapeKeyHit) return false;
-    if (Now() > ready && port.BytesWaiting() >= 3) return true;
+    // Before the tick the recording time ends on, the logger cannot have begun this
+    // block (the tick clock started no later than the "X" went out).
+    if (Now() < ready) {
+      if (const int waiting = port.BytesWaiting(); waiting > 0) {
+        port.ReadBytes(waiting);
+        touched = true;
+      }
+    } else if (Now() > ready && port.BytesWaiting() >= 3) {
+      return true;
+    }
     if (Now() > ready && quietFrom == 0) quietFrom = Now();
     if (quietFrom != 0 && Now() - quietFrom >= kFastSettleTicks) lateStart = true;
     if (Now() > giveUp) {
@@ -433,13 +507,16 @@ class NumberReader {
     std::string item;
     uint64_t quietFrom = 0;
     afterQuiet_ = false;
+    itemOpen_ = false;
     for (;;) {
       while (at_ < pending_.size()) {
         const char c = pending_[at_++];
         if (!IsSeparator(c)) {
           if (item.size() < 64) item += c;
+          itemOpen_ = true;
         } else if (!item.empty()) {
           value = ParseFastNumber(item);
+          itemOpen_ = false;
           return true;
         }
       }
@@ -463,26 +540,66 @@ class NumberReader {
   // Whether the line fell quiet (for kFastSettleTicks or more) while the number Next
   // last gave was awaited.
   bool CameAfterQuiet() const { return afterQuiet_; }
+  // Whether Next gave up inside an item.
+  bool ItemOpen() const { return itemOpen_; }
+  // After the block's last number: whether anything but separators follows it before
+  // the line has been quiet for kFastSettleTicks. It stops at the first such byte (the
+  // next block's drain takes the rest) or at a stop (which leaves the block unscaled);
+  // a save request waits for the answer, so a block saved by it is judged like any.
+  bool MoreFollows() {
+    const uint64_t giveUp = Now() + kFastDrainTicks;
+    uint64_t quietFrom = Now();
+    for (;;) {
+      for (; at_ < pending_.size(); ++at_)
+        if (!IsSeparator(pending_[at_])) return true;
+      PollStopAndSave();
+      if (EscapeKeyHit) return false;
+      if (const int waiting = port_.BytesWaiting(); waiting > 0) {
+        pending_ = port_.ReadBytes(waiting);
+        at_ = 0;
+        quietFrom = Now();
+        continue;
+      }
+      if (Now() > quietFrom + kFastSettleTicks || Now() > giveUp) return false;
+      port_.Pause(2);
+    }
+  }
 
  private:
   SerialPort& port_;
   std::string pending_;
   size_t at_ = 0;
   bool afterQuiet_ = false;
+  bool itemOpen_ = false;
 };
 
-// Downloads up to n numbers into the block buffer's raw values; the count read whole.
-// A stop or save request, or a number that does not come in time, ends it early. A
-// block that comes short lost numbers; where the line fell quiet within it, bytes may
-// have been lost in that silence (a number's end, whole numbers), so that every number
-// after it stands at no known place: only those before the first silence are kept,
-// none when the block itself began late (`lateStart`), whether it came short by itself
-// or a stop or save cut it (its first bytes may have gone in that silence too).
-int32_t Download(SerialPort& port, int32_t n, bool lateStart) {
+// What a download leaves: numbers 1 to `kept` stand at their own places (a number the
+// flow paused in is the bad-reading mark), unless no number's place is known.
+struct Downloaded {
+  int32_t kept = 0;
+  bool placesUnknown = false;
+  bool awaitsRest = false;  // the numbers kept wait for the verdict on the rest (gRest)
+};
+
+// Downloads up to n numbers into the block buffer's raw values. A stop or save request,
+// or a number that does not come in time, ends it early.
+// - Where the line fell quiet within the block, bytes may have been lost in that
+//   silence: the number it fell quiet in (or before) is no number, and if the block
+//   came short every number after it stands at no known place, so only those before
+//   the first silence are kept; none when the block itself began late (`lateStart`),
+//   whether it came short by itself or a stop or save cut it.
+// - A block that came short with no silence seen before its time-out waits for the
+//   verdict on its rest (gRest, given by the next block's drain).
+// - Numbers beyond the count or a value the input cannot read mean bytes were
+//   repeated, lost or garbled where nothing showed it: no number of the block has a
+//   known place. (An item that is no number is a bad point at its own place.)
+Downloaded Download(SerialPort& port, int32_t n, bool lateStart, int16_t kind, int16_t thermocoupleType) {
   NumberReader reader(port);
   Progress bar;
   bool downloading = false;
+  bool paused = lateStart;
   int32_t beforeQuiet = lateStart ? 0 : -1;
+  Downloaded got;
   for (int32_t k = 1; k <= n; ++k) {
     const int64_t p = static_cast<int64_t>(k) * 100 / n;
     if (!downloading && p >= 1 && (p % 5 == 0 || p > 5)) {
@@ -492,18 +609,39 @@ int32_t Download(SerialPort& port, int32_t n, bool lateStart) {
     if (bar.Step(p)) SetTransferBar(p);
     float v = 0;
     if (!reader.Next(v)) {
+      const bool timedOut = EscapeKeyHit == 0 && TabKeyHit == 0;
       // A stop ends the run; the next one starts by dropping what is left on the line.
       gBlockCut = EscapeKeyHit == 0;
-      return beforeQuiet >= 0 ? beforeQuiet : k - 1;
+      got.kept = beforeQuiet >= 0 ? beforeQuiet : k - 1;
+      if (timedOut && !paused && !got.placesUnknown) {
+        gRest = {};
+        gRest.pending = true;
+        gRest.numbersRead = k - 1;
+        gRest.count = n;
+        gRest.inItem = reader.ItemOpen();
+        got.awaitsRest = true;
+      }
+      return got;
     }
-    if (k > 1 && beforeQuiet < 0 && reader.CameAfterQuiet()) beforeQuiet = k - 1;
+    if (reader.CameAfterQuiet() || (k == 1 && lateStart)) {
+      paused = true;
+      if (beforeQuiet < 0) beforeQuiet = k - 1;
+      v = kFastBadNumber;
+    } else if (v != kFastBadNumber && !FastValueInRange(v, kind, thermocoupleType)) {
+      got.placesUnknown = true;
+    }
     ScopeBufferArray[k].raw = v;
   }
-  return n;
+  got.kept = n;
+  if (reader.MoreFollows()) {
+    got.placesUnknown = true;
+    gBlockCut = true;
+  }
+  return got;
 }
 
 struct LoggerTake {
-  int32_t numbersRead = 0;
+  Downloaded block;
   bool tabSaved = false;
 };
 
@@ -512,41 +650,62 @@ LoggerTake LoggerBlock(int32_t points, uint32_t d, double s) {
   SerialPort& port = SerialLine();
   const int32_t n = FastScopeSampleCount(s, points);
   LoggerTake take;
+  if (FastScopeCount == 0) gRest = {};  // nothing of the last run waits for a verdict
   // Nothing of an earlier block may start this one: the rest of a block cut short, or
   // numbers beyond the count asked for, are let run out first.
   if (!DrainLine(port, take.tabSaved)) return take;
   port.Discard();
   port.Write("X\r");
-  bool lateStart = false;
-  if (!RecordingWait(port, d, take.tabSaved, lateStart)) return take;
+  bool lateStart = false, touched = false;
+  if (!RecordingWait(port, d, take.tabSaved, lateStart, touched)) return take;
   ShowPhase(fast_phase::LoggerProcessing);
-  take.numbersRead = Download(port, n, lateStart);
+  const auto& dt = DataTakerChannels[1];
+  take.block = Download(port, n, lateStart, dt[0], dt[2]);
+  if (touched) {
+    // An earlier block's bytes ran into this one: none of its numbers is known to be
+    // its own, and what is left of them is let run out before the next.
+    take.block.placesUnknown = true;
+    gBlockCut = true;
+    gRest = {};
+  }
   return take;
 }
 
-// The block's numbers read (rows 1 to `numbersRead`) averaged and scaled into the sweep;
-// every point whose numbers did not all come is the bad-reading mark.
-void AverageAndScale(int32_t points, int32_t m, int64_t numbersRead) {
-  const int64_t numbers =
-      std::clamp<int64_t>(numbersRead, 0, std::min<int64_t>(int64_t{points} * m, kFastMaxNumbers));
+// The block's numbers read (rows 1 to `got.kept`) averaged and scaled into the sweep;
+// every point whose numbers did not all come is the bad-reading mark, and so is every
+// point of a block whose places are unknown.
+void AverageAndScale(int32_t points, int32_t m, const Downloaded& got) {
+  const int64_t numbers = got.placesUnknown ? 0
+                                            : std::clamp<int64_t>(got.kept, 0,
+                                                                  std::min<int64_t>(int64_t{points} * m,
+                                                                                    kFastMaxNumbers));
   std::vector<float> raw(static_cast<size_t>(numbers));
-  for (int64_t k = 1; k <= numbers; ++k) {
-    raw[static_cast<size_t>(k - 1)] = ScopeBufferArray[k].raw;
-    ScopeBufferArray[k].raw = 0;
-  }
+  for (int64_t k = 1; k <= numbers; ++k) raw[static_cast<size_t>(k - 1)] = ScopeBufferArray[k].raw;
+  for (int64_t k = 1; k <= std::min<int64_t>(int64_t{points} * m, kFastMaxNumbers); ++k) ScopeBufferArray[k].raw = 0;
   const std::vector<float> av = FastBlockAverages(raw, m, points);
   const float a = ChannelVariables[1][ChanField::A], b = ChannelVariables[1][ChanField::B];
   aval = a;
   bval = b;
   exponent = 1;
   const std::vector<float> v = ScaleFastBlock(av, DataTakerChannels[1][0] == 0, a, b);
-  for (int32_t i = 1; i <= points; ++i) {
-    ScopeBufferArray[i].averaged = av[i - 1];
-    ScopeBufferArray[i].raw = 0;
-    scopedata[1][i] = v[i - 1];
+  int32_t held = 0;
+  for (const float x : v) held += x != kFastBadNumber ? 1 : 0;
+  const Str255 note = held < points ? Str255(PartialBlockText(held, points)) : Str255();
+  const bool waiting = got.awaitsRest && !got.placesUnknown;
+  if (waiting) {
+    gRest.averaged.assign(1, kFastBadNumber);
+    gRest.averaged.insert(gRest.averaged.end(), av.begin(), av.end());
+    gRest.sweep.assign(1, kFastBadNumber);
+    gRest.sweep.insert(gRest.sweep.end(), v.begin(), v.end());
+    gRest.note = note;
   }
-  const auto pointsRead = static_cast<int32_t>(std::min<int64_t>(numbers / std::max(m, 1), points));
-  FastSweepNote = pointsRead < points ? Str255(PartialBlockText(pointsRead, points)) : Str255();
+  const bool unknown = got.placesUnknown || waiting;
+  for (int32_t i = 1; i <= points; ++i) {
+    ScopeBufferArray[i].averaged = unknown ? kFastBadNumber : av[i - 1];
+    ScopeBufferArray[i].raw = 0;
+    scopedata[1][i] = unknown ? kFastBadNumber : v[i - 1];
+  }
+  FastSweepNote = unknown ? Str255(PlacesUnknownText()) : note;
 }
 
 }  // namespace
@@ -585,19 +744,20 @@ int16_t HIGHSPEEDIO() {
   const uint32_t d = FastRecordingTicks(points, s);
   bool tabSaved = false;
   int32_t m = 1;
-  int32_t numbersRead = points;
+  Downloaded got;
+  got.kept = points;
   if (DemonstrationMODE != 0) {
     DemonstrationBlock(points, d, s);
   } else {
     const LoggerTake take = LoggerBlock(points, d, s);
     tabSaved = take.tabSaved;
-    numbersRead = take.numbersRead;
+    got = take.block;
     m = FastScopeSamplesPerPoint(s);
   }
   if (!EscapeKeyHit) {
     ShowPhase(fast_phase::Transfer);
     HandlePendingEvents();
-    AverageAndScale(points, m, numbersRead);
+    AverageAndScale(points, m, got);
     ShowPartialNote();
   }
   ++FastScopeCount;

@@ -58,8 +58,16 @@ std::vector<float> FastBlockAverages(const std::vector<float>& raw, int32_t m, i
 // point is made from it.
 std::vector<float> ScaleFastBlock(const std::vector<float>& averages, bool thermocouple, float a, float b);
 // What a sweep whose block came short says of itself, on the status line and in its
-// file: "partial block: N of M points".
+// file: "partial block: N of M points", N the points that hold a value.
 std::string PartialBlockText(int32_t pointsRead, int32_t points);
+// What a sweep says when no number of its block could be placed: "partial block:
+// places unknown".
+std::string PlacesUnknownText();
+// Whether a downloaded number is one the input can read: millivolts within +-10 V for
+// a voltage input (kind 1), degrees from absolute zero to the top of the thermocouple
+// type's range (kind 0: type 2 J to 1200, 3 K to 1372, else T to 400), ohms within
+// +-10 MOhm for a resistance. Anything else is a number the logger's block was not made of.
+bool FastValueInRange(float v, int16_t kind, int16_t thermocoupleType);
 
 // The y of a sweep value on the scope plot: bottom - (v - miny) x hite / range,
 // truncated, no lower than the bottom and 0 when negative; a range of 0 keeps the bottom.
@@ -105,9 +113,10 @@ constexpr uint32_t kFastDrainTicks = 600;
 
 // Builds and sends the burst command (outside demonstration mode).
 void BurstCommandString();
-// Takes one block into ScopeBufferArray and scopedata row 1, showing its phases; every
-// point the logger did not send whole is kFastBadNumber and FastSweepNote says how
-// many came. Tab (or the save icon) during the recording saves the sweep on show (the
+// Takes one block into ScopeBufferArray and scopedata row 1, showing its phases; a
+// point holds a number only where its place in the block is known, every other point
+// is kFastBadNumber, and FastSweepNote says how many hold one ("partial block: N of M
+// points") or that none could be placed ("partial block: places unknown"). Tab (or the save icon) during the recording saves the sweep on show (the
 // previous block); during the download it ends the download and the partial block is
 // saved. Escape or Stop ends the block at its next look and leaves EscapeKeyHit set for
 // the scope loop. After a save by Tab, TabKeyHit stays set for GETFAST, which marks the

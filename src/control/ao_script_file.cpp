@@ -12,7 +12,6 @@ namespace mv {
 namespace {
 
 constexpr int16_t kDAMenu = 5, kOutput1Item = 1, kOutput2Item = 4;
-constexpr int kFeedbackRowsLookedAt = 40;
 
 void Put16(std::string& out, int16_t v) {
   const auto u = static_cast<uint16_t>(v);
@@ -144,22 +143,20 @@ void ApplyAOscriptFile(const AnalogOutputScriptFile& f) {
   FdBkEndRange = f.endRange;
   FdBkEndMinV = f.endMinV;
   FdBkEndMaxV = f.endMaxV;
+  // What the file puts in force and what the D-A menu's marks show come from one
+  // state: feedback runs when the schedule has a step, and its end state only then
+  // (an end state alone would drive output 2 under a mark that says feedback is off).
   // The file has no mark for an end state never entered: such a file carries the
   // start-up values, which are taken as none rather than driven as an end state.
-  FdBkEndStateEntered = f.endSetpoint == kNoEndSetpoint && f.endRange == kNoEndRange &&
-                                f.endMinV == kNoEndMinV && f.endMaxV == kNoEndMaxV
-                            ? 0
-                            : 1;
-
-  float nextSum = 0.0f;
-  for (int r = 1; r <= kFeedbackRowsLookedAt; ++r) nextSum += FeedbackArray[r][6];
-  if (nextSum > 0.0f) {
-    CheckFeedbackMenuItems(true);
-    FeedbackON = 1;
+  const bool steps = FeedbackArray[1][5] != 0.0f;
+  const bool endState = !(f.endSetpoint == kNoEndSetpoint && f.endRange == kNoEndRange &&
+                          f.endMinV == kNoEndMinV && f.endMaxV == kNoEndMaxV);
+  FdBkEndStateEntered = steps && endState ? 1 : 0;
+  FeedbackON = DoFeedback = steps ? 1 : 0;
+  CheckFeedbackMenuItems(steps);
+  if (steps) {
     const int64_t next = static_cast<int64_t>(static_cast<int32_t>(rt::TickCount())) + FeedbackUpdateInterval;
     NextFeedbackUpdateTime = next >= kNeverTick ? kNeverTick : static_cast<int32_t>(next);
-  } else {
-    CheckFeedbackMenuItems(false);  // FeedbackON stays as it was
   }
   AO1on = std::trunc(AOscript[0][1]) < 1.0f ? 0 : 1;
   rt::CheckMenuItem(kDAMenu, kOutput1Item, AO1on == 1);

@@ -461,9 +461,10 @@ void ModifyFeedbackStep(int16_t count, int k, const FeedbackStepValues& v) {
 void LoopFeedbackTo(int16_t count, double target) {
   if (count < 1) return;
   RenumberFeedback(count);
-  int t = WholeNumber(target);
-  if (t > count) t = count;
-  if (t < 1) t = 1;
+  // 0, or a step the schedule does not have, is no loop: the last step is followed by
+  // none, and the schedule ends after it as the window says.
+  const int t = WholeNumber(target);
+  if (t < 1 || t > count) return;
   FeedbackArray[count][6] = static_cast<float>(t);
 }
 

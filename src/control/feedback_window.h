@@ -39,7 +39,8 @@ struct FeedbackStepValues {
 int16_t AddFeedbackStep(int16_t count, const FeedbackStepValues& v);
 int16_t DeleteFeedbackStep(int16_t count, int k);
 void ModifyFeedbackStep(int16_t count, int k, const FeedbackStepValues& v);
-// Every step to the following one, then the last step to target kept within 1..count.
+// Every step to the following one, then the last step to target: 0 or a step beyond
+// the last is no loop (the last step is followed by none).
 void LoopFeedbackTo(int16_t count, double target);
 // The end state in force, as the window shows it: "end state: 21.5 \xB1 0.5, 1 to 3 V",
 // or "end state: none, the last step holds" when none was entered.

@@ -109,13 +109,14 @@ TEST_F(AOscriptFileTest, LoadingGivesBackEveryValueBitForBitAndSetsTheFlags) {
   EXPECT_EQ(FeedbackON, 1);
   EXPECT_TRUE(rt::MenuItemChecked(kDA, 2));
   EXPECT_EQ(NextFeedbackUpdateTime, now + 120);
-  EXPECT_EQ(DoFeedback, 0) << "only the feedback window arms the schedule";
+  EXPECT_EQ(DoFeedback, 1) << "a schedule with steps runs as its mark shows";
 }
 
 // The file has no mark for "no end state": one that carries the start-up end state
 // (setpoint 20, range 1, 0 to 5 V) loads as none entered, so it is never driven.
 TEST_F(AOscriptFileTest, AFileWithTheStartUpEndStateLoadsWithoutAnEndState) {
   AnalogOutputScriptFile f = CaptureAOscriptFile();
+  f.feedback[1][5] = 10.0f;  // one step
   FdBkEndStateEntered = 1;
   ApplyAOscriptFile(f);
   EXPECT_EQ(FdBkEndStateEntered, 0);
@@ -125,14 +126,19 @@ TEST_F(AOscriptFileTest, AFileWithTheStartUpEndStateLoadsWithoutAnEndState) {
   EXPECT_EQ(FdBkEndMaxV, 4.5f);
 }
 
-TEST_F(AOscriptFileTest, NextStepsOnlyBeyondRowFortyLeaveFeedbackUnchecked) {
+// A file whose schedule has no step turns feedback off, its mark too, and its end
+// state is not in force, whatever ran before.
+TEST_F(AOscriptFileTest, AFileWithoutStepsTurnsFeedbackOffWithItsEndState) {
   AnalogOutputScriptFile f = CaptureAOscriptFile();
   f.feedback[41][6] = 42.0f;
-  FeedbackON = 1;
+  f.endMaxV = 4.5f;  // an end state entered
+  FeedbackON = DoFeedback = 1;
   rt::CheckMenuItem(kDA, 2, true);
   ApplyAOscriptFile(f);
   EXPECT_FALSE(rt::MenuItemChecked(kDA, 2));
-  EXPECT_EQ(FeedbackON, 1) << "left as it was";
+  EXPECT_EQ(FeedbackON, 0);
+  EXPECT_EQ(DoFeedback, 0);
+  EXPECT_EQ(FdBkEndStateEntered, 0);
 }
 
 TEST_F(AOscriptFileTest, AShortLongOrHostileFileIsRefusedWhole) {

@@ -261,6 +261,23 @@ TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
   EXPECT_EQ(dt800->burstGaps[0].lost, 0);
   EXPECT_EQ(dt800->burstGaps[2].ms, 300);
   EXPECT_EQ(dt800->burstGaps[2].lost, 40);
+  EXPECT_EQ(dt800->burstTagStep, 100000);
+  EXPECT_TRUE(dt800->burstFaults.empty());
+  auto spoilt = sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-tag-step", "1000",
+                                       "--burst-fault", "3:stale", "--burst-fault", "4:garbage"},
+                                      &error);
+  ASSERT_TRUE(spoilt) << error;
+  EXPECT_EQ(spoilt->burstTagStep, 1000);
+  ASSERT_EQ(spoilt->burstFaults.size(), 2u);
+  EXPECT_EQ(spoilt->burstFaults[0].burst, 3);
+  EXPECT_EQ(spoilt->burstFaults[0].fault, sim::Fault::Stale);
+  EXPECT_EQ(spoilt->burstFaults[1].fault, sim::Fault::Garbage);
+  for (const char* fault : {"0:stale", "3:silent", "3", "x:garbage"}) {
+    EXPECT_FALSE(sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-fault", fault}, &error))
+        << fault;
+    EXPECT_NE(error.find("--burst-fault"), std::string::npos) << error;
+  }
+  EXPECT_FALSE(sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-tag-step", "0"}, &error));
   for (const char* gap : {"0:10:5", "2:10", "2:-1:5", "2:x:5", "2:10:5:-1", "2:10:5:x"}) {
     EXPECT_FALSE(sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-gap", gap}, &error))
         << gap;

@@ -6,10 +6,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "control/ao_script_file.h"
 #include "devices/serial_port.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
@@ -17,6 +20,7 @@
 #include "files/setup_file.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
+#include "runtime/menus.h"
 #include "setup/state.h"
 #include "shell/control_loop.h"
 #include "shell/main_body.h"
@@ -53,6 +57,7 @@ class AnalogOutputRunE2E : public test::SimulatedRunTest {
     // through a port that stamps each command.
     SetControlLoopTap([this](const std::string& step) {
       log_.push_back(step);
+      if (step == "run") runTick_ = rt::TickCount();
       if (step != "run preparation") return;
       rt::UseVirtualClock(true);
       auto port = std::make_unique<TickStampedPort>(writes_);
@@ -84,6 +89,7 @@ class AnalogOutputRunE2E : public test::SimulatedRunTest {
   }
 
   std::vector<Stamped> writes_;
+  uint64_t runTick_ = 0;
 };
 
 // Both scripts start at the first sample (1 V on output 1, 2 V on output 2, each held a
@@ -123,6 +129,168 @@ TEST_F(AnalogOutputRunE2E, BothOutputsStartingTogetherKeepTheHalfSecondGate) {
   EXPECT_EQ(sent[1].counts2, 1638) << "2 V";
   EXPECT_GT(sent[1].tick - sent[0].tick, 30u) << "at most one command per 30 ticks";
 }
+
+// ---- feedback runs as the window and the D-A menu's marks show ----------------------------
+
+struct FeedbackStep {
+  float setpoint, range, maxVolts, minVolts, minutes;
+};
+struct EndState {
+  bool entered;
+  float setpoint, range, maxVolts, minVolts;
+};
+struct FeedbackRow {
+  const char* name;
+  bool fromFile;  // loaded by "Open AO Data..." (the window never opens), else typed
+  std::vector<FeedbackStep> steps;
+  EndState end;
+  const char* loopTo;  // typed into "Loop to Step:" and clicked; nullptr: left alone
+  bool marked;         // the D-A menu's feedback marks after the load or the window
+  bool scheduleBefore = false;  // a file's: a one-step schedule typed in the window first
+};
+
+// Steps of 3 s each in a 20 s run, then the end state (end mode 1: after the last step).
+const FeedbackRow kFeedbackRows[] = {
+    {"AFileWithStepsAndAnEndState", true, {{0, 1, 3, 2, 0.05f}, {0, 1, 1.5f, 1, 0.05f}}, {true, 0, 1, 4.5f, 4}, nullptr,
+     true},
+    {"AFileWithOnlyAnEndState", true, {}, {true, 0, 1, 4.5f, 4}, nullptr, false},
+    {"AFileWithOnlyAnEndStateAfterASchedule", true, {}, {true, 0, 1, 4.5f, 4}, nullptr, false, true},
+    {"LoopToStep0WithNoEndState", false, {{0, 1, 3, 2, 0.05f}}, {false, 0, 0, 0, 0}, "0", true},
+    {"LoopToTheStepAfterTheLast", false, {{0, 1, 3, 2, 0.05f}, {0, 1, 1.5f, 1, 0.05f}}, {true, 0, 1, 4.5f, 4}, "3",
+     true},
+};
+
+class FeedbackRunE2E : public AnalogOutputRunE2E, public ::testing::WithParamInterface<FeedbackRow> {
+ protected:
+  // A number typed into a field of the feedback window, in place of what it held.
+  static std::string Field(int field, double value) {
+    std::ostringstream s;
+    s << "type 788 " << field << " x\n";
+    for (int i = 0; i < 14; ++i) s << "key Backspace\n";
+    s << "type 788 " << field << " " << value << "\n";
+    return s.str();
+  }
+  // The schedule in a file, as "Save AO Data..." would have written it.
+  fs::path WriteScheduleFile(const FeedbackRow& row) const {
+    AnalogOutputScriptFile f = CaptureAOscriptFile();
+    for (size_t k = 0; k < row.steps.size(); ++k) {
+      const FeedbackStep& st = row.steps[k];
+      f.feedback[k + 1] = {0, st.setpoint, st.minVolts, st.maxVolts, st.range, st.minutes, static_cast<float>(k + 2)};
+    }
+    f.feedbackChan = 1;
+    f.updateInterval = 30;
+    f.endMode = 1;
+    if (row.end.entered) {
+      f.endSetpoint = row.end.setpoint;
+      f.endRange = row.end.range;
+      f.endMinV = row.end.minVolts;
+      f.endMaxV = row.end.maxVolts;
+    }
+    const fs::path file = documents_ / "schedule.AOscr";
+    std::ofstream(file, std::ios::binary) << EncodeAOscriptFile(f);
+    return file;
+  }
+  // The window from the D-A menu: channel 1, the steps, the end state, the loop, Done.
+  static std::string TypedSchedule(const FeedbackRow& row) {
+    std::string s = "menu 5 2\nuntil 788 20\nclick 788 1\n";
+    for (const FeedbackStep& st : row.steps)
+      s += Field(120, st.setpoint) + Field(121, st.range) + Field(122, st.maxVolts) + Field(123, st.minVolts) +
+           Field(124, st.minutes) + "click 788 25\n";
+    if (row.end.entered)
+      s += Field(120, row.end.setpoint) + Field(121, row.end.range) + Field(122, row.end.maxVolts) +
+           Field(123, row.end.minVolts) + "click 788 24\n";
+    if (row.loopTo)
+      s += "type 788 128 x\nkey Backspace\nkey Backspace\ntype 788 128 " + std::string(row.loopTo) + "\nclick 788 30\n";
+    return s + "click 788 33\ngone 788 20\n";
+  }
+};
+
+// Every command to output 2 holds volts within the limits of the step in force at its
+// tick (an update's room at each change), after the last step within the end state's,
+// and none at all when the marks say feedback is off or the schedule ended with no end
+// state.
+TEST_P(FeedbackRunE2E, EveryOutputCommandIsWithinWhatTheWindowAndMarksShow) {
+  const FeedbackRow& row = GetParam();
+  sim::Options o;
+  o.kind = sim::Kind::UI3;
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
+  const fs::path setup = WriteSetup();
+  FeedbackRow before = row;
+  before.steps = {{0, 1, 3, 2, 0.05f}};
+  before.end.entered = false;
+  const std::string schedule =
+      row.fromFile ? (row.scheduleBefore ? TypedSchedule(before) : std::string()) + "panel " +
+                         WriteScheduleFile(row).string() + "\nmenu 5 7\n"
+                   : TypedSchedule(row);
+  const std::string script =
+      "start " + setup.string() +
+      "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 2\nclick-label 21 Selection OK\n"
+      "until 88\nclick-label 88 " +
+      link_ + "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\n" + schedule +
+      "click 104 203\ngone 104\nuntil 112 60\nclick 112 6\nexpect-exit 0\n";
+  bool marked = false;
+  SetControlLoopTap([this, &marked](const std::string& step) {
+    log_.push_back(step);
+    if (step == "run") {
+      runTick_ = rt::TickCount();
+      marked = rt::MenuItemChecked(5, 2) && rt::MenuItemChecked(5, 5);
+    }
+    if (step != "run preparation") return;
+    rt::UseVirtualClock(true);
+    auto port = std::make_unique<TickStampedPort>(writes_);
+    const SerialOpenResult opened = port->Open(link_, 115200);
+    EXPECT_TRUE(opened.ok) << opened.reason;
+    InstallSerialPort(std::move(port));
+  });
+  drive::ScriptRunner runner(script);
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(marked, row.marked) << "the D-A menu's feedback marks as the run starts";
+
+  // Each step's span in ticks from the run's start; the schedule's end.
+  std::vector<uint64_t> from;
+  uint64_t at = runTick_;
+  for (const FeedbackStep& st : row.steps) from.push_back(at), at += static_cast<uint64_t>(st.minutes * 3600);
+  const uint64_t room = 60;
+  int commands = 0, within = 0, afterLast = 0;
+  for (const Stamped& w : writes_) {
+    if (w.bytes.size() != 6 || w.bytes[0] != 'D') continue;
+    ++commands;
+    const auto u = [&w](int i) { return static_cast<unsigned char>(w.bytes[static_cast<std::size_t>(i)]); };
+    const double volts = (u(3) + 256 * u(4)) / 819.0;
+    const auto inside = [volts](float lo, float hi) { return volts >= lo - 0.01 && volts <= hi + 0.01; };
+    bool ok = false;
+    for (size_t k = 0; k < row.steps.size(); ++k) {
+      const uint64_t until = k + 1 < from.size() ? from[k + 1] : at;
+      if (w.tick + room >= from[k] && w.tick <= until + room)
+        ok = ok || inside(row.steps[k].minVolts, row.steps[k].maxVolts);
+    }
+    if (row.end.entered && w.tick + room >= at) ok = ok || inside(row.end.minVolts, row.end.maxVolts);
+    if (w.tick > at + room) {
+      ++afterLast;
+      ok = row.end.entered && inside(row.end.minVolts, row.end.maxVolts);
+    }
+    within += ok ? 1 : 0;
+    EXPECT_TRUE(ok) << volts << " V at tick " << w.tick - runTick_ << " of the run";
+  }
+  std::cout << "[ feedback row ] " << row.name << ": " << commands << " output commands, " << within
+            << " within the step or end state in force, " << afterLast << " past the last step\n";
+  if (row.marked) {
+    EXPECT_GT(commands, 0) << "the marks say feedback runs";
+  } else {
+    EXPECT_EQ(commands, 0) << "the marks say feedback is off";
+  }
+  if (row.marked && row.end.entered) {
+    EXPECT_GT(afterLast, 0) << "the end state comes into force";
+  }
+}
+
+void PrintTo(const FeedbackRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(FeedbackRoads, FeedbackRunE2E, ::testing::ValuesIn(kFeedbackRows),
+                         [](const ::testing::TestParamInfo<FeedbackRow>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace mv

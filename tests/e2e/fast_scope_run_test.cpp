@@ -190,13 +190,18 @@ struct Act {
   When when;
   Press press;
 };
-// A sweep the row must have saved: the block it holds and the points the logger sent
-// whole (-1: all of them; -2: some, fewer than all, as many as the cut left).
+// A sweep the row must have saved: the block it holds and the points that hold the
+// logger's value (-1: all of them; -2: some, fewer than all, as many as the cut left;
+// -3: none, the block's places unknown; -4: any, as the timing of the line falls), and
+// the one point the flow paused in, which holds none (0: no such point).
 struct SavedSweep {
   int block;
   int32_t read = -1;
+  int32_t hole = 0;
 };
 constexpr int32_t kSomeRead = -2;
+constexpr int32_t kPlacesUnknown = -3;
+constexpr int32_t kAnyRead = -4;
 
 struct FastRow {
   const char* name;
@@ -205,60 +210,97 @@ struct FastRow {
   float a, b;
   std::vector<std::string> values;  // the logger's millivolts in turn; empty: tagged bursts
   std::vector<sim::Options::BurstGap> gaps;
+  std::vector<sim::Options::BurstFault> faults;
   std::vector<Act> acts;
   int16_t triggerSaves;  // > 0: an armed trigger saves this many blocks when it fires
   int stopAt;            // Escape as this block begins
   std::vector<SavedSweep> saved;
+  long tagStep = 1000;  // tagged bursts: burst n's k-th number is n x tagStep + k mV
 };
 
-// Tagged bursts: burst n's k-th number is n x 100000 + k mV, "n00k\r\n", 8 bytes each
-// here; byte 8 x (k - 1) starts number k.
+// Tagged bursts: burst n's k-th number is n x 1000 + k mV (within the input's 10 V for
+// the few blocks a row takes), "nkkk\r\n", 6 bytes each here; byte 6 x (k - 1) starts
+// number k.
 constexpr long NumberAt(int k) {
-  return 8L * (k - 1);
+  return 6L * (k - 1);
 }
 
 // clang-format off
 const FastRow kFastRows[] = {
-    // name, interval, points, a, b, values, gaps, acts, trigger saves, stop at, sweeps saved
-    {"TabInConsecutiveBlocks", 0.001, 400, 0.5f, 2.0f, {}, {},
+    // name, interval, points, a, b, values, gaps, faults, acts, trigger saves, stop at, sweeps saved
+    {"TabInConsecutiveBlocks", 0.001, 400, 0.5f, 2.0f, {}, {}, {},
      {{2, When::Recording, Press::Tab}, {3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
      0, 5, {{1}, {2}, {3}}},
-    {"TheSaveIcon", 0.0005, 600, -1.0f, 0.5f, {}, {},
+    {"TheSaveIcon", 0.0005, 600, -1.0f, 0.5f, {}, {}, {},
      {{2, When::Recording, Press::Icon}, {3, When::Recording, Press::Icon}, {4, When::Download, Press::Icon},
       {6, When::Recording, Press::Icon}},
      0, 7, {{1}, {2}, {4, kSomeRead}, {5}}},
-    {"TabDuringTheDownload", 0.002, 300, 0.5f, 2.0f, {}, {},
+    {"TabDuringTheDownload", 0.002, 300, 0.5f, 2.0f, {}, {}, {},
      {{2, When::Download, Press::Tab}, {4, When::Recording, Press::Tab}},
      0, 5, {{2, kSomeRead}, {3}}},
-    {"ATrigger", 0.0005, 600, 0.5f, 2.0f, {}, {},
+    {"ATrigger", 0.0005, 600, 0.5f, 2.0f, {}, {}, {},
      {{4, When::Recording, Press::Tab}},
      2, 5, {{1}, {2}, {3}}},
     // Block 2 stops after its 150th number for 1.5 s, past the program's time-out; the
-    // rest then comes, ahead of block 3.
-    {"ABlockCutBySilence", 0.001, 400, 0.5f, 2.0f, {}, {{2, NumberAt(151), 1500}},
+    // rest then comes, ahead of block 3, and makes the count: the 150 stand.
+    {"ABlockCutBySilence", 0.001, 400, 0.5f, 2.0f, {}, {{2, NumberAt(151), 1500}}, {},
      {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
      0, 5, {{2, 150}, {3}}},
     // Block 2 stops inside its 201st number ("200" of "200201"), two numbers a point.
-    {"ANumberCutBySilence", 0.002, 300, 0.5f, 2.0f, {}, {{2, NumberAt(201) + 3, 1500}},
+    {"ANumberCutBySilence", 0.002, 300, 0.5f, 2.0f, {}, {{2, NumberAt(201) + 3, 1500}}, {},
      {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
      0, 5, {{2, 100}, {3}}},
     // Block 2 stops inside its 151st number for 0.3 s, shorter than the time-out, and
     // the 40 bytes due then are lost: the numbers after the silence join and stand at
     // other places, so the block holds the 150 before it.
-    {"BytesLostInAShortSilence", 0.001, 400, 0.5f, 2.0f, {}, {{2, NumberAt(151) + 3, 300, 40}},
+    {"BytesLostInAShortSilence", 0.001, 400, 0.5f, 2.0f, {}, {{2, NumberAt(151) + 3, 300, 40}}, {},
      {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
      0, 5, {{2, 150}, {3}}},
     // Block 2 begins 0.3 s late, its first 40 bytes lost: no number of it has a known
     // place.
-    {"BytesLostAsABlockBegins", 0.001, 400, 0.5f, 2.0f, {}, {{2, 0, 300, 40}},
+    {"BytesLostAsABlockBegins", 0.001, 400, 0.5f, 2.0f, {}, {{2, 0, 300, 40}}, {},
      {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
      0, 5, {{2, 0}, {3}}},
     // The same late start, and Tab cuts the block's download: what came has no known
     // place either.
-    {"BytesLostAsABlockBeginsAndTabCutsItsDownload", 0.002, 300, 0.5f, 2.0f, {}, {{2, 0, 300, 40}},
+    {"BytesLostAsABlockBeginsAndTabCutsItsDownload", 0.002, 300, 0.5f, 2.0f, {}, {{2, 0, 300, 40}}, {},
      {{2, When::Download, Press::Tab}, {4, When::Recording, Press::Tab}},
      0, 5, {{2, 0}, {3}}},
-    {"AZeroMillivoltReading", 0.001, 200, 0.0f, 1.0f, {"1000", "0", "-250", "0", "500"}, {},
+    // Block 2 holds its rest 2 s, then 5 s, after its 150th number: the rest comes in
+    // the drain before block 3 (the 150 stand), or while block 3 records, or where
+    // block 3 should begin; a block it touches holds no number. Block 4 is clean.
+    {"AHoldOf2sAfterACut", 0.001, 400, 0.5f, 2.0f, {}, {{2, NumberAt(151), 2000}}, {},
+     {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}, {5, When::Recording, Press::Tab}},
+     0, 6, {{2, kAnyRead}, {3, kAnyRead}, {4}}},
+    {"AHoldOf5sAfterACut", 0.001, 400, 0.5f, 2.0f, {}, {{2, NumberAt(151), 5000}}, {},
+     {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}, {5, When::Recording, Press::Tab}},
+     0, 6, {{2, kPlacesUnknown}, {3, kPlacesUnknown}, {4}}},
+    // Tab cuts block 2's download; the logger holds the rest of it 2 s from its 300th
+    // number and sends it while block 3 records, ahead of block 3 (1,200 numbers a block,
+    // tagged 2000 apart).
+    {"AHoldOf2sAfterATabCut", 0.002, 600, 0.5f, 2.0f, {}, {{2, NumberAt(301), 2000}}, {},
+     {{2, When::Download, Press::Tab}, {4, When::Recording, Press::Tab}, {5, When::Recording, Press::Tab}},
+     0, 6, {{2, kSomeRead}, {3, kPlacesUnknown}, {4}}, 2000},
+    // Silences of 50 ms, too short to see, lose 40 bytes as block 2 begins and in its
+    // middle: the count comes short, no rest follows, and no number has a known place.
+    {"AShortUnseenSilenceAsABlockBegins", 0.001, 400, 0.5f, 2.0f, {}, {{2, 0, 50, 40}}, {},
+     {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, kPlacesUnknown}, {3}}},
+    {"AShortUnseenSilenceMidBlock", 0.001, 400, 0.5f, 2.0f, {}, {{2, NumberAt(151) + 3, 50, 40}}, {},
+     {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, kPlacesUnknown}, {3}}},
+    // A 0.3 s pause inside number 201 ("22" of "2201") loses its tail "01": the count
+    // comes out whole, and the number the pause cut (point 101's first) is no number.
+    {"ANumberTailLostInASeenPause", 0.002, 300, 0.5f, 2.0f, {}, {{2, NumberAt(201) + 2, 300, 2}}, {},
+     {{3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab}},
+     0, 5, {{2, 299, 101}, {3}}},
+    // The logger repeats block 2's numbers ahead of block 3's, then garbles a stretch of
+    // block 4: neither holds a number.
+    {"AStaleAndAGarbledLogger", 0.001, 400, 0.5f, 2.0f, {}, {},
+     {{3, sim::Fault::Stale}, {4, sim::Fault::Garbage}},
+     {{4, When::Recording, Press::Tab}, {5, When::Recording, Press::Tab}, {6, When::Recording, Press::Tab}},
+     0, 7, {{3, kPlacesUnknown}, {4, kPlacesUnknown}, {5}}},
+    {"AZeroMillivoltReading", 0.001, 200, 0.0f, 1.0f, {"1000", "0", "-250", "0", "500"}, {}, {},
      {{2, When::Recording, Press::Tab}},
      0, 3, {{1}}},
 };
@@ -272,7 +314,7 @@ double LoggerMillivolts(const FastRow& row, int block, int32_t j) {
   for (int i = 0; i < m; ++i) {
     const int64_t k = static_cast<int64_t>(j - 1) * m + i + 1;
     const double mv = row.values.empty()
-                          ? static_cast<double>(block * 100000LL + k)
+                          ? static_cast<double>(block * row.tagStep + k)
                           : std::stod(row.values[static_cast<size_t>((k - 1) % row.values.size())]);
     sum = static_cast<int64_t>(std::trunc(static_cast<double>(sum) + mv));
   }
@@ -349,7 +391,9 @@ TEST_P(FastScopeSavedPointsE2E, EverySavedPointIsTheLoggersValueInVoltsAtItsOwnP
   o.link = (documents_ / "dt800").string();
   o.burstTagged = row.values.empty();
   if (!row.values.empty()) o.burstValues = row.values;
+  o.burstTagStep = row.tagStep;
   o.burstGaps = row.gaps;
+  o.burstFaults = row.faults;
   sim::Simulator logger(o);
   std::string error;
   ASSERT_TRUE(logger.Start(&error)) << error;
@@ -389,6 +433,7 @@ TEST_P(FastScopeSavedPointsE2E, EverySavedPointIsTheLoggersValueInVoltsAtItsOwnP
   });
   ASSERT_EQ(files.size(), row.saved.size());
   int32_t right = 0, bad = 0, wrong = 0;
+  std::vector<std::string> notes;  // per sweep: the points its note counts, "?" unknown
   for (size_t f = 0; f < files.size(); ++f) {
     const SavedSweep& want = row.saved[f];
     SCOPED_TRACE(files[f].filename().string() + ", block " + std::to_string(want.block));
@@ -400,27 +445,44 @@ TEST_P(FastScopeSavedPointsE2E, EverySavedPointIsTheLoggersValueInVoltsAtItsOwnP
     bad += c.bad;
     wrong += c.wrong;
     EXPECT_EQ(c.wrong, 0);
-    // A partial block says how many points came, at the head of its comment.
+    // A partial block says how many points hold the logger's value, or that none has
+    // a known place, at the head of its comment; every note is true.
     int32_t read = row.points;
     const std::string partial = "partial block: ";
     const size_t at = dump.find("header comment");
     const size_t said = dump.find(partial, at);
-    if (said != std::string::npos && said < dump.find('\n', at))
+    const bool noted = said != std::string::npos && said < dump.find('\n', at);
+    const bool unknown = noted && dump.compare(said + partial.size(), 14, "places unknown") == 0;
+    if (unknown)
+      read = 0;
+    else if (noted)
       read = std::stoi(dump.substr(said + partial.size()));
     if (want.read == kSomeRead) {
       EXPECT_LT(read, row.points);
       EXPECT_GT(read, 0);
-    } else {
+    } else if (want.read == kPlacesUnknown) {
+      EXPECT_TRUE(unknown) << "partial block: places unknown";
+    } else if (want.read != kAnyRead) {
+      EXPECT_FALSE(unknown);
       EXPECT_EQ(read, want.read < 0 ? row.points : want.read);
     }
-    const std::string note = partial + std::to_string(read) + " of " + std::to_string(row.points) + " points";
-    EXPECT_EQ(dump.find(note) != std::string::npos, read < row.points) << note;
-    EXPECT_EQ(c.right, read) << "every point the logger sent, at its own position";
-    EXPECT_EQ(c.bad, 1 + row.points - read) << "position 0 and the points never sent";
-    EXPECT_EQ(c.firstBad, read < row.points ? read + 1 : -1) << "the points after the cut";
+    if (!unknown) {
+      const std::string note = partial + std::to_string(read) + " of " + std::to_string(row.points) + " points";
+      EXPECT_EQ(dump.find(note) != std::string::npos, read < row.points) << note;
+    }
+    EXPECT_EQ(c.right, read) << "every point the note counts holds the logger's value, at its own position";
+    EXPECT_EQ(c.bad, 1 + row.points - read) << "position 0 and the points that hold none";
+    if (want.hole > 0) {
+      EXPECT_EQ(c.firstBad, want.hole) << "the point the flow paused in";
+    } else if (want.read != kAnyRead && !unknown) {
+      EXPECT_EQ(c.firstBad, read < row.points ? read + 1 : -1) << "the points after the cut";
+    }
+    notes.push_back(unknown ? "?" : std::to_string(read));
   }
   std::cout << "[ fast-scope row ] " << row.name << ": " << files.size() << " sweeps, points right " << right
-            << ", -99999 " << bad << ", wrong " << wrong << "\n";
+            << ", -99999 " << bad << ", wrong " << wrong << "; held per sweep:";
+  for (const std::string& n : notes) std::cout << " " << n;
+  std::cout << "\n";
   EXPECT_TRUE(rt::SaveWindowImage(1, Shot((std::string("w1-fast-scope-") + row.name + ".png").c_str())));
 }
 

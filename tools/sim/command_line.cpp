@@ -53,6 +53,9 @@ constexpr const char* kUsage =
     "  adam only: [--modules MODEL,MODEL,...] (addresses 01, 02, ...; \"-\" for none)\n"
     "  dt800 only: [--burst-values MV,MV,...] (the millivolts a burst sends, in turn)\n"
     "              [--burst-tagged] (burst n's k-th number is n x 100000 + k mV)\n"
+    "              [--burst-tag-step MV] (tagged numbers n x MV + k in place of n x 100000 + k)\n"
+    "              [--burst-fault N:stale|garbage]... (burst N repeats the burst before it\n"
+    "               ahead of its own numbers, or has a tenth of its bytes garbled)\n"
     "              [--burst-gap N:BYTE:MS[:LOST]]... (burst N sends nothing from its byte\n"
     "               BYTE, 0 the first, for MS ms, then the rest, paced, ahead of a new\n"
     "               burst, less its first LOST bytes; MS below 0: the rest never comes)\n"
@@ -291,6 +294,18 @@ bool ToBurstGap(std::string_view s, Options::BurstGap* out) {
   return true;
 }
 
+// "N:stale" or "N:garbage" of a burst fault.
+bool ToBurstFault(std::string_view s, Options::BurstFault* out) {
+  const size_t colon = s.find(':');
+  int burst = 0;
+  if (colon == std::string_view::npos || !ToInt(s.substr(0, colon), &burst) || burst < 1) return false;
+  const auto fault = FaultFromName(s.substr(colon + 1));
+  if (!fault || (*fault != Fault::Stale && *fault != Fault::Garbage)) return false;
+  out->burst = burst;
+  out->fault = *fault;
+  return true;
+}
+
 // The options that take a whole number not below 0.
 constexpr const char* kWholeNumberOptions[] = {"--baud", "--period", "--burst",   "--split",
                                                "--busy", "--seed",   "--late-ms", "--slow-ms"};
@@ -382,6 +397,13 @@ std::string ValueOption(const std::string& a, const std::string& v, Options& o, 
     if (!ToBurstGap(v, &g))
       return "--burst-gap needs N:BYTE:MS[:LOST] (N from 1, BYTE and LOST from 0), not \"" + v + "\"";
     o.burstGaps.push_back(g);
+  } else if (a == "--burst-fault") {
+    Options::BurstFault f;
+    if (!ToBurstFault(v, &f)) return "--burst-fault needs N:stale or N:garbage (N from 1), not \"" + v + "\"";
+    o.burstFaults.push_back(f);
+  } else if (a == "--burst-tag-step") {
+    if (!ToInt(v, &n) || n < 1) return "--burst-tag-step needs a whole number from 1, not \"" + v + "\"";
+    o.burstTagStep = n;
   } else if (a == "--value") {
     if (!ToInputValue(v, &iv)) return "--value needs INPUT=V, not \"" + v + "\"";
     o.values.push_back(iv);

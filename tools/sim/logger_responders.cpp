@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -60,7 +61,9 @@ bool IsDigits(std::string_view s) {
 // --baud rate, else 115,200 baud). The numbers are the burst values in turn, or with
 // tagged bursts burst n's k-th number is n x 100000 + k. A burst gap holds the rest of
 // one burst back from a given byte on, losing a given number of bytes there; the rest
-// then comes at the line's pace. The burst's numbers take the
+// then comes at the line's pace. A stale burst sends the burst before it again ahead of
+// its own numbers; a garbled one has a stretch of random bytes in place of some of its
+// own. The burst's numbers take the
 // injected faults as any reply does: a silent span drops what falls in it, cutting the block.
 class DataTakerResponder : public LineResponder {
  public:
@@ -71,7 +74,10 @@ class DataTakerResponder : public LineResponder {
         channelValues_(options.channelValues),
         values_(options.burstValues),
         tagged_(options.burstTagged),
+        tagStep_(options.burstTagStep > 0 ? options.burstTagStep : 100000),
         gaps_(options.burstGaps),
+        burstFaults_(options.burstFaults),
+        rng_(options.seed),
         bytesPerSecond_((options.baud > 0 ? options.baud : 115200) / 10) {
     if (values_.empty()) values_.push_back("0");
   }
@@ -121,11 +127,23 @@ class DataTakerResponder : public LineResponder {
     }
     if (line != "X" || count_ <= 0) return false;
     ++bursts_;
-    burst_.clear();
+    std::string own;
     for (long i = 0; i < count_; ++i)
-      burst_ += (tagged_ ? std::to_string(bursts_ * 100000 + i + 1)
-                         : values_[static_cast<size_t>(i) % values_.size()]) +
-                "\r\n";
+      own += (tagged_ ? std::to_string(bursts_ * tagStep_ + i + 1) : values_[static_cast<size_t>(i) % values_.size()]) +
+             "\r\n";
+    burst_ = own;
+    for (const Options::BurstFault& f : burstFaults_) {
+      if (f.burst != bursts_) continue;
+      if (f.fault == Fault::Stale) {
+        burst_ = (lastBurst_.empty() ? own : lastBurst_) + own;
+      } else if (f.fault == Fault::Garbage) {
+        const size_t from = own.size() / 3, length = std::max<size_t>(1, own.size() / 10);
+        std::string junk(std::min(length, own.size() - from) + 3, '\0');
+        for (char& c : junk) c = static_cast<char>(rng_() & 0xFF);
+        burst_ = own.substr(0, from) + junk + own.substr(std::min(own.size(), from + length));
+      }
+    }
+    lastBurst_ = own;
     sent_ = 0;
     gapAt_ = std::string::npos;
     for (const Options::BurstGap& g : gaps_)
@@ -189,7 +207,11 @@ class DataTakerResponder : public LineResponder {
   bool channelValues_;
   std::vector<std::string> values_;
   bool tagged_;
+  long tagStep_;
   std::vector<Options::BurstGap> gaps_;
+  std::vector<Options::BurstFault> burstFaults_;
+  std::mt19937 rng_;
+  std::string lastBurst_;  // the numbers the last burst was to send
   double bytesPerSecond_;
   long count_ = 0, rate_ = 0;
   long bursts_ = 0;  // the "X" commands so far

@@ -126,6 +126,11 @@ struct Options {
   // number of the n-th burst (the n-th "X" of the run) is n x 100000 + k millivolts, so
   // a stored point shows which block and position it came from.
   bool burstTagged = false;
+  // The step between bursts of tagged numbers: burst n's k-th number is n x step + k
+  // (100000 leaves every place of a burst its own tag; a step of 1000 keeps the numbers
+  // of the first nine bursts below 10 V, within a voltage input's range, for bursts of
+  // at most 999 numbers).
+  long burstTagStep = 100000;
   // A burst that stops part-way: from its byte `byte` on (0 the first), burst `burst`
   // sends nothing for `ms` milliseconds and then the rest at once, ahead of anything
   // asked for meanwhile (a new burst waits behind it), its first `lost` bytes lost in
@@ -137,6 +142,14 @@ struct Options {
     long lost = 0;
   };
   std::vector<BurstGap> burstGaps;
+  // A burst the logger spoils: a stale one sends the previous burst's numbers again
+  // ahead of its own (its first: its own twice), a garbled one has a tenth of its bytes,
+  // from a third of the way in, replaced by random bytes, three more than it replaces.
+  struct BurstFault {
+    long burst = 0;
+    Fault fault = Fault::Stale;  // Stale or Garbage
+  };
+  std::vector<BurstFault> burstFaults;
 
   // ADAM modules: the model at address 01, 02, ... (empty: no module there).
   std::vector<std::string> adamModules = {"4019", "4050", "4017"};
