@@ -73,14 +73,16 @@ std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t de
 
 namespace {
 
-// One exchange with module a for channel's input; the reading, or nothing.
+// One exchange with module a for channel's input; the reading, or nothing (*neverAsked:
+// the line was held for another module, and this one was not asked).
 std::optional<float> AdamExchange(SerialPort& port, const adam::InputAddress& a, int16_t channel,
-                                  int16_t duringRecording) {
+                                  int16_t duringRecording, bool* neverAsked) {
   ReadingExchange ex(port, kAdamReadTimeoutTicks, duringRecording, "ADAM " + std::string(a.module));
   if (!ex.LineReady()) {
     // A silent module at rest: its other channels in this pass are not asked either, and
     // its silence has buzzed already.
     if (ex.DeviceRests()) AdamSilentModules.Mark(a.module);
+    *neverAsked = ex.HeldForAnother();
     return std::nullopt;
   }
   if (!port.Write(adam::ReadCommand(a))) return std::nullopt;
@@ -113,11 +115,12 @@ void ReadADAM(int16_t channel, int16_t duringRecording) {
   AdamSilentModules.BeforeRead(channel, Sample, duringRecording != 0);
   std::optional<float> value;
   bool warned = false;  // the module's silence was already reported in this pass
+  bool neverAsked = false;
   if (const std::optional<adam::InputAddress> a = adam::AddressOf(input)) {
     if (AdamSilentModules.IsSilent(a->module))
       warned = true;
     else
-      value = AdamExchange(SerialLine(), *a, channel, duringRecording);
+      value = AdamExchange(SerialLine(), *a, channel, duringRecording, &neverAsked);
   }
   if (value) {
     volts = *value;
@@ -125,7 +128,10 @@ void ReadADAM(int16_t channel, int16_t duringRecording) {
     return;
   }
   NoteFailedReading();
-  volts = BadReadingResult(lastvoltage[channel], PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0);
+  // A module the line could not ask, while another module's reply was owed, gave no bad
+  // reading: its last value would pass for a reading it never made.
+  volts = neverAsked ? kBadReading
+                     : BadReadingResult(lastvoltage[channel], PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0);
   if (!warned) BuzzFailedRead();
 }
 

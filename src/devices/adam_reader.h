@@ -26,7 +26,8 @@ std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t de
 
 // Reads channel 1..16 into volts. A channel whose input lies outside 1..16, a module
 // that does not answer in time, or a reply that is not a reading gives the bad-reading
-// rule's value (-99999, or the last value) and the warning buzz. A module that did not
+// rule's value (-99999, or the last value) and the warning buzz; a module the line could
+// not ask, while another module's reply was owed, gives -99999 whatever the rule. A module that did not
 // answer is not asked again for the rest of the pass over the channels: its other
 // channels fail at once, without another buzz (adam::SilentModules says what a pass is).
 void ReadADAM(int16_t channel, int16_t duringRecording);

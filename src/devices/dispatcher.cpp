@@ -81,16 +81,31 @@ bool IsSpike(float x, float y, float reference) {
   return std::fabs(y - x) > std::fabs(y - reference);
 }
 
+void ForgetSpikeReferences() {
+  SpikeReferenceHeld.fill(false);
+}
+
 void ReadExternalADdevice(int16_t channel, int16_t duringRecording) {
+  const uint64_t failedBefore = ReadingsFailed();
   ReadExternalADValue(channel, duringRecording);
   if (channel < 1 || channel > 16) return;
   const float ratio = SpikeFilterArray[channel];
   SpikeFilterRatio = ratio;
-  if (!SpikeFilterInForce(ratio) || Sample < 2) return;
+  if (!SpikeFilterInForce(ratio)) return;
   // A stream gives one line a sample: there is no second reading to judge a spike by.
   if (External_AD == ExternalADCode::SerialStream) return;
 
   const float x = volts;
+  if (!SpikeReferenceHeld[channel] || Sample < 2) {
+    // Nothing of this run to compare with yet (0 from the start, or the last run's
+    // reading, would make a spike of a steady input): the reading becomes the reference,
+    // unless it failed (its value is then no reading of this run).
+    if (ReadingsFailed() == failedBefore && !(x == kBadReading)) {
+      LastVoltageArray[channel + 17] = x;
+      SpikeReferenceHeld[channel] = true;
+    }
+    return;
+  }
   const float reference = LastVoltageArray[channel + 17];
   if (std::fabs(x - reference) > ratio) {
     rt::Delay(10);
@@ -125,14 +140,16 @@ void ChannelSweep::Read(int16_t channel) {
   const uint64_t taken = ReadingsTaken(), failed = ReadingsFailed();
   const bool filtered = channel >= 1 && channel <= 16;
   const float reference = filtered ? LastVoltageArray[channel + 17] : 0.0f;
+  const bool held = filtered && SpikeReferenceHeld[channel];
   ReadExternalADdevice(channel, duringRecording_);
-  const bool referenceSet = filtered && !(LastVoltageArray[channel + 17] == reference);
-  entries_.push_back({taken, ReadingsTaken(), ReadingsFailed() != failed, referenceSet});
+  const bool referenceSet = filtered && (!(LastVoltageArray[channel + 17] == reference) ||
+                                         held != SpikeReferenceHeld[channel]);
+  entries_.push_back({taken, ReadingsTaken(), ReadingsFailed() != failed, referenceSet, filtered && !held});
   readings_.push_back({channel, volts, false, GetCurrentTimeInSeconds()});
 }
 
 void ChannelSweep::Keep(int16_t channel, float value) {
-  entries_.push_back({ReadingsTaken(), ReadingsTaken(), false, false});
+  entries_.push_back({ReadingsTaken(), ReadingsTaken(), false, false, false});
   readings_.push_back({channel, value, false, GetCurrentTimeInSeconds()});
 }
 
@@ -146,8 +163,13 @@ void ChannelSweep::Settle() {
     for (uint64_t n = e.takenBefore + 1; n <= e.takenAfter; ++n)
       failedLater |= ReadingFailedLater(n, &r.value);
     // A reading that failed after the spike filter took it as the reference is a failed
-    // reading there too.
-    if (failedLater && e.referenceSet) LastVoltageArray[r.channel + 17] = r.value;
+    // reading there too; one that was to be the run's first reference leaves none.
+    if (failedLater && e.referenceSet) {
+      if (e.referenceFirst)
+        SpikeReferenceHeld[r.channel] = false;
+      else
+        LastVoltageArray[r.channel + 17] = r.value;
+    }
     r.stood = !e.failedNow && !failedLater && !(r.value == kBadReading);
   }
 }

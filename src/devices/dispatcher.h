@@ -12,6 +12,11 @@ namespace mv {
 // recording loop calls (the reader then keeps the notes and toolbar alive).
 void ReadExternalADdevice(int16_t channel, int16_t duringRecording);
 
+// A run starts (a first run, another, or Restart): no channel has a spike reference,
+// so each channel's first reading of the run becomes its reference and nothing before
+// it is read again or replaced.
+void ForgetSpikeReferences();
+
 // The read alone, without the spike filter. Codes 0 (demonstration) and 10, and codes
 // outside the table, read nothing and leave volts as it was.
 void ReadExternalADValue(int16_t channel, int16_t duringRecording);
@@ -62,7 +67,8 @@ class ChannelSweep {
   struct Entry {
     uint64_t takenBefore = 0, takenAfter = 0;
     bool failedNow = false;
-    bool referenceSet = false;  // the spike filter made this reading its reference
+    bool referenceSet = false;   // the spike filter made this reading its reference
+    bool referenceFirst = false;  // the channel's first reference of the run
   };
   int16_t duringRecording_;
   bool settled_ = false;

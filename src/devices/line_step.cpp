@@ -34,10 +34,11 @@ struct Owed {
   uint64_t since = 0;     // line time of the failure
   uint64_t lastByte = 0;  // line time of the last byte drained since (0: none came)
   uint32_t replyTicks = 0;
-  std::string device;  // the device whose exchange failed ("" on a line with one)
+  std::string device;  // the device that did not answer in time ("" on a line with one)
+  std::string holder;  // the device whose exchange left the doubt ("": none known)
 };
 
-// A device on a shared line that let the late-reply window pass in silence.
+// A device on a shared line that let the late-reply window pass in silence, or answered late.
 struct Silence {
   uint64_t since = 0;   // line time of the exchange that began it
   int windows = 0;      // windows passed in silence since
@@ -51,6 +52,7 @@ struct LineState {
   bool lineEndMayFollow = false;
   bool inSweep = false;
   bool gaveUp = false;  // the rest of this sweep fails at once
+  std::string gaveUpFor;  // the device whose doubt the sweep gave up waiting for
   std::vector<Pending> pending;
   std::map<uint64_t, float> failedLater;
   uint64_t taken = 0, failed = 0;
@@ -107,21 +109,21 @@ int BytesAfterReplies(SerialPort& port) {
   return port.BytesWaiting();
 }
 
-void StartOwed(SerialPort& port, uint32_t replyTicks, bool bytesCame, const std::string& device = {}) {
+// holder: the device whose exchange left the doubt; silent: it is that device's
+// time-out.
+void StartOwed(SerialPort& port, uint32_t replyTicks, bool bytesCame, const std::string& holder = {},
+               bool silent = false) {
   const uint64_t now = port.LineMicroseconds();
   port.Discard();
-  g.owed = Owed{true, now, bytesCame ? now : 0, replyTicks, device};
+  g.owed = Owed{true, now, bytesCame ? now : 0, replyTicks, silent ? holder : std::string(), holder};
 }
 
-// The owed window of a device's exchange is over at `now`: a window that passed in
-// silence lengthens the device's silence (rested from its second window on), a late
-// reply ends it.
+// The owed window of a device's time-out is over at `now`. Whether it passed in silence
+// or the reply came late, the device did not answer in time: the window lengthens its
+// silence (rested from its second window on). Only a reply taken in time ends it, so a
+// device whose replies keep coming late holds up the others no more than a silent one.
 void NoteDeviceWindow(uint64_t now) {
   if (g.owed.device.empty()) return;
-  if (g.owed.lastByte != 0) {
-    g.silent.erase(g.owed.device);
-    return;
-  }
   Silence& s = g.silent[g.owed.device];
   if (s.windows++ == 0) s.since = g.owed.since;
   const uint64_t most = static_cast<uint64_t>(std::chrono::microseconds(kSilentDeviceRest).count());
@@ -212,9 +214,18 @@ bool ReadingExchange::DeviceRests() {
   return it != g.silent.end() && port_.LineMicroseconds() < it->second.rested;
 }
 
+bool ReadingExchange::HeldForAnother() const {
+  return heldForAnother_;
+}
+
 bool ReadingExchange::LineReady() {
   Sync();
-  if (g.gaveUp || DeviceRests()) return false;
+  heldForAnother_ = false;
+  if (DeviceRests()) return false;
+  if (g.gaveUp) {
+    heldForAnother_ = !device_.empty() && g.gaveUpFor != device_;
+    return false;
+  }
   // A byte after a text reply's CR that is not its LF is a stray byte like any other.
   if (!g.owed.active && BytesAfterReplies(port_) > 0) StrayBytesCame(port_, replyTicks_);
   if (!g.owed.active) return true;
@@ -227,7 +238,11 @@ bool ReadingExchange::LineReady() {
     port_.AwaitBytes(1, std::chrono::milliseconds(16));
   }
   // Still out of step: the line gets its next chance in the next sweep.
-  if (g.inSweep) g.gaveUp = true;
+  heldForAnother_ = !device_.empty() && g.owed.holder != device_;
+  if (g.inSweep) {
+    g.gaveUp = true;
+    g.gaveUpFor = g.owed.holder;
+  }
   return false;
 }
 
@@ -244,14 +259,14 @@ void ReadingExchange::TimedOut() {
     ConfirmPending();
   // A silent device may answer late too, and no reply names its sender: the line is out
   // of step whichever device was asked.
-  StartOwed(port_, replyTicks_, bytesCame, device_);
+  StartOwed(port_, replyTicks_, bytesCame, device_, true);
   if (device_.empty() && g.inSweep) g.gaveUp = true;
 }
 
 void ReadingExchange::Unfit() {
   Sync();
   FailPending();
-  StartOwed(port_, replyTicks_, true);
+  StartOwed(port_, replyTicks_, true, device_);
 }
 
 void ReadingExchange::LineEndMayFollow() {
@@ -272,7 +287,7 @@ bool ReadingExchange::Taken(int16_t channel, float lastBefore, bool setsLast, bo
     return true;
   }
   if (QuietAfterReply(port_)) return true;
-  StartOwed(port_, replyTicks_, true);
+  StartOwed(port_, replyTicks_, true, device_);
   return false;
 }
 
@@ -284,6 +299,7 @@ void BeginSweep() {
   Sync();
   g.inSweep = true;
   g.gaveUp = false;
+  g.gaveUpFor.clear();
   g.failedLater.clear();
   g.pending.clear();
 }

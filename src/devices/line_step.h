@@ -28,7 +28,12 @@
 //   fail at once, the others are read without waiting) for half as long as its silence
 //   has lasted, at most kSilentDeviceRest, so that a device gone for good holds up the
 //   others only now and then, and one that comes back is read again within about half
-//   its silence. A reply taken, or a late one that came, ends its silence.
+//   its silence. A reply that comes late counts as a window in silence: a device whose
+//   replies keep coming past their time-out is rested like a silent one, and only a
+//   reply taken in time ends its silence.
+// - A reading the line could not ask for because another device's reply was owed (or a
+//   stray byte's doubt) was never a reading of its device at all: the reader gives it
+//   the bad-reading mark, never the channel's last value (HeldForAnother).
 // - A reply read up to its end (a text line up to CR) would take the bytes of a reply
 //   before it still on the wire as its own start: in a sweep, such a request first waits
 //   for the line to fall quiet after the replies taken (LineReadyForLine).
@@ -63,6 +68,10 @@ class ReadingExchange {
   bool LineReady();
   // The device is silent and rested: not to be asked yet.
   bool DeviceRests();
+  // After LineReady gave false on a line shared by several devices: the line was held
+  // for a doubt not of this device's own making (another device's time-out or late
+  // reply, or stray bytes), so this device was never asked.
+  bool HeldForAnother() const;
   // LineReady for a request whose reply is read up to its end rather than by its length.
   bool LineReadyForLine();
   // LineReady for a request whose reply is read by its length (a binary word).
@@ -89,6 +98,7 @@ class ReadingExchange {
   int16_t duringRecording_;
   std::string device_;
   bool textLine_ = false;
+  bool heldForAnother_ = false;
 };
 
 // A reading failed (whatever the cause); the sweeps count them.

@@ -13,6 +13,7 @@ float volts = 0.0f;
 int16_t hardwareADchannel = 0;
 std::array<float, 17> lastvoltage{};
 std::array<float, 51> LastVoltageArray{};
+std::array<bool, 17> SpikeReferenceHeld{};
 std::array<int32_t, 17> voltagespikes{};
 std::array<int16_t, 17> ADsensorType{};
 std::array<int16_t, 5> TInputMode{};
@@ -44,6 +45,7 @@ void ResetDevicesState() {
   hardwareADchannel = 0;
   lastvoltage.fill(0.0f);
   LastVoltageArray.fill(0.0f);
+  SpikeReferenceHeld.fill(false);
   voltagespikes.fill(0);
   ADsensorType.fill(0);
   TInputMode.fill(0);

@@ -42,8 +42,10 @@ extern int16_t hardwareADchannel;
 // The last good reading of each channel, which the readers give for a failed one.
 extern std::array<float, 17> lastvoltage;
 // Element c + 17: channel c's spike reference; element c + 34: the reference before it.
-// Zero at program start and never cleared between runs.
 extern std::array<float, 51> LastVoltageArray;
+// Whether channel c's spike reference is a reading of the present run; until it is, the
+// filter compares nothing (ForgetSpikeReferences clears it when a run starts).
+extern std::array<bool, 17> SpikeReferenceHeld;
 // Readings replaced by the spike filter in the current run. (The ratios, SpikeFilterArray,
 // and the ratio of the channel read last, SpikeFilterRatio, belong to conversions.)
 extern std::array<int32_t, 17> voltagespikes;

@@ -361,6 +361,8 @@ void PrepareRun() {
 void RunOnce() {
   Step("run");
   ResetRunValues();
+  // The spike filter compares a reading only with readings of this run.
+  ForgetSpikeReferences();
   PrimeInterface();
   // The schedule starts after any trigger wait (the screen's) and the interface's
   // priming, whose timed sweep tells the interface's pace before the first sample is

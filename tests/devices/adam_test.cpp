@@ -240,9 +240,10 @@ TEST_F(AdamLineTest, AddressWindowRefusesATypedAddressThatIsNoAddress) {
 // module sent it: any module's time-out holds the whole line until the late-reply
 // window has passed, or until the late reply has come and the line has fallen quiet.
 // Once the window has passed the module is asked again at once, as a single instrument
-// is: a silence costs one window. Module 03 here is silent, then answers late, then falls
-// silent again: no reading of either module is ever the other's reply, nor one pass
-// late, and each silence holds the line for one window only.
+// is: a silence costs one window. A second window, silent or ended by a late reply, rests
+// the module while the other is read. Module 03 here is silent, then answers late, then
+// in time, then falls silent again: no reading of either module is ever the other's
+// reply, nor one pass late, and each silence holds the line for one window only.
 TEST_F(AdamLineTest, ASilentModuleThatAnswersLateNeverPutsItsReplyOnAnotherReading) {
   nChannels = 3;
   PrefsArray[PrefsSlot::BadReadingKeepsLast] = 0;
@@ -276,15 +277,15 @@ TEST_F(AdamLineTest, ASilentModuleThatAnswersLateNeverPutsItsReplyOnAnotherReadi
        {0, 0, late},
        {1.0f, 1.1f, B},
        1},
-      {"late again",
+      {"a late reply after its silence: rested like a silent module, the others read",
        0,
-       {"#010\r", "#011\r", "#030\r"},
-       {">+1.000\r", ">+1.100\r", ">+3.000\r"},
-       {0, 0, late},
+       {"#010\r", "#011\r"},
+       {">+1.000\r", ">+1.100\r"},
+       {0, 0},
        {1.0f, 1.1f, B},
        1},
-      {"in time again",
-       0,
+      {"asked again after its rest, in time again",
+       kWindow,
        {"#010\r", "#011\r", "#030\r"},
        {">+1.000\r", ">+1.100\r", ">+3.000\r"},
        {0, 0, 0},

@@ -115,6 +115,7 @@ TEST_F(DispatcherTest, SpikeIsReplacedByTheReference) {
   Sample = 5;
   SpikeFilterArray[1] = 1.5f;
   LastVoltageArray[1 + 17] = 2.0f;
+  SpikeReferenceHeld[1] = true;
   readings = {4.0f, 2.1f};
   const uint64_t before = rt::Microseconds();
   ReadExternalADdevice(1, 1);
@@ -134,6 +135,7 @@ TEST_F(DispatcherTest, ASpikeOutsideARecordingIsFilteredButNotCountedForTheRun) 
   Sample = 5;
   SpikeFilterArray[1] = 1.5f;
   LastVoltageArray[1 + 17] = 2.0f;
+  SpikeReferenceHeld[1] = true;
   readings = {4.0f, 2.1f};
   ReadExternalADdevice(1, 0);
   EXPECT_FLOAT_EQ(volts, 2.0f);
@@ -144,6 +146,7 @@ TEST_F(DispatcherTest, ARealJumpIsKept) {
   Sample = 5;
   SpikeFilterArray[1] = 1.5f;
   LastVoltageArray[1 + 17] = 2.0f;
+  SpikeReferenceHeld[1] = true;
   readings = {4.0f, 3.9f};
   ReadExternalADdevice(1, 0);
   EXPECT_FLOAT_EQ(volts, 3.9f);
@@ -155,12 +158,15 @@ TEST_F(DispatcherTest, BothComparisonsAreStrict) {
   Sample = 5;
   SpikeFilterArray[2] = 1.5f;
   LastVoltageArray[2 + 17] = 2.0f;
+  SpikeReferenceHeld[2] = true;
   readings = {3.5f, 100.0f};  // a difference equal to the ratio is no reason to re-read
   ReadExternalADdevice(2, 0);
   EXPECT_FLOAT_EQ(volts, 3.5f);
   EXPECT_EQ(calls.size(), 1u);
 
   LastVoltageArray[2 + 17] = 2.0f;
+
+  SpikeReferenceHeld[2] = true;
   readings = {4.0f, 3.0f};  // the re-read lies as far from both: it stands
   ReadExternalADdevice(2, 0);
   EXPECT_FLOAT_EQ(volts, 3.0f);
@@ -172,6 +178,7 @@ TEST_F(DispatcherTest, DoubleSpikeReadDecidesOnTheThirdReading) {
   PrefsArray[PrefsSlot::SpikeReread] = 1;
   SpikeFilterArray[1] = 1.5f;
   LastVoltageArray[1 + 17] = 2.0f;
+  SpikeReferenceHeld[1] = true;
   readings = {4.0f, 4.1f, 2.1f};
   const uint64_t before = rt::Microseconds();
   ReadExternalADdevice(1, 1);
@@ -185,21 +192,47 @@ TEST_F(DispatcherTest, FilterOffOrFirstSampleChangesNothing) {
   Sample = 5;
   SpikeFilterArray[1] = 1.0f;
   LastVoltageArray[1 + 17] = 2.0f;
+  SpikeReferenceHeld[1] = true;
   readings = {1002.0f};
   ReadExternalADdevice(1, 1);
   EXPECT_FLOAT_EQ(volts, 1002.0f);
   EXPECT_FLOAT_EQ(LastVoltageArray[1 + 17], 2.0f);
   EXPECT_FLOAT_EQ(SpikeFilterRatio, 1.0f);
 
+  // In a run's first sample nothing is compared: each reading becomes the reference.
   SpikeFilterArray[1] = 1.5f;
   for (int32_t s : {0, 1}) {
     Sample = s;
-    readings = {40.0f};
+    readings = {40.0f + s};
     ReadExternalADdevice(1, 1);
-    EXPECT_FLOAT_EQ(volts, 40.0f);
-    EXPECT_FLOAT_EQ(LastVoltageArray[1 + 17], 2.0f);
+    EXPECT_FLOAT_EQ(volts, 40.0f + s);
+    EXPECT_FLOAT_EQ(LastVoltageArray[1 + 17], 40.0f + s);
   }
   EXPECT_EQ(calls.size(), 3u);
+}
+
+// A run starts with no reference: neither 0 from the program's start nor the last run's
+// reading is compared with, and a failed reading never becomes the reference. Its
+// first good reading does, and the filter works from it.
+TEST_F(DispatcherTest, TheReferenceIsTheChannelsFirstReadingOfTheRun) {
+  SpikeFilterArray[1] = 2.0f;
+  LastVoltageArray[1 + 17] = 3.5f;  // the last run's
+  SpikeReferenceHeld[1] = true;
+  ForgetSpikeReferences();
+  Sample = 2;
+  readings = {kBadReading, 0.5f};
+  ReadExternalADdevice(1, 1);
+  EXPECT_FLOAT_EQ(volts, kBadReading);
+  EXPECT_FALSE(SpikeReferenceHeld[1]) << "a failed reading is no reference";
+  Sample = 3;
+  ReadExternalADdevice(1, 1);
+  EXPECT_FLOAT_EQ(volts, 0.5f) << "3 V from the last run's reading, yet not read again";
+  EXPECT_FLOAT_EQ(LastVoltageArray[1 + 17], 0.5f);
+  Sample = 4;
+  readings = {5.0f, 0.6f};
+  ReadExternalADdevice(1, 1);
+  EXPECT_FLOAT_EQ(volts, 0.5f) << "a spike against this run's reading";
+  EXPECT_EQ(calls.size(), 4u);
 }
 
 // The menu's check mark (slot 32) says whether readings are filtered; a new set-up
@@ -209,6 +242,7 @@ TEST_F(DispatcherTest, WithTheFilterSwitchedOffAFarReadingIsNeverReadAgain) {
   Sample = 5;
   SpikeFilterArray[1] = 2.0f;
   LastVoltageArray[1 + 17] = 0.0f;
+  SpikeReferenceHeld[1] = true;
   readings = {40.0f, 0.1f};
   ReadExternalADdevice(1, 1);
   EXPECT_FLOAT_EQ(volts, 40.0f);
@@ -221,6 +255,7 @@ TEST_F(DispatcherTest, InDemonstrationModeTheFilterJudgesTheUnchangedValue) {
   Sample = 3;
   SpikeFilterArray[5] = 1.5f;
   LastVoltageArray[5 + 17] = 0.0f;
+  SpikeReferenceHeld[5] = true;
   volts = 9.0f;
   ReadExternalADdevice(5, 1);
   EXPECT_FLOAT_EQ(volts, 9.0f) << "the re-read is also 9, so it stands";

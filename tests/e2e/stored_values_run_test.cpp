@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +28,7 @@
 #include "files/setup_file.h"
 #include "kit/format.h"
 #include "runtime/events.h"
+#include "shell/control_loop.h"
 #include "shell/main_body.h"
 #include "sim/sim.h"
 
@@ -75,9 +77,14 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
   }
 
   // Connects through the device window, records until `stop` says so (or `during`, the
-  // script's steps while the recording runs, stops it), saves and quits.
+  // script's steps while the recording runs, stops it), saves and quits; with
+  // `restarted`, records again after the save (the options window's Restart) until
+  // `stop` says so once more, and saves that run there.
   void Record(int16_t code, const fs::path& setup, const fs::path& data, const std::string& beforeSetup,
-              std::function<bool()> stop, const std::string& during = "") {
+              std::function<bool()> stop, const std::string& during = "", const fs::path& restarted = {}) {
+    const std::string save = "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\n";
+    const std::string again =
+        restarted.empty() ? "" : "click 112 1\nuntil 1\nuntil 112 90\nrelease Escape\npanel " + restarted.string() + save;
     SetSampleTimingTap([stop](double, double) {
       if (stop()) rt::SetKeyDown(rt::key::Escape, true);
     });
@@ -87,8 +94,8 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
         "\nclick-label 88 Selection OK\ngone 88\n" + beforeSetup +
         "until 104 30\nclick 104 203\ngone 104\n"
         "until 1\n" +
-        during + "until 112 90\nrelease Escape\n" + "panel " + data.string() +
-        "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+        during + "until 112 90\nrelease Escape\n" + "panel " + data.string() + save + again +
+        "click 112 6\nexpect-exit 0\n";
     drive::ScriptRunner runner(script);
     const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
     ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received().size()
@@ -132,7 +139,9 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
 
 // Module 03 falls silent for 6 s, longer than a late-reply wait, then answers 0.4 s
 // after its time-out until it is well again. Each module answers its own value (module 01's
-// input 0: 1.0 V, module 03's: 3.0 V); neither may ever hold the other's.
+// input 0: 1.0 V, module 03's: 3.0 V); neither may ever hold the other's. Its late replies
+// rest it as its silence did, for up to half of the 14 s, so it is read again within
+// the 12 s the run goes on once it is well.
 TEST_F(StoredValuesRunE2E, AnADAMModuleSilentThenLateNeverPutsItsReplyOnTheOtherModule) {
   sim::Options o;
   o.kind = sim::Kind::ADAM;
@@ -145,7 +154,7 @@ TEST_F(StoredValuesRunE2E, AnADAMModuleSilentThenLateNeverPutsItsReplyOnTheOther
   const fs::path data = documents_ / "adam.kstr";
   const fs::path setup = WriteSetup({1, 9}, 15);
   SteadyClock::time_point faultsFrom{};
-  const double silentFor = 6, lateFor = 8, wellFor = 4;
+  const double silentFor = 6, lateFor = 8, wellFor = 12;
   Record(8, setup, data, "", [&] {
     if (Sample == 4 && faultsFrom == SteadyClock::time_point{}) {
       faultsFrom = SteadyClock::now();
@@ -324,6 +333,158 @@ TEST_F(StoredValuesRunE2E, AModuleSilentWhileTheOtherAnswersStoresNoValueAfterIt
   }
 }
 
+// Rising inputs show what constant ones hide: every input of the modules rises 10 mV a
+// second, so each reading tells when it was made, and a copy of the sample before is a
+// repeated value. A cell is right when it is its own input's value at the time the file
+// gives its sample (the pause log's gaps included), copied when it repeats the sample
+// before, -99999, or else wrong.
+struct RisingCells {
+  int right = 0, bad = 0, copied = 0, wrong = 0;
+};
+
+constexpr double kAdamRise = 0.01;  // volts a second
+
+// Cells of channels first..last (own: each channel's value at the ramp's origin).
+RisingCells CheckRising(const std::string& dump, const std::vector<double>& own, size_t first, size_t last,
+                        double interval) {
+  const std::vector<test::LoggedGap> gaps = test::GapsInDump(dump);
+  auto storedAt = [&gaps, interval](size_t i) {
+    double t = static_cast<double>(i) * interval;
+    for (const test::LoggedGap& g : gaps)
+      if (g.before <= static_cast<int32_t>(i)) t += g.seconds;
+    return t;
+  };
+  // The ramp began before the file's first sample: the offset is the same for every
+  // reading, and most readings are right.
+  std::vector<double> offsets;
+  for (size_t k = first; k <= last; ++k) {
+    const std::vector<double> values = test::BlockValues(dump, static_cast<int>(k));
+    for (size_t i = 0; i < values.size(); ++i)
+      if (values[i] != kBad) offsets.push_back((values[i] - own[k]) / kAdamRise - storedAt(i));
+  }
+  RisingCells n;
+  if (offsets.empty()) return n;
+  std::nth_element(offsets.begin(), offsets.begin() + static_cast<long>(offsets.size() / 2), offsets.end());
+  const double offset = offsets[offsets.size() / 2];
+  for (size_t k = first; k <= last; ++k) {
+    const std::vector<double> values = test::BlockValues(dump, static_cast<int>(k));
+    for (size_t i = 0; i < values.size(); ++i) {
+      const double v = values[i];
+      if (v == kBad)
+        ++n.bad;
+      else if (i > 0 && static_cast<float>(v) == static_cast<float>(values[i - 1]))
+        ++n.copied;
+      else if (std::fabs((v - own[k]) / kAdamRise - storedAt(i) - offset) > interval + 0.3)
+        ++n.wrong;
+      else
+        ++n.right;
+    }
+  }
+  return n;
+}
+
+// One module falls silent, or answers late, while the other answers every request.
+struct AdamFault {
+  const char* name;
+  std::vector<std::string> modules;  // the models at addresses 01, 02, 03
+  sim::Fault fault;
+  int module;      // the faulty module's address
+  double seconds;  // how long
+  int lateMs;      // a late reply comes this long after the time-out
+  bool keepLast;   // the bad-reading preference: "Last Sample Value" (else "'-99999'")
+};
+
+void PrintTo(const AdamFault& f, std::ostream* out) {
+  *out << f.name;
+}
+
+const std::vector<std::string> kTwoModules{"4019", "", "4017"}, kThreeModules{"4019", "4050", "4017"};
+const AdamFault kAdamFaults[] = {
+    {"TwoModules03Silent3sLastValue", kTwoModules, sim::Fault::Silent, 3, 3, 0, true},
+    {"ThreeModules03Silent3sBadMark", kThreeModules, sim::Fault::Silent, 3, 3, 0, false},
+    {"TwoModules03Silent20sBadMark", kTwoModules, sim::Fault::Silent, 3, 20, 0, false},
+    {"ThreeModules03Silent20sLastValue", kThreeModules, sim::Fault::Silent, 3, 20, 0, true},
+    {"TwoModules01Late30sBy300msLastValue", kTwoModules, sim::Fault::Late, 1, 30, 300, true},
+    {"ThreeModules03Late30sBy1sBadMark", kThreeModules, sim::Fault::Late, 3, 30, 1000, false},
+    {"ThreeModules01Late30sBy1sLastValue", kThreeModules, sim::Fault::Late, 1, 30, 1000, true},
+};
+
+class AdamFaultRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<AdamFault> {};
+
+// Nine channels at 1 s: module 01's inputs 1-4, module 03's 9-13. The answering module
+// keeps its pace: none of its cells is a copy or a value it did not read then, and a
+// sample that could not ask it (the line held for the other module's reply) stores
+// -99999 or is part of a recorded gap, whatever the preference. The faulty module's
+// first failed reading is the only one the preference may copy; a module that keeps
+// answering late is rested like a silent one, and the other is read in most samples.
+TEST_P(AdamFaultRunE2E, TheAnsweringModuleStoresOnlyItsOwnReadingsAtItsPace) {
+  const AdamFault& f = GetParam();
+  sim::Options o = AdamAnsweringOwnValues();
+  o.adamModules = f.modules;
+  o.ramp = kAdamRise;
+  if (f.lateMs > 0) o.lateMs = f.lateMs;
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "adam.kstr";
+  const std::vector<int> inputs{1, 2, 3, 4, 9, 10, 11, 12, 13};
+  const std::vector<double> own = AdamOwnValues(inputs);
+  constexpr double kInterval = 1, kWellFor = 12;
+  double faultEnds = -1;
+  int32_t faultFrom = -1, faultTo = -1;
+  size_t askedFrom = 0, askedTo = 0;
+  // The preferences' Acquire Data page: "'-99999'" (36) or "Last Sample Value" (37).
+  const std::string preference = std::string("until 104 30\nmenu 2 21\nuntil 13\npick 13 500 3\nclick 13 ") +
+                                 (f.keepLast ? "37" : "36") + "\nclick 13 220\ngone 13\n";
+  Record(8, WriteSetup(inputs, 60), data, preference, [&] {
+    const double now = GetCurrentTimeInSeconds();
+    if (Sample == 3 && faultEnds < 0) {
+      askedFrom = sim_->Received().size();
+      sim_->AddFault({f.fault, 0, f.seconds, -1, f.module});
+      faultEnds = now + f.seconds;
+      faultFrom = Sample;
+    }
+    if (faultEnds > 0 && faultTo < 0 && now >= faultEnds) {
+      faultTo = Sample;
+      askedTo = sim_->Received().size();
+    }
+    return faultTo >= 0 && now >= faultEnds + kWellFor;
+  });
+  if (HasFatalFailure()) return;
+  EXPECT_EQ(PrefsArray[PrefsSlot::BadReadingKeepsLast], f.keepLast ? 1 : 0);
+  const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+  const bool faulty01 = f.module == 1;
+  const RisingCells answering = CheckRising(dump, own, faulty01 ? 5 : 1, faulty01 ? 9 : 4, kInterval);
+  const RisingCells faulty = CheckRising(dump, own, faulty01 ? 1 : 5, faulty01 ? 4 : 9, kInterval);
+  const std::string during = sim_->Received().substr(askedFrom, askedTo - askedFrom);
+  auto asked = [&during](const char* module) {
+    int count = 0;
+    for (size_t at = during.find(module); at != std::string::npos; at = during.find(module, at + 1)) ++count;
+    return count;
+  };
+  const std::vector<double> firstAnswering = test::BlockValues(dump, faulty01 ? 5 : 1);
+  int stood = 0;
+  for (int32_t i = faultFrom; i < faultTo && i < static_cast<int32_t>(firstAnswering.size()); ++i)
+    stood += firstAnswering[static_cast<size_t>(i)] != kBad;
+  std::printf(
+      "%s: answering module %d right, %d -99999, %d copied, %d wrong; faulty module %d right, %d -99999, "
+      "%d copied, %d wrong; %d of %d samples in the fault read the answering module; asked in the fault: "
+      "module 01 %d times, module 03 %d times\n",
+      f.name, answering.right, answering.bad, answering.copied, answering.wrong, faulty.right, faulty.bad,
+      faulty.copied, faulty.wrong, stood, faultTo - faultFrom, asked("#01"), asked("#03"));
+  EXPECT_EQ(answering.copied, 0) << "a reading never asked for is never a copy";
+  EXPECT_EQ(answering.wrong, 0) << "each stored at its own time, or its gap recorded";
+  EXPECT_EQ(faulty.wrong, 0);
+  EXPECT_LE(faulty.copied, f.keepLast ? 5 : 0) << "only the first failure of each channel";
+  EXPECT_GT(faulty.bad, 0) << "the fault reached the file";
+  if (f.seconds >= 20) {
+    EXPECT_GE(stood, 0.4 * f.seconds / kInterval) << "the answering module keeps its pace";
+  }
+  const std::vector<double> last = LastValues(data, inputs.size());
+  for (size_t k = 1; k <= inputs.size(); ++k) EXPECT_NE(last[k], kBad) << "channel " << k << " read again once well";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, AdamFaultRunE2E, ::testing::ValuesIn(kAdamFaults),
+                         [](const ::testing::TestParamInfo<AdamFault>& info) { return info.param.name; });
+
 // A DT800 at 115,200 baud with nothing wrong, six channels at 0.1 s: each reply's LF is
 // that reply's own however it trails the CR, so no reading fails and no gap is recorded.
 TEST_F(StoredValuesRunE2E, ADataTakerOnAGoodFastLineNeverFailsAReading) {
@@ -339,6 +500,72 @@ TEST_F(StoredValuesRunE2E, ADataTakerOnAGoodFastLineNeverFailsAReading) {
       Check(data, {0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6}, "DT800 at 115,200 baud, 6 channels at 0.1 s");
   EXPECT_EQ(n.bad, 0);
   EXPECT_EQ(test::GapsInDump(test::DumpDataFile(data)).size(), 0u);
+}
+
+// A DataTaker with the spike filter on (ratio 2, set in the Spike Filter window), four
+// channels at 0.05 s on inputs above 2 V that rise 10 mV a second, and a spike on
+// channel 1 (a reply three times its input) in the first sample the filter judges; then
+// Restart, every input 1 V higher, and the same spike. The filter compares only with
+// readings of the run: nothing before a channel's first reading is read again, so
+// neither run has a gap, and the spike is replaced by the reading before it, never by
+// 0 or by the first run's reading.
+TEST_F(StoredValuesRunE2E, TheSpikeFilterComparesOnlyWithReadingsOfTheRun) {
+  sim::Options o;
+  o.kind = sim::Kind::DT800;
+  o.baud = 115200;
+  o.ramp = 0.01;
+  const double levels[2][5] = {{0, 2.1, 2.2, 2.3, 2.4}, {0, 3.1, 3.2, 3.3, 3.4}};
+  for (int k = 1; k <= 4; ++k) o.values.push_back({k, levels[0][k]});
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "dt800.kstr", restarted = documents_ / "dt800 restarted.kstr";
+  constexpr int32_t kSamples = 60, kSpiked = 2;  // the third sample, the first one judged
+  int run = -1;
+  // The restarted run's inputs are set as it begins, before its first reading.
+  SetControlLoopTap([&](const std::string& step) {
+    if (step != "run") return;
+    if (++run == 1)
+      for (int k = 1; k <= 4; ++k) sim_->SetValue(k, levels[1][k]);
+  });
+  Record(
+      5, WriteChannelsSetup(4, 3, 1, -4), data,
+      "until 104 30\nmenu 4 12\nuntil 18\nclick 18 293\nclick 18 200\ngone 18\n",
+      [&] {
+        // The next reply is channel 1's in the sample read with Sample at kSpiked.
+        if (Sample == kSpiked) sim_->AddFault({sim::Fault::Spike, 0, -1, 1, -1});
+        return Sample >= kSamples;
+      },
+      "", restarted);
+  SetControlLoopTap(nullptr);
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(run, 1) << "restarted once";
+  for (int r = 0; r < 2; ++r) {
+    const std::string dump = test::DumpDataFile(r == 0 ? data : restarted, "--values 100000 ");
+    Counts n;
+    for (int k = 1; k <= 4; ++k) {
+      const std::vector<double> values = test::BlockValues(dump, k);
+      EXPECT_GE(static_cast<int32_t>(values.size()), kSamples);
+      for (size_t i = 0; i < values.size(); ++i) {
+        // A reading of this run: its level and the rise since; the spike's place holds
+        // the reading before it.
+        const double rise = values[i] - levels[r][k];
+        const bool repeats = i > 0 && values[i] == values[i - 1];
+        const bool own = rise >= 0 && rise < 0.3 && (!repeats || (k == 1 && i == kSpiked));
+        if (values[i] == kBad)
+          ++n.bad;
+        else if (own)
+          ++n.right;
+        else
+          ++n.wrong;
+        EXPECT_TRUE(own) << "run " << r + 1 << ", channel " << k << ", sample " << i + 1 << " holds "
+                         << values[i];
+      }
+    }
+    std::printf("DT800 at 0.05 s, spike filter on, run %d: %d cells right, %d -99999, %d copied or wrong\n",
+                r + 1, n.right, n.bad, n.wrong);
+    EXPECT_EQ(n.bad, 0);
+    EXPECT_NE(dump.find("chan 1:   1 spikes removed"), std::string::npos) << "run " << r + 1;
+    EXPECT_EQ(test::GapsInDump(dump).size(), 0u) << "run " << r + 1 << ": no gap";
+  }
 }
 
 // Eight ADAM channels at 0.1 s with nothing wrong: the range commands a run sends

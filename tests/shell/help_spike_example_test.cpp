@@ -83,10 +83,11 @@ class SpikeHelpExampleTest : public test::MenusTest {
     DoMENU(AD, 12);
     EXPECT_TRUE(steps.ScriptDone());
   }
-  // One reading of channel 1 in a run, after the given previous reading.
+  // One reading of channel 1 in a run, after the given previous reading of the run.
   float Sampled(float previous, float reading, float reread) {
     Sample = 5;
     LastVoltageArray[1 + 17] = previous;
+    SpikeReferenceHeld[1] = true;
     readings = {reading, reread};
     ReadExternalADdevice(1, 1);
     return volts;

@@ -53,7 +53,8 @@ class SpikeFilterCommandTest : public test::MenusTest {
   int ReadsOfAFarReading() {
     reads = 0;
     Sample = 5;
-    LastVoltageArray[1 + 17] = 0.0f;
+    LastVoltageArray[1 + 17] = 0.0f;  // the run's reading before
+    SpikeReferenceHeld[1] = true;
     readings = {40.0f, 0.1f};
     ReadExternalADdevice(1, 1);
     return reads;

@@ -38,13 +38,15 @@ constexpr NamedFault kFaults[] = {
     {"none", Fault::None},       {"silent", Fault::Silent}, {"late", Fault::Late},
     {"partial", Fault::Partial}, {"stale", Fault::Stale},   {"garbage", Fault::Garbage},
     {"hangup", Fault::HangUp},   {"freeze", Fault::Freeze}, {"slow", Fault::Slow},
+    {"spike", Fault::Spike},
 };
 
 constexpr const char* kUsage =
     "usage: mv-sim --kind ui2|ui3|dt500|dt50|dt800|dt80|dt85|adam|adc1|stream --link PATH\n"
     "              [--baud N] [--late-ms MS] [--slow-ms MS] [--value INPUT=V]... [--ramp RATE]\n"
     "              [--wrap LOW:HIGH]\n"
-    "              [--fault silent|late|partial|stale|garbage|hangup|freeze|slow [--fault-after S]\n"
+    "              [--fault silent|late|partial|stale|garbage|hangup|freeze|slow|spike\n"
+    "               [--fault-after S]\n"
     "               [--fault-for S] [--fault-count N] [--fault-module AA]]...\n"
     "              [--schedule FILE] [--log FILE] [--seed N] [--channel-values]\n"
     "  stream only: [--period MS] [--burst N] [--split MS] [--name LINE] [--line LINE]...\n"
@@ -71,6 +73,7 @@ constexpr const char* kUsage =
     "a slow one --slow-ms after its request (default 300), within the time-out.\n"
     "hangup: the terminal hangs up for the span, then a new one takes the link. freeze:\n"
     "nothing is answered in the span, and at its end every request of the span is.\n"
+    "spike: a text reply's number is three times what it would be (a far reading).\n"
     "--value INPUT=V: what an input reads, in the program's units (volts; Sable T inputs\n"
     "9-12 degrees, counter 13, input 14 volts; DataTaker channels in their own unit; ADAM\n"
     "input 0 the CJC temperature; stream: field INPUT). --ramp RATE: every input but the\n"

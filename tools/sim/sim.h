@@ -26,6 +26,7 @@ enum class Fault {
   HangUp,   // the terminal hangs up for the span; a new one takes the link after it
   Freeze,   // nothing is answered in the span; at its end every request in it is answered
   Slow,     // the reply comes a while after its request, within the program's time-out
+  Spike,    // the reply's number is three times what the input reads (a text reply's)
 };
 
 // One fault of a run: which, when, for how many replies, and to whom.

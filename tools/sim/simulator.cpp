@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -71,6 +72,23 @@ std::string FixedText(double value, int decimals) {
   auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
   return std::string(buf, r.ptr);
 }
+
+namespace {
+
+// A text reply with its first number three times as large, written with as many
+// decimals (its sign, if any, stays); a reply without a number is left as it is.
+std::string Spiked(const std::string& reply) {
+  size_t from = reply.find_first_of("0123456789");
+  if (from == std::string::npos) return reply;
+  size_t to = from;
+  while (to < reply.size() && (std::isdigit(static_cast<unsigned char>(reply[to])) || reply[to] == '.')) ++to;
+  const size_t point = reply.find('.', from);
+  const int decimals = point < to ? static_cast<int>(to - point - 1) : 0;
+  const double value = std::stod(reply.substr(from, to - from)) * 3;
+  return reply.substr(0, from) + FixedText(value, decimals) + reply.substr(to);
+}
+
+}  // namespace
 
 struct Simulator::Impl {
   struct Scheduled {
@@ -222,6 +240,9 @@ struct Simulator::Impl {
       }
       case Fault::Stale:
         return {{r.bytes + previous, r.delayMs}};
+      case Fault::Spike:
+        r.bytes = Spiked(r.bytes);
+        return {r};
       case Fault::Garbage: {
         std::string junk(r.bytes.size() + 3, '\0');
         for (auto& c : junk) c = static_cast<char>(rng() & 0xFF);
