@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,7 +62,9 @@ struct SerialOpenResult {
 };
 
 // A termios port: raw 8N1 without flow control, non-blocking. Works on USB serial
-// adapters, built-in ports and pseudo-terminals.
+// adapters, built-in ports and pseudo-terminals. A port is opened for this opening alone:
+// an advisory lock on the device (flock) and the terminal's exclusive mode (TIOCEXCL);
+// a port another program holds is refused, untouched, with PortInUseText.
 class PosixSerialPort : public SerialPort {
  public:
   PosixSerialPort() = default;
@@ -107,6 +110,18 @@ class PosixSerialPort : public SerialPort {
   std::string taken_;
   void TakeWaitingBytes();
 };
+
+// The program that holds a port for itself (its advisory lock on the device), as the
+// kernel's lock table shows it; nothing is opened to find out. The program's own line
+// is not counted.
+struct SerialPortHolder {
+  int pid = 0;
+  std::string program;  // its command name; empty when it cannot be read
+};
+std::optional<SerialPortHolder> SerialPortHeldBy(const std::string& path);
+// What the program says of a port another program holds: the port (unless namePort is
+// false, where the port is in view), and that program when it can be named.
+std::string PortInUseText(const std::string& path, bool namePort = true);
 
 // True for the rates the line can be set to (the termios speeds 50 ... 4,000,000).
 bool IsSupportedBaudRate(int32_t baud);

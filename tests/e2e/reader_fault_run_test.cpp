@@ -22,6 +22,7 @@
 #include "acquisition/state.h"
 #include "common/stored_times.h"
 #include "common/test_support.h"
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "drive/script.h"
 #include "e2e/simulated_run_fixture.h"
@@ -330,6 +331,33 @@ TEST_F(ReaderFaultRunE2E, AStreamThatHangsUpIsNoticedAndReadAgainWhenItComesBack
   EXPECT_LT(cpuShare, 0.5) << "the hang-up is waited out, not spun on";
   EXPECT_GT(BadCellsOfOwnValues(values) + gaps_, 0);
   EndsWellRead(values);
+}
+
+// A second program opens the port a UI3 is recording from, at every sample from the
+// fourth to the eighth, and would read what comes: each opening is refused with the
+// port's name, and the recording goes on as if nothing had happened, every cell its own
+// channel's value and no gap.
+TEST_F(ReaderFaultRunE2E, ASecondOpeningOfTheRecordingsPortIsRefusedAndTheRecordingGoesOn) {
+  ASSERT_NO_FATAL_FAILURE(Start(sim::Kind::UI3));
+  PosixSerialPort second;
+  std::vector<std::string> refusals;
+  int taken = 0;
+  const auto values = Record(1, [&] {
+    if (second.IsOpen()) taken += static_cast<int>(second.ReadBytes(4096).size());
+    if (Sample >= 4 && Sample <= 8 && !second.IsOpen()) {
+      const SerialOpenResult r = second.Open(link_, 115200);
+      if (!r.ok) refusals.push_back(r.reason);
+    }
+    return Sample >= 12;
+  });
+  second.Close();
+  EXPECT_EQ(refusals.size(), 5u);
+  for (const std::string& why : refusals)
+    EXPECT_EQ(why.rfind(link_ + ": the port is in use by another program", 0), 0u) << why;
+  EXPECT_EQ(taken, 0);
+  EXPECT_EQ(BadCellsOfOwnValues(values), 0);
+  EXPECT_EQ(gaps_, 0);
+  EXPECT_GE(values[1].size(), 12u);
 }
 
 // The stream falls silent; the run's stop, asked for while the reader waits for a line,
