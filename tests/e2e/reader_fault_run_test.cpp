@@ -1,9 +1,9 @@
 // Whole-program recordings of three channels against simulated instruments whose
 // every channel answers its own value, with a fault injected for a span of the run, on
 // the real clock (a sample every quarter second): replies later than their time-out by
-// 0.2 to 2 s, a silent span under averaging, ADC-1 garbage, a streaming instrument that
-// hangs up and comes back, garbled stream lines, and the run's stop during a stream
-// wait. Every value the saved file holds must be its own channel's value or -99999.
+// 0.2 to 2 s, a silent span under averaging, ADC-1 garbage, a streaming instrument and
+// a DataTaker that hang up and come back, garbled stream lines, the run's stop during a
+// stream wait, and a second opening of the port. Every value the saved file holds must be its own channel's value or -99999.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,8 +13,10 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -146,6 +148,7 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
     std::array<std::vector<double>, kChannels + 1> values;
     if (!result.ok) return values;
     const std::string dump = test::DumpDataFile(data, "--values 5000 ");
+    dump_ = dump;
     for (int k = 1; k <= kChannels; ++k) values[k] = test::BlockValues(dump, k);
     gaps_ = static_cast<int>(test::GapsInDump(dump).size());
     return values;
@@ -205,6 +208,7 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
   int16_t ticks_ = 15;
   std::vector<std::string> sounds_;
   int gaps_ = 0;  // the gaps the saved file records: a silence's samples after its first
+  std::string dump_;  // the saved file, dumped
 };
 
 struct LateRun {
@@ -359,6 +363,44 @@ TEST_F(ReaderFaultRunE2E, ASecondOpeningOfTheRecordingsPortIsRefusedAndTheRecord
   EXPECT_EQ(gaps_, 0);
   EXPECT_GE(values[1].size(), 12u);
 }
+
+// A DataTaker's line hangs up between two samples and a new terminal takes its link 2 s
+// later: the program opens it again inside the write of a reading's request, and that
+// request's reply, answered in full on the new opening, is stored like every other one.
+// Nothing is in flight at the hang-up, so every channel request the logger received was
+// answered and is a stored value of its channel.
+class HangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithParamInterface<sim::Kind> {};
+
+TEST_P(HangUpRunE2E, TheReplyToTheFirstRequestAfterTheLineComesBackIsStored) {
+  ASSERT_NO_FATAL_FAILURE(Start(GetParam()));
+  double hungUpAt = 0;
+  std::string beforeRun;
+  const auto values = Record(1, [&] {
+    if (Sample == 1) beforeRun = sim_->Received();
+    if (Sample == 4 && hungUpAt == 0) {
+      sim_->SetFaultSpan(sim::Fault::HangUp, 0, 2.0);
+      hungUpAt = Now();
+    }
+    return hungUpAt > 0 && Now() > hungUpAt + 4.0 && ReadWell();
+  });
+  const int bad = BadCellsOfOwnValues(values);
+  EXPECT_GT(bad + gaps_, 0) << "the line was lost for a while";
+  // The requests of the recording's samples, its first sample's on.
+  const std::regex request(R"(\d+V(NC)?\r)");
+  const auto requests = [&](const std::string& rx) {
+    return std::distance(std::sregex_iterator(rx.begin(), rx.end(), request), std::sregex_iterator());
+  };
+  const auto asked = requests(sim_->Received()) - requests(beforeRun) + kChannels;
+  int stored = 0;
+  for (int k = 1; k <= kChannels; ++k) stored += static_cast<int>(values[k].size());
+  EXPECT_EQ(stored - bad, asked) << "every request answered is a stored reading\n" << dump_;
+  EndsWellRead(values);
+}
+
+INSTANTIATE_TEST_SUITE_P(Loggers, HangUpRunE2E, ::testing::Values(sim::Kind::DT800, sim::Kind::DT500),
+                         [](const ::testing::TestParamInfo<sim::Kind>& info) {
+                           return std::string(sim::KindName(info.param));
+                         });
 
 // The stream falls silent; the run's stop, asked for while the reader waits for a line,
 // ends the wait: the read neither waits out its deadline nor buzzes as a failed one, and
