@@ -206,9 +206,21 @@ void SetSerialLossReporter(SerialLossReporter reporter) {
   g_lossReporter = std::move(reporter);
 }
 
+namespace {
+// Time the program's line spent hung up, its losses that have ended.
+uint64_t g_lostUs = 0;
+}  // namespace
+
+void PosixSerialPort::EndLoss() {
+  if (lostSinceUs_ == 0) return;
+  g_lostUs += rt::Microseconds() - lostSinceUs_;
+  lostSinceUs_ = 0;
+}
+
 void PosixSerialPort::NoteHangUp() {
   if (lost_) return;
   lost_ = true;
+  lostSinceUs_ = std::max<uint64_t>(rt::Microseconds(), 1);
   if (g_lossReporter) g_lossReporter(true, path_);
 }
 
@@ -220,6 +232,7 @@ void PosixSerialPort::ReopenWhenLost() {
   const std::string path = path_;
   if (!Open(path, baud_).ok) return;
   lost_ = false;
+  EndLoss();
   // Whatever was kept from the old terminal belongs to no reply on the new one.
   ++g_opening;
   ++g_reopening;
@@ -227,6 +240,7 @@ void PosixSerialPort::ReopenWhenLost() {
 }
 
 PosixSerialPort::~PosixSerialPort() {
+  EndLoss();
   Close();
 }
 
@@ -574,6 +588,12 @@ uint64_t SerialLineOpening() {
 
 uint64_t SerialLineReopening() {
   return g_reopening;
+}
+
+uint64_t SerialLineLostMicroseconds() {
+  const auto* line = dynamic_cast<const PosixSerialPort*>(g_line.get());
+  const uint64_t since = line ? line->LostSinceMicroseconds() : 0;
+  return g_lostUs + (since != 0 ? rt::Microseconds() - since : 0);
 }
 
 SerialPort& SerialLine() {

@@ -91,6 +91,8 @@ class PosixSerialPort : public SerialPort {
   // Whether the line hung up (an adapter pulled out, a terminal closed) and has not
   // come back yet.
   bool Lost() const { return lost_; }
+  // When (on the program's clock) the line hung up; 0 while it is not lost.
+  uint64_t LostSinceMicroseconds() const { return lostSinceUs_; }
 
  private:
   int fd_ = -1;
@@ -99,7 +101,10 @@ class PosixSerialPort : public SerialPort {
   // waited on or written to; until then every exchange fails as a silent one does.
   bool lost_ = false;
   uint64_t lastReopenUs_ = 0;
+  uint64_t lostSinceUs_ = 0;
   void NoteHangUp();
+  // The loss is over (the line is back, or the port is let go): its time is counted.
+  void EndLoss();
   void ReopenWhenLost();
   std::string path_;
   int32_t baud_ = 0;
@@ -154,5 +159,8 @@ uint64_t SerialLineOpening();
 // A number that changes whenever the line, lost (hung up), has been opened again: the
 // first bytes on the new terminal may come from the middle of a line.
 uint64_t SerialLineReopening();
+// How long the program's line has been hung up in all, on the program's clock, a loss
+// still going on counted up to now: a run takes the difference over its span.
+uint64_t SerialLineLostMicroseconds();
 
 }  // namespace mv
