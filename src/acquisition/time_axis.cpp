@@ -7,6 +7,7 @@
 
 #include "acquisition/markers.h"
 #include "acquisition/state.h"
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "files/file_time.h"
 #include "files/state.h"
@@ -27,6 +28,8 @@ struct Axis {
   double grid = 0;       // the interval the samples stand on
   double requested = 0;  // the interval asked for
   double skipped = 0;    // seconds recorded as gaps and pauses so far
+  // How long the serial line had been lost in all when the run began (microseconds).
+  uint64_t lineLostAtStart = 0;
   // Where the grid in force was laid: sample baseIndex stands baseOffset after sample 0
   // (pauses and gaps apart). An interval changed during the run lays it at the next
   // sample, so every sample before keeps the interval it was taken on.
@@ -175,6 +178,7 @@ void LearnPace(Axis& a, const SampleReadings& r) {
 void StartChartAxis(double firstDue, double primedSweep) {
   gAxis = Axis{};
   Axis& a = gAxis;
+  a.lineLostAtStart = SerialLineLostMicroseconds();
   a.firstDue = a.nextDue = firstDue;
   a.grid = a.requested = ChartIntervalInSeconds;
   if (primedSweep > 0) {
@@ -285,6 +289,7 @@ double HoldChartAxis(double heldFrom, double resumeAt) {
 
 void EndChartAxis(double endedAt, int32_t lastSample) {
   Axis& a = gAxis;
+  ChartTiming.lineLostSeconds = static_cast<double>(SerialLineLostMicroseconds() - a.lineLostAtStart) / 1e6;
   if (a.dropped == 0) return;
   // As long as a gap closing with a sample read at the end would have been.
   const double lost = endedAt - PlaceOf(a, a.stored);

@@ -75,6 +75,8 @@ bool SendUnsentInOrder() {
   while (!unsent.empty()) {
     if (!SerialLine().Write(unsent.front().bytes)) return false;
     if (unsent.front().reply) TakeReply(unsent.front().line);
+    // The switch it completes has now reached the instrument: it is marked from here.
+    for (const SwitchMarker& m : unsent.front().markers) SwitchMarkersSent.push_back(m);
     unsent.erase(unsent.begin());
   }
   return true;
@@ -89,7 +91,7 @@ void SendInOrder(const std::string& bytes, bool reply, bool line = false) {
   }
   std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
   if (unsent.size() >= kMostUnsent) unsent.erase(unsent.begin());
-  unsent.push_back({bytes, reply, line});
+  unsent.push_back({bytes, reply, line, {}});
 }
 
 void Send(const std::string& bytes) {

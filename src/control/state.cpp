@@ -17,6 +17,7 @@ int16_t TriggerSaveCount = 1;
 int16_t TempTriggrON = 0;
 
 std::vector<UnsentSwitchCommand> UnsentSwitchCommands;
+std::vector<SwitchMarker> SwitchMarkersSent;
 int16_t SwitchingMode = 0;
 int16_t nGroups = 0;
 std::string SwitchingNote;
@@ -92,6 +93,7 @@ Str255 DefaultDeviceLabels() {
 
 void ResetControlState() {
   UnsentSwitchCommands.clear();
+  SwitchMarkersSent.clear();
   for (auto& row : alarmsArray) row.fill(0.0f);
   AudibleALARM = 0;
   TriggerON = 0;

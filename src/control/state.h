@@ -55,6 +55,12 @@ constexpr int16_t Off = 0, Keyboard = 1, Keyboard2 = 2, StartEnd = 3, StartEnd2 
                   Periodic2 = 6, KeyboardTimed = 7, KeyboardTimed2 = 8, SequentialFiles = 9,
                   SequentialDevices = 10;
 }
+// A switch marker the recording draws: 'S' (to the sample), 'R' (to the reference), or
+// the digit of the device a sequential sweep just moved to.
+struct SwitchMarker {
+  char label;
+  bool deviceDigit;  // true: a sequential device marker ('0' + device)
+};
 // The switch commands the serial line refused (hung up, an adapter pulled out), in the
 // order they were due, with whether each awaits a reply: the valves stand as they were,
 // not as the run records them, until these go out (device_outputs.h).
@@ -62,8 +68,14 @@ struct UnsentSwitchCommand {
   std::string bytes;
   bool reply = false;  // a reply to take after it
   bool line = false;   // that reply is a line ended by CR (an ADAM module's)
+  // The markers of the switch this command completes: a switch is marked only once the
+  // line took it.
+  std::vector<SwitchMarker> markers;
 };
 extern std::vector<UnsentSwitchCommand> UnsentSwitchCommands;
+// The markers of switches that waited for the line and have since gone out, for the
+// recording to draw at the sample it is on.
+extern std::vector<SwitchMarker> SwitchMarkersSent;
 
 extern int16_t SwitchingMode;
 extern int16_t nGroups;   // 2 with two device groups

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "control/audible_timer.h"
+#include "control/device_outputs.h"
 #include "control/output_scripts.h"
 #include "control/state.h"
 #include "control/switching.h"
@@ -20,8 +21,15 @@ bool MarkersWanted() {
   return PrefsArray[PrefsSlot::MarkerAtSwitch] != 0;
 }
 
+// A switch whose commands the line refused waits with them: its marker goes with the
+// last of them and is drawn once it has gone out (a switch the instrument never got is
+// never marked).
 void Mark(std::vector<SwitchMarker>& out, char label, bool digit = false) {
-  if (MarkersWanted()) out.push_back(SwitchMarker{label, digit});
+  if (!MarkersWanted()) return;
+  if (SwitchCommandsUnsent())
+    UnsentSwitchCommands.back().markers.push_back(SwitchMarker{label, digit});
+  else
+    out.push_back(SwitchMarker{label, digit});
 }
 
 // Patterns with a reference at the start and the end and one sample period between.
@@ -84,6 +92,10 @@ int32_t ScheduleTick(double ticks) {
 }
 
 void SwitchingAtRunStart(double t0, bool newRun) {
+  // Commands an earlier run could not send still go out first, but their switches
+  // belong to that run: this one does not mark them.
+  for (UnsentSwitchCommand& c : UnsentSwitchCommands) c.markers.clear();
+  SwitchMarkersSent.clear();
   if (newRun) {
     // 59.999 ticks a second: the closing reference falls just inside the run's last sample.
     SetTimes(t0, 59.999);
@@ -101,7 +113,9 @@ void SwitchingAtPeriodStart(double now) {
 }
 
 std::vector<SwitchMarker> SwitchingOnPass(int32_t now) {
-  std::vector<SwitchMarker> out;
+  // Switches that waited for the line and have gone out since the last pass.
+  std::vector<SwitchMarker> out = std::move(SwitchMarkersSent);
+  SwitchMarkersSent.clear();
   const int16_t p = SwitchingMode;
   if (p == 0) return out;
   tick = now;

@@ -10,19 +10,16 @@
 // The run's other timed services start with RunServicesAtStart and hear of markers
 // through RunServicesAtFirstMarker and RunServicesAtEndMarker. The switching calls return
 // the switch markers the loop should draw (when the marker preference asks for them),
-// so the loop keeps its own marker placement.
+// so the loop keeps its own marker placement. A switch whose commands wait for the line
+// (hung up) is not marked then: its markers come from SwitchingOnPass at the pass after
+// its commands went out, and a run that ends first never marks it.
 #pragma once
 #include <cstdint>
 #include <vector>
 
-namespace mv {
+#include "control/state.h"
 
-// A switch marker the loop draws: 'S' (to the sample), 'R' (to the reference), or the
-// digit of the device a sequential sweep just moved to.
-struct SwitchMarker {
-  char label;
-  bool deviceDigit;  // true: a sequential device marker ('0' + device)
-};
+namespace mv {
 
 // A tick count saturated to the 32-bit schedule range; past it is "never".
 int32_t ScheduleTick(double ticks);

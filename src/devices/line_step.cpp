@@ -270,6 +270,9 @@ void ReadingExchange::Unfit() {
 }
 
 void ReadingExchange::LineEndMayFollow() {
+  // A line that hung up is opened again by the request's own write: the reply came on
+  // the new opening, and its LF is owed there, not forgotten with the old opening's state.
+  Sync();
   g.lineEndMayFollow = true;
   textLine_ = true;
 }

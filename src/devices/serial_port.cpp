@@ -3,8 +3,11 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,10 +16,13 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sstream>
 #include <thread>
 
 #include "runtime/clock.h"
@@ -46,6 +52,33 @@ const BaudRow* FindBaud(int32_t baud) {
   return nullptr;
 }
 
+// The process holding the advisory lock on the device the path names, from the kernel's
+// table of locks; nullopt when none holds one. Nothing is opened: looking at a port
+// never disturbs the program that has it.
+std::optional<SerialPortHolder> LockHolder(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  std::ifstream locks("/proc/locks");
+  for (std::string line; std::getline(locks, line);) {
+    // "1: FLOCK  ADVISORY  WRITE 1234 00:19:5 0 EOF"; a waiting lock has "->" after its number.
+    std::istringstream in(line);
+    std::string number, kind, mode, access, where;
+    long pid = 0;
+    if (!(in >> number >> kind) || kind != "FLOCK") continue;
+    if (!(in >> mode >> access >> pid >> where)) continue;
+    unsigned major = 0, minor = 0;
+    unsigned long long inode = 0;
+    if (std::sscanf(where.c_str(), "%x:%x:%llu", &major, &minor, &inode) != 3) continue;
+    if (major != ::major(st.st_dev) || minor != ::minor(st.st_dev) || inode != st.st_ino) continue;
+    SerialPortHolder holder;
+    holder.pid = static_cast<int>(pid);
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::getline(comm, holder.program);
+    return holder;
+  }
+  return std::nullopt;
+}
+
 std::string OpenErrorText(const std::string& path, int err) {
   switch (err) {
     case EACCES:
@@ -58,7 +91,7 @@ std::string OpenErrorText(const std::string& path, int err) {
     case ENXIO:
       return path + ": no such port (is the adapter plugged in?).";
     case EBUSY:
-      return path + ": the port is in use by another program.";
+      return PortInUseText(path);
     case ENOTTY:
       return path + ": not a serial port.";
     default:
@@ -80,6 +113,29 @@ void SleepMicroseconds(int us) {
 }
 
 }  // namespace
+
+std::optional<SerialPortHolder> SerialPortHeldBy(const std::string& path) {
+  std::optional<SerialPortHolder> holder = LockHolder(path);
+  // The program's own line holds its port: that is no other program's.
+  const auto* own = dynamic_cast<const PosixSerialPort*>(&SerialLine());
+  struct stat mine {
+  }, asked{};
+  if (holder && own && own->IsOpen() && ::stat(own->Path().c_str(), &mine) == 0 &&
+      ::stat(path.c_str(), &asked) == 0 && mine.st_dev == asked.st_dev && mine.st_ino == asked.st_ino)
+    return std::nullopt;
+  return holder;
+}
+
+std::string PortInUseText(const std::string& path, bool namePort) {
+  std::string text =
+      (namePort ? path + ": the port" : std::string("This port")) + " is in use by another program";
+  if (const auto holder = LockHolder(path)) {
+    text += " (";
+    if (!holder->program.empty()) text += holder->program + ", ";
+    text += "process " + std::to_string(holder->pid) + ")";
+  }
+  return text + ". Choose another port, or end that program first.";
+}
 
 // ---- reads common to every port ---------------------------------------------------------
 
@@ -150,9 +206,21 @@ void SetSerialLossReporter(SerialLossReporter reporter) {
   g_lossReporter = std::move(reporter);
 }
 
+namespace {
+// Time the program's line spent hung up, its losses that have ended.
+uint64_t g_lostUs = 0;
+}  // namespace
+
+void PosixSerialPort::EndLoss() {
+  if (lostSinceUs_ == 0) return;
+  g_lostUs += rt::Microseconds() - lostSinceUs_;
+  lostSinceUs_ = 0;
+}
+
 void PosixSerialPort::NoteHangUp() {
   if (lost_) return;
   lost_ = true;
+  lostSinceUs_ = std::max<uint64_t>(rt::Microseconds(), 1);
   if (g_lossReporter) g_lossReporter(true, path_);
 }
 
@@ -164,6 +232,7 @@ void PosixSerialPort::ReopenWhenLost() {
   const std::string path = path_;
   if (!Open(path, baud_).ok) return;
   lost_ = false;
+  EndLoss();
   // Whatever was kept from the old terminal belongs to no reply on the new one.
   ++g_opening;
   ++g_reopening;
@@ -171,6 +240,7 @@ void PosixSerialPort::ReopenWhenLost() {
 }
 
 PosixSerialPort::~PosixSerialPort() {
+  EndLoss();
   Close();
 }
 
@@ -180,6 +250,15 @@ SerialOpenResult PosixSerialPort::Open(const std::string& path, int32_t baud) {
   if (!rate) return {false, path + ": unsupported baud rate " + std::to_string(baud) + "."};
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return {false, OpenErrorText(path, errno)};
+  // The port is this program's alone. A port another program holds is let go at once,
+  // before its settings or its waiting bytes are touched: that program's recording goes
+  // on as if nothing had happened. (A terminal another program set exclusive refuses
+  // the opening itself, EBUSY above.)
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return {false, err == EWOULDBLOCK ? PortInUseText(path) : OpenErrorText(path, err)};
+  }
 
   termios t{};
   if (::tcgetattr(fd, &t) != 0) {
@@ -212,6 +291,9 @@ SerialOpenResult PosixSerialPort::Open(const std::string& path, int32_t baud) {
     ss.flags |= ASYNC_LOW_LATENCY;
     lowLatency_ = ::ioctl(fd, TIOCSSERIAL, &ss) == 0;
   }
+  // No other opening of the terminal while this one lasts (the lock above only keeps out
+  // programs that ask for it).
+  ::ioctl(fd, TIOCEXCL);
   // Bytes that came while the program was not listening belong to no request.
   ::tcflush(fd, TCIFLUSH);
   // A wait for the rest of a reply lasts a byte time or two (87 microseconds at
@@ -228,6 +310,10 @@ SerialOpenResult PosixSerialPort::Open(const std::string& path, int32_t baud) {
 }
 
 void PosixSerialPort::Close() {
+  // The exclusive mark belongs to the terminal, not to this opening: left set, it would
+  // refuse the next opening of a terminal another descriptor keeps alive (the program's
+  // own reopening among them). The lock goes with the descriptor.
+  if (fd_ >= 0) ::ioctl(fd_, TIOCNXCL);
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   taken_.clear();
@@ -502,6 +588,12 @@ uint64_t SerialLineOpening() {
 
 uint64_t SerialLineReopening() {
   return g_reopening;
+}
+
+uint64_t SerialLineLostMicroseconds() {
+  const auto* line = dynamic_cast<const PosixSerialPort*>(g_line.get());
+  const uint64_t since = line ? line->LostSinceMicroseconds() : 0;
+  return g_lostUs + (since != 0 ? rt::Microseconds() - since : 0);
 }
 
 SerialPort& SerialLine() {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,7 +62,9 @@ struct SerialOpenResult {
 };
 
 // A termios port: raw 8N1 without flow control, non-blocking. Works on USB serial
-// adapters, built-in ports and pseudo-terminals.
+// adapters, built-in ports and pseudo-terminals. A port is opened for this opening alone:
+// an advisory lock on the device (flock) and the terminal's exclusive mode (TIOCEXCL);
+// a port another program holds is refused, untouched, with PortInUseText.
 class PosixSerialPort : public SerialPort {
  public:
   PosixSerialPort() = default;
@@ -88,6 +91,8 @@ class PosixSerialPort : public SerialPort {
   // Whether the line hung up (an adapter pulled out, a terminal closed) and has not
   // come back yet.
   bool Lost() const { return lost_; }
+  // When (on the program's clock) the line hung up; 0 while it is not lost.
+  uint64_t LostSinceMicroseconds() const { return lostSinceUs_; }
 
  private:
   int fd_ = -1;
@@ -96,7 +101,10 @@ class PosixSerialPort : public SerialPort {
   // waited on or written to; until then every exchange fails as a silent one does.
   bool lost_ = false;
   uint64_t lastReopenUs_ = 0;
+  uint64_t lostSinceUs_ = 0;
   void NoteHangUp();
+  // The loss is over (the line is back, or the port is let go): its time is counted.
+  void EndLoss();
   void ReopenWhenLost();
   std::string path_;
   int32_t baud_ = 0;
@@ -107,6 +115,18 @@ class PosixSerialPort : public SerialPort {
   std::string taken_;
   void TakeWaitingBytes();
 };
+
+// The program that holds a port for itself (its advisory lock on the device), as the
+// kernel's lock table shows it; nothing is opened to find out. The program's own line
+// is not counted.
+struct SerialPortHolder {
+  int pid = 0;
+  std::string program;  // its command name; empty when it cannot be read
+};
+std::optional<SerialPortHolder> SerialPortHeldBy(const std::string& path);
+// What the program says of a port another program holds: the port (unless namePort is
+// false, where the port is in view), and that program when it can be named.
+std::string PortInUseText(const std::string& path, bool namePort = true);
 
 // True for the rates the line can be set to (the termios speeds 50 ... 4,000,000).
 bool IsSupportedBaudRate(int32_t baud);
@@ -139,5 +159,8 @@ uint64_t SerialLineOpening();
 // A number that changes whenever the line, lost (hung up), has been opened again: the
 // first bytes on the new terminal may come from the middle of a line.
 uint64_t SerialLineReopening();
+// How long the program's line has been hung up in all, on the program's clock, a loss
+// still going on counted up to now: a run takes the difference over its span.
+uint64_t SerialLineLostMicroseconds();
 
 }  // namespace mv

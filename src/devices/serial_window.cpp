@@ -17,6 +17,7 @@
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"
+#include "runtime/macroman.h"
 #include "runtime/windows.h"
 
 namespace mv {
@@ -25,6 +26,8 @@ namespace {
 
 constexpr int16_t kWindow = 88;
 constexpr int16_t kBaudPopup = 128, kDemoButton = 19, kOkButton = 20, kQuitButton = 21, kHelpButton = 22;
+// Why the chosen port was refused (static text).
+constexpr int16_t kRefusalField = 23;
 // Port k of the list is radio button k + 10.
 constexpr int16_t kPortButtonBase = 10;
 constexpr RGBColor kBlack{0, 0, 0};
@@ -131,6 +134,23 @@ bool IsListed(const PortWindow& w, int32_t k) {
   return false;
 }
 
+// A port another program holds is not taken: the window says so and stays, and that
+// program's recording goes on untouched. False when the port was refused.
+bool ChosenPortFree(const PortWindow& w) {
+  const auto k = static_cast<size_t>(-static_cast<int>(ActiveSerialPort));
+  if (k < 1 || k > w.paths.size() || !SerialPortHeldBy(w.paths[k - 1])) {
+    if (rt::EditFieldExists(kRefusalField)) rt::SetEditText(kRefusalField, "");
+    return true;
+  }
+  // In place of the guidance beside the rate, right of the help button; the port is the
+  // one marked in the list.
+  ClearArea(372, 36, 616, 150);
+  rt::NewEditField(kRefusalField, Utf8ToMacRoman(PortInUseText(w.paths[k - 1], false)),
+                   Rect{458, 40, 616, 150}, 5, 0);
+  PlaySound("bzot.mp3", "MVsounds");
+  return false;
+}
+
 // The window's loop: ends on a choice, on a close box or on a typed key.
 void RunPortWindow(const PortWindow& w) {
   InstallDialogHandlers(NoMENU);
@@ -151,8 +171,10 @@ void RunPortWindow(const PortWindow& w) {
         External_AD = ExternalADCode::Demonstration;
         return;
       } else if (EventID == kOkButton) {
-        PrefsArray[PrefsSlot::SetupKnownAtStart] = 1;
-        return;
+        if (ChosenPortFree(w)) {
+          PrefsArray[PrefsSlot::SetupKnownAtStart] = 1;
+          return;
+        }
       } else if (EventID == kQuitButton) {
         services::Quit();
       } else if (EventID == kHelpButton) {
@@ -164,7 +186,7 @@ void RunPortWindow(const PortWindow& w) {
       if (EventID != kWindow) PrefsArray[PrefsSlot::SetupKnownAtStart] = 1;
       return;
     } else if (Action == ActionCode::Key) {
-      return;
+      if (ChosenPortFree(w)) return;
     }
     Action = 0;
   }

@@ -80,6 +80,8 @@ struct ChartRunTiming {
   double heldSeconds = 0;
   double heldBeforeLast = 0;
   float grid = 0;
+  // How long the serial line was lost (hung up) during the run, in seconds.
+  double lineLostSeconds = 0;
 };
 extern ChartRunTiming ChartTiming;
 // Set by the set-up window when the user starts over: the control loop discards the

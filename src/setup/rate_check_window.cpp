@@ -1,5 +1,6 @@
 #include "setup/rate_check_window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -27,6 +28,9 @@ constexpr int16_t kCautionIcon = 138;
 constexpr const char* kImages = "MVimages";
 constexpr RGBColor kBlack{0, 0, 0};
 constexpr double kScopeRateLimit = 0.03;  // the scope rate's own limit, whatever the tolerance
+
+// How long the run being checked went without its serial line (seconds).
+double g_lineLostSeconds = 0;
 
 bool DT800FastScopeOn() {
   return PrefsArray[PrefsSlot::DT800FastScope] != 0;
@@ -117,7 +121,15 @@ void DrawCheckContents(const Str255& heading, float measured, float requested, d
   DrawScopeBlockOfScopeChart(scopeBlock);
 }
 
+// How long the run went without its serial line, under the rate: the rate alone would
+// look like a run that read throughout.
+void DrawLineLost(int16_t y) {
+  rt::NewEditField(kLineLostField, LineLostText(g_lineLostSeconds).str(),
+                   Rect{44, static_cast<int16_t>(y - 13), 236, static_cast<int16_t>(y + 4)}, 5, 0);
+}
+
 void ShowChartCheck(const RateDecision& d, float requested, int16_t soundFlag) {
+  const bool lineLost = g_lineLostSeconds > 0;
   const bool rateChanged = SampleRateChanged == 1;
   const bool outOfTolerance =
       d.measurable && std::fabs(1.0 - static_cast<double>(d.ratio)) > static_cast<double>(SampRateError) &&
@@ -128,10 +140,15 @@ void ShowChartCheck(const RateDecision& d, float requested, int16_t soundFlag) {
     BuildScrollingTextWindow(kRecordingCheckWindow);
     rt::SetOutputWindow(kRecordingCheckWindow);
   } else {
-    const int16_t height = RecordingCheckHeight(RecordingMODE, rateChanged);
+    const int16_t height = static_cast<int16_t>(RecordingCheckHeight(RecordingMODE, rateChanged) +
+                                                (lineLost ? kLineLostHeight : 0));
     BuildWINDOW(kRecordingCheckWindow, "Recording Check", 381, 220, 620, static_cast<int16_t>(220 + height),
                 6);
-    if (!rateChanged && d.measurable) Picture("checkmark.png", 3, 27, 41, 65);
+    // No tick for a run that lost its line: its rate was kept, its readings were not.
+    if (lineLost)
+      DrawIcon(kCautionIcon, 6, 30);
+    else if (!rateChanged && d.measurable)
+      Picture("checkmark.png", 3, 27, 41, 65);
   }
   // The interval the run was recorded with, whatever the set-up asks of the next run.
   const double requestedSeconds = RunAsRecorded().chartSeconds;
@@ -141,6 +158,11 @@ void ShowChartCheck(const RateDecision& d, float requested, int16_t soundFlag) {
     DrawUnmeasuredContents(heading, requested, requestedSeconds);
   else
     DrawCheckContents(heading, d.measured, requested, requestedSeconds, soundFlag);
+  if (!lineLost) return;
+  // Below the values: between the gauge and any scope block when out of tolerance,
+  // else in the strip the window grew by.
+  DrawLineLost(outOfTolerance ? 124
+                              : static_cast<int16_t>(RecordingCheckHeight(RecordingMODE, rateChanged) + 16));
 }
 
 }  // namespace
@@ -160,6 +182,20 @@ int16_t ToleranceButtonForSlot(int16_t slot) {
 Str255 RateCheckHeading(float requested, bool outOfTolerance) {
   if (requested >= 1.0f) return outOfTolerance ? " sample interval" : "sample interval";
   return outOfTolerance ? "    sample rate" : "  sample rate";
+}
+
+Str255 LineLostText(double seconds) {
+  const double s = std::max(seconds, 0.0);
+  std::string text = "serial port lost for";
+  if (s < 10) {
+    text += NumText(std::round(s * 10) / 10).str();
+  } else if (s < 120) {
+    text += NumText(std::round(s)).str();
+  } else {
+    const double whole = std::round(s);
+    text += NumText(std::floor(whole / 60)).str() + " min" + NumText(std::fmod(whole, 60)).str();
+  }
+  return Str255(text + " s");
 }
 
 int16_t RecordingCheckHeight(int16_t recordingMode, bool rateChanged) {
@@ -244,6 +280,7 @@ void CHECKSAMPLERATE(const ChartRunTiming& run, float requested, int16_t soundFl
   // The window shows the run as measured; the decision (the interval every save
   // stores) comes from the measurement the saves make too.
   const RateDecision d = DecideRunInterval(run, requested);
+  g_lineLostSeconds = run.lineLostSeconds;
   SHOWSAMPLERATE(d, requested, soundFlag);
 }
 

@@ -30,6 +30,13 @@ Str255 RateCheckHeading(float requested, bool outOfTolerance);
 // scope-plus-chart mode, else 70.
 int16_t RecordingCheckHeight(int16_t recordingMode, bool rateChanged);
 
+// A run that lost its serial line says how long, in a static field under the values
+// (the window grows by kLineLostHeight, the tick gives way to the caution icon).
+constexpr int16_t kLineLostField = 34;
+constexpr int16_t kLineLostHeight = 22;
+// "serial port lost for 4.5 s", " 22 s", or " 3 min 5 s" from two minutes on.
+Str255 LineLostText(double seconds);
+
 // One value line of the window: " sec" values for intervals of 1 s or more,
 // "/sec" rates (the reciprocal) for shorter ones.
 struct RateValue {

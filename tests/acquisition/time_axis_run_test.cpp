@@ -162,6 +162,9 @@ class TimeAxisRunTest : public AcqTest, public WindowSteps, public ::testing::Wi
     origin_ = GetCurrentTimeInSeconds();
     // As a run starts: the priming sweep, then the schedule.
     StartChartSchedule(PrimeChartPace());
+    // A line for the keyboard's switches to go out on: a switch is marked once the line
+    // has taken it.
+    if (!run.keys.empty() && !run.primed) InstallSerialPort(std::make_unique<ScriptedSerialPort>());
   }
   void TearDown() override {
     unsetenv("MV_DOCUMENTS_DIR");

@@ -10,6 +10,7 @@
 #include "common/test_support.h"
 #include "control/state.h"
 #include "control/switching.h"
+#include "control/switching_schedule.h"
 #include "devices/scripted_port.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
@@ -108,6 +109,41 @@ TEST_F(DeviceOutputsTest, ASwitchTheLineRefusedGoesOutBeforeTheNextReading) {
   SWITCHTOSAMPLE();
   EXPECT_EQ(line->Writes().back(), "o\x08\r"s);
   EXPECT_EQ(line->Writes()[line->Writes().size() - 2], "o\x02\r"s) << "the refused one first";
+}
+
+// A timed switch the line refused is not marked then: its marker comes with the pass
+// after the command went out, and one that never goes out in the run is never marked.
+TEST_F(DeviceOutputsTest, ASwitchIsMarkedOnlyOnceTheLineTookIt) {
+  auto owned = std::make_unique<RefusingPort>();
+  RefusingPort* line = owned.get();
+  InstallSerialPort(std::move(owned));
+  Use(ExternalADCode::SableUI3, 0, 5);
+  PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
+  RefChan = 1;
+  SampleValve = 3;
+  refint = switchint = 1.0f;
+  RefOffTime = 100;
+  RefOnTime = CycleTime = kNeverTick;
+  EXPECT_TRUE(SwitchingOnPass(100).empty()) << "the switch to the sample waits for the line";
+  EXPECT_TRUE(SwitchingOnPass(101).empty());
+  line->refusing = false;
+  SendUnsentSwitches();
+  const std::vector<SwitchMarker> marked = SwitchingOnPass(102);
+  ASSERT_EQ(marked.size(), 1u);
+  EXPECT_EQ(marked[0].label, 'S');
+  EXPECT_TRUE(SwitchingOnPass(103).empty()) << "marked once";
+
+  // Refused again, and the next run begins before the line is back: the command still
+  // goes out first, but that run does not mark a switch of the run before.
+  line->refusing = true;
+  EXPECT_TRUE(SwitchingOnPass(RefOnTime).empty());
+  ASSERT_TRUE(SwitchCommandsUnsent());
+  SwitchingAtRunStart(10'000, false);
+  line->refusing = false;
+  SendUnsentSwitches();
+  EXPECT_FALSE(SwitchCommandsUnsent());
+  RefOffTime = RefOnTime = CycleTime = kNeverTick;
+  EXPECT_TRUE(SwitchingOnPass(10'001).empty());
 }
 
 TEST_F(DeviceOutputsTest, DataTakerLines) {

@@ -3,6 +3,7 @@
 // instrument received, and the Connection Error window when it stays silent. Then the
 // whole choice as a user makes it: device window, port window, animation, connection.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -126,6 +127,42 @@ TEST_F(PtyRoadTest, SilentInstrumentEndsInTheConnectionErrorWindowWithinItsBound
   EXPECT_EQ(PrefsArray[PrefsSlot::RedoInterface], 1);
 }
 
+// The port another program holds (here a second opening, with its own lock) is refused
+// at the connection with a reason naming the port and its holder, and neither a byte
+// is sent nor one the holder has not read yet taken away.
+TEST_F(PtyRoadTest, APortAnotherProgramHoldsIsRefusedNamingItAndLeftAlone) {
+  Start(sim::Kind::UI3);
+  External_AD = ExternalADCode::SableUI3;
+  PosixSerialPort first;
+  ASSERT_TRUE(first.Open(link, 115200).ok);
+  ASSERT_TRUE(first.Write("e"));
+  const auto end = SteadyClock::now() + std::chrono::seconds(2);
+  while (sim->Sent().size() < 4 && SteadyClock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_EQ(first.BytesWaiting(), static_cast<int>(sim->Sent().size()));
+
+  test::WindowAnswer demo(kConnectionErrorWindow, 1);
+  SetUpSerialPort();
+  ASSERT_TRUE(demo.Clicked());
+  EXPECT_EQ(LastConnection().errorName, "Sable UI3");
+  const std::string& why = LastConnection().openError;
+  EXPECT_EQ(why.rfind(link + ": the port is in use by another program (", 0), 0u) << why;
+  EXPECT_NE(why.find("process " + std::to_string(getpid()) + ")"), std::string::npos) << why;
+  EXPECT_EQ(wire, "") << "nothing was opened";
+  EXPECT_EQ(sim->Received(), "e") << "nothing was sent on the holder's line";
+  EXPECT_EQ(first.BytesWaiting(), static_cast<int>(sim->Sent().size())) << "its reply is still there";
+  EXPECT_EQ(first.ReadBytes(64), sim->Sent());
+
+  // Once the holder lets go, the port is the program's, for it alone.
+  first.Close();
+  EXPECT_TRUE(OpenActivePort(115200).ok);
+  PosixSerialPort second;
+  const SerialOpenResult refused = second.Open(link, 115200);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_NE(refused.reason.find("in use by another program"), std::string::npos) << refused.reason;
+}
+
 TEST_F(PtyRoadTest, SimulatedLoggersAnswerChannelReads) {
   Start(sim::Kind::DT50);
   ASSERT_TRUE(OpenActivePort(9600).ok);
@@ -202,6 +239,31 @@ TEST_F(UserChoiceTest, SilentUI3ShowsTheConnectionErrorWindow) {
   EXPECT_EQ(External_AD, ExternalADCode::Demonstration);
   EXPECT_EQ(DemonstrationMODE, 1);
   EXPECT_FALSE(rt::WindowExists(kProgressWindow));
+}
+
+// "Selection OK" on a port another program holds: the window says so and stays, and
+// the user goes on in demonstration mode; nothing was opened or sent.
+TEST_F(UserChoiceTest, APortAnotherProgramHoldsIsRefusedInThePortWindow) {
+  StartListed(sim::Fault::None);
+  PosixSerialPort first;
+  ASSERT_TRUE(first.Open(link, 115200).ok);
+  std::string shown;
+  test::UserSteps user;
+  user.Pick(21, 182, 2)
+      .Click(21, 16)
+      .Click(88, 20)
+      .Check(88, [&] { shown = rt::EditFieldExists(23) ? rt::EditText(23) : ""; })
+      .Shot(88, "w88-serial-port-in-use.png")
+      .Click(88, 19)
+      .Start();
+  ExternalADtype(0);
+  EXPECT_TRUE(user.Done());
+  EXPECT_EQ(shown, PortInUseText(link, false));
+  EXPECT_EQ(shown.rfind("This port is in use by another program (", 0), 0u) << shown;
+  EXPECT_NE(shown.find("process " + std::to_string(getpid()) + ")"), std::string::npos) << shown;
+  EXPECT_EQ(External_AD, ExternalADCode::Demonstration);
+  EXPECT_EQ(sim->Received(), "");
+  EXPECT_TRUE(first.IsOpen());
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // Whole-program recordings of three channels against simulated instruments whose
 // every channel answers its own value, with a fault injected for a span of the run, on
 // the real clock (a sample every quarter second): replies later than their time-out by
-// 0.2 to 2 s, a silent span under averaging, ADC-1 garbage, a streaming instrument that
-// hangs up and comes back, garbled stream lines, and the run's stop during a stream
-// wait. Every value the saved file holds must be its own channel's value or -99999.
+// 0.2 to 2 s, a silent span under averaging, ADC-1 garbage, a streaming instrument and
+// a DataTaker that hang up and come back, garbled stream lines, the run's stop during a
+// stream wait, a second opening of the port, and timed switches due while the port is
+// lost. Every value the saved file holds must be its own channel's value or -99999.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,9 +13,12 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -22,9 +26,12 @@
 #include "acquisition/state.h"
 #include "common/stored_times.h"
 #include "common/test_support.h"
+#include "devices/serial_port.h"
 #include "devices/state.h"
 #include "drive/script.h"
 #include "e2e/simulated_run_fixture.h"
+#include "e2e/switching_commands.h"
+#include "files/setup_file.h"
 #include "kit/format.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -57,6 +64,10 @@ double ThreadCpuSeconds() {
 // The interface's item in the device window's popup.
 int16_t PopupItem(sim::Kind kind) {
   switch (kind) {
+    case sim::Kind::UI2:
+      return 1;
+    case sim::Kind::ADAM:
+      return 8;
     case sim::Kind::UI3:
       return 2;
     case sim::Kind::DT500:
@@ -116,7 +127,9 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
 
   // Three chart channels on inputs (or fields) 1..3, a sample every ticks_ sixtieths of a
   // second.
-  fs::path WriteSetup(int averaged) const { return WriteChannelsSetup(kChannels, ticks_, averaged, -4); }
+  virtual fs::path WriteSetup(int averaged) const {
+    return WriteChannelsSetup(kChannels, ticks_, averaged, -4);
+  }
 
   // Launch, choose the interface and its port, record; `during` runs while the
   // recording does, which ends on Escape (held by the sample tap, or by `during`) or
@@ -126,8 +139,8 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
            std::to_string(PopupItem(kind_)) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " +
            link_ + "\nclick-label 88 Selection OK\ngone 88\n" +
            (kind_ == sim::Kind::Stream ? kStreamInterval : "") +
-           "until 104 30\nclick 104 203\ngone 104\nuntil 1\n" + during +
-           "until 112 60\nrelease Escape\npanel " + data.string() +
+           "until 104 30\nclick 104 203\ngone 104\nuntil 1\n" + during + "until 112 60\n" + afterRun_ +
+           "release Escape\npanel " + data.string() +
            "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
   }
 
@@ -142,9 +155,11 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
     drive::ScriptRunner runner(Script(WriteSetup(averaged), data, during));
     const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
     EXPECT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received();
+    output_ = result.output;
     std::array<std::vector<double>, kChannels + 1> values;
     if (!result.ok) return values;
     const std::string dump = test::DumpDataFile(data, "--values 5000 ");
+    dump_ = dump;
     for (int k = 1; k <= kChannels; ++k) values[k] = test::BlockValues(dump, k);
     gaps_ = static_cast<int>(test::GapsInDump(dump).size());
     return values;
@@ -203,7 +218,10 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
   sim::Kind kind_ = sim::Kind::UI3;
   int16_t ticks_ = 15;
   std::vector<std::string> sounds_;
-  int gaps_ = 0;  // the gaps the saved file records: a silence's samples after its first
+  int gaps_ = 0;          // the gaps the saved file records: a silence's samples after its first
+  std::string afterRun_;  // script lines once the options window is up after the run
+  std::string output_;    // what the driver said (listings)
+  std::string dump_;      // the saved file, dumped
 };
 
 struct LateRun {
@@ -331,6 +349,157 @@ TEST_F(ReaderFaultRunE2E, AStreamThatHangsUpIsNoticedAndReadAgainWhenItComesBack
   EXPECT_GT(BadCellsOfOwnValues(values) + gaps_, 0);
   EndsWellRead(values);
 }
+
+// A second program opens the port a UI3 is recording from, at every sample from the
+// fourth to the eighth, and would read what comes: each opening is refused with the
+// port's name, and the recording goes on as if nothing had happened, every cell its own
+// channel's value and no gap.
+TEST_F(ReaderFaultRunE2E, ASecondOpeningOfTheRecordingsPortIsRefusedAndTheRecordingGoesOn) {
+  ASSERT_NO_FATAL_FAILURE(Start(sim::Kind::UI3));
+  PosixSerialPort second;
+  std::vector<std::string> refusals;
+  int taken = 0;
+  const auto values = Record(1, [&] {
+    if (second.IsOpen()) taken += static_cast<int>(second.ReadBytes(4096).size());
+    if (Sample >= 4 && Sample <= 8 && !second.IsOpen()) {
+      const SerialOpenResult r = second.Open(link_, 115200);
+      if (!r.ok) refusals.push_back(r.reason);
+    }
+    return Sample >= 12;
+  });
+  second.Close();
+  EXPECT_EQ(refusals.size(), 5u);
+  for (const std::string& why : refusals)
+    EXPECT_EQ(why.rfind(link_ + ": the port is in use by another program", 0), 0u) << why;
+  EXPECT_EQ(taken, 0);
+  EXPECT_EQ(BadCellsOfOwnValues(values), 0);
+  EXPECT_EQ(gaps_, 0);
+  EXPECT_GE(values[1].size(), 12u);
+}
+
+// A DataTaker's line hangs up between two samples and a new terminal takes its link 2 s
+// later: the program opens it again inside the write of a reading's request, and that
+// request's reply, answered in full on the new opening, is stored like every other one.
+// Nothing is in flight at the hang-up, so every channel request the logger received was
+// answered and is a stored value of its channel.
+class HangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithParamInterface<sim::Kind> {};
+
+TEST_P(HangUpRunE2E, TheReplyToTheFirstRequestAfterTheLineComesBackIsStored) {
+  ASSERT_NO_FATAL_FAILURE(Start(GetParam()));
+  double hungUpAt = 0;
+  std::string beforeRun;
+  const auto values = Record(1, [&] {
+    if (Sample == 1) beforeRun = sim_->Received();
+    if (Sample == 4 && hungUpAt == 0) {
+      sim_->SetFaultSpan(sim::Fault::HangUp, 0, 2.0);
+      hungUpAt = Now();
+    }
+    return hungUpAt > 0 && Now() > hungUpAt + 4.0 && ReadWell();
+  });
+  const int bad = BadCellsOfOwnValues(values);
+  EXPECT_GT(bad + gaps_, 0) << "the line was lost for a while";
+  // The requests of the recording's samples, its first sample's on.
+  const std::regex request(R"(\d+V(NC)?\r)");
+  const auto requests = [&](const std::string& rx) {
+    return std::distance(std::sregex_iterator(rx.begin(), rx.end(), request), std::sregex_iterator());
+  };
+  const auto asked = requests(sim_->Received()) - requests(beforeRun) + kChannels;
+  int stored = 0;
+  for (int k = 1; k <= kChannels; ++k) stored += static_cast<int>(values[k].size());
+  EXPECT_EQ(stored - bad, asked) << "every request answered is a stored reading\n" << dump_;
+  EndsWellRead(values);
+}
+
+INSTANTIATE_TEST_SUITE_P(Loggers, HangUpRunE2E, ::testing::Values(sim::Kind::DT800, sim::Kind::DT500),
+                         [](const ::testing::TestParamInfo<sim::Kind>& info) {
+                           return std::string(sim::KindName(info.param));
+                         });
+
+// Timed switching on a UI2 and on an ADAM module with a 4050, a marker at every switch:
+// the line hangs up for good 1.5 s into the run, after the first switch to the sample
+// (1.2 s) and before the reference (2.4 s), the sample (3.6 s) and the reference (4.8 s)
+// that follow, and the run stops at 6 s. The file holds a marker for each switch the
+// instrument received and for no other, and the Recording Check window says how long
+// the line was lost.
+class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithParamInterface<sim::Kind> {
+ protected:
+  fs::path WriteSetup(int averaged) const override {
+    SetupRecord setup;
+    setup.recordingMode = RecordingModeCode::Chart;
+    setup.channels = kChannels;
+    setup.chartTicks = ticks_;
+    setup.scopeTicks = 1;
+    setup.scopeMax = 256;
+    setup.maxSamples = 1000;
+    // Periodic references: the sample after refint, the reference switchint later, and so on.
+    setup.switchingMode = 5;
+    setup.refint = 0.02f;
+    setup.switchint = 0.02f;
+    setup.refChan = 1;
+    setup.prefSlots[PrefsSlot::MarkerAtSwitch] = 1;
+    for (int k = 1; k <= kChannels; ++k) {
+      auto& ch = setup.channelTable[k];
+      ch[ChanField::Gain] = 2;
+      ch[ChanField::Input] = static_cast<float>(k);
+      ch[ChanField::B] = 1;
+      ch[ChanField::PlotMax] = 4;
+      ch[ChanField::PlotMin] = -4;
+      ch[ChanField::Averaged] = static_cast<float>(averaged);
+    }
+    setup.channelTable[1][ChanField::Device] = 2;
+    EXPECT_EQ(SetupRecordProblem(setup), "");
+    const fs::path file = documents_ / "switching.MVsetup";
+    std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
+    return file;
+  }
+
+  // The switch commands received, decoded.
+  std::vector<std::string> Switches(const std::string& rx) const {
+    return kind_ == sim::Kind::ADAM ? test::switching::AdamSwitches(rx) : test::switching::SableSwitches(rx);
+  }
+};
+
+TEST_P(SwitchingHangUpRunE2E, OnlySwitchesTheInstrumentGotAreMarked) {
+  ASSERT_NO_FATAL_FAILURE(Start(GetParam()));
+  afterRun_ = "until 33\nlist 33\n";
+  std::string beforeRun;
+  double hungUpAt = 0;
+  Record(
+      1,
+      [&] {
+        if (Sample == 1) beforeRun = sim_->Received();
+        if (Sample >= 6 && hungUpAt == 0) {
+          sim_->SetFaultSpan(sim::Fault::HangUp, 0, -1);
+          hungUpAt = Now();
+        }
+        return false;
+      },
+      "wait 6\nhold Escape\n");
+  ASSERT_GT(hungUpAt, 0);
+  const std::vector<std::string> got = Switches(sim_->Received());
+  const auto sent = static_cast<int>(got.size() - Switches(beforeRun).size());
+  int marked = 0;
+  for (const test::DumpedMarker& m : test::MarkersInDump(dump_)) marked += m.code == 'S' || m.code == 'R';
+  EXPECT_GE(sent, 1) << "the first switch to the sample went out";
+  EXPECT_EQ(marked, sent) << "a marker for each switch the instrument got\n" << dump_;
+  std::printf("%s: %d switches sent in the run, %d marked\n",
+              ::testing::UnitTest::GetInstance()->current_test_info()->name(), sent, marked);
+  const std::smatch lost = [&] {
+    std::smatch m;
+    std::regex_search(output_, m, std::regex(R"(serial port lost for (\d+(\.\d)?) s)"));
+    return m;
+  }();
+  ASSERT_FALSE(lost.empty()) << output_;
+  // From the hang-up (1.5 s) to the run's end (about 6 s).
+  EXPECT_GT(std::stod(lost[1].str()), 3.0) << lost[0];
+  EXPECT_LT(std::stod(lost[1].str()), 6.0) << lost[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(Interfaces, SwitchingHangUpRunE2E,
+                         ::testing::Values(sim::Kind::UI2, sim::Kind::ADAM),
+                         [](const ::testing::TestParamInfo<sim::Kind>& info) {
+                           return std::string(sim::KindName(info.param));
+                         });
 
 // The stream falls silent; the run's stop, asked for while the reader waits for a line,
 // ends the wait: the read neither waits out its deadline nor buzzes as a failed one, and

@@ -161,6 +161,28 @@ TEST_F(RateCheckWindowTest, ARateChangedDuringAPauseShowsOnlyTheRequestedValue) 
   EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w33-recording-check-rate-changed.png")));
 }
 
+// A run that lost its serial line for a while says how long under its rate, in place
+// of the tick; the window grows by the line.
+TEST_F(RateCheckWindowTest, ARunThatLostItsPortSaysHowLong) {
+  EXPECT_EQ(LineLostText(4.46).str(), "serial port lost for 4.5 s");
+  EXPECT_EQ(LineLostText(22.4).str(), "serial port lost for 22 s");
+  EXPECT_EQ(LineLostText(185.0).str(), "serial port lost for 3 min 5 s");
+  ChartRunTiming lost = anHour;
+  lost.lineLostSeconds = 22.4;
+  CHECKSAMPLERATE(lost, 1.0f, 1);
+  EXPECT_EQ(Height(W), 70 + kLineLostHeight);
+  ASSERT_TRUE(rt::EditFieldExists(kLineLostField));
+  EXPECT_EQ(rt::EditText(kLineLostField), "serial port lost for 22 s");
+  EXPECT_TRUE(rt::SaveWindowImage(W, Shot("w33-recording-check-port-lost.png")));
+
+  SampRateError = 0.01f;
+  CHECKSAMPLERATE(lost, 1.0f, 0);
+  EXPECT_EQ(rt::EditText(kLineLostField), "serial port lost for 22 s") << "on the slow-rate page too";
+
+  CHECKSAMPLERATE(anHour, 1.0f, 0);
+  EXPECT_FALSE(rt::EditFieldExists(kLineLostField)) << "a run that kept its line says nothing of it";
+}
+
 TEST_F(RateCheckWindowTest, ScopeModesShowTheScopeRate) {
   RecordingMODE = RecordingModeCode::ScopeChart;
   ScopeMax = 1'000;
