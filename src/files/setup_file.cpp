@@ -512,7 +512,9 @@ SetupRecord CaptureSetup() {
   r.scopeViewStep = ScopeViewSTEP;
   r.dataTaker = DataTakerChannels;
   r.timedSaveInterval = TimedSaveINTERVAL;
+  // Links the switching window does not show ticked are no part of the set-up.
   r.zeroLinks = zerolink;
+  if (!ZeroLinksInForce()) r.zeroLinks.fill(0);
   r.digitalPort = Digital_Port;
   r.maxDisplaySpeed = Max_Display_Speed;
   r.alertIntervals = {StartAlertInt, StopAlertInt, ContinueAlertInt};
@@ -602,6 +604,9 @@ void ApplySetup(const SetupRecord& r) {
   ADsensorType = r.sensorTypes;
   DT800FastAcquisitionMode = r.dt800Fast;
   mainsfrequency = r.mainsFrequency;
+  // A file with links its pattern or interval does not offer (or with the box off) sets
+  // none: the switching window could never show them.
+  DropZeroLinksNotInForce();
 }
 
 }  // namespace mv
