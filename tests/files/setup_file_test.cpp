@@ -445,6 +445,21 @@ TEST_F(SetupFileTest, ASetupSavedWithTheSpikeFilterOnLoadsWithItOn) {
   }
 }
 
+// "Use Automatic Backup" comes back from "Use Setup File" as it was when the set-up was
+// saved, whatever the backup interval: unticked with an interval stays unticked.
+TEST_F(SetupFileTest, UseAutomaticBackupComesBackAsSaved) {
+  for (const int16_t saved : {0, 1}) {
+    SetTwoChannelSetup();
+    PrefsArray[PrefsSlot::AutomaticBackup] = saved;
+    ASSERT_NE(TimedSaveINTERVAL, 0);
+    const auto path = configDir / "backup.MVsetup";
+    ASSERT_TRUE(WriteSetupFile(path.string())) << saved;
+    PrefsArray[PrefsSlot::AutomaticBackup] = saved ? 0 : 1;
+    ASSERT_TRUE(LoadSetupFile(path.string())) << saved;
+    EXPECT_EQ(PrefsArray[PrefsSlot::AutomaticBackup], saved);
+  }
+}
+
 // Older files may hold a channel's value number or an ADAM range in the read-mode
 // field; a code that is no read mode leaves the input reading degrees C.
 TEST_F(SetupFileTest, ACodeThatIsNoReadModeReadsDegrees) {
