@@ -410,6 +410,14 @@ std::string SetupRecordProblem(const SetupRecord& r) {
     if (!(averaged >= 0 && averaged <= kMostReadingsAveraged))
       return "channel " + std::to_string(ch) + " averages " + PrintedNumber(averaged).str() +
              " readings: a channel averages 1 reading or more, or 0 for continuous averaging";
+    // The data file states the count it was given: a fraction would say one count while
+    // the sample takers average another.
+    if (averaged != std::trunc(averaged)) {
+      std::string count = PrintedNumber(averaged).str();
+      count.erase(0, count.find_first_not_of(' '));
+      return "channel " + std::to_string(ch) + " averages " + count +
+             " readings: a channel averages a whole number of readings";
+    }
   }
   if (r.extraTriggerInput < 0 || r.extraTriggerInput > 16)
     return "the trigger's extra A-D input is " + std::to_string(r.extraTriggerInput) +

@@ -549,6 +549,8 @@ TEST_F(SetupFileTest, ValuesTheProgramCannotUseAreRefusedWithNothingChanged) {
       {"scope plot step 0", [](SetupRecord& r) { r.scopeViewStep = 0; }, "step"},
       {"channel 2 averages -3 readings", [](SetupRecord& r) { r.channelTable[2][7] = -3; },
        "channel 2 averages -3 readings"},
+      {"channel 2 averages 2.5 readings", [](SetupRecord& r) { r.channelTable[2][7] = 2.5f; },
+       "channel 2 averages 2.5 readings: a channel averages a whole number of readings"},
       {"channel 1 averages 3e9 readings", [](SetupRecord& r) { r.channelTable[1][7] = 3e9f; },
        "channel 1 averages"},
       {"extra trigger input 40", [](SetupRecord& r) { r.extraTriggerInput = 40; }, "extra A-D input is 40"},
