@@ -126,7 +126,8 @@ bool DeviceZeroApplies(int16_t ch, int16_t valve, const PipelineStyle& style) {
         break;
     }
   }
-  const int16_t k = zerolink[3 * ch + 2];
+  // Links act only while "Extra Zero Links" shows them ticked.
+  const int16_t k = ZeroLinksInForce() ? zerolink[3 * ch + 2] : int16_t{0};
   if (k >= 1 && k <= nChannels && k <= 16 && Sample > 0) {
     const int32_t column = k < ch ? Sample : Sample - 1;
     if (column >= style.firstStoredColumn && StoredValue(k, column) == DeviceSwitchZeroValue) zeroed = true;

@@ -11,9 +11,11 @@
 #include "acquisition/time_axis.h"
 #include "acquisition/toolbar.h"
 #include "control/state.h"
+#include "control/switch_groups.h"
 #include "control/switching_schedule.h"
 #include "devices/needs.h"
 #include "devices/state.h"
+#include "files/needs.h"
 #include "files/state.h"
 #include "kit/builders.h"
 #include "kit/format.h"
@@ -269,6 +271,13 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
   // Timed switching takes its turn here, after the keys, on every pass.
   Switching();
   if (!ScopeChart() && Sample >= MaxSamples && PrefsArray[PrefsSlot::Autorepeat]) {
+    // A period starts a run of its own: two references that are not one in each group
+    // start none. The run ends here with this period kept unsaved, as a run that does
+    // not repeat.
+    if (const auto refusal = ReferenceGroupRefusal()) {
+      files_hooks::FileNotice("The next period was not started", *refusal);
+      return RunEnd::SamplesDone;
+    }
     // As at a run's end, nothing stands beyond the period's last sample: a key typed
     // in the pass that took it is saved on it, in this period's file.
     KeepMarkersWithinRun(std::max<int32_t>(Sample - 1, 0));

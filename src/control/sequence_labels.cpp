@@ -104,7 +104,9 @@ void GetSequenceLabels() {
   rt::SetMenuHandler([](int16_t menu, int16_t menuItem) { services::ShortMENU(menu, menuItem); });
   rt::SetDialogHandler(doDIALOG);
   rt::SetEditKeyHandler(CheckRETURN);
-  zerolink[0] = 0;  // zero links do not apply to a sequence of files
+  // Zero links do not apply to a sequence of files: none is kept.
+  zerolink[0] = 0;
+  DropZeroLinksNotInForce();
   if (ChannelVariables[0][0] == 0) ChannelVariables[0][0] = 1;
   const std::vector<int16_t> used = SequencePositionsInUse();
   SwitchSequenceArray.fill(0);

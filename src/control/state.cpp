@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "kit/state.h"
+#include "setup/state.h"
+
 namespace mv {
 
 std::array<AlarmConditionsRecord, 17> alarmsArray{};
@@ -58,6 +61,24 @@ void RebuildZeroBackLinks(int16_t lastChannel) {
   for (int r = 1; r <= lastChannel; ++r) {
     const int a = zerolink[3 * r + 1];
     if (a >= 1 && a <= 16) zerolink[3 * a + 2] = static_cast<int16_t>(r);
+  }
+}
+
+bool ZeroLinksOffered() {
+  return RecordingMODE == RecordingModeCode::Chart && ChartIntervalInSeconds >= 0.033333 &&
+         (SwitchingMode == 5 || SwitchingMode == 6);
+}
+
+bool ZeroLinksInForce() {
+  return zerolink[0] == 1 && ZeroLinksOffered();
+}
+
+void DropZeroLinksNotInForce() {
+  if (ZeroLinksInForce()) return;
+  zerolink[0] = 0;
+  for (int r = 1; r <= 16; ++r) {
+    zerolink[3 * r + 1] = 0;
+    zerolink[3 * r + 2] = 0;
   }
 }
 

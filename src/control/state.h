@@ -119,6 +119,14 @@ using ZeroLinkTable = std::array<int16_t, kZeroLinkWords>;
 extern ZeroLinkTable zerolink;
 // Rebuilds the back-links (words 3r+2) from the links of channels 1 to lastChannel.
 void RebuildZeroBackLinks(int16_t lastChannel = 16);
+// Whether "Extra Zero Links" is offered: the periodic patterns (5 and 6) of a chart
+// recording whose interval leaves the sample takers time to zero the linked channels.
+bool ZeroLinksOffered();
+// The links act only while the box shows them ticked: offered and switched on.
+bool ZeroLinksInForce();
+// Links that are not in force are dropped, every link and back-link with the on/off
+// word: a box shown unticked or dimmed holds no link that could act or be saved.
+void DropZeroLinksNotInForce();
 // A new run: the alarm counts and the samples of the last alarms (fields 6 to 11) of
 // every channel's record back to 0; the settings stay.
 void CLEARALARMS();

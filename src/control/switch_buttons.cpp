@@ -277,7 +277,6 @@ void ReferenceButtonsOff() {
 void FixSWITCHBUTTON() {
   rt::SetOutputWindow(kSwitchWindow);
   const int16_t p = SwitchingMode;
-  const int16_t last1 = GroupOneLastDevice(External_AD);
   if (p == 9) {
     Mark(I16(10 * SwitchedChannel()), true);
     ReferenceButtonsOff();
@@ -303,8 +302,9 @@ void FixSWITCHBUTTON() {
     SetState(SwitchItem::ZeroLinks, 0);
   } else if (TwoGroupPattern(p)) {
     SetState(SwitchItem::TwoGroups, 2);
-    if (RefChan2 > last1 && ValidRef(RefChan2)) Mark(RefChan2, true);
-    if (RefChan > last1) RefChan = 0;
+    // Every reference the set-up holds is shown, in its group or not: one in the wrong
+    // group is named under the rows and refused at "Setup OK", never dropped unseen.
+    if (ValidRef(RefChan2)) Mark(RefChan2, true);
     if (ValidRef(RefChan)) Mark(RefChan, true);
   }
   // Scope-plus-chart recordings switch one group only, and so does a coding that gives
@@ -328,14 +328,15 @@ void ClickReferenceButton(int16_t k) {
     return;
   }
   const int16_t last1 = GroupOneLastDevice(External_AD);
-  const bool groupOne = k <= last1;
-  if (groupOne)
+  if (k <= last1)
     RefChan = k;
   else
     RefChan2 = k;
-  for (int16_t b = 1; b <= kMaxDevices; ++b)
-    if ((b <= last1) == groupOne) Mark(b, false);
-  Mark(k, true);
+  // The buttons show the two references as they now stand (a set-up from another
+  // interface may have held both in one group).
+  ReferenceButtonsOff();
+  if (ValidRef(RefChan)) Mark(RefChan, true);
+  if (ValidRef(RefChan2)) Mark(RefChan2, true);
 }
 
 void ClickDeviceButton(int16_t button) {

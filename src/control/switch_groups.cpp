@@ -27,7 +27,31 @@ std::string DeviceReach(int16_t count) {
   return std::string(": ") + name + " switches devices 1 to " + last + " only.";
 }
 
+std::string Devices(int from, int to) {
+  return "devices " + std::to_string(from) + " to " + std::to_string(to);
+}
+
 }  // namespace
+
+std::optional<std::string> ReferenceGroupRefusal() {
+  if (!TwoGroupPattern(SwitchingMode) || !SecondGroupSwitchable(External_AD, Coding())) return std::nullopt;
+  const int16_t split = GroupOneLastDevice(External_AD);
+  const int16_t count = SwitchDeviceCount(External_AD, Coding());
+  const bool firstInOne = RefChan >= 1 && RefChan <= split;
+  const bool secondInTwo = RefChan2 > split && RefChan2 <= count;
+  if (firstInOne && secondInTwo) return std::nullopt;
+  const std::string groups =
+      ": group 1 is " + Devices(1, split) + " and group 2 " + Devices(split + 1, count) + " here, one reference each.";
+  const auto named = [](int16_t d) { return d >= 1 && d <= 8; };
+  if (named(RefChan) && named(RefChan2)) {
+    const bool sameGroup = (RefChan <= split) == (RefChan2 <= split);
+    const std::string both = "Reference devices " + std::to_string(RefChan) + " and " + std::to_string(RefChan2);
+    if (sameGroup) return both + " are both in group " + (RefChan <= split ? "1" : "2") + groups;
+    return both + " are in each other's group" + groups;
+  }
+  return std::string(firstInOne || secondInTwo ? "One group has no reference device" : "No reference device is chosen") +
+         groups;
+}
 
 std::optional<std::string> OneGroupReason() {
   const int16_t iface = External_AD;
@@ -55,6 +79,10 @@ std::optional<std::string> UnswitchableDevice() {
     what = "Reference device " + std::to_string(RefChan);
   } else if (TwoGroupPattern(p) && RefChan2 > count) {
     what = "Reference device " + std::to_string(RefChan2);
+  } else if (auto references = ReferenceGroupRefusal()) {
+    // Both references in one group leave the other group's valves shut in every
+    // reference period.
+    return references;
   } else if (SequentialPattern(p)) {
     for (int16_t k = static_cast<int16_t>(count + 1); k <= 8 && what.empty(); ++k)
       if (device(k) > 0) what = "Device position " + std::to_string(k);

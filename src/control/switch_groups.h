@@ -15,9 +15,16 @@ std::optional<std::string> OneGroupReason();
 // A two-group pattern that cannot run here moves to its one-group partner, as the
 // switching window moves it; true when it moved.
 bool FitPatternToCoding();
+// With two device groups the interface can switch, why the references are not one in
+// each group as the interface in use splits them (1 to 3 and 4 to 6 on an ADC-1, 1 to 4
+// and 5 to 8 elsewhere), as the line that says so; nothing when they are, or with one
+// group. A set-up made on one interface can carry both references into one group on
+// another: the other group would have every valve shut while its channels are read.
+std::optional<std::string> ReferenceGroupRefusal();
 // The first device the set-up chooses (a reference, a channel's device or a sequence
 // position) that the interface in use cannot switch with the coding in force, as the
-// line that names it; nothing when every device chosen can be switched. Such a device
+// line that names it, or two references that are not one in each group
+// (ReferenceGroupRefusal); nothing when every device chosen can be switched. Such a device
 // leaves every valve of its group shut while its channels would be stored as read.
 std::optional<std::string> UnswitchableDevice();
 // Why a run cannot start with the switching as it is set: a device out of reach, or two

@@ -195,12 +195,12 @@ void BuildFrame() {
 
 // "Extra Zero Links" is offered with the periodic patterns of a chart recording whose
 // interval leaves the sample takers time to zero the linked channels. A box that is
-// dimmed is off: zero links it cannot show checked are not kept on, so no link window
-// opens at Setup OK for a pattern that does not offer them.
+// dimmed is off and holds no links: links it cannot show checked would zero real
+// readings unseen, and no link window opens at Setup OK for a pattern that does not
+// offer them.
 int16_t ZeroLinksBoxState() {
-  const bool offered = RecordingMODE == RecordingModeCode::Chart && ChartIntervalInSeconds >= 0.033333 &&
-                       (SwitchingMode == 5 || SwitchingMode == 6);
-  if (!offered) zerolink[0] = 0;
+  const bool offered = ZeroLinksOffered();
+  if (!offered) DropZeroLinksNotInForce();
   return offered ? (zerolink[0] == 1 ? 2 : 1) : 0;
 }
 
@@ -603,7 +603,11 @@ void CHECKSWITCHBUTTON() {
   } else if (it == Item::SetupOK) {
     FinishFlag = 1;
   } else if (it == Item::ZeroLinks) {
-    if (rt::ControlState(Item::ZeroLinks) != 0) zerolink[0] = zerolink[0] == 1 ? 0 : 1;
+    if (rt::ControlState(Item::ZeroLinks) != 0) {
+      zerolink[0] = zerolink[0] == 1 ? 0 : 1;
+      // Unticked, the box clears its links: ticked again it starts with none.
+      DropZeroLinksNotInForce();
+    }
   } else if (it == SwitchItem::NoRefsBetweenChannels) {
     ClickNoRefsBetweenChannels();
   } else if (it >= 1 && it <= 8) {

@@ -64,14 +64,25 @@ int32_t Now() {
 // The devices the sample takers record as on after a switch to a and b, the reference
 // as much as a sample device: a device is on only when the command sent switched it. A
 // number no line of the interface carries is no device, and where the coding gives
-// group 2 no lines (a word names one device) b was never sent: a group left with every
-// valve shut has no device on (0), and its channels are zeroed, never stored as read.
+// group 2 no lines (a word names one device) b was never sent. With two groups each
+// group's device is one the switch opened among that group's lines: two references in
+// one group (a set-up made on an interface that splits the devices elsewhere) open no
+// line of the other group, which has no device on (0). A group left with every valve
+// shut has its channels zeroed, never stored as read.
 void RecordDevicesOn(int16_t a, int16_t b) {
-  OldChan = DeviceSwitchable(a) ? a : int16_t{0};
-  if (!TwoGroups()) return;
+  const int16_t sentA = DeviceSwitchable(a) ? a : int16_t{0};
+  if (!TwoGroups()) {
+    OldChan = sentA;
+    return;
+  }
   const bool secondSent =
       SecondGroupSwitchable(External_AD, PrefsArray[PrefsSlot::DigitalOutputCoding]) && DeviceSwitchable(b);
-  OldChan2 = secondSent ? b : int16_t{0};
+  const int16_t sentB = secondSent ? b : int16_t{0};
+  const int16_t split = GroupOneLastDevice(External_AD);
+  const auto inGroupOne = [split](int16_t d) { return d >= 1 && d <= split; };
+  const auto inGroupTwo = [split](int16_t d) { return d > split; };
+  OldChan = inGroupOne(sentA) ? sentA : (inGroupOne(sentB) ? sentB : int16_t{0});
+  OldChan2 = inGroupTwo(sentB) ? sentB : (inGroupTwo(sentA) ? sentA : int16_t{0});
 }
 
 }  // namespace

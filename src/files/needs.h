@@ -32,8 +32,8 @@ extern Hook<void(int16_t field, const std::string& macRoman, bool failed)> ShowO
 extern Hook<void()> NewPeriodScreen;
 
 // ---- seams the tests replace (their real default is this floor's own) -----------------
-// Tells the user that a file could not be read or written: a title and a message
-// (UTF-8). Default: the program's alert window (FileAlert), which waits for OK; tests
+// Tells the user that a file could not be read or written, or that a run was not
+// started: a title and a message (UTF-8). Default: the program's alert window (FileAlert), which waits for OK; tests
 // record the notice instead.
 extern Hook<void(const std::string& title, const std::string& message)> FileNotice;
 // The file information window (comment text and conditions) before a binary or Sable

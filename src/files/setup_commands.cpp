@@ -165,8 +165,10 @@ void MenuMarksAfterLoad() {
 
 // Everything a load sets beyond the stored values.
 void AfterSetupLoaded(int16_t rememberedWidth) {
+  // "Use Automatic Backup" comes back as the file holds it (ApplySetup took it); only a
+  // file without an interval has no backup to use.
   const bool backup = TimedSaveINTERVAL != 0;
-  PrefsArray[PrefsSlot::AutomaticBackup] = backup ? 1 : 0;
+  if (!backup) PrefsArray[PrefsSlot::AutomaticBackup] = 0;
   rt::CheckMenuItem(kFileMenu, 7, backup);
   if (Sound_Is_On != 0) PlaySound("setup.mp3", "MVsounds");
   StripLayoutAfterLoad(rememberedWidth);

@@ -410,6 +410,14 @@ std::string SetupRecordProblem(const SetupRecord& r) {
     if (!(averaged >= 0 && averaged <= kMostReadingsAveraged))
       return "channel " + std::to_string(ch) + " averages " + PrintedNumber(averaged).str() +
              " readings: a channel averages 1 reading or more, or 0 for continuous averaging";
+    // The data file states the count it was given: a fraction would say one count while
+    // the sample takers average another.
+    if (averaged != std::trunc(averaged)) {
+      std::string count = PrintedNumber(averaged).str();
+      count.erase(0, count.find_first_not_of(' '));
+      return "channel " + std::to_string(ch) + " averages " + count +
+             " readings: a channel averages a whole number of readings";
+    }
   }
   if (r.extraTriggerInput < 0 || r.extraTriggerInput > 16)
     return "the trigger's extra A-D input is " + std::to_string(r.extraTriggerInput) +
@@ -512,7 +520,9 @@ SetupRecord CaptureSetup() {
   r.scopeViewStep = ScopeViewSTEP;
   r.dataTaker = DataTakerChannels;
   r.timedSaveInterval = TimedSaveINTERVAL;
+  // Links the switching window does not show ticked are no part of the set-up.
   r.zeroLinks = zerolink;
+  if (!ZeroLinksInForce()) r.zeroLinks.fill(0);
   r.digitalPort = Digital_Port;
   r.maxDisplaySpeed = Max_Display_Speed;
   r.alertIntervals = {StartAlertInt, StopAlertInt, ContinueAlertInt};
@@ -602,6 +612,9 @@ void ApplySetup(const SetupRecord& r) {
   ADsensorType = r.sensorTypes;
   DT800FastAcquisitionMode = r.dt800Fast;
   mainsfrequency = r.mainsFrequency;
+  // A file with links its pattern or interval does not offer (or with the box off) sets
+  // none: the switching window could never show them.
+  DropZeroLinksNotInForce();
 }
 
 }  // namespace mv

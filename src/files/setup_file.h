@@ -79,7 +79,8 @@ struct SetupRecord {
   int16_t dt800Fast = 0, mainsFrequency = 50;
 };
 
-// The values in force, and the same put back (the record as a whole).
+// The values in force, and the same put back (the record as a whole). Zero links go
+// out and come in only while "Extra Zero Links" would show them ticked.
 SetupRecord CaptureSetup();
 void ApplySetup(const SetupRecord& r);
 

@@ -13,12 +13,14 @@
 #include "control/output_scripts.h"
 #include "control/sequence_labels.h"
 #include "control/state.h"
+#include "control/switch_groups.h"
 #include "control/switching_schedule.h"
 #include "conversions/evaluate.h"
 #include "conversions/state.h"
 #include "devices/datataker_reader.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "files/needs.h"
 #include "files/save_commands.h"
 #include "files/state.h"
 #include "kit/builders.h"
@@ -252,6 +254,13 @@ void RootIfAutorepeatSwitchedOn(int16_t autorepeatBefore) {
 }
 
 void RestartRun() {
+  // The run starts again from this set-up as Setup OK would have started it: two
+  // references that are not one in each group (the interface changed since) start none.
+  if (const auto refusal = ReferenceGroupRefusal()) {
+    files_hooks::FileNotice("The run was not started again", *refusal);
+    Outcome() = OptionsOutcome::Stay;
+    return;
+  }
   rt::CloseWindow(kSpikeReportWindow);
   MAKESURE(1);
   if (Outcome() != 1) {

@@ -285,19 +285,26 @@ TEST_F(SampleTakerTest, AReferenceThatLeavesAGroupShutZeroesItsChannels) {
   }
 }
 
+// A link acts only while "Extra Zero Links" is ticked (periodic references in a chart).
 TEST_F(SampleTakerTest, ZeroLinkFollowsTheLinkedChannel) {
-  SwitchingMode = SwitchingPatternCode::Keyboard;
-  RefIsON = 0;
-  OldChan = 2;
-  DeviceSwitchZeroValue = 0;
-  ChannelVariables[1][ChanField::Device] = 1;  // zeroed by its device
-  zerolink[3 * 2 + 2] = 1;                     // channel 2 follows channel 1
-  readings[1] = {0.7f, 0.7f};
-  readings[2] = {0.6f, 0.6f};
-  GETDATA();
-  EXPECT_EQ(ChartDataArray.Get(2, 0), 0.6f) << "no link at a run's first sample";
-  GETDATA();
-  EXPECT_EQ(ChartDataArray.Get(2, 1), 0.0f);
+  for (const int16_t on : {1, 0}) {
+    Sample = 0;
+    SwitchingMode = 5;
+    RecordingMODE = RecordingModeCode::Chart;
+    ChartIntervalInSeconds = 1;
+    RefIsON = 0;
+    OldChan = 2;
+    DeviceSwitchZeroValue = 0;
+    ChannelVariables[1][ChanField::Device] = 1;  // zeroed by its device
+    zerolink[0] = on;
+    zerolink[3 * 2 + 2] = 1;  // channel 2 follows channel 1
+    readings[1] = {0.7f, 0.7f};
+    readings[2] = {0.6f, 0.6f};
+    GETDATA();
+    EXPECT_EQ(ChartDataArray.Get(2, 0), 0.6f) << "no link at a run's first sample";
+    GETDATA();
+    EXPECT_EQ(ChartDataArray.Get(2, 1), on ? 0.0f : 0.6f) << "box ticked: " << on;
+  }
 }
 
 // A rate whose flow the run has not read yet (a later flow channel at the first

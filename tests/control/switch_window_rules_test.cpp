@@ -10,6 +10,7 @@
 #include "control/state.h"
 #include "control/switch_buttons.h"
 #include "control/switch_diagram.h"
+#include "control/switch_groups.h"
 #include "control/switch_window.h"
 #include "devices/state.h"
 #include "setup/state.h"
@@ -94,6 +95,49 @@ TEST(SwitchWindowRules, ReferenceButtonsFitTheInterfaceAndCoding) {
   EXPECT_EQ(SwitchDeviceCount(DT500, 0), 4);
   EXPECT_EQ(SwitchDeviceCount(ExternalADCode::DT50, 0), 4);
   EXPECT_EQ(SwitchDeviceCount(DT500, 1), 8);
+}
+
+// Two groups need one reference in each, as the interface in use splits the devices.
+TEST(SwitchWindowRules, TwoGroupsNeedOneReferenceInEachGroupOfTheInterface) {
+  const int16_t iface = External_AD, coding = PrefsArray[PrefsSlot::DigitalOutputCoding], pattern = SwitchingMode,
+                ref1 = RefChan, ref2 = RefChan2;
+  const int16_t UI3 = ExternalADCode::SableUI3;
+  const struct {
+    int16_t iface, coding, pattern, ref1, ref2;
+    const char* said;  // nullptr: no refusal
+  } rows[] = {
+      {UI3, 0, 6, 1, 5, nullptr},
+      {UI3, 0, 6, 1, 4, "Reference devices 1 and 4 are both in group 1: group 1 is devices 1 to 4 and group 2 "
+                        "devices 5 to 8 here, one reference each."},
+      {ExternalADCode::DT800, 0, 2, 1, 4, "Reference devices 1 and 4 are both in group 1:"},
+      {ADC1, 1, 4, 4, 5, "Reference devices 4 and 5 are both in group 2: group 1 is devices 1 to 3 and group 2 "
+                         "devices 4 to 6 here, one reference each."},
+      {ADC1, 0, 6, 1, 4, nullptr},
+      {UI3, 0, 8, 5, 1, "Reference devices 5 and 1 are in each other's group:"},
+      {UI3, 0, 6, 1, 0, "One group has no reference device:"},
+      {UI3, 0, 5, 1, 4, nullptr},  // one group
+      {UI3, 1, 6, 1, 4, nullptr},  // the word gives group 2 no lines: another refusal says so
+  };
+  for (const auto& row : rows) {
+    External_AD = row.iface;
+    PrefsArray[PrefsSlot::DigitalOutputCoding] = row.coding;
+    SwitchingMode = row.pattern;
+    RefChan = row.ref1;
+    RefChan2 = row.ref2;
+    const auto said = ReferenceGroupRefusal();
+    if (!row.said) {
+      EXPECT_FALSE(said) << *said;
+      continue;
+    }
+    ASSERT_TRUE(said) << row.said;
+    EXPECT_EQ(said->rfind(row.said, 0), 0u) << *said;
+    EXPECT_EQ(UnswitchableDevice(), said) << "the set-up window, Device Control and the Preferences name it";
+  }
+  External_AD = iface;
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = coding;
+  SwitchingMode = pattern;
+  RefChan = ref1;
+  RefChan2 = ref2;
 }
 
 TEST(SwitchDiagramRules, PeriodicSlotsTakeTurnsToTheColumnEnd) {

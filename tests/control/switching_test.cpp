@@ -214,5 +214,35 @@ TEST_F(SwitchingTest, DirectSwitchNeedsOneGroup) {
   EXPECT_EQ(DeviceInUse, 3);  // the DataTaker path records it
 }
 
+// Two references in one group (a set-up from an interface that splits the devices
+// elsewhere) open no line of the other group: the "-" key and the timed reference record
+// no device on there, so its channels are zeroed rather than stored as read.
+TEST_F(SwitchingTest, AReferenceThatOpensNoLineOfAGroupRecordsItOff) {
+  DemonstrationMODE = 1;  // the state only: nothing is sent
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;
+  const struct {
+    int16_t iface, ref1, ref2, pattern, groupOne, groupTwo;
+  } rows[] = {
+      {ExternalADCode::SableUI3, 1, 4, 2, 1, 0},  // both in group 1 (1 to 4)
+      {ExternalADCode::DT800, 1, 4, 6, 1, 0},
+      {ExternalADCode::ADC1, 4, 5, 2, 0, 5},  // both in group 2 (4 to 6)
+      {ExternalADCode::ADC1, 1, 4, 6, 1, 4},  // one in each
+  };
+  for (const auto& row : rows) {
+    External_AD = row.iface;
+    SwitchingMode = row.pattern;
+    nGroups = 2;
+    RefChan = row.ref1;
+    RefChan2 = row.ref2;
+    OldChan = OldChan2 = 9;
+    if (row.pattern == 2)
+      KeyboardReferenceON();
+    else
+      SWITCHTOREFERENCE();
+    EXPECT_EQ(OldChan, row.groupOne) << row.iface << " " << row.ref1 << "+" << row.ref2;
+    EXPECT_EQ(OldChan2, row.groupTwo) << row.iface << " " << row.ref1 << "+" << row.ref2;
+  }
+}
+
 }  // namespace
 }  // namespace mv

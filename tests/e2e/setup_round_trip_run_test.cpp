@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "control/state.h"
+#include "control/zero_link_window.h"
 #include "conversions/state.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
@@ -44,6 +45,11 @@ class SetupRoundTripRunE2E : public test::SimulatedRunTest {
     o.kind = sim::Kind::UI3;
     for (int k = 1; k <= 4; ++k) o.values.push_back({k, 1.1 * k});
     ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
+  }
+  // The notice hook holds this fixture: the next test in the process must not call it.
+  void TearDown() override {
+    files_hooks::ResetFilesHooks();
+    SimulatedRunTest::TearDown();
   }
 
   // The recording runs on the virtual clock; the connection road on the real one.
@@ -191,6 +197,111 @@ TEST_F(SetupRoundTripRunE2E, AnAveragingOutOfRangeIsRefusedWithTheReason) {
             "averaging");
   EXPECT_NE(ChannelVariables[2][ChanField::Averaged], -3.0f) << "nothing of the file was used";
 }
+
+// Zero links made in the switching window (row 1 to channel 3, which no device switches),
+// then the box unticked, or dimmed by choosing "Reference at Start and End" and then the
+// periodic references again: the links are gone with the box. Channel 3 is stored as
+// read in every sample while channel 1 (device 2) is zeroed outside its device's
+// periods, and the set-up file saved then carries no link, so the run from it reopened
+// stores channel 3 as read as well.
+struct ZeroLinkRoad {
+  const char* name;
+  sim::Kind kind;
+  int16_t code;          // the interface's item in the device window's popup
+  const char* offAgain;  // what turns the box off in Device Control
+};
+
+class ZeroLinkRoadRunE2E : public SetupRoundTripRunE2E, public ::testing::WithParamInterface<ZeroLinkRoad> {
+ protected:
+  std::string ChooseInterface(int16_t code) const {
+    return "until 21 20\npick 21 182 " + std::to_string(code) + "\nclick-label 21 Selection OK\nuntil 88\n" +
+           "click-label 88 " + link_ + "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\n";
+  }
+  // Setup OK, the recording to its end, saved to `data`, and Quit.
+  static std::string RecordSaveAndQuit(const fs::path& data) {
+    return "click 104 203\ngone 104\nuntil 112 120\npanel " + data.string() +
+           "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+  }
+  // The zero values stored in channel 3's cells, and the cells of channel 1 zeroed.
+  static std::pair<int, int> Zeros(const fs::path& data) {
+    const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+    const std::vector<double> linked = test::BlockValues(dump, 3), primary = test::BlockValues(dump, 1);
+    EXPECT_GT(linked.size(), 100u) << dump;
+    int zeros = 0, zeroedPrimary = 0;
+    for (std::size_t i = 0; i < linked.size(); ++i) {
+      if (linked[i] == 0.0) ++zeros;
+      // Its own rising reading: input 3 at 3.3 V and more.
+      else if (linked[i] < 3.2 || (i > 0 && linked[i] < linked[i - 1]))
+        ADD_FAILURE() << "cell " << i << ": " << linked[i];
+    }
+    for (double v : primary) zeroedPrimary += v == 0.0 ? 1 : 0;
+    return {zeros, zeroedPrimary};
+  }
+};
+
+TEST_P(ZeroLinkRoadRunE2E, LinksShownOffZeroNoReading) {
+  const ZeroLinkRoad& road = GetParam();
+  // Each input its own value, rising: a reading stored for another channel shows.
+  sim_->Stop();
+  sim::Options o;
+  o.kind = road.kind;
+  for (int k = 1; k <= 4; ++k) o.values.push_back({k, 1.1 * k});
+  o.ramp = 0.01;
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
+  const fs::path made = WriteTwoChannels([](SetupRecord& r) {
+    r.channels = 3;
+    r.maxSamples = 140;
+    r.channelTable[3] = r.channelTable[2];
+    r.channelTable[3][ChanField::Input] = 3;
+    r.channelTable[1][ChanField::Device] = 2;
+    r.channelTable[2][ChanField::Device] = 3;
+    for (int k = 1; k <= 3; ++k) r.dataTaker[k] = {1, 0, 0, 0, 0};
+    r.switchingMode = 5;
+    r.refint = 0.05f;
+    r.switchint = 0.1f;
+    r.refChan = 1;
+  });
+  const fs::path saved = documents_ / "unlinked.MVsetup", first = documents_ / "first.kstr",
+                 second = documents_ / "second.kstr";
+  const std::string script =
+      "start " + made.string() + "\nuntil 11 20\nclick-label 11 Reset\n" + ChooseInterface(road.code) +
+      "click 104 209\nuntil 3\nclick 3 179\nclick 3 177\nuntil 5\nclick 5 " +
+      std::to_string(ZeroLinkButton(1, 3)) + "\nclick 5 " + std::to_string(kZeroLinkOK) +
+      "\ngone 5\nclick 104 209\nuntil 3\n" + road.offAgain + "list 3\nclick 3 177\ngone 3\npanel " +
+      saved.string() + "\nmenu 1 10\nwait 0.2\n" + RecordSaveAndQuit(first);
+  auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received();
+  EXPECT_NE(result.output.find("179 checkbox \"Extra Zero Links\" enabled"), std::string::npos)
+      << "offered again, unticked: " << result.output;
+  EXPECT_EQ(zerolink[3 * 1 + 1], 0) << "the link went with the box";
+  const auto [zeros, zeroed] = Zeros(first);
+  EXPECT_EQ(zeros, 0) << "zeros stored for channel 3's readings";
+  EXPECT_GT(zeroed, 0) << "channel 1 is zeroed outside its device's periods";
+
+  ASSERT_TRUE(fs::exists(saved));
+  std::ifstream in(saved, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const ParsedSetup parsed = ParseSetup(bytes, CaptureSetup());
+  ASSERT_TRUE(parsed.record) << parsed.reason;
+  for (int w = 0; w < kZeroLinkWords; ++w) EXPECT_EQ(parsed.record->zeroLinks[w], 0) << "word " << w;
+
+  StartAgain();
+  result = Run("start " + saved.string() + "\n" + ChooseInterface(road.code) + RecordSaveAndQuit(second));
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received();
+  const auto [zerosAgain, zeroedAgain] = Zeros(second);
+  EXPECT_EQ(zerosAgain, 0) << "zeros stored for channel 3's readings, the set-up reopened";
+  EXPECT_GT(zeroedAgain, 0);
+}
+
+const ZeroLinkRoad kZeroLinkRoads[] = {
+    {"UI3Unticked", sim::Kind::UI3, 2, "click 3 179\n"},
+    {"UI3DimmedByAnotherPattern", sim::Kind::UI3, 2, "pick 3 181 4\nlist 3\npick 3 181 5\n"},
+    {"DT800Unticked", sim::Kind::DT800, 5, "click 3 179\n"},
+    {"DT800DimmedByAnotherPattern", sim::Kind::DT800, 5, "pick 3 181 4\nlist 3\npick 3 181 5\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Roads, ZeroLinkRoadRunE2E, ::testing::ValuesIn(kZeroLinkRoads),
+                         [](const ::testing::TestParamInfo<ZeroLinkRoad>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace mv

@@ -74,6 +74,13 @@ inline std::string DT500Word(int device) {
   return levels;
 }
 
+// A DT800, DT80 or DT85 wired one line per device: eight lines, active high.
+inline std::string DT800Lines(std::initializer_list<int> lines) {
+  std::string levels;
+  for (int k = 1; k <= 8; ++k) levels += (Bits(lines) & (1u << (k - 1))) != 0 ? '1' : '0';
+  return levels;
+}
+
 // The ADC-1's output byte, 64 plus one bit per device on, in hex (its reading commands
 // lie below 64 or above 127).
 inline std::vector<std::string> Adc1Switches(const std::string& rx) {

@@ -30,6 +30,7 @@
 #include "e2e/program_run_fixture.h"
 #include "e2e/simulated_run_fixture.h"
 #include "e2e/switching_commands.h"
+#include "files/needs.h"
 #include "files/prefs_file.h"
 #include "files/setup_file.h"
 #include "kit/state.h"
@@ -85,6 +86,8 @@ struct RoadRun {
   // the markers the file must hold, in order.
   bool deviceMarkers = false;
   std::vector<char> markers = {};
+  // Further texts the program must have shown (a window's listing: "5 radio ... marked").
+  std::vector<std::string> alsoShown = {};
 };
 
 void PrintTo(const RoadRun& run, std::ostream* out) {
@@ -102,6 +105,12 @@ const char* const kPrefsToTheWord =
     "menu 2 21\nuntil 13\npick 13 500 2\nclick 13 17\nclick 13 220\ngone 13\n";
 // "Setup OK" refused: the set-up window stays, and says why.
 const char* const kRefusedStart = "list 104\nshot 104 %\nclick 104 203\nwait 0.2\nlist 104\n";
+// "Setup OK" refused, then Device Control opened with the listing of its buttons, a
+// reference button clicked and the window closed.
+std::string RefusedThenReference(int device) {
+  return std::string(kRefusedStart) + "click 104 209\nuntil 3\nlist 3\nclick 3 " + std::to_string(device) +
+         "\nclick 3 177\ngone 3\n";
+}
 // Restart from the options window, and the second run to its end.
 const char* const kRestart = "click 112 1\ngone 112\nuntil 112 120\n";
 
@@ -228,6 +237,44 @@ const RoadRun kRuns[] = {
     // Keyboard switching with the device number as the switch marker: "+" marks the sample
     // device it turned on (3), "-" the reference (1), Alt+4 device 4, and the closing
     // reference 1 again.
+    // Two groups made on an ADC-1 (references 1 and 4, groups 1 to 3 and 4 to 6) opened on
+    // a UI3, where group 1 is devices 1 to 4: both references fall in group 1, and group 2
+    // would be shut in every reference period. The set-up window names them from the
+    // start and "Setup OK" refuses; Device Control shows both references marked, and
+    // reference 5 chosen there gives group 2 its own.
+    {"Adc1ReferencesOnAUI3RefusedAtSetupOK", sim::Kind::UI3, 2, true, 6, 0.05f, 0.1f, 1, 4, {2, 3, 5, 6}, 15,
+     140, RefusedThenReference(5),
+     "Reference devices 1 and 4 are both in group 1: group 1 is devices 1 to 4 and group 2 devices 5 to 8 "
+     "here, one reference each.",
+     {}, SableSwitches,
+     {SableLines({1, 4}), SableLines({1, 5}), SableLines({1, 5}), SableLines({2, 5}), SableLines({1, 5}),
+      SableLines({3, 6}), SableLines({1, 5}), SableLines({2, 5}), SableLines({1, 5}), SableLines({3, 6}),
+      SableLines({1, 5}), SableLines({})},
+     {"R", "2+5", "R", "3+6", "R", "2+5", "R", "3+6"}, 6, false, {}, "", false, {},
+     {"1 radio \"Device # 1\" marked", "4 radio \"Device # 4\" marked"}},
+    {"Adc1ReferencesOnADT800RefusedAtSetupOK", sim::Kind::DT800, 5, true, 6, 0.05f, 0.1f, 1, 4, {2, 3, 5, 6},
+     15, 140, RefusedThenReference(5),
+     "Reference devices 1 and 4 are both in group 1: group 1 is devices 1 to 4 and group 2 devices 5 to 8 "
+     "here, one reference each.",
+     {}, DataTakerSwitches,
+     {DT800Lines({}), DT800Lines({1, 4}), DT800Lines({1, 5}), DT800Lines({1, 5}), DT800Lines({2, 5}),
+      DT800Lines({1, 5}), DT800Lines({3, 6}), DT800Lines({1, 5}), DT800Lines({2, 5}), DT800Lines({1, 5}),
+      DT800Lines({3, 6}), DT800Lines({1, 5}), DT800Lines({})},
+     {"R", "2+5", "R", "3+6", "R", "2+5", "R", "3+6"}, 6, false, {}, "", false, {},
+     {"1 radio \"Device # 1\" marked", "4 radio \"Device # 4\" marked"}},
+    // Two groups made on a UI3 (references 4 and 5) opened on an ADC-1, where group 2 is
+    // devices 4 to 6: both references in group 2, group 1 shut in every reference period.
+    // Refused until reference 1 is chosen for group 1.
+    {"UI3ReferencesOnAnAdc1RefusedAtSetupOK", sim::Kind::ADC1, 9, false, 6, 0.05f, 0.1f, 4, 5, {2, 3, 5, 6},
+     15, 140, RefusedThenReference(1),
+     "Reference devices 4 and 5 are both in group 2: group 1 is devices 1 to 3 and group 2 devices 4 to 6 "
+     "here, one reference each.",
+     {}, Adc1Switches,
+     {Adc1Devices({4, 5}), Adc1Devices({1, 5}), Adc1Devices({1, 5}), Adc1Devices({2, 5}), Adc1Devices({1, 5}),
+      Adc1Devices({3, 6}), Adc1Devices({1, 5}), Adc1Devices({2, 5}), Adc1Devices({1, 5}), Adc1Devices({3, 6}),
+      Adc1Devices({1, 5}), Adc1Devices({})},
+     {"R", "2+5", "R", "3+6", "R", "2+5", "R", "3+6"}, 6, true, {}, "", false, {},
+     {"4 radio \"Device # 4\" marked", "5 radio \"Device # 5\" marked"}},
     {"UI3DeviceNumberMarkers", sim::Kind::UI3, 2, true, 1, 0.1f, 0.0f, 1, 0, {3, 4}, 15, 150,
      "", nullptr, {{20, '+'}, {60, '-'}, {90, '4'}}, SableSwitches,
      {SableLines({1}), SableLines({1}), SableLines({3}), SableLines({1}), SableLines({4}), SableLines({1}),
@@ -236,7 +283,7 @@ const RoadRun kRuns[] = {
 };
 // clang-format on
 
-class SwitchingRoadRunE2E : public test::SimulatedRunTest, public ::testing::WithParamInterface<RoadRun> {
+class SwitchingRoadFixture : public test::SimulatedRunTest {
  protected:
   void SetUp() override {
     SimulatedRunTest::SetUp();
@@ -247,10 +294,11 @@ class SwitchingRoadRunE2E : public test::SimulatedRunTest, public ::testing::Wit
   }
   void TearDown() override {
     SetSampleTimingTap(nullptr);
+    files_hooks::ResetFilesHooks();
     SimulatedRunTest::TearDown();
   }
 
-  fs::path WriteSetup(const RoadRun& run) {
+  fs::path WriteSetup(const RoadRun& run, int16_t autorepeat = 0) {
     SetupRecord setup;
     setup.recordingMode = RecordingModeCode::Chart;
     setup.channels = static_cast<int16_t>(run.devices.size());
@@ -273,6 +321,7 @@ class SwitchingRoadRunE2E : public test::SimulatedRunTest, public ::testing::Wit
       ch[ChanField::Device] = run.devices[i];
       setup.dataTaker[i + 1] = {1, 0, 0, 0, 0};  // a voltage input
     }
+    setup.prefSlots[PrefsSlot::Autorepeat] = autorepeat;
     if (run.deviceMarkers) {
       setup.showSwitchDeviceAsMarker = 1;
       setup.prefSlots[PrefsSlot::MarkerAtSwitch] = 1;
@@ -326,6 +375,8 @@ class SwitchingRoadRunE2E : public test::SimulatedRunTest, public ::testing::Wit
   }
 };
 
+class SwitchingRoadRunE2E : public SwitchingRoadFixture, public ::testing::WithParamInterface<RoadRun> {};
+
 // The file's samples as runs of the devices whose switched channels were read.
 std::vector<std::string> StoredRuns(const std::string& dump, const std::vector<float>& devices) {
   std::vector<std::vector<double>> values;
@@ -370,7 +421,9 @@ TEST_P(SwitchingRoadRunE2E, OnlyChannelsWhoseValveIsOpenAreStoredAsSampled) {
   }
   sim::Options o;
   o.kind = run.kind;
+  // Each input its own value, rising: a reading stored for another channel shows.
   for (int k = 1; k <= 4; ++k) o.values.push_back({k, 1.1 * k});
+  o.ramp = 0.01;
   ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
   const fs::path setup = WriteSetup(run);
   const fs::path data = documents_ / (std::string(run.name) + ".kstr");
@@ -382,6 +435,7 @@ TEST_P(SwitchingRoadRunE2E, OnlyChannelsWhoseValveIsOpenAreStoredAsSampled) {
   if (run.shown) {
     EXPECT_NE(result.output.find(run.shown), std::string::npos) << result.output;
   }
+  for (const std::string& text : run.alsoShown) EXPECT_NE(result.output.find(text), std::string::npos) << text;
 
   std::vector<std::string> seen;
   for (int i = 0; i < 600; ++i) {
@@ -406,6 +460,74 @@ TEST_P(SwitchingRoadRunE2E, OnlyChannelsWhoseValveIsOpenAreStoredAsSampled) {
 
 INSTANTIATE_TEST_SUITE_P(Roads, SwitchingRoadRunE2E, ::testing::ValuesIn(kRuns),
                          [](const ::testing::TestParamInfo<RoadRun>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace mv
+
+namespace mv {
+namespace {
+
+// A run whose references stop being one in each group while it records: no window lets
+// that happen once "Setup OK" has checked them, so the reference of group 2 is changed to
+// device 4 under the running loop, as a set-up for another interface would hold it. The
+// next reference opens lines 1 and 4 only, and group 2's channels are zeroed while it
+// lasts; the automatic repeat's next period does not start, nor does Restart, each with
+// the reason.
+TEST_F(SwitchingRoadFixture, ReferencesInOneGroupStartNoPeriodAndNoRestart) {
+  const RoadRun run{"UI3ReferencesMovedIntoOneGroup", sim::Kind::UI3, 2, true, 6, 0.05f, 0.1f, 1, 5, {2, 3, 6, 7},
+                    15, 60, "", nullptr, {}, SableSwitches, {}, {}, 6, false};
+  PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;
+  const FileResult saved = SavePreferencesFile();
+  ASSERT_TRUE(saved) << saved.reason;
+  sim::Options o;
+  o.kind = run.kind;
+  for (int k = 1; k <= 4; ++k) o.values.push_back({k, 1.1 * k});
+  o.ramp = 0.01;
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
+  const fs::path setup = WriteSetup(run, 1);
+  const fs::path data = documents_ / "moved.kstr";
+  SetSampleTimingTap([](double, double) {
+    if (Sample == 20) RefChan2 = 4;
+  });
+  std::vector<std::string> notices;
+  auto notice = files_hooks::FileNotice;
+  files_hooks::FileNotice = [&notices, notice](const std::string& title, const std::string& message) {
+    notices.push_back(title + ": " + message);
+    notice(title, message);
+  };
+  const std::string alert = "until 668 60\nlist 668\nclick 668 1\ngone 668\n";
+  const std::string script =
+      "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 2" +
+      "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " + link_ +
+      "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\npanel " +
+      (documents_ / "period 1.kssc").string() + "\nclick 104 203\ngone 104\nuntil 15\nclick 15 11\ngone 15\n" + alert + "until 112 60\nclick 112 1\n" + alert +
+      "until 112\n" + Save(data) + "click 112 6\nexpect-exit 0\n";
+  const auto result = drive::ScriptRunner(script).Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received();
+  const std::string reason =
+      "Reference devices 1 and 4 are both in group 1: group 1 is devices 1 to 4 and group 2 devices 5 to 8 "
+      "here, one reference each.";
+  EXPECT_EQ(notices, (std::vector<std::string>{"The next period was not started: " + reason,
+                                                "The run was not started again: " + reason}));
+
+  // The start-up reference and the run's, device 2 with 6, then the reference with 4 in
+  // group 2's place (lines 1 and 4), device 3 with 7, the reference at the run's end, and
+  // every line off at Quit: nothing after the refused Restart.
+  const std::vector<std::string> expected = {SableLines({1, 5}), SableLines({1, 5}), SableLines({2, 6}),
+                                             SableLines({1, 4}), SableLines({3, 7}), SableLines({1, 4}),
+                                             SableLines({})};
+  std::vector<std::string> seen;
+  for (int i = 0; i < 600 && seen != expected; ++i) {
+    seen = SableSwitches(sim_->Received());
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(seen, expected) << ::testing::PrintToString(sim_->Received());
+  // While lines 1 and 4 are open, devices 6 and 7 (group 2) are shut: their channels
+  // hold the zero value, and devices 2 and 3 read the reference.
+  const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+  EXPECT_EQ(StoredRuns(dump, run.devices), (std::vector<std::string>{"R", "2+6", "2+3", "3+7"})) << dump;
+  EXPECT_EQ(nSamples, run.samples) << "the period that did not repeat is kept whole";
+}
 
 }  // namespace
 }  // namespace mv

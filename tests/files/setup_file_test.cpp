@@ -445,6 +445,21 @@ TEST_F(SetupFileTest, ASetupSavedWithTheSpikeFilterOnLoadsWithItOn) {
   }
 }
 
+// "Use Automatic Backup" comes back from "Use Setup File" as it was when the set-up was
+// saved, whatever the backup interval: unticked with an interval stays unticked.
+TEST_F(SetupFileTest, UseAutomaticBackupComesBackAsSaved) {
+  for (const int16_t saved : {0, 1}) {
+    SetTwoChannelSetup();
+    PrefsArray[PrefsSlot::AutomaticBackup] = saved;
+    ASSERT_NE(TimedSaveINTERVAL, 0);
+    const auto path = configDir / "backup.MVsetup";
+    ASSERT_TRUE(WriteSetupFile(path.string())) << saved;
+    PrefsArray[PrefsSlot::AutomaticBackup] = saved ? 0 : 1;
+    ASSERT_TRUE(LoadSetupFile(path.string())) << saved;
+    EXPECT_EQ(PrefsArray[PrefsSlot::AutomaticBackup], saved);
+  }
+}
+
 // Older files may hold a channel's value number or an ADAM range in the read-mode
 // field; a code that is no read mode leaves the input reading degrees C.
 TEST_F(SetupFileTest, ACodeThatIsNoReadModeReadsDegrees) {
@@ -534,6 +549,8 @@ TEST_F(SetupFileTest, ValuesTheProgramCannotUseAreRefusedWithNothingChanged) {
       {"scope plot step 0", [](SetupRecord& r) { r.scopeViewStep = 0; }, "step"},
       {"channel 2 averages -3 readings", [](SetupRecord& r) { r.channelTable[2][7] = -3; },
        "channel 2 averages -3 readings"},
+      {"channel 2 averages 2.5 readings", [](SetupRecord& r) { r.channelTable[2][7] = 2.5f; },
+       "channel 2 averages 2.5 readings: a channel averages a whole number of readings"},
       {"channel 1 averages 3e9 readings", [](SetupRecord& r) { r.channelTable[1][7] = 3e9f; },
        "channel 1 averages"},
       {"extra trigger input 40", [](SetupRecord& r) { r.extraTriggerInput = 40; }, "extra A-D input is 40"},
