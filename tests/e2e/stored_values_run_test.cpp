@@ -21,6 +21,7 @@
 #include "acquisition/state.h"
 #include "common/stored_times.h"
 #include "common/test_support.h"
+#include "control/state.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
 #include "e2e/simulated_run_fixture.h"
@@ -51,7 +52,8 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
 
   // A chart set-up of one channel per input (or stream field), `ticks` sixtieths of a
   // second apart.
-  fs::path WriteSetup(const std::vector<int>& inputs, int16_t ticks) const {
+  fs::path WriteSetup(const std::vector<int>& inputs, int16_t ticks,
+                     const std::function<void(SetupRecord&)>& more = nullptr) const {
     SetupRecord setup;
     setup.recordingMode = RecordingModeCode::Chart;
     setup.channels = static_cast<int16_t>(inputs.size());
@@ -68,6 +70,7 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
       ch[ChanField::PlotMin] = -4;
       ch[ChanField::Averaged] = 1;
     }
+    if (more) more(setup);
     EXPECT_EQ(SetupRecordProblem(setup), "");
     const fs::path file = documents_ / "values.MVsetup";
     std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
@@ -475,6 +478,73 @@ TEST_F(StoredValuesRunE2E, AStreamSampleAfterAPauseStandsOnALineSentAfterTheResu
 
 INSTANTIATE_TEST_SUITE_P(Lines, StreamValuesRunE2E, ::testing::ValuesIn(kStreamLines),
                          [](const ::testing::TestParamInfo<StreamLine>& info) { return info.param.name; });
+
+// Over-range alarms on every channel. An ADAM input is over range beyond the range the
+// program set for it: the ±5 V it sets for an input with no range chosen ("R09") holds
+// 3.0 V, the ±1 V range ("R04") does not hold 3.1 V. A streaming instrument's fields
+// (21.5 °C, 40 %RH) are no volts and never over range.
+struct OverRangeRun {
+  const char* name;
+  int16_t code;
+  std::vector<int> inputs;
+  std::vector<int16_t> sensorTypes;  // per channel (ADAM)
+  std::vector<bool> overRange;       // per channel: whether its every sample is over range
+  std::vector<std::string> rangeCommands = {};  // sent before the run
+};
+
+void PrintTo(const OverRangeRun& r, std::ostream* out) {
+  *out << r.name;
+}
+
+const OverRangeRun kOverRangeRuns[] = {
+    {"ADAM", 8, {9, 10}, {0, 1}, {false, true}, {"$037C0R09\r", "$037C1R04\r"}},
+    {"Stream", 11, {1, 2}, {0, 0}, {false, false}},
+};
+
+class OverRangeRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<OverRangeRun> {};
+
+TEST_P(OverRangeRunE2E, OnlyAReadingBeyondTheChannelsOwnRangeIsOverRange) {
+  const OverRangeRun& run = GetParam();
+  sim::Options o;
+  if (run.code == 8) {
+    o = AdamAnsweringOwnValues();
+  } else {
+    o.kind = sim::Kind::Stream;
+    o.periodMs = 50;
+    o.lines = {"21.5 C, 40 %RH"};
+  }
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "over-range.kstr";
+  const fs::path setup = WriteSetup(run.inputs, 15, [&run](SetupRecord& r) {
+    for (size_t k = 1; k <= run.inputs.size(); ++k) {
+      r.sensorTypes[k] = run.sensorTypes[k - 1];
+      r.alarms[k][AlarmField::AnyOn] = 1;
+      r.alarms[k][AlarmField::OverRangeOn] = 1;
+    }
+  });
+  const char* interval =
+      run.code == 11 ? "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n" : "";
+  Record(run.code, setup, data, interval, [] { return Sample >= 10; });
+  if (HasFatalFailure()) return;
+  for (const std::string& command : run.rangeCommands)
+    EXPECT_NE(sim_->Received().find(command), std::string::npos) << command;
+  const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+  for (size_t k = 1; k <= run.inputs.size(); ++k) {
+    const std::vector<double> values = test::BlockValues(dump, static_cast<int>(k));
+    const auto stood = std::count_if(values.begin(), values.end(), [](double v) { return v != kBad; });
+    ASSERT_GE(stood, 10) << dump;
+    const float counted = alarmsArray[k][AlarmField::OverRangeCount];
+    std::printf("%s channel %zu (%g): %g of %zu samples over range\n", run.name, k, values.back(), counted,
+                values.size());
+    if (run.overRange[k - 1])
+      EXPECT_GE(counted, static_cast<float>(stood)) << "channel " << k;
+    else
+      EXPECT_EQ(counted, 0.0f) << "channel " << k << " reads " << values.back();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Interfaces, OverRangeRunE2E, ::testing::ValuesIn(kOverRangeRuns),
+                         [](const ::testing::TestParamInfo<OverRangeRun>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace mv
