@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -80,7 +81,7 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
   // Connects through the device window, records until `stop` says so (or `during`, the
   // script's steps while the recording runs, stops it), saves and quits.
   void Record(int16_t code, const fs::path& setup, const fs::path& data, const std::string& beforeSetup,
-              std::function<bool()> stop, const std::string& during = "") {
+              std::function<bool()> stop, const std::string& during = "", const std::string& afterSave = "") {
     SetSampleTimingTap([stop](double, double) {
       if (stop()) rt::SetKeyDown(rt::key::Escape, true);
     });
@@ -91,7 +92,7 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
         "until 104 30\nclick 104 203\ngone 104\n"
         "until 1\n" +
         during + "until 112 90\nrelease Escape\n" + "panel " + data.string() +
-        "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+        "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\n" + afterSave + "click 112 6\nexpect-exit 0\n";
     drive::ScriptRunner runner(script);
     const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
     ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received().size()
@@ -478,6 +479,60 @@ TEST_F(StoredValuesRunE2E, AStreamSampleAfterAPauseStandsOnALineSentAfterTheResu
 
 INSTANTIATE_TEST_SUITE_P(Lines, StreamValuesRunE2E, ::testing::ValuesIn(kStreamLines),
                          [](const ::testing::TestParamInfo<StreamLine>& info) { return info.param.name; });
+
+// Two pauses of about a second and a 3 s silence of a streaming instrument, the run saved
+// in the program's own format and exported for Sable. The export holds one interval and
+// no pause log: its comment must state every pause and gap the chart file's log records
+// (their number and total, then each with its case), or a reader timing it by its
+// interval puts every later sample too early.
+TEST_F(StoredValuesRunE2E, TheSableExportsCommentStatesThePausesAndGaps) {
+  sim::Options o;
+  o.kind = sim::Kind::Stream;
+  o.periodMs = 50;
+  o.lines = {"21.5 C, 40 %RH"};
+  StartSimulatorWith(o);
+  const fs::path chart = documents_ / "paused.kstr", sable = documents_ / "paused.KSSable";
+  const std::string pause = "hold ctrl+p\nuntil 300 10\nrelease ctrl+p\nwait 1\nclick 300 51\ngone 300\n";
+  double silenceEnds = -1;
+  Record(
+      11, WriteSetup({1}, 15), chart, "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n",
+      [&] {
+        const double now = GetCurrentTimeInSeconds();
+        if (Sample == 30 && silenceEnds < 0) {
+          sim_->AddFault({sim::Fault::Silent, 0, 3});
+          silenceEnds = now + 3;
+        }
+        return silenceEnds > 0 && now > silenceEnds + 1.5;
+      },
+      "wait 1\n" + pause + "wait 1\n" + pause,
+      "menu 1 5\npanel " + sable.string() + "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\n");
+  if (HasFatalFailure()) return;
+
+  const std::vector<test::LoggedGap> gaps = test::GapsInDump(test::DumpDataFile(chart));
+  ASSERT_GE(gaps.size(), 3u) << "two pauses and the silence";
+  double total = 0;
+  for (const test::LoggedGap& g : gaps) total += g.seconds;
+  const std::string dump = test::DumpDataFile(sable);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(dump, m, std::regex("comment: '([^']*)'"))) << dump;
+  std::vector<std::string> lines;
+  std::string comment = m[1].str();
+  for (std::size_t cr; (cr = comment.find("\\r")) != std::string::npos; comment.erase(0, cr + 2))
+    lines.push_back(comment.substr(0, cr));
+  ASSERT_GE(lines.size(), gaps.size() + 1) << dump;
+  std::smatch head;
+  ASSERT_TRUE(std::regex_match(lines[0], head, std::regex(R"(CAUTION: (\d+) pauses and gaps = (\S+) sec in all)")))
+      << lines[0];
+  EXPECT_EQ(std::stoul(head[1].str()), gaps.size());
+  EXPECT_NEAR(std::stod(head[2].str()), total, 1e-6 + 1e-6 * total);
+  for (std::size_t i = 0; i < gaps.size(); ++i) {
+    std::smatch each;
+    ASSERT_TRUE(std::regex_match(lines[i + 1], each, std::regex(R"( (\S+) sec at case (\d+))"))) << lines[i + 1];
+    EXPECT_NEAR(std::stod(each[1].str()), gaps[i].seconds, 1e-6 + 1e-6 * gaps[i].seconds) << i;
+    EXPECT_EQ(std::stol(each[2].str()), gaps[i].before) << i;
+  }
+  std::printf("Sable comment of %zu pauses and gaps, %.3f s: '%s'\n", gaps.size(), total, m[1].str().c_str());
+}
 
 // Over-range alarms on every channel. An ADAM input is over range beyond the range the
 // program set for it: the ±5 V it sets for an input with no range chosen ("R09") holds
