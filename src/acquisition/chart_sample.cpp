@@ -16,6 +16,7 @@
 #include "conversions/evaluate.h"
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
+#include "devices/interfaces.h"
 #include "devices/line_step.h"
 #include "devices/state.h"
 #include "devices/stream_reader.h"
@@ -130,8 +131,17 @@ std::optional<double> TimeChartSweep() {
   return seconds;
 }
 
+bool BeyondOverRangeLimit(int16_t ch, float reading) {
+  if (External_AD == ExternalADCode::SerialStream) return false;
+  if (External_AD == ExternalADCode::ADAM && ch >= 1 && ch <= 16) {
+    const std::optional<float> limit = ChannelOverRangeLimit(External_AD, ADsensorType[ch]);
+    return limit && std::fabs(reading) >= *limit;
+  }
+  return std::fabs(reading) >= OverRangeVolts;
+}
+
 bool ReadingOverRange(int16_t ch, float reading) {
-  return std::fabs(reading) >= OverRangeVolts && alarmsArray[ch][AlarmField::OverRangeOn] != 0.0f;
+  return BeyondOverRangeLimit(ch, reading) && alarmsArray[ch][AlarmField::OverRangeOn] != 0.0f;
 }
 
 void SetSampleProgress(bool evenWhenZero) {

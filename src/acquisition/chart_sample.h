@@ -24,7 +24,11 @@ void ReadChartChannels(ChannelSweep& sweep, int16_t scanned = 0);
 // priming sweep time the interface with it.
 std::optional<double> TimeChartSweep();
 
-// Whether a raw reading of channel ch counts as over range: it reached the interface's
+// Whether a raw reading of channel ch reached its over-range limit: the interface's
+// (OverRangeVolts), or for an ADAM input the range the program set for it. A streaming
+// instrument's values are not volts and never reach one.
+bool BeyondOverRangeLimit(int16_t ch, float reading);
+// Whether a raw reading of channel ch counts as over range: it reached the channel's
 // over-range limit and the channel's over-range alarm is on.
 bool ReadingOverRange(int16_t ch, float reading);
 

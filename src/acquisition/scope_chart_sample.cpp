@@ -95,7 +95,7 @@ int16_t GETDATA3() {
     volts = StoredChannelValue(ch, static_cast<float>(static_cast<double>(DataCache[ch]) / scope2total),
                                !gFailed[ch], fate);
     DataCache[ch] = 0.0f;
-    const bool overRange = std::fabs(volts) >= OverRangeVolts;
+    const bool overRange = BeyondOverRangeLimit(ch, volts);
     alarmFired |= RunChannelPipeline(ch, volts, overRange, x, kScopeChartStyle).alarmFired;
   }
   // One more buzz for a point in which an alarm fired, as the chart taker does.

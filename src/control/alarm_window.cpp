@@ -5,6 +5,8 @@
 
 #include "conversions/conversions_window.h"
 #include "conversions/needs.h"
+#include "devices/interfaces.h"
+#include "devices/state.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/help.h"
@@ -57,8 +59,13 @@ void DrawRow(int16_t n) {
   BUILDBUTTON(I(AlarmItem::Upper + n), BoxState(r[AlarmField::UpperOn]), "", 340, I(y - 17), 2, 0);
   BUILDEF(I(AlarmItem::UpperLimit + n), NumText(r[AlarmField::UpperLimit]), 363, I(y - 17), 420, I(y - 2), 3,
           2);
-  rt::NewControl(I(AlarmItem::OverRange + n), rt::ControlType::CheckBox, "Overrange",
-                 RectOf(455, y - 17, 545, y - 1), BoxState(r[AlarmField::OverRangeOn]));
+  // A streaming instrument's values are not volts: there is no input range to pass,
+  // and the row says so where the other interfaces offer the over-range alarm.
+  if (OverRangeRuleFor(External_AD).checked)
+    rt::NewControl(I(AlarmItem::OverRange + n), rt::ControlType::CheckBox, "Overrange",
+                   RectOf(455, y - 17, 545, y - 1), BoxState(r[AlarmField::OverRangeOn]));
+  else
+    rt::DrawText(455, y - 4, "none: not volts", KitFont(3, 11), kBlack);
   rt::NewControl(I(AlarmItem::Clear + n), rt::ControlType::PushButton, "Clear", RectOf(555, y - 19, 610, y), 1);
 }
 

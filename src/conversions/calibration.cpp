@@ -127,6 +127,8 @@ Str255 CalibrationCountText(int n, int16_t kind, const FitResult& fit, int fitte
       return count + " points; no fit: fewer than 3 different volts";
     case FitRefusal::TooLarge:
       return count + " points; no fit: the values are too large";
+    case FitRefusal::TooSmall:
+      return count + " points; no fit: a coefficient is too small";
     case FitRefusal::None:
       break;
   }

@@ -173,6 +173,9 @@ ConversionsRun CurrentConversions() {
   }
   KeepRunAsItEnded(run);
   run.threeWay = polyarray[0];
+  run.externalAD = External_AD;
+  run.demonstration = DemonstrationMODE;
+  run.continuousScan = PrefsArray[PrefsSlot::AverageAllChannels] != 0;
   return run;
 }
 

@@ -35,7 +35,7 @@ float GasFormula(const GasExchangeRecord& r, float value, const FlowReader& last
   const float d = static_cast<float>(static_cast<double>(value) * 0.01);
   const int16_t computation = WholeCode(r[GasField::Computation]);
   const int16_t gasCase = WholeCode(r[GasField::Case]);
-  if (computation == GasComputationCode::VO2 && gasCase != 1 && gasCase != 2 && gasCase != 4) return value;
+  if (!GasComputesRate(r)) return value;
   const std::optional<float> flow = GasFlow(r, lastFlow);
   if (!flow || *flow == kBadReading) return kBadReading;
   const float F = *flow;
@@ -153,6 +153,15 @@ void ApplyGasOptionsDone(GasExchangeRecord& r, const GasOptionsInput& in) {
   r[GasField::VCO2Divisor] = Rounded(1.0 - (1.0 + 1.0 / rq) * in.fico2);
 }
 
+bool GasComputesRate(const GasExchangeRecord& record) {
+  const int16_t computation = WholeCode(record[GasField::Computation]);
+  if (computation == GasComputationCode::VO2) {
+    const int16_t gasCase = WholeCode(record[GasField::Case]);
+    return gasCase == 1 || gasCase == 2 || gasCase == 4;
+  }
+  return computation == GasComputationCode::VCO2 || computation == GasComputationCode::EWL;
+}
+
 Str255 GasRateName(const GasExchangeRecord& record) {
   const int16_t computation = WholeCode(record[GasField::Computation]);
   const bool mass = computation == GasComputationCode::EWL;
@@ -184,7 +193,7 @@ Str255 RecordedChannelLabel(int16_t channel) {
   const Str255 field = ChannelLabelField(channel);
   if (channel < 1 || channel > 16) return field;
   const GasExchangeRecord& r = SpecialOpsArray[channel];
-  const bool rateSaved = WholeCode(r[GasField::Computation]) > 0 && (WholeCode(r[GasField::Save]) & 1) != 0;
+  const bool rateSaved = GasComputesRate(r) && (WholeCode(r[GasField::Save]) & 1) != 0;
   if (!rateSaved) return field;
   const std::string text = field.str();
   const std::size_t first = text.find_first_not_of(' ');

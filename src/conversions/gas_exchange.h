@@ -72,14 +72,20 @@ void ApplyGasOptionsDone(GasExchangeRecord& record, const GasOptionsInput& input
 // A case valid for the computation: VO2 1, 2, 4 or 5; VCO2 1 or 2; 1 otherwise.
 float ValidGasCase(int16_t computation, float gasCase);
 
+// Whether the record's computation and case compute a rate: VO2 with "No CO2"
+// (upstream or downstream) or "CO2 Present, Flowmeter Upstream", VCO2, EWL. Any other
+// VO2 case passes the channel's value on unchanged.
+bool GasComputesRate(const GasExchangeRecord& record);
+
 // The rate a record computes and its unit, as a label names it: "VO2 ml/min",
 // "VCO2 µl/min", "EWL mg/hour" (Mac Roman); empty when the record computes none.
 Str255 GasRateName(const GasExchangeRecord& record);
 
 // The label a channel's files and reports carry: the label the user gave it; but a
-// channel that saves a rate ("Display & Save") and was given no label of its own
-// (blank, or the "volts" a type button proposes) is labelled with its rate, so no
-// file calls VO2 in ml/min "volts".
+// channel that saves a computed rate ("Display & Save") and was given no label of its
+// own (blank, or the "volts" a type button proposes) is labelled with its rate, so no
+// file calls VO2 in ml/min "volts". A case that passes the value on unchanged keeps
+// the channel's own label and unit: its values are no rate.
 Str255 RecordedChannelLabel(int16_t channel);
 
 // The item text of a channel in the per-channel menus: "Ch." for menu 100

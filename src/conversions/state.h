@@ -89,6 +89,12 @@ struct ConversionsRun {
   double chartSeconds = 0;  // the chart interval in seconds, as the rate check shows it
   double scopeSeconds = 0;  // the scope interval in seconds
   int32_t scopeMax = 0;     // the sweep length
+  // The interface the run read, whether it was the demonstration generator, and whether
+  // every channel was averaged over all its scans: the files' header states them for the
+  // run, whatever the A-D menu says by the time it is saved.
+  int16_t externalAD = 0;
+  int16_t demonstration = 0;
+  bool continuousScan = false;
 };
 extern ConversionsRun ConversionsOfRun;
 

@@ -46,6 +46,18 @@ std::optional<PlotLimits> PlotLimitsOf(int16_t sensorType) {
   }
 }
 
+float OverRangeLimitOf(int16_t sensorType) {
+  switch (sensorType) {
+    case Sensor::Volts1: return 1.0f;
+    case Sensor::Volts2_5: return 2.5f;
+    case Sensor::Volts10: return 10.0f;
+    case Sensor::TypeJ: return 760.0f;
+    case Sensor::TypeK: return 1370.0f;
+    case Sensor::TypeT: return 400.0f;
+    default: return 5.0f;
+  }
+}
+
 int16_t ShownSensor(int16_t sensorType) {
   return PlotLimitsOf(sensorType) ? sensorType : Sensor::Volts5;
 }

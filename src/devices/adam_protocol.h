@@ -36,6 +36,10 @@ struct PlotLimits {
   float max = 0.0f, min = 0.0f;
 };
 std::optional<PlotLimits> PlotLimitsOf(int16_t sensorType);
+// The magnitude at which a reading of an input set by the code is over range: the range
+// the program set (+-1, +-2.5, +-5 or +-10 V, +-5 V for a code not set), and for a
+// thermocouple type its range's top in degrees (J 760, K 1370, T 400).
+float OverRangeLimitOf(int16_t sensorType);
 // The code a window shows as chosen: a code not set counts as +-5 V.
 int16_t ShownSensor(int16_t sensorType);
 // Whether an ADAM-4017 input takes the setting: it has the +-10, +-5 and +-1 V ranges

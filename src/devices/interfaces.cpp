@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "devices/adam_protocol.h"
 #include "devices/state.h"
 #include "kit/format.h"
 
@@ -170,11 +171,22 @@ OverRangeRule OverRangeRuleFor(int16_t code) {
     case 6:
     case 7:
       return {3.0f, "v<-3 or v > 3"};  // DT80, DT85
+    case 8:
+      return {5.0f, "v beyond its range"};  // ADAM: each input's range as set, +-5 V unless set
     case 9:
       return {0.42f, "v<-0.42 or v > 0.42"};  // ADC-1
+    case 11:
+      return {0.0f, "none: not volts", false};  // a streaming instrument's fields
     default:
-      return {2.5f, "v<-2.5 or v > 2.5"};  // ADAM, streaming input
+      return {2.5f, "v<-2.5 or v > 2.5"};
   }
+}
+
+std::optional<float> ChannelOverRangeLimit(int16_t code, int16_t adamSensor) {
+  const OverRangeRule rule = OverRangeRuleFor(code);
+  if (!rule.checked) return std::nullopt;
+  if (code == 8) return adam::OverRangeLimitOf(adamSensor);
+  return rule.volts;
 }
 
 bool IsDataTakerCode(int16_t code) {

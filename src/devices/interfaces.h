@@ -110,12 +110,18 @@ int16_t SecondAdamModuleCode(std::string_view identification);
 
 // ---- input range -----------------------------------------------------------------------------
 // The input range of an interface: a reading at or beyond +-volts counts as over range,
-// and the alarm log states that same rule as text, so the two can never disagree.
+// and the alarm log states that same rule as text, so the two can never disagree. An
+// ADAM channel's range is the one the program set for its input (adamSensor, its
+// ADsensorType code). A streaming instrument's values are not volts: it has no range
+// and no reading of it is ever over range (checked false).
 struct OverRangeRule {
   float volts = 0.0f;
   const char* text = "";
+  bool checked = true;
 };
 OverRangeRule OverRangeRuleFor(int16_t code);
+// The limit of one channel's readings; nothing when its readings are never over range.
+std::optional<float> ChannelOverRangeLimit(int16_t code, int16_t adamSensor);
 
 // ---- the D-A menu -------------------------------------------------------------------------
 // States of the D-A menu's items 1 to 8 for an interface (index 0 unused): true enabled,

@@ -49,9 +49,10 @@ bool Slot(int n) { return PrefsArray[n] != 0; }
 // setting: scope-plus-chart's chart values are each the channel's latest single reading
 // (the demonstration generator averages its draws of the interval), and a streaming
 // instrument's sample is one line. Continuous scanning is worked out by the writer.
-float ReadingsPerValue(int n, float setting) {
-  if (RecordingMODE == RecordingModeCode::ScopeChart && n >= 2 && DemonstrationMODE == 0) return 1;
-  if (External_AD == ExternalADCode::SerialStream && RecordingMODE == RecordingModeCode::Chart) return 1;
+// The interface is the run's own, not the one chosen since.
+float ReadingsPerValue(const ConversionsRun& run, int n, float setting) {
+  if (RecordingMODE == RecordingModeCode::ScopeChart && n >= 2 && run.demonstration == 0) return 1;
+  if (run.externalAD == ExternalADCode::SerialStream && RecordingMODE == RecordingModeCode::Chart) return 1;
   return setting;
 }
 
@@ -76,7 +77,7 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
     c.b = recorded.b;
     c.c = recorded.c;
     c.typeCode = recorded.typeCode;
-    c.averaged = ReadingsPerValue(n, recorded.averaged);
+    c.averaged = ReadingsPerValue(run, n, recorded.averaged);
     c.label = recorded.label.str();
     c.spikeRatio = SpikeFilterOfRun.thresholds[n];
     c.spikes = voltagespikes[n];
@@ -89,10 +90,11 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
   f.pauseLog = CumulativePauseContainer;
   f.conditions = CurrentExperimentConditions();
   f.threeWay = run.threeWay;
-  f.externalAD = External_AD;
-  f.demonstration = DemonstrationMODE != 0;
+  // The header states the interface and the averaging the run recorded with.
+  f.externalAD = run.externalAD;
+  f.demonstration = run.demonstration != 0;
   f.lastDeviceCode = AD_Device_Code;
-  f.continuousScan = Slot(PrefsSlot::AverageAllChannels);
+  f.continuousScan = run.continuousScan;
   f.totalScans = TotalScans;
   f.lastChannelScanned = LastChannelScannedInRun;
   f.spikeFilterOn = SpikeFilterOfRun.on;

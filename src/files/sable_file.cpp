@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kMaxMarkers = 3'200;
 constexpr int32_t kChunk = 4'096;
+constexpr std::size_t kCommentBytes = 240;
 
 void PutF(std::string& out, double x) {
   const auto b = PutIEEE(x);
@@ -47,7 +48,7 @@ void PutTail(std::string& out, const RecordingView& view, const DataFileFacts& f
     for (int k = 0; k < 9; ++k) PutF(out, 10.0);
   PutThreeNumbers(out, f.endDate);
   PutThreeNumbers(out, endTime);
-  PutText(out, Head(comment, 240), 240);
+  PutText(out, Head(comment, kCommentBytes), kCommentBytes);
   const int markers = std::clamp(view.MarkerCount(), 0, kMaxMarkers);
   PutL(out, markers);
   for (int i = 1; i <= markers; ++i) {
@@ -130,9 +131,13 @@ void EncodeSableChartTo(ChunkedOutput& o, const RecordingView& view, const DataF
     o.Spill();
   }
   // The export holds one interval and no pause log: an interval changed in a pause is
-  // said first in its comment, where the 240 bytes cannot cut it off.
+  // said first in its comment, where the 240 bytes cannot cut it off, and then the
+  // pauses and gaps (their total, and each while the room lasts), without which every
+  // sample after one would be read as taken earlier than it was.
+  const std::string intervals = IntervalChangeNote(IntervalChangesInPauseLog(f.pauseLog));
+  const std::size_t room = intervals.size() < kCommentBytes ? kCommentBytes - intervals.size() : 0;
   PutTail(out, view, f, first, f.nChannels, f.endTime,
-          IntervalChangeNote(IntervalChangesInPauseLog(f.pauseLog)) + f.comment);
+          intervals + PauseAndGapNote(GapsInPauseLog(f.pauseLog), room) + f.comment);
 }
 
 std::string EncodeSableChart(const RecordingView& view, const DataFileFacts& f) {

@@ -217,6 +217,7 @@ void ScopeOrRepeatFileRoot(const Str255& kind) {
 namespace {
 
 constexpr int16_t kSelectNewName = 1, kOverwrite = 2;
+constexpr int32_t kOverwriteKey = 'O';
 
 void CautionText(int16_t x, int16_t y, const char* text, double size, bool bold) {
   rt::FontSpec font = KitFont(KestraneFont, size);
@@ -224,9 +225,11 @@ void CautionText(int16_t x, int16_t y, const char* text, double size, bool bold)
   rt::DrawText(x, y, text, font, RGBColor{0, 0, 0});
 }
 
-// "That backup file already exists": 1 choose another name, 2 overwrite (a key too).
-// It takes answers only from its own window; while it asks, a Quit is ignored. Should
-// its window go without an answer, no file is replaced: another name is asked for.
+// "That backup file already exists": 1 choose another name, 2 overwrite. Replacing the
+// file destroys an earlier recording, so only a deliberate answer does it: a click on
+// "Overwrite old file" or its own key, O. Escape, Return, the close box and every other
+// key choose another name, as does the window going without an answer. It takes answers
+// only from its own window; while it asks, a Quit is ignored.
 int16_t BackupExistsCaution() {
   const DataLossQuestion asking;
   const HandlerScope callersHandlers;
@@ -250,9 +253,10 @@ int16_t BackupExistsCaution() {
     const bool own = rt::FrontWindow() == kBackupExistsWindow;
     if (own && Action == ActionCode::Click && (EventID == kSelectNewName || EventID == kOverwrite))
       answer = static_cast<int16_t>(EventID);
-    else if ((own && Action == ActionCode::Key) ||
-             (Action == ActionCode::CloseBox && EventID == kBackupExistsWindow))
-      answer = kOverwrite;
+    else if (own && Action == ActionCode::Key)
+      answer = EventID == kOverwriteKey || EventID == (kOverwriteKey | 0x20) ? kOverwrite : kSelectNewName;
+    else if (Action == ActionCode::CloseBox && EventID == kBackupExistsWindow)
+      answer = kSelectNewName;
     Action = 0;
   }
   rt::CloseWindow(kBackupExistsWindow);

@@ -28,6 +28,20 @@ bool FitsFloat(double v) {
   return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max();
 }
 
+// A coefficient that is not 0 must keep its digits as a single: one below the smallest
+// normal single is stored as 0 or a subnormal, and the conversion it belongs to no longer
+// gives the values it was fitted to (a power fit's multiplier of 1e-77 stores 0).
+bool KeepsItsDigits(double v) {
+  return v == 0.0 || std::fabs(v) >= static_cast<double>(std::numeric_limits<float>::min());
+}
+
+// The refusal of single-precision coefficients a, b, c, or none.
+FitRefusal StoredRefusal(double a, double b, double c) {
+  if (!FitsFloat(a) || !FitsFloat(b) || !FitsFloat(c)) return FitRefusal::TooLarge;
+  if (!KeepsItsDigits(a) || !KeepsItsDigits(b) || !KeepsItsDigits(c)) return FitRefusal::TooSmall;
+  return FitRefusal::None;
+}
+
 std::vector<ExactPoint> Widened(std::span<const FitPoint> points) {
   std::vector<ExactPoint> out;
   out.reserve(points.size());
@@ -40,10 +54,8 @@ FitResult Narrowed(const ExactFit& e) {
   FitResult f;
   f.refusal = e.refusal;
   if (!e.ok()) return f;
-  if (!FitsFloat(e.a) || !FitsFloat(e.b) || !FitsFloat(e.c)) {
-    f.refusal = FitRefusal::TooLarge;
-    return f;
-  }
+  f.refusal = StoredRefusal(e.a, e.b, e.c);
+  if (!f.ok()) return f;
   f.a = static_cast<float>(e.a);
   f.b = static_cast<float>(e.b);
   f.c = static_cast<float>(e.c);
@@ -114,10 +126,8 @@ FitResult FitPower(std::span<const FitPoint> points) {
     return f;
   }
   const double b = std::pow(10.0, s.a);
-  if (!FitsFloat(b)) {
-    f.refusal = FitRefusal::TooLarge;
-    return f;
-  }
+  f.refusal = StoredRefusal(0.0, b, static_cast<float>(s.b));
+  if (!f.ok()) return f;
   f.a = 0.0f;
   f.b = static_cast<float>(b);
   f.c = static_cast<float>(s.b);
@@ -194,9 +204,16 @@ FitResult FitQuadratic(std::span<const FitPoint> points) {
 }
 
 FitResult Fit(int16_t kind, std::span<const FitPoint> points) {
-  if (kind == FitKind::Power) return FitPower(points);
-  if (kind == FitKind::Polynomial) return FitQuadratic(points);
-  return FitLinear(points);
+  FitResult f = kind == FitKind::Power        ? FitPower(points)
+                : kind == FitKind::Polynomial ? FitQuadratic(points)
+                                              : FitLinear(points);
+  if (!f.ok()) return f;
+  // The stored coefficients must give every point it stands on a value.
+  for (const FitPoint& p : points) {
+    if (kind == FitKind::Power && !PowerFitUses(p)) continue;
+    if (!std::isfinite(FitValue(kind, f, p.x))) return FitResult{FitRefusal::TooLarge};
+  }
+  return f;
 }
 
 float FitValue(int16_t kind, const FitResult& fit, float x) {

@@ -27,6 +27,7 @@ enum class FitRefusal {
   TooFewPositive,   // power: fewer than 2 different x among the points with x and y above 0
   TooFewDistinctX,  // polynomial: fewer than 3 different x values
   TooLarge,         // a sum is no finite number, or a coefficient no single-precision one
+  TooSmall,         // a coefficient that is not 0 would be stored as 0 or a subnormal single
 };
 
 struct FitResult {
@@ -53,7 +54,10 @@ ExactFit FitLinearExact(std::span<const ExactPoint> points);
 ExactFit FitQuadraticExact(std::span<const ExactPoint> points);
 
 // The sums of every fit are formed in double precision about the means; the
-// coefficients must then be single-precision numbers.
+// coefficients must then be single-precision numbers that still reproduce the fit's
+// points: one that is not 0 but would be stored as 0 or a subnormal single (losing its
+// digits) refuses the fit, as one beyond the largest single does, and so does a fitted
+// value at one of the points that is no finite number.
 //
 // Straight line over all points: b = Sxy/Sxx, a = mean y - b*mean x,
 // r-squared = Sxy^2/(Sxx*Syy), 1 when every y is equal (the line fits exactly).

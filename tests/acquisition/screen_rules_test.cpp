@@ -7,10 +7,12 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "control/alarm_log.h"
 #include "control/switching_schedule.h"
+#include "devices/interfaces.h"
 #include "devices/state.h"
 #include "kit/format.h"
 #include "kit/state.h"
@@ -130,7 +132,12 @@ TEST(ScreenTexts, ScreenCountsIndicatorsAndNames) {
 // is no over-range, as its inputs read +-10 V.
 TEST(ScreenTexts, OverRangeThresholdIsTheOneTheAlarmLogStates) {
   EXPECT_EQ(OverRangeVoltsFor(ExternalADCode::DT800), 10.0f);
+  // An ADAM input's range is its own; a stream's fields are no volts and have none.
+  EXPECT_EQ(OverRangeRuleText(ExternalADCode::ADAM).str(), "v beyond its range");
+  EXPECT_EQ(OverRangeRuleText(ExternalADCode::SerialStream).str(), "none: not volts");
+  EXPECT_EQ(ChannelOverRangeLimit(ExternalADCode::SerialStream, 0), std::nullopt);
   for (int16_t code = 0; code <= 12; ++code) {
+    if (code == ExternalADCode::ADAM || code == ExternalADCode::SerialStream) continue;
     const std::string text = OverRangeRuleText(code).str();
     const auto gt = text.rfind("> ");
     ASSERT_NE(gt, std::string::npos) << text;

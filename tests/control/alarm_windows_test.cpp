@@ -115,7 +115,8 @@ TEST(AlarmLogRules, OverRangeTextsAndCounts) {
   EXPECT_EQ(OverRangeRuleText(7).str(), "v<-3 or v > 3");
   EXPECT_EQ(OverRangeRuleText(1).str(), "v<-5 or v > 5") << "the UI2 reads +-5 V";
   EXPECT_EQ(OverRangeRuleText(2).str(), "v<-5 or v > 5") << "the UI3 reads +-5.12 V";
-  EXPECT_EQ(OverRangeRuleText(11).str(), "v<-2.5 or v > 2.5");
+  EXPECT_EQ(OverRangeRuleText(8).str(), "v beyond its range") << "each ADAM input's range as set";
+  EXPECT_EQ(OverRangeRuleText(11).str(), "none: not volts") << "a stream's fields";
   EXPECT_EQ(AlarmCountText(0.0f).str(), "   none");
   EXPECT_EQ(AlarmCountText(12.0f).str(), " 12");
 }
@@ -149,6 +150,19 @@ TEST_F(AlarmWindows, FlagsLimitsAndAudibleAlarmsAreSetAndFieldZeroSettledOnOK) {
   EXPECT_EQ(alarmsArray[3][AF::UpperLimit], 7.0f);
   EXPECT_EQ(AudibleALARM, 1);
   EXPECT_EQ(Count("AlarmBUZZ.mp3"), 1);
+}
+
+// A streaming instrument's fields are not volts: no row offers the over-range alarm.
+TEST_F(AlarmWindows, AStreamingInstrumentsRowsOfferNoOverRangeAlarm) {
+  External_AD = ExternalADCode::SerialStream;
+  Drive({Until(kAlarmWindow), Expect([] {
+           rt::SetOutputWindow(kAlarmWindow);
+           for (int16_t n = 1; n <= 3; ++n) EXPECT_FALSE(rt::ControlExists(static_cast<int16_t>(500 + n))) << n;
+           EXPECT_TRUE(rt::ControlExists(101)) << "the limits stay";
+         }),
+         Shot(kAlarmWindow, "w5-alarms-stream.png"), Click(kAlarmWindow, 991)});
+  SETALARMS();
+  EXPECT_TRUE(ScriptDone());
 }
 
 TEST_F(AlarmWindows, ClearAllKeepsTheLimitsAndReturnEndsTheWindow) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <sstream>
@@ -272,9 +273,10 @@ TEST_F(ControlHelpExampleTest, OverRangeLimitsAreTheOnesThePageNames) {
       {ExternalADCode::DT500, "overrange-dt500"},       {ExternalADCode::DT50, "overrange-dt500"},
       {ExternalADCode::DT800, "overrange-dt800"},       {ExternalADCode::DT80, "overrange-dt80"},
       {ExternalADCode::DT85, "overrange-dt80"},         {ExternalADCode::ADC1, "overrange-adc1"},
-      {ExternalADCode::ADAM, "overrange-adam"},         {ExternalADCode::SerialStream, "overrange-adam"},
-      {ExternalADCode::Demonstration, "overrange-demo"}};
-  for (const auto& [code, id] : rows) ExpectPageQuotes(189, id, OverRangeRuleFor(code).volts);
+      {ExternalADCode::ADAM, "overrange-adam"},         {ExternalADCode::Demonstration, "overrange-demo"}};
+  // An ADAM input left at its usual range (no code chosen) is the one the page names.
+  for (const auto& [code, id] : rows) ExpectPageQuotes(189, id, *ChannelOverRangeLimit(code, 0));
+  EXPECT_EQ(ChannelOverRangeLimit(ExternalADCode::SerialStream, 0), std::nullopt) << "no volts, no range";
 }
 
 // Negative and positive feedback, setpoint 22, range 1, limits 0 to 5 V: the volts

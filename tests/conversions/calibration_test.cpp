@@ -85,6 +85,8 @@ TEST(Calibration, RefusedFitSaysWhy) {
   f.refusal = FitRefusal::TooFewDistinctX;
   EXPECT_EQ(CalibrationCountText(3, FitKind::Polynomial, f),
             Str255(" 3 points; no fit: fewer than 3 different volts"));
+  f.refusal = FitRefusal::TooSmall;
+  EXPECT_EQ(CalibrationCountText(2, FitKind::Power, f), Str255(" 2 points; no fit: a coefficient is too small"));
 }
 
 TEST_F(CalibrationTest, PointsComeFromTheTableClamped) {

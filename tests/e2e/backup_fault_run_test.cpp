@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -227,6 +229,71 @@ TEST_F(BackupFaultRunE2E, WithTheWarningOffQuitStillOffersTheHeldPeriodsPanel) {
   const std::string dump = test::DumpDataFile(elsewhere / "run 1.kstr");
   EXPECT_NE(dump.find("samples of channel block 1 (10 values)"), std::string::npos) << dump;
 }
+
+// The caution "That backup file already exists" before a run. Answered otherwise than
+// by "Overwrite old file" or its key O, another name is asked for, the run's backups go
+// there, and the earlier experiment's file stays byte for byte as it was.
+struct CautionAnswer {
+  const char* name;
+  const char* steps;
+  bool overwrites = false;
+};
+
+void PrintTo(const CautionAnswer& a, std::ostream* out) {
+  *out << a.name;
+}
+
+const CautionAnswer kCautionAnswers[] = {
+    {"EscapeTwice", "key Escape\nkey Escape\n"},
+    {"N", "key n\n"},
+    {"Return", "key Return\n"},
+    {"CloseBox", "close 1777\n"},
+    {"OverwriteKey", "key o\n", true},
+    {"OverwriteButton", "click 1777 2\n", true},
+};
+
+class BackupCautionRunE2E : public test::ProgramRunTest, public ::testing::WithParamInterface<CautionAnswer> {
+ protected:
+  void TearDown() override {
+    SetSampleTimingTap(nullptr);
+    ProgramRunTest::TearDown();
+  }
+};
+
+TEST_P(BackupCautionRunE2E, OnlyTheOverwriteButtonReplacesAnEarlierBackupFile) {
+  const CautionAnswer& answer = GetParam();
+  const fs::path earlier = documents_ / "earlier experiment.kstr", chosen = documents_ / "new backup.kstr";
+  const std::string earlierBytes = "an earlier experiment's backup\r\x01\x02";
+  std::ofstream(earlier, std::ios::binary) << earlierBytes;
+  SetSampleTimingTap([](double, double) {
+    if (Sample == 6 || Sample == 12) NextSAVEtime = 0;  // a timed backup on the next pass
+    if (Sample == 16) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  const std::string script =
+      "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
+      "until 310\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
+      test::ChannelDialogs() + "until 104\nclick 104 203\ngone 104\npanel " + earlier.string() +
+      "\nuntil 1777\n" + (answer.overwrites ? "" : "panel " + chosen.string() + "\n") + answer.steps +
+      "gone 1777\nuntil 112\nrelease Escape\nclick 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  drive::ScriptRunner runner(script);
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  const fs::path backups = answer.overwrites ? earlier : chosen;
+  EXPECT_EQ(BackupfileCFURL, backups.string());
+  if (!answer.overwrites) {
+    std::ifstream in(earlier, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), earlierBytes);
+  }
+  ASSERT_TRUE(fs::exists(backups));
+  const std::string dump = test::DumpDataFile(backups);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(dump, m, std::regex(R"(samples of channel block 1 \((\d+) values\))")))
+      << dump;
+  EXPECT_GE(std::stoi(m[1].str()), 12) << "the second backup holds the run up to then";
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, BackupCautionRunE2E, ::testing::ValuesIn(kCautionAnswers),
+                         [](const ::testing::TestParamInfo<CautionAnswer>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace mv

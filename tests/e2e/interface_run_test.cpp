@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <ostream>
 #include <regex>
@@ -201,6 +202,45 @@ TEST_P(InterfaceRunE2E, ConnectsRecordsAndSavesWhatTheSimulatorSent) {
   // (A streaming sample whose line has not come when Escape is pressed is not taken.)
   ASSERT_GE(values.size(), 2u) << dump;
   for (double v : values) EXPECT_FLOAT_EQ(static_cast<float>(v), run.expected) << dump;
+}
+
+// The header states the run's own interface and averaging: a stopped UI3 run saved
+// before and after A-D > Test Mode and after each Sample Averaging item gives the same
+// file each time (a chart file carries no save time).
+class RunHeaderE2E : public InterfaceRunE2E {};
+
+TEST_F(RunHeaderE2E, AStoppedRunSavedAfterTheADMenuChangedIsTheSameFile) {
+  const InterfaceRun& run = kRuns[1];
+  ASSERT_STREQ(run.name, "UI3");
+  ASSERT_NO_FATAL_FAILURE(StartSimulator(run));
+  const fs::path setup = WriteSetup(run);
+  const auto save = [this](const char* name) {
+    return "panel " + (documents_ / name).string() + "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\n";
+  };
+  const std::vector<std::string> afterwards = {"", "menu 4 9\n", "menu 110 1\n", "menu 110 2\n", "menu 110 3\n"};
+  std::string script = "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
+                       std::to_string(run.code) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " +
+                       link_ +
+                       "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\nclick 104 203\ngone 104\n"
+                       "until 1\nwait 1.2\nhold Escape\nuntil 112\nrelease Escape\n";
+  for (std::size_t k = 0; k < afterwards.size(); ++k)
+    script += afterwards[k] + save(("saved " + std::to_string(k) + ".kstr").c_str());
+  script += "click 112 6\nexpect-exit 0\n";
+  drive::ScriptRunner runner(script);
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+
+  const std::string first = test::DumpDataFile(documents_ / "saved 0.kstr", "--values 5000 ");
+  EXPECT_NE(first.find("interface code: 83"), std::string::npos) << first;
+  const auto bytes = [this](std::size_t k) {
+    std::ifstream in(documents_ / ("saved " + std::to_string(k) + ".kstr"), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string before = bytes(0);
+  ASSERT_FALSE(before.empty());
+  for (std::size_t k = 1; k < afterwards.size(); ++k)
+    EXPECT_TRUE(bytes(k) == before) << "after " << afterwards[k]
+                                    << test::DumpDataFile(documents_ / ("saved " + std::to_string(k) + ".kstr"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, InterfaceRunE2E, ::testing::ValuesIn(kRuns),

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "acquisition/state.h"
 #include "common/stored_times.h"
 #include "common/test_support.h"
+#include "control/state.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
 #include "e2e/simulated_run_fixture.h"
@@ -53,7 +55,8 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
 
   // A chart set-up of one channel per input (or stream field), `ticks` sixtieths of a
   // second apart.
-  fs::path WriteSetup(const std::vector<int>& inputs, int16_t ticks) const {
+  fs::path WriteSetup(const std::vector<int>& inputs, int16_t ticks,
+                     const std::function<void(SetupRecord&)>& more = nullptr) const {
     SetupRecord setup;
     setup.recordingMode = RecordingModeCode::Chart;
     setup.channels = static_cast<int16_t>(inputs.size());
@@ -70,6 +73,7 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
       ch[ChanField::PlotMin] = -4;
       ch[ChanField::Averaged] = 1;
     }
+    if (more) more(setup);
     EXPECT_EQ(SetupRecordProblem(setup), "");
     const fs::path file = documents_ / "values.MVsetup";
     std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
@@ -79,9 +83,11 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
   // Connects through the device window, records until `stop` says so (or `during`, the
   // script's steps while the recording runs, stops it), saves and quits; with
   // `restarted`, records again after the save (the options window's Restart) until
-  // `stop` says so once more, and saves that run there.
+  // `stop` says so once more, and saves that run there; `afterSave` are steps taken in
+  // the options window after the first save.
   void Record(int16_t code, const fs::path& setup, const fs::path& data, const std::string& beforeSetup,
-              std::function<bool()> stop, const std::string& during = "", const fs::path& restarted = {}) {
+              std::function<bool()> stop, const std::string& during = "", const fs::path& restarted = {},
+              const std::string& afterSave = "") {
     const std::string save = "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\n";
     const std::string again =
         restarted.empty() ? "" : "click 112 1\nuntil 1\nuntil 112 90\nrelease Escape\npanel " + restarted.string() + save;
@@ -94,7 +100,7 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
         "\nclick-label 88 Selection OK\ngone 88\n" + beforeSetup +
         "until 104 30\nclick 104 203\ngone 104\n"
         "until 1\n" +
-        during + "until 112 90\nrelease Escape\n" + "panel " + data.string() + save + again +
+        during + "until 112 90\nrelease Escape\n" + "panel " + data.string() + save + afterSave + again +
         "click 112 6\nexpect-exit 0\n";
     drive::ScriptRunner runner(script);
     const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
@@ -702,6 +708,127 @@ TEST_F(StoredValuesRunE2E, AStreamSampleAfterAPauseStandsOnALineSentAfterTheResu
 
 INSTANTIATE_TEST_SUITE_P(Lines, StreamValuesRunE2E, ::testing::ValuesIn(kStreamLines),
                          [](const ::testing::TestParamInfo<StreamLine>& info) { return info.param.name; });
+
+// Two pauses of about a second and a 3 s silence of a streaming instrument, the run saved
+// in the program's own format and exported for Sable. The export holds one interval and
+// no pause log: its comment must state every pause and gap the chart file's log records
+// (their number and total, then each with its case), or a reader timing it by its
+// interval puts every later sample too early.
+TEST_F(StoredValuesRunE2E, TheSableExportsCommentStatesThePausesAndGaps) {
+  sim::Options o;
+  o.kind = sim::Kind::Stream;
+  o.periodMs = 50;
+  o.lines = {"21.5 C, 40 %RH"};
+  StartSimulatorWith(o);
+  const fs::path chart = documents_ / "paused.kstr", sable = documents_ / "paused.KSSable";
+  const std::string pause = "hold ctrl+p\nuntil 300 10\nrelease ctrl+p\nwait 1\nclick 300 51\ngone 300\n";
+  double silenceEnds = -1;
+  Record(
+      11, WriteSetup({1}, 15), chart, "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n",
+      [&] {
+        const double now = GetCurrentTimeInSeconds();
+        if (Sample == 30 && silenceEnds < 0) {
+          sim_->AddFault({sim::Fault::Silent, 0, 3});
+          silenceEnds = now + 3;
+        }
+        return silenceEnds > 0 && now > silenceEnds + 1.5;
+      },
+      "wait 1\n" + pause + "wait 1\n" + pause, {},
+      "menu 1 5\npanel " + sable.string() + "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\n");
+  if (HasFatalFailure()) return;
+
+  const std::vector<test::LoggedGap> gaps = test::GapsInDump(test::DumpDataFile(chart));
+  ASSERT_GE(gaps.size(), 3u) << "two pauses and the silence";
+  double total = 0;
+  for (const test::LoggedGap& g : gaps) total += g.seconds;
+  const std::string dump = test::DumpDataFile(sable);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(dump, m, std::regex("comment: '([^']*)'"))) << dump;
+  std::vector<std::string> lines;
+  std::string comment = m[1].str();
+  for (std::size_t cr; (cr = comment.find("\\r")) != std::string::npos; comment.erase(0, cr + 2))
+    lines.push_back(comment.substr(0, cr));
+  ASSERT_GE(lines.size(), gaps.size() + 1) << dump;
+  std::smatch head;
+  ASSERT_TRUE(std::regex_match(lines[0], head, std::regex(R"(CAUTION: (\d+) pauses and gaps = (\S+) sec in all)")))
+      << lines[0];
+  EXPECT_EQ(std::stoul(head[1].str()), gaps.size());
+  EXPECT_NEAR(std::stod(head[2].str()), total, 1e-6 + 1e-6 * total);
+  for (std::size_t i = 0; i < gaps.size(); ++i) {
+    std::smatch each;
+    ASSERT_TRUE(std::regex_match(lines[i + 1], each, std::regex(R"( (\S+) sec at case (\d+))"))) << lines[i + 1];
+    EXPECT_NEAR(std::stod(each[1].str()), gaps[i].seconds, 1e-6 + 1e-6 * gaps[i].seconds) << i;
+    EXPECT_EQ(std::stol(each[2].str()), gaps[i].before) << i;
+  }
+  std::printf("Sable comment of %zu pauses and gaps, %.3f s: '%s'\n", gaps.size(), total, m[1].str().c_str());
+}
+
+// Over-range alarms on every channel. An ADAM input is over range beyond the range the
+// program set for it: the ±5 V it sets for an input with no range chosen ("R09") holds
+// 3.0 V, the ±1 V range ("R04") does not hold 3.1 V. A streaming instrument's fields
+// (21.5 °C, 40 %RH) are no volts and never over range.
+struct OverRangeRun {
+  const char* name;
+  int16_t code;
+  std::vector<int> inputs;
+  std::vector<int16_t> sensorTypes;  // per channel (ADAM)
+  std::vector<bool> overRange;       // per channel: whether its every sample is over range
+  std::vector<std::string> rangeCommands = {};  // sent before the run
+};
+
+void PrintTo(const OverRangeRun& r, std::ostream* out) {
+  *out << r.name;
+}
+
+const OverRangeRun kOverRangeRuns[] = {
+    {"ADAM", 8, {9, 10}, {0, 1}, {false, true}, {"$037C0R09\r", "$037C1R04\r"}},
+    {"Stream", 11, {1, 2}, {0, 0}, {false, false}},
+};
+
+class OverRangeRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<OverRangeRun> {};
+
+TEST_P(OverRangeRunE2E, OnlyAReadingBeyondTheChannelsOwnRangeIsOverRange) {
+  const OverRangeRun& run = GetParam();
+  sim::Options o;
+  if (run.code == 8) {
+    o = AdamAnsweringOwnValues();
+  } else {
+    o.kind = sim::Kind::Stream;
+    o.periodMs = 50;
+    o.lines = {"21.5 C, 40 %RH"};
+  }
+  StartSimulatorWith(o);
+  const fs::path data = documents_ / "over-range.kstr";
+  const fs::path setup = WriteSetup(run.inputs, 15, [&run](SetupRecord& r) {
+    for (size_t k = 1; k <= run.inputs.size(); ++k) {
+      r.sensorTypes[k] = run.sensorTypes[k - 1];
+      r.alarms[k][AlarmField::AnyOn] = 1;
+      r.alarms[k][AlarmField::OverRangeOn] = 1;
+    }
+  });
+  const char* interval =
+      run.code == 11 ? "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n" : "";
+  Record(run.code, setup, data, interval, [] { return Sample >= 10; });
+  if (HasFatalFailure()) return;
+  for (const std::string& command : run.rangeCommands)
+    EXPECT_NE(sim_->Received().find(command), std::string::npos) << command;
+  const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+  for (size_t k = 1; k <= run.inputs.size(); ++k) {
+    const std::vector<double> values = test::BlockValues(dump, static_cast<int>(k));
+    const auto stood = std::count_if(values.begin(), values.end(), [](double v) { return v != kBad; });
+    ASSERT_GE(stood, 10) << dump;
+    const float counted = alarmsArray[k][AlarmField::OverRangeCount];
+    std::printf("%s channel %zu (%g): %g of %zu samples over range\n", run.name, k, values.back(), counted,
+                values.size());
+    if (run.overRange[k - 1])
+      EXPECT_GE(counted, static_cast<float>(stood)) << "channel " << k;
+    else
+      EXPECT_EQ(counted, 0.0f) << "channel " << k << " reads " << values.back();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Interfaces, OverRangeRunE2E, ::testing::ValuesIn(kOverRangeRuns),
+                         [](const ::testing::TestParamInfo<OverRangeRun>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace mv

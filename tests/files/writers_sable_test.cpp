@@ -120,7 +120,7 @@ TEST(SableChart, CommentCutAt240AndEmptyCommentIs240Blanks) {
 }
 
 // The export holds one interval and no pause log: an interval changed in a pause is
-// said first in its comment, where the cut at 240 bytes leaves it.
+// said first in its comment, where the cut at 240 bytes leaves it, then the pause.
 TEST(SableChart, AnIntervalChangedInAPauseIsSaidFirstInTheComment) {
   const FakeRecording r = test::SmallRecording();
   DataFileFacts f = test::SmallFacts();
@@ -131,8 +131,26 @@ TEST(SableChart, AnIntervalChangedInAPauseIsSaidFirstInTheComment) {
       "        CAUTION:  old sample interval =  0.25 sec\r"
       "                         new sample interval =  1 sec from case 2\r";
   const std::string note =
-      "CAUTION: old sample interval = 0.25 sec / new sample interval = 1 sec from case 2\r";
+      "CAUTION: old sample interval = 0.25 sec / new sample interval = 1 sec from case 2\r"
+      "CAUTION: 1 pause or gap = 3 sec in all\r 3 sec at case 2\r";
   EXPECT_EQ(EncodeSableChart(r, f).substr(commentAt, 240), note + std::string(240 - note.size(), 'x'));
+}
+
+// Pauses and gaps: their total always, and each while the comment's 240 bytes hold it.
+TEST(SableChart, PausesAndGapsAreSaidInTheCommentTheirTotalAndEachWhileRoomLasts) {
+  const FakeRecording r = test::SmallRecording();
+  DataFileFacts f = test::SmallFacts();
+  const std::size_t commentAt = 20 + 60 + 108 + 24;
+  f.comment = "mine";
+  f.pauseLog = " *  Acquisition paused for 0.1 minutes at case 2\r *  no data for 0.05 minutes at case 3\r";
+  const std::string two = "CAUTION: 2 pauses and gaps = 9 sec in all\r 6 sec at case 2\r 3 sec at case 3\rmine";
+  EXPECT_EQ(EncodeSableChart(r, f).substr(commentAt, 240), two + std::string(240 - two.size(), ' '));
+  f.pauseLog.clear();
+  for (int k = 1; k <= 40; ++k) f.pauseLog += " *  no data for 0.01 minutes at case " + std::to_string(k) + "\r";
+  const std::string comment = EncodeSableChart(r, f).substr(commentAt, 240);
+  EXPECT_EQ(comment.substr(0, 44), "CAUTION: 40 pauses and gaps = 24 sec in all\r");
+  EXPECT_NE(comment.find(" 0.6 sec at case 1\r 0.6 sec at case 2\r"), std::string::npos) << comment;
+  EXPECT_EQ(comment.find("case 40"), std::string::npos) << "no room left for the last: " << comment;
 }
 
 TEST(SableSweep, ScopePlusChartSweepIsOneChannelWithTheChartsMarkers) {

@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "conversions/conversions_window.h"
 #include "conversions/evaluate.h"
@@ -343,6 +345,8 @@ TEST_F(CalibrationWindowTest, EquationOKHandsBackAFitOnlyWhenTheKindHasThePoints
     int16_t kindButton;
     const char* refusal;  // nullptr: the fit is handed back
     int16_t type;
+    // Typed values and their volts, when not 10, 20, ... at 1, 2, ... volts.
+    std::vector<std::pair<const char*, float>> typed = {};
   };
   const Case cases[] = {
       {"line through 2", 2, Linear, nullptr, ConversionTypeCode::Linear},
@@ -353,6 +357,10 @@ TEST_F(CalibrationWindowTest, EquationOKHandsBackAFitOnlyWhenTheKindHasThePoints
       {"line of 8", 8, Linear, nullptr, ConversionTypeCode::Linear},
       {"polynomial of 8", 8, Polynomial, nullptr, ConversionTypeCode::Polynomial},
       {"line of 1", 1, Linear, " 1 point; a straight line needs 2", 0},
+      // 1 % apart in volts: the multiplier, about 1e-77, would be stored as 0 and every
+      // value converted to 0 where the points say 3 and 9.
+      {"power whose multiplier underflows", 2, Power, " 2 points; no fit: a coefficient is too small", 0,
+       {{"3", 5.069f}, {"9", 5.120f}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -361,7 +369,12 @@ TEST_F(CalibrationWindowTest, EquationOKHandsBackAFitOnlyWhenTheKindHasThePoints
     sounds.clear();
     test::WindowDriver d;
     d.WaitFor(W).Click(W, c.kindButton);
-    for (int i = 1; i <= c.points; ++i) Point(d, std::to_string(10 * i).c_str(), static_cast<float>(i));
+    for (int i = 1; i <= c.points; ++i) {
+      if (!c.typed.empty())
+        Point(d, c.typed[i - 1].first, c.typed[i - 1].second);
+      else
+        Point(d, std::to_string(10 * i).c_str(), static_cast<float>(i));
+    }
     d.Click(W, EquationOK);
     if (c.refusal != nullptr) {
       d.Then("refused", CountShows(c.refusal))

@@ -452,6 +452,12 @@ struct ScriptRunner::Impl {
       QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(window, at));
       return true;
     }
+    if (cmd == "close") {
+      need(1);
+      // The window's close box, as the user clicks it: the program decides what follows.
+      Window(static_cast<int16_t>(ToInt(parts[1])))->close();
+      return true;
+    }
     if (cmd == "drag-size") {
       need(3);
       int16_t w = static_cast<int16_t>(ToInt(parts[1]));
@@ -486,6 +492,7 @@ struct ScriptRunner::Impl {
           !parts.empty() && parts[0][0] != '#' &&
           (parts[0] == "click" || parts[0] == "click-label" || parts[0] == "pick" || parts[0] == "type" ||
            parts[0] == "press" || parts[0] == "unpress" || parts[0] == "key" || parts[0] == "menu" ||
+           parts[0] == "close" ||
            parts[0] == "mouse" || parts[0] == "drag-size");
       if (!RunLine()) return;
       if (isAction) return;
