@@ -39,11 +39,18 @@ class SetupRoundTripRunE2E : public test::SimulatedRunTest {
  protected:
   void SetUp() override {
     SimulatedRunTest::SetUp();
+    files_hooks::ResetFilesHooks();
     Tap();
     sim::Options o;
     o.kind = sim::Kind::UI3;
     for (int k = 1; k <= 4; ++k) o.values.push_back({k, 1.1 * k});
     ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
+  }
+
+  // The notice hook holds this test: the next test must not find it installed.
+  void TearDown() override {
+    files_hooks::ResetFilesHooks();
+    SimulatedRunTest::TearDown();
   }
 
   // The recording runs on the virtual clock; the connection road on the real one.
@@ -70,6 +77,7 @@ class SetupRoundTripRunE2E : public test::SimulatedRunTest {
     rt::SetVirtualClockPace(kVirtualSecondsPerRealSecond);
     rt::UseVirtualClock(false);
     SetExtraSerialPorts({link_});
+    files_hooks::ResetFilesHooks();  // one notice hook, not one wrapped in another
     Tap();
   }
 
