@@ -341,10 +341,11 @@ TEST_F(SaveRunE2E, ABackupNamedBeforeTheSetupIsUsedAndEveryPeriodsLabelsStartAtZ
   });
   const std::string script =
       "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
-      "until 310\npanel " + Doc("first.kstr") +
+      "until 310\npanel " +
+      Doc("first.kstr") +
       "\nmenu 1 8\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
-      test::ChannelDialogs() +
-      "until 104\npanel " + Doc("run 1.kssc") + "\nclick 104 203\ngone 104\nuntil 15\nclick 15 11\ngone 15\nuntil 112\nrelease Escape\n"
+      test::ChannelDialogs() + "until 104\npanel " + Doc("run 1.kssc") +
+      "\nclick 104 203\ngone 104\nuntil 15\nclick 15 11\ngone 15\nuntil 112\nrelease Escape\n"
       "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
   const auto result = Run(script);
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);

@@ -186,7 +186,8 @@ TEST_F(IntervalSweepCheckTest, OnlyASweepThatReadTheChannelsIsTimedElseTheUsualS
     driver.WaitFor(kWindow)
         .Check([&] {
           EXPECT_EQ(rt::EditFieldExists(kCautionField), row.measured);
-          EXPECT_EQ(rt::ControlExists(kUseKept), row.measured) << "an interval is offered only from a timed sweep";
+          EXPECT_EQ(rt::ControlExists(kUseKept), row.measured)
+              << "an interval is offered only from a timed sweep";
           if (row.measured) {
             EXPECT_GT(NamedSweepSeconds(rt::EditText(kCautionField)), kWireSeconds);
           }
