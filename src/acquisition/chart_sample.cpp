@@ -121,11 +121,14 @@ void ReadChartChannels(ChannelSweep& sweep, int16_t scanned) {
 std::optional<double> TimeChartSweep() {
   const uint64_t failedBefore = ReadingsFailed();
   const double start = GetCurrentTimeInSeconds();
+  serialWasRead = 0;  // the sweep reads the instrument line afresh, as a sample does
   ChannelSweep sweep(0);
   ReadChartChannels(sweep);
   sweep.Settle();
   const double seconds = GetCurrentTimeInSeconds() - start;
-  bool stood = ReadingsFailed() == failedBefore && !sweep.Readings().empty();
+  // Only a sweep that asked the instrument for every reading times it: one that read
+  // nothing would offer an interval no instrument keeps.
+  bool stood = ReadingsFailed() == failedBefore && !sweep.Readings().empty() && sweep.EveryReadAnswered();
   for (const ChannelSweep::Reading& r : sweep.Readings()) stood &= r.stood;
   if (!stood) return std::nullopt;
   return seconds;

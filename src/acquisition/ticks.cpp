@@ -33,6 +33,8 @@ void Line(float width, double x1, double y1, double x2, double y2, RGBColor colo
   PlotCGrgb(width, PixelCoord(x1), PixelCoord(y1), PixelCoord(x2), PixelCoord(y2), colour);
 }
 
+std::vector<ScopeTimeLabel> gPrintedChartLabels;
+
 void DrawChartTicks() {
   const int w = PlotWidth();
   const bool grids = PrefsArray[PrefsSlot::TimeGrids] != 0;
@@ -211,6 +213,10 @@ std::vector<ScopeTimeLabel> ScopeTimeLabels() {
   return labels;
 }
 
+std::vector<ScopeTimeLabel> PrintedChartTimeLabels() {
+  return gPrintedChartLabels;
+}
+
 void GetFirstTIC() {
   firsttic = NextTicPosition;
 }
@@ -225,6 +231,7 @@ void DRAWTICS(int16_t scope, int16_t labels) {
 
 void DRAWTICLABELS() {
   const int w = PlotWidth();
+  gPrintedChartLabels.clear();
   if (RecordingMODE == RecordingModeCode::Scope && nChannels >= 1) {
     DrawScopeTimeLabels();
     return;
@@ -249,10 +256,13 @@ void DRAWTICLABELS() {
     if (v > 0 && !text.empty()) text = text.mid(2);
     Kfloat = x + 1 - rt::TextWidth(text.str(), font) / 2.0f;
     rt::DrawText(PixelCoord(Kfloat), lastBottom + 9, text.str(), font, kBlack);
+    ScopeTimeLabel printed{x, text, ""};
     if (x <= firsttic) {
       const char* unit = FirstLabelUnit();
       rt::DrawText(PixelCoord(Kfloat) + rt::TextWidth(text.str(), font), lastBottom + 9, unit, font, kBlack);
+      printed.unit = unit;
     }
+    gPrintedChartLabels.push_back(printed);
     zz += CustomTic != 0 ? TicIntervalInSeconds * CustomTic : TicIntervalInSeconds;
   }
   // One gap beyond the last label is where the next screen's first tick falls.

@@ -34,4 +34,8 @@ struct ScopeTimeLabel {
 };
 std::vector<ScopeTimeLabel> ScopeTimeLabels();
 
+// The chart's time labels as the last label pass printed them under the chart, left to
+// right (the first with its unit).
+std::vector<ScopeTimeLabel> PrintedChartTimeLabels();
+
 }  // namespace mv

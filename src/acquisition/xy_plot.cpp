@@ -106,6 +106,14 @@ int XYPlotSizeFor(int screenWidth, int w) {
   return s <= 99 ? 0 : std::min(s, 360);
 }
 
+std::string XYPlotNoRoomText(int screenWidth, int w) {
+  if (XYPlotSizeFor(screenWidth, w) != 0) return "";
+  // The smallest plot (100 pixels) and the 7 pixels between the windows and the edge.
+  return "No room for the plot beside the chart: a chart " + std::to_string(w) +
+         " pixels wide needs a screen of " + std::to_string(w + 107) + " pixels, and this one has " +
+         std::to_string(screenWidth) + ". A narrower chart leaves room.";
+}
+
 XYRange XYYRange(float min, float max, bool up, bool down) {
   const float r = max - min;
   if (up && down) {

@@ -3,6 +3,7 @@
 // window, with the Y range and the keys that clear it and stretch its Y scale.
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace mv {
 
@@ -21,6 +22,9 @@ void PlotNewestXYPoint();
 // The plot's size beside a chart W pixels wide on a screen of the given width:
 // screen - W - 7, at most 360; 0 when that leaves 99 pixels or fewer.
 int XYPlotSizeFor(int screenWidth, int w);
+// Why a screen shows no plot beside a chart W pixels wide, with the room it needs: empty
+// when the plot has room there.
+std::string XYPlotNoRoomText(int screenWidth, int w);
 
 struct XYRange {
   float bottom = 0;  // value at the plot's bottom

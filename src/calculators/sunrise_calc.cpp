@@ -196,7 +196,8 @@ Str255 NoonText(float noonMinutes) {
   if (!(noonMinutes > 0)) return "";
   const auto q = static_cast<int32_t>(std::trunc(noonMinutes / 60.0f));
   const auto r = static_cast<int32_t>(std::trunc(noonMinutes - 60.0f * static_cast<float>(q)));
-  return Str255("Solar noon ~ ") + NumberText(q) + " :" + NumberText(r);
+  // A clock time, as the sunrise and sunset read: 12 : 01, never 12 : 1.
+  return ClockText("Solar noon ~ ", HoursMinutes{q, r});
 }
 
 // A day on which the sun rises or sets but not both: the one event's time, and the

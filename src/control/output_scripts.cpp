@@ -64,8 +64,20 @@ int32_t AddTicks(int32_t t, int32_t d) {
   return sum >= kNeverTick ? kNeverTick : static_cast<int32_t>(sum);
 }
 
+// Whether an output's end volts went out since its script last began: the script's end
+// (its last step or its end marker) sends them once, and neither a second end marker nor
+// the end of the run sends them again.
+bool gEndVoltsSent[3] = {false, false, false};
+
+void SendEndVolts(Output o) {
+  if (o.endMode == 0 || gEndVoltsSent[o.out]) return;
+  SetAOvolts(o.out, AOscript[o.endRow][0]);
+  gEndVoltsSent[o.out] = true;
+}
+
 void Begin(Output o) {
   if (o.on != 1 || o.run != 1) return;
+  gEndVoltsSent[o.out] = false;
   const int32_t now = Now();
   o.next = TicksAfter(AOscript[1][o.col + 1], now);
   // A restart must not go on ramping from the step that ran before it.
@@ -78,7 +90,7 @@ void Begin(Output o) {
 void Stop(Output o) {
   o.run = 0;
   o.ramping = 0;
-  if (o.endMode != 0) SetAOvolts(o.out, AOscript[o.endRow][0]);
+  SendEndVolts(o);
 }
 
 void NextStep(Output o, int32_t t) {
@@ -131,6 +143,7 @@ bool MarkerSInsertedSinceLastPass() {
 void StartOutputScripts() {
   DoAO1 = DoAO2 = 0;
   gMarkersSeen = Nmarkers;
+  gEndVoltsSent[1] = gEndVoltsSent[2] = false;
   if (AO1on == 1 || AO2on == 1) {
     AO1firstMarker = Whole(AOscript[7][0]);
     AO1stopX = Whole(AOscript[8][0]);
@@ -187,8 +200,10 @@ void ScriptsAtEndMarker(int16_t endEvent) {
 
 void SetEndVoltsAfterRun() {
   // "Keep Existing Voltage" (end mode 0) keeps the output as the run left it.
-  if (AO1on == 1 && AO1stopX == kEndAtX && AO1endMode != 0) SetAOvolts(1, AOscript[2][0]);
-  if (AO2on == 1 && AO2stopX == kEndAtX && AO2endMode != 0) SetAOvolts(2, AOscript[5][0]);
+  for (int16_t k = 1; k <= 2; ++k) {
+    const Output o = OutputOf(k);
+    if (o.on == 1 && o.stopX == kEndAtX) SendEndVolts(o);
+  }
   FlushAOvolts();
 }
 

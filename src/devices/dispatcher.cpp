@@ -141,15 +141,25 @@ void ChannelSweep::Read(int16_t channel) {
   const bool filtered = channel >= 1 && channel <= 16;
   const float reference = filtered ? LastVoltageArray[channel + 17] : 0.0f;
   const bool held = filtered && SpikeReferenceHeld[channel];
+  // A channel on the instrument line read earlier in the sweep takes its field from it.
+  const bool lineRead = serialWasRead == 1;
   ReadExternalADdevice(channel, duringRecording_);
   const bool referenceSet = filtered && (!(LastVoltageArray[channel + 17] == reference) ||
                                          held != SpikeReferenceHeld[channel]);
-  entries_.push_back({taken, ReadingsTaken(), ReadingsFailed() != failed, referenceSet, filtered && !held});
+  const bool failedNow = ReadingsFailed() != failed;
+  const bool answered = ReadingsTaken() != taken || (lineRead && !failedNow);
+  entries_.push_back({taken, ReadingsTaken(), failedNow, referenceSet, filtered && !held, answered});
   readings_.push_back({channel, volts, false, GetCurrentTimeInSeconds()});
 }
 
+bool ChannelSweep::EveryReadAnswered() const {
+  for (const Entry& e : entries_)
+    if (!e.answered) return false;
+  return true;
+}
+
 void ChannelSweep::Keep(int16_t channel, float value) {
-  entries_.push_back({ReadingsTaken(), ReadingsTaken(), false, false, false});
+  entries_.push_back({ReadingsTaken(), ReadingsTaken(), false, false, false, false});
   readings_.push_back({channel, value, false, GetCurrentTimeInSeconds()});
 }
 

@@ -51,6 +51,9 @@ class ChannelSweep {
   void Settle();
 
   const std::vector<Reading>& Readings() const { return readings_; }
+  // Whether every Read asked the instrument and took its reply: a channel the readers
+  // skip (no input set yet) reads at once without a word on the line.
+  bool EveryReadAnswered() const;
   // After Settle: the mean (in double precision, rounded to single) of the channel's
   // readings that stood, each first passed through `each` when given; nothing when
   // none stood.
@@ -67,8 +70,9 @@ class ChannelSweep {
   struct Entry {
     uint64_t takenBefore = 0, takenAfter = 0;
     bool failedNow = false;
-    bool referenceSet = false;   // the spike filter made this reading its reference
+    bool referenceSet = false;    // the spike filter made this reading its reference
     bool referenceFirst = false;  // the channel's first reference of the run
+    bool answered = false;        // the instrument was asked and replied, or its line served
   };
   int16_t duringRecording_;
   bool settled_ = false;

@@ -298,6 +298,10 @@ void NoteFailedReading() {
   ++g.failed;
 }
 
+void NoteReadingTaken() {
+  ++g.taken;
+}
+
 void BeginSweep() {
   Sync();
   g.inSweep = true;

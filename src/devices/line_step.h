@@ -103,6 +103,10 @@ class ReadingExchange {
 
 // A reading failed (whatever the cause); the sweeps count them.
 void NoteFailedReading();
+// A reading was taken whole outside an exchange on the line (a reader that hands over a
+// value the sweep has nothing left to check in): counted as ReadingExchange::Taken
+// counts one, so a sweep knows the channel was read, not skipped.
+void NoteReadingTaken();
 
 // ---- sweeps ------------------------------------------------------------------------------
 // Readings are numbered as they are taken; a sweep records which of them failed later.

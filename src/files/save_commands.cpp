@@ -290,6 +290,7 @@ bool AskBackupFile() {
     }
     BackupfileCFURL = path;
     backupfile = NameField(FileNameOf(path));
+    BackupChosenForNextRun = true;
     break;
   }
   return !BackupfileCFURL.empty();
@@ -301,6 +302,13 @@ void BACKUPFILENAME() {
   services::SetUpMENUs(0);
   AskBackupFile();
   services::SetUpMENUs(1);
+}
+
+void BackupFileForRun() {
+  // A file named for this run before its set-up is the one the user meant: asking again
+  // would send the backups to a second name and leave the first one empty.
+  if (!(BackupChosenForNextRun && !BackupfileCFURL.empty())) BACKUPFILENAME();
+  BackupChosenForNextRun = false;
 }
 
 bool TimedBackupsWritten() {
@@ -396,6 +404,10 @@ void AUTOSAVE() {
   // The next period overwrites the store: a period that could not be written is kept.
   if (!r) HoldFailedPeriod(f, path);
 
+  // Each period's screen counts its time from 0, as its file does: the labels' carry
+  // from the last period's screen is dropped, as the options window drops it after a run.
+  zz = 0;
+  NextTicPosition = 0;
   NewScreen = 1;
   files_hooks::NewPeriodScreen();
   if (r && earlier)

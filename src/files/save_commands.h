@@ -21,6 +21,9 @@ void SAVEFILES();
 void ScopeOrRepeatFileRoot(const Str255& kind);
 // Asks for the timed backup file (with a caution when it exists).
 void BACKUPFILENAME();
+// The timed backup file of a run about to start: the one chosen since the last run
+// began, else asked for now. Either way the next run asks again.
+void BackupFileForRun();
 // The "Backup Interval" window (window 16).
 void SetTimedSAVE();
 // The timed backup; resetTimer 1 also restarts the sample schedule and the backup timer.

@@ -24,6 +24,7 @@ int32_t ScopeCount = 0;
 std::string sFileCFURL;
 std::string ScopeFileCFURL;
 std::string BackupfileCFURL;
+bool BackupChosenForNextRun = false;
 int16_t QuicksaveCounter = 0;
 int16_t NoSetupFileFound = 0;
 Str255 SetupFileName;
@@ -56,6 +57,7 @@ void ResetFilesState() {
   sFileCFURL.clear();
   ScopeFileCFURL.clear();
   BackupfileCFURL.clear();
+  BackupChosenForNextRun = false;
   QuicksaveCounter = 0;
   NoSetupFileFound = 0;
   SetupFileName = Str255();

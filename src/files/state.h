@@ -61,6 +61,9 @@ extern int32_t ScopeCount;
 extern std::string sFileCFURL;
 extern std::string ScopeFileCFURL;
 extern std::string BackupfileCFURL;
+// The backup file was chosen since the last run began (File > "Backup File Name..."
+// before the set-up): the next run uses it without asking again.
+extern bool BackupChosenForNextRun;
 // Quick saves made.
 extern int16_t QuicksaveCounter;
 // 1 when the set-up file loader found no file to load (nothing chosen, or not a set-up).

@@ -204,17 +204,20 @@ void NewControl(int16_t number, ControlType type, const Str255& title, Rect wher
   w->controls[number] = c;
 }
 
-void NewPictureButton(int16_t number, const std::string& imagePath, Rect where, int16_t state) {
+void NewPictureButton(int16_t number, const std::string& imagePath, Rect where, int16_t state,
+                      const Str255& title) {
   WindowRec* w = OutputRec();
   if (!w) return;
   DisposeControl(number);
   ControlRec c;
   c.type = ControlType::PictureButton;
   c.state = state;
+  c.title = title;
   const QPixmap picture(QString::fromStdString(imagePath));
   auto* b = new PictureButton(w->widget, picture, QSize(std::max(1, where.width()), std::max(1, where.height())));
   b->setFocusPolicy(Qt::NoFocus);
   b->setCheckable(true);
+  b->setAccessibleName(ToQString(title));
   int16_t win = w->number;
   QObject::connect(b, &QAbstractButton::clicked, b, [win, number](bool) {
     WindowRec* r = FindWindow(win);

@@ -141,7 +141,10 @@ enum class ControlType : int16_t {
 };
 
 void NewControl(int16_t number, ControlType type, const Str255& title, Rect where, int16_t state);
-void NewPictureButton(int16_t number, const std::string& imagePath, Rect where, int16_t state);
+// A button that is its picture; `title` is what the picture reads, the control's title
+// (its accessible name, and the name the driver lists it by), never drawn.
+void NewPictureButton(int16_t number, const std::string& imagePath, Rect where, int16_t state,
+                      const Str255& title = Str255());
 void NewPopupControl(int16_t number, int16_t menuNumber, const Str255& title, Rect where, int16_t value);
 void NewTabsControl(int16_t number, const std::vector<Str255>& labels, Rect where, int16_t value);
 void NewProgressBar(int16_t number, Rect where, int minimum, int maximum, int value);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "acquisition/screen.h"
 #include "acquisition/state.h"
+#include "acquisition/xy_plot.h"
 #include "kit/builders.h"
 #include "kit/format.h"
 #include "kit/help.h"
@@ -23,6 +25,8 @@ constexpr int16_t kADMenu = 4, kXYPlotItem = 23;
 constexpr int16_t kHelpTopic = 157;
 constexpr int16_t kStatusWindow = 250;
 constexpr int16_t kWidth = 505, kHeight = 437, kFirstRowTop = 90, kRowHeight = 20;
+constexpr int16_t kNoteHeight = 40;  // below the buttons: the note on the plot's room
+constexpr RGBColor kNoteRed{52428, 0, 0};
 
 int16_t Channels() {
   return static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
@@ -44,10 +48,29 @@ void DefaultInvalidAxes() {
   if (!valid(XYaxisChannelY)) XYaxisChannelY = n >= 2 ? 2.0f : 1.0f;
 }
 
+// The plot stands beside the chart: while the box asks for a plot that this screen has
+// no room for, the dialog says so and names the room it needs, so that no recording
+// starts without the plot and without a word.
+void ShowRoomNote() {
+  const std::string why = ShowXYPlot != 0
+                              ? XYPlotNoRoomText(LayoutScreenWidth(), PrefsArray[PrefsSlot::WindowWidth])
+                              : std::string();
+  if (why.empty()) {
+    if (rt::EditFieldExists(kXYNoRoomField)) rt::DisposeEditField(kXYNoRoomField);
+    return;
+  }
+  if (!rt::EditFieldExists(kXYNoRoomField)) {
+    BUILDEF(kXYNoRoomField, Str255(why), 20, kHeight - 6, kWidth - 10, kHeight + kNoteHeight - 4, 7, 1);
+    rt::SetEditColors(kXYNoRoomField, kNoteRed, kThemeBackground);
+  } else {
+    rt::SetEditText(kXYNoRoomField, why);
+  }
+}
+
 void BuildDialog() {
   scream();
   DefaultInvalidAxes();
-  BuildWINDOW(kXYDialogWindow, "2 Channel X-Y Plot", 80, 60, 80 + kWidth, 60 + kHeight, 6);
+  BuildWINDOW(kXYDialogWindow, "2 Channel X-Y Plot", 80, 60, 80 + kWidth, 60 + kHeight + kNoteHeight, 6);
   EmbossPrint(1, "Show relationship of 2 channels", 20, 20, 32);
   DoubleLINE(10, kWidth - 10, 42);
   EmbossPrint(1, "X-axis channel", 14, 20, 80);
@@ -72,6 +95,7 @@ void BuildDialog() {
   const int16_t x = stored(XYaxisChannelX), y = stored(XYaxisChannelY);
   if (x >= 1 && x <= Channels()) rt::SetControlState(x, 2);
   if (y >= 1 && y <= Channels()) rt::SetControlState(static_cast<int16_t>(kXYYRadioBase + y), 2);
+  ShowRoomNote();
   rt::FlushWindow();
 }
 
@@ -83,6 +107,7 @@ bool HandleEvent() {
       if (EventID == kXYShowBox) {
         ShowXYPlot = ShowXYPlot ? 0 : 1;
         rt::SetControlState(kXYShowBox, ShowXYPlot ? 2 : 1);
+        ShowRoomNote();
       } else if (EventID >= 1 && EventID <= n) {
         SelectColumn(0, static_cast<int16_t>(EventID));
         XYaxisChannelX = static_cast<float>(EventID);

@@ -332,7 +332,7 @@ void PrepareRun() {
   if (RecordingMODE == RecordingModeCode::Scope)
     TimedSaveINTERVAL = 0;
   else if (TimedSaveINTERVAL != 0)
-    BACKUPFILENAME();
+    BackupFileForRun();
   if (RecordingMODE == RecordingModeCode::Scope || RecordingMODE == RecordingModeCode::ScopeChart)
     commands::ScopeOrRepeatFileRoot("Scope");
   else if (On(PrefsSlot::Autorepeat))

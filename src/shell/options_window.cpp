@@ -173,18 +173,20 @@ struct ButtonRow {
   int16_t number;
   const char* picture;
   Rect where;
+  const char* title;  // what the picture reads
 };
 
 void BuildButtons(const RunFacts& facts) {
-  const ButtonRow pictures[] = {{OB::Restart, "restart button.gif", {5, 5, 325, 49}},
-                                {OB::Save, "save data button.png", {5, 54, 325, 97}},
-                                {OB::QuickSave, "quicksave button.gif", {5, 103, 325, 145}},
-                                {OB::Parameters, "acquisition params button.gif", {5, 151, 325, 195}},
-                                {OB::MakeSetup, "make setup button.gif", {5, 200, 325, 244}},
-                                {OB::ChangeMode, "change mode button.gif", {5, 249, 325, 293}},
-                                {OB::Quit, "quit button.gif", {210, 472, 325, 512}}};
+  const ButtonRow pictures[] = {
+      {OB::Restart, "restart button.gif", {5, 5, 325, 49}, "Record again"},
+      {OB::Save, "save data button.png", {5, 54, 325, 97}, "Save data"},
+      {OB::QuickSave, "quicksave button.gif", {5, 103, 325, 145}, "Quick save"},
+      {OB::Parameters, "acquisition params button.gif", {5, 151, 325, 195}, "Acquisition parameters"},
+      {OB::MakeSetup, "make setup button.gif", {5, 200, 325, 244}, "Make a set-up file"},
+      {OB::ChangeMode, "change mode button.gif", {5, 249, 325, 293}, "Change recording mode"},
+      {OB::Quit, "quit button.gif", {210, 472, 325, 512}, "Quit"}};
   for (const ButtonRow& b : pictures)
-    rt::NewPictureButton(b.number, rt::ResourcePath(kImages, b.picture), b.where, 1);
+    rt::NewPictureButton(b.number, rt::ResourcePath(kImages, b.picture), b.where, 1, b.title);
   const bool rootName = ShowsRootNameButton(RecordingMODE, PrefsArray[PrefsSlot::Autorepeat]);
   if (rootName) {
     const Str255 title =

@@ -198,6 +198,7 @@ class TimeAxisRunTest : public AcqTest, public WindowSteps, public ::testing::Wi
       if (e.kind == Episode::Slow) rt::AdvanceVirtualClock(e.seconds / (GetParam().taker == Taker::Averaged5 ? 5 : 1));
     }
     rt::AdvanceVirtualClock(0.0005);
+    NoteReadingTaken();  // as a reader's reply is taken
     volts = lastGood_[ch] = static_cast<float>(RunTime());
   }
 
@@ -313,6 +314,7 @@ TEST_P(TimeAxisRunTest, EveryStoredSampleStandsWhereItWasRead) {
   ASSERT_FALSE(files.empty());
   int stored = 0, failed = 0, gaps = 0;
   double lastRead = -1;  // the latest reading of the sample before
+  double widest = 0;     // the widest spread of one stored sample's readings
   for (const auto& [file, start] : files) {
     SCOPED_TRACE(file.filename().string());
     const FileTimes f = ReadBack(file, run.channels);
@@ -368,6 +370,7 @@ TEST_P(TimeAxisRunTest, EveryStoredSampleStandsWhereItWasRead) {
         continue;
       }
       ++stored;
+      widest = std::max(widest, last - first);
       EXPECT_GT(first, lastRead) << "sample " << k << " holds a reading of an earlier sample";
       lastRead = last;
       const double at = start + f.times[k];
@@ -389,6 +392,14 @@ TEST_P(TimeAxisRunTest, EveryStoredSampleStandsWhereItWasRead) {
   }
   std::printf("%s: %d stored, %d failed, %d gaps\n", run.name, stored, failed, gaps);
   EXPECT_GT(stored, 10);
+  // A slow spell in mid-run spreads a sample's readings up to one sweep of the channels,
+  // beyond the interval when the sweep is longer: each reading stands where its reply came.
+  for (const Episode& e : run.episodes) {
+    if (e.kind != Episode::Slow || run.slowFromStart || run.taker != Taker::OneSweep) continue;
+    const double spread = (run.channels - 1) * (e.seconds + 0.0005);
+    EXPECT_NEAR(widest, spread, 0.002) << "the slow spell spread a sample's readings over its sweep";
+    EXPECT_LE(widest, run.channels * (e.seconds + 0.0005) + 0.002) << "no wider than one sweep";
+  }
   int silences = 0, longSilences = 0;
   for (const Episode& e : run.episodes) {
     if (e.kind != Episode::Silent || e.channel != 0) continue;

@@ -271,7 +271,7 @@ TEST(SunriseCalc, LondonTextsForAnyLongitude) {
   EXPECT_EQ(s.sunriseText, "Approximate local sunrise time:   3 : 42");
   EXPECT_EQ(s.sunsetText, "Approximate local sunset time:   20 : 20");
   EXPECT_EQ(s.lengthText, " 16 hours, 38 minutes of daylight");
-  EXPECT_EQ(s.noonText, "Solar noon ~  12 : 1") << "noon minutes not padded";
+  EXPECT_EQ(s.noonText, "Solar noon ~  12 : 01") << "noon minutes two digits, as every clock time";
 }
 
 TEST(SunriseCalc, DaylightSavingMovesBothTimesOneHour) {
@@ -288,7 +288,7 @@ TEST(SunriseCalc, DaylightSavingMovesBothTimesOneHour) {
   EXPECT_EQ(plain.sunsetText, "Approximate local sunset time:   19 : 14");
   EXPECT_EQ(dst.sunriseText, "Approximate local sunrise time:   5 : 49");
   EXPECT_EQ(dst.sunsetText, "Approximate local sunset time:   20 : 14");
-  EXPECT_EQ(dst.noonText, "Solar noon ~  13 : 1");
+  EXPECT_EQ(dst.noonText, "Solar noon ~  13 : 01");
 }
 
 TEST(SunriseCalc, SolarNoonStaysBetweenSunriseAndASunsetPastMidnight) {
@@ -296,7 +296,7 @@ TEST(SunriseCalc, SolarNoonStaysBetweenSunriseAndASunsetPastMidnight) {
   EXPECT_EQ(d.sunsetText, "Approximate local sunset time:   0 : 28") << "brought back below 24";
   EXPECT_EQ(d.sunriseText, "Approximate local sunrise time:   1 : 35");
   EXPECT_EQ(d.lengthText, " 22 hours, 53 minutes of daylight");
-  EXPECT_EQ(d.noonText, "Solar noon ~  13 : 1") << "an hour after local noon, not at 3:00";
+  EXPECT_EQ(d.noonText, "Solar noon ~  13 : 01") << "an hour after local noon, not at 3:00";
 }
 
 TEST(SunriseCalc, PolarDaysAndNightsHaveTextsAndNoNaN) {

@@ -224,6 +224,28 @@ TEST_F(OutputScriptsTest, EndVoltsAfterTheRunForMarkerXOnly) {
   EXPECT_EQ(Commands()[0].v2, 0.0f);
 }
 
+// A script stopped at its marker "x" has sent its end volts: a second "x" and the end of
+// the run send nothing more.
+TEST_F(OutputScriptsTest, AScriptStoppedAtMarkerXSendsItsEndVoltsOnce) {
+  AO1on = 1;
+  AOscript[7][0] = 1;  // from the first sample
+  AOscript[8][0] = 2;  // ends at "x"
+  AOscript[2][0] = 1.5f;
+  AO1endMode = 1;
+  Script(1, {{3, 10, 1}});
+  StartAt(100);
+  AtTick(200);
+  ScriptsAtEndMarker(2);
+  AtTick(300);
+  ScriptsAtEndMarker(2);
+  AtTick(400);
+  SetEndVoltsAfterRun();
+  const std::vector<Sent> c = Commands();
+  ASSERT_EQ(c.size(), 2u) << "the start volts and the end volts, once";
+  EXPECT_NEAR(c[0].v1, 3.0f, 0.002f);
+  EXPECT_NEAR(c[1].v1, 1.5f, 0.002f);
+}
+
 // "Keep Existing Voltage" is the user's choice for the end of the script, after the run
 // as at its marker.
 TEST_F(OutputScriptsTest, EndModeZeroKeepsTheOutputAfterTheRun) {

@@ -112,7 +112,8 @@ TEST_F(SableReaderTest, NoBuzzWhenTheWarningIsOff) {
   EXPECT_EQ(events, (std::vector<std::string>{"stop beep"}));
 }
 
-TEST_F(SableReaderTest, LastValueRuleNeedsTheSecondSample) {
+// Sample counts the samples stored: a reading of the second sample is taken at Sample 1.
+TEST_F(SableReaderTest, LastValueRuleHoldsFromTheThirdSample) {
   OnInput(3, 5);
   const float good = static_cast<float>(4096 / 6553.5);
   port->ReplyNext("\x00\x90"s);  // w = 36864
@@ -122,11 +123,11 @@ TEST_F(SableReaderTest, LastValueRuleNeedsTheSecondSample) {
   PrefsArray[PrefsSlot::BadReadingKeepsLast] = 1;
   Sample = 1;
   ReadSABLE(3, 0);
-  EXPECT_FLOAT_EQ(volts, kBadReading) << "the first sample of a run never keeps the last value";
+  EXPECT_FLOAT_EQ(volts, kBadReading) << "a failure in the second sample stores -99999";
   EXPECT_FLOAT_EQ(lastvoltage[3], good) << "a failed read is not a last value";
   Sample = 2;
   ReadSABLE(3, 0);
-  EXPECT_FLOAT_EQ(volts, good);
+  EXPECT_FLOAT_EQ(volts, good) << "from the third sample on, the last value";
   PrefsArray[PrefsSlot::BadReadingKeepsLast] = 0;
   ReadSABLE(3, 0);
   EXPECT_FLOAT_EQ(volts, kBadReading);

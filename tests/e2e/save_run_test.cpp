@@ -18,9 +18,11 @@
 
 #include "acquisition/chart_loop.h"
 #include "acquisition/state.h"
+#include "acquisition/ticks.h"
 #include "common/test_support.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
+#include "files/needs.h"
 #include "files/save_commands.h"
 #include "files/save_names.h"
 #include "files/state.h"
@@ -312,6 +314,54 @@ TEST_F(SaveRunE2E, ACancelledRootPanelNamesEveryPeriodAndNoPeriodEndAsksAgain) {
     const fs::path file = documents_ / ("repeat file " + std::to_string(n) + ".kstr");
     ASSERT_TRUE(fs::exists(file)) << file;
     EXPECT_EQ(DumpedNumber(test::DumpDataFile(file), "samples of channel block 1 \\("), 10) << file;
+  }
+}
+
+// A backup file named from the mode window's File menu before the set-up is the run's:
+// Setup OK does not ask again, and the backups go to it. Every period's screen counts
+// its time labels from 0, as its file's times do, however many periods came before.
+TEST_F(SaveRunE2E, ABackupNamedBeforeTheSetupIsUsedAndEveryPeriodsLabelsStartAtZero) {
+  std::vector<std::vector<std::string>> labels;  // each period's labels as printed
+  const auto printed = [] {
+    std::vector<std::string> texts;
+    for (const ScopeTimeLabel& l : PrintedChartTimeLabels()) texts.push_back(l.text.str());
+    return texts;
+  };
+  RecordInPeriodsOf(10, [&] {
+    auto nextScreen = files_hooks::NewPeriodScreen;
+    files_hooks::NewPeriodScreen = [&labels, nextScreen, printed] {
+      nextScreen();
+      labels.push_back(printed());
+    };
+  });
+  SetSampleTimingTap([&](double, double) {
+    if (ScopeCount == 0 && Sample == 1) labels.push_back(printed());
+    if (ScopeCount == 1 && Sample == 5) NextSAVEtime = 0;  // a timed backup on the next pass
+    if (ScopeCount == 4 && Sample == 3) rt::SetKeyDown(rt::key::Escape, true);
+  });
+  const std::string script =
+      "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
+      "until 310\npanel " +
+      Doc("first.kstr") +
+      "\nmenu 1 8\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
+      test::ChannelDialogs() + "until 104\npanel " + Doc("run 1.kssc") +
+      "\nclick 104 203\ngone 104\nuntil 15\nclick 15 11\ngone 15\nuntil 112\nrelease Escape\n"
+      "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  EXPECT_EQ(result.output.find("waiting for an answer"), std::string::npos) << result.output;
+  EXPECT_EQ(filestrings.rootName, Str255("run")) << "the root panel took the root's answer";
+  ASSERT_EQ(ScopeCount, 4);
+  ASSERT_TRUE(fs::exists(documents_ / "first.kstr")) << "the backups went to the name given first";
+  EXPECT_GE(DumpedNumber(test::DumpDataFile(documents_ / "first.kstr"), "samples of channel block 1 \\("), 3);
+
+  ASSERT_EQ(labels.size(), 5u) << "period 1's screen and the four after it";
+  ASSERT_FALSE(labels[0].empty());
+  EXPECT_EQ(std::stod(labels[0].front()), 0.0);
+  for (const std::size_t period : {2u, 4u}) {
+    ASSERT_FALSE(labels[period - 1].empty()) << "period " << period;
+    EXPECT_EQ(std::stod(labels[period - 1].front()), 0.0) << "period " << period;
+    EXPECT_EQ(labels[period - 1], labels[0]) << "period " << period << " labelled as period 1";
   }
 }
 

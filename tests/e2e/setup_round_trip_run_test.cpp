@@ -40,6 +40,7 @@ class SetupRoundTripRunE2E : public test::SimulatedRunTest {
  protected:
   void SetUp() override {
     SimulatedRunTest::SetUp();
+    files_hooks::ResetFilesHooks();
     Tap();
     sim::Options o;
     o.kind = sim::Kind::UI3;
@@ -47,6 +48,12 @@ class SetupRoundTripRunE2E : public test::SimulatedRunTest {
     ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
   }
   // The notice hook holds this fixture: the next test in the process must not call it.
+  void TearDown() override {
+    files_hooks::ResetFilesHooks();
+    SimulatedRunTest::TearDown();
+  }
+
+  // The notice hook holds this test: the next test must not find it installed.
   void TearDown() override {
     files_hooks::ResetFilesHooks();
     SimulatedRunTest::TearDown();
@@ -76,6 +83,7 @@ class SetupRoundTripRunE2E : public test::SimulatedRunTest {
     rt::SetVirtualClockPace(kVirtualSecondsPerRealSecond);
     rt::UseVirtualClock(false);
     SetExtraSerialPorts({link_});
+    files_hooks::ResetFilesHooks();  // one notice hook, not one wrapped in another
     Tap();
   }
 

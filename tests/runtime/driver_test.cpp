@@ -193,6 +193,9 @@ TEST_F(DriverTest, ALineThatCannotBeCarriedOutFailsWithItsNumber) {
       {"start\nuntil 1\nshot-menu 9 none.png\n", 3, "no menu 9"},
       {"start\nuntil 1\nshot 1 ${MV_DRIVER_TEST_UNSET}/w1.png\n", 3, "MV_DRIVER_TEST_UNSET is not set"},
       {"start\nuntil 1\nmenu 1 2\nexpect-exit 0\n", 4, "exit status 3"},
+      // A colour is 16 bits a component: 65536 is no colour, never taken as 0.
+      {"color 65536 0 0\n", 1, "a colour component is 0 to 65535 (16 bits), not 65536"},
+      {"color 0 -1 0\n", 1, "a colour component is 0 to 65535"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script);

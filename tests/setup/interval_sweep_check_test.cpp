@@ -156,6 +156,49 @@ TEST_F(IntervalSweepCheckTest, ASilentInstrumentDoesNotHoldTheWindowUp) {
   EXPECT_FALSE(rt::WindowExists(kWindow));
 }
 
+// The window's check with and without an instrument to time: only a sweep that asked
+// the instrument for every channel is timed. Before the channel set-up (no inputs yet)
+// nothing is read, so nothing is timed and nothing offered: the usual speeds' caution
+// stands, as it does with no instrument on the line.
+TEST_F(IntervalSweepCheckTest, OnlyASweepThatReadTheChannelsIsTimedElseTheUsualSpeedsCautionStands) {
+  struct Row {
+    const char* name;
+    bool instrument;
+    bool inputsSet;
+    bool measured;
+  };
+  const Row rows[] = {
+      {"a UI3, its channels set up", true, true, true},
+      {"a UI3, no channel's input set yet", true, false, false},
+      {"no instrument on the line", false, true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.instrument && !sim_) {
+      ASSERT_NO_FATAL_FAILURE(StartUI3());
+    }
+    if (!row.instrument) CloseSerialPort();
+    for (int16_t k = 1; k <= 16; ++k)
+      ChannelVariables[k][ChanField::Input] = row.inputsSet ? static_cast<float>((k - 1) % 8 + 1) : 0.0f;
+    sounds.clear();
+    OpenAt(0.01, kUseOther);
+    test::WindowDriver driver;
+    driver.WaitFor(kWindow)
+        .Check([&] {
+          EXPECT_EQ(rt::EditFieldExists(kCautionField), row.measured);
+          EXPECT_EQ(rt::ControlExists(kUseKept), row.measured)
+              << "an interval is offered only from a timed sweep";
+          if (row.measured) {
+            EXPECT_GT(NamedSweepSeconds(rt::EditText(kCautionField)), kWireSeconds);
+          }
+          EXPECT_EQ(Played("bzot.mp3"), 1) << "one caution, measured or usual";
+        })
+        .Click(kWindow, kOK);
+    RunVoid(driver, [] { GetSampleINTERVAL("Chart Channels"); });
+    EXPECT_FALSE(rt::WindowExists(kWindow));
+  }
+}
+
 // A DT800 on a scripted line (the virtual clock): a high-accuracy reading ("nV")
 // answers at once, a high-speed one ("nVNC") a tick later, so the high-speed mode is
 // the slower a sweep, as a real logger's can be.

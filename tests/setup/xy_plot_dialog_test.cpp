@@ -1,6 +1,7 @@
 // The "2 Channel X-Y Plot" dialog driven as a user would.
 #include "setup/xy_plot_dialog.h"
 
+#include "acquisition/screen.h"
 #include "acquisition/state.h"
 #include "common/window_steps.h"
 #include "kit/state.h"
@@ -45,6 +46,43 @@ TEST_F(XYPlotDialog, ChoosesBothAxesAndSwitchesThePlotOn) {
   EXPECT_TRUE(rt::MenuItemChecked(4, 23));
   EXPECT_EQ(Action, ActionCode::Redraw);
   EXPECT_EQ(Played("scream.mp3"), 1);
+}
+
+// The plot stands beside the chart: asked for on a screen without room for it there, the
+// dialog says why no plot will open and the room it needs, until the box is cleared.
+TEST_F(XYPlotDialog, APlotTheScreenHasNoRoomForIsExplainedWhileItIsAskedFor) {
+  struct Row {
+    int screen;
+    bool noted;
+  };
+  PrefsArray[PrefsSlot::WindowWidth] = 800;
+  for (const Row row : {Row{906, true}, Row{907, false}, Row{1280, false}}) {
+    SCOPED_TRACE(row.screen);
+    SetScreenSizeOverride(row.screen, 768);
+    ShowXYPlot = 0;
+    std::string checked, cleared = "(none)";
+    Drive({Until(W), Click(W, kXYShowBox), Do([&] {
+             rt::SetOutputWindow(W);
+             checked = rt::EditFieldExists(kXYNoRoomField) ? rt::EditText(kXYNoRoomField) : "";
+           }),
+           Shot(W, "w200-xy-plot-room-" + std::to_string(row.screen) + ".png"), Click(W, kXYShowBox), Do([&] {
+             rt::SetOutputWindow(W);
+             cleared = rt::EditFieldExists(kXYNoRoomField) ? rt::EditText(kXYNoRoomField) : "";
+           }),
+           Click(W, kXYDoneButton)},
+          [] { rt::CloseWindow(W); });
+    XYPlotSetup();
+    EXPECT_TRUE(ScriptDone());
+    if (row.noted) {
+      EXPECT_NE(checked.find("No room for the plot beside the chart"), std::string::npos) << checked;
+      EXPECT_NE(checked.find("needs a screen of 907 pixels"), std::string::npos) << checked;
+      EXPECT_NE(checked.find("this one has 906"), std::string::npos) << checked;
+    } else {
+      EXPECT_EQ(checked, "");
+    }
+    EXPECT_EQ(cleared, "") << "no plot asked for, nothing to explain";
+  }
+  SetScreenSizeOverride(0, 0);
 }
 
 TEST_F(XYPlotDialog, AnAxisNeverChosenOrBeyondTheChannelsOpensOnChannelsOneAndTwo) {

@@ -314,6 +314,11 @@ TEST_F(OptionsWindowTest, ScopeModeShowsItsRootNameAndNoReplay) {
         EXPECT_EQ(Title(), " Oscilloscope Acquisition Halted ");
         rt::SetOutputWindow(W);
         EXPECT_FALSE(rt::ControlExists(OptionsButton::Replay));
+        // The picture buttons carry what their pictures read, for a listing or a reader.
+        EXPECT_EQ(rt::ControlTitle(OptionsButton::Restart).str(), "Record again");
+        EXPECT_EQ(rt::ControlTitle(OptionsButton::Save).str(), "Save data");
+        EXPECT_EQ(rt::ControlTitle(OptionsButton::QuickSave).str(), "Quick save");
+        EXPECT_EQ(rt::ControlTitle(OptionsButton::ChangeMode).str(), "Change recording mode");
       })
       .Key('C')
       .Click(OptionsButton::ChangeMode);

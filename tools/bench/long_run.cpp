@@ -20,6 +20,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,6 +46,7 @@
 #include "runtime/sound.h"
 #include "setup/state.h"
 #include "shell/reset.h"
+#include "shell/wiring.h"
 #include "usage.h"
 
 namespace {
@@ -60,13 +62,16 @@ struct Options {
   bool keep = false;
 };
 
-bool ParseOptions(int argc, char** argv, Options& o) {
+// Reads the options; the reason they cannot be run, or empty.
+std::string ParseOptions(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
     const auto number = [&](double& v) {
       ++i;
-      return std::from_chars(next, next + std::strlen(next), v).ec == std::errc{};
+      const char* end = next + std::strlen(next);
+      const auto r = std::from_chars(next, end, v);
+      return r.ec == std::errc{} && r.ptr == end;
     };
     double channels = 0;
     if (a == "--keep") {
@@ -74,21 +79,36 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     } else if (next && a == "--dir") {
       o.dir = next, ++i;
     } else if (next && a == "--hours") {
-      if (!number(o.hours)) return false;
+      if (!number(o.hours)) return a + " takes a number, not \"" + next + "\"";
     } else if (next && a == "--interval") {
-      if (!number(o.interval)) return false;
+      if (!number(o.interval)) return a + " takes a number, not \"" + next + "\"";
     } else if (next && a == "--period-minutes") {
-      if (!number(o.periodMinutes)) return false;
+      if (!number(o.periodMinutes)) return a + " takes a number, not \"" + next + "\"";
     } else if (next && a == "--channels") {
-      if (!number(channels)) return false;
+      if (!number(channels) || channels != std::trunc(channels))
+        return a + " takes a whole number, not \"" + next + "\"";
       o.channels = static_cast<int>(channels);
     } else {
-      return false;
+      for (const char* valued : {"--dir", "--hours", "--interval", "--period-minutes", "--channels"})
+        if (a == valued) return a + " takes a value";
+      return "no option " + a;
     }
   }
-  const double perPeriod = o.periodMinutes * 60 / (o.interval > 0 ? o.interval : 1);
-  return o.channels >= 1 && o.channels <= 16 && o.interval > 0 && o.hours > 0 && o.periodMinutes > 0 &&
-         perPeriod >= 1000 && perPeriod <= 2'000'000 && o.hours * 60 >= o.periodMinutes;
+  if (o.channels < 1 || o.channels > 16) return "--channels is 1 to 16";
+  if (!(o.interval > 0)) return "--interval must be above 0";
+  if (!(o.hours > 0)) return "--hours must be above 0";
+  if (!(o.periodMinutes > 0)) return "--period-minutes must be above 0";
+  const double perPeriod = o.periodMinutes * 60 / o.interval;
+  // The run puts a marker every 1,000 samples from sample 500 and checks each period
+  // file for them: a period of fewer samples holds too few markers to check.
+  if (perPeriod < 1000)
+    return "a period of " + std::to_string(static_cast<long long>(perPeriod)) +
+           " samples: each period needs at least 1,000 samples (--period-minutes x 60 / --interval), for the "
+           "markers the run puts every 1,000 samples and checks in each period file";
+  if (perPeriod > 2'000'000)
+    return "a period of more than 2,000,000 samples: the program stores at most that many a period";
+  if (o.hours * 60 < o.periodMinutes) return "--hours must hold at least one period (--period-minutes)";
+  return "";
 }
 
 // A line of /proc/self/status in megabytes; 0 where it cannot be read.
@@ -155,7 +175,8 @@ void PrepareRecording(const Options& o, int32_t perPeriod) {
   rt::UseVirtualClock(true);
   rt::SetVirtualMicroseconds(1'000'000);
   rt::SetSoundSink([](const std::string&) {});
-  acq_hooks::ResetAcquisitionHooks();
+  // On top of what the program installs (main), the screen's own work is left out: the
+  // run measures the recording, its files and its memory, not the drawing.
   for (auto* hook : {&acq_hooks::ScreenINFO, &acq_hooks::HandleAlertSounds, &acq_hooks::checkAOscript,
                      &acq_hooks::checkFEEDBACKLoop, &acq_hooks::PumpAOvolts, &acq_hooks::FirstMarkerCheck,
                      &acq_hooks::Q_Key_check, &acq_hooks::X_Key_check, &acq_hooks::PlotNewestXYPoint})
@@ -165,6 +186,9 @@ void PrepareRecording(const Options& o, int32_t perPeriod) {
     LastNsCasx = 0;
   };
   files_hooks::ShowOnAcquisitionScreen = [](int16_t, const std::string&, bool) {};
+  // The next period's screen is not drawn either: with a window to draw on, every
+  // sample of the day would be drawn, and the run would time the drawing.
+  files_hooks::NewPeriodScreen = [] {};
   External_AD = ExternalADCode::Demonstration;
   DemonstrationMODE = 1;
   RecordingMODE = RecordingModeCode::Chart;
@@ -193,7 +217,9 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   Options o;
   const bool help = mv::tools::AskedForHelp(argc, argv);
-  if (help || !ParseOptions(argc, argv, o))
+  const std::string refused = help ? std::string() : ParseOptions(argc, argv, o);
+  if (!refused.empty()) std::fprintf(stderr, "long-run: %s\n", refused.c_str());
+  if (help || !refused.empty())
     return mv::tools::Usage(
         "usage: long-run [--hours H] [--channels N] [--interval SECONDS] [--period-minutes M]\n"
         "                [--dir FOLDER] [--keep]\n",
@@ -204,6 +230,7 @@ int main(int argc, char** argv) {
   mv::rt::InitRuntime(argc, argv);
   mv::ResetProgramState();
   mv::services::ResetServices();
+  mv::InstallServices();
   const auto perPeriod = static_cast<int32_t>(o.periodMinutes * 60 / o.interval + 0.5);
   const auto periods = static_cast<int>(o.hours * 60 / o.periodMinutes + 0.5);
   PrepareRecording(o, perPeriod);

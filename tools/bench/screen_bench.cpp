@@ -24,11 +24,9 @@
 #include <string>
 
 #include "acquisition/channel_pipeline.h"
-#include "acquisition/install.h"
 #include "acquisition/markers.h"
 #include "acquisition/needs.h"
 #include "acquisition/screen.h"
-#include "acquisition/screen_install.h"
 #include "acquisition/state.h"
 #include "devices/state.h"
 #include "files/state.h"
@@ -40,6 +38,7 @@
 #include "runtime/windows.h"
 #include "setup/state.h"
 #include "shell/reset.h"
+#include "shell/wiring.h"
 #include "usage.h"
 
 namespace {
@@ -144,8 +143,9 @@ int main(int argc, char** argv) {
   ResetProgramState();
   services::ResetServices();
   acq_hooks::ResetAcquisitionHooks();
-  InstallAcquisitionServices();
-  InstallAcquisitionScreen();
+  // Every hook the program installs, so that the screen is drawn as in a recording
+  // (a channel's strip asks the set-up floor for its parameters, for one).
+  InstallServices();
   SetScreenSizeOverride(1366, 768);
   External_AD = ExternalADCode::Demonstration;
   DemonstrationMODE = 1;

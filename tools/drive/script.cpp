@@ -306,9 +306,14 @@ struct ScriptRunner::Impl {
     }
     if (cmd == "color") {
       need(3);
-      rt::QueueColorAnswer(RGBColor{static_cast<uint16_t>(ToInt(parts[1])),
-                                    static_cast<uint16_t>(ToInt(parts[2])),
-                                    static_cast<uint16_t>(ToInt(parts[3]))});
+      // The program's colours are 16 bits a component: 65535 is full, 255 nearly black.
+      const auto component = [](const std::string& text) {
+        const int v = ToInt(text);
+        if (v < 0 || v > 65535)
+          throw ScriptFailure{"a colour component is 0 to 65535 (16 bits), not " + text};
+        return static_cast<uint16_t>(v);
+      };
+      rt::QueueColorAnswer(RGBColor{component(parts[1]), component(parts[2]), component(parts[3])});
       return true;
     }
     if (cmd == "list") {

@@ -11,6 +11,7 @@
 // most N values per channel are printed (default 10). A chart file's samples are also
 // timed by the file's own rule (its interval, and the pauses, gaps and interval
 // changes its pause log records): "sample times (s)", at most N of them.
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -19,23 +20,49 @@
 #include "mvdump/dump.h"
 #include "usage.h"
 
+namespace {
+
+constexpr const char* kUsage = "usage: mvdump [--scope] [--fast] [--values N] FILE\n";
+
+// A whole count, every character of it a digit: "abc", "-1" and "10x" are no count.
+bool WholeCount(const std::string& text, std::size_t* out) {
+  if (text.empty()) return false;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), *out);
+  return r.ec == std::errc{} && r.ptr == text.data() + text.size();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  const bool help = mv::tools::AskedForHelp(argc, argv);
+  if (help) return mv::tools::Usage(kUsage, true);
   mvdump::Options o;
   std::string path;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--scope")
+    if (a == "--scope") {
       o.scope = true;
-    else if (a == "--fast")
+    } else if (a == "--fast") {
       o.fast = o.scope = true;
-    else if (a == "--values" && i + 1 < argc)
-      o.limit = std::stoul(argv[++i]);
-    else
+    } else if (a == "--values") {
+      if (i + 1 >= argc || !WholeCount(argv[i + 1], &o.limit)) {
+        std::fprintf(stderr, "mvdump: --values takes a whole number of values, not \"%s\"\n",
+                     i + 1 < argc ? argv[i + 1] : "");
+        return mv::tools::Usage(kUsage, false);
+      }
+      ++i;
+    } else if (!a.empty() && a[0] == '-') {
+      // An option this tool does not take is refused, never opened as a file name.
+      std::fprintf(stderr, "mvdump: no option %s\n", a.c_str());
+      return mv::tools::Usage(kUsage, false);
+    } else if (!path.empty()) {
+      std::fprintf(stderr, "mvdump: one file at a time (%s and %s)\n", path.c_str(), a.c_str());
+      return mv::tools::Usage(kUsage, false);
+    } else {
       path = a;
+    }
   }
-  const bool help = mv::tools::AskedForHelp(argc, argv);
-  if (help || path.empty())
-    return mv::tools::Usage("usage: mvdump [--scope] [--fast] [--values N] FILE\n", help);
+  if (path.empty()) return mv::tools::Usage(kUsage, false);
   std::ifstream f(path, std::ios::binary);
   if (!f) {
     std::fprintf(stderr, "cannot open %s\n", path.c_str());
