@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "soak/lookup.h"
 #include "soak/sweeps.h"
 
 namespace mv::soak {
@@ -53,7 +54,9 @@ class Checker {
     if (!p_.devices.empty())
       cells_.notes.push_back(std::to_string(zeroed_) + " cells zeroed while their device was off; " +
                              std::to_string(log_.outputs.size()) + " device commands in the log");
-    r_.invariants = {stored_, once_, cells_, times_, gaps_, text_, usage_, outputs_};
+    LookupResult l = LookUp(p_, o_, log_, files_, sweeps_.RunStart(), sweeps_.StartSweeps());
+    r_.invariants = {stored_, once_,     cells_,     times_,      gaps_,      text_,   usage_,
+                     outputs_, l.lookup, l.answered, l.held, l.switches, l.zeros};
     return r_;
   }
 

@@ -314,7 +314,7 @@ std::string ScheduleText(const Plan& p) {
 
 std::vector<std::string> SimArguments(const Plan& p, const Options& o) {
   std::vector<std::string> a = {
-      "--kind", o.kind, "--ramp", std::to_string(p.rate), "--seed", std::to_string(o.seed)};
+      "--kind", o.kind, "--ramp", std::to_string(p.rate), "--seed", std::to_string(o.seed), "--log-readings"};
   for (std::size_t i = 0; i < p.bases.size(); ++i)
     a.insert(a.end(), {"--value", std::to_string(i + 1) + "=" + std::to_string(p.bases[i])});
   if (p.fastInput > 0)

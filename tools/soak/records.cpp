@@ -190,6 +190,27 @@ SimLog ParseSimLog(const std::string& text) {
     const double t = log.start + us / 1e6;
     const bool begins = rest.find(" begins at") != std::string::npos || rest.rfind("-- hang-up", 0) == 0;
     const bool ends = rest.find(" ends at") != std::string::npos || rest.rfind("-- back", 0) == 0;
+    if (rest.rfind("rd ", 0) == 0) {
+      SimLog::Read r;
+      r.t = t;
+      std::istringstream fields(rest.substr(3));
+      fields >> r.input >> r.value;
+      log.reads.push_back(r);
+      log.readingsLogged = true;
+      continue;
+    }
+    if (rest.rfind("rf ", 0) == 0) {
+      if (log.reads.empty()) continue;
+      std::istringstream fields(rest.substr(3));
+      std::string fault;
+      int ms = 0;
+      fields >> fault >> ms;
+      SimLog::Read& r = log.reads.back();
+      // A slow reply within the time-out does not outweigh one that failed.
+      if (r.fault.empty() || r.fault == "slow") r.fault = fault, r.ms = ms;
+      continue;
+    }
+    if (rest.rfind("-- hang-up", 0) == 0) log.hangups.push_back(t);
     if (rest.rfind("tx", 0) == 0) {
       log.replies.push_back(t);
       TakeLineStarts(log, t, rest, lineEnded);

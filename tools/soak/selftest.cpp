@@ -31,7 +31,8 @@ struct Break {
   FileEdit fileEdit = nullptr;
 };
 
-const char* const kNames[] = {"stored", "once", "cells", "times", "gaps", "text", "usage", "outputs"};
+const char* const kNames[] = {"stored", "once",     "cells", "times",    "gaps", "text", "usage",
+                              "outputs", "lookup", "answered", "held", "switches", "zeros"};
 
 std::size_t Samples(const StoredFile& f) {
   return f.cells.empty() ? 0 : f.cells.front().size();
