@@ -63,6 +63,7 @@ struct SimLog {
   std::vector<std::pair<double, int>> outputs;     // a Sable's device commands: the device on
   std::vector<std::pair<double, double>> output2;  // a Sable's analog output commands: output 2's volts
   long burstCount = 0;                             // a DT800's last "RX;BURST(count,rate)"
+  long burstsAsked = 0;                            // its "X" commands: each records a block
   // Every reading the instrument took when asked ("rd"), with the faults that kept its
   // replies from going out well ("rf": the worst of them, and how long after its
   // request), and the hang-ups (which lose what is on its way).

@@ -149,7 +149,7 @@ class Looker {
     const auto i = static_cast<std::size_t>(q);
     if (SameValue(cell, Sent(i))) return 3;
     if (Switched(c) && cell == 0) return 3;
-    return !failed_[i].empty() && copy ? 3 : 1;
+    return !failed_[i].empty() && copy ? 3 : 0;
   }
   // The requests a sweep from reading j takes, channel by channel in order: a channel
   // whose input is not next was not asked.
@@ -188,6 +188,12 @@ class Looker {
         if (score > bestScore) bestScore = score, bestJ = j, best = taken;
         if (perfect) break;
       }
+      // A sample that no reading fits came from no sweep: nothing of the log is its.
+      const bool none = std::none_of(chans_.begin(), chans_.end(), [&](int c) {
+        const long q = best[static_cast<std::size_t>(c)];
+        return q >= 0 && SameValue(s.cells[static_cast<std::size_t>(c)], Sent(static_cast<std::size_t>(q)));
+      });
+      if (none) std::fill(best.begin(), best.end(), -1), bestJ = P;
       // Readings answered in time between the sample before and this one's sweep.
       for (std::size_t q = P; q < bestJ && q < reads.size(); ++q) {
         if (claimed[q] || !failed_[q].empty() || reads[q].t < settled_) continue;

@@ -55,6 +55,15 @@ const std::vector<RoadFacts> kRoads = {
      "feedback on output 2 from channel 1, two steps over the run's first half, no end state (0.25 s)"},
     {"fast-scope",
      "a DT800's fast scope, Tab pressed in block after block, silences that cut blocks (0.001 s)"},
+    {"scope-holds",
+     "a DT800's fast scope whose logger holds a block's rest back 2-5 s, with short silences the program "
+     "cannot see and stale spans (0.001 s)"},
+    {"adam-modules",
+     "an ADAM's 4019 at 01 and 4017 at 03 (or with --channels 12 or more also a 4019 at 02), every module's "
+     "inputs rising, one module silent and then late past the time-out (1 s)"},
+    {"dt-hangups", "a DataTaker whose line hangs up and comes back, again and again (0.25 s)"},
+    {"switching-hangup",
+     "periodic references (as switching) with the line lost for 2-6 s while a switch is due (0.25 s)"},
 };
 
 // Seconds between inputs' bases: a reading taken for another input is this far from
@@ -69,13 +78,18 @@ std::vector<std::string> Words(const std::string& text) {
 }
 
 bool Road(const Options& o, const char* name) {
+  if (std::string(name) == "fast-scope") return o.road == name || o.road == "scope-holds";
+  if (std::string(name) == "switching") return o.road == name || o.road == "switching-hangup";
+  if (std::string(name) == "modules") return o.road == name || o.road == "adam-modules";
   return o.road == name;
 }
 
 double RoadInterval(const std::string& road) {
   if (road == "interval" || road == "slow" || road == "switching" || road == "feedback") return 0.25;
   if (road == "continuous-all") return 2;
-  if (road == "fast-scope") return 0.001;
+  if (road == "fast-scope" || road == "scope-holds") return 0.001;
+  if (road == "dt-hangups" || road == "switching-hangup") return 0.25;
+  if (road == "adam-modules") return 1;
   if (road == "continuous-last" || road == "slow-line" || road == "modules") return 1;
   return 0.1;
 }
@@ -114,7 +128,10 @@ struct Draw {
 };
 Draw FaultsOf(const Options& o, const KindFacts& k) {
   if (Road(o, "slow")) return {{"slow"}, 6, 15};
+  if (o.road == "scope-holds") return {{"silent", "stale"}, 0.03, 0.15};
   if (Road(o, "fast-scope")) return {{"silent"}, 0.2, 0.6};
+  if (o.road == "dt-hangups") return {{"hangup"}, 1, 5};
+  if (o.road == "switching-hangup") return {{"hangup"}, 2, 6};
   if (Road(o, "continuous-last") || Road(o, "continuous-all")) return {{"silent", "slow"}, 2, 9};
   if (Road(o, "slow-line")) return {{"late"}, 1.5, 1.5};
   if (Road(o, "modules")) return {{"silent", "late"}, 2, 20, 3};
@@ -134,6 +151,15 @@ void DrawFaults(Plan& p, const Options& o, std::mt19937& rng) {
     p.faults.push_back(
         {uniform(2, std::max(3.0, o.seconds - 6)), uniform(draw.shortest, draw.longest), name, draw.module});
   }
+  // Two or three modules: one of those read goes silent, and late past the time-out
+  // straight after.
+  if (o.road == "adam-modules")
+    for (std::size_t i = 0, n = p.faults.size(); i < n; ++i) {
+      p.faults[i].name = "silent";
+      p.faults[i].module = std::uniform_int_distribution<int>(0, 1)(rng) ? 3 : 1;
+      const Fault late{p.faults[i].at + p.faults[i].seconds, uniform(2, 8), "late", p.faults[i].module};
+      p.faults.push_back(late);
+    }
   std::sort(p.faults.begin(), p.faults.end(), [](const Fault& a, const Fault& b) { return a.at < b.at; });
 }
 
@@ -234,6 +260,7 @@ Plan MakePlan(const Options& o) {
   if (Road(o, "continuous-last")) p.averaging = Averaging::ContinuousLast;
   if (Road(o, "continuous-all")) p.averaging = Averaging::ContinuousAll;
   if (Road(o, "modules")) p.modules = {"4019", "4050", "4017"};
+  if (o.road == "adam-modules" && o.seed % 2 == 0) p.modules = {"4019", "-", "4017"};
   // A late reply on the slow line comes 1.1 s after its request.
   if (Road(o, "slow-line")) p.lateMs = 1100 - p.kind->timeoutMs;
   // In a slow spell a sweep takes a fifth longer than the interval: late, but the
@@ -278,9 +305,8 @@ Plan MakePlan(const Options& o) {
   }
 
   if (Road(o, "fast-scope")) {
-    // Five values that no four in turn share a mean with: a point tells its position.
+    // Tagged bursts: every point tells its block and its place in it.
     p.fastScope = true;
-    p.burstMillivolts = {100, 300, 700, 1500, 3100};
     p.scopePoints = 2048;
     p.scopeA = 0.5;
     p.scopeB = 2;
@@ -290,6 +316,14 @@ Plan MakePlan(const Options& o) {
   // Tab in block after block: every 1 to 3 s.
   for (double t = 2; p.fastScope && t < o.seconds - 2; t += std::uniform_real_distribution<double>(1, 3)(rng))
     p.tabs.push_back(t);
+  // A block's rest held back 2 to 5 s from a place of its own, every third block or so
+  // (a block is 8,192 numbers of 9 or 10 bytes).
+  if (o.road == "scope-holds")
+    for (long burst = 2; burst < 2 + static_cast<long>(o.seconds / 4); burst += 3) {
+      const long byte = std::uniform_int_distribution<long>(50, 70000)(rng);
+      const int ms = std::uniform_int_distribution<int>(2000, 5000)(rng);
+      p.burstGaps.push_back(std::to_string(burst) + ":" + std::to_string(byte) + ":" + std::to_string(ms));
+    }
   DrawPausesAndMarkers(p, o, rng);
   return p;
 }
@@ -325,11 +359,8 @@ std::vector<std::string> SimArguments(const Plan& p, const Options& o) {
     for (const std::string& m : p.modules) list += (list.empty() ? "" : ",") + m;
     a.insert(a.end(), {"--modules", list});
   }
-  if (!p.burstMillivolts.empty()) {
-    std::string list;
-    for (int mv : p.burstMillivolts) list += (list.empty() ? "" : ",") + std::to_string(mv);
-    a.insert(a.end(), {"--burst-values", list});
-  }
+  if (p.fastScope) a.push_back("--burst-tagged");
+  for (const std::string& gap : p.burstGaps) a.insert(a.end(), {"--burst-gap", gap});
   if (p.kind->streams) {
     std::string line;
     for (int c = 0; c < p.channels; ++c) line += (c ? "," : "") + std::to_string(c + 1);

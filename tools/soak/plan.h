@@ -104,10 +104,12 @@ struct Plan {
   };
   std::vector<FeedbackStep> feedback;
   // The DT800's fast scope: one channel read as a = 0.5, b = 2 of the logger's
-  // millivolts, which a burst sends in turn from the first (each point the mean of four),
-  // blocks of `scopePoints` points; Tab pressed at `tabs` (seconds from the start).
+  // millivolts, blocks of `scopePoints` points (each the mean of four numbers); burst n's
+  // k-th number is n x 100000 + k mV, so that a point tells its block and its place;
+  // Tab pressed at `tabs` (seconds from the start). `burstGaps`: mv-sim's --burst-gap
+  // N:BYTE:MS, a block's rest held back.
   bool fastScope = false;
-  std::vector<int> burstMillivolts;
+  std::vector<std::string> burstGaps;
   int scopePoints = 0;
   double scopeA = 0, scopeB = 1;
   std::vector<double> tabs;

@@ -225,6 +225,7 @@ SimLog ParseSimLog(const std::string& text) {
       if (streams) TakeStreamBytes(log, t, rest, pending);
     } else if (rest.rfind("rx", 0) == 0) {
       log.requests.push_back(t);
+      if (rest == "rx 58 0D" || rest.rfind("rx 58 0D ", 0) == 0) ++log.burstsAsked;
       // "o" and its byte: under the three-bit word (the coding a new installation
       // starts with) device d is the byte d - 1.
       // A fast scope's burst: its count of values.
