@@ -112,6 +112,9 @@ class Looker {
       const SimLog::Read& r = reads[i];
       if (r.fault == "silent" || r.fault == "partial" || r.fault == "garbage")
         failed_[i] = r.fault;
+      // The reply before sent again behind its own: more bytes than a reply, garbled.
+      else if (r.fault == "stale")
+        failed_[i] = "stale (the reply before sent again with it)";
       else if (!r.fault.empty() && r.ms > p_.kind->timeoutMs)
         failed_[i] = r.fault + " (" + std::to_string(r.ms) + " ms)";
       if (i > 0 && reads[i - 1].fault == "stale" && failed_[i].empty()) failed_[i] = "after a stale reply";
@@ -191,7 +194,7 @@ class Looker {
       // A sample that no reading fits came from no sweep: nothing of the log is its.
       const bool none = std::none_of(chans_.begin(), chans_.end(), [&](int c) {
         const long q = best[static_cast<std::size_t>(c)];
-        return q >= 0 && SameValue(s.cells[static_cast<std::size_t>(c)], Sent(static_cast<std::size_t>(q)));
+        return q >= 0 && Fits(s, prev, c, q) == 3;
       });
       if (none) std::fill(best.begin(), best.end(), -1), bestJ = P;
       // Readings answered in time between the sample before and this one's sweep.
@@ -212,10 +215,24 @@ class Looker {
         }
       }
       std::size_t next = bestJ;
+      // The port lost between the sample before's readings and the next in the log: a
+      // sample in which nothing could be asked.
+      const double from = lastRead_, to = bestJ < reads.size() ? reads[bestJ].t : 1e18;
+      const bool portLost = std::any_of(log_.hangups.begin(), log_.hangups.end(),
+                                        [&](double h) { return h > from && h < to; });
+      std::map<int, bool> cutOff;  // by device: a request of this sweep failed before
       for (int c : chans_) {
         const long q = best[static_cast<std::size_t>(c)];
         if (q >= 0) claimed[static_cast<std::size_t>(q)] = true, next = static_cast<std::size_t>(q) + 1;
-        failedCopies += Judge(s, prev, c, q);
+        const Excuse excuse = q >= 0                 ? Excuse::None
+                              : cutOff[Device(c)]    ? Excuse::Cut
+                              : portLost             ? Excuse::PortLost
+                              : silent_[static_cast<std::size_t>(c)] ? Excuse::Silent
+                                                                     : Excuse::None;
+        failedCopies += Judge(s, prev, c, q, excuse);
+        const bool failed = q >= 0 && !failed_[static_cast<std::size_t>(q)].empty();
+        if (failed) cutOff[Device(c)] = true;
+        if (q >= 0) silent_[static_cast<std::size_t>(c)] = failed, lastRead_ = reads[static_cast<std::size_t>(q)].t;
       }
       if (!s.cells.empty()) {
         const long last = *std::max_element(best.begin(), best.end());
@@ -237,7 +254,7 @@ class Looker {
     if (afterRun >= sweep)
       r_.answered.Fail(std::to_string(afterRun) + " readings answered in time after the last sample");
     r_.held.counted = failedCopies;
-    r_.held.countedAs = "copies or -99999 where the request failed";
+    r_.held.countedAs = "copies or -99999 where the request failed, a failure cut its sweep or the port was lost";
     long failedReads = 0;
     for (const std::string& f : failed_) failedReads += f.empty() ? 0 : 1;
     r_.answered.notes.push_back(std::to_string(reads.size()) + " readings in the log, " +
@@ -260,7 +277,17 @@ class Looker {
 
   // Channel c of sample s, read by reading q (-1: never asked); 1 for a copy or -99999
   // that its failed request allows.
-  int Judge(const StoredSample& s, const std::vector<double>* prev, int c, long q) {
+  // Why a channel that was not asked in its sample's sweep may hold a copy or -99999:
+  // a request of the same device failed earlier in the sweep (which the failure cut),
+  // the port was lost, or (-99999 alone) the channel's last request failed and it has
+  // not been asked since (a module rested after its silence).
+  enum class Excuse { None, Cut, PortLost, Silent };
+  // The device that answers channel c: an ADAM's module, else the one instrument.
+  int Device(int c) const {
+    return std::string(p_.kind->name) == "adam" ? (Input(c) <= 8 ? 1 : 3) : 0;
+  }
+
+  int Judge(const StoredSample& s, const std::vector<double>* prev, int c, long q, Excuse excuse) {
     const double cell = s.cells[static_cast<std::size_t>(c)];
     const bool bad = cell == kBad, copy = prev && (*prev)[static_cast<std::size_t>(c)] == cell;
     const std::string at = Where(s) + " channel " + std::to_string(c + 1) + " = " + std::to_string(cell);
@@ -271,6 +298,7 @@ class Looker {
       if (cell == 0) return r_.zeros.Fail(at + ": a zero on a channel with no device, not sent"), 0;
       if (bad || copy) {
         ++r_.held.checked;
+        if (excuse == Excuse::Cut || excuse == Excuse::PortLost || (excuse == Excuse::Silent && bad)) return 1;
         r_.held.Fail(at + (bad ? " (-99999)" : " (a copy of the sample before)") + ": input " +
                      std::to_string(Input(c)) + " was never asked in its sweep");
         return 0;
@@ -373,6 +401,8 @@ class Looker {
   std::vector<int> chans_;
   std::vector<StoredSample> samples_;
   std::vector<SimLog::Read> reads_;
+  std::vector<bool> silent_ = std::vector<bool>(17, false);  // by channel: its last request failed
+  double lastRead_ = -1e18;
   std::vector<bool> high_;  // an ADC-1 reading at high gain
   std::vector<std::string> failed_;
   std::map<long, double> times_;  // each sample's last reading (wall clock)

@@ -382,14 +382,13 @@ const std::vector<ScopeBreak>& ScopeBreaks() {
          sweeps.insert(sweeps.begin() + at + 1, copy);
          return true;
        }},
-      {"an older block saved for a later Tab", kOnce,
+      {"an old block saved for a last Tab", kOnce,
        [](std::vector<ScopeSweep>& sweeps) {
-         if (sweeps.size() < 3 || !ReadSweep(sweeps, 200)) return false;
          ScopeSweep* s = ReadSweep(sweeps, 200);
-         const auto at = static_cast<std::size_t>(s - sweeps.data());
-         if (at + 2 >= sweeps.size()) return false;
-         sweeps[at + 2].points = s->points;
-         sweeps[at + 2].comment = s->comment;
+         if (!s || s == &sweeps.back()) return false;
+         ScopeSweep copy = *s;
+         copy.name = "sweep " + std::to_string(sweeps.size() + 1);
+         sweeps.push_back(copy);
          return true;
        }},
   };
