@@ -136,6 +136,15 @@ class Looker {
   }
   double Since(double t) const { return t - settled_; }
   bool Switched(int c) const { return !p_.devices.empty() && p_.devices[static_cast<std::size_t>(c)] != 0; }
+  // A zero channel c may hold by its zero link while the links are on: the channel
+  // linked to it is zero in this sample (one before it) or in the sample before.
+  bool LinkedZero(const StoredSample& s, const std::vector<double>* prev, int c) const {
+    if (!p_.zeroLinksOn || static_cast<std::size_t>(c) >= p_.zeroLinkOf.size()) return false;
+    const int k = p_.zeroLinkOf[static_cast<std::size_t>(c)];
+    if (k < 0) return false;
+    if (k < c) return s.cells[static_cast<std::size_t>(k)] == 0;
+    return prev && (*prev)[static_cast<std::size_t>(k)] == 0;
+  }
   int Input(int c) const { return p_.inputs[static_cast<std::size_t>(c)]; }
   bool LoggedGap(const StoredSample& s) const {
     return std::any_of(files_[s.file].gaps.begin(), files_[s.file].gaps.end(),
@@ -148,6 +157,7 @@ class Looker {
   int Fits(const StoredSample& s, const std::vector<double>* prev, int c, long q) const {
     const double cell = s.cells[static_cast<std::size_t>(c)];
     const bool copy = cell == kBad || (prev && (*prev)[static_cast<std::size_t>(c)] == cell);
+    if (cell == 0 && LinkedZero(s, prev, c)) return q < 0 ? 2 : 3;
     if (q < 0) return Switched(c) && cell == 0 ? 2 : 0;
     const auto i = static_cast<std::size_t>(q);
     if (SameValue(cell, Sent(i))) return 3;
@@ -192,10 +202,20 @@ class Looker {
         if (perfect) break;
       }
       // A sample that no reading fits came from no sweep: nothing of the log is its.
-      const bool none = std::none_of(chans_.begin(), chans_.end(), [&](int c) {
+      // So did one of copies and -99999 alone whose sweep would have a reading answered
+      // well that it does not hold: it was stored with nothing asked (the port lost).
+      const auto fresh = [&](int c) {
         const long q = best[static_cast<std::size_t>(c)];
-        return q >= 0 && Fits(s, prev, c, q) == 3;
-      });
+        return q >= 0 && SameValue(s.cells[static_cast<std::size_t>(c)], Sent(static_cast<std::size_t>(q)));
+      };
+      const auto misfit = [&](int c) {
+        const long q = best[static_cast<std::size_t>(c)];
+        return q >= 0 && failed_[static_cast<std::size_t>(q)].empty() && Fits(s, prev, c, q) < 3;
+      };
+      const bool none = std::none_of(chans_.begin(), chans_.end(), fresh) &&
+                        (std::any_of(chans_.begin(), chans_.end(), misfit) ||
+                         std::none_of(chans_.begin(), chans_.end(),
+                                      [&](int c) { return best[static_cast<std::size_t>(c)] >= 0; }));
       if (none) std::fill(best.begin(), best.end(), -1), bestJ = P;
       // Readings answered in time between the sample before and this one's sweep.
       for (std::size_t q = P; q < bestJ && q < reads.size(); ++q) {
@@ -253,6 +273,7 @@ class Looker {
                        std::to_string(prime_) + " sweeps start a run)");
     if (afterRun >= sweep)
       r_.answered.Fail(std::to_string(afterRun) + " readings answered in time after the last sample");
+    r_.zeros.countedAs = "zeros a zero link that is on allows";
     r_.held.counted = failedCopies;
     r_.held.countedAs = "copies or -99999 where the request failed, a failure cut its sweep or the port was lost";
     long failedReads = 0;
@@ -293,6 +314,7 @@ class Looker {
     const std::string at = Where(s) + " channel " + std::to_string(c + 1) + " = " + std::to_string(cell);
     ++r_.lookup.checked;
     if (cell == 0 && !Switched(c)) ++r_.zeros.checked;
+    if (cell == 0 && LinkedZero(s, prev, c)) return ++r_.zeros.counted, 0;
     if (q < 0) {
       if (Switched(c) && cell == 0) return 0;
       if (cell == 0) return r_.zeros.Fail(at + ": a zero on a channel with no device, not sent"), 0;

@@ -64,6 +64,14 @@ const std::vector<RoadFacts> kRoads = {
     {"dt-hangups", "a DataTaker whose line hangs up and comes back, again and again (0.25 s)"},
     {"switching-hangup",
      "periodic references (as switching) with the line lost for 2-6 s while a switch is due (0.25 s)"},
+    {"two-groups",
+     "periodic references in two device groups (references 1 and the second group's first), the set-up made "
+     "on the other of an ADC-1 and a UI3 (0.25 s)"},
+    {"zero-links",
+     "periodic references (as switching) with the second-last channel zero-linked to channel 1; odd seeds "
+     "with the links on, even seeds with them made and then unticked (0.25 s)"},
+    {"second-program",
+     "a second copy of the program started on the instrument's port in mid-run, and stopped (0.1 s)"},
 };
 
 // Seconds between inputs' bases: a reading taken for another input is this far from
@@ -79,7 +87,8 @@ std::vector<std::string> Words(const std::string& text) {
 
 bool Road(const Options& o, const char* name) {
   if (std::string(name) == "fast-scope") return o.road == name || o.road == "scope-holds";
-  if (std::string(name) == "switching") return o.road == name || o.road == "switching-hangup";
+  if (std::string(name) == "switching")
+    return o.road == name || o.road == "switching-hangup" || o.road == "two-groups" || o.road == "zero-links";
   if (std::string(name) == "modules") return o.road == name || o.road == "adam-modules";
   return o.road == name;
 }
@@ -88,7 +97,8 @@ double RoadInterval(const std::string& road) {
   if (road == "interval" || road == "slow" || road == "switching" || road == "feedback") return 0.25;
   if (road == "continuous-all") return 2;
   if (road == "fast-scope" || road == "scope-holds") return 0.001;
-  if (road == "dt-hangups" || road == "switching-hangup") return 0.25;
+  if (road == "dt-hangups" || road == "switching-hangup" || road == "two-groups" || road == "zero-links")
+    return 0.25;
   if (road == "adam-modules") return 1;
   if (road == "continuous-last" || road == "slow-line" || road == "modules") return 1;
   return 0.1;
@@ -230,7 +240,10 @@ std::string SettleOptions(Options& o) {
     return "a streaming instrument is not asked: no slow line to answer on";
   if (Road(o, "fast-scope") && o.kind != "dt800") return "the fast scope is a DT800's";
   if (Road(o, "fast-scope") && o.channels > 1) return "the fast scope records one channel";
-  if ((Road(o, "switching") || Road(o, "feedback")) && o.kind != "ui2" && o.kind != "ui3")
+  if (o.road == "two-groups" && o.kind != "ui3" && o.kind != "adc1")
+    return "the two-groups road moves a set-up between an ADC-1 and a UI3";
+  if ((Road(o, "switching") || Road(o, "feedback")) && o.kind != "ui2" && o.kind != "ui3" &&
+      o.road != "two-groups")
     return "the " + o.road + " road is a Sable's";
   if (Road(o, "switching") && o.channels > 0 && o.channels < 3)
     return "the switching road needs three channels";
@@ -297,6 +310,22 @@ Plan MakePlan(const Options& o) {
     p.sampleMinutes = 0.1;
     for (int c = 0; c < p.channels; ++c) p.devices.push_back(c < p.channels - 2 ? 2 + c % 2 : 0);
   }
+  if (o.road == "two-groups") {
+    // Made on the other interface: its first group ends at device 3 on an ADC-1, 4 on a
+    // UI3. The second group's reference is the first device past that, its sample
+    // devices the next two; the channels take the groups' devices in turn.
+    const bool madeOnAdc1 = o.kind == "ui3";
+    p.madeOn = static_cast<int16_t>(FindKind(madeOnAdc1 ? "adc1" : "ui3")->code);
+    p.reference2 = madeOnAdc1 ? 4 : 5;
+    const int group2[] = {p.reference2 + 1, p.reference2 + 2}, group1[] = {2, 3};
+    for (int c = 0; c < p.channels - 2; ++c) p.devices[c] = c % 2 ? group2[(c / 2) % 2] : group1[(c / 2) % 2];
+  }
+  if (o.road == "zero-links") {
+    p.zeroLinkOf.assign(static_cast<std::size_t>(p.channels), -1);
+    p.zeroLinkOf[static_cast<std::size_t>(p.channels - 2)] = 0;
+    p.zeroLinksOn = o.seed % 2 == 1;
+  }
+  if (o.road == "second-program") p.secondProgramAt = o.seconds / 2;
   if (Road(o, "feedback")) {
     // Channel 1 crosses the setpoint in the first step; each step a quarter of the run.
     const double at = p.bases.front() + p.rate * o.seconds * 0.15, range = p.rate * o.seconds * 0.1;
@@ -415,6 +444,18 @@ std::string SetupBytes(const Plan& p, const Options& o) {
     setup.refChan = static_cast<int16_t>(p.reference);
     setup.prefSlots[PrefsSlot::MarkerAtSwitch] = 1;
   }
+  if (p.reference2 > 0) {
+    setup.switchingMode = SwitchingPatternCode::Periodic2;
+    setup.refChan2 = static_cast<int16_t>(p.reference2);
+    setup.interfaceCode = p.madeOn;
+  }
+  // Channel r's link (word 3r + 1) names the channel zeroed with it; word 0 ticks them.
+  for (std::size_t c = 0; c < p.zeroLinkOf.size(); ++c)
+    if (p.zeroLinkOf[c] >= 0) {
+      setup.zeroLinks[static_cast<std::size_t>(3 * (p.zeroLinkOf[c] + 1) + 1)] = static_cast<int16_t>(c + 1);
+      setup.zeroLinks[3 * (c + 1) + 2] = static_cast<int16_t>(p.zeroLinkOf[c] + 1);
+    }
+  if (!p.zeroLinkOf.empty()) setup.zeroLinks[0] = p.zeroLinksOn ? 1 : 0;
   for (int k = 1; k <= p.channels; ++k) {
     auto& ch = setup.channelTable[k];
     ch[ChanField::Gain] = 2;

@@ -97,6 +97,17 @@ struct Plan {
   std::vector<int> devices;
   int reference = 0;
   double refMinutes = 0, sampleMinutes = 0;
+  // Two device groups (periodic references, each group's reference and devices), the
+  // set-up made on the interface `madeOn` (its code) and run on this one.
+  int reference2 = 0;
+  int16_t madeOn = 0;
+  // Zero links: per channel, the channel whose zero value zeroes it (-1 none); whether
+  // they are on ("Extra Zero Links" ticked) or made and then unticked.
+  std::vector<int> zeroLinkOf;
+  bool zeroLinksOn = false;
+  // A second program started on the instrument's port in mid-run (seconds from the
+  // recording's start), which must not take the port from the first.
+  double secondProgramAt = -1;
   // Feedback on analog output 2 from channel 1, its steps entered in the feedback window
   // and no end state.
   struct FeedbackStep {
