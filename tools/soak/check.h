@@ -61,6 +61,7 @@ struct SimLog {
   };
   std::vector<Line> lines;
   std::vector<std::pair<double, int>> outputs;     // a Sable's device commands: the device on
+  std::vector<double> outputBytes;                 // an ADC-1's device output bytes (64..127 alone)
   std::vector<std::pair<double, double>> output2;  // a Sable's analog output commands: output 2's volts
   long burstCount = 0;                             // a DT800's last "RX;BURST(count,rate)"
   long burstsAsked = 0;                            // its "X" commands: each records a block

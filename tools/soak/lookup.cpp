@@ -253,6 +253,8 @@ class Looker {
         const bool failed = q >= 0 && !failed_[static_cast<std::size_t>(q)].empty();
         if (failed) cutOff[Device(c)] = true;
         if (q >= 0) silent_[static_cast<std::size_t>(c)] = failed, lastRead_ = reads[static_cast<std::size_t>(q)].t;
+        // Its device fell silent in this sweep, or the port went: it is silent with it.
+        if (q < 0 && (excuse == Excuse::Cut || excuse == Excuse::PortLost)) silent_[static_cast<std::size_t>(c)] = true;
       }
       if (!s.cells.empty()) {
         const long last = *std::max_element(best.begin(), best.end());
@@ -392,25 +394,38 @@ class Looker {
 
   void Switches() {
     const double wall = settled_;
+    for (const auto& [key, t] : times_)
+      if (t >= 0) order_.push_back(t);
+    std::sort(order_.begin(), order_.end());
     for (std::size_t f = 0; f < files_.size(); ++f)
       for (const auto& [sample, code] : files_[f].markers) {
         if (!IsSwitchMarker(code)) continue;
         const auto at = times_.find(static_cast<long>(f) * 100000000L + std::max(sample - 1, 0));
         if (at == times_.end() || at->second < 0) continue;
         const double t = at->second;
-        // A letter the user typed there is no switch.
+        // A key the user typed there is no switch (typed letters are stored as typed).
         const bool typed = std::any_of(p_.markers.begin(), p_.markers.end(), [&](const Marker& m) {
-          return std::toupper(m.key) == code && std::fabs(wall + m.at - t) < 3;
+          return m.key == code && std::fabs(wall + m.at - t) < 3;
         });
         if (typed) continue;
         ++r_.switches.checked;
+        // The switch came after the sample stored before the marker's (a switch in a
+        // gap marks the first sample after it).
+        const auto before = std::lower_bound(order_.begin(), order_.end(), t);
+        const double from = before == order_.begin() ? -1e18 : *(before - 1);
         const double room = 0.5 + 2 * p_.interval;
-        const bool sent = std::any_of(log_.outputs.begin(), log_.outputs.end(),
-                                      [&](const auto& o) { return std::fabs(o.first - t) < room; });
+        std::vector<double> commands = log_.outputBytes;
+        if (std::string(p_.kind->name) != "adc1") {
+          commands.clear();
+          for (const auto& [at, device] : log_.outputs) commands.push_back(at);
+        }
+        const bool sent = std::any_of(commands.begin(), commands.end(),
+                                      [&](double c) { return c > from - room && c < t + room; });
         if (!sent)
           r_.switches.Fail(files_[f].name + " sample " + std::to_string(sample - 1) + ": switch marker '" +
-                           std::string(1, static_cast<char>(code)) + "' with no device command within " +
-                           Seconds(room) + " s in the log");
+                           std::string(1, static_cast<char>(code)) +
+                           "' with no device command since the sample before (" + Seconds(t - from) +
+                           " s before) in the log");
       }
   }
 
@@ -428,6 +443,7 @@ class Looker {
   std::vector<bool> high_;  // an ADC-1 reading at high gain
   std::vector<std::string> failed_;
   std::map<long, double> times_;  // each sample's last reading (wall clock)
+  std::vector<double> order_;     // those times in order
   LookupResult r_;
 };
 

@@ -314,10 +314,11 @@ Plan MakePlan(const Options& o) {
     // Made on the other interface: its first group ends at device 3 on an ADC-1, 4 on a
     // UI3. The second group's reference is the first device past that, its sample
     // devices the next two; the channels take the groups' devices in turn.
+    // An ADC-1 switches devices 1 to 6 only.
     const bool madeOnAdc1 = o.kind == "ui3";
     p.madeOn = static_cast<int16_t>(FindKind(madeOnAdc1 ? "adc1" : "ui3")->code);
     p.reference2 = madeOnAdc1 ? 4 : 5;
-    const int group2[] = {p.reference2 + 1, p.reference2 + 2}, group1[] = {2, 3};
+    const int group2[] = {p.reference2 + 1, std::min(6, p.reference2 + 2)}, group1[] = {2, 3};
     for (int c = 0; c < p.channels - 2; ++c) p.devices[c] = c % 2 ? group2[(c / 2) % 2] : group1[(c / 2) % 2];
   }
   if (o.road == "zero-links") {

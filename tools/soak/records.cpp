@@ -225,6 +225,10 @@ SimLog ParseSimLog(const std::string& text) {
       if (streams) TakeStreamBytes(log, t, rest, pending);
     } else if (rest.rfind("rx", 0) == 0) {
       log.requests.push_back(t);
+      if (rest.size() == 5) {
+        const long b = std::strtol(rest.substr(3, 2).c_str(), nullptr, 16);
+        if (b >= 64 && b <= 127) log.outputBytes.push_back(t);
+      }
       if (rest == "rx 58 0D" || rest.rfind("rx 58 0D ", 0) == 0) ++log.burstsAsked;
       // "o" and its byte: under the three-bit word (the coding a new installation
       // starts with) device d is the byte d - 1.

@@ -291,6 +291,7 @@ const std::vector<Break>& Breaks() {
          StoredFile* f = WithSamples(k, 40);
          if (!f) return false;
          k.log.outputs.clear();
+         k.log.outputBytes.clear();
          f->markers.emplace_back(static_cast<int32_t>(Middle(*f) + 1), 'S');
          return true;
        }},
