@@ -83,16 +83,19 @@ class Looker {
  private:
   // The readings as the program takes them: an ADC-1 reads a small value again at high
   // gain at once, and keeps the second.
+  // The spike filter reads a channel again 10 ms after a reading that jumped by more
+  // than its ratio from the one before, and keeps the second unless the first was
+  // nearer; the soak's inputs rise steadily, so the second stands.
   void Gather() {
     const bool adc1 = std::string(p_.kind->name) == "adc1";
     for (const SimLog::Read& r : log_.reads) {
-      if (adc1 && !reads_.empty() && reads_.back().input == r.input && r.t - reads_.back().t < 0.05 &&
-          std::fabs(r.value) < 0.0082) {
+      const bool again = !reads_.empty() && reads_.back().input == r.input && r.t - reads_.back().t < 0.05;
+      if (again && ((adc1 && std::fabs(r.value) < 0.0082) || p_.spikeRatio > 0)) {
         const std::string fault = reads_.back().fault;
         const int ms = reads_.back().ms;
         reads_.back() = r;
         if (reads_.back().fault.empty()) reads_.back().fault = fault, reads_.back().ms = ms;
-        high_.back() = true;
+        high_.back() = adc1;
         continue;
       }
       reads_.push_back(r);

@@ -163,7 +163,8 @@ void Watch(Run& run, const Options& o) {
 }
 
 // A second copy of the program, with its own settings and documents, started on the
-// instrument's port in mid-run: it connects as a user would and is stopped 15 s on.
+// instrument's port in mid-run: it connects as a user would, lists the windows it then
+// shows (in second/drive.out) and is stopped 20 s on.
 void SecondProgram(const Plan& plan, const fs::path& dir, const fs::path& bin, const std::string& link) {
   std::this_thread::sleep_for(std::chrono::duration<double>(plan.lead + plan.secondProgramAt));
   const fs::path home = dir / "second";
@@ -175,12 +176,12 @@ void SecondProgram(const Plan& plan, const fs::path& dir, const fs::path& bin, c
                               "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
                               std::to_string(plan.kind->code) +
                               "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " + link +
-                              "\nclick-label 88 Selection OK\nwait 12\n");
+                              "\nclick-label 88 Selection OK\nwait 3\nlist\nwait 8\n");
   const pid_t pid = Spawn({(bin / "mv-drive").string(), (home / "run.mvs").string()}, home / "drive.out",
                           home / "drive.err",
                           {{"MV_CONFIG_DIR", (home / "config").string()},
                            {"MV_DOCUMENTS_DIR", (home / "documents").string()}});
-  for (int i = 0; i < 150; ++i) {
+  for (int i = 0; i < 200; ++i) {
     if (waitpid(pid, nullptr, WNOHANG) == pid) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
@@ -202,6 +203,7 @@ Run RecordOne(const Options& o, const Plan& plan, const fs::path& dir, const fs:
   const std::string link = (dir / "instrument").string();
   const bool written =
       Write(dir / "schedule.txt", ScheduleText(plan)) && Write(docs / "soak.MVsetup", SetupBytes(plan, o)) &&
+      (!plan.feedbackFromFile || Write(docs / kFeedbackFile, FeedbackFileBytes(plan))) &&
       Write(dir / "run.mvs",
             DriveScript(plan, o, (docs / "soak.MVsetup").string(), link, (docs / "backup.kstr").string(),
                         (docs / (std::string(kRoot) + " 1.kstr")).string(), (docs / kLast).string(),

@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "control/ao_script_file.h"
 #include "control/state.h"
 #include "files/setup_file.h"
 #include "kit/state.h"
@@ -70,6 +71,12 @@ const std::vector<RoadFacts> kRoads = {
     {"zero-links",
      "periodic references (as switching) with the second-last channel zero-linked to channel 1; odd seeds "
      "with the links on, even seeds with them made and then unticked (0.25 s)"},
+    {"dt-spike",
+     "a DataTaker with its spike filter on (ratio 2), every input above 2 V, set up again through the set-up "
+     "windows after \"Restart...\" (0.25 s)"},
+    {"feedback-file",
+     "feedback as on the feedback road, its two steps loaded from a file through \"Open AO Data...\" with "
+     "its window never opened, the last step looping to step 1 (0.25 s)"},
     {"second-program",
      "a second copy of the program started on the instrument's port in mid-run, and stopped (0.1 s)"},
 };
@@ -90,14 +97,18 @@ bool Road(const Options& o, const char* name) {
   if (std::string(name) == "switching")
     return o.road == name || o.road == "switching-hangup" || o.road == "two-groups" || o.road == "zero-links";
   if (std::string(name) == "modules") return o.road == name || o.road == "adam-modules";
+  if (std::string(name) == "feedback") return o.road == name || o.road == "feedback-file";
   return o.road == name;
 }
 
 double RoadInterval(const std::string& road) {
-  if (road == "interval" || road == "slow" || road == "switching" || road == "feedback") return 0.25;
+  if (road == "interval" || road == "slow" || road == "switching" || road == "feedback" ||
+      road == "feedback-file")
+    return 0.25;
   if (road == "continuous-all") return 2;
   if (road == "fast-scope" || road == "scope-holds") return 0.001;
-  if (road == "dt-hangups" || road == "switching-hangup" || road == "two-groups" || road == "zero-links")
+  if (road == "dt-hangups" || road == "switching-hangup" || road == "two-groups" || road == "zero-links" ||
+      road == "dt-spike")
     return 0.25;
   if (road == "adam-modules") return 1;
   if (road == "continuous-last" || road == "slow-line" || road == "modules") return 1;
@@ -240,6 +251,8 @@ std::string SettleOptions(Options& o) {
     return "a streaming instrument is not asked: no slow line to answer on";
   if (Road(o, "fast-scope") && o.kind != "dt800") return "the fast scope is a DT800's";
   if (Road(o, "fast-scope") && o.channels > 1) return "the fast scope records one channel";
+  if ((o.road == "dt-spike" || o.road == "dt-hangups") && std::string(o.kind).rfind("dt", 0) != 0)
+    return "the " + o.road + " road is a DataTaker's";
   if (o.road == "two-groups" && o.kind != "ui3" && o.kind != "adc1")
     return "the two-groups road moves a set-up between an ADC-1 and a UI3";
   if ((Road(o, "switching") || Road(o, "feedback")) && o.kind != "ui2" && o.kind != "ui3" &&
@@ -290,8 +303,10 @@ Plan MakePlan(const Options& o) {
   // readings by those very numbers, never by ones that differ in the seventh (over an
   // hour, parts in ten thousand of the rate would put every reading a second off).
   const auto sixDecimals = [](double v) { return std::round(v * 1e6) / 1e6; };
-  p.rate = sixDecimals((p.kind->high - p.kind->low) / span);
-  for (int i = 0; i < inputs; ++i) p.bases.push_back(sixDecimals(p.kind->low + kInputSpacing * p.rate * i));
+  // The spike filter's road reads every input above 2 V: the rise starts at 2.5.
+  const double low = o.road == "dt-spike" ? 2.5 : p.kind->low;
+  p.rate = sixDecimals((p.kind->high - low) / span);
+  for (int i = 0; i < inputs; ++i) p.bases.push_back(sixDecimals(low + kInputSpacing * p.rate * i));
   // The sawtooth's tooth is far longer than a reading's time is uncertain on the
   // common rise, so the slow channels tell the tooth and the fast one the time.
   p.fastInput = FastInput(p);
@@ -327,11 +342,13 @@ Plan MakePlan(const Options& o) {
     p.zeroLinksOn = o.seed % 2 == 1;
   }
   if (o.road == "second-program") p.secondProgramAt = o.seconds / 2;
+  if (o.road == "dt-spike") p.spikeRatio = 2, p.setUpInWindows = true;
   if (Road(o, "feedback")) {
     // Channel 1 crosses the setpoint in the first step; each step a quarter of the run.
     const double at = p.bases.front() + p.rate * o.seconds * 0.15, range = p.rate * o.seconds * 0.1;
     const double minutes = o.seconds / 240;
     p.feedback = {{at, range, 2, 3, minutes}, {at + range, range, 1, 1.5, minutes}};
+    p.feedbackFromFile = o.road == "feedback-file";
   }
 
   if (Road(o, "fast-scope")) {
@@ -422,6 +439,27 @@ std::string FastScopeSetup(const Plan& p, const Options& o) {
 
 }  // namespace
 
+std::string FeedbackFileBytes(const Plan& p) {
+  AnalogOutputScriptFile f;
+  for (std::size_t k = 0; k < p.feedback.size(); ++k) {
+    const Plan::FeedbackStep& step = p.feedback[k];
+    FeedbackStepRow& row = f.feedback[k + 1];
+    row[1] = static_cast<float>(step.setpoint);
+    row[2] = static_cast<float>(step.minVolts);
+    row[3] = static_cast<float>(step.maxVolts);
+    row[4] = static_cast<float>(step.range);
+    row[5] = static_cast<float>(step.minutes);
+    row[6] = static_cast<float>(k + 1 < p.feedback.size() ? k + 2 : 1);
+  }
+  f.feedbackChan = 1;
+  f.updateInterval = 60;
+  f.endSetpoint = kNoEndSetpoint;
+  f.endRange = kNoEndRange;
+  f.endMinV = kNoEndMinV;
+  f.endMaxV = kNoEndMaxV;
+  return EncodeAOscriptFile(f);
+}
+
 std::string SetupBytes(const Plan& p, const Options& o) {
   if (p.fastScope) return FastScopeSetup(p, o);
   SetupRecord setup;
@@ -457,6 +495,10 @@ std::string SetupBytes(const Plan& p, const Options& o) {
       setup.zeroLinks[3 * (c + 1) + 2] = static_cast<int16_t>(p.zeroLinkOf[c] + 1);
     }
   if (!p.zeroLinkOf.empty()) setup.zeroLinks[0] = p.zeroLinksOn ? 1 : 0;
+  if (p.spikeRatio > 0) {
+    setup.prefSlots[PrefsSlot::SpikeFilterOn] = 1;
+    for (int k = 1; k <= p.channels; ++k) setup.spikeFilter[static_cast<std::size_t>(k)] = static_cast<float>(p.spikeRatio);
+  }
   for (int k = 1; k <= p.channels; ++k) {
     auto& ch = setup.channelTable[k];
     ch[ChanField::Gain] = 2;

@@ -105,6 +105,11 @@ struct Plan {
   // they are on ("Extra Zero Links" ticked) or made and then unticked.
   std::vector<int> zeroLinkOf;
   bool zeroLinksOn = false;
+  // The spike filter's ratio (0: off) and whether the channels are set up again through
+  // the set-up windows after "Restart..." (a DataTaker's input, mode, conversion,
+  // scaling and averaging windows, channel by channel).
+  double spikeRatio = 0;
+  bool setUpInWindows = false;
   // A second program started on the instrument's port in mid-run (seconds from the
   // recording's start), which must not take the port from the first.
   double secondProgramAt = -1;
@@ -114,6 +119,10 @@ struct Plan {
     double setpoint, range, minVolts, maxVolts, minutes;
   };
   std::vector<FeedbackStep> feedback;
+  // The steps loaded from an analog-output script file ("Open AO Data...") with the
+  // feedback window never opened, the last step looping to step 1 (as "Loop to Step:"
+  // with 0 makes it): the schedule runs again and again.
+  bool feedbackFromFile = false;
   // The DT800's fast scope: one channel read as a = 0.5, b = 2 of the logger's
   // millivolts, blocks of `scopePoints` points (each the mean of four numbers); burst n's
   // k-th number is n x 100000 + k mV, so that a point tells its block and its place;
@@ -135,6 +144,10 @@ Plan MakePlan(const Options& o);
 std::string ScheduleText(const Plan& p);
 // mv-sim's arguments after its path, the link, the schedule and the log.
 std::vector<std::string> SimArguments(const Plan& p, const Options& o);
+// The analog-output script file of a feedback schedule loaded from a file: its steps,
+// the last looping to the first, on channel 1, updated every second.
+std::string FeedbackFileBytes(const Plan& p);
+inline constexpr const char* kFeedbackFile = "feedback.AOscr";
 // The set-up file's bytes: the channels on their inputs, the interval, periods, backups,
 // averaging.
 std::string SetupBytes(const Plan& p, const Options& o);

@@ -396,7 +396,10 @@ double Sweeps::SweepStart(const Sample& s) const {
   if (std::fabs(rx[at] - asked) > 0.001) return s.first - 0.003;
   const auto before = static_cast<std::size_t>(p_.channels * p_.kind->requests - 1);
   const double counted = rx[at >= before ? at - before : 0] - 0.0005;
-  // A reading of several requests may take a poll more on a busy machine.
+  // A reading of several requests may take a poll more on a busy machine; the spike
+  // filter reads a channel that jumped again 10 ms on, which stands (the first reading
+  // a while before its value's time).
+  if (p_.spikeRatio > 0) return std::min(counted, s.first - 0.03);
   return p_.kind->requests > 1 ? std::min(counted, s.first - 0.003) : counted;
 }
 
