@@ -418,6 +418,18 @@ class Checker {
         outputs_.Fail("output 2 set to " + Seconds(volts) + " V at " + Seconds(rel) + " s" +
                       (rel > at ? " (after the last step)" : "") + ", outside " + limits);
     }
+    // Feedback that never set its output was not running: each step the run reaches
+    // sets it at least once (an update a second).
+    for (std::size_t k = 0; k < from.size(); ++k) {
+      const double until = k + 1 < from.size() ? from[k + 1] : from[k] + p_.feedback[k].minutes * 60;
+      if (until + room > end - start || until - from[k] < 3) continue;
+      const bool set = std::any_of(log_.output2.begin(), log_.output2.end(), [&](const auto& o) {
+        return o.first - start >= from[k] && o.first - start < until;
+      });
+      if (!set)
+        outputs_.Fail("output 2 never set in step " + std::to_string(k + 1) + " (" + Seconds(from[k]) + " to " +
+                      Seconds(until) + " s in): the feedback schedule did not run");
+    }
     outputs_.notes.push_back(std::to_string(after) +
                              " output commands after the schedule's last step ended (" + Seconds(at) +
                              " s in)");

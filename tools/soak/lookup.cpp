@@ -89,6 +89,8 @@ class Looker {
   void Gather() {
     const bool adc1 = std::string(p_.kind->name) == "adc1";
     for (const SimLog::Read& r : log_.reads) {
+      // A channel averaged over the interval is read in scans between the sweeps.
+      if (!InChannels(r.input)) continue;
       const bool again = !reads_.empty() && reads_.back().input == r.input && r.t - reads_.back().t < 0.05;
       if (again && ((adc1 && std::fabs(r.value) < 0.0082) || p_.spikeRatio > 0)) {
         const std::string fault = reads_.back().fault;
@@ -189,19 +191,21 @@ class Looker {
   void Requests() {
     const auto& reads = reads_;
     std::vector<bool> claimed(reads.size(), false);
-    std::vector<long> taken(static_cast<std::size_t>(p_.channels), -1), best = taken;
+    std::vector<long> taken(static_cast<std::size_t>(p_.channels), -1), best = taken, near = taken;
     const std::vector<double>* prev = nullptr;
     std::size_t P = 0;
     long beforeRun = 0, inGaps = 0, cut = 0, failedCopies = 0;
     std::map<std::string, std::pair<long, std::string>> missing;  // by where: count, first
     for (std::size_t n = 0; n < samples_.size(); ++n) {
       const StoredSample& s = samples_[n];
-      long bestScore = -1;
-      std::size_t bestJ = P;
+      long bestScore = -1, nearScore = -1;
+      std::size_t bestJ = P, nearJ = P;
+      const std::size_t nearBy = P + 2 * chans_.size() * static_cast<std::size_t>(p_.kind->requests);
       for (std::size_t j = P; j < reads.size() && j < P + kSearch; ++j) {
         bool perfect = false;
         const long score = Match(j, s, prev, taken, perfect);
         if (score > bestScore) bestScore = score, bestJ = j, best = taken;
+        if (j <= nearBy && score > nearScore) nearScore = score, nearJ = j, near = taken;
         if (perfect) break;
       }
       // A sample that no reading fits came from no sweep: nothing of the log is its.
@@ -215,6 +219,10 @@ class Looker {
         const long q = best[static_cast<std::size_t>(c)];
         return q >= 0 && failed_[static_cast<std::size_t>(q)].empty() && Fits(s, prev, c, q) < 3;
       };
+      // A sample of copies and -99999 alone is the sweep after the sample before it,
+      // never one further on that its failed readings would fit as well.
+      if (bestJ > nearBy && std::none_of(chans_.begin(), chans_.end(), fresh))
+        bestJ = nearJ, best = near, bestScore = nearScore;
       const bool none = std::none_of(chans_.begin(), chans_.end(), fresh) &&
                         (std::any_of(chans_.begin(), chans_.end(), misfit) ||
                          std::none_of(chans_.begin(), chans_.end(),
