@@ -157,17 +157,18 @@ class Looker {
   }
 
   // ---- asked instruments: each sample one sweep of requests ----------------------
-  // Channel c of sample s against reading q (-1: its request was never sent): 2 when
-  // the cell is what it may be, 0 when not; 1 more for a request sent.
+  // Channel c of sample s against reading q (-1: its request was never sent): kFresh
+  // when the cell is that reading's value, which pins the sweep; 1 when it is what it
+  // may be otherwise (a copy or -99999 of a failed request, a zero its device or link
+  // allows); 0 when not.
+  static constexpr int kFresh = 100;
   int Fits(const StoredSample& s, const std::vector<double>* prev, int c, long q) const {
     const double cell = s.cells[static_cast<std::size_t>(c)];
     const bool copy = cell == kBad || (prev && (*prev)[static_cast<std::size_t>(c)] == cell);
-    if (cell == 0 && LinkedZero(s, prev, c)) return q < 0 ? 2 : 3;
-    if (q < 0) return Switched(c) && cell == 0 ? 2 : 0;
-    const auto i = static_cast<std::size_t>(q);
-    if (SameValue(cell, Sent(i))) return 3;
-    if (Switched(c) && cell == 0) return 3;
-    return !failed_[i].empty() && copy ? 3 : 0;
+    if (q >= 0 && SameValue(cell, Sent(static_cast<std::size_t>(q)))) return kFresh;
+    if (cell == 0 && (LinkedZero(s, prev, c) || Switched(c))) return 1;
+    if (q < 0) return 0;
+    return !failed_[static_cast<std::size_t>(q)].empty() && copy ? 1 : 0;
   }
   // The requests a sweep from reading j takes, channel by channel in order: a channel
   // whose input is not next was not asked.
@@ -177,13 +178,20 @@ class Looker {
     std::size_t q = j;
     long score = 0;
     perfect = true;
+    // A device's channels are asked in order: once one of them was asked, one that was
+    // not ends that device's part of the sweep (a failure cut it), and the readings
+    // after it are the next sweep's.
+    bool asked[4] = {}, cut[4] = {};
     for (int c : chans_) {
       long at = -1;
-      if (q < reads.size() && reads[q].input == Input(c)) at = static_cast<long>(q++);
+      const int d = Device(c);
+      if (!cut[d] && q < reads.size() && reads[q].input == Input(c)) at = static_cast<long>(q++);
+      if (at >= 0) asked[d] = true;
+      else if (asked[d]) cut[d] = true;
       taken[static_cast<std::size_t>(c)] = at;
       const int fit = Fits(s, prev, c, at);
       score += fit;
-      perfect = perfect && fit >= 2 && (at >= 0 || Switched(c));
+      perfect = perfect && fit >= 1 && (at >= 0 || Switched(c));
     }
     return score;
   }
@@ -217,7 +225,7 @@ class Looker {
       };
       const auto misfit = [&](int c) {
         const long q = best[static_cast<std::size_t>(c)];
-        return q >= 0 && failed_[static_cast<std::size_t>(q)].empty() && Fits(s, prev, c, q) < 3;
+        return q >= 0 && failed_[static_cast<std::size_t>(q)].empty() && Fits(s, prev, c, q) == 0;
       };
       // A sample of copies and -99999 alone is the sweep after the sample before it,
       // never one further on that its failed readings would fit as well.
@@ -251,6 +259,14 @@ class Looker {
       const double from = lastRead_, to = bestJ < reads.size() ? reads[bestJ].t : 1e18;
       const bool portLost = std::any_of(log_.hangups.begin(), log_.hangups.end(),
                                         [&](double h) { return h > from && h < to; });
+      // A sample stored after a gap holds nothing read before the gap: -99999 there.
+      double lastAsked = -1e18, logged = 0;
+      for (int c : chans_)
+        if (best[static_cast<std::size_t>(c)] >= 0)
+          lastAsked = std::max(lastAsked, reads[static_cast<std::size_t>(best[static_cast<std::size_t>(c)])].t);
+      for (const auto& [at, seconds] : files_[s.file].gaps)
+        if (at == s.index) logged += seconds;
+      beforeGap_ = logged > 0 ? lastAsked - logged / 2 : -1e18;
       std::map<int, bool> cutOff;  // by device: a request of this sweep failed before
       for (int c : chans_) {
         const long q = best[static_cast<std::size_t>(c)];
@@ -288,7 +304,9 @@ class Looker {
       r_.answered.Fail(std::to_string(afterRun) + " readings answered in time after the last sample");
     r_.zeros.countedAs = "zeros a zero link that is on allows";
     r_.held.counted = failedCopies;
-    r_.held.countedAs = "copies or -99999 where the request failed, a failure cut its sweep or the port was lost";
+    r_.held.countedAs =
+        "copies or -99999 where the request failed, a failure cut its sweep or the port was lost, and -99999 read "
+        "before the gap its sample stands after";
     long failedReads = 0;
     for (const std::string& f : failed_) failedReads += f.empty() ? 0 : 1;
     r_.answered.notes.push_back(std::to_string(reads.size()) + " readings in the log, " +
@@ -354,6 +372,7 @@ class Looker {
       return r_.lookup.Fail(at + ": neither a copy nor its reply's value (" + reply + ", " + failed_[i] + ")"),
              0;
     }
+    if (bad && log_.reads.size() > 0 && reads_[i].t < beforeGap_) return ++r_.held.checked, 1;
     if (bad || copy)
       return r_.answered.Fail(at + (bad ? " (-99999)" : " (a copy of the sample before)") + " where " + reply +
                               " in time"),
@@ -451,6 +470,7 @@ class Looker {
   std::vector<SimLog::Read> reads_;
   std::vector<bool> silent_ = std::vector<bool>(17, false);  // by channel: its last request failed
   double lastRead_ = -1e18;
+  double beforeGap_ = -1e18;  // readings before it lie before the gap the sample stands after
   std::vector<bool> high_;  // an ADC-1 reading at high gain
   std::vector<std::string> failed_;
   std::map<long, double> times_;  // each sample's last reading (wall clock)
