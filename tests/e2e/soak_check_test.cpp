@@ -288,6 +288,15 @@ const Breach kBreaches[] = {
        ReadAt(r, 7, 0)->ms = 584;
        r.files[0].cells[0][7] = -99999;
      }},
+    // A failed request cuts the rest of its sweep: the channels after it, never asked,
+    // keep their last value too.
+    {"ACopyWhereAFailureCutTheSweep", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) {
+       ReadAt(r, 7, 0)->fault = "silent";
+       r.log.reads.erase(r.log.reads.begin() + 15);
+       for (int c : {0, 1}) r.files[0].cells[c][7] = r.files[0].cells[c][6];
+       r.log.faults = {{kOrigin + 1 + 0.69, kOrigin + 1 + 0.75}};
+     }},
     {"ACopyWhereItsRequestWasNeverSent", kHeld, [](Files&) {}, false, false, false, false, 0,
      [](Files& r) {
        r.log.reads.erase(r.log.reads.begin() + 14);
