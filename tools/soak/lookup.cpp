@@ -91,12 +91,14 @@ class Looker {
     for (const SimLog::Read& r : log_.reads) {
       // A channel averaged over the interval is read in scans between the sweeps.
       if (!InChannels(r.input)) continue;
-      const bool again = !reads_.empty() && reads_.back().input == r.input && r.t - reads_.back().t < 0.05;
+      // The second reading is the one kept: its own reply tells whether it failed. A
+      // first reading that failed is read again once its time-out has passed.
+      const double within = 0.05 + (!reads_.empty() && !reads_.back().fault.empty() && p_.spikeRatio > 0
+                                        ? p_.kind->timeoutMs / 1000.0 + 0.05
+                                        : 0);
+      const bool again = !reads_.empty() && reads_.back().input == r.input && r.t - reads_.back().t < within;
       if (again && ((adc1 && std::fabs(r.value) < 0.0082) || p_.spikeRatio > 0)) {
-        const std::string fault = reads_.back().fault;
-        const int ms = reads_.back().ms;
         reads_.back() = r;
-        if (reads_.back().fault.empty()) reads_.back().fault = fault, reads_.back().ms = ms;
         high_.back() = adc1;
         continue;
       }
