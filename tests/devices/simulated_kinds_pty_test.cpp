@@ -200,7 +200,8 @@ TEST_F(SimulatedKindTest, AFrozenInstrumentAnswersEveryRequestWhenItResumes) {
 }
 
 // Module 03 silent, then late, from the command line's faults; module 01 answers at
-// once all the while; each fault's start and end are in the log.
+// once all the while; each fault's start and end are in the log, and with the readings
+// logged each reading and the fault that kept its reply from coming in time.
 TEST_F(SimulatedKindTest, OneAdamModuleIsSilentThenLateWhileTheOtherAnswers) {
   sim::Options o;
   o.kind = sim::Kind::ADAM;
@@ -209,6 +210,7 @@ TEST_F(SimulatedKindTest, OneAdamModuleIsSilentThenLateWhileTheOtherAnswers) {
   o.faults = {{.fault = sim::Fault::Silent, .after = 0, .seconds = 0.6, .module = 3},
               {.fault = sim::Fault::Late, .after = 0.6, .seconds = 5, .module = 3}};
   o.logPath = (dir / "sim.log").string();
+  o.logReadings = true;
   Start(o);
   ASSERT_TRUE(OpenActivePort(9600).ok);
   SerialPort& port = SerialLine();
@@ -229,6 +231,16 @@ TEST_F(SimulatedKindTest, OneAdamModuleIsSilentThenLateWhileTheOtherAnswers) {
   for (const char* event : {"-- fault silent (module 03) begins at ", "-- fault silent (module 03) ends at ",
                             "-- fault late (module 03) begins at "})
     EXPECT_NE(log.find(event), std::string::npos) << event;
+  // Each reading in turn, the failed ones followed by their fault: silent, then 500 ms
+  // of time-out and 300 more.
+  std::size_t at = 0;
+  for (const char* line : {" rd 9 3\n", " rf silent 0\n", " rd 1 1\n", " rd 10 3.1\n", " rf late 800\n",
+                           " rd 3 1.2\n"}) {
+    const std::size_t found = log.find(line, at);
+    EXPECT_NE(found, std::string::npos) << line << " after " << at << " in\n" << log;
+    if (found != std::string::npos) at = found;
+  }
+  EXPECT_EQ(log.find(" rf ", log.find(" rd 1 1\n")), log.find(" rf late")) << "module 01 answered in time";
 }
 
 TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
@@ -246,6 +258,10 @@ TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
   ASSERT_TRUE(logger) << error;
   EXPECT_TRUE(logger->channelValues);
   EXPECT_FALSE(stream->channelValues);
+  EXPECT_FALSE(logger->logReadings);
+  auto logged = sim::ParseCommandLine({"--kind", "ui3", "--link", "/tmp/x", "--log", "/tmp/l", "--log-readings"}, &error);
+  ASSERT_TRUE(logged) << error;
+  EXPECT_TRUE(logged->logReadings);
   EXPECT_FALSE(sim::ParseCommandLine({"--kind", "adc1", "--link", "/tmp/x", "--busy", "-1"}, &error));
   EXPECT_NE(error.find("--busy"), std::string::npos) << error;
   auto dt800 = sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-tagged", "--burst-gap",

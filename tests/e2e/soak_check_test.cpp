@@ -15,6 +15,7 @@
 #include "common/test_support.h"
 #include "files/chart_file.h"
 #include "soak/check.h"
+#include "soak/lookup.h"
 #include "soak/plan.h"
 #include "soak/scope_check.h"
 #include "soak/sweeps.h"
@@ -87,6 +88,29 @@ void LateFrom(Files& r, int k) {
   RenumberText(r, kInterval);
 }
 
+// The log's readings of what the files hold, as an instrument asked for each channel in
+// turn answered them (channel 2's value tells the sweep's time; a zeroed channel 1 read
+// its input all the same); a streaming instrument's lines likewise.
+void ReadingsOf(Files& r, double base1, bool stream) {
+  r.log.readingsLogged = true;
+  for (const StoredFile& f : r.files)
+    for (std::size_t k = 0; k < f.cells[0].size(); ++k) {
+      const double t = kOrigin + (f.cells[1][k] - 4) / kRate - 1e-4;
+      const double first = f.cells[0][k] == 0 ? base1 + kRate * (t - kOrigin) : f.cells[0][k];
+      if (stream)
+        r.log.lines.push_back({t + 0.001, {first, f.cells[1][k]}});
+      else
+        r.log.reads.push_back({t, 1, first, {}, 0}), r.log.reads.push_back({t + 1e-4, 2, f.cells[1][k], {}, 0});
+    }
+  std::sort(r.log.lines.begin(), r.log.lines.end(),
+            [](const SimLog::Line& a, const SimLog::Line& b) { return a.sent < b.sent; });
+}
+
+// The reading of channel `c` at sample `k` of the first file.
+SimLog::Read* ReadAt(Files& r, int k, int c) {
+  return &r.log.reads[static_cast<std::size_t>(2 * k + c)];
+}
+
 struct Breach {
   const char* name;
   int fails;  // an InvariantId, or kNone
@@ -96,6 +120,9 @@ struct Breach {
   bool feedback = false;  // two feedback steps of a second: 2-3 V, then 1-1.5 V
   bool stream = false;    // a streaming instrument's lines, not replies
   double base1 = 0;       // input 1's value at the log's origin
+  // Applied after the log's readings are made from the files: a cell no longer its
+  // reading, or a reading changed or gone.
+  std::function<void(Files&)> unread = nullptr;
 };
 
 // A streaming instrument froze from 1.05 s to 1.65 s after the first sample; sample 11
@@ -248,6 +275,45 @@ const Breach kBreaches[] = {
        RenumberText(r, kInterval);
      },
      false, true, false, false, -0.75},
+    // A copy of the sample before where the channel's request went unanswered is the
+    // program's default for a failed reading.
+    {"ACopyWhereItsRequestFailed", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) {
+       ReadAt(r, 7, 0)->fault = "silent";
+       r.files[0].cells[0][7] = r.files[0].cells[0][6];
+     }},
+    {"MinusWhereItsRequestWasLate", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) {
+       ReadAt(r, 7, 0)->fault = "late";
+       ReadAt(r, 7, 0)->ms = 584;
+       r.files[0].cells[0][7] = -99999;
+     }},
+    // A failed request cuts the rest of its sweep: the channels after it, never asked,
+    // keep their last value too.
+    {"ACopyWhereAFailureCutTheSweep", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) {
+       ReadAt(r, 7, 0)->fault = "silent";
+       r.log.reads.erase(r.log.reads.begin() + 15);
+       for (int c : {0, 1}) r.files[0].cells[c][7] = r.files[0].cells[c][6];
+       r.log.faults = {{kOrigin + 1 + 0.69, kOrigin + 1 + 0.75}};
+     }},
+    {"ACopyWhereItsRequestWasNeverSent", kHeld, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) {
+       r.log.reads.erase(r.log.reads.begin() + 14);
+       r.files[0].cells[0][7] = r.files[0].cells[0][6];
+     }},
+    {"MinusWhereTheLogHasAGoodReply", kAnswered, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { r.files[0].cells[0][7] = -99999; }},
+    {"ACopyWhereTheLogHasAGoodReply", kAnswered, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { r.files[0].cells[1][7] = r.files[0].cells[1][6]; }},
+    {"AValueScaledBy1001", kLookup, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { r.files[0].cells[1][7] *= 1.001; }},
+    {"ASwitchMarkerWithNoCommand", kSwitches, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { r.files[0].markers.push_back({8, 'S'}); }},
+    {"AZeroOnAnUnswitchedChannel", kZeros, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { r.files[0].cells[1][7] = 0; }},
+    {"AStreamedValueNotItsLines", kLookup, [](Files&) {}, false, false, false, true, 0,
+     [](Files& r) { r.files[0].cells[1][7] *= 1.001; }},
 };
 
 void PrintTo(const Breach& b, std::ostream* out) {
@@ -276,9 +342,21 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   }
   Files r = Recording(GetParam().slower);
   GetParam().make(r);
+  ReadingsOf(r, GetParam().base1, GetParam().stream);
+  if (GetParam().unread) {
+    GetParam().unread(r);
+    RenumberText(r, kInterval);
+  }
   const Report report = Check(plan, o, r.files, r.text, r.log, {});
-  for (int i = 0; i < static_cast<int>(report.invariants.size()); ++i)
-    EXPECT_EQ(report.invariants[i].violations > 0, i == GetParam().fails) << report.Text();
+  // A breach of a rule the log's readings look up may show in the checks that time
+  // readings by their values too, and one of those in the look-up; within each set,
+  // only its own check.
+  const int fails = GetParam().fails;
+  for (int i = 0; i < static_cast<int>(report.invariants.size()); ++i) {
+    if (fails == kNone || (i < kLookup) == (fails < kLookup)) {
+      EXPECT_EQ(report.invariants[i].violations > 0, i == fails) << report.Text();
+    }
+  }
   if (GetParam().stream && GetParam().fails == kNone) {
     EXPECT_EQ(report.invariants[kTimes].counted, 1) << "the line sent late is counted apart";
   }
@@ -343,10 +421,10 @@ namespace {
 // burst's value i - 1 (one a point) as a + b x volts, with `edit` applied.
 class SweepView : public RecordingView {
  public:
-  SweepView(const Plan& p, std::function<void(std::vector<float>&)> edit) {
+  SweepView(const Plan& p, long block, std::function<void(std::vector<float>&)> edit) {
     points_.push_back(-99999);
     for (int i = 1; i <= p.scopePoints; ++i) {
-      const double mv = p.burstMillivolts[static_cast<std::size_t>(i - 1) % p.burstMillivolts.size()];
+      const double mv = static_cast<double>(block) * 100000 + i;
       points_.push_back(static_cast<float>(p.scopeA + p.scopeB * mv / 1000));
     }
     edit(points_);
@@ -367,9 +445,11 @@ struct SweepBreach {
   bool fails;
   std::function<void(std::vector<float>&)> edit;
   const char* comment = "";
+  std::vector<long> blocks = {1, 2};  // each sweep's
+  int failsToo = kNone;               // a second check it fails, or kNone
 };
 
-TEST(SoakScopeCheck, EveryPointIsTheLoggersValueAtItsPlaceOrUnread) {
+TEST(SoakScopeCheck, EveryPointNamesItsBlockAndPlaceAndNoBlockIsSavedTwice) {
   Options o;
   o.kind = "dt800";
   o.road = "fast-scope";
@@ -378,6 +458,7 @@ TEST(SoakScopeCheck, EveryPointIsTheLoggersValueAtItsPlaceOrUnread) {
   SimLog log;
   log.origin = 0;
   log.burstCount = plan.scopePoints;
+  log.burstsAsked = 2;
   const SweepBreach cases[] = {
       {"as sent", false, [](std::vector<float>&) {}},
       {"a cut block unread and said", false,
@@ -391,6 +472,14 @@ TEST(SoakScopeCheck, EveryPointIsTheLoggersValueAtItsPlaceOrUnread) {
        [](std::vector<float>& v) {
          for (float& x : v) x = x == -99999.0f ? 0.0f : (x - 0.5f) / 2 * 1000 / 3276.5f;
        }},
+      {"shifted one place under a partial note", true,
+       [](std::vector<float>& v) {
+         std::rotate(v.begin() + 1, v.begin() + 2, v.end());
+         v.back() = -99999.0f;
+       },
+       "partial block: 2047 of 2048 points"},
+      {"a block saved twice", false, [](std::vector<float>&) {}, "", {1, 1}, kOnce},
+      {"an older block saved for a later Tab", false, [](std::vector<float>&) {}, "", {2, 1}, kOnce},
   };
   for (const SweepBreach& c : cases) {
     SCOPED_TRACE(c.name);
@@ -403,9 +492,13 @@ TEST(SoakScopeCheck, EveryPointIsTheLoggersValueAtItsPlaceOrUnread) {
     f.channels[1].b = static_cast<float>(plan.scopeB);
     f.scopeInterval = 0.001f;
     f.comment = std::string(c.comment) + "\r";
-    std::ofstream(dir / "sweep 1", std::ios::binary) << EncodeScopeFile(SweepView(plan, c.edit), f);
+    std::ofstream(dir / "sweep 1", std::ios::binary) << EncodeScopeFile(SweepView(plan, c.blocks[0], c.edit), f);
+    f.comment = "\r";
+    std::ofstream(dir / "sweep 2", std::ios::binary)
+        << EncodeScopeFile(SweepView(plan, c.blocks[1], [](std::vector<float>&) {}), f);
     const Report r = CheckScope(plan, o, dir, log, {});
     EXPECT_EQ(r.invariants[kCells].violations > 0, c.fails) << r.Text();
+    EXPECT_EQ(r.invariants[kOnce].violations > 0, c.failsToo == kOnce) << r.Text();
     EXPECT_EQ(r.invariants[kStored].violations, 0) << r.Text();
     std::filesystem::remove_all(dir);
   }

@@ -48,7 +48,7 @@ constexpr const char* kUsage =
     "              [--fault silent|late|partial|stale|garbage|hangup|freeze|slow|spike\n"
     "               [--fault-after S]\n"
     "               [--fault-for S] [--fault-count N] [--fault-module AA]]...\n"
-    "              [--schedule FILE] [--log FILE] [--seed N] [--channel-values]\n"
+    "              [--schedule FILE] [--log FILE [--log-readings]] [--seed N] [--channel-values]\n"
     "  stream only: [--period MS] [--burst N] [--split MS] [--name LINE] [--line LINE]...\n"
     "               (--burst: lines sent together; --split: every line in two halves, MS apart)\n"
     "  adc1 only: [--busy N] (status polls answered \"busy\" before each result; default 2)\n"
@@ -92,7 +92,10 @@ constexpr const char* kUsage =
     "--log FILE keeps every byte (microseconds since the start, rx/tx/lost and the bytes)\n"
     "and every event (\"-- start\", \"-- ramp origin\", \"-- control \"LINE\"\", \"-- fault\n"
     "NAME begins\", \"... ends\", \"-- hang-up\", \"-- back\"), each event ending with\n"
-    "\"at\" and the wall clock (CLOCK_REALTIME) in microseconds.\n";
+    "\"at\" and the wall clock (CLOCK_REALTIME) in microseconds. --log-readings adds every\n"
+    "reading an asked instrument takes (\"rd INPUT VALUE\", before the reply's rounding) and\n"
+    "every reply that does not go out well within the program's time-out (\"rf FAULT MS\",\n"
+    "MS after its request; \"held\": late only behind the replies before it).\n";
 
 bool ToInt(std::string_view s, int* out) {
   auto r = std::from_chars(s.data(), s.data() + s.size(), *out);
@@ -432,8 +435,9 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
   bool haveKind = false, ownLines = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--channel-values" || a == "--burst-tagged") {
-      (a == "--channel-values" ? o.channelValues : o.burstTagged) = true;
+    if (a == "--channel-values" || a == "--burst-tagged" || a == "--log-readings") {
+      (a == "--channel-values" ? o.channelValues : a == "--burst-tagged" ? o.burstTagged : o.logReadings) =
+          true;
       continue;
     }
     if (a.rfind("--", 0) != 0 || i + 1 >= args.size())

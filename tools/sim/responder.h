@@ -47,11 +47,16 @@ class Inputs {
   // What the input reads at `now`: the value set for it, else `own`, plus its rise.
   double Of(int input, double own, bool common, Clock::time_point now = Clock::now()) const {
     const auto it = values_.find(input);
-    const double v = (it == values_.end() ? own : it->second) + Rise(input, common, now);
-    if (wrapHigh_ <= wrapLow_ || !rates_.count(input)) return v;
-    const double span = wrapHigh_ - wrapLow_;
-    return wrapLow_ + (v - wrapLow_ - span * std::floor((v - wrapLow_) / span));
+    double v = (it == values_.end() ? own : it->second) + Rise(input, common, now);
+    if (wrapHigh_ > wrapLow_ && rates_.count(input)) {
+      const double span = wrapHigh_ - wrapLow_;
+      v = wrapLow_ + (v - wrapLow_ - span * std::floor((v - wrapLow_) / span));
+    }
+    if (taken_) taken_->emplace_back(input, v);
+    return v;
   }
+  // While set, every reading is added to `taken` (input, value).
+  void Record(std::vector<std::pair<int, double>>* taken) { taken_ = taken; }
   // Whether the input reads anything but the instrument's own value.
   bool Changed(int input, bool common) const {
     return values_.count(input) > 0 || rates_.count(input) > 0 || (common && commonRate_ != 0);
@@ -78,6 +83,7 @@ class Inputs {
   Clock::time_point origin_ = Clock::time_point::max();
   std::map<int, double> values_;
   std::map<int, Rate> rates_;
+  std::vector<std::pair<int, double>>* taken_ = nullptr;
 };
 
 class Responder {

@@ -108,6 +108,11 @@ struct Options {
   // Control lines applied at their times (seconds from the start).
   std::vector<TimedControl> schedule;
   std::string logPath;  // every byte received and sent, one line per chunk; empty: none
+  // With logPath: every reading an asked instrument takes ("rd INPUT VALUE", the value
+  // as it reads before the reply's own rounding) and every reply a fault or the
+  // replies before it keep from going out well ("rf FAULT MS", MS after its request;
+  // "held" for a reply late only behind another).
+  bool logReadings = false;
   uint32_t seed = 1;    // garbage bytes
   // Each channel answers its own value, so a reply taken for the wrong channel shows:
   // a DataTaker's voltage channel n gives n x 100 mV, an ADAM module at address AA gives

@@ -211,9 +211,10 @@ struct Simulator::Impl {
 
   // The pieces actually sent for one reply, with the fault applied; a frozen reply
   // waits until *notBefore.
-  std::vector<Reply> Faulted(Reply r, Clock::time_point now, Clock::time_point* notBefore) {
+  std::vector<Reply> Faulted(Reply r, Clock::time_point now, Clock::time_point* notBefore, Fault* applied) {
     if (!r.faultable) return {r};
     const FaultPlan::Applied f = faults.Take(r.module, now);
+    *applied = f.fault;
     std::string previous = previousReply.empty() ? r.bytes : previousReply;
     previousReply = r.bytes;
     switch (f.fault) {
@@ -256,13 +257,27 @@ struct Simulator::Impl {
     // An instrument answers in order: a reply held back holds back the ones after it.
     for (auto& r : replies) {
       Clock::time_point notBefore = Clock::time_point::min();
-      for (auto& piece : Faulted(std::move(r), base, &notBefore)) {
+      Fault applied = Fault::None;
+      bool logged = false;
+      for (auto& piece : Faulted(std::move(r), base, &notBefore, &applied)) {
         auto due = std::max(base + std::chrono::milliseconds(piece.delayMs), notBefore);
         if (!scheduled.empty()) due = std::max(due, scheduled.back().due);
+        if (!logged) LogReplyFault(applied, due - base), logged = true;
         scheduled.push_back({due, std::move(piece.bytes)});
       }
+      if (!logged && applied != Fault::None) LogReplyFault(applied, Clock::duration::zero());
     }
     replies.clear();
+  }
+
+  // A reply that does not go out well and in time: its fault, or "held" when only the
+  // replies before it keep it past the program's time-out.
+  void LogReplyFault(Fault fault, Clock::duration delay) {
+    if (!opt.logReadings) return;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(delay).count();
+    const bool late = ms > responder->TimeoutMs();
+    if (fault == Fault::None && !late) return;
+    LogLine("rf " + std::string(fault == Fault::None ? "held" : FaultName(fault)) + " " + std::to_string(ms));
   }
 
   // Moves due replies onto the wire, each byte at its paced time.
@@ -309,7 +324,11 @@ struct Simulator::Impl {
     // The request is complete only when its last byte has crossed the wire.
     rxFree = std::max(rxFree, now) + ByteTime() * n;
     std::vector<Reply> replies;
+    std::vector<std::pair<int, double>> taken;
+    if (opt.logReadings) inputs.Record(&taken);
     responder->Received(in, replies);
+    inputs.Record(nullptr);
+    for (const auto& [input, value] : taken) LogLine("rd " + std::to_string(input) + " " + NumberText(value));
     Schedule(replies, opt.baud > 0 ? rxFree : now);
   }
 

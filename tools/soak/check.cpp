@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "soak/lookup.h"
 #include "soak/sweeps.h"
 
 namespace mv::soak {
@@ -53,7 +54,9 @@ class Checker {
     if (!p_.devices.empty())
       cells_.notes.push_back(std::to_string(zeroed_) + " cells zeroed while their device was off; " +
                              std::to_string(log_.outputs.size()) + " device commands in the log");
-    r_.invariants = {stored_, once_, cells_, times_, gaps_, text_, usage_, outputs_};
+    LookupResult l = LookUp(p_, o_, log_, files_, sweeps_.RunStart(), sweeps_.StartSweeps());
+    r_.invariants = {stored_, once_,     cells_,     times_,      gaps_,      text_,   usage_,
+                     outputs_, l.lookup, l.answered, l.held, l.switches, l.zeros};
     return r_;
   }
 
@@ -396,13 +399,17 @@ class Checker {
     for (const auto& [t, volts] : log_.output2) {
       if (t < start || t > end) continue;
       ++outputs_.checked;
-      const double rel = t - start;
+      // A schedule whose last step loops to the first runs again from its start.
+      double rel = t - start;
+      if (p_.feedbackFromFile && at > 0 && rel > at + room) rel = std::fmod(rel, at);
       bool within = false;
       std::string limits;
       for (std::size_t k = 0; k < from.size(); ++k) {
         const Plan::FeedbackStep& f = p_.feedback[k];
         const double until = k + 1 < from.size() ? from[k + 1] : 1e18;
-        if (rel < from[k] - room || rel > until + room) continue;
+        // Just past a loop's wrap the last step may still be in force.
+        const bool wrapped = p_.feedbackFromFile && k + 1 == from.size() && rel < room && t - start > at;
+        if (!wrapped && (rel < from[k] - room || rel > until + room)) continue;
         within = within || (volts >= f.minVolts - 0.002 && volts <= f.maxVolts + 0.002);
         limits += (limits.empty() ? "" : " or ") + Seconds(f.minVolts) + "-" + Seconds(f.maxVolts) + " V";
       }
@@ -410,6 +417,18 @@ class Checker {
       if (!within)
         outputs_.Fail("output 2 set to " + Seconds(volts) + " V at " + Seconds(rel) + " s" +
                       (rel > at ? " (after the last step)" : "") + ", outside " + limits);
+    }
+    // Feedback that never set its output was not running: each step the run reaches
+    // sets it at least once (an update a second).
+    for (std::size_t k = 0; k < from.size(); ++k) {
+      const double until = k + 1 < from.size() ? from[k + 1] : from[k] + p_.feedback[k].minutes * 60;
+      if (until + room > end - start || until - from[k] < 3) continue;
+      const bool set = std::any_of(log_.output2.begin(), log_.output2.end(), [&](const auto& o) {
+        return o.first - start >= from[k] && o.first - start < until;
+      });
+      if (!set)
+        outputs_.Fail("output 2 never set in step " + std::to_string(k + 1) + " (" + Seconds(from[k]) + " to " +
+                      Seconds(until) + " s in): the feedback schedule did not run");
     }
     outputs_.notes.push_back(std::to_string(after) +
                              " output commands after the schedule's last step ended (" + Seconds(at) +

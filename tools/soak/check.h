@@ -61,8 +61,23 @@ struct SimLog {
   };
   std::vector<Line> lines;
   std::vector<std::pair<double, int>> outputs;     // a Sable's device commands: the device on
+  std::vector<double> outputBytes;                 // an ADC-1's device output bytes (64..127 alone)
   std::vector<std::pair<double, double>> output2;  // a Sable's analog output commands: output 2's volts
   long burstCount = 0;                             // a DT800's last "RX;BURST(count,rate)"
+  long burstsAsked = 0;                            // its "X" commands: each records a block
+  // Every reading the instrument took when asked ("rd"), with the faults that kept its
+  // replies from going out well ("rf": the worst of them, and how long after its
+  // request), and the hang-ups (which lose what is on its way).
+  struct Read {
+    double t = 0;
+    int input = 0;
+    double value = 0;
+    std::string fault;  // empty: none logged
+    int ms = 0;
+  };
+  std::vector<Read> reads;
+  std::vector<double> hangups;
+  bool readingsLogged = false;
 };
 SimLog ParseSimLog(const std::string& text);
 
@@ -92,7 +107,22 @@ struct Invariant {
 };
 
 // The invariants, in the order a report gives them.
-enum InvariantId { kStored, kOnce, kCells, kTimes, kGaps, kText, kUsage, kOutputs, kInvariants };
+enum InvariantId {
+  kStored,
+  kOnce,
+  kCells,
+  kTimes,
+  kGaps,
+  kText,
+  kUsage,
+  kOutputs,
+  kLookup,    // every cell its own input's reply by exact value, in its own sweep
+  kAnswered,  // every reply answered on time stored
+  kHeld,      // a copy or -99999 only where its own request failed
+  kSwitches,  // every switch marker with its command in the log
+  kZeros,     // no zero on an unswitched channel that was not sent
+  kInvariants
+};
 
 struct Report {
   std::vector<Invariant> invariants;

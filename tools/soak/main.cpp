@@ -49,9 +49,11 @@ std::string UsageLines() {
          roads;
 }
 
-pid_t Spawn(const std::vector<std::string>& args, const fs::path& out, const fs::path& err) {
+pid_t Spawn(const std::vector<std::string>& args, const fs::path& out, const fs::path& err,
+            const std::vector<std::pair<std::string, std::string>>& env = {}) {
   const pid_t pid = fork();
   if (pid != 0) return pid;
+  for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
   const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int in = open("/dev/null", O_RDONLY);
@@ -160,6 +162,35 @@ void Watch(Run& run, const Options& o) {
   }
 }
 
+// A second copy of the program, with its own settings and documents, started on the
+// instrument's port in mid-run: it connects as a user would, lists the windows it then
+// shows (in second/drive.out) and is stopped 20 s on.
+void SecondProgram(const Plan& plan, const fs::path& dir, const fs::path& bin, const std::string& link) {
+  std::this_thread::sleep_for(std::chrono::duration<double>(plan.lead + plan.secondProgramAt));
+  const fs::path home = dir / "second";
+  fs::create_directories(home / "config");
+  fs::create_directories(home / "documents");
+  fs::copy_file(dir / "documents" / "soak.MVsetup", home / "documents" / "soak.MVsetup",
+                fs::copy_options::overwrite_existing);
+  Write(home / "run.mvs", "start " + (home / "documents" / "soak.MVsetup").string() +
+                              "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
+                              std::to_string(plan.kind->code) +
+                              "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " + link +
+                              "\nclick-label 88 Selection OK\nwait 3\nlist\nwait 8\n");
+  const pid_t pid = Spawn({(bin / "mv-drive").string(), (home / "run.mvs").string()}, home / "drive.out",
+                          home / "drive.err",
+                          {{"MV_CONFIG_DIR", (home / "config").string()},
+                           {"MV_DOCUMENTS_DIR", (home / "documents").string()}});
+  for (int i = 0; i < 200; ++i) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  kill(pid, SIGTERM);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+}
+
 // Writes the run's files into dir, starts the simulator and the driven program, and
 // waits for the script to end.
 Run RecordOne(const Options& o, const Plan& plan, const fs::path& dir, const fs::path& bin,
@@ -172,6 +203,7 @@ Run RecordOne(const Options& o, const Plan& plan, const fs::path& dir, const fs:
   const std::string link = (dir / "instrument").string();
   const bool written =
       Write(dir / "schedule.txt", ScheduleText(plan)) && Write(docs / "soak.MVsetup", SetupBytes(plan, o)) &&
+      (!plan.feedbackFromFile || Write(docs / kFeedbackFile, FeedbackFileBytes(plan))) &&
       Write(dir / "run.mvs",
             DriveScript(plan, o, (docs / "soak.MVsetup").string(), link, (docs / "backup.kstr").string(),
                         (docs / (std::string(kRoot) + " 1.kstr")).string(), (docs / kLast).string(),
@@ -197,7 +229,10 @@ Run RecordOne(const Options& o, const Plan& plan, const fs::path& dir, const fs:
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   run.drive =
       Spawn({(bin / "mv-drive").string(), (dir / "run.mvs").string()}, dir / "drive.out", dir / "drive.err");
+  std::thread second;
+  if (plan.secondProgramAt >= 0) second = std::thread([&] { SecondProgram(plan, dir, bin, link); });
   Watch(run, o);
+  if (second.joinable()) second.join();
   kill(run.sim, SIGTERM);
   waitpid(run.sim, nullptr, 0);
   return run;

@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "control/ao_script_file.h"
 #include "control/state.h"
 #include "files/setup_file.h"
 #include "kit/state.h"
@@ -55,6 +56,29 @@ const std::vector<RoadFacts> kRoads = {
      "feedback on output 2 from channel 1, two steps over the run's first half, no end state (0.25 s)"},
     {"fast-scope",
      "a DT800's fast scope, Tab pressed in block after block, silences that cut blocks (0.001 s)"},
+    {"scope-holds",
+     "a DT800's fast scope whose logger holds a block's rest back 2-5 s, with short silences the program "
+     "cannot see and stale spans (0.001 s)"},
+    {"adam-modules",
+     "an ADAM's 4019 at 01 and 4017 at 03 (or with --channels 12 or more also a 4019 at 02), every module's "
+     "inputs rising, one module silent and then late past the time-out (1 s)"},
+    {"dt-hangups", "a DataTaker whose line hangs up and comes back, again and again (0.25 s)"},
+    {"switching-hangup",
+     "periodic references (as switching) with the line lost for 2-6 s while a switch is due (0.25 s)"},
+    {"two-groups",
+     "periodic references in two device groups (references 1 and the second group's first), the set-up made "
+     "on the other of an ADC-1 and a UI3 (0.25 s)"},
+    {"zero-links",
+     "periodic references (as switching) with the second-last channel zero-linked to channel 1; odd seeds "
+     "with the links on, even seeds with them made and then unticked (0.25 s)"},
+    {"dt-spike",
+     "a DataTaker with its spike filter on (ratio 2), every input above 2 V, set up again through the set-up "
+     "windows after \"Restart...\" (0.25 s)"},
+    {"feedback-file",
+     "feedback as on the feedback road, its two steps loaded from a file through \"Open AO Data...\" with "
+     "its window never opened, the last step looping to step 1 (0.25 s)"},
+    {"second-program",
+     "a second copy of the program started on the instrument's port in mid-run, and stopped (0.1 s)"},
 };
 
 // Seconds between inputs' bases: a reading taken for another input is this far from
@@ -69,13 +93,24 @@ std::vector<std::string> Words(const std::string& text) {
 }
 
 bool Road(const Options& o, const char* name) {
+  if (std::string(name) == "fast-scope") return o.road == name || o.road == "scope-holds";
+  if (std::string(name) == "switching")
+    return o.road == name || o.road == "switching-hangup" || o.road == "two-groups" || o.road == "zero-links";
+  if (std::string(name) == "modules") return o.road == name || o.road == "adam-modules";
+  if (std::string(name) == "feedback") return o.road == name || o.road == "feedback-file";
   return o.road == name;
 }
 
 double RoadInterval(const std::string& road) {
-  if (road == "interval" || road == "slow" || road == "switching" || road == "feedback") return 0.25;
+  if (road == "interval" || road == "slow" || road == "switching" || road == "feedback" ||
+      road == "feedback-file")
+    return 0.25;
   if (road == "continuous-all") return 2;
-  if (road == "fast-scope") return 0.001;
+  if (road == "fast-scope" || road == "scope-holds") return 0.001;
+  if (road == "dt-hangups" || road == "switching-hangup" || road == "two-groups" || road == "zero-links" ||
+      road == "dt-spike")
+    return 0.25;
+  if (road == "adam-modules") return 1;
   if (road == "continuous-last" || road == "slow-line" || road == "modules") return 1;
   return 0.1;
 }
@@ -114,7 +149,10 @@ struct Draw {
 };
 Draw FaultsOf(const Options& o, const KindFacts& k) {
   if (Road(o, "slow")) return {{"slow"}, 6, 15};
+  if (o.road == "scope-holds") return {{"silent", "stale"}, 0.03, 0.15};
   if (Road(o, "fast-scope")) return {{"silent"}, 0.2, 0.6};
+  if (o.road == "dt-hangups") return {{"hangup"}, 1, 5};
+  if (o.road == "switching-hangup") return {{"hangup"}, 2, 6};
   if (Road(o, "continuous-last") || Road(o, "continuous-all")) return {{"silent", "slow"}, 2, 9};
   if (Road(o, "slow-line")) return {{"late"}, 1.5, 1.5};
   if (Road(o, "modules")) return {{"silent", "late"}, 2, 20, 3};
@@ -134,6 +172,15 @@ void DrawFaults(Plan& p, const Options& o, std::mt19937& rng) {
     p.faults.push_back(
         {uniform(2, std::max(3.0, o.seconds - 6)), uniform(draw.shortest, draw.longest), name, draw.module});
   }
+  // Two or three modules: one of those read goes silent, and late past the time-out
+  // straight after.
+  if (o.road == "adam-modules")
+    for (std::size_t i = 0, n = p.faults.size(); i < n; ++i) {
+      p.faults[i].name = "silent";
+      p.faults[i].module = std::uniform_int_distribution<int>(0, 1)(rng) ? 3 : 1;
+      const Fault late{p.faults[i].at + p.faults[i].seconds, uniform(2, 8), "late", p.faults[i].module};
+      p.faults.push_back(late);
+    }
   std::sort(p.faults.begin(), p.faults.end(), [](const Fault& a, const Fault& b) { return a.at < b.at; });
 }
 
@@ -204,7 +251,12 @@ std::string SettleOptions(Options& o) {
     return "a streaming instrument is not asked: no slow line to answer on";
   if (Road(o, "fast-scope") && o.kind != "dt800") return "the fast scope is a DT800's";
   if (Road(o, "fast-scope") && o.channels > 1) return "the fast scope records one channel";
-  if ((Road(o, "switching") || Road(o, "feedback")) && o.kind != "ui2" && o.kind != "ui3")
+  if ((o.road == "dt-spike" || o.road == "dt-hangups") && std::string(o.kind).rfind("dt", 0) != 0)
+    return "the " + o.road + " road is a DataTaker's";
+  if (o.road == "two-groups" && o.kind != "ui3" && o.kind != "adc1")
+    return "the two-groups road moves a set-up between an ADC-1 and a UI3";
+  if ((Road(o, "switching") || Road(o, "feedback")) && o.kind != "ui2" && o.kind != "ui3" &&
+      o.road != "two-groups")
     return "the " + o.road + " road is a Sable's";
   if (Road(o, "switching") && o.channels > 0 && o.channels < 3)
     return "the switching road needs three channels";
@@ -234,6 +286,7 @@ Plan MakePlan(const Options& o) {
   if (Road(o, "continuous-last")) p.averaging = Averaging::ContinuousLast;
   if (Road(o, "continuous-all")) p.averaging = Averaging::ContinuousAll;
   if (Road(o, "modules")) p.modules = {"4019", "4050", "4017"};
+  if (o.road == "adam-modules" && o.seed % 2 == 0) p.modules = {"4019", "-", "4017"};
   // A late reply on the slow line comes 1.1 s after its request.
   if (Road(o, "slow-line")) p.lateMs = 1100 - p.kind->timeoutMs;
   // In a slow spell a sweep takes a fifth longer than the interval: late, but the
@@ -250,8 +303,10 @@ Plan MakePlan(const Options& o) {
   // readings by those very numbers, never by ones that differ in the seventh (over an
   // hour, parts in ten thousand of the rate would put every reading a second off).
   const auto sixDecimals = [](double v) { return std::round(v * 1e6) / 1e6; };
-  p.rate = sixDecimals((p.kind->high - p.kind->low) / span);
-  for (int i = 0; i < inputs; ++i) p.bases.push_back(sixDecimals(p.kind->low + kInputSpacing * p.rate * i));
+  // The spike filter's road reads every input above 2 V: the rise starts at 2.5.
+  const double low = o.road == "dt-spike" ? 2.5 : p.kind->low;
+  p.rate = sixDecimals((p.kind->high - low) / span);
+  for (int i = 0; i < inputs; ++i) p.bases.push_back(sixDecimals(low + kInputSpacing * p.rate * i));
   // The sawtooth's tooth is far longer than a reading's time is uncertain on the
   // common rise, so the slow channels tell the tooth and the fast one the time.
   p.fastInput = FastInput(p);
@@ -270,17 +325,35 @@ Plan MakePlan(const Options& o) {
     p.sampleMinutes = 0.1;
     for (int c = 0; c < p.channels; ++c) p.devices.push_back(c < p.channels - 2 ? 2 + c % 2 : 0);
   }
+  if (o.road == "two-groups") {
+    // Made on the other interface: its first group ends at device 3 on an ADC-1, 4 on a
+    // UI3. The second group's reference is the first device past that, its sample
+    // devices the next two; the channels take the groups' devices in turn.
+    // An ADC-1 switches devices 1 to 6 only.
+    const bool madeOnAdc1 = o.kind == "ui3";
+    p.madeOn = static_cast<int16_t>(FindKind(madeOnAdc1 ? "adc1" : "ui3")->code);
+    p.reference2 = madeOnAdc1 ? 4 : 5;
+    const int group2[] = {p.reference2 + 1, std::min(6, p.reference2 + 2)}, group1[] = {2, 3};
+    for (int c = 0; c < p.channels - 2; ++c) p.devices[c] = c % 2 ? group2[(c / 2) % 2] : group1[(c / 2) % 2];
+  }
+  if (o.road == "zero-links") {
+    p.zeroLinkOf.assign(static_cast<std::size_t>(p.channels), -1);
+    p.zeroLinkOf[static_cast<std::size_t>(p.channels - 2)] = 0;
+    p.zeroLinksOn = o.seed % 2 == 1;
+  }
+  if (o.road == "second-program") p.secondProgramAt = o.seconds / 2;
+  if (o.road == "dt-spike") p.spikeRatio = 2, p.setUpInWindows = true;
   if (Road(o, "feedback")) {
     // Channel 1 crosses the setpoint in the first step; each step a quarter of the run.
     const double at = p.bases.front() + p.rate * o.seconds * 0.15, range = p.rate * o.seconds * 0.1;
     const double minutes = o.seconds / 240;
     p.feedback = {{at, range, 2, 3, minutes}, {at + range, range, 1, 1.5, minutes}};
+    p.feedbackFromFile = o.road == "feedback-file";
   }
 
   if (Road(o, "fast-scope")) {
-    // Five values that no four in turn share a mean with: a point tells its position.
+    // Tagged bursts: every point tells its block and its place in it.
     p.fastScope = true;
-    p.burstMillivolts = {100, 300, 700, 1500, 3100};
     p.scopePoints = 2048;
     p.scopeA = 0.5;
     p.scopeB = 2;
@@ -290,6 +363,14 @@ Plan MakePlan(const Options& o) {
   // Tab in block after block: every 1 to 3 s.
   for (double t = 2; p.fastScope && t < o.seconds - 2; t += std::uniform_real_distribution<double>(1, 3)(rng))
     p.tabs.push_back(t);
+  // A block's rest held back 2 to 5 s from a place of its own, every third block or so
+  // (a block is 8,192 numbers of 9 or 10 bytes).
+  if (o.road == "scope-holds")
+    for (long burst = 2; burst < 2 + static_cast<long>(o.seconds / 4); burst += 3) {
+      const long byte = std::uniform_int_distribution<long>(50, 70000)(rng);
+      const int ms = std::uniform_int_distribution<int>(2000, 5000)(rng);
+      p.burstGaps.push_back(std::to_string(burst) + ":" + std::to_string(byte) + ":" + std::to_string(ms));
+    }
   DrawPausesAndMarkers(p, o, rng);
   return p;
 }
@@ -314,7 +395,7 @@ std::string ScheduleText(const Plan& p) {
 
 std::vector<std::string> SimArguments(const Plan& p, const Options& o) {
   std::vector<std::string> a = {
-      "--kind", o.kind, "--ramp", std::to_string(p.rate), "--seed", std::to_string(o.seed)};
+      "--kind", o.kind, "--ramp", std::to_string(p.rate), "--seed", std::to_string(o.seed), "--log-readings"};
   for (std::size_t i = 0; i < p.bases.size(); ++i)
     a.insert(a.end(), {"--value", std::to_string(i + 1) + "=" + std::to_string(p.bases[i])});
   if (p.fastInput > 0)
@@ -325,11 +406,8 @@ std::vector<std::string> SimArguments(const Plan& p, const Options& o) {
     for (const std::string& m : p.modules) list += (list.empty() ? "" : ",") + m;
     a.insert(a.end(), {"--modules", list});
   }
-  if (!p.burstMillivolts.empty()) {
-    std::string list;
-    for (int mv : p.burstMillivolts) list += (list.empty() ? "" : ",") + std::to_string(mv);
-    a.insert(a.end(), {"--burst-values", list});
-  }
+  if (p.fastScope) a.push_back("--burst-tagged");
+  for (const std::string& gap : p.burstGaps) a.insert(a.end(), {"--burst-gap", gap});
   if (p.kind->streams) {
     std::string line;
     for (int c = 0; c < p.channels; ++c) line += (c ? "," : "") + std::to_string(c + 1);
@@ -361,6 +439,27 @@ std::string FastScopeSetup(const Plan& p, const Options& o) {
 
 }  // namespace
 
+std::string FeedbackFileBytes(const Plan& p) {
+  AnalogOutputScriptFile f;
+  for (std::size_t k = 0; k < p.feedback.size(); ++k) {
+    const Plan::FeedbackStep& step = p.feedback[k];
+    FeedbackStepRow& row = f.feedback[k + 1];
+    row[1] = static_cast<float>(step.setpoint);
+    row[2] = static_cast<float>(step.minVolts);
+    row[3] = static_cast<float>(step.maxVolts);
+    row[4] = static_cast<float>(step.range);
+    row[5] = static_cast<float>(step.minutes);
+    row[6] = static_cast<float>(k + 1 < p.feedback.size() ? k + 2 : 1);
+  }
+  f.feedbackChan = 1;
+  f.updateInterval = 60;
+  f.endSetpoint = kNoEndSetpoint;
+  f.endRange = kNoEndRange;
+  f.endMinV = kNoEndMinV;
+  f.endMaxV = kNoEndMaxV;
+  return EncodeAOscriptFile(f);
+}
+
 std::string SetupBytes(const Plan& p, const Options& o) {
   if (p.fastScope) return FastScopeSetup(p, o);
   SetupRecord setup;
@@ -383,6 +482,22 @@ std::string SetupBytes(const Plan& p, const Options& o) {
     setup.switchint = static_cast<float>(p.sampleMinutes);
     setup.refChan = static_cast<int16_t>(p.reference);
     setup.prefSlots[PrefsSlot::MarkerAtSwitch] = 1;
+  }
+  if (p.reference2 > 0) {
+    setup.switchingMode = SwitchingPatternCode::Periodic2;
+    setup.refChan2 = static_cast<int16_t>(p.reference2);
+    setup.interfaceCode = p.madeOn;
+  }
+  // Channel r's link (word 3r + 1) names the channel zeroed with it; word 0 ticks them.
+  for (std::size_t c = 0; c < p.zeroLinkOf.size(); ++c)
+    if (p.zeroLinkOf[c] >= 0) {
+      setup.zeroLinks[static_cast<std::size_t>(3 * (p.zeroLinkOf[c] + 1) + 1)] = static_cast<int16_t>(c + 1);
+      setup.zeroLinks[3 * (c + 1) + 2] = static_cast<int16_t>(p.zeroLinkOf[c] + 1);
+    }
+  if (!p.zeroLinkOf.empty()) setup.zeroLinks[0] = p.zeroLinksOn ? 1 : 0;
+  if (p.spikeRatio > 0) {
+    setup.prefSlots[PrefsSlot::SpikeFilterOn] = 1;
+    for (int k = 1; k <= p.channels; ++k) setup.spikeFilter[static_cast<std::size_t>(k)] = static_cast<float>(p.spikeRatio);
   }
   for (int k = 1; k <= p.channels; ++k) {
     auto& ch = setup.channelTable[k];

@@ -97,17 +97,39 @@ struct Plan {
   std::vector<int> devices;
   int reference = 0;
   double refMinutes = 0, sampleMinutes = 0;
+  // Two device groups (periodic references, each group's reference and devices), the
+  // set-up made on the interface `madeOn` (its code) and run on this one.
+  int reference2 = 0;
+  int16_t madeOn = 0;
+  // Zero links: per channel, the channel whose zero value zeroes it (-1 none); whether
+  // they are on ("Extra Zero Links" ticked) or made and then unticked.
+  std::vector<int> zeroLinkOf;
+  bool zeroLinksOn = false;
+  // The spike filter's ratio (0: off) and whether the channels are set up again through
+  // the set-up windows after "Restart..." (a DataTaker's input, mode, conversion,
+  // scaling and averaging windows, channel by channel).
+  double spikeRatio = 0;
+  bool setUpInWindows = false;
+  // A second program started on the instrument's port in mid-run (seconds from the
+  // recording's start), which must not take the port from the first.
+  double secondProgramAt = -1;
   // Feedback on analog output 2 from channel 1, its steps entered in the feedback window
   // and no end state.
   struct FeedbackStep {
     double setpoint, range, minVolts, maxVolts, minutes;
   };
   std::vector<FeedbackStep> feedback;
+  // The steps loaded from an analog-output script file ("Open AO Data...") with the
+  // feedback window never opened, the last step looping to step 1 (as "Loop to Step:"
+  // with 0 makes it): the schedule runs again and again.
+  bool feedbackFromFile = false;
   // The DT800's fast scope: one channel read as a = 0.5, b = 2 of the logger's
-  // millivolts, which a burst sends in turn from the first (each point the mean of four),
-  // blocks of `scopePoints` points; Tab pressed at `tabs` (seconds from the start).
+  // millivolts, blocks of `scopePoints` points (each the mean of four numbers); burst n's
+  // k-th number is n x 100000 + k mV, so that a point tells its block and its place;
+  // Tab pressed at `tabs` (seconds from the start). `burstGaps`: mv-sim's --burst-gap
+  // N:BYTE:MS, a block's rest held back.
   bool fastScope = false;
-  std::vector<int> burstMillivolts;
+  std::vector<std::string> burstGaps;
   int scopePoints = 0;
   double scopeA = 0, scopeB = 1;
   std::vector<double> tabs;
@@ -122,6 +144,10 @@ Plan MakePlan(const Options& o);
 std::string ScheduleText(const Plan& p);
 // mv-sim's arguments after its path, the link, the schedule and the log.
 std::vector<std::string> SimArguments(const Plan& p, const Options& o);
+// The analog-output script file of a feedback schedule loaded from a file: its steps,
+// the last looping to the first, on channel 1, updated every second.
+std::string FeedbackFileBytes(const Plan& p);
+inline constexpr const char* kFeedbackFile = "feedback.AOscr";
 // The set-up file's bytes: the channels on their inputs, the interval, periods, backups,
 // averaging.
 std::string SetupBytes(const Plan& p, const Options& o);

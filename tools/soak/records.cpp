@@ -190,6 +190,27 @@ SimLog ParseSimLog(const std::string& text) {
     const double t = log.start + us / 1e6;
     const bool begins = rest.find(" begins at") != std::string::npos || rest.rfind("-- hang-up", 0) == 0;
     const bool ends = rest.find(" ends at") != std::string::npos || rest.rfind("-- back", 0) == 0;
+    if (rest.rfind("rd ", 0) == 0) {
+      SimLog::Read r;
+      r.t = t;
+      std::istringstream fields(rest.substr(3));
+      fields >> r.input >> r.value;
+      log.reads.push_back(r);
+      log.readingsLogged = true;
+      continue;
+    }
+    if (rest.rfind("rf ", 0) == 0) {
+      if (log.reads.empty()) continue;
+      std::istringstream fields(rest.substr(3));
+      std::string fault;
+      int ms = 0;
+      fields >> fault >> ms;
+      SimLog::Read& r = log.reads.back();
+      // A slow reply within the time-out does not outweigh one that failed.
+      if (r.fault.empty() || r.fault == "slow") r.fault = fault, r.ms = ms;
+      continue;
+    }
+    if (rest.rfind("-- hang-up", 0) == 0) log.hangups.push_back(t);
     if (rest.rfind("tx", 0) == 0) {
       log.replies.push_back(t);
       TakeLineStarts(log, t, rest, lineEnded);
@@ -204,6 +225,11 @@ SimLog ParseSimLog(const std::string& text) {
       if (streams) TakeStreamBytes(log, t, rest, pending);
     } else if (rest.rfind("rx", 0) == 0) {
       log.requests.push_back(t);
+      if (rest.size() == 5) {
+        const long b = std::strtol(rest.substr(3, 2).c_str(), nullptr, 16);
+        if (b >= 64 && b <= 127) log.outputBytes.push_back(t);
+      }
+      if (rest == "rx 58 0D" || rest.rfind("rx 58 0D ", 0) == 0) ++log.burstsAsked;
       // "o" and its byte: under the three-bit word (the coding a new installation
       // starts with) device d is the byte d - 1.
       // A fast scope's burst: its count of values.

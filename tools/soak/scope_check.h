@@ -2,17 +2,29 @@
 // sent at that point's place in its block.
 #pragma once
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "soak/check.h"
 
 namespace mv::soak {
 
-// The sweep files the run saved in `docs` ("sweep 1", "sweep 2", ...), each point the
-// channel's a + b x the mean of the four millivolt values the burst sent for it (in
-// volts), or -99999 where the block was not read; a sweep the program cut short says so
-// in its comment.
+// A saved sweep as mvdump decodes it.
+struct ScopeSweep {
+  std::string name;
+  std::vector<double> points;
+  std::string problem, comment;
+};
+// The sweep files the run saved in `docs` ("sweep 1", "sweep 2", ...), by number.
+std::vector<ScopeSweep> LoadSweeps(const std::filesystem::path& docs);
+
+// Every point the channel's a + b x the mean of the numbers the burst sent for it (in
+// volts), which names its block and its place, or -99999 where the block was not read
+// (a sweep the program cut short says so in its comment); each sweep one block, each
+// block saved once and after the blocks saved before it.
 Report CheckScope(const Plan& p, const Options& o, const std::filesystem::path& docs, const SimLog& log,
                   const std::vector<Usage>& usage);
+Report CheckScopeSweeps(const Plan& p, const Options& o, const std::vector<ScopeSweep>& sweeps,
+                        const SimLog& log, const std::vector<Usage>& usage);
 
 }  // namespace mv::soak

@@ -51,8 +51,11 @@ std::string Field(int16_t field, double value) {
 
 // The feedback window from the D-A menu: channel 1, each step entered, Done; the end
 // state left as the window opens.
-std::string FeedbackSchedule(const Plan& p) {
+std::string FeedbackSchedule(const Plan& p, const std::string& setup) {
   if (p.feedback.empty()) return {};
+  if (p.feedbackFromFile)
+    return "panel " + (std::filesystem::path(setup).parent_path() / kFeedbackFile).string() +
+           "\nmenu 5 7\nwait 1\n";
   std::string s = "menu 5 2\nuntil 788 20\nclick 788 1\n";
   for (const Plan::FeedbackStep& f : p.feedback)
     s += Field(120, f.setpoint) + Field(121, f.range) + Field(122, f.maxVolts) + Field(123, f.minVolts) +
@@ -77,6 +80,21 @@ std::string FastScopeScript(const Plan& p, const Options& o, const std::string& 
   return s.str();
 }
 
+// "Restart..." in the set-up window, then the channels set up again through the
+// windows a user goes through: the channel count, the sample rate (as it stands), and
+// for each channel its input, the DataTaker's mode, conversion, scaling and averaging
+// windows, each confirmed as it comes.
+std::string SetUpInWindows(const Plan& p) {
+  if (!p.setUpInWindows) return {};
+  std::ostringstream s;
+  s << "click 104 202\nuntil 310 30\nclick 310 " << 100 + p.channels << "\nclick 310 23\nuntil 9 30\nclick 9 14\n";
+  for (int c = 0; c < p.channels; ++c)
+    s << "until 11 20\nclick 11 " << p.inputs[static_cast<std::size_t>(c)]
+      << "\nclick 11 130\nuntil 100 20\nclick 100 17\nuntil 10 20\nclick 10 15\nuntil 111 20\nclick 111 1\n"
+         "until 8 20\nclick 8 1\ngone 8 20\n";
+  return s.str() + "until 104 60\n";
+}
+
 }  // namespace
 
 std::string DriveScript(const Plan& p, const Options& o, const std::string& setup, const std::string& link,
@@ -88,8 +106,8 @@ std::string DriveScript(const Plan& p, const Options& o, const std::string& setu
     << "\nclick-label 88 Selection OK\ngone 88 60\n";
   if (p.fastScope)
     return s.str() + FastScopeScript(p, o, (std::filesystem::path(root).parent_path() / "sweep").string());
-  s << (p.kind->streams ? StreamInterval(o.interval) : "") << "until 104 60\n"
-    << FeedbackSchedule(p) << "panel " << backup << "\npanel " << root
+  s << (p.kind->streams ? StreamInterval(o.interval) : "") << "until 104 60\n" << SetUpInWindows(p)
+    << FeedbackSchedule(p, setup) << "panel " << backup << "\npanel " << root
     << "\nclick 104 203\ngone 104 60\nuntil 15 60\n"
        // A quiet second before Setup OK: the run's first request is the first after it.
        "wait 1\nclick 15 11\ngone 15\nuntil 1 60\n";

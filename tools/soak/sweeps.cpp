@@ -92,7 +92,8 @@ void Sweeps::Estimate(Sample& s, const Sample* prev, const Sample* last) const {
   s.readings.assign(n, Reading{});
   for (std::size_t c = 0; c < n; ++c) {
     const double v = s.cells[c];
-    if (v == 0 && !p_.devices.empty() && p_.devices[c] != 0) s.readings[c].kind = Reading::Zeroed;
+    const bool linked = p_.zeroLinksOn && c < p_.zeroLinkOf.size() && p_.zeroLinkOf[c] >= 0;
+    if (v == 0 && ((!p_.devices.empty() && p_.devices[c] != 0) || linked)) s.readings[c].kind = Reading::Zeroed;
     if (v == kBad || fast_[c] || s.readings[c].kind == Reading::Zeroed) continue;
     Reading& r = s.readings[c];
     r.kind = mean_[c] ? Reading::Mean : Reading::Swept;
@@ -296,7 +297,9 @@ bool Sweeps::FaultBetween(double a, double b) const {
 
 std::string Sweeps::Switched(const Sample& s, int c) const {
   const int device = p_.devices.empty() ? 0 : p_.devices[static_cast<std::size_t>(c)];
-  if (device == 0 || s.T < 0 || log_.outputs.empty()) return {};
+  // Two groups have a device of each on at once, which one command's device does not
+  // tell: the look-up's rules (a zero only on a switched channel) hold there alone.
+  if (device == 0 || s.T < 0 || log_.outputs.empty() || p_.reference2 > 0) return {};
   // The device on when the sample was read, unless a switch lies within an interval.
   int on = -1;
   for (const auto& [at, d] : log_.outputs) {
@@ -393,7 +396,10 @@ double Sweeps::SweepStart(const Sample& s) const {
   if (std::fabs(rx[at] - asked) > 0.001) return s.first - 0.003;
   const auto before = static_cast<std::size_t>(p_.channels * p_.kind->requests - 1);
   const double counted = rx[at >= before ? at - before : 0] - 0.0005;
-  // A reading of several requests may take a poll more on a busy machine.
+  // A reading of several requests may take a poll more on a busy machine; the spike
+  // filter reads a channel that jumped again 10 ms on, which stands (the first reading
+  // a while before its value's time).
+  if (p_.spikeRatio > 0) return std::min(counted, s.first - 0.03);
   return p_.kind->requests > 1 ? std::min(counted, s.first - 0.003) : counted;
 }
 

@@ -1,0 +1,490 @@
+#include "soak/lookup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <map>
+#include <optional>
+
+namespace mv::soak {
+
+namespace {
+
+constexpr double kBad = -99999;
+// How far past the sample before a sample's sweep is looked for, in readings (a pause's
+// or a long silence's unstored readings lie between); the first sweep that fits ends it.
+constexpr std::size_t kSearch = 20000;
+
+bool IsSwitchMarker(int code) {
+  return code == 'S' || code == 'R' || (code >= '0' && code <= '9');
+}
+
+}  // namespace
+
+double AsStored(const KindFacts& kind, double value, bool high) {
+  const std::string name = kind.name;
+  if (name == "ui2" || name == "ui3") {
+    const long word = std::clamp(std::lround(32768.0 + value * 6399.9), 0L, 65535L);
+    return static_cast<float>((static_cast<double>(word) - 32768.0) / 6399.9);
+  }
+  if (name == "adam") return static_cast<float>(std::round(value * 1e4) / 1e4);
+  if (name == "adc1") {
+    const double perVolt = high ? 500000 : 10000;
+    const long counts = std::min(std::lround(std::fabs(value) * perVolt), 4095L);
+    return static_cast<float>((value >= 0 ? 1 : -1) * static_cast<double>(counts) / perVolt);
+  }
+  return static_cast<float>(value);
+}
+
+bool SameValue(double cell, double stored) {
+  return std::fabs(cell - stored) <= 2.5e-7 * std::max(std::fabs(stored), 1e-3);
+}
+
+namespace {
+
+class Looker {
+ public:
+  Looker(const Plan& p, const Options& o, const SimLog& log, const std::vector<StoredFile>& files,
+         double settledFrom, int primeSweeps)
+      : p_(p), o_(o), log_(log), files_(files), settled_(settledFrom), prime_(primeSweeps) {
+    for (int c = 0; c < p.channels; ++c) {
+      const bool mean = p.averaging == Averaging::ContinuousAll ||
+                        (p.averaging == Averaging::ContinuousLast && c == p.channels - 1);
+      if (!mean) chans_.push_back(c);
+    }
+    for (std::size_t f = 0; f < files.size(); ++f) {
+      const StoredFile& file = files[f];
+      if (!file.problem.empty() || static_cast<int>(file.cells.size()) != p.channels) continue;
+      for (std::size_t k = 0; k < file.cells.front().size(); ++k) {
+        StoredSample s{f, static_cast<int32_t>(k), {}};
+        for (const auto& channel : file.cells) s.cells.push_back(channel[k]);
+        samples_.push_back(std::move(s));
+      }
+    }
+    Gather();
+    Classify();
+  }
+
+  LookupResult Run() {
+    if (chans_.empty()) {
+      r_.lookup.notes.push_back("every channel averaged over the interval: no single reading to look up");
+      return r_;
+    }
+    if (p_.kind->streams)
+      Lines();
+    else if (!log_.readingsLogged)
+      r_.lookup.Fail("the simulator's log holds no readings (mv-sim --log-readings)");
+    else
+      Requests();
+    Switches();
+    return r_;
+  }
+
+ private:
+  // The readings as the program takes them: an ADC-1 reads a small value again at high
+  // gain at once, and keeps the second.
+  // The spike filter reads a channel again 10 ms after a reading that jumped by more
+  // than its ratio from the one before, and keeps the second unless the first was
+  // nearer; the soak's inputs rise steadily, so the second stands.
+  void Gather() {
+    const bool adc1 = std::string(p_.kind->name) == "adc1";
+    for (const SimLog::Read& r : log_.reads) {
+      // A channel averaged over the interval is read in scans between the sweeps.
+      if (!InChannels(r.input)) continue;
+      // The second reading is the one kept: its own reply tells whether it failed. A
+      // first reading that failed is read again once its time-out has passed.
+      const double within = 0.05 + (!reads_.empty() && !reads_.back().fault.empty() && p_.spikeRatio > 0
+                                        ? p_.kind->timeoutMs / 1000.0 + 0.05
+                                        : 0);
+      const bool again = !reads_.empty() && reads_.back().input == r.input && r.t - reads_.back().t < within;
+      if (again && ((adc1 && std::fabs(r.value) < 0.0082) || p_.spikeRatio > 0)) {
+        reads_.back() = r;
+        high_.back() = adc1;
+        continue;
+      }
+      reads_.push_back(r);
+      high_.push_back(false);
+    }
+  }
+  double Sent(std::size_t i) const { return AsStored(*p_.kind, reads_[i].value, high_[i]); }
+
+  // ---- which readings failed -----------------------------------------------------
+  // A reply that did not come, came garbled or past the time-out failed; the reply
+  // after a stale one may be read as the stale bytes; a hang-up loses what is on its way.
+  void Classify() {
+    const auto& reads = reads_;
+    failed_.assign(reads.size(), {});
+    std::size_t h = 0;
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+      const SimLog::Read& r = reads[i];
+      if (r.fault == "silent" || r.fault == "partial" || r.fault == "garbage")
+        failed_[i] = r.fault;
+      // The reply before sent again behind its own: more bytes than a reply, garbled.
+      else if (r.fault == "stale")
+        failed_[i] = "stale (the reply before sent again with it)";
+      else if (!r.fault.empty() && r.ms > p_.kind->timeoutMs)
+        failed_[i] = r.fault + " (" + std::to_string(r.ms) + " ms)";
+      if (i > 0 && reads[i - 1].fault == "stale" && failed_[i].empty()) failed_[i] = "after a stale reply";
+      // A late reply to the request before comes in this one's wait: the program
+      // cannot tell which of the two is its answer.
+      if (i > 0 && !failed_[i - 1].empty() && failed_[i].empty() &&
+          reads[i - 1].t + reads[i - 1].ms / 1000.0 > r.t)
+        failed_[i] = "after a late reply that came in its wait";
+      const double next = i + 1 < reads.size() ? reads[i + 1].t : 1e18;
+      while (h < log_.hangups.size() && log_.hangups[h] < r.t) ++h;
+      if (h < log_.hangups.size() && log_.hangups[h] < next &&
+          log_.hangups[h] - r.t < p_.kind->timeoutMs / 1000.0 + 0.5)
+        failed_[i] = "lost in a hang-up";
+    }
+  }
+
+  std::string Where(const StoredSample& s) const {
+    return files_[s.file].name + " sample " + std::to_string(s.index);
+  }
+  double Since(double t) const { return t - settled_; }
+  bool Switched(int c) const { return !p_.devices.empty() && p_.devices[static_cast<std::size_t>(c)] != 0; }
+  // A zero channel c may hold by its zero link while the links are on: the channel
+  // linked to it is zero in this sample (one before it) or in the sample before.
+  bool LinkedZero(const StoredSample& s, const std::vector<double>* prev, int c) const {
+    if (!p_.zeroLinksOn || static_cast<std::size_t>(c) >= p_.zeroLinkOf.size()) return false;
+    const int k = p_.zeroLinkOf[static_cast<std::size_t>(c)];
+    if (k < 0) return false;
+    if (k < c) return s.cells[static_cast<std::size_t>(k)] == 0;
+    return prev && (*prev)[static_cast<std::size_t>(k)] == 0;
+  }
+  int Input(int c) const { return p_.inputs[static_cast<std::size_t>(c)]; }
+  bool LoggedGap(const StoredSample& s) const {
+    return std::any_of(files_[s.file].gaps.begin(), files_[s.file].gaps.end(),
+                       [&](const auto& g) { return g.first == s.index; });
+  }
+
+  // ---- asked instruments: each sample one sweep of requests ----------------------
+  // Channel c of sample s against reading q (-1: its request was never sent): kFresh
+  // when the cell is that reading's value, which pins the sweep; 1 when it is what it
+  // may be otherwise (a copy or -99999 of a failed request, a zero its device or link
+  // allows); 0 when not.
+  static constexpr int kFresh = 100;
+  int Fits(const StoredSample& s, const std::vector<double>* prev, int c, long q) const {
+    const double cell = s.cells[static_cast<std::size_t>(c)];
+    const bool copy = cell == kBad || (prev && (*prev)[static_cast<std::size_t>(c)] == cell);
+    if (q >= 0 && SameValue(cell, Sent(static_cast<std::size_t>(q)))) return kFresh;
+    if (cell == 0 && (LinkedZero(s, prev, c) || Switched(c))) return 1;
+    if (q < 0) return 0;
+    return !failed_[static_cast<std::size_t>(q)].empty() && copy ? 1 : 0;
+  }
+  // The requests a sweep from reading j takes, channel by channel in order: a channel
+  // whose input is not next was not asked.
+  long Match(std::size_t j, const StoredSample& s, const std::vector<double>* prev, std::vector<long>& taken,
+             bool& perfect) const {
+    const auto& reads = reads_;
+    std::size_t q = j;
+    long score = 0;
+    perfect = true;
+    // A device's channels are asked in order: once one of them was asked, one that was
+    // not ends that device's part of the sweep (a failure cut it), and the readings
+    // after it are the next sweep's.
+    bool asked[4] = {}, cut[4] = {};
+    for (int c : chans_) {
+      long at = -1;
+      const int d = Device(c);
+      if (!cut[d] && q < reads.size() && reads[q].input == Input(c)) at = static_cast<long>(q++);
+      if (at >= 0) asked[d] = true;
+      else if (asked[d]) cut[d] = true;
+      taken[static_cast<std::size_t>(c)] = at;
+      const int fit = Fits(s, prev, c, at);
+      score += fit;
+      perfect = perfect && fit >= 1 && (at >= 0 || Switched(c));
+    }
+    return score;
+  }
+
+  void Requests() {
+    const auto& reads = reads_;
+    std::vector<bool> claimed(reads.size(), false);
+    std::vector<long> taken(static_cast<std::size_t>(p_.channels), -1), best = taken, near = taken;
+    const std::vector<double>* prev = nullptr;
+    std::size_t P = 0;
+    long beforeRun = 0, inGaps = 0, cut = 0, failedCopies = 0;
+    std::map<std::string, std::pair<long, std::string>> missing;  // by where: count, first
+    for (std::size_t n = 0; n < samples_.size(); ++n) {
+      const StoredSample& s = samples_[n];
+      long bestScore = -1, nearScore = -1;
+      std::size_t bestJ = P, nearJ = P;
+      const std::size_t nearBy = P + 2 * chans_.size() * static_cast<std::size_t>(p_.kind->requests);
+      for (std::size_t j = P; j < reads.size() && j < P + kSearch; ++j) {
+        bool perfect = false;
+        const long score = Match(j, s, prev, taken, perfect);
+        if (score > bestScore) bestScore = score, bestJ = j, best = taken;
+        if (j <= nearBy && score > nearScore) nearScore = score, nearJ = j, near = taken;
+        if (perfect) break;
+      }
+      // A sample that no reading fits came from no sweep: nothing of the log is its.
+      // So did one of copies and -99999 alone whose sweep would have a reading answered
+      // well that it does not hold: it was stored with nothing asked (the port lost).
+      const auto fresh = [&](int c) {
+        const long q = best[static_cast<std::size_t>(c)];
+        return q >= 0 && SameValue(s.cells[static_cast<std::size_t>(c)], Sent(static_cast<std::size_t>(q)));
+      };
+      const auto misfit = [&](int c) {
+        const long q = best[static_cast<std::size_t>(c)];
+        return q >= 0 && failed_[static_cast<std::size_t>(q)].empty() && Fits(s, prev, c, q) == 0;
+      };
+      // A sample of copies and -99999 alone is the sweep after the sample before it,
+      // never one further on that its failed readings would fit as well.
+      if (bestJ > nearBy && std::none_of(chans_.begin(), chans_.end(), fresh))
+        bestJ = nearJ, best = near, bestScore = nearScore;
+      const bool none = std::none_of(chans_.begin(), chans_.end(), fresh) &&
+                        (std::any_of(chans_.begin(), chans_.end(), misfit) ||
+                         std::none_of(chans_.begin(), chans_.end(),
+                                      [&](int c) { return best[static_cast<std::size_t>(c)] >= 0; }));
+      if (none) std::fill(best.begin(), best.end(), -1), bestJ = P;
+      // Readings answered in time between the sample before and this one's sweep.
+      for (std::size_t q = P; q < bestJ && q < reads.size(); ++q) {
+        if (claimed[q] || !failed_[q].empty() || reads[q].t < settled_) continue;
+        if (!InChannels(reads[q].input)) continue;
+        if (n == 0) {
+          ++beforeRun;
+        } else if (LoggedGap(s)) {
+          ++inGaps;
+        } else if (CutByHangUp(q, bestJ)) {
+          ++cut;
+        } else {
+          auto& m = missing[Where(samples_[n - 1]) + " and " + Where(s)];
+          if (m.first++ == 0)
+            m.second = "input " + std::to_string(reads[q].input) + " = " + std::to_string(reads[q].value) +
+                       " at " + Seconds(Since(reads[q].t)) + " s";
+        }
+      }
+      std::size_t next = bestJ;
+      // The port lost between the sample before's readings and the next in the log: a
+      // sample in which nothing could be asked.
+      const double from = lastRead_, to = bestJ < reads.size() ? reads[bestJ].t : 1e18;
+      const bool portLost = std::any_of(log_.hangups.begin(), log_.hangups.end(),
+                                        [&](double h) { return h > from && h < to; });
+      // A sample stored after a gap holds nothing read before the gap: -99999 there.
+      double lastAsked = -1e18, logged = 0;
+      for (int c : chans_)
+        if (best[static_cast<std::size_t>(c)] >= 0)
+          lastAsked = std::max(lastAsked, reads[static_cast<std::size_t>(best[static_cast<std::size_t>(c)])].t);
+      for (const auto& [at, seconds] : files_[s.file].gaps)
+        if (at == s.index) logged += seconds;
+      beforeGap_ = logged > 0 ? lastAsked - logged / 2 : -1e18;
+      std::map<int, bool> cutOff;  // by device: a request of this sweep failed before
+      for (int c : chans_) {
+        const long q = best[static_cast<std::size_t>(c)];
+        if (q >= 0) claimed[static_cast<std::size_t>(q)] = true, next = static_cast<std::size_t>(q) + 1;
+        const Excuse excuse = q >= 0                 ? Excuse::None
+                              : cutOff[Device(c)]    ? Excuse::Cut
+                              : portLost             ? Excuse::PortLost
+                              : silent_[static_cast<std::size_t>(c)] ? Excuse::Silent
+                                                                     : Excuse::None;
+        failedCopies += Judge(s, prev, c, q, excuse);
+        const bool failed = q >= 0 && !failed_[static_cast<std::size_t>(q)].empty();
+        if (failed) cutOff[Device(c)] = true;
+        if (q >= 0) silent_[static_cast<std::size_t>(c)] = failed, lastRead_ = reads[static_cast<std::size_t>(q)].t;
+        // Its device fell silent in this sweep, or the port went: it is silent with it.
+        if (q < 0 && (excuse == Excuse::Cut || excuse == Excuse::PortLost)) silent_[static_cast<std::size_t>(c)] = true;
+      }
+      if (!s.cells.empty()) {
+        const long last = *std::max_element(best.begin(), best.end());
+        times_[Key(s)] = last >= 0 ? reads[static_cast<std::size_t>(last)].t : -1;
+      }
+      P = next;
+      prev = &s.cells;
+    }
+    long afterRun = 0;
+    for (std::size_t q = P; q < reads.size(); ++q)
+      if (failed_[q].empty() && InChannels(reads[q].input)) ++afterRun;
+    for (const auto& [where, what] : missing)
+      r_.answered.Fail(std::to_string(what.first) + " readings answered in time between " + where +
+                       " stored nowhere (the first " + what.second + ")");
+    const long sweep = static_cast<long>(chans_.size());
+    if (beforeRun >= (prime_ + 1) * sweep)
+      r_.answered.Fail(std::to_string(beforeRun) + " readings answered in time before the first sample (" +
+                       std::to_string(prime_) + " sweeps start a run)");
+    if (afterRun >= sweep)
+      r_.answered.Fail(std::to_string(afterRun) + " readings answered in time after the last sample");
+    r_.zeros.countedAs = "zeros a zero link that is on allows";
+    r_.held.counted = failedCopies;
+    r_.held.countedAs =
+        "copies or -99999 where the request failed, a failure cut its sweep or the port was lost, and -99999 read "
+        "before the gap its sample stands after";
+    long failedReads = 0;
+    for (const std::string& f : failed_) failedReads += f.empty() ? 0 : 1;
+    r_.answered.notes.push_back(std::to_string(reads.size()) + " readings in the log, " +
+                                std::to_string(failedReads) + " of them failed; unstored: " +
+                                std::to_string(beforeRun) + " before the first sample, " +
+                                std::to_string(afterRun) + " after the last, " + std::to_string(inGaps) +
+                                " in logged gaps, " + std::to_string(cut) + " in sweeps a hang-up cut");
+  }
+
+  bool InChannels(int input) const {
+    return std::any_of(chans_.begin(), chans_.end(), [&](int c) { return Input(c) == input; });
+  }
+  // A reading of the sweep a hang-up cut: the hang-up came before the next sweep's.
+  bool CutByHangUp(std::size_t q, std::size_t next) const {
+    const double from = reads_[q].t, to = next < reads_.size() ? reads_[next].t : 1e18;
+    const double sweep = static_cast<double>(chans_.size()) * p_.kind->requests * p_.kind->timeoutMs / 1000.0;
+    return std::any_of(log_.hangups.begin(), log_.hangups.end(),
+                       [&](double h) { return h > from && h < to && h - from < sweep + 0.5; });
+  }
+
+  // Channel c of sample s, read by reading q (-1: never asked); 1 for a copy or -99999
+  // that its failed request allows.
+  // Why a channel that was not asked in its sample's sweep may hold a copy or -99999:
+  // a request of the same device failed earlier in the sweep (which the failure cut),
+  // the port was lost, or (-99999 alone) the channel's last request failed and it has
+  // not been asked since (a module rested after its silence).
+  enum class Excuse { None, Cut, PortLost, Silent };
+  // The device that answers channel c: an ADAM's module, else the one instrument.
+  int Device(int c) const {
+    return std::string(p_.kind->name) == "adam" ? (Input(c) <= 8 ? 1 : 3) : 0;
+  }
+
+  int Judge(const StoredSample& s, const std::vector<double>* prev, int c, long q, Excuse excuse) {
+    const double cell = s.cells[static_cast<std::size_t>(c)];
+    const bool bad = cell == kBad, copy = prev && (*prev)[static_cast<std::size_t>(c)] == cell;
+    const std::string at = Where(s) + " channel " + std::to_string(c + 1) + " = " + std::to_string(cell);
+    ++r_.lookup.checked;
+    if (cell == 0 && !Switched(c)) ++r_.zeros.checked;
+    if (cell == 0 && LinkedZero(s, prev, c)) return ++r_.zeros.counted, 0;
+    if (q < 0) {
+      if (Switched(c) && cell == 0) return 0;
+      if (cell == 0) return r_.zeros.Fail(at + ": a zero on a channel with no device, not sent"), 0;
+      if (bad || copy) {
+        ++r_.held.checked;
+        if (excuse == Excuse::Cut || excuse == Excuse::PortLost || (excuse == Excuse::Silent && bad)) return 1;
+        r_.held.Fail(at + (bad ? " (-99999)" : " (a copy of the sample before)") + ": input " +
+                     std::to_string(Input(c)) + " was never asked in its sweep");
+        return 0;
+      }
+      return r_.lookup.Fail(at + ": input " + std::to_string(Input(c)) + " was not asked in its sweep"), 0;
+    }
+    const auto i = static_cast<std::size_t>(q);
+    const double sent = Sent(i);
+    const std::string reply = "input " + std::to_string(Input(c)) + " answered " + std::to_string(sent) +
+                              " at " + Seconds(Since(reads_[i].t)) + " s";
+    if (failed_[i].empty()) ++r_.answered.checked;
+    if (SameValue(cell, sent)) return 0;
+    if (Switched(c) && cell == 0) return 0;
+    if (cell == 0) return r_.zeros.Fail(at + ": a zero on a channel with no device, where " + reply), 0;
+    if (!failed_[i].empty()) {
+      ++r_.held.checked;
+      if (bad || copy) return 1;
+      return r_.lookup.Fail(at + ": neither a copy nor its reply's value (" + reply + ", " + failed_[i] + ")"),
+             0;
+    }
+    if (bad && log_.reads.size() > 0 && reads_[i].t < beforeGap_) return ++r_.held.checked, 1;
+    if (bad || copy)
+      return r_.answered.Fail(at + (bad ? " (-99999)" : " (a copy of the sample before)") + " where " + reply +
+                              " in time"),
+             0;
+    return r_.lookup.Fail(at + " where " + reply), 0;
+  }
+
+  // ---- a streaming instrument: each sample one line ------------------------------
+  void Lines() {
+    const auto& lines = log_.lines;
+    std::size_t L = 0;
+    const std::vector<double>* prev = nullptr;
+    for (const StoredSample& s : samples_) {
+      std::size_t bestL = L;
+      long bestScore = -1;
+      for (std::size_t l = L; l < lines.size() && l < L + kSearch; ++l) {
+        long score = 0;
+        bool fresh = false;
+        for (int c : chans_) {
+          const double cell = s.cells[static_cast<std::size_t>(c)];
+          const auto field = static_cast<std::size_t>(Input(c) - 1);
+          const bool same = field < lines[l].fields.size() && SameValue(cell, AsStored(*p_.kind, lines[l].fields[field], false));
+          fresh = fresh || same;
+          score += same || cell == kBad || (prev && (*prev)[static_cast<std::size_t>(c)] == cell) ? 1 : 0;
+        }
+        if (!fresh) continue;
+        if (score > bestScore) bestScore = score, bestL = l;
+        if (score == static_cast<long>(chans_.size())) break;
+      }
+      for (int c : chans_) {
+        ++r_.lookup.checked;
+        const double cell = s.cells[static_cast<std::size_t>(c)];
+        const auto field = static_cast<std::size_t>(Input(c) - 1);
+        const bool copy = cell == kBad || (prev && (*prev)[static_cast<std::size_t>(c)] == cell);
+        if (bestL < lines.size() && field < lines[bestL].fields.size() &&
+            SameValue(cell, AsStored(*p_.kind, lines[bestL].fields[field], false)))
+          continue;
+        if (copy) continue;
+        r_.lookup.Fail(Where(s) + " channel " + std::to_string(c + 1) + " = " + std::to_string(cell) +
+                       ": not the value of the line its other channels came from");
+      }
+      if (bestL < lines.size()) times_[Key(s)] = lines[bestL].sent, L = bestL;
+      prev = &s.cells;
+    }
+  }
+
+  // ---- switch markers --------------------------------------------------------------
+  static long Key(const StoredSample& s) { return static_cast<long>(s.file) * 100000000L + s.index; }
+
+  void Switches() {
+    const double wall = settled_;
+    for (const auto& [key, t] : times_)
+      if (t >= 0) order_.push_back(t);
+    std::sort(order_.begin(), order_.end());
+    for (std::size_t f = 0; f < files_.size(); ++f)
+      for (const auto& [sample, code] : files_[f].markers) {
+        if (!IsSwitchMarker(code)) continue;
+        const auto at = times_.find(static_cast<long>(f) * 100000000L + std::max(sample - 1, 0));
+        if (at == times_.end() || at->second < 0) continue;
+        const double t = at->second;
+        // A key the user typed there is no switch (typed letters are stored as typed).
+        const bool typed = std::any_of(p_.markers.begin(), p_.markers.end(), [&](const Marker& m) {
+          return m.key == code && std::fabs(wall + m.at - t) < 3;
+        });
+        if (typed) continue;
+        ++r_.switches.checked;
+        // The switch came after the sample stored before the marker's (a switch in a
+        // gap marks the first sample after it).
+        const auto before = std::lower_bound(order_.begin(), order_.end(), t);
+        const double from = before == order_.begin() ? -1e18 : *(before - 1);
+        const double room = 0.5 + 2 * p_.interval;
+        std::vector<double> commands = log_.outputBytes;
+        if (std::string(p_.kind->name) != "adc1") {
+          commands.clear();
+          for (const auto& [at, device] : log_.outputs) commands.push_back(at);
+        }
+        const bool sent = std::any_of(commands.begin(), commands.end(),
+                                      [&](double c) { return c > from - room && c < t + room; });
+        if (!sent)
+          r_.switches.Fail(files_[f].name + " sample " + std::to_string(sample - 1) + ": switch marker '" +
+                           std::string(1, static_cast<char>(code)) +
+                           "' with no device command since the sample before (" + Seconds(t - from) +
+                           " s before) in the log");
+      }
+  }
+
+  const Plan& p_;
+  const Options& o_;
+  const SimLog& log_;
+  const std::vector<StoredFile>& files_;
+  double settled_;
+  int prime_;
+  std::vector<int> chans_;
+  std::vector<StoredSample> samples_;
+  std::vector<SimLog::Read> reads_;
+  std::vector<bool> silent_ = std::vector<bool>(17, false);  // by channel: its last request failed
+  double lastRead_ = -1e18;
+  double beforeGap_ = -1e18;  // readings before it lie before the gap the sample stands after
+  std::vector<bool> high_;  // an ADC-1 reading at high gain
+  std::vector<std::string> failed_;
+  std::map<long, double> times_;  // each sample's last reading (wall clock)
+  std::vector<double> order_;     // those times in order
+  LookupResult r_;
+};
+
+}  // namespace
+
+LookupResult LookUp(const Plan& p, const Options& o, const SimLog& log, const std::vector<StoredFile>& files,
+                    double settledFrom, int primeSweeps) {
+  return Looker(p, o, log, files, settledFrom, primeSweeps).Run();
+}
+
+}  // namespace mv::soak

@@ -1,0 +1,41 @@
+// The stored cells looked up in the simulator's log of readings: each sample is the
+// sweep of requests it came from, every cell its own reading's value as the instrument
+// sent it, a copy of the sample before or -99999 only where that very request failed,
+// and every reading answered in time stored.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "soak/check.h"
+#include "soak/plan.h"
+
+namespace mv::soak {
+
+// One stored sample as the files give it, in the order written.
+struct StoredSample {
+  std::size_t file = 0;
+  int32_t index = 0;
+  std::vector<double> cells;
+};
+
+// The value a reading is stored as: the instrument's own rounding (a Sable's word, an
+// ADAM's four decimals, an ADC-1's counts at its gain) and the program's conversion to
+// a single-precision number (a = 0, b = 1).
+double AsStored(const KindFacts& kind, double value, bool high = false);
+// Whether a stored cell is that value, to a single-precision number's digits.
+bool SameValue(double cell, double stored);
+
+struct LookupResult {
+  Invariant lookup{"every cell its own input's reply by exact value, in its own sweep"};
+  Invariant answered{"every reply answered in time stored (no copy or -99999 in its place)"};
+  Invariant held{"a copy of the sample before or -99999 only where its own request failed"};
+  Invariant switches{"every switch marker with its device command in the log"};
+  Invariant zeros{"no zero on an unswitched channel that the instrument did not send"};
+};
+
+// `settledFrom`: the run's first request (earlier readings are the set-up's);
+// `primeSweeps`: the sweeps the run reads before its first sample.
+LookupResult LookUp(const Plan& p, const Options& o, const SimLog& log, const std::vector<StoredFile>& files,
+                    double settledFrom, int primeSweeps);
+
+}  // namespace mv::soak
