@@ -543,9 +543,12 @@ class NumberReader {
   // Whether Next gave up inside an item.
   bool ItemOpen() const { return itemOpen_; }
   // After the block's last number: whether anything but separators follows it before
-  // the line has been quiet for kFastSettleTicks. It stops at the first such byte (the
-  // next block's drain takes the rest) or at a stop (which leaves the block unscaled);
-  // a save request waits for the answer, so a block saved by it is judged like any.
+  // the line has been quiet for as long as a number is waited for. A logger that
+  // repeats earlier output may fall silent before it goes on, as within a block, and
+  // what then follows tells that the block's first numbers may not be its own. It
+  // stops at the first such byte (the next block's drain takes the rest) or at a stop
+  // (which leaves the block unscaled); a save request waits for the answer, so a block
+  // saved by it is judged like any.
   bool MoreFollows() {
     const uint64_t giveUp = Now() + kFastDrainTicks;
     uint64_t quietFrom = Now();
@@ -560,7 +563,7 @@ class NumberReader {
         quietFrom = Now();
         continue;
       }
-      if (Now() > quietFrom + kFastSettleTicks || Now() > giveUp) return false;
+      if (Now() > quietFrom + kFastNumberTicks || Now() > giveUp) return false;
       port_.Pause(2);
     }
   }
