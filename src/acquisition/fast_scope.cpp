@@ -54,7 +54,12 @@ std::string BurstCommandText(int16_t input, int16_t kind, int16_t thermocoupleTy
 }
 
 int32_t FastScopeSampleCount(double s, int32_t scopeMax) {
-  const double n = s <= 0.001 ? scopeMax : std::trunc(s * scopeMax / 0.001);
+  // In binary 0.002 x 2001 / 0.001 comes out a hair under 4002: one number short of
+  // the burst's count would leave the last point unread, and the number left over
+  // would then make every place of the block unknown.
+  const double x = s * scopeMax / 0.001;
+  const double whole = std::round(x);
+  const double n = s <= 0.001 ? scopeMax : std::fabs(x - whole) < 1e-6 ? whole : std::trunc(x);
   if (!(n > 0)) return 0;
   return static_cast<int32_t>(std::min<double>(n, kFastMaxNumbers));
 }
