@@ -54,7 +54,12 @@ std::string BurstCommandText(int16_t input, int16_t kind, int16_t thermocoupleTy
 }
 
 int32_t FastScopeSampleCount(double s, int32_t scopeMax) {
-  const double n = s <= 0.001 ? scopeMax : std::trunc(s * scopeMax / 0.001);
+  // In binary 0.002 x 2001 / 0.001 comes out a hair under 4002: one number short of
+  // the burst's count would leave the last point unread, and the number left over
+  // would then make every place of the block unknown.
+  const double x = s * scopeMax / 0.001;
+  const double whole = std::round(x);
+  const double n = s <= 0.001 ? scopeMax : std::fabs(x - whole) < 1e-6 ? whole : std::trunc(x);
   if (!(n > 0)) return 0;
   return static_cast<int32_t>(std::min<double>(n, kFastMaxNumbers));
 }
@@ -543,9 +548,12 @@ class NumberReader {
   // Whether Next gave up inside an item.
   bool ItemOpen() const { return itemOpen_; }
   // After the block's last number: whether anything but separators follows it before
-  // the line has been quiet for kFastSettleTicks. It stops at the first such byte (the
-  // next block's drain takes the rest) or at a stop (which leaves the block unscaled);
-  // a save request waits for the answer, so a block saved by it is judged like any.
+  // the line has been quiet for as long as a number is waited for. A logger that
+  // repeats earlier output may fall silent before it goes on, as within a block, and
+  // what then follows tells that the block's first numbers may not be its own. It
+  // stops at the first such byte (the next block's drain takes the rest) or at a stop
+  // (which leaves the block unscaled); a save request waits for the answer, so a block
+  // saved by it is judged like any.
   bool MoreFollows() {
     const uint64_t giveUp = Now() + kFastDrainTicks;
     uint64_t quietFrom = Now();
@@ -560,7 +568,7 @@ class NumberReader {
         quietFrom = Now();
         continue;
       }
-      if (Now() > quietFrom + kFastSettleTicks || Now() > giveUp) return false;
+      if (Now() > quietFrom + kFastNumberTicks || Now() > giveUp) return false;
       port_.Pause(2);
     }
   }

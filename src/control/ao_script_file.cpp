@@ -151,7 +151,12 @@ void ApplyAOscriptFile(const AnalogOutputScriptFile& f) {
   const bool steps = FeedbackArray[1][5] != 0.0f;
   const bool endState = !(f.endSetpoint == kNoEndSetpoint && f.endRange == kNoEndRange &&
                           f.endMinV == kNoEndMinV && f.endMaxV == kNoEndMaxV);
-  FdBkEndStateEntered = steps && endState ? 1 : 0;
+  // An end state the file holds without steps is not kept either: left behind unseen,
+  // it would come back into force through "Save AO Data..." once steps are typed.
+  if (steps && endState)
+    FdBkEndStateEntered = 1;
+  else
+    ClearFeedbackEndState();
   FeedbackON = DoFeedback = steps ? 1 : 0;
   CheckFeedbackMenuItems(steps);
   if (steps) {

@@ -87,10 +87,12 @@ bool DeviceOff(int16_t ch) {
   return device != OldChan && !(TwoGroups() && device == OldChan2);
 }
 
-// The regulated channel's latest stored value, when there is one to act on.
+// The regulated channel's latest stored value, when there is one to act on. A channel
+// the run does not record (a schedule read from the file of a larger set-up) has none:
+// its row of the store reads 0, which would drive the output to a limit.
 bool Reading(double& v) {
   const int16_t ch = FeedbackChan;
-  if (Sample < 1 || ch < 1 || ch > 16 || DeviceOff(ch) || LatestSampleFailed) return false;
+  if (Sample < 1 || ch < 1 || ch > 16 || ch > nChannels || DeviceOff(ch) || LatestSampleFailed) return false;
   const float x = ChartDataArray.Get(ch, Sample - 1);
   if (x == kNoReading || !std::isfinite(x)) return false;
   v = x;

@@ -73,8 +73,10 @@ FeedbackTiming LayOutFeedbackTiming(int16_t steps) {
     L.out.diagram.labels.push_back({P(x1), static_cast<int16_t>(390 + e), NumText(r + 1)});
     L.Line(x0, y0, x1, y, 2, kBlack);
     if (duration > 0.0f) L.Line(x0, y0, x0, y, 1, kBlack);
+    // A step that comes back to itself loops too: the schedule never ends there, so
+    // neither "no loop" nor the end state may be what the window shows.
     const float next = std::trunc(FeedbackArray[r][6]);
-    if (next < static_cast<float>(r) && next >= 1.0f) {
+    if (next <= static_cast<float>(r) && next >= 1.0f) {
       const int t = static_cast<int>(next);
       const float xt = t == 1 ? 63.0f : begins[static_cast<std::size_t>(t)];
       const float yt =

@@ -409,5 +409,13 @@ TEST_F(AnalogOutputsLoopTest, AChannelWhoseDeviceIsOffDoesNotSteer) {
   }
 }
 
+// A regulated channel the run does not record steers nothing either.
+TEST_F(AnalogOutputsLoopTest, AChannelTheRunDoesNotRecordDoesNotSteer) {
+  FourStepSchedule();
+  FeedbackChan = static_cast<int16_t>(nChannels + 1);
+  RecordUntil(3000);
+  EXPECT_TRUE(Commands().empty());
+}
+
 }  // namespace
 }  // namespace mv::test

@@ -35,6 +35,8 @@ TEST(FastScopeCodec, BurstCommandTexts) {
 TEST(FastScopeCodec, SampleCountsAndBlockSizes) {
   EXPECT_EQ(FastScopeSampleCount(0.008, 2048), 16384);
   EXPECT_EQ(FastScopeSampleCount(0.0002, 2048), 2048);
+  EXPECT_EQ(FastScopeSampleCount(0.002, 2001), 4002) << "the burst's count, 2 a point";
+  EXPECT_EQ(FastScopeSampleCount(0.008, 4007), 32056);
   EXPECT_EQ(FastScopeSamplesPerPoint(0.008), 8);
   EXPECT_EQ(FastScopeSamplesPerPoint(0.001), 1);
 }

@@ -243,6 +243,12 @@ TEST_F(FeedbackTimingTest, TheLoopDurationRunsFromItsTargetToTheLastStep) {
   const DiagramLine& head = t.diagram.lines.back();
   EXPECT_EQ(head.x2, 63) << "a loop to step 1 lands just inside the panel";
   EXPECT_EQ(head.y2, 380 + 78) << "at step 1's setpoint, the smallest";
+  FeedbackArray[4][6] = 4.0f;  // the last step loops on itself: the schedule never ends
+  EXPECT_EQ(LayOutFeedbackTiming(4).loopText.str(), " 5 min");
+  EXPECT_TRUE(LayOutFeedbackTiming(4).diagram.looped);
+  FeedbackArray = {};
+  FeedbackArray[1] = {0, 2, 1, 3, 1, 5, 1};  // one step, "Loop to Step: 1"
+  EXPECT_EQ(LayOutFeedbackTiming(1).loopText.str(), " 5 min");
   EXPECT_FALSE(LayOutFeedbackTiming(0).drawn);
 }
 

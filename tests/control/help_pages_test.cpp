@@ -286,6 +286,7 @@ TEST_F(ControlHelpExampleTest, FeedbackSendsTheVoltsThePageSays) {
     External_AD = ExternalADCode::Demonstration;
     SwitchingMode = 0;
     DoFeedback = 1;
+    nChannels = 2;  // the run records the regulated channel
     FeedbackChan = 2;
     NegativeFEEDBACK = static_cast<int16_t>(negative);
     FeedbackUpdateInterval = 30;

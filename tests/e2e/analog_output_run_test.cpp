@@ -147,6 +147,9 @@ struct FeedbackRow {
   const char* loopTo;  // typed into "Loop to Step:" and clicked; nullptr: left alone
   bool marked;         // the D-A menu's feedback marks after the load or the window
   bool scheduleBefore = false;  // a file's: a one-step schedule typed in the window first
+  // A file's: it holds only the end state {0, 1, 4.5, 4}; the steps are typed in the
+  // window after it is loaded, and the whole is saved by "Save AO Data..." and loaded again.
+  bool stepsTypedAfterLoadThenSavedAndReloaded = false;
 };
 
 // Steps of 3 s each in a 20 s run, then the end state (end mode 1: after the last step).
@@ -158,6 +161,8 @@ const FeedbackRow kFeedbackRows[] = {
     {"LoopToStep0WithNoEndState", false, {{0, 1, 3, 2, 0.05f}}, {false, 0, 0, 0, 0}, "0", true},
     {"LoopToTheStepAfterTheLast", false, {{0, 1, 3, 2, 0.05f}, {0, 1, 1.5f, 1, 0.05f}}, {true, 0, 1, 4.5f, 4}, "3",
      true},
+    {"AnEndStateOnlyFileThenTypedStepsSavedAndReloaded", true, {{0, 1, 3, 2, 0.05f}}, {false, 0, 0, 0, 0}, nullptr,
+     true, false, true},
 };
 
 class FeedbackRunE2E : public AnalogOutputRunE2E, public ::testing::WithParamInterface<FeedbackRow> {
@@ -180,7 +185,10 @@ class FeedbackRunE2E : public AnalogOutputRunE2E, public ::testing::WithParamInt
     f.feedbackChan = 1;
     f.updateInterval = 30;
     f.endMode = 1;
-    if (row.end.entered) {
+    if (row.stepsTypedAfterLoadThenSavedAndReloaded) {
+      f.feedback = {};
+      f.endSetpoint = 0, f.endRange = 1, f.endMinV = 4, f.endMaxV = 4.5f;
+    } else if (row.end.entered) {
       f.endSetpoint = row.end.setpoint;
       f.endRange = row.end.range;
       f.endMinV = row.end.minVolts;
@@ -218,10 +226,14 @@ TEST_P(FeedbackRunE2E, EveryOutputCommandIsWithinWhatTheWindowAndMarksShow) {
   FeedbackRow before = row;
   before.steps = {{0, 1, 3, 2, 0.05f}};
   before.end.entered = false;
-  const std::string schedule =
+  std::string schedule =
       row.fromFile ? (row.scheduleBefore ? TypedSchedule(before) : std::string()) + "panel " +
                          WriteScheduleFile(row).string() + "\nmenu 5 7\n"
                    : TypedSchedule(row);
+  if (row.stepsTypedAfterLoadThenSavedAndReloaded) {
+    const std::string saved = (documents_ / "saved.AOscr").string();
+    schedule += TypedSchedule(row) + "panel " + saved + "\nmenu 5 8\npanel " + saved + "\nmenu 5 7\n";
+  }
   const std::string script =
       "start " + setup.string() +
       "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 2\nclick-label 21 Selection OK\n"

@@ -300,6 +300,12 @@ const FastRow kFastRows[] = {
      {{3, sim::Fault::Stale}, {4, sim::Fault::Garbage}},
      {{4, When::Recording, Press::Tab}, {5, When::Recording, Press::Tab}, {6, When::Recording, Press::Tab}},
      0, 7, {{3, kPlacesUnknown}, {4, kPlacesUnknown}, {5}}},
+    // Block 3 repeats block 2's numbers, falls silent 0.3 s, then sends its own: the
+    // count was made of the repeat, and what follows the silence shows it.
+    {"AStaleLoggerThatPausesBeforeItsOwnNumbers", 0.001, 400, 0.5f, 2.0f, {}, {{3, NumberAt(401), 300}},
+     {{3, sim::Fault::Stale}},
+     {{4, When::Recording, Press::Tab}, {5, When::Recording, Press::Tab}},
+     0, 6, {{3, kPlacesUnknown}, {4}}},
     {"AZeroMillivoltReading", 0.001, 200, 0.0f, 1.0f, {"1000", "0", "-250", "0", "500"}, {}, {},
      {{2, When::Recording, Press::Tab}},
      0, 3, {{1}}},
