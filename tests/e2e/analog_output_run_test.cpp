@@ -36,7 +36,8 @@ struct Stamped {
   std::string bytes;
 };
 
-// The instrument's own port, opened again by the test, that notes the tick of each write.
+// The instrument's own port, opened again by the test (the program's opening closed
+// first, as a port is one program's alone), that notes the tick of each write.
 class TickStampedPort : public PosixSerialPort {
  public:
   explicit TickStampedPort(std::vector<Stamped>& writes) : writes_(writes) {}
@@ -60,6 +61,8 @@ class AnalogOutputRunE2E : public test::SimulatedRunTest {
       if (step == "run") runTick_ = rt::TickCount();
       if (step != "run preparation") return;
       rt::UseVirtualClock(true);
+      // The port is the program's alone: its own opening is closed before the test's.
+      CloseSerialPort();
       auto port = std::make_unique<TickStampedPort>(writes_);
       const SerialOpenResult opened = port->Open(link_, 115200);
       EXPECT_TRUE(opened.ok) << opened.reason;
@@ -249,6 +252,7 @@ TEST_P(FeedbackRunE2E, EveryOutputCommandIsWithinWhatTheWindowAndMarksShow) {
     }
     if (step != "run preparation") return;
     rt::UseVirtualClock(true);
+    CloseSerialPort();
     auto port = std::make_unique<TickStampedPort>(writes_);
     const SerialOpenResult opened = port->Open(link_, 115200);
     EXPECT_TRUE(opened.ok) << opened.reason;
