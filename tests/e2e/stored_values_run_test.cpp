@@ -53,8 +53,17 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
 
   // A chart set-up of one channel per input (or stream field), `ticks` sixtieths of a
   // second apart.
-  fs::path WriteSetup(const std::vector<int>& inputs, int16_t ticks, int16_t averaged = 1) const {
+  // With `switching`, periodic references through the devices (a 4050's outputs).
+  fs::path WriteSetup(const std::vector<int>& inputs, int16_t ticks, int16_t averaged = 1,
+                      bool switching = false) const {
     SetupRecord setup;
+    if (switching) {
+      setup.switchingMode = 5;
+      setup.refint = 0.05f;
+      setup.switchint = 0.1f;
+      setup.refChan = 1;
+      setup.refChan2 = 0;
+    }
     setup.recordingMode = RecordingModeCode::Chart;
     setup.channels = static_cast<int16_t>(inputs.size());
     setup.chartTicks = ticks;
@@ -398,6 +407,8 @@ struct AdamFault {
   // The fault begins in a first run, which ends at sample 12 and is restarted from the
   // options window; the second run's file is checked.
   bool restarted = false;
+  bool spikeFilter = false;  // on, ratio 2 on every channel (the Spike Filter window)
+  bool switching = false;    // periodic references through the 4050
 };
 
 void PrintTo(const AdamFault& f, std::ostream* out) {
@@ -420,9 +431,13 @@ const AdamFault kAdamFaults[] = {
     {"TwoModules01Silent20sContinuousAveragingLastValue", kTwoModules, sim::Fault::Silent, 1, 20, 0, true, 1,
      {1, 2, 3, 4, 9, 10, 11, 12, 13}, 0},
     // Silent from sample 3 of a first run, through its end and the options window's
-    // Restart, into the second run, whose file is checked.
-    {"TwoModules03SilentAcrossRestartLastValue", kTwoModules, sim::Fault::Silent, 3, 25, 0, true, 1,
-     {1, 2, 3, 4, 9, 10, 11, 12, 13}, 1, true},
+    // Restart, into the second run, whose file is checked; the spike filter on (the first
+    // reference of each of module 03's channels is its first reading once it answers).
+    {"TwoModules03SilentAcrossRestartSpikeFilterLastValue", kTwoModules, sim::Fault::Silent, 3, 25, 0, true, 1,
+     {1, 2, 3, 4, 9, 10, 11, 12, 13}, 1, true, true},
+    // The 4050 switched every few seconds (periodic references) while module 03 is silent.
+    {"ThreeModules03Silent20sSwitchingLastValue", kThreeModules, sim::Fault::Silent, 3, 20, 0, true, 1,
+     {1, 2, 3, 4, 9, 10, 11, 12, 13}, 1, false, false, true},
 };
 
 class AdamFaultRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<AdamFault> {};
@@ -460,9 +475,10 @@ TEST_P(AdamFaultRunE2E, TheAnsweringModuleStoresOnlyItsOwnReadingsAtItsPace) {
   });
   // The preferences' Acquire Data page: "'-99999'" (36) or "Last Sample Value" (37).
   const std::string preference = std::string("until 104 30\nmenu 2 21\nuntil 13\npick 13 500 3\nclick 13 ") +
-                                 (f.keepLast ? "37" : "36") + "\nclick 13 220\ngone 13\n";
+                                 (f.keepLast ? "37" : "36") + "\nclick 13 220\ngone 13\n" +
+                                 (f.spikeFilter ? "until 104 30\nmenu 4 12\nuntil 18\nclick 18 293\nclick 18 200\ngone 18\n" : "");
   Record(
-      8, WriteSetup(inputs, static_cast<int16_t>(std::lround(f.interval * 60)), f.averaged),
+      8, WriteSetup(inputs, static_cast<int16_t>(std::lround(f.interval * 60)), f.averaged, f.switching),
       f.restarted ? first : data, preference,
       [&] {
         const double now = GetCurrentTimeInSeconds();
@@ -508,6 +524,9 @@ TEST_P(AdamFaultRunE2E, TheAnsweringModuleStoresOnlyItsOwnReadingsAtItsPace) {
   const int faultyChannels = static_cast<int>(faulty01 ? split : inputs.size() - split);
   EXPECT_LE(faulty.copied, f.keepLast ? faultyChannels : 0) << "only the first failure of each channel";
   EXPECT_GT(faulty.bad, 0) << "the fault reached the file";
+  if (f.switching) {
+    EXPECT_GT(asked("#02"), 0) << "the 4050 was switched in the fault";
+  }
   if (f.seconds >= 20) {
     const double samples = f.restarted ? faultTo - faultFrom : f.seconds / kInterval;
     EXPECT_GE(stood, 0.4 * samples) << "the answering module keeps its pace";
@@ -552,19 +571,17 @@ void PrintTo(const SpikeRun& r, std::ostream* out) {
 
 const SpikeRun kSpikeRuns[] = {
     {"DT800At50ms", sim::Kind::DT800, 5, 115200, 3},
-    {"DT80At50ms", sim::Kind::DT80, 6, 115200, 3},
     {"ADAMAt250ms", sim::Kind::ADAM, 8, 9600, 15},
 };
 
 class SpikeFilterRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<SpikeRun> {};
 
-// The spike filter on (ratio 2, set in the Spike Filter window), four channels
-// (DataTakers at 0.05 s, ADAM modules at 0.25 s) on inputs above 2 V that rise 10 mV a
+// The spike filter on (ratio 2, set in the Spike Filter window), four channels (a
+// DataTaker at 0.05 s, ADAM modules at 0.25 s) on inputs above 2 V that rise 10 mV a
 // second, and a spike on channel 1 (a reply three times its input) in the first sample
-// the filter judges; then Restart, every input 1 V higher, and the same spike. The
-// filter compares only with readings of the run: nothing before a channel's first
-// reading is read again, so neither run has a gap, and the spike is replaced by the
-// reading before it, never by 0 or by the first run's reading.
+// the filter judges; then Restart, every input 1 V higher, and the same spike. The filter compares only with readings of the run: nothing before a channel's
+// first reading is read again, so neither run has a gap, and the spike is replaced by
+// the reading before it, never by 0 or by the first run's reading.
 TEST_P(SpikeFilterRunE2E, TheSpikeFilterComparesOnlyWithReadingsOfTheRun) {
   const SpikeRun& iface = GetParam();
   sim::Options o;
