@@ -55,9 +55,18 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
 
   // A chart set-up of one channel per input (or stream field), `ticks` sixtieths of a
   // second apart.
-  fs::path WriteSetup(const std::vector<int>& inputs, int16_t ticks,
-                     const std::function<void(SetupRecord&)>& more = nullptr) const {
+  // With `switching`, periodic references through the devices (a 4050's outputs); `more`
+  // changes the record further before it is written.
+  fs::path WriteSetup(const std::vector<int>& inputs, int16_t ticks, int16_t averaged = 1, bool switching = false,
+                      const std::function<void(SetupRecord&)>& more = nullptr) const {
     SetupRecord setup;
+    if (switching) {
+      setup.switchingMode = 5;
+      setup.refint = 0.05f;
+      setup.switchint = 0.1f;
+      setup.refChan = 1;
+      setup.refChan2 = 0;
+    }
     setup.recordingMode = RecordingModeCode::Chart;
     setup.channels = static_cast<int16_t>(inputs.size());
     setup.chartTicks = ticks;
@@ -71,7 +80,7 @@ class StoredValuesRunE2E : public test::SimulatedRunTest {
       ch[ChanField::B] = 1;
       ch[ChanField::PlotMax] = 4;
       ch[ChanField::PlotMin] = -4;
-      ch[ChanField::Averaged] = 1;
+      ch[ChanField::Averaged] = averaged;
     }
     if (more) more(setup);
     EXPECT_EQ(SetupRecordProblem(setup), "");
@@ -398,6 +407,14 @@ struct AdamFault {
   double seconds;  // how long
   int lateMs;      // a late reply comes this long after the time-out
   bool keepLast;   // the bad-reading preference: "Last Sample Value" (else "'-99999'")
+  double interval = 1;  // seconds
+  std::vector<int> inputs = {1, 2, 3, 4, 9, 10, 11, 12, 13};
+  int16_t averaged = 1;  // readings averaged in a sample (0: the last channel continuously)
+  // The fault begins in a first run, which ends at sample 12 and is restarted from the
+  // options window; the second run's file is checked.
+  bool restarted = false;
+  bool spikeFilter = false;  // on, ratio 2 on every channel (the Spike Filter window)
+  bool switching = false;    // periodic references through the 4050
 };
 
 void PrintTo(const AdamFault& f, std::ostream* out) {
@@ -413,6 +430,20 @@ const AdamFault kAdamFaults[] = {
     {"TwoModules01Late30sBy300msLastValue", kTwoModules, sim::Fault::Late, 1, 30, 300, true},
     {"ThreeModules03Late30sBy1sBadMark", kThreeModules, sim::Fault::Late, 3, 30, 1000, false},
     {"ThreeModules01Late30sBy1sLastValue", kThreeModules, sim::Fault::Late, 1, 30, 1000, true},
+    // 16 channels at 0.5 s on a 4018 and a 4019.
+    {"SixteenChannelsAtHalfASecond03Silent20sLastValue", {"4018", "", "4019"}, sim::Fault::Silent, 3, 20, 0, true,
+     0.5, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
+    // The last channel (module 03's) averaged continuously over each interval.
+    {"TwoModules01Silent20sContinuousAveragingLastValue", kTwoModules, sim::Fault::Silent, 1, 20, 0, true, 1,
+     {1, 2, 3, 4, 9, 10, 11, 12, 13}, 0},
+    // Silent from sample 3 of a first run, through its end and the options window's
+    // Restart, into the second run, whose file is checked; the spike filter on (the first
+    // reference of each of module 03's channels is its first reading once it answers).
+    {"TwoModules03SilentAcrossRestartSpikeFilterLastValue", kTwoModules, sim::Fault::Silent, 3, 25, 0, true, 1,
+     {1, 2, 3, 4, 9, 10, 11, 12, 13}, 1, true, true},
+    // The 4050 switched every few seconds (periodic references) while module 03 is silent.
+    {"ThreeModules03Silent20sSwitchingLastValue", kThreeModules, sim::Fault::Silent, 3, 20, 0, true, 1,
+     {1, 2, 3, 4, 9, 10, 11, 12, 13}, 1, false, false, true},
 };
 
 class AdamFaultRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<AdamFault> {};
@@ -430,43 +461,60 @@ TEST_P(AdamFaultRunE2E, TheAnsweringModuleStoresOnlyItsOwnReadingsAtItsPace) {
   o.ramp = kAdamRise;
   if (f.lateMs > 0) o.lateMs = f.lateMs;
   StartSimulatorWith(o);
-  const fs::path data = documents_ / "adam.kstr";
-  const std::vector<int> inputs{1, 2, 3, 4, 9, 10, 11, 12, 13};
+  const fs::path data = documents_ / "adam.kstr", first = documents_ / "adam first.kstr";
+  const std::vector<int>& inputs = f.inputs;
   const std::vector<double> own = AdamOwnValues(inputs);
-  constexpr double kInterval = 1, kWellFor = 12;
+  const double kInterval = f.interval, kWellFor = 12;
   double faultEnds = -1;
   int32_t faultFrom = -1, faultTo = -1;
   size_t askedFrom = 0, askedTo = 0;
+  int run = -1;
+  auto startFault = [&] {
+    askedFrom = sim_->Received().size();
+    sim_->AddFault({f.fault, 0, f.seconds, -1, f.module});
+    faultEnds = GetCurrentTimeInSeconds() + f.seconds;
+    faultFrom = Sample;
+  };
+  SetControlLoopTap([&](const std::string& step) {
+    // The second run's samples in the fault count from its first.
+    if (step == "run" && ++run == 1) faultFrom = 0;
+  });
   // The preferences' Acquire Data page: "'-99999'" (36) or "Last Sample Value" (37).
   const std::string preference = std::string("until 104 30\nmenu 2 21\nuntil 13\npick 13 500 3\nclick 13 ") +
-                                 (f.keepLast ? "37" : "36") + "\nclick 13 220\ngone 13\n";
-  Record(8, WriteSetup(inputs, 60), data, preference, [&] {
-    const double now = GetCurrentTimeInSeconds();
-    if (Sample == 3 && faultEnds < 0) {
-      askedFrom = sim_->Received().size();
-      sim_->AddFault({f.fault, 0, f.seconds, -1, f.module});
-      faultEnds = now + f.seconds;
-      faultFrom = Sample;
-    }
-    if (faultEnds > 0 && faultTo < 0 && now >= faultEnds) {
-      faultTo = Sample;
-      askedTo = sim_->Received().size();
-    }
-    return faultTo >= 0 && now >= faultEnds + kWellFor;
-  });
+                                 (f.keepLast ? "37" : "36") + "\nclick 13 220\ngone 13\n" +
+                                 (f.spikeFilter ? "until 104 30\nmenu 4 12\nuntil 18\nclick 18 293\nclick 18 200\ngone 18\n" : "");
+  Record(
+      8, WriteSetup(inputs, static_cast<int16_t>(std::lround(f.interval * 60)), f.averaged, f.switching),
+      f.restarted ? first : data, preference,
+      [&] {
+        const double now = GetCurrentTimeInSeconds();
+        if (Sample == 3 && faultEnds < 0) startFault();
+        if (f.restarted && run == 0) return Sample >= 12;
+        if (faultEnds > 0 && faultTo < 0 && now >= faultEnds) {
+          faultTo = Sample;
+          askedTo = sim_->Received().size();
+        }
+        return faultTo >= 0 && now >= faultEnds + kWellFor;
+      },
+      "", f.restarted ? data : fs::path());
+  SetControlLoopTap(nullptr);
   if (HasFatalFailure()) return;
   EXPECT_EQ(PrefsArray[PrefsSlot::BadReadingKeepsLast], f.keepLast ? 1 : 0);
   const std::string dump = test::DumpDataFile(data, "--values 100000 ");
+  // Channels 1..split read module 01, the rest module 03.
+  size_t split = 0;
+  while (split < inputs.size() && inputs[split] < 9) ++split;
   const bool faulty01 = f.module == 1;
-  const RisingCells answering = CheckRising(dump, own, faulty01 ? 5 : 1, faulty01 ? 9 : 4, kInterval);
-  const RisingCells faulty = CheckRising(dump, own, faulty01 ? 1 : 5, faulty01 ? 4 : 9, kInterval);
+  const RisingCells answering =
+      CheckRising(dump, own, faulty01 ? split + 1 : 1, faulty01 ? inputs.size() : split, kInterval);
+  const RisingCells faulty = CheckRising(dump, own, faulty01 ? 1 : split + 1, faulty01 ? split : inputs.size(), kInterval);
   const std::string during = sim_->Received().substr(askedFrom, askedTo - askedFrom);
   auto asked = [&during](const char* module) {
     int count = 0;
     for (size_t at = during.find(module); at != std::string::npos; at = during.find(module, at + 1)) ++count;
     return count;
   };
-  const std::vector<double> firstAnswering = test::BlockValues(dump, faulty01 ? 5 : 1);
+  const std::vector<double> firstAnswering = test::BlockValues(dump, faulty01 ? static_cast<int>(split) + 1 : 1);
   int stood = 0;
   for (int32_t i = faultFrom; i < faultTo && i < static_cast<int32_t>(firstAnswering.size()); ++i)
     stood += firstAnswering[static_cast<size_t>(i)] != kBad;
@@ -479,10 +527,15 @@ TEST_P(AdamFaultRunE2E, TheAnsweringModuleStoresOnlyItsOwnReadingsAtItsPace) {
   EXPECT_EQ(answering.copied, 0) << "a reading never asked for is never a copy";
   EXPECT_EQ(answering.wrong, 0) << "each stored at its own time, or its gap recorded";
   EXPECT_EQ(faulty.wrong, 0);
-  EXPECT_LE(faulty.copied, f.keepLast ? 5 : 0) << "only the first failure of each channel";
+  const int faultyChannels = static_cast<int>(faulty01 ? split : inputs.size() - split);
+  EXPECT_LE(faulty.copied, f.keepLast ? faultyChannels : 0) << "only the first failure of each channel";
   EXPECT_GT(faulty.bad, 0) << "the fault reached the file";
+  if (f.switching) {
+    EXPECT_GT(asked("#02"), 0) << "the 4050 was switched in the fault";
+  }
   if (f.seconds >= 20) {
-    EXPECT_GE(stood, 0.4 * f.seconds / kInterval) << "the answering module keeps its pace";
+    const double samples = f.restarted ? faultTo - faultFrom : f.seconds / kInterval;
+    EXPECT_GE(stood, 0.4 * samples) << "the answering module keeps its pace";
   }
   const std::vector<double> last = LastValues(data, inputs.size());
   for (size_t k = 1; k <= inputs.size(); ++k) EXPECT_NE(last[k], kBad) << "channel " << k << " read again once well";
@@ -508,22 +561,43 @@ TEST_F(StoredValuesRunE2E, ADataTakerOnAGoodFastLineNeverFailsAReading) {
   EXPECT_EQ(test::GapsInDump(test::DumpDataFile(data)).size(), 0u);
 }
 
-// A DataTaker with the spike filter on (ratio 2, set in the Spike Filter window), four
-// channels at 0.05 s on inputs above 2 V that rise 10 mV a second, and a spike on
-// channel 1 (a reply three times its input) in the first sample the filter judges; then
-// Restart, every input 1 V higher, and the same spike. The filter compares only with
-// readings of the run: nothing before a channel's first reading is read again, so
-// neither run has a gap, and the spike is replaced by the reading before it, never by
-// 0 or by the first run's reading.
-TEST_F(StoredValuesRunE2E, TheSpikeFilterComparesOnlyWithReadingsOfTheRun) {
+// One interface the spike filter reads: its simulator, its item in the device window,
+// its line's rate and the interval (sixtieths of a second).
+struct SpikeRun {
+  const char* name;
+  sim::Kind kind;
+  int16_t code;
+  int baud;
+  int16_t ticks;
+};
+
+void PrintTo(const SpikeRun& r, std::ostream* out) {
+  *out << r.name;
+}
+
+const SpikeRun kSpikeRuns[] = {
+    {"DT800At50ms", sim::Kind::DT800, 5, 115200, 3},
+    {"ADAMAt250ms", sim::Kind::ADAM, 8, 9600, 15},
+};
+
+class SpikeFilterRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<SpikeRun> {};
+
+// The spike filter on (ratio 2, set in the Spike Filter window), four channels (a
+// DataTaker at 0.05 s, ADAM modules at 0.25 s) on inputs above 2 V that rise 10 mV a
+// second, and a spike on channel 1 (a reply three times its input) in the first sample
+// the filter judges; then Restart, every input 1 V higher, and the same spike. The filter compares only with readings of the run: nothing before a channel's
+// first reading is read again, so neither run has a gap, and the spike is replaced by
+// the reading before it, never by 0 or by the first run's reading.
+TEST_P(SpikeFilterRunE2E, TheSpikeFilterComparesOnlyWithReadingsOfTheRun) {
+  const SpikeRun& iface = GetParam();
   sim::Options o;
-  o.kind = sim::Kind::DT800;
-  o.baud = 115200;
+  o.kind = iface.kind;
+  o.baud = iface.baud;
   o.ramp = 0.01;
   const double levels[2][5] = {{0, 2.1, 2.2, 2.3, 2.4}, {0, 3.1, 3.2, 3.3, 3.4}};
   for (int k = 1; k <= 4; ++k) o.values.push_back({k, levels[0][k]});
   StartSimulatorWith(o);
-  const fs::path data = documents_ / "dt800.kstr", restarted = documents_ / "dt800 restarted.kstr";
+  const fs::path data = documents_ / "spikes.kstr", restarted = documents_ / "spikes restarted.kstr";
   constexpr int32_t kSamples = 60, kSpiked = 2;  // the third sample, the first one judged
   int run = -1;
   // The restarted run's inputs are set as it begins, before its first reading.
@@ -533,7 +607,7 @@ TEST_F(StoredValuesRunE2E, TheSpikeFilterComparesOnlyWithReadingsOfTheRun) {
       for (int k = 1; k <= 4; ++k) sim_->SetValue(k, levels[1][k]);
   });
   Record(
-      5, WriteChannelsSetup(4, 3, 1, -4), data,
+      iface.code, iface.kind == sim::Kind::ADAM ? WriteSetup({1, 2, 3, 4}, iface.ticks) : WriteChannelsSetup(4, iface.ticks, 1, -4), data,
       "until 104 30\nmenu 4 12\nuntil 18\nclick 18 293\nclick 18 200\ngone 18\n",
       [&] {
         // The next reply is channel 1's in the sample read with Sample at kSpiked.
@@ -566,13 +640,16 @@ TEST_F(StoredValuesRunE2E, TheSpikeFilterComparesOnlyWithReadingsOfTheRun) {
                          << values[i];
       }
     }
-    std::printf("DT800 at 0.05 s, spike filter on, run %d: %d cells right, %d -99999, %d copied or wrong\n",
-                r + 1, n.right, n.bad, n.wrong);
+    std::printf("%s, spike filter on, run %d: %d cells right, %d -99999, %d copied or wrong\n",
+                iface.name, r + 1, n.right, n.bad, n.wrong);
     EXPECT_EQ(n.bad, 0);
     EXPECT_NE(dump.find("chan 1:   1 spikes removed"), std::string::npos) << "run " << r + 1;
     EXPECT_EQ(test::GapsInDump(dump).size(), 0u) << "run " << r + 1 << ": no gap";
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Interfaces, SpikeFilterRunE2E, ::testing::ValuesIn(kSpikeRuns),
+                         [](const ::testing::TestParamInfo<SpikeRun>& info) { return info.param.name; });
 
 // Eight ADAM channels at 0.1 s with nothing wrong: the range commands a run sends
 // first, a sixteenth of a second each, go before the run times its first sweep and
@@ -799,7 +876,7 @@ TEST_P(OverRangeRunE2E, OnlyAReadingBeyondTheChannelsOwnRangeIsOverRange) {
   }
   StartSimulatorWith(o);
   const fs::path data = documents_ / "over-range.kstr";
-  const fs::path setup = WriteSetup(run.inputs, 15, [&run](SetupRecord& r) {
+  const fs::path setup = WriteSetup(run.inputs, 15, 1, false, [&run](SetupRecord& r) {
     for (size_t k = 1; k <= run.inputs.size(); ++k) {
       r.sensorTypes[k] = run.sensorTypes[k - 1];
       r.alarms[k][AlarmField::AnyOn] = 1;
