@@ -82,6 +82,17 @@ void DropZeroLinksNotInForce() {
   }
 }
 
+void KeepShownZeroLinks() {
+  const int last = nChannels < 0 ? 0 : (nChannels > 16 ? 16 : nChannels);
+  for (int r = 1; r <= 16; ++r) {
+    int16_t& link = zerolink[3 * r + 1];
+    const bool shown =
+        r <= last && ChannelVariables[r][ChanField::Device] != 0 && link >= 1 && link <= last && link != r;
+    if (!shown) link = 0;
+  }
+  RebuildZeroBackLinks(16);
+}
+
 int16_t DoAO1 = 0, DoAO2 = 0, AO1on = 0, AO2on = 0, AO1endMode = 0, AO2endMode = 0;
 std::array<AOscriptRow, kAOscriptRows> AOscript{};
 int32_t FeedbackUpdateInterval = 60;

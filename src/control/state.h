@@ -127,6 +127,11 @@ bool ZeroLinksInForce();
 // Links that are not in force are dropped, every link and back-link with the on/off
 // word: a box shown unticked or dimmed holds no link that could act or be saved.
 void DropZeroLinksNotInForce();
+// Only the links the zero-link window shows are kept (from a switched row to another
+// channel of the set-up), and the back-links the sample takers act on are made from
+// them: a link it cannot show, or a back-link no link stands behind, would zero real
+// readings unseen.
+void KeepShownZeroLinks();
 // A new run: the alarm counts and the samples of the last alarms (fields 6 to 11) of
 // every channel's record back to 0; the settings stay.
 void CLEARALARMS();

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "acquisition/state.h"
+#include "control/state.h"
 #include "control/trigger_window.h"
 #include "conversions/spike_filter.h"
 #include "files/file_io.h"
@@ -149,7 +150,7 @@ void MenuMarksAfterLoad() {
   if (Sound_Is_On != 0) rt::CheckMenuItem(kEditMenu, 11, Slot(PrefsSlot::WeirdSounds));
   rt::EnableMenuItem(kViewMenu, 15, ChartIntervalInSeconds >= 0.033333);
   ModeMenuItems();
-  rt::EnableMenuItem(kADMenu, 25, zerolink[0] != 0);
+  rt::EnableMenuItem(kADMenu, 25, ZeroLinksInForce());
   const std::pair<std::pair<int16_t, int16_t>, bool> marks[] = {
       {{kADMenu, 23}, ShowXYPlot != 0},
       {{kViewMenu, 13}, Slot(PrefsSlot::ShowSwitchStatus)},

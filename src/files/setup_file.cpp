@@ -615,6 +615,9 @@ void ApplySetup(const SetupRecord& r) {
   // A file with links its pattern or interval does not offer (or with the box off) sets
   // none: the switching window could never show them.
   DropZeroLinksNotInForce();
+  // A file edited by hand may hold back-links, self-links or links from an unswitched row
+  // that the window never shows: only what it shows comes in.
+  KeepShownZeroLinks();
 }
 
 }  // namespace mv

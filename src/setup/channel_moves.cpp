@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "acquisition/state.h"
+#include "control/device_outputs.h"
 #include "control/state.h"
 #include "conversions/state.h"
 #include "devices/state.h"
@@ -194,9 +195,13 @@ void AdjustSwitchingAfterDeletion() {
   if (SwitchingMode != SwitchingPatternCode::SequentialFiles) PresentChan = 0;
   const int16_t n = static_cast<int16_t>(std::clamp<int>(nChannels, 0, 16));
   if (nGroups == 2) {
+    // Group 2 begins where the interface in use splits the devices (at 4 on an ADC-1): a
+    // channel left there keeps the groups two, its device going out beside group 1's and
+    // group 2's reference in each reference period, never a two-group set-up run as one.
+    const float split = GroupOneLastDevice(External_AD);
     nGroups = 1;
     for (int c = 1; c <= n; ++c)
-      if (ChannelVariables[c][ChanField::Device] > 4.0f) nGroups = 2;
+      if (ChannelVariables[c][ChanField::Device] > split) nGroups = 2;
   }
   if (SwitchingMode != SwitchingPatternCode::Off) {
     bool anySwitched = false;

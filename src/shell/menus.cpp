@@ -411,7 +411,8 @@ void MainMENU() {
 
 void SetUpMENUs(int16_t state) {
   for (int16_t m = File; m <= Special; ++m) rt::EnableMenuItem(m, 0, state != 0);
-  rt::EnableMenuItem(AD, 25, zerolink[0] != 0);
+  // The links can be shown and changed only while they act.
+  rt::EnableMenuItem(AD, 25, ZeroLinksInForce());
   bool alarmSet = false;
   const int16_t last = std::clamp<int16_t>(nChannels, 0, 16);
   for (int16_t ch = 1; ch <= last; ++ch) alarmSet = alarmSet || alarmsArray[ch][AlarmField::AnyOn] != 0;

@@ -7,6 +7,7 @@
 // simulator received before the first sample's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -211,6 +212,9 @@ struct ZeroLinkRoad {
   sim::Kind kind;
   int16_t code;          // the interface's item in the device window's popup
   const char* offAgain;  // what turns the box off in Device Control
+  // Words of the link table typed into the set-up file by hand, the box on: the run
+  // starts from the file as it is, and only links the window shows may act.
+  std::vector<std::pair<int, int16_t>> handWords = {};
 };
 
 class ZeroLinkRoadRunE2E : public SetupRoundTripRunE2E, public ::testing::WithParamInterface<ZeroLinkRoad> {
@@ -250,7 +254,7 @@ TEST_P(ZeroLinkRoadRunE2E, LinksShownOffZeroNoReading) {
   for (int k = 1; k <= 4; ++k) o.values.push_back({k, 1.1 * k});
   o.ramp = 0.01;
   ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
-  const fs::path made = WriteTwoChannels([](SetupRecord& r) {
+  const fs::path made = WriteTwoChannels([&road](SetupRecord& r) {
     r.channels = 3;
     r.maxSamples = 140;
     r.channelTable[3] = r.channelTable[2];
@@ -262,7 +266,22 @@ TEST_P(ZeroLinkRoadRunE2E, LinksShownOffZeroNoReading) {
     r.refint = 0.05f;
     r.switchint = 0.1f;
     r.refChan = 1;
+    for (const auto& [word, value] : road.handWords) r.zeroLinks[word] = value;
   });
+  if (!road.handWords.empty()) {
+    const auto result = Run("start " + made.string() + "\nuntil 11 20\nclick-label 11 Reset\n" +
+                            ChooseInterface(road.code) + RecordSaveAndQuit(documents_ / "hand.kstr"));
+    ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received();
+    const auto [zeros, zeroed] = Zeros(documents_ / "hand.kstr");
+    EXPECT_EQ(zeros, 0) << "zeros stored for channel 3's readings";
+    EXPECT_GT(zeroed, 0) << "channel 1 is zeroed outside its device's periods";
+    const std::vector<double> primary =
+        test::BlockValues(test::DumpDataFile(documents_ / "hand.kstr", "--values 100000 "), 1);
+    const auto firstZero = std::find(primary.begin(), primary.end(), 0.0);
+    EXPECT_GT(std::count_if(firstZero, primary.end(), [](double v) { return v != 0.0; }), 0)
+        << "channel 1 read again in its device's next period";
+    return;
+  }
   const fs::path saved = documents_ / "unlinked.MVsetup", first = documents_ / "first.kstr",
                  second = documents_ / "second.kstr";
   const std::string script =
@@ -300,6 +319,11 @@ const ZeroLinkRoad kZeroLinkRoads[] = {
     {"UI3DimmedByAnotherPattern", sim::Kind::UI3, 2, "pick 3 181 4\nlist 3\npick 3 181 5\n"},
     {"DT800Unticked", sim::Kind::DT800, 5, "click 3 179\n"},
     {"DT800DimmedByAnotherPattern", sim::Kind::DT800, 5, "pick 3 181 4\nlist 3\npick 3 181 5\n"},
+    // Channel 3's back-link names channel 1, with no link from row 1 for the window to show.
+    {"UI3HandMadeBackLinkOnly", sim::Kind::UI3, 2, "", {{0, 1}, {3 * 3 + 2, 1}}},
+    // Row 1 linked to itself, which the window never shows: once zeroed, channel 1 would
+    // stay zeroed through its own device's periods.
+    {"DT800HandMadeSelfLink", sim::Kind::DT800, 5, "", {{0, 1}, {3 * 1 + 1, 1}, {3 * 1 + 2, 1}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Roads, ZeroLinkRoadRunE2E, ::testing::ValuesIn(kZeroLinkRoads),

@@ -275,6 +275,16 @@ const RoadRun kRuns[] = {
       Adc1Devices({1, 5}), Adc1Devices({})},
      {"R", "2+5", "R", "3+6", "R", "2+5", "R", "3+6"}, 6, true, {}, "", false, {},
      {"4 radio \"Device # 4\" marked", "5 radio \"Device # 5\" marked"}},
+    // Two groups on an ADC-1 (group 2 is devices 4 to 6); the channel on device 5 is then
+    // cut in the set-up window, which leaves device 4 as group 2's only device. The groups
+    // stay two: each sample opens device 4 beside group 1's, never group 1's alone with
+    // device 4's channel stored as read.
+    {"Adc1CutChannelLeavesDevice4InGroupTwo", sim::Kind::ADC1, 9, false, 6, 0.05f, 0.1f, 1, 4, {2, 3, 4, 5},
+     15, 140, "menu 4 20\nuntil 6\nclick 6 4\nclick 6 23\ngone 6\n", nullptr, {}, Adc1Switches,
+     {Adc1Devices({1, 4}), Adc1Devices({1, 4}), Adc1Devices({2, 4}), Adc1Devices({1, 4}), Adc1Devices({3, 4}),
+      Adc1Devices({1, 4}), Adc1Devices({2, 4}), Adc1Devices({1, 4}), Adc1Devices({3, 4}), Adc1Devices({1, 4}),
+      Adc1Devices({})},
+     {"R", "2+4", "R", "3+4", "R", "2+4", "R", "3+4"}, 6, true, {4}},
     {"UI3DeviceNumberMarkers", sim::Kind::UI3, 2, true, 1, 0.1f, 0.0f, 1, 0, {3, 4}, 15, 150,
      "", nullptr, {{20, '+'}, {60, '-'}, {90, '4'}}, SableSwitches,
      {SableLines({1}), SableLines({1}), SableLines({3}), SableLines({1}), SableLines({4}), SableLines({1}),

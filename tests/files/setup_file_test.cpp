@@ -460,6 +460,27 @@ TEST_F(SetupFileTest, UseAutomaticBackupComesBackAsSaved) {
   }
 }
 
+// A set-up file sets the zero links the zero-link window shows, with their back-links,
+// and no other: row 1's link to channel 2 comes back, row 2's link to itself does not,
+// and channel 2's back-link names row 1 whatever the file held.
+TEST_F(SetupFileTest, ASetupFileSetsOnlyTheZeroLinksTheWindowShows) {
+  SetTwoChannelSetup();
+  SwitchingMode = 5;
+  zerolink[0] = 1;
+  zerolink[3 * 1 + 1] = 2;
+  zerolink[3 * 2 + 1] = 2;
+  zerolink[3 * 2 + 2] = 2;
+  const auto path = configDir / "links.MVsetup";
+  ASSERT_TRUE(WriteSetupFile(path.string()));
+  zerolink.fill(0);
+  ASSERT_TRUE(LoadSetupFile(path.string()));
+  EXPECT_EQ(zerolink[0], 1);
+  EXPECT_EQ(zerolink[3 * 1 + 1], 2);
+  EXPECT_EQ(zerolink[3 * 2 + 1], 0) << "a link to itself is never shown";
+  EXPECT_EQ(zerolink[3 * 2 + 2], 1);
+  EXPECT_EQ(zerolink[3 * 1 + 2], 0);
+}
+
 // Older files may hold a channel's value number or an ADAM range in the read-mode
 // field; a code that is no read mode leaves the input reading degrees C.
 TEST_F(SetupFileTest, ACodeThatIsNoReadModeReadsDegrees) {

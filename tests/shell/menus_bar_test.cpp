@@ -126,7 +126,19 @@ TEST_F(MenuBarTest, SetUpMenusSwitchesTheSixMenusAndRefreshesZeroLinksAndAlarms)
   int16_t menu = 0, item = 0;
   EXPECT_FALSE(rt::FindMenuKey('L', menu, item)) << "no key equivalent works while the menus are off";
 
+  // The links item is there while the links act: switched on with the periodic patterns
+  // of a chart whose interval leaves time to zero them.
   zerolink[0] = 1;
+  RecordingMODE = RecordingModeCode::Chart;
+  ChartIntervalInSeconds = 1.0;
+  SwitchingMode = 7;
+  SetUpMENUs(1);
+  EXPECT_FALSE(rt::MenuItemEnabled(AD, 25)) << "links a keyboard pattern does not offer";
+  SwitchingMode = 5;
+  ChartIntervalInSeconds = 0.02;
+  SetUpMENUs(1);
+  EXPECT_FALSE(rt::MenuItemEnabled(AD, 25)) << "links an interval this short does not offer";
+  ChartIntervalInSeconds = 1.0;
   alarmsArray[2][AlarmField::AnyOn] = 1;
   SetUpMENUs(1);
   EXPECT_TRUE(rt::MenuItemEnabled(Special, 0));
