@@ -32,7 +32,7 @@ int16_t Channels(const ConversionsRun& run) {
   return I(std::clamp<int>(run.channelCount, 0, 16));
 }
 
-void DrawHeads() {
+void DrawHeads(int16_t externalAD) {
   rt::DrawText(15, 38, "channel and units", KitFont(KestraneFont, 16), kBlack);
   const rt::FontSpec head = KitFont(KestraneFont, 14);
   rt::DrawText(248, 17, "|------- user-set error conditions -------| ", head, kRed);
@@ -42,8 +42,8 @@ void DrawHeads() {
   rt::DrawText(227, 48, "limit           N         last @", plain, kBlack);
   rt::DrawText(409, 48, "limit           N         last @", plain, kBlack);
   rt::DrawText(594, 48, "N             last @", plain, kBlack);
-  rt::DrawText(External_AD == ExternalADCode::Demonstration ? 596 : 586, 33,
-               OverRangeRuleText(External_AD).str(), plain, kBlack);
+  rt::DrawText(externalAD == ExternalADCode::Demonstration ? 596 : 586, 33, RunOverRangeRuleText().str(), plain,
+               kBlack);
 }
 
 // One read-only field in the plain 11-point font, in colour codes fore and back.
@@ -96,7 +96,7 @@ void BuildLog() {
   const ConversionsRun run = RunAsRecorded();
   const int d = MaximumChans >= 13 ? 92 : 0;
   BuildWINDOW(kAlarmLogWindow, "Alarm Log", 5, 45, 715, I(MaximumChans >= 13 ? 502 : 410), 262);
-  DrawHeads();
+  DrawHeads(run.externalAD);  // the rule of the interface the run read
   const int16_t first = RecordingMODE == RecordingModeCode::ScopeChart ? 2 : 1;
   if (first == 2) {
     BUILDBOX2(2, 41, 711, 65);
@@ -123,6 +123,10 @@ void BuildLog() {
 
 Str255 OverRangeRuleText(int16_t externalAD) {
   return OverRangeRuleFor(externalAD).text;
+}
+
+Str255 RunOverRangeRuleText() {
+  return OverRangeRuleText(RunAsRecorded().externalAD);
 }
 
 Str255 AlarmCountText(float count) {

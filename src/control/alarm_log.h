@@ -12,6 +12,9 @@ constexpr int16_t kAlarmLogOK = 1;
 
 // The interface's over-range rule as the head of the over-range column shows it.
 Str255 OverRangeRuleText(int16_t externalAD);
+// The rule the log heads its over-range column with: that of the interface the last run
+// read (its counts are that run's), whatever interface is chosen since.
+Str255 RunOverRangeRuleText();
 // A run's alarm count as the log shows it: "   none" for 0, else the number.
 Str255 AlarmCountText(float count);
 // The first of the eight fields of channel n's row (16n + 2 .. 16n + 9).

@@ -129,6 +129,8 @@ Str255 CalibrationCountText(int n, int16_t kind, const FitResult& fit, int fitte
       return count + " points; no fit: the values are too large";
     case FitRefusal::TooSmall:
       return count + " points; no fit: a coefficient is too small";
+    case FitRefusal::TooClose:
+      return count + " points; no fit: the volts are too close together";
     case FitRefusal::None:
       break;
   }

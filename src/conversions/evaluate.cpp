@@ -175,7 +175,9 @@ ConversionsRun CurrentConversions() {
   run.threeWay = polyarray[0];
   run.externalAD = External_AD;
   run.demonstration = DemonstrationMODE;
-  run.continuousScan = PrefsArray[PrefsSlot::AverageAllChannels] != 0;
+  // Only a chart recording scans continuously: the scope modes' chart values are no scan
+  // averages, whatever the Sample Averaging menu says.
+  run.continuousScan = RecordingMODE == RecordingModeCode::Chart && PrefsArray[PrefsSlot::AverageAllChannels] != 0;
   return run;
 }
 

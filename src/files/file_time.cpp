@@ -132,6 +132,7 @@ std::string PauseAndGapNote(const std::vector<LoggedGap>& gaps, std::size_t room
   std::string note = "CAUTION:" + NumText(static_cast<double>(gaps.size())).str() +
                      (gaps.size() == 1 ? " pause or gap =" : " pauses and gaps =") + seconds(total) +
                      " sec in all\r";
+  if (note.size() > room) return "";
   for (const LoggedGap& g : gaps) {
     const std::string line = seconds(g.seconds) + " sec at case" + NumText(g.before).str() + "\r";
     if (note.size() + line.size() > room) break;

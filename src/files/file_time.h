@@ -49,8 +49,9 @@ std::string IntervalChangeNote(const std::vector<IntervalChange>& changes);
 
 // The pauses and gaps said for a format that holds one interval and no pause log, so
 // that a reader can time the samples after them: "CAUTION: N pauses and gaps = T sec in
-// all" ("1 pause or gap") and a CR, then " S sec at case K" and a CR for each in turn while the text stays
-// within `room` bytes (the first line always); empty when there is none.
+// all" ("1 pause or gap") and a CR, then " S sec at case K" and a CR for each in turn,
+// whole lines only while the text stays within `room` bytes; empty when there is none
+// or not even the first line fits.
 std::string PauseAndGapNote(const std::vector<LoggedGap>& gaps, std::size_t room);
 
 // The stored times of a file's samples in turn, in seconds from its start: the

@@ -74,6 +74,26 @@ void PutTail(std::string& out, const RecordingView& view, const DataFileFacts& f
   }
 }
 
+// The export holds one interval and no pause log: an interval changed in a pause is
+// said first in its comment, and then the pauses and gaps (their total, and each while
+// the room lasts), without which every sample after one would be read as taken earlier
+// than it was. Only whole lines go in, within the comment's bytes: a line cut there
+// would misstate its number (" 2.25" cut to " 2"). Room is kept for the total.
+std::string TimingNote(const std::string& pauseLog) {
+  const std::vector<LoggedGap> gaps = GapsInPauseLog(pauseLog);
+  const std::string pauses = PauseAndGapNote(gaps, kCommentBytes);
+  const std::size_t totalLine = pauses.empty() ? 0 : pauses.find('\r') + 1;
+  const std::string changes = IntervalChangeNote(IntervalChangesInPauseLog(pauseLog));
+  std::string note;
+  for (std::size_t at = 0; at < changes.size();) {
+    const std::size_t end = changes.find('\r', at) + 1;
+    if (note.size() + (end - at) + totalLine > kCommentBytes) break;
+    note.append(changes, at, end - at);
+    at = end;
+  }
+  return note + PauseAndGapNote(gaps, kCommentBytes - note.size());
+}
+
 void PutHead(std::string& out, int channels, int32_t samples, float interval) {
   PutF(out, 1003.0);
   PutF(out, 1.1);
@@ -130,14 +150,7 @@ void EncodeSableChartTo(ChunkedOutput& o, const RecordingView& view, const DataF
       for (int k = 0; k < channels; ++k) PutF(out, block[static_cast<std::size_t>(k) * kChunk + i]);
     o.Spill();
   }
-  // The export holds one interval and no pause log: an interval changed in a pause is
-  // said first in its comment, where the 240 bytes cannot cut it off, and then the
-  // pauses and gaps (their total, and each while the room lasts), without which every
-  // sample after one would be read as taken earlier than it was.
-  const std::string intervals = IntervalChangeNote(IntervalChangesInPauseLog(f.pauseLog));
-  const std::size_t room = intervals.size() < kCommentBytes ? kCommentBytes - intervals.size() : 0;
-  PutTail(out, view, f, first, f.nChannels, f.endTime,
-          intervals + PauseAndGapNote(GapsInPauseLog(f.pauseLog), room) + f.comment);
+  PutTail(out, view, f, first, f.nChannels, f.endTime, TimingNote(f.pauseLog) + f.comment);
 }
 
 std::string EncodeSableChart(const RecordingView& view, const DataFileFacts& f) {

@@ -198,8 +198,13 @@ const char* GasCaseText(int computation, int gasCase) {
 void PrintGasExchange(ReportText& out, int16_t n) {
   const GasExchangeRecord& r = SpecialOpsArray[n];
   const int computation = Whole(r[GasField::Computation]);
+  // A case that passes the converted value on computes no rate: no unit of a rate is
+  // claimed for it, and the files keep the value whatever the save choice.
+  const bool rate = GasComputesRate(r);
+  const std::string rateName = GasRateName(r).str();
   out.Tab().Column(10).Put(kShortRule).Line();
-  out.Tab().Put("Gas exchange, channel").Num(n).Put(": ").Put(GasRateName(r).str());
+  out.Tab().Put("Gas exchange, channel").Num(n).Put(": ");
+  out.Put(rate ? rateName : rateName.substr(0, rateName.find(' ')));
   if (computation != GasComputationCode::EWL)
     out.Put(",  ").Put(GasCaseText(computation, Whole(r[GasField::Case])));
   out.Line();
@@ -215,7 +220,8 @@ void PrintGasExchange(ReportText& out, int16_t n) {
     out.Put(";  RQ").Num(r[GasField::RQ]);
   }
   out.Line();
-  out.Column(10).Put((Whole(r[GasField::Save]) & 1) != 0
+  out.Column(10).Put(!rate ? "this case computes no rate: the data files keep the converted value"
+                     : (Whole(r[GasField::Save]) & 1) != 0
                          ? "Display & Save: the data files keep the rate"
                          : "Display Only: the data files keep the converted value");
   if (r[GasField::Correction] > 0.0f) out.Put(";  response correction Z =").Num(r[GasField::Z]);

@@ -213,6 +213,21 @@ FitResult Fit(int16_t kind, std::span<const FitPoint> points) {
     if (kind == FitKind::Power && !PowerFitUses(p)) continue;
     if (!std::isfinite(FitValue(kind, f, p.x))) return FitResult{FitRefusal::TooLarge};
   }
+  if (kind == FitKind::Power) return f;
+  // And the value the fit gives there. Volts close together against their size make
+  // large coefficients of opposite sign whose single-precision terms cancel: four
+  // points 0.1 mV apart on a parabola would be stored as a curve giving 0 and 32 for
+  // 3 to 15. A thousandth of the largest value typed is far beyond the rounding of a
+  // fit that holds.
+  const std::vector<ExactPoint> wide = Widened(points);
+  const ExactFit e = kind == FitKind::Polynomial ? FitQuadraticExact(wide) : FitLinearExact(wide);
+  double largest = 0;
+  for (const FitPoint& p : points) largest = std::max(largest, std::fabs(static_cast<double>(p.y)));
+  for (const ExactPoint& p : wide) {
+    const double exact = e.a + e.b * p.x + e.c * p.x * p.x;
+    if (std::fabs(FitValue(kind, f, static_cast<float>(p.x)) - exact) > 1e-3 * largest)
+      return FitResult{FitRefusal::TooClose};
+  }
   return f;
 }
 

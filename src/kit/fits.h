@@ -28,6 +28,7 @@ enum class FitRefusal {
   TooFewDistinctX,  // polynomial: fewer than 3 different x values
   TooLarge,         // a sum is no finite number, or a coefficient no single-precision one
   TooSmall,         // a coefficient that is not 0 would be stored as 0 or a subnormal single
+  TooClose,         // the stored coefficients miss the fit's values at its points (volts too close)
 };
 
 struct FitResult {
@@ -57,7 +58,8 @@ ExactFit FitQuadraticExact(std::span<const ExactPoint> points);
 // coefficients must then be single-precision numbers that still reproduce the fit's
 // points: one that is not 0 but would be stored as 0 or a subnormal single (losing its
 // digits) refuses the fit, as one beyond the largest single does, and so does a fitted
-// value at one of the points that is no finite number.
+// value at one of the points that is no finite number, or (a line or a 2-order poly) one
+// that misses the exact fit's value there by more than a thousandth of the largest y.
 //
 // Straight line over all points: b = Sxy/Sxx, a = mean y - b*mean x,
 // r-squared = Sxy^2/(Sxx*Syy), 1 when every y is equal (the line fits exactly).

@@ -14,6 +14,8 @@
 #include "control/alarm_window.h"
 #include "control/state.h"
 #include "control/trigger_window.h"
+#include "conversions/evaluate.h"
+#include "conversions/state.h"
 #include "devices/state.h"
 #include "kit/state.h"
 #include "runtime/sound.h"
@@ -163,6 +165,16 @@ TEST_F(AlarmWindows, AStreamingInstrumentsRowsOfferNoOverRangeAlarm) {
          Shot(kAlarmWindow, "w5-alarms-stream.png"), Click(kAlarmWindow, 991)});
   SETALARMS();
   EXPECT_TRUE(ScriptDone());
+}
+
+// The log's over-range rule is the run's interface's, not one chosen after the run.
+TEST_F(AlarmWindows, TheLogsOverRangeRuleIsTheRunsInterfaces) {
+  External_AD = ExternalADCode::ADAM;
+  ConversionsOfRun = CurrentConversions();
+  External_AD = ExternalADCode::SerialStream;
+  EXPECT_EQ(RunOverRangeRuleText().str(), "v beyond its range");
+  ConversionsOfRun = {};
+  EXPECT_EQ(RunOverRangeRuleText().str(), "none: not volts") << "no run in hand: the interface chosen";
 }
 
 TEST_F(AlarmWindows, ClearAllKeepsTheLimitsAndReturnEndsTheWindow) {

@@ -87,6 +87,9 @@ TEST(Calibration, RefusedFitSaysWhy) {
             Str255(" 3 points; no fit: fewer than 3 different volts"));
   f.refusal = FitRefusal::TooSmall;
   EXPECT_EQ(CalibrationCountText(2, FitKind::Power, f), Str255(" 2 points; no fit: a coefficient is too small"));
+  f.refusal = FitRefusal::TooClose;
+  EXPECT_EQ(CalibrationCountText(4, FitKind::Polynomial, f),
+            Str255(" 4 points; no fit: the volts are too close together"));
 }
 
 TEST_F(CalibrationTest, PointsComeFromTheTableClamped) {

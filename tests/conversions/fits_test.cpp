@@ -126,6 +126,24 @@ TEST(QuadraticFit, ThreePointsLeaveNoResiduals) {
   for (const FitPoint& p : pts) EXPECT_NEAR(FitResidual(FitKind::Polynomial, f, p), 0.0f, 1e-5);
 }
 
+// Near-equal volts: a fit whose single-precision coefficients give other values at its
+// own points than the fit does is refused; one that holds them is kept.
+TEST(Fit, StoredCoefficientsMustGiveTheFitsValuesAtItsPoints) {
+  const struct {
+    const char* name;
+    int16_t kind;
+    Points points;
+    FitRefusal refusal;
+  } rows[] = {
+      {"parabola 0.1 mV apart", FitKind::Polynomial, {{2.0f, 3}, {2.0001f, 5}, {2.0002f, 9}, {2.0003f, 15}},
+       FitRefusal::TooClose},
+      {"parabola 1 % apart", FitKind::Polynomial, {{5.069f, 3}, {5.09f, 5}, {5.12f, 9}}, FitRefusal::None},
+      {"line one single apart", FitKind::Linear, {{5.069f, 3}, {5.0690005f, 9}}, FitRefusal::TooClose},
+      {"line 0.01 mV apart", FitKind::Linear, {{5.069f, 3}, {5.06901f, 9}}, FitRefusal::None},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Fit(row.kind, row.points).refusal, row.refusal) << row.name;
+}
+
 TEST(FitValue, ByKind) {
   FitResult f;
   f.a = 1, f.b = 2, f.c = 3;

@@ -237,6 +237,8 @@ struct CautionAnswer {
   const char* name;
   const char* steps;
   bool overwrites = false;
+  // The backup named by File > item 8 in the set-up window; the run's start asks again.
+  bool fromFileMenu = false;
 };
 
 void PrintTo(const CautionAnswer& a, std::ostream* out) {
@@ -250,6 +252,9 @@ const CautionAnswer kCautionAnswers[] = {
     {"CloseBox", "close 1777\n"},
     {"OverwriteKey", "key o\n", true},
     {"OverwriteButton", "click 1777 2\n", true},
+    {"CtrlOThenEscape", "key ctrl+o\nkey Escape\n"},
+    {"FileMenuEscape", "key Escape\n", false, true},
+    {"FileMenuCloseBox", "close 1777\n", false, true},
 };
 
 class BackupCautionRunE2E : public test::ProgramRunTest, public ::testing::WithParamInterface<CautionAnswer> {
@@ -272,9 +277,10 @@ TEST_P(BackupCautionRunE2E, OnlyTheOverwriteButtonReplacesAnEarlierBackupFile) {
   const std::string script =
       "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
       "until 310\npick 310 500 1\nclick 310 101\nclick 310 23\ngone 310\nuntil 9\nclick 9 14\n" +
-      test::ChannelDialogs() + "until 104\nclick 104 203\ngone 104\npanel " + earlier.string() +
-      "\nuntil 1777\n" + (answer.overwrites ? "" : "panel " + chosen.string() + "\n") + answer.steps +
-      "gone 1777\nuntil 112\nrelease Escape\nclick 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+      test::ChannelDialogs() + "until 104\n" + (answer.fromFileMenu ? "menu 1 8\n" : "click 104 203\ngone 104\n") +
+      "panel " + earlier.string() + "\nuntil 1777\n" + (answer.overwrites ? "" : "panel " + chosen.string() + "\n") +
+      answer.steps + "gone 1777\n" + (answer.fromFileMenu ? "click 104 203\ngone 104\npanel " + chosen.string() + "\n" : "") +
+      "until 112\nrelease Escape\nclick 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
   drive::ScriptRunner runner(script);
   const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);

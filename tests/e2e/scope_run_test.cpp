@@ -156,5 +156,32 @@ TEST_F(ScopeRunE2E, OscilloscopeAndScopePlusChartRecordingsSaveSweepsWithTab) {
     EXPECT_TRUE(fs::exists(test::TestOutputDir() / shot)) << shot;
 }
 
+// Sample Averaging "all channels" chosen before a scope-plus-chart run: the chart
+// recording alone scans continuously, so the chart file's chart channel keeps the count of
+// readings the run stood on, never the scan average (0) of a run that took no scans.
+TEST_F(ScopeRunE2E, ScopePlusChartChartFileIgnoresContinuousScanning) {
+  const fs::path chart = documents_ / "both.kstr";
+  const std::string script =
+      "start\nuntil 5\nmouse 5 270 150\ngone 15\nuntil 9\nclick-label 9 Test Mode\ngone 9\n"
+      "until 310\npick 310 500 3\nclick 310 102\nclick 310 23\ngone 310\n"
+      "until 9\nclick 9 14\nuntil 9\nclick 9 14\n" +
+      kInput + kInput + kConversions + kScaling +
+      "until 104\nmenu 110 3\nclick 104 203\ngone 104\npanel cancel\n" + ScopeRoot(Doc("both 1.kssc")) +
+      "until 1\nwait 0.5\nhold Escape\nuntil 112\nrelease Escape\npanel " + chart.string() +
+      "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
+  drive::ScriptRunner runner(script);
+  const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  ASSERT_EQ(modes_, (std::vector<int16_t>{RecordingModeCode::ScopeChart}));
+  ASSERT_GT(chartPoints_[0], 2);
+  const std::string dump = test::DumpDataFile(chart);
+  std::smatch m;
+  int blocks = 0;
+  for (auto at = dump.cbegin(); std::regex_search(at, dump.cend(), m, std::regex(R"(channel block (\d+):.* averaged (\S+))"));
+       at = m[0].second, ++blocks)
+    EXPECT_NE(std::stod(m[2].str()), 0.0) << "channel " << m[1] << ": " << dump;
+  EXPECT_EQ(blocks, 1) << "the chart channel: " << dump;
+}
+
 }  // namespace
 }  // namespace mv

@@ -186,6 +186,15 @@ TEST_F(SetupReportTest, AGasExchangeChannelNamesItsRateAndPrintsItsComputation) 
       << text;
   EXPECT_NE(text.find("flow: channel 2;  FiO2 0.2095;  FiCO2 0;  RQ 0.85" + CR), std::string::npos) << text;
   EXPECT_NE(text.find("Display & Save: the data files keep the rate" + CR), std::string::npos) << text;
+  // "CO2 Present, Flowmeter Downstream" passes the value on: no rate, no rate's unit.
+  r[GasField::Case] = 5;
+  const std::string passed = SetupReportText({false, false, false, false}, "12/25/26");
+  EXPECT_NE(passed.find("Gas exchange, channel 1: VO2,  CO2 Present, Flowmeter Downstream" + CR), std::string::npos)
+      << passed;
+  EXPECT_NE(passed.find("this case computes no rate: the data files keep the converted value" + CR),
+            std::string::npos)
+      << passed;
+  EXPECT_EQ(passed.find("ml/min"), std::string::npos) << passed;
 }
 
 TEST_F(SetupReportTest, NoAlarmOnSaysNotSetAndListsNoChannel) {

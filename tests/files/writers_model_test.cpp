@@ -151,5 +151,25 @@ TEST_F(ConditionsTest, GatheredFactsDescribeTheChannelsTheRunRecorded) {
   EXPECT_EQ(GatherDataFileFacts(RunPhase::Closed).nChannels, 3) << "an added channel is the next run's";
 }
 
+// The header's averaging is the run's: continuous scanning only where the run scanned
+// (a chart recording with "all channels"), never a scope-plus-chart run's single readings.
+TEST_F(ConditionsTest, GatheredFactsScanContinuouslyOnlyWhereTheRunScanned) {
+  const struct {
+    int16_t mode;
+    float allChannels;
+    bool scanned;
+  } rows[] = {{RecordingModeCode::Chart, 1, true},
+              {RecordingModeCode::Chart, 0, false},
+              {RecordingModeCode::ScopeChart, 1, false},
+              {RecordingModeCode::Scope, 1, false}};
+  for (const auto& row : rows) {
+    RecordingMODE = row.mode;
+    PrefsArray[PrefsSlot::AverageAllChannels] = row.allChannels;
+    ConversionsOfRun = CurrentConversions();
+    PrefsArray[PrefsSlot::AverageAllChannels] = 1 - row.allChannels;  // changed after the run
+    EXPECT_EQ(GatherDataFileFacts(RunPhase::Closed).continuousScan, row.scanned) << row.mode;
+  }
+}
+
 }  // namespace
 }  // namespace mv

@@ -151,6 +151,20 @@ TEST(SableChart, PausesAndGapsAreSaidInTheCommentTheirTotalAndEachWhileRoomLasts
   EXPECT_EQ(comment.substr(0, 44), "CAUTION: 40 pauses and gaps = 24 sec in all\r");
   EXPECT_NE(comment.find(" 0.6 sec at case 1\r 0.6 sec at case 2\r"), std::string::npos) << comment;
   EXPECT_EQ(comment.find("case 40"), std::string::npos) << "no room left for the last: " << comment;
+  // Three interval changes in pauses of 0.0125 minutes: every line is whole (a number cut
+  // at byte 240 would be misread), and the pauses' total keeps its room.
+  f.pauseLog.clear();
+  const char* intervals[] = {"0.3333333333", "0.1428571429", "0.7777777778", "0.0909090909"};
+  for (int k = 1; k <= 3; ++k)
+    f.pauseLog += " *  Acquisition paused for 0.0125 minutes at case " + std::to_string(1000 * k) +
+                  "\r        CAUTION:  old sample interval =  " + intervals[k - 1] +
+                  " sec\r                         new sample interval =  " + intervals[k] + " sec from case " +
+                  std::to_string(1000 * k) + "\r";
+  const std::string three = EncodeSableChart(r, f).substr(commentAt, 240);
+  EXPECT_NE(three.find("CAUTION: 3 pauses and gaps = 2.25 sec in all\r"), std::string::npos) << three;
+  EXPECT_NE(three.find("new sample interval = 0.1428571429 sec from case 1000\r"), std::string::npos) << three;
+  const std::string said = three.substr(0, three.rfind('\r') + 1);
+  EXPECT_EQ(said + "mine" + std::string(240 - said.size() - 4, ' '), three) << "only whole lines: " << three;
 }
 
 TEST(SableSweep, ScopePlusChartSweepIsOneChannelWithTheChartsMarkers) {

@@ -361,6 +361,9 @@ TEST_F(CalibrationWindowTest, EquationOKHandsBackAFitOnlyWhenTheKindHasThePoints
       // value converted to 0 where the points say 3 and 9.
       {"power whose multiplier underflows", 2, Power, " 2 points; no fit: a coefficient is too small", 0,
        {{"3", 5.069f}, {"9", 5.120f}}},
+      // 0.1 mV apart: the parabola's coefficients kept as singles give 0 and 32 for 3 to 15.
+      {"parabola whose terms cancel", 4, Polynomial, " 4 points; no fit: the volts are too close together", 0,
+       {{"3", 2.0f}, {"5", 2.0001f}, {"9", 2.0002f}, {"15", 2.0003f}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
