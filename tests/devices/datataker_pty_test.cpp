@@ -96,5 +96,30 @@ TEST_F(DataTakerPtyTest, ADT800BurstSendsNothingWhileItRecordsThenItsNumbersInMi
   EXPECT_EQ(sim->Received(), "RX;BURST(500,2000) 1VNC\rX\r");
 }
 
+TEST_F(DataTakerPtyTest, InRangeTaggedBurstsNameEachPlaceAndTheBlockWithinTenVolts) {
+  sim::Options o;
+  o.kind = sim::Kind::DT800;
+  o.burstTaggedInRange = true;
+  StartSim(o);
+  SerialPort& port = SerialLine();
+  // 999 numbers leave a stride of 20: burst n's k-th number is 20k + n - 10000 mV.
+  ASSERT_EQ(sim::BurstTagStride(999), 20);
+  ASSERT_EQ(sim::BurstTagStride(2048), 9);
+  ASSERT_EQ(sim::BurstTagStride(8192), 2);
+  port.Write("RX;BURST(999,10000) 1VNC\r");
+  for (int n = 1; n <= 2; ++n) {
+    port.Write("X\r");
+    std::string expected;
+    for (int k = 1; k <= 999; ++k) expected += std::to_string(20 * k + n - 10000) + "\r\n";
+    std::string text;
+    const auto start = std::chrono::steady_clock::now();
+    while (text.size() < expected.size() && std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
+      if (const int got = port.BytesWaiting(); got > 0) text += port.ReadBytes(got);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(text, expected) << "burst " << n;
+  }
+}
+
 }  // namespace
 }  // namespace mv

@@ -35,6 +35,9 @@ class SimPtyTest : public ProgramTest {
   void StartSim(sim::Kind kind, int baud = 115200) {
     sim::Options o;
     o.kind = kind;
+    StartSim(o, baud);
+  }
+  void StartSim(sim::Options o, int baud = 115200) {
     o.link = (dir / "port").string();
     sim = std::make_unique<sim::Simulator>(o);
     std::string error;

@@ -278,6 +278,10 @@ TEST(SimulatorCommandLine, BusyPollsSplitLinesAndBursts) {
   EXPECT_EQ(dt800->burstGaps[2].ms, 300);
   EXPECT_EQ(dt800->burstGaps[2].lost, 40);
   EXPECT_EQ(dt800->burstTagStep, 100000);
+  EXPECT_FALSE(dt800->burstTaggedInRange);
+  auto inRange = sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-tagged-in-range"}, &error);
+  ASSERT_TRUE(inRange) << error;
+  EXPECT_TRUE(inRange->burstTaggedInRange);
   EXPECT_TRUE(dt800->burstFaults.empty());
   auto spoilt = sim::ParseCommandLine({"--kind", "dt800", "--link", "/tmp/x", "--burst-tag-step", "1000",
                                        "--burst-fault", "3:stale", "--burst-fault", "4:garbage"},

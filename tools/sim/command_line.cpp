@@ -56,6 +56,8 @@ constexpr const char* kUsage =
     "  dt800 only: [--burst-values MV,MV,...] (the millivolts a burst sends, in turn)\n"
     "              [--burst-tagged] (burst n's k-th number is n x 100000 + k mV)\n"
     "              [--burst-tag-step MV] (tagged numbers n x MV + k in place of n x 100000 + k)\n"
+    "              [--burst-tagged-in-range] (burst n's k-th number is S x k + (n mod S) - 10000 mV,\n"
+    "               S = 20001 / (count + 1): within +-10 V, whole millivolts)\n"
     "              [--burst-fault N:stale|garbage]... (burst N repeats the burst before it\n"
     "               ahead of its own numbers, or has a tenth of its bytes garbled)\n"
     "              [--burst-gap N:BYTE:MS[:LOST]]... (burst N sends nothing from its byte\n"
@@ -435,6 +437,10 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
   bool haveKind = false, ownLines = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a == "--burst-tagged-in-range") {
+      o.burstTaggedInRange = true;
+      continue;
+    }
     if (a == "--channel-values" || a == "--burst-tagged" || a == "--log-readings") {
       (a == "--channel-values" ? o.channelValues : a == "--burst-tagged" ? o.burstTagged : o.logReadings) =
           true;

@@ -59,7 +59,8 @@ bool IsDigits(std::string_view s) {
 // seconds (the sweep's length at every interval the program's burst command names),
 // then count numbers in millivolts, each followed by CR LF, at the line's pace (the
 // --baud rate, else 115,200 baud). The numbers are the burst values in turn, or with
-// tagged bursts burst n's k-th number is n x 100000 + k. A burst gap holds the rest of
+// tagged bursts burst n's k-th number is n x 100000 + k, or with in-range tags
+// S x k + (n mod S) - 10000 (S = BurstTagStride(count)). A burst gap holds the rest of
 // one burst back from a given byte on, losing a given number of bytes there; the rest
 // then comes at the line's pace. A stale burst sends the burst before it again ahead of
 // its own numbers; a garbled one has a stretch of random bytes in place of some of its
@@ -74,6 +75,7 @@ class DataTakerResponder : public LineResponder {
         channelValues_(options.channelValues),
         values_(options.burstValues),
         tagged_(options.burstTagged),
+        inRange_(options.burstTaggedInRange),
         tagStep_(options.burstTagStep > 0 ? options.burstTagStep : 100000),
         gaps_(options.burstGaps),
         burstFaults_(options.burstFaults),
@@ -128,8 +130,11 @@ class DataTakerResponder : public LineResponder {
     if (line != "X" || count_ <= 0) return false;
     ++bursts_;
     std::string own;
+    const long stride = BurstTagStride(count_);
     for (long i = 0; i < count_; ++i)
-      own += (tagged_ ? std::to_string(bursts_ * tagStep_ + i + 1) : values_[static_cast<size_t>(i) % values_.size()]) +
+      own += (inRange_ ? std::to_string(stride * (i + 1) + bursts_ % stride - 10000)
+              : tagged_ ? std::to_string(bursts_ * tagStep_ + i + 1)
+                        : values_[static_cast<size_t>(i) % values_.size()]) +
              "\r\n";
     burst_ = own;
     for (const Options::BurstFault& f : burstFaults_) {
@@ -207,6 +212,7 @@ class DataTakerResponder : public LineResponder {
   bool channelValues_;
   std::vector<std::string> values_;
   bool tagged_;
+  bool inRange_;
   long tagStep_;
   std::vector<Options::BurstGap> gaps_;
   std::vector<Options::BurstFault> burstFaults_;

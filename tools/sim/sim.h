@@ -67,6 +67,10 @@ std::optional<Kind> KindFromName(std::string_view name);
 std::optional<Fault> FaultFromName(std::string_view name);
 const char* FaultName(Fault fault);
 const char* KindName(Kind kind);
+// The stride of in-range tagged bursts of `count` numbers: the largest S with
+// S x (count + 1) <= 20001, so S x count + S - 1 - 10000 stays at or below 10,000 mV; at
+// least 1.
+inline long BurstTagStride(long count) { return count >= 0 && count < 20001 ? 20001 / (count + 1) : 1; }
 // A control line, or nothing with the reason it is wrong.
 std::optional<Control> ParseControl(std::string_view line, std::string* error);
 // A schedule file: one control line a line, each after its time in seconds from the
@@ -137,6 +141,14 @@ struct Options {
   // of the first nine bursts below 10 V, within a voltage input's range, for bursts of
   // at most 999 numbers).
   long burstTagStep = 100000;
+  // Tagged numbers that stay within a voltage input's range (+-10,000 mV), for a
+  // program that refuses a block holding a number beyond it: burst n's k-th number is
+  // S x k + (n mod S) - 10000 mV, where S = BurstTagStride(count) is the widest stride
+  // the burst's count leaves room for (9 for 2,048 numbers, 2 for 8,192). Whole numbers
+  // all, so a block-average of whole millivolts keeps them; a point (the average of its
+  // numbers) names its place, and its block by n mod S, which tells consecutive blocks
+  // apart whenever S is 2 or more (a count up to 9,999).
+  bool burstTaggedInRange = false;
   // A burst that stops part-way: from its byte `byte` on (0 the first), burst `burst`
   // sends nothing for `ms` milliseconds and then the rest at once, ahead of anything
   // asked for meanwhile (a new burst waits behind it), its first `lost` bytes lost in

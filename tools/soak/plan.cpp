@@ -352,7 +352,8 @@ Plan MakePlan(const Options& o) {
   }
 
   if (Road(o, "fast-scope")) {
-    // Tagged bursts: every point tells its block and its place in it.
+    // Tagged bursts within the input's range: every point tells its place, and its block
+    // by the block's number modulo the tags' stride.
     p.fastScope = true;
     p.scopePoints = 2048;
     p.scopeA = 0.5;
@@ -406,7 +407,7 @@ std::vector<std::string> SimArguments(const Plan& p, const Options& o) {
     for (const std::string& m : p.modules) list += (list.empty() ? "" : ",") + m;
     a.insert(a.end(), {"--modules", list});
   }
-  if (p.fastScope) a.push_back("--burst-tagged");
+  if (p.fastScope) a.push_back("--burst-tagged-in-range");
   for (const std::string& gap : p.burstGaps) a.insert(a.end(), {"--burst-gap", gap});
   if (p.kind->streams) {
     std::string line;

@@ -124,8 +124,10 @@ struct Plan {
   // with 0 makes it): the schedule runs again and again.
   bool feedbackFromFile = false;
   // The DT800's fast scope: one channel read as a = 0.5, b = 2 of the logger's
-  // millivolts, blocks of `scopePoints` points (each the mean of four numbers); burst n's
-  // k-th number is n x 100000 + k mV, so that a point tells its block and its place;
+  // millivolts, blocks of `scopePoints` points (each the mean of the numbers the interval
+  // gives it); burst n's k-th number is S x k + (n mod S) - 10000 mV (mv-sim
+  // --burst-tagged-in-range: S the widest stride the count leaves within +-10 V), so
+  // that a point tells its place and its block (modulo S);
   // Tab pressed at `tabs` (seconds from the start). `burstGaps`: mv-sim's --burst-gap
   // N:BYTE:MS, a block's rest held back.
   bool fastScope = false;

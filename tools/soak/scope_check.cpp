@@ -1,12 +1,15 @@
 #include "soak/scope_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 
+#include "sim/sim.h"
 #include "soak/kept.h"
 
 namespace fs = std::filesystem;
@@ -55,19 +58,37 @@ std::vector<ScopeSweep> LoadSweeps(const fs::path& docs) {
 
 namespace {
 
-// Where point i of a block stands in the logger's numbers: the mean of the `per`
-// numbers the burst sent for it, n x 100000 + k mV for the k-th of block n.
-double Place(std::size_t i, std::size_t per) {
-  return static_cast<double>((i - 1) * per) + (static_cast<double>(per) + 1) / 2;
+// The logger's tags (mv-sim --burst-tagged-in-range): the k-th number of burst n is
+// S x k + (n mod S) - 10000 mV, S the stride its count leaves room for within +-10 V.
+// The program sums a point's `per` numbers in whole millivolts and divides in whole
+// numbers, so the point of place i in a block of class c is that quotient exactly.
+double Expected(std::size_t i, std::size_t per, long stride, long c) {
+  long long sum = 0;
+  for (std::size_t k = (i - 1) * per + 1; k <= i * per; ++k)
+    sum += static_cast<long long>(stride) * static_cast<long long>(k) + c - 10000;
+  return static_cast<double>(sum / static_cast<long long>(per));
 }
 
-// The block a point was read from and how far (in mV) it lies from point i's place in
-// it: 0 when it is that point, as a + b x volts.
-long BlockOf(const Plan& p, double v, std::size_t i, std::size_t per, double* off) {
-  const double mv = (v - p.scopeA) / p.scopeB * 1000 - Place(i, per);
-  const long n = std::lround(mv / 100000);
-  *off = mv - static_cast<double>(n) * 100000;
-  return n;
+// The block class (n mod S) whose number point i holds, as a + b x volts, or -1 when
+// the point is no block's number for its place. `off` is how far (in mV) it lies from
+// the nearest class's number.
+long ClassOf(const Plan& p, double v, std::size_t i, std::size_t per, long stride, double room, double* off) {
+  const double mv = (v - p.scopeA) / p.scopeB * 1000;
+  const long near = std::lround(mv - Expected(i, per, stride, 0));
+  *off = mv - Expected(i, per, stride, 0);
+  for (long c = std::max(0L, near - 1); c <= std::min(stride - 1, near + 1); ++c) {
+    const double d = mv - Expected(i, per, stride, c);
+    if (std::fabs(d) <= room) return *off = d, c;
+    if (std::fabs(d) < std::fabs(*off)) *off = d;
+  }
+  return -1;
+}
+// The block of class c nearest after the last block saved: the first block with that
+// class from (S - 1) / 2 blocks before the last on (block 1 when none was saved yet), so
+// a block saved again or an older one shows, within that horizon.
+long BlockOf(long c, long stride, long lastBlock) {
+  const long lo = std::max(1L, lastBlock - (stride - 1) / 2);
+  return lo + (((c - lo) % stride) + stride) % stride;
 }
 // The most a single-precision point may lie from its place: half its last digit, in mV.
 double Room(const Plan& p, double v) {
@@ -96,11 +117,17 @@ Report CheckScopeSweeps(const Plan& p, const Options& o, const std::vector<Scope
   once.name = "each saved sweep one block, later than the sweep's before (no block saved twice)";
   stored.checked = static_cast<long>(sweeps.size());
   if (sweeps.empty()) stored.Fail("no sweep saved for " + std::to_string(p.tabs.size()) + " Tab presses");
-  long right = 0, bad = 0, partial = 0, lastBlock = 0;
+  long right = 0, bad = 0, partial = 0, lastBlock = 0, wrongAll = 0, resaved = 0;
   std::string lastName;
-  // The burst's values for each point of the sweep.
+  const ScopeSweep* lastSweep = nullptr;
+  // The burst's values for each point of the sweep, and the tags' stride: a point names
+  // its block as n mod stride.
   const std::size_t per =
       std::max<std::size_t>(1, static_cast<std::size_t>(log.burstCount / std::max(1, p.scopePoints)));
+  const long stride = sim::BurstTagStride(log.burstCount);
+  if (stride < 2)
+    once.Fail("a burst of " + std::to_string(log.burstCount) +
+              " numbers leaves no room within +-10 V to tell one block from the next");
   for (const ScopeSweep& s : sweeps) {
     if (!s.problem.empty()) {
       stored.Fail(s.name + ": " + s.problem);
@@ -108,7 +135,7 @@ Report CheckScopeSweeps(const Plan& p, const Options& o, const std::vector<Scope
     }
     if (s.comment.find("partial block") != std::string::npos) ++partial;
     std::size_t wrong = 0, first = 0;
-    std::map<long, long> blocks;  // block: points
+    std::map<long, long> classes;  // n mod stride: points
     for (std::size_t i = 0; i < s.points.size(); ++i) {
       ++cells.checked;
       const double v = s.points[i];
@@ -117,12 +144,13 @@ Report CheckScopeSweeps(const Plan& p, const Options& o, const std::vector<Scope
         continue;
       }
       double off = 0;
-      const long n = i == 0 ? 0 : BlockOf(p, v, i, per, &off);
-      if (i > 0 && n >= 1 && std::fabs(off) <= Room(p, v)) {
+      const long c = i == 0 ? -1 : ClassOf(p, v, i, per, stride, Room(p, v), &off);
+      if (c >= 0) {
         ++right;
-        ++blocks[n];
+        ++classes[c];
       } else {
         ++cells.violations;
+        ++wrongAll;
         if (wrong++ == 0) first = i;
       }
     }
@@ -130,43 +158,76 @@ Report CheckScopeSweeps(const Plan& p, const Options& o, const std::vector<Scope
     if (unread > 0 && s.comment.find("partial block") == std::string::npos)
       cells.Fail(s.name + ": " + std::to_string(unread) +
                  " points not read, and its comment does not say partial block");
+    // The note's count is the points the sweep holds, no more and no fewer.
+    if (const auto at = s.comment.find("partial block: "); at != std::string::npos) {
+      const std::string rest = s.comment.substr(at + 15);
+      if (std::isdigit(static_cast<unsigned char>(rest[0]))) {
+        const long said = std::atol(rest.c_str());
+        const long held = static_cast<long>(s.points.size()) - (s.points.empty() ? 0 : 1) - unread;
+        if (said != held)
+          cells.Fail(s.name + ": its note says " + std::to_string(said) + " points, it holds " +
+                     std::to_string(held));
+      }
+    }
     if (wrong > 0 && cells.first.size() < kFirstShown) {
       double off = 0;
-      const long n = first == 0 ? 0 : BlockOf(p, s.points[first], first, per, &off);
+      if (first > 0) ClassOf(p, s.points[first], first, per, stride, Room(p, s.points[first]), &off);
       std::ostringstream w;
       w.precision(10);
       w << s.name << " point " << first << " = " << s.points[first] << " V: "
         << (first == 0 ? std::string("point 0 is read by no burst")
-                       : "not any block's number for its place (block " + std::to_string(n) + ", " +
-                             std::to_string(off) + " mV off)")
+                       : "not any block's number for its place (" + std::to_string(off) +
+                             " mV from the nearest)")
         << (wrong > 1 ? " (" + std::to_string(wrong) + " points of it wrong)" : std::string());
       cells.first.push_back(w.str());
     }
     ++once.checked;
-    if (blocks.size() > 1) {
+    if (classes.size() > 1) {
       std::string which;
-      for (const auto& [n, count] : blocks) which += (which.empty() ? "" : ", ") + std::to_string(n);
+      for (const auto& [c, count] : classes)
+        which += (which.empty() ? "" : ", ") + std::to_string(BlockOf(c, stride, lastBlock));
       once.Fail(s.name + " holds points of blocks " + which);
     }
-    if (blocks.empty()) continue;
-    const long block = blocks.rbegin()->first;
+    if (classes.empty() || stride < 2) continue;
+    long block = 0;
+    for (const auto& [c, count] : classes) block = std::max(block, BlockOf(c, stride, lastBlock));
     if (log.burstsAsked > 0 && block > log.burstsAsked)
       once.Fail(s.name + " holds block " + std::to_string(block) + " of " + std::to_string(log.burstsAsked) +
                 " asked for");
-    if (block == lastBlock)
-      once.Fail(s.name + " is block " + std::to_string(block) + " again, saved already as " + lastName);
+    // A Tab while the logger records the next block saves the block before it again, as
+    // it stands: the same sweep to the last point and note, which is no new save of it.
+    if (block == lastBlock && lastSweep && s.points == lastSweep->points && s.comment == lastSweep->comment)
+      ++resaved;
+    else if (block == lastBlock)
+      once.Fail(s.name + " is block " + std::to_string(block) + " again, not as " + lastName + " saved it");
     else if (block < lastBlock)
       once.Fail(s.name + " is block " + std::to_string(block) + ", older than " + lastName + "'s " +
                 std::to_string(lastBlock));
     lastBlock = std::max(lastBlock, block);
     lastName = s.name;
+    lastSweep = &s;
   }
+  // No point held anywhere is no pass: unless the schedule cut every block asked for, a
+  // block came whole and a sweep should hold it.
+  std::set<long> gapped;
+  for (const std::string& g : p.burstGaps) {
+    const long n = std::atol(g.c_str());
+    if (n >= 1 && n <= log.burstsAsked) gapped.insert(n);
+  }
+  const long uncut = log.burstsAsked - static_cast<long>(gapped.size());
+  if (!sweeps.empty() && right == 0 && uncut > 0)
+    cells.Fail("no point of any of the " + std::to_string(sweeps.size()) + " saved sweeps holds a value, though " +
+               std::to_string(uncut) + " of the " + std::to_string(log.burstsAsked) +
+               " blocks asked for had no gap in the schedule");
   cells.counted = bad;
   cells.countedAs = "points -99999";
-  cells.notes.push_back(std::to_string(right) + " points right, " + std::to_string(bad) + " -99999, in " +
+  cells.notes.push_back(std::to_string(right) + " points right, " + std::to_string(bad) + " -99999, " +
+                        std::to_string(wrongAll) + " wrong, in " +
                         std::to_string(sweeps.size()) + " sweeps (" + std::to_string(partial) +
                         " saying partial block) for " + std::to_string(p.tabs.size()) + " Tab presses, " +
                         std::to_string(log.burstsAsked) + " blocks asked for");
+  once.notes.push_back(std::to_string(resaved) +
+                       " sweeps the block saved before them again as it stood (a Tab while the next block recorded)");
   return r;
 }
 

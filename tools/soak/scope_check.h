@@ -18,10 +18,11 @@ struct ScopeSweep {
 // The sweep files the run saved in `docs` ("sweep 1", "sweep 2", ...), by number.
 std::vector<ScopeSweep> LoadSweeps(const std::filesystem::path& docs);
 
-// Every point the channel's a + b x the mean of the numbers the burst sent for it (in
-// volts), which names its block and its place, or -99999 where the block was not read
-// (a sweep the program cut short says so in its comment); each sweep one block, each
-// block saved once and after the blocks saved before it.
+// Every point the channel's a + b x the whole-number mean of the numbers the burst sent
+// for it (in volts), which names its place and its block (modulo the tags' stride), or
+// -99999 where the block was not read (a sweep the program cut short says so in its
+// comment), and some point held somewhere unless the schedule cut every block; each
+// sweep one block, each block saved once and after the blocks saved before it.
 Report CheckScope(const Plan& p, const Options& o, const std::filesystem::path& docs, const SimLog& log,
                   const std::vector<Usage>& usage);
 Report CheckScopeSweeps(const Plan& p, const Options& o, const std::vector<ScopeSweep>& sweeps,

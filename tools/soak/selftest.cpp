@@ -373,6 +373,8 @@ const std::vector<ScopeBreak>& ScopeBreaks() {
          s->comment = "comment text: partial block";
          return true;
        }},
+      // Saved again as it stood is what a Tab while the next block records does; saved
+      // again with fewer of its points is a block saved twice.
       {"a block saved twice", kOnce,
        [](std::vector<ScopeSweep>& sweeps) {
          ScopeSweep* s = ReadSweep(sweeps, 200);
@@ -380,16 +382,35 @@ const std::vector<ScopeBreak>& ScopeBreaks() {
          const auto at = s - sweeps.data();
          ScopeSweep copy = *s;
          copy.name += " again";
+         std::fill(copy.points.begin() + 100, copy.points.end(), -99999);
          sweeps.insert(sweeps.begin() + at + 1, copy);
          return true;
        }},
+      // The latest other block read before the last one: a block tells its number only
+      // modulo the tags' stride, so an old block shows as old within half a stride of it.
       {"an old block saved for a last Tab", kOnce,
        [](std::vector<ScopeSweep>& sweeps) {
-         ScopeSweep* s = ReadSweep(sweeps, 200);
-         if (!s || s == &sweeps.back()) return false;
+         ScopeSweep* s = nullptr;
+         const ScopeSweep* last = nullptr;
+         for (const ScopeSweep& k : sweeps)
+           if (std::any_of(k.points.begin(), k.points.end(), [](double v) { return v != -99999; })) last = &k;
+         for (std::size_t k = 0; last && k + 1 < sweeps.size(); ++k) {
+           std::vector<ScopeSweep> one = {sweeps[k]};
+           if (ReadSweep(one, 200) && sweeps[k].points != last->points) s = &sweeps[k];
+         }
+         if (!s) return false;
          ScopeSweep copy = *s;
          copy.name = "sweep " + std::to_string(sweeps.size() + 1);
          sweeps.push_back(copy);
+         return true;
+       }},
+      {"every saved point -99999 under \"places unknown\" though whole blocks were sent", kCells,
+       [](std::vector<ScopeSweep>& sweeps) {
+         if (!ReadSweep(sweeps, 200)) return false;
+         for (ScopeSweep& s : sweeps) {
+           std::fill(s.points.begin(), s.points.end(), -99999);
+           s.comment = "comment text: partial block: places unknown";
+         }
          return true;
        }},
   };
