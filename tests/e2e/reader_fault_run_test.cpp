@@ -26,6 +26,7 @@
 #include "acquisition/state.h"
 #include "common/stored_times.h"
 #include "common/test_support.h"
+#include "control/device_outputs.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
 #include "drive/script.h"
@@ -562,8 +563,15 @@ TEST_P(SwitchingHangUpRunE2E, OnlySwitchesTheInstrumentGotAreMarked) {
   EXPECT_GE(sent, 1) << "the first switch to the sample went out";
   EXPECT_EQ(static_cast<int>(marked.size()), sent) << "a marker for each switch the instrument got\n"
                                                    << dump_;
-  // Sample and reference take turns, in the order they went out.
-  for (size_t i = 0; i < marked.size(); ++i) EXPECT_EQ(marked[i], "SR"[i % 2]) << marked;
+  // In the order they went out: "R" for the reference (device 1), "S" for any other.
+  const std::string reference =
+      Switches(kind_ == sim::Kind::ADAM
+                   ? Adam4050Command(1)
+                   : SableOutputCommand(PrefsArray[PrefsSlot::DigitalOutputCoding], 1, 0, false))
+          .at(0);
+  std::string kinds;
+  for (size_t i = Switches(beforeRun).size(); i < got.size(); ++i) kinds += got[i] == reference ? 'R' : 'S';
+  EXPECT_EQ(marked, kinds);
   std::printf("%s: %d switches sent in the run, %zu marked (%s)\n",
               ::testing::UnitTest::GetInstance()->current_test_info()->name(), sent, marked.size(),
               marked.c_str());
@@ -590,6 +598,22 @@ const SwitchingLoss kSwitchingLosses[] = {
     {"ADAMLostForGood", sim::Kind::ADAM, {{6, -1}}, "wait 6\nhold Escape\n", 3.0, 6.0},
     {"UI2LostTwiceAndBack", sim::Kind::UI2, {{6, 1.5}, {24, 1.5}}, "wait 10\nhold Escape\n", 3.0, 6.0},
     {"ADAMLostTwiceAndBack", sim::Kind::ADAM, {{6, 1.5}, {24, 1.5}}, "wait 10\nhold Escape\n", 3.0, 6.0},
+    // While the line is lost: Alt+3, then "-" and "+"; they go out, and are marked, once
+    // it is back.
+    {"UI2KeysWhileLost",
+     sim::Kind::UI2,
+     {{6, 3.0}},
+     "wait 2\nhold alt+3\nwait 0.25\nrelease alt+3\nwait 0.4\nhold -\nwait 0.25\nrelease -\nwait 0.4\n"
+     "hold =\nwait 0.25\nrelease =\nwait 5\nhold Escape\n",
+     3.0,
+     5.0},
+    {"ADAMKeysWhileLost",
+     sim::Kind::ADAM,
+     {{6, 3.0}},
+     "wait 2\nhold alt+3\nwait 0.25\nrelease alt+3\nwait 0.4\nhold -\nwait 0.25\nrelease -\nwait 0.4\n"
+     "hold =\nwait 0.25\nrelease =\nwait 5\nhold Escape\n",
+     3.0,
+     5.0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Interfaces, SwitchingHangUpRunE2E, ::testing::ValuesIn(kSwitchingLosses),
