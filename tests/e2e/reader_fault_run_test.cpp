@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -209,7 +210,7 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
   bool IsOwn(int k, float v) const {
     const float own = OwnValue(kind_, k);
     if (ramp_ == 0) return v == own;
-    const float step = OwnValue(kind_, 2) - OwnValue(kind_, 1);
+    const float step = std::fabs(OwnValue(kind_, 2) - OwnValue(kind_, 1));
     return v >= own - 1e-3f && v < own + step / 2;
   }
 
@@ -526,6 +527,7 @@ class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithPa
 
   // The switch commands received, decoded.
   std::vector<std::string> Switches(const std::string& rx) const {
+    if (kind_ == sim::Kind::ADC1) return test::switching::Adc1Switches(rx);
     return kind_ == sim::Kind::ADAM ? test::switching::AdamSwitches(rx) : test::switching::SableSwitches(rx);
   }
 };
@@ -565,10 +567,10 @@ TEST_P(SwitchingHangUpRunE2E, OnlySwitchesTheInstrumentGotAreMarked) {
                                                    << dump_;
   // In the order they went out: "R" for the reference (device 1), "S" for any other.
   const std::string reference =
-      Switches(kind_ == sim::Kind::ADAM
-                   ? Adam4050Command(1)
-                   : SableOutputCommand(PrefsArray[PrefsSlot::DigitalOutputCoding], 1, 0, false))
-          .at(0);
+      kind_ == sim::Kind::ADC1 ? test::switching::Adc1Devices({1})
+      : kind_ == sim::Kind::ADAM
+          ? Switches(Adam4050Command(1)).at(0)
+          : Switches(SableOutputCommand(PrefsArray[PrefsSlot::DigitalOutputCoding], 1, 0, false)).at(0);
   std::string kinds;
   for (size_t i = Switches(beforeRun).size(); i < got.size(); ++i) kinds += got[i] == reference ? 'R' : 'S';
   EXPECT_EQ(marked, kinds);
@@ -602,6 +604,14 @@ const SwitchingLoss kSwitchingLosses[] = {
     // it is back.
     {"UI2KeysWhileLost",
      sim::Kind::UI2,
+     {{6, 3.0}},
+     "wait 2\nhold alt+3\nwait 0.25\nrelease alt+3\nwait 0.4\nhold -\nwait 0.25\nrelease -\nwait 0.4\n"
+     "hold =\nwait 0.25\nrelease =\nwait 5\nhold Escape\n",
+     3.0,
+     5.0},
+    {"ADC1LostForGood", sim::Kind::ADC1, {{6, -1}}, "wait 6\nhold Escape\n", 3.0, 6.0},
+    {"ADC1KeysWhileLost",
+     sim::Kind::ADC1,
      {{6, 3.0}},
      "wait 2\nhold alt+3\nwait 0.25\nrelease alt+3\nwait 0.4\nhold -\nwait 0.25\nrelease -\nwait 0.4\n"
      "hold =\nwait 0.25\nrelease =\nwait 5\nhold Escape\n",
