@@ -408,6 +408,42 @@ TEST_F(ReaderFaultRunE2E, ASecondOpeningOfTheRecordingsPortIsRefusedAndTheRecord
   EXPECT_GE(values[1].size(), 12u);
 }
 
+// A run that lost its line for 1.5 s is restarted, and the second run keeps its line:
+// the Recording Check window says how long the first run went without its port, and
+// nothing of it after the second.
+TEST_F(ReaderFaultRunE2E, ARestartedRunIsCheckedForItsOwnLossOnly) {
+  ramp_ = kRisingVoltsPerSecond;
+  ASSERT_NO_FATAL_FAILURE(Start(sim::Kind::UI3));
+  afterRun_ = "until 33\nlist 33\nrelease Escape\nclick 112 1\ngone 112\nuntil 112 120\nuntil 33\nlist 33\n";
+  double hungUpAt = 0;
+  bool restarted = false;
+  int32_t last = 0;
+  const auto values = Record(1, [&] {
+    restarted = restarted || Sample < last;
+    last = Sample;
+    if (restarted) return Sample >= 12;
+    if (Sample >= 4 && hungUpAt == 0) {
+      sim_->SetFaultSpan(sim::Fault::HangUp, 0, 1.5);
+      hungUpAt = Now();
+    }
+    return hungUpAt > 0 && Now() > hungUpAt + 4.0 && ReadWell();
+  });
+  ASSERT_TRUE(restarted);
+  const std::regex lost(R"(serial port lost for (\d+(\.\d)?) s)");
+  const auto said =
+      std::distance(std::sregex_iterator(output_.begin(), output_.end(), lost), std::sregex_iterator());
+  std::smatch first;
+  ASSERT_TRUE(std::regex_search(output_, first, lost)) << output_;
+  std::printf("%s: \"%s\" after the first run, %ld times in all\n",
+              ::testing::UnitTest::GetInstance()->current_test_info()->name(), first[0].str().c_str(),
+              static_cast<long>(said));
+  EXPECT_EQ(said, 1) << output_;
+  EXPECT_GT(std::stod(first[1].str()), 1.4);
+  EXPECT_LT(std::stod(first[1].str()), 3.5);
+  EXPECT_EQ(BadCellsOfOwnValues(values), 0) << "the second run kept its line";
+  EXPECT_EQ(gaps_, 0);
+}
+
 // A DataTaker's line hangs up between two samples and a new terminal takes its link 2 s
 // later: the program opens it again inside the write of a reading's request, and that
 // request's reply, answered in full on the new opening, is stored like every other one.
