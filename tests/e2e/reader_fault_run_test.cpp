@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include <ostream>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "acquisition/chart_loop.h"
@@ -469,18 +471,39 @@ TEST_P(HangUpRunE2E, TheReplyToTheFirstRequestAfterTheLineComesBackIsStored) {
   double hungUpAt = 0;
   std::string beforeRun;
   bool taken = false;
+  // Sample 0: the line hangs up at the run's first channel request, the priming sweep's.
+  std::atomic<bool> hungUp = false, done = false;
+  std::thread watcher;
+  if (row.sample == 0)
+    watcher = std::thread([&] {
+      const std::regex request(row.request);
+      for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+           !done && std::chrono::steady_clock::now() < end;
+           std::this_thread::sleep_for(std::chrono::microseconds(200)))
+        if (std::regex_search(sim_->Received(), request)) {
+          sim_->SetFaultSpan(sim::Fault::HangUp, 0, 2.0);
+          hungUp = true;
+          return;
+        }
+    });
   const auto values = Record(1, [&] {
     // The run's first sample taken (two may be taken in one pass).
     if (!taken) beforeRun = sim_->Received();
     taken = true;
-    if (Sample >= row.sample && hungUpAt == 0) {
-      sim_->SetFaultSpan(sim::Fault::HangUp, 0, 2.0);
+    if ((row.sample == 0 ? hungUp.load() : Sample >= row.sample) && hungUpAt == 0) {
+      if (row.sample != 0) sim_->SetFaultSpan(sim::Fault::HangUp, 0, 2.0);
       hungUpAt = Now();
     }
     return hungUpAt > 0 && Now() > hungUpAt + 4.0 && ReadWell();
   });
+  done = true;
+  if (watcher.joinable()) watcher.join();
+  ASSERT_TRUE(row.sample != 0 || hungUp);
   const int bad = BadCellsOfOwnValues(values);
-  EXPECT_GT(bad + gaps_, 0) << "the line was lost for a while";
+  // A line lost in the priming sweep may be back before the first sample is due.
+  if (row.sample > 0) {
+    EXPECT_GT(bad + gaps_, 0) << "the line was lost for a while";
+  }
   EndsWellRead(values);
   if (*row.request == '\0') return;
   // The requests of the recording's samples, its first sample's on.
@@ -488,18 +511,23 @@ TEST_P(HangUpRunE2E, TheReplyToTheFirstRequestAfterTheLineComesBackIsStored) {
   const auto requests = [&](const std::string& rx) {
     return std::distance(std::sregex_iterator(rx.begin(), rx.end(), request), std::sregex_iterator());
   };
-  const auto asked = requests(sim_->Received()) - requests(beforeRun) + kChannels;
+  // The first sample's requests came before the tap looked: those of its cells read (a
+  // line lost in the priming sweep fails that sample).
+  long firstRead = 0;
+  for (int k = 1; k <= kChannels; ++k) firstRead += !values[k].empty() && values[k][0] != kBad;
+  const auto asked = requests(sim_->Received()) - requests(beforeRun) + firstRead;
   int stored = 0;
   for (int k = 1; k <= kChannels; ++k) stored += static_cast<int>(values[k].size());
   EXPECT_EQ(stored - bad, asked) << "every request answered is a stored reading\n" << dump_;
 }
 
 // DataTakers and an ADAM module (text replies), a UI3 (words); the line lost after the
-// fourth sample, or after the first.
+// fourth sample, after the first, or in the priming sweep before it.
 const HangUpRow kHangUps[] = {
     {"DT800", sim::Kind::DT800, 4, R"(\d+V(NC)?\r)"},
     {"DT500", sim::Kind::DT500, 4, R"(\d+V(NC)?\r)"},
     {"DT800AfterTheFirstSample", sim::Kind::DT800, 1, R"(\d+V(NC)?\r)"},
+    {"DT800InThePrimingSweep", sim::Kind::DT800, 0, R"(\d+V(NC)?\r)"},
     {"ADAM", sim::Kind::ADAM, 4, R"(#01\d\r)"},
     {"UI3", sim::Kind::UI3, 4, ""},
 };
