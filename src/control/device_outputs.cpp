@@ -82,6 +82,13 @@ bool SendUnsentInOrder() {
   return true;
 }
 
+// A command the line refused waits, behind every one refused before it.
+void KeepUnsent(const std::string& bytes, bool reply, bool line) {
+  std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
+  if (unsent.size() >= kMostUnsent) unsent.erase(unsent.begin());
+  unsent.push_back({bytes, reply, line, {}});
+}
+
 // A command goes out after every one the line refused before it, or waits with them.
 void SendInOrder(const std::string& bytes, bool reply, bool line = false) {
   if (!Live() || bytes.empty()) return;
@@ -89,9 +96,7 @@ void SendInOrder(const std::string& bytes, bool reply, bool line = false) {
     if (reply) TakeReply(line);
     return;
   }
-  std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
-  if (unsent.size() >= kMostUnsent) unsent.erase(unsent.begin());
-  unsent.push_back({bytes, reply, line, {}});
+  KeepUnsent(bytes, reply, line);
 }
 
 void Send(const std::string& bytes) {
@@ -250,7 +255,13 @@ void SWITCHDEVICE() {
   // The ADC-1 has one bit per device whatever the coding preference says.
   if (!Live()) return;
   SerialPort& port = SerialLine();
-  port.Write(std::string(1, static_cast<char>(Adc1OutputByte(DeviceSwitchArray))));
+  // Like every other interface's switch: after those the line refused, or waiting with
+  // them (and so not marked) while the line is lost.
+  const std::string byte(1, static_cast<char>(Adc1OutputByte(DeviceSwitchArray)));
+  if (!SendUnsentInOrder() || !port.Write(byte)) {
+    KeepUnsent(byte, true, false);
+    return;
+  }
   if (WaitForBytes(port, 1, rt::TickCount() + kDeviceReplyWaitTicks, 0)) {
     const std::string reply = port.ReadBytes(1);
     if (!reply.empty()) chx = static_cast<uint8_t>(reply[0]);

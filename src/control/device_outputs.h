@@ -54,7 +54,8 @@ std::vector<std::string> AllOffCommands(int16_t iface);
 void DATATAKERSWITCH(int16_t a, int16_t b);
 // Sends the ADAM-4050 command for device n and reads its reply line.
 void SwitchADAM4050(int16_t n);
-// Sends the ADC-1 byte of DeviceSwitchArray and keeps its one-byte reply in chx.
+// Sends the ADC-1 byte of DeviceSwitchArray and keeps its one-byte reply in chx; a byte
+// the line refused waits with the other refused commands (SendUnsentSwitches).
 void SWITCHDEVICE();
 // Every device output off, on every interface (the ADC-1 table is cleared and sent).
 void TURNVALVESOFF();

@@ -26,6 +26,10 @@ bool MarkersWanted() {
 // never marked).
 void Mark(std::vector<SwitchMarker>& out, char label, bool digit = false) {
   if (!MarkersWanted()) return;
+  // Earlier switches this one's commands sent out ahead of it are marked first, at the
+  // same sample: the last marker is the switch the valves stand at.
+  out.insert(out.end(), SwitchMarkersSent.begin(), SwitchMarkersSent.end());
+  SwitchMarkersSent.clear();
   if (SwitchCommandsUnsent())
     UnsentSwitchCommands.back().markers.push_back(SwitchMarker{label, digit});
   else

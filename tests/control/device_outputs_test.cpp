@@ -113,37 +113,53 @@ TEST_F(DeviceOutputsTest, ASwitchTheLineRefusedGoesOutBeforeTheNextReading) {
 
 // A timed switch the line refused is not marked then: its marker comes with the pass
 // after the command went out, and one that never goes out in the run is never marked.
+// The same on the ADC-1, whose output byte goes out apart from the other interfaces'.
 TEST_F(DeviceOutputsTest, ASwitchIsMarkedOnlyOnceTheLineTookIt) {
-  auto owned = std::make_unique<RefusingPort>();
-  RefusingPort* line = owned.get();
-  InstallSerialPort(std::move(owned));
-  Use(ExternalADCode::SableUI3, 0, 5);
-  PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
-  RefChan = 1;
-  SampleValve = 3;
-  refint = switchint = 1.0f;
-  RefOffTime = 100;
-  RefOnTime = CycleTime = kNeverTick;
-  EXPECT_TRUE(SwitchingOnPass(100).empty()) << "the switch to the sample waits for the line";
-  EXPECT_TRUE(SwitchingOnPass(101).empty());
-  line->refusing = false;
-  SendUnsentSwitches();
-  const std::vector<SwitchMarker> marked = SwitchingOnPass(102);
-  ASSERT_EQ(marked.size(), 1u);
-  EXPECT_EQ(marked[0].label, 'S');
-  EXPECT_TRUE(SwitchingOnPass(103).empty()) << "marked once";
+  for (const int16_t iface : {ExternalADCode::SableUI3, ExternalADCode::ADC1}) {
+    SCOPED_TRACE(iface);
+    auto owned = std::make_unique<RefusingPort>();
+    RefusingPort* line = owned.get();
+    InstallSerialPort(std::move(owned));
+    UnsentSwitchCommands.clear();
+    Use(iface, 0, 5);
+    PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
+    RefChan = 1;
+    SampleValve = 3;
+    refint = switchint = 1.0f;
+    RefOffTime = 100;
+    RefOnTime = CycleTime = kNeverTick;
+    EXPECT_TRUE(SwitchingOnPass(100).empty()) << "the switch to the sample waits for the line";
+    EXPECT_TRUE(SwitchingOnPass(101).empty());
+    line->refusing = false;
+    SendUnsentSwitches();
+    const std::vector<SwitchMarker> marked = SwitchingOnPass(102);
+    ASSERT_EQ(marked.size(), 1u);
+    EXPECT_EQ(marked[0].label, 'S');
+    EXPECT_TRUE(SwitchingOnPass(103).empty()) << "marked once";
 
-  // Refused again, and the next run begins before the line is back: the command still
-  // goes out first, but that run does not mark a switch of the run before.
-  line->refusing = true;
-  EXPECT_TRUE(SwitchingOnPass(RefOnTime).empty());
-  ASSERT_TRUE(SwitchCommandsUnsent());
-  SwitchingAtRunStart(10'000, false);
-  line->refusing = false;
-  SendUnsentSwitches();
-  EXPECT_FALSE(SwitchCommandsUnsent());
-  RefOffTime = RefOnTime = CycleTime = kNeverTick;
-  EXPECT_TRUE(SwitchingOnPass(10'001).empty());
+    // Refused again, and the next run begins before the line is back: the command still
+    // goes out first, but that run does not mark a switch of the run before.
+    line->refusing = true;
+    EXPECT_TRUE(SwitchingOnPass(RefOnTime).empty());
+    ASSERT_TRUE(SwitchCommandsUnsent());
+    SwitchingAtRunStart(10'000, false);
+    line->refusing = false;
+    SendUnsentSwitches();
+    EXPECT_FALSE(SwitchCommandsUnsent());
+    RefOffTime = RefOnTime = CycleTime = kNeverTick;
+    EXPECT_TRUE(SwitchingOnPass(10'001).empty());
+
+    // A key's switch sends a refused one out ahead of it: both are marked at once, in the
+    // order they reached the instrument, the key's last.
+    line->refusing = true;
+    RefIsON = 0;
+    EXPECT_TRUE(SwitchingOnKeyReference().empty());
+    line->refusing = false;
+    const std::vector<SwitchMarker> keyed = SwitchingOnKeySample();
+    ASSERT_EQ(keyed.size(), 2u);
+    EXPECT_EQ(std::string({keyed[0].label, keyed[1].label}), "RS");
+    EXPECT_TRUE(SwitchingOnPass(10'002).empty());
+  }
 }
 
 TEST_F(DeviceOutputsTest, DataTakerLines) {

@@ -266,5 +266,36 @@ TEST_F(UserChoiceTest, APortAnotherProgramHoldsIsRefusedInThePortWindow) {
   EXPECT_TRUE(first.IsOpen());
 }
 
+// The holder lets go while the window shows why: the same choice is then taken. The
+// port is the program's from then on, and its own line never refuses it: the port
+// window offered again with the same port, and the connection made again on it.
+TEST_F(UserChoiceTest, APortLetGoIsTakenAndTheProgramsOwnLineNeverRefusesIt) {
+  StartListed(sim::Fault::None);
+  PosixSerialPort first;
+  ASSERT_TRUE(first.Open(link, 115200).ok);
+  std::string shown;
+  test::UserSteps user;
+  user.Pick(21, 182, 2)
+      .Click(21, 16)
+      .Click(88, 20)
+      .Check(88, [&] { first.Close(); })
+      .Click(88, 20)
+      .Start();
+  ChooseAndConnect();
+  EXPECT_TRUE(user.Done());
+  EXPECT_TRUE(LastConnection().confirmed);
+  ASSERT_TRUE(SerialLine().IsOpen());
+
+  test::UserSteps again;
+  again.Check(88, [&] { shown = rt::EditFieldExists(23) ? rt::EditText(23) : ""; }).Click(88, 20).Start();
+  ReconfigureSerialPort();
+  EXPECT_TRUE(again.Done());
+  EXPECT_EQ(shown, "") << "the program's own port";
+  EXPECT_TRUE(SerialLine().IsOpen());
+  CHANGE_SERIAL_PORT();
+  EXPECT_TRUE(LastConnection().confirmed) << LastConnection().openError;
+  EXPECT_FALSE(first.Open(link, 115200).ok) << "still the program's alone";
+}
+
 }  // namespace
 }  // namespace mv
