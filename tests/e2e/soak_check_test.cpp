@@ -14,6 +14,7 @@
 
 #include "common/test_support.h"
 #include "files/chart_file.h"
+#include "sim/sim.h"
 #include "soak/check.h"
 #include "soak/lookup.h"
 #include "soak/plan.h"
@@ -418,13 +419,15 @@ namespace mv::soak {
 namespace {
 
 // A fast-scope sweep as the program writes it: point 0 read by no burst, point i the
-// burst's value i - 1 (one a point) as a + b x volts, with `edit` applied.
+// burst's tagged number i (one a point, within the input's range) as a + b x volts, with
+// `edit` applied.
 class SweepView : public RecordingView {
  public:
   SweepView(const Plan& p, long block, std::function<void(std::vector<float>&)> edit) {
     points_.push_back(-99999);
     for (int i = 1; i <= p.scopePoints; ++i) {
-      const double mv = static_cast<double>(block) * 100000 + i;
+      const long stride = sim::BurstTagStride(p.scopePoints);
+      const double mv = static_cast<double>(stride * i + block % stride - 10000);
       points_.push_back(static_cast<float>(p.scopeA + p.scopeB * mv / 1000));
     }
     edit(points_);
@@ -478,7 +481,11 @@ TEST(SoakScopeCheck, EveryPointNamesItsBlockAndPlaceAndNoBlockIsSavedTwice) {
          v.back() = -99999.0f;
        },
        "partial block: 2047 of 2048 points"},
-      {"a block saved twice", false, [](std::vector<float>&) {}, "", {1, 1}, kOnce},
+      // A Tab while the next block records saves the block before again, as it stood.
+      {"a block saved again as it stood", false, [](std::vector<float>&) {}, "", {1, 1}},
+      {"a block saved twice, the saves apart", false,
+       [](std::vector<float>& v) { std::fill(v.begin() + 1000, v.end(), -99999.0f); },
+       "partial block: 999 of 2048 points", {1, 1}, kOnce},
       {"an older block saved for a later Tab", false, [](std::vector<float>&) {}, "", {2, 1}, kOnce},
   };
   for (const SweepBreach& c : cases) {
