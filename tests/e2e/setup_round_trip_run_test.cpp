@@ -53,12 +53,6 @@ class SetupRoundTripRunE2E : public test::SimulatedRunTest {
     SimulatedRunTest::TearDown();
   }
 
-  // The notice hook holds this test: the next test must not find it installed.
-  void TearDown() override {
-    files_hooks::ResetFilesHooks();
-    SimulatedRunTest::TearDown();
-  }
-
   // The recording runs on the virtual clock; the connection road on the real one.
   void Tap() {
     SetControlLoopTap([this](const std::string& step) {
