@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -91,7 +92,7 @@ void LateFrom(Files& r, int k) {
 // The log's readings of what the files hold, as an instrument asked for each channel in
 // turn answered them (channel 2's value tells the sweep's time; a zeroed channel 1 read
 // its input all the same); a streaming instrument's lines likewise.
-void ReadingsOf(Files& r, double base1, bool stream) {
+void ReadingsOf(Files& r, double base1, bool stream, int input2 = 2) {
   r.log.readingsLogged = true;
   for (const StoredFile& f : r.files)
     for (std::size_t k = 0; k < f.cells[0].size(); ++k) {
@@ -100,7 +101,7 @@ void ReadingsOf(Files& r, double base1, bool stream) {
       if (stream)
         r.log.lines.push_back({t + 0.001, {first, f.cells[1][k]}});
       else
-        r.log.reads.push_back({t, 1, first, {}, 0}), r.log.reads.push_back({t + 1e-4, 2, f.cells[1][k], {}, 0});
+        r.log.reads.push_back({t, 1, first, {}, 0}), r.log.reads.push_back({t + 1e-4, input2, f.cells[1][k], {}, 0});
     }
   std::sort(r.log.lines.begin(), r.log.lines.end(),
             [](const SimLog::Line& a, const SimLog::Line& b) { return a.sent < b.sent; });
@@ -123,6 +124,9 @@ struct Breach {
   // Applied after the log's readings are made from the files: a cell no longer its
   // reading, or a reading changed or gone.
   std::function<void(Files&)> unread = nullptr;
+  // An ADAM's two modules share the line: channel 1 on module 01 (input 1), channel 2
+  // on module 03 (input 9); the values as its replies give them, to 0.1 mV.
+  bool twoModules = false;
 };
 
 // A streaming instrument froze from 1.05 s to 1.65 s after the first sample; sample 11
@@ -165,6 +169,17 @@ void Switch(Files& r, bool zeroed) {
   r.log.outputs = {{kOrigin + 0.5, 1}, {kOrigin + 1 + 0.95, 3}, {kOrigin + 1 + 1.55, 2}};
   if (zeroed)
     for (int k = 10; k <= 14; ++k) r.files[0].cells[0][k] = 0;
+}
+
+// Module 03 silent at sample 7, and nothing asked at sample 8: channel 2 a copy at 7
+// and -99999 at 8, channel 1 at 8 -99999 (or, with `copy`, its value at 7).
+void HeldByModule3(Files& r, bool copy) {
+  ReadAt(r, 7, 1)->fault = "silent";
+  r.log.reads.erase(r.log.reads.begin() + 16, r.log.reads.begin() + 18);
+  r.files[0].cells[1][7] = r.files[0].cells[1][6];
+  r.files[0].cells[1][8] = -99999;
+  r.files[0].cells[0][8] = copy ? r.files[0].cells[0][7] : -99999;
+  r.log.faults = {{kOrigin + 1 + 0.7, kOrigin + 1 + 0.9}};
 }
 
 const Breach kBreaches[] = {
@@ -302,6 +317,13 @@ const Breach kBreaches[] = {
        r.log.reads.erase(r.log.reads.begin() + 14);
        r.files[0].cells[0][7] = r.files[0].cells[0][6];
      }},
+    // Module 03's request went unanswered at sample 7 (its channel a copy there): the
+    // line is held for its late reply, so module 01 is not asked at sample 8 and its
+    // channel is -99999 there, never its last value.
+    {"MinusWhereAnotherModuleHeldTheLine", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { HeldByModule3(r, false); }, true},
+    {"ACopyWhereAnotherModuleHeldTheLine", kHeld, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { HeldByModule3(r, true); }, true},
     {"MinusWhereTheLogHasAGoodReply", kAnswered, [](Files&) {}, false, false, false, false, 0,
      [](Files& r) { r.files[0].cells[0][7] = -99999; }},
     {"ACopyWhereTheLogHasAGoodReply", kAnswered, [](Files&) {}, false, false, false, false, 0,
@@ -342,7 +364,17 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   }
   Files r = Recording(GetParam().slower);
   GetParam().make(r);
-  ReadingsOf(r, GetParam().base1, GetParam().stream);
+  if (GetParam().twoModules) {
+    o.kind = "adam";
+    plan.kind = FindKind(o.kind);
+    plan.inputs = {1, 9};
+    plan.bases = {GetParam().base1, 0, 0, 0, 0, 0, 0, 0, 4};
+    for (StoredFile& f : r.files)
+      for (auto& channel : f.cells)
+        for (double& v : channel) v = static_cast<float>(std::round(v * 1e4) / 1e4);
+    RenumberText(r, kInterval);
+  }
+  ReadingsOf(r, GetParam().base1, GetParam().stream, GetParam().twoModules ? 9 : 2);
   if (GetParam().unread) {
     GetParam().unread(r);
     RenumberText(r, kInterval);

@@ -270,14 +270,21 @@ class Looker {
         if (at == s.index) logged += seconds;
       beforeGap_ = logged > 0 ? lastAsked - logged / 2 : -1e18;
       std::map<int, bool> cutOff;  // by device: a request of this sweep failed before
+      // The last request on the line before each channel's turn: its device's time-out
+      // holds the line for a late reply when it went unanswered.
+      long onLine = bestJ > 0 && bestJ <= reads.size() ? static_cast<long>(bestJ) - 1 : -1;
       for (int c : chans_) {
         const long q = best[static_cast<std::size_t>(c)];
         if (q >= 0) claimed[static_cast<std::size_t>(q)] = true, next = static_cast<std::size_t>(q) + 1;
+        const bool held = onLine >= 0 && !failed_[static_cast<std::size_t>(onLine)].empty() &&
+                          DeviceOfInput(reads[static_cast<std::size_t>(onLine)].input) != Device(c);
         const Excuse excuse = q >= 0                 ? Excuse::None
                               : cutOff[Device(c)]    ? Excuse::Cut
                               : portLost             ? Excuse::PortLost
                               : silent_[static_cast<std::size_t>(c)] ? Excuse::Silent
-                                                                     : Excuse::None;
+                              : held                 ? Excuse::HeldForAnother
+                                                     : Excuse::None;
+        if (q >= 0) onLine = q;
         failedCopies += Judge(s, prev, c, q, excuse);
         const bool failed = q >= 0 && !failed_[static_cast<std::size_t>(q)].empty();
         if (failed) cutOff[Device(c)] = true;
@@ -308,7 +315,7 @@ class Looker {
     r_.held.counted = failedCopies;
     r_.held.countedAs =
         "copies or -99999 where the request failed, a failure cut its sweep or the port was lost, and -99999 read "
-        "before the gap its sample stands after";
+        "before the gap its sample stands after or where another device's unanswered request held the line";
     long failedReads = 0;
     for (const std::string& f : failed_) failedReads += f.empty() ? 0 : 1;
     r_.answered.notes.push_back(std::to_string(reads.size()) + " readings in the log, " +
@@ -334,11 +341,14 @@ class Looker {
   // Why a channel that was not asked in its sample's sweep may hold a copy or -99999:
   // a request of the same device failed earlier in the sweep (which the failure cut),
   // the port was lost, or (-99999 alone) the channel's last request failed and it has
-  // not been asked since (a module rested after its silence).
-  enum class Excuse { None, Cut, PortLost, Silent };
+  // not been asked since (a module rested after its silence), or the last request on
+  // the line was another device's and went unanswered, so the line was held for its
+  // late reply and this device could not be asked.
+  enum class Excuse { None, Cut, PortLost, Silent, HeldForAnother };
   // The device that answers channel c: an ADAM's module, else the one instrument.
-  int Device(int c) const {
-    return std::string(p_.kind->name) == "adam" ? (Input(c) <= 8 ? 1 : 3) : 0;
+  int Device(int c) const { return DeviceOfInput(Input(c)); }
+  int DeviceOfInput(int input) const {
+    return std::string(p_.kind->name) == "adam" ? (input <= 8 ? 1 : 3) : 0;
   }
 
   int Judge(const StoredSample& s, const std::vector<double>* prev, int c, long q, Excuse excuse) {
@@ -353,7 +363,9 @@ class Looker {
       if (cell == 0) return r_.zeros.Fail(at + ": a zero on a channel with no device, not sent"), 0;
       if (bad || copy) {
         ++r_.held.checked;
-        if (excuse == Excuse::Cut || excuse == Excuse::PortLost || (excuse == Excuse::Silent && bad)) return 1;
+        if (excuse == Excuse::Cut || excuse == Excuse::PortLost ||
+            ((excuse == Excuse::Silent || excuse == Excuse::HeldForAnother) && bad))
+          return 1;
         r_.held.Fail(at + (bad ? " (-99999)" : " (a copy of the sample before)") + ": input " +
                      std::to_string(Input(c)) + " was never asked in its sweep");
         return 0;
