@@ -182,6 +182,15 @@ void HeldByModule3(Files& r, bool copy) {
   r.log.faults = {{kOrigin + 1 + 0.7, kOrigin + 1 + 0.9}};
 }
 
+// One byte echoed halfway between samples 4 and 5; with `asked`, the log shows the
+// output byte (64..127) it echoes.
+void OutputByteEcho(Files& r, bool asked) {
+  const double at = kOrigin + 1 + 0.45;
+  if (asked) r.log.outputBytes.push_back(at);
+  r.log.replies.push_back(at + 2e-5);
+  std::sort(r.log.replies.begin(), r.log.replies.end());
+}
+
 const Breach kBreaches[] = {
     {"Clean", kNone, [](Files&) {}},
     {"IntervalChangedInThePauseWindowFromItsCase", kNone, [](Files&) {}, true},
@@ -214,6 +223,10 @@ const Breach kBreaches[] = {
        RenumberText(r, kInterval);
        r.log.faults = {{kOrigin + 1 + 2 + 2 + 1.5, kOrigin + 1 + 2 + 2 + 1.6}};
      }},
+    // An ADC-1's output byte between two sweeps, echoed: a device command, no reading;
+    // the same echo with no output byte asked for is a reply stored nowhere.
+    {"AnOutputBytesEchoBetweenSweeps", kNone, [](Files& r) { OutputByteEcho(r, true); }},
+    {"AnEchoBetweenSweepsWithNoOutputByte", kOnce, [](Files& r) { OutputByteEcho(r, false); }},
     {"AnotherChannelsValue", kCells, [](Files& r) { r.files[0].cells[1][5] = r.files[0].cells[0][5]; }},
     // A sweep whose second reply timed out in a fault: its last reading 0.6 s after its
     // first, the sample standing at its last (a gap before it), the run going on after.

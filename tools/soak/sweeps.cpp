@@ -447,8 +447,10 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
       for (std::size_t at : cut) state[at] = kFault;
     mark(begin, end + recovery_, kFault);
   }
-  // A device command's acknowledgement is no reading.
+  // A device command's acknowledgement is no reading: a UI's "o" command, or an
+  // ADC-1's output byte, which the ADC-1 echoes.
   for (const auto& [at, device] : log_.outputs) mark(at, at + 0.005 + lag, kClaimed);
+  for (const double at : log_.outputBytes) mark(at, at + 0.005 + lag, kClaimed);
   // The sweeps stored, by time, to name where a reply went missing.
   std::vector<const Sample*> read;
   for (const Sample& s : samples)
