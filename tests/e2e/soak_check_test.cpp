@@ -191,6 +191,15 @@ void OutputByteEcho(Files& r, bool asked) {
   std::sort(r.log.replies.begin(), r.log.replies.end());
 }
 
+// Sample 7's sweep never asked, both its channels copies of sample 6, and a scan of
+// input 3 with `fault` just before it, in a fault's span.
+void ScanBeforeSample7(Files& r, const std::string& fault) {
+  r.log.reads.erase(r.log.reads.begin() + 14, r.log.reads.begin() + 16);
+  r.log.reads.insert(r.log.reads.begin() + 14, {kOrigin + 1 + 0.66, 3, 1.0, fault, 0});
+  for (int c : {0, 1}) r.files[0].cells[c][7] = r.files[0].cells[c][6];
+  r.log.faults = {{kOrigin + 1 + 0.65, kOrigin + 1 + 0.75}};
+}
+
 const Breach kBreaches[] = {
     {"Clean", kNone, [](Files&) {}},
     {"IntervalChangedInThePauseWindowFromItsCase", kNone, [](Files&) {}, true},
@@ -337,6 +346,14 @@ const Breach kBreaches[] = {
      [](Files& r) { HeldByModule3(r, false); }, true},
     {"ACopyWhereAnotherModuleHeldTheLine", kHeld, [](Files&) {}, false, false, false, false, 0,
      [](Files& r) { HeldByModule3(r, true); }, true},
+    // A scan of input 3 (a channel averaged over the interval, outside the sweep) went
+    // unanswered before sample 7's sweep: the instrument stopped answering, and the
+    // sweep's channels, never asked, keep their last value; after a scan answered well
+    // they may not.
+    {"ACopyWhereAFailedScanCutTheSweep", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { ScanBeforeSample7(r, "silent"); }},
+    {"ACopyAfterAScanAnsweredWell", kHeld, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { ScanBeforeSample7(r, ""); }},
     {"MinusWhereTheLogHasAGoodReply", kAnswered, [](Files&) {}, false, false, false, false, 0,
      [](Files& r) { r.files[0].cells[0][7] = -99999; }},
     {"ACopyWhereTheLogHasAGoodReply", kAnswered, [](Files&) {}, false, false, false, false, 0,

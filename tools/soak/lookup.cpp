@@ -108,6 +108,13 @@ class Looker {
   }
   double Sent(std::size_t i) const { return AsStored(*p_.kind, reads_[i].value, high_[i]); }
 
+  // A scan of a channel averaged over the interval whose reply did not come, came
+  // garbled or came past the time-out.
+  bool ScanFailed(const SimLog::Read& r) const {
+    if (r.fault == "silent" || r.fault == "partial" || r.fault == "garbage" || r.fault == "stale") return true;
+    return !r.fault.empty() && r.ms > p_.kind->timeoutMs;
+  }
+
   // ---- which readings failed -----------------------------------------------------
   // A reply that did not come, came garbled or past the time-out failed; the reply
   // after a stale one may be read as the stale bytes; a hang-up loses what is on its way.
@@ -270,6 +277,20 @@ class Looker {
         if (at == s.index) logged += seconds;
       beforeGap_ = logged > 0 ? lastAsked - logged / 2 : -1e18;
       std::map<int, bool> cutOff;  // by device: a request of this sweep failed before
+      // A channel averaged over the interval is read in scans up to its sample's sweep: a
+      // scan that failed since the sample before's sweep cuts this sweep as a request
+      // failed in it does (the instrument stopped answering).
+      {
+        double sweepFrom = to;
+        for (int c : chans_)
+          if (best[static_cast<std::size_t>(c)] >= 0)
+            sweepFrom = std::min(sweepFrom, reads[static_cast<std::size_t>(best[static_cast<std::size_t>(c)])].t);
+        const auto& all = log_.reads;
+        auto i = std::upper_bound(all.begin(), all.end(), lastRead_,
+                                  [](double t, const SimLog::Read& r) { return t < r.t; });
+        for (; i != all.end() && i->t < sweepFrom; ++i)
+          if (!InChannels(i->input) && ScanFailed(*i)) cutOff[DeviceOfInput(i->input)] = true;
+      }
       // The last request on the line before each channel's turn: its device's time-out
       // holds the line for a late reply when it went unanswered.
       long onLine = bestJ > 0 && bestJ <= reads.size() ? static_cast<long>(bestJ) - 1 : -1;
