@@ -591,3 +591,51 @@ TEST(SoakSweeps, AnAdamModuleIsAskedAgainAWindowAndARestAfterALongSilence) {
 
 }  // namespace
 }  // namespace mv::soak
+
+namespace mv::soak {
+namespace {
+
+// An ADC-1 on a 1,200-baud line reads a small low-gain value again at high gain some
+// 90 ms on and keeps the second; a second beyond the high gain's range (the input rose
+// past 8.19 mV meanwhile) leaves the first standing, which is then the cell.
+struct HighGainCase {
+  const char* name;
+  double again;  // the high-gain reading's value
+  double cell;   // what sample 1 stores
+  bool fails;    // the look-up reports sample 1
+};
+
+TEST(SoakLookUp, AnAdc1SmallReadingIsReadAgainAtHighGain) {
+  const HighGainCase cases[] = {
+      {"HighGainWithinItsRangeKept", 0.005, 0.005, false},
+      {"HighGainPastItsRangeLeavesTheLowGain", 0.0102, 0.0012, false},
+      {"HighGainPastItsRangeStoredClamped", 0.0102, 0.00819, true},
+      {"LowGainStoredWhereHighGainWasInRange", 0.005, 0.0012, true},
+  };
+  for (const HighGainCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Plan p;
+    p.kind = FindKind("adc1");
+    p.channels = 1;
+    p.inputs = {1};
+    p.interval = 1;
+    p.baud = 1200;
+    Options o;
+    o.kind = "adc1";
+    o.interval = 1;
+    SimLog log;
+    log.origin = 5;
+    log.readingsLogged = true;
+    log.reads = {{10, 1, 0.2, {}, 0}, {11, 1, 0.0012, {}, 0}, {11.09, 1, c.again, {}, 0}, {12, 1, 0.1, {}, 0}};
+    StoredFile f;
+    f.name = "period";
+    f.interval = f.firstInterval = 1;
+    f.cells = {{static_cast<float>(0.2), static_cast<float>(c.cell), static_cast<float>(0.1)}};
+    const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
+    EXPECT_EQ(r.lookup.violations + r.answered.violations + r.held.violations > 0, c.fails)
+        << r.lookup.violations << " " << r.answered.violations << " " << r.held.violations;
+  }
+}
+
+}  // namespace
+}  // namespace mv::soak

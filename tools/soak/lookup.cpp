@@ -82,10 +82,13 @@ class Looker {
 
  private:
   // The readings as the program takes them: an ADC-1 reads a small value again at high
-  // gain at once, and keeps the second.
+  // gain at once (a few bytes' exchange later: longer on a slow line), and keeps the
+  // second unless it is beyond the high gain's range (the input rose past it meanwhile),
+  // when the first stands.
   // The spike filter reads a channel again 10 ms after a reading that jumped by more
   // than its ratio from the one before, and keeps the second unless the first was
   // nearer; the soak's inputs rise steadily, so the second stands.
+  static constexpr float kHighGainRange = 0.00819f;
   void Gather() {
     const bool adc1 = std::string(p_.kind->name) == "adc1";
     for (const SimLog::Read& r : log_.reads) {
@@ -96,8 +99,15 @@ class Looker {
       const double within = 0.05 + (!reads_.empty() && !reads_.back().fault.empty() && p_.spikeRatio > 0
                                         ? p_.kind->timeoutMs / 1000.0 + 0.05
                                         : 0);
-      const bool again = !reads_.empty() && reads_.back().input == r.input && r.t - reads_.back().t < within;
-      if (again && ((adc1 && std::fabs(r.value) < 0.0082) || p_.spikeRatio > 0)) {
+      const double paced = adc1 && p_.baud > 0 ? 20 * 10.0 / p_.baud : 0;
+      const bool again = !reads_.empty() && reads_.back().input == r.input && r.t - reads_.back().t < within + paced;
+      if (again && adc1 && !ReplyFailed(reads_.back()) &&
+          std::fabs(AsStored(*p_.kind, reads_.back().value, false)) < kHighGainRange) {
+        if (ReplyFailed(r) || std::fabs(AsStored(*p_.kind, r.value, true)) < kHighGainRange)
+          reads_.back() = r, high_.back() = true;
+        continue;
+      }
+      if (again && p_.spikeRatio > 0) {
         reads_.back() = r;
         high_.back() = adc1;
         continue;
@@ -108,9 +118,8 @@ class Looker {
   }
   double Sent(std::size_t i) const { return AsStored(*p_.kind, reads_[i].value, high_[i]); }
 
-  // A scan of a channel averaged over the interval whose reply did not come, came
-  // garbled or came past the time-out.
-  bool ScanFailed(const SimLog::Read& r) const {
+  // A reading whose reply did not come, came garbled or came past the time-out.
+  bool ReplyFailed(const SimLog::Read& r) const {
     if (r.fault == "silent" || r.fault == "partial" || r.fault == "garbage" || r.fault == "stale") return true;
     return !r.fault.empty() && r.ms > p_.kind->timeoutMs;
   }
@@ -289,7 +298,7 @@ class Looker {
         auto i = std::upper_bound(all.begin(), all.end(), lastRead_,
                                   [](double t, const SimLog::Read& r) { return t < r.t; });
         for (; i != all.end() && i->t < sweepFrom; ++i)
-          if (!InChannels(i->input) && ScanFailed(*i)) cutOff[DeviceOfInput(i->input)] = true;
+          if (!InChannels(i->input) && ReplyFailed(*i)) cutOff[DeviceOfInput(i->input)] = true;
       }
       // The last request on the line before each channel's turn: its device's time-out
       // holds the line for a late reply when it went unanswered.
