@@ -639,3 +639,47 @@ TEST(SoakLookUp, AnAdc1SmallReadingIsReadAgainAtHighGain) {
 
 }  // namespace
 }  // namespace mv::soak
+
+namespace mv::soak {
+namespace {
+
+// A DataTaker's spike filter (ratio 2) reads input 1 again after each jump: at the
+// third sweep the input wraps (49.9 V, again -49.8 V), nearer the reference (the second
+// sweep's first reading, 46 V) than the first reading, which is a spike: the reference
+// stands in its place. Anything else there is no value the filter keeps.
+TEST(SoakLookUp, ASpikeKeepsTheFirstReadingOfTheSweepBeforeInItsPlace) {
+  Plan p;
+  p.kind = FindKind("dt500");
+  p.channels = 1;
+  p.inputs = {1};
+  p.interval = 1;
+  p.spikeRatio = 2;
+  Options o;
+  o.kind = "dt500";
+  o.interval = 1;
+  SimLog log;
+  log.origin = 5;
+  log.readingsLogged = true;
+  log.reads = {{10, 1, 40, {}, 0}, {11, 1, 46, {}, 0}, {11.01, 1, 46.1, {}, 0}, {12, 1, 49.9, {}, 0},
+               {12.01, 1, -49.8, {}, 0}};
+  const std::vector<SpikeKept> kept = SpikesKept(p, log);
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].t, 12.01);
+  EXPECT_EQ(kept[0].reference, 46);
+  const struct {
+    double cell;
+    bool fails;
+  } cases[] = {{46, false}, {-49.8, true}, {46.1, true}, {49.9, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cell);
+    StoredFile f;
+    f.name = "period";
+    f.interval = f.firstInterval = 1;
+    f.cells = {{40, static_cast<float>(46.1), static_cast<float>(c.cell)}};
+    const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
+    EXPECT_EQ(r.lookup.violations + r.answered.violations + r.held.violations > 0, c.fails);
+  }
+}
+
+}  // namespace
+}  // namespace mv::soak

@@ -42,6 +42,51 @@ bool SameValue(double cell, double stored) {
 
 namespace {
 
+// A reading whose reply did not come, came garbled or came past the time-out.
+bool Failed(const KindFacts& kind, const SimLog::Read& r) {
+  if (r.fault == "silent" || r.fault == "partial" || r.fault == "garbage" || r.fault == "stale") return true;
+  return !r.fault.empty() && r.ms > kind.timeoutMs;
+}
+
+}  // namespace
+
+// The filter reads a channel again after a first reading that moved by more than its
+// ratio from the reference (the channel's first reading of the sweep before), and keeps
+// the reference when the second reading is nearer it than to the first; the reference
+// then becomes the first reading. A failed reading on either side is no judgement the
+// log can retrace: none is counted.
+std::vector<SpikeKept> SpikesKept(const Plan& p, const SimLog& log) {
+  std::vector<SpikeKept> kept;
+  if (!(p.spikeRatio > 0)) return kept;
+  std::map<int, double> lastFirst, judgedBy;
+  const SimLog::Read* prev = nullptr;
+  for (const SimLog::Read& r : log.reads) {
+    if (std::find(p.inputs.begin(), p.inputs.end(), r.input) == p.inputs.end()) continue;
+    const double within = 0.05 + (prev && Failed(*p.kind, *prev) ? p.kind->timeoutMs / 1000.0 + 0.05 : 0);
+    if (prev && prev->input == r.input && r.t - prev->t < within) {
+      const auto by = judgedBy.find(r.input);
+      if (by != judgedBy.end() && !Failed(*p.kind, *prev) && !Failed(*p.kind, r) &&
+          std::fabs(r.value - prev->value) > std::fabs(r.value - by->second))
+        kept.push_back({r.input, r.t, by->second});
+      prev = nullptr;
+      continue;
+    }
+    const auto last = lastFirst.find(r.input);
+    if (last != lastFirst.end())
+      judgedBy[r.input] = last->second;
+    else
+      judgedBy.erase(r.input);
+    if (Failed(*p.kind, r))
+      lastFirst.erase(r.input);
+    else
+      lastFirst[r.input] = r.value;
+    prev = &r;
+  }
+  return kept;
+}
+
+namespace {
+
 class Looker {
  public:
   Looker(const Plan& p, const Options& o, const SimLog& log, const std::vector<StoredFile>& files,
@@ -86,11 +131,13 @@ class Looker {
   // second unless it is beyond the high gain's range (the input rose past it meanwhile),
   // when the first stands.
   // The spike filter reads a channel again 10 ms after a reading that jumped by more
-  // than its ratio from the one before, and keeps the second unless the first was
-  // nearer; the soak's inputs rise steadily, so the second stands.
+  // than its ratio from the one before, and keeps the second unless it judged the first
+  // a spike (SpikesKept): the reference then stands in the first one's place.
   static constexpr float kHighGainRange = 0.00819f;
   void Gather() {
     const bool adc1 = std::string(p_.kind->name) == "adc1";
+    spikes_ = SpikesKept(p_, log_);
+    std::size_t spike = 0;
     for (const SimLog::Read& r : log_.reads) {
       // A channel averaged over the interval is read in scans between the sweeps.
       if (!InChannels(r.input)) continue;
@@ -110,6 +157,9 @@ class Looker {
       if (again && p_.spikeRatio > 0) {
         reads_.back() = r;
         high_.back() = adc1;
+        while (spike < spikes_.size() && spikes_[spike].t < r.t) ++spike;
+        if (spike < spikes_.size() && spikes_[spike].t == r.t && spikes_[spike].input == r.input)
+          reads_.back().value = spikes_[spike].reference;
         continue;
       }
       reads_.push_back(r);
@@ -120,8 +170,7 @@ class Looker {
 
   // A reading whose reply did not come, came garbled or came past the time-out.
   bool ReplyFailed(const SimLog::Read& r) const {
-    if (r.fault == "silent" || r.fault == "partial" || r.fault == "garbage" || r.fault == "stale") return true;
-    return !r.fault.empty() && r.ms > p_.kind->timeoutMs;
+    return Failed(*p_.kind, r);
   }
 
   // ---- which readings failed -----------------------------------------------------
@@ -516,6 +565,7 @@ class Looker {
   double lastRead_ = -1e18;
   double beforeGap_ = -1e18;  // readings before it lie before the gap the sample stands after
   std::vector<bool> high_;  // an ADC-1 reading at high gain
+  std::vector<SpikeKept> spikes_;  // the spike filter's re-reads that kept the reference
   std::vector<std::string> failed_;
   std::map<long, double> times_;  // each sample's last reading (wall clock)
   std::vector<double> order_;     // those times in order
