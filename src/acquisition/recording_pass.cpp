@@ -283,8 +283,9 @@ std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {
     KeepMarkersWithinRun(std::max<int32_t>(Sample - 1, 0));
     acq_hooks::AUTOSAVE();
     // A new sampling period has a time axis of its own: its first sample is due one
-    // interval from now, when its file says it starts.
-    if (Sample == 0) StartChartAxis(GetCurrentTimeInSeconds() + ChartIntervalInSeconds);
+    // interval from now, when its file says it starts. The interface's pace is the
+    // run's: a slow spell the period starts in is gaps, as anywhere else in the run.
+    if (Sample == 0) StartPeriodChartAxis(GetCurrentTimeInSeconds() + ChartIntervalInSeconds);
   }
   rt::SetOutputWindow(kAcquisitionWindow);
   if (NewScreenDue()) acq_hooks::REDRAWSCREEN();

@@ -193,6 +193,16 @@ void StartChartAxis(double firstDue, double primedSweep) {
   Publish(a);
 }
 
+void StartPeriodChartAxis(double firstDue) {
+  const Axis before = gAxis;
+  StartChartAxis(firstDue);
+  Axis& a = gAxis;
+  if (before.paceKnown && before.requested == a.requested) {
+    a.paceKnown = true;
+    a.slowFromStart = before.slowFromStart;
+  }
+}
+
 double ChangeChartInterval(double interval) {
   return RegridChartAxis(interval);
 }

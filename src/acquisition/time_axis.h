@@ -40,6 +40,10 @@ namespace mv {
 // primedSweep: how long the priming sweep before the run took (0: none was timed); the
 // first sample is begun that long before `firstDue`, which must leave room for it.
 void StartChartAxis(double firstDue, double primedSweep = 0);
+// A new sampling period of the same run, its first sample due at `firstDue`: as a new
+// run, but whether the interface is slower than the interval is what the run's start
+// told (at the same interval), never what a slow spell the period starts in suggests.
+void StartPeriodChartAxis(double firstDue);
 
 // The readings of one sample are in.
 struct SampleReadings {

@@ -509,6 +509,17 @@ const AxisRun kRuns[] = {
      .stopAt = 25,
      .maxGaps = 45,
      .channels = 2},
+    // A sampling period that starts inside a slow spell (each sweep a fifth longer than
+    // the interval): the spell is gaps in that period too, and its file stores the
+    // interval asked for, not the spell's pace.
+    {.name = "QuarterSlowSpellAcrossAPeriod",
+     .interval = 0.25,
+     .taker = Taker::OneSweep,
+     .episodes = {{Episode::Slow, 5, 12, 0.15}},
+     .stopAt = 25,
+     .periodSamples = 30,
+     .maxGaps = 45,
+     .channels = 2},
     // Continuous averaging through a silence: one gap, and no sample holds readings of
     // another interval.
     {.name = "QuarterLastContinuousSilent",

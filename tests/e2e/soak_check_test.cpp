@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -92,7 +93,7 @@ void LateFrom(Files& r, int k) {
 // The log's readings of what the files hold, as an instrument asked for each channel in
 // turn answered them (channel 2's value tells the sweep's time; a zeroed channel 1 read
 // its input all the same); a streaming instrument's lines likewise.
-void ReadingsOf(Files& r, double base1, bool stream) {
+void ReadingsOf(Files& r, double base1, bool stream, int input2 = 2) {
   r.log.readingsLogged = true;
   for (const StoredFile& f : r.files)
     for (std::size_t k = 0; k < f.cells[0].size(); ++k) {
@@ -101,7 +102,7 @@ void ReadingsOf(Files& r, double base1, bool stream) {
       if (stream)
         r.log.lines.push_back({t + 0.001, {first, f.cells[1][k]}});
       else
-        r.log.reads.push_back({t, 1, first, {}, 0}), r.log.reads.push_back({t + 1e-4, 2, f.cells[1][k], {}, 0});
+        r.log.reads.push_back({t, 1, first, {}, 0}), r.log.reads.push_back({t + 1e-4, input2, f.cells[1][k], {}, 0});
     }
   std::sort(r.log.lines.begin(), r.log.lines.end(),
             [](const SimLog::Line& a, const SimLog::Line& b) { return a.sent < b.sent; });
@@ -124,6 +125,9 @@ struct Breach {
   // Applied after the log's readings are made from the files: a cell no longer its
   // reading, or a reading changed or gone.
   std::function<void(Files&)> unread = nullptr;
+  // An ADAM's two modules share the line: channel 1 on module 01 (input 1), channel 2
+  // on module 03 (input 9); the values as its replies give them, to 0.1 mV.
+  bool twoModules = false;
 };
 
 // A streaming instrument froze from 1.05 s to 1.65 s after the first sample; sample 11
@@ -168,6 +172,35 @@ void Switch(Files& r, bool zeroed) {
     for (int k = 10; k <= 14; ++k) r.files[0].cells[0][k] = 0;
 }
 
+// Module 03 silent at sample 7, and nothing asked at sample 8: channel 2 a copy at 7
+// and -99999 at 8, channel 1 at 8 -99999 (or, with `copy`, its value at 7).
+void HeldByModule3(Files& r, bool copy) {
+  ReadAt(r, 7, 1)->fault = "silent";
+  r.log.reads.erase(r.log.reads.begin() + 16, r.log.reads.begin() + 18);
+  r.files[0].cells[1][7] = r.files[0].cells[1][6];
+  r.files[0].cells[1][8] = -99999;
+  r.files[0].cells[0][8] = copy ? r.files[0].cells[0][7] : -99999;
+  r.log.faults = {{kOrigin + 1 + 0.7, kOrigin + 1 + 0.9}};
+}
+
+// One byte echoed halfway between samples 4 and 5; with `asked`, the log shows the
+// output byte (64..127) it echoes.
+void OutputByteEcho(Files& r, bool asked) {
+  const double at = kOrigin + 1 + 0.45;
+  if (asked) r.log.outputBytes.push_back(at);
+  r.log.replies.push_back(at + 2e-5);
+  std::sort(r.log.replies.begin(), r.log.replies.end());
+}
+
+// Sample 7's sweep never asked, both its channels copies of sample 6, and a scan of
+// input 3 with `fault` just before it, in a fault's span.
+void ScanBeforeSample7(Files& r, const std::string& fault) {
+  r.log.reads.erase(r.log.reads.begin() + 14, r.log.reads.begin() + 16);
+  r.log.reads.insert(r.log.reads.begin() + 14, {kOrigin + 1 + 0.66, 3, 1.0, fault, 0});
+  for (int c : {0, 1}) r.files[0].cells[c][7] = r.files[0].cells[c][6];
+  r.log.faults = {{kOrigin + 1 + 0.65, kOrigin + 1 + 0.75}};
+}
+
 const Breach kBreaches[] = {
     {"Clean", kNone, [](Files&) {}},
     {"IntervalChangedInThePauseWindowFromItsCase", kNone, [](Files&) {}, true},
@@ -200,6 +233,10 @@ const Breach kBreaches[] = {
        RenumberText(r, kInterval);
        r.log.faults = {{kOrigin + 1 + 2 + 2 + 1.5, kOrigin + 1 + 2 + 2 + 1.6}};
      }},
+    // An ADC-1's output byte between two sweeps, echoed: a device command, no reading;
+    // the same echo with no output byte asked for is a reply stored nowhere.
+    {"AnOutputBytesEchoBetweenSweeps", kNone, [](Files& r) { OutputByteEcho(r, true); }},
+    {"AnEchoBetweenSweepsWithNoOutputByte", kOnce, [](Files& r) { OutputByteEcho(r, false); }},
     {"AnotherChannelsValue", kCells, [](Files& r) { r.files[0].cells[1][5] = r.files[0].cells[0][5]; }},
     // A sweep whose second reply timed out in a fault: its last reading 0.6 s after its
     // first, the sample standing at its last (a gap before it), the run going on after.
@@ -303,6 +340,21 @@ const Breach kBreaches[] = {
        r.log.reads.erase(r.log.reads.begin() + 14);
        r.files[0].cells[0][7] = r.files[0].cells[0][6];
      }},
+    // Module 03's request went unanswered at sample 7 (its channel a copy there): the
+    // line is held for its late reply, so module 01 is not asked at sample 8 and its
+    // channel is -99999 there, never its last value.
+    {"MinusWhereAnotherModuleHeldTheLine", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { HeldByModule3(r, false); }, true},
+    {"ACopyWhereAnotherModuleHeldTheLine", kHeld, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { HeldByModule3(r, true); }, true},
+    // A scan of input 3 (a channel averaged over the interval, outside the sweep) went
+    // unanswered before sample 7's sweep: the instrument stopped answering, and the
+    // sweep's channels, never asked, keep their last value; after a scan answered well
+    // they may not.
+    {"ACopyWhereAFailedScanCutTheSweep", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { ScanBeforeSample7(r, "silent"); }},
+    {"ACopyAfterAScanAnsweredWell", kHeld, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { ScanBeforeSample7(r, ""); }},
     {"MinusWhereTheLogHasAGoodReply", kAnswered, [](Files&) {}, false, false, false, false, 0,
      [](Files& r) { r.files[0].cells[0][7] = -99999; }},
     {"ACopyWhereTheLogHasAGoodReply", kAnswered, [](Files&) {}, false, false, false, false, 0,
@@ -343,7 +395,17 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   }
   Files r = Recording(GetParam().slower);
   GetParam().make(r);
-  ReadingsOf(r, GetParam().base1, GetParam().stream);
+  if (GetParam().twoModules) {
+    o.kind = "adam";
+    plan.kind = FindKind(o.kind);
+    plan.inputs = {1, 9};
+    plan.bases = {GetParam().base1, 0, 0, 0, 0, 0, 0, 0, 4};
+    for (StoredFile& f : r.files)
+      for (auto& channel : f.cells)
+        for (double& v : channel) v = static_cast<float>(std::round(v * 1e4) / 1e4);
+    RenumberText(r, kInterval);
+  }
+  ReadingsOf(r, GetParam().base1, GetParam().stream, GetParam().twoModules ? 9 : 2);
   if (GetParam().unread) {
     GetParam().unread(r);
     RenumberText(r, kInterval);
@@ -532,6 +594,98 @@ TEST(SoakSweeps, AnAdamModuleIsAskedAgainAWindowAndARestAfterALongSilence) {
   Plan dt;
   dt.kind = FindKind("dt800");
   EXPECT_DOUBLE_EQ(Sweeps(dt, SimLog{}).LateReplyWait(60), window);
+}
+
+}  // namespace
+}  // namespace mv::soak
+
+namespace mv::soak {
+namespace {
+
+// An ADC-1 on a 1,200-baud line reads a small low-gain value again at high gain some
+// 90 ms on and keeps the second; a second beyond the high gain's range (the input rose
+// past 8.19 mV meanwhile) leaves the first standing, which is then the cell.
+struct HighGainCase {
+  const char* name;
+  double again;  // the high-gain reading's value
+  double cell;   // what sample 1 stores
+  bool fails;    // the look-up reports sample 1
+};
+
+TEST(SoakLookUp, AnAdc1SmallReadingIsReadAgainAtHighGain) {
+  const HighGainCase cases[] = {
+      {"HighGainWithinItsRangeKept", 0.005, 0.005, false},
+      {"HighGainPastItsRangeLeavesTheLowGain", 0.0102, 0.0012, false},
+      {"HighGainPastItsRangeStoredClamped", 0.0102, 0.00819, true},
+      {"LowGainStoredWhereHighGainWasInRange", 0.005, 0.0012, true},
+  };
+  for (const HighGainCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Plan p;
+    p.kind = FindKind("adc1");
+    p.channels = 1;
+    p.inputs = {1};
+    p.interval = 1;
+    p.baud = 1200;
+    Options o;
+    o.kind = "adc1";
+    o.interval = 1;
+    SimLog log;
+    log.origin = 5;
+    log.readingsLogged = true;
+    log.reads = {{10, 1, 0.2, {}, 0}, {11, 1, 0.0012, {}, 0}, {11.09, 1, c.again, {}, 0}, {12, 1, 0.1, {}, 0}};
+    StoredFile f;
+    f.name = "period";
+    f.interval = f.firstInterval = 1;
+    f.cells = {{static_cast<float>(0.2), static_cast<float>(c.cell), static_cast<float>(0.1)}};
+    const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
+    EXPECT_EQ(r.lookup.violations + r.answered.violations + r.held.violations > 0, c.fails)
+        << r.lookup.violations << " " << r.answered.violations << " " << r.held.violations;
+  }
+}
+
+}  // namespace
+}  // namespace mv::soak
+
+namespace mv::soak {
+namespace {
+
+// A DataTaker's spike filter (ratio 2) reads input 1 again after each jump: at the
+// third sweep the input wraps (49.9 V, again -49.8 V), nearer the reference (the second
+// sweep's first reading, 46 V) than the first reading, which is a spike: the reference
+// stands in its place. Anything else there is no value the filter keeps.
+TEST(SoakLookUp, ASpikeKeepsTheFirstReadingOfTheSweepBeforeInItsPlace) {
+  Plan p;
+  p.kind = FindKind("dt500");
+  p.channels = 1;
+  p.inputs = {1};
+  p.interval = 1;
+  p.spikeRatio = 2;
+  Options o;
+  o.kind = "dt500";
+  o.interval = 1;
+  SimLog log;
+  log.origin = 5;
+  log.readingsLogged = true;
+  log.reads = {{10, 1, 40, {}, 0}, {11, 1, 46, {}, 0}, {11.01, 1, 46.1, {}, 0}, {12, 1, 49.9, {}, 0},
+               {12.01, 1, -49.8, {}, 0}};
+  const std::vector<SpikeKept> kept = SpikesKept(p, log);
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].t, 12.01);
+  EXPECT_EQ(kept[0].reference, 46);
+  const struct {
+    double cell;
+    bool fails;
+  } cases[] = {{46, false}, {-49.8, true}, {46.1, true}, {49.9, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cell);
+    StoredFile f;
+    f.name = "period";
+    f.interval = f.firstInterval = 1;
+    f.cells = {{40, static_cast<float>(46.1), static_cast<float>(c.cell)}};
+    const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
+    EXPECT_EQ(r.lookup.violations + r.answered.violations + r.held.violations > 0, c.fails);
+  }
 }
 
 }  // namespace

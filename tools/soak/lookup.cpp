@@ -42,6 +42,51 @@ bool SameValue(double cell, double stored) {
 
 namespace {
 
+// A reading whose reply did not come, came garbled or came past the time-out.
+bool Failed(const KindFacts& kind, const SimLog::Read& r) {
+  if (r.fault == "silent" || r.fault == "partial" || r.fault == "garbage" || r.fault == "stale") return true;
+  return !r.fault.empty() && r.ms > kind.timeoutMs;
+}
+
+}  // namespace
+
+// The filter reads a channel again after a first reading that moved by more than its
+// ratio from the reference (the channel's first reading of the sweep before), and keeps
+// the reference when the second reading is nearer it than to the first; the reference
+// then becomes the first reading. A failed reading on either side is no judgement the
+// log can retrace: none is counted.
+std::vector<SpikeKept> SpikesKept(const Plan& p, const SimLog& log) {
+  std::vector<SpikeKept> kept;
+  if (!(p.spikeRatio > 0)) return kept;
+  std::map<int, double> lastFirst, judgedBy;
+  const SimLog::Read* prev = nullptr;
+  for (const SimLog::Read& r : log.reads) {
+    if (std::find(p.inputs.begin(), p.inputs.end(), r.input) == p.inputs.end()) continue;
+    const double within = 0.05 + (prev && Failed(*p.kind, *prev) ? p.kind->timeoutMs / 1000.0 + 0.05 : 0);
+    if (prev && prev->input == r.input && r.t - prev->t < within) {
+      const auto by = judgedBy.find(r.input);
+      if (by != judgedBy.end() && !Failed(*p.kind, *prev) && !Failed(*p.kind, r) &&
+          std::fabs(r.value - prev->value) > std::fabs(r.value - by->second))
+        kept.push_back({r.input, r.t, by->second});
+      prev = nullptr;
+      continue;
+    }
+    const auto last = lastFirst.find(r.input);
+    if (last != lastFirst.end())
+      judgedBy[r.input] = last->second;
+    else
+      judgedBy.erase(r.input);
+    if (Failed(*p.kind, r))
+      lastFirst.erase(r.input);
+    else
+      lastFirst[r.input] = r.value;
+    prev = &r;
+  }
+  return kept;
+}
+
+namespace {
+
 class Looker {
  public:
   Looker(const Plan& p, const Options& o, const SimLog& log, const std::vector<StoredFile>& files,
@@ -82,12 +127,17 @@ class Looker {
 
  private:
   // The readings as the program takes them: an ADC-1 reads a small value again at high
-  // gain at once, and keeps the second.
+  // gain at once (a few bytes' exchange later: longer on a slow line), and keeps the
+  // second unless it is beyond the high gain's range (the input rose past it meanwhile),
+  // when the first stands.
   // The spike filter reads a channel again 10 ms after a reading that jumped by more
-  // than its ratio from the one before, and keeps the second unless the first was
-  // nearer; the soak's inputs rise steadily, so the second stands.
+  // than its ratio from the one before, and keeps the second unless it judged the first
+  // a spike (SpikesKept): the reference then stands in the first one's place.
+  static constexpr float kHighGainRange = 0.00819f;
   void Gather() {
     const bool adc1 = std::string(p_.kind->name) == "adc1";
+    spikes_ = SpikesKept(p_, log_);
+    std::size_t spike = 0;
     for (const SimLog::Read& r : log_.reads) {
       // A channel averaged over the interval is read in scans between the sweeps.
       if (!InChannels(r.input)) continue;
@@ -96,10 +146,20 @@ class Looker {
       const double within = 0.05 + (!reads_.empty() && !reads_.back().fault.empty() && p_.spikeRatio > 0
                                         ? p_.kind->timeoutMs / 1000.0 + 0.05
                                         : 0);
-      const bool again = !reads_.empty() && reads_.back().input == r.input && r.t - reads_.back().t < within;
-      if (again && ((adc1 && std::fabs(r.value) < 0.0082) || p_.spikeRatio > 0)) {
+      const double paced = adc1 && p_.baud > 0 ? 20 * 10.0 / p_.baud : 0;
+      const bool again = !reads_.empty() && reads_.back().input == r.input && r.t - reads_.back().t < within + paced;
+      if (again && adc1 && !ReplyFailed(reads_.back()) &&
+          std::fabs(AsStored(*p_.kind, reads_.back().value, false)) < kHighGainRange) {
+        if (ReplyFailed(r) || std::fabs(AsStored(*p_.kind, r.value, true)) < kHighGainRange)
+          reads_.back() = r, high_.back() = true;
+        continue;
+      }
+      if (again && p_.spikeRatio > 0) {
         reads_.back() = r;
         high_.back() = adc1;
+        while (spike < spikes_.size() && spikes_[spike].t < r.t) ++spike;
+        if (spike < spikes_.size() && spikes_[spike].t == r.t && spikes_[spike].input == r.input)
+          reads_.back().value = spikes_[spike].reference;
         continue;
       }
       reads_.push_back(r);
@@ -107,6 +167,11 @@ class Looker {
     }
   }
   double Sent(std::size_t i) const { return AsStored(*p_.kind, reads_[i].value, high_[i]); }
+
+  // A reading whose reply did not come, came garbled or came past the time-out.
+  bool ReplyFailed(const SimLog::Read& r) const {
+    return Failed(*p_.kind, r);
+  }
 
   // ---- which readings failed -----------------------------------------------------
   // A reply that did not come, came garbled or past the time-out failed; the reply
@@ -270,14 +335,35 @@ class Looker {
         if (at == s.index) logged += seconds;
       beforeGap_ = logged > 0 ? lastAsked - logged / 2 : -1e18;
       std::map<int, bool> cutOff;  // by device: a request of this sweep failed before
+      // A channel averaged over the interval is read in scans up to its sample's sweep: a
+      // scan that failed since the sample before's sweep cuts this sweep as a request
+      // failed in it does (the instrument stopped answering).
+      {
+        double sweepFrom = to;
+        for (int c : chans_)
+          if (best[static_cast<std::size_t>(c)] >= 0)
+            sweepFrom = std::min(sweepFrom, reads[static_cast<std::size_t>(best[static_cast<std::size_t>(c)])].t);
+        const auto& all = log_.reads;
+        auto i = std::upper_bound(all.begin(), all.end(), lastRead_,
+                                  [](double t, const SimLog::Read& r) { return t < r.t; });
+        for (; i != all.end() && i->t < sweepFrom; ++i)
+          if (!InChannels(i->input) && ReplyFailed(*i)) cutOff[DeviceOfInput(i->input)] = true;
+      }
+      // The last request on the line before each channel's turn: its device's time-out
+      // holds the line for a late reply when it went unanswered.
+      long onLine = bestJ > 0 && bestJ <= reads.size() ? static_cast<long>(bestJ) - 1 : -1;
       for (int c : chans_) {
         const long q = best[static_cast<std::size_t>(c)];
         if (q >= 0) claimed[static_cast<std::size_t>(q)] = true, next = static_cast<std::size_t>(q) + 1;
+        const bool held = onLine >= 0 && !failed_[static_cast<std::size_t>(onLine)].empty() &&
+                          DeviceOfInput(reads[static_cast<std::size_t>(onLine)].input) != Device(c);
         const Excuse excuse = q >= 0                 ? Excuse::None
                               : cutOff[Device(c)]    ? Excuse::Cut
                               : portLost             ? Excuse::PortLost
                               : silent_[static_cast<std::size_t>(c)] ? Excuse::Silent
-                                                                     : Excuse::None;
+                              : held                 ? Excuse::HeldForAnother
+                                                     : Excuse::None;
+        if (q >= 0) onLine = q;
         failedCopies += Judge(s, prev, c, q, excuse);
         const bool failed = q >= 0 && !failed_[static_cast<std::size_t>(q)].empty();
         if (failed) cutOff[Device(c)] = true;
@@ -308,7 +394,7 @@ class Looker {
     r_.held.counted = failedCopies;
     r_.held.countedAs =
         "copies or -99999 where the request failed, a failure cut its sweep or the port was lost, and -99999 read "
-        "before the gap its sample stands after";
+        "before the gap its sample stands after or where another device's unanswered request held the line";
     long failedReads = 0;
     for (const std::string& f : failed_) failedReads += f.empty() ? 0 : 1;
     r_.answered.notes.push_back(std::to_string(reads.size()) + " readings in the log, " +
@@ -334,11 +420,14 @@ class Looker {
   // Why a channel that was not asked in its sample's sweep may hold a copy or -99999:
   // a request of the same device failed earlier in the sweep (which the failure cut),
   // the port was lost, or (-99999 alone) the channel's last request failed and it has
-  // not been asked since (a module rested after its silence).
-  enum class Excuse { None, Cut, PortLost, Silent };
+  // not been asked since (a module rested after its silence), or the last request on
+  // the line was another device's and went unanswered, so the line was held for its
+  // late reply and this device could not be asked.
+  enum class Excuse { None, Cut, PortLost, Silent, HeldForAnother };
   // The device that answers channel c: an ADAM's module, else the one instrument.
-  int Device(int c) const {
-    return std::string(p_.kind->name) == "adam" ? (Input(c) <= 8 ? 1 : 3) : 0;
+  int Device(int c) const { return DeviceOfInput(Input(c)); }
+  int DeviceOfInput(int input) const {
+    return std::string(p_.kind->name) == "adam" ? (input <= 8 ? 1 : 3) : 0;
   }
 
   int Judge(const StoredSample& s, const std::vector<double>* prev, int c, long q, Excuse excuse) {
@@ -353,7 +442,9 @@ class Looker {
       if (cell == 0) return r_.zeros.Fail(at + ": a zero on a channel with no device, not sent"), 0;
       if (bad || copy) {
         ++r_.held.checked;
-        if (excuse == Excuse::Cut || excuse == Excuse::PortLost || (excuse == Excuse::Silent && bad)) return 1;
+        if (excuse == Excuse::Cut || excuse == Excuse::PortLost ||
+            ((excuse == Excuse::Silent || excuse == Excuse::HeldForAnother) && bad))
+          return 1;
         r_.held.Fail(at + (bad ? " (-99999)" : " (a copy of the sample before)") + ": input " +
                      std::to_string(Input(c)) + " was never asked in its sweep");
         return 0;
@@ -474,6 +565,7 @@ class Looker {
   double lastRead_ = -1e18;
   double beforeGap_ = -1e18;  // readings before it lie before the gap the sample stands after
   std::vector<bool> high_;  // an ADC-1 reading at high gain
+  std::vector<SpikeKept> spikes_;  // the spike filter's re-reads that kept the reference
   std::vector<std::string> failed_;
   std::map<long, double> times_;  // each sample's last reading (wall clock)
   std::vector<double> order_;     // those times in order

@@ -25,6 +25,14 @@ double AsStored(const KindFacts& kind, double value, bool high = false);
 // Whether a stored cell is that value, to a single-precision number's digits.
 bool SameValue(double cell, double stored);
 
+// A spike filter's re-read that judged the first reading a spike: the channel keeps the
+// reference (the first reading of the sweep before) in its place.
+struct SpikeKept {
+  int input = 0;
+  double t = 0;          // the re-read's time
+  double reference = 0;  // the value kept, as the instrument sent it
+};
+std::vector<SpikeKept> SpikesKept(const Plan& p, const SimLog& log);
 struct LookupResult {
   Invariant lookup{"every cell its own input's reply by exact value, in its own sweep"};
   Invariant answered{"every reply answered in time stored (no copy or -99999 in its place)"};

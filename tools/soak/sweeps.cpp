@@ -8,6 +8,8 @@
 #include <optional>
 #include <sstream>
 
+#include "soak/lookup.h"
+
 namespace mv::soak {
 
 namespace {
@@ -37,6 +39,7 @@ Sweeps::Sweeps(const Plan& p, const SimLog& log) : p_(p), log_(log) {
   sweepSeconds_ = p.baud > 0 ? p.channels * 32 * 10.0 / p.baud : 0;
   FindReplies();
   FindBursts();
+  for (const SpikeKept& k : SpikesKept(p, log)) spikeKept_.emplace_back(k.input, AsStored(*p.kind, k.reference));
 }
 
 // The replies as the program's requests have them: on a paced line the simulator logs
@@ -109,6 +112,12 @@ void Sweeps::Estimate(Sample& s, const Sample* prev, const Sample* last) const {
     }
     r.kind = Reading::Swept;
     r.t = FastTime(s.cells[c], near, &r.e);
+  }
+  for (std::size_t c = 0; c < n; ++c) {
+    Reading& r = s.readings[c];
+    if (r.kind != Reading::Swept && r.kind != Reading::Unpinned) continue;
+    for (const auto& [input, value] : spikeKept_)
+      if (input == inputs_[c] && SameValue(s.cells[c], value)) r.kind = Reading::Held;
   }
   Place(s, prev, last);
 }
@@ -447,8 +456,10 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
       for (std::size_t at : cut) state[at] = kFault;
     mark(begin, end + recovery_, kFault);
   }
-  // A device command's acknowledgement is no reading.
+  // A device command's acknowledgement is no reading: a UI's "o" command, or an
+  // ADC-1's output byte, which the ADC-1 echoes.
   for (const auto& [at, device] : log_.outputs) mark(at, at + 0.005 + lag, kClaimed);
+  for (const double at : log_.outputBytes) mark(at, at + 0.005 + lag, kClaimed);
   // The sweeps stored, by time, to name where a reply went missing.
   std::vector<const Sample*> read;
   for (const Sample& s : samples)

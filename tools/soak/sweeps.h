@@ -104,6 +104,9 @@ class Sweeps {
   };
   std::vector<Burst> bursts_;
   std::vector<double> replies_;  // the log's replies, a paced reply's bytes as one
+  // Values the spike filter kept in a spike's place (input, value as stored): a reading
+  // of the sweep before, which tells nothing of when this sample was read.
+  std::vector<std::pair<int, double>> spikeKept_;
 };
 
 }  // namespace mv::soak
