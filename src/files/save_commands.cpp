@@ -300,7 +300,7 @@ void BACKUPFILENAME() {
 }
 
 bool TimedBackupsWritten() {
-  return TimedSaveINTERVAL > 0 && !BackupfileCFURL.empty();
+  return TimedBackupsOn() && !BackupfileCFURL.empty();
 }
 
 // ---- the root name line of the options window ------------------------------------------------------
