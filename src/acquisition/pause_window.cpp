@@ -259,7 +259,7 @@ void Resume(const PauseRun& run) {
   CumulativePauseContainer +=
       PauseLogEntry({minutes, Sample, note, SampleRateChanged == 1, oldInterval, ChartIntervalInSeconds});
   if (SampleRateChanged == 1) COMPUTETICS();
-  if (TimedSaveINTERVAL > 0 && int64_t{NextSAVEtime} < ticks) NextSAVEtime = ScheduleTick(ticks + 3600.0);
+  if (TimedBackupsOn() && int64_t{NextSAVEtime} < ticks) NextSAVEtime = ScheduleTick(ticks + 3600.0);
   acq_hooks::ScreenINFO();
 }
 

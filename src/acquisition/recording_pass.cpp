@@ -214,7 +214,7 @@ void RecordingPass::ChartSampleTaken() {
 }
 
 void RecordingPass::TimedBackup() {
-  if (TimedSaveINTERVAL <= 0) return;
+  if (!TimedBackupsOn()) return;
   if (!backupShown_ || !(BackupFileIndicator == shownBackupIndicator_)) {
     rt::SetEditFont(kBackupIndicatorField, KitFont(3, 10));
     rt::SetEditText(kBackupIndicatorField, BackupFileIndicator);

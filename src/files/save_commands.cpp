@@ -312,7 +312,7 @@ void BackupFileForRun() {
 }
 
 bool TimedBackupsWritten() {
-  return TimedSaveINTERVAL > 0 && !BackupfileCFURL.empty();
+  return TimedBackupsOn() && !BackupfileCFURL.empty();
 }
 
 // ---- the root name line of the options window ------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "files/state.h"
 
 #include "files/held_periods.h"
+#include "kit/state.h"
 
 namespace mv {
 
@@ -13,6 +14,10 @@ std::string CumulativePauseContainer;
 std::string ScratchContainer;
 int32_t TimedSaveINTERVAL = 108'000;
 Str255 backupfile;
+
+bool TimedBackupsOn() {
+  return PrefsArray[PrefsSlot::AutomaticBackup] != 0 && TimedSaveINTERVAL > 0;
+}
 int32_t appendDATE = 0;
 int32_t NextSAVEtime = 0;
 Str255 BackupFileIndicator;

@@ -29,6 +29,11 @@ extern std::string ScratchContainer;
 // Timed backup interval in ticks (0 off) and the backup file's name (at most 51 characters).
 extern int32_t TimedSaveINTERVAL;
 extern Str255 backupfile;
+// Whether a run backs up on a timer: "Use Automatic Backup" ticked and an interval
+// above 0. The box governs; unticking it keeps the interval for when it is ticked again.
+// Every road that starts a run, writes a timed backup or marks "Timed Data Saves..."
+// asks this.
+bool TimedBackupsOn();
 // "Add Date to File Name".
 extern int32_t appendDATE;
 // Tick count of the next timed backup, and the backup indicator text of the acquisition

@@ -322,7 +322,6 @@ void ApplyRunMenuStates(bool setupFromFile) {
     SetChanParams(0, 0);
   else
     ExternalDeviceItemsForSetupFile();
-  rt::CheckMenuItem(File, 7, TimedSaveINTERVAL != 0);
   rt::CheckMenuItem(AD, kAlarmsItem, AnyAlarmSet());
   rt::DrawMenuBar();
 }
@@ -331,7 +330,7 @@ void PrepareRun() {
   Step("run preparation");
   if (RecordingMODE == RecordingModeCode::Scope)
     TimedSaveINTERVAL = 0;
-  else if (TimedSaveINTERVAL != 0)
+  else if (TimedBackupsOn())
     BackupFileForRun();
   if (RecordingMODE == RecordingModeCode::Scope || RecordingMODE == RecordingModeCode::ScopeChart)
     commands::ScopeOrRepeatFileRoot("Scope");

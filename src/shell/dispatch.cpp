@@ -166,7 +166,6 @@ void FileCommand(int16_t menuItem) {
       break;
     case 7:
       SetTimedSAVE();
-      rt::CheckMenuItem(File, 7, TimedSaveINTERVAL != 0);
       break;
     case 8:
       BACKUPFILENAME();

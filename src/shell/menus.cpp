@@ -73,7 +73,8 @@ void BuildFileMenu() {
   // The check mark shows the format the writers will use, whoever set the
   // preference slots (this menu, the preferences window or a set-up file).
   for (int16_t i = 3; i <= 5; ++i) rt::SetMenuItemMark(File, i, [i] { return FileFormatItem() == i; });
-  rt::CheckMenuItem(File, 7, TimedSaveINTERVAL != 0);
+  // Ticked while a run would back up on a timer, whoever changed the box or the interval.
+  rt::SetMenuItemMark(File, 7, [] { return TimedBackupsOn(); });
   SetMenuItemState(File, 10, 0);
   SetMenuItemState(File, 11, 0);
 }

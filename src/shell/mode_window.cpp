@@ -254,7 +254,7 @@ void FixRMchans() {
 
 void ModeMenuStates() {
   const bool scope = RecordingMODE == RecordingModeCode::Scope;
-  const bool timedSaves = TimedSaveINTERVAL != 0;
+  const bool timedSaves = TimedBackupsOn();
   if (scope) {
     for (int16_t i : {12, 13, 15}) SetMenuItemState(View, i, 0);
     SetMenuItemState(File, 7, 0);

@@ -82,7 +82,7 @@ struct RunFacts {
 void EndTimesAndBackup() {
   EndRecordingTime = NowTimeText();
   EndRecordingDate = TodayDateText();
-  if (TimedSaveINTERVAL > 0) acq_hooks::AutoTimedBACKUP(1);
+  if (TimedBackupsOn()) acq_hooks::AutoTimedBACKUP(1);
   for (int16_t w : {300, 777, 1001}) rt::CloseWindow(w);
   ClearToolbarFlags();
   SetMenuItemState(Edit, 2, 0);
@@ -272,7 +272,7 @@ void RestartRun() {
   SetUpMENUs(0);
   if (RecordingMODE == RecordingModeCode::Chart && On(PrefsSlot::Autorepeat) && MENU19toggle)
     commands::ScopeOrRepeatFileRoot("Repeat");
-  if (On(PrefsSlot::CheckBackupName) && TimedSaveINTERVAL != 0 && backupfile.empty()) BACKUPFILENAME();
+  if (On(PrefsSlot::CheckBackupName) && TimedBackupsOn() && backupfile.empty()) BACKUPFILENAME();
   rt::CloseWindow(kSavedNoticeWindow);
   CLEARALARMS();
   if (External_AD != ExternalADCode::Demonstration || DemonstrationMODE != 0) commands::TURNVALVESOFF();

@@ -226,6 +226,7 @@ TEST_F(ChartLoopTest, ATimedBackupKeepsTheGridOrIsAGap) {
     CumulativePauseContainer.clear();
     MaxSamples = 20;
     TimedSaveINTERVAL = 3600;
+    PrefsArray[PrefsSlot::AutomaticBackup] = 1;
     NextSAVEtime = static_cast<int32_t>(Tick() + 40);
     BackupFileIndicator = " backup on";
     OpenAcquisitionWindow();

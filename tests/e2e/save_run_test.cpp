@@ -30,6 +30,7 @@
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
+#include "runtime/menus.h"
 #include "runtime/sound.h"
 #include "runtime/windows.h"
 #include "setup/state.h"
@@ -232,6 +233,53 @@ TEST_F(SaveRunE2E, ACancelledBackupPanelShowsBackupOffAndTheBackupIconAsksAgain)
   ASSERT_TRUE(fs::exists(documents_ / "night.kstr"));
   const std::string dump = test::DumpDataFile(documents_ / "night.kstr");
   EXPECT_EQ(DumpedNumber(dump, "samples of channel block 1 \\("), nSamples) << "rewritten at the stop";
+}
+
+// "Use Automatic Backup" governs the timed backups, whatever the interval: unticked in
+// the Preferences before a run, the run asks for no backup file, writes no backup in
+// three intervals nor at its stop, and "Timed Data Saves..." is unchecked. Ticked again,
+// Restart asks for the file and backs up on the interval that was kept.
+TEST_F(SaveRunE2E, AnUntickedAutomaticBackupBoxStopsTimedBackupsUntilTickedAgain) {
+  constexpr int32_t kInterval = 30;  // half a second, set once and kept throughout
+  const fs::path backup = documents_ / "backup.kstr";
+  struct RunSeen {
+    uint32_t start = 0;
+    bool menuChecked = false;
+    bool backupFileAtStart = false;
+    int16_t backups = 0;
+  };
+  std::vector<RunSeen> runs;
+  bool stopping = false;
+  SetSampleTimingTap([&](double, double) {
+    if (Sample == 1) {
+      runs.push_back({rt::TickCount(), rt::MenuItemChecked(1, 7), fs::exists(backup), 0});
+      stopping = false;
+      if (runs.size() == 1) TimedSaveINTERVAL = kInterval, NextSAVEtime = 0;
+    }
+    if (runs.empty()) return;
+    runs.back().backups = NBackUp;
+    if (!stopping && rt::TickCount() > runs.back().start + 3 * kInterval + 10) {
+      stopping = true;
+      rt::SetKeyDown(rt::key::Escape, true);
+    }
+  });
+  const std::string box = "menu 2 21\nuntil 13\npick 13 500 3\nclick 13 8\nclick 13 220\ngone 13\n";
+  // No panel line before the first "Setup OK": a backup panel there would wait and fail.
+  const std::string script = UpToTheSetupWindow() + box + "click 104 203\ngone 104\nuntil 112\n" +
+                             "release Escape\n" + box + "panel " + backup.string() + "\nclick 112 1\n" +
+                             "until 1776\nclick 1776 2\ngone 1776\ngone 112\nuntil 112 30\nrelease Escape\n"
+                             "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
+  const auto result = Run(script);
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_FALSE(runs[0].menuChecked) << "\"Timed Data Saves...\" unchecked while the box is unticked";
+  EXPECT_EQ(runs[0].backups, 0) << "no timed backup in three intervals";
+  EXPECT_FALSE(runs[1].backupFileAtStart) << "nor one at the first run's stop";
+  EXPECT_EQ(TimedSaveINTERVAL, kInterval) << "the interval is kept while the box is unticked";
+  EXPECT_TRUE(runs[1].menuChecked);
+  EXPECT_GE(runs[1].backups, 2) << "backups resume on the kept interval";
+  EXPECT_TRUE(fs::exists(backup));
+  ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
 }
 
 // The options window's menu commands still work after a window opened from its

@@ -344,6 +344,7 @@ TEST_F(SaveCommandsTest, ScopeSweepsAreNumberedFromTheRootInTheRootsFolder) {
 
 TEST_F(SaveCommandsTest, ACancelledBackupPanelLeavesTheRunWithoutTimedBackups) {
   ASSERT_GT(TimedSaveINTERVAL, 0);
+  PrefsArray[PrefsSlot::AutomaticBackup] = 1;
   rt::QueuePanelAnswer(std::nullopt);
   BACKUPFILENAME();
   EXPECT_FALSE(TimedBackupsWritten());

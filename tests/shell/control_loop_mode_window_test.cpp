@@ -10,6 +10,7 @@
 #include "files/needs.h"
 #include "files/setup_commands.h"
 #include "files/state.h"
+#include "kit/prefs_slots.h"
 #include "runtime/menus.h"
 #include "runtime/panels.h"
 #include "runtime/windows.h"
@@ -62,6 +63,7 @@ TEST_F(ModeWindowTest, ButtonsAboveMaximumChansAreDimmed) {
 
 TEST_F(ModeWindowTest, ReturnBeforeChoosingKeepsTheWindowOpen) {
   PrefsArray[PrefsSlot::WeirdSounds] = 1;
+  PrefsArray[PrefsSlot::AutomaticBackup] = kPrefsInitialValues[PrefsSlot::AutomaticBackup];
   test::LoopDriver driver;
   driver.WaitFor(W)
       .Check([] { EXPECT_EQ(ControlStateIn(ModeControl::SelectionOK), 0); })

@@ -117,6 +117,7 @@ TEST_F(OptionsWindowTest, ScopeChartFixUpKeepsTheStoreSummaryRight) {
 
 TEST_F(OptionsWindowTest, ClosingTheRunAndEveryStayingCommand) {
   TimedSaveINTERVAL = 3600;
+  PrefsArray[PrefsSlot::AutomaticBackup] = 1;
   PrefsArray[PrefsSlot::SpikeFilterOn] = 1;
   voltagespikes[2] = 3;
   alarmsArray[1][AlarmField::AnyOn] = 1.0f;

@@ -61,14 +61,17 @@ TEST_F(MenuBarTest, NoTwoItemsShareAKeyEquivalent) {
 TEST_F(MenuBarTest, StatesAtStartFollowTheSwitches) {
   struct Case {
     int32_t sound, timedSave;
-    int16_t width, soundItem, weirdItem, timedItem, helpDataItem;
+    int16_t backupBox, width, soundItem, weirdItem, timedItem, helpDataItem;
   };
   PrefsArray[PrefsSlot::WeirdSounds] = 1;
   PrefsArray[PrefsSlot::ShowSwitchStatus] = 1;
-  for (Case c : {Case{1, 108'000, 640, 2, 2, 2, 0}, Case{0, 0, 1024, 1, 0, 1, 1}}) {
+  // "Timed Data Saves..." is ticked only while the backup box is ticked and an interval set.
+  for (Case c : {Case{1, 108'000, 1, 640, 2, 2, 2, 0}, Case{0, 0, 1, 1024, 1, 0, 1, 1},
+                 Case{1, 108'000, 0, 1024, 2, 2, 1, 1}}) {
     SCOPED_TRACE(c.width);
     Sound_Is_On = c.sound;
     TimedSaveINTERVAL = c.timedSave;
+    PrefsArray[PrefsSlot::AutomaticBackup] = c.backupBox;
     PrefsArray[PrefsSlot::WindowWidth] = c.width;
     MainMENU();
     EXPECT_EQ(State(Edit, 10), c.soundItem);
