@@ -596,8 +596,10 @@ struct Downloaded {
 //   came short every number after it stands at no known place, so only those before
 //   the first silence are kept; none when the block itself began late (`lateStart`),
 //   whether it came short by itself or a stop or save cut it.
-// - A block that came short with no silence seen before its time-out waits for the
-//   verdict on its rest (gRest, given by the next block's drain).
+// - A block that came short with no silence seen, by its time-out or cut by a save,
+//   waits for the verdict on its rest (gRest): a short silence may have lost bytes
+//   unseen, and only the rest tells whether the numbers read stand at their places.
+//   The next block's drain gives it, or at once the save's (HIGHSPEEDIO).
 // - Numbers beyond the count or a value the input cannot read mean bytes were
 //   repeated, lost or garbled where nothing showed it: no number of the block has a
 //   known place. (An item that is no number is a bad point at its own place.)
@@ -617,11 +619,12 @@ Downloaded Download(SerialPort& port, int32_t n, bool lateStart, int16_t kind, i
     if (bar.Step(p)) SetTransferBar(p);
     float v = 0;
     if (!reader.Next(v)) {
-      const bool timedOut = EscapeKeyHit == 0 && TabKeyHit == 0;
-      // A stop ends the run; the next one starts by dropping what is left on the line.
-      gBlockCut = EscapeKeyHit == 0;
+      // A stop ends the run (the block is never scaled); the next one starts by
+      // dropping what is left on the line.
+      const bool stopped = EscapeKeyHit != 0;
+      gBlockCut = !stopped;
       got.kept = beforeQuiet >= 0 ? beforeQuiet : k - 1;
-      if (timedOut && !paused && !got.placesUnknown) {
+      if (!stopped && !paused && !got.placesUnknown) {
         gRest = {};
         gRest.pending = true;
         gRest.numbersRead = k - 1;
@@ -769,6 +772,13 @@ int16_t HIGHSPEEDIO() {
     ShowPartialNote();
   }
   ++FastScopeCount;
+  if (TabKeyHit && gRest.pending && !EscapeKeyHit) {
+    // A save cut the download: the rest of the block is read before the sweep is saved
+    // (as long as the next block's drain would wait), so the sweep holds the numbers
+    // read only when the rest makes the count. A stop during it leaves them unplaced.
+    DrainLine(SerialLine(), tabSaved);
+    ShowPartialNote();
+  }
   if (TabKeyHit) {
     SaveFastScopeSweep();
     WaitForTabRelease();

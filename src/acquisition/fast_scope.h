@@ -117,8 +117,9 @@ void BurstCommandString();
 // point holds a number only where its place in the block is known, every other point
 // is kFastBadNumber, and FastSweepNote says how many hold one ("partial block: N of M
 // points") or that none could be placed ("partial block: places unknown"). Tab (or the save icon) during the recording saves the sweep on show (the
-// previous block); during the download it ends the download and the partial block is
-// saved. Escape or Stop ends the block at its next look and leaves EscapeKeyHit set for
+// previous block); during the download it ends the download, the rest of the block is
+// read and dropped, and the partial block is saved (with no number when no pause was
+// seen and the rest does not make the block's count). Escape or Stop ends the block at its next look and leaves EscapeKeyHit set for
 // the scope loop. After a save by Tab, TabKeyHit stays set for GETFAST, which marks the
 // saved sweep.
 int16_t HIGHSPEEDIO();
