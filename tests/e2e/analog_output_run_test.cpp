@@ -56,18 +56,22 @@ class AnalogOutputRunE2E : public test::SimulatedRunTest {
     SimulatedRunTest::SetUp();
     // From the run's preparation on, the program runs on the virtual clock and writes
     // through a port that stamps each command.
-    SetControlLoopTap([this](const std::string& step) {
-      log_.push_back(step);
-      if (step == "run") runTick_ = rt::TickCount();
-      if (step != "run preparation") return;
-      rt::UseVirtualClock(true);
-      // The port is the program's alone: its own opening is closed before the test's.
-      CloseSerialPort();
-      auto port = std::make_unique<TickStampedPort>(writes_);
-      const SerialOpenResult opened = port->Open(link_, 115200);
-      EXPECT_TRUE(opened.ok) << opened.reason;
-      InstallSerialPort(std::move(port));
-    });
+    SetControlLoopTap([this](const std::string& step) { Step(step); });
+  }
+
+  // A control-loop step: the run's tick noted; from the run's preparation on, the virtual
+  // clock and the stamping port (the program's own opening closed first: a port is one
+  // program's alone).
+  void Step(const std::string& step) {
+    log_.push_back(step);
+    if (step == "run") runTick_ = rt::TickCount();
+    if (step != "run preparation") return;
+    rt::UseVirtualClock(true);
+    CloseSerialPort();
+    auto port = std::make_unique<TickStampedPort>(writes_);
+    const SerialOpenResult opened = port->Open(link_, 115200);
+    EXPECT_TRUE(opened.ok) << opened.reason;
+    InstallSerialPort(std::move(port));
   }
 
   // One chart channel every half second for 20 s; no switching.
@@ -245,18 +249,8 @@ TEST_P(FeedbackRunE2E, EveryOutputCommandIsWithinWhatTheWindowAndMarksShow) {
       "click 104 203\ngone 104\nuntil 112 60\nclick 112 6\nexpect-exit 0\n";
   bool marked = false;
   SetControlLoopTap([this, &marked](const std::string& step) {
-    log_.push_back(step);
-    if (step == "run") {
-      runTick_ = rt::TickCount();
-      marked = rt::MenuItemChecked(5, 2) && rt::MenuItemChecked(5, 5);
-    }
-    if (step != "run preparation") return;
-    rt::UseVirtualClock(true);
-    CloseSerialPort();
-    auto port = std::make_unique<TickStampedPort>(writes_);
-    const SerialOpenResult opened = port->Open(link_, 115200);
-    EXPECT_TRUE(opened.ok) << opened.reason;
-    InstallSerialPort(std::move(port));
+    if (step == "run") marked = rt::MenuItemChecked(5, 2) && rt::MenuItemChecked(5, 5);
+    Step(step);
   });
   drive::ScriptRunner runner(script);
   const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
