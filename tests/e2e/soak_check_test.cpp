@@ -335,6 +335,16 @@ const Breach kBreaches[] = {
        for (int c : {0, 1}) r.files[0].cells[c][7] = r.files[0].cells[c][6];
        r.log.faults = {{kOrigin + 1 + 0.69, kOrigin + 1 + 0.75}};
      }},
+    // A later reply of the sweep that ran on (the reply before sent again behind it)
+    // leaves the program unable to tell which request each reply of the sweep answered:
+    // it fails them all (a later request that went silent confirms them: the soak's
+    // self-test breaks a recorded run so).
+    {"ACopyBeforeALaterReplyOfItsSweepThatRanOn", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) {
+       ReadAt(r, 7, 1)->fault = "stale";
+       for (int c : {0, 1}) r.files[0].cells[c][7] = r.files[0].cells[c][6];
+       r.log.faults = {{kOrigin + 1 + 0.69, kOrigin + 1 + 0.75}};
+     }},
     {"ACopyWhereItsRequestWasNeverSent", kHeld, [](Files&) {}, false, false, false, false, 0,
      [](Files& r) {
        r.log.reads.erase(r.log.reads.begin() + 14);

@@ -233,7 +233,13 @@ struct Simulator::Impl {
         r.delayMs += opt.slowMs;
         return {r};
       case Fault::Partial: {
-        size_t half = std::max<size_t>(1, r.bytes.size() / 2);
+        // A one-byte reply (an ADC-1's) has no half to send: it goes out whole, and the
+        // log must not name a fault it did not suffer.
+        if (r.bytes.size() < 2) {
+          *applied = Fault::None;
+          return {r};
+        }
+        size_t half = r.bytes.size() / 2;
         std::vector<Reply> pieces{{r.bytes.substr(0, half), r.delayMs}};
         if (responder->PartialRestFollows() && half < r.bytes.size())
           pieces.push_back({r.bytes.substr(half), r.delayMs + kSplitGapMs});

@@ -45,16 +45,16 @@ class Checker {
     for (std::size_t f = 0; f < files_.size(); ++f) CheckFile(f, prev);
     if (!files_.empty()) CheckText(files_.back(), text);
     sweeps_.FindRun(all_);
+    LookupResult l = LookUp(p_, o_, log_, files_, sweeps_.RunStart(), sweeps_.StartSweeps());
     CheckRunEnd();
     CheckTwice();
-    CheckReplies();
+    CheckReplies(l.asked);
     CheckCount();
     CheckUsage(usage);
     CheckOutputs();
     if (!p_.devices.empty())
       cells_.notes.push_back(std::to_string(zeroed_) + " cells zeroed while their device was off; " +
                              std::to_string(log_.outputs.size()) + " device commands in the log");
-    LookupResult l = LookUp(p_, o_, log_, files_, sweeps_.RunStart(), sweeps_.StartSweeps());
     r_.invariants = {stored_, once_,     cells_,     times_,      gaps_,      text_,   usage_,
                      outputs_, l.lookup, l.answered, l.held, l.switches, l.zeros};
     return r_;
@@ -374,8 +374,8 @@ class Checker {
         once_.Fail(Where(s) + " repeats every value of the sample before it, with nothing failing");
   }
 
-  void CheckReplies() {
-    const Sweeps::Tally t = sweeps_.Unclaimed(all_, files_);
+  void CheckReplies(const std::map<long, std::pair<double, double>>& asked) {
+    const Sweeps::Tally t = sweeps_.Unclaimed(all_, files_, asked);
     once_.counted = t.excusedFaults + t.excusedPauses;
     once_.countedAs = "replies in faults' spans (" + std::to_string(t.excusedFaults) +
                       ") or pauses and logged gaps (" + std::to_string(t.excusedPauses) + ") counted apart";

@@ -286,13 +286,20 @@ class Looker {
       // A sample that no reading fits came from no sweep: nothing of the log is its.
       // So did one of copies and -99999 alone whose sweep would have a reading answered
       // well that it does not hold: it was stored with nothing asked (the port lost).
+      // A failed reading whose value the channel already held (a slow input between two
+      // steps of the instrument's resolution) pins nothing: the cell may be the copy.
       const auto fresh = [&](int c) {
         const long q = best[static_cast<std::size_t>(c)];
-        return q >= 0 && SameValue(s.cells[static_cast<std::size_t>(c)], Sent(static_cast<std::size_t>(q)));
+        const double cell = s.cells[static_cast<std::size_t>(c)];
+        const bool copy = prev && (*prev)[static_cast<std::size_t>(c)] == cell;
+        return q >= 0 && SameValue(cell, Sent(static_cast<std::size_t>(q))) &&
+               !(copy && !failed_[static_cast<std::size_t>(q)].empty());
       };
+      StrayAfter(best);
       const auto misfit = [&](int c) {
         const long q = best[static_cast<std::size_t>(c)];
-        return q >= 0 && failed_[static_cast<std::size_t>(q)].empty() && Fits(s, prev, c, q) == 0;
+        return q >= 0 && failed_[static_cast<std::size_t>(q)].empty() && Fits(s, prev, c, q) == 0 &&
+               !strayAfter_[static_cast<std::size_t>(c)];
       };
       // A sample of copies and -99999 alone is the sweep after the sample before it,
       // never one further on that its failed readings would fit as well.
@@ -302,7 +309,7 @@ class Looker {
                         (std::any_of(chans_.begin(), chans_.end(), misfit) ||
                          std::none_of(chans_.begin(), chans_.end(),
                                       [&](int c) { return best[static_cast<std::size_t>(c)] >= 0; }));
-      if (none) std::fill(best.begin(), best.end(), -1), bestJ = P;
+      if (none) std::fill(best.begin(), best.end(), -1), bestJ = P, StrayAfter(best);
       // Readings answered in time between the sample before and this one's sweep.
       for (std::size_t q = P; q < bestJ && q < reads.size(); ++q) {
         if (claimed[q] || !failed_[q].empty() || reads[q].t < settled_) continue;
@@ -323,7 +330,12 @@ class Looker {
       std::size_t next = bestJ;
       // The port lost between the sample before's readings and the next in the log: a
       // sample in which nothing could be asked.
-      const double from = lastRead_, to = bestJ < reads.size() ? reads[bestJ].t : 1e18;
+      // A sample no sweep fits looks past the readings that failed after the one before
+      // it (the request a hang-up cut is sent before the line goes).
+      std::size_t upTo = bestJ;
+      if (none)
+        while (upTo < reads.size() && !failed_[upTo].empty()) ++upTo;
+      const double from = lastRead_, to = upTo < reads.size() ? reads[upTo].t : 1e18;
       const bool portLost = std::any_of(log_.hangups.begin(), log_.hangups.end(),
                                         [&](double h) { return h > from && h < to; });
       // A sample stored after a gap holds nothing read before the gap: -99999 there.
@@ -374,6 +386,11 @@ class Looker {
       if (!s.cells.empty()) {
         const long last = *std::max_element(best.begin(), best.end());
         times_[Key(s)] = last >= 0 ? reads[static_cast<std::size_t>(last)].t : -1;
+        long first = -1;
+        for (const long q : best)
+          if (q >= 0 && (first < 0 || q < first)) first = q;
+        if (first >= 0)
+          r_.asked[Key(s)] = {reads[static_cast<std::size_t>(first)].t, reads[static_cast<std::size_t>(last)].t};
       }
       P = next;
       prev = &s.cells;
@@ -393,8 +410,9 @@ class Looker {
     r_.zeros.countedAs = "zeros a zero link that is on allows";
     r_.held.counted = failedCopies;
     r_.held.countedAs =
-        "copies or -99999 where the request failed, a failure cut its sweep or the port was lost, and -99999 read "
-        "before the gap its sample stands after or where another device's unanswered request held the line";
+        "copies or -99999 where the request failed, a failure cut its sweep or the port was lost, a later reply "
+        "of the sweep ran on, came late or garbled, and -99999 read before the gap its sample stands after or where "
+        "another device's unanswered request held the line";
     long failedReads = 0;
     for (const std::string& f : failed_) failedReads += f.empty() ? 0 : 1;
     r_.answered.notes.push_back(std::to_string(reads.size()) + " readings in the log, " +
@@ -402,6 +420,19 @@ class Looker {
                                 std::to_string(beforeRun) + " before the first sample, " +
                                 std::to_string(afterRun) + " after the last, " + std::to_string(inGaps) +
                                 " in logged gaps, " + std::to_string(cut) + " in sweeps a hang-up cut");
+  }
+
+  // A reply that ran on, came late or garbled puts bytes on the line after the replies
+  // before it in the sweep, so the program cannot tell which request each of those
+  // answered and fails them all; a time-out with nothing arriving confirms them.
+  void StrayAfter(const std::vector<long>& sweep) {
+    bool stray = false;
+    for (auto c = chans_.rbegin(); c != chans_.rend(); ++c) {
+      strayAfter_[static_cast<std::size_t>(*c)] = stray;
+      const long q = sweep[static_cast<std::size_t>(*c)];
+      if (q >= 0 && !failed_[static_cast<std::size_t>(q)].empty())
+        stray = failed_[static_cast<std::size_t>(q)] != "silent";
+    }
   }
 
   bool InChannels(int input) const {
@@ -466,6 +497,7 @@ class Looker {
              0;
     }
     if (bad && log_.reads.size() > 0 && reads_[i].t < beforeGap_) return ++r_.held.checked, 1;
+    if ((bad || copy) && strayAfter_[static_cast<std::size_t>(c)]) return ++r_.held.checked, 1;
     if (bad || copy)
       return r_.answered.Fail(at + (bad ? " (-99999)" : " (a copy of the sample before)") + " where " + reply +
                               " in time"),
@@ -562,6 +594,8 @@ class Looker {
   std::vector<StoredSample> samples_;
   std::vector<SimLog::Read> reads_;
   std::vector<bool> silent_ = std::vector<bool>(17, false);  // by channel: its last request failed
+  // By channel: a later request of its sweep failed with bytes on the line after it.
+  std::vector<bool> strayAfter_ = std::vector<bool>(17, false);
   double lastRead_ = -1e18;
   double beforeGap_ = -1e18;  // readings before it lie before the gap the sample stands after
   std::vector<bool> high_;  // an ADC-1 reading at high gain

@@ -3,7 +3,9 @@
 // sent it, a copy of the sample before or -99999 only where that very request failed,
 // and every reading answered in time stored.
 #pragma once
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "soak/check.h"
@@ -39,6 +41,9 @@ struct LookupResult {
   Invariant held{"a copy of the sample before or -99999 only where its own request failed"};
   Invariant switches{"every switch marker with its device command in the log"};
   Invariant zeros{"no zero on an unswitched channel that the instrument did not send"};
+  // When each sample's sweep sent its first and last request that were looked up (wall
+  // clock), by file * 100000000 + sample.
+  std::map<long, std::pair<double, double>> asked;
 };
 
 // `settledFrom`: the run's first request (earlier readings are the set-up's);

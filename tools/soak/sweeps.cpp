@@ -412,8 +412,8 @@ double Sweeps::SweepStart(const Sample& s) const {
   return p_.kind->requests > 1 ? std::min(counted, s.first - 0.003) : counted;
 }
 
-Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
-                                const std::vector<StoredFile>& files) const {
+Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples, const std::vector<StoredFile>& files,
+                                const std::map<long, std::pair<double, double>>& asked) const {
   Tally t;
   // A streaming instrument talks whether asked or not.
   if (p_.kind->streams) return t;
@@ -435,10 +435,16 @@ Sweeps::Tally Sweeps::Unclaimed(const std::vector<Sample>& samples,
     // An averaged channel's scans are its sample's from the sample before it on.
     const bool averaged = std::any_of(s.readings.begin(), s.readings.end(),
                                       [](const Reading& r) { return r.kind == Reading::Mean; });
-    const double from = averaged && previous ? std::min(SweepStart(s), *previous) : SweepStart(s);
-    previous = s.T + s.e + lag;
-    mark(from, s.T + s.e + lag, kClaimed);
-    lastClaim = std::max(lastClaim, s.T + s.e + lag);
+    double from = averaged && previous ? std::min(SweepStart(s), *previous) : SweepStart(s);
+    double to = s.T + s.e + lag;
+    if (const auto a = asked.find(static_cast<long>(s.file) * 100000000L + s.index); a != asked.end()) {
+      from = std::min(from, a->second.first - 0.0005);
+      const auto reply = std::lower_bound(tx.begin(), tx.end(), a->second.second);
+      if (reply != tx.end()) to = std::max(to, *reply);
+    }
+    previous = to;
+    mark(from, to, kClaimed);
+    lastClaim = std::max(lastClaim, to);
     firstClaim = std::min(firstClaim, from);
     double logged = 0;
     for (const auto& [at, seconds] : files[s.file].gaps)

@@ -2,6 +2,7 @@
 // the simulator's replies each stored sweep accounts for.
 #pragma once
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -76,8 +77,12 @@ class Sweeps {
     std::vector<std::string> violations;  // the first few
     long moreViolations = 0;
   };
-  // The replies the simulator sent in the run that no stored sweep accounts for.
-  Tally Unclaimed(const std::vector<Sample>& samples, const std::vector<StoredFile>& files) const;
+  // The replies the simulator sent in the run that no stored sweep accounts for; a
+  // sweep whose readings were looked up in the log (`asked`: its first and last request,
+  // by file * 100000000 + sample) holds every reply from its first request to its last
+  // one's, however slow.
+  Tally Unclaimed(const std::vector<Sample>& samples, const std::vector<StoredFile>& files,
+                  const std::map<long, std::pair<double, double>>& asked) const;
 
  private:
   double SlowTime(int c, double v, double* e) const;
