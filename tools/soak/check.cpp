@@ -374,7 +374,35 @@ class Checker {
         once_.Fail(Where(s) + " repeats every value of the sample before it, with nothing failing");
   }
 
+  // A streaming instrument talks whether asked or not, so no reply tells of a sample
+  // lost; at the seam of two files, where each file's own times start again, its lines
+  // do: the first sample of a file stands an interval after the last of the one before,
+  // or further by a logged gap or the faults between them.
+  void CheckSeams(const std::map<long, std::pair<double, double>>& lines) {
+    const auto sent = [&](const Sample& s) {
+      const auto l = lines.find(static_cast<long>(s.file) * 100000000L + s.index);
+      return l == lines.end() ? -1.0 : l->second.second;
+    };
+    for (std::size_t i = 1; i < all_.size(); ++i) {
+      const Sample &a = all_[i - 1], &b = all_[i];
+      if (a.file == b.file || a.T < 0 || b.T < 0 || a.sentLate || b.sentLate) continue;
+      double logged = 0;
+      for (const auto& [at, seconds] : files_[b.file].gaps)
+        if (at == b.index) logged += seconds;
+      // The line each came from, looked up by its values, when both are known; else
+      // when their values say they were read.
+      const double ta = sent(a), tb = sent(b);
+      const bool known = ta >= 0 && tb >= 0;
+      const double apart = known ? tb - ta : b.T - a.T, room = known ? 0 : a.e + b.e;
+      const double start = sweeps_.RunStart(), faults = sweeps_.FaultSecondsIn(a.T - start, b.T - start);
+      if (apart <= 1.5 * b.interval + room + logged + faults) continue;
+      once_.Fail("a sample lost between " + Where(a) + " and " + Where(b) + ": their lines were measured " +
+                 Seconds(apart) + " s apart at an interval of " + Seconds(b.interval) + " s");
+    }
+  }
+
   void CheckReplies(const std::map<long, std::pair<double, double>>& asked) {
+    if (p_.kind->streams) CheckSeams(asked);
     const Sweeps::Tally t = sweeps_.Unclaimed(all_, files_, asked);
     once_.counted = t.excusedFaults + t.excusedPauses;
     once_.countedAs = "replies in faults' spans (" + std::to_string(t.excusedFaults) +

@@ -536,10 +536,23 @@ class Looker {
             SameValue(cell, AsStored(*p_.kind, lines[bestL].fields[field], false)))
           continue;
         if (copy) continue;
-        r_.lookup.Fail(Where(s) + " channel " + std::to_string(c + 1) + " = " + std::to_string(cell) +
-                       ": not the value of the line its other channels came from");
+        const std::string at = Where(s) + " channel " + std::to_string(c + 1) + " = " + std::to_string(cell);
+        if (cell == 0 && !Switched(c)) {
+          ++r_.zeros.checked;
+          if (LinkedZero(s, prev, c)) {
+            ++r_.zeros.counted;
+            continue;
+          }
+          r_.zeros.Fail(at + ": a zero on a channel with no device, not in the line its other channels came from");
+          continue;
+        }
+        if (cell == 0) continue;
+        r_.lookup.Fail(at + ": not the value of the line its other channels came from");
       }
-      if (bestL < lines.size()) times_[Key(s)] = lines[bestL].sent, L = bestL;
+      if (bestL < lines.size()) {
+        times_[Key(s)] = lines[bestL].sent, L = bestL;
+        r_.asked[Key(s)] = {lines[bestL].sent, lines[bestL].sent};
+      }
       prev = &s.cells;
     }
   }

@@ -42,7 +42,7 @@ struct LookupResult {
   Invariant switches{"every switch marker with its device command in the log"};
   Invariant zeros{"no zero on an unswitched channel that the instrument did not send"};
   // When each sample's sweep sent its first and last request that were looked up (wall
-  // clock), by file * 100000000 + sample.
+  // clock; a streamed line's: when it was sent), by file * 100000000 + sample.
   std::map<long, std::pair<double, double>> asked;
 };
 

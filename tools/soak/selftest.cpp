@@ -67,6 +67,25 @@ std::size_t Middle(const StoredFile& f) {
   return std::min(k, Samples(f) > 20 ? Samples(f) - 20 : 0);
 }
 
+// The log's reading of the last channel at sample `at` of f: the sawtooth's value comes
+// round again at every tooth, so the reading must be followed, a sweep on (its input is
+// read once for each channel on it), by the one the next sample holds.
+std::vector<SimLog::Read>::iterator LastChannelRead(KeptRun& k, const Plan& p, const StoredFile& f,
+                                                    std::size_t at) {
+  const int input = p.inputs.back();
+  const auto perSweep = std::count(p.inputs.begin(), p.inputs.end(), input);
+  const auto& cells = f.cells.back();
+  if (at + 1 >= cells.size()) return k.log.reads.end();
+  for (auto r = k.log.reads.begin(); r != k.log.reads.end(); ++r) {
+    if (r->input != input || !SameValue(cells[at], AsStored(*p.kind, r->value))) continue;
+    auto next = r;
+    for (long n = 0; n < perSweep && next != k.log.reads.end(); ++n)
+      next = std::find_if(next + 1, k.log.reads.end(), [&](const SimLog::Read& o) { return o.input == input; });
+    if (next != k.log.reads.end() && SameValue(cells[at + 1], AsStored(*p.kind, next->value))) return r;
+  }
+  return k.log.reads.end();
+}
+
 // Deletes the period file `which` (1-based order) or every data file (0).
 FileEdit Remove(int which) {
   return [which](const fs::path& docs) {
@@ -258,10 +277,7 @@ const std::vector<Break>& Breaks() {
          if (!f || p.kind->streams) return false;
          const std::size_t at = Middle(*f);
          const double was = f->cells.back()[at];
-         const int input = p.inputs.back();
-         const auto read = std::find_if(k.log.reads.begin(), k.log.reads.end(), [&](const SimLog::Read& r) {
-           return r.input == input && SameValue(was, AsStored(*p.kind, r.value));
-         });
+         const auto read = LastChannelRead(k, p, *f, at);
          if (read == k.log.reads.end() || f->cells.back()[at - 1] == was) return false;
          k.log.reads.erase(read);
          f->cells.back()[at] = f->cells.back()[at - 1];
@@ -282,10 +298,7 @@ const std::vector<Break>& Breaks() {
          StoredFile* f = WithSamples(k, 40);
          if (!f || p.kind->streams || f->cells.size() < 2) return false;
          const std::size_t at = Middle(*f);
-         const double last = f->cells.back()[at];
-         const auto read = std::find_if(k.log.reads.begin(), k.log.reads.end(), [&](const SimLog::Read& r) {
-           return r.input == p.inputs.back() && SameValue(last, AsStored(*p.kind, r.value));
-         });
+         const auto read = LastChannelRead(k, p, *f, at);
          if (read == k.log.reads.end()) return false;
          read->fault = "silent";
          f->cells.front()[at] = -99999;
