@@ -295,21 +295,21 @@ class Looker {
         return q >= 0 && SameValue(cell, Sent(static_cast<std::size_t>(q))) &&
                !(copy && !failed_[static_cast<std::size_t>(q)].empty());
       };
-      StrayAfter(best);
       const auto misfit = [&](int c) {
         const long q = best[static_cast<std::size_t>(c)];
         return q >= 0 && failed_[static_cast<std::size_t>(q)].empty() && Fits(s, prev, c, q) == 0 &&
-               !strayAfter_[static_cast<std::size_t>(c)];
+               !MayHaveFailedLater(s.cells[static_cast<std::size_t>(c)], c);
       };
       // A sample of copies and -99999 alone is the sweep after the sample before it,
       // never one further on that its failed readings would fit as well.
       if (bestJ > nearBy && std::none_of(chans_.begin(), chans_.end(), fresh))
         bestJ = nearJ, best = near, bestScore = nearScore;
+      FailedLater(best);
       const bool none = std::none_of(chans_.begin(), chans_.end(), fresh) &&
                         (std::any_of(chans_.begin(), chans_.end(), misfit) ||
                          std::none_of(chans_.begin(), chans_.end(),
                                       [&](int c) { return best[static_cast<std::size_t>(c)] >= 0; }));
-      if (none) std::fill(best.begin(), best.end(), -1), bestJ = P, StrayAfter(best);
+      if (none) std::fill(best.begin(), best.end(), -1), bestJ = P, FailedLater(best);
       // Readings answered in time between the sample before and this one's sweep.
       for (std::size_t q = P; q < bestJ && q < reads.size(); ++q) {
         if (claimed[q] || !failed_[q].empty() || reads[q].t < settled_) continue;
@@ -411,7 +411,7 @@ class Looker {
     r_.held.counted = failedCopies;
     r_.held.countedAs =
         "copies or -99999 where the request failed, a failure cut its sweep or the port was lost, a later reply "
-        "of the sweep ran on, came late or garbled, and -99999 read before the gap its sample stands after or where "
+        "of the sweep ran on, came late or garbled (or, -99999 alone, a hang-up followed), and -99999 read before the gap its sample stands after or where "
         "another device's unanswered request held the line";
     long failedReads = 0;
     for (const std::string& f : failed_) failedReads += f.empty() ? 0 : 1;
@@ -424,15 +424,22 @@ class Looker {
 
   // A reply that ran on, came late or garbled puts bytes on the line after the replies
   // before it in the sweep, so the program cannot tell which request each of those
-  // answered and fails them all; a time-out with nothing arriving confirms them.
-  void StrayAfter(const std::vector<long>& sweep) {
-    bool stray = false;
+  // answered and fails them all (a copy or -99999); a hang-up after them fails them as
+  // -99999 when the line opens again; a time-out with nothing arriving confirms them.
+  enum Later { kStands, kBadOnly, kCopyOrBad };
+  void FailedLater(const std::vector<long>& sweep) {
+    Later later = kStands;
     for (auto c = chans_.rbegin(); c != chans_.rend(); ++c) {
-      strayAfter_[static_cast<std::size_t>(*c)] = stray;
+      failedLater_[static_cast<std::size_t>(*c)] = later;
       const long q = sweep[static_cast<std::size_t>(*c)];
-      if (q >= 0 && !failed_[static_cast<std::size_t>(q)].empty())
-        stray = failed_[static_cast<std::size_t>(q)] != "silent";
+      if (q < 0 || failed_[static_cast<std::size_t>(q)].empty()) continue;
+      const std::string& why = failed_[static_cast<std::size_t>(q)];
+      later = why == "silent" ? kStands : why == "lost in a hang-up" ? std::max(later, kBadOnly) : kCopyOrBad;
     }
+  }
+  bool MayHaveFailedLater(double cell, int c) const {
+    const Later later = failedLater_[static_cast<std::size_t>(c)];
+    return later == kCopyOrBad || (later == kBadOnly && cell == kBad);
   }
 
   bool InChannels(int input) const {
@@ -497,7 +504,7 @@ class Looker {
              0;
     }
     if (bad && log_.reads.size() > 0 && reads_[i].t < beforeGap_) return ++r_.held.checked, 1;
-    if ((bad || copy) && strayAfter_[static_cast<std::size_t>(c)]) return ++r_.held.checked, 1;
+    if ((bad || copy) && MayHaveFailedLater(cell, c)) return ++r_.held.checked, 1;
     if (bad || copy)
       return r_.answered.Fail(at + (bad ? " (-99999)" : " (a copy of the sample before)") + " where " + reply +
                               " in time"),
@@ -607,8 +614,8 @@ class Looker {
   std::vector<StoredSample> samples_;
   std::vector<SimLog::Read> reads_;
   std::vector<bool> silent_ = std::vector<bool>(17, false);  // by channel: its last request failed
-  // By channel: a later request of its sweep failed with bytes on the line after it.
-  std::vector<bool> strayAfter_ = std::vector<bool>(17, false);
+  // By channel: whether a later request of its sweep failed it (see FailedLater).
+  std::vector<Later> failedLater_ = std::vector<Later>(17, kStands);
   double lastRead_ = -1e18;
   double beforeGap_ = -1e18;  // readings before it lie before the gap the sample stands after
   std::vector<bool> high_;  // an ADC-1 reading at high gain
