@@ -427,17 +427,18 @@ class Checker {
     for (const auto& [t, volts] : log_.output2) {
       if (t < start || t > end) continue;
       ++outputs_.checked;
-      // A schedule whose last step loops to the first runs again from its start.
-      double rel = t - start;
-      if (p_.feedbackFromFile && at > 0 && rel > at + room) rel = std::fmod(rel, at);
+      // A schedule whose last step loops to the first runs again from its start: within
+      // an update's room of each wrap, the step before it or after it may be in force.
+      const double rel = t - start;
+      const bool loops = p_.feedbackFromFile && at > 0;
+      const double inLoop = loops && rel > at - room ? std::fmod(rel, at) : rel;
       bool within = false;
       std::string limits;
       for (std::size_t k = 0; k < from.size(); ++k) {
         const Plan::FeedbackStep& f = p_.feedback[k];
-        const double until = k + 1 < from.size() ? from[k + 1] : 1e18;
-        // Just past a loop's wrap the last step may still be in force.
-        const bool wrapped = p_.feedbackFromFile && k + 1 == from.size() && rel < room && t - start > at;
-        if (!wrapped && (rel < from[k] - room || rel > until + room)) continue;
+        const double until = k + 1 < from.size() ? from[k + 1] : loops ? at : 1e18;
+        const auto near = [&](double x) { return x >= from[k] - room && x <= until + room; };
+        if (!near(inLoop) && !(loops && rel > at - room && (near(inLoop + at) || near(inLoop - at)))) continue;
         within = within || (volts >= f.minVolts - 0.002 && volts <= f.maxVolts + 0.002);
         limits += (limits.empty() ? "" : " or ") + Seconds(f.minVolts) + "-" + Seconds(f.maxVolts) + " V";
       }
