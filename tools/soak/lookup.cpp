@@ -364,18 +364,27 @@ class Looker {
       // The last request on the line before each channel's turn: its device's time-out
       // holds the line for a late reply when it went unanswered.
       long onLine = bestJ > 0 && bestJ <= reads.size() ? static_cast<long>(bestJ) - 1 : -1;
+      // Each module's last request before each channel's turn, stored or not (a logged
+      // gap's requests are in no sample): when it failed, the module rests after its
+      // silence, and none of its channels is asked until it is asked again.
+      std::map<int, long> deviceLast;
+      if (Modules())
+        for (std::size_t k = std::min(bestJ, reads.size()); k-- > 0 && deviceLast.size() < 2 && bestJ - k <= kSearch;)
+          deviceLast.emplace(DeviceOfInput(reads[k].input), static_cast<long>(k));
       for (int c : chans_) {
         const long q = best[static_cast<std::size_t>(c)];
         if (q >= 0) claimed[static_cast<std::size_t>(q)] = true, next = static_cast<std::size_t>(q) + 1;
         const bool held = onLine >= 0 && !failed_[static_cast<std::size_t>(onLine)].empty() &&
                           DeviceOfInput(reads[static_cast<std::size_t>(onLine)].input) != Device(c);
+        const auto last = deviceLast.find(Device(c));
+        const bool deviceFailed = last != deviceLast.end() && !failed_[static_cast<std::size_t>(last->second)].empty();
         const Excuse excuse = q >= 0                 ? Excuse::None
                               : cutOff[Device(c)]    ? Excuse::Cut
                               : portLost             ? Excuse::PortLost
-                              : silent_[static_cast<std::size_t>(c)] ? Excuse::Silent
+                              : silent_[static_cast<std::size_t>(c)] || deviceFailed ? Excuse::Silent
                               : held                 ? Excuse::HeldForAnother
                                                      : Excuse::None;
-        if (q >= 0) onLine = q;
+        if (q >= 0) onLine = q, deviceLast[Device(c)] = q;
         failedCopies += Judge(s, prev, c, q, excuse);
         const bool failed = q >= 0 && !failed_[static_cast<std::size_t>(q)].empty();
         if (failed) cutOff[Device(c)] = true;
@@ -411,8 +420,9 @@ class Looker {
     r_.held.counted = failedCopies;
     r_.held.countedAs =
         "copies or -99999 where the request failed, a failure cut its sweep or the port was lost, a later reply "
-        "of the sweep ran on, came late or garbled (or, -99999 alone, a hang-up followed), and -99999 read before the gap its sample stands after or where "
-        "another device's unanswered request held the line";
+        "of the sweep ran on or came garbled (or, -99999 alone, a hang-up followed), and -99999 read before the gap "
+        "its sample stands after, where the module's last request failed or where another device's unanswered "
+        "request held the line";
     long failedReads = 0;
     for (const std::string& f : failed_) failedReads += f.empty() ? 0 : 1;
     r_.answered.notes.push_back(std::to_string(reads.size()) + " readings in the log, " +
@@ -422,10 +432,11 @@ class Looker {
                                 " in logged gaps, " + std::to_string(cut) + " in sweeps a hang-up cut");
   }
 
-  // A reply that ran on, came late or garbled puts bytes on the line after the replies
-  // before it in the sweep, so the program cannot tell which request each of those
-  // answered and fails them all (a copy or -99999); a hang-up after them fails them as
-  // -99999 when the line opens again; a time-out with nothing arriving confirms them.
+  // A reply that ran on or came garbled, or bytes that came in a request's wait, put
+  // bytes on the line after the replies before it in the sweep, so the program cannot
+  // tell which request each of those answered and fails them all (a copy or -99999); a
+  // hang-up after them fails them as -99999 when the line opens again; a time-out with
+  // nothing arriving (a silence, or a reply held back whole past it) confirms them.
   enum Later { kStands, kBadOnly, kCopyOrBad };
   void FailedLater(const std::vector<long>& sweep) {
     Later later = kStands;
@@ -434,12 +445,24 @@ class Looker {
       const long q = sweep[static_cast<std::size_t>(*c)];
       if (q < 0 || failed_[static_cast<std::size_t>(q)].empty()) continue;
       const std::string& why = failed_[static_cast<std::size_t>(q)];
-      later = why == "silent" ? kStands : why == "lost in a hang-up" ? std::max(later, kBadOnly) : kCopyOrBad;
+      later = QuietTimeOut(static_cast<std::size_t>(q)) ? kStands
+              : why == "lost in a hang-up"              ? std::max(later, kBadOnly)
+                                                        : kCopyOrBad;
     }
   }
   bool MayHaveFailedLater(double cell, int c) const {
     const Later later = failedLater_[static_cast<std::size_t>(c)];
     return later == kCopyOrBad || (later == kBadOnly && cell == kBad);
+  }
+
+  // A failed request whose wait passed with nothing arriving: no reply came, or the
+  // reply was held back whole until after the time-out. That wait confirms the replies
+  // before it in the sweep; the late bytes come only in the next request's wait.
+  bool QuietTimeOut(std::size_t q) const {
+    const std::string& why = failed_[q];
+    if (why == "silent") return true;
+    const std::string& fault = reads_[q].fault;
+    return (fault == "late" || fault == "slow" || fault == "held") && why.rfind(fault + " (", 0) == 0;
   }
 
   bool InChannels(int input) const {
@@ -457,16 +480,18 @@ class Looker {
   // that its failed request allows.
   // Why a channel that was not asked in its sample's sweep may hold a copy or -99999:
   // a request of the same device failed earlier in the sweep (which the failure cut),
-  // the port was lost, or (-99999 alone) the channel's last request failed and it has
-  // not been asked since (a module rested after its silence), or the last request on
+  // the port was lost, or (-99999 alone) the channel's last request or its module's
+  // failed and it has not been asked since (a module rested after its silence, its
+  // failed requests perhaps in a logged gap that no sample holds), or the last request on
   // the line was another device's and went unanswered, so the line was held for its
   // late reply and this device could not be asked.
   enum class Excuse { None, Cut, PortLost, Silent, HeldForAnother };
   // The device that answers channel c: an ADAM's module, else the one instrument.
   int Device(int c) const { return DeviceOfInput(Input(c)); }
   int DeviceOfInput(int input) const {
-    return std::string(p_.kind->name) == "adam" ? (input <= 8 ? 1 : 3) : 0;
+    return Modules() ? (input <= 8 ? 1 : 3) : 0;
   }
+  bool Modules() const { return std::string(p_.kind->name) == "adam"; }
 
   int Judge(const StoredSample& s, const std::vector<double>* prev, int c, long q, Excuse excuse) {
     const double cell = s.cells[static_cast<std::size_t>(c)];
