@@ -313,6 +313,24 @@ class Looker {
       // never one further on that its failed readings would fit as well.
       if (bestJ > nearBy && std::none_of(chans_.begin(), chans_.end(), fresh))
         bestJ = nearJ, best = near, bestScore = nearScore;
+      // Nor one past a reading answered in time that would then be stored nowhere: the
+      // sample was stored with nothing asked (the line out of step after a failed reply,
+      // or lost) before that reading's sweep, which the sample after it holds.
+      if (n > 0 && !LoggedGap(s) && std::none_of(chans_.begin(), chans_.end(), fresh)) {
+        std::size_t answered = P;
+        while (answered < bestJ && (claimed[answered] || !failed_[answered].empty() ||
+                                    reads[answered].t < settled_ || CutByHangUp(answered, bestJ)))
+          ++answered;
+        if (answered < bestJ) {
+          bestScore = -1;
+          for (std::size_t j = P; j <= answered; ++j) {
+            bool perfect = false;
+            const long score = Match(j, s, prev, taken, perfect);
+            if (score > bestScore) bestScore = score, bestJ = j, best = taken;
+          }
+          StrayAfter(best);
+        }
+      }
       const bool none = std::none_of(chans_.begin(), chans_.end(), fresh) &&
                         (std::any_of(chans_.begin(), chans_.end(), misfit) ||
                          std::none_of(chans_.begin(), chans_.end(),
