@@ -665,6 +665,73 @@ TEST(SoakLookUp, AnAdc1SmallReadingIsReadAgainAtHighGain) {
     const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
     EXPECT_EQ(r.lookup.violations + r.answered.violations + r.held.violations > 0, c.fails)
         << r.lookup.violations << " " << r.answered.violations << " " << r.held.violations;
+    // The sweep was asked from its low-gain exchange on: both exchanges' replies are its.
+    if (!c.fails) {
+      ASSERT_EQ(r.asked.count(1), 1u);
+      EXPECT_EQ(r.asked.at(1).first, 11);
+    }
+  }
+}
+
+// A reply that failed leaves the line out of step: nothing is asked until what was owed
+// has come and the line has been quiet for a reply's time-out (100 ms), or, with nothing
+// come, until the 3.5 s window has passed; the first sweep after owed bytes that came
+// between sweeps may be given up too (they are looked for only then). Each sweep due
+// meanwhile is stored unasked, -99999. One stored unasked with the line back in step
+// holds no reading's mark. A sweep answered after the unasked one is the next sample's,
+// even where a sweep that failed follows it (`thenFailed`).
+struct OutOfStepCase {
+  const char* name;
+  const char* fault;  // input 2's at the sweep of 10 s ("": answered)
+  int ms;             // its reply that late
+  double lateByte;    // when that reply came (< 0: none)
+  int unasked;        // sweeps stored unasked after it, a second apart
+  bool fails;
+  bool thenFailed = false;  // after the sweep answered, one whose first reply came late
+};
+
+TEST(SoakLookUp, AFailedReplyExcusesOnlyTheSweepsDueWhileTheLineWasOutOfStep) {
+  const OutOfStepCase cases[] = {
+      {"LateReplyStillOwedWhenTheSweepWasDue", "late", 1100, 11.27, 1, false},
+      {"LateReplyOwedThenASweepAnsweredThenOneFailed", "late", 1100, 11.27, 1, false, true},
+      {"SecondSweepAfterAPromptLateReply", "late", 130, 10.3, 2, true},
+      {"NothingFailedBefore", "", 0, -1, 1, true},
+      {"SilentWithinItsWindow", "silent", 0, -1, 3, false},
+      {"SilentPastItsWindow", "silent", 0, -1, 4, true},
+  };
+  for (const OutOfStepCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Plan p;
+    p.kind = FindKind("adc1");
+    p.channels = 2;
+    p.inputs = {1, 2};
+    p.interval = 1;
+    p.baud = 1200;
+    Options o;
+    o.kind = "adc1";
+    o.interval = 1;
+    SimLog log;
+    log.origin = 5;
+    log.readingsLogged = true;
+    const bool failed = c.fault[0] != 0;
+    const double next = 10 + c.unasked + 1;
+    log.reads = {{10, 1, 0.2, {}, 0}, {10.1, 2, 0.21, c.fault, c.ms, failed ? 10.17 : -1},
+                 {next, 1, 0.25, {}, 0}, {next + 0.1, 2, 0.26, {}, 0}};
+    log.replies = {10.02, 10.12, next + 0.02, next + 0.12};
+    if (c.lateByte > 0) log.replies.push_back(c.lateByte);
+    if (c.thenFailed) log.reads.push_back({next + 1, 1, 0.27, "late", 1100, next + 1.07});
+    std::sort(log.replies.begin(), log.replies.end());
+    StoredFile f;
+    f.name = "period";
+    f.interval = f.firstInterval = 1;
+    f.cells = {{static_cast<float>(0.2)}, {failed ? -99999 : static_cast<float>(0.21)}};
+    for (int k = 0; k < c.unasked; ++k) f.cells[0].push_back(-99999), f.cells[1].push_back(-99999);
+    f.cells[0].push_back(static_cast<float>(0.25));
+    f.cells[1].push_back(static_cast<float>(0.26));
+    if (c.thenFailed) f.cells[0].push_back(-99999), f.cells[1].push_back(-99999);
+    const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
+    EXPECT_EQ(r.lookup.violations + r.answered.violations, 0);
+    EXPECT_EQ(r.held.violations > 0, c.fails) << (r.held.first.empty() ? "" : r.held.first.front());
   }
 }
 

@@ -74,6 +74,7 @@ struct SimLog {
     double value = 0;
     std::string fault;  // empty: none logged
     int ms = 0;
+    double faultAt = -1;  // when the request whose reply failed went out (the "rf" line)
   };
   std::vector<Read> reads;
   std::vector<double> hangups;

@@ -14,6 +14,11 @@ constexpr double kBad = -99999;
 // How far past the sample before a sample's sweep is looked for, in readings (a pause's
 // or a long silence's unstored readings lie between); the first sweep that fits ends it.
 constexpr std::size_t kSearch = 20000;
+// After a reply failed the program sends nothing until what was owed has come and the
+// line has been quiet for as long as a reply may take, at most kQuietAfterLate, or until
+// the late-reply window has passed with nothing arriving.
+constexpr double kLateReplyWindow = 3.5;
+constexpr double kQuietAfterLate = 0.25;
 
 bool IsSwitchMarker(int code) {
   return code == 'S' || code == 'R' || (code >= '0' && code <= '9');
@@ -99,6 +104,8 @@ class Looker {
     }
     for (std::size_t f = 0; f < files.size(); ++f) {
       const StoredFile& file = files[f];
+      rule_.push_back(FileRuleTimes(file));
+      intervals_.push_back(FileRuleIntervals(file));
       if (!file.problem.empty() || static_cast<int>(file.cells.size()) != p.channels) continue;
       for (std::size_t k = 0; k < file.cells.front().size(); ++k) {
         StoredSample s{f, static_cast<int32_t>(k), {}};
@@ -129,7 +136,7 @@ class Looker {
   // The readings as the program takes them: an ADC-1 reads a small value again at high
   // gain at once (a few bytes' exchange later: longer on a slow line), and keeps the
   // second unless it is beyond the high gain's range (the input rose past it meanwhile),
-  // when the first stands.
+  // when the first stands. Either way the reading was asked from its first exchange on.
   // The spike filter reads a channel again 10 ms after a reading that jumped by more
   // than its ratio from the one before, and keeps the second unless it judged the first
   // a spike (SpikesKept): the reference then stands in the first one's place.
@@ -164,6 +171,7 @@ class Looker {
       }
       reads_.push_back(r);
       high_.push_back(false);
+      askedFrom_.push_back(r.t);
     }
   }
   double Sent(std::size_t i) const { return AsStored(*p_.kind, reads_[i].value, high_[i]); }
@@ -304,6 +312,23 @@ class Looker {
       // never one further on that its failed readings would fit as well.
       if (bestJ > nearBy && std::none_of(chans_.begin(), chans_.end(), fresh))
         bestJ = nearJ, best = near, bestScore = nearScore;
+      // Nor one past a reading answered in time that would then be stored nowhere: the
+      // sample was stored with nothing asked (the line out of step after a failed reply,
+      // or lost) before that reading's sweep, which the sample after it holds.
+      if (n > 0 && !LoggedGap(s) && std::none_of(chans_.begin(), chans_.end(), fresh)) {
+        std::size_t answered = P;
+        while (answered < bestJ && (claimed[answered] || !failed_[answered].empty() ||
+                                    reads[answered].t < settled_ || CutByHangUp(answered, bestJ)))
+          ++answered;
+        if (answered < bestJ) {
+          bestScore = -1;
+          for (std::size_t j = P; j <= answered; ++j) {
+            bool perfect = false;
+            const long score = Match(j, s, prev, taken, perfect);
+            if (score > bestScore) bestScore = score, bestJ = j, best = taken;
+          }
+        }
+      }
       FailedLater(best);
       const bool none = std::none_of(chans_.begin(), chans_.end(), fresh) &&
                         (std::any_of(chans_.begin(), chans_.end(), misfit) ||
@@ -371,6 +396,10 @@ class Looker {
       if (Modules())
         for (std::size_t k = std::min(bestJ, reads.size()); k-- > 0 && deviceLast.size() < 2 && bestJ - k <= kSearch;)
           deviceLast.emplace(DeviceOfInput(reads[k].input), static_cast<long>(k));
+      bool deviceAsked[4] = {};
+      for (int c : chans_)
+        if (best[static_cast<std::size_t>(c)] >= 0) deviceAsked[Device(c)] = true;
+      const double due = Due(n);
       for (int c : chans_) {
         const long q = best[static_cast<std::size_t>(c)];
         if (q >= 0) claimed[static_cast<std::size_t>(q)] = true, next = static_cast<std::size_t>(q) + 1;
@@ -378,11 +407,15 @@ class Looker {
                           DeviceOfInput(reads[static_cast<std::size_t>(onLine)].input) != Device(c);
         const auto last = deviceLast.find(Device(c));
         const bool deviceFailed = last != deviceLast.end() && !failed_[static_cast<std::size_t>(last->second)].empty();
+        const bool outOfStep = onLine >= 0 && !deviceAsked[Device(c)] &&
+                               !failed_[static_cast<std::size_t>(onLine)].empty() &&
+                               OutOfStepAt(static_cast<std::size_t>(onLine), due, Interval(s));
         const Excuse excuse = q >= 0                 ? Excuse::None
                               : cutOff[Device(c)]    ? Excuse::Cut
                               : portLost             ? Excuse::PortLost
                               : silent_[static_cast<std::size_t>(c)] || deviceFailed ? Excuse::Silent
                               : held                 ? Excuse::HeldForAnother
+                              : outOfStep            ? Excuse::OutOfStep
                                                      : Excuse::None;
         if (q >= 0) onLine = q, deviceLast[Device(c)] = q;
         failedCopies += Judge(s, prev, c, q, excuse);
@@ -398,8 +431,10 @@ class Looker {
         long first = -1;
         for (const long q : best)
           if (q >= 0 && (first < 0 || q < first)) first = q;
-        if (first >= 0)
-          r_.asked[Key(s)] = {reads[static_cast<std::size_t>(first)].t, reads[static_cast<std::size_t>(last)].t};
+        if (first >= 0) {
+          r_.asked[Key(s)] = {askedFrom_[static_cast<std::size_t>(first)], reads[static_cast<std::size_t>(last)].t};
+          lastAsked_ = static_cast<long>(n), lastAskedFrom_ = askedFrom_[static_cast<std::size_t>(first)];
+        }
       }
       P = next;
       prev = &s.cells;
@@ -422,7 +457,8 @@ class Looker {
         "copies or -99999 where the request failed, a failure cut its sweep or the port was lost, a later reply "
         "of the sweep ran on or came garbled (or, -99999 alone, a hang-up followed), and -99999 read before the gap "
         "its sample stands after, where the module's last request failed or where another device's unanswered "
-        "request held the line";
+        "request held the line, and copies or -99999 where a failed reply kept the line out of step when the sweep "
+        "was due";
     long failedReads = 0;
     for (const std::string& f : failed_) failedReads += f.empty() ? 0 : 1;
     r_.answered.notes.push_back(std::to_string(reads.size()) + " readings in the log, " +
@@ -484,8 +520,47 @@ class Looker {
   // failed and it has not been asked since (a module rested after its silence, its
   // failed requests perhaps in a logged gap that no sample holds), or the last request on
   // the line was another device's and went unanswered, so the line was held for its
-  // late reply and this device could not be asked.
-  enum class Excuse { None, Cut, PortLost, Silent, HeldForAnother };
+  // late reply and this device could not be asked; or (a copy or -99999, as the
+  // bad-reading rule gives) the last request on the line failed and this sweep was due
+  // before the line was back in step, so none of the device's requests in it went out.
+  enum class Excuse { None, Cut, PortLost, Silent, HeldForAnother, OutOfStep };
+
+  double Interval(const StoredSample& s) const {
+    const std::vector<double>& v = intervals_[s.file];
+    return static_cast<std::size_t>(s.index) < v.size() ? v[static_cast<std::size_t>(s.index)] : p_.interval;
+  }
+  // When sample n's sweep was due, told by the last sweep asked before it: its first
+  // request, on by the file's rule (pauses and logged gaps included); across files, an
+  // interval a sample. -1 when no sweep was asked before it.
+  double Due(std::size_t n) const {
+    if (lastAsked_ < 0) return -1;
+    const StoredSample &a = samples_[static_cast<std::size_t>(lastAsked_)], &s = samples_[n];
+    if (a.file == s.file)
+      return lastAskedFrom_ + rule_[s.file][static_cast<std::size_t>(s.index)] -
+             rule_[a.file][static_cast<std::size_t>(a.index)];
+    return lastAskedFrom_ + static_cast<double>(n - static_cast<std::size_t>(lastAsked_)) * Interval(s);
+  }
+  // Whether a sweep due at `due` found the line still out of step after reading q
+  // failed. The line is back once what was owed (the bytes the log shows after the
+  // failed request, before the next reading's) has come and it has been quiet for as
+  // long as a reply may take, or once the late-reply window passed with nothing. The
+  // program looks for owed bytes only when it next means to ask: where they came
+  // between two sweeps and its quiet is no shorter than a reply's time-out, the first
+  // sweep after them is given up too.
+  bool OutOfStepAt(std::size_t q, double due, double interval) const {
+    if (due < 0) return false;
+    const SimLog::Read& r = reads_[q];
+    const double asked = r.faultAt >= 0 ? r.faultAt : r.t, timeout = p_.kind->timeoutMs / 1000.0;
+    const double quiet = std::min(timeout, kQuietAfterLate);
+    const auto next = std::upper_bound(log_.reads.begin(), log_.reads.end(), asked,
+                                       [](double t, const SimLog::Read& x) { return t < x.t; });
+    const double until = next == log_.reads.end() ? 1e18 : next->t;
+    const auto& tx = log_.replies;
+    const auto after = std::lower_bound(tx.begin(), tx.end(), until);
+    if (after == tx.begin() || *(after - 1) <= asked) return due < asked + timeout + kLateReplyWindow;
+    const double lastByte = *(after - 1);
+    return due < std::max(lastByte, asked + timeout) + quiet || (quiet >= timeout && due - interval < lastByte);
+  }
   // The device that answers channel c: an ADAM's module, else the one instrument.
   int Device(int c) const { return DeviceOfInput(Input(c)); }
   int DeviceOfInput(int input) const {
@@ -505,7 +580,7 @@ class Looker {
       if (cell == 0) return r_.zeros.Fail(at + ": a zero on a channel with no device, not sent"), 0;
       if (bad || copy) {
         ++r_.held.checked;
-        if (excuse == Excuse::Cut || excuse == Excuse::PortLost ||
+        if (excuse == Excuse::Cut || excuse == Excuse::PortLost || excuse == Excuse::OutOfStep ||
             ((excuse == Excuse::Silent || excuse == Excuse::HeldForAnother) && bad))
           return 1;
         r_.held.Fail(at + (bad ? " (-99999)" : " (a copy of the sample before)") + ": input " +
@@ -644,6 +719,10 @@ class Looker {
   double lastRead_ = -1e18;
   double beforeGap_ = -1e18;  // readings before it lie before the gap the sample stands after
   std::vector<bool> high_;  // an ADC-1 reading at high gain
+  std::vector<double> askedFrom_;  // when each reading's first exchange began
+  std::vector<std::vector<double>> rule_, intervals_;  // each file's sample times and intervals by its rule
+  long lastAsked_ = -1;  // the last sample any of whose channels was asked, and its sweep's first request
+  double lastAskedFrom_ = 0;
   std::vector<SpikeKept> spikes_;  // the spike filter's re-reads that kept the reference
   std::vector<std::string> failed_;
   std::map<long, double> times_;  // each sample's last reading (wall clock)

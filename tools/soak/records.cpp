@@ -207,7 +207,7 @@ SimLog ParseSimLog(const std::string& text) {
       fields >> fault >> ms;
       SimLog::Read& r = log.reads.back();
       // A slow reply within the time-out does not outweigh one that failed.
-      if (r.fault.empty() || r.fault == "slow") r.fault = fault, r.ms = ms;
+      if (r.fault.empty() || r.fault == "slow") r.fault = fault, r.ms = ms, r.faultAt = t;
       continue;
     }
     if (rest.rfind("-- hang-up", 0) == 0) log.hangups.push_back(t);
