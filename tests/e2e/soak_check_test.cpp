@@ -359,6 +359,20 @@ const Breach kBreaches[] = {
        r.log.faults = {{kOrigin + 1 + 0.69, kOrigin + 1 + 0.75}};
      },
      false, kHeld},
+    // A reply cut in two whose rest came well within the time-out came whole: the
+    // reader takes it to its line end, and a copy in its place loses a good reading.
+    // Without its rest it failed, and the copy is the program's default.
+    {"ACopyWhereAPartialReplyCameWholeInTime", kAnswered, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) {
+       ReadAt(r, 7, 0)->fault = "partial";
+       ReadAt(r, 7, 0)->restMs = 50;
+       r.files[0].cells[0][7] = r.files[0].cells[0][6];
+     }},
+    {"ACopyWhereAPartialReplysRestNeverCame", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) {
+       ReadAt(r, 7, 0)->fault = "partial";
+       r.files[0].cells[0][7] = r.files[0].cells[0][6];
+     }},
     {"ACopyWhereItsRequestWasNeverSent", kHeld, [](Files&) {}, false, false, false, false, 0,
      [](Files& r) {
        r.log.reads.erase(r.log.reads.begin() + 14);
@@ -715,11 +729,11 @@ TEST(SoakLookUp, AFailedReplyExcusesOnlyTheSweepsDueWhileTheLineWasOutOfStep) {
     log.readingsLogged = true;
     const bool failed = c.fault[0] != 0;
     const double next = 10 + c.unasked + 1;
-    log.reads = {{10, 1, 0.2, {}, 0}, {10.1, 2, 0.21, c.fault, c.ms, failed ? 10.17 : -1},
+    log.reads = {{10, 1, 0.2, {}, 0}, {10.1, 2, 0.21, c.fault, c.ms, -1, failed ? 10.17 : -1},
                  {next, 1, 0.25, {}, 0}, {next + 0.1, 2, 0.26, {}, 0}};
     log.replies = {10.02, 10.12, next + 0.02, next + 0.12};
     if (c.lateByte > 0) log.replies.push_back(c.lateByte);
-    if (c.thenFailed) log.reads.push_back({next + 1, 1, 0.27, "late", 1100, next + 1.07});
+    if (c.thenFailed) log.reads.push_back({next + 1, 1, 0.27, "late", 1100, -1, next + 1.07});
     std::sort(log.replies.begin(), log.replies.end());
     StoredFile f;
     f.name = "period";
@@ -741,42 +755,95 @@ TEST(SoakLookUp, AFailedReplyExcusesOnlyTheSweepsDueWhileTheLineWasOutOfStep) {
 namespace mv::soak {
 namespace {
 
-// A DataTaker's spike filter (ratio 2) reads input 1 again after each jump: at the
-// third sweep the input wraps (49.9 V, again -49.8 V), nearer the reference (the second
-// sweep's first reading, 46 V) than the first reading, which is a spike: the reference
-// stands in its place. Anything else there is no value the filter keeps.
-TEST(SoakLookUp, ASpikeKeepsTheFirstReadingOfTheSweepBeforeInItsPlace) {
-  Plan p;
-  p.kind = FindKind("dt500");
-  p.channels = 1;
-  p.inputs = {1};
-  p.interval = 1;
-  p.spikeRatio = 2;
-  Options o;
-  o.kind = "dt500";
-  o.interval = 1;
-  SimLog log;
-  log.origin = 5;
-  log.readingsLogged = true;
-  log.reads = {{10, 1, 40, {}, 0}, {11, 1, 46, {}, 0}, {11.01, 1, 46.1, {}, 0}, {12, 1, 49.9, {}, 0},
-               {12.01, 1, -49.8, {}, 0}};
-  const std::vector<SpikeKept> kept = SpikesKept(p, log);
-  ASSERT_EQ(kept.size(), 1u);
-  EXPECT_EQ(kept[0].t, 12.01);
-  EXPECT_EQ(kept[0].reference, 46);
-  const struct {
-    double cell;
-    bool fails;
-  } cases[] = {{46, false}, {-49.8, true}, {46.1, true}, {49.9, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.cell);
-    StoredFile f;
-    f.name = "period";
-    f.interval = f.firstInterval = 1;
-    f.cells = {{40, static_cast<float>(46.1), static_cast<float>(c.cell)}};
-    const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
-    EXPECT_EQ(r.lookup.violations + r.answered.violations + r.held.violations > 0, c.fails);
+// A DataTaker's spike filter (ratio 2) reads the sawtooth input 2 again after each
+// jump. At the last sweep the input wraps (49.9 V, again -49.8 V), nearer the reference
+// than the first reading, which is a spike: the reference stands in its place. The
+// reference is the channel's first reading of the sweep before (46 V), a reply cut in
+// two whose rest came in time among them; after a sweep a failure cut before the
+// channel was asked, it is the channel's last good reading (46.1 V, the value that
+// failed turn kept). Anything else there is no value the filter keeps.
+struct SpikeCase {
+  const char* name;
+  const char* fault;  // of sweep 2's readings: "partial" (its rest 50 ms on) or none
+  bool cut;           // a sweep whose first request went silent came before the last
+  double reference;
+  std::vector<std::pair<double, bool>> cells;  // the last sample's channel 2: fails
+};
+
+TEST(SoakLookUp, ASpikeKeepsTheChannelsReferenceInItsPlace) {
+  const SpikeCase cases[] = {
+      {"FirstReadingOfTheSweepBefore", "", false, 46, {{46, false}, {-49.8, true}, {46.1, true}, {49.9, true}}},
+      {"PartialRepliesThatCameWhole", "partial", false, 46, {{46, false}, {-49.8, true}, {46.1, true}}},
+      {"LastGoodReadingAfterACutSweep", "", true, 46.1, {{46.1, false}, {46, true}, {-49.8, true}}},
+  };
+  for (const SpikeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Plan p;
+    p.kind = FindKind("dt500");
+    p.channels = 2;
+    p.inputs = {1, 2};
+    p.interval = 1;
+    p.spikeRatio = 2;
+    Options o;
+    o.kind = "dt500";
+    o.interval = 1;
+    SimLog log;
+    log.origin = 5;
+    log.readingsLogged = true;
+    const std::string f2 = c.fault;
+    const int rest = f2.empty() ? -1 : 50;
+    // A re-read follows its first reading's reply, the rest of a cut one 50 ms on.
+    const double after = f2.empty() ? 0.001 : 0.06;
+    log.reads = {{10, 1, 3, {}, 0},
+                 {10.001, 2, 40, {}, 0},
+                 {11, 1, 3.1, f2, 0, rest},
+                 {11 + after, 2, 46, f2, 0, rest},
+                 {11 + 2 * after + 0.01, 2, 46.1, f2, 0, rest}};
+    const std::vector<std::vector<double>> cells = {{3, 3.1f}, {40, 46.1f}};
+    // The sweep the silence cut stored no sample (the run logs a gap).
+    if (c.cut) log.reads.push_back({12, 1, 3.2, "silent", 0});
+    log.reads.push_back({13, 1, 3.3, {}, 0});
+    log.reads.push_back({13.001, 2, 49.9, {}, 0});
+    log.reads.push_back({13.011, 2, -49.8, {}, 0});
+    const std::vector<SpikeKept> kept = SpikesKept(p, log);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].t, 13.011);
+    EXPECT_EQ(kept[0].reference, c.reference);
+    for (const auto& [cell, fails] : c.cells) {
+      SCOPED_TRACE(cell);
+      StoredFile f;
+      f.name = "period";
+      f.interval = f.firstInterval = 1;
+      f.cells = cells;
+      f.cells[0].push_back(3.3f);
+      f.cells[1].push_back(static_cast<float>(cell));
+      const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
+      EXPECT_EQ(r.lookup.violations + r.answered.violations + r.held.violations > 0, fails)
+          << ::testing::PrintToString(r.lookup.first) << ::testing::PrintToString(r.answered.first)
+          << ::testing::PrintToString(r.held.first);
+    }
   }
+}
+
+}  // namespace
+}  // namespace mv::soak
+
+namespace mv::soak {
+namespace {
+
+// A reply cut in two is timed by its rest, the chunk after its first before the next
+// request; a reply with no rest before the next request has none.
+TEST(SoakLookUp, APartialReplysRestIsTimedFromTheLog) {
+  const SimLog log = ParseSimLog(
+      "2 -- start at 1000000\n"
+      "1000000 rx 38 56 0D\n1000010 rd 8 37.89\n1000020 rf partial 0\n1000030 tx 33 37\n"
+      "1050030 tx 38 39 0D 0A\n"
+      "1060000 rx 38 56 0D\n1060010 rd 8 39.40\n1060020 rf partial 0\n1060030 tx 33 39\n"
+      "1070000 rx 31 56 0D\n1070010 rd 1 17.8\n1070020 tx 31 37 0D 0A\n");
+  ASSERT_EQ(log.reads.size(), 3u);
+  EXPECT_EQ(log.reads[0].restMs, 50);
+  EXPECT_EQ(log.reads[1].restMs, -1);
+  EXPECT_EQ(log.reads[2].restMs, -1);
 }
 
 }  // namespace

@@ -74,6 +74,9 @@ struct SimLog {
     double value = 0;
     std::string fault;  // empty: none logged
     int ms = 0;
+    // A partial reply whose rest followed (a line split in mid-reply): how long after
+    // its request the rest went out; -1 when no rest came.
+    int restMs = -1;
     double faultAt = -1;  // when the request whose reply failed went out (the "rf" line)
   };
   std::vector<Read> reads;

@@ -47,9 +47,17 @@ bool SameValue(double cell, double stored) {
 
 namespace {
 
+// A partial reply whose rest followed well within the time-out came whole in time: the
+// reader takes a reply up to its line end, so it is a good reading. Near the time-out
+// the log cannot tell which side of it the rest fell.
+bool CameWhole(const KindFacts& kind, const SimLog::Read& r) {
+  return r.fault == "partial" && r.restMs >= 0 && r.restMs + 100 < kind.timeoutMs;
+}
+
 // A reading whose reply did not come, came garbled or came past the time-out.
 bool Failed(const KindFacts& kind, const SimLog::Read& r) {
-  if (r.fault == "silent" || r.fault == "partial" || r.fault == "garbage" || r.fault == "stale") return true;
+  if (r.fault == "partial") return !CameWhole(kind, r);
+  if (r.fault == "silent" || r.fault == "garbage" || r.fault == "stale") return true;
   return !r.fault.empty() && r.ms > kind.timeoutMs;
 }
 
@@ -58,33 +66,64 @@ bool Failed(const KindFacts& kind, const SimLog::Read& r) {
 // The filter reads a channel again after a first reading that moved by more than its
 // ratio from the reference (the channel's first reading of the sweep before), and keeps
 // the reference when the second reading is nearer it than to the first; the reference
-// then becomes the first reading. A failed reading on either side is no judgement the
-// log can retrace: none is counted.
+// then becomes the first reading. A failed first reading gives the channel's last good
+// reading (the last value a failed reading keeps), and that becomes the reference: so
+// does a channel's turn in a sweep a failure cut before it was asked (it failed at
+// once, unlogged). A failed reading on either side of a re-read is no judgement the log
+// can retrace: none is counted.
 std::vector<SpikeKept> SpikesKept(const Plan& p, const SimLog& log) {
   std::vector<SpikeKept> kept;
   if (!(p.spikeRatio > 0)) return kept;
-  std::map<int, double> lastFirst, judgedBy;
+  std::map<int, double> lastFirst, judgedBy, lastGood;
+  const auto failedAtOnce = [&](int input) {
+    const auto good = lastGood.find(input);
+    if (good != lastGood.end())
+      lastFirst[input] = good->second;
+    else
+      lastFirst.erase(input);
+  };
+  // The sweep under way: the channel read last, the first one whose reading failed, and
+  // the channels asked.
+  long at = -1, failedAt = -1;
+  std::vector<bool> asked(p.inputs.size(), false);
+  const auto endSweep = [&] {
+    if (failedAt >= 0)
+      for (std::size_t c = static_cast<std::size_t>(failedAt) + 1; c < p.inputs.size(); ++c)
+        if (!asked[c]) failedAtOnce(p.inputs[c]);
+    std::fill(asked.begin(), asked.end(), false);
+    failedAt = -1;
+  };
   const SimLog::Read* prev = nullptr;
   for (const SimLog::Read& r : log.reads) {
-    if (std::find(p.inputs.begin(), p.inputs.end(), r.input) == p.inputs.end()) continue;
-    const double within = 0.05 + (prev && Failed(*p.kind, *prev) ? p.kind->timeoutMs / 1000.0 + 0.05 : 0);
+    const auto in = std::find(p.inputs.begin(), p.inputs.end(), r.input);
+    if (in == p.inputs.end()) continue;
+    // A re-read follows its first reading's reply: a late or cut one's as late as the time-out.
+    const double within = 0.05 + (prev && !prev->fault.empty() ? p.kind->timeoutMs / 1000.0 + 0.05 : 0);
     if (prev && prev->input == r.input && r.t - prev->t < within) {
       const auto by = judgedBy.find(r.input);
       if (by != judgedBy.end() && !Failed(*p.kind, *prev) && !Failed(*p.kind, r) &&
           std::fabs(r.value - prev->value) > std::fabs(r.value - by->second))
         kept.push_back({r.input, r.t, by->second});
+      if (!Failed(*p.kind, r)) lastGood[r.input] = r.value;
       prev = nullptr;
       continue;
     }
+    const long c = static_cast<long>(in - p.inputs.begin());
+    if (c <= at) endSweep();
+    at = c;
+    asked[static_cast<std::size_t>(c)] = true;
     const auto last = lastFirst.find(r.input);
     if (last != lastFirst.end())
       judgedBy[r.input] = last->second;
     else
       judgedBy.erase(r.input);
-    if (Failed(*p.kind, r))
-      lastFirst.erase(r.input);
-    else
+    if (Failed(*p.kind, r)) {
+      failedAtOnce(r.input);
+      if (failedAt < 0) failedAt = c;
+    } else {
       lastFirst[r.input] = r.value;
+      lastGood[r.input] = r.value;
+    }
     prev = &r;
   }
   return kept;
@@ -138,7 +177,7 @@ class Looker {
   // second unless it is beyond the high gain's range (the input rose past it meanwhile),
   // when the first stands. Either way the reading was asked from its first exchange on.
   // The spike filter reads a channel again 10 ms after a reading that jumped by more
-  // than its ratio from the one before, and keeps the second unless it judged the first
+  // than its ratio from its reference, and keeps the second unless it judged the first
   // a spike (SpikesKept): the reference then stands in the first one's place.
   static constexpr float kHighGainRange = 0.00819f;
   void Gather() {
@@ -190,7 +229,7 @@ class Looker {
     std::size_t h = 0;
     for (std::size_t i = 0; i < reads.size(); ++i) {
       const SimLog::Read& r = reads[i];
-      if (r.fault == "silent" || r.fault == "partial" || r.fault == "garbage")
+      if (r.fault == "silent" || r.fault == "garbage" || (r.fault == "partial" && ReplyFailed(r)))
         failed_[i] = r.fault;
       // The reply before sent again behind its own: more bytes than a reply, garbled.
       else if (r.fault == "stale")

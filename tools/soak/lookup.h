@@ -28,7 +28,8 @@ double AsStored(const KindFacts& kind, double value, bool high = false);
 bool SameValue(double cell, double stored);
 
 // A spike filter's re-read that judged the first reading a spike: the channel keeps the
-// reference (the first reading of the sweep before) in its place.
+// reference (its first reading of the sweep before, or its last good reading where that
+// turn failed) in its place.
 struct SpikeKept {
   int input = 0;
   double t = 0;          // the re-read's time

@@ -2,6 +2,7 @@
 // own rule for its samples' times, and the simulator's log.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -181,6 +182,7 @@ SimLog ParseSimLog(const std::string& text) {
   bool streams = false, lineEnded = true;
   std::string opening;  // the first bytes sent, as logged
   std::string pending;
+  int chunksSinceRead = 2;  // reply chunks sent since the last reading was logged
   for (std::string line; std::getline(in, line);) {
     const double us = NumberAfter(line, 0);
     const std::size_t space = line.find(' ');
@@ -196,6 +198,7 @@ SimLog ParseSimLog(const std::string& text) {
       std::istringstream fields(rest.substr(3));
       fields >> r.input >> r.value;
       log.reads.push_back(r);
+      chunksSinceRead = 0;
       log.readingsLogged = true;
       continue;
     }
@@ -213,6 +216,9 @@ SimLog ParseSimLog(const std::string& text) {
     if (rest.rfind("-- hang-up", 0) == 0) log.hangups.push_back(t);
     if (rest.rfind("tx", 0) == 0) {
       log.replies.push_back(t);
+      // The second chunk of a partial reply, before the next request, is its rest.
+      if (++chunksSinceRead == 2 && !log.reads.empty() && log.reads.back().fault == "partial")
+        log.reads.back().restMs = static_cast<int>(std::lround((t - log.reads.back().t) * 1000));
       TakeLineStarts(log, t, rest, lineEnded);
       // "!!!": a streaming instrument's name line, the first it sends (a paced line
       // may log it a byte at a time).
@@ -225,6 +231,7 @@ SimLog ParseSimLog(const std::string& text) {
       if (streams) TakeStreamBytes(log, t, rest, pending);
     } else if (rest.rfind("rx", 0) == 0) {
       log.requests.push_back(t);
+      chunksSinceRead = 2;  // a reply's bytes after the next request are no rest of it
       if (rest.size() == 5) {
         const long b = std::strtol(rest.substr(3, 2).c_str(), nullptr, 16);
         if (b >= 64 && b <= 127) log.outputBytes.push_back(t);

@@ -113,11 +113,20 @@ void Sweeps::Estimate(Sample& s, const Sample* prev, const Sample* last) const {
     r.kind = Reading::Swept;
     r.t = FastTime(s.cells[c], near, &r.e);
   }
+  // A value the filter kept is a reading of an earlier sweep: one that its value places
+  // in this sample's own sweep (among its other channels' readings) is this sweep's
+  // reading, which a later spike kept in turn, and no copy.
+  double sweepFrom = 1e18, sweepTo = -1e18;
+  for (std::size_t c = 0; c < n; ++c)
+    if (s.readings[c].kind == Reading::Swept && !fast_[c])
+      sweepFrom = std::min(sweepFrom, s.readings[c].t - s.readings[c].e),
+      sweepTo = std::max(sweepTo, s.readings[c].t + s.readings[c].e);
   for (std::size_t c = 0; c < n; ++c) {
     Reading& r = s.readings[c];
     if (r.kind != Reading::Swept && r.kind != Reading::Unpinned) continue;
+    const bool own = r.kind == Reading::Swept && r.t + r.e >= sweepFrom - 0.05 && r.t - r.e <= sweepTo + 0.15;
     for (const auto& [input, value] : spikeKept_)
-      if (input == inputs_[c] && SameValue(s.cells[c], value)) r.kind = Reading::Held;
+      if (input == inputs_[c] && SameValue(s.cells[c], value) && !own) r.kind = Reading::Held;
   }
   Place(s, prev, last);
 }
