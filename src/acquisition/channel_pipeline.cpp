@@ -1,5 +1,7 @@
 #include "acquisition/channel_pipeline.h"
 
+#include <array>
+
 #include "acquisition/markers.h"
 #include "acquisition/pixel.h"
 #include "acquisition/recording_keys.h"
@@ -29,6 +31,10 @@ const PipelineStyle kScopeChartStyle{" ON      ",       "ref",   "    ", " zeroe
                                      " > upper limit!", "    0", 1,      false};
 
 namespace {
+
+// Whether each channel's value in the last sample was a zero standing for a reading of
+// another device (its device switched off, or its zero link).
+std::array<bool, 17> gZeroedInLastSample{};
 
 // The channel's fields the pipeline works with, read once per sample.
 struct ChannelFields {
@@ -176,6 +182,11 @@ void DrawSegment(int16_t ch, const ChannelFields& f, int16_t x, int16_t y) {
 
 void ForgetStoredValuesOfRun() {
   LastStoredOfRun.fill(std::nullopt);
+  gZeroedInLastSample.fill(false);
+}
+
+bool ZeroedInLastSample(int16_t ch) {
+  return ch >= 1 && ch <= 16 && gZeroedInLastSample[static_cast<size_t>(ch)];
 }
 
 float StoredValue(int16_t channel, int32_t column) {
@@ -208,6 +219,7 @@ ChannelOutcome RunChannelPipeline(int16_t ch, float reading, bool overRange, int
   CheckAlarmLimits(ch, alarm, value, style, a);
   const bool zeroed = DeviceZeroApplies(ch, f.selectedValve, style);
   if (zeroed) value = DeviceSwitchZeroValue;
+  gZeroedInLastSample[static_cast<size_t>(ch)] = zeroed;
   ShowDeviceStatus(ch, f.selectedValve, value, style);
 
   const float range = maxy - miny;

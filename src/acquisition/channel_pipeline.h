@@ -60,6 +60,10 @@ ChannelOutcome RunChannelPipeline(int16_t ch, float reading, bool overRange, int
 // channel has none is the bad-reading mark).
 void ForgetStoredValuesOfRun();
 
+// Whether channel ch's value in the last sample stored was the zero of a device
+// switched off (or of its zero link) in place of its reading.
+bool ZeroedInLastSample(int16_t ch);
+
 // The stored value of channel k at a column; 0 outside the store.
 float StoredValue(int16_t channel, int32_t column);
 

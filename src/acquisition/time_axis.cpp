@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "acquisition/channel_pipeline.h"
 #include "acquisition/markers.h"
 #include "acquisition/state.h"
 #include "devices/serial_port.h"
@@ -212,7 +213,11 @@ float StoredChannelValue(int16_t ch, float value, bool stood, SampleFate fate) {
   const bool silentBefore = gSilentChannels[static_cast<size_t>(ch)];
   gSilentChannels[static_cast<size_t>(ch)] = !stood;
   if (stood) return value;
-  return fate == SampleFate::StoreAfterGap || silentBefore ? kBadReading : value;
+  // A copy holds the channel's last reading. One that its device's zero stood in for was
+  // taken while another device was on: it is no reading of this channel's device, and
+  // a sample that stores the channel as read (its device switched on meanwhile, the
+  // line lost) may not hold it.
+  return fate == SampleFate::StoreAfterGap || silentBefore || ZeroedInLastSample(ch) ? kBadReading : value;
 }
 
 void ForgetChannelSilences() {

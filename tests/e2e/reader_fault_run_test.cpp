@@ -182,7 +182,10 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
   // With rising inputs (ramp_), every value is its own channel's or -99999, and above
   // the channel's value before it: one equal to it is a copy. Prints the run's count of
   // cells right, -99999, copied and wrong.
-  int BadCellsOfOwnValues(const std::array<std::vector<double>, kChannels + 1>& values, int from = 1) const {
+  // copiesHeld: the bad-reading preference keeps the last value, so a sample that read
+  // nothing may repeat the one before.
+  int BadCellsOfOwnValues(const std::array<std::vector<double>, kChannels + 1>& values, int from = 1,
+                          bool copiesHeld = false) const {
     int bad = 0, right = 0, copied = 0, wrong = 0;
     for (int k = from; k <= kChannels; ++k) {
       SCOPED_TRACE("channel " + std::to_string(k));
@@ -197,7 +200,7 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
         const bool copy = ramp_ != 0 && v == before;
         const bool own = IsOwn(k, v) && (ramp_ == 0 || before == kBad || v > before);
         ++(copy ? copied : own ? right : wrong);
-        EXPECT_FALSE(copy) << "sample " << i + 1 << " repeats the one before: " << v;
+        EXPECT_TRUE(!copy || copiesHeld) << "sample " << i + 1 << " repeats the one before: " << v;
         EXPECT_TRUE(copy || own) << "sample " << i + 1 << ": " << v << " after " << before;
         before = v;
       }
@@ -551,6 +554,8 @@ struct SwitchingLoss {
   std::vector<Loss> losses;
   const char* during;             // the driver's lines that end the run
   double lostAtLeast, lostBelow;  // what the Recording Check window may say, seconds
+  bool keepLast = false;          // the bad-reading preference "Last Sample Value"
+  bool twoDevices = false;        // channel 2 on device 3 (else on no device)
 };
 
 void PrintTo(const SwitchingLoss& row, std::ostream* out) {
@@ -573,6 +578,7 @@ class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithPa
     setup.switchint = 0.02f;
     setup.refChan = 1;
     setup.prefSlots[PrefsSlot::MarkerAtSwitch] = 1;
+    setup.prefSlots[PrefsSlot::BadReadingKeepsLast] = GetParam().keepLast ? 1 : 0;
     for (int k = 1; k <= kChannels; ++k) {
       auto& ch = setup.channelTable[k];
       ch[ChanField::Gain] = 2;
@@ -583,6 +589,7 @@ class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithPa
       ch[ChanField::Averaged] = static_cast<float>(averaged);
     }
     setup.channelTable[1][ChanField::Device] = 2;
+    if (GetParam().twoDevices) setup.channelTable[2][ChanField::Device] = 3;
     EXPECT_EQ(SetupRecordProblem(setup), "");
     const fs::path file = documents_ / "switching.MVsetup";
     std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
@@ -641,8 +648,31 @@ TEST_P(SwitchingHangUpRunE2E, OnlySwitchesTheInstrumentGotAreMarked) {
   std::printf("%s: %d switches sent in the run, %zu marked (%s)\n",
               ::testing::UnitTest::GetInstance()->current_test_info()->name(), sent, marked.size(),
               marked.c_str());
-  // Channel 1 is device 2's, zeroed while the reference is on.
-  BadCellsOfOwnValues(values, 2);
+  // Channel 1 is device 2's (and, with two devices, channel 2 device 3's): zeroed while
+  // another device is on.
+  BadCellsOfOwnValues(values, row.twoDevices ? 3 : 2, row.keepLast);
+  // A sample the lost line left with copies holds channel 1 as the sample before stored
+  // it (or -99999, or the zero its device's switch gives): a reading its zero stood in
+  // for was taken while another device was on, and is no reading of device 2.
+  int held = 0;
+  for (size_t i = 1; i < values[1].size(); ++i) {
+    bool copies = true, anyCopy = false;
+    for (int k = 2; k <= kChannels; ++k) {
+      const bool copy = i < values[k].size() && values[k][i] == values[k][i - 1] && values[k][i] != kBad;
+      copies &= copy || (i < values[k].size() && values[k][i] == kBad);
+      anyCopy |= copy;
+    }
+    if (!copies || !anyCopy) continue;
+    ++held;
+    if (values[1][i] != kBad && values[1][i] != 0) {
+      EXPECT_EQ(values[1][i], values[1][i - 1]) << "sample " << i + 1 << ": channel 1 holds what it never stored\n"
+                                                << dump_;
+    }
+  }
+  std::printf("%s: %d samples of copies\n", ::testing::UnitTest::GetInstance()->current_test_info()->name(), held);
+  if (row.keepLast) {
+    EXPECT_GE(held, 1) << "a sample was stored while the line was lost";
+  }
   const std::smatch lost = [&] {
     std::smatch m;
     std::regex_search(output_, m, std::regex(R"(serial port lost for (\d+(\.\d)?) s)"));
@@ -674,6 +704,10 @@ const SwitchingLoss kSwitchingLosses[] = {
      3.0,
      5.0},
     {"ADC1LostForGood", sim::Kind::ADC1, {{6, -1}}, "wait 6\nhold Escape\n", 3.0, 6.0},
+    // Channels on devices 2 and 3, the line lost just before the switch from device 3 to
+    // the reference (4.8 s): the sample after it stores copies, channel 1's never of the
+    // reading its zero stood in for while device 3 was on.
+    {"UI3LostAsTheReferenceIsDue", sim::Kind::UI3, {{19, 1.5}}, "wait 8\nhold Escape\n", 1.0, 3.0, true, true},
     {"ADC1KeysWhileLost",
      sim::Kind::ADC1,
      {{6, 3.0}},

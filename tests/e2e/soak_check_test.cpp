@@ -285,6 +285,24 @@ const Breach kBreaches[] = {
     {"FeedbackPastItsLastStepToARail", kOutputs, [](Files& r) { Outputs(r, 5); }, false, false, true},
     {"SwitchedChannelZeroedWhileItsDeviceIsOff", kNone, [](Files& r) { Switch(r, true); }, false, true},
     {"SwitchedChannelReadWhileItsDeviceIsOff", kCells, [](Files& r) { Switch(r, false); }, false, true},
+    // The line hangs up after sample 14's sweep, before the switch from device 3 that
+    // was due: sample 15 holds copies (nothing asked), and channel 1 the reading of
+    // input 1 that its device's zero stood in for at sample 14, taken while device 2 was
+    // off, and still off.
+    {"SwitchedChannelHoldsAReadingOfItsDeviceOff", kCells,
+     [](Files& r) {
+       Switch(r, true);
+       r.log.outputs.back().first = kOrigin + 1 + 1.95;
+       for (int k = 15; k <= 19; ++k) r.files[0].cells[0][k] = 0;
+     },
+     false, true, false, false, 0,
+     [](Files& r) {
+       r.log.reads.erase(r.log.reads.begin() + 30, r.log.reads.begin() + 32);
+       r.log.hangups = {kOrigin + 1 + 1.45};
+       r.log.faults = {{kOrigin + 1 + 1.45, kOrigin + 1 + 1.55}};
+       r.files[0].cells[0][15] = ReadAt(r, 14, 0)->value;
+       r.files[0].cells[1][15] = r.files[0].cells[1][14];
+     }},
     // A DT800's two priming passes and the sweep the run times before its first
     // sample are stored nowhere; a sweep more is a sweep lost.
     {"PrimingSweepsStoredNowhere", kNone, [](Files& r) { RepliesBeforeTheFirstSample(r, 6); }},

@@ -348,8 +348,14 @@ class Looker {
                !MayHaveFailedLater(s.cells[static_cast<std::size_t>(c)], c);
       };
       // A sample of copies and -99999 alone is the sweep after the sample before it,
-      // never one further on that its failed readings would fit as well.
-      if (bestJ > nearBy && std::none_of(chans_.begin(), chans_.end(), fresh))
+      // never one further on that its failed readings would fit as well. Nor does a cell
+      // that repeats the sample before pin a sweep further on: a copy held where nothing
+      // was asked meets a later reading of the same value by chance (a sawtooth comes
+      // back to it every period), and an input read afresh after a gap has moved on.
+      const auto pinsFar = [&](int c) {
+        return fresh(c) && !(prev && (*prev)[static_cast<std::size_t>(c)] == s.cells[static_cast<std::size_t>(c)]);
+      };
+      if (bestJ > nearBy && std::none_of(chans_.begin(), chans_.end(), pinsFar))
         bestJ = nearJ, best = near, bestScore = nearScore;
       // Nor one past a reading answered in time that would then be stored nowhere: the
       // sample was stored with nothing asked (the line out of step after a failed reply,
@@ -369,8 +375,15 @@ class Looker {
         }
       }
       FailedLater(best);
+      // The line hung up after the sample before's readings, before any reading that
+      // follows in the log: a sample with nothing fresh is the one the program stored
+      // for the sweep the hang-up found (the port lost), whatever a later sweep's
+      // failures would excuse.
+      const double nextRead = P < reads.size() ? reads[P].t : 1e18;
+      const bool lostSince = std::any_of(log_.hangups.begin(), log_.hangups.end(),
+                                         [&](double h) { return h > lastRead_ && h < nextRead; });
       const bool none = std::none_of(chans_.begin(), chans_.end(), fresh) &&
-                        (std::any_of(chans_.begin(), chans_.end(), misfit) ||
+                        (lostSince || std::any_of(chans_.begin(), chans_.end(), misfit) ||
                          std::none_of(chans_.begin(), chans_.end(),
                                       [&](int c) { return best[static_cast<std::size_t>(c)] >= 0; }));
       if (none) std::fill(best.begin(), best.end(), -1), bestJ = P, FailedLater(best);
