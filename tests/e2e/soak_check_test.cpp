@@ -658,6 +658,33 @@ TEST(SoakSweeps, AnAdamModuleIsAskedAgainAWindowAndARestAfterALongSilence) {
 namespace mv::soak {
 namespace {
 
+// A look-up over a few readings of `channels` inputs of a kind at 1 s, and the period
+// file its cells go in.
+struct LookUpRig {
+  LookUpRig(const char* kind, int channels, int baud = 0) {
+    p.kind = FindKind(kind);
+    p.channels = channels;
+    for (int c = 1; c <= channels; ++c) p.inputs.push_back(c);
+    p.interval = 1;
+    p.baud = baud;
+    o.kind = kind;
+    o.interval = 1;
+    log.origin = 5;
+    log.readingsLogged = true;
+  }
+  static StoredFile Period(std::vector<std::vector<double>> cells) {
+    StoredFile f;
+    f.name = "period";
+    f.interval = f.firstInterval = 1;
+    f.cells = std::move(cells);
+    return f;
+  }
+  LookupResult Run(const StoredFile& f) const { return LookUp(p, o, log, {f}, 9, 0); }
+  Plan p;
+  Options o;
+  SimLog log;
+};
+
 // An ADC-1 on a 1,200-baud line reads a small low-gain value again at high gain some
 // 90 ms on and keeps the second; a second beyond the high gain's range (the input rose
 // past 8.19 mV meanwhile) leaves the first standing, which is then the cell.
@@ -677,24 +704,12 @@ TEST(SoakLookUp, AnAdc1SmallReadingIsReadAgainAtHighGain) {
   };
   for (const HighGainCase& c : cases) {
     SCOPED_TRACE(c.name);
-    Plan p;
-    p.kind = FindKind("adc1");
-    p.channels = 1;
-    p.inputs = {1};
-    p.interval = 1;
-    p.baud = 1200;
-    Options o;
-    o.kind = "adc1";
-    o.interval = 1;
-    SimLog log;
-    log.origin = 5;
-    log.readingsLogged = true;
+    LookUpRig rig("adc1", 1, 1200);
+    SimLog& log = rig.log;
     log.reads = {{10, 1, 0.2, {}, 0}, {11, 1, 0.0012, {}, 0}, {11.09, 1, c.again, {}, 0}, {12, 1, 0.1, {}, 0}};
-    StoredFile f;
-    f.name = "period";
-    f.interval = f.firstInterval = 1;
-    f.cells = {{static_cast<float>(0.2), static_cast<float>(c.cell), static_cast<float>(0.1)}};
-    const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
+    const StoredFile f =
+        LookUpRig::Period({{static_cast<float>(0.2), static_cast<float>(c.cell), static_cast<float>(0.1)}});
+    const LookupResult r = rig.Run(f);
     EXPECT_EQ(r.lookup.violations + r.answered.violations + r.held.violations > 0, c.fails)
         << r.lookup.violations << " " << r.answered.violations << " " << r.held.violations;
     // The sweep was asked from its low-gain exchange on: both exchanges' replies are its.
@@ -733,18 +748,8 @@ TEST(SoakLookUp, AFailedReplyExcusesOnlyTheSweepsDueWhileTheLineWasOutOfStep) {
   };
   for (const OutOfStepCase& c : cases) {
     SCOPED_TRACE(c.name);
-    Plan p;
-    p.kind = FindKind("adc1");
-    p.channels = 2;
-    p.inputs = {1, 2};
-    p.interval = 1;
-    p.baud = 1200;
-    Options o;
-    o.kind = "adc1";
-    o.interval = 1;
-    SimLog log;
-    log.origin = 5;
-    log.readingsLogged = true;
+    LookUpRig rig("adc1", 2, 1200);
+    SimLog& log = rig.log;
     const bool failed = c.fault[0] != 0;
     const double next = 10 + c.unasked + 1;
     log.reads = {{10, 1, 0.2, {}, 0}, {10.1, 2, 0.21, c.fault, c.ms, -1, failed ? 10.17 : -1},
@@ -753,15 +758,12 @@ TEST(SoakLookUp, AFailedReplyExcusesOnlyTheSweepsDueWhileTheLineWasOutOfStep) {
     if (c.lateByte > 0) log.replies.push_back(c.lateByte);
     if (c.thenFailed) log.reads.push_back({next + 1, 1, 0.27, "late", 1100, -1, next + 1.07});
     std::sort(log.replies.begin(), log.replies.end());
-    StoredFile f;
-    f.name = "period";
-    f.interval = f.firstInterval = 1;
-    f.cells = {{static_cast<float>(0.2)}, {failed ? -99999 : static_cast<float>(0.21)}};
+    StoredFile f = LookUpRig::Period({{static_cast<float>(0.2)}, {failed ? -99999 : static_cast<float>(0.21)}});
     for (int k = 0; k < c.unasked; ++k) f.cells[0].push_back(-99999), f.cells[1].push_back(-99999);
     f.cells[0].push_back(static_cast<float>(0.25));
     f.cells[1].push_back(static_cast<float>(0.26));
     if (c.thenFailed) f.cells[0].push_back(-99999), f.cells[1].push_back(-99999);
-    const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
+    const LookupResult r = rig.Run(f);
     EXPECT_EQ(r.lookup.violations + r.answered.violations, 0);
     EXPECT_EQ(r.held.violations > 0, c.fails) << (r.held.first.empty() ? "" : r.held.first.front());
   }
@@ -796,18 +798,9 @@ TEST(SoakLookUp, ASpikeKeepsTheChannelsReferenceInItsPlace) {
   };
   for (const SpikeCase& c : cases) {
     SCOPED_TRACE(c.name);
-    Plan p;
-    p.kind = FindKind("dt500");
-    p.channels = 2;
-    p.inputs = {1, 2};
-    p.interval = 1;
-    p.spikeRatio = 2;
-    Options o;
-    o.kind = "dt500";
-    o.interval = 1;
-    SimLog log;
-    log.origin = 5;
-    log.readingsLogged = true;
+    LookUpRig rig("dt500", 2);
+    rig.p.spikeRatio = 2;
+    SimLog& log = rig.log;
     const std::string f2 = c.fault;
     const int rest = f2.empty() ? -1 : 50;
     // A re-read follows its first reading's reply, the rest of a cut one 50 ms on.
@@ -823,19 +816,16 @@ TEST(SoakLookUp, ASpikeKeepsTheChannelsReferenceInItsPlace) {
     log.reads.push_back({13, 1, 3.3, {}, 0});
     log.reads.push_back({13.001, 2, 49.9, {}, 0});
     log.reads.push_back({13.011, 2, -49.8, {}, 0});
-    const std::vector<SpikeKept> kept = SpikesKept(p, log);
+    const std::vector<SpikeKept> kept = SpikesKept(rig.p, log);
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].t, 13.011);
     EXPECT_EQ(kept[0].reference, c.reference);
     for (const auto& [cell, fails] : c.cells) {
       SCOPED_TRACE(cell);
-      StoredFile f;
-      f.name = "period";
-      f.interval = f.firstInterval = 1;
-      f.cells = cells;
+      StoredFile f = LookUpRig::Period(cells);
       f.cells[0].push_back(3.3f);
       f.cells[1].push_back(static_cast<float>(cell));
-      const LookupResult r = LookUp(p, o, log, {f}, 9, 0);
+      const LookupResult r = rig.Run(f);
       EXPECT_EQ(r.lookup.violations + r.answered.violations + r.held.violations > 0, fails)
           << ::testing::PrintToString(r.lookup.first) << ::testing::PrintToString(r.answered.first)
           << ::testing::PrintToString(r.held.first);
