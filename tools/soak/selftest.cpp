@@ -193,8 +193,13 @@ const std::vector<Break>& Breaks() {
        [](KeptRun& k, const Plan& p, const Options&) {
          StoredFile* f = WithSamples(k, 40);
          if (!f || p.channels < 3) return false;
-         f->cells[1][Middle(*f)] = f->cells[2][Middle(*f)];
-         return true;
+         // A sample where the two differ: switched channels may both hold their zero.
+         for (std::size_t at = Middle(*f); at + 1 < Samples(*f); ++at)
+           if (f->cells[1][at] != f->cells[2][at]) {
+             f->cells[1][at] = f->cells[2][at];
+             return true;
+           }
+         return false;
        }},
       {"a value held two samples running", kCells,
        [](KeptRun& k, const Plan&, const Options&) {
