@@ -708,6 +708,8 @@ const SwitchingLoss kSwitchingLosses[] = {
     // the reference (4.8 s): the sample after it stores copies, channel 1's never of the
     // reading its zero stood in for while device 3 was on.
     {"UI3LostAsTheReferenceIsDue", sim::Kind::UI3, {{19, 1.5}}, "wait 8\nhold Escape\n", 1.0, 3.0, true, true},
+    // The same on an ADAM module, whose reader keeps its own last readings.
+    {"ADAMLostAsTheReferenceIsDue", sim::Kind::ADAM, {{19, 1.5}}, "wait 8\nhold Escape\n", 1.0, 3.0, true, true},
     {"ADC1KeysWhileLost",
      sim::Kind::ADC1,
      {{6, 3.0}},
