@@ -556,6 +556,7 @@ struct SwitchingLoss {
   double lostAtLeast, lostBelow;  // what the Recording Check window may say, seconds
   bool keepLast = false;          // the bad-reading preference "Last Sample Value"
   bool twoDevices = false;        // channel 2 on device 3 (else on no device)
+  bool zeroLink = false;          // channel 3 zero-linked to channel 1
 };
 
 void PrintTo(const SwitchingLoss& row, std::ostream* out) {
@@ -590,6 +591,11 @@ class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithPa
     }
     setup.channelTable[1][ChanField::Device] = 2;
     if (GetParam().twoDevices) setup.channelTable[2][ChanField::Device] = 3;
+    if (GetParam().zeroLink) {
+      setup.zeroLinks[0] = 1;
+      setup.zeroLinks[3 * 1 + 1] = 3;
+      setup.zeroLinks[3 * 3 + 2] = 1;
+    }
     EXPECT_EQ(SetupRecordProblem(setup), "");
     const fs::path file = documents_ / "switching.MVsetup";
     std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
@@ -648,25 +654,30 @@ TEST_P(SwitchingHangUpRunE2E, OnlySwitchesTheInstrumentGotAreMarked) {
   std::printf("%s: %d switches sent in the run, %zu marked (%s)\n",
               ::testing::UnitTest::GetInstance()->current_test_info()->name(), sent, marked.size(),
               marked.c_str());
-  // Channel 1 is device 2's (and, with two devices, channel 2 device 3's): zeroed while
-  // another device is on.
-  BadCellsOfOwnValues(values, row.twoDevices ? 3 : 2, row.keepLast);
-  // A sample the lost line left with copies holds channel 1 as the sample before stored
-  // it (or -99999, or the zero its device's switch gives): a reading its zero stood in
-  // for was taken while another device was on, and is no reading of device 2.
+  // Channel 1 is device 2's (and, with two devices, channel 2 device 3's; with the link,
+  // channel 3 follows channel 1's zero): zeroed while another device is on.
+  BadCellsOfOwnValues(values, row.zeroLink ? 4 : row.twoDevices ? 3 : 2, row.keepLast);
+  // A sample the lost line left with copies holds channel 1 (and a channel linked to it)
+  // as the sample before stored it (or -99999, or the zero its device's switch gives): a
+  // reading its zero stood in for was taken while another device was on, and is no
+  // reading of device 2. A zero that repeats is no copy.
   int held = 0;
   for (size_t i = 1; i < values[1].size(); ++i) {
     bool copies = true, anyCopy = false;
-    for (int k = 2; k <= kChannels; ++k) {
-      const bool copy = i < values[k].size() && values[k][i] == values[k][i - 1] && values[k][i] != kBad;
+    for (int k = 2; k <= (row.zeroLink ? 2 : kChannels); ++k) {
+      const bool copy = i < values[k].size() && values[k][i] == values[k][i - 1] && values[k][i] != kBad &&
+                        values[k][i] != 0;
       copies &= copy || (i < values[k].size() && values[k][i] == kBad);
       anyCopy |= copy;
     }
     if (!copies || !anyCopy) continue;
     ++held;
-    if (values[1][i] != kBad && values[1][i] != 0) {
-      EXPECT_EQ(values[1][i], values[1][i - 1]) << "sample " << i + 1 << ": channel 1 holds what it never stored\n"
-                                                << dump_;
+    for (const int k : {1, row.zeroLink ? 3 : 1}) {
+      if (values[k][i] != kBad && values[k][i] != 0) {
+        EXPECT_EQ(values[k][i], values[k][i - 1])
+            << "sample " << i + 1 << ": channel " << k << " holds what it never stored\n"
+            << dump_;
+      }
     }
   }
   std::printf("%s: %d samples of copies\n", ::testing::UnitTest::GetInstance()->current_test_info()->name(), held);
@@ -708,6 +719,19 @@ const SwitchingLoss kSwitchingLosses[] = {
     // the reference (4.8 s): the sample after it stores copies, channel 1's never of the
     // reading its zero stood in for while device 3 was on.
     {"UI3LostAsTheReferenceIsDue", sim::Kind::UI3, {{19, 1.5}}, "wait 8\nhold Escape\n", 1.0, 3.0, true, true},
+    // The same on an ADAM module, whose reader keeps its own last readings.
+    {"ADAMLostAsTheReferenceIsDue", sim::Kind::ADAM, {{19, 1.5}}, "wait 8\nhold Escape\n", 1.0, 3.0, true, true},
+    // The same with channel 3 zero-linked to channel 1: the copies the lost line leaves
+    // hold neither channel's reading that the zero stood in for.
+    {"UI3LinkedLostAsTheReferenceIsDue",
+     sim::Kind::UI3,
+     {{19, 1.5}},
+     "wait 8\nhold Escape\n",
+     1.0,
+     3.0,
+     true,
+     true,
+     true},
     {"ADC1KeysWhileLost",
      sim::Kind::ADC1,
      {{6, 3.0}},
