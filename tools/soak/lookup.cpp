@@ -286,8 +286,25 @@ class Looker {
   }
   // The requests a sweep from reading j takes, channel by channel in order: a channel
   // whose input is not next was not asked.
+  // A sweep the line's loss cut goes on, once the line is back, from the channel it had
+  // reached: where an input is read for more than one channel (16 channels on a UI3's 8
+  // inputs), reading j may begin the sweep at any of them, and the one that fits best
+  // is taken.
   long Match(std::size_t j, const StoredSample& s, const std::vector<double>* prev, std::vector<long>& taken,
              bool& perfect) const {
+    long best = -1;
+    std::vector<long> mine(taken.size(), -1);
+    for (std::size_t from = 0; from < chans_.size(); ++from) {
+      if (j >= reads_.size() || Input(chans_[from]) != reads_[j].input) continue;
+      bool fits = false;
+      const long score = MatchFrom(j, from, s, prev, mine, fits);
+      if (score > best) best = score, taken = mine, perfect = fits;
+    }
+    if (best < 0) return MatchFrom(j, chans_.size(), s, prev, taken, perfect);
+    return best;
+  }
+  long MatchFrom(std::size_t j, std::size_t from, const StoredSample& s, const std::vector<double>* prev,
+                 std::vector<long>& taken, bool& perfect) const {
     const auto& reads = reads_;
     std::size_t q = j;
     long score = 0;
@@ -296,10 +313,11 @@ class Looker {
     // not ends that device's part of the sweep (a failure cut it), and the readings
     // after it are the next sweep's.
     bool asked[4] = {}, cut[4] = {};
-    for (int c : chans_) {
+    for (std::size_t i = 0; i < chans_.size(); ++i) {
+      const int c = chans_[i];
       long at = -1;
       const int d = Device(c);
-      if (!cut[d] && q < reads.size() && reads[q].input == Input(c)) at = static_cast<long>(q++);
+      if (i >= from && !cut[d] && q < reads.size() && reads[q].input == Input(c)) at = static_cast<long>(q++);
       if (at >= 0) asked[d] = true;
       else if (asked[d]) cut[d] = true;
       taken[static_cast<std::size_t>(c)] = at;
