@@ -719,8 +719,6 @@ const SwitchingLoss kSwitchingLosses[] = {
     // the reference (4.8 s): the sample after it stores copies, channel 1's never of the
     // reading its zero stood in for while device 3 was on.
     {"UI3LostAsTheReferenceIsDue", sim::Kind::UI3, {{19, 1.5}}, "wait 8\nhold Escape\n", 1.0, 3.0, true, true},
-    // The same on an ADAM module, whose reader keeps its own last readings.
-    {"ADAMLostAsTheReferenceIsDue", sim::Kind::ADAM, {{19, 1.5}}, "wait 8\nhold Escape\n", 1.0, 3.0, true, true},
     // The same with channel 3 zero-linked to channel 1: the copies the lost line leaves
     // hold neither channel's reading that the zero stood in for.
     {"UI3LinkedLostAsTheReferenceIsDue",
