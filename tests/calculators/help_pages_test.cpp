@@ -266,6 +266,11 @@ const Example kExamples[] = {
        return Steps{S::Type(111, "98.6"), S::Pick(63, 10), S::Click(119)};
      },
      112, 120},
+    {"unit-vapour", 167, [] { UnitCONVERT(); },
+     [] {
+       return Steps{S::Click(124), S::Type(111, "0.01"), S::Pick(66, 16), S::Click(119)};
+     },
+     112, 120},
 };
 
 void PrintTo(const Example& e, std::ostream* os) {
