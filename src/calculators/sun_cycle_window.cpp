@@ -191,12 +191,14 @@ struct SunWindow {
     latitude = FieldValue(kLatitudeField) * (northLatitude ? 1.0f : -1.0f);
     longitude = FieldValue(kLongitudeField) * (westLongitude ? 1.0f : -1.0f);
   }
-  // The day in the year of the date: a date that does not exist, a year the sun's
-  // equations do not hold for, a day number the year does not have, or a place not on
-  // the earth gives no times, and the sunrise line says why.
+  // The day in the year of the date: a year that is no number (words, or nothing), a
+  // date that does not exist, a year the sun's equations do not hold for, a day number
+  // the year does not have, or a place not on the earth gives no times, and the
+  // sunrise line says why.
   void Calculate() {
     std::string why;
     const int32_t day = DayToUse(why);
+    if (!FieldHoldsNumber(kYearField)) why = "the year is no number";
     const double typedYear = std::trunc(FieldValueDouble(kYearField));
     if (why.empty()) why = SunYearProblem(typedYear);
     const int32_t year = why.empty() ? static_cast<int32_t>(typedYear) : 0;

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "calculators/frame.h"
@@ -49,36 +48,6 @@ SolarPosition SunAt(double days) {
   return p;
 }
 
-// Sunrise (side -1) or sunset (+1) of a day in local mean solar minutes after
-// midnight, with the sun's position taken at the event's own time: from local noon,
-// the time is worked out again at the time found until it settles. The upper limb
-// at the horizon with refraction: 90.833 degrees from the zenith. None when the sun
-// does not cross the horizon then; cosHourAngle tells which side it stays on
-// (beyond 1 below, beyond -1 above).
-struct SunEvent {
-  double minutes = 0;
-  double cosHourAngle = 0;
-  bool happens() const { return cosHourAngle >= -1 && cosHourAngle <= 1; }
-};
-
-SunEvent EventOf(double noonDays, double lat, double lonWest, int side) {
-  SunEvent e;
-  double t = 720;
-  for (int pass = 0; pass < 30; ++pass) {
-    // Local mean time t is universal time t + 4 minutes per degree west.
-    const SolarPosition p = SunAt(noonDays + (t - 720 + 4 * lonWest) / 1440.0);
-    e.cosHourAngle = std::cos(Rad(90.833)) / (std::cos(Rad(lat)) * std::cos(Rad(p.declination))) -
-                     std::tan(Rad(lat)) * std::tan(Rad(p.declination));
-    const double hourAngle = Deg(std::acos(std::clamp(e.cosHourAngle, -1.0, 1.0)));
-    const double next = 720 - p.equationOfTime + side * 4 * hourAngle;
-    const bool settled = std::fabs(next - t) < 0.001;
-    t = next;
-    if (settled) break;
-  }
-  e.minutes = t;
-  return e;
-}
-
 // Days from 1 January 2000 to 1 January of a year of the Gregorian calendar.
 int64_t DaysBeforeYear(int64_t year) {
   // Whole days from 1 March of year 0 to 1 January of the year: 1 January falls in
@@ -93,67 +62,90 @@ int64_t DaysBeforeYear(int64_t year) {
   return daysFromCivil(year) - daysFromCivil(2000);
 }
 
-// Whether the sun's upper limb stands above the horizon (refraction included) at local
-// mean time `minutes` of the day whose local noon is noonDays.
-bool SunUpAt(double noonDays, double lat, double lonWest, double minutes) {
+// How far the sun's upper limb, refraction included, stands above the horizon
+// (degrees; below 0 it is down) at local mean time `minutes` of the day whose local
+// noon is noonDays, with the sun where it is at that moment.
+double AboveHorizon(double noonDays, double lat, double lonWest, double minutes) {
+  // Local mean time t is universal time t + 4 minutes per degree west.
   const SolarPosition p = SunAt(noonDays + (minutes - 720 + 4 * lonWest) / 1440.0);
   const double hourAngle = (minutes + p.equationOfTime - 720) / 4;
   const double sinAltitude = std::sin(Rad(lat)) * std::sin(Rad(p.declination)) +
                              std::cos(Rad(lat)) * std::cos(Rad(p.declination)) * std::cos(Rad(hourAngle));
-  return sinAltitude > std::sin(Rad(-0.833));
+  return Deg(std::asin(std::clamp(sinAltitude, -1.0, 1.0))) + 0.833;
 }
 
-// The sunrise and sunset that fall within the day (local mean minutes 0 to 1440):
-// the day's own, or where one of them has moved past a midnight, the one of the day
-// before or after; and the minutes the sun is up that day.
+// The moment the sun crosses the meridian, local mean minutes near `around` (720 for
+// the day's transit, 0 or 1440 for the midnight one): the equation of time taken at
+// the moment found, which settles at once, as it changes by seconds a day.
+double MeridianMinutes(double noonDays, double lonWest, double around) {
+  double t = around;
+  for (int pass = 0; pass < 3; ++pass)
+    t = around - SunAt(noonDays + (t - 720 + 4 * lonWest) / 1440.0).equationOfTime;
+  return t;
+}
+
+// The sun's crossings of the horizon within the day (local mean minutes 0 to 1440),
+// found from its altitude through the day rather than from the hour angle of one
+// moment: near a pole the sun's own climb through the day outweighs its daily circle,
+// and no hour angle settles. The altitude is looked at every few minutes and at both
+// meridian crossings, where it turns, and each change of side is narrowed down by
+// halving; the crossings alternate, from the side the sun is on at midnight.
+constexpr double kScanStepMinutes = 5;
+
 struct DayEvents {
-  std::optional<double> rise, set;
+  std::vector<double> rises, sets;
+  bool upAtMidnight = false;
   double minutesUp = 0;
+  double transit = 720;
 };
 
-// Every event of one side (rise or set) of the day before, the day and the day after
-// that falls within the day, the day's own first.
-std::vector<double> EventsWithin(double noonDays, double lat, double lonWest, int side) {
-  std::vector<double> found;
-  for (const int k : {0, -1, 1}) {
-    const SunEvent e = EventOf(noonDays + k, lat, lonWest, side);
-    const double t = e.minutes + 1440.0 * k;
-    if (e.happens() && t >= 0 && t < 1440) found.push_back(t);
-  }
-  return found;
-}
-
-// Near the polar circles a day can hold three events (a short night just after
-// midnight and the next one starting before the day ends): the sun is up between
-// them by the order they come in, from its side at midnight.
-double MinutesUp(double noonDays, double lat, double lonWest, const std::vector<double>& rises,
-                 const std::vector<double>& sets) {
-  std::vector<std::pair<double, bool>> events;  // the time, and whether the sun is up after it
-  for (const double t : rises) events.emplace_back(t, true);
-  for (const double t : sets) events.emplace_back(t, false);
-  std::sort(events.begin(), events.end());
-  bool up = SunUpAt(noonDays, lat, lonWest, 0);
-  double from = 0, minutes = 0;
-  for (const auto& [t, upAfter] : events) {
-    // An event that would not change the side (the same crossing found from two days)
-    // counts once.
-    if (upAfter == up) continue;
-    if (up) minutes += t - from;
-    up = upAfter;
-    from = t;
-  }
-  if (up) minutes += 1440 - from;
-  return minutes;
-}
-
 DayEvents EventsOfDay(double noonDays, double lat, double lonWest) {
-  const std::vector<double> rises = EventsWithin(noonDays, lat, lonWest, -1);
-  const std::vector<double> sets = EventsWithin(noonDays, lat, lonWest, 1);
   DayEvents d;
-  if (!rises.empty()) d.rise = rises.front();
-  if (!sets.empty()) d.set = sets.front();
-  d.minutesUp = MinutesUp(noonDays, lat, lonWest, rises, sets);
+  d.transit = MeridianMinutes(noonDays, lonWest, 720);
+  std::vector<double> at;
+  for (double t = 0; t < 1440; t += kScanStepMinutes) at.push_back(t);
+  at.push_back(1440);
+  for (const double t :
+       {d.transit, MeridianMinutes(noonDays, lonWest, 0), MeridianMinutes(noonDays, lonWest, 1440)})
+    if (t > 0 && t < 1440) at.push_back(t);
+  std::sort(at.begin(), at.end());
+  const auto up = [&](double t) { return AboveHorizon(noonDays, lat, lonWest, t) > 0; };
+  d.upAtMidnight = up(0);
+  bool upBefore = d.upAtMidnight;
+  double from = 0;
+  for (std::size_t i = 1; i < at.size(); ++i) {
+    const bool upAfter = up(at[i]);
+    if (upAfter == upBefore) continue;
+    double lo = at[i - 1], hi = at[i];
+    for (int pass = 0; pass < 40; ++pass) {
+      const double mid = (lo + hi) / 2;
+      (up(mid) == upBefore ? lo : hi) = mid;
+    }
+    const double t = (lo + hi) / 2;
+    if (upBefore) d.minutesUp += t - from;
+    (upAfter ? d.rises : d.sets).push_back(t);
+    from = t;
+    upBefore = upAfter;
+  }
+  if (upBefore) d.minutesUp += 1440 - from;
   return d;
+}
+
+// The sunrise and sunset a day shows: those around the transit (the last rise before
+// it, the first set after it), else the day's one of each; on a day of three events
+// the third, a night's end or start by a midnight, is left to the day it belongs to.
+std::optional<double> ShownRise(const DayEvents& d) {
+  if (d.rises.empty()) return std::nullopt;
+  std::optional<double> shown;
+  for (const double t : d.rises)
+    if (t <= d.transit) shown = t;
+  return shown ? shown : d.rises.front();
+}
+std::optional<double> ShownSet(const DayEvents& d) {
+  for (const double t : d.sets)
+    if (t >= d.transit) return t;
+  if (d.sets.empty()) return std::nullopt;
+  return d.sets.back();
 }
 
 struct HoursMinutes {
@@ -202,21 +194,18 @@ Str255 NoonText(float noonMinutes) {
 
 // A day on which the sun rises or sets but not both: the one event's time, and the
 // other line saying it does not happen that day.
-void OneEventDay(SunDay& day, const DayEvents& e, double noonDays, double lonWest, double shift) {
-  if (e.rise) {
-    day.sunriseHours = ClockHours(*e.rise, shift);
+void OneEventDay(SunDay& day, std::optional<double> rise, std::optional<double> set, double shift) {
+  if (rise) {
+    day.sunriseHours = ClockHours(*rise, shift);
     day.sunsetHours = 24;
     day.sunriseText = ClockText(kSunriseLabel, Split(day.sunriseHours));
     day.sunsetText = "No sunset this day: the sun is still up at midnight";
   } else {
     day.sunriseHours = 0;
-    day.sunsetHours = ClockHours(*e.set, shift);
+    day.sunsetHours = ClockHours(*set, shift);
     day.sunriseText = "No sunrise this day: the sun is up from midnight";
     day.sunsetText = ClockText(kSunsetLabel, Split(day.sunsetHours));
   }
-  // Solar noon: when the sun stands highest, by the equation of time.
-  const double noon = 720 - SunAt(noonDays + lonWest / 360.0).equationOfTime + shift;
-  day.noonText = NoonText(static_cast<float>(std::fmod(noon, 1440.0)));
 }
 
 }  // namespace
@@ -229,10 +218,10 @@ SunDay ComputeSunDay(int32_t n, float lat, float lon, bool daylightSaving, int32
   const DayEvents e = EventsOfDay(noonDays, lat, lon);
   const double shift = daylightSaving ? 60 : 0;
   SunDay day;
-  if (!e.rise && !e.set) {
+  if (e.rises.empty() && e.sets.empty()) {
     // The sun stays on one side of the horizon all day.
     day.polar = true;
-    day.summer = SunUpAt(noonDays, lat, lon, 720);
+    day.summer = e.upAtMidnight;
     day.sunsetText = PolarText(day.summer, lat);
     day.daylight = day.summer ? 24.0f : 0.0f;
     day.lengthText = " ";
@@ -242,23 +231,18 @@ SunDay ComputeSunDay(int32_t n, float lat, float lon, bool daylightSaving, int32
   const HoursMinutes len = Split(length);
   day.daylight = length;
   day.lengthText = NumberText(len.h) + " hours," + NumberText(len.m) + " minutes of daylight";
-  if (!e.rise || !e.set) {
-    OneEventDay(day, e, noonDays, lon, shift);
+  // Solar noon: the sun's transit, whatever the sunrise and sunset around it.
+  day.noonText = NoonText(ClockHours(e.transit, shift) * 60.0f);
+  const std::optional<double> rise = ShownRise(e), set = ShownSet(e);
+  if (!rise || !set) {
+    OneEventDay(day, rise, set, shift);
     return day;
   }
   // A time past midnight (near the polar circles) reads on the clock of its day.
-  const float hr = ClockHours(*e.rise, shift), hs = ClockHours(*e.set, shift);
-  day.sunriseHours = hr;
-  day.sunsetHours = hs;
-  day.sunsetText = ClockText(kSunsetLabel, Split(hs));
-  day.sunriseText = ClockText(kSunriseLabel, Split(hr));
-  // Solar noon halfway from the sunrise to the sunset shown, on the clock of the
-  // sunrise, so a sunset moved past midnight still puts noon between the two (and a
-  // third event of the day, a night's start or end near midnight, moves it not).
-  const double span = *e.set >= *e.rise ? *e.set - *e.rise : *e.set + 1440 - *e.rise;
-  float noon = 60.0f * hr + 30.0f * static_cast<float>(span / 60);
-  if (noon >= 1440.0f) noon -= 1440.0f;
-  day.noonText = NoonText(noon);
+  day.sunriseHours = ClockHours(*rise, shift);
+  day.sunsetHours = ClockHours(*set, shift);
+  day.sunsetText = ClockText(kSunsetLabel, Split(day.sunsetHours));
+  day.sunriseText = ClockText(kSunriseLabel, Split(day.sunriseHours));
   return day;
 }
 

@@ -1,7 +1,8 @@
 // Approximate local sunrise, sunset, day length and solar noon of one day of a year
-// at one place, by the NOAA solar equations with the sun's position taken at each
-// event's own time. Times are local mean solar hours after midnight; no time zone
-// enters. Without a year, a fixed one in the middle of a leap-year cycle (2014).
+// at one place, by the NOAA solar equations: the sunrise and sunset where the sun's
+// altitude, followed through the day, crosses the horizon; solar noon at its transit.
+// Times are local mean solar hours after midnight; no time zone enters. Without a
+// year, a fixed one in the middle of a leap-year cycle (2014).
 #pragma once
 #include <cstdint>
 #include <string>

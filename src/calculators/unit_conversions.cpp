@@ -1,6 +1,7 @@
 #include "calculators/unit_conversions.h"
 
 #include <cmath>
+#include <limits>
 #include <span>
 
 #include "runtime/macroman.h"
@@ -8,9 +9,6 @@
 namespace mv::calc {
 
 namespace {
-
-// The ice formula gives hectopascals; the table is in torr.
-constexpr double kTorrPerHectopascal = 0.750062;
 
 enum class Rule : uint8_t {
   Mul,        // x * k, k double, result rounded to single
@@ -242,18 +240,33 @@ float SunlightByAltitude(float metres) {
 }
 
 float SaturationVapourPressure(float t) {
-  if (t > 0) {
-    const float t2 = t * t, t3 = t2 * t, t4 = t3 * t;
-    float p = static_cast<float>(0.16927 * t + 4.8845);
-    p = static_cast<float>(0.024491 * t2 + p);
-    p = static_cast<float>(-0.00020623 * t3 + p);
-    return static_cast<float>(6.9782e-6 * t4 + p);
+  // One pair of equations from far below freezing to the critical point, meeting at
+  // the triple point so the pressure runs on without a step: vapour over ice below
+  // 0.01 C by the IAPWS sublimation equation (Wagner, Riethmann, Feistel & Harvey
+  // 2011), over liquid water from 0.01 C by the saturation equation of Wagner & Pruss
+  // (2002). Both give 611.657 Pa at the triple point.
+  constexpr double kTriplePointK = 273.16, kTriplePointPa = 611.657;
+  constexpr double kCriticalK = 647.096, kCriticalPa = 22.064e6;
+  constexpr double kTorrPerPascal = 760.0 / 101325.0;
+  const double kelvin = static_cast<double>(t) + 273.15;
+  // At or below absolute zero there is no vapour; above the critical point no
+  // saturation.
+  if (!(kelvin > 0)) return 0.0f;
+  if (kelvin > kCriticalK) return std::numeric_limits<float>::quiet_NaN();
+  double pascals = 0;
+  if (kelvin < kTriplePointK) {
+    const double theta = kelvin / kTriplePointK;
+    const double sum = -21.2144006 * std::pow(theta, 0.333333333e-2) +
+                       27.3203819 * std::pow(theta, 1.20666667) - 6.1059813 * std::pow(theta, 1.70333333);
+    pascals = kTriplePointPa * std::exp(sum / theta);
+  } else {
+    const double v = 1 - kelvin / kCriticalK;
+    const double sum = -7.85951783 * v + 1.84408259 * std::pow(v, 1.5) - 11.7866497 * std::pow(v, 3) +
+                       22.6807411 * std::pow(v, 3.5) - 15.9618719 * std::pow(v, 4) +
+                       1.80122502 * std::pow(v, 7.5);
+    pascals = kCriticalPa * std::exp(kCriticalK / kelvin * sum);
   }
-  const float k = static_cast<float>(t + 273.16);
-  // Far below any real temperature the denominator reaches zero; no vapour there.
-  if (!(k - 7.66 > 0)) return 0.0f;
-  return static_cast<float>(static_cast<float>(6.1078 * std::exp(21.87456 * (k - 273.16) / (k - 7.66))) *
-                            kTorrPerHectopascal);
+  return static_cast<float>(pascals * kTorrPerPascal);
 }
 
 float SaturationVapourDensity(float t) {

@@ -22,6 +22,8 @@ std::optional<Conversion> Convert(int16_t popup, int16_t item, float x);
 // The rules with formulas of their own.
 float SunlightByElevation(float elevationDegrees);
 float SunlightByAltitude(float metres);
+// Saturation over ice below the triple point (0.01 C), over liquid water above it;
+// no value (NaN) above the critical point, 373.946 C.
 float SaturationVapourPressure(float celsius);  // torr
 float SaturationVapourDensity(float celsius);   // g H2O per cubic metre
 

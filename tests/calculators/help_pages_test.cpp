@@ -256,6 +256,12 @@ const Example kExamples[] = {
                     S::Type(113, "2026"), S::Pick(54, 6),       S::Click(240)};
      },
      7, 241},
+    {"sun-noon-polar", 169, [] { Sunrise(); },
+     [] {
+       return Steps{S::Click(102),        S::Type(1, "69.6"), S::Type(2, "0"), S::Type(111, "23"),
+                    S::Type(113, "2023"), S::Pick(54, 1),     S::Click(240)};
+     },
+     8, 241},
     {"day-of-year", 167, [] { DayOfTheYear(); },
      [] {
        return Steps{S::Pick(54, 6), S::Type(111, "21"), S::Type(113, "2026"), S::Click(19)};
@@ -264,6 +270,11 @@ const Example kExamples[] = {
     {"unit-f-to-c", 167, [] { UnitCONVERT(); },
      [] {
        return Steps{S::Type(111, "98.6"), S::Pick(63, 10), S::Click(119)};
+     },
+     112, 120},
+    {"unit-vapour", 167, [] { UnitCONVERT(); },
+     [] {
+       return Steps{S::Click(124), S::Type(111, "0.01"), S::Pick(66, 16), S::Click(119)};
      },
      112, 120},
 };

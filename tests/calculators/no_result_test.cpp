@@ -63,6 +63,28 @@ TEST_F(NoResultTest, AResultThatIsNoNumberSaysWhyInItsFieldWithTheBuzz) {
        {Type(114, "1e39"), Click(1)},
        115,
        "no result: number too large"},
+      // -2 to 5 over 1, 2 and 5 degrees, 2 to -5 over 10 degrees down: whole powers of
+      // -2.5, which have values (9536.7, -97.656, 6.25, -0.4), are still no Q10.
+      {"Q10 of unlike signs over 1 degree",
+       Q10adjust,
+       {Type(112, "20"), Type(113, "21"), Type(114, "-2"), Type(115, "5"), Click(2)},
+       111,
+       "no result: signs differ"},
+      {"Q10 of unlike signs over 2 degrees",
+       Q10adjust,
+       {Type(112, "20"), Type(113, "22"), Type(114, "-2"), Type(115, "5"), Click(2)},
+       111,
+       "no result: signs differ"},
+      {"Q10 of unlike signs over 5 degrees",
+       Q10adjust,
+       {Type(112, "20"), Type(113, "25"), Type(114, "-2"), Type(115, "5"), Click(2)},
+       111,
+       "no result: signs differ"},
+      {"Q10 of unlike signs over 10 degrees down",
+       Q10adjust,
+       {Type(112, "20"), Type(113, "10"), Type(114, "2"), Type(115, "-5"), Click(2)},
+       111,
+       "no result: signs differ"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -86,13 +86,9 @@ TEST(UnitConversions, TablesAndFormulaRules) {
   EXPECT_EQ(result(kMassPopup, 19, 30), 772.005126953125f);
   EXPECT_EQ(result(kMassPopup, 20, 0), 956.2000122070312f);
   EXPECT_EQ(result(kMassPopup, 20, 3000), 1085.215087890625f);
-  // 0 degrees takes the below-zero branch: 6.1078 hPa, 4.5812 torr (4.4495 at 0.728498 torr per hPa).
-  EXPECT_NEAR(result(kPressurePopup, 16, 0), 6.1078 * 0.750062, 1e-5);
-  EXPECT_EQ(result(kPressurePopup, 16, 0.001f), 4.884669303894043f);
-  EXPECT_EQ(result(kPressurePopup, 16, 25), 23.926639556884766f);
-  EXPECT_NEAR(result(kPressurePopup, 16, -10), 1.8901373 / 0.728498 * 0.750062, 1e-5);
-  EXPECT_EQ(result(kPressurePopup, 17, 25), 23.173620223999023f);
-  EXPECT_NEAR(result(kPressurePopup, 17, -10), 2.0741255 / 0.728498 * 0.750062, 1e-5);
+  // Saturation density: the pressure by the ideal gas, 288.7763 g K per m3 and torr.
+  EXPECT_NEAR(result(kPressurePopup, 17, 25), 23.7756 * 288.7763 / 298.16, 2e-4);
+  EXPECT_NEAR(result(kPressurePopup, 17, -10), 1.94921 * 288.7763 / 263.16, 2e-5);
   EXPECT_FALSE(Convert(kEnergyPopup, 14, 1));
   EXPECT_FALSE(Convert(67, 1, 1));
 }
@@ -199,8 +195,8 @@ const ConversionRow kConversionRows[] = {
     {kPressurePopup, 13, 1, si::atm / si::bar, kExact},
     {kPressurePopup, 14, 1, si::psi / si::bar, kExact},
     {kPressurePopup, 15, 1, si::bar / si::psi, kExact},
-    {kPressurePopup, 16, 20, 17.5424, 4e-2},  // water-vapour table, torr
-    {kPressurePopup, 17, 20, 17.3, 1e-2},     // g/m3 in saturated air
+    {kPressurePopup, 16, 20, 17.5424, 1e-3},  // water-vapour table, torr
+    {kPressurePopup, 17, 20, 17.3, 2e-3},     // g/m3 in saturated air
     {kPressurePopup, 18, 1, si::vapourGramPerM3PerKPa, 1e-3},
     {kPressurePopup, 19, 1, 100 * 1000 / si::atm, 5e-6},
     {kPressurePopup, 20, 1, si::vapourGramPerM3PerKPa* si::torr / 1000, 1e-3},
@@ -223,15 +219,26 @@ TEST(UnitConversions, EveryRowAgreesWithTheExactFactorOfItsUnits) {
 }
 
 // Saturation vapour pressure against a water-vapour table (torr), and over ice at
-// and below freezing (4.579 torr at 0 C, 1.950 at -10 C).
+// and below freezing (4.579 torr at 0 C, 1.950 at -10 C); then against the IAPWS
+// equations evaluated on their own (over ice below the triple point, 0.01 C, over
+// water from it), closely from 0 to 10 C, where cold-water work is done, and across
+// 0.01 C without a step.
 TEST(UnitConversions, SaturationVapourPressureAgreesWithTheTables) {
   const std::pair<float, double> water[] = {{5, 6.545},    {10, 9.2115},  {20, 17.5424}, {25, 23.7695},
                                             {30, 31.8439}, {40, 55.3651}, {50, 92.5876}, {100, 759.96}};
   for (const auto& [celsius, torr] : water) {
-    EXPECT_NEAR(SaturationVapourPressure(celsius), torr, torr * 0.04) << celsius;
+    EXPECT_NEAR(SaturationVapourPressure(celsius), torr, torr * 0.002) << celsius;
   }
-  EXPECT_NEAR(SaturationVapourPressure(0), 4.579, 4.579 * 0.005);
-  EXPECT_NEAR(SaturationVapourPressure(-10), 1.950, 1.950 * 0.005);
+  EXPECT_NEAR(SaturationVapourPressure(0), 4.579, 4.579 * 0.002);
+  EXPECT_NEAR(SaturationVapourPressure(-10), 1.950, 1.950 * 0.002);
+  const std::pair<float, double> iapws[] = {
+      {-20, 0.774356}, {-10, 1.949214}, {0, 4.584028},   {0.01f, 4.587805}, {0.5f, 4.753725}, {5, 6.544515},
+      {10, 9.211599},  {20, 17.545396}, {37, 47.121733}, {60, 149.61767},   {100, 760.69751}};
+  for (const auto& [celsius, torr] : iapws) {
+    EXPECT_NEAR(SaturationVapourPressure(celsius), torr, torr * 2e-6) << celsius;
+  }
+  EXPECT_NEAR(SaturationVapourPressure(0.0099f), SaturationVapourPressure(0.0101f), 1e-4) << "no step";
+  EXPECT_TRUE(std::isnan(SaturationVapourPressure(374))) << "no saturation above the critical point";
 }
 
 TEST(UnitConversions, LabelsAreMacRomanWithTheirMisspellings) {

@@ -170,7 +170,28 @@ TEST_F(SunWindowsTest, UnitConversionsConvertOnChoiceSwapAndCategory) {
         EXPECT_EQ(rt::ControlState(121), 1);
       })
       .Then("atm to torr", Pick(W, kPressurePopup, 8))
-      .Check([] { EXPECT_EQ(Field(W, 112), " 760"); })
+      .Check([] { EXPECT_EQ(Field(W, 112), " 760"); });
+  // Saturation vapour pressure and density from 0 to 10 C against the IAPWS
+  // equations (over ice below 0.01 C, over water from it), worked out on their own;
+  // the density is that pressure as an ideal gas.
+  struct Vapour {
+    const char* celsius;
+    double torr, gramsPerM3;
+  };
+  for (const Vapour& v :
+       {Vapour{"0", 4.584028, 4.84793}, Vapour{"0.01", 4.587805, 4.85174}, Vapour{"0.5", 4.753725, 5.01821},
+        Vapour{"5", 6.544515, 6.79686}, Vapour{"10", 9.211599, 9.39785}}) {
+    d.Then("temperature", SetText(W, 111, v.celsius))
+        .Then("torr", Pick(W, kPressurePopup, 16))
+        .Check([v] { EXPECT_NEAR(TextToNumber(Field(W, 112)), v.torr, v.torr * 1e-4) << v.celsius; })
+        .Then("temperature", SetText(W, 111, v.celsius))
+        .Then("g/m3", Pick(W, kPressurePopup, 17))
+        .Check([v] {
+          EXPECT_NEAR(TextToNumber(Field(W, 112)), v.gramsPerM3, v.gramsPerM3 * 5e-4) << v.celsius;
+        });
+  }
+  d.Then("temperature", SetText(W, 111, "0.01"))
+      .Then("torr", Pick(W, kPressurePopup, 16))
       .Shot(W, Shot("w8-unit-conversions.png"))
       .Click(W, 120);
   Run(d, [] { UnitCONVERT(); });
@@ -380,22 +401,22 @@ TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceNotOnTheEarthSaysWhyInsteadOfAChart) 
   struct Case {
     int16_t field;
     const char* typed;
-    const char* refusal;  // nullptr: the chart is drawn and exported
-    const char* june21;   // the export's row of 21 June
+    const char* refusal;        // nullptr: the chart is drawn and exported
+    const char* june21;         // the export's row of 21 June
     const char *place, *title;  // the file's first line and the chart's title: the place the times are of
   };
   const Case cases[] = {
       {1, "1e39", "no result: number too large", nullptr, nullptr, nullptr},
       {1, "95", "no result: latitude 95 is beyond 90 degrees", nullptr, nullptr, nullptr},
-      {1, "90", nullptr, "\r 172,June, 21, 0, 24, 24\r", "Annual sun cycle at  90 degrees N;  117.33 degrees W\r",
-       "Annual sun cycle for  90\xA1 N,"},
+      {1, "90", nullptr, "\r 172,June, 21, 0, 24, 24\r",
+       "Annual sun cycle at  90 degrees N;  117.33 degrees W\r", "Annual sun cycle for  90\xA1 N,"},
       {2, "180.5", "no result: longitude 180.5 is beyond 180 degrees", nullptr, nullptr, nullptr},
       {2, "1e6", "no result: longitude 1000000 is beyond 180 degrees", nullptr, nullptr, nullptr},
-      {2, "180", nullptr, "\r 172,June, 21, 0, 24, 24\r", "Annual sun cycle at  90 degrees N;  180 degrees W\r",
-       "Annual sun cycle for  90\xA1 N,"},
+      {2, "180", nullptr, "\r 172,June, 21, 0, 24, 24\r",
+       "Annual sun cycle at  90 degrees N;  180 degrees W\r", "Annual sun cycle for  90\xA1 N,"},
       // A minus sign with "North" is the south: the polar night, and a title that says so.
-      {1, "-70", nullptr, "\r 172,June, 21, 24, 0, 0\r", "Annual sun cycle at  70 degrees S;  117.33 degrees W\r",
-       "Annual sun cycle for  70\xA1 S;"},
+      {1, "-70", nullptr, "\r 172,June, 21, 24, 0, 0\r",
+       "Annual sun cycle at  70 degrees S;  117.33 degrees W\r", "Annual sun cycle for  70\xA1 S;"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.field == 1 ? "latitude " : "longitude ") + c.typed);
@@ -423,7 +444,9 @@ TEST_F(SunWindowsTest, AnAnnualPlotOfAPlaceNotOnTheEarthSaysWhyInsteadOfAChart) 
        })
           .Shot(W, Shot("w8-sun-cycle-no-place.png"))
           .Click(W, 244)
-          .Check([c] { EXPECT_EQ(Field(W, 5), c.refusal) << "daylight saving brings back no earlier place's times"; });
+          .Check([c] {
+            EXPECT_EQ(Field(W, 5), c.refusal) << "daylight saving brings back no earlier place's times";
+          });
     } else {
       d.WaitFor(kSunChartWindow)
           .Check([c] {
@@ -530,8 +553,8 @@ void ExpectInMinuteShown(double shown, double reference, const std::string& what
 }
 
 // Every result the sun window and its export give is checked against the NOAA
-// equations with the horizon crossings found by halving on the sun's altitude (the
-// program follows the hour angle to the event instead).
+// equations with the horizon crossings found by halving on the sun's altitude,
+// written out apart from the program.
 struct SunChecks {
   int results = 0;
 };
@@ -736,8 +759,9 @@ TEST_F(SunWindowsTest, AnImpossibleDateGivesNoDayInsteadOfAnotherDaysTimes) {
 
 // The sun's equations hold for the years -1000 to 3000 and a place is on the earth
 // within 90 degrees of latitude and 180 of longitude: at those limits the window gives
-// the times the reference gives; beyond them it gives none and says why, as it does for
-// a date that does not exist.
+// the times the reference gives; beyond them, or for a year that is no number (left
+// empty or typed in words, even with the day of the year typed), it gives none and
+// says why, as it does for a date that does not exist.
 TEST_F(SunWindowsTest, AYearTheEquationsDoNotHoldForOrAPlaceNotOnTheEarthIsRefused) {
   struct Case {
     const char *lat, *lon;
@@ -750,11 +774,12 @@ TEST_F(SunWindowsTest, AYearTheEquationsDoNotHoldForOrAPlaceNotOnTheEarthIsRefus
                            // line, or nullptr: times within the minute of the reference
   };
   constexpr const char* kYears = ", the years the sun's equations hold for";
-  const std::string refusedYear[] = {std::string("no result: year 3001 is outside -1000 to 3000") + kYears,
-                                     std::string("no result: year -1001 is outside -1000 to 3000") + kYears,
-                                     std::string("no result: year 99999 is outside -1000 to 3000") + kYears,
-                                     std::string("no result: year 1000000000 is outside -1000 to 3000") + kYears,
-                                     std::string("no result: year 200100 is outside -1000 to 3000") + kYears};
+  const std::string refusedYear[] = {
+      std::string("no result: year 3001 is outside -1000 to 3000") + kYears,
+      std::string("no result: year -1001 is outside -1000 to 3000") + kYears,
+      std::string("no result: year 99999 is outside -1000 to 3000") + kYears,
+      std::string("no result: year 1000000000 is outside -1000 to 3000") + kYears,
+      std::string("no result: year 200100 is outside -1000 to 3000") + kYears};
   const Case cases[] = {
       {"51.5", "0", false, false, 12, "21", "3000", nullptr, 355, nullptr},
       {"51.5", "0", false, false, 12, "21", "-1000", nullptr, 355, nullptr},
@@ -763,10 +788,15 @@ TEST_F(SunWindowsTest, AYearTheEquationsDoNotHoldForOrAPlaceNotOnTheEarthIsRefus
       {"51.5", "0", false, false, 12, "21", "99999", nullptr, 0, refusedYear[2].c_str()},
       {"51.5", "0", false, false, 12, "21", "1e9", nullptr, 0, refusedYear[3].c_str()},
       {"51.5", "0", false, false, 12, "31", "200100", "366", 0, refusedYear[4].c_str()},
+      {"51.5", "0", false, false, 6, "21", "", nullptr, 0, "no result: the year is no number"},
+      {"51.5", "0", false, false, 6, "21", "twenty", nullptr, 0, "no result: the year is no number"},
+      {"51.5", "0", false, false, 6, "21", "MMXXIV", "173", 0, "no result: the year is no number"},
       {"90", "0", false, false, 6, "21", "2024", nullptr, 173, "24-hour sunlight (Arctic summer)"},
       {"90", "0", true, false, 6, "21", "2024", nullptr, 173, "24-hour darkness (Antarctic winter)"},
-      {"90.5", "0", false, false, 6, "21", "2024", nullptr, 0, "no result: latitude 90.5 is beyond 90 degrees"},
-      {"180", "0", false, false, 12, "21", "2024", nullptr, 0, "no result: latitude 180 is beyond 90 degrees"},
+      {"90.5", "0", false, false, 6, "21", "2024", nullptr, 0,
+       "no result: latitude 90.5 is beyond 90 degrees"},
+      {"180", "0", false, false, 12, "21", "2024", nullptr, 0,
+       "no result: latitude 180 is beyond 90 degrees"},
       {"-95", "0", true, false, 6, "21", "2024", nullptr, 0, "no result: latitude 95 is beyond 90 degrees"},
       {"51.5", "180", false, false, 6, "21", "2024", nullptr, 173, nullptr},
       {"51.5", "180", false, true, 6, "21", "2024", nullptr, 173, nullptr},
@@ -779,8 +809,8 @@ TEST_F(SunWindowsTest, AYearTheEquationsDoNotHoldForOrAPlaceNotOnTheEarthIsRefus
   WindowDriver d;
   d.WaitFor(W);
   for (const Case& c : cases) {
-    const std::string what = std::string(c.lat) + (c.south ? " S " : " N ") + c.lon + (c.east ? " E " : " W ") +
-                             c.day + "/" + std::to_string(c.month) + "/" + c.year;
+    const std::string what = std::string(c.lat) + (c.south ? " S " : " N ") + c.lon +
+                             (c.east ? " E " : " W ") + c.day + "/" + std::to_string(c.month) + "/" + c.year;
     d.Click(W, c.south ? 102 : 101)
         .Click(W, c.east ? 104 : 103)
         .Then("lat", SetText(W, 1, c.lat))
@@ -803,7 +833,8 @@ TEST_F(SunWindowsTest, AYearTheEquationsDoNotHoldForOrAPlaceNotOnTheEarthIsRefus
         ++computed;
         return;
       }
-      const double lat = TextToNumber(c.lat) * (c.south ? -1 : 1), lon = TextToNumber(c.lon) * (c.east ? -1 : 1);
+      const double lat = TextToNumber(c.lat) * (c.south ? -1 : 1),
+                   lon = TextToNumber(c.lon) * (c.east ? -1 : 1);
       const test::noaa::DayCrossings ref =
           test::noaa::CrossingsOf(c.n, lat, lon, static_cast<int>(TextToNumber(c.year)));
       ASSERT_EQ(ref.rises.size(), 1u) << what;
@@ -815,8 +846,102 @@ TEST_F(SunWindowsTest, AYearTheEquationsDoNotHoldForOrAPlaceNotOnTheEarthIsRefus
   }
   d.Shot(W, Shot("w8-sun-cycle-no-such-place.png")).Click(W, 241);
   Run(d, [] { Sunrise(); });
-  EXPECT_EQ(refused, 10);
+  EXPECT_EQ(refused, 13);
   EXPECT_EQ(computed, 6);
+}
+
+// Within a degree of a pole the sun's own climb through the day outweighs its daily
+// circle, and on the days it first rises or last sets the times are where its
+// altitude crosses the horizon; solar noon is its transit, not the midpoint of an
+// unequal sunrise and sunset. The expected minutes were worked out once, apart from
+// the program, by the NOAA solar-calculator equations (the sun's altitude stepped
+// through the day at 15 s and each crossing halved to the second; the transit where
+// the hour angle is 0); -1 for an event that does not happen that day.
+TEST_F(SunWindowsTest, NearThePolesTheTimesAreWhereTheSunCrossesTheHorizon) {
+  struct Case {
+    const char* lat;
+    bool south;
+    int16_t month;
+    const char *day, *year;
+    double rise, set, up, noon;  // local mean minutes; minutes of daylight
+  };
+  const Case cases[] = {
+      {"89.5", false, 9, "26", "2014", 622.97, 742.18, 119.21, 711.37},
+      {"89", false, 3, "15", "2024", 715.16, 771.25, 56.08, 728.74},
+      {"89", false, 3, "20", "2024", 146.06, -1, 1293.94, 727.29},
+      {"89", false, 9, "22", "2024", -1, 1250.09, 1250.09, 712.57},
+      {"89.5", true, 3, "20", "2024", -1, 1415.33, 1415.33, 727.29},
+      {"89", true, 9, "22", "2024", 182.08, -1, 1257.92, 712.57},
+      {"90", false, 3, "18", "2024", 30.68, -1, 1409.32, 727.88},
+      {"90", false, 9, "24", "2024", -1, 957.99, 957.99, 711.87},
+      {"90", true, 3, "22", "2024", -1, 341.47, 341.47, 726.69},
+      {"90", true, 9, "20", "2024", 552.86, -1, 887.14, 713.28},
+      {"69.6", true, 1, "23", "2023", 20.75, 1415.10, 1397.80, 731.78},  // and a sunset at 0:03
+  };
+  auto noonMinutes = [](const std::string& text) {
+    return TextToNumber(text.substr(text.find('~') + 1)) * 60 +
+           TextToNumber(text.substr(text.rfind(':') + 1));
+  };
+  WindowDriver d;
+  d.WaitFor(W).Then("lon", SetText(W, 2, "0"));
+  for (const Case& c : cases) {
+    const std::string what =
+        std::string(c.lat) + (c.south ? " S " : " N ") + c.day + "/" + std::to_string(c.month) + "/" + c.year;
+    d.Click(W, c.south ? 102 : 101)
+        .Then("lat", SetText(W, 1, c.lat))
+        .Then("year", SetText(W, 113, c.year))
+        .Then("day", SetText(W, 111, c.day))
+        .Then("month", Pick(W, 54, c.month))
+        .Click(W, 240)
+        .Check([c, what, noonMinutes] {
+          if (c.rise < 0) {
+            EXPECT_EQ(Field(W, 5), "No sunrise this day: the sun is up from midnight") << what;
+          } else {
+            ExpectInMinuteShown(ClockMinutes(Field(W, 5)), c.rise, what + " " + Field(W, 5));
+          }
+          if (c.set < 0) {
+            EXPECT_EQ(Field(W, 6), "No sunset this day: the sun is still up at midnight") << what;
+          } else {
+            ExpectInMinuteShown(ClockMinutes(Field(W, 6)), c.set, what + " " + Field(W, 6));
+          }
+          ExpectInMinuteShown(LengthMinutes(Field(W, 7)), c.up, what + " " + Field(W, 7));
+          ExpectInMinuteShown(noonMinutes(Field(W, 8)), c.noon, what + " " + Field(W, 8));
+        });
+  }
+  d.Shot(W, Shot("w8-sun-cycle-three-events-noon.png"));
+  // The export's year, 2014, at 89.5 N: the days on either side of the last sunset.
+  const auto dir = test::MakeTempDir("sun-near-pole");
+  const std::string path = (dir / "Sun cycle data.csv").string();
+  d.Click(W, 101)
+      .Then("lat", SetText(W, 1, "89.5"))
+      .Then("year", SetText(W, 113, "2014"))
+      .Then("day", SetText(W, 111, "26"))
+      .Then("month", Pick(W, 54, 9))
+      .Click(W, 240)
+      .Shot(W, Shot("w8-sun-cycle-near-pole.png"))
+      .Click(W, 245)
+      .WaitFor(kSunChartWindow)
+      .Then("answer", AnswerPanel(path))
+      .Click(kSunChartWindow, 1)
+      .Event(18, -kSunChartWindow)
+      .Click(W, 241);
+  Run(d, [] { Sunrise(); });
+  struct Row {
+    int n;
+    double rise, set, up;  // minutes, as the export holds them: 0 and 1440 for none
+  };
+  const std::vector<std::vector<double>> rows = ReadSunExport(path);
+  ASSERT_EQ(rows.size(), 366u);
+  for (const Row& r :
+       {Row{78, 257.51, 1440, 1182.49}, Row{266, 0, 1399.60, 1399.60}, Row{267, 82.48, 1152.62, 1070.14},
+        Row{268, 352.05, 990.57, 638.51}, Row{269, 622.97, 742.18, 119.21}, Row{270, 1440, 0, 0}}) {
+    const auto& v = rows[static_cast<std::size_t>(r.n)];
+    ASSERT_EQ(v.size(), 6u) << r.n;
+    EXPECT_NEAR(v[3] * 60, r.rise, 0.1) << "day " << r.n;
+    EXPECT_NEAR(v[4] * 60, r.set, 0.1) << "day " << r.n;
+    EXPECT_NEAR(v[5] * 60, r.up, 0.1) << "day " << r.n;
+  }
+  std::filesystem::remove_all(dir);
 }
 
 // Near the polar circles a day can hold three sun events: a short night just after
