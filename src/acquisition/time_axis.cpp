@@ -198,6 +198,8 @@ void StartPeriodChartAxis(double firstDue) {
   const Axis before = gAxis;
   StartChartAxis(firstDue);
   Axis& a = gAxis;
+  // The check after the run says how long the line was lost in the whole run.
+  a.lineLostAtStart = before.lineLostAtStart;
   if (before.paceKnown && before.requested == a.requested) {
     a.paceKnown = true;
     a.slowFromStart = before.slowFromStart;

@@ -42,7 +42,8 @@ namespace mv {
 void StartChartAxis(double firstDue, double primedSweep = 0);
 // A new sampling period of the same run, its first sample due at `firstDue`: as a new
 // run, but whether the interface is slower than the interval is what the run's start
-// told (at the same interval), never what a slow spell the period starts in suggests.
+// told (at the same interval), never what a slow spell the period starts in suggests;
+// and the serial line's loss is counted from the run's start, every period's.
 void StartPeriodChartAxis(double firstDue);
 
 // The readings of one sample are in.

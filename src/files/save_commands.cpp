@@ -119,9 +119,6 @@ void RestartPeriodClocks() {
 }
 
 void StartPeriodRecord() {
-  NBackUp = 0;
-  BackupFileIndicator = BackupIndicatorAfter(0);
-  files_hooks::ShowOnAcquisitionScreen(kBackupIndicatorField, BackupFileIndicator.str(), false);
   for (int n = 1; n <= nChannels && n <= 16; ++n) voltagespikes[n] = 0;
 }
 
@@ -409,6 +406,9 @@ void AUTOSAVE() {
   zz = 0;
   NextTicPosition = 0;
   NewScreen = 1;
+  // The period has no backup yet: its screen's indicator says what the run's backups
+  // are (on, off for want of a file, not chosen), as the run's first screen did.
+  NBackUp = 0;
   files_hooks::NewPeriodScreen();
   if (r && earlier)
     files_hooks::ShowOnAcquisitionScreen(

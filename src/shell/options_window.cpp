@@ -307,8 +307,12 @@ void QuickSaveAndRestart() {
 }
 
 void SaveData() {
+  // The stopped run's file is written as no period file is (its spike report in the
+  // comment); Automatic Repeat stays as the user set it, for the next "Record again".
+  const int16_t autorepeat = PrefsArray[PrefsSlot::Autorepeat];
   PrefsArray[PrefsSlot::Autorepeat] = 0;
   commands::SAVEFILES();
+  PrefsArray[PrefsSlot::Autorepeat] = autorepeat;
   Outcome() = OptionsOutcome::Saved;
   // Only a written file earns the notice.
   if (On(PrefsSlot::LastRunSaved)) ShowFileIsSaved(filestrings.dataFile);

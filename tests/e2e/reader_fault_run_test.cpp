@@ -36,6 +36,7 @@
 #include "e2e/simulated_run_fixture.h"
 #include "e2e/switching_commands.h"
 #include "files/setup_file.h"
+#include "files/state.h"
 #include "kit/format.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -150,8 +151,8 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
     return "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
            std::to_string(PopupItem(kind_)) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " +
            link_ + "\nclick-label 88 Selection OK\ngone 88\n" +
-           (kind_ == sim::Kind::Stream ? kStreamInterval : "") +
-           "until 104 30\nclick 104 203\ngone 104\nuntil 1\n" + during + "until 112 60\n" + afterRun_ +
+           (kind_ == sim::Kind::Stream ? kStreamInterval : "") + "until 104 30\n" + panelsAtSetupOK_ +
+           "click 104 203\ngone 104\n" + afterSetupOK_ + "until 1\n" + during + "until 112 60\n" + afterRun_ +
            "release Escape\npanel " + data.string() +
            "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nclick 112 6\nexpect-exit 0\n";
   }
@@ -252,10 +253,12 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
   // Every input rises by this much a second (volts), from the instrument's first request.
   double ramp_ = 0;
   std::vector<std::string> sounds_;
-  int gaps_ = 0;          // the gaps the saved file records: a silence's samples after its first
-  std::string afterRun_;  // script lines once the options window is up after the run
-  std::string output_;    // what the driver said (listings)
-  std::string dump_;      // the saved file, dumped
+  int gaps_ = 0;                 // the gaps the saved file records: a silence's samples after its first
+  std::string panelsAtSetupOK_;  // the answers to the panels "Setup OK" opens
+  std::string afterSetupOK_;     // script lines for the windows it opens after them
+  std::string afterRun_;         // script lines once the options window is up after the run
+  std::string output_;           // what the driver said (listings)
+  std::string dump_;             // the saved file, dumped
 };
 
 struct LateRun {
@@ -413,41 +416,82 @@ TEST_F(ReaderFaultRunE2E, ASecondOpeningOfTheRecordingsPortIsRefusedAndTheRecord
   EXPECT_GE(values[1].size(), 12u);
 }
 
-// A run that lost its line for 1.5 s is restarted, and the second run keeps its line:
-// the Recording Check window says how long the first run went without its port, and
-// nothing of it after the second.
-TEST_F(ReaderFaultRunE2E, ARestartedRunIsCheckedForItsOwnLossOnly) {
+// The Recording Check window after a run says how long the run went without its port,
+// the whole run's loss and only its own. A run that lost its line for 1.5 s is restarted
+// and the second run keeps its line: the window says so after the first run, and
+// nothing of it after the second. An automatic repeat run in periods of 16 samples
+// that lost its line in its first period (once or twice), its last period read well:
+// the window after the stop counts every period's loss.
+struct LossCheck {
+  const char* name;
+  int period;                 // samples a repeat period holds; 0: one run, then restarted
+  std::vector<int> lossesIn;  // the repeat periods (from 1) whose fifth sample loses the line
+  double lostAtLeast, lostBelow;
+};
+
+void PrintTo(const LossCheck& row, std::ostream* out) {
+  *out << row.name;
+}
+
+class LossCheckRunE2E : public ReaderFaultRunE2E, public ::testing::WithParamInterface<LossCheck> {};
+
+TEST_P(LossCheckRunE2E, TheRecordingCheckStatesTheWholeRunsLossAndOnlyItsOwn) {
+  const LossCheck& row = GetParam();
   ramp_ = kRisingVoltsPerSecond;
   ASSERT_NO_FATAL_FAILURE(Start(sim::Kind::UI3));
-  afterRun_ = "until 33\nlist 33\nrelease Escape\nclick 112 1\ngone 112\nuntil 112 120\nuntil 33\nlist 33\n";
+  afterRun_ =
+      "until 33\nshot 33 " + Shot((std::string("w33-loss-") + row.name + ".png").c_str()) + "\nlist 33\n";
+  if (row.period == 0) {
+    afterRun_ += "release Escape\nclick 112 1\ngone 112\nuntil 112 120\nuntil 33\nlist 33\n";
+  } else {
+    RecordInPeriodsOf(row.period);
+    // The root panel of the numbered files, cancelled: the base name in the documents folder.
+    panelsAtSetupOK_ = "panel cancel\n";
+    afterSetupOK_ = "until 15\nclick 15 11\ngone 15\n";
+  }
   double hungUpAt = 0;
+  std::size_t losses = 0;
   bool restarted = false;
   int32_t last = 0;
   const auto values = Record(1, [&] {
-    restarted = restarted || Sample < last;
+    restarted = restarted || (row.period == 0 && Sample < last);
     last = Sample;
     if (restarted) return Sample >= 12;
-    if (Sample >= 4 && hungUpAt == 0) {
+    const int period = row.period == 0 ? 1 : ScopeCount + 1;
+    const std::size_t due = row.period == 0 ? 1 : row.lossesIn.size();
+    if (losses < due && Sample >= 4 && (row.period == 0 || period == row.lossesIn[losses]) &&
+        Now() > hungUpAt + 4.0) {
       sim_->SetFaultSpan(sim::Fault::HangUp, 0, 1.5);
       hungUpAt = Now();
+      ++losses;
     }
-    return hungUpAt > 0 && Now() > hungUpAt + 4.0 && ReadWell();
+    const bool lastPeriod = row.period == 0 || period > row.lossesIn.back();
+    return losses == due && lastPeriod && Now() > hungUpAt + 4.0 && Sample >= 4 && ReadWell();
   });
-  ASSERT_TRUE(restarted);
+  ASSERT_TRUE(row.period != 0 || restarted);
   const std::regex lost(R"(serial port lost for (\d+(\.\d)?) s)");
   const auto said =
       std::distance(std::sregex_iterator(output_.begin(), output_.end(), lost), std::sregex_iterator());
   std::smatch first;
   ASSERT_TRUE(std::regex_search(output_, first, lost)) << output_;
-  std::printf("%s: \"%s\" after the first run, %ld times in all\n",
+  std::printf("%s: \"%s\" after the %s, %ld times in all; %d periods saved\n",
               ::testing::UnitTest::GetInstance()->current_test_info()->name(), first[0].str().c_str(),
-              static_cast<long>(said));
+              row.period == 0 ? "first run" : "stop", static_cast<long>(said), ScopeCount);
   EXPECT_EQ(said, 1) << output_;
-  EXPECT_GT(std::stod(first[1].str()), 1.4);
-  EXPECT_LT(std::stod(first[1].str()), 3.5);
-  EXPECT_EQ(BadCellsOfOwnValues(values), 0) << "the second run kept its line";
+  EXPECT_GT(std::stod(first[1].str()), row.lostAtLeast);
+  EXPECT_LT(std::stod(first[1].str()), row.lostBelow);
+  EXPECT_EQ(BadCellsOfOwnValues(values), 0) << "the run (or period) last saved kept its line";
   EXPECT_EQ(gaps_, 0);
 }
+
+const LossCheck kLossChecks[] = {
+    {"RestartedRun", 0, {}, 1.4, 3.5},
+    {"RepeatRunLostInItsFirstPeriod", 16, {1}, 1.4, 3.5},
+    {"RepeatRunLostInItsFirstTwoPeriods", 16, {1, 2}, 2.9, 7.0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Runs, LossCheckRunE2E, ::testing::ValuesIn(kLossChecks),
+                         [](const ::testing::TestParamInfo<LossCheck>& info) { return info.param.name; });
 
 // A DataTaker's line hangs up between two samples and a new terminal takes its link 2 s
 // later: the program opens it again inside the write of a reading's request, and that

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -62,6 +63,12 @@ double DumpedInterval(const std::string& dump) {
   std::smatch m;
   if (!std::regex_search(dump, m, std::regex(R"(interval \(s\): (\S+))"))) return -1;
   return std::stod(m[1].str());
+}
+
+// A file's bytes ("" when it cannot be read).
+std::string FileBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Launch, Test Mode, chart with one channel and its dialogs, up to the set-up window.
@@ -337,33 +344,96 @@ TEST_F(SaveRunE2E, AutorepeatSavesEachFullPeriodToANumberedFile) {
   EXPECT_TRUE(fs::exists(test::TestOutputDir() / "w15-repeat-file-info.png"));
 }
 
-// An unattended run whose root panel was cancelled at the start: the cancel chose the
-// base name, and each period's end writes its file under it in the documents folder.
-// No panel ever opens during the recording, so it never stops to wait for an answer.
-TEST_F(SaveRunE2E, ACancelledRootPanelNamesEveryPeriodAndNoPeriodEndAsksAgain) {
-  RecordInPeriodsOf(10);
-  SetSampleTimingTap([](double, double) {
-    if (ScopeCount == 3 && Sample == 5) rt::SetKeyDown(rt::key::Escape, true);
+// Unattended runs in periods of 10 samples, stopped 5 samples into the fourth, whose
+// root panel was cancelled at the start: the cancel chose the base name, and each
+// period's end writes its file under it in the documents folder; no panel ever opens
+// during the recording, so it never stops to wait for an answer. The backup indicator
+// says in every period what is so: "backup off" when the backup panel was cancelled,
+// "no backup!" when backups are unticked. A run saved from the options window and
+// recorded again keeps its Automatic Repeat: the set-up report says so, and the new run
+// goes on in periods, into files of its own, every earlier file as it was.
+struct RepeatRoad {
+  const char* name;
+  bool backupsTicked;     // "Use Automatic Backup"; its panel is cancelled
+  const char* indicator;  // what the backup indicator says in every period
+  bool savedAndRecordedAgain = false;
+};
+
+void PrintTo(const RepeatRoad& road, std::ostream* out) {
+  *out << road.name;
+}
+
+class RepeatRoadE2E : public SaveRunE2E, public ::testing::WithParamInterface<RepeatRoad> {};
+
+TEST_P(RepeatRoadE2E, EveryPeriodIsNamedAndShownAsItIsAndASavedRunRecordsAgainInPeriods) {
+  const RepeatRoad& road = GetParam();
+  RecordInPeriodsOf(10, [&road] { PrefsArray[PrefsSlot::AutomaticBackup] = road.backupsTicked ? 1 : 0; });
+  const auto period = [this](int n) { return documents_ / ("repeat file " + std::to_string(n) + ".kstr"); };
+  std::vector<std::string> shown;  // "run R period P: indicator"
+  std::vector<std::string> firstRunFiles;
+  SetSampleTimingTap([&](double, double) {
+    const auto run = std::count(log_.begin(), log_.end(), "run");
+    if (Sample == 3) {
+      shown.push_back("run " + std::to_string(run) + " period " + std::to_string(ScopeCount + 1) + ": " +
+                      rt::EditText(kBackupIndicatorField));
+      if (run == 1 && ScopeCount == 1)
+        rt::SaveWindowImage(1, Shot((std::string("w1-period-2-") + road.name + ".png").c_str()));
+    }
+    if (run == 2 && firstRunFiles.empty())
+      for (const fs::path& file : {period(1), period(2), period(3), documents_ / "stopped.kstr"})
+        firstRunFiles.push_back(FileBytes(file));
+    if (Sample == 5 && ScopeCount == (run == 1 ? 3 : 5)) rt::SetKeyDown(rt::key::Escape, true);
   });
-  // Both panels of the run's start (the backup file, the root) are answered before
-  // "Setup OK", so none waits: any wait the driver reports came later.
-  const std::string script = UpToTheSetupWindow() +
-                             "panel cancel\npanel cancel\nclick 104 203\ngone 104\n"
-                             "until 15\nclick 15 11\ngone 15\n"
-                             "until 112\nrelease Escape\n"
+  const std::string saveAndRecordAgain =
+      "panel " + Doc("stopped.kstr") + "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\nshot 112 " +
+      Shot("w112-repeat-run-saved.png") + "\nmenu 1 11\nuntil 17\nclick 17 2\npanel " + Doc("report.txt") +
+      "\nclick 17 3\ngone 17\nclick 112 1\ngone 112\nuntil 112 60\nrelease Escape\n";
+  // The run's start panels (the backup file, the root) are answered before "Setup OK",
+  // so none waits: any wait the driver reports came later.
+  const std::string script = UpToTheSetupWindow() + (road.backupsTicked ? "panel cancel\n" : "") +
+                             "panel cancel\nclick 104 203\ngone 104\nuntil 15\nclick 15 11\ngone 15\n"
+                             "until 112\nrelease Escape\n" +
+                             (road.savedAndRecordedAgain ? saveAndRecordAgain : "") +
                              "click 112 6\nuntil 1776\nclick 1776 2\nexpect-exit 0\n";
   const auto result = Run(script);
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
   EXPECT_EQ(result.output.find("waiting for an answer"), std::string::npos)
       << "a panel opened during the recording: " << result.output;
   EXPECT_EQ(filestrings.rootName, Str255("repeat file"));
-  ASSERT_EQ(ScopeCount, 3) << "three periods ended";
-  for (int n = 1; n <= 3; ++n) {
-    const fs::path file = documents_ / ("repeat file " + std::to_string(n) + ".kstr");
-    ASSERT_TRUE(fs::exists(file)) << file;
-    EXPECT_EQ(DumpedNumber(test::DumpDataFile(file), "samples of channel block 1 \\("), 10) << file;
+  for (const std::string& line : shown) {
+    std::printf("%s: %s\n", road.name, line.c_str());
+    EXPECT_EQ(line.substr(line.find(": ") + 2), road.indicator) << line;
   }
+  ASSERT_GE(shown.size(), 4u) << "every period of the first run was seen";
+  if (road.savedAndRecordedAgain) {
+    const std::string report = FileBytes(documents_ / "report.txt");
+    const std::string said = report.substr(std::min(report.find("Automatic repeat is"), report.size()), 22);
+    std::printf("%s: the report after the save: \"%s\"\n", road.name, said.c_str());
+    EXPECT_EQ(said, "Automatic repeat is ON") << report;
+  }
+  const int periods = road.savedAndRecordedAgain ? 5 : 3;
+  std::printf("%s: %d period files, the stopped run %d samples\n", road.name, ScopeCount, nSamples);
+  ASSERT_EQ(ScopeCount, periods) << "the periods that ended, of both runs";
+  EXPECT_EQ(nSamples, 5) << "samples of the unsaved last period";
+  for (int n = 1; n <= periods; ++n) {
+    ASSERT_TRUE(fs::exists(period(n))) << period(n);
+    EXPECT_EQ(DumpedNumber(test::DumpDataFile(period(n)), "samples of channel block 1 \\("), 10) << period(n);
+  }
+  EXPECT_FALSE(fs::exists(period(periods + 1)));
+  if (!road.savedAndRecordedAgain) return;
+  ASSERT_EQ(firstRunFiles.size(), 4u);
+  const fs::path kept[] = {period(1), period(2), period(3), documents_ / "stopped.kstr"};
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(FileBytes(kept[i]), firstRunFiles[i]) << kept[i];
 }
+
+const RepeatRoad kRepeatRoads[] = {
+    {"BackupAndRootPanelsCancelled", true, " backup off"},
+    {"BackupsUnticked", false, " no backup!"},
+    {"SavedAndRecordedAgain", false, " no backup!", true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Roads, RepeatRoadE2E, ::testing::ValuesIn(kRepeatRoads),
+                         [](const ::testing::TestParamInfo<RepeatRoad>& info) { return info.param.name; });
 
 // A backup file named from the mode window's File menu before the set-up is the run's:
 // Setup OK does not ask again, and the backups go to it. Every period's screen counts
