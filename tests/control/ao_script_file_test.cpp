@@ -16,6 +16,7 @@
 
 #include "common/test_support.h"
 #include "control/state.h"
+#include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
 
@@ -38,6 +39,7 @@ class AOscriptFileTest : public test::ProgramTest {
 
 TEST_F(AOscriptFileTest, FieldsLieBigEndianAtTheirOffsets) {
   AOscript[0][1] = 3.0f;
+  AO1on = 1;
   AOscript[1][1] = 2.0f;
   AOscript[1][2] = -2.0f;
   AOscript[100][6] = 0.5f;
@@ -139,6 +141,36 @@ TEST_F(AOscriptFileTest, AFileWithoutStepsTurnsFeedbackOffWithItsEndState) {
   EXPECT_EQ(FeedbackON, 0);
   EXPECT_EQ(DoFeedback, 0);
   EXPECT_EQ(FdBkEndStateEntered, 0);
+}
+
+// The file has no on/off of a script: one the feedback's warning shut down is saved
+// with no steps (they stay in their rows), and a file that holds both an output-2
+// script and a feedback schedule in force (as one saved before did) leaves the script
+// off. On an interface without output 2 the schedule is kept, its marks off.
+TEST_F(AOscriptFileTest, AScriptShutDownForTheFeedbackStaysOffThroughTheFile) {
+  AOscript[0][4] = 2.0f;
+  AOscript[1][4] = 4.5f;
+  AOscript[1][5] = 1.0f;
+  AO2on = 0;
+  FeedbackArray[1] = {0, 0, 2, 3, 1, 0.4f, 2};
+  AnalogOutputScriptFile f = CaptureAOscriptFile();
+  EXPECT_EQ(f.script[0][4], 0.0f);
+  EXPECT_EQ(f.script[1][4], 4.5f);
+  f.script[0][4] = 2.0f;
+  AO2on = 1;
+  ApplyAOscriptFile(f);
+  EXPECT_EQ(AO2on, 0);
+  EXPECT_FALSE(rt::MenuItemChecked(kDA, 4));
+  EXPECT_EQ(DoFeedback, 1);
+  EXPECT_TRUE(rt::MenuItemChecked(kDA, 2));
+  External_AD = ExternalADCode::DT800;
+  ApplyAOscriptFile(f);
+  EXPECT_EQ(DoFeedback, 1) << "the schedule is kept";
+  EXPECT_FALSE(rt::MenuItemChecked(kDA, 2)) << "and not in force where output 2 is missing";
+  f.feedback[1][5] = 0.0f;
+  External_AD = ExternalADCode::SableUI3;
+  ApplyAOscriptFile(f);
+  EXPECT_EQ(AO2on, 1) << "without a schedule the file's script is on, as ever";
 }
 
 TEST_F(AOscriptFileTest, AShortLongOrHostileFileIsRefusedWhole) {
