@@ -16,7 +16,6 @@
 
 #include "common/test_support.h"
 #include "control/state.h"
-#include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
 
@@ -146,7 +145,7 @@ TEST_F(AOscriptFileTest, AFileWithoutStepsTurnsFeedbackOffWithItsEndState) {
 // The file has no on/off of a script: one the feedback's warning shut down is saved
 // with no steps (they stay in their rows), and a file that holds both an output-2
 // script and a feedback schedule in force (as one saved before did) leaves the script
-// off. On an interface without output 2 the schedule is kept, its marks off.
+// off.
 TEST_F(AOscriptFileTest, AScriptShutDownForTheFeedbackStaysOffThroughTheFile) {
   AOscript[0][4] = 2.0f;
   AOscript[1][4] = 4.5f;
@@ -163,14 +162,6 @@ TEST_F(AOscriptFileTest, AScriptShutDownForTheFeedbackStaysOffThroughTheFile) {
   EXPECT_FALSE(rt::MenuItemChecked(kDA, 4));
   EXPECT_EQ(DoFeedback, 1);
   EXPECT_TRUE(rt::MenuItemChecked(kDA, 2));
-  External_AD = ExternalADCode::DT800;
-  ApplyAOscriptFile(f);
-  EXPECT_EQ(DoFeedback, 1) << "the schedule is kept";
-  EXPECT_FALSE(rt::MenuItemChecked(kDA, 2)) << "and not in force where output 2 is missing";
-  f.feedback[1][5] = 0.0f;
-  External_AD = ExternalADCode::SableUI3;
-  ApplyAOscriptFile(f);
-  EXPECT_EQ(AO2on, 1) << "without a schedule the file's script is on, as ever";
 }
 
 TEST_F(AOscriptFileTest, AShortLongOrHostileFileIsRefusedWhole) {
