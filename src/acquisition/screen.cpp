@@ -39,7 +39,7 @@ constexpr RGBColor kDisplayBlue{0, 0, 55535};
 constexpr RGBColor kDisplayRed{65535, 0, 0};
 constexpr RGBColor kWhite{65535, 65535, 65535};
 constexpr int16_t kSerialLineField = 197, kMarkersFullField = 196;
-constexpr int16_t kBackupField = 199, kNextFileField = 198, kDisplaysOffField = 300;
+constexpr int16_t kBackupField = 199, kDisplaysOffField = 300;
 constexpr int kFastScopeWidth = 1024;
 
 int gScreenWidth = 0, gScreenHeight = 0;
@@ -161,6 +161,21 @@ void BackupIndicator(int w, int16_t d, int h) {
             mediumDarkGray);
 }
 
+// Field 198: the next numbered file's name, or what a failed save says, which stands
+// out and is as wide as its text needs. The fast scope draws its label over the plot
+// itself (ShowNextFileLabel), so there the field stands only while a save has failed.
+void NextFileField(const Str255& text, bool failed) {
+  if (rt::EditFieldExists(kNextFileField)) rt::DisposeEditField(kNextFileField);
+  if (!failed && PrefsArray[PrefsSlot::DT800FastScope] != 0) return;
+  const rt::FontSpec font = KitFont(3, 9);
+  const int right = std::max(490, 350 + rt::TextWidth(text.str(), font) + 6);
+  const bool repeat = PrefsArray[PrefsSlot::Autorepeat] != 0;
+  RGBColor fg = repeat ? ChartDataColor : ScopeDataColor,
+           bg = repeat ? ChartBackgroundColor : ScopeBackgroundColor;
+  if (failed) fg = kDisplayRed, bg = rgbyellow;
+  StaticField(kNextFileField, text, Rect{350, 36, PixelCoord(right), 47}, 0, font, fg, bg);
+}
+
 void NextFileIndicator() {
   const bool repeat = PrefsArray[PrefsSlot::Autorepeat] != 0;
   if (!(repeat || !Mode(RecordingModeCode::Chart) || SwitchingMode == 9) ||
@@ -168,10 +183,9 @@ void NextFileIndicator() {
     return;
   // The name the next numbered file really takes: taken numbers are passed over.
   const bool periods = repeat || Mode(RecordingModeCode::Chart);
-  const Str255 text = NextFileText(filestrings.rootName.str(),
-                                   NextNumberedCount(periods ? RootKind::Repeat : RootKind::Scope));
-  StaticField(kNextFileField, text, Rect{350, 36, 490, 47}, 0, KitFont(3, 9),
-              repeat ? ChartDataColor : ScopeDataColor, repeat ? ChartBackgroundColor : ScopeBackgroundColor);
+  NextFileField(NextFileText(filestrings.rootName.str(),
+                             NextNumberedCount(periods ? RootKind::Repeat : RootKind::Scope)),
+                false);
 }
 
 }  // namespace
@@ -210,17 +224,12 @@ void ShowSaveStatus(int16_t field, const Str255& text, bool failed) {
   if (!rt::WindowExists(kAcquisitionWindow)) return;
   const int16_t previous = rt::OutputWindow();
   rt::SetOutputWindow(kAcquisitionWindow);
-  if (rt::EditFieldExists(field)) {
+  if (field == kNextFileField) {
+    if (rt::EditFieldExists(field) || PrefsArray[PrefsSlot::DT800FastScope] != 0) NextFileField(text, failed);
+  } else if (rt::EditFieldExists(field)) {
     rt::SetEditText(field, text.str());
     // A failed save must catch the eye: red on the indicator's yellow.
-    const bool repeat = PrefsArray[PrefsSlot::Autorepeat] != 0;
-    if (failed)
-      rt::SetEditColors(field, kDisplayRed, rgbyellow);
-    else if (field == kBackupField)
-      rt::SetEditColors(field, kDisplayBlue, rgbyellow);
-    else
-      rt::SetEditColors(field, repeat ? ChartDataColor : ScopeDataColor,
-                        repeat ? ChartBackgroundColor : ScopeBackgroundColor);
+    rt::SetEditColors(field, failed ? kDisplayRed : kDisplayBlue, rgbyellow);
   }
   if (previous != 0 && rt::WindowExists(previous)) rt::SetOutputWindow(previous);
 }

@@ -21,7 +21,8 @@ void SetScreenSizeOverride(int width, int height);  // 0, 0: the display's
 int LayoutScreenWidth();
 
 // A save's text in the screen's next-file (198) or backup (199) field; a failure
-// shows in red.
+// shows in red, the next-file field as wide as its text. The fast scope, which draws
+// its label itself, gets the field for a failure, until a sweep is saved again.
 void ShowSaveStatus(int16_t field, const Str255& text, bool failed);
 // The serial line's loss on the bottom line in red, until it is back (then blank).
 void ShowSerialLineStatus(bool lost, const std::string& path);

@@ -120,6 +120,9 @@ void SetAOvolts(int16_t out, float volts) {
   (out == 1 ? AO1volts : AO2volts) = volts;
   AO1volts = LimitVolts(AO1volts);
   AO2volts = LimitVolts(AO2volts);
+  // Output 2 of an interface without one (a DataTaker has output 1 alone) is stored,
+  // never sent: the command would carry output 1's volts in its place.
+  if (out != 1 && AnalogOutputCount(External_AD) < 2) return;
   AOpending = 1;
   PumpAOvolts();
 }

@@ -42,6 +42,7 @@ std::optional<std::string> DataTakerAnalogCommand(float volts);
 // Puts the volts, limited to the output range, on output 1 (out = 1) or 2 (any other
 // out): stored at once, sent now when the gate is open, otherwise marked pending. The
 // gate holds from the last command whenever it went out, a run's start included.
+// Output 2 of an interface that has output 1 alone is stored and never sent.
 void SetAOvolts(int16_t out, float volts);
 // Sends the pending value once the gate has opened (every pass of a recording).
 void PumpAOvolts();

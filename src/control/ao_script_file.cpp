@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 
+#include "control/feedback.h"
 #include "control/feedback_window.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
@@ -72,6 +73,12 @@ bool StepCountFits(float count) {
 AnalogOutputScriptFile CaptureAOscriptFile() {
   AnalogOutputScriptFile f;
   f.script = AOscript;
+  // The file has no on/off of a script: every reader takes a script with steps as on.
+  // One the user shut down (output 2 given to the feedback) is written with no steps,
+  // so that no reader turns it on again, as the script window shows none for it; its
+  // steps stay in their rows.
+  if (AO1on != 1) f.script[0][1] = 0.0f;
+  if (AO2on != 1) f.script[0][4] = 0.0f;
   f.feedback = FeedbackArray;
   f.feedbackChan = FeedbackChan;
   f.updateInterval = FeedbackUpdateInterval;
@@ -165,7 +172,11 @@ void ApplyAOscriptFile(const AnalogOutputScriptFile& f) {
   }
   AO1on = std::trunc(AOscript[0][1]) < 1.0f ? 0 : 1;
   rt::CheckMenuItem(kDAMenu, kOutput1Item, AO1on == 1);
-  AO2on = std::trunc(AOscript[0][4]) < 1.0f ? 0 : 1;
+  // Output 2 serves a script or the feedback, never both: a file holding both (one
+  // saved before a shut-down script was written without steps) leaves the script off,
+  // as the feedback's warning left it.
+  const bool feedbackDrives = steps && FeedbackOutputPresent();
+  AO2on = std::trunc(AOscript[0][4]) < 1.0f || feedbackDrives ? 0 : 1;
   rt::CheckMenuItem(kDAMenu, kOutput2Item, AO2on == 1);
 }
 

@@ -6,6 +6,8 @@
 #include "acquisition/state.h"
 #include "control/analog_output.h"
 #include "control/state.h"
+#include "devices/interfaces.h"
+#include "devices/state.h"
 #include "runtime/clock.h"
 #include "setup/state.h"
 
@@ -124,8 +126,12 @@ void Drive() {
 
 }  // namespace
 
+bool FeedbackOutputPresent() {
+  return External_AD == ExternalADCode::Demonstration || AnalogOutputCount(External_AD) >= kFeedbackOutput;
+}
+
 void BeginFdBk() {
-  if (!DoFeedback) return;
+  if (!DoFeedback || !FeedbackOutputPresent()) return;
   NextFeedbackTime = Now();
   FdBkStep = 1;
   FdBkFrozen = 0;
@@ -134,14 +140,14 @@ void BeginFdBk() {
 
 void checkFEEDBACKLoop() {
   const int32_t now = Now();
-  if (DoFeedback != 1 || !(now > NextFeedbackUpdateTime)) return;
+  if (DoFeedback != 1 || !FeedbackOutputPresent() || !(now > NextFeedbackUpdateTime)) return;
   NextFeedbackUpdateTime = After(now, std::max(FeedbackUpdateInterval, 1));
   if (FdBkFrozen == 0 && now > NextFeedbackTime) StepSchedule(now);
   Drive();
 }
 
 void FeedbackAtEndMarker(int16_t endEvent) {
-  if (DoFeedback != 1 || FeedbackEndMode != endEvent) return;
+  if (DoFeedback != 1 || !FeedbackOutputPresent() || FeedbackEndMode != endEvent) return;
   EndSchedule();
   if (FdBkActive != 1) return;
   NextFeedbackUpdateTime = After(Now(), std::max(FeedbackUpdateInterval, 1));

@@ -8,6 +8,11 @@
 
 namespace mv {
 
+// Whether the interface in use has output 2, the output the feedback drives (the
+// demonstration stands in for an interface with both). Elsewhere a schedule is kept
+// but is not in force: it is neither stepped nor sent, and the D-A menu's marks say so.
+bool FeedbackOutputPresent();
+
 // The run's start: step 1 comes into force at the first update after this tick.
 void BeginFdBk();
 // One pass of a recording loop: steps the schedule and drives the output when an

@@ -5,6 +5,7 @@
 
 #include "control/analog_output.h"
 #include "control/editor_loop.h"
+#include "control/feedback.h"
 #include "control/feedback_diagram.h"
 #include "control/refusal_line.h"
 #include "control/state.h"
@@ -474,9 +475,10 @@ Str255 FeedbackEndStateText() {
                 VoltsText(FdBkEndMinV) + " to " + VoltsText(FdBkEndMaxV) + " V");
 }
 
-void CheckFeedbackMenuItems(bool on) {
-  rt::CheckMenuItem(kDAMenu, kFeedbackItem1, on);
-  rt::CheckMenuItem(kDAMenu, kFeedbackItem2, on);
+void CheckFeedbackMenuItems(bool steps) {
+  const bool inForce = steps && FeedbackOutputPresent();
+  rt::CheckMenuItem(kDAMenu, kFeedbackItem1, inForce);
+  rt::CheckMenuItem(kDAMenu, kFeedbackItem2, inForce);
 }
 
 void AnalogFEEDBACK() {

@@ -50,7 +50,8 @@ Str255 FeedbackEndStateText();
 void AnalogFEEDBACK();
 
 // Both D-A items that open the feedback schedule ("Feedback Control, Channel 1..." and
-// "... Channel 2...") carry its check mark: on while the schedule has steps.
-void CheckFeedbackMenuItems(bool on);
+// "... Channel 2...") carry its check mark: on while the schedule has steps and is in
+// force, which it is only on an interface with output 2 (FeedbackOutputPresent).
+void CheckFeedbackMenuItems(bool steps);
 
 }  // namespace mv

@@ -61,7 +61,7 @@ void MarkUnsaved() {
   PrefsArray[PrefsSlot::LastRunSaved] = 0;
 }
 
-void ShowFailure(int16_t field, const char* text) {
+void ShowFailure(int16_t field, const std::string& text) {
   files_hooks::ShowOnAcquisitionScreen(field, text, true);
   zap();
 }
@@ -92,6 +92,15 @@ void ChooseRoot(RootKind kind) {
 // a period or sweep is never dropped for want of a folder.
 std::string NumberedFilesFolder() {
   return ScopeFileCFURL.empty() ? rt::DocumentsDir() : FolderOf(ScopeFileCFURL);
+}
+
+// Why a save failed, in the few words a screen field holds: a folder that is gone (a
+// stick pulled out, a share dropped) is said as such, else the system's word for it.
+std::string ShortSaveReason(const std::string& folder, const std::string& reason) {
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) return "folder not found";
+  const std::size_t colon = reason.rfind(": ");
+  return colon == std::string::npos ? reason : reason.substr(colon + 2);
 }
 
 std::string NumberedFileName(RootKind kind, int32_t count) {
@@ -457,11 +466,11 @@ bool QuickSAVE() {
 
 void SaveSCOPE() {
   const DataFormat f = DataFileFormatChoice();
+  const int32_t lastSaved = ScopeCount;
   ScopeCount = NextNumberedCount(RootKind::Scope);
-  const std::string path = InFolder(NumberedFilesFolder(), NumberedFileName(RootKind::Scope, ScopeCount));
-  files_hooks::ShowOnAcquisitionScreen(
-      kNextFileField, NextFileText(filestrings.rootName.str(), NextNumberedCount(RootKind::Scope)).str(),
-      false);
+  const std::string folder = NumberedFilesFolder();
+  const std::string name = NumberedFileName(RootKind::Scope, ScopeCount);
+  const std::string path = InFolder(folder, name);
   FileResult r;
   switch (f) {
     case DataFormat::Sable:
@@ -474,11 +483,19 @@ void SaveSCOPE() {
       r = SaveScopeSweepBinary(path);
       break;
   }
-  // Only the binary sweep file sounds; the Sable export and the text list are silent.
-  if (r && f == DataFormat::Binary)
-    wsst();
-  else if (!r)
-    ShowFailure(kNextFileField, " save failed");
+  if (r) {
+    files_hooks::ShowOnAcquisitionScreen(
+        kNextFileField, NextFileText(filestrings.rootName.str(), NextNumberedCount(RootKind::Scope)).str(),
+        false);
+    // Only the binary sweep file sounds; the Sable export and the text list are silent.
+    if (f == DataFormat::Binary) wsst();
+  } else {
+    // The next sweep takes the name of the one lost, so the numbers on the screen and
+    // in the folder agree; the screen says at once which sweep was lost and why.
+    ScopeCount = lastSaved;
+    ShowFailure(kNextFileField,
+                SweepNotSavedText(Utf8ToMacRoman(name), ShortSaveReason(folder, r.reason)).str());
+  }
   rt::PeekEvents();
 }
 

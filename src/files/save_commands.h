@@ -32,7 +32,9 @@ void AutoTimedBACKUP(int16_t resetTimer);
 void AUTOSAVE();
 // Saves the recording at once under a dated name; true only when the file was written.
 bool QuickSAVE();
-// The present scope sweep to the next numbered scope file.
+// The present scope sweep to the next numbered scope file. A sweep that cannot be
+// written is said on the screen by its file name and why, and the count stays, so
+// the next sweep takes that name.
 void SaveSCOPE();
 // The number the next numbered file of a kind takes (scope sweeps, or the periods of
 // repeated recordings): the first after ScopeCount whose name is free in the numbered

@@ -91,6 +91,10 @@ Str255 NextFileText(std::string_view root, int32_t nextCount) {
   return Str255(" next: '") + root + PrintedNumber(nextCount) + "'  ";
 }
 
+Str255 SweepNotSavedText(std::string_view fileName, std::string_view why) {
+  return Str255(" '") + fileName + "' not saved: " + why + " ";
+}
+
 std::string BackupDefaultName(bool extensions) {
   return extensions ? "Backup file.kstr" : "Backup file";
 }

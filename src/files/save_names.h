@@ -43,6 +43,9 @@ std::string ScopeFileName(std::string_view root, int32_t count, DataFormat f, bo
 std::string PeriodFileName(std::string_view root, int32_t count, DataFormat f, bool extensions);
 // The acquisition screen's " next: 'root 3'  ".
 Str255 NextFileText(std::string_view root, int32_t nextCount);
+// The acquisition screen's " 'root 3.kssc' not saved: folder not found ": a numbered
+// sweep that could not be written, named by its file, and why.
+Str255 SweepNotSavedText(std::string_view fileName, std::string_view why);
 
 // "Backup file", plus ".kstr" when extensions are on.
 std::string BackupDefaultName(bool extensions);

@@ -10,6 +10,7 @@
 #include "acquisition/recording_keys.h"
 #include "acquisition/state.h"
 #include "acquisition/toolbar.h"
+#include "control/feedback_window.h"
 #include "control/state.h"
 #include "control/switching.h"
 #include "conversions/evaluate.h"
@@ -279,6 +280,9 @@ void PrepareSetUp() {
   Step("preparation");
   HowManyHardwareADinputs();
   AOmenuAdjust();
+  // The interface may have changed since the schedule was set: its marks say whether
+  // the interface has the output the feedback drives.
+  CheckFeedbackMenuItems(DoFeedback == 1);
   if (SwitchingMode != SwitchingPatternCode::Off) SWITCHTOREFERENCE();
 }
 

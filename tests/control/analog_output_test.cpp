@@ -124,6 +124,9 @@ TEST_F(AnalogOutputTest, EveryValueIsLimitedToTheOutputRange) {
 
 TEST_F(AnalogOutputTest, DataTakerOutputOneOnly) {
   External_AD = ExternalADCode::DT80;
+  SetAOvolts(2, 4.0f);  // before anything went out: no command carries output 1's volts
+  EXPECT_EQ(port->Written(), "");
+  Ticks(31);
   port->ReplyNext("ok");
   SetAOvolts(1, 1.25f);
   EXPECT_EQ(port->Written(), "VO=1250\r");

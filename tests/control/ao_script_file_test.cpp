@@ -38,6 +38,7 @@ class AOscriptFileTest : public test::ProgramTest {
 
 TEST_F(AOscriptFileTest, FieldsLieBigEndianAtTheirOffsets) {
   AOscript[0][1] = 3.0f;
+  AO1on = 1;
   AOscript[1][1] = 2.0f;
   AOscript[1][2] = -2.0f;
   AOscript[100][6] = 0.5f;
@@ -139,6 +140,28 @@ TEST_F(AOscriptFileTest, AFileWithoutStepsTurnsFeedbackOffWithItsEndState) {
   EXPECT_EQ(FeedbackON, 0);
   EXPECT_EQ(DoFeedback, 0);
   EXPECT_EQ(FdBkEndStateEntered, 0);
+}
+
+// The file has no on/off of a script: one the feedback's warning shut down is saved
+// with no steps (they stay in their rows), and a file that holds both an output-2
+// script and a feedback schedule in force (as one saved before did) leaves the script
+// off.
+TEST_F(AOscriptFileTest, AScriptShutDownForTheFeedbackStaysOffThroughTheFile) {
+  AOscript[0][4] = 2.0f;
+  AOscript[1][4] = 4.5f;
+  AOscript[1][5] = 1.0f;
+  AO2on = 0;
+  FeedbackArray[1] = {0, 0, 2, 3, 1, 0.4f, 2};
+  AnalogOutputScriptFile f = CaptureAOscriptFile();
+  EXPECT_EQ(f.script[0][4], 0.0f);
+  EXPECT_EQ(f.script[1][4], 4.5f);
+  f.script[0][4] = 2.0f;
+  AO2on = 1;
+  ApplyAOscriptFile(f);
+  EXPECT_EQ(AO2on, 0);
+  EXPECT_FALSE(rt::MenuItemChecked(kDA, 4));
+  EXPECT_EQ(DoFeedback, 1);
+  EXPECT_TRUE(rt::MenuItemChecked(kDA, 2));
 }
 
 TEST_F(AOscriptFileTest, AShortLongOrHostileFileIsRefusedWhole) {

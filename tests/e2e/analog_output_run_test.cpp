@@ -89,6 +89,7 @@ class AnalogOutputRunE2E : public test::SimulatedRunTest {
     ch1[ChanField::B] = 1;
     ch1[ChanField::PlotMax] = 2;
     ch1[ChanField::Averaged] = 1;
+    setup.dataTaker[1] = {1, 0, 0, 0, 0};  // a voltage input, on a DataTaker
     EXPECT_EQ(SetupRecordProblem(setup), "");
     const fs::path file = documents_ / "outputs.MVsetup";
     std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
@@ -151,15 +152,21 @@ struct FeedbackRow {
   bool fromFile;  // loaded by "Open AO Data..." (the window never opens), else typed
   std::vector<FeedbackStep> steps;
   EndState end;
-  const char* loopTo;  // typed into "Loop to Step:" and clicked; nullptr: left alone
-  bool marked;         // the D-A menu's feedback marks after the load or the window
+  const char* loopTo;           // typed into "Loop to Step:" and clicked; nullptr: left alone
+  bool marked;                  // the D-A menu's feedback marks after the load or the window
   bool scheduleBefore = false;  // a file's: a one-step schedule typed in the window first
   // A file's: it holds only the end state {0, 1, 4.5, 4}; the steps are typed in the
   // window after it is loaded, and the whole is saved by "Save AO Data..." and loaded again.
   bool stepsTypedAfterLoadThenSavedAndReloaded = false;
+  sim::Kind kind = sim::Kind::UI3;
+  int interfaceItem = 2;  // in the External A/D Device window's popup
+  // Output 2 runs a script of 4.5 V first, shut down in the feedback's warning; the
+  // whole is saved by "Save AO Data..." and opened again before the run.
+  bool scriptShutDownSavedAndReopened = false;
 };
 
 // Steps of 3 s each in a 20 s run, then the end state (end mode 1: after the last step).
+// clang-format off
 const FeedbackRow kFeedbackRows[] = {
     {"AFileWithStepsAndAnEndState", true, {{0, 1, 3, 2, 0.05f}, {0, 1, 1.5f, 1, 0.05f}}, {true, 0, 1, 4.5f, 4}, nullptr,
      true},
@@ -170,7 +177,14 @@ const FeedbackRow kFeedbackRows[] = {
      true},
     {"AnEndStateOnlyFileThenTypedStepsSavedAndReloaded", true, {{0, 1, 3, 2, 0.05f}}, {false, 0, 0, 0, 0}, nullptr,
      true, false, true},
+    // A DT800 has output 1 alone: the schedule is kept, not in force, and nothing is sent.
+    {"AFileWithStepsOnADT800", true, {{0, 1, 3, 2, 0.05f}, {0, 1, 1.5f, 1, 0.05f}}, {true, 0, 1, 4.5f, 4}, nullptr,
+     false, false, false, sim::Kind::DT800, 5},
+    // One step of 2 to 3 V through the whole run.
+    {"AScriptShutDownForFeedbackSavedAndReopened", false, {{0, 1, 3, 2, 0.4f}}, {false, 0, 0, 0, 0}, nullptr, true,
+     false, false, sim::Kind::UI3, 2, true},
 };
+// clang-format on
 
 class FeedbackRunE2E : public AnalogOutputRunE2E, public ::testing::WithParamInterface<FeedbackRow> {
  protected:
@@ -187,7 +201,8 @@ class FeedbackRunE2E : public AnalogOutputRunE2E, public ::testing::WithParamInt
     AnalogOutputScriptFile f = CaptureAOscriptFile();
     for (size_t k = 0; k < row.steps.size(); ++k) {
       const FeedbackStep& st = row.steps[k];
-      f.feedback[k + 1] = {0, st.setpoint, st.minVolts, st.maxVolts, st.range, st.minutes, static_cast<float>(k + 2)};
+      f.feedback[k + 1] = {
+          0, st.setpoint, st.minVolts, st.maxVolts, st.range, st.minutes, static_cast<float>(k + 2)};
     }
     f.feedbackChan = 1;
     f.updateInterval = 30;
@@ -206,19 +221,31 @@ class FeedbackRunE2E : public AnalogOutputRunE2E, public ::testing::WithParamInt
     return file;
   }
   // The window from the D-A menu: channel 1, the steps, the end state, the loop, Done.
+  // With output 2's script on, the warning comes first and gives the output up.
   static std::string TypedSchedule(const FeedbackRow& row) {
-    std::string s = "menu 5 2\nuntil 788 20\nclick 788 1\n";
+    std::string s = "menu 5 2\nuntil 788 20\n";
+    if (row.scriptShutDownSavedAndReopened)
+      s += "click-label 788 Use it for Feedback Control\nclick-label 788 Selection OK\nuntil 788 20\n";
+    s += "click 788 1\n";
     for (const FeedbackStep& st : row.steps)
-      s += Field(120, st.setpoint) + Field(121, st.range) + Field(122, st.maxVolts) + Field(123, st.minVolts) +
-           Field(124, st.minutes) + "click 788 25\n";
+      s += Field(120, st.setpoint) + Field(121, st.range) + Field(122, st.maxVolts) +
+           Field(123, st.minVolts) + Field(124, st.minutes) + "click 788 25\n";
     if (row.end.entered)
       s += Field(120, row.end.setpoint) + Field(121, row.end.range) + Field(122, row.end.maxVolts) +
            Field(123, row.end.minVolts) + "click 788 24\n";
     if (row.loopTo)
-      s += "type 788 128 x\nkey Backspace\nkey Backspace\ntype 788 128 " + std::string(row.loopTo) + "\nclick 788 30\n";
+      s += "type 788 128 x\nkey Backspace\nkey Backspace\ntype 788 128 " + std::string(row.loopTo) +
+           "\nclick 788 30\n";
     return s + "click 788 33\ngone 788 20\n";
   }
 };
+
+// The output-1 commands a DataTaker received.
+int VOCommands(const std::string& log) {
+  int n = 0;
+  for (std::size_t at = log.find("VO="); at != std::string::npos; at = log.find("VO=", at + 1)) ++n;
+  return n;
+}
 
 // Every command to output 2 holds volts within the limits of the step in force at its
 // tick (an update's room at each change), after the last step within the end state's,
@@ -227,35 +254,41 @@ class FeedbackRunE2E : public AnalogOutputRunE2E, public ::testing::WithParamInt
 TEST_P(FeedbackRunE2E, EveryOutputCommandIsWithinWhatTheWindowAndMarksShow) {
   const FeedbackRow& row = GetParam();
   sim::Options o;
-  o.kind = sim::Kind::UI3;
+  o.kind = row.kind;
   ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
   const fs::path setup = WriteSetup();
   FeedbackRow before = row;
   before.steps = {{0, 1, 3, 2, 0.05f}};
   before.end.entered = false;
-  std::string schedule =
-      row.fromFile ? (row.scheduleBefore ? TypedSchedule(before) : std::string()) + "panel " +
-                         WriteScheduleFile(row).string() + "\nmenu 5 7\n"
-                   : TypedSchedule(row);
-  if (row.stepsTypedAfterLoadThenSavedAndReloaded) {
-    const std::string saved = (documents_ / "saved.AOscr").string();
+  std::string schedule = row.fromFile ? (row.scheduleBefore ? TypedSchedule(before) : std::string()) +
+                                            "panel " + WriteScheduleFile(row).string() + "\nmenu 5 7\n"
+                                      : TypedSchedule(row);
+  const std::string saved = (documents_ / "saved.AOscr").string();
+  if (row.stepsTypedAfterLoadThenSavedAndReloaded)
     schedule += TypedSchedule(row) + "panel " + saved + "\nmenu 5 8\npanel " + saved + "\nmenu 5 7\n";
-  }
+  if (row.scriptShutDownSavedAndReopened)
+    schedule = "menu 5 4\nuntil 788\ntype 788 101 4.5\nclick 788 21\nclick 788 35\ngone 788\n" + schedule +
+               "panel " + saved + "\nmenu 5 8\npanel " + saved + "\nmenu 5 7\n";
   const std::string script =
-      "start " + setup.string() +
-      "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 2\nclick-label 21 Selection OK\n"
-      "until 88\nclick-label 88 " +
-      link_ + "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\n" + schedule +
-      "click 104 203\ngone 104\nuntil 112 60\nclick 112 6\nexpect-exit 0\n";
-  bool marked = false;
-  SetControlLoopTap([this, &marked](const std::string& step) {
-    if (step == "run") marked = rt::MenuItemChecked(5, 2) && rt::MenuItemChecked(5, 5);
+      "start " + setup.string() + "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 " +
+      std::to_string(row.interfaceItem) + "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " + link_ +
+      "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\n" + schedule + "shot-menu 5 " +
+      Shot((std::string("menu5-feedback-") + row.name + ".png").c_str()) +
+      "\nclick 104 203\ngone 104\nuntil 112 60\nclick 112 6\nexpect-exit 0\n";
+  bool marked = false, script2Marked = false;
+  SetControlLoopTap([this, &marked, &script2Marked](const std::string& step) {
+    if (step == "run") {
+      marked = rt::MenuItemChecked(5, 2) && rt::MenuItemChecked(5, 5);
+      script2Marked = rt::MenuItemChecked(5, 4);
+    }
     Step(step);
   });
   drive::ScriptRunner runner(script);
   const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result);
   EXPECT_EQ(marked, row.marked) << "the D-A menu's feedback marks as the run starts";
+  EXPECT_FALSE(script2Marked) << "no output-2 script runs beside the feedback";
+  EXPECT_EQ(sim_->Received().find("VO="), std::string::npos) << "nothing for output 1 in any row";
 
   // Each step's span in ticks from the run's start; the schedule's end.
   std::vector<uint64_t> from;
@@ -284,7 +317,9 @@ TEST_P(FeedbackRunE2E, EveryOutputCommandIsWithinWhatTheWindowAndMarksShow) {
     EXPECT_TRUE(ok) << volts << " V at tick " << w.tick - runTick_ << " of the run";
   }
   std::cout << "[ feedback row ] " << row.name << ": " << commands << " output commands, " << within
-            << " within the step or end state in force, " << afterLast << " past the last step\n";
+            << " within the step or end state in force, " << afterLast
+            << " past the last step; simulator's log: " << sim_->Received().size() << " bytes, "
+            << VOCommands(sim_->Received()) << " \"VO=\"\n";
   if (row.marked) {
     EXPECT_GT(commands, 0) << "the marks say feedback runs";
   } else {

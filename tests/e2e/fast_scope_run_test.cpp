@@ -28,6 +28,7 @@
 #include "devices/state.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
+#include "files/needs.h"
 #include "files/setup_file.h"
 #include "files/state.h"
 #include "kit/builders.h"
@@ -216,6 +217,10 @@ struct FastRow {
   int stopAt;            // Escape as this block begins
   std::vector<SavedSweep> saved;
   long tagStep = 1000;  // tagged bursts: burst n's k-th number is n x tagStep + k mV
+  // > 0: the sweeps go into a folder of their own, which is gone from the start of block
+  // folderGoneAt (a stick pulled out) until block folderBackAt begins; every sweep saved
+  // meanwhile is lost, and the screen must say so.
+  int folderGoneAt = 0, folderBackAt = 0;
 };
 
 // Tagged bursts: burst n's k-th number is n x 1000 + k mV (within the input's 10 V for
@@ -318,6 +323,12 @@ const FastRow kFastRows[] = {
     {"AZeroMillivoltReading", 0.001, 200, 0.0f, 1.0f, {"1000", "0", "-250", "0", "500"}, {}, {},
      {{2, When::Recording, Press::Tab}},
      0, 3, {{1}}},
+    // The sweeps' folder is gone through blocks 4 and 5: the two sweeps Tab saves then
+    // are lost and said; with the folder back, block 5 is saved as the third file.
+    {"ASweepFolderGoneMidRun", 0.001, 400, 0.5f, 2.0f, {}, {}, {},
+     {{2, When::Recording, Press::Tab}, {3, When::Recording, Press::Tab}, {4, When::Recording, Press::Tab},
+      {5, When::Recording, Press::Tab}, {6, When::Recording, Press::Tab}},
+     0, 7, {{1}, {2}, {5}}, 1000, 4, 6},
 };
 // clang-format on
 
@@ -367,11 +378,17 @@ class FastScopeSavedPointsE2E : public FastScopeRunE2E, public ::testing::WithPa
   // middle of the logger's recording, or in the first half of the download (well before
   // its last number). A Tab stays down until the sweep is saved, as a finger does.
   void PressFor(const FastRow& row, std::vector<bool>& done, int& tabHeldFrom) {
-    if (tabHeldFrom >= 0 && ScopeCount > tabHeldFrom) {
+    if (tabHeldFrom >= 0 && saves > tabHeldFrom) {
       rt::SetKeyDown(rt::key::Tab, false);
       tabHeldFrom = -1;
     }
     const int block = FastScopeCount + 1;
+    if (row.folderGoneAt > 0) {
+      const fs::path folder = documents_ / "stick", away = documents_ / "stick away";
+      if (block >= row.folderGoneAt && block < row.folderBackAt && fs::exists(folder))
+        fs::rename(folder, away);
+      if (block >= row.folderBackAt && fs::exists(away)) fs::rename(away, folder);
+    }
     rt::SetOutputWindow(1);
     const std::string status = rt::EditFieldExists(300) ? rt::EditText(300) : std::string();
     if (block >= row.stopAt && status == fast_phase::Sampling.text) rt::SetKeyDown(rt::key::Escape, true);
@@ -389,13 +406,18 @@ class FastScopeSavedPointsE2E : public FastScopeRunE2E, public ::testing::WithPa
       done[i] = true;
       if (a.press == Press::Tab) {
         rt::SetKeyDown(rt::key::Tab, true);
-        tabHeldFrom = ScopeCount;
+        tabHeldFrom = saves;
       } else {
         ApplyToolbarClick(45, 20);  // the scope toolbar's save icon
       }
     }
   }
   bool partialShot = false;
+  int saves = 0;  // sweep saves tried, written or not
+  // What field 198 of the screen showed right after each save that failed, and the
+  // scope count then.
+  std::vector<std::string> said;
+  std::vector<int32_t> countWhenSaid;
 };
 
 TEST_P(FastScopeSavedPointsE2E, EverySavedPointIsTheLoggersValueInVoltsAtItsOwnPosition) {
@@ -422,6 +444,23 @@ TEST_P(FastScopeSavedPointsE2E, EverySavedPointIsTheLoggersValueInVoltsAtItsOwnP
     triggerval = -1e6f;  // any reading fires it
   }
   PrepareDT800Scope(row.points, row.interval, row.a, row.b);
+  const fs::path folder = row.folderGoneAt > 0 ? documents_ / "stick" : documents_;
+  if (row.folderGoneAt > 0) {
+    fs::create_directories(folder);
+    ScopeFileCFURL = (folder / "Scope").string();  // the root panel's answer
+  }
+  auto show = files_hooks::ShowOnAcquisitionScreen;
+  files_hooks::ShowOnAcquisitionScreen = [&, show](int16_t field, const std::string& text, bool failed) {
+    show(field, text, failed);
+    if (field == 198) ++saves;
+    if (!failed) return;
+    const int16_t previous = rt::OutputWindow();
+    rt::SetOutputWindow(1);
+    said.push_back(rt::EditFieldExists(198) ? rt::EditText(198) : "(no field)");
+    countWhenSaid.push_back(ScopeCount);
+    if (said.size() == 1) rt::SaveWindowImage(1, Shot("w1-fast-scope-sweep-not-saved.png"));
+    if (previous != 0 && rt::WindowExists(previous)) rt::SetOutputWindow(previous);
+  };
   std::vector<bool> done(row.acts.size(), false);
   int tabHeldFrom = -1;
   auto real = services::ReadControlStrip;
@@ -439,7 +478,7 @@ TEST_P(FastScopeSavedPointsE2E, EverySavedPointIsTheLoggersValueInVoltsAtItsOwnP
   EXPECT_TRUE(std::all_of(done.begin(), done.end(), [](bool d) { return d; })) << "every press was made";
 
   std::vector<fs::path> files;
-  for (const auto& e : fs::directory_iterator(documents_))
+  for (const auto& e : fs::directory_iterator(folder))
     if (e.is_regular_file()) files.push_back(e.path());
   // Scope1, Scope2, ... in the order saved.
   std::sort(files.begin(), files.end(), [](const fs::path& x, const fs::path& y) {
@@ -447,6 +486,16 @@ TEST_P(FastScopeSavedPointsE2E, EverySavedPointIsTheLoggersValueInVoltsAtItsOwnP
     return a.size() != b.size() ? a.size() < b.size() : a < b;
   });
   ASSERT_EQ(files.size(), row.saved.size());
+  // A sweep that was not saved is said at once on the screen, by its name and why, and
+  // the next sweep takes that name: the files are numbered without a gap.
+  const size_t lost = row.folderGoneAt > 0 ? row.acts.size() - row.saved.size() : 0;
+  ASSERT_EQ(said.size(), lost);
+  for (size_t k = 0; k < said.size(); ++k) {
+    EXPECT_EQ(said[k], " 'Scope " + std::to_string(countWhenSaid[k] + 1) + "' not saved: folder not found ");
+    EXPECT_EQ(countWhenSaid[k], 2) << "the label stays at the sweep lost";
+  }
+  for (size_t f = 0; f < files.size(); ++f)
+    EXPECT_EQ(files[f].filename().string(), "Scope " + std::to_string(f + 1));
   int32_t right = 0, bad = 0, wrong = 0;
   std::vector<std::string> notes;  // per sweep: the points its note counts, "?" unknown
   for (size_t f = 0; f < files.size(); ++f) {
@@ -482,7 +531,8 @@ TEST_P(FastScopeSavedPointsE2E, EverySavedPointIsTheLoggersValueInVoltsAtItsOwnP
       EXPECT_EQ(read, want.read < 0 ? row.points : want.read);
     }
     if (!unknown) {
-      const std::string note = partial + std::to_string(read) + " of " + std::to_string(row.points) + " points";
+      const std::string note =
+          partial + std::to_string(read) + " of " + std::to_string(row.points) + " points";
       EXPECT_EQ(dump.find(note) != std::string::npos, read < row.points) << note;
     }
     EXPECT_EQ(c.right, read) << "every point the note counts holds the logger's value, at its own position";
@@ -497,6 +547,8 @@ TEST_P(FastScopeSavedPointsE2E, EverySavedPointIsTheLoggersValueInVoltsAtItsOwnP
   std::cout << "[ fast-scope row ] " << row.name << ": " << files.size() << " sweeps, points right " << right
             << ", -99999 " << bad << ", wrong " << wrong << "; held per sweep:";
   for (const std::string& n : notes) std::cout << " " << n;
+  std::cout << "; " << saves << " saves, " << said.size() << " said lost:";
+  for (const std::string& t : said) std::cout << " \"" << t << "\"";
   std::cout << "\n";
   EXPECT_TRUE(rt::SaveWindowImage(1, Shot((std::string("w1-fast-scope-") + row.name + ".png").c_str())));
 }

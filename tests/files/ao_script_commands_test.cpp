@@ -31,6 +31,7 @@ TEST_F(AOscriptCommandsTest, SavedScriptLoadsBackAndChecksItsOutput) {
   AOscript[0][4] = 1.0f;
   AOscript[1][4] = 3.5f;
   AOscript[1][5] = 2.0f;
+  AO2on = 1;  // as the script window leaves a script with steps
   FeedbackChan = 2;
   const auto path = (dir / "AO script.AOscr").string();
   rt::QueuePanelAnswer(path);

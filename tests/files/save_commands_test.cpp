@@ -344,6 +344,17 @@ TEST_F(SaveCommandsTest, ScopeSweepsAreNumberedFromTheRootInTheRootsFolder) {
   EXPECT_TRUE(fs::exists(dir / "sweep2.KSSable"));
   EXPECT_EQ(shown[kNextFileField], " next: 'sweep 3'  ");
   EXPECT_EQ(CountPlayed("wsst.mp3"), 0) << "the Sable export is written silently";
+  // The folder gone (a stick pulled out): the sweep lost is named with why, and the
+  // next sweep takes its name once the folder is back.
+  const fs::path away = dir.string() + "-away";
+  fs::rename(dir, away);
+  SaveSCOPE();
+  EXPECT_EQ(shown[kNextFileField], " 'sweep3.KSSable' not saved: folder not found ");
+  EXPECT_EQ(calls.back(), "failed 198");
+  fs::rename(away, dir);
+  SaveSCOPE();
+  EXPECT_TRUE(fs::exists(dir / "sweep3.KSSable"));
+  EXPECT_EQ(shown[kNextFileField], " next: 'sweep 4'  ");
 }
 
 TEST_F(SaveCommandsTest, ACancelledBackupPanelLeavesTheRunWithoutTimedBackups) {
