@@ -11,6 +11,7 @@
 #include "acquisition/state.h"
 #include "acquisition/toolbar.h"
 #include "control/state.h"
+#include "control/switch_groups.h"
 #include "control/switching.h"
 #include "conversions/evaluate.h"
 #include "conversions/spike_filter.h"
@@ -279,7 +280,10 @@ void PrepareSetUp() {
   Step("preparation");
   HowManyHardwareADinputs();
   AOmenuAdjust();
-  if (SwitchingMode != SwitchingPatternCode::Off) SWITCHTOREFERENCE();
+  // Two references that are not one in each group on this interface (a set-up made on
+  // another) would shut every valve of the other group; the set-up window refuses to start
+  // with them, and they are never put out: the lines stay as they were.
+  if (SwitchingMode != SwitchingPatternCode::Off && !ReferenceGroupRefusal()) SWITCHTOREFERENCE();
 }
 
 void SetUpChannels() {
