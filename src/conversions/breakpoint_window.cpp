@@ -10,6 +10,7 @@
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
+#include "kit/refusal_line.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"
@@ -330,6 +331,17 @@ class BreakpointWindow {
   }
 
   void SetEquation(int row) {
+    // A coefficient the channel cannot hold is not set into the row: the line says why and
+    // the field is selected.
+    constexpr int16_t kRefusalField = 140;
+    if (const auto refusal = CoefficientFieldsRefusal(false, Kind())) {
+      zap();
+      ShowRefusalLine(kRefusalField, Rect{8, 394, 292, 428}, refusal->text);
+      rt::FocusEditField(refusal->field);
+      rt::SelectEditText(refusal->field, 0, -1);
+      return;
+    }
+    ClearRefusalLine(kRefusalField);
     const bool hasC = rt::EditFieldExists(EquationField::C);
     const Str255 aText =
         rt::EditFieldExists(EquationField::A) ? Str255(rt::EditText(EquationField::A)) : Str255();

@@ -15,6 +15,7 @@
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
+#include "kit/refusal_line.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"
@@ -246,6 +247,7 @@ class ConversionsWindow {
     using namespace ConversionsButton;
     switch (button) {
       case SelectionOK:
+        if (CoefficientRefused()) return;
         Finish();
         FinalStore();
         return;
@@ -345,6 +347,23 @@ class ConversionsWindow {
   void WriteMenuItems(const Str255& label) {
     rt::SetMenuItem(kEquationsMenu, channel_, ConversionMenuText("Ch.", channel_, label));
     rt::SetMenuItem(kOptionsMenu, channel_, ConversionMenuText("ch.", channel_, label));
+  }
+
+  // A coefficient the channel cannot hold (stored, it would be no number or 0) keeps the
+  // window open, with a line that says why and the field selected.
+  bool CoefficientRefused() {
+    rt::SetOutputWindow(kWindow);
+    const auto refusal =
+        CoefficientFieldsRefusal(panelKind_ == ConversionsButton::ThreeWay, WholeCode(TypeCode()));
+    if (!refusal) {
+      ClearRefusalLine(kCoefficientRefusalField);
+      return false;
+    }
+    zap();
+    ShowRefusalLine(kCoefficientRefusalField, Rect{213, 324, 470, 353}, refusal->text);
+    rt::FocusEditField(refusal->field);
+    rt::SelectEditText(refusal->field, 0, -1);
+    return true;
   }
 
   // Selection OK, Return or Enter, or the close box: the label is confirmed.

@@ -21,6 +21,8 @@ constexpr int16_t Log = 1, Power = 2, FirstCustom = 3, LastCustom = 10, Polynomi
 constexpr int16_t kChannelLabelField = 105;
 // The note shown between runs: a change made now is the next run's.
 constexpr int16_t kNextRunNoteField = 150;
+// The line that refuses a coefficient the channel cannot hold.
+constexpr int16_t kCoefficientRefusalField = 151;
 inline constexpr const char* kNextRunNote =
     "This run's files keep the conversions it was recorded with; a change made here applies to the next run.";
 

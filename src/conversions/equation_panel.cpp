@@ -6,9 +6,12 @@
 #include "conversions/evaluate.h"
 #include "conversions/text_fields.h"
 #include "kit/builders.h"
+#include "kit/channel_values.h"
 #include "kit/drawing.h"
 #include "kit/format.h"
 #include "kit/protocol.h"
+#include "kit/refusal_line.h"
+#include "kit/sounds.h"
 #include "kit/state.h"
 #include "kit/subscript.h"
 #include "runtime/events.h"
@@ -126,6 +129,24 @@ Str255 CoefficientText(float value) {
 float CoefficientFromText(std::string_view text) {
   const auto value = static_cast<float>(TextToNumber(text));
   return std::isfinite(value) ? value : 0.0f;
+}
+
+std::optional<CoefficientFieldRefusal> CoefficientFieldsRefusal(bool threeWay, int16_t type) {
+  using namespace EquationField;
+  const char* c = type == ConversionTypeCode::Power ? "exponent" : "c";
+  const std::pair<int16_t, const char*> plain[] = {{A, "a"}, {B, "b"}, {C, c}};
+  const std::pair<int16_t, const char*> poly[] = {{A, "p0"},  {B, "p1"}, {C, "p2"},
+                                                  {P3, "p3"}, {K, "K"},  {M, "m"}};
+  const auto first = [](const auto& fields) -> std::optional<CoefficientFieldRefusal> {
+    for (const auto& [field, name] : fields) {
+      if (!rt::EditFieldExists(field)) continue;
+      const std::string text = rt::EditText(field);
+      if (const auto why = TypedCoefficientProblem(text))
+        return CoefficientFieldRefusal{field, std::string(name) + ": \"" + text + "\" " + *why + "."};
+    }
+    return std::nullopt;
+  };
+  return threeWay ? first(poly) : first(plain);
 }
 
 PanelLayout PlainEquationPanel(int16_t type, float a, float b, float c) {
@@ -277,6 +298,24 @@ float FieldValue(int16_t field) {
   return rt::EditFieldExists(field) ? CoefficientFromText(rt::EditText(field)) : 0.0f;
 }
 
+// Every way out stores the six fields, so none is left while a field holds a coefficient
+// the channel cannot hold: the window stays, with a line that says why and the field
+// selected.
+bool PolyFieldRefused() {
+  constexpr int16_t kRefusalField = 120;
+  rt::SetOutputWindow(kThreeWayWindow);
+  const auto refusal = CoefficientFieldsRefusal(true, ConversionTypeCode::ThreeWay);
+  if (!refusal) {
+    ClearRefusalLine(kRefusalField);
+    return false;
+  }
+  zap();
+  ShowRefusalLine(kRefusalField, Rect{8, 218, 332, 242}, refusal->text);
+  rt::FocusEditField(refusal->field);
+  rt::SelectEditText(refusal->field, 0, -1);
+  return true;
+}
+
 }  // namespace
 
 void ShowPoly(int16_t channel) {
@@ -293,7 +332,7 @@ void ShowPoly(int16_t channel) {
   for (;;) {
     rt::PumpEvents();
     if (!rt::WindowExists(kThreeWayWindow)) return;
-    if (ShowPolyEnds(Action, EventID)) break;
+    if (ShowPolyEnds(Action, EventID) && !PolyFieldRefused()) break;
     Action = 0;
     EventID = 0;
   }

@@ -6,6 +6,8 @@
 // then drawn into the current output window.
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "conversions/state.h"
@@ -55,6 +57,16 @@ struct PanelLayout {
 Str255 CoefficientText(float value);
 // A field's number: text that is no number (or lies beyond single precision) gives 0.
 float CoefficientFromText(std::string_view text);
+
+// The first coefficient field of the output window's panel that holds a value the channel
+// cannot hold, with the line that says why (`b: "1e39" is too large for a channel (at most
+// 3.4e38).`); nothing when every field can be stored. The three-way fields are p0 to p3, K
+// and m; the plain ones a, b and c (the exponent for a power, type 3).
+struct CoefficientFieldRefusal {
+  int16_t field = 0;
+  std::string text;
+};
+std::optional<CoefficientFieldRefusal> CoefficientFieldsRefusal(bool threeWay, int16_t type);
 
 // The plain-type panel of a type code: linear heading and fields a, b for every
 // type without its own (1, 4, 5, 6, 7, ...); type 2 adds c, type 3 the exponent.

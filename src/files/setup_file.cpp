@@ -8,6 +8,7 @@
 #include "files/bytes.h"
 #include "files/setup_text.h"
 #include "files/state.h"
+#include "kit/channel_values.h"
 #include "kit/format.h"
 #include "kit/sample_intervals.h"
 
@@ -21,8 +22,6 @@ constexpr std::size_t kDeviceLabelsSize = 160;
 constexpr double kLastSwitchedDevice = 8;
 constexpr float kLargestChartView = 10;
 constexpr int16_t kLargestScopeStep = 30;
-// The most readings a channel's row in the set-up window takes.
-constexpr double kMostReadingsAveraged = 2147483647.0;
 
 // The field order, walked once to write and once to read: the writer puts each
 // value, the reader takes it (checking every read against the end of the file).
@@ -355,6 +354,41 @@ bool NumbersAreFinite(const SetupRecord& r) {
          std::all_of(r.spikeFilter.begin(), r.spikeFilter.end(), [](float v) { return std::isfinite(v); });
 }
 
+std::string Trimmed(const Str255& number) {
+  std::string text = number.str();
+  text.erase(0, text.find_first_not_of(' '));
+  return text;
+}
+
+// A channel's readings averaged and coefficients (its row's a, b, c and its three-way
+// record) by the rules of the windows that set them. The data file states the count it
+// was given: a fraction, or a count beyond what the sample takers count, would say one
+// count while they average another.
+std::string ChannelValueProblem(const SetupRecord& r, int ch) {
+  const double averaged = r.channelTable[ch][ChanField::Averaged];
+  // Beyond the chart the count is the scope samples per chart sample, worked out from the
+  // intervals whenever the set-up window opens; no sample taker averages it.
+  const double counted = r.recordingMode == RecordingModeCode::Chart
+                             ? averaged
+                             : std::min(averaged, static_cast<double>(kMostReadingsAveraged));
+  if (const auto why = ReadingsAveragedProblem(counted))
+    return "channel " + std::to_string(ch) + " averages " + Trimmed(PrintedNumber(averaged)) +
+           " readings: " + *why;
+  const std::pair<int, const char*> coefficients[] = {
+      {ChanField::A, "a"}, {ChanField::B, "b"}, {ChanField::C, "c"}};
+  for (const auto& [field, name] : coefficients)
+    if (const auto why = CoefficientProblem(r.channelTable[ch][field]))
+      return "channel " + std::to_string(ch) + "'s coefficient " + name + " is " +
+             Trimmed(PrintedNumber(r.channelTable[ch][field])) + ": it " + *why;
+  const std::pair<int, const char*> threeWay[] = {{0, "p0"}, {1, "p1"}, {2, "p2"},
+                                                  {3, "p3"}, {5, "K"},  {6, "m"}};
+  for (const auto& [field, name] : threeWay)
+    if (const auto why = CoefficientProblem(r.poly[ch][field]))
+      return "channel " + std::to_string(ch) + "'s three-way coefficient " + name + " is " +
+             Trimmed(PrintedNumber(r.poly[ch][field])) + ": it " + *why;
+  return {};
+}
+
 // An interval as the file stores it: ticks (1/60 s) in single precision.
 float TicksOf(double seconds) {
   return static_cast<float>(seconds * 60.0);
@@ -405,20 +439,8 @@ std::string SetupRecordProblem(const SetupRecord& r) {
   for (int ch = 1; ch <= std::max<int>(devices, r.channels); ++ch)
     if (!IsDevice(r.channelTable[ch][ChanField::Device]))
       return "a channel's switched device is out of range";
-  for (int ch = 1; ch <= r.channels; ++ch) {
-    const double averaged = r.channelTable[ch][ChanField::Averaged];
-    if (!(averaged >= 0 && averaged <= kMostReadingsAveraged))
-      return "channel " + std::to_string(ch) + " averages " + PrintedNumber(averaged).str() +
-             " readings: a channel averages 1 reading or more, or 0 for continuous averaging";
-    // The data file states the count it was given: a fraction would say one count while
-    // the sample takers average another.
-    if (averaged != std::trunc(averaged)) {
-      std::string count = PrintedNumber(averaged).str();
-      count.erase(0, count.find_first_not_of(' '));
-      return "channel " + std::to_string(ch) + " averages " + count +
-             " readings: a channel averages a whole number of readings";
-    }
-  }
+  for (int ch = 1; ch <= r.channels; ++ch)
+    if (std::string why = ChannelValueProblem(r, ch); !why.empty()) return why;
   if (r.extraTriggerInput < 0 || r.extraTriggerInput > 16)
     return "the trigger's extra A-D input is " + std::to_string(r.extraTriggerInput) +
            ": inputs are numbered 1 to 16";

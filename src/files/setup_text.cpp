@@ -54,7 +54,7 @@ class TextFields {
   bool f32(float& v) {
     double x = 0;
     if (!Number(x)) return false;
-    if (std::fabs(x) > std::numeric_limits<float>::max()) return Fail("is out of range");
+    if (std::fabs(x) > std::numeric_limits<float>::max()) return Fail("is too large for single precision");
     v = static_cast<float>(x);
     return true;
   }

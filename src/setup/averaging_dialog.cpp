@@ -1,12 +1,16 @@
 // The averaging dialog (window 8): readings averaged per chart sample and the two
 // continuous-averaging modes, kept in line with the Sample Averaging menu.
 #include <cmath>
-#include <limits>
+#include <optional>
+#include <string>
 
 #include "kit/builders.h"
+#include "kit/channel_values.h"
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
+#include "kit/refusal_line.h"
+#include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/menus.h"
@@ -21,7 +25,7 @@ namespace {
 
 constexpr int16_t kWindow = kAveragingWindow;
 constexpr int16_t kOK = 1, kLastChannelBox = 2, kAbsoluteBox = 3, kAllChannelsBox = 4, kHelp = 5;
-constexpr int16_t kField = 101;
+constexpr int16_t kField = 101, kRefusalField = 102;
 constexpr int16_t kHelpTopic = 134;
 constexpr int16_t kSampleAveragingMenu = 110;
 constexpr const char* kContinuous = "continuous";
@@ -131,6 +135,24 @@ void HandleItem(int16_t id, bool lastChannel) {
   SyncAveragingMenu(lastChannel);
 }
 
+// A count the sample takers cannot average keeps the window open, with a line that says
+// why and the count selected.
+bool CountRefused(bool lastChannel) {
+  const std::string text = rt::EditText(kField);
+  const double count = std::trunc(TextToNumber(text));
+  const auto why =
+      LastChannelContinuous(lastChannel) || !(count >= 1) ? std::nullopt : ReadingsAveragedProblem(count);
+  if (!why) {
+    ClearRefusalLine(kRefusalField);
+    return false;
+  }
+  zap();
+  ShowRefusalLine(kRefusalField, Rect{14, 174, 214, 210}, "\"" + text + "\": " + *why + ".");
+  rt::FocusEditField(kField);
+  rt::SelectEditText(kField, 0, -1);
+  return true;
+}
+
 void RunAveragingLoop(bool lastChannel) {
   Action = 0;
   EventID = 0;
@@ -142,24 +164,24 @@ void RunAveragingLoop(bool lastChannel) {
     rt::SetMenuHandler(ChannelMenuHandler);
     if (!rt::WindowExists(kWindow)) return;
     rt::SetOutputWindow(kWindow);
-    bool done = MENUID == 255;
-    if (Action == ActionCode::Key) done = done || EventID == 0 || EventID == 13 || EventID == 3;
+    bool confirmed = false;
+    if (Action == ActionCode::Key) confirmed = EventID == 0 || EventID == 13 || EventID == 3;
     if (Action == ActionCode::Click) {
-      done = done || EventID == kOK;
+      confirmed = EventID == kOK;
       HandleItem(static_cast<int16_t>(EventID), lastChannel);
     }
     Action = 0;
     EventID = 0;
-    if (done) return;
+    if (MENUID == 255 || (confirmed && !CountRefused(lastChannel))) return;
   }
 }
 
 }  // namespace
 
-int32_t AveragedReadings(const Str255& fieldText) {
+std::optional<int32_t> AveragedReadings(const Str255& fieldText) {
   const double v = std::trunc(TextToNumber(fieldText));
   if (!(v >= 1.0)) return 1;
-  if (v >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+  if (ReadingsAveragedProblem(v)) return std::nullopt;
   return static_cast<int32_t>(v);
 }
 
@@ -177,7 +199,8 @@ bool AVERAGING(int16_t channel) {
   RunAveragingLoop(lastChannel);
   if (rt::WindowExists(kWindow)) {
     const Str255 text = rt::EditText(kField);
-    SamplesToAverage = LastChannelContinuous(lastChannel) ? 0 : AveragedReadings(text);
+    // Left by a menu command with a count it cannot average, the channel keeps the estimate.
+    SamplesToAverage = LastChannelContinuous(lastChannel) ? 0 : AveragedReadings(text).value_or(MaxAvrg);
     rt::CloseWindow(kWindow);
   } else {
     SamplesToAverage = LastChannelContinuous(lastChannel) ? 0 : MaxAvrg;

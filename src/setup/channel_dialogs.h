@@ -2,6 +2,7 @@
 // selection, display scaling and averaging, with the rules they apply.
 #pragma once
 #include <cstdint>
+#include <optional>
 
 #include "runtime/str255.h"
 
@@ -52,8 +53,9 @@ constexpr int16_t kAveragingWindow = 8;
 // continuous-averaging modes; chart mode only, and not while all channels are
 // averaged continuously. True when the dialog opened.
 bool AVERAGING(int16_t channel);
-// The count typed into the averaging field: at least 1, at most the int32 range.
-int32_t AveragedReadings(const Str255& fieldText);
+// The count typed into the averaging field: at least 1; nothing for a count the sample
+// takers cannot average (the window refuses it).
+std::optional<int32_t> AveragedReadings(const Str255& fieldText);
 
 // ---- start-up -----------------------------------------------------------------------------------
 // Makes the real dialogs and the readings-averaged limit the set-up hooks (they are

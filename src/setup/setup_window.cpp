@@ -208,11 +208,13 @@ class SetupWindow {
     Resume();
   }
 
-  // Why the run cannot start as the set-up stands, shown from the moment it holds
-  // (opening, a set-up file met by another interface, a coding changed in the
-  // Preferences), else what the window did to the switching; nothing when neither.
+  // Why the run cannot start as the set-up stands, shown from the moment it holds (a
+  // value typed in a row that the channel cannot hold, opening, a set-up file met by
+  // another interface, a coding changed in the Preferences), else what the window did
+  // to the switching; nothing when neither.
   void ShowSwitchingNote() {
-    const auto refusal = StartRefusal();
+    const auto typed = setup_view::TypedRowRefusal();
+    const std::optional<std::string> refusal = typed ? std::optional(typed->text) : StartRefusal();
     const std::string& line = refusal ? *refusal : SwitchingNote;
     if (line.empty()) {
       ClearRefusalLine(kSwitchingNoteField);
@@ -544,6 +546,16 @@ class SetupWindow {
   void ConfirmSetup() {
     if (setup_view::ChannelCount() < 1) {
       zap();  // a run needs a channel; "Add Channel..." stays offered
+      return;
+    }
+    // A coefficient or count typed that the channel cannot hold would be stored as
+    // something else (0, one reading): the field is selected and the line says why.
+    if (const auto typed = setup_view::TypedRowRefusal()) {
+      FinishFlag = 0;
+      zap();
+      ShowSwitchingNote();
+      rt::FocusEditField(typed->field);
+      rt::SelectEditText(typed->field, 0, -1);
       return;
     }
     HowManyHardwareADinputs();

@@ -11,6 +11,7 @@
 #include "conversions/evaluate.h"
 #include "devices/state.h"
 #include "kit/builders.h"
+#include "kit/channel_values.h"
 #include "kit/format.h"
 #include "kit/state.h"
 #include "runtime/windows.h"
@@ -46,6 +47,27 @@ int16_t LastShown() {
 int32_t ScreenWidth() {
   const int32_t w = PrefsArray[PrefsSlot::WindowWidth];
   return w > 0 ? w : 640;
+}
+
+std::optional<TypedRefusal> TypedRowRefusal() {
+  if (!rt::WindowExists(kSetupWindow)) return std::nullopt;
+  for (int16_t k = FirstShown(); k <= LastShown(); ++k) {
+    if (CoefficientsReadBack(ChannelVariables[k], ChannelVariables[0][k])) {
+      for (int i = 0; i < 3; ++i) {
+        const int16_t field = CoefficientField(k, i);
+        if (!rt::EditFieldExists(field)) continue;
+        const std::string text = rt::EditText(field);
+        if (const auto why = TypedCoefficientProblem(text))
+          return TypedRefusal{
+              field, "Channel " + std::to_string(k) + ", " + "abc"[i] + ": \"" + text + "\" " + *why + "."};
+      }
+    }
+    // Only a chart channel's count is typed and averaged.
+    if (RecordingMODE != RecordingModeCode::Chart || !rt::EditFieldExists(AveragedField(k))) continue;
+    if (auto line = TypedAveragedProblem(k, rt::EditText(AveragedField(k))))
+      return TypedRefusal{AveragedField(k), std::move(*line)};
+  }
+  return std::nullopt;
 }
 
 }  // namespace setup_view
@@ -183,12 +205,16 @@ void PlacePagingButtons() {
                  setup_view::LastShown() < n ? 1 : 0);
 }
 
+// A coefficient the channel cannot hold keeps the value stored: the window refuses to
+// start with it and says why (TypedRowRefusal).
 void ReadRowBack(int16_t k, int16_t n) {
   auto& r = ChannelVariables[k];
   if (CoefficientsReadBack(r, ChannelVariables[0][k])) {
-    for (int i = 0; i < 3; ++i)
-      if (rt::EditFieldExists(CoefficientField(k, i)))
-        r[ChanField::A + i] = ReadBackValue(rt::EditText(CoefficientField(k, i)));
+    for (int i = 0; i < 3; ++i) {
+      if (!rt::EditFieldExists(CoefficientField(k, i))) continue;
+      const std::string text = rt::EditText(CoefficientField(k, i));
+      if (!TypedCoefficientProblem(text)) r[ChanField::A + i] = ReadBackValue(text);
+    }
   }
   if (rt::EditFieldExists(MinField(k))) r[ChanField::PlotMin] = ReadBackValue(rt::EditText(MinField(k)));
   if (rt::EditFieldExists(MaxField(k))) r[ChanField::PlotMax] = ReadBackValue(rt::EditText(MaxField(k)));

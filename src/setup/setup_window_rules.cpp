@@ -7,6 +7,7 @@
 
 #include "conversions/equation_panel.h"
 #include "devices/state.h"
+#include "kit/channel_values.h"
 #include "kit/format.h"
 #include "kit/state.h"
 #include "setup/interval_rules.h"
@@ -197,8 +198,18 @@ float ReadBackValue(std::string_view text) {
 
 float ReadBackAveraged(std::string_view text, float old) {
   const double v = std::trunc(TextToNumber(text));
-  if (!(v >= 1.0)) return old;
-  return static_cast<float>(std::min(v, 2147483647.0));
+  if (!(v >= 1.0) || ReadingsAveragedProblem(v)) return old;
+  return static_cast<float>(v);
+}
+
+std::optional<std::string> TypedAveragedProblem(int16_t channel, std::string_view text) {
+  const double v = std::trunc(TextToNumber(text));
+  if (!(v >= 1.0)) return std::nullopt;
+  const auto why = ReadingsAveragedProblem(v);
+  if (!why) return std::nullopt;
+  std::string count = PrintedNumber(v).str();
+  count.erase(0, count.find_first_not_of(' '));
+  return "Channel " + std::to_string(channel) + " averages " + count + " readings: " + *why + ".";
 }
 
 // ---- enabling -------------------------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -132,8 +134,14 @@ bool RowShowsCoefficients(float typeCode);
 bool CoefficientsReadBack(const ChannelVariablesRecord& record, float typeCode);
 // Coefficient and range fields: text that is no number reads as 0.
 float ReadBackValue(std::string_view text);
-// Readings averaged: the text truncated; 0, negative or no number keeps the old value.
+// Readings averaged: the text truncated; 0, negative or no number keeps the old value, and
+// so does a count the sample takers cannot average (TypedAveragedProblem).
 float ReadBackAveraged(std::string_view text, float old);
+// Why the count typed in a row cannot be averaged (the text truncated, beyond what the
+// sample takers count), as the line that says so: "Channel 2 averages 40000 readings: a
+// channel averages at most 32767 readings."; nothing for a count they average and for
+// text the read-back passes over.
+std::optional<std::string> TypedAveragedProblem(int16_t channel, std::string_view text);
 
 // ---- enabling -------------------------------------------------------------------------------------------
 struct SetupEnabling {

@@ -2,6 +2,8 @@
 // display, the page of rows shown, and the values its texts were drawn from.
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "setup/setup_window_rules.h"
 
@@ -25,6 +27,16 @@ int16_t FirstShown();
 int16_t LastShown();
 // The one-screen step of the sample counts (window width preference).
 int32_t ScreenWidth();
+
+// The first field of the rows shown whose text the channel cannot hold: a coefficient
+// beyond single precision or a count of readings the sample takers cannot average, with
+// the line that says why; nothing when every row can be stored. The read-back keeps the
+// stored value of such a field (setup_window_rows.cpp).
+struct TypedRefusal {
+  int16_t field = 0;
+  std::string text;
+};
+std::optional<TypedRefusal> TypedRowRefusal();
 
 // The frame of the window: the picture, boxes, headings and the buttons and count
 // panels outside the rows (setup_window_texts.cpp).

@@ -12,6 +12,7 @@
 #include "acquisition/toolbar.h"
 #include "control/feedback_window.h"
 #include "control/state.h"
+#include "control/switch_groups.h"
 #include "control/switching.h"
 #include "conversions/evaluate.h"
 #include "conversions/spike_filter.h"
@@ -283,7 +284,10 @@ void PrepareSetUp() {
   // The interface may have changed since the schedule was set: its marks say whether
   // the interface has the output the feedback drives.
   CheckFeedbackMenuItems(DoFeedback == 1);
-  if (SwitchingMode != SwitchingPatternCode::Off) SWITCHTOREFERENCE();
+  // Two references that are not one in each group on this interface (a set-up made on
+  // another) would shut every valve of the other group; the set-up window refuses to start
+  // with them, and they are never put out: the lines stay as they were.
+  if (SwitchingMode != SwitchingPatternCode::Off && !ReferenceGroupRefusal()) SWITCHTOREFERENCE();
 }
 
 void SetUpChannels() {

@@ -58,6 +58,7 @@ TEST_F(BreakpointWindowTest, GetThreeThenDoneGivesExactlyStoredRow19) {
 
 TEST_F(BreakpointWindowTest, PowerThenSetBelowStoresKindThreeAndDoneMakesTypeFive) {
   BreakpointArray[3][6] = 0.0f;  // the below equation off: its Set button is dimmed
+  const BreakpointRecord before = BreakpointArray[3];
   test::WindowDriver driver;
   driver.WaitFor(W)
       .Check([] { EXPECT_EQ(rt::ControlState(SetBelow), 0); })
@@ -65,9 +66,17 @@ TEST_F(BreakpointWindowTest, PowerThenSetBelowStoresKindThreeAndDoneMakesTypeFiv
       .Check([] { EXPECT_EQ(FieldOf(W, 103), " 0") << "the power panel has its exponent field"; })
       .Then("a", TypeInto(W, 101, "1"))
       .Then("b", TypeInto(W, 102, "2"))
-      .Then("c", TypeInto(W, 103, "0.5"))
+      .Then("c", TypeInto(W, 103, "1e-45"))
       .Click(W, UseBelow)
       .Check([] { EXPECT_EQ(rt::ControlState(SetBelow), 1); })
+      .Click(W, SetBelow)
+      .Check([&before] {
+        EXPECT_EQ(FieldOf(W, 140),
+                  "exponent: \"1e-45\" is too near 0 for a channel (at least 1.18e-38, or 0).");
+        for (int f = 7; f <= 10; ++f) EXPECT_EQ(BreakpointArray[3][f], before[f]) << "nothing set: " << f;
+      })
+      .Shot(W, Shot("w4-breakpoint-refused.png"))
+      .Then("c", TypeInto(W, 103, "0.5"))
       .Click(W, SetBelow)
       .Check([] {
         EXPECT_EQ(FieldOf(W, 121), "power");

@@ -25,6 +25,12 @@ using test::ReturnIn;
 using test::TypeInto;
 constexpr int16_t W = kConversionsWindow;
 constexpr int16_t kLabel = kChannelLabelField;
+constexpr const char* kLarge = "is too large for a channel (at most 3.4e38).";
+constexpr const char* kNear = "is too near 0 for a channel (at least 1.18e-38, or 0).";
+
+std::string Refusal(const char* field, const char* typed, const char* why) {
+  return std::string(field) + ": \"" + typed + "\" " + why;
+}
 
 class ConversionsWindowTest : public test::ConversionWindowTest {
  protected:
@@ -114,6 +120,11 @@ TEST_F(ConversionsWindowTest, OpeningAThreeWayChannelKeepsEditsToItsOwnPanel) {
         EXPECT_EQ(rt::ControlState(14), 2) << "the three-way button is marked";
         EXPECT_EQ(FieldOf(W, 107), " 6");
       })
+      .Then("type m", TypeInto(W, 107, "1e-400"))
+      .Click(W, 15)
+      .Then("refused", [] { return rt::EditFieldExists(kCoefficientRefusalField); })
+      .Check([] { EXPECT_EQ(FieldOf(W, kCoefficientRefusalField), Refusal("m", "1e-400", kNear)); })
+      .Shot(W, Shot("w10-three-way-refused.png"))
       .Then("type m", TypeInto(W, 107, "2500"))
       .Click(W, 15);
   Convert(driver, 1);
@@ -148,11 +159,18 @@ TEST_F(ConversionsWindowTest, LinearWithoutTypingReturnsZeroOneZeroAndReplacesAT
   EXPECT_EQ(maxy, 5.0f);
 }
 
+// A coefficient the channel cannot hold ("1e39" was stored as 0, so every sample was 0.0;
+// "1e-45" as a subnormal 40 % off) keeps the window open, with the reason.
 TEST_F(ConversionsWindowTest, TypedCoefficientsAndLabelAreStored) {
   test::WindowDriver driver;
   driver.WaitFor(W)
       .Click(W, 12)
       .Then("a", TypeInto(W, 101, "1.5"))
+      .Then("b", TypeInto(W, 102, "1e39"))
+      .Then("Return", ReturnIn(W, 102))
+      .Then("refused", [] { return rt::EditFieldExists(kCoefficientRefusalField); })
+      .Check([] { EXPECT_EQ(FieldOf(W, kCoefficientRefusalField), Refusal("b", "1e39", kLarge)); })
+      .Shot(W, Shot("w10-coefficient-refused.png"))
       .Then("b", TypeInto(W, 102, "-2"))
       .Then("c", TypeInto(W, 103, "abc"))
       .Then("label", TypeInto(W, kLabel, "Pressure (kPa)"))

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "conversions/state.h"
+#include "kit/channel_values.h"
 #include "kit/state.h"
 #include "setup/state.h"
 #include "window_fixture.h"
@@ -80,6 +81,9 @@ TEST(EquationPanel, FieldTextThatIsNoNumberReadsAsZero) {
   EXPECT_EQ(CoefficientFromText("abc"), 0.0f);
   EXPECT_EQ(CoefficientFromText(""), 0.0f);
   EXPECT_EQ(CoefficientFromText("1e99"), 0.0f) << "beyond single precision";
+  // What a channel holds, at the edges of single precision: the windows refuse the rest.
+  EXPECT_FALSE(TypedCoefficientProblem("3.4e38") || TypedCoefficientProblem("-1.2e-38"));
+  EXPECT_TRUE(TypedCoefficientProblem("3.5e38") && TypedCoefficientProblem("1.1e-38"));
   EXPECT_EQ(CoefficientFromText(" 13333.2998"), 13333.2998f);
 }
 
@@ -99,10 +103,16 @@ TEST_F(ShowPolyTest, ConfirmingWithoutTypingWritesTheSameSixValuesBack) {
   EXPECT_EQ(Action, 0);
 }
 
+// Not while a field holds what the record cannot: the window stays and says why.
 TEST_F(ShowPolyTest, TheCloseBoxEndsAndStoresTheTypedValues) {
   polyarray[2] = {1, 2, 3, 4, 9, 5, 6};
   test::WindowDriver driver;
-  driver.WaitFor(W).Then("p3", TypeInto(W, 104, "0.25")).Then("K", TypeInto(W, 106, "x")).Event(4, W);
+  driver.WaitFor(W).Then("p3", TypeInto(W, 104, "0.25")).Then("K", TypeInto(W, 106, "-1e39")).Event(4, W);
+  driver.Then("refused", [] { return rt::EditFieldExists(120); })
+      .Check([] { EXPECT_EQ(FieldOf(W, 120), "K: \"-1e39\" is too large for a channel (at most 3.4e38)."); })
+      .Shot(W, Shot("w6-three-way-refused.png"))
+      .Then("K", TypeInto(W, 106, "x"))
+      .Event(4, W);
   Run(driver, [] { ShowPoly(2); });
   const ThreeWayPolyRecord expected{1, 2, 3, 0.25f, 9, 0, 6};
   EXPECT_EQ(polyarray[2], expected);

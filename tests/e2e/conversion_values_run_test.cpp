@@ -97,6 +97,10 @@ struct Case {
   std::array<double, kChannels + 1> volts = kVolts;
   // Channel 1 alarms at or below 0 and at or above 1e30; saved in every format too.
   bool alarmsAndEveryFormat = false;
+  // Script lines run in the set-up window before its Setup OK, and texts the windows
+  // must have shown on the way.
+  std::string inSetupWindow = "";
+  std::vector<std::string> shown = {};
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -110,6 +114,15 @@ const Conversion kOxygen{1, 0, 1, 0, "% O2 difference"};
 const Conversion kFlowZero{1, 0, 0, 0, "flow"};  // flow 0 ml/min whatever the volts
 const Conversion kFlow50{1, 0, 50, 0, "flow"};   // 78.125 ml/min at 1.5625 V
 const Conversion kCustom{1, -0.5f, 2, 0, "custom two"};
+
+// Coefficients the channel cannot hold, typed before the run into the conversions window
+// and the set-up window (whose field opens with its cursor before " 0.5"): each is refused
+// with the reason and the window stays (they were stored as 0 or a subnormal); the run
+// converts by what was typed next, and the file names it.
+const std::string kTypedBeyondAChannel =
+    "menu 100 1\nuntil 10\ntype 10 102 1e39\nclick 10 15\nlist 10\ntype 10 102 1e-45\nkey Return\nlist 10\n"
+    "type 10 102 2\nclick 10 15\ngone 10\ntype 104 11\nkey Delete\nkey Delete\nkey Delete\nkey Delete\n"
+    "type 104 11 1e39\nclick 104 203\nlist 104\ntype 104 11 0.5\n";
 
 const Case kCases[] = {
     {"OverflowIsTheBadReadingMark",
@@ -175,6 +188,23 @@ const Case kCases[] = {
        return channel == 1 ? -0.5f + 2.0f * 3.0f : static_cast<float>(kVolts[channel]);
      },
      true},
+    {"ValuesAChannelCannotHoldAreRefusedWhereTyped",
+     {Conversion{}, Conversion{1, 0, 2, 0, "volts"}, Conversion{1, 0, 0.5f, 0, "volts"}, kVolts1},
+     false,
+     false,
+     0,
+     [](int, int channel, int) {
+       return std::array{0.0f, 2.0f * 3.0f, 0.5f * 1.5625f, 2.0f}[channel];
+     },
+     false,
+     false,
+     kVolts,
+     false,
+     kTypedBeyondAChannel,
+     // As the driver lists them, quotes escaped.
+     {R"(b: \"1e39\" is too large for a channel (at most 3.4e38).)",
+      R"(b: \"1e-45\" is too near 0 for a channel (at least 1.18e-38, or 0).)",
+      R"(Channel 2, b: \"1e39\" is too large for a channel (at most 3.4e38).)"}},
 };
 
 // The values of channel k of a Sable export as the dump tool prints them ("channel k
@@ -276,7 +306,8 @@ class ConversionValuesRunE2E : public test::SimulatedRunTest, public ::testing::
     const std::string connect = "start " + setup.string() +
                                 "\nuntil 11 20\nclick-label 11 Reset\nuntil 21 20\npick 21 182 3"
                                 "\nclick-label 21 Selection OK\nuntil 88\nclick-label 88 " +
-                                link_ + "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\nclick 104 203\ngone 104\n";
+                                link_ + "\nclick-label 88 Selection OK\ngone 88\nuntil 104 30\n" +
+                                c.inSetupWindow + "click 104 203\ngone 104\n";
     if (c.period > 0) {
       // Numbered period files; the last, unfinished period is left unsaved at Quit.
       return connect + "panel " + (documents_ / "run 1.kssc").string() +
@@ -325,6 +356,7 @@ TEST_P(ConversionValuesRunE2E, EveryStoredValueIsTheConversionTheFileNamesOfTheV
   drive::ScriptRunner runner(Script(c, setup, data));
   const auto result = runner.Run([](int argc, char** argv) { MainBody(argc, argv); });
   ASSERT_TRUE(result.ok) << drive::FormatFailure(result) << "\nreceived: " << sim_->Received();
+  for (const std::string& text : c.shown) EXPECT_NE(result.output.find(text), std::string::npos) << text;
   const uint64_t failed = ReadingsFailed() - failedBefore;
 
   std::vector<fs::path> files;
@@ -355,8 +387,9 @@ TEST_P(ConversionValuesRunE2E, EveryStoredValueIsTheConversionTheFileNamesOfTheV
       // The file names the conversion the run used.
       const Conversion& k0 = c.conversions[k];
       char head[160];
-      std::snprintf(head, sizeof head, "channel block %d: a %.9g b %.9g c %.9g type %g", k, k0.a, k0.b, k0.c,
-                    k0.type);
+      // Each channel averaged the one reading the set-up gave it, as its block says.
+      std::snprintf(head, sizeof head, "channel block %d: a %.9g b %.9g c %.9g type %g averaged 1 label", k,
+                    k0.a, k0.b, k0.c, k0.type);
       EXPECT_NE(dump.find(head), std::string::npos) << head << "\n" << dump;
       EXPECT_NE(dump.find("label '" + Padded30(k0.label) + "'"), std::string::npos) << dump;
     }

@@ -227,12 +227,13 @@ const RoadRun kRuns[] = {
      std::string(kPrefsToOneLine) + kRestart},
     // Two groups made on an interface of eight devices (group 2's reference 7) opened on an
     // ADC-1: refused at "Setup OK" with the line; reference 6 chosen in Device Control.
+    // The refused pair (device 1 alone, every valve of group 2 shut) never goes out.
     {"Adc1GroupTwoReferenceOutOfReachRefused", sim::Kind::ADC1, 9, false, 6, 0.05f, 0.1f, 1, 7, {2, 3, 5}, 15,
      140, std::string(kRefusedStart) + "click 104 209\nuntil 3\nclick 3 6\nclick 3 177\ngone 3\n",
      "Reference device 7: the ADC-1 switches devices 1 to 6 only.", {}, Adc1Switches,
-     {Adc1Devices({1}), Adc1Devices({1, 6}), Adc1Devices({1, 6}), Adc1Devices({2, 5}), Adc1Devices({1, 6}),
-      Adc1Devices({3, 5}), Adc1Devices({1, 6}), Adc1Devices({2, 5}), Adc1Devices({1, 6}), Adc1Devices({3, 5}),
-      Adc1Devices({1, 6}), Adc1Devices({})},
+     {Adc1Devices({1, 6}), Adc1Devices({1, 6}), Adc1Devices({2, 5}), Adc1Devices({1, 6}), Adc1Devices({3, 5}),
+      Adc1Devices({1, 6}), Adc1Devices({2, 5}), Adc1Devices({1, 6}), Adc1Devices({3, 5}), Adc1Devices({1, 6}),
+      Adc1Devices({})},
      {"R", "2+5", "R", "3+5", "R", "2+5", "R", "3+5"}, 6, true},
     // Keyboard switching with the device number as the switch marker: "+" marks the sample
     // device it turned on (3), "-" the reference (1), Alt+4 device 4, and the closing
@@ -241,15 +242,16 @@ const RoadRun kRuns[] = {
     // a UI3, where group 1 is devices 1 to 4: both references fall in group 1, and group 2
     // would be shut in every reference period. The set-up window names them from the
     // start and "Setup OK" refuses; Device Control shows both references marked, and
-    // reference 5 chosen there gives group 2 its own.
+    // reference 5 chosen there gives group 2 its own. The refused pair never goes out: the
+    // lines stay as they were until Device Control closes with references 1 and 5.
     {"Adc1ReferencesOnAUI3RefusedAtSetupOK", sim::Kind::UI3, 2, true, 6, 0.05f, 0.1f, 1, 4, {2, 3, 5, 6}, 15,
      140, RefusedThenReference(5),
      "Reference devices 1 and 4 are both in group 1: group 1 is devices 1 to 4 and group 2 devices 5 to 8 "
      "here, one reference each.",
      {}, SableSwitches,
-     {SableLines({1, 4}), SableLines({1, 5}), SableLines({1, 5}), SableLines({2, 5}), SableLines({1, 5}),
-      SableLines({3, 6}), SableLines({1, 5}), SableLines({2, 5}), SableLines({1, 5}), SableLines({3, 6}),
-      SableLines({1, 5}), SableLines({})},
+     {SableLines({1, 5}), SableLines({1, 5}), SableLines({2, 5}), SableLines({1, 5}), SableLines({3, 6}),
+      SableLines({1, 5}), SableLines({2, 5}), SableLines({1, 5}), SableLines({3, 6}), SableLines({1, 5}),
+      SableLines({})},
      {"R", "2+5", "R", "3+6", "R", "2+5", "R", "3+6"}, 6, false, {}, "", false, {},
      {"1 radio \"Device # 1\" marked", "4 radio \"Device # 4\" marked"}},
     {"Adc1ReferencesOnADT800RefusedAtSetupOK", sim::Kind::DT800, 5, true, 6, 0.05f, 0.1f, 1, 4, {2, 3, 5, 6},
@@ -257,22 +259,22 @@ const RoadRun kRuns[] = {
      "Reference devices 1 and 4 are both in group 1: group 1 is devices 1 to 4 and group 2 devices 5 to 8 "
      "here, one reference each.",
      {}, DataTakerSwitches,
-     {DT800Lines({}), DT800Lines({1, 4}), DT800Lines({1, 5}), DT800Lines({1, 5}), DT800Lines({2, 5}),
-      DT800Lines({1, 5}), DT800Lines({3, 6}), DT800Lines({1, 5}), DT800Lines({2, 5}), DT800Lines({1, 5}),
-      DT800Lines({3, 6}), DT800Lines({1, 5}), DT800Lines({})},
+     {DT800Lines({}), DT800Lines({1, 5}), DT800Lines({1, 5}), DT800Lines({2, 5}), DT800Lines({1, 5}),
+      DT800Lines({3, 6}), DT800Lines({1, 5}), DT800Lines({2, 5}), DT800Lines({1, 5}), DT800Lines({3, 6}),
+      DT800Lines({1, 5}), DT800Lines({})},
      {"R", "2+5", "R", "3+6", "R", "2+5", "R", "3+6"}, 6, false, {}, "", false, {},
      {"1 radio \"Device # 1\" marked", "4 radio \"Device # 4\" marked"}},
     // Two groups made on a UI3 (references 4 and 5) opened on an ADC-1, where group 2 is
     // devices 4 to 6: both references in group 2, group 1 shut in every reference period.
-    // Refused until reference 1 is chosen for group 1.
+    // Refused, and never put out, until reference 1 is chosen for group 1.
     {"UI3ReferencesOnAnAdc1RefusedAtSetupOK", sim::Kind::ADC1, 9, false, 6, 0.05f, 0.1f, 4, 5, {2, 3, 5, 6},
      15, 140, RefusedThenReference(1),
      "Reference devices 4 and 5 are both in group 2: group 1 is devices 1 to 3 and group 2 devices 4 to 6 "
      "here, one reference each.",
      {}, Adc1Switches,
-     {Adc1Devices({4, 5}), Adc1Devices({1, 5}), Adc1Devices({1, 5}), Adc1Devices({2, 5}), Adc1Devices({1, 5}),
-      Adc1Devices({3, 6}), Adc1Devices({1, 5}), Adc1Devices({2, 5}), Adc1Devices({1, 5}), Adc1Devices({3, 6}),
-      Adc1Devices({1, 5}), Adc1Devices({})},
+     {Adc1Devices({1, 5}), Adc1Devices({1, 5}), Adc1Devices({2, 5}), Adc1Devices({1, 5}), Adc1Devices({3, 6}),
+      Adc1Devices({1, 5}), Adc1Devices({2, 5}), Adc1Devices({1, 5}), Adc1Devices({3, 6}), Adc1Devices({1, 5}),
+      Adc1Devices({})},
      {"R", "2+5", "R", "3+6", "R", "2+5", "R", "3+6"}, 6, true, {}, "", false, {},
      {"4 radio \"Device # 4\" marked", "5 radio \"Device # 5\" marked"}},
     // Two groups on an ADC-1 (group 2 is devices 4 to 6); the channel on device 5 is then

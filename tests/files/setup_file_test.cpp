@@ -574,6 +574,11 @@ TEST_F(SetupFileTest, ValuesTheProgramCannotUseAreRefusedWithNothingChanged) {
        "channel 2 averages 2.5 readings: a channel averages a whole number of readings"},
       {"channel 1 averages 3e9 readings", [](SetupRecord& r) { r.channelTable[1][7] = 3e9f; },
        "channel 1 averages"},
+      {"channel 1 averages 40000 readings", [](SetupRecord& r) { r.channelTable[1][7] = 40000; },
+       "channel 1 averages 40000 readings: a channel averages at most 32767 readings"},
+      {"channel 2's b of 1e-45", [](SetupRecord& r) { r.channelTable[2][3] = 1e-45f; },
+       "channel 2's coefficient b is 1e-45: it is too near 0 for a channel (at least 1.18e-38, or "
+       "0)"},
       {"extra trigger input 40", [](SetupRecord& r) { r.extraTriggerInput = 40; }, "extra A-D input is 40"},
   };
   for (const auto& c : cases) {
@@ -587,6 +592,12 @@ TEST_F(SetupFileTest, ValuesTheProgramCannotUseAreRefusedWithNothingChanged) {
     ASSERT_EQ(notices.size(), 1u) << c.what;
     EXPECT_NE(notices[0].find(c.reason), std::string::npos) << c.what << ": " << notices[0];
   }
+  // Beyond the chart a channel's count is the scope samples per chart sample, which no
+  // sample taker averages: 60 s over 1 ms is a set-up like any other.
+  SetTwoChannelSetup();
+  RecordingMODE = RecordingModeCode::ScopeChart;
+  ChannelVariables[2][7] = 60'000;
+  EXPECT_EQ(SetupRecordProblem(CaptureSetup()), "");
   SetTwoChannelSetup();
   notices.clear();
   EXPECT_FALSE(LoadSetupFile(Write(HandEncoded() + "\x01").string()));

@@ -209,9 +209,13 @@ TEST_F(SetupTextTest, TheFuzzSeedsAreTheGoldenFiles) {
 // Anything that is not read whole into usable values is refused and changes nothing.
 TEST_F(SetupTextTest, TextsThatAreNoUsableSetupAreRefused) {
   const std::string whole = WholeTwoChannelFile();
-  std::string hugeInterval = whole, noNumber = whole;
+  std::string hugeInterval = whole, noNumber = whole, tooMany = whole, tooLarge = whole, tooNear = whole;
   hugeInterval.replace(hugeInterval.find("\r6\r"), 3, "\r3e38\r");
   noNumber.replace(noNumber.find("0.06"), 4, "fast");
+  const std::string channel1 = "1,0,1,0,25,15,4,";
+  tooMany.replace(tooMany.find(channel1), channel1.size(), "1,0,1,0,25,15,40000,");
+  tooLarge.replace(tooLarge.find(channel1), channel1.size(), "1,0,1e39,0,25,15,4,");
+  tooNear.replace(tooNear.find(channel1), channel1.size(), "1,0,1e-45,0,25,15,4,");
   const std::pair<std::string, std::string> cases[] = {
       {"Dear colleague,\rthe results are attached.\r", "not a set-up file"},
       {"1\r2\r", "ends early"},
@@ -220,6 +224,9 @@ TEST_F(SetupTextTest, TextsThatAreNoUsableSetupAreRefused) {
       {hugeInterval, "chart interval"},
       {whole + "1,2,3\r", "after its last field"},
       {"1\r40000\r", "whole number"},
+      {tooMany, "channel 1 averages 40000 readings: a channel averages at most 32767 readings"},
+      {tooLarge, "field 12 is too large for single precision"},
+      {tooNear, "channel 1's coefficient b is 1e-45: it is too near 0 for a channel"},
   };
   for (const auto& [text, reason] : cases) {
     nChannels = 5;

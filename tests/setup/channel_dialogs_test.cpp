@@ -331,13 +331,17 @@ TEST_F(ScalingDialogTest, TypedRangeComesBackAndTextThatIsNoNumberReadsZero) {
 
 // ---- averaging -------------------------------------------------------------------------------
 
-TEST(AveragedReadings, TypedCountsAreAtLeastOne) {
+// The sample takers count a channel's readings in 16 bits: a larger count is refused,
+// never stored while each sample holds one reading.
+TEST(AveragedReadings, TypedCountsAreAtLeastOneAndNoMoreThanTheSampleTakersAverage) {
   EXPECT_EQ(AveragedReadings(" 12"), 12);
   EXPECT_EQ(AveragedReadings("0"), 1);
   EXPECT_EQ(AveragedReadings("-4"), 1);
   EXPECT_EQ(AveragedReadings("continuous"), 1);
   EXPECT_EQ(AveragedReadings("7.9"), 7);
-  EXPECT_EQ(AveragedReadings("1e12"), 2'147'483'647);
+  EXPECT_EQ(AveragedReadings("32767"), 32'767);
+  EXPECT_EQ(AveragedReadings("40000"), std::nullopt);
+  EXPECT_EQ(AveragedReadings("1e12"), std::nullopt);
 }
 
 class AveragingDialogTest : public test::DialogTest {
@@ -364,7 +368,7 @@ TEST_F(AveragingDialogTest, OpensOnlyInChartModeWithoutAllChannelAveraging) {
   EXPECT_FALSE(rt::WindowExists(kAveragingWindow));
 }
 
-TEST_F(AveragingDialogTest, TypingZeroGivesOne) {
+TEST_F(AveragingDialogTest, TypingZeroGivesOneAndACountBeyondTheSampleTakersIsRefused) {
   test::WindowDriver driver;
   driver.WaitFor(kAveragingWindow)
       .Check([] {
@@ -373,6 +377,11 @@ TEST_F(AveragingDialogTest, TypingZeroGivesOne) {
         EXPECT_FALSE(rt::ControlExists(2)) << "last-channel modes only for the last channel";
       })
       .Shot(kAveragingWindow, Shot("w8-averaging.png"))
+      // A count the sample takers cannot average keeps the window open, saying why.
+      .Then("40000 and Return", test::TypeInto(kAveragingWindow, 101, "40000", true))
+      .Then("refused", [] { return rt::EditFieldExists(102); })
+      .Check([] { EXPECT_EQ(rt::EditText(102), "\"40000\": a channel averages at most 32767 readings."); })
+      .Shot(kAveragingWindow, Shot("w8-averaging-refused.png"))
       .Then("0 and Return", test::TypeInto(kAveragingWindow, 101, "0", true));
   EXPECT_TRUE(Run(driver, [] { return AVERAGING(2); }));
   EXPECT_EQ(SamplesToAverage, 1);

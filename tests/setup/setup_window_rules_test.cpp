@@ -26,14 +26,16 @@ TEST(SetupWindowReadBack, CoefficientAndRangeTextThatIsNoNumberReadsAsZero) {
   EXPECT_EQ(ReadBackValue("0.1"), 0.1f);
 }
 
-TEST(SetupWindowReadBack, AveragedKeepsTheOldValueForZeroNegativeAndText) {
+TEST(SetupWindowReadBack, AveragedKeepsTheOldValueForZeroNegativeTextAndCountsNotAveraged) {
   EXPECT_EQ(ReadBackAveraged("0", 12.0f), 12.0f);
   EXPECT_EQ(ReadBackAveraged("-4", 12.0f), 12.0f);
   EXPECT_EQ(ReadBackAveraged("many", 12.0f), 12.0f);
   EXPECT_EQ(ReadBackAveraged("0.9", 12.0f), 12.0f) << "truncated first: 0";
   EXPECT_EQ(ReadBackAveraged("7.9", 12.0f), 7.0f);
   EXPECT_EQ(ReadBackAveraged("1", 12.0f), 1.0f);
-  EXPECT_EQ(ReadBackAveraged("1e30", 1.0f), 2147483647.0f) << "capped, never an overflowing count";
+  EXPECT_EQ(ReadBackAveraged("32767", 1.0f), 32767.0f);
+  EXPECT_EQ(ReadBackAveraged("40000", 12.0f), 12.0f) << "refused: one reading would be averaged";
+  EXPECT_EQ(ReadBackAveraged("1e30", 12.0f), 12.0f);
 }
 
 TEST(SetupWindowReadBack, ThreeWayAndBreakpointRowsKeepTheirCoefficients) {

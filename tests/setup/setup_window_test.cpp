@@ -245,6 +245,17 @@ TEST_F(SetupWindowTest, RowsReadBackByTheirRules) {
       .Then("min", test::TypeInto(kWindow, MinField(1), "x"))
       .Then("max", test::TypeInto(kWindow, MaxField(1), "7.5"))
       .Then("averaged 0", test::TypeInto(kWindow, AveragedField(1), "0"))
+      // More than the sample takers count (40000 went into the files while each sample
+      // held one reading) is refused with the reason, the field selected.
+      .Then("averaged 40000", test::TypeInto(kWindow, AveragedField(2), "40000"))
+      .Click(kWindow, SetupItem::SetupOK)
+      .Then("refused", Settled([] { return rt::EditFieldExists(290); }))
+      .Check([] {
+        EXPECT_EQ(Text(290), "Channel 2 averages 40000 readings: a channel averages at most 32767 readings.");
+        EXPECT_EQ(rt::FocusedEditField(), AveragedField(2));
+        EXPECT_EQ(FinishFlag, 0);
+      })
+      .Shot(kWindow, Shot("w104-count-refused.png"))
       .Then("averaged text", test::TypeInto(kWindow, AveragedField(2), "many"))
       .Then("long label", test::TypeInto(kWindow, LabelField(1), longLabel))
       .Then("short label", test::TypeInto(kWindow, LabelField(2), "short"))
