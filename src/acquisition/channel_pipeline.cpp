@@ -24,11 +24,10 @@
 
 namespace mv {
 
-const PipelineStyle kChartStyle{" ON      ",       "ref",     "    ", " zeroed ",
-                                " > upper limit!", "   zero", 0,      false};
-const PipelineStyle kScanStyle{" ON ", " ref", "", " zeroed     ", " > upper limit! ", "   zero", 0, true};
+const PipelineStyle kChartStyle{" ON      ", "ref", "    ", " zeroed ", " > upper limit!", "   zero", false};
+const PipelineStyle kScanStyle{" ON ", " ref", "", " zeroed     ", " > upper limit! ", "   zero", true};
 const PipelineStyle kScopeChartStyle{" ON      ",       "ref",   "    ", " zeroed ",
-                                     " > upper limit!", "    0", 1,      false};
+                                     " > upper limit!", "    0", false};
 
 namespace {
 
@@ -44,6 +43,10 @@ struct ChannelFields {
   int16_t lastY = 0;  // field 12: y of the last plotted point
 };
 
+int16_t DeviceOf(int16_t ch) {
+  return WholeCode(ChannelVariables[ch][ChanField::Device]);
+}
+
 ChannelFields LoadChannelFields(int16_t ch) {
   const ChannelVariablesRecord& rec = ChannelVariables[ch];
   LoadWorkingCoefficients(ch);
@@ -52,7 +55,7 @@ ChannelFields LoadChannelFields(int16_t ch) {
   ChannelFields f;
   f.hite = WholeCode(rec[ChanField::StripHeight]);
   f.minimumPixels = WholeCode(rec[ChanField::StripBottom]) - 1;
-  f.selectedValve = WholeCode(rec[ChanField::Device]);
+  f.selectedValve = DeviceOf(ch);
   f.lastY = WholeCode(rec[ChanField::BottomCopy]);
   return f;
 }
@@ -106,39 +109,47 @@ void CheckAlarmLimits(int16_t ch, AlarmConditionsRecord& alarm, float value, con
   if (any && (AudibleALARM & 1)) PlayAlarmBuzz();
 }
 
-// A channel whose switched device is not the one sampled now shows the zero value; so
-// does a channel of a group whose reference left every valve shut, and a channel
-// zero-linked to one that shows it. One rule for every recording mode, on device
-// numbers: the channel's device against the device (or pair) switched on.
-bool DeviceZeroApplies(int16_t ch, int16_t valve, const PipelineStyle& style) {
-  bool zeroed = false;
-  if (RefIsON == 1 && valve != 0 && (SwitchingMode == 2 || SwitchingMode == 4 || SwitchingMode == 6)) {
+// Whether the switching has the device `valve` off, so that a channel it feeds shows
+// the zero value: a device other than the one (or pair) sampled now, or any device of a
+// group whose reference left every valve shut. One rule for every recording mode.
+bool DeviceSwitchedOff(int16_t valve) {
+  if (valve == 0) return false;
+  if (RefIsON == 1 && (SwitchingMode == 2 || SwitchingMode == 4 || SwitchingMode == 6)) {
     const bool groupTwo = valve > GroupOneLastDevice(External_AD);
-    zeroed = (groupTwo ? OldChan2 : OldChan) == 0;
+    return (groupTwo ? OldChan2 : OldChan) == 0;
   }
-  if (RefIsON == 0 && valve != 0) {
-    switch (SwitchingMode) {
-      case 1:
-      case 3:
-      case 5:
-        zeroed = valve != OldChan;
-        break;
-      case 2:
-      case 4:
-      case 6:
-        zeroed = valve != OldChan && valve != OldChan2;
-        break;
-      default:
-        break;
-    }
+  if (RefIsON != 0) return false;
+  switch (SwitchingMode) {
+    case 1:
+    case 3:
+    case 5:
+      return valve != OldChan;
+    case 2:
+    case 4:
+    case 6:
+      return valve != OldChan && valve != OldChan2;
+    default:
+      return false;
   }
-  // Links act only while "Extra Zero Links" shows them ticked.
-  const int16_t k = ZeroLinksInForce() ? zerolink[3 * ch + 2] : int16_t{0};
-  if (k >= 1 && k <= nChannels && k <= 16 && Sample > 0) {
-    const int32_t column = k < ch ? Sample : Sample - 1;
-    if (column >= style.firstStoredColumn && StoredValue(k, column) == DeviceSwitchZeroValue) zeroed = true;
+}
+
+// A channel is zeroed while its own device is off, and, by a zero link, while the
+// device of the channel it is linked to is off (that channel's own link followed in
+// turn). The link follows that channel's valve, never its value: a primary that truly
+// reads the zero value (an analyser on CO2-free air, an input at 0 V) leaves the
+// linked channel's readings alone. Links act only while "Extra Zero Links" shows them
+// ticked.
+bool DeviceZeroApplies(int16_t ch, int16_t valve) {
+  if (DeviceSwitchedOff(valve)) return true;
+  if (!ZeroLinksInForce()) return false;
+  // A ring of links ends once every channel of it was looked at.
+  int16_t k = ch;
+  for (int hops = 0; hops < 16; ++hops) {
+    k = zerolink[static_cast<size_t>(3 * k + 2)];
+    if (k < 1 || k > nChannels || k > 16 || k == ch) return false;
+    if (DeviceSwitchedOff(DeviceOf(k))) return true;
   }
-  return zeroed;
+  return false;
 }
 
 void ShowDeviceStatus(int16_t ch, int16_t valve, float value, const PipelineStyle& style) {
@@ -217,7 +228,7 @@ ChannelOutcome RunChannelPipeline(int16_t ch, float reading, bool overRange, int
   float value = step.display;
 
   CheckAlarmLimits(ch, alarm, value, style, a);
-  const bool zeroed = DeviceZeroApplies(ch, f.selectedValve, style);
+  const bool zeroed = DeviceZeroApplies(ch, f.selectedValve);
   if (zeroed) value = DeviceSwitchZeroValue;
   gZeroedInLastSample[static_cast<size_t>(ch)] = zeroed;
   ShowDeviceStatus(ch, f.selectedValve, value, style);

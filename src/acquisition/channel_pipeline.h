@@ -17,7 +17,6 @@ struct PipelineStyle {
   const char* zeroedText;       // a zeroed channel's device status
   const char* upperLimitText;   // the high alarm's status
   const char* zeroReadout;      // the readout of a value of 0
-  int32_t firstStoredColumn;    // the first column the recording stores (zero links)
   bool slopeTrend;              // the readout carries the slope-trend mark
 };
 extern const PipelineStyle kChartStyle;       // the chart sample taker

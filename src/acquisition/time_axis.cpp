@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/markers.h"
@@ -62,6 +63,9 @@ Axis gAxis;
 
 // The channels whose reading failed in the last stored sample.
 std::array<bool, 17> gSilentChannels{};
+// Per channel, the reading its last sample stored as read: the mean of the readings it
+// averaged. Nothing before the channel's first such sample of the run.
+std::array<std::optional<float>, 17> gLastSampleReading{};
 
 double Limit(const Axis& a) {
   return std::max(a.requested, kLeastLatenessLimit);
@@ -212,18 +216,27 @@ double ChangeChartInterval(double interval) {
 
 float StoredChannelValue(int16_t ch, float value, bool stood, SampleFate fate) {
   if (ch < 1 || ch > 16) return value;
-  const bool silentBefore = gSilentChannels[static_cast<size_t>(ch)];
-  gSilentChannels[static_cast<size_t>(ch)] = !stood;
-  if (stood) return value;
+  const auto c = static_cast<size_t>(ch);
+  const bool silentBefore = gSilentChannels[c];
+  gSilentChannels[c] = !stood;
+  if (stood) {
+    gLastSampleReading[c] = value;
+    return value;
+  }
   // A copy holds the channel's last reading. One that its device's zero stood in for was
   // taken while another device was on: it is no reading of this channel's device, and
   // a sample that stores the channel as read (its device switched on meanwhile, the
   // line lost) may not hold it.
-  return fate == SampleFate::StoreAfterGap || silentBefore || ZeroedInLastSample(ch) ? kBadReading : value;
+  if (fate == SampleFate::StoreAfterGap || silentBefore || ZeroedInLastSample(ch)) return kBadReading;
+  // Where the reader gave the channel's last value for the failed reading, the copy is
+  // the channel's last sample, not the last single reading it averaged.
+  if (value == kBadReading) return kBadReading;
+  return gLastSampleReading[c].value_or(kBadReading);
 }
 
 void ForgetChannelSilences() {
   gSilentChannels.fill(false);
+  gLastSampleReading.fill(std::nullopt);
 }
 
 SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r) {

@@ -285,9 +285,16 @@ TEST_F(SampleTakerTest, AReferenceThatLeavesAGroupShutZeroesItsChannels) {
   }
 }
 
-// A link acts only while "Extra Zero Links" is ticked (periodic references in a chart).
-TEST_F(SampleTakerTest, ZeroLinkFollowsTheLinkedChannel) {
-  for (const int16_t on : {1, 0}) {
+// A channel zero-linked to another is zeroed while that channel's device is off, from
+// the run's first sample, and only while "Extra Zero Links" is ticked (periodic
+// references in a chart); a primary whose device is on and reads exactly the zero value
+// leaves the linked channel's readings alone.
+TEST_F(SampleTakerTest, ZeroLinkFollowsTheLinkedChannelsDevice) {
+  const struct {
+    int16_t on, primaryDevice;  // device 2 is on
+    float primaryReading, linkedStored;
+  } rows[] = {{1, 1, 0.7f, 0.0f}, {0, 1, 0.7f, 0.6f}, {1, 2, 0.0f, 0.6f}};
+  for (const auto& row : rows) {
     Sample = 0;
     SwitchingMode = 5;
     RecordingMODE = RecordingModeCode::Chart;
@@ -295,15 +302,16 @@ TEST_F(SampleTakerTest, ZeroLinkFollowsTheLinkedChannel) {
     RefIsON = 0;
     OldChan = 2;
     DeviceSwitchZeroValue = 0;
-    ChannelVariables[1][ChanField::Device] = 1;  // zeroed by its device
-    zerolink[0] = on;
+    ChannelVariables[1][ChanField::Device] = row.primaryDevice;
+    zerolink[0] = row.on;
     zerolink[3 * 2 + 2] = 1;  // channel 2 follows channel 1
-    readings[1] = {0.7f, 0.7f};
+    readings[1] = {row.primaryReading, row.primaryReading};
     readings[2] = {0.6f, 0.6f};
     GETDATA();
-    EXPECT_EQ(ChartDataArray.Get(2, 0), 0.6f) << "no link at a run's first sample";
     GETDATA();
-    EXPECT_EQ(ChartDataArray.Get(2, 1), on ? 0.0f : 0.6f) << "box ticked: " << on;
+    for (int32_t column : {0, 1})
+      EXPECT_EQ(ChartDataArray.Get(2, column), row.linkedStored)
+          << "box " << row.on << ", device " << row.primaryDevice << ", sample " << column;
   }
 }
 

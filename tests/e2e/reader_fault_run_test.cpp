@@ -141,7 +141,7 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
   // Three chart channels on inputs (or fields) 1..3, a sample every ticks_ sixtieths of a
   // second.
   virtual fs::path WriteSetup(int averaged) const {
-    return WriteChannelsSetup(kChannels, ticks_, averaged, -4);
+    return WriteChannelsSetup(kChannels, ticks_, averaged, -4, {1, 0, 0, 0, 0}, keepLast_);
   }
 
   // Launch, choose the interface and its port, record; `during` runs while the
@@ -252,6 +252,7 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
   int16_t ticks_ = 15;
   // Every input rises by this much a second (volts), from the instrument's first request.
   double ramp_ = 0;
+  bool keepLast_ = false;  // the bad-reading preference "Last Sample Value"
   std::vector<std::string> sounds_;
   int gaps_ = 0;                 // the gaps the saved file records: a silence's samples after its first
   std::string panelsAtSetupOK_;  // the answers to the panels "Setup OK" opens
@@ -503,6 +504,13 @@ struct HangUpRow {
   sim::Kind kind;
   int sample;           // the line hangs up after this sample
   const char* request;  // what a channel's request looks like ("": not counted)
+  // Readings averaged a sample, on a line paced at `baud` (0: at once), a sample every
+  // `ticks`; with `keepLast` ("Last Sample Value") the sample after the hang-up stores
+  // each channel's copy of the sample before.
+  int averaged = 1;
+  int baud = 0;
+  int16_t ticks = 15;
+  bool keepLast = false;
 };
 
 void PrintTo(const HangUpRow& row, std::ostream* out) {
@@ -514,8 +522,11 @@ class HangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithParamInterf
 TEST_P(HangUpRunE2E, TheReplyToTheFirstRequestAfterTheLineComesBackIsStored) {
   const HangUpRow& row = GetParam();
   ramp_ = kRisingVoltsPerSecond;
-  ASSERT_NO_FATAL_FAILURE(Start(row.kind));
+  ticks_ = row.ticks;
+  keepLast_ = row.keepLast;
+  ASSERT_NO_FATAL_FAILURE(Start(row.kind, 84, row.baud));
   double hungUpAt = 0;
+  int32_t lostAt = -1;  // the first sample after the hang-up
   std::string beforeRun;
   bool taken = false;
   // Sample 0: the line hangs up at the run's first channel request, the priming sweep's.
@@ -533,22 +544,36 @@ TEST_P(HangUpRunE2E, TheReplyToTheFirstRequestAfterTheLineComesBackIsStored) {
           return;
         }
     });
-  const auto values = Record(1, [&] {
+  const auto values = Record(row.averaged, [&] {
     // The run's first sample taken (two may be taken in one pass).
     if (!taken) beforeRun = sim_->Received();
     taken = true;
     if ((row.sample == 0 ? hungUp.load() : Sample >= row.sample) && hungUpAt == 0) {
       if (row.sample != 0) sim_->SetFaultSpan(sim::Fault::HangUp, 0, 2.0);
       hungUpAt = Now();
+      lostAt = Sample;
     }
     return hungUpAt > 0 && Now() > hungUpAt + 4.0 && ReadWell();
   });
   done = true;
   if (watcher.joinable()) watcher.join();
   ASSERT_TRUE(row.sample != 0 || hungUp);
-  const int bad = BadCellsOfOwnValues(values);
-  // A line lost in the priming sweep may be back before the first sample is due.
-  if (row.sample > 0) {
+  const int bad = BadCellsOfOwnValues(values, 1, row.keepLast);
+  if (row.keepLast) {
+    // The copy is the channel's last sample, the mean of its readings, never the last
+    // single reading it averaged (one of a rising input's highest).
+    for (int k = 1; k <= kChannels; ++k) {
+      ASSERT_GT(static_cast<int32_t>(values[k].size()), lostAt);
+      const auto before = static_cast<float>(values[k][lostAt - 1]),
+                 copy = static_cast<float>(values[k][lostAt]);
+      std::printf("%s: channel %d copied %.7g, the sample before %.7g\n",
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name(), k, copy, before);
+      EXPECT_EQ(copy, before) << "channel " << k << "\n" << dump_;
+    }
+  }
+  // A line lost in the priming sweep may be back before the first sample is due; one
+  // lost between two samples far apart may cost only the copy checked above.
+  if (row.sample > 0 && !row.keepLast) {
     EXPECT_GT(bad + gaps_, 0) << "the line was lost for a while";
   }
   EndsWellRead(values);
@@ -569,7 +594,9 @@ TEST_P(HangUpRunE2E, TheReplyToTheFirstRequestAfterTheLineComesBackIsStored) {
 }
 
 // DataTakers and an ADAM module (text replies), a UI3 (words); the line lost after the
-// fourth sample, after the first, or in the priming sweep before it.
+// fourth sample, after the first, or in the priming sweep before it. On slow lines a
+// channel's six readings of a rising input spread over a few counts, so a copy of the
+// last single reading would differ from the sample before.
 const HangUpRow kHangUps[] = {
     {"DT800", sim::Kind::DT800, 4, R"(\d+V(NC)?\r)"},
     {"DT500", sim::Kind::DT500, 4, R"(\d+V(NC)?\r)"},
@@ -577,6 +604,10 @@ const HangUpRow kHangUps[] = {
     {"DT800InThePrimingSweep", sim::Kind::DT800, 0, R"(\d+V(NC)?\r)"},
     {"ADAM", sim::Kind::ADAM, 4, R"(#01\d\r)"},
     {"UI3", sim::Kind::UI3, 4, ""},
+    // Six readings averaged a sample on slow lines, "Last Sample Value".
+    {"UI3AveragingSixLastSampleValue", sim::Kind::UI3, 4, "", 6, 300, 180, true},
+    {"DT800AveragingSixLastSampleValue", sim::Kind::DT800, 4, "", 6, 1200, 120, true},
+    {"ADAMAveragingSixLastSampleValue", sim::Kind::ADAM, 4, "", 6, 1200, 180, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Loggers, HangUpRunE2E, ::testing::ValuesIn(kHangUps),

@@ -56,10 +56,13 @@ class SimulatedRunTest : public ProgramRunTest {
   }
 
   // A chart set-up file of `channels` linear channels on inputs (or stream fields)
-  // 1, 2, ..., plotted from plotMin to 4, each a DataTaker voltage input (or `dataTaker`).
+  // 1, 2, ..., plotted from plotMin to 4, each a DataTaker voltage input (or `dataTaker`);
+  // a failed reading stores -99999, or with `keepLast` the channel's last sample.
   std::filesystem::path WriteChannelsSetup(int channels, int16_t ticks, int averaged, float plotMin,
-                                           DataTakerChannelsRecord dataTaker = {1, 0, 0, 0, 0}) const {
+                                           DataTakerChannelsRecord dataTaker = {1, 0, 0, 0, 0},
+                                           bool keepLast = false) const {
     SetupRecord setup;
+    setup.prefSlots[PrefsSlot::BadReadingKeepsLast] = keepLast ? 1 : 0;
     setup.recordingMode = RecordingModeCode::Chart;
     setup.channels = static_cast<int16_t>(channels);
     setup.chartTicks = ticks;

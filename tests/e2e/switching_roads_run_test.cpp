@@ -4,7 +4,8 @@
 // chosen after the file that cannot switch them, a group no channel uses, a digit key
 // pressed while the reference is on, a set-up whose device the interface cannot reach
 // (refused at "Setup OK", or met in a run started again after the Preferences changed the
-// coding), and "+" and "-" with the device number as the switch marker. Every switching
+// coding), "+" and "-" with the device number as the switch marker, and a zero link whose
+// primary reads exactly 0 V. Every switching
 // command the simulator received is compared with the lines that may open, and the saved
 // file with them: in each sample the switched channels stored as read are exactly the
 // channels of the devices switched on (all of them while the reference is on, none while
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -88,6 +90,8 @@ struct RoadRun {
   std::vector<char> markers = {};
   // Further texts the program must have shown (a window's listing: "5 radio ... marked").
   std::vector<std::string> alsoShown = {};
+  // A channel zero-linked to channel 1, whose input reads exactly 0 V (0: none).
+  int zeroLinked = 0;
 };
 
 void PrintTo(const RoadRun& run, std::ostream* out) {
@@ -292,6 +296,20 @@ const RoadRun kRuns[] = {
      {SableLines({1}), SableLines({1}), SableLines({3}), SableLines({1}), SableLines({4}), SableLines({1}),
       SableLines({1}), SableLines({})},
      {"R", "3", "R", "4", "R"}, 1, false, {}, "", true, {'3', '1', '4', '1'}},
+    // Periodic references, channels 1 and 2 on device 2 (two sample periods in turn),
+    // channel 3 on device 3, channel 4 on none and zero-linked to channel 1, whose input
+    // reads exactly 0 V (an analyser on CO2-free air): channel 4 is zeroed while device 2
+    // is off, never for channel 1's 0. Channel 1 is never stored as read (its 0).
+    {"UI3ZeroLinkWithThePrimaryAtZero", sim::Kind::UI3, 2, true, 5, 0.05f, 0.1f, 1, 0, {2, 2, 3, 0}, 15, 140,
+     "", nullptr, {}, SableSwitches,
+     {SableLines({1}), SableLines({1}), SableLines({2}), SableLines({1}), SableLines({2}), SableLines({1}),
+      SableLines({3}), SableLines({1}), SableLines({2}), SableLines({1}), SableLines({})},
+     {"2+3", "2", "2+3", "2", "2+3", "3", "2+3", "2"}, 5, false, {}, "", false, {}, {}, 4},
+    {"DT800ZeroLinkWithThePrimaryAtZero", sim::Kind::DT800, 5, true, 5, 0.05f, 0.1f, 1, 0, {2, 2, 3, 0}, 15, 140,
+     "", nullptr, {}, DataTakerSwitches,
+     {DT800Lines({}), DT800Lines({1}), DT800Lines({1}), DT800Lines({2}), DT800Lines({1}), DT800Lines({2}),
+      DT800Lines({1}), DT800Lines({3}), DT800Lines({1}), DT800Lines({2}), DT800Lines({1}), DT800Lines({})},
+     {"2+3", "2", "2+3", "2", "2+3", "3", "2+3", "2"}, 5, false, {}, "", false, {}, {}, 4},
 };
 // clang-format on
 
@@ -332,6 +350,11 @@ class SwitchingRoadFixture : public test::SimulatedRunTest {
       ch[ChanField::Averaged] = 1;
       ch[ChanField::Device] = run.devices[i];
       setup.dataTaker[i + 1] = {1, 0, 0, 0, 0};  // a voltage input
+    }
+    if (run.zeroLinked > 0) {
+      setup.zeroLinks[0] = 1;
+      setup.zeroLinks[3 * 1 + 1] = static_cast<int16_t>(run.zeroLinked);
+      setup.zeroLinks[3 * run.zeroLinked + 2] = 1;
     }
     setup.prefSlots[PrefsSlot::Autorepeat] = autorepeat;
     if (run.deviceMarkers) {
@@ -434,9 +457,12 @@ TEST_P(SwitchingRoadRunE2E, OnlyChannelsWhoseValveIsOpenAreStoredAsSampled) {
   sim::Options o;
   o.kind = run.kind;
   // Each input its own value, rising: a reading stored for another channel shows.
-  for (int k = 1; k <= 4; ++k) o.values.push_back({k, 1.1 * k});
+  for (int k = 1; k <= 4; ++k) o.values.push_back({k, k == 1 && run.zeroLinked > 0 ? 0.0 : 1.1 * k});
   o.ramp = 0.01;
   ASSERT_NO_FATAL_FAILURE(StartSimulatorWith(o));
+  if (run.zeroLinked > 0) {
+    ASSERT_TRUE(sim_->SetRate(1, 0));  // exactly 0 V all along
+  }
   const fs::path setup = WriteSetup(run);
   const fs::path data = documents_ / (std::string(run.name) + ".kstr");
   PressKeysAt(run.keys);
@@ -467,6 +493,21 @@ TEST_P(SwitchingRoadRunE2E, OnlyChannelsWhoseValveIsOpenAreStoredAsSampled) {
   }
   if (run.deviceMarkers) {
     EXPECT_EQ(MarkerCodes(dump), run.markers) << dump;
+  }
+  if (run.zeroLinked > 0) {
+    // Channel 2, on channel 1's device and rising, tells when that device was on: the
+    // linked channel holds its own reading exactly then, and zero otherwise.
+    const std::vector<double> on = test::BlockValues(dump, 2),
+                              linked = test::BlockValues(dump, run.zeroLinked);
+    int realZeros = 0, missed = 0;
+    for (std::size_t i = 0; i < on.size() && i < linked.size(); ++i) {
+      realZeros += on[i] != 0 && linked[i] == 0;
+      missed += on[i] == 0 && linked[i] != 0;
+    }
+    std::printf("%s: %zu samples, %d zeros for real readings, %d readings while the device was off\n",
+                run.name, linked.size(), realZeros, missed);
+    EXPECT_EQ(realZeros, 0) << dump;
+    EXPECT_EQ(missed, 0) << dump;
   }
 }
 
