@@ -14,9 +14,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <ostream>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "acquisition/chart_loop.h"
@@ -788,59 +790,43 @@ INSTANTIATE_TEST_SUITE_P(Lines, StreamValuesRunE2E, ::testing::ValuesIn(kStreamL
                          [](const ::testing::TestParamInfo<StreamLine>& info) { return info.param.name; });
 
 // The Sable export holds one interval and no pause log: its comment states every pause,
-// gap and interval change. Read as its lines state them (its first interval, each change
-// from its case, each pause or gap at its case), every sample must stand where the chart
-// file of the same run places it, or up to the case its last line says it cannot time.
-struct SableTimes {
-  std::vector<double> times;  // sample k's time in seconds from the first, by the comment
-  std::size_t timed = 0;      // how many of the first samples the comment times
-};
-
-SableTimes TimesByTheSableComment(const std::string& comment, double headerInterval, std::size_t n) {
-  struct Event {
-    long at;
-    double seconds = 0, interval = 0;  // interval 0: unchanged
-  };
-  std::vector<Event> events;
-  double first = headerInterval;
-  bool firstSet = false;
-  SableTimes t{{}, n};
+// gap and interval change. Sample k's time as its lines state them (the first interval,
+// each change from its case, each pause or gap at its case), in either form.
+std::vector<double> TimesByTheSableComment(const std::string& comment, double interval, std::size_t n) {
+  std::multimap<long, std::pair<double, double>> events;  // case: seconds before it, interval from it
   const std::regex change(
-      R"(CAUTION: old sample interval = (\S+) sec / new sample interval = (\S+) sec from case (\d+))");
-  const std::regex gap(R"( (\S+) sec at case (\d+))"), apart(R"(CAUTION: samples (\S+) sec apart, then)");
-  const std::regex compact(R"( case (\d+): (?:\+(\S+) sec)?(?:, )?(?:(\S+) sec apart)?)");
-  const std::regex untimed(R"(CAUTION: no room to time samples from case (\d+) on)");
+      R"(CAUTION: old sample interval = (\S+) sec / new sample interval = (\S+) sec from case (\d+))"),
+      gap(R"( (\S+) sec at case (\d+))"), first(R"(CAUTION: samples (\S+) sec apart, then)"),
+      compact(R"( case (\d+): (?:\+(\S+) sec)?,?(?: (\S+) sec apart)?)");
+  const auto number = [](const std::ssub_match& m) { return m.matched ? std::stod(m.str()) : 0.0; };
   std::smatch m;
+  bool changed = false;
   for (std::size_t from = 0, cr; (cr = comment.find("\\r", from)) != std::string::npos; from = cr + 2) {
     const std::string line = comment.substr(from, cr - from);
     if (std::regex_match(line, m, change)) {
-      if (!firstSet) first = std::stod(m[1].str());
-      firstSet = true;
-      events.push_back({std::stol(m[3].str()), 0, std::stod(m[2].str())});
+      if (!std::exchange(changed, true)) interval = number(m[1]);
+      events.insert({std::stol(m[3]), {0, number(m[2])}});
     } else if (std::regex_match(line, m, gap)) {
-      events.push_back({std::stol(m[2].str()), std::stod(m[1].str())});
-    } else if (std::regex_match(line, m, apart)) {
-      first = std::stod(m[1].str());
+      events.insert({std::stol(m[2]), {number(m[1]), 0}});
+    } else if (std::regex_match(line, m, first)) {
+      interval = number(m[1]);
     } else if (std::regex_match(line, m, compact)) {
-      events.push_back({std::stol(m[1].str()), m[2].matched ? std::stod(m[2].str()) : 0,
-                        m[3].matched ? std::stod(m[3].str()) : 0});
-    } else if (std::regex_match(line, m, untimed)) {
-      t.timed = std::min(n, static_cast<std::size_t>(std::stol(m[1].str())));
+      events.insert({std::stol(m[1]), {number(m[2]), number(m[3])}});
     }
   }
-  std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.at < b.at; });
-  double base = 0, interval = first;
-  long baseIndex = 0;
-  std::size_t e = 0;
-  for (std::size_t k = 0; k < n; ++k) {
-    for (; e < events.size() && events[e].at <= static_cast<long>(k); ++e) {
-      base += static_cast<double>(events[e].at - baseIndex) * interval + events[e].seconds;
-      baseIndex = events[e].at;
-      if (events[e].interval > 0) interval = events[e].interval;
+  std::vector<double> times;
+  double base = 0;
+  long baseCase = 0;
+  auto e = events.begin();
+  for (long k = 0; k < static_cast<long>(n); ++k) {
+    for (; e != events.end() && e->first <= k; ++e) {
+      base += static_cast<double>(e->first - baseCase) * interval + e->second.first;
+      baseCase = e->first;
+      if (e->second.second > 0) interval = e->second.second;
     }
-    t.times.push_back(base + static_cast<double>(static_cast<long>(k) - baseIndex) * interval);
+    times.push_back(base + static_cast<double>(k - baseCase) * interval);
   }
-  return t;
+  return times;
 }
 
 struct SableRun {
@@ -907,19 +893,19 @@ TEST_P(SableExportRunE2E, EachSampleStandsByTheCommentWhereTheChartFilePlacesIt)
   ASSERT_TRUE(std::regex_search(dump, m, std::regex("comment: '([^']*)'"))) << dump;
   ASSERT_TRUE(std::regex_search(dump, interval, std::regex(R"(interval \(s\): (\S+))"))) << dump;
   ASSERT_NE(dump.find("samples: " + std::to_string(times.size()) + "\n"), std::string::npos) << dump;
-  const SableTimes said =
-      TimesByTheSableComment(m[1].str(), ShortestDecimal(std::stof(interval[1].str())), times.size());
-  EXPECT_EQ(said.timed, times.size()) << "every sample timed: " << m[1].str();
+  const std::string comment = m[1].str();
+  EXPECT_EQ(comment.find("no room"), std::string::npos) << "every sample timed: " << comment;
+  const std::vector<double> said =
+      TimesByTheSableComment(comment, ShortestDecimal(std::stof(interval[1].str())), times.size());
   double worst = 0;
   std::size_t off = 0;
-  for (std::size_t k = 0; k < said.timed; ++k) {
-    const double d = std::fabs(said.times[k] - times[k]);
-    worst = std::max(worst, d);
-    if (d > 1e-4) ++off;
+  for (std::size_t k = 0; k < times.size(); ++k) {
+    worst = std::max(worst, std::fabs(said[k] - times[k]));
+    off += std::fabs(said[k] - times[k]) > 1e-4 ? 1 : 0;
   }
-  EXPECT_EQ(off, 0u) << "samples the comment misplaces, by up to " << worst << " s: " << m[1].str();
-  std::printf("Sable comment: '%s'\n%zu of %zu samples timed, %zu off by more than 0.1 ms, worst %.6f s\n",
-              m[1].str().c_str(), said.timed, times.size(), off, worst);
+  EXPECT_EQ(off, 0u) << "samples the comment misplaces, by up to " << worst << " s: " << comment;
+  std::printf("Sable comment: '%s'\n%zu samples, %zu off by more than 0.1 ms, worst %.6f s\n",
+              comment.c_str(), times.size(), off, worst);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, SableExportRunE2E, ::testing::ValuesIn(kSableRuns),
