@@ -62,9 +62,9 @@ bool Mode(int16_t m) {
 bool Streaming() {
   return External_AD == ExternalADCode::SerialStream;
 }
-// The window's height: the last strip's bottom + 26.
+// The window's height: the last strip's bottom and what lies below it.
 int WindowHeight() {
-  return nChannels >= 1 ? StripBottomOf(nChannels) + 26 : 100;
+  return nChannels >= 1 ? StripBottomOf(nChannels) + kWindowBelowStrips : 100;
 }
 
 void FitStripsToTheDisplay() {

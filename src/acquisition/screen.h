@@ -11,6 +11,9 @@
 namespace mv {
 
 constexpr const char* kAcquisitionTitle = " Mirevant:  Acquire Data ";
+// The recording window reaches this far below its last strip's bottom (the time labels
+// and the status line).
+constexpr int kWindowBelowStrips = 26;
 
 int16_t DRAWSCREEN(int16_t start);
 int16_t REDRAWSCREEN();

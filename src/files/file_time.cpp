@@ -122,22 +122,22 @@ std::string IntervalChangeNote(const std::vector<IntervalChange>& changes) {
   return note;
 }
 
-std::string PauseAndGapNote(const std::vector<LoggedGap>& gaps, std::size_t room) {
-  if (gaps.empty()) return "";
-  // Seconds to the microsecond: the log's minutes carry no more, and the digits of their
+std::string GapSecondsText(double seconds) {
+  // To the microsecond: the log's minutes carry no more, and the digits of their
   // conversion beyond it would only crowd the comment.
-  const auto seconds = [](double s) { return NumText(std::round(s * 1e6) / 1e6, kLoggedMinutesDigits).str(); };
+  const std::string text = NumText(std::round(seconds * 1e6) / 1e6, kLoggedMinutesDigits).str();
+  return text.substr(std::min(text.size(), text.find_first_not_of(' ')));
+}
+
+std::string PauseAndGapNote(const std::vector<LoggedGap>& gaps) {
+  if (gaps.empty()) return "";
   double total = 0;
   for (const LoggedGap& g : gaps) total += g.seconds;
   std::string note = "CAUTION:" + NumText(static_cast<double>(gaps.size())).str() +
-                     (gaps.size() == 1 ? " pause or gap =" : " pauses and gaps =") + seconds(total) +
+                     (gaps.size() == 1 ? " pause or gap = " : " pauses and gaps = ") + GapSecondsText(total) +
                      " sec in all\r";
-  if (note.size() > room) return "";
-  for (const LoggedGap& g : gaps) {
-    const std::string line = seconds(g.seconds) + " sec at case" + NumText(g.before).str() + "\r";
-    if (note.size() + line.size() > room) break;
-    note += line;
-  }
+  for (const LoggedGap& g : gaps)
+    note += " " + GapSecondsText(g.seconds) + " sec at case" + NumText(g.before).str() + "\r";
   return note;
 }
 

@@ -47,12 +47,15 @@ std::vector<IntervalChange> IntervalChangesInPauseLog(std::string_view log);
 // case N" and a CR per change; empty when there is none.
 std::string IntervalChangeNote(const std::vector<IntervalChange>& changes);
 
+// The seconds of a pause or gap as such a format says them: to the microsecond, with
+// no leading blank ("0.75").
+std::string GapSecondsText(double seconds);
+
 // The pauses and gaps said for a format that holds one interval and no pause log, so
 // that a reader can time the samples after them: "CAUTION: N pauses and gaps = T sec in
-// all" ("1 pause or gap") and a CR, then " S sec at case K" and a CR for each in turn,
-// whole lines only while the text stays within `room` bytes; empty when there is none
-// or not even the first line fits.
-std::string PauseAndGapNote(const std::vector<LoggedGap>& gaps, std::size_t room);
+// all" ("1 pause or gap") and a CR, then " S sec at case K" and a CR for each in turn;
+// empty when there is none.
+std::string PauseAndGapNote(const std::vector<LoggedGap>& gaps);
 
 // The stored times of a file's samples in turn, in seconds from its start: the
 // intervals the samples stand on up to the index plus the gaps at or before it.

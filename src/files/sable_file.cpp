@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "files/bytes.h"
@@ -74,24 +75,76 @@ void PutTail(std::string& out, const RecordingView& view, const DataFileFacts& f
   }
 }
 
-// The export holds one interval and no pause log: an interval changed in a pause is
-// said first in its comment, and then the pauses and gaps (their total, and each while
-// the room lasts), without which every sample after one would be read as taken earlier
-// than it was. Only whole lines go in, within the comment's bytes: a line cut there
-// would misstate its number (" 2.25" cut to " 2"). Room is kept for the total.
-std::string TimingNote(const std::string& pauseLog) {
+// The export holds one interval and no pause log, so its comment states what a reader
+// needs to time every sample: each interval changed in a pause and each pause and gap.
+// Only whole lines go in, within the comment's bytes: a line cut there would misstate
+// its number (" 2.25" cut to " 2"). The long form (each change in words, then the pauses
+// and gaps with their total) is kept where it fits; else the compact form gives one
+// line per case where anything changes. Where even that does not fit, the changes go
+// in first, then the pauses and gaps in turn, and the last line says from which case
+// the samples cannot be timed; the user's comment then gives way, so that line stays
+// the comment's last.
+struct TimingNote {
+  std::string text;
+  bool leavesRoom = true;  // whether the user's comment may follow
+};
+
+TimingNote TimingNoteOf(const std::string& pauseLog, double interval) {
   const std::vector<LoggedGap> gaps = GapsInPauseLog(pauseLog);
-  const std::string pauses = PauseAndGapNote(gaps, kCommentBytes);
-  const std::size_t totalLine = pauses.empty() ? 0 : pauses.find('\r') + 1;
-  const std::string changes = IntervalChangeNote(IntervalChangesInPauseLog(pauseLog));
-  std::string note;
-  for (std::size_t at = 0; at < changes.size();) {
-    const std::size_t end = changes.find('\r', at) + 1;
-    if (note.size() + (end - at) + totalLine > kCommentBytes) break;
-    note.append(changes, at, end - at);
-    at = end;
+  const std::vector<IntervalChange> changes = IntervalChangesInPauseLog(pauseLog);
+  const std::string full = IntervalChangeNote(changes) + PauseAndGapNote(gaps);
+  if (full.size() <= kCommentBytes) return {full};
+
+  // Per case: the pause or gap before it, and the interval from it on (0: unchanged).
+  struct Event {
+    int32_t at = 0;
+    double seconds = 0, interval = 0;
+    std::string line;
+    bool stated = false;
+  };
+  std::map<int32_t, Event> byCase;
+  for (const LoggedGap& g : gaps) byCase[g.before].seconds += g.seconds;
+  for (const IntervalChange& c : changes) byCase[c.from].interval = c.newInterval;
+  const std::string heading = "CAUTION: samples" +
+                              NumText(changes.empty() ? interval : changes.front().oldInterval, 10).str() +
+                              " sec apart, then\r";
+  std::vector<Event> events;
+  std::string compact = heading;
+  for (auto& [at, e] : byCase) {
+    e.at = at;
+    e.line = " case" + NumText(at).str() + ":";
+    if (e.seconds > 0) e.line += " +" + GapSecondsText(e.seconds) + " sec";
+    if (e.seconds > 0 && e.interval > 0) e.line += ",";
+    if (e.interval > 0) e.line += NumText(e.interval, 10).str() + " sec apart";
+    e.line += "\r";
+    compact += e.line;
+    events.push_back(e);
   }
-  return note + PauseAndGapNote(gaps, kCommentBytes - note.size());
+  if (compact.size() <= kCommentBytes) return {compact};
+
+  const auto untimedLine = [](int64_t from) {
+    return "CAUTION: no room to time samples from case" + NumText(static_cast<double>(from)).str() + " on\r";
+  };
+  std::size_t room = kCommentBytes - heading.size() - untimedLine(int64_t{events.back().at} + 1).size();
+  // In case order, the changes first and then the rest, each run ending at the first
+  // line that does not fit.
+  for (const bool changesOnly : {true, false}) {
+    for (Event& e : events) {
+      if (e.stated || (changesOnly && e.interval == 0)) continue;
+      if (e.line.size() > room) break;
+      e.stated = true;
+      room -= e.line.size();
+    }
+  }
+  std::string note = heading;
+  int64_t untimedFrom = -1;
+  for (const Event& e : events) {
+    if (e.stated)
+      note += e.line;
+    else if (untimedFrom < 0)  // a pause or gap left out moves its own case; an interval alone, the next
+      untimedFrom = e.seconds > 0 ? e.at : int64_t{e.at} + 1;
+  }
+  return {note + untimedLine(untimedFrom), false};
 }
 
 void PutHead(std::string& out, int channels, int32_t samples, float interval) {
@@ -150,7 +203,9 @@ void EncodeSableChartTo(ChunkedOutput& o, const RecordingView& view, const DataF
       for (int k = 0; k < channels; ++k) PutF(out, block[static_cast<std::size_t>(k) * kChunk + i]);
     o.Spill();
   }
-  PutTail(out, view, f, first, f.nChannels, f.endTime, TimingNote(f.pauseLog) + f.comment);
+  const TimingNote timing = TimingNoteOf(f.pauseLog, ShortestDecimal(f.sampleInterval));
+  PutTail(out, view, f, first, f.nChannels, f.endTime,
+          timing.leavesRoom ? timing.text + f.comment : timing.text);
 }
 
 std::string EncodeSableChart(const RecordingView& view, const DataFileFacts& f) {

@@ -42,23 +42,30 @@ void EqualStrips(int16_t oldHeight) {
   }
 }
 
-// Stretches every strip by factor, stacking them from firstTop with a one-pixel gap;
-// channel 1's top field is left alone.
-void RescaleStrips(int16_t oldHeight) {
-  const int16_t h = PrefsArray[PrefsSlot::WindowHeight];
-  const float factor = static_cast<float>(static_cast<double>(h - kStripMargin) /
-                                          static_cast<double>(oldHeight - kStripMargin));
-  const float firstTop = RecordingMODE == RecordingModeCode::Chart ? 47.0f : 35.0f;
+float FirstStripTop() {
+  return RecordingMODE == RecordingModeCode::Chart ? 47.0f : 35.0f;
+}
+
+// Stretches every strip by factor, stacking them from the first strip's top with a
+// one-pixel gap; channel 1's top field is left alone.
+void StackStrips(float factor) {
   const int16_t n = LaidOutCount();
   for (int k = 1; k <= n; ++k) {
     auto& r = ChannelVariables[k];
-    const float top = k == 1 ? firstTop : std::trunc(ChannelVariables[k - 1][ChanField::StripBottom] + 1.0f);
+    const float top =
+        k == 1 ? FirstStripTop() : std::trunc(ChannelVariables[k - 1][ChanField::StripBottom] + 1.0f);
     r[ChanField::StripHeight] = r[ChanField::StripHeight] * factor;
     r[ChanField::StripBottom] = r[ChanField::StripHeight] + top;
     if (k < n) ChannelVariables[k + 1][ChanField::StripTop] = r[ChanField::StripBottom] + 1.0f;
     r[ChanField::BottomLess2] = r[ChanField::StripBottom] - 2.0f;
     r[ChanField::BottomCopy] = r[ChanField::StripBottom];
   }
+}
+
+void RescaleStrips(int16_t oldHeight) {
+  const int16_t h = PrefsArray[PrefsSlot::WindowHeight];
+  StackStrips(static_cast<float>(static_cast<double>(h - kStripMargin) /
+                                 static_cast<double>(oldHeight - kStripMargin)));
 }
 
 }  // namespace
@@ -118,6 +125,19 @@ int16_t SetChanParams(int16_t oldHeight, int16_t rescale) {
   }
   setup_hooks::CLEARARRAY();
   return 0;
+}
+
+void EndStripsAt(float bottom) {
+  const int16_t n = LaidOutCount();
+  double heights = 0;
+  for (int k = 1; k <= n; ++k) heights += ChannelVariables[k][ChanField::StripHeight];
+  if (n <= 0 || !(heights > 0)) return;
+  StackStrips(static_cast<float>((bottom - FirstStripTop() - (n - 1)) / heights));
+  auto& last = ChannelVariables[n];
+  last[ChanField::StripHeight] += bottom - last[ChanField::StripBottom];
+  last[ChanField::StripBottom] = bottom;
+  last[ChanField::BottomLess2] = bottom - 2.0f;
+  last[ChanField::BottomCopy] = bottom;
 }
 
 // ---- new set-ups -----------------------------------------------------------------------------

@@ -30,6 +30,10 @@ int16_t FirstMovableChannel(int16_t recordingMode);
 // stretched from oldHeight to slot 12 keeping their relative heights. A rescale from
 // a height of 60 or less falls back to equal heights. Then clears the scope rows.
 int16_t SetChanParams(int16_t oldHeight, int16_t rescale);
+// Stretches the strips of channels 1 to nChannels, keeping their relative heights and
+// their stacking, so that the last one ends at `bottom`; the last strip takes up what
+// whole pixels leave over.
+void EndStripsAt(float bottom);
 
 // ---- plot limits ---------------------------------------------------------------------------
 // Makes a channel's plot limits give its strip a height: limits in the wrong order are

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "acquisition/screen.h"
 #include "acquisition/state.h"
 #include "control/state.h"
 #include "conversions/needs.h"
@@ -274,8 +275,9 @@ int16_t ChartWindowSize() {
       shownW = w;
       shownH = h;
       DrawReferenceSizes();
-      PrefsArray[PrefsSlot::WindowWidth] = static_cast<int16_t>(w + 14);
-      PrefsArray[PrefsSlot::WindowHeight] = static_cast<int16_t>(h + 14);
+      // The size shown is the size taken: the recording window's content.
+      PrefsArray[PrefsSlot::WindowWidth] = static_cast<int16_t>(w);
+      PrefsArray[PrefsSlot::WindowHeight] = static_cast<int16_t>(h);
       rt::SetEditText(2, NumText(w).str());
       rt::SetEditText(3, NumText(h).str());
       rt::FlushWindow();
@@ -290,10 +292,10 @@ int16_t ChartWindowSize() {
   const int16_t width = PrefsArray[PrefsSlot::WindowWidth];
   if (ScopeMax < width) ScopeMax = width;
   if (ScopeMax > 0) scopeXfactor = static_cast<float>(width) / static_cast<float>(ScopeMax);
+  // The strips stretch to the new height and end where the recording window, as tall
+  // as shown, leaves room below them.
   SetChanParams(oldHeight, 1);
-  if (nChannels >= 1)
-    PrefsArray[PrefsSlot::WindowHeight] =
-        static_cast<int16_t>(std::trunc(ChannelVariables[nChannels][ChanField::StripBottom]) + 30);
+  EndStripsAt(static_cast<float>(PrefsArray[PrefsSlot::WindowHeight] - kWindowBelowStrips));
   Action = 0;
   item = 0;
   services::SetUpMENUs(1);

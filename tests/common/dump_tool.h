@@ -2,6 +2,7 @@
 // decode saved files define MV_MVDUMP_EXE (tests/CMakeLists.txt).
 #pragma once
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <charconv>
 #include <cstdio>
@@ -13,8 +14,9 @@
 namespace mv::test {
 
 // The dump tool's whole output for one data file, with its options (e.g.
-// "--values 5000 --scope "); its exit status must be 0.
-inline std::string DumpDataFile(const std::filesystem::path& file, const std::string& options = {}) {
+// "--values 5000 --scope "); its exit status must be `status` (0: the file decoded whole).
+inline std::string DumpDataFile(const std::filesystem::path& file, const std::string& options = {},
+                                int status = 0) {
   const std::string command =
       std::string("\"") + MV_MVDUMP_EXE + "\" " + options + "\"" + file.string() + "\" 2>&1";
   std::string out;
@@ -22,7 +24,8 @@ inline std::string DumpDataFile(const std::filesystem::path& file, const std::st
   if (!pipe) return "cannot run " + command;
   char buffer[4096];
   while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  EXPECT_EQ(pclose(pipe), 0) << out;
+  const int ended = pclose(pipe);
+  EXPECT_TRUE(WIFEXITED(ended) && WEXITSTATUS(ended) == status) << ended << "\n" << out;
   return out;
 }
 

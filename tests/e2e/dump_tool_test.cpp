@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "common/test_support.h"
@@ -103,6 +104,16 @@ std::string BinarySweep(bool fast, const std::string& comment) {
   return d + comment + "\r";
 }
 
+// 100 bytes of a fixed pseudo-random run.
+std::string RandomBytes() {
+  std::mt19937 next(82);
+  std::string d;
+  for (int i = 0; i < 100; ++i) d.push_back(static_cast<char>(next() & 0xFF));
+  return d;
+}
+
+// Each file the tool is given, and its exit status: 0 only when the file decodes whole.
+// The program's text files end every line with its CR, so one that ends without is cut.
 TEST(DumpToolTest, TellsEachFormatByItsBytesWhateverItsName) {
   const fs::path dir = test::TestOutputDir() / "dump-tool";
   fs::create_directories(dir);
@@ -110,6 +121,7 @@ TEST(DumpToolTest, TellsEachFormatByItsBytesWhateverItsName) {
     const char* name;
     std::string bytes;
     std::vector<std::string> lines;
+    int status = 0;
   } cases[] = {
       {"sable run",
        SableExport(),
@@ -121,6 +133,14 @@ TEST(DumpToolTest, TellsEachFormatByItsBytesWhateverItsName) {
         "count meaning: the last sample index, 3 values per channel\n",
         "samples of channel block 1 (3 values): 4 5 6\n"}},
       {"text run", "Time\tO2\r0.25\t4\r0.5\t5\r", {"format: text\n", "rows: 2\n"}},
+      {"text heading only", "Time (sec)\tO2\r", {"format: text\n", "rows: 0\n"}},
+      {"random", RandomBytes(), {"format: none the program writes (control byte"}, 1},
+      {"empty", "", {"format: none the program writes (the file is empty)"}, 1},
+      {"text cut in its heading", "Time (sec)\tO2  ", {"the file ends inside its heading"}, 1},
+      {"text cut in a row",
+       "Time\tO2\r 0\t 4\t\r 0.25\t 5.",
+       {"the file ends inside row 2 (no CR after ' 0.25\\x09 5.')"},
+       1},
       // The program's numbered scope files have no extension unless asked for, and a
       // chart file may be named anything.
       {"scope file 1",
@@ -142,7 +162,7 @@ TEST(DumpToolTest, TellsEachFormatByItsBytesWhateverItsName) {
   for (const auto& c : cases) {
     const fs::path file = dir / c.name;
     std::ofstream(file, std::ios::binary) << c.bytes;
-    const std::string dump = test::DumpDataFile(file);
+    const std::string dump = test::DumpDataFile(file, "", c.status);
     for (const auto& line : c.lines)
       EXPECT_NE(dump.find(line), std::string::npos) << c.name << ": " << line << dump;
   }

@@ -14,9 +14,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <ostream>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "acquisition/chart_loop.h"
@@ -28,6 +30,7 @@
 #include "e2e/program_run_fixture.h"
 #include "e2e/simulated_run_fixture.h"
 #include "files/setup_file.h"
+#include "files/state.h"
 #include "kit/format.h"
 #include "runtime/events.h"
 #include "shell/control_loop.h"
@@ -786,59 +789,127 @@ TEST_F(StoredValuesRunE2E, AStreamSampleAfterAPauseStandsOnALineSentAfterTheResu
 INSTANTIATE_TEST_SUITE_P(Lines, StreamValuesRunE2E, ::testing::ValuesIn(kStreamLines),
                          [](const ::testing::TestParamInfo<StreamLine>& info) { return info.param.name; });
 
-// Two pauses of about a second and a 3 s silence of a streaming instrument, the run saved
-// in the program's own format and exported for Sable. The export holds one interval and
-// no pause log: its comment must state every pause and gap the chart file's log records
-// (their number and total, then each with its case), or a reader timing it by its
-// interval puts every later sample too early.
-TEST_F(StoredValuesRunE2E, TheSableExportsCommentStatesThePausesAndGaps) {
+// The Sable export holds one interval and no pause log: its comment states every pause,
+// gap and interval change. Sample k's time as its lines state them (the first interval,
+// each change from its case, each pause or gap at its case), in either form.
+std::vector<double> TimesByTheSableComment(const std::string& comment, double interval, std::size_t n) {
+  std::multimap<long, std::pair<double, double>> events;  // case: seconds before it, interval from it
+  const std::regex change(
+      R"(CAUTION: old sample interval = (\S+) sec / new sample interval = (\S+) sec from case (\d+))"),
+      gap(R"( (\S+) sec at case (\d+))"), first(R"(CAUTION: samples (\S+) sec apart, then)"),
+      compact(R"( case (\d+): (?:\+(\S+) sec)?,?(?: (\S+) sec apart)?)");
+  const auto number = [](const std::ssub_match& m) { return m.matched ? std::stod(m.str()) : 0.0; };
+  std::smatch m;
+  bool changed = false;
+  for (std::size_t from = 0, cr; (cr = comment.find("\\r", from)) != std::string::npos; from = cr + 2) {
+    const std::string line = comment.substr(from, cr - from);
+    if (std::regex_match(line, m, change)) {
+      if (!std::exchange(changed, true)) interval = number(m[1]);
+      events.insert({std::stol(m[3]), {0, number(m[2])}});
+    } else if (std::regex_match(line, m, gap)) {
+      events.insert({std::stol(m[2]), {number(m[1]), 0}});
+    } else if (std::regex_match(line, m, first)) {
+      interval = number(m[1]);
+    } else if (std::regex_match(line, m, compact)) {
+      events.insert({std::stol(m[1]), {number(m[2]), number(m[3])}});
+    }
+  }
+  std::vector<double> times;
+  double base = 0;
+  long baseCase = 0;
+  auto e = events.begin();
+  for (long k = 0; k < static_cast<long>(n); ++k) {
+    for (; e != events.end() && e->first <= k; ++e) {
+      base += static_cast<double>(e->first - baseCase) * interval + e->second.first;
+      baseCase = e->first;
+      if (e->second.second > 0) interval = e->second.second;
+    }
+    times.push_back(base + static_cast<double>(k - baseCase) * interval);
+  }
+  return times;
+}
+
+struct SableRun {
+  const char* name;
+  std::vector<int> pickedIntervals;  // the pause window's popup item picked in each pause (0: none)
+  int silences;                      // 3 s silences of the instrument
+};
+
+void PrintTo(const SableRun& r, std::ostream* out) {
+  *out << r.name;
+}
+
+const SableRun kSableRuns[] = {
+    {"TwoPausesAndASilence", {0, 0}, 1},
+    // 1/4 s, then 1/2 s, 1/10 s and 1 s: items 10, 8 and 11 of the popup.
+    {"ThreeIntervalChangesAndTwoGaps", {10, 8, 11}, 2},
+};
+
+class SableExportRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<SableRun> {};
+
+TEST_P(SableExportRunE2E, EachSampleStandsByTheCommentWhereTheChartFilePlacesIt) {
+  const SableRun& run = GetParam();
   sim::Options o;
   o.kind = sim::Kind::Stream;
   o.periodMs = 50;
   o.lines = {"21.5 C, 40 %RH"};
   StartSimulatorWith(o);
   const fs::path chart = documents_ / "paused.kstr", sable = documents_ / "paused.KSSable";
-  const std::string pause = "hold ctrl+p\nuntil 300 10\nrelease ctrl+p\nwait 1\nclick 300 51\ngone 300\n";
+  std::string during;
+  for (int item : run.pickedIntervals)
+    during += "wait 1\nhold ctrl+p\nuntil 300 10\nrelease ctrl+p\n" +
+              (item > 0 ? "pick 300 250 " + std::to_string(item) + "\n" : std::string()) +
+              "wait 1\nclick 300 51\ngone 300\n";
+  // The first silence at sample 30, the second once every pause is logged; the run
+  // stops 1.5 s after the last.
+  int silences = 0;
   double silenceEnds = -1;
   Record(
-      11, WriteSetup({1}, 15), chart, "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n",
+      11, WriteSetup({1}, 15), chart,
+      "until 9 30\nclick-label 9 1/4 second\nclick-label 9 Selection OK\ngone 9\n",
       [&] {
         const double now = GetCurrentTimeInSeconds();
-        if (Sample == 30 && silenceEnds < 0) {
+        std::size_t pauses = 0;
+        for (std::size_t at = 0;
+             (at = CumulativePauseContainer.find("Acquisition paused", at)) != std::string::npos; ++at)
+          ++pauses;
+        const bool due = silences == 0 ? Sample >= 30 : pauses == run.pickedIntervals.size();
+        if (silences < run.silences && due && now > silenceEnds + 1) {
           sim_->AddFault({sim::Fault::Silent, 0, 3});
           silenceEnds = now + 3;
+          ++silences;
         }
-        return silenceEnds > 0 && now > silenceEnds + 1.5;
+        return silences == run.silences && pauses == run.pickedIntervals.size() && now > silenceEnds + 1.5;
       },
-      "wait 1\n" + pause + "wait 1\n" + pause, {},
+      during, {},
       "menu 1 5\npanel " + sable.string() + "\nclick 112 2\nuntil 15\nclick 15 11\ngone 15\nuntil 2\n");
   if (HasFatalFailure()) return;
 
-  const std::vector<test::LoggedGap> gaps = test::GapsInDump(test::DumpDataFile(chart));
-  ASSERT_GE(gaps.size(), 3u) << "two pauses and the silence";
-  double total = 0;
-  for (const test::LoggedGap& g : gaps) total += g.seconds;
+  const std::string chartDump = test::DumpDataFile(chart, "--values 1000000 ");
+  const std::vector<double> times = test::DumpedNumbers(chartDump, "sample times (s)");
+  EXPECT_GE(test::GapsInDump(chartDump).size(), run.pickedIntervals.size() + run.silences) << chartDump;
   const std::string dump = test::DumpDataFile(sable);
-  std::smatch m;
+  std::smatch m, interval;
   ASSERT_TRUE(std::regex_search(dump, m, std::regex("comment: '([^']*)'"))) << dump;
-  std::vector<std::string> lines;
-  std::string comment = m[1].str();
-  for (std::size_t cr; (cr = comment.find("\\r")) != std::string::npos; comment.erase(0, cr + 2))
-    lines.push_back(comment.substr(0, cr));
-  ASSERT_GE(lines.size(), gaps.size() + 1) << dump;
-  std::smatch head;
-  ASSERT_TRUE(std::regex_match(lines[0], head, std::regex(R"(CAUTION: (\d+) pauses and gaps = (\S+) sec in all)")))
-      << lines[0];
-  EXPECT_EQ(std::stoul(head[1].str()), gaps.size());
-  EXPECT_NEAR(std::stod(head[2].str()), total, 1e-6 + 1e-6 * total);
-  for (std::size_t i = 0; i < gaps.size(); ++i) {
-    std::smatch each;
-    ASSERT_TRUE(std::regex_match(lines[i + 1], each, std::regex(R"( (\S+) sec at case (\d+))"))) << lines[i + 1];
-    EXPECT_NEAR(std::stod(each[1].str()), gaps[i].seconds, 1e-6 + 1e-6 * gaps[i].seconds) << i;
-    EXPECT_EQ(std::stol(each[2].str()), gaps[i].before) << i;
+  ASSERT_TRUE(std::regex_search(dump, interval, std::regex(R"(interval \(s\): (\S+))"))) << dump;
+  ASSERT_NE(dump.find("samples: " + std::to_string(times.size()) + "\n"), std::string::npos) << dump;
+  const std::string comment = m[1].str();
+  EXPECT_EQ(comment.find("no room"), std::string::npos) << "every sample timed: " << comment;
+  const std::vector<double> said =
+      TimesByTheSableComment(comment, ShortestDecimal(std::stof(interval[1].str())), times.size());
+  double worst = 0;
+  std::size_t off = 0;
+  for (std::size_t k = 0; k < times.size(); ++k) {
+    worst = std::max(worst, std::fabs(said[k] - times[k]));
+    off += std::fabs(said[k] - times[k]) > 1e-4 ? 1 : 0;
   }
-  std::printf("Sable comment of %zu pauses and gaps, %.3f s: '%s'\n", gaps.size(), total, m[1].str().c_str());
+  EXPECT_EQ(off, 0u) << "samples the comment misplaces, by up to " << worst << " s: " << comment;
+  std::printf("Sable comment: '%s'\n%zu samples, %zu off by more than 0.1 ms, worst %.6f s\n",
+              comment.c_str(), times.size(), off, worst);
 }
+
+INSTANTIATE_TEST_SUITE_P(Runs, SableExportRunE2E, ::testing::ValuesIn(kSableRuns),
+                         [](const ::testing::TestParamInfo<SableRun>& info) { return info.param.name; });
 
 // Over-range alarms on every channel. An ADAM input is over range beyond the range the
 // program set for it: the ±5 V it sets for an input with no range chosen ("R09") holds

@@ -136,35 +136,60 @@ TEST(SableChart, AnIntervalChangedInAPauseIsSaidFirstInTheComment) {
   EXPECT_EQ(EncodeSableChart(r, f).substr(commentAt, 240), note + std::string(240 - note.size(), 'x'));
 }
 
-// Pauses and gaps: their total always, and each while the comment's 240 bytes hold it.
-TEST(SableChart, PausesAndGapsAreSaidInTheCommentTheirTotalAndEachWhileRoomLasts) {
+// A pause log of `count` pauses, each changing the interval when `intervals` names the
+// next, and of gaps between them.
+std::string PausesAndGaps(int count, const std::vector<std::string>& intervals, bool gaps) {
+  std::string log;
+  for (int k = 1; k <= count; ++k) {
+    log += " *  Acquisition paused for 0.0125 minutes at case " + std::to_string(1000 * k) + "\r";
+    if (k < static_cast<int>(intervals.size()))
+      log += "        CAUTION:  old sample interval =  " + intervals[k - 1] +
+             " sec\r                         new sample interval =  " + intervals[k] + " sec from case " +
+             std::to_string(1000 * k) + "\r";
+    if (gaps) log += " *  no data for 0.01 minutes at case " + std::to_string(1000 * k + 500) + "\r";
+  }
+  return log;
+}
+
+// The comment states every pause, gap and interval change, in whole lines (a number cut
+// at byte 240 would be misread): in words while they fit, else one line per case; when
+// even that does not fit, the changes first, and its last line says from which case the
+// samples cannot be timed, the user's comment giving way.
+TEST(SableChart, TheCommentStatesEveryPauseGapAndChangeOrFromWhichCaseItCannotTime) {
   const FakeRecording r = test::SmallRecording();
   DataFileFacts f = test::SmallFacts();
   const std::size_t commentAt = 20 + 60 + 108 + 24;
   f.comment = "mine";
-  f.pauseLog = " *  Acquisition paused for 0.1 minutes at case 2\r *  no data for 0.05 minutes at case 3\r";
-  const std::string two = "CAUTION: 2 pauses and gaps = 9 sec in all\r 6 sec at case 2\r 3 sec at case 3\rmine";
-  EXPECT_EQ(EncodeSableChart(r, f).substr(commentAt, 240), two + std::string(240 - two.size(), ' '));
-  f.pauseLog.clear();
-  for (int k = 1; k <= 40; ++k) f.pauseLog += " *  no data for 0.01 minutes at case " + std::to_string(k) + "\r";
-  const std::string comment = EncodeSableChart(r, f).substr(commentAt, 240);
-  EXPECT_EQ(comment.substr(0, 44), "CAUTION: 40 pauses and gaps = 24 sec in all\r");
-  EXPECT_NE(comment.find(" 0.6 sec at case 1\r 0.6 sec at case 2\r"), std::string::npos) << comment;
-  EXPECT_EQ(comment.find("case 40"), std::string::npos) << "no room left for the last: " << comment;
-  // Three interval changes in pauses of 0.0125 minutes: every line is whole (a number cut
-  // at byte 240 would be misread), and the pauses' total keeps its room.
-  f.pauseLog.clear();
-  const char* intervals[] = {"0.3333333333", "0.1428571429", "0.7777777778", "0.0909090909"};
-  for (int k = 1; k <= 3; ++k)
-    f.pauseLog += " *  Acquisition paused for 0.0125 minutes at case " + std::to_string(1000 * k) +
-                  "\r        CAUTION:  old sample interval =  " + intervals[k - 1] +
-                  " sec\r                         new sample interval =  " + intervals[k] + " sec from case " +
-                  std::to_string(1000 * k) + "\r";
-  const std::string three = EncodeSableChart(r, f).substr(commentAt, 240);
-  EXPECT_NE(three.find("CAUTION: 3 pauses and gaps = 2.25 sec in all\r"), std::string::npos) << three;
-  EXPECT_NE(three.find("new sample interval = 0.1428571429 sec from case 1000\r"), std::string::npos) << three;
-  const std::string said = three.substr(0, three.rfind('\r') + 1);
-  EXPECT_EQ(said + "mine" + std::string(240 - said.size() - 4, ' '), three) << "only whole lines: " << three;
+  const std::vector<std::string> thirds = {"0.3333333333", "0.1428571429", "0.7777777778", "0.0909090909"};
+  std::vector<std::string> nine;
+  for (int k = 1; k <= 10; ++k) nine.push_back(std::to_string(k) + ".5");
+  const struct {
+    std::string log, comment;
+  } rows[] = {
+      {" *  Acquisition paused for 0.1 minutes at case 2\r *  no data for 0.05 minutes at case 3\r",
+       "CAUTION: 2 pauses and gaps = 9 sec in all\r 6 sec at case 2\r 3 sec at case 3\rmine"},
+      // Three changes in pauses: too long in words, whole in the compact form.
+      {PausesAndGaps(3, thirds, false),
+       "CAUTION: samples 0.3333333333 sec apart, then\r case 1000: +0.75 sec, 0.1428571429 sec apart\r"
+       " case 2000: +0.75 sec, 0.7777777778 sec apart\r case 3000: +0.75 sec, 0.0909090909 sec apart\rmine"},
+      // Forty gaps: those that fit, then the case of the first left out.
+      {PausesAndGaps(40, {}, false),
+       "CAUTION: samples 0.5 sec apart, then\r case 1000: +0.75 sec\r case 2000: +0.75 sec\r"
+       " case 3000: +0.75 sec\r case 4000: +0.75 sec\r case 5000: +0.75 sec\r case 6000: +0.75 sec\r"
+       "CAUTION: no room to time samples from case 7000 on\r"},
+      // Nine changes with gaps between: the changes come first, as many as fit.
+      {PausesAndGaps(9, nine, true),
+       "CAUTION: samples 1.5 sec apart, then\r case 1000: +0.75 sec, 2.5 sec apart\r"
+       " case 2000: +0.75 sec, 3.5 sec apart\r case 3000: +0.75 sec, 4.5 sec apart\r"
+       " case 4000: +0.75 sec, 5.5 sec apart\rCAUTION: no room to time samples from case 1500 on\r"},
+  };
+  for (const auto& row : rows) {
+    f.pauseLog = row.log;
+    ASSERT_LE(row.comment.size(), 240u);
+    EXPECT_EQ(EncodeSableChart(r, f).substr(commentAt, 240),
+              row.comment + std::string(240 - row.comment.size(), ' '))
+        << row.log;
+  }
 }
 
 TEST(SableSweep, ScopePlusChartSweepIsOneChannelWithTheChartsMarkers) {

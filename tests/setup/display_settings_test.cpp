@@ -1,9 +1,13 @@
 // The slope-trend, recording-window-size and status-display dialogs driven as a user would.
 #include "setup/display_settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <ostream>
+#include <string>
 
+#include "acquisition/screen.h"
 #include "acquisition/state.h"
 #include "common/window_steps.h"
 #include "control/state.h"
@@ -103,56 +107,67 @@ TEST_F(DisplaySettings, AnUnlistedLimitShowsOffAndSurvivesSelectionOK) {
   EXPECT_EQ(StatusButtonFor(-1), 19);
 }
 
-TEST_F(DisplaySettings, ADraggedSizeBecomesTheRecordingWindowAndTheStripsFollow) {
-  constexpr int16_t W = kWindowSizeExample;
-  setenv("MV_DISPLAY_SIZE", "1600x1000", 1);
-  nChannels = 2;
-  PrefsArray[PrefsSlot::WindowWidth] = 800;
-  PrefsArray[PrefsSlot::WindowHeight] = 600;
-  ScopeMax = 2000;
-  SetChanParams(600, 0);  // equal strips for the 600-pixel window
-  const float oldBottom = ChannelVariables[2][ChanField::StripBottom];
-  ASSERT_LT(oldBottom, 600.0f);
-  Drive({Until(W), Do([] {
-           const Rect c = rt::WindowContentRect(W);
-           EXPECT_EQ(c.width(), 1600 - 34) << "opens as wide as the screen allows";
-           EXPECT_EQ(c.height(), 1000 - 75);
-         }),
-         DragSize(W, 1200, 800),
-         // The slots follow the window while it is dragged, before the loop ends.
-         [] { return PrefsArray[PrefsSlot::WindowWidth] == 1214; }, Do([] {
-           EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], 814);
-           EXPECT_EQ(Shown(W, 2), 1200);
-           EXPECT_EQ(Shown(W, 3), 800);
-         }),
-         Shot(W, "w33-window-size.png"), CloseBox(W)});
-  ChartWindowSize();
-  EXPECT_TRUE(ScriptDone());
-  EXPECT_FALSE(rt::WindowExists(W));
-  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 1214) << "the close box keeps the dragged size";
-  EXPECT_EQ(ScopeMax, 2000);
-  EXPECT_FLOAT_EQ(scopeXfactor, 1214.0f / 2000.0f);
-  const float lastBottom = ChannelVariables[2][ChanField::StripBottom];
-  EXPECT_GT(lastBottom, oldBottom + 150) << "the strips were stretched to the taller window";
-  EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], static_cast<int16_t>(std::trunc(lastBottom)) + 30);
+// The size dragged to is the size shown in the window and the size the recording window
+// then takes, whichever way the drag ends; the window stops at 640 by 400.
+struct DragRow {
+  const char* name;
+  const char* display;
+  int16_t channels;
+  int dragW, dragH;    // the size dragged to
+  int shownW, shownH;  // the size the window shows
+  int end;             // 0 the close box, 1 a click, 2 Return
+};
+
+void PrintTo(const DragRow& r, std::ostream* out) {
+  *out << r.name;
 }
 
-TEST_F(DisplaySettings, TheExampleWindowStopsAt640By400AndAClickTakesTheSize) {
+class DragSizeTest : public DisplaySettings, public ::testing::WithParamInterface<DragRow> {};
+
+TEST_P(DragSizeTest, TheSizeShownIsTheRecordingWindowsSize) {
+  const DragRow& row = GetParam();
   constexpr int16_t W = kWindowSizeExample;
-  setenv("MV_DISPLAY_SIZE", "1280x800", 1);
-  nChannels = 0;  // no set-up yet: the height is the window's own
-  ScopeMax = 100;
-  Drive({Until(W), Shot(W, "w33-window-size-1280x800.png"), DragSize(W, 500, 300),
-         [] { return PrefsArray[PrefsSlot::WindowWidth] == 654; },
-         Do([] { EXPECT_EQ(rt::WindowContentRect(W).height(), 400); }), ClickSurface(W, 300, 300)});
+  setenv("MV_DISPLAY_SIZE", row.display, 1);
+  nChannels = row.channels;
+  PrefsArray[PrefsSlot::WindowWidth] = 800;
+  PrefsArray[PrefsSlot::WindowHeight] = 600;
+  ScopeMax = 1000;
+  if (nChannels > 0) SetChanParams(600, 0);  // equal strips for the 600-pixel window
+  const Step end = row.end == 0 ? CloseBox(W) : row.end == 1 ? ClickSurface(W, 300, 300) : Return(W, 2);
+  Drive({Until(W), DragSize(W, row.dragW, row.dragH),
+         // The slots follow the window while it is dragged, before the loop ends.
+         [&row] { return Shown(W, 2) == row.shownW && Shown(W, 3) == row.shownH; }, Do([&row] {
+           EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], row.shownW);
+           EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], row.shownH);
+         }),
+         Shot(W, std::string("w33-window-size-") + row.name + ".png"), end});
   ChartWindowSize();
   EXPECT_TRUE(ScriptDone());
   EXPECT_FALSE(rt::WindowExists(W));
-  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], 654);
-  EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], 414);
-  EXPECT_EQ(ScopeMax, 654) << "a scope trace shorter than the window grows to its width";
-  EXPECT_FLOAT_EQ(scopeXfactor, 1.0f);
+  EXPECT_EQ(PrefsArray[PrefsSlot::WindowWidth], row.shownW);
+  EXPECT_EQ(PrefsArray[PrefsSlot::WindowHeight], row.shownH);
+  EXPECT_EQ(ScopeMax, std::max(1000, row.shownW))
+      << "a scope trace shorter than the window grows to its width";
+  EXPECT_FLOAT_EQ(scopeXfactor, static_cast<float>(row.shownW) / static_cast<float>(ScopeMax));
+  if (nChannels == 0) return;
+  MaxSamples = 100;
+  DRAWSCREEN(1);
+  const Rect c = rt::WindowContentRect(1);
+  EXPECT_EQ(c.width(), row.shownW);
+  EXPECT_EQ(c.height(), row.shownH);
+  rt::SaveWindowImage(1, (TestOutputDir() / (std::string("w1-after-drag-") + row.name + ".png")).string());
+  rt::CloseWindow(1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Drags, DragSizeTest,
+                         ::testing::Values(DragRow{"taller", "1600x1000", 2, 1200, 800, 1200, 800, 0},
+                                           DragRow{"below-the-minimum", "1280x800", 0, 500, 300, 640, 400, 1},
+                                           DragRow{"800x500", "1600x1000", 3, 800, 500, 800, 500, 2}),
+                         [](const ::testing::TestParamInfo<DragRow>& info) {
+                           std::string name = info.param.name;
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
 
 }  // namespace
 }  // namespace mv::test

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -380,13 +381,71 @@ int DumpSable(std::FILE* out, const std::string& d, std::size_t limit) {
   return 0;
 }
 
+// The first byte the program's text files never hold: a control byte other than TAB
+// and CR.
+std::optional<std::size_t> ControlByte(const std::string& d) {
+  for (std::size_t i = 0; i < d.size(); ++i) {
+    const auto c = static_cast<unsigned char>(d[i]);
+    if (c < 32 && c != '\t' && c != '\r') return i;
+  }
+  return std::nullopt;
+}
+
+// A row of the program's text files: numbers apart by TABs, each after the blank of
+// its sign place (" 1.5", " NaN"); a chart row ends with a TAB as well.
+bool NumbersRow(std::string_view row) {
+  if (!row.empty() && row.back() == '\t') row.remove_suffix(1);
+  for (;;) {
+    const std::size_t tab = row.find('\t');
+    std::string_view field = row.substr(0, tab);
+    while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+    double v = 0;
+    const auto r = std::from_chars(field.data(), field.data() + field.size(), v);
+    if (field.empty() || r.ec != std::errc() || r.ptr != field.data() + field.size()) return false;
+    if (tab == std::string_view::npos) return true;
+    row.remove_prefix(tab + 1);
+  }
+}
+
+// A text data file or a scope sweep's text list: a heading line and rows of numbers,
+// every line ended by its CR, so a file cut short (a full disk) ends without one. Bytes
+// that are no such text are no format the program writes.
 int DumpText(std::FILE* out, const std::string& d, std::size_t limit) {
+  const auto unknown = [&](const std::string& why) {
+    std::fprintf(out, "format: none the program writes (%s)\n", why.c_str());
+    return 1;
+  };
+  if (d.empty()) return unknown("the file is empty");
+  if (const auto at = ControlByte(d)) {
+    char why[64];
+    std::snprintf(why, sizeof why, "control byte \\x%02X at byte %zu", static_cast<unsigned char>(d[*at]),
+                  *at);
+    return unknown(why);
+  }
+  std::fprintf(out, "format: text\n");
   In in{d};
+  const std::string heading = in.line();
+  if (in.bad) {
+    std::fprintf(out, "heading: '%s'\nthe file ends inside its heading (no CR after it)\n", Show(d).c_str());
+    return 1;
+  }
+  std::fprintf(out, "heading: '%s'\n", Show(heading).c_str());
   std::size_t rows = 0;
-  std::fprintf(out, "heading: '%s'\n", Show(in.line()).c_str());
-  while (in.p < d.size() && !in.bad) {
+  while (in.p < d.size()) {
+    const std::size_t start = in.p;
     const std::string row = in.line();
-    if (rows++ < limit) std::fprintf(out, "row %zu: '%s'\n", rows, Show(row).c_str());
+    ++rows;
+    if (in.bad) {
+      std::fprintf(out, "rows: %zu\nthe file ends inside row %zu (no CR after '%s')\n", rows - 1, rows,
+                   Show(d.substr(start)).c_str());
+      return 1;
+    }
+    if (!NumbersRow(row)) {
+      std::fprintf(out, "rows: %zu\nnot the program's text: row %zu is not numbers apart by TABs: '%s'\n",
+                   rows - 1, rows, Show(row).c_str());
+      return 1;
+    }
+    if (rows <= limit) std::fprintf(out, "row %zu: '%s'\n", rows, Show(row).c_str());
   }
   std::fprintf(out, "rows: %zu\n", rows);
   return 0;
@@ -431,7 +490,6 @@ int Dump(std::FILE* out, const std::string& path, const std::string& d, const Op
     std::fwrite(chosen.printed.data(), 1, chosen.printed.size(), out);
     return chosen.verdict;
   }
-  std::fprintf(out, "format: text\n");
   return DumpText(out, d, o.limit);
 }
 

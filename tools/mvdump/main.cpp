@@ -4,13 +4,16 @@
 // The format is told by the file's bytes, not its name, since the program adds no
 // extension unless the user asks: "-999" or "-9999" and CR start a chart or scope
 // file, the single 1003.0 (little-endian) the Sable-format export, and anything else
-// is a text file. Chart and scope files share their header: the layout that decodes
+// is read as a text file. Chart and scope files share their header: the layout that decodes
 // the whole file tells which (the chart's input list, else the comment after a sweep
 // of S values, else of S + 1 values, the fast scope's). --scope reads a binary file as
 // a scope file whatever it holds; --fast also says the sweep holds S + 1 values. At
 // most N values per channel are printed (default 10). A chart file's samples are also
 // timed by the file's own rule (its interval, and the pauses, gaps and interval
 // changes its pause log records): "sample times (s)", at most N of them.
+// It exits 1 when the file does not decode whole: bytes of no format the program
+// writes, an empty file, a binary file that ends early, or a text file cut inside a
+// line (each line of the program's text files ends with its CR).
 #include <charconv>
 #include <cstdio>
 #include <fstream>
