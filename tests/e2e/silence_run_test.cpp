@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -273,7 +272,6 @@ TEST_P(SilenceRunE2E, EverySampleIsStoredWhenItWasReadAndEachGapIsMarked) {
     if ((m.code == 'S' || m.code == 'R') && !restarts.empty() && m.sample == restarts.front())
       marked += static_cast<char>(m.code);
   EXPECT_EQ(marked, run.switchesInGaps) << "marked at the gap's sample";
-  std::printf("%s: pause log %s\n", run.name, dump.substr(dump.find("trailer: "), 400).c_str());
 }
 
 const SilenceRun kRuns[] = {
