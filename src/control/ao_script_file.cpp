@@ -3,7 +3,6 @@
 #include <bit>
 #include <cmath>
 
-#include "control/feedback.h"
 #include "control/feedback_window.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
@@ -174,9 +173,9 @@ void ApplyAOscriptFile(const AnalogOutputScriptFile& f) {
   rt::CheckMenuItem(kDAMenu, kOutput1Item, AO1on == 1);
   // Output 2 serves a script or the feedback, never both: a file holding both (one
   // saved before a shut-down script was written without steps) leaves the script off,
-  // as the feedback's warning left it.
-  const bool feedbackDrives = steps && FeedbackOutputPresent();
-  AO2on = std::trunc(AOscript[0][4]) < 1.0f || feedbackDrives ? 0 : 1;
+  // as the feedback's warning left it. So it does on an interface without output 2,
+  // where neither is in force: moved to one with output 2, the schedule alone takes it.
+  AO2on = std::trunc(AOscript[0][4]) < 1.0f || steps ? 0 : 1;
   rt::CheckMenuItem(kDAMenu, kOutput2Item, AO2on == 1);
 }
 

@@ -1,6 +1,9 @@
 // The editor of the custom conversion buttons (window 11, "Custom voltage
 // conversions").
 #include <array>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "conversions/custom_table.h"
 #include "conversions/custom_windows.h"
@@ -8,9 +11,11 @@
 #include "conversions/needs.h"
 #include "conversions/state.h"
 #include "kit/builders.h"
+#include "kit/channel_values.h"
 #include "kit/format.h"
 #include "kit/help.h"
 #include "kit/protocol.h"
+#include "kit/refusal_line.h"
 #include "kit/sounds.h"
 #include "kit/state.h"
 #include "kit/subscript.h"
@@ -25,6 +30,8 @@ constexpr int16_t kHelpTopic = 154;
 constexpr RGBColor kBlack{0, 0, 0};
 constexpr RGBColor kRed{65535, 0, 0};
 constexpr int kRows = kLastCustomButton - kFirstCustomButton + 1;
+// The line that refuses a coefficient a channel cannot hold, below the buttons.
+constexpr int16_t kRefusalField = 120;
 
 void CustomMenuHandler(int16_t menu, int16_t menuItem) {
   services::ShortMENU(menu, menuItem);
@@ -70,7 +77,7 @@ class CustomEditor {
  private:
   void Build() {
     // 632 pixels wide: the window and its frame fit the narrowest display (640).
-    BuildWINDOW(kWindow, "Custom voltage conversions", 4, 44, 636, 418, 6);
+    BuildWINDOW(kWindow, "Custom voltage conversions", 4, 44, 636, 440, 6);
     wssst();
     BuildHeadings();
     BuildRows();
@@ -192,11 +199,13 @@ class CustomEditor {
       Action = 0;
       EventID = 0;
       if (MENUID == 255) return Ending::MenuCommand;
-      if (action == ActionCode::Key) return Ending::Store;
       if (action == ActionCode::CloseBox && item == kWindow) return Ending::Cancel;
+      const bool store = action == ActionCode::Key || (action == ActionCode::Click && item == ConversionsOK);
+      const bool save = action == ActionCode::Click && item == SaveConversions;
+      if ((store || save) && CoefficientRefused()) continue;
+      if (store) return Ending::Store;
+      if (save) return Ending::Save;
       if (action != ActionCode::Click) continue;
-      if (item == SaveConversions) return Ending::Save;
-      if (item == ConversionsOK) return Ending::Store;
       if (item == Help) {
         DoHelpWindow(kHelpTopic);
         rt::SetOutputWindow(kWindow);
@@ -206,6 +215,40 @@ class CustomEditor {
         rt::SetControlState(n, PolyBoxChecked(n) ? 2 : 1);
       }
     }
+  }
+
+  // A coefficient a channel cannot hold (stored, it would become 0) keeps the editor
+  // open, with a line that names the button and the coefficient and says why, the field
+  // selected. The minimum and maximum are the plot's range, not coefficients.
+  static bool CoefficientRefused() {
+    using namespace CustomEditorControl;
+    rt::SetOutputWindow(kWindow);
+    std::optional<std::pair<int16_t, std::string>> refusal;
+    const auto check = [&](int16_t field, const std::string& name) {
+      if (refusal || !rt::EditFieldExists(field)) return;
+      const std::string text = rt::EditText(field);
+      if (const auto why = TypedCoefficientProblem(text))
+        refusal = std::make_pair(field, name + ": \"" + text + "\" " + *why + ".");
+    };
+    for (int k = 0; k < kRows; ++k) {
+      std::string title = FieldText(RowField(k, 0)).str();
+      title.erase(title.find_last_not_of(' ') + 1);
+      const std::string button = title.empty() ? "Button " + std::to_string(k + 1) : "\"" + title + "\"";
+      for (int i = 0; i < 3; ++i) check(RowField(k, 2 + i), button + ", " + "abc"[i]);
+    }
+    const char* const threeWay[] = {"A", "B", "C", "D", "E", "volts factor"};
+    for (int i = 0; i < 6; ++i)
+      check(static_cast<int16_t>(FirstThreeWayValue + i),
+            std::string("Three-degree polynomial, ") + threeWay[i]);
+    if (!refusal) {
+      ClearRefusalLine(kRefusalField);
+      return false;
+    }
+    zap();
+    ShowRefusalLine(kRefusalField, Rect{8, 372, 626, 390}, refusal->second);
+    rt::FocusEditField(refusal->first);
+    rt::SelectEditText(refusal->first, 0, -1);
+    return true;
   }
 
   static void Store() {

@@ -16,6 +16,7 @@
 
 #include "common/test_support.h"
 #include "control/state.h"
+#include "devices/state.h"
 #include "runtime/clock.h"
 #include "runtime/menus.h"
 
@@ -162,6 +163,11 @@ TEST_F(AOscriptFileTest, AScriptShutDownForTheFeedbackStaysOffThroughTheFile) {
   EXPECT_FALSE(rt::MenuItemChecked(kDA, 4));
   EXPECT_EQ(DoFeedback, 1);
   EXPECT_TRUE(rt::MenuItemChecked(kDA, 2));
+  // Nor where output 2 is missing: moved to an interface with it, both would drive it.
+  External_AD = ExternalADCode::DT800;
+  AO2on = 1;
+  ApplyAOscriptFile(f);
+  EXPECT_EQ(AO2on, 0);
 }
 
 TEST_F(AOscriptFileTest, AShortLongOrHostileFileIsRefusedWhole) {

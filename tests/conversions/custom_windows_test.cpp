@@ -55,8 +55,25 @@ TEST_F(CustomWindowsTest, WithNoChannelsTheEditorOpensDirectlyAndItsStoreFillsPo
       .Shot(kEditor, Shot("w11-custom-editor.png"))
       .Then("p0", TypeInto(kEditor, 91, "0.5"))
       .Then("m", TypeInto(kEditor, 96, "20000"))
-      .Then("button 4 b", TypeInto(kEditor, 36, "-0.25"))
       .Then("button 4 label", TypeInto(kEditor, 34, "O2 drop"))
+      // A coefficient a channel cannot hold was stored as 0: the editor stays, saying why.
+      .Then("button 4 b", TypeInto(kEditor, 36, "1e39"))
+      .Then("E", TypeInto(kEditor, 95, "1e-45"))
+      .Click(kEditor, 2)
+      .Check([] {
+        EXPECT_EQ(FieldOf(kEditor, 120),
+                  "\"\xE2\x88\x86 %O2 (Sable 19-21.5%)\", b: \"1e39\" is too large for a channel (at most "
+                  "3.4e38).");
+      })
+      .Shot(kEditor, Shot("w11-custom-editor-refused.png"))
+      .Then("button 4 b", TypeInto(kEditor, 36, "-0.25"))
+      .Click(kEditor, 1)
+      .Check([] {
+        EXPECT_EQ(FieldOf(kEditor, 120),
+                  "Three-degree polynomial, E: \"1e-45\" is too near 0 for a channel (at "
+                  "least 1.18e-38, or 0).");
+      })
+      .Then("E", TypeInto(kEditor, 95, "1e-04"))
       .Click(kEditor, 2);
   Custom(driver);
   EXPECT_EQ(conversionsArray[100], 0.5f);
@@ -67,7 +84,7 @@ TEST_F(CustomWindowsTest, WithNoChannelsTheEditorOpensDirectlyAndItsStoreFillsPo
   EXPECT_EQ(conversionsArray[9 * 4 + 2], -0.25f);
   EXPECT_EQ(CustomButtonLabel(4).str(), Padded("O2 drop"));
   EXPECT_EQ(conversionsArray[9 * 10 + 2], 13333.3f) << "untouched fields keep their exact values";
-  EXPECT_EQ(Count("SAVEsettings"), 0);
+  EXPECT_EQ(Count("SAVEsettings"), 0) << "a refused Save Conversions saves nothing";
   EXPECT_EQ(calls.back(), "menus on");
   EXPECT_FALSE(rt::WindowExists(kEditor));
 }
@@ -115,8 +132,9 @@ TEST_F(CustomWindowsTest, TransferCopiesAChannelAndRefusesABreakpointChannel) {
         EXPECT_EQ(Played("bzot.mp3"), 1);
         EXPECT_EQ(conversionsArray[9 * 4 + 8], 2.0f) << "button 4 unchanged";
         // The refusal says why, not with the buzz alone.
-        EXPECT_EQ(FieldOf(kTransfer, 140),
-                  "Channel 2 uses a breakpoint conversion: a button holds only a, b and c, not its equations.");
+        EXPECT_EQ(
+            FieldOf(kTransfer, 140),
+            "Channel 2 uses a breakpoint conversion: a button holds only a, b and c, not its equations.");
       })
       .Shot(kTransfer, Shot("w12-custom-transfer-refused.png"))
       .Click(kTransfer, 17)
