@@ -88,7 +88,7 @@ void ScanChannels() {
   }
   SendUnsentSwitches();
   ChannelSweep sweep(1);
-  for (int16_t ch = first; ch <= last; ++ch) {
+  for (int16_t ch : SweepOrder(first, last)) {
     if (External_AD != ExternalADCode::Demonstration) {
       sweep.Read(ch);
     } else {
