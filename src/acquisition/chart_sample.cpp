@@ -116,8 +116,7 @@ ChartReading ScannedChartReading(int16_t ch) {
 
 void ReadChartChannels(ChannelSweep& sweep, int16_t scanned) {
   const int16_t first = std::max<int16_t>(FirstChan, 1), last = std::min<int16_t>(nChannels, 16);
-  for (int16_t ch = first; ch <= last; ++ch)
-    if (ch != scanned) ReadChartChannel(ch, sweep);
+  for (int16_t ch : SweepOrder(first, last, scanned)) ReadChartChannel(ch, sweep);
 }
 
 std::optional<double> TimeChartSweep() {
@@ -188,7 +187,9 @@ void GETDATA() {
   } else {
     // With the last channel averaged continuously, the scans of the interval read it.
     const int16_t scanned = LastChannelScannedInRun ? last : int16_t{0};
-    ChannelSweep sweep(1);
+    // The interval is the sweep's room: a request held for another ADAM module's silence
+    // may wait it out within it.
+    ChannelSweep sweep(1, ChartIntervalInSeconds);
     ReadChartChannels(sweep, scanned);
     // The readings were taken by now; the quiet wait that follows only tells which stood.
     const double sweptAt = GetCurrentTimeInSeconds();

@@ -1,5 +1,6 @@
 #include "acquisition/pause_window.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -145,7 +146,7 @@ float AbsoluteOf(float v) {
 std::array<float, 17> PauseReadings(int readings) {
   std::array<float, 17> out{};
   ChannelSweep sweep(0);
-  for (int16_t ch = 1; ch <= nChannels && ch <= 16; ++ch) {
+  for (int16_t ch : SweepOrder(1, std::min<int16_t>(nChannels, 16))) {
     hardwareADchannel = WholeCode(ChannelVariables[ch][ChanField::Input]);
     for (int i = 0; i < readings; ++i) {
       if (External_AD == ExternalADCode::Demonstration) {

@@ -91,7 +91,7 @@ void ScanChannels() {
   // and is marked there.
   MarkSwitches(KeyMode::Scan, SwitchingBeforeSample());
   ChannelSweep sweep(1);
-  for (int16_t ch = first; ch <= last; ++ch) {
+  for (int16_t ch : SweepOrder(first, last)) {
     if (External_AD != ExternalADCode::Demonstration) {
       sweep.Read(ch);
     } else {

@@ -73,11 +73,16 @@ std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t de
 
 namespace {
 
+// The module's name on the shared line.
+std::string AdamDevice(const adam::InputAddress& a) {
+  return "ADAM " + a.module;
+}
+
 // One exchange with module a for channel's input; the reading, or nothing (*neverAsked:
 // the line was held for another module, and this one was not asked).
 std::optional<float> AdamExchange(SerialPort& port, const adam::InputAddress& a, int16_t channel,
                                   int16_t duringRecording, bool* neverAsked) {
-  ReadingExchange ex(port, kAdamReadTimeoutTicks, duringRecording, "ADAM " + std::string(a.module));
+  ReadingExchange ex(port, kAdamReadTimeoutTicks, duringRecording, AdamDevice(a));
   if (!ex.LineReady()) {
     // A silent module at rest: its other channels in this pass are not asked either, and
     // its silence has buzzed already.
@@ -133,6 +138,11 @@ void ReadADAM(int16_t channel, int16_t duringRecording) {
   volts = neverAsked ? kBadReading
                      : BadReadingResult(lastvoltage[channel], PrefsArray[PrefsSlot::BadReadingKeepsLast] != 0);
   if (!warned) BuzzFailedRead();
+}
+
+bool AdamModuleInSilence(int16_t channel) {
+  const std::optional<adam::InputAddress> a = adam::AddressOf(HardwareInputOf(channel));
+  return a && DeviceInSilence(AdamDevice(*a));
 }
 
 void SetADAM(int16_t channel, int16_t show) {

@@ -32,6 +32,10 @@ std::optional<std::string> AwaitAdamLine(SerialPort& port, int need, uint32_t de
 // channels fail at once, without another buzz (adam::SilentModules says what a pass is).
 void ReadADAM(int16_t channel, int16_t duringRecording);
 
+// Whether the module of the channel's input is in silence on the line (see
+// DeviceInSilence): the sweeps ask its channels after those of the modules that answer.
+bool AdamModuleInSilence(int16_t channel);
+
 // Sends the range command of one channel, or of every channel 1..nChannels (channel
 // 0); show non-zero shows the progress window. Once a reply has timed out in a pass,
 // the later commands go without waiting, and "bubbles.mp3" plays at the end.

@@ -1,10 +1,13 @@
 #include "devices/dispatcher.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "acquisition/state.h"
 #include "conversions/spike_filter.h"
 #include "conversions/state.h"
+#include "devices/adam_reader.h"
 #include "devices/line_step.h"
 #include "devices/needs.h"
 #include "devices/sable_reader.h"
@@ -77,6 +80,15 @@ void ReadStreamLineOfSample() {
   serialWasRead = 1;
 }
 
+std::vector<int16_t> SweepOrder(int16_t first, int16_t last, int16_t skip) {
+  std::vector<int16_t> order;
+  for (int16_t ch = first; ch <= last; ++ch)
+    if (ch != skip) order.push_back(ch);
+  if (External_AD == ExternalADCode::ADAM)
+    std::stable_partition(order.begin(), order.end(), [](int16_t ch) { return !AdamModuleInSilence(ch); });
+  return order;
+}
+
 bool IsSpike(float x, float y, float reference) {
   return std::fabs(y - x) > std::fabs(y - reference);
 }
@@ -128,8 +140,8 @@ void ReadExternalADdevice(int16_t channel, int16_t duringRecording) {
   LastVoltageArray[channel + 17] = x;
 }
 
-ChannelSweep::ChannelSweep(int16_t duringRecording) : duringRecording_(duringRecording) {
-  BeginSweep();
+ChannelSweep::ChannelSweep(int16_t duringRecording, double roomSeconds) : duringRecording_(duringRecording) {
+  BeginSweep(std::chrono::microseconds(roomSeconds > 0 ? std::llround(roomSeconds * 1e6) : 0));
 }
 
 ChannelSweep::~ChannelSweep() {

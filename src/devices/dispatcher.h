@@ -38,7 +38,9 @@ class ChannelSweep {
     bool stood = false;  // a good reading that nothing failed later
     double at = 0;       // when it was taken (the program's clock, seconds)
   };
-  explicit ChannelSweep(int16_t duringRecording);
+  // roomSeconds: how long the sweep may take (a sample's interval; 0: no longer than
+  // its waits take), in which a request held for another device's doubt may wait it out.
+  explicit ChannelSweep(int16_t duringRecording, double roomSeconds = 0);
   ~ChannelSweep();
   ChannelSweep(const ChannelSweep&) = delete;
   ChannelSweep& operator=(const ChannelSweep&) = delete;
@@ -79,6 +81,12 @@ class ChannelSweep {
   std::vector<Reading> readings_;
   std::vector<Entry> entries_;
 };
+
+// The channels first..last (all but `skip`) in the order a sweep asks them: channel
+// order, except that the channels of an ADAM module in silence come after the others,
+// so that its time-out and the wait after it never cost the modules that answer their
+// readings. Each reading is kept for its own channel whatever the order.
+std::vector<int16_t> SweepOrder(int16_t first, int16_t last, int16_t skip = 0);
 
 // The spike decision for a re-read channel: y (the last re-read) stands unless it lies
 // farther from the first reading x than from the reference L, in which case the first

@@ -58,6 +58,8 @@ struct LineState {
   uint64_t taken = 0, failed = 0;
   // How long a reply of the sweep's last reading may take.
   uint32_t replyTicks = 0;
+  // The line time the sweep may last until (0: no room given).
+  uint64_t roomUntil = 0;
   std::map<std::string, Silence> silent;
 };
 
@@ -130,6 +132,15 @@ void NoteDeviceWindow(uint64_t now) {
   s.rested = s.windows < 2 ? now : now + std::min(most, (now - s.since) / 2);
 }
 
+// The line time at which the owed doubt is over unless more bytes come: the window's
+// end, or, once bytes came, as long a quiet after the last as a reply may take.
+uint64_t OwedEndsAt() {
+  if (g.owed.lastByte == 0)
+    return g.owed.since + static_cast<uint64_t>(std::chrono::microseconds(kLateReplyWindow).count());
+  return g.owed.lastByte + std::min<uint64_t>(TicksToMicroseconds(g.owed.replyTicks),
+                                              std::chrono::microseconds(kQuietAfterLateBytes).count());
+}
+
 // Whether the owed doubt is over: the window passed in silence, or what came was
 // followed by as long a quiet as a reply may take. The LF of a reply taken before is no
 // sign of the reply owed.
@@ -139,13 +150,7 @@ bool OwedIsOver(SerialPort& port) {
     g.owed.lastByte = std::max<uint64_t>(port.LineMicroseconds(), 1);
   }
   const uint64_t now = port.LineMicroseconds();
-  const uint64_t quietAfterBytes = std::min<uint64_t>(
-      TicksToMicroseconds(g.owed.replyTicks), std::chrono::microseconds(kQuietAfterLateBytes).count());
-  const bool over =
-      g.owed.lastByte != 0
-          ? now - g.owed.lastByte >= quietAfterBytes
-          : now - g.owed.since >= static_cast<uint64_t>(std::chrono::microseconds(kLateReplyWindow).count());
-  if (!over) return false;
+  if (now < OwedEndsAt()) return false;
   NoteDeviceWindow(now);
   g.owed = Owed{};
   return true;
@@ -230,10 +235,16 @@ bool ReadingExchange::LineReady() {
   if (!g.owed.active && BytesAfterReplies(port_) > 0) StrayBytesCame(port_, replyTicks_);
   if (!g.owed.active) return true;
   const uint32_t giveUpAt = rt::TickCount() + replyTicks_;
+  // Another device's doubt that ends with this reply's time to spare in the sweep's room
+  // is waited out: the device that answers is read in the sample all the same.
+  const auto waitsOut = [this] {
+    return !device_.empty() && g.inSweep && g.roomUntil != 0 && g.owed.holder != device_ &&
+           OwedEndsAt() + TicksToMicroseconds(replyTicks_) <= g.roomUntil;
+  };
   for (;;) {
     // The window that ends may be this device's own, which may now rest.
     if (OwedIsOver(port_)) return !DeviceRests();
-    if (TickPassed(giveUpAt) || RecordingStopAsked()) break;
+    if ((TickPassed(giveUpAt) && !waitsOut()) || RecordingStopAsked()) break;
     ServiceRecordingWait(duringRecording_);
     port_.AwaitBytes(1, std::chrono::milliseconds(16));
   }
@@ -294,6 +305,12 @@ bool ReadingExchange::Taken(int16_t channel, float lastBefore, bool setsLast, bo
   return false;
 }
 
+bool DeviceInSilence(const std::string& device) {
+  Sync();
+  if (device.empty()) return false;
+  return g.silent.count(device) != 0 || (g.owed.active && g.owed.device == device);
+}
+
 void NoteFailedReading() {
   ++g.failed;
 }
@@ -302,8 +319,9 @@ void NoteReadingTaken() {
   ++g.taken;
 }
 
-void BeginSweep() {
+void BeginSweep(std::chrono::microseconds room) {
   Sync();
+  g.roomUntil = room.count() > 0 ? SerialLine().LineMicroseconds() + static_cast<uint64_t>(room.count()) : 0;
   g.inSweep = true;
   g.gaveUp = false;
   g.gaveUpFor.clear();
@@ -315,6 +333,7 @@ void SettleSweep(SerialPort& port) {
   Sync();
   g.inSweep = false;
   g.gaveUp = false;
+  g.roomUntil = 0;
   if (g.pending.empty()) return;
   if (!g.owed.active && QuietAfterReply(port)) {
     ConfirmPending();

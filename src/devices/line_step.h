@@ -30,7 +30,12 @@
 //   others only now and then, and one that comes back is read again within about half
 //   its silence. A reply that comes late counts as a window in silence: a device whose
 //   replies keep coming past their time-out is rested like a silent one, and only a
-//   reply taken in time ends its silence.
+//   reply taken in time ends its silence. While a device is in silence (its time-out's
+//   window running, or since a window it let pass) the sweeps ask the other devices
+//   first (DeviceInSilence), so its time-out and window come after their readings. A
+//   request held for another device's doubt in a sweep given room (a sample's interval)
+//   waits the doubt out when it ends with a reply's time to spare in that room: in the
+//   sweep in which a device falls silent, the others are still read.
 // - A reading the line could not ask for because another device's reply was owed (or a
 //   stray byte's doubt) was never a reading of its device at all: the reader gives it
 //   the bad-reading mark, never the channel's last value (HeldForAnother).
@@ -101,6 +106,10 @@ class ReadingExchange {
   bool heldForAnother_ = false;
 };
 
+// Whether a device on a shared line is in silence: the window of its time-out is
+// running, or it let a window pass without a reply taken in time since.
+bool DeviceInSilence(const std::string& device);
+
 // A reading failed (whatever the cause); the sweeps count them.
 void NoteFailedReading();
 // A reading was taken whole outside an exchange on the line (a reader that hands over a
@@ -110,7 +119,8 @@ void NoteReadingTaken();
 
 // ---- sweeps ------------------------------------------------------------------------------
 // Readings are numbered as they are taken; a sweep records which of them failed later.
-void BeginSweep();
+// room: how long the sweep may take from now (0: no longer than its waits take).
+void BeginSweep(std::chrono::microseconds room = {});
 // Waits once for the line to fall quiet after the sweep's last reply; readings a byte
 // followed fail. Ends the sweep.
 void SettleSweep(SerialPort& port);

@@ -187,6 +187,18 @@ void HeldByModule3(Files& r, bool copy) {
   r.log.faults = {{kOrigin + 1 + 0.7, kOrigin + 1 + 0.9}};
 }
 
+// Module 01 silent at sample 7 (its channel a copy there) and back at sample 8: module
+// 03, which answers, is asked before it in both sweeps.
+void Module1AskedLast(Files& r) {
+  ReadAt(r, 7, 0)->fault = "silent";
+  r.files[0].cells[0][7] = r.files[0].cells[0][6];
+  for (int k : {7, 8}) {
+    SimLog::Read &a = *ReadAt(r, k, 0), &b = *ReadAt(r, k, 1);
+    std::swap(a.t, b.t);
+    std::swap(a, b);
+  }
+}
+
 // One byte echoed halfway between samples 4 and 5; with `asked`, the log shows the
 // output byte (64..127) it echoes.
 void OutputByteEcho(Files& r, bool asked) {
@@ -403,6 +415,8 @@ const Breach kBreaches[] = {
      [](Files& r) { HeldByModule3(r, false); }, true},
     {"ACopyWhereAnotherModuleHeldTheLine", kHeld, [](Files&) {}, false, false, false, false, 0,
      [](Files& r) { HeldByModule3(r, true); }, true},
+    {"ASilentModuleAskedAfterTheOther", kNone, [](Files&) {}, false, false, false, false, 0,
+     [](Files& r) { Module1AskedLast(r); }, true},
     // A scan of input 3 (a channel averaged over the interval, outside the sweep) went
     // unanswered before sample 7's sweep: the instrument stopped answering, and the
     // sweep's channels, never asked, keep their last value; after a scan answered well

@@ -362,9 +362,9 @@ struct RisingCells {
 
 constexpr double kAdamRise = 0.01;  // volts a second
 
-// Cells of channels first..last (own: each channel's value at the ramp's origin).
-RisingCells CheckRising(const std::string& dump, const std::vector<double>& own, size_t first, size_t last,
-                        double interval) {
+// Cells of the channels listed (own: each channel's value at the ramp's origin).
+RisingCells CheckRising(const std::string& dump, const std::vector<double>& own,
+                        const std::vector<int>& channels, double interval) {
   const std::vector<test::LoggedGap> gaps = test::GapsInDump(dump);
   auto storedAt = [&gaps, interval](size_t i) {
     double t = static_cast<double>(i) * interval;
@@ -375,8 +375,8 @@ RisingCells CheckRising(const std::string& dump, const std::vector<double>& own,
   // The ramp began before the file's first sample: the offset is the same for every
   // reading, and most readings are right.
   std::vector<double> offsets;
-  for (size_t k = first; k <= last; ++k) {
-    const std::vector<double> values = test::BlockValues(dump, static_cast<int>(k));
+  for (int k : channels) {
+    const std::vector<double> values = test::BlockValues(dump, k);
     for (size_t i = 0; i < values.size(); ++i)
       if (values[i] != kBad) offsets.push_back((values[i] - own[k]) / kAdamRise - storedAt(i));
   }
@@ -384,8 +384,8 @@ RisingCells CheckRising(const std::string& dump, const std::vector<double>& own,
   if (offsets.empty()) return n;
   std::nth_element(offsets.begin(), offsets.begin() + static_cast<long>(offsets.size() / 2), offsets.end());
   const double offset = offsets[offsets.size() / 2];
-  for (size_t k = first; k <= last; ++k) {
-    const std::vector<double> values = test::BlockValues(dump, static_cast<int>(k));
+  for (int k : channels) {
+    const std::vector<double> values = test::BlockValues(dump, k);
     for (size_t i = 0; i < values.size(); ++i) {
       const double v = values[i];
       if (v == kBad)
@@ -418,6 +418,10 @@ struct AdamFault {
   bool restarted = false;
   bool spikeFilter = false;  // on, ratio 2 on every channel (the Spike Filter window)
   bool switching = false;    // periodic references through the 4050
+  // The answering module is stored in every sample due in the fault but those the
+  // faulty module's late-reply waits hold, however the channels are ordered.
+  bool everySample = false;
+  int32_t faultAt = 3;  // the fault begins once this many samples are stored
 };
 
 void PrintTo(const AdamFault& f, std::ostream* out) {
@@ -447,6 +451,23 @@ const AdamFault kAdamFaults[] = {
     // The 4050 switched every few seconds (periodic references) while module 03 is silent.
     {"ThreeModules03Silent20sSwitchingLastValue", kThreeModules, sim::Fault::Silent, 3, 20, 0, true, 1,
      {1, 2, 3, 4, 9, 10, 11, 12, 13}, 1, false, false, true},
+    // A 4018 at 01 silent, its channels first or last in the set-up, at 1, 5 and 10 s
+    // (each silence ends between two samples; at 5 and 10 s it begins after the first,
+    // so that a run fits in a test's minute): the 4017 at 03 is asked first while 01 is
+    // silent, and in the sample 01 falls silent it is asked once 01's wait is over when
+    // the interval leaves room.
+    {"Silent01First1sBadMark", {"4018", "", "4017"}, sim::Fault::Silent, 1, 20.5, 0, false, 1,
+     {1, 2, 3, 4, 9, 10, 11, 12, 13}, 1, false, false, false, true},
+    {"Silent01Last1sLastValue", {"4018", "", "4017"}, sim::Fault::Silent, 1, 20.5, 0, true, 1,
+     {9, 10, 11, 12, 13, 1, 2, 3, 4}, 1, false, false, false, true},
+    {"Silent01First5sLastValue", {"4018", "", "4017"}, sim::Fault::Silent, 1, 17, 0, true, 5,
+     {1, 2, 3, 4, 9, 10, 11, 12, 13}, 1, false, false, false, true, 1},
+    {"Silent01Last5sBadMark", {"4018", "", "4017"}, sim::Fault::Silent, 1, 17, 0, false, 5,
+     {9, 10, 11, 12, 13, 1, 2, 3, 4}, 1, false, false, false, true, 1},
+    {"Silent01First10sBadMark", {"4018", "", "4017"}, sim::Fault::Silent, 1, 15, 0, false, 10,
+     {1, 2, 3, 4, 9, 10, 11, 12, 13}, 1, false, false, false, true, 1},
+    {"Silent01Last10sLastValue", {"4018", "", "4017"}, sim::Fault::Silent, 1, 15, 0, true, 10,
+     {9, 10, 11, 12, 13, 1, 2, 3, 4}, 1, false, false, false, true, 1},
 };
 
 class AdamFaultRunE2E : public StoredValuesRunE2E, public ::testing::WithParamInterface<AdamFault> {};
@@ -491,7 +512,7 @@ TEST_P(AdamFaultRunE2E, TheAnsweringModuleStoresOnlyItsOwnReadingsAtItsPace) {
       f.restarted ? first : data, preference,
       [&] {
         const double now = GetCurrentTimeInSeconds();
-        if (Sample == 3 && faultEnds < 0) startFault();
+        if (Sample == f.faultAt && faultEnds < 0) startFault();
         if (f.restarted && run == 0) return Sample >= 12;
         if (faultEnds > 0 && faultTo < 0 && now >= faultEnds) {
           faultTo = Sample;
@@ -504,20 +525,20 @@ TEST_P(AdamFaultRunE2E, TheAnsweringModuleStoresOnlyItsOwnReadingsAtItsPace) {
   if (HasFatalFailure()) return;
   EXPECT_EQ(PrefsArray[PrefsSlot::BadReadingKeepsLast], f.keepLast ? 1 : 0);
   const std::string dump = test::DumpDataFile(data, "--values 100000 ");
-  // Channels 1..split read module 01, the rest module 03.
-  size_t split = 0;
-  while (split < inputs.size() && inputs[split] < 9) ++split;
-  const bool faulty01 = f.module == 1;
-  const RisingCells answering =
-      CheckRising(dump, own, faulty01 ? split + 1 : 1, faulty01 ? inputs.size() : split, kInterval);
-  const RisingCells faulty = CheckRising(dump, own, faulty01 ? 1 : split + 1, faulty01 ? split : inputs.size(), kInterval);
+  // Inputs 1..8 are module 01's, 9..16 module 03's.
+  std::vector<int> answeringChannels, faultyChannels;
+  for (size_t k = 1; k <= inputs.size(); ++k)
+    ((inputs[k - 1] < 9) == (f.module == 1) ? faultyChannels : answeringChannels)
+        .push_back(static_cast<int>(k));
+  const RisingCells answering = CheckRising(dump, own, answeringChannels, kInterval);
+  const RisingCells faulty = CheckRising(dump, own, faultyChannels, kInterval);
   const std::string during = sim_->Received().substr(askedFrom, askedTo - askedFrom);
   auto asked = [&during](const char* module) {
     int count = 0;
     for (size_t at = during.find(module); at != std::string::npos; at = during.find(module, at + 1)) ++count;
     return count;
   };
-  const std::vector<double> firstAnswering = test::BlockValues(dump, faulty01 ? static_cast<int>(split) + 1 : 1);
+  const std::vector<double> firstAnswering = test::BlockValues(dump, answeringChannels.front());
   int stood = 0;
   for (int32_t i = faultFrom; i < faultTo && i < static_cast<int32_t>(firstAnswering.size()); ++i)
     stood += firstAnswering[static_cast<size_t>(i)] != kBad;
@@ -530,8 +551,8 @@ TEST_P(AdamFaultRunE2E, TheAnsweringModuleStoresOnlyItsOwnReadingsAtItsPace) {
   EXPECT_EQ(answering.copied, 0) << "a reading never asked for is never a copy";
   EXPECT_EQ(answering.wrong, 0) << "each stored at its own time, or its gap recorded";
   EXPECT_EQ(faulty.wrong, 0);
-  const int faultyChannels = static_cast<int>(faulty01 ? split : inputs.size() - split);
-  EXPECT_LE(faulty.copied, f.keepLast ? faultyChannels : 0) << "only the first failure of each channel";
+  EXPECT_LE(faulty.copied, f.keepLast ? static_cast<int>(faultyChannels.size()) : 0)
+      << "only the first failure of each channel";
   EXPECT_GT(faulty.bad, 0) << "the fault reached the file";
   if (f.switching) {
     EXPECT_GT(asked("#02"), 0) << "the 4050 was switched in the fault";
@@ -539,6 +560,35 @@ TEST_P(AdamFaultRunE2E, TheAnsweringModuleStoresOnlyItsOwnReadingsAtItsPace) {
   if (f.seconds >= 20) {
     const double samples = f.restarted ? faultTo - faultFrom : f.seconds / kInterval;
     EXPECT_GE(stood, 0.4 * samples) << "the answering module keeps its pace";
+  }
+  if (f.everySample) {
+    // Each time the silent module is asked in vain (its first input asked, and not its
+    // second, in what the simulator received) the line is held for its time-out and the
+    // late-reply wait (4 s): only samples due in that time that cannot wait it out may
+    // lose the answering module (and one more, at 1 s, for a sample begun half a second
+    // late on a busy machine); at 5 s and more, none. The samples due are those of the
+    // silence, up to the one stored after its end.
+    constexpr double kHeld = 4.0, kReply = 0.5;
+    const bool roomy = kInterval >= kHeld + kReply;
+    const std::string first = f.module == 1 ? "#010\r" : "#030\r",
+                      second = f.module == 1 ? "#011\r" : "#031\r";
+    int asks = 0;
+    for (size_t at = during.find(first); at != std::string::npos; at = during.find(first, at + 1))
+      asks += during.compare(at + first.size(), second.size(), second) != 0;
+    const bool silentFirst = (inputs.front() < 9) == (f.module == 1);
+    const int mayLose =
+        roomy ? 0 : asks * (static_cast<int>(std::ceil(kHeld / kInterval)) - 1) + (silentFirst ? 1 : 0) + 1;
+    const auto due = static_cast<int>(f.seconds / kInterval);
+    int stored = 0;
+    for (int32_t i = faultFrom; i + 1 < faultTo && i < static_cast<int32_t>(firstAnswering.size()); ++i)
+      stored += firstAnswering[static_cast<size_t>(i)] != kBad;
+    std::printf(
+        "%s: the answering module stored in %d of %d samples due (%d may be held by %d asks in vain)\n",
+        f.name, stored, due, mayLose, asks);
+    EXPECT_GE(stored, due - mayLose) << "an answering module is stored in every sample its exchanges fit in";
+    if (roomy) {
+      EXPECT_EQ(answering.bad, 0);
+    }
   }
   const std::vector<double> last = LastValues(data, inputs.size());
   for (size_t k = 1; k <= inputs.size(); ++k) EXPECT_NE(last[k], kBad) << "channel " << k << " read again once well";

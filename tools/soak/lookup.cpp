@@ -312,14 +312,32 @@ class Looker {
     // A device's channels are asked in order: once one of them was asked, one that was
     // not ends that device's part of the sweep (a failure cut it), and the readings
     // after it are the next sweep's.
-    bool asked[4] = {}, cut[4] = {};
-    for (std::size_t i = 0; i < chans_.size(); ++i) {
+    // On an ADAM line a module in silence is asked after the others: a sweep that begins
+    // at a module goes on with the modules before it in channel order, each from its
+    // first channel. A module's part that begins there, or after another module's request
+    // failed in the sweep, takes a reading only where it fits the cell: where the module
+    // was not asked, its next reading is the next sweep's.
+    bool asked[4] = {}, cut[4] = {}, wrapped[4] = {}, failed[4] = {};
+    const std::size_t n = chans_.size(), first = Modules() && from < n ? from : 0;
+    for (std::size_t k = first; k < first + n; ++k) {
+      const std::size_t i = k % n;
       const int c = chans_[i];
       long at = -1;
       const int d = Device(c);
-      if (i >= from && !cut[d] && q < reads.size() && reads[q].input == Input(c)) at = static_cast<long>(q++);
-      if (at >= 0) asked[d] = true;
-      else if (asked[d]) cut[d] = true;
+      bool anotherFailed = false;
+      for (int e = 0; e < 4; ++e) anotherFailed = anotherFailed || (e != d && failed[e]);
+      if ((k < n ? i >= from : !asked[d] || wrapped[d]) && !cut[d] && q < reads.size() &&
+          reads[q].input == Input(c))
+        at = static_cast<long>(q);
+      if (at >= 0 && !asked[d] && (k >= n || anotherFailed) && Fits(s, prev, c, at) == 0) at = -1;
+      if (at >= 0) {
+        ++q;
+        wrapped[d] = wrapped[d] || (k >= n && !asked[d]);
+        asked[d] = true;
+        failed[d] = failed[d] || !failed_[static_cast<std::size_t>(at)].empty();
+      } else if (asked[d]) {
+        cut[d] = true;
+      }
       taken[static_cast<std::size_t>(c)] = at;
       const int fit = Fits(s, prev, c, at);
       score += fit;
