@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "acquisition/channel_pipeline.h"
+#include "acquisition/key_commands.h"
 #include "acquisition/markers.h"
 #include "acquisition/recording_keys.h"
 #include "acquisition/scan_averaging.h"
@@ -13,6 +14,7 @@
 #include "acquisition/time_axis.h"
 #include "control/device_outputs.h"
 #include "control/state.h"
+#include "control/switching_schedule.h"
 #include "conversions/evaluate.h"
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
@@ -170,8 +172,9 @@ void GETDATA() {
     if (StreamReadStopped()) return;
   }
   rt::SetOutputWindow(kAcquisitionWindow);
-  // A switch the line refused (hung up) goes out before the valves' channels are read.
-  SendUnsentSwitches();
+  // A switch the line refused (hung up) goes out before the valves' channels are read,
+  // and is marked at this sample: its readings are the first the switch applies to.
+  MarkSwitches(KeyMode::Chart, SwitchingBeforeSample());
   TicsAtLastSample = static_cast<int32_t>(rt::TickCount());
   PlaySampleBeep();  // the reader ends it
   const int16_t first = std::max<int16_t>(FirstChan, 1), last = std::min<int16_t>(nChannels, 16);

@@ -9,9 +9,11 @@
 #include "acquisition/scope_loop.h"
 #include "acquisition/screen.h"
 #include "acquisition/state.h"
+#include "acquisition/time_axis.h"
 #include "acquisition/xy_plot.h"
 #include "control/switching_schedule.h"
 #include "files/save_commands.h"
+#include "kit/format.h"
 #include "kit/state.h"
 #include "runtime/events.h"
 #include "runtime/windows.h"
@@ -90,14 +92,16 @@ bool RunCommand(KeyMode mode, bool click, int32_t& c, bool& qStop) {
   return true;
 }
 
-// Option alone or a click: "1".."8" switch straight to a device; "c", "d", "u", "n"
-// act on the X-Y plot. Each clears c and holds the keys for 20 ticks.
-void RunSwitchAndPlotKeys(KeyMode mode, int32_t& c) {
-  if (c >= '1' && c <= '8') {
-    for (const SwitchMarker& m : SwitchingOnDirectSwitch(static_cast<int16_t>(c - '0')))
-      InsertDeviceSwitchMarker(m.label, SwitchMarkerTop(mode));
+// Option alone or a click: a digit switches straight to its device; "c", "d", "u",
+// "n" act on the X-Y plot. Each clears c and holds the keys for 20 ticks. A digit is
+// never a typed marker here: one that names no device of the interface switches
+// nothing and marks nothing. Returns whether c was a digit.
+bool RunSwitchAndPlotKeys(KeyMode mode, int32_t& c) {
+  const bool digit = c >= '0' && c <= '9';
+  if (digit) {
+    MarkSwitches(mode, SwitchingOnDirectSwitch(static_cast<int16_t>(c - '0')));
   } else if (c == 'c' || c == 'd' || c == 'u' || c == 'n') {
-    if (mode == KeyMode::Scan && !ShowXYPlot) return;
+    if (mode == KeyMode::Scan && !ShowXYPlot) return false;
     if (c == 'c') {
       acq_hooks::ClearXYPlot();
       LastXYClear = Sample;
@@ -109,10 +113,11 @@ void RunSwitchAndPlotKeys(KeyMode mode, int32_t& c) {
       RedrawXY();
     }
   } else {
-    return;
+    return false;
   }
   NextMarkerTime = timeNow + RulesFor(mode).switchThrottle;
   c = 0;
+  return digit;
 }
 
 void AdjustKeyboardValue(int32_t c) {
@@ -145,11 +150,9 @@ void AddTimeWhenDue(KeyMode mode) {
 // Sample and reference switching, added time, the keyboard value and the marker.
 void RunKeyActions(KeyMode mode, bool handled, int32_t c) {
   if (c == '+' || SampleIconClicked) {
-    for (const SwitchMarker& m : SwitchingOnKeySample())
-      InsertDeviceSwitchMarker(m.label, SwitchMarkerTop(mode));
+    MarkSwitches(mode, SwitchingOnKeySample());
   } else if (c == '-' || ReferenceIconClicked) {
-    for (const SwitchMarker& m : SwitchingOnKeyReference())
-      InsertDeviceSwitchMarker(m.label, SwitchMarkerTop(mode));
+    MarkSwitches(mode, SwitchingOnKeyReference());
   } else if (c == RecordingKeyCode::Return) {
     AddTimeWhenDue(mode);
   } else if (mode == KeyMode::ScopeChart && c == kTabCode) {
@@ -178,6 +181,12 @@ void RunKeyActions(KeyMode mode, bool handled, int32_t c) {
 // A save by a Tab still held: the next save waits for Tab to come up, so one press
 // saves one sweep and puts one marker however long the key stays down.
 bool gTabHeldSinceSave = false;
+
+// The switching key ("+", "-", or a digit with Alt) that switched and is still down:
+// the key map shows a key down for as long as it is held, and the throttle alone would
+// switch again every half second. One press is one switch; the key acts again only once
+// it has come up.
+int32_t gSwitchKeyHeld = 0;
 
 // The scope-plus-chart keys besides the chart's: Tab alone (pressed anew) or the save
 // icon saves the sweep, and the note icon marks the chart with "^".
@@ -209,6 +218,17 @@ int16_t ScopeChartMarkerTop() {
 
 bool RecordingTakesTypedMarkers() {
   return rt::ApplicationIsActive();
+}
+
+void MarkSwitches(KeyMode mode, const std::vector<SwitchMarker>& switches) {
+  for (const SwitchMarker& m : switches) {
+    const int32_t code = m.deviceDigit ? m.label : DeviceSwitchMarkerCode(m.label);
+    if (m.deviceDigit)
+      InsertMarker(7, code, kKeyMarkerTop);
+    else
+      InsertDeviceSwitchMarker(m.label, SwitchMarkerTop(mode));
+    NoteSwitchMade(code, m.at >= 0 ? m.at : GetCurrentTimeInSeconds());
+  }
 }
 
 void MarkNoteIconClick(KeyMode mode) {
@@ -247,9 +267,12 @@ KeyOutcome HandleRecordingKeys(KeyMode mode) {
   if (replayTheData == 1 && ResumeIconClicked) CloseReplayWindow();
   // A release is seen at every look, throttled or not: the next press saves again.
   if (k != KeyWord3::Tab) gTabHeldSinceSave = false;
+  if (gSwitchKeyHeld != 0 && !RecordingKeyDown(KeystrokeArray, gSwitchKeyHeld)) gSwitchKeyHeld = 0;
   if (timeNow <= NextMarkerTime) return KeyOutcome{escapeAlone, false};
 
   int32_t c = READKEYS(KeystrokeArray);
+  // The key of a switch already made is taken no further while it stays down.
+  if (c != 0 && c == gSwitchKeyHeld) c = 0;
   // Ctrl-Q typed between two looks at the key map counts as Command-Q held now.
   const bool typedQ = TakeCommandQTyped();
   if (typedQ) c = 'Q';
@@ -261,13 +284,17 @@ KeyOutcome HandleRecordingKeys(KeyMode mode) {
   // Escape alone stops; otherwise Option alone or a click makes keys act on devices
   // and the X-Y plot. Command-Q keeps its stop (it used to be cleared here).
   const bool stop = escapeAlone || qStop;
-  if (!escapeAlone && (optionAlone || click)) RunSwitchAndPlotKeys(mode, c);
+  if (!escapeAlone && (optionAlone || click)) {
+    const int32_t key = c;
+    if (RunSwitchAndPlotKeys(mode, c)) gSwitchKeyHeld = key;
+  }
 
   if (AddTimeIconClicked) {
     c = RecordingKeyCode::Return;
     AddTimeIconClicked = 0;
   }
   if (mode == KeyMode::ScopeChart) ScopeChartKeys(k, c);
+  if (c == '+' || c == '-') gSwitchKeyHeld = c;
   if (click || c > 0 || handled) RunKeyActions(mode, handled, c);
   return KeyOutcome{stop, qStop};
 }

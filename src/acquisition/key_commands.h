@@ -3,6 +3,9 @@
 // switching to sample or reference, added time, the keyboard value and markers.
 #pragma once
 #include <cstdint>
+#include <vector>
+
+#include "control/state.h"
 
 namespace mv {
 
@@ -36,6 +39,12 @@ int16_t ScopeChartMarkerTop();
 
 // Whether typed markers are taken now: only while the program is in front.
 bool RecordingTakesTypedMarkers();
+
+// Marks the switches the switching reports, at the present sample: a sequential
+// device's digit as a key's marker, the others as device-switch markers. A switch
+// made while the instrument is silent is marked at the sample that ends the gap, and
+// the gap's pause-log line says when it was made.
+void MarkSwitches(KeyMode mode, const std::vector<SwitchMarker>& switches);
 
 // The note icon marks the chart with "^" as it opens the note window, which holds the
 // keys from then on: taken while the note is served (the throttle and typed-marker

@@ -136,9 +136,12 @@ void KeepMarkersWithinRun(int32_t lastSample) {
   for (int i = 1; i <= count; ++i) MarkersArray[i].sample = std::min(MarkersArray[i].sample, lastSample);
 }
 
+int32_t DeviceSwitchMarkerCode(int32_t code) {
+  return ShowSwitchDeviceAsMarker ? '0' + DeviceInUse : code;
+}
+
 bool InsertDeviceSwitchMarker(int32_t code, int16_t top) {
-  const int32_t shown = ShowSwitchDeviceAsMarker ? '0' + DeviceInUse : code;
-  return InsertMarker(7, shown, top);
+  return InsertMarker(7, DeviceSwitchMarkerCode(code), top);
 }
 
 void CLEARARRAY() {

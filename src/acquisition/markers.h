@@ -25,6 +25,8 @@ bool InsertScanMarker(int32_t code);
 // A device-switch marker: the code, or "0" + DeviceInUse when the switching shows the
 // device as the marker.
 bool InsertDeviceSwitchMarker(int32_t code, int16_t top);
+// The code such a marker is stored with.
+int32_t DeviceSwitchMarkerCode(int32_t code);
 
 // A marker recorded at `sample` when the run has ended (nothing drawn).
 bool RecordMarkerAfterRun(int32_t code, int32_t sample);

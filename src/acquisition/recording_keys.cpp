@@ -100,6 +100,13 @@ int32_t READKEYS(const std::array<uint8_t, 16>& map) {
   return c;
 }
 
+bool RecordingKeyDown(const std::array<uint8_t, 16>& map, int32_t code) {
+  if (code == 0) return false;
+  for (int k = 0; k < 128; ++k)
+    if (kKeys.code[k] == code && ((map[k >> 3] >> (k & 7)) & 1) != 0) return true;
+  return false;
+}
+
 void AddSomeTIME() {
   rt::SetOutputWindow(kAcquisitionWindow);
   const int32_t w = PrefsArray[PrefsSlot::WindowWidth];

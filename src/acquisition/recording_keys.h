@@ -23,6 +23,9 @@ namespace KeyWord3 = rt::KeyWord3;
 // the letters of word 1 and "-", the letters of word 0, Return, Escape, the arrows and
 // Home, else 0. Shift or Caps Lock alone in word 3 makes a letter a capital.
 int32_t READKEYS(const std::array<uint8_t, 16>& keyMap);
+// Whether a key READKEYS reads as `code` (a lower-case letter, a digit of either row,
+// "+", "-", ...) is down, whatever else is down with it.
+bool RecordingKeyDown(const std::array<uint8_t, 16>& keyMap, int32_t code);
 
 // Lengthens the running chart recording by one screen width (slot 11) of samples, at
 // most to MaximumSamples; moves a closing reference later with it; rebuilds the

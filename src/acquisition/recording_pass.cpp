@@ -105,16 +105,6 @@ std::optional<RunEnd> ScanStopTests(const ScanIntervalOutcome& scan) {
   return std::nullopt;
 }
 
-// Draws the switch markers the switching schedule reports.
-void DrawSwitchMarkers(const std::vector<SwitchMarker>& markers, int16_t markerTop) {
-  for (const SwitchMarker& m : markers) {
-    if (m.deviceDigit)
-      InsertMarker(7, m.label, kKeyMarkerTop);
-    else
-      InsertDeviceSwitchMarker(m.label, markerTop);
-  }
-}
-
 }  // namespace
 
 void SetSampleTimingTap(SampleTimingTap tap) {
@@ -253,8 +243,7 @@ void RecordingPass::PlotXY() {
 // place a recording switches devices by time: a single switching schedule belongs here.
 void RecordingPass::Switching() {
   if (SwitchingMode == SwitchingPatternCode::Off) return;
-  DrawSwitchMarkers(SwitchingOnPass(static_cast<int32_t>(Ticks())),
-                    ScopeChart() ? ScopeChartMarkerTop() : kSwitchMarkerTop);
+  MarkSwitches(mode_, SwitchingOnPass(static_cast<int32_t>(Ticks())));
 }
 
 std::optional<RunEnd> RecordingPass::Serve(const ScanIntervalOutcome* scan) {

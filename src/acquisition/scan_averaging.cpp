@@ -14,6 +14,7 @@
 #include "acquisition/state.h"
 #include "acquisition/time_axis.h"
 #include "control/device_outputs.h"
+#include "control/switching_schedule.h"
 #include "devices/demonstration.h"
 #include "devices/dispatcher.h"
 #include "devices/needs.h"
@@ -86,7 +87,9 @@ void ScanChannels() {
     }
     return;
   }
-  SendUnsentSwitches();
+  // The scans gather the sample being taken: a switch the line refused goes out first
+  // and is marked there.
+  MarkSwitches(KeyMode::Scan, SwitchingBeforeSample());
   ChannelSweep sweep(1);
   for (int16_t ch = first; ch <= last; ++ch) {
     if (External_AD != ExternalADCode::Demonstration) {

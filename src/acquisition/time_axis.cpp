@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "acquisition/channel_pipeline.h"
 #include "acquisition/markers.h"
@@ -21,6 +23,8 @@ namespace mv {
 namespace {
 
 constexpr double kLeastLatenessLimit = 0.05;
+// Ten digits: a switch a day into a file keeps its milliseconds.
+constexpr int kSwitchTimeDigits = 10;
 constexpr double kNoGrid = std::numeric_limits<double>::infinity();
 
 // What the axis keeps of the run (or sampling period) beyond ChartTiming, the record
@@ -58,6 +62,9 @@ struct Axis {
   bool paceKnown = false, slowFromStart = false;
   double primedSweep = 0;
   PlacedSample last;
+  // The switches made while the gap is open, each its marker and when it was made:
+  // marked at the sample that ends the gap, their times go in the gap's pause-log line.
+  std::vector<std::pair<int32_t, double>> switchesInGap;
 };
 Axis gAxis;
 
@@ -120,10 +127,11 @@ bool FollowPace(Axis& a, const SampleReadings& r) {
 
 // The gap closing before the sample about to be stored: its marker, its line in the
 // pause log and its time in the run's pause time.
-void RecordGap(KeyMode mode, double seconds) {
+void RecordGap(Axis& a, KeyMode mode, double seconds) {
   const double minutes = seconds / 60.0;
   totalPauseDuration = static_cast<float>(totalPauseDuration + minutes);
-  CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample);
+  CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample, a.switchesInGap);
+  a.switchesInGap.clear();
   MarkScheduleGap(mode);
 }
 
@@ -265,7 +273,7 @@ SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r) {
       // The gap closes: as long as the time really lost, so that this sample stands
       // when it was read, and nothing is measured across it.
       if (late > 0) {
-        RecordGap(mode, late);
+        RecordGap(a, mode, late);
         a.skipped += late;
         gapClosed = true;
       }
@@ -274,6 +282,8 @@ SampleFate PlaceChartSample(KeyMode mode, const SampleReadings& r) {
     place = PlaceOf(a, k);  // after the gap, or on a grid that followed the pace
     a.gapOpen = false;
     a.dropped = 0;
+    // No gap closed: switches made since the failed sample are marked here as usual.
+    a.switchesInGap.clear();
   }
   LearnPace(a, r);
   if (r.anyStood && k > a.baseIndex) {
@@ -322,6 +332,8 @@ double HoldChartAxis(double heldFrom, double resumeAt) {
 void EndChartAxis(double endedAt, int32_t lastSample) {
   Axis& a = gAxis;
   ChartTiming.lineLostSeconds = static_cast<double>(SerialLineLostMicroseconds() - a.lineLostAtStart) / 1e6;
+  const std::vector<std::pair<int32_t, double>> switches = std::move(a.switchesInGap);
+  a.switchesInGap.clear();
   if (a.dropped == 0) return;
   // As long as a gap closing with a sample read at the end would have been.
   const double lost = endedAt - PlaceOf(a, a.stored);
@@ -329,7 +341,7 @@ void EndChartAxis(double endedAt, int32_t lastSample) {
   if (!(lost > 0)) return;
   const double minutes = lost / 60.0;
   totalPauseDuration = static_cast<float>(totalPauseDuration + minutes);
-  CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample);
+  CumulativePauseContainer += ScheduleGapLogEntry(minutes, Sample, switches);
   // Gap markers leave the table's last places to the user's own, as during the run.
   if (Nmarkers < kGapMarkerPlaces) RecordMarkerAfterRun(kPauseMarkerCode, std::max<int32_t>(lastSample, 0));
   a.gapOpen = false;
@@ -366,9 +378,19 @@ void HoldScopeAxis(double resumeAt, int32_t pauseTicks) {
   Bscopetics = static_cast<int32_t>(Bscopetics + pauseTicks);
 }
 
-std::string ScheduleGapLogEntry(double minutes, int32_t sample) {
-  return "   ----------\r *  Readings failed or lagged for" + LoggedMinutesText(minutes) + " minutes at case" +
-         NumText(sample).str() + "\r";
+void NoteSwitchMade(int32_t code, double at) {
+  Axis& a = gAxis;
+  if (a.gapOpen) a.switchesInGap.emplace_back(code, at - a.firstDue);
+}
+
+std::string ScheduleGapLogEntry(double minutes, int32_t sample,
+                                const std::vector<std::pair<int32_t, double>>& switches) {
+  std::string s = "   ----------\r *  Readings failed or lagged for" + LoggedMinutesText(minutes) +
+                  " minutes at case" + NumText(sample).str() + "\r";
+  for (const auto& [code, seconds] : switches)
+    s += "    switch \"" + std::string(1, static_cast<char>(code)) + "\" made at" + NumText(seconds, kSwitchTimeDigits).str() +
+         " sec from the file's start\r";
+  return s;
 }
 
 }  // namespace mv

@@ -30,6 +30,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "acquisition/key_commands.h"
 
@@ -114,7 +116,15 @@ void AdvanceScopeAxis();
 // due at once and the sweep's start moves on by the paused ticks.
 void HoldScopeAxis(double resumeAt, int32_t pauseTicks);
 
-// The pause-log line of a gap: the minutes skipped and the samples taken before it.
-std::string ScheduleGapLogEntry(double minutes, int32_t sample);
+// A switch marked at `at` (the program's clock) with marker `code`. Made while a gap is
+// open, its marker stands at the sample that ends the gap, and the gap's pause-log line
+// is followed by one that says when it was made.
+void NoteSwitchMade(int32_t code, double at);
+
+// The pause-log line of a gap: the minutes skipped and the samples taken before it;
+// then, for each switch made inside it (its marker and its seconds from the file's
+// start), "    switch "S" made at 41.25 sec from the file's start".
+std::string ScheduleGapLogEntry(double minutes, int32_t sample,
+                                const std::vector<std::pair<int32_t, double>>& switches = {});
 
 }  // namespace mv

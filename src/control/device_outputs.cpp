@@ -8,6 +8,7 @@
 #include "devices/read_wait.h"
 #include "devices/serial_port.h"
 #include "devices/state.h"
+#include "kit/format.h"
 #include "kit/state.h"
 #include "runtime/clock.h"
 #include "runtime/events.h"
@@ -73,10 +74,14 @@ constexpr std::size_t kMostUnsent = 16;
 bool SendUnsentInOrder() {
   std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
   while (!unsent.empty()) {
+    const double at = GetCurrentTimeInSeconds();
     if (!SerialLine().Write(unsent.front().bytes)) return false;
     if (unsent.front().reply) TakeReply(unsent.front().line);
     // The switch it completes has now reached the instrument: it is marked from here.
-    for (const SwitchMarker& m : unsent.front().markers) SwitchMarkersSent.push_back(m);
+    for (SwitchMarker m : unsent.front().markers) {
+      m.at = at;
+      SwitchMarkersSent.push_back(m);
+    }
     unsent.erase(unsent.begin());
   }
   return true;

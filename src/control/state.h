@@ -60,6 +60,7 @@ constexpr int16_t Off = 0, Keyboard = 1, Keyboard2 = 2, StartEnd = 3, StartEnd2 
 struct SwitchMarker {
   char label;
   bool deviceDigit;  // true: a sequential device marker ('0' + device)
+  double at = -1;    // when its command went out, in the program's seconds (-1: not known)
 };
 // The switch commands the serial line refused (hung up, an adapter pulled out), in the
 // order they were due, with whether each awaits a reply: the valves stand as they were,

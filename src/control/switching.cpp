@@ -194,7 +194,9 @@ void KeyboardSampleON() {
 }
 
 bool DIRECTSWITCH(int16_t n) {
-  if (SwitchingMode <= 0 || TwoGroups()) return false;
+  // A digit naming no device the interface switches (0, 9, or one past its lines)
+  // sends nothing: the valves stay as they are.
+  if (SwitchingMode <= 0 || TwoGroups() || !DeviceSwitchable(n)) return false;
   DeviceSwitch(SwitchOp::Direct, n, 0);
   // A digit key ends the reference as the sample key does: device n is the one on, and
   // the channels of every other device are zeroed as in any sample period. The sample

@@ -16,7 +16,8 @@ void CYCLECHANNELS();
 void SWITCHTOREFERENCE();
 void KeyboardReferenceON();
 void KeyboardSampleON();
-// A digit key: straight to device n (one device group only); true when it switched.
+// A digit key: straight to device n (one device group only, a device the interface
+// switches with the coding in force); true when it switched.
 bool DIRECTSWITCH(int16_t n);
 
 }  // namespace mv

@@ -8,6 +8,7 @@
 #include "control/state.h"
 #include "control/switching.h"
 #include "devices/state.h"
+#include "kit/format.h"
 #include "kit/state.h"
 #include "setup/state.h"
 
@@ -24,7 +25,8 @@ bool MarkersWanted() {
 // A switch whose commands the line refused waits with them: its marker goes with the
 // last of them and is drawn once it has gone out (a switch the instrument never got is
 // never marked).
-void Mark(std::vector<SwitchMarker>& out, char label, bool digit = false) {
+// `at` is when the switch began: its command went out then, unless the line refused it.
+void Mark(std::vector<SwitchMarker>& out, double at, char label, bool digit = false) {
   if (!MarkersWanted()) return;
   // Earlier switches this one's commands sent out ahead of it are marked first, at the
   // same sample: the last marker is the switch the valves stand at.
@@ -33,7 +35,11 @@ void Mark(std::vector<SwitchMarker>& out, char label, bool digit = false) {
   if (SwitchCommandsUnsent())
     UnsentSwitchCommands.back().markers.push_back(SwitchMarker{label, digit});
   else
-    out.push_back(SwitchMarker{label, digit});
+    out.push_back(SwitchMarker{label, digit, at});
+}
+
+double Now() {
+  return GetCurrentTimeInSeconds();
 }
 
 // Patterns with a reference at the start and the end and one sample period between.
@@ -116,6 +122,13 @@ void SwitchingAtPeriodStart(double now) {
   FirstSampleDevice(SwitchingMode != 9);
 }
 
+std::vector<SwitchMarker> SwitchingBeforeSample() {
+  SendUnsentSwitches();
+  std::vector<SwitchMarker> out = std::move(SwitchMarkersSent);
+  SwitchMarkersSent.clear();
+  return out;
+}
+
 std::vector<SwitchMarker> SwitchingOnPass(int32_t now) {
   // Switches that waited for the line and have gone out since the last pass.
   std::vector<SwitchMarker> out = std::move(SwitchMarkersSent);
@@ -124,43 +137,49 @@ std::vector<SwitchMarker> SwitchingOnPass(int32_t now) {
   if (p == 0) return out;
   tick = now;
   if (StartEndPattern(p) && now >= RefOffTime) {
+    const double at = Now();
     SWITCHTOSAMPLE();
-    Mark(out, 'S');
+    Mark(out, at, 'S');
   } else if (CyclingPattern(p) && now >= RefOffTime) {
     const int16_t device = SampleValve;
+    const double at = Now();
     CYCLECHANNELS();
     if (p == 10)
-      Mark(out, static_cast<char>('0' + device), true);
+      Mark(out, at, static_cast<char>('0' + device), true);
     else
-      Mark(out, 'S');
+      Mark(out, at, 'S');
   }
   if (now < RefOnTime) return out;
   if (p == 10 && SkipRefsBetweenChannels && DevicesOnBothSides()) {
     RefOffTime = now;
   } else if (RefIsON == 0) {
+    const double at = Now();
     SWITCHTOREFERENCE();
-    Mark(out, 'R');
+    Mark(out, at, 'R');
   }
   return out;
 }
 
 std::vector<SwitchMarker> SwitchingOnKeySample() {
   std::vector<SwitchMarker> out;
+  const double at = Now();
   KeyboardSampleON();
-  Mark(out, 'S');
+  Mark(out, at, 'S');
   return out;
 }
 
 std::vector<SwitchMarker> SwitchingOnKeyReference() {
   std::vector<SwitchMarker> out;
+  const double at = Now();
   KeyboardReferenceON();
-  Mark(out, 'R');
+  Mark(out, at, 'R');
   return out;
 }
 
 std::vector<SwitchMarker> SwitchingOnDirectSwitch(int16_t n) {
   std::vector<SwitchMarker> out;
-  if (DIRECTSWITCH(n)) Mark(out, 'S');
+  const double at = Now();
+  if (DIRECTSWITCH(n)) Mark(out, at, 'S');
   return out;
 }
 

@@ -11,8 +11,9 @@
 // through RunServicesAtFirstMarker and RunServicesAtEndMarker. The switching calls return
 // the switch markers the loop should draw (when the marker preference asks for them),
 // so the loop keeps its own marker placement. A switch whose commands wait for the line
-// (hung up) is not marked then: its markers come from SwitchingOnPass at the pass after
-// its commands went out, and a run that ends first never marks it.
+// (hung up) is not marked then: its markers come with the sample its commands go out
+// before (SwitchingBeforeSample) or the switch that sends them ahead of its own, and a
+// run that ends first never marks it.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -32,6 +33,10 @@ void SwitchingAtRunStart(double t0, bool newRun);
 // pattern's period begins with its reference, as the run's first does), then the new
 // period's times and its first sample device.
 void SwitchingAtPeriodStart(double now);
+// Before a sample's readings: the switch commands the line refused go out, and the
+// switches they complete are returned, to be marked at this sample, whose readings are
+// the first taken with the valves as they now stand.
+std::vector<SwitchMarker> SwitchingBeforeSample();
 // The timed switches due at `now`, in order: the move to the sample (or along the cycle),
 // then the reference when its time has come and it is off.
 std::vector<SwitchMarker> SwitchingOnPass(int32_t now);

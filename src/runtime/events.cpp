@@ -185,6 +185,9 @@ bool HandleKeyPress(QWidget* target, QKeyEvent* ke) {
   if (!win) return false;
   QWidget* focus = QApplication::focusWidget();
   bool inField = focus && IsOurField(focus) && WindowNumberOf(focus) == win;
+  // A key held down is one press: its auto-repeat types again into a text field and
+  // nowhere else (no second command, button or menu choice).
+  if (ke->isAutoRepeat() && (!inField || (ke->modifiers() & Qt::ControlModifier))) return true;
   if (ke->modifiers() & Qt::ControlModifier) {
     int c = CommandChar(ke);
     if (!c) return false;

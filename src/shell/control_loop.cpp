@@ -398,6 +398,12 @@ void RunOnce() {
     } done;
     RecordRun();
   }
+  // The run read the keyboard from its key map: a key typed into it (the Escape that
+  // stopped it, say) or a click it left unread is done with, and no window after the run
+  // takes it as its own.
+  rt::FlushEvents();
+  Action = 0;
+  EventID = 0;
   // So do the windows and saves after the run, with what changed while it recorded (a
   // pause's plot ranges, the alarm counts) as it ended, whatever the set-up becomes.
   KeepRunAsItEnded(ConversionsOfRun);

@@ -257,21 +257,32 @@ TEST_F(ChartLoopTest, ATimedBackupKeepsTheGridOrIsAGap) {
   }
 }
 
-TEST_F(ChartLoopTest, HeldKeyActsOncePer30Ticks) {
-  MaxSamples = 40;
+// A held arrow steps the keyboard value again after each 30-tick throttle; a held "="
+// switches once however long it stays down, and a second press switches again.
+TEST_F(ChartLoopTest, HeldKeyActsOncePer30TicksAndASwitchingKeyOncePerPress) {
+  MaxSamples = 80;
   std::vector<int64_t> at;
-  // Each sample switch of the held key ends with its tick sound.
+  int switches = 0;
+  // Each sample switch ends with its tick sound.
   SwitchingMode = SwitchingPatternCode::Keyboard;
   SampleValve = 2;
   Sound_Is_On = 1;
   ChartIntervalInSeconds = 0.25;  // long enough an interval for the switch's tick
   rt::SetSoundSink([&](const std::string& path) {
-    if (test::SoundFileName(path) == "tick.mp3") at.push_back(static_cast<int64_t>(rt::TickCount()));
+    if (test::SoundFileName(path) == "tick.mp3") ++switches;
   });
+  ASCIIvalue = 0;
+  int16_t seen = 0;
   const int64_t begin = Tick() + 10;
   script = [&] {
-    if (Tick() == begin) Hold({rt::key::Equal});
+    if (ASCIIvalue != seen) at.push_back(Tick());
+    seen = ASCIIvalue;
+    if (Tick() == begin) Hold({rt::key::Up});
     if (Tick() == begin + 120) ReleaseAll();
+    if (Tick() == begin + 130) Hold({rt::key::Equal});
+    if (Tick() == begin + 250) ReleaseAll();
+    if (Tick() == begin + 260) Hold({rt::key::Equal});
+    if (Tick() == begin + 263) ReleaseAll();
   };
   Record();
   ASSERT_GE(at.size(), 3u);
@@ -280,6 +291,7 @@ TEST_F(ChartLoopTest, HeldKeyActsOncePer30Ticks) {
     EXPECT_GE(at[i] - at[i - 1], 31) << "the key was acted on again within 30 ticks";
     EXPECT_LE(at[i] - at[i - 1], 33);
   }
+  EXPECT_EQ(switches, 2) << "one switch per press of \"=\"";
 }
 
 TEST_F(ChartLoopTest, AddedTimeAtMostOncePer30Ticks) {

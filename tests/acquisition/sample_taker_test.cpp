@@ -14,6 +14,7 @@
 #include "acquisition/time_axis.h"
 #include "control/device_outputs.h"
 #include "control/switching.h"
+#include "control/switching_schedule.h"
 #include "conversions/evaluate.h"
 #include "conversions/gas_exchange.h"
 #include "conversions/state.h"
@@ -436,17 +437,22 @@ class RefusingPort : public ScriptedSerialPort {
 };
 
 // A switch due while the line was hung up goes out with the next sample, before its
-// readings: no sample stands on valves other than those the run records.
+// readings: no sample stands on valves other than those the run records. Its marker
+// stands at that sample, the first whose readings it applies to.
 TEST_F(SampleTakerTest, ASampleSendsTheSwitchTheLineRefusedBeforeItsReadings) {
   auto owned = std::make_unique<RefusingPort>();
   RefusingPort* line = owned.get();
   InstallSerialPort(std::move(owned));
   DemonstrationMODE = 0;
   PrefsArray[PrefsSlot::DigitalOutputCoding] = 0;  // a DT500's line per device
+  PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
   SwitchingMode = 3;
   SampleValve = 3;
-  SWITCHTOSAMPLE();
+  RefOffTime = 100;
+  RefOnTime = kNeverTick;
+  EXPECT_TRUE(SwitchingOnPass(100).empty()) << "not marked while it waits";
   ASSERT_TRUE(SwitchCommandsUnsent());
+  Sample = 6;
   line->refusing = false;
   std::string sentBeforeReading;
   services::ReadDataTaker500 = [&](int16_t, int16_t) {
@@ -456,6 +462,9 @@ TEST_F(SampleTakerTest, ASampleSendsTheSwitchTheLineRefusedBeforeItsReadings) {
   GETDATA();
   EXPECT_EQ(sentBeforeReading, "1DSO=1\r2DSO=1\r3DSO=0\r4DSO=1\r|") << "device 3's line, before the readings";
   EXPECT_FALSE(SwitchCommandsUnsent());
+  ASSERT_EQ(Nmarkers, 1);
+  EXPECT_EQ(MarkersArray[1].code, 'S');
+  EXPECT_EQ(MarkersArray[1].sample, 6) << "at the sample just taken, not the next";
   CloseSerialPort();
 }
 

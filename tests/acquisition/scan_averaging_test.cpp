@@ -93,29 +93,40 @@ TEST_F(ScanTest, EscapeAndKey61EndTheRun) {
   EXPECT_EQ(Record(), RunEnd::StopKey);
 }
 
-TEST_F(ScanTest, HeldKeyActsOncePer15Ticks) {
+// A held arrow steps the keyboard value again after each 15-tick throttle; a held "="
+// switches once.
+TEST_F(ScanTest, HeldKeyActsOncePer15TicksAndASwitchingKeyOnce) {
   readSeconds = 0.005;
-  MaxSamples = 3;
+  MaxSamples = 5;
   std::vector<int64_t> at;
-  // Each sample switch of the held key ends with its tick sound.
+  int switches = 0;
   SwitchingMode = SwitchingPatternCode::Keyboard;
   SampleValve = 2;
   Sound_Is_On = 1;
   rt::SetSoundSink([&](const std::string& path) {
-    if (test::SoundFileName(path) == "tick.mp3") at.push_back(static_cast<int64_t>(rt::TickCount()));
+    if (test::SoundFileName(path) == "tick.mp3") ++switches;
   });
+  ASCIIvalue = 0;
+  int16_t seen = 0;
   script = [&] {
+    if (ASCIIvalue != seen) at.push_back(static_cast<int64_t>(rt::TickCount()));
+    seen = ASCIIvalue;
     if (Sample >= 1 && Sample < 3)
+      Hold({rt::key::Up});
+    else if (Sample >= 3 && Sample < 5)
       Hold({rt::key::Equal});
     else
       ReleaseAll();
   };
   Record();
+  // Each step is seen by the script's pass, up to a scan after it.
   ASSERT_GE(at.size(), 3u);
   for (std::size_t i = 1; i < at.size(); ++i) {
-    EXPECT_GE(at[i] - at[i - 1], 16);
-    EXPECT_LE(at[i] - at[i - 1], 17);
+    EXPECT_GE(at[i] - at[i - 1], 15);
+    EXPECT_LE(at[i] - at[i - 1], 18);
   }
+  EXPECT_GE(at.back() - at.front(), 16 * static_cast<int64_t>(at.size() - 1) - 1);
+  EXPECT_EQ(switches, 1) << "held across two samples, \"=\" switched once";
 }
 
 TEST_F(ScanTest, PlotKeysNeedTheXYPlotWhileScanning) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include <ostream>
 #include <regex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -135,6 +137,8 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
     o.periodMs = 50;
     o.lines = {kStreamLine};
     o.lateMs = lateMs;
+    o.logPath = simLog_;
+    o.logReadings = !simLog_.empty();
     StartSimulatorWith(o);
   }
 
@@ -260,6 +264,7 @@ class ReaderFaultRunE2E : public test::SimulatedRunTest {
   std::string afterRun_;         // script lines once the options window is up after the run
   std::string output_;           // what the driver said (listings)
   std::string dump_;             // the saved file, dumped
+  std::string simLog_;           // the simulator's log of bytes and readings (empty: none)
 };
 
 struct LateRun {
@@ -625,6 +630,9 @@ struct SwitchingLoss {
   struct Loss {
     int sample;      // from this sample on
     double seconds;  // for this long (negative: for good)
+    // Else from the first sample after the instrument got this many switches of the run:
+    // the line then goes between two switches, whatever the machine's load.
+    int afterSwitches = 0;
   };
   std::vector<Loss> losses;
   const char* during;             // the driver's lines that end the run
@@ -632,6 +640,9 @@ struct SwitchingLoss {
   bool keepLast = false;          // the bad-reading preference "Last Sample Value"
   bool twoDevices = false;        // channel 2 on device 3 (else on no device)
   bool zeroLink = false;          // channel 3 zero-linked to channel 1
+  // Without `during`, the run ends at the first sample after the instrument got this many
+  // switches of the run.
+  int endAfterSwitches = 0;
 };
 
 void PrintTo(const SwitchingLoss& row, std::ostream* out) {
@@ -677,6 +688,64 @@ class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithPa
     return file;
   }
 
+  // Each switch marker stands at the sample its command went out before: the first
+  // reading the simulator's log shows after the command (of a channel the sample stores
+  // as read) is one of that sample's cells. The run's switches are the `sent` after the
+  // first `before` the instrument got, in the order of the markers.
+  void MarkersStandAtTheSampleTheirCommandsPreceded(
+      const std::array<std::vector<double>, kChannels + 1>& values, size_t before, int sent) const {
+    std::ifstream in(simLog_);
+    std::string rx;
+    std::vector<std::pair<size_t, double>> readings;  // bytes received by then, value
+    for (std::string line; std::getline(in, line);) {
+      std::vector<std::string_view> words;
+      for (size_t at = 0; at < line.size();) {
+        const size_t end = std::min(line.find(' ', at), line.size());
+        words.emplace_back(line.data() + at, end - at);
+        at = end + 1;
+      }
+      if (words.size() > 1 && words[1] == "rx") {
+        for (size_t w = 2; w < words.size(); ++w) {
+          unsigned byte = 0;
+          std::from_chars(words[w].data(), words[w].data() + words[w].size(), byte, 16);
+          rx += static_cast<char>(byte);
+        }
+      } else if (words.size() == 4 && words[1] == "rd") {
+        double v = 0;
+        std::from_chars(words[3].data(), words[3].data() + words[3].size(), v);
+        readings.emplace_back(rx.size(), v);
+      }
+    }
+    // Half a sample's rise: a cell read in another sample is further off.
+    const double tolerance = kRisingVoltsPerSecond * 0.25 / 2;
+    std::vector<int32_t> markedAt;
+    for (const test::DumpedMarker& m : test::MarkersInDump(dump_))
+      if (m.code == 'S' || m.code == 'R') markedAt.push_back(m.sample);
+    for (int j = 0; j < sent && j < static_cast<int>(markedAt.size()); ++j) {
+      // The bytes received up to the end of the command: the shortest that decode to it.
+      size_t lo = 0, hi = rx.size();
+      while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        if (Switches(rx.substr(0, mid)).size() > before + j)
+          hi = mid;
+        else
+          lo = mid + 1;
+      }
+      int readIn = -1;
+      for (const auto& [after, v] : readings) {
+        if (after < lo) continue;
+        for (int k = 1; k <= kChannels && readIn < 0; ++k)
+          for (size_t i = 0; i < values[k].size(); ++i)
+            if (std::fabs(values[k][i] - v) <= tolerance) readIn = static_cast<int>(i);
+        if (readIn >= 0) break;
+      }
+      std::printf("%s: switch %d marked at sample %d, its command before the readings of sample %d\n",
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name(), j + 1, markedAt[j] + 1,
+                  readIn + 1);
+      EXPECT_EQ(markedAt[j], readIn) << "switch " << j + 1 << "\n" << dump_;
+    }
+  }
+
   // The switch commands received, decoded.
   std::vector<std::string> Switches(const std::string& rx) const {
     if (kind_ == sim::Kind::ADC1) return test::switching::Adc1Switches(rx);
@@ -687,6 +756,7 @@ class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithPa
 TEST_P(SwitchingHangUpRunE2E, OnlySwitchesTheInstrumentGotAreMarked) {
   const SwitchingLoss& row = GetParam();
   ramp_ = kRisingVoltsPerSecond;
+  simLog_ = (documents_ / "sim.log").string();
   ASSERT_NO_FATAL_FAILURE(Start(row.kind));
   afterRun_ = "until 33\nlist 33\n";
   std::string beforeRun, duringRun;
@@ -698,12 +768,16 @@ TEST_P(SwitchingHangUpRunE2E, OnlySwitchesTheInstrumentGotAreMarked) {
         // The run's first sample taken (two may be taken in one pass).
         if (duringRun.empty()) beforeRun = sim_->Received();
         duringRun = sim_->Received();
-        if (next < row.losses.size() && Sample >= row.losses[next].sample) {
-          sim_->SetFaultSpan(sim::Fault::HangUp, 0, row.losses[next].seconds);
-          if (hungUpAt == 0) hungUpAt = Now();
-          ++next;
+        const auto got = static_cast<int>(Switches(duringRun).size() - Switches(beforeRun).size());
+        if (next < row.losses.size()) {
+          const SwitchingLoss::Loss& loss = row.losses[next];
+          if (loss.afterSwitches > 0 ? got >= loss.afterSwitches : Sample >= loss.sample) {
+            sim_->SetFaultSpan(sim::Fault::HangUp, 0, loss.seconds);
+            if (hungUpAt == 0) hungUpAt = Now();
+            ++next;
+          }
         }
-        return false;
+        return row.endAfterSwitches > 0 && next == row.losses.size() && got >= row.endAfterSwitches;
       },
       row.during);
   ASSERT_GT(hungUpAt, 0);
@@ -726,6 +800,7 @@ TEST_P(SwitchingHangUpRunE2E, OnlySwitchesTheInstrumentGotAreMarked) {
   std::string kinds;
   for (size_t i = Switches(beforeRun).size(); i < got.size(); ++i) kinds += got[i] == reference ? 'R' : 'S';
   EXPECT_EQ(marked, kinds);
+  MarkersStandAtTheSampleTheirCommandsPreceded(values, Switches(beforeRun).size(), sent);
   std::printf("%s: %d switches sent in the run, %zu marked (%s)\n",
               ::testing::UnitTest::GetInstance()->current_test_info()->name(), sent, marked.size(),
               marked.c_str());
@@ -772,14 +847,25 @@ TEST_P(SwitchingHangUpRunE2E, OnlySwitchesTheInstrumentGotAreMarked) {
 }
 
 // The line hangs up for good 1.5 s into a 6 s run (lost from then to the run's end); or
-// for 1.5 s twice, from 1.5 s and from 6 s into a 10 s run, each loss ending when the
-// program opens the line again (within a second of its return): the window gives the
-// two together.
+// for 1.5 s twice, after the instrument got the run's first switch (1.2 s) and its fourth
+// (4.8 s, the reference held back by the first loss counted), each loss ending when the
+// program opens the line again (within a second of its return), the run ending after
+// the sixth: the window gives the two together. Timed by the switches the instrument
+// got, each loss falls between two switches however late the samples come.
 const SwitchingLoss kSwitchingLosses[] = {
     {"UI2LostForGood", sim::Kind::UI2, {{6, -1}}, "wait 6\nhold Escape\n", 3.0, 6.0},
     {"ADAMLostForGood", sim::Kind::ADAM, {{6, -1}}, "wait 6\nhold Escape\n", 3.0, 6.0},
-    {"UI2LostTwiceAndBack", sim::Kind::UI2, {{6, 1.5}, {24, 1.5}}, "wait 10\nhold Escape\n", 3.0, 6.0},
-    {"ADAMLostTwiceAndBack", sim::Kind::ADAM, {{6, 1.5}, {24, 1.5}}, "wait 10\nhold Escape\n", 3.0, 6.0},
+    {"UI2LostTwiceAndBack", sim::Kind::UI2, {{0, 1.5, 1}, {0, 1.5, 4}}, "", 3.0, 6.0, false, false, false, 6},
+    {"ADAMLostTwiceAndBack",
+     sim::Kind::ADAM,
+     {{0, 1.5, 1}, {0, 1.5, 4}},
+     "",
+     3.0,
+     6.0,
+     false,
+     false,
+     false,
+     6},
     // While the line is lost: Alt+3, then "-" and "+"; they go out, and are marked, once
     // it is back.
     {"UI2KeysWhileLost",

@@ -16,6 +16,7 @@
 #include <memory>
 #include <regex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -55,6 +56,10 @@ struct SilenceRun {
   double interval;  // seconds
   std::vector<Silence> silences;
   double stopAt;  // seconds into the recording
+  // Periodic references (channel 1 on device 2, reference 1, a marker at each switch):
+  // minutes of each reference and sample period, and the switches that fall in a gap.
+  float refint = 0, switchint = 0;
+  const char* switchesInGaps = "";
 };
 
 void PrintTo(const SilenceRun& run, std::ostream* out) {
@@ -85,6 +90,38 @@ class ScriptedStream : public ScriptedSerialPort {
   double next_ = -1;
 };
 
+// A switch command as the instrument got it: when, and "R" for the reference (the word
+// of device 1, the coding a new installation starts with) or "S".
+struct GotSwitch {
+  double at;
+  char code;
+};
+
+// The scripted UI3, keeping each switch command ("o", its byte, CR).
+class SwitchedUI3 : public test::ScriptedUI3 {
+ public:
+  SwitchedUI3(std::function<bool()> silent, std::vector<GotSwitch>* switches)
+      : ScriptedUI3(std::move(silent)), switches_(switches) {}
+  bool Write(std::string_view bytes) override {
+    if (bytes.size() == 3 && bytes[0] == 'o')
+      switches_->push_back({GetCurrentTimeInSeconds(), bytes[1] == 0 ? 'R' : 'S'});
+    return ScriptedUI3::Write(bytes);
+  }
+
+ private:
+  std::vector<GotSwitch>* switches_;
+};
+
+// The switches a file's pause log says were made in its gaps: each marker and its
+// seconds from the file's start.
+std::vector<std::pair<char, double>> SwitchesInPauseLog(const std::string& dump) {
+  std::vector<std::pair<char, double>> out;
+  const std::regex line(R"re(switch "(.)" made at ([0-9.]+) sec from the file's start)re");
+  for (std::sregex_iterator it(dump.begin(), dump.end(), line), end; it != end; ++it)
+    out.emplace_back((*it)[1].str()[0], std::stod((*it)[2].str()));
+  return out;
+}
+
 // The samples the markers of one code stand at (the dump prints sample + 1).
 std::vector<int32_t> MarkedSamples(const std::string& dump, int code) {
   std::vector<int32_t> samples;
@@ -113,7 +150,7 @@ class SilenceRunE2E : public test::SimulatedRunTest, public ::testing::WithParam
       if (run.kind == sim::Kind::Stream)
         InstallSerialPort(std::make_unique<ScriptedStream>(silent));
       else
-        InstallSerialPort(std::make_unique<test::ScriptedUI3>(silent));  // 1000 counts above zero
+        InstallSerialPort(std::make_unique<SwitchedUI3>(silent, &switches_));  // 1000 counts above zero
     });
     SetSampleTimingTap([this, &run](double due, double taken) {
       dues_.push_back(due);
@@ -142,6 +179,14 @@ class SilenceRunE2E : public test::SimulatedRunTest, public ::testing::WithParam
     ch1[ChanField::PlotMax] = 50;
     ch1[ChanField::PlotMin] = 0;
     ch1[ChanField::Averaged] = 1;
+    if (run.refint > 0) {
+      setup.switchingMode = 5;
+      setup.refint = run.refint;
+      setup.switchint = run.switchint;
+      setup.refChan = 1;
+      setup.prefSlots[PrefsSlot::MarkerAtSwitch] = 1;
+      ch1[ChanField::Device] = 2;
+    }
     EXPECT_EQ(SetupRecordProblem(setup), "");
     const fs::path file = documents_ / "silence.MVsetup";
     std::ofstream(file, std::ios::binary) << EncodeSetup(setup);
@@ -165,6 +210,7 @@ class SilenceRunE2E : public test::SimulatedRunTest, public ::testing::WithParam
 
   double start_ = 0;
   std::vector<double> dues_, taken_;
+  std::vector<GotSwitch> switches_;
 };
 
 TEST_P(SilenceRunE2E, EverySampleIsStoredWhenItWasReadAndEachGapIsMarked) {
@@ -203,12 +249,38 @@ TEST_P(SilenceRunE2E, EverySampleIsStoredWhenItWasReadAndEachGapIsMarked) {
   EXPECT_LE(gaps.size(), run.silences.size());
   test::ExpectStoredWhenRead(taken_, dues_.front(), run.interval, gaps);
   EXPECT_LE(test::LongestBurst(dues_, taken_), 2);
+
+  // Each switch made in a silence: its marker at the gap's sample, and a pause-log line
+  // after the gap's with the time the instrument got its command.
+  std::string inGaps, marked;
+  std::vector<std::pair<char, double>> expected;
+  for (const GotSwitch& got : switches_) {
+    const double t = got.at - start_;
+    if (std::any_of(run.silences.begin(), run.silences.end(),
+                    [t](const Silence& s) { return t >= s.from && t < s.from + s.length; }))
+      expected.emplace_back(got.code, got.at - dues_.front());
+  }
+  const std::vector<std::pair<char, double>> said = SwitchesInPauseLog(dump);
+  ASSERT_EQ(said.size(), expected.size()) << dump;
+  for (std::size_t i = 0; i < said.size(); ++i) {
+    inGaps += said[i].first;
+    EXPECT_EQ(said[i].first, expected[i].first) << i;
+    EXPECT_NEAR(said[i].second, expected[i].second, 1e-3) << i;
+  }
+  EXPECT_EQ(inGaps, run.switchesInGaps);
+  for (const test::DumpedMarker& m : test::MarkersInDump(dump))
+    if ((m.code == 'S' || m.code == 'R') && !restarts.empty() && m.sample == restarts.front())
+      marked += static_cast<char>(m.code);
+  EXPECT_EQ(marked, run.switchesInGaps) << "marked at the gap's sample";
 }
 
 const SilenceRun kRuns[] = {
     {"UI3Tenth", sim::Kind::UI3, 0.1, {{5, 1.5}, {15, 3}, {25, 10}, {45, 10}}, 65},
     {"UI3Second", sim::Kind::UI3, 1.0, {{5, 1.5}, {15, 3}, {25, 10}, {45, 10}}, 65},
     {"StreamSecond", sim::Kind::Stream, 1.0, {{10, 6}}, 30},
+    // Periodic references: the sample at 30 s, the reference at 90 s, the sample at 120 s,
+    // all in a silence of two minutes.
+    {"UI3SwitchesInALongSilence", sim::Kind::UI3, 1.0, {{20, 120}}, 160, 0.5f, 1.0f, "SRS"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Instruments, SilenceRunE2E, ::testing::ValuesIn(kRuns),

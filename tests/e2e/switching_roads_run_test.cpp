@@ -28,6 +28,7 @@
 #include "acquisition/state.h"
 #include "common/stored_times.h"
 #include "control/state.h"
+#include "drive/keyboard.h"
 #include "drive/script.h"
 #include "e2e/program_run_fixture.h"
 #include "e2e/simulated_run_fixture.h"
@@ -49,12 +50,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test::switching;
 
-// A key pressed at a sample and let go at the next: '1' to '8' with Alt (a digit key),
-// '+' or '-' alone. A key held longer is read again on each pass after the key throttle
-// (20 ticks), so the runs that press keys sample every 15 ticks.
+// A key pressed at a sample and let go `held` samples later: a digit with Alt, '+' (the
+// = key) or '-' alone, through the keyboard as the window system delivers it (its
+// auto-repeat after half a second included). The runs that press keys sample every 15
+// ticks: held three samples, a key stays down 0.75 s, past the key throttle.
 struct KeyAt {
   int32_t sample;
   char key;
+  int32_t held = 1;
 };
 
 struct RoadRun {
@@ -317,6 +320,20 @@ const RoadRun kRuns[] = {
      {DT800Lines({}), DT800Lines({1}), DT800Lines({1}), DT800Lines({2}), DT800Lines({1}), DT800Lines({2}),
       DT800Lines({1}), DT800Lines({3}), DT800Lines({1}), DT800Lines({2}), DT800Lines({1}), DT800Lines({})},
      {"2+3", "2", "2+3", "2", "2+3", "3", "2+3", "2"}, 5, false, {}, "", false, {}, {}, 4},
+    // The same keys each held 0.75 s: one press is one switch and one marker, however long
+    // the key stays down and however often it repeats. Alt+9 then names no device: it
+    // sends nothing and marks nothing (no typed "9" either); on the DT500 wired one line
+    // per device Alt+5 is past its lines and does the same.
+    {"UI2HeldKeysSwitchOnce", sim::Kind::UI2, 1, true, 1, 0.1f, 0.0f, 1, 0, {3, 4}, 15, 150,
+     "", nullptr, {{20, '+', 3}, {60, '-', 3}, {90, '4', 3}, {105, '9', 3}}, SableSwitches,
+     {SableLines({1}), SableLines({1}), SableLines({3}), SableLines({1}), SableLines({4}), SableLines({1}),
+      SableLines({1}), SableLines({})},
+     {"R", "3", "R", "4", "R"}, 1, false, {}, "", true, {'3', '1', '4', '1'}},
+    {"DT500HeldKeysSwitchOnce", sim::Kind::DT500, 3, true, 1, 0.1f, 0.0f, 1, 0, {3, 4}, 15, 150,
+     "", nullptr, {{20, '+', 3}, {60, '-', 3}, {90, '4', 3}, {100, '5', 3}, {110, '9', 3}}, DataTakerSwitches,
+     {DT500Lines({}), DT500Lines({1}), DT500Lines({1}), DT500Lines({3}), DT500Lines({1}), DT500Lines({4}),
+      DT500Lines({1}), DT500Lines({1}), DT500Lines({})},
+     {"R", "3", "R", "4", "R"}, 1, false, {}, "", true, {'3', '1', '4', '1'}},
 };
 // clang-format on
 
@@ -397,21 +414,19 @@ class SwitchingRoadFixture : public test::SimulatedRunTest {
     return script + Save(data) + "click 112 6\nexpect-exit 0\n";
   }
 
-  // Each key held down at its sample, let go at the next (a digit with Alt).
+  // Each key held down at its sample, let go `held` samples later (a digit with Alt).
   void PressKeysAt(const std::vector<KeyAt>& keys) {
-    static const int kDigit[] = {rt::key::N0, rt::key::N1, rt::key::N2, rt::key::N3, rt::key::N4,
-                                 rt::key::N5, rt::key::N6, rt::key::N7, rt::key::N8};
     SetSampleTimingTap([keys](double, double) {
       for (const KeyAt& k : keys) {
-        if (Sample == k.sample || Sample == k.sample + 1) {
-          const bool down = Sample == k.sample;
-          if (k.key == '+' || k.key == '-') {
-            rt::SetKeyDown(k.key == '+' ? rt::key::Equal : rt::key::Minus, down);
-          } else {
-            rt::SetKeyDown(rt::key::Option, down);
-            rt::SetKeyDown(kDigit[k.key - '0'], down);
-          }
-        }
+        if (Sample != k.sample && Sample != k.sample + k.held) continue;
+        const std::string name = k.key == '+' ? "=" : k.key == '-' ? "-" : std::string("alt+") + k.key;
+        std::string why;
+        const auto spec = drive::ParseKey(name, &why);
+        ASSERT_TRUE(spec) << why;
+        if (Sample == k.sample)
+          drive::HoldKey(*spec);
+        else
+          drive::ReleaseKey(*spec);
       }
     });
   }

@@ -18,6 +18,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "drive/keyboard.h"
 #include "drive/listing.h"
 #include "runtime/application.h"
 #include "runtime/events.h"
@@ -106,73 +107,11 @@ void SaveImage(const QImage& image, const std::string& path) {
     throw ScriptFailure{"could not save " + path};
 }
 
-struct KeySpec {
-  Qt::Key key = Qt::Key_unknown;
-  QString text;
-  Qt::KeyboardModifiers mods;
-  int macCode = -1;
-};
-
-int MacCodeForChar(char c) {
-  static const char* letters = "asdfhgzxcv\0bqweryt123465=97-80]ou[ip\0lj'k;\\,/nm.";
-  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (int i = 0; i < 48; ++i)
-    if (letters[i] == c && c) return i;
-  if (c == ' ') return rt::key::Space;
-  return -1;
-}
-
-KeySpec ParseKey(const std::string& keyText) {
-  KeySpec k;
-  std::string rest = keyText;
-  for (;;) {
-    auto plus = rest.find('+');
-    if (plus == std::string::npos || plus == rest.size() - 1) break;
-    std::string mod = rest.substr(0, plus);
-    if (mod == "ctrl")
-      k.mods |= Qt::ControlModifier;
-    else if (mod == "alt")
-      k.mods |= Qt::AltModifier;
-    else if (mod == "shift")
-      k.mods |= Qt::ShiftModifier;
-    else
-      throw ScriptFailure{"unknown modifier: " + mod};
-    rest = rest.substr(plus + 1);
-  }
-  static const std::pair<const char*, std::pair<Qt::Key, int>> named[] = {
-      {"Return", {Qt::Key_Return, rt::key::Return}},
-      {"Enter", {Qt::Key_Enter, rt::key::KeypadEnter}},
-      {"Tab", {Qt::Key_Tab, rt::key::Tab}},
-      {"Escape", {Qt::Key_Escape, rt::key::Escape}},
-      {"Space", {Qt::Key_Space, rt::key::Space}},
-      {"Left", {Qt::Key_Left, rt::key::Left}},
-      {"Right", {Qt::Key_Right, rt::key::Right}},
-      {"Up", {Qt::Key_Up, rt::key::Up}},
-      {"Down", {Qt::Key_Down, rt::key::Down}},
-      {"Backspace", {Qt::Key_Backspace, rt::key::Backspace}},
-      {"Delete", {Qt::Key_Delete, rt::key::ForwardDelete}},
-      {"Home", {Qt::Key_Home, rt::key::Home}},
-      {"ctrl", {Qt::Key_Control, rt::key::Command}},
-      {"alt", {Qt::Key_Alt, rt::key::Option}},
-      {"shift", {Qt::Key_Shift, rt::key::Shift}},
-  };
-  for (auto& [name, v] : named) {
-    if (rest == name) {
-      k.key = v.first;
-      k.macCode = v.second;
-      if (rest == "Space") k.text = " ";
-      return k;
-    }
-  }
-  QString q = QString::fromStdString(rest);
-  if (q.size() != 1) throw ScriptFailure{"unknown key: " + rest};
-  QChar c = q.at(0);
-  k.text = (k.mods & Qt::ControlModifier) ? QString() : q;
-  k.key = c.isLetter() ? static_cast<Qt::Key>(Qt::Key_A + (c.toUpper().unicode() - 'A'))
-                       : static_cast<Qt::Key>(c.unicode());
-  if (c.isUpper()) k.mods |= Qt::ShiftModifier;
-  k.macCode = MacCodeForChar(static_cast<char>(c.unicode()));
-  return k;
+KeySpec ParseKeyOrFail(const std::string& text) {
+  std::string why;
+  const std::optional<KeySpec> k = ParseKey(text, &why);
+  if (!k) throw ScriptFailure{why};
+  return *k;
 }
 
 void SendKey(QWidget* target, const KeySpec& k) {
@@ -324,12 +263,13 @@ struct ScriptRunner::Impl {
     }
     if (cmd == "hold" || cmd == "release") {
       need(1);
-      KeySpec k = ParseKey(parts[1]);
+      const KeySpec k = ParseKeyOrFail(parts[1]);
       if (k.macCode < 0) throw ScriptFailure{"no key code for " + parts[1]};
-      rt::SetKeyDown(k.macCode, cmd == "hold");
-      if (k.mods & Qt::ControlModifier) rt::SetKeyDown(rt::key::Command, cmd == "hold");
-      if (k.mods & Qt::AltModifier) rt::SetKeyDown(rt::key::Option, cmd == "hold");
-      if (k.mods & Qt::ShiftModifier) rt::SetKeyDown(rt::key::Shift, cmd == "hold");
+      // A real key: its press, its auto-repeat while it stays down, its release.
+      if (cmd == "hold")
+        HoldKey(k);
+      else
+        ReleaseKey(k);
       return true;
     }
     if (!programRunning) {
@@ -426,7 +366,7 @@ struct ScriptRunner::Impl {
     }
     if (cmd == "key") {
       need(1);
-      KeySpec k = ParseKey(parts[1]);
+      const KeySpec k = ParseKeyOrFail(parts[1]);
       int16_t front = rt::FrontWindow();
       QWidget* target = QApplication::focusWidget();
       if (!target && front) target = rt::bridge::WindowWidget(front);
@@ -489,8 +429,9 @@ struct ScriptRunner::Impl {
     throw ScriptFailure{"unknown command: " + cmd};
   }
 
-  // The pump hook: runs lines until one waits or an action was sent.
+  // The pump hook: the held keys' repeats, then lines until one waits or an action was sent.
   void Agent() {
+    RepeatHeldKeys();
     while (next < lines.size()) {
       auto parts = Split(lines[next]);
       bool isAction =
@@ -598,6 +539,7 @@ ScriptResult ScriptRunner::Run(const Program& program) {
     impl.Fail(f.message);
   }
   rt::SetPumpHook(nullptr);
+  ReleaseAllKeys();
   rt::SetScriptedWaitNotice(nullptr);
   rt::SetScriptedPanels(false);
   rt::SetExitInterceptor(nullptr);
