@@ -237,8 +237,10 @@ float StoredChannelValue(int16_t ch, float value, bool stood, SampleFate fate) {
   // line lost) may not hold it.
   if (fate == SampleFate::StoreAfterGap || silentBefore || ZeroedInLastSample(ch)) return kBadReading;
   // Where the reader gave the channel's last value for the failed reading, the copy is
-  // the channel's last sample, not the last single reading it averaged.
-  if (value == kBadReading) return kBadReading;
+  // the channel's last sample, not the last single reading it averaged. Under "'-99999'"
+  // a failed reading is -99999 whatever value it was left with (the spike filter's
+  // reference, when a re-read answered).
+  if (value == kBadReading || PrefsArray[PrefsSlot::BadReadingKeepsLast] == 0) return kBadReading;
   return gLastSampleReading[c].value_or(kBadReading);
 }
 

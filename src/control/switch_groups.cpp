@@ -53,6 +53,11 @@ std::optional<std::string> ReferenceGroupRefusal() {
          groups;
 }
 
+bool ReferencesRefused() {
+  const int16_t count = SwitchDeviceCount(External_AD, Coding());
+  return RefChan > count || (TwoGroupPattern(SwitchingMode) && RefChan2 > count) || ReferenceGroupRefusal();
+}
+
 std::optional<std::string> OneGroupReason() {
   const int16_t iface = External_AD;
   if (SecondGroupSwitchable(iface, Coding())) return std::nullopt;

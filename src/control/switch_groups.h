@@ -21,6 +21,10 @@ bool FitPatternToCoding();
 // group. A set-up made on one interface can carry both references into one group on
 // another: the other group would have every valve shut while its channels are read.
 std::optional<std::string> ReferenceGroupRefusal();
+// Whether "Setup OK" refuses the references themselves: one the interface in use cannot
+// switch with the coding in force, or two that are not one in each group. Putting such
+// references out would shut valves that no run is to shut.
+bool ReferencesRefused();
 // The first device the set-up chooses (a reference, a channel's device or a sequence
 // position) that the interface in use cannot switch with the coding in force, as the
 // line that names it, or two references that are not one in each group

@@ -164,7 +164,8 @@ std::vector<SwitchMarker> SwitchingOnKeySample() {
   std::vector<SwitchMarker> out;
   const double at = Now();
   KeyboardSampleON();
-  Mark(out, at, 'S');
+  // With no switching pattern the key sends nothing: no switch is marked.
+  if (SwitchingMode != 0) Mark(out, at, 'S');
   return out;
 }
 
@@ -172,7 +173,7 @@ std::vector<SwitchMarker> SwitchingOnKeyReference() {
   std::vector<SwitchMarker> out;
   const double at = Now();
   KeyboardReferenceON();
-  Mark(out, at, 'R');
+  if (SwitchingMode != 0) Mark(out, at, 'R');
   return out;
 }
 

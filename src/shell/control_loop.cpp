@@ -284,10 +284,10 @@ void PrepareSetUp() {
   // The interface may have changed since the schedule was set: its marks say whether
   // the interface has the output the feedback drives.
   CheckFeedbackMenuItems(DoFeedback == 1);
-  // Two references that are not one in each group on this interface (a set-up made on
-  // another) would shut every valve of the other group; the set-up window refuses to start
-  // with them, and they are never put out: the lines stay as they were.
-  if (SwitchingMode != SwitchingPatternCode::Off && !ReferenceGroupRefusal()) SWITCHTOREFERENCE();
+  // References this interface cannot switch, or two that are not one in each group here
+  // (a set-up made on another), would shut every valve of a group; the set-up window
+  // refuses to start with them, and they are never put out: the lines stay as they were.
+  if (SwitchingMode != SwitchingPatternCode::Off && !ReferencesRefused()) SWITCHTOREFERENCE();
 }
 
 void SetUpChannels() {

@@ -180,6 +180,13 @@ TEST_F(DeviceOutputsTest, DataTakerLines) {
   DIRECTSWITCH(3);
   EXPECT_EQ(port->Written(), "1DSO=0\r2DSO=0\r3DSO=1\r4DSO=0\r5DSO=0\r6DSO=0\r7DSO=0\r8DSO=0\r");
   EXPECT_EQ(DeviceInUse, 3);
+
+  // With no switching pattern "+" and "-" send nothing, and no switch is marked.
+  Use(ExternalADCode::DT80, 0, 0);
+  PrefsArray[PrefsSlot::MarkerAtSwitch] = 1;
+  EXPECT_TRUE(SwitchingOnKeySample().empty());
+  EXPECT_TRUE(SwitchingOnKeyReference().empty());
+  EXPECT_EQ(port->Written(), "1DSO=0\r2DSO=0\r3DSO=1\r4DSO=0\r5DSO=0\r6DSO=0\r7DSO=0\r8DSO=0\r");
 }
 
 TEST_F(DeviceOutputsTest, AdamAndAdc1) {

@@ -242,6 +242,13 @@ const RoadRun kRuns[] = {
       Adc1Devices({1, 6}), Adc1Devices({2, 5}), Adc1Devices({1, 6}), Adc1Devices({3, 5}), Adc1Devices({1, 6}),
       Adc1Devices({})},
      {"R", "2+5", "R", "3+5", "R", "2+5", "R", "3+5"}, 6, true},
+    // One group with reference 7 opened on an ADC-1: refused at "Setup OK", and never put
+    // out (it would shut every valve) until reference 1 is chosen in Device Control.
+    {"Adc1OneGroupReferenceOutOfReachRefused", sim::Kind::ADC1, 9, false, 5, 0.05f, 0.1f, 7, 0, {2, 3}, 15, 140,
+     RefusedThenReference(1), "Reference device 7: the ADC-1 switches devices 1 to 6 only.", {}, Adc1Switches,
+     {Adc1Devices({1}), Adc1Devices({1}), Adc1Devices({2}), Adc1Devices({1}), Adc1Devices({3}), Adc1Devices({1}),
+      Adc1Devices({2}), Adc1Devices({1}), Adc1Devices({3}), Adc1Devices({1}), Adc1Devices({})},
+     {"R", "2", "R", "3", "R", "2", "R", "3"}, 5, true},
     // Keyboard switching with the device number as the switch marker: "+" marks the sample
     // device it turned on (3), "-" the reference (1), Alt+4 device 4, and the closing
     // reference 1 again.
