@@ -98,13 +98,13 @@ const SwitchingRun kRuns[] = {
      {DT500Lines({}), DT500Word(1), DT500Lines({1}), DT500Lines({1}), DT500Lines({2}), DT500Lines({1}),
       DT500Lines({1}), DT500Lines({1}), DT500Lines({})},
      0},
-    // An ADC-1 with reference device 7 from the set-up file: before the window the
-    // reference turns every valve off (there is no device 7); the window offers six
-    // reference devices and refuses 7 at Setup OK; the user takes 6.
+    // An ADC-1 with reference device 7 from the set-up file: a reference the program
+    // refuses is never put out, so the valves stay as they were until the user's choice;
+    // the window offers six reference devices and refuses 7 at Setup OK; the user takes 6.
     {"ADC1SixReferenceDevices", sim::Kind::ADC1, 9, {3, 1.0f, 0.0f, 7, 0}, {2}, 60, 240,
      "shot 3 %\nclick 3 177\nclick 3 6\nclick 3 177\n", "w3-switching-adc1-refused-reference.png",
      Adc1Switches,
-     {Adc1Devices({}), Adc1Devices({6}), Adc1Devices({6}), Adc1Devices({2}), Adc1Devices({6}),
+     {Adc1Devices({6}), Adc1Devices({6}), Adc1Devices({2}), Adc1Devices({6}),
       Adc1Devices({6}), Adc1Devices({6}), Adc1Devices({})},
      1},
 };
