@@ -18,6 +18,7 @@ struct KeptRun {
   std::vector<std::vector<double>> text;
   SimLog log;
   std::vector<Usage> usage;
+  std::string screen;  // the driver's listing of the windows after the run stopped
 };
 // The run kept in `dir` (its data files in dir/documents).
 KeptRun LoadKept(const std::filesystem::path& dir);
