@@ -151,6 +151,7 @@ enum InvariantId {
 struct Report {
   std::vector<Invariant> invariants;
   long goodSamples = 0, badSamples = 0;
+  std::vector<int> judgedKeys;  // the typed markers' keys each judged stored once
   bool ok() const;
   std::string Text() const;
 };

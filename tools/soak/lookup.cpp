@@ -900,7 +900,10 @@ class Looker {
         const bool offAny =
             std::any_of(states.begin(), states.end(), [&](int d) { return Shuts(devices, d); });
         const double cell = s.cells[static_cast<std::size_t>(c)];
-        const bool own = (ownZero_[n] >> c) & 1u;
+        // Its own reading's 0, or a copy of one (a failed reading keeps a true 0).
+        const bool own = ((ownZero_[n] >> c) & 1u) || (n > 0 && ((ownZero_[n - 1] >> c) & 1u) && cell == 0 &&
+                                                        samples_[n - 1].cells[static_cast<std::size_t>(c)] == 0);
+        if (own) ownZero_[n] |= 1u << c;
         const std::string where =
             Where(s) + " channel " + std::to_string(c + 1) + " = " + std::to_string(cell);
         const std::string sweep = sweepFrom_[n] >= 0

@@ -445,11 +445,10 @@ const std::vector<Break>& Breaks() {
          return true;
        }},
       {"a typed marker lost", kHeader,
-       [](KeptRun& k, const Plan& p, const Options&) {
+       [](KeptRun& k, const Plan&, const Options&) {
          for (StoredFile& f : k.files)
            for (auto m = f.markers.begin(); m != f.markers.end(); ++m)
-             if (std::any_of(p.markers.begin(), p.markers.end(),
-                             [&](const Marker& t) { return t.key == m->second; })) {
+             if (std::find(k.judgedKeys.begin(), k.judgedKeys.end(), m->second) != k.judgedKeys.end()) {
                f.markers.erase(m);
                --f.headerMarkers;
                return true;
@@ -490,8 +489,10 @@ const std::vector<Break>& Breaks() {
        [](KeptRun& k, const Plan& p, const Options&) {
          StoredFile* f = WithSamples(k, 40);
          if (!f) return false;
+         // A channel that neither its device nor a zero link that is on zeroes.
          for (std::size_t c = 0; c < f->cells.size(); ++c)
-           if (p.devices.empty() || p.devices[c] == 0) {
+           if ((p.devices.empty() || p.devices[c] == 0) &&
+               !(p.zeroLinksOn && c < p.zeroLinkOf.size() && p.zeroLinkOf[c] >= 0)) {
              f->cells[c][Middle(*f)] = 0;
              return true;
            }
@@ -641,9 +642,10 @@ int SelfTestScope(const Plan& plan, const Options& o, const fs::path& dir) {
 
 int SelfTest(const Plan& plan, const Options& o, const fs::path& dir) {
   if (plan.fastScope) return SelfTestScope(plan, o, dir);
-  const KeptRun kept = LoadKept(dir);
+  KeptRun kept = LoadKept(dir);
   if (kept.log.origin < 0) return std::printf("FAIL no kept run in %s\n", dir.c_str()), 2;
   const Report base = Check(plan, o, kept.files, kept.text, kept.log, kept.usage, kept.screen);
+  kept.judgedKeys = base.judgedKeys;
   std::printf("the kept run as it stands:\n%s", base.Text().c_str());
   const std::vector<long> before = Violations(base);
   int missed = 0;
