@@ -54,7 +54,7 @@ Files Recording(bool slower = false) {
       for (int c = 0; c < 2; ++c) f.cells[c].push_back(bases[c] + kRate * (read[k] - kOrigin + c * 1e-4));
     r.files.push_back(f);
   }
-  r.files[0].gaps = {{20, 2.0}};
+  r.files[0].gaps = r.files[0].pauses = {{20, 2.0}};
   r.files[0].markers = {{21, 166}, {25, 'a'}};
   if (slower) {
     r.files[0].changes = {{20, 0.2}};
@@ -132,6 +132,7 @@ struct Breach {
   // answered in time that it does not hold, pairs with no sweep, so its cells were
   // never asked as well.
   int alsoFails = kNone;
+  bool linked = false;  // channel 2 zero-linked to channel 1, the links on
 };
 
 // A streaming instrument froze from 1.05 s to 1.65 s after the first sample; sample 11
@@ -169,11 +170,24 @@ void Outputs(Files& r, double past) {
 
 // The device commands of periodic references: the reference (device 1) from the start,
 // device 3 from 0.95 s (channel 1's device 2 off: samples 10 to 14 zeroed) and device
-// 2 from 1.55 s.
+// 2 from 1.45 s, each between two sweeps.
 void Switch(Files& r, bool zeroed) {
-  r.log.outputs = {{kOrigin + 0.5, 1}, {kOrigin + 1 + 0.95, 3}, {kOrigin + 1 + 1.55, 2}};
+  r.log.outputs = {{kOrigin + 0.5, 1}, {kOrigin + 1 + 0.95, 3}, {kOrigin + 1 + 1.45, 2}};
   if (zeroed)
     for (int k = 10; k <= 14; ++k) r.files[0].cells[0][k] = 0;
+}
+
+// The header each file holds: the plan's interface, channels, inputs and labels, one
+// reading a sample (and, once the breach is made, its markers counted).
+void Headed(Files& r, const Plan& p) {
+  for (StoredFile& f : r.files) {
+    f.interfaceCode = p.kind->fileCode;
+    f.headerChannels = p.channels;
+    f.inputs = p.inputs;
+    f.blocks.clear();
+    for (const std::string& label : p.labels)
+      f.blocks.push_back({0, 1, 0, 0, 1, label + std::string(30 - label.size(), ' ')});
+  }
 }
 
 // Module 03 silent at sample 7, and nothing asked at sample 8: channel 2 a copy at 7
@@ -215,6 +229,26 @@ void ScanBeforeSample7(Files& r, const std::string& fault) {
   r.log.reads.insert(r.log.reads.begin() + 14, {kOrigin + 1 + 0.66, 3, 1.0, fault, 0});
   for (int c : {0, 1}) r.files[0].cells[c][7] = r.files[0].cells[c][6];
   r.log.faults = {{kOrigin + 1 + 0.65, kOrigin + 1 + 0.75}};
+}
+
+// The gap of LateFrom(r, 12) in a fault's span, the reference put on 1.15 s into the
+// file, inside the gap, and marked at sample 12; with `named`, its pause-log line says so.
+void SwitchInAGap(Files& r, bool named) {
+  LateFrom(r, 12);
+  r.log.faults = {{kOrigin + 1 + 1.2 + 0.1, kOrigin + 1 + 1.2 + 0.5}};
+  r.log.outputs = {{kOrigin + 0.5, 1}, {kOrigin + 1 + 1.15, 1}};
+  r.files[0].markers.insert(r.files[0].markers.begin() + 1, {13, 'R'});
+  if (named) r.files[0].gapSwitches = {{12, 'R', 1.15}};
+}
+
+// Channel 2 zeroed with channel 1 at samples 10 to 14 (their replies gone from the log);
+// with `true0`, also at sample 5, where channel 1's input read exactly 0.
+void LinkedZeros(Files& r, bool true0) {
+  for (int k = 10; k <= 14; ++k) r.files[0].cells[1][k] = 0;
+  std::erase_if(r.log.replies, [](double t) { return t > kOrigin + 1 + 0.95 && t < kOrigin + 1 + 1.45; });
+  if (!true0) return;
+  ReadAt(r, 5, 0)->value = 0;
+  r.files[0].cells[0][5] = r.files[0].cells[1][5] = 0;
 }
 
 const Breach kBreaches[] = {
@@ -262,6 +296,10 @@ const Breach kBreaches[] = {
        r.log.faults = {{kOrigin + 1 + 1.2 + 0.1, kOrigin + 1 + 1.2 + 0.5}};
      }},
     {"ReadingsOfOneSweepFarApartWithNothingFailing", kCells, [](Files& r) { LateFrom(r, 12); }},
+    // The reference put on in that gap: marked at the sample after it, and named with its
+    // time in the pause log after the gap's line.
+    {"ASwitchInAGapNamedInItsLine", kNone, [](Files& r) { SwitchInAGap(r, true); }, false, true},
+    {"ASwitchInAGapNotNamed", kGaps, [](Files& r) { SwitchInAGap(r, false); }, false, true},
     {"AValueHeldTwice", kCells,
      [](Files& r) { r.files[0].cells[0][6] = r.files[0].cells[0][7] = r.files[0].cells[0][5]; }},
     {"PauseMarkerMovedOffItsSample", kGaps,
@@ -272,7 +310,7 @@ const Breach kBreaches[] = {
     {"GapAndPauseAtOneSample", kNone,
      [](Files& r) {
        r.files[0].gaps = {{20, 1.0}, {20, 1.0}};
-       r.files[0].markers = {{21, 166}, {21, 166}};
+       r.files[0].markers = {{21, 166}, {21, 166}, {25, 'a'}};
      }},
     // A gap the file ends in: its line after the last sample, its marker on it.
     {"GapTheFileEndsInMarkedOnItsLastSample", kNone,
@@ -433,6 +471,55 @@ const Breach kBreaches[] = {
      [](Files& r) { r.files[0].cells[1][7] *= 1.001; }},
     {"ASwitchMarkerWithNoCommand", kSwitches, [](Files&) {}, false, false, false, false, 0,
      [](Files& r) { r.files[0].markers.push_back({8, 'S'}); }},
+    // Device 3 put on between sample 9's sweep and sample 10's, device 2 between 14's
+    // and 15's: each switch's marker at the first sample its readings apply to.
+    {"SwitchMarkersAtTheirCommandsSamples", kNone,
+     [](Files& r) {
+       Switch(r, true);
+       r.files[0].markers.insert(r.files[0].markers.begin(), {{11, 'S'}, {16, 'S'}});
+     },
+     false, true},
+    {"SwitchMarkerASampleLate", kSwitches,
+     [](Files& r) {
+       Switch(r, true);
+       r.files[0].markers.insert(r.files[0].markers.begin(), {{12, 'S'}, {16, 'S'}});
+     },
+     false, true},
+    {"SwitchMarkerOfTheReferenceMarkedAsASample", kSwitches,
+     [](Files& r) {
+       Switch(r, false);
+       r.log.outputs[1].second = 1;
+       r.files[0].markers.insert(r.files[0].markers.begin(), {11, 'S'});
+     },
+     false, true},
+    // A switch applied a sample late: its device's zero at the first sample read after
+    // the command that put it on, its reading at the first read after the one that shut it.
+    {"SwitchedChannelZeroedAtItsDevicesFirstSample", kZeros,
+     [](Files& r) {
+       Switch(r, true);
+       r.files[0].cells[0][15] = 0;
+     },
+     false, true},
+    {"SwitchedChannelReadAtItsDevicesFirstShutSample", kZeros,
+     [](Files& r) {
+       Switch(r, true);
+       r.files[0].cells[0][10] = 0.5 * 2.0;
+     },
+     false, true},
+    // Channel 2 zero-linked to channel 1: zeroed with it while its device is shut (those
+    // samples, zero throughout, tell no time: their replies are left out), never where
+    // channel 1 reads a true 0 with its device on.
+    {"ALinkedZeroWhileItsPrimarysDeviceIsShut", kNone, [](Files& r) { Switch(r, true); }, false, true, false, false,
+     0, [](Files& r) { LinkedZeros(r, false); }, false, kNone, true},
+    {"ALinkedZeroWhereItsPrimaryReadsATrue0", kZeros, [](Files& r) { Switch(r, true); }, false, true, false, false,
+     0, [](Files& r) { LinkedZeros(r, true); }, false, kNone, true},
+    // The header: another kind's interface code, a count of readings averaged that no
+    // sample took, another channel's label, a typed marker gone.
+    {"HeaderInterfaceCodeOfAnotherKind", kHeader, [](Files& r) { r.files[1].interfaceCode = 83; }},
+    {"HeaderReadingsAveragedStatedAs4", kHeader, [](Files& r) { r.files[0].blocks[0].averaged = 4; }},
+    {"HeaderLabelOfAnotherChannel", kHeader,
+     [](Files& r) { r.files[0].blocks[1].label = r.files[0].blocks[0].label; }},
+    {"ATypedMarkerLost", kHeader, [](Files& r) { r.files[0].markers.pop_back(); }},
     {"AZeroOnAnUnswitchedChannel", kZeros, [](Files&) {}, false, false, false, false, 0,
      [](Files& r) { r.files[0].cells[1][7] = 0; }},
     {"AStreamedValueNotItsLines", kLookup, [](Files&) {}, false, false, false, true, 0,
@@ -458,18 +545,24 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
   plan.rate = kRate;
   plan.bases = {GetParam().base1, 4};
   plan.pauses = {{2, 2}};
+  plan.markers = {{2.5, 'a'}};
+  plan.labels = {"soak ch 1", "soak ch 2"};
   if (GetParam().feedback) plan.feedback = {{0, 1, 2, 3, 1 / 60.0}, {0, 1, 1, 1.5, 1 / 60.0}};
   if (GetParam().switched) {
     plan.devices = {2, 0};
     plan.reference = 1;
   }
-  Files r = Recording(GetParam().slower);
-  GetParam().make(r);
+  if (GetParam().linked) plan.zeroLinkOf = {-1, 0}, plan.zeroLinksOn = true;
   if (GetParam().twoModules) {
     o.kind = "adam";
     plan.kind = FindKind(o.kind);
     plan.inputs = {1, 9};
     plan.bases = {GetParam().base1, 0, 0, 0, 0, 0, 0, 0, 4};
+  }
+  Files r = Recording(GetParam().slower);
+  Headed(r, plan);
+  GetParam().make(r);
+  if (GetParam().twoModules) {
     for (StoredFile& f : r.files)
       for (auto& channel : f.cells)
         for (double& v : channel) v = static_cast<float>(std::round(v * 1e4) / 1e4);
@@ -480,6 +573,7 @@ TEST_P(SoakCheck, EachBrokenRuleFailsItsOwnInvariant) {
     GetParam().unread(r);
     RenumberText(r, kInterval);
   }
+  for (StoredFile& f : r.files) f.headerMarkers = static_cast<int>(f.markers.size());
   const Report report = Check(plan, o, r.files, r.text, r.log, {});
   // A breach of a rule the log's readings look up may show in the checks that time
   // readings by their values too, and one of those in the look-up; within each set,
@@ -731,6 +825,44 @@ TEST(SoakLookUp, AnAdc1SmallReadingIsReadAgainAtHighGain) {
       ASSERT_EQ(r.asked.count(1), 1u);
       EXPECT_EQ(r.asked.at(1).first, 11);
     }
+  }
+}
+
+// A channel averaging three readings a sample stores their mean (in double precision,
+// stored single); where a silence failed its first, the sample before (or -99999),
+// never the last single reading of that sample.
+TEST(SoakLookUp, AChannelAveragingReadingsStoresTheirMeanOrTheSampleBefore) {
+  for (const auto& [cell, fails] : {std::pair<float, bool>{1.1f, false}, {-99999, false}, {1.2f, true}}) {
+    SCOPED_TRACE(cell);
+    LookUpRig rig("dt500", 1);
+    rig.p.readings = {3};
+    rig.log.reads = {{10, 1, 1.0, {}, 0},       {10.01, 1, 1.1, {}, 0}, {10.02, 1, 1.2, {}, 0},
+                     {11, 1, 2.0, "silent", 0}, {12, 1, 3.0, {}, 0},    {12.01, 1, 3.1, {}, 0},
+                     {12.02, 1, 3.3, {}, 0}};
+    const float mean0 = static_cast<float>((double{1.0f} + double{1.1f} + double{1.2f}) / 3);
+    const float mean2 = static_cast<float>((double{3.0f} + double{3.1f} + double{3.3f}) / 3);
+    const LookupResult r = rig.Run(LookUpRig::Period({{mean0, cell == 1.1f ? mean0 : cell, mean2}}));
+    EXPECT_EQ(r.lookup.violations + r.held.violations + r.answered.violations > 0, fails)
+        << ::testing::PrintToString(r.lookup.first);
+  }
+}
+
+// An ADAM module that went silent holds the line for no other module: with the
+// interval room for its time-out, the module that answers (01, after 03's channel) is
+// asked in the same sample and a -99999 there is no reading's; a late reply, owed
+// bytes, holds it.
+TEST(SoakLookUp, AnAnsweringModuleIsAskedWhileAnotherIsSilent) {
+  for (const auto& [fault, fails] : {std::pair<const char*, bool>{"silent", true}, {"late", false}}) {
+    SCOPED_TRACE(fault);
+    LookUpRig rig("adam", 2);
+    rig.p.inputs = {9, 1};
+    rig.log.reads = {{10, 9, 0.2, {}, 0},
+                     {10.01, 1, 0.1, {}, 0},
+                     {11, 9, 0.3, fault, fault[0] == 'l' ? 584 : 0},
+                     {12, 9, 0.4, {}, 0},
+                     {12.01, 1, 0.12, {}, 0}};
+    const LookupResult r = rig.Run(LookUpRig::Period({{0.2f, 0.2f, 0.4f}, {0.1f, -99999, 0.12f}}));
+    EXPECT_EQ(r.held.violations > 0, fails) << ::testing::PrintToString(r.held.first);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "soak/check.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <set>
 #include <sstream>
@@ -15,6 +16,9 @@ namespace {
 // The most a drawn count may fall short of the run's length, less what faults and
 // pauses took: the interface's pace and a loaded machine.
 constexpr double kCountShare = 0.85;
+// How far a file's stated scans a sample may stand from the log's: the first and last
+// intervals' scans, and a scan under way as a sample is due.
+constexpr double kScansShare = 0.25;
 
 }  // namespace
 
@@ -34,8 +38,9 @@ namespace {
 
 class Checker {
  public:
-  Checker(const Plan& p, const Options& o, const SimLog& log, const std::vector<StoredFile>& files)
-      : p_(p), o_(o), log_(log), files_(files), sweeps_(p, log) {}
+  Checker(const Plan& p, const Options& o, const SimLog& log, const std::vector<StoredFile>& files,
+          const std::string& screen)
+      : p_(p), o_(o), log_(log), files_(files), screen_(screen), sweeps_(p, log) {}
 
   Report Run(const std::vector<std::vector<double>>& text, const std::vector<Usage>& usage) {
     // A streamed line a freeze held back is timed by when its burst came, not its value.
@@ -52,11 +57,13 @@ class Checker {
     CheckCount();
     CheckUsage(usage);
     CheckOutputs();
+    CheckHeaders();
+    CheckLineLost();
     if (!p_.devices.empty())
       cells_.notes.push_back(std::to_string(zeroed_) + " cells zeroed while their device was off; " +
                              std::to_string(log_.outputs.size()) + " device commands in the log");
-    r_.invariants = {stored_, once_,     cells_,     times_,      gaps_,      text_,   usage_,
-                     outputs_, l.lookup, l.answered, l.held, l.switches, l.zeros};
+    r_.invariants = {stored_,  once_,      cells_, times_,     gaps_,   text_,   usage_,   outputs_,
+                     l.lookup, l.answered, l.held, l.switches, l.zeros, header_, lineLost_};
     return r_;
   }
 
@@ -181,6 +188,7 @@ class Checker {
     CheckInterval(f, first);
     CheckTimes(f, first);
     CheckGaps(f, first);
+    CheckGapSwitches(f, first);
   }
 
   void CheckCells(const Sample& s, const Sample* prev, const Sample* last) {
@@ -247,14 +255,20 @@ class Checker {
 
   // Sample k is stored by its file's rule; against when it was read (its last reading
   // that stood), the file's start being where the readings put it.
-  void CheckTimes(const StoredFile& f, std::size_t first) {
+  // When the file's time 0 stood on the wall clock: where its samples' readings put it.
+  double FileOrigin(const StoredFile& f, std::size_t first) const {
     const std::vector<double> stored = FileRuleTimes(f);
     std::vector<double> offsets;
     for (std::size_t i = first; i < all_.size(); ++i)
       if (all_[i].T >= 0) offsets.push_back(all_[i].T - stored[static_cast<std::size_t>(all_[i].index)]);
-    if (offsets.empty()) return;
+    if (offsets.empty()) return std::nan("");
     std::nth_element(offsets.begin(), offsets.begin() + static_cast<long>(offsets.size() / 2), offsets.end());
-    const double origin = offsets[offsets.size() / 2];
+    return offsets[offsets.size() / 2];
+  }
+  void CheckTimes(const StoredFile& f, std::size_t first) {
+    const std::vector<double> stored = FileRuleTimes(f);
+    const double origin = FileOrigin(f, first);
+    if (std::isnan(origin)) return;
     for (std::size_t i = first; i < all_.size(); ++i) {
       const Sample& s = all_[i];
       if (s.T < 0) continue;
@@ -300,6 +314,49 @@ class Checker {
       if (b.T - a.T > b.interval + place(a) + place(b) + 0.1 + a.e + b.e && lines[b.index] == 0)
         gaps_.Fail(Where(b) + ": read " + Seconds(b.T - a.T) +
                    " s after the sample before it, with no pause-log line");
+    }
+  }
+
+  // Every switch made while a gap was open, its device command sent between the sample
+  // before the gap and the one after it, is named after the gap's pause-log line at its
+  // time from the file's start (a command may wait out a request's time-out). A gap in
+  // which the line was lost is not judged: its switches went out only once it was back.
+  void CheckGapSwitches(const StoredFile& f, std::size_t first) {
+    if (p_.devices.empty() || log_.outputs.empty()) return;
+    const double origin = FileOrigin(f, first);
+    if (std::isnan(origin)) return;
+    std::vector<bool> named(f.gapSwitches.size(), false);
+    const double room = p_.kind->timeoutMs / 1000.0 + p_.interval + 0.2;
+    for (const auto& gap : f.gaps) {
+      if (std::find(f.pauses.begin(), f.pauses.end(), gap) != f.pauses.end()) continue;  // the user's pause
+      const int32_t at = gap.first;
+      const std::size_t a = first + static_cast<std::size_t>(at) - 1, b = a + 1;
+      if (at < 1 || b >= all_.size() || all_[b].file != all_[first].file || all_[a].T < 0 || all_[b].T < 0)
+        continue;
+      // A pause the user made at the same case comes first: its switches are no gap's.
+      double paused = 0;
+      for (const auto& [case_, seconds] : f.pauses)
+        if (case_ == at) paused += seconds;
+      const double from = all_[a].T + (paused > 0 ? paused + all_[a].interval : 0), to = all_[b].first;
+      if (std::any_of(log_.lost.begin(), log_.lost.end(),
+                      [&](const auto& l) { return l.first < to && l.second > from; }))
+        continue;
+      for (const auto& [t, device] : log_.outputs) {
+        if (t <= from || t >= to) continue;
+        ++gaps_.checked;
+        std::size_t g = 0;
+        while (g < f.gapSwitches.size() && (named[g] || f.gapSwitches[g].gap != at ||
+                                            std::fabs(f.gapSwitches[g].at - (t - origin)) > room))
+          ++g;
+        if (g < f.gapSwitches.size()) {
+          named[g] = true;
+          continue;
+        }
+        gaps_.Fail(f.name + " sample " + std::to_string(at) + ": the switch to device " +
+                   std::to_string(device) + " sent " + Seconds(t - origin) +
+                   " s from the file's start, in the gap before it, is not named "
+                   "in its pause-log line");
+      }
     }
   }
 
@@ -464,6 +521,186 @@ class Checker {
                              " s in)");
   }
 
+  // ---- header: every field the program writes, as the set-up and the interface give it --
+  // The interface's code, the channel count, each channel's conversion (a = 0, b = 1 as
+  // set up), its readings averaged (the scans each sample took, for a channel averaged
+  // continuously; one line a sample from a streaming instrument), its label and its
+  // hardware input; the markers the header counts, and each key typed stored once.
+  void CheckHeaders() {
+    // A sample holds one marker: a key held in a sample another key, a switch or a
+    // pause marks may go unseen, and so may one held while the program waits out a
+    // silence. Such keys are counted apart; the others are each stored once.
+    std::map<int, long> typed, stored, aside;
+    const double start = sweeps_.RunStart(), sample = p_.interval + 0.8;
+    for (const Marker& m : p_.markers) {
+      const double from = start + m.at - 0.5, to = start + m.at + 0.8;
+      const bool inFault = std::any_of(log_.faults.begin(), log_.faults.end(), [&](const auto& f) {
+        return f.first < to && f.second + sweeps_.LateReplyWait(f.second - f.first) + p_.interval > from;
+      });
+      const bool bySwitch = std::any_of(log_.outputs.begin(), log_.outputs.end(), [&](const auto& o) {
+        return o.first > from - p_.interval && o.first < to + p_.interval;
+      });
+      const bool crowded =
+          std::any_of(p_.markers.begin(), p_.markers.end(),
+                      [&](const Marker& o) { return &o != &m && std::fabs(o.at - m.at) < sample; }) ||
+          std::any_of(p_.pauses.begin(), p_.pauses.end(),
+                      [&](const Pause& q) { return std::fabs(q.at + q.seconds - m.at) < sample + 0.2; });
+      ++(inFault || bySwitch || crowded ? aside : typed)[m.key];
+    }
+    for (const auto& [key, count] : aside) typed.erase(key);
+    for (std::size_t fi = 0; fi < files_.size(); ++fi) {
+      const StoredFile& f = files_[fi];
+      if (!f.problem.empty()) continue;
+      const std::string in = f.name + ": ";
+      const auto expect = [&](bool ok, const std::string& what) {
+        ++header_.checked;
+        if (!ok) header_.Fail(in + what);
+      };
+      expect(f.interfaceCode == p_.kind->fileCode, "interface code " + std::to_string(f.interfaceCode) +
+                                                       " where a " + p_.kind->name + " is " +
+                                                       std::to_string(p_.kind->fileCode));
+      expect(f.headerChannels == p_.channels, std::to_string(f.headerChannels) + " channels in the header, " +
+                                                  std::to_string(p_.channels) + " recorded");
+      expect(static_cast<int>(f.inputs.size()) == p_.channels &&
+                 std::equal(f.inputs.begin(), f.inputs.end(), p_.inputs.begin()),
+             "hardware inputs " + Listed(f.inputs) + " where the channels read " + Listed(p_.inputs));
+      expect(f.headerMarkers == static_cast<int>(f.markers.size()),
+             "the header counts " + std::to_string(f.headerMarkers) + " markers and holds " +
+                 std::to_string(f.markers.size()));
+      for (const auto& [sample, code] : f.markers)
+        if (typed.count(code)) ++stored[code];
+      const std::size_t samples = f.cells.empty() ? 0 : f.cells.front().size();
+      for (std::size_t c = 0; c < f.blocks.size() && c < static_cast<std::size_t>(p_.channels); ++c) {
+        const StoredFile::Block& b = f.blocks[c];
+        const std::string ch = "channel " + std::to_string(c + 1) + " ";
+        expect(b.a == 0 && b.b == 1 && b.c == 0 && b.type == p_.conversionType,
+               ch + "converts by a " + Number(b.a) + " b " + Number(b.b) + " c " + Number(b.c) + " type " +
+                   Number(b.type) + " where it was set up as a 0 b 1 c 0 type " + Number(p_.conversionType));
+        const std::string asked = c < p_.labels.size() ? p_.labels[c] : "";
+        std::string label = asked;
+        label.resize(30, ' ');
+        expect(b.label == label, ch + "labelled '" + b.label + "' where it was set up as '" + asked + "'");
+        const bool scanned =
+            p_.averaging == Averaging::ContinuousAll ||
+            (p_.averaging == Averaging::ContinuousLast && static_cast<int>(c) == p_.channels - 1);
+        if (scanned && samples > 1) {
+          const double scans = ScansPerSample(fi, static_cast<int>(c));
+          expect(scans < 0 ||
+                     (b.averaged >= scans * (1 - kScansShare) && b.averaged <= scans * (1 + kScansShare)),
+                 ch + "states " + Number(b.averaged) + " readings averaged where its samples averaged " +
+                     Number(scans) + " scans each (the log's scans from its first sample to its last)");
+        } else {
+          const double readings = p_.kind->streams ? 1
+                                  : scanned        ? (p_.averaging == Averaging::ContinuousAll ? 1 : 0)
+                                  : c < p_.readings.size() ? p_.readings[c]
+                                                           : 1;
+          expect(b.averaged == readings, ch + "states " + Number(b.averaged) +
+                                             " readings averaged where each sample averaged " +
+                                             Number(readings));
+        }
+      }
+    }
+    long asideStored = 0, asideTyped = 0;
+    for (const auto& [key, count] : aside) {
+      asideTyped += count;
+      for (const StoredFile& f : files_)
+        asideStored +=
+            std::count_if(f.markers.begin(), f.markers.end(), [&](const auto& m) { return m.second == key; });
+    }
+    if (asideTyped > 0)
+      header_.notes.push_back(std::to_string(asideTyped) +
+                              " marker keys held in a fault's span or in a sample another marker may take, " +
+                              std::to_string(asideStored) + " markers of those keys stored");
+    for (const auto& [key, count] : typed) {
+      ++header_.checked;
+      r_.judgedKeys.push_back(key);
+      if (stored[key] != count)
+        header_.Fail("marker '" + std::string(1, static_cast<char>(key)) + "' typed " +
+                     std::to_string(count) + " times, stored " + std::to_string(stored[key]) +
+                     " times in the files");
+    }
+  }
+  // The scans of channel c that file fi's samples averaged, each on average: the log's
+  // readings of its input that stood, from the file's first sample read to its last,
+  // outside the pauses and gaps the file logs (-1: too few samples read to tell).
+  double ScansPerSample(std::size_t fi, int c) const {
+    const int input = p_.inputs[static_cast<std::size_t>(c)];
+    std::vector<std::pair<double, double>> spans;  // from one sample read to the next, no gap between
+    const Sample* a = nullptr;
+    long intervals = 0;
+    for (const Sample& s : all_) {
+      if (s.file != fi || s.T < 0) continue;
+      if (a && s.logged == 0) spans.emplace_back(a->T, s.T), intervals += s.index - a->index;
+      a = &s;
+    }
+    double seconds = 0, scans = 0;
+    for (const auto& [from, to] : spans) {
+      seconds += to - from;
+      for (auto r = std::upper_bound(log_.reads.begin(), log_.reads.end(), from,
+                                     [](double t, const SimLog::Read&x) { return t < x.t; });
+           r != log_.reads.end() && r->t <= to; ++r)
+        if (r->input == input && r->fault.empty()) ++scans;
+    }
+    if (intervals < 4 || seconds <= 0) return -1;
+    return scans / static_cast<double>(intervals);
+  }
+  // ---- the Recording Check: the port's loss over the whole run ------------------------
+  // The seconds the line was lost (the simulator's hang-ups to its line back) within the
+  // run, every period's, against the "serial port lost for" the window states after the
+  // stop: each loss may be stated up to a reopening's wait longer, and the text rounds.
+  void CheckLineLost() {
+    const std::size_t w = screen_.find("window 33 ");
+    if (w == std::string::npos) return;  // a run kept before the driver listed it
+    const double start = sweeps_.RunStart(), end = start + o_.seconds;
+    double logged = 0;
+    long losses = 0;
+    for (const auto& [from, to] : log_.lost)
+      if (std::min(to, end) > std::max(from, start))
+        logged += std::min(to, end) - std::max(from, start), ++losses;
+    const std::size_t next = screen_.find("\nwindow ", w + 1);
+    const std::string window = screen_.substr(w, next == std::string::npos ? std::string::npos : next - w);
+    const std::size_t said = window.find("serial port lost for");
+    ++lineLost_.checked;
+    std::string stated = "nothing";
+    double seconds = 0;
+    if (said != std::string::npos) {
+      const std::size_t at = said + 20, min = window.find(" min", at), eol = window.find('"', at);
+      seconds = NumberIn(window, at);
+      if (min != std::string::npos && min < eol) seconds = seconds * 60 + NumberIn(window, min + 4);
+      stated = window.substr(said, eol - said);
+    }
+    lineLost_.notes.push_back("the line lost " + std::to_string(losses) + " times for " + Seconds(logged) +
+                              " s in the run's log; the Recording Check says " + stated);
+    // The program learns of a loss only when it next uses the line (after a failed reply's
+    // wait, up to a time-out and the late-reply window later), and of the line's return
+    // when it next tries to open it.
+    const double n = static_cast<double>(losses), rounding = logged >= 10 ? 1 : 0.1;
+    const double under = n * (p_.kind->timeoutMs / 1000.0 + 3.5) + rounding, over = n * 1.5 + rounding;
+    if (losses == 0 && said != std::string::npos)
+      lineLost_.Fail("the Recording Check says \"" + stated + "\" where the line was never lost");
+    else if (losses > 0 && (said == std::string::npos || seconds < logged - under || seconds > logged + over))
+      lineLost_.Fail(
+          "the Recording Check says " + (said == std::string::npos ? "nothing" : "\"" + stated + "\"") +
+          " where the line was lost " + std::to_string(losses) + " times for " + Seconds(logged) + " s");
+  }
+  static double NumberIn(const std::string& text, std::size_t at) {
+    while (at < text.size() && text[at] == ' ') ++at;
+    double v = 0;
+    std::from_chars(text.data() + at, text.data() + text.size(), v);
+    return v;
+  }
+
+  static std::string Listed(const std::vector<int>& v) {
+    std::string s;
+    for (int x : v) s += (s.empty() ? "" : " ") + std::to_string(x);
+    return s;
+  }
+  static std::string Number(double v) {
+    std::ostringstream o;
+    o << v;
+    return o.str();
+  }
+
   void CheckUsage(const std::vector<Usage>& usage) {
     usage_.checked = static_cast<long>(usage.size());
     if (usage.size() < 2) return;
@@ -491,6 +728,7 @@ class Checker {
   const Options& o_;
   const SimLog& log_;
   const std::vector<StoredFile>& files_;
+  const std::string& screen_;
   Sweeps sweeps_;
   std::vector<Sample> all_ = Reserved(files_);
   double asked_ = 0;  // the interval asked for at the next file's start
@@ -501,11 +739,18 @@ class Checker {
   Invariant cells_{"every cell its own channel's value or -99999 (held copies counted apart)"};
   Invariant times_{
       "every stored time within max(interval, 50 ms) of its last good reading, on the interval asked for"};
-  Invariant gaps_{"one pause marker 166 and one pause-log line per gap, at the sample it names"};
+  Invariant gaps_{
+      "one pause marker 166 and one pause-log line per gap, at the sample it names; every switch made in a "
+      "gap "
+      "named in its line"};
   Invariant text_{"the last save's text form the same as its chart file"};
   Invariant usage_{"memory and CPU bounded"};
   Invariant outputs_{
       "every feedback output command within the limits of its step (the last step's after it)"};
+  Invariant lineLost_{"the Recording Check states the serial port's loss over the whole run"};
+  Invariant header_{
+      "every header field as the set-up and the interface give it (interface code, channels, conversion, "
+      "readings averaged, label, input, markers)"};
 
   static std::vector<Sample> Reserved(const std::vector<StoredFile>& files) {
     std::size_t n = 0;
@@ -538,9 +783,9 @@ std::string Report::Text() const {
 }
 
 Report Check(const Plan& plan, const Options& o, const std::vector<StoredFile>& files,
-             const std::vector<std::vector<double>>& text, const SimLog& log,
-             const std::vector<Usage>& usage) {
-  return Checker(plan, o, log, files).Run(text, usage);
+             const std::vector<std::vector<double>>& text, const SimLog& log, const std::vector<Usage>& usage,
+             const std::string& screen) {
+  return Checker(plan, o, log, files, screen).Run(text, usage);
 }
 
 }  // namespace mv::soak

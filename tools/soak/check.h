@@ -28,8 +28,25 @@ struct StoredFile {
   std::vector<std::pair<int32_t, double>> gaps;    // pause log: (samples before, seconds)
   std::vector<std::pair<int32_t, double>> pauses;  // those of them the user paused
   std::vector<IntervalChange> changes;             // from the pause log's cautions, in order
+  // The switches the pause log says were made in a gap: the gap's case, the switch's
+  // marker and its time from the file's start.
+  struct GapSwitch {
+    int32_t gap = 0;
+    int code = 0;
+    double at = 0;
+  };
+  std::vector<GapSwitch> gapSwitches;
   double firstInterval = 0;                        // the interval sample 0 stood at
   std::string problem;                             // why it did not decode
+  // The header's other fields as written: its channel count, each channel's block, the
+  // markers it counts, the interface code and each channel's hardware input (-1: none read).
+  struct Block {
+    double a = 0, b = 0, c = 0, type = 0, averaged = 0;
+    std::string label;
+  };
+  int headerChannels = -1, headerMarkers = -1, interfaceCode = -1;
+  std::vector<Block> blocks;
+  std::vector<int> inputs;
 };
 StoredFile ParseDump(const std::string& name, const std::string& dump);
 // A text save as mvdump prints it: each row's time and values.
@@ -81,6 +98,7 @@ struct SimLog {
   };
   std::vector<Read> reads;
   std::vector<double> hangups;
+  std::vector<std::pair<double, double>> lost;  // each hang-up .. its line back
   bool readingsLogged = false;
 };
 SimLog ParseSimLog(const std::string& text);
@@ -124,21 +142,25 @@ enum InvariantId {
   kAnswered,  // every reply answered on time stored
   kHeld,      // a copy or -99999 only where its own request failed
   kSwitches,  // every switch marker with its command in the log
-  kZeros,     // no zero on an unswitched channel that was not sent
+  kZeros,     // a zero exactly where the switching shut its device, else only where sent
+  kHeader,    // every header field as the run's set-up and its interface give it
+  kLineLost,  // the Recording Check states the port's loss over the whole run
   kInvariants
 };
 
 struct Report {
   std::vector<Invariant> invariants;
   long goodSamples = 0, badSamples = 0;
+  std::vector<int> judgedKeys;  // the typed markers' keys each judged stored once
   bool ok() const;
   std::string Text() const;
 };
 
 // Files in the order they were written: the period files, then the last save, whose
-// text form (rows of time and values) is `text`.
+// text form (rows of time and values) is `text`; `screen`, what the driver listed of the
+// windows after the run stopped.
 Report Check(const Plan& plan, const Options& o, const std::vector<StoredFile>& files,
-             const std::vector<std::vector<double>>& text, const SimLog& log,
-             const std::vector<Usage>& usage);
+             const std::vector<std::vector<double>>& text, const SimLog& log, const std::vector<Usage>& usage,
+             const std::string& screen = {});
 
 }  // namespace mv::soak

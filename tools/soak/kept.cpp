@@ -78,6 +78,7 @@ KeptRun LoadKept(const fs::path& dir) {
   k.files = Decode(docs);
   if (fs::exists(docs / kLastText)) k.text = ParseTextDump(DumpOf(docs / kLastText));
   k.log = ParseSimLog(ReadWhole(dir / "sim.log"));
+  k.screen = ReadWhole(dir / "drive.out");
   std::istringstream in(ReadWhole(dir / "usage.txt"));
   for (Usage u; in >> u.seconds >> u.rssMiB >> u.cpuSeconds;) k.usage.push_back(u);
   return k;

@@ -18,6 +18,8 @@ struct KeptRun {
   std::vector<std::vector<double>> text;
   SimLog log;
   std::vector<Usage> usage;
+  std::string screen;  // the driver's listing of the windows after the run stopped
+  std::vector<int> judgedKeys;  // for the self-test: the typed keys the checks judge
 };
 // The run kept in `dir` (its data files in dir/documents).
 KeptRun LoadKept(const std::filesystem::path& dir);

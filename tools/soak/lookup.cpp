@@ -19,6 +19,8 @@ constexpr std::size_t kSearch = 20000;
 // the late-reply window has passed with nothing arriving.
 constexpr double kLateReplyWindow = 3.5;
 constexpr double kQuietAfterLate = 0.25;
+// How far a key's command may stand from the key's time in the driver's script.
+constexpr double kKeyRoom = 0.4;
 
 bool IsSwitchMarker(int code) {
   return code == 'S' || code == 'R' || (code >= '0' && code <= '9');
@@ -167,6 +169,7 @@ class Looker {
       r_.lookup.Fail("the simulator's log holds no readings (mv-sim --log-readings)");
     else
       Requests();
+    SwitchedCells();
     Switches();
     return r_;
   }
@@ -214,6 +217,51 @@ class Looker {
     }
   }
   double Sent(std::size_t i) const { return AsStored(*p_.kind, reads_[i].value, high_[i]); }
+
+  // ---- a channel's readings of one sample ----------------------------------------
+  // A channel averaging several readings a sample is read that many times in a row; a
+  // failed reading ends them (the sweep asks nothing more). Its cell is the mean of
+  // those that stood, in double precision stored as a single-precision number; none
+  // stood where every one failed, or where the failure ran on or came garbled (the
+  // program cannot tell which of the replies before it were whose).
+  std::size_t Count(int c) const {
+    return static_cast<std::size_t>(c) < p_.readings.size()
+               ? static_cast<std::size_t>(std::max(1, p_.readings[static_cast<std::size_t>(c)]))
+               : 1;
+  }
+  std::size_t GroupEnd(int c, std::size_t q) const {
+    std::size_t e = q;
+    while (e < reads_.size() && e - q < Count(c) && reads_[e].input == Input(c))
+      if (!failed_[e++].empty()) break;
+    return e;
+  }
+  // The reading of the group from q that failed, or -1.
+  long GroupFailure(int c, long q) const {
+    if (q < 0) return -1;
+    const std::size_t e = GroupEnd(c, static_cast<std::size_t>(q));
+    return e > static_cast<std::size_t>(q) && !failed_[e - 1].empty() ? static_cast<long>(e - 1) : -1;
+  }
+  // What the cell holds where its readings stood (NaN: none stood).
+  double Value(int c, std::size_t q) const {
+    if (Count(c) == 1) return Sent(q);
+    const long f = GroupFailure(c, static_cast<long>(q));
+    if (f >= 0 && !QuietTimeOut(static_cast<std::size_t>(f))) return std::nan("");
+    double sum = 0;
+    int n = 0;
+    for (std::size_t i = q; i < GroupEnd(c, q); ++i)
+      if (failed_[i].empty()) sum += Sent(i), ++n;
+    return n == 0 ? std::nan("") : static_cast<float>(sum / n);
+  }
+  bool GroupFailed(int c, std::size_t q) const {
+    return Count(c) == 1 ? !failed_[q].empty() : std::isnan(Value(c, q));
+  }
+  std::size_t SweepReads() const {
+    std::size_t n = 0;
+    for (int c : chans_) n += Count(c);
+    return n;
+  }
+  // The group's last reading.
+  std::size_t Last(int c, std::size_t q) const { return GroupEnd(c, q) - 1; }
 
   // A reading whose reply did not come, came garbled or came past the time-out.
   bool ReplyFailed(const SimLog::Read& r) const {
@@ -279,10 +327,10 @@ class Looker {
   int Fits(const StoredSample& s, const std::vector<double>* prev, int c, long q) const {
     const double cell = s.cells[static_cast<std::size_t>(c)];
     const bool copy = cell == kBad || (prev && (*prev)[static_cast<std::size_t>(c)] == cell);
-    if (q >= 0 && SameValue(cell, Sent(static_cast<std::size_t>(q)))) return kFresh;
+    if (q >= 0 && SameValue(cell, Value(c, static_cast<std::size_t>(q)))) return kFresh;
     if (cell == 0 && (LinkedZero(s, prev, c) || Switched(c))) return 1;
     if (q < 0) return 0;
-    return !failed_[static_cast<std::size_t>(q)].empty() && copy ? 1 : 0;
+    return GroupFailed(c, static_cast<std::size_t>(q)) && copy ? 1 : 0;
   }
   // The requests a sweep from reading j takes, channel by channel in order: a channel
   // whose input is not next was not asked.
@@ -331,10 +379,10 @@ class Looker {
         at = static_cast<long>(q);
       if (at >= 0 && !asked[d] && (k >= n || anotherFailed) && Fits(s, prev, c, at) == 0) at = -1;
       if (at >= 0) {
-        ++q;
+        q = GroupEnd(c, q);
         wrapped[d] = wrapped[d] || (k >= n && !asked[d]);
         asked[d] = true;
-        failed[d] = failed[d] || !failed_[static_cast<std::size_t>(at)].empty();
+        failed[d] = failed[d] || GroupFailure(c, at) >= 0;
       } else if (asked[d]) {
         cut[d] = true;
       }
@@ -353,12 +401,14 @@ class Looker {
     const std::vector<double>* prev = nullptr;
     std::size_t P = 0;
     long beforeRun = 0, inGaps = 0, cut = 0, failedCopies = 0;
+    sweepFrom_.assign(samples_.size(), -1);
+    ownZero_.assign(samples_.size(), 0);
     std::map<std::string, std::pair<long, std::string>> missing;  // by where: count, first
     for (std::size_t n = 0; n < samples_.size(); ++n) {
       const StoredSample& s = samples_[n];
       long bestScore = -1, nearScore = -1;
       std::size_t bestJ = P, nearJ = P;
-      const std::size_t nearBy = P + 2 * chans_.size() * static_cast<std::size_t>(p_.kind->requests);
+      const std::size_t nearBy = P + 2 * SweepReads() * static_cast<std::size_t>(p_.kind->requests);
       for (std::size_t j = P; j < reads.size() && j < P + kSearch; ++j) {
         bool perfect = false;
         const long score = Match(j, s, prev, taken, perfect);
@@ -375,12 +425,12 @@ class Looker {
         const long q = best[static_cast<std::size_t>(c)];
         const double cell = s.cells[static_cast<std::size_t>(c)];
         const bool copy = prev && (*prev)[static_cast<std::size_t>(c)] == cell;
-        return q >= 0 && SameValue(cell, Sent(static_cast<std::size_t>(q))) &&
-               !(copy && !failed_[static_cast<std::size_t>(q)].empty());
+        return q >= 0 && SameValue(cell, Value(c, static_cast<std::size_t>(q))) &&
+               !(copy && GroupFailed(c, static_cast<std::size_t>(q)));
       };
       const auto misfit = [&](int c) {
         const long q = best[static_cast<std::size_t>(c)];
-        return q >= 0 && failed_[static_cast<std::size_t>(q)].empty() && Fits(s, prev, c, q) == 0 &&
+        return q >= 0 && !GroupFailed(c, static_cast<std::size_t>(q)) && Fits(s, prev, c, q) == 0 &&
                !MayHaveFailedLater(s.cells[static_cast<std::size_t>(c)], c);
       };
       // A sample of copies and -99999 alone is the sweep after the sample before it,
@@ -455,7 +505,8 @@ class Looker {
       double lastAsked = -1e18, logged = 0;
       for (int c : chans_)
         if (best[static_cast<std::size_t>(c)] >= 0)
-          lastAsked = std::max(lastAsked, reads[static_cast<std::size_t>(best[static_cast<std::size_t>(c)])].t);
+          lastAsked = std::max(lastAsked,
+                               reads[Last(c, static_cast<std::size_t>(best[static_cast<std::size_t>(c)]))].t);
       for (const auto& [at, seconds] : files_[s.file].gaps)
         if (at == s.index) logged += seconds;
       beforeGap_ = logged > 0 ? lastAsked - logged / 2 : -1e18;
@@ -490,13 +541,23 @@ class Looker {
       const double due = Due(n);
       for (int c : chans_) {
         const long q = best[static_cast<std::size_t>(c)];
-        if (q >= 0) claimed[static_cast<std::size_t>(q)] = true, next = static_cast<std::size_t>(q) + 1;
+        const std::size_t end = q >= 0 ? GroupEnd(c, static_cast<std::size_t>(q)) : 0;
+        for (std::size_t i = q >= 0 ? static_cast<std::size_t>(q) : end; i < end; ++i)
+          claimed[i] = true, next = i + 1;
+        // A module that went silent (nothing came back) never costs the modules that
+        // answer while the interval leaves room for its time-out and their exchanges:
+        // they are asked in the same sample whatever the order of the channels.
+        const bool otherSilent = onLine >= 0 && Modules() &&
+                                 failed_[static_cast<std::size_t>(onLine)] == "silent" &&
+                                 DeviceOfInput(reads[static_cast<std::size_t>(onLine)].input) != Device(c) &&
+                                 Interval(s) >= 2 * p_.kind->timeoutMs / 1000.0;
         const bool held = onLine >= 0 && !failed_[static_cast<std::size_t>(onLine)].empty() &&
-                          DeviceOfInput(reads[static_cast<std::size_t>(onLine)].input) != Device(c);
+                          DeviceOfInput(reads[static_cast<std::size_t>(onLine)].input) != Device(c) &&
+                          !otherSilent;
         const auto last = deviceLast.find(Device(c));
         const bool deviceFailed = last != deviceLast.end() && !failed_[static_cast<std::size_t>(last->second)].empty();
         const bool outOfStep = onLine >= 0 && !deviceAsked[Device(c)] &&
-                               !failed_[static_cast<std::size_t>(onLine)].empty() &&
+                               !failed_[static_cast<std::size_t>(onLine)].empty() && !otherSilent &&
                                OutOfStepAt(static_cast<std::size_t>(onLine), due, Interval(s));
         const Excuse excuse = q >= 0                 ? Excuse::None
                               : cutOff[Device(c)]    ? Excuse::Cut
@@ -505,16 +566,20 @@ class Looker {
                               : held                 ? Excuse::HeldForAnother
                               : outOfStep            ? Excuse::OutOfStep
                                                      : Excuse::None;
-        if (q >= 0) onLine = q, deviceLast[Device(c)] = q;
+        if (q >= 0) onLine = static_cast<long>(end) - 1, deviceLast[Device(c)] = onLine;
         failedCopies += Judge(s, prev, c, q, excuse);
-        const bool failed = q >= 0 && !failed_[static_cast<std::size_t>(q)].empty();
-        if (failed) cutOff[Device(c)] = true;
-        if (q >= 0) silent_[static_cast<std::size_t>(c)] = failed, lastRead_ = reads[static_cast<std::size_t>(q)].t;
+        const bool failed = q >= 0 && GroupFailed(c, static_cast<std::size_t>(q));
+        if (q >= 0 && GroupFailure(c, q) >= 0) cutOff[Device(c)] = true;
+        if (q >= 0) silent_[static_cast<std::size_t>(c)] = failed, lastRead_ = reads[end - 1].t;
         // Its device fell silent in this sweep, or the port went: it is silent with it.
         if (q < 0 && (excuse == Excuse::Cut || excuse == Excuse::PortLost)) silent_[static_cast<std::size_t>(c)] = true;
       }
       if (!s.cells.empty()) {
-        const long last = *std::max_element(best.begin(), best.end());
+        long last = -1;
+        for (int c : chans_)
+          if (best[static_cast<std::size_t>(c)] >= 0)
+            last = std::max(last, static_cast<long>(
+                                      Last(c, static_cast<std::size_t>(best[static_cast<std::size_t>(c)]))));
         times_[Key(s)] = last >= 0 ? reads[static_cast<std::size_t>(last)].t : -1;
         long first = -1;
         for (const long q : best)
@@ -522,6 +587,13 @@ class Looker {
         if (first >= 0) {
           r_.asked[Key(s)] = {askedFrom_[static_cast<std::size_t>(first)], reads[static_cast<std::size_t>(last)].t};
           lastAsked_ = static_cast<long>(n), lastAskedFrom_ = askedFrom_[static_cast<std::size_t>(first)];
+          sweepFrom_[n] = lastAskedFrom_;
+        }
+        for (int c : chans_) {
+          const long q = best[static_cast<std::size_t>(c)];
+          if (q >= 0 && s.cells[static_cast<std::size_t>(c)] == 0 &&
+              SameValue(0, Value(c, static_cast<std::size_t>(q))))
+            ownZero_[n] |= 1u << c;
         }
       }
       P = next;
@@ -533,7 +605,7 @@ class Looker {
     for (const auto& [where, what] : missing)
       r_.answered.Fail(std::to_string(what.first) + " readings answered in time between " + where +
                        " stored nowhere (the first " + what.second + ")");
-    const long sweep = static_cast<long>(chans_.size());
+    const long sweep = static_cast<long>(SweepReads());
     if (beforeRun >= (prime_ + 1) * sweep)
       r_.answered.Fail(std::to_string(beforeRun) + " readings answered in time before the first sample (" +
                        std::to_string(prime_) + " sweeps start a run)");
@@ -566,8 +638,8 @@ class Looker {
     Later later = kStands;
     for (auto c = chans_.rbegin(); c != chans_.rend(); ++c) {
       failedLater_[static_cast<std::size_t>(*c)] = later;
-      const long q = sweep[static_cast<std::size_t>(*c)];
-      if (q < 0 || failed_[static_cast<std::size_t>(q)].empty()) continue;
+      const long q = GroupFailure(*c, sweep[static_cast<std::size_t>(*c)]);
+      if (q < 0) continue;
       const std::string& why = failed_[static_cast<std::size_t>(q)];
       later = QuietTimeOut(static_cast<std::size_t>(q)) ? kStands
               : why == "lost in a hang-up"              ? std::max(later, kBadOnly)
@@ -661,6 +733,8 @@ class Looker {
     const bool bad = cell == kBad, copy = prev && (*prev)[static_cast<std::size_t>(c)] == cell;
     const std::string at = Where(s) + " channel " + std::to_string(c + 1) + " = " + std::to_string(cell);
     ++r_.lookup.checked;
+    // A zero the switching may have put is judged by the device its sweep was read under.
+    if (cell == 0 && ByTheSwitching(c)) return 0;
     if (cell == 0 && !Switched(c)) ++r_.zeros.checked;
     if (cell == 0 && LinkedZero(s, prev, c)) return ++r_.zeros.counted, 0;
     if (q < 0) {
@@ -678,17 +752,22 @@ class Looker {
       return r_.lookup.Fail(at + ": input " + std::to_string(Input(c)) + " was not asked in its sweep"), 0;
     }
     const auto i = static_cast<std::size_t>(q);
-    const double sent = Sent(i);
-    const std::string reply = "input " + std::to_string(Input(c)) + " answered " + std::to_string(sent) +
-                              " at " + Seconds(Since(reads_[i].t)) + " s";
-    if (failed_[i].empty()) ++r_.answered.checked;
+    const double sent = Value(c, i);
+    const bool failed = GroupFailed(c, i);
+    const long failure = GroupFailure(c, q);
+    const std::size_t n = GroupEnd(c, i) - i;
+    const std::string reply = "input " + std::to_string(Input(c)) + " answered " +
+                              (n > 1 ? std::to_string(n) + " readings averaging " : "") +
+                              std::to_string(sent) + " at " + Seconds(Since(reads_[i].t)) + " s";
+    if (!failed) ++r_.answered.checked;
     if (SameValue(cell, sent)) return 0;
     if (Switched(c) && cell == 0) return 0;
     if (cell == 0) return r_.zeros.Fail(at + ": a zero on a channel with no device, where " + reply), 0;
-    if (!failed_[i].empty()) {
+    if (failed) {
       ++r_.held.checked;
       if (bad || copy) return 1;
-      return r_.lookup.Fail(at + ": neither a copy nor its reply's value (" + reply + ", " + failed_[i] + ")"),
+      return r_.lookup.Fail(at + ": neither a copy nor its reply's value (" + reply + ", " +
+                            failed_[static_cast<std::size_t>(failure >= 0 ? failure : q)] + ")"),
              0;
     }
     if (bad && log_.reads.size() > 0 && reads_[i].t < beforeGap_) return ++r_.held.checked, 1;
@@ -752,43 +831,175 @@ class Looker {
     }
   }
 
+  // ---- the switching: each sweep read under the devices its commands left on --------
+  // A single group's device commands name the device they put on, in the log's order of
+  // bytes with the sweeps' requests: a sweep sent after a command was read under it.
+  // (Two groups keep a device of each on at once, which one command does not tell.)
+  bool ByBytes() const { return !p_.devices.empty() && p_.reference2 == 0 && !log_.outputs.empty(); }
+  // The devices that zero channel c while the switching has them off: its own, and
+  // while the links are on, the device of the channel it is zero-linked to.
+  std::vector<int> ZeroingDevices(int c) const {
+    std::vector<int> d;
+    if (!ByBytes()) return d;
+    if (p_.devices[static_cast<std::size_t>(c)] != 0) d.push_back(p_.devices[static_cast<std::size_t>(c)]);
+    if (p_.zeroLinksOn && static_cast<std::size_t>(c) < p_.zeroLinkOf.size()) {
+      const int k = p_.zeroLinkOf[static_cast<std::size_t>(c)];
+      if (k >= 0 && p_.devices[static_cast<std::size_t>(k)] != 0)
+        d.push_back(p_.devices[static_cast<std::size_t>(k)]);
+    }
+    return d;
+  }
+  bool ByTheSwitching(int c) const { return !ZeroingDevices(c).empty(); }
+  // The device on for a sweep sent at t: the last command before it (0: none yet), and
+  // that command's time.
+  std::pair<int, double> OnAt(double t) const {
+    const auto& out = log_.outputs;
+    const auto after = std::lower_bound(
+        out.begin(), out.end(), t, [](const std::pair<double, int>& o, double v) { return o.first < v; });
+    if (after == out.begin()) return {0, -1};
+    return {(after - 1)->second, (after - 1)->first};
+  }
+  bool Shuts(const std::vector<int>& devices, int on) const {
+    return on != 0 && on != p_.reference &&
+           std::any_of(devices.begin(), devices.end(), [&](int d) { return d != on; });
+  }
+
+  // Each cell of a channel the switching zeroes is 0 exactly where its sweep was sent
+  // after the command that shut its device (or its link's) and before the one that
+  // opened it again, unless its own reading sent 0. A sample stored with nothing asked
+  // was read under no command: only where every command from the sweep before it to the
+  // sweep after it agrees is it judged.
+  void SwitchedCells() {
+    if (!ByBytes()) return;
+    std::vector<double> from(samples_.size(), -1e18), to(samples_.size(), 1e18);
+    double last = -1e18;
+    for (std::size_t n = 0; n < samples_.size(); ++n) {
+      if (sweepFrom_[n] >= 0) last = sweepFrom_[n];
+      from[n] = last;
+    }
+    last = 1e18;
+    for (std::size_t n = samples_.size(); n-- > 0;) {
+      if (sweepFrom_[n] >= 0) last = sweepFrom_[n];
+      to[n] = last;
+    }
+    long zeroed = 0;
+    for (std::size_t n = 0; n < samples_.size(); ++n) {
+      const StoredSample& s = samples_[n];
+      const auto [on, at] = OnAt(from[n]);
+      if (at < 0 && sweepFrom_[n] >= 0) continue;  // no command before it: the set-up's state
+      std::vector<int> states = {on};
+      if (sweepFrom_[n] < 0)
+        for (const auto& [t, d] : log_.outputs)
+          if (t > from[n] && t < to[n]) states.push_back(d);
+      for (int c = 0; c < p_.channels; ++c) {
+        const std::vector<int> devices = ZeroingDevices(c);
+        if (devices.empty()) continue;
+        ++r_.zeros.checked;
+        const bool offAll =
+            std::all_of(states.begin(), states.end(), [&](int d) { return Shuts(devices, d); });
+        const bool offAny =
+            std::any_of(states.begin(), states.end(), [&](int d) { return Shuts(devices, d); });
+        const double cell = s.cells[static_cast<std::size_t>(c)];
+        // Its own reading's 0, or a copy of one (a failed reading keeps a true 0).
+        const bool own = ((ownZero_[n] >> c) & 1u) || (n > 0 && ((ownZero_[n - 1] >> c) & 1u) && cell == 0 &&
+                                                        samples_[n - 1].cells[static_cast<std::size_t>(c)] == 0);
+        if (own) ownZero_[n] |= 1u << c;
+        const std::string where =
+            Where(s) + " channel " + std::to_string(c + 1) + " = " + std::to_string(cell);
+        const std::string sweep = sweepFrom_[n] >= 0
+                                      ? "its sweep sent at " + Seconds(Since(sweepFrom_[n])) + " s"
+                                      : "no sweep asked";
+        const std::string command =
+            at < 0 ? "no device command before it"
+                   : "device " + std::to_string(on) + " put on at " + Seconds(Since(at)) + " s";
+        if (cell == 0 && offAny) ++zeroed;
+        if (cell == 0 && !own && !offAny)
+          r_.zeros.Fail(where + ": zeroed though " + sweep + " after " + command + " (its device on)");
+        else if (cell != 0 && offAll)
+          r_.zeros.Fail(where + ": not zeroed though " + sweep + " after " + command + " (its device shut)");
+      }
+    }
+    r_.zeros.counted += zeroed;
+    r_.zeros.countedAs =
+        "zeros where the switching shut the channel's device or its link's, or a zero link that is on allows";
+  }
+
   // ---- switch markers --------------------------------------------------------------
   static long Key(const StoredSample& s) { return static_cast<long>(s.file) * 100000000L + s.index; }
 
+  // Each switch marker stands for its own device command: one sent after the sweep of
+  // the sample asked before the marker's and before the marker's own sweep (a sample
+  // with none asked: the next asked one's), so the readings it marks are the first the
+  // switch applies to. A marker 'R' is the reference's command, 'S' another device's.
   void Switches() {
     const double wall = settled_;
-    for (const auto& [key, t] : times_)
-      if (t >= 0) order_.push_back(t);
-    std::sort(order_.begin(), order_.end());
+    // A switching key held down is one press: one command, whatever its auto-repeat.
+    for (const SwitchKey& k : p_.switchKeys) {
+      ++r_.switches.checked;
+      const double from = wall + k.at - kKeyRoom, to = wall + k.at + k.hold + kKeyRoom;
+      const auto sent = std::count_if(log_.outputs.begin(), log_.outputs.end(),
+                                      [&](const auto& o) { return o.first > from && o.first < to; });
+      if (sent != 1)
+        r_.switches.Fail("the key " + k.key + " held " + Seconds(k.hold) + " s at " + Seconds(k.at) +
+                         " s sent " + std::to_string(sent) + " device commands");
+    }
+    std::vector<std::pair<double, int>> commands;  // (time, device on; 0 unknown)
+    if (std::string(p_.kind->name) == "adc1")
+      for (const double t : log_.outputBytes) commands.emplace_back(t, 0);
+    else
+      commands = log_.outputs;
+    std::vector<bool> matched(commands.size(), false);
+    std::map<long, std::size_t> place;
+    for (std::size_t n = 0; n < samples_.size(); ++n) place[Key(samples_[n])] = n;
+    const bool timed = !sweepFrom_.empty();
     for (std::size_t f = 0; f < files_.size(); ++f)
       for (const auto& [sample, code] : files_[f].markers) {
         if (!IsSwitchMarker(code)) continue;
-        const auto at = times_.find(static_cast<long>(f) * 100000000L + std::max(sample - 1, 0));
-        if (at == times_.end() || at->second < 0) continue;
-        const double t = at->second;
+        const auto at = place.find(static_cast<long>(f) * 100000000L + std::max(sample - 1, 0));
+        if (at == place.end() || !timed) continue;
+        const std::size_t n = at->second;
+        const std::string where = files_[f].name + " sample " + std::to_string(sample - 1) +
+                                  ": switch marker '" + std::string(1, static_cast<char>(code)) + "'";
         // A key the user typed there is no switch (typed letters are stored as typed).
+        const double near = sweepFrom_[n] >= 0 ? sweepFrom_[n] : lastAskedFrom_;
         const bool typed = std::any_of(p_.markers.begin(), p_.markers.end(), [&](const Marker& m) {
-          return m.key == code && std::fabs(wall + m.at - t) < 3;
+          return m.key == code && std::fabs(wall + m.at - near) < 3;
         });
         if (typed) continue;
         ++r_.switches.checked;
-        // The switch came after the sample stored before the marker's (a switch in a
-        // gap marks the first sample after it).
-        const auto before = std::lower_bound(order_.begin(), order_.end(), t);
-        const double from = before == order_.begin() ? -1e18 : *(before - 1);
-        const double room = 0.5 + 2 * p_.interval;
-        std::vector<double> commands = log_.outputBytes;
-        if (std::string(p_.kind->name) != "adc1") {
-          commands.clear();
-          for (const auto& [at, device] : log_.outputs) commands.push_back(at);
+        double from = -1e18, to = 1e18;
+        for (std::size_t k = n; k-- > 0;)
+          if (sweepFrom_[k] >= 0) {
+            from = sweepFrom_[k];
+            break;
+          }
+        for (std::size_t k = n; k < samples_.size(); ++k)
+          if (sweepFrom_[k] >= 0) {
+            to = sweepFrom_[k];
+            break;
+          }
+        const auto fits = [&](const std::pair<double, int>& c) {
+          if (c.second == 0 || (code != 'S' && code != 'R')) return true;
+          return (c.second == p_.reference) == (code == 'R');
+        };
+        std::size_t i = 0;
+        while (i < commands.size() &&
+               (matched[i] || commands[i].first <= from || commands[i].first >= to || !fits(commands[i])))
+          ++i;
+        if (i < commands.size()) {
+          matched[i] = true;
+          continue;
         }
-        const bool sent = std::any_of(commands.begin(), commands.end(),
-                                      [&](double c) { return c > from - room && c < t + room; });
-        if (!sent)
-          r_.switches.Fail(files_[f].name + " sample " + std::to_string(sample - 1) + ": switch marker '" +
-                           std::string(1, static_cast<char>(code)) +
-                           "' with no device command since the sample before (" + Seconds(t - from) +
-                           " s before) in the log");
+        const double mid = to < 1e17 ? to : from;
+        const auto nearest =
+            std::min_element(commands.begin(), commands.end(), [&](const auto& a, const auto& b) {
+              return std::fabs(a.first - mid) < std::fabs(b.first - mid);
+            });
+        const auto when = [&](double t) { return std::fabs(t) < 1e17 ? Seconds(Since(t)) + " s" : "none"; };
+        r_.switches.Fail(where + " with no " + (code == 'R' ? "reference " : "") +
+                         "device command of its own between the sweep before it (" + when(from) +
+                         ") and its own (" + when(to) + ")" +
+                         (nearest == commands.end() ? "" : "; the nearest at " + when(nearest->first)));
       }
   }
 
@@ -814,7 +1025,8 @@ class Looker {
   std::vector<SpikeKept> spikes_;  // the spike filter's re-reads that kept the reference
   std::vector<std::string> failed_;
   std::map<long, double> times_;  // each sample's last reading (wall clock)
-  std::vector<double> order_;     // those times in order
+  std::vector<double> sweepFrom_;  // by sample: its sweep's first request (wall clock); -1 none asked
+  std::vector<uint32_t> ownZero_;  // by sample: the channels whose 0 their own reading sent
   LookupResult r_;
 };
 

@@ -40,8 +40,12 @@ struct LookupResult {
   Invariant lookup{"every cell its own input's reply by exact value, in its own sweep"};
   Invariant answered{"every reply answered in time stored (no copy or -99999 in its place)"};
   Invariant held{"a copy of the sample before or -99999 only where its own request failed"};
-  Invariant switches{"every switch marker with its device command in the log"};
-  Invariant zeros{"no zero on an unswitched channel that the instrument did not send"};
+  Invariant switches{
+      "every switch marker with its own device command, sent before its sample's sweep and after the sweep "
+      "before; one command a switching key press"};
+  Invariant zeros{
+      "a zero exactly where the switching shut the channel's device (or its link's) before its sweep, on no "
+      "other channel unless the instrument sent it"};
   // When each sample's sweep sent its first and last request that were looked up (wall
   // clock; a streamed line's: when it was sent), by file * 100000000 + sample.
   std::map<long, std::pair<double, double>> asked;

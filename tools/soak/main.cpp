@@ -271,8 +271,9 @@ int SoakOne(Options o, const std::string& kind, const fs::path& bin, const fs::p
   const KeptRun kept = LoadKept(dir);
   if (kept.log.origin < 0) return std::printf("FAIL the simulator's log has no ramp origin\n"), 2;
   std::printf("files: %zu\n", kept.files.size());
-  const Report report = plan.fastScope ? CheckScope(plan, o, dir / "documents", kept.log, kept.usage)
-                                       : Check(plan, o, kept.files, kept.text, kept.log, kept.usage);
+  const Report report = plan.fastScope
+                            ? CheckScope(plan, o, dir / "documents", kept.log, kept.usage)
+                            : Check(plan, o, kept.files, kept.text, kept.log, kept.usage, kept.screen);
   std::printf("%s", report.Text().c_str());
   std::fflush(stdout);
   if (driveStatus != 0) return 2;

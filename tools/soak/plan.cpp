@@ -26,16 +26,17 @@ namespace {
 // answer late or repeat an answer.
 constexpr const char* kAskedFaults = "silent late partial stale garbage hangup freeze";
 const KindFacts kKinds[] = {
-    {"ui2", 1, 8, 16, -5.1, 5.1, 1 / 6399.9, false, kAskedFaults, 1000, 0},
-    {"ui3", 2, 8, 16, -5.1, 5.1, 1 / 6399.9, false, kAskedFaults, 1000, 0},
-    {"dt500", 3, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 0, 1, true},
-    {"dt50", 4, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 0, 1, true},
-    {"dt800", 5, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
-    {"dt80", 6, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
-    {"dt85", 7, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
-    {"adam", 8, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 1, 1, true, true},
-    {"adc1", 9, 8, 8, -0.4, 0.4, 1e-4, false, kAskedFaults, 100, 0, 5},
-    {"stream", 11, 6, 6, -1000, 1000, 1e-6, true, "silent partial garbage hangup freeze", 1084, 0, 1, true},
+    {"ui2", 1, 8, 8, 16, -5.1, 5.1, 1 / 6399.9, false, kAskedFaults, 1000, 0},
+    {"ui3", 2, 83, 8, 16, -5.1, 5.1, 1 / 6399.9, false, kAskedFaults, 1000, 0},
+    {"dt500", 3, 5, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 0, 1, true},
+    {"dt50", 4, 5, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 0, 1, true},
+    {"dt800", 5, 800, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
+    {"dt80", 6, 80, 5, 5, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
+    {"dt85", 7, 85, 8, 8, -50, 50, 1e-6, false, kAskedFaults, 500, 2, 1, true},
+    {"adam", 8, 4119, 8, 8, -9.9, 9.9, 1e-4, false, kAskedFaults, 500, 1, 1, true, true},
+    {"adc1", 9, 4, 8, 8, -0.4, 0.4, 1e-4, false, kAskedFaults, 100, 0, 5},
+    {"stream", 11, 6, 6, 6, -1000, 1000, 1e-6, true, "silent partial garbage hangup freeze", 1084, 0, 1,
+     true},
 };
 
 const std::vector<RoadFacts> kRoads = {
@@ -44,14 +45,22 @@ const std::vector<RoadFacts> kRoads = {
     {"slow",
      "slow spells in mid-run: each sweep a fifth longer than the interval, the replies within the time-out "
      "(0.25 s)"},
-    {"continuous-last", "the last channel averaged continuously, through silences and slow spells (1 s)"},
+    {"continuous-last",
+     "the last channel averaged continuously, through silences and slow spells; even seeds with channels 1 "
+     "and 2 "
+     "averaging 4 and 6 readings a sample (1 s)"},
     {"continuous-all", "every channel averaged continuously, through silences and slow spells (2 s)"},
     {"slow-line", "a line at 1,200 baud with spans of replies 1.1 s after their request (1 s)"},
     {"modules", "an ADAM's three modules (4019, 4050, 4017), the 4017 silent and late in spans (1 s)"},
     {"edit",
      "a channel cut, and one added in the set-up window the options window opens, between stopping and "
      "saving the last period (0.1 s)"},
-    {"switching", "periodic references: device 1 the reference, channels on devices 2 and 3 (0.25 s)"},
+    {"switching",
+     "periodic references: device 1 the reference, channels on devices 2 and 3; even seeds with a silence of "
+     "20 s across several switches (0.25 s)"},
+    {"switching-keys",
+     "switching by the keyboard alone (channels as switching): \"=\", \"-\" and Alt with a device's digit, "
+     "each held down 0.6 s in turn every 4-8 s (0.25 s)"},
     {"feedback",
      "feedback on output 2 from channel 1, two steps over the run's first half, no end state (0.25 s)"},
     {"fast-scope",
@@ -61,8 +70,11 @@ const std::vector<RoadFacts> kRoads = {
      "cannot see and stale spans (0.001 s)"},
     {"adam-modules",
      "an ADAM's 4019 at 01 and 4017 at 03 (or with --channels 12 or more also a 4019 at 02), every module's "
-     "inputs rising, one module silent and then late past the time-out (1 s)"},
-    {"dt-hangups", "a DataTaker whose line hangs up and comes back, again and again (0.25 s)"},
+     "inputs rising, one module silent and then late past the time-out; with --interval 2 or more the silent "
+     "one always 01, whose channels come first (1 s)"},
+    {"dt-hangups",
+     "a DataTaker whose line hangs up and comes back, again and again, the first time in the first period "
+     "(0.25 s)"},
     {"switching-hangup",
      "periodic references (as switching) with the line lost for 2-6 s while a switch is due (0.25 s)"},
     {"two-groups",
@@ -70,7 +82,8 @@ const std::vector<RoadFacts> kRoads = {
      "on the other of an ADC-1 and a UI3 (0.25 s)"},
     {"zero-links",
      "periodic references (as switching) with the second-last channel zero-linked to channel 1; odd seeds "
-     "with the links on, even seeds with them made and then unticked (0.25 s)"},
+     "with the links on, even seeds with them made and then unticked; seeds 3, 7, 11, ... with channel 1's "
+     "input at exactly 0 V (0.25 s)"},
     {"dt-spike",
      "a DataTaker with its spike filter on (ratio 2), every input above 2 V, set up again through the set-up "
      "windows after \"Restart...\" (0.25 s)"},
@@ -95,15 +108,16 @@ std::vector<std::string> Words(const std::string& text) {
 bool Road(const Options& o, const char* name) {
   if (std::string(name) == "fast-scope") return o.road == name || o.road == "scope-holds";
   if (std::string(name) == "switching")
-    return o.road == name || o.road == "switching-hangup" || o.road == "two-groups" || o.road == "zero-links";
+    return o.road == name || o.road == "switching-hangup" || o.road == "two-groups" ||
+           o.road == "zero-links" || o.road == "switching-keys";
   if (std::string(name) == "modules") return o.road == name || o.road == "adam-modules";
   if (std::string(name) == "feedback") return o.road == name || o.road == "feedback-file";
   return o.road == name;
 }
 
 double RoadInterval(const std::string& road) {
-  if (road == "interval" || road == "slow" || road == "switching" || road == "feedback" ||
-      road == "feedback-file")
+  if (road == "interval" || road == "slow" || road == "switching" || road == "switching-keys" ||
+      road == "feedback" || road == "feedback-file")
     return 0.25;
   if (road == "continuous-all") return 2;
   if (road == "fast-scope" || road == "scope-holds") return 0.001;
@@ -178,9 +192,17 @@ void DrawFaults(Plan& p, const Options& o, std::mt19937& rng) {
     for (std::size_t i = 0, n = p.faults.size(); i < n; ++i) {
       p.faults[i].name = "silent";
       p.faults[i].module = std::uniform_int_distribution<int>(0, 1)(rng) ? 3 : 1;
+      if (o.interval >= 2) p.faults[i].module = 1;
       const Fault late{p.faults[i].at + p.faults[i].seconds, uniform(2, 8), "late", p.faults[i].module};
       p.faults.push_back(late);
     }
+  // The line lost in the first period too, whose loss the Recording Check must count
+  // with the later ones'.
+  const double period = p.periodSamples * o.interval;
+  if (o.road == "dt-hangups" && period > 10) p.faults.front().at = uniform(2, period - 6);
+  // A silence long enough for several timed switches to fall in it.
+  if (o.road == "switching" && o.seed % 2 == 0)
+    p.faults.push_back({uniform(8, std::max(9.0, o.seconds - 30)), 20, "silent"});
   std::sort(p.faults.begin(), p.faults.end(), [](const Fault& a, const Fault& b) { return a.at < b.at; });
 }
 
@@ -217,6 +239,17 @@ void DrawPausesAndMarkers(Plan& p, const Options& o, std::mt19937& rng) {
     p.markers.push_back({at, static_cast<char>('a' + std::uniform_int_distribution<int>(0, 25)(rng))});
   }
   std::sort(p.markers.begin(), p.markers.end(), [](const Marker& a, const Marker& b) { return a.at < b.at; });
+  // A switching key held down 0.6 s every 4 to 8 s, away from pauses and markers, in
+  // turn: to the sample, to the reference, device 2 and device 3 directly.
+  static const char* const kKeys[] = {"=", "-", "alt+2", "-", "alt+3"};
+  for (double at = 3; p.keyboardSwitching && at < o.seconds - 3; at += uniform(4, 8)) {
+    const bool clear =
+        std::none_of(p.pauses.begin(), p.pauses.end(),
+                     [&](const Pause& q) { return at > q.at - 1.5 && at < q.at + q.seconds + 1.5; }) &&
+        std::none_of(p.markers.begin(), p.markers.end(),
+                     [&](const Marker& m) { return std::fabs(at - m.at) < 1.5; });
+    if (clear) p.switchKeys.push_back({at, kKeys[p.switchKeys.size() % 5], 0.6});
+  }
 }
 
 }  // namespace
@@ -281,6 +314,11 @@ Plan MakePlan(const Options& o) {
   // A line at 1,200 baud keeps a second's interval for four channels.
   if (Road(o, "slow-line") && o.channels <= 0) p.channels = std::min(4, p.channels);
   p.inputs = ChannelInputs(o, *p.kind, p.channels);
+  p.readings.assign(static_cast<std::size_t>(p.channels), 1);
+  // Each channel's label its own, so that a label taken from another channel shows.
+  for (int c = 0; c < p.channels; ++c)
+    p.labels.push_back("soak ch " + std::to_string(c + 1) + " input " +
+                       std::to_string(p.inputs[static_cast<std::size_t>(c)]));
   p.interval = o.interval;
   p.baud = o.baud;
   if (Road(o, "continuous-last")) p.averaging = Averaging::ContinuousLast;
@@ -340,9 +378,21 @@ Plan MakePlan(const Options& o) {
     p.zeroLinkOf.assign(static_cast<std::size_t>(p.channels), -1);
     p.zeroLinkOf[static_cast<std::size_t>(p.channels - 2)] = 0;
     p.zeroLinksOn = o.seed % 2 == 1;
+    // The primary reads a true 0 (an analyser on zero air): the link must not follow it.
+    if (o.seed % 4 == 3) p.zeroInput = p.inputs.front();
   }
+  if (o.road == "switching-keys") p.keyboardSwitching = true;
+  // Channels that average several readings a sample, beside the one scanned: a failed
+  // sample's copy is the sample before, never a reading of its own.
+  if (o.road == "continuous-last" && o.seed % 2 == 0 && p.channels >= 4 && o.kind != "adc1")
+    p.readings[0] = 4, p.readings[1] = 6;
   if (o.road == "second-program") p.secondProgramAt = o.seconds / 2;
-  if (o.road == "dt-spike") p.spikeRatio = 2, p.setUpInWindows = true;
+  if (o.road == "dt-spike") {
+    p.spikeRatio = 2, p.setUpInWindows = true;
+    // The conversion window's volts button: a linear conversion labelled as it is.
+    p.conversionType = 1;
+    p.labels.assign(static_cast<std::size_t>(p.channels), "volts");
+  }
   if (Road(o, "feedback")) {
     // Channel 1 crosses the setpoint in the first step; each step a quarter of the run.
     const double at = p.bases.front() + p.rate * o.seconds * 0.15, range = p.rate * o.seconds * 0.1;
@@ -383,6 +433,7 @@ std::string ScheduleText(const Plan& p) {
   if (p.fastInput > 0)
     s << "0 ramp " << p.fastInput << " " << std::setprecision(17) << p.fastRate << std::setprecision(6)
       << "\n";
+  if (p.zeroInput > 0) s << "0 ramp " << p.zeroInput << " 0\n";
   if (p.lateMs != 84) s << "0 late " << p.lateMs << "\n";
   if (std::any_of(p.faults.begin(), p.faults.end(), [](const Fault& f) { return f.name == "slow"; }))
     s << "0 slow " << p.slowMs << "\n";
@@ -398,7 +449,9 @@ std::vector<std::string> SimArguments(const Plan& p, const Options& o) {
   std::vector<std::string> a = {
       "--kind", o.kind, "--ramp", std::to_string(p.rate), "--seed", std::to_string(o.seed), "--log-readings"};
   for (std::size_t i = 0; i < p.bases.size(); ++i)
-    a.insert(a.end(), {"--value", std::to_string(i + 1) + "=" + std::to_string(p.bases[i])});
+    a.insert(a.end(),
+             {"--value", std::to_string(i + 1) + "=" +
+                             (static_cast<int>(i) + 1 == p.zeroInput ? "0" : std::to_string(p.bases[i]))});
   if (p.fastInput > 0)
     a.insert(a.end(), {"--wrap", std::to_string(p.kind->low) + ":" + std::to_string(p.kind->high)});
   if (p.baud > 0) a.insert(a.end(), {"--baud", std::to_string(p.baud)});
@@ -478,7 +531,8 @@ std::string SetupBytes(const Plan& p, const Options& o) {
   setup.prefSlots[PrefsSlot::AverageAllChannels] = p.averaging == Averaging::ContinuousAll ? 1 : 0;
   setup.prefSlots[PrefsSlot::AverageLastChannel] = p.averaging == Averaging::ContinuousLast ? 1 : 0;
   if (!p.devices.empty()) {
-    setup.switchingMode = SwitchingPatternCode::Periodic;
+    setup.switchingMode =
+        p.keyboardSwitching ? SwitchingPatternCode::Keyboard : SwitchingPatternCode::Periodic;
     setup.refint = static_cast<float>(p.refMinutes);
     setup.switchint = static_cast<float>(p.sampleMinutes);
     setup.refChan = static_cast<int16_t>(p.reference);
@@ -507,10 +561,16 @@ std::string SetupBytes(const Plan& p, const Options& o) {
     ch[ChanField::B] = 1;
     ch[ChanField::PlotMax] = static_cast<float>(p.kind->high);
     ch[ChanField::PlotMin] = static_cast<float>(p.kind->low);
-    ch[ChanField::Averaged] = p.averaging == Averaging::ContinuousLast && k == p.channels ? 0 : 1;
+    ch[ChanField::Averaged] = p.averaging == Averaging::ContinuousLast && k == p.channels
+                                  ? 0
+                                  : static_cast<float>(p.readings[static_cast<std::size_t>(k - 1)]);
     if (!p.devices.empty())
       ch[ChanField::Device] = static_cast<float>(p.devices[static_cast<std::size_t>(k - 1)]);
     setup.dataTaker[k] = {1, 0, 0, 0, 0};
+    // Labels in 30-character slots: channels 1 to 8 in the first string, 9 to 16 in the second.
+    std::string label = p.labels[static_cast<std::size_t>(k - 1)];
+    label.resize(30, ' ');
+    (k <= 8 ? setup.labels1 : setup.labels2) += label;
   }
   return EncodeSetup(setup);
 }

@@ -15,6 +15,7 @@ namespace mv::soak {
 struct KindFacts {
   const char* name;    // mv-sim's --kind
   int16_t code;        // its item in the External A/D Device popup
+  int16_t fileCode;    // the interface code a chart file's header gives it
   int inputs;          // distinct inputs that take the common rise
   int maxChannels;     // channels a run may have: beyond `inputs` they read the inputs again
   double low, high;    // the readable range, in the stored unit
@@ -70,6 +71,13 @@ struct Marker {
   double at;
   char key;
 };
+// A key held down that switches the devices ("=" to the sample, "-" to the reference,
+// "alt+N" device N): one press, held `hold` seconds.
+struct SwitchKey {
+  double at;
+  std::string key;
+  double hold;
+};
 
 // How the channels are averaged: each sample read once, or the readings of the whole
 // interval averaged (the last channel's, or every channel's).
@@ -79,6 +87,9 @@ struct Plan {
   const KindFacts* kind = nullptr;
   int channels = 0;
   std::vector<int> inputs;    // per channel, index 0 = channel 1
+  std::vector<int> readings;  // per channel: the readings each sample averages (its "readings averaged")
+  std::vector<std::string> labels;  // per channel: its label in the set-up
+  int conversionType = 0;           // every channel's conversion (0 linear, as the set-up file gives it)
   double rate = 0;            // the common rise, stored unit a second
   std::vector<double> bases;  // per input, index 0 = input 1
   int fastInput = 0;          // the input that rises as a sawtooth; 0 none
@@ -135,6 +146,11 @@ struct Plan {
   int scopePoints = 0;
   double scopeA = 0, scopeB = 1;
   std::vector<double> tabs;
+  // The input held at exactly 0 V (no rise) for the whole run; 0 none.
+  int zeroInput = 0;
+  // Switching by the keyboard alone (no timed pattern), the keys held at their times.
+  bool keyboardSwitching = false;
+  std::vector<SwitchKey> switchKeys;
   std::vector<Fault> faults;
   std::vector<Pause> pauses;
   std::vector<Marker> markers;

@@ -55,11 +55,41 @@ void ReadPauseLog(const std::string& dump, StoredFile& f) {
       if (line.find("Acquisition paused") != std::string::npos) f.pauses.emplace_back(pausedAt, minutes * 60);
       continue;
     }
+    // '    switch "S" made at 41.25 sec from the file's start', after its gap's line.
+    if (const std::size_t made = line.find("\" made at");
+        line.find("switch \"") != std::string::npos && made != std::string::npos) {
+      f.gapSwitches.push_back(
+          {pausedAt, static_cast<unsigned char>(line[made - 1]), After(line, "\" made at")});
+      continue;
+    }
     const double old = After(line, "old sample interval ="), now = After(line, "new sample interval =");
     if (old > 0 && f.changes.empty()) f.firstInterval = old;
     if (now <= 0) continue;
     const double from = After(line, "from case");
     f.changes.push_back({from >= 0 ? static_cast<int32_t>(from) : pausedAt, now});
+  }
+}
+
+// The header's fields, each on its own line of the print.
+void ReadHeaderLine(const std::string& line, StoredFile& f) {
+  const std::size_t label = line.find(" label '");
+  if (line.rfind("channel block ", 0) == 0 && label != std::string::npos) {
+    StoredFile::Block b;
+    b.a = After(line, ": a ");
+    b.b = After(line, " b ");
+    b.c = After(line, " c ");
+    b.type = After(line, " type ");
+    b.averaged = After(line, " averaged ");
+    b.label = line.substr(label + 8, line.size() - label - 9);
+    f.blocks.push_back(b);
+  } else if (line.rfind("channels: ", 0) == 0 && f.headerChannels < 0) {
+    f.headerChannels = static_cast<int>(NumberAfter(line, 10));
+  } else if (line.rfind("markers: ", 0) == 0) {
+    f.headerMarkers = static_cast<int>(NumberAfter(line, 9));
+  } else if (line.rfind("interface code: ", 0) == 0) {
+    f.interfaceCode = static_cast<int>(NumberAfter(line, 16));
+  } else if (line.rfind("hardware input of channel ", 0) == 0 && line.find(':') != std::string::npos) {
+    f.inputs.push_back(static_cast<int>(NumberAfter(line, line.find(':') + 1)));
   }
 }
 
@@ -80,6 +110,7 @@ StoredFile ParseDump(const std::string& name, const std::string& dump) {
     long long sample = 0, code = 0;
     if (std::sscanf(line.c_str(), "  marker %*d: sample+1 %lld code %lld", &sample, &code) == 2)
       f.markers.emplace_back(static_cast<int32_t>(sample), static_cast<int>(code));
+    ReadHeaderLine(line, f);
     if (line.rfind("samples of channel block ", 0) != 0) continue;
     std::istringstream in(line.substr(line.find(':') + 1));
     std::vector<double> values;
@@ -213,7 +244,8 @@ SimLog ParseSimLog(const std::string& text) {
       if (r.fault.empty() || r.fault == "slow") r.fault = fault, r.ms = ms, r.faultAt = t;
       continue;
     }
-    if (rest.rfind("-- hang-up", 0) == 0) log.hangups.push_back(t);
+    if (rest.rfind("-- hang-up", 0) == 0) log.hangups.push_back(t), log.lost.emplace_back(t, 1e18);
+    if (rest.rfind("-- back", 0) == 0 && !log.lost.empty()) log.lost.back().second = t;
     if (rest.rfind("tx", 0) == 0) {
       log.replies.push_back(t);
       // The second chunk of a partial reply, before the next request, is its rest.

@@ -114,11 +114,17 @@ std::string DriveScript(const Plan& p, const Options& o, const std::string& setu
   // The timed actions, in order, each waiting from the one before.
   double now = 0;
   std::size_t m = 0;
+  std::size_t k = 0;
   const auto markersUntil = [&](double until) {
-    for (; m < p.markers.size() && p.markers[m].at < until; ++m) {
-      if (p.markers[m].at > now) s << "wait " << p.markers[m].at - now << "\n";
-      s << "hold " << p.markers[m].key << "\nwait 0.3\nrelease " << p.markers[m].key << "\n";
-      now = std::max(now, p.markers[m].at) + 0.3;
+    for (;;) {
+      const bool key = k < p.switchKeys.size() && p.switchKeys[k].at < until &&
+                       (m >= p.markers.size() || p.switchKeys[k].at < p.markers[m].at);
+      if (!key && !(m < p.markers.size() && p.markers[m].at < until)) return;
+      const double at = key ? p.switchKeys[k].at : p.markers[m].at, hold = key ? p.switchKeys[k].hold : 0.3;
+      const std::string name = key ? p.switchKeys[k++].key : std::string(1, p.markers[m++].key);
+      if (at > now) s << "wait " << at - now << "\n";
+      s << "hold " << name << "\nwait " << hold << "\nrelease " << name << "\n";
+      now = std::max(now, at) + hold;
     }
   };
   for (const Pause& pause : p.pauses) {
@@ -131,7 +137,8 @@ std::string DriveScript(const Plan& p, const Options& o, const std::string& setu
   }
   markersUntil(o.seconds);
   if (o.seconds > now) s << "wait " << o.seconds - now << "\n";
-  s << "hold Escape\nuntil 112 30\nrelease Escape\n"
+  // The Recording Check the stop shows, listed for the checks.
+  s << "hold Escape\nuntil 112 30\nrelease Escape\nlist 33\n"
     << EditAfterStop(p) << "panel " << lastFile
     << "\nclick 112 2\nuntil 15 30\nclick 15 11\ngone 15\nwait 0.3\n"
     // The text form (File menu item 4) of the same, then the binary format again.

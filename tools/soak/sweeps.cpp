@@ -22,6 +22,8 @@ constexpr double kQuietBeforeRun = 0.8;
 // A streamed line sent this much after it was measured came late (a line takes about
 // a hundredth of a second on the wire).
 constexpr double kLateLine = 0.1;
+// The most one reading of several a channel averages takes, in a sweep on time.
+constexpr double kReadingSpan = 0.02;
 
 }  // namespace
 
@@ -99,8 +101,15 @@ void Sweeps::Estimate(Sample& s, const Sample* prev, const Sample* last) const {
     if (v == 0 && ((!p_.devices.empty() && p_.devices[c] != 0) || linked)) s.readings[c].kind = Reading::Zeroed;
     if (v == kBad || fast_[c] || s.readings[c].kind == Reading::Zeroed) continue;
     Reading& r = s.readings[c];
+    // An input held at 0 V tells nothing of when it was read.
+    if (inputs_[c] == p_.zeroInput) {
+      r.kind = Reading::Unpinned;
+      continue;
+    }
     r.kind = mean_[c] ? Reading::Mean : Reading::Swept;
     r.t = SlowTime(static_cast<int>(c), v, &r.e);
+    // The mean of several readings in a row stands for their middle one's time.
+    if (c < p_.readings.size() && p_.readings[c] > 1) r.e += (p_.readings[c] - 1) * kReadingSpan / 2;
   }
   for (std::size_t c = 0; c < n; ++c) {
     if (s.cells[c] == kBad || !fast_[c]) continue;
@@ -220,7 +229,10 @@ std::string Sweeps::OutOfSweep(const Sample& s, int c, const Sample* prev) const
     double swept = s.T;
     for (const Reading& o : s.readings)
       if (o.kind == Reading::Swept) swept = std::min(swept, o.t - o.e);
-    const double from = std::max(before, swept - s.e - std::max(s.interval, ScanSeconds(s)));
+    // After a gap (a sweep that lagged past its interval) the scans since the sample
+    // before are its own.
+    const double from =
+        s.logged > 0 ? before : std::max(before, swept - s.e - std::max(s.interval, ScanSeconds(s)));
     if (r.t + slack < from || r.t - slack > s.T + s.e)
       return "is the mean of readings taken about " + Seconds(r.t - s.T) +
              " s from its sample's last reading: not its own interval's";
@@ -317,7 +329,9 @@ std::string Sweeps::Switched(const Sample& s, int c) const {
   const int device = p_.devices.empty() ? 0 : p_.devices[static_cast<std::size_t>(c)];
   // Two groups have a device of each on at once, which one command's device does not
   // tell: the look-up's rules (a zero only on a switched channel) hold there alone.
-  if (device == 0 || s.T < 0 || log_.outputs.empty() || p_.reference2 > 0) return {};
+  if (device == 0 || s.T < 0 || log_.outputs.empty() || p_.reference2 > 0 ||
+      inputs_[static_cast<std::size_t>(c)] == p_.zeroInput)
+    return {};
   // The device on when the sample was read, unless a switch lies within an interval.
   int on = -1;
   for (const auto& [at, d] : log_.outputs) {
