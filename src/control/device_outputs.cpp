@@ -112,6 +112,15 @@ void SendAndTakeReply(const std::string& bytes) {
   SendInOrder(bytes, true);
 }
 
+// A DataTaker's switch is all its output lines in one command: a line lost while
+// switches wait keeps or drops it whole, so no switch reaches the logger in part (its
+// first lines dropped as the oldest waiting) and then stands marked.
+void SendDataTakerLines(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& line : lines) all += line;
+  Send(all);
+}
+
 bool KeyOp(SwitchOp op) {
   return op == SwitchOp::KeyReference || op == SwitchOp::KeySample;
 }
@@ -249,7 +258,7 @@ std::vector<std::string> AllOffCommands(int16_t iface) {
 
 void DATATAKERSWITCH(int16_t a, int16_t b) {
   DeviceInUse = a;
-  for (const std::string& line : DataTakerSwitchLines(External_AD, Coding(), a, b, nGroups == 2)) Send(line);
+  SendDataTakerLines(DataTakerSwitchLines(External_AD, Coding(), a, b, nGroups == 2));
 }
 
 void SwitchADAM4050(int16_t n) {
@@ -290,7 +299,7 @@ void TURNVALVESOFF() {
     SendAndTakeReply(commands.front());
     return;
   }
-  for (const std::string& c : commands) Send(c);
+  SendDataTakerLines(commands);
 }
 
 void SendUnsentSwitches() {

@@ -187,6 +187,24 @@ TEST_F(DeviceOutputsTest, DataTakerLines) {
   EXPECT_TRUE(SwitchingOnKeySample().empty());
   EXPECT_TRUE(SwitchingOnKeyReference().empty());
   EXPECT_EQ(port->Written(), "1DSO=0\r2DSO=0\r3DSO=1\r4DSO=0\r5DSO=0\r6DSO=0\r7DSO=0\r8DSO=0\r");
+
+  // Six key switches in the word (three lines each) wait for a lost line: each goes out
+  // whole once it is back, none cut to its last lines, and each marker stands for one.
+  auto owned = std::make_unique<RefusingPort>();
+  RefusingPort* line = owned.get();
+  InstallSerialPort(std::move(owned));
+  Use(ExternalADCode::DT800, 1, 1);
+  RefChan = 1;
+  SampleValve = 2;
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_TRUE(SwitchingOnKeySample().empty());
+    EXPECT_TRUE(SwitchingOnKeyReference().empty());
+  }
+  line->refusing = false;
+  const std::vector<SwitchMarker> marked = SwitchingBeforeSample();
+  const std::string sw = "1DSO=1\r2DSO=0\r3DSO=0\r", ref = "1DSO=0\r2DSO=0\r3DSO=0\r";
+  EXPECT_EQ(line->Written(), sw + ref + sw + ref + sw + ref);
+  EXPECT_EQ(marked.size(), 6u);
 }
 
 TEST_F(DeviceOutputsTest, AdamAndAdc1) {
