@@ -355,15 +355,8 @@ class ConversionsWindow {
     rt::SetOutputWindow(kWindow);
     const auto refusal =
         CoefficientFieldsRefusal(panelKind_ == ConversionsButton::ThreeWay, WholeCode(TypeCode()));
-    if (!refusal) {
-      ClearRefusalLine(kCoefficientRefusalField);
-      return false;
-    }
-    zap();
-    ShowRefusalLine(kCoefficientRefusalField, Rect{213, 324, 470, 353}, refusal->text);
-    rt::FocusEditField(refusal->field);
-    rt::SelectEditText(refusal->field, 0, -1);
-    return true;
+    return RefuseField(kCoefficientRefusalField, Rect{213, 324, 470, 353}, refusal ? refusal->field : 0,
+                       refusal ? std::optional(refusal->text) : std::nullopt);
   }
 
   // Selection OK, Return or Enter, or the close box: the label is confirmed.

@@ -240,15 +240,8 @@ class CustomEditor {
     for (int i = 0; i < 6; ++i)
       check(static_cast<int16_t>(FirstThreeWayValue + i),
             std::string("Three-degree polynomial, ") + threeWay[i]);
-    if (!refusal) {
-      ClearRefusalLine(kRefusalField);
-      return false;
-    }
-    zap();
-    ShowRefusalLine(kRefusalField, Rect{8, 372, 626, 390}, refusal->second);
-    rt::FocusEditField(refusal->first);
-    rt::SelectEditText(refusal->first, 0, -1);
-    return true;
+    return RefuseField(kRefusalField, Rect{8, 372, 626, 390}, refusal ? refusal->first : 0,
+                       refusal ? std::optional(refusal->second) : std::nullopt);
   }
 
   static void Store() {

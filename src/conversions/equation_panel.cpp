@@ -305,15 +305,8 @@ bool PolyFieldRefused() {
   constexpr int16_t kRefusalField = 120;
   rt::SetOutputWindow(kThreeWayWindow);
   const auto refusal = CoefficientFieldsRefusal(true, ConversionTypeCode::ThreeWay);
-  if (!refusal) {
-    ClearRefusalLine(kRefusalField);
-    return false;
-  }
-  zap();
-  ShowRefusalLine(kRefusalField, Rect{8, 218, 332, 242}, refusal->text);
-  rt::FocusEditField(refusal->field);
-  rt::SelectEditText(refusal->field, 0, -1);
-  return true;
+  return RefuseField(kRefusalField, Rect{8, 218, 332, 242}, refusal ? refusal->field : 0,
+                     refusal ? std::optional(refusal->text) : std::nullopt);
 }
 
 }  // namespace

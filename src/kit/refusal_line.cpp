@@ -1,6 +1,7 @@
 #include "kit/refusal_line.h"
 
 #include "kit/builders.h"
+#include "kit/sounds.h"
 #include "kit/state.h"
 #include "runtime/windows.h"
 
@@ -28,6 +29,18 @@ void ShowRefusalLine(int16_t field, Rect where, const std::string& text) {
 
 void ClearRefusalLine(int16_t field) {
   if (rt::EditFieldExists(field)) rt::DisposeEditField(field);
+}
+
+bool RefuseField(int16_t field, Rect where, int16_t refused, const std::optional<std::string>& why) {
+  if (!why) {
+    ClearRefusalLine(field);
+    return false;
+  }
+  zap();
+  ShowRefusalLine(field, where, *why);
+  rt::FocusEditField(refused);
+  rt::SelectEditText(refused, 0, -1);
+  return true;
 }
 
 }  // namespace mv
