@@ -38,6 +38,7 @@ int16_t PresentChan2 = 0;
 int16_t RefIsON = 0;
 int32_t RefOffTime = 0;
 int32_t RefOnTime = 0;
+bool ClosingReferenceLeftByKey = false;
 int32_t CycleTime = 0;
 int16_t DeviceInUse = 0;
 int16_t OldChan = 0;
@@ -153,6 +154,7 @@ void ResetControlState() {
   RefIsON = 0;
   RefOffTime = 0;
   RefOnTime = 0;
+  ClosingReferenceLeftByKey = false;
   CycleTime = 0;
   DeviceInUse = 0;
   OldChan = 0;

@@ -101,6 +101,10 @@ extern int16_t RefIsON;
 constexpr int32_t kNeverTick = 2'147'483'647;
 extern int32_t RefOffTime;
 extern int32_t RefOnTime;
+// A sample or digit key pressed once the closing reference was due: the device it put on
+// stays until the period ends or added time moves the reference on, instead of the
+// reference coming straight back over the user's choice in the same pass.
+extern bool ClosingReferenceLeftByKey;
 extern int32_t CycleTime;
 extern int16_t DeviceInUse;
 extern int16_t OldChan;
