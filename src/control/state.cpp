@@ -21,6 +21,7 @@ int16_t TempTriggrON = 0;
 
 std::vector<UnsentSwitchCommand> UnsentSwitchCommands;
 std::vector<SwitchMarker> SwitchMarkersSent;
+DevicesOn DevicesOut;
 int16_t SwitchingMode = 0;
 int16_t nGroups = 0;
 std::string SwitchingNote;
@@ -127,6 +128,7 @@ Str255 DefaultDeviceLabels() {
 void ResetControlState() {
   UnsentSwitchCommands.clear();
   SwitchMarkersSent.clear();
+  DevicesOut = {};
   for (auto& row : alarmsArray) row.fill(0.0f);
   AudibleALARM = 0;
   TriggerON = 0;
