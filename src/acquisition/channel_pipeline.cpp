@@ -114,20 +114,23 @@ void CheckAlarmLimits(int16_t ch, AlarmConditionsRecord& alarm, float value, con
 // group whose reference left every valve shut. One rule for every recording mode.
 bool DeviceSwitchedOff(int16_t valve) {
   if (valve == 0) return false;
-  if (RefIsON == 1 && (SwitchingMode == 2 || SwitchingMode == 4 || SwitchingMode == 6)) {
+  // While switch commands wait for a lost line the valves stand as the last switch the
+  // instrument got left them, and so do the channels read meanwhile.
+  const DevicesOn on = SwitchCommandsUnsent() ? DevicesOut : DevicesOn{RefIsON, OldChan, OldChan2};
+  if (on.refIsOn == 1 && (SwitchingMode == 2 || SwitchingMode == 4 || SwitchingMode == 6)) {
     const bool groupTwo = valve > GroupOneLastDevice(External_AD);
-    return (groupTwo ? OldChan2 : OldChan) == 0;
+    return (groupTwo ? on.group2 : on.group1) == 0;
   }
-  if (RefIsON != 0) return false;
+  if (on.refIsOn != 0) return false;
   switch (SwitchingMode) {
     case 1:
     case 3:
     case 5:
-      return valve != OldChan;
+      return valve != on.group1;
     case 2:
     case 4:
     case 6:
-      return valve != OldChan && valve != OldChan2;
+      return valve != on.group1 && valve != on.group2;
     default:
       return false;
   }

@@ -82,6 +82,7 @@ bool SendUnsentInOrder() {
       m.at = at;
       SwitchMarkersSent.push_back(m);
     }
+    if (unsent.front().leaves) DevicesOut = *unsent.front().leaves;
     unsent.erase(unsent.begin());
   }
   return true;
@@ -91,7 +92,7 @@ bool SendUnsentInOrder() {
 void KeepUnsent(const std::string& bytes, bool reply, bool line) {
   std::vector<UnsentSwitchCommand>& unsent = UnsentSwitchCommands;
   if (unsent.size() >= kMostUnsent) unsent.erase(unsent.begin());
-  unsent.push_back({bytes, reply, line, {}});
+  unsent.push_back({bytes, reply, line, {}, {}});
 }
 
 // A command goes out after every one the line refused before it, or waits with them.
@@ -308,6 +309,13 @@ void SendUnsentSwitches() {
 
 bool SwitchCommandsUnsent() {
   return !UnsentSwitchCommands.empty();
+}
+
+void NoteDevicesRecordedOn(const DevicesOn& on) {
+  if (SwitchCommandsUnsent())
+    UnsentSwitchCommands.back().leaves = on;
+  else
+    DevicesOut = on;
 }
 
 bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b) {

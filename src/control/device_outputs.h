@@ -72,5 +72,9 @@ bool DeviceSwitch(SwitchOp op, int16_t a, int16_t b);
 void SendUnsentSwitches();
 // Whether switch commands the line refused still wait to go out.
 bool SwitchCommandsUnsent();
+// A switch has recorded the devices on: they are on at the instrument now, or once the
+// commands waiting for the line have gone out (DevicesOut follows).
+struct DevicesOn;
+void NoteDevicesRecordedOn(const DevicesOn& on);
 
 }  // namespace mv

@@ -21,6 +21,7 @@ int16_t TempTriggrON = 0;
 
 std::vector<UnsentSwitchCommand> UnsentSwitchCommands;
 std::vector<SwitchMarker> SwitchMarkersSent;
+DevicesOn DevicesOut;
 int16_t SwitchingMode = 0;
 int16_t nGroups = 0;
 std::string SwitchingNote;
@@ -38,6 +39,7 @@ int16_t PresentChan2 = 0;
 int16_t RefIsON = 0;
 int32_t RefOffTime = 0;
 int32_t RefOnTime = 0;
+bool ClosingReferenceLeftByKey = false;
 int32_t CycleTime = 0;
 int16_t DeviceInUse = 0;
 int16_t OldChan = 0;
@@ -126,6 +128,7 @@ Str255 DefaultDeviceLabels() {
 void ResetControlState() {
   UnsentSwitchCommands.clear();
   SwitchMarkersSent.clear();
+  DevicesOut = {};
   for (auto& row : alarmsArray) row.fill(0.0f);
   AudibleALARM = 0;
   TriggerON = 0;
@@ -153,6 +156,7 @@ void ResetControlState() {
   RefIsON = 0;
   RefOffTime = 0;
   RefOnTime = 0;
+  ClosingReferenceLeftByKey = false;
   CycleTime = 0;
   DeviceInUse = 0;
   OldChan = 0;

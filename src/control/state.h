@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,13 @@ struct SwitchMarker {
   bool deviceDigit;  // true: a sequential device marker ('0' + device)
   double at = -1;    // when its command went out, in the program's seconds (-1: not known)
 };
+// The devices on as the sample takers zero by them: whether the reference is on, and the
+// device recorded on in each group (OldChan, OldChan2).
+struct DevicesOn {
+  int16_t refIsOn = 0;
+  int16_t group1 = 0;
+  int16_t group2 = 0;
+};
 // The switch commands the serial line refused (hung up, an adapter pulled out), in the
 // order they were due, with whether each awaits a reply: the valves stand as they were,
 // not as the run records them, until these go out (device_outputs.h).
@@ -72,8 +80,13 @@ struct UnsentSwitchCommand {
   // The markers of the switch this command completes: a switch is marked only once the
   // line took it.
   std::vector<SwitchMarker> markers;
+  // The devices on once it has gone out, when it is the last command of its switch.
+  std::optional<DevicesOn> leaves;
 };
 extern std::vector<UnsentSwitchCommand> UnsentSwitchCommands;
+// The devices on as the last switch the instrument got left them: while commands wait
+// for the line, the valves stand so, not as the run records them.
+extern DevicesOn DevicesOut;
 // The markers of switches that waited for the line and have since gone out, for the
 // recording to draw at the sample it is on.
 extern std::vector<SwitchMarker> SwitchMarkersSent;
@@ -101,6 +114,10 @@ extern int16_t RefIsON;
 constexpr int32_t kNeverTick = 2'147'483'647;
 extern int32_t RefOffTime;
 extern int32_t RefOnTime;
+// A sample or digit key pressed once the closing reference was due: the device it put on
+// stays until the period ends or added time moves the reference on, instead of the
+// reference coming straight back over the user's choice in the same pass.
+extern bool ClosingReferenceLeftByKey;
 extern int32_t CycleTime;
 extern int16_t DeviceInUse;
 extern int16_t OldChan;

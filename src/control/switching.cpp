@@ -68,21 +68,24 @@ int32_t Now() {
 // group's device is one the switch opened among that group's lines: two references in
 // one group (a set-up made on an interface that splits the devices elsewhere) open no
 // line of the other group, which has no device on (0). A group left with every valve
-// shut has its channels zeroed, never stored as read.
+// shut has its channels zeroed, never stored as read. A switch held back by a lost line
+// is recorded at once, but the sample takers zero by the devices the instrument has on
+// until its commands go out.
 void RecordDevicesOn(int16_t a, int16_t b) {
   const int16_t sentA = DeviceSwitchable(a) ? a : int16_t{0};
   if (!TwoGroups()) {
     OldChan = sentA;
-    return;
+  } else {
+    const bool secondSent =
+        SecondGroupSwitchable(External_AD, PrefsArray[PrefsSlot::DigitalOutputCoding]) && DeviceSwitchable(b);
+    const int16_t sentB = secondSent ? b : int16_t{0};
+    const int16_t split = GroupOneLastDevice(External_AD);
+    const auto inGroupOne = [split](int16_t d) { return d >= 1 && d <= split; };
+    const auto inGroupTwo = [split](int16_t d) { return d > split; };
+    OldChan = inGroupOne(sentA) ? sentA : (inGroupOne(sentB) ? sentB : int16_t{0});
+    OldChan2 = inGroupTwo(sentB) ? sentB : (inGroupTwo(sentA) ? sentA : int16_t{0});
   }
-  const bool secondSent =
-      SecondGroupSwitchable(External_AD, PrefsArray[PrefsSlot::DigitalOutputCoding]) && DeviceSwitchable(b);
-  const int16_t sentB = secondSent ? b : int16_t{0};
-  const int16_t split = GroupOneLastDevice(External_AD);
-  const auto inGroupOne = [split](int16_t d) { return d >= 1 && d <= split; };
-  const auto inGroupTwo = [split](int16_t d) { return d > split; };
-  OldChan = inGroupOne(sentA) ? sentA : (inGroupOne(sentB) ? sentB : int16_t{0});
-  OldChan2 = inGroupTwo(sentB) ? sentB : (inGroupTwo(sentA) ? sentA : int16_t{0});
+  NoteDevicesRecordedOn(DevicesOn{RefIsON, OldChan, OldChan2});
 }
 
 }  // namespace

@@ -74,7 +74,15 @@ void SetTimes(double t0, double ticksPerSecond) {
                            static_cast<double>(refint) * kTicksPerMinute);
   CycleTime =
       ScheduleTick(static_cast<double>(RefOffTime) + static_cast<double>(switchint) * kTicksPerMinute);
+  ClosingReferenceLeftByKey = false;
   ClearUnusedTimes();
+}
+
+// A key that puts a sample device on once the closing reference is due (the cycling
+// patterns move the reference time on at each switch, and have none) is the user's
+// choice over the schedule's: the reference does not come back over it.
+void KeyLeavesClosingReference() {
+  if (!CyclingPattern(SwitchingMode) && tick >= RefOnTime) ClosingReferenceLeftByKey = true;
 }
 
 // Times the pattern has no use for are "never".
@@ -149,7 +157,7 @@ std::vector<SwitchMarker> SwitchingOnPass(int32_t now) {
     else
       Mark(out, at, 'S');
   }
-  if (now < RefOnTime) return out;
+  if (now < RefOnTime || ClosingReferenceLeftByKey) return out;
   if (p == 10 && SkipRefsBetweenChannels && DevicesOnBothSides()) {
     RefOffTime = now;
   } else if (RefIsON == 0) {
@@ -165,7 +173,10 @@ std::vector<SwitchMarker> SwitchingOnKeySample() {
   const double at = Now();
   KeyboardSampleON();
   // With no switching pattern the key sends nothing: no switch is marked.
-  if (SwitchingMode != 0) Mark(out, at, 'S');
+  if (SwitchingMode != 0) {
+    KeyLeavesClosingReference();
+    Mark(out, at, 'S');
+  }
   return out;
 }
 
@@ -180,7 +191,10 @@ std::vector<SwitchMarker> SwitchingOnKeyReference() {
 std::vector<SwitchMarker> SwitchingOnDirectSwitch(int16_t n) {
   std::vector<SwitchMarker> out;
   const double at = Now();
-  if (DIRECTSWITCH(n)) Mark(out, at, 'S');
+  if (DIRECTSWITCH(n)) {
+    KeyLeavesClosingReference();
+    Mark(out, at, 'S');
+  }
   return out;
 }
 
@@ -188,6 +202,7 @@ void SwitchingOnAddTime(int32_t w) {
   if (!StartEndPattern(SwitchingMode)) return;
   const double later = static_cast<double>(w) * 60.0 * ChartIntervalInSeconds;
   RefOnTime = ScheduleTick(static_cast<double>(RefOnTime) + std::trunc(later));
+  ClosingReferenceLeftByKey = false;
   SWITCHTOSAMPLE();
 }
 

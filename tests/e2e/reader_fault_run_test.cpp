@@ -688,15 +688,17 @@ class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithPa
     return file;
   }
 
-  // Each switch marker stands at the sample its command went out before: the first
-  // reading the simulator's log shows after the command (of a channel the sample stores
-  // as read) is one of that sample's cells. The run's switches are the `sent` after the
-  // first `before` the instrument got, in the order of the markers.
-  void MarkersStandAtTheSampleTheirCommandsPreceded(
-      const std::array<std::vector<double>, kChannels + 1>& values, size_t before, int sent) const {
+  // The simulator's log: every byte it received, and each reading it sent with the bytes
+  // received by then and its input.
+  struct LoggedReading {
+    size_t after;
+    int input;
+    double value;
+  };
+  std::pair<std::string, std::vector<LoggedReading>> SimulatorLog() const {
     std::ifstream in(simLog_);
     std::string rx;
-    std::vector<std::pair<size_t, double>> readings;  // bytes received by then, value
+    std::vector<LoggedReading> readings;
     for (std::string line; std::getline(in, line);) {
       std::vector<std::string_view> words;
       for (size_t at = 0; at < line.size();) {
@@ -711,13 +713,24 @@ class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithPa
           rx += static_cast<char>(byte);
         }
       } else if (words.size() == 4 && words[1] == "rd") {
-        double v = 0;
-        std::from_chars(words[3].data(), words[3].data() + words[3].size(), v);
-        readings.emplace_back(rx.size(), v);
+        LoggedReading r{rx.size(), 0, 0};
+        std::from_chars(words[2].data(), words[2].data() + words[2].size(), r.input);
+        std::from_chars(words[3].data(), words[3].data() + words[3].size(), r.value);
+        readings.push_back(r);
       }
     }
-    // Half a sample's rise: a cell read in another sample is further off.
-    const double tolerance = kRisingVoltsPerSecond * 0.25 / 2;
+    return {rx, readings};
+  }
+  // Half a sample's rise: a cell read in another sample is further off.
+  static constexpr double kTolerance = kRisingVoltsPerSecond * 0.25 / 2;
+
+  // Each switch marker stands at the sample its command went out before: the first
+  // reading the simulator's log shows after the command (of a channel the sample stores
+  // as read) is one of that sample's cells. The run's switches are the `sent` after the
+  // first `before` the instrument got, in the order of the markers.
+  void MarkersStandAtTheSampleTheirCommandsPreceded(
+      const std::array<std::vector<double>, kChannels + 1>& values, size_t before, int sent) const {
+    const auto [rx, readings] = SimulatorLog();
     std::vector<int32_t> markedAt;
     for (const test::DumpedMarker& m : test::MarkersInDump(dump_))
       if (m.code == 'S' || m.code == 'R') markedAt.push_back(m.sample);
@@ -732,11 +745,11 @@ class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithPa
           lo = mid + 1;
       }
       int readIn = -1;
-      for (const auto& [after, v] : readings) {
+      for (const auto& [after, input, v] : readings) {
         if (after < lo) continue;
         for (int k = 1; k <= kChannels && readIn < 0; ++k)
-          for (size_t i = 0; i < values[k].size(); ++i)
-            if (std::fabs(values[k][i] - v) <= tolerance) readIn = static_cast<int>(i);
+          for (size_t i = 0; i < values[k].size() && readIn < 0; ++i)  // a copy after it is not it
+            if (std::fabs(values[k][i] - v) <= kTolerance) readIn = static_cast<int>(i);
         if (readIn >= 0) break;
       }
       std::printf("%s: switch %d marked at sample %d, its command before the readings of sample %d\n",
@@ -744,6 +757,36 @@ class SwitchingHangUpRunE2E : public ReaderFaultRunE2E, public ::testing::WithPa
                   readIn + 1);
       EXPECT_EQ(markedAt[j], readIn) << "switch " << j + 1 << "\n" << dump_;
     }
+  }
+
+  // Channels 1 and 2 (devices 2 and 3) are zeroed in a sample exactly while the device
+  // the instrument had on when that sample was read (its last switch command before the
+  // readings, in the log's order of bytes) is another than the reference and their own.
+  void ZerosFollowTheDeviceTheInstrumentHad(
+      const std::array<std::vector<double>, kChannels + 1>& values) const {
+    const auto [rx, readings] = SimulatorLog();
+    const auto device = [&](int16_t d) {
+      return Switches(SableOutputCommand(PrefsArray[PrefsSlot::DigitalOutputCoding], d, 0, false)).at(0);
+    };
+    int checked = 0;
+    for (const auto& [after, input, v] : readings) {
+      if (input != 3) continue;  // channel 3, on no device, tells the sample
+      const auto at = std::find_if(values[3].begin(), values[3].end(),
+                                   [&](double cell) { return std::fabs(cell - v) <= kTolerance; });
+      if (at == values[3].end()) continue;
+      const auto i = static_cast<size_t>(at - values[3].begin());
+      const std::vector<std::string> got = Switches(rx.substr(0, after));
+      if (got.empty()) continue;
+      ++checked;
+      const std::string& on = got.back();
+      for (const auto& [k, own] : {std::pair{1, device(2)}, std::pair{2, device(3)}}) {
+        EXPECT_EQ(values[k][i] == 0, on != own && on != device(1))
+            << "sample " << i + 1 << " channel " << k << " = " << values[k][i] << ", read after " << on
+            << "\n"
+            << dump_;
+      }
+    }
+    EXPECT_GT(checked, 0);
   }
 
   // The switch commands received, decoded.
@@ -801,6 +844,7 @@ TEST_P(SwitchingHangUpRunE2E, OnlySwitchesTheInstrumentGotAreMarked) {
   for (size_t i = Switches(beforeRun).size(); i < got.size(); ++i) kinds += got[i] == reference ? 'R' : 'S';
   EXPECT_EQ(marked, kinds);
   MarkersStandAtTheSampleTheirCommandsPreceded(values, Switches(beforeRun).size(), sent);
+  if (row.twoDevices && !row.zeroLink) ZerosFollowTheDeviceTheInstrumentHad(values);
   std::printf("%s: %d switches sent in the run, %zu marked (%s)\n",
               ::testing::UnitTest::GetInstance()->current_test_info()->name(), sent, marked.size(),
               marked.c_str());
@@ -880,6 +924,16 @@ const SwitchingLoss kSwitchingLosses[] = {
     // the reference (4.8 s): the sample after it stores copies, channel 1's never of the
     // reading its zero stood in for while device 3 was on.
     {"UI3LostAsTheReferenceIsDue", sim::Kind::UI3, {{19, 1.5}}, "wait 8\nhold Escape\n", 1.0, 3.0, true, true},
+    // Lost for 3 s once device 3 is on (3.6 s), across the reference and device 2 due at
+    // 4.8 s and 6 s: until they go out, samples are zeroed as device 3 leaves them.
+    {"UI3LostAcrossTwoSwitches",
+     sim::Kind::UI3,
+     {{0, 3.0, 3}},
+     "wait 10\nhold Escape\n",
+     2.5,
+     5.0,
+     true,
+     true},
     // The same with channel 3 zero-linked to channel 1: the copies the lost line leaves
     // hold neither channel's reading that the zero stood in for.
     {"UI3LinkedLostAsTheReferenceIsDue",

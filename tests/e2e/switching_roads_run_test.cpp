@@ -334,6 +334,18 @@ const RoadRun kRuns[] = {
      {DT500Lines({}), DT500Lines({1}), DT500Lines({1}), DT500Lines({3}), DT500Lines({1}), DT500Lines({4}),
       DT500Lines({1}), DT500Lines({1}), DT500Lines({})},
      {"R", "3", "R", "4", "R"}, 1, false, {}, "", true, {'3', '1', '4', '1'}},
+    // A key held after the closing reference came on (sample 126): its device goes on once,
+    // and the reference does not come straight back over it; the run's end puts it on.
+    {"UI2DigitKeyHeldInTheClosingReference", sim::Kind::UI2, 1, true, 1, 0.1f, 0.0f, 1, 0, {3, 4}, 15, 150,
+     "", nullptr, {{20, '+', 3}, {130, '4', 3}}, SableSwitches,
+     {SableLines({1}), SableLines({1}), SableLines({3}), SableLines({1}), SableLines({4}), SableLines({1}),
+      SableLines({})},
+     {"R", "3", "R", "4"}, 1, false, {}, "", true, {'3', '1', '4'}},
+    {"DT500SampleKeyHeldInTheClosingReference", sim::Kind::DT500, 3, true, 1, 0.1f, 0.0f, 1, 0, {3, 4}, 15, 150,
+     "", nullptr, {{20, '4', 3}, {130, '+', 3}}, DataTakerSwitches,
+     {DT500Lines({}), DT500Lines({1}), DT500Lines({1}), DT500Lines({4}), DT500Lines({1}), DT500Lines({3}),
+      DT500Lines({1}), DT500Lines({})},
+     {"R", "4", "R", "3"}, 1, false, {}, "", true, {'4', '1', '3'}},
 };
 // clang-format on
 
