@@ -30,7 +30,7 @@ constexpr int kNone = -1;
 
 struct Files {
   std::vector<StoredFile> files;
-  std::vector<std::vector<double>> text;
+  std::vector<TextRow> text;
   SimLog log;
 };
 
@@ -280,7 +280,7 @@ const Breach kBreaches[] = {
      [](Files& r) {
        r.files[0].gaps = {{20, 0.5}};
      }},
-    {"TextRowAtAnotherTime", kText, [](Files& r) { r.text[5][0] += 0.5; }},
+    {"TextRowAtAnotherTime", kText, [](Files& r) { r.text[5][0].value += 0.5; }},
     {"FeedbackWithinItsStepsAndTheLastAfterIt", kNone, [](Files& r) { Outputs(r, 1.4); }, false, false, true},
     {"FeedbackPastItsLastStepToARail", kOutputs, [](Files& r) { Outputs(r, 5); }, false, false, true},
     {"SwitchedChannelZeroedWhileItsDeviceIsOff", kNone, [](Files& r) { Switch(r, true); }, false, true},
@@ -423,6 +423,11 @@ const Breach kBreaches[] = {
      [](Files& r) { r.files[0].cells[1][7] = 0; }},
     {"AStreamedValueNotItsLines", kLookup, [](Files&) {}, false, false, false, true, 0,
      [](Files& r) { r.files[0].cells[1][7] *= 1.001; }},
+    // Each text value is the chart file's to the digits written.
+    {"ATextValueRoundedToTheDigitsWritten", kNone,
+     [](Files& r) { r.text[5][1] = TextNumber(std::round(r.text[5][1].value * 1e4) / 1e4, 5e-5); }},
+    {"ATextValueOffInItsLastDigitWritten", kText,
+     [](Files& r) { r.text[5][1] = TextNumber(r.text[5][1].value + 3e-6, 5e-7); }},
 };
 
 void PrintTo(const Breach& b, std::ostream* out) {

@@ -1,6 +1,7 @@
 #include "soak/check.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <set>
 #include <sstream>
@@ -15,6 +16,13 @@ namespace {
 // The most a drawn count may fall short of the run's length, less what faults and
 // pauses took: the interface's pace and a loaded machine.
 constexpr double kCountShare = 0.85;
+
+// A value with every digit it holds (the shortest that reads back as it).
+std::string Digits(double v) {
+  char text[32];
+  const auto r = std::to_chars(text, text + sizeof text, v);
+  return std::string(text, r.ptr);
+}
 
 }  // namespace
 
@@ -37,7 +45,7 @@ class Checker {
   Checker(const Plan& p, const Options& o, const SimLog& log, const std::vector<StoredFile>& files)
       : p_(p), o_(o), log_(log), files_(files), sweeps_(p, log) {}
 
-  Report Run(const std::vector<std::vector<double>>& text, const std::vector<Usage>& usage) {
+  Report Run(const std::vector<TextRow>& text, const std::vector<Usage>& usage) {
     // A streamed line a freeze held back is timed by when its burst came, not its value.
     times_.countedAs = "samples on a line a freeze held back, timed by its burst";
     CheckDecoded();
@@ -325,7 +333,7 @@ class Checker {
 
   // The text save of the last period: its rows the chart file's samples, each row's
   // time by the same rule, from the same origin.
-  void CheckText(const StoredFile& f, const std::vector<std::vector<double>>& rows) {
+  void CheckText(const StoredFile& f, const std::vector<TextRow>& rows) {
     if (!f.problem.empty() || f.cells.empty()) return;
     const std::size_t n = f.cells.front().size();
     if (rows.size() != n)
@@ -335,20 +343,24 @@ class Checker {
     double origin = 0;
     for (std::size_t k = 0; k < std::min(n, rows.size()); ++k) {
       ++text_.checked;
-      const std::vector<double>& row = rows[k];
+      const TextRow& row = rows[k];
       if (row.size() != f.cells.size() + 1) {
         text_.Fail("text row " + std::to_string(k + 1) + " holds " + std::to_string(row.size()) + " numbers");
         continue;
       }
-      if (k == 0) origin = row[0] - stored[0];
-      if (std::fabs(row[0] - origin - stored[k]) > 0.002 + 1e-6 * std::fabs(row[0]))
-        text_.Fail("text row " + std::to_string(k + 1) + " at " + Seconds(row[0] - origin) +
+      const double t = row[0].value;
+      if (k == 0) origin = t - stored[0];
+      if (std::fabs(t - origin - stored[k]) > 0.002 + 1e-6 * std::fabs(t))
+        text_.Fail("text row " + std::to_string(k + 1) + " at " + Seconds(t - origin) +
                    " s, the chart file's rule " + Seconds(stored[k]) + " s");
+      // Each value is the chart file's to the last digit written: the file's number
+      // rounded to that digit (a copy of the sample before differs in its last digits).
       for (std::size_t c = 0; c < f.cells.size(); ++c) {
         const double v = f.cells[c][k];
-        if (std::fabs(row[c + 1] - v) > 1e-4 * std::max(1.0, std::fabs(v)))
+        const TextNumber& n = row[c + 1];
+        if (!(std::fabs(n.value - v) <= n.half + 1e-12 * std::fabs(v)))
           text_.Fail("text row " + std::to_string(k + 1) + " channel " + std::to_string(c + 1) + " " +
-                     std::to_string(row[c + 1]) + ", the chart file " + std::to_string(v));
+                     Digits(n.value) + ", the chart file " + Digits(v));
       }
     }
   }
@@ -538,8 +550,7 @@ std::string Report::Text() const {
 }
 
 Report Check(const Plan& plan, const Options& o, const std::vector<StoredFile>& files,
-             const std::vector<std::vector<double>>& text, const SimLog& log,
-             const std::vector<Usage>& usage) {
+             const std::vector<TextRow>& text, const SimLog& log, const std::vector<Usage>& usage) {
   return Checker(plan, o, log, files).Run(text, usage);
 }
 

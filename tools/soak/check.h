@@ -32,8 +32,15 @@ struct StoredFile {
   std::string problem;                             // why it did not decode
 };
 StoredFile ParseDump(const std::string& name, const std::string& dump);
-// A text save as mvdump prints it: each row's time and values.
-std::vector<std::vector<double>> ParseTextDump(const std::string& dump);
+// A number of a text save: its value, and half a unit of the last digit written (0: the
+// value is exact).
+struct TextNumber {
+  TextNumber(double v = 0, double halfDigit = 0) : value(v), half(halfDigit) {}
+  double value, half;
+};
+using TextRow = std::vector<TextNumber>;
+// A text save as mvdump prints it: each row's time and values, with their digits.
+std::vector<TextRow> ParseTextDump(const std::string& dump);
 
 // The file's own rule for the time of each of its samples, from its first: sample k
 // stands k intervals on, plus every pause and gap the pause log records at or before
@@ -138,7 +145,6 @@ struct Report {
 // Files in the order they were written: the period files, then the last save, whose
 // text form (rows of time and values) is `text`.
 Report Check(const Plan& plan, const Options& o, const std::vector<StoredFile>& files,
-             const std::vector<std::vector<double>>& text, const SimLog& log,
-             const std::vector<Usage>& usage);
+             const std::vector<TextRow>& text, const SimLog& log, const std::vector<Usage>& usage);
 
 }  // namespace mv::soak

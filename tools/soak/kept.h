@@ -15,7 +15,7 @@ inline constexpr const char *kRoot = "period", *kLast = "last.kstr", *kLastText 
 
 struct KeptRun {
   std::vector<StoredFile> files;  // the period files by number, then the last save
-  std::vector<std::vector<double>> text;
+  std::vector<TextRow> text;
   SimLog log;
   std::vector<Usage> usage;
 };

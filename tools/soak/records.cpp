@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <sstream>
 
 #include "soak/check.h"
@@ -114,8 +115,27 @@ std::vector<double> FileRuleTimes(const StoredFile& f) {
   return times;
 }
 
-std::vector<std::vector<double>> ParseTextDump(const std::string& dump) {
-  std::vector<std::vector<double>> rows;
+namespace {
+
+// A number as text, with half a unit of its last digit: "12.345" 0.0005, "-1.5e-03"
+// 0.00005, "-99999" 0.5. Nothing when the text is no number.
+std::optional<TextNumber> WrittenNumber(const std::string& text) {
+  double v = 0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (r.ec != std::errc()) return std::nullopt;
+  const std::string_view number(text.data(), static_cast<std::size_t>(r.ptr - text.data()));
+  const std::size_t e = std::min(number.find_first_of("eE"), number.size()), dot = number.find('.');
+  const long decimals = dot < e ? static_cast<long>(e - dot - 1) : 0;
+  long exponent = 0;
+  if (e < number.size())
+    std::from_chars(number.data() + e + 1 + (number[e + 1] == '+'), number.data() + number.size(), exponent);
+  return TextNumber(v, 0.5 * std::pow(10.0, static_cast<double>(exponent - decimals)));
+}
+
+}  // namespace
+
+std::vector<TextRow> ParseTextDump(const std::string& dump) {
+  std::vector<TextRow> rows;
   std::istringstream lines(dump);
   for (std::string line; std::getline(lines, line);) {
     const std::size_t open = line.find(": '");
@@ -124,8 +144,8 @@ std::vector<std::vector<double>> ParseTextDump(const std::string& dump) {
     text = text.substr(0, text.rfind('\''));
     for (std::size_t tab; (tab = text.find("\\x09")) != std::string::npos;) text.replace(tab, 4, " ");
     std::istringstream in(text);
-    std::vector<double> cells;
-    for (std::string v; in >> v;) cells.push_back(std::strtod(v.c_str(), nullptr));
+    TextRow cells;
+    for (std::string v; in >> v;) cells.push_back(WrittenNumber(v).value_or(TextNumber(std::nan(""))));
     rows.push_back(std::move(cells));
   }
   return rows;

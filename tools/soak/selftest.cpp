@@ -265,14 +265,26 @@ const std::vector<Break>& Breaks() {
       {"a text row at another time", kText,
        [](KeptRun& k, const Plan&, const Options&) {
          if (k.text.size() < 6) return false;
-         k.text[5][0] += 0.5;
+         k.text[5][0].value += 0.5;
          return true;
        }},
       {"a text value not the chart file's", kText,
        [](KeptRun& k, const Plan&, const Options&) {
          if (k.text.size() < 6 || k.text[5].size() < 2) return false;
-         k.text[5][1] += 1;
+         k.text[5][1].value += 1;
          return true;
+       }},
+      // The row before's number, digits and all, where the two differ: at a short
+      // interval on a long run the channels move by parts in a hundred thousand.
+      {"a text value the sample before's", kText,
+       [](KeptRun& k, const Plan&, const Options&) {
+         for (std::size_t r = k.text.size() / 2; r < k.text.size(); ++r)
+           for (std::size_t c = 1; c < k.text[r].size() && r > 0 && c < k.text[r - 1].size(); ++c)
+             if (k.text[r][c].value != k.text[r - 1][c].value && k.text[r - 1][c].value != -99999) {
+               k.text[r][c] = k.text[r - 1][c];
+               return true;
+             }
+         return false;
        }},
       // The sawtooth's (last) channel, whose reading is its sweep's alone: its value the
       // sample before's, and its request gone from the log.
