@@ -154,6 +154,25 @@ void HeldBackLine(Files& r, bool inLog) {
   RenumberText(r, kInterval);
 }
 
+// Sample k's last reply (channel 2's) cut in two, its rest 0.3 s after its request, in a
+// fault's span: the sample stands when the rest came, after a gap that long (logged and
+// marked), and the samples after it are read that much later.
+void PartialRestAt(Files& r, int k) {
+  constexpr double kRest = 0.3;
+  for (int part = 0, first = 0; part < 2; first += static_cast<int>(r.files[part].cells[0].size()), ++part)
+    for (auto& channel : r.files[part].cells)
+      for (std::size_t i = 0; i < channel.size(); ++i)
+        if (first + static_cast<int>(i) > k) channel[i] += kRate * kRest;
+  for (std::size_t i = 2 * static_cast<std::size_t>(k) + 2; i < r.log.replies.size(); ++i)
+    r.log.replies[i] += kRest;
+  r.log.replies.push_back(r.log.replies[2 * static_cast<std::size_t>(k) + 1] + kRest);
+  std::sort(r.log.replies.begin(), r.log.replies.end());
+  r.files[0].gaps.insert(r.files[0].gaps.begin(), {k, kRest});
+  r.files[0].markers.insert(r.files[0].markers.begin(), {k + 1, 166});
+  r.log.faults = {{kOrigin + 1 + kInterval * k, kOrigin + 1 + kInterval * k + kRest + 0.05}};
+  RenumberText(r, kInterval);
+}
+
 // `n` replies stored nowhere between the run's start and its first sample.
 void RepliesBeforeTheFirstSample(Files& r, int n) {
   for (int i = 0; i < n; ++i) r.log.replies.push_back(kOrigin + 1 - 0.28 + 0.035 * i);
@@ -423,6 +442,13 @@ const Breach kBreaches[] = {
      [](Files& r) { r.files[0].cells[1][7] = 0; }},
     {"AStreamedValueNotItsLines", kLookup, [](Files&) {}, false, false, false, true, 0,
      [](Files& r) { r.files[0].cells[1][7] *= 1.001; }},
+    // A reading stands when its reply is in: a reply cut in two, when its rest came.
+    {"ASampleStandsWhenItsPartialReplysRestCame", kNone, [](Files& r) { PartialRestAt(r, 12); }, false, false,
+     false, false, 0,
+     [](Files& r) {
+       ReadAt(r, 12, 1)->fault = "partial";
+       ReadAt(r, 12, 1)->restMs = 300;
+     }},
     // Each text value is the chart file's to the digits written.
     {"ATextValueRoundedToTheDigitsWritten", kNone,
      [](Files& r) { r.text[5][1] = TextNumber(std::round(r.text[5][1].value * 1e4) / 1e4, 5e-5); }},
