@@ -30,6 +30,8 @@ struct StoredFile {
   std::vector<IntervalChange> changes;             // from the pause log's cautions, in order
   double firstInterval = 0;                        // the interval sample 0 stood at
   std::string problem;                             // why it did not decode
+  // When its save began and ended (wall clock), as the file system stamped it; -1 unknown.
+  double saveBegun = -1, saveEnded = -1;
 };
 StoredFile ParseDump(const std::string& name, const std::string& dump);
 // A number of a text save: its value, and half a unit of the last digit written (0: the
@@ -71,7 +73,7 @@ struct SimLog {
   std::vector<double> outputBytes;                 // an ADC-1's device output bytes (64..127 alone)
   std::vector<std::pair<double, double>> output2;  // a Sable's analog output commands: output 2's volts
   long burstCount = 0;                             // a DT800's last "RX;BURST(count,rate)"
-  long burstsAsked = 0;                            // its "X" commands: each records a block
+  std::vector<double> bursts;                      // its "X" commands: each records a block
   // Every reading the instrument took when asked ("rd"), with the faults that kept its
   // replies from going out well ("rf": the worst of them, and how long after its
   // request), and the hang-ups (which lose what is on its way).

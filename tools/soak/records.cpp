@@ -256,7 +256,7 @@ SimLog ParseSimLog(const std::string& text) {
         const long b = std::strtol(rest.substr(3, 2).c_str(), nullptr, 16);
         if (b >= 64 && b <= 127) log.outputBytes.push_back(t);
       }
-      if (rest == "rx 58 0D" || rest.rfind("rx 58 0D ", 0) == 0) ++log.burstsAsked;
+      if (rest == "rx 58 0D" || rest.rfind("rx 58 0D ", 0) == 0) log.bursts.push_back(t);
       // "o" and its byte: under the three-bit word (the coding a new installation
       // starts with) device d is the byte d - 1.
       // A fast scope's burst: its count of values.

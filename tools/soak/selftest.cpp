@@ -389,7 +389,7 @@ bool CopyRun(const fs::path& dir, const fs::path& copy) {
   fs::create_directories(copy / "documents", ec);
   for (const char* name : {"sim.log", "usage.txt"}) fs::copy_file(dir / name, copy / name, ec);
   fs::copy(dir / "documents", copy / "documents", fs::copy_options::recursive, ec);
-  return !ec;
+  return !ec && KeepSaveTimes(dir, copy);
 }
 
 // A fast-scope run's breaks, on its saved sweeps as decoded.
@@ -433,8 +433,9 @@ const std::vector<ScopeBreak>& ScopeBreaks() {
          sweeps.insert(sweeps.begin() + at + 1, copy);
          return true;
        }},
-      // The latest other block read before the last one: a block tells its number only
-      // modulo the tags' stride, so an old block shows as old within half a stride of it.
+      // The latest other block read before the last one, saved again with the last: a
+      // block tells its number only modulo the tags' stride, so an old block shows as old
+      // within a stride of the blocks asked for before its save.
       {"an old block saved for a last Tab", kOnce,
        [](std::vector<ScopeSweep>& sweeps) {
          ScopeSweep* s = nullptr;
@@ -448,6 +449,7 @@ const std::vector<ScopeBreak>& ScopeBreaks() {
          if (!s) return false;
          ScopeSweep copy = *s;
          copy.name = "sweep " + std::to_string(sweeps.size() + 1);
+         copy.saved = last->saved;
          sweeps.push_back(copy);
          return true;
        }},
@@ -466,7 +468,7 @@ const std::vector<ScopeBreak>& ScopeBreaks() {
 
 int SelfTestScope(const Plan& plan, const Options& o, const fs::path& dir) {
   const KeptRun kept = LoadKept(dir);
-  const std::vector<ScopeSweep> sweeps = LoadSweeps(dir / "documents");
+  const std::vector<ScopeSweep> sweeps = LoadSweeps(dir);
   const Report base = CheckScopeSweeps(plan, o, sweeps, kept.log, kept.usage);
   std::printf("the kept run as it stands:\n%s", base.Text().c_str());
   const std::vector<long> before = Violations(base);
