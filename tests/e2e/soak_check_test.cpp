@@ -185,6 +185,13 @@ void SavedSlowly(Files& r, double took, double late) {
   RenumberText(r, kInterval);
 }
 
+// Sample 7 a sample of -99999 alone in a streaming instrument's run; with `noise`, the
+// line it read came with line noise in it.
+void StreamedMinus(Files& r, bool noise) {
+  for (auto& channel : r.files[0].cells) channel[7] = -99999;
+  r.log.lines[7].clean = !noise;
+}
+
 // `n` replies stored nowhere between the run's start and its first sample.
 void RepliesBeforeTheFirstSample(Files& r, int n) {
   for (int i = 0; i < n; ++i) r.log.replies.push_back(kOrigin + 1 - 0.28 + 0.035 * i);
@@ -454,6 +461,18 @@ const Breach kBreaches[] = {
      [](Files& r) { r.files[0].cells[1][7] = 0; }},
     {"AStreamedValueNotItsLines", kLookup, [](Files&) {}, false, false, false, true, 0,
      [](Files& r) { r.files[0].cells[1][7] *= 1.001; }},
+    // A streamed sample holds one line's fields: -99999 or a copy stands only where the
+    // read failed, which the log shows as a line with line noise, short, or none.
+    {"AStreamedSampleOfMinusWhereItsLineCameWithNoise", kNone, [](Files&) {}, false, false, false, true, 0,
+     [](Files& r) { StreamedMinus(r, true); }},
+    {"AStreamedSampleOfMinusWhereItsLineCameWhole", kAnswered, [](Files&) {}, false, false, false, true, 0,
+     [](Files& r) { StreamedMinus(r, false); }},
+    {"AStreamedSampleTheOneBeforesWhereItsLineCameWhole", kAnswered, [](Files&) {}, false, false, false, true, 0,
+     [](Files& r) {
+       for (auto& channel : r.files[0].cells) channel[7] = channel[6];
+     }},
+    {"AStreamedChannelMinusWhereItsLineHoldsAValue", kAnswered, [](Files&) {}, false, false, false, true, 0,
+     [](Files& r) { r.files[0].cells[0][7] = -99999; }},
     // A period begins one interval after its save: a slow save delays it, a lost sample
     // leaves its period file short.
     {"StreamPeriodBegunAnIntervalAfterASlowSave", kNone, [](Files& r) { SavedSlowly(r, 0.15, 0); }, false,

@@ -67,8 +67,12 @@ struct SimLog {
   struct Line {
     double sent = 0;
     std::vector<double> fields;
+    bool clean = true;  // no byte of line noise (outside printable text, a tab aside)
   };
   std::vector<Line> lines;
+  // Its lines that did not go out well ("rf"): when, and the fault (silent, garbage,
+  // freeze, hangup, partial, or held when only the lines before kept it back).
+  std::vector<std::pair<double, std::string>> lineFaults;
   std::vector<std::pair<double, int>> outputs;     // a Sable's device commands: the device on
   std::vector<double> outputBytes;                 // an ADC-1's device output bytes (64..127 alone)
   std::vector<std::pair<double, double>> output2;  // a Sable's analog output commands: output 2's volts

@@ -180,15 +180,19 @@ void TakeLineStarts(SimLog& log, double t, const std::string& rest, bool& ended)
 
 // A "tx" chunk's bytes (hex pairs after "tx") into the stream's lines: each complete at
 // the chunk that carries its CR.
-void TakeStreamBytes(SimLog& log, double t, const std::string& rest, std::string& pending) {
+void TakeStreamBytes(SimLog& log, double t, const std::string& rest, SimLog::Line& pending,
+                     std::string& text) {
   for (std::size_t i = 2; i + 3 <= rest.size() && rest[i] == ' '; i += 3) {
-    const char c = static_cast<char>(std::strtol(rest.substr(i + 1, 2).c_str(), nullptr, 16));
+    const long byte = std::strtol(rest.substr(i + 1, 2).c_str(), nullptr, 16);
+    const char c = static_cast<char>(byte);
     if (c != '\r' && c != '\n') {
-      pending += c;
+      text += c;
+      pending.clean = pending.clean && ((byte >= 0x20 && byte < 0x7F) || c == '\t');
       continue;
     }
-    if (!pending.empty()) log.lines.push_back({t, StreamFields(pending)});
-    pending.clear();
+    if (!text.empty()) pending.sent = t, pending.fields = StreamFields(text), log.lines.push_back(pending);
+    text.clear();
+    pending = {};
   }
 }
 
@@ -202,6 +206,7 @@ SimLog ParseSimLog(const std::string& text) {
   bool streams = false, lineEnded = true;
   std::string opening;  // the first bytes sent, as logged
   std::string pending;
+  SimLog::Line pendingLine;
   int chunksSinceRead = 2;  // reply chunks sent since the last reading was logged
   for (std::string line; std::getline(in, line);) {
     const double us = NumberAfter(line, 0);
@@ -223,11 +228,13 @@ SimLog ParseSimLog(const std::string& text) {
       continue;
     }
     if (rest.rfind("rf ", 0) == 0) {
-      if (log.reads.empty()) continue;
       std::istringstream fields(rest.substr(3));
       std::string fault;
       int ms = 0;
       fields >> fault >> ms;
+      // A streaming instrument's line: it answers no request.
+      if (streams) log.lineFaults.emplace_back(t, fault);
+      if (streams || log.reads.empty()) continue;
       SimLog::Read& r = log.reads.back();
       // A slow reply within the time-out does not outweigh one that failed.
       if (r.fault.empty() || r.fault == "slow") r.fault = fault, r.ms = ms, r.faultAt = t;
@@ -246,9 +253,9 @@ SimLog ParseSimLog(const std::string& text) {
         static const std::string kName = " 21 21 21";
         opening += rest.substr(2, 9 - opening.size());
         streams = kName.compare(0, opening.size(), opening) == 0;
-        if (!streams) log.lines.clear(), pending.clear();
+        if (!streams) log.lines.clear(), pending.clear(), pendingLine = {};
       }
-      if (streams) TakeStreamBytes(log, t, rest, pending);
+      if (streams) TakeStreamBytes(log, t, rest, pendingLine, pending);
     } else if (rest.rfind("rx", 0) == 0) {
       log.requests.push_back(t);
       chunksSinceRead = 2;  // a reply's bytes after the next request are no rest of it

@@ -86,6 +86,28 @@ std::vector<SimLog::Read>::iterator LastChannelRead(KeptRun& k, const Plan& p, c
   return k.log.reads.end();
 }
 
+// A streaming instrument's sample from the middle of f on whose line, and every line
+// within two seconds of it, came whole with the port open; 0 when none (or no stream).
+std::size_t QuietStreamSample(const KeptRun& k, const Plan& p, const StoredFile& f) {
+  if (!p.kind->streams) return 0;
+  const auto field = static_cast<std::size_t>(p.inputs.front() - 1);
+  for (std::size_t at = Middle(f); at + 1 < Samples(f); ++at) {
+    const auto line = std::find_if(k.log.lines.begin(), k.log.lines.end(), [&](const SimLog::Line& l) {
+      return field < l.fields.size() && SameValue(f.cells.front()[at], AsStored(*p.kind, l.fields[field]));
+    });
+    if (line == k.log.lines.end()) continue;
+    const auto near = [&](double t) { return std::fabs(t - line->sent) < 2; };
+    const bool quiet = std::none_of(k.log.lineFaults.begin(), k.log.lineFaults.end(),
+                                    [&](const auto& r) { return near(r.first); }) &&
+                       std::none_of(k.log.hangups.begin(), k.log.hangups.end(), near) &&
+                       std::all_of(k.log.lines.begin(), k.log.lines.end(), [&](const SimLog::Line& l) {
+                         return !near(l.sent) || (l.clean && l.fields.size() > field);
+                       });
+    if (quiet) return at;
+  }
+  return 0;
+}
+
 // Deletes the period file `which` (1-based order) or every data file (0).
 FileEdit Remove(int which) {
   return [which](const fs::path& docs) {
@@ -300,11 +322,28 @@ const std::vector<Break>& Breaks() {
          f->cells.back()[at] = f->cells.back()[at - 1];
          return true;
        }},
+      // On a streaming instrument the other channels' values name the line it came from.
       {"-99999 where the log has a good reply", kAnswered,
+       [](KeptRun& k, const Plan&, const Options&) {
+         StoredFile* f = WithSamples(k, 40);
+         if (!f) return false;
+         f->cells.front()[Middle(*f)] = -99999;
+         return true;
+       }},
+      {"a streamed sample of -99999 where every line came whole", kAnswered,
        [](KeptRun& k, const Plan& p, const Options&) {
          StoredFile* f = WithSamples(k, 40);
-         if (!f || p.kind->streams) return false;
-         f->cells.front()[Middle(*f)] = -99999;
+         const std::size_t at = f ? QuietStreamSample(k, p, *f) : 0;
+         if (at == 0) return false;
+         for (auto& channel : f->cells) channel[at] = -99999;
+         return true;
+       }},
+      {"a streamed sample the one before's where every line came whole", kAnswered,
+       [](KeptRun& k, const Plan& p, const Options&) {
+         StoredFile* f = WithSamples(k, 40);
+         const std::size_t at = f ? QuietStreamSample(k, p, *f) : 0;
+         if (at == 0) return false;
+         for (auto& channel : f->cells) channel[at] = channel[at - 1];
          return true;
        }},
       // A request that went unanswered is a time-out with nothing arriving, which
