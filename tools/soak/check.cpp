@@ -20,6 +20,13 @@ constexpr double kCountShare = 0.85;
 // intervals' scans, and a scan under way as a sample is due.
 constexpr double kScansShare = 0.25;
 
+// A value with every digit it holds (the shortest that reads back as it).
+std::string Digits(double v) {
+  char text[32];
+  const auto r = std::to_chars(text, text + sizeof text, v);
+  return std::string(text, r.ptr);
+}
+
 }  // namespace
 
 std::string Seconds(double s) {
@@ -42,7 +49,7 @@ class Checker {
           const std::string& screen)
       : p_(p), o_(o), log_(log), files_(files), screen_(screen), sweeps_(p, log) {}
 
-  Report Run(const std::vector<std::vector<double>>& text, const std::vector<Usage>& usage) {
+  Report Run(const std::vector<TextRow>& text, const std::vector<Usage>& usage) {
     // A streamed line a freeze held back is timed by when its burst came, not its value.
     times_.countedAs = "samples on a line a freeze held back, timed by its burst";
     CheckDecoded();
@@ -109,28 +116,24 @@ class Checker {
     }
   }
 
+  // An interface slower than the interval from the run's start stores at its own pace
+  // (the files say which, and CheckInterval holds them to the readings), until the
+  // interval is changed in a pause.
   double ExpectedSamples() const {
     double interval = p_.interval, expected = 0, from = 0;
+    bool changed = false;
     const auto segment = [&](double to) {
       const double lost = sweeps_.FaultSecondsIn(from, to);
-      const double pace = std::max(interval, HeaderInterval(interval));
+      const double pace = changed ? interval : std::max(interval, keptPace_);
       expected += std::max(0.0, to - from - lost) / pace;
     };
     for (const Pause& pause : p_.pauses) {
       segment(pause.at);
       from = pause.at + pause.seconds;
-      if (pause.newInterval > 0) interval = pause.newInterval;
+      if (pause.newInterval > 0) interval = pause.newInterval, changed = true;
     }
     segment(o_.seconds);
     return expected;
-  }
-  // A pace the files say the interface kept, slower than the interval asked for.
-  double HeaderInterval(double asked) const {
-    double kept = asked;
-    for (const StoredFile& f : files_)
-      if (f.problem.empty() && f.changes.empty() && f.interval > asked && f.interval < asked * 2)
-        kept = f.interval;
-    return kept;
   }
 
   void CheckHole(const Sample& a, const Sample& b) {
@@ -227,11 +230,11 @@ class Checker {
     if (asked_ == 0) {
       asked_ = p_.interval;
       const double kept = KeptPace(first);
-      if (f.firstInterval > asked_ && kept > asked_ * 1.02) {
+      if (f.firstInterval > asked_ && !same(f.firstInterval, asked_) && kept > asked_ * 1.02) {
         times_.notes.push_back("the interface keeps " + Seconds(kept) + " s at best where " +
                                Seconds(asked_) + " s was asked; the files store " +
                                std::to_string(f.firstInterval) + " s");
-        asked_ = f.firstInterval;
+        asked_ = keptPace_ = f.firstInterval;
       }
     }
     ++times_.checked;
@@ -253,18 +256,44 @@ class Checker {
     return d[d.size() / 2];
   }
 
-  // Sample k is stored by its file's rule; against when it was read (its last reading
-  // that stood), the file's start being where the readings put it.
-  // When the file's time 0 stood on the wall clock: where its samples' readings put it.
+  // Sample k's reading stood within this of the time its file's rule stores it at.
+  static double TimeLimit(const Sample& s) { return std::max(s.interval, 0.05) + s.e + 0.005; }
+  // When the file's time 0 stood on the wall clock: where most of its samples' readings
+  // put it. An interface that keeps its own pace has its grid fitted so that every sample
+  // stands within the rule anywhere across it: there, the origin that the most samples
+  // stand within the rule of.
   double FileOrigin(const StoredFile& f, std::size_t first) const {
     const std::vector<double> stored = FileRuleTimes(f);
     std::vector<double> offsets;
+    std::vector<std::pair<double, int>> edges;  // each sample's band of origins: +1 in, -1 out
     for (std::size_t i = first; i < all_.size(); ++i)
-      if (all_[i].T >= 0) offsets.push_back(all_[i].T - stored[static_cast<std::size_t>(all_[i].index)]);
+      if (all_[i].T >= 0) {
+        offsets.push_back(all_[i].T - stored[static_cast<std::size_t>(all_[i].index)]);
+        edges.emplace_back(offsets.back() - TimeLimit(all_[i]), 1);
+        edges.emplace_back(offsets.back() + TimeLimit(all_[i]), -1);
+      }
     if (offsets.empty()) return std::nan("");
     std::nth_element(offsets.begin(), offsets.begin() + static_cast<long>(offsets.size() / 2), offsets.end());
-    return offsets[offsets.size() / 2];
+    double origin = offsets[offsets.size() / 2];
+    if (keptPace_ > 0 && f.firstInterval == keptPace_ && f.changes.empty()) {
+      std::sort(edges.begin(), edges.end(), [](const auto& a, const auto& b) {
+        return a.first < b.first || (a.first == b.first && a.second > b.second);
+      });
+      // The middle of the first span of origins that the most samples' bands hold.
+      std::size_t best = 0;
+      int in = 0, most = 0;
+      for (std::size_t k = 0; k < edges.size(); ++k) {
+        in += edges[k].second;
+        if (in > most) most = in, best = k;
+      }
+      std::size_t end = best + 1;
+      while (end + 1 < edges.size() && edges[end].second > 0) ++end;
+      origin = (edges[best].first + edges[end].first) / 2;
+    }
+    return origin;
   }
+  // Sample k is stored by its file's rule; against when it was read (its last reading
+  // that stood), the file's start being where the readings put it.
   void CheckTimes(const StoredFile& f, std::size_t first) {
     const std::vector<double> stored = FileRuleTimes(f);
     const double origin = FileOrigin(f, first);
@@ -274,10 +303,10 @@ class Checker {
       if (s.T < 0) continue;
       ++times_.checked;
       const double at = stored[static_cast<std::size_t>(s.index)];
-      const double off = s.T - origin - at, limit = std::max(s.interval, 0.05) + s.e + 0.005;
-      if (std::fabs(off) > limit)
+      const double off = s.T - origin - at;
+      if (std::fabs(off) > TimeLimit(s) + 1e-9)
         times_.Fail(Where(s) + " read at " + Seconds(s.T - origin) + " s, stored at " + Seconds(at) + " s (" +
-                    Seconds(off) + ", " + Seconds(limit) + " allowed)");
+                    Seconds(off) + ", " + Seconds(TimeLimit(s)) + " allowed)");
     }
   }
 
@@ -382,7 +411,7 @@ class Checker {
 
   // The text save of the last period: its rows the chart file's samples, each row's
   // time by the same rule, from the same origin.
-  void CheckText(const StoredFile& f, const std::vector<std::vector<double>>& rows) {
+  void CheckText(const StoredFile& f, const std::vector<TextRow>& rows) {
     if (!f.problem.empty() || f.cells.empty()) return;
     const std::size_t n = f.cells.front().size();
     if (rows.size() != n)
@@ -392,20 +421,24 @@ class Checker {
     double origin = 0;
     for (std::size_t k = 0; k < std::min(n, rows.size()); ++k) {
       ++text_.checked;
-      const std::vector<double>& row = rows[k];
+      const TextRow& row = rows[k];
       if (row.size() != f.cells.size() + 1) {
         text_.Fail("text row " + std::to_string(k + 1) + " holds " + std::to_string(row.size()) + " numbers");
         continue;
       }
-      if (k == 0) origin = row[0] - stored[0];
-      if (std::fabs(row[0] - origin - stored[k]) > 0.002 + 1e-6 * std::fabs(row[0]))
-        text_.Fail("text row " + std::to_string(k + 1) + " at " + Seconds(row[0] - origin) +
+      const double t = row[0].value;
+      if (k == 0) origin = t - stored[0];
+      if (std::fabs(t - origin - stored[k]) > 0.002 + 1e-6 * std::fabs(t))
+        text_.Fail("text row " + std::to_string(k + 1) + " at " + Seconds(t - origin) +
                    " s, the chart file's rule " + Seconds(stored[k]) + " s");
+      // Each value is the chart file's to the last digit written: the file's number
+      // rounded to that digit (a copy of the sample before differs in its last digits).
       for (std::size_t c = 0; c < f.cells.size(); ++c) {
         const double v = f.cells[c][k];
-        if (std::fabs(row[c + 1] - v) > 1e-4 * std::max(1.0, std::fabs(v)))
+        const TextNumber& n = row[c + 1];
+        if (!(std::fabs(n.value - v) <= n.half + 1e-12 * std::fabs(v)))
           text_.Fail("text row " + std::to_string(k + 1) + " channel " + std::to_string(c + 1) + " " +
-                     std::to_string(row[c + 1]) + ", the chart file " + std::to_string(v));
+                     Digits(n.value) + ", the chart file " + Digits(v));
       }
     }
   }
@@ -431,10 +464,28 @@ class Checker {
         once_.Fail(Where(s) + " repeats every value of the sample before it, with nothing failing");
   }
 
+  // Each period file holds the period's samples: the program saves a period when its
+  // last sample is stored. (The last file is the last period, saved when the run
+  // stopped.) One short lost a sweep at its end or at its start.
+  void CheckPeriodCounts() {
+    for (std::size_t i = 0; p_.periodSamples > 0 && i + 1 < files_.size(); ++i) {
+      const StoredFile& f = files_[i];
+      if (!f.problem.empty() || f.cells.empty()) continue;
+      ++once_.checked;
+      const auto n = static_cast<long>(f.cells.front().size());
+      if (n != p_.periodSamples)
+        once_.Fail(f.name + " holds " + std::to_string(n) + " samples where a period is " +
+                   std::to_string(p_.periodSamples) +
+                   (n < p_.periodSamples ? ": a sweep lost at its end or start" : ""));
+    }
+  }
+
   // A streaming instrument talks whether asked or not, so no reply tells of a sample
-  // lost; at the seam of two files, where each file's own times start again, its lines
-  // do: the first sample of a file stands an interval after the last of the one before,
-  // or further by a logged gap or the faults between them.
+  // lost; at the seam of two files its lines tell when the next period began: its first
+  // sample is due one interval after the period before was saved, and reads the newest
+  // line then (or the next, a line period on), later only by a gap its file logs or the
+  // faults between. After the save's last change of its file the program still syncs
+  // its folder, which takes about as long as the file's own writing.
   void CheckSeams(const std::map<long, std::pair<double, double>>& lines) {
     const auto sent = [&](const Sample& s) {
       const auto l = lines.find(static_cast<long>(s.file) * 100000000L + s.index);
@@ -442,23 +493,31 @@ class Checker {
     };
     for (std::size_t i = 1; i < all_.size(); ++i) {
       const Sample &a = all_[i - 1], &b = all_[i];
-      if (a.file == b.file || a.T < 0 || b.T < 0 || a.sentLate || b.sentLate) continue;
+      if (a.file == b.file || b.T < 0 || b.sentLate) continue;
+      const StoredFile& saved = files_[a.file];
+      if (saved.saveEnded < 0) {
+        once_.Fail(saved.name +
+                   ": when it was saved is unknown, so the next period's start cannot be judged");
+        continue;
+      }
       double logged = 0;
       for (const auto& [at, seconds] : files_[b.file].gaps)
         if (at == b.index) logged += seconds;
-      // The line each came from, looked up by its values, when both are known; else
-      // when their values say they were read.
-      const double ta = sent(a), tb = sent(b);
-      const bool known = ta >= 0 && tb >= 0;
-      const double apart = known ? tb - ta : b.T - a.T, room = known ? 0 : a.e + b.e;
-      const double start = sweeps_.RunStart(), faults = sweeps_.FaultSecondsIn(a.T - start, b.T - start);
-      if (apart <= 1.5 * b.interval + room + logged + faults) continue;
-      once_.Fail("a sample lost between " + Where(a) + " and " + Where(b) + ": their lines were measured " +
-                 Seconds(apart) + " s apart at an interval of " + Seconds(b.interval) + " s");
+      // The line it came from, looked up by its values; else when its values say it was read.
+      const double at = sent(b) >= 0 ? sent(b) : b.T - b.e;
+      const double start = sweeps_.RunStart(),
+                   faults = sweeps_.FaultSecondsIn(saved.saveEnded - start, at - start);
+      const double sync = std::max(0.05, saved.saveEnded - saved.saveBegun);
+      const double due = saved.saveEnded + b.interval;
+      if (at <= due + kLinePeriod + sync + logged + faults) continue;
+      once_.Fail(Where(b) + "'s line was sent " + Seconds(at - saved.saveEnded) + " s after " + saved.name +
+                 " was saved, at an interval of " + Seconds(b.interval) +
+                 " s: the period began later than an interval after the save");
     }
   }
 
   void CheckReplies(const std::map<long, std::pair<double, double>>& asked) {
+    CheckPeriodCounts();
     if (p_.kind->streams) CheckSeams(asked);
     const Sweeps::Tally t = sweeps_.Unclaimed(all_, files_, asked);
     once_.counted = t.excusedFaults + t.excusedPauses;
@@ -731,7 +790,8 @@ class Checker {
   const std::string& screen_;
   Sweeps sweeps_;
   std::vector<Sample> all_ = Reserved(files_);
-  double asked_ = 0;  // the interval asked for at the next file's start
+  double asked_ = 0;     // the interval asked for at the next file's start
+  double keptPace_ = 0;  // the pace a slower interface kept from the run's start, as the files store it
   long zeroed_ = 0;
   Report r_;
   Invariant stored_{"every file decodes, with as many samples as the run's length and faults allow"};
@@ -783,7 +843,7 @@ std::string Report::Text() const {
 }
 
 Report Check(const Plan& plan, const Options& o, const std::vector<StoredFile>& files,
-             const std::vector<std::vector<double>>& text, const SimLog& log, const std::vector<Usage>& usage,
+             const std::vector<TextRow>& text, const SimLog& log, const std::vector<Usage>& usage,
              const std::string& screen) {
   return Checker(plan, o, log, files, screen).Run(text, usage);
 }

@@ -47,10 +47,19 @@ struct StoredFile {
   int headerChannels = -1, headerMarkers = -1, interfaceCode = -1;
   std::vector<Block> blocks;
   std::vector<int> inputs;
+  // When its save began and ended (wall clock), as the file system stamped it; -1 unknown.
+  double saveBegun = -1, saveEnded = -1;
 };
 StoredFile ParseDump(const std::string& name, const std::string& dump);
-// A text save as mvdump prints it: each row's time and values.
-std::vector<std::vector<double>> ParseTextDump(const std::string& dump);
+// A number of a text save: its value, and half a unit of the last digit written (0: the
+// value is exact).
+struct TextNumber {
+  TextNumber(double v = 0, double halfDigit = 0) : value(v), half(halfDigit) {}
+  double value, half;
+};
+using TextRow = std::vector<TextNumber>;
+// A text save as mvdump prints it: each row's time and values, with their digits.
+std::vector<TextRow> ParseTextDump(const std::string& dump);
 
 // The file's own rule for the time of each of its samples, from its first: sample k
 // stands k intervals on, plus every pause and gap the pause log records at or before
@@ -75,13 +84,17 @@ struct SimLog {
   struct Line {
     double sent = 0;
     std::vector<double> fields;
+    bool clean = true;  // no byte of line noise (outside printable text, a tab aside)
   };
   std::vector<Line> lines;
+  // Its lines that did not go out well ("rf"): when, and the fault (silent, garbage,
+  // freeze, hangup, partial, or held when only the lines before kept it back).
+  std::vector<std::pair<double, std::string>> lineFaults;
   std::vector<std::pair<double, int>> outputs;     // a Sable's device commands: the device on
   std::vector<double> outputBytes;                 // an ADC-1's device output bytes (64..127 alone)
   std::vector<std::pair<double, double>> output2;  // a Sable's analog output commands: output 2's volts
   long burstCount = 0;                             // a DT800's last "RX;BURST(count,rate)"
-  long burstsAsked = 0;                            // its "X" commands: each records a block
+  std::vector<double> bursts;                      // its "X" commands: each records a block
   // Every reading the instrument took when asked ("rd"), with the faults that kept its
   // replies from going out well ("rf": the worst of them, and how long after its
   // request), and the hang-ups (which lose what is on its way).
@@ -160,7 +173,7 @@ struct Report {
 // text form (rows of time and values) is `text`; `screen`, what the driver listed of the
 // windows after the run stopped.
 Report Check(const Plan& plan, const Options& o, const std::vector<StoredFile>& files,
-             const std::vector<std::vector<double>>& text, const SimLog& log, const std::vector<Usage>& usage,
+             const std::vector<TextRow>& text, const SimLog& log, const std::vector<Usage>& usage,
              const std::string& screen = {});
 
 }  // namespace mv::soak

@@ -3,6 +3,7 @@
 // and CPU samples; what the checks read, and what the self-test breaks.
 #pragma once
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,22 @@ namespace mv::soak {
 
 // The period files' root, and the last period's saves.
 inline constexpr const char *kRoot = "period", *kLast = "last.kstr", *kLastText = "last.txt";
+// When each saved file's save began and ended, kept beside the run's documents: a copy of
+// a file is stamped anew, so the times are taken once, from the files the run left.
+inline constexpr const char* kSaveTimes = "saves.txt";
+
+struct SaveTime {
+  double begun = -1, ended = -1;  // wall clock: the file's birth and its last change (the
+                                  // rename that put it in place)
+};
+// By file name: from kSaveTimes in the run's folder, or else from the documents' stamps.
+std::map<std::string, SaveTime> SaveTimes(const std::filesystem::path& dir);
+// Writes the save times of the run in `from` into `to`'s kSaveTimes.
+bool KeepSaveTimes(const std::filesystem::path& from, const std::filesystem::path& to);
 
 struct KeptRun {
   std::vector<StoredFile> files;  // the period files by number, then the last save
-  std::vector<std::vector<double>> text;
+  std::vector<TextRow> text;
   SimLog log;
   std::vector<Usage> usage;
   std::string screen;  // the driver's listing of the windows after the run stopped

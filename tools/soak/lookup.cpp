@@ -21,6 +21,8 @@ constexpr double kLateReplyWindow = 3.5;
 constexpr double kQuietAfterLate = 0.25;
 // How far a key's command may stand from the key's time in the driver's script.
 constexpr double kKeyRoom = 0.4;
+// A streaming instrument's read waits this long for a line before it fails.
+constexpr double kStreamWait = 5;
 
 bool IsSwitchMarker(int code) {
   return code == 'S' || code == 'R' || (code >= '0' && code <= '9');
@@ -780,37 +782,68 @@ class Looker {
   }
 
   // ---- a streaming instrument: each sample one line ------------------------------
+  // Every cell of a sample is a field of the one line its read took (a field that is no
+  // number, -99999). A read whose newest line came with line noise or short of the
+  // fields the channels read failed, and so did one that no line reached within its
+  // wait or whose port was lost: its sample holds a copy or -99999 in every channel. So a
+  // sample with a field of a line holds that line's value in every channel, and one of
+  // copies and -99999 alone stands only where the log shows a line failed between the
+  // lines the samples about it read.
   void Lines() {
     const auto& lines = log_.lines;
+    std::size_t needed = 0;
+    for (int c : chans_) needed = std::max(needed, static_cast<std::size_t>(Input(c)));
+    const auto field = [&](std::size_t l, int c) {
+      const auto f = static_cast<std::size_t>(Input(c) - 1);
+      return f < lines[l].fields.size() ? lines[l].fields[f] : std::nan("");
+    };
+    const auto holds = [&](std::size_t l, int c, double cell) {
+      const double v = field(l, c);
+      return std::isnan(v) ? cell == kBad : SameValue(cell, AsStored(*p_.kind, v, false));
+    };
     std::size_t L = 0;
+    long lastLine = -1;                     // the line of the last sample that held one
+    std::vector<const StoredSample*> held;  // samples of copies and -99999 alone since
     const std::vector<double>* prev = nullptr;
     for (const StoredSample& s : samples_) {
+      const auto copy = [&](int c) {
+        const double cell = s.cells[static_cast<std::size_t>(c)];
+        return cell == kBad || (prev && (*prev)[static_cast<std::size_t>(c)] == cell);
+      };
       std::size_t bestL = L;
       long bestScore = -1;
       for (std::size_t l = L; l < lines.size() && l < L + kSearch; ++l) {
         long score = 0;
         bool fresh = false;
         for (int c : chans_) {
-          const double cell = s.cells[static_cast<std::size_t>(c)];
-          const auto field = static_cast<std::size_t>(Input(c) - 1);
-          const bool same = field < lines[l].fields.size() && SameValue(cell, AsStored(*p_.kind, lines[l].fields[field], false));
-          fresh = fresh || same;
-          score += same || cell == kBad || (prev && (*prev)[static_cast<std::size_t>(c)] == cell) ? 1 : 0;
+          const bool same = holds(l, c, s.cells[static_cast<std::size_t>(c)]);
+          fresh = fresh || (same && !copy(c));
+          score += same || copy(c) ? 1 : 0;
         }
         if (!fresh) continue;
         if (score > bestScore) bestScore = score, bestL = l;
         if (score == static_cast<long>(chans_.size())) break;
       }
+      const bool found = bestScore >= 0;
+      bool allHeld = true;
       for (int c : chans_) {
         ++r_.lookup.checked;
         const double cell = s.cells[static_cast<std::size_t>(c)];
-        const auto field = static_cast<std::size_t>(Input(c) - 1);
-        const bool copy = cell == kBad || (prev && (*prev)[static_cast<std::size_t>(c)] == cell);
-        if (bestL < lines.size() && field < lines[bestL].fields.size() &&
-            SameValue(cell, AsStored(*p_.kind, lines[bestL].fields[field], false)))
-          continue;
-        if (copy) continue;
         const std::string at = Where(s) + " channel " + std::to_string(c + 1) + " = " + std::to_string(cell);
+        if (found && holds(bestL, c, cell)) {
+          ++r_.answered.checked;
+          allHeld = false;
+          continue;
+        }
+        if (copy(c)) {
+          if (found)
+            r_.answered.Fail(at + (cell == kBad ? " (-99999)" : " (a copy of the sample before)") +
+                             " where the line its other channels came from, sent at " +
+                             Seconds(Since(lines[bestL].sent)) + " s, holds " +
+                             std::to_string(field(bestL, c)));
+          continue;
+        }
+        allHeld = false;
         if (cell == 0 && !Switched(c)) {
           ++r_.zeros.checked;
           if (LinkedZero(s, prev, c)) {
@@ -821,14 +854,56 @@ class Looker {
           continue;
         }
         if (cell == 0) continue;
-        r_.lookup.Fail(at + ": not the value of the line its other channels came from");
+        r_.lookup.Fail(at + (found ? ": not the value of the line its other channels came from"
+                                   : ": not the value of any line sent after the sample before's"));
       }
-      if (bestL < lines.size()) {
-        times_[Key(s)] = lines[bestL].sent, L = bestL;
+      if (found) {
+        JudgeHeld(held, lastLine, static_cast<long>(bestL), needed);
+        held.clear();
+        times_[Key(s)] = lines[bestL].sent, L = bestL, lastLine = static_cast<long>(bestL);
         r_.asked[Key(s)] = {lines[bestL].sent, lines[bestL].sent};
+      } else if (allHeld) {
+        held.push_back(&s);
       }
       prev = &s.cells;
     }
+    JudgeHeld(held, lastLine, -1, needed);
+    r_.held.countedAs =
+        "copies or -99999 in samples whose read failed: a line came with line noise or short, "
+        "none came, or the port was lost";
+  }
+
+  // The samples of copies and -99999 alone between the lines two samples read (-1: the
+  // run's start, or its end): each needs a read of its own that failed there, as the log
+  // shows it: a line with line noise or short of the `needed` fields, a line sent as
+  // noise, no line for as long as a read waits, or the port lost (which fails any).
+  void JudgeHeld(const std::vector<const StoredSample*>& held, long fromLine, long toLine,
+                 std::size_t needed) {
+    if (held.empty()) return;
+    const auto& lines = log_.lines;
+    const double from = fromLine >= 0 ? lines[static_cast<std::size_t>(fromLine)].sent : settled_;
+    const double to = toLine >= 0 ? lines[static_cast<std::size_t>(toLine)].sent : 1e18;
+    long failed = 0;
+    double last = from;
+    for (const SimLog::Line& l : lines) {
+      if (l.sent <= from || l.sent >= to) continue;
+      if (!l.clean || l.fields.size() < needed) ++failed;
+      failed += static_cast<long>((l.sent - last) / kStreamWait);
+      last = l.sent;
+    }
+    for (const auto& [t, fault] : log_.lineFaults)
+      if (t > from && t <= to && fault == "garbage") ++failed;
+    if (std::any_of(log_.hangups.begin(), log_.hangups.end(), [&](double h) { return h > from && h <= to; }))
+      failed = static_cast<long>(held.size());
+    const long cells = static_cast<long>(chans_.size());
+    r_.held.checked += static_cast<long>(held.size()) * cells;
+    r_.held.counted += std::min(failed, static_cast<long>(held.size())) * cells;
+    if (static_cast<long>(held.size()) <= failed) return;
+    const StoredSample& s = *held[static_cast<std::size_t>(failed)];
+    r_.answered.Fail(Where(s) + ": every channel a copy or -99999, where " + std::to_string(held.size()) +
+                     " such samples stand between lines sent at " + Seconds(Since(from)) + " and " +
+                     (toLine >= 0 ? Seconds(Since(to)) : std::string("the end")) + " s, and the log shows " +
+                     std::to_string(failed) + " lines failed there");
   }
 
   // ---- the switching: each sweep read under the devices its commands left on --------

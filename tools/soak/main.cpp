@@ -262,6 +262,7 @@ int SoakOne(Options o, const std::string& kind, const fs::path& bin, const fs::p
   if (!o.recheck && !(o.selfTest && haveRun)) {
     const Run run = RecordOne(o, plan, dir, bin, resources);
     Write(dir / "usage.txt", UsageText(run.usage));
+    KeepSaveTimes(dir, dir);
     driveStatus = run.driveStatus;
   }
   if (driveStatus != 0)
@@ -272,7 +273,7 @@ int SoakOne(Options o, const std::string& kind, const fs::path& bin, const fs::p
   if (kept.log.origin < 0) return std::printf("FAIL the simulator's log has no ramp origin\n"), 2;
   std::printf("files: %zu\n", kept.files.size());
   const Report report = plan.fastScope
-                            ? CheckScope(plan, o, dir / "documents", kept.log, kept.usage)
+                            ? CheckScope(plan, o, dir, kept.log, kept.usage)
                             : Check(plan, o, kept.files, kept.text, kept.log, kept.usage, kept.screen);
   std::printf("%s", report.Text().c_str());
   std::fflush(stdout);

@@ -465,7 +465,7 @@ std::vector<std::string> SimArguments(const Plan& p, const Options& o) {
   if (p.kind->streams) {
     std::string line;
     for (int c = 0; c < p.channels; ++c) line += (c ? "," : "") + std::to_string(c + 1);
-    a.insert(a.end(), {"--line", line, "--period", "50"});
+    a.insert(a.end(), {"--line", line, "--period", std::to_string(std::lround(kLinePeriod * 1000))});
   }
   return a;
 }

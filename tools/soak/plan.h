@@ -156,6 +156,9 @@ struct Plan {
   std::vector<Marker> markers;
 };
 
+// A streaming instrument sends a line this often (seconds).
+inline constexpr double kLinePeriod = 0.05;
+
 Plan MakePlan(const Options& o);
 // The mv-sim schedule file's text: the fast input's rise and every fault at its time
 // (the lead added).

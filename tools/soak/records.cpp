@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <sstream>
 
 #include "soak/check.h"
@@ -145,8 +146,27 @@ std::vector<double> FileRuleTimes(const StoredFile& f) {
   return times;
 }
 
-std::vector<std::vector<double>> ParseTextDump(const std::string& dump) {
-  std::vector<std::vector<double>> rows;
+namespace {
+
+// A number as text, with half a unit of its last digit: "12.345" 0.0005, "-1.5e-03"
+// 0.00005, "-99999" 0.5. Nothing when the text is no number.
+std::optional<TextNumber> WrittenNumber(const std::string& text) {
+  double v = 0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (r.ec != std::errc()) return std::nullopt;
+  const std::string_view number(text.data(), static_cast<std::size_t>(r.ptr - text.data()));
+  const std::size_t e = std::min(number.find_first_of("eE"), number.size()), dot = number.find('.');
+  const long decimals = dot < e ? static_cast<long>(e - dot - 1) : 0;
+  long exponent = 0;
+  if (e < number.size())
+    std::from_chars(number.data() + e + 1 + (number[e + 1] == '+'), number.data() + number.size(), exponent);
+  return TextNumber(v, 0.5 * std::pow(10.0, static_cast<double>(exponent - decimals)));
+}
+
+}  // namespace
+
+std::vector<TextRow> ParseTextDump(const std::string& dump) {
+  std::vector<TextRow> rows;
   std::istringstream lines(dump);
   for (std::string line; std::getline(lines, line);) {
     const std::size_t open = line.find(": '");
@@ -155,8 +175,8 @@ std::vector<std::vector<double>> ParseTextDump(const std::string& dump) {
     text = text.substr(0, text.rfind('\''));
     for (std::size_t tab; (tab = text.find("\\x09")) != std::string::npos;) text.replace(tab, 4, " ");
     std::istringstream in(text);
-    std::vector<double> cells;
-    for (std::string v; in >> v;) cells.push_back(std::strtod(v.c_str(), nullptr));
+    TextRow cells;
+    for (std::string v; in >> v;) cells.push_back(WrittenNumber(v).value_or(TextNumber(std::nan(""))));
     rows.push_back(std::move(cells));
   }
   return rows;
@@ -191,15 +211,19 @@ void TakeLineStarts(SimLog& log, double t, const std::string& rest, bool& ended)
 
 // A "tx" chunk's bytes (hex pairs after "tx") into the stream's lines: each complete at
 // the chunk that carries its CR.
-void TakeStreamBytes(SimLog& log, double t, const std::string& rest, std::string& pending) {
+void TakeStreamBytes(SimLog& log, double t, const std::string& rest, SimLog::Line& pending,
+                     std::string& text) {
   for (std::size_t i = 2; i + 3 <= rest.size() && rest[i] == ' '; i += 3) {
-    const char c = static_cast<char>(std::strtol(rest.substr(i + 1, 2).c_str(), nullptr, 16));
+    const long byte = std::strtol(rest.substr(i + 1, 2).c_str(), nullptr, 16);
+    const char c = static_cast<char>(byte);
     if (c != '\r' && c != '\n') {
-      pending += c;
+      text += c;
+      pending.clean = pending.clean && ((byte >= 0x20 && byte < 0x7F) || c == '\t');
       continue;
     }
-    if (!pending.empty()) log.lines.push_back({t, StreamFields(pending)});
-    pending.clear();
+    if (!text.empty()) pending.sent = t, pending.fields = StreamFields(text), log.lines.push_back(pending);
+    text.clear();
+    pending = {};
   }
 }
 
@@ -213,6 +237,7 @@ SimLog ParseSimLog(const std::string& text) {
   bool streams = false, lineEnded = true;
   std::string opening;  // the first bytes sent, as logged
   std::string pending;
+  SimLog::Line pendingLine;
   int chunksSinceRead = 2;  // reply chunks sent since the last reading was logged
   for (std::string line; std::getline(in, line);) {
     const double us = NumberAfter(line, 0);
@@ -234,11 +259,13 @@ SimLog ParseSimLog(const std::string& text) {
       continue;
     }
     if (rest.rfind("rf ", 0) == 0) {
-      if (log.reads.empty()) continue;
       std::istringstream fields(rest.substr(3));
       std::string fault;
       int ms = 0;
       fields >> fault >> ms;
+      // A streaming instrument's line: it answers no request.
+      if (streams) log.lineFaults.emplace_back(t, fault);
+      if (streams || log.reads.empty()) continue;
       SimLog::Read& r = log.reads.back();
       // A slow reply within the time-out does not outweigh one that failed.
       if (r.fault.empty() || r.fault == "slow") r.fault = fault, r.ms = ms, r.faultAt = t;
@@ -258,9 +285,9 @@ SimLog ParseSimLog(const std::string& text) {
         static const std::string kName = " 21 21 21";
         opening += rest.substr(2, 9 - opening.size());
         streams = kName.compare(0, opening.size(), opening) == 0;
-        if (!streams) log.lines.clear(), pending.clear();
+        if (!streams) log.lines.clear(), pending.clear(), pendingLine = {};
       }
-      if (streams) TakeStreamBytes(log, t, rest, pending);
+      if (streams) TakeStreamBytes(log, t, rest, pendingLine, pending);
     } else if (rest.rfind("rx", 0) == 0) {
       log.requests.push_back(t);
       chunksSinceRead = 2;  // a reply's bytes after the next request are no rest of it
@@ -268,7 +295,7 @@ SimLog ParseSimLog(const std::string& text) {
         const long b = std::strtol(rest.substr(3, 2).c_str(), nullptr, 16);
         if (b >= 64 && b <= 127) log.outputBytes.push_back(t);
       }
-      if (rest == "rx 58 0D" || rest.rfind("rx 58 0D ", 0) == 0) ++log.burstsAsked;
+      if (rest == "rx 58 0D" || rest.rfind("rx 58 0D ", 0) == 0) log.bursts.push_back(t);
       // "o" and its byte: under the three-bit word (the coding a new installation
       // starts with) device d is the byte d - 1.
       // A fast scope's burst: its count of values.

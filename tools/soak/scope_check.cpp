@@ -42,7 +42,9 @@ ScopeSweep ParseSweep(const fs::path& file) {
 }  // namespace
 
 // The saved sweeps by number.
-std::vector<ScopeSweep> LoadSweeps(const fs::path& docs) {
+std::vector<ScopeSweep> LoadSweeps(const fs::path& dir) {
+  const fs::path docs = dir / "documents";
+  const std::map<std::string, SaveTime> saves = SaveTimes(dir);
   std::vector<std::pair<long, fs::path>> files;
   std::error_code ec;
   for (const auto& e : fs::directory_iterator(docs, ec)) {
@@ -52,7 +54,11 @@ std::vector<ScopeSweep> LoadSweeps(const fs::path& docs) {
   }
   std::sort(files.begin(), files.end());
   std::vector<ScopeSweep> sweeps;
-  for (const auto& [n, path] : files) sweeps.push_back(ParseSweep(path));
+  for (const auto& [n, path] : files) {
+    sweeps.push_back(ParseSweep(path));
+    if (const auto t = saves.find(sweeps.back().name); t != saves.end())
+      sweeps.back().saved = t->second.ended;
+  }
   return sweeps;
 }
 
@@ -83,12 +89,17 @@ long ClassOf(const Plan& p, double v, std::size_t i, std::size_t per, long strid
   }
   return -1;
 }
-// The block of class c nearest after the last block saved: the first block with that
-// class from (S - 1) / 2 blocks before the last on (block 1 when none was saved yet), so
-// a block saved again or an older one shows, within that horizon.
-long BlockOf(long c, long stride, long lastBlock) {
-  const long lo = std::max(1L, lastBlock - (stride - 1) / 2);
-  return lo + (((c - lo) % stride) + stride) % stride;
+// The block of class c a sweep saved with `asked` blocks asked for holds: the latest of
+// them with that class (0: none), so a block saved again or an older one shows, within
+// S - 1 blocks of the last asked.
+long BlockOf(long c, long stride, long asked) {
+  return asked - (((asked - c) % stride) + stride) % stride;
+}
+// The blocks asked for before the sweep's save (all of them when its time is unknown).
+long AskedBefore(const ScopeSweep& s, const SimLog& log) {
+  if (s.saved < 0) return static_cast<long>(log.bursts.size());
+  return static_cast<long>(std::lower_bound(log.bursts.begin(), log.bursts.end(), s.saved) -
+                           log.bursts.begin());
 }
 // The most a single-precision point may lie from its place: half its last digit, in mV.
 double Room(const Plan& p, double v) {
@@ -97,9 +108,9 @@ double Room(const Plan& p, double v) {
 
 }  // namespace
 
-Report CheckScope(const Plan& p, const Options& o, const fs::path& docs, const SimLog& log,
+Report CheckScope(const Plan& p, const Options& o, const fs::path& dir, const SimLog& log,
                   const std::vector<Usage>& usage) {
-  return CheckScopeSweeps(p, o, LoadSweeps(docs), log, usage);
+  return CheckScopeSweeps(p, o, LoadSweeps(dir), log, usage);
 }
 
 Report CheckScopeSweeps(const Plan& p, const Options& o, const std::vector<ScopeSweep>& sweeps,
@@ -182,18 +193,19 @@ Report CheckScopeSweeps(const Plan& p, const Options& o, const std::vector<Scope
       cells.first.push_back(w.str());
     }
     ++once.checked;
+    const long asked = AskedBefore(s, log);
     if (classes.size() > 1) {
       std::string which;
       for (const auto& [c, count] : classes)
-        which += (which.empty() ? "" : ", ") + std::to_string(BlockOf(c, stride, lastBlock));
+        which += (which.empty() ? "" : ", ") + std::to_string(BlockOf(c, stride, asked));
       once.Fail(s.name + " holds points of blocks " + which);
     }
     if (classes.empty() || stride < 2) continue;
     long block = 0;
-    for (const auto& [c, count] : classes) block = std::max(block, BlockOf(c, stride, lastBlock));
-    if (log.burstsAsked > 0 && block > log.burstsAsked)
-      once.Fail(s.name + " holds block " + std::to_string(block) + " of " + std::to_string(log.burstsAsked) +
-                " asked for");
+    for (const auto& [c, count] : classes) block = std::max(block, BlockOf(c, stride, asked));
+    if (block < 1)
+      once.Fail(s.name + " holds a block of a class none of the " + std::to_string(asked) +
+                " blocks asked for before its save had");
     // A Tab while the logger records the next block saves the block before it again, as
     // it stands: the same sweep to the last point and note, which is no new save of it.
     if (block == lastBlock && lastSweep && s.points == lastSweep->points && s.comment == lastSweep->comment)
@@ -212,12 +224,12 @@ Report CheckScopeSweeps(const Plan& p, const Options& o, const std::vector<Scope
   std::set<long> gapped;
   for (const std::string& g : p.burstGaps) {
     const long n = std::atol(g.c_str());
-    if (n >= 1 && n <= log.burstsAsked) gapped.insert(n);
+    if (n >= 1 && n <= static_cast<long>(log.bursts.size())) gapped.insert(n);
   }
-  const long uncut = log.burstsAsked - static_cast<long>(gapped.size());
+  const long uncut = static_cast<long>(log.bursts.size() - gapped.size());
   if (!sweeps.empty() && right == 0 && uncut > 0)
     cells.Fail("no point of any of the " + std::to_string(sweeps.size()) + " saved sweeps holds a value, though " +
-               std::to_string(uncut) + " of the " + std::to_string(log.burstsAsked) +
+               std::to_string(uncut) + " of the " + std::to_string(log.bursts.size()) +
                " blocks asked for had no gap in the schedule");
   cells.counted = bad;
   cells.countedAs = "points -99999";
@@ -225,7 +237,7 @@ Report CheckScopeSweeps(const Plan& p, const Options& o, const std::vector<Scope
                         std::to_string(wrongAll) + " wrong, in " +
                         std::to_string(sweeps.size()) + " sweeps (" + std::to_string(partial) +
                         " saying partial block) for " + std::to_string(p.tabs.size()) + " Tab presses, " +
-                        std::to_string(log.burstsAsked) + " blocks asked for");
+                        std::to_string(log.bursts.size()) + " blocks asked for");
   once.notes.push_back(std::to_string(resaved) +
                        " sweeps the block saved before them again as it stood (a Tab while the next block recorded)");
   return r;

@@ -154,6 +154,28 @@ bool LastSingleReading(KeptRun& k, const Plan& p) {
   return false;
 }
 
+// A streaming instrument's sample from the middle of f on whose line, and every line
+// within two seconds of it, came whole with the port open; 0 when none (or no stream).
+std::size_t QuietStreamSample(const KeptRun& k, const Plan& p, const StoredFile& f) {
+  if (!p.kind->streams) return 0;
+  const auto field = static_cast<std::size_t>(p.inputs.front() - 1);
+  for (std::size_t at = Middle(f); at + 1 < Samples(f); ++at) {
+    const auto line = std::find_if(k.log.lines.begin(), k.log.lines.end(), [&](const SimLog::Line& l) {
+      return field < l.fields.size() && SameValue(f.cells.front()[at], AsStored(*p.kind, l.fields[field]));
+    });
+    if (line == k.log.lines.end()) continue;
+    const auto near = [&](double t) { return std::fabs(t - line->sent) < 2; };
+    const bool quiet = std::none_of(k.log.lineFaults.begin(), k.log.lineFaults.end(),
+                                    [&](const auto& r) { return near(r.first); }) &&
+                       std::none_of(k.log.hangups.begin(), k.log.hangups.end(), near) &&
+                       std::all_of(k.log.lines.begin(), k.log.lines.end(), [&](const SimLog::Line& l) {
+                         return !near(l.sent) || (l.clean && l.fields.size() > field);
+                       });
+    if (quiet) return at;
+  }
+  return 0;
+}
+
 // Deletes the period file `which` (1-based order) or every data file (0).
 FileEdit Remove(int which) {
   return [which](const fs::path& docs) {
@@ -333,14 +355,26 @@ const std::vector<Break>& Breaks() {
       {"a text row at another time", kText,
        [](KeptRun& k, const Plan&, const Options&) {
          if (k.text.size() < 6) return false;
-         k.text[5][0] += 0.5;
+         k.text[5][0].value += 0.5;
          return true;
        }},
       {"a text value not the chart file's", kText,
        [](KeptRun& k, const Plan&, const Options&) {
          if (k.text.size() < 6 || k.text[5].size() < 2) return false;
-         k.text[5][1] += 1;
+         k.text[5][1].value += 1;
          return true;
+       }},
+      // The row before's number, digits and all, where the two differ: at a short
+      // interval on a long run the channels move by parts in a hundred thousand.
+      {"a text value the sample before's", kText,
+       [](KeptRun& k, const Plan&, const Options&) {
+         for (std::size_t r = k.text.size() / 2; r < k.text.size(); ++r)
+           for (std::size_t c = 1; c < k.text[r].size() && r > 0 && c < k.text[r - 1].size(); ++c)
+             if (k.text[r][c].value != k.text[r - 1][c].value && k.text[r - 1][c].value != -99999) {
+               k.text[r][c] = k.text[r - 1][c];
+               return true;
+             }
+         return false;
        }},
       // The sawtooth's (last) channel, whose reading is its sweep's alone: its value the
       // sample before's, and its request gone from the log.
@@ -356,11 +390,28 @@ const std::vector<Break>& Breaks() {
          f->cells.back()[at] = f->cells.back()[at - 1];
          return true;
        }},
+      // On a streaming instrument the other channels' values name the line it came from.
       {"-99999 where the log has a good reply", kAnswered,
+       [](KeptRun& k, const Plan&, const Options&) {
+         StoredFile* f = WithSamples(k, 40);
+         if (!f) return false;
+         f->cells.front()[Middle(*f)] = -99999;
+         return true;
+       }},
+      {"a streamed sample of -99999 where every line came whole", kAnswered,
        [](KeptRun& k, const Plan& p, const Options&) {
          StoredFile* f = WithSamples(k, 40);
-         if (!f || p.kind->streams) return false;
-         f->cells.front()[Middle(*f)] = -99999;
+         const std::size_t at = f ? QuietStreamSample(k, p, *f) : 0;
+         if (at == 0) return false;
+         for (auto& channel : f->cells) channel[at] = -99999;
+         return true;
+       }},
+      {"a streamed sample the one before's where every line came whole", kAnswered,
+       [](KeptRun& k, const Plan& p, const Options&) {
+         StoredFile* f = WithSamples(k, 40);
+         const std::size_t at = f ? QuietStreamSample(k, p, *f) : 0;
+         if (at == 0) return false;
+         for (auto& channel : f->cells) channel[at] = channel[at - 1];
          return true;
        }},
       // A request that went unanswered is a time-out with nothing arriving, which
@@ -534,7 +585,7 @@ bool CopyRun(const fs::path& dir, const fs::path& copy) {
   fs::create_directories(copy / "documents", ec);
   for (const char* name : {"sim.log", "usage.txt"}) fs::copy_file(dir / name, copy / name, ec);
   fs::copy(dir / "documents", copy / "documents", fs::copy_options::recursive, ec);
-  return !ec;
+  return !ec && KeepSaveTimes(dir, copy);
 }
 
 // A fast-scope run's breaks, on its saved sweeps as decoded.
@@ -578,8 +629,9 @@ const std::vector<ScopeBreak>& ScopeBreaks() {
          sweeps.insert(sweeps.begin() + at + 1, copy);
          return true;
        }},
-      // The latest other block read before the last one: a block tells its number only
-      // modulo the tags' stride, so an old block shows as old within half a stride of it.
+      // The latest other block read before the last one, saved again with the last: a
+      // block tells its number only modulo the tags' stride, so an old block shows as old
+      // within a stride of the blocks asked for before its save.
       {"an old block saved for a last Tab", kOnce,
        [](std::vector<ScopeSweep>& sweeps) {
          ScopeSweep* s = nullptr;
@@ -593,6 +645,7 @@ const std::vector<ScopeBreak>& ScopeBreaks() {
          if (!s) return false;
          ScopeSweep copy = *s;
          copy.name = "sweep " + std::to_string(sweeps.size() + 1);
+         copy.saved = last->saved;
          sweeps.push_back(copy);
          return true;
        }},
@@ -611,7 +664,7 @@ const std::vector<ScopeBreak>& ScopeBreaks() {
 
 int SelfTestScope(const Plan& plan, const Options& o, const fs::path& dir) {
   const KeptRun kept = LoadKept(dir);
-  const std::vector<ScopeSweep> sweeps = LoadSweeps(dir / "documents");
+  const std::vector<ScopeSweep> sweeps = LoadSweeps(dir);
   const Report base = CheckScopeSweeps(plan, o, sweeps, kept.log, kept.usage);
   std::printf("the kept run as it stands:\n%s", base.Text().c_str());
   const std::vector<long> before = Violations(base);

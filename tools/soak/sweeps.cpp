@@ -172,9 +172,10 @@ void Sweeps::Place(Sample& s, const Sample* prev, const Sample* last) const {
   if (at >= 0) {
     s.T = s.readings[static_cast<std::size_t>(at)].t;
     s.e = s.readings[static_cast<std::size_t>(at)].e;
-    // The program has a reading once its reply is in: a slow reply comes a while
-    // after the value it carries was taken.
-    s.T += ReplyDelay(s.T);
+    // The program has a reading once its reply is in: a slow reply, or one cut in two
+    // whose rest followed, comes a while after the value it carries was taken.
+    s.replyIn = ReplyDelay(s.T, inputs_[static_cast<std::size_t>(at)]);
+    s.T += s.replyIn;
   } else {
     for (const Reading& r : s.readings)
       if (r.kind == Reading::Mean && r.t + s.interval / 2 > s.T)
@@ -314,9 +315,14 @@ double Sweeps::ScanSeconds(const Sample& s) const {
   return 0;
 }
 
-double Sweeps::ReplyDelay(double t) const {
+double Sweeps::ReplyDelay(double t, int input) const {
   for (const auto& [begin, end] : log_.slow)
     if (t >= begin && t < end) return p_.slowMs / 1000.0;
+  // The log's reading of the input asked then (its value taken as the request came).
+  const auto from = std::lower_bound(log_.reads.begin(), log_.reads.end(), t - 0.002,
+                                     [](const SimLog::Read& r, double at) { return r.t < at; });
+  for (auto r = from; r != log_.reads.end() && r->t <= t + 0.002; ++r)
+    if (r->input == input && r->fault == "partial" && r->restMs >= 0) return r->restMs / 1000.0;
   return 0;
 }
 
@@ -418,7 +424,7 @@ double Sweeps::FaultSecondsIn(double from, double to) const {
 // sweep's other requests before it; else its first reading's time, as closely as known.
 double Sweeps::SweepStart(const Sample& s) const {
   const std::vector<double>& rx = log_.requests;
-  const double asked = s.T - ReplyDelay(s.T - p_.slowMs / 1000.0);
+  const double asked = s.T - s.replyIn;
   // An averaged channel's readings run through the interval.
   const bool averaged = std::any_of(s.readings.begin(), s.readings.end(),
                                     [](const Reading& r) { return r.kind == Reading::Mean; });

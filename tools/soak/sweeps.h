@@ -35,6 +35,7 @@ struct Sample {
   std::vector<double> cells;
   std::vector<Reading> readings;
   double T = -1, e = 0;  // its last reading that stood (wall clock) and how closely known; T < 0: none stood
+  double replyIn = 0;    // how long after its value was taken that reading's reply was in (within T)
   double first = -1;     // its first reading
   bool duplicate = false;  // every value as in the sample before it, with nothing failing
   bool sentLate = false;   // a streamed line sent late in a freeze's burst: T is its arrival
@@ -89,7 +90,8 @@ class Sweeps {
   double FastTime(double v, double near, double* e) const;
   double Anchor(const Sample& s, int c) const;
   bool FaultBetween(double a, double b) const;
-  double ReplyDelay(double t) const;
+  // How long after its value was taken (at t) a reading of `input` was in.
+  double ReplyDelay(double t, int input) const;
   double ScanSeconds(const Sample& s) const;
   bool SentLate(Sample& s) const;
   void FindBursts();
