@@ -180,13 +180,13 @@ void GETDATA() {
   // Every channel is read before any is stored: a reply is known to be its channel's
   // own only once the line has stayed quiet after the sweep.
   std::array<ChartReading, 17> readings{};
+  // With the last channel averaged continuously, the scans of the interval read it.
+  const int16_t scanned = LastChannelScannedInRun && !IsStream() ? last : int16_t{0};
   if (IsStream()) {
     when.readAt = GetCurrentTimeInSeconds();
     when.anyStood = ReadingsFailed() == failedBefore;  // one line serves every channel
     for (int16_t ch = first; ch <= last; ++ch) readings[ch] = StreamReading(ch);
   } else {
-    // With the last channel averaged continuously, the scans of the interval read it.
-    const int16_t scanned = LastChannelScannedInRun ? last : int16_t{0};
     // The interval is the sweep's room: a request held for another ADAM module's silence
     // may wait it out within it.
     ChannelSweep sweep(1, ChartIntervalInSeconds);
@@ -215,6 +215,7 @@ void GETDATA() {
   NscrnCASEs += 1;
   if (ShowDisplays) SetSampleProgress(false);
   const int16_t x = PresentChartX();
+  if (scanned > 0) CountScansStored(scanned);
   bool alarmFired = false;
   for (int16_t ch = first; ch <= last; ++ch) {
     const ChartReading& r = readings[ch];

@@ -134,6 +134,12 @@ ScannedReading ScannedReadingOf(int16_t ch) {
   return r;
 }
 
+void CountScansStored(int16_t ch) {
+  if (ch < 1 || ch > 16 || gGoodScans[ch] == 0) return;
+  ScansStored[ch].readings += gGoodScans[ch];
+  ScansStored[ch].samples += 1;
+}
+
 ScanIntervalOutcome GetSCANDATA() {
   ScanIntervalOutcome out;
   StartInterval();
@@ -175,7 +181,6 @@ ScanIntervalOutcome GetSCANDATA() {
     }
     // The due time is read at every scan: only the time axis moves it.
     if (CurrentTimeInSeconds >= TimeOfNextChartSample - kScanLeadSeconds) {
-      TotalScans += scanavrg;
       ClearToolbarFlags();
       return out;
     }
@@ -207,6 +212,7 @@ void SHOWSCANRESULTS() {
   const int16_t x = PresentChartX();
   for (int16_t ch = first; ch <= last; ++ch) {
     const ScannedReading r = ScannedReadingOf(ch);
+    CountScansStored(ch);
     volts = StoredChannelValue(ch, r.volts, r.stood, fate);
     RunChannelPipeline(ch, volts, r.overRange, x, kScanStyle);
   }

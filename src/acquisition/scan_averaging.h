@@ -39,4 +39,8 @@ ScannedReading ScannedReadingOf(int16_t ch);
 // schedule advances by exactly one interval.
 void SHOWSCANRESULTS();
 
+// Channel ch's readings of the interval that stood go to the count of what the stored
+// samples averaged (ScansStored): called for a sample that is stored.
+void CountScansStored(int16_t ch);
+
 }  // namespace mv

@@ -75,7 +75,7 @@ int32_t NoteSample = 0;
 Str255 notetime;
 std::array<float, 17> scanvolts{};
 int32_t scanavrg = 0;
-int32_t TotalScans = 0;
+std::array<ScannedReadingsStored, 17> ScansStored{};
 bool LastChannelScannedInRun = false;
 ChartStore ChartDataArray;
 std::array<std::array<float, kScopeColumns>, kScopeRows> scopedata{};
@@ -167,7 +167,7 @@ void ResetRecordingValues() {
   notetime.clear();
   scanvolts.fill(0.0f);
   scanavrg = 0;
-  TotalScans = 0;
+  ScansStored.fill({});
   LastChannelScannedInRun = false;
   ChartDataArray.Release();
   // The scope tables start as untouched zeros; writing zeros over zeros would only

@@ -165,11 +165,18 @@ extern int32_t NoteSample;
 extern Str255 notetime;
 
 // ---- scan averaging ------------------------------------------------------------------------------
-// Per channel (1-16) the sum of the interval's readings, the scans of the interval and
-// the scans of the whole run.
+// Per channel (1-16) the sum of the interval's readings; the scans of the interval.
 extern std::array<float, 17> scanvolts;
 extern int32_t scanavrg;
-extern int32_t TotalScans;
+// Per channel (1-16), of the samples stored since the run or its repeat period began
+// that averaged readings of the interval's scans: the readings they averaged and how
+// many such samples there were. A file states their quotient, the readings each of its
+// samples averaged, whatever was scanned in samples another file holds or in none.
+struct ScannedReadingsStored {
+  int64_t readings = 0;
+  int32_t samples = 0;
+};
+extern std::array<ScannedReadingsStored, 17> ScansStored;
 // The chart run averages its last channel alone continuously (taken when the chart loop
 // starts; a new run clears it): the scans read that channel, the files say so.
 extern bool LastChannelScannedInRun;

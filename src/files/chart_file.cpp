@@ -59,14 +59,14 @@ void AppendHeader(bytes::ByteWriter& w, int32_t count, bool wide, float interval
   AppendCountedComment(w, f.comment);
 }
 
-// Continuous scanning stores the scans per sample of the whole run for the channels
-// scanned (every one, or the last alone); with fewer than two samples there is no such
-// average and the channel's own figure stands.
+// A channel scanned continuously (every one, or the last alone) states the readings its
+// samples in this file averaged, each on average; before any sample averaged one the
+// channel's own figure stands.
 float AveragedField(const DataFileFacts& f, int n) {
   const DataFileChannel& c = f.channels[n];
   const bool scanned = f.continuousScan || (f.lastChannelScanned && n == f.nChannels);
-  if (scanned && f.samples > 1) {
-    return static_cast<float>(static_cast<double>(f.totalScans) / static_cast<double>(f.samples - 1));
+  if (scanned && c.scannedSamples > 0) {
+    return static_cast<float>(static_cast<double>(c.scannedReadings) / static_cast<double>(c.scannedSamples));
   }
   return c.averaged;
 }

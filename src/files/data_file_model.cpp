@@ -78,6 +78,8 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
     c.c = recorded.c;
     c.typeCode = recorded.typeCode;
     c.averaged = ReadingsPerValue(run, n, recorded.averaged);
+    c.scannedReadings = ScansStored[n].readings;
+    c.scannedSamples = ScansStored[n].samples;
     c.label = recorded.label.str();
     c.spikeRatio = SpikeFilterOfRun.thresholds[n];
     c.spikes = voltagespikes[n];
@@ -95,7 +97,6 @@ DataFileFacts GatherDataFileFacts(RunPhase phase) {
   f.demonstration = run.demonstration != 0;
   f.lastDeviceCode = AD_Device_Code;
   f.continuousScan = run.continuousScan;
-  f.totalScans = TotalScans;
   f.lastChannelScanned = LastChannelScannedInRun;
   f.spikeFilterOn = SpikeFilterOfRun.on;
   f.repeatSaves = Slot(PrefsSlot::Autorepeat);

@@ -55,6 +55,10 @@ struct DataFileChannel {
   float a = 0, b = 0, c = 0;
   float typeCode = 0;  // row 0 of the channel table at the channel's number
   float averaged = 0;  // record field 7
+  // Under continuous scanning, the readings this file's stored samples averaged and how
+  // many of its samples averaged any.
+  int64_t scannedReadings = 0;
+  int32_t scannedSamples = 0;
   std::string label;   // the 30-byte label field, blank-padded
   float spikeRatio = 0;  // the threshold the run filtered by, 0 when it did not
   int32_t spikes = 0;
@@ -82,7 +86,6 @@ struct DataFileFacts {
   bool demonstration = false;
   int16_t lastDeviceCode = 0;  // AD_Device_Code before this file
   bool continuousScan = false;  // averaging over every scan (slot 30)
-  int32_t totalScans = 0;
   bool lastChannelScanned = false;  // continuous averaging of the last channel alone
   bool spikeFilterOn = false;  // slot 32 as the run used it
   bool repeatSaves = false;    // slot 44

@@ -115,11 +115,12 @@ void RestartPeriodClocks() {
   Sample = 0;
   NscrnCASEs = 0;
   LastNsCasx = 0;
-  // The new period's file records only its own pauses and gaps, and starts when its
+  // The new period's file records only its own pauses, gaps and scans, and starts when its
   // first sample is due, one interval from now: the recording starts the period's time
   // axis so once this save returns.
   CumulativePauseContainer.clear();
   totalPauseDuration = 0;
+  ScansStored.fill({});
   StoreFileStartAt(GetCurrentTimeInSeconds() + ChartIntervalInSeconds);
   const double now = rt::TickCount();
   TimeAtStart = ScheduleTick(now);

@@ -182,7 +182,7 @@ namespace {
 
 void ResetRunValues() {
   LastScopeDur = 0;
-  TotalScans = 0;
+  ScansStored.fill({});
   LastXYClear = 1;
   HavePaused = 0;
   totalPauseDuration = 0;

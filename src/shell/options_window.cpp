@@ -477,7 +477,7 @@ bool AfterCommand(const RunFacts& facts) {
     SetMenuItemState(AD, 20, 0);
     SetUpMENUs(0);
     MENU19toggle = 0;
-    TotalScans = 0;
+    ScansStored.fill({});
     return true;
   }
   if (rt::WindowExists(kOptionsWindow))

@@ -28,7 +28,11 @@ class ScanTest : public AcqTest {
 TEST_F(ScanTest, AboutFiveScansPerSampleAtOneSecondWithTwoSlowChannels) {
   EXPECT_EQ(Record(), RunEnd::SamplesDone);
   EXPECT_EQ(Sample, 4);
-  EXPECT_EQ(TotalScans, 1 + 5 + 5 + 5);  // the first interval starts 0.1 s before its due time
+  // The first interval starts 0.1 s before its due time.
+  for (int16_t ch = 1; ch <= 2; ++ch) {
+    EXPECT_EQ(ScansStored[ch].readings, 1 + 5 + 5 + 5);
+    EXPECT_EQ(ScansStored[ch].samples, 4);
+  }
   for (int i = 0; i < 4; ++i) {
     EXPECT_FLOAT_EQ(ChartDataArray.Get(1, i), 0.1f);
     EXPECT_FLOAT_EQ(ChartDataArray.Get(2, i), 0.2f);
@@ -43,7 +47,8 @@ TEST_F(ScanTest, StopBeforeTheFirstScanTakesNoSample) {
   };
   EXPECT_EQ(Record(), RunEnd::StopIcon);
   EXPECT_EQ(Sample, 2);
-  EXPECT_EQ(TotalScans, 1 + 5);
+  EXPECT_EQ(ScansStored[1].readings, 1 + 5);
+  EXPECT_EQ(ScansStored[1].samples, 2);
   EXPECT_EQ(ChartDataArray.HighestColumn(1), 1) << "a sample of no scans would store 0/0";
 }
 

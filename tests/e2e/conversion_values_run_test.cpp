@@ -5,10 +5,12 @@
 // saved files are read back by the dump tool and every value is compared, bit for bit,
 // with the arithmetic worked here from the volts sent: an overflowing conversion,
 // "Display Only" with a flow of 0 and with the flow channel after the gas channel, a
-// rate at the first sample and across repeat periods, and a conversion changed after
-// the run, before the save; and conversions with no result (the logarithm of 0 V, the
-// reciprocal of 0 V, a fractional power of a negative reading), which are bad readings
-// in every format, as overflows are. Neither kind fires a limit alarm.
+// rate at the first sample and across repeat periods, the last channel averaged
+// continuously across repeat periods (each file states the readings its samples
+// averaged), and a conversion changed after the run, before the save; and conversions
+// with no result (the logarithm of 0 V, the reciprocal of 0 V, a fractional power of a
+// negative reading), which are bad readings in every format, as overflows are. Neither
+// kind fires a limit alarm.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -18,6 +20,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <ostream>
 #include <regex>
 #include <sstream>
@@ -101,6 +104,9 @@ struct Case {
   // must have shown on the way.
   std::string inSetupWindow = "";
   std::vector<std::string> shown = {};
+  // The last channel averaged continuously ("cont"): each file's header states the
+  // readings its samples averaged, each on average.
+  bool lastContinuous = false;
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -205,6 +211,19 @@ const Case kCases[] = {
      {R"(b: \"1e39\" is too large for a channel (at most 3.4e38).)",
       R"(b: \"1e-45\" is too near 0 for a channel (at least 1.18e-38, or 0).)",
       R"(Channel 2, b: \"1e39\" is too large for a channel (at most 3.4e38).)"}},
+    {"LastChannelAveragedContinuouslyAcrossRepeatPeriods",
+     {Conversion{}, kVolts1, kVolts1, kVolts1},
+     false,
+     false,
+     6,
+     [](int, int channel, int) { return static_cast<float>(kVolts[channel]); },
+     false,
+     false,
+     kVolts,
+     false,
+     "",
+     {},
+     true},
 };
 
 // The values of channel k of a Sable export as the dump tool prints them ("channel k
@@ -276,7 +295,7 @@ class ConversionValuesRunE2E : public test::SimulatedRunTest, public ::testing::
       ch[ChanField::C] = conversion.c;
       ch[ChanField::PlotMax] = 200;
       ch[ChanField::PlotMin] = -10;
-      ch[ChanField::Averaged] = 1;
+      ch[ChanField::Averaged] = c.lastContinuous && k == kChannels ? 0 : 1;
       setup.channelTable[0][k] = conversion.type;
       setup.labels1 += Padded30(conversion.label);
       setup.dataTaker[k] = {1, 0, 0, 0, 0};
@@ -338,9 +357,13 @@ TEST_P(ConversionValuesRunE2E, EveryStoredValueIsTheConversionTheFileNamesOfTheV
   ASSERT_NO_FATAL_FAILURE(Start(c));
   const fs::path setup = WriteSetup(c);
   const fs::path data = documents_ / "run.kstr";
+  // At the latest sample of each period (by the files saved before it): what the logger
+  // had been asked so far.
+  std::map<int32_t, std::string> askedBy;
   if (c.period > 0) {
     RecordInPeriodsOf(c.period);
-    SetSampleTimingTap([](double, double) {
+    SetSampleTimingTap([this, &askedBy](double, double) {
+      askedBy[ScopeCount] = sim_->Received();
       if (ScopeCount == 3 && Sample == 1) rt::SetKeyDown(rt::key::Escape, true);
     });
   }
@@ -386,10 +409,21 @@ TEST_P(ConversionValuesRunE2E, EveryStoredValueIsTheConversionTheFileNamesOfTheV
       }
       // The file names the conversion the run used.
       const Conversion& k0 = c.conversions[k];
+      // Each channel averaged the one reading the set-up gave it, as its block says; one
+      // averaged continuously, the readings the logger was asked for in the file's samples.
+      double averaged = 1;
+      if (c.lastContinuous && k == kChannels) {
+        const std::string asked =
+            askedBy[static_cast<int32_t>(f)].substr(f == 0 ? 0 : askedBy[static_cast<int32_t>(f) - 1].size());
+        int readings = 0;
+        for (std::size_t at = asked.find("3V"); at != std::string::npos; at = asked.find("3V", at + 1))
+          ++readings;
+        EXPECT_GT(readings, 10 * static_cast<int>(values.size())) << "scanned all through each interval";
+        averaged = static_cast<float>(static_cast<double>(readings) / static_cast<double>(values.size()));
+      }
       char head[160];
-      // Each channel averaged the one reading the set-up gave it, as its block says.
-      std::snprintf(head, sizeof head, "channel block %d: a %.9g b %.9g c %.9g type %g averaged 1 label", k,
-                    k0.a, k0.b, k0.c, k0.type);
+      std::snprintf(head, sizeof head, "channel block %d: a %.9g b %.9g c %.9g type %g averaged %.9g label",
+                    k, k0.a, k0.b, k0.c, k0.type, averaged);
       EXPECT_NE(dump.find(head), std::string::npos) << head << "\n" << dump;
       EXPECT_NE(dump.find("label '" + Padded30(k0.label) + "'"), std::string::npos) << dump;
     }
