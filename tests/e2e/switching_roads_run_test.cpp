@@ -433,12 +433,12 @@ class SwitchingRoadFixture : public test::SimulatedRunTest {
         if (Sample != k.sample && Sample != k.sample + k.held) continue;
         const std::string name = k.key == '+' ? "=" : k.key == '-' ? "-" : std::string("alt+") + k.key;
         std::string why;
-        const auto spec = drive::ParseKey(name, &why);
-        ASSERT_TRUE(spec) << why;
+        const auto pressed = drive::ParseKey(name, &why);
+        ASSERT_TRUE(pressed) << why;
         if (Sample == k.sample)
-          drive::HoldKey(*spec);
+          drive::HoldKey(*pressed);
         else
-          drive::ReleaseKey(*spec);
+          drive::ReleaseKey(*pressed);
       }
     });
   }

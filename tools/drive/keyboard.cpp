@@ -42,7 +42,7 @@ bool IsModifierKey(Qt::Key key) {
 }
 
 struct HeldKey {
-  KeySpec spec;
+  KeySpec stroke;
   long long nextRepeatUs = 0;
 };
 std::vector<HeldKey> gHeld;  // in the order they went down
@@ -69,7 +69,7 @@ void Send(QEvent::Type type, const KeySpec& k, bool repeat) {
 }
 
 auto Find(Qt::Key key) {
-  return std::find_if(gHeld.begin(), gHeld.end(), [key](const HeldKey& h) { return h.spec.key == key; });
+  return std::find_if(gHeld.begin(), gHeld.end(), [key](const HeldKey& h) { return h.stroke.key == key; });
 }
 
 void Down(const KeySpec& k) {
@@ -174,17 +174,17 @@ void RepeatHeldKeys() {
   // A copy: a repeat may reach a loop that lets keys go.
   const std::vector<HeldKey> held = gHeld;
   for (const HeldKey& h : held) {
-    if (IsModifierKey(h.spec.key) || now < h.nextRepeatUs) continue;
-    const auto still = Find(h.spec.key);
+    if (IsModifierKey(h.stroke.key) || now < h.nextRepeatUs) continue;
+    const auto still = Find(h.stroke.key);
     if (still == gHeld.end()) continue;
     still->nextRepeatUs = now + RepeatIntervalUs();
-    Send(QEvent::KeyRelease, h.spec, true);
-    Send(QEvent::KeyPress, h.spec, true);
+    Send(QEvent::KeyRelease, h.stroke, true);
+    Send(QEvent::KeyPress, h.stroke, true);
   }
 }
 
 void ReleaseAllKeys() {
-  while (!gHeld.empty()) Up(gHeld.back().spec);
+  while (!gHeld.empty()) Up(gHeld.back().stroke);
   gMods = {};
 }
 
